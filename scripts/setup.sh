@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what a fresh Debian 12 machine lacks for building and testing.
+# Sourced by build.sh and test.sh; pass the package list to ob_install.
+set -euo pipefail
+
+OB_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev)
+OB_TEST_PACKAGES=(clang libclang-rt-14-dev zlib1g-dev zip unzip python3)
+
+ob_install() {
+  local missing=()
+  for pkg in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$pkg")
+    fi
+  done
+  if ((${#missing[@]})); then
+    echo "installing: ${missing[*]}"
+    local sudo=""
+    if [ "$(id -u)" != 0 ]; then sudo=sudo; fi
+    $sudo apt-get update
+    $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+  fi
+}
+
+ob_jobs() { nproc 2>/dev/null || echo 2; }

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Builds and runs every test: a Release build, then the same tests under
+# AddressSanitizer and UndefinedBehaviorSanitizer, then the fuzz targets
+# (seed corpus replay plus a short bounded run each).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/setup.sh
+ob_install "${OB_BUILD_PACKAGES[@]}" "${OB_TEST_PACKAGES[@]}"
+jobs="$(ob_jobs)"
+fuzz_seconds="${OB_FUZZ_SECONDS:-30}"
+
+echo "== Release build and tests"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
+cmake --build build -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+echo "== AddressSanitizer and UndefinedBehaviorSanitizer build and tests"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOB_SANITIZE=ON -DOB_BENCH=OFF
+cmake --build build-asan -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+if compgen -G "fuzz/*.cpp" > /dev/null; then
+  echo "== Fuzz targets"
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DOB_FUZZ=ON -DOB_TESTS=OFF -DOB_BENCH=OFF \
+    -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all" \
+    -DCMAKE_C_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all" \
+    -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
+  cmake --build build-fuzz -j "$jobs"
+  for src in fuzz/*.cpp; do
+    name="$(basename "$src" .cpp)"
+    corpus="fuzz/corpus/$name"
+    work="build-fuzz/corpus-$name"
+    rm -rf "$work" && mkdir -p "$work"
+    echo "-- fuzz_$name: replay seeds, then ${fuzz_seconds}s"
+    if [ -d "$corpus" ]; then
+      "build-fuzz/fuzz_$name" -runs=0 "$corpus" > "build-fuzz/replay-$name.log" 2>&1 || { tail -n 80 "build-fuzz/replay-$name.log"; exit 1; }
+    fi
+    log="build-fuzz/fuzz-$name.log"
+    if ! "build-fuzz/fuzz_$name" -max_total_time="$fuzz_seconds" -print_final_stats=1 \
+        "$work" $( [ -d "$corpus" ] && echo "$corpus" ) > "$log" 2>&1; then
+      tail -n 80 "$log"
+      echo "fuzz_$name found a failure" >&2
+      exit 1
+    fi
+    grep -E "stat::number_of_executed_units" "$log" || true
+  done
+fi
+echo "== All tests passed"
