@@ -1,0 +1,25 @@
+#pragma once
+// JSON writers: the compact form (no whitespace; for hashing and exact text)
+// and the indented form (two-space indent; for documents users open).
+// Output is always valid JSON: numbers without a JSON form become null.
+
+#include <string>
+#include <string_view>
+
+#include "document/json/json_value.h"
+
+namespace ob {
+
+std::string writeJson(const JsonValue& value);
+// Appends the indented form of value at nesting depth to out.
+void writeJsonPretty(const JsonValue& value, int depth, std::string& out);
+// Indented form at depth 0 followed by one line feed.
+std::string dumpJson(const JsonValue& value);
+
+// The number form used by both writers: the source spelling while it still
+// stands for the value, else the shortest round-trip text, "null" for NaN and
+// infinities.
+std::string formatJsonNumber(const JsonValue& value);
+std::string quoteJsonString(std::string_view text);
+
+}  // namespace ob
