@@ -1,0 +1,33 @@
+#pragma once
+// RIFF/WAVE codec. Decodes PCM 8/16/24/32-bit and IEEE float 32/64-bit, plain
+// or extensible, mixing more than two channels down to stereo; encodes one or
+// two channels as 32-bit float with a 44-byte header.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ob {
+
+struct DecodedWav {
+    std::vector<float> left;   // first channel, or the mean of the even channels
+    std::vector<float> right;  // empty for mono; else second / mean of odd channels
+    double sampleRate = 0.0;
+    std::int32_t frames = 0;
+};
+
+// On failure returns false, writes the reason to *error when given and leaves
+// out unchanged.
+bool decodeWav(const std::uint8_t* bytes, std::size_t count, DecodedWav& out,
+               std::string* error = nullptr);
+inline bool decodeWav(const std::vector<std::uint8_t>& bytes, DecodedWav& out,
+                      std::string* error = nullptr) {
+    return decodeWav(bytes.data(), bytes.size(), out, error);
+}
+
+// right may be null for mono; a negative frame count counts as 0.
+std::vector<std::uint8_t> encodeWav(const float* left, const float* right,
+                                    std::int32_t frames, double sampleRate);
+
+}  // namespace ob
