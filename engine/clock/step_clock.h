@@ -1,0 +1,75 @@
+#pragma once
+#include <cstdint>
+
+#include "engine/clock/step_event.h"
+
+namespace ob {
+
+struct Pattern;
+
+// Plays a pattern sample by sample into timed step events. Each track's next
+// step is scheduled one step ahead, so swing, micro timing, retrigs and
+// random timing can move a hit either way around its nominal start.
+struct StepClock {
+  static constexpr int kMaxPending = 128;
+  static constexpr int kTracks = 8;
+
+  struct Pending {
+    StepEvent event;
+    double countdown = 0.0;  // samples until due
+  };
+
+  struct StepResult {
+    bool fire = false;
+    double beats = 0.0;
+    float velocity = 0.0f;
+    std::uint64_t hash = 0;
+  };
+
+  struct Playable {
+    bool found = false;
+    std::int64_t step = 0;
+    std::int32_t subIndex = 0;
+  };
+
+  double sampleRate = 44100.0;
+  const Pattern* pattern = nullptr;
+  double samplesPerSixteenth = 5512.5;
+  double untilNextStep = 0.0;
+  std::int64_t globalStep = 0;
+  std::int32_t stepInPattern = 0;
+  std::int64_t patternPass = 0;
+  double untilTrackStep[kTracks] = {};
+  std::int64_t trackStep[kTracks] = {};
+  double trackStepLength[kTracks] = {};
+  std::uint8_t started[kTracks] = {};
+  std::uint64_t seed = 0;
+  std::uint8_t patternIndex = 0;
+  Pending pending[kMaxPending];
+  std::int32_t pendingCount = 0;
+
+  void setSampleRate(double rate);
+  // Attaches and rewinds to the start.
+  void reset(const Pattern* p);
+  // Attaches without moving (tempo and step lengths re-read).
+  void setKit(const Pattern* p);
+  void updateStepLengths();
+  // Follows the host's position, in sixteenths.
+  void syncTo(double target);
+  // Advances one block; events due within it land in out with their time.
+  void process(std::int32_t frames, StepEventList& out);
+  std::int32_t currentStep() const { return stepInPattern; }
+  void setPosition(std::int64_t step);
+  // Schedules track step k and its retrigs, offset samples from now.
+  void retrigEvents(int track, std::int64_t k, double offset);
+  StepResult stepEvent(int track, std::int64_t k, std::int32_t sub) const;
+  Playable nextPlayableStep(int track, std::int64_t k, std::int32_t sub) const;
+  // First step at or after x (in steps of len samples); offset gets the
+  // samples until it.
+  static std::int64_t stepsUntil(double x, double len, double& offset);
+
+ private:
+  int activeTracks() const;
+};
+
+}  // namespace ob
