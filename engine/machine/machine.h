@@ -1,10 +1,9 @@
 #pragma once
 
 #include "engine/machine/mod_layers.h"
+#include "engine/params/param_info.h"
 
 namespace ob {
-
-struct ParamInfo;
 
 // A sound generator. A track player holds one of each kind inline and drives
 // the one its sound names. Renders ADD into caller-cleared buffers, run on

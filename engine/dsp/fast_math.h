@@ -1,0 +1,52 @@
+#pragma once
+#include <cmath>
+
+namespace ob {
+
+inline constexpr double kTwoPi = 6.283185307179586476925286766559;
+inline constexpr double kPi = 3.14159265358979323846264338327950;
+
+// Sine for any argument of moderate size (|x| < 1e5), absolute error below
+// 1e-6: range reduction to [-pi/2, pi/2] and an odd polynomial. Oscillators
+// call it once or more per sample, where the library sine is too slow.
+inline float fastSin(float x) {
+  constexpr float kInvTwoPi = 0.15915494309189533577f;
+  constexpr float kTwoPiF = 6.28318530717958647692f;
+  constexpr float kPiF = 3.14159265358979323846f;
+  constexpr float kHalfPi = 1.57079632679489661923f;
+  float r = x - kTwoPiF * std::nearbyint(x * kInvTwoPi);  // [-pi, pi]
+  if (r > kHalfPi) r = kPiF - r;
+  if (r < -kHalfPi) r = -kPiF - r;
+  const float r2 = r * r;
+  // Taylor terms to r^11: error below 6e-8 on [-pi/2, pi/2].
+  float p = -2.5052108385e-8f;
+  p = p * r2 + 2.7557319224e-6f;
+  p = p * r2 - 1.9841269841e-4f;
+  p = p * r2 + 8.3333333333e-3f;
+  p = p * r2 - 1.6666666667e-1f;
+  return r + r * r2 * p;
+}
+
+// Phase in radians on [0, 2 pi): one subtraction in the normal case, a
+// full reduction only when a single step was larger than a turn.
+inline double wrapPhase(double phase) {
+  if (phase >= kTwoPi) {
+    phase -= kTwoPi;
+    if (phase >= kTwoPi) phase = std::fmod(phase, kTwoPi);
+  }
+  return phase;
+}
+
+// Multiplier that decays an envelope by a time constant of `seconds`.
+inline float decayFactor(float seconds, double rate) {
+  const double t = seconds > 0.0001f ? static_cast<double>(seconds) : 0.0001;
+  return static_cast<float>(std::exp(-1.0 / (t * rate)));
+}
+
+inline float clamp01(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
+inline float clampf(float v, float lo, float hi) { return v < lo ? lo : (v > hi ? hi : v); }
+
+// Parameter sums come from arbitrary modulation; a non-finite one is read as 0.
+inline float finiteOr0(float v) { return std::isfinite(v) ? v : 0.0f; }
+
+}  // namespace ob
