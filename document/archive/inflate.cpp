@@ -1,0 +1,473 @@
+#include "document/archive/inflate.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+namespace ob::zip {
+namespace {
+
+constexpr int kMaxCodeBits = 15;
+constexpr int kLitTableBits = 11;
+constexpr int kDistTableBits = 10;
+constexpr int kLengthTableBits = 7;
+
+constexpr const char* kEndsEarly = "stream ends early";
+constexpr const char* kTooMuch = "more data than declared";
+
+constexpr std::uint16_t kLengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
+                                           31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
+constexpr std::uint8_t kLengthExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
+                                           2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+constexpr std::uint16_t kDistBase[30] = {1,   2,   3,   4,   5,   7,    9,    13,   17,   25,   33,   49,   65,    97,    129,
+                                         193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+constexpr std::uint8_t kDistExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6,
+                                         6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
+constexpr std::uint8_t kCodeLengthOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
+
+// What a decoded symbol means, resolved when the table is built so that the
+// data loop does one lookup per symbol.
+enum Kind : std::uint8_t {
+  kLiteral,    // value = the byte, or the code-length symbol
+  kLength,     // value = base length, extra = extra bits
+  kEnd,        // end of block
+  kDistance,   // value = base distance, extra = extra bits
+  kBadSymbol,  // length symbol 286/287, distance symbol 30/31
+  kLong,       // code longer than the table: walk the canonical ranges
+  kNoMatch,    // no code of up to 15 bits matches
+};
+
+struct Entry {
+  std::uint16_t value = 0;
+  std::uint8_t bits = 0;  // code length
+  std::uint8_t kind = kLong;
+  std::uint8_t extra = 0;
+};
+
+enum class Alphabet { CodeLengths, LitLen, Dist };
+enum class Shape { Complete, Incomplete, Oversubscribed };
+
+Entry makeEntry(Alphabet alphabet, int symbol, int bits) {
+  Entry e;
+  e.bits = std::uint8_t(bits);
+  if (alphabet == Alphabet::CodeLengths) {
+    e.kind = kLiteral;
+    e.value = std::uint16_t(symbol);
+  } else if (alphabet == Alphabet::LitLen) {
+    if (symbol < 256) {
+      e.kind = kLiteral;
+      e.value = std::uint16_t(symbol);
+    } else if (symbol == 256) {
+      e.kind = kEnd;
+    } else if (symbol <= 285) {
+      e.kind = kLength;
+      e.value = kLengthBase[symbol - 257];
+      e.extra = kLengthExtra[symbol - 257];
+    } else {
+      e.kind = kBadSymbol;
+    }
+  } else if (symbol < 30) {
+    e.kind = kDistance;
+    e.value = kDistBase[symbol];
+    e.extra = kDistExtra[symbol];
+  } else {
+    e.kind = kBadSymbol;
+  }
+  return e;
+}
+
+// A canonical code: counts and symbols in code order (for the rare codes
+// longer than the table), plus a direct table indexed by the next
+// tableBits input bits.
+struct Code {
+  Alphabet alphabet = Alphabet::LitLen;
+  int tableBits = 0;
+  std::uint16_t count[kMaxCodeBits + 1] = {};
+  std::uint16_t symbol[288] = {};
+  Entry table[1 << kLitTableBits];
+
+  Shape build(Alphabet a, int bits, const std::uint8_t* lengths, int n) {
+    alphabet = a;
+    tableBits = bits;
+    std::fill(std::begin(count), std::end(count), std::uint16_t(0));
+    for (int s = 0; s < n; ++s) ++count[lengths[s]];
+    const int size = 1 << tableBits;
+    std::fill(table, table + size, Entry{});
+    if (count[0] == n) return Shape::Complete;  // empty code: nothing decodes
+
+    int left = 1;
+    for (int len = 1; len <= kMaxCodeBits; ++len) {
+      left <<= 1;
+      left -= count[len];
+      if (left < 0) return Shape::Oversubscribed;
+    }
+    std::uint16_t offset[kMaxCodeBits + 2] = {};
+    std::uint32_t next[kMaxCodeBits + 1] = {};
+    std::uint32_t code = 0;
+    for (int len = 1; len <= kMaxCodeBits; ++len) {
+      offset[len + 1] = std::uint16_t(offset[len] + count[len]);
+      code = (code + (len > 1 ? count[len - 1] : 0)) << 1;
+      next[len] = code;
+    }
+    for (int s = 0; s < n; ++s) {
+      const int len = lengths[s];
+      if (!len) continue;
+      symbol[offset[len]++] = std::uint16_t(s);
+      const std::uint32_t c = next[len]++;
+      if (len > tableBits) continue;
+      std::uint32_t rev = 0;
+      for (int i = 0; i < len; ++i) rev |= ((c >> i) & 1u) << (len - 1 - i);
+      const Entry e = makeEntry(a, s, len);
+      for (std::uint32_t i = rev; i < std::uint32_t(size); i += 1u << len) table[i] = e;
+    }
+    return left > 0 ? Shape::Incomplete : Shape::Complete;
+  }
+
+  // Canonical decode one bit at a time, most significant code bit first.
+  Entry walk(std::uint64_t bits) const {
+    int code = 0, first = 0, index = 0;
+    for (int len = 1; len <= kMaxCodeBits; ++len) {
+      code |= int((bits >> (len - 1)) & 1u);
+      const int n = count[len];
+      if (code - n < first) return makeEntry(alphabet, symbol[index + (code - first)], len);
+      index += n;
+      first = (first + n) << 1;
+      code <<= 1;
+    }
+    Entry none;
+    none.kind = kNoMatch;
+    none.bits = kMaxCodeBits;
+    return none;
+  }
+
+  Entry lookup(std::uint64_t bits) const {
+    const Entry e = table[bits & ((1u << tableBits) - 1)];
+    return e.kind == kLong ? walk(bits) : e;
+  }
+};
+
+struct FixedCodes {
+  Code lit;
+  Code dist;
+  FixedCodes() {
+    std::uint8_t lengths[288];
+    std::fill(lengths, lengths + 144, 8);
+    std::fill(lengths + 144, lengths + 256, 9);
+    std::fill(lengths + 256, lengths + 280, 7);
+    std::fill(lengths + 280, lengths + 288, 8);
+    lit.build(Alphabet::LitLen, kLitTableBits, lengths, 288);
+    std::fill(lengths, lengths + 30, 5);
+    dist.build(Alphabet::Dist, kDistTableBits, lengths, 30);
+  }
+};
+
+const FixedCodes& fixedCodes() {
+  static const FixedCodes codes;  // thread-safe one-time build
+  return codes;
+}
+
+inline std::uint64_t load64(const std::uint8_t* p) {
+  std::uint64_t v;
+  std::memcpy(&v, p, 8);
+  if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap64(v);
+  return v;
+}
+
+// LSB-first bit reader. Bits past the end of the input read as zero; a
+// caller that needs more bits than `count` has run out of input.
+struct BitReader {
+  const std::uint8_t* in;
+  const std::uint8_t* end;
+  std::uint64_t buf = 0;
+  unsigned count = 0;
+
+  // Afterwards at least 56 bits are held, or all the input that is left.
+  void refill() {
+    if (end - in >= 8) {
+      buf |= load64(in) << count;
+      in += (63 - count) >> 3;
+      count |= 56;
+    } else {
+      while (count <= 56 && in < end) {
+        buf |= std::uint64_t(*in++) << count;
+        count += 8;
+      }
+    }
+  }
+  void consume(unsigned n) {
+    buf >>= n;
+    count -= n;
+  }
+  std::uint32_t peek(unsigned n) const { return std::uint32_t(buf & ((std::uint64_t(1) << n) - 1)); }
+  // Drops the bits of a partly read byte and returns the whole held bytes
+  // to the input, so that a stored block's bytes can be read directly.
+  void alignToByte() {
+    consume(count & 7u);
+    in -= count >> 3;
+    buf = 0;
+    count = 0;
+  }
+};
+
+class Inflater {
+ public:
+  Inflater(const std::uint8_t* input, std::size_t length, std::size_t declared, std::vector<std::uint8_t>& out)
+      : bits_{input, input + length}, out_(out), start_(out.size()), pos_(out.size()), size_(out.size()) {
+    limit_ = declared > SIZE_MAX - start_ ? SIZE_MAX : start_ + declared;
+    data_ = out_.data();
+  }
+
+  bool run(std::string& error) {
+    const char* failure = decode();
+    out_.resize(pos_);
+    if (failure) {
+      error = failure;
+      return false;
+    }
+    return true;
+  }
+
+ private:
+  // Grows the output so that `need` bytes fit, never past the declared size.
+  bool ensure(std::size_t need) {
+    if (need <= size_) return true;
+    if (need > limit_) return false;
+    std::size_t grown = std::max({need, size_ + size_ / 2, start_ + std::size_t(32768)});
+    grown = std::min(grown, limit_);
+    out_.resize(grown);
+    data_ = out_.data();
+    size_ = grown;
+    return true;
+  }
+
+  const char* decode() {
+    for (;;) {
+      bits_.refill();
+      if (bits_.count < 3) return kEndsEarly;
+      const bool final = bits_.peek(1);
+      const unsigned type = (bits_.buf >> 1) & 3u;
+      bits_.consume(3);
+      const char* failure = nullptr;
+      if (type == 0) {
+        failure = stored();
+      } else if (type == 1) {
+        failure = block(fixedCodes().lit, fixedCodes().dist);
+      } else if (type == 2) {
+        failure = dynamicTables();
+        if (!failure) failure = block(lit_, dist_);
+      } else {
+        failure = "invalid block type";
+      }
+      if (failure) return failure;
+      if (final) return nullptr;
+    }
+  }
+
+  const char* stored() {
+    bits_.alignToByte();
+    if (bits_.end - bits_.in < 4) return kEndsEarly;
+    const unsigned len = bits_.in[0] | unsigned(bits_.in[1]) << 8;
+    const unsigned nlen = bits_.in[2] | unsigned(bits_.in[3]) << 8;
+    bits_.in += 4;
+    if (len != (~nlen & 0xFFFFu)) return "stored block length does not match its complement";
+    if (std::size_t(bits_.end - bits_.in) < len) return kEndsEarly;
+    if (!ensure(pos_ + len)) return kTooMuch;
+    if (len) std::memcpy(data_ + pos_, bits_.in, len);
+    pos_ += len;
+    bits_.in += len;
+    return nullptr;
+  }
+
+  const char* dynamicTables() {
+    bits_.refill();
+    if (bits_.count < 14) return kEndsEarly;
+    const int nlit = int(bits_.peek(5)) + 257;
+    bits_.consume(5);
+    const int ndist = int(bits_.peek(5)) + 1;
+    bits_.consume(5);
+    const int ncode = int(bits_.peek(4)) + 4;
+    bits_.consume(4);
+    if (nlit > 286 || ndist > 30) return "too many length or distance codes";
+
+    std::uint8_t lengths[286 + 30] = {};
+    for (int i = 0; i < ncode; ++i) {
+      bits_.refill();
+      if (bits_.count < 3) return kEndsEarly;
+      lengths[kCodeLengthOrder[i]] = std::uint8_t(bits_.peek(3));
+      bits_.consume(3);
+    }
+    if (lengthCode_.build(Alphabet::CodeLengths, kLengthTableBits, lengths, 19) != Shape::Complete)
+      return "incomplete code-length code";
+
+    const int total = nlit + ndist;
+    std::fill(lengths, lengths + 19, 0);
+    for (int i = 0; i < total;) {
+      bits_.refill();
+      const Entry e = lengthCode_.lookup(bits_.buf);
+      if (e.bits > bits_.count) return kEndsEarly;
+      if (e.kind == kNoMatch) return "invalid code-length code";
+      bits_.consume(e.bits);
+      const int sym = e.value;
+      if (sym < 16) {
+        lengths[i++] = std::uint8_t(sym);
+        continue;
+      }
+      std::uint8_t value = 0;
+      unsigned extra = 7, base = 11;
+      if (sym == 16) {
+        if (i == 0) return "repeat with no previous length";
+        value = lengths[i - 1];
+        extra = 2;
+        base = 3;
+      } else if (sym == 17) {
+        extra = 3;
+        base = 3;
+      }
+      if (extra > bits_.count) return kEndsEarly;
+      const int repeat = int(base + bits_.peek(extra));
+      bits_.consume(extra);
+      if (i + repeat > total) return "too many lengths";
+      std::fill(lengths + i, lengths + i + repeat, value);
+      i += repeat;
+    }
+    if (lengths[256] == 0) return "no end-of-block code";
+    if (!usable(lit_.build(Alphabet::LitLen, kLitTableBits, lengths, nlit), lengths, nlit))
+      return "invalid literal/length code lengths";
+    if (!usable(dist_.build(Alphabet::Dist, kDistTableBits, lengths + nlit, ndist), lengths + nlit, ndist))
+      return "invalid distance code lengths";
+    return nullptr;
+  }
+
+  // Complete codes are usable; of the incomplete ones only a lone code of
+  // length 1, which RFC 1951 allows.
+  static bool usable(Shape shape, const std::uint8_t* lengths, int n) {
+    if (shape == Shape::Complete) return true;
+    if (shape == Shape::Oversubscribed) return false;
+    int used = 0, ones = 0;
+    for (int i = 0; i < n; ++i) {
+      used += lengths[i] != 0;
+      ones += lengths[i] == 1;
+    }
+    return used == 1 && ones == 1;
+  }
+
+  const char* block(const Code& lit, const Code& dist) {
+    BitReader b = bits_;  // local copy keeps the hot state in registers
+    std::uint8_t* data = data_;
+    std::size_t pos = pos_;
+    std::size_t size = size_;
+    const char* failure = nullptr;
+    for (;;) {
+      b.refill();
+      Entry e = lit.lookup(b.buf);
+      if (e.bits > b.count) {
+        failure = kEndsEarly;
+        break;
+      }
+      if (e.kind == kLiteral) {
+        b.consume(e.bits);
+        if (pos >= size) {
+          pos_ = pos;
+          if (!ensure(pos + 1)) {
+            failure = kTooMuch;
+            break;
+          }
+          data = data_;
+          size = size_;
+        }
+        data[pos++] = std::uint8_t(e.value);
+        continue;
+      }
+      if (e.kind == kEnd) {
+        b.consume(e.bits);
+        break;
+      }
+      if (e.kind == kNoMatch) {
+        failure = "invalid literal/length code";
+        break;
+      }
+      if (e.kind == kBadSymbol) {
+        failure = "invalid length symbol";
+        break;
+      }
+      b.consume(e.bits);
+      if (e.extra > b.count) {
+        failure = kEndsEarly;
+        break;
+      }
+      const std::size_t length = e.value + b.peek(e.extra);
+      b.consume(e.extra);
+
+      const Entry d = dist.lookup(b.buf);
+      if (d.bits > b.count) {
+        failure = kEndsEarly;
+        break;
+      }
+      if (d.kind != kDistance) {
+        failure = "invalid distance code";
+        break;
+      }
+      b.consume(d.bits);
+      if (d.extra > b.count) {
+        failure = kEndsEarly;
+        break;
+      }
+      const std::size_t distance = d.value + b.peek(d.extra);
+      b.consume(d.extra);
+      if (distance > pos - start_) {
+        failure = "distance reaches before the start";
+        break;
+      }
+      if (pos + length + 8 > size) {
+        pos_ = pos;
+        if (!ensure(pos + length)) {
+          failure = kTooMuch;
+          break;
+        }
+        ensure(std::min(pos + length + 8, limit_));
+        data = data_;
+        size = size_;
+      }
+      std::uint8_t* dst = data + pos;
+      const std::uint8_t* src = dst - distance;
+      if (distance >= 8 && pos + length + 8 <= size) {
+        std::uint8_t* const stop = dst + length;
+        do {
+          std::memcpy(dst, src, 8);
+          dst += 8;
+          src += 8;
+        } while (dst < stop);
+      } else if (distance == 1) {
+        std::memset(dst, *src, length);
+      } else {
+        for (std::size_t i = 0; i < length; ++i) dst[i] = src[i];
+      }
+      pos += length;
+    }
+    bits_ = b;
+    pos_ = pos;
+    return failure;
+  }
+
+  BitReader bits_;
+  std::vector<std::uint8_t>& out_;
+  std::size_t start_;
+  std::size_t pos_;
+  std::size_t size_;
+  std::size_t limit_ = 0;
+  std::uint8_t* data_ = nullptr;
+  Code lengthCode_;
+  Code lit_;
+  Code dist_;
+};
+
+}  // namespace
+
+bool inflate(const std::uint8_t* input, std::size_t inputLength, std::size_t declaredSize,
+             std::vector<std::uint8_t>& output, std::string& error) {
+  Inflater inflater(input, inputLength, declaredSize, output);
+  return inflater.run(error);
+}
+
+}  // namespace ob::zip
