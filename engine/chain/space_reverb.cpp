@@ -1,0 +1,130 @@
+#include "engine/chain/space_reverb.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ob {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr float kDenormalFloor = 1e-15f;
+
+float clamp01(float v) { return std::clamp(v, 0.0f, 1.0f); }
+
+}  // namespace
+
+float roomDecayTime(float size, double rate) {
+  const double s = 0.45 + 0.55 * static_cast<double>(clamp01(size));
+  // A rate that is not positive counts as 44.1 kHz throughout, so the
+  // result is never zero or negative.
+  const double r = rate > 0.0 ? rate : 44100.0;
+  const double total = 557.0 + 683.0 + 811.0 + 967.0;
+  return static_cast<float>((total * (r / 44100.0) * s / 4.0) / r);
+}
+
+void SpaceReverb::setRate(double rate) {
+  rate_ = rate > 0.0 ? rate : 44100.0;
+  cachedSizeScale_ = -1.0f;
+  configured_ = false;
+}
+
+float SpaceReverb::configure(float size, float damp) {
+  if (configured_ && size == configSize_ && damp == configDamp_) return configGain_;
+  const float s = clamp01(size);
+  const float g = 0.55f + 0.38f * s;
+  const float d = std::clamp(damp, 0.0f, 0.95f);
+  const float t = 3.0f * roomDecayTime(size, rate_);
+  const float lowDecay = t / -std::log10(g);
+  // The reference frequency stays at 4 kHz of 44.1 kHz whatever the rate.
+  const double cosRef = std::cos(2.0 * kPi * 4000.0 / 44100.0);
+  const double h = g * (1.0 - d) / std::sqrt(1.0 - 2.0 * d * cosRef + double(d) * d);
+  const float highDecay = static_cast<float>(t / -std::log10(h));
+  setTimes(0.45f + 0.55f * s, lowDecay, highDecay, 4000.0f);
+  configured_ = true;
+  configSize_ = size;
+  configDamp_ = damp;
+  configGain_ = 1.0f / g;
+  return configGain_;
+}
+
+void SpaceReverb::setTimes(float sizeScale, float lowDecay, float highDecay, float crossover) {
+  configured_ = false;
+  if (sizeScale == cachedSizeScale_ && lowDecay == cachedLowDecay_ &&
+      highDecay == cachedHighDecay_ && crossover == cachedCrossover_) {
+    return;
+  }
+  cachedSizeScale_ = sizeScale;
+  cachedLowDecay_ = lowDecay;
+  cachedHighDecay_ = highDecay;
+  cachedCrossover_ = crossover;
+
+  const double rate = rate_;
+  const double c = std::cos(2.0 * kPi * std::min(0.45 * rate, double(crossover)) / rate);
+  const double z = std::clamp(double(sizeScale), 0.25, 1.0);
+  const double low = std::max(double(lowDecay), 0.001);
+  const double high = std::max(double(highDecay), 0.001);
+  for (int k = 0; k < kLines; ++k) {
+    Line& line = lines_[k];
+    long delay = std::lround(z * kBaseLengths[k] / 44100.0 * rate);
+    if (delay >= kLineSize) delay = kMaxDelay;
+    if (delay < kMinDelay) delay = kMinDelay;
+    line.delay = static_cast<std::int32_t>(delay);
+    const double fb = std::pow(10.0, -3.0 * double(delay) / (low * rate));
+    line.feedback = static_cast<float>(fb);
+    const double r = std::min(std::pow(10.0, -3.0 * double(delay) / (high * rate)) / fb, 1.0);
+    const double q = 1.0 - r * r;
+    if (q > 1e-12) {
+      const double p = 1.0 - r * r * c;
+      line.damping = static_cast<float>((p - std::sqrt(std::max(p * p - q * q, 0.0))) / q);
+    } else {
+      line.damping = 0.0f;
+    }
+  }
+}
+
+void SpaceReverb::clear() {
+  for (Line& line : lines_) {
+    line.buffer.fill(0.0f);
+    line.writeIndex = 0;
+    line.state = 0.0f;
+  }
+}
+
+void SpaceReverb::process(const float* input, float* outLeft, float* outRight, int frames) {
+  Line& l0 = lines_[0];
+  Line& l1 = lines_[1];
+  Line& l2 = lines_[2];
+  Line& l3 = lines_[3];
+  const float c0 = 1.0f - l0.damping, c1 = 1.0f - l1.damping;
+  const float c2 = 1.0f - l2.damping, c3 = 1.0f - l3.damping;
+  // All four write indices move together after a clear, but they are kept
+  // apart so a line never depends on another's bookkeeping.
+  auto tap = [](Line& line, float coeff) {
+    int r = line.writeIndex - line.delay;
+    if (r < 0) r += kLineSize;
+    float s = line.state + coeff * (line.buffer[r] - line.state);
+    if (std::fabs(s) < kDenormalFloor) s = 0.0f;
+    line.state = s;
+    return s * line.feedback;
+  };
+  auto write = [](Line& line, float v) {
+    line.buffer[line.writeIndex] = v;
+    if (++line.writeIndex >= kLineSize) line.writeIndex = 0;
+  };
+  for (int i = 0; i < frames; ++i) {
+    const float y0 = tap(l0, c0);
+    const float y1 = tap(l1, c1);
+    const float y2 = tap(l2, c2);
+    const float y3 = tap(l3, c3);
+    const float x = input[i];
+    write(l0, 0.5f * (y0 + y1 + y2 + y3) + x);
+    write(l1, 0.5f * (y0 - y1 + y2 - y3) + x);
+    write(l2, 0.5f * (y0 + y1 - y2 - y3) + x);
+    write(l3, 0.5f * (y0 - y1 - y2 + y3) + x);
+    outLeft[i] = 0.5f * (y0 + y2);
+    outRight[i] = 0.5f * (y1 + y3);
+  }
+}
+
+}  // namespace ob

@@ -1,0 +1,386 @@
+#include "engine/chain/voice_chain.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "engine/chain/bit_crush.h"
+
+namespace ob {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr float kHalfPi = 1.57079632679489661923f;
+constexpr float kTiny = 1e-15f;
+constexpr int kSpaceChunk = 64;
+
+float onePoleCoeff(double rate, double seconds) {
+  return static_cast<float>(1.0 - std::exp(-1.0 / (rate * seconds)));
+}
+
+float flushTiny(float v) { return std::fabs(v) < kTiny ? 0.0f : v; }
+
+// Drive curves on a signal with the velocity divided out.
+inline float shapeSample(float y, float k, int shape, float tanhK) {
+  if (shape == 1) return tanhK > 1e-6f ? std::tanh(k * y) / tanhK : y;
+  if (shape == 2) return std::sin(k * kHalfPi * y);
+  const float u = std::clamp(k * y, -1.0f, 1.0f);
+  return 1.5f * u - 0.5f * u * u * u;
+}
+
+}  // namespace
+
+double divisionBeats(int code) {
+  static constexpr double kBeats[10] = {0.125, 1.0 / 6.0, 0.25, 0.375, 1.0 / 3.0,
+                                        0.5,   0.75,      1.0,  2.0,   4.0};
+  return kBeats[std::clamp(code, 0, 9)];
+}
+
+struct VoiceChain::Params {
+  float tsAttack, tsSustain;
+  float fltCutoff, fltReso;
+  int fltType;
+  float ampAttack, ampHold, ampDecay;
+  float fxDrive;
+  int fxShape;
+  float fxCrush, fxSrr;
+  float flt2Cutoff, flt2Reso;
+  int flt2Type;
+  bool ampSync;
+  int atkDiv, decDiv;
+  float spaceSize, spaceMix, spaceDamp;
+
+  Params(const ModLayers& m, int b)
+      : tsAttack(m.value(b + voice::kTsAttack)),
+        tsSustain(m.value(b + voice::kTsSustain)),
+        fltCutoff(m.value(b + voice::kFltCutoff)),
+        fltReso(m.value(b + voice::kFltReso)),
+        fltType(m.choice(b + voice::kFltType)),
+        ampAttack(m.value(b + voice::kAmpAttack)),
+        ampHold(m.value(b + voice::kAmpHold)),
+        ampDecay(m.value(b + voice::kAmpDecay)),
+        fxDrive(m.value(b + voice::kFxDrive)),
+        fxShape(m.choice(b + voice::kFxShape)),
+        fxCrush(m.value(b + voice::kFxCrush)),
+        fxSrr(m.value(b + voice::kFxSrr)),
+        flt2Cutoff(m.value(b + voice::kFlt2Cutoff)),
+        flt2Reso(m.value(b + voice::kFlt2Reso)),
+        flt2Type(m.choice(b + voice::kFlt2Type)),
+        ampSync(m.flag(b + voice::kAmpSync)),
+        atkDiv(m.choice(b + voice::kAmpAtkDiv)),
+        decDiv(m.choice(b + voice::kAmpDecDiv)),
+        spaceSize(m.value(b + voice::kSpaceSize)),
+        spaceMix(m.value(b + voice::kSpaceMix)),
+        spaceDamp(m.value(b + voice::kSpaceDamp)) {}
+};
+
+VoiceChain::VoiceChain() { prepare(44100.0); }
+
+void VoiceChain::prepare(double sampleRate) {
+  rate_ = sampleRate > 0.0 ? sampleRate : 44100.0;
+  fastAttack_ = onePoleCoeff(rate_, 0.0005);
+  fastRelease_ = onePoleCoeff(rate_, 0.020);
+  slowAttack_ = onePoleCoeff(rate_, 0.005);
+  slowRelease_ = onePoleCoeff(rate_, 0.150);
+  driveCoeff_ = onePoleCoeff(rate_, 0.020);
+  velocityCoeff_ = onePoleCoeff(rate_, 0.003);
+  space_.setRate(rate_);
+  space_.setTimes(1.0f, 0.5f, 0.5f, 4000.0f);
+  space_.clear();
+  for (FilterCache& c : filterCache_) c = FilterCache{};
+  silenceLimit_ = std::max(static_cast<std::int32_t>(rate_ * 0.0015), 1);
+  reset();
+  silentCounter_ = silenceLimit_;
+}
+
+void VoiceChain::reset() {
+  decayLevel_ = 1.0f;
+  fast_ = slow_ = 0.0f;
+  envCounter_ = 0;
+  attackLatched_ = false;
+  holdCounter_ = 0.0f;
+  heldL_ = heldR_ = 0.0f;
+  driveRamp_.restart();
+  for (Svf& f : filters_) f.reset();
+  firstBlock_ = true;
+  space_.clear();
+  silentCounter_ = silenceLimit_;
+  tail_ = false;
+  measured_ = false;
+  blockPeak_ = 0.0f;
+  sampleCount_ = 0;
+  roomWait_ = 0;
+  for (float& v : lastInput_) v = 0.0f;
+  filterWasOn_[0] = filterWasOn_[1] = false;
+}
+
+void VoiceChain::resetForHit() {
+  decayLevel_ = 1.0f;
+  fast_ = slow_ = 0.0f;
+  envCounter_ = 0;
+  attackLatched_ = false;
+  holdCounter_ = 0.0f;
+  heldL_ = heldR_ = 0.0f;
+  driveRamp_.restart();
+  firstBlock_ = true;
+}
+
+void VoiceChain::setVelocity(float velocity) {
+  // NaN falls to the floor too, so the divide never sees zero.
+  const float v = velocity > 0.001f ? velocity : 0.001f;
+  velocity_ = velocityTarget_ = v;
+}
+
+void VoiceChain::processMono(float* buffer, int frames, const ModLayers& mod, int base) {
+  process<false>(buffer, nullptr, frames, mod, base);
+}
+
+void VoiceChain::processStereo(float* left, float* right, int frames, const ModLayers& mod,
+                               int base) {
+  process<true>(left, right, frames, mod, base);
+}
+
+template <bool Stereo>
+void VoiceChain::process(float* left, float* right, int frames, const ModLayers& mod, int base) {
+  if (frames < 1) return;
+  const Params p(mod, base);
+
+  // 1. Envelope times.
+  float attackTime = p.ampAttack;
+  float decayTime = p.ampDecay;
+  if (p.ampSync) {
+    const double secondsPerBeat = 60.0 / (tempo_ > 0.0 ? tempo_ : 120.0);
+    attackTime = static_cast<float>(secondsPerBeat * divisionBeats(p.atkDiv));
+    decayTime = static_cast<float>(secondsPerBeat * divisionBeats(p.decDiv));
+  }
+
+  // 2. Transient shaper; its followers freeze while it is neutral.
+  if (p.tsAttack != 0.0f || p.tsSustain != 0.0f) {
+    float fast = fast_, slow = slow_;
+    for (int i = 0; i < frames; ++i) {
+      const float a = Stereo ? std::max(std::fabs(left[i]), std::fabs(right[i])) : std::fabs(left[i]);
+      fast += (a - fast) * (a > fast ? fastAttack_ : fastRelease_);
+      slow += (a - slow) * (a > slow ? slowAttack_ : slowRelease_);
+      const float d = (fast - slow) / (slow + fast + 1e-9f);
+      const float gain = std::clamp(
+          1.0f + p.tsAttack * std::max(d, 0.0f) + p.tsSustain * std::max(-d, 0.0f), 0.0f, 4.0f);
+      left[i] *= gain;
+      if constexpr (Stereo) right[i] *= gain;
+    }
+    fast_ = flushTiny(fast);
+    slow_ = flushTiny(slow);
+  }
+
+  // 3.-5. Which per-sample stages run.
+  const bool envNeeded = !(!p.ampSync && p.ampAttack == 0.0f && p.ampHold >= 2.0f && p.ampDecay >= 8.0f);
+  const float targetMix = std::clamp((p.fxDrive - 1.0f) * 4.0f, 0.0f, 1.0f);
+  if (firstBlock_) {
+    driveMix_ = targetMix;
+    firstBlock_ = false;
+  }
+  const bool driveOn = p.fxDrive > 1.0f || driveMix_ > 0.0f;
+  if (driveOn) {
+    driveRamp_.setTarget(p.fxDrive, mod);
+  } else {
+    driveRamp_.restart();
+  }
+  const bool crushOn = p.fxCrush < 16.0f;
+  const bool srrOn = p.fxSrr > 0.0f;
+  if (!attackLatched_) {
+    latchedAttack_ = attackTime;
+    attackLatched_ = true;
+  }
+
+  if (envNeeded || driveOn || crushOn || srrOn) {
+    const std::int32_t na = static_cast<std::int32_t>(std::min(
+        static_cast<double>(std::max(latchedAttack_, 0.0f)) * rate_, 2.0e9));
+    const std::int32_t nh = static_cast<std::int32_t>(std::min(
+        static_cast<double>(std::max(p.ampHold, 0.0f)) * rate_ + na, 2.1e9));
+    const float decayFactor =
+        static_cast<float>(std::exp(-1.0 / (std::max(static_cast<double>(decayTime), 0.0001) * rate_)));
+    const float levels = bitCrushLevels(p.fxCrush);
+    const float srrStep = 1.0f + 49.0f * std::clamp(p.fxSrr, 0.0f, 1.0f);
+    const int shape = p.fxShape;
+
+    for (int i = 0; i < frames; ++i) {
+      float xl = left[i];
+      float xr = Stereo ? right[i] : 0.0f;
+
+      if (envNeeded) {
+        float g;
+        const std::int32_t c = envCounter_;
+        if (c < na) {
+          g = static_cast<float>(c) / static_cast<float>(na);
+        } else if (c >= nh) {
+          decayLevel_ = flushTiny(decayLevel_ * decayFactor);
+          g = decayLevel_;
+        } else {
+          g = 1.0f;
+        }
+        // The counter stops short of overflow on a voice held for hours.
+        if (envCounter_ < std::numeric_limits<std::int32_t>::max()) ++envCounter_;
+        xl *= g;
+        if constexpr (Stereo) xr *= g;
+      }
+
+      velocity_ += (velocityTarget_ - velocity_) * velocityCoeff_;
+      const float v = velocity_;
+
+      if (driveOn) {
+        float yl = xl / v;
+        float yr = Stereo ? xr / v : 0.0f;
+        driveMix_ += (targetMix - driveMix_) * driveCoeff_;
+        if (targetMix == 0.0f && driveMix_ < 1e-6f) driveMix_ = 0.0f;
+        const float k = std::clamp(driveRamp_.advance(), 1.0f, 16.0f);
+        const float tanhK = shape == 1 ? std::tanh(k) : 0.0f;
+        yl += (shapeSample(yl, k, shape, tanhK) - yl) * driveMix_;
+        if constexpr (Stereo) yr += (shapeSample(yr, k, shape, tanhK) - yr) * driveMix_;
+        if (driveMix_ == 0.0f && p.fxDrive <= 1.0f) driveRamp_.restart();
+        if (crushOn) {
+          yl = bitCrush(yl, levels);
+          if constexpr (Stereo) yr = bitCrush(yr, levels);
+        }
+        xl = yl * v;
+        if constexpr (Stereo) xr = yr * v;
+      } else if (crushOn) {
+        xl = bitCrush(xl / v, levels) * v;
+        if constexpr (Stereo) xr = bitCrush(xr / v, levels) * v;
+      }
+
+      if (srrOn) {
+        if (holdCounter_ <= 0.0f) {
+          heldL_ = xl;
+          heldR_ = xr;
+          holdCounter_ += srrStep;
+        }
+        xl = heldL_;
+        if constexpr (Stereo) xr = heldR_;
+        holdCounter_ -= 1.0f;
+      }
+
+      left[i] = xl;
+      if constexpr (Stereo) right[i] = xr;
+    }
+  }
+
+  // 11.-12. Filters.
+  runFilter<Stereo>(0, left, right, frames, p.fltCutoff, p.fltReso, p.fltType);
+  runFilter<Stereo>(1, left, right, frames, p.flt2Cutoff, p.flt2Reso, p.flt2Type);
+
+  // 13. Room send; the network waits untouched while the mix is off.
+  if (p.spaceMix > 0.0f) {
+    const float wet = space_.configure(p.spaceSize, p.spaceDamp) * p.spaceMix;
+    runSpace<Stereo>(left, right, frames, wet);
+    std::int32_t longest = 0;
+    for (int k = 0; k < SpaceReverb::kLines; ++k) longest = std::max(longest, space_.line(k).delay);
+    roomWait_ = longest;
+  } else {
+    roomWait_ = 0;
+  }
+
+  // 14. Tail measurement.
+  sampleCount_ += static_cast<std::uint32_t>(frames);
+  if (p.fltCutoff >= 19999.0f && p.flt2Cutoff >= 19999.0f && p.spaceMix <= 0.0f) {
+    measured_ = false;
+  } else {
+    measured_ = true;
+    float peak = blockPeak_;
+    for (int i = 0; i < frames; ++i) {
+      peak = std::max(peak, std::fabs(left[i]));
+      if constexpr (Stereo) peak = std::max(peak, std::fabs(right[i]));
+    }
+    blockPeak_ = peak;
+  }
+}
+
+template <bool Stereo>
+void VoiceChain::runFilter(int which, float* left, float* right, int frames, float cutoff,
+                           float reso, int type) {
+  float* lastL = &lastInput_[which * 2];
+  float* lastR = &lastInput_[which * 2 + 1];
+  const bool on = cutoff < 19999.0f;
+  if (!on) {
+    filterWasOn_[which] = false;
+    *lastL = left[frames - 1];
+    if constexpr (Stereo) *lastR = right[frames - 1];
+    return;
+  }
+  FilterCache& cache = filterCache_[which];
+  if (cutoff != cache.cutoff || reso != cache.reso) {
+    const double fc = std::clamp(static_cast<double>(cutoff), 20.0, 0.45 * rate_);
+    const float g = std::tan(static_cast<float>(kPi * fc / rate_));
+    const float q = 0.5f + 9.0f * std::clamp(reso, 0.0f, 1.0f);
+    cache.coeffs.setCoefficients(g, 1.0f / q);
+    cache.cutoff = cutoff;
+    cache.reso = reso;
+  }
+  Svf& fl = filters_[which * 2];
+  Svf& fr = filters_[which * 2 + 1];
+  fl.copyCoefficients(cache.coeffs);
+  if constexpr (Stereo) fr.copyCoefficients(cache.coeffs);
+  if (!filterWasOn_[which]) {
+    // Start from where the signal was, not from zero, to avoid a step.
+    fl.ic2eq = *lastL;
+    fl.ic1eq = 0.0f;
+    if constexpr (Stereo) {
+      fr.ic2eq = *lastR;
+      fr.ic1eq = 0.0f;
+    }
+    filterWasOn_[which] = true;
+  }
+  *lastL = left[frames - 1];
+  if constexpr (Stereo) *lastR = right[frames - 1];
+  auto pick = [type](const SvfOutput& o) {
+    return type == 0 ? o.low : (type == 1 ? o.high : o.band);
+  };
+  for (int i = 0; i < frames; ++i) {
+    left[i] = pick(fl.tick(left[i]));
+    if constexpr (Stereo) right[i] = pick(fr.tick(right[i]));
+  }
+}
+
+template <bool Stereo>
+void VoiceChain::runSpace(float* left, float* right, int frames, float wet) {
+  float in[kSpaceChunk];
+  float wl[kSpaceChunk];
+  float wr[kSpaceChunk];
+  for (int off = 0; off < frames; off += kSpaceChunk) {
+    const int n = std::min(kSpaceChunk, frames - off);
+    float* l = left + off;
+    if constexpr (Stereo) {
+      float* r = right + off;
+      for (int i = 0; i < n; ++i) in[i] = 0.5f * (l[i] + r[i]);
+      space_.process(in, wl, wr, n);
+      for (int i = 0; i < n; ++i) {
+        l[i] += wet * wl[i];
+        r[i] += wet * wr[i];
+      }
+    } else {
+      space_.process(l, wl, wr, n);
+      for (int i = 0; i < n; ++i) l[i] += 0.5f * (wl[i] + wr[i]) * wet;
+    }
+  }
+}
+
+void VoiceChain::updateTail() {
+  const std::int32_t limit = silenceLimit_ + roomWait_;
+  if (!measured_) {
+    silentCounter_ = limit;
+  } else if (blockPeak_ > 1e-5f) {
+    silentCounter_ = 0;
+  } else {
+    const std::int64_t grown = static_cast<std::int64_t>(silentCounter_) + sampleCount_;
+    silentCounter_ = static_cast<std::int32_t>(std::min<std::int64_t>(grown, limit));
+  }
+  blockPeak_ = 0.0f;
+  sampleCount_ = 0;
+  tail_ = silentCounter_ < limit;
+}
+
+void VoiceChain::clearFilters() {
+  for (Svf& f : filters_) f.reset();
+  space_.clear();
+}
+
+}  // namespace ob

@@ -1,0 +1,273 @@
+#include "engine/sampler/sample_machine.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/chain/bit_crush.h"
+#include "engine/params/param_tables.h"
+
+namespace ob {
+
+namespace {
+
+constexpr double kTwoPi = 6.28318530717958647692;
+
+// Clamp to 0..1 with NaN counted as 0, so a window fraction is always usable.
+float unit(float v) { return v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f; }
+
+// Pitch offsets beyond this many semitones are out of any playable range;
+// keeping them finite keeps the read position finite.
+constexpr double kMaxSemitones = 160.0;
+
+}  // namespace
+
+SampleMachine::SampleMachine() { prepare(44100.0); }
+
+void SampleMachine::prepare(double sampleRate) {
+  rate_ = sampleRate > 0.0 ? sampleRate : 44100.0;
+  active_ = false;
+  needsSetup_ = false;
+  envelope_ = 0.0f;
+  inDecay_ = false;
+  position_ = 0.0;
+  heldL_ = heldR_ = holdCounter_ = 0.0f;
+  lpL_ = lpR_ = 0.0f;
+  smoothing_ = static_cast<float>(std::exp(-1.0 / (rate_ * 0.003)));
+}
+
+int SampleMachine::paramCount() const { return ownParamCount(kMachineSample); }
+
+ParamInfo SampleMachine::paramInfo(int index) const { return ownParamInfo(kMachineSample, index); }
+
+void SampleMachine::trigger(float note, float velocity) {
+  note_ = note;
+  velocity_ = velocity;
+  envelope_ = 0.0f;
+  inDecay_ = false;
+  heldL_ = heldR_ = holdCounter_ = 0.0f;
+  lpL_ = lpR_ = 0.0f;
+  active_ = true;
+  needsSetup_ = true;
+}
+
+void SampleMachine::renderMono(float* out, int frames, const ModLayers& mod) {
+  render<false>(out, nullptr, frames, mod);
+}
+
+void SampleMachine::renderStereo(float* left, float* right, int frames, const ModLayers& mod) {
+  render<true>(left, right, frames, mod);
+}
+
+void SampleMachine::setUp(const ModLayers& mod) {
+  needsSetup_ = false;
+  if (!snapshot_) {
+    active_ = false;
+    return;
+  }
+  const int slot = mod.choice(kSlot);
+  if (slot < 0 || slot >= kSamplePoolSlots) {
+    active_ = false;
+    return;
+  }
+  const SampleSlotInfo& info = (*snapshot_)[static_cast<std::size_t>(slot)];
+  if (!info.left || info.frames < 1) {
+    active_ = false;
+    return;
+  }
+  slot_ = info;
+
+  float s = 0.0f;
+  float e = 1.0f;
+  if (!mod.flag(kWindowMode)) {
+    s = unit(mod.value(kStart));
+    e = unit(mod.value(kEnd));
+  } else if (info.slices && info.sliceCount >= 1) {
+    const int n = std::min<int>(info.sliceCount, kSnapshotMaxSlices);
+    const int i = std::clamp(mod.choice(kSlice), 0, n - 1);
+    s = unit(info.slices[i]);
+    e = i + 1 < n ? unit(info.slices[i + 1]) : 1.0f;
+  }
+  if (e < s) std::swap(s, e);
+
+  const std::int32_t frames = info.frames;
+  start_ = std::clamp(static_cast<std::int32_t>(static_cast<double>(frames) * s), 0, frames);
+  std::int32_t end = static_cast<std::int32_t>(static_cast<double>(frames) * e);
+  if (end < start_ + 1) end = start_ + 1;
+  if (end > frames) end = frames;
+  end_ = end;
+  // A window that begins at the very end of the sample holds no frame:
+  // it plays silence, and a loop over it could never advance.
+  if (end_ - start_ < 1) {
+    active_ = false;
+    return;
+  }
+
+  loopJump_ = false;
+  declickL_ = declickR_ = 0.0f;
+  lastRawL_ = lastRawR_ = 0.0f;
+  reverse_ = mod.flag(kReverse);
+  position_ = reverse_ ? static_cast<double>(end_ - 1) : static_cast<double>(start_);
+
+  float g = std::pow(10.0f, mod.value(kGain) * 0.05f);
+  if (mod.flag(kNormalize) && info.peak > 1e-6f) g *= 1.0f / info.peak;
+  gain_ = g;
+  fadeIn_ = std::clamp(mod.value(kFadeIn), 0.0f, 1.0f);
+  fadeOut_ = std::clamp(mod.value(kFadeOut), 0.0f, 1.0f);
+}
+
+template <bool Stereo>
+void SampleMachine::render(float* left, float* right, int frames, const ModLayers& mod) {
+  if (!active_ || frames < 1) return;
+  if (needsSetup_) {
+    setUp(mod);
+    if (!active_) return;
+  }
+
+  const bool oneShot = !mod.flag(kLoop);
+  const double semis =
+      std::clamp(static_cast<double>(mod.value(kTune)) + note_ - 60.0, -kMaxSemitones, kMaxSemitones);
+  const double srcRate = slot_.sampleRate > 0.0 ? slot_.sampleRate : 44100.0;
+  double step = std::exp2(semis / 12.0) * srcRate / rate_;
+  if (reverse_) step = -step;
+
+  const float attack = mod.value(kAttack);
+  const float attackInc = attack > 1e-5f ? static_cast<float>(1.0 / (rate_ * attack)) : 1.0f;
+  const float decayFactor = static_cast<float>(
+      std::exp(-1.0 / (std::max(static_cast<double>(mod.value(kDecay)), 0.0001) * rate_)));
+
+  const double len = static_cast<double>(end_ - start_);
+  const float crush = mod.value(kCrush);
+  const bool crushOn = crush < 16.0f;
+  const float levels = bitCrushLevels(crush);
+  const float srr = mod.value(kSrr);
+  const bool srrOn = srr > 0.0f;
+  const float srrStep = 1.0f + 49.0f * std::clamp(srr, 0.0f, 1.0f);
+  const bool fadesOn = (fadeIn_ > 0.0f || fadeOut_ > 0.0f) && len >= 1.0;
+  const float lp = mod.value(kLp);
+  const bool lpOn = lp < 19000.0f;
+  const float lpCoeff =
+      1.0f - std::exp(static_cast<float>(-kTwoPi) * std::max(lp, 0.0f) / static_cast<float>(rate_));
+  const double endFade = std::max(std::min(rate_ * 0.003 * std::fabs(step), 0.25 * len), 1.0);
+  const float level = mod.value(kLevel);
+
+  const float* srcL = slot_.left;
+  const float* srcR = slot_.right ? slot_.right : slot_.left;
+  const std::int32_t last = slot_.frames - 1;
+  const double start = static_cast<double>(start_);
+  const double end = static_cast<double>(end_);
+
+  for (int n = 0; n < frames; ++n) {
+    // 1. Read with linear interpolation, always inside the sample.
+    const std::int32_t i = std::clamp(static_cast<std::int32_t>(position_), 0, last);
+    const std::int32_t j = std::min(i + 1, last);
+    const float f = static_cast<float>(position_ - static_cast<double>(i));
+    float l = srcL[i] + (srcL[j] - srcL[i]) * f;
+    float r = 0.0f;
+    if constexpr (Stereo) r = srcR[i] + (srcR[j] - srcR[i]) * f;
+
+    // 2. Loop declick: carry the jump's step and let it fade out.
+    if (loopJump_) {
+      loopJump_ = false;
+      declickL_ += lastRawL_ - l;
+      declickR_ += lastRawR_ - r;
+    }
+    lastRawL_ = l;
+    lastRawR_ = r;
+    if (declickL_ != 0.0f || declickR_ != 0.0f) {
+      l += declickL_;
+      r += declickR_;
+      declickL_ *= smoothing_;
+      declickR_ *= smoothing_;
+      if (std::fabs(declickL_) < 1e-6f && std::fabs(declickR_) < 1e-6f) declickL_ = declickR_ = 0.0f;
+    }
+
+    // 3.-5. Crush, rate reduction, low-pass.
+    if (crushOn) {
+      l = bitCrush(l, levels);
+      if constexpr (Stereo) r = bitCrush(r, levels);
+    }
+    if (srrOn) {
+      if (holdCounter_ <= 0.0f) {
+        heldL_ = l;
+        heldR_ = r;
+        holdCounter_ += srrStep;
+      }
+      l = heldL_;
+      r = heldR_;
+      holdCounter_ -= 1.0f;
+    }
+    if (lpOn) {
+      lpL_ += (l - lpL_) * lpCoeff;
+      if (std::fabs(lpL_) < 1e-15f) lpL_ = 0.0f;
+      l = lpL_;
+      if constexpr (Stereo) {
+        lpR_ += (r - lpR_) * lpCoeff;
+        if (std::fabs(lpR_) < 1e-15f) lpR_ = 0.0f;
+        r = lpR_;
+      }
+    }
+
+    // 6.-7. Window fades and the one-shot end fade.
+    float g = gain_;
+    if (fadesOn) {
+      const float t = static_cast<float>(std::clamp((position_ - start) / len, 0.0, 1.0));
+      const float fadeInFactor = (fadeIn_ > 0.0f && t < fadeIn_) ? t / fadeIn_ : 1.0f;
+      if (fadeOut_ > 0.0f && t > 1.0f - fadeOut_) {
+        g = g * (1.0f - t) / fadeOut_ * fadeInFactor;
+      } else {
+        g = g * fadeInFactor;
+      }
+    }
+    if (oneShot) {
+      const double remaining = reverse_ ? position_ - start : end - position_;
+      g *= static_cast<float>(std::clamp(remaining / endFade, 0.0, 1.0));
+    }
+
+    // 8. Output.
+    const float a = level * envelope_ * velocity_ * g;
+    left[n] += a * l;
+    if constexpr (Stereo) right[n] += a * r;
+
+    // 9. Envelope (the hit's first sample plays at 0).
+    if (!inDecay_) {
+      envelope_ += attackInc;
+      if (envelope_ >= 1.0f) {
+        envelope_ = 1.0f;
+        inDecay_ = true;
+      }
+    } else {
+      envelope_ *= decayFactor;
+    }
+
+    // 10. Advance; loops wrap in one step whatever the pitch.
+    position_ += step;
+    if (!reverse_) {
+      if (position_ >= end) {
+        if (oneShot) {
+          active_ = false;
+          return;
+        }
+        position_ = start + std::fmod(position_ - start, len);
+        if (!(position_ >= start && position_ < end)) position_ = start;
+        loopJump_ = true;
+      }
+    } else if (position_ < start) {
+      if (oneShot) {
+        active_ = false;
+        return;
+      }
+      const double over = std::fmod(start - position_, len);
+      position_ = over > 0.0 ? start + (len - over) : start;
+      if (!(position_ >= start && position_ < end)) position_ = start;
+      loopJump_ = true;
+    }
+
+    // 11. A decayed voice ends.
+    if (inDecay_ && envelope_ < 0.0001f) {
+      active_ = false;
+      return;
+    }
+  }
+}
+
+}  // namespace ob

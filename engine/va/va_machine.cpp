@@ -1,0 +1,170 @@
+#include "engine/va/va_machine.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/params/param_tables.h"
+
+namespace ob {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// Signed distance of p from edge e, in samples; 2 (no correction) when the
+// oscillator does not move.
+inline double edgeDistance(double p, double e, double dt) {
+  if (dt <= 0.0) return 2.0;
+  const double d = p - e;
+  return (d - std::floor(d + 0.5)) / dt;
+}
+
+// polyBLEP residual of a unit step.
+inline double blep(double t) {
+  if (t > -1.0 && t < 0.0) return 0.5 * (t + 1.0) * (t + 1.0);
+  if (t >= 0.0 && t < 1.0) return -0.5 * (1.0 - t) * (1.0 - t);
+  return 0.0;
+}
+
+// polyBLAMP residual of a unit slope change (the integrated polyBLEP).
+inline double blamp(double t) {
+  if (t > -1.0 && t < 1.0) {
+    const double a = 1.0 - std::fabs(t);
+    return a * a * a / 6.0;
+  }
+  return 0.0;
+}
+
+// Choices here round to nearest, halves away from zero, limited to 0..2.
+inline int waveChoice(float v) {
+  if (!(v > -1.0e6f && v < 1.0e6f)) return 0;
+  return std::clamp(static_cast<int>(std::round(v)), 0, 2);
+}
+
+}  // namespace
+
+float vaSaw(double p, double dt) {
+  return static_cast<float>((2.0 * p - 1.0) - 2.0 * blep(edgeDistance(p, 0.0, dt)));
+}
+
+float vaPulse(double p, double dt, double w) {
+  const double naive = p < w ? 1.0 : -1.0;
+  return static_cast<float>(naive + 2.0 * blep(edgeDistance(p, 0.0, dt)) -
+                            2.0 * blep(edgeDistance(p, w, dt)));
+}
+
+float vaTriangle(double p, double dt) {
+  const double naive = 2.0 * std::fabs(2.0 * p - 1.0) - 1.0;
+  return static_cast<float>(naive - 8.0 * dt * blamp(edgeDistance(p, 0.0, dt)) +
+                            8.0 * dt * blamp(edgeDistance(p, 0.5, dt)));
+}
+
+float vaOscillator(int wave, double phase, double dt) {
+  switch (wave) {
+    case 1: return vaPulse(phase, dt, 0.5);
+    case 2: return vaTriangle(phase, dt);
+    default: return vaSaw(phase, dt);
+  }
+}
+
+VaMachine::VaMachine() { prepare(44100.0); }
+
+void VaMachine::prepare(double sampleRate) {
+  rate_ = sampleRate > 0.0 ? sampleRate : 44100.0;
+  phase1_ = phase2_ = 0.0;
+  filter_.reset();
+  envelope_ = 0.0f;
+  pitchEnvelope_ = 0.0f;
+  inDecay_ = false;
+  active_ = false;
+}
+
+int VaMachine::paramCount() const { return ownParamCount(kMachineVa); }
+
+ParamInfo VaMachine::paramInfo(int index) const { return ownParamInfo(kMachineVa, index); }
+
+void VaMachine::trigger(float note, float velocity) {
+  note_ = note;
+  velocity_ = velocity;
+  phase1_ = phase2_ = 0.0;
+  filter_.reset();
+  envelope_ = 0.0f;
+  pitchEnvelope_ = 1.0f;
+  inDecay_ = false;
+  level_.restart();
+  active_ = true;
+}
+
+void VaMachine::renderMono(float* out, int frames, const ModLayers& mod) {
+  render(out, nullptr, frames, mod);
+}
+
+void VaMachine::renderStereo(float* left, float* right, int frames, const ModLayers& mod) {
+  // One voice on both sides; each side only gains what this voice adds.
+  render(left, right, frames, mod);
+}
+
+void VaMachine::render(float* left, float* right, int frames, const ModLayers& mod) {
+  if (!active_ || frames < 1) return;
+
+  const double noteFactor = std::exp2(std::clamp((static_cast<double>(note_) - 60.0) / 12.0, -16.0, 16.0));
+  const double f0 = std::clamp(static_cast<double>(mod.value(kTune)), 20.0, 2000.0) * noteFactor;
+  const double detuneRatio = std::exp2(std::clamp(static_cast<double>(mod.value(kDetune)), 0.0, 12.0) / 12.0);
+  const double sweep = std::clamp(static_cast<double>(mod.value(kPitchEnv)), -24.0, 24.0);
+  const double nyquistGuard = 0.45 * rate_;
+  const double cutoffBase = std::clamp(static_cast<double>(mod.value(kCutoff)), 20.0, nyquistGuard);
+  const double envDepth = 4.0 * std::clamp(static_cast<double>(mod.value(kEnvAmt)), 0.0, 1.0);
+  const float k = 1.0f / (9.5f * std::clamp(mod.value(kReso), 0.0f, 1.0f) + 0.5f);
+  const float attackInc =
+      static_cast<float>(1.0 / (rate_ * std::max(static_cast<double>(mod.value(kAttack)), 0.0001)));
+  const float decayFactor = static_cast<float>(
+      std::exp(-1.0 / (std::max(static_cast<double>(mod.value(kDecay)), 0.001) * rate_)));
+  const float sweepFactor = static_cast<float>(std::exp(-1.0 / (rate_ * 0.04)));
+  const int wave1 = waveChoice(mod.value(kWave1));
+  const int wave2 = waveChoice(mod.value(kWave2));
+  const int mode = waveChoice(mod.value(kMode));
+  level_.setTarget(mod.value(kLevel), mod);
+
+  const float piOverRate = static_cast<float>(kPi / rate_);
+  for (int i = 0; i < frames; ++i) {
+    if (!inDecay_) {
+      envelope_ += attackInc;
+      if (envelope_ >= 1.0f) {
+        envelope_ = 1.0f;
+        inDecay_ = true;
+      }
+    } else {
+      envelope_ *= decayFactor;
+    }
+
+    const double f = f0 * std::exp2(static_cast<double>(pitchEnvelope_) * sweep / 12.0);
+    pitchEnvelope_ *= sweepFactor;
+    if (pitchEnvelope_ < 1e-15f) pitchEnvelope_ = 0.0f;
+
+    const double dt2 = f * detuneRatio / rate_;
+    const float o2 = vaOscillator(wave2, phase2_, dt2);
+    phase2_ += dt2;
+    phase2_ -= std::floor(phase2_);
+    const double dt1 = f / rate_;
+    const float o1 = vaOscillator(wave1, phase1_, dt1);
+    phase1_ += dt1;
+    phase1_ -= std::floor(phase1_);
+
+    const double fc = std::min(std::exp2(static_cast<double>(envelope_) * envDepth) * cutoffBase, nyquistGuard);
+    filter_.setCoefficients(std::tan(static_cast<float>(fc) * piOverRate), k);
+    const SvfOutput o = filter_.tick(0.5f * (o1 + o2));
+    const float filtered = mode == 0 ? o.low : (mode == 1 ? o.high : o.band);
+
+    const float level = level_.advance();
+    const float v = envelope_ * filtered * level * velocity_;
+    left[i] += v;
+    if (right) right[i] += v;
+
+    if (inDecay_ && envelope_ < 0.0001f) {
+      active_ = false;
+      return;
+    }
+  }
+}
+
+}  // namespace ob
