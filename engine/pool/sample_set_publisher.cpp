@@ -1,0 +1,80 @@
+#include "engine/pool/sample_set_publisher.h"
+
+#include <utility>
+
+namespace ob {
+
+bool SampleSetPublisher::publish(SamplePool& pool, const SampleSlotTable& table,
+                                 SampleSetHandshake& hs) {
+  if (current_ >= 0 && !hs.acknowledged(publishedGeneration_)) {
+    pending_ = true;
+    return false;
+  }
+  flip(pool, table, hs);
+  return true;
+}
+
+void SampleSetPublisher::publishNow(SamplePool& pool, const SampleSlotTable& table,
+                                    SampleSetHandshake& hs) {
+  flip(pool, table, hs);
+}
+
+void SampleSetPublisher::retirePool(SamplePool&& old) {
+  RetiredSamplePool r;
+  r.pool.loadedDocument = std::move(old.loadedDocument);
+  r.pool.foreignMembers = std::move(old.foreignMembers);
+  r.pool.keptEntries = std::move(old.keptEntries);
+  r.pool.adoptSlots(std::move(old.slots));
+  old.slots.clear();
+  r.pool.adoptSlots(old.takeDisplaced());
+  retired_.push_back(std::move(r));
+}
+
+void SampleSetPublisher::flip(SamplePool& pool, const SampleSlotTable& table,
+                              SampleSetHandshake& hs) {
+  const int next = current_ < 0 ? 0 : 1 - current_;
+  pool.snapshot(snapshots_[next], table);
+  // The old audio stays reachable through the snapshot being replaced until
+  // the audio thread acknowledges the generation this publish starts.
+  if (pool.hasDisplaced()) {
+    RetiredSamplePool r;
+    r.pool.adoptSlots(pool.takeDisplaced());
+    retired_.push_back(std::move(r));
+  }
+  const std::uint32_t g = hs.publish(&snapshots_[next]);
+  current_ = next;
+  publishedGeneration_ = g;
+  pending_ = false;
+  for (RetiredSamplePool& r : retired_) {
+    if (!r.dated) {
+      r.generation = g;
+      r.countdown = -1;
+      r.dated = true;
+    }
+  }
+}
+
+void SampleSetPublisher::pass(SamplePool& pool, const SampleSlotTable& table,
+                              SampleSetHandshake& hs) {
+  if (pending_) publish(pool, table, hs);
+  for (RetiredSamplePool& r : retired_) {
+    if (!r.dated) continue;
+    if (r.countdown < 0) {
+      if (hs.acknowledged(r.generation)) r.countdown = kPassesAfterAck;
+    } else if (r.countdown > 0) {
+      --r.countdown;
+    }
+  }
+  bool due = false;
+  for (const RetiredSamplePool& r : retired_) due |= r.dated && r.countdown == 0;
+  if (!due) return;
+  // Rebuilt by move construction, so one record's memory never passes into
+  // another's; the due ones are freed with the old list.
+  std::vector<RetiredSamplePool> keep;
+  keep.reserve(retired_.size());
+  for (RetiredSamplePool& r : retired_)
+    if (!(r.dated && r.countdown == 0)) keep.push_back(std::move(r));
+  retired_.swap(keep);
+}
+
+}  // namespace ob

@@ -1,0 +1,295 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <vector>
+
+#include "document/wav/wav.h"
+#include "engine/model/project.h"
+#include "engine/pool/sample_pool.h"
+#include "engine/pool/sample_set_publisher.h"
+
+namespace {
+
+using ob::SamplePool;
+using ob::SamplePoolSnapshot;
+using ob::SampleSetHandshake;
+using ob::SampleSetPublisher;
+
+std::vector<std::uint8_t> wavOf(std::vector<float> left, std::vector<float> right = {},
+                                double rate = 48000.0) {
+  return ob::encodeWav(left.data(), right.empty() ? nullptr : right.data(),
+                       static_cast<std::int32_t>(left.size()), rate);
+}
+
+std::vector<std::uint8_t> constantWav(float v, int frames = 64, bool stereo = false) {
+  std::vector<float> l(frames, v);
+  return wavOf(l, stereo ? std::vector<float>(frames, -v) : std::vector<float>{});
+}
+
+TEST(SamplePoolLoad, LoadWavAppendsAndKeepsTheBytes) {
+  SamplePool pool;
+  auto bytes = wavOf({0.0f, 0.5f, -0.75f, 0.25f}, {0.1f, 0.2f, 0.3f, -0.9f}, 22050.0);
+  const auto copy = bytes;
+  std::string error;
+  EXPECT_EQ(pool.loadWav(bytes, &error), 0);
+  EXPECT_EQ(pool.loadWav(constantWav(0.0f), &error), 1);
+  ASSERT_EQ(pool.slotCount(), 2);
+  const auto& s = *pool.slots[0];
+  EXPECT_EQ(s.frames, 4);
+  EXPECT_DOUBLE_EQ(s.sampleRate, 22050.0);
+  EXPECT_FLOAT_EQ(s.peak, 0.9f);
+  EXPECT_EQ(s.bytes, copy);
+  EXPECT_EQ(s.right.size(), 4u);
+  // A silent sample has peak 1, so normalising by it never divides by zero.
+  EXPECT_FLOAT_EQ(pool.slots[1]->peak, 1.0f);
+  EXPECT_TRUE(pool.slots[1]->right.empty());
+}
+
+TEST(SamplePoolLoad, DecodeFailuresLeaveThePoolUnchanged) {
+  SamplePool pool;
+  ASSERT_EQ(pool.loadWav(constantWav(0.5f)), 0);
+  std::string error;
+  EXPECT_EQ(pool.loadWav({1, 2, 3}, &error), -1);
+  EXPECT_EQ(error, "not a RIFF/WAVE file");
+  EXPECT_EQ(pool.replaceSlot(0, {'R', 'I', 'F', 'F'}, &error), -1);
+  EXPECT_EQ(pool.replaceSlot(5, {}, &error), -1);
+  EXPECT_FALSE(pool.hasDisplaced());
+  EXPECT_EQ(pool.slotCount(), 1);
+  EXPECT_FLOAT_EQ(pool.slots[0]->left[0], 0.5f);
+  EXPECT_FALSE(pool.addDecoded(0, {9, 9}));
+  EXPECT_FLOAT_EQ(pool.slots[0]->left[0], 0.5f);
+}
+
+TEST(SamplePoolLoad, DamagedSamplesAndRatesAreMadeSafe) {
+  SamplePool pool;
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  ASSERT_EQ(pool.loadWav(wavOf({nan, 0.25f, inf, -inf})), 0);
+  const auto& s = *pool.slots[0];
+  EXPECT_EQ(s.left, (std::vector<float>{0.0f, 0.25f, 0.0f, 0.0f}));
+  EXPECT_FLOAT_EQ(s.peak, 0.25f);
+  // A rate of 0 could never be played back: refused.
+  EXPECT_EQ(pool.loadWav(wavOf({0.5f}, {}, 0.0)), -1);
+  EXPECT_EQ(pool.slotCount(), 1);
+}
+
+TEST(SamplePoolReplace, BadIndexIsRefusedAndMissingSlotsAreCreatedEmpty) {
+  SamplePool pool;
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(pool.loadWav(constantWav(0.1f * (i + 1))), i);
+  std::string error;
+  EXPECT_EQ(pool.replaceSlot(70, constantWav(0.5f), &error), -1);
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(pool.replaceSlot(64, constantWav(0.5f)), -1);
+  EXPECT_EQ(pool.slotCount(), 3);
+
+  EXPECT_EQ(pool.replaceSlot(10, constantWav(0.5f, 32, true)), 10);
+  ASSERT_EQ(pool.slotCount(), 11);
+  for (int i = 3; i < 10; ++i) {
+    ASSERT_NE(pool.slots[i], nullptr);
+    EXPECT_EQ(pool.slots[i]->frames, 0);
+    EXPECT_DOUBLE_EQ(pool.slots[i]->sampleRate, 44100.0);
+    EXPECT_FLOAT_EQ(pool.slots[i]->peak, 1.0f);
+  }
+  EXPECT_EQ(pool.slots[10]->frames, 32);
+  EXPECT_EQ(pool.slots[10]->right.size(), 32u);
+
+  // Replacing a slot empties its slices and keeps the old audio alive.
+  pool.slots[1]->slices = {0.25f, 0.5f};
+  const float* old = pool.slots[1]->left.data();
+  EXPECT_EQ(pool.replaceSlot(1, constantWav(0.9f)), 1);
+  EXPECT_TRUE(pool.slots[1]->slices.empty());
+  EXPECT_FLOAT_EQ(pool.slots[1]->left[0], 0.9f);
+  EXPECT_TRUE(pool.hasDisplaced());
+  EXPECT_FLOAT_EQ(old[0], 0.2f);
+  auto displaced = pool.takeDisplaced();
+  ASSERT_EQ(displaced.size(), 1u);
+  EXPECT_EQ(displaced[0]->left.data(), old);
+}
+
+TEST(SamplePoolReplace, AddDecodedKeepsSlicesAndCreatesTheSlot) {
+  SamplePool pool;
+  EXPECT_TRUE(pool.addDecoded(4, constantWav(0.3f)));
+  EXPECT_EQ(pool.slotCount(), 5);
+  pool.slots[4]->slices = {0.1f, 0.7f};
+  const auto bytes = constantWav(0.6f);
+  EXPECT_TRUE(pool.addDecoded(4, bytes));
+  EXPECT_EQ(pool.slots[4]->slices, (std::vector<float>{0.1f, 0.7f}));
+  EXPECT_FLOAT_EQ(pool.slots[4]->peak, 0.6f);
+  EXPECT_EQ(pool.slots[4]->bytes, bytes);
+  // A failed decode still leaves the slot in place, silent.
+  EXPECT_FALSE(pool.addDecoded(7, {1, 2}));
+  ASSERT_EQ(pool.slotCount(), 8);
+  EXPECT_EQ(pool.slots[7]->frames, 0);
+  EXPECT_FALSE(pool.addDecoded(64, bytes));
+  EXPECT_FALSE(pool.addDecoded(-1, bytes));
+  EXPECT_EQ(pool.slot(-1), nullptr);
+  EXPECT_EQ(pool.slot(64), nullptr);
+}
+
+TEST(SamplePoolSnapshotFill, ViewsSlicesAndResetEntries) {
+  SamplePool pool;
+  auto table = std::make_unique<ob::SampleSlotTable>();
+  ASSERT_EQ(pool.loadWav(constantWav(0.5f, 100)), 0);
+  ASSERT_EQ(pool.loadWav(constantWav(0.25f, 50, true)), 1);
+  ASSERT_NE(pool.slot(2), nullptr);  // empty slot
+  table->slots[0].sliceCount = 80;   // more than the record holds: 64 publish
+  for (int i = 0; i < ob::kMaxSlices; ++i) table->slots[0].slices[i] = static_cast<float>(i);
+  table->slots[2].sliceCount = 3;    // an empty slot stays a reset entry anyway
+
+  auto snap = std::make_unique<SamplePoolSnapshot>();
+  EXPECT_EQ(pool.snapshot(*snap, *table), 3);
+  const auto& a = (*snap)[0];
+  EXPECT_EQ(a.left, pool.slots[0]->left.data());
+  EXPECT_EQ(a.frames, 100);
+  EXPECT_DOUBLE_EQ(a.sampleRate, 48000.0);
+  EXPECT_EQ(a.right, nullptr);
+  EXPECT_FLOAT_EQ(a.peak, 0.5f);
+  EXPECT_EQ(a.sliceCount, 64);
+  EXPECT_EQ(a.slices, snap->sliceData[0]);  // the snapshot's own copy
+  EXPECT_FLOAT_EQ(a.slices[63], 63.0f);
+  EXPECT_EQ(pool.slots[0]->slices.size(), 64u);
+
+  const auto& b = (*snap)[1];
+  EXPECT_EQ(b.right, pool.slots[1]->right.data());
+  EXPECT_EQ(b.slices, nullptr);
+  EXPECT_EQ(b.sliceCount, 0);
+
+  for (int i = 2; i < ob::kSamplePoolSlots; ++i) {
+    const auto& e = (*snap)[i];
+    EXPECT_EQ(e.left, nullptr);
+    EXPECT_EQ(e.right, nullptr);
+    EXPECT_EQ(e.slices, nullptr);
+    EXPECT_EQ(e.frames, 0);
+    EXPECT_EQ(e.sliceCount, 0);
+    EXPECT_DOUBLE_EQ(e.sampleRate, 44100.0);
+    EXPECT_FLOAT_EQ(e.peak, 1.0f);
+  }
+  EXPECT_EQ(snap->slotOrEmpty(-3).left, nullptr);
+  EXPECT_EQ(snap->slotOrEmpty(64).frames, 0);
+
+  // A slot count past 64 (loadWav has no limit) publishes the first 64.
+  for (int i = 3; i < 70; ++i) pool.loadWav(constantWav(0.1f, 8));
+  EXPECT_EQ(pool.snapshot(*snap, *table), 70);
+  EXPECT_EQ((*snap)[63].frames, 8);
+}
+
+// Plays the audio thread's part of the handshake for one block.
+void audioBlock(SampleSetHandshake& hs, bool sounding) {
+  hs.takeGeneration();
+  hs.acknowledge(sounding);
+}
+
+TEST(SampleSetRetire, ReplacedAudioLivesUntilAcknowledgedAndSixtyPasses) {
+  SamplePool pool;
+  auto table = std::make_unique<ob::SampleSlotTable>();
+  auto hs = std::make_unique<SampleSetHandshake>();
+  auto pub = std::make_unique<SampleSetPublisher>();
+  ASSERT_EQ(pool.loadWav(constantWav(0.5f)), 0);
+
+  EXPECT_TRUE(pub->publish(pool, *table, *hs));  // nothing published yet: at once
+  EXPECT_EQ(hs->current(), &pub->snapshot(0));
+  EXPECT_EQ(pub->publishedGeneration(), 1u);
+  const float* old = hs->current()->slots[0].left;
+
+  ASSERT_EQ(pool.replaceSlot(0, constantWav(0.75f)), 0);
+  // The audio thread has not acknowledged snapshot 0 yet, so snapshot 1
+  // (which it may also still hold) is not refilled.
+  EXPECT_FALSE(pub->publish(pool, *table, *hs));
+  EXPECT_TRUE(pub->publishPending());
+  EXPECT_EQ(hs->current(), &pub->snapshot(0));
+  EXPECT_EQ(pub->snapshot(1).slots[0].left, nullptr);
+  pub->pass(pool, *table, *hs);
+  EXPECT_TRUE(pub->publishPending());
+
+  audioBlock(*hs, false);  // acknowledges generation 1
+  pub->pass(pool, *table, *hs);
+  EXPECT_FALSE(pub->publishPending());
+  EXPECT_EQ(hs->current(), &pub->snapshot(1));
+  EXPECT_FLOAT_EQ(hs->current()->slots[0].left[0], 0.75f);
+  ASSERT_EQ(pub->retired().size(), 1u);
+  EXPECT_EQ(pub->retired()[0].generation, 2u);
+  EXPECT_EQ(pub->retired()[0].countdown, -1);
+
+  // A voice still rings with the old audio: no acknowledgement, no freeing.
+  audioBlock(*hs, true);
+  for (int i = 0; i < 200; ++i) pub->pass(pool, *table, *hs);
+  ASSERT_EQ(pub->retired().size(), 1u);
+  EXPECT_FLOAT_EQ(old[0], 0.5f);
+
+  audioBlock(*hs, false);
+  pub->pass(pool, *table, *hs);
+  ASSERT_EQ(pub->retired().size(), 1u);
+  EXPECT_EQ(pub->retired()[0].countdown, 60);
+  for (int i = 0; i < 59; ++i) pub->pass(pool, *table, *hs);
+  ASSERT_EQ(pub->retired().size(), 1u);
+  EXPECT_FLOAT_EQ(old[0], 0.5f);
+  pub->pass(pool, *table, *hs);
+  EXPECT_TRUE(pub->retired().empty());
+}
+
+TEST(SampleSetRetire, WholePoolWaitsForTheNextPublish) {
+  auto pool = std::make_unique<SamplePool>();
+  auto table = std::make_unique<ob::SampleSlotTable>();
+  auto hs = std::make_unique<SampleSetHandshake>();
+  auto pub = std::make_unique<SampleSetPublisher>();
+  pool->loadedDocument = ob::makeJsonObject();
+  ASSERT_EQ(pool->loadWav(constantWav(0.5f)), 0);
+  pub->publishNow(*pool, *table, *hs);
+  const float* old = hs->current()->slots[0].left;
+
+  // A state load: the old pool is retired and a fresh one takes its place.
+  SamplePool fresh;
+  ASSERT_EQ(fresh.loadWav(constantWav(0.25f)), 0);
+  pub->retirePool(std::move(*pool));
+  *pool = std::move(fresh);
+  EXPECT_EQ(pool->slotCount(), 1);
+  ASSERT_EQ(pub->retired().size(), 1u);
+  EXPECT_FALSE(pub->retired()[0].dated);
+  EXPECT_TRUE(pub->retired()[0].pool.loadedDocument.isObject());
+
+  // Not dated before a publish has replaced the snapshot: never freed.
+  audioBlock(*hs, false);
+  for (int i = 0; i < 100; ++i) pub->pass(*pool, *table, *hs);
+  ASSERT_EQ(pub->retired().size(), 1u);
+  EXPECT_FLOAT_EQ(old[0], 0.5f);
+
+  EXPECT_TRUE(pub->publish(*pool, *table, *hs));
+  EXPECT_FLOAT_EQ(hs->current()->slots[0].left[0], 0.25f);
+  ASSERT_EQ(pub->retired().size(), 1u);
+  EXPECT_TRUE(pub->retired()[0].dated);
+  EXPECT_EQ(pub->retired()[0].generation, 2u);
+  audioBlock(*hs, false);
+  for (int i = 0; i < 61; ++i) pub->pass(*pool, *table, *hs);
+  EXPECT_TRUE(pub->retired().empty());
+
+  // Assigning a pool over another displaces its slots instead of freeing them.
+  const float* current = pool->slots[0]->left.data();
+  SamplePool another;
+  another.loadWav(constantWav(0.125f));
+  *pool = std::move(another);
+  EXPECT_TRUE(pool->hasDisplaced());
+  EXPECT_FLOAT_EQ(current[0], 0.25f);
+  EXPECT_TRUE(pub->publish(*pool, *table, *hs));
+  EXPECT_FALSE(pool->hasDisplaced());
+  ASSERT_EQ(pub->retired().size(), 1u);
+  EXPECT_EQ(pub->retired()[0].generation, 3u);
+}
+
+TEST(SampleSetRetire, GenerationComparisonSurvivesWrapAround) {
+  auto hs = std::make_unique<SampleSetHandshake>();
+  hs->generation = 0xfffffffeu;
+  hs->ack = 0xfffffffeu;
+  hs->seen = 0xfffffffeu;
+  EXPECT_EQ(hs->publish(nullptr), 0xffffffffu);
+  EXPECT_EQ(hs->publish(nullptr), 0u);
+  EXPECT_FALSE(hs->acknowledged(0u));
+  audioBlock(*hs, false);
+  EXPECT_TRUE(hs->acknowledged(0u));
+  EXPECT_TRUE(hs->acknowledged(0xffffffffu));
+  EXPECT_FALSE(hs->acknowledged(1u));
+}
+
+}  // namespace
