@@ -4,7 +4,7 @@
 set -euo pipefail
 
 OB_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev)
-OB_TEST_PACKAGES=(clang libclang-rt-14-dev zlib1g-dev zip unzip python3)
+OB_TEST_PACKAGES=(clang libclang-rt-14-dev zlib1g-dev zip unzip python3 locales)
 
 ob_install() {
   local missing=()

@@ -167,8 +167,11 @@ bool decodeWav(const std::uint8_t* bytes, std::size_t count, DecodedWav& out,
         const float oddCount = static_cast<float>(channels / 2);
         for (std::size_t f = 0; f < frames; ++f) {
             const std::uint8_t* frame = data + f * frameSize;
-            float l = 0.0f, r = 0.0f;
-            for (std::uint32_t c = 0; c < channels; ++c) {
+            // Start from the first pair rather than from 0 so two channels
+            // come back bit for bit (0 + -0 would lose the sign).
+            float l = sampleAt(frame, enc);
+            float r = sampleAt(frame + bytesPerSample, enc);
+            for (std::uint32_t c = 2; c < channels; ++c) {
                 float s = sampleAt(frame + c * bytesPerSample, enc);
                 if (c & 1) r += s; else l += s;
             }
