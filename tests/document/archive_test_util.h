@@ -88,4 +88,94 @@ inline std::vector<std::uint32_t> canonicalCodes(const std::vector<int>& lengths
   return codes;
 }
 
+// Hand-made archives with every field under the test's control.
+struct RawEntry {
+  std::string name;
+  Bytes payload;  // the bytes as stored (deflated or not)
+  std::uint16_t method = 0;
+  std::uint16_t flags = 0;
+  std::uint32_t crc = 0;
+  std::uint32_t packedSize = 0;    // written as given
+  std::uint32_t unpackedSize = 0;  // written as given
+  bool overrideOffset = false;
+  std::uint32_t localOffset = 0;
+  bool badLocalSignature = false;
+  std::string centralExtra;
+  std::string centralComment;
+};
+
+struct RawArchive {
+  std::vector<RawEntry> entries;
+  std::uint16_t thisDisk = 0;
+  std::uint16_t directoryDisk = 0;
+  int entriesHere = -1;  // -1: the real count
+  int total = -1;
+  bool overrideDirectory = false;
+  std::uint32_t directorySize = 0;
+  std::uint32_t directoryOffset = 0;
+  std::string comment;
+};
+
+inline void putU16(Bytes& b, std::uint32_t v) {
+  b.push_back(std::uint8_t(v));
+  b.push_back(std::uint8_t(v >> 8));
+}
+inline void putU32(Bytes& b, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) b.push_back(std::uint8_t(v >> (8 * i)));
+}
+
+inline Bytes buildArchive(const RawArchive& a) {
+  Bytes local, central;
+  for (const RawEntry& e : a.entries) {
+    const std::uint32_t offset = e.overrideOffset ? e.localOffset : std::uint32_t(local.size());
+    putU32(local, e.badLocalSignature ? 0x04034b51u : 0x04034b50u);
+    putU16(local, 20);
+    putU16(local, e.flags);
+    putU16(local, e.method);
+    putU16(local, 0);
+    putU16(local, 0x21);
+    putU32(local, e.crc);
+    putU32(local, e.packedSize);
+    putU32(local, e.unpackedSize);
+    putU16(local, std::uint32_t(e.name.size()));
+    putU16(local, 0);
+    local.insert(local.end(), e.name.begin(), e.name.end());
+    local.insert(local.end(), e.payload.begin(), e.payload.end());
+
+    putU32(central, 0x02014b50u);
+    putU16(central, 20);
+    putU16(central, 20);
+    putU16(central, e.flags);
+    putU16(central, e.method);
+    putU16(central, 0);
+    putU16(central, 0x21);
+    putU32(central, e.crc);
+    putU32(central, e.packedSize);
+    putU32(central, e.unpackedSize);
+    putU16(central, std::uint32_t(e.name.size()));
+    putU16(central, std::uint32_t(e.centralExtra.size()));
+    putU16(central, std::uint32_t(e.centralComment.size()));
+    putU16(central, 0);
+    putU16(central, 0);
+    putU32(central, 0);
+    putU32(central, offset);
+    central.insert(central.end(), e.name.begin(), e.name.end());
+    central.insert(central.end(), e.centralExtra.begin(), e.centralExtra.end());
+    central.insert(central.end(), e.centralComment.begin(), e.centralComment.end());
+  }
+  Bytes out = local;
+  out.insert(out.end(), central.begin(), central.end());
+  const int n = int(a.entries.size());
+  putU32(out, 0x06054b50u);
+  putU16(out, a.thisDisk);
+  putU16(out, a.directoryDisk);
+  putU16(out, std::uint32_t(a.entriesHere < 0 ? n : a.entriesHere));
+  putU16(out, std::uint32_t(a.total < 0 ? n : a.total));
+  putU32(out, a.overrideDirectory ? a.directorySize : std::uint32_t(central.size()));
+  putU32(out, a.overrideDirectory ? a.directoryOffset : std::uint32_t(local.size()));
+  putU16(out, std::uint32_t(a.comment.size()));
+  out.insert(out.end(), a.comment.begin(), a.comment.end());
+  return out;
+}
+
 }  // namespace archive_test

@@ -1,0 +1,102 @@
+// Declared sizes in an archive never decide how much memory the reader
+// takes: the largest single allocation is watched through the global
+// allocation functions, which this test program replaces.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <string>
+
+#include "archive_test_util.h"
+#include "document/archive/crc32.h"
+#include "document/archive/deflate.h"
+#include "document/archive/inflate.h"
+#include "document/archive/zip_reader.h"
+
+namespace {
+std::atomic<std::size_t> gLargest{0};
+void note(std::size_t n) {
+  std::size_t seen = gLargest.load();
+  while (n > seen && !gLargest.compare_exchange_weak(seen, n)) {
+  }
+}
+}  // namespace
+
+// The replacements pair malloc with free on purpose; GCC cannot see that.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+
+void* operator new(std::size_t n) {
+  note(n);
+  if (void* p = std::malloc(n ? n : 1)) return p;
+  throw std::bad_alloc();
+}
+void* operator new[](std::size_t n) { return operator new(n); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+using namespace archive_test;
+
+namespace {
+
+RawEntry deflatedEntry(const std::string& name, const Bytes& data) {
+  RawEntry e;
+  e.name = name;
+  e.payload = ob::zip::deflate(data.data(), data.size());
+  e.method = 8;
+  e.crc = ob::zip::crc32(data.data(), data.size());
+  e.packedSize = std::uint32_t(e.payload.size());
+  e.unpackedSize = std::uint32_t(data.size());
+  return e;
+}
+
+}  // namespace
+
+TEST(ZipLimits, OversizeDeclarationTakesNoMemoryUpFront) {
+  RawArchive a;
+  a.entries.push_back(deflatedEntry("liar", bytesOf("a small entry that claims to be huge")));
+  a.entries[0].unpackedSize = 0x3FFFFFFF;  // just under the entry limit
+  const Bytes b = buildArchive(a);
+  gLargest = 0;
+  ob::Diagnostics d;
+  const auto entries = ob::zip::readZip(b.data(), b.size(), d);
+  ASSERT_TRUE(entries);
+  EXPECT_TRUE(entries->empty());
+  ASSERT_EQ(d.size(), 1u);
+  EXPECT_EQ(d[0].message, "Cannot decompress: wrong size; skipped");
+  // At most the 1,032:1 bound of the small payload.
+  EXPECT_LE(gLargest.load(), (a.entries[0].payload.size() + 1) * 1032);
+}
+
+TEST(ZipLimits, ZipBombStopsAtTheDeclaredSize) {
+  // 16 MiB of zeros deflate to about 16 KiB; declared as 1 MiB the entry is
+  // cut off at the first byte past the declaration.
+  const Bytes zeros(16u << 20, 0);
+  RawArchive a;
+  a.entries.push_back(deflatedEntry("bomb", zeros));
+  a.entries[0].unpackedSize = 1u << 20;
+  const Bytes b = buildArchive(a);
+  gLargest = 0;
+  ob::Diagnostics d;
+  const auto entries = ob::zip::readZip(b.data(), b.size(), d);
+  ASSERT_TRUE(entries);
+  EXPECT_TRUE(entries->empty());
+  ASSERT_EQ(d.size(), 1u);
+  EXPECT_EQ(d[0].message, "Cannot decompress: more data than declared; skipped");
+  EXPECT_LE(gLargest.load(), std::size_t(1) << 20);
+}
+
+TEST(ZipLimits, InflateGrowsWithRealOutputOnly) {
+  const Bytes data = compressibleBytes(2000, 4);
+  const Bytes packed = ob::zip::deflate(data.data(), data.size());
+  gLargest = 0;
+  std::vector<std::uint8_t> out;
+  std::string error;
+  ASSERT_TRUE(ob::zip::inflate(packed.data(), packed.size(), std::size_t(1) << 38, out, error)) << error;
+  EXPECT_EQ(out, data);
+  EXPECT_LE(gLargest.load(), std::size_t(1) << 17);
+}
