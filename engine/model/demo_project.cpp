@@ -1,5 +1,6 @@
 #include "engine/model/demo_project.h"
 
+#include <cstring>
 #include <memory>
 
 #include "engine/model/edit_command.h"
@@ -127,8 +128,9 @@ void addMacroDest(Macro& macro, int track, const char* key, float target) {
 
 Project& buildDemoProject(Project& destination) {
     // Constructed in place (zero-filled, then defaults) rather than in a
-    // 62 KiB local, so the result is the same bytes on every build.
+    // 62 KiB local; the same bytes whatever the destination held before.
     std::destroy_at(&destination);
+    std::memset(static_cast<void*>(&destination), 0, sizeof(Project));
     std::construct_at(&destination);
     Project& project = destination;
     Pattern& pattern = project.patterns[0];

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 #include "engine/model/project_ids.h"
 #include "engine/params/param_tables.h"
@@ -165,7 +166,7 @@ void removeTrack(Pattern& pattern, std::uint32_t t) {
             if (d.track > t && d.track < kNoTrack) --d.track;
             macro.dests[kept++] = d;
         }
-        for (int i = kept; i < kListCapacity; ++i) macro.dests[i] = MacroDest{};
+        for (int i = kept; i < kListCapacity; ++i) std::construct_at(&macro.dests[i]);
         macro.destCount = static_cast<std::uint8_t>(kept);
     }
 }
@@ -329,10 +330,13 @@ void applyTrackCommand(Pattern& pattern, const EditCommand& cmd) {
         euclidFill(track.steps, track.length == 0 ? kStepsPerTrack : track.length, p,
                    static_cast<std::int32_t>(s));
         return;
-    case kEditChokeGroup:
-        track.chokeGroup = (v >= 0.0f && v <= 7.0f) ? static_cast<std::uint8_t>(v + 0.5f)
-                                                    : kNoChokeGroup;
+    case kEditChokeGroup: {
+        // Rounded half up; a negative value or one that rounds past 7 is no group.
+        const float rounded = std::trunc(v + 0.5f);
+        track.chokeGroup = (v >= 0.0f && rounded <= 7.0f) ? static_cast<std::uint8_t>(rounded)
+                                                          : kNoChokeGroup;
         return;
+    }
     case kEditZoneLayout:
         if (Sound* sound = soundOf(pattern, track)) {
             sound->zoneCount = clampTrunc<std::uint8_t>(v, 0.0f, 8.0f);

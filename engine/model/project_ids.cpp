@@ -64,7 +64,8 @@ int assignIds(IdEntry* entries, int count, const char* prefix) {
 
     for (int i = 0; i < count; ++i) {
         IdEntry& e = entries[i];
-        if (!e.inUse || e.id[0] == '\0') continue;
+        // An id must end inside its field; an unterminated one is remade.
+        if (!e.inUse || e.id[0] == '\0' || std::memchr(e.id, '\0', kIdCapacity) == nullptr) continue;
         if (!takenByKept(e.id)) kept[i] = true;
     }
 
