@@ -1,0 +1,29 @@
+#include <string>
+
+#include "document/json/json_parse.h"
+#include "document/package/package.h"
+
+namespace ob {
+
+bool is64LowerHex(std::string_view text) {
+  if (text.size() != 64) return false;
+  for (char c : text)
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+  return true;
+}
+
+std::optional<JsonValue> parseDocumentText(const std::uint8_t* bytes, std::size_t size, std::string_view path,
+                                           Diagnostics& diagnostics) {
+  std::size_t start = 0;
+  if (size >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) start = 3;
+  const std::string_view text(reinterpret_cast<const char*>(bytes) + start, size - start);
+  JsonValue value;
+  std::string error;
+  if (!parseJson(text, value, error)) {
+    diagnostics.error("document-unreadable", std::string(path), "The document is not valid JSON: " + error);
+    return std::nullopt;
+  }
+  return value;
+}
+
+}  // namespace ob

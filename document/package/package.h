@@ -1,0 +1,57 @@
+#pragma once
+// An instance document as it travels: plain JSON text, or a zip archive
+// holding the document and each sample's bytes under "assets/" followed by
+// the SHA-256 of those bytes. Archive entries that are neither are kept so a
+// save puts them back.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "document/archive/zip_entry.h"
+#include "document/diagnostics.h"
+#include "document/json/json_value.h"
+
+namespace ob {
+
+struct PackageAsset {
+  std::string name;  // 64 lower-case hex digits of the SHA-256 of data, no "assets/" prefix
+  std::vector<std::uint8_t> data;
+};
+
+struct Package {
+  std::string documentName = "instance.json";
+  JsonValue document;
+  std::vector<PackageAsset> assets;        // archive order on reading, first recording on writing
+  std::vector<zip::Entry> otherEntries;    // as read: name, bytes, compress flag
+};
+
+// Reads JSON text (first non-blank byte "{", after an optional byte-order
+// mark) or a zip archive, verifying every asset against its name. Gives
+// nothing after reporting why.
+std::optional<Package> readPackage(const std::uint8_t* bytes, std::size_t size, std::string_view documentName,
+                                   Diagnostics& diagnostics, const zip::Limits& limits = {});
+
+// Plain indented JSON when the package has no assets and no other entries,
+// else a zip: the document (deflated when smaller), the assets in name
+// order (stored), then the other entries as read.
+std::optional<std::vector<std::uint8_t>> writePackage(const Package& package, Diagnostics& diagnostics);
+
+// Records the bytes as an asset unless one of that name exists (then they
+// are dropped) and returns "asset:" followed by their SHA-256 digits.
+std::string assetRefFor(Package& package, std::vector<std::uint8_t> bytes);
+
+// Bytes of the first asset of exactly this name (digits only), or null.
+const std::vector<std::uint8_t>* findAsset(const Package& package, std::string_view name);
+
+// Exactly 64 characters of 0-9 and a-f.
+bool is64LowerHex(std::string_view text);
+
+// Parses document bytes (a leading UTF-8 byte-order mark skipped); on
+// failure reports "document-unreadable" at `path` and gives nothing.
+std::optional<JsonValue> parseDocumentText(const std::uint8_t* bytes, std::size_t size, std::string_view path,
+                                           Diagnostics& diagnostics);
+
+}  // namespace ob

@@ -1,0 +1,184 @@
+// Package reading: JSON text or zip, asset verification, kept entries and
+// the findings of each refusal.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+#include <vector>
+
+#include "archive_test_util.h"
+#include "document/archive/sha256.h"
+#include "document/archive/zip_writer.h"
+#include "document/json/json_write.h"
+#include "document/package/package.h"
+
+using namespace archive_test;
+using ob::Diagnostics;
+using ob::Severity;
+
+namespace {
+
+std::optional<ob::Package> read(const Bytes& b, Diagnostics& d, const std::string& name = "instance.json",
+                                const ob::zip::Limits& limits = {}) {
+  return ob::readPackage(b.data(), b.size(), name, d, limits);
+}
+
+ob::zip::Entry entry(const std::string& name, const Bytes& data, bool compress = false) {
+  ob::zip::Entry e;
+  e.name = name;
+  e.data = data;
+  e.compress = compress;
+  return e;
+}
+
+Bytes archive(const std::vector<ob::zip::Entry>& entries) {
+  Diagnostics d;
+  auto b = ob::zip::writeZip(entries, d);
+  EXPECT_TRUE(b);
+  return *b;
+}
+
+std::string digest(const Bytes& b) { return ob::sha256Hex(b.data(), b.size()); }
+
+const char* kDoc = "{\"kind\": \"instance\", \"n\": 1.50}";
+
+void expectOne(const Diagnostics& d, const std::string& code, Severity s, const std::string& path,
+               const std::string& messageStart) {
+  ASSERT_EQ(d.size(), 1u);
+  EXPECT_EQ(d[0].code, code);
+  EXPECT_EQ(d[0].severity, s);
+  EXPECT_EQ(d[0].path, path);
+  EXPECT_EQ(d[0].message.substr(0, messageStart.size()), messageStart) << d[0].message;
+}
+
+}  // namespace
+
+TEST(PackageRead, JsonTextAfterByteOrderMarkAndBlanks) {
+  Diagnostics d;
+  const auto p = read(bytesOf("\xEF\xBB\xBF \t\r\n" + std::string(kDoc)), d);
+  ASSERT_TRUE(p);
+  EXPECT_TRUE(d.empty());
+  EXPECT_EQ(p->documentName, "instance.json");
+  EXPECT_EQ(ob::JsonValue::getString(p->document, "kind", ""), "instance");
+  EXPECT_EQ(p->document.find("n")->numberText, "1.50");
+  EXPECT_TRUE(p->assets.empty());
+  EXPECT_TRUE(p->otherEntries.empty());
+}
+
+TEST(PackageRead, NeitherJsonNorZip) {
+  for (const std::string text : {"", "  \n\t", "[1, 2]", "kind", "\xEF\xBB", "\xEF\xBB\xBF", "PK\x01\x02xxxx"}) {
+    Diagnostics d;
+    EXPECT_FALSE(read(bytesOf(text), d)) << text;
+    expectOne(d, "package-unreadable", Severity::Error, "", "Neither a JSON document nor a zip archive");
+  }
+}
+
+TEST(PackageRead, BrokenJsonText) {
+  Diagnostics d;
+  EXPECT_FALSE(read(bytesOf("  {\"kind\": }"), d));
+  expectOne(d, "document-unreadable", Severity::Error, "", "The document is not valid JSON: ");
+  EXPECT_GT(d[0].message.size(), std::string("The document is not valid JSON: ").size());
+}
+
+TEST(PackageRead, ArchiveWithAssetsAndOtherEntries) {
+  const Bytes sampleA = randomBytes(3000, 1);
+  const Bytes sampleB = compressibleBytes(2000, 2);
+  const std::string upper = "assets/" + [&] {
+    std::string s = digest(sampleA);
+    for (char& c : s) c = char(std::toupper(c));
+    return s;
+  }();
+  const Bytes bytes = archive({entry("notes.txt", compressibleBytes(600, 5), true), entry("instance.json", bytesOf(kDoc), true),
+                               entry("assets/" + digest(sampleB), sampleB), entry(upper, sampleA),
+                               entry("assets/short", sampleA), entry("assets/" + digest(sampleA), sampleA)});
+  Diagnostics d;
+  const auto p = read(bytes, d);
+  ASSERT_TRUE(p);
+  EXPECT_TRUE(d.empty());
+  EXPECT_EQ(p->document.find("n")->numberText, "1.50");
+  ASSERT_EQ(p->assets.size(), 2u);
+  EXPECT_EQ(p->assets[0].name, digest(sampleB));
+  EXPECT_EQ(p->assets[0].data, sampleB);
+  EXPECT_EQ(p->assets[1].name, digest(sampleA));
+  ASSERT_EQ(p->otherEntries.size(), 3u);
+  EXPECT_EQ(p->otherEntries[0].name, "notes.txt");
+  EXPECT_TRUE(p->otherEntries[0].compress);  // deflated in the archive
+  EXPECT_EQ(p->otherEntries[0].data, compressibleBytes(600, 5));
+  EXPECT_EQ(p->otherEntries[1].name, upper);
+  EXPECT_EQ(p->otherEntries[2].name, "assets/short");
+  ASSERT_NE(ob::findAsset(*p, digest(sampleA)), nullptr);
+  EXPECT_EQ(*ob::findAsset(*p, digest(sampleA)), sampleA);
+  EXPECT_EQ(ob::findAsset(*p, "assets/" + digest(sampleA)), nullptr);
+  EXPECT_EQ(ob::findAsset(*p, digest(bytesOf("x"))), nullptr);
+}
+
+TEST(PackageRead, CorruptAssetIsLeftOut) {
+  const Bytes sample = randomBytes(100, 3);
+  Bytes tampered = sample;
+  tampered[50] ^= 1;
+  const std::string name = "assets/" + digest(sample);
+  Diagnostics d;
+  const auto p = read(archive({entry("instance.json", bytesOf(kDoc)), entry(name, tampered)}), d);
+  ASSERT_TRUE(p);
+  EXPECT_TRUE(p->assets.empty());
+  EXPECT_TRUE(p->otherEntries.empty());
+  expectOne(d, "asset-corrupt", Severity::Warning, "/" + name,
+            "The asset does not match its name; left out, the plugin falls back");
+}
+
+TEST(PackageRead, ArchiveWithoutTheDocument) {
+  {
+    Diagnostics d;
+    const auto empty = archive({});
+    EXPECT_FALSE(read(empty, d));
+    expectOne(d, "document-missing", Severity::Error, "/instance.json", "The archive has no instance.json");
+  }
+  {
+    Diagnostics d;
+    EXPECT_FALSE(read(archive({entry("project.json", bytesOf(kDoc))}), d));
+    expectOne(d, "document-missing", Severity::Error, "/instance.json", "The archive has no instance.json");
+  }
+  {
+    // Another document name is honoured.
+    Diagnostics d;
+    const auto p = read(archive({entry("project.json", bytesOf(kDoc))}), d, "project.json");
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->documentName, "project.json");
+    EXPECT_TRUE(d.empty());
+  }
+}
+
+TEST(PackageRead, UnreadableDocumentStopsAtOnce) {
+  const Bytes sample = randomBytes(100, 4);
+  Bytes tampered = sample;
+  tampered[0] ^= 1;
+  Diagnostics d;
+  EXPECT_FALSE(read(archive({entry("instance.json", bytesOf("\xEF\xBB\xBF{nope")),
+                             entry("assets/" + digest(sample), tampered)}),
+                    d));
+  // Only the document's finding: the corrupt asset after it is not visited.
+  expectOne(d, "document-unreadable", Severity::Error, "/instance.json", "The document is not valid JSON: ");
+}
+
+TEST(PackageRead, ByteOrderMarkInsideTheArchive) {
+  Diagnostics d;
+  const auto p = read(archive({entry("instance.json", bytesOf("\xEF\xBB\xBF" + std::string(kDoc)))}), d);
+  ASSERT_TRUE(p);
+  EXPECT_TRUE(d.empty());
+}
+
+TEST(PackageRead, ZipFailuresAndLimitsPassThrough) {
+  {
+    Diagnostics d;
+    Bytes b = bytesOf("PK\x03\x04");
+    b.resize(30, 0);
+    EXPECT_FALSE(read(b, d));
+    expectOne(d, "zip-unreadable", Severity::Error, "", "No end-of-archive record");
+  }
+  {
+    Diagnostics d;
+    EXPECT_FALSE(read(archive({entry("instance.json", bytesOf(kDoc)), entry("x", {})}), d, "instance.json", {1, 100, 100}));
+    expectOne(d, "zip-too-large", Severity::Error, "", "More entries than allowed (1)");
+  }
+}

@@ -1,0 +1,173 @@
+// Package writing: plain text without assets, a fixed entry order with
+// them, asset recording, and round trips through the reader.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+#include <vector>
+
+#include "archive_test_util.h"
+#include "document/archive/sha256.h"
+#include "document/archive/zip_reader.h"
+#include "document/json/json_parse.h"
+#include "document/json/json_write.h"
+#include "document/package/package.h"
+
+using namespace archive_test;
+using ob::Diagnostics;
+using ob::Severity;
+
+namespace {
+
+ob::JsonValue parse(const std::string& text) {
+  ob::JsonValue v;
+  std::string error;
+  EXPECT_TRUE(ob::parseJson(text, v, error)) << error;
+  return v;
+}
+
+ob::Package packageOf(const std::string& text) {
+  ob::Package p;
+  p.document = parse(text);
+  return p;
+}
+
+std::vector<ob::zip::Entry> entriesOf(const Bytes& b) {
+  Diagnostics d;
+  auto e = ob::zip::readZip(b.data(), b.size(), d);
+  EXPECT_TRUE(e);
+  EXPECT_TRUE(d.empty());
+  return e ? std::move(*e) : std::vector<ob::zip::Entry>{};
+}
+
+const char* kDoc = "{\"kind\": \"instance\", \"tempo\": 120.0, \"assets\": {}}";
+
+}  // namespace
+
+TEST(PackageWrite, WithoutAssetsItIsPlainJson) {
+  const ob::Package p = packageOf(kDoc);
+  Diagnostics d;
+  const auto bytes = ob::writePackage(p, d);
+  ASSERT_TRUE(bytes);
+  EXPECT_TRUE(d.empty());
+  EXPECT_EQ(std::string(bytes->begin(), bytes->end()), ob::dumpJson(p.document));
+}
+
+TEST(PackageWrite, OneAssetMakesAnArchive) {
+  ob::Package p = packageOf(kDoc);
+  const Bytes wav = randomBytes(5000, 1);
+  const std::string ref = ob::assetRefFor(p, wav);
+  EXPECT_EQ(ref, "asset:" + ob::sha256Hex(wav.data(), wav.size()));
+  Diagnostics d;
+  const auto bytes = ob::writePackage(p, d);
+  ASSERT_TRUE(bytes);
+  EXPECT_EQ((*bytes)[0], 'P');
+  const auto entries = entriesOf(*bytes);
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].name, "instance.json");
+  const std::string text = ob::dumpJson(p.document);
+  EXPECT_EQ(entries[0].data, Bytes(text.begin(), text.end()));
+  EXPECT_EQ(entries[1].name, "assets/" + ref.substr(6));
+  EXPECT_FALSE(entries[1].compress);  // assets are stored
+  EXPECT_EQ(entries[1].data, wav);
+}
+
+TEST(PackageWrite, IdenticalBytesAreOneAsset) {
+  ob::Package p = packageOf(kDoc);
+  const Bytes wav = compressibleBytes(1000, 2);
+  const std::string a = ob::assetRefFor(p, wav);
+  const std::string b = ob::assetRefFor(p, wav);
+  EXPECT_EQ(a, b);
+  EXPECT_EQ(p.assets.size(), 1u);
+  ob::assetRefFor(p, {});
+  EXPECT_EQ(p.assets.size(), 2u);
+  EXPECT_EQ(p.assets[1].name, "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+}
+
+TEST(PackageWrite, FixedEntryOrder) {
+  ob::Package p = packageOf(kDoc);
+  std::vector<std::string> names;
+  for (std::uint32_t seed = 1; seed <= 6; ++seed) names.push_back(ob::assetRefFor(p, randomBytes(64 + seed, seed)).substr(6));
+  ob::zip::Entry other;
+  other.name = "zz-first-of-others.txt";
+  other.data = bytesOf("other");
+  p.otherEntries.push_back(other);
+  other.name = "assets/NOT-A-DIGEST";
+  p.otherEntries.push_back(other);
+  Diagnostics d;
+  const auto entries = entriesOf(*ob::writePackage(p, d));
+  std::sort(names.begin(), names.end());
+  ASSERT_EQ(entries.size(), 1 + names.size() + 2);
+  EXPECT_EQ(entries[0].name, "instance.json");
+  for (std::size_t i = 0; i < names.size(); ++i) EXPECT_EQ(entries[1 + i].name, "assets/" + names[i]);
+  EXPECT_EQ(entries[7].name, "zz-first-of-others.txt");
+  EXPECT_EQ(entries[8].name, "assets/NOT-A-DIGEST");
+}
+
+TEST(PackageWrite, RoundTripThroughTheReader) {
+  ob::Package p = packageOf(kDoc);
+  const Bytes a = randomBytes(20000, 7), b = compressibleBytes(30000, 8);
+  const std::string refA = ob::assetRefFor(p, a);
+  const std::string refB = ob::assetRefFor(p, b);
+  p.document.find("assets")->set("one", ob::makeJsonString(refA));
+  p.document.find("assets")->set("two", ob::makeJsonString(refB));
+  ob::zip::Entry kept;
+  kept.name = "assets/ABC";
+  kept.data = bytesOf("upper-case name, kept as written");
+  kept.compress = true;
+  p.otherEntries.push_back(kept);
+  Diagnostics d;
+  const auto bytes = ob::writePackage(p, d);
+  ASSERT_TRUE(bytes);
+  const auto back = ob::readPackage(bytes->data(), bytes->size(), "instance.json", d);
+  ASSERT_TRUE(back);
+  EXPECT_TRUE(d.empty());
+  EXPECT_EQ(ob::dumpJson(back->document), ob::dumpJson(p.document));
+  EXPECT_EQ(back->document.find("tempo")->numberText, "120.0");
+  ASSERT_EQ(back->assets.size(), 2u);
+  EXPECT_EQ(*ob::findAsset(*back, refA.substr(6)), a);
+  EXPECT_EQ(*ob::findAsset(*back, refB.substr(6)), b);
+  ASSERT_EQ(back->otherEntries.size(), 1u);
+  EXPECT_EQ(back->otherEntries[0].name, kept.name);
+  EXPECT_EQ(back->otherEntries[0].data, kept.data);
+  // Written again, the package gives the same bytes.
+  EXPECT_EQ(*ob::writePackage(*back, d), *bytes);
+}
+
+TEST(PackageWrite, MisnamedAssetsStopTheWrite) {
+  const Bytes wav = randomBytes(100, 9);
+  const std::string digits = ob::sha256Hex(wav.data(), wav.size());
+  std::string upper = digits;
+  for (char& c : upper) c = char(std::toupper(c));
+  std::string other = digits;
+  other[0] = other[0] == '0' ? '1' : '0';
+  for (const std::string& name : {upper, digits.substr(1), other}) {
+    ob::Package p = packageOf(kDoc);
+    p.assets.push_back({name, wav});
+    Diagnostics d;
+    EXPECT_FALSE(ob::writePackage(p, d)) << name;
+    ASSERT_EQ(d.size(), 1u);
+    EXPECT_EQ(d[0].code, "asset-name");
+    EXPECT_EQ(d[0].severity, Severity::Error);
+    EXPECT_EQ(d[0].path, "/" + name);
+    EXPECT_EQ(d[0].message, "An asset is named by the sha256 of its data");
+  }
+}
+
+TEST(PackageWrite, ZipWriterFindingsFailTheWrite) {
+  ob::Package p = packageOf(kDoc);
+  ob::zip::Entry bad;
+  bad.name = "../escape";
+  p.otherEntries.push_back(bad);
+  Diagnostics d;
+  EXPECT_FALSE(ob::writePackage(p, d));
+  ASSERT_EQ(d.size(), 1u);
+  EXPECT_EQ(d[0].code, "zip-unsafe-name");
+
+  p.otherEntries[0].name = "instance.json";
+  Diagnostics d2;
+  EXPECT_FALSE(ob::writePackage(p, d2));
+  ASSERT_EQ(d2.size(), 1u);
+  EXPECT_EQ(d2[0].code, "zip-duplicate-name");
+}
