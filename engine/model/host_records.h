@@ -22,47 +22,56 @@ struct NoteRef {
     void clear() { noteId = -1; key = -1; channel = -1; }
 };
 
+// A host note whose hit has ended, reported back after the block.
 struct NoteEnd {
-    std::int32_t time = 0;  // sample in the block
-    NoteRef note;
+    std::int32_t time = 0;  // sample offset in the block
+    NoteRef noteRef;
 };
 
 static_assert(sizeof(NoteRef) == 8);
 
 }  // namespace clap
 
-struct ParamValue {
-    std::uint16_t param = 0;  // combined parameter index
-    float value = 0.0f;       // value, offset or depth by list
+// {parameter index, value} entry of a trigger's value and offset lists.
+struct TriggerValue {
+    std::uint16_t param = 0xFFFF;  // combined parameter index; 0xFFFF = none
+    float value = 0.0f;
 };
 
-// One host hit, queued into the engine's trigger list before the block.
+// {parameter index, amount} entry of a trigger's random list.
+struct TriggerRandom {
+    std::uint8_t param = 255;
+    float amount = 0.0f;
+};
+
+// One hit request built from a note-on, queued into the engine's trigger
+// list (64 a block) before the block is processed.
 struct Trigger {
-    std::int8_t track = -1;         // 0..7; negative = none
-    std::uint8_t sound = 255;       // 0..7 overrides the track's sound
+    std::uint8_t track = 0;          // 0..7; 255 = none
+    std::uint8_t sound = 255;        // kit sound 0..7; 255 = the track's own
     std::uint8_t note = 60;
     std::uint8_t absoluteCount = 0;
-    ParamValue absolute[8];         // absolute parameter values
-    std::int32_t time = 0;          // sample in the block
-    float velocity = 0.0f;          // 0..1
-    float noteOffset = 0.0f;        // added to the note
-    std::uint8_t relativeCount = 0;
-    ParamValue relative[8];         // parameter offsets
+    std::uint32_t time = 0;          // sample offset of the note-on in the block
+    float gain = 1.0f;               // velocity 0..1
+    TriggerValue absolute[8];        // values set for this hit
+    float pitchOffset = 0.0f;        // added to the note
+    std::uint8_t offsetCount = 0;
+    TriggerValue offsets[8];         // values added for this hit
     std::uint8_t hasPan = 0;
-    float pan = 0.0f;
-    std::uint8_t hasHash = 0;
-    std::uint64_t hash = 0;
-    std::uint8_t hasRoundRobin = 0;
-    std::uint64_t roundRobin = 0;
-    float panRandom = 0.0f;
+    float pan = 0.0f;                // -1..1
+    std::uint8_t hasSeed = 0;
+    std::uint64_t seed = 0;          // replaces the engine's own hit hash
+    std::uint8_t hasLayer = 0;
+    std::uint64_t layer = 0;         // round-robin choice for zoned sounds
+    float panSpread = 0.0f;          // random pan amount
     std::uint8_t randomCount = 0;
-    ParamValue randoms[8];          // value = random depth
-    std::uint8_t hasGlide = 0;
-    std::int32_t glideSamples = 0;
-    std::uint8_t glideAbsoluteCount = 0;
-    std::uint8_t glideRelativeCount = 0;
-    ParamValue glideAbsolute[8];
-    ParamValue glideRelative[8];
+    TriggerRandom randoms[8];
+    std::uint8_t hasSecond = 0;      // a second part (glide) follows
+    std::uint32_t secondDelay = 0;   // samples until it is reached
+    std::uint8_t secondAbsoluteCount = 0;
+    std::uint8_t secondOffsetCount = 0;
+    TriggerValue secondAbsolute[8];
+    TriggerValue secondOffsets[8];
     clap::NoteRef noteRef;
 };
 
@@ -72,10 +81,11 @@ struct BlockEvent {
     std::int32_t time = 0;
 };
 
+// A per-track level the engine emits while control-signal output is on.
 struct ControlSignal {
-    std::int32_t time = 0;
-    std::int8_t track = 0;
-    float value = 0.0f;
+    std::uint32_t time = 0;   // sample offset in the block
+    std::uint8_t track = 0;   // signal index = the track 0..7
+    float value = 0.0f;       // 0..1
 };
 
 // What the plug-in tells the engine about the transport for each block.

@@ -340,3 +340,26 @@ TEST_F(KitCopyFixture, CopyOntoItselfOnlyAssignsIds) {
 }
 
 }  // namespace
+
+#include "engine/model/host_records.h"
+
+namespace {
+
+TEST(HostRecords, DefaultNoteReferenceIsNoneAndTriggerListsAreEmpty) {
+    ob::clap::NoteRef ref;
+    EXPECT_TRUE(ref.isNone());
+    ref.key = 36;  // a key alone identifies a host note
+    EXPECT_FALSE(ref.isNone());
+    ref.clear();
+    EXPECT_TRUE(ref.isNone());
+    EXPECT_EQ(ref.channel, -1);
+
+    const ob::Trigger t;
+    EXPECT_EQ(t.sound, 255);
+    EXPECT_TRUE(t.noteRef.isNone());
+    EXPECT_EQ(t.absoluteCount + t.offsetCount + t.randomCount + t.secondAbsoluteCount + t.secondOffsetCount, 0);
+    for (const ob::TriggerValue& v : t.absolute) EXPECT_EQ(v.param, 0xFFFF);
+    static_assert(sizeof(ob::BlockEvent) == sizeof(ob::EditCommand) + 4);
+}
+
+}  // namespace
