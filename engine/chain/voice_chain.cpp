@@ -21,9 +21,20 @@ float onePoleCoeff(double rate, double seconds) {
 
 float flushTiny(float v) { return std::fabs(v) < kTiny ? 0.0f : v; }
 
+// tanh to within a few float steps, at a fraction of libm's cost.
+inline float fastTanh(float x) {
+  const float a = std::fabs(x);
+  if (a < 0.0625f) {
+    const float x2 = x * x;
+    return x * (1.0f + x2 * (-1.0f / 3.0f + x2 * (2.0f / 15.0f)));
+  }
+  const float t = 1.0f - 2.0f / (std::exp(2.0f * a) + 1.0f);
+  return x < 0.0f ? -t : t;
+}
+
 // Drive curves on a signal with the velocity divided out.
 inline float shapeSample(float y, float k, int shape, float tanhK) {
-  if (shape == 1) return tanhK > 1e-6f ? std::tanh(k * y) / tanhK : y;
+  if (shape == 1) return tanhK > 1e-6f ? fastTanh(k * y) / tanhK : y;
   if (shape == 2) return std::sin(k * kHalfPi * y);
   const float u = std::clamp(k * y, -1.0f, 1.0f);
   return 1.5f * u - 0.5f * u * u * u;
@@ -38,6 +49,7 @@ double divisionBeats(int code) {
 }
 
 struct VoiceChain::Params {
+  static constexpr int kCommonCount = 21;  // voice_rev is the player's
   float tsAttack, tsSustain;
   float fltCutoff, fltReso;
   int fltType;
@@ -51,28 +63,41 @@ struct VoiceChain::Params {
   int atkDiv, decDiv;
   float spaceSize, spaceMix, spaceDamp;
 
-  Params(const ModLayers& m, int b)
-      : tsAttack(m.value(b + voice::kTsAttack)),
-        tsSustain(m.value(b + voice::kTsSustain)),
-        fltCutoff(m.value(b + voice::kFltCutoff)),
-        fltReso(m.value(b + voice::kFltReso)),
-        fltType(m.choice(b + voice::kFltType)),
-        ampAttack(m.value(b + voice::kAmpAttack)),
-        ampHold(m.value(b + voice::kAmpHold)),
-        ampDecay(m.value(b + voice::kAmpDecay)),
-        fxDrive(m.value(b + voice::kFxDrive)),
-        fxShape(m.choice(b + voice::kFxShape)),
-        fxCrush(m.value(b + voice::kFxCrush)),
-        fxSrr(m.value(b + voice::kFxSrr)),
-        flt2Cutoff(m.value(b + voice::kFlt2Cutoff)),
-        flt2Reso(m.value(b + voice::kFlt2Reso)),
-        flt2Type(m.choice(b + voice::kFlt2Type)),
-        ampSync(m.flag(b + voice::kAmpSync)),
-        atkDiv(m.choice(b + voice::kAmpAtkDiv)),
-        decDiv(m.choice(b + voice::kAmpDecDiv)),
-        spaceSize(m.value(b + voice::kSpaceSize)),
-        spaceMix(m.value(b + voice::kSpaceMix)),
-        spaceDamp(m.value(b + voice::kSpaceDamp)) {}
+  Params(const ModLayers& m, int b) {
+    // All common sums at once, layer by layer in layer order (the same
+    // sums as ModLayers::value, in one vectorisable pass).
+    float v[kCommonCount];
+    const bool inside = b >= 0 && b + kCommonCount <= ModLayers::kSlots;
+    if (inside) {
+      for (int j = 0; j < kCommonCount; ++j) v[j] = m.layers[0][b + j];
+      for (int l = 1; l < ModLayers::kLayers; ++l) {
+        for (int j = 0; j < kCommonCount; ++j) v[j] += m.layers[l][b + j];
+      }
+    } else {
+      for (int j = 0; j < kCommonCount; ++j) v[j] = m.value(b + j);
+    }
+    tsAttack = v[voice::kTsAttack];
+    tsSustain = v[voice::kTsSustain];
+    fltCutoff = v[voice::kFltCutoff];
+    fltReso = v[voice::kFltReso];
+    fltType = roundHalfUp(v[voice::kFltType]);
+    ampAttack = v[voice::kAmpAttack];
+    ampHold = v[voice::kAmpHold];
+    ampDecay = v[voice::kAmpDecay];
+    fxDrive = v[voice::kFxDrive];
+    fxShape = roundHalfUp(v[voice::kFxShape]);
+    fxCrush = v[voice::kFxCrush];
+    fxSrr = v[voice::kFxSrr];
+    flt2Cutoff = v[voice::kFlt2Cutoff];
+    flt2Reso = v[voice::kFlt2Reso];
+    flt2Type = roundHalfUp(v[voice::kFlt2Type]);
+    ampSync = v[voice::kAmpSync] >= 0.5f;
+    atkDiv = roundHalfUp(v[voice::kAmpAtkDiv]);
+    decDiv = roundHalfUp(v[voice::kAmpDecDiv]);
+    spaceSize = v[voice::kSpaceSize];
+    spaceMix = v[voice::kSpaceMix];
+    spaceDamp = v[voice::kSpaceDamp];
+  }
 };
 
 VoiceChain::VoiceChain() { prepare(44100.0); }
@@ -202,6 +227,8 @@ void VoiceChain::process(float* left, float* right, int frames, const ModLayers&
     const float levels = bitCrushLevels(p.fxCrush);
     const float srrStep = 1.0f + 49.0f * std::clamp(p.fxSrr, 0.0f, 1.0f);
     const int shape = p.fxShape;
+    float lastK = -1.0f;
+    float tanhK = 0.0f;
 
     for (int i = 0; i < frames; ++i) {
       float xl = left[i];
@@ -233,7 +260,10 @@ void VoiceChain::process(float* left, float* right, int frames, const ModLayers&
         driveMix_ += (targetMix - driveMix_) * driveCoeff_;
         if (targetMix == 0.0f && driveMix_ < 1e-6f) driveMix_ = 0.0f;
         const float k = std::clamp(driveRamp_.advance(), 1.0f, 16.0f);
-        const float tanhK = shape == 1 ? std::tanh(k) : 0.0f;
+        if (shape == 1 && k != lastK) {
+          tanhK = fastTanh(k);
+          lastK = k;
+        }
         yl += (shapeSample(yl, k, shape, tanhK) - yl) * driveMix_;
         if constexpr (Stereo) yr += (shapeSample(yr, k, shape, tanhK) - yr) * driveMix_;
         if (driveMix_ == 0.0f && p.fxDrive <= 1.0f) driveRamp_.restart();
