@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/model/edit_command.h"
+#include "engine/model/host_records.h"
 #include "engine/model/project.h"
 #include "engine/model/project_ids.h"
 #include "engine/params/param_tables.h"
@@ -39,6 +40,8 @@ std::unique_ptr<Project> copyOf(const Project& p) {
     std::memcpy(c.get(), &p, sizeof(Project));
     return c;
 }
+
+static_assert(sizeof(BlockEvent) == sizeof(EditCommand) + 4);
 
 bool sameProject(const Project& a, const Project& b) { return std::memcmp(&a, &b, sizeof(Project)) == 0; }
 

@@ -85,41 +85,6 @@ TEST(ProjectDefaults, FreshProjectMatchesTheRecordDefaults) {
     }
 }
 
-TEST(ProjectDefaults, TrackStepAndModulatorDefaults) {
-    const Track t{};
-    EXPECT_EQ(t.length, 16);
-    EXPECT_EQ(t.rate, 1);
-    EXPECT_EQ(t.chromatic, 0);
-    EXPECT_EQ(t.swing, -1.0f);
-    EXPECT_EQ(t.soundIndex, -1);
-    EXPECT_EQ(t.gain, 1.0f);
-    EXPECT_EQ(t.pan, 0.0f);
-    EXPECT_EQ(t.chokeGroup, 255);
-    EXPECT_EQ(t.trackRandCount, 0);
-    for (const ParamLock& r : t.trackRands) EXPECT_EQ(r.param, 255);
-    for (const Lfo& l : t.lfos) {
-        EXPECT_EQ(l.enabled, 0);
-        EXPECT_EQ(l.rate, 1.0f);
-        EXPECT_EQ(l.rateDiv, 5);
-    }
-    for (const ModEnv& e : t.modEnvs) {
-        EXPECT_EQ(e.decay, 0.2f);
-        EXPECT_EQ(e.atkDiv, 2);
-        EXPECT_EQ(e.decDiv, 5);
-    }
-    for (const Step& s : t.steps) {
-        EXPECT_EQ(s.active, 0);
-        EXPECT_EQ(s.note, 60);
-        EXPECT_EQ(s.velocity, 100);
-        EXPECT_EQ(s.lengthTicks, 1);
-        EXPECT_EQ(s.rateTicks, 0);
-        EXPECT_EQ(s.lockCount, 0);
-        EXPECT_EQ(s.randCount, 0);
-        for (const ParamLock& l : s.locks) EXPECT_EQ(l.param, 255);
-        for (const ParamLock& l : s.rands) EXPECT_EQ(l.param, 255);
-    }
-}
-
 TEST(ProjectDefaults, FreshProjectsAreByteIdenticalPaddingIncluded) {
     // Whole-record copies are compared and posted as bytes; a fresh record
     // must carry no stray padding.
@@ -341,25 +306,3 @@ TEST_F(KitCopyFixture, CopyOntoItselfOnlyAssignsIds) {
 
 }  // namespace
 
-#include "engine/model/host_records.h"
-
-namespace {
-
-TEST(HostRecords, DefaultNoteReferenceIsNoneAndTriggerListsAreEmpty) {
-    ob::clap::NoteRef ref;
-    EXPECT_TRUE(ref.isNone());
-    ref.key = 36;  // a key alone identifies a host note
-    EXPECT_FALSE(ref.isNone());
-    ref.clear();
-    EXPECT_TRUE(ref.isNone());
-    EXPECT_EQ(ref.channel, -1);
-
-    const ob::Trigger t;
-    EXPECT_EQ(t.sound, 255);
-    EXPECT_TRUE(t.noteRef.isNone());
-    EXPECT_EQ(t.absoluteCount + t.offsetCount + t.randomCount + t.secondAbsoluteCount + t.secondOffsetCount, 0);
-    for (const ob::TriggerValue& v : t.absolute) EXPECT_EQ(v.param, 0xFFFF);
-    static_assert(sizeof(ob::BlockEvent) == sizeof(ob::EditCommand) + 4);
-}
-
-}  // namespace
