@@ -1,0 +1,189 @@
+// The audio side reads samples through published snapshots while the main
+// thread replaces, adds and swaps pool audio. Run under the sanitizer build:
+// any audio freed too early is a use-after-free there.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <memory>
+#include <random>
+#include <thread>
+#include <vector>
+
+#include "document/wav/wav.h"
+#include "engine/model/project.h"
+#include "engine/pool/sample_pool.h"
+#include "engine/pool/sample_set_publisher.h"
+
+namespace {
+
+using ob::SamplePool;
+using ob::SamplePoolSnapshot;
+using ob::SampleSetHandshake;
+using ob::SampleSetPublisher;
+using ob::SampleSlotInfo;
+
+std::vector<std::uint8_t> constantWav(float v, int frames, bool stereo) {
+  std::vector<float> l(frames, v), r(frames, -v);
+  return ob::encodeWav(l.data(), stereo ? r.data() : nullptr, frames, 44100.0);
+}
+
+// Every slot is filled with one value throughout, its right channel with the
+// negated value, and its slices with the value too: a reader can tell a
+// consistent entry from a torn or overwritten one.
+bool entryConsistent(const SampleSlotInfo& e) {
+  if (e.frames <= 0) return e.left == nullptr && e.sliceCount == 0;
+  if (!e.left || e.sliceCount < 0 || e.sliceCount > ob::kSnapshotMaxSlices) return false;
+  const float v = e.left[0];
+  for (int i = 0; i < e.frames; ++i) {
+    if (e.left[i] != v) return false;
+    if (e.right && e.right[i] != -v) return false;
+  }
+  for (int i = 0; i < e.sliceCount; ++i)
+    if (e.slices[i] != v) return false;
+  return e.peak == std::fabs(v);
+}
+
+struct Voice {
+  bool sounding = false;
+  bool holdsOld = false;
+  SampleSlotInfo info;  // copied at the hit, as the machines do
+  float value = 0.0f;
+  int blocksLeft = 0;
+};
+
+class FakeAudioThread {
+ public:
+  explicit FakeAudioThread(SampleSetHandshake& hs) : hs_(hs) {}
+
+  void run(const std::atomic<bool>& stop) {
+    std::mt19937 rng(7);
+    Voice voices[6];
+    while (!stop.load(std::memory_order_acquire)) {
+      if (hs_.takeGeneration())
+        for (Voice& v : voices) v.holdsOld |= v.sounding;
+      bool any = false;
+      for (const Voice& v : voices) any |= v.holdsOld;
+      hs_.acknowledge(any);
+      const SamplePoolSnapshot* snap = hs_.current();
+      if (snap) {
+        for (const SampleSlotInfo& e : snap->slots)
+          if (!entryConsistent(e)) errors.fetch_add(1);
+        for (Voice& v : voices) {
+          if (v.sounding) {
+            if (!entryConsistent(v.info) || v.info.left[0] != v.value) errors.fetch_add(1);
+            if (--v.blocksLeft == 0) v.sounding = v.holdsOld = false;
+            continue;
+          }
+          const SampleSlotInfo& e = snap->slots[rng() % 24];
+          if (e.frames <= 0) continue;
+          v.info = e;
+          v.value = e.left[0];
+          v.sounding = true;
+          v.holdsOld = false;
+          v.blocksLeft = 1 + static_cast<int>(rng() % 40);
+          hits.fetch_add(1);
+        }
+      }
+      blocks.fetch_add(1);
+      std::this_thread::yield();
+    }
+  }
+
+  std::atomic<int> errors{0};
+  std::atomic<int> blocks{0};
+  std::atomic<int> hits{0};
+
+ private:
+  SampleSetHandshake& hs_;
+};
+
+TEST(SampleSetHandoff, SnapshotsStayValidWhileTheMainThreadReplacesAndAddsSlots) {
+  auto pool = std::make_unique<SamplePool>();
+  auto table = std::make_unique<ob::SampleSlotTable>();
+  auto hs = std::make_unique<SampleSetHandshake>();
+  auto pub = std::make_unique<SampleSetPublisher>();
+  std::mt19937 rng(42);
+  int counter = 0;
+
+  auto fill = [&](SamplePool& p, int index, bool viaAdd) {
+    const float v = 0.001f * static_cast<float>(++counter);
+    const auto bytes = constantWav(v, 16 + static_cast<int>(rng() % 300), rng() % 2 == 0);
+    const bool ok = viaAdd ? p.addDecoded(index, bytes)
+                           : p.replaceSlot(static_cast<std::uint32_t>(index), bytes) == index;
+    ASSERT_TRUE(ok);
+    auto& entry = table->slots[index];
+    entry.sliceCount = static_cast<std::uint16_t>(rng() % 70);
+    for (float& s : entry.slices) s = v;
+    if (viaAdd) p.slots[index]->slices.assign(entry.slices, entry.slices + std::min<int>(entry.sliceCount, 64));
+  };
+
+  for (int i = 0; i < 12; ++i) fill(*pool, i, false);
+  pub->publishNow(*pool, *table, *hs);
+
+  FakeAudioThread audio(*hs);
+  std::atomic<bool> stop{false};
+  std::thread thread([&] { audio.run(stop); });
+
+  int published = 0;
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+  while (std::chrono::steady_clock::now() < until) {
+    switch (rng() % 8) {
+      case 0:
+      case 1:
+      case 2:
+        fill(*pool, static_cast<int>(rng() % 24), false);
+        break;
+      case 3:
+        fill(*pool, static_cast<int>(rng() % 24), true);
+        break;
+      case 4: {
+        if (pool->slotCount() < 24) {
+          const int i = pool->loadWav(constantWav(0.5f, 32, false));
+          ASSERT_GE(i, 0);
+          fill(*pool, i, false);
+        }
+        break;
+      }
+      case 5: {
+        // A whole new pool, as after a state load or an open.
+        SamplePool fresh;
+        const int n = 1 + static_cast<int>(rng() % 10);
+        for (int i = 0; i < n; ++i) fill(fresh, i, false);
+        if (rng() % 2) {
+          pub->retirePool(std::move(*pool));
+          *pool = std::move(fresh);
+        } else {
+          *pool = std::move(fresh);
+        }
+        break;
+      }
+      default:
+        break;
+    }
+    if (pub->publish(*pool, *table, *hs)) ++published;
+    pub->pass(*pool, *table, *hs);
+    std::this_thread::sleep_for(std::chrono::microseconds(50));
+  }
+  stop.store(true, std::memory_order_release);
+  thread.join();
+
+  EXPECT_EQ(audio.errors.load(), 0);
+  EXPECT_GT(audio.blocks.load(), 100);
+  EXPECT_GT(audio.hits.load(), 100);
+  EXPECT_GT(published, 20);
+
+  // With the audio thread gone (acknowledging here in its place), a pending
+  // publish goes out and everything retired is freed in time.
+  for (int i = 0; i < 2 * (SampleSetPublisher::kPassesAfterAck + 2); ++i) {
+    hs->takeGeneration();
+    hs->acknowledge(false);
+    pub->pass(*pool, *table, *hs);
+  }
+  EXPECT_FALSE(pub->publishPending());
+  EXPECT_TRUE(pub->retired().empty());
+}
+
+}  // namespace
