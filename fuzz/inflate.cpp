@@ -1,0 +1,29 @@
+// The inflater must never crash, overrun or outgrow the declared size, and
+// whatever it decodes must survive our deflate and inflate unchanged.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "document/archive/deflate.h"
+#include "document/archive/inflate.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 2) return 0;
+  // The first two bytes pick the declared size, up to 256 KiB.
+  const std::size_t declared = (std::size_t(data[0]) | std::size_t(data[1]) << 8) * 4;
+  std::vector<std::uint8_t> out;
+  std::string error;
+  const bool ok = ob::zip::inflate(data + 2, size - 2, declared, out, error);
+  if (out.size() > declared) std::abort();
+  if (!ok) {
+    if (error.empty()) std::abort();
+    return 0;
+  }
+  const std::vector<std::uint8_t> packed = ob::zip::deflate(out.data(), out.size());
+  std::vector<std::uint8_t> again;
+  if (!ob::zip::inflate(packed.data(), packed.size(), out.size(), again, error)) std::abort();
+  if (again != out) std::abort();
+  return 0;
+}
