@@ -1,6 +1,5 @@
 #include "engine/model/project_ids.h"
 
-#include <cstdio>
 #include <cstring>
 #include <string_view>
 
@@ -50,6 +49,15 @@ std::string_view fieldText(const char* field, std::size_t capacity) {
     return std::string_view(field, strnlen(field, capacity));
 }
 
+// Appends a NUL-terminated text at position at; returns the new length.
+// Callers keep the total within the candidate buffer (prefix 3, hyphen,
+// slug 16, hyphen and two digits).
+std::size_t appendText(char* out, std::size_t at, const char* text) {
+    while (*text != '\0') out[at++] = *text++;
+    out[at] = '\0';
+    return at;
+}
+
 bool sameId(const char* a, const char* b) {
     return std::strncmp(a, b, kIdCapacity) == 0;
 }
@@ -76,15 +84,18 @@ int assignIds(IdEntry* entries, int count, const char* prefix) {
         char slug[kSlugMax + 1];
         if (makeSlug(e.name, slug) == 0) makeSlug(e.stem, slug);
 
-        char candidate[64];
-        std::snprintf(candidate, sizeof candidate, "%s-%s", prefix, slug);
-        candidate[kIdCapacity - 1] = '\0';
+        // Built by hand: this also runs on the audio thread (track add and
+        // duplicate), where formatting functions are best avoided.
+        char candidate[kIdCapacity + 8];
+        const std::size_t baseLen = appendText(candidate, 0, prefix);
+        std::size_t len = appendText(candidate, appendText(candidate, baseLen, "-"), slug);
+        candidate[len < kIdCapacity - 1 ? len : kIdCapacity - 1] = '\0';
         if (takenByKept(candidate)) {
-            char base[64];
-            std::memcpy(base, candidate, sizeof base);
             for (int suffix = 2; suffix <= 99; ++suffix) {
-                std::snprintf(candidate, sizeof candidate, "%s-%d", base, suffix);
-                candidate[kIdCapacity - 1] = '\0';
+                std::size_t n = appendText(candidate, len, "-");
+                if (suffix >= 10) candidate[n++] = static_cast<char>('0' + suffix / 10);
+                candidate[n++] = static_cast<char>('0' + suffix % 10);
+                candidate[n < kIdCapacity - 1 ? n : kIdCapacity - 1] = '\0';
                 if (!takenByKept(candidate)) break;
             }
         }
