@@ -75,6 +75,11 @@ TEST(JsonLocale, NumberCodeUsesNoLocaleDependentCalls) {
     const std::regex banned(
         R"(\b(strto[dfl]|strtold|atof|sto[dfl]|stold|s?n?printf|sscanf|scanf|setlocale|localeconv|[io]?stringstream|std::locale|to_string)\s*\()"
         R"(|\b[io]?stringstream\b)");
+    // The pattern does catch the calls it is meant to catch.
+    EXPECT_TRUE(std::regex_search(std::string("d = std::strtod(p, &end);"), banned));
+    EXPECT_TRUE(std::regex_search(std::string("snprintf (buf, n, \"%g\", d);"), banned));
+    EXPECT_TRUE(std::regex_search(std::string("std::ostringstream os;"), banned));
+    EXPECT_FALSE(std::regex_search(std::string("std::from_chars(a, b, d);"), banned));
     int files = 0;
     for (const auto& entry : fs::directory_iterator(dir)) {
         const std::string ext = entry.path().extension().string();
