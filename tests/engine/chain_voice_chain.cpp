@@ -80,7 +80,8 @@ TEST(VoiceChain, DefaultsPassBitExactWithoutTail) {
   auto l = in, r = noise(4000, 99);
   const auto r0 = r;
   for (size_t off = 0; off < l.size(); off += 64) {
-    s.processStereo(l.data() + off, r.data() + off, 64, m, kBase);
+    const int n = int(std::min<size_t>(64, l.size() - off));
+    s.processStereo(l.data() + off, r.data() + off, n, m, kBase);
     s.updateTail();
     EXPECT_FALSE(s.hasTail());
   }
