@@ -135,6 +135,15 @@ void StepClock::process(std::int32_t frames, StepEventList& out) {
     }
     for (int t = 0; t < n; ++t) {
       if (trackLength(pattern->tracks[t]) == 0 || untilTrackStep[t] > 0.0) continue;
+      if (untilTrackStep[t] <= -trackStepLength[t] && trackStepLength[t] > 0.0) {
+        // Whole steps went by unplayed (the track had no length): skip them
+        // and start again at this boundary instead of firing them all at once.
+        double missed = std::floor(-untilTrackStep[t] / trackStepLength[t]);
+        if (missed > kMaxIndex) missed = kMaxIndex;
+        trackStep[t] += static_cast<std::int64_t>(missed);
+        untilTrackStep[t] += missed * trackStepLength[t];
+        started[t] = 0;
+      }
       if (!started[t]) {
         retrigEvents(t, trackStep[t], untilTrackStep[t]);
         started[t] = 1;

@@ -434,6 +434,27 @@ TEST(StepClockRobustness, OutOfModelValuesNeverFault) {
   EXPECT_TRUE(run(*c, 20000, 512).empty());
 }
 
+TEST(StepClockRobustness, ATrackGivenALengthAgainDoesNotReplayTheStepsItMissed) {
+  auto p = onePattern(2);
+  p->tracks[1].length = 0;
+  auto c = makeClock(*p);
+  run(*c, 5512.5 * 40, 512);
+  p->tracks[1].length = 16;
+  const auto hits = run(*c, 5512.5 * 4, 512);
+  int second = 0;
+  for (const Hit& h : hits) second += h.e.track == 1;
+  EXPECT_LE(second, 5);
+  EXPECT_GE(second, 3);
+  // It keeps the grid: its steps land with track 0's.
+  for (const Hit& h : hits)
+    if (h.e.track == 1) {
+      bool together = false;
+      for (const Hit& o : hits) together |= o.e.track == 0 && std::llabs(o.at - h.at) <= 1;
+      EXPECT_TRUE(together);
+      EXPECT_EQ(h.e.stepIndex, static_cast<int>(h.e.trackStep % 16));
+    }
+}
+
 TEST(StepClockRobustness, PendingEventsAreCappedAt128) {
   auto p = onePattern(8);
   for (int t = 0; t < 8; ++t) {
