@@ -27,6 +27,10 @@ std::optional<double> getFinite(DocReader& r, std::string_view name) {
   return r.getNumber(name);
 }
 
+// The writer emits "ext" only as an object with members; any other value is
+// left unconsumed so that it comes back from the kept members as read.
+bool writtenBack(const JsonValue& ext) { return ext.isObject() && !ext.members.empty(); }
+
 template <typename Record>
 Record keptWhole(const JsonValue& element) {
   Record rec;
@@ -265,7 +269,7 @@ Note readNote(const JsonValue& element, const std::string& path, Diagnostics& d)
   if (auto b = r.getBool("slide")) n.slide = *b;
   if (const JsonValue* ext = r.find("ext")) {
     n.ext = *ext;
-    r.markConsumed("ext");
+    if (writtenBack(*ext)) r.markConsumed("ext");
   }
   n.kept = r.unconsumedMembers();
   n.source = element;
@@ -350,11 +354,11 @@ std::optional<Clip> readClip(const JsonValue& document, Diagnostics& d) {
 
   if (const JsonValue* src = r.find("source")) {
     clip.source = *src;
-    r.markConsumed("source");
+    if (!src->isNull()) r.markConsumed("source");
   }
   if (const JsonValue* ext = r.find("ext")) {
     clip.ext = *ext;
-    r.markConsumed("ext");
+    if (writtenBack(*ext)) r.markConsumed("ext");
   }
 
   clip.kept = r.unconsumedMembers();

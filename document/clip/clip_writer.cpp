@@ -11,6 +11,17 @@ namespace ob::clip {
 namespace {
 
 JsonValue number(double v) { return makeJsonDouble(v); }
+
+// The writers' own keys are distinct, so they are appended without a search.
+void put(JsonValue& obj, const char* key, JsonValue value) {
+  obj.members.push_back(JsonMember{key, std::move(value)});
+}
+
+JsonValue objectFor(std::size_t members) {
+  JsonValue obj = makeJsonObject();
+  obj.members.reserve(members);
+  return obj;
+}
 JsonValue text(const std::string& s) { return makeJsonString(s); }
 
 template <typename Record, typename WriteFn>
@@ -35,52 +46,52 @@ JsonValue writeNamedValues(const std::vector<JsonMember>& members) {
 
 JsonValue writeTempoPoint(const TempoPoint& p) {
   if (p.invalid) return p.source;
-  JsonValue obj = makeJsonObject();
-  obj.set("at", number(p.at));
-  obj.set("bpm", number(p.bpm));
+  JsonValue obj = objectFor(2);
+  put(obj, "at", number(p.at));
+  put(obj, "bpm", number(p.bpm));
   finish(obj, p.kept, p.source);
   return obj;
 }
 
 JsonValue writeMeterPoint(const MeterPoint& p) {
   if (p.invalid) return p.source;
-  JsonValue obj = makeJsonObject();
-  obj.set("at", number(p.at));
-  obj.set("num", number(static_cast<double>(p.num)));
-  obj.set("den", number(static_cast<double>(p.den)));
+  JsonValue obj = objectFor(3);
+  put(obj, "at", number(p.at));
+  put(obj, "num", number(static_cast<double>(p.num)));
+  put(obj, "den", number(static_cast<double>(p.den)));
   finish(obj, p.kept, p.source);
   return obj;
 }
 
 JsonValue writeSwing(const SwingEntry& s) {
   if (s.invalid) return s.source;
-  JsonValue obj = makeJsonObject();
-  obj.set("bar", number(static_cast<double>(s.bar)));
-  obj.set("grid", text(s.grid));
-  if (!s.voice.empty()) obj.set("voice", text(s.voice));
-  obj.set("amount", number(s.amount));
+  JsonValue obj = objectFor(4);
+  put(obj, "bar", number(static_cast<double>(s.bar)));
+  put(obj, "grid", text(s.grid));
+  if (!s.voice.empty()) put(obj, "voice", text(s.voice));
+  put(obj, "amount", number(s.amount));
   finish(obj, s.kept, s.source);
   return obj;
 }
 
 JsonValue writeLanePoint(const LanePoint& p) {
   if (p.invalid) return p.source;
-  JsonValue obj = makeJsonObject();
-  obj.set("at", number(p.at));
-  obj.set("v", p.v);
-  if (!p.curve.empty()) obj.set("curve", text(p.curve));
+  JsonValue obj = objectFor(3);
+  put(obj, "at", number(p.at));
+  put(obj, "v", p.v);
+  if (!p.curve.empty()) put(obj, "curve", text(p.curve));
   finish(obj, p.kept, p.source);
   return obj;
 }
 
 JsonValue writeLane(const Lane& lane) {
   if (lane.invalid) return lane.source;
-  JsonValue obj = makeJsonObject();
-  if (!lane.id.empty()) obj.set("id", text(lane.id));
-  obj.set("target", text(lane.target));
-  if (!lane.voice.empty()) obj.set("voice", text(lane.voice));
-  if (!lane.instance.empty()) obj.set("instance", text(lane.instance));
-  obj.set("points", writeList(lane.points, writeLanePoint));
+  JsonValue obj = objectFor(5);
+  if (!lane.id.empty()) put(obj, "id", text(lane.id));
+  put(obj, "target", text(lane.target));
+  if (!lane.voice.empty()) put(obj, "voice", text(lane.voice));
+  if (!lane.instance.empty()) put(obj, "instance", text(lane.instance));
+  put(obj, "points", writeList(lane.points, writeLanePoint));
   finish(obj, lane.kept, lane.source);
   return obj;
 }
@@ -104,68 +115,68 @@ JsonValue writeExpression(const Expression& x) {
 }
 
 JsonValue writeNoteParams(const NoteRandom& r) {
-  JsonValue obj = makeJsonObject();
-  if (r.vel != 0.0) obj.set("vel", number(r.vel));
-  if (r.nudge != 0.0) obj.set("nudge", number(r.nudge));
-  if (r.pan) obj.set("pan", number(*r.pan));
-  if (!r.params.empty()) obj.set("params", writeNamedValues(r.params));
+  JsonValue obj = objectFor(4);
+  if (r.vel != 0.0) put(obj, "vel", number(r.vel));
+  if (r.nudge != 0.0) put(obj, "nudge", number(r.nudge));
+  if (r.pan) put(obj, "pan", number(*r.pan));
+  if (!r.params.empty()) put(obj, "params", writeNamedValues(r.params));
   finish(obj, r.kept, r.source);
   return obj;
 }
 
 JsonValue writeNote(const Note& n) {
   if (n.invalid) return n.source;
-  JsonValue obj = makeJsonObject();
-  obj.set("at", number(n.at));
-  if (n.nudge != 0.0) obj.set("nudge", number(n.nudge));
-  if (!n.voice.empty()) obj.set("voice", text(n.voice));
-  if (n.len) obj.set("len", number(*n.len));
-  if (n.pitch) obj.set("pitch", number(*n.pitch));
-  if (n.tune) obj.set("tune", number(*n.tune));
-  obj.set("vel", number(n.vel));
-  if (n.rel) obj.set("rel", number(*n.rel));
-  if (!n.sound.empty()) obj.set("sound", text(n.sound));
-  if (!n.set.empty()) obj.set("set", writeNamedValues(n.set));
-  if (!n.add.empty()) obj.set("add", writeNamedValues(n.add));
+  JsonValue obj = objectFor(6);
+  put(obj, "at", number(n.at));
+  if (n.nudge != 0.0) put(obj, "nudge", number(n.nudge));
+  if (!n.voice.empty()) put(obj, "voice", text(n.voice));
+  if (n.len) put(obj, "len", number(*n.len));
+  if (n.pitch) put(obj, "pitch", number(*n.pitch));
+  if (n.tune) put(obj, "tune", number(*n.tune));
+  put(obj, "vel", number(n.vel));
+  if (n.rel) put(obj, "rel", number(*n.rel));
+  if (!n.sound.empty()) put(obj, "sound", text(n.sound));
+  if (!n.set.empty()) put(obj, "set", writeNamedValues(n.set));
+  if (!n.add.empty()) put(obj, "add", writeNamedValues(n.add));
   if (!n.expr.empty()) {
     JsonValue ex = makeJsonObject();
     for (const NamedExpression& e : n.expr) ex.set(e.name, writeExpression(e.expression));
-    obj.set("expr", std::move(ex));
+    put(obj, "expr", std::move(ex));
   }
-  if (n.rand) obj.set("rand", writeNoteParams(*n.rand));
-  if (n.slide) obj.set("slide", makeJsonBool(true));
-  if (n.ext.isObject() && !n.ext.members.empty()) obj.set("ext", n.ext);
+  if (n.rand) put(obj, "rand", writeNoteParams(*n.rand));
+  if (n.slide) put(obj, "slide", makeJsonBool(true));
+  if (n.ext.isObject() && !n.ext.members.empty()) put(obj, "ext", n.ext);
   finish(obj, n.kept, n.source);
   return obj;
 }
 
 JsonValue writeClip(const Clip& clip) {
-  JsonValue obj = makeJsonObject();
-  obj.set("kind", text("clip"));
-  obj.set("spec", text(formatSpecVersion()));
-  if (!clip.id.empty()) obj.set("id", text(clip.id));
-  if (!clip.plugin.empty()) obj.set("plugin", text(clip.plugin));
-  if (clip.formatVersion) obj.set("formatVersion", number(static_cast<double>(*clip.formatVersion)));
-  if (clip.seed) obj.set("seed", text(formatSeed(*clip.seed)));
+  JsonValue obj = objectFor(12);
+  put(obj, "kind", text("clip"));
+  put(obj, "spec", text(formatSpecVersion()));
+  if (!clip.id.empty()) put(obj, "id", text(clip.id));
+  if (!clip.plugin.empty()) put(obj, "plugin", text(clip.plugin));
+  if (clip.formatVersion) put(obj, "formatVersion", number(static_cast<double>(*clip.formatVersion)));
+  if (clip.seed) put(obj, "seed", text(formatSeed(*clip.seed)));
 
   std::vector<ExtensionId> ids = clip.extensions;
   for (ExtensionId& used : usedExtensions(clip)) {
     if (!declaresExtension(ids, used.name)) ids.push_back(std::move(used));
   }
   if (!ids.empty() || !clip.unreadableExtensions.empty())
-    obj.set("extensions", extensionsToJson(ids, clip.unreadableExtensions));
+    put(obj, "extensions", extensionsToJson(ids, clip.unreadableExtensions));
 
-  obj.set("length", number(clip.length));
-  obj.set("grid", text(clip.grid));
-  if (!clip.tempo.empty()) obj.set("tempo", writeList(clip.tempo, writeTempoPoint));
-  if (!clip.meter.empty()) obj.set("meter", writeList(clip.meter, writeMeterPoint));
-  if (!clip.swing.empty()) obj.set("swing", writeList(clip.swing, writeSwing));
-  if (!clip.voices.empty()) obj.set("voices", writeNamedValues(clip.voices));
-  if (!clip.sounds.empty()) obj.set("sounds", writeNamedValues(clip.sounds));
-  obj.set("notes", writeList(clip.notes, writeNote));
-  if (!clip.lanes.empty()) obj.set("lanes", writeList(clip.lanes, writeLane));
-  if (!clip.source.isNull()) obj.set("source", clip.source);
-  if (clip.ext.isObject() && !clip.ext.members.empty()) obj.set("ext", clip.ext);
+  put(obj, "length", number(clip.length));
+  put(obj, "grid", text(clip.grid));
+  if (!clip.tempo.empty()) put(obj, "tempo", writeList(clip.tempo, writeTempoPoint));
+  if (!clip.meter.empty()) put(obj, "meter", writeList(clip.meter, writeMeterPoint));
+  if (!clip.swing.empty()) put(obj, "swing", writeList(clip.swing, writeSwing));
+  if (!clip.voices.empty()) put(obj, "voices", writeNamedValues(clip.voices));
+  if (!clip.sounds.empty()) put(obj, "sounds", writeNamedValues(clip.sounds));
+  put(obj, "notes", writeList(clip.notes, writeNote));
+  if (!clip.lanes.empty()) put(obj, "lanes", writeList(clip.lanes, writeLane));
+  if (!clip.source.isNull()) put(obj, "source", clip.source);
+  if (clip.ext.isObject() && !clip.ext.members.empty()) put(obj, "ext", clip.ext);
   finish(obj, clip.kept, clip.document);
   return obj;
 }

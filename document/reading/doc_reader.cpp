@@ -1,6 +1,5 @@
 #include "document/reading/doc_reader.h"
 
-#include <algorithm>
 #include <utility>
 
 #include "document/reading/json_pointer.h"
@@ -15,7 +14,9 @@ std::string wrongTypeMessage(std::string_view what) {
 }
 
 DocReader::DocReader(const JsonValue* object, std::string path, Diagnostics* diagnostics)
-    : object_(object), path_(std::move(path)), diagnostics_(diagnostics) {}
+    : object_(object), path_(std::move(path)), diagnostics_(diagnostics) {
+  if (object_ != nullptr && object_->isObject()) consumed_.assign(object_->members.size(), 0);
+}
 
 const JsonValue* DocReader::find(std::string_view name) const {
   if (object_ == nullptr) return nullptr;
@@ -60,17 +61,27 @@ std::optional<bool> DocReader::getBool(std::string_view name) {
   return v->boolean;
 }
 
-void DocReader::markConsumed(std::string_view name) { consumed_.emplace_back(name); }
+void DocReader::markConsumed(std::string_view name) {
+  if (consumed_.empty()) return;
+  const std::vector<JsonMember>& members = object_->members;
+  for (std::size_t i = 0; i < members.size() && i < consumed_.size(); ++i)
+    if (members[i].key == name) consumed_[i] = 1;
+}
 
 bool DocReader::isConsumed(std::string_view name) const {
-  return std::find(consumed_.begin(), consumed_.end(), name) != consumed_.end();
+  if (consumed_.empty()) return false;
+  const std::vector<JsonMember>& members = object_->members;
+  for (std::size_t i = 0; i < members.size() && i < consumed_.size(); ++i)
+    if (consumed_[i] != 0 && members[i].key == name) return true;
+  return false;
 }
 
 JsonValue DocReader::unconsumedMembers() const {
   JsonValue out = makeJsonObject();
   if (object_ == nullptr || !object_->isObject()) return out;
-  for (const JsonMember& m : object_->members) {
-    if (!isConsumed(m.key)) out.members.push_back(m);
+  const std::vector<JsonMember>& members = object_->members;
+  for (std::size_t i = 0; i < members.size(); ++i) {
+    if (i >= consumed_.size() || consumed_[i] == 0) out.members.push_back(members[i]);
   }
   return out;
 }

@@ -52,7 +52,9 @@ class DocReader {
   const JsonValue* object_;
   std::string path_;
   Diagnostics* diagnostics_;
-  std::vector<std::string> consumed_;
+  // One flag per member of the object; a name absent from the object needs
+  // no mark since only the object's own members are ever handed back.
+  std::vector<unsigned char> consumed_;
 };
 
 // "Expected " + what + "; kept as written, not applied".

@@ -100,7 +100,8 @@ TEST(ClipReader, TopLevelMembers) {
   EXPECT_TRUE(r.clip->ext.isString());
   ASSERT_EQ(r.clip->extensions.size(), 1u);
   EXPECT_EQ(r.clip->extensions[0].version, 2);
-  EXPECT_TRUE(r.clip->kept.members.empty());
+  ASSERT_EQ(r.clip->kept.members.size(), 1u) << "an ext the writer leaves out stays kept";
+  EXPECT_EQ(r.clip->kept.members[0].key, "ext");
   EXPECT_TRUE(r.clip->document.isObject());
 }
 
@@ -247,9 +248,10 @@ TEST(ClipReader, NoteMembers) {
   EXPECT_EQ(n.rand->kept.members.size(), 1u);
   EXPECT_FALSE(n.slide);
   EXPECT_TRUE(n.ext.isNumber());
-  ASSERT_EQ(n.kept.members.size(), 2u);
+  ASSERT_EQ(n.kept.members.size(), 3u);
   EXPECT_EQ(n.kept.members[0].key, "slide");
-  EXPECT_EQ(n.kept.members[1].key, "other");
+  EXPECT_EQ(n.kept.members[1].key, "ext");
+  EXPECT_EQ(n.kept.members[2].key, "other");
   ASSERT_EQ(n.expr.size(), 4u);
   EXPECT_FALSE(n.expr[0].expression.curve);
   EXPECT_EQ(n.expr[0].expression.value, 0.5);
