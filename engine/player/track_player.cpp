@@ -1,0 +1,438 @@
+#include "engine/player/track_player.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "engine/model/project.h"
+#include "engine/params/param_tables.h"
+
+namespace ob {
+
+namespace {
+constexpr float kTailFloor = 0.000001f;
+constexpr double kDefaultRate = 44100.0;
+
+float clampVelocity(float v) { return std::isfinite(v) ? v : 0.0f; }
+
+void zero(float* p, int n) { std::memset(p, 0, sizeof(float) * static_cast<std::size_t>(n)); }
+
+// Adds a decaying constant to a channel; it becomes exactly 0 once it is
+// below audibility, so the player can go quiet.
+void addTail(float* out, int frames, float& tail, float coeff) {
+  if (tail == 0.0f || !out) return;
+  for (int i = 0; i < frames && tail != 0.0f; ++i) {
+    out[i] += tail;
+    tail *= coeff;
+    if (std::fabs(tail) < kTailFloor) tail = 0.0f;
+  }
+}
+}  // namespace
+
+TrackPlayer::TrackPlayer() {
+  drum_.prepare(kDefaultRate);
+  sampler_.prepare(kDefaultRate);
+  va_.prepare(kDefaultRate);
+  granular_.prepare(kDefaultRate);
+  ownCount_ = ob::ownParamCount(machineType_);
+}
+
+TrackPlayer::~TrackPlayer() = default;
+
+void TrackPlayer::prepare(double sampleRate) {
+  const double rate = (sampleRate > 0.0 && std::isfinite(sampleRate)) ? sampleRate : kDefaultRate;
+  setModulationRate(rate);
+  drum_.prepare(rate);
+  sampler_.prepare(rate);
+  va_.prepare(rate);
+  granular_.prepare(rate);
+  chain_.prepare(rate);
+  reverseChain_.prepare(rate);
+  declickCoeff_ = tailCoeff_ = static_cast<float>(std::exp(-1.0 / (rate * 0.003)));
+  holdL_ = holdR_ = declickL_ = declickR_ = 0.0f;
+  reverseTailL_ = reverseTailR_ = 0.0f;
+  const std::size_t size = static_cast<std::size_t>(std::trunc(rate + 0.5));
+  reverseLeft_.assign(size, 0.0f);
+  reverseRight_.assign(size, 0.0f);
+  started_ = stopped_ = sounding_ = 0;
+  silentSamples_ = 0;
+  chokeFade_.clear();
+  chokePending_ = 0;
+  endFade_.clear();
+  clearReverse();
+  tempoTimes();
+}
+
+Machine& TrackPlayer::activeMachine() {
+  switch (machineType_) {
+    case kMachineSample: return sampler_;
+    case kMachineVa: return va_;
+    case kMachineGranular: return granular_;
+    default: return drum_;
+  }
+}
+
+const Machine& TrackPlayer::activeMachine() const {
+  return const_cast<TrackPlayer*>(this)->activeMachine();
+}
+
+bool TrackPlayer::machineSounding() const {
+  return started_ && !stopped_ && activeMachine().isActive();
+}
+
+// ---- Binding
+
+void TrackPlayer::bindSound(std::uint8_t machineType) {
+  bindModulation(machineType);
+  ownCount_ = ob::ownParamCount(machineType);
+  chain_.reset();
+  clearReverse();
+}
+
+void TrackPlayer::loadSound(const Sound& sound) {
+  bindSound(sound.machine);
+  setBaseParams(sound.params, kSoundParamSlots);
+}
+
+void TrackPlayer::setBaseParams(const float* values, int count) {
+  if (!values) return;
+  const int n = std::min({count, paramCount(machineType_), kSlots});
+  for (int p = 0; p < n; ++p) mod_.layers[layer::kBase][p] = values[p];
+  // A bind is not a knob move: the values take effect without smoothing.
+  refreshResolvedParams();
+}
+
+void TrackPlayer::setSampleSnapshot(const SamplePoolSnapshot* snapshot) {
+  drum_.setSampleSnapshot(snapshot);
+  sampler_.setSnapshot(snapshot);
+  granular_.setSnapshot(snapshot);
+}
+
+void TrackPlayer::setRandomSeeds(std::uint32_t drumSeed, std::uint32_t granularSeed) {
+  drum_.setSeed(drumSeed);
+  granular_.setRandomSeed(granularSeed);
+}
+
+// ---- Hits
+
+void TrackPlayer::startHit(float note, float velocity) {
+  velocity = clampVelocity(velocity);
+  flushPending();
+  chain_.resetForHit();
+  chain_.setVelocity(std::max(0.001f, velocity));
+  chain_.setTempo(tempo_);
+  if (sounding_) {
+    // The new hit starts where the old output left off and decays from there.
+    declickL_ = holdL_;
+    declickR_ = holdR_;
+  } else {
+    declickL_ = declickR_ = holdL_ = holdR_ = 0.0f;
+  }
+  chokeFade_.clear();
+  chokePending_ = 0;
+  endFade_.clear();
+  refreshResolvedParams();
+  activeMachine().trigger(chromatic_ ? note : 60.0f, velocity);
+  retriggerLfos();
+  retriggerModEnvs();
+  started_ = 1;
+  stopped_ = 0;
+  sounding_ = 1;
+  silentSamples_ = 0;
+  checkReverse(velocity);
+}
+
+void TrackPlayer::checkReverse(float velocity) {
+  if (reversePlaying_) {
+    // The cut playback decays from its last value instead of stopping dead.
+    reverseTailL_ += reverseLastL_;
+    reverseTailR_ += reverseLastR_;
+  }
+  stopReversePlayback();
+  reverseVelocity_ = clampVelocity(velocity);
+  reverseRequested_ = mod_.value(ownCount_ + voice::kVoiceRev) >= 0.5f ? 1 : 0;
+}
+
+void TrackPlayer::choke() {
+  if (reversePlaying_ && !reverseFading_) {
+    reverseFading_ = 1;
+    reverseFadeLevel_ = 1.0f;
+    reverseFadeStep_ = static_cast<float>(1.0 / std::max(1.0, sampleRate_ * 0.003));
+  }
+  if (!chokePending_ && !stopped_ && started_ && activeMachine().isActive()) {
+    chokeFade_.start(sampleRate_);
+    chokePending_ = 1;
+  }
+}
+
+void TrackPlayer::reset() {
+  started_ = stopped_ = sounding_ = 0;
+  silentSamples_ = 0;
+  holdL_ = holdR_ = declickL_ = declickR_ = 0.0f;
+  chokeFade_.clear();
+  chokePending_ = 0;
+  endFade_.clear();
+  clearReverse();
+  reverseTailL_ = reverseTailR_ = 0.0f;
+  chain_.reset();
+}
+
+void TrackPlayer::stopReversePlayback() {
+  reversePlaying_ = 0;
+  reverseFading_ = 0;
+  reverseFadeLevel_ = 1.0f;
+  reverseFadeStep_ = 0.0f;
+  reverseLastL_ = reverseLastR_ = 0.0f;
+}
+
+void TrackPlayer::clearReverse() {
+  stopReversePlayback();
+  reverseRequested_ = 0;
+  reverseStereo_ = 0;
+  reverseLength_ = 0;
+  reversePosition_ = 0;
+}
+
+// ---- Rendering
+
+void TrackPlayer::setControlPhase(int phase) { controlPhase_ = ((phase % kControlBlock) + kControlBlock) % kControlBlock; }
+
+void TrackPlayer::beginBlock() {
+  keepHeldParams();
+  chain_.setTempo(tempo_);
+}
+
+template <bool Stereo>
+void TrackPlayer::renderChunkImpl(float* left, float* right, int frames) {
+  if (!sounding_ || frames < 1) return;
+  const bool machineOn = machineSounding();
+  if (started_ && !stopped_) {
+    Machine& machine = activeMachine();
+    if (Stereo)
+      machine.renderStereo(left, right, frames, mod_);
+    else
+      machine.renderMono(left, frames, mod_);
+  }
+  addTail(left, frames, declickL_, declickCoeff_);
+  if (Stereo) addTail(right, frames, declickR_, declickCoeff_);
+  if (chokeFade_.running) fadeOutRamp(chokeFade_, left, Stereo ? right : nullptr, frames);
+  holdL_ = left[frames - 1];
+  holdR_ = Stereo ? right[frames - 1] : holdL_;
+  if (!Stereo) declickR_ = declickL_;
+
+  if (Stereo)
+    chain_.processStereo(left, right, frames, mod_, ownCount_);
+  else
+    chain_.processMono(left, frames, mod_, ownCount_);
+
+  silentSamples_ = machineOn ? 0 : silentSamples_ + frames;
+  if (endFade_.running) fadeOutRamp(endFade_, left, Stereo ? right : nullptr, frames);
+}
+
+void TrackPlayer::renderChunk(float* left, float* right, int frames) {
+  renderChunkImpl<true>(left, right, frames);
+}
+
+void TrackPlayer::renderChunkMono(float* out, int frames) { renderChunkImpl<false>(out, nullptr, frames); }
+
+void TrackPlayer::renderReverseHit(bool stereo) {
+  reverseRequested_ = 0;
+  const std::int32_t capacity = reverseCapacity();
+  if (capacity < 1) return;
+
+  saveModulators(save_);
+  reverseChain_.reset();
+  reverseChain_.setVelocity(std::max(0.001f, reverseVelocity_));
+  reverseChain_.setTempo(tempo_);
+
+  Machine& machine = activeMachine();
+  float* left = reverseLeft_.data();
+  float* right = reverseRight_.data();
+  std::int32_t n = 0;
+  while (n < capacity) {
+    const int chunk = std::min(modulatorsMoving() ? controlBlock_ : kStillChunk, capacity - n);
+    decaySmoothing(chunk);
+    ++updateCounter_;
+    mod_.serial = updateCounter_;
+    mod_.rampLength = chunk;
+    zero(left + n, chunk);
+    if (stereo) zero(right + n, chunk);
+    if (machine.isActive()) {
+      if (stereo)
+        machine.renderStereo(left + n, right + n, chunk, mod_);
+      else
+        machine.renderMono(left + n, chunk, mod_);
+    }
+    if (stereo)
+      reverseChain_.processStereo(left + n, right + n, chunk, mod_, ownCount_);
+    else
+      reverseChain_.processMono(left + n, chunk, mod_, ownCount_);
+    reverseChain_.updateTail();
+    advance(chunk);
+    n += chunk;
+    if (!machine.isActive() && !reverseChain_.hasTail()) break;
+  }
+  restoreModulators(save_);
+
+  // Cut at one second: fade the end so the backwards playback starts quiet.
+  if (machine.isActive() || reverseChain_.hasTail()) {
+    const std::int32_t f = std::min(static_cast<std::int32_t>(std::trunc(sampleRate_ * 0.005)), n);
+    for (std::int32_t i = 0; i < f; ++i) {
+      const float g = 1.0f - static_cast<float>(i + 1) / static_cast<float>(f);
+      left[n - f + i] *= g;
+      if (stereo) right[n - f + i] *= g;
+    }
+  }
+  // The transient plays last; fade its first millisecond in so it ends clean.
+  const std::int32_t g = std::min(static_cast<std::int32_t>(std::trunc(sampleRate_ * 0.001)), n);
+  for (std::int32_t i = 0; i < g; ++i) {
+    const float k = static_cast<float>(i) / static_cast<float>(g);
+    left[i] *= k;
+    if (stereo) right[i] *= k;
+  }
+
+  reverseLength_ = n;
+  reversePosition_ = 0;
+  reversePlaying_ = n > 0 ? 1 : 0;
+  reverseStereo_ = stereo ? 1 : 0;
+  stopped_ = 1;
+}
+
+void TrackPlayer::playReverse(float* left, float* right, int frames) {
+  if (frames < 1 || !left) return;
+  if (reversePlaying_) {
+    const std::int32_t remaining = reverseLength_ - static_cast<std::int32_t>(reversePosition_);
+    const int k = std::max(0, std::min(remaining, frames));
+    const float* srcL = reverseLeft_.data();
+    const float* srcR = reverseStereo_ ? reverseRight_.data() : srcL;
+    for (int i = 0; i < k; ++i) {
+      const std::int32_t source = remaining - 1 - i;
+      float gain = 1.0f;
+      if (reverseFading_) {
+        gain = std::max(reverseFadeLevel_, 0.0f);
+        reverseFadeLevel_ -= reverseFadeStep_;
+      }
+      const float l = gain * srcL[source];
+      const float r = gain * srcR[source];
+      left[i] += l;
+      if (right) right[i] += r;
+      reverseLastL_ = l;
+      reverseLastR_ = r;
+    }
+    reversePosition_ += static_cast<std::uint32_t>(k);
+    if (static_cast<std::int32_t>(reversePosition_) >= reverseLength_ ||
+        (reverseFading_ && reverseFadeLevel_ <= 0.0f))
+      stopReversePlayback();
+  }
+  // The tail of a cut playback sounds whether or not a new one runs.
+  addTail(left, frames, reverseTailL_, tailCoeff_);
+  if (right)
+    addTail(right, frames, reverseTailR_, tailCoeff_);
+  else if (reverseTailR_ != 0.0f) {
+    // Mono output: the right tail decays unheard at the same pace.
+    reverseTailR_ *= static_cast<float>(std::pow(static_cast<double>(tailCoeff_), frames));
+    if (std::fabs(reverseTailR_) < kTailFloor) reverseTailR_ = 0.0f;
+  }
+}
+
+void TrackPlayer::controlTick() {
+  flushPending();
+  decaySmoothing(controlBlock_);
+  ++updateCounter_;
+
+  if (chokePending_ && (chokeFade_.finished || chokeFade_.gain <= 0.0f || !activeMachine().isActive())) {
+    stopped_ = 1;
+    chokeFade_.clear();
+    chokePending_ = 0;
+  }
+  if (endFade_.finished) {
+    endFade_.clear();
+    chain_.reset();
+  }
+  chain_.updateTail();
+
+  const bool machineOn = machineSounding();
+  if (!machineOn) {
+    // Nothing new comes from the machine: the declick start is only what is
+    // left of the tail.
+    if (!reversePlaying_) {
+      holdL_ = declickL_;
+      holdR_ = declickR_;
+    }
+    if (chain_.hasTail()) {
+      const std::int64_t limit = static_cast<std::int64_t>(std::trunc(sampleRate_ * 10.0));
+      if (silentSamples_ >= limit && !endFade_.running) endFade_.start(sampleRate_);
+    } else {
+      silentSamples_ = 0;
+    }
+  }
+  sounding_ = (machineOn || chain_.hasTail() || chokeFade_.running || endFade_.running || reversePlaying_ ||
+               declickL_ != 0.0f || declickR_ != 0.0f || reverseTailL_ != 0.0f || reverseTailR_ != 0.0f)
+                  ? 1
+                  : 0;
+}
+
+void TrackPlayer::advanceIdle(int frames) {
+  if (frames <= 0) return;
+  if (!glideActive_ && !anyLfoRunning() && !anyModEnvRunning()) {
+    if (controlPhase_ + frames < controlBlock_) {
+      pending_ += frames;
+      controlPhase_ += frames;
+    } else {
+      controlPhase_ = pending_ = (controlPhase_ + frames) % controlBlock_;
+    }
+    return;
+  }
+  int left = frames;
+  while (left > 0) {
+    const int k = std::min(left, controlBlock_ - controlPhase_);
+    controlPhase_ += k;
+    pending_ += k;
+    left -= k;
+    if (controlPhase_ >= controlBlock_) {
+      controlPhase_ = 0;
+      if (pending_ > 0) {
+        glide(pending_);
+        if (anyLfoRunning()) advanceLfos(pending_);
+        if (anyModEnvRunning()) advanceModEnvs(pending_);
+      }
+      pending_ = 0;
+    }
+  }
+}
+
+template <bool Stereo>
+void TrackPlayer::renderBlockImpl(float* left, float* right, int frames) {
+  if (frames < 1) return;
+  beginBlock();
+  int done = 0;
+  while (done < frames) {
+    const int untilBoundary = controlBlock_ - controlPhase_;
+    const int n = std::min(frames - done, untilBoundary);
+    mod_.serial = updateCounter_;
+    mod_.rampLength = untilBoundary;
+    if (reverseRequested_) renderReverseHit(Stereo);
+    zero(left + done, n);
+    if (Stereo) zero(right + done, n);
+    if (Stereo)
+      renderChunk(left + done, right + done, n);
+    else
+      renderChunkMono(left + done, n);
+    playReverse(left + done, Stereo ? right + done : nullptr, n);
+    pending_ += n;
+    controlPhase_ += n;
+    done += n;
+    if (controlPhase_ >= controlBlock_) {
+      controlPhase_ = 0;
+      controlTick();
+    }
+  }
+}
+
+void TrackPlayer::renderBlock(float* left, float* right, int frames) {
+  renderBlockImpl<true>(left, right, frames);
+}
+
+void TrackPlayer::renderBlockMono(float* out, int frames) { renderBlockImpl<false>(out, nullptr, frames); }
+
+}  // namespace ob

@@ -1,0 +1,179 @@
+#pragma once
+// One track's voice: the four machines (one of them plays), the voice chain,
+// the modulation block and its modulators, the declick and fades, and the
+// reverse path that pre-renders a hit and plays it backwards.
+//
+// The engine drives a player like this:
+//   prepare(rate)                      main thread, sizes the reverse buffers
+//   loadSound(sound) / bindLfo / bindModEnv / setChromatic / setSampleSnapshot
+//   per hit: layer 1 and applyHitModulation / applyVelocityDests, startHit
+//   per block: setTempo, then isSounding() ? renderBlock(...) : advanceIdle(n)
+// renderBlock runs the control-rate loop (8-sample chunks aligned to the
+// host timeline through setControlPhase, reverse pre-render and playback,
+// controlTick at each boundary). Audio thread only after prepare; nothing
+// allocates there.
+
+#include <cstdint>
+#include <vector>
+
+#include "engine/chain/fade_out_ramp.h"
+#include "engine/chain/voice_chain.h"
+#include "engine/drum/drum_machine.h"
+#include "engine/granular/granular_machine.h"
+#include "engine/player/player_modulation.h"
+#include "engine/pool/sample_pool_snapshot.h"
+#include "engine/sampler/sample_machine.h"
+#include "engine/va/va_machine.h"
+
+namespace ob {
+
+struct Sound;
+
+class TrackPlayer : public PlayerModulation {
+ public:
+  static constexpr int kControlBlock = 8;
+  // Pre-render chunk while no modulator moves.
+  static constexpr int kStillChunk = 256;
+
+  TrackPlayer();
+  ~TrackPlayer();
+  TrackPlayer(const TrackPlayer&) = delete;
+  TrackPlayer& operator=(const TrackPlayer&) = delete;
+
+  // Main thread: rate for every machine and both chains; sizes the reverse
+  // buffers to one second. A rate that is not positive counts as 44100.
+  void prepare(double sampleRate);
+
+  // ---- Binding
+  void bindSound(std::uint8_t machineType);
+  // bindSound with the sound's machine, then layer 0 = its first values
+  // (own parameters and the common ones).
+  void loadSound(const Sound& sound);
+  // Layer 0 = values[0..count) within the bound machine's parameters.
+  void setBaseParams(const float* values, int count);
+  void setSampleSnapshot(const SamplePoolSnapshot* snapshot);
+  // Drum noise seed (takes effect at the next prepare) and granular seed.
+  void setRandomSeeds(std::uint32_t drumSeed, std::uint32_t granularSeed);
+
+  Machine& activeMachine();
+  const Machine& activeMachine() const;
+  // Index where the common voice parameters begin.
+  int ownCount() const { return ownCount_; }
+
+  // ---- Hits
+  // Starts a hit: note is used when the player is chromatic, else 60.
+  void startHit(float note, float velocity);
+  void checkReverse(float velocity);
+  // A choke group cuts this player: reverse and choke fades over 3 ms.
+  void choke();
+  // Stops the player and clears its voice state (transport stop, reset).
+  void reset();
+
+  // ---- Rendering
+  // Samples into the current control block, 0..7.
+  void setControlPhase(int phase);
+  int controlPhase() const { return controlPhase_; }
+  std::uint32_t updateCounter() const { return updateCounter_; }
+  // Once per rendered segment, before the chunks.
+  void beginBlock();
+  // One chunk of a sounding player into zeroed buffers (machine, declick,
+  // choke fade, chain, end fade). Modulator time is counted by the caller.
+  void renderChunk(float* left, float* right, int frames);
+  void renderChunkMono(float* out, int frames);
+  void renderReverseHit(bool stereo);
+  // Adds reversed playback and the tail of a cut one; right may be null.
+  void playReverse(float* left, float* right, int frames);
+  void controlTick();
+  // A silent player's control-rate clock.
+  void advanceIdle(int frames);
+
+  // The whole control-rate loop for a segment; writes (not adds) frames
+  // samples.
+  void renderBlock(float* left, float* right, int frames);
+  void renderBlockMono(float* out, int frames);
+
+  // ---- State for the engine
+  // Something is still to be heard: rendering required.
+  bool isSounding() const { return sounding_ != 0; }
+  bool isStarted() const { return started_ != 0; }
+  bool isStopped() const { return stopped_ != 0; }
+  bool chokeFading() const { return chokePending_ != 0; }
+  bool reverseRequested() const { return reverseRequested_ != 0; }
+  bool reversePlaying() const { return reversePlaying_ != 0; }
+  bool reverseStereo() const { return reverseStereo_ != 0; }
+  std::int32_t reverseLength() const { return reverseLength_; }
+  std::uint32_t reversePosition() const { return reversePosition_; }
+  std::int32_t reverseCapacity() const { return static_cast<std::int32_t>(reverseLeft_.size()); }
+  const float* reverseLeft() const { return reverseLeft_.data(); }
+  const float* reverseRight() const { return reverseRight_.data(); }
+  float reverseTailLeft() const { return reverseTailL_; }
+  float reverseTailRight() const { return reverseTailR_; }
+
+  DrumMachine& drum() { return drum_; }
+  SampleMachine& sampler() { return sampler_; }
+  VaMachine& va() { return va_; }
+  GranularMachine& granular() { return granular_; }
+  VoiceChain& chain() { return chain_; }
+
+ private:
+  template <bool Stereo>
+  void renderChunkImpl(float* left, float* right, int frames);
+  template <bool Stereo>
+  void renderBlockImpl(float* left, float* right, int frames);
+  bool machineSounding() const;
+  void clearReverse();
+  void stopReversePlayback();
+
+  DrumMachine drum_;
+  SampleMachine sampler_;
+  VaMachine va_;
+  GranularMachine granular_;
+  VoiceChain chain_;
+  int ownCount_ = 30;
+
+  // Hit state.
+  std::uint8_t started_ = 0;
+  std::uint8_t stopped_ = 0;
+  std::uint8_t sounding_ = 0;
+  std::int64_t silentSamples_ = 0;  // samples rendered with the machine silent
+
+  // Declick: the last output before the chain, and the tails that carry it
+  // across a restart.
+  float declickCoeff_ = 0.0f;
+  float holdL_ = 0.0f;
+  float holdR_ = 0.0f;
+  float declickL_ = 0.0f;
+  float declickR_ = 0.0f;
+
+  FadeOutRamp chokeFade_{};
+  std::uint8_t chokePending_ = 0;
+  FadeOutRamp endFade_{};  // a tail that never ends is faded after ten seconds
+
+  // Control rate.
+  std::int32_t controlBlock_ = kControlBlock;
+  std::int32_t controlPhase_ = 0;
+  std::uint32_t updateCounter_ = 0;
+
+  // Reverse path.
+  std::vector<float> reverseLeft_;
+  std::vector<float> reverseRight_;
+  std::int32_t reverseLength_ = 0;
+  std::uint32_t reversePosition_ = 0;
+  std::uint8_t reverseRequested_ = 0;
+  std::uint8_t reversePlaying_ = 0;
+  std::uint8_t reverseStereo_ = 0;
+  float reverseVelocity_ = 1.0f;
+  std::uint8_t reverseFading_ = 0;
+  float reverseFadeLevel_ = 1.0f;
+  float reverseFadeStep_ = 0.0f;
+  float reverseLastL_ = 0.0f;
+  float reverseLastR_ = 0.0f;
+  float reverseTailL_ = 0.0f;
+  float reverseTailR_ = 0.0f;
+  float tailCoeff_ = 0.0f;
+
+  VoiceChain reverseChain_;
+  ModulatorSave save_{};
+};
+
+}  // namespace ob
