@@ -10,7 +10,8 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr float kDenormalFloor = 1e-15f;
 
-float clamp01(float v) { return std::clamp(v, 0.0f, 1.0f); }
+// NaN counts as 0.
+float clamp01(float v) { return v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f; }
 
 }  // namespace
 
@@ -18,13 +19,13 @@ float roomDecayTime(float size, double rate) {
   const double s = 0.45 + 0.55 * static_cast<double>(clamp01(size));
   // A rate that is not positive counts as 44.1 kHz throughout, so the
   // result is never zero or negative.
-  const double r = rate > 0.0 ? rate : 44100.0;
+  const double r = (rate > 0.0 && std::isfinite(rate)) ? rate : 44100.0;
   const double total = 557.0 + 683.0 + 811.0 + 967.0;
   return static_cast<float>((total * (r / 44100.0) * s / 4.0) / r);
 }
 
 void SpaceReverb::setRate(double rate) {
-  rate_ = rate > 0.0 ? rate : 44100.0;
+  rate_ = (rate > 0.0 && std::isfinite(rate)) ? rate : 44100.0;
   cachedSizeScale_ = -1.0f;
   configured_ = false;
 }
@@ -33,7 +34,7 @@ float SpaceReverb::configure(float size, float damp) {
   if (configured_ && size == configSize_ && damp == configDamp_) return configGain_;
   const float s = clamp01(size);
   const float g = 0.55f + 0.38f * s;
-  const float d = std::clamp(damp, 0.0f, 0.95f);
+  const float d = damp > 0.0f ? std::min(damp, 0.95f) : 0.0f;
   const float t = 3.0f * roomDecayTime(size, rate_);
   const float lowDecay = t / -std::log10(g);
   // The reference frequency stays at 4 kHz of 44.1 kHz whatever the rate.
@@ -61,9 +62,9 @@ void SpaceReverb::setTimes(float sizeScale, float lowDecay, float highDecay, flo
 
   const double rate = rate_;
   const double c = std::cos(2.0 * kPi * std::min(0.45 * rate, double(crossover)) / rate);
-  const double z = std::clamp(double(sizeScale), 0.25, 1.0);
-  const double low = std::max(double(lowDecay), 0.001);
-  const double high = std::max(double(highDecay), 0.001);
+  const double z = sizeScale > 0.25f ? std::min(double(sizeScale), 1.0) : 0.25;
+  const double low = lowDecay > 0.001f ? double(lowDecay) : 0.001;
+  const double high = highDecay > 0.001f ? double(highDecay) : 0.001;
   for (int k = 0; k < kLines; ++k) {
     Line& line = lines_[k];
     long delay = std::lround(z * kBaseLengths[k] / 44100.0 * rate);
@@ -81,6 +82,12 @@ void SpaceReverb::setTimes(float sizeScale, float lowDecay, float highDecay, flo
       line.damping = 0.0f;
     }
   }
+}
+
+bool SpaceReverb::finite() const {
+  float sum = 0.0f;
+  for (const Line& line : lines_) sum += line.state;
+  return std::isfinite(sum);
 }
 
 void SpaceReverb::clear() {

@@ -50,6 +50,8 @@ class SpaceReverb {
   void process(const float* input, float* outLeft, float* outRight, int frames);
 
   const Line& line(int k) const { return lines_[k]; }
+  // False once a non-finite input has reached the loop filters.
+  bool finite() const;
 
  private:
   double rate_ = 44100.0;

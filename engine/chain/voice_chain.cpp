@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "engine/chain/bit_crush.h"
+#include "engine/params/param_tables.h"
 
 namespace ob {
 
@@ -63,7 +64,7 @@ struct VoiceChain::Params {
   int atkDiv, decDiv;
   float spaceSize, spaceMix, spaceDamp;
 
-  Params(const ModLayers& m, int b) {
+  Params(const ModLayers& m, int b, const float* fallback) {
     // All common sums at once, layer by layer in layer order (the same
     // sums as ModLayers::value, in one vectorisable pass).
     float v[kCommonCount];
@@ -75,6 +76,9 @@ struct VoiceChain::Params {
       }
     } else {
       for (int j = 0; j < kCommonCount; ++j) v[j] = m.value(b + j);
+    }
+    for (int j = 0; j < kCommonCount; ++j) {
+      if (!std::isfinite(v[j])) v[j] = fallback[j];
     }
     tsAttack = v[voice::kTsAttack];
     tsSustain = v[voice::kTsSustain];
@@ -100,10 +104,13 @@ struct VoiceChain::Params {
   }
 };
 
-VoiceChain::VoiceChain() { prepare(44100.0); }
+VoiceChain::VoiceChain() {
+  for (int j = 0; j < kCommonParamCount; ++j) fallback_[j] = commonParamInfo(j).defaultValue;
+  prepare(44100.0);
+}
 
 void VoiceChain::prepare(double sampleRate) {
-  rate_ = sampleRate > 0.0 ? sampleRate : 44100.0;
+  rate_ = (sampleRate > 0.0 && std::isfinite(sampleRate)) ? sampleRate : 44100.0;
   fastAttack_ = onePoleCoeff(rate_, 0.0005);
   fastRelease_ = onePoleCoeff(rate_, 0.020);
   slowAttack_ = onePoleCoeff(rate_, 0.005);
@@ -169,7 +176,7 @@ void VoiceChain::processStereo(float* left, float* right, int frames, const ModL
 template <bool Stereo>
 void VoiceChain::process(float* left, float* right, int frames, const ModLayers& mod, int base) {
   if (frames < 1) return;
-  const Params p(mod, base);
+  const Params p(mod, base, fallback_);
 
   // 1. Envelope times.
   float attackTime = p.ampAttack;
@@ -309,6 +316,13 @@ void VoiceChain::process(float* left, float* right, int frames, const ModLayers&
     roomWait_ = 0;
   }
 
+  // A non-finite input sample (damaged audio) must not stay in the states.
+  if (!std::isfinite(fast_ + slow_)) fast_ = slow_ = 0.0f;
+  for (Svf& f : filters_) {
+    if (!std::isfinite(f.ic1eq + f.ic2eq)) f.reset();
+  }
+  if (!std::isfinite(heldL_ + heldR_)) heldL_ = heldR_ = 0.0f;
+
   // 14. Tail measurement.
   sampleCount_ += static_cast<std::uint32_t>(frames);
   if (p.fltCutoff >= 19999.0f && p.flt2Cutoff >= 19999.0f && p.spaceMix <= 0.0f) {
@@ -391,6 +405,7 @@ void VoiceChain::runSpace(float* left, float* right, int frames, float wet) {
       for (int i = 0; i < n; ++i) l[i] += 0.5f * (wl[i] + wr[i]) * wet;
     }
   }
+  if (!space_.finite()) space_.clear();
 }
 
 void VoiceChain::updateTail() {

@@ -42,6 +42,8 @@ double divisionBeats(int code);
 // Processes blocks in place; allocation-free.
 class VoiceChain {
  public:
+  static constexpr int kCommonParamCount = 22;
+
   VoiceChain();
 
   void prepare(double sampleRate);
@@ -84,6 +86,8 @@ class VoiceChain {
   template <bool Stereo>
   void runSpace(float* left, float* right, int frames, float wet);
 
+  // Common row defaults, read in place of a non-finite layer sum.
+  float fallback_[kCommonParamCount] = {};
   double rate_ = 44100.0;
   double tempo_ = 120.0;
 

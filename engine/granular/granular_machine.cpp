@@ -4,14 +4,22 @@
 #include <cmath>
 
 #include "engine/granular/grain_window.h"
+#include "engine/chain/finite_param.h"
 #include "engine/params/param_tables.h"
 
 namespace ob {
 
-GranularMachine::GranularMachine() : window_(grainWindowTable()) { prepare(44100.0); }
+GranularMachine::GranularMachine() : window_(grainWindowTable()) {
+  for (int i = 0; i < kParamCount; ++i) fallback_[i] = ownParamInfo(kMachineGranular, i).defaultValue;
+  prepare(44100.0);
+}
+
+float GranularMachine::value(const ModLayers& mod, int index) const {
+  return finiteParam(mod, index, fallback_[index]);
+}
 
 void GranularMachine::prepare(double sampleRate) {
-  rate_ = sampleRate > 0.0 ? sampleRate : 44100.0;
+  rate_ = (sampleRate > 0.0 && std::isfinite(sampleRate)) ? sampleRate : 44100.0;
   active_ = false;
   needsSetup_ = false;
   envelope_ = 0.0f;
@@ -28,8 +36,8 @@ ParamInfo GranularMachine::paramInfo(int index) const {
 }
 
 void GranularMachine::trigger(float note, float velocity) {
-  note_ = note;
-  velocity_ = velocity;
+  note_ = std::isfinite(note) ? note : 60.0f;
+  velocity_ = std::isfinite(velocity) ? velocity : 0.0f;
   envelope_ = 0.0f;
   inDecay_ = false;
   countdown_ = 0.0;
@@ -78,7 +86,7 @@ void GranularMachine::setUp(const ModLayers& mod) {
     return;
   }
   slot_ = info;
-  float g = std::pow(10.0f, mod.value(kGain) * 0.05f);
+  float g = std::pow(10.0f, value(mod, kGain) * 0.05f);
   if (mod.flag(kNormalize) && info.peak > 1e-6f) g *= 1.0f / info.peak;
   gain_ = g;
 }
@@ -91,24 +99,25 @@ void GranularMachine::render(float* left, float* right, int frames, const ModLay
     if (!active_) return;
   }
 
-  const double size = static_cast<double>(mod.value(kSize));
+  const double size = static_cast<double>(value(mod, kSize));
   const std::int32_t grainLength = static_cast<std::int32_t>(
       std::max(std::min(size * 0.001 * rate_, 1.0e9), 2.0));
   const double semis =
-      std::clamp(static_cast<double>(mod.value(kTune)) + note_ - 60.0, -160.0, 160.0);
-  const double srcRate = slot_.sampleRate > 0.0 ? slot_.sampleRate : 44100.0;
+      std::clamp(static_cast<double>(value(mod, kTune)) + note_ - 60.0, -160.0, 160.0);
+  const double srcRate =
+      (slot_.sampleRate > 0.0 && std::isfinite(slot_.sampleRate)) ? slot_.sampleRate : 44100.0;
   const double baseStep = std::exp2(semis / 12.0) * srcRate / rate_;
   // At most one grain start per sample, whatever the modulation pushes in.
-  const double density = std::clamp(static_cast<double>(mod.value(kDensity)), 1.0, rate_);
+  const double density = std::clamp(static_cast<double>(value(mod, kDensity)), 1.0, rate_);
   const double interval = rate_ / (density > 1.0 ? density : 1.0);
-  const double pos = std::clamp(static_cast<double>(mod.value(kPosition)), 0.0, 1.0);
-  const double spray = std::clamp(static_cast<double>(mod.value(kSpray)), 0.0, 1.0);
-  const double spread = std::clamp(static_cast<double>(mod.value(kSpread)), 0.0, 1.0);
-  const float attack = mod.value(kAttack);
+  const double pos = std::clamp(static_cast<double>(value(mod, kPosition)), 0.0, 1.0);
+  const double spray = std::clamp(static_cast<double>(value(mod, kSpray)), 0.0, 1.0);
+  const double spread = std::clamp(static_cast<double>(value(mod, kSpread)), 0.0, 1.0);
+  const float attack = value(mod, kAttack);
   const float attackInc = attack > 1e-5f ? static_cast<float>(1.0 / (rate_ * attack)) : 1.0f;
   const float decayFactor = static_cast<float>(
-      std::exp(-1.0 / (std::max(static_cast<double>(mod.value(kDecay)), 0.0001) * rate_)));
-  const float level = mod.value(kLevel);
+      std::exp(-1.0 / (std::max(static_cast<double>(value(mod, kDecay)), 0.0001) * rate_)));
+  const float level = value(mod, kLevel);
 
   const float* srcL = slot_.left;
   const float* srcR = slot_.right ? slot_.right : slot_.left;

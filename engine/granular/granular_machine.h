@@ -47,6 +47,9 @@ class GranularMachine final : public Machine {
   template <bool Stereo>
   void render(float* left, float* right, int frames, const ModLayers& mod);
 
+  float value(const ModLayers& mod, int index) const;
+
+  float fallback_[kParamCount] = {};  // row defaults, for non-finite sums
   const SamplePoolSnapshot* snapshot_ = nullptr;
   double rate_ = 44100.0;
   bool active_ = false;

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "engine/chain/bit_crush.h"
+#include "engine/chain/finite_param.h"
 #include "engine/params/param_tables.h"
 
 namespace ob {
@@ -21,10 +22,17 @@ constexpr double kMaxSemitones = 160.0;
 
 }  // namespace
 
-SampleMachine::SampleMachine() { prepare(44100.0); }
+SampleMachine::SampleMachine() {
+  for (int i = 0; i < kParamCount; ++i) fallback_[i] = ownParamInfo(kMachineSample, i).defaultValue;
+  prepare(44100.0);
+}
+
+float SampleMachine::value(const ModLayers& mod, int index) const {
+  return finiteParam(mod, index, fallback_[index]);
+}
 
 void SampleMachine::prepare(double sampleRate) {
-  rate_ = sampleRate > 0.0 ? sampleRate : 44100.0;
+  rate_ = (sampleRate > 0.0 && std::isfinite(sampleRate)) ? sampleRate : 44100.0;
   active_ = false;
   needsSetup_ = false;
   envelope_ = 0.0f;
@@ -40,8 +48,8 @@ int SampleMachine::paramCount() const { return ownParamCount(kMachineSample); }
 ParamInfo SampleMachine::paramInfo(int index) const { return ownParamInfo(kMachineSample, index); }
 
 void SampleMachine::trigger(float note, float velocity) {
-  note_ = note;
-  velocity_ = velocity;
+  note_ = std::isfinite(note) ? note : 60.0f;
+  velocity_ = std::isfinite(velocity) ? velocity : 0.0f;
   envelope_ = 0.0f;
   inDecay_ = false;
   heldL_ = heldR_ = holdCounter_ = 0.0f;
@@ -79,8 +87,8 @@ void SampleMachine::setUp(const ModLayers& mod) {
   float s = 0.0f;
   float e = 1.0f;
   if (!mod.flag(kWindowMode)) {
-    s = unit(mod.value(kStart));
-    e = unit(mod.value(kEnd));
+    s = unit(value(mod, kStart));
+    e = unit(value(mod, kEnd));
   } else if (info.slices && info.sliceCount >= 1) {
     const int n = std::min<int>(info.sliceCount, kSnapshotMaxSlices);
     const int i = std::clamp(mod.choice(kSlice), 0, n - 1);
@@ -108,11 +116,11 @@ void SampleMachine::setUp(const ModLayers& mod) {
   reverse_ = mod.flag(kReverse);
   position_ = reverse_ ? static_cast<double>(end_ - 1) : static_cast<double>(start_);
 
-  float g = std::pow(10.0f, mod.value(kGain) * 0.05f);
+  float g = std::pow(10.0f, value(mod, kGain) * 0.05f);
   if (mod.flag(kNormalize) && info.peak > 1e-6f) g *= 1.0f / info.peak;
   gain_ = g;
-  fadeIn_ = std::clamp(mod.value(kFadeIn), 0.0f, 1.0f);
-  fadeOut_ = std::clamp(mod.value(kFadeOut), 0.0f, 1.0f);
+  fadeIn_ = std::clamp(value(mod, kFadeIn), 0.0f, 1.0f);
+  fadeOut_ = std::clamp(value(mod, kFadeOut), 0.0f, 1.0f);
 }
 
 template <bool Stereo>
@@ -125,30 +133,31 @@ void SampleMachine::render(float* left, float* right, int frames, const ModLayer
 
   const bool oneShot = !mod.flag(kLoop);
   const double semis =
-      std::clamp(static_cast<double>(mod.value(kTune)) + note_ - 60.0, -kMaxSemitones, kMaxSemitones);
-  const double srcRate = slot_.sampleRate > 0.0 ? slot_.sampleRate : 44100.0;
+      std::clamp(static_cast<double>(value(mod, kTune)) + note_ - 60.0, -kMaxSemitones, kMaxSemitones);
+  const double srcRate =
+      (slot_.sampleRate > 0.0 && std::isfinite(slot_.sampleRate)) ? slot_.sampleRate : 44100.0;
   double step = std::exp2(semis / 12.0) * srcRate / rate_;
   if (reverse_) step = -step;
 
-  const float attack = mod.value(kAttack);
+  const float attack = value(mod, kAttack);
   const float attackInc = attack > 1e-5f ? static_cast<float>(1.0 / (rate_ * attack)) : 1.0f;
   const float decayFactor = static_cast<float>(
-      std::exp(-1.0 / (std::max(static_cast<double>(mod.value(kDecay)), 0.0001) * rate_)));
+      std::exp(-1.0 / (std::max(static_cast<double>(value(mod, kDecay)), 0.0001) * rate_)));
 
   const double len = static_cast<double>(end_ - start_);
-  const float crush = mod.value(kCrush);
+  const float crush = value(mod, kCrush);
   const bool crushOn = crush < 16.0f;
   const float levels = bitCrushLevels(crush);
-  const float srr = mod.value(kSrr);
+  const float srr = value(mod, kSrr);
   const bool srrOn = srr > 0.0f;
   const float srrStep = 1.0f + 49.0f * std::clamp(srr, 0.0f, 1.0f);
   const bool fadesOn = (fadeIn_ > 0.0f || fadeOut_ > 0.0f) && len >= 1.0;
-  const float lp = mod.value(kLp);
+  const float lp = value(mod, kLp);
   const bool lpOn = lp < 19000.0f;
   const float lpCoeff =
       1.0f - std::exp(static_cast<float>(-kTwoPi) * std::max(lp, 0.0f) / static_cast<float>(rate_));
   const double endFade = std::max(std::min(rate_ * 0.003 * std::fabs(step), 0.25 * len), 1.0);
-  const float level = mod.value(kLevel);
+  const float level = value(mod, kLevel);
 
   const float* srcL = slot_.left;
   const float* srcR = slot_.right ? slot_.right : slot_.left;

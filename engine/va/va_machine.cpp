@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/chain/finite_param.h"
 #include "engine/params/param_tables.h"
 
 namespace ob {
@@ -67,10 +68,17 @@ float vaOscillator(int wave, double phase, double dt) {
   }
 }
 
-VaMachine::VaMachine() { prepare(44100.0); }
+VaMachine::VaMachine() {
+  for (int i = 0; i < kParamCount; ++i) fallback_[i] = ownParamInfo(kMachineVa, i).defaultValue;
+  prepare(44100.0);
+}
+
+float VaMachine::value(const ModLayers& mod, int index) const {
+  return finiteParam(mod, index, fallback_[index]);
+}
 
 void VaMachine::prepare(double sampleRate) {
-  rate_ = sampleRate > 0.0 ? sampleRate : 44100.0;
+  rate_ = (sampleRate > 0.0 && std::isfinite(sampleRate)) ? sampleRate : 44100.0;
   phase1_ = phase2_ = 0.0;
   filter_.reset();
   envelope_ = 0.0f;
@@ -84,8 +92,8 @@ int VaMachine::paramCount() const { return ownParamCount(kMachineVa); }
 ParamInfo VaMachine::paramInfo(int index) const { return ownParamInfo(kMachineVa, index); }
 
 void VaMachine::trigger(float note, float velocity) {
-  note_ = note;
-  velocity_ = velocity;
+  note_ = std::isfinite(note) ? note : 60.0f;
+  velocity_ = std::isfinite(velocity) ? velocity : 0.0f;
   phase1_ = phase2_ = 0.0;
   filter_.reset();
   envelope_ = 0.0f;
@@ -108,24 +116,29 @@ void VaMachine::render(float* left, float* right, int frames, const ModLayers& m
   if (!active_ || frames < 1) return;
 
   const double noteFactor = std::exp2(std::clamp((static_cast<double>(note_) - 60.0) / 12.0, -16.0, 16.0));
-  const double f0 = std::clamp(static_cast<double>(mod.value(kTune)), 20.0, 2000.0) * noteFactor;
-  const double detuneRatio = std::exp2(std::clamp(static_cast<double>(mod.value(kDetune)), 0.0, 12.0) / 12.0);
-  const double sweep = std::clamp(static_cast<double>(mod.value(kPitchEnv)), -24.0, 24.0);
+  const double f0 = std::clamp(static_cast<double>(value(mod, kTune)), 20.0, 2000.0) * noteFactor;
+  const double detuneRatio = std::exp2(std::clamp(static_cast<double>(value(mod, kDetune)), 0.0, 12.0) / 12.0);
+  const double sweep = std::clamp(static_cast<double>(value(mod, kPitchEnv)), -24.0, 24.0);
   const double nyquistGuard = 0.45 * rate_;
-  const double cutoffBase = std::clamp(static_cast<double>(mod.value(kCutoff)), 20.0, nyquistGuard);
-  const double envDepth = 4.0 * std::clamp(static_cast<double>(mod.value(kEnvAmt)), 0.0, 1.0);
-  const float k = 1.0f / (9.5f * std::clamp(mod.value(kReso), 0.0f, 1.0f) + 0.5f);
+  const double cutoffBase = std::clamp(static_cast<double>(value(mod, kCutoff)), 20.0, nyquistGuard);
+  const double envDepth = 4.0 * std::clamp(static_cast<double>(value(mod, kEnvAmt)), 0.0, 1.0);
+  const float k = 1.0f / (9.5f * std::clamp(value(mod, kReso), 0.0f, 1.0f) + 0.5f);
   const float attackInc =
-      static_cast<float>(1.0 / (rate_ * std::max(static_cast<double>(mod.value(kAttack)), 0.0001)));
+      static_cast<float>(1.0 / (rate_ * std::max(static_cast<double>(value(mod, kAttack)), 0.0001)));
   const float decayFactor = static_cast<float>(
-      std::exp(-1.0 / (std::max(static_cast<double>(mod.value(kDecay)), 0.001) * rate_)));
+      std::exp(-1.0 / (std::max(static_cast<double>(value(mod, kDecay)), 0.001) * rate_)));
   const float sweepFactor = static_cast<float>(std::exp(-1.0 / (rate_ * 0.04)));
-  const int wave1 = waveChoice(mod.value(kWave1));
-  const int wave2 = waveChoice(mod.value(kWave2));
-  const int mode = waveChoice(mod.value(kMode));
-  level_.setTarget(mod.value(kLevel), mod);
+  const int wave1 = waveChoice(value(mod, kWave1));
+  const int wave2 = waveChoice(value(mod, kWave2));
+  const int mode = waveChoice(value(mod, kMode));
+  level_.setTarget(value(mod, kLevel), mod);
 
   const float piOverRate = static_cast<float>(kPi / rate_);
+  // Without an envelope depth the cutoff holds still for the whole block.
+  const bool fixedCutoff = envDepth == 0.0;
+  if (fixedCutoff) {
+    filter_.setCoefficients(std::tan(static_cast<float>(std::min(cutoffBase, nyquistGuard)) * piOverRate), k);
+  }
   for (int i = 0; i < frames; ++i) {
     if (!inDecay_) {
       envelope_ += attackInc;
@@ -137,7 +150,7 @@ void VaMachine::render(float* left, float* right, int frames, const ModLayers& m
       envelope_ *= decayFactor;
     }
 
-    const double f = f0 * std::exp2(static_cast<double>(pitchEnvelope_) * sweep / 12.0);
+    const double f = sweep == 0.0 ? f0 : f0 * std::exp2(static_cast<double>(pitchEnvelope_) * sweep / 12.0);
     pitchEnvelope_ *= sweepFactor;
     if (pitchEnvelope_ < 1e-15f) pitchEnvelope_ = 0.0f;
 
@@ -150,8 +163,10 @@ void VaMachine::render(float* left, float* right, int frames, const ModLayers& m
     phase1_ += dt1;
     phase1_ -= std::floor(phase1_);
 
-    const double fc = std::min(std::exp2(static_cast<double>(envelope_) * envDepth) * cutoffBase, nyquistGuard);
-    filter_.setCoefficients(std::tan(static_cast<float>(fc) * piOverRate), k);
+    if (!fixedCutoff) {
+      const double fc = std::min(std::exp2(static_cast<double>(envelope_) * envDepth) * cutoffBase, nyquistGuard);
+      filter_.setCoefficients(std::tan(static_cast<float>(fc) * piOverRate), k);
+    }
     const SvfOutput o = filter_.tick(0.5f * (o1 + o2));
     const float filtered = mode == 0 ? o.low : (mode == 1 ? o.high : o.band);
 

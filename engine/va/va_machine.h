@@ -36,6 +36,9 @@ class VaMachine final : public Machine {
  private:
   void render(float* left, float* right, int frames, const ModLayers& mod);
 
+  float value(const ModLayers& mod, int index) const;
+
+  float fallback_[kParamCount] = {};  // row defaults, for non-finite sums
   double rate_ = 44100.0;
   double phase1_ = 0.0;
   double phase2_ = 0.0;

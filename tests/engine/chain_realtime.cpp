@@ -6,6 +6,8 @@
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
+#include <initializer_list>
+#include <limits>
 #include <new>
 #include <vector>
 
@@ -175,6 +177,61 @@ TEST(ChainRealtime, LongLoopedSampleStaysNormal) {
   }
   EXPECT_FALSE(s.isActive());  // the decay ends the loop
   EXPECT_EQ(subnormals, 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ChainRealtime, BrokenNumbersDoNotPoisonAVoice) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  namespace v = ob::voice;
+  ob::ModLayers m = defaultsFor(ob::kMachineVa);
+  float* c = &m.layers[0][12];
+  c[v::kFltCutoff] = 900.0f;
+  c[v::kFlt2Cutoff] = 4000.0f;
+  c[v::kSpaceMix] = 0.5f;
+  c[v::kFxDrive] = 3.0f;
+  ob::VoiceChain chain;
+  chain.prepare(kRate);
+  chain.setVelocity(nan);
+  std::vector<float> l(64), r(64);
+  auto block = [&](float value) {
+    for (int i = 0; i < 64; ++i) l[i] = r[i] = value * float(std::sin(0.05 * i));
+    chain.processStereo(l.data(), r.data(), 64, m, 12);
+    chain.updateTail();
+  };
+  block(0.5f);
+  // A damaged input block and broken parameter sums...
+  for (int i = 0; i < 64; ++i) l[i] = r[i] = i == 3 ? nan : 0.5f;
+  chain.processStereo(l.data(), r.data(), 64, m, 12);
+  m.layers[2][12 + v::kFltReso] = nan;
+  m.layers[3][12 + v::kSpaceSize] = inf;
+  m.layers[4][12 + v::kFxDrive] = -inf;
+  for (int b = 0; b < 200; ++b) block(0.5f);
+  // ...are gone once the room has turned over.
+  block(0.5f);
+  for (int i = 0; i < 64; ++i) ASSERT_TRUE(std::isfinite(l[i]) && std::isfinite(r[i])) << i;
+
+  ob::SampleMachine s;
+  ob::VaMachine va;
+  ob::GranularMachine g;
+  Material mat;
+  s.setSnapshot(&mat.snap);
+  g.setSnapshot(&mat.snap);
+  for (ob::Machine* machine : std::initializer_list<ob::Machine*>{&s, &va, &g}) {
+    machine->prepare(kRate);
+    machine->trigger(nan, inf);
+    machine->trigger(60.0f, nan);
+    ob::ModLayers bad;
+    for (int i = 0; i < 12; ++i) bad.layers[i % 8][i] = (i % 2) ? nan : inf;
+    bad.layers[0][0] = 0.0f;  // slot 0
+    std::fill(l.begin(), l.end(), 0.0f);
+    std::fill(r.begin(), r.end(), 0.0f);
+    machine->renderStereo(l.data(), r.data(), 64, bad);
+    for (int i = 0; i < 64; ++i) ASSERT_TRUE(std::isfinite(l[i]) && std::isfinite(r[i]));
+  }
 }
 
 }  // namespace
