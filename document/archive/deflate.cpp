@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <utility>
 
 namespace ob::zip {
 namespace {
@@ -77,33 +78,38 @@ const FixedEncoding& fixedEncoding() {
   return table;
 }
 
+// Writes into a buffer sized for the worst case up front (every byte a
+// 9-bit literal), so putting bits never checks for room.
 class BitWriter {
  public:
-  explicit BitWriter(std::vector<std::uint8_t>& out) : out_(out) {}
+  explicit BitWriter(std::size_t inputLength) : out_((9 * inputLength + 10) / 8 + 16) {}
 
   // Up to 32 bits at a time, least significant first.
   void put(std::uint32_t value, unsigned n) {
     buf_ |= std::uint64_t(value) << count_;
     count_ += n;
     if (count_ >= 32) {
-      const std::size_t at = out_.size();
-      out_.resize(at + 4);
-      for (int i = 0; i < 4; ++i) out_[at + i] = std::uint8_t(buf_ >> (8 * i));
+      for (int i = 0; i < 4; ++i) out_[pos_ + i] = std::uint8_t(buf_ >> (8 * i));
+      pos_ += 4;
       buf_ >>= 32;
       count_ -= 32;
     }
   }
-  // Pads the last byte with zero bits.
-  void flush() {
+  // Pads the last byte with zero bits and hands over the stream.
+  std::vector<std::uint8_t> finish() {
     while (count_ > 0) {
-      out_.push_back(std::uint8_t(buf_));
+      out_[pos_++] = std::uint8_t(buf_);
       buf_ >>= 8;
       count_ = count_ > 8 ? count_ - 8 : 0;
     }
+    out_.resize(pos_);
+    out_.shrink_to_fit();
+    return std::move(out_);
   }
 
  private:
-  std::vector<std::uint8_t>& out_;
+  std::vector<std::uint8_t> out_;
+  std::size_t pos_ = 0;
   std::uint64_t buf_ = 0;
   unsigned count_ = 0;
 };
@@ -128,24 +134,19 @@ inline std::size_t matchLength(const std::uint8_t* a, const std::uint8_t* b, std
   return n;
 }
 
-}  // namespace
-
-std::vector<std::uint8_t> deflate(const std::uint8_t* input, std::size_t length) {
+// Positions are stored plus one so that 0 means none; 32-bit slots halve the
+// tables' cache footprint for every input a zip entry can hold.
+template <typename Slot>
+void encode(const std::uint8_t* input, std::size_t length, BitWriter& bits) {
   const FixedEncoding& fx = fixedEncoding();
-  std::vector<std::uint8_t> out;
-  out.reserve(length / 2 + 64);
-  BitWriter bits(out);
-  bits.put(1, 1);  // final block
-  bits.put(1, 2);  // fixed codes
-
   // Chain links live in a ring of one window: a link older than the window
   // is never followed, since the walk stops at the window's edge first.
-  std::vector<std::int64_t> head(kHashSize, -1);
-  std::vector<std::int64_t> chain(kWindow, -1);
+  std::vector<Slot> head(kHashSize, 0);
+  std::vector<Slot> chain(kWindow, 0);
   auto insert = [&](std::size_t p) {
     const std::size_t h = hashAt(input + p);
     chain[p & (kWindow - 1)] = head[h];
-    head[h] = std::int64_t(p);
+    head[h] = Slot(p + 1);
   };
 
   std::size_t p = 0;
@@ -153,17 +154,22 @@ std::vector<std::uint8_t> deflate(const std::uint8_t* input, std::size_t length)
     std::size_t bestLen = 0, bestDist = 0;
     if (p + 2 < length) {
       const std::size_t limit = std::min(kMaxMatch, length - p);
-      std::int64_t cand = head[hashAt(input + p)];
-      for (int visited = 0; cand >= 0 && visited < kMaxCandidates; ++visited) {
-        const std::size_t dist = p - std::size_t(cand);
+      Slot slot = head[hashAt(input + p)];
+      for (int visited = 0; slot != 0 && visited < kMaxCandidates; ++visited) {
+        const std::size_t cand = std::size_t(slot) - 1;
+        const std::size_t dist = p - cand;
         if (dist > kWindow) break;
-        const std::size_t len = matchLength(input + cand, input + p, limit);
-        if (len > bestLen) {
-          bestLen = len;
-          bestDist = dist;
-          if (len == limit) break;
+        // Only a strictly longer match counts, and that needs the byte at
+        // the current best length to agree.
+        if (bestLen == 0 || input[cand + bestLen] == input[p + bestLen]) {
+          const std::size_t len = matchLength(input + cand, input + p, limit);
+          if (len > bestLen) {
+            bestLen = len;
+            bestDist = dist;
+            if (len == limit) break;
+          }
         }
-        cand = chain[std::size_t(cand) & (kWindow - 1)];
+        slot = chain[cand & (kWindow - 1)];
       }
     }
     if (bestLen >= kMinMatch) {
@@ -184,8 +190,17 @@ std::vector<std::uint8_t> deflate(const std::uint8_t* input, std::size_t length)
     }
   }
   bits.put(fx.litCode[256], fx.litBits[256]);
-  bits.flush();
-  return out;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> deflate(const std::uint8_t* input, std::size_t length) {
+  BitWriter bits(length);
+  bits.put(1, 1);  // final block
+  bits.put(1, 2);  // fixed codes
+  if (length < 0xFFFFFFFFu) encode<std::uint32_t>(input, length, bits);
+  else encode<std::uint64_t>(input, length, bits);
+  return bits.finish();
 }
 
 }  // namespace ob::zip
