@@ -310,6 +310,40 @@ TEST(VoiceChain, RoomKeepsTailAliveUntilSilent) {
   EXPECT_GT(blocks * 64, int(0.05 * kRate));
 }
 
+// Decay time to -60 dB from the backward-integrated energy between -5 and
+// -25 dB.
+double rt60(const std::vector<float>& h) {
+  std::vector<double> edc(h.size() + 1, 0.0);
+  for (size_t i = h.size(); i-- > 0;) edc[i] = edc[i + 1] + double(h[i]) * h[i];
+  int a = -1, b = -1;
+  for (size_t i = 0; i < h.size(); ++i) {
+    const double db = 10.0 * std::log10(edc[i] / edc[0] + 1e-300);
+    if (a < 0 && db <= -5.0) a = int(i);
+    if (db <= -25.0) { b = int(i); break; }
+  }
+  return 3.0 * (b - a) / kRate;
+}
+
+TEST(VoiceChain, RoomDecayFollowsTheRoomSize) {
+  double previous = 0.0;
+  for (float size : {0.1f, 0.5f, 0.9f}) {
+    ModLayers m = defaults();
+    set(m, v::kSpaceMix, 1.0f);
+    set(m, v::kSpaceSize, size);
+    set(m, v::kSpaceDamp, 0.0f);
+    VoiceChain c = prepared();
+    std::vector<float> x(int(kRate * 2), 0.0f);
+    x[0] = 1.0f;
+    runMono(c, x, m, 64);
+    x[0] = 0.0f;  // the dry impulse; keep the room alone
+    const double measured = rt60(x);
+    const double expected = 3.0 * ob::roomDecayTime(size, kRate) / -std::log10(0.55 + 0.38 * size);
+    EXPECT_NEAR(measured, expected, 0.12 * expected) << size;
+    EXPECT_GT(measured, previous);
+    previous = measured;
+  }
+}
+
 TEST(VoiceChain, StereoRoomSpreadsAMonoInput) {
   ModLayers m = defaults();
   set(m, v::kSpaceMix, 1.0f);
