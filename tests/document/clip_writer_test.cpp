@@ -190,14 +190,6 @@ TEST(ClipModel, CopyAndMove) {
   EXPECT_EQ(moved.voice, "kick");
   EXPECT_TRUE(a.voice.empty());  // NOLINT(bugprone-use-after-move)
   EXPECT_TRUE(a.set.empty());    // NOLINT(bugprone-use-after-move)
-
-  ob::clip::SwingEntry s;
-  EXPECT_EQ(s.grid, "1/16");
-  EXPECT_EQ(s.amount, 0.5);
-  ob::clip::TempoPoint t;
-  EXPECT_EQ(t.bpm, 120.0);
-  ob::clip::Note n;
-  EXPECT_EQ(n.vel, 1.0);
 }
 
 }  // namespace
