@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "engine/chain/bit_crush.h"
@@ -21,6 +22,13 @@ float onePoleCoeff(double rate, double seconds) {
 }
 
 float flushTiny(float v) { return std::fabs(v) < kTiny ? 0.0f : v; }
+
+typedef float Vec4 __attribute__((vector_size(16)));
+inline Vec4 load4(const float* p) {
+  Vec4 v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
 
 // tanh to within a few float steps, at a fraction of libm's cost.
 inline float fastTanh(float x) {
@@ -51,6 +59,7 @@ double divisionBeats(int code) {
 
 struct VoiceChain::Params {
   static constexpr int kCommonCount = 21;  // voice_rev is the player's
+  static constexpr int kSumWidth = 24;
   float tsAttack, tsSustain;
   float fltCutoff, fltReso;
   int fltType;
@@ -67,18 +76,28 @@ struct VoiceChain::Params {
   Params(const ModLayers& m, int b, const float* fallback) {
     // All common sums at once, layer by layer in layer order (the same
     // sums as ModLayers::value, in one vectorisable pass).
-    float v[kCommonCount];
-    const bool inside = b >= 0 && b + kCommonCount <= ModLayers::kSlots;
+    // A run of 24 keeps the loops in whole vector widths; the three extra
+    // columns are read and ignored.
+    alignas(16) float v[kSumWidth];
+    const bool inside = b >= 0 && b + kSumWidth <= ModLayers::kSlots;
+    bool allFinite = false;
     if (inside) {
-      for (int j = 0; j < kCommonCount; ++j) v[j] = m.layers[0][b + j];
-      for (int l = 1; l < ModLayers::kLayers; ++l) {
-        for (int j = 0; j < kCommonCount; ++j) v[j] += m.layers[l][b + j];
+      // Four columns at a time, summed over the layers in registers.
+      Vec4 check = {0.0f, 0.0f, 0.0f, 0.0f};
+      for (int j = 0; j < kSumWidth; j += 4) {
+        Vec4 acc = load4(&m.layers[0][b + j]);
+        for (int l = 1; l < ModLayers::kLayers; ++l) acc += load4(&m.layers[l][b + j]);
+        std::memcpy(&v[j], &acc, sizeof acc);
+        check += acc - acc;  // stays 0 unless a sum is NaN or infinite
       }
+      allFinite = check[0] == 0.0f && check[1] == 0.0f && check[2] == 0.0f && check[3] == 0.0f;
     } else {
       for (int j = 0; j < kCommonCount; ++j) v[j] = m.value(b + j);
     }
-    for (int j = 0; j < kCommonCount; ++j) {
-      if (!std::isfinite(v[j])) v[j] = fallback[j];
+    if (!allFinite) {
+      for (int j = 0; j < kCommonCount; ++j) {
+        if (!std::isfinite(v[j])) v[j] = fallback[j];
+      }
     }
     tsAttack = v[voice::kTsAttack];
     tsSustain = v[voice::kTsSustain];
