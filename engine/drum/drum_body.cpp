@@ -18,6 +18,7 @@ constexpr double kMaxBodyFrequency = 2.0e5;
 
 void DrumBody::prepare(double sampleRate, const float* bank) {
   rate = sampleRate;
+  derivedFrom = Inputs{};
   phaseScale = kTwoPi / rate;
   waveBank = bank;
   string.prepare(rate);
@@ -49,7 +50,7 @@ void DrumBody::trigger() {
   stringStarted = false;
 }
 
-void DrumBody::beginBlock(const ModLayers& mod, float note, const SamplePoolSnapshot* snapshot) {
+void DrumBody::beginBlock(const DrumParamValues& mod, float note, const SamplePoolSnapshot* snapshot) {
   using namespace drum_param;
   type = mod.choice(kResType);
   if (type < kBodySine || type > kBodyWave) return;  // silent body
@@ -63,6 +64,16 @@ void DrumBody::beginBlock(const ModLayers& mod, float note, const SamplePoolSnap
   decay = finiteOr0(mod.value(kResDecay));
   reverse = mod.flag(kResRev);
   if (hold < 0) hold = type == kBodySine ? static_cast<std::int32_t>(tone * 0.05 * rate + 0.5) : 0;
+  if (type == kBodySample) {  // the snapshot may change between blocks
+    slot = usableSlot(snapshot, toSlotIndex(aux1));
+    if (slot != nullptr) {
+      speed = (1.5 * aux2 + 0.5) * noteFactor * slot->sampleRate / rate;
+      fadeDen = rate * 0.003 * speed;
+    }
+  }
+  const Inputs inputs{type, freq, tone, aux1, aux2, decay};
+  if (inputs == derivedFrom) return;
+  derivedFrom = inputs;
   const double w = phaseScale * freq;
   const double cap = 0.45 * rate;
 
@@ -88,11 +99,6 @@ void DrumBody::beginBlock(const ModLayers& mod, float note, const SamplePoolSnap
     case kBodySample:
       decayMul = decayFactor(decay, rate);
       coef = 0.98f * tone + 0.02f;
-      slot = usableSlot(snapshot, toSlotIndex(aux1));
-      if (slot != nullptr) {
-        speed = (1.5 * aux2 + 0.5) * noteFactor * slot->sampleRate / rate;
-        fadeDen = rate * 0.003 * speed;
-      }
       break;
     case kBodyMetal: {
       decayMul = decayFactor(decay, rate);

@@ -60,12 +60,19 @@ struct DrumBody {
   const float* table2 = nullptr;
   float waveMix = 0.0f;
   bool detune = false;
+  // Inputs the coefficients above were derived from (see DrumExciter).
+  struct Inputs {
+    int type = -1;
+    double freq = 0.0;
+    float tone = 0.0f, aux1 = 0.0f, aux2 = 0.0f, decay = 0.0f;
+    bool operator==(const Inputs&) const = default;
+  } derivedFrom;
 
   void prepare(double sampleRate, const float* bank);
   void clear();
   void trigger();
   // The hold length of the sine body is fixed at the first block of a hit.
-  void beginBlock(const ModLayers& mod, float note, const SamplePoolSnapshot* snapshot);
+  void beginBlock(const DrumParamValues& mod, float note, const SamplePoolSnapshot* snapshot);
 
   bool sounding() const {
     if (type < drum_param::kBodySine || type > drum_param::kBodyWave) return false;

@@ -23,15 +23,15 @@ struct DrumDistortion {
     bias = c;
     fold = f;
     drive = 8.0f * a + 1.0f;
-    offset = std::tanh(2.0f * c);
-    const float t = std::tanh(drive);
+    offset = fastTanh(2.0f * c);
+    const float t = fastTanh(drive);
     scale = 1.0f / (t > 1e-6f ? t : 1e-6f);
     foldFreq = (3.0f * f + 1.0f) * 1.57079632679489661923f;
   }
 
   float apply(float x) const {
     if (!(amount > 0.0f)) return x;  // no drive: the fold is skipped too
-    float y = (std::tanh(drive * x + 2.0f * bias) - offset) * scale;
+    float y = (fastTanh(drive * x + 2.0f * bias) - offset) * scale;
     if (fold > 0.0f) y += fold * (fastSin(foldFreq * y) - y);
     return y;
   }

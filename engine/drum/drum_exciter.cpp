@@ -8,6 +8,7 @@ namespace ob {
 
 void DrumExciter::prepare(double sampleRate) {
   rate = sampleRate;
+  derivedFrom = Inputs{};
   phaseScale = kTwoPi / rate;
   pinkA.setup(rate);
   pinkB.setup(rate);
@@ -35,7 +36,7 @@ void DrumExciter::trigger() {
   pitchEnvelope = 1.0f;
 }
 
-void DrumExciter::beginBlock(const ModLayers& mod, int base, int widthIndex, const SamplePoolSnapshot* snapshot) {
+void DrumExciter::beginBlock(const DrumParamValues& mod, int base, int widthIndex, const SamplePoolSnapshot* snapshot) {
   using namespace drum_param;
   type = mod.choice(base + kExcTypeOffset);
   level = finiteOr0(mod.value(base + kExcLevelOffset));
@@ -49,8 +50,18 @@ void DrumExciter::beginBlock(const ModLayers& mod, int base, int widthIndex, con
   const float aux2 = clamp01(finiteOr0(mod.value(base + kExcAux2Offset)));
   reverse = mod.flag(base + kExcRevOffset);
   width = widthIndex >= 0 ? clamp01(finiteOr0(mod.value(widthIndex))) : 0.0f;
-  widthNorm = 1.0f / std::sqrt(1.0f + width * width);
   side = width > 0.0f && (type == kExcClick || type == kExcBpNoise || type == kExcClap || type == kExcHpNoise);
+  if (type == kExcSample) {  // the snapshot may change between blocks
+    slot = usableSlot(snapshot, toSlotIndex(aux1));
+    if (slot != nullptr) {
+      speed = (slot->sampleRate / rate) * (1.5 * aux2 + 0.5);
+      fadeDen = rate * 0.003 * speed;
+    }
+  }
+  const Inputs inputs{type, tone, decay, aux1, aux2, width};
+  if (inputs == derivedFrom) return;
+  derivedFrom = inputs;
+  widthNorm = 1.0f / std::sqrt(1.0f + width * width);
   decayMul = decayFactor(decay, rate);
   const float nyquistCap = static_cast<float>(0.45 * rate);
 
@@ -71,11 +82,6 @@ void DrumExciter::beginBlock(const ModLayers& mod, int base, int widthIndex, con
       break;
     case kExcSample:
       coef = 0.98f * tone + 0.02f;
-      slot = usableSlot(snapshot, toSlotIndex(aux1));
-      if (slot != nullptr) {
-        speed = (slot->sampleRate / rate) * (1.5 * aux2 + 0.5);
-        fadeDen = rate * 0.003 * speed;
-      }
       break;
     case kExcClap: {
       filterA.setup(std::min(5500.0f * tone + 500.0f, nyquistCap), 1.5f, rate);

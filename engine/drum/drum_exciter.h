@@ -67,12 +67,19 @@ struct DrumExciter {
   double tailTime = 1.0;
   float clapL[3] = {};  // per-burst left and right gains (stereo clap)
   float clapR[3] = {};
+  // Inputs the coefficients above were derived from; unchanged inputs skip
+  // the transcendental set-up work at the next block.
+  struct Inputs {
+    int type = -1;
+    float tone = 0.0f, decay = 0.0f, aux1 = 0.0f, aux2 = 0.0f, width = 0.0f;
+    bool operator==(const Inputs&) const = default;
+  } derivedFrom;
 
   void prepare(double sampleRate);
   void clear();
   void trigger();
   // Reads the exciter's keys (base 0 or 7). widthIndex < 0 for a mono render.
-  void beginBlock(const ModLayers& mod, int base, int widthIndex, const SamplePoolSnapshot* snapshot);
+  void beginBlock(const DrumParamValues& mod, int base, int widthIndex, const SamplePoolSnapshot* snapshot);
 
   bool sounding() const {
     if (!live) return false;

@@ -1,5 +1,6 @@
 #include "engine/drum/drum_machine.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "engine/drum/drum_params.h"
@@ -67,42 +68,57 @@ float DrumMachine::distort(float x, float a, float c, float f) {
 }
 
 template <bool Stereo>
-void DrumMachine::render(float* left, float* right, int frames, const ModLayers& mod) {
+void DrumMachine::render(float* left, float* right, int frames, const ModLayers& layers) {
   using namespace drum_param;
   if (!active_ || frames <= 0) return;
+  DrumParamValues p;
+  p.read(layers);
 
   float w1 = 0.0f;
   float w2 = 0.0f;
   if constexpr (Stereo) {
-    w1 = clamp01(finiteOr0(mod.value(kExc1Width)));
-    w2 = clamp01(finiteOr0(mod.value(kExc2Width)));
+    w1 = clamp01(finiteOr0(p.value(kExc1Width)));
+    w2 = clamp01(finiteOr0(p.value(kExc2Width)));
   }
   const bool wide = Stereo && (w1 > 0.0f || w2 > 0.0f);
-  exc_[0].beginBlock(mod, kExc1Type, wide ? kExc1Width : -1, snapshot_);
-  exc_[1].beginBlock(mod, kExc2Type, wide ? kExc2Width : -1, snapshot_);
-  body_.beginBlock(mod, note_, snapshot_);
+  DrumExciter& x1 = exc_[0];
+  DrumExciter& x2 = exc_[1];
+  x1.beginBlock(p, kExc1Type, wide ? kExc1Width : -1, snapshot_);
+  x2.beginBlock(p, kExc2Type, wide ? kExc2Width : -1, snapshot_);
+  body_.beginBlock(p, note_, snapshot_);
 
-  const float bleed = clamp01(finiteOr0(mod.value(kBleed)));
-  const int pos = mod.choice(kDistPos);
+  const float bleed = clamp01(finiteOr0(p.value(kBleed)));
+  const int pos = p.choice(kDistPos);
   const bool postMix = pos == kDistPostMix;
   const bool inBody = pos == kDistInBody;
-  levelRamp_.setTarget(rampInput(mod.value(kLevel)), mod);
-  bodyLevelRamp_.setTarget(rampInput(mod.value(kResLevel)), mod);
-  amountRamp_.setTarget(rampInput(mod.value(kDistAmt)), mod);
-  biasRamp_.setTarget(rampInput(mod.value(kDistBias)), mod);
-  foldRamp_.setTarget(rampInput(mod.value(kDistFold)), mod);
+  ParamRamp* ramps[5] = {&levelRamp_, &bodyLevelRamp_, &amountRamp_, &biasRamp_, &foldRamp_};
+  const int keys[5] = {kLevel, kResLevel, kDistAmt, kDistBias, kDistFold};
+  int moving = 0;  // samples until every glide has landed
+  for (int r = 0; r < 5; ++r) {
+    ramps[r]->setTarget(rampInput(p.value(keys[r])), layers);
+    moving = std::max(moving, static_cast<int>(ramps[r]->remaining));
+  }
   const float velocity = velocity_;
+  const bool live1 = x1.live;
+  const bool live2 = x2.live;
+  const bool bodyLive = body_.type >= kBodySine && body_.type <= kBodyWave;
+  float level = levelRamp_.current;
+  float bodyLevel = bodyLevelRamp_.current;
+  dist_.set(amountRamp_.current, biasRamp_.current, foldRamp_.current);
 
   for (int i = 0; i < frames; ++i) {
-    const float level = levelRamp_.advance();
-    const float bodyLevel = bodyLevelRamp_.advance();
-    dist_.set(amountRamp_.advance(), biasRamp_.advance(), foldRamp_.advance());
+    if (moving > 0) {
+      --moving;
+      level = levelRamp_.advance();
+      bodyLevel = bodyLevelRamp_.advance();
+      dist_.set(amountRamp_.advance(), biasRamp_.advance(), foldRamp_.advance());
+    }
     const float gain = level * velocity;
 
     if (wide) {
-      const ExciterSample e1 = exc_[0].tick<true>(noise1_, noise2_);
-      const ExciterSample e2 = exc_[1].tick<true>(noise1_, noise2_);
-      const float b = body_.tick(e1.mono + e2.mono, dist_, inBody, noise1_) * bodyLevel;
+      const ExciterSample e1 = live1 ? x1.tick<true>(noise1_, noise2_) : ExciterSample{0.0f, 0.0f, 0.0f};
+      const ExciterSample e2 = live2 ? x2.tick<true>(noise1_, noise2_) : ExciterSample{0.0f, 0.0f, 0.0f};
+      const float b = bodyLive ? body_.tick(e1.mono + e2.mono, dist_, inBody, noise1_) * bodyLevel : 0.0f;
       float mixL = b + (e1.left + e2.left) * bleed;
       float mixR = b + (e1.right + e2.right) * bleed;
       if (postMix) {
@@ -112,17 +128,18 @@ void DrumMachine::render(float* left, float* right, int frames, const ModLayers&
       left[i] += dcLeft_.process(mixL) * gain;
       right[i] += dcRight_.process(mixR) * gain;
     } else {
-      const ExciterSample e1 = exc_[0].tick<false>(noise1_, noise2_);
-      const ExciterSample e2 = exc_[1].tick<false>(noise1_, noise2_);
-      const float e = e1.mono + e2.mono;
-      float mix = body_.tick(e, dist_, inBody, noise1_) * bodyLevel + e * bleed;
+      float e = 0.0f;
+      if (live1) e += x1.tick<false>(noise1_, noise2_).mono;
+      if (live2) e += x2.tick<false>(noise1_, noise2_).mono;
+      float mix = e * bleed;
+      if (bodyLive) mix = body_.tick(e, dist_, inBody, noise1_) * bodyLevel + mix;
       if (postMix) mix = dist_.apply(mix);
       const float y = dcLeft_.process(mix) * gain;
       left[i] += y;
       if constexpr (Stereo) right[i] += y;
     }
 
-    if (!body_.sounding() && !exc_[0].sounding() && !exc_[1].sounding()) {
+    if (!(bodyLive && body_.sounding()) && !x1.sounding() && !x2.sounding()) {
       active_ = false;
       break;
     }

@@ -41,7 +41,7 @@ class DrumMachine final : public Machine {
 
  private:
   template <bool Stereo>
-  void render(float* left, float* right, int frames, const ModLayers& mod);
+  void render(float* left, float* right, int frames, const ModLayers& layers);
 
   double sampleRate_ = 44100.0;
   bool active_ = false;

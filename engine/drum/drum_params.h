@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/machine/mod_layers.h"
+
 namespace ob::drum_param {
 
 // Own parameter indices of the drum machine, in table order.
@@ -50,3 +52,20 @@ enum BodyType : int { kBodyNone = 0, kBodySine, kBodyShell, kBodyModal, kBodySam
 enum DistPos : int { kDistInBody = 0, kDistPostMix = 1 };
 
 }  // namespace ob::drum_param
+
+namespace ob {
+
+// The drum's own parameter sums for one render call, read once per call.
+struct DrumParamValues {
+  // Rounded up to a multiple of the vector width so the sum vectorises;
+  // the two spare slots hold sums that belong to no parameter.
+  static constexpr int kSlots = 32;
+  float v[kSlots] = {};
+
+  void read(const ModLayers& mod) { mod.sumFirst(v); }
+  float value(int i) const { return v[i]; }
+  int choice(int i) const { return roundHalfUp(v[i]); }
+  bool flag(int i) const { return v[i] >= 0.5f; }
+};
+
+}  // namespace ob

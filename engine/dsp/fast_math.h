@@ -27,6 +27,26 @@ inline float fastSin(float x) {
   return r + r * r2 * p;
 }
 
+// tanh by a 13/6 rational approximation, absolute error about 1e-7 and
+// exactly +-1 beyond +-7.9; several times faster than the library call.
+inline float fastTanh(float x) {
+  constexpr float kClamp = 7.90531110763549805f;
+  x = x < -kClamp ? -kClamp : (x > kClamp ? kClamp : x);
+  const float x2 = x * x;
+  float p = -2.76076847742355e-16f;
+  p = p * x2 + 2.00018790482477e-13f;
+  p = p * x2 - 8.60467152213735e-11f;
+  p = p * x2 + 5.12229709037114e-08f;
+  p = p * x2 + 1.48572235717979e-05f;
+  p = p * x2 + 6.37261928875436e-04f;
+  p = p * x2 + 4.89352455891786e-03f;
+  float q = 1.19825839466702e-06f;
+  q = q * x2 + 1.18534705686654e-04f;
+  q = q * x2 + 2.26843463243900e-03f;
+  q = q * x2 + 4.89352518554385e-03f;
+  return x * p / q;
+}
+
 // Phase in radians on [0, 2 pi): one subtraction in the normal case, a
 // full reduction only when a single step was larger than a turn.
 inline double wrapPhase(double phase) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <cstring>
 
 namespace ob {
 
@@ -31,6 +32,24 @@ struct ModLayers {
     float s = layers[0][index];
     for (int l = 1; l < kLayers; ++l) s += layers[l][index];
     return s;
+  }
+  // The sums of parameters 0..N-1 (N a multiple of 4) into out, each added
+  // in layer order like value(), four parameters at a time.
+  template <int N>
+  void sumFirst(float (&out)[N]) const {
+    static_assert(N > 0 && N <= kSlots && N % 4 == 0);
+    using V4 = float __attribute__((vector_size(16)));
+    for (int i = 0; i < N; i += 4) {
+      V4 acc;
+      std::memcpy(&acc, &layers[0][i], sizeof acc);
+#pragma GCC unroll 8
+      for (int l = 1; l < kLayers; ++l) {
+        V4 x;
+        std::memcpy(&x, &layers[l][i], sizeof x);
+        acc += x;
+      }
+      std::memcpy(&out[i], &acc, sizeof acc);
+    }
   }
   int choice(int index) const { return roundHalfUp(value(index)); }
   bool flag(int index) const { return value(index) >= 0.5f; }

@@ -28,11 +28,16 @@ struct ParamRamp {
       return;
     }
     if (mod.serial == serial) return;
-    const std::int32_t n = mod.effectiveRampLength();
+    serial = mod.serial;
     target = value;
+    if (value == current) {  // nothing to glide: same values, no per-sample work
+      step = 0.0f;
+      remaining = 0;
+      return;
+    }
+    const std::int32_t n = mod.effectiveRampLength();
     step = (value - current) / static_cast<float>(n);
     remaining = n;
-    serial = mod.serial;
   }
 
   // One sample on; lands exactly on the target at the last step.

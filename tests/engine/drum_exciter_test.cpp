@@ -232,13 +232,16 @@ TEST(DrumExciters, SetUpAndClear) {
   ob::ModLayers mod = quietLayers();
   set(mod, kExc1Type, kExcKnock);
   set(mod, kExc1Level, 0.0f);
-  e.beginBlock(mod, 0, -1, nullptr);
+  ob::DrumParamValues values;
+  values.read(mod);
+  e.beginBlock(values, 0, -1, nullptr);
   EXPECT_FALSE(e.sounding());  // no level: does not hold the voice
   std::uint32_t n1 = 1, n2 = 2;
   const ob::ExciterSample s = e.tick<false>(n1, n2);
   EXPECT_EQ(s.mono, 0.0f);
   EXPECT_EQ(e.envelope, 1.0f);  // nothing advanced
   set(mod, kExc1Level, 1.0f);
-  e.beginBlock(mod, 0, -1, nullptr);
+  values.read(mod);
+  e.beginBlock(values, 0, -1, nullptr);
   EXPECT_TRUE(e.sounding());
 }
