@@ -27,6 +27,8 @@ void GranularMachine::prepare(double sampleRate) {
   countdown_ = 0.0;
   for (Grain& g : grains_) g = Grain{};
   window_ = grainWindowTable();
+  pitchMemo_.reset();
+  decayMemo_.reset();
 }
 
 int GranularMachine::paramCount() const { return ownParamCount(kMachineGranular); }
@@ -106,7 +108,8 @@ void GranularMachine::render(float* left, float* right, int frames, const ModLay
       std::clamp(static_cast<double>(value(mod, kTune)) + note_ - 60.0, -160.0, 160.0);
   const double srcRate =
       (slot_.sampleRate > 0.0 && std::isfinite(slot_.sampleRate)) ? slot_.sampleRate : 44100.0;
-  const double baseStep = std::exp2(semis / 12.0) * srcRate / rate_;
+  const double baseStep =
+      pitchMemo_.get(semis, [](double st) { return std::exp2(st / 12.0); }) * srcRate / rate_;
   // At most one grain start per sample, whatever the modulation pushes in.
   const double density = std::clamp(static_cast<double>(value(mod, kDensity)), 1.0, rate_);
   const double interval = rate_ / (density > 1.0 ? density : 1.0);
@@ -115,8 +118,9 @@ void GranularMachine::render(float* left, float* right, int frames, const ModLay
   const double spread = std::clamp(static_cast<double>(value(mod, kSpread)), 0.0, 1.0);
   const float attack = value(mod, kAttack);
   const float attackInc = attack > 1e-5f ? static_cast<float>(1.0 / (rate_ * attack)) : 1.0f;
-  const float decayFactor = static_cast<float>(
-      std::exp(-1.0 / (std::max(static_cast<double>(value(mod, kDecay)), 0.0001) * rate_)));
+  const float decayFactor = static_cast<float>(decayMemo_.get(value(mod, kDecay), [this](double d) {
+    return std::exp(-1.0 / (std::max(d, 0.0001) * rate_));
+  }));
   const float level = value(mod, kLevel);
 
   const float* srcL = slot_.left;

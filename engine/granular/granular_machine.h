@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 
+#include "engine/chain/block_memo.h"
 #include "engine/machine/machine.h"
 #include "engine/pool/sample_pool_snapshot.h"
 
@@ -64,6 +65,7 @@ class GranularMachine final : public Machine {
   Grain grains_[kMaxGrains]{};
   std::uint32_t random_ = 0x9E3779B9u;
   const float* window_ = nullptr;
+  BlockMemo pitchMemo_, decayMemo_;
 };
 
 }  // namespace ob

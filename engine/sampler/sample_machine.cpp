@@ -41,6 +41,9 @@ void SampleMachine::prepare(double sampleRate) {
   heldL_ = heldR_ = holdCounter_ = 0.0f;
   lpL_ = lpR_ = 0.0f;
   smoothing_ = static_cast<float>(std::exp(-1.0 / (rate_ * 0.003)));
+  pitchMemo_.reset();
+  decayMemo_.reset();
+  lpMemo_.reset();
 }
 
 int SampleMachine::paramCount() const { return ownParamCount(kMachineSample); }
@@ -136,13 +139,14 @@ void SampleMachine::render(float* left, float* right, int frames, const ModLayer
       std::clamp(static_cast<double>(value(mod, kTune)) + note_ - 60.0, -kMaxSemitones, kMaxSemitones);
   const double srcRate =
       (slot_.sampleRate > 0.0 && std::isfinite(slot_.sampleRate)) ? slot_.sampleRate : 44100.0;
-  double step = std::exp2(semis / 12.0) * srcRate / rate_;
+  double step = pitchMemo_.get(semis, [](double st) { return std::exp2(st / 12.0); }) * srcRate / rate_;
   if (reverse_) step = -step;
 
   const float attack = value(mod, kAttack);
   const float attackInc = attack > 1e-5f ? static_cast<float>(1.0 / (rate_ * attack)) : 1.0f;
-  const float decayFactor = static_cast<float>(
-      std::exp(-1.0 / (std::max(static_cast<double>(value(mod, kDecay)), 0.0001) * rate_)));
+  const float decayFactor = static_cast<float>(decayMemo_.get(value(mod, kDecay), [this](double d) {
+    return std::exp(-1.0 / (std::max(d, 0.0001) * rate_));
+  }));
 
   const double len = static_cast<double>(end_ - start_);
   const float crush = value(mod, kCrush);
@@ -154,8 +158,10 @@ void SampleMachine::render(float* left, float* right, int frames, const ModLayer
   const bool fadesOn = (fadeIn_ > 0.0f || fadeOut_ > 0.0f) && len >= 1.0;
   const float lp = value(mod, kLp);
   const bool lpOn = lp < 19000.0f;
-  const float lpCoeff =
-      1.0f - std::exp(static_cast<float>(-kTwoPi) * std::max(lp, 0.0f) / static_cast<float>(rate_));
+  const float lpCoeff = static_cast<float>(lpMemo_.get(lp, [this](double f) {
+    return 1.0f - std::exp(static_cast<float>(-kTwoPi) * std::max(static_cast<float>(f), 0.0f) /
+                           static_cast<float>(rate_));
+  }));
   const double endFade = std::max(std::min(rate_ * 0.003 * std::fabs(step), 0.25 * len), 1.0);
   const float level = value(mod, kLevel);
 

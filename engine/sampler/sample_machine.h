@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 
+#include "engine/chain/block_memo.h"
 #include "engine/machine/machine.h"
 #include "engine/pool/sample_pool_snapshot.h"
 
@@ -70,6 +71,7 @@ class SampleMachine final : public Machine {
   float holdCounter_ = 0.0f;
   float lpL_ = 0.0f;
   float lpR_ = 0.0f;
+  BlockMemo pitchMemo_, decayMemo_, lpMemo_;
 };
 
 }  // namespace ob

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/chain/block_memo.h"
 #include "engine/dsp/svf.h"
 #include "engine/machine/machine.h"
 #include "engine/machine/param_ramp.h"
@@ -50,6 +51,8 @@ class VaMachine final : public Machine {
   float velocity_ = 1.0f;
   float note_ = 60.0f;
   bool active_ = false;
+  float sweepFactor_ = 0.0f;  // the fixed 40 ms pitch-sweep fall
+  BlockMemo noteMemo_, detuneMemo_, decayMemo_;
 };
 
 }  // namespace ob
