@@ -175,6 +175,27 @@ TEST(VaMachine, TuneClampsAndPitchSweepStartsHigh) {
   EXPECT_NEAR(late, 2 * 4.41, 1.5);
 }
 
+TEST(VaMachine, FirstSampleCarriesOneAttackStep) {
+  ModLayers mod = defaults();
+  mod.layers[0][VaMachine::kWave1] = mod.layers[0][VaMachine::kWave2] = 2.0f;  // triangle
+  mod.layers[0][VaMachine::kEnvAmt] = 0.0f;
+  mod.layers[0][VaMachine::kAttack] = 0.01f;
+  mod.layers[0][VaMachine::kLevel] = 0.5f;
+  VaMachine m;
+  m.prepare(kRate);
+  m.trigger(60.0f, 0.75f);
+  float out = 0.0f;
+  m.renderMono(&out, 1, mod);
+  // Both triangles start at their peak; one pass through the filter.
+  const double f = 110.0 * std::exp2(0.0);
+  const float x = 0.5f * (ob::vaTriangle(0.0, f * std::exp2(0.1 / 12.0) / kRate) + ob::vaTriangle(0.0, f / kRate));
+  ob::Svf svf;
+  svf.setCoefficients(std::tan(2000.0f * float(M_PI / kRate)), 1.0f / (9.5f * 0.2f + 0.5f));
+  const float env = float(1.0 / (kRate * 0.01));
+  EXPECT_NEAR(out, env * svf.tick(x).low * 0.5f * 0.75f, 1e-9f);
+  EXPECT_NE(out, 0.0f);
+}
+
 TEST(VaMachine, DecaysToSilenceAndEnds) {
   ModLayers mod = defaults();
   mod.layers[0][VaMachine::kDecay] = 0.05f;
