@@ -287,5 +287,94 @@ TEST(PlayerRender, KnobMoveWhileSoundingHasNoStep) {
   EXPECT_LT(peak(out, 9000), 0.01f);       // and gone after ~80 ms
 }
 
+// Random interleavings of everything the engine may do to a player: the
+// output stays finite and bounded, and a reset always silences it.
+TEST(PlayerRender, RandomOperationSequencesStayFinite) {
+  std::mt19937 rng(2024);
+  auto p = makePlayer(44100.0);
+  std::vector<float> l(700), r(700);
+  for (int step = 0; step < 3000; ++step) {
+    const int op = static_cast<int>(rng() % 12);
+    const int machine = static_cast<int>(rng() % 4);
+    switch (op) {
+      case 0: {
+        Sound s = rng() % 2 ? demoSound(static_cast<int>(rng() % 6)) : defaultSound(machine);
+        s.params[voiceRevIndex(s.machine)] = static_cast<float>(rng() % 2);
+        p->loadSound(s);
+        break;
+      }
+      case 1:
+      case 2:
+        p->startHit(static_cast<float>(rng() % 128), static_cast<float>(rng() % 101) / 100.0f);
+        break;
+      case 3:
+        p->choke();
+        break;
+      case 4: {
+        Lfo lfo;
+        lfo.enabled = static_cast<std::uint8_t>(rng() % 2);
+        lfo.dest = static_cast<std::uint8_t>(rng() % 70);
+        lfo.shape = static_cast<std::uint8_t>(rng() % 7);
+        lfo.trig = static_cast<std::uint8_t>(rng() % 6);
+        lfo.sync = static_cast<std::uint8_t>(rng() % 2);
+        lfo.rateDiv = static_cast<std::uint8_t>(rng() % 12);
+        lfo.rate = 0.01f + static_cast<float>(rng() % 5000) / 100.0f;
+        lfo.depth = static_cast<float>(static_cast<int>(rng() % 201) - 100) / 100.0f;
+        p->bindLfo(static_cast<int>(rng() % 2), lfo);
+        break;
+      }
+      case 5: {
+        ModEnv env;
+        env.enabled = static_cast<std::uint8_t>(rng() % 2);
+        env.dest = static_cast<std::uint8_t>(rng() % 70);
+        env.attack = static_cast<float>(rng() % 100) / 100.0f;
+        env.hold = static_cast<float>(rng() % 50) / 100.0f;
+        env.decay = static_cast<float>(rng() % 200) / 100.0f;
+        env.sync = static_cast<std::uint8_t>(rng() % 2);
+        env.depth = static_cast<float>(static_cast<int>(rng() % 201) - 100) / 100.0f;
+        p->bindModEnv(static_cast<int>(rng() % 2), env);
+        break;
+      }
+      case 6: {
+        float targets[64] = {};
+        for (float& t : targets) t = static_cast<float>(static_cast<int>(rng() % 11) - 5) * 0.01f;
+        p->glideTo(targets, static_cast<int>(rng() % 5000));
+        break;
+      }
+      case 7:
+        p->setTempo(static_cast<double>(rng() % 300));
+        break;
+      case 8: {
+        const int n = static_cast<int>(rng() % 700);
+        if (p->isSounding())
+          p->renderBlock(l.data(), r.data(), n);
+        else
+          p->advanceIdle(n);
+        for (int i = 0; i < n; ++i) {
+          ASSERT_TRUE(std::isfinite(l[i]) && std::isfinite(r[i])) << step;
+          ASSERT_LT(std::fabs(l[i]), 100.0f) << step;
+        }
+        break;
+      }
+      case 9:
+        p->setControlPhase(static_cast<int>(rng() % 16) - 8);
+        break;
+      case 10: {
+        const ParamLock rands[2] = {{static_cast<std::uint8_t>(rng() % 70), 0.5f},
+                                    {static_cast<std::uint8_t>(rng() % 70), 1.0f}};
+        p->applyHitModulation(rands, 2, rng(), rands + 1, 1);
+        p->applyVelocityDests(0.5f, rands, 2);
+        break;
+      }
+      default:
+        p->reset();
+        EXPECT_FALSE(p->isSounding());
+        p->renderBlockMono(l.data(), 64);
+        EXPECT_EQ(peak(l.data(), 64), 0.0f);
+        break;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace ob
