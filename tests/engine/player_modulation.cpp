@@ -235,7 +235,7 @@ TEST(PlayerModEnv, AttackHoldDecayLevels) {
   EXPECT_FLOAT_EQ(h->layerValue(layer::kModEnv, dest), -0.5f);
 }
 
-TEST(PlayerModEnv, DecayEndsAfterAbout184Seconds) {
+TEST(PlayerModEnv, DecayStopsAfterAboutOnePoint84Seconds) {
   const int dest = drumIndex("exc1_tone");
   auto p = makePlayer(kRate);
   p->bindSound(kMachineDrum);
