@@ -1,0 +1,196 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "content/tools/kits_folder.h"
+#include "content/tools/sample_import.h"
+#include "document/wav/wav.h"
+#include "engine/model/project.h"
+#include "engine/pool/sample_pool.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fresh folder per test, removed afterwards.
+struct TempDir {
+  fs::path path;
+  TempDir() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    path = fs::temp_directory_path() /
+           (std::string("ob-tools-") + info->test_suite_name() + "-" + info->name() + "-" +
+            std::to_string(::getpid()));
+    fs::remove_all(path);
+    fs::create_directories(path);
+  }
+  ~TempDir() {
+    std::error_code ec;
+    fs::remove_all(path, ec);
+  }
+};
+
+void writeFile(const fs::path& p, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream out(p, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<std::uint8_t> toneWav(int frames = 256, bool stereo = false) {
+  std::vector<float> l(frames), r(frames);
+  for (int k = 0; k < frames; ++k) {
+    l[k] = 0.5f * static_cast<float>(k % 32) / 32.0f;
+    r[k] = -l[k];
+  }
+  return ob::encodeWav(l.data(), stereo ? r.data() : nullptr, frames, 22050.0);
+}
+
+struct ImportTest : ::testing::Test {
+  TempDir dir;
+  ob::SamplePool pool;
+  std::unique_ptr<ob::Project> project = ob::makeProject();
+
+  void expectUnchanged(int slots, const ob::Project& before) {
+    EXPECT_EQ(pool.slotCount(), slots);
+    EXPECT_EQ(std::memcmp(&before, project.get(), sizeof(ob::Project)), 0);
+  }
+};
+
+TEST_F(ImportTest, ImportsIntoANewSlotWithAFreshRecord) {
+  const fs::path file = dir.path / "Snare 01.wav";
+  writeFile(file, toneWav(256, true));
+  // A stale record where the new slot lands is replaced whole.
+  ob::SampleSlot& stale = project->samples.slots[0];
+  ob::copyText(stale.id, "smp-old");
+  ob::copyText(stale.factory, "old");
+  ob::copyText(stale.tags[0], "kick");
+  stale.tagCount = 1;
+  stale.sliceCount = 3;
+  stale.src = 2;
+
+  std::string error;
+  ASSERT_EQ(ob::importWavFile(pool, *project, file, &error), 0) << error;
+  EXPECT_EQ(pool.slotCount(), 1);
+  EXPECT_EQ(pool.slots[0]->frames, 256);
+  EXPECT_EQ(pool.slots[0]->right.size(), 256u);
+  EXPECT_DOUBLE_EQ(pool.slots[0]->sampleRate, 22050.0);
+  const ob::SampleSlot& rec = project->samples.slots[0];
+  EXPECT_STREQ(rec.name, "Snare 01.wav");
+  EXPECT_STREQ(rec.id, "");
+  EXPECT_STREQ(rec.factory, "");
+  EXPECT_EQ(rec.tagCount, 0);
+  EXPECT_EQ(rec.sliceCount, 0);
+  EXPECT_EQ(rec.src, 0);
+  EXPECT_EQ(project->samples.count, 1);
+
+  // A second import goes after it; the count never shrinks.
+  project->samples.count = 5;
+  ASSERT_EQ(ob::importWavFile(pool, *project, file, &error), 1);
+  EXPECT_EQ(project->samples.count, 5);
+}
+
+TEST_F(ImportTest, FailuresGiveTheirReasonAndChangeNothing) {
+  ASSERT_EQ(ob::importWavFile(pool, *project, dir.path / "first.wav"), -1);  // missing
+  writeFile(dir.path / "first.wav", toneWav());
+  ASSERT_EQ(ob::importWavFile(pool, *project, dir.path / "first.wav"), 0);
+  const auto before = *project;
+
+  std::string error;
+  EXPECT_EQ(ob::importWavFile(pool, *project, dir.path / "missing.wav", &error), -1);
+  EXPECT_EQ(error, "cannot open the file");
+  EXPECT_EQ(ob::importWavFile(pool, *project, dir.path, &error), -1);  // a folder
+  EXPECT_EQ(error, "cannot open the file");
+
+  const fs::path text = dir.path / "notes.wav";
+  writeFile(text, {'h', 'e', 'l', 'l', 'o', '\n'});
+  EXPECT_EQ(ob::importWavFile(pool, *project, text, &error), -1);
+  EXPECT_EQ(error, "not a RIFF/WAVE file");  // the decoder's own words
+  const fs::path empty = dir.path / "empty.wav";
+  writeFile(empty, {});
+  error.clear();
+  EXPECT_EQ(ob::importWavFile(pool, *project, empty, &error), -1);
+  EXPECT_FALSE(error.empty());
+
+  // No error text asked for: still -1.
+  EXPECT_EQ(ob::importWavFile(pool, *project, text), -1);
+  expectUnchanged(1, before);
+}
+
+TEST_F(ImportTest, FullPoolIsRefusedBeforeDecoding) {
+  const fs::path file = dir.path / "hat.wav";
+  writeFile(file, toneWav());
+  for (int i = 0; i < 63; ++i) ASSERT_EQ(ob::importWavFile(pool, *project, file), i);
+  ASSERT_EQ(ob::importWavFile(pool, *project, file), 63);  // the last free slot
+  EXPECT_EQ(project->samples.count, 64);
+  const auto before = *project;
+
+  std::string error;
+  EXPECT_EQ(ob::importWavFile(pool, *project, file, &error), -1);
+  EXPECT_EQ(error, "the sample pool is full");
+  expectUnchanged(64, before);  // the pool never grows past 64 slots
+}
+
+TEST_F(ImportTest, LongNamesAreCutToWholeCharacters) {
+  // 70 bytes: cut to the first 63.
+  const std::string longName = std::string(66, 'k') + ".wav";
+  writeFile(dir.path / longName, toneWav());
+  ASSERT_EQ(ob::importWavFile(pool, *project, dir.path / longName), 0);
+  EXPECT_EQ(std::string(project->samples.slots[0].name), std::string(63, 'k'));
+
+  // A two-byte character across the 63rd byte is left out rather than split.
+  const std::string accented = std::string(62, 'a') + "\xC3\xA9.wav";
+  writeFile(dir.path / accented, toneWav());
+  ASSERT_EQ(ob::importWavFile(pool, *project, dir.path / accented), 1);
+  EXPECT_EQ(std::string(project->samples.slots[1].name), std::string(62, 'a'));
+
+  const std::string fits = std::string(61, 'a') + "\xC3\xA9";
+  writeFile(dir.path / fits, toneWav());
+  ASSERT_EQ(ob::importWavFile(pool, *project, dir.path / fits), 2);
+  EXPECT_EQ(std::string(project->samples.slots[2].name), fits);
+}
+
+TEST(FileNamePart, TakesTheTextAfterTheLastSeparator) {
+  EXPECT_EQ(ob::fileNamePart("/a/b/Kick.wav"), "Kick.wav");
+  EXPECT_EQ(ob::fileNamePart("C:\\drums\\snare.wav"), "snare.wav");
+  EXPECT_EQ(ob::fileNamePart("mixed/dir\\hat.wav"), "hat.wav");
+  EXPECT_EQ(ob::fileNamePart("plain.wav"), "plain.wav");
+  EXPECT_EQ(ob::fileNamePart("dir/"), "");
+}
+
+// ------------------------------------------------------------- kits folder
+
+struct KitsFolderTest : ::testing::Test {
+  TempDir dir;
+  fs::path previous = fs::current_path();
+  void SetUp() override { fs::current_path(dir.path); }
+  void TearDown() override { fs::current_path(previous); }
+};
+
+TEST_F(KitsFolderTest, CreatesOnceAndReturnsTheSamePath) {
+  const fs::path first = ob::ensureKitsFolder();
+  EXPECT_EQ(first, fs::current_path() / "kits");
+  EXPECT_TRUE(fs::is_directory(first));
+  fs::path marker = first / "keep.kit.orbi";
+  writeFile(marker, {'{', '}'});
+  const fs::path second = ob::ensureKitsFolder();
+  EXPECT_EQ(first, second);
+  EXPECT_TRUE(fs::exists(marker));  // the existing folder is left alone
+}
+
+TEST_F(KitsFolderTest, AFolderThatCannotBeMadeIsReportedAndStillReturned) {
+  writeFile(dir.path / "kits", {'x'});  // a file in the way
+  ::testing::internal::CaptureStderr();
+  const fs::path got = ob::ensureKitsFolder();
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(got, fs::current_path() / "kits");
+  EXPECT_EQ(err.rfind("orbitrane: cannot create " + got.string() + ": ", 0), 0u) << err;
+  EXPECT_EQ(err.back(), '\n');
+  EXPECT_TRUE(fs::is_regular_file(got));
+}
+
+}  // namespace
