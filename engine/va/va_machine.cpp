@@ -145,6 +145,9 @@ void VaMachine::render(float* left, float* right, int frames, const ModLayers& m
   const float piOverRate = static_cast<float>(kPi / rate_);
   // Without an envelope depth the cutoff holds still for the whole block.
   const bool fixedCutoff = envDepth == 0.0;
+  const float envDepthF = static_cast<float>(envDepth);
+  const float cutoffBaseF = static_cast<float>(cutoffBase);
+  const float nyquistGuardF = static_cast<float>(nyquistGuard);
   if (fixedCutoff) {
     filter_.setCoefficients(std::tan(static_cast<float>(std::min(cutoffBase, nyquistGuard)) * piOverRate), k);
   }
@@ -159,7 +162,9 @@ void VaMachine::render(float* left, float* right, int frames, const ModLayers& m
       envelope_ *= decayFactor;
     }
 
-    const double f = sweep == 0.0 ? f0 : f0 * std::exp2(static_cast<double>(pitchEnvelope_) * sweep / 12.0);
+    const double f = (sweep == 0.0 || pitchEnvelope_ == 0.0f)
+                         ? f0
+                         : f0 * std::exp2(static_cast<double>(pitchEnvelope_) * sweep / 12.0);
     pitchEnvelope_ *= sweepFactor;
     if (pitchEnvelope_ < 1e-15f) pitchEnvelope_ = 0.0f;
 
@@ -173,8 +178,9 @@ void VaMachine::render(float* left, float* right, int frames, const ModLayers& m
     phase1_ -= std::floor(phase1_);
 
     if (!fixedCutoff) {
-      const double fc = std::min(std::exp2(static_cast<double>(envelope_) * envDepth) * cutoffBase, nyquistGuard);
-      filter_.setCoefficients(std::tan(static_cast<float>(fc) * piOverRate), k);
+      // Single precision is plenty here: the coefficient is a float anyway.
+      const float fc = std::min(std::exp2(envelope_ * envDepthF) * cutoffBaseF, nyquistGuardF);
+      filter_.setCoefficients(std::tan(fc * piOverRate), k);
     }
     const SvfOutput o = filter_.tick(0.5f * (o1 + o2));
     const float filtered = mode == 0 ? o.low : (mode == 1 ? o.high : o.band);
