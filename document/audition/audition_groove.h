@@ -1,0 +1,42 @@
+#pragma once
+// The exact step grid that an audition clip carries beside its notes, under
+// the clip's "ext" object: pattern length, swing, accent and every active
+// step of every voice, with its locks, random amounts and retrigs.
+
+#include <string>
+#include <string_view>
+
+#include "document/diagnostics.h"
+#include "document/json/json_value.h"
+#include "engine/model/project.h"
+
+namespace ob {
+
+inline constexpr const char* kStepsExtensionName = "com.orbitrane.steps";
+inline constexpr int kStepsExtensionVersion = 1;
+
+// "com.orbitrane.steps/1": the member of the clip's "ext" holding the groove.
+std::string stepsExtensionKey();
+
+// Index of the first track in use (at most eight) whose id is exactly name;
+// -1 when none.
+int voiceIndexByName(const Project& project, std::string_view name);
+
+// The kit sound a track plays; a track without one (index outside 0..7)
+// gets a shared drum sound with the drum's defaults and an empty name.
+const Sound& auditionTrackSound(const Project& project, int track);
+
+// "length", "swing", "edited", "accent" (when the amount is above 0) and
+// "voices"; the audition writer puts the notes fingerprint in front.
+JsonValue writeGroove(const Project& project, const SampleSlotTable& samples);
+JsonValue writeStep(const Step& step, const Sound& sound, const SampleSlotTable& samples);
+
+// Replaces every step of all eight tracks with the groove's grid. Every
+// number is held to the range of the field it lands in.
+void readGroove(const JsonValue& groove, Project& project, const SampleSlotTable& samples,
+                Diagnostics& diagnostics, std::string_view path);
+// Reads one active step; path is the step's own.
+void readStep(const JsonValue& value, Step& step, const Sound& sound,
+              const SampleSlotTable& samples, Diagnostics& diagnostics, std::string_view path);
+
+}  // namespace ob

@@ -1,0 +1,19 @@
+#pragma once
+// Taking the pattern back from an instance document's audition clip: the
+// saved step grid when the notes beside it are unchanged, else the notes
+// placed on the grid.
+
+#include <string_view>
+
+#include "document/diagnostics.h"
+#include "document/json/json_value.h"
+#include "engine/model/project.h"
+
+namespace ob {
+
+// Fills the project's pattern (tempo, seed, grid) from the audition value;
+// findings go to diagnostics under path ("/audition").
+void readAudition(const JsonValue& audition, Project& project, const SampleSlotTable& samples,
+                  Diagnostics& diagnostics, std::string_view path);
+
+}  // namespace ob

@@ -1,0 +1,149 @@
+#include "document/audition/place_notes.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "document/audition/audition_groove.h"
+#include "document/audition/audition_numbers.h"
+#include "document/audition/track_rate.h"
+#include "document/params/param_values.h"
+#include "document/reading/json_pointer.h"
+#include "document/reading/narrow.h"
+#include "engine/clock/clock_math.h"
+#include "engine/params/param_tables.h"
+
+namespace ob {
+namespace {
+
+using audition::clampToFloat;
+using audition::roundClamp;
+
+// How far a note may sit from its step and still be on it, in beats.
+constexpr double kOnStep = 0.000001;
+
+void appendLock(Step& step, int index, float value) {
+  if (step.lockCount >= kListCapacity) return;
+  step.locks[step.lockCount].param = static_cast<std::uint8_t>(index);
+  step.locks[step.lockCount].value = value;
+  ++step.lockCount;
+}
+
+void fillStep(const clip::Note& note, Step& step, const Sound& sound, const SampleSlotTable& samples,
+              double b, Diagnostics& diagnostics, const std::string& notePath) {
+  step.active = 1;
+  step.velocity = static_cast<std::uint8_t>(roundClamp(note.vel * 127.0, 0, 127, 100));
+  step.note = static_cast<std::uint8_t>(
+      std::clamp<std::int32_t>(roundClamp(note.tune.value_or(0.0), -1000, 1000, 0) + 60, 0, 127));
+  step.micro = static_cast<std::int8_t>(roundClamp(note.nudge / (0.5 * b) * 64.0, -64, 63, 0));
+  step.slide = note.slide ? 1 : 0;
+
+  for (const JsonMember& m : note.set) {
+    const int index = findParamIndex(sound.machine, m.key);
+    float f = 0.0f;
+    if (index >= 0 && index < kSoundParamSlots && readParamValue(sound, index, m.value, samples, f)) {
+      appendLock(step, index, f);
+      continue;
+    }
+    diagnostics.warn("unknown-param", memberPath(notePath + "/set", m.key),
+                     "Not a param or value this sound has; not applied");
+  }
+  for (const JsonMember& m : note.add) {
+    const int index = findParamIndex(sound.machine, m.key);
+    if (index >= 0 && index < kSoundParamSlots && m.value.isNumber()) {
+      // The sum is a value like any lock's; one no float holds is refused.
+      const std::optional<float> offset = narrowToFloat(m.value.number);
+      const float value = offset ? sound.params[index] + *offset : 0.0f;
+      if (offset && std::isfinite(value)) {
+        appendLock(step, index, value);
+        continue;
+      }
+    }
+    diagnostics.warn("unknown-param", memberPath(notePath + "/add", m.key),
+                     "Not a param this sound has; not applied");
+  }
+  for (const clip::NamedExpression& e : note.expr) {
+    if (e.name != "pan") continue;
+    if (!e.expression.curve && !e.expression.invalid && !std::isnan(e.expression.value)) {
+      step.panLocked = 1;
+      step.panValue = clampToFloat(e.expression.value, -1.0f, 1.0f, 0.0f);
+    }
+    break;
+  }
+  if (note.rand) {
+    const clip::NoteRandom& r = *note.rand;
+    step.randVel = clampToFloat(r.vel, 0.0f, 1.0f, 0.0f);
+    step.randTime = clampToFloat(r.nudge / (0.5 * b), 0.0f, 1.0f, 0.0f);
+    step.randPan = clampToFloat(r.pan.value_or(0.0), 0.0f, 1.0f, 0.0f);
+    for (const JsonMember& m : r.params) {
+      if (step.randCount >= kListCapacity) break;
+      const int index = findParamIndex(sound.machine, m.key);
+      if (index < 0 || index >= kSoundParamSlots || !m.value.isNumber()) continue;
+      const std::optional<float> depth = narrowToFloat(m.value.number * 2.0);
+      if (!depth || !(*depth > 0.0f)) continue;  // no depth, no entry
+      step.rands[step.randCount].param = static_cast<std::uint8_t>(index);
+      step.rands[step.randCount].value = *depth;
+      ++step.randCount;
+    }
+  }
+}
+
+}  // namespace
+
+void placeNotesOnGrid(const clip::Clip& clip, Project& project, const SampleSlotTable& samples,
+                      Diagnostics& diagnostics, std::string_view path) {
+  Pattern& pattern = project.patterns[0];
+  for (Track& track : pattern.tracks) initSteps(track.steps, kStepsPerTrack);
+
+  const int length = roundClamp(clip.length * 4.0, 1, 16, 16);
+  pattern.length = static_cast<std::uint16_t>(length);
+  pattern.accentAmount = 0.0f;
+  pattern.grooveEdited = 1;
+  pattern.swing = 50.0f;
+  const int tracks = std::min<int>(pattern.numTracks, kMaxTracks);
+  for (int t = 0; t < tracks; ++t) {
+    pattern.tracks[t].length = static_cast<std::uint16_t>(length);
+    pattern.tracks[t].swing = -1.0f;
+  }
+
+  for (const clip::SwingEntry& entry : clip.swing) {
+    if (entry.invalid || entry.bar != 0) continue;
+    const float percent = clampToFloat(swingPercent(entry.amount), 50.0f, 80.0f, 50.0f);
+    if (entry.voice.empty()) {
+      pattern.swing = percent;
+      continue;
+    }
+    const int t = voiceIndexByName(project, entry.voice);
+    if (t >= 0) pattern.tracks[t].swing = percent;
+  }
+
+  const std::string notesPath = std::string(path) + "/notes";
+  for (std::size_t n = 0; n < clip.notes.size(); ++n) {
+    const clip::Note& note = clip.notes[n];
+    if (note.invalid) continue;
+    const std::string notePath = indexPath(notesPath, n);
+    const int t = note.voice.empty() ? -1 : voiceIndexByName(project, note.voice);
+    if (t < 0) {
+      diagnostics.warn("audition-note-not-placed", notePath,
+                       "The note names no voice of this kit; kept but not played");
+      continue;
+    }
+    Track& track = pattern.tracks[t];
+    const double b = rateBeats(track.rate);
+    const double s = std::round(note.at / b);
+    if (!(std::fabs(s * b - note.at) <= kOnStep) || s < 0.0 || s > kStepsPerTrack - 1) {
+      diagnostics.warn("audition-note-not-placed", notePath,
+                       "The note is not on a step of its voice's grid; kept but not played");
+      continue;
+    }
+    Step& step = track.steps[static_cast<int>(s)];
+    if (step.active) {
+      diagnostics.warn("audition-note-not-placed", notePath,
+                       "Another note already holds this step; kept but not played");
+      continue;
+    }
+    fillStep(note, step, auditionTrackSound(project, t), samples, b, diagnostics, notePath);
+  }
+}
+
+}  // namespace ob
