@@ -1,0 +1,34 @@
+#pragma once
+// Project to instance document and back. The reader fills a fresh project and
+// replaces the caller's only when the whole read succeeds; every problem is a
+// diagnostic. The writer builds the complete document value.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "document/diagnostics.h"
+#include "document/json/json_value.h"
+#include "engine/model/project.h"
+
+namespace ob {
+
+inline constexpr const char* kInstancePlugin = "orbitrane";
+
+// assetRefs gets one entry per loaded sample slot (the document's "assets"
+// reference for that sample, or empty), also when the read fails after the
+// samples were read. False leaves project untouched.
+bool readInstanceState(const JsonValue& document, Project& project,
+                       std::vector<std::string>& assetRefs, Diagnostics& diagnostics);
+
+// kitOnly (0 or 1) leaves out the "project" member and writes the audition
+// only when some step is active. assetRefs[i] is slot i's reference text.
+JsonValue writeInstanceState(const Project& project, const std::vector<std::string>& assetRefs,
+                             std::uint32_t kitOnly, std::string_view pluginVersion,
+                             std::string_view id);
+
+// The kit sound a track plays, or null when it has none.
+const Sound* soundOfVoice(const Pattern& pattern, int track);
+
+}  // namespace ob

@@ -1,0 +1,24 @@
+#pragma once
+// One kit sound as a member of the state's "sounds" object: machine,
+// parameter values, velocity routes and layer zones.
+
+#include <string_view>
+
+#include "document/diagnostics.h"
+#include "document/json/json_value.h"
+#include "engine/model/project.h"
+
+namespace ob {
+
+// Layer mode words, index 0..2; null beyond.
+const char* layerModeWord(int mode);
+
+// Reads one sound into a record fresh from the project constructor. False
+// (the machine is unknown) leaves the record untouched; path is the sound's
+// JSON pointer.
+bool readSound(std::string_view key, const JsonValue& value, Sound& sound,
+               const SampleSlotTable& samples, Diagnostics& diagnostics, std::string_view path);
+
+JsonValue writeSound(const Sound& sound, const SampleSlotTable& samples);
+
+}  // namespace ob

@@ -1,0 +1,54 @@
+#pragma once
+// Small shared pieces of the instance state codec: fixed-size text fields,
+// id comparison, macro ids, whole-number reads and the document kind test.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "document/json/json_value.h"
+
+namespace ob {
+
+// Stores text into a fixed field: at most size - 1 bytes (cut at a byte),
+// ending at an embedded zero byte, always zero-terminated.
+void formatFixed(char* field, std::size_t size, std::string_view text);
+
+template <std::size_t N>
+void formatFixed(char (&field)[N], std::string_view text) {
+    formatFixed(field, N, text);
+}
+
+// The text of a fixed field up to its terminator (or its full size).
+std::string_view fixedText(const char* field, std::size_t size);
+
+template <std::size_t N>
+std::string_view fixedText(const char (&field)[N]) {
+    return fixedText(field, N);
+}
+
+// True when text, stored into a field of the same size, would equal the
+// field: a long id in a document still finds the record it was cut into.
+template <std::size_t N>
+bool storedIdMatches(const char (&field)[N], std::string_view text) {
+    const std::size_t nul = text.find('\0');
+    if (nul != std::string_view::npos) text = text.substr(0, nul);
+    if (text.size() > N - 1) text = text.substr(0, N - 1);
+    return fixedText(field) == text;
+}
+
+// "macro1" for macro 0, up to "macro4".
+std::string macroName(int index);
+
+// A number taken to the nearest integer (halves away from zero) and clamped
+// to lo..hi; NaN gives lo.
+std::int32_t roundClamped(double value, std::int32_t lo, std::int32_t hi);
+
+// True when value is an object whose "kind" is the string "instance".
+bool isInstanceDocument(const JsonValue& value);
+
+// Text as a JSON string value.
+JsonValue jsonText(std::string_view text);
+
+}  // namespace ob
