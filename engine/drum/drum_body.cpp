@@ -54,8 +54,11 @@ void DrumBody::beginBlock(const DrumParamValues& mod, float note, const SamplePo
   using namespace drum_param;
   type = mod.choice(kResType);
   if (type < kBodySine || type > kBodyWave) return;  // silent body
-  const float noteOffset = clampf(finiteOr0(note - 60.0f), -kMaxNoteOffset, kMaxNoteOffset);
-  const double noteFactor = std::exp2(static_cast<double>(noteOffset) / 12.0);
+  if (note != noteOfFactor) {
+    noteOfFactor = note;
+    const float noteOffset = clampf(finiteOr0(note - 60.0f), -kMaxNoteOffset, kMaxNoteOffset);
+    noteFactor = std::exp2(static_cast<double>(noteOffset) / 12.0);
+  }
   const double tune = static_cast<double>(finiteOr0(mod.value(kResTune)));
   freq = std::clamp(tune * noteFactor, 0.0, kMaxBodyFrequency);
   tone = clamp01(finiteOr0(mod.value(kResTone)));

@@ -120,7 +120,7 @@ ExciterSample DrumExciter::tick(std::uint32_t& noise1, std::uint32_t& noise2) {
       break;
     }
     case kExcKnock: {
-      m = fastSin(static_cast<float>(phase)) * envelope;
+      m = fastSinPhase(static_cast<float>(phase)) * envelope;
       const float semis = knockDepth * pitchEnvelope;
       const double freq = semis != 0.0f ? knockBase * std::exp2(semis * (1.0f / 12.0f)) : knockBase;
       phase = wrapPhase(phase + phaseScale * freq);

@@ -81,30 +81,54 @@ void DrumMachine::render(float* left, float* right, int frames, const ModLayers&
     w2 = clamp01(finiteOr0(p.value(kExc2Width)));
   }
   const bool wide = Stereo && (w1 > 0.0f || w2 > 0.0f);
-  DrumExciter& x1 = exc_[0];
-  DrumExciter& x2 = exc_[1];
-  x1.beginBlock(p, kExc1Type, wide ? kExc1Width : -1, snapshot_);
-  x2.beginBlock(p, kExc2Type, wide ? kExc2Width : -1, snapshot_);
+  exc_[0].beginBlock(p, kExc1Type, wide ? kExc1Width : -1, snapshot_);
+  exc_[1].beginBlock(p, kExc2Type, wide ? kExc2Width : -1, snapshot_);
   body_.beginBlock(p, note_, snapshot_);
 
-  const float bleed = clamp01(finiteOr0(p.value(kBleed)));
+  BlockSetup b;
+  b.bleed = clamp01(finiteOr0(p.value(kBleed)));
   const int pos = p.choice(kDistPos);
-  const bool postMix = pos == kDistPostMix;
-  const bool inBody = pos == kDistInBody;
+  b.postMix = pos == kDistPostMix;
+  b.inBody = pos == kDistInBody;
   ParamRamp* ramps[5] = {&levelRamp_, &bodyLevelRamp_, &amountRamp_, &biasRamp_, &foldRamp_};
   const int keys[5] = {kLevel, kResLevel, kDistAmt, kDistBias, kDistFold};
-  int moving = 0;  // samples until every glide has landed
   for (int r = 0; r < 5; ++r) {
     ramps[r]->setTarget(rampInput(p.value(keys[r])), layers);
-    moving = std::max(moving, static_cast<int>(ramps[r]->remaining));
+    b.moving = std::max(b.moving, static_cast<int>(ramps[r]->remaining));
   }
-  const float velocity = velocity_;
+  dist_.set(amountRamp_.current, biasRamp_.current, foldRamp_.current);
+
+  // One loop per body type, so the body's sample code inlines.
+  using Loop = void (DrumMachine::*)(float*, float*, int, const BlockSetup&);
+#define OB_DRUM_LOOPS(S, W)                                                                          \
+  {&DrumMachine::renderSamples<S, W, 0>, &DrumMachine::renderSamples<S, W, 1>,                       \
+   &DrumMachine::renderSamples<S, W, 2>, &DrumMachine::renderSamples<S, W, 3>,                       \
+   &DrumMachine::renderSamples<S, W, 4>, &DrumMachine::renderSamples<S, W, 5>,                       \
+   &DrumMachine::renderSamples<S, W, 6>, &DrumMachine::renderSamples<S, W, 7>,                       \
+   &DrumMachine::renderSamples<S, W, 8>}
+  static constexpr Loop kNarrow[9] = OB_DRUM_LOOPS(Stereo, false);
+  static constexpr Loop kWide[9] = OB_DRUM_LOOPS(Stereo, Stereo);
+#undef OB_DRUM_LOOPS
+  const int bodyType = body_.type >= kBodySine && body_.type <= kBodyWave ? body_.type : kBodyNone;
+  (this->*(wide ? kWide : kNarrow)[bodyType])(left, right, frames, b);
+
+  // A later wide block starts its right channel from the shared history.
+  if (Stereo && !wide) dcRight_ = dcLeft_;
+}
+
+template <bool Stereo, bool Wide, int Body>
+void DrumMachine::renderSamples(float* left, float* right, int frames, const BlockSetup& b) {
+  DrumExciter& x1 = exc_[0];
+  DrumExciter& x2 = exc_[1];
   const bool live1 = x1.live;
   const bool live2 = x2.live;
-  const bool bodyLive = body_.type >= kBodySine && body_.type <= kBodyWave;
+  const float bleed = b.bleed;
+  const bool postMix = b.postMix;
+  const bool inBody = b.inBody;
+  const float velocity = velocity_;
+  int moving = b.moving;  // samples until every glide has landed
   float level = levelRamp_.current;
   float bodyLevel = bodyLevelRamp_.current;
-  dist_.set(amountRamp_.current, biasRamp_.current, foldRamp_.current);
 
   for (int i = 0; i < frames; ++i) {
     if (moving > 0) {
@@ -115,12 +139,12 @@ void DrumMachine::render(float* left, float* right, int frames, const ModLayers&
     }
     const float gain = level * velocity;
 
-    if (wide) {
+    if constexpr (Wide) {
       const ExciterSample e1 = live1 ? x1.tick<true>(noise1_, noise2_) : ExciterSample{0.0f, 0.0f, 0.0f};
       const ExciterSample e2 = live2 ? x2.tick<true>(noise1_, noise2_) : ExciterSample{0.0f, 0.0f, 0.0f};
-      const float b = bodyLive ? body_.tick(e1.mono + e2.mono, dist_, inBody, noise1_) * bodyLevel : 0.0f;
-      float mixL = b + (e1.left + e2.left) * bleed;
-      float mixR = b + (e1.right + e2.right) * bleed;
+      const float body = body_.tickAs<Body>(e1.mono + e2.mono, dist_, inBody, noise1_) * bodyLevel;
+      float mixL = body + (e1.left + e2.left) * bleed;
+      float mixR = body + (e1.right + e2.right) * bleed;
       if (postMix) {
         mixL = dist_.apply(mixL);
         mixR = dist_.apply(mixR);
@@ -132,20 +156,18 @@ void DrumMachine::render(float* left, float* right, int frames, const ModLayers&
       if (live1) e += x1.tick<false>(noise1_, noise2_).mono;
       if (live2) e += x2.tick<false>(noise1_, noise2_).mono;
       float mix = e * bleed;
-      if (bodyLive) mix = body_.tick(e, dist_, inBody, noise1_) * bodyLevel + mix;
+      if constexpr (Body != drum_param::kBodyNone) mix = body_.tickAs<Body>(e, dist_, inBody, noise1_) * bodyLevel + mix;
       if (postMix) mix = dist_.apply(mix);
       const float y = dcLeft_.process(mix) * gain;
       left[i] += y;
       if constexpr (Stereo) right[i] += y;
     }
 
-    if (!(bodyLive && body_.sounding()) && !x1.sounding() && !x2.sounding()) {
+    if (!body_.soundingAs<Body>() && !x1.sounding() && !x2.sounding()) {
       active_ = false;
-      break;
+      return;
     }
   }
-  // A later wide block starts its right channel from the shared history.
-  if (Stereo && !wide) dcRight_ = dcLeft_;
 }
 
 template void DrumMachine::render<false>(float*, float*, int, const ModLayers&);

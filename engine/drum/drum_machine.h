@@ -40,8 +40,18 @@ class DrumMachine final : public Machine {
   static float distort(float x, float a, float c, float f);
 
  private:
+  // What a render call fixes for all its samples.
+  struct BlockSetup {
+    float bleed = 0.0f;
+    bool postMix = false;
+    bool inBody = false;
+    int moving = 0;  // samples until every glide has landed
+  };
+
   template <bool Stereo>
   void render(float* left, float* right, int frames, const ModLayers& layers);
+  template <bool Stereo, bool Wide, int Body>
+  void renderSamples(float* left, float* right, int frames, const BlockSetup& b);
 
   double sampleRate_ = 44100.0;
   bool active_ = false;
