@@ -142,6 +142,22 @@ TEST(FastMath, SineAndPhaseWrap) {
   EXPECT_GE(big, 0.0);
   EXPECT_LT(big, ob::kTwoPi);
   EXPECT_NEAR(std::sin(big), std::sin(1000.0), 1e-9);
+  // Oscillator phases on [0, 2 pi], one at a time and four at a time.
+  worst = 0.0;
+  for (double x = 0.0; x <= ob::kTwoPi; x += 0.0001) {
+    const float f = static_cast<float>(x);
+    const float one = ob::fastSinPhase(f);
+    const ob::Float4 four = ob::fastSinPhase4(ob::Float4{f, f, f, f});
+    ASSERT_EQ(one, four[0]);
+    ASSERT_EQ(one, four[3]);
+    worst = std::max(worst, std::fabs(double(one) - std::sin(double(f))));
+  }
+  EXPECT_LT(worst, 5e-7);
+  worst = 0.0;
+  for (double x = -12.0; x < 12.0; x += 0.0003) worst = std::max(worst, std::fabs(double(ob::fastTanh(float(x))) - std::tanh(double(float(x)))));
+  EXPECT_LT(worst, 1e-6);
+  EXPECT_LE(ob::fastTanh(100.0f), 1.0f);
+  EXPECT_GE(ob::fastTanh(-100.0f), -1.0f);
   EXPECT_NEAR(ob::decayFactor(0.01f, 48000.0), std::exp(-1.0 / 480.0), 1e-7);
   EXPECT_EQ(ob::decayFactor(-1.0f, 48000.0), ob::decayFactor(0.0001f, 48000.0));
 }
