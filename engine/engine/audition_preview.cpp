@@ -1,0 +1,54 @@
+#include "engine/engine/audition_preview.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace orbi {
+
+AuditionPreview::AuditionPreview() = default;
+
+void AuditionPreview::publish(const float* samples, std::uint32_t length, double rateStep) {
+  Buffer& b = buffers_[back_];
+  if (!samples) length = 0;
+  b.samples.assign(samples, samples + length);
+  b.length = length;
+  b.rateStep = (rateStep > 0.0 && std::isfinite(rateStep)) ? rateStep : 1.0;
+  back_ = middle_.exchange(back_ | kFresh, std::memory_order_acq_rel) & 3u;
+  request_.fetch_add(1, std::memory_order_release);
+}
+
+void AuditionPreview::stop() {
+  playing_ = false;
+}
+
+void AuditionPreview::mix(float* left, float* right, std::uint32_t frames) {
+  const std::uint32_t request = request_.load(std::memory_order_acquire);
+  if (request != seen_) {
+    seen_ = request;
+    if (middle_.load(std::memory_order_acquire) & kFresh) {
+      front_ = middle_.exchange(front_, std::memory_order_acq_rel) & 3u;
+      position_ = 0.0;
+      playing_ = true;
+    }
+  }
+  if (!playing_ || !left) return;
+  const Buffer& b = buffers_[front_];
+  const float* data = b.samples.data();
+  const bool stereo = right && right != left;
+  for (std::uint32_t i = 0; i < frames; ++i) {
+    const double p = position_;
+    const std::uint64_t n = static_cast<std::uint64_t>(p);
+    if (b.length == 0 || n + 1 >= b.length) {
+      position_ = static_cast<double>(b.length);
+      playing_ = false;
+      return;
+    }
+    const float f = static_cast<float>(p - static_cast<double>(n));
+    const float s = ((1.0f - f) * data[n] + f * data[n + 1]) * kGain;
+    left[i] += s;
+    if (stereo) right[i] += s;
+    position_ += b.rateStep;
+  }
+}
+
+}  // namespace orbi

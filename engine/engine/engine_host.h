@@ -1,0 +1,62 @@
+#pragma once
+// Everything the plug-in instance owns of the sound side and hands to the
+// editor: the engine with its hand-over points, the editor-side project, the
+// session seed, the sample pool with its two snapshots and retired pools,
+// the transport flags the editor and the process call share, and the
+// audition preview.
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "engine/engine/audition_preview.h"
+#include "engine/engine/engine.h"
+#include "engine/model/project.h"
+#include "engine/pool/sample_pool.h"
+#include "engine/pool/sample_set_publisher.h"
+
+namespace orbi {
+
+struct EngineHost {
+  ob::Engine engine;
+  ob::Project project;  // editor-side copy; main thread only
+  std::uint64_t sessionSeed = 0;
+  ob::SamplePool pool;  // main thread only
+  // The two snapshots, the index of the published one and the retired pools.
+  ob::SampleSetPublisher samples;
+  // Internal transport: the editor turns it on, process clears it when the
+  // host starts playing.
+  std::atomic<std::uint8_t> internalPlay{1};
+  // The host transport plays; written by process, read by the editor.
+  std::atomic<std::uint8_t> hostPlaying{0};
+  AuditionPreview preview;
+  double hostSampleRate = 44100.0;
+
+  // Heap construction; null when out of memory.
+  static std::unique_ptr<EngineHost> create();
+
+  // Main thread: the editor's edit. Applies it to the editor-side copy and
+  // posts it to the engine; false when the engine's ring was full (the copies
+  // then differ until the next whole-project post).
+  bool applyEdit(const ob::EditCommand& command);
+  // Main thread: posts the editor-side copy as a whole.
+  void postProject(bool keepPosition);
+  // Main thread: refills the spare snapshot from the pool and the editor-side
+  // sample table and hands it to the engine (deferred to a later pass while
+  // the audio thread still reads the spare one). False when deferred.
+  bool publishSamples();
+  // The same at once; only while no block is processed (activate).
+  void publishSamplesNow();
+  // Main thread: the pool is replaced by a fresh one; the old one is freed
+  // only after the audio thread has finished with it.
+  void retirePool();
+  // Main thread, every pass: frees retired project copies, publishes a
+  // deferred snapshot, counts retired pools down and frees those that are due.
+  void mainThreadPass();
+  // The audio thread's acknowledged sample-set generation.
+  std::uint32_t acknowledgedGeneration() const {
+    return engine.sampleSet().ack.load(std::memory_order_acquire);
+  }
+};
+
+}  // namespace orbi

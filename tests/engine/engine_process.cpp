@@ -1,0 +1,348 @@
+// Block processing and hits: exact hit placement, segments, macros, stops,
+// pan law, choke, layer zones, note ends and block splitting.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "engine/clock/step_clock.h"
+#include "engine_test_util.h"
+
+using namespace enginetest;
+
+namespace {
+
+constexpr double kRate = 44100.0;
+
+TEST(EngineHits, StepsLandOnTheSampleTheClockComputes) {
+  auto p = silentDemo();
+  ob::Pattern& pat = p->patterns[0];
+  pat.bpm = 120.0f;
+  pat.swing = 50.0f;
+  pat.tracks[0].swing = -1.0f;
+  pat.tracks[0].steps[5].active = 1;
+  pat.tracks[1].steps[2].active = 1;
+  pat.tracks[1].steps[2].micro = -20;
+  pat.tracks[2].rate = 4;  // sixteenth triplets
+  pat.tracks[2].steps[3].active = 1;
+
+  // The clock on its own, for the expected times.
+  ob::StepClock clock;
+  clock.setSampleRate(kRate);
+  clock.reset(&pat);
+  clock.seed = p->seed;
+  ob::StepEventList events;
+  int expected[3] = {-1, -1, -1};
+  const int total = 44100;
+  for (int at = 0; at < total; at += 100) {
+    clock.samplesPerSixteenth = 60.0 / pat.bpm * 0.25 * kRate;
+    clock.process(100, events);
+    for (const ob::StepEvent& ev : events)
+      if (ev.fire && ev.track < 3 && expected[ev.track] < 0) expected[ev.track] = at + ev.time;
+  }
+  ASSERT_GT(expected[0], 0);
+  ASSERT_GT(expected[1], 0);
+  ASSERT_GT(expected[2], 0);
+
+  for (int block : {64, 37, 512}) {
+    auto e = makeEngine(kRate, 512);
+    e->loadProject(*p);
+    const Stems s = runStems(*e, total, block, internalPlay());
+    for (int t = 0; t < 3; ++t) {
+      EXPECT_EQ(firstNonZero(s.left(t)), expected[t]) << "track " << t << " block " << block;
+      EXPECT_EQ(firstNonZero(s.right(t)), expected[t]) << "track " << t << " block " << block;
+    }
+    EXPECT_EQ(expected[0], static_cast<int>(std::floor(5 * 5512.5)) + 1);
+  }
+}
+
+TEST(EngineHits, TriggersFireAtTheirSampleClampedToTheBlock) {
+  auto e = makeEngine();
+  e->loadProject(*silentDemo());
+  const Stems s = runStems(*e, 1024, 256, stopped(), [&](int at) {
+    if (at == 0) e->queueTrigger(trigger(0, 100));
+    if (at == 256) {
+      ob::Trigger early = trigger(1, 0);
+      early.time = static_cast<std::uint32_t>(-5);
+      e->queueTrigger(early);
+    }
+    if (at == 512) e->queueTrigger(trigger(2, 256 + 3));
+  });
+  EXPECT_EQ(firstNonZero(s.left(0)), 100);
+  EXPECT_EQ(firstNonZero(s.left(1)), 256);
+  EXPECT_EQ(firstNonZero(s.left(2)), 512 + 255);
+}
+
+TEST(EngineHits, CentrePanAtUnitGainGivesEqualStemGains) {
+  float l = 0, r = 0;
+  ob::Engine::panGains(0.0f, 1.0f, l, r);
+  EXPECT_NEAR(l, 0.3889f, 1e-4);
+  EXPECT_NEAR(r, 0.3889f, 1e-4);
+  ob::Engine::panGains(-3.0f, 1.0f, l, r);  // clamped hard left
+  EXPECT_NEAR(l, 0.55f, 1e-6);
+  EXPECT_NEAR(r, 0.0f, 1e-6);
+
+  auto e = makeEngine();
+  auto p = silentDemo();
+  p->patterns[0].tracks[0].pan = 0.0f;
+  p->patterns[0].tracks[0].gain = 1.0f;
+  e->loadProject(*p);
+  ob::Trigger t = trigger(0, 0);
+  t.hasPan = 1;
+  t.pan = 1.0f;
+  const Stems s = runStems(*e, 512, 512, stopped(), [&](int at) {
+    if (at == 0) e->queueTrigger(t);
+  });
+  EXPECT_GT(rms(s.right(0), 0, 512), 0.0);
+  EXPECT_LT(rms(s.left(0), 0, 512), 1e-6 * rms(s.right(0), 0, 512) + 1e-12);
+  EXPECT_FLOAT_EQ(e->hitPan(0), 1.0f);
+}
+
+TEST(EngineHits, AMacroEventChangesTheSoundFromItsSample) {
+  auto p = silentDemo();
+  ob::Macro& m = p->patterns[0].kit.macros[0];
+  m.destCount = 1;
+  m.dests[0].track = 0;
+  m.dests[0].param = static_cast<std::uint8_t>(ob::findParamIndex(ob::kMachineDrum, "res_tune"));
+  m.dests[0].target = 400.0f;
+  m.value = 0.0f;
+
+  auto render = [&](bool withEvent) {
+    auto e = makeEngine();
+    e->loadProject(*p);
+    return runStems(*e, 512, 512, stopped(), [&](int) {
+      e->queueTrigger(trigger(0, 0));
+      if (withEvent) {
+        ob::BlockEvent ev;
+        ev.command.kind = ob::kEditMacroValue;
+        ev.command.param = 0;
+        ev.command.value = 1.0f;
+        ev.time = 100;
+        e->queueBlockEvent(ev);
+      }
+    });
+  };
+  const Stems plain = render(false);
+  const Stems moved = render(true);
+  for (int i = 0; i < 100; ++i) ASSERT_EQ(plain.left(0)[i], moved.left(0)[i]) << i;
+  int firstDiff = -1;
+  for (int i = 100; i < 512 && firstDiff < 0; ++i)
+    if (plain.left(0)[i] != moved.left(0)[i]) firstDiff = i;
+  EXPECT_GE(firstDiff, 100);
+  EXPECT_LT(firstDiff, 108);
+}
+
+TEST(EngineHits, TransportStopSilencesAndEndsEveryHostNote) {
+  auto e = makeEngine();
+  auto p = silentDemo();
+  for (int s = 0; s < 16; ++s) p->patterns[0].tracks[0].steps[s].active = 1;
+  e->loadProject(*p);
+  e->queueTrigger(trigger(1, 10, 1.0f, 7));
+  std::vector<float> l(256), r(256);
+  e->process(l.data(), r.data(), 256, internalPlay());
+  EXPECT_TRUE(e->activePlayer(0).isSounding());
+  EXPECT_EQ(e->noteEndCount, 0);
+  e->process(l.data(), r.data(), 256, stopped());
+  for (int t = 0; t < 8; ++t) {
+    EXPECT_FALSE(e->activePlayer(t).isSounding());
+    EXPECT_FALSE(e->sparePlayer(t).isSounding());
+  }
+  ASSERT_EQ(e->noteEndCount, 1);
+  EXPECT_EQ(e->noteEnds[0].noteRef.noteId, 7);
+  EXPECT_EQ(e->noteEnds[0].time, 0);
+  for (float v : l) EXPECT_EQ(v, 0.0f);
+}
+
+TEST(EngineNoteEnds, EveryHostNoteEndsExactlyOnce) {
+  auto e = makeEngine();
+  e->loadProject(*silentDemo());
+  std::vector<int> ends(64, 0);
+  int lastTimeOf5 = -1;
+  int frame = 0;
+  runStems(*e, 44100 * 6, 256, stopped(), [&](int at) {
+    // Collect what the previous block ended.
+    for (int i = 0; i < e->noteEndCount; ++i) {
+      const int id = e->noteEnds[i].noteRef.noteId;
+      ASSERT_GE(id, 0);
+      ++ends[id];
+      if (id == 5) lastTimeOf5 = frame + e->noteEnds[i].time;
+    }
+    frame = at;
+    if (at == 0) {
+      for (int t = 0; t < 6; ++t) e->queueTrigger(trigger(t, 10 * t, 1.0f, t));
+      e->queueTrigger(trigger(7, 3, 1.0f, 40));   // no such track: ends at once
+      ob::Trigger none = trigger(0, 4, 1.0f, -1);  // no host note: nothing to end
+      e->queueTrigger(none);
+    }
+    if (at == 2560) e->queueTrigger(trigger(5, 30, 1.0f, 6));  // same track again
+  });
+  for (int id : {0, 1, 2, 3, 4, 5, 6, 40}) EXPECT_EQ(ends[id], 1) << id;
+  int total = 0;
+  for (int c : ends) total += c;
+  EXPECT_EQ(total, 8);
+  // The first note of the track ended where the second one started.
+  EXPECT_EQ(lastTimeOf5, 2560 + 30);
+}
+
+TEST(EngineChoke, AGroupCutsTheOtherTrackWithinThreeMilliseconds) {
+  auto e = makeEngine();
+  auto p = silentDemo();
+  ob::Pattern& pat = p->patterns[0];
+  pat.tracks[0].chokeGroup = 0;
+  pat.tracks[3].chokeGroup = 0;  // open hat
+  pat.tracks[2].chokeGroup = 255;
+  e->loadProject(*p);
+  const Stems s = runStems(*e, 8192, 128, stopped(), [&](int at) {
+    if (at == 0) {
+      e->queueTrigger(trigger(3, 0));
+      e->queueTrigger(trigger(2, 0));
+    }
+    if (at == 2048) e->queueTrigger(trigger(0, 0));
+  });
+  const double before = rms(s.left(3), 1800, 2048);
+  ASSERT_GT(before, 1e-4);
+  // 3 ms is 133 samples; the fade ends inside the next control block.
+  const int cut = 2048 + 133 + 8;
+  EXPECT_LT(rms(s.left(3), cut + 64, cut + 1024), before * 0.02);
+  EXPECT_TRUE(e->activePlayer(3).isStopped() || !e->activePlayer(3).isSounding());
+  // The fade runs over about 3 ms: halfway through, about half the level.
+  EXPECT_GT(rms(s.left(3), 2048, 2048 + 60), before * 0.2);
+  // Track 2 has no group and rings on.
+  EXPECT_GT(rms(s.left(2), 2048, 2300), 0.0);
+}
+
+TEST(EngineZones, VelocityAndRoundRobinPicks) {
+  ob::Sound s;
+  s.machine = ob::kMachineSample;
+  s.zoneCount = 3;
+  s.slot[0] = 10;
+  s.slot[1] = 11;
+  s.slot[2] = 12;
+  s.velMax[0] = 40;
+  s.velMax[1] = 80;
+  s.velMax[2] = 127;
+  std::uint8_t counter = 0;
+  EXPECT_EQ(ob::Engine::pickLayerZone(s, 0.5f, counter), 11);
+  EXPECT_EQ(ob::Engine::pickLayerZone(s, 0.0f, counter), 10);
+  EXPECT_EQ(ob::Engine::pickLayerZone(s, 1.0f, counter), 12);
+  s.mode = 1;
+  EXPECT_EQ(ob::Engine::pickLayerZone(s, 0.5f, counter), 10);
+  EXPECT_EQ(ob::Engine::pickLayerZone(s, 0.5f, counter), 11);
+  EXPECT_EQ(ob::Engine::pickLayerZone(s, 0.5f, counter), 12);
+  EXPECT_EQ(ob::Engine::pickLayerZone(s, 0.5f, counter), 10);
+  s.machine = ob::kMachineDrum;
+  EXPECT_EQ(ob::Engine::pickLayerZone(s, 0.5f, counter), -1);
+  s.machine = ob::kMachineSample;
+  s.zoneCount = 0;
+  EXPECT_EQ(ob::Engine::pickLayerZone(s, 0.5f, counter), -1);
+}
+
+TEST(EngineZones, HostLayerChoiceOnASoundWithoutZonesIsHarmless) {
+  auto e = makeEngine();
+  auto p = silentDemo();
+  ob::Sound& snd = p->patterns[0].kit.sounds[p->patterns[0].tracks[0].soundIndex];
+  ob::initSoundParams(snd, ob::kMachineSample);
+  snd.zoneCount = 0;
+  e->loadProject(*p);
+  ob::Trigger t = trigger(0, 0);
+  t.hasLayer = 1;
+  t.layer = 12345;
+  e->queueTrigger(t);
+  std::vector<float> l(64), r(64);
+  e->process(l.data(), r.data(), 64, stopped());
+  EXPECT_EQ(e->activePlayer(0).mod().layers[1][0], 0.0f);
+
+  snd.zoneCount = 3;
+  snd.mode = 1;
+  snd.slot[0] = 4;
+  snd.slot[1] = 5;
+  snd.slot[2] = 6;
+  e->loadProject(*p);
+  t.layer = 7;  // 7 mod 3 = zone 1
+  e->queueTrigger(t);
+  e->process(l.data(), r.data(), 64, stopped());
+  const ob::ModLayers& mod = e->activePlayer(0).mod();
+  EXPECT_FLOAT_EQ(mod.layers[0][0] + mod.layers[1][0], 5.0f);
+}
+
+TEST(EngineBinding, ASoundChangeLetsTheOldHitRingOnTheSparePlayer) {
+  auto e = makeEngine();
+  e->loadProject(*silentDemo());
+  e->queueTrigger(trigger(0, 0));
+  std::vector<float> l(256), r(256);
+  e->process(l.data(), r.data(), 256, stopped());
+  ob::TrackPlayer* first = &e->activePlayer(0);
+  const float oldGain = e->activeGainL(0);
+  ob::Trigger other = trigger(0, 0);
+  other.sound = 4;  // another sound on the same track
+  e->queueTrigger(other);
+  e->process(l.data(), r.data(), 256, stopped());
+  EXPECT_EQ(&e->sparePlayer(0), first);
+  EXPECT_TRUE(e->sparePlayer(0).isSounding());
+  EXPECT_TRUE(e->activePlayer(0).isSounding());
+  EXPECT_EQ(e->boundSound(0), 4);
+  EXPECT_GT(oldGain, 0.0f);
+}
+
+TEST(EngineBinding, ARemovedTrackStopsAndEndsItsNotes) {
+  auto e = makeEngine();
+  auto p = silentDemo();
+  e->loadProject(*p);
+  const int last = p->patterns[0].numTracks - 1;
+  e->queueTrigger(trigger(last, 0, 1.0f, 9));
+  std::vector<float> l(256), r(256);
+  e->process(l.data(), r.data(), 256, stopped());
+  ASSERT_TRUE(e->activePlayer(last).isSounding());
+  ob::EditCommand remove;
+  remove.kind = ob::kEditRemoveTrack;
+  remove.track = static_cast<std::uint32_t>(last);
+  e->postCommand(remove);
+  e->process(l.data(), r.data(), 256, stopped());
+  EXPECT_EQ(e->pattern().numTracks, last);
+  EXPECT_FALSE(e->activePlayer(last).isSounding());
+  ASSERT_EQ(e->noteEndCount, 1);
+  EXPECT_EQ(e->noteEnds[0].noteRef.noteId, 9);
+}
+
+TEST(EngineBlocks, BlocksLongerThanPreparedAreSplitAndMatch) {
+  auto p = demo();
+  auto whole = makeEngine(kRate, 64);
+  auto small = makeEngine(kRate, 64);
+  whole->loadProject(*p);
+  small->loadProject(*p);
+  const Stems a = runStems(*whole, 4096, 1000, internalPlay());
+  const Stems b = runStems(*small, 4096, 8, internalPlay());
+  for (int c = 0; c < 16; ++c)
+    for (int i = 0; i < 4096; ++i) ASSERT_EQ(a.ch[c][i], b.ch[c][i]) << c << " " << i;
+  EXPECT_GT(rms(a.left(0), 0, 4096), 0.0);
+}
+
+TEST(EngineBlocks, IdleEngineWritesSilenceAndKeepsCounting) {
+  auto e = makeEngine();
+  e->loadProject(*silentDemo());
+  const Stems s = runStems(*e, 2048, 512, stopped());
+  for (int c = 0; c < 16; ++c) EXPECT_EQ(firstNonZero(s.ch[c]), -1);
+  EXPECT_EQ(e->hostPosition(), 2048);
+}
+
+TEST(EngineSignals, FollowersSendLevelsOnTheThirtyTwoSampleGrid) {
+  auto e = makeEngine(kRate, 256);
+  e->loadProject(*silentDemo());
+  e->enableControlSignals(true);
+  e->queueTrigger(trigger(0, 0));
+  std::vector<float> l(256), r(256);
+  ob::RenderInfo info = stopped();
+  info.hasPosition = 1;
+  info.position = 16;
+  e->process(l.data(), r.data(), 256, info);
+  ASSERT_GT(e->controlSignalCount, 0);
+  for (int i = 0; i < e->controlSignalCount; ++i) {
+    const ob::ControlSignal& s = e->controlSignals()[i];
+    EXPECT_EQ((16 + static_cast<int>(s.time)) % 32, 0);
+    EXPECT_GE(s.value, 0.0f);
+    EXPECT_LE(s.value, 1.0f);
+  }
+  EXPECT_LE(e->controlSignalCount, e->controlSignalCapacity());
+}
+
+}  // namespace

@@ -1,0 +1,270 @@
+// The engine's hand-over points: the edit ring, the project mailbox and the
+// retire ring, the seed mailbox, the sample-set acknowledgement and the
+// values the editor reads back.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "engine/engine/engine_host.h"
+#include "engine_test_util.h"
+
+using namespace enginetest;
+
+namespace {
+
+ob::EditCommand tempoCommand(float bpm) {
+  ob::EditCommand c;
+  c.kind = ob::kEditBpm;
+  c.value = bpm;
+  return c;
+}
+
+ob::EditCommand toggle(int track, int step) {
+  ob::EditCommand c;
+  c.kind = ob::kEditToggleStep;
+  c.track = static_cast<std::uint32_t>(track);
+  c.step = static_cast<std::uint32_t>(step);
+  return c;
+}
+
+void block(ob::Engine& e, int frames = 64, ob::RenderInfo info = stopped()) {
+  std::vector<float> l(frames), r(frames);
+  e.process(l.data(), r.data(), frames, info);
+}
+
+bool sameProject(const ob::Project& a, const ob::Project& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+TEST(EngineRing, HoldsAtMost1023AndAppliesThemInOrder) {
+  auto e = makeEngine();
+  auto editor = ob::makeProject();
+  *editor = e->project();
+  int accepted = 0;
+  for (int i = 0; i < 1024; ++i) {
+    // Tempo 1..1024: the order shows in the last value applied.
+    const ob::EditCommand c = tempoCommand(static_cast<float>(i + 1));
+    if (e->postCommand(c)) {
+      ob::applyEditCommand(*editor, c);
+      ++accepted;
+    }
+  }
+  EXPECT_EQ(accepted, 1023);
+  EXPECT_EQ(e->pendingCommands(), 1023);
+  block(*e);
+  EXPECT_EQ(e->pendingCommands(), 0);
+  EXPECT_FLOAT_EQ(e->pattern().bpm, 999.0f);  // 1023 clamped by the applier
+  EXPECT_TRUE(sameProject(e->project(), *editor));
+  // Not idempotent kinds are applied once each.
+  ob::applyEditCommand(*editor, toggle(0, 1));
+  ob::applyEditCommand(*editor, toggle(0, 1));
+  ob::applyEditCommand(*editor, toggle(0, 1));
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(e->postCommand(toggle(0, 1)));
+  block(*e);
+  EXPECT_TRUE(sameProject(e->project(), *editor));
+}
+
+TEST(EngineMailbox, CommandsBeforeAPostAreDroppedAndAfterItApplied) {
+  auto e = makeEngine();
+  auto p = silentDemo();
+  e->postCommand(tempoCommand(90.0f));  // already inside the project posted next
+  p->patterns[0].bpm = 90.0f;
+  e->postProject(*p, false);
+  ob::applyEditCommand(*p, toggle(2, 3));
+  e->postCommand(toggle(2, 3));
+  block(*e);
+  EXPECT_TRUE(sameProject(e->project(), *p));
+  EXPECT_EQ(e->pattern().tracks[2].steps[3].active, 1);
+  EXPECT_EQ(e->drainRetired(), 1);
+  EXPECT_EQ(e->drainRetired(), 0);
+}
+
+TEST(EngineMailbox, TwoPostsBeforeABlockTakeOnlyTheSecond) {
+  auto e = makeEngine();
+  auto a = silentDemo();
+  auto b = silentDemo();
+  a->patterns[0].bpm = 80.0f;
+  b->patterns[0].bpm = 140.0f;
+  e->postProject(*a, false);
+  e->postProject(*b, false);  // frees the first
+  block(*e);
+  EXPECT_FLOAT_EQ(e->pattern().bpm, 140.0f);
+  EXPECT_EQ(e->drainRetired(), 1);
+}
+
+TEST(EngineMailbox, AFullRetireRingHoldsThePostUntilThereIsRoom) {
+  auto e = makeEngine();
+  auto p = silentDemo();
+  for (int i = 0; i < 7; ++i) {
+    p->patterns[0].bpm = 100.0f + static_cast<float>(i);
+    e->postProject(*p, false);
+    block(*e);
+  }
+  // Seven copies wait to be freed: the ring (eight slots) is full.
+  p->patterns[0].bpm = 150.0f;
+  e->postProject(*p, false);
+  e->postCommand(tempoCommand(151.0f));  // after the post: waits with it
+  block(*e);
+  EXPECT_TRUE(e->mailboxFull());
+  EXPECT_FLOAT_EQ(e->pattern().bpm, 106.0f);
+  EXPECT_EQ(e->pendingCommands(), 1);
+  EXPECT_EQ(e->drainRetired(), 7);
+  block(*e);
+  EXPECT_FALSE(e->mailboxFull());
+  EXPECT_FLOAT_EQ(e->pattern().bpm, 151.0f);
+  EXPECT_EQ(e->drainRetired(), 1);
+}
+
+TEST(EngineMailbox, LoadProjectSupersedesQueuedEditsAndPosts) {
+  auto e = makeEngine();
+  auto p = silentDemo();
+  const int before = p->patterns[0].numTracks;
+  ob::EditCommand add;
+  add.kind = ob::kEditAddTrack;
+  // Queued while inactive, already applied to the editor copy.
+  ob::applyEditCommand(*p, add);
+  e->postCommand(add);
+  auto stale = silentDemo();
+  e->postProject(*stale, false);
+  e->loadProject(*p);
+  block(*e);
+  EXPECT_EQ(e->pattern().numTracks, before + 1);
+  EXPECT_TRUE(sameProject(e->project(), *p));
+  EXPECT_EQ(e->drainRetired(), 0);
+}
+
+TEST(EngineHostRing, FlushValuesApplyOnTopOfAPostedProject) {
+  auto e = makeEngine();
+  auto p = silentDemo();
+  e->postProject(*p, true);
+  ob::EditCommand macro;
+  macro.kind = ob::kEditMacroValue;
+  macro.param = 2;
+  macro.value = 0.75f;
+  EXPECT_TRUE(e->postHostCommand(macro));
+  block(*e);
+  EXPECT_FLOAT_EQ(e->pattern().kit.macros[2].value, 0.75f);
+}
+
+TEST(EngineSeed, TakenSeedReplacesEveryProjectsSeed) {
+  auto e = makeEngine();
+  auto p = silentDemo();
+  p->seed = 5;
+  e->loadProject(*p);
+  EXPECT_EQ(e->project().seed, 5u);
+  e->handOverSeed(0x1234);
+  block(*e);
+  EXPECT_EQ(e->project().seed, 0x1234u);
+  EXPECT_EQ(e->clock().seed, 0x1234u);
+  e->postProject(*p, false);
+  block(*e);
+  EXPECT_EQ(e->project().seed, 0x1234u);
+  e->loadProject(*p);
+  EXPECT_EQ(e->project().seed, 0x1234u);
+}
+
+TEST(EngineSampleSet, AcknowledgementWaitsForARingingHit) {
+  auto e = makeEngine();
+  e->loadProject(*silentDemo());
+  ob::SamplePoolSnapshot a, b;
+  e->setSampleSnapshot(&a);
+  // Nothing sounds: acknowledged in the same block.
+  const std::uint32_t g1 = e->sampleSet().publish(&a);
+  block(*e);
+  EXPECT_TRUE(e->sampleSet().acknowledged(g1));
+
+  e->queueTrigger(trigger(0, 0));
+  block(*e);
+  ASSERT_TRUE(e->activePlayer(0).isSounding());
+  const std::uint32_t g2 = e->sampleSet().publish(&b);
+  block(*e);
+  EXPECT_FALSE(e->sampleSet().acknowledged(g2));
+  const int index = e->playerIndex(e->activePlayer(0));
+  EXPECT_TRUE(e->holdsOldSamples(index));
+  // A new hit restarts the player on the new samples.
+  e->queueTrigger(trigger(0, 0));
+  block(*e);
+  EXPECT_FALSE(e->holdsOldSamples(index));
+  block(*e);  // acknowledged at the start of the next block
+  EXPECT_TRUE(e->sampleSet().acknowledged(g2));
+}
+
+TEST(EngineSampleSet, AcknowledgedOnceTheOldHitEnds) {
+  auto e = makeEngine();
+  e->loadProject(*silentDemo());
+  e->queueTrigger(trigger(0, 0));
+  block(*e);
+  ob::SamplePoolSnapshot b;
+  const std::uint32_t g = e->sampleSet().publish(&b);
+  int blocks = 0;
+  while (!e->sampleSet().acknowledged(g) && blocks < 10000) {
+    block(*e, 512);
+    ++blocks;
+  }
+  EXPECT_TRUE(e->sampleSet().acknowledged(g));
+  EXPECT_FALSE(e->activePlayer(0).isSounding());
+  EXPECT_GT(blocks, 1);
+}
+
+TEST(EngineDisplay, ModulatedParamIsZeroOutOfRangeAndFollowsLayers) {
+  auto e = makeEngine();
+  EXPECT_EQ(e->modulatedParam(8, 0), 0.0f);
+  EXPECT_EQ(e->modulatedParam(0, 64), 0.0f);
+  auto p = silentDemo();
+  e->loadProject(*p);
+  block(*e);
+  const int tune = ob::findParamIndex(ob::kMachineDrum, "res_tune");
+  const ob::Sound& kick = p->patterns[0].kit.sounds[p->patterns[0].tracks[0].soundIndex];
+  EXPECT_FLOAT_EQ(e->modulatedParam(0, static_cast<std::uint32_t>(tune)), kick.params[tune]);
+  ob::EditCommand c;
+  c.kind = ob::kEditSoundParam;
+  c.track = 0;
+  c.param = tune;
+  c.value = 80.0f;
+  e->postCommand(c);
+  block(*e);
+  EXPECT_FLOAT_EQ(e->modulatedParam(0, static_cast<std::uint32_t>(tune)), 80.0f);
+}
+
+TEST(EngineHostObject, SamplesAreRetiredThroughTheGeneration) {
+  auto host = orbi::EngineHost::create();
+  ASSERT_TRUE(host);
+  host->engine.prepare(48000.0, 256);
+  host->publishSamplesNow();
+  host->engine.loadProject(host->project);
+  std::vector<float> l(256), r(256);
+  host->engine.process(l.data(), r.data(), 256, stopped());
+  host->retirePool();
+  ASSERT_EQ(host->samples.retired().size(), 1u);
+  host->engine.process(l.data(), r.data(), 256, stopped());
+  int passes = 0;
+  while (!host->samples.retired().empty() && passes < 100) {
+    host->mainThreadPass();
+    ++passes;
+  }
+  EXPECT_TRUE(host->samples.retired().empty());
+  EXPECT_EQ(passes, 61);
+}
+
+TEST(EngineHostObject, AuditionPreviewPlaysTheLatestAndStops) {
+  orbi::AuditionPreview preview;
+  const float a[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+  const float b[3] = {0.5f, 0.5f, 0.5f};
+  preview.publish(a, 4, 1.0);
+  preview.publish(b, 3, 1.0);
+  float l[8] = {}, r[8] = {};
+  preview.mix(l, r, 8);
+  // Plays the second until its read index reaches length - 1.
+  EXPECT_FLOAT_EQ(l[0], 0.4f);
+  EXPECT_FLOAT_EQ(r[1], 0.4f);
+  EXPECT_FLOAT_EQ(l[2], 0.0f);
+  EXPECT_FALSE(preview.playing());
+  EXPECT_DOUBLE_EQ(preview.position(), 3.0);
+  float m[4] = {};
+  preview.mix(m, m, 4);  // finished: silent until the next request
+  EXPECT_FLOAT_EQ(m[0], 0.0f);
+  preview.publish(a, 4, 0.5);
+  preview.mix(m, m, 4);  // mono output: added once
+  EXPECT_FLOAT_EQ(m[0], 0.8f);
+  EXPECT_FLOAT_EQ(m[3], 0.8f);
+}
+
+}  // namespace
