@@ -146,14 +146,16 @@ inline float DrumBody::tickAs(float input, const DrumDistortion& dist, bool inBo
   } else if constexpr (Type == kBodyModal) {
     const Float4 upper = fastSinPhase4(Float4{static_cast<float>(phase[1]), static_cast<float>(phase[2]),
                                              static_cast<float>(phase[3]), static_cast<float>(phase[4])});
-    float sum = fastSinPhase(static_cast<float>(phase[0])) * modalAmp[0];
+    const float a0 = modalAmp[0];
+    // The reciprocal is taken off the sample's critical path.
+    const float invA0 = a0 > 1e-6f ? 1.0f / a0 : 0.0f;
+    float sum = fastSinPhase(static_cast<float>(phase[0])) * a0;
     sum += upper[0] * modalAmp[1] * modalWeight;
     sum += upper[1] * modalAmp[2] * modalWeight;
     sum += upper[2] * modalAmp[3] * modalWeight;
     sum += upper[3] * modalAmp[4] * modalWeight;
     float raw = 0.5f * sum;
-    const float a0 = modalAmp[0];
-    if (inBody) raw = a0 > 1e-6f ? dist.apply(raw / a0) * a0 : dist.apply(raw);
+    if (inBody) raw = a0 > 1e-6f ? dist.apply(raw * invA0) * a0 : dist.apply(raw);
     for (int m = 0; m < kModes; ++m) {
       phase[m] = wrapPhase(phase[m] + modalInc[m]);
       modalAmp[m] *= modalMul[m];

@@ -10,12 +10,14 @@ inline constexpr double kPi = 3.14159265358979323846264338327950;
 // of floats, so scalar and vector oscillators give the same values.
 template <class T>
 inline T sinPoly(T r) {
+  // Estrin's scheme: short dependency chains, since oscillators are
+  // latency-bound.
   const T r2 = r * r;
-  T p = r2 * -2.5052108385e-8f + 2.7557319224e-6f;
-  p = p * r2 - 1.9841269841e-4f;
-  p = p * r2 + 8.3333333333e-3f;
-  p = p * r2 - 1.6666666667e-1f;
-  return r + r * r2 * p;  // Taylor terms to r^11: error below 6e-8
+  const T r4 = r2 * r2;
+  const T lo = r2 * -1.6666666667e-1f + 1.0f;
+  const T mid = r2 * -1.9841269841e-4f + 8.3333333333e-3f;
+  const T hi = r2 * -2.5052108385e-8f + 2.7557319224e-6f;
+  return r * (lo + r4 * (mid + r4 * hi));  // Taylor terms to r^11: error below 6e-8
 }
 
 // Sine for any argument of moderate size (|x| < 1e5), absolute error below
@@ -61,18 +63,18 @@ inline Float4 fastSinPhase4(Float4 x) {
 inline float fastTanh(float x) {
   constexpr float kClamp = 7.90531110763549805f;
   x = x < -kClamp ? -kClamp : (x > kClamp ? kClamp : x);
+  // Numerator and denominator by Estrin's scheme (see sinPoly).
   const float x2 = x * x;
-  float p = -2.76076847742355e-16f;
-  p = p * x2 + 2.00018790482477e-13f;
-  p = p * x2 - 8.60467152213735e-11f;
-  p = p * x2 + 5.12229709037114e-08f;
-  p = p * x2 + 1.48572235717979e-05f;
-  p = p * x2 + 6.37261928875436e-04f;
-  p = p * x2 + 4.89352455891786e-03f;
-  float q = 1.19825839466702e-06f;
-  q = q * x2 + 1.18534705686654e-04f;
-  q = q * x2 + 2.26843463243900e-03f;
-  q = q * x2 + 4.89352518554385e-03f;
+  const float x4 = x2 * x2;
+  const float x8 = x4 * x4;
+  const float p01 = x2 * 6.37261928875436e-04f + 4.89352455891786e-03f;
+  const float p23 = x2 * 5.12229709037114e-08f + 1.48572235717979e-05f;
+  const float p45 = x2 * 2.00018790482477e-13f - 8.60467152213735e-11f;
+  const float p6 = -2.76076847742355e-16f;
+  const float p = (p01 + x4 * p23) + x8 * (p45 + x4 * p6);
+  const float q01 = x2 * 2.26843463243900e-03f + 4.89352518554385e-03f;
+  const float q23 = x2 * 1.19825839466702e-06f + 1.18534705686654e-04f;
+  const float q = q01 + x4 * q23;
   return x * p / q;
 }
 
