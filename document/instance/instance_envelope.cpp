@@ -43,6 +43,35 @@ JsonValue memberObject(const std::vector<JsonMember>& members) {
 
 }  // namespace
 
+InstanceEnvelope::InstanceEnvelope(InstanceEnvelope&& other) noexcept {
+    *this = std::move(other);
+}
+
+InstanceEnvelope& InstanceEnvelope::operator=(InstanceEnvelope&& other) noexcept {
+    if (this == &other) return *this;
+    specMajor = std::exchange(other.specMajor, 1);
+    specMinor = std::exchange(other.specMinor, 0);
+    id = std::exchange(other.id, {});
+    plugin = std::exchange(other.plugin, {});
+    formatVersion = std::exchange(other.formatVersion, 1);
+    pluginVersion = std::exchange(other.pluginVersion, {});
+    scope = std::exchange(other.scope, "complete");
+    seed = std::exchange(other.seed, std::nullopt);
+    extensions = std::exchange(other.extensions, {});
+    unreadableExtensions = std::exchange(other.unreadableExtensions, {});
+    meta = std::exchange(other.meta, JsonValue{});
+    provenance = std::exchange(other.provenance, JsonValue{});
+    params = std::exchange(other.params, {});
+    state = std::exchange(other.state, JsonValue{});
+    hints = std::exchange(other.hints, JsonValue{});
+    assets = std::exchange(other.assets, {});
+    audition = std::exchange(other.audition, std::nullopt);
+    ext = std::exchange(other.ext, JsonValue{});
+    kept = std::exchange(other.kept, makeJsonObject());
+    document = std::exchange(other.document, JsonValue{});
+    return *this;
+}
+
 std::optional<InstanceEnvelope> readInstanceEnvelope(const JsonValue& document,
                                                      Diagnostics& diagnostics) {
     DocumentHeader header = readDocumentHeader(document, "instance", diagnostics);

@@ -41,8 +41,10 @@ struct InstanceEnvelope {
     JsonValue document;  // the object as read; null when built for writing
 
     InstanceEnvelope() = default;
-    InstanceEnvelope(InstanceEnvelope&&) noexcept = default;
-    InstanceEnvelope& operator=(InstanceEnvelope&&) noexcept = default;
+    // Member-wise; the source is left as a default-constructed record with
+    // null values and no kept members.
+    InstanceEnvelope(InstanceEnvelope&& other) noexcept;
+    InstanceEnvelope& operator=(InstanceEnvelope&& other) noexcept;
     InstanceEnvelope(const InstanceEnvelope&) = delete;
     InstanceEnvelope& operator=(const InstanceEnvelope&) = delete;
 };
