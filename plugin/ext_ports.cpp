@@ -1,0 +1,64 @@
+// Audio ports (main plus one stereo stem per track) and the one note input.
+#include <cstdio>
+#include <cstring>
+
+#include "engine/engine/engine_host.h"
+#include "plugin/extensions.h"
+#include "plugin/plugin.h"
+
+namespace ob::clap {
+
+namespace {
+
+// The name of the sound on track t, or "" when the track is beyond the
+// pattern or has no sound.
+const char* trackSoundName(const Plugin* self, int t) {
+  if (self == nullptr || !self->engineHost) return "";
+  const Pattern& pattern = self->engineHost->project.patterns[0];
+  if (t < 0 || t >= pattern.numTracks || t >= kMaxTracks) return "";
+  const int s = pattern.tracks[t].soundIndex;
+  if (s < 0 || s >= kMaxTracks) return "";
+  const char* name = pattern.kit.sounds[s].name;
+  return std::memchr(name, '\0', sizeof pattern.kit.sounds[s].name) != nullptr ? name : "";
+}
+
+uint32_t audioCount(const clap_plugin_t*, bool isInput) { return isInput ? 0 : kOutputPorts; }
+
+bool audioGet(const clap_plugin_t* p, uint32_t index, bool isInput, clap_audio_port_info_t* info) {
+  if (isInput || index >= static_cast<uint32_t>(kOutputPorts) || info == nullptr) return false;
+  std::memset(info, 0, sizeof *info);
+  info->id = index;
+  if (index == 0) {
+    std::snprintf(info->name, sizeof info->name, "Main");
+    info->flags = CLAP_AUDIO_PORT_IS_MAIN;
+  } else {
+    std::snprintf(info->name, sizeof info->name, "%d %s", static_cast<int>(index),
+                  trackSoundName(Plugin::from(p), static_cast<int>(index) - 1));
+  }
+  info->channel_count = 2;
+  info->port_type = CLAP_PORT_STEREO;
+  info->in_place_pair = CLAP_INVALID_ID;
+  return true;
+}
+
+uint32_t noteCount(const clap_plugin_t*, bool isInput) { return isInput ? 1 : 0; }
+
+bool noteGet(const clap_plugin_t*, uint32_t index, bool isInput, clap_note_port_info_t* info) {
+  if (!isInput || index != 0 || info == nullptr) return false;
+  std::memset(info, 0, sizeof *info);
+  info->id = 0;
+  info->supported_dialects = CLAP_NOTE_DIALECT_CLAP | CLAP_NOTE_DIALECT_MIDI;
+  info->preferred_dialect = CLAP_NOTE_DIALECT_CLAP;
+  std::snprintf(info->name, sizeof info->name, "Notes");
+  return true;
+}
+
+const clap_plugin_audio_ports_t kAudioPorts = {audioCount, audioGet};
+const clap_plugin_note_ports_t kNotePorts = {noteCount, noteGet};
+
+}  // namespace
+
+const clap_plugin_audio_ports_t* audioPortsExtension() { return &kAudioPorts; }
+const clap_plugin_note_ports_t* notePortsExtension() { return &kNotePorts; }
+
+}  // namespace ob::clap

@@ -1,0 +1,64 @@
+#include "plugin/host_log.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace ob::clap {
+
+namespace {
+
+template <std::size_t N>
+void copyCut(char (&dest)[N], const std::string& text) {
+  const std::size_t n = std::min(text.size(), N - 1);
+  std::memcpy(dest, text.data(), n);
+  dest[n] = '\0';
+}
+
+}  // namespace
+
+bool logToHost(const clap_host_t* host, clap_log_severity severity, const char* message) {
+  if (host == nullptr || host->get_extension == nullptr || message == nullptr) return false;
+  const auto* log = static_cast<const clap_host_log_t*>(host->get_extension(host, CLAP_EXT_LOG));
+  if (log == nullptr || log->log == nullptr) return false;
+  log->log(host, severity, message);
+  return true;
+}
+
+void logToConsole(const char* message) {
+  std::fprintf(stderr, "orbitrane: %s\n", message != nullptr ? message : "");
+}
+
+void logDiagnosticsToHost(const clap_host_t* host, const Diagnostics& list) {
+  if (host == nullptr || host->get_extension == nullptr) return;
+  const auto* log = static_cast<const clap_host_log_t*>(host->get_extension(host, CLAP_EXT_LOG));
+  if (log == nullptr || log->log == nullptr) return;
+  std::string line;
+  for (const Diagnostic& d : list) {
+    const clap_log_severity level = d.severity == Severity::Note      ? CLAP_LOG_INFO
+                                    : d.severity == Severity::Warning ? CLAP_LOG_WARNING
+                                                                      : CLAP_LOG_ERROR;
+    line.clear();
+    line.append(d.code).append(" ").append(d.path).append(": ").append(d.message);
+    log->log(host, level, line.c_str());
+  }
+}
+
+bool toDiagnosticInfo(const Diagnostic& d, DiagnosticInfo* record) {
+  if (record == nullptr || record->size < 4) return false;
+  DiagnosticInfo full;
+  std::memset(&full, 0, sizeof full);
+  full.size = record->size;
+  const auto s = static_cast<std::uint32_t>(d.severity);
+  full.severity = s <= 1 ? s : 2;
+  full.index = static_cast<std::int32_t>(d.index);
+  copyCut(full.code, d.code);
+  copyCut(full.detail, d.detail);
+  copyCut(full.path, d.path);
+  copyCut(full.message, d.message);
+  std::memcpy(record, &full, std::min<std::size_t>(record->size, sizeof full));
+  return true;
+}
+
+}  // namespace ob::clap

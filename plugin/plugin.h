@@ -1,0 +1,108 @@
+#pragma once
+// One plug-in instance: the record the factory allocates, with the CLAP
+// plug-in structure first and everything the callbacks share.
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "document/diagnostics.h"
+#include "engine/model/host_records.h"
+#include "plugin/clap/abi.h"
+#include "plugin/clap/own_extensions.h"
+#include "plugin/note_slot.h"
+#include "plugin/plugin_editor.h"
+#include "plugin/session_hello.h"
+#include "plugin/transport_state.h"
+
+namespace orbi {
+struct EngineHost;
+}
+
+namespace ob::clap {
+
+inline constexpr std::uint32_t kTimerPeriodMs = 100;
+inline constexpr int kNoteSlots = 32;
+inline constexpr int kMaxPending = 64;
+inline constexpr int kMaxNoteEnds = 128;
+inline constexpr int kOutputPorts = 9;  // main + one stereo stem per track
+inline constexpr int kStemChannels = 16;
+
+struct Plugin {
+  Plugin(const clap_host_t* host, EditorFactory editorFactory);
+  ~Plugin();
+  Plugin(const Plugin&) = delete;
+  Plugin& operator=(const Plugin&) = delete;
+
+  clap_plugin_t plugin;
+  const clap_host_t* host;
+  const clap_host_params_t* hostParams = nullptr;
+  const HostVoices* hostVoices = nullptr;
+  const clap_host_timer_support_t* hostTimer = nullptr;
+  clap_id timerId = CLAP_INVALID_ID;
+  std::unique_ptr<orbi::EngineHost> engineHost;
+  EditorFactory editorFactory;
+  std::unique_ptr<PluginEditor> editor;
+  NoteSlot noteSlots[kNoteSlots];
+  std::uint16_t eventSpace = kNoEventSpace;
+  std::uint8_t active = 0;
+  std::uint8_t hostWasPlaying = 0;
+  std::uint8_t macroKeyToggles[4] = {};
+  float macroCurrent[4] = {};
+  float macroSeen[4] = {};
+  float macroSent[4] = {};
+  SessionHello hello;
+  std::atomic<std::uint8_t> audition{0};
+  TransportState transport;
+  Diagnostics diagnostics;
+  Trigger pending[kMaxPending];
+  std::int32_t pendingCount = 0;
+  NoteEnd noteEnds[kMaxNoteEnds];
+  std::int32_t noteEndCount = 0;
+  std::vector<float> scratch;
+
+  // Lifecycle, main thread. init and activate throw on allocation failure;
+  // the CLAP callbacks catch and report false.
+  bool init();
+  bool activate(double sampleRate, std::uint32_t minFrames, std::uint32_t maxFrames);
+  void deactivate() { active = 0; }
+  void reset();
+  const void* getExtension(const char* id) const;
+  // The main-thread pass: frees retired project copies and retired sample
+  // pools that are due.
+  void onMainThread();
+  void onTimer(clap_id id);
+
+  // Audio thread.
+  clap_process_status process(const clap_process_t* process);
+
+  // Own extensions, main thread.
+  bool receiveHello(const SessionHelloRecord* record);
+  void setAudition(bool on);
+  // Replaces the held diagnostics and logs them unless the host reads them
+  // through the diagnostics extension.
+  void publishDiagnostics(const Diagnostics& list);
+
+  static Plugin* from(const clap_plugin_t* p) {
+    return p != nullptr ? static_cast<Plugin*>(p->plugin_data) : nullptr;
+  }
+
+ private:
+  void renderPiece(const clap_process_t* process, std::uint32_t offset, std::uint32_t frames,
+                   const RenderInfo& info);
+};
+
+// Session seed from two random draws; never 0.
+std::uint64_t sessionSeedFrom(std::uint32_t first, std::uint32_t second);
+
+// The event space the host's registry gives "com.tessaline.events/1", or
+// 0xFFFF when it has none.
+std::uint16_t queryEventSpace(const clap_host_t* host);
+
+// Toggles the engine host's two sample snapshots, refills the new current one
+// from the pool and the editor-side sample table and hands it to the engine.
+// While the audio thread may still read the spare snapshot the flip waits
+// for a later main-thread pass; false then.
+bool flipEngineSnapshot(orbi::EngineHost& engineHost);
+
+}  // namespace ob::clap

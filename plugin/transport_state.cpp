@@ -1,0 +1,35 @@
+#include "plugin/transport_state.h"
+
+#include <cmath>
+
+namespace ob::clap {
+
+namespace {
+constexpr double kFixedPointScale = 4.656612873077393e-10;  // 2^-31
+}
+
+void updateTransportPosition(TransportState& t, const clap_event_transport_t* host,
+                             std::uint32_t frames) {
+  t.expected = t.position + (t.playing ? static_cast<std::int64_t>(t.lastFrames) : 0);
+  t.position = t.expected;
+  t.lastFrames = frames;
+  if (host == nullptr) return;
+  t.playing = (host->flags & CLAP_TRANSPORT_IS_PLAYING) ? 1 : 0;
+  if (t.byEvent) return;
+  double seconds = 0.0;
+  if (host->flags & CLAP_TRANSPORT_HAS_SECONDS_TIMELINE) {
+    seconds = static_cast<double>(host->song_pos_seconds) * kFixedPointScale;
+  } else if ((host->flags & CLAP_TRANSPORT_HAS_TEMPO) &&
+             (host->flags & CLAP_TRANSPORT_HAS_BEATS_TIMELINE) && host->tempo > 0.0) {
+    seconds = static_cast<double>(host->song_pos_beats) * kFixedPointScale * 60.0 / host->tempo;
+  } else {
+    return;
+  }
+  const double p = std::floor(seconds * t.sampleRate + 0.5);
+  // A position no 64-bit count can hold is no position.
+  if (!std::isfinite(p) || std::fabs(p) >= 9.2e18) return;
+  t.valid = 1;
+  t.position = static_cast<std::int64_t>(p);
+}
+
+}  // namespace ob::clap
