@@ -20,6 +20,14 @@ cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs"
 
+# ---- ThreadSanitizer: only the engine's two-thread stress test, so the
+# build stays small and the run short.
+echo "== ThreadSanitizer build and the engine hand-over stress test"
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOB_TSAN=ON -DOB_BENCH=OFF
+cmake --build build-tsan -j "$jobs" --target engine_engine_stress
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+  ctest --test-dir build-tsan --output-on-failure --no-tests=error -R '^EngineStress\.'
+
 if compgen -G "fuzz/*.cpp" > /dev/null; then
   echo "== Fuzz targets"
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

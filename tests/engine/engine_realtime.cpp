@@ -1,0 +1,130 @@
+// The engine's block runs on the audio thread: nothing inside process may
+// allocate or free, whatever it is handed (posts, seeds, sample sets, edits,
+// triggers, timed events, transport changes, long blocks, resets).
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <random>
+
+#include "engine/engine/engine_host.h"
+#include "engine_test_util.h"
+
+namespace {
+std::atomic<long> gAllocations{0};
+std::atomic<long> gFrees{0};
+}  // namespace
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void* operator new(std::size_t n) {
+  gAllocations.fetch_add(1, std::memory_order_relaxed);
+  if (void* p = std::malloc(n ? n : 1)) return p;
+  throw std::bad_alloc();
+}
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
+  gAllocations.fetch_add(1, std::memory_order_relaxed);
+  return std::malloc(n ? n : 1);
+}
+void* operator new[](std::size_t n) {
+  gAllocations.fetch_add(1, std::memory_order_relaxed);
+  if (void* p = std::malloc(n ? n : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+  if (p) gFrees.fetch_add(1, std::memory_order_relaxed);
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  if (p) gFrees.fetch_add(1, std::memory_order_relaxed);
+  std::free(p);
+}
+void operator delete[](void* p) noexcept {
+  if (p) gFrees.fetch_add(1, std::memory_order_relaxed);
+  std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+  if (p) gFrees.fetch_add(1, std::memory_order_relaxed);
+  std::free(p);
+}
+#pragma GCC diagnostic pop
+
+using namespace enginetest;
+
+namespace {
+
+struct Counts {
+  long allocations;
+  long frees;
+};
+Counts now() { return {gAllocations.load(), gFrees.load()}; }
+
+TEST(EngineRealtime, ProcessNeitherAllocatesNorFrees) {
+  auto host = orbi::EngineHost::create();
+  ASSERT_TRUE(host);
+  ob::buildDemoProject(host->project);
+  // Reverse and room on one track, so every path of the players runs.
+  ob::Sound& snd = host->project.patterns[0].kit.sounds[0];
+  snd.params[ob::findParamIndex(snd.machine, "voice_rev")] = 1.0f;
+  snd.params[ob::findParamIndex(snd.machine, "space_mix")] = 0.5f;
+  host->engine.prepare(48000.0, 256);
+  host->publishSamplesNow();
+  host->engine.loadProject(host->project);
+  host->engine.enableControlSignals(true);
+
+  std::mt19937 rng(5);
+  std::vector<float> buf(16 * 1024);
+  float* ch[16];
+  for (int c = 0; c < 16; ++c) ch[c] = buf.data() + c * 1024;
+  ob::SamplePoolSnapshot other;
+  long worstAllocations = 0, worstFrees = 0;
+
+  for (int b = 0; b < 3000; ++b) {
+    // Main-thread work between blocks (may allocate; not counted).
+    if (b % 97 == 5) host->postProject(b % 2 == 0);
+    if (b % 89 == 3) host->engine.handOverSeed(rng());
+    if (b % 151 == 7) host->engine.sampleSet().publish(b % 2 ? &other : nullptr);
+    if (b % 11 == 0) {
+      ob::EditCommand c;
+      c.kind = static_cast<std::uint8_t>(rng() % 50);
+      c.track = rng() % 8;
+      c.step = rng() % 16;
+      c.param = static_cast<std::int32_t>(rng() % 64);
+      c.value = static_cast<float>(rng() % 100) * 0.01f;
+      if (c.kind == ob::kEditRemoveTrack) c.kind = ob::kEditSoundParam;
+      host->applyEdit(c);
+    }
+    host->engine.drainRetired();
+
+    // Audio-thread work, counted.
+    for (int i = 0; i < 3; ++i)
+      host->engine.queueTrigger(trigger(static_cast<int>(rng() % 8), static_cast<int>(rng() % 256), 0.9f,
+                                        static_cast<int>(rng() % 50)));
+    ob::BlockEvent ev;
+    ev.command.kind = ob::kEditMacroValue;
+    ev.command.param = static_cast<std::int32_t>(rng() % 4);
+    ev.command.value = static_cast<float>(rng() % 100) * 0.01f;
+    ev.time = static_cast<std::int32_t>(rng() % 256);
+    host->engine.queueBlockEvent(ev);
+    ob::RenderInfo info = (b / 400) % 2 == 0 ? internalPlay() : stopped();
+    info.hasPosition = 1;
+    info.position = static_cast<std::int64_t>(b) * 256;
+    const int frames = b % 50 == 0 ? 1000 : 256;  // now and then longer than prepared
+
+    const Counts before = now();
+    host->engine.processBlock(ch, 8, frames, info);
+    if (b % 500 == 499) host->engine.reset();
+    const Counts after = now();
+    worstAllocations = std::max(worstAllocations, after.allocations - before.allocations);
+    worstFrees = std::max(worstFrees, after.frees - before.frees);
+  }
+  EXPECT_EQ(worstAllocations, 0);
+  EXPECT_EQ(worstFrees, 0);
+  // The counter itself sees what the engine's main-thread side does.
+  const Counts before = now();
+  host->postProject(false);
+  EXPECT_GT(now().allocations, before.allocations);
+}
+
+}  // namespace

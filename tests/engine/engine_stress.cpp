@@ -1,0 +1,142 @@
+// Two threads at once: the main thread posts edits, whole projects, seeds
+// and sample sets while an audio thread processes blocks. Run under
+// ThreadSanitizer it must report nothing, and at the end the engine's copy
+// must equal the editor's.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <random>
+#include <thread>
+#include <vector>
+
+#include "document/wav/wav.h"
+#include "engine/engine/engine_host.h"
+#include "engine_test_util.h"
+
+using namespace enginetest;
+
+namespace {
+
+std::vector<std::uint8_t> toneWav(int frames, float freq) {
+  std::vector<float> l(static_cast<std::size_t>(frames));
+  for (int i = 0; i < frames; ++i) l[i] = 0.5f * std::sin(6.2831853f * freq * static_cast<float>(i) / 48000.0f);
+  return ob::encodeWav(l.data(), nullptr, frames, 48000.0);
+}
+
+void fillPool(orbi::EngineHost& host, std::mt19937& rng) {
+  for (int i = 0; i < 3; ++i)
+    host.pool.loadWav(toneWav(2000 + static_cast<int>(rng() % 4000), 200.0f + 100.0f * i));
+}
+
+// Kinds the editor sends, with fields in and a little out of range.
+ob::EditCommand randomCommand(std::mt19937& rng) {
+  static const std::uint8_t kinds[] = {0, 1, 1, 1, 2, 4, 5, 6, 8, 9, 10, 11, 13, 14, 16, 17, 18, 19, 20,
+                                       21, 22, 23, 24, 27, 28, 29, 31, 37, 38, 40, 41, 42, 45, 46, 47, 48, 49};
+  ob::EditCommand c;
+  c.kind = kinds[rng() % sizeof kinds];
+  c.track = rng() % 9;
+  c.step = rng() % 17;
+  c.param = static_cast<std::int32_t>(rng() % 66);
+  if (c.kind >= 19 && c.kind <= 35) c.param = static_cast<std::int32_t>(rng() % 2);
+  if (c.kind == ob::kEditMachine || c.kind == ob::kEditAddTrack) c.param = static_cast<std::int32_t>(rng() % 4);
+  c.value = static_cast<float>(static_cast<int>(rng() % 200) - 20) * 0.05f;
+  if (c.kind == ob::kEditBpm) c.value = 60.0f + static_cast<float>(rng() % 120);
+  return c;
+}
+
+TEST(EngineStress, MainThreadHandOversWhileTheAudioThreadRuns) {
+  auto host = orbi::EngineHost::create();
+  ASSERT_TRUE(host);
+  std::mt19937 rng(2026);
+  ob::buildDemoProject(host->project);
+  // One sampler track, so sample memory is read while it is replaced.
+  ob::Pattern& pat = host->project.patterns[0];
+  ob::Sound& snd = pat.kit.sounds[pat.tracks[5].soundIndex];
+  ob::initSoundParams(snd, ob::kMachineSample);
+  snd.zoneCount = 3;
+  snd.mode = 1;
+  for (int z = 0; z < 3; ++z) snd.slot[z] = static_cast<std::uint8_t>(z);
+  fillPool(*host, rng);
+
+  constexpr int kBlock = 128;
+  host->engine.prepare(48000.0, kBlock);
+  host->publishSamplesNow();
+  host->engine.loadProject(host->project);
+
+  std::atomic<bool> mainDone{false};
+  std::atomic<bool> audioDone{false};
+  std::atomic<long> blocks{0};
+
+  std::thread audio([&] {
+    std::vector<float> buf(16 * kBlock);
+    float* ch[16];
+    for (int c = 0; c < 16; ++c) ch[c] = buf.data() + c * kBlock;
+    std::mt19937 arng(7);
+    ob::RenderInfo info = internalPlay();
+    int quiet = 0;
+    while (quiet < 3) {
+      if (arng() % 4 == 0) host->engine.queueTrigger(trigger(static_cast<int>(arng() % 8), static_cast<int>(arng() % kBlock), 0.8f, static_cast<int>(arng() % 100)));
+      host->engine.processBlock(ch, 8, kBlock, info);
+      blocks.fetch_add(1, std::memory_order_relaxed);
+      // Once the main thread is done, run until everything it posted is in.
+      if (mainDone.load(std::memory_order_acquire) && host->engine.pendingCommands() == 0 && !host->engine.mailboxFull())
+        ++quiet;
+    }
+    audioDone.store(true, std::memory_order_release);
+  });
+
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(2500);
+  int commands = 0, projects = 0, seeds = 0, sampleSets = 0;
+  std::uint64_t lastSeed = 0;
+  bool seedGiven = false;
+  while (std::chrono::steady_clock::now() < until || commands < 2000) {
+    const unsigned op = rng() % 100;
+    if (op < 80) {
+      const ob::EditCommand c = randomCommand(rng);
+      // Never drop one: the copies must end up equal.
+      while (!host->engine.postCommand(c)) std::this_thread::yield();
+      ob::applyEditCommand(host->project, c);
+      ++commands;
+    } else if (op < 86) {
+      host->postProject(rng() % 2 == 0);
+      ++projects;
+    } else if (op < 90) {
+      lastSeed = (static_cast<std::uint64_t>(rng()) << 32) | rng();
+      host->engine.handOverSeed(lastSeed);
+      seedGiven = true;
+      ++seeds;
+    } else if (op < 95) {
+      host->pool.replaceSlot(rng() % 3, toneWav(1000 + static_cast<int>(rng() % 3000), 300.0f));
+      host->publishSamples();
+      ++sampleSets;
+    } else if (op < 97) {
+      host->retirePool();
+      fillPool(*host, rng);
+      host->publishSamples();
+      ++sampleSets;
+    }
+    host->mainThreadPass();
+    if (seedGiven) host->project.seed = lastSeed;
+    if (rng() % 64 == 0) std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
+  mainDone.store(true, std::memory_order_release);
+  while (!audioDone.load(std::memory_order_acquire)) {
+    host->mainThreadPass();
+    std::this_thread::yield();
+  }
+  audio.join();
+  host->mainThreadPass();
+
+  EXPECT_GT(blocks.load(), 10);
+  EXPECT_GT(projects, 0);
+  EXPECT_GT(seeds, 0);
+  EXPECT_GT(sampleSets, 0);
+  const ob::Project& engineCopy = host->engine.project();
+  EXPECT_EQ(engineCopy.seed, host->project.seed);
+  EXPECT_EQ(std::memcmp(&engineCopy, &host->project, sizeof(ob::Project)), 0)
+      << "after " << commands << " commands and " << projects << " projects";
+}
+
+}  // namespace
