@@ -1,0 +1,186 @@
+// orbi-clap-host: renders a CLAP instrument with its transport playing and
+// writes its outputs to WAV files.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "plugin/clap/own_extensions.h"
+#include "tools/clap_host/render.h"
+#include "tools/clap_host/test_host.h"
+
+namespace {
+
+void usage() {
+  std::fprintf(stderr,
+               "usage: orbi-clap-host PLUGIN.clap [options]\n"
+               "  --id ID            plug-in id (default: the factory's first)\n"
+               "  --rate HZ          sample rate (48000)\n"
+               "  --block FRAMES     block size (512)\n"
+               "  --tempo BPM        transport tempo (120)\n"
+               "  --seconds S        time to render (8 bars at the tempo)\n"
+               "  --bars N           bars of 4/4 to render (8)\n"
+               "  --out FILE         main output WAV (out.wav)\n"
+               "  --aux PREFIX       also write PREFIX1.wav .. PREFIX8.wav\n"
+               "  --seed HEX         send a session hello with this seed\n"
+               "  --feature NAME     list NAME in the session hello (repeatable)\n"
+               "  --load-state FILE  load this state before activating\n"
+               "  --save-state FILE  save the state after rendering\n"
+               "  --no-timer         offer no timer support\n"
+               "  --quiet-log        do not echo the plug-in's log\n");
+}
+
+bool parseNumber(const char* text, double& out) {
+  char* end = nullptr;
+  out = std::strtod(text, &end);
+  return end != text && *end == '\0' && std::isfinite(out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace orbi::host;
+  if (argc < 2 || std::strcmp(argv[1], "--help") == 0) {
+    usage();
+    return argc < 2 ? 2 : 0;
+  }
+  const std::string path = argv[1];
+  std::string id, outPath = "out.wav", auxPrefix, loadPath, savePath;
+  double rate = 48000.0, block = 512.0, tempo = 120.0, seconds = -1.0, bars = 8.0;
+  bool hello = false;
+  std::uint64_t seed = 0;
+  std::vector<std::string> features;
+  HostOptions options;
+  options.echoLog = true;
+  for (int i = 2; i < argc; ++i) {
+    const std::string a = argv[i];
+    const bool hasValue = i + 1 < argc;
+    auto number = [&](double& v) {
+      if (!hasValue || !parseNumber(argv[++i], v)) {
+        std::fprintf(stderr, "orbi-clap-host: %s needs a number\n", a.c_str());
+        std::exit(2);
+      }
+    };
+    auto text = [&](std::string& v) {
+      if (!hasValue) {
+        std::fprintf(stderr, "orbi-clap-host: %s needs a value\n", a.c_str());
+        std::exit(2);
+      }
+      v = argv[++i];
+    };
+    if (a == "--id") text(id);
+    else if (a == "--rate") number(rate);
+    else if (a == "--block") number(block);
+    else if (a == "--tempo") number(tempo);
+    else if (a == "--seconds") number(seconds);
+    else if (a == "--bars") number(bars);
+    else if (a == "--out") text(outPath);
+    else if (a == "--aux") text(auxPrefix);
+    else if (a == "--load-state") text(loadPath);
+    else if (a == "--save-state") text(savePath);
+    else if (a == "--no-timer") options.timerSupport = false;
+    else if (a == "--quiet-log") options.echoLog = false;
+    else if (a == "--feature") {
+      std::string f;
+      text(f);
+      features.push_back(f);
+      hello = true;
+    } else if (a == "--seed") {
+      std::string s;
+      text(s);
+      char* end = nullptr;
+      seed = std::strtoull(s.c_str(), &end, 16);
+      if (s.empty() || *end != '\0') {
+        std::fprintf(stderr, "orbi-clap-host: --seed needs hexadecimal digits\n");
+        return 2;
+      }
+      hello = true;
+    } else {
+      std::fprintf(stderr, "orbi-clap-host: unknown option %s\n", a.c_str());
+      usage();
+      return 2;
+    }
+  }
+  if (rate <= 0.0 || block < 1.0 || block > 1 << 20 || tempo <= 0.0 || bars < 0.0) {
+    std::fprintf(stderr, "orbi-clap-host: rate, block and tempo must be positive\n");
+    return 2;
+  }
+  if (seconds < 0.0) seconds = bars * 4.0 * 60.0 / tempo;
+
+  std::string error;
+  std::unique_ptr<ClapLibrary> library = ClapLibrary::open(path, error);
+  if (!library) {
+    std::fprintf(stderr, "orbi-clap-host: %s\n", error.c_str());
+    return 1;
+  }
+  const clap_plugin_factory_t* factory = library->factory();
+  if (factory == nullptr || factory->get_plugin_count(factory) == 0) {
+    std::fprintf(stderr, "orbi-clap-host: %s offers no plug-in\n", path.c_str());
+    return 1;
+  }
+  if (id.empty()) id = factory->get_plugin_descriptor(factory, 0)->id;
+
+  TestHost host(options);
+  std::unique_ptr<Instance> instance = Instance::create(*library, host, id.c_str(), error);
+  if (!instance) {
+    std::fprintf(stderr, "orbi-clap-host: %s\n", error.c_str());
+    return 1;
+  }
+  if (hello) {
+    const auto* session = instance->extension<ob::clap::PluginSession>(ob::clap::kExtSession);
+    std::vector<const char*> names;
+    for (const std::string& f : features) names.push_back(f.c_str());
+    ob::clap::SessionHelloRecord record{};
+    record.size = sizeof record;
+    record.seed = seed;
+    record.version = 1;
+    record.features = names.empty() ? nullptr : names.data();
+    record.featureCount = static_cast<std::int32_t>(names.size());
+    if (session == nullptr || !session->hello(instance->plugin(), &record))
+      std::fprintf(stderr, "orbi-clap-host: the plug-in took no session hello\n");
+  }
+  if (!loadPath.empty()) {
+    std::vector<std::uint8_t> bytes;
+    if (!readFile(loadPath, bytes, error) || !instance->loadState(bytes, error)) {
+      std::fprintf(stderr, "orbi-clap-host: %s\n", error.c_str());
+      return 1;
+    }
+  }
+  if (!instance->activate(rate, static_cast<std::uint32_t>(block))) {
+    std::fprintf(stderr, "orbi-clap-host: the plug-in did not activate\n");
+    return 1;
+  }
+  RenderRequest request;
+  request.blockFrames = static_cast<std::uint32_t>(block);
+  request.tempo = tempo;
+  request.seconds = seconds;
+  request.keepAux = !auxPrefix.empty();
+  const Rendered out = render(*instance, request);
+
+  if (!writeWavFile(outPath, out.left, &out.right, rate, error)) {
+    std::fprintf(stderr, "orbi-clap-host: %s\n", error.c_str());
+    return 1;
+  }
+  for (std::size_t t = 0; t < out.aux.size() / 2; ++t) {
+    const std::string auxPath = auxPrefix + std::to_string(t + 1) + ".wav";
+    if (!writeWavFile(auxPath, out.aux[2 * t], &out.aux[2 * t + 1], rate, error)) {
+      std::fprintf(stderr, "orbi-clap-host: %s\n", error.c_str());
+      return 1;
+    }
+  }
+  if (!savePath.empty()) {
+    std::vector<std::uint8_t> bytes;
+    if (!instance->saveState(bytes, error) || !writeFile(savePath, bytes, error)) {
+      std::fprintf(stderr, "orbi-clap-host: %s\n", error.c_str());
+      return 1;
+    }
+  }
+  const Level level = measure(out.left, &out.right);
+  auto db = [](double v) { return v > 0.0 ? 20.0 * std::log10(v) : -INFINITY; };
+  std::printf("%s: %.2f s at %.0f Hz, peak %.6f (%.2f dBFS), RMS %.6f (%.2f dBFS)\n",
+              outPath.c_str(), static_cast<double>(out.frames) / rate, rate, level.peak,
+              db(level.peak), level.rms, db(level.rms));
+  return 0;
+}

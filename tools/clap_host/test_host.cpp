@@ -1,0 +1,423 @@
+#include "tools/clap_host/test_host.h"
+
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "document/wav/wav.h"
+
+namespace orbi::host {
+
+// ---- library -----------------------------------------------------------------
+
+std::unique_ptr<ClapLibrary> ClapLibrary::open(const std::string& path, std::string& error) {
+  std::unique_ptr<ClapLibrary> lib(new ClapLibrary());
+  lib->handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (lib->handle_ == nullptr) {
+    const char* why = dlerror();
+    error = std::string("cannot load ") + path + ": " + (why != nullptr ? why : "unknown error");
+    return nullptr;
+  }
+  lib->entry_ = static_cast<const clap_plugin_entry_t*>(dlsym(lib->handle_, "clap_entry"));
+  if (lib->entry_ == nullptr) {
+    error = path + " has no clap_entry";
+    return nullptr;
+  }
+  if (!clap_version_is_compatible(lib->entry_->clap_version)) {
+    error = path + " was built for an incompatible CLAP version";
+    return nullptr;
+  }
+  if (lib->entry_->init == nullptr || !lib->entry_->init(path.c_str())) {
+    error = path + ": the entry's init failed";
+    return nullptr;
+  }
+  lib->initialised_ = true;
+  return lib;
+}
+
+ClapLibrary::~ClapLibrary() {
+  if (initialised_ && entry_->deinit != nullptr) entry_->deinit();
+  if (handle_ != nullptr) dlclose(handle_);
+}
+
+const clap_plugin_factory_t* ClapLibrary::factory() const {
+  if (entry_ == nullptr || entry_->get_factory == nullptr) return nullptr;
+  return static_cast<const clap_plugin_factory_t*>(entry_->get_factory(CLAP_PLUGIN_FACTORY_ID));
+}
+
+// ---- host ----------------------------------------------------------------------
+
+TestHost::TestHost(HostOptions options) : options_(options) {
+  std::memset(&host_, 0, sizeof host_);
+  host_.clap_version = options_.version;
+  host_.host_data = this;
+  host_.name = "orbi-clap-host";
+  host_.vendor = "Tarnex";
+  host_.url = "";
+  host_.version = "1.0";
+  host_.get_extension = getExtension;
+  host_.request_restart = requestRestart;
+  host_.request_process = requestProcess;
+  host_.request_callback = requestCallback;
+  log_.log = log;
+  timer_.register_timer = registerTimer;
+  timer_.unregister_timer = unregisterTimer;
+  registry_.query = querySpace;
+  params_.rescan = rescan;
+  params_.clear = clear;
+  params_.request_flush = requestFlush;
+  voices_.changed = voicesChangedCb;
+}
+
+TestHost* TestHost::self(const clap_host_t* h) {
+  return h != nullptr ? static_cast<TestHost*>(h->host_data) : nullptr;
+}
+
+const void* TestHost::getExtension(const clap_host_t* h, const char* id) {
+  TestHost* t = self(h);
+  if (t == nullptr || id == nullptr) return nullptr;
+  const HostOptions& o = t->options_;
+  if (o.log && std::strcmp(id, CLAP_EXT_LOG) == 0) return &t->log_;
+  if (o.timerSupport && std::strcmp(id, CLAP_EXT_TIMER_SUPPORT) == 0) return &t->timer_;
+  if (o.eventRegistry && std::strcmp(id, CLAP_EXT_EVENT_REGISTRY) == 0) return &t->registry_;
+  if (o.params && std::strcmp(id, CLAP_EXT_PARAMS) == 0) return &t->params_;
+  if (o.voices && std::strcmp(id, "com.tessaline.voices/1") == 0) return &t->voices_;
+  return nullptr;
+}
+
+void TestHost::requestRestart(const clap_host_t* h) {
+  if (TestHost* t = self(h)) ++t->restartRequests;
+}
+void TestHost::requestProcess(const clap_host_t* h) {
+  if (TestHost* t = self(h)) ++t->processRequests;
+}
+void TestHost::requestCallback(const clap_host_t* h) {
+  if (TestHost* t = self(h)) {
+    ++t->callbackRequests;
+    t->callbackPending = true;
+  }
+}
+
+void TestHost::log(const clap_host_t* h, clap_log_severity severity, const char* msg) {
+  TestHost* t = self(h);
+  if (t == nullptr) return;
+  t->logLines.push_back({severity, msg != nullptr ? msg : ""});
+  if (t->options_.echoLog) std::fprintf(stderr, "log[%d]: %s\n", severity, msg != nullptr ? msg : "");
+}
+
+bool TestHost::registerTimer(const clap_host_t* h, std::uint32_t periodMs, clap_id* id) {
+  TestHost* t = self(h);
+  if (t == nullptr || id == nullptr) return false;
+  ++t->registerCalls;
+  // CLAP lets a host raise periods it cannot serve; 0 would never advance.
+  const std::uint32_t period = std::max<std::uint32_t>(periodMs, 1);
+  *id = t->nextTimerId_++;
+  t->timers.push_back({*id, period, static_cast<double>(period)});
+  return true;
+}
+
+bool TestHost::unregisterTimer(const clap_host_t* h, clap_id id) {
+  TestHost* t = self(h);
+  if (t == nullptr) return false;
+  auto it = std::find_if(t->timers.begin(), t->timers.end(),
+                         [&](const HostTimer& timer) { return timer.id == id; });
+  if (it == t->timers.end()) return false;
+  t->timers.erase(it);
+  t->unregistered.push_back(id);
+  return true;
+}
+
+bool TestHost::querySpace(const clap_host_t* h, const char* name, std::uint16_t* id) {
+  TestHost* t = self(h);
+  if (t == nullptr || name == nullptr || id == nullptr) return false;
+  t->spaceQueries.emplace_back(name);
+  if (std::strcmp(name, "com.tessaline.events/1") != 0) return false;
+  *id = t->options_.eventSpaceId;
+  return true;
+}
+
+void TestHost::rescan(const clap_host_t* h, std::uint32_t flags) {
+  if (TestHost* t = self(h)) {
+    ++t->paramRescans;
+    t->lastRescanFlags = flags;
+  }
+}
+void TestHost::clear(const clap_host_t*, clap_id, std::uint32_t) {}
+void TestHost::requestFlush(const clap_host_t* h) {
+  if (TestHost* t = self(h)) ++t->paramFlushRequests;
+}
+void TestHost::voicesChangedCb(const clap_host_t* h) {
+  if (TestHost* t = self(h)) ++t->voicesChanged;
+}
+
+// ---- instance ------------------------------------------------------------------
+
+namespace {
+
+struct InList {
+  const std::vector<std::vector<std::uint8_t>>* events;
+};
+
+std::uint32_t inSize(const clap_input_events_t* list) {
+  return static_cast<std::uint32_t>(static_cast<const InList*>(list->ctx)->events->size());
+}
+
+const clap_event_header_t* inGet(const clap_input_events_t* list, std::uint32_t index) {
+  const auto& events = *static_cast<const InList*>(list->ctx)->events;
+  if (index >= events.size()) return nullptr;
+  return reinterpret_cast<const clap_event_header_t*>(events[index].data());
+}
+
+bool outPush(const clap_output_events_t* list, const clap_event_header_t* event) {
+  if (event == nullptr || event->size < sizeof(clap_event_header_t)) return false;
+  auto* out = static_cast<std::vector<OutEvent>*>(list->ctx);
+  OutEvent e;
+  e.header = *event;
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(event);
+  e.bytes.assign(bytes, bytes + event->size);
+  out->push_back(std::move(e));
+  return true;
+}
+
+struct OutStream {
+  std::vector<std::uint8_t>* bytes;
+};
+std::int64_t streamWrite(const clap_ostream_t* s, const void* buffer, std::uint64_t size) {
+  auto* out = static_cast<OutStream*>(s->ctx);
+  const auto* p = static_cast<const std::uint8_t*>(buffer);
+  out->bytes->insert(out->bytes->end(), p, p + size);
+  return static_cast<std::int64_t>(size);
+}
+
+struct InStream {
+  const std::vector<std::uint8_t>* bytes;
+  std::size_t at;
+};
+std::int64_t streamRead(const clap_istream_t* s, void* buffer, std::uint64_t size) {
+  auto* in = static_cast<InStream*>(s->ctx);
+  const std::size_t left = in->bytes->size() - in->at;
+  const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(size, left));
+  if (n > 0) std::memcpy(buffer, in->bytes->data() + in->at, n);
+  in->at += n;
+  return static_cast<std::int64_t>(n);
+}
+
+}  // namespace
+
+std::unique_ptr<Instance> Instance::create(const ClapLibrary& library, TestHost& host,
+                                           const char* pluginId, std::string& error) {
+  const clap_plugin_factory_t* factory = library.factory();
+  if (factory == nullptr) {
+    error = "the library has no plug-in factory";
+    return nullptr;
+  }
+  const clap_plugin_t* plugin = factory->create_plugin(factory, host.clapHost(), pluginId);
+  if (plugin == nullptr) {
+    error = "the factory made no instance";
+    return nullptr;
+  }
+  std::unique_ptr<Instance> instance(new Instance(host));
+  instance->plugin_ = plugin;
+  if (!plugin->init(plugin)) {
+    error = "the instance's init failed";
+    return nullptr;  // the destructor still destroys the instance
+  }
+  return instance;
+}
+
+Instance::~Instance() {
+  if (plugin_ == nullptr) return;
+  deactivate();
+  plugin_->destroy(plugin_);
+}
+
+bool Instance::activate(double sampleRate, std::uint32_t maxFrames, std::uint32_t outputPorts) {
+  if (active_) return false;
+  if (!plugin_->activate(plugin_, sampleRate, 1, maxFrames)) return false;
+  active_ = true;
+  sampleRate_ = sampleRate;
+  maxFrames_ = maxFrames;
+  ports_ = outputPorts;
+  buffers_.assign(static_cast<std::size_t>(ports_) * 2, std::vector<float>(maxFrames, 0.0f));
+  pointers_.resize(buffers_.size());
+  outputs_.assign(ports_, clap_audio_buffer_t{});
+  for (std::size_t i = 0; i < buffers_.size(); ++i) pointers_[i] = buffers_[i].data();
+  for (std::uint32_t p = 0; p < ports_; ++p) {
+    outputs_[p].data32 = pointers_.data() + p * 2;
+    outputs_[p].channel_count = 2;
+  }
+  if (!plugin_->start_processing(plugin_)) return false;
+  processing_ = true;
+  return true;
+}
+
+void Instance::deactivate() {
+  if (!active_) return;
+  if (processing_) plugin_->stop_processing(plugin_);
+  processing_ = false;
+  plugin_->deactivate(plugin_);
+  active_ = false;
+}
+
+void Instance::setTransport(bool playing, double tempo) {
+  playing_ = playing;
+  tempo_ = tempo;
+}
+
+void Instance::queueEvent(const void* event) {
+  const auto* header = static_cast<const clap_event_header_t*>(event);
+  const auto* bytes = static_cast<const std::uint8_t*>(event);
+  inEvents_.emplace_back(bytes, bytes + header->size);
+}
+
+clap_process_status Instance::process(std::uint32_t frames) {
+  frames = std::min(frames, maxFrames_);
+  const double beats = static_cast<double>(playedFrames_) / sampleRate_ * tempo_ / 60.0;
+  const double seconds = static_cast<double>(playedFrames_) / sampleRate_;
+  std::memset(&transport_, 0, sizeof transport_);
+  transport_.header.size = sizeof transport_;
+  transport_.header.type = CLAP_EVENT_TRANSPORT;
+  transport_.flags = CLAP_TRANSPORT_HAS_TEMPO | CLAP_TRANSPORT_HAS_BEATS_TIMELINE |
+                     CLAP_TRANSPORT_HAS_TIME_SIGNATURE | (playing_ ? CLAP_TRANSPORT_IS_PLAYING : 0u);
+  if (seconds_) transport_.flags |= CLAP_TRANSPORT_HAS_SECONDS_TIMELINE;
+  transport_.song_pos_beats = static_cast<clap_beattime>(std::llround(beats * CLAP_BEATTIME_FACTOR));
+  transport_.song_pos_seconds = static_cast<clap_sectime>(std::llround(seconds * CLAP_SECTIME_FACTOR));
+  transport_.tempo = tempo_;
+  transport_.bar_number = static_cast<std::int32_t>(beats / 4.0);
+  transport_.bar_start = static_cast<clap_beattime>(transport_.bar_number) * 4 * CLAP_BEATTIME_FACTOR;
+  transport_.tsig_num = 4;
+  transport_.tsig_denom = 4;
+
+  for (auto& b : buffers_) std::fill(b.begin(), b.end(), 0.0f);
+  InList inList{&inEvents_};
+  clap_input_events_t in{&inList, inSize, inGet};
+  outEvents_.clear();
+  clap_output_events_t out{&outEvents_, outPush};
+
+  clap_process_t pr{};
+  pr.steady_time = steadyTime_;
+  pr.frames_count = frames;
+  pr.transport = &transport_;
+  pr.audio_outputs = outputs_.data();
+  pr.audio_outputs_count = ports_;
+  pr.in_events = &in;
+  pr.out_events = &out;
+  const clap_process_status status = plugin_->process(plugin_, &pr);
+  inEvents_.clear();
+  steadyTime_ += frames;
+  if (playing_) playedFrames_ += frames;
+  return status;
+}
+
+void Instance::runMainThread(double elapsedMs) {
+  clockMs_ += elapsedMs;
+  const auto* timerExt = extension<clap_plugin_timer_support_t>(CLAP_EXT_TIMER_SUPPORT);
+  // Timers may unregister during the loop; work on a copy of the ids.
+  std::vector<clap_id> due;
+  for (HostTimer& t : host_.timers) {
+    while (t.dueMs <= clockMs_) {
+      due.push_back(t.id);
+      t.dueMs += t.periodMs;
+    }
+  }
+  if (timerExt != nullptr && timerExt->on_timer != nullptr)
+    for (clap_id id : due) timerExt->on_timer(plugin_, id);
+  if (host_.callbackPending) {
+    host_.callbackPending = false;
+    plugin_->on_main_thread(plugin_);
+  }
+}
+
+bool Instance::saveState(std::vector<std::uint8_t>& bytes, std::string& error) {
+  const auto* state = extension<clap_plugin_state_t>(CLAP_EXT_STATE);
+  if (state == nullptr || state->save == nullptr) {
+    error = "the plug-in has no state extension";
+    return false;
+  }
+  bytes.clear();
+  OutStream ctx{&bytes};
+  clap_ostream_t stream{&ctx, streamWrite};
+  if (!state->save(plugin_, &stream)) {
+    error = "the plug-in could not save its state";
+    return false;
+  }
+  return true;
+}
+
+bool Instance::loadState(const std::vector<std::uint8_t>& bytes, std::string& error) {
+  const auto* state = extension<clap_plugin_state_t>(CLAP_EXT_STATE);
+  if (state == nullptr || state->load == nullptr) {
+    error = "the plug-in has no state extension";
+    return false;
+  }
+  InStream ctx{&bytes, 0};
+  clap_istream_t stream{&ctx, streamRead};
+  if (!state->load(plugin_, &stream)) {
+    error = "the plug-in refused the state";
+    return false;
+  }
+  return true;
+}
+
+// ---- files and levels ------------------------------------------------------------
+
+Level measure(const std::vector<float>& left, const std::vector<float>* right) {
+  Level level;
+  double sum = 0.0;
+  std::size_t n = 0;
+  auto add = [&](const std::vector<float>& channel) {
+    for (float s : channel) {
+      level.peak = std::max(level.peak, static_cast<double>(std::fabs(s)));
+      sum += static_cast<double>(s) * s;
+    }
+    n += channel.size();
+  };
+  add(left);
+  if (right != nullptr) add(*right);
+  level.rms = n > 0 ? std::sqrt(sum / static_cast<double>(n)) : 0.0;
+  return level;
+}
+
+bool writeWavFile(const std::string& path, const std::vector<float>& left,
+                  const std::vector<float>* right, double sampleRate, std::string& error) {
+  if (right != nullptr && right->size() != left.size()) {
+    error = "channels of unequal length";
+    return false;
+  }
+  const std::vector<std::uint8_t> bytes =
+      ob::encodeWav(left.data(), right != nullptr ? right->data() : nullptr,
+                    static_cast<std::int32_t>(std::min<std::size_t>(left.size(), INT32_MAX)), sampleRate);
+  return writeFile(path, bytes, error);
+}
+
+bool readFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error = "cannot open " + path;
+    return false;
+  }
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (in.bad()) {
+    error = "cannot read " + path;
+    return false;
+  }
+  return true;
+}
+
+bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& error) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (out) out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (out) out.flush();
+  if (!out) {
+    error = "cannot write " + path;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace orbi::host
