@@ -1,0 +1,429 @@
+// The built Orbitrane.clap, loaded the way a host loads it: through dlopen
+// and clap_entry, driven by the command-line host's library.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "plugin/clap/own_extensions.h"
+#include "tools/clap_host/render.h"
+#include "tools/clap_host/test_host.h"
+
+using namespace orbi::host;
+namespace oc = ob::clap;
+
+namespace {
+
+constexpr const char* kId = "io.tarnex.orbitrane";
+
+std::unique_ptr<ClapLibrary> load() {
+  std::string error;
+  auto lib = ClapLibrary::open(OB_CLAP_PATH, error);
+  EXPECT_TRUE(lib) << error;
+  return lib;
+}
+
+std::vector<std::string> definedDynamicSymbols(const std::string& path) {
+  std::vector<std::string> names;
+  const std::string cmd = "nm -D --defined-only '" + path + "'";
+  FILE* pipe = popen(cmd.c_str(), "r");
+  if (pipe == nullptr) return names;
+  char line[1024];
+  while (std::fgets(line, sizeof line, pipe) != nullptr) {
+    std::string s(line);
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
+    const auto space = s.rfind(' ');
+    names.push_back(space == std::string::npos ? s : s.substr(space + 1));
+  }
+  EXPECT_EQ(pclose(pipe), 0) << cmd;
+  return names;
+}
+
+bool allFinite(const std::vector<float>& v) {
+  for (float s : v)
+    if (!std::isfinite(s)) return false;
+  return true;
+}
+
+double peakOf(const std::vector<float>& v) {
+  double p = 0.0;
+  for (float s : v) p = std::max(p, static_cast<double>(std::fabs(s)));
+  return p;
+}
+
+bool sendHello(const Instance& instance, std::uint32_t size, std::uint64_t seed,
+               std::uint32_t version, std::vector<const char*> features = {}) {
+  const auto* session = instance.extension<oc::PluginSession>(oc::kExtSession);
+  EXPECT_NE(session, nullptr);
+  if (session == nullptr) return false;
+  oc::SessionHelloRecord record{};
+  record.size = size;
+  record.seed = seed;
+  record.version = version;
+  record.features = features.empty() ? nullptr : features.data();
+  record.featureCount = static_cast<std::int32_t>(features.size());
+  return session->hello(instance.plugin(), &record);
+}
+
+}  // namespace
+
+TEST(PluginModule, ExportsOnlyTheEntry) {
+  const std::vector<std::string> names = definedDynamicSymbols(OB_CLAP_PATH);
+  ASSERT_EQ(names.size(), 1u);
+  EXPECT_EQ(names[0], "clap_entry");
+}
+
+TEST(PluginModule, EntryFactoryAndDescriptor) {
+  auto lib = load();
+  ASSERT_TRUE(lib);
+  const clap_plugin_entry_t* entry = lib->entry();
+  EXPECT_EQ(entry->clap_version.major, 1u);
+  EXPECT_EQ(entry->clap_version.minor, 2u);
+  EXPECT_EQ(entry->clap_version.revision, 10u);
+  EXPECT_EQ(entry->get_factory("clap.plugin-factory.x"), nullptr);
+  EXPECT_EQ(entry->get_factory("clap.preset-discovery-factory"), nullptr);
+  EXPECT_EQ(entry->get_factory(nullptr), nullptr);
+
+  const clap_plugin_factory_t* f = lib->factory();
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(f->get_plugin_count(f), 1u);
+  EXPECT_EQ(f->get_plugin_descriptor(f, 1), nullptr);
+  const clap_plugin_descriptor_t* d = f->get_plugin_descriptor(f, 0);
+  ASSERT_NE(d, nullptr);
+  EXPECT_STREQ(d->id, kId);
+  EXPECT_STREQ(d->name, "Orbitrane");
+  EXPECT_STREQ(d->vendor, "Tarnex");
+  EXPECT_STREQ(d->version, "0.0.6");
+  EXPECT_STREQ(d->description, "Drum sound design");
+  EXPECT_STREQ(d->manual_url, "");
+  EXPECT_STREQ(d->support_url, "");
+  EXPECT_GT(std::strlen(d->url), 0u);
+  ASSERT_NE(d->features, nullptr);
+  EXPECT_STREQ(d->features[0], "instrument");
+  EXPECT_STREQ(d->features[1], "drum-machine");
+  EXPECT_STREQ(d->features[2], "stereo");
+  EXPECT_EQ(d->features[3], nullptr);
+}
+
+TEST(PluginModule, FactoryRefusesWrongIdsAndOldHosts) {
+  auto lib = load();
+  ASSERT_TRUE(lib);
+  const clap_plugin_factory_t* f = lib->factory();
+  TestHost host;
+  EXPECT_EQ(f->create_plugin(f, host.clapHost(), "io.tarnex.orbitrane2"), nullptr);
+  EXPECT_EQ(f->create_plugin(f, host.clapHost(), "IO.TARNEX.ORBITRANE"), nullptr);
+  EXPECT_EQ(f->create_plugin(f, host.clapHost(), nullptr), nullptr);
+  EXPECT_EQ(f->create_plugin(f, nullptr, kId), nullptr);
+
+  HostOptions old;
+  old.version = {0, 9, 0};
+  TestHost oldHost(old);
+  EXPECT_EQ(f->create_plugin(f, oldHost.clapHost(), kId), nullptr);
+
+  HostOptions newer;
+  newer.version = {2, 0, 0};
+  TestHost newHost(newer);
+  std::string error;
+  auto instance = Instance::create(*lib, newHost, kId, error);
+  EXPECT_TRUE(instance) << error;
+}
+
+TEST(PluginModule, LifecycleRendersTheDemoOnMainAndStems) {
+  auto lib = load();
+  ASSERT_TRUE(lib);
+  TestHost host;
+  std::string error;
+  {
+    auto instance = Instance::create(*lib, host, kId, error);
+    ASSERT_TRUE(instance) << error;
+    // init: the event space, the timer of 100 ms.
+    ASSERT_EQ(host.spaceQueries.size(), 1u);
+    EXPECT_EQ(host.spaceQueries[0], "com.tessaline.events/1");
+    ASSERT_EQ(host.timers.size(), 1u);
+    EXPECT_EQ(host.timers[0].periodMs, 100u);
+
+    ASSERT_TRUE(instance->activate(48000.0, 256));
+    RenderRequest request;
+    request.blockFrames = 256;
+    request.seconds = 4.0;
+    request.keepAux = true;
+    const Rendered out = render(*instance, request);
+    ASSERT_EQ(out.left.size(), 192000u);
+    EXPECT_TRUE(allFinite(out.left));
+    EXPECT_TRUE(allFinite(out.right));
+    EXPECT_GT(peakOf(out.left), 0.01);
+    EXPECT_GT(peakOf(out.right), 0.01);
+
+    // The main output is the sum of the eight stems.
+    double worst = 0.0;
+    for (std::size_t i = 0; i < out.left.size(); ++i) {
+      double l = 0.0, r = 0.0;
+      for (int t = 0; t < 8; ++t) {
+        l += out.aux[2 * t][i];
+        r += out.aux[2 * t + 1][i];
+      }
+      worst = std::max({worst, std::fabs(l - out.left[i]), std::fabs(r - out.right[i])});
+    }
+    EXPECT_LT(worst, 1e-5);
+    int soundingStems = 0;
+    for (int t = 0; t < 8; ++t) soundingStems += peakOf(out.aux[2 * t]) > 1e-4 ? 1 : 0;
+    EXPECT_GE(soundingStems, 2);
+    instance->deactivate();
+  }
+  // destroy gave the timer back.
+  EXPECT_TRUE(host.timers.empty());
+  ASSERT_EQ(host.unregistered.size(), 1u);
+  EXPECT_EQ(host.unregistered[0], 1u);
+}
+
+TEST(PluginModule, SilentWhileTheTransportIsStopped) {
+  auto lib = load();
+  ASSERT_TRUE(lib);
+  TestHost host;
+  std::string error;
+  auto instance = Instance::create(*lib, host, kId, error);
+  ASSERT_TRUE(instance) << error;
+  ASSERT_TRUE(instance->activate(44100.0, 512));
+  instance->setTransport(false, 120.0);
+  double peak = 0.0;
+  for (int b = 0; b < 100; ++b) {
+    ASSERT_EQ(instance->process(512), CLAP_PROCESS_CONTINUE);
+    peak = std::max({peak, peakOf(instance->channel(0, 0)), peakOf(instance->channel(0, 1))});
+  }
+  EXPECT_EQ(peak, 0.0);
+}
+
+TEST(PluginModule, OnlyAMainPortStillHearsEveryTrack) {
+  auto lib = load();
+  ASSERT_TRUE(lib);
+  RenderRequest request;
+  request.blockFrames = 128;
+  request.seconds = 2.0;
+  std::vector<float> withStems, mainOnly;
+  for (std::uint32_t ports : {9u, 1u}) {
+    TestHost host;
+    std::string error;
+    auto instance = Instance::create(*lib, host, kId, error);
+    ASSERT_TRUE(instance) << error;
+    ASSERT_TRUE(sendHello(*instance, sizeof(oc::SessionHelloRecord), 0x1234, 1));
+    ASSERT_TRUE(instance->activate(48000.0, 128, ports));
+    (ports == 9 ? withStems : mainOnly) = render(*instance, request).left;
+  }
+  ASSERT_EQ(withStems.size(), mainOnly.size());
+  EXPECT_GT(peakOf(mainOnly), 0.01);
+  double worst = 0.0;
+  for (std::size_t i = 0; i < mainOnly.size(); ++i)
+    worst = std::max(worst, static_cast<double>(std::fabs(withStems[i] - mainOnly[i])));
+  EXPECT_LT(worst, 1e-6);
+}
+
+TEST(PluginModule, HostWithoutTimerSupport) {
+  auto lib = load();
+  ASSERT_TRUE(lib);
+  HostOptions options;
+  options.timerSupport = false;
+  options.log = false;
+  options.eventRegistry = false;
+  options.params = false;
+  options.voices = false;
+  TestHost host(options);
+  std::string error;
+  {
+    auto instance = Instance::create(*lib, host, kId, error);
+    ASSERT_TRUE(instance) << error;
+    EXPECT_EQ(host.registerCalls, 0);
+    ASSERT_TRUE(instance->activate(0.0, 0));  // the host names no rate and no block size
+    instance->setTransport(true, 120.0);
+    for (int b = 0; b < 50; ++b) {
+      instance->process(512);
+      instance->plugin()->on_main_thread(instance->plugin());
+    }
+    EXPECT_TRUE(allFinite(instance->channel(0, 0)));
+  }
+  EXPECT_TRUE(host.unregistered.empty());
+}
+
+TEST(PluginModule, PortsAndExtensionLookup) {
+  auto lib = load();
+  ASSERT_TRUE(lib);
+  TestHost host;
+  std::string error;
+  auto instance = Instance::create(*lib, host, kId, error);
+  ASSERT_TRUE(instance) << error;
+  const clap_plugin_t* p = instance->plugin();
+  EXPECT_EQ(p->get_extension(p, "clap.unknown"), nullptr);
+  EXPECT_EQ(p->get_extension(p, nullptr), nullptr);
+  EXPECT_EQ(p->get_extension(p, "com.tessaline.session/2"), nullptr);
+  for (const char* id : {"clap.audio-ports", "clap.note-ports", "clap.timer-support",
+                         "com.tessaline.session/1", "com.tessaline.audition/1",
+                         "com.tessaline.voices/1", "com.tessaline.diagnostics/1"})
+    EXPECT_NE(p->get_extension(p, id), nullptr) << id;
+
+  const auto* audio = instance->extension<clap_plugin_audio_ports_t>(CLAP_EXT_AUDIO_PORTS);
+  EXPECT_EQ(audio->count(p, true), 0u);
+  EXPECT_EQ(audio->count(p, false), 9u);
+  clap_audio_port_info_t info;
+  EXPECT_FALSE(audio->get(p, 0, true, &info));
+  EXPECT_FALSE(audio->get(p, 9, false, &info));
+  ASSERT_TRUE(audio->get(p, 0, false, &info));
+  EXPECT_EQ(info.id, 0u);
+  EXPECT_STREQ(info.name, "Main");
+  EXPECT_EQ(info.flags, CLAP_AUDIO_PORT_IS_MAIN);
+  EXPECT_EQ(info.channel_count, 2u);
+  EXPECT_STREQ(info.port_type, "stereo");
+  EXPECT_EQ(info.in_place_pair, CLAP_INVALID_ID);
+
+  const auto* voices = instance->extension<oc::PluginVoices>(oc::kExtVoices);
+  const std::uint32_t tracks = voices->trackCount(p);
+  ASSERT_GT(tracks, 0u);
+  for (std::uint32_t port = 1; port <= 8; ++port) {
+    ASSERT_TRUE(audio->get(p, port, false, &info));
+    EXPECT_EQ(info.id, port);
+    EXPECT_EQ(info.flags, 0u);
+    EXPECT_EQ(info.channel_count, 2u);
+    std::string expected = std::to_string(port) + " ";
+    oc::VoiceTrackInfo track{};
+    if (port - 1 < tracks) {
+      ASSERT_TRUE(voices->getTrack(p, port - 1, &track));
+      expected += track.soundName;
+    }
+    EXPECT_EQ(std::string(info.name), expected);
+  }
+
+  const auto* notes = instance->extension<clap_plugin_note_ports_t>(CLAP_EXT_NOTE_PORTS);
+  EXPECT_EQ(notes->count(p, true), 1u);
+  EXPECT_EQ(notes->count(p, false), 0u);
+  clap_note_port_info_t note;
+  EXPECT_FALSE(notes->get(p, 0, false, &note));
+  EXPECT_FALSE(notes->get(p, 1, true, &note));
+  ASSERT_TRUE(notes->get(p, 0, true, &note));
+  EXPECT_EQ(note.id, 0u);
+  EXPECT_EQ(note.supported_dialects, CLAP_NOTE_DIALECT_CLAP | CLAP_NOTE_DIALECT_MIDI);
+  EXPECT_EQ(note.preferred_dialect, CLAP_NOTE_DIALECT_CLAP);
+  EXPECT_STREQ(note.name, "Notes");
+}
+
+TEST(PluginModule, SessionHelloByteLayout) {
+  auto lib = load();
+  ASSERT_TRUE(lib);
+  TestHost host;
+  std::string error;
+  auto instance = Instance::create(*lib, host, kId, error);
+  ASSERT_TRUE(instance) << error;
+  const auto* session = instance->extension<oc::PluginSession>(oc::kExtSession);
+  EXPECT_FALSE(session->hello(instance->plugin(), nullptr));
+  EXPECT_FALSE(sendHello(*instance, 19, 5, 1));
+  EXPECT_FALSE(sendHello(*instance, 40, 5, 2));
+  EXPECT_TRUE(sendHello(*instance, 20, 5, 1));
+  EXPECT_TRUE(sendHello(*instance, 20, 6, 0));
+  // A record built by hand at the documented offsets.
+  std::vector<const char*> features = {"com.tessaline.control-signals/1", nullptr};
+  alignas(8) unsigned char raw[40] = {};
+  const std::uint32_t size = 40, version = 1;
+  const std::uint64_t seed = 0x0123456789abcdefull;
+  const char* const* list = features.data();
+  const std::int32_t count = 2;
+  std::memcpy(raw + 0, &size, 4);
+  std::memcpy(raw + 8, &seed, 8);
+  std::memcpy(raw + 16, &version, 4);
+  std::memcpy(raw + 24, &list, 8);
+  std::memcpy(raw + 32, &count, 4);
+  EXPECT_TRUE(session->hello(instance->plugin(), reinterpret_cast<const oc::SessionHelloRecord*>(raw)));
+  // With control signals announced and an event space given, activate
+  // turns them on; rendering still works.
+  ASSERT_TRUE(instance->activate(48000.0, 256));
+  RenderRequest request;
+  request.seconds = 1.0;
+  request.blockFrames = 256;
+  EXPECT_TRUE(allFinite(render(*instance, request).left));
+}
+
+TEST(PluginModule, VoicesRecordsFollowTheProject) {
+  auto lib = load();
+  ASSERT_TRUE(lib);
+  TestHost host;
+  std::string error;
+  auto instance = Instance::create(*lib, host, kId, error);
+  ASSERT_TRUE(instance) << error;
+  const clap_plugin_t* p = instance->plugin();
+  const auto* voices = instance->extension<oc::PluginVoices>(oc::kExtVoices);
+  const std::uint32_t tracks = voices->trackCount(p);
+  ASSERT_GE(tracks, 1u);
+  ASSERT_LE(tracks, 8u);
+  oc::VoiceTrackInfo track;
+  std::memset(&track, 0xAB, sizeof track);
+  track.size = 780;
+  EXPECT_FALSE(voices->getTrack(p, tracks, &track));
+  EXPECT_FALSE(voices->getTrack(p, 0, nullptr));
+  for (std::uint32_t t = 0; t < tracks; ++t) {
+    std::memset(&track, 0xAB, sizeof track);
+    track.size = 12345;
+    ASSERT_TRUE(voices->getTrack(p, t, &track));
+    EXPECT_EQ(track.size, 12345u);  // left as the caller set it
+    EXPECT_EQ(track.trackIndex, t);
+    EXPECT_EQ(track.auxPort, t + 1);
+    EXPECT_GT(std::strlen(track.trackId), 0u);
+    EXPECT_LT(strnlen(track.soundName, 256), 256u);
+    const std::string machine = track.machineType;
+    EXPECT_TRUE(machine == "sample" || machine == "va" || machine == "granular" ||
+                machine == "drum" || (machine.empty() && track.soundName[0] == '\0'))
+        << machine;
+  }
+  const std::uint32_t sounds = voices->soundCount(p);
+  ASSERT_GE(sounds, 1u);
+  oc::VoiceSoundInfo sound;
+  EXPECT_FALSE(voices->getSound(p, sounds, &sound));
+  std::uint32_t lastSlot = 0;
+  for (std::uint32_t n = 0; n < sounds; ++n) {
+    std::memset(&sound, 0xCD, sizeof sound);
+    sound.size = 520;
+    ASSERT_TRUE(voices->getSound(p, n, &sound));
+    EXPECT_EQ(sound.size, 520u);
+    EXPECT_LT(sound.soundSlot, 8u);
+    if (n > 0) {
+      EXPECT_GT(sound.soundSlot, lastSlot);
+    }
+    lastSlot = sound.soundSlot;
+    EXPECT_GT(std::strlen(sound.soundId), 0u);
+  }
+}
+
+TEST(PluginModule, DiagnosticsStartEmpty) {
+  auto lib = load();
+  ASSERT_TRUE(lib);
+  TestHost host;
+  std::string error;
+  auto instance = Instance::create(*lib, host, kId, error);
+  ASSERT_TRUE(instance) << error;
+  const auto* diag = instance->extension<oc::PluginDiagnostics>(oc::kExtDiagnostics);
+  EXPECT_EQ(diag->count(instance->plugin()), 0u);
+  oc::DiagnosticInfo info{};
+  info.size = sizeof info;
+  EXPECT_FALSE(diag->get(instance->plugin(), 0, &info));
+  EXPECT_TRUE(host.logLines.empty());
+}
+
+TEST(PluginModule, TwoInstancesLiveSideBySide) {
+  auto lib = load();
+  ASSERT_TRUE(lib);
+  TestHost hostA, hostB;
+  std::string error;
+  auto a = Instance::create(*lib, hostA, kId, error);
+  auto b = Instance::create(*lib, hostB, kId, error);
+  ASSERT_TRUE(a && b) << error;
+  ASSERT_TRUE(a->activate(48000.0, 64));
+  ASSERT_TRUE(b->activate(96000.0, 1024));
+  RenderRequest ra, rb;
+  ra.blockFrames = 64;
+  ra.seconds = 0.5;
+  rb.blockFrames = 1024;
+  rb.seconds = 0.5;
+  EXPECT_EQ(render(*a, ra).frames, 24000u);
+  EXPECT_EQ(render(*b, rb).frames, 48000u);
+  a.reset();
+  EXPECT_EQ(render(*b, rb).frames, 48000u);
+}
