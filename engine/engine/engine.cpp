@@ -254,7 +254,7 @@ int Engine::process(float* left, float* right, int frames, const RenderInfo& inf
 
   triggerCount = 0;
   blockEventCount = 0;
-  publishDisplay();
+  publishDisplay(frames);
   return frames;
 }
 
@@ -449,11 +449,18 @@ void Engine::sendControlSignals(int base, int frames) {
   }
 }
 
-void Engine::publishDisplay() {
+void Engine::publishDisplay(int frames) {
+  // The editor redraws about every 16 ms: a few milliseconds of staleness
+  // cost nothing there, while summing every layer each small block would.
+  displayFrames_ += frames;
+  if (!displayDirty_ && displayFrames_ < kDisplayPeriod) return;
+  displayFrames_ = 0;
+  displayDirty_ = 0;
   const int tracks = activeTrackCount();
+  float sums[kParams];
   for (int t = 0; t < tracks; ++t) {
-    const ModLayers& mod = active_[t]->mod();
-    for (int p = 0; p < kParams; ++p) modDisplay_[t][p].store(mod.value(p), std::memory_order_relaxed);
+    active_[t]->mod().sumFirst(sums);
+    for (int p = 0; p < kParams; ++p) modDisplay_[t][p].store(sums[p], std::memory_order_relaxed);
   }
 }
 
@@ -482,6 +489,7 @@ void Engine::resetPlayer(TrackPlayer& player) {
 void Engine::applyEdit(const EditCommand& c) {
   const int tracksBefore = pattern().numTracks;
   applyEditCommand(project_, c);
+  displayDirty_ = 1;
   Pattern& pat = project_.patterns[0];
   if (pat.numTracks < tracksBefore) stopTracksFrom(pat.numTracks);
 
@@ -539,6 +547,7 @@ void Engine::applyMacros() {
 }
 
 void Engine::selectPattern(bool keepPosition) {
+  displayDirty_ = 1;
   applySeedRule();
   const Pattern* pat = &project_.patterns[0];
   if (keepPosition) {

@@ -50,6 +50,8 @@ class Engine {
   static constexpr int kMaxBlockEvents = 64;
   static constexpr int kMaxNoteEnds = 80;
   static constexpr int kParams = 64;
+  // Frames between two publications of the modulated-parameter display.
+  static constexpr int kDisplayPeriod = 256;
 
   Engine();
   ~Engine();
@@ -170,7 +172,7 @@ class Engine {
   void runPiece(float* left, float* right, int base, int frames, const RenderInfo& info, bool first);
   void renderSegment(float* left, float* right, int from, int to);
   void sendControlSignals(int base, int frames);
-  void publishDisplay();
+  void publishDisplay(int frames);
   void stopTracksFrom(int firstTrack);
   void applySeedRule();
   void chokeOthers(int track);
@@ -237,6 +239,8 @@ class Engine {
   int nextTrigger_ = 0;     // first trigger not yet fired in this block
   int nextBlockEvent_ = 0;  // first block event not yet applied
   int nextStepEvent_ = 0;
+  int displayFrames_ = 0;
+  std::uint8_t displayDirty_ = 1;
 };
 
 }  // namespace ob
