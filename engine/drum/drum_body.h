@@ -203,7 +203,7 @@ inline float DrumBody::tickAs(float input, const DrumDistortion& dist, bool inBo
     envelope = ay > envelope ? ay : envelope * 0.9995f;
     return inBody ? dist.apply(y) : y;
   } else if constexpr (Type == kBodyFm) {
-    float raw = fastSin(static_cast<float>(phase[0]) + fastSinPhase(static_cast<float>(phase[1])) * depth * second);
+    float raw = std::sin(static_cast<float>(phase[0]) + fastSinPhase(static_cast<float>(phase[1])) * depth * second);
     if (inBody) raw = dist.apply(raw);
     phase[0] = wrapPhase(phase[0] + inc[0]);
     phase[1] = wrapPhase(phase[1] + inc[1]);

@@ -32,7 +32,7 @@ struct DrumDistortion {
   float apply(float x) const {
     if (!(amount > 0.0f)) return x;  // no drive: the fold is skipped too
     float y = (fastTanh(drive * x + 2.0f * bias) - offset) * scale;
-    if (fold > 0.0f) y += fold * (fastSin(foldFreq * y) - y);
+    if (fold > 0.0f) y += fold * (std::sin(foldFreq * y) - y);
     return y;
   }
 };

@@ -1,12 +1,13 @@
 #pragma once
 #include <cmath>
+#include <cstdint>
 
 namespace ob {
 
 inline constexpr double kTwoPi = 6.283185307179586476925286766559;
 inline constexpr double kPi = 3.14159265358979323846264338327950;
 
-// The odd polynomial of fastSin on [-pi/2, pi/2]; T is float or a vector
+// The odd sine polynomial on [-pi/2, pi/2]; T is float or a vector
 // of floats, so scalar and vector oscillators give the same values.
 template <class T>
 inline T sinPoly(T r) {
@@ -20,21 +21,8 @@ inline T sinPoly(T r) {
   return r * (lo + r4 * (mid + r4 * hi));  // Taylor terms to r^11: error below 6e-8
 }
 
-// Sine for any argument of moderate size (|x| < 1e5), absolute error below
-// 1e-6: range reduction to [-pi/2, pi/2] and an odd polynomial. Oscillators
-// call it once or more per sample, where the library sine is too slow.
-inline float fastSin(float x) {
-  constexpr float kInvTwoPi = 0.15915494309189533577f;
-  constexpr float kTwoPiF = 6.28318530717958647692f;
-  constexpr float kPiF = 3.14159265358979323846f;
-  constexpr float kHalfPi = 1.57079632679489661923f;
-  float r = x - kTwoPiF * std::nearbyint(x * kInvTwoPi);  // [-pi, pi]
-  if (r > kHalfPi) r = kPiF - r;
-  if (r < -kHalfPi) r = -kPiF - r;
-  return sinPoly(r);
-}
-
-// Sine of an oscillator phase in [0, 2 pi], cheaper than fastSin.
+// Sine of an oscillator phase in [0, 2 pi], about twice as fast as the
+// library sine, which remains the choice for arbitrary arguments.
 inline float fastSinPhase(float x) {
   constexpr float kTwoPiF = 6.28318530717958647692f;
   constexpr float kPiF = 3.14159265358979323846f;
