@@ -299,4 +299,14 @@ JsonValue writeInstanceState(const Project& project, const std::vector<std::stri
     return document;
 }
 
+bool readInstanceState(const JsonValue& document, Project& project, Diagnostics& diagnostics) {
+    std::vector<std::string> refs;
+    return readInstanceState(document, project, refs, diagnostics);
+}
+
+JsonValue writeInstanceState(const Project& project, std::uint32_t kitOnly,
+                             std::string_view pluginVersion) {
+    return writeInstanceState(project, {}, kitOnly, pluginVersion, {});
+}
+
 }  // namespace ob

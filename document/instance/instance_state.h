@@ -28,6 +28,12 @@ JsonValue writeInstanceState(const Project& project, const std::vector<std::stri
                              std::uint32_t kitOnly, std::string_view pluginVersion,
                              std::string_view id);
 
+// The same for callers that load no sample audio (kits): the references
+// are dropped; and a writer without references or id.
+bool readInstanceState(const JsonValue& document, Project& project, Diagnostics& diagnostics);
+JsonValue writeInstanceState(const Project& project, std::uint32_t kitOnly,
+                             std::string_view pluginVersion);
+
 // The kit sound a track plays, or null when it has none.
 const Sound* soundOfVoice(const Pattern& pattern, int track);
 

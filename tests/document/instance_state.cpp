@@ -393,6 +393,20 @@ TEST(InstanceState, KeysAreEscapedInPaths) {
     EXPECT_EQ(countCode(r.diags, "unknown-sound", "/state/voices/c~0d/sound"), 1);
 }
 
+TEST(InstanceState, KitCallersWithoutReferences) {
+    auto p = fresh();
+    obtest::buildRichProject(*p);
+    JsonValue kit = writeInstanceState(*p, 1, "0.0.6");
+    EXPECT_EQ(kit.find("assets"), nullptr);
+    EXPECT_EQ(kit.find("state")->find("project"), nullptr);
+    auto back = fresh();
+    Diagnostics d;
+    ASSERT_TRUE(readInstanceState(json(dumpJson(kit)), *back, d));
+    EXPECT_EQ(back->patterns[0].numTracks, 8);
+    EXPECT_EQ(back->samples.count, 2);
+    EXPECT_EQ(countCode(d, "missing-asset"), 2);
+}
+
 TEST(InstanceState, IsInstanceDocument) {
     EXPECT_TRUE(isInstanceDocument(json(R"({"kind":"instance"})")));
     EXPECT_FALSE(isInstanceDocument(json(R"({"kind":"clip"})")));
