@@ -43,8 +43,8 @@ void DrumMachine::trigger(float note, float velocity) {
     dcLeft_.clear();
     dcRight_.clear();
   }
-  velocity_ = velocity;
-  note_ = note;
+  velocity_ = finiteOr0(velocity);
+  note_ = std::isfinite(note) ? note : 60.0f;
   active_ = true;
   levelRamp_.restart();
   bodyLevelRamp_.restart();

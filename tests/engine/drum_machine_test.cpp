@@ -475,3 +475,60 @@ TEST(DrumMachine, VelocityAndLevelScaleTheOutput) {
   const Hit quiet = renderHit(b, mod, 4800, false, 8, 60.0f, 0.5f);
   for (int i = 0; i < 4800; ++i) EXPECT_NEAR(quiet.left[i], full.left[i] * 0.25f, 1e-6f);
 }
+
+TEST(DrumMachine, WaveBodyBanksAndDetune) {
+  const double rate = 48000.0;
+  auto render = [&](float tone, float aux1, float aux2) {
+    ob::DrumMachine m;
+    m.prepare(rate);
+    ob::ModLayers mod = bodyOnly(kBodyWave, 2.0f);
+    set(mod, kResTune, 200.0f);
+    set(mod, kResTone, tone);
+    set(mod, kResAux1, aux1);
+    set(mod, kResAux2, aux2);
+    return renderHit(m, mod, 24000, false).left;
+  };
+  auto mag = [&](const std::vector<float>& x, double f) { return drumtest::dftMagnitude(x, 0, 24000, f, rate); };
+  // Sine of the first bank: nothing at the second harmonic.
+  const std::vector<float> sine = render(0.0f, 0.0f, 0.0f);
+  EXPECT_LT(mag(sine, 400.0), 0.001 * mag(sine, 200.0));
+  // Saw: the second harmonic at about half the fundamental.
+  const std::vector<float> saw = render(2.0f / 3.0f, 0.0f, 0.0f);
+  EXPECT_NEAR(mag(saw, 400.0) / mag(saw, 200.0), 0.5, 0.05);
+  // Full detune adds a second oscillator an octave up at equal level.
+  const std::vector<float> detuned = render(0.0f, 0.0f, 1.0f);
+  EXPECT_NEAR(mag(detuned, 400.0) / mag(detuned, 200.0), 1.0, 0.05);
+  // Second bank, first wave: a single partial, whatever the tone blend says.
+  const std::vector<float> single = render(0.0f, 0.5f, 0.0f);
+  EXPECT_LT(mag(single, 400.0), 0.001 * mag(single, 200.0));
+}
+
+TEST(DrumMachine, MetalBodyNoiseShareAndBrightness) {
+  const double rate = 48000.0;
+  auto render = [&](float tone, float aux1) {
+    ob::DrumMachine m;
+    m.prepare(rate);
+    ob::ModLayers mod = bodyOnly(kBodyMetal, 1.0f);
+    set(mod, kResTune, 300.0f);
+    set(mod, kResTone, tone);
+    set(mod, kResAux1, aux1);
+    return renderHit(m, mod, 9600, false).left;
+  };
+  // Spectral centroid over a log grid.
+  auto centroid = [&](const std::vector<float>& x) {
+    double num = 0.0;
+    double den = 0.0;
+    for (double f = 100.0; f < 20000.0; f *= 1.05) {
+      const double e = std::pow(drumtest::dftMagnitude(x, 0, 9600, f, rate), 2) * f;
+      num += e * f;
+      den += e;
+    }
+    return num / den;
+  };
+  EXPECT_GT(centroid(render(1.0f, 0.0f)), 1.3 * centroid(render(0.0f, 0.0f)));
+  const std::vector<float> tonal = render(0.5f, 0.0f);
+  const std::vector<float> noisy = render(0.5f, 1.0f);
+  EXPECT_NE(tonal, noisy);
+  EXPECT_TRUE(drumtest::allFinite(noisy));
+  EXPECT_GT(drumtest::peakAbs(noisy), 0.01f);
+}
