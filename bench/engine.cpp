@@ -70,10 +70,15 @@ void BM_Demo(benchmark::State& state) {
   ob::buildDemoProject(*project);
   rig.engine->loadProject(*project);
   const ob::RenderInfo info = playing();
+  long voiceBlocks = 0, blocks = 0;
   for (auto _ : state) {
     rig.engine->processBlock(rig.channels, 8, frames, info);
     benchmark::ClobberMemory();
+    for (int i = 0; i < ob::Engine::kPlayers; ++i) voiceBlocks += rig.engine->player(i).isSounding() ? 1 : 0;
+    ++blocks;
   }
+  // Average number of players sounding at a block end.
+  state.counters["voices"] = blocks ? static_cast<double>(voiceBlocks) / static_cast<double>(blocks) : 0.0;
   state.counters["rtf"] =
       benchmark::Counter(static_cast<double>(frames) / rate, benchmark::Counter::kIsIterationInvariantRate);
 }

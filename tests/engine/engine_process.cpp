@@ -346,3 +346,146 @@ TEST(EngineSignals, FollowersSendLevelsOnTheThirtyTwoSampleGrid) {
 }
 
 }  // namespace
+
+namespace {
+
+using enginetest::makeEngine;
+using enginetest::silentDemo;
+using enginetest::stopped;
+using enginetest::trigger;
+
+void oneBlock(ob::Engine& e, int frames = 256, ob::RenderInfo info = stopped()) {
+  std::vector<float> l(frames), r(frames);
+  e.process(l.data(), r.data(), frames, info);
+}
+
+TEST(EngineOrder, EventsThenTriggersInQueueOrderAtOneSample) {
+  auto e = makeEngine();
+  e->loadProject(*silentDemo());
+  const int tune = ob::findParamIndex(ob::kMachineDrum, "res_tune");
+  ob::BlockEvent ev;
+  ev.command.kind = ob::kEditSoundParam;
+  ev.command.track = 0;
+  ev.command.param = tune;
+  ev.command.value = 100.0f;
+  ev.time = 50;
+  ob::Trigger a = trigger(0, 50, 1.0f, 1);
+  ob::Trigger b = trigger(0, 50, 1.0f, 2);
+  b.absoluteCount = 1;
+  b.absolute[0].param = static_cast<std::uint16_t>(tune);
+  b.absolute[0].value = 130.0f;
+  e->queueTrigger(a);
+  e->queueTrigger(b);
+  e->queueBlockEvent(ev);  // queued last, applied first
+  oneBlock(*e);
+  const ob::ModLayers& mod = e->activePlayer(0).mod();
+  EXPECT_FLOAT_EQ(mod.layers[0][tune], 100.0f);
+  EXPECT_FLOAT_EQ(mod.layers[1][tune], 30.0f);
+  ASSERT_EQ(e->noteEndCount, 1);
+  EXPECT_EQ(e->noteEnds[0].noteRef.noteId, 1);
+  EXPECT_EQ(e->noteEnds[0].time, 50);
+  EXPECT_EQ(e->pendingNoteEnd(e->playerIndex(e->activePlayer(0))).noteId, 2);
+}
+
+TEST(EngineOrder, AZeroVelocityStepMovesTheSoundingVoiceWithoutAHit) {
+  auto p = silentDemo();
+  ob::Pattern& pat = p->patterns[0];
+  pat.bpm = 120.0f;
+  pat.swing = 50.0f;
+  const int tune = ob::findParamIndex(ob::kMachineDrum, "res_tune");
+  pat.tracks[0].steps[0].active = 1;
+  ob::Step& quiet = pat.tracks[0].steps[1];
+  quiet.active = 1;
+  quiet.velocity = 0;
+  quiet.lockCount = 1;
+  quiet.locks[0].param = static_cast<std::uint8_t>(tune);
+  quiet.locks[0].value = 200.0f;
+  auto e = makeEngine();
+  e->loadProject(*p);
+  ob::TrackPlayer* before = nullptr;
+  for (int b = 0; b < 40; ++b) {
+    oneBlock(*e, 256, enginetest::internalPlay());
+    if (b == 10) before = &e->activePlayer(0);
+  }
+  const ob::ModLayers& mod = e->activePlayer(0).mod();
+  EXPECT_EQ(&e->activePlayer(0), before);
+  EXPECT_FLOAT_EQ(mod.layers[0][tune] + mod.layers[1][tune], 200.0f);
+  EXPECT_TRUE(e->activePlayer(0).isSounding());
+}
+
+TEST(EngineRandom, HostHitsDrawFreshValuesAndRepeatAfterARestart) {
+  auto p = silentDemo();
+  const int tune = ob::findParamIndex(ob::kMachineDrum, "res_tune");
+  ob::Track& track = p->patterns[0].tracks[0];
+  track.trackRandCount = 1;
+  track.trackRands[0].param = static_cast<std::uint8_t>(tune);
+  track.trackRands[0].value = 1.0f;
+  auto e = makeEngine();
+  e->loadProject(*p);
+  float draws[3];
+  for (float& d : draws) {
+    e->queueTrigger(trigger(0, 0));
+    oneBlock(*e);
+    d = e->activePlayer(0).mod().layers[4][tune];
+  }
+  EXPECT_NE(draws[0], draws[1]);
+  EXPECT_NE(draws[1], draws[2]);
+  e->postProject(*p, false);  // a restart resets the hit counter
+  oneBlock(*e);
+  e->queueTrigger(trigger(0, 0));
+  oneBlock(*e);
+  EXPECT_EQ(e->activePlayer(0).mod().layers[4][tune], draws[0]);
+  // A hit carrying its own hash draws from it alone.
+  ob::Trigger hashed = trigger(0, 0);
+  hashed.hasSeed = 1;
+  hashed.seed = 99;
+  e->queueTrigger(hashed);
+  oneBlock(*e);
+  const float fromHash = e->activePlayer(0).mod().layers[4][tune];
+  e->queueTrigger(hashed);
+  oneBlock(*e);
+  EXPECT_EQ(e->activePlayer(0).mod().layers[4][tune], fromHash);
+}
+
+TEST(EngineRandom, SlideGlidesToTheNextStepsLocks) {
+  auto p = silentDemo();
+  ob::Pattern& pat = p->patterns[0];
+  pat.bpm = 120.0f;
+  pat.swing = 50.0f;
+  const int tune = ob::findParamIndex(ob::kMachineDrum, "res_tune");
+  ob::Step& from = pat.tracks[0].steps[0];
+  from.active = 1;
+  from.slide = 1;
+  ob::Step& to = pat.tracks[0].steps[2];
+  to.active = 1;
+  to.lockCount = 1;
+  to.locks[0].param = static_cast<std::uint8_t>(tune);
+  to.locks[0].value = 300.0f;
+  auto e = makeEngine();
+  e->loadProject(*p);
+  const float base = pat.kit.sounds[pat.tracks[0].soundIndex].params[tune];
+  oneBlock(*e, 64, enginetest::internalPlay());
+  EXPECT_TRUE(e->activePlayer(0).glideActive());
+  // Two sixteenths at 120 BPM: 11,025 samples, the glide is part way.
+  for (int i = 0; i < 80; ++i) oneBlock(*e, 64, enginetest::internalPlay());
+  const float mid = e->activePlayer(0).mod().layers[1][tune];
+  EXPECT_GT(mid, 0.0f);
+  EXPECT_LT(mid, 300.0f - base);
+}
+
+TEST(EngineReset, HostNotesOfAResetEndAtTheNextBlock) {
+  auto e = makeEngine();
+  e->loadProject(*silentDemo());
+  e->queueTrigger(trigger(0, 0, 1.0f, 11));
+  oneBlock(*e);
+  e->reset();
+  EXPECT_FALSE(e->activePlayer(0).isSounding());
+  oneBlock(*e);
+  ASSERT_EQ(e->noteEndCount, 1);
+  EXPECT_EQ(e->noteEnds[0].noteRef.noteId, 11);
+  EXPECT_EQ(e->noteEnds[0].time, 0);
+  oneBlock(*e);
+  EXPECT_EQ(e->noteEndCount, 0);
+}
+
+}  // namespace
