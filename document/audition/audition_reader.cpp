@@ -11,33 +11,48 @@
 #include "engine/model/edit_command.h"
 
 namespace ob {
+namespace {
+
+// The members the clip header, tempo and seed are read from.
+JsonValue headOf(const JsonValue& audition) {
+  if (!audition.isObject()) return makeJsonNull();  // not a clip either way
+  JsonValue head = makeJsonObject();
+  for (const JsonMember& m : audition.members)
+    if (m.key == "kind" || m.key == "spec" || m.key == "tempo" || m.key == "seed") head.members.push_back(m);
+  return head;
+}
+
+}  // namespace
 
 void readAudition(const JsonValue& audition, Project& project, const SampleSlotTable& samples,
                   Diagnostics& diagnostics, std::string_view path) {
-  clip::Clip clip;
-  // The envelope reader already reported what the clip reader finds.
+  // The envelope reader already reported what the clip reader finds. The
+  // header, tempo and seed come from a clip of just those members, so a
+  // trusted groove never pays for reading thousands of notes it ignores.
   Diagnostics ignored;
-  if (!clip::readClip(audition, clip, ignored)) {
+  clip::Clip head;
+  if (!clip::readClip(headOf(audition), head, ignored)) {
     diagnostics.warn("audition-unreadable", std::string(path),
                      "The audition is not a clip; kept, and the groove starts empty");
     return;
   }
   Pattern& pattern = project.patterns[0];
-  for (const clip::TempoPoint& point : clip.tempo) {
+  for (const clip::TempoPoint& point : head.tempo) {
     if (point.invalid) continue;
     // Held to the tempo range of every edit: a tempo no float holds, or one
     // the step clock could not count in, never reaches the project.
     pattern.bpm = audition::clampToFloat(point.bpm, kMinBpm, kMaxBpm, pattern.bpm);
     break;
   }
-  pattern.seed = clip.seed && *clip.seed != kDefaultPatternSeed ? *clip.seed : 0;
+  pattern.seed = head.seed && *head.seed != kDefaultPatternSeed ? *head.seed : 0;
 
   const JsonValue* ext = audition.find("ext");
   const std::string key = stepsExtensionKey();
   const JsonValue* groove = ext != nullptr && ext->isObject() ? ext->find(key) : nullptr;
   if (groove != nullptr && groove->isObject()) {
+    static const JsonValue kNoNotes = makeJsonArray();
     const JsonValue* notes = audition.find("notes");
-    const std::string found = notesFingerprint(notes != nullptr ? *notes : makeJsonArray());
+    const std::string found = notesFingerprint(notes != nullptr ? *notes : kNoNotes);
     const JsonValue* saved = groove->find("notes");
     const std::string expected = saved != nullptr && saved->isString() ? saved->text : std::string();
     if (found == expected) {
@@ -48,6 +63,8 @@ void readAudition(const JsonValue& audition, Project& project, const SampleSlotT
   if (groove != nullptr)
     diagnostics.note("audition-notes-edited", std::string(path) + "/notes",
                      "The notes changed since the step grid beside them was saved; the notes were placed on the grid");
+  clip::Clip clip;
+  clip::readClip(audition, clip, ignored);
   placeNotesOnGrid(clip, project, samples, diagnostics, path);
 }
 

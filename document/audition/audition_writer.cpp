@@ -84,10 +84,18 @@ clip::Note stepNote(const Project& project, const SampleSlotTable& samples, int 
   return note;
 }
 
-}  // namespace
+// One note the grid plays: the step note it copies (by index into the
+// caller's list of step notes), its time and its retrig velocity factor.
+struct Hit {
+  double at;
+  float factor;
+  std::uint32_t source;
+};
 
-void gridToNotes(const Project& project, const SampleSlotTable& samples, int t, double clipLength,
-                 std::vector<clip::Note>& notes) {
+// Walks one track's grid; each playing position adds its step note to
+// stepNotes and one hit per retrigger to hits, in time order within the step.
+void trackHits(const Project& project, const SampleSlotTable& samples, int t, double clipLength,
+               std::vector<clip::Note>& stepNotes, std::vector<Hit>& hits) {
   if (t < 0 || t >= kMaxTracks) return;
   const Pattern& pattern = project.patterns[0];
   const Track& track = pattern.tracks[t];
@@ -100,25 +108,38 @@ void gridToNotes(const Project& project, const SampleSlotTable& samples, int t, 
     const Step& step = track.steps[j];
     if (!step.active || step.muted || step.velocity == 0) continue;
     const double at = static_cast<double>(i) * b;
-    clip::Note note = stepNote(project, samples, t, j, at, b);
+    const auto source = static_cast<std::uint32_t>(stepNotes.size());
+    stepNotes.push_back(stepNote(project, samples, t, j, at, b));
     const int n = std::max<int>(1, step.count);
     const double spacing = step.rateTicks / 24.0 * b;
-    const double vel = note.vel;
     for (int k = 0; k < n; ++k) {
       const double hitAt = at + k * spacing;
       if (!(hitAt < end)) break;  // later hits are later still
-      if (k + 1 == n) {
-        note.at = hitAt;
-        note.vel = vel * retrigFactor(k, n, step.velCurve);
-        notes.push_back(std::move(note));
-        break;
-      }
-      clip::Note copy = note;
-      copy.at = hitAt;
-      copy.vel = vel * retrigFactor(k, n, step.velCurve);
-      notes.push_back(std::move(copy));
+      hits.push_back(Hit{hitAt, retrigFactor(k, n, step.velCurve), source});
     }
   }
+}
+
+// Copies each hit's step note into notes, in the order of hits.
+void appendHits(std::vector<clip::Note>& stepNotes, const std::vector<Hit>& hits,
+                std::vector<clip::Note>& notes) {
+  notes.reserve(notes.size() + hits.size());
+  for (const Hit& h : hits) {
+    const clip::Note& source = stepNotes[h.source];
+    notes.push_back(source);
+    notes.back().at = h.at;
+    notes.back().vel = source.vel * h.factor;
+  }
+}
+
+}  // namespace
+
+void gridToNotes(const Project& project, const SampleSlotTable& samples, int t, double clipLength,
+                 std::vector<clip::Note>& notes) {
+  std::vector<clip::Note> stepNotes;
+  std::vector<Hit> hits;
+  trackHits(project, samples, t, clipLength, stepNotes, hits);
+  appendHits(stepNotes, hits, notes);
 }
 
 void gridToNotes(const Project& project, int track, double clipLength, std::vector<clip::Note>& notes) {
@@ -151,6 +172,8 @@ JsonValue writeAudition(const Project& project, const SampleSlotTable& samples) 
     c.swing.push_back(std::move(swing));
   }
 
+  std::vector<clip::Note> stepNotes;
+  std::vector<Hit> hits;
   const int tracks = std::min<int>(pattern.numTracks, kMaxTracks);
   for (int t = 0; t < tracks; ++t) {
     const Track& track = pattern.tracks[t];
@@ -164,17 +187,20 @@ JsonValue writeAudition(const Project& project, const SampleSlotTable& samples) 
       swing.voice = std::string(idText(track.id));
       c.swing.push_back(std::move(swing));
     }
-    gridToNotes(project, samples, t, c.length, c.notes);
+    trackHits(project, samples, t, c.length, stepNotes, hits);
   }
-  std::stable_sort(c.notes.begin(), c.notes.end(),
-                   [](const clip::Note& a, const clip::Note& b) { return a.at < b.at; });
+  // Stable by time: equal times keep track, step and retrig order. Notes are
+  // large, so the order is settled on the hits and each note is made in place.
+  std::stable_sort(hits.begin(), hits.end(), [](const Hit& a, const Hit& b) { return a.at < b.at; });
+  appendHits(stepNotes, hits, c.notes);
   c.extensions.push_back(ExtensionId{kStepsExtensionName, kStepsExtensionVersion});
 
   JsonValue result = clip::writeClip(c);
 
   JsonValue groove = makeJsonObject();
+  static const JsonValue kNoNotes = makeJsonArray();
   const JsonValue* notes = result.find("notes");
-  groove.members.push_back(JsonMember{"notes", makeJsonString(notesFingerprint(notes ? *notes : makeJsonArray()))});
+  groove.members.push_back(JsonMember{"notes", makeJsonString(notesFingerprint(notes != nullptr ? *notes : kNoNotes))});
   JsonValue rest = writeGroove(project, samples);
   for (JsonMember& m : rest.members) groove.members.push_back(std::move(m));
 

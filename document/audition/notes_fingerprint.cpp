@@ -2,8 +2,11 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 #include <string_view>
+#include <vector>
 
 #include "document/json/json_number.h"
 #include "document/json/json_parse.h"
@@ -69,6 +72,63 @@ void appendQuoted(std::string_view s, std::string& out) {
   out += '"';
 }
 
+// Formatting a number (and reading back its kept spelling) costs more than
+// everything else per byte, and notes repeat the same few values over and
+// over: remembered texts, keyed by the value's bits and its spelling.
+class NumberTexts {
+ public:
+  NumberTexts() : slots_(kSlots) {}
+
+  // Appends the canonical text of a finite number; false for a subnormal
+  // result, which the direct path does not vouch for.
+  bool append(const JsonValue& v, std::string& out) {
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &v.number, sizeof bits);
+    const std::string& spelling = v.numberText;
+    const bool cacheable = spelling.size() <= kMaxSpelling;
+    Slot* slot = nullptr;
+    if (cacheable) {
+      std::uint64_t h = bits ^ (spelling.size() * 0x9e3779b97f4a7c15ull);
+      for (char c : spelling) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001b3ull;
+      slot = &slots_[(h * 0x9e3779b97f4a7c15ull) >> (64 - kSlotBits)];
+      if (slot->used && slot->bits == bits && slot->spellingLength == spelling.size() &&
+          std::memcmp(slot->spelling, spelling.data(), spelling.size()) == 0) {
+        out.append(slot->text, slot->textLength);
+        return true;
+      }
+    }
+    const double d = writtenValue(v);
+    if (d != 0.0 && !std::isnormal(d)) return false;
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, d);
+    const std::size_t n = static_cast<std::size_t>(r.ptr - buf);
+    out.append(buf, n);
+    if (slot != nullptr && n <= sizeof slot->text) {
+      slot->used = true;
+      slot->bits = bits;
+      slot->spellingLength = static_cast<std::uint8_t>(spelling.size());
+      std::memcpy(slot->spelling, spelling.data(), spelling.size());
+      slot->textLength = static_cast<std::uint8_t>(n);
+      std::memcpy(slot->text, buf, n);
+    }
+    return true;
+  }
+
+ private:
+  static constexpr int kSlotBits = 10;
+  static constexpr std::size_t kSlots = std::size_t{1} << kSlotBits;
+  static constexpr std::size_t kMaxSpelling = 32;
+  struct Slot {
+    std::uint64_t bits = 0;
+    bool used = false;
+    std::uint8_t spellingLength = 0;
+    std::uint8_t textLength = 0;
+    char spelling[kMaxSpelling];
+    char text[32];
+  };
+  std::vector<Slot> slots_;
+};
+
 bool hasKeyBefore(const std::vector<JsonMember>& members, std::size_t i) {
   for (std::size_t j = 0; j < i; ++j)
     if (members[j].key == members[i].key) return true;
@@ -78,28 +138,44 @@ bool hasKeyBefore(const std::vector<JsonMember>& members, std::size_t i) {
 // Writes the canonical text directly. False when the case is one the direct
 // path does not vouch for (repeated keys, very deep nesting, subnormal
 // numbers): the caller then takes the long way.
-bool appendCanonical(const JsonValue& v, int depth, std::string& out) {
+// The canonical text is hashed as it is made, a chunk at a time, so the
+// megabytes of a long clip never sit in memory at once.
+struct HashedText {
+  static constexpr std::size_t kChunk = 1 << 16;
+  std::uint64_t hash = kFnvOffsetBasis;
+  std::string chunk;
+
+  HashedText() { chunk.reserve(kChunk + 1024); }
+  void flushIfFull() {
+    if (chunk.size() < kChunk) return;
+    hash = fnv1a64(chunk, hash);
+    chunk.clear();
+  }
+  std::uint64_t finish() {
+    hash = fnv1a64(chunk, hash);
+    chunk.clear();
+    return hash;
+  }
+};
+
+bool appendCanonical(const JsonValue& v, int depth, NumberTexts& numbers, HashedText& sink) {
+  std::string& out = sink.chunk;
+  sink.flushIfFull();
   switch (v.kind) {
     case JsonKind::Bool: out += v.boolean ? "true" : "false"; return true;
-    case JsonKind::Number: {
+    case JsonKind::Number:
       if (!std::isfinite(v.number)) {
         out += "null";
         return true;
       }
-      const double d = writtenValue(v);
-      if (d != 0.0 && !std::isnormal(d)) return false;
-      char buf[64];
-      const auto r = std::to_chars(buf, buf + sizeof buf, d);
-      out.append(buf, r.ptr);
-      return true;
-    }
+      return numbers.append(v, out);
     case JsonKind::String: appendQuoted(v.text, out); return true;
     case JsonKind::Array:
       if (depth >= kDirectDepth) return false;
       out += '[';
       for (std::size_t i = 0; i < v.elements.size(); ++i) {
         if (i) out += ',';
-        if (!appendCanonical(v.elements[i], depth + 1, out)) return false;
+        if (!appendCanonical(v.elements[i], depth + 1, numbers, sink)) return false;
       }
       out += ']';
       return true;
@@ -119,7 +195,7 @@ bool appendCanonical(const JsonValue& v, int depth, std::string& out) {
         if (i) out += ',';
         appendQuoted(v.members[i].key, out);
         out += ':';
-        if (!appendCanonical(v.members[i].value, depth + 1, out)) return false;
+        if (!appendCanonical(v.members[i].value, depth + 1, numbers, sink)) return false;
       }
       out += '}';
       return true;
@@ -145,10 +221,10 @@ std::string notesFingerprintByReparse(const JsonValue& notes) {
 }
 
 std::string notesFingerprint(const JsonValue& notes) {
-  std::string text;
-  text.reserve(notes.elements.size() * 96 + 64);
-  if (!appendCanonical(notes, 0, text)) return notesFingerprintByReparse(notes);
-  return formatSeed(fnv1a64(text));
+  NumberTexts numbers;
+  HashedText sink;
+  if (!appendCanonical(notes, 0, numbers, sink)) return notesFingerprintByReparse(notes);
+  return formatSeed(sink.finish());
 }
 
 }  // namespace ob
