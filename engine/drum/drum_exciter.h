@@ -184,11 +184,13 @@ ExciterSample DrumExciter::tick(std::uint32_t& noise1, std::uint32_t& noise2) {
         for (int i = 0; i <= latest; ++i) {
           const float bi = clapBurst(t, i);
           if (bi < 0.0f) continue;
-          lEnv = std::fmax(lEnv, clapL[i] * bi);
-          rEnv = std::fmax(rEnv, clapR[i] * bi);
+          const float l = clapL[i] * bi;
+          const float r = clapR[i] * bi;
+          lEnv = l > lEnv ? l : lEnv;
+          rEnv = r > rEnv ? r : rEnv;
         }
-        const float l = (band + width * b2) * widthNorm * std::fmax(tail, lEnv);
-        const float r = (band - width * b2) * widthNorm * std::fmax(tail, rEnv);
+        const float l = (band + width * b2) * widthNorm * (tail > lEnv ? tail : lEnv);
+        const float r = (band - width * b2) * widthNorm * (tail > rEnv ? tail : rEnv);
         return {m * level, l * level, r * level};
       }
       break;
