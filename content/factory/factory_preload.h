@@ -1,0 +1,27 @@
+#pragma once
+// Placing factory samples into the sample pool: the studio kit into slots 0
+// to 32 at start-up, and single hit or body halves of the split rows into
+// slots 33 to 63 on demand. Main thread; publishing the pool is the
+// caller's business.
+
+#include <cstdint>
+
+namespace ob {
+
+class SamplePool;
+struct Project;
+
+inline constexpr std::uint32_t kPreloadRowCount = 33;
+inline constexpr std::uint32_t kFirstHalfSlot = 33;
+
+// Only into an empty project table and an empty pool: loads catalogue rows
+// 0 to 32 so that pool slot i is row i (a row that fails to load leaves an
+// empty slot), sets the table count to 33 and returns how many loaded.
+int preloadFactorySamples(Project& project, SamplePool& pool);
+
+// The slot (33..63) holding the hit or body half of split row `row`: one
+// already holding it, else the first free one, loaded now. -1 for a row
+// that is not split, no free slot, or audio that does not decode.
+std::int32_t assignFactorySampleSlot(Project& project, SamplePool& pool, std::uint32_t row, bool isBody);
+
+}  // namespace ob
