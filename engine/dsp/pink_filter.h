@@ -18,7 +18,8 @@ struct PinkFilter {
   float process(float x) {
     float u = gain * x;
     for (int k = 0; k < kSections; ++k) {
-      const float y = u - zeros[k] * prevIn[k] + poles[k] * prevOut[k];
+      // The histories' part first: only one add waits on the previous section.
+      const float y = u + (poles[k] * prevOut[k] - zeros[k] * prevIn[k]);
       prevIn[k] = u;
       prevOut[k] = y;
       u = y;
