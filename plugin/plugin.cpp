@@ -5,6 +5,8 @@
 #include <random>
 #include <string_view>
 
+#include "content/factory/factory_content.h"
+#include "content/factory/factory_preload.h"
 #include "engine/engine/engine_host.h"
 #include "engine/model/demo_project.h"
 #include "plugin/descriptor.h"
@@ -69,12 +71,20 @@ Plugin::~Plugin() = default;
 bool Plugin::init() {
   // The engine host is built first so nothing below runs without it; a
   // failure leaves the instance without one and init reports false.
+  useEmbeddedFactorySamples();
   std::unique_ptr<orbi::EngineHost> fresh = orbi::EngineHost::create();
   if (!fresh) return false;
+  // A repeated init: nothing may keep pointing into the engine host it
+  // replaces, and the earlier timer is given back.
+  editor.reset();
+  if (hostTimer != nullptr && hostTimer->unregister_timer != nullptr && timerId != CLAP_INVALID_ID)
+    hostTimer->unregister_timer(host, timerId);
+  timerId = CLAP_INVALID_ID;
   engineHost = std::move(fresh);
   orbi::EngineHost& eh = *engineHost;
   buildDemoProject(eh.project);
   eh.sessionSeed = drawSessionSeed();
+  preloadFactorySamples(eh.project, eh.pool);
   eh.internalPlay.exchange(0, std::memory_order_acq_rel);
   for (int i = 0; i < 4; ++i) {
     const float v = eh.project.patterns[0].kit.macros[i].value;
