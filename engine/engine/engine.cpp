@@ -6,6 +6,7 @@
 #include <numbers>
 #include <utility>
 
+#include "engine/engine/denormal_guard.h"
 #include "engine/model/demo_project.h"
 
 namespace ob {
@@ -224,6 +225,7 @@ void Engine::processBlock(float* const* channels, int pairCount, int frames, con
 }
 
 int Engine::process(float* left, float* right, int frames, const RenderInfo& info) {
+  const DenormalGuard denormals;
   noteEndCount = 0;
   controlSignalCount = 0;
   noteEndTime_ = 0;

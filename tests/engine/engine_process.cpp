@@ -489,3 +489,17 @@ TEST(EngineReset, HostNotesOfAResetEndAtTheNextBlock) {
 }
 
 }  // namespace
+
+#if defined(__SSE__) || defined(__x86_64__)
+#include <xmmintrin.h>
+namespace {
+TEST(EngineDenormals, BlockFlushesDenormalsAndRestoresTheCallersMode) {
+  auto e = enginetest::makeEngine();
+  e->loadProject(*enginetest::demo());
+  const unsigned before = _mm_getcsr();
+  std::vector<float> l(256), r(256);
+  e->process(l.data(), r.data(), 256, enginetest::internalPlay());
+  EXPECT_EQ(_mm_getcsr(), before);
+}
+}  // namespace
+#endif
