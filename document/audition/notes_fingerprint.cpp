@@ -1,10 +1,12 @@
 #include "document/audition/notes_fingerprint.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -46,31 +48,41 @@ double writtenValue(const JsonValue& v) {
   return d;
 }
 
-void appendQuoted(std::string_view s, std::string& out) {
-  static const char kHex[] = "0123456789abcdef";
-  out += '"';
-  std::size_t run = 0;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(s[i]);
-    if (c >= 0x20 && c != '"' && c != '\\') continue;
-    out.append(s.data() + run, i - run);
-    run = i + 1;
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        out += "\\u00";
-        out += kHex[c >> 4];
-        out += kHex[c & 0xF];
-        break;
-    }
+// The canonical text is hashed as it is made, a chunk at a time, so the
+// megabytes of a long clip never sit in memory at once.
+class HashedText {
+ public:
+  void put(char c) {
+    if (used_ == kChunk) flush();
+    buffer_[used_++] = c;
   }
-  out.append(s.data() + run, s.size() - run);
-  out += '"';
-}
+  void put(const char* text, std::size_t n) {
+    if (n > kChunk - used_) {
+      flush();
+      if (n > kChunk) {
+        hash_ = fnv1a64(std::string_view(text, n), hash_);
+        return;
+      }
+    }
+    std::memcpy(buffer_ + used_, text, n);
+    used_ += n;
+  }
+  void put(std::string_view text) { put(text.data(), text.size()); }
+  std::uint64_t finish() {
+    flush();
+    return hash_;
+  }
+
+ private:
+  static constexpr std::size_t kChunk = 1 << 16;
+  void flush() {
+    hash_ = fnv1a64(std::string_view(buffer_, used_), hash_);
+    used_ = 0;
+  }
+  std::uint64_t hash_ = kFnvOffsetBasis;
+  std::size_t used_ = 0;
+  char buffer_[kChunk];
+};
 
 // Formatting a number (and reading back its kept spelling) costs more than
 // everything else per byte, and notes repeat the same few values over and
@@ -81,7 +93,7 @@ class NumberTexts {
 
   // Appends the canonical text of a finite number; false for a subnormal
   // result, which the direct path does not vouch for.
-  bool append(const JsonValue& v, std::string& out) {
+  bool put(const JsonValue& v, HashedText& out) {
     std::uint64_t bits = 0;
     std::memcpy(&bits, &v.number, sizeof bits);
     const std::string& spelling = v.numberText;
@@ -93,7 +105,7 @@ class NumberTexts {
       slot = &slots_[(h * 0x9e3779b97f4a7c15ull) >> (64 - kSlotBits)];
       if (slot->used && slot->bits == bits && slot->spellingLength == spelling.size() &&
           std::memcmp(slot->spelling, spelling.data(), spelling.size()) == 0) {
-        out.append(slot->text, slot->textLength);
+        out.put(slot->text, slot->textLength);
         return true;
       }
     }
@@ -102,7 +114,7 @@ class NumberTexts {
     char buf[64];
     const auto r = std::to_chars(buf, buf + sizeof buf, d);
     const std::size_t n = static_cast<std::size_t>(r.ptr - buf);
-    out.append(buf, n);
+    out.put(buf, n);
     if (slot != nullptr && n <= sizeof slot->text) {
       slot->used = true;
       slot->bits = bits;
@@ -129,78 +141,87 @@ class NumberTexts {
   std::vector<Slot> slots_;
 };
 
-bool hasKeyBefore(const std::vector<JsonMember>& members, std::size_t i) {
-  for (std::size_t j = 0; j < i; ++j)
-    if (members[j].key == members[i].key) return true;
-  return false;
+void putQuoted(std::string_view s, HashedText& out) {
+  static const char kHex[] = "0123456789abcdef";
+  out.put('"');
+  std::size_t run = 0;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    if (c >= 0x20 && c != '"' && c != '\\') continue;
+    out.put(s.data() + run, i - run);
+    run = i + 1;
+    switch (c) {
+      case '"': out.put("\\\"", 2); break;
+      case '\\': out.put("\\\\", 2); break;
+      case '\n': out.put("\\n", 2); break;
+      case '\r': out.put("\\r", 2); break;
+      case '\t': out.put("\\t", 2); break;
+      default: {
+        const char escape[6] = {'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 0xF]};
+        out.put(escape, 6);
+        break;
+      }
+    }
+  }
+  out.put(s.data() + run, s.size() - run);
+  out.put('"');
+}
+
+bool hasRepeatedKey(const std::vector<JsonMember>& members) {
+  const std::size_t n = members.size();
+  if (n <= 16) {
+    // The few members of a note: a scan is cheaper than sorting.
+    for (std::size_t i = 1; i < n; ++i)
+      for (std::size_t j = 0; j < i; ++j)
+        if (members[j].key == members[i].key) return true;
+    return false;
+  }
+  std::vector<std::string_view> keys;
+  keys.reserve(n);
+  for (const JsonMember& m : members) keys.push_back(m.key);
+  std::sort(keys.begin(), keys.end());
+  return std::adjacent_find(keys.begin(), keys.end()) != keys.end();
 }
 
 // Writes the canonical text directly. False when the case is one the direct
-// path does not vouch for (repeated keys, very deep nesting, subnormal
-// numbers): the caller then takes the long way.
-// The canonical text is hashed as it is made, a chunk at a time, so the
-// megabytes of a long clip never sit in memory at once.
-struct HashedText {
-  static constexpr std::size_t kChunk = 1 << 16;
-  std::uint64_t hash = kFnvOffsetBasis;
-  std::string chunk;
-
-  HashedText() { chunk.reserve(kChunk + 1024); }
-  void flushIfFull() {
-    if (chunk.size() < kChunk) return;
-    hash = fnv1a64(chunk, hash);
-    chunk.clear();
-  }
-  std::uint64_t finish() {
-    hash = fnv1a64(chunk, hash);
-    chunk.clear();
-    return hash;
-  }
-};
-
-bool appendCanonical(const JsonValue& v, int depth, NumberTexts& numbers, HashedText& sink) {
-  std::string& out = sink.chunk;
-  sink.flushIfFull();
+// path does not vouch for (repeated keys, which the parser refuses; very
+// deep nesting; subnormal numbers): the caller then takes the long way.
+bool putCanonical(const JsonValue& v, int depth, NumberTexts& numbers, HashedText& out) {
   switch (v.kind) {
-    case JsonKind::Bool: out += v.boolean ? "true" : "false"; return true;
+    case JsonKind::Bool:
+      if (v.boolean)
+        out.put("true", 4);
+      else
+        out.put("false", 5);
+      return true;
     case JsonKind::Number:
       if (!std::isfinite(v.number)) {
-        out += "null";
+        out.put("null", 4);
         return true;
       }
-      return numbers.append(v, out);
-    case JsonKind::String: appendQuoted(v.text, out); return true;
+      return numbers.put(v, out);
+    case JsonKind::String: putQuoted(v.text, out); return true;
     case JsonKind::Array:
       if (depth >= kDirectDepth) return false;
-      out += '[';
+      out.put('[');
       for (std::size_t i = 0; i < v.elements.size(); ++i) {
-        if (i) out += ',';
-        if (!appendCanonical(v.elements[i], depth + 1, numbers, sink)) return false;
+        if (i) out.put(',');
+        if (!putCanonical(v.elements[i], depth + 1, numbers, out)) return false;
       }
-      out += ']';
+      out.put(']');
       return true;
-    case JsonKind::Object: {
-      if (depth >= kDirectDepth) return false;
-      // The parser refuses repeated keys; small objects are scanned, which
-      // is cheaper than a set for the few members of a note.
-      const std::size_t n = v.members.size();
-      if (n <= 32) {
-        for (std::size_t i = 1; i < n; ++i)
-          if (hasKeyBefore(v.members, i)) return false;
-      } else {
-        return false;
+    case JsonKind::Object:
+      if (depth >= kDirectDepth || hasRepeatedKey(v.members)) return false;
+      out.put('{');
+      for (std::size_t i = 0; i < v.members.size(); ++i) {
+        if (i) out.put(',');
+        putQuoted(v.members[i].key, out);
+        out.put(':');
+        if (!putCanonical(v.members[i].value, depth + 1, numbers, out)) return false;
       }
-      out += '{';
-      for (std::size_t i = 0; i < n; ++i) {
-        if (i) out += ',';
-        appendQuoted(v.members[i].key, out);
-        out += ':';
-        if (!appendCanonical(v.members[i].value, depth + 1, numbers, sink)) return false;
-      }
-      out += '}';
+      out.put('}');
       return true;
-    }
-    default: out += "null"; return true;
+    default: out.put("null", 4); return true;
   }
 }
 
@@ -222,9 +243,9 @@ std::string notesFingerprintByReparse(const JsonValue& notes) {
 
 std::string notesFingerprint(const JsonValue& notes) {
   NumberTexts numbers;
-  HashedText sink;
-  if (!appendCanonical(notes, 0, numbers, sink)) return notesFingerprintByReparse(notes);
-  return formatSeed(sink.finish());
+  auto text = std::make_unique<HashedText>();
+  if (!putCanonical(notes, 0, numbers, *text)) return notesFingerprintByReparse(notes);
+  return formatSeed(text->finish());
 }
 
 }  // namespace ob

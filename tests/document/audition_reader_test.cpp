@@ -157,6 +157,54 @@ TEST(NotesFingerprint, CanonicalNumbersAndAgreement) {
   EXPECT_EQ(ob::notesFingerprint(*reread.find("notes")), ob::notesFingerprint(*doc.find("notes")));
 }
 
+// Random notes-like values with odd spellings, escapes and wide objects.
+ob::JsonValue randomValue(std::uint64_t& state, int depth) {
+  auto next = [&state] {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    return state >> 33;
+  };
+  const int kind = depth > 3 ? static_cast<int>(next() % 4) : static_cast<int>(next() % 6);
+  switch (kind) {
+    case 0: return ob::makeJsonBool(next() & 1);
+    case 1: {
+      static const char* spellings[] = {"1.0", "1", "0.10", "1e0", "-0", "0", "2.5e-1", "100000", "1e5"};
+      const std::string t = spellings[next() % 9];
+      ob::JsonValue v;
+      std::string error;
+      EXPECT_TRUE(ob::parseJson(t, v, error));
+      if (next() % 3 == 0) v.number = static_cast<double>(static_cast<float>(v.number + 0.1));
+      return v;
+    }
+    case 2: {
+      std::string text;
+      const int n = static_cast<int>(next() % 6);
+      for (int i = 0; i < n; ++i) text += static_cast<char>(next() % 256);
+      return ob::makeJsonString(text);
+    }
+    case 3: return ob::makeJsonNull();
+    case 4: {
+      ob::JsonValue a = ob::makeJsonArray();
+      const int n = static_cast<int>(next() % 4);
+      for (int i = 0; i < n; ++i) a.push(randomValue(state, depth + 1));
+      return a;
+    }
+    default: {
+      ob::JsonValue o = ob::makeJsonObject();
+      const int n = static_cast<int>(next() % 24);
+      for (int i = 0; i < n; ++i) o.set("k" + std::to_string(next() % 40), randomValue(state, depth + 1));
+      return o;
+    }
+  }
+}
+
+TEST(NotesFingerprint, AgreesWithTheLongWayOnRandomValues) {
+  std::uint64_t state = 12345;
+  for (int i = 0; i < 400; ++i) {
+    const ob::JsonValue v = randomValue(state, 0);
+    ASSERT_EQ(ob::notesFingerprint(v), ob::notesFingerprintByReparse(v)) << ob::writeJson(v);
+  }
+}
+
 TEST(ReadAudition, DemoPatternComesBackExactly) {
   auto original = demo();
   const ob::JsonValue doc = parse(ob::dumpJson(ob::writeAudition(*original, original->samples)));
