@@ -1,0 +1,29 @@
+#pragma once
+// Members of a loaded document that this build does not write: found at load
+// by comparing the document with its rewrite, put back at save next to the
+// member they followed.
+
+#include <string>
+#include <vector>
+
+#include "document/foreign_member.h"
+#include "document/json/json_value.h"
+
+namespace ob {
+
+class SamplePool;
+
+// Appends to out every member of loaded (objects by key, arrays of the same
+// non-zero length by index) that rewritten lacks. path is the location of
+// the two values as unescaped tokens.
+void collectForeignMembers(std::vector<ForeignMember>& out, const JsonValue& loaded,
+                           const JsonValue& rewritten, std::vector<std::string>& path);
+void collectForeignMembers(SamplePool& pool, const JsonValue& loaded, const JsonValue& rewritten,
+                           std::vector<std::string>& path);
+
+// Puts one member back: only into an object that still exists and lacks the
+// key (what the rewrite wrote wins), after its old predecessor, at the front
+// when it had none, at the end when the predecessor is gone.
+void setJsonPointer(JsonValue& document, const ForeignMember& member);
+
+}  // namespace ob

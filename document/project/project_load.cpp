@@ -1,0 +1,248 @@
+#include "document/project/project_load.h"
+
+#include <memory>
+#include <new>
+#include <optional>
+#include <string_view>
+
+#include "document/archive/zip_format.h"
+#include "document/archive/zip_reader.h"
+#include "document/factory/factory_ref.h"
+#include "document/factory/sample_resolver.h"
+#include "document/instance/instance_state.h"
+#include "document/json/json_parse.h"
+#include "document/legacy/legacy_reader.h"
+#include "document/package/package.h"
+#include "document/project/atomic_file.h"
+#include "document/project/foreign_members.h"
+#include "document/project/match_factory_samples.h"
+#include "document/project/sanitize_project.h"
+#include "document/reading/asset_ref.h"
+#include "document/reading/json_pointer.h"
+#include "engine/fnv.h"
+#include "engine/model/project_ids.h"
+#include "engine/pool/sample_pool.h"
+
+namespace ob {
+namespace {
+
+const zip::Limits kDocumentZipLimits{10000, 0x40000000ull, 0x80000000ull};
+
+std::string_view asText(const std::uint8_t* bytes, std::size_t size) {
+    return std::string_view(reinterpret_cast<const char*>(bytes), size);
+}
+
+std::string_view withoutByteOrderMark(std::string_view text) {
+    if (text.size() >= 3 && static_cast<unsigned char>(text[0]) == 0xEF &&
+        static_cast<unsigned char>(text[1]) == 0xBB && static_cast<unsigned char>(text[2]) == 0xBF)
+        text.remove_prefix(3);
+    return text;
+}
+
+std::uint64_t hashBytes(const std::uint8_t* bytes, std::size_t size) {
+    return fnv1a64(asText(bytes, size));
+}
+
+const zip::Entry* findEntry(const std::vector<zip::Entry>& entries, std::string_view name) {
+    for (const zip::Entry& e : entries)
+        if (e.name == name) return &e;
+    return nullptr;
+}
+
+std::string fixedText(const char* field, std::size_t capacity) {
+    std::size_t n = 0;
+    while (n < capacity && field[n] != '\0') ++n;
+    return std::string(field, n);
+}
+
+// Loads slot i's audio from its reference; a problem leaves the slot silent
+// with one warning.
+void loadReferencedSample(const Package& package, const std::string& ref, const SampleSlot& entry,
+                          int i, SamplePool& pool, Diagnostics& diagnostics) {
+    const std::string path = memberPath("/assets", fixedText(entry.id, sizeof entry.id));
+    const std::optional<AssetRef> parsed = parseAssetRef(ref);
+    bool loaded = false;
+    if (!parsed) {
+        diagnostics.warn("bad-asset-ref", path, "Not an asset reference; the sample plays silent");
+    } else if (parsed->kind == kAssetRefFactory) {
+        // The resolver takes the bare sample name, without the set word.
+        std::string name;
+        std::vector<std::uint8_t> bytes;
+        if (parseFactoryRef(ref, name)) bytes = resolveSample(name);
+        loaded = !bytes.empty() && pool.replaceSlot(static_cast<std::uint32_t>(i), std::move(bytes)) >= 0;
+        if (!loaded) {
+            diagnostics.warn("missing-factory-sample", path,
+                             "This build has no bundled sample \"" + ref.substr(8) +
+                                 "\"; the sample plays silent");
+        }
+    } else {
+        const std::vector<std::uint8_t>* bytes = findAsset(package, parsed->value);
+        if (bytes == nullptr) {
+            diagnostics.warn("missing-asset", path,
+                             "The archive has no such asset; the sample plays silent");
+        } else {
+            loaded = pool.addDecoded(i, *bytes);
+            if (!loaded)
+                diagnostics.warn("asset-unreadable", path,
+                                 "Not audio this build reads; the sample plays silent");
+        }
+    }
+    if (!loaded) pool.slot(i);
+}
+
+bool readDocumentUnguarded(const std::uint8_t* bytes, std::size_t size, Project& project,
+                           SamplePool& pool, std::string* error, Diagnostics& diagnostics) {
+    std::unique_ptr<Project> fresh = makeProject();
+    if (!fresh) {
+        if (error != nullptr) *error = "out of memory";
+        return false;
+    }
+    SamplePool freshPool;
+    std::string localError;
+    const bool ok =
+        isInstanceBytes(bytes, size)
+            ? readInstanceDocument(bytes, size, *fresh, freshPool, project.seed, diagnostics, localError)
+            : readLegacyProjectDocument(bytes, size, *fresh, freshPool, diagnostics, localError);
+    if (!ok) {
+        if (error != nullptr) *error = !localError.empty() ? localError : joinDiagnosticMessages(diagnostics);
+        return false;
+    }
+    sanitizeProject(*fresh);
+    assignSampleIds(fresh->samples);
+    matchFactorySamples(fresh->samples, freshPool);
+    project = *fresh;
+    pool = std::move(freshPool);
+    return true;
+}
+
+}  // namespace
+
+bool isKitOnlyDocument(const JsonValue& document) {
+    if (!document.isObject()) return true;
+    const JsonValue* state = document.find("state");
+    return state == nullptr || !state->isObject() || state->find("project") == nullptr;
+}
+
+bool isInstanceBytes(const std::uint8_t* bytes, std::size_t size) {
+    if (zip::looksLikeZip(bytes, size)) {
+        Diagnostics own;
+        const auto entries = zip::readZip(bytes, size, own, kDocumentZipLimits);
+        return entries && findEntry(*entries, "instance.json") != nullptr;
+    }
+    JsonValue root;
+    std::string parseError;
+    if (!parseJson(withoutByteOrderMark(asText(bytes, size)), root, parseError)) return false;
+    const JsonValue* kind = root.isObject() ? root.find("kind") : nullptr;
+    return kind != nullptr && kind->isString() && kind->text == "instance";
+}
+
+bool readInstanceDocument(const std::uint8_t* bytes, std::size_t size, Project& project,
+                          SamplePool& pool, std::uint64_t currentSeed, Diagnostics& diagnostics,
+                          std::string& error) {
+    std::optional<Package> package =
+        readPackage(bytes, size, "instance.json", diagnostics, kDocumentZipLimits);
+    if (!package) {
+        error = joinDiagnosticMessages(diagnostics);
+        return false;
+    }
+    std::vector<std::string> refs;
+    if (!readInstanceState(package->document, project, refs, diagnostics)) {
+        error = joinDiagnosticMessages(diagnostics);
+        return false;
+    }
+    sanitizeProject(project);
+    const int count = project.samples.count;
+    for (int i = 0; i < count; ++i) {
+        if (static_cast<std::size_t>(i) >= refs.size() || refs[i].empty()) continue;
+        loadReferencedSample(*package, refs[i], project.samples.slots[i], i, pool, diagnostics);
+    }
+    if (project.seed == 0) project.seed = currentSeed != 0 ? currentSeed : hashBytes(bytes, size);
+
+    const JsonValue rewritten = writeInstanceState(
+        project, refs, isKitOnlyDocument(package->document) ? 1u : 0u, kPluginVersionText, "");
+    std::vector<std::string> path;
+    collectForeignMembers(pool, package->document, rewritten, path);
+    pool.loadedDocument = std::move(package->document);
+    pool.keptEntries = std::move(package->otherEntries);
+    return true;
+}
+
+bool readLegacyProjectDocument(const std::uint8_t* bytes, std::size_t size, Project& project,
+                               SamplePool& pool, Diagnostics& diagnostics, std::string& error) {
+    if (zip::looksLikeZip(bytes, size)) {
+        auto entries = zip::readZip(bytes, size, diagnostics, kDocumentZipLimits);
+        if (!entries) {
+            error = joinDiagnosticMessages(diagnostics);
+            return false;
+        }
+        const zip::Entry* doc = findEntry(*entries, "project.json");
+        if (doc == nullptr) {
+            error = "package is missing project.json";
+            return false;
+        }
+        const std::string_view text = withoutByteOrderMark(asText(doc->data.data(), doc->data.size()));
+        if (!readLegacyProject(text, project, &error, &diagnostics)) {
+            diagnostics.error("legacy-unreadable", "/project.json", "The project cannot be read: " + error);
+            return false;
+        }
+        const int count = project.samples.count < kSampleSlots ? project.samples.count : kSampleSlots;
+        for (int i = 0; i < count; ++i) {
+            const std::string name = fixedText(project.samples.slots[i].name, sizeof project.samples.slots[i].name);
+            const zip::Entry* audio = name.empty() ? nullptr : findEntry(*entries, "samples/" + name);
+            if (audio != nullptr && pool.addDecoded(i, audio->data)) continue;
+            pool.slot(i);
+            diagnostics.warn("missing-asset", indexPath("/samples", static_cast<std::uint64_t>(i)),
+                             "No readable audio for " + name + "; the sample plays silent");
+        }
+    } else {
+        const std::string_view text = withoutByteOrderMark(asText(bytes, size));
+        JsonValue root;
+        std::string parseError;
+        if (parseJson(text, root, parseError) && root.isObject()) {
+            if (const JsonValue* kind = root.find("kind")) {
+                diagnostics.error("not-an-instance", "/kind",
+                                  "A " + (kind->isString() ? kind->text : std::string("?")) +
+                                      " document is not a Orbitrane state");
+                error = joinDiagnosticMessages(diagnostics);
+                return false;
+            }
+        }
+        if (!readLegacyProject(text, project, &error, &diagnostics)) {
+            diagnostics.error("legacy-unreadable", "", "The project cannot be read: " + error);
+            return false;
+        }
+    }
+    project.seed = hashBytes(bytes, size);
+    return true;
+}
+
+bool readDocument(const std::uint8_t* bytes, std::size_t size, Project& project, SamplePool& pool,
+                  std::string* error, Diagnostics* diagnostics) {
+    Diagnostics own;
+    Diagnostics& list = diagnostics != nullptr ? *diagnostics : own;
+    try {
+        return readDocumentUnguarded(bytes, size, project, pool, error, list);
+    } catch (const std::bad_alloc&) {
+        // Nothing was handed over before the last step, which cannot throw.
+        list.error("out-of-memory", "", "Not enough memory to read the document");
+        if (error != nullptr) *error = "Not enough memory to read the document";
+        return false;
+    }
+}
+
+bool readDocument(const std::vector<std::uint8_t>& bytes, Project& project, SamplePool& pool,
+                  std::string* error, Diagnostics* diagnostics) {
+    return readDocument(bytes.data(), bytes.size(), project, pool, error, diagnostics);
+}
+
+bool loadDocumentFile(const std::filesystem::path& path, Project& project, SamplePool& pool,
+                      std::string* error, Diagnostics* diagnostics) {
+    std::vector<std::uint8_t> bytes;
+    if (!readWholeFile(path, bytes)) {
+        if (error != nullptr) *error = "cannot open " + path.string();
+        return false;
+    }
+    return readDocument(bytes, project, pool, error, diagnostics);
+}
+
+}  // namespace ob

@@ -1,0 +1,30 @@
+#pragma once
+// Project and pool to the bytes of an instance package: what this build
+// understands is written fresh, then the last loaded document's foreign
+// members and unchanged number spellings are put back. Samples travel as
+// factory references or as assets named by the SHA-256 of their bytes.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "engine/model/project.h"
+
+namespace ob {
+
+class SamplePool;
+
+// Indented JSON text when nothing needs an archive, else a zip package.
+// Works on a copy: neither the project nor the pool changes. Empty bytes when
+// the package cannot be written (the reason goes to standard error).
+std::vector<std::uint8_t> writeProjectDocument(const Project& project, const SamplePool& pool);
+
+// Builds the bytes and replaces the file with them atomically. Empty bytes
+// fail before the file is touched; any failure leaves an existing file as it
+// was. Error texts: "cannot write the project", "cannot open output file",
+// "short write", "cannot replace the file".
+bool saveDocumentFile(const std::filesystem::path& path, const Project& project,
+                      const SamplePool& pool, std::string* error);
+
+}  // namespace ob
