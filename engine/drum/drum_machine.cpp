@@ -71,8 +71,7 @@ template <bool Stereo>
 void DrumMachine::render(float* left, float* right, int frames, const ModLayers& layers) {
   using namespace drum_param;
   if (!active_ || frames <= 0) return;
-  DrumParamValues p;
-  p.read(layers);
+  const DrumParamValues p(layers);
 
   float w1 = 0.0f;
   float w2 = 0.0f;

@@ -60,7 +60,10 @@ struct DrumParamValues {
   // Rounded up to a multiple of the vector width so the sum vectorises;
   // the two spare slots hold sums that belong to no parameter.
   static constexpr int kSlots = 32;
-  float v[kSlots] = {};
+  float v[kSlots];  // left unset: read() fills every slot, once per render
+
+  DrumParamValues() = default;
+  explicit DrumParamValues(const ModLayers& mod) { read(mod); }
 
   void read(const ModLayers& mod) { mod.sumFirst(v); }
   float value(int i) const { return v[i]; }

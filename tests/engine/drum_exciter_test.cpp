@@ -232,8 +232,7 @@ TEST(DrumExciters, SetUpAndClear) {
   ob::ModLayers mod = quietLayers();
   set(mod, kExc1Type, kExcKnock);
   set(mod, kExc1Level, 0.0f);
-  ob::DrumParamValues values;
-  values.read(mod);
+  ob::DrumParamValues values(mod);
   e.beginBlock(values, 0, -1, nullptr);
   EXPECT_FALSE(e.sounding());  // no level: does not hold the voice
   std::uint32_t n1 = 1, n2 = 2;
