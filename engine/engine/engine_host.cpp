@@ -20,11 +20,13 @@ bool EngineHost::publishSamples() { return samples.publish(pool, project.samples
 
 void EngineHost::publishSamplesNow() { samples.publishNow(pool, project.samples, engine.sampleSet()); }
 
-void EngineHost::retirePool() {
+void EngineHost::replacePool(ob::SamplePool&& fresh) {
   samples.retirePool(std::move(pool));
-  pool = ob::SamplePool{};
+  pool = std::move(fresh);
   publishSamples();
 }
+
+void EngineHost::retirePool() { replacePool(ob::SamplePool{}); }
 
 void EngineHost::mainThreadPass() {
   engine.drainRetired();

@@ -47,8 +47,11 @@ struct EngineHost {
   bool publishSamples();
   // The same at once; only while no block is processed (activate).
   void publishSamplesNow();
-  // Main thread: the pool is replaced by a fresh one; the old one is freed
-  // only after the audio thread has finished with it.
+  // Main thread: the pool is replaced by the given one (a state load or an
+  // open) and the new samples published; the old pool is freed only after
+  // the audio thread has finished with it.
+  void replacePool(ob::SamplePool&& fresh);
+  // The same with an empty pool.
   void retirePool();
   // Main thread, every pass: frees retired project copies, publishes a
   // deferred snapshot, counts retired pools down and frees those that are due.

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "document/wav/wav.h"
 #include "engine/engine/engine_host.h"
 #include "engine_test_util.h"
 
@@ -242,6 +243,42 @@ TEST(EngineHostObject, SamplesAreRetiredThroughTheGeneration) {
   }
   EXPECT_TRUE(host->samples.retired().empty());
   EXPECT_EQ(passes, 61);
+}
+
+TEST(EngineHostObject, AReplacedPoolOutlivesTheHitThatReadsIt) {
+  auto host = orbi::EngineHost::create();
+  ASSERT_TRUE(host);
+  ob::buildDemoProject(host->project);
+  ob::Pattern& pat = host->project.patterns[0];
+  ob::Sound& snd = pat.kit.sounds[pat.tracks[0].soundIndex];
+  ob::initSoundParams(snd, ob::kMachineSample);
+  std::vector<float> tone(48000);
+  for (std::size_t i = 0; i < tone.size(); ++i) tone[i] = 0.5f * std::sin(0.05f * static_cast<float>(i));
+  ASSERT_EQ(host->pool.loadWav(ob::encodeWav(tone.data(), nullptr, 48000, 48000.0)), 0);
+  host->engine.prepare(48000.0, 512);
+  host->publishSamplesNow();
+  host->engine.loadProject(host->project);
+  std::vector<float> l(512), r(512);
+  host->engine.queueTrigger(trigger(0, 0));
+  host->engine.process(l.data(), r.data(), 512, stopped());
+  ASSERT_TRUE(host->engine.activePlayer(0).isSounding());
+  ASSERT_GT(rms(l, 0, 512), 0.0);
+
+  host->replacePool(ob::SamplePool{});
+  int blocks = 0;
+  while (host->engine.activePlayer(0).isSounding() && blocks < 1000) {
+    host->engine.process(l.data(), r.data(), 512, stopped());
+    host->mainThreadPass();
+    // The ringing hit still reads the old audio: it must not be freed yet.
+    if (host->engine.activePlayer(0).isSounding()) ASSERT_FALSE(host->samples.retired().empty());
+    ++blocks;
+  }
+  EXPECT_GT(blocks, 10);
+  for (int i = 0; i < 70 && !host->samples.retired().empty(); ++i) {
+    host->engine.process(l.data(), r.data(), 512, stopped());
+    host->mainThreadPass();
+  }
+  EXPECT_TRUE(host->samples.retired().empty());
 }
 
 TEST(EngineHostObject, AuditionPreviewPlaysTheLatestAndStops) {
