@@ -241,9 +241,10 @@ bool Instance::activate(double sampleRate, std::uint32_t maxFrames, std::uint32_
   if (!plugin_->activate(plugin_, sampleRate, 1, maxFrames)) return false;
   active_ = true;
   sampleRate_ = sampleRate;
-  maxFrames_ = maxFrames;
+  // A host that names no largest block still renders blocks of its own.
+  maxFrames_ = maxFrames > 0 ? maxFrames : 4096;
   ports_ = outputPorts;
-  buffers_.assign(static_cast<std::size_t>(ports_) * 2, std::vector<float>(maxFrames, 0.0f));
+  buffers_.assign(static_cast<std::size_t>(ports_) * 2, std::vector<float>(maxFrames_, 0.0f));
   pointers_.resize(buffers_.size());
   outputs_.assign(ports_, clap_audio_buffer_t{});
   for (std::size_t i = 0; i < buffers_.size(); ++i) pointers_[i] = buffers_[i].data();
@@ -277,8 +278,10 @@ void Instance::queueEvent(const void* event) {
 
 clap_process_status Instance::process(std::uint32_t frames) {
   frames = std::min(frames, maxFrames_);
-  const double beats = static_cast<double>(playedFrames_) / sampleRate_ * tempo_ / 60.0;
-  const double seconds = static_cast<double>(playedFrames_) / sampleRate_;
+  // A plug-in may be activated without a rate; the clock still needs one.
+  const double rate = sampleRate_ > 0.0 ? sampleRate_ : 44100.0;
+  const double seconds = static_cast<double>(playedFrames_) / rate;
+  const double beats = seconds * tempo_ / 60.0;
   std::memset(&transport_, 0, sizeof transport_);
   transport_.header.size = sizeof transport_;
   transport_.header.type = CLAP_EVENT_TRANSPORT;
