@@ -79,6 +79,7 @@ TEST(EngineStress, MainThreadHandOversWhileTheAudioThreadRuns) {
     while (quiet < 3) {
       if (arng() % 4 == 0) host->engine.queueTrigger(trigger(static_cast<int>(arng() % 8), static_cast<int>(arng() % kBlock), 0.8f, static_cast<int>(arng() % 100)));
       host->engine.processBlock(ch, 8, kBlock, info);
+      host->preview.mix(ch[0], ch[1], kBlock);
       blocks.fetch_add(1, std::memory_order_relaxed);
       // Once the main thread is done, run until everything it posted is in.
       if (mainDone.load(std::memory_order_acquire) && host->engine.pendingCommands() == 0 && !host->engine.mailboxFull())
@@ -88,7 +89,7 @@ TEST(EngineStress, MainThreadHandOversWhileTheAudioThreadRuns) {
   });
 
   const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(2500);
-  int commands = 0, projects = 0, seeds = 0, sampleSets = 0;
+  int commands = 0, projects = 0, seeds = 0, sampleSets = 0, previews = 0;
   std::uint64_t lastSeed = 0;
   bool seedGiven = false;
   while (std::chrono::steady_clock::now() < until || commands < 2000) {
@@ -116,6 +117,10 @@ TEST(EngineStress, MainThreadHandOversWhileTheAudioThreadRuns) {
       fillPool(*host, rng);
       host->publishSamples();
       ++sampleSets;
+    } else {
+      std::vector<float> audition(static_cast<std::size_t>(500 + rng() % 3000), 0.25f);
+      host->preview.publish(audition.data(), static_cast<std::uint32_t>(audition.size()), 44100.0 / 48000.0);
+      ++previews;
     }
     host->mainThreadPass();
     if (seedGiven) host->project.seed = lastSeed;
@@ -133,6 +138,7 @@ TEST(EngineStress, MainThreadHandOversWhileTheAudioThreadRuns) {
   EXPECT_GT(projects, 0);
   EXPECT_GT(seeds, 0);
   EXPECT_GT(sampleSets, 0);
+  EXPECT_GT(previews, 0);
   const ob::Project& engineCopy = host->engine.project();
   EXPECT_EQ(engineCopy.seed, host->project.seed);
   EXPECT_EQ(std::memcmp(&engineCopy, &host->project, sizeof(ob::Project)), 0)
