@@ -270,7 +270,9 @@ TEST(EngineHostObject, AReplacedPoolOutlivesTheHitThatReadsIt) {
     host->engine.process(l.data(), r.data(), 512, stopped());
     host->mainThreadPass();
     // The ringing hit still reads the old audio: it must not be freed yet.
-    if (host->engine.activePlayer(0).isSounding()) ASSERT_FALSE(host->samples.retired().empty());
+    if (host->engine.activePlayer(0).isSounding()) {
+      ASSERT_FALSE(host->samples.retired().empty());
+    }
     ++blocks;
   }
   EXPECT_GT(blocks, 10);
