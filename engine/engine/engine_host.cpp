@@ -1,12 +1,16 @@
 #include "engine/engine/engine_host.h"
 
-#include <new>
 #include <utility>
 
 namespace orbi {
 
 std::unique_ptr<EngineHost> EngineHost::create() {
-  return std::unique_ptr<EngineHost>(new (std::nothrow) EngineHost());
+  // Members allocate too (buffers, players): any failure means no host.
+  try {
+    return std::unique_ptr<EngineHost>(new EngineHost());
+  } catch (...) {
+    return nullptr;
+  }
 }
 
 bool EngineHost::applyEdit(const ob::EditCommand& command) {
