@@ -20,10 +20,11 @@ namespace {
 
 constexpr const char* kId = "io.tarnex.orbitrane";
 
-std::unique_ptr<ClapLibrary> load() {
-  std::string error;
-  auto lib = ClapLibrary::open(OB_CLAP_PATH, error);
-  EXPECT_TRUE(lib) << error;
+// Loaded once and kept, as a host keeps a plug-in library it uses.
+const ClapLibrary* load() {
+  static std::string error;
+  static const ClapLibrary* lib = ClapLibrary::open(OB_CLAP_PATH, error).release();
+  EXPECT_NE(lib, nullptr) << error;
   return lib;
 }
 
@@ -78,8 +79,8 @@ TEST(PluginModule, ExportsOnlyTheEntry) {
 }
 
 TEST(PluginModule, EntryFactoryAndDescriptor) {
-  auto lib = load();
-  ASSERT_TRUE(lib);
+  const ClapLibrary* lib = load();
+  ASSERT_NE(lib, nullptr);
   const clap_plugin_entry_t* entry = lib->entry();
   EXPECT_EQ(entry->clap_version.major, 1u);
   EXPECT_EQ(entry->clap_version.minor, 2u);
@@ -110,8 +111,8 @@ TEST(PluginModule, EntryFactoryAndDescriptor) {
 }
 
 TEST(PluginModule, FactoryRefusesWrongIdsAndOldHosts) {
-  auto lib = load();
-  ASSERT_TRUE(lib);
+  const ClapLibrary* lib = load();
+  ASSERT_NE(lib, nullptr);
   const clap_plugin_factory_t* f = lib->factory();
   TestHost host;
   EXPECT_EQ(f->create_plugin(f, host.clapHost(), "io.tarnex.orbitrane2"), nullptr);
@@ -133,8 +134,8 @@ TEST(PluginModule, FactoryRefusesWrongIdsAndOldHosts) {
 }
 
 TEST(PluginModule, LifecycleRendersTheDemoOnMainAndStems) {
-  auto lib = load();
-  ASSERT_TRUE(lib);
+  const ClapLibrary* lib = load();
+  ASSERT_NE(lib, nullptr);
   TestHost host;
   std::string error;
   {
@@ -181,8 +182,8 @@ TEST(PluginModule, LifecycleRendersTheDemoOnMainAndStems) {
 }
 
 TEST(PluginModule, SilentWhileTheTransportIsStopped) {
-  auto lib = load();
-  ASSERT_TRUE(lib);
+  const ClapLibrary* lib = load();
+  ASSERT_NE(lib, nullptr);
   TestHost host;
   std::string error;
   auto instance = Instance::create(*lib, host, kId, error);
@@ -198,8 +199,8 @@ TEST(PluginModule, SilentWhileTheTransportIsStopped) {
 }
 
 TEST(PluginModule, OnlyAMainPortStillHearsEveryTrack) {
-  auto lib = load();
-  ASSERT_TRUE(lib);
+  const ClapLibrary* lib = load();
+  ASSERT_NE(lib, nullptr);
   RenderRequest request;
   request.blockFrames = 128;
   request.seconds = 2.0;
@@ -222,8 +223,8 @@ TEST(PluginModule, OnlyAMainPortStillHearsEveryTrack) {
 }
 
 TEST(PluginModule, HostWithoutTimerSupport) {
-  auto lib = load();
-  ASSERT_TRUE(lib);
+  const ClapLibrary* lib = load();
+  ASSERT_NE(lib, nullptr);
   HostOptions options;
   options.timerSupport = false;
   options.log = false;
@@ -251,8 +252,8 @@ TEST(PluginModule, HostWithoutTimerSupport) {
 }
 
 TEST(PluginModule, PortsAndExtensionLookup) {
-  auto lib = load();
-  ASSERT_TRUE(lib);
+  const ClapLibrary* lib = load();
+  ASSERT_NE(lib, nullptr);
   TestHost host;
   std::string error;
   auto instance = Instance::create(*lib, host, kId, error);
@@ -311,8 +312,8 @@ TEST(PluginModule, PortsAndExtensionLookup) {
 }
 
 TEST(PluginModule, SessionHelloByteLayout) {
-  auto lib = load();
-  ASSERT_TRUE(lib);
+  const ClapLibrary* lib = load();
+  ASSERT_NE(lib, nullptr);
   TestHost host;
   std::string error;
   auto instance = Instance::create(*lib, host, kId, error);
@@ -346,8 +347,8 @@ TEST(PluginModule, SessionHelloByteLayout) {
 }
 
 TEST(PluginModule, VoicesRecordsFollowTheProject) {
-  auto lib = load();
-  ASSERT_TRUE(lib);
+  const ClapLibrary* lib = load();
+  ASSERT_NE(lib, nullptr);
   TestHost host;
   std::string error;
   auto instance = Instance::create(*lib, host, kId, error);
@@ -396,8 +397,8 @@ TEST(PluginModule, VoicesRecordsFollowTheProject) {
 }
 
 TEST(PluginModule, DiagnosticsStartEmpty) {
-  auto lib = load();
-  ASSERT_TRUE(lib);
+  const ClapLibrary* lib = load();
+  ASSERT_NE(lib, nullptr);
   TestHost host;
   std::string error;
   auto instance = Instance::create(*lib, host, kId, error);
@@ -411,8 +412,8 @@ TEST(PluginModule, DiagnosticsStartEmpty) {
 }
 
 TEST(PluginModule, TwoInstancesLiveSideBySide) {
-  auto lib = load();
-  ASSERT_TRUE(lib);
+  const ClapLibrary* lib = load();
+  ASSERT_NE(lib, nullptr);
   TestHost hostA, hostB;
   std::string error;
   auto a = Instance::create(*lib, hostA, kId, error);
