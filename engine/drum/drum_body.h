@@ -116,7 +116,7 @@ struct DrumBody {
 };
 
 template <int Type>
-inline float DrumBody::tickAs(float input, const DrumDistortion& dist, bool inBody, std::uint32_t& noise1) {
+[[gnu::always_inline]] inline float DrumBody::tickAs(float input, const DrumDistortion& dist, bool inBody, std::uint32_t& noise1) {
   using namespace drum_param;
   (void)input;
   (void)noise1;
