@@ -493,6 +493,9 @@ void Engine::applyEdit(const EditCommand& c) {
   applyEditCommand(project_, c);
   displayDirty_ = 1;
   Pattern& pat = project_.patterns[0];
+  if (c.kind == kEditRemoveTrack && pat.numTracks + 1 == tracksBefore &&
+      c.track < static_cast<std::uint32_t>(tracksBefore))
+    followTrackRemoval(static_cast<int>(c.track), tracksBefore - 1);
   if (pat.numTracks < tracksBefore) stopTracksFrom(pat.numTracks);
 
   if (c.pattern != currentPattern_ || c.track >= static_cast<std::uint32_t>(kTracks)) return;
@@ -578,6 +581,20 @@ void Engine::rebuildPlayers() {
     if (s >= 0 && s < kTracks) rebindTrack(t, s);
   }
   stopTracksFrom(tracks);
+}
+
+void Engine::followTrackRemoval(int removed, int last) {
+  // The tracks after the removed one move down; their voices move with them
+  // and the removed track's voices end up last, where they are stopped.
+  auto shift = [&](auto* a) { std::rotate(a + removed, a + removed + 1, a + last + 1); };
+  shift(active_);
+  shift(spare_);
+  shift(activeGainL_);
+  shift(activeGainR_);
+  shift(spareGainL_);
+  shift(spareGainR_);
+  shift(hitPan_);
+  shift(roundRobin_);
 }
 
 void Engine::stopTracksFrom(int firstTrack) {

@@ -174,6 +174,7 @@ class Engine {
   void sendControlSignals(int base, int frames);
   void publishDisplay(int frames);
   void stopTracksFrom(int firstTrack);
+  void followTrackRemoval(int removed, int last);
   void applySeedRule();
   void chokeOthers(int track);
   void writeLayerZone(TrackPlayer& player, const Sound& sound, float velocity, std::uint8_t& counter);

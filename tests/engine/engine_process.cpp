@@ -304,6 +304,32 @@ TEST(EngineBinding, ARemovedTrackStopsAndEndsItsNotes) {
   EXPECT_EQ(e->noteEnds[0].noteRef.noteId, 9);
 }
 
+TEST(EngineBinding, VoicesOfLaterTracksMoveDownWithTheirTracks) {
+  auto e = makeEngine();
+  auto p = silentDemo();
+  e->loadProject(*p);
+  const int n = p->patterns[0].numTracks;
+  e->queueTrigger(trigger(1, 0, 1.0f, 1));
+  e->queueTrigger(trigger(2, 0, 1.0f, 2));
+  std::vector<float> l(256), r(256);
+  e->process(l.data(), r.data(), 256, stopped());
+  ob::TrackPlayer* second = &e->activePlayer(2);
+  const float pan2 = e->activeGainR(2);
+  ob::EditCommand remove;
+  remove.kind = ob::kEditRemoveTrack;
+  remove.track = 1;
+  e->postCommand(remove);
+  e->process(l.data(), r.data(), 256, stopped());
+  EXPECT_EQ(e->pattern().numTracks, n - 1);
+  // Track 2 is now track 1 and keeps ringing on its own voice.
+  EXPECT_EQ(&e->activePlayer(1), second);
+  EXPECT_TRUE(second->isSounding());
+  EXPECT_FLOAT_EQ(e->activeGainR(1), pan2);
+  ASSERT_EQ(e->noteEndCount, 1);
+  EXPECT_EQ(e->noteEnds[0].noteRef.noteId, 1);
+  EXPECT_EQ(e->pendingNoteEnd(e->playerIndex(*second)).noteId, 2);
+}
+
 TEST(EngineBlocks, BlocksLongerThanPreparedAreSplitAndMatch) {
   auto p = demo();
   auto whole = makeEngine(kRate, 64);
