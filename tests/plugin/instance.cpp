@@ -463,3 +463,49 @@ TEST(PluginCallbacks, TheEditorIsAskedFirst) {
   EXPECT_EQ(claimedTimers, 2);
   clap->destroy(clap);
 }
+
+TEST(PluginTransport, PositionFollowsTheHostOrTheBlockLengths) {
+  TransportState t;
+  t.sampleRate = 48000.0;
+  // No host transport: nothing moves until something was playing.
+  updateTransportPosition(t, nullptr, 256);
+  EXPECT_EQ(t.position, 0);
+  EXPECT_EQ(t.valid, 0);
+
+  clap_event_transport_t host{};
+  host.flags = CLAP_TRANSPORT_IS_PLAYING | CLAP_TRANSPORT_HAS_SECONDS_TIMELINE;
+  host.song_pos_seconds = 2 * CLAP_SECTIME_FACTOR;
+  updateTransportPosition(t, &host, 256);
+  EXPECT_EQ(t.valid, 1);
+  EXPECT_EQ(t.position, 96000);
+
+  // Beats at a tempo when the host gives no seconds: 3 beats at 90 BPM.
+  host.flags = CLAP_TRANSPORT_IS_PLAYING | CLAP_TRANSPORT_HAS_TEMPO | CLAP_TRANSPORT_HAS_BEATS_TIMELINE;
+  host.tempo = 90.0;
+  host.song_pos_beats = 3 * CLAP_BEATTIME_FACTOR;
+  updateTransportPosition(t, &host, 128);
+  EXPECT_EQ(t.position, 96000);
+  EXPECT_EQ(t.expected, 96256);
+
+  // The host vanishes while playing: the position runs on by block lengths.
+  updateTransportPosition(t, nullptr, 64);
+  EXPECT_EQ(t.position, 96128);
+  updateTransportPosition(t, nullptr, 64);
+  EXPECT_EQ(t.position, 96192);
+
+  // A stopped host with no timeline keeps the last position.
+  host.flags = 0;
+  updateTransportPosition(t, &host, 64);
+  EXPECT_EQ(t.playing, 0);
+  updateTransportPosition(t, &host, 64);
+  EXPECT_EQ(t.position, 96256);
+
+  // Once a position event arrived only block lengths and events move it.
+  t.byEvent = 1;
+  host.flags = CLAP_TRANSPORT_IS_PLAYING | CLAP_TRANSPORT_HAS_SECONDS_TIMELINE;
+  host.song_pos_seconds = 0;
+  updateTransportPosition(t, &host, 64);
+  EXPECT_EQ(t.position, 96256);
+  updateTransportPosition(t, &host, 64);
+  EXPECT_EQ(t.position, 96320);
+}

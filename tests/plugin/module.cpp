@@ -431,3 +431,17 @@ TEST(PluginModule, TwoInstancesLiveSideBySide) {
   a.reset();
   EXPECT_EQ(render(*b, rb).frames, 48000u);
 }
+
+TEST(PluginModule, HostReportsAMissingStateExtension) {
+  const ClapLibrary* lib = load();
+  ASSERT_NE(lib, nullptr);
+  TestHost host;
+  std::string error;
+  auto instance = Instance::create(*lib, host, kId, error);
+  ASSERT_TRUE(instance) << error;
+  if (instance->extension<clap_plugin_state_t>(CLAP_EXT_STATE) != nullptr) GTEST_SKIP();
+  std::vector<std::uint8_t> bytes;
+  EXPECT_FALSE(instance->saveState(bytes, error));
+  EXPECT_EQ(error, "the plug-in has no state extension");
+  EXPECT_FALSE(instance->loadState(bytes, error));
+}
