@@ -39,7 +39,8 @@ void DrumExciter::trigger() {
 void DrumExciter::beginBlock(const DrumParamValues& mod, int base, int widthIndex, const SamplePoolSnapshot* snapshot) {
   using namespace drum_param;
   type = mod.choice(base + kExcTypeOffset);
-  level = finiteOr0(mod.value(base + kExcLevelOffset));
+  // Held to a sane size so that no modulation sum can overflow the mix.
+  level = clampf(finiteOr0(mod.value(base + kExcLevelOffset)), -1000.0f, 1000.0f);
   // A silent exciter (no type, an unknown one or no level) neither renders
   // nor holds the voice open.
   live = type >= kExcClick && type <= kExcHpNoise && level > 0.0f;
