@@ -91,7 +91,8 @@ TEST(DrumRealtime, FiniteForInRangeParametersAndWildModulation) {
     if (wild) {  // modulation sums far outside the ranges
       for (int i = 0; i < kOwnCount; ++i) {
         const float k = unit(rng);
-        mod.layers[2 + trial % 6][i] = k < 0.3f ? -1e6f * unit(rng) : (k < 0.6f ? 1e6f * unit(rng) : 0.0f);
+        const float big = trial % 2 ? 1e6f : 1e30f;
+        mod.layers[2 + trial % 6][i] = k < 0.3f ? -big * unit(rng) : (k < 0.6f ? big * unit(rng) : 0.0f);
       }
       // Keep the types meaningful so that the models actually run.
       for (int i : {kExc1Type, kExc2Type, kResType, kDistPos}) mod.layers[2 + trial % 6][i] = 0.0f;
