@@ -460,8 +460,11 @@ void Engine::publishDisplay(int frames) {
   displayDirty_ = 0;
   const int tracks = activeTrackCount();
   float sums[kParams];
-  for (int t = 0; t < tracks; ++t) {
-    active_[t]->mod().sumFirst(sums);
+  for (int t = 0; t < kTracks; ++t) {
+    if (t < tracks)
+      active_[t]->mod().sumFirst(sums);
+    else
+      std::fill(std::begin(sums), std::end(sums), 0.0f);  // no such track
     for (int p = 0; p < kParams; ++p) modDisplay_[t][p].store(sums[p], std::memory_order_relaxed);
   }
 }
