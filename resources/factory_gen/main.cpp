@@ -147,12 +147,14 @@ int main(int argc, char** argv) {
         const std::vector<std::int16_t> q = quantise(whole.data(), whole.size());
         for (std::size_t i = 0; i < whole.size(); ++i) whole[i] = static_cast<float>(q[i]) / 32768.0f;
         if (report) {
-            double tail = 0.0;
+            // Level of the natural decay just before the closing fade.
             const std::size_t n = whole.size();
-            for (std::size_t i = n - n / 10 - std::min<std::size_t>(n / 5, 2880); i < n - std::min<std::size_t>(n / 5, 2880); ++i)
+            const std::size_t fadeStart = n - std::min<std::size_t>(n / 5, gen::framesOf(0.06));
+            double tail = 0.0;
+            for (std::size_t i = fadeStart - n / 10; i < fadeStart; ++i)
                 tail = std::max(tail, std::fabs(static_cast<double>(whole[i])));
-            std::fprintf(stderr, "%-18s peak %.3f  tail before fade %.1f dB\n", s.stem.c_str(),
-                         peakOf(s.signal) * gain, 20.0 * std::log10(tail + 1e-12));
+            std::fprintf(stderr, "%-18s peak %.3f  tail %.1f dB\n", s.stem.c_str(), peakOf(s.signal) * gain,
+                         20.0 * std::log10(tail + 1e-12));
         }
         if (!s.row->split) {
             files.push_back({s.row->fileName, gen::encodeWav16(q, 48000)});
