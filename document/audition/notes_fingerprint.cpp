@@ -12,6 +12,7 @@
 
 #include "document/json/json_number.h"
 #include "document/json/json_parse.h"
+#include "document/json/json_quote.h"
 #include "document/json/json_write.h"
 #include "document/reading/seed.h"
 #include "engine/fnv.h"
@@ -142,29 +143,7 @@ class NumberTexts {
 };
 
 void putQuoted(std::string_view s, HashedText& out) {
-  static const char kHex[] = "0123456789abcdef";
-  out.put('"');
-  std::size_t run = 0;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(s[i]);
-    if (c >= 0x20 && c != '"' && c != '\\') continue;
-    out.put(s.data() + run, i - run);
-    run = i + 1;
-    switch (c) {
-      case '"': out.put("\\\"", 2); break;
-      case '\\': out.put("\\\\", 2); break;
-      case '\n': out.put("\\n", 2); break;
-      case '\r': out.put("\\r", 2); break;
-      case '\t': out.put("\\t", 2); break;
-      default: {
-        const char escape[6] = {'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 0xF]};
-        out.put(escape, 6);
-        break;
-      }
-    }
-  }
-  out.put(s.data() + run, s.size() - run);
-  out.put('"');
+  forEachJsonQuotedPiece(s, [&out](const char* bytes, std::size_t n) { out.put(bytes, n); });
 }
 
 bool hasRepeatedKey(const std::vector<JsonMember>& members) {

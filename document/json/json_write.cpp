@@ -1,5 +1,7 @@
 #include "document/json/json_write.h"
 
+#include "document/json/json_quote.h"
+
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -50,29 +52,7 @@ void appendNumber(const JsonValue& v, std::string& out) {
 }
 
 void appendQuoted(std::string_view text, std::string& out) {
-    static const char kHex[] = "0123456789abcdef";
-    out += '"';
-    std::size_t runStart = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x20 && c != '"' && c != '\\') continue;
-        out.append(text.data() + runStart, i - runStart);
-        runStart = i + 1;
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                out += "\\u00";
-                out += kHex[c >> 4];
-                out += kHex[c & 0xF];
-                break;
-        }
-    }
-    out.append(text.data() + runStart, text.size() - runStart);
-    out += '"';
+    forEachJsonQuotedPiece(text, [&out](const char* bytes, std::size_t n) { out.append(bytes, n); });
 }
 
 void appendCompact(const JsonValue& v, std::string& out) {
