@@ -67,8 +67,13 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
 }
 
-void report(std::vector<KitScanProblem>* problems, std::string path, std::string message) {
-    if (problems != nullptr) problems->push_back({std::move(path), std::move(message)});
+void report(std::vector<KitScanProblem>* problems, std::string path, std::string message) noexcept {
+    if (problems == nullptr) return;
+    try {
+        problems->push_back({std::move(path), std::move(message)});
+    } catch (const std::exception&) {
+        // Out of memory: the list stays as it was.
+    }
 }
 
 // "builtin:" followed by 1 to 9 decimal digits naming a kit below the count.
@@ -204,16 +209,20 @@ std::string kitPathToUtf8(const fs::path& path) {
 
 std::vector<KitEntry> KitLibrary::listBuiltinKits() {
     std::vector<KitEntry> entries;
-    const std::uint32_t count = static_cast<std::uint32_t>(factoryKitCount());
-    std::unique_ptr<Pattern> pattern = std::make_unique<Pattern>();
-    for (std::uint32_t i = 0; i < count; ++i) {
-        *pattern = makeFactoryKit(i);
-        KitEntry entry;
-        entry.reference = std::string(kBuiltinKitPrefix) + std::to_string(i);
-        entry.name = fieldText(pattern->kit.name);
-        fillEntryFromKit(entry, *pattern);
-        entry.builtIn = true;
-        entries.push_back(std::move(entry));
+    try {
+        const std::uint32_t count = static_cast<std::uint32_t>(factoryKitCount());
+        std::unique_ptr<Pattern> pattern = std::make_unique<Pattern>();
+        for (std::uint32_t i = 0; i < count; ++i) {
+            *pattern = makeFactoryKit(i);
+            KitEntry entry;
+            entry.reference = std::string(kBuiltinKitPrefix) + std::to_string(i);
+            entry.name = fieldText(pattern->kit.name);
+            fillEntryFromKit(entry, *pattern);
+            entry.builtIn = true;
+            entries.push_back(std::move(entry));
+        }
+    } catch (const std::exception&) {
+        // Out of memory: list what was built.
     }
     return entries;
 }
@@ -232,8 +241,12 @@ std::vector<KitEntry> KitLibrary::listAll(const fs::path& folder,
                                           std::vector<KitScanProblem>* problems) {
     std::vector<KitEntry> entries = listBuiltinKits();
     std::vector<KitEntry> files = scanFolder(folder, problems);
-    entries.insert(entries.end(), std::make_move_iterator(files.begin()),
-                   std::make_move_iterator(files.end()));
+    try {
+        entries.insert(entries.end(), std::make_move_iterator(files.begin()),
+                       std::make_move_iterator(files.end()));
+    } catch (const std::exception&) {
+        report(problems, kitPathToUtf8(folder), "out of memory");
+    }
     return entries;
 }
 
