@@ -112,6 +112,7 @@ struct Partial {
     double tau = 0.5;      // seconds
     double phase = 0.0;    // radians at the start
     std::int64_t start = 0;
+    double bloom = 0.0;    // seconds the partial takes to take up its energy
 };
 
 inline void addPartial(Buffer& out, const Partial& p) {
@@ -121,13 +122,17 @@ inline void addPartial(Buffer& out, const Partial& p) {
     double zr = detCos(p.phase), zi = detSin(p.phase);
     const double d = decayFactor(p.tau);
     double env = p.gain;
+    // 1 - e^(-t / bloom): energy still flowing in from the struck point.
+    const double bd = p.bloom > 0.0 ? decayFactor(p.bloom) : 0.0;
+    double pending = 1.0;
     const std::int64_t n = static_cast<std::int64_t>(out.size());
     for (std::int64_t i = p.start < 0 ? 0 : p.start; i < n; ++i) {
-        out[static_cast<std::size_t>(i)] += env * zi;
+        out[static_cast<std::size_t>(i)] += env * (1.0 - pending) * zi;
         const double nr = zr * wr - zi * wi;
         zi = zr * wi + zi * wr;
         zr = nr;
         env *= d;
+        pending *= bd;
         if (env < 1e-9 * (p.gain < 0 ? -p.gain : p.gain)) break;
     }
 }

@@ -108,7 +108,8 @@ Buffer snare(std::size_t frames, const SnareSpec& s, double v) {
     Buffer out = membrane(frames, s.head, v);
     if (s.wireGain > 0.0) {
         Rng rng(s.head.seed ^ 0x5a5a1234u);
-        Buffer wires = noiseBurst(frames, rng, 0.0015, s.wireTau * (0.7 + 0.3 * v));
+        // The wires answer the bottom head a moment after the stroke.
+        Buffer wires = noiseBurst(frames, rng, 0.0015, s.wireTau * (0.7 + 0.3 * v), framesOf(0.0008));
         wires = filtered(std::move(wires), {Biquad::lowPass(bright(v, s.wireLo, s.wireHi), 0.7),
                                             Biquad::highPass(1500.0, 0.6),
                                             Biquad::highPass(900.0, 0.6)});
@@ -158,6 +159,7 @@ struct MetalSpec {
     double attackTau;
     double highPass;
     std::uint32_t seed;
+    double bloom = 0.0;     // how long the top of the range takes to build up, s
 };
 
 Buffer metal(std::size_t frames, const MetalSpec& s, double v) {
@@ -170,6 +172,9 @@ Buffer metal(std::size_t frames, const MetalSpec& s, double v) {
         p.gain = rng.range(0.35, 1.0) * detPow(p.hz / s.lo, -s.tilt) * detPow(v, s.darken * octaves);
         p.tau = s.tau * detPow(p.hz / 1000.0, -s.tauSlope) * rng.range(1.0 - s.spread, 1.0 + s.spread);
         p.phase = rng.unit() * kTwoPi;
+        // Energy spreads upwards from the struck point, faster after a hard
+        // stroke.
+        p.bloom = s.bloom * (p.hz / s.hi) * rng.range(0.5, 1.5) / (0.5 + v);
         addPartial(out, p);
     }
     // Normalise the partial cloud so that the count does not set the level.
@@ -201,10 +206,10 @@ MetalSpec openHat(std::uint32_t seed, double tau) {
     return {64, 2900.0, 15000.0, tau, 0.3, 0.35, 0.15, 0.45, 0.35, tau * 0.7, 4500.0, 0.5, 0.005, 2300.0, seed};
 }
 MetalSpec ride(std::uint32_t seed, double tau) {
-    return {150, 320.0, 14000.0, tau, 0.35, 0.3, 0.05, 0.22, 0.08, tau * 0.2, 3000.0, 0.5, 0.004, 220.0, seed};
+    return {150, 320.0, 14000.0, tau, 0.35, 0.3, 0.05, 0.22, 0.08, tau * 0.2, 3000.0, 0.5, 0.004, 220.0, seed, 0.006};
 }
 MetalSpec crash(std::uint32_t seed, double tau) {
-    return {190, 260.0, 16000.0, tau, 0.3, 0.35, 0.02, 0.25, 0.55, tau * 0.45, 1800.0, 1.0, 0.02, 200.0, seed};
+    return {190, 260.0, 16000.0, tau, 0.3, 0.35, 0.02, 0.25, 0.55, tau * 0.45, 1800.0, 1.0, 0.02, 200.0, seed, 0.03};
 }
 
 // The ride's stick ping: a few strong partials in the upper middle.
@@ -256,7 +261,7 @@ Buffer rideBell(std::size_t frames, double v) {
 }
 
 Buffer china(std::size_t frames, std::uint32_t seed, double v) {
-    MetalSpec s{170, 350.0, 12000.0, 0.32, 0.3, 0.4, 0.15, 0.1, 0.5, 0.35, 1500.0, 1.0, 0.015, 250.0, seed};
+    MetalSpec s{170, 350.0, 12000.0, 0.32, 0.3, 0.4, 0.15, 0.1, 0.5, 0.35, 1500.0, 1.0, 0.015, 250.0, seed, 0.02};
     Buffer out = metal(frames, s, v);
     // The upturned edge rattles: a hard non-linearity mixes the partials
     // into a trashy spread.
