@@ -509,3 +509,35 @@ TEST(PluginTransport, PositionFollowsTheHostOrTheBlockLengths) {
   updateTransportPosition(t, &host, 64);
   EXPECT_EQ(t.position, 96320);
 }
+
+namespace {
+
+// Control signals the engine emitted over a second of the playing demo.
+int controlSignalsAfterActivate(bool registry, bool announce) {
+  HostOptions options;
+  options.eventRegistry = registry;
+  TestHost host(options);
+  Made m(host);
+  EXPECT_TRUE(m.clap->init(m.clap));
+  EXPECT_EQ(m.self->eventSpace, registry ? options.eventSpaceId : kNoEventSpace);
+  std::vector<const char*> features;
+  if (announce) features.push_back("com.tessaline.control-signals/1");
+  SessionHelloRecord r = helloRecord(5, 1, features);
+  EXPECT_TRUE(m.self->receiveHello(&r));
+  EXPECT_TRUE(m.clap->activate(m.clap, 48000.0, 1, 256));
+  m.self->engineHost->internalPlay.store(1);
+  int signals = 0;
+  for (int b = 0; b < 188; ++b) {
+    runBlock(*m.self, 256);
+    signals += m.self->engineHost->engine.controlSignalCount;
+  }
+  return signals;
+}
+
+}  // namespace
+
+TEST(PluginLifecycle, ControlSignalsNeedTheFeatureAndAnEventSpace) {
+  EXPECT_GT(controlSignalsAfterActivate(true, true), 0);
+  EXPECT_EQ(controlSignalsAfterActivate(true, false), 0);
+  EXPECT_EQ(controlSignalsAfterActivate(false, true), 0);
+}
