@@ -3,9 +3,6 @@
 // allocation functions, which this test program replaces.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <string>
 
 #include "archive_test_util.h"
@@ -13,31 +10,7 @@
 #include "document/archive/deflate.h"
 #include "document/archive/inflate.h"
 #include "document/archive/zip_reader.h"
-
-namespace {
-std::atomic<std::size_t> gLargest{0};
-void note(std::size_t n) {
-  std::size_t seen = gLargest.load();
-  while (n > seen && !gLargest.compare_exchange_weak(seen, n)) {
-  }
-}
-}  // namespace
-
-// The replacements pair malloc with free on purpose; GCC cannot see that.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-
-void* operator new(std::size_t n) {
-  note(n);
-  if (void* p = std::malloc(n ? n : 1)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t n) { return operator new(n); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+#include "support/allocation_counter.h"
 
 using namespace archive_test;
 
@@ -61,7 +34,7 @@ TEST(ZipLimits, OversizeDeclarationTakesNoMemoryUpFront) {
   a.entries.push_back(deflatedEntry("liar", bytesOf("a small entry that claims to be huge")));
   a.entries[0].unpackedSize = 0x3FFFFFFF;  // just under the entry limit
   const Bytes b = buildArchive(a);
-  gLargest = 0;
+  ob::test::resetLargestAllocation();
   ob::Diagnostics d;
   const auto entries = ob::zip::readZip(b.data(), b.size(), d);
   ASSERT_TRUE(entries);
@@ -69,7 +42,7 @@ TEST(ZipLimits, OversizeDeclarationTakesNoMemoryUpFront) {
   ASSERT_EQ(d.size(), 1u);
   EXPECT_EQ(d[0].message, "Cannot decompress: wrong size; skipped");
   // At most the 1,032:1 bound of the small payload.
-  EXPECT_LE(gLargest.load(), (a.entries[0].payload.size() + 1) * 1032);
+  EXPECT_LE(ob::test::largestAllocation(), (a.entries[0].payload.size() + 1) * 1032);
 }
 
 TEST(ZipLimits, ZipBombStopsAtTheDeclaredSize) {
@@ -80,23 +53,23 @@ TEST(ZipLimits, ZipBombStopsAtTheDeclaredSize) {
   a.entries.push_back(deflatedEntry("bomb", zeros));
   a.entries[0].unpackedSize = 1u << 20;
   const Bytes b = buildArchive(a);
-  gLargest = 0;
+  ob::test::resetLargestAllocation();
   ob::Diagnostics d;
   const auto entries = ob::zip::readZip(b.data(), b.size(), d);
   ASSERT_TRUE(entries);
   EXPECT_TRUE(entries->empty());
   ASSERT_EQ(d.size(), 1u);
   EXPECT_EQ(d[0].message, "Cannot decompress: more data than declared; skipped");
-  EXPECT_LE(gLargest.load(), std::size_t(1) << 20);
+  EXPECT_LE(ob::test::largestAllocation(), std::size_t(1) << 20);
 }
 
 TEST(ZipLimits, InflateGrowsWithRealOutputOnly) {
   const Bytes data = compressibleBytes(2000, 4);
   const Bytes packed = ob::zip::deflate(data.data(), data.size());
-  gLargest = 0;
+  ob::test::resetLargestAllocation();
   std::vector<std::uint8_t> out;
   std::string error;
   ASSERT_TRUE(ob::zip::inflate(packed.data(), packed.size(), std::size_t(1) << 38, out, error)) << error;
   EXPECT_EQ(out, data);
-  EXPECT_LE(gLargest.load(), std::size_t(1) << 17);
+  EXPECT_LE(ob::test::largestAllocation(), std::size_t(1) << 17);
 }

@@ -3,12 +3,9 @@
 // in exact silence instead of denormal dust.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cmath>
-#include <cstdlib>
 #include <initializer_list>
 #include <limits>
-#include <new>
 #include <vector>
 
 #include "engine/chain/voice_chain.h"
@@ -16,21 +13,7 @@
 #include "engine/params/param_tables.h"
 #include "engine/sampler/sample_machine.h"
 #include "engine/va/va_machine.h"
-
-namespace {
-std::atomic<long> gAllocations{0};
-}
-
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t n) {
-  gAllocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(n ? n : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-#pragma GCC diagnostic pop
+#include "support/allocation_counter.h"
 
 namespace {
 
@@ -96,7 +79,7 @@ TEST(ChainRealtime, MachinesAndChainNeverAllocateWhileRendering) {
   }
 
   std::vector<float> l(64), r(64);
-  const long before = gAllocations.load();
+  const long before = ob::test::allocationCount();
   for (int hit = 0; hit < 4; ++hit) {
     sampler.trigger(60.0f + hit, 0.8f);
     va.trigger(48.0f + hit, 0.8f);
@@ -116,7 +99,7 @@ TEST(ChainRealtime, MachinesAndChainNeverAllocateWhileRendering) {
       chain.updateTail();
     }
   }
-  EXPECT_EQ(gAllocations.load(), before);
+  EXPECT_EQ(ob::test::allocationCount(), before);
 }
 
 TEST(ChainRealtime, RoomAndFilterTailsEndWithoutDenormals) {

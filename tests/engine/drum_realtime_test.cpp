@@ -3,33 +3,14 @@
 // denormal samples in long tails.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cmath>
-#include <cstdlib>
-#include <new>
 #include <random>
 #include <vector>
 
 #include "drum_test_support.h"
 #include "engine/drum/drum_machine.h"
 #include "engine/params/param_tables.h"
-
-namespace {
-std::atomic<long> gAllocations{0};
-}
-
-// Counting replacements of the global allocation functions.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-void* operator new(std::size_t n) {
-  gAllocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(n ? n : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-#pragma GCC diagnostic pop
+#include "support/allocation_counter.h"
 
 using namespace ob::drum_param;
 using drumtest::set;
@@ -55,7 +36,7 @@ TEST(DrumRealtime, RenderNeverAllocates) {
   m.prepare(48000.0);
   ob::ModLayers mod = drumtest::defaultLayers();
   std::vector<float> l(64), r(64);
-  const long before = gAllocations.load();
+  const long before = ob::test::allocationCount();
   for (int exc = 0; exc <= kExcHpNoise; ++exc) {
     for (int body = 0; body <= kBodyWave; ++body) {
       set(mod, kExc1Type, float(exc));
@@ -74,7 +55,7 @@ TEST(DrumRealtime, RenderNeverAllocates) {
       }
     }
   }
-  EXPECT_EQ(gAllocations.load() - before, 0);
+  EXPECT_EQ(ob::test::allocationCount() - before, 0);
 }
 
 TEST(DrumRealtime, FiniteForInRangeParametersAndWildModulation) {

@@ -3,52 +3,11 @@
 // triggers, timed events, transport changes, long blocks, resets).
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <random>
 
 #include "engine/engine/engine_host.h"
 #include "engine_test_util.h"
-
-namespace {
-std::atomic<long> gAllocations{0};
-std::atomic<long> gFrees{0};
-}  // namespace
-
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t n) {
-  gAllocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(n ? n : 1)) return p;
-  throw std::bad_alloc();
-}
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
-  gAllocations.fetch_add(1, std::memory_order_relaxed);
-  return std::malloc(n ? n : 1);
-}
-void* operator new[](std::size_t n) {
-  gAllocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(n ? n : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-  if (p) gFrees.fetch_add(1, std::memory_order_relaxed);
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  if (p) gFrees.fetch_add(1, std::memory_order_relaxed);
-  std::free(p);
-}
-void operator delete[](void* p) noexcept {
-  if (p) gFrees.fetch_add(1, std::memory_order_relaxed);
-  std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-  if (p) gFrees.fetch_add(1, std::memory_order_relaxed);
-  std::free(p);
-}
-#pragma GCC diagnostic pop
+#include "support/allocation_counter.h"
 
 using namespace enginetest;
 
@@ -58,7 +17,7 @@ struct Counts {
   long allocations;
   long frees;
 };
-Counts now() { return {gAllocations.load(), gFrees.load()}; }
+Counts now() { return {ob::test::allocationCount(), ob::test::freeCount()}; }
 
 TEST(EngineRealtime, ProcessNeitherAllocatesNorFrees) {
   auto host = orbi::EngineHost::create();

@@ -1,33 +1,12 @@
 // The edit applier runs inside the audio callback: no command may allocate.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <random>
 
 #include "engine/model/demo_project.h"
 #include "engine/model/edit_command.h"
 #include "engine/model/project.h"
-
-namespace {
-std::atomic<long> gAllocations{0};
-}
-
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t n) {
-    gAllocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(n ? n : 1)) return p;
-    throw std::bad_alloc();
-}
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
-    gAllocations.fetch_add(1, std::memory_order_relaxed);
-    return std::malloc(n ? n : 1);
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-#pragma GCC diagnostic pop
+#include "support/allocation_counter.h"
 
 namespace {
 
@@ -48,10 +27,10 @@ TEST(EditRealtime, EveryKindAppliesWithoutAllocating) {
         if (c.kind == ob::kEditAddTrack || c.kind == ob::kEditMacroName) c.text[0] = 'K';
     }
 
-    const long before = gAllocations.load();
+    const long before = ob::test::allocationCount();
     for (int pass = 0; pass < 4; ++pass)
         for (const ob::EditCommand& c : commands) ob::applyEditCommand(*project, c);
-    EXPECT_EQ(gAllocations.load(), before);
+    EXPECT_EQ(ob::test::allocationCount(), before);
     EXPECT_GT(project->patterns[0].numTracks, 0);
 }
 

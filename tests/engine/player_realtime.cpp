@@ -4,36 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
 #include "player_test_util.h"
-
-namespace {
-std::atomic<long> gAllocations{0};
-
-// Out of line so the compiler does not pair malloc/free against new/delete.
-[[gnu::noinline]] void* acquire(std::size_t size) {
-  gAllocations.fetch_add(1, std::memory_order_relaxed);
-  return std::malloc(size ? size : 1);
-}
-[[gnu::noinline]] void release(void* p) noexcept { std::free(p); }
-}  // namespace
-
-void* operator new(std::size_t size) {
-  if (void* p = acquire(size)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return acquire(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return acquire(size); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { release(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { release(p); }
-void operator delete(void* p) noexcept { release(p); }
-void operator delete[](void* p) noexcept { release(p); }
-void operator delete(void* p, std::size_t) noexcept { release(p); }
-void operator delete[](void* p, std::size_t) noexcept { release(p); }
+#include "support/allocation_counter.h"
 
 namespace ob {
 namespace {
@@ -41,9 +13,9 @@ namespace {
 using namespace ob::test;
 
 TEST(PlayerRealtime, AudioThreadWorkDoesNotAllocate) {
-  const long start = gAllocations.load();
+  const long start = ob::test::allocationCount();
   auto p = makePlayer(48000.0);
-  ASSERT_GT(gAllocations.load() - start, 0);  // the counter sees prepare
+  ASSERT_GT(ob::test::allocationCount() - start, 0);  // the counter sees prepare
   Sound sounds[7];
   for (int i = 0; i < 6; ++i) sounds[i] = demoSound(i);
   sounds[6] = defaultSound(kMachineVa);
@@ -62,7 +34,7 @@ TEST(PlayerRealtime, AudioThreadWorkDoesNotAllocate) {
   const ParamLock rands[2] = {{1, 0.5f}, {3, 0.2f}};
   std::vector<float> l(512), r(512);
 
-  const long before = gAllocations.load();
+  const long before = ob::test::allocationCount();
   for (const Sound& s : sounds) {
     p->loadSound(s);
     p->bindLfo(0, lfo);
@@ -78,7 +50,7 @@ TEST(PlayerRealtime, AudioThreadWorkDoesNotAllocate) {
     p->advanceIdle(777);
     p->reset();
   }
-  EXPECT_EQ(gAllocations.load() - before, 0);
+  EXPECT_EQ(ob::test::allocationCount() - before, 0);
 }
 
 TEST(PlayerRealtime, ExtremeSettingsStayFinite) {
