@@ -1,28 +1,22 @@
 #include "document/instance/sample_state.h"
 
+#include "content/factory/sample_credits.h"
 #include "document/instance/sorted_by_order.h"
 #include "document/instance/state_fields.h"
 #include "document/reading/json_pointer.h"
 #include "document/reading/narrow.h"
 
 namespace ob {
-namespace {
 
-// Set ids of the sample-credits rows: imported audio, then the four
-// factory sets.
-constexpr const char* kSourceWords[5] = {"user", "salamander", "basalt", "timpani",
-                                         "worldperc"};
-
-}  // namespace
-
+// A sample's source travels as the set id of its credits row.
 const char* sampleSourceWord(int source) {
-    if (source < 0 || source > 4) return nullptr;
-    return kSourceWords[source];
+    if (source < 0 || source >= static_cast<int>(kSampleCreditRowCount)) return nullptr;
+    return sampleCreditsTable[source].setId;
 }
 
 int parseSampleSource(std::string_view word) {
-    for (int i = 1; i <= 4; ++i)
-        if (word == kSourceWords[i]) return i;
+    for (std::size_t i = 1; i < kSampleCreditRowCount; ++i)
+        if (word == sampleCreditsTable[i].setId) return static_cast<int>(i);
     return 0;
 }
 
