@@ -123,6 +123,13 @@ void StepClock::process(std::int32_t frames, StepEventList& out) {
   const int n = activeTracks();
   const int patternLength = pattern->length;
   for (std::int32_t i = 0; i < frames; ++i) {
+    // Most samples change nothing but the countdowns: jump over them.
+    const std::int32_t quiet = quietSamples(frames - i, n);
+    if (quiet > 0) {
+      skipQuiet(quiet, n);
+      i += quiet - 1;
+      continue;
+    }
     if (untilNextStep <= 0.0) {
       if (patternLength != 0) {
         stepInPattern = static_cast<std::int32_t>(wrap(globalStep, patternLength));
@@ -170,6 +177,62 @@ void StepClock::process(std::int32_t frames, StepEventList& out) {
     untilNextStep -= 1.0;
     for (int t = 0; t < n; ++t) untilTrackStep[t] -= 1.0;
   }
+}
+
+namespace {
+
+// Countdowns this large no longer drop by exactly one a sample; they are
+// left to the sample loop.
+constexpr double kExactLimit = 4.0e15;
+
+// Samples, at most limit, for which a countdown v lowered by one a sample
+// stays above 0.
+std::int32_t aboveZeroFor(double v, std::int32_t limit) {
+  if (!(v > 0.0) || !(v < kExactLimit)) return 0;
+  if (v >= static_cast<double>(limit)) return limit;
+  return static_cast<std::int32_t>(std::ceil(v));
+}
+
+// Samples, at most limit, for which a countdown c lowered by one a sample
+// stays at 0.5 or above.
+std::int32_t halfOrAboveFor(double c, std::int32_t limit) {
+  if (!(c >= 0.5) || !(c < kExactLimit)) return 0;
+  if (c - 0.5 >= static_cast<double>(limit)) return limit;
+  auto q = static_cast<std::int32_t>(std::floor(c + 0.5));
+  while (q > 0 && !(c - static_cast<double>(q - 1) >= 0.5)) --q;  // c + 0.5 may round up
+  return q < limit ? q : limit;
+}
+
+}  // namespace
+
+// Samples from now, at most limit, on which the sample loop would neither
+// start a step nor release an event. On such samples every countdown just
+// drops by one, and each of those subtractions is exact while its operand
+// stays above 0 (at or above 0.5 for the event countdowns), so skipping them
+// in one subtraction gives the same values bit for bit.
+std::int32_t StepClock::quietSamples(std::int32_t limit, int n) const {
+  std::int32_t q = aboveZeroFor(untilNextStep, limit);
+  for (int t = 0; t < n && q > 0; ++t) {
+    if (trackLength(pattern->tracks[t]) == 0) continue;
+    q = aboveZeroFor(untilTrackStep[t], q);
+  }
+  for (int p = 0; p < pendingCount && q > 0; ++p) q = halfOrAboveFor(pending[p].countdown, q);
+  return q;
+}
+
+void StepClock::skipQuiet(std::int32_t frames, int n) {
+  const double d = static_cast<double>(frames);
+  untilNextStep -= d;
+  for (int t = 0; t < n; ++t) {
+    if (aboveZeroFor(untilTrackStep[t], frames) == frames) {
+      untilTrackStep[t] -= d;
+    } else {
+      // A track without steps counts on below zero, where a subtraction
+      // can round: keep the per-sample sequence.
+      for (std::int32_t i = 0; i < frames; ++i) untilTrackStep[t] -= 1.0;
+    }
+  }
+  for (int p = 0; p < pendingCount; ++p) pending[p].countdown -= d;
 }
 
 void StepClock::retrigEvents(int t, std::int64_t k, double offset) {

@@ -70,6 +70,8 @@ struct StepClock {
 
  private:
   int activeTracks() const;
+  std::int32_t quietSamples(std::int32_t limit, int n) const;
+  void skipQuiet(std::int32_t frames, int n);
 };
 
 }  // namespace ob
