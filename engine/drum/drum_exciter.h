@@ -87,6 +87,13 @@ struct DrumExciter {
     return (type == drum_param::kExcBpNoise || type == drum_param::kExcClap) && !stageDone;
   }
 
+  // False once tick() can only return silence for the rest of the hit: the
+  // decaying types stop advancing below the threshold.
+  bool ticking() const {
+    using namespace drum_param;
+    return live && (!(envelope < 0.0001f) || type == kExcBpNoise || type == kExcClap);
+  }
+
   template <bool Stereo>
   ExciterSample tick(std::uint32_t& noise1, std::uint32_t& noise2);
 
@@ -102,9 +109,9 @@ inline float DrumExciter::clapBurst(double t, int i) const {
 }
 
 template <bool Stereo>
-ExciterSample DrumExciter::tick(std::uint32_t& noise1, std::uint32_t& noise2) {
+[[gnu::always_inline]] inline ExciterSample DrumExciter::tick(std::uint32_t& noise1, std::uint32_t& noise2) {
   using namespace drum_param;
-  if (!live || (envelope < 0.0001f && type != kExcBpNoise && type != kExcClap)) return {0.0f, 0.0f, 0.0f};
+  if (!ticking()) return {0.0f, 0.0f, 0.0f};
   const bool sideOn = Stereo && side;
   float m = 0.0f;
   float s = 0.0f;

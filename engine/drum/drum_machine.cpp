@@ -119,8 +119,9 @@ template <bool Stereo, bool Wide, int Body>
 void DrumMachine::renderSamples(float* left, float* right, int frames, const BlockSetup& b) {
   DrumExciter& x1 = exc_[0];
   DrumExciter& x2 = exc_[1];
-  const bool live1 = x1.live;
-  const bool live2 = x2.live;
+  // An exciter that has died away is not called again this block.
+  const bool live1 = x1.ticking();
+  const bool live2 = x2.ticking();
   const float bleed = b.bleed;
   const bool postMix = b.postMix;
   const bool inBody = b.inBody;
