@@ -248,8 +248,13 @@ void VoiceChain::process(float* left, float* right, int frames, const ModLayers&
         static_cast<double>(std::max(latchedAttack_, 0.0f)) * rate_, 2.0e9));
     const std::int32_t nh = static_cast<std::int32_t>(std::min(
         static_cast<double>(std::max(p.ampHold, 0.0f)) * rate_ + na, 2.1e9));
-    const float decayFactor =
-        static_cast<float>(std::exp(-1.0 / (std::max(static_cast<double>(decayTime), 0.0001) * rate_)));
+    if (decayTime != decayFactorTime_ || rate_ != decayFactorRate_) {
+      decayFactor_ =
+          static_cast<float>(std::exp(-1.0 / (std::max(static_cast<double>(decayTime), 0.0001) * rate_)));
+      decayFactorTime_ = decayTime;
+      decayFactorRate_ = rate_;
+    }
+    const float decayFactor = decayFactor_;
     const float levels = bitCrushLevels(p.fxCrush);
     const float srrStep = 1.0f + 49.0f * std::clamp(p.fxSrr, 0.0f, 1.0f);
     const int shape = p.fxShape;

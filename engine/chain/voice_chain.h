@@ -104,6 +104,11 @@ class VoiceChain {
   float decayLevel_ = 1.0f;
   bool attackLatched_ = false;
   float latchedAttack_ = 0.0f;
+  // The decay multiplier of the last decay time and rate: the exponential
+  // is taken again only when one of them changes.
+  float decayFactorTime_ = -1.0f;
+  double decayFactorRate_ = 0.0;
+  float decayFactor_ = 0.0f;
 
   // Rate reduction.
   float heldL_ = 0.0f;
