@@ -399,12 +399,19 @@ void VoiceChain::runFilter(int which, float* left, float* right, int frames, flo
   }
   *lastL = left[frames - 1];
   if constexpr (Stereo) *lastR = right[frames - 1];
-  auto pick = [type](const SvfOutput& o) {
-    return type == 0 ? o.low : (type == 1 ? o.high : o.band);
-  };
-  for (int i = 0; i < frames; ++i) {
-    left[i] = pick(fl.tick(left[i]));
-    if constexpr (Stereo) right[i] = pick(fr.tick(right[i]));
+  if constexpr (Stereo) {
+    if (type == 0) {
+      processPair<SvfMode::kLow>(fl, fr, left, right, frames);
+    } else if (type == 1) {
+      processPair<SvfMode::kHigh>(fl, fr, left, right, frames);
+    } else {
+      processPair<SvfMode::kBand>(fl, fr, left, right, frames);
+    }
+  } else {
+    auto pick = [type](const SvfOutput& o) {
+      return type == 0 ? o.low : (type == 1 ? o.high : o.band);
+    };
+    for (int i = 0; i < frames; ++i) left[i] = pick(fl.tick(left[i]));
   }
 }
 
