@@ -99,38 +99,59 @@ void SpaceReverb::clear() {
 }
 
 void SpaceReverb::process(const float* input, float* outLeft, float* outRight, int frames) {
-  Line& l0 = lines_[0];
-  Line& l1 = lines_[1];
-  Line& l2 = lines_[2];
-  Line& l3 = lines_[3];
-  const float c0 = 1.0f - l0.damping, c1 = 1.0f - l1.damping;
-  const float c2 = 1.0f - l2.damping, c3 = 1.0f - l3.damping;
-  // All four write indices move together after a clear, but they are kept
-  // apart so a line never depends on another's bookkeeping.
-  auto tap = [](Line& line, float coeff) {
-    int r = line.writeIndex - line.delay;
-    if (r < 0) r += kLineSize;
-    float s = line.state + coeff * (line.buffer[r] - line.state);
-    if (std::fabs(s) < kDenormalFloor) s = 0.0f;
-    line.state = s;
-    return s * line.feedback;
-  };
-  auto write = [](Line& line, float v) {
-    line.buffer[line.writeIndex] = v;
-    if (++line.writeIndex >= kLineSize) line.writeIndex = 0;
-  };
+  // The four lines run side by side in one vector. The states live in
+  // locals for the block, and the mixing matrix is three vector adds of
+  // sign-flipped copies, which add in the same order as the scalar sums
+  // (y0 + y1 + y2 + y3, y0 - y1 + y2 - y3, ...), so every sample is exact.
+  using V = float __attribute__((vector_size(16)));
+  using M = int __attribute__((vector_size(16)));
+  float* buf[kLines];
+  std::int32_t w[kLines];
+  std::int32_t delay[kLines];
+  V state, coeff, feedback;
+  for (int k = 0; k < kLines; ++k) {
+    Line& line = lines_[k];
+    buf[k] = line.buffer.data();
+    // All four write indices move together after a clear, but they are
+    // kept apart so a line never depends on another's bookkeeping.
+    w[k] = line.writeIndex;
+    delay[k] = line.delay;
+    state[k] = line.state;
+    coeff[k] = 1.0f - line.damping;
+    feedback[k] = line.feedback;
+  }
+  const V floor = {kDenormalFloor, kDenormalFloor, kDenormalFloor, kDenormalFloor};
+  const M absMask = {0x7fffffff, 0x7fffffff, 0x7fffffff, 0x7fffffff};
+  const V zero = {};
+  const V sign1 = {1.0f, -1.0f, 1.0f, -1.0f};
+  const V sign2 = {1.0f, 1.0f, -1.0f, -1.0f};
+  const V sign3 = {1.0f, -1.0f, -1.0f, 1.0f};
   for (int i = 0; i < frames; ++i) {
-    const float y0 = tap(l0, c0);
-    const float y1 = tap(l1, c1);
-    const float y2 = tap(l2, c2);
-    const float y3 = tap(l3, c3);
-    const float x = input[i];
-    write(l0, 0.5f * (y0 + y1 + y2 + y3) + x);
-    write(l1, 0.5f * (y0 - y1 + y2 - y3) + x);
-    write(l2, 0.5f * (y0 + y1 - y2 - y3) + x);
-    write(l3, 0.5f * (y0 - y1 - y2 + y3) + x);
-    outLeft[i] = 0.5f * (y0 + y2);
-    outRight[i] = 0.5f * (y1 + y3);
+    int r[kLines];
+    for (int k = 0; k < kLines; ++k) {
+      r[k] = w[k] - delay[k];
+      if (r[k] < 0) r[k] += kLineSize;
+    }
+    const V in = {buf[0][r[0]], buf[1][r[1]], buf[2][r[2]], buf[3][r[3]]};
+    V s = state + coeff * (in - state);
+    s = reinterpret_cast<V>(reinterpret_cast<M>(s) & absMask) < floor ? zero : s;
+    state = s;
+    const V y = s * feedback;
+    const V y0 = {y[0], y[0], y[0], y[0]};
+    const V y1 = {y[1], y[1], y[1], y[1]};
+    const V y2 = {y[2], y[2], y[2], y[2]};
+    const V y3 = {y[3], y[3], y[3], y[3]};
+    const V mixed = 0.5f * (y0 + y1 * sign1 + y2 * sign2 + y3 * sign3) + input[i];
+    for (int k = 0; k < kLines; ++k) {
+      buf[k][w[k]] = mixed[k];
+      if (++w[k] >= kLineSize) w[k] = 0;
+    }
+    outLeft[i] = 0.5f * (y[0] + y[2]);
+    outRight[i] = 0.5f * (y[1] + y[3]);
+  }
+  for (int k = 0; k < kLines; ++k) {
+    lines_[k].writeIndex = w[k];
+    lines_[k].state = state[k];
   }
 }
 
