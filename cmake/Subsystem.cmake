@@ -22,5 +22,6 @@ function(ob_link_subsystems)
     endforeach()
   endforeach()
   add_library(ob_all INTERFACE)
-  target_link_libraries(ob_all INTERFACE ${OB_SUBSYSTEMS})
+  # RESCAN lets the linker resolve the cycle however deep it goes.
+  target_link_libraries(ob_all INTERFACE "$<LINK_GROUP:RESCAN,${OB_SUBSYSTEMS}>")
 endfunction()
