@@ -1,21 +1,13 @@
 #pragma once
-// Reading a host's input events: bounds-checked access to the list, typed
-// views of core events that check the size the host gave before anything of
-// the payload is read, and the macro parameter ids.
+// Reading a host's input events: bounds-checked access to the list and typed
+// views of events that check the size the host gave before anything of the
+// payload is read.
 #include <cstdint>
 #include <cstring>
 
 #include "plugin/clap/abi.h"
 
 namespace ob::clap {
-
-inline constexpr int kMacroCount = 4;
-
-// The macro's host parameter id: a 31-multiplier string hash of "macro1"
-// .. "macro4", so the ids stay the same in every saved host project.
-std::uint32_t macroParamId(int index);
-// The macro index 0..3 for a parameter id, else -1.
-int macroIndexForParamId(clap_id id);
 
 // Events of a host list; a null list or null callbacks hold none.
 std::uint32_t inputEventCount(const clap_input_events_t* in);
@@ -31,16 +23,6 @@ const T* coreEvent(const clap_event_header_t* event, std::uint16_t type) {
     return nullptr;
   return reinterpret_cast<const T*>(event);
 }
-
-// A host parameter value aimed at one of the macros.
-struct MacroValue {
-  int index = -1;        // 0..3
-  double value = 0.0;    // as the host sent it, not clamped
-  std::int32_t noteId = -1;
-  std::uint32_t time = 0;
-};
-// True for a core PARAM_VALUE event whose parameter is a macro.
-bool readMacroValue(const clap_event_header_t* event, MacroValue& out);
 
 // Little-endian field of an event payload at a byte offset the caller has
 // checked against the event's size.
