@@ -45,7 +45,7 @@ struct Svf {
 
   void reset() { ic1eq = ic2eq = 0.0f; }
 
-  SvfOutput tick(float x) {
+  [[gnu::always_inline]] SvfOutput tick(float x) {
     const float v3 = x - ic2eq;
     const float bp = a1 * ic1eq + a2 * v3;
     const float lp = ic2eq + a2 * ic1eq + a3 * v3;
