@@ -4,6 +4,7 @@
 #include "engine/drum/drum_body.h"
 #include "engine/drum/drum_distortion.h"
 #include "engine/drum/drum_exciter.h"
+#include "engine/drum/drum_params.h"
 #include "engine/dsp/dc_blocker.h"
 #include "engine/machine/machine.h"
 #include "engine/machine/param_ramp.h"
@@ -69,6 +70,18 @@ class DrumMachine final : public Machine {
   DrumExciter exc_[2];
   DrumBody body_;
   const SamplePoolSnapshot* snapshot_ = nullptr;
+  // What the last render call's set-up was made from, and what it decided.
+  // Most calls see the very same parameter sums again; then the exciters'
+  // and body's set-up would write back the values they already hold.
+  struct SetupMemo {
+    bool valid = false;  // cleared by prepare and trigger
+    bool stereo = false;
+    float note = 0.0f;
+    const SamplePoolSnapshot* snapshot = nullptr;
+    float sums[drum_param::kOwnCount] = {};
+    bool wide = false;
+    BlockSetup block;
+  } memo_;
   DcBlocker dcLeft_;
   DcBlocker dcRight_;
 };
