@@ -19,6 +19,7 @@ constexpr double kMaxBodyFrequency = 2.0e5;
 void DrumBody::prepare(double sampleRate, const float* bank) {
   rate = sampleRate;
   derivedFrom = Inputs{};
+  modalMulDecay = -1.0f;
   phaseScale = kTwoPi / rate;
   waveBank = bank;
   string.prepare(rate);
@@ -94,10 +95,15 @@ void DrumBody::beginBlock(const DrumParamValues& mod, float note, const SamplePo
       break;
     case kBodyModal:
       modalWeight = 0.7f * tone + 0.3f;
-      for (int m = 0; m < kModes; ++m) {
-        modalMul[m] = decayFactor((1.0f - 0.12f * m) * std::max(decay, 0.0001f), rate);
-        modalInc[m] = w * (1.0 + 0.06 * m * aux1) * kModalRatio[m];
+      // Pitch and spread are often modulated while the decay stays: the
+      // exponentials are taken again only for a new decay.
+      if (!(decay == modalMulDecay)) {
+        for (int m = 0; m < kModes; ++m) {
+          modalMul[m] = decayFactor((1.0f - 0.12f * m) * std::max(decay, 0.0001f), rate);
+        }
+        modalMulDecay = decay;
       }
+      for (int m = 0; m < kModes; ++m) modalInc[m] = w * (1.0 + 0.06 * m * aux1) * kModalRatio[m];
       break;
     case kBodySample:
       decayMul = decayFactor(decay, rate);

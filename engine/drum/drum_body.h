@@ -48,6 +48,7 @@ struct DrumBody {
   float decayMul = 0.0f;
   float secondDecayMul = 0.0f;
   float modalMul[kModes] = {};
+  float modalMulDecay = -1.0f;  // the decay modalMul was taken for; < 0 none
   double modalInc[kModes] = {};
   float modalWeight = 0.0f;
   double inc[6] = {};
