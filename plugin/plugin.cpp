@@ -7,9 +7,12 @@
 
 #include "content/factory/factory_content.h"
 #include "content/factory/factory_preload.h"
+#include "document/audition/audition_codec.h"
 #include "engine/engine/engine_host.h"
 #include "engine/model/demo_project.h"
 #include "plugin/descriptor.h"
+#include "plugin/ext_params.h"
+#include "plugin/ext_state.h"
 #include "plugin/extensions.h"
 #include "plugin/host_log.h"
 
@@ -72,6 +75,8 @@ bool Plugin::init() {
   // The engine host is built first so nothing below runs without it; a
   // failure leaves the instance without one and init reports false.
   useEmbeddedFactorySamples();
+  // Without it a state would be saved and read without the pattern's groove.
+  installAuditionCodec();
   std::unique_ptr<orbi::EngineHost> fresh = orbi::EngineHost::create();
   if (!fresh) return false;
   // A repeated init: nothing may keep pointing into the engine host it
@@ -139,6 +144,8 @@ const void* Plugin::getExtension(const char* id) const {
     if (const void* ext = editor->getExtension(id)) return ext;
   }
   const std::string_view name(id);
+  if (name == CLAP_EXT_PARAMS) return paramsExtension();
+  if (name == CLAP_EXT_STATE) return stateExtension();
   if (name == CLAP_EXT_AUDIO_PORTS) return audioPortsExtension();
   if (name == CLAP_EXT_NOTE_PORTS) return notePortsExtension();
   if (name == CLAP_EXT_TIMER_SUPPORT) return timerExtension();
@@ -150,7 +157,9 @@ const void* Plugin::getExtension(const char* id) const {
 }
 
 void Plugin::onMainThread() {
-  if (engineHost) engineHost->mainThreadPass();
+  if (!engineHost) return;
+  engineHost->mainThreadPass();
+  syncMacros();
 }
 
 void Plugin::onTimer(clap_id id) {

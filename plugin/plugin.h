@@ -69,12 +69,22 @@ struct Plugin {
   void reset();
   const void* getExtension(const char* id) const;
   // The main-thread pass: frees retired project copies and retired sample
-  // pools that are due.
+  // pools that are due, then synchronises the macros with the host.
   void onMainThread();
   void onTimer(clap_id id);
 
   // Audio thread.
   clap_process_status process(const clap_process_t* process);
+
+  // Parameters: the flush runs on the audio thread while active, on the main
+  // thread otherwise. syncMacros is the pass's macro step; true when the
+  // project moved a macro and the host was told.
+  void flushParams(const clap_input_events_t* in);
+  bool syncMacros();
+
+  // State, main thread.
+  bool saveState(const clap_ostream_t* stream);
+  bool loadState(const clap_istream_t* stream);
 
   // Own extensions, main thread.
   bool receiveHello(const SessionHelloRecord* record);

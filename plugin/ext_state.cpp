@@ -1,0 +1,142 @@
+// State save and load. A load reads into a fresh project and pool and only
+// then replaces the running ones, so a state that cannot be read leaves the
+// instance exactly as it was.
+#include "plugin/ext_state.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+#include <utility>
+
+#include "document/diagnostics.h"
+#include "document/project/project_load.h"
+#include "document/project/project_save.h"
+#include "engine/engine/engine_host.h"
+#include "engine/pool/sample_pool.h"
+#include "plugin/no_throw.h"
+#include "plugin/plugin.h"
+
+namespace ob::clap {
+
+namespace {
+
+constexpr std::size_t kReadPiece = 4096;
+
+bool hasError(const Diagnostics& list) {
+  return std::any_of(list.begin(), list.end(),
+                     [](const Diagnostic& d) { return d.severity == Severity::Error; });
+}
+
+bool save(const clap_plugin_t* p, const clap_ostream_t* stream) {
+  Plugin* self = Plugin::from(p);
+  if (self == nullptr) return false;
+  return guarded("state save", false, [&] { return self->saveState(stream); });
+}
+
+bool load(const clap_plugin_t* p, const clap_istream_t* stream) {
+  Plugin* self = Plugin::from(p);
+  if (self == nullptr) return false;
+  return guarded("state load", false, [&] { return self->loadState(stream); });
+}
+
+const clap_plugin_state_t kState = {save, load};
+
+}  // namespace
+
+bool readHostStream(const clap_istream_t* stream, std::vector<std::uint8_t>& bytes) {
+  if (stream == nullptr || stream->read == nullptr) return false;
+  std::uint8_t piece[kReadPiece];
+  for (;;) {
+    const std::int64_t got = stream->read(stream, piece, sizeof piece);
+    if (got == 0) return true;
+    if (got < 0 || static_cast<std::uint64_t>(got) > sizeof piece) return false;
+    if (bytes.size() + static_cast<std::uint64_t>(got) > kMaxStateBytes) return false;
+    bytes.insert(bytes.end(), piece, piece + got);
+  }
+}
+
+bool writeHostStream(const clap_ostream_t* stream, const std::uint8_t* data, std::size_t size) {
+  if (stream == nullptr || stream->write == nullptr) return false;
+  std::size_t done = 0;
+  while (done < size) {
+    const std::uint64_t left = size - done;
+    const std::int64_t put = stream->write(stream, data + done, left);
+    if (put < 1 || static_cast<std::uint64_t>(put) > left) return false;
+    done += static_cast<std::size_t>(put);
+  }
+  return true;
+}
+
+std::size_t stateDocumentOffset(const std::uint8_t* bytes, std::size_t size) {
+  if (bytes == nullptr || size < kStateHeaderSize) return 0;
+  return std::memcmp(bytes, kStateMagic, sizeof kStateMagic) == 0 ? kStateHeaderSize : 0;
+}
+
+const clap_plugin_state_t* stateExtension() { return &kState; }
+
+bool Plugin::saveState(const clap_ostream_t* stream) {
+  if (!engineHost) return false;
+  onMainThread();
+  const std::vector<std::uint8_t> document = writeProjectDocument(engineHost->project, engineHost->pool);
+  // A header without a document would be a state no load accepts.
+  if (document.empty()) return false;
+  std::uint8_t header[kStateHeaderSize] = {};
+  std::memcpy(header, kStateMagic, sizeof kStateMagic);
+  return writeHostStream(stream, header, sizeof header) &&
+         writeHostStream(stream, document.data(), document.size());
+}
+
+bool Plugin::loadState(const clap_istream_t* stream) {
+  if (!engineHost) return false;
+  orbi::EngineHost& eh = *engineHost;
+  std::vector<std::uint8_t> bytes;
+  bool readOk = false;
+  try {
+    readOk = readHostStream(stream, bytes);
+  } catch (const std::bad_alloc&) {
+    readOk = false;
+  }
+  if (!readOk) {
+    Diagnostics list;
+    list.error("state-unreadable", "", "The host's stream reported an error");
+    publishDiagnostics(list);
+    return false;
+  }
+  const std::size_t offset = stateDocumentOffset(bytes.data(), bytes.size());
+
+  Diagnostics list;
+  std::unique_ptr<Project> project = makeProject();
+  if (!project) {
+    list.error("out-of-memory", "", "Not enough memory to read the state");
+    publishDiagnostics(list);
+    return false;
+  }
+  project->seed = eh.sessionSeed;
+  SamplePool pool;
+  std::string error;
+  const bool ok = readDocument(bytes.data() + offset, bytes.size() - offset, *project, pool, &error, &list);
+  if (!ok && !hasError(list))
+    list.error("state-rejected", "", error.empty() ? std::string("The state could not be read") : error);
+  publishDiagnostics(list);
+  if (!ok) return false;
+
+  if (hello.received) project->seed = hello.seed;
+  eh.project = *project;
+  // The old pool stays alive until the audio thread has left its samples.
+  eh.replacePool(std::move(pool));
+  if (active) eh.postProject(false);
+  for (int i = 0; i < 4; ++i) {
+    const float v = eh.project.patterns[0].kit.macros[i].value;
+    std::atomic_ref<float>(macroCurrent[i]).store(v, std::memory_order_relaxed);
+    macroSeen[i] = v;
+    macroSent[i] = v;
+  }
+  onMainThread();
+  if (hostParams != nullptr && hostParams->rescan != nullptr) hostParams->rescan(host, CLAP_PARAM_RESCAN_VALUES);
+  if (hostVoices != nullptr && hostVoices->changed != nullptr) hostVoices->changed(host);
+  return true;
+}
+
+}  // namespace ob::clap
