@@ -108,13 +108,14 @@ void DrumMachine::render(float* left, float* right, int frames, const ModLayers&
     std::memcpy(memo_.sums, p.v, sizeof memo_.sums);
     memo_.wide = wide;
     memo_.block = fresh;
+    const int keys[kRamps] = {kLevel, kResLevel, kDistAmt, kDistBias, kDistFold};
+    for (int r = 0; r < kRamps; ++r) memo_.rampTargets[r] = rampInput(p.value(keys[r]));
   }
   const bool wide = memo_.wide;
   BlockSetup b = memo_.block;
-  ParamRamp* ramps[5] = {&levelRamp_, &bodyLevelRamp_, &amountRamp_, &biasRamp_, &foldRamp_};
-  const int keys[5] = {kLevel, kResLevel, kDistAmt, kDistBias, kDistFold};
-  for (int r = 0; r < 5; ++r) {
-    ramps[r]->setTarget(rampInput(p.value(keys[r])), layers);
+  ParamRamp* ramps[kRamps] = {&levelRamp_, &bodyLevelRamp_, &amountRamp_, &biasRamp_, &foldRamp_};
+  for (int r = 0; r < kRamps; ++r) {
+    ramps[r]->setTarget(memo_.rampTargets[r], layers);
     b.moving = std::max(b.moving, static_cast<int>(ramps[r]->remaining));
   }
   dist_.set(amountRamp_.current, biasRamp_.current, foldRamp_.current);

@@ -70,6 +70,7 @@ class DrumMachine final : public Machine {
   DrumExciter exc_[2];
   DrumBody body_;
   const SamplePoolSnapshot* snapshot_ = nullptr;
+  static constexpr int kRamps = 5;
   // What the last render call's set-up was made from, and what it decided.
   // Most calls see the very same parameter sums again; then the exciters'
   // and body's set-up would write back the values they already hold.
@@ -81,6 +82,7 @@ class DrumMachine final : public Machine {
     float sums[drum_param::kOwnCount] = {};
     bool wide = false;
     BlockSetup block;
+    float rampTargets[kRamps] = {};  // level, body level, amount, bias, fold
   } memo_;
   DcBlocker dcLeft_;
   DcBlocker dcRight_;
