@@ -62,15 +62,15 @@ struct VoiceChain::Params {
   static constexpr int kSumWidth = 24;
   float tsAttack, tsSustain;
   float fltCutoff, fltReso;
-  int fltType;
+  float fltType;  // choice sums, rounded where they are used
   float ampAttack, ampHold, ampDecay;
   float fxDrive;
-  int fxShape;
+  float fxShape;
   float fxCrush, fxSrr;
   float flt2Cutoff, flt2Reso;
-  int flt2Type;
+  float flt2Type;
   bool ampSync;
-  int atkDiv, decDiv;
+  float atkDiv, decDiv;
   float spaceSize, spaceMix, spaceDamp;
 
   Params(const ModLayers& m, int b, const float* fallback) {
@@ -103,20 +103,20 @@ struct VoiceChain::Params {
     tsSustain = v[voice::kTsSustain];
     fltCutoff = v[voice::kFltCutoff];
     fltReso = v[voice::kFltReso];
-    fltType = roundHalfUp(v[voice::kFltType]);
+    fltType = v[voice::kFltType];
     ampAttack = v[voice::kAmpAttack];
     ampHold = v[voice::kAmpHold];
     ampDecay = v[voice::kAmpDecay];
     fxDrive = v[voice::kFxDrive];
-    fxShape = roundHalfUp(v[voice::kFxShape]);
+    fxShape = v[voice::kFxShape];
     fxCrush = v[voice::kFxCrush];
     fxSrr = v[voice::kFxSrr];
     flt2Cutoff = v[voice::kFlt2Cutoff];
     flt2Reso = v[voice::kFlt2Reso];
-    flt2Type = roundHalfUp(v[voice::kFlt2Type]);
+    flt2Type = v[voice::kFlt2Type];
     ampSync = v[voice::kAmpSync] >= 0.5f;
-    atkDiv = roundHalfUp(v[voice::kAmpAtkDiv]);
-    decDiv = roundHalfUp(v[voice::kAmpDecDiv]);
+    atkDiv = v[voice::kAmpAtkDiv];
+    decDiv = v[voice::kAmpDecDiv];
     spaceSize = v[voice::kSpaceSize];
     spaceMix = v[voice::kSpaceMix];
     spaceDamp = v[voice::kSpaceDamp];
@@ -202,8 +202,8 @@ void VoiceChain::process(float* left, float* right, int frames, const ModLayers&
   float decayTime = p.ampDecay;
   if (p.ampSync) {
     const double secondsPerBeat = 60.0 / (tempo_ > 0.0 ? tempo_ : 120.0);
-    attackTime = static_cast<float>(secondsPerBeat * divisionBeats(p.atkDiv));
-    decayTime = static_cast<float>(secondsPerBeat * divisionBeats(p.decDiv));
+    attackTime = static_cast<float>(secondsPerBeat * divisionBeats(roundHalfUp(p.atkDiv)));
+    decayTime = static_cast<float>(secondsPerBeat * divisionBeats(roundHalfUp(p.decDiv)));
   }
 
   // 2. Transient shaper; its followers freeze while it is neutral.
@@ -257,7 +257,7 @@ void VoiceChain::process(float* left, float* right, int frames, const ModLayers&
     const float decayFactor = decayFactor_;
     const float levels = bitCrushLevels(p.fxCrush);
     const float srrStep = 1.0f + 49.0f * std::clamp(p.fxSrr, 0.0f, 1.0f);
-    const int shape = p.fxShape;
+    const int shape = roundHalfUp(p.fxShape);
     float lastK = -1.0f;
     float tanhK = 0.0f;
 
@@ -364,7 +364,7 @@ void VoiceChain::process(float* left, float* right, int frames, const ModLayers&
 
 template <bool Stereo>
 void VoiceChain::runFilter(int which, float* left, float* right, int frames, float cutoff,
-                           float reso, int type) {
+                           float reso, float typeSum) {
   float* lastL = &lastInput_[which * 2];
   float* lastR = &lastInput_[which * 2 + 1];
   const bool on = cutoff < 19999.0f;
@@ -374,6 +374,7 @@ void VoiceChain::runFilter(int which, float* left, float* right, int frames, flo
     if constexpr (Stereo) *lastR = right[frames - 1];
     return;
   }
+  const int type = roundHalfUp(typeSum);
   FilterCache& cache = filterCache_[which];
   if (cutoff != cache.cutoff || reso != cache.reso) {
     const double fc = std::clamp(static_cast<double>(cutoff), 20.0, 0.45 * rate_);

@@ -81,8 +81,9 @@ class VoiceChain {
   template <bool Stereo>
   void process(float* left, float* right, int frames, const ModLayers& mod, int base);
   template <bool Stereo>
+  // typeSum is the filter type's parameter sum, rounded only when the filter runs.
   void runFilter(int which, float* left, float* right, int frames, float cutoff, float reso,
-                 int type);
+                 float typeSum);
   template <bool Stereo>
   void runSpace(float* left, float* right, int frames, float wet);
 
