@@ -60,6 +60,15 @@ struct Plugin {
   NoteEnd noteEnds[kMaxNoteEnds];
   std::int32_t noteEndCount = 0;
   std::vector<float> scratch;
+  // Block offset of the piece being processed (a block longer than scratch,
+  // or one cut where the note-end list filled, is rendered in pieces).
+  std::uint32_t pieceStart = 0;
+  // The engine rendered the current piece: its note ends and control
+  // signals are there to be merged.
+  std::uint8_t pieceRendered = 0;
+  // Timed edits (macro values, control signals) waiting for their piece.
+  BlockEvent pendingEdits[kMaxPending];
+  std::int32_t pendingEditCount = 0;
 
   // Lifecycle, main thread. init and activate throw on allocation failure;
   // the CLAP callbacks catch and report false.
@@ -75,6 +84,23 @@ struct Plugin {
 
   // Audio thread.
   clap_process_status process(const clap_process_t* process);
+
+  // Audio thread, inside process: input events (event_input.cpp). Times are
+  // block offsets; what goes to the engine is rebased when its piece is
+  // rendered.
+  void handleEvent(const clap_event_header_t* event, std::uint32_t time,
+                   const clap_output_events_t* out);
+  bool handleSlotEvent(const clap_event_header_t* event);
+  NoteData* findSlot(std::int32_t noteId);
+  void noteOn(const NoteRef& ref, double velocity, std::uint32_t time,
+              const clap_output_events_t* out);
+  bool mapNoteToTrigger(std::int32_t noteId, std::int16_t key, double velocity, Trigger& trigger);
+
+  // Audio thread: note ends and output events (output_events.cpp).
+  void queueNoteEnd(const NoteRef& ref, std::int32_t time, const clap_output_events_t* out);
+  // Sends, merged in time order, the held note ends before `limit` and the
+  // engine's note ends and control signals of the piece just rendered.
+  void flushOutputEvents(const clap_output_events_t* out, std::int64_t limit);
 
   // Parameters: the flush runs on the audio thread while active, on the main
   // thread otherwise. syncMacros is the pass's macro step; true when the
@@ -100,6 +126,11 @@ struct Plugin {
  private:
   void renderPiece(const clap_process_t* process, std::uint32_t offset, std::uint32_t frames,
                    const RenderInfo& info);
+  // Hands the waiting triggers and edits due before `end` to the engine.
+  void handOverPending(std::uint32_t end, const clap_output_events_t* out);
+  // Without rendering: waiting note-ons are answered at once.
+  void answerPending(const clap_output_events_t* out);
+  void silenceOutputs(const clap_process_t* process);
 };
 
 // Session seed from two random draws; never 0.

@@ -1,9 +1,12 @@
-// The audio thread's block: host transport in, eight stems to the auxiliary
-// outputs, their sum and the audition preview to the main output.
+// The audio thread's block: host transport and input events in, eight stems
+// to the auxiliary outputs, their sum and the audition preview to the main
+// output, note ends and control signals out in time order.
 #include <algorithm>
-#include <cstring>
+#include <climits>
+#include <cstdint>
 
 #include "engine/engine/engine_host.h"
+#include "plugin/input_events.h"
 #include "plugin/plugin.h"
 
 namespace ob::clap {
@@ -15,6 +18,12 @@ constexpr double kFixedPointScale = 4.656612873077393e-10;  // 2^-31
 float* channelOf(const clap_audio_buffer_t& port, std::uint32_t c) {
   if (port.data32 == nullptr || c >= port.channel_count) return nullptr;
   return port.data32[c];
+}
+
+// Events that may answer a host note at once.
+bool mayEndNote(const clap_event_header_t* e) {
+  return e->space_id == CLAP_CORE_EVENT_SPACE_ID &&
+         (e->type == CLAP_EVENT_NOTE_ON || e->type == CLAP_EVENT_MIDI);
 }
 }  // namespace
 
@@ -46,31 +55,132 @@ clap_process_status Plugin::process(const clap_process_t* pr) {
   info.clockRunning = playing;
 
   pendingCount = 0;
+  pendingEditCount = 0;
   noteEndCount = 0;
+  pieceRendered = 0;
   updateTransportPosition(transport, hostTransport, frames);
-  for (NoteSlot& slot : noteSlots) slot.used = 0;
-  if (transport.valid && transport.position >= 0) {
-    info.hasPosition = 1;
-    info.position = transport.position;
-  }
 
+  const clap_input_events_t* in = pr->in_events;
+  const clap_output_events_t* out = pr->out_events;
+  const std::uint32_t eventCount = inputEventCount(in);
   // Stems without a port of their own go to scratch, which holds one block
   // of the size activate was given; a longer block is rendered in pieces.
   const std::uint32_t capacity = static_cast<std::uint32_t>(scratch.size() / kStemChannels);
-  if (capacity == 0) return CLAP_PROCESS_CONTINUE;
-  for (std::uint32_t offset = 0; offset < frames || offset == 0; offset += capacity) {
-    const std::uint32_t n = std::min(frames - offset, capacity);
-    RenderInfo piece = info;
-    if (offset > 0) {
-      piece.position += offset;
-      const double tempo = info.tempo > 0.0 ? info.tempo : 0.0;
-      if (piece.hasBeats && transport.sampleRate > 0.0)
-        piece.beats += static_cast<double>(offset) * tempo / (60.0 * transport.sampleRate);
+  const bool render = capacity > 0 && frames > 0;
+  if (!render) silenceOutputs(pr);
+
+  std::uint32_t next = 0;      // first input event not yet handled
+  std::uint32_t lastTime = 0;  // event times never go back
+  std::uint32_t start = 0;
+  do {
+    std::uint32_t end = render ? std::min(frames - start, capacity) + start : frames;
+    pieceStart = start;
+    while (next < eventCount) {
+      const clap_event_header_t* ev = inputEvent(in, next);
+      if (ev == nullptr) {
+        ++next;
+        continue;
+      }
+      // A host's unordered or late times are held to its own order and to
+      // the block.
+      std::uint32_t t = std::max(ev->time, lastTime);
+      t = frames > 0 ? std::min(t, frames - 1) : 0;
+      t = std::max(t, start);
+      if (end < frames && t >= end) break;
+      if (noteEndCount >= kMaxNoteEnds && mayEndNote(ev)) {
+        // Every held note end lies at or before t. With nothing rendered
+        // between them and t they can go out now in order; otherwise the
+        // piece ends at t and its flush makes room.
+        if (render && t > start) {
+          end = t;
+          break;
+        }
+        flushOutputEvents(out, static_cast<std::int64_t>(t) + 1);
+      }
+      lastTime = t;
+      handleEvent(ev, t, out);
+      ++next;
+      if (!render) answerPending(out);
     }
-    renderPiece(pr, offset, n, piece);
-    if (frames == 0) break;
-  }
+    const bool last = end >= frames;
+    if (last)
+      for (NoteSlot& slot : noteSlots) slot.used = 0;  // per-note data lives for one block
+
+    if (render) {
+      RenderInfo piece = info;
+      piece.hasPosition = 0;
+      if (transport.valid && transport.position >= 0) {
+        piece.hasPosition = 1;
+        piece.position = transport.position + start;
+      }
+      if (start > 0 && piece.hasBeats && transport.sampleRate > 0.0) {
+        const double tempo = info.tempo > 0.0 ? info.tempo : 0.0;
+        piece.beats += static_cast<double>(start) * tempo / (60.0 * transport.sampleRate);
+      }
+      handOverPending(end, out);
+      renderPiece(pr, start, end - start, piece);
+      pieceRendered = 1;
+    } else {
+      answerPending(out);
+    }
+    flushOutputEvents(out, last ? INT64_MAX : static_cast<std::int64_t>(end));
+    start = end;
+  } while (start < frames);
   return CLAP_PROCESS_CONTINUE;
+}
+
+void Plugin::handOverPending(std::uint32_t end, const clap_output_events_t* out) {
+  Engine& engine = engineHost->engine;
+  const std::int32_t base = static_cast<std::int32_t>(pieceStart);
+  std::int32_t kept = 0;
+  for (std::int32_t i = 0; i < pendingCount; ++i) {
+    const Trigger& t = pending[i];
+    if (t.time >= end) {
+      pending[kept++] = t;  // cut at its time: it starts the next piece
+      continue;
+    }
+    Trigger rebased = t;
+    rebased.time = t.time - pieceStart;
+    if (t.track >= kMaxTracks || !engine.queueTrigger(rebased))
+      queueNoteEnd(t.noteRef, static_cast<std::int32_t>(t.time), out);
+  }
+  pendingCount = kept;
+  kept = 0;
+  for (std::int32_t i = 0; i < pendingEditCount; ++i) {
+    const BlockEvent& e = pendingEdits[i];
+    if (e.time >= static_cast<std::int32_t>(end)) {
+      pendingEdits[kept++] = e;
+      continue;
+    }
+    BlockEvent rebased = e;
+    rebased.time = e.time - base;
+    engine.queueBlockEvent(rebased);
+  }
+  pendingEditCount = kept;
+}
+
+void Plugin::answerPending(const clap_output_events_t* out) {
+  // Nothing is rendered: every note-on plays nothing and is answered now.
+  // Timed edits wait in the engine for its next block, unless it was never
+  // prepared.
+  for (std::int32_t i = 0; i < pendingCount; ++i)
+    queueNoteEnd(pending[i].noteRef, static_cast<std::int32_t>(pending[i].time), out);
+  pendingCount = 0;
+  if (!scratch.empty()) {
+    for (std::int32_t i = 0; i < pendingEditCount; ++i) {
+      BlockEvent e = pendingEdits[i];
+      e.time = 0;
+      engineHost->engine.queueBlockEvent(e);
+    }
+  }
+  pendingEditCount = 0;
+}
+
+void Plugin::silenceOutputs(const clap_process_t* pr) {
+  if (pr->audio_outputs == nullptr) return;
+  for (std::uint32_t p = 0; p < pr->audio_outputs_count; ++p)
+    for (std::uint32_t c = 0; c < pr->audio_outputs[p].channel_count; ++c)
+      if (float* ch = channelOf(pr->audio_outputs[p], c)) std::fill_n(ch, pr->frames_count, 0.0f);
 }
 
 void Plugin::renderPiece(const clap_process_t* pr, std::uint32_t offset, std::uint32_t frames,
