@@ -113,10 +113,10 @@ clap_process_status Plugin::process(const clap_process_t* pr) {
         piece.hasPosition = 1;
         piece.position = transport.position + start;
       }
-      if (start > 0 && piece.hasBeats && transport.sampleRate > 0.0) {
-        const double tempo = info.tempo > 0.0 ? info.tempo : 0.0;
-        piece.beats += static_cast<double>(start) * tempo / (60.0 * transport.sampleRate);
-      }
+      // The clock was set to the host's beats by the first piece and has run
+      // on through the earlier ones; a guess at a later piece's beats could
+      // only pull it off.
+      if (start > 0) piece.hasBeats = 0;
       handOverPending(end, out);
       renderPiece(pr, start, end - start, piece);
       pieceRendered = 1;

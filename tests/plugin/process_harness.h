@@ -124,7 +124,8 @@ class ProcessHarness {
   }
 
   clap_process_status process(std::uint32_t frames, bool keepOut = false) {
-    for (auto& b : buffers) std::fill(b.begin(), b.end(), 123.0f);  // garbage the plug-in must overwrite
+    if (fillGarbage)
+      for (auto& b : buffers) std::fill(b.begin(), b.end(), 123.0f);  // the plug-in must overwrite it
     if (!keepOut) out.clear();
     clap_process_t pr{};
     pr.frames_count = frames;
@@ -146,6 +147,7 @@ class ProcessHarness {
   clap_event_transport_t transport{};
   bool withTransport = false;
   bool withOutQueue = true;
+  bool fillGarbage = true;
   std::vector<OutRecord> out;
 
  private:

@@ -162,6 +162,29 @@ TEST(ProcessTransport, InternalPlayRunsUntilTheHostPlays) {
   EXPECT_EQ(h.self->hostWasPlaying, 1);
 }
 
+TEST(ProcessPieces, AHostPlayingInLongBlocksSoundsAsInShortOnes) {
+  ProcessHarness whole, pieces;
+  ASSERT_TRUE(whole.activate(48000.0, 2048));
+  ASSERT_TRUE(pieces.activate(48000.0, 100, 2048));
+  double heard = 0.0;
+  for (int b = 0; b < 30; ++b) {
+    for (ProcessHarness* h : {&whole, &pieces}) {
+      h->withTransport = true;
+      h->transport.flags = CLAP_TRANSPORT_IS_PLAYING | CLAP_TRANSPORT_HAS_TEMPO |
+                           CLAP_TRANSPORT_HAS_BEATS_TIMELINE;
+      h->transport.tempo = 140.0;
+      h->transport.song_pos_beats =
+          static_cast<clap_beattime>(std::llround(b * 2000 / 48000.0 * 140.0 / 60.0 * CLAP_BEATTIME_FACTOR));
+      h->process(2000);
+    }
+    for (std::size_t i = 0; i < 2000; ++i) {
+      ASSERT_NEAR(pieces.buffers[0][i], whole.buffers[0][i], 1e-4) << b << " " << i;
+      heard = std::max(heard, std::fabs(static_cast<double>(whole.buffers[0][i])));
+    }
+  }
+  EXPECT_GT(heard, 1e-3);
+}
+
 TEST(ProcessPieces, LongerBlocksThanActivateAreRenderedInPieces) {
   ProcessHarness whole, pieces;
   ASSERT_TRUE(whole.activate(48000.0, 1024));
