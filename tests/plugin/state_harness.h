@@ -152,6 +152,34 @@ inline void runBlock(Instance& inst, std::uint32_t frames = 64) {
   inst.clap->process(inst.clap, &pr);
 }
 
+// Main output of `blocks` blocks of `frames`, left and right interleaved.
+inline std::vector<float> renderMain(Instance& inst, int blocks, std::uint32_t frames = 256) {
+  std::vector<float> left(frames), right(frames), out;
+  float* channels[2] = {left.data(), right.data()};
+  clap_audio_buffer_t port{};
+  port.data32 = channels;
+  port.channel_count = 2;
+  EventList none;
+  clap_output_events_t events{nullptr, [](const clap_output_events_t*, const clap_event_header_t*) {
+                                return true;
+                              }};
+  for (int b = 0; b < blocks; ++b) {
+    clap_process_t pr{};
+    pr.frames_count = frames;
+    pr.steady_time = -1;
+    pr.audio_outputs = &port;
+    pr.audio_outputs_count = 1;
+    pr.in_events = &none.list;
+    pr.out_events = &events;
+    inst.clap->process(inst.clap, &pr);
+    for (std::uint32_t i = 0; i < frames; ++i) {
+      out.push_back(left[i]);
+      out.push_back(right[i]);
+    }
+  }
+  return out;
+}
+
 // Output stream into memory. maxPerCall caps what one call takes; reply,
 // when set, is returned instead (0 or negative: a failing host).
 struct OutStream {
