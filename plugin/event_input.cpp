@@ -2,6 +2,8 @@
 // control signals become timed engine edits, and per-note data of the own
 // event space waits in a note slot for its note-on.
 #include <algorithm>
+#include <atomic>
+#include <cfloat>
 #include <cmath>
 
 #include "engine/engine/engine_host.h"
@@ -27,7 +29,8 @@ float unit(double v) {
   return v >= 1.0 ? 1.0f : static_cast<float>(v);
 }
 
-bool finite(double v) { return std::isfinite(v); }
+// Finite also once narrowed to the float the engine keeps.
+bool finite(double v) { return std::isfinite(v) && std::fabs(v) <= static_cast<double>(FLT_MAX); }
 
 // Appends one per-note value to an absolute or offset list of a trigger.
 void takeValue(const NoteValue& v, TriggerValue* absolute, std::uint8_t& absoluteCount,
@@ -115,7 +118,7 @@ void Plugin::handleEvent(const clap_event_header_t* event, std::uint32_t time,
       break;
     case CLAP_EVENT_NOTE_EXPRESSION: {
       const auto* x = coreEvent<clap_event_note_expression_t>(event, CLAP_EVENT_NOTE_EXPRESSION);
-      if (x == nullptr || x->expression_id != CLAP_NOTE_EXPRESSION_PAN || !finite(x->value)) break;
+      if (x == nullptr || x->expression_id != CLAP_NOTE_EXPRESSION_PAN || std::isnan(x->value)) break;
       for (int i = pendingCount - 1; i >= 0; --i) {
         Trigger& t = pending[i];
         if (t.time != time) continue;
@@ -129,10 +132,12 @@ void Plugin::handleEvent(const clap_event_header_t* event, std::uint32_t time,
     }
     case CLAP_EVENT_PARAM_VALUE: {
       const auto* pv = coreEvent<clap_event_param_value_t>(event, CLAP_EVENT_PARAM_VALUE);
-      if (pv == nullptr || pv->note_id >= 0) break;
+      // A value that is no number would poison the project and the sound.
+      if (pv == nullptr || pv->note_id >= 0 || !std::isfinite(pv->value)) break;
       const int index = macroIndexForParamId(pv->param_id);
       if (index < 0) break;
-      macroCurrent[index] = unit(pv->value);
+      // The main-thread pass reads and writes it while blocks run.
+      std::atomic_ref<float>(macroCurrent[index]).store(unit(pv->value), std::memory_order_relaxed);
       pushMacroToEngine(*this, index, pv->value, time);
       break;
     }
@@ -233,7 +238,9 @@ void Plugin::noteOn(const NoteRef& ref, double velocity, std::uint32_t time,
     const int m = ref.key - kFirstMacroKey;
     const bool wasOn = macroKeyToggles[m] != 0;
     macroKeyToggles[m] = wasOn ? 0 : 1;
-    const double value = wasOn ? static_cast<double>(macroCurrent[m]) : velocity;
+    const double value =
+        wasOn ? static_cast<double>(std::atomic_ref<float>(macroCurrent[m]).load(std::memory_order_relaxed))
+              : velocity;
     pushMacroToEngine(*this, m, value, time);
     queueNoteEnd(ref, at, out);
     return;
@@ -282,7 +289,8 @@ bool Plugin::mapNoteToTrigger(std::int32_t noteId, std::int16_t key, double velo
     for (std::uint32_t i = 0; i < randoms && trigger.randomCount < kTriggerList; ++i) {
       const NoteRandom& r = d.randoms[i];
       if (r.param >= kParamLimit) continue;
-      const double amount = finite(r.amount) ? 2.0 * std::max(r.amount, 0.0) : 0.0;
+      const double doubled = 2.0 * std::max(r.amount, 0.0);
+      const double amount = finite(doubled) ? doubled : 0.0;
       trigger.randoms[trigger.randomCount++] =
           TriggerRandom{static_cast<std::uint8_t>(r.param), static_cast<float>(amount)};
     }

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "plugin/event_input.h"
 #include "plugin/ext_params.h"
@@ -317,6 +318,8 @@ TEST(ProcessNotes, MacroParameterValuesAndControlSignals) {
   f.p.handleEvent(&perNote.header, 12, nullptr);
   auto other = paramValue(12, 1234, 0.5);
   f.p.handleEvent(&other.header, 12, nullptr);
+  auto nan = paramValue(12, macroParamId(1), std::nan(""));  // no number: ignored
+  f.p.handleEvent(&nan.header, 12, nullptr);
   EXPECT_FLOAT_EQ(f.p.macroCurrent[1], 1.0f);
   ASSERT_EQ(f.p.pendingEditCount, 1);
   EXPECT_EQ(f.p.pendingEdits[0].command.kind, ob::kEditMacroValue);
@@ -486,4 +489,36 @@ TEST(ProcessTransport, PositionEvents) {
   h.process(256);
   EXPECT_EQ(p.transport.position, 990 + 256);
   EXPECT_EQ(p.engineHost->engine.hostPosition(), 990 + 512);
+}
+
+TEST(ProcessNotes, NoNumberOrHugeValuesNeverReachTheEngine) {
+  Fixture f;
+  f.target(3, 1, 1, std::nan(""));
+  f.value(kOwnValue, 3, 1, 0, 1e300);
+  f.value(kOwnValue, 3, 2, 1, -std::numeric_limits<double>::infinity());
+  f.value(kOwnValue, 3, 4, 0, 0.5);
+  f.own(kOwnPanSpread, 32, 3, [](OutRecord& r) { put<double>(r, 24, std::numeric_limits<double>::infinity()); });
+  f.own(kOwnRandom, 32, 3, [](OutRecord& r) {
+    put<std::uint32_t>(r, 20, 5);
+    put<double>(r, 24, 1e308);
+  });
+  ob::Trigger t;
+  ASSERT_TRUE(f.p.mapNoteToTrigger(3, 0, 1.0, t));
+  EXPECT_EQ(t.pitchOffset, 0.0f);
+  ASSERT_EQ(t.absoluteCount, 1);
+  EXPECT_EQ(t.absolute[0].param, 4);
+  EXPECT_EQ(t.offsetCount, 0);
+  EXPECT_EQ(t.panSpread, 0.0f);
+  ASSERT_EQ(t.randomCount, 1);
+  EXPECT_EQ(t.randoms[0].amount, 0.0f);
+  auto huge = pan(0, 3, 0, 1e300);
+  f.p.pending[0] = t;
+  f.p.pending[0].noteRef = NoteRef{3, 0, 0};
+  f.p.pending[0].time = 0;
+  f.p.pendingCount = 1;
+  f.p.handleEvent(&huge.header, 0, nullptr);
+  EXPECT_FLOAT_EQ(f.p.pending[0].pan, 1.0f);  // held to the right edge
+  auto nan = pan(0, 3, 0, std::nan(""));
+  f.p.handleEvent(&nan.header, 0, nullptr);
+  EXPECT_FLOAT_EQ(f.p.pending[0].pan, 1.0f);
 }
