@@ -9,7 +9,6 @@
 
 #include "engine/engine/engine_host.h"
 #include "engine/model/edit_command.h"
-#include "plugin/no_throw.h"
 #include "plugin/plugin.h"
 
 namespace ob::clap {
