@@ -80,8 +80,10 @@ void Engine::prepare(double sampleRate, int maxBlock) {
 void Engine::loadProject(const Project& project) {
   if (&project != &project_) project_ = project;
   // Superseded by this copy; applying them again would double adds,
-  // removals and toggles.
+  // removals and toggles, and a macro flushed before the last deactivate
+  // would override what a later state load set.
   commandRing_.clear();
+  hostRing_.clear();
   delete projectMailbox_.exchange(nullptr, std::memory_order_acq_rel);
   triggerCount = 0;
   blockEventCount = 0;

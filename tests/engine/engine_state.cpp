@@ -145,6 +145,20 @@ TEST(EngineHostRing, FlushValuesApplyOnTopOfAPostedProject) {
   EXPECT_FLOAT_EQ(e->pattern().kit.macros[2].value, 0.75f);
 }
 
+TEST(EngineHostRing, FlushValuesQueuedBeforeALoadAreDropped) {
+  auto e = makeEngine();
+  auto p = silentDemo();
+  p->patterns[0].kit.macros[1].value = 0.25f;
+  ob::EditCommand macro;
+  macro.kind = ob::kEditMacroValue;
+  macro.param = 1;
+  macro.value = 0.9f;
+  EXPECT_TRUE(e->postHostCommand(macro));
+  e->loadProject(*p);
+  block(*e);
+  EXPECT_FLOAT_EQ(e->pattern().kit.macros[1].value, 0.25f);
+}
+
 TEST(EngineSeed, TakenSeedReplacesEveryProjectsSeed) {
   auto e = makeEngine();
   auto p = silentDemo();
