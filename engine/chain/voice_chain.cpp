@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "engine/chain/bit_crush.h"
+#include "engine/machine/layer_sums.h"
 #include "engine/params/param_tables.h"
 
 namespace ob {
@@ -82,12 +83,10 @@ struct VoiceChain::Params {
     const bool inside = b >= 0 && b + kSumWidth <= ModLayers::kSlots;
     bool allFinite = false;
     if (inside) {
-      // Four columns at a time, summed over the layers in registers.
+      sumLayerColumns(m, b, kSumWidth, v);
       Vec4 check = {0.0f, 0.0f, 0.0f, 0.0f};
       for (int j = 0; j < kSumWidth; j += 4) {
-        Vec4 acc = load4(&m.layers[0][b + j]);
-        for (int l = 1; l < ModLayers::kLayers; ++l) acc += load4(&m.layers[l][b + j]);
-        std::memcpy(&v[j], &acc, sizeof acc);
+        const Vec4 acc = load4(&v[j]);
         check += acc - acc;  // stays 0 unless a sum is NaN or infinite
       }
       allFinite = check[0] == 0.0f && check[1] == 0.0f && check[2] == 0.0f && check[3] == 0.0f;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/machine/layer_sums.h"
 #include "engine/machine/mod_layers.h"
 
 namespace ob::drum_param {
@@ -65,7 +66,7 @@ struct DrumParamValues {
   DrumParamValues() = default;
   explicit DrumParamValues(const ModLayers& mod) { read(mod); }
 
-  void read(const ModLayers& mod) { mod.sumFirst(v); }
+  void read(const ModLayers& mod) { sumLayerColumns(mod, 0, kSlots, v); }
   float value(int i) const { return v[i]; }
   int choice(int i) const { return roundHalfUp(v[i]); }
   bool flag(int i) const { return v[i] >= 0.5f; }
