@@ -77,13 +77,17 @@ void DrumMachine::render(float* left, float* right, int frames, const ModLayers&
   const DrumParamValues p(layers);
 
   // The same sums (bit for bit), note and sample memory as last time give
-  // the same set-up. Recorded audio may be swapped under an unchanged
-  // snapshot, so sample exciters and bodies always read it again.
-  const bool sameSetup = memo_.valid && memo_.stereo == Stereo && memo_.note == note_ &&
-                         memo_.snapshot == snapshot_ && exc_[0].type != kExcSample &&
-                         exc_[1].type != kExcSample && body_.type != kBodySample &&
-                         std::memcmp(memo_.sums, p.v, sizeof memo_.sums) == 0;
-  if (!sameSetup) {
+  // the same set-up, part by part: each exciter reads only its own keys and
+  // the widths, the body only its own keys and the note. Recorded audio may
+  // be swapped under an unchanged snapshot, so sample exciters and bodies
+  // always read it again.
+  const bool known = memo_.valid && memo_.stereo == Stereo && memo_.snapshot == snapshot_;
+  if (!known || std::memcmp(memo_.sums, p.v, sizeof memo_.sums) != 0 || memo_.note != note_ ||
+      exc_[0].type == kExcSample || exc_[1].type == kExcSample || body_.type == kBodySample) {
+    auto same = [&](int from, int to) {
+      return std::memcmp(&memo_.sums[from], &p.v[from], sizeof(float) * static_cast<std::size_t>(to - from)) == 0;
+    };
+    const bool sameWidths = known && same(kExc1Width, kExc2Width + 1);
     float w1 = 0.0f;
     float w2 = 0.0f;
     if constexpr (Stereo) {
@@ -91,9 +95,12 @@ void DrumMachine::render(float* left, float* right, int frames, const ModLayers&
       w2 = clamp01(finiteOr0(p.value(kExc2Width)));
     }
     const bool wide = Stereo && (w1 > 0.0f || w2 > 0.0f);
-    exc_[0].beginBlock(p, kExc1Type, wide ? kExc1Width : -1, snapshot_);
-    exc_[1].beginBlock(p, kExc2Type, wide ? kExc2Width : -1, snapshot_);
-    body_.beginBlock(p, note_, snapshot_);
+    if (!sameWidths || !same(kExc1Type, kExc1Rev + 1) || exc_[0].type == kExcSample)
+      exc_[0].beginBlock(p, kExc1Type, wide ? kExc1Width : -1, snapshot_);
+    if (!sameWidths || !same(kExc2Type, kExc2Rev + 1) || exc_[1].type == kExcSample)
+      exc_[1].beginBlock(p, kExc2Type, wide ? kExc2Width : -1, snapshot_);
+    if (!known || memo_.note != note_ || !same(kResType, kResRev + 1) || body_.type == kBodySample)
+      body_.beginBlock(p, note_, snapshot_);
 
     BlockSetup fresh;
     fresh.bleed = clamp01(finiteOr0(p.value(kBleed)));
