@@ -362,17 +362,24 @@ void VoiceChain::process(float* left, float* right, int frames, const ModLayers&
 }
 
 template <bool Stereo>
-void VoiceChain::runFilter(int which, float* left, float* right, int frames, float cutoff,
-                           float reso, float typeSum) {
-  float* lastL = &lastInput_[which * 2];
-  float* lastR = &lastInput_[which * 2 + 1];
-  const bool on = cutoff < 19999.0f;
-  if (!on) {
+inline void VoiceChain::runFilter(int which, float* left, float* right, int frames, float cutoff,
+                                  float reso, float typeSum) {
+  // An open filter only remembers the input, so that it starts from there
+  // when it closes; that short path stays inline.
+  if (!(cutoff < 19999.0f)) {
     filterWasOn_[which] = false;
-    *lastL = left[frames - 1];
-    if constexpr (Stereo) *lastR = right[frames - 1];
+    lastInput_[which * 2] = left[frames - 1];
+    if constexpr (Stereo) lastInput_[which * 2 + 1] = right[frames - 1];
     return;
   }
+  runActiveFilter<Stereo>(which, left, right, frames, cutoff, reso, typeSum);
+}
+
+template <bool Stereo>
+void VoiceChain::runActiveFilter(int which, float* left, float* right, int frames, float cutoff,
+                                 float reso, float typeSum) {
+  float* lastL = &lastInput_[which * 2];
+  float* lastR = &lastInput_[which * 2 + 1];
   const int type = roundHalfUp(typeSum);
   FilterCache& cache = filterCache_[which];
   if (cutoff != cache.cutoff || reso != cache.reso) {

@@ -85,6 +85,9 @@ class VoiceChain {
   void runFilter(int which, float* left, float* right, int frames, float cutoff, float reso,
                  float typeSum);
   template <bool Stereo>
+  void runActiveFilter(int which, float* left, float* right, int frames, float cutoff, float reso,
+                       float typeSum);
+  template <bool Stereo>
   void runSpace(float* left, float* right, int frames, float wet);
 
   // Common row defaults, read in place of a non-finite layer sum.
