@@ -59,10 +59,10 @@ std::unique_ptr<float[]> buildBank() {
 }  // namespace
 
 const float* drumWaveBank() {
-  // Kept for the life of the program so that no exit-time destructor can
-  // pull it from under a late reader.
-  static const float* const bank = buildBank().release();
-  return bank;
+  // Freed with the library: a host that unloads the plug-in deactivates it
+  // first, so no audio thread can still be reading.
+  static const std::unique_ptr<float[]> bank = buildBank();
+  return bank.get();
 }
 
 }  // namespace ob
