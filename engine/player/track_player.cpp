@@ -34,6 +34,7 @@ TrackPlayer::TrackPlayer() {
   sampler_.prepare(kDefaultRate);
   va_.prepare(kDefaultRate);
   granular_.prepare(kDefaultRate);
+  active_ = machineFor(machineType_);
   ownCount_ = ob::ownParamCount(machineType_);
 }
 
@@ -63,27 +64,20 @@ void TrackPlayer::prepare(double sampleRate) {
   tempoTimes();
 }
 
-Machine& TrackPlayer::activeMachine() {
-  switch (machineType_) {
-    case kMachineSample: return sampler_;
-    case kMachineVa: return va_;
-    case kMachineGranular: return granular_;
-    default: return drum_;
+Machine* TrackPlayer::machineFor(std::uint8_t machineType) {
+  switch (machineType) {
+    case kMachineSample: return &sampler_;
+    case kMachineVa: return &va_;
+    case kMachineGranular: return &granular_;
+    default: return &drum_;
   }
-}
-
-const Machine& TrackPlayer::activeMachine() const {
-  return const_cast<TrackPlayer*>(this)->activeMachine();
-}
-
-bool TrackPlayer::machineSounding() const {
-  return started_ && !stopped_ && activeMachine().isActive();
 }
 
 // ---- Binding
 
 void TrackPlayer::bindSound(std::uint8_t machineType) {
   bindModulation(machineType);
+  active_ = machineFor(machineType_);
   ownCount_ = ob::ownParamCount(machineType);
   chain_.reset();
   clearReverse();

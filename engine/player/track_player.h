@@ -55,8 +55,9 @@ class TrackPlayer : public PlayerModulation {
   // Drum noise seed (takes effect at the next prepare) and granular seed.
   void setRandomSeeds(std::uint32_t drumSeed, std::uint32_t granularSeed);
 
-  Machine& activeMachine();
-  const Machine& activeMachine() const;
+  // Resolved at bind time: the render path asks for it several times a chunk.
+  Machine& activeMachine() { return *active_; }
+  const Machine& activeMachine() const { return *active_; }
   // Index where the common voice parameters begin.
   int ownCount() const { return ownCount_; }
 
@@ -120,7 +121,8 @@ class TrackPlayer : public PlayerModulation {
   void renderChunkImpl(float* left, float* right, int frames);
   template <bool Stereo>
   void renderBlockImpl(float* left, float* right, int frames);
-  bool machineSounding() const;
+  bool machineSounding() const { return started_ && !stopped_ && active_->isActive(); }
+  Machine* machineFor(std::uint8_t machineType);
   void clearReverse();
   void stopReversePlayback();
 
@@ -129,6 +131,7 @@ class TrackPlayer : public PlayerModulation {
   VaMachine va_;
   GranularMachine granular_;
   VoiceChain chain_;
+  Machine* active_ = &drum_;
   int ownCount_ = 30;
 
   // Hit state.
