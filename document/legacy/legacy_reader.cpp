@@ -202,8 +202,11 @@ bool readLegacySound(const JsonValue& object, Sound& sound, std::string* error) 
     if (!parseMachineType(word, machine)) {
         if (error != nullptr) {
             const JsonValue* name = member(object, "name");
-            *error = "(" + quoted(name != nullptr && name->isString() ? name->text : "") +
-                     ") uses unknown machine " + quoted(word);
+            std::string text = "(";
+            text += quoted(name != nullptr && name->isString() ? name->text : "");
+            text += ") uses unknown machine ";
+            text += quoted(word);
+            *error = std::move(text);
             if (const char* note = legacyMachineNote(word)) {
                 *error += ": ";
                 *error += note;

@@ -69,7 +69,9 @@ TEST(FactoryFiles, NamesAreExactlyTheFixedSetSortedByteWise) {
     std::set<std::string> names;
     for (std::size_t i = 0; i < files.size(); ++i) {
         names.insert(files[i].name);
-        if (i > 0) EXPECT_LT(std::strcmp(files[i - 1].name, files[i].name), 0) << files[i].name;
+        if (i > 0) {
+            EXPECT_LT(std::strcmp(files[i - 1].name, files[i].name), 0) << files[i].name;
+        }
     }
     EXPECT_EQ(names, expectedNames());
 }
@@ -157,10 +159,13 @@ TEST(FactoryFiles, SamplesHaveCleanEdgesNoDcAndNoClipping) {
         const bool hit = endsWith(name, "_hit.wav");
         const bool body = endsWith(name, "_body.wav");
         // A half alone may hold part of a cycle; the whole must not.
-        if (!hit && !body) EXPECT_LT(std::fabs(sum / x.size()), 1e-3);
+        if (!hit && !body) {
+            EXPECT_LT(std::fabs(sum / x.size()), 1e-3);
+        }
         EXPECT_LE(std::fabs(x.back()), 4 * lsb);
-        if (!hit)
+        if (!hit) {
             for (std::size_t i = x.size() - 48; i < x.size(); ++i) EXPECT_LE(std::fabs(x[i]), 4 * lsb);
+        }
 
         EXPECT_LE(std::fabs(x.front()), 2 * lsb);
         if (!body) {
@@ -172,8 +177,9 @@ TEST(FactoryFiles, SamplesHaveCleanEdgesNoDcAndNoClipping) {
         }
         // No step at the end: neighbouring samples stay close in the last
         // millisecond.
-        if (!hit)
+        if (!hit) {
             for (std::size_t i = x.size() - 48; i < x.size(); ++i)
                 EXPECT_LT(std::fabs(x[i] - x[i - 1]), 0.01) << i;
+        }
     }
 }

@@ -176,7 +176,10 @@ TEST(KitRender, AKitReadBackFromItsFileSoundsTheSame) {
     for (int i = 0; i < ob::factoryKitCount(); ++i) {
         SCOPED_TRACE(i);
         const ob::Pattern built = ob::makeFactoryKit(static_cast<std::uint32_t>(i));
-        const std::string path = (dir / ("k" + std::to_string(i) + ".kit.orbi")).string();
+        std::string file = "k";
+        file += std::to_string(i);
+        file += ".kit.orbi";
+        const std::string path = (dir / file).string();
         std::string error;
         ASSERT_TRUE(ob::KitLibrary::saveKitFile(path, built, &error)) << error;
         ob::Pattern loaded{};

@@ -348,7 +348,7 @@ TEST_F(PoolFixture, NamesAndTagsOfTheHalves) {
   EXPECT_EQ(project->samples.slots[5].tagCount, 1);
   EXPECT_EQ(project->samples.count, 6);
 
-  for (int t = 0; t < 8; ++t) ob::copyText(src.tags[t], ("t" + std::to_string(t)).c_str());
+  for (int t = 0; t < 8; ++t) ob::copyText(src.tags[t], (std::string("t") + std::to_string(t)).c_str());
   src.tagCount = 8;
   ob::writeSplitHalfSlot("x", src, *project, 2, "body");
   EXPECT_EQ(project->samples.slots[2].tagCount, 8);

@@ -20,7 +20,7 @@ std::unique_ptr<ob::Project> makeTracks(int n) {
   ob::Pattern& pat = p->patterns[0];
   pat.numTracks = static_cast<std::uint8_t>(n);
   for (int t = 0; t < n; ++t) {
-    std::string id = "v" + std::to_string(t);
+    std::string id = std::string("v") + std::to_string(t);
     ob::copyText(pat.tracks[t].id, id.c_str());
     pat.tracks[t].soundIndex = static_cast<std::int8_t>(t);
     ob::initSoundParams(pat.kit.sounds[t], ob::kMachineDrum);

@@ -240,7 +240,9 @@ TEST(InstanceMacros, PositionsNamesAndDestinations) {
     int hp = -1;
     for (unsigned i = 0; i < mode.labelCount; ++i)
         if (std::string(mode.keys[i]) == "hp") hp = static_cast<int>(i);
-    if (hp >= 0) EXPECT_EQ(dest.target, mode.min + static_cast<float>(hp));
+    if (hp >= 0) {
+        EXPECT_EQ(dest.target, mode.min + static_cast<float>(hp));
+    }
     for (const char* name : {"two", "three", "four", "five", "six", "a~1b"})
         EXPECT_EQ(countCode(d, "unknown-macro-dest", std::string("/state/macros/macro1/dests/") + name), 1) << name;
     EXPECT_EQ(obtest::findCode(d, "unknown-macro-dest")->message,
