@@ -19,13 +19,17 @@ void zero(float* p, int n) { std::memset(p, 0, sizeof(float) * static_cast<std::
 
 // Adds a decaying constant to a channel; it becomes exactly 0 once it is
 // below audibility, so the player can go quiet.
-void addTail(float* out, int frames, float& tail, float coeff) {
-  if (tail == 0.0f || !out) return;
+void addTailLoop(float* out, int frames, float& tail, float coeff) {
   for (int i = 0; i < frames && tail != 0.0f; ++i) {
     out[i] += tail;
     tail *= coeff;
     if (std::fabs(tail) < kTailFloor) tail = 0.0f;
   }
+}
+
+// Almost every chunk has no tail: the test stays inline, only the loop is a call.
+inline void addTail(float* out, int frames, float& tail, float coeff) {
+  if (tail != 0.0f && out) addTailLoop(out, frames, tail, coeff);
 }
 }  // namespace
 
@@ -399,6 +403,9 @@ template <bool Stereo>
 void TrackPlayer::renderBlockImpl(float* left, float* right, int frames) {
   if (frames < 1) return;
   beginBlock();
+  // Chunks only add into their own span, so one clear serves the whole segment.
+  zero(left, frames);
+  if (Stereo) zero(right, frames);
   int done = 0;
   while (done < frames) {
     const int untilBoundary = controlBlock_ - controlPhase_;
@@ -406,8 +413,6 @@ void TrackPlayer::renderBlockImpl(float* left, float* right, int frames) {
     mod_.serial = updateCounter_;
     mod_.rampLength = untilBoundary;
     if (reverseRequested_) renderReverseHit(Stereo);
-    zero(left + done, n);
-    if (Stereo) zero(right + done, n);
     if (Stereo)
       renderChunk(left + done, right + done, n);
     else
