@@ -251,6 +251,15 @@ void PlayerModulation::refreshResolvedParams() {
 }
 
 void PlayerModulation::keepHeldParams() {
+  // Nearly every block moves no knob: a branch-free pass over the row (which
+  // the compiler can vectorise) tells so before the per-slot walk.
+  const float* base = mod_.layers[layer::kBase];
+  const float* macro = mod_.layers[layer::kMacro];
+  int moved = 0;
+  for (int p = 0; p < kSlots; ++p)
+    moved |= static_cast<int>(smoothFlags_[p] != 0) & static_cast<int>(base[p] + macro[p] != smoothingTargets_[p]);
+  if (!moved) return;
+
   float* offsets = mod_.layers[layer::kSmoothing];
   for (int p = 0; p < kSlots; ++p) {
     if (!smoothFlags_[p]) continue;
