@@ -95,6 +95,21 @@ void PlayerModulation::rebuildLfoLayer() {
   }
 }
 
+// Between binds the layer is zero outside the enabled LFOs' destinations, so
+// the per-update refresh clears only those slots; the sums come out as from
+// an empty row.
+void PlayerModulation::refreshLfoSlots() {
+  float* layer = mod_.layers[layer::kLfo];
+  for (const LfoState& lfo : lfos_)
+    if (lfo.enabled && lfo.dest < static_cast<std::uint32_t>(kSlots)) layer[lfo.dest] = 0.0f;
+  for (const LfoState& lfo : lfos_) {
+    if (!lfo.enabled || lfo.dest >= static_cast<std::uint32_t>(kSlots)) continue;
+    layer[lfo.dest] += lfo.mode == kLfoHold
+                           ? lfo.heldOutput
+                           : lfoShapeValue(lfo.shape, lfo.phase, lfo.randomValue) * lfo.amplitude;
+  }
+}
+
 void PlayerModulation::rebuildModEnvLayer() {
   float* layer = mod_.layers[layer::kModEnv];
   std::memset(layer, 0, sizeof(float) * kSlots);
@@ -124,7 +139,7 @@ void PlayerModulation::advanceLfos(int n) {
       lfo.phase = next - std::floor(next);
     }
   }
-  rebuildLfoLayer();
+  refreshLfoSlots();
 }
 
 void PlayerModulation::updateEnvOutput(ModEnvState& env) {

@@ -107,6 +107,7 @@ class PlayerModulation {
   // pre-render then works in control blocks).
   bool modulatorsMoving() const;
   void rebuildLfoLayer();
+  void refreshLfoSlots();
   void rebuildModEnvLayer();
 
   ModLayers mod_{};
