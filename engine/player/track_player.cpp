@@ -417,7 +417,9 @@ void TrackPlayer::renderBlockImpl(float* left, float* right, int frames) {
       renderChunk(left + done, right + done, n);
     else
       renderChunkMono(left + done, n);
-    playReverse(left + done, Stereo ? right + done : nullptr, n);
+    // Usually nothing plays backwards and no cut playback still rings.
+    if (reversePlaying_ || reverseTailL_ != 0.0f || reverseTailR_ != 0.0f)
+      playReverse(left + done, Stereo ? right + done : nullptr, n);
     pending_ += n;
     controlPhase_ += n;
     done += n;
