@@ -159,18 +159,6 @@ void PlayerModulation::advanceModEnvs(int n) {
   rebuildModEnvLayer();
 }
 
-bool PlayerModulation::anyLfoRunning() const {
-  for (const LfoState& lfo : lfos_)
-    if (lfo.enabled && lfo.running) return true;
-  return false;
-}
-
-bool PlayerModulation::anyModEnvRunning() const {
-  for (const ModEnvState& env : envs_)
-    if (env.enabled && env.running) return true;
-  return false;
-}
-
 bool PlayerModulation::modulatorsMoving() const {
   if (smoothingActive_ || glideActive_ || anyModEnvRunning()) return true;
   for (const LfoState& lfo : lfos_)
@@ -180,7 +168,7 @@ bool PlayerModulation::modulatorsMoving() const {
 
 void PlayerModulation::advance(int n) {
   if (n <= 0) return;
-  glide(n);
+  if (glideActive_) glide(n);
   if (lfos_[0].enabled || lfos_[1].enabled) advanceLfos(n);
   if (anyModEnvRunning()) advanceModEnvs(n);
 }
@@ -270,9 +258,9 @@ void PlayerModulation::keepHeldParams() {
   // the compiler can vectorise) tells so before the per-slot walk.
   const float* base = mod_.layers[layer::kBase];
   const float* macro = mod_.layers[layer::kMacro];
-  int moved = 0;
+  std::uint32_t moved = 0;
   for (int p = 0; p < kSlots; ++p)
-    moved |= static_cast<int>(smoothFlags_[p] != 0) & static_cast<int>(base[p] + macro[p] != smoothingTargets_[p]);
+    moved |= smoothMask_[p] & (base[p] + macro[p] != smoothingTargets_[p] ? ~0u : 0u);
   if (!moved) return;
 
   float* offsets = mod_.layers[layer::kSmoothing];
@@ -373,6 +361,7 @@ void PlayerModulation::bindModulation(std::uint8_t machineType) {
     const ParamInfo info = p < count ? paramInfo(machineType, p) : ParamInfo{};
     const bool named = info.id && info.id[0] != '\0';
     smoothFlags_[p] = (named && !info.stepped && !isKey(info.id, "slot") && !isKey(info.id, "slice")) ? 1 : 0;
+    smoothMask_[p] = smoothFlags_[p] ? ~0u : 0u;
   }
   refreshResolvedParams();
   lfos_[0].enabled = 0;

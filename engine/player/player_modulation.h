@@ -64,8 +64,13 @@ class PlayerModulation {
 
   void advanceLfos(int n);
   void advanceModEnvs(int n);
-  bool anyLfoRunning() const;
-  bool anyModEnvRunning() const;
+  // Asked at every control tick: inline.
+  bool anyLfoRunning() const {
+    return (lfos_[0].enabled && lfos_[0].running) || (lfos_[1].enabled && lfos_[1].running);
+  }
+  bool anyModEnvRunning() const {
+    return (envs_[0].enabled && envs_[0].running) || (envs_[1].enabled && envs_[1].running);
+  }
   // Glide, then the LFOs, then the envelopes; nothing for n <= 0.
   void advance(int n);
   // Modulator time owed since the last update.
@@ -119,6 +124,8 @@ class PlayerModulation {
   std::int32_t glideRemaining_ = 0;
   std::uint8_t glideActive_ = 0;
   std::uint8_t smoothFlags_[kSlots] = {};
+  // The same flags as all-ones words, for the vectorised no-change test.
+  std::uint32_t smoothMask_[kSlots] = {};
   float smoothingTargets_[kSlots] = {};
   std::uint8_t smoothingActive_ = 0;
   std::int32_t pending_ = 0;
