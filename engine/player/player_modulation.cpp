@@ -173,12 +173,6 @@ void PlayerModulation::advance(int n) {
   if (anyModEnvRunning()) advanceModEnvs(n);
 }
 
-void PlayerModulation::flushPending() {
-  const std::int32_t n = pending_;
-  pending_ = 0;
-  advance(n);
-}
-
 void PlayerModulation::retriggerLfos() {
   for (LfoState& lfo : lfos_) {
     if (!lfo.enabled) continue;

@@ -76,7 +76,12 @@ class PlayerModulation {
   // Modulator time owed since the last update.
   void addPending(int n) { pending_ += n; }
   std::int32_t pendingAdvance() const { return pending_; }
-  void flushPending();
+  // Every control tick: inline, the work is in advance.
+  void flushPending() {
+    const std::int32_t n = pending_;
+    pending_ = 0;
+    advance(n);
+  }
 
   void retriggerLfos();
   void retriggerModEnvs();

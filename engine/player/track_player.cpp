@@ -413,10 +413,7 @@ void TrackPlayer::renderBlockImpl(float* left, float* right, int frames) {
     mod_.serial = updateCounter_;
     mod_.rampLength = untilBoundary;
     if (reverseRequested_) renderReverseHit(Stereo);
-    if (Stereo)
-      renderChunk(left + done, right + done, n);
-    else
-      renderChunkMono(left + done, n);
+    renderChunkImpl<Stereo>(left + done, Stereo ? right + done : nullptr, n);
     // Usually nothing plays backwards and no cut playback still rings.
     if (reversePlaying_ || reverseTailL_ != 0.0f || reverseTailR_ != 0.0f)
       playReverse(left + done, Stereo ? right + done : nullptr, n);
