@@ -335,7 +335,7 @@ void TrackPlayer::playReverse(float* left, float* right, int frames) {
 
 void TrackPlayer::controlTick() {
   flushPending();
-  decaySmoothing(controlBlock_);
+  if (smoothingActive_) decaySmoothing(controlBlock_);
   ++updateCounter_;
 
   if (chokePending_ && (chokeFade_.finished || chokeFade_.gain <= 0.0f || !activeMachine().isActive())) {
