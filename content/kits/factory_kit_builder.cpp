@@ -152,7 +152,7 @@ Pattern buildKitFromRecipe(const KitRecipe& recipe) {
 
 void addDefaultKitMacros(Pattern& pattern) {
     for (int m = 0; m < 3; ++m) {
-        const DefaultMacro& spec = kDefaultMacros[m];
+        const DefaultMacro& preset = kDefaultMacros[m];
         Macro& macro = pattern.kit.macros[m];
         macro.value = 0.0f;
         macro.destCount = 0;
@@ -160,14 +160,14 @@ void addDefaultKitMacros(Pattern& pattern) {
         for (int t = 0; t < tracks && macro.destCount < kListCapacity; ++t) {
             const int soundIndex = pattern.tracks[t].soundIndex;
             if (soundIndex < 0 || soundIndex >= kMaxTracks) continue;
-            const int param = findParamIndex(pattern.kit.sounds[soundIndex].machine, spec.key);
+            const int param = findParamIndex(pattern.kit.sounds[soundIndex].machine, preset.key);
             if (param < 0) continue;
             MacroDest& dest = macro.dests[macro.destCount++];
             dest.track = static_cast<std::uint8_t>(t);
             dest.param = static_cast<std::uint8_t>(param);
-            dest.target = spec.target;
+            dest.target = preset.target;
         }
-        if (macro.destCount > 0) setField(macro.name, spec.name);
+        if (macro.destCount > 0) setField(macro.name, preset.name);
     }
 }
 

@@ -51,13 +51,14 @@ DocumentHeader readDocumentHeader(const JsonValue& document, std::string_view ex
     return h;
   }
 
-  const JsonValue* spec = document.find("spec");
-  if (spec == nullptr) {
+  // The document format version travels in the "spec" member.
+  const JsonValue* version = document.find("spec");
+  if (version == nullptr) {
     diagnostics.note("spec-missing", "/spec", "No spec version, read as " + formatSpecVersion());
-  } else if (spec->isString() && parseSpecVersion(spec->text, h.specMajor, h.specMinor)) {
+  } else if (version->isString() && parseSpecVersion(version->text, h.specMajor, h.specMinor)) {
     if (h.specMajor >= 2) {
       diagnostics.warn("spec-newer-major", "/spec",
-                       "Document uses spec " + spec->text + ", newer than " +
+                       "Document uses spec " + version->text + ", newer than " +
                            formatSpecVersion() + "; known fields are read and the rest is kept");
     }
   } else {
