@@ -75,12 +75,7 @@ void SampleMachine::setUp(const ModLayers& mod) {
     active_ = false;
     return;
   }
-  const int slot = mod.choice(kSlot);
-  if (slot < 0 || slot >= kSamplePoolSlots) {
-    active_ = false;
-    return;
-  }
-  const SampleSlotInfo& info = (*snapshot_)[static_cast<std::size_t>(slot)];
+  const SampleSlotInfo& info = snapshot_->slotOrEmpty(mod.choice(kSlot));
   if (!info.left || info.frames < 1) {
     active_ = false;
     return;
