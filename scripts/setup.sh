@@ -3,7 +3,8 @@
 # Sourced by build.sh and test.sh; pass the package list to ob_install.
 set -euo pipefail
 
-OB_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev libstb-dev)
+OB_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev libstb-dev
+  libimgui-dev fonts-inter fonts-jetbrains-mono)
 OB_TEST_PACKAGES=(clang libclang-rt-14-dev zlib1g-dev zip unzip python3 locales)
 
 ob_install() {
