@@ -1,0 +1,112 @@
+#include "support/ui/ui_harness.h"
+
+#include <imgui_internal.h>
+
+#include <cfloat>
+#include <cstdint>
+#include <string>
+
+namespace orbi::ui {
+namespace {
+
+// Stands in for a GPU texture; draw commands carry it and nothing reads it.
+const ImTextureID kDummyTexture = reinterpret_cast<ImTextureID>(static_cast<std::intptr_t>(1));
+
+constexpr ImGuiWindowFlags kRootFlags =
+    ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove |
+    ImGuiWindowFlags_NoScrollbar | ImGuiWindowFlags_NoScrollWithMouse | ImGuiWindowFlags_NoCollapse |
+    ImGuiWindowFlags_NoBackground | ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoBringToFrontOnFocus |
+    ImGuiWindowFlags_NoNavFocus;
+
+}  // namespace
+
+UiHarness::UiHarness(float displayScale) {
+  if (displayScale != 1.0f) ui_.setDisplayScale(displayScale);
+  ContextScope scope(ui_);
+  ImGuiIO& io = ImGui::GetIO();
+  // As the OpenGL 3 back end does: large meshes start new vertex offsets.
+  io.BackendFlags |= ImGuiBackendFlags_RendererHasVtxOffset;
+  ui_.setDrawLog(&log_);
+}
+
+void UiHarness::pointerAway() { pointer_ = ImVec2(-FLT_MAX, -FLT_MAX); }
+
+void UiHarness::setButton(ImGuiMouseButton button, bool down) {
+  if (button >= 0 && button < ImGuiMouseButton_COUNT) buttons_[button] = down;
+}
+
+void UiHarness::setKey(Key key, bool down) {
+  if (key > Key::None && key < Key::Count) keys_[keyIndex(key)] = down;
+}
+
+void UiHarness::pressChord(KeyChord chord) {
+  mods_ = chord.mods;
+  setKey(chord.key, true);
+}
+
+void UiHarness::releaseKeys() {
+  mods_ = kModNone;
+  for (bool& down : keys_) down = false;
+}
+
+void UiHarness::scrollWheel(float vertical, float horizontal) {
+  wheel_ += vertical;
+  wheelH_ += horizontal;
+}
+
+void UiHarness::typeText(std::string_view utf8) { text_ += utf8; }
+
+void UiHarness::applyInput(ImGuiIO& io) {
+  io.MousePos = pointer_;
+  for (int b = 0; b < ImGuiMouseButton_COUNT; ++b) io.MouseDown[b] = buttons_[b];
+  for (int k = 0; k < static_cast<int>(Key::Count); ++k) io.KeysDown[k] = keys_[k];
+  io.KeyCtrl = (mods_ & kModCtrl) != 0;
+  io.KeyShift = (mods_ & kModShift) != 0;
+  io.KeyAlt = (mods_ & kModAlt) != 0;
+  io.KeySuper = (mods_ & kModSuper) != 0;
+  io.MouseWheel = wheel_;
+  io.MouseWheelH = wheelH_;
+  wheel_ = wheelH_ = 0.0f;
+  if (!text_.empty()) io.AddInputCharactersUTF8(text_.c_str());
+  text_.clear();
+}
+
+const ImDrawData& UiHarness::frame(const std::function<void()>& body) {
+  ContextScope scope(ui_);
+  ImGuiIO& io = ImGui::GetIO();
+  if (ui_.prepareFrame()) {
+    io.Fonts->SetTexID(kDummyTexture);
+    ++atlasUploads_;
+  }
+  io.DisplaySize = ImVec2(kDisplayWidth * ui_.displayScale(), kDisplayHeight * ui_.displayScale());
+  io.DeltaTime = 1.0f / 60.0f;
+  applyInput(io);
+  log_.clear();
+
+  ImGui::NewFrame();
+  ImGui::SetNextWindowPos(ImVec2(0.0f, 0.0f));
+  ImGui::SetNextWindowSize(io.DisplaySize);
+  ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(0.0f, 0.0f));
+  ImGui::Begin("##orbi.root", nullptr, kRootFlags);
+  ImGui::PopStyleVar();
+  rootDrawList_ = ImGui::GetWindowDrawList();
+  try {
+    if (body) body();
+  } catch (...) {
+    // Leave Dear ImGui between frames, or the next NewFrame asserts.
+    ui_.dropPushedTextStyles();
+    ImGui::ErrorCheckEndFrameRecover(nullptr);
+    ImGui::EndFrame();
+    throw;
+  }
+  ImGui::End();
+  ImGui::Render();
+  return *ImGui::GetDrawData();
+}
+
+const ImDrawData& UiHarness::frames(int count, const std::function<void()>& body) {
+  for (int i = 1; i < count; ++i) frame(body);
+  return frame(body);
+}
+
+}  // namespace orbi::ui

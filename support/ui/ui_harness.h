@@ -1,0 +1,78 @@
+#pragma once
+// Dear ImGui frames without a window: a UI context with no platform or
+// renderer back end, its atlas built on the CPU under a dummy texture id,
+// the input of each frame scripted, and what the frame drew kept for the
+// test (the draw data and the primitives' draw log).
+//
+// Dear ImGui decides what is hovered at the start of a frame from the
+// windows of the frame before, so nothing is hovered on the first frame; an
+// auto-sized window (a popup, a tooltip) lays itself out hidden on its first
+// frame and shows on the next. frames() steps such extra frames.
+
+#include <imgui.h>
+
+#include <cfloat>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "ui/context.h"
+#include "ui/draw/draw_log.h"
+#include "ui/keys.h"
+
+namespace orbi::ui {
+
+class UiHarness {
+ public:
+  static constexpr float kDisplayWidth = 960.0f;  // at display scale 1
+  static constexpr float kDisplayHeight = 940.0f;
+
+  explicit UiHarness(float displayScale = 1.0f);
+
+  UiContext& ui() { return ui_; }
+  // What the primitives drew in the last frame.
+  const DrawLog& drawLog() const { return log_; }
+
+  // Input, applied from the next frame on until changed.
+  void movePointer(ImVec2 point) { pointer_ = point; }
+  void pointerAway();
+  void setButton(ImGuiMouseButton button, bool down);
+  void setKey(Key key, bool down);
+  void setMods(std::uint8_t mods) { mods_ = mods; }
+  // Presses the chord's modifiers and key; releaseKeys() lets everything go.
+  void pressChord(KeyChord chord);
+  void releaseKeys();
+  // One-shot input, taken by the next frame only.
+  void scrollWheel(float vertical, float horizontal = 0.0f);
+  void typeText(std::string_view utf8);
+
+  // One frame at 1/60 s: the body runs inside the full-size root window,
+  // with this harness's context current (the previous one is restored
+  // after). Returns the frame's draw data, valid until the next frame.
+  const ImDrawData& frame(const std::function<void()>& body = {});
+  // Several frames with the same body; returns the last one's draw data.
+  const ImDrawData& frames(int count, const std::function<void()>& body = {});
+
+  // The root window's draw list: during the body, and after the frame
+  // until the next one.
+  ImDrawList* rootDrawList() const { return rootDrawList_; }
+  // How many times the atlas texture would have been uploaded.
+  int atlasUploads() const { return atlasUploads_; }
+
+ private:
+  void applyInput(ImGuiIO& io);
+
+  UiContext ui_;
+  DrawLog log_;
+  ImVec2 pointer_{-FLT_MAX, -FLT_MAX};
+  bool buttons_[ImGuiMouseButton_COUNT] = {};
+  bool keys_[static_cast<int>(Key::Count)] = {};
+  std::uint8_t mods_ = kModNone;
+  float wheel_ = 0.0f, wheelH_ = 0.0f;
+  std::string text_;
+  ImDrawList* rootDrawList_ = nullptr;
+  int atlasUploads_ = 0;
+};
+
+}  // namespace orbi::ui

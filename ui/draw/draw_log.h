@@ -1,0 +1,88 @@
+#pragma once
+// What the drawing primitives painted, so widget tests can read it without
+// pixels. A UI context with a log attached (tests and benchmarks only; null
+// in the product) gets one record per primitive call, in the caller's terms:
+// colours 0xAARRGGBB, widths, radii, dashes and gaps as passed, before the
+// UI scale is applied.
+
+#include <imgui.h>
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "ui/draw/text_style.h"
+#include "ui/geometry.h"
+
+namespace orbi::ui {
+
+enum class DrawOp : std::uint8_t {
+  FillRect,
+  StrokeRect,
+  FillCircle,
+  StrokeCircle,
+  FillCircleSmooth,
+  FillTriangle,
+  Polyline,
+  StrokePath,
+  Line,
+  FillUnder,
+  FillBetween,
+  FillBand,
+  TrackedText,
+  TextAt,
+  Text,
+};
+
+struct DrawRecord {
+  DrawOp op = DrawOp::FillRect;
+  Rect rect;  // rectangles and text boxes
+  // Circle centre, triangle corners, line ends, polyline or a band's upper
+  // edge, text origin. A band's column i starts at points[i].x.
+  std::vector<ImVec2> points;
+  // The band's other edge: fillUnder's points on the baseline, fillBetween's
+  // lower line, fillBand's b values.
+  std::vector<ImVec2> partners;
+  std::uint32_t colour = 0;     // the centre colour of a smooth disc
+  std::uint32_t rimColour = 0;  // smooth discs only
+  float width = 0.0f;           // line width; fillBand's column width
+  float radius = 0.0f;          // corner radius (design units) or circle radius (pixels)
+  float dash = 0.0f;
+  float gap = 0.0f;
+  std::string text;
+  TextStyle style = TextStyle::Body;
+  TextAlign alignment = TextAlign::Left;
+  float fontSize = 0.0f;  // tracked text: size and tracking in pixels
+  float tracking = 0.0f;
+};
+
+class DrawLog {
+ public:
+  void add(DrawRecord record) { records_.push_back(std::move(record)); }
+  void clear() { records_.clear(); }
+  std::span<const DrawRecord> records() const { return records_; }
+  // The records of one operation, in drawing order.
+  std::vector<const DrawRecord*> find(DrawOp op) const;
+
+ private:
+  std::vector<DrawRecord> records_;
+};
+
+// The current UI context's log, or null when none is attached.
+DrawLog* activeDrawLog();
+
+// Appends a record of the operation and colour, completed by fill(record),
+// when a log is attached; costs one test otherwise.
+template <typename Fill>
+void logDraw(DrawOp op, std::uint32_t colour, Fill&& fill) {
+  if (DrawLog* log = activeDrawLog()) {
+    DrawRecord record;
+    record.op = op;
+    record.colour = colour;
+    fill(record);
+    log->add(std::move(record));
+  }
+}
+
+}  // namespace orbi::ui

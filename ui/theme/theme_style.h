@@ -1,0 +1,21 @@
+#pragma once
+// The theme's Dear ImGui style: sizes at scale 1 and colours. The UI context
+// applies it to a default style and then scales the sizes.
+
+#include <imgui.h>
+
+#include <cstdint>
+
+namespace orbi::ui {
+
+inline constexpr std::uint32_t kAccent = 0xFF8DC63F;
+inline constexpr std::uint32_t kBackground = 0xFF0E1208;
+
+// Tooltip timing: a tooltip shows once its item has been hovered this long
+// and the pointer has rested this long on it.
+inline constexpr float kTooltipHoverDelay = 0.6f;
+inline constexpr float kTooltipStationaryDelay = 0.1f;
+
+void applyTheme(ImGuiStyle& style);
+
+}  // namespace orbi::ui
