@@ -64,17 +64,23 @@ void Engine::prepare(double sampleRate, int maxBlock) {
   sizeBuffers();
   followerDecay_ = static_cast<float>(std::exp(-1.0 / (sampleRate_ * 0.05)));
   clock_.setSampleRate(sampleRate_);
+  for (clap::NoteRef& ref : pendingNoteEnd_) ref.clear();
+  carriedCount_ = 0;
+  preparePlayers();
+  buildDemoProject(project_);
+  loadProject(project_);
+}
+
+void Engine::preparePlayers() {
+  // At the rate they were sized for, the players only start over: the
+  // host's reset reaches here on the audio thread and allocates nothing.
   for (int i = 0; i < kPlayers; ++i) {
     const int t = i % kTracks;
     players_[i].setRandomSeeds(static_cast<std::uint32_t>(t + 809),
                                static_cast<std::uint32_t>(t + 405) ^ 0x9e3779b9u);
     players_[i].prepare(sampleRate_);
     holdsOld_[i] = 0;
-    pendingNoteEnd_[i].clear();
   }
-  carriedCount_ = 0;
-  buildDemoProject(project_);
-  loadProject(project_);
 }
 
 void Engine::loadProject(const Project& project) {
@@ -476,8 +482,8 @@ void Engine::reset() {
     // The host is told about its notes at the next block instead of never.
     if (!pendingNoteEnd_[i].isNone() && carriedCount_ < kPlayers) carriedNoteEnds_[carriedCount_++] = pendingNoteEnd_[i];
     pendingNoteEnd_[i].clear();
-    resetPlayer(players_[i]);
   }
+  preparePlayers();
   triggerCount = 0;
   blockEventCount = 0;
   wasPlaying_ = 0;

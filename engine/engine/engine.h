@@ -163,6 +163,7 @@ class Engine {
 
  private:
   void sizeBuffers();
+  void preparePlayers();
   // Takes a posted project when the retire ring has room. False when one
   // waits but cannot be taken yet.
   bool takeMailbox();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "engine/clock/step_clock.h"
@@ -497,6 +498,61 @@ TEST(EngineRandom, SlideGlidesToTheNextStepsLocks) {
   const float mid = e->activePlayer(0).mod().layers[1][tune];
   EXPECT_GT(mid, 0.0f);
   EXPECT_LT(mid, 300.0f - base);
+}
+
+// The demo with a reversed, roomy first sound, so every part of a player's
+// state is in use.
+std::unique_ptr<ob::Project> busyDemo() {
+  auto p = enginetest::demo();
+  ob::Sound& snd = p->patterns[0].kit.sounds[0];
+  snd.params[ob::findParamIndex(snd.machine, "voice_rev")] = 1.0f;
+  snd.params[ob::findParamIndex(snd.machine, "space_mix")] = 0.5f;
+  return p;
+}
+
+// The host transport playing from its start at 120 BPM, with or without
+// the host's position; runStems reads the info afresh for every block.
+enginetest::Stems playFromStart(ob::Engine& e, int blocks, bool withPosition) {
+  ob::RenderInfo info = enginetest::internalPlay();
+  info.internalPlay = 0;
+  info.tempo = 120.0;
+  return enginetest::runStems(e, blocks * 256, 256, info, [&](int at) {
+    info.hasPosition = info.hasBeats = withPosition ? 1 : 0;
+    info.position = at;
+    info.beats = at / (e.sampleRate() * 0.5);
+  });
+}
+
+void expectSameStems(const enginetest::Stems& a, const enginetest::Stems& b) {
+  for (int c = 0; c < 16; ++c) {
+    SCOPED_TRACE("channel " + std::to_string(c));
+    ASSERT_EQ(a.ch[c].size(), b.ch[c].size());
+    int first = -1;
+    for (std::size_t i = 0; i < a.ch[c].size() && first < 0; ++i)
+      if (a.ch[c][i] != b.ch[c][i]) first = static_cast<int>(i);
+    EXPECT_EQ(first, -1) << a.ch[c][first] << " against " << b.ch[c][first];
+  }
+}
+
+TEST(EngineReset, PlaysExactlyLikeAFreshActivation) {
+  for (bool withPosition : {true, false}) {
+    SCOPED_TRACE(withPosition ? "host position" : "no position");
+    auto fresh = makeEngine(48000.0, 256);
+    fresh->loadProject(*busyDemo());
+    fresh->handOverSeed(42);
+    const enginetest::Stems expected = playFromStart(*fresh, 400, withPosition);
+
+    auto played = makeEngine(48000.0, 256);
+    played->loadProject(*busyDemo());
+    played->handOverSeed(42);
+    playFromStart(*played, 333, withPosition);
+    played->queueTrigger(trigger(2, 17, 0.8f, 5));
+    oneBlock(*played, 100, enginetest::internalPlay());
+    for (int round = 0; round < 2; ++round) {
+      played->reset();
+      expectSameStems(playFromStart(*played, 400, withPosition), expected);
+    }
+  }
 }
 
 TEST(EngineReset, HostNotesOfAResetEndAtTheNextBlock) {

@@ -86,4 +86,29 @@ TEST(EngineRealtime, ProcessNeitherAllocatesNorFrees) {
   EXPECT_GT(now().allocations, before.allocations);
 }
 
+// The host's reset prepares every player again on the audio thread: at the
+// rate activate prepared for, that reuses what activate allocated.
+TEST(EngineRealtime, ResetPreparesThePlayersWithoutAllocating) {
+  auto host = orbi::EngineHost::create();
+  ASSERT_TRUE(host);
+  ob::buildDemoProject(host->project);
+  ob::Sound& snd = host->project.patterns[0].kit.sounds[0];
+  snd.params[ob::findParamIndex(snd.machine, "voice_rev")] = 1.0f;
+  host->engine.prepare(44100.0, 512);
+  host->publishSamplesNow();
+  host->engine.loadProject(host->project);
+  std::vector<float> l(512), r(512);
+  for (int round = 0; round < 3; ++round) {
+    for (int b = 0; b < 40; ++b) {
+      host->engine.queueTrigger(trigger(b % 8, b * 7 % 512, 0.9f, b));
+      host->engine.process(l.data(), r.data(), 512, internalPlay());
+    }
+    const Counts before = now();
+    host->engine.reset();
+    const Counts after = now();
+    EXPECT_EQ(after.allocations, before.allocations);
+    EXPECT_EQ(after.frees, before.frees);
+  }
+}
+
 }  // namespace
