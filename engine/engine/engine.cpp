@@ -64,8 +64,7 @@ void Engine::prepare(double sampleRate, int maxBlock) {
   sizeBuffers();
   followerDecay_ = static_cast<float>(std::exp(-1.0 / (sampleRate_ * 0.05)));
   clock_.setSampleRate(sampleRate_);
-  for (clap::NoteRef& ref : pendingNoteEnd_) ref.clear();
-  carriedCount_ = 0;
+  carryPendingNoteEnds();
   preparePlayers();
   buildDemoProject(project_);
   loadProject(project_);
@@ -478,11 +477,7 @@ void Engine::publishDisplay(int frames) {
 }
 
 void Engine::reset() {
-  for (int i = 0; i < kPlayers; ++i) {
-    // The host is told about its notes at the next block instead of never.
-    if (!pendingNoteEnd_[i].isNone() && carriedCount_ < kPlayers) carriedNoteEnds_[carriedCount_++] = pendingNoteEnd_[i];
-    pendingNoteEnd_[i].clear();
-  }
+  carryPendingNoteEnds();
   preparePlayers();
   triggerCount = 0;
   blockEventCount = 0;
@@ -490,6 +485,15 @@ void Engine::reset() {
   selectPattern(false);
   std::fill(std::begin(follower_), std::end(follower_), 0.0f);
   std::fill(std::begin(lastSent_), std::end(lastSent_), -1.0f);
+}
+
+void Engine::carryPendingNoteEnds() {
+  // Outside a block nothing reaches the host: its notes are told at the
+  // next block instead of never.
+  for (clap::NoteRef& ref : pendingNoteEnd_) {
+    if (!ref.isNone() && carriedCount_ < kPlayers) carriedNoteEnds_[carriedCount_++] = ref;
+    ref.clear();
+  }
 }
 
 void Engine::resetPlayer(TrackPlayer& player) {
