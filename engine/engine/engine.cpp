@@ -79,6 +79,7 @@ void Engine::preparePlayers() {
                                static_cast<std::uint32_t>(t + 405) ^ 0x9e3779b9u);
     players_[i].prepare(sampleRate_);
     holdsOld_[i] = 0;
+    stopFade_[i].clear();
   }
 }
 
@@ -286,7 +287,7 @@ void Engine::runPiece(float* left, float* right, int base, int frames, const Ren
     }
     drainCommands();
     if (!info.playing && wasPlaying_) {
-      for (TrackPlayer& p : players_) resetPlayer(p);
+      stopPlayers();
       flushEndedNotes();
     }
     wasPlaying_ = info.playing ? 1 : 0;
@@ -400,6 +401,7 @@ void Engine::renderTrack(TrackPlayer& player, int t, float gainL, float gainR, f
   float* sl = scratchL_.data();
   float* sr = scratchR_.data();
   player.renderBlock(sl, sr, frames);
+  fadeAfterStop(player, sl, sr, frames);
   if (!player.isSounding()) holdsOld_[playerIndex(player)] = 0;
   if (controlSignalsOn_) {
     float* row = followerInput_.data() + static_cast<std::size_t>(t) * maxBlock_ + offset;
@@ -499,6 +501,33 @@ void Engine::carryPendingNoteEnds() {
 void Engine::resetPlayer(TrackPlayer& player) {
   player.reset();
   holdsOld_[playerIndex(player)] = 0;
+  stopFade_[playerIndex(player)].clear();
+}
+
+void Engine::startPlayerHit(TrackPlayer& player, float note, float velocity) {
+  const int index = playerIndex(player);
+  // A hit while a stop fades the player out starts from silence.
+  if (stopFade_[index].running) resetPlayer(player);
+  player.startHit(note, velocity);
+  holdsOld_[index] = 0;
+}
+
+void Engine::stopPlayers() {
+  // A cut would click and chop the rooms off: a sounding player fades out
+  // over the choke fade's 3 ms and stops when it ends, its host note with it.
+  for (int i = 0; i < kPlayers; ++i) {
+    if (!players_[i].isSounding())
+      resetPlayer(players_[i]);
+    else if (!stopFade_[i].running)
+      stopFade_[i].start(sampleRate_);
+  }
+}
+
+void Engine::fadeAfterStop(TrackPlayer& player, float* left, float* right, int frames) {
+  FadeOutRamp& fade = stopFade_[playerIndex(player)];
+  if (!fade.running) return;
+  fadeOutRamp(fade, left, right, frames);
+  if (fade.finished) resetPlayer(player);
 }
 
 // ---- Edits and binding

@@ -17,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+#include "engine/chain/fade_out_ramp.h"
 #include "engine/clock/step_clock.h"
 #include "engine/clock/step_event.h"
 #include "engine/engine/spsc_ring.h"
@@ -184,6 +185,9 @@ class Engine {
   int activeTrackCount() const;
   void giveSnapshot(TrackPlayer& player);
   void resetPlayer(TrackPlayer& player);
+  void startPlayerHit(TrackPlayer& player, float note, float velocity);
+  void stopPlayers();
+  void fadeAfterStop(TrackPlayer& player, float* left, float* right, int frames);
 
   // Hand-over points.
   SpscRing<EditCommand, kCommandRingSize> commandRing_;
@@ -215,6 +219,8 @@ class Engine {
   float spareGainL_[kTracks] = {};
   float spareGainR_[kTracks] = {};
   std::uint8_t holdsOld_[kPlayers] = {};
+  // Players fading out after a transport stop; each stops when its fade ends.
+  FadeOutRamp stopFade_[kPlayers];
   clap::NoteRef pendingNoteEnd_[kPlayers];
   // Host notes of players cleared outside a block (a reset, or a prepare
   // after a deactivate that cut them short); reported at the start of the
