@@ -7,7 +7,6 @@
 
 #include "content/factory/factory_content.h"
 #include "content/factory/factory_preload.h"
-#include "document/audition/audition_codec.h"
 #include "engine/engine/engine_host.h"
 #include "engine/model/demo_project.h"
 #include "plugin/descriptor.h"
@@ -75,8 +74,6 @@ bool Plugin::init() {
   // The engine host is built first so nothing below runs without it; a
   // failure leaves the instance without one and init reports false.
   useEmbeddedFactorySamples();
-  // Without it a state would be saved and read without the pattern's groove.
-  installAuditionCodec();
   std::unique_ptr<orbi::EngineHost> fresh = orbi::EngineHost::create();
   if (!fresh) return false;
   // A repeated init: nothing may keep pointing into the engine host it
