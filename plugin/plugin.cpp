@@ -102,6 +102,8 @@ bool Plugin::init() {
   hostParams = hostExtension<clap_host_params_t>(host, CLAP_EXT_PARAMS);
   hostVoices = hostExtension<HostVoices>(host, kExtVoices);
   hostTimer = hostExtension<clap_host_timer_support_t>(host, CLAP_EXT_TIMER_SUPPORT);
+  hostAudioPorts = hostExtension<clap_host_audio_ports_t>(host, CLAP_EXT_AUDIO_PORTS);
+  takePortNames();  // what the host's first scan will see
   if (hostTimer != nullptr && hostTimer->register_timer != nullptr) {
     clap_id id = CLAP_INVALID_ID;
     timerId = hostTimer->register_timer(host, kTimerPeriodMs, &id) ? id : CLAP_INVALID_ID;
@@ -157,6 +159,7 @@ void Plugin::onMainThread() {
   if (!engineHost) return;
   engineHost->mainThreadPass();
   syncMacros();
+  syncPortNames();
 }
 
 void Plugin::onTimer(clap_id id) {

@@ -445,3 +445,50 @@ TEST(PluginModule, HostReportsAMissingStateExtension) {
   EXPECT_EQ(error, "the plug-in has no state extension");
   EXPECT_FALSE(instance->loadState(bytes, error));
 }
+
+// A load that renames the auxiliary outputs tells the host, names only; a
+// load or a pass that changes no name does not.
+TEST(PluginModule, RenamedOutputsAskTheHostToRescanTheirNames) {
+  const ClapLibrary* lib = load();
+  ASSERT_NE(lib, nullptr);
+  TestHost host;
+  std::string error;
+  auto instance = Instance::create(*lib, host, kId, error);
+  ASSERT_TRUE(instance) << error;
+  const auto* ports = instance->extension<clap_plugin_audio_ports_t>(CLAP_EXT_AUDIO_PORTS);
+  ASSERT_NE(ports, nullptr);
+  auto portName = [&](std::uint32_t index) {
+    clap_audio_port_info_t info{};
+    EXPECT_TRUE(ports->get(instance->plugin(), index, false, &info));
+    return std::string(info.name);
+  };
+  ASSERT_TRUE(instance->activate(48000.0, 256));
+  for (int b = 0; b < 10; ++b) {
+    instance->process(256);
+    instance->runMainThread(100.0);
+  }
+  EXPECT_EQ(host.audioPortRescans, 0);
+
+  std::vector<std::uint8_t> same;
+  ASSERT_TRUE(instance->saveState(same, error)) << error;
+  std::string text(same.begin(), same.end());
+  const std::string snare = "\"name\": \"Snare\"";
+  const std::size_t at = text.find(snare);
+  ASSERT_NE(at, std::string::npos);
+  ASSERT_EQ(portName(2), "2 Snare");
+  text.replace(at, snare.size(), "\"name\": \"Clap\"");
+  const std::vector<std::uint8_t> renamed(text.begin(), text.end());
+
+  ASSERT_TRUE(instance->loadState(same, error)) << error;
+  EXPECT_EQ(host.audioPortRescans, 0);
+  ASSERT_TRUE(instance->loadState(renamed, error)) << error;
+  EXPECT_EQ(host.audioPortRescans, 1);
+  EXPECT_EQ(host.lastAudioPortRescanFlags, CLAP_AUDIO_PORTS_RESCAN_NAMES);
+  EXPECT_EQ(portName(2), "2 Clap");
+  ASSERT_TRUE(instance->loadState(renamed, error)) << error;
+  instance->runMainThread(1000.0);
+  EXPECT_EQ(host.audioPortRescans, 1);
+  ASSERT_TRUE(instance->loadState(same, error)) << error;
+  EXPECT_EQ(host.audioPortRescans, 2);
+  EXPECT_EQ(portName(2), "2 Snare");
+}

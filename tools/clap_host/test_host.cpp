@@ -72,6 +72,8 @@ TestHost::TestHost(HostOptions options) : options_(options) {
   params_.clear = clear;
   params_.request_flush = requestFlush;
   voices_.changed = voicesChangedCb;
+  audioPorts_.is_rescan_flag_supported = audioPortFlagSupported;
+  audioPorts_.rescan = audioPortsRescan;
 }
 
 TestHost* TestHost::self(const clap_host_t* h) {
@@ -87,6 +89,7 @@ const void* TestHost::getExtension(const clap_host_t* h, const char* id) {
   if (o.eventRegistry && std::strcmp(id, CLAP_EXT_EVENT_REGISTRY) == 0) return &t->registry_;
   if (o.params && std::strcmp(id, CLAP_EXT_PARAMS) == 0) return &t->params_;
   if (o.voices && std::strcmp(id, "com.tessaline.voices/1") == 0) return &t->voices_;
+  if (o.audioPorts && std::strcmp(id, CLAP_EXT_AUDIO_PORTS) == 0) return &t->audioPorts_;
   return nullptr;
 }
 
@@ -153,6 +156,13 @@ void TestHost::requestFlush(const clap_host_t* h) {
 }
 void TestHost::voicesChangedCb(const clap_host_t* h) {
   if (TestHost* t = self(h)) ++t->voicesChanged;
+}
+bool TestHost::audioPortFlagSupported(const clap_host_t*, std::uint32_t) { return true; }
+void TestHost::audioPortsRescan(const clap_host_t* h, std::uint32_t flags) {
+  if (TestHost* t = self(h)) {
+    ++t->audioPortRescans;
+    t->lastAudioPortRescanFlags = flags;
+  }
 }
 
 // ---- instance ------------------------------------------------------------------

@@ -41,6 +41,7 @@ struct HostOptions {
   bool eventRegistry = true;
   bool params = true;
   bool voices = true;
+  bool audioPorts = true;
   std::uint16_t eventSpaceId = 0x4f42;
   bool echoLog = false;  // also print log lines to standard error
 };
@@ -76,6 +77,8 @@ class TestHost {
   std::uint32_t lastRescanFlags = 0;
   int paramFlushRequests = 0;
   int voicesChanged = 0;
+  int audioPortRescans = 0;
+  std::uint32_t lastAudioPortRescanFlags = 0;
   int callbackRequests = 0;
   bool callbackPending = false;
   int restartRequests = 0;
@@ -95,6 +98,8 @@ class TestHost {
   static void clear(const clap_host_t* h, clap_id id, std::uint32_t flags);
   static void requestFlush(const clap_host_t* h);
   static void voicesChangedCb(const clap_host_t* h);
+  static bool audioPortFlagSupported(const clap_host_t* h, std::uint32_t flag);
+  static void audioPortsRescan(const clap_host_t* h, std::uint32_t flags);
 
   HostOptions options_;
   clap_host_t host_;
@@ -102,6 +107,7 @@ class TestHost {
   clap_host_timer_support_t timer_;
   clap_host_event_registry_t registry_;
   clap_host_params_t params_;
+  clap_host_audio_ports_t audioPorts_;
   struct {
     void (*changed)(const clap_host_t*);
   } voices_;
