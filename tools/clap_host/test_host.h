@@ -1,8 +1,10 @@
 #pragma once
 // A command-line CLAP host for trying the plug-in out of a DAW: loads a
 // .clap through dlopen and clap_entry, provides the host side (log, timer
-// support, event registry, params, voices) and drives one instance block by
-// block on the calling thread, which serves as both main and audio thread.
+// support, event registry, params, voices, audio ports) and drives one
+// instance block by block on the calling thread, which serves as both main
+// and audio thread.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -193,11 +195,19 @@ struct Level {
   double peak = 0.0;
   double rms = 0.0;
 };
-Level measure(const std::vector<float>& left, const std::vector<float>* right);
 
-// Writes a 32-bit float WAV file; false with a reason on failure.
-bool writeWavFile(const std::string& path, const std::vector<float>& left,
-                  const std::vector<float>* right, double sampleRate, std::string& error);
+// A Level taken block by block, so a render need not be kept whole.
+class LevelMeter {
+ public:
+  // right may be null.
+  void add(const float* left, const float* right, std::size_t frames);
+  Level level() const;
+
+ private:
+  double peak_ = 0.0;
+  double sumOfSquares_ = 0.0;
+  std::uint64_t samples_ = 0;
+};
 
 bool readFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error);
 bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& error);
