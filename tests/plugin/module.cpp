@@ -569,3 +569,40 @@ TEST(PluginModule, StreamedWavIsTheWholeFile) {
   EXPECT_FALSE(nowhere.open("/nonexistent-folder/out.wav", 2, 44100.0, error));
   EXPECT_FALSE(error.empty());
 }
+
+// A host's reset with its transport back at the start: the same session seed
+// renders sample for sample what a freshly activated instance renders.
+TEST(PluginModule, AfterAResetTheRenderIsAFreshActivations) {
+  const ClapLibrary* lib = load();
+  ASSERT_NE(lib, nullptr);
+  RenderRequest request;
+  request.blockFrames = 256;
+  request.seconds = 400 * 256 / 48000.0;
+  request.keepAux = true;
+  auto started = [&](TestHost& host) {
+    std::string error;
+    auto instance = Instance::create(*lib, host, kId, error);
+    EXPECT_TRUE(instance) << error;
+    if (instance) {
+      EXPECT_TRUE(sendHello(*instance, sizeof(oc::SessionHelloRecord), 42, 1));
+      EXPECT_TRUE(instance->activate(48000.0, 256));
+    }
+    return instance;
+  };
+  TestHost freshHost, resetHost;
+  auto fresh = started(freshHost);
+  auto played = started(resetHost);
+  ASSERT_TRUE(fresh && played);
+  const Rendered expected = render(*fresh, request);
+  EXPECT_GT(peakOf(expected.left), 0.01);
+  render(*played, request);
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    played->reset();
+    played->rewind();
+    const Rendered again = render(*played, request);
+    EXPECT_EQ(again.left, expected.left);
+    EXPECT_EQ(again.right, expected.right);
+    EXPECT_EQ(again.aux, expected.aux);
+  }
+}

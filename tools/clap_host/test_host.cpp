@@ -273,6 +273,8 @@ void Instance::deactivate() {
   active_ = false;
 }
 
+void Instance::reset() { plugin_->reset(plugin_); }
+
 void Instance::setTransport(bool playing, double tempo) {
   playing_ = playing;
   tempo_ = tempo;

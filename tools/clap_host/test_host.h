@@ -142,8 +142,11 @@ class Instance {
   bool activate(double sampleRate, std::uint32_t maxFrames, std::uint32_t outputPorts = 9);
   void deactivate();
 
-  // Transport for the next blocks.
+  // The plug-in's reset, as a host calls it on a jump of its transport.
+  void reset();
+  // Transport for the next blocks; rewind moves it back to its start.
   void setTransport(bool playing, double tempo);
+  void rewind() { playedFrames_ = 0; }
   void setSeconds(bool on) { seconds_ = on; }
   // Events handed to the next process call, then dropped.
   void queueEvent(const void* event);
