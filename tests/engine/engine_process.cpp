@@ -15,16 +15,6 @@ namespace {
 
 constexpr double kRate = 44100.0;
 
-// The demo with a reversed, roomy first sound, so every part of a player's
-// state is in use.
-std::unique_ptr<ob::Project> busyDemo() {
-  auto p = enginetest::demo();
-  ob::Sound& snd = p->patterns[0].kit.sounds[0];
-  snd.params[ob::findParamIndex(snd.machine, "voice_rev")] = 1.0f;
-  snd.params[ob::findParamIndex(snd.machine, "space_mix")] = 0.5f;
-  return p;
-}
-
 TEST(EngineHits, StepsLandOnTheSampleTheClockComputes) {
   auto p = silentDemo();
   ob::Pattern& pat = p->patterns[0];
@@ -157,7 +147,7 @@ TEST(EngineHits, TransportStopFadesOutAndEndsEveryHostNote) {
   for (int block : {64, 256}) {
     SCOPED_TRACE("block " + std::to_string(block));
     auto e = makeEngine(kRate, 256);
-    e->loadProject(*busyDemo());
+    e->loadProject(*enginetest::busyDemo());
     const int stopAt = 40 * 256;
     ob::RenderInfo info = internalPlay();
     int ends = 0;
@@ -565,12 +555,12 @@ TEST(EngineReset, PlaysExactlyLikeAFreshActivation) {
   for (bool withPosition : {true, false}) {
     SCOPED_TRACE(withPosition ? "host position" : "no position");
     auto fresh = makeEngine(48000.0, 256);
-    fresh->loadProject(*busyDemo());
+    fresh->loadProject(*enginetest::busyDemo());
     fresh->handOverSeed(42);
     const enginetest::Stems expected = playFromStart(*fresh, 400, withPosition);
 
     auto played = makeEngine(48000.0, 256);
-    played->loadProject(*busyDemo());
+    played->loadProject(*enginetest::busyDemo());
     played->handOverSeed(42);
     playFromStart(*played, 333, withPosition);
     played->queueTrigger(trigger(2, 17, 0.8f, 5));

@@ -19,17 +19,20 @@ struct Counts {
 };
 Counts now() { return {ob::test::allocationCount(), ob::test::freeCount()}; }
 
-TEST(EngineRealtime, ProcessNeitherAllocatesNorFrees) {
+// An engine host playing the busy demo, as activate leaves it.
+std::unique_ptr<orbi::EngineHost> busyHost(double rate, int maxBlock) {
   auto host = orbi::EngineHost::create();
-  ASSERT_TRUE(host);
-  ob::buildDemoProject(host->project);
-  // Reverse and room on one track, so every path of the players runs.
-  ob::Sound& snd = host->project.patterns[0].kit.sounds[0];
-  snd.params[ob::findParamIndex(snd.machine, "voice_rev")] = 1.0f;
-  snd.params[ob::findParamIndex(snd.machine, "space_mix")] = 0.5f;
-  host->engine.prepare(48000.0, 256);
+  if (!host) return host;
+  host->project = *busyDemo();
+  host->engine.prepare(rate, maxBlock);
   host->publishSamplesNow();
   host->engine.loadProject(host->project);
+  return host;
+}
+
+TEST(EngineRealtime, ProcessNeitherAllocatesNorFrees) {
+  auto host = busyHost(48000.0, 256);
+  ASSERT_TRUE(host);
   host->engine.enableControlSignals(true);
 
   std::mt19937 rng(5);
@@ -89,14 +92,8 @@ TEST(EngineRealtime, ProcessNeitherAllocatesNorFrees) {
 // The host's reset prepares every player again on the audio thread: at the
 // rate activate prepared for, that reuses what activate allocated.
 TEST(EngineRealtime, ResetPreparesThePlayersWithoutAllocating) {
-  auto host = orbi::EngineHost::create();
+  auto host = busyHost(44100.0, 512);
   ASSERT_TRUE(host);
-  ob::buildDemoProject(host->project);
-  ob::Sound& snd = host->project.patterns[0].kit.sounds[0];
-  snd.params[ob::findParamIndex(snd.machine, "voice_rev")] = 1.0f;
-  host->engine.prepare(44100.0, 512);
-  host->publishSamplesNow();
-  host->engine.loadProject(host->project);
   std::vector<float> l(512), r(512);
   for (int round = 0; round < 3; ++round) {
     for (int b = 0; b < 40; ++b) {
