@@ -28,7 +28,8 @@ void portName(const Plugin* self, uint32_t index, char (&name)[CLAP_NAME_SIZE]) 
   if (index == 0)
     std::snprintf(name, sizeof name, "Main");
   else
-    std::snprintf(name, sizeof name, "%d %s", static_cast<int>(index), trackSoundName(self, static_cast<int>(index) - 1));
+    std::snprintf(name, sizeof name, "%d %s", static_cast<int>(index),
+                  trackSoundName(self, static_cast<int>(index) - 1));
 }
 
 bool audioGet(const clap_plugin_t* p, uint32_t index, bool isInput, clap_audio_port_info_t* info) {
