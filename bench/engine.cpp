@@ -1,6 +1,7 @@
 // Whole-engine cost as a real-time factor (seconds of audio rendered per
-// second of CPU): the demo project at two rates and five block sizes, and a
-// worst case with all sixteen players sounding the heaviest drum voice.
+// second of CPU): the demo project at two rates and five block sizes, a
+// worst case with all sixteen players sounding the heaviest drum voice, and
+// the cost of the host's reset.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -131,3 +132,17 @@ void BM_WorstCase(benchmark::State& state) {
 BENCHMARK(BM_WorstCase)->Arg(64)->Arg(256)->ArgName("block")->Unit(benchmark::kMicrosecond);
 
 }  // namespace
+
+// The host's reset on the audio thread: every player prepared again at the
+// rate it was sized for, the demo rebound and its clock restarted.
+void BM_Reset(benchmark::State& state) {
+  Rig rig(48000.0, 256);
+  auto project = ob::makeProject();
+  ob::buildDemoProject(*project);
+  rig.engine->loadProject(*project);
+  for (auto _ : state) {
+    rig.engine->reset();
+    benchmark::ClobberMemory();
+  }
+}
+BENCHMARK(BM_Reset)->Unit(benchmark::kMicrosecond);

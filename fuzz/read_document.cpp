@@ -8,17 +8,10 @@
 #include <memory>
 #include <string>
 
-#include "document/audition/audition_codec.h"
 #include "document/project/project_load.h"
 #include "document/project/project_save.h"
 #include "document/project/sanitize_project.h"
 #include "engine/pool/sample_pool.h"
-
-// The plug-in reads documents with the audition codec installed.
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  ob::installAuditionCodec();
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   auto project = ob::makeProject();

@@ -116,7 +116,8 @@ bool Plugin::loadState(const clap_istream_t* stream) {
   project->seed = eh.sessionSeed;
   SamplePool pool;
   std::string error;
-  const bool ok = readDocument(bytes.data() + offset, bytes.size() - offset, *project, pool, &error, &list);
+  const bool ok = readDocument(bytes.data() + offset, bytes.size() - offset, *project, pool, &error, &list,
+                               DocumentSource::State);
   if (!ok && !hasError(list))
     list.error("state-rejected", "", error.empty() ? std::string("The state could not be read") : error);
   publishDiagnostics(list);

@@ -7,7 +7,6 @@
 
 #include "content/factory/factory_content.h"
 #include "content/factory/factory_preload.h"
-#include "document/audition/audition_codec.h"
 #include "engine/engine/engine_host.h"
 #include "engine/model/demo_project.h"
 #include "plugin/descriptor.h"
@@ -75,8 +74,6 @@ bool Plugin::init() {
   // The engine host is built first so nothing below runs without it; a
   // failure leaves the instance without one and init reports false.
   useEmbeddedFactorySamples();
-  // Without it a state would be saved and read without the pattern's groove.
-  installAuditionCodec();
   std::unique_ptr<orbi::EngineHost> fresh = orbi::EngineHost::create();
   if (!fresh) return false;
   // A repeated init: nothing may keep pointing into the engine host it
@@ -105,6 +102,8 @@ bool Plugin::init() {
   hostParams = hostExtension<clap_host_params_t>(host, CLAP_EXT_PARAMS);
   hostVoices = hostExtension<HostVoices>(host, kExtVoices);
   hostTimer = hostExtension<clap_host_timer_support_t>(host, CLAP_EXT_TIMER_SUPPORT);
+  hostAudioPorts = hostExtension<clap_host_audio_ports_t>(host, CLAP_EXT_AUDIO_PORTS);
+  takePortNames();  // what the host's first scan will see
   if (hostTimer != nullptr && hostTimer->register_timer != nullptr) {
     clap_id id = CLAP_INVALID_ID;
     timerId = hostTimer->register_timer(host, kTimerPeriodMs, &id) ? id : CLAP_INVALID_ID;
@@ -160,6 +159,7 @@ void Plugin::onMainThread() {
   if (!engineHost) return;
   engineHost->mainThreadPass();
   syncMacros();
+  syncPortNames();
 }
 
 void Plugin::onTimer(clap_id id) {

@@ -39,6 +39,7 @@ struct Plugin {
   const clap_host_params_t* hostParams = nullptr;
   const HostVoices* hostVoices = nullptr;
   const clap_host_timer_support_t* hostTimer = nullptr;
+  const clap_host_audio_ports_t* hostAudioPorts = nullptr;
   clap_id timerId = CLAP_INVALID_ID;
   std::unique_ptr<orbi::EngineHost> engineHost;
   EditorFactory editorFactory;
@@ -48,6 +49,9 @@ struct Plugin {
   std::uint8_t active = 0;
   std::uint8_t hostWasPlaying = 0;
   std::uint8_t macroKeyToggles[4] = {};
+  // The output names as the host last heard them (at init or with a
+  // rescan); main thread.
+  char portNamesTold[kOutputPorts][CLAP_NAME_SIZE] = {};
   float macroCurrent[4] = {};
   float macroSeen[4] = {};
   float macroSent[4] = {};
@@ -108,6 +112,10 @@ struct Plugin {
   void flushParams(const clap_input_events_t* in);
   bool syncMacros();
 
+  // The pass's port step (ext_ports.cpp): when a load or an edit renamed an
+  // output, the host is asked to rescan the names. True when one changed.
+  bool syncPortNames();
+
   // State, main thread.
   bool saveState(const clap_ostream_t* stream);
   bool loadState(const clap_istream_t* stream);
@@ -131,6 +139,8 @@ struct Plugin {
   // Without rendering: waiting note-ons are answered at once.
   void answerPending(const clap_output_events_t* out);
   void silenceOutputs(const clap_process_t* process);
+  // Takes the current output names as told; true when one differs.
+  bool takePortNames();
 };
 
 // Session seed from two random draws; never 0.

@@ -1,10 +1,15 @@
 #include "document/instance/audition_hook.h"
 
+#include "document/audition/audition_reader.h"
+#include "document/audition/audition_writer.h"
+
 namespace ob {
 namespace {
 
+AuditionCodec libraryCodec() { return AuditionCodec{&readAudition, &writeAudition}; }
+
 AuditionCodec& installed() {
-    static AuditionCodec codec;
+    static AuditionCodec codec = libraryCodec();
     return codec;
 }
 
@@ -12,18 +17,9 @@ AuditionCodec& installed() {
 
 void setAuditionCodec(const AuditionCodec& codec) {
     // Half a codec would write clips it cannot read back, or the reverse.
-    if (codec.read == nullptr || codec.write == nullptr) {
-        installed() = AuditionCodec{};
-        return;
-    }
-    installed() = codec;
+    installed() = codec.read != nullptr && codec.write != nullptr ? codec : libraryCodec();
 }
 
 const AuditionCodec& auditionCodec() { return installed(); }
-
-bool hasAuditionCodec() {
-    const AuditionCodec& c = installed();
-    return c.read != nullptr && c.write != nullptr;
-}
 
 }  // namespace ob

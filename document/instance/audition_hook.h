@@ -1,7 +1,8 @@
 #pragma once
 // The seam between the instance state and the pattern's audition clip. The
-// audition code installs its reader and writer here; until it does, the
-// state neither writes an audition nor takes the pattern from one.
+// library's own audition reader and writer are installed from the start, so
+// every program that writes an instance document writes its pattern; a test
+// may put a codec of its own in their place.
 
 #include <string_view>
 
@@ -20,9 +21,9 @@ struct AuditionCodec {
     JsonValue (*write)(const Project& project, const SampleSlotTable& samples) = nullptr;
 };
 
-// Replaces the installed codec (main thread; both functions or neither).
+// Replaces the installed codec (main thread). A codec without both functions
+// puts the library's own back.
 void setAuditionCodec(const AuditionCodec& codec);
 const AuditionCodec& auditionCodec();
-bool hasAuditionCodec();
 
 }  // namespace ob

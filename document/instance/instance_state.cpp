@@ -234,7 +234,7 @@ bool readInstanceState(const JsonValue& document, Project& project,
     }
 
     const JsonValue* audition = document.find("audition");
-    if (audition != nullptr && env->audition && hasAuditionCodec())
+    if (audition != nullptr && env->audition)
         auditionCodec().read(*audition, *fresh, fresh->samples, diagnostics, "/audition");
 
     assignPatternIds(pattern);
@@ -290,8 +290,7 @@ JsonValue writeInstanceState(const Project& project, const std::vector<std::stri
         JsonValue::setMember(env.assets, sid, makeJsonString(assetRefs[i]));
     }
 
-    const bool audition =
-        hasAuditionCodec() && (kitOnly == 0 || anyActiveStep(pattern));
+    const bool audition = kitOnly == 0 || anyActiveStep(pattern);
     if (audition) env.extensions.push_back(ExtensionId{kAuditionExtension, 1});
 
     JsonValue document = writeInstanceEnvelope(env);

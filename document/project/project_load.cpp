@@ -90,8 +90,15 @@ void loadReferencedSample(const Package& package, const std::string& ref, const 
     if (!loaded) pool.slot(i);
 }
 
+void reportUnreadableLegacy(DocumentSource source, const char* path, const std::string& error,
+                            Diagnostics& diagnostics) {
+    if (source == DocumentSource::File)
+        diagnostics.error("legacy-unreadable", path, "The project cannot be read: " + error);
+}
+
 bool readDocumentUnguarded(const std::uint8_t* bytes, std::size_t size, Project& project,
-                           SamplePool& pool, std::string* error, Diagnostics& diagnostics) {
+                           SamplePool& pool, std::string* error, Diagnostics& diagnostics,
+                           DocumentSource source) {
     std::unique_ptr<Project> fresh = makeProject();
     if (!fresh) {
         if (error != nullptr) *error = "out of memory";
@@ -102,7 +109,7 @@ bool readDocumentUnguarded(const std::uint8_t* bytes, std::size_t size, Project&
     const bool ok =
         isInstanceBytes(bytes, size)
             ? readInstanceDocument(bytes, size, *fresh, freshPool, project.seed, diagnostics, localError)
-            : readLegacyProjectDocument(bytes, size, *fresh, freshPool, diagnostics, localError);
+            : readLegacyProjectDocument(bytes, size, *fresh, freshPool, diagnostics, localError, source);
     if (!ok) {
         if (error != nullptr) *error = !localError.empty() ? localError : joinDiagnosticMessages(diagnostics);
         return false;
@@ -168,7 +175,8 @@ bool readInstanceDocument(const std::uint8_t* bytes, std::size_t size, Project& 
 }
 
 bool readLegacyProjectDocument(const std::uint8_t* bytes, std::size_t size, Project& project,
-                               SamplePool& pool, Diagnostics& diagnostics, std::string& error) {
+                               SamplePool& pool, Diagnostics& diagnostics, std::string& error,
+                               DocumentSource source) {
     if (zip::looksLikeZip(bytes, size)) {
         auto entries = zip::readZip(bytes, size, diagnostics, kDocumentZipLimits);
         if (!entries) {
@@ -182,7 +190,7 @@ bool readLegacyProjectDocument(const std::uint8_t* bytes, std::size_t size, Proj
         }
         const std::string_view text = withoutByteOrderMark(asText(doc->data.data(), doc->data.size()));
         if (!readLegacyProject(text, project, &error, &diagnostics)) {
-            diagnostics.error("legacy-unreadable", "/project.json", "The project cannot be read: " + error);
+            reportUnreadableLegacy(source, "/project.json", error, diagnostics);
             return false;
         }
         const int count = project.samples.count < kSampleSlots ? project.samples.count : kSampleSlots;
@@ -208,7 +216,7 @@ bool readLegacyProjectDocument(const std::uint8_t* bytes, std::size_t size, Proj
             }
         }
         if (!readLegacyProject(text, project, &error, &diagnostics)) {
-            diagnostics.error("legacy-unreadable", "", "The project cannot be read: " + error);
+            reportUnreadableLegacy(source, "", error, diagnostics);
             return false;
         }
     }
@@ -217,11 +225,11 @@ bool readLegacyProjectDocument(const std::uint8_t* bytes, std::size_t size, Proj
 }
 
 bool readDocument(const std::uint8_t* bytes, std::size_t size, Project& project, SamplePool& pool,
-                  std::string* error, Diagnostics* diagnostics) {
+                  std::string* error, Diagnostics* diagnostics, DocumentSource source) {
     Diagnostics own;
     Diagnostics& list = diagnostics != nullptr ? *diagnostics : own;
     try {
-        return readDocumentUnguarded(bytes, size, project, pool, error, list);
+        return readDocumentUnguarded(bytes, size, project, pool, error, list, source);
     } catch (const std::bad_alloc&) {
         // Nothing was handed over before the last step, which cannot throw.
         list.error("out-of-memory", "", "Not enough memory to read the document");

@@ -21,13 +21,20 @@ class SamplePool;
 
 inline constexpr const char* kPluginVersionText = "0.0.6";
 
+// Who reads. Bytes that are neither an instance document nor readable legacy
+// text are named "legacy-unreadable" on a file load; a state load leaves the
+// list without an error of its own, so its caller rejects the state in its
+// own words.
+enum class DocumentSource : std::uint8_t { File, State };
+
 // The whole load. The project's seed on entry is the instance's current seed.
 // On success the project is replaced and the pool takes the new samples, the
 // loaded document, its foreign members and the package's other entries (the
 // pool's previous slots are displaced, not freed). On failure only the error
 // text and the list change. Both may be null.
 bool readDocument(const std::uint8_t* bytes, std::size_t size, Project& project, SamplePool& pool,
-                  std::string* error, Diagnostics* diagnostics);
+                  std::string* error, Diagnostics* diagnostics,
+                  DocumentSource source = DocumentSource::File);
 bool readDocument(const std::vector<std::uint8_t>& bytes, Project& project, SamplePool& pool,
                   std::string* error, Diagnostics* diagnostics);
 
@@ -46,7 +53,8 @@ bool readInstanceDocument(const std::uint8_t* bytes, std::size_t size, Project& 
                           SamplePool& pool, std::uint64_t currentSeed, Diagnostics& diagnostics,
                           std::string& error);
 bool readLegacyProjectDocument(const std::uint8_t* bytes, std::size_t size, Project& project,
-                               SamplePool& pool, Diagnostics& diagnostics, std::string& error);
+                               SamplePool& pool, Diagnostics& diagnostics, std::string& error,
+                               DocumentSource source = DocumentSource::File);
 
 // False exactly when the document's "state" object has a "project" member.
 bool isKitOnlyDocument(const JsonValue& document);

@@ -1,5 +1,6 @@
 #include "document/wav/wav.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -183,14 +184,16 @@ bool decodeWav(const std::uint8_t* bytes, std::size_t count, DecodedWav& out,
     return true;
 }
 
-std::vector<std::uint8_t> encodeWav(const float* left, const float* right,
-                                    std::int32_t frames, double sampleRate) {
-    const std::uint32_t channels = right ? 2 : 1;
-    const std::uint32_t blockAlign = 4 * channels;
-    std::uint64_t frameCount = frames > 0 ? static_cast<std::uint64_t>(frames) : 0;
+std::uint64_t maxWavFrames(std::uint32_t channels) {
     // The size fields are 32 bits: never write a header that lies.
-    const std::uint64_t maxFrames = (0xFFFFFFFFull - 36) / blockAlign;
-    if (frameCount > maxFrames) frameCount = maxFrames;
+    return (0xFFFFFFFFull - 36) / (4ull * (channels > 1 ? 2 : 1));
+}
+
+std::vector<std::uint8_t> encodeWavHeader(std::uint32_t channels, std::uint64_t frames,
+                                          double sampleRate) {
+    channels = channels > 1 ? 2 : 1;
+    const std::uint32_t blockAlign = 4 * channels;
+    const std::uint64_t frameCount = std::min(frames, maxWavFrames(channels));
     const std::uint32_t dataSize = static_cast<std::uint32_t>(frameCount * blockAlign);
 
     // Rounded to the nearest whole rate; out-of-range rates are clamped
@@ -203,7 +206,7 @@ std::vector<std::uint8_t> encodeWav(const float* left, const float* right,
         static_cast<std::uint64_t>(rate) * blockAlign & 0xFFFFFFFFull);
 
     std::vector<std::uint8_t> out;
-    out.reserve(44 + static_cast<std::size_t>(dataSize));
+    out.reserve(44);
     putTag(out, "RIFF");
     putU32(out, 36 + dataSize);
     putTag(out, "WAVE");
@@ -217,10 +220,25 @@ std::vector<std::uint8_t> encodeWav(const float* left, const float* right,
     putU16(out, 32);
     putTag(out, "data");
     putU32(out, dataSize);
-    for (std::uint64_t f = 0; f < frameCount; ++f) {
+    return out;
+}
+
+void appendWavFrames(std::vector<std::uint8_t>& out, const float* left, const float* right,
+                     std::uint64_t frames) {
+    for (std::uint64_t f = 0; f < frames; ++f) {
         putFloat(out, left ? left[f] : 0.0f);
         if (right) putFloat(out, right[f]);
     }
+}
+
+std::vector<std::uint8_t> encodeWav(const float* left, const float* right,
+                                    std::int32_t frames, double sampleRate) {
+    const std::uint32_t channels = right ? 2 : 1;
+    const std::uint64_t frameCount =
+        std::min<std::uint64_t>(frames > 0 ? static_cast<std::uint64_t>(frames) : 0, maxWavFrames(channels));
+    std::vector<std::uint8_t> out = encodeWavHeader(channels, frameCount, sampleRate);
+    out.reserve(out.size() + static_cast<std::size_t>(frameCount) * 4 * channels);
+    appendWavFrames(out, left, right, frameCount);
     return out;
 }
 

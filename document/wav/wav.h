@@ -30,4 +30,14 @@ inline bool decodeWav(const std::vector<std::uint8_t>& bytes, DecodedWav& out,
 std::vector<std::uint8_t> encodeWav(const float* left, const float* right,
                                     std::int32_t frames, double sampleRate);
 
+// encodeWav in pieces, for writers that stream: the 44-byte header of one or
+// two channels for that many frames, and frames appended as interleaved
+// floats (left null writes zeros, right null writes mono). A header never
+// counts more frames than its 32-bit sizes hold.
+std::uint64_t maxWavFrames(std::uint32_t channels);
+std::vector<std::uint8_t> encodeWavHeader(std::uint32_t channels, std::uint64_t frames,
+                                          double sampleRate);
+void appendWavFrames(std::vector<std::uint8_t>& out, const float* left, const float* right,
+                     std::uint64_t frames);
+
 }  // namespace ob

@@ -64,17 +64,23 @@ void Engine::prepare(double sampleRate, int maxBlock) {
   sizeBuffers();
   followerDecay_ = static_cast<float>(std::exp(-1.0 / (sampleRate_ * 0.05)));
   clock_.setSampleRate(sampleRate_);
+  carryPendingNoteEnds();
+  preparePlayers();
+  buildDemoProject(project_);
+  loadProject(project_);
+}
+
+void Engine::preparePlayers() {
+  // At the rate they were sized for, the players only start over: the
+  // host's reset reaches here on the audio thread and allocates nothing.
   for (int i = 0; i < kPlayers; ++i) {
     const int t = i % kTracks;
     players_[i].setRandomSeeds(static_cast<std::uint32_t>(t + 809),
                                static_cast<std::uint32_t>(t + 405) ^ 0x9e3779b9u);
     players_[i].prepare(sampleRate_);
     holdsOld_[i] = 0;
-    pendingNoteEnd_[i].clear();
+    stopFade_[i].clear();
   }
-  carriedCount_ = 0;
-  buildDemoProject(project_);
-  loadProject(project_);
 }
 
 void Engine::loadProject(const Project& project) {
@@ -281,7 +287,7 @@ void Engine::runPiece(float* left, float* right, int base, int frames, const Ren
     }
     drainCommands();
     if (!info.playing && wasPlaying_) {
-      for (TrackPlayer& p : players_) resetPlayer(p);
+      stopPlayers();
       flushEndedNotes();
     }
     wasPlaying_ = info.playing ? 1 : 0;
@@ -395,6 +401,7 @@ void Engine::renderTrack(TrackPlayer& player, int t, float gainL, float gainR, f
   float* sl = scratchL_.data();
   float* sr = scratchR_.data();
   player.renderBlock(sl, sr, frames);
+  fadeAfterStop(player, sl, sr, frames);
   if (!player.isSounding()) holdsOld_[playerIndex(player)] = 0;
   if (controlSignalsOn_) {
     float* row = followerInput_.data() + static_cast<std::size_t>(t) * maxBlock_ + offset;
@@ -472,12 +479,8 @@ void Engine::publishDisplay(int frames) {
 }
 
 void Engine::reset() {
-  for (int i = 0; i < kPlayers; ++i) {
-    // The host is told about its notes at the next block instead of never.
-    if (!pendingNoteEnd_[i].isNone() && carriedCount_ < kPlayers) carriedNoteEnds_[carriedCount_++] = pendingNoteEnd_[i];
-    pendingNoteEnd_[i].clear();
-    resetPlayer(players_[i]);
-  }
+  carryPendingNoteEnds();
+  preparePlayers();
   triggerCount = 0;
   blockEventCount = 0;
   wasPlaying_ = 0;
@@ -486,9 +489,45 @@ void Engine::reset() {
   std::fill(std::begin(lastSent_), std::end(lastSent_), -1.0f);
 }
 
+void Engine::carryPendingNoteEnds() {
+  // Outside a block nothing reaches the host: its notes are told at the
+  // next block instead of never.
+  for (clap::NoteRef& ref : pendingNoteEnd_) {
+    if (!ref.isNone() && carriedCount_ < kPlayers) carriedNoteEnds_[carriedCount_++] = ref;
+    ref.clear();
+  }
+}
+
 void Engine::resetPlayer(TrackPlayer& player) {
   player.reset();
   holdsOld_[playerIndex(player)] = 0;
+  stopFade_[playerIndex(player)].clear();
+}
+
+void Engine::startPlayerHit(TrackPlayer& player, float note, float velocity) {
+  const int index = playerIndex(player);
+  // A hit while a stop fades the player out starts from silence.
+  if (stopFade_[index].running) resetPlayer(player);
+  player.startHit(note, velocity);
+  holdsOld_[index] = 0;
+}
+
+void Engine::stopPlayers() {
+  // A cut would click and chop the rooms off: a sounding player fades out
+  // over the choke fade's 3 ms and stops when it ends, its host note with it.
+  for (int i = 0; i < kPlayers; ++i) {
+    if (!players_[i].isSounding())
+      resetPlayer(players_[i]);
+    else if (!stopFade_[i].running)
+      stopFade_[i].start(sampleRate_);
+  }
+}
+
+void Engine::fadeAfterStop(TrackPlayer& player, float* left, float* right, int frames) {
+  FadeOutRamp& fade = stopFade_[playerIndex(player)];
+  if (!fade.running) return;
+  fadeOutRamp(fade, left, right, frames);
+  if (fade.finished) resetPlayer(player);
 }
 
 // ---- Edits and binding

@@ -17,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+#include "engine/chain/fade_out_ramp.h"
 #include "engine/clock/step_clock.h"
 #include "engine/clock/step_event.h"
 #include "engine/engine/spsc_ring.h"
@@ -61,6 +62,7 @@ class Engine {
   // ---- Main thread, no block running
   // Rate (44,100 when not above 0) and largest block (512 when not above 0);
   // sizes every buffer, prepares the players and restarts on the demo project.
+  // Host notes still open end at the next block, as after a reset.
   void prepare(double sampleRate, int maxBlock);
   // Copies the project in and restarts. Also empties the edit ring and the
   // mailbox: everything queued so far is superseded by this copy.
@@ -163,6 +165,8 @@ class Engine {
 
  private:
   void sizeBuffers();
+  void preparePlayers();
+  void carryPendingNoteEnds();
   // Takes a posted project when the retire ring has room. False when one
   // waits but cannot be taken yet.
   bool takeMailbox();
@@ -181,6 +185,9 @@ class Engine {
   int activeTrackCount() const;
   void giveSnapshot(TrackPlayer& player);
   void resetPlayer(TrackPlayer& player);
+  void startPlayerHit(TrackPlayer& player, float note, float velocity);
+  void stopPlayers();
+  void fadeAfterStop(TrackPlayer& player, float* left, float* right, int frames);
 
   // Hand-over points.
   SpscRing<EditCommand, kCommandRingSize> commandRing_;
@@ -212,9 +219,12 @@ class Engine {
   float spareGainL_[kTracks] = {};
   float spareGainR_[kTracks] = {};
   std::uint8_t holdsOld_[kPlayers] = {};
+  // Players fading out after a transport stop; each stops when its fade ends.
+  FadeOutRamp stopFade_[kPlayers];
   clap::NoteRef pendingNoteEnd_[kPlayers];
-  // Host notes of players cleared by a reset outside a block; reported at
-  // the start of the next block.
+  // Host notes of players cleared outside a block (a reset, or a prepare
+  // after a deactivate that cut them short); reported at the start of the
+  // next block.
   clap::NoteRef carriedNoteEnds_[kPlayers];
   std::int32_t carriedCount_ = 0;
   std::int32_t noteEndTime_ = 0;

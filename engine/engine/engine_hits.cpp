@@ -111,8 +111,7 @@ void Engine::stepHit(const StepEvent& e) {
   if (!lockOnSlot) writeLayerZone(player, sound, e.velocity, roundRobin_[t]);
   const int index = playerIndex(player);
   flushNoteEnd(index);
-  player.startHit(static_cast<float>(e.note), e.velocity);
-  holdsOld_[index] = 0;
+  startPlayerHit(player, static_cast<float>(e.note), e.velocity);
   chokeOthers(t);
   if (e.step && e.step->slide) slide(e);
 }
@@ -202,8 +201,7 @@ void Engine::fireHit(const Trigger& tr) {
   const int index = playerIndex(player);
   flushNoteEnd(index);
   pendingNoteEnd_[index] = tr.noteRef;
-  player.startHit(static_cast<float>(tr.note) + tr.pitchOffset, tr.gain);
-  holdsOld_[index] = 0;
+  startPlayerHit(player, static_cast<float>(tr.note) + tr.pitchOffset, tr.gain);
   chokeOthers(t);
 
   if (tr.hasSecond) {

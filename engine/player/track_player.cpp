@@ -46,7 +46,14 @@ TrackPlayer::~TrackPlayer() = default;
 
 void TrackPlayer::prepare(double sampleRate) {
   const double rate = (sampleRate > 0.0 && std::isfinite(sampleRate)) ? sampleRate : kDefaultRate;
+  // A prepared player starts from nothing, as a new one does: no modulator
+  // or offset left from an earlier hit, the control clock at its start.
+  static_cast<PlayerModulation&>(*this) = PlayerModulation{};
   setModulationRate(rate);
+  active_ = machineFor(machineType_);
+  ownCount_ = ob::ownParamCount(machineType_);
+  controlPhase_ = 0;
+  updateCounter_ = 0;
   drum_.prepare(rate);
   sampler_.prepare(rate);
   va_.prepare(rate);
@@ -56,9 +63,13 @@ void TrackPlayer::prepare(double sampleRate) {
   declickCoeff_ = tailCoeff_ = static_cast<float>(std::exp(-1.0 / (rate * 0.003)));
   holdL_ = holdR_ = declickL_ = declickR_ = 0.0f;
   reverseTailL_ = reverseTailR_ = 0.0f;
+  // Only a new rate needs new memory. Each pre-render writes what it plays,
+  // so a prepare at the same rate (the host's reset) leaves the buffers be.
   const std::size_t size = static_cast<std::size_t>(std::trunc(rate + 0.5));
-  reverseLeft_.assign(size, 0.0f);
-  reverseRight_.assign(size, 0.0f);
+  if (reverseLeft_.size() != size) {
+    reverseLeft_.assign(size, 0.0f);
+    reverseRight_.assign(size, 0.0f);
+  }
   started_ = stopped_ = sounding_ = 0;
   silentSamples_ = 0;
   chokeFade_.clear();

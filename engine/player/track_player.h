@@ -4,7 +4,8 @@
 // reverse path that pre-renders a hit and plays it backwards.
 //
 // The engine drives a player like this:
-//   prepare(rate)                      main thread, sizes the reverse buffers
+//   prepare(rate)                      at activate (sizes the reverse buffers)
+//                                      and at the host's reset (same rate)
 //   loadSound(sound) / bindLfo / bindModEnv / setChromatic / setSampleSnapshot
 //   per hit: layer 1 and applyHitModulation / applyVelocityDests, startHit
 //   per block: setTempo, then isSounding() ? renderBlock(...) : advanceIdle(n)
@@ -40,8 +41,10 @@ class TrackPlayer : public PlayerModulation {
   TrackPlayer(const TrackPlayer&) = delete;
   TrackPlayer& operator=(const TrackPlayer&) = delete;
 
-  // Main thread: rate for every machine and both chains; sizes the reverse
-  // buffers to one second. A rate that is not positive counts as 44100.
+  // Rate for every machine and both chains; the player starts over as a new
+  // one would. Sizes the reverse buffers to one second, allocating only for
+  // a new rate (the audio thread's reset prepares at the same one). A rate
+  // that is not positive counts as 44100.
   void prepare(double sampleRate);
 
   // ---- Binding

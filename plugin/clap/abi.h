@@ -369,6 +369,18 @@ struct clap_plugin_audio_ports_t {
   bool (*get)(const clap_plugin_t *plugin, uint32_t index, bool is_input,
               clap_audio_port_info_t *info);
 };
+enum : uint32_t {
+  CLAP_AUDIO_PORTS_RESCAN_NAMES = 1u << 0,
+  CLAP_AUDIO_PORTS_RESCAN_FLAGS = 1u << 1,
+  CLAP_AUDIO_PORTS_RESCAN_CHANNEL_COUNT = 1u << 2,
+  CLAP_AUDIO_PORTS_RESCAN_PORT_TYPE = 1u << 3,
+  CLAP_AUDIO_PORTS_RESCAN_IN_PLACE_PAIR = 1u << 4,
+  CLAP_AUDIO_PORTS_RESCAN_LIST = 1u << 5,
+};
+struct clap_host_audio_ports_t {
+  bool (*is_rescan_flag_supported)(const clap_host_t *host, uint32_t flag);
+  void (*rescan)(const clap_host_t *host, uint32_t flags);
+};
 
 // ---- extension: note ports ----------------------------------------------
 inline constexpr char CLAP_EXT_NOTE_PORTS[] = "clap.note-ports";

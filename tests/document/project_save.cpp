@@ -13,7 +13,6 @@
 #include <string>
 
 #include "document/archive/zip_reader.h"
-#include "document/audition/audition_codec.h"
 #include "document/json/json.h"
 #include "document/project/atomic_file.h"
 #include "document/project/foreign_members.h"
@@ -42,7 +41,6 @@ ob::JsonValue parse(std::string_view text) {
 class ProjectSave : public ::testing::Test {
 protected:
     void SetUp() override {
-        ob::installAuditionCodec();
         ob::buildDemoProject(*demo);
     }
     std::unique_ptr<ob::Project> demo = std::make_unique<ob::Project>();

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -311,6 +312,30 @@ TEST(WavEncode, HeaderLayout) {
     EXPECT_EQ(ob::encodeWav(l, nullptr, 1, std::nan(""))[24], 0);
     Bytes big = ob::encodeWav(l, nullptr, 1, 1e12);
     EXPECT_EQ(big[24] & big[25] & big[26] & big[27], 0xFF);
+}
+
+// A stream of pieces, its header written for the final count, is the file
+// encodeWav writes at once; a count past the 32-bit sizes is cut to fit.
+TEST(WavEncode, StreamedPiecesMakeTheSameFile) {
+    std::vector<float> l(700), r(700);
+    for (int i = 0; i < 700; ++i) {
+        l[i] = std::sin(i * 0.05f);
+        r[i] = -0.5f * l[i];
+    }
+    const float* rights[] = {r.data(), nullptr};
+    for (const float* right : rights) {
+        const std::uint32_t channels = right ? 2 : 1;
+        Bytes stream = ob::encodeWavHeader(channels, 700, 48000.0);
+        for (int at = 0; at < 700; at += 256) {
+            const int n = std::min(256, 700 - at);
+            ob::appendWavFrames(stream, l.data() + at, right ? right + at : nullptr, static_cast<std::uint64_t>(n));
+        }
+        EXPECT_EQ(stream, ob::encodeWav(l.data(), right, 700, 48000.0)) << channels;
+        const Bytes huge = ob::encodeWavHeader(channels, 1ull << 40, 48000.0);
+        const std::uint64_t dataSize = huge[40] | huge[41] << 8 | huge[42] << 16 | static_cast<std::uint64_t>(huge[43]) << 24;
+        EXPECT_EQ(dataSize, ob::maxWavFrames(channels) * 4 * channels);
+        EXPECT_LE(dataSize + 36, 0xFFFFFFFFull);
+    }
 }
 
 TEST(WavEncode, EncodeThenDecodeIsExact) {

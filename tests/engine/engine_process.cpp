@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "engine/clock/step_clock.h"
@@ -132,25 +133,52 @@ TEST(EngineHits, AMacroEventChangesTheSoundFromItsSample) {
   EXPECT_LT(firstDiff, 108);
 }
 
-TEST(EngineHits, TransportStopSilencesAndEndsEveryHostNote) {
-  auto e = makeEngine();
-  auto p = silentDemo();
-  for (int s = 0; s < 16; ++s) p->patterns[0].tracks[0].steps[s].active = 1;
-  e->loadProject(*p);
-  e->queueTrigger(trigger(1, 10, 1.0f, 7));
-  std::vector<float> l(256), r(256);
-  e->process(l.data(), r.data(), 256, internalPlay());
-  EXPECT_TRUE(e->activePlayer(0).isSounding());
-  EXPECT_EQ(e->noteEndCount, 0);
-  e->process(l.data(), r.data(), 256, stopped());
-  for (int t = 0; t < 8; ++t) {
-    EXPECT_FALSE(e->activePlayer(t).isSounding());
-    EXPECT_FALSE(e->sparePlayer(t).isSounding());
+// The largest sample-to-sample step of v over [from, to), the step into
+// `from` included.
+float largestStep(const std::vector<float>& v, int from, int to) {
+  float step = 0.0f;
+  for (int i = std::max(from, 1); i < to; ++i) step = std::max(step, std::fabs(v[i] - v[i - 1]));
+  return step;
+}
+
+// A stop fades every sounding player out instead of cutting it: no step
+// larger than the music's own, then silence, and the host's note still ends.
+TEST(EngineHits, TransportStopFadesOutAndEndsEveryHostNote) {
+  for (int block : {64, 256}) {
+    SCOPED_TRACE("block " + std::to_string(block));
+    auto e = makeEngine(kRate, 256);
+    e->loadProject(*enginetest::busyDemo());
+    const int stopAt = 40 * 256;
+    ob::RenderInfo info = internalPlay();
+    int ends = 0;
+    auto countEnds = [&] {
+      for (int i = 0; i < e->noteEndCount; ++i) ends += e->noteEnds[i].noteRef.noteId == 7 ? 1 : 0;
+    };
+    const Stems s = runStems(*e, stopAt + 20 * 256, block, info, [&](int at) {
+      countEnds();  // of the block before
+      if (at == stopAt - 2 * block) e->queueTrigger(trigger(1, 5, 1.0f, 7));
+      if (at == stopAt) {
+        EXPECT_TRUE(e->activePlayer(1).isSounding());
+        EXPECT_EQ(ends, 0);
+        info = stopped();
+      }
+    });
+    countEnds();
+    std::vector<float> mix(static_cast<std::size_t>(s.frames), 0.0f);
+    for (int t = 0; t < 8; ++t)
+      for (int i = 0; i < s.frames; ++i) mix[i] += s.left(t)[i];
+
+    EXPECT_NE(mix[stopAt], 0.0f);
+    EXPECT_LE(largestStep(mix, stopAt, s.frames), largestStep(mix, stopAt - block, stopAt));
+    const int silentFrom = stopAt + static_cast<int>(kRate * 0.004);
+    for (int c = 0; c < 16; ++c)
+      EXPECT_EQ(firstNonZero(s.ch[c], silentFrom), -1) << "channel " << c;
+    for (int t = 0; t < 8; ++t) {
+      EXPECT_FALSE(e->activePlayer(t).isSounding());
+      EXPECT_FALSE(e->sparePlayer(t).isSounding());
+    }
+    EXPECT_EQ(ends, 1);
   }
-  ASSERT_EQ(e->noteEndCount, 1);
-  EXPECT_EQ(e->noteEnds[0].noteRef.noteId, 7);
-  EXPECT_EQ(e->noteEnds[0].time, 0);
-  for (float v : l) EXPECT_EQ(v, 0.0f);
 }
 
 TEST(EngineNoteEnds, EveryHostNoteEndsExactlyOnce) {
@@ -497,6 +525,51 @@ TEST(EngineRandom, SlideGlidesToTheNextStepsLocks) {
   const float mid = e->activePlayer(0).mod().layers[1][tune];
   EXPECT_GT(mid, 0.0f);
   EXPECT_LT(mid, 300.0f - base);
+}
+
+// The host transport playing from its start at 120 BPM, with or without
+// the host's position; runStems reads the info afresh for every block.
+enginetest::Stems playFromStart(ob::Engine& e, int blocks, bool withPosition) {
+  ob::RenderInfo info = enginetest::internalPlay();
+  info.internalPlay = 0;
+  info.tempo = 120.0;
+  return enginetest::runStems(e, blocks * 256, 256, info, [&](int at) {
+    info.hasPosition = info.hasBeats = withPosition ? 1 : 0;
+    info.position = at;
+    info.beats = at / (e.sampleRate() * 0.5);
+  });
+}
+
+void expectSameStems(const enginetest::Stems& a, const enginetest::Stems& b) {
+  for (int c = 0; c < 16; ++c) {
+    SCOPED_TRACE("channel " + std::to_string(c));
+    ASSERT_EQ(a.ch[c].size(), b.ch[c].size());
+    int first = -1;
+    for (std::size_t i = 0; i < a.ch[c].size() && first < 0; ++i)
+      if (a.ch[c][i] != b.ch[c][i]) first = static_cast<int>(i);
+    EXPECT_EQ(first, -1) << a.ch[c][first] << " against " << b.ch[c][first];
+  }
+}
+
+TEST(EngineReset, PlaysExactlyLikeAFreshActivation) {
+  for (bool withPosition : {true, false}) {
+    SCOPED_TRACE(withPosition ? "host position" : "no position");
+    auto fresh = makeEngine(48000.0, 256);
+    fresh->loadProject(*enginetest::busyDemo());
+    fresh->handOverSeed(42);
+    const enginetest::Stems expected = playFromStart(*fresh, 400, withPosition);
+
+    auto played = makeEngine(48000.0, 256);
+    played->loadProject(*enginetest::busyDemo());
+    played->handOverSeed(42);
+    playFromStart(*played, 333, withPosition);
+    played->queueTrigger(trigger(2, 17, 0.8f, 5));
+    oneBlock(*played, 100, enginetest::internalPlay());
+    for (int round = 0; round < 2; ++round) {
+      played->reset();
+      expectSameStems(playFromStart(*played, 400, withPosition), expected);
+    }
+  }
 }
 
 TEST(EngineReset, HostNotesOfAResetEndAtTheNextBlock) {

@@ -19,17 +19,20 @@ struct Counts {
 };
 Counts now() { return {ob::test::allocationCount(), ob::test::freeCount()}; }
 
-TEST(EngineRealtime, ProcessNeitherAllocatesNorFrees) {
+// An engine host playing the busy demo, as activate leaves it.
+std::unique_ptr<orbi::EngineHost> busyHost(double rate, int maxBlock) {
   auto host = orbi::EngineHost::create();
-  ASSERT_TRUE(host);
-  ob::buildDemoProject(host->project);
-  // Reverse and room on one track, so every path of the players runs.
-  ob::Sound& snd = host->project.patterns[0].kit.sounds[0];
-  snd.params[ob::findParamIndex(snd.machine, "voice_rev")] = 1.0f;
-  snd.params[ob::findParamIndex(snd.machine, "space_mix")] = 0.5f;
-  host->engine.prepare(48000.0, 256);
+  if (!host) return host;
+  host->project = *busyDemo();
+  host->engine.prepare(rate, maxBlock);
   host->publishSamplesNow();
   host->engine.loadProject(host->project);
+  return host;
+}
+
+TEST(EngineRealtime, ProcessNeitherAllocatesNorFrees) {
+  auto host = busyHost(48000.0, 256);
+  ASSERT_TRUE(host);
   host->engine.enableControlSignals(true);
 
   std::mt19937 rng(5);
@@ -84,6 +87,25 @@ TEST(EngineRealtime, ProcessNeitherAllocatesNorFrees) {
   const Counts before = now();
   host->postProject(false);
   EXPECT_GT(now().allocations, before.allocations);
+}
+
+// The host's reset prepares every player again on the audio thread: at the
+// rate activate prepared for, that reuses what activate allocated.
+TEST(EngineRealtime, ResetPreparesThePlayersWithoutAllocating) {
+  auto host = busyHost(44100.0, 512);
+  ASSERT_TRUE(host);
+  std::vector<float> l(512), r(512);
+  for (int round = 0; round < 3; ++round) {
+    for (int b = 0; b < 40; ++b) {
+      host->engine.queueTrigger(trigger(b % 8, b * 7 % 512, 0.9f, b));
+      host->engine.process(l.data(), r.data(), 512, internalPlay());
+    }
+    const Counts before = now();
+    host->engine.reset();
+    const Counts after = now();
+    EXPECT_EQ(after.allocations, before.allocations);
+    EXPECT_EQ(after.frees, before.frees);
+  }
 }
 
 }  // namespace

@@ -26,6 +26,16 @@ inline std::unique_ptr<ob::Project> demo() {
   return p;
 }
 
+// The demo with a reversed, roomy first sound, so every path of the
+// players runs.
+inline std::unique_ptr<ob::Project> busyDemo() {
+  auto p = demo();
+  ob::Sound& snd = p->patterns[0].kit.sounds[0];
+  snd.params[ob::findParamIndex(snd.machine, "voice_rev")] = 1.0f;
+  snd.params[ob::findParamIndex(snd.machine, "space_mix")] = 0.5f;
+  return p;
+}
+
 // The demo with every step off and every room dry, so a hit is the only
 // sound and it ends.
 inline std::unique_ptr<ob::Project> silentDemo() {

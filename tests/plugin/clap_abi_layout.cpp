@@ -108,6 +108,9 @@ OB_AT(clap_audio_port_info_t, channel_count, 264);
 OB_AT(clap_audio_port_info_t, port_type, 272);
 OB_AT(clap_audio_port_info_t, in_place_pair, 280);
 
+static_assert(sizeof(clap_host_audio_ports_t) == 16);
+OB_AT(clap_host_audio_ports_t, rescan, 8);
+
 static_assert(sizeof(clap_note_port_info_t) == 268);
 OB_AT(clap_note_port_info_t, name, 12);
 
@@ -130,6 +133,8 @@ TEST(ClapAbi, IdsAndConstantsAreThePublishedOnes) {
   EXPECT_STREQ(CLAP_EXT_EVENT_REGISTRY, "clap.event-registry");
   EXPECT_STREQ(CLAP_EXT_POSIX_FD_SUPPORT, "clap.posix-fd-support");
   EXPECT_EQ(CLAP_EVENT_NOTE_END, 3);
+  EXPECT_EQ(CLAP_AUDIO_PORTS_RESCAN_NAMES, 1u);
+  EXPECT_EQ(CLAP_AUDIO_PORTS_RESCAN_LIST, 32u);
   EXPECT_EQ(CLAP_EVENT_MIDI2, 12);
   EXPECT_EQ(CLAP_BEATTIME_FACTOR, int64_t(1) << 31);
   EXPECT_TRUE(clap_version_is_compatible(CLAP_VERSION));

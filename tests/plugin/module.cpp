@@ -2,16 +2,24 @@
 // and clap_entry, driven by the command-line host's library.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "content/kits/kit_library.h"
+#include "document/wav/wav.h"
 #include "plugin/clap/own_extensions.h"
+#include "tools/clap_host/factory_kit.h"
 #include "tools/clap_host/render.h"
 #include "tools/clap_host/test_host.h"
+#include "tools/clap_host/wav_stream.h"
 
 using namespace orbi::host;
 namespace oc = ob::clap;
@@ -444,4 +452,157 @@ TEST(PluginModule, HostReportsAMissingStateExtension) {
   EXPECT_FALSE(instance->saveState(bytes, error));
   EXPECT_EQ(error, "the plug-in has no state extension");
   EXPECT_FALSE(instance->loadState(bytes, error));
+}
+
+// A load that renames the auxiliary outputs tells the host, names only; a
+// load or a pass that changes no name does not.
+TEST(PluginModule, RenamedOutputsAskTheHostToRescanTheirNames) {
+  const ClapLibrary* lib = load();
+  ASSERT_NE(lib, nullptr);
+  TestHost host;
+  std::string error;
+  auto instance = Instance::create(*lib, host, kId, error);
+  ASSERT_TRUE(instance) << error;
+  const auto* ports = instance->extension<clap_plugin_audio_ports_t>(CLAP_EXT_AUDIO_PORTS);
+  ASSERT_NE(ports, nullptr);
+  auto portName = [&](std::uint32_t index) {
+    clap_audio_port_info_t info{};
+    EXPECT_TRUE(ports->get(instance->plugin(), index, false, &info));
+    return std::string(info.name);
+  };
+  ASSERT_TRUE(instance->activate(48000.0, 256));
+  for (int b = 0; b < 10; ++b) {
+    instance->process(256);
+    instance->runMainThread(100.0);
+  }
+  EXPECT_EQ(host.audioPortRescans, 0);
+
+  std::vector<std::uint8_t> same;
+  ASSERT_TRUE(instance->saveState(same, error)) << error;
+  std::string text(same.begin(), same.end());
+  const std::string snare = "\"name\": \"Snare\"";
+  const std::size_t at = text.find(snare);
+  ASSERT_NE(at, std::string::npos);
+  ASSERT_EQ(portName(2), "2 Snare");
+  text.replace(at, snare.size(), "\"name\": \"Clap\"");
+  const std::vector<std::uint8_t> renamed(text.begin(), text.end());
+
+  ASSERT_TRUE(instance->loadState(same, error)) << error;
+  EXPECT_EQ(host.audioPortRescans, 0);
+  ASSERT_TRUE(instance->loadState(renamed, error)) << error;
+  EXPECT_EQ(host.audioPortRescans, 1);
+  EXPECT_EQ(host.lastAudioPortRescanFlags, CLAP_AUDIO_PORTS_RESCAN_NAMES);
+  EXPECT_EQ(portName(2), "2 Clap");
+  ASSERT_TRUE(instance->loadState(renamed, error)) << error;
+  instance->runMainThread(1000.0);
+  EXPECT_EQ(host.audioPortRescans, 1);
+  ASSERT_TRUE(instance->loadState(same, error)) << error;
+  EXPECT_EQ(host.audioPortRescans, 2);
+  EXPECT_EQ(portName(2), "2 Snare");
+}
+
+// The command-line host's --kit: every factory kit reaches the plug-in as a
+// state and plays, its sounds naming the outputs; a number that names no
+// kit is refused with the library's reason.
+TEST(PluginModule, EveryFactoryKitPlaysFromItsState) {
+  const ClapLibrary* lib = load();
+  ASSERT_NE(lib, nullptr);
+  const std::size_t kits = ob::KitLibrary::listBuiltinKits().size();
+  ASSERT_GT(kits, 0u);
+  for (std::size_t k = 0; k < kits; ++k) {
+    SCOPED_TRACE("kit " + std::to_string(k));
+    std::string error;
+    std::vector<std::uint8_t> state;
+    ASSERT_TRUE(factoryKitState(std::to_string(k), state, error)) << error;
+    TestHost host;
+    auto instance = Instance::create(*lib, host, kId, error);
+    ASSERT_TRUE(instance) << error;
+    ASSERT_TRUE(instance->loadState(state, error)) << error;
+
+    ob::Pattern kit;
+    ASSERT_TRUE(ob::KitLibrary::loadKit("builtin:" + std::to_string(k), kit, &error)) << error;
+    const auto* ports = instance->extension<clap_plugin_audio_ports_t>(CLAP_EXT_AUDIO_PORTS);
+    clap_audio_port_info_t info{};
+    ASSERT_TRUE(ports->get(instance->plugin(), 1, false, &info));
+    ASSERT_GE(kit.tracks[0].soundIndex, 0);
+    const std::string firstSound = kit.kit.sounds[kit.tracks[0].soundIndex].name;
+    EXPECT_NE(std::string(info.name).find(firstSound), std::string::npos) << info.name;
+
+    ASSERT_TRUE(instance->activate(48000.0, 512));
+    RenderRequest request;
+    request.seconds = 2.0;
+    const Rendered out = render(*instance, request);
+    EXPECT_TRUE(allFinite(out.left));
+    EXPECT_GT(peakOf(out.left), 0.01);
+  }
+  std::string error;
+  std::vector<std::uint8_t> state;
+  EXPECT_FALSE(factoryKitState(std::to_string(kits), state, error));
+  EXPECT_NE(error.find("no such built-in kit"), std::string::npos) << error;
+  EXPECT_FALSE(factoryKitState("/etc/passwd", state, error));
+}
+
+// A WAV written block by block is the file encodeWav writes at once.
+TEST(PluginModule, StreamedWavIsTheWholeFile) {
+  std::vector<float> left(1000), right(1000);
+  for (std::size_t i = 0; i < left.size(); ++i) {
+    left[i] = std::sin(0.01f * static_cast<float>(i));
+    right[i] = 0.25f * left[i];
+  }
+  const std::string path = (std::filesystem::temp_directory_path() /
+                            ("orbi-stream-" + std::to_string(::getpid()) + ".wav")).string();
+  for (std::uint32_t channels : {1u, 2u}) {
+    SCOPED_TRACE(channels);
+    std::string error;
+    WavStream stream;
+    ASSERT_TRUE(stream.open(path, channels, 44100.0, error)) << error;
+    for (std::uint32_t at = 0; at < 1000; at += 384)
+      ASSERT_TRUE(stream.append(left.data() + at, right.data() + at, std::min(384u, 1000 - at), error)) << error;
+    ASSERT_TRUE(stream.close(error)) << error;
+    std::vector<std::uint8_t> file;
+    ASSERT_TRUE(readFile(path, file, error)) << error;
+    EXPECT_EQ(file, ob::encodeWav(left.data(), channels == 2 ? right.data() : nullptr, 1000, 44100.0));
+  }
+  std::filesystem::remove(path);
+  std::string error;
+  WavStream nowhere;
+  EXPECT_FALSE(nowhere.open("/nonexistent-folder/out.wav", 2, 44100.0, error));
+  EXPECT_FALSE(error.empty());
+}
+
+// A host's reset with its transport back at the start: the same session seed
+// renders sample for sample what a freshly activated instance renders.
+TEST(PluginModule, AfterAResetTheRenderIsAFreshActivations) {
+  const ClapLibrary* lib = load();
+  ASSERT_NE(lib, nullptr);
+  RenderRequest request;
+  request.blockFrames = 256;
+  request.seconds = 400 * 256 / 48000.0;
+  request.keepAux = true;
+  auto started = [&](TestHost& host) {
+    std::string error;
+    auto instance = Instance::create(*lib, host, kId, error);
+    EXPECT_TRUE(instance) << error;
+    if (instance) {
+      EXPECT_TRUE(sendHello(*instance, sizeof(oc::SessionHelloRecord), 42, 1));
+      EXPECT_TRUE(instance->activate(48000.0, 256));
+    }
+    return instance;
+  };
+  TestHost freshHost, resetHost;
+  auto fresh = started(freshHost);
+  auto played = started(resetHost);
+  ASSERT_TRUE(fresh && played);
+  const Rendered expected = render(*fresh, request);
+  EXPECT_GT(peakOf(expected.left), 0.01);
+  render(*played, request);
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    played->reset();
+    played->rewind();
+    const Rendered again = render(*played, request);
+    EXPECT_EQ(again.left, expected.left);
+    EXPECT_EQ(again.right, expected.right);
+    EXPECT_EQ(again.aux, expected.aux);
+  }
 }

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <map>
 #include <random>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -185,5 +186,42 @@ TEST(ProcessStream, EveryNoteOnEndsOnceInTimeOrderWithoutAllocating) {
     EXPECT_GT(s.notes, 100) << seed;
     EXPECT_TRUE(s.ordered) << seed;
     EXPECT_EQ(s.allocations, 0) << seed;
+  }
+}
+
+// Notes still sounding when the host deactivates or resets are answered at
+// the first block after it: exactly once, whatever the order of the cycles.
+TEST(ProcessStream, NotesOpenAcrossDeactivateAndResetEndOnce) {
+  for (unsigned seed = 1; seed <= 8; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    ProcessHarness h(true);
+    Stream s(seed, h);
+    auto activate = [&] {
+      const double rate = s.pick(2) ? 44100.0 : 48000.0;
+      ASSERT_TRUE(h.activate(rate, 128u << s.pick(4), 1024));
+    };
+    activate();
+    int cycles = 0;
+    for (int b = 0; b < 200; ++b) {
+      const std::uint32_t lifecycle = s.pick(10);
+      if (lifecycle == 0) {
+        h.clap->deactivate(h.clap);
+        activate();
+        ++cycles;
+      } else if (lifecycle == 1) {
+        h.clap->reset(h.clap);
+        ++cycles;
+      }
+      h.withTransport = s.pick(4) != 0;
+      h.transport.flags = s.pick(3) ? CLAP_TRANSPORT_IS_PLAYING : 0u;
+      s.block(1 + s.pick(1024), true);
+      if (HasFatalFailure()) return;
+    }
+    h.clap->deactivate(h.clap);
+    activate();
+    s.block(64, false);
+    EXPECT_TRUE(s.open.empty()) << s.open.size() << " notes never ended";
+    EXPECT_EQ(s.ends, s.notes);
+    EXPECT_GT(cycles, 20);
   }
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "document/project/project_load.h"
 #include "document/wav/wav.h"
 #include "engine/pool/sample_pool.h"
 #include "plugin/ext_state.h"
@@ -296,6 +297,34 @@ TEST(StateChunk, BadChunksAreRefusedWithoutAChange) {
     // The running sound carries on with what it had.
     runBlock(b);
     EXPECT_TRUE(sameProject(b.engineHost().engine.project(), sounding));
+  }
+}
+
+// Bytes no reader understands are a rejected state, in the reader's own
+// words; a file load of the same bytes keeps its own code.
+TEST(StateChunk, TextNoReaderUnderstandsIsARejectedState) {
+  const std::string chunks[] = {"hello", "[]", std::string("OBS1\0\0\0\0hello", 13)};
+  for (const std::string& chunk : chunks) {
+    SCOPED_TRACE(chunk);
+    const std::string document = chunk.size() > 8 ? chunk.substr(8) : chunk;
+    auto fileProject = ob::makeProject();
+    ob::SamplePool filePool;
+    std::string fileError;
+    ob::Diagnostics fileList;
+    ASSERT_FALSE(ob::readDocument(bytesOf(document), *fileProject, filePool, &fileError, &fileList));
+    ASSERT_FALSE(fileError.empty());
+    ASSERT_EQ(fileList.size(), 1u);
+    EXPECT_EQ(fileList[0].code, "legacy-unreadable");
+
+    FakeHost host;
+    Instance inst(host);
+    EXPECT_FALSE(loadChunk(inst, bytesOf(chunk)));
+    const auto found = diagnosticsOf(inst);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_STREQ(found[0].code, "state-rejected");
+    EXPECT_EQ(found[0].severity, 2u);
+    EXPECT_STREQ(found[0].path, "");
+    EXPECT_EQ(std::string(found[0].message), fileError);
   }
 }
 

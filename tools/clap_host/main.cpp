@@ -1,5 +1,5 @@
 // orbi-clap-host: renders a CLAP instrument with its transport playing and
-// writes its outputs to WAV files.
+// writes its outputs to WAV files as the render goes.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -7,9 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "document/wav/wav.h"
 #include "plugin/clap/own_extensions.h"
+#include "tools/clap_host/factory_kit.h"
 #include "tools/clap_host/render.h"
 #include "tools/clap_host/test_host.h"
+#include "tools/clap_host/wav_stream.h"
 
 namespace {
 
@@ -27,6 +30,7 @@ void usage() {
                "  --seed HEX         send a session hello with this seed\n"
                "  --feature NAME     list NAME in the session hello (repeatable)\n"
                "  --load-state FILE  load this state before activating\n"
+               "  --kit N            load factory kit N (0..8) before activating\n"
                "  --save-state FILE  save the state after rendering\n"
                "  --no-timer         offer no timer support\n"
                "  --quiet-log        do not echo the plug-in's log\n");
@@ -47,7 +51,7 @@ int main(int argc, char** argv) {
     return argc < 2 ? 2 : 0;
   }
   const std::string path = argv[1];
-  std::string id, outPath = "out.wav", auxPrefix, loadPath, savePath;
+  std::string id, outPath = "out.wav", auxPrefix, loadPath, savePath, kit;
   double rate = 48000.0, block = 512.0, tempo = 120.0, seconds = -1.0, bars = 8.0;
   bool hello = false;
   std::uint64_t seed = 0;
@@ -79,6 +83,7 @@ int main(int argc, char** argv) {
     else if (a == "--out") text(outPath);
     else if (a == "--aux") text(auxPrefix);
     else if (a == "--load-state") text(loadPath);
+    else if (a == "--kit") text(kit);
     else if (a == "--save-state") text(savePath);
     else if (a == "--no-timer") options.timerSupport = false;
     else if (a == "--quiet-log") options.echoLog = false;
@@ -107,7 +112,19 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "orbi-clap-host: rate, block and tempo must be positive\n");
     return 2;
   }
+  if (!kit.empty() && !loadPath.empty()) {
+    std::fprintf(stderr, "orbi-clap-host: --kit and --load-state both set the state; give one\n");
+    return 2;
+  }
   if (seconds < 0.0) seconds = bars * 4.0 * 60.0 / tempo;
+  RenderRequest request;
+  request.blockFrames = static_cast<std::uint32_t>(block);
+  request.tempo = tempo;
+  request.seconds = seconds;
+  if (framesToRender(request, rate) > ob::maxWavFrames(2)) {
+    std::fprintf(stderr, "orbi-clap-host: %.0f s is longer than a WAV file can hold\n", seconds);
+    return 2;
+  }
 
   std::string error;
   std::unique_ptr<ClapLibrary> library = ClapLibrary::open(path, error);
@@ -141,9 +158,10 @@ int main(int argc, char** argv) {
     if (session == nullptr || !session->hello(instance->plugin(), &record))
       std::fprintf(stderr, "orbi-clap-host: the plug-in took no session hello\n");
   }
-  if (!loadPath.empty()) {
+  if (!loadPath.empty() || !kit.empty()) {
     std::vector<std::uint8_t> bytes;
-    if (!readFile(loadPath, bytes, error) || !instance->loadState(bytes, error)) {
+    const bool made = kit.empty() ? readFile(loadPath, bytes, error) : factoryKitState(kit, bytes, error);
+    if (!made || !instance->loadState(bytes, error)) {
       std::fprintf(stderr, "orbi-clap-host: %s\n", error.c_str());
       return 1;
     }
@@ -152,23 +170,29 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "orbi-clap-host: the plug-in did not activate\n");
     return 1;
   }
-  RenderRequest request;
-  request.blockFrames = static_cast<std::uint32_t>(block);
-  request.tempo = tempo;
-  request.seconds = seconds;
-  request.keepAux = !auxPrefix.empty();
-  const Rendered out = render(*instance, request);
-
-  if (!writeWavFile(outPath, out.left, &out.right, rate, error)) {
+  WavStream mainOut;
+  std::vector<WavStream> auxOut(auxPrefix.empty() ? 0 : 8);
+  bool opened = mainOut.open(outPath, 2, rate, error);
+  for (std::size_t t = 0; opened && t < auxOut.size(); ++t)
+    opened = auxOut[t].open(auxPrefix + std::to_string(t + 1) + ".wav", 2, rate, error);
+  if (!opened) {
     std::fprintf(stderr, "orbi-clap-host: %s\n", error.c_str());
     return 1;
   }
-  for (std::size_t t = 0; t < out.aux.size() / 2; ++t) {
-    const std::string auxPath = auxPrefix + std::to_string(t + 1) + ".wav";
-    if (!writeWavFile(auxPath, out.aux[2 * t], &out.aux[2 * t + 1], rate, error)) {
-      std::fprintf(stderr, "orbi-clap-host: %s\n", error.c_str());
-      return 1;
-    }
+  LevelMeter meter;
+  bool written = true;
+  const std::uint64_t frames = renderBlocks(*instance, request, [&](const Instance& in, std::uint32_t n) {
+    meter.add(in.channel(0, 0).data(), in.channel(0, 1).data(), n);
+    written = mainOut.append(in.channel(0, 0).data(), in.channel(0, 1).data(), n, error);
+    for (std::uint32_t t = 0; written && t < auxOut.size(); ++t)
+      written = auxOut[t].append(in.channel(t + 1, 0).data(), in.channel(t + 1, 1).data(), n, error);
+    return written;
+  });
+  written = written && mainOut.close(error);
+  for (WavStream& out : auxOut) written = written && out.close(error);
+  if (!written) {
+    std::fprintf(stderr, "orbi-clap-host: %s\n", error.c_str());
+    return 1;
   }
   if (!savePath.empty()) {
     std::vector<std::uint8_t> bytes;
@@ -177,10 +201,10 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
-  const Level level = measure(out.left, &out.right);
+  const Level level = meter.level();
   auto db = [](double v) { return v > 0.0 ? 20.0 * std::log10(v) : -INFINITY; };
   std::printf("%s: %.2f s at %.0f Hz, peak %.6f (%.2f dBFS), RMS %.6f (%.2f dBFS)\n",
-              outPath.c_str(), static_cast<double>(out.frames) / rate, rate, level.peak,
+              outPath.c_str(), static_cast<double>(frames) / rate, rate, level.peak,
               db(level.peak), level.rms, db(level.rms));
   return 0;
 }

@@ -1,7 +1,8 @@
 #pragma once
-// Plays an activated instance's transport for a while and keeps what it
-// writes to its outputs.
+// Plays an activated instance's transport for a while and hands on what it
+// writes to its outputs, block by block or kept whole.
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "tools/clap_host/test_host.h"
@@ -22,8 +23,19 @@ struct Rendered {
   std::uint64_t outEvents = 0;
 };
 
-// Renders round(seconds x rate) frames in blocks with the transport
-// playing, running the host's main thread between blocks.
+// round(seconds x rate) frames, none for a negative time.
+std::uint64_t framesToRender(const RenderRequest& request, double sampleRate);
+
+// Called after each block with its length; the block's outputs are
+// instance.channel(port, c) until the next block. False ends the render.
+using BlockSink = std::function<bool(const Instance& instance, std::uint32_t frames)>;
+
+// Renders framesToRender frames in blocks with the transport playing,
+// running the host's main thread between blocks. Returns the frames the
+// sink took.
+std::uint64_t renderBlocks(Instance& instance, const RenderRequest& request, const BlockSink& sink);
+
+// renderBlocks keeping the main output and, with keepAux, the eight stems.
 Rendered render(Instance& instance, const RenderRequest& request);
 
 }  // namespace orbi::host

@@ -9,8 +9,6 @@
 #include <fstream>
 #include <iterator>
 
-#include "document/wav/wav.h"
-
 namespace orbi::host {
 
 // ---- library -----------------------------------------------------------------
@@ -72,6 +70,8 @@ TestHost::TestHost(HostOptions options) : options_(options) {
   params_.clear = clear;
   params_.request_flush = requestFlush;
   voices_.changed = voicesChangedCb;
+  audioPorts_.is_rescan_flag_supported = audioPortFlagSupported;
+  audioPorts_.rescan = audioPortsRescan;
 }
 
 TestHost* TestHost::self(const clap_host_t* h) {
@@ -87,6 +87,7 @@ const void* TestHost::getExtension(const clap_host_t* h, const char* id) {
   if (o.eventRegistry && std::strcmp(id, CLAP_EXT_EVENT_REGISTRY) == 0) return &t->registry_;
   if (o.params && std::strcmp(id, CLAP_EXT_PARAMS) == 0) return &t->params_;
   if (o.voices && std::strcmp(id, "com.tessaline.voices/1") == 0) return &t->voices_;
+  if (o.audioPorts && std::strcmp(id, CLAP_EXT_AUDIO_PORTS) == 0) return &t->audioPorts_;
   return nullptr;
 }
 
@@ -153,6 +154,13 @@ void TestHost::requestFlush(const clap_host_t* h) {
 }
 void TestHost::voicesChangedCb(const clap_host_t* h) {
   if (TestHost* t = self(h)) ++t->voicesChanged;
+}
+bool TestHost::audioPortFlagSupported(const clap_host_t*, std::uint32_t) { return true; }
+void TestHost::audioPortsRescan(const clap_host_t* h, std::uint32_t flags) {
+  if (TestHost* t = self(h)) {
+    ++t->audioPortRescans;
+    t->lastAudioPortRescanFlags = flags;
+  }
 }
 
 // ---- instance ------------------------------------------------------------------
@@ -265,6 +273,8 @@ void Instance::deactivate() {
   active_ = false;
 }
 
+void Instance::reset() { plugin_->reset(plugin_); }
+
 void Instance::setTransport(bool playing, double tempo) {
   playing_ = playing;
   tempo_ = tempo;
@@ -369,33 +379,23 @@ bool Instance::loadState(const std::vector<std::uint8_t>& bytes, std::string& er
 
 // ---- files and levels ------------------------------------------------------------
 
-Level measure(const std::vector<float>& left, const std::vector<float>* right) {
-  Level level;
-  double sum = 0.0;
-  std::size_t n = 0;
-  auto add = [&](const std::vector<float>& channel) {
-    for (float s : channel) {
-      level.peak = std::max(level.peak, static_cast<double>(std::fabs(s)));
-      sum += static_cast<double>(s) * s;
+void LevelMeter::add(const float* left, const float* right, std::size_t frames) {
+  for (const float* channel : {left, right}) {
+    if (channel == nullptr) continue;
+    for (std::size_t i = 0; i < frames; ++i) {
+      const double v = channel[i];
+      peak_ = std::max(peak_, std::fabs(v));
+      sumOfSquares_ += v * v;
     }
-    n += channel.size();
-  };
-  add(left);
-  if (right != nullptr) add(*right);
-  level.rms = n > 0 ? std::sqrt(sum / static_cast<double>(n)) : 0.0;
-  return level;
+    samples_ += frames;
+  }
 }
 
-bool writeWavFile(const std::string& path, const std::vector<float>& left,
-                  const std::vector<float>* right, double sampleRate, std::string& error) {
-  if (right != nullptr && right->size() != left.size()) {
-    error = "channels of unequal length";
-    return false;
-  }
-  const std::vector<std::uint8_t> bytes =
-      ob::encodeWav(left.data(), right != nullptr ? right->data() : nullptr,
-                    static_cast<std::int32_t>(std::min<std::size_t>(left.size(), INT32_MAX)), sampleRate);
-  return writeFile(path, bytes, error);
+Level LevelMeter::level() const {
+  Level level;
+  level.peak = peak_;
+  level.rms = samples_ > 0 ? std::sqrt(sumOfSquares_ / static_cast<double>(samples_)) : 0.0;
+  return level;
 }
 
 bool readFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error) {

@@ -1,8 +1,10 @@
 #pragma once
 // A command-line CLAP host for trying the plug-in out of a DAW: loads a
 // .clap through dlopen and clap_entry, provides the host side (log, timer
-// support, event registry, params, voices) and drives one instance block by
-// block on the calling thread, which serves as both main and audio thread.
+// support, event registry, params, voices, audio ports) and drives one
+// instance block by block on the calling thread, which serves as both main
+// and audio thread.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -41,6 +43,7 @@ struct HostOptions {
   bool eventRegistry = true;
   bool params = true;
   bool voices = true;
+  bool audioPorts = true;
   std::uint16_t eventSpaceId = 0x4f42;
   bool echoLog = false;  // also print log lines to standard error
 };
@@ -76,6 +79,8 @@ class TestHost {
   std::uint32_t lastRescanFlags = 0;
   int paramFlushRequests = 0;
   int voicesChanged = 0;
+  int audioPortRescans = 0;
+  std::uint32_t lastAudioPortRescanFlags = 0;
   int callbackRequests = 0;
   bool callbackPending = false;
   int restartRequests = 0;
@@ -95,6 +100,8 @@ class TestHost {
   static void clear(const clap_host_t* h, clap_id id, std::uint32_t flags);
   static void requestFlush(const clap_host_t* h);
   static void voicesChangedCb(const clap_host_t* h);
+  static bool audioPortFlagSupported(const clap_host_t* h, std::uint32_t flag);
+  static void audioPortsRescan(const clap_host_t* h, std::uint32_t flags);
 
   HostOptions options_;
   clap_host_t host_;
@@ -102,6 +109,7 @@ class TestHost {
   clap_host_timer_support_t timer_;
   clap_host_event_registry_t registry_;
   clap_host_params_t params_;
+  clap_host_audio_ports_t audioPorts_;
   struct {
     void (*changed)(const clap_host_t*);
   } voices_;
@@ -134,8 +142,11 @@ class Instance {
   bool activate(double sampleRate, std::uint32_t maxFrames, std::uint32_t outputPorts = 9);
   void deactivate();
 
-  // Transport for the next blocks.
+  // The plug-in's reset, as a host calls it on a jump of its transport.
+  void reset();
+  // Transport for the next blocks; rewind moves it back to its start.
   void setTransport(bool playing, double tempo);
+  void rewind() { playedFrames_ = 0; }
   void setSeconds(bool on) { seconds_ = on; }
   // Events handed to the next process call, then dropped.
   void queueEvent(const void* event);
@@ -187,11 +198,19 @@ struct Level {
   double peak = 0.0;
   double rms = 0.0;
 };
-Level measure(const std::vector<float>& left, const std::vector<float>* right);
 
-// Writes a 32-bit float WAV file; false with a reason on failure.
-bool writeWavFile(const std::string& path, const std::vector<float>& left,
-                  const std::vector<float>* right, double sampleRate, std::string& error);
+// A Level taken block by block, so a render need not be kept whole.
+class LevelMeter {
+ public:
+  // right may be null.
+  void add(const float* left, const float* right, std::size_t frames);
+  Level level() const;
+
+ private:
+  double peak_ = 0.0;
+  double sumOfSquares_ = 0.0;
+  std::uint64_t samples_ = 0;
+};
 
 bool readFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error);
 bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& error);
