@@ -5,6 +5,7 @@
 // layer zones; with the sample memory they play and a seeded run of tempo
 // changes and edits to play them with.
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <random>
