@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "engine/clock/clock_math.h"
 #include "engine/fnv.h"
@@ -218,6 +219,10 @@ std::int32_t StepClock::quietSamples(std::int32_t limit, int n) const {
   }
   for (int p = 0; p < pendingCount && q > 0; ++p) q = halfOrAboveFor(pending[p].countdown, q);
   return q;
+}
+
+std::int32_t StepClock::releaseSample(double countdown) {
+  return halfOrAboveFor(countdown, std::numeric_limits<std::int32_t>::max());
 }
 
 void StepClock::skipQuiet(std::int32_t frames, int n) {

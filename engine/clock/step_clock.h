@@ -67,6 +67,9 @@ struct StepClock {
   // First step at or after x (in steps of len samples); offset gets the
   // samples until it.
   static std::int64_t stepsUntil(double x, double len, double& offset);
+  // The sample of the next block on which a pending event with this
+  // countdown is released (the blocks after counting on from it).
+  static std::int32_t releaseSample(double countdown);
 
  private:
   int activeTracks() const;

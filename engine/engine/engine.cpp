@@ -66,6 +66,8 @@ void Engine::prepare(double sampleRate, int maxBlock) {
   clock_.setSampleRate(sampleRate_);
   carryPendingNoteEnds();
   preparePlayers();
+  for (ReversePrerender& prerender : prerenders_) prerender.prepare(sampleRate_, players_[0].reverseCapacity());
+  cancelReverseHits();
   buildDemoProject(project_);
   loadProject(project_);
 }
@@ -179,8 +181,11 @@ void Engine::applySeedRule() {
 }
 
 void Engine::checkSampleSet() {
-  if (sampleSet_.takeGeneration())
+  if (sampleSet_.takeGeneration()) {
     for (int i = 0; i < kPlayers; ++i) holdsOld_[i] |= players_[i].isSounding() ? 1 : 0;
+    // A pre-render reads the old samples: it must not outlive them.
+    cancelReverseHits();
+  }
   bool anyOld = false;
   for (int i = 0; i < kPlayers; ++i) {
     if (holdsOld_[i] && !players_[i].isSounding()) holdsOld_[i] = 0;
@@ -305,6 +310,7 @@ void Engine::runPiece(float* left, float* right, int base, int frames, const Ren
     playheadStep_.store(clock_.currentStep(), std::memory_order_relaxed);
     playheadPass_.store(clock_.patternPass, std::memory_order_relaxed);
   } else {
+    cancelReverseHits();
     bool anySounding = false;
     for (const TrackPlayer& p : players_) anySounding |= p.isSounding();
     const bool triggerHere = nextTrigger_ < triggerCount && static_cast<int>(triggers[nextTrigger_].time) < end;
@@ -325,6 +331,11 @@ void Engine::runPiece(float* left, float* right, int base, int frames, const Ren
   clearOutputs(left, right, frames);
   const double playerTempo = tempo > 0.0 ? tempo : 120.0;
   for (TrackPlayer& p : players_) p.setTempo(playerTempo);
+  if (clockRuns) {
+    if (playerTempo != reverseTempo_) reverseRecheck_ = 1;
+    reverseTempo_ = playerTempo;
+    prepareReverseHits(frames);
+  }
 
   int cursor = 0;
   while (cursor < frames) {
@@ -484,6 +495,7 @@ void Engine::reset() {
   triggerCount = 0;
   blockEventCount = 0;
   wasPlaying_ = 0;
+  cancelReverseHits();
   selectPattern(false);
   std::fill(std::begin(follower_), std::end(follower_), 0.0f);
   std::fill(std::begin(lastSent_), std::end(lastSent_), -1.0f);
@@ -536,6 +548,7 @@ void Engine::applyEdit(const EditCommand& c) {
   const int tracksBefore = pattern().numTracks;
   applyEditCommand(project_, c);
   displayDirty_ = 1;
+  reverseRecheck_ = 1;
   Pattern& pat = project_.patterns[0];
   if (c.kind == kEditRemoveTrack && pat.numTracks + 1 == tracksBefore &&
       c.track < static_cast<std::uint32_t>(tracksBefore))
@@ -597,6 +610,7 @@ void Engine::applyMacros() {
 
 void Engine::selectPattern(bool keepPosition) {
   displayDirty_ = 1;
+  reverseRecheck_ = 1;
   applySeedRule();
   const Pattern* pat = &project_.patterns[0];
   if (keepPosition) {

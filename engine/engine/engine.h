@@ -24,6 +24,7 @@
 #include "engine/model/edit_command.h"
 #include "engine/model/host_records.h"
 #include "engine/model/project.h"
+#include "engine/player/reverse_prerender.h"
 #include "engine/player/track_player.h"
 #include "engine/pool/sample_pool_snapshot.h"
 #include "engine/pool/sample_set_handshake.h"
@@ -84,6 +85,10 @@ class Engine {
   const SampleSetHandshake& sampleSet() const { return sampleSet_; }
   void handOverSeed(std::uint64_t seed);
   void setAuditionMode(bool on) { auditionMode_.store(on ? 1 : 0, std::memory_order_relaxed); }
+  // Reversed hits of the pattern are rendered ahead of their step, a slice a
+  // block (on by default). Off, each renders inside the block that fires it;
+  // the sound is the same either way. While no block runs.
+  void setSpreadReverse(bool on);
   // Display values, as the audio thread last published them (a block old).
   float modulatedParam(std::uint32_t track, std::uint32_t param) const;
   std::int32_t playheadStep() const { return playheadStep_.load(std::memory_order_relaxed); }
@@ -126,7 +131,7 @@ class Engine {
   void logTrigger(const clap::NoteRef& ref);
   void flushNoteEnd(int playerIndex);
   void flushEndedNotes();
-  void clearLockLayer(TrackPlayer& player);
+  void clearLockLayer(PlayerModulation& player);
 
   // ---- Results of the last block, read by the plug-in afterwards
   Trigger triggers[kMaxTriggers];
@@ -157,6 +162,7 @@ class Engine {
   std::uint64_t hitCounter() const { return hitCounter_; }
   std::int64_t hostPosition() const { return hostPosition_; }
   const StepClock& clock() const { return clock_; }
+  const ReversePrerender& prerender(int track) const { return prerenders_[track]; }
   int pendingCommands() const { return commandRing_.size(); }
   bool mailboxFull() const { return projectMailbox_.load(std::memory_order_acquire) != nullptr; }
 
@@ -181,7 +187,21 @@ class Engine {
   void followTrackRemoval(int removed, int last);
   void applySeedRule();
   void chokeOthers(int track);
-  void writeLayerZone(TrackPlayer& player, const Sound& sound, float velocity, std::uint8_t& counter);
+  void writeLayerZone(PlayerModulation& player, const Sound& sound, float velocity, std::uint8_t& counter);
+  // A step hit's writes into the modulators, shared by the hit and its
+  // forecast: the lock layer and the random offsets (true when a lock sets
+  // the sample slot), then the velocity routes and the layer zone.
+  bool writeStepLocks(PlayerModulation& player, const Step& step, const Track& track, std::uint64_t hash);
+  void writeStepRoutes(PlayerModulation& player, const Sound& sound, float velocity, bool lockOnSlot,
+                       std::uint8_t& counter);
+  void glideToNextStep(PlayerModulation& player, const StepEvent& event);
+
+  // Reverse pre-renders ahead of their hits (engine_reverse.cpp).
+  void prepareReverseHits(int frames);
+  void cancelReverseHits();
+  bool nextStepHit(int track, int frames, StepEvent& hit, std::int64_t& at) const;
+  bool hostNoteFirst(int track, std::int64_t at) const;
+  bool forecastStepHit(int track, const StepEvent& hit, std::int64_t at, bool timed);
   int activeTrackCount() const;
   void giveSnapshot(TrackPlayer& player);
   void resetPlayer(TrackPlayer& player);
@@ -242,6 +262,22 @@ class Engine {
   float hitPan_[kTracks] = {};
   StepClock clock_;
   StepEventList stepEvents_;
+
+  // The next step hit of each track and its pre-render when it plays
+  // reversed (audio thread).
+  struct ReverseTarget {
+    std::uint8_t known = 0;     // forecast made for this hit
+    std::int64_t trackStep = 0;
+    std::int32_t subIndex = 0;
+    std::uint8_t patternIndex = 0;
+    std::int64_t due = 0;       // host sample of the hit
+  };
+  ReverseTarget reverseTargets_[kTracks];
+  ReversePrerender prerenders_[kTracks];
+  PlayerModulation hitForecast_;  // a player's modulators as a hit will leave them
+  std::uint8_t spreadReverse_ = 1;
+  std::uint8_t reverseRecheck_ = 0;  // something changed: forecasts are made again
+  double reverseTempo_ = 0.0;        // of the last clocked block; a change is such a thing
   std::vector<float> scratchL_;
   std::vector<float> scratchR_;
   float* const* trackOutputs_ = nullptr;

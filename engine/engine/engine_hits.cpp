@@ -28,7 +28,7 @@ bool hasParam(const TriggerValue* list, int count, int param) {
 int listCount(std::uint8_t n) { return std::min<int>(n, kListCapacity); }
 }  // namespace
 
-void Engine::clearLockLayer(TrackPlayer& player) {
+void Engine::clearLockLayer(PlayerModulation& player) {
   std::fill_n(player.mod().layers[layer::kHit], kParams, 0.0f);
 }
 
@@ -52,7 +52,7 @@ int Engine::pickLayerZone(const Sound& sound, float velocity, std::uint8_t& coun
   return sound.slot[zone];
 }
 
-void Engine::writeLayerZone(TrackPlayer& player, const Sound& sound, float velocity, std::uint8_t& counter) {
+void Engine::writeLayerZone(PlayerModulation& player, const Sound& sound, float velocity, std::uint8_t& counter) {
   const int slot = pickLayerZone(sound, velocity, counter);
   if (slot < 0) return;
   ModLayers& mod = player.mod();
@@ -83,20 +83,11 @@ void Engine::stepHit(const StepEvent& e) {
   const int s = track.soundIndex;
   if (s >= 0 && s < kTracks && s != boundSound_[t]) rebindTrack(t, s);
   TrackPlayer& player = *active_[t];
-  ModLayers& mod = player.mod();
 
   bool lockOnSlot = false;
   if (e.step) {
     const Step& step = *e.step;
-    clearLockLayer(player);
-    for (int i = 0; i < listCount(step.lockCount); ++i) {
-      const ParamLock& lock = step.locks[i];
-      if (lock.param >= kParams) continue;
-      mod.layers[layer::kHit][lock.param] = lock.value - mod.layers[layer::kBase][lock.param];
-      lockOnSlot |= lock.param == 0;
-    }
-    player.applyHitModulation(step.rands, listCount(step.randCount), e.hash, track.trackRands,
-                              listCount(track.trackRandCount));
+    lockOnSlot = writeStepLocks(player, step, track, e.hash);
     float pan = step.panLocked ? step.panValue : track.pan;
     if (step.randPan > 0.0f) pan += static_cast<float>(2.0 * unitDraw(e.hash, 3) - 1.0) * step.randPan;
     hitPan_[t] = pan - track.pan;
@@ -106,26 +97,50 @@ void Engine::stepHit(const StepEvent& e) {
   const int bound = boundSound_[t];
   // A track without a sound plays nothing.
   if (bound < 0) return;
-  const Sound& sound = pat.kit.sounds[bound];
-  player.applyVelocityDests(e.velocity, sound.velDests, listCount(sound.velDestCount));
-  if (!lockOnSlot) writeLayerZone(player, sound, e.velocity, roundRobin_[t]);
+  writeStepRoutes(player, pat.kit.sounds[bound], e.velocity, lockOnSlot, roundRobin_[t]);
   const int index = playerIndex(player);
   flushNoteEnd(index);
   startPlayerHit(player, static_cast<float>(e.note), e.velocity);
+  // The player takes it only when it was made for exactly this hit.
+  if (prerenders_[t].active()) player.offerPrerender(&prerenders_[t]);
   chokeOthers(t);
   if (e.step && e.step->slide) slide(e);
 }
 
+bool Engine::writeStepLocks(PlayerModulation& player, const Step& step, const Track& track, std::uint64_t hash) {
+  ModLayers& mod = player.mod();
+  bool lockOnSlot = false;
+  clearLockLayer(player);
+  for (int i = 0; i < listCount(step.lockCount); ++i) {
+    const ParamLock& lock = step.locks[i];
+    if (lock.param >= kParams) continue;
+    mod.layers[layer::kHit][lock.param] = lock.value - mod.layers[layer::kBase][lock.param];
+    lockOnSlot |= lock.param == 0;
+  }
+  player.applyHitModulation(step.rands, listCount(step.randCount), hash, track.trackRands,
+                            listCount(track.trackRandCount));
+  return lockOnSlot;
+}
+
+void Engine::writeStepRoutes(PlayerModulation& player, const Sound& sound, float velocity, bool lockOnSlot,
+                             std::uint8_t& counter) {
+  player.applyVelocityDests(velocity, sound.velDests, listCount(sound.velDestCount));
+  if (!lockOnSlot) writeLayerZone(player, sound, velocity, counter);
+}
+
 void Engine::slide(const StepEvent& e) {
+  if (e.track < 0 || e.track >= kTracks) return;
+  glideToNextStep(*active_[e.track], e);
+}
+
+void Engine::glideToNextStep(PlayerModulation& player, const StepEvent& e) {
   const int t = e.track;
-  if (t < 0 || t >= kTracks) return;
   const StepClock::Playable next = clock_.nextPlayableStep(t, e.trackStep, e.subIndex);
   if (!next.found) return;
   const Track& track = pattern().tracks[t];
   const int len = std::min<int>(track.length, kStepsPerTrack);
   if (len <= 0) return;
   const Step& target = track.steps[((next.step % len) + len) % len];
-  TrackPlayer& player = *active_[t];
   const ModLayers& mod = player.mod();
   float targets[kParams] = {};
   for (int i = 0; i < listCount(target.lockCount); ++i) {

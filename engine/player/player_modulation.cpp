@@ -13,6 +13,27 @@ namespace {
 constexpr double kSmoothingSeconds = 0.02;
 
 bool isKey(const char* id, const char* key) { return id && std::strcmp(id, key) == 0; }
+
+// Bit equality: a NaN equals itself and -0 differs from +0, as a render sees them.
+template <typename T>
+bool sameBits(const T& a, const T& b) {
+  return std::memcmp(&a, &b, sizeof(T)) == 0;
+}
+
+// Field by field: the structs have padding.
+bool sameBits(const LfoState& a, const LfoState& b) {
+  return a.enabled == b.enabled && a.dest == b.dest && sameBits(a.increment, b.increment) &&
+         sameBits(a.amplitude, b.amplitude) && a.shape == b.shape && a.mode == b.mode && a.sync == b.sync &&
+         a.rateDiv == b.rateDiv && sameBits(a.phase, b.phase) && a.running == b.running &&
+         sameBits(a.heldOutput, b.heldOutput) && sameBits(a.randomValue, b.randomValue) &&
+         a.randomState == b.randomState;
+}
+
+bool sameBits(const ModEnvState& a, const ModEnvState& b) {
+  return a.enabled == b.enabled && a.dest == b.dest && sameBits(a.scale, b.scale) && sameBits(a.attack, b.attack) &&
+         sameBits(a.hold, b.hold) && sameBits(a.decay, b.decay) && a.sync == b.sync && a.atkDiv == b.atkDiv &&
+         a.decDiv == b.decDiv && a.counter == b.counter && a.running == b.running && sameBits(a.output, b.output);
+}
 }  // namespace
 
 float PlayerModulation::layerValue(int layerIndex, int param) const {
@@ -203,6 +224,35 @@ void PlayerModulation::retriggerModEnvs() {
   rebuildModEnvLayer();
 }
 
+void PlayerModulation::restartForHit() {
+  flushPending();
+  refreshResolvedParams();
+  retriggerLfos();
+  retriggerModEnvs();
+}
+
+bool PlayerModulation::wantsReverse() const {
+  return mod_.value(ownParamCount(machineType_) + voice::kVoiceRev) >= 0.5f;
+}
+
+bool PlayerModulation::reverseFollowsTime() const {
+  const std::uint32_t rev = static_cast<std::uint32_t>(ownParamCount(machineType_) + voice::kVoiceRev);
+  return (lfos_[0].enabled && lfos_[0].dest == rev) || (lfos_[1].enabled && lfos_[1].dest == rev);
+}
+
+void PlayerModulation::advanceControlRate(int phase, std::int64_t frames) {
+  // With nothing running, applying the time changes no value: skip the walk.
+  if (!glideActive_ && !anyLfoRunning() && !anyModEnvRunning()) return;
+  std::int64_t untilBoundary = kControlBlock - phase;
+  while (frames >= untilBoundary) {
+    pending_ += static_cast<std::int32_t>(untilBoundary);
+    flushPending();
+    frames -= untilBoundary;
+    untilBoundary = kControlBlock;
+  }
+  pending_ += static_cast<std::int32_t>(frames);
+}
+
 void PlayerModulation::writeRandomOffsets(const ParamLock* list, int count, std::uint64_t seed) {
   if (!list) return;
   const int named = paramCount(machineType_);
@@ -341,6 +391,17 @@ void PlayerModulation::restoreModulators(const ModulatorSave& in) {
   glideRemaining_ = in.glideRemaining;
   glideActive_ = in.glideActive;
   smoothingActive_ = in.smoothingActive;
+}
+
+bool PlayerModulation::sameRenderState(const PlayerModulation& o) const {
+  return sameBits(mod_.layers, o.mod_.layers) && sameBits(mod_.tempo, o.mod_.tempo) &&
+         machineType_ == o.machineType_ && sameBits(sampleRate_, o.sampleRate_) && sameBits(tempo_, o.tempo_) &&
+         chromatic_ == o.chromatic_ && sameBits(glideTargets_, o.glideTargets_) &&
+         glideRemaining_ == o.glideRemaining_ && glideActive_ == o.glideActive_ &&
+         sameBits(smoothFlags_, o.smoothFlags_) && sameBits(smoothMask_, o.smoothMask_) &&
+         sameBits(smoothingTargets_, o.smoothingTargets_) && smoothingActive_ == o.smoothingActive_ &&
+         sameBits(lfos_[0], o.lfos_[0]) && sameBits(lfos_[1], o.lfos_[1]) && sameBits(envs_[0], o.envs_[0]) &&
+         sameBits(envs_[1], o.envs_[1]);
 }
 
 void PlayerModulation::bindModulation(std::uint8_t machineType) {

@@ -39,6 +39,8 @@ struct ModulatorSave {
 class PlayerModulation {
  public:
   static constexpr int kSlots = ModLayers::kSlots;
+  // Samples per control-rate update: modulator time is applied in these.
+  static constexpr int kControlBlock = 8;
 
   ModLayers& mod() { return mod_; }
   const ModLayers& mod() const { return mod_; }
@@ -85,6 +87,18 @@ class PlayerModulation {
 
   void retriggerLfos();
   void retriggerModEnvs();
+  // The modulators' restart at a hit: pending time applied, smoothing
+  // resolved, LFOs and envelopes retriggered.
+  void restartForHit();
+  // The reverse switch (the layer sum of voice_rev) is on.
+  bool wantsReverse() const;
+  // An LFO moves the reverse switch: whether a hit plays reversed then
+  // depends on when it falls, not only on the hit.
+  bool reverseFollowsTime() const;
+  // Modulator time over frames samples from a control phase, as the
+  // player's control loop applies it: gathered, and applied at every
+  // control-block boundary (what is left stays pending).
+  void advanceControlRate(int phase, std::int64_t frames);
 
   // Random offsets of a hit: list B first, then list A, so an entry of A
   // overrides the entry of B for the same parameter.
@@ -107,15 +121,20 @@ class PlayerModulation {
 
   void saveModulators(ModulatorSave& out) const;
   void restoreModulators(const ModulatorSave& in);
+  // Bit for bit the same state for a reverse pre-render: everything it
+  // reads or advances (the block's serial, ramp length and pending time,
+  // which it sets or never reads, left out).
+  bool sameRenderState(const PlayerModulation& other) const;
+
+  // Something moves the parameters between updates (the reverse
+  // pre-render then works in control blocks).
+  bool modulatorsMoving() const;
 
  protected:
   void setModulationRate(double sampleRate) { sampleRate_ = sampleRate; }
   // Machine type, cleared layers and defaults, smoothing flags and the
   // modulators back to unbound.
   void bindModulation(std::uint8_t machineType);
-  // Something moves the parameters between updates (the reverse
-  // pre-render then works in control blocks).
-  bool modulatorsMoving() const;
   void rebuildLfoLayer();
   void refreshLfoSlots();
   void rebuildModEnvLayer();

@@ -6,6 +6,8 @@
 
 #include "engine/model/project.h"
 #include "engine/params/param_tables.h"
+#include "engine/player/reverse_prerender.h"
+#include "engine/player/reverse_render.h"
 
 namespace ob {
 
@@ -77,6 +79,7 @@ void TrackPlayer::prepare(double sampleRate) {
   endFade_.clear();
   clearReverse();
   tempoTimes();
+  ++machineEpoch_;
 }
 
 Machine* TrackPlayer::machineFor(std::uint8_t machineType) {
@@ -96,6 +99,7 @@ void TrackPlayer::bindSound(std::uint8_t machineType) {
   ownCount_ = ob::ownParamCount(machineType);
   chain_.reset();
   clearReverse();
+  ++machineEpoch_;
 }
 
 void TrackPlayer::loadSound(const Sound& sound) {
@@ -112,6 +116,10 @@ void TrackPlayer::setBaseParams(const float* values, int count) {
 }
 
 void TrackPlayer::setSampleSnapshot(const SamplePoolSnapshot* snapshot) {
+  // The engine hands the same snapshot over every block: only a new one
+  // changes what the machines play.
+  if (snapshot != snapshot_) ++machineEpoch_;
+  snapshot_ = snapshot;
   drum_.setSampleSnapshot(snapshot);
   sampler_.setSnapshot(snapshot);
   granular_.setSnapshot(snapshot);
@@ -120,13 +128,19 @@ void TrackPlayer::setSampleSnapshot(const SamplePoolSnapshot* snapshot) {
 void TrackPlayer::setRandomSeeds(std::uint32_t drumSeed, std::uint32_t granularSeed) {
   drum_.setSeed(drumSeed);
   granular_.setRandomSeed(granularSeed);
+  ++machineEpoch_;
 }
 
 // ---- Hits
 
+TrackPlayer::HitInput TrackPlayer::hitInput(float note, float velocity) const {
+  return {chromatic_ ? note : 60.0f, clampVelocity(velocity)};
+}
+
 void TrackPlayer::startHit(float note, float velocity) {
-  velocity = clampVelocity(velocity);
-  flushPending();
+  const HitInput input = hitInput(note, velocity);
+  velocity = input.velocity;
+  offered_ = nullptr;
   chain_.resetForHit();
   chain_.setVelocity(std::max(0.001f, velocity));
   chain_.setTempo(tempo_);
@@ -140,10 +154,10 @@ void TrackPlayer::startHit(float note, float velocity) {
   chokeFade_.clear();
   chokePending_ = 0;
   endFade_.clear();
-  refreshResolvedParams();
-  activeMachine().trigger(chromatic_ ? note : 60.0f, velocity);
-  retriggerLfos();
-  retriggerModEnvs();
+  restartForHit();
+  triggerEpoch_ = machineEpoch_++;
+  lastTrigger_ = input;
+  activeMachine().trigger(input.note, input.velocity);
   started_ = 1;
   stopped_ = 0;
   sounding_ = 1;
@@ -159,7 +173,7 @@ void TrackPlayer::checkReverse(float velocity) {
   }
   stopReversePlayback();
   reverseVelocity_ = clampVelocity(velocity);
-  reverseRequested_ = mod_.value(ownCount_ + voice::kVoiceRev) >= 0.5f ? 1 : 0;
+  reverseRequested_ = wantsReverse() ? 1 : 0;
 }
 
 void TrackPlayer::choke() {
@@ -196,6 +210,7 @@ void TrackPlayer::stopReversePlayback() {
 
 void TrackPlayer::clearReverse() {
   stopReversePlayback();
+  offered_ = nullptr;
   reverseRequested_ = 0;
   reverseStereo_ = 0;
   reverseLength_ = 0;
@@ -215,6 +230,7 @@ template <bool Stereo>
 void TrackPlayer::renderChunkImpl(float* left, float* right, int frames) {
   if (!sounding_ || frames < 1) return;
   const bool machineOn = machineSounding();
+  if (machineOn) ++machineEpoch_;
   if (started_ && !stopped_) {
     Machine& machine = activeMachine();
     if (Stereo)
@@ -249,60 +265,48 @@ void TrackPlayer::renderReverseHit(bool stereo) {
   const std::int32_t capacity = reverseCapacity();
   if (capacity < 1) return;
 
+  // The render advances the modulators of the hit; the live player goes on
+  // from where they were.
   saveModulators(save_);
-  reverseChain_.reset();
-  reverseChain_.setVelocity(std::max(0.001f, reverseVelocity_));
-  reverseChain_.setTempo(tempo_);
-
-  Machine& machine = activeMachine();
-  float* left = reverseLeft_.data();
-  float* right = reverseRight_.data();
-  std::int32_t n = 0;
-  while (n < capacity) {
-    const int chunk = std::min(modulatorsMoving() ? controlBlock_ : kStillChunk, capacity - n);
-    decaySmoothing(chunk);
-    ++updateCounter_;
-    mod_.serial = updateCounter_;
-    mod_.rampLength = chunk;
-    zero(left + n, chunk);
-    if (stereo) zero(right + n, chunk);
-    if (machine.isActive()) {
-      if (stereo)
-        machine.renderStereo(left + n, right + n, chunk, mod_);
-      else
-        machine.renderMono(left + n, chunk, mod_);
-    }
-    if (stereo)
-      reverseChain_.processStereo(left + n, right + n, chunk, mod_, ownCount_);
-    else
-      reverseChain_.processMono(left + n, chunk, mod_, ownCount_);
-    reverseChain_.updateTail();
-    advance(chunk);
-    n += chunk;
-    if (!machine.isActive() && !reverseChain_.hasTail()) break;
-  }
+  ReverseRender render;
+  render.begin(activeMachine(), reverseChain_, *this, reverseLeft_.data(), reverseRight_.data(), capacity, stereo,
+               reverseVelocity_, updateCounter_);
+  render.renderUntil(capacity);
   restoreModulators(save_);
+  updateCounter_ += render.chunks();
+  ++machineEpoch_;
+  ++reverseHitsInPlace_;
+  render.fade(sampleRate_);
+  startReversePlayback(render.length(), stereo);
+}
 
-  // Cut at one second: fade the end so the backwards playback starts quiet.
-  if (machine.isActive() || reverseChain_.hasTail()) {
-    const std::int32_t f = std::min(static_cast<std::int32_t>(std::trunc(sampleRate_ * 0.005)), n);
-    for (std::int32_t i = 0; i < f; ++i) {
-      const float g = 1.0f - static_cast<float>(i + 1) / static_cast<float>(f);
-      left[n - f + i] *= g;
-      if (stereo) right[n - f + i] *= g;
-    }
-  }
-  // The transient plays last; fade its first millisecond in so it ends clean.
-  const std::int32_t g = std::min(static_cast<std::int32_t>(std::trunc(sampleRate_ * 0.001)), n);
-  for (std::int32_t i = 0; i < g; ++i) {
-    const float k = static_cast<float>(i) / static_cast<float>(g);
-    left[i] *= k;
-    if (stereo) right[i] *= k;
-  }
+void TrackPlayer::startReverse(bool stereo) {
+  ReversePrerender* prerender = offered_;
+  offered_ = nullptr;
+  if (prerender && prerender->fits(*this, stereo))
+    adoptPrerender(*prerender);
+  else
+    renderReverseHit(stereo);
+}
 
-  reverseLength_ = n;
+void TrackPlayer::adoptPrerender(ReversePrerender& prerender) {
+  reverseRequested_ = 0;
+  prerender.finish();
+  // The machine ends where the render left it, as if it had rendered here.
+  copyMachineState(machineType_, prerender, *this);
+  updateCounter_ += prerender.chunks();
+  ++machineEpoch_;
+  ++reverseHitsAhead_;
+  const std::int32_t length = prerender.length();
+  const bool stereo = prerender.stereo();
+  prerender.handOver(reverseLeft_, reverseRight_);
+  startReversePlayback(length, stereo);
+}
+
+void TrackPlayer::startReversePlayback(std::int32_t length, bool stereo) {
+  reverseLength_ = length;
   reversePosition_ = 0;
-  reversePlaying_ = n > 0 ? 1 : 0;
+  reversePlaying_ = length > 0 ? 1 : 0;
   reverseStereo_ = stereo ? 1 : 0;
   stopped_ = 1;
 }
@@ -423,7 +427,7 @@ void TrackPlayer::renderBlockImpl(float* left, float* right, int frames) {
     const int n = std::min(frames - done, untilBoundary);
     mod_.serial = updateCounter_;
     mod_.rampLength = untilBoundary;
-    if (reverseRequested_) renderReverseHit(Stereo);
+    if (reverseRequested_) startReverse(Stereo);
     renderChunkImpl<Stereo>(left + done, Stereo ? right + done : nullptr, n);
     // Usually nothing plays backwards and no cut playback still rings.
     if (reversePlaying_ || reverseTailL_ != 0.0f || reverseTailR_ != 0.0f)

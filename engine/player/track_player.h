@@ -11,7 +11,9 @@
 //   per block: setTempo, then isSounding() ? renderBlock(...) : advanceIdle(n)
 // renderBlock runs the control-rate loop (8-sample chunks aligned to the
 // host timeline through setControlPhase, reverse pre-render and playback,
-// controlTick at each boundary). Audio thread only after prepare; nothing
+// controlTick at each boundary). A reversed hit's pre-render is either made
+// ahead by the engine and handed over (offerPrerender) or rendered in place
+// at the hit's first chunk. Audio thread only after prepare; nothing
 // allocates there.
 
 #include <cstdint>
@@ -28,13 +30,16 @@
 
 namespace ob {
 
+class ReversePrerender;
 struct Sound;
 
 class TrackPlayer : public PlayerModulation {
  public:
-  static constexpr int kControlBlock = 8;
-  // Pre-render chunk while no modulator moves.
-  static constexpr int kStillChunk = 256;
+  // What the machine is triggered with.
+  struct HitInput {
+    float note = 60.0f;
+    float velocity = 0.0f;
+  };
 
   TrackPlayer();
   ~TrackPlayer();
@@ -67,7 +72,13 @@ class TrackPlayer : public PlayerModulation {
   // ---- Hits
   // Starts a hit: note is used when the player is chromatic, else 60.
   void startHit(float note, float velocity);
+  // The machine's trigger for startHit(note, velocity).
+  HitInput hitInput(float note, float velocity) const;
   void checkReverse(float velocity);
+  // Lends the hit just started a pre-render made ahead of it. The hit's
+  // first chunk takes it when it is exactly this hit's (same machine state,
+  // trigger and modulators), else renders in place as without it.
+  void offerPrerender(ReversePrerender* prerender) { offered_ = prerender; }
   // A choke group cuts this player: reverse and choke fades over 3 ms.
   void choke();
   // Stops the player and clears its voice state (transport stop, reset).
@@ -84,6 +95,7 @@ class TrackPlayer : public PlayerModulation {
   // choke fade, chain, end fade). Modulator time is counted by the caller.
   void renderChunk(float* left, float* right, int frames);
   void renderChunkMono(float* out, int frames);
+  // The whole pre-render of the hit at once, on the player's own machine.
   void renderReverseHit(bool stereo);
   // Adds reversed playback and the tail of a cut one; right may be null.
   void playReverse(float* left, float* right, int frames);
@@ -102,6 +114,19 @@ class TrackPlayer : public PlayerModulation {
   bool isStarted() const { return started_ != 0; }
   bool isStopped() const { return stopped_ != 0; }
   bool chokeFading() const { return chokePending_ != 0; }
+  // The machine is not rendered again before its next trigger.
+  bool machineFrozen() const { return !machineSounding(); }
+  // Counts every change of the playing machine's state: triggers, renders
+  // while it sounds, binds, prepares, new sample memory or seeds. A copy
+  // taken at one count is the machine as long as the count stays.
+  std::uint32_t machineEpoch() const { return machineEpoch_; }
+  // The count just before the last trigger, and that trigger.
+  std::uint32_t triggerEpoch() const { return triggerEpoch_; }
+  HitInput lastTrigger() const { return lastTrigger_; }
+  float reverseVelocity() const { return reverseVelocity_; }
+  // Reversed hits played from a pre-render made ahead, and rendered in place.
+  std::uint32_t reverseHitsAhead() const { return reverseHitsAhead_; }
+  std::uint32_t reverseHitsInPlace() const { return reverseHitsInPlace_; }
   bool reverseRequested() const { return reverseRequested_ != 0; }
   bool reversePlaying() const { return reversePlaying_ != 0; }
   bool reverseStereo() const { return reverseStereo_ != 0; }
@@ -117,6 +142,10 @@ class TrackPlayer : public PlayerModulation {
   SampleMachine& sampler() { return sampler_; }
   VaMachine& va() { return va_; }
   GranularMachine& granular() { return granular_; }
+  const DrumMachine& drum() const { return drum_; }
+  const SampleMachine& sampler() const { return sampler_; }
+  const VaMachine& va() const { return va_; }
+  const GranularMachine& granular() const { return granular_; }
   VoiceChain& chain() { return chain_; }
 
  private:
@@ -131,6 +160,10 @@ class TrackPlayer : public PlayerModulation {
   Machine* machineFor(std::uint8_t machineType);
   void clearReverse();
   void stopReversePlayback();
+  // At a reversed hit's first chunk: the lent pre-render, or one in place.
+  void startReverse(bool stereo);
+  void adoptPrerender(ReversePrerender& prerender);
+  void startReversePlayback(std::int32_t length, bool stereo);
 
   DrumMachine drum_;
   SampleMachine sampler_;
@@ -183,6 +216,15 @@ class TrackPlayer : public PlayerModulation {
 
   VoiceChain reverseChain_;
   ModulatorSave save_{};
+
+  // Pre-renders made ahead (audio thread): the check that one is this hit's.
+  const SamplePoolSnapshot* snapshot_ = nullptr;
+  std::uint32_t machineEpoch_ = 0;
+  std::uint32_t triggerEpoch_ = 0;
+  HitInput lastTrigger_{};
+  ReversePrerender* offered_ = nullptr;  // lent by the engine until the hit's first chunk
+  std::uint32_t reverseHitsAhead_ = 0;
+  std::uint32_t reverseHitsInPlace_ = 0;
 };
 
 }  // namespace ob

@@ -1,0 +1,126 @@
+// Reversed step hits rendered ahead. The clock schedules each track's next
+// step one step early; while the track's machine rests until that hit (its
+// last hit played reversed, or has ended), the hit's modulators are
+// forecast and its pre-render is started on copies, then advanced a slice a
+// block so that it is done by the block before the hit. The player checks
+// at the hit that the forecast was exact; anything that changes the hit in
+// between (an edit, a tempo change, a jump, an earlier host note) makes the
+// forecast again and, when it differs, starts over with the notice left.
+
+#include <algorithm>
+
+#include "engine/engine/engine.h"
+
+namespace ob {
+
+void Engine::setSpreadReverse(bool on) {
+  spreadReverse_ = on ? 1 : 0;
+  if (!on) cancelReverseHits();
+}
+
+void Engine::cancelReverseHits() {
+  for (int t = 0; t < kTracks; ++t) {
+    prerenders_[t].cancel();
+    reverseTargets_[t] = ReverseTarget{};
+  }
+}
+
+bool Engine::nextStepHit(int t, int frames, StepEvent& hit, std::int64_t& at) const {
+  // This block's events come in time order and before every pending one.
+  for (int i = nextStepEvent_; i < stepEvents_.size(); ++i) {
+    const StepEvent& e = stepEvents_[i];
+    if (e.track != t || !e.fire) continue;
+    hit = e;
+    at = e.time;
+    return true;
+  }
+  // Pending events of a track need not be in time order (micro timing,
+  // random timing): the earliest one.
+  bool found = false;
+  for (int p = 0; p < clock_.pendingCount; ++p) {
+    const StepClock::Pending& pending = clock_.pending[p];
+    if (pending.event.track != t || !pending.event.fire) continue;
+    const std::int64_t when = frames + static_cast<std::int64_t>(StepClock::releaseSample(pending.countdown));
+    if (found && when >= at) continue;
+    found = true;
+    hit = pending.event;
+    at = when;
+  }
+  return found;
+}
+
+bool Engine::hostNoteFirst(int t, std::int64_t at) const {
+  for (int i = nextTrigger_; i < triggerCount; ++i)
+    if (triggers[i].track == t && static_cast<std::int64_t>(triggers[i].time) - pieceBase_ <= at) return true;
+  return false;
+}
+
+bool Engine::forecastStepHit(int t, const StepEvent& e, std::int64_t at, bool timed) {
+  const TrackPlayer& player = *active_[t];
+  PlayerModulation& m = hitForecast_;
+  m = player;
+  // The steps stepHit and startHit take, on the copy.
+  if (timed) m.advanceControlRate(player.controlPhase(), at);
+  m.stopGlide();
+  const Track& track = pattern().tracks[t];
+  bool lockOnSlot = false;
+  if (e.step) lockOnSlot = writeStepLocks(m, *e.step, track, e.hash);
+  std::uint8_t counter = roundRobin_[t];
+  writeStepRoutes(m, pattern().kit.sounds[boundSound_[t]], e.velocity, lockOnSlot, counter);
+  m.restartForHit();
+  if (!m.wantsReverse()) return false;
+  if (e.step && e.step->slide) glideToNextStep(m, e);
+  // The hit's first render brings the held parameters up to date first.
+  m.keepHeldParams();
+  return true;
+}
+
+void Engine::prepareReverseHits(int frames) {
+  if (!spreadReverse_ || frames < 1) return;
+  const bool recheck = reverseRecheck_ != 0;
+  reverseRecheck_ = 0;
+  const int tracks = activeTrackCount();
+  for (int t = 0; t < kTracks; ++t) {
+    ReversePrerender& prerender = prerenders_[t];
+    ReverseTarget& target = reverseTargets_[t];
+    StepEvent e;
+    std::int64_t at = 0;
+    if (t >= tracks || !nextStepHit(t, frames, e, at) || hostNoteFirst(t, at)) {
+      prerender.cancel();
+      target = ReverseTarget{};
+      continue;
+    }
+    const TrackPlayer& player = *active_[t];
+    const std::int64_t due = hostPosition_ + at;
+    const bool sameHit = target.known && target.trackStep == e.trackStep && target.subIndex == e.subIndex &&
+                         target.patternIndex == e.patternIndex && target.due == due;
+    const bool machineMoved = prerender.active() && !prerender.stillFor(player);
+    if (!sameHit || recheck || machineMoved) {
+      target = ReverseTarget{};
+      const int bound = boundSound_[t];
+      // The hit rebinds first, or its machine still plays: nothing to copy yet.
+      if (!player.machineFrozen() || bound < 0 || bound != pattern().tracks[t].soundIndex ||
+          (e.patternIndex != currentPattern_ && e.patternIndex < project_.patternCount)) {
+        prerender.cancel();
+        continue;
+      }
+      target = ReverseTarget{1, e.trackStep, e.subIndex, e.patternIndex, due};
+      // Only an LFO on the switch makes the time of the hit decide; the
+      // exact walk of the modulators up to it is needed only then and for
+      // a hit that plays reversed.
+      const bool reversed = (player.reverseFollowsTime() || forecastStepHit(t, e, at, false)) &&
+                            forecastStepHit(t, e, at, true);
+      if (!reversed) {
+        prerender.cancel();
+        continue;
+      }
+      const TrackPlayer::HitInput input = player.hitInput(static_cast<float>(e.note), e.velocity);
+      if (!prerender.startedFrom(player, hitForecast_, input)) prerender.begin(player, hitForecast_, input, true);
+    }
+    // An equal share for each block before the hit's own, which then only
+    // plays it; a hit in this block takes the rest now.
+    if (prerender.active() && !prerender.complete()) prerender.renderShare(at / frames);
+  }
+}
+
+}  // namespace ob
