@@ -343,6 +343,11 @@ bool readLegacyProject(std::string_view text, Project& project, std::string* err
         if (error != nullptr) *error = parseError;
         return false;
     }
+    return readLegacyProject(root, project, error, diagnostics);
+}
+
+bool readLegacyProject(const JsonValue& root, Project& project, std::string* error,
+                       Diagnostics* diagnostics) {
     if (!root.isObject()) {
         if (error != nullptr) *error = "root is not an object";
         return false;

@@ -20,6 +20,9 @@ namespace ob {
 // "ids-assigned-by-index".
 bool readLegacyProject(std::string_view text, Project& project, std::string* error,
                        Diagnostics* diagnostics);
+// The same for a document already parsed.
+bool readLegacyProject(const JsonValue& root, Project& project, std::string* error,
+                       Diagnostics* diagnostics);
 
 // Reads an old kit file: the document's pattern (tracks and kit) replaces the
 // caller's pattern on success only.
