@@ -400,12 +400,23 @@ bool readLegacyProject(const JsonValue& root, Project& project, std::string* err
 
 bool loadKitDocument(std::string_view text, Pattern& pattern, std::string* error,
                      Diagnostics* diagnostics) {
+    JsonValue root;
+    std::string parseError;
+    if (!parseJson(text, root, parseError)) {
+        if (error != nullptr) *error = parseError;
+        return false;
+    }
+    return loadKitDocument(root, pattern, error, diagnostics);
+}
+
+bool loadKitDocument(const JsonValue& root, Pattern& pattern, std::string* error,
+                     Diagnostics* diagnostics) {
     std::unique_ptr<Project> fresh = makeProject();
     if (!fresh) {
         if (error != nullptr) *error = "out of memory";
         return false;
     }
-    if (!readLegacyProject(text, *fresh, error, diagnostics)) return false;
+    if (!readLegacyProject(root, *fresh, error, diagnostics)) return false;
     pattern = fresh->patterns[0];
     return true;
 }

@@ -28,6 +28,8 @@ bool readLegacyProject(const JsonValue& root, Project& project, std::string* err
 // caller's pattern on success only.
 bool loadKitDocument(std::string_view text, Pattern& pattern, std::string* error,
                      Diagnostics* diagnostics);
+bool loadKitDocument(const JsonValue& root, Pattern& pattern, std::string* error,
+                     Diagnostics* diagnostics);
 
 // The levels, each on an already located value.
 bool readLegacyPattern(const JsonValue& object, Pattern& pattern, std::string* error,
