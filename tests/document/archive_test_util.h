@@ -175,6 +175,16 @@ struct RawArchive {
   std::string comment;
 };
 
+// A stored entry with its checksum.
+inline RawEntry storedEntry(const std::string& name, const Bytes& data) {
+  RawEntry e;
+  e.name = name;
+  e.payload = data;
+  e.crc = ob::zip::crc32(data.data(), data.size());
+  e.packedSize = e.unpackedSize = std::uint32_t(data.size());
+  return e;
+}
+
 // A deflated entry of n zeros packed by zeroStream. The checksum is left 0
 // unless asked for: a bomb that must never be unpacked is not worth the
 // gigabyte it would take to compute.

@@ -184,19 +184,6 @@ TEST(PackageRead, ZipFailuresAndLimitsPassThrough) {
   }
 }
 
-namespace {
-
-RawEntry storedRaw(const std::string& name, const Bytes& data) {
-  RawEntry e;
-  e.name = name;
-  e.payload = data;
-  e.crc = ob::zip::crc32(data.data(), data.size());
-  e.packedSize = e.unpackedSize = std::uint32_t(data.size());
-  return e;
-}
-
-}  // namespace
-
 TEST(PackageRead, GrowthBeyondAThousandfoldIsNeverUnpacked) {
   ob::zip::DirectoryRecord r;
   const struct {
@@ -217,10 +204,10 @@ TEST(PackageRead, OvergrownAssetsAndUnknownEntriesAreLeftOut) {
   const std::uint32_t n = 10000000;
   const std::string assetName = "assets/" + digest(Bytes(n, 0));
   RawArchive a;
-  a.entries.push_back(storedRaw("instance.json", bytesOf(kDoc)));
+  a.entries.push_back(storedEntry("instance.json", bytesOf(kDoc)));
   a.entries.push_back(zeroEntry(assetName, n, true, true));
   a.entries.push_back(zeroEntry("extra/blob", n, true, true));
-  a.entries.push_back(storedRaw("extra/note", bytesOf("kept")));
+  a.entries.push_back(storedEntry("extra/note", bytesOf("kept")));
   Diagnostics d;
   const auto p = read(buildArchive(a), d);
   ASSERT_TRUE(p);
@@ -254,11 +241,11 @@ TEST(PackageRead, UnknownEntriesAreKeptUpTo64MiBInAll) {
   // the budget exactly after the third, one byte too many, was dropped.
   const std::uint32_t half = 32u << 20;
   RawArchive a;
-  a.entries.push_back(storedRaw("instance.json", bytesOf(kDoc)));
+  a.entries.push_back(storedEntry("instance.json", bytesOf(kDoc)));
   a.entries.push_back(zeroEntry("x/1", half, false, true));
   a.entries.push_back(zeroEntry("x/2", half - 100, false, true));
-  a.entries.push_back(storedRaw("x/3", Bytes(101, 3)));
-  a.entries.push_back(storedRaw("x/4", Bytes(100, 4)));
+  a.entries.push_back(storedEntry("x/3", Bytes(101, 3)));
+  a.entries.push_back(storedEntry("x/4", Bytes(100, 4)));
   Diagnostics d;
   const auto p = read(buildArchive(a), d);
   ASSERT_TRUE(p);
@@ -270,7 +257,7 @@ TEST(PackageRead, UnknownEntriesAreKeptUpTo64MiBInAll) {
 }
 
 TEST(PackageRead, ADamagedDocumentEntryIsReportedAsSuch) {
-  RawEntry doc = storedRaw("instance.json", bytesOf(kDoc));
+  RawEntry doc = storedEntry("instance.json", bytesOf(kDoc));
   doc.crc ^= 1;
   RawArchive a;
   a.entries.push_back(doc);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -63,6 +64,24 @@ std::unique_ptr<Loaded> load(const std::vector<std::uint8_t>& bytes, std::uint64
     l->project->seed = seed;
     l->ok = ob::readDocument(bytes, *l->project, l->pool, &l->error, &l->diags);
     return l;
+}
+
+// The demo saved with `count` user samples, as archive entries: the
+// document, then one asset a sample.
+std::vector<ob::zip::Entry> demoPackageEntries(int count) {
+    ob::Project demo;
+    ob::buildDemoProject(demo);
+    ob::SamplePool pool;
+    demo.samples.count = static_cast<std::uint8_t>(count);
+    for (int i = 0; i < count; ++i) {
+        std::snprintf(demo.samples.slots[i].name, sizeof demo.samples.slots[i].name, "%c.wav", 'a' + i);
+        EXPECT_GE(pool.replaceSlot(static_cast<std::uint32_t>(i), obtest::toneWav(i + 1)), 0);
+    }
+    const auto saved = ob::writeProjectDocument(demo, pool);
+    ob::Diagnostics d;
+    auto entries = ob::zip::readZip(saved.data(), saved.size(), d);
+    EXPECT_TRUE(entries.has_value());
+    return entries ? std::move(*entries) : std::vector<ob::zip::Entry>{};
 }
 
 TEST(ProjectLoad, RecognisesInstanceBytes) {
@@ -222,24 +241,11 @@ TEST(ProjectLoad, LegacyPackageLoadsItsSamples) {
 }
 
 TEST(ProjectLoad, MissingAndCorruptAssetsPlaySilent) {
-    ob::Project demo;
-    ob::buildDemoProject(demo);
-    ob::SamplePool pool;
-    demo.samples.count = 2;
-    std::strcpy(demo.samples.slots[0].name, "a.wav");
-    std::strcpy(demo.samples.slots[1].name, "b.wav");
-    ASSERT_GE(pool.replaceSlot(0, obtest::toneWav(1)), 0);
-    ASSERT_GE(pool.replaceSlot(1, obtest::toneWav(2)), 0);
-    const auto saved = ob::writeProjectDocument(demo, pool);
-    ASSERT_FALSE(saved.empty());
-
     // Take the archive apart and leave one asset out.
-    ob::Diagnostics d;
-    auto entries = ob::zip::readZip(saved.data(), saved.size(), d);
-    ASSERT_TRUE(entries.has_value());
-    ASSERT_EQ(3u, entries->size());
-    entries->pop_back();
-    auto l = load(obtest::zipOf(*entries));
+    auto entries = demoPackageEntries(2);
+    ASSERT_EQ(3u, entries.size());
+    entries.pop_back();
+    auto l = load(obtest::zipOf(entries));
     ASSERT_TRUE(l->ok) << l->error;
     EXPECT_EQ(1, obtest::countCode(l->diags, "missing-asset"));
     ASSERT_EQ(2u, l->pool.slots.size());
@@ -326,38 +332,14 @@ TEST(ProjectLoad, HostileLegacyValuesAreClampedOnTheWayIn) {
     EXPECT_EQ(0, l->project->samples.slots[0].src);
 }
 
-}  // namespace
-
-namespace {
-
-archive_test::RawEntry rawStored(const std::string& name, const std::vector<std::uint8_t>& data) {
-    archive_test::RawEntry e;
-    e.name = name;
-    e.payload = data;
-    e.crc = ob::zip::crc32(data.data(), data.size());
-    e.packedSize = e.unpackedSize = static_cast<std::uint32_t>(data.size());
-    return e;
-}
-
-}  // namespace
-
 TEST(ProjectLoad, AnOvergrownAssetPlaysSilent) {
-    ob::Project demo;
-    ob::buildDemoProject(demo);
-    ob::SamplePool pool;
-    demo.samples.count = 1;
-    std::strcpy(demo.samples.slots[0].name, "a.wav");
-    ASSERT_GE(pool.replaceSlot(0, obtest::toneWav(1)), 0);
-    const auto saved = ob::writeProjectDocument(demo, pool);
-    ob::Diagnostics d;
-    auto entries = ob::zip::readZip(saved.data(), saved.size(), d);
-    ASSERT_TRUE(entries.has_value());
-    ASSERT_EQ(2u, entries->size());
+    const auto entries = demoPackageEntries(1);
+    ASSERT_EQ(2u, entries.size());
 
     // The asset's place taken by a gigabyte of zeros at 1,032:1.
     archive_test::RawArchive a;
-    a.entries.push_back(rawStored((*entries)[0].name, (*entries)[0].data));
-    a.entries.push_back(archive_test::zeroEntry((*entries)[1].name, 1000000000u, true));
+    a.entries.push_back(archive_test::storedEntry(entries[0].name, entries[0].data));
+    a.entries.push_back(archive_test::zeroEntry(entries[1].name, 1000000000u, true));
     auto l = load(archive_test::buildArchive(a));
     ASSERT_TRUE(l->ok) << l->error;
     EXPECT_EQ(1, obtest::countCode(l->diags, "missing-asset"));
@@ -382,8 +364,8 @@ TEST(ProjectLoad, ADamagedInstanceDocumentReportsItsOwnError) {
         SCOPED_TRACE(damage.what);
         // The document second, so the archive still begins like one.
         archive_test::RawArchive a;
-        a.entries.push_back(rawStored("notes.txt", bytesOf("kept")));
-        a.entries.push_back(rawStored("instance.json", doc));
+        a.entries.push_back(archive_test::storedEntry("notes.txt", bytesOf("kept")));
+        a.entries.push_back(archive_test::storedEntry("instance.json", doc));
         damage.damage(a.entries[1]);
         const auto bytes = archive_test::buildArchive(a);
         EXPECT_TRUE(ob::isInstanceBytes(bytes.data(), bytes.size()));
@@ -401,8 +383,8 @@ TEST(ProjectLoad, ADamagedInstanceDocumentReportsItsOwnError) {
 TEST(ProjectLoad, LegacyPackagesUnpackOnlyWhatTheyRead) {
     const auto kick = obtest::toneWav(3);
     archive_test::RawArchive a;
-    a.entries.push_back(rawStored("project.json", bytesOf(R"({"name":"Old","samples":["kick.wav","boom.wav"]})")));
-    a.entries.push_back(rawStored("samples/kick.wav", kick));
+    a.entries.push_back(archive_test::storedEntry("project.json", bytesOf(R"({"name":"Old","samples":["kick.wav","boom.wav"]})")));
+    a.entries.push_back(archive_test::storedEntry("samples/kick.wav", kick));
     a.entries.push_back(archive_test::zeroEntry("samples/boom.wav", 1000000000u, true));
     a.entries.push_back(archive_test::zeroEntry("other/blob", 1000000000u, true));
     auto l = load(archive_test::buildArchive(a));
@@ -418,3 +400,5 @@ TEST(ProjectLoad, LegacyPackagesUnpackOnlyWhatTheyRead) {
     EXPECT_FALSE(refused->ok);
     EXPECT_EQ(1, obtest::countCode(refused->diags, "document-unreadable", "/project.json"));
 }
+
+}  // namespace

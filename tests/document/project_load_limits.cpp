@@ -24,17 +24,9 @@ namespace {
 
 using archive_test::RawArchive;
 using archive_test::RawEntry;
+using archive_test::storedEntry;
 
 constexpr std::size_t kMiB = std::size_t(1) << 20;
-
-RawEntry storedEntry(const std::string& name, const std::vector<std::uint8_t>& data) {
-  RawEntry e;
-  e.name = name;
-  e.payload = data;
-  e.crc = ob::zip::crc32(data.data(), data.size());
-  e.packedSize = e.unpackedSize = std::uint32_t(data.size());
-  return e;
-}
 
 RawEntry deflatedEntry(const std::string& name, const std::vector<std::uint8_t>& data) {
   RawEntry e = storedEntry(name, data);
