@@ -1,6 +1,7 @@
 #include "document/package/unpack_limits.h"
 
 #include <string>
+#include <utility>
 
 namespace ob {
 
@@ -9,7 +10,9 @@ bool claimsTooMuchGrowth(const zip::DirectoryRecord& record) {
 }
 
 void reportOvergrownDocument(Diagnostics& diagnostics, std::string_view entryName) {
-  diagnostics.error("document-unreadable", "/" + std::string(entryName),
+  std::string path = "/";
+  path += entryName;
+  diagnostics.error("document-unreadable", std::move(path),
                     "The document claims to unpack to more than 1000 times its packed size; not unpacked");
 }
 
