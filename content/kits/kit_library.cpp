@@ -102,7 +102,11 @@ bool loadKitFileUnguarded(std::string_view path, Pattern& pattern, std::string* 
 
     JsonValue document;
     std::string parseError;
-    if (parseJson(text, document, parseError) && isInstanceDocument(document)) {
+    if (!parseJson(text, document, parseError)) {
+        setError(error, parseError);
+        return false;
+    }
+    if (isInstanceDocument(document)) {
         std::unique_ptr<Project> project = makeProject();
         if (!project) {
             setError(error, "out of memory");
@@ -119,7 +123,7 @@ bool loadKitFileUnguarded(std::string_view path, Pattern& pattern, std::string* 
         pattern = project->patterns[0];
         return true;
     }
-    return loadKitDocument(text, pattern, error, nullptr);
+    return loadKitDocument(document, pattern, error, nullptr);
 }
 
 bool saveKitFileUnguarded(std::string_view path, const Pattern& pattern, std::string* error) {

@@ -210,6 +210,7 @@ bool readNested(JsonParser& p, JsonValue& v, bool array) {
 }
 
 bool readValue(JsonParser& p, JsonValue& v) {
+    if (++p.values > kJsonMaxValues) return fail(p, kJsonTooManyValues);
     skipBlanks(p);
     char c = peek(p);
     if (p.pos >= p.text.size()) c = '\0';

@@ -15,6 +15,15 @@
 namespace ob {
 namespace {
 
+// The parsed text, or nothing with the parser's message in the error text.
+std::optional<JsonValue> parseOrExplain(std::string_view text, std::string* error) {
+    JsonValue root;
+    std::string parseError;
+    if (parseJson(text, root, parseError)) return root;
+    if (error != nullptr) *error = parseError;
+    return std::nullopt;
+}
+
 const JsonValue* member(const JsonValue& object, std::string_view key) {
     return object.isObject() ? object.find(key) : nullptr;
 }
@@ -337,12 +346,12 @@ bool readLegacyPattern(const JsonValue& object, Pattern& pattern, std::string* e
 
 bool readLegacyProject(std::string_view text, Project& project, std::string* error,
                        Diagnostics* diagnostics) {
-    JsonValue root;
-    std::string parseError;
-    if (!parseJson(text, root, parseError)) {
-        if (error != nullptr) *error = parseError;
-        return false;
-    }
+    const std::optional<JsonValue> root = parseOrExplain(text, error);
+    return root && readLegacyProject(*root, project, error, diagnostics);
+}
+
+bool readLegacyProject(const JsonValue& root, Project& project, std::string* error,
+                       Diagnostics* diagnostics) {
     if (!root.isObject()) {
         if (error != nullptr) *error = "root is not an object";
         return false;
@@ -395,12 +404,18 @@ bool readLegacyProject(std::string_view text, Project& project, std::string* err
 
 bool loadKitDocument(std::string_view text, Pattern& pattern, std::string* error,
                      Diagnostics* diagnostics) {
+    const std::optional<JsonValue> root = parseOrExplain(text, error);
+    return root && loadKitDocument(*root, pattern, error, diagnostics);
+}
+
+bool loadKitDocument(const JsonValue& root, Pattern& pattern, std::string* error,
+                     Diagnostics* diagnostics) {
     std::unique_ptr<Project> fresh = makeProject();
     if (!fresh) {
         if (error != nullptr) *error = "out of memory";
         return false;
     }
-    if (!readLegacyProject(text, *fresh, error, diagnostics)) return false;
+    if (!readLegacyProject(root, *fresh, error, diagnostics)) return false;
     pattern = fresh->patterns[0];
     return true;
 }

@@ -20,10 +20,15 @@ namespace ob {
 // "ids-assigned-by-index".
 bool readLegacyProject(std::string_view text, Project& project, std::string* error,
                        Diagnostics* diagnostics);
+// The same for a document already parsed.
+bool readLegacyProject(const JsonValue& root, Project& project, std::string* error,
+                       Diagnostics* diagnostics);
 
 // Reads an old kit file: the document's pattern (tracks and kit) replaces the
 // caller's pattern on success only.
 bool loadKitDocument(std::string_view text, Pattern& pattern, std::string* error,
+                     Diagnostics* diagnostics);
+bool loadKitDocument(const JsonValue& root, Pattern& pattern, std::string* error,
                      Diagnostics* diagnostics);
 
 // The levels, each on an already located value.

@@ -20,7 +20,12 @@ std::optional<JsonValue> parseDocumentText(const std::uint8_t* bytes, std::size_
   JsonValue value;
   std::string error;
   if (!parseJson(text, value, error)) {
-    diagnostics.error("document-unreadable", std::string(path), "The document is not valid JSON: " + error);
+    if (error == kJsonTooManyValues) {
+      diagnostics.error("document-too-large", std::string(path),
+                        "The document holds more than 1000000 values; a real one holds a few thousand");
+    } else {
+      diagnostics.error("document-unreadable", std::string(path), "The document is not valid JSON: " + error);
+    }
     return std::nullopt;
   }
   return value;

@@ -29,8 +29,10 @@ struct Package {
 };
 
 // Reads JSON text (first non-blank byte "{", after an optional byte-order
-// mark) or a zip archive, verifying every asset against its name. Gives
-// nothing after reporting why.
+// mark) or a zip archive, verifying every asset against its name. Nothing
+// that claims to unpack beyond reason is unpacked, and unknown entries are
+// kept only within their budget (see unpack_limits.h). Gives nothing after
+// reporting why.
 std::optional<Package> readPackage(const std::uint8_t* bytes, std::size_t size, std::string_view documentName,
                                    Diagnostics& diagnostics, const zip::Limits& limits = {});
 
@@ -50,7 +52,8 @@ const std::vector<std::uint8_t>* findAsset(const Package& package, std::string_v
 bool is64LowerHex(std::string_view text);
 
 // Parses document bytes (a leading UTF-8 byte-order mark skipped); on
-// failure reports "document-unreadable" at `path` and gives nothing.
+// failure reports "document-unreadable" at `path` ("document-too-large" for
+// more values than the parser takes) and gives nothing.
 std::optional<JsonValue> parseDocumentText(const std::uint8_t* bytes, std::size_t size, std::string_view path,
                                            Diagnostics& diagnostics);
 

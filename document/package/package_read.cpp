@@ -4,6 +4,7 @@
 #include "document/archive/zip_format.h"
 #include "document/archive/zip_reader.h"
 #include "document/package/package.h"
+#include "document/package/unpack_limits.h"
 
 namespace ob {
 namespace {
@@ -12,23 +13,64 @@ constexpr std::string_view kAssetPrefix = "assets/";
 
 bool isBlank(std::uint8_t b) { return b == ' ' || b == '\t' || b == '\n' || b == '\r'; }
 
+bool isAssetEntry(std::string_view name) {
+  return name.substr(0, kAssetPrefix.size()) == kAssetPrefix && is64LowerHex(name.substr(kAssetPrefix.size()));
+}
+
+bool hasFindingAt(const Diagnostics& diagnostics, std::size_t from, const std::string& path) {
+  for (std::size_t i = from; i < diagnostics.size(); ++i)
+    if (diagnostics[i].path == path) return true;
+  return false;
+}
+
+// Nothing that claims to grow beyond reason is unpacked: an asset left out
+// is reported by the slot that needs it, an unknown entry here, the document
+// by the read failing.
+std::optional<std::vector<zip::Entry>> unpackArchive(const std::uint8_t* bytes, std::size_t size,
+                                                     const Package& package, Diagnostics& diagnostics,
+                                                     const zip::Limits& limits) {
+  const std::size_t findingsBefore = diagnostics.size();
+  bool documentRefused = false;
+  KeptEntryBudget kept;
+  auto admit = [&](const zip::DirectoryRecord& record) {
+    if (record.name == package.documentName) {
+      documentRefused = claimsTooMuchGrowth(record);
+      return !documentRefused;
+    }
+    if (isAssetEntry(record.name)) return !claimsTooMuchGrowth(record);
+    return kept.admit(record, diagnostics);
+  };
+  auto entries = zip::readZip(bytes, size, diagnostics, limits, admit);
+  if (!entries) return std::nullopt;
+  for (const zip::Entry& entry : *entries)
+    if (entry.name == package.documentName) return entries;
+
+  const std::string path = "/" + package.documentName;
+  if (documentRefused) {
+    reportOvergrownDocument(diagnostics, package.documentName);
+  } else if (hasFindingAt(diagnostics, findingsBefore, path)) {
+    // The archive names the document, but the zip reader had to skip it.
+    diagnostics.error("document-unreadable", path, "The document cannot be unpacked from the archive");
+  } else {
+    diagnostics.error("document-missing", path, "The archive has no " + package.documentName);
+  }
+  return std::nullopt;
+}
+
 std::optional<Package> readArchive(const std::uint8_t* bytes, std::size_t size, Package package,
                                    Diagnostics& diagnostics, const zip::Limits& limits) {
-  auto entries = zip::readZip(bytes, size, diagnostics, limits);
+  auto entries = unpackArchive(bytes, size, package, diagnostics, limits);
   if (!entries) return std::nullopt;
-  bool haveDocument = false;
   for (zip::Entry& entry : *entries) {
     const std::string path = "/" + entry.name;
     if (entry.name == package.documentName) {
       auto document = parseDocumentText(entry.data.data(), entry.data.size(), path, diagnostics);
       if (!document) return std::nullopt;
       package.document = std::move(*document);
-      haveDocument = true;
       continue;
     }
-    const std::string_view name = entry.name;
-    if (name.substr(0, kAssetPrefix.size()) == kAssetPrefix && is64LowerHex(name.substr(kAssetPrefix.size()))) {
-      const std::string_view digits = name.substr(kAssetPrefix.size());
+    if (isAssetEntry(entry.name)) {
+      const std::string_view digits = std::string_view(entry.name).substr(kAssetPrefix.size());
       if (sha256Hex(entry.data.data(), entry.data.size()) == digits) {
         package.assets.push_back({std::string(digits), std::move(entry.data)});
       } else {
@@ -37,10 +79,6 @@ std::optional<Package> readArchive(const std::uint8_t* bytes, std::size_t size, 
       continue;
     }
     package.otherEntries.push_back(std::move(entry));
-  }
-  if (!haveDocument) {
-    diagnostics.error("document-missing", "/" + package.documentName, "The archive has no " + package.documentName);
-    return std::nullopt;
   }
   return package;
 }

@@ -1,29 +1,39 @@
 #pragma once
 // Whole-file reading and replacing. A replace never leaves a half-written
-// file where the old one stood: the bytes go to a temporary file in the same
-// folder, which is flushed, closed and then renamed over the target, so a
-// failure at any point leaves the old file as it was.
+// file where the old one stood, and one that succeeds survives a power loss:
+// the bytes go to a temporary file in the same folder, which is synced to the
+// disk, closed and renamed over the target, and then the folder is synced so
+// the rename itself is on the disk.
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace ob {
 
-// Replaces (or creates) the file with the bytes. On failure returns false
-// with a short reason ("cannot open output file", "short write", "cannot
-// replace the file") and leaves any existing file untouched; the temporary
-// file is removed. A symbolic link is followed, so the file it names is
+// Flushes an open file or folder to the disk as fsync does: 0 on success.
+// Tests pass their own to make it fail or to watch it; empty means fsync.
+using SyncToDisk = std::function<int(int fd)>;
+
+// Replaces (or creates) the file with the bytes. Before writing, temporaries
+// that an earlier, interrupted replace of the same file left behind are
+// removed (only names of exactly the form this replace makes). On failure
+// returns false with a short reason ("cannot open output file", "short
+// write", "cannot sync the file", "cannot replace the file") and leaves any
+// existing file untouched; the temporary file is removed. "cannot sync the
+// folder" comes after the rename: the new bytes are in place but may not
+// survive a power loss. A symbolic link is followed, so the file it names is
 // replaced and the link stays. An existing file's permissions are kept.
 bool writeFileAtomically(const std::filesystem::path& path, const std::uint8_t* data,
-                         std::size_t size, std::string* error);
+                         std::size_t size, std::string* error, const SyncToDisk& sync = {});
 bool writeFileAtomically(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes,
-                         std::string* error);
+                         std::string* error, const SyncToDisk& sync = {});
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view text,
-                         std::string* error);
+                         std::string* error, const SyncToDisk& sync = {});
 
 // Reads a regular file whole. False when it cannot be opened, is not a
 // regular file, is larger than maxSize, or fewer bytes than its size arrive.

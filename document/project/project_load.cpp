@@ -13,6 +13,7 @@
 #include "document/json/json_parse.h"
 #include "document/legacy/legacy_reader.h"
 #include "document/package/package.h"
+#include "document/package/unpack_limits.h"
 #include "document/project/atomic_file.h"
 #include "document/project/foreign_members.h"
 #include "document/project/match_factory_samples.h"
@@ -27,6 +28,8 @@ namespace ob {
 namespace {
 
 const zip::Limits kDocumentZipLimits{10000, 0x40000000ull, 0x80000000ull};
+constexpr const char* kLegacyDocumentName = "project.json";
+constexpr std::string_view kLegacySamplePrefix = "samples/";
 
 std::string_view asText(const std::uint8_t* bytes, std::size_t size) {
     return std::string_view(reinterpret_cast<const char*>(bytes), size);
@@ -47,6 +50,35 @@ const zip::Entry* findEntry(const std::vector<zip::Entry>& entries, std::string_
     for (const zip::Entry& e : entries)
         if (e.name == name) return &e;
     return nullptr;
+}
+
+// The document's text parsed once, for whichever reader takes it.
+struct ParsedText {
+    JsonValue root;
+    std::string error;  // the parser's message; empty when the text parsed
+};
+
+ParsedText parseText(const std::uint8_t* bytes, std::size_t size) {
+    ParsedText text;
+    if (!parseJson(withoutByteOrderMark(asText(bytes, size)), text.root, text.error) && text.error.empty())
+        text.error = "parse error";
+    return text;
+}
+
+bool isInstanceRoot(const JsonValue& root) {
+    const JsonValue* kind = root.isObject() ? root.find("kind") : nullptr;
+    return kind != nullptr && kind->isString() && kind->text == "instance";
+}
+
+// Decided by the central directory alone, so a damaged or refused
+// "instance.json" is still read, and reported, as an instance package.
+bool namesInstanceEntry(const std::uint8_t* bytes, std::size_t size) {
+    Diagnostics own;
+    const auto directory = zip::readZipDirectory(bytes, size, own, kDocumentZipLimits);
+    if (!directory) return false;
+    for (const zip::DirectoryRecord& record : *directory)
+        if (record.name == "instance.json") return true;
+    return false;
 }
 
 std::string fixedText(const char* field, std::size_t capacity) {
@@ -96,6 +128,114 @@ void reportUnreadableLegacy(DocumentSource source, const char* path, const std::
         diagnostics.error("legacy-unreadable", path, "The project cannot be read: " + error);
 }
 
+bool readInstancePackage(Package package, const std::uint8_t* bytes, std::size_t size, Project& project,
+                         SamplePool& pool, std::uint64_t currentSeed, Diagnostics& diagnostics,
+                         std::string& error) {
+    std::vector<std::string> refs;
+    if (!readInstanceState(package.document, project, refs, diagnostics)) {
+        error = joinDiagnosticMessages(diagnostics);
+        return false;
+    }
+    sanitizeProject(project);
+    const int count = project.samples.count;
+    for (int i = 0; i < count; ++i) {
+        if (static_cast<std::size_t>(i) >= refs.size() || refs[i].empty()) continue;
+        loadReferencedSample(package, refs[i], project.samples.slots[i], i, pool, diagnostics);
+    }
+    if (project.seed == 0) project.seed = currentSeed != 0 ? currentSeed : hashBytes(bytes, size);
+
+    const JsonValue rewritten = writeInstanceState(
+        project, refs, isKitOnlyDocument(package.document) ? 1u : 0u, kPluginVersionText, "");
+    std::vector<std::string> path;
+    collectForeignMembers(pool, package.document, rewritten, path);
+    pool.loadedDocument = std::move(package.document);
+    pool.keptEntries = std::move(package.otherEntries);
+    return true;
+}
+
+// An instance document given as text, already parsed.
+bool readInstanceText(JsonValue document, const std::uint8_t* bytes, std::size_t size, Project& project,
+                      SamplePool& pool, std::uint64_t currentSeed, Diagnostics& diagnostics,
+                      std::string& error) {
+    Package package;
+    package.document = std::move(document);
+    return readInstancePackage(std::move(package), bytes, size, project, pool, currentSeed, diagnostics, error);
+}
+
+// A legacy package is read for its document and the samples it may name;
+// nothing else in it is unpacked, and nothing that claims to grow beyond
+// reason.
+std::optional<std::vector<zip::Entry>> unpackLegacyArchive(const std::uint8_t* bytes, std::size_t size,
+                                                           Diagnostics& diagnostics) {
+    bool documentRefused = false;
+    auto admit = [&](const zip::DirectoryRecord& record) {
+        const bool isDocument = record.name == kLegacyDocumentName;
+        if (!isDocument && record.name.rfind(kLegacySamplePrefix, 0) != 0) return false;
+        if (!claimsTooMuchGrowth(record)) return true;
+        documentRefused = documentRefused || isDocument;
+        return false;
+    };
+    auto entries = zip::readZip(bytes, size, diagnostics, kDocumentZipLimits, admit);
+    if (entries && documentRefused) {
+        reportOvergrownDocument(diagnostics, kLegacyDocumentName);
+        return std::nullopt;
+    }
+    return entries;
+}
+
+bool readLegacyArchive(const std::uint8_t* bytes, std::size_t size, Project& project, SamplePool& pool,
+                       Diagnostics& diagnostics, std::string& error, DocumentSource source) {
+    const auto entries = unpackLegacyArchive(bytes, size, diagnostics);
+    if (!entries) {
+        error = joinDiagnosticMessages(diagnostics);
+        return false;
+    }
+    const zip::Entry* doc = findEntry(*entries, kLegacyDocumentName);
+    if (doc == nullptr) {
+        error = "package is missing project.json";
+        return false;
+    }
+    const std::string_view text = withoutByteOrderMark(asText(doc->data.data(), doc->data.size()));
+    if (!readLegacyProject(text, project, &error, &diagnostics)) {
+        reportUnreadableLegacy(source, "/project.json", error, diagnostics);
+        return false;
+    }
+    const int count = project.samples.count < kSampleSlots ? project.samples.count : kSampleSlots;
+    for (int i = 0; i < count; ++i) {
+        const std::string name = fixedText(project.samples.slots[i].name, sizeof project.samples.slots[i].name);
+        const zip::Entry* audio =
+            name.empty() ? nullptr : findEntry(*entries, std::string(kLegacySamplePrefix) + name);
+        if (audio != nullptr && pool.addDecoded(i, audio->data)) continue;
+        pool.slot(i);
+        diagnostics.warn("missing-asset", indexPath("/samples", static_cast<std::uint64_t>(i)),
+                         "No readable audio for " + name + "; the sample plays silent");
+    }
+    project.seed = hashBytes(bytes, size);
+    return true;
+}
+
+// The text form carries no audio.
+bool readLegacyText(const ParsedText& text, const std::uint8_t* bytes, std::size_t size, Project& project,
+                    Diagnostics& diagnostics, std::string& error, DocumentSource source) {
+    if (text.error.empty() && text.root.isObject()) {
+        if (const JsonValue* kind = text.root.find("kind")) {
+            diagnostics.error("not-an-instance", "/kind",
+                              "A " + (kind->isString() ? kind->text : std::string("?")) +
+                                  " document is not a Orbitrane state");
+            error = joinDiagnosticMessages(diagnostics);
+            return false;
+        }
+    }
+    if (!text.error.empty()) {
+        error = text.error;
+    } else if (readLegacyProject(text.root, project, &error, &diagnostics)) {
+        project.seed = hashBytes(bytes, size);
+        return true;
+    }
+    reportUnreadableLegacy(source, "", error, diagnostics);
+    return false;
+}
+
 bool readDocumentUnguarded(const std::uint8_t* bytes, std::size_t size, Project& project,
                            SamplePool& pool, std::string* error, Diagnostics& diagnostics,
                            DocumentSource source) {
@@ -106,10 +246,18 @@ bool readDocumentUnguarded(const std::uint8_t* bytes, std::size_t size, Project&
     }
     SamplePool freshPool;
     std::string localError;
-    const bool ok =
-        isInstanceBytes(bytes, size)
-            ? readInstanceDocument(bytes, size, *fresh, freshPool, project.seed, diagnostics, localError)
-            : readLegacyProjectDocument(bytes, size, *fresh, freshPool, diagnostics, localError, source);
+    bool ok = false;
+    if (zip::looksLikeZip(bytes, size)) {
+        ok = namesInstanceEntry(bytes, size)
+                 ? readInstanceDocument(bytes, size, *fresh, freshPool, project.seed, diagnostics, localError)
+                 : readLegacyProjectDocument(bytes, size, *fresh, freshPool, diagnostics, localError, source);
+    } else {
+        ParsedText text = parseText(bytes, size);
+        ok = text.error.empty() && isInstanceRoot(text.root)
+                 ? readInstanceText(std::move(text.root), bytes, size, *fresh, freshPool, project.seed,
+                                    diagnostics, localError)
+                 : readLegacyText(text, bytes, size, *fresh, diagnostics, localError, source);
+    }
     if (!ok) {
         if (error != nullptr) *error = !localError.empty() ? localError : joinDiagnosticMessages(diagnostics);
         return false;
@@ -131,16 +279,9 @@ bool isKitOnlyDocument(const JsonValue& document) {
 }
 
 bool isInstanceBytes(const std::uint8_t* bytes, std::size_t size) {
-    if (zip::looksLikeZip(bytes, size)) {
-        Diagnostics own;
-        const auto entries = zip::readZip(bytes, size, own, kDocumentZipLimits);
-        return entries && findEntry(*entries, "instance.json") != nullptr;
-    }
-    JsonValue root;
-    std::string parseError;
-    if (!parseJson(withoutByteOrderMark(asText(bytes, size)), root, parseError)) return false;
-    const JsonValue* kind = root.isObject() ? root.find("kind") : nullptr;
-    return kind != nullptr && kind->isString() && kind->text == "instance";
+    if (zip::looksLikeZip(bytes, size)) return namesInstanceEntry(bytes, size);
+    const ParsedText text = parseText(bytes, size);
+    return text.error.empty() && isInstanceRoot(text.root);
 }
 
 bool readInstanceDocument(const std::uint8_t* bytes, std::size_t size, Project& project,
@@ -152,76 +293,14 @@ bool readInstanceDocument(const std::uint8_t* bytes, std::size_t size, Project& 
         error = joinDiagnosticMessages(diagnostics);
         return false;
     }
-    std::vector<std::string> refs;
-    if (!readInstanceState(package->document, project, refs, diagnostics)) {
-        error = joinDiagnosticMessages(diagnostics);
-        return false;
-    }
-    sanitizeProject(project);
-    const int count = project.samples.count;
-    for (int i = 0; i < count; ++i) {
-        if (static_cast<std::size_t>(i) >= refs.size() || refs[i].empty()) continue;
-        loadReferencedSample(*package, refs[i], project.samples.slots[i], i, pool, diagnostics);
-    }
-    if (project.seed == 0) project.seed = currentSeed != 0 ? currentSeed : hashBytes(bytes, size);
-
-    const JsonValue rewritten = writeInstanceState(
-        project, refs, isKitOnlyDocument(package->document) ? 1u : 0u, kPluginVersionText, "");
-    std::vector<std::string> path;
-    collectForeignMembers(pool, package->document, rewritten, path);
-    pool.loadedDocument = std::move(package->document);
-    pool.keptEntries = std::move(package->otherEntries);
-    return true;
+    return readInstancePackage(std::move(*package), bytes, size, project, pool, currentSeed, diagnostics, error);
 }
 
 bool readLegacyProjectDocument(const std::uint8_t* bytes, std::size_t size, Project& project,
-                               SamplePool& pool, Diagnostics& diagnostics, std::string& error,
-                               DocumentSource source) {
-    if (zip::looksLikeZip(bytes, size)) {
-        auto entries = zip::readZip(bytes, size, diagnostics, kDocumentZipLimits);
-        if (!entries) {
-            error = joinDiagnosticMessages(diagnostics);
-            return false;
-        }
-        const zip::Entry* doc = findEntry(*entries, "project.json");
-        if (doc == nullptr) {
-            error = "package is missing project.json";
-            return false;
-        }
-        const std::string_view text = withoutByteOrderMark(asText(doc->data.data(), doc->data.size()));
-        if (!readLegacyProject(text, project, &error, &diagnostics)) {
-            reportUnreadableLegacy(source, "/project.json", error, diagnostics);
-            return false;
-        }
-        const int count = project.samples.count < kSampleSlots ? project.samples.count : kSampleSlots;
-        for (int i = 0; i < count; ++i) {
-            const std::string name = fixedText(project.samples.slots[i].name, sizeof project.samples.slots[i].name);
-            const zip::Entry* audio = name.empty() ? nullptr : findEntry(*entries, "samples/" + name);
-            if (audio != nullptr && pool.addDecoded(i, audio->data)) continue;
-            pool.slot(i);
-            diagnostics.warn("missing-asset", indexPath("/samples", static_cast<std::uint64_t>(i)),
-                             "No readable audio for " + name + "; the sample plays silent");
-        }
-    } else {
-        const std::string_view text = withoutByteOrderMark(asText(bytes, size));
-        JsonValue root;
-        std::string parseError;
-        if (parseJson(text, root, parseError) && root.isObject()) {
-            if (const JsonValue* kind = root.find("kind")) {
-                diagnostics.error("not-an-instance", "/kind",
-                                  "A " + (kind->isString() ? kind->text : std::string("?")) +
-                                      " document is not a Orbitrane state");
-                error = joinDiagnosticMessages(diagnostics);
-                return false;
-            }
-        }
-        if (!readLegacyProject(text, project, &error, &diagnostics)) {
-            reportUnreadableLegacy(source, "", error, diagnostics);
-            return false;
-        }
-    }
-    project.seed = hashBytes(bytes, size);
-    return true;
+                               SamplePool& pool, Diagnostics& diagnostics, std::string& error) {
+    if (zip::looksLikeZip(bytes, size))
+        return readLegacyArchive(bytes, size, project, pool, diagnostics, error, source);
+    return readLegacyText(parseText(bytes, size), bytes, size, project, diagnostics, error, source);
 }
 
 bool readDocument(const std::uint8_t* bytes, std::size_t size, Project& project, SamplePool& pool,

@@ -43,8 +43,9 @@ bool readDocument(const std::vector<std::uint8_t>& bytes, Project& project, Samp
 bool loadDocumentFile(const std::filesystem::path& path, Project& project, SamplePool& pool,
                       std::string* error, Diagnostics* diagnostics);
 
-// A zip holding "instance.json", or JSON text (after an optional byte-order
-// mark) whose "kind" is "instance".
+// A zip whose directory names "instance.json" (readable or not, so that a
+// damaged one fails with its own error), or JSON text (after an optional
+// byte-order mark) whose "kind" is "instance".
 bool isInstanceBytes(const std::uint8_t* bytes, std::size_t size);
 
 // The two readers, each into a fresh project and pool that the caller

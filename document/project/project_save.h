@@ -20,10 +20,11 @@ class SamplePool;
 // the package cannot be written (the reason goes to standard error).
 std::vector<std::uint8_t> writeProjectDocument(const Project& project, const SamplePool& pool);
 
-// Builds the bytes and replaces the file with them atomically. Empty bytes
-// fail before the file is touched; any failure leaves an existing file as it
-// was. Error texts: "cannot write the project", "cannot open output file",
-// "short write", "cannot replace the file".
+// Builds the bytes and replaces the file with them atomically; success means
+// they are on the disk. Empty bytes fail before the file is touched; any
+// other failure but the last leaves an existing file as it was. Error texts:
+// "cannot write the project", "cannot open output file", "short write",
+// "cannot sync the file", "cannot replace the file", "cannot sync the folder".
 bool saveDocumentFile(const std::filesystem::path& path, const Project& project,
                       const SamplePool& pool, std::string* error);
 

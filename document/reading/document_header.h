@@ -22,7 +22,7 @@ struct DocumentHeader {
   bool ok = false;
 };
 
-// The spec version this build writes and understands: "1.0".
+// The format version this build writes and understands: "1.0".
 std::string formatSpecVersion();
 
 // Checks kind (errors "not-a-document", "wrong-kind" stop the read), spec

@@ -196,7 +196,7 @@ void VoiceChain::process(float* left, float* right, int frames, const ModLayers&
   if (frames < 1) return;
   const Params p(mod, base, fallback_);
 
-  // 1. Envelope times.
+  // Envelope times, in seconds or synced to the tempo.
   float attackTime = p.ampAttack;
   float decayTime = p.ampDecay;
   if (p.ampSync) {
@@ -205,7 +205,7 @@ void VoiceChain::process(float* left, float* right, int frames, const ModLayers&
     decayTime = static_cast<float>(secondsPerBeat * divisionBeats(roundHalfUp(p.decDiv)));
   }
 
-  // 2. Transient shaper; its followers freeze while it is neutral.
+  // Transient shaper; its followers freeze while it is neutral.
   if (p.tsAttack != 0.0f || p.tsSustain != 0.0f) {
     float fast = fast_, slow = slow_;
     for (int i = 0; i < frames; ++i) {
@@ -222,7 +222,8 @@ void VoiceChain::process(float* left, float* right, int frames, const ModLayers&
     slow_ = flushTiny(slow);
   }
 
-  // 3.-5. Which per-sample stages run.
+  // Which per-sample stages (envelope, drive and shape, crush, rate
+  // reduction) run this block.
   const bool envNeeded = !(!p.ampSync && p.ampAttack == 0.0f && p.ampHold >= 2.0f && p.ampDecay >= 8.0f);
   const float targetMix = std::clamp((p.fxDrive - 1.0f) * 4.0f, 0.0f, 1.0f);
   if (firstBlock_) {
@@ -324,11 +325,11 @@ void VoiceChain::process(float* left, float* right, int frames, const ModLayers&
     }
   }
 
-  // 11.-12. Filters.
+  // The two filters.
   runFilter<Stereo>(0, left, right, frames, p.fltCutoff, p.fltReso, p.fltType);
   runFilter<Stereo>(1, left, right, frames, p.flt2Cutoff, p.flt2Reso, p.flt2Type);
 
-  // 13. Room send; the network waits untouched while the mix is off.
+  // Room send; the network waits untouched while the mix is off.
   if (p.spaceMix > 0.0f) {
     const float wet = space_.configure(p.spaceSize, p.spaceDamp) * p.spaceMix;
     runSpace<Stereo>(left, right, frames, wet);
@@ -346,7 +347,7 @@ void VoiceChain::process(float* left, float* right, int frames, const ModLayers&
   }
   if (!std::isfinite(heldL_ + heldR_)) heldL_ = heldR_ = 0.0f;
 
-  // 14. Tail measurement.
+  // Tail measurement.
   sampleCount_ += static_cast<std::uint32_t>(frames);
   if (p.fltCutoff >= 19999.0f && p.flt2Cutoff >= 19999.0f && p.spaceMix <= 0.0f) {
     measured_ = false;

@@ -125,7 +125,7 @@ void GranularMachine::render(float* left, float* right, int frames, const ModLay
   const float* w = window_;
 
   for (int n = 0; n < frames; ++n) {
-    // 1. Grain starts at the density's pace; a full cloud skips a start.
+    // Grain starts at the density's pace; a full cloud skips a start.
     countdown_ -= 1.0;
     while (countdown_ <= 0.0) {
       countdown_ += interval;
@@ -146,7 +146,7 @@ void GranularMachine::render(float* left, float* right, int frames, const ModLay
       }
     }
 
-    // 2. Sum the windowed grains.
+    // Sum the windowed grains.
     float sumL = 0.0f;
     float sumR = 0.0f;
     for (Grain& g : grains_) {
@@ -167,12 +167,12 @@ void GranularMachine::render(float* left, float* right, int frames, const ModLay
       if (++g.age >= g.length) g.active = false;
     }
 
-    // 3. Output through the cloud's envelope.
+    // Output through the cloud's envelope.
     const float a = level * envelope_ * velocity_ * gain_;
     left[n] += a * sumL;
     if constexpr (Stereo) right[n] += a * sumR;
 
-    // 4. Envelope; a decayed cloud ends.
+    // Envelope; a decayed cloud ends.
     if (!inDecay_) {
       envelope_ += attackInc;
       if (envelope_ >= 1.0f) {

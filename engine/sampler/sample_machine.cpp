@@ -167,7 +167,7 @@ void SampleMachine::render(float* left, float* right, int frames, const ModLayer
   const double end = static_cast<double>(end_);
 
   for (int n = 0; n < frames; ++n) {
-    // 1. Read with linear interpolation, always inside the sample.
+    // Read with linear interpolation, always inside the sample.
     const std::int32_t i = std::clamp(static_cast<std::int32_t>(position_), 0, last);
     const std::int32_t j = std::min(i + 1, last);
     const float f = static_cast<float>(position_ - static_cast<double>(i));
@@ -175,7 +175,7 @@ void SampleMachine::render(float* left, float* right, int frames, const ModLayer
     float r = 0.0f;
     if constexpr (Stereo) r = srcR[i] + (srcR[j] - srcR[i]) * f;
 
-    // 2. Loop declick: carry the jump's step and let it fade out.
+    // Loop declick: carry the jump's step and let it fade out.
     if (loopJump_) {
       loopJump_ = false;
       declickL_ += lastRawL_ - l;
@@ -191,7 +191,7 @@ void SampleMachine::render(float* left, float* right, int frames, const ModLayer
       if (std::fabs(declickL_) < 1e-6f && std::fabs(declickR_) < 1e-6f) declickL_ = declickR_ = 0.0f;
     }
 
-    // 3.-5. Crush, rate reduction, low-pass.
+    // Crush, rate reduction, low-pass.
     if (crushOn) {
       l = bitCrush(l, levels);
       if constexpr (Stereo) r = bitCrush(r, levels);
@@ -217,7 +217,7 @@ void SampleMachine::render(float* left, float* right, int frames, const ModLayer
       }
     }
 
-    // 6.-7. Window fades and the one-shot end fade.
+    // Window fades and the one-shot end fade.
     float g = gain_;
     if (fadesOn) {
       const float t = static_cast<float>(std::clamp((position_ - start) / len, 0.0, 1.0));
@@ -233,12 +233,12 @@ void SampleMachine::render(float* left, float* right, int frames, const ModLayer
       g *= static_cast<float>(std::clamp(remaining / endFade, 0.0, 1.0));
     }
 
-    // 8. Output.
+    // Output.
     const float a = level * envelope_ * velocity_ * g;
     left[n] += a * l;
     if constexpr (Stereo) right[n] += a * r;
 
-    // 9. Envelope (the hit's first sample plays at 0).
+    // Envelope (the hit's first sample plays at 0).
     if (!inDecay_) {
       envelope_ += attackInc;
       if (envelope_ >= 1.0f) {
@@ -249,7 +249,7 @@ void SampleMachine::render(float* left, float* right, int frames, const ModLayer
       envelope_ *= decayFactor;
     }
 
-    // 10. Advance; loops wrap in one step whatever the pitch.
+    // Advance; loops wrap in one step whatever the pitch.
     position_ += step;
     if (!reverse_) {
       if (position_ >= end) {
@@ -272,7 +272,7 @@ void SampleMachine::render(float* left, float* right, int frames, const ModLayer
       loopJump_ = true;
     }
 
-    // 11. A decayed voice ends.
+    // A decayed voice ends.
     if (inDecay_ && envelope_ < 0.0001f) {
       active_ = false;
       return;

@@ -117,6 +117,8 @@ TEST(FactoryFiles, LogoIsAnRgbaPngOfAtLeast128Pixels) {
 // The generator's output is pinned by a committed manifest: regenerating
 // must give the very same bytes.
 TEST(FactoryFiles, BytesMatchTheCommittedManifest) {
+    // Found from the source tree, not from __FILE__, which a compiler cache
+    // may have made relative to the build folder.
     const std::filesystem::path manifestPath =
         std::filesystem::path(OB_TEST_DATA_DIR).parent_path().parent_path() / "resources" / "factory.sha256";
     std::ifstream in(manifestPath);

@@ -222,6 +222,38 @@ TEST(Inflate, DynamicBlockWithOneDistanceCodeOfLengthOne) {
   EXPECT_EQ(r.out, bytesOf("abbbb"));
 }
 
+TEST(Inflate, CraftedZeroStreamsUnpackToZerosAtTheirRatio) {
+  // The limit tests lean on these streams: each must be valid DEFLATE (zlib
+  // agrees) and pack as tightly as promised.
+  for (bool tight : {true, false}) {
+    for (std::uint64_t n : {1u, 2u, 258u, 259u, 260u, 1000003u}) {
+      SCOPED_TRACE(std::to_string(n) + (tight ? " tight" : " loose"));
+      const Bytes packed = zeroStream(n, tight);
+      const Result r = run(packed, n);
+      ASSERT_TRUE(r.ok) << r.error;
+      EXPECT_EQ(r.out, Bytes(n, 0));
+      Bytes fromZlib(n + 1, 1);
+      z_stream z{};
+      ASSERT_EQ(inflateInit2(&z, -15), Z_OK);
+      z.next_in = const_cast<Bytef*>(packed.data());
+      z.avail_in = uInt(packed.size());
+      z.next_out = fromZlib.data();
+      z.avail_out = uInt(fromZlib.size());
+      EXPECT_EQ(::inflate(&z, Z_FINISH), Z_STREAM_END);
+      EXPECT_EQ(z.total_out, n);
+      inflateEnd(&z);
+      fromZlib.resize(n);
+      EXPECT_EQ(fromZlib, Bytes(n, 0));
+    }
+  }
+  const std::uint64_t large = 100000000;
+  const double tightRatio = double(large) / double(zeroStream(large, true).size());
+  const double looseRatio = double(large) / double(zeroStream(large, false).size());
+  EXPECT_GT(tightRatio, 1020.0);
+  EXPECT_GT(looseRatio, 600.0);
+  EXPECT_LT(looseRatio, 900.0);
+}
+
 TEST(Inflate, RepeatCodesFillLengths) {
   // 'a' to 'd' three bits each (one length and a repeat of it), runs of
   // zeros through symbols 18 and 17, end of block and length 3 two bits each,

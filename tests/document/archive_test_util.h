@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "document/archive/crc32.h"
+
 namespace archive_test {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -88,6 +90,63 @@ inline std::vector<std::uint32_t> canonicalCodes(const std::vector<int>& lengths
   return codes;
 }
 
+// A raw DEFLATE stream of n zero bytes (n >= 1) as only a crafted stream
+// packs them: one literal, then 258-byte copies at distance 1 that cost two
+// bits each (about 1,032:1) or, with `tight` off, three bits (about 688:1).
+// Made bit by bit in a few milliseconds however large n is.
+inline Bytes zeroStream(std::uint64_t n, bool tight = true) {
+  std::vector<int> lit(286, 0);
+  lit[0] = 2;
+  lit[256] = 2;
+  lit[285] = tight ? 1 : 2;
+  if (!tight) lit[1] = 2;  // a spare code keeps the lengths a complete code
+  std::vector<int> cl(19, 0);  // the code-length alphabet: 1, 2 and 18 (a run of zeros)
+  cl[1] = 2;
+  cl[2] = 2;
+  cl[18] = 1;
+  const std::vector<std::uint32_t> clCodes = canonicalCodes(cl);
+  const std::vector<std::uint32_t> litCodes = canonicalCodes(lit);
+
+  BitStream bits;
+  bits.put(1, 1);   // final block
+  bits.put(2, 2);   // dynamic codes
+  bits.put(29, 5);  // 286 literal/length codes
+  bits.put(0, 5);   // one distance code
+  bits.put(14, 4);  // 18 code-length lengths, in the order RFC 1951 gives
+  const int order[18] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1};
+  for (int symbol : order) bits.put(std::uint32_t(cl[symbol]), 3);
+  auto length = [&](int l) { bits.code(clCodes[l], cl[l]); };
+  auto zeros = [&](int run) {
+    while (run > 0) {
+      const int take = run < 138 ? run : 138;
+      bits.code(clCodes[18], cl[18]);
+      bits.put(std::uint32_t(take - 11), 7);
+      run -= take;
+    }
+  };
+  for (int symbol = 0; symbol < 286;) {
+    if (lit[symbol] != 0) {
+      length(lit[symbol++]);
+      continue;
+    }
+    int run = 0;
+    while (symbol + run < 286 && lit[symbol + run] == 0) ++run;
+    zeros(run);  // every run here is 11 or longer
+    symbol += run;
+  }
+  length(1);  // the one distance code, distance 1
+
+  bits.code(litCodes[0], lit[0]);
+  const std::uint64_t copies = (n - 1) / 258;
+  for (std::uint64_t i = 0; i < copies; ++i) {
+    bits.code(litCodes[285], lit[285]);
+    bits.put(0, 1);  // distance code 0
+  }
+  for (std::uint64_t i = 0; i < (n - 1) % 258; ++i) bits.code(litCodes[0], lit[0]);
+  bits.code(litCodes[256], lit[256]);
+  return bits.bytes();
+}
+
 // Hand-made archives with every field under the test's control.
 struct RawEntry {
   std::string name;
@@ -115,6 +174,33 @@ struct RawArchive {
   std::uint32_t directoryOffset = 0;
   std::string comment;
 };
+
+// A stored entry with its checksum.
+inline RawEntry storedEntry(const std::string& name, const Bytes& data) {
+  RawEntry e;
+  e.name = name;
+  e.payload = data;
+  e.crc = ob::zip::crc32(data.data(), data.size());
+  e.packedSize = e.unpackedSize = std::uint32_t(data.size());
+  return e;
+}
+
+// A deflated entry of n zeros packed by zeroStream. The checksum is left 0
+// unless asked for: a bomb that must never be unpacked is not worth the
+// gigabyte it would take to compute.
+inline RawEntry zeroEntry(const std::string& name, std::uint32_t n, bool tight, bool withChecksum = false) {
+  RawEntry e;
+  e.name = name;
+  e.payload = zeroStream(n, tight);
+  e.method = 8;
+  e.packedSize = std::uint32_t(e.payload.size());
+  e.unpackedSize = n;
+  if (withChecksum) {
+    const Bytes zeros(n, 0);
+    e.crc = ob::zip::crc32(zeros.data(), zeros.size());
+  }
+  return e;
+}
 
 inline void putU16(Bytes& b, std::uint32_t v) {
   b.push_back(std::uint8_t(v));

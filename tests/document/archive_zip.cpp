@@ -291,7 +291,8 @@ TEST(ZipReader, EntryFailuresThatStopTheRead) {
   EXPECT_FALSE(read(buildArchive(a), d, {10, 100, 1000}));
   expectFindings(d, {{"zip-too-large", Severity::Error, "/big", "The archive unpacks to more than allowed"}});
 
-  // Directories and skipped entries count towards the total.
+  // Directories and skipped entries count towards the total, and the whole
+  // directory is held against it before any entry is looked at.
   RawArchive t;
   t.entries.push_back(stored("dir/", {}));
   t.entries[0].unpackedSize = 60;
@@ -299,8 +300,7 @@ TEST(ZipReader, EntryFailuresThatStopTheRead) {
   t.entries.push_back(stored("c", Bytes(20, 1)));
   d = {};
   EXPECT_FALSE(read(buildArchive(t), d, {10, 100, 100}));
-  expectFindings(d, {{"zip-unsafe-name", Severity::Warning, "/../evil", "The entry name leaves the archive; skipped"},
-                     {"zip-too-large", Severity::Error, "/c", "The archive unpacks to more than allowed"}});
+  expectFindings(d, {{"zip-too-large", Severity::Error, "/c", "The archive unpacks to more than allowed"}});
   d = {};
   EXPECT_TRUE(read(buildArchive(t), d, {10, 100, 110}));
 }
@@ -372,6 +372,61 @@ TEST(ZipReader, EntryFindingsSkipOneEntry) {
                         {"zip-damaged-entry", W, "/z", "Cannot decompress: invalid block type; skipped"},
                         {"zip-damaged-entry", W, "/l", "Cannot decompress: more data than declared; skipped"},
                     });
+}
+
+TEST(ZipReader, TheFilterDecidesFromDeclaredSizesBeforeUnpacking) {
+  RawArchive a;
+  a.entries.push_back(stored("dir/", {}));
+  a.entries.push_back(stored("../x", bytesOf("x")));
+  a.entries.push_back(deflated("keep", compressibleBytes(900, 1)));
+  RawEntry liar = deflated("liar", compressibleBytes(900, 2));
+  liar.crc ^= 1;  // would be a checksum finding, were it unpacked
+  a.entries.push_back(liar);
+  a.entries.push_back(stored("plain", bytesOf("plain bytes")));
+  const Bytes b = buildArchive(a);
+
+  std::vector<zip::DirectoryRecord> asked;
+  Diagnostics d;
+  const auto entries = zip::readZip(b.data(), b.size(), d, {}, [&](const zip::DirectoryRecord& r) {
+    asked.push_back(r);
+    return r.name != "liar";
+  });
+  ASSERT_TRUE(entries);
+  EXPECT_EQ(namesOf(*entries), (std::vector<std::string>{"keep", "plain"}));
+  // Only entries sound enough to unpack are offered, with their declared sizes.
+  ASSERT_EQ(asked.size(), 3u);
+  for (std::size_t i = 0; i < asked.size(); ++i) {
+    const RawEntry& raw = a.entries[i + 2];
+    EXPECT_EQ(asked[i].name, raw.name) << i;
+    EXPECT_EQ(asked[i].method, raw.method) << i;
+    EXPECT_EQ(asked[i].packedSize, raw.packedSize) << i;
+    EXPECT_EQ(asked[i].size, raw.unpackedSize) << i;
+  }
+  // A declined entry costs no finding of the reader's.
+  expectFindings(d, {{"zip-unsafe-name", Severity::Warning, "/../x", "The entry name leaves the archive; skipped"}});
+}
+
+TEST(ZipDirectory, ListsEveryRecordWithoutLookingAtEntries) {
+  RawArchive a;
+  a.entries.push_back(stored("dir/", {}));
+  RawEntry badLocal = stored("instance.json", bytesOf("{}"));
+  badLocal.badLocalSignature = true;
+  a.entries.push_back(badLocal);
+  a.entries.push_back(deflated("c", compressibleBytes(300, 3)));
+  const Bytes b = buildArchive(a);
+  Diagnostics d;
+  const auto records = zip::readZipDirectory(b.data(), b.size(), d, {});
+  ASSERT_TRUE(records);
+  EXPECT_TRUE(d.empty());
+  ASSERT_EQ(records->size(), a.entries.size());
+  for (std::size_t i = 0; i < records->size(); ++i) {
+    EXPECT_EQ((*records)[i].name, a.entries[i].name) << i;
+    EXPECT_EQ((*records)[i].crc, a.entries[i].crc) << i;
+    EXPECT_EQ((*records)[i].size, a.entries[i].unpackedSize) << i;
+  }
+  // The limits are the reader's: the same archive with a smaller total fails.
+  EXPECT_FALSE(zip::readZipDirectory(b.data(), b.size(), d, {10, 1000, 100}));
+  expectFindings(d, {{"zip-too-large", Severity::Error, "/c", "The archive unpacks to more than allowed"}});
 }
 
 TEST(ZipReader, LocalHeaderOnlyLocatesThePayload) {

@@ -73,3 +73,20 @@ TEST(ZipLimits, InflateGrowsWithRealOutputOnly) {
   EXPECT_EQ(out, data);
   EXPECT_LE(ob::test::largestAllocation(), std::size_t(1) << 17);
 }
+
+TEST(ZipLimits, TheDeclaredTotalIsCheckedBeforeAnythingIsUnpacked) {
+  // Three honest-looking entries of 768 MiB of zeros (688:1) declare more
+  // than the 2 GiB in all; the first must not be unpacked to find that out.
+  const std::uint32_t each = 768u << 20;
+  RawArchive a;
+  for (const char* name : {"a.bin", "b.bin", "c.bin"}) a.entries.push_back(zeroEntry(name, each, false));
+  const Bytes b = buildArchive(a);
+  ob::test::resetPeakLiveBytes();
+  const std::size_t before = ob::test::liveBytes();
+  ob::Diagnostics d;
+  EXPECT_FALSE(ob::zip::readZip(b.data(), b.size(), d));
+  ASSERT_EQ(d.size(), 1u);
+  EXPECT_EQ(d[0].code, "zip-too-large");
+  EXPECT_EQ(d[0].path, "/c.bin");
+  EXPECT_LT(ob::test::peakLiveBytes() - before, std::size_t(1) << 20);
+}

@@ -169,7 +169,7 @@ TEST(ClipWriter, KeptMembersReturnToTheirPlaces) {
   EXPECT_EQ(readAndWrite(R"({"kind":"clip","ext":"odd","source":null,"notes":[{"at":0,"pitch":1,"ext":[5]},{"at":1,"pitch":1,"ext":{}}]})"),
             R"({"kind":"clip","spec":"1.0","length":4,"grid":"1/16","notes":[{"at":0,"pitch":1,"vel":1,"ext":[5]},)"
             R"({"at":1,"pitch":1,"vel":1,"ext":{}}],"ext":"odd","source":null})");
-  // A newer spec version is read and written as this build's.
+  // A newer format version is read and written as this build's.
   EXPECT_EQ(readAndWrite(R"({"kind":"clip","spec":"1.3"})"),
             R"({"kind":"clip","spec":"1.0","length":4,"grid":"1/16","notes":[]})");
 }

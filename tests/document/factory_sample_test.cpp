@@ -108,6 +108,8 @@ TEST(SampleResolverHook, ResolvesThroughTheInstalledFunction) {
     ob::setSampleResolver([](const std::string&) { return std::vector<std::uint8_t>{}; });
     EXPECT_EQ(token.use_count(), 1);
     EXPECT_TRUE(ob::resolveSample("ac_kick_p").empty());
-    EXPECT_EQ(&ob::sampleResolver(), &ob::sampleResolver());
+    // The storage handed out is the one resolving consults.
+    ob::sampleResolver() = [](const std::string& name) { return std::vector<std::uint8_t>(name.size(), 7); };
+    EXPECT_EQ(ob::resolveSample("abc"), (std::vector<std::uint8_t>{7, 7, 7}));
     ob::setSampleResolver(nullptr);
 }

@@ -96,6 +96,21 @@ TEST(JsonParse, NestingLimit) {
     EXPECT_EQ(parseError("[" + objects + "]"), "document nested too deep");
 }
 
+TEST(JsonParse, ValueLimit) {
+    // Every value counts: the containers, the elements and members' values.
+    auto zeros = [](std::uint64_t n) {
+        std::string list = "[0";
+        list.reserve(2 * n + 1);
+        for (std::uint64_t i = 1; i < n; ++i) list += ",0";
+        return list + "]";
+    };
+    const std::uint64_t limit = ob::kJsonMaxValues;
+    EXPECT_EQ(parseOk(zeros(limit - 1)).elements.size(), limit - 1);
+    EXPECT_EQ(parseError(zeros(limit)), ob::kJsonTooManyValues);
+    parseOk("{\"a\":" + zeros(limit - 2) + "}");
+    EXPECT_EQ(parseError("{\"a\":" + zeros(limit - 1) + "}"), ob::kJsonTooManyValues);
+}
+
 TEST(JsonParse, NumbersKeepTheirText) {
     JsonValue v = parseOk("  7  ");
     EXPECT_EQ(v.kind, JsonKind::Number);

@@ -12,6 +12,7 @@
 #include "document/archive/zip_writer.h"
 #include "document/json/json_write.h"
 #include "document/package/package.h"
+#include "document/package/unpack_limits.h"
 
 using namespace archive_test;
 using ob::Diagnostics;
@@ -181,4 +182,91 @@ TEST(PackageRead, ZipFailuresAndLimitsPassThrough) {
     EXPECT_FALSE(read(archive({entry("instance.json", bytesOf(kDoc)), entry("x", {})}), d, "instance.json", {1, 100, 100}));
     expectOne(d, "zip-too-large", Severity::Error, "", "More entries than allowed (1)");
   }
+}
+
+TEST(PackageRead, GrowthBeyondAThousandfoldIsNeverUnpacked) {
+  ob::zip::DirectoryRecord r;
+  const struct {
+    std::uint32_t packed, size;
+    bool refused;
+  } cases[] = {{10, 10000, false}, {10, 10001, true}, {0, 0, false}, {0, 1, true}, {500, 500, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.packed) + " -> " + std::to_string(c.size));
+    r.packedSize = c.packed;
+    r.size = c.size;
+    EXPECT_EQ(ob::claimsTooMuchGrowth(r), c.refused);
+  }
+}
+
+TEST(PackageRead, OvergrownAssetsAndUnknownEntriesAreLeftOut) {
+  // 10 MB of zeros at 1,032:1: an asset left out is the slot's "missing
+  // asset" later, an unknown entry is dropped with a warning naming it.
+  const std::uint32_t n = 10000000;
+  const std::string assetName = "assets/" + digest(Bytes(n, 0));
+  RawArchive a;
+  a.entries.push_back(storedEntry("instance.json", bytesOf(kDoc)));
+  a.entries.push_back(zeroEntry(assetName, n, true, true));
+  a.entries.push_back(zeroEntry("extra/blob", n, true, true));
+  a.entries.push_back(storedEntry("extra/note", bytesOf("kept")));
+  Diagnostics d;
+  const auto p = read(buildArchive(a), d);
+  ASSERT_TRUE(p);
+  EXPECT_TRUE(p->assets.empty());
+  ASSERT_EQ(p->otherEntries.size(), 1u);
+  EXPECT_EQ(p->otherEntries[0].name, "extra/note");
+  expectOne(d, "entry-dropped", Severity::Warning, "/extra/blob",
+            "The entry claims to unpack to more than 1000 times its packed size; dropped");
+
+  // The same stream at 688:1 is unpacked and kept.
+  a.entries[2] = zeroEntry("extra/blob", n, false, true);
+  Diagnostics fine;
+  const auto kept = read(buildArchive(a), fine);
+  ASSERT_TRUE(kept);
+  EXPECT_TRUE(fine.empty());
+  ASSERT_EQ(kept->otherEntries.size(), 2u);
+  EXPECT_EQ(kept->otherEntries[0].data, Bytes(n, 0));
+}
+
+TEST(PackageRead, AnOvergrownDocumentFailsTheRead) {
+  RawArchive a;
+  a.entries.push_back(zeroEntry("instance.json", 10000000, true));
+  Diagnostics d;
+  EXPECT_FALSE(read(buildArchive(a), d));
+  expectOne(d, "document-unreadable", Severity::Error, "/instance.json",
+            "The document claims to unpack to more than 1000 times its packed size; not unpacked");
+}
+
+TEST(PackageRead, UnknownEntriesAreKeptUpTo64MiBInAll) {
+  // In archive order, each entry that still fits is kept: the fourth fills
+  // the budget exactly after the third, one byte too many, was dropped.
+  const std::uint32_t half = 32u << 20;
+  RawArchive a;
+  a.entries.push_back(storedEntry("instance.json", bytesOf(kDoc)));
+  a.entries.push_back(zeroEntry("x/1", half, false, true));
+  a.entries.push_back(zeroEntry("x/2", half - 100, false, true));
+  a.entries.push_back(storedEntry("x/3", Bytes(101, 3)));
+  a.entries.push_back(storedEntry("x/4", Bytes(100, 4)));
+  Diagnostics d;
+  const auto p = read(buildArchive(a), d);
+  ASSERT_TRUE(p);
+  std::vector<std::string> names;
+  for (const auto& e : p->otherEntries) names.push_back(e.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"x/1", "x/2", "x/4"}));
+  expectOne(d, "entry-dropped", Severity::Warning, "/x/3",
+            "Entries this build does not read are kept up to 64 MiB in all; dropped");
+}
+
+TEST(PackageRead, ADamagedDocumentEntryIsReportedAsSuch) {
+  RawEntry doc = storedEntry("instance.json", bytesOf(kDoc));
+  doc.crc ^= 1;
+  RawArchive a;
+  a.entries.push_back(doc);
+  Diagnostics d;
+  EXPECT_FALSE(read(buildArchive(a), d));
+  ASSERT_EQ(d.size(), 2u);
+  EXPECT_EQ(d[0].code, "zip-checksum");
+  EXPECT_EQ(d[1].code, "document-unreadable");
+  EXPECT_EQ(d[1].severity, Severity::Error);
+  EXPECT_EQ(d[1].path, "/instance.json");
+  EXPECT_EQ(d[1].message, "The document cannot be unpacked from the archive");
 }

@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
 
+#include "archive_test_util.h"
 #include "document/archive/zip_reader.h"
 #include "document/json/json.h"
 #include "document/project/foreign_members.h"
@@ -62,6 +64,24 @@ std::unique_ptr<Loaded> load(const std::vector<std::uint8_t>& bytes, std::uint64
     l->project->seed = seed;
     l->ok = ob::readDocument(bytes, *l->project, l->pool, &l->error, &l->diags);
     return l;
+}
+
+// The demo saved with `count` user samples, as archive entries: the
+// document, then one asset a sample.
+std::vector<ob::zip::Entry> demoPackageEntries(int count) {
+    ob::Project demo;
+    ob::buildDemoProject(demo);
+    ob::SamplePool pool;
+    demo.samples.count = static_cast<std::uint8_t>(count);
+    for (int i = 0; i < count; ++i) {
+        std::snprintf(demo.samples.slots[i].name, sizeof demo.samples.slots[i].name, "%c.wav", 'a' + i);
+        EXPECT_GE(pool.replaceSlot(static_cast<std::uint32_t>(i), obtest::toneWav(i + 1)), 0);
+    }
+    const auto saved = ob::writeProjectDocument(demo, pool);
+    ob::Diagnostics d;
+    auto entries = ob::zip::readZip(saved.data(), saved.size(), d);
+    EXPECT_TRUE(entries.has_value());
+    return entries ? std::move(*entries) : std::vector<ob::zip::Entry>{};
 }
 
 TEST(ProjectLoad, RecognisesInstanceBytes) {
@@ -221,24 +241,11 @@ TEST(ProjectLoad, LegacyPackageLoadsItsSamples) {
 }
 
 TEST(ProjectLoad, MissingAndCorruptAssetsPlaySilent) {
-    ob::Project demo;
-    ob::buildDemoProject(demo);
-    ob::SamplePool pool;
-    demo.samples.count = 2;
-    std::strcpy(demo.samples.slots[0].name, "a.wav");
-    std::strcpy(demo.samples.slots[1].name, "b.wav");
-    ASSERT_GE(pool.replaceSlot(0, obtest::toneWav(1)), 0);
-    ASSERT_GE(pool.replaceSlot(1, obtest::toneWav(2)), 0);
-    const auto saved = ob::writeProjectDocument(demo, pool);
-    ASSERT_FALSE(saved.empty());
-
     // Take the archive apart and leave one asset out.
-    ob::Diagnostics d;
-    auto entries = ob::zip::readZip(saved.data(), saved.size(), d);
-    ASSERT_TRUE(entries.has_value());
-    ASSERT_EQ(3u, entries->size());
-    entries->pop_back();
-    auto l = load(obtest::zipOf(*entries));
+    auto entries = demoPackageEntries(2);
+    ASSERT_EQ(3u, entries.size());
+    entries.pop_back();
+    auto l = load(obtest::zipOf(entries));
     ASSERT_TRUE(l->ok) << l->error;
     EXPECT_EQ(1, obtest::countCode(l->diags, "missing-asset"));
     ASSERT_EQ(2u, l->pool.slots.size());
@@ -323,6 +330,75 @@ TEST(ProjectLoad, HostileLegacyValuesAreClampedOnTheWayIn) {
     EXPECT_EQ(127, p.tracks[0].steps[0].velocity);
     EXPECT_EQ(1, p.tracks[0].steps[0].lengthTicks);
     EXPECT_EQ(0, l->project->samples.slots[0].src);
+}
+
+TEST(ProjectLoad, AnOvergrownAssetPlaysSilent) {
+    const auto entries = demoPackageEntries(1);
+    ASSERT_EQ(2u, entries.size());
+
+    // The asset's place taken by a gigabyte of zeros at 1,032:1.
+    archive_test::RawArchive a;
+    a.entries.push_back(archive_test::storedEntry(entries[0].name, entries[0].data));
+    a.entries.push_back(archive_test::zeroEntry(entries[1].name, 1000000000u, true));
+    auto l = load(archive_test::buildArchive(a));
+    ASSERT_TRUE(l->ok) << l->error;
+    EXPECT_EQ(1, obtest::countCode(l->diags, "missing-asset"));
+    EXPECT_EQ(1u, l->diags.size());
+    ASSERT_EQ(1u, l->pool.slots.size());
+    EXPECT_EQ(0, l->pool.slots[0]->frames);
+}
+
+TEST(ProjectLoad, ADamagedInstanceDocumentReportsItsOwnError) {
+    const auto doc = bytesOf(demoDocument());
+    const struct {
+        const char* what;
+        void (*damage)(archive_test::RawEntry&);
+    } damages[] = {
+        {"checksum", [](archive_test::RawEntry& e) { e.crc ^= 1; }},
+        {"local header", [](archive_test::RawEntry& e) { e.badLocalSignature = true; }},
+        {"encrypted", [](archive_test::RawEntry& e) { e.flags = 1; }},
+        {"method", [](archive_test::RawEntry& e) { e.method = 12; }},
+        {"overgrown", [](archive_test::RawEntry& e) { e = archive_test::zeroEntry(e.name, 100000000u, true); }},
+    };
+    for (const auto& damage : damages) {
+        SCOPED_TRACE(damage.what);
+        // The document second, so the archive still begins like one.
+        archive_test::RawArchive a;
+        a.entries.push_back(archive_test::storedEntry("notes.txt", bytesOf("kept")));
+        a.entries.push_back(archive_test::storedEntry("instance.json", doc));
+        damage.damage(a.entries[1]);
+        const auto bytes = archive_test::buildArchive(a);
+        EXPECT_TRUE(ob::isInstanceBytes(bytes.data(), bytes.size()));
+        auto l = load(bytes);
+        EXPECT_FALSE(l->ok);
+        EXPECT_EQ(std::string::npos, l->error.find("project.json")) << l->error;
+        EXPECT_NE(std::string::npos, l->error.find("(/instance.json)")) << l->error;
+        ASSERT_FALSE(l->diags.empty());
+        EXPECT_EQ(ob::Severity::Error, l->diags[l->diags.size() - 1].severity);
+        EXPECT_EQ("document-unreadable", l->diags[l->diags.size() - 1].code);
+        EXPECT_EQ("/instance.json", l->diags[l->diags.size() - 1].path);
+    }
+}
+
+TEST(ProjectLoad, LegacyPackagesUnpackOnlyWhatTheyRead) {
+    const auto kick = obtest::toneWav(3);
+    archive_test::RawArchive a;
+    a.entries.push_back(archive_test::storedEntry("project.json", bytesOf(R"({"name":"Old","samples":["kick.wav","boom.wav"]})")));
+    a.entries.push_back(archive_test::storedEntry("samples/kick.wav", kick));
+    a.entries.push_back(archive_test::zeroEntry("samples/boom.wav", 1000000000u, true));
+    a.entries.push_back(archive_test::zeroEntry("other/blob", 1000000000u, true));
+    auto l = load(archive_test::buildArchive(a));
+    ASSERT_TRUE(l->ok) << l->error;
+    ASSERT_EQ(2u, l->pool.slots.size());
+    EXPECT_EQ(kick, l->pool.slots[0]->bytes);
+    EXPECT_EQ(0, l->pool.slots[1]->frames);
+    EXPECT_EQ(1, obtest::countCode(l->diags, "missing-asset", "/samples/1"));
+    EXPECT_EQ(1u, l->diags.size());
+
+    a.entries[0] = archive_test::zeroEntry("project.json", 100000000u, true);
+    auto refused = load(archive_test::buildArchive(a));
+    EXPECT_FALSE(refused->ok);
+    EXPECT_EQ(1, obtest::countCode(refused->diags, "document-unreadable", "/project.json"));
 }
 
 }  // namespace

@@ -304,7 +304,7 @@ TEST(WavEncode, HeaderLayout) {
     EXPECT_EQ(u32(28), 48000u * 8);
     EXPECT_EQ(st[32], 8);
     EXPECT_EQ(u32(40), 24u);
-    EXPECT_EQ(u32(24), u32(24));
+    EXPECT_EQ(st[34], 32);  // bits a sample, not a frame
     Bytes down = ob::encodeWav(l, nullptr, 3, 44099.4);
     EXPECT_EQ(down[24] | down[25] << 8 | down[26] << 16, 44099);
     // Nonsense rates never produce undefined conversions.

@@ -127,9 +127,13 @@ TEST(SampleSetHandoff, SnapshotsStayValidWhileTheMainThreadReplacesAndAddsSlots)
   std::atomic<bool> stop{false};
   std::thread thread([&] { audio.run(stop); });
 
+  // Count-driven, so a slow or busy machine only takes longer: the main
+  // thread keeps editing until enough snapshots have gone out while the
+  // audio thread read them, and enough hits have held on to their entries.
+  constexpr int kPublishes = 2000;
+  constexpr int kHits = 500;
   int published = 0;
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
-  while (std::chrono::steady_clock::now() < until) {
+  while (published < kPublishes || audio.hits.load() < kHits) {
     switch (rng() % 8) {
       case 0:
       case 1:
@@ -171,9 +175,6 @@ TEST(SampleSetHandoff, SnapshotsStayValidWhileTheMainThreadReplacesAndAddsSlots)
   thread.join();
 
   EXPECT_EQ(audio.errors.load(), 0);
-  EXPECT_GT(audio.blocks.load(), 100);
-  EXPECT_GT(audio.hits.load(), 100);
-  EXPECT_GT(published, 20);
 
   // With the audio thread gone (acknowledging here in its place), a pending
   // publish goes out and everything retired is freed in time.

@@ -440,18 +440,31 @@ TEST(PluginModule, TwoInstancesLiveSideBySide) {
   EXPECT_EQ(render(*b, rb).frames, 48000u);
 }
 
-TEST(PluginModule, HostReportsAMissingStateExtension) {
+TEST(PluginModule, StateTravelsThroughTheHostAndABadOneIsRefused) {
   const ClapLibrary* lib = load();
   ASSERT_NE(lib, nullptr);
-  TestHost host;
+  TestHost hostA, hostB;
   std::string error;
-  auto instance = Instance::create(*lib, host, kId, error);
-  ASSERT_TRUE(instance) << error;
-  if (instance->extension<clap_plugin_state_t>(CLAP_EXT_STATE) != nullptr) GTEST_SKIP();
-  std::vector<std::uint8_t> bytes;
-  EXPECT_FALSE(instance->saveState(bytes, error));
-  EXPECT_EQ(error, "the plug-in has no state extension");
-  EXPECT_FALSE(instance->loadState(bytes, error));
+  auto a = Instance::create(*lib, hostA, kId, error);
+  ASSERT_TRUE(a) << error;
+  auto b = Instance::create(*lib, hostB, kId, error);
+  ASSERT_TRUE(b) << error;
+
+  std::vector<std::uint8_t> saved;
+  ASSERT_TRUE(a->saveState(saved, error)) << error;
+  ASSERT_GT(saved.size(), 8u);
+  EXPECT_EQ(0, std::memcmp(saved.data(), "OBS1\0\0\0\0", 8));
+  ASSERT_TRUE(b->loadState(saved, error)) << error;
+  std::vector<std::uint8_t> again;
+  ASSERT_TRUE(b->saveState(again, error)) << error;
+  EXPECT_EQ(saved, again);
+
+  const std::string junk = "OBS1\0\0\0\0not a state";
+  EXPECT_FALSE(b->loadState(std::vector<std::uint8_t>(junk.begin(), junk.end()), error));
+  EXPECT_EQ(error, "the plug-in refused the state");
+  // The refused state left the instance as it was.
+  ASSERT_TRUE(b->saveState(again, error)) << error;
+  EXPECT_EQ(saved, again);
 }
 
 // A load that renames the auxiliary outputs tells the host, names only; a

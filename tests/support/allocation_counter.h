@@ -1,8 +1,11 @@
 #pragma once
-// Counts the allocations, frees and the largest request of a test program,
-// so a test can show that audio-thread work allocates nothing and that
-// untrusted sizes never decide memory. Include this in exactly one file of
-// a test program: it replaces the global allocation functions.
+// Counts the allocations, frees, the largest request and the bytes held at
+// the peak of a test program, so a test can show that audio-thread work
+// allocates nothing and that untrusted input never decides memory. Include
+// this in exactly one file of a program: it replaces the global allocation
+// functions.
+
+#include <malloc.h>
 
 #include <atomic>
 #include <cstddef>
@@ -14,24 +17,42 @@ namespace ob::test {
 inline std::atomic<long> gAllocationCount{0};
 inline std::atomic<long> gFreeCount{0};
 inline std::atomic<std::size_t> gLargestAllocation{0};
+// Bytes held through operator new, as the allocator sized the blocks.
+inline std::atomic<std::size_t> gLiveBytes{0};
+inline std::atomic<std::size_t> gPeakLiveBytes{0};
 
 inline long allocationCount() { return gAllocationCount.load(std::memory_order_relaxed); }
 inline long freeCount() { return gFreeCount.load(std::memory_order_relaxed); }
 inline std::size_t largestAllocation() { return gLargestAllocation.load(std::memory_order_relaxed); }
 inline void resetLargestAllocation() { gLargestAllocation.store(0, std::memory_order_relaxed); }
+inline std::size_t liveBytes() { return gLiveBytes.load(std::memory_order_relaxed); }
+// The most bytes held at once since the last reset.
+inline std::size_t peakLiveBytes() { return gPeakLiveBytes.load(std::memory_order_relaxed); }
+inline void resetPeakLiveBytes() { gPeakLiveBytes.store(liveBytes(), std::memory_order_relaxed); }
+
+inline void raiseTo(std::atomic<std::size_t>& mark, std::size_t n) {
+  std::size_t seen = mark.load(std::memory_order_relaxed);
+  while (n > seen && !mark.compare_exchange_weak(seen, n, std::memory_order_relaxed)) {
+  }
+}
 
 // Out of line so the compiler cannot pair the malloc and free below with the
 // new and delete expressions that reach them.
 [[gnu::noinline]] inline void* countedAllocate(std::size_t n) noexcept {
   gAllocationCount.fetch_add(1, std::memory_order_relaxed);
-  std::size_t seen = gLargestAllocation.load(std::memory_order_relaxed);
-  while (n > seen && !gLargestAllocation.compare_exchange_weak(seen, n, std::memory_order_relaxed)) {
+  raiseTo(gLargestAllocation, n);
+  void* p = std::malloc(n ? n : 1);
+  if (p) {
+    const std::size_t held = malloc_usable_size(p);
+    raiseTo(gPeakLiveBytes, gLiveBytes.fetch_add(held, std::memory_order_relaxed) + held);
   }
-  return std::malloc(n ? n : 1);
+  return p;
 }
 
 [[gnu::noinline]] inline void countedFree(void* p) noexcept {
-  if (p) gFreeCount.fetch_add(1, std::memory_order_relaxed);
+  if (!p) return;
+  gFreeCount.fetch_add(1, std::memory_order_relaxed);
+  gLiveBytes.fetch_sub(malloc_usable_size(p), std::memory_order_relaxed);
   std::free(p);
 }
 

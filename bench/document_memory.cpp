@@ -1,0 +1,96 @@
+// Peak memory of reading hostile JSON: 1, 10 and 100 MB of small arrays,
+// alone and as a foreign member of an instance document, through the parser
+// and through the whole document load. The peak is the bytes held through
+// operator new at the worst moment, counted by the replaced allocation
+// functions; it is reported as a counter next to the time.
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "document/json/json.h"
+#include "document/project/project_load.h"
+#include "document/project/project_save.h"
+#include "engine/model/demo_project.h"
+#include "engine/pool/sample_pool.h"
+#include "tests/support/allocation_counter.h"
+
+namespace {
+
+constexpr std::size_t kMB = 1000000;
+
+// `[[],[],...]` of about the given size: three bytes and one value an array.
+std::string smallArrays(std::size_t bytes) {
+  std::string text = "[[]";
+  text.reserve(bytes + 8);
+  while (text.size() + 4 < bytes) text += ",[]";
+  return text + "]";
+}
+
+// The demo's instance document carrying the arrays as a member it does not
+// know.
+std::string instanceWithArrays(std::size_t bytes) {
+  auto demo = ob::makeProject();
+  ob::buildDemoProject(*demo);
+  ob::SamplePool pool;
+  const std::vector<std::uint8_t> saved = ob::writeProjectDocument(*demo, pool);
+  std::string text(saved.begin(), saved.end());
+  text.insert(text.find("\"kind\""), "\"extra\": " + smallArrays(bytes) + ",\n  ");
+  return text;
+}
+
+const std::string& input(std::size_t megabytes, bool asInstance) {
+  static std::map<std::pair<std::size_t, bool>, std::string> made;
+  std::string& text = made[{megabytes, asInstance}];
+  if (text.empty()) text = asInstance ? instanceWithArrays(megabytes * kMB) : smallArrays(megabytes * kMB);
+  return text;
+}
+
+void report(benchmark::State& state, std::size_t peak, bool accepted, std::size_t size) {
+  state.counters["peak_MB"] = static_cast<double>(peak) / kMB;
+  state.counters["accepted"] = accepted ? 1 : 0;
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));
+}
+
+void BM_ParseJsonPeak(benchmark::State& state) {
+  const std::string& text = input(static_cast<std::size_t>(state.range(0)), false);
+  std::size_t peak = 0;
+  bool accepted = false;
+  for (auto _ : state) {
+    ob::test::resetPeakLiveBytes();
+    const std::size_t before = ob::test::liveBytes();
+    {
+      ob::JsonValue value;
+      std::string error;
+      accepted = ob::parseJson(text, value, error);
+      benchmark::DoNotOptimize(value);
+    }
+    peak = ob::test::peakLiveBytes() - before;
+  }
+  report(state, peak, accepted, text.size());
+}
+BENCHMARK(BM_ParseJsonPeak)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
+
+void BM_ReadDocumentPeak(benchmark::State& state) {
+  const std::string& text = input(static_cast<std::size_t>(state.range(0)), true);
+  const std::vector<std::uint8_t> bytes(text.begin(), text.end());
+  std::size_t peak = 0;
+  bool accepted = false;
+  for (auto _ : state) {
+    ob::test::resetPeakLiveBytes();
+    const std::size_t before = ob::test::liveBytes();
+    {
+      auto project = ob::makeProject();
+      ob::SamplePool pool;
+      std::string error;
+      accepted = ob::readDocument(bytes, *project, pool, &error, nullptr);
+    }
+    peak = ob::test::peakLiveBytes() - before;
+  }
+  report(state, peak, accepted, bytes.size());
+}
+BENCHMARK(BM_ReadDocumentPeak)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
+
+}  // namespace

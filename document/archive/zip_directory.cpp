@@ -1,0 +1,98 @@
+#include "document/archive/zip_directory.h"
+
+#include <algorithm>
+
+#include "document/archive/zip_format.h"
+
+namespace ob::zip {
+namespace {
+
+// The end record sits at the very end, after a comment of up to 65,535
+// bytes; the first candidate whose comment reaches exactly to the end wins.
+std::optional<std::uint64_t> findEndRecord(const std::uint8_t* bytes, std::uint64_t total) {
+  const std::uint64_t lowest = total >= kEndRecordSize + 65535 ? total - kEndRecordSize - 65535 : 0;
+  for (std::uint64_t cand = total - kEndRecordSize;; --cand) {
+    const std::uint8_t* p = bytes + cand;
+    if (readU32LE(p) == kEndRecordSignature && cand + kEndRecordSize + readU16LE(p + 20) == total) return cand;
+    if (cand == lowest) return std::nullopt;
+  }
+}
+
+}  // namespace
+
+std::optional<std::vector<DirectoryRecord>> readZipDirectory(const std::uint8_t* bytes, std::size_t size,
+                                                             Diagnostics& diagnostics, const Limits& limits) {
+  const std::uint64_t total = size;
+  if (total < kEndRecordSize) {
+    diagnostics.error("zip-unreadable", "", "Too short to be a zip archive");
+    return std::nullopt;
+  }
+  const std::optional<std::uint64_t> end = findEndRecord(bytes, total);
+  if (!end) {
+    diagnostics.error("zip-unreadable", "", "No end-of-archive record");
+    return std::nullopt;
+  }
+
+  const std::uint8_t* er = bytes + *end;
+  const std::uint16_t thisDisk = readU16LE(er + 4);
+  const std::uint16_t directoryDisk = readU16LE(er + 6);
+  const std::uint16_t entriesHere = readU16LE(er + 8);
+  const std::uint16_t entryCount = readU16LE(er + 10);
+  const std::uint32_t directorySize = readU32LE(er + 12);
+  const std::uint32_t directoryOffset = readU32LE(er + 16);
+  if (thisDisk != 0 || directoryDisk != 0 || entriesHere != entryCount) {
+    diagnostics.error("zip-unsupported", "", "Archives split over several files are not supported");
+    return std::nullopt;
+  }
+  if (entryCount == 0xFFFF || directorySize == 0xFFFFFFFFu || directoryOffset == 0xFFFFFFFFu) {
+    diagnostics.error("zip-unsupported", "", "Zip64 archives are not supported");
+    return std::nullopt;
+  }
+  if (entryCount > limits.maxEntries) {
+    diagnostics.error("zip-too-large", "", "More entries than allowed (" + std::to_string(limits.maxEntries) + ")");
+    return std::nullopt;
+  }
+  const std::uint64_t directoryEnd = std::uint64_t(directoryOffset) + directorySize;
+  if (directoryEnd > *end) {
+    diagnostics.error("zip-unreadable", "", "Central directory out of bounds");
+    return std::nullopt;
+  }
+
+  std::vector<DirectoryRecord> records;
+  records.reserve(std::min<std::uint64_t>(entryCount, directorySize / kCentralHeaderSize));
+  std::uint64_t unpacked = 0;
+  std::uint64_t pos = directoryOffset;
+  for (std::uint32_t n = 0; n < entryCount; ++n) {
+    if (pos + kCentralHeaderSize > directoryEnd || readU32LE(bytes + pos) != kCentralHeaderSignature ||
+        pos + kCentralHeaderSize + readU16LE(bytes + pos + 28) > directoryEnd) {
+      diagnostics.error("zip-unreadable", "", "Damaged central directory");
+      return std::nullopt;
+    }
+    const std::uint8_t* cd = bytes + pos;
+    DirectoryRecord record;
+    record.flags = readU16LE(cd + 8);
+    record.method = readU16LE(cd + 10);
+    record.crc = readU32LE(cd + 16);
+    record.packedSize = readU32LE(cd + 20);
+    record.size = readU32LE(cd + 24);
+    const std::uint16_t nameLength = readU16LE(cd + 28);
+    record.localOffset = readU32LE(cd + 42);
+    record.name.assign(reinterpret_cast<const char*>(cd + kCentralHeaderSize), nameLength);
+    pos += kCentralHeaderSize + std::uint64_t(nameLength) + readU16LE(cd + 30) + readU16LE(cd + 32);
+
+    if (record.packedSize == 0xFFFFFFFFu || record.size == 0xFFFFFFFFu || record.localOffset == 0xFFFFFFFFu) {
+      diagnostics.error("zip-unsupported", "/" + record.name, "Zip64 entries are not supported");
+      return std::nullopt;
+    }
+    // Directories and entries skipped later count too.
+    unpacked += record.size;
+    if (record.size > limits.maxEntrySize || unpacked > limits.maxTotalSize) {
+      diagnostics.error("zip-too-large", "/" + record.name, "The archive unpacks to more than allowed");
+      return std::nullopt;
+    }
+    records.push_back(std::move(record));
+  }
+  return records;
+}
+
+}  // namespace ob::zip

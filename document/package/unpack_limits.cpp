@@ -1,0 +1,34 @@
+#include "document/package/unpack_limits.h"
+
+#include <string>
+#include <utility>
+
+namespace ob {
+
+bool claimsTooMuchGrowth(const zip::DirectoryRecord& record) {
+  return std::uint64_t(record.size) > kMaxUnpackRatio * record.packedSize;
+}
+
+void reportOvergrownDocument(Diagnostics& diagnostics, std::string_view entryName) {
+  std::string path = "/";
+  path += entryName;
+  diagnostics.error("document-unreadable", std::move(path),
+                    "The document claims to unpack to more than 1000 times its packed size; not unpacked");
+}
+
+bool KeptEntryBudget::admit(const zip::DirectoryRecord& record, Diagnostics& diagnostics) {
+  const std::string path = "/" + record.name;
+  if (claimsTooMuchGrowth(record)) {
+    diagnostics.warn("entry-dropped", path,
+                     "The entry claims to unpack to more than 1000 times its packed size; dropped");
+    return false;
+  }
+  if (taken_ + record.size > kKeptEntriesBudget) {
+    diagnostics.warn("entry-dropped", path, "Entries this build does not read are kept up to 64 MiB in all; dropped");
+    return false;
+  }
+  taken_ += record.size;
+  return true;
+}
+
+}  // namespace ob

@@ -1,0 +1,36 @@
+#pragma once
+// How much of an untrusted archive a document reader unpacks, inside the
+// zip limits: nothing that claims to grow more than 1,000-fold (sample audio
+// packs about 1-2:1 and text 5-20:1; only a crafted stream comes near
+// DEFLATE's 1,032:1), and of the entries the reader does not understand only
+// what fits a budget, since those stay in memory and go back at every save.
+#include <cstdint>
+#include <string_view>
+
+#include "document/archive/zip_directory.h"
+#include "document/diagnostics.h"
+
+namespace ob {
+
+inline constexpr std::uint64_t kMaxUnpackRatio = 1000;
+inline constexpr std::uint64_t kKeptEntriesBudget = std::uint64_t(64) << 20;
+
+// The entry's declared size is more than kMaxUnpackRatio times what it
+// takes in the archive.
+bool claimsTooMuchGrowth(const zip::DirectoryRecord& record);
+
+// The error for a document entry that is refused for its claimed growth.
+void reportOvergrownDocument(Diagnostics& diagnostics, std::string_view entryName);
+
+// Entries kept for a later save, in archive order: each is taken while the
+// declared sizes taken so far stay within the budget, else it is dropped
+// with a warning that names it.
+class KeptEntryBudget {
+ public:
+  bool admit(const zip::DirectoryRecord& record, Diagnostics& diagnostics);
+
+ private:
+  std::uint64_t taken_ = 0;
+};
+
+}  // namespace ob
