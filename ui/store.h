@@ -1,7 +1,8 @@
 #pragma once
 // Typed per-window objects kept by the UI context under 32-bit keys. Asking
 // for a type under a key that holds another type replaces the object with a
-// fresh one. Keys in use: 'KCMD' (consumed shortcuts).
+// fresh one. Keys in use: 'KCMD' (consumed shortcuts), 'HOVR' (the tooltip's
+// hover clock).
 
 #include <cstdint>
 #include <memory>
