@@ -30,7 +30,8 @@ struct Picture {
   std::int32_t height = 0;
 };
 
-// The pictures of one UI context, kept in its store under 'PICT'. Each PNG
+// The pictures of one UI context, kept in its store under 'PICT' and used
+// on the main thread only. Each PNG
 // is tried once: a failure is printed to standard error once and leaves an
 // entry that draws nothing.
 class Pictures : public AtlasGuest {
@@ -56,11 +57,13 @@ class Pictures : public AtlasGuest {
 
 inline constexpr std::uint32_t kPicturesKey = fourCc("PICT");
 
-// The current context's picture of the PNG; decoded on first use.
+// The current context's picture of the PNG; decoded on first use. The
+// bytes must live as long as the plug-in (an embedded resource).
 const Picture& loadPicture(std::span<const std::uint8_t> png);
 
 // Draws the picture as large as it fits in the rect, its aspect ratio kept,
-// centred. Nothing until it is packed, nor for an empty rect.
+// centred. Nothing until it is packed, nor for an empty rect. The bytes
+// must live as long as the plug-in, as for loadPicture.
 void drawPicture(ImDrawList* dl, const Rect& rect, std::span<const std::uint8_t> png);
 
 }  // namespace orbi::ui
