@@ -1,7 +1,8 @@
 #pragma once
 // Typed per-window objects kept by the UI context under 32-bit keys. Asking
 // for a type under a key that holds another type replaces the object with a
-// fresh one. Keys in use: 'KCMD' (consumed shortcuts).
+// fresh one. Keys in use: 'KCMD' (consumed shortcuts), 'HOVR' (the tooltip's
+// hover clock).
 
 #include <cstdint>
 #include <memory>
@@ -28,6 +29,15 @@ T& store(UiContext& ui, std::uint32_t key) {
     entry.type = storeTypeTag<T>();
   }
   return *static_cast<T*>(entry.object.get());
+}
+
+// The context's object of type T under the key, or null when there is none
+// (nothing is made).
+template <typename T>
+T* findStore(UiContext& ui, std::uint32_t key) {
+  const auto it = ui.stores().find(key);
+  if (it == ui.stores().end() || it->second.type != storeTypeTag<T>()) return nullptr;
+  return static_cast<T*>(it->second.object.get());
 }
 
 }  // namespace orbi::ui
