@@ -1,7 +1,8 @@
 #pragma once
 // Typed per-window objects kept by the UI context under 32-bit keys. Asking
 // for a type under a key that holds another type replaces the object with a
-// fresh one. Keys in use: 'KCMD' (consumed shortcuts).
+// fresh one. Keys in use: 'KCMD' (consumed shortcuts), 'FDLG' (the file-dialog
+// queue), 'FCHS' (the in-editor file chooser), 'DROP' (the drop state).
 
 #include <cstdint>
 #include <memory>
