@@ -115,4 +115,18 @@ const ImDrawData& UiHarness::frames(int count, const std::function<void()>& body
   return frame(body);
 }
 
+bool UiHarness::clickItem(std::string_view idText, const std::function<void()>& body) {
+  frame(body);
+  const ItemRecord* item = log_.findItem(idText);
+  if (!item) return false;
+  const Rect& area = item->hitArea;
+  movePointer(ImVec2(area.x + area.width / 2.0f, area.y + area.height / 2.0f));
+  frame(body);
+  setButton(ImGuiMouseButton_Left, true);
+  frame(body);
+  setButton(ImGuiMouseButton_Left, false);
+  frame(body);
+  return true;
+}
+
 }  // namespace orbi::ui

@@ -60,6 +60,12 @@ class UiHarness {
   // Several frames with the same body; returns the last one's draw data.
   const ImDrawData& frames(int count, const std::function<void()>& body = {});
 
+  // Clicks the item with the id text: one frame of the body to find it in
+  // the log, then, with the pointer at the centre of its hit area, a frame
+  // to hover it, one with the left button down and one with it up. False,
+  // and no click, when the body registered no such item.
+  bool clickItem(std::string_view idText, const std::function<void()>& body);
+
   // The root window's draw list: during the body, and after the frame
   // until the next one.
   ImDrawList* rootDrawList() const { return rootDrawList_; }

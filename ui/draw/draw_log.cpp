@@ -11,6 +11,12 @@ std::vector<const DrawRecord*> DrawLog::find(DrawOp op) const {
   return found;
 }
 
+const ItemRecord* DrawLog::findItem(std::string_view idText) const {
+  for (const ItemRecord& item : items_)
+    if (item.idText == idText) return &item;
+  return nullptr;
+}
+
 DrawLog* activeDrawLog() { return context().drawLog(); }
 
 }  // namespace orbi::ui

@@ -3,13 +3,15 @@
 // pixels. A UI context with a log attached (tests and benchmarks only; null
 // in the product) gets one record per primitive call, in the caller's terms:
 // colours 0xAARRGGBB, widths, radii, dashes and gaps as passed, before the
-// UI scale is applied.
+// UI scale is applied; and one record per interactive item, so tests can
+// find an item by its id text and point at it.
 
 #include <imgui.h>
 
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ui/draw/text_style.h"
@@ -57,16 +59,34 @@ struct DrawRecord {
   float tracking = 0.0f;
 };
 
+// One interactive item as it was registered this frame.
+struct ItemRecord {
+  std::string idText;   // the id text the caller passed
+  ImGuiID id = 0;       // Dear ImGui's id of it in the id scope it was made in
+  Rect hitArea;         // may have a negative width or height (an empty area)
+  int cursor = 0;       // the Dear ImGui cursor it shows while hovered or held
+  std::string tooltip;  // empty for none
+};
+
 class DrawLog {
  public:
   void add(DrawRecord record) { records_.push_back(std::move(record)); }
-  void clear() { records_.clear(); }
+  void addItem(ItemRecord item) { items_.push_back(std::move(item)); }
+  void clear() {
+    records_.clear();
+    items_.clear();
+  }
   std::span<const DrawRecord> records() const { return records_; }
   // The records of one operation, in drawing order.
   std::vector<const DrawRecord*> find(DrawOp op) const;
 
+  std::span<const ItemRecord> items() const { return items_; }
+  // The first item registered under the id text, or null.
+  const ItemRecord* findItem(std::string_view idText) const;
+
  private:
   std::vector<DrawRecord> records_;
+  std::vector<ItemRecord> items_;
 };
 
 // The current UI context's log, or null when none is attached.

@@ -1,0 +1,43 @@
+#include "ui/interact/tooltip.h"
+
+#include <imgui_internal.h>
+
+#include "ui/context.h"
+#include "ui/draw/text.h"
+#include "ui/interact/hover_clock.h"
+#include "ui/store.h"
+
+namespace orbi::ui {
+namespace {
+
+// Items without an id (plain text) are told apart by where they are.
+ImGuiID lastItemKey() {
+  const ImGuiLastItemData& item = GImGui->LastItemData;
+  return item.ID != 0 ? item.ID : ImHashData(&item.Rect, sizeof item.Rect);
+}
+
+bool tooltipDue() {
+  if (!ImGui::IsItemHovered(ImGuiHoveredFlags_AllowWhenDisabled)) return false;
+  const ImGuiIO& io = ImGui::GetIO();
+  return store<HoverClock>(context(), kHoverClockKey)
+      .hovered(lastItemKey(), ImGui::GetFrameCount(), ImGui::GetTime(), io.MouseDelta);
+}
+
+}  // namespace
+
+void tooltip(std::string_view text) {
+  if (text.empty() || !tooltipDue()) return;
+  const float s = scale();
+  ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(8.0f * s, 5.0f * s));
+  ImGui::PushStyleVar(ImGuiStyleVar_WindowRounding, 4.0f * s);
+  ImGui::BeginTooltip();
+  pushTextStyle(TextStyle::Body);
+  ImGui::PushTextWrapPos(ImGui::GetCursorPosX() + 320.0f * s);
+  ImGui::TextUnformatted(text.data(), text.data() + text.size());
+  ImGui::PopTextWrapPos();
+  popTextStyle();
+  ImGui::EndTooltip();
+  ImGui::PopStyleVar(2);
+}
+
+}  // namespace orbi::ui
