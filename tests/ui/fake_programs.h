@@ -9,6 +9,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -56,6 +57,7 @@ class FakePrograms {
            << "d='" << d << "'; n='" << name << "'\n"
            << ": > \"$d/$n.args\"\n"
            << "for a in \"$@\"; do printf '%s\\0' \"$a\" >> \"$d/$n.args\"; done\n"
+           << "echo $$ >> \"$d/$n.runs\"\n"
            << "echo $$ > \"$d/$n.pid.new\"; /bin/mv \"$d/$n.pid.new\" \"$d/$n.pid\"\n"
            << "if [ -e \"$d/$n.hang\" ]; then exec /bin/sleep 60; fi\n"
            << "if [ -e \"$d/$n.out\" ]; then /bin/cat \"$d/$n.out\"; fi\n"
@@ -72,6 +74,11 @@ class FakePrograms {
   void hang(const std::string& name) { writeWhole(dir_ / (name + ".hang"), ""); }
 
   bool ran(const std::string& name) const { return std::filesystem::exists(dir_ / (name + ".args")); }
+  // How many times it started.
+  int runs(const std::string& name) const {
+    const std::string log = readWhole(dir_ / (name + ".runs"));
+    return static_cast<int>(std::count(log.begin(), log.end(), '\n'));
+  }
 
   // The arguments of the last run, without the program's name.
   std::vector<std::string> arguments(const std::string& name) const {
