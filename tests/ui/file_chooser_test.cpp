@@ -225,14 +225,19 @@ bool processGone(pid_t pid) {
   return notOurs && kill(pid, 0) < 0 && errno == ESRCH;
 }
 
-TEST(ChooserPrograms, ClosingTheWindowEndsARunningChooserAndDeliversNothing) {
-  FakePrograms fakes;
+// Starts a chooser that runs until it is killed; its process id.
+std::optional<pid_t> startHangingChooser(FakePrograms& fakes, Surface& surface) {
   fakes.install("zenity");
   fakes.hang("zenity");
-  Surface surface;
-  ASSERT_TRUE(surface.queue().request(kId, openWav()));
+  EXPECT_TRUE(surface.queue().request(kId, openWav()));
   surface.pump->pump(&surface.ui);
-  const std::optional<pid_t> pid = fakes.pid("zenity");
+  return fakes.pid("zenity");
+}
+
+TEST(ChooserPrograms, ClosingTheWindowEndsARunningChooserAndDeliversNothing) {
+  FakePrograms fakes;
+  Surface surface;
+  const std::optional<pid_t> pid = startHangingChooser(fakes, surface);
   ASSERT_TRUE(pid);
   surface.pump->pump(&surface.ui);
   EXPECT_TRUE(surface.pump->choosing());
@@ -276,12 +281,8 @@ TEST_F(IgnoredSigchld, WhatWasPrintedDecides) {
   }
   // Closing the window still ends a running chooser.
   FakePrograms fakes;
-  fakes.install("zenity");
-  fakes.hang("zenity");
   Surface surface;
-  ASSERT_TRUE(surface.queue().request(kId, openWav()));
-  surface.pump->pump(&surface.ui);
-  const std::optional<pid_t> pid = fakes.pid("zenity");
+  const std::optional<pid_t> pid = startHangingChooser(fakes, surface);
   ASSERT_TRUE(pid);
   surface.pump.reset();
   EXPECT_TRUE(processGone(*pid));
