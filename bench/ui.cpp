@@ -1,14 +1,20 @@
 // The UI framework's costs: rebuilding the font atlas when the display
-// scale changes, measuring and fitting labels, and drawing long curves.
+// scale changes, measuring and fitting labels, drawing long curves, sample
+// overviews and waveforms, and frames full of interactive items.
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "support/ui/ui_harness.h"
 #include "ui/draw/shapes.h"
+#include "ui/draw/wave_overview.h"
+#include "ui/draw/waveform.h"
+#include "ui/interact/interaction.h"
 #include "ui/draw/text.h"
 #include "ui/theme/theme_atlas.h"
 
@@ -63,16 +69,12 @@ void BM_FitTextToWidth(benchmark::State& state) {
 BENCHMARK(BM_FitTextToWidth)->Arg(static_cast<int>(TextStyle::Body))->Arg(static_cast<int>(TextStyle::Heading));
 
 // A draw list of its own on the harness context's shared data, cleared
-// before each drawing as a frame would.
-class CurveBench {
+// before each drawing as a frame would. No draw log: the product has none.
+class ScratchList {
  public:
-  CurveBench() : scope_(harness_.ui()), list_(ImGui::GetDrawListSharedData()) {
+  ScratchList() : scope_(harness_.ui()), list_(ImGui::GetDrawListSharedData()) {
     harness_.frame();
-    for (int i = 0; i < 100000; ++i) {
-      const float x = i * 0.0096f;
-      upper_.emplace_back(x, 300.0f + 100.0f * std::sin(i * 0.001f));
-      lower_.emplace_back(x, 500.0f + 50.0f * std::cos(i * 0.0013f));
-    }
+    harness_.ui().setDrawLog(nullptr);
   }
   ImDrawList* fresh() {
     list_._ResetForNewFrame();
@@ -82,13 +84,26 @@ class CurveBench {
     list_.PushTextureID(ImGui::GetIO().Fonts->TexID);
     return &list_;
   }
-  const std::vector<ImVec2>& upper() const { return upper_; }
-  const std::vector<ImVec2>& lower() const { return lower_; }
 
  private:
   UiHarness harness_;
   ContextScope scope_;
   ImDrawList list_;
+};
+
+class CurveBench : public ScratchList {
+ public:
+  CurveBench() {
+    for (int i = 0; i < 100000; ++i) {
+      const float x = i * 0.0096f;
+      upper_.emplace_back(x, 300.0f + 100.0f * std::sin(i * 0.001f));
+      lower_.emplace_back(x, 500.0f + 50.0f * std::cos(i * 0.0013f));
+    }
+  }
+  const std::vector<ImVec2>& upper() const { return upper_; }
+  const std::vector<ImVec2>& lower() const { return lower_; }
+
+ private:
   std::vector<ImVec2> upper_, lower_;
 };
 
@@ -111,5 +126,87 @@ void BM_Band100k(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_Band100k)->Unit(benchmark::kMillisecond);
+
+// A minute of sound at 48 kHz: a decaying tone with a little noise.
+constexpr std::size_t kMinuteSamples = 2880000;
+const std::vector<float>& minuteOfSound() {
+  static const std::vector<float> samples = [] {
+    std::vector<float> out(kMinuteSamples);
+    std::mt19937 rng(3);
+    std::uniform_real_distribution<float> noise(-0.05f, 0.05f);
+    for (std::size_t i = 0; i < out.size(); ++i)
+      out[i] = 0.8f * std::exp(-static_cast<float>(i) / 1.0e6f) * std::sin(i * 0.0571f) + noise(rng);
+    return out;
+  }();
+  return samples;
+}
+
+void BM_WaveOverviewBuild(benchmark::State& state) {
+  const auto& samples = minuteOfSound();
+  for (auto _ : state) {
+    const WaveOverview overview(samples, 48000.0);
+    benchmark::DoNotOptimize(overview.levels().data());
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<long>(samples.size()));
+}
+BENCHMARK(BM_WaveOverviewBuild)->Unit(benchmark::kMillisecond);
+
+// 10,000 ranges of random ends over the minute, as a view's columns ask.
+void BM_WaveOverviewRanges(benchmark::State& state) {
+  const WaveOverview overview(minuteOfSound(), 48000.0);
+  std::mt19937_64 rng(5);
+  std::uniform_int_distribution<std::uint64_t> at(0, kMinuteSamples);
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> ranges(10000);
+  for (auto& r : ranges) r = std::minmax(at(rng), at(rng));
+  for (auto _ : state) {
+    float sum = 0.0f;
+    for (const auto& [from, to] : ranges) sum += overview.range(from, to).max;
+    benchmark::DoNotOptimize(sum);
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<long>(ranges.size()));
+}
+BENCHMARK(BM_WaveOverviewRanges)->Unit(benchmark::kMicrosecond);
+
+// The minute across 960 columns: what a sample view costs each frame.
+void BM_DrawWaveform960(benchmark::State& state) {
+  ScratchList scratch;
+  const WaveOverview overview(minuteOfSound(), 48000.0);
+  const Rect rect{0, 100, 960, 200};
+  const Axis axis{AxisKind::Linear, 0.0f, 60.0f, 0.0f, 960.0f};
+  WaveformStyle style;
+  style.mode = static_cast<WaveformMode>(state.range(0));
+  for (auto _ : state) {
+    ImDrawList* dl = scratch.fresh();
+    drawWaveform(dl, rect, axis, overview, style);
+    benchmark::DoNotOptimize(dl->VtxBuffer.Data);
+  }
+}
+BENCHMARK(BM_DrawWaveform960)
+    ->Arg(static_cast<int>(WaveformMode::Bars))
+    ->Arg(static_cast<int>(WaveformMode::Outline))
+    ->Unit(benchmark::kMicrosecond);
+
+// A whole harness frame with that many items, each over its own cell of a
+// grid; 0 gives the frame's own cost.
+void BM_InteractFrame(benchmark::State& state) {
+  const int items = static_cast<int>(state.range(0));
+  UiHarness harness;
+  harness.ui().setDrawLog(nullptr);
+  harness.movePointer({333, 333});
+  std::vector<InteractSpec> specs(static_cast<std::size_t>(items));
+  std::vector<std::string> ids;
+  for (int i = 0; i < items; ++i) {
+    specs[i].kind = HitKind::Rectangle;
+    specs[i].rect = {static_cast<float>(i % 25) * 36.0f, static_cast<float>(i / 25) * 36.0f, 32.0f, 32.0f};
+    specs[i].tooltip = "A tooltip";
+    ids.push_back("item" + std::to_string(i));
+  }
+  auto body = [&] {
+    for (int i = 0; i < items; ++i) benchmark::DoNotOptimize(interact(ids[i].c_str(), specs[i]));
+  };
+  for (auto _ : state) harness.frame(body);
+  state.SetItemsProcessed(state.iterations() * items);
+}
+BENCHMARK(BM_InteractFrame)->Arg(0)->Arg(500)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -6,12 +6,14 @@
 #include <stdexcept>
 #include <utility>
 
+#include "ui/draw/pictures.h"
 #include "ui/keys.h"
+#include "ui/store.h"
 #include "ui/theme/theme_style.h"
 
 namespace orbi::ui {
 
-UiContext::UiContext() : stores_(makeKeyedMap<StoreEntry>()) {
+UiContext::UiContext() : stores_(makeKeyedMap<StoreEntry>()), animations_(makeKeyedMap<double>()) {
   ImGuiContext* previous = ImGui::GetCurrentContext();
   imgui_ = ImGui::CreateContext();
   ImGui::SetCurrentContext(imgui_);
@@ -69,12 +71,13 @@ bool UiContext::prepareFrame() {
   ContextScope scope(*this);
   ImFontAtlas& atlas = *ImGui::GetIO().Fonts;
   if (atlas.Locked) return false;
-  if (atlasScale_ != displayScale_) rebuildAtlas(atlas);
+  const Pictures* pictures = findStore<Pictures>(*this, kPicturesKey);
+  if (atlasScale_ != displayScale_ || (pictures && pictures->waiting())) rebuildAtlas(atlas);
   return std::exchange(uploadPending_, false);
 }
 
 void UiContext::rebuildAtlas(ImFontAtlas& atlas) {
-  theme_.build(atlas, displayScale_);
+  theme_.build(atlas, displayScale_, findStore<Pictures>(*this, kPicturesKey));
   atlasScale_ = displayScale_;
   uploadPending_ = true;
 }

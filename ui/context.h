@@ -9,6 +9,7 @@
 #include <imgui.h>
 
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 #include "ui/store_map.h"
@@ -49,7 +50,8 @@ class UiContext {
   float scale() const;
 
   // Called outside frames, before NewFrame: bakes the fonts and images again
-  // when the display scale changed since the atlas was built. Returns true
+  // when the display scale changed since the atlas was built, or when
+  // pictures loaded since wait for their place in it. Returns true
   // when the atlas texture must be uploaded again (once after construction,
   // and after each rebuild). Inside a frame the atlas is locked and nothing
   // happens until the next call.
@@ -68,6 +70,10 @@ class UiContext {
   void setDrawLog(DrawLog* log) { drawLog_ = log; }
 
   StoreMap& stores() { return stores_; }
+
+  // When each running animation started, in Dear ImGui's time, by its id.
+  using AnimationStarts = std::unordered_map<std::uint32_t, double, KeyHash>;
+  AnimationStarts& animations() { return animations_; }
 
   // A face pushed by pushTextStyle, with the scale it had before.
   struct PushedFace {
@@ -93,6 +99,7 @@ class UiContext {
   ImDrawCallback additiveBlendHook_ = nullptr;
   DrawLog* drawLog_ = nullptr;
   StoreMap stores_;
+  AnimationStarts animations_;
   std::vector<PushedFace> pushedFaces_;
 };
 

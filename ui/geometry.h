@@ -2,6 +2,8 @@
 // A rectangle in physical pixels, the unit every layout of the editor is
 // computed in; the far corner is (x + width, y + height).
 
+#include <algorithm>
+
 namespace orbi::ui {
 
 struct Rect {
@@ -9,6 +11,22 @@ struct Rect {
   float y = 0.0f;
   float width = 0.0f;
   float height = 0.0f;
+
+  // Shrunk by dx at the left and right and dy at the top and bottom; the
+  // sizes do not go below 0.
+  Rect inset(float dx, float dy) const {
+    return {x + dx, y + dy, std::max(width - 2.0f * dx, 0.0f), std::max(height - 2.0f * dy, 0.0f)};
+  }
+
+  // Cuts a band off the top and returns it: the height asked for, kept
+  // within 0 and this rectangle's height. This rectangle keeps the rest.
+  Rect takeTop(float bandHeight) {
+    const float band = std::max(0.0f, std::min(bandHeight, height));
+    const Rect top{x, y, std::max(width, 0.0f), band};
+    y += band;
+    height -= band;
+    return top;
+  }
 };
 
 }  // namespace orbi::ui

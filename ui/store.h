@@ -32,4 +32,13 @@ T& store(UiContext& ui, std::uint32_t key) {
   return *static_cast<T*>(entry.object.get());
 }
 
+// The context's object of type T under the key, or null when there is none
+// (nothing is made).
+template <typename T>
+T* findStore(UiContext& ui, std::uint32_t key) {
+  const auto it = ui.stores().find(key);
+  if (it == ui.stores().end() || it->second.type != storeTypeTag<T>()) return nullptr;
+  return static_cast<T*>(it->second.object.get());
+}
+
 }  // namespace orbi::ui

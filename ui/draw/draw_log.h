@@ -35,6 +35,7 @@ enum class DrawOp : std::uint8_t {
   TrackedText,
   TextAt,
   Text,
+  Picture,  // rect: where the picture was drawn
 };
 
 struct DrawRecord {

@@ -11,6 +11,18 @@
 
 namespace orbi::ui {
 
+// Images of others packed into the same atlas, such as pictures: given
+// their rectangles before each build and their pixels after it.
+class AtlasGuest {
+ public:
+  virtual ~AtlasGuest() = default;
+  // Images wait that the atlas does not hold yet.
+  virtual bool waiting() const = 0;
+  virtual void reserve(ImFontAtlas& atlas) = 0;
+  // The atlas holds RGBA pixels by now.
+  virtual void write(ImFontAtlas& atlas) = 0;
+};
+
 class ThemeAtlas {
  public:
   // Checks the embedded fonts and decodes the embedded skin; throws
@@ -19,10 +31,11 @@ class ThemeAtlas {
   // Takes another skin; tests pack a small one.
   explicit ThemeAtlas(SkinImage skin);
 
-  // Clears the atlas and builds it again at the scale. The atlas must not be
-  // locked (Dear ImGui locks it between NewFrame and Render). Throws
-  // std::runtime_error when the atlas cannot be built.
-  void build(ImFontAtlas& atlas, float displayScale);
+  // Clears the atlas and builds it again at the scale, with the guest's
+  // images when there is one. The atlas must not be locked (Dear ImGui
+  // locks it between NewFrame and Render). Throws std::runtime_error when
+  // the atlas cannot be built.
+  void build(ImFontAtlas& atlas, float displayScale, AtlasGuest* guest = nullptr);
 
   const FontFaces& faces() const { return faces_; }
   ThemeImageRects rects() const { return rects_; }

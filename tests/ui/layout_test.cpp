@@ -1,0 +1,249 @@
+// Shared geometry: rectangles, fitting boxes, the size rules, animation
+// values, the focus ring and the rail with its pill buttons.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "support/ui/ui_harness.h"
+#include "ui/animation.h"
+#include "ui/controls/rail.h"
+#include "ui/draw/draw_log.h"
+#include "ui/draw/focus_ring.h"
+#include "ui/geometry.h"
+#include "ui/layout/scale_to_fit.h"
+
+namespace orbi::ui {
+namespace {
+
+void expectRect(const Rect& got, const Rect& want) {
+  EXPECT_FLOAT_EQ(got.x, want.x);
+  EXPECT_FLOAT_EQ(got.y, want.y);
+  EXPECT_FLOAT_EQ(got.width, want.width);
+  EXPECT_FLOAT_EQ(got.height, want.height);
+}
+
+TEST(Rect, InsetShrinksEachSideAndStopsAtZero) {
+  expectRect(Rect{10, 20, 100, 50}.inset(5, 10), {15, 30, 90, 30});
+  expectRect(Rect{10, 20, 100, 50}.inset(-2, 0), {8, 20, 104, 50});
+  expectRect(Rect{10, 20, 100, 50}.inset(60, 30), {70, 50, 0, 0});
+}
+
+TEST(Rect, TakeTopCutsABandWithinTheHeight) {
+  struct Case {
+    float asked;
+    float band;
+  };
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  for (const Case& c : {Case{20, 20}, Case{0, 0}, Case{50, 50}, Case{80, 50}, Case{-10, 0}, Case{nan, 0}}) {
+    SCOPED_TRACE(c.asked);
+    Rect r{10, 20, 100, 50};
+    const Rect top = r.takeTop(c.asked);
+    expectRect(top, {10, 20, 100, c.band});
+    expectRect(r, {10, 20 + c.band, 100, 50 - c.band});
+  }
+  // A rectangle of negative size gives nothing and keeps its place.
+  Rect odd{0, 0, -5, -10};
+  expectRect(odd.takeTop(4), {0, 0, 0, 0});
+  expectRect(odd, {0, 0, -5, -10});
+}
+
+TEST(SizeRule, EachModeSizesAnAxis) {
+  struct Case {
+    SizeRule rule;
+    float natural, available, size;
+  };
+  const Case cases[] = {
+      {{SizeMode::Natural, 0}, 40, 100, 40},   {{SizeMode::Natural, 0}, 140, 100, 100},
+      {{SizeMode::Natural, 0}, -1, 100, 100},  {{SizeMode::Fixed, 30}, 0, 100, 60},
+      {{SizeMode::Fixed, 80}, 0, 100, 100},    {{SizeMode::Fill, 0}, 40, 100, 100},
+      {{SizeMode::Fraction, 0.25f}, 0, 100, 25}, {{SizeMode::Fraction, 1.5f}, 0, 100, 100},
+      {{SizeMode::Fraction, -1}, 0, 100, 0},   {{static_cast<SizeMode>(17), 0}, 40, 100, 100},
+  };
+  UiHarness harness(2.0f);  // fixed sizes are design pixels times the scale
+  harness.frame([&] {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(testing::Message() << static_cast<int>(c.rule.mode) << " " << c.rule.value << " " << c.natural);
+      EXPECT_FLOAT_EQ(ruleSize(c.rule, c.natural, c.available), c.size);
+    }
+  });
+}
+
+TEST(ScaleToFit, ANaturalBoxIsScaledToFitAndThatScaleIsPushedForTheScope) {
+  UiHarness harness;
+  harness.frame([] {
+    {
+      const ScaleToFit fit({0, 0, 300, 300}, {SizeMode::Natural, 0}, ImVec2(100, 50), Align::Centre, Align::Centre);
+      EXPECT_TRUE(fit.pushedScale());
+      expectRect(fit.rect(), {0, 75, 300, 150});
+      EXPECT_FLOAT_EQ(scale(), 3.0f);
+      {
+        // Nested: the factors multiply.
+        const ScaleToFit inner({0, 0, 50, 50}, {SizeMode::Natural, 0}, ImVec2(100, 100), Align::Start, Align::Start);
+        EXPECT_FLOAT_EQ(scale(), 1.5f);
+      }
+      EXPECT_FLOAT_EQ(scale(), 3.0f);
+    }
+    EXPECT_FLOAT_EQ(scale(), 1.0f);
+  });
+}
+
+TEST(ScaleToFit, AlignmentsPlaceTheBoxInBothAxes) {
+  struct Case {
+    Align x, y;
+    float left, top;
+  };
+  UiHarness harness;
+  harness.frame([] {
+    // 100 x 50 into 400 x 100 at (10, 20): factor 2, a 200 x 100 box.
+    for (const Case& c : {Case{Align::Start, Align::Start, 10, 20}, Case{Align::Centre, Align::Centre, 110, 20},
+                          Case{Align::End, Align::End, 210, 20}, Case{static_cast<Align>(7), Align::Start, 10, 20}}) {
+      SCOPED_TRACE(static_cast<int>(c.x));
+      const ScaleToFit fit({10, 20, 400, 100}, {SizeMode::Natural, 0}, ImVec2(100, 50), c.x, c.y);
+      expectRect(fit.rect(), {c.left, c.top, 200, 100});
+    }
+  });
+}
+
+TEST(ScaleToFit, OtherRulesSizeEachAxisAndPushNothing) {
+  UiHarness harness;
+  harness.frame([] {
+    {
+      const ScaleToFit fill({0, 0, 300, 100}, {SizeMode::Fill, 0}, ImVec2(100, 40), Align::Centre, Align::End);
+      EXPECT_FALSE(fill.pushedScale());
+      EXPECT_FLOAT_EQ(scale(), 1.0f);
+      expectRect(fill.rect(), {0, 60, 300, 40});
+    }
+    {
+      // A natural box without a positive size is not scaled either.
+      const ScaleToFit unsized({0, 0, 300, 100}, {SizeMode::Natural, 0}, ImVec2(-1, 40), Align::Start, Align::Start);
+      EXPECT_FALSE(unsized.pushedScale());
+      expectRect(unsized.rect(), {0, 0, 300, 40});
+    }
+    {
+      // No room: a factor of at least 0.001, never a negative size.
+      const ScaleToFit none({5, 5, -10, 0}, {SizeMode::Natural, 0}, ImVec2(100, 50), Align::Start, Align::Start);
+      EXPECT_TRUE(none.pushedScale());
+      EXPECT_FLOAT_EQ(scale(), 0.001f);
+      EXPECT_GE(none.rect().width, 0.0f);
+    }
+    EXPECT_FLOAT_EQ(scale(), 1.0f);
+  });
+}
+
+constexpr std::uint32_t kId = 0xF1A5;
+constexpr float kDuration = 0.5f;  // 30 frames at 60 a second
+
+TEST(Animation, DecaysAsTheSquareOfTheTimeLeftAndIsForgottenAfterItsDuration) {
+  UiHarness harness;
+  harness.frame([] {
+    EXPECT_EQ(animationState(kId, kDuration), 0.0f);
+    startAnimation(kId);
+    EXPECT_FLOAT_EQ(animationState(kId, kDuration), 1.0f);
+  });
+  for (int frame = 1; frame <= 31; ++frame) {
+    harness.frame([&] {
+      SCOPED_TRACE(frame);
+      const double left = 1.0 - (frame / 60.0) / kDuration;
+      const float state = animationState(kId, kDuration);
+      if (frame < 30) {
+        EXPECT_NEAR(state, left * left, 1e-5);
+        EXPECT_EQ(context().animations().count(kId), 1u);
+      } else {
+        EXPECT_EQ(state, 0.0f);
+        EXPECT_EQ(context().animations().count(kId), 0u);
+      }
+    });
+  }
+  // Started again, it runs again; a zero duration is over at once.
+  harness.frame([] {
+    startAnimation(kId);
+    EXPECT_EQ(animationState(kId, 0.0f), 0.0f);
+    EXPECT_EQ(context().animations().count(kId), 0u);
+  });
+}
+
+TEST(FocusRing, FillsFaintlyAndOutlinesInsideByOneScaledPixel) {
+  UiHarness harness(2.0f);
+  harness.frame([] { focusRing(ImGui::GetWindowDrawList(), {10, 10, 100, 40}); });
+  const auto fills = harness.drawLog().find(DrawOp::FillRect);
+  const auto strokes = harness.drawLog().find(DrawOp::StrokeRect);
+  ASSERT_EQ(fills.size(), 1u);
+  ASSERT_EQ(strokes.size(), 1u);
+  EXPECT_EQ(fills[0]->colour, 0x1F8DC63Fu);
+  expectRect(fills[0]->rect, {10, 10, 100, 40});
+  EXPECT_EQ(strokes[0]->colour, 0xFF8DC63Fu);
+  expectRect(strokes[0]->rect, {12, 12, 96, 36});
+  EXPECT_EQ(strokes[0]->radius, 4.0f);
+  EXPECT_EQ(strokes[0]->width, 1.5f);
+}
+
+TEST(Rail, PanelAndRectFollowTheScale) {
+  UiHarness harness(1.5f);
+  harness.frame([] {
+    drawRailPanel(ImGui::GetWindowDrawList(), {0, 0, 200, 48});
+    EXPECT_FLOAT_EQ(railPadding(), 4.5f);
+    EXPECT_EQ(railBorderColour(), 0x8C5A8A1Au);
+    expectRect(railRect({10, 100, 300, 80}, 120), {10, 116, 120, 48});
+    expectRect(railRect({10, 100, 300, 30}, 400), {10, 100, 300, 30});
+    expectRect(railRect({10, 100, 300, -4}, -5), {10, 100, 0, 0});
+  });
+  const auto fills = harness.drawLog().find(DrawOp::FillRect);
+  const auto strokes = harness.drawLog().find(DrawOp::StrokeRect);
+  ASSERT_EQ(fills.size(), 1u);
+  ASSERT_EQ(strokes.size(), 1u);
+  EXPECT_EQ(fills[0]->colour, 0xFF202C19u);
+  // Rounded by half the height: 24 pixels, 16 design units at scale 1.5.
+  EXPECT_FLOAT_EQ(fills[0]->radius * 1.5f, 24.0f);
+  EXPECT_EQ(strokes[0]->colour, 0x8C5A8A1Au);
+  EXPECT_EQ(strokes[0]->width, 1.0f);
+}
+
+TEST(Rail, PillButtonsFillWhenSelectedOrHoveredAndReportClicks) {
+  UiHarness harness;
+  PillState state;
+  bool selected = false;
+  auto body = [&] { state = pillButton("pill", {100, 100, 80, 30}, selected, "Pill"); };
+  harness.frame(body);
+  EXPECT_TRUE(harness.drawLog().find(DrawOp::FillRect).empty());
+  EXPECT_EQ(pillContentColour(state, false), 0xFF8A8870u);
+
+  harness.movePointer({140, 115});
+  harness.frame(body);
+  EXPECT_TRUE(state.hovered);
+  ASSERT_EQ(harness.drawLog().find(DrawOp::FillRect).size(), 1u);
+  EXPECT_EQ(harness.drawLog().find(DrawOp::FillRect)[0]->colour, 0x992F4121u);
+  EXPECT_EQ(pillContentColour(state, false), 0xFFF0EED8u);
+  const ItemRecord* item = harness.drawLog().findItem("pill");
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(item->cursor, ImGuiMouseCursor_Hand);
+  EXPECT_EQ(item->tooltip, "Pill");
+
+  harness.setButton(ImGuiMouseButton_Left, true);
+  harness.frame(body);
+  EXPECT_TRUE(state.held);
+  EXPECT_FALSE(state.clicked);
+  harness.setButton(ImGuiMouseButton_Left, false);
+  harness.frame(body);
+  EXPECT_TRUE(state.clicked);
+
+  // Released away from the pill: no click.
+  harness.frames(30, body);
+  harness.setButton(ImGuiMouseButton_Left, true);
+  harness.frame(body);
+  harness.movePointer({400, 400});
+  harness.frame(body);
+  harness.setButton(ImGuiMouseButton_Left, false);
+  harness.frame(body);
+  EXPECT_FALSE(state.clicked);
+
+  selected = true;
+  harness.frame(body);
+  ASSERT_EQ(harness.drawLog().find(DrawOp::FillRect).size(), 1u);
+  EXPECT_EQ(harness.drawLog().find(DrawOp::FillRect)[0]->colour, 0xFF3E5827u);
+  EXPECT_EQ(pillContentColour(state, true), 0xFF8DC63Fu);
+}
+
+}  // namespace
+}  // namespace orbi::ui

@@ -1,0 +1,18 @@
+#pragma once
+// Decaying animation values: a flash that fades after something happened.
+// The UI context keeps when each one started, by a 32-bit id of the
+// caller's choosing.
+
+#include <cstdint>
+
+namespace orbi::ui {
+
+// Starts the animation under the id now (Dear ImGui's time), or starts it
+// again.
+void startAnimation(std::uint32_t id);
+
+// (1 - elapsed / duration) squared while the animation runs; 0 when there is
+// none, and 0 once the duration has passed, forgetting the entry.
+float animationState(std::uint32_t id, float duration);
+
+}  // namespace orbi::ui

@@ -1,0 +1,56 @@
+#include "ui/controls/rail.h"
+
+#include <algorithm>
+
+#include "ui/context.h"
+#include "ui/draw/shapes.h"
+#include "ui/interact/interaction.h"
+
+namespace orbi::ui {
+namespace {
+
+constexpr std::uint32_t kRailFill = 0xFF202C19;
+constexpr std::uint32_t kRailBorder = 0x8C5A8A1A;
+constexpr std::uint32_t kPillSelected = 0xFF3E5827;
+constexpr std::uint32_t kPillHovered = 0x992F4121;
+
+// Corner rounding of half the rectangle's height, in the design units the
+// primitives take.
+float pillRounding(const Rect& rect) { return rect.height * 0.5f / scale(); }
+
+}  // namespace
+
+void drawRailPanel(ImDrawList* dl, const Rect& rect) {
+  const float rounding = pillRounding(rect);
+  fillRect(dl, rect, kRailFill, rounding);
+  strokeRect(dl, rect, kRailBorder, rounding, 1.0f);
+}
+
+std::uint32_t railBorderColour() { return kRailBorder; }
+
+float railPadding() { return 3.0f * scale(); }
+
+Rect railRect(const Rect& rect, float width) {
+  const float b = std::min(32.0f * scale(), rect.height);
+  return {rect.x, rect.y + (rect.height - b) / 2.0f, std::max(std::min(rect.width, width), 0.0f), std::max(b, 0.0f)};
+}
+
+PillState pillButton(const char* id, const Rect& rect, bool selected, const char* tooltip) {
+  InteractSpec spec;
+  spec.kind = HitKind::Rectangle;
+  spec.rect = rect;
+  spec.reach = 8.0f;
+  spec.cursor = ImGuiMouseCursor_Hand;
+  spec.tooltip = tooltip;
+  const Interaction it = interact(id, spec);
+  if (selected || it.hovered || it.held)
+    fillRect(ImGui::GetWindowDrawList(), rect, selected ? kPillSelected : kPillHovered, pillRounding(rect));
+  return {it.clicked && it.hovered, it.hovered, it.held};
+}
+
+std::uint32_t pillContentColour(PillState state, bool selected) {
+  if (selected) return 0xFF8DC63F;
+  return state.hovered ? 0xFFF0EED8 : 0xFF8A8870;
+}
+
+}  // namespace orbi::ui
