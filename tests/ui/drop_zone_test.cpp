@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/ui/ui_harness.h"
+#include "ui/draw/draw_log.h"
 #include "ui/drop/drop_state.h"
 
 namespace orbi::ui {
@@ -62,6 +63,27 @@ TEST_F(DropZones, OnlyMatchingPathsAreOfferedInDragOrder) {
   EXPECT_TRUE(result.hovering);
   EXPECT_FALSE(result.dropped);
   EXPECT_EQ(result.paths, (Paths{"/s/b.wav", "/s/a.WAV"}));
+}
+
+TEST_F(DropZones, AHoveredZoneShowsAFocusRing) {
+  const auto ringFills = [&] {
+    std::vector<Rect> rects;
+    for (const DrawRecord* r : harness_.drawLog().find(DrawOp::FillRect))
+      if (r->colour == 0x1F8DC63Fu) rects.push_back(r->rect);
+    return rects;
+  };
+  dragOver({"/s/kick.wav"}, ImVec2(150, 120));
+  ASSERT_TRUE(zoneInFrame(kZone, {".wav"}).hovering);
+  const std::vector<Rect> hovered = ringFills();
+  ASSERT_EQ(hovered.size(), 1u);
+  EXPECT_FLOAT_EQ(hovered[0].x, kZone.x);
+  EXPECT_FLOAT_EQ(hovered[0].width, kZone.width);
+  // Nothing to take, or dropped: no ring.
+  zoneInFrame(kZone, {".aif"});
+  EXPECT_TRUE(ringFills().empty());
+  drop().dropped = true;
+  ASSERT_TRUE(zoneInFrame(kZone, {".wav"}).dropped);
+  EXPECT_TRUE(ringFills().empty());
 }
 
 TEST_F(DropZones, TheRightAndBottomEdgesAreOutside) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ui/ascii.h"
+#include "ui/draw/focus_ring.h"
 #include "ui/drop/drop_state.h"
 #include "ui/store.h"
 
@@ -43,6 +44,7 @@ DropZoneResult dropZone(const Rect& rect, std::span<const std::string_view> endi
   drop.acceptedNow = true;
   result.dropped = drop.dropped;
   result.hovering = !drop.dropped;
+  if (result.hovering) focusRing(ImGui::GetWindowDrawList(), rect);
   return result;
 }
 
