@@ -2,7 +2,8 @@
 // Typed per-window objects kept by the UI context under 32-bit keys. Asking
 // for a type under a key that holds another type replaces the object with a
 // fresh one. Keys in use: 'KCMD' (consumed shortcuts), 'HOVR' (the tooltip's
-// hover clock).
+// hover clock), 'FDLG' (the file-dialog queue), 'FCHS' (the in-editor file
+// chooser), 'DROP' (the drop state), 'PICT' (the pictures).
 
 #include <cstdint>
 #include <memory>

@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <string>
 
+#include "ui/dialogs/in_editor_chooser.h"
+#include "ui/drop/drop_zone.h"
+
 namespace orbi::ui {
 namespace {
 
@@ -99,8 +102,11 @@ const ImDrawData& UiHarness::frame(const std::function<void()>& body) {
     ImGui::EndFrame();
     throw;
   }
+  drawFileChooser();
   ImGui::End();
+  endDropFrame();
   ImGui::Render();
+  if (pump_) pump_->pump(&ui_);
   return *ImGui::GetDrawData();
 }
 

@@ -8,16 +8,22 @@
 // windows of the frame before, so nothing is hovered on the first frame; an
 // auto-sized window (a popup, a tooltip) lays itself out hidden on its first
 // frame and shows on the next. frames() steps such extra frames.
+//
+// As the window does, each frame ends the drop frame and draws the
+// in-editor file chooser inside the root window, and the file-dialog pump
+// runs after it.
 
 #include <imgui.h>
 
 #include <cfloat>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "ui/context.h"
+#include "ui/dialogs/file_dialog_pump.h"
 #include "ui/draw/draw_log.h"
 #include "ui/keys.h"
 
@@ -66,6 +72,11 @@ class UiHarness {
   // How many times the atlas texture would have been uploaded.
   int atlasUploads() const { return atlasUploads_; }
 
+  // The pump run after every frame; destroying it is what closing the
+  // window does to a chooser that still runs. Later frames pump nothing.
+  const FileDialogPump* fileDialogPump() const { return pump_.get(); }
+  void destroyFileDialogPump() { pump_.reset(); }
+
  private:
   void applyInput(ImGuiIO& io);
 
@@ -79,6 +90,7 @@ class UiHarness {
   std::string text_;
   ImDrawList* rootDrawList_ = nullptr;
   int atlasUploads_ = 0;
+  std::unique_ptr<FileDialogPump> pump_ = std::make_unique<FileDialogPump>();
 };
 
 }  // namespace orbi::ui

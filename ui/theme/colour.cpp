@@ -1,5 +1,8 @@
 #include "ui/theme/colour.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace orbi::ui {
 
 ImVec4 colourToVec4(std::uint32_t argb) {
@@ -16,6 +19,36 @@ std::uint32_t lerpColor(std::uint32_t a, std::uint32_t b, float t) {
     out |= static_cast<std::uint32_t>(ca + (cb - ca) * k + 0.5f) << shift;
   }
   return out;
+}
+
+namespace {
+
+float unit(float v) { return std::isnan(v) ? 0.0f : std::clamp(v, 0.0f, 1.0f); }
+
+std::uint32_t byte(float v) { return static_cast<std::uint32_t>(std::lround(unit(v) * 255.0f)); }
+
+}  // namespace
+
+std::uint32_t hsvToArgb(float hue, float saturation, float value, float alpha) {
+  if (!std::isfinite(hue)) hue = 0.0f;
+  saturation = unit(saturation);
+  value = unit(value);
+  const float h = (hue - std::floor(hue)) * 6.0f;
+  const int sector = static_cast<int>(h);
+  const float f = std::fabs(std::fmod(h, 2.0f) - 1.0f);
+  const float c = value * saturation;
+  const float x = (1.0f - f) * c;
+  const float m = value - c;
+  float r = c, g = 0.0f, b = x;
+  switch (sector) {
+    case 0: r = c, g = x, b = 0.0f; break;
+    case 1: r = x, g = c, b = 0.0f; break;
+    case 2: r = 0.0f, g = c, b = x; break;
+    case 3: r = 0.0f, g = x, b = c; break;
+    case 4: r = x, g = 0.0f, b = c; break;
+    default: break;
+  }
+  return byte(alpha) << 24 | byte(r + m) << 16 | byte(g + m) << 8 | byte(b + m);
 }
 
 }  // namespace orbi::ui

@@ -21,4 +21,9 @@ ImVec4 colourToVec4(std::uint32_t argb);
 // Each channel a + (b - a) * clamp(t, 0, 1), rounded half up.
 std::uint32_t lerpColor(std::uint32_t a, std::uint32_t b, float t);
 
+// Hue in turns (any value; only its fraction counts), saturation, value and
+// alpha in 0..1 (clamped), to 0xAARRGGBB. A value that is not a number
+// counts as 0.
+std::uint32_t hsvToArgb(float hue, float saturation, float value, float alpha);
+
 }  // namespace orbi::ui

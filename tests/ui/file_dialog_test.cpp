@@ -1,0 +1,276 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <imgui_internal.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/ui/ui_harness.h"
+#include "tests/ui/fake_programs.h"
+#include "ui/dialogs/file_dialog.h"
+#include "ui/dialogs/file_dialog_queue.h"
+#include "ui/dialogs/in_editor_chooser.h"
+
+namespace orbi::ui {
+namespace {
+
+namespace fs = std::filesystem;
+using test::FakePrograms;
+using Paths = std::vector<std::string>;
+
+// No chooser program on PATH: every request goes to the in-editor chooser.
+class FileDialogs : public testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/orbi-chooser-XXXXXX";
+    folder_ = mkdtemp(pattern);
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::permissions(folder_, fs::perms::owner_all, ec);
+    fs::remove_all(folder_, ec);
+  }
+
+  void touch(const std::string& name) { test::writeWhole(folder_ / name, "x"); }
+
+  FileDialogRequest openIn(const fs::path& folder, bool multiple = false) {
+    return {FileDialogKind::Open, "Load", {{"WAV audio", {"wav"}}, {"Anything", {}}}, folder.string(), "", multiple};
+  }
+  FileDialogRequest saveIn(const fs::path& folder) {
+    return {FileDialogKind::Save, "Save", {{"Project", {"project.orbi"}}}, folder.string(), "", false};
+  }
+
+  // Requests in a frame of its own; true when it was filed.
+  bool request(const char* id, const FileDialogRequest& r) {
+    bool filed = false;
+    harness_.frame([&] { filed = requestFileDialog(id, r); });
+    return filed;
+  }
+  std::optional<FileDialogResult> take(const char* id) {
+    std::optional<FileDialogResult> result;
+    harness_.frame([&] { result = takeFileDialogResult(id); });
+    return result;
+  }
+  bool busy() {
+    bool b = false;
+    harness_.frame([&] { b = fileDialogBusy(); });
+    return b;
+  }
+  FileChooserSession* session() { return activeFileChooser(harness_.ui()); }
+
+  void press(Key key) {
+    harness_.setKey(key, true);
+    harness_.frame();
+    harness_.setKey(key, false);
+    harness_.frame();
+  }
+
+  FakePrograms noPrograms_;
+  UiHarness harness_;
+  fs::path folder_;
+};
+
+TEST_F(FileDialogs, ASecondRequestIsRefusedWhilePendingOrOpen) {
+  bool first = false, second = false;
+  harness_.frame([&] {
+    first = requestFileDialog("samples.load", openIn(folder_));
+    second = requestFileDialog("kits.folder", openIn(folder_));
+  });
+  EXPECT_TRUE(first);
+  EXPECT_FALSE(second);  // refused while pending
+  ASSERT_NE(session(), nullptr);
+  EXPECT_EQ(session()->request.title, "Load");
+  EXPECT_FALSE(request("kits.folder", saveIn(folder_)));  // refused while open
+  EXPECT_EQ(session()->request.kind, FileDialogKind::Open);
+
+  press(Key::Escape);
+  EXPECT_TRUE(take("samples.load"));
+  EXPECT_FALSE(take("kits.folder"));
+}
+
+TEST_F(FileDialogs, ARequestMadeWhileHiddenWaitsForADrawnFrame) {
+  ImGuiID id = 0;
+  harness_.frame([&] { id = ImGui::GetID("samples.load"); });
+  // No frames are drawn while the window is hidden, so nothing pumps.
+  ASSERT_TRUE(fileDialogQueue(harness_.ui()).request(id, openIn(folder_)));
+  usleep(50 * 1000);
+  EXPECT_TRUE(fileDialogQueue(harness_.ui()).busy());
+  EXPECT_EQ(session(), nullptr);
+  harness_.frame();
+  EXPECT_NE(session(), nullptr);
+}
+
+TEST_F(FileDialogs, ACancelledResultIsTakenOnce) {
+  ASSERT_TRUE(request("samples.load", openIn(folder_)));
+  harness_.frames(3);
+  press(Key::Escape);
+  EXPECT_EQ(session(), nullptr);
+  const std::optional<FileDialogResult> result = take("samples.load");
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->status, FileDialogStatus::Cancelled);
+  EXPECT_TRUE(result->paths.empty());
+  EXPECT_FALSE(take("samples.load"));
+}
+
+TEST_F(FileDialogs, BusySpansRequestToDelivery) {
+  EXPECT_FALSE(busy());
+  bool busyInRequestFrame = false;
+  harness_.frame([&] {
+    requestFileDialog("samples.load", openIn(folder_));
+    busyInRequestFrame = fileDialogBusy();
+  });
+  EXPECT_TRUE(busyInRequestFrame);
+  for (int i = 0; i < 5; ++i) EXPECT_TRUE(busy()) << "frame " << i;
+  harness_.setKey(Key::Escape, true);
+  bool busyInAnswerFrame = false;
+  harness_.frame([&] { busyInAnswerFrame = fileDialogBusy(); });
+  harness_.setKey(Key::Escape, false);
+  EXPECT_TRUE(busyInAnswerFrame);  // delivered by the pump after this frame
+  EXPECT_FALSE(busy());
+}
+
+TEST_F(FileDialogs, AResultNotTakenIsReplacedByTheNextUnderItsId) {
+  ASSERT_TRUE(request("samples.load", openIn(folder_)));
+  press(Key::Escape);
+  touch("kick.wav");
+  ASSERT_TRUE(request("samples.load", openIn(folder_)));
+  ASSERT_NE(session(), nullptr);
+  selectEntry(*session(), 0, false);
+  acceptChoice(*session());
+  harness_.frame();
+  const std::optional<FileDialogResult> result = take("samples.load");
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->status, FileDialogStatus::Chosen);
+  EXPECT_FALSE(take("samples.load"));
+}
+
+TEST_F(FileDialogs, TheChooserListsFoldersThenMatchingFiles) {
+  for (const char* name : {"b.wav", "A.WAV", "notes.txt", "loop.wavx", ".hidden.wav"}) touch(name);
+  fs::create_directory(folder_ / "drums");
+  fs::create_directory(folder_ / ".cache");
+  struct Case {
+    std::vector<std::string> patterns;
+    bool foldersOnly;
+    std::vector<std::string> names;
+  };
+  for (const Case& c : {Case{{"wav"}, false, {"drums", "A.WAV", "b.wav"}},
+                        Case{{}, false, {"drums", "A.WAV", "b.wav", "loop.wavx", "notes.txt"}},
+                        Case{{"wav"}, true, {"drums"}}}) {
+    SCOPED_TRACE(c.names.size());
+    std::vector<std::string> names;
+    for (const ChooserEntry& e : listFolder(folder_, c.patterns, c.foldersOnly)) names.push_back(e.name);
+    EXPECT_EQ(names, c.names);
+  }
+}
+
+TEST_F(FileDialogs, AnUnreadableFolderShowsEmpty) {
+  touch("a-file");
+  fs::create_directory(folder_ / "locked");
+  test::writeWhole(folder_ / "locked" / "kick.wav", "x");
+  fs::permissions(folder_ / "locked", fs::perms::none);
+  const bool permissionsBind = geteuid() != 0;  // root reads any folder
+  for (const fs::path& folder : {folder_ / "missing", folder_ / "a-file", folder_ / "locked"}) {
+    SCOPED_TRACE(folder.string());
+    if (folder.filename() == "locked" && !permissionsBind) continue;
+    EXPECT_NO_THROW(EXPECT_TRUE(listFolder(folder, {}, false).empty()));
+    ASSERT_TRUE(request("samples.load", openIn(folder)));
+    ASSERT_NE(session(), nullptr);
+    EXPECT_TRUE(session()->entries.empty());
+    EXPECT_NO_THROW(harness_.frames(3));
+    press(Key::Escape);
+    EXPECT_TRUE(take("samples.load"));
+  }
+}
+
+TEST_F(FileDialogs, OpeningChoosesTheSelectedFilesInListOrder) {
+  for (const char* name : {"a.wav", "b.wav", "c.wav"}) touch(name);
+  ASSERT_TRUE(request("samples.load", openIn(folder_, true)));
+  FileChooserSession& s = *session();
+  selectEntry(s, 2, false);
+  selectEntry(s, 0, true);
+  selectEntry(s, 1, true);
+  selectEntry(s, 1, true);  // a second click takes it out again
+  acceptChoice(s);
+  harness_.frame();
+  const std::optional<FileDialogResult> result = take("samples.load");
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->paths, (Paths{(folder_ / "a.wav").string(), (folder_ / "c.wav").string()}));
+}
+
+TEST_F(FileDialogs, AcceptingASelectedFolderEntersIt) {
+  fs::create_directory(folder_ / "drums");
+  touch("drums/kick.wav");
+  ASSERT_TRUE(request("samples.load", openIn(folder_)));
+  selectEntry(*session(), 0, false);
+  acceptChoice(*session());
+  EXPECT_EQ(session()->folder, folder_ / "drums");
+  ASSERT_EQ(session()->entries.size(), 1u);
+  EXPECT_EQ(session()->entries[0].name, "kick.wav");
+  EXPECT_FALSE(session()->result);
+}
+
+TEST_F(FileDialogs, AFolderRequestChoosesTheSelectedOrTheShownFolder) {
+  fs::create_directory(folder_ / "kits");
+  FileDialogRequest request{FileDialogKind::Folder, "", {{"Kits", {"kit.orbi"}}}, folder_.string(), "", false};
+  ASSERT_TRUE(this->request("kits.folder", request));
+  acceptChoice(*session());
+  harness_.frame();
+  std::optional<FileDialogResult> result = take("kits.folder");
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->paths, Paths{folder_.string()});
+
+  ASSERT_TRUE(this->request("kits.folder", request));
+  selectEntry(*session(), 0, false);
+  acceptChoice(*session());
+  harness_.frame();
+  result = take("kits.folder");
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->paths, Paths{(folder_ / "kits").string()});
+}
+
+TEST_F(FileDialogs, SavingATypedNameAddsTheDefaultExtensionAndAsksBeforeReplacing) {
+  ASSERT_TRUE(request("saveAs", saveIn(folder_)));
+  harness_.frames(3);
+  harness_.typeText("Groove");
+  harness_.frame();
+  EXPECT_EQ(session()->name, "Groove");
+  press(Key::Enter);
+  std::optional<FileDialogResult> result = take("saveAs");
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->status, FileDialogStatus::Chosen);
+  EXPECT_EQ(result->paths, Paths{(folder_ / "Groove.project.orbi").string()});
+
+  touch("Groove.project.orbi");
+  ASSERT_TRUE(request("saveAs", saveIn(folder_)));
+  session()->name = "Groove";
+  press(Key::Enter);
+  ASSERT_NE(session(), nullptr);
+  EXPECT_EQ(session()->replacing, (folder_ / "Groove.project.orbi").string());
+  press(Key::Escape);  // back to the name
+  ASSERT_NE(session(), nullptr);
+  EXPECT_TRUE(session()->replacing.empty());
+  press(Key::Enter);
+  press(Key::Enter);  // replace
+  result = take("saveAs");
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->paths, Paths{(folder_ / "Groove.project.orbi").string()});
+}
+
+TEST_F(FileDialogs, ClosingTheWindowClosesTheChooserAndDeliversNothing) {
+  ASSERT_TRUE(request("samples.load", openIn(folder_)));
+  harness_.frames(2);
+  ASSERT_NE(session(), nullptr);
+  harness_.destroyFileDialogPump();
+  harness_.frames(2);
+  EXPECT_EQ(session(), nullptr);
+  EXPECT_FALSE(take("samples.load"));
+  // The modal is gone: nothing blocks the window any more.
+  harness_.frame([] { EXPECT_EQ(ImGui::GetTopMostPopupModal(), nullptr); });
+}
+
+}  // namespace
+}  // namespace orbi::ui

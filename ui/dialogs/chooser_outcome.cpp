@@ -1,0 +1,51 @@
+#include "ui/dialogs/chooser_outcome.h"
+
+#include <cerrno>
+#include <vector>
+
+#include "ui/platform/spawn.h"
+
+namespace orbi::ui {
+namespace {
+
+std::vector<std::string> printedPaths(std::string_view output, bool multiple) {
+  std::vector<std::string> paths;
+  while (!output.empty()) {
+    const std::size_t end = output.find('\n');
+    const std::string_view line = output.substr(0, end);
+    if (!line.empty()) paths.emplace_back(line);
+    if (end == std::string_view::npos || (!multiple && !paths.empty())) break;
+    output.remove_prefix(end + 1);
+  }
+  return paths;
+}
+
+FileDialogResult failed(const char* what, long code) {
+  logHresult(what, code);
+  return {FileDialogStatus::Failed, {}};
+}
+
+}  // namespace
+
+std::string withDefaultExtension(const FileDialogRequest& request, std::string path) {
+  if (request.kind != FileDialogKind::Save || request.filters.empty() || request.filters.front().patterns.empty())
+    return path;
+  const std::size_t slash = path.rfind('/');
+  const std::string_view name = std::string_view(path).substr(slash == std::string::npos ? 0 : slash + 1);
+  if (name.empty() || name.find('.') != std::string_view::npos) return path;
+  return path + '.' + request.filters.front().patterns.front();
+}
+
+FileDialogResult chooserOutcome(const FileDialogRequest& request, ChooserExit exit, std::string_view output) {
+  std::vector<std::string> paths = printedPaths(output, request.kind == FileDialogKind::Open && request.multiple);
+  const bool chose = exit.how == ChooserExit::How::Vanished ? !paths.empty()
+                                                            : exit.how == ChooserExit::How::Exited && exit.code == 0;
+  if (exit.how == ChooserExit::How::Vanished && !chose) return {FileDialogStatus::Cancelled, {}};
+  if (exit.how == ChooserExit::How::Exited && exit.code == 1) return {FileDialogStatus::Cancelled, {}};
+  if (!chose) return failed("showing the file dialog", exit.code);
+  if (paths.empty()) return failed("reading the chosen path", EIO);
+  for (std::string& path : paths) path = withDefaultExtension(request, std::move(path));
+  return {FileDialogStatus::Chosen, std::move(paths)};
+}
+
+}  // namespace orbi::ui

@@ -1,0 +1,32 @@
+#pragma once
+// Reading what a chooser program reported: its exit and the paths it
+// printed, one a line.
+
+#include <string>
+#include <string_view>
+
+#include "ui/dialogs/file_dialog.h"
+
+namespace orbi::ui {
+
+struct ChooserExit {
+  enum class How {
+    Exited,    // code is the exit status
+    Signalled, // code is the signal
+    Vanished,  // reaped by someone else (the host ignores SIGCHLD): the exit is unknown
+  };
+  How how = How::Exited;
+  int code = 0;
+};
+
+// Exit 0 with a path is chosen, 1 cancelled, anything else failed (logged);
+// an exit of 0 without a path fails as unreadable. A vanished chooser chose
+// what it printed, or cancelled when it printed nothing. A single-file
+// request keeps the first path only; saved names get the default extension.
+FileDialogResult chooserOutcome(const FileDialogRequest& request, ChooserExit exit, std::string_view output);
+
+// A save request's path whose file name has no dot gets "." and the first
+// filter's first pattern; other paths are returned as they are.
+std::string withDefaultExtension(const FileDialogRequest& request, std::string path);
+
+}  // namespace orbi::ui

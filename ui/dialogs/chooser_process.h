@@ -1,0 +1,36 @@
+#pragma once
+// A chooser program running beside the host. Its standard output is read
+// as it comes (a long list of paths must not fill the pipe and stall it),
+// and it is reaped without blocking. Destroying a chooser that still runs
+// kills it and waits for it, so no child outlives its window.
+
+#include <sys/types.h>
+
+#include <optional>
+#include <string>
+
+#include "ui/dialogs/file_chooser.h"
+#include "ui/platform/spawn.h"
+
+namespace orbi::ui {
+
+class ChooserProcess final : public FileChooser {
+ public:
+  ChooserProcess(SpawnedChild child, FileDialogRequest request);
+  ~ChooserProcess() override;
+  ChooserProcess(const ChooserProcess&) = delete;
+  ChooserProcess& operator=(const ChooserProcess&) = delete;
+
+  std::optional<FileDialogResult> poll() override;
+  pid_t pid() const { return pid_; }
+
+ private:
+  void drainOutput();
+
+  pid_t pid_;  // -1 once reaped
+  UniqueFd output_;
+  std::string printed_;
+  FileDialogRequest request_;
+};
+
+}  // namespace orbi::ui

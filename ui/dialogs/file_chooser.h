@@ -1,0 +1,27 @@
+#pragma once
+// What shows a file dialog on this platform: a chooser program (zenity, then
+// kdialog) running beside the host, or, when neither is installed, the
+// in-editor chooser drawn by the root window. Neither blocks: the pump asks
+// a running chooser after every frame whether it has finished.
+
+#include <memory>
+#include <optional>
+
+#include "ui/context.h"
+#include "ui/dialogs/file_dialog.h"
+
+namespace orbi::ui {
+
+class FileChooser {
+ public:
+  virtual ~FileChooser() = default;
+  // The outcome once the chooser has finished; none while it runs.
+  // Returns it once.
+  virtual std::optional<FileDialogResult> poll() = 0;
+};
+
+// Starts the first chooser available for the request. A program that is
+// installed but cannot be started gives a chooser that fails at once.
+std::unique_ptr<FileChooser> startFileChooser(UiContext& ui, const FileDialogRequest& request);
+
+}  // namespace orbi::ui

@@ -1,0 +1,47 @@
+#pragma once
+// File dialogs without a nested event loop: a widget files a request under
+// its id during a frame, the window starts a chooser for it after the frame,
+// and the widget picks the outcome up under the same id a few frames later.
+// One request at a time per window may be pending or open. Paths are UTF-8.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orbi::ui {
+
+enum class FileDialogKind : std::uint32_t { Open, Save, Folder };
+
+enum class FileDialogStatus : std::uint32_t { Chosen, Cancelled, Failed };
+
+struct FileFilter {
+  std::string label;                  // shown in the type list
+  std::vector<std::string> patterns;  // endings without "*.", e.g. "wav" or "project.orbi"
+};
+
+struct FileDialogRequest {
+  FileDialogKind kind = FileDialogKind::Open;
+  std::string title;               // empty keeps the chooser's own title
+  std::vector<FileFilter> filters; // in the order shown; folders show none
+  std::string folder;              // start folder; empty keeps the chooser's choice
+  std::string fileName;            // proposed name, save only
+  bool multiple = false;           // open only: several files may be chosen
+};
+
+struct FileDialogResult {
+  FileDialogStatus status = FileDialogStatus::Failed;
+  std::vector<std::string> paths;  // empty unless chosen
+};
+
+// Files the request under the id's Dear ImGui id in the current scope.
+// False, and nothing filed, while another request is pending or open.
+bool requestFileDialog(const char* id, FileDialogRequest request);
+
+// The result filed under the id, removed so that it is returned once.
+std::optional<FileDialogResult> takeFileDialogResult(const char* id);
+
+// A request is pending or a chooser is open.
+bool fileDialogBusy();
+
+}  // namespace orbi::ui

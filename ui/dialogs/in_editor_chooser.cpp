@@ -1,0 +1,177 @@
+#include "ui/dialogs/in_editor_chooser.h"
+
+#include <imgui.h>
+#include <imgui_stdlib.h>
+
+#include <cfloat>
+#include <string>
+
+#include "ui/keys.h"
+#include "ui/store.h"
+
+namespace orbi::ui {
+namespace {
+
+// The context's end of the session shown.
+struct ChooserSlot {
+  std::shared_ptr<FileChooserSession> session;
+};
+
+constexpr const char* kPopupId = "###orbi.fileChooser";
+
+const char* defaultTitle(FileDialogKind kind) {
+  switch (kind) {
+    case FileDialogKind::Save: return "Save";
+    case FileDialogKind::Folder: return "Choose a folder";
+    case FileDialogKind::Open: break;
+  }
+  return "Open";
+}
+
+const char* acceptLabel(FileDialogKind kind) {
+  switch (kind) {
+    case FileDialogKind::Save: return "Save";
+    case FileDialogKind::Folder: return "Choose";
+    case FileDialogKind::Open: break;
+  }
+  return "Open";
+}
+
+bool isSelected(const FileChooserSession& s, std::size_t index) {
+  for (std::size_t i : s.selection)
+    if (i == index) return true;
+  return false;
+}
+
+void drawEntries(FileChooserSession& s, float height) {
+  if (!ImGui::BeginListBox("##entries", ImVec2(-FLT_MIN, height))) return;
+  std::optional<std::size_t> opened;
+  for (std::size_t i = 0; i < s.entries.size(); ++i) {
+    const ChooserEntry& entry = s.entries[i];
+    ImGui::PushID(static_cast<int>(i));
+    const std::string label = entry.folder ? entry.name + "/" : entry.name;
+    if (ImGui::Selectable(label.c_str(), isSelected(s, i), ImGuiSelectableFlags_AllowDoubleClick)) {
+      selectEntry(s, i, ImGui::GetIO().KeyCtrl);
+      if (ImGui::IsMouseDoubleClicked(ImGuiMouseButton_Left)) opened = i;
+    }
+    ImGui::PopID();
+  }
+  ImGui::EndListBox();
+  if (opened) {
+    selectEntry(s, *opened, false);
+    acceptChoice(s);
+  }
+}
+
+void drawTypeChoice(FileChooserSession& s) {
+  const auto& filters = s.request.filters;
+  if (s.request.kind == FileDialogKind::Folder || filters.empty()) return;
+  const FileFilter& shown = filters[s.filter < filters.size() ? s.filter : 0];
+  if (!ImGui::BeginCombo("Type", shown.label.c_str())) return;
+  for (std::size_t i = 0; i < filters.size(); ++i) {
+    ImGui::PushID(static_cast<int>(i));
+    if (ImGui::Selectable(filters[i].label.c_str(), i == s.filter) && i != s.filter) {
+      s.filter = i;
+      openFolder(s, s.folder);
+    }
+    ImGui::PopID();
+  }
+  ImGui::EndCombo();
+}
+
+bool canAccept(const FileChooserSession& s) {
+  switch (s.request.kind) {
+    case FileDialogKind::Save: return !s.name.empty();
+    case FileDialogKind::Folder: return true;
+    case FileDialogKind::Open: break;
+  }
+  return !s.selection.empty();
+}
+
+void drawButtons(FileChooserSession& s, bool enterPressed) {
+  if (!s.replacing.empty()) {
+    ImGui::TextWrapped("%s already exists. Replace it?", s.replacing.c_str());
+    if (ImGui::Button("Replace") || enterPressed) confirmReplace(s);
+    ImGui::SameLine();
+    if (ImGui::Button("Back")) s.replacing.clear();
+    return;
+  }
+  if (ImGui::Button("Cancel")) cancelChoice(s);
+  ImGui::SameLine();
+  const bool enabled = canAccept(s);
+  ImGui::BeginDisabled(!enabled);
+  const bool clicked = ImGui::Button(acceptLabel(s.request.kind));
+  ImGui::EndDisabled();
+  if (enabled && (clicked || enterPressed)) acceptChoice(s);
+}
+
+void drawBody(FileChooserSession& s) {
+  if (ImGui::Button("Up")) openFolder(s, s.folder.parent_path());
+  ImGui::SameLine();
+  ImGui::TextUnformatted(s.folder.string().c_str());
+
+  const bool saving = s.request.kind == FileDialogKind::Save;
+  const bool typed = s.request.kind != FileDialogKind::Folder && !s.request.filters.empty();
+  const int rows = 1 + (saving ? 1 : 0) + (typed ? 1 : 0) + (s.replacing.empty() ? 0 : 1);
+  drawEntries(s, ImGui::GetContentRegionAvail().y - rows * ImGui::GetFrameHeightWithSpacing());
+
+  bool enterPressed = keyPressed(Key::Enter) || keyPressed(Key::KeypadEnter);
+  if (saving) {
+    if (ImGui::IsWindowAppearing()) ImGui::SetKeyboardFocusHere();
+    // Enter in the field accepts through enterPressed; the field only edits.
+    ImGui::InputText("Name", &s.name);
+  }
+  drawTypeChoice(s);
+  if (keyPressed(Key::Escape)) {
+    if (!s.replacing.empty()) s.replacing.clear();
+    else cancelChoice(s);
+    enterPressed = false;
+  }
+  drawButtons(s, enterPressed && !s.result);
+}
+
+}  // namespace
+
+FileChooserSession* activeFileChooser(UiContext& ui) { return store<ChooserSlot>(ui, kFileChooserKey).session.get(); }
+
+void drawFileChooser() {
+  ChooserSlot& slot = store<ChooserSlot>(context(), kFileChooserKey);
+  if (!slot.session) return;
+  FileChooserSession& s = *slot.session;
+  if (!s.shown && !s.abandoned && !s.result) {
+    ImGui::OpenPopup(kPopupId);
+    s.shown = true;
+  }
+  const ImGuiIO& io = ImGui::GetIO();
+  const float scale = orbi::ui::scale();
+  ImGui::SetNextWindowPos(ImVec2(io.DisplaySize.x * 0.5f, io.DisplaySize.y * 0.5f), ImGuiCond_Appearing,
+                          ImVec2(0.5f, 0.5f));
+  ImGui::SetNextWindowSize(ImVec2(560.0f * scale, 420.0f * scale), ImGuiCond_Appearing);
+  const std::string title =
+      (s.request.title.empty() ? std::string(defaultTitle(s.request.kind)) : s.request.title) + kPopupId;
+  if (!ImGui::BeginPopupModal(title.c_str(), nullptr, ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoCollapse)) {
+    // Closed from outside (another popup took its place): a cancel.
+    cancelChoice(s);
+    slot.session.reset();
+    return;
+  }
+  if (!s.abandoned && !s.result) drawBody(s);
+  if (s.abandoned || s.result) {
+    ImGui::CloseCurrentPopup();
+    slot.session.reset();
+  }
+  ImGui::EndPopup();
+}
+
+InEditorChooser::InEditorChooser(UiContext& ui, const FileDialogRequest& request)
+    : session_(newChooserSession(request)) {
+  store<ChooserSlot>(ui, kFileChooserKey).session = session_;
+}
+
+InEditorChooser::~InEditorChooser() { session_->abandoned = true; }
+
+std::optional<FileDialogResult> InEditorChooser::poll() {
+  return session_->result;
+}
+
+}  // namespace orbi::ui

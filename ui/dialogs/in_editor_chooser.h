@@ -1,0 +1,81 @@
+#pragma once
+// The chooser of last resort, for machines without a chooser program: a
+// modal drawn by the root window over the editor, browsing with
+// std::filesystem. Its session lives in the UI context while it is shown;
+// the pump holds the other end and collects the outcome.
+
+#include <cstddef>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ui/context.h"
+#include "ui/dialogs/file_chooser.h"
+#include "ui/store_map.h"
+
+namespace orbi::ui {
+
+struct ChooserEntry {
+  std::string name;
+  bool folder = false;
+};
+
+// The folder's sub-folders, then (unless folders only) its files whose names
+// end in "." and one of the patterns (any letter case; no patterns: every
+// file), each group sorted by name; names starting with a dot are left
+// out. A folder that cannot be read lists nothing.
+std::vector<ChooserEntry> listFolder(const std::filesystem::path& folder, const std::vector<std::string>& patterns,
+                                     bool foldersOnly);
+
+struct FileChooserSession {
+  FileDialogRequest request;
+  std::filesystem::path folder;
+  std::vector<ChooserEntry> entries;
+  std::vector<std::size_t> selection;  // indices into entries, ascending
+  std::size_t filter = 0;              // the type shown
+  std::string name;                    // save: the name typed
+  std::string replacing;               // save: the existing file awaiting confirmation
+  bool shown = false;                  // the modal was opened
+  bool abandoned = false;              // the pump that asked for it is gone
+  std::optional<FileDialogResult> result;
+};
+
+// What the chooser's controls do.
+void openFolder(FileChooserSession& session, std::filesystem::path folder);
+void selectEntry(FileChooserSession& session, std::size_t index, bool extend);
+// The accept button: enters a single selected folder, or answers with the
+// choice; a save onto an existing file first asks to replace it.
+void acceptChoice(FileChooserSession& session);
+void confirmReplace(FileChooserSession& session);
+void cancelChoice(FileChooserSession& session);
+
+// A session for the request, listing its start folder (the home folder
+// when it names none).
+std::shared_ptr<FileChooserSession> newChooserSession(const FileDialogRequest& request);
+
+// The session shown in the window, or null.
+FileChooserSession* activeFileChooser(UiContext& ui);
+
+// Draws the chooser while a session is shown; called by the root window
+// every frame, after the view.
+void drawFileChooser();
+
+// Shows the request in the window's modal until it is answered.
+class InEditorChooser final : public FileChooser {
+ public:
+  InEditorChooser(UiContext& ui, const FileDialogRequest& request);
+  ~InEditorChooser() override;
+  InEditorChooser(const InEditorChooser&) = delete;
+  InEditorChooser& operator=(const InEditorChooser&) = delete;
+
+  std::optional<FileDialogResult> poll() override;
+
+ private:
+  std::shared_ptr<FileChooserSession> session_;
+};
+
+inline constexpr std::uint32_t kFileChooserKey = fourCc("FCHS");
+
+}  // namespace orbi::ui
