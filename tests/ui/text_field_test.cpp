@@ -54,16 +54,16 @@ class FieldRig {
     harness.setKey(key, false);
     return result;
   }
-  // The outcomes of the next frames, which must all be None.
+  // The outcomes of the next frames, which must all be Nothing.
   void expectQuiet(int frames) {
-    for (int i = 0; i < frames; ++i) EXPECT_EQ(step(), TextFieldResult::None) << "frame " << i;
+    for (int i = 0; i < frames; ++i) EXPECT_EQ(step(), TextFieldResult::Nothing) << "frame " << i;
   }
 
   UiHarness harness;
   std::string text;
   TextFieldOptions options;
   Rect rect{100.0f, 100.0f, 200.0f, 24.0f};
-  TextFieldResult last = TextFieldResult::None;
+  TextFieldResult last = TextFieldResult::Nothing;
 };
 
 TEST(TextField, AKeystrokeReportsAnEdit) {
@@ -76,7 +76,7 @@ TEST(TextField, AKeystrokeReportsAnEdit) {
   EXPECT_EQ(rig.press(Key::Backspace), TextFieldResult::Edited);
   EXPECT_EQ(rig.text, "");
   // A key that changes nothing is no edit.
-  EXPECT_EQ(rig.press(Key::Left), TextFieldResult::None);
+  EXPECT_EQ(rig.press(Key::Left), TextFieldResult::Nothing);
 }
 
 TEST(TextField, EnterWinsOverTheLeavingItCauses) {
@@ -114,7 +114,7 @@ TEST(TextField, AClickElsewhereLeavesTheField) {
 TEST(TextField, TabLeavesForTheNextFieldOnce) {
   FieldRig rig;
   std::string tags;
-  TextFieldResult second = TextFieldResult::None;
+  TextFieldResult second = TextFieldResult::Nothing;
   const Rect below{100.0f, 140.0f, 200.0f, 24.0f};
   auto frame = [&] {
     rig.harness.frame([&] {
@@ -136,7 +136,7 @@ TEST(TextField, TabLeavesForTheNextFieldOnce) {
   rig.harness.setKey(Key::Tab, false);
   for (int i = 0; i < 3; ++i) results.push_back(frame());
   EXPECT_EQ(std::count(results.begin(), results.end(), TextFieldResult::Left), 1);
-  EXPECT_EQ(std::count(results.begin(), results.end(), TextFieldResult::None), 3);
+  EXPECT_EQ(std::count(results.begin(), results.end(), TextFieldResult::Nothing), 3);
   // The keys now go to the second field.
   rig.harness.typeText("a");
   frame();

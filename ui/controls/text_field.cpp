@@ -78,7 +78,7 @@ TextFieldResult textField(const char* id, const Rect& rect, std::string& text, c
 
   if (enter) return TextFieldResult::Entered;
   if (deactivated) return escape ? TextFieldResult::Escaped : TextFieldResult::Left;
-  return edited ? TextFieldResult::Edited : TextFieldResult::None;
+  return edited ? TextFieldResult::Edited : TextFieldResult::Nothing;
 }
 
 }  // namespace orbi::ui

@@ -25,7 +25,7 @@ struct TextFieldOptions {
 // it brings, so a caller that commits on Enter alone never commits on a
 // keystroke.
 enum class TextFieldResult : std::uint32_t {
-  None,
+  Nothing,
   Edited,   // the text changed
   Entered,  // Enter was pressed
   Escaped,  // left with Escape
