@@ -1,14 +1,13 @@
 #include "ui/popups/dialogs.h"
 
 #include <imgui.h>
-#include <imgui_stdlib.h>
 
 #include <algorithm>
-#include <cfloat>
 #include <optional>
 
 #include "ui/context.h"
 #include "ui/controls/buttons.h"
+#include "ui/controls/text_field.h"
 #include "ui/draw/text.h"
 #include "ui/interact/item_log.h"
 #include "ui/keys.h"
@@ -26,6 +25,7 @@ constexpr ImGuiWindowFlags kModalFlags =
 constexpr float kButtonWidth = 84.0f;
 constexpr float kButtonHeight = 24.0f;
 constexpr float kButtonGap = 8.0f;
+constexpr float kFieldHeight = 24.0f;
 
 // One frame of a modal: begun when its popup is open, ended and its style
 // popped on every way out. A decision other than Open closes it.
@@ -72,17 +72,17 @@ DialogResult fromClick(ConfirmClick click) {
   }
 }
 
-// The text-entry dialog's one-line field over the value, full width, in
-// Body, taking the keyboard as the dialog first shows. True when Enter was
-// pressed in it.
+// The text-entry dialog's field over the value, across the dialog, taking
+// the keyboard as the dialog first shows. True when Enter was pressed in it.
 bool entryField(std::string& value) {
-  pushTextStyle(TextStyle::Body);
+  const ImVec2 at = ImGui::GetCursorScreenPos();
+  const Rect row{at.x, at.y, std::max(0.0f, ImGui::GetContentRegionAvail().x), kFieldHeight * scale()};
+  TextFieldOptions options;
+  options.fit = SizeMode::Fill;
   if (ImGui::IsWindowAppearing()) ImGui::SetKeyboardFocusHere();
-  ImGui::SetNextItemWidth(-FLT_MIN);
-  const bool enter = ImGui::InputText("##text", &value, ImGuiInputTextFlags_EnterReturnsTrue);
+  const TextFieldResult result = textField("text", row, value, options);
   logLastItem("##text");
-  popTextStyle();
-  return enter;
+  return result == TextFieldResult::Entered;
 }
 
 }  // namespace
