@@ -166,49 +166,34 @@ class CurveDrag {
   ImVec2 at_{117, 117};
 };
 
-TEST(CurveDrag, TheFirstMovementDecidesTheAxis) {
+TEST(CurveDrag, TheFirstMovementDecidesTheAxisUnlessShiftOrAltForceVertical) {
   struct Case {
+    std::uint8_t mods;  // held at the press, let go at once after it
     ImVec2 first;
     DragAxis axis;
   };
-  for (const Case& c : {Case{{8, 2}, DragAxis::Horizontal}, Case{{-2, -9}, DragAxis::Vertical},
-                        Case{{-7, 5}, DragAxis::Horizontal}}) {
-    SCOPED_TRACE(testing::Message() << c.first.x << "," << c.first.y);
+  const Case cases[] = {
+      {kModNone, {8, 2}, DragAxis::Horizontal},   {kModNone, {-2, -9}, DragAxis::Vertical},
+      {kModNone, {-7, 5}, DragAxis::Horizontal},  {kModCtrl, {9, 1}, DragAxis::Horizontal},
+      {kModShift, {30, -6}, DragAxis::Vertical},  {kModAlt, {30, -6}, DragAxis::Vertical},
+      {static_cast<std::uint8_t>(kModShift | kModAlt), {30, -6}, DragAxis::Vertical},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << static_cast<int>(c.mods) << " " << c.first.x << "," << c.first.y);
     CurveDrag drag;
-    drag.press(kModNone);
+    drag.press(c.mods);
+    drag.harness().setMods(kModNone);
     const Interaction first = drag.moveBy(c.first.x, c.first.y);
     EXPECT_TRUE(first.dragging);
     EXPECT_EQ(first.axis, c.axis);
+    EXPECT_EQ(first.shiftAtPress, (c.mods & kModShift) != 0);
+    EXPECT_EQ(first.altAtPress, (c.mods & kModAlt) != 0);
     // Later movement across the decided axis is not reported.
     const Interaction later = drag.moveBy(-20, 20);
     EXPECT_EQ(later.axis, c.axis);
     if (c.axis == DragAxis::Horizontal) EXPECT_EQ(later.total.y, 0.0f);
     else EXPECT_EQ(later.total.x, 0.0f);
   }
-}
-
-TEST(CurveDrag, ShiftOrAltAtThePressForcesVertical) {
-  for (const std::uint8_t mods : {std::uint8_t{kModShift}, std::uint8_t{kModAlt}, std::uint8_t{kModShift | kModAlt}}) {
-    SCOPED_TRACE(static_cast<int>(mods));
-    CurveDrag drag;
-    const Interaction down = drag.press(mods);
-    EXPECT_EQ(down.axis, DragAxis::Vertical);
-    // Let go of the keys: the press keeps its axis.
-    drag.harness().setMods(kModNone);
-    const Interaction moved = drag.moveBy(30, -6);
-    EXPECT_TRUE(moved.dragging);
-    EXPECT_EQ(moved.axis, DragAxis::Vertical);
-    EXPECT_EQ(moved.total.x, 0.0f);
-    EXPECT_EQ(moved.total.y, -6.0f);
-    EXPECT_EQ(moved.shiftAtPress, (mods & kModShift) != 0);
-    EXPECT_EQ(moved.altAtPress, (mods & kModAlt) != 0);
-  }
-}
-
-TEST(CurveDrag, ACtrlPressStillDecidesByTheFirstMovement) {
-  CurveDrag drag;
-  drag.press(kModCtrl);
-  EXPECT_EQ(drag.moveBy(9, 1).axis, DragAxis::Horizontal);
 }
 
 TEST(CurvePreview, ShowsTheResizeCursorsAndTheTooltip) {

@@ -165,14 +165,6 @@ std::vector<MenuEntry> drumMenu() {
           MenuEntry("Kick", 5)};  // the same label in another column
 }
 
-TEST(PopupMenu, IsNotRunUntilOpened) {
-  MenuRun menu(drumMenu());
-  menu.step();
-  EXPECT_FALSE(menu.open);
-  EXPECT_FALSE(menu.shows("Kick"));
-  EXPECT_FALSE(menu.blocked);
-}
-
 TEST(PopupMenu, OpensAtTheGivenPointOrThePointer) {
   for (const bool atPointer : {false, true}) {
     SCOPED_TRACE(atPointer ? "pointer" : "point");
@@ -246,20 +238,6 @@ TEST(PopupMenu, DisabledEntriesCanBeNeitherChosenNorOpened) {
   EXPECT_FALSE(menu.shows("Secret"));
   menu.click("Locked");
   EXPECT_FALSE(menu.shows("Secret"));
-  EXPECT_TRUE(menu.chosen.empty());
-}
-
-TEST(PopupMenu, ClosesOnAClickOutsideWithoutAChoice) {
-  MenuRun menu(drumMenu());
-  menu.openAt(ImVec2(100, 100));
-  menu.harness().movePointer({900, 900});
-  menu.step();
-  menu.harness().setButton(kLeft, true);
-  menu.step();
-  menu.harness().setButton(kLeft, false);
-  menu.step();
-  EXPECT_FALSE(menu.open);
-  EXPECT_FALSE(menu.blocked);
   EXPECT_TRUE(menu.chosen.empty());
 }
 

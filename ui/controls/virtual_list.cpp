@@ -49,7 +49,6 @@ void runRow(std::int32_t i, float h, std::int32_t& selected, const RowPainter& p
   InteractSpec spec;
   spec.kind = HitKind::Rectangle;
   spec.rect = row.rect;
-  spec.cursor = ImGuiMouseCursor_Arrow;
   ImGui::PushID(i);
   const Interaction it = interact("row", spec);
   ImGui::PopID();
