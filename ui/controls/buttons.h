@@ -6,6 +6,7 @@
 
 #include <imgui.h>
 
+#include <cstdint>
 #include <string_view>
 
 #include "ui/draw/icons.h"
@@ -18,14 +19,14 @@ enum class ButtonVariant : std::uint32_t { Normal, Accent, Danger };
 
 struct ButtonStyle {
   ButtonVariant variant = ButtonVariant::Normal;
-  SizeRule width;                // across the rect; the height is always natural
-  Align align = Align::Centre;   // across the rect; vertically always centred
-  bool compact = false;          // 18 design pixels high instead of 24, smaller type and corners
-  bool disabled = false;         // no interaction; drawn faded
-  const char* tooltip = nullptr; // text buttons and toggles; null for none
+  SizeRule width;                 // across the rect; the height is always natural
+  Align align = Align::Centre;    // across the rect; vertically always centred
+  bool compact = false;           // 18 design pixels high instead of 24, smaller type and corners
+  bool disabled = false;          // no interaction; drawn faded
+  const char* tooltip = nullptr;  // text buttons and toggles; null for none
 };
 
-// What the painter is told about the button this frame.
+// What the pointer did to a button this frame; its colours follow it.
 struct ButtonState {
   bool clicked = false;
   bool hovered = false;

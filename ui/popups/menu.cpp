@@ -2,11 +2,12 @@
 
 #include <imgui_internal.h>
 
+#include <string_view>
 #include <utility>
 
+#include "ui/draw/text.h"
 #include "ui/interact/item_log.h"
 #include "ui/popups/popup_text.h"
-#include "ui/draw/text.h"
 #include "ui/style_scope.h"
 
 namespace orbi::ui {
@@ -41,7 +42,9 @@ void drawEntry(const MenuEntry& entry, MenuChoice& choice) {
       ImGui::Separator();
       break;
     case MenuEntryKind::SectionLabel:
-      styledText(upperCased(entry.label), TextStyle::Caption, kPopupLabelColour);
+      // Plain text: "##" hides nothing there on its own.
+      styledText(upperCased(std::string_view(entry.label).substr(0, entry.label.find("##"))), TextStyle::Caption,
+                 kPopupLabelColour);
       break;
     case MenuEntryKind::Submenu: {
       const bool open = ImGui::BeginMenu(entry.label.c_str(), entry.enabled);

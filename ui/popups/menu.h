@@ -17,12 +17,12 @@ enum class MenuEntryKind : std::uint32_t { Item, Separator, SectionLabel, Column
 
 struct MenuEntry {
   MenuEntryKind kind = MenuEntryKind::Item;
-  std::string label;  // UTF-8; a part from "##" on is not shown
-  std::uint32_t command = 0;  // what choosing an item returns
-  bool checked = false;
-  bool enabled = true;  // items and submenus
+  std::string label;                // UTF-8; a part from "##" on is not shown
+  std::uint32_t command = 0;        // what choosing an item returns
+  bool checked = false;             // an item shows a check mark
+  bool enabled = true;              // items and submenus
   std::vector<MenuEntry> children;  // a submenu's entries
-  std::string shortcut;  // shown right-aligned beside an item; empty for none
+  std::string shortcut;             // shown right-aligned beside an item; empty for none
 
   MenuEntry() = default;
   MenuEntry(std::string label, std::uint32_t command, bool checked = false, bool enabled = true,
