@@ -230,6 +230,31 @@ TEST(Primitives, DashedLinesOverInfiniteAndHugeSegmentsReturn) {
   EXPECT_LT(spans.back().second, 970.0f);
 }
 
+TEST(Primitives, AQuadIsFilledAsOneShape) {
+  UiHarness harness;
+  const ImVec2 corners[] = {{50, 40}, {60, 50}, {50, 60}, {40, 50}};
+  const auto vertices = verticesDrawnBy(harness, [&](ImDrawList* dl) {
+    fillQuad(dl, corners[0], corners[1], corners[2], corners[3], 0x8CA4D165);
+  });
+  // One outline of four corners, each with its anti-aliasing fringe: two
+  // triangles would make six of each, their shared edge fringed twice.
+  ASSERT_EQ(vertices.size(), 8u);
+  int solid = 0;
+  for (const ImDrawVert& v : vertices) {
+    const float nearest = std::min({distance(v.pos, corners[0]), distance(v.pos, corners[1]),
+                                    distance(v.pos, corners[2]), distance(v.pos, corners[3])});
+    EXPECT_LT(nearest, 1.0f) << v.pos.x << "," << v.pos.y;
+    if (v.col == packColour(0x8CA4D165)) ++solid;
+    else EXPECT_EQ(v.col, packColour(0x00A4D165));
+  }
+  EXPECT_EQ(solid, 4);
+  const auto quads = harness.drawLog().find(DrawOp::FillQuad);
+  ASSERT_EQ(quads.size(), 1u);
+  ASSERT_EQ(quads[0]->points.size(), 4u);
+  EXPECT_EQ(quads[0]->points[2].y, 60.0f);
+  EXPECT_EQ(quads[0]->colour, 0x8CA4D165u);
+}
+
 TEST(DrawLog, RecordsEachPrimitiveInTheCallersTerms) {
   UiHarness harness(2.0f);
   const std::vector<ImVec2> line = {{0, 0}, {5, 5}};
