@@ -395,19 +395,21 @@ TEST(ParamWidget, ThePresetsButtonOpensTheMenuAndAChoiceAppliesIt) {
     w.drawPresetMenu();
   };
   rig.step();
-  const ui::ItemRecord* button = rig.harness.drawLog().findItem("presets");
-  ASSERT_NE(button, nullptr);
+  // Copied: the log's records go with the next frame.
+  const ui::ItemRecord* found = rig.harness.drawLog().findItem("presets");
+  ASSERT_NE(found, nullptr);
+  const ui::ItemRecord button = *found;
   // The rightmost cell of the title strip.
-  EXPECT_FLOAT_EQ(button->hitArea.x + button->hitArea.width, 100.0f + 300.0f - 1.0f - 2.0f);
-  EXPECT_FLOAT_EQ(button->hitArea.y, 102.0f);
-  EXPECT_EQ(button->tooltip, "Presets for this panel");
-  rig.clickAt(test::centreOf(button->hitArea));
+  EXPECT_FLOAT_EQ(button.hitArea.x + button.hitArea.width, 100.0f + 300.0f - 1.0f - 2.0f);
+  EXPECT_FLOAT_EQ(button.hitArea.y, 102.0f);
+  EXPECT_EQ(button.tooltip, "Presets for this panel");
+  rig.clickAt(test::centreOf(button.hitArea));
   rig.steps(2);
   const ui::ItemRecord* item = rig.harness.drawLog().findItem("Tom");
   ASSERT_NE(item, nullptr) << "the menu did not open";
   // It hangs from the button's bottom-left corner.
-  EXPECT_NEAR(item->hitArea.x, button->hitArea.x + 8.0f, 8.0f);
-  EXPECT_GT(item->hitArea.y, button->hitArea.y + button->hitArea.height);
+  EXPECT_NEAR(item->hitArea.x, button.hitArea.x + 8.0f, 8.0f);
+  EXPECT_GT(item->hitArea.y, button.hitArea.y + button.hitArea.height);
   rig.clickAt(test::centreOf(item->hitArea));
   EXPECT_EQ(calls, (Calls{{4, 0.7f}}));
   EXPECT_EQ(w.slots[0].value, 0.7f);
