@@ -52,6 +52,26 @@ ui::Rect markAt(const ui::Rect& track, float x, float width, float s) {
   return {x - width / 2.0f, track.y - kMarkReach * s, width, track.height + 2.0f * kMarkReach * s};
 }
 
+// Label, value text, track, fill or lock marks, and the knob.
+void paintRow(const SlotFader& f, const RowLayout& row, float s) {
+  ImDrawList* dl = ImGui::GetWindowDrawList();
+  const DisplayRange range = f.range();
+  ui::drawText(dl, row.label, f.label, ui::TextStyle::Small, palette::kMuted);
+  ui::drawText(dl, row.value, f.valueText(), ui::TextStyle::MonoValue, palette::kLight, ui::TextAlign::Right);
+  ui::fillRect(dl, row.track, palette::kTrackFill, kTrackRadius);
+  const float xv = xAt(row.track, range.position(f.value));
+  if (f.locked) {
+    const float xb = xAt(row.track, range.position(f.base));
+    if (std::fabs(xv - xb) > 0.5f * s)
+      ui::fillRect(dl, {std::min(xb, xv), row.track.y, std::fabs(xv - xb), row.track.height}, kLockBand);
+    ui::fillRect(dl, markAt(row.track, xb, s, s), kBaseTick);
+  } else {
+    ui::fillRect(dl, {row.track.x, row.track.y, xv - row.track.x, row.track.height}, kUnlockedFill, kTrackRadius);
+  }
+  ui::fillRect(dl, markAt(row.track, xv, kKnobWidth * s, s), f.locked ? palette::kAccentHovered : palette::kAccent,
+               2.0f);
+}
+
 }  // namespace
 
 SlotFader::SlotFader() {
@@ -99,20 +119,7 @@ void SlotFader::draw(const ui::Rect& r) {
     if (change) change(id, v);
   }
 
-  ImDrawList* dl = ImGui::GetWindowDrawList();
-  ui::drawText(dl, row.label, label, ui::TextStyle::Small, palette::kMuted);
-  ui::drawText(dl, row.value, valueText(), ui::TextStyle::MonoValue, palette::kLight, ui::TextAlign::Right);
-  ui::fillRect(dl, row.track, palette::kTrackFill, kTrackRadius);
-  const float xv = xAt(row.track, range().position(value));
-  if (locked) {
-    const float xb = xAt(row.track, range().position(base));
-    if (std::fabs(xv - xb) > 0.5f * s)
-      ui::fillRect(dl, {std::min(xb, xv), row.track.y, std::fabs(xv - xb), row.track.height}, kLockBand);
-    ui::fillRect(dl, markAt(row.track, xb, s, s), kBaseTick);
-  } else {
-    ui::fillRect(dl, {row.track.x, row.track.y, xv - row.track.x, row.track.height}, kUnlockedFill, kTrackRadius);
-  }
-  ui::fillRect(dl, markAt(row.track, xv, kKnobWidth * s, s), locked ? palette::kAccentHovered : palette::kAccent, 2.0f);
+  paintRow(*this, row, s);
   entry.draw();
   ImGui::PopID();
 }

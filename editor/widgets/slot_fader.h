@@ -27,6 +27,8 @@ class SlotFader {
   // Nothing for a row without an id or a label.
   void draw(const ui::Rect& r);
 
+  // The row's parameter and display ranges.
+  DisplayRange range() const { return {paramLo, paramHi, displayLo, displayHi}; }
   // The value in display units with the span's decimals and the unit.
   std::string valueText() const;
   // The tooltip: the label, whose value the row edits and how to type it.
@@ -50,9 +52,6 @@ class SlotFader {
   ui::Rect rect;              // of the last draw
   std::string tooltip;        // rebuilt every frame
   NumberEntry entry;
-
- private:
-  DisplayRange range() const { return {paramLo, paramHi, displayLo, displayHi}; }
 };
 
 }  // namespace orbi
