@@ -94,8 +94,8 @@ TEST(TypedEntry, TypedTextIsReadFromItsStart) {
     const char* typed;
     float committed;
   };
-  for (const Case& c : {Case{"1e3", 1000.0f}, Case{"  12.5", 12.5f}, Case{"+7", 7.0f}, Case{"250 ms", 250.0f},
-                        Case{"0x10", 16.0f}, Case{"2.5E2x", 250.0f}, Case{".5", 0.5f}}) {
+  // The reading's own rules are the shared reader's (widget_support_test).
+  for (const Case& c : {Case{"1e3", 1000.0f}, Case{"250 ms", 250.0f}, Case{"  +7", 7.0f}}) {
     SCOPED_TRACE(c.typed);
     EntryRig rig;
     rig.openFocused(request(1, 0.0f, 0.0f, 2000.0f));
@@ -105,7 +105,7 @@ TEST(TypedEntry, TypedTextIsReadFromItsStart) {
 }
 
 TEST(TypedEntry, TextThatIsNoFiniteNumberClosesWithoutACallback) {
-  for (const char* typed : {"abc", "inf", "-inf", "nan", "1e50", "+-5", "ms 5", ""}) {
+  for (const char* typed : {"abc", "inf", "1e50", ""}) {
     SCOPED_TRACE(typed);
     EntryRig rig;
     rig.openFocused(request(1, 0.0f, 0.0f, 2000.0f));

@@ -375,11 +375,6 @@ TEST(ParamWidget, TheHintNamesTheTitleAndEachLabelOnce) {
   EXPECT_EQ(w.hint(), "AMP");
   w.title.clear();
   EXPECT_EQ(w.hint(), "");
-  // Every key of the table has its own label.
-  for (const ParamLabel& entry : paramLabelTable) {
-    w.setSlots({slot(0, entry.key, 0, 1)});
-    EXPECT_EQ(w.hint(), entry.label);
-  }
 }
 
 TEST(ParamWidget, ThePresetsButtonOpensTheMenuAndAChoiceAppliesIt) {
