@@ -297,7 +297,8 @@ bool readInstanceDocument(const std::uint8_t* bytes, std::size_t size, Project& 
 }
 
 bool readLegacyProjectDocument(const std::uint8_t* bytes, std::size_t size, Project& project,
-                               SamplePool& pool, Diagnostics& diagnostics, std::string& error) {
+                               SamplePool& pool, Diagnostics& diagnostics, std::string& error,
+                               DocumentSource source) {
     if (zip::looksLikeZip(bytes, size))
         return readLegacyArchive(bytes, size, project, pool, diagnostics, error, source);
     return readLegacyText(parseText(bytes, size), bytes, size, project, diagnostics, error, source);
