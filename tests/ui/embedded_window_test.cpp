@@ -15,8 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "tests/ui/x_host.h"
 #include "ui/draw/shapes.h"
+
+// After our own headers: Xlib defines macros such as None.
+#include "tests/ui/x_host.h"
 
 #include <GL/glx.h>
 #include <X11/Xatom.h>
