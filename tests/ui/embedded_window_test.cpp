@@ -338,16 +338,21 @@ TEST_F(EmbeddedWindowTest, OnlyFiniteScalesAboveZeroAreTaken) {
   EmbeddedWindow window(view, {});
   window.setScale(1.25f);
   ASSERT_TRUE(window.attach(parent));
-  for (const float ignored : {0.0f, -1.0f, std::numeric_limits<float>::quiet_NaN(),
-                              std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity()}) {
+  for (const double ignored : {0.0, -1.0, std::numeric_limits<double>::quiet_NaN(),
+                               std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()}) {
     SCOPED_TRACE(ignored);
     window.setScale(ignored);
     EXPECT_FLOAT_EQ(window.ui()->displayScale(), 1.25f);
   }
-  window.setScale(10.0f);
-  EXPECT_FLOAT_EQ(window.ui()->displayScale(), 4.0f);
-  window.setScale(0.1f);
-  EXPECT_FLOAT_EQ(window.ui()->displayScale(), 0.5f);
+  // Within what the window applies, however far outside it the host asks.
+  for (const double large : {10.0, 1e300}) {
+    window.setScale(large);
+    EXPECT_FLOAT_EQ(window.ui()->displayScale(), 4.0f);
+  }
+  for (const double small : {1e-300, 0.1}) {
+    window.setScale(small);
+    EXPECT_FLOAT_EQ(window.ui()->displayScale(), 0.5f);
+  }
   ASSERT_TRUE(pumpUntil(window, [&] { return view.frames.size() >= 2; }));
   EXPECT_FLOAT_EQ(view.frames.back().scale, 0.5f);
 }

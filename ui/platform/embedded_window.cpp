@@ -60,7 +60,7 @@ struct EmbeddedWindow::Impl {
 
   unsigned width = 0, height = 0;  // as set; 0 while unset
   bool fixedScale = false;
-  float scale = 1.0f;              // the fixed scale as given
+  float scale = 1.0f;              // the fixed scale as given, up to the largest applied
   bool visible = false;            // mapped, as the last Map or Unmap said
   bool gone = false;               // destroyed with the host's parent
   bool drawWanted = false;         // an Expose or a resize asked for a frame
@@ -261,11 +261,11 @@ void EmbeddedWindow::setSize(unsigned width, unsigned height) {
   if (w.window && !w.gone) w.trapped([&] { XResizeWindow(w.display, w.window, xSize(width), xSize(height)); });
 }
 
-void EmbeddedWindow::setScale(float scale) {
-  if (!std::isfinite(scale) || scale <= 0.0f) return;
+void EmbeddedWindow::setScale(double scale) {
+  if (!std::isfinite(scale) || scale <= 0.0) return;
   Impl& w = *impl_;
   w.fixedScale = true;
-  w.scale = scale;
+  w.scale = static_cast<float>(std::min(scale, static_cast<double>(kMaxDisplayScale)));
   if (UiContext* ui = w.surface.ui()) ui->setDisplayScale(clampDisplayScale(scale));
 }
 

@@ -47,11 +47,14 @@ class EmbeddedWindow {
   // The size in pixels; X is handed each side within 1..32767.
   void setSize(unsigned width, unsigned height);
   // A fixed display scale that Xft.dpi no longer changes; ignores values
-  // that are not finite and above 0, and applies at most 0.5..4.
-  void setScale(float scale);
+  // that are not finite and above 0, and applies at most 0.5..4. Taken as
+  // the host gives it: a double beyond a float's range is no float at all.
+  void setScale(double scale);
 
+  // Never below 1 ms.
   int frameIntervalMs() const;
-  // The X connection's descriptor while attached, else -1.
+  // The X connection's descriptor while attached, else -1. Each attach
+  // opens a connection of its own, so the descriptor may change with it.
   int connectionFd() const;
   // Drains the events and draws a frame while the window is mapped.
   void onTimer();

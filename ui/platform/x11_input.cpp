@@ -140,12 +140,13 @@ void X11Input::onButton(const XEvent& event, bool press) {
   const PointerButton mapped = pointerButton(b.button);
   ImGuiIO& io = ImGui::GetIO();
   if (press) {
-    // Keys follow the pointer's clicks into the editor.
-    XSetInputFocus(display_, window_, RevertToParent, b.time);
     io.MouseWheel += mapped.wheel;
     io.MouseWheelH += mapped.wheelH;
   }
   if (mapped.button < 0) return;
+  // Keys follow the pointer's clicks into the editor; a wheel turn over it
+  // takes nothing from the host.
+  if (press) XSetInputFocus(display_, window_, RevertToParent, b.time);
   if (press) buttons_[mapped.button].press();
   else buttons_[mapped.button].release();
 }
