@@ -16,15 +16,34 @@
 
 #include "ui/platform/embedded_window.h"
 
+#include <GL/glx.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
 namespace orbi::ui::test {
 
+// Mesa unloads its driver when the last GL connection closes, and what
+// the driver still holds then is reported by the leak checker, without a
+// name to tell it apart from ours. Kept loaded, it stays reachable.
+inline void keepGlDriverLoaded(Display* display) {
+  // The driver comes in with the display's first GLX call.
+  glXQueryExtensionsString(display, DefaultScreen(display));
+  dl_iterate_phdr(
+      [](dl_phdr_info* info, std::size_t, void*) {
+        const std::string name = info->dlpi_name ? info->dlpi_name : "";
+        if (name.size() > 7 && name.compare(name.size() - 7, 7, "_dri.so") == 0)
+          dlopen(name.c_str(), RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
+        return 0;
+      },
+      nullptr);
+}
+
 class XHost {
  public:
-  XHost() : display_(XOpenDisplay(nullptr)) {}
+  XHost() : display_(XOpenDisplay(nullptr)) {
+    if (display_) keepGlDriverLoaded(display_);
+  }
   ~XHost() {
     if (display_) XCloseDisplay(display_);
   }
@@ -86,29 +105,10 @@ class XHost {
 
 inline bool haveDisplay() { return std::getenv("DISPLAY") != nullptr; }
 
-// Mesa unloads its driver when the last window's connection closes, and
-// what the driver still holds then is reported as leaked by the leak
-// checker, without a name to tell it apart from ours. Kept loaded, it stays
-// reachable.
-inline void keepGlDriverLoaded() {
-  static bool kept = false;
-  if (kept) return;
-  dl_iterate_phdr(
-      [](dl_phdr_info* info, std::size_t, void*) {
-        const std::string name = info->dlpi_name ? info->dlpi_name : "";
-        if (name.size() > 7 && name.compare(name.size() - 7, 7, "_dri.so") == 0) {
-          kept = dlopen(name.c_str(), RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE) != nullptr;
-        }
-        return 0;
-      },
-      nullptr);
-}
-
 // Ticks the window (onTimer, as the host's timer does) until done() holds,
 // for at most two seconds; whether it came to hold.
 template <typename Done>
 bool pumpUntil(EmbeddedWindow& window, Done done) {
-  keepGlDriverLoaded();
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
   while (!done()) {
     if (std::chrono::steady_clock::now() > deadline) return false;
@@ -120,7 +120,6 @@ bool pumpUntil(EmbeddedWindow& window, Done done) {
 
 // Ticks the window for a while, for what must not happen.
 inline void pumpFor(EmbeddedWindow& window, std::chrono::milliseconds span) {
-  keepGlDriverLoaded();
   const auto end = std::chrono::steady_clock::now() + span;
   while (std::chrono::steady_clock::now() < end) {
     window.onTimer();
