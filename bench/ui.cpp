@@ -1,6 +1,7 @@
 // The UI framework's costs: rebuilding the font atlas when the display
-// scale changes, measuring and fitting labels, drawing long curves, sample
-// overviews and waveforms, and frames full of interactive items.
+// scale changes, measuring and fitting labels, writing and reading value
+// text, drawing long curves, sample overviews and waveforms, and frames
+// full of interactive items or holding a long list.
 
 #include <benchmark/benchmark.h>
 
@@ -11,6 +12,8 @@
 #include <vector>
 
 #include "support/ui/ui_harness.h"
+#include "ui/controls/value_text.h"
+#include "ui/controls/virtual_list.h"
 #include "ui/draw/shapes.h"
 #include "ui/draw/wave_overview.h"
 #include "ui/draw/waveform.h"
@@ -67,6 +70,65 @@ void BM_FitTextToWidth(benchmark::State& state) {
   overLabels(state, [](const std::string& t, TextStyle style) { return fitTextToWidth(t, style, 60.0f); });
 }
 BENCHMARK(BM_FitTextToWidth)->Arg(static_cast<int>(TextStyle::Body))->Arg(static_cast<int>(TextStyle::Heading));
+
+// Value text: 100,000 values spread over the units a page shows, each
+// formatted with its unit, and their texts typed back.
+struct UnitRange {
+  ParamUnit unit;
+  float lo, hi;
+};
+constexpr UnitRange kValueUnits[] = {
+    {ParamUnit::Plain, -1000, 1000},  {ParamUnit::Hertz, 20, 20000},    {ParamUnit::Seconds, 0.001f, 10},
+    {ParamUnit::Percent, 0, 1},       {ParamUnit::Decibels, -60, 12},   {ParamUnit::Cents, -1200, 1200},
+    {ParamUnit::Semitones, -24, 24},  {ParamUnit::Custom, 0, 100},
+};
+
+struct ValueSet {
+  std::vector<ParamSpec> specs;  // one per unit
+  std::vector<float> values;     // value i belongs to specs[i % specs.size()]
+  std::vector<std::string> texts;
+};
+
+const ValueSet& valueSet() {
+  static const ValueSet set = [] {
+    ValueSet s;
+    for (const UnitRange& u : kValueUnits) {
+      ParamSpec spec;
+      spec.unit = u.unit;
+      spec.min = u.lo;
+      spec.max = u.hi;
+      if (u.unit == ParamUnit::Custom) spec.unitLabel = "bars";
+      s.specs.push_back(spec);
+    }
+    std::mt19937 rng(108);
+    std::uniform_real_distribution<float> t(0.0f, 1.0f);
+    for (int i = 0; i < 100000; ++i) {
+      const ParamSpec& spec = s.specs[i % s.specs.size()];
+      s.values.push_back(spec.min + (spec.max - spec.min) * t(rng));
+      s.texts.push_back(formatParamValue(spec, s.values.back()));
+    }
+    return s;
+  }();
+  return set;
+}
+
+void BM_FormatValues100k(benchmark::State& state) {
+  const ValueSet& set = valueSet();
+  for (auto _ : state)
+    for (std::size_t i = 0; i < set.values.size(); ++i)
+      benchmark::DoNotOptimize(formatParamValue(set.specs[i % set.specs.size()], set.values[i]));
+  state.SetItemsProcessed(state.iterations() * static_cast<long>(set.values.size()));
+}
+BENCHMARK(BM_FormatValues100k)->Unit(benchmark::kMillisecond);
+
+void BM_ParseValues100k(benchmark::State& state) {
+  const ValueSet& set = valueSet();
+  for (auto _ : state)
+    for (std::size_t i = 0; i < set.texts.size(); ++i)
+      benchmark::DoNotOptimize(parseParamText(set.specs[i % set.specs.size()], set.texts[i]));
+  state.SetItemsProcessed(state.iterations() * static_cast<long>(set.texts.size()));
+}
+BENCHMARK(BM_ParseValues100k)->Unit(benchmark::kMillisecond);
 
 // A draw list of its own on the harness context's shared data, cleared
 // before each drawing as a frame would. No draw log: the product has none.
@@ -208,5 +270,31 @@ void BM_InteractFrame(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * items);
 }
 BENCHMARK(BM_InteractFrame)->Arg(0)->Arg(500)->Unit(benchmark::kMicrosecond);
+
+// A frame holding a list of 10,000 named rows in a 300 x 600 panel,
+// scrolled far into it, the pointer over a row: only the rows in view
+// run their interaction and painter.
+void BM_VirtualListFrame(benchmark::State& state) {
+  constexpr std::int32_t kRows = 10000;
+  UiHarness harness;
+  harness.ui().setDrawLog(nullptr);
+  std::vector<std::string> names;
+  for (int i = 0; i < kRows; ++i) names.push_back("Sample " + std::to_string(i) + " kick");
+  std::int32_t selected = 42;
+  const Rect rect{20, 20, 300, 600};
+  auto body = [&] {
+    virtualList("samples", rect, kRows, selected, 22.0f, [&](ImDrawList* dl, const ListRow& row) {
+      drawText(dl, {row.rect.x + 8, row.rect.y, row.rect.width - 16, row.rect.height}, names[row.index],
+               TextStyle::Body, row.selected ? 0xFFF0EED8 : 0xFF8A8870);
+    });
+  };
+  harness.movePointer({100, 300});
+  harness.frame(body);
+  harness.scrollWheel(-1000.0f);
+  harness.frames(2, body);
+  for (auto _ : state) harness.frame(body);
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_VirtualListFrame)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

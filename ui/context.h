@@ -87,6 +87,20 @@ class UiContext {
   // stack and gives their faces their own scale back.
   void dropPushedTextStyles();
 
+  // The window's single number entry (ui/controls/number_entry.h): the
+  // control that owns it, where its box hangs, the text being typed and
+  // how many frames it has been shown.
+  struct NumberEntryState {
+    ImGuiID entryId = 0;  // 0: closed
+    ImVec2 anchor;        // the box hangs centred below this point
+    char entryText[64] = {};
+    int entryFrames = 0;
+    // Counts openings: each gets an input of its own, which reads the new
+    // text even when the box is taken over while its input has the keys.
+    unsigned openings = 0;
+  };
+  NumberEntryState& numberEntryState() { return numberEntry_; }
+
  private:
   void rebuildAtlas(ImFontAtlas& atlas);
 
@@ -101,6 +115,7 @@ class UiContext {
   StoreMap stores_;
   AnimationStarts animations_;
   std::vector<PushedFace> pushedFaces_;
+  NumberEntryState numberEntry_;
 };
 
 // The UI context of the current Dear ImGui context. One made by UiContext

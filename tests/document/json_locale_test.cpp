@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -11,27 +10,11 @@
 #include <string>
 
 #include "document/json/json.h"
+#include "support/comma_locale.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// Switches LC_NUMERIC to a comma-decimal locale: the installed one, or one
-// generated into a temporary directory. Returns false when neither works.
-bool useCommaLocale() {
-    const char* names[] = {"de_DE.UTF-8", "de_DE.utf8", "de_DE"};
-    for (const char* n : names)
-        if (std::setlocale(LC_NUMERIC, n)) return true;
-    const fs::path dir = fs::temp_directory_path() / "ob_json_locale";
-    std::error_code ec;
-    fs::create_directories(dir, ec);
-    const std::string cmd = "localedef -i de_DE -f UTF-8 '" + (dir / "de_DE.UTF-8").string() +
-                            "' >/dev/null 2>&1";
-    (void)std::system(cmd.c_str());
-    if (!fs::exists(dir / "de_DE.UTF-8")) return false;
-    setenv("LOCPATH", dir.c_str(), 1);
-    return std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
-}
 
 const char* kDoc =
     "{\"tempo\":120.5,\"gain\":-0.25,\"small\":1.5e-07,\"list\":[0.1,2.75,1e3]}";
@@ -55,11 +38,9 @@ void expectSameBytes() {
 }  // namespace
 
 TEST(JsonLocale, CommaDecimalLocaleChangesNothing) {
-    if (!useCommaLocale()) GTEST_SKIP() << "no comma-decimal locale available";
-    // Guard against a vacuous run: the locale really uses a comma.
-    ASSERT_STREQ(std::localeconv()->decimal_point, ",");
+    const ob::test::CommaDecimalLocale comma;
+    if (!comma.active()) GTEST_SKIP() << "no comma-decimal locale available";
     expectSameBytes();
-    std::setlocale(LC_NUMERIC, "C");
 }
 
 TEST(JsonLocale, CUtf8LocaleChangesNothing) {

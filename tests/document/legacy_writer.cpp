@@ -3,9 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <clocale>
-#include <cstdlib>
-#include <filesystem>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -14,6 +11,7 @@
 #include "document/legacy/legacy_writer.h"
 #include "engine/model/demo_project.h"
 #include "engine/params/param_tables.h"
+#include "support/comma_locale.h"
 
 namespace {
 
@@ -97,31 +95,18 @@ TEST(LegacyWriter, NumbersAndEscapes) {
                                      "  \"samples\": [ { \"name\": \"s.wav\", \"slices\": [ 0.333333 ] } ]\n}"));
 }
 
-// Switches LC_NUMERIC to a comma-decimal locale, generating one into a
-// temporary folder when none is installed.
-bool useCommaLocale() {
-    for (const char* n : {"de_DE.UTF-8", "de_DE.utf8", "de_DE"})
-        if (std::setlocale(LC_NUMERIC, n)) return true;
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "ob_legacy_locale";
-    std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
-    const std::string cmd = "localedef -i de_DE -f UTF-8 '" + (dir / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
-    (void)std::system(cmd.c_str());
-    if (!std::filesystem::exists(dir / "de_DE.UTF-8")) return false;
-    setenv("LOCPATH", dir.c_str(), 1);
-    return std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
-}
-
 TEST(LegacyWriter, NumbersIgnoreTheLocale) {
     ob::Project demo;
     ob::buildDemoProject(demo);
     const std::string before = ob::writeLegacyProject(demo);
-    if (!useCommaLocale()) GTEST_SKIP() << "no comma-decimal locale available";
-    ASSERT_STREQ(",", std::localeconv()->decimal_point);
-    const std::string text = ob::writeLegacyProject(demo);
-    const std::string half = ob::formatLegacyNumber(0.5);
-    const std::string slice = ob::formatLegacyNumber(1.5e-7);
-    std::setlocale(LC_NUMERIC, "C");
+    std::string text, half, slice;
+    {
+        const ob::test::CommaDecimalLocale comma;
+        if (!comma.active()) GTEST_SKIP() << "no comma-decimal locale available";
+        text = ob::writeLegacyProject(demo);
+        half = ob::formatLegacyNumber(0.5);
+        slice = ob::formatLegacyNumber(1.5e-7);
+    }
     EXPECT_EQ(before, text);
     EXPECT_EQ("0.5", half);
     EXPECT_EQ("1.5e-07", slice);

@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "support/ui/ui_harness.h"
+#include "tests/ui/rect_expect.h"
 #include "ui/animation.h"
 #include "ui/controls/rail.h"
 #include "ui/draw/draw_log.h"
@@ -17,12 +18,7 @@
 namespace orbi::ui {
 namespace {
 
-void expectRect(const Rect& got, const Rect& want) {
-  EXPECT_FLOAT_EQ(got.x, want.x);
-  EXPECT_FLOAT_EQ(got.y, want.y);
-  EXPECT_FLOAT_EQ(got.width, want.width);
-  EXPECT_FLOAT_EQ(got.height, want.height);
-}
+using test::expectRect;
 
 TEST(Rect, InsetShrinksEachSideAndStopsAtZero) {
   expectRect(Rect{10, 20, 100, 50}.inset(5, 10), {15, 30, 90, 30});

@@ -1,0 +1,123 @@
+#include "ui/controls/buttons.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "ui/context.h"
+#include "ui/draw/shapes.h"
+#include "ui/draw/text.h"
+#include "ui/interact/interaction.h"
+#include "ui/theme/colour.h"
+
+namespace orbi::ui {
+namespace {
+
+constexpr std::uint32_t kAccentGreen = 0xFF8DC63F;
+constexpr std::uint32_t kAccentDim = 0xFF5A8A1A;
+constexpr std::uint32_t kGreenDeep = 0xFF3E5827;
+constexpr std::uint32_t kBorder = 0xFF2A3520;
+constexpr std::uint32_t kLightText = 0xFFF0EED8;
+constexpr std::uint32_t kDarkText = 0xFF0E1208;
+
+struct Colours {
+  std::uint32_t fill;
+  std::uint32_t text;
+};
+
+Colours variantColours(ButtonVariant variant) {
+  switch (variant) {
+    case ButtonVariant::Accent:
+      return {kGreenDeep, kAccentGreen};
+    case ButtonVariant::Danger:
+      // The warning red blended 0.55 of the way towards the normal fill.
+      return {0xFF6E3C24, kLightText};
+    default:
+      return {0xFF25331A, kLightText};
+  }
+}
+
+std::uint32_t withAlpha(std::uint32_t colour, std::uint32_t alpha) { return (colour & 0x00FFFFFFu) | alpha << 24; }
+
+Colours buttonColours(const ButtonStyle& style, ButtonState state, bool toggled) {
+  Colours c = toggled ? Colours{kAccentGreen, kDarkText} : variantColours(style.variant);
+  if (state.held) c.fill = toggled ? kAccentDim : kGreenDeep;
+  else if (state.hovered) c.fill = lerpColor(c.fill, c.fill | 0x00FFFFFFu, 0.08f);
+  if (style.disabled) {
+    const float alpha = static_cast<float>(c.fill >> 24);
+    c.fill = withAlpha(c.fill, static_cast<std::uint32_t>(alpha * 0.5f + 0.5f));
+    c.text = withAlpha(c.text, 0x80);
+  }
+  return c;
+}
+
+TextStyle labelStyle(const ButtonStyle& style) { return style.compact ? TextStyle::Small : TextStyle::Body; }
+
+float naturalHeight(const ButtonStyle& style) { return (style.compact ? 18.0f : 24.0f) * scale(); }
+
+// The face: an icon when there is a painter, else the label.
+struct Face {
+  std::string_view label;
+  const IconPainter* painter = nullptr;
+};
+
+void paintButton(const Rect& f, const ButtonStyle& style, ButtonState state, bool toggled, const Face& face) {
+  ImDrawList* dl = ImGui::GetWindowDrawList();
+  const float s = scale();
+  const Colours c = buttonColours(style, state, toggled);
+  const float radius = style.compact ? 4.0f : 6.0f;
+  fillRect(dl, f, c.fill, radius);
+  strokeRect(dl, f, toggled ? kAccentDim : kBorder, radius, 1.0f);
+  if (face.painter) {
+    const float d = 0.6f * std::min(f.width, f.height);
+    const Rect box{f.x + (f.width - d) / 2.0f, f.y + (f.height - d) / 2.0f, d, d};
+    if (*face.painter) (*face.painter)(dl, box, packColour(c.text));
+  } else {
+    const Rect text{f.x + 6.0f * s, f.y, std::max(0.0f, f.width - 12.0f * s), f.height};
+    drawText(dl, text, face.label, labelStyle(style), c.text, TextAlign::Centre);
+  }
+}
+
+// Lays out, runs and paints one button of the natural size; the flag, when
+// given, is flipped by a click before painting.
+bool runButton(const char* id, const Rect& rect, ImVec2 natural, const ButtonStyle& style, const char* tooltip,
+               bool* flag, bool toggled, const Face& face) {
+  const ScaleToFit fit(rect, style.width, natural, style.align, Align::Centre);
+  ButtonState state;
+  if (!style.disabled) {
+    InteractSpec spec;
+    spec.kind = HitKind::Rectangle;
+    spec.rect = fit.rect();
+    spec.reach = 8.0f;
+    spec.cursor = ImGuiMouseCursor_Hand;
+    spec.tooltip = tooltip;
+    const Interaction it = interact(id, spec);
+    state = {it.clicked && it.hovered, it.hovered, it.held};
+  }
+  if (flag && state.clicked) *flag = !*flag;
+  paintButton(fit.rect(), style, state, flag ? *flag : toggled, face);
+  return state.clicked;
+}
+
+}  // namespace
+
+ImVec2 iconButtonSize(std::string_view label, const ButtonStyle& style) {
+  const float s = scale();
+  const float labelWidth = measureText(label, labelStyle(style)).x;
+  return ImVec2(std::max(28.0f * s + labelWidth, (style.compact ? 44.0f : 64.0f) * s), naturalHeight(style));
+}
+
+bool iconButton(const char* id, const Rect& rect, std::string_view label, const ButtonStyle& style) {
+  return runButton(id, rect, iconButtonSize(label, style), style, style.tooltip, nullptr, false, {label});
+}
+
+bool iconToggle(const char* id, const Rect& rect, std::string_view label, bool& flag, const ButtonStyle& style) {
+  return runButton(id, rect, iconButtonSize(label, style), style, style.tooltip, &flag, false, {label});
+}
+
+bool painterButton(const char* id, const Rect& rect, const IconPainter& painter, const char* tooltip, bool toggled,
+                   const ButtonStyle& style) {
+  const float side = naturalHeight(style);
+  return runButton(id, rect, ImVec2(side, side), style, tooltip, nullptr, toggled, {{}, &painter});
+}
+
+}  // namespace orbi::ui

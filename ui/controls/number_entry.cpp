@@ -1,0 +1,118 @@
+#include "ui/controls/number_entry.h"
+
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "ui/context.h"
+#include "ui/draw/text.h"
+#include "ui/draw/utf8.h"
+#include "ui/theme/colour.h"
+
+namespace orbi::ui {
+namespace {
+
+constexpr float kBoxWidth = 96.0f;
+constexpr float kBoxHeight = 24.0f;
+constexpr float kDrop = 8.0f;  // from the anchor down to the box's top
+constexpr float kTextPx = 12.0f;
+// The input is not focused until the frame after the request: the box
+// lives through this many frames before an inactive input closes it.
+constexpr int kFramesToFocus = 3;
+
+constexpr std::uint32_t kBoxFill = 0xFF202C19;
+constexpr std::uint32_t kBoxBorder = 0xFF5A8A1A;
+
+constexpr ImGuiWindowFlags kBoxFlags = ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize |
+                                       ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoScrollbar |
+                                       ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoSavedSettings |
+                                       ImGuiWindowFlags_NoNav;
+
+// The longest prefix of the text, cut between characters, that fits the
+// buffer with its NUL.
+void copyText(std::string_view text, char (&buffer)[64]) {
+  std::size_t n = 0;
+  forEachUtf8Char(text, [&](std::size_t at, std::size_t length) {
+    if (n == at && at + length < sizeof buffer) n = at + length;
+  });
+  std::memcpy(buffer, text.data(), n);
+  buffer[n] = '\0';
+}
+
+struct InputState {
+  bool enter = false;
+  bool active = false;
+  bool deactivated = false;
+};
+
+// The box with its text input, in a window of its own over everything.
+InputState drawBox(UiContext::NumberEntryState& entry) {
+  const float s = scale();
+  ImGui::SetNextWindowPos(ImVec2(entry.anchor.x - kBoxWidth * s / 2.0f, entry.anchor.y + kDrop * s));
+  ImGui::SetNextWindowSize(ImVec2(kBoxWidth * s, kBoxHeight * s));
+  ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(0.0f, 0.0f));
+  ImGui::PushStyleVar(ImGuiStyleVar_WindowBorderSize, s);
+  ImGui::PushStyleVar(ImGuiStyleVar_WindowRounding, 4.0f * s);
+  ImGui::PushStyleVar(ImGuiStyleVar_FramePadding, ImVec2(6.0f * s, (kBoxHeight * s - kTextPx * s) / 2.0f));
+  // Dear ImGui would make the box at least 32 pixels high, taller than its input.
+  ImGui::PushStyleVar(ImGuiStyleVar_WindowMinSize, ImVec2(0.0f, 0.0f));
+  ImGui::PushStyleColor(ImGuiCol_WindowBg, colourToVec4(kBoxFill));
+  ImGui::PushStyleColor(ImGuiCol_Border, colourToVec4(kBoxBorder));
+  ImGui::Begin("##orbi.numberEntry", nullptr, kBoxFlags);
+  pushTextStyle(TextStyle::Mono);
+  if (entry.entryFrames == 0) ImGui::SetKeyboardFocusHere();
+  ImGui::SetNextItemWidth(-FLT_MIN);
+  ImGui::PushID(static_cast<int>(entry.openings));
+  InputState input;
+  input.enter = ImGui::InputText("##value", entry.entryText, sizeof entry.entryText,
+                                 ImGuiInputTextFlags_EnterReturnsTrue | ImGuiInputTextFlags_AutoSelectAll);
+  input.active = ImGui::IsItemActive();
+  input.deactivated = ImGui::IsItemDeactivated();
+  ImGui::PopID();
+  popTextStyle();
+  ImGui::End();
+  ImGui::PopStyleColor(2);
+  ImGui::PopStyleVar(5);
+  return input;
+}
+
+// Enter: the typed value through the param, or nothing for text that is not
+// a number. A nan a param's reader lets through would reach the project.
+NumberEntryResult commit(const std::string& typed, Param& param) {
+  const std::optional<float> value = param.parse(typed);
+  if (!value || std::isnan(*value)) return NumberEntryResult::Cancelled;
+  param.beginEdit();
+  param.setValue(clampToParam(param.spec(), *value));
+  param.endEdit();
+  return NumberEntryResult::Committed;
+}
+
+}  // namespace
+
+void beginNumberEntry(const char* id, ImVec2 anchor, Param& param) {
+  UiContext::NumberEntryState& entry = context().numberEntryState();
+  entry.entryId = ImGui::GetID(id);
+  entry.anchor = anchor;
+  entry.entryFrames = 0;
+  ++entry.openings;
+  copyText(param.format(param.value()), entry.entryText);
+}
+
+NumberEntryResult numberEntry(const char* id, Param& param) {
+  UiContext::NumberEntryState& entry = context().numberEntryState();
+  if (entry.entryId == 0 || entry.entryId != ImGui::GetID(id)) return NumberEntryResult::Closed;
+  const InputState input = drawBox(entry);
+  const int shown = entry.entryFrames++;
+  if (input.enter) {
+    entry.entryId = 0;
+    return commit(entry.entryText, param);
+  }
+  if (!input.deactivated && (input.active || shown < kFramesToFocus)) return NumberEntryResult::Editing;
+  entry.entryId = 0;
+  return NumberEntryResult::Cancelled;
+}
+
+}  // namespace orbi::ui

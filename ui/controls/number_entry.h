@@ -1,0 +1,32 @@
+#pragma once
+// The number entry: a small floating box, opened over a control, in which
+// a value is typed and committed through the control's Param. A window has
+// one: opening it for another control takes it over. Main thread, inside a
+// frame.
+
+#include <imgui.h>
+
+#include <cstdint>
+
+#include "ui/controls/param.h"
+
+namespace orbi::ui {
+
+enum class NumberEntryResult : std::uint32_t {
+  Closed,     // the entry does not belong to this id
+  Editing,
+  Committed,  // Enter on text the param read: beginEdit, setValue, endEdit
+  Cancelled,  // left without Enter, never focused, or the text was not a value
+};
+
+// Opens the entry for the control named id (in the current id scope),
+// hanging its box from the anchor (centre x, y), showing the param's text
+// of its value.
+void beginNumberEntry(const char* id, ImVec2 anchor, Param& param);
+
+// Runs the entry while it belongs to id; called every frame by the
+// control that owns the id, after its own interaction. A commit or a
+// cancel closes it.
+NumberEntryResult numberEntry(const char* id, Param& param);
+
+}  // namespace orbi::ui

@@ -1,0 +1,66 @@
+#include "ui/controls/panel.h"
+
+#include <algorithm>
+#include <array>
+
+#include "ui/context.h"
+#include "ui/draw/shapes.h"
+#include "ui/draw/text.h"
+#include "ui/theme/painters.h"
+
+namespace orbi::ui {
+namespace {
+
+constexpr float kRadius = 8.0f;
+constexpr float kPadding = 10.0f;
+constexpr float kTitleTop = 2.0f;
+constexpr float kTitleHeight = 24.0f;
+constexpr float kTitleGap = 4.0f;
+
+constexpr std::uint32_t kBorder = 0xFF2A3520;
+constexpr std::uint32_t kHighlight = 0x0AFFFFFF;
+constexpr std::uint32_t kTitle = 0xFF8A8870;
+constexpr std::uint32_t kDivider = 0x592A3520;
+
+// The top colour, then its blend 0.55 of the way to transparent black, and
+// 0.75 of the way from the top colour to that blend just below the top.
+constexpr std::array<GradientStop, 3> kBody{{{0.0f, 0xCC1C2A14}, {0.12f, 0xCC11190C}, {1.0f, 0xCC0D1309}}};
+
+void line(ImDrawList* dl, ImVec2 a, ImVec2 b, std::uint32_t colour) {
+  const ImVec2 points[] = {a, b};
+  drawPolyline(dl, points, colour, 1.0f);
+}
+
+}  // namespace
+
+Rect paintPanelFrame(ImDrawList* dl, const Rect& rect, std::string_view title) {
+  const float s = scale();
+  const float r = kRadius * s;
+  drawShadow(dl, rect, 0.45f, 2.0f);
+  fillVerticalGradient(dl, rect, r, kBody);
+  line(dl, ImVec2(rect.x + r, rect.y + 0.5f), ImVec2(rect.x + rect.width - r, rect.y + 0.5f), kHighlight);
+  strokeRect(dl, rect.inset(s / 2.0f, s / 2.0f), kBorder, kRadius, 1.0f);
+
+  Rect content = rect.inset(kPadding * s, kPadding * s);
+  if (title.empty()) return content;
+  const Rect heading{rect.x + kPadding * s, rect.y + kTitleTop * s, std::max(0.0f, rect.width - 2.0f * kPadding * s),
+                     kTitleHeight * s};
+  drawText(dl, heading, title, TextStyle::Heading, kTitle, TextAlign::Left);
+  const float divider = heading.y + heading.height - 0.5f * s;
+  line(dl, ImVec2(rect.x + 6.0f * s, divider), ImVec2(rect.x + rect.width - 6.0f * s, divider), kDivider);
+  const float bottom = content.y + content.height;
+  content.y = heading.y + heading.height + kTitleGap * s;
+  content.height = std::max(0.0f, bottom - content.y);
+  return content;
+}
+
+Panel::Panel(const Rect& rect, std::string_view title)
+    : rect_(rect), drawList_(ImGui::GetWindowDrawList()) {
+  content_ = paintPanelFrame(drawList_, rect, title);
+  ImGui::PushClipRect(ImVec2(content_.x, content_.y),
+                      ImVec2(content_.x + content_.width, content_.y + content_.height), true);
+}
+
+Panel::~Panel() { ImGui::PopClipRect(); }
+
+}  // namespace orbi::ui

@@ -1,0 +1,84 @@
+#include "ui/controls/text_field.h"
+
+#include <imgui.h>
+#include <imgui_stdlib.h>
+
+#include <algorithm>
+
+#include "ui/context.h"
+#include "ui/draw/shapes.h"
+#include "ui/draw/text.h"
+#include "ui/interact/tooltip.h"
+#include "ui/keys.h"
+#include "ui/theme/colour.h"
+
+namespace orbi::ui {
+namespace {
+
+constexpr float kWidth = 200.0f;
+constexpr float kHeight = 24.0f;
+constexpr float kCompactHeight = 18.0f;
+
+constexpr std::uint32_t kFill = 0xFF202C19;
+constexpr std::uint32_t kBorder = 0xFF2A3520;
+constexpr std::uint32_t kHint = 0xFF5D5F4A;
+constexpr std::uint32_t kFocusBorder = 0xFF5A8A1A;
+
+TextStyle fieldStyle(const TextFieldOptions& options) {
+  if (options.mono) return TextStyle::Mono;
+  return options.compact ? TextStyle::Small : TextStyle::Body;
+}
+
+// The frame look of the input, for as long as the scope lives.
+class FieldStyle {
+ public:
+  FieldStyle(const Rect& field, float textPx) {
+    const float s = scale();
+    ImGui::PushStyleVar(ImGuiStyleVar_FramePadding,
+                        ImVec2(6.0f * s, std::max(0.0f, (field.height - textPx * s) / 2.0f)));
+    ImGui::PushStyleVar(ImGuiStyleVar_FrameRounding, 4.0f * s);
+    ImGui::PushStyleVar(ImGuiStyleVar_FrameBorderSize, s);
+    ImGui::PushStyleColor(ImGuiCol_FrameBg, colourToVec4(kFill));
+    ImGui::PushStyleColor(ImGuiCol_Border, colourToVec4(kBorder));
+    ImGui::PushStyleColor(ImGuiCol_TextDisabled, colourToVec4(kHint));
+  }
+  ~FieldStyle() {
+    ImGui::PopStyleColor(3);
+    ImGui::PopStyleVar(3);
+  }
+  FieldStyle(const FieldStyle&) = delete;
+  FieldStyle& operator=(const FieldStyle&) = delete;
+};
+
+}  // namespace
+
+TextFieldResult textField(const char* id, const Rect& rect, std::string& text, const TextFieldOptions& options) {
+  const float s = scale();
+  const ImVec2 natural(kWidth * s, (options.compact ? kCompactHeight : kHeight) * s);
+  const ScaleToFit fit(rect, {options.fit, 0.0f}, natural, options.align, Align::Centre);
+  const Rect& field = fit.rect();
+  const TextStyle style = fieldStyle(options);
+
+  ImGui::SetCursorScreenPos(ImVec2(field.x, field.y));
+  ImGui::SetNextItemWidth(field.width);
+  const FieldStyle look(field, textStyleSpec(style).px);
+  // Before the input, which takes the key for itself.
+  const bool escape = keyPressed(Key::Escape);
+  pushTextStyle(style);
+  const std::string label = std::string("##") + id;
+  ImGuiInputTextFlags flags = ImGuiInputTextFlags_EnterReturnsTrue;
+  if (options.decimal) flags |= ImGuiInputTextFlags_CharsDecimal;
+  const bool enter = ImGui::InputTextWithHint(label.c_str(), options.hint, &text, flags);
+  const bool edited = ImGui::IsItemEdited();
+  const bool deactivated = ImGui::IsItemDeactivated();
+  const bool active = ImGui::IsItemActive();
+  popTextStyle();
+  if (active) strokeRect(ImGui::GetWindowDrawList(), field, kFocusBorder, 4.0f, 1.0f);
+  if (options.tooltip) tooltip(options.tooltip);
+
+  if (enter) return TextFieldResult::Entered;
+  if (deactivated) return escape ? TextFieldResult::Escaped : TextFieldResult::Left;
+  return edited ? TextFieldResult::Edited : TextFieldResult::Nothing;
+}
+
+}  // namespace orbi::ui

@@ -1,0 +1,29 @@
+#pragma once
+// Value text: the display text of a parameter value with its unit, and the
+// reading of what a user types (unit suffixes, choice labels, the text at
+// the minimum). Numbers are written and read in the C locale whatever the
+// host set: a host with a comma-decimal locale must still read back the
+// text it was shown.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "ui/controls/param.h"
+
+namespace orbi::ui {
+
+// v in fixed notation with that many decimals (6 when negative), at most
+// 63 characters. A negative value that shows as zero shows without its
+// sign: -0.001 with 2 decimals is 0.00.
+std::string formatNumber(float v, int decimals);
+
+// The display text of v: a choice's label, the spec's minText at the lower
+// bound, or the number with the unit's decimals and suffix.
+std::string formatParamValue(const ParamSpec& spec, float v);
+
+// The value of a typed text, clamped and snapped; nothing for text that is
+// not a number (nor a choice label or the minText), and nothing for nan.
+std::optional<float> parseParamText(const ParamSpec& spec, std::string_view text);
+
+}  // namespace orbi::ui
