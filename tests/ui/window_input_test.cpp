@@ -351,7 +351,7 @@ class OutsideOwner {
 
  private:
   static void serve(Reply reply, const std::string& text, int ready) {
-    Display* d = XOpenDisplay(nullptr);
+    Display* d = test::openDisplay();
     if (!d) return;
     const Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
     XSetSelectionOwner(d, XInternAtom(d, "CLIPBOARD", False), w, CurrentTime);

@@ -1,9 +1,12 @@
 #include "ui/platform/embedded_window.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "ui/platform/display_scale.h"
 #include "ui/platform/glx_context.h"
@@ -27,6 +30,18 @@ constexpr long kMaxResourceLongs = 1L << 18;
 
 // X answers BadValue for a side of 0 or beyond 16 bits.
 unsigned xSize(unsigned size) { return std::clamp(size, 1u, kMaxXSize); }
+
+// A server busy taking other connections may turn one away for a moment
+// (its queue of waiting connections is full): ask a few times, briefly.
+Display* openDisplay() {
+  if (!std::getenv("DISPLAY")) return nullptr;
+  auto pause = std::chrono::milliseconds(5);
+  for (int attempt = 0; attempt < 4; ++attempt, pause *= 2) {
+    if (Display* display = XOpenDisplay(nullptr)) return display;
+    std::this_thread::sleep_for(pause);
+  }
+  return XOpenDisplay(nullptr);
+}
 
 }  // namespace
 
@@ -233,7 +248,7 @@ bool EmbeddedWindow::attach(unsigned long parent) {
   Impl& w = *impl_;
   w.close();
   if (parent == 0) return false;
-  w.display = XOpenDisplay(nullptr);
+  w.display = openDisplay();
   if (!w.display) {
     std::fprintf(stderr, "orbi-ui: the X display cannot be opened; the editor cannot open\n");
     return false;
