@@ -2,16 +2,17 @@
 
 #include <imgui.h>
 
+#include <algorithm>
 #include <cmath>
 #include <iterator>
 #include <numbers>
 
 #include "ui/context.h"
-#include "ui/controls/rail.h"
+#include "ui/controls/buttons.h"
+#include "ui/controls/panel.h"
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
 #include "ui/draw/waveform.h"
-#include "ui/theme/painters.h"
 
 namespace orbi::ui {
 namespace {
@@ -42,38 +43,34 @@ void ShowcaseView::frame(const FrameInfo& frame) {
   ++frames_;
   ImDrawList* dl = ImGui::GetWindowDrawList();
   const float s = scale();
-  Rect area = frame.content;
+  const Rect area = frame.content;
 
-  // A raised panel with a title.
-  const Rect panel{area.x, area.y, area.width, 150.0f * s};
-  drawShadow(dl, panel, 0.8f, 2.0f);
-  const GradientStop body[] = {{0.0f, 0xFF23301B}, {1.0f, 0xFF151D10}};
-  fillVerticalGradient(dl, panel, 8.0f * s, body);
-  drawText(dl, {panel.x + 12.0f * s, panel.y + 8.0f * s, panel.width, 18.0f * s}, "Panel", TextStyle::Heading,
-           0xFF8A8870);
-
-  // Buttons on a rail, the second selected.
-  const Rect rail = railRect({panel.x + 12.0f * s, panel.y + 34.0f * s, panel.width, 32.0f * s}, 300.0f * s);
-  drawRailPanel(dl, rail);
-  const char* labels[] = {"KICK", "SNARE", "HAT"};
-  const float pad = railPadding();
-  const float pillWidth = (rail.width - 2.0f * pad) / 3.0f;
-  for (int i = 0; i < 3; ++i) {
-    const Rect pill{rail.x + pad + static_cast<float>(i) * pillWidth, rail.y + pad, pillWidth, rail.height - 2.0f * pad};
-    ImGui::PushID(i);
-    const PillState state = pillButton("pill", pill, i == 1, nullptr);
-    ImGui::PopID();
-    drawText(dl, pill, labels[i], TextStyle::Heading, pillContentColour(state, i == 1), TextAlign::Centre);
+  // A panel holding a row of buttons and a waveform.
+  const float panelHeight = 150.0f * s;
+  {
+    Panel panel({area.x, area.y, area.width, panelHeight}, "Panel");
+    const Rect inner = panel.content();
+    const struct {
+      const char* label;
+      ButtonVariant variant;
+    } buttons[] = {{"Load", ButtonVariant::Normal}, {"Save", ButtonVariant::Accent}, {"Clear", ButtonVariant::Danger}};
+    float x = inner.x;
+    for (const auto& b : buttons) {
+      ButtonStyle style;
+      style.variant = b.variant;
+      const ImVec2 size = iconButtonSize(b.label, style);
+      iconButton(b.label, {x, inner.y, size.x, size.y}, b.label, style);
+      x += size.x + 8.0f * s;
+    }
+    const float top = inner.y + 32.0f * s;
+    const Rect wave{inner.x, top, inner.width, std::max(0.0f, inner.y + inner.height - top)};
+    fillRect(dl, wave, 0xFF11190C, 4.0f);
+    const Axis axis{AxisKind::Linear, 0.0f, 0.5f, wave.x, wave.x + wave.width};
+    drawWaveform(dl, wave, axis, overview_, WaveformStyle{});
   }
 
-  // The waveform in the panel's lower part.
-  const Rect wave{panel.x + 12.0f * s, panel.y + 76.0f * s, panel.width - 24.0f * s, 64.0f * s};
-  fillRect(dl, wave, 0xFF11190C, 4.0f);
-  const Axis axis{AxisKind::Linear, 0.0f, 0.5f, wave.x, wave.x + wave.width};
-  drawWaveform(dl, wave, axis, overview_, WaveformStyle{});
-
   // One line in every text style.
-  float y = panel.y + panel.height + 10.0f * s;
+  float y = area.y + panelHeight + 10.0f * s;
   for (int i = 0; i < kTextStyleCount; ++i) {
     const TextStyle style = static_cast<TextStyle>(i);
     const float height = measureText(kStyleNames[i], style).y;

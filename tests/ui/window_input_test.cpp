@@ -1,9 +1,8 @@
 // Input that reaches a view in the embedded window through the X server,
 // sent as a user's would be with XTest: clicks, drags, both wheels, typed
-// UTF-8 text, a shortcut held down while the key repeats, focus leaving
-// with Ctrl held, and text through CLIPBOARD between windows and other
-// programs. (The framework's own text field is not merged yet; Dear
-// ImGui's InputText stands in for it.)
+// UTF-8 text into a text field, a shortcut held down while the key
+// repeats, focus leaving with Ctrl held, and text through CLIPBOARD between
+// windows and other programs.
 
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -16,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/controls/text_field.h"
 #include "ui/interact/interaction.h"
 #include "ui/keys.h"
 #include "ui/platform/embedded_window.h"
@@ -58,10 +58,8 @@ class InputView : public View {
     undos += chordPressed({Key::Z, kModCtrl});
     ctrl = io.KeyCtrl;
 
-    ImGui::SetCursorScreenPos(ImVec2(kField.x, kField.y));
-    ImGui::SetNextItemWidth(kField.width);
-    ImGui::InputText("##field", field, sizeof field);
-    fieldActive = ImGui::IsItemActive();
+    textField("field", kField, field);
+    fieldActive = ImGui::IsAnyItemActive();
 
     if (copy) ImGui::SetClipboardText(copy->c_str());
     copy.reset();
@@ -76,7 +74,7 @@ class InputView : public View {
   bool middleDown = false;
   float wheel = 0.0f, wheelH = 0.0f;
   bool ctrl = false;
-  char field[64] = {};
+  std::string field;
   bool fieldActive = false;
   std::optional<std::string> copy;
   bool paste = false;
@@ -226,7 +224,7 @@ TEST_F(WindowInputTest, TypedUtf8TextReachesATextField) {
     host.keycode(code, false);
   }
   const std::string typed = "a\xC3\xA9\xE2\x82\xAC\xE6\xBC\xA2";
-  EXPECT_TRUE(pumpUntil(*window, [&] { return std::string(view.field) == typed; })) << view.field;
+  EXPECT_TRUE(pumpUntil(*window, [&] { return view.field == typed; })) << view.field;
 }
 
 TEST_F(WindowInputTest, AShortcutHeldWhileTheKeyRepeatsCountsOnce) {
