@@ -96,7 +96,7 @@ class WindowInputTest : public ::testing::Test {
     window.reset();
     // Nothing stays held for the next test.
     for (unsigned b = 1; b <= 3; ++b) XTestFakeButtonEvent(host.display(), b, False, 0);
-    for (KeySym k : {XK_Control_L, XK_z, XK_a}) host.key(k, false);
+    for (KeySym k : {XK_Control_L, XK_Control_R, XK_z, XK_a}) host.key(k, false);
     XSetInputFocus(host.display(), PointerRoot, RevertToPointerRoot, CurrentTime);
     XSync(host.display(), False);
   }
@@ -254,6 +254,18 @@ TEST_F(WindowInputTest, LosingTheFocusReleasesCtrl) {
   XSync(host.display(), False);
   EXPECT_TRUE(pumpUntil(*window, [&] { return !view.ctrl; }));
   host.key(XK_Control_L, false);
+}
+
+TEST_F(WindowInputTest, EitherCtrlKeyHoldsCtrl) {
+  focusField();
+  host.key(XK_Control_L, true);
+  host.key(XK_Control_R, true);
+  ASSERT_TRUE(pumpUntil(*window, [&] { return view.ctrl; }));
+  host.key(XK_Control_L, false);
+  pumpFor(*window, 50ms);
+  EXPECT_TRUE(view.ctrl);
+  host.key(XK_Control_R, false);
+  EXPECT_TRUE(pumpUntil(*window, [&] { return !view.ctrl; }));
 }
 
 TEST_F(WindowInputTest, TextCopiedInOneWindowPastesInAnother) {

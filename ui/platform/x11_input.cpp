@@ -10,6 +10,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/cursorfont.h>
+#include <X11/keysym.h>
 
 namespace orbi::ui {
 namespace {
@@ -28,6 +29,11 @@ int modSlot(std::uint8_t mod) {
   for (int i = 0; i < 4; ++i)
     if (kModBits[i] == mod) return i;
   return -1;
+}
+
+bool rightSide(unsigned long keysym) {
+  return keysym == XK_Control_R || keysym == XK_Shift_R || keysym == XK_Alt_R || keysym == XK_Meta_R ||
+         keysym == XK_Super_R;
 }
 
 unsigned int fontCursorShape(ImGuiMouseCursor cursor) {
@@ -155,11 +161,14 @@ void X11Input::onKey(XEvent& event, bool press) {
   lastTime_ = event.xkey.time;
   const unsigned long keysym = XLookupKeysym(&event.xkey, 0);
   if (const int slot = modSlot(modifierFromKeysym(keysym)); slot >= 0) {
+    // Either side holds the modifier; a repeated press is still one key.
+    const std::uint8_t side = rightSide(keysym) ? 2 : 1;
     if (press) {
-      ++modKeysDown_[slot];
-      mods_[slot].press();
-    } else if (modKeysDown_[slot] > 0 && --modKeysDown_[slot] == 0) {
-      mods_[slot].release();
+      if (modKeysDown_[slot] == 0) mods_[slot].press();
+      modKeysDown_[slot] |= side;
+    } else {
+      modKeysDown_[slot] &= static_cast<std::uint8_t>(~side);
+      if (modKeysDown_[slot] == 0) mods_[slot].release();
     }
   }
   // (Xlib's None macro hides Key::None here.)

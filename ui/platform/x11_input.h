@@ -73,7 +73,8 @@ class X11Input {
 
   std::array<HeldInput, ImGuiMouseButton_COUNT> buttons_;
   std::array<HeldInput, static_cast<int>(Key::Count)> keys_;
-  // Ctrl, Shift, Alt, Super: how many of each side's keys are down.
+  // Ctrl, Shift, Alt, Super, and which of each one's keys are down (bit 0
+  // the left, bit 1 the right).
   std::array<HeldInput, 4> mods_;
   std::array<std::uint8_t, 4> modKeysDown_{};
 
