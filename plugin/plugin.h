@@ -10,6 +10,7 @@
 #include "engine/model/host_records.h"
 #include "plugin/clap/abi.h"
 #include "plugin/clap/own_extensions.h"
+#include "plugin/host_note.h"
 #include "plugin/note_slot.h"
 #include "plugin/plugin_editor.h"
 #include "plugin/session_hello.h"

@@ -121,7 +121,7 @@ class Engine {
   // without zones or a machine that plays no samples. Round-robin modes
   // advance the counter.
   static int pickLayerZone(const Sound& sound, float velocity, std::uint8_t& counter);
-  void logTrigger(const clap::NoteRef& ref);
+  void logTrigger(const NoteRef& ref);
   void flushNoteEnd(int playerIndex);
   void flushEndedNotes();
   void clearLockLayer(TrackPlayer& player);
@@ -131,7 +131,7 @@ class Engine {
   std::int32_t triggerCount = 0;
   BlockEvent blockEvents[kMaxBlockEvents];
   std::int32_t blockEventCount = 0;
-  clap::NoteEnd noteEnds[kMaxNoteEnds];
+  NoteEnd noteEnds[kMaxNoteEnds];
   std::int32_t noteEndCount = 0;
   const ControlSignal* controlSignals() const { return controlSignals_.data(); }
   std::int32_t controlSignalCount = 0;
@@ -150,7 +150,7 @@ class Engine {
   float hitPan(int track) const { return hitPan_[track]; }
   float activeGainL(int track) const { return activeGainL_[track]; }
   float activeGainR(int track) const { return activeGainR_[track]; }
-  const clap::NoteRef& pendingNoteEnd(int playerIndex) const { return pendingNoteEnd_[playerIndex]; }
+  const NoteRef& pendingNoteEnd(int playerIndex) const { return pendingNoteEnd_[playerIndex]; }
   bool holdsOldSamples(int playerIndex) const { return holdsOld_[playerIndex] != 0; }
   std::uint64_t hitCounter() const { return hitCounter_; }
   std::int64_t hostPosition() const { return hostPosition_; }
@@ -212,10 +212,10 @@ class Engine {
   float spareGainL_[kTracks] = {};
   float spareGainR_[kTracks] = {};
   std::uint8_t holdsOld_[kPlayers] = {};
-  clap::NoteRef pendingNoteEnd_[kPlayers];
+  NoteRef pendingNoteEnd_[kPlayers];
   // Host notes of players cleared by a reset outside a block; reported at
   // the start of the next block.
-  clap::NoteRef carriedNoteEnds_[kPlayers];
+  NoteRef carriedNoteEnds_[kPlayers];
   std::int32_t carriedCount_ = 0;
   std::int32_t noteEndTime_ = 0;
   std::uint8_t controlSignalsOn_ = 0;
