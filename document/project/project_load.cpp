@@ -19,6 +19,7 @@
 #include "document/project/sanitize_project.h"
 #include "document/reading/asset_ref.h"
 #include "document/reading/json_pointer.h"
+#include "document/wav/wav_pool.h"
 #include "engine/fnv.h"
 #include "engine/model/project_ids.h"
 #include "engine/pool/sample_pool.h"
@@ -69,7 +70,7 @@ void loadReferencedSample(const Package& package, const std::string& ref, const 
         std::string name;
         std::vector<std::uint8_t> bytes;
         if (parseFactoryRef(ref, name)) bytes = resolveSample(name);
-        loaded = !bytes.empty() && pool.replaceSlot(static_cast<std::uint32_t>(i), std::move(bytes)) >= 0;
+        loaded = !bytes.empty() && replaceSlotWav(pool, static_cast<std::uint32_t>(i), std::move(bytes)) >= 0;
         if (!loaded) {
             diagnostics.warn("missing-factory-sample", path,
                              "This build has no bundled sample \"" + ref.substr(8) +
@@ -81,7 +82,7 @@ void loadReferencedSample(const Package& package, const std::string& ref, const 
             diagnostics.warn("missing-asset", path,
                              "The archive has no such asset; the sample plays silent");
         } else {
-            loaded = pool.addDecoded(i, *bytes);
+            loaded = decodeIntoSlot(pool, i, *bytes);
             if (!loaded)
                 diagnostics.warn("asset-unreadable", path,
                                  "Not audio this build reads; the sample plays silent");
@@ -91,17 +92,20 @@ void loadReferencedSample(const Package& package, const std::string& ref, const 
 }
 
 bool readDocumentUnguarded(const std::uint8_t* bytes, std::size_t size, Project& project,
-                           SamplePool& pool, std::string* error, Diagnostics& diagnostics) {
+                           SamplePool& pool, KeptDocument& kept, std::string* error,
+                           Diagnostics& diagnostics) {
     std::unique_ptr<Project> fresh = makeProject();
     if (!fresh) {
         if (error != nullptr) *error = "out of memory";
         return false;
     }
     SamplePool freshPool;
+    KeptDocument freshKept;
     std::string localError;
     const bool ok =
         isInstanceBytes(bytes, size)
-            ? readInstanceDocument(bytes, size, *fresh, freshPool, project.seed, diagnostics, localError)
+            ? readInstanceDocument(bytes, size, *fresh, freshPool, freshKept, project.seed, diagnostics,
+                                   localError)
             : readLegacyProjectDocument(bytes, size, *fresh, freshPool, diagnostics, localError);
     if (!ok) {
         if (error != nullptr) *error = !localError.empty() ? localError : joinDiagnosticMessages(diagnostics);
@@ -112,6 +116,7 @@ bool readDocumentUnguarded(const std::uint8_t* bytes, std::size_t size, Project&
     matchFactorySamples(fresh->samples, freshPool);
     project = *fresh;
     pool = std::move(freshPool);
+    kept = std::move(freshKept);
     return true;
 }
 
@@ -137,8 +142,8 @@ bool isInstanceBytes(const std::uint8_t* bytes, std::size_t size) {
 }
 
 bool readInstanceDocument(const std::uint8_t* bytes, std::size_t size, Project& project,
-                          SamplePool& pool, std::uint64_t currentSeed, Diagnostics& diagnostics,
-                          std::string& error) {
+                          SamplePool& pool, KeptDocument& kept, std::uint64_t currentSeed,
+                          Diagnostics& diagnostics, std::string& error) {
     std::optional<Package> package =
         readPackage(bytes, size, "instance.json", diagnostics, kDocumentZipLimits);
     if (!package) {
@@ -161,9 +166,9 @@ bool readInstanceDocument(const std::uint8_t* bytes, std::size_t size, Project& 
     const JsonValue rewritten = writeInstanceState(
         project, refs, isKitOnlyDocument(package->document) ? 1u : 0u, kPluginVersionText, "");
     std::vector<std::string> path;
-    collectForeignMembers(pool, package->document, rewritten, path);
-    pool.loadedDocument = std::move(package->document);
-    pool.keptEntries = std::move(package->otherEntries);
+    collectForeignMembers(kept.foreignMembers, package->document, rewritten, path);
+    kept.loadedDocument = std::move(package->document);
+    kept.keptEntries = std::move(package->otherEntries);
     return true;
 }
 
@@ -189,7 +194,7 @@ bool readLegacyProjectDocument(const std::uint8_t* bytes, std::size_t size, Proj
         for (int i = 0; i < count; ++i) {
             const std::string name = fixedText(project.samples.slots[i].name, sizeof project.samples.slots[i].name);
             const zip::Entry* audio = name.empty() ? nullptr : findEntry(*entries, "samples/" + name);
-            if (audio != nullptr && pool.addDecoded(i, audio->data)) continue;
+            if (audio != nullptr && decodeIntoSlot(pool, i, audio->data)) continue;
             pool.slot(i);
             diagnostics.warn("missing-asset", indexPath("/samples", static_cast<std::uint64_t>(i)),
                              "No readable audio for " + name + "; the sample plays silent");
@@ -217,11 +222,11 @@ bool readLegacyProjectDocument(const std::uint8_t* bytes, std::size_t size, Proj
 }
 
 bool readDocument(const std::uint8_t* bytes, std::size_t size, Project& project, SamplePool& pool,
-                  std::string* error, Diagnostics* diagnostics) {
+                  KeptDocument& kept, std::string* error, Diagnostics* diagnostics) {
     Diagnostics own;
     Diagnostics& list = diagnostics != nullptr ? *diagnostics : own;
     try {
-        return readDocumentUnguarded(bytes, size, project, pool, error, list);
+        return readDocumentUnguarded(bytes, size, project, pool, kept, error, list);
     } catch (const std::bad_alloc&) {
         // Nothing was handed over before the last step, which cannot throw.
         list.error("out-of-memory", "", "Not enough memory to read the document");
@@ -231,18 +236,18 @@ bool readDocument(const std::uint8_t* bytes, std::size_t size, Project& project,
 }
 
 bool readDocument(const std::vector<std::uint8_t>& bytes, Project& project, SamplePool& pool,
-                  std::string* error, Diagnostics* diagnostics) {
-    return readDocument(bytes.data(), bytes.size(), project, pool, error, diagnostics);
+                  KeptDocument& kept, std::string* error, Diagnostics* diagnostics) {
+    return readDocument(bytes.data(), bytes.size(), project, pool, kept, error, diagnostics);
 }
 
 bool loadDocumentFile(const std::filesystem::path& path, Project& project, SamplePool& pool,
-                      std::string* error, Diagnostics* diagnostics) {
+                      KeptDocument& kept, std::string* error, Diagnostics* diagnostics) {
     std::vector<std::uint8_t> bytes;
     if (!readWholeFile(path, bytes)) {
         if (error != nullptr) *error = "cannot open " + path.string();
         return false;
     }
-    return readDocument(bytes, project, pool, error, diagnostics);
+    return readDocument(bytes, project, pool, kept, error, diagnostics);
 }
 
 }  // namespace ob
