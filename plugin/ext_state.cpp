@@ -13,8 +13,8 @@
 #include "document/diagnostics.h"
 #include "document/project/project_load.h"
 #include "document/project/project_save.h"
-#include "engine/engine/engine_host.h"
 #include "engine/pool/sample_pool.h"
+#include "engine/session/engine_host.h"
 #include "plugin/no_throw.h"
 #include "plugin/plugin.h"
 

@@ -103,28 +103,10 @@ class Engine {
   int process(float* left, float* right, int frames, const RenderInfo& info);
   void reset();
 
-  // ---- Block processing steps (audio thread)
-  void applyEdit(const EditCommand& command);
-  void applyMacros();
-  void selectPattern(bool keepPosition);
-  void rebuildPlayers();
-  void rebindTrack(int track, int sound);
-  void renderTrack(TrackPlayer& player, int track, float gainL, float gainR, float* left, float* right,
-                   int frames, int offset);
-  void clearOutputs(float* left, float* right, int frames);
-
-  // ---- Hits (audio thread)
-  void fireHit(const Trigger& trigger);
-  void stepHit(const StepEvent& event);
-  void slide(const StepEvent& event);
   // Zone slot for a hit of the sound at velocity 0..1, or -1 for a sound
   // without zones or a machine that plays no samples. Round-robin modes
   // advance the counter.
   static int pickLayerZone(const Sound& sound, float velocity, std::uint8_t& counter);
-  void logTrigger(const NoteRef& ref);
-  void flushNoteEnd(int playerIndex);
-  void flushEndedNotes();
-  void clearLockLayer(TrackPlayer& player);
 
   // ---- Results of the last block, read by the plug-in afterwards
   Trigger triggers[kMaxTriggers];
@@ -162,6 +144,25 @@ class Engine {
   static void panGains(float pan, float gain, float& left, float& right);
 
  private:
+  // ---- Block processing steps (audio thread)
+  void applyEdit(const EditCommand& command);
+  void applyMacros();
+  void selectPattern(bool keepPosition);
+  void rebuildPlayers();
+  void rebindTrack(int track, int sound);
+  void renderTrack(TrackPlayer& player, int track, float gainL, float gainR, float* left, float* right,
+                   int frames, int offset);
+  void clearOutputs(float* left, float* right, int frames);
+
+  // ---- Hits (audio thread)
+  void fireHit(const Trigger& trigger);
+  void stepHit(const StepEvent& event);
+  void slide(const StepEvent& event);
+  void logTrigger(const NoteRef& ref);
+  void flushNoteEnd(int playerIndex);
+  void flushEndedNotes();
+  void clearLockLayer(TrackPlayer& player);
+
   void sizeBuffers();
   // Takes a posted project when the retire ring has room. False when one
   // waits but cannot be taken yet.

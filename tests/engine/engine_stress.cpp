@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "engine/engine/engine_host.h"
+#include "engine/session/engine_host.h"
 #include "engine_test_util.h"
 
 using namespace enginetest;
