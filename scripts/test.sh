@@ -24,7 +24,7 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 # build stays small and the run short.
 echo "== ThreadSanitizer build and the engine hand-over stress test"
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOB_TSAN=ON -DOB_BENCH=OFF
-cmake --build build-tsan -j "$jobs" --target engine_engine_stress
+cmake --build build-tsan -j "$jobs" --target engine_engine_stress_test
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
   ctest --test-dir build-tsan --output-on-failure --no-tests=error -R '^EngineStress\.'
 
