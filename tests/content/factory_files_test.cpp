@@ -118,7 +118,7 @@ TEST(FactoryFiles, LogoIsAnRgbaPngOfAtLeast128Pixels) {
 // must give the very same bytes.
 TEST(FactoryFiles, BytesMatchTheCommittedManifest) {
     const std::filesystem::path manifestPath =
-        std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "resources" / "factory.sha256";
+        std::filesystem::path(OB_TEST_DATA_DIR).parent_path().parent_path() / "resources" / "factory.sha256";
     std::ifstream in(manifestPath);
     ASSERT_TRUE(in) << "manifest missing";
     std::map<std::string, std::string> manifest;
