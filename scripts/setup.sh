@@ -5,6 +5,7 @@ set -euo pipefail
 
 OB_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev libstb-dev)
 OB_TEST_PACKAGES=(clang libclang-rt-14-dev zlib1g-dev zip unzip python3 locales)
+OB_FORMAT_PACKAGES=(clang-format)
 
 ob_install() {
   local missing=()

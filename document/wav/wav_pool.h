@@ -13,14 +13,12 @@ namespace ob {
 
 // The decoded audio, carrying the bytes along for saving; nothing with the
 // decoder's message when the bytes are not a WAV file this build reads.
-std::optional<SampleAudio> decodeSampleAudio(std::vector<std::uint8_t> bytes,
-                                             std::string* error = nullptr);
+std::optional<SampleAudio> decodeSampleAudio(std::vector<std::uint8_t> bytes, std::string* error = nullptr);
 
 // Decodes into a new slot after the last one and returns its index, or -1
 // with the decoder's message. No limit here: callers refuse an index of 64
 // or more.
-std::int32_t loadWav(SamplePool& pool, std::vector<std::uint8_t> bytes,
-                     std::string* error = nullptr);
+std::int32_t loadWav(SamplePool& pool, std::vector<std::uint8_t> bytes, std::string* error = nullptr);
 // Decodes into slot index (0..63), creating empty slots up to it; the
 // slot's slice list is emptied. -1 on a bad index or a decode failure, which
 // leave the pool unchanged.
