@@ -82,7 +82,7 @@ void loadReferencedSample(const Package& package, const std::string& ref, const 
             diagnostics.warn("missing-asset", path,
                              "The archive has no such asset; the sample plays silent");
         } else {
-            loaded = decodeIntoSlot(pool, i, *bytes);
+            loaded = addDecoded(pool, i, *bytes);
             if (!loaded)
                 diagnostics.warn("asset-unreadable", path,
                                  "Not audio this build reads; the sample plays silent");
@@ -194,7 +194,7 @@ bool readLegacyProjectDocument(const std::uint8_t* bytes, std::size_t size, Proj
         for (int i = 0; i < count; ++i) {
             const std::string name = fixedText(project.samples.slots[i].name, sizeof project.samples.slots[i].name);
             const zip::Entry* audio = name.empty() ? nullptr : findEntry(*entries, "samples/" + name);
-            if (audio != nullptr && decodeIntoSlot(pool, i, audio->data)) continue;
+            if (audio != nullptr && addDecoded(pool, i, audio->data)) continue;
             pool.slot(i);
             diagnostics.warn("missing-asset", indexPath("/samples", static_cast<std::uint64_t>(i)),
                              "No readable audio for " + name + "; the sample plays silent");

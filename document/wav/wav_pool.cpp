@@ -36,7 +36,7 @@ std::int32_t replaceSlotWav(SamplePool& pool, std::uint32_t index, std::vector<s
   return audio ? pool.replaceSlot(index, std::move(*audio), error) : -1;
 }
 
-bool decodeIntoSlot(SamplePool& pool, std::int32_t index, const std::vector<std::uint8_t>& bytes) {
+bool addDecoded(SamplePool& pool, std::int32_t index, const std::vector<std::uint8_t>& bytes) {
   if (pool.slot(index) == nullptr) return false;
   std::optional<SampleAudio> audio = decodeSampleAudio(bytes);
   return audio && pool.replaceAudio(index, std::move(*audio));

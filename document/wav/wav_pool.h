@@ -26,6 +26,6 @@ std::int32_t replaceSlotWav(SamplePool& pool, std::uint32_t index, std::vector<s
                             std::string* error = nullptr);
 // For document readers: makes sure slot index (0..63) exists, then decodes
 // into it keeping its slices. Returns whether the bytes decoded.
-bool decodeIntoSlot(SamplePool& pool, std::int32_t index, const std::vector<std::uint8_t>& bytes);
+bool addDecoded(SamplePool& pool, std::int32_t index, const std::vector<std::uint8_t>& bytes);
 
 }  // namespace ob

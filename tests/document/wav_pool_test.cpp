@@ -47,7 +47,7 @@ TEST(WavPool, DecodeFailuresLeaveThePoolUnchanged) {
   EXPECT_EQ(ob::loadWav(pool, wavOf({0.5f}, {}, 0.0)), -1);
   EXPECT_EQ(ob::replaceSlotWav(pool, 0, {'R', 'I', 'F', 'F'}, &error), -1);
   EXPECT_EQ(ob::replaceSlotWav(pool, 5, {}, &error), -1);
-  EXPECT_FALSE(ob::decodeIntoSlot(pool, 0, {9, 9}));
+  EXPECT_FALSE(ob::addDecoded(pool, 0, {9, 9}));
   EXPECT_FALSE(pool.hasDisplaced());
   EXPECT_EQ(pool.slotCount(), 1);
   EXPECT_FLOAT_EQ(pool.slots[0]->left[0], 0.5f);
@@ -70,21 +70,21 @@ TEST(WavPool, ReplaceSlotRefusesABadIndexBeforeDecoding) {
   EXPECT_FLOAT_EQ(pool.slots[3]->peak, 0.5f);
 }
 
-TEST(WavPool, DecodeIntoSlotKeepsSlicesAndLeavesAFailedSlotSilent) {
+TEST(WavPool, AddDecodedKeepsSlicesAndLeavesAFailedSlotSilent) {
   ob::SamplePool pool;
-  EXPECT_TRUE(ob::decodeIntoSlot(pool, 4, wavOf({0.3f, 0.3f})));
+  EXPECT_TRUE(ob::addDecoded(pool, 4, wavOf({0.3f, 0.3f})));
   pool.slots[4]->slices = {0.1f, 0.7f};
   const Bytes bytes = wavOf({0.6f, -0.6f, 0.6f});
-  EXPECT_TRUE(ob::decodeIntoSlot(pool, 4, bytes));
+  EXPECT_TRUE(ob::addDecoded(pool, 4, bytes));
   EXPECT_EQ(pool.slots[4]->slices, (std::vector<float>{0.1f, 0.7f}));
   EXPECT_EQ(pool.slots[4]->frames, 3);
   EXPECT_EQ(pool.slots[4]->bytes, bytes);
   // The slot is made before the bytes are looked at, and stays silent.
-  EXPECT_FALSE(ob::decodeIntoSlot(pool, 7, {1, 2}));
+  EXPECT_FALSE(ob::addDecoded(pool, 7, {1, 2}));
   ASSERT_EQ(pool.slotCount(), 8);
   EXPECT_EQ(pool.slots[7]->frames, 0);
-  EXPECT_FALSE(ob::decodeIntoSlot(pool, 64, bytes));
-  EXPECT_FALSE(ob::decodeIntoSlot(pool, -1, bytes));
+  EXPECT_FALSE(ob::addDecoded(pool, 64, bytes));
+  EXPECT_FALSE(ob::addDecoded(pool, -1, bytes));
   EXPECT_EQ(pool.slotCount(), 8);
 }
 
