@@ -15,7 +15,7 @@
 #include "document/project/project_save.h"
 #include "engine/model/demo_project.h"
 #include "engine/pool/sample_pool.h"
-#include "tests/support/allocation_counter.h"
+#include "support/allocation_counter.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ std::string instanceWithArrays(std::size_t bytes) {
   auto demo = ob::makeProject();
   ob::buildDemoProject(*demo);
   ob::SamplePool pool;
-  const std::vector<std::uint8_t> saved = ob::writeProjectDocument(*demo, pool);
+  const std::vector<std::uint8_t> saved = ob::writeProjectDocument(*demo, pool, {});
   std::string text(saved.begin(), saved.end());
   text.insert(text.find("\"kind\""), "\"extra\": " + smallArrays(bytes) + ",\n  ");
   return text;
@@ -84,8 +84,9 @@ void BM_ReadDocumentPeak(benchmark::State& state) {
     {
       auto project = ob::makeProject();
       ob::SamplePool pool;
+      ob::KeptDocument kept;
       std::string error;
-      accepted = ob::readDocument(bytes, *project, pool, &error, nullptr);
+      accepted = ob::readDocument(bytes, *project, pool, kept, &error, nullptr);
     }
     peak = ob::test::peakLiveBytes() - before;
   }

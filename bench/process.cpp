@@ -5,7 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include "plugin/own_events.h"
-#include "tests/plugin/process_harness.h"
+#include "support/plugin/process_harness.h"
 
 namespace {
 

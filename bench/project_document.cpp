@@ -14,6 +14,7 @@
 #include "document/project/project_load.h"
 #include "document/project/project_save.h"
 #include "document/wav/wav.h"
+#include "document/wav/wav_pool.h"
 #include "engine/model/demo_project.h"
 #include "engine/params/param_tables.h"
 #include "engine/pool/sample_pool.h"
@@ -23,6 +24,7 @@ namespace {
 struct Fixture {
     std::unique_ptr<ob::Project> project = std::make_unique<ob::Project>();
     ob::SamplePool pool;
+    ob::KeptDocument kept;
     std::size_t audioBytes = 0;
 
     Fixture() {
@@ -39,7 +41,7 @@ struct Fixture {
             }
             std::vector<std::uint8_t> wav = ob::encodeWav(l.data(), r.data(), n, 44100.0);
             audioBytes += wav.size();
-            pool.replaceSlot(static_cast<std::uint32_t>(i), std::move(wav));
+            ob::replaceSlotWav(pool, static_cast<std::uint32_t>(i), std::move(wav));
             std::snprintf(project->samples.slots[i].name, sizeof project->samples.slots[i].name,
                           "take %02d.wav", i);
         }
@@ -56,7 +58,7 @@ void BM_SaveProject(benchmark::State& state) {
     Fixture& f = fixture();
     std::size_t size = 0;
     for (auto _ : state) {
-        std::vector<std::uint8_t> bytes = ob::writeProjectDocument(*f.project, f.pool);
+        std::vector<std::uint8_t> bytes = ob::writeProjectDocument(*f.project, f.pool, f.kept);
         size = bytes.size();
         benchmark::DoNotOptimize(bytes.data());
     }
@@ -70,7 +72,7 @@ void BM_SaveProjectFile(benchmark::State& state) {
     const auto path = std::filesystem::temp_directory_path() / "ob_bench_project.orbi";
     for (auto _ : state) {
         std::string error;
-        if (!ob::saveDocumentFile(path, *f.project, f.pool, &error)) state.SkipWithError(error.c_str());
+        if (!ob::saveDocumentFile(path, *f.project, f.pool, f.kept, &error)) state.SkipWithError(error.c_str());
     }
     std::error_code ec;
     std::filesystem::remove(path, ec);
@@ -79,12 +81,14 @@ BENCHMARK(BM_SaveProjectFile)->Unit(benchmark::kMillisecond);
 
 void BM_LoadProject(benchmark::State& state) {
     Fixture& f = fixture();
-    const std::vector<std::uint8_t> bytes = ob::writeProjectDocument(*f.project, f.pool);
+    const std::vector<std::uint8_t> bytes = ob::writeProjectDocument(*f.project, f.pool, f.kept);
     auto project = ob::makeProject();
     for (auto _ : state) {
         ob::SamplePool pool;
+        ob::KeptDocument kept;
         std::string error;
-        if (!ob::readDocument(bytes, *project, pool, &error, nullptr)) state.SkipWithError(error.c_str());
+        if (!ob::readDocument(bytes, *project, pool, kept, &error, nullptr))
+            state.SkipWithError(error.c_str());
         benchmark::DoNotOptimize(pool.slots.data());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));

@@ -14,6 +14,7 @@
 #include "content/tools/sample_split.h"
 #include "content/tools/transients.h"
 #include "document/wav/wav.h"
+#include "document/wav/wav_pool.h"
 #include "engine/model/project.h"
 #include "engine/pool/sample_pool.h"
 
@@ -55,7 +56,7 @@ void BM_SplitPoolSlot10sStereo48k(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     auto pool = std::make_unique<ob::SamplePool>();
-    pool->loadWav(wav);
+    ob::loadWav(*pool, wav);
     state.ResumeTiming();
     const ob::SplitResult r = ob::splitSampleIntoHitAndBody(*pool, *project, 0);
     benchmark::DoNotOptimize(r.bodySlot);

@@ -1,27 +1,58 @@
-# One static library per subsystem folder, made of every .cpp below it.
-set(OB_SUBSYSTEMS "" CACHE INTERNAL "")
+include(${CMAKE_CURRENT_LIST_DIR}/Layers.cmake)
 
+# The .cpp and .c files below dir, leaving out folders inside it that are
+# declared on their own (those must be declared first). kind keeps apart
+# what is declared: subsystems, test suites.
+function(ob_sources_of out kind dir)
+  get_property(declared GLOBAL PROPERTY OB_DECLARED_${kind})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.cpp
+       ${PROJECT_SOURCE_DIR}/${dir}/*.c)
+  foreach(other ${declared})
+    string(FIND "${dir}/" "${other}/" outer)
+    if(outer EQUAL 0)
+      message(FATAL_ERROR "${dir}/ is inside ${other}/: declare it before ${other}/")
+    endif()
+    string(FIND "${other}/" "${dir}/" inner)
+    if(inner EQUAL 0)
+      set(kept "")
+      foreach(src ${sources})
+        string(FIND "${src}" "${PROJECT_SOURCE_DIR}/${other}/" under)
+        if(NOT under EQUAL 0)
+          list(APPEND kept ${src})
+        endif()
+      endforeach()
+      set(sources ${kept})
+    endif()
+  endforeach()
+  set_property(GLOBAL APPEND PROPERTY OB_DECLARED_${kind} ${dir})
+  set(${out} ${sources} PARENT_SCOPE)
+endfunction()
+
+# One static library per subsystem folder, made of every .cpp below it.
+# DEPENDS lists the subsystem libraries it uses; each must be declared
+# before it and be a layer its folder may include (cmake/Layers.cmake).
+#   ob_add_subsystem(ob_document document DEPENDS ob_engine)
 function(ob_add_subsystem name dir)
-  file(GLOB_RECURSE sources CONFIGURE_DEPENDS
-       ${PROJECT_SOURCE_DIR}/${dir}/*.cpp ${PROJECT_SOURCE_DIR}/${dir}/*.c)
+  cmake_parse_arguments(PARSE_ARGV 2 arg "" "" "DEPENDS")
+  if(NOT dir IN_LIST OB_PRODUCT_LAYERS)
+    message(FATAL_ERROR "${dir}/ is not a layer: add it to cmake/Layers.cmake")
+  endif()
+  foreach(dep ${arg_DEPENDS})
+    get_property(depDir GLOBAL PROPERTY OB_SUBSYSTEM_DIR_${dep})
+    if(NOT depDir)
+      message(FATAL_ERROR "${name} depends on ${dep}, which is not declared before it")
+    endif()
+    if(NOT depDir IN_LIST OB_LAYER_USES_${dir})
+      message(FATAL_ERROR "${name} (${dir}/) may not depend on ${dep} (${depDir}/): "
+                          "see cmake/Layers.cmake")
+    endif()
+  endforeach()
+  ob_sources_of(sources subsystem ${dir})
   if(NOT sources)
     return()
   endif()
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
-  set(OB_SUBSYSTEMS ${OB_SUBSYSTEMS} ${name} CACHE INTERNAL "")
-endfunction()
-
-# Every subsystem may call every other; static libraries allow the cycle.
-function(ob_link_subsystems)
-  foreach(lib ${OB_SUBSYSTEMS})
-    foreach(other ${OB_SUBSYSTEMS})
-      if(NOT lib STREQUAL other)
-        target_link_libraries(${lib} PUBLIC ${other})
-      endif()
-    endforeach()
-  endforeach()
-  add_library(ob_all INTERFACE)
-  # RESCAN lets the linker resolve the cycle however deep it goes.
-  target_link_libraries(ob_all INTERFACE "$<LINK_GROUP:RESCAN,${OB_SUBSYSTEMS}>")
+  target_link_libraries(${name} PUBLIC ${arg_DEPENDS})
+  set_property(GLOBAL PROPERTY OB_SUBSYSTEM_DIR_${name} ${dir})
 endfunction()

@@ -1,5 +1,5 @@
 // Any bytes given to the document load: no crash, a failure leaves the
-// caller's project and pool alone, and a success is a project inside the
+// caller's project, pool and kept document alone, and a success is a project inside the
 // model's ranges that saves again and loads back.
 #include <cstddef>
 #include <cstdint>
@@ -19,24 +19,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   project->patterns[0].numTracks = 3;
   auto before = std::make_unique<ob::Project>(*project);
   ob::SamplePool pool;
+  ob::KeptDocument kept;
   ob::Diagnostics diagnostics;
   std::string error;
-  const bool ok = ob::readDocument(data, size, *project, pool, &error, &diagnostics);
+  const bool ok = ob::readDocument(data, size, *project, pool, kept, &error, &diagnostics);
   if (!ok) {
     if (error.empty()) std::abort();
     if (std::memcmp(before.get(), project.get(), sizeof(ob::Project)) != 0) std::abort();
-    if (!pool.slots.empty() || !pool.loadedDocument.isNull()) std::abort();
+    if (!pool.slots.empty() || !kept.loadedDocument.isNull()) std::abort();
     return 0;
   }
   if (project->seed == 0) std::abort();
   if (pool.slots.size() > static_cast<std::size_t>(ob::kSampleSlots)) std::abort();
   if (ob::sanitizeProject(*project) != 0) std::abort();
 
-  const std::vector<std::uint8_t> saved = ob::writeProjectDocument(*project, pool);
+  const std::vector<std::uint8_t> saved = ob::writeProjectDocument(*project, pool, kept);
   if (saved.empty()) std::abort();
   auto again = ob::makeProject();
   ob::SamplePool againPool;
-  if (!ob::readDocument(saved, *again, againPool, &error, nullptr)) std::abort();
+  ob::KeptDocument againKept;
+  if (!ob::readDocument(saved, *again, againPool, againKept, &error, nullptr)) std::abort();
   if (again->seed != project->seed) std::abort();
   return 0;
 }

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "engine/engine/engine_host.h"
+#include "engine/session/engine_host.h"
 #include "plugin/clap/abi.h"
 #include "plugin/ext_state.h"
 #include "plugin/plugin.h"

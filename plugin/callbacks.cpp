@@ -1,6 +1,6 @@
 // The instance callbacks the host calls through clap_plugin_t. Each one
 // finds its instance and keeps every exception on this side.
-#include "engine/engine/engine_host.h"
+#include "engine/session/engine_host.h"
 #include "plugin/descriptor.h"
 #include "plugin/no_throw.h"
 #include "plugin/plugin.h"

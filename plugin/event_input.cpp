@@ -6,7 +6,7 @@
 #include <cfloat>
 #include <cmath>
 
-#include "engine/engine/engine_host.h"
+#include "engine/session/engine_host.h"
 #include "plugin/event_input.h"
 #include "plugin/ext_params.h"
 #include "plugin/input_events.h"

@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "engine/engine/engine_host.h"
 #include "engine/model/edit_command.h"
+#include "engine/session/engine_host.h"
 #include "plugin/plugin.h"
 
 namespace ob::clap {

@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "engine/engine/engine_host.h"
+#include "engine/session/engine_host.h"
 #include "plugin/extensions.h"
 #include "plugin/plugin.h"
 

@@ -13,8 +13,8 @@
 #include "document/diagnostics.h"
 #include "document/project/project_load.h"
 #include "document/project/project_save.h"
-#include "engine/engine/engine_host.h"
 #include "engine/pool/sample_pool.h"
+#include "engine/session/engine_host.h"
 #include "plugin/no_throw.h"
 #include "plugin/plugin.h"
 
@@ -79,7 +79,8 @@ const clap_plugin_state_t* stateExtension() { return &kState; }
 bool Plugin::saveState(const clap_ostream_t* stream) {
   if (!engineHost) return false;
   onMainThread();
-  const std::vector<std::uint8_t> document = writeProjectDocument(engineHost->project, engineHost->pool);
+  const std::vector<std::uint8_t> document =
+      writeProjectDocument(engineHost->project, engineHost->pool, keptDocument);
   // A header without a document would be a state no load accepts.
   if (document.empty()) return false;
   std::uint8_t header[kStateHeaderSize] = {};
@@ -115,9 +116,10 @@ bool Plugin::loadState(const clap_istream_t* stream) {
   }
   project->seed = eh.sessionSeed;
   SamplePool pool;
+  KeptDocument kept;
   std::string error;
-  const bool ok = readDocument(bytes.data() + offset, bytes.size() - offset, *project, pool, &error, &list,
-                               DocumentSource::State);
+  const bool ok = readDocument(bytes.data() + offset, bytes.size() - offset, *project, pool, kept, &error,
+                               &list, DocumentSource::State);
   if (!ok && !hasError(list))
     list.error("state-rejected", "", error.empty() ? std::string("The state could not be read") : error);
   publishDiagnostics(list);
@@ -125,6 +127,7 @@ bool Plugin::loadState(const clap_istream_t* stream) {
 
   if (hello.received) project->seed = hello.seed;
   eh.project = *project;
+  keptDocument = std::move(kept);
   // The old pool stays alive until the audio thread has left its samples.
   eh.replacePool(std::move(pool));
   if (active) eh.postProject(false);

@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/engine/engine_host.h"
 #include "engine/params/param_tables.h"
+#include "engine/session/engine_host.h"
 #include "plugin/extensions.h"
 #include "plugin/plugin.h"
 

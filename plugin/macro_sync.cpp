@@ -3,7 +3,7 @@
 #include <atomic>
 #include <cmath>
 
-#include "engine/engine/engine_host.h"
+#include "engine/session/engine_host.h"
 #include "plugin/plugin.h"
 
 namespace ob::clap {

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "engine/engine/engine_host.h"
+#include "engine/session/engine_host.h"
 #include "plugin/own_events.h"
 #include "plugin/plugin.h"
 

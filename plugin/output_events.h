@@ -5,6 +5,7 @@
 
 #include "engine/model/host_records.h"
 #include "plugin/clap/abi.h"
+#include "plugin/host_note.h"
 
 namespace ob::clap {
 

@@ -7,8 +7,8 @@
 
 #include "content/factory/factory_content.h"
 #include "content/factory/factory_preload.h"
-#include "engine/engine/engine_host.h"
 #include "engine/model/demo_project.h"
+#include "engine/session/engine_host.h"
 #include "plugin/descriptor.h"
 #include "plugin/ext_params.h"
 #include "plugin/ext_state.h"

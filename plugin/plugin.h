@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "document/diagnostics.h"
+#include "document/project/kept_document.h"
 #include "engine/model/host_records.h"
 #include "plugin/clap/abi.h"
 #include "plugin/clap/own_extensions.h"
+#include "plugin/host_note.h"
 #include "plugin/note_slot.h"
 #include "plugin/plugin_editor.h"
 #include "plugin/session_hello.h"
@@ -42,6 +44,8 @@ struct Plugin {
   const clap_host_audio_ports_t* hostAudioPorts = nullptr;
   clap_id timerId = CLAP_INVALID_ID;
   std::unique_ptr<orbi::EngineHost> engineHost;
+  // What the last state load keeps for the next state save; main thread.
+  KeptDocument keptDocument;
   EditorFactory editorFactory;
   std::unique_ptr<PluginEditor> editor;
   NoteSlot noteSlots[kNoteSlots];

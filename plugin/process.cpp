@@ -5,7 +5,7 @@
 #include <climits>
 #include <cstdint>
 
-#include "engine/engine/engine_host.h"
+#include "engine/session/engine_host.h"
 #include "plugin/input_events.h"
 #include "plugin/plugin.h"
 

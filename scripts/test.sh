@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds and runs every test: a Release build, then the same tests under
-# AddressSanitizer and UndefinedBehaviorSanitizer, then the fuzz targets
-# (seed corpus replay plus a short bounded run each).
+# Builds and runs every test: the layer check, a Release build, then the
+# same tests under AddressSanitizer and UndefinedBehaviorSanitizer, the
+# stress tests under ThreadSanitizer, then the fuzz targets (seed corpus
+# replay plus a short bounded run each). Each stage builds only what it runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
@@ -12,6 +13,9 @@ jobs="$(ob_jobs)"
 # serves a whole ctest run.
 on_display() { xvfb-run -a -s "-screen 0 1600x1600x24" "$@"; }
 fuzz_seconds="${OB_FUZZ_SECONDS:-30}"
+
+echo "== Layers"
+cmake -DROOT="$PWD" -P cmake/check_layers.cmake
 
 echo "== Release build and tests"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
@@ -24,13 +28,13 @@ cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   on_display ctest --test-dir build-asan --output-on-failure -j "$jobs"
 
-# ---- ThreadSanitizer: only the engine's two-thread stress test, so the
-# build stays small and the run short.
-echo "== ThreadSanitizer build and the engine hand-over stress test"
+# ---- ThreadSanitizer: only the two-thread stress tests (*_stress_test.cpp),
+# so the build stays small and the run short.
+echo "== ThreadSanitizer build and the hand-over stress tests"
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOB_TSAN=ON -DOB_BENCH=OFF
-cmake --build build-tsan -j "$jobs" --target engine_engine_stress
+cmake --build build-tsan -j "$jobs" --target ob_stress_tests
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
-  ctest --test-dir build-tsan --output-on-failure --no-tests=error -R '^EngineStress\.'
+  ctest --test-dir build-tsan --output-on-failure --no-tests=error -L stress
 
 if compgen -G "fuzz/*.cpp" > /dev/null; then
   echo "== Fuzz targets"
@@ -39,7 +43,7 @@ if compgen -G "fuzz/*.cpp" > /dev/null; then
     -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all" \
     -DCMAKE_C_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all" \
     -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
-  cmake --build build-fuzz -j "$jobs"
+  cmake --build build-fuzz -j "$jobs" --target ob_fuzz_targets
   for src in fuzz/*.cpp; do
     name="$(basename "$src" .cpp)"
     corpus="fuzz/corpus/$name"

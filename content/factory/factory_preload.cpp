@@ -4,6 +4,7 @@
 
 #include "content/factory/factory_content.h"
 #include "document/factory/factory_sample.h"
+#include "document/wav/wav_pool.h"
 #include "engine/model/project.h"
 #include "engine/pool/sample_pool.h"
 
@@ -25,7 +26,7 @@ int preloadFactorySamples(Project& project, SamplePool& pool) {
     int loaded = 0;
     for (std::uint32_t row = 0; row < kPreloadRowCount; ++row) {
         std::vector<std::uint8_t> bytes = factorySampleBytes(kFactorySampleCatalogue[row].fileName);
-        const std::int32_t index = bytes.empty() ? -1 : pool.loadWav(std::move(bytes));
+        const std::int32_t index = bytes.empty() ? -1 : loadWav(pool, std::move(bytes));
         if (index == static_cast<std::int32_t>(row)) {
             project.samples.slots[row] = makeFactorySampleSlot(row, kFactoryPartWhole);
             ++loaded;
@@ -57,7 +58,7 @@ std::int32_t assignFactorySampleSlot(Project& project, SamplePool& pool, std::ui
     const std::string file = isBody ? bodyHalfName(entry.fileName) : hitHalfName(entry.fileName);
     std::vector<std::uint8_t> bytes = factorySampleBytes(file);
     if (bytes.empty()) return -1;
-    if (pool.replaceSlot(static_cast<std::uint32_t>(slot), std::move(bytes)) < 0) return -1;
+    if (replaceSlotWav(pool, static_cast<std::uint32_t>(slot), std::move(bytes)) < 0) return -1;
 
     project.samples.slots[slot] = makeFactorySampleSlot(row, isBody ? kFactoryPartBody : kFactoryPartHit);
     if (project.samples.count <= slot) project.samples.count = static_cast<std::uint8_t>(slot + 1);

@@ -7,6 +7,7 @@
 
 #include "content/tools/pool_rollback.h"
 #include "content/tools/utf8_fit.h"
+#include "document/wav/wav_pool.h"
 #include "engine/model/project.h"
 #include "engine/pool/sample_pool.h"
 
@@ -45,7 +46,7 @@ std::int32_t importWavFile(SamplePool& pool, Project& project, const std::filesy
   if (!readWholeFile(path, bytes)) return fail(error, "cannot open the file");
 
   std::string decodeError;
-  const std::int32_t slot = pool.loadWav(std::move(bytes), &decodeError);
+  const std::int32_t slot = loadWav(pool, std::move(bytes), &decodeError);
   if (slot < 0) return fail(error, decodeError.empty() ? "not a readable WAV" : decodeError);
   if (slot >= kSampleSlots) {
     dropUnpublishedSlot(pool, slot);

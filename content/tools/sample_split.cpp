@@ -8,6 +8,7 @@
 #include "content/tools/pool_rollback.h"
 #include "content/tools/utf8_fit.h"
 #include "document/wav/wav.h"
+#include "document/wav/wav_pool.h"
 #include "engine/model/project.h"
 #include "engine/pool/sample_pool.h"
 
@@ -76,9 +77,9 @@ SplitResult addHitBodySlots(SamplePool& pool, Project& project, std::int32_t sou
   if (source < 0 || source >= kSampleSlots) return fail(error, "that slot holds no sample");
   if (pool.slotCount() + 2 > kSampleSlots) return fail(error, "the sample pool is full");
 
-  const std::int32_t hit = pool.loadWav(std::move(hitWav));
+  const std::int32_t hit = loadWav(pool, std::move(hitWav));
   if (hit < 0) return fail(error, "could not decode the split hit");
-  const std::int32_t body = pool.loadWav(std::move(bodyWav));
+  const std::int32_t body = loadWav(pool, std::move(bodyWav));
   if (body < 0) {
     dropUnpublishedSlot(pool, hit);
     return fail(error, "could not decode the split body");

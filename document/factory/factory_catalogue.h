@@ -1,6 +1,6 @@
 #pragma once
-// Shape of the factory-sample catalogue. The table itself is defined with the
-// embedded factory content; document code only reads it by row.
+// The factory-sample catalogue. Documents refer to its rows by name and set,
+// so it lives here; the embedded files it names are the content library's.
 
 #include <cstddef>
 #include <cstdint>

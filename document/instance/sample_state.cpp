@@ -1,6 +1,6 @@
 #include "document/instance/sample_state.h"
 
-#include "content/factory/sample_credits.h"
+#include "document/factory/sample_credits.h"
 #include "document/instance/sorted_by_order.h"
 #include "document/instance/state_fields.h"
 #include "document/reading/json_pointer.h"

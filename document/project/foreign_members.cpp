@@ -1,7 +1,6 @@
 #include "document/project/foreign_members.h"
 
 #include "document/reading/parse_int.h"
-#include "engine/pool/sample_pool.h"
 
 namespace ob {
 
@@ -29,11 +28,6 @@ void collectForeignMembers(std::vector<ForeignMember>& out, const JsonValue& loa
             path.pop_back();
         }
     }
-}
-
-void collectForeignMembers(SamplePool& pool, const JsonValue& loaded, const JsonValue& rewritten,
-                           std::vector<std::string>& path) {
-    collectForeignMembers(pool.foreignMembers, loaded, rewritten, path);
 }
 
 void setJsonPointer(JsonValue& document, const ForeignMember& member) {

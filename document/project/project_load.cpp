@@ -20,6 +20,7 @@
 #include "document/project/sanitize_project.h"
 #include "document/reading/asset_ref.h"
 #include "document/reading/json_pointer.h"
+#include "document/wav/wav_pool.h"
 #include "engine/fnv.h"
 #include "engine/model/project_ids.h"
 #include "engine/pool/sample_pool.h"
@@ -101,7 +102,7 @@ void loadReferencedSample(const Package& package, const std::string& ref, const 
         std::string name;
         std::vector<std::uint8_t> bytes;
         if (parseFactoryRef(ref, name)) bytes = resolveSample(name);
-        loaded = !bytes.empty() && pool.replaceSlot(static_cast<std::uint32_t>(i), std::move(bytes)) >= 0;
+        loaded = !bytes.empty() && replaceSlotWav(pool, static_cast<std::uint32_t>(i), std::move(bytes)) >= 0;
         if (!loaded) {
             diagnostics.warn("missing-factory-sample", path,
                              "This build has no bundled sample \"" + ref.substr(8) +
@@ -113,7 +114,7 @@ void loadReferencedSample(const Package& package, const std::string& ref, const 
             diagnostics.warn("missing-asset", path,
                              "The archive has no such asset; the sample plays silent");
         } else {
-            loaded = pool.addDecoded(i, *bytes);
+            loaded = addDecoded(pool, i, *bytes);
             if (!loaded)
                 diagnostics.warn("asset-unreadable", path,
                                  "Not audio this build reads; the sample plays silent");
@@ -129,8 +130,8 @@ void reportUnreadableLegacy(DocumentSource source, const char* path, const std::
 }
 
 bool readInstancePackage(Package package, const std::uint8_t* bytes, std::size_t size, Project& project,
-                         SamplePool& pool, std::uint64_t currentSeed, Diagnostics& diagnostics,
-                         std::string& error) {
+                         SamplePool& pool, KeptDocument& kept, std::uint64_t currentSeed,
+                         Diagnostics& diagnostics, std::string& error) {
     std::vector<std::string> refs;
     if (!readInstanceState(package.document, project, refs, diagnostics)) {
         error = joinDiagnosticMessages(diagnostics);
@@ -147,19 +148,20 @@ bool readInstancePackage(Package package, const std::uint8_t* bytes, std::size_t
     const JsonValue rewritten = writeInstanceState(
         project, refs, isKitOnlyDocument(package.document) ? 1u : 0u, kPluginVersionText, "");
     std::vector<std::string> path;
-    collectForeignMembers(pool, package.document, rewritten, path);
-    pool.loadedDocument = std::move(package.document);
-    pool.keptEntries = std::move(package.otherEntries);
+    collectForeignMembers(kept.foreignMembers, package.document, rewritten, path);
+    kept.loadedDocument = std::move(package.document);
+    kept.keptEntries = std::move(package.otherEntries);
     return true;
 }
 
 // An instance document given as text, already parsed.
 bool readInstanceText(JsonValue document, const std::uint8_t* bytes, std::size_t size, Project& project,
-                      SamplePool& pool, std::uint64_t currentSeed, Diagnostics& diagnostics,
-                      std::string& error) {
+                      SamplePool& pool, KeptDocument& kept, std::uint64_t currentSeed,
+                      Diagnostics& diagnostics, std::string& error) {
     Package package;
     package.document = std::move(document);
-    return readInstancePackage(std::move(package), bytes, size, project, pool, currentSeed, diagnostics, error);
+    return readInstancePackage(std::move(package), bytes, size, project, pool, kept, currentSeed, diagnostics,
+                               error);
 }
 
 // A legacy package is read for its document and the samples it may name;
@@ -205,7 +207,7 @@ bool readLegacyArchive(const std::uint8_t* bytes, std::size_t size, Project& pro
         const std::string name = fixedText(project.samples.slots[i].name, sizeof project.samples.slots[i].name);
         const zip::Entry* audio =
             name.empty() ? nullptr : findEntry(*entries, std::string(kLegacySamplePrefix) + name);
-        if (audio != nullptr && pool.addDecoded(i, audio->data)) continue;
+        if (audio != nullptr && addDecoded(pool, i, audio->data)) continue;
         pool.slot(i);
         diagnostics.warn("missing-asset", indexPath("/samples", static_cast<std::uint64_t>(i)),
                          "No readable audio for " + name + "; the sample plays silent");
@@ -237,24 +239,26 @@ bool readLegacyText(const ParsedText& text, const std::uint8_t* bytes, std::size
 }
 
 bool readDocumentUnguarded(const std::uint8_t* bytes, std::size_t size, Project& project,
-                           SamplePool& pool, std::string* error, Diagnostics& diagnostics,
-                           DocumentSource source) {
+                           SamplePool& pool, KeptDocument& kept, std::string* error,
+                           Diagnostics& diagnostics, DocumentSource source) {
     std::unique_ptr<Project> fresh = makeProject();
     if (!fresh) {
         if (error != nullptr) *error = "out of memory";
         return false;
     }
     SamplePool freshPool;
+    KeptDocument freshKept;
     std::string localError;
     bool ok = false;
     if (zip::looksLikeZip(bytes, size)) {
         ok = namesInstanceEntry(bytes, size)
-                 ? readInstanceDocument(bytes, size, *fresh, freshPool, project.seed, diagnostics, localError)
+                 ? readInstanceDocument(bytes, size, *fresh, freshPool, freshKept, project.seed, diagnostics,
+                                        localError)
                  : readLegacyProjectDocument(bytes, size, *fresh, freshPool, diagnostics, localError, source);
     } else {
         ParsedText text = parseText(bytes, size);
         ok = text.error.empty() && isInstanceRoot(text.root)
-                 ? readInstanceText(std::move(text.root), bytes, size, *fresh, freshPool, project.seed,
+                 ? readInstanceText(std::move(text.root), bytes, size, *fresh, freshPool, freshKept, project.seed,
                                     diagnostics, localError)
                  : readLegacyText(text, bytes, size, *fresh, diagnostics, localError, source);
     }
@@ -267,6 +271,7 @@ bool readDocumentUnguarded(const std::uint8_t* bytes, std::size_t size, Project&
     matchFactorySamples(fresh->samples, freshPool);
     project = *fresh;
     pool = std::move(freshPool);
+    kept = std::move(freshKept);
     return true;
 }
 
@@ -285,15 +290,16 @@ bool isInstanceBytes(const std::uint8_t* bytes, std::size_t size) {
 }
 
 bool readInstanceDocument(const std::uint8_t* bytes, std::size_t size, Project& project,
-                          SamplePool& pool, std::uint64_t currentSeed, Diagnostics& diagnostics,
-                          std::string& error) {
+                          SamplePool& pool, KeptDocument& kept, std::uint64_t currentSeed,
+                          Diagnostics& diagnostics, std::string& error) {
     std::optional<Package> package =
         readPackage(bytes, size, "instance.json", diagnostics, kDocumentZipLimits);
     if (!package) {
         error = joinDiagnosticMessages(diagnostics);
         return false;
     }
-    return readInstancePackage(std::move(*package), bytes, size, project, pool, currentSeed, diagnostics, error);
+    return readInstancePackage(std::move(*package), bytes, size, project, pool, kept, currentSeed, diagnostics,
+                               error);
 }
 
 bool readLegacyProjectDocument(const std::uint8_t* bytes, std::size_t size, Project& project,
@@ -305,11 +311,11 @@ bool readLegacyProjectDocument(const std::uint8_t* bytes, std::size_t size, Proj
 }
 
 bool readDocument(const std::uint8_t* bytes, std::size_t size, Project& project, SamplePool& pool,
-                  std::string* error, Diagnostics* diagnostics, DocumentSource source) {
+                  KeptDocument& kept, std::string* error, Diagnostics* diagnostics, DocumentSource source) {
     Diagnostics own;
     Diagnostics& list = diagnostics != nullptr ? *diagnostics : own;
     try {
-        return readDocumentUnguarded(bytes, size, project, pool, error, list, source);
+        return readDocumentUnguarded(bytes, size, project, pool, kept, error, list, source);
     } catch (const std::bad_alloc&) {
         // Nothing was handed over before the last step, which cannot throw.
         list.error("out-of-memory", "", "Not enough memory to read the document");
@@ -319,18 +325,18 @@ bool readDocument(const std::uint8_t* bytes, std::size_t size, Project& project,
 }
 
 bool readDocument(const std::vector<std::uint8_t>& bytes, Project& project, SamplePool& pool,
-                  std::string* error, Diagnostics* diagnostics) {
-    return readDocument(bytes.data(), bytes.size(), project, pool, error, diagnostics);
+                  KeptDocument& kept, std::string* error, Diagnostics* diagnostics) {
+    return readDocument(bytes.data(), bytes.size(), project, pool, kept, error, diagnostics);
 }
 
 bool loadDocumentFile(const std::filesystem::path& path, Project& project, SamplePool& pool,
-                      std::string* error, Diagnostics* diagnostics) {
+                      KeptDocument& kept, std::string* error, Diagnostics* diagnostics) {
     std::vector<std::uint8_t> bytes;
     if (!readWholeFile(path, bytes)) {
         if (error != nullptr) *error = "cannot open " + path.string();
         return false;
     }
-    return readDocument(bytes, project, pool, error, diagnostics);
+    return readDocument(bytes, project, pool, kept, error, diagnostics);
 }
 
 }  // namespace ob

@@ -19,7 +19,8 @@
 namespace ob {
 namespace {
 
-std::vector<std::uint8_t> writeUnguarded(const Project& project, const SamplePool& pool) {
+std::vector<std::uint8_t> writeUnguarded(const Project& project, const SamplePool& pool,
+                                         const KeptDocument& kept) {
     std::unique_ptr<Project> copy = std::make_unique<Project>(project);
     assignPatternIds(copy->patterns[0]);
     assignSampleIds(copy->samples);
@@ -45,11 +46,11 @@ std::vector<std::uint8_t> writeUnguarded(const Project& project, const SamplePoo
         copy->seed = fnv1a64(writeJson(document));
         document = writeInstanceState(*copy, refs, 0, kPluginVersionText, "");
     }
-    for (const ForeignMember& m : pool.foreignMembers) setJsonPointer(document, m);
-    adoptNumberSpellings(document, pool.loadedDocument);
+    for (const ForeignMember& m : kept.foreignMembers) setJsonPointer(document, m);
+    adoptNumberSpellings(document, kept.loadedDocument);
 
     package.document = std::move(document);
-    package.otherEntries = pool.keptEntries;
+    package.otherEntries = kept.keptEntries;
     Diagnostics findings;
     std::optional<std::vector<std::uint8_t>> bytes = writePackage(package, findings);
     if (!bytes || bytes->empty()) {
@@ -62,9 +63,10 @@ std::vector<std::uint8_t> writeUnguarded(const Project& project, const SamplePoo
 
 }  // namespace
 
-std::vector<std::uint8_t> writeProjectDocument(const Project& project, const SamplePool& pool) {
+std::vector<std::uint8_t> writeProjectDocument(const Project& project, const SamplePool& pool,
+                                               const KeptDocument& kept) {
     try {
-        return writeUnguarded(project, pool);
+        return writeUnguarded(project, pool, kept);
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "orbitrane: cannot write the project: out of memory\n");
         return {};
@@ -72,8 +74,8 @@ std::vector<std::uint8_t> writeProjectDocument(const Project& project, const Sam
 }
 
 bool saveDocumentFile(const std::filesystem::path& path, const Project& project,
-                      const SamplePool& pool, std::string* error) {
-    const std::vector<std::uint8_t> bytes = writeProjectDocument(project, pool);
+                      const SamplePool& pool, const KeptDocument& kept, std::string* error) {
+    const std::vector<std::uint8_t> bytes = writeProjectDocument(project, pool, kept);
     if (bytes.empty()) {
         if (error != nullptr) *error = "cannot write the project";
         return false;

@@ -1,7 +1,7 @@
 #pragma once
 // Project and pool to the bytes of an instance package: what this build
-// understands is written fresh, then the last loaded document's foreign
-// members and unchanged number spellings are put back. Samples travel as
+// understands is written fresh, then the kept document's foreign members and
+// unchanged number spellings are put back. Samples travel as
 // factory references or as assets named by the SHA-256 of their bytes.
 
 #include <cstdint>
@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "document/project/kept_document.h"
 #include "engine/model/project.h"
 
 namespace ob {
@@ -16,9 +17,10 @@ namespace ob {
 class SamplePool;
 
 // Indented JSON text when nothing needs an archive, else a zip package.
-// Works on a copy: neither the project nor the pool changes. Empty bytes when
-// the package cannot be written (the reason goes to standard error).
-std::vector<std::uint8_t> writeProjectDocument(const Project& project, const SamplePool& pool);
+// Works on a copy: nothing given changes. Empty bytes when the package
+// cannot be written (the reason goes to standard error).
+std::vector<std::uint8_t> writeProjectDocument(const Project& project, const SamplePool& pool,
+                                               const KeptDocument& kept);
 
 // Builds the bytes and replaces the file with them atomically; success means
 // they are on the disk. Empty bytes fail before the file is touched; any
@@ -26,6 +28,6 @@ std::vector<std::uint8_t> writeProjectDocument(const Project& project, const Sam
 // "cannot write the project", "cannot open output file", "short write",
 // "cannot sync the file", "cannot replace the file", "cannot sync the folder".
 bool saveDocumentFile(const std::filesystem::path& path, const Project& project,
-                      const SamplePool& pool, std::string* error);
+                      const SamplePool& pool, const KeptDocument& kept, std::string* error);
 
 }  // namespace ob

@@ -504,7 +504,7 @@ void Engine::reset() {
 void Engine::carryPendingNoteEnds() {
   // Outside a block nothing reaches the host: its notes are told at the
   // next block instead of never.
-  for (clap::NoteRef& ref : pendingNoteEnd_) {
+  for (NoteRef& ref : pendingNoteEnd_) {
     if (!ref.isNone() && carriedCount_ < kPlayers) carriedNoteEnds_[carriedCount_++] = ref;
     ref.clear();
   }

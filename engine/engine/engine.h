@@ -110,35 +110,17 @@ class Engine {
   int process(float* left, float* right, int frames, const RenderInfo& info);
   void reset();
 
-  // ---- Block processing steps (audio thread)
-  void applyEdit(const EditCommand& command);
-  void applyMacros();
-  void selectPattern(bool keepPosition);
-  void rebuildPlayers();
-  void rebindTrack(int track, int sound);
-  void renderTrack(TrackPlayer& player, int track, float gainL, float gainR, float* left, float* right,
-                   int frames, int offset);
-  void clearOutputs(float* left, float* right, int frames);
-
-  // ---- Hits (audio thread)
-  void fireHit(const Trigger& trigger);
-  void stepHit(const StepEvent& event);
-  void slide(const StepEvent& event);
   // Zone slot for a hit of the sound at velocity 0..1, or -1 for a sound
   // without zones or a machine that plays no samples. Round-robin modes
   // advance the counter.
   static int pickLayerZone(const Sound& sound, float velocity, std::uint8_t& counter);
-  void logTrigger(const clap::NoteRef& ref);
-  void flushNoteEnd(int playerIndex);
-  void flushEndedNotes();
-  void clearLockLayer(PlayerModulation& player);
 
   // ---- Results of the last block, read by the plug-in afterwards
   Trigger triggers[kMaxTriggers];
   std::int32_t triggerCount = 0;
   BlockEvent blockEvents[kMaxBlockEvents];
   std::int32_t blockEventCount = 0;
-  clap::NoteEnd noteEnds[kMaxNoteEnds];
+  NoteEnd noteEnds[kMaxNoteEnds];
   std::int32_t noteEndCount = 0;
   const ControlSignal* controlSignals() const { return controlSignals_.data(); }
   std::int32_t controlSignalCount = 0;
@@ -157,7 +139,7 @@ class Engine {
   float hitPan(int track) const { return hitPan_[track]; }
   float activeGainL(int track) const { return activeGainL_[track]; }
   float activeGainR(int track) const { return activeGainR_[track]; }
-  const clap::NoteRef& pendingNoteEnd(int playerIndex) const { return pendingNoteEnd_[playerIndex]; }
+  const NoteRef& pendingNoteEnd(int playerIndex) const { return pendingNoteEnd_[playerIndex]; }
   bool holdsOldSamples(int playerIndex) const { return holdsOld_[playerIndex] != 0; }
   std::uint64_t hitCounter() const { return hitCounter_; }
   std::int64_t hostPosition() const { return hostPosition_; }
@@ -170,6 +152,25 @@ class Engine {
   static void panGains(float pan, float gain, float& left, float& right);
 
  private:
+  // ---- Block processing steps (audio thread)
+  void applyEdit(const EditCommand& command);
+  void applyMacros();
+  void selectPattern(bool keepPosition);
+  void rebuildPlayers();
+  void rebindTrack(int track, int sound);
+  void renderTrack(TrackPlayer& player, int track, float gainL, float gainR, float* left, float* right,
+                   int frames, int offset);
+  void clearOutputs(float* left, float* right, int frames);
+
+  // ---- Hits (audio thread)
+  void fireHit(const Trigger& trigger);
+  void stepHit(const StepEvent& event);
+  void slide(const StepEvent& event);
+  void logTrigger(const NoteRef& ref);
+  void flushNoteEnd(int playerIndex);
+  void flushEndedNotes();
+  void clearLockLayer(PlayerModulation& player);
+
   void sizeBuffers();
   void preparePlayers();
   void carryPendingNoteEnds();
@@ -241,11 +242,11 @@ class Engine {
   std::uint8_t holdsOld_[kPlayers] = {};
   // Players fading out after a transport stop; each stops when its fade ends.
   FadeOutRamp stopFade_[kPlayers];
-  clap::NoteRef pendingNoteEnd_[kPlayers];
+  NoteRef pendingNoteEnd_[kPlayers];
   // Host notes of players cleared outside a block (a reset, or a prepare
   // after a deactivate that cut them short); reported at the start of the
   // next block.
-  clap::NoteRef carriedNoteEnds_[kPlayers];
+  NoteRef carriedNoteEnds_[kPlayers];
   std::int32_t carriedCount_ = 0;
   std::int32_t noteEndTime_ = 0;
   std::uint8_t controlSignalsOn_ = 0;

@@ -234,16 +234,16 @@ void Engine::fireHit(const Trigger& tr) {
   }
 }
 
-void Engine::logTrigger(const clap::NoteRef& ref) {
+void Engine::logTrigger(const NoteRef& ref) {
   if (ref.isNone() || noteEndCount >= kMaxNoteEnds) return;
-  clap::NoteEnd& end = noteEnds[noteEndCount++];
+  NoteEnd& end = noteEnds[noteEndCount++];
   end.time = pieceBase_ + noteEndTime_;
   end.noteRef = ref;
 }
 
 void Engine::flushNoteEnd(int playerIndex) {
   if (playerIndex < 0 || playerIndex >= kPlayers) return;
-  clap::NoteRef& ref = pendingNoteEnd_[playerIndex];
+  NoteRef& ref = pendingNoteEnd_[playerIndex];
   if (!ref.isNone()) logTrigger(ref);
   ref.clear();
 }

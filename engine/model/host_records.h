@@ -10,9 +10,9 @@
 #include "engine/model/edit_command.h"
 
 namespace ob {
-namespace clap {
 
-// The host note a hit answers. Id and key both negative: none.
+// The host note a hit answers, as the plug-in gave it. Id and key both
+// negative: none.
 struct NoteRef {
     std::int32_t noteId = -1;
     std::int16_t key = -1;
@@ -29,8 +29,6 @@ struct NoteEnd {
 };
 
 static_assert(sizeof(NoteRef) == 8);
-
-}  // namespace clap
 
 // {parameter index, value} entry of a trigger's value and offset lists.
 struct TriggerValue {
@@ -72,7 +70,7 @@ struct Trigger {
     std::uint8_t secondOffsetCount = 0;
     TriggerValue secondAbsolute[8];
     TriggerValue secondOffsets[8];
-    clap::NoteRef noteRef;
+    NoteRef noteRef;
 };
 
 // A timed edit: kind 1 (sound parameter) or kind 8 (macro value).

@@ -3,33 +3,30 @@
 #include <algorithm>
 #include <cmath>
 
-#include "document/wav/wav.h"
 #include "engine/model/project.h"
 
 namespace ob {
 
 namespace {
 
-// Decodes into a fresh slot. Non-finite samples (only a damaged float file
-// holds them) become silence so they never reach the voices.
-std::unique_ptr<SamplePoolSlot> decodeSlot(const std::vector<std::uint8_t>& bytes,
-                                           std::string* error) {
-  DecodedWav wav;
-  if (!decodeWav(bytes.data(), bytes.size(), wav, error)) return nullptr;
+// A fresh slot for the audio. Non-finite samples become silence so they
+// never reach the voices.
+std::unique_ptr<SamplePoolSlot> makeSlot(SampleAudio audio) {
   auto slot = std::make_unique<SamplePoolSlot>();
-  std::size_t frames = std::min<std::size_t>(wav.left.size(), std::max(wav.frames, 0));
-  if (!wav.right.empty()) frames = std::min(frames, wav.right.size());
-  wav.left.resize(frames);
-  if (!wav.right.empty()) wav.right.resize(frames);
-  for (float& x : wav.left)
+  std::size_t frames = audio.left.size();
+  if (!audio.right.empty()) frames = std::min(frames, audio.right.size());
+  audio.left.resize(frames);
+  if (!audio.right.empty()) audio.right.resize(frames);
+  for (float& x : audio.left)
     if (!std::isfinite(x)) x = 0.0f;
-  for (float& x : wav.right)
+  for (float& x : audio.right)
     if (!std::isfinite(x)) x = 0.0f;
-  slot->left = std::move(wav.left);
-  slot->right = std::move(wav.right);
-  slot->sampleRate = wav.sampleRate > 0.0 && std::isfinite(wav.sampleRate) ? wav.sampleRate : 44100.0;
+  slot->left = std::move(audio.left);
+  slot->right = std::move(audio.right);
+  slot->sampleRate = audio.sampleRate > 0.0 && std::isfinite(audio.sampleRate) ? audio.sampleRate : 44100.0;
   slot->frames = static_cast<std::int32_t>(frames);
   slot->peak = SamplePool::peakOf(*slot);
+  slot->bytes = std::move(audio.bytes);
   return slot;
 }
 
@@ -37,9 +34,6 @@ std::unique_ptr<SamplePoolSlot> decodeSlot(const std::vector<std::uint8_t>& byte
 
 SamplePool& SamplePool::operator=(SamplePool&& other) {
   if (this == &other) return *this;
-  loadedDocument = std::move(other.loadedDocument);
-  foreignMembers = std::move(other.foreignMembers);
-  keptEntries = std::move(other.keptEntries);
   adoptSlots(std::move(other.slots));
   other.slots.clear();
   for (auto& d : other.displaced_) displace(std::move(d));
@@ -69,35 +63,26 @@ void SamplePool::install(std::int32_t index, std::unique_ptr<SamplePoolSlot> fre
   slots[index] = std::move(fresh);
 }
 
-std::int32_t SamplePool::loadWav(std::vector<std::uint8_t> bytes, std::string* error) {
-  auto fresh = decodeSlot(bytes, error);
-  if (!fresh) return -1;
-  fresh->bytes = std::move(bytes);
-  slots.push_back(std::move(fresh));
+std::int32_t SamplePool::append(SampleAudio audio) {
+  slots.push_back(makeSlot(std::move(audio)));
   return static_cast<std::int32_t>(slots.size()) - 1;
 }
 
-std::int32_t SamplePool::replaceSlot(std::uint32_t index, std::vector<std::uint8_t> bytes,
-                                     std::string* error) {
+std::int32_t SamplePool::replaceSlot(std::uint32_t index, SampleAudio audio, std::string* error) {
   if (index >= static_cast<std::uint32_t>(kSamplePoolSlots)) {
     if (error) *error = "sample slot index out of range";
     return -1;
   }
-  auto fresh = decodeSlot(bytes, error);
-  if (!fresh) return -1;
-  fresh->bytes = std::move(bytes);
   const auto i = static_cast<std::int32_t>(index);
   slot(i);
-  install(i, std::move(fresh));
+  install(i, makeSlot(std::move(audio)));
   return i;
 }
 
-bool SamplePool::addDecoded(std::int32_t index, const std::vector<std::uint8_t>& bytes) {
+bool SamplePool::replaceAudio(std::int32_t index, SampleAudio audio) {
   SamplePoolSlot* existing = slot(index);
   if (!existing) return false;
-  auto fresh = decodeSlot(bytes, nullptr);
-  if (!fresh) return false;
-  fresh->bytes = bytes;
+  auto fresh = makeSlot(std::move(audio));
   fresh->slices = existing->slices;
   install(index, std::move(fresh));
   return true;

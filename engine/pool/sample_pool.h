@@ -7,14 +7,20 @@
 #include <string>
 #include <vector>
 
-#include "document/archive/zip_entry.h"
-#include "document/foreign_member.h"
-#include "document/json/json_value.h"
 #include "engine/pool/sample_pool_snapshot.h"
 
 namespace ob {
 
 struct SampleSlotTable;
+
+// Decoded audio handed to the pool by its caller, with the file bytes it
+// was decoded from (kept for saving).
+struct SampleAudio {
+  std::vector<float> left;
+  std::vector<float> right;  // empty for mono
+  double sampleRate = 44100.0;
+  std::vector<std::uint8_t> bytes;
+};
 
 struct SamplePoolSlot {
   std::vector<float> left;
@@ -28,12 +34,8 @@ struct SamplePoolSlot {
 
 class SamplePool {
  public:
-  // What the last document load left behind for the next save.
-  JsonValue loadedDocument;
-  std::vector<ForeignMember> foreignMembers;
-  std::vector<zip::Entry> keptEntries;
   // Index = sample slot number. Audio published in a snapshot must never be
-  // freed from here directly: replace slots through replaceSlot/addDecoded,
+  // freed from here directly: replace slots through replaceSlot/replaceAudio,
   // which keep the old audio alive until it is retired.
   std::vector<std::unique_ptr<SamplePoolSlot>> slots;
 
@@ -45,18 +47,19 @@ class SamplePool {
   SamplePool(const SamplePool&) = delete;
   SamplePool& operator=(const SamplePool&) = delete;
 
-  // Decodes WAV bytes into a new slot after the last one and returns its
-  // index, or -1 with the decoder's message. No limit here: callers refuse
-  // an index of 64 or more.
-  std::int32_t loadWav(std::vector<std::uint8_t> bytes, std::string* error = nullptr);
+  // Every way in makes the audio safe to play: both channels cut to the
+  // shorter one, samples that are not finite (only a damaged file holds
+  // them) silenced, a rate that is not positive and finite read as 44,100.
+
+  // Puts audio into a new slot after the last one and returns its index. No
+  // limit here: callers refuse an index of 64 or more.
+  std::int32_t append(SampleAudio audio);
   // Puts new audio into slot index (0..63), creating empty slots up to it;
-  // the slot's slice list is emptied. -1 on a bad index or a decode failure,
-  // which leave the pool unchanged.
-  std::int32_t replaceSlot(std::uint32_t index, std::vector<std::uint8_t> bytes,
-                           std::string* error = nullptr);
-  // For document readers: makes sure slot index (0..63) exists, then decodes
-  // into it keeping its slices. Returns whether the bytes decoded.
-  bool addDecoded(std::int32_t index, const std::vector<std::uint8_t>& bytes);
+  // the slot's slice list is emptied. -1 on a bad index, which leaves the
+  // pool unchanged.
+  std::int32_t replaceSlot(std::uint32_t index, SampleAudio audio, std::string* error = nullptr);
+  // The same keeping the slot's slices. False on a bad index.
+  bool replaceAudio(std::int32_t index, SampleAudio audio);
   // The slot at index 0..63, appending empty slots up to it; null outside.
   SamplePoolSlot* slot(std::int32_t index);
   std::int32_t slotCount() const { return static_cast<std::int32_t>(slots.size()); }
@@ -69,7 +72,7 @@ class SamplePool {
   std::int32_t snapshot(SamplePoolSnapshot& out, const SampleSlotTable& table);
   static void resetInfo(SamplePoolSnapshot& out);
 
-  // Slots displaced by replaceSlot/addDecoded whose audio a published
+  // Slots displaced by replaceSlot/replaceAudio whose audio a published
   // snapshot may still read. The publisher retires them with the next
   // snapshot it publishes.
   std::vector<std::unique_ptr<SamplePoolSlot>> takeDisplaced();

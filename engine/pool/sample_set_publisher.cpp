@@ -21,9 +21,6 @@ void SampleSetPublisher::publishNow(SamplePool& pool, const SampleSlotTable& tab
 
 void SampleSetPublisher::retirePool(SamplePool&& old) {
   RetiredSamplePool r;
-  r.pool.loadedDocument = std::move(old.loadedDocument);
-  r.pool.foreignMembers = std::move(old.foreignMembers);
-  r.pool.keptEntries = std::move(old.keptEntries);
   r.pool.adoptSlots(std::move(old.slots));
   old.slots.clear();
   r.pool.adoptSlots(old.takeDisplaced());

@@ -18,7 +18,9 @@
 #include "document/factory/factory_catalogue.h"
 #include "document/factory/factory_sample.h"
 #include "document/factory/sample_resolver.h"
+#include "document/project/kept_document.h"
 #include "document/wav/wav.h"
+#include "document/wav/wav_pool.h"
 #include "engine/pool/sample_pool.h"
 
 namespace obtest {
@@ -106,7 +108,8 @@ private:
     std::map<std::string, std::vector<std::uint8_t>> bytes_;
 };
 
-// Everything a load may change in a pool, for before/after comparisons.
+// Everything a load may change in a pool and its kept document, for
+// before/after comparisons.
 struct PoolPicture {
     std::string document;
     std::size_t foreign = 0;
@@ -116,11 +119,12 @@ struct PoolPicture {
     bool operator==(const PoolPicture&) const = default;
 };
 
-inline PoolPicture pictureOf(const ob::SamplePool& pool, std::string (*dump)(const ob::JsonValue&)) {
+inline PoolPicture pictureOf(const ob::SamplePool& pool, const ob::KeptDocument& kept,
+                             std::string (*dump)(const ob::JsonValue&)) {
     PoolPicture p;
-    p.document = dump(pool.loadedDocument);
-    p.foreign = pool.foreignMembers.size();
-    for (const auto& e : pool.keptEntries) p.kept.push_back(e.name);
+    p.document = dump(kept.loadedDocument);
+    p.foreign = kept.foreignMembers.size();
+    for (const auto& e : kept.keptEntries) p.kept.push_back(e.name);
     for (const auto& s : pool.slots) {
         p.slotBytes.push_back(s ? s->bytes : std::vector<std::uint8_t>{});
         p.slotAddresses.push_back(s.get());

@@ -12,7 +12,6 @@
 #include <thread>
 #include <vector>
 
-#include "document/wav/wav.h"
 #include "engine/model/project.h"
 #include "engine/pool/sample_pool.h"
 #include "engine/pool/sample_set_publisher.h"
@@ -25,9 +24,11 @@ using ob::SampleSetHandshake;
 using ob::SampleSetPublisher;
 using ob::SampleSlotInfo;
 
-std::vector<std::uint8_t> constantWav(float v, int frames, bool stereo) {
-  std::vector<float> l(frames, v), r(frames, -v);
-  return ob::encodeWav(l.data(), stereo ? r.data() : nullptr, frames, 44100.0);
+ob::SampleAudio constantAudio(float v, int frames, bool stereo) {
+  ob::SampleAudio a;
+  a.left.assign(frames, v);
+  if (stereo) a.right.assign(frames, -v);
+  return a;
 }
 
 // Every slot is filled with one value throughout, its right channel with the
@@ -110,9 +111,9 @@ TEST(SampleSetHandoff, SnapshotsStayValidWhileTheMainThreadReplacesAndAddsSlots)
 
   auto fill = [&](SamplePool& p, int index, bool viaAdd) {
     const float v = 0.001f * static_cast<float>(++counter);
-    const auto bytes = constantWav(v, 16 + static_cast<int>(rng() % 300), rng() % 2 == 0);
-    const bool ok = viaAdd ? p.addDecoded(index, bytes)
-                           : p.replaceSlot(static_cast<std::uint32_t>(index), bytes) == index;
+    auto audio = constantAudio(v, 16 + static_cast<int>(rng() % 300), rng() % 2 == 0);
+    const bool ok = viaAdd ? p.replaceAudio(index, std::move(audio))
+                           : p.replaceSlot(static_cast<std::uint32_t>(index), std::move(audio)) == index;
     ASSERT_TRUE(ok);
     auto& entry = table->slots[index];
     entry.sliceCount = static_cast<std::uint16_t>(rng() % 70);
@@ -145,7 +146,7 @@ TEST(SampleSetHandoff, SnapshotsStayValidWhileTheMainThreadReplacesAndAddsSlots)
         break;
       case 4: {
         if (pool->slotCount() < 24) {
-          const int i = pool->loadWav(constantWav(0.5f, 32, false));
+          const int i = pool->append(constantAudio(0.5f, 32, false));
           ASSERT_GE(i, 0);
           fill(*pool, i, false);
         }

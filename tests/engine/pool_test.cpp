@@ -6,7 +6,6 @@
 #include <memory>
 #include <vector>
 
-#include "document/wav/wav.h"
 #include "engine/model/project.h"
 #include "engine/pool/sample_pool.h"
 #include "engine/pool/sample_set_publisher.h"
@@ -18,24 +17,28 @@ using ob::SamplePoolSnapshot;
 using ob::SampleSetHandshake;
 using ob::SampleSetPublisher;
 
-std::vector<std::uint8_t> wavOf(std::vector<float> left, std::vector<float> right = {},
-                                double rate = 48000.0) {
-  return ob::encodeWav(left.data(), right.empty() ? nullptr : right.data(),
-                       static_cast<std::int32_t>(left.size()), rate);
+ob::SampleAudio audioOf(std::vector<float> left, std::vector<float> right = {},
+                        double rate = 48000.0) {
+  ob::SampleAudio a;
+  a.left = std::move(left);
+  a.right = std::move(right);
+  a.sampleRate = rate;
+  // Stands in for the file the audio came from.
+  a.bytes = {'R', 'I', 'F', 'F', static_cast<std::uint8_t>(a.left.size())};
+  return a;
 }
 
-std::vector<std::uint8_t> constantWav(float v, int frames = 64, bool stereo = false) {
+ob::SampleAudio constantAudio(float v, int frames = 64, bool stereo = false) {
   std::vector<float> l(frames, v);
-  return wavOf(l, stereo ? std::vector<float>(frames, -v) : std::vector<float>{});
+  return audioOf(l, stereo ? std::vector<float>(frames, -v) : std::vector<float>{});
 }
 
-TEST(SamplePoolLoad, LoadWavAppendsAndKeepsTheBytes) {
+TEST(SamplePoolLoad, AppendKeepsTheAudioAndItsBytes) {
   SamplePool pool;
-  auto bytes = wavOf({0.0f, 0.5f, -0.75f, 0.25f}, {0.1f, 0.2f, 0.3f, -0.9f}, 22050.0);
-  const auto copy = bytes;
-  std::string error;
-  EXPECT_EQ(pool.loadWav(bytes, &error), 0);
-  EXPECT_EQ(pool.loadWav(constantWav(0.0f), &error), 1);
+  auto audio = audioOf({0.0f, 0.5f, -0.75f, 0.25f}, {0.1f, 0.2f, 0.3f, -0.9f}, 22050.0);
+  const auto copy = audio.bytes;
+  EXPECT_EQ(pool.append(audio), 0);
+  EXPECT_EQ(pool.append(constantAudio(0.0f)), 1);
   ASSERT_EQ(pool.slotCount(), 2);
   const auto& s = *pool.slots[0];
   EXPECT_EQ(s.frames, 4);
@@ -48,44 +51,37 @@ TEST(SamplePoolLoad, LoadWavAppendsAndKeepsTheBytes) {
   EXPECT_TRUE(pool.slots[1]->right.empty());
 }
 
-TEST(SamplePoolLoad, DecodeFailuresLeaveThePoolUnchanged) {
-  SamplePool pool;
-  ASSERT_EQ(pool.loadWav(constantWav(0.5f)), 0);
-  std::string error;
-  EXPECT_EQ(pool.loadWav({1, 2, 3}, &error), -1);
-  EXPECT_EQ(error, "not a RIFF/WAVE file");
-  EXPECT_EQ(pool.replaceSlot(0, {'R', 'I', 'F', 'F'}, &error), -1);
-  EXPECT_EQ(pool.replaceSlot(5, {}, &error), -1);
-  EXPECT_FALSE(pool.hasDisplaced());
-  EXPECT_EQ(pool.slotCount(), 1);
-  EXPECT_FLOAT_EQ(pool.slots[0]->left[0], 0.5f);
-  EXPECT_FALSE(pool.addDecoded(0, {9, 9}));
-  EXPECT_FLOAT_EQ(pool.slots[0]->left[0], 0.5f);
-}
-
 TEST(SamplePoolLoad, DamagedSamplesAndRatesAreMadeSafe) {
   SamplePool pool;
   const float nan = std::numeric_limits<float>::quiet_NaN();
   const float inf = std::numeric_limits<float>::infinity();
-  ASSERT_EQ(pool.loadWav(wavOf({nan, 0.25f, inf, -inf})), 0);
+  ASSERT_EQ(pool.append(audioOf({nan, 0.25f, inf, -inf})), 0);
   const auto& s = *pool.slots[0];
   EXPECT_EQ(s.left, (std::vector<float>{0.0f, 0.25f, 0.0f, 0.0f}));
   EXPECT_FLOAT_EQ(s.peak, 0.25f);
-  // A rate of 0 could never be played back: refused.
-  EXPECT_EQ(pool.loadWav(wavOf({0.5f}, {}, 0.0)), -1);
-  EXPECT_EQ(pool.slotCount(), 1);
+  // Channels of different lengths are cut to the shorter; a rate that could
+  // never be played back is read as the default.
+  for (const double rate : {0.0, -1.0, std::numeric_limits<double>::infinity()}) {
+    SCOPED_TRACE(rate);
+    const int i = pool.append(audioOf({0.5f, 0.5f, 0.5f}, {0.25f, 0.25f}, rate));
+    EXPECT_EQ(pool.slots[i]->frames, 2);
+    EXPECT_EQ(pool.slots[i]->left.size(), 2u);
+    EXPECT_EQ(pool.slots[i]->right.size(), 2u);
+    EXPECT_DOUBLE_EQ(pool.slots[i]->sampleRate, 44100.0);
+  }
 }
 
 TEST(SamplePoolReplace, BadIndexIsRefusedAndMissingSlotsAreCreatedEmpty) {
   SamplePool pool;
-  for (int i = 0; i < 3; ++i) ASSERT_EQ(pool.loadWav(constantWav(0.1f * (i + 1))), i);
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(pool.append(constantAudio(0.1f * (i + 1))), i);
   std::string error;
-  EXPECT_EQ(pool.replaceSlot(70, constantWav(0.5f), &error), -1);
+  EXPECT_EQ(pool.replaceSlot(70, constantAudio(0.5f), &error), -1);
   EXPECT_FALSE(error.empty());
-  EXPECT_EQ(pool.replaceSlot(64, constantWav(0.5f)), -1);
+  EXPECT_EQ(pool.replaceSlot(64, constantAudio(0.5f)), -1);
+  EXPECT_FALSE(pool.hasDisplaced());
   EXPECT_EQ(pool.slotCount(), 3);
 
-  EXPECT_EQ(pool.replaceSlot(10, constantWav(0.5f, 32, true)), 10);
+  EXPECT_EQ(pool.replaceSlot(10, constantAudio(0.5f, 32, true)), 10);
   ASSERT_EQ(pool.slotCount(), 11);
   for (int i = 3; i < 10; ++i) {
     ASSERT_NE(pool.slots[i], nullptr);
@@ -99,7 +95,7 @@ TEST(SamplePoolReplace, BadIndexIsRefusedAndMissingSlotsAreCreatedEmpty) {
   // Replacing a slot empties its slices and keeps the old audio alive.
   pool.slots[1]->slices = {0.25f, 0.5f};
   const float* old = pool.slots[1]->left.data();
-  EXPECT_EQ(pool.replaceSlot(1, constantWav(0.9f)), 1);
+  EXPECT_EQ(pool.replaceSlot(1, constantAudio(0.9f)), 1);
   EXPECT_TRUE(pool.slots[1]->slices.empty());
   EXPECT_FLOAT_EQ(pool.slots[1]->left[0], 0.9f);
   EXPECT_TRUE(pool.hasDisplaced());
@@ -109,22 +105,19 @@ TEST(SamplePoolReplace, BadIndexIsRefusedAndMissingSlotsAreCreatedEmpty) {
   EXPECT_EQ(displaced[0]->left.data(), old);
 }
 
-TEST(SamplePoolReplace, AddDecodedKeepsSlicesAndCreatesTheSlot) {
+TEST(SamplePoolReplace, ReplaceAudioKeepsSlicesAndCreatesTheSlot) {
   SamplePool pool;
-  EXPECT_TRUE(pool.addDecoded(4, constantWav(0.3f)));
+  EXPECT_TRUE(pool.replaceAudio(4, constantAudio(0.3f)));
   EXPECT_EQ(pool.slotCount(), 5);
   pool.slots[4]->slices = {0.1f, 0.7f};
-  const auto bytes = constantWav(0.6f);
-  EXPECT_TRUE(pool.addDecoded(4, bytes));
+  const auto audio = constantAudio(0.6f, 32);
+  EXPECT_TRUE(pool.replaceAudio(4, audio));
   EXPECT_EQ(pool.slots[4]->slices, (std::vector<float>{0.1f, 0.7f}));
   EXPECT_FLOAT_EQ(pool.slots[4]->peak, 0.6f);
-  EXPECT_EQ(pool.slots[4]->bytes, bytes);
-  // A failed decode still leaves the slot in place, silent.
-  EXPECT_FALSE(pool.addDecoded(7, {1, 2}));
-  ASSERT_EQ(pool.slotCount(), 8);
-  EXPECT_EQ(pool.slots[7]->frames, 0);
-  EXPECT_FALSE(pool.addDecoded(64, bytes));
-  EXPECT_FALSE(pool.addDecoded(-1, bytes));
+  EXPECT_EQ(pool.slots[4]->bytes, audio.bytes);
+  EXPECT_FALSE(pool.replaceAudio(64, audio));
+  EXPECT_FALSE(pool.replaceAudio(-1, audio));
+  EXPECT_EQ(pool.slotCount(), 5);
   EXPECT_EQ(pool.slot(-1), nullptr);
   EXPECT_EQ(pool.slot(64), nullptr);
 }
@@ -132,8 +125,8 @@ TEST(SamplePoolReplace, AddDecodedKeepsSlicesAndCreatesTheSlot) {
 TEST(SamplePoolSnapshotFill, ViewsSlicesAndResetEntries) {
   SamplePool pool;
   auto table = std::make_unique<ob::SampleSlotTable>();
-  ASSERT_EQ(pool.loadWav(constantWav(0.5f, 100)), 0);
-  ASSERT_EQ(pool.loadWav(constantWav(0.25f, 50, true)), 1);
+  ASSERT_EQ(pool.append(constantAudio(0.5f, 100)), 0);
+  ASSERT_EQ(pool.append(constantAudio(0.25f, 50, true)), 1);
   ASSERT_NE(pool.slot(2), nullptr);  // empty slot
   table->slots[0].sliceCount = 80;   // more than the record holds: 64 publish
   for (int i = 0; i < ob::kMaxSlices; ++i) table->slots[0].slices[i] = static_cast<float>(i);
@@ -170,8 +163,8 @@ TEST(SamplePoolSnapshotFill, ViewsSlicesAndResetEntries) {
   EXPECT_EQ(snap->slotOrEmpty(-3).left, nullptr);
   EXPECT_EQ(snap->slotOrEmpty(64).frames, 0);
 
-  // A slot count past 64 (loadWav has no limit) publishes the first 64.
-  for (int i = 3; i < 70; ++i) pool.loadWav(constantWav(0.1f, 8));
+  // A slot count past 64 (append has no limit) publishes the first 64.
+  for (int i = 3; i < 70; ++i) pool.append(constantAudio(0.1f, 8));
   EXPECT_EQ(pool.snapshot(*snap, *table), 70);
   EXPECT_EQ((*snap)[63].frames, 8);
 }
@@ -187,14 +180,14 @@ TEST(SampleSetRetire, ReplacedAudioLivesUntilAcknowledgedAndSixtyPasses) {
   auto table = std::make_unique<ob::SampleSlotTable>();
   auto hs = std::make_unique<SampleSetHandshake>();
   auto pub = std::make_unique<SampleSetPublisher>();
-  ASSERT_EQ(pool.loadWav(constantWav(0.5f)), 0);
+  ASSERT_EQ(pool.append(constantAudio(0.5f)), 0);
 
   EXPECT_TRUE(pub->publish(pool, *table, *hs));  // nothing published yet: at once
   EXPECT_EQ(hs->current(), &pub->snapshot(0));
   EXPECT_EQ(pub->publishedGeneration(), 1u);
   const float* old = hs->current()->slots[0].left;
 
-  ASSERT_EQ(pool.replaceSlot(0, constantWav(0.75f)), 0);
+  ASSERT_EQ(pool.replaceSlot(0, constantAudio(0.75f)), 0);
   // The audio thread has not acknowledged snapshot 0 yet, so snapshot 1
   // (which it may also still hold) is not refilled.
   EXPECT_FALSE(pub->publish(pool, *table, *hs));
@@ -235,20 +228,18 @@ TEST(SampleSetRetire, WholePoolWaitsForTheNextPublish) {
   auto table = std::make_unique<ob::SampleSlotTable>();
   auto hs = std::make_unique<SampleSetHandshake>();
   auto pub = std::make_unique<SampleSetPublisher>();
-  pool->loadedDocument = ob::makeJsonObject();
-  ASSERT_EQ(pool->loadWav(constantWav(0.5f)), 0);
+  ASSERT_EQ(pool->append(constantAudio(0.5f)), 0);
   pub->publishNow(*pool, *table, *hs);
   const float* old = hs->current()->slots[0].left;
 
   // A state load: the old pool is retired and a fresh one takes its place.
   SamplePool fresh;
-  ASSERT_EQ(fresh.loadWav(constantWav(0.25f)), 0);
+  ASSERT_EQ(fresh.append(constantAudio(0.25f)), 0);
   pub->retirePool(std::move(*pool));
   *pool = std::move(fresh);
   EXPECT_EQ(pool->slotCount(), 1);
   ASSERT_EQ(pub->retired().size(), 1u);
   EXPECT_FALSE(pub->retired()[0].dated);
-  EXPECT_TRUE(pub->retired()[0].pool.loadedDocument.isObject());
 
   // Not dated before a publish has replaced the snapshot: never freed.
   audioBlock(*hs, false);
@@ -268,7 +259,7 @@ TEST(SampleSetRetire, WholePoolWaitsForTheNextPublish) {
   // Assigning a pool over another displaces its slots instead of freeing them.
   const float* current = pool->slots[0]->left.data();
   SamplePool another;
-  another.loadWav(constantWav(0.125f));
+  another.append(constantAudio(0.125f));
   *pool = std::move(another);
   EXPECT_TRUE(pool->hasDisplaced());
   EXPECT_FLOAT_EQ(current[0], 0.25f);

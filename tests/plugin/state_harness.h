@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/engine/engine_host.h"
+#include "engine/session/engine_host.h"
 #include "plugin/clap/abi.h"
 #include "plugin/clap/own_extensions.h"
 #include "plugin/descriptor.h"

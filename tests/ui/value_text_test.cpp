@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/comma_locale.h"
+#include "support/comma_locale.h"
 #include "ui/controls/param.h"
 
 namespace orbi::ui {

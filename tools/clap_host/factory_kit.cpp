@@ -17,7 +17,7 @@ bool factoryKitState(std::string_view number, std::vector<std::uint8_t>& state, 
   if (!ob::KitLibrary::loadKit(reference, project->patterns[0], &error)) return false;
   ob::SamplePool pool;
   ob::preloadFactorySamples(*project, pool);
-  state = ob::writeProjectDocument(*project, pool);
+  state = ob::writeProjectDocument(*project, pool, {});
   if (state.empty()) {
     error = "cannot write the state of " + reference;
     return false;

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "tests/editor/widgets/entry_rig.h"
-#include "tests/support/comma_locale.h"
+#include "support/comma_locale.h"
 #include "ui/controls/number_entry.h"
 
 namespace orbi {

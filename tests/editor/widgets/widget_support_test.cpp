@@ -11,7 +11,7 @@
 #include <random>
 #include <string>
 
-#include "tests/support/comma_locale.h"
+#include "support/comma_locale.h"
 
 namespace orbi {
 namespace {

@@ -40,7 +40,7 @@ std::vector<std::uint8_t> demoDocumentBytes() {
   auto demo = ob::makeProject();
   ob::buildDemoProject(*demo);
   ob::SamplePool pool;
-  return ob::writeProjectDocument(*demo, pool);
+  return ob::writeProjectDocument(*demo, pool, {});
 }
 
 // An instance document whose foreign member "extra" is an array of about
@@ -72,11 +72,12 @@ Measured measureLoad(const std::vector<std::uint8_t>& bytes) {
   Measured m;
   auto project = ob::makeProject();
   ob::SamplePool pool;
+  ob::KeptDocument kept;
   ob::test::resetPeakLiveBytes();
   const std::size_t before = ob::test::liveBytes();
-  m.ok = ob::readDocument(bytes, *project, pool, &m.error, &m.diagnostics);
+  m.ok = ob::readDocument(bytes, *project, pool, kept, &m.error, &m.diagnostics);
   m.peak = ob::test::peakLiveBytes() - before;
-  m.kept = pool.keptEntries.size();
+  m.kept = kept.keptEntries.size();
   return m;
 }
 
@@ -113,15 +114,16 @@ TEST(DocumentLimits, KeptEntriesStayWithinTheirBudgetThroughASave) {
 
   auto project = ob::makeProject();
   ob::SamplePool pool;
+  ob::KeptDocument kept;
   std::string error;
   ob::Diagnostics d;
   ob::test::resetPeakLiveBytes();
   const std::size_t before = ob::test::liveBytes();
-  ASSERT_TRUE(ob::readDocument(chunk, *project, pool, &error, &d)) << error;
-  const auto saved = ob::writeProjectDocument(*project, pool);
+  ASSERT_TRUE(ob::readDocument(chunk, *project, pool, kept, &error, &d)) << error;
+  const auto saved = ob::writeProjectDocument(*project, pool, kept);
   EXPECT_LT(ob::test::peakLiveBytes() - before, 5 * std::size_t(each));
-  ASSERT_EQ(1u, pool.keptEntries.size());
-  EXPECT_EQ("more/1", pool.keptEntries[0].name);
+  ASSERT_EQ(1u, kept.keptEntries.size());
+  EXPECT_EQ("more/1", kept.keptEntries[0].name);
   EXPECT_EQ(2, obtest::countCode(d, "entry-dropped"));
   EXPECT_LT(saved.size(), std::size_t(each) / 100);
 }

@@ -10,7 +10,7 @@
 #include "plugin/event_input.h"
 #include "plugin/ext_params.h"
 #include "plugin/output_events.h"
-#include "process_harness.h"
+#include "support/plugin/process_harness.h"
 
 using namespace ob::clap;
 using ob::test::kSpace;

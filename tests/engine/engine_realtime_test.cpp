@@ -5,7 +5,7 @@
 
 #include <random>
 
-#include "engine/engine/engine_host.h"
+#include "engine/session/engine_host.h"
 #include "engine_test_util.h"
 #include "support/allocation_counter.h"
 

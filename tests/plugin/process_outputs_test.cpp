@@ -6,7 +6,7 @@
 #include <cmath>
 #include <vector>
 
-#include "process_harness.h"
+#include "support/plugin/process_harness.h"
 
 using namespace ob::clap;
 using ob::test::ProcessHarness;

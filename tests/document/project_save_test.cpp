@@ -45,12 +45,13 @@ protected:
     }
     std::unique_ptr<ob::Project> demo = std::make_unique<ob::Project>();
     ob::SamplePool pool;
+    ob::KeptDocument kept;
 
     void addUserSample(int i, const char* name, const std::vector<std::uint8_t>& wav) {
         std::strcpy(demo->samples.slots[i].name, name);
         demo->samples.slots[i].src = 0;
         if (demo->samples.count <= i) demo->samples.count = static_cast<std::uint8_t>(i + 1);
-        ASSERT_GE(pool.replaceSlot(static_cast<std::uint32_t>(i), wav), 0);
+        ASSERT_GE(ob::replaceSlotWav(pool, static_cast<std::uint32_t>(i), wav), 0);
     }
     std::vector<std::string> entryNames(const std::vector<std::uint8_t>& bytes) {
         ob::Diagnostics d;
@@ -63,7 +64,7 @@ protected:
 };
 
 TEST_F(ProjectSave, WithoutSamplesTheDocumentIsPlainText) {
-    const auto bytes = ob::writeProjectDocument(*demo, pool);
+    const auto bytes = ob::writeProjectDocument(*demo, pool, kept);
     ASSERT_FALSE(bytes.empty());
     EXPECT_EQ('{', bytes[0]);
     EXPECT_EQ('\n', bytes.back());
@@ -77,8 +78,8 @@ TEST_F(ProjectSave, EqualAudioIsStoredOnceAndFactorySamplesAreReferenced) {
     addUserSample(1, "b.wav", wav);
     demo->samples.slots[2] = factory.add(1, ob::kFactoryPartWhole, 6);
     demo->samples.count = 3;
-    ASSERT_GE(pool.replaceSlot(2, factory.bytes(demo->samples.slots[2].factory)), 0);
-    const auto bytes = ob::writeProjectDocument(*demo, pool);
+    ASSERT_GE(ob::replaceSlotWav(pool, 2, factory.bytes(demo->samples.slots[2].factory)), 0);
+    const auto bytes = ob::writeProjectDocument(*demo, pool, kept);
     const auto names = entryNames(bytes);
     ASSERT_EQ(2u, names.size());
     EXPECT_EQ("instance.json", names[0]);
@@ -96,8 +97,8 @@ TEST_F(ProjectSave, EqualAudioIsStoredOnceAndFactorySamplesAreReferenced) {
 TEST_F(ProjectSave, SeedComesFromTheContentAndTheCallerKeepsItsOwn) {
     ASSERT_EQ(0u, demo->seed);
     const ob::Project before = *demo;
-    const auto first = ob::writeProjectDocument(*demo, pool);
-    const auto second = ob::writeProjectDocument(*demo, pool);
+    const auto first = ob::writeProjectDocument(*demo, pool, kept);
+    const auto second = ob::writeProjectDocument(*demo, pool, kept);
     EXPECT_EQ(first, second);
     EXPECT_EQ(0, std::memcmp(&before, demo.get(), sizeof before));
     const ob::JsonValue doc = parse(textOf(first));
@@ -107,7 +108,7 @@ TEST_F(ProjectSave, SeedComesFromTheContentAndTheCallerKeepsItsOwn) {
 }
 
 TEST_F(ProjectSave, ForeignMembersAndSpellingsComeBack) {
-    std::string text = textOf(ob::writeProjectDocument(*demo, pool));
+    std::string text = textOf(ob::writeProjectDocument(*demo, pool, kept));
     // An unknown member right after "seed", one inside the state, and a
     // number written with a spelling of its own.
     const std::size_t seedEnd = text.find('\n', text.find("\"seed\""));
@@ -119,9 +120,10 @@ TEST_F(ProjectSave, ForeignMembersAndSpellingsComeBack) {
 
     auto project = ob::makeProject();
     ob::SamplePool loaded;
+    ob::KeptDocument loadedKept;
     std::string error;
-    ASSERT_TRUE(ob::readDocument(bytesOf(text), *project, loaded, &error, nullptr)) << error;
-    const std::string again = textOf(ob::writeProjectDocument(*project, loaded));
+    ASSERT_TRUE(ob::readDocument(bytesOf(text), *project, loaded, loadedKept, &error, nullptr)) << error;
+    const std::string again = textOf(ob::writeProjectDocument(*project, loaded, loadedKept));
     const std::size_t seedAt = again.find("\"seed\"");
     const std::size_t laterAt = again.find("\"later\"");
     ASSERT_NE(std::string::npos, laterAt);
@@ -135,7 +137,7 @@ TEST_F(ProjectSave, ForeignMembersAndSpellingsComeBack) {
     const int s = project->patterns[0].tracks[0].soundIndex;
     const int idx = ob::findParamIndex(project->patterns[0].kit.sounds[s].machine, "res_tune");
     project->patterns[0].kit.sounds[s].params[idx] = 56.0f;
-    const std::string changed = textOf(ob::writeProjectDocument(*project, loaded));
+    const std::string changed = textOf(ob::writeProjectDocument(*project, loaded, loadedKept));
     EXPECT_NE(std::string::npos, changed.find("\"res_tune\": 56,"));
     EXPECT_EQ(std::string::npos, changed.find("\"res_tune\": 55.0,"));
 }
@@ -163,8 +165,8 @@ TEST_F(ProjectSave, PackageRoundTripThroughAFile) {
     demo->samples.slots[2] = factory.add(0, ob::kFactoryPartWhole, 3);
     demo->samples.slots[3] = factory.add(36, ob::kFactoryPartBody, 4);
     demo->samples.count = 4;
-    ASSERT_GE(pool.replaceSlot(2, factory.bytes(demo->samples.slots[2].factory)), 0);
-    ASSERT_GE(pool.replaceSlot(3, factory.bytes(demo->samples.slots[3].factory)), 0);
+    ASSERT_GE(ob::replaceSlotWav(pool, 2, factory.bytes(demo->samples.slots[2].factory)), 0);
+    ASSERT_GE(ob::replaceSlotWav(pool, 3, factory.bytes(demo->samples.slots[3].factory)), 0);
     demo->patterns[0].kit.sounds[0].zoneCount = 1;
     demo->patterns[0].kit.sounds[0].slot[0] = 3;
     demo->patterns[0].kit.sounds[0].velMax[0] = 127;
@@ -172,7 +174,7 @@ TEST_F(ProjectSave, PackageRoundTripThroughAFile) {
 
     const fs::path file = dir / "song.orbi";
     std::string error;
-    ASSERT_TRUE(ob::saveDocumentFile(file, *demo, pool, &error)) << error;
+    ASSERT_TRUE(ob::saveDocumentFile(file, *demo, pool, kept, &error)) << error;
     const auto saved = obtest::readFile(file);
     ASSERT_GE(saved.size(), 4u);
     EXPECT_EQ('P', saved[0]);
@@ -181,8 +183,9 @@ TEST_F(ProjectSave, PackageRoundTripThroughAFile) {
 
     auto back = ob::makeProject();
     ob::SamplePool backPool;
+    ob::KeptDocument backKept;
     ob::Diagnostics d;
-    ASSERT_TRUE(ob::loadDocumentFile(file, *back, backPool, &error, &d)) << error;
+    ASSERT_TRUE(ob::loadDocumentFile(file, *back, backPool, backKept, &error, &d)) << error;
     for (const auto& x : d) ADD_FAILURE() << x.code << " " << x.path << " " << x.message;
 
     ob::Project expected = *demo;
@@ -196,7 +199,7 @@ TEST_F(ProjectSave, PackageRoundTripThroughAFile) {
         EXPECT_EQ(pool.slots[i]->left, backPool.slots[i]->left) << i;
         EXPECT_EQ(pool.slots[i]->right, backPool.slots[i]->right) << i;
     }
-    EXPECT_EQ(saved, ob::writeProjectDocument(*back, backPool));
+    EXPECT_EQ(saved, ob::writeProjectDocument(*back, backPool, backKept));
 }
 
 TEST_F(ProjectSave, FailedSavesLeaveTheOldFile) {
@@ -207,15 +210,15 @@ TEST_F(ProjectSave, FailedSavesLeaveTheOldFile) {
     std::string error;
 
     // A package that cannot be written: nothing is touched.
-    pool.keptEntries.push_back({"../escape", bytesOf("x"), false});
-    EXPECT_TRUE(ob::writeProjectDocument(*demo, pool).empty());
-    EXPECT_FALSE(ob::saveDocumentFile(file, *demo, pool, &error));
+    kept.keptEntries.push_back({"../escape", bytesOf("x"), false});
+    EXPECT_TRUE(ob::writeProjectDocument(*demo, pool, kept).empty());
+    EXPECT_FALSE(ob::saveDocumentFile(file, *demo, pool, kept, &error));
     EXPECT_EQ("cannot write the project", error);
     EXPECT_EQ(old, obtest::readFile(file));
-    pool.keptEntries.clear();
+    kept.keptEntries.clear();
 
     // A folder that does not exist.
-    EXPECT_FALSE(ob::saveDocumentFile(dir / "missing" / "song.orbi", *demo, pool, &error));
+    EXPECT_FALSE(ob::saveDocumentFile(dir / "missing" / "song.orbi", *demo, pool, kept, &error));
     EXPECT_EQ("cannot open output file", error);
 
     // The disk fills up half way: the old file stays, no temporary is left.
@@ -226,7 +229,7 @@ TEST_F(ProjectSave, FailedSavesLeaveTheOldFile) {
     rlimit small = saved;
     small.rlim_cur = 4096;
     ASSERT_EQ(0, ::setrlimit(RLIMIT_FSIZE, &small));
-    const bool ok = ob::saveDocumentFile(file, *demo, pool, &error);
+    const bool ok = ob::saveDocumentFile(file, *demo, pool, kept, &error);
     ASSERT_EQ(0, ::setrlimit(RLIMIT_FSIZE, &saved));
     EXPECT_FALSE(ok);
     EXPECT_EQ("short write", error);
@@ -236,13 +239,13 @@ TEST_F(ProjectSave, FailedSavesLeaveTheOldFile) {
     // A folder the user may not write to (root may write anywhere).
     if (::geteuid() != 0) {
         fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
-        EXPECT_FALSE(ob::saveDocumentFile(file, *demo, pool, &error));
+        EXPECT_FALSE(ob::saveDocumentFile(file, *demo, pool, kept, &error));
         EXPECT_EQ("cannot open output file", error);
         fs::permissions(dir.path(), fs::perms::owner_all);
         EXPECT_EQ(old, obtest::readFile(file));
     }
 
-    ASSERT_TRUE(ob::saveDocumentFile(file, *demo, pool, &error)) << error;
+    ASSERT_TRUE(ob::saveDocumentFile(file, *demo, pool, kept, &error)) << error;
     EXPECT_NE(old, obtest::readFile(file));
 }
 

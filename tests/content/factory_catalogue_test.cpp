@@ -7,9 +7,9 @@
 #include <string>
 
 #include "content/factory/factory_content.h"
-#include "content/factory/sample_credits.h"
 #include "document/factory/factory_catalogue.h"
 #include "document/factory/factory_sample.h"
+#include "document/factory/sample_credits.h"
 #include "document/factory/sample_resolver.h"
 #include "document/wav/wav.h"
 

@@ -37,7 +37,7 @@ std::string demoDocument(void (*edit)(ob::JsonValue&) = nullptr) {
     ob::buildDemoProject(demo);
     demo.seed = 0x1234;
     ob::SamplePool pool;
-    ob::JsonValue doc = parse(textOf(ob::writeProjectDocument(demo, pool)));
+    ob::JsonValue doc = parse(textOf(ob::writeProjectDocument(demo, pool, {})));
     if (edit) edit(doc);
     return ob::dumpJson(doc);
 }
@@ -54,6 +54,7 @@ void dropSeed(ob::JsonValue& doc) {
 struct Loaded {
     std::unique_ptr<ob::Project> project = ob::makeProject();
     ob::SamplePool pool;
+    ob::KeptDocument kept;
     ob::Diagnostics diags;
     std::string error;
     bool ok = false;
@@ -62,7 +63,7 @@ struct Loaded {
 std::unique_ptr<Loaded> load(const std::vector<std::uint8_t>& bytes, std::uint64_t seed = 0) {
     auto l = std::make_unique<Loaded>();
     l->project->seed = seed;
-    l->ok = ob::readDocument(bytes, *l->project, l->pool, &l->error, &l->diags);
+    l->ok = ob::readDocument(bytes, *l->project, l->pool, l->kept, &l->error, &l->diags);
     return l;
 }
 
@@ -75,9 +76,9 @@ std::vector<ob::zip::Entry> demoPackageEntries(int count) {
     demo.samples.count = static_cast<std::uint8_t>(count);
     for (int i = 0; i < count; ++i) {
         std::snprintf(demo.samples.slots[i].name, sizeof demo.samples.slots[i].name, "%c.wav", 'a' + i);
-        EXPECT_GE(pool.replaceSlot(static_cast<std::uint32_t>(i), obtest::toneWav(i + 1)), 0);
+        EXPECT_GE(ob::replaceSlotWav(pool, static_cast<std::uint32_t>(i), obtest::toneWav(i + 1)), 0);
     }
-    const auto saved = ob::writeProjectDocument(demo, pool);
+    const auto saved = ob::writeProjectDocument(demo, pool, {});
     ob::Diagnostics d;
     auto entries = ob::zip::readZip(saved.data(), saved.size(), d);
     EXPECT_TRUE(entries.has_value());
@@ -104,7 +105,7 @@ TEST(ProjectLoad, InstanceTextWithByteOrderMarkLoads) {
     EXPECT_EQ(6, l->project->patterns[0].numTracks);
     EXPECT_STREQ("Demo Kit", l->project->patterns[0].kit.name);
     EXPECT_EQ(0x1234u, l->project->seed);
-    EXPECT_TRUE(l->pool.loadedDocument.isObject());
+    EXPECT_TRUE(l->kept.loadedDocument.isObject());
 }
 
 TEST(ProjectLoad, FailuresChangeNothing) {
@@ -124,17 +125,18 @@ TEST(ProjectLoad, FailuresChangeNothing) {
         project->seed = 77;
         const ob::Project before = *project;
         ob::SamplePool pool;
-        ASSERT_GE(pool.replaceSlot(0, obtest::toneWav(1)), 0);
-        pool.loadedDocument = parse(R"({"kept":1})");
-        pool.foreignMembers.push_back({{"x"}, ob::makeJsonBool(true), ""});
-        pool.keptEntries.push_back({"extra/file", bytesOf("data"), false});
-        const auto picture = obtest::pictureOf(pool, ob::writeJson);
+        ASSERT_GE(ob::replaceSlotWav(pool, 0, obtest::toneWav(1)), 0);
+        ob::KeptDocument kept;
+        kept.loadedDocument = parse(R"({"kept":1})");
+        kept.foreignMembers.push_back({{"x"}, ob::makeJsonBool(true), ""});
+        kept.keptEntries.push_back({"extra/file", bytesOf("data"), false});
+        const auto picture = obtest::pictureOf(pool, kept, ob::writeJson);
         std::string error;
         ob::Diagnostics d;
-        EXPECT_FALSE(ob::readDocument(bytes, *project, pool, &error, &d)) << textOf(bytes);
+        EXPECT_FALSE(ob::readDocument(bytes, *project, pool, kept, &error, &d)) << textOf(bytes);
         EXPECT_FALSE(error.empty());
         EXPECT_EQ(0, std::memcmp(&before, project.get(), sizeof before));
-        EXPECT_TRUE(picture == obtest::pictureOf(pool, ob::writeJson));
+        EXPECT_TRUE(picture == obtest::pictureOf(pool, kept, ob::writeJson));
     }
 }
 
@@ -158,8 +160,9 @@ TEST(ProjectLoad, ErrorTexts) {
     // Without a list of the caller's the findings still reach the error text.
     auto project = ob::makeProject();
     ob::SamplePool pool;
+    ob::KeptDocument kept;
     std::string error;
-    EXPECT_FALSE(ob::readDocument(bytesOf(R"({"kind":"kit"})"), *project, pool, &error, nullptr));
+    EXPECT_FALSE(ob::readDocument(bytesOf(R"({"kind":"kit"})"), *project, pool, kept, &error, nullptr));
     EXPECT_EQ("A kit document is not a Orbitrane state (/kind)", error);
 }
 
@@ -180,8 +183,8 @@ TEST(ProjectLoad, LegacySeedIsTheHashOfItsBytes) {
     ASSERT_TRUE(l->ok) << l->error;
     EXPECT_STREQ("Old", l->project->name);
     EXPECT_EQ(ob::fnv1a64(text), l->project->seed);
-    EXPECT_TRUE(l->pool.loadedDocument.isNull());
-    EXPECT_TRUE(l->pool.foreignMembers.empty());
+    EXPECT_TRUE(l->kept.loadedDocument.isNull());
+    EXPECT_TRUE(l->kept.foreignMembers.empty());
 }
 
 TEST(ProjectLoad, ForeignMembersAreCollected) {
@@ -193,7 +196,7 @@ TEST(ProjectLoad, ForeignMembersAreCollected) {
     });
     auto l = load(bytesOf(doc));
     ASSERT_TRUE(l->ok) << l->error;
-    const auto& fm = l->pool.foreignMembers;
+    const auto& fm = l->kept.foreignMembers;
     ASSERT_EQ(2u, fm.size());
     EXPECT_EQ((std::vector<std::string>{"state", "x"}), fm[0].path);
     EXPECT_EQ("sounds", fm[0].after);
@@ -261,7 +264,7 @@ TEST(ProjectLoad, FactoryReferencesResolveByBareName) {
     demo.samples.count = 1;
     demo.samples.slots[0] = factory.add(33, ob::kFactoryPartHit, 4);
     ob::SamplePool pool;
-    const auto saved = ob::writeProjectDocument(demo, pool);
+    const auto saved = ob::writeProjectDocument(demo, pool, {});
     EXPECT_NE(std::string::npos, textOf(saved).find("\"factory:acoustic/tp_low_hit\""));
     auto l = load(saved);
     ASSERT_TRUE(l->ok) << l->error;
@@ -294,11 +297,11 @@ TEST(ProjectLoad, UserCopiesOfFactorySamplesAreMatched) {
     demo.samples.slots[1] = ref;
     demo.samples.slots[1].factory[0] = '\0';
     ob::SamplePool pool;
-    ASSERT_GE(pool.replaceSlot(0, factory.bytes(ref.factory)), 0);
+    ASSERT_GE(ob::replaceSlotWav(pool, 0, factory.bytes(ref.factory)), 0);
     auto other = factory.bytes(ref.factory);
     other.back() ^= 1;  // same name, different audio
-    ASSERT_GE(pool.replaceSlot(1, other), 0);
-    auto l = load(ob::writeProjectDocument(demo, pool));
+    ASSERT_GE(ob::replaceSlotWav(pool, 1, other), 0);
+    auto l = load(ob::writeProjectDocument(demo, pool, {}));
     ASSERT_TRUE(l->ok) << l->error;
     EXPECT_STREQ(ref.factory, l->project->samples.slots[0].factory);
     EXPECT_STREQ("", l->project->samples.slots[1].factory);
@@ -308,14 +311,15 @@ TEST(ProjectLoad, FilesThatCannotBeRead) {
     obtest::TempDir dir;
     auto project = ob::makeProject();
     ob::SamplePool pool;
+    ob::KeptDocument kept;
     std::string error;
-    EXPECT_FALSE(ob::loadDocumentFile(dir / "none.orbi", *project, pool, &error, nullptr));
+    EXPECT_FALSE(ob::loadDocumentFile(dir / "none.orbi", *project, pool, kept, &error, nullptr));
     EXPECT_EQ("cannot open " + (dir / "none.orbi").string(), error);
-    EXPECT_FALSE(ob::loadDocumentFile(dir.path(), *project, pool, &error, nullptr));
+    EXPECT_FALSE(ob::loadDocumentFile(dir.path(), *project, pool, kept, &error, nullptr));
     EXPECT_EQ("cannot open " + dir.path().string(), error);
 
     obtest::writeFile(dir / "p.json", bytesOf(demoDocument()));
-    ASSERT_TRUE(ob::loadDocumentFile(dir / "p.json", *project, pool, &error, nullptr)) << error;
+    ASSERT_TRUE(ob::loadDocumentFile(dir / "p.json", *project, pool, kept, &error, nullptr)) << error;
     EXPECT_EQ(6, project->patterns[0].numTracks);
 }
 

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "plugin/ext_params.h"
-#include "process_harness.h"
 #include "support/allocation_counter.h"
+#include "support/plugin/process_harness.h"
 
 using namespace ob::clap;
 using ob::test::kSpace;

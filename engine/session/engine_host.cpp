@@ -1,4 +1,4 @@
-#include "engine/engine/engine_host.h"
+#include "engine/session/engine_host.h"
 
 #include <utility>
 

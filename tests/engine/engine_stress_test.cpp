@@ -11,23 +11,24 @@
 #include <thread>
 #include <vector>
 
-#include "document/wav/wav.h"
-#include "engine/engine/engine_host.h"
+#include "engine/session/engine_host.h"
 #include "engine_test_util.h"
 
 using namespace enginetest;
 
 namespace {
 
-std::vector<std::uint8_t> toneWav(int frames, float freq) {
-  std::vector<float> l(static_cast<std::size_t>(frames));
-  for (int i = 0; i < frames; ++i) l[i] = 0.5f * std::sin(6.2831853f * freq * static_cast<float>(i) / 48000.0f);
-  return ob::encodeWav(l.data(), nullptr, frames, 48000.0);
+ob::SampleAudio tone(int frames, float freq) {
+  ob::SampleAudio a;
+  a.left.resize(static_cast<std::size_t>(frames));
+  for (int i = 0; i < frames; ++i) a.left[i] = 0.5f * std::sin(6.2831853f * freq * static_cast<float>(i) / 48000.0f);
+  a.sampleRate = 48000.0;
+  return a;
 }
 
 void fillPool(orbi::EngineHost& host, std::mt19937& rng) {
   for (int i = 0; i < 3; ++i)
-    host.pool.loadWav(toneWav(2000 + static_cast<int>(rng() % 4000), 200.0f + 100.0f * i));
+    host.pool.append(tone(2000 + static_cast<int>(rng() % 4000), 200.0f + 100.0f * i));
 }
 
 // Kinds the editor sends, with fields in and a little out of range.
@@ -109,7 +110,7 @@ TEST(EngineStress, MainThreadHandOversWhileTheAudioThreadRuns) {
       seedGiven = true;
       ++seeds;
     } else if (op < 95) {
-      host->pool.replaceSlot(rng() % 3, toneWav(1000 + static_cast<int>(rng() % 3000), 300.0f));
+      host->pool.replaceSlot(rng() % 3, tone(1000 + static_cast<int>(rng() % 3000), 300.0f));
       host->publishSamples();
       ++sampleSets;
     } else if (op < 97) {

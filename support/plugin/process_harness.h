@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/engine/engine_host.h"
+#include "engine/session/engine_host.h"
 #include "plugin/clap/abi.h"
 #include "plugin/descriptor.h"
 #include "plugin/extensions.h"

@@ -11,6 +11,7 @@
 #include "content/tools/hit_body_split.h"
 #include "content/tools/sample_split.h"
 #include "document/wav/wav.h"
+#include "document/wav/wav_pool.h"
 #include "engine/model/project.h"
 #include "engine/pool/sample_pool.h"
 
@@ -269,7 +270,7 @@ struct PoolFixture : ::testing::Test {
 
   std::int32_t addSample(const std::vector<float>& left, const std::vector<float>& right,
                          const char* name, double rate = kRate) {
-    const std::int32_t slot = pool.loadWav(ob::encodeWav(
+    const std::int32_t slot = ob::loadWav(pool, ob::encodeWav(
         left.data(), right.empty() ? nullptr : right.data(), static_cast<std::int32_t>(left.size()), rate));
     if (slot >= 0) {
       ob::copyText(project->samples.slots[slot].name, name);

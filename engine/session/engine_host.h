@@ -1,9 +1,10 @@
 #pragma once
-// Everything the plug-in instance owns of the sound side and hands to the
-// editor: the engine with its hand-over points, the editor-side project, the
-// session seed, the sample pool with its two snapshots and retired pools,
-// the transport flags the editor and the process call share, and the
-// audition preview.
+// The instance's main-thread session: everything the plug-in instance owns
+// of the sound side and hands to the editor: the engine with its hand-over
+// points, the editor-side project, the session seed, the sample pool with
+// its two snapshots and retired pools, the transport flags the editor and
+// the process call share, and the audition preview. What a document load
+// keeps for the next save lives beside it, with whoever loads documents.
 
 #include <atomic>
 #include <cstdint>

@@ -10,6 +10,7 @@
 
 #include "document/project/project_load.h"
 #include "document/wav/wav.h"
+#include "document/wav/wav_pool.h"
 #include "engine/pool/sample_pool.h"
 #include "plugin/ext_state.h"
 #include "tests/plugin/state_harness.h"
@@ -181,7 +182,7 @@ TEST(StateChunk, UserSamplesTravelAsAZipPackage) {
     audio[i] = 0.5f * std::sin(2.0 * M_PI * 220.0 * i / 44100.0) * std::exp(-3.0 * i / 44100.0);
   const int index = eh.project.samples.count;
   ASSERT_LT(index, ob::kSampleSlots);
-  ASSERT_GE(eh.pool.replaceSlot(index, ob::encodeWav(audio.data(), nullptr, 44100, 44100.0)), 0);
+  ASSERT_GE(ob::replaceSlotWav(eh.pool, index, ob::encodeWav(audio.data(), nullptr, 44100, 44100.0)), 0);
   ob::SampleSlot& slot = eh.project.samples.slots[index];
   slot = ob::SampleSlot{};
   std::snprintf(slot.name, sizeof slot.name, "%s", "my-tone");
@@ -309,9 +310,11 @@ TEST(StateChunk, TextNoReaderUnderstandsIsARejectedState) {
     const std::string document = chunk.size() > 8 ? chunk.substr(8) : chunk;
     auto fileProject = ob::makeProject();
     ob::SamplePool filePool;
+    ob::KeptDocument fileKept;
     std::string fileError;
     ob::Diagnostics fileList;
-    ASSERT_FALSE(ob::readDocument(bytesOf(document), *fileProject, filePool, &fileError, &fileList));
+    ASSERT_FALSE(
+        ob::readDocument(bytesOf(document), *fileProject, filePool, fileKept, &fileError, &fileList));
     ASSERT_FALSE(fileError.empty());
     ASSERT_EQ(fileList.size(), 1u);
     EXPECT_EQ(fileList[0].code, "legacy-unreadable");

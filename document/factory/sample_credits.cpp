@@ -1,4 +1,4 @@
-#include "content/factory/sample_credits.h"
+#include "document/factory/sample_credits.h"
 
 namespace ob {
 

@@ -5,8 +5,7 @@
 
 #include <cstring>
 
-#include "document/wav/wav.h"
-#include "engine/engine/engine_host.h"
+#include "engine/session/engine_host.h"
 #include "engine_test_util.h"
 
 using namespace enginetest;
@@ -266,9 +265,11 @@ TEST(EngineHostObject, AReplacedPoolOutlivesTheHitThatReadsIt) {
   ob::Pattern& pat = host->project.patterns[0];
   ob::Sound& snd = pat.kit.sounds[pat.tracks[0].soundIndex];
   ob::initSoundParams(snd, ob::kMachineSample);
-  std::vector<float> tone(48000);
-  for (std::size_t i = 0; i < tone.size(); ++i) tone[i] = 0.5f * std::sin(0.05f * static_cast<float>(i));
-  ASSERT_EQ(host->pool.loadWav(ob::encodeWav(tone.data(), nullptr, 48000, 48000.0)), 0);
+  ob::SampleAudio tone;
+  tone.left.resize(48000);
+  for (std::size_t i = 0; i < tone.left.size(); ++i) tone.left[i] = 0.5f * std::sin(0.05f * static_cast<float>(i));
+  tone.sampleRate = 48000.0;
+  ASSERT_EQ(host->pool.append(std::move(tone)), 0);
   host->engine.prepare(48000.0, 512);
   host->publishSamplesNow();
   host->engine.loadProject(host->project);

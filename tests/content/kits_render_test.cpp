@@ -16,7 +16,7 @@
 #include "content/factory/factory_preload.h"
 #include "content/kits/factory_kit_builder.h"
 #include "content/kits/kit_library.h"
-#include "engine/engine/engine_host.h"
+#include "engine/session/engine_host.h"
 
 namespace fs = std::filesystem;
 

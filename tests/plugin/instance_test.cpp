@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/engine/engine_host.h"
+#include "engine/session/engine_host.h"
 #include "plugin/descriptor.h"
 #include "plugin/extensions.h"
 #include "plugin/host_log.h"

@@ -96,6 +96,9 @@ class DragSource {
         messages.push_back(m);
       }
     }
+    // The answers leave now, not at this connection's next request: the
+    // target looks for them as soon as this returns.
+    XSync(display_, False);
     return messages;
   }
   void holdRequests(bool hold) {

@@ -1,0 +1,59 @@
+# The layer check on a made-up tree: every include above its layer is named,
+# and nothing within its layer is.
+#   cmake -DWORK=<scratch folder> -P cmake/check_layers_test.cmake
+cmake_minimum_required(VERSION 3.25)
+
+set(tree ${WORK}/layers_tree)
+file(REMOVE_RECURSE ${tree})
+function(source path)
+  list(JOIN ARGN "\n" text)
+  file(WRITE ${tree}/${path} "${text}\n")
+endfunction()
+
+source(engine/within.h "#include \"engine/model/project.h\"" "#include <vector>")
+source(engine/above.cpp "#include \"document/json/json_value.h\"")
+source(document/within.cpp "#include \"engine/fnv.h\"" "#include \"document/wav/wav.h\"")
+source(document/above.cpp "  #  include <content/kits/kit_library.h>")
+source(ui/above.h "#include \"engine/engine/engine.h\"")
+source(editor/widgets/within.cpp "#include \"ui/theme.h\"" "#include \"content/kits/kit_library.h\"")
+source(editor/widgets/shell.cpp "#include \"editor/root_view.h\"")
+source(editor/widgets/plugin.cpp "#include \"plugin/plugin.h\"")
+source(editor/within.cpp "#include \"editor/widgets/tile.h\"" "#include \"plugin/plugin.h\"")
+source(plugin/editor.cpp "#include \"editor/root_view.h\"")
+source(tests/engine/within_test.cpp "#include \"support/allocation_counter.h\""
+       "#include \"tests/engine/engine_test_util.h\"" "#include \"local_helper.h\"")
+source(tests/engine/above_test.cpp "#include \"support/plugin/process_harness.h\"")
+source(tests/plugin/within_test.cpp "#include \"tools/clap_host/test_host.h\""
+       "#include \"support/plugin/process_harness.h\"" "#include \"tests/plugin/state_harness.h\"")
+source(tests/document/above_test.cpp "#include \"tests/plugin/state_harness.h\"")
+source(bench/above.cpp "#include \"tests/plugin/state_harness.h\"")
+source(support/above.h "#include \"engine/engine/engine.h\"")
+
+execute_process(COMMAND ${CMAKE_COMMAND} -DROOT=${tree} -P ${CMAKE_CURRENT_LIST_DIR}/check_layers.cmake
+                RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+if(result EQUAL 0)
+  message(FATAL_ERROR "the check passed a tree with includes above their layers:\n${output}")
+endif()
+
+set(failed FALSE)
+foreach(file engine/above.cpp document/above.cpp ui/above.h editor/widgets/shell.cpp
+        editor/widgets/plugin.cpp plugin/editor.cpp tests/engine/above_test.cpp
+        tests/document/above_test.cpp bench/above.cpp support/above.h)
+  string(FIND "${output}" "${file} includes" at)
+  if(at LESS 0)
+    message(SEND_ERROR "not named: ${file}")
+    set(failed TRUE)
+  endif()
+endforeach()
+foreach(file engine/within.h document/within.cpp editor/widgets/within.cpp editor/within.cpp
+        tests/engine/within_test.cpp tests/plugin/within_test.cpp)
+  string(FIND "${output}" "${file} includes" at)
+  if(at GREATER_EQUAL 0)
+    message(SEND_ERROR "named though within its layer: ${file}")
+    set(failed TRUE)
+  endif()
+endforeach()
+if(failed)
+  message(FATAL_ERROR "${output}")
+endif()
+file(REMOVE_RECURSE ${tree})

@@ -1,0 +1,22 @@
+#pragma once
+// What the last document load keeps for the next save: the document itself
+// (a save takes from it how each unchanged number was written), its members
+// that no reader applied, and the package's other archive entries. A load
+// hands a fresh one back beside the project and pool it read; whoever holds
+// that project passes it to the save. Main thread.
+
+#include <vector>
+
+#include "document/archive/zip_entry.h"
+#include "document/foreign_member.h"
+#include "document/json/json_value.h"
+
+namespace ob {
+
+struct KeptDocument {
+  JsonValue loadedDocument;
+  std::vector<ForeignMember> foreignMembers;
+  std::vector<zip::Entry> keptEntries;
+};
+
+}  // namespace ob

@@ -1,0 +1,23 @@
+#pragma once
+// Counts the allocations, frees, the largest request and the bytes held at
+// the peak of a test program, so a test can show that audio-thread work
+// allocates nothing and that untrusted input never decides memory. The counting allocation functions
+// replace the global ones in allocation_counter.cpp, which a program links
+// once through the ob_allocation_counter library; without it these
+// functions do not link, so no test can count nothing by mistake.
+
+#include <cstddef>
+
+namespace ob::test {
+
+long allocationCount();
+long freeCount();
+std::size_t largestAllocation();
+void resetLargestAllocation();
+// Bytes held through operator new, as the allocator sized the blocks.
+std::size_t liveBytes();
+// The most bytes held at once since the last reset.
+std::size_t peakLiveBytes();
+void resetPeakLiveBytes();
+
+}  // namespace ob::test

@@ -1,0 +1,91 @@
+// WAV files into the sample pool: decoded audio and the file's bytes reach
+// the slot, and a file that does not decode leaves the pool as it was.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "document/wav/wav.h"
+#include "document/wav/wav_pool.h"
+#include "engine/pool/sample_pool.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes wavOf(std::vector<float> left, std::vector<float> right = {}, double rate = 48000.0) {
+  return ob::encodeWav(left.data(), right.empty() ? nullptr : right.data(),
+                       static_cast<std::int32_t>(left.size()), rate);
+}
+
+TEST(WavPool, LoadWavAppendsTheDecodedAudioAndKeepsTheBytes) {
+  ob::SamplePool pool;
+  const Bytes bytes = wavOf({0.0f, 0.5f, -0.75f, 0.25f}, {0.1f, 0.2f, 0.3f, -0.9f}, 22050.0);
+  std::string error;
+  EXPECT_EQ(ob::loadWav(pool, bytes, &error), 0);
+  EXPECT_EQ(ob::loadWav(pool, wavOf({0.0f, 0.0f}), &error), 1);
+  ASSERT_EQ(pool.slotCount(), 2);
+  const ob::SamplePoolSlot& s = *pool.slots[0];
+  EXPECT_EQ(s.left, (std::vector<float>{0.0f, 0.5f, -0.75f, 0.25f}));
+  EXPECT_EQ(s.right, (std::vector<float>{0.1f, 0.2f, 0.3f, -0.9f}));
+  EXPECT_EQ(s.frames, 4);
+  EXPECT_DOUBLE_EQ(s.sampleRate, 22050.0);
+  EXPECT_FLOAT_EQ(s.peak, 0.9f);
+  EXPECT_EQ(s.bytes, bytes);
+  EXPECT_TRUE(pool.slots[1]->right.empty());
+}
+
+TEST(WavPool, DecodeFailuresLeaveThePoolUnchanged) {
+  ob::SamplePool pool;
+  ASSERT_EQ(ob::loadWav(pool, wavOf({0.5f, 0.5f})), 0);
+  std::string error;
+  EXPECT_EQ(ob::loadWav(pool, {1, 2, 3}, &error), -1);
+  EXPECT_EQ(error, "not a RIFF/WAVE file");
+  // A rate of 0 could never be played back: refused.
+  EXPECT_EQ(ob::loadWav(pool, wavOf({0.5f}, {}, 0.0)), -1);
+  EXPECT_EQ(ob::replaceSlotWav(pool, 0, {'R', 'I', 'F', 'F'}, &error), -1);
+  EXPECT_EQ(ob::replaceSlotWav(pool, 5, {}, &error), -1);
+  EXPECT_FALSE(ob::addDecoded(pool, 0, {9, 9}));
+  EXPECT_FALSE(pool.hasDisplaced());
+  EXPECT_EQ(pool.slotCount(), 1);
+  EXPECT_FLOAT_EQ(pool.slots[0]->left[0], 0.5f);
+}
+
+TEST(WavPool, ReplaceSlotRefusesABadIndexBeforeDecoding) {
+  ob::SamplePool pool;
+  for (const std::uint32_t index : {64u, 70u, std::numeric_limits<std::uint32_t>::max()}) {
+    SCOPED_TRACE(index);
+    std::string error;
+    EXPECT_EQ(ob::replaceSlotWav(pool, index, wavOf({0.5f}), &error), -1);
+    EXPECT_FALSE(error.empty());
+    std::string garbageError;
+    EXPECT_EQ(ob::replaceSlotWav(pool, index, {1, 2, 3}, &garbageError), -1);
+    EXPECT_EQ(garbageError, error);
+  }
+  EXPECT_EQ(pool.slotCount(), 0);
+  EXPECT_EQ(ob::replaceSlotWav(pool, 3, wavOf({0.25f, -0.5f})), 3);
+  ASSERT_EQ(pool.slotCount(), 4);
+  EXPECT_FLOAT_EQ(pool.slots[3]->peak, 0.5f);
+}
+
+TEST(WavPool, AddDecodedKeepsSlicesAndLeavesAFailedSlotSilent) {
+  ob::SamplePool pool;
+  EXPECT_TRUE(ob::addDecoded(pool, 4, wavOf({0.3f, 0.3f})));
+  pool.slots[4]->slices = {0.1f, 0.7f};
+  const Bytes bytes = wavOf({0.6f, -0.6f, 0.6f});
+  EXPECT_TRUE(ob::addDecoded(pool, 4, bytes));
+  EXPECT_EQ(pool.slots[4]->slices, (std::vector<float>{0.1f, 0.7f}));
+  EXPECT_EQ(pool.slots[4]->frames, 3);
+  EXPECT_EQ(pool.slots[4]->bytes, bytes);
+  // The slot is made before the bytes are looked at, and stays silent.
+  EXPECT_FALSE(ob::addDecoded(pool, 7, {1, 2}));
+  ASSERT_EQ(pool.slotCount(), 8);
+  EXPECT_EQ(pool.slots[7]->frames, 0);
+  EXPECT_FALSE(ob::addDecoded(pool, 64, bytes));
+  EXPECT_FALSE(ob::addDecoded(pool, -1, bytes));
+  EXPECT_EQ(pool.slotCount(), 8);
+}
+
+}  // namespace
