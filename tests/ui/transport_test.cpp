@@ -122,7 +122,7 @@ TEST(Transport, WithEveryOptionOffItIsOnePlayButton) {
     SCOPED_TRACE(panel);
     TransportRig rig;
     rig.withTempo = false;
-    rig.options.tempoMode = TempoMode::None;
+    rig.options.tempoMode = TempoMode::Hidden;
     rig.options.panel = panel;
     rig.step();
     EXPECT_EQ(rig.items(), std::vector<std::string>{"play"});
@@ -142,7 +142,7 @@ TEST(Transport, EveryPartShowsInOrderAndTheNaturalSizeGrowsWithIt) {
     SCOPED_TRACE(panel);
     TransportRig rig;
     rig.options.panel = panel;
-    rig.options.tempoMode = TempoMode::None;
+    rig.options.tempoMode = TempoMode::Hidden;
     const float bare = transportSize(rig.options).x;
     rig.options = {true, true, true, true, TempoMode::Editable, nullptr, &rig.swing, false, panel, Align::Start};
     rig.step();
@@ -157,6 +157,13 @@ TEST(Transport, EveryPartShowsInOrderAndTheNaturalSizeGrowsWithIt) {
       x = item.hitArea.x + item.hitArea.width;
     }
     EXPECT_LE(x, rig.rect.x + rig.rect.width + 0.01f);
+    // The panel parts its fields with solid upright rules, 60 % of its inner height.
+    std::vector<float> rules;
+    for (const DrawRecord* r : rig.harness.drawLog().find(DrawOp::Polyline))
+      if (r->colour == 0x8C5A8A1Au && r->points.size() == 2 && r->points[0].x == r->points[1].x)
+        rules.push_back(r->points[1].y - r->points[0].y);
+    EXPECT_EQ(rules.size(), panel ? 3u : 0u);
+    for (float h : rules) EXPECT_NEAR(h, 0.6f * (32.0f - 6.0f), 0.01f);
   }
 }
 
@@ -330,7 +337,7 @@ TEST(Transport, TheBarIsScaledIntoItsRectAndPlacedByItsAlignment) {
     TransportOptions options;
     options.panel = true;
     options.showRewind = options.showLoop = true;
-    options.tempoMode = TempoMode::None;
+    options.tempoMode = TempoMode::Hidden;
     options.align = align;
     harness.frame();
     ImVec2 natural;

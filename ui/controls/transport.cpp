@@ -53,7 +53,7 @@ struct ButtonSpec {
 
 int buttonCount(const TransportOptions& o) { return 1 + o.showRewind + o.showRecord + o.showLoop; }
 
-bool hasTempo(const TransportOptions& o) { return o.tempoMode != TempoMode::None; }
+bool hasTempo(const TransportOptions& o) { return o.tempoMode != TempoMode::Hidden; }
 
 std::array<float, 3> fieldWidths(const TransportOptions& o, int& count) {
   std::array<float, 3> widths{};
@@ -115,8 +115,9 @@ Rect fieldSlot(Rect& row, float width, bool panel) {
   }
   const Rect space = row.takeLeft(kPanelFieldGap * s);
   const float x = space.x + space.width / 2.0f;
-  drawLine(ImGui::GetWindowDrawList(), ImVec2(x, space.y + 0.2f * space.height),
-           ImVec2(x, space.y + 0.8f * space.height), kSeparator, 1.0f, 0.0f, 0.0f);
+  const std::array<ImVec2, 2> separator{ImVec2(x, space.y + 0.2f * space.height),
+                                        ImVec2(x, space.y + 0.8f * space.height)};
+  drawPolyline(ImGui::GetWindowDrawList(), separator, kSeparator, 1.0f);
   return row.takeLeft(width * s);
 }
 
@@ -207,8 +208,8 @@ BarBeatSixteenth transportPosition(const TransportState& state) {
 TransportResult drawTransport(const char* id, const Rect& rect, const TransportState& state, Param* tempo,
                               const TransportOptions& options) {
   TransportOptions o = options;
-  if (!tempo) o.tempoMode = TempoMode::None;
-  if (o.tempoMode == TempoMode::None) tempo = nullptr;
+  if (!tempo) o.tempoMode = TempoMode::Hidden;
+  if (o.tempoMode == TempoMode::Hidden) tempo = nullptr;
   TransportResult result;
   {
     const ScaleToFit fit(rect, {SizeMode::Natural, 0.0f}, transportSize(o), o.align, Align::Centre);

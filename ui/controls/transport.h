@@ -25,7 +25,8 @@ struct TransportState {
   std::int32_t denominator = 4;  // below 1 counts as 1
 };
 
-enum class TempoMode : std::uint32_t { Editable, ReadOnly, None };
+// No enumerator is called None: X11's headers define it away.
+enum class TempoMode : std::uint32_t { Editable, ReadOnly, Hidden };
 
 struct TransportOptions {
   bool showRewind = false;

@@ -205,7 +205,7 @@ void drawSecondRow(HeaderFlow& flow, const FrameInfo& frame, Rect row) {
     options.panel = true;
     options.align = Align::End;
     options.spaceTogglesPlay = options.spaceTogglesPlay && frame.windowControls != nullptr;
-    if (!transport->tempo) options.tempoMode = TempoMode::None;
+    if (!transport->tempo) options.tempoMode = TempoMode::Hidden;
     const Rect bar = row.takeRight(transportSize(options).x);
     row.takeRight(kGap * s);
     flow.result.transport = drawTransport("transport", bar, transport->state, transport->tempo, options);

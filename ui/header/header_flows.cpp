@@ -118,7 +118,7 @@ void saveDocumentAs(HeaderFlow& flow) {
 
 void runHeaderItem(HeaderFlow& flow, std::uint32_t command) {
   const HeaderItem* item = findItem(flow.model, command);
-  if (!item || item->dialog == ItemDialog::None) {
+  if (!item || item->dialog == ItemDialog::NoDialog) {
     flow.result.item = command;
     return;
   }
@@ -138,10 +138,10 @@ void unsavedChangesDialog(HeaderFlow& flow) {
     // Acted on here, back in the header's scope: the dialog has ended.
     if (answer == DialogResult::Accepted) {
       const HeaderState pending = flow.state;
-      flow.state.pendingKind = FlowAction::None;
+      flow.state.pendingKind = FlowAction::Nothing;
       performHeaderAction(flow, pending.pendingKind, pending.pendingArg);
     } else if (answer == DialogResult::Cancelled) {
-      flow.state.pendingKind = FlowAction::None;
+      flow.state.pendingKind = FlowAction::Nothing;
     }
   }
   if (std::optional<std::string> path = takeChosenPath(kOpenDialog)) flow.result.openPath = std::move(path);

@@ -20,11 +20,11 @@
 namespace orbi::ui {
 
 // The actions the discard prompt can hold back.
-enum class FlowAction : std::uint32_t { None, New, Open, Previous, Next, RunItem };
+enum class FlowAction : std::uint32_t { Nothing, New, Open, Previous, Next, RunItem };
 
 // One a UI context, zero at first.
 struct HeaderState {
-  FlowAction pendingKind = FlowAction::None;  // waiting for the prompt
+  FlowAction pendingKind = FlowAction::Nothing;  // waiting for the prompt
   std::uint32_t pendingArg = 0;               // the item's command for RunItem
   std::uint32_t dialogItem = 0;               // the item whose dialog was asked for last
 };

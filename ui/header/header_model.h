@@ -66,13 +66,13 @@ struct HeaderStatus {
 // The menu's sections, which caller items join by index.
 enum class HeaderSection : std::uint32_t { Document, Edit, View, Product, Help };
 
-enum class ItemDialog : std::uint32_t { None, Open, Save };
+enum class ItemDialog : std::uint32_t { NoDialog, Open, Save };
 
 // An extra menu item of the caller's.
 struct HeaderItem {
   HeaderSection section = HeaderSection::Product;
   MenuEntry entry;  // its command, below 2^31, identifies the item
-  ItemDialog dialog = ItemDialog::None;
+  ItemDialog dialog = ItemDialog::NoDialog;
   std::vector<FileFilter> filters;  // of its dialog
   bool confirmDiscard = false;      // ask first when the document is modified
 };
