@@ -184,12 +184,6 @@ bool anyShortcutText(const std::vector<MenuEntry>& entries) {
   return false;
 }
 
-const MenuEntry* entryLabelled(const std::vector<MenuEntry>& entries, std::string_view label) {
-  for (const MenuEntry& e : entries)
-    if (e.label == label) return &e;
-  return nullptr;
-}
-
 TEST(HeaderKeyboard, TheMenuShowsKeysAndTheGeneralGroupOnlyWhenTheHeaderOwnsThem) {
   KeyboardRig rig;
   std::vector<ShortcutGroup> groups;
@@ -207,7 +201,7 @@ TEST(HeaderKeyboard, TheMenuShowsKeysAndTheGeneralGroupOnlyWhenTheHeaderOwnsThem
     const std::pair<const char*, const char*> keys[] = {
         {"Open...", "Ctrl+O"}, {"Save", "Ctrl+S"}, {"Undo", "Ctrl+Z"}, {"Redo", "Ctrl+Shift+Z"}, {"New", ""}};
     for (const auto& [label, shortcut] : keys) {
-      const MenuEntry* entry = entryLabelled(menu, label);
+      const MenuEntry* entry = test::findMenuEntry(menu, label);
       ASSERT_NE(entry, nullptr) << label;
       EXPECT_EQ(entry->shortcut, shortcut) << label;
     }

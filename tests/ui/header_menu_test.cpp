@@ -47,12 +47,6 @@ std::vector<std::string> outline(const std::vector<MenuEntry>& menu) {
   return out;
 }
 
-const MenuEntry* find(const std::vector<MenuEntry>& menu, std::string_view label) {
-  for (const MenuEntry& e : menu)
-    if (e.label == label) return &e;
-  return nullptr;
-}
-
 TEST(HeaderMenuEntries, WithoutADocumentTheMenuStartsWithEdit) {
   const std::vector<MenuEntry> menu = buildHeaderMenu(plainInput());
   EXPECT_EQ(outline(menu), (std::vector<std::string>{"[Edit]", "Undo", "Redo", "--", "[Help]", "About Orbitrane"}));
@@ -76,8 +70,8 @@ TEST(HeaderMenuEntries, UndoAndRedoAreEnabledByTheirFlags) {
   HeaderMenuInput input = plainInput();
   input.canRedo = true;
   const std::vector<MenuEntry> menu = buildHeaderMenu(input);
-  EXPECT_FALSE(find(menu, "Undo")->enabled);
-  EXPECT_TRUE(find(menu, "Redo")->enabled);
+  EXPECT_FALSE(test::findMenuEntry(menu, "Undo")->enabled);
+  EXPECT_TRUE(test::findMenuEntry(menu, "Redo")->enabled);
 }
 
 TEST(HeaderMenuEntries, OnlyTheMatchingUiSizeIsChecked) {
@@ -92,7 +86,7 @@ TEST(HeaderMenuEntries, OnlyTheMatchingUiSizeIsChecked) {
     input.showUiSize = true;
     input.uiSize = c.uiSize;
     const std::vector<MenuEntry> menu = buildHeaderMenu(input);
-    const MenuEntry* sizes = find(menu, "UI size");
+    const MenuEntry* sizes = test::findMenuEntry(menu, "UI size");
     ASSERT_NE(sizes, nullptr);
     EXPECT_EQ(sizes->kind, MenuEntryKind::Submenu);
     std::vector<std::string> labels;
@@ -127,9 +121,9 @@ TEST(HeaderMenuEntries, ManualAndShortcutsShowOnlyWithSomethingToShow) {
     input.about.manualUrl = c.manual;
     input.shortcutGroups = c.groups;
     const std::vector<MenuEntry> menu = buildHeaderMenu(input);
-    EXPECT_EQ(find(menu, "Manual") != nullptr, c.showsManual);
-    EXPECT_EQ(find(menu, "Keyboard shortcuts") != nullptr, c.showsShortcuts);
-    EXPECT_NE(find(menu, "About Orbitrane"), nullptr);
+    EXPECT_EQ(test::findMenuEntry(menu, "Manual") != nullptr, c.showsManual);
+    EXPECT_EQ(test::findMenuEntry(menu, "Keyboard shortcuts") != nullptr, c.showsShortcuts);
+    EXPECT_NE(test::findMenuEntry(menu, "About Orbitrane"), nullptr);
   }
 }
 

@@ -40,6 +40,13 @@ class RecordingWindowControls final : public WindowControls {
   int closed = 0;
 };
 
+// The top-level menu entry with the label, or null.
+inline const MenuEntry* findMenuEntry(const std::vector<MenuEntry>& menu, std::string_view label) {
+  for (const MenuEntry& e : menu)
+    if (e.label == label) return &e;
+  return nullptr;
+}
+
 class HeaderRig {
  public:
   explicit HeaderRig(float scale = 1.0f) : harness(scale) {
