@@ -11,6 +11,7 @@
 #include "support/ui/ui_harness.h"
 #include "tests/ui/header_rig.h"
 #include "ui/draw/draw_log.h"
+#include "ui/dialogs/file_dialog.h"
 #include "ui/draw/text.h"
 #include "ui/header/caption_buttons.h"
 #include "ui/header/document_box.h"
@@ -292,6 +293,59 @@ TEST(DocumentBox, EachPartReportsItsClick) {
         (f == c.flag ? clicks : others) += r.*f ? 1 : 0;
     EXPECT_EQ(clicks, 1);
     EXPECT_EQ(others, 0);
+  }
+}
+
+TEST(HeaderUndoRedo, ButtonsActWhenEnabledAndNameWhatTheyUndo) {
+  test::HeaderRig rig;
+  rig.model.showUndoRedo = true;
+  rig.model.canUndo = true;
+  rig.model.undoLabel = "cutoff";
+  rig.step();
+  EXPECT_EQ(rig.item("undo")->tooltip, "Undo cutoff");
+  EXPECT_EQ(rig.item("redo"), nullptr);  // disabled: no item to hover or click
+  ASSERT_TRUE(rig.click("undo"));
+  EXPECT_EQ(rig.lastAction(), HeaderAction::Undo);
+
+  rig.clear();
+  rig.model.canRedo = true;
+  rig.harness.frames(30, rig.body());
+  EXPECT_EQ(rig.item("redo")->tooltip, "Redo");
+  ASSERT_TRUE(rig.click("redo"));
+  EXPECT_EQ(rig.lastAction(), HeaderAction::Redo);
+
+  rig.model.showUndoRedo = false;
+  rig.step();
+  EXPECT_EQ(rig.item("undo"), nullptr);
+}
+
+TEST(HeaderDocumentField, TheNameBrowsesOrOpensByTheDocument) {
+  struct Case {
+    DocumentKind kind;
+    bool browsable;
+    const char* tooltip;
+  };
+  for (const Case& c : {Case{DocumentKind::File, true, "Browse"}, Case{DocumentKind::Delegated, false, "Browse"},
+                        Case{DocumentKind::File, false, "Open..."}}) {
+    SCOPED_TRACE(c.tooltip);
+    test::HeaderRig rig;
+    HeaderDocument document;
+    document.kind = c.kind;
+    document.browsable = c.browsable;
+    rig.model.document = document;
+    bool busy = false;
+    rig.after = [&] { busy = busy || fileDialogBusy(); };
+    rig.step();
+    EXPECT_EQ(rig.item("name")->tooltip, c.tooltip);
+    ASSERT_TRUE(rig.click("name"));
+    const bool browses = std::string_view(c.tooltip) == "Browse";
+    EXPECT_EQ(rig.lastAction(), browses ? std::optional<HeaderAction>(HeaderAction::Browse) : std::nullopt);
+    EXPECT_EQ(busy, !browses);  // the open dialog otherwise
+    // The field's rectangle is the caller's anchor.
+    const ItemRecord* name = rig.item("name");
+    if (name) {
+      EXPECT_FLOAT_EQ(rig.result.documentField.x, name->hitArea.x);
+    }
   }
 }
 
