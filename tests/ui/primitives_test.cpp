@@ -162,15 +162,24 @@ TEST(Primitives, LongPolylinesAndBandsReachEveryVertex) {
 TEST(Primitives, BandsWriteTwoTrianglesBetweenNeighbouringPairs) {
   UiHarness harness;
   const std::vector<ImVec2> points = {{0, 10}, {10, 20}, {20, 5}};
-  harness.frame([&] { fillUnder(ImGui::GetWindowDrawList(), points, 50, 0xFF00FF00); });
-  const ImDrawList& dl = *harness.rootDrawList();
-  ASSERT_EQ(dl.VtxBuffer.Size, 6);
+  // What the band wrote after the root window's background.
+  std::vector<ImDrawVert> vertices;
+  std::vector<ImDrawIdx> indices;
+  harness.frame([&] {
+    ImDrawList* dl = ImGui::GetWindowDrawList();
+    const int vtx = dl->VtxBuffer.Size, idx = dl->IdxBuffer.Size;
+    const ImDrawIdx base = static_cast<ImDrawIdx>(dl->_VtxCurrentIdx);
+    fillUnder(dl, points, 50, 0xFF00FF00);
+    vertices.assign(dl->VtxBuffer.begin() + vtx, dl->VtxBuffer.end());
+    for (int i = idx; i < dl->IdxBuffer.Size; ++i) indices.push_back(static_cast<ImDrawIdx>(dl->IdxBuffer[i] - base));
+  });
+  ASSERT_EQ(vertices.size(), 6u);
   // Pairs (point, its foot on the baseline), in order.
-  EXPECT_EQ(dl.VtxBuffer[2].pos.x, 10.0f);
-  EXPECT_EQ(dl.VtxBuffer[2].pos.y, 20.0f);
-  EXPECT_EQ(dl.VtxBuffer[3].pos.y, 50.0f);
-  ASSERT_EQ(dl.IdxBuffer.Size, 12);
-  const std::vector<ImDrawIdx> first(dl.IdxBuffer.Data, dl.IdxBuffer.Data + 6);
+  EXPECT_EQ(vertices[2].pos.x, 10.0f);
+  EXPECT_EQ(vertices[2].pos.y, 20.0f);
+  EXPECT_EQ(vertices[3].pos.y, 50.0f);
+  ASSERT_EQ(indices.size(), 12u);
+  const std::vector<ImDrawIdx> first(indices.begin(), indices.begin() + 6);
   EXPECT_EQ(first, (std::vector<ImDrawIdx>{0, 2, 3, 0, 3, 1}));
 }
 
@@ -205,8 +214,10 @@ TEST(Primitives, DashesAndGapsStayHalfAPixelAtATinyScale) {
   harness.frame([&] {
     harness.ui().pushScale(0.01f);
     ImDrawList* dl = ImGui::GetWindowDrawList();
+    // Past the root window's background.
+    const int before = dl->VtxBuffer.Size;
     drawLine(dl, {100, 100}, {110, 100}, 0xFFFFFFFF, 1, 2, 3);
-    vertices.assign(dl->VtxBuffer.begin(), dl->VtxBuffer.end());
+    vertices.assign(dl->VtxBuffer.begin() + before, dl->VtxBuffer.end());
     harness.ui().popScale();
   });
   const auto spans = dashSpans(vertices);
@@ -228,6 +239,31 @@ TEST(Primitives, DashedLinesOverInfiniteAndHugeSegmentsReturn) {
   EXPECT_GE(spans.size(), 192u);
   EXPECT_LE(spans.size(), 194u);
   EXPECT_LT(spans.back().second, 970.0f);
+}
+
+TEST(Primitives, AQuadIsFilledAsOneShape) {
+  UiHarness harness;
+  const ImVec2 corners[] = {{50, 40}, {60, 50}, {50, 60}, {40, 50}};
+  const auto vertices = verticesDrawnBy(harness, [&](ImDrawList* dl) {
+    fillQuad(dl, corners[0], corners[1], corners[2], corners[3], 0x8CA4D165);
+  });
+  // One outline of four corners, each with its anti-aliasing fringe: two
+  // triangles would make six of each, their shared edge fringed twice.
+  ASSERT_EQ(vertices.size(), 8u);
+  int solid = 0;
+  for (const ImDrawVert& v : vertices) {
+    const float nearest = std::min({distance(v.pos, corners[0]), distance(v.pos, corners[1]),
+                                    distance(v.pos, corners[2]), distance(v.pos, corners[3])});
+    EXPECT_LT(nearest, 1.0f) << v.pos.x << "," << v.pos.y;
+    if (v.col == packColour(0x8CA4D165)) ++solid;
+    else EXPECT_EQ(v.col, packColour(0x00A4D165));
+  }
+  EXPECT_EQ(solid, 4);
+  const auto quads = harness.drawLog().find(DrawOp::FillQuad);
+  ASSERT_EQ(quads.size(), 1u);
+  ASSERT_EQ(quads[0]->points.size(), 4u);
+  EXPECT_EQ(quads[0]->points[2].y, 60.0f);
+  EXPECT_EQ(quads[0]->colour, 0x8CA4D165u);
 }
 
 TEST(DrawLog, RecordsEachPrimitiveInTheCallersTerms) {

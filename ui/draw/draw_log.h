@@ -36,12 +36,13 @@ enum class DrawOp : std::uint8_t {
   TextAt,
   Text,
   Picture,  // rect: where the picture was drawn
+  FillQuad,
 };
 
 struct DrawRecord {
   DrawOp op = DrawOp::FillRect;
   Rect rect;  // rectangles and text boxes
-  // Circle centre, triangle corners, line ends, polyline or a band's upper
+  // Circle centre, triangle and quad corners, line ends, polyline or a band's upper
   // edge, text origin. A band's column i starts at points[i].x.
   std::vector<ImVec2> points;
   // The band's other edge: fillUnder's points on the baseline, fillBetween's

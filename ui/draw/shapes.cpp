@@ -100,6 +100,11 @@ void fillTriangle(ImDrawList* dl, ImVec2 a, ImVec2 b, ImVec2 c, std::uint32_t co
   dl->AddTriangleFilled(a, b, c, packColour(colour));
 }
 
+void fillQuad(ImDrawList* dl, ImVec2 a, ImVec2 b, ImVec2 c, ImVec2 d, std::uint32_t colour) {
+  logDraw(DrawOp::FillQuad, colour, [&](DrawRecord& r) { r.points = {a, b, c, d}; });
+  dl->AddQuadFilled(a, b, c, d, packColour(colour));
+}
+
 void drawPolyline(ImDrawList* dl, std::span<const ImVec2> points, std::uint32_t colour, float width) {
   logDraw(DrawOp::Polyline, colour, [&](DrawRecord& r) {
     r.points = copied(points);

@@ -25,6 +25,10 @@ void fillCircleSmooth(ImDrawList* dl, ImVec2 centre, float radius, std::uint32_t
                       std::uint32_t rimColour);
 
 void fillTriangle(ImDrawList* dl, ImVec2 a, ImVec2 b, ImVec2 c, std::uint32_t colour);
+// A convex quadrilateral with its corners in order around it, filled as one
+// shape: two triangles would leave an anti-aliased seam across a
+// translucent fill.
+void fillQuad(ImDrawList* dl, ImVec2 a, ImVec2 b, ImVec2 c, ImVec2 d, std::uint32_t colour);
 
 // An open polyline; nothing with fewer than two points.
 void drawPolyline(ImDrawList* dl, std::span<const ImVec2> points, std::uint32_t colour, float width);

@@ -1,0 +1,72 @@
+#include "editor/widgets/number_entry.h"
+
+#include <imgui_internal.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "editor/widgets/widget_support.h"
+#include "ui/controls/number_entry.h"
+
+namespace orbi {
+namespace {
+
+constexpr float kSmallestSpan = 1e-6f;
+constexpr const char* kBoxId = "entry";
+
+// Pushes the entry's own scope for as long as it lives.
+class EntryScope {
+ public:
+  explicit EntryScope(ImGuiID id) { ImGui::PushOverrideID(id); }
+  ~EntryScope() { ImGui::PopID(); }
+  EntryScope(const EntryScope&) = delete;
+  EntryScope& operator=(const EntryScope&) = delete;
+};
+
+}  // namespace
+
+std::string NumberEntry::Value::format(float v) const {
+  return valueText(v, spec_.max - spec_.min, unit_ ? unit_ : "");
+}
+
+std::optional<float> NumberEntry::Value::parse(std::string_view text) const { return readLeadingNumber(text); }
+
+void NumberEntry::Value::describe(std::string_view name, float lo, float hi, const char* unit) {
+  spec_.name.assign(name);
+  spec_.min = std::min(lo, hi);
+  spec_.max = std::max(lo, hi);
+  unit_ = unit ? unit : "";
+}
+
+ImGuiID NumberEntry::scopeId() const {
+  const NumberEntry* self = this;
+  return ImHashData(&self, sizeof self);
+}
+
+void NumberEntry::open(ImVec2 anchor, const Request& request) {
+  // Written so that a range of nan is refused too.
+  if (!(std::fabs(request.hi - request.lo) >= kSmallestSpan)) return;
+  openId_ = request.id;
+  lo_ = request.lo;
+  hi_ = request.hi;
+  value.describe(request.label ? request.label : "", request.lo, request.hi, request.unit);
+  value.setValue(request.value);
+  const EntryScope scope(scopeId());
+  ui::beginNumberEntry(kBoxId, anchor, value);
+}
+
+void NumberEntry::draw() {
+  if (openId_ < 0) return;
+  ui::NumberEntryResult result;
+  {
+    const EntryScope scope(scopeId());
+    result = ui::numberEntry(kBoxId, value);
+  }
+  if (result == ui::NumberEntryResult::Editing) return;
+  const int id = openId_;
+  openId_ = -1;
+  if (result == ui::NumberEntryResult::Committed && onCommit)
+    onCommit(id, clampTo(value.value(), std::min(lo_, hi_), std::max(lo_, hi_)));
+}
+
+}  // namespace orbi

@@ -1,0 +1,80 @@
+#pragma once
+// The editor's one typed-value box. Every widget with a draggable value
+// embeds a NumberEntry, opens it on a right-click with a request naming the
+// value, its range and its unit, draws it once a frame after its own
+// drawing, and gets the typed number through onCommit. The entry deals in
+// the display units its owner chose; the owner converts back. The box is
+// the framework's single number entry, so opening any entry closes every
+// other one without its callback. Main thread, inside the editor's frame.
+
+#include <imgui.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "ui/controls/param.h"
+
+namespace orbi {
+
+class NumberEntry {
+ public:
+  struct Request {
+    int id = -1;         // the owner's own number for the value
+    float value = 0.0f;  // in display units
+    float lo = 0.0f;     // either order
+    float hi = 1.0f;
+    const char* label = nullptr;  // copied; may be null
+    const char* unit = nullptr;   // kept, not copied; may be null or empty
+  };
+
+  // The Param the framework's box edits: a float in the request's range,
+  // shown with the decimals its span calls for and the unit.
+  class Value final : public ui::Param {
+   public:
+    const ui::ParamSpec& spec() const override { return spec_; }
+    float value() const override { return held_; }
+    void setValue(float v) override { held_ = v; }
+    void beginEdit() override {}
+    void endEdit() override {}
+    std::string format(float v) const override;
+    std::optional<float> parse(std::string_view text) const override;
+
+    // Names the value and its range (sorted here) and keeps the unit
+    // pointer, which is read only as the box opens.
+    void describe(std::string_view name, float lo, float hi, const char* unit);
+
+   private:
+    ui::ParamSpec spec_;
+    float held_ = 0.0f;
+    const char* unit_ = "";
+  };
+
+  // Called inside draw with the request's id and the typed value, kept
+  // within the request's range.
+  std::function<void(int id, float value)> onCommit;
+  Value value;
+
+  // Opens the box at the anchor (a screen point) for the request; a range
+  // narrower than a millionth is ignored, leaving an open entry as it was.
+  // Opening again replaces the request.
+  void open(ImVec2 anchor, const Request& request);
+  // Runs the box while open; once a frame, whether open or not.
+  void draw();
+  // Forgets the request without a callback; the box is no longer drawn.
+  void close() { openId_ = -1; }
+  // The open request's id; -1 while closed.
+  int openId() const { return openId_; }
+
+ private:
+  // The id scope of this entry's box, the same whichever scope the owner
+  // opens or draws it from.
+  ImGuiID scopeId() const;
+
+  int openId_ = -1;
+  float lo_ = 0.0f;  // the request's range, unsorted
+  float hi_ = 1.0f;
+};
+
+}  // namespace orbi

@@ -1,0 +1,106 @@
+#include "editor/widgets/param_widget.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+namespace orbi {
+namespace {
+
+bool hasKey(const ParamSlot& slot) { return slot.info.id && *slot.info.id; }
+
+std::string_view labelOf(const char* key) {
+  for (const ParamLabel& entry : paramLabelTable)
+    if (std::strcmp(entry.key, key) == 0) return entry.label;
+  return key;
+}
+
+}  // namespace
+
+const std::array<ParamLabel, 26> paramLabelTable = {{
+    {"tune", "Tune"},
+    {"decay", "Decay"},
+    {"level", "Level"},
+    {"cutoff", "Cutoff"},
+    {"reso", "Resonance"},
+    {"mode", "Filter Mode"},
+    {"attack", "Attack"},
+    {"spread", "Spread"},
+    {"ts_attack", "Transient Attack"},
+    {"ts_sustain", "Transient Sustain"},
+    {"flt_cutoff", "Filter Cutoff"},
+    {"flt_reso", "Filter Resonance"},
+    {"flt_type", "Filter Type"},
+    {"amp_attack", "Amp Attack"},
+    {"amp_hold", "Amp Hold"},
+    {"amp_decay", "Amp Decay"},
+    {"amp_sync", "Amp Tempo Sync"},
+    {"amp_atk_div", "Amp Attack Division"},
+    {"amp_dec_div", "Amp Decay Division"},
+    {"fx_drive", "Drive"},
+    {"fx_shape", "Drive Shape"},
+    {"fx_crush", "Bit Crush"},
+    {"fx_srr", "Rate Reduce"},
+    {"flt2_cutoff", "Filter 2 Cutoff"},
+    {"flt2_reso", "Filter 2 Resonance"},
+    {"flt2_type", "Filter 2 Type"},
+}};
+
+void ParamWidget::setSlots(std::vector<ParamSlot> newSlots) {
+  slots = std::move(newSlots);
+  modMarks.assign(slots.size(), ModMarks{});
+}
+
+void ParamWidget::setPresets(std::vector<ResolvedPreset> newPresets) { presets = std::move(newPresets); }
+
+void ParamWidget::setParam(int slot, float value) {
+  if (slot < 0 || static_cast<std::size_t>(slot) >= slots.size()) return;
+  ParamSlot& target = slots[static_cast<std::size_t>(slot)];
+  // The maximum is tested first, so a reversed range stores its maximum.
+  if (value > target.info.max)
+    value = target.info.max;
+  else if (value < target.info.min)
+    value = target.info.min;
+  target.value = value;
+  const int id = target.id;
+  if (onChange && id >= 0) onChange(id, value);
+}
+
+void ParamWidget::applyPreset(const ResolvedPreset& preset) {
+  // Each onChange may rebuild this widget, replacing the list the preset
+  // lives in: work on copies.
+  ParamPairs pairs = preset.values;
+  const std::function<bool(ParamPairs&)> filter = preset.filter;
+  if (filter && !filter(pairs)) return;
+  for (const auto& [id, value] : pairs) {
+    for (ParamSlot& slot : slots)
+      if (slot.id == id) slot.value = value;
+    if (onChange) onChange(id, value);
+  }
+}
+
+int ParamWidget::findSlot(const char* key) const {
+  if (!key) return -1;
+  for (std::size_t i = 0; i < slots.size(); ++i)
+    if (hasKey(slots[i]) && std::strcmp(slots[i].info.id, key) == 0) return static_cast<int>(i);
+  return -1;
+}
+
+std::string ParamWidget::hint() const {
+  std::vector<std::string_view> labels;
+  for (const ParamSlot& slot : slots) {
+    if (!hasKey(slot)) continue;
+    const std::string_view label = labelOf(slot.info.id);
+    if (std::find(labels.begin(), labels.end(), label) == labels.end()) labels.push_back(label);
+  }
+  std::string joined;
+  for (std::string_view label : labels) {
+    if (!joined.empty()) joined += " / ";
+    joined += label;
+  }
+  if (title.empty()) return joined;
+  if (joined.empty()) return title;
+  return title + ": " + joined;
+}
+
+}  // namespace orbi

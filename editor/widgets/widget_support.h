@@ -1,0 +1,81 @@
+#pragma once
+// What every drawn widget of the editor shares: the palette, colours in the
+// draw list's byte order, alpha factors, a clamp for bounds that may cross,
+// the mapping between parameter and display units, and the value text.
+// Numbers are written and read in the C locale whatever the host set: a
+// host whose toolkit switched LC_NUMERIC to a comma locale must still see
+// "250.0 ms" and have a typed "0.5" read as one half. Main thread.
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "ui/theme/colour.h"
+
+namespace orbi {
+
+// The editor's palette, 0xAARRGGBB. The three modulation colours carry no
+// alpha: each use gives its own.
+namespace palette {
+inline constexpr std::uint32_t kAccent = 0xFF8DC63F;         // values, curves, fills
+inline constexpr std::uint32_t kAccentHovered = 0xFFA4D165;  // hovered or dragged handles, live positions
+inline constexpr std::uint32_t kMuted = 0xFF8A8870;          // titles, labels, hints
+inline constexpr std::uint32_t kLight = 0xFFF0EED8;          // bright text, cold handles
+inline constexpr std::uint32_t kDarkFill = 0xFF1A2214;
+inline constexpr std::uint32_t kTrackFill = 0xFF202C19;  // tracks and pills
+inline constexpr std::uint32_t kBorder = 0xFF2A3520;
+inline constexpr std::uint32_t kTilePanel = 0xB30D1108;
+inline constexpr std::uint32_t kLfoBlue = 0x4A9EFF;
+inline constexpr std::uint32_t kEnvelopeGreen = 0x4AFF7A;
+inline constexpr std::uint32_t kMacroOrange = 0xFF9A4A;
+}  // namespace palette
+
+// 0xAARRGGBB to the byte order of Dear ImGui's draw list, for widgets that
+// draw through it directly.
+using ui::packColour;
+
+// An alpha factor (kept within 0..1) as the byte 255 x a, to the nearest
+// integer.
+std::uint8_t alphaByte(float alpha);
+// The colour's red, green and blue with that alpha.
+std::uint32_t withAlpha(std::uint32_t colour, float alpha);
+
+// v kept within lo..hi; lo when the bounds cross (lo > hi, as the margins of
+// a narrow rectangle make them) and when v is not a number. std::clamp is
+// undefined for crossed bounds.
+constexpr float clampTo(float v, float lo, float hi) { return std::max(lo, std::min(v, hi)); }
+constexpr float clamp01(float v) { return clampTo(v, 0.0f, 1.0f); }
+
+// A parameter range and the range it is shown and typed in.
+struct DisplayRange {
+  float paramLo = 0.0f;
+  float paramHi = 1.0f;
+  float displayLo = 0.0f;
+  float displayHi = 1.0f;
+
+  // Where the value sits in the parameter range, 0..1.
+  float position(float value) const;
+  // The value in display units.
+  float shown(float value) const;
+  // A typed or dragged display value back in parameter units; the bottom
+  // of the range when the display range is a single point.
+  float fromShown(float shownValue) const;
+};
+
+// The decimals a value is shown with over a span: 0 from 100 up, 1 from 5
+// up, else 3.
+int spanDecimals(float span);
+
+// v with the span's decimals, then a blank and the unit when it is not
+// empty: 250 over 0..2000 in ms is "250 ms", over 0..50 "250.0 ms".
+std::string valueText(float v, float span, std::string_view unit);
+
+// The number at the start of the text, read as strtof reads it in the C
+// locale (leading white space, a sign, decimal, exponent and hexadecimal
+// forms); what follows it is ignored, so a shown "250 ms" reads back as
+// 250. Nothing when no number starts the text or it is not finite.
+std::optional<float> readLeadingNumber(std::string_view text);
+
+}  // namespace orbi
