@@ -182,9 +182,9 @@ ImVec2 transportSize(const TransportOptions& options) {
   const std::array<float, 3> fields = fieldWidths(options, count);
   float width = 0.0f;
   if (options.panel) {
-    width = kPanelSlot * buttons + 2.0f * railPadding() / s;
+    width = kPanelSlot * buttons;
     for (int i = 0; i < count; ++i) width += fields[i] + kPanelFieldGap;
-    return ImVec2(width * s, kPanelHeight * s);
+    return ImVec2(width * s + 2.0f * railPadding(), kPanelHeight * s);
   }
   width = kPlainSlot * buttons + kPlainButtonGap * (buttons - 1.0f);
   for (int i = 0; i < count; ++i) width += fields[i] + (i == 0 ? kPlainAfterButtons : kPlainFieldGap);
