@@ -275,17 +275,5 @@ TEST(HeaderStatus, AShortenedTextAndADetailShowAsTheTooltip) {
   }
 }
 
-TEST(HeaderStatus, WidthIsTheShownTextAndFourMore) {
-  UiHarness harness;
-  harness.frame([] {
-    HeaderStatus status;
-    EXPECT_FLOAT_EQ(statusWidth(status), 0.0f);
-    status.primary.text = "Saved";
-    EXPECT_FLOAT_EQ(statusWidth(status), measureText("Saved", TextStyle::Small).x + 4.0f);
-    status.overlay.text = "Dragging the cutoff";
-    EXPECT_FLOAT_EQ(statusWidth(status), measureText("Dragging the cutoff", TextStyle::Small).x + 4.0f);
-  });
-}
-
 }  // namespace
 }  // namespace orbi::ui
