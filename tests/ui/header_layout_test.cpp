@@ -12,7 +12,6 @@
 #include "tests/ui/header_rig.h"
 #include "ui/draw/text.h"
 #include "ui/header/header.h"
-#include "ui/header/header_status.h"
 
 namespace orbi::ui {
 namespace {
