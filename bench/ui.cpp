@@ -1,7 +1,7 @@
 // The UI framework's costs: rebuilding the font atlas when the display
 // scale changes, measuring and fitting labels, writing and reading value
-// text, drawing long curves, sample overviews and waveforms, and frames
-// full of interactive items or holding a long list.
+// text, drawing long curves, sample overviews and waveforms, frames full
+// of interactive items or holding a long list, and the editor's header.
 
 #include <benchmark/benchmark.h>
 
@@ -19,6 +19,8 @@
 #include "ui/draw/waveform.h"
 #include "ui/interact/interaction.h"
 #include "ui/draw/text.h"
+#include "ui/header/header.h"
+#include "ui/theme/logo.h"
 #include "ui/theme/theme_atlas.h"
 
 namespace {
@@ -296,5 +298,64 @@ void BM_VirtualListFrame(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_VirtualListFrame)->Unit(benchmark::kMicrosecond);
+
+// A tempo the header's field shows and edits.
+class BenchTempo final : public Param {
+ public:
+  BenchTempo() {
+    spec_.name = "BPM";
+    spec_.min = 40.0f;
+    spec_.max = 240.0f;
+    spec_.stepped = true;
+  }
+  const ParamSpec& spec() const override { return spec_; }
+  float value() const override { return value_; }
+  void setValue(float v) override { value_ = v; }
+  void beginEdit() override {}
+  void endEdit() override {}
+  std::string format(float v) const override { return formatParamValue(spec_, v); }
+  std::optional<float> parse(std::string_view text) const override { return parseParamText(spec_, text); }
+
+ private:
+  ParamSpec spec_;
+  float value_ = 120.0f;
+};
+
+// A whole header frame as the editor draws it: the menu closed, a kit with
+// unsaved changes, undo and redo, a status line, two pages on the rail and
+// the transport with its tempo and position, the pointer resting on play.
+void BM_HeaderFrame(benchmark::State& state) {
+  UiHarness harness;
+  harness.ui().setDrawLog(nullptr);
+  static constexpr std::string_view kPages[] = {"BENCH", "SAMPLES"};
+  BenchTempo tempo;
+  HeaderModel model;
+  model.about = {"Orbitrane", "0.0.6", "https://tarnex.example/orbitrane/manual", productLogo()};
+  HeaderDocument kit;
+  kit.kind = DocumentKind::Delegated;
+  kit.label = "Kit";
+  kit.name = "Dusty Tape Kit";
+  kit.modified = kit.canStep = kit.canSave = kit.confirmDiscard = true;
+  model.document = kit;
+  model.showUndoRedo = model.canUndo = true;
+  model.status.primary = {"Loaded Dusty Tape Kit", "", StatusTone::Plain};
+  model.pages = kPages;
+  model.transport = HeaderTransport{{true, false, false, 37.5, 4, 4}, &tempo, {}};
+  model.transport->options.showPosition = true;
+  model.keyboard = true;
+  FrameInfo frame;
+  HeaderResult result;
+  const Rect rect{20, 20, 920, 0};
+  auto body = [&] {
+    drawHeader(result, frame, {rect.x, rect.y, rect.width, headerHeight(model)}, model);
+    benchmark::DoNotOptimize(result);
+  };
+  harness.frames(3, body);  // the logo is packed into the atlas
+  harness.movePointer({860, 82});
+  harness.frames(2, body);
+  for (auto _ : state) harness.frame(body);
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_HeaderFrame)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -27,6 +27,21 @@ struct Rect {
     height -= band;
     return top;
   }
+
+  // The same across: a band of the width asked for, kept within 0 and this
+  // rectangle's width, cut off the left or the right end.
+  Rect takeLeft(float bandWidth) {
+    const float band = std::max(0.0f, std::min(bandWidth, width));
+    const Rect left{x, y, band, std::max(height, 0.0f)};
+    x += band;
+    width -= band;
+    return left;
+  }
+  Rect takeRight(float bandWidth) {
+    const float band = std::max(0.0f, std::min(bandWidth, width));
+    width -= band;
+    return {x + width, y, band, std::max(height, 0.0f)};
+  }
 };
 
 }  // namespace orbi::ui

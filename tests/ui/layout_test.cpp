@@ -45,6 +45,27 @@ TEST(Rect, TakeTopCutsABandWithinTheHeight) {
   expectRect(odd, {0, 0, -5, -10});
 }
 
+TEST(Rect, TakeLeftAndTakeRightCutBandsWithinTheWidth) {
+  struct Case {
+    float asked;
+    float band;
+  };
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  for (const Case& c : {Case{30, 30}, Case{0, 0}, Case{100, 100}, Case{140, 100}, Case{-10, 0}, Case{nan, 0}}) {
+    SCOPED_TRACE(c.asked);
+    Rect left{10, 20, 100, 50};
+    expectRect(left.takeLeft(c.asked), {10, 20, c.band, 50});
+    expectRect(left, {10 + c.band, 20, 100 - c.band, 50});
+    Rect right{10, 20, 100, 50};
+    expectRect(right.takeRight(c.asked), {110 - c.band, 20, c.band, 50});
+    expectRect(right, {10, 20, 100 - c.band, 50});
+  }
+  Rect odd{0, 0, -5, -10};
+  expectRect(odd.takeLeft(4), {0, 0, 0, 0});
+  expectRect(odd.takeRight(4), {-5, 0, 0, 0});
+  expectRect(odd, {0, 0, -5, -10});
+}
+
 TEST(SizeRule, EachModeSizesAnAxis) {
   struct Case {
     SizeRule rule;

@@ -1,6 +1,7 @@
 #pragma once
 // Files carried inside the binary: the five fonts, in the order of FontId,
-// followed by the skin texture. Defined by a source the build writes.
+// followed by the skin texture and the header logo. Defined by a source the
+// build writes.
 
 #include <cstdint>
 #include <span>

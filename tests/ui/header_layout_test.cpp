@@ -1,0 +1,278 @@
+// The header's layout: its height and second row, how a narrowing first
+// row is shared out, the caption buttons' room, and the status message.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tests/ui/header_rig.h"
+#include "ui/draw/text.h"
+#include "ui/header/header.h"
+
+namespace orbi::ui {
+namespace {
+
+using test::HeaderRig;
+
+constexpr std::array<std::string_view, 1> kOnePage{"BENCH"};
+constexpr std::array<std::string_view, 2> kTwoPages{"BENCH", "SAMPLES"};
+
+float right(const Rect& r) { return r.x + r.width; }
+
+HeaderDocument kitDocument() {
+  HeaderDocument document;
+  document.kind = DocumentKind::Delegated;
+  document.label = "Kit";
+  document.name = "Analogue Room Kit";
+  document.canStep = true;
+  document.canSave = true;
+  return document;
+}
+
+TEST(HeaderHeight, IsOneRowUnlessPagesATransportOrTheSpareAskForASecond) {
+  struct Case {
+    const char* name;
+    std::span<const std::string_view> pages;
+    bool transport;
+    bool spare;
+    float height;
+  };
+  const Case cases[] = {
+      {"one page", kOnePage, false, false, 36},  {"no pages", {}, false, false, 36},
+      {"two pages", kTwoPages, false, false, 80}, {"a transport", kOnePage, true, false, 80},
+      {"the spare", {}, false, true, 80},
+  };
+  for (const float scale : {1.0f, 2.0f}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + " at scale " + std::to_string(scale));
+      HeaderRig rig(scale);
+      rig.model.pages = c.pages;
+      if (c.transport) rig.model.transport = HeaderTransport{};
+      rig.model.showSpare = c.spare;
+      rig.step();
+      EXPECT_FLOAT_EQ(rig.rect.height, c.height * scale);
+      // The second row's pills and buttons sit below the first row and its gap.
+      const bool second = c.height > 36;
+      EXPECT_EQ(rig.item("page") != nullptr, c.pages.size() > 1);
+      EXPECT_EQ(rig.item("play") != nullptr, c.transport);
+      for (const ItemRecord& item : rig.harness.drawLog().items()) {
+        if (item.idText != "page" && item.idText != "play") continue;
+        EXPECT_TRUE(second);
+        EXPECT_GE(item.hitArea.y, rig.rect.y + 44 * scale - 0.01f);
+        EXPECT_LE(item.hitArea.y + item.hitArea.height, rig.rect.y + 80 * scale + 0.01f);
+      }
+    }
+  }
+}
+
+TEST(HeaderRow2, TheSpareLiesBetweenTheRailAndTheTransport) {
+  HeaderRig rig;
+  rig.model.pages = kTwoPages;
+  rig.model.transport = HeaderTransport{};
+  rig.model.showSpare = true;
+  rig.step();
+  const Rect spare = rig.result.spare;
+  std::vector<Rect> pages;
+  for (const ItemRecord& item : rig.harness.drawLog().items())
+    if (item.idText == "page") pages.push_back(item.hitArea);
+  ASSERT_EQ(pages.size(), 2u);
+  const ItemRecord* play = rig.item("play");
+  ASSERT_NE(play, nullptr);
+  EXPECT_GT(spare.width, 400.0f);
+  EXPECT_GE(spare.x, right(pages[1]) + 8.0f);
+  EXPECT_LE(right(spare), play->hitArea.x - 8.0f);
+  EXPECT_FLOAT_EQ(spare.y, rig.rect.y + 44.0f);
+  EXPECT_FLOAT_EQ(spare.height, 36.0f);
+  // The transport ends at the row's right end, inset by 4.
+  const ItemRecord* tempoOrPlay = play;
+  EXPECT_LE(right(tempoOrPlay->hitArea), right(rig.rect) - 4.0f + 0.01f);
+
+  rig.model.showSpare = false;
+  rig.step();
+  EXPECT_FLOAT_EQ(rig.result.spare.width, 0.0f);
+}
+
+// One frame at each width, from wide to narrow.
+struct RowFrame {
+  float width;
+  Rect field;
+  float undoEnd;  // after the redo button and the room kept behind it
+  std::optional<Rect> status;
+  bool statusCut = false;
+};
+
+std::vector<RowFrame> narrowingRow(HeaderRig& rig) {
+  std::vector<RowFrame> frames;
+  for (float width = 920.0f; width >= 150.0f; width -= 5.0f) {
+    rig.rect.width = width;
+    rig.step();
+    RowFrame f{width, rig.result.documentField, 0.0f, std::nullopt};
+    const ItemRecord* redo = rig.item("redo");
+    EXPECT_NE(redo, nullptr);
+    if (redo) f.undoEnd = right(redo->hitArea) + 8.0f;
+    const auto status = rig.texts(TextStyle::Small);
+    if (!status.empty()) {
+      f.status = status.front()->rect;
+      f.statusCut = fitTextToWidth(status.front()->text, TextStyle::Small, f.status->width).truncated;
+    }
+    frames.push_back(f);
+  }
+  return frames;
+}
+
+TEST(HeaderRow1, TheStatusGivesWayFirstThenTheFieldDownTo120) {
+  HeaderRig rig;
+  rig.model.document = kitDocument();
+  rig.model.showUndoRedo = rig.model.canUndo = rig.model.canRedo = true;
+  rig.model.status.primary.text = "Loaded 9 kits from the library folder, 2 of them skipped";
+  const std::vector<RowFrame> frames = narrowingRow(rig);
+  ASSERT_TRUE(frames.front().status);
+  EXPECT_FALSE(frames.front().statusCut);
+  const float fullField = frames.front().field.width;
+  ASSERT_GT(fullField, 200.0f);
+
+  bool sawCutStatus = false, sawNarrowerField = false, sawFloor = false;
+  for (std::size_t i = 0; i < frames.size(); ++i) {
+    const RowFrame& f = frames[i];
+    SCOPED_TRACE(f.width);
+    const float rowRight = rig.rect.x + f.width - 4.0f;
+    if (f.status) {
+      sawCutStatus = sawCutStatus || f.statusCut;
+      EXPECT_FLOAT_EQ(f.field.width, fullField);  // the field waits for the status
+      EXPECT_GE(f.status->x - f.undoEnd, 48.0f - 0.01f);
+      EXPECT_NEAR(right(*f.status), rowRight, 0.01f);
+    } else if (f.field.width < fullField) {
+      sawNarrowerField = true;
+      // The field gives up only what keeps 48 free, and stops at 120 with its gap.
+      EXPECT_TRUE(rowRight - f.undoEnd >= 48.0f - 0.01f || f.field.width + 8.0f <= 120.0f + 0.01f);
+      sawFloor = sawFloor || f.field.width + 8.0f <= 120.0f + 0.01f;
+    }
+    // Below 120 only where the row itself ends inside the field.
+    EXPECT_TRUE(f.field.width + 8.0f >= 120.0f - 0.01f || right(f.field) >= rowRight - 0.01f);
+    if (i > 0) {
+      EXPECT_LE(f.field.width, frames[i - 1].field.width + 0.01f);
+      EXPECT_LE(f.status ? f.status->width : 0.0f, frames[i - 1].status ? frames[i - 1].status->width + 0.01f : 0.0f);
+    }
+  }
+  EXPECT_TRUE(sawCutStatus);
+  EXPECT_TRUE(sawNarrowerField);
+  EXPECT_TRUE(sawFloor);
+}
+
+TEST(HeaderRow1, AFieldNarrowerThan120IsNeverCutAndNothingPassesTheRow) {
+  HeaderRig rig;
+  HeaderDocument document = kitDocument();
+  document.name = "K";
+  document.canStep = document.canSave = false;
+  rig.model.document = document;
+  rig.model.status.primary.text = "Ready";
+  rig.step();
+  const float natural = rig.result.documentField.width;
+  ASSERT_LT(natural + 8.0f, 120.0f);
+  for (float width = 400.0f; width >= 0.0f; width -= 5.0f) {
+    SCOPED_TRACE(width);
+    rig.rect.width = width;
+    rig.step();
+    const Rect field = rig.result.documentField;
+    const float rowRight = rig.rect.x + std::max(width - 4.0f, 4.0f);
+    EXPECT_LE(right(field), rowRight + 0.01f);
+    if (right(field) < rowRight - 0.01f) {
+      EXPECT_FLOAT_EQ(field.width, natural);
+    }
+    for (const DrawRecord* text : rig.texts(TextStyle::Small)) EXPECT_LE(right(text->rect), rowRight + 0.01f);
+  }
+}
+
+TEST(HeaderRow1, CaptionButtonsTakeTheirRoomAtTheRightEnd) {
+  HeaderRig rig;
+  rig.model.status.primary.text = "Ready";
+  rig.step();
+  EXPECT_EQ(rig.item("##orbi.caption.close"), nullptr);
+  const float statusRight = right(rig.texts(TextStyle::Small).front()->rect);
+  EXPECT_FLOAT_EQ(statusRight, right(rig.rect) - 4.0f);
+
+  test::RecordingWindowControls controls;
+  rig.frame.windowControls = &controls;
+  rig.step();
+  const ItemRecord* close = rig.item("##orbi.caption.close");
+  ASSERT_NE(close, nullptr);
+  EXPECT_FLOAT_EQ(right(close->hitArea), right(rig.rect) - 4.0f);
+  EXPECT_FLOAT_EQ(right(rig.texts(TextStyle::Small).front()->rect), statusRight - 96.0f);
+}
+
+TEST(HeaderStatus, TheOverlayReplacesThePrimaryAndTheToneColoursIt) {
+  struct Case {
+    const char* name;
+    StatusMessage primary;
+    StatusMessage overlay;
+    const char* shown;
+    std::uint32_t colour;
+  };
+  const Case cases[] = {
+      {"primary", {"Saved kit", "", StatusTone::Plain}, {}, "Saved kit", 0xFF8A8870},
+      {"notice", {"Nothing to undo", "", StatusTone::Notice}, {}, "Nothing to undo", 0xFFD0A828},
+      {"error", {"Could not save kit", "", StatusTone::Error}, {}, "Could not save kit", 0xFFC84830},
+      {"unknown tone", {"Odd", "", static_cast<StatusTone>(9)}, {}, "Odd", 0xFF8A8870},
+      {"overlay", {"Saved kit", "", StatusTone::Plain}, {"Dragging cutoff", "", StatusTone::Error}, "Dragging cutoff",
+       0xFFC84830},
+      {"empty overlay", {"Saved kit", "", StatusTone::Error}, {"", "detail only", StatusTone::Plain}, "Saved kit",
+       0xFFC84830},
+  };
+  HeaderRig rig;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    rig.model.status.primary = c.primary;
+    rig.model.status.overlay = c.overlay;
+    rig.step();
+    const auto status = rig.texts(TextStyle::Small);
+    ASSERT_EQ(status.size(), 1u);
+    EXPECT_EQ(status[0]->text, c.shown);
+    EXPECT_EQ(status[0]->colour, c.colour);
+  }
+  rig.model.status = {};
+  rig.step();
+  EXPECT_TRUE(rig.texts(TextStyle::Small).empty());
+  EXPECT_EQ(rig.item("status"), nullptr);
+}
+
+TEST(HeaderStatus, AShortenedTextAndADetailShowAsTheTooltip) {
+  struct Case {
+    const char* name;
+    float width;
+    std::string_view detail;
+    const char* tooltip;  // null: no status item at all
+  };
+  constexpr const char* kText = "Could not open drums.kit.orbi: unexpected end of the file";
+  const Case cases[] = {
+      {"fits, no detail", 920, "", nullptr},
+      {"fits, with detail", 920, "at byte 512", "at byte 512"},
+      {"cut, no detail", 300, "", kText},
+      {"cut, with detail", 300, "at byte 512", "Could not open drums.kit.orbi: unexpected end of the file\nat byte 512"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    HeaderRig rig;
+    rig.model.status.primary = {kText, c.detail, StatusTone::Error};
+    rig.model.status.align = TextAlign::Right;
+    rig.rect.width = c.width;
+    rig.step();
+    const auto status = rig.texts(TextStyle::Small);
+    ASSERT_EQ(status.size(), 1u);
+    EXPECT_EQ(status[0]->alignment, TextAlign::Right);
+    const ItemRecord* item = rig.item("status");
+    if (!c.tooltip) {
+      EXPECT_EQ(item, nullptr);
+      continue;
+    }
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->tooltip, c.tooltip);
+    EXPECT_EQ(item->cursor, ImGuiMouseCursor_Arrow);
+  }
+}
+
+}  // namespace
+}  // namespace orbi::ui

@@ -1,0 +1,62 @@
+#include "ui/header/caption_buttons.h"
+
+#include <algorithm>
+
+#include "ui/context.h"
+#include "ui/draw/shapes.h"
+#include "ui/interact/interaction.h"
+#include "ui/theme/colour.h"
+
+namespace orbi::ui {
+namespace {
+
+constexpr float kButton = 32.0f;  // design pixels, square
+constexpr float kGlyph = 10.0f;
+constexpr std::uint32_t kDangerFill = 0xFFC84830;
+constexpr std::uint32_t kFill = 0xFF2F4121;
+constexpr std::uint32_t kGlyphLit = 0xFFF0EED8;
+constexpr std::uint32_t kGlyphDim = 0xFF8A8870;
+
+// The next button from the right end of what is left of the area.
+Rect nextFromRight(Rect& area, float side) {
+  const Rect column = area.takeRight(side);
+  return {column.x, area.y + (area.height - side) / 2.0f, column.width, side};
+}
+
+}  // namespace
+
+bool captionButton(const char* id, const Rect& rect, const IconPainter& glyph, const char* tooltip, bool danger) {
+  InteractSpec spec;
+  spec.kind = HitKind::Rectangle;
+  spec.rect = rect;
+  spec.cursor = ImGuiMouseCursor_Arrow;
+  spec.tooltip = tooltip;
+  const Interaction it = interact(id, spec);
+  ImDrawList* dl = ImGui::GetWindowDrawList();
+  if (it.hovered || it.held) {
+    const std::uint32_t fill = danger ? kDangerFill : kFill;
+    fillRect(dl, rect, it.held ? lerpColor(fill, 0xFFFFFFFF, 0.1f) : fill, 4.0f);
+  }
+  const float side = kGlyph * scale();
+  if (glyph)
+    glyph(dl, {rect.x + (rect.width - side) / 2.0f, rect.y + (rect.height - side) / 2.0f, side, side},
+          packColour(it.hovered ? kGlyphLit : kGlyphDim));
+  return it.clicked && it.hovered;
+}
+
+float drawCaptionButtons(const FrameInfo& frame, const Rect& area) {
+  WindowControls* controls = frame.windowControls;
+  if (!controls) return 0.0f;
+  const float b = kButton * scale();
+  Rect left = area;
+  if (captionButton("##orbi.caption.close", nextFromRight(left, b), paintClose, "Close", true)) controls->close();
+  const bool restore = controls->isMaximised() || controls->isFullscreen();
+  if (captionButton("##orbi.caption.max", nextFromRight(left, b), restore ? paintRestore : paintMaximise,
+                    restore ? "Restore" : "Maximise", false))
+    controls->toggleMaximise();
+  if (captionButton("##orbi.caption.min", nextFromRight(left, b), paintMinimise, "Minimise", false))
+    controls->minimise();
+  return 3.0f * b;
+}
+
+}  // namespace orbi::ui
