@@ -18,7 +18,7 @@
 #include "ui/draw/shapes.h"
 
 // After our own headers: Xlib defines macros such as None.
-#include "tests/ui/x_host.h"
+#include "support/ui/x_host.h"
 
 #include <GL/glx.h>
 #include <X11/Xatom.h>

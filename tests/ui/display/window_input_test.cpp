@@ -21,7 +21,7 @@
 #include "ui/platform/embedded_window.h"
 
 // After our own headers: Xlib defines macros such as None.
-#include "tests/ui/x_host.h"
+#include "support/ui/x_host.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>

@@ -1,7 +1,7 @@
 // What the embedded window puts on screen: the showcase view drawn through
 // OpenGL (Mesa's software renderer under the test runner's X server), read
 // back before it is presented and compared with stored pictures at scales
-// 1 and 1.5, and framed. A small difference is allowed for rounding in the renderer.
+// 1 and 1.5, and framed.
 // ORBI_REWRITE_SNAPSHOTS=1 stores what is drawn now instead of comparing.
 
 #include <gtest/gtest.h>
@@ -15,22 +15,20 @@
 #include "support/ui/showcase_view.h"
 #include "ui/platform/embedded_window.h"
 
+#include "support/ui/snapshot_png.h"
+
 #include <GL/gl.h>
-#include <stb/stb_image.h>
-#include <stb/stb_image_write.h>
 
 // After our own headers: Xlib defines macros such as None.
-#include "tests/ui/x_host.h"
+#include "support/ui/x_host.h"
 
 namespace orbi::ui {
 namespace {
 
+using test::kDifferentShare;
 using test::pumpUntil;
-
-// A channel further off than this counts the pixel as different; at most
-// this share of the pixels may differ.
-constexpr int kChannelTolerance = 2;
-constexpr double kDifferentShare = 0.002;
+using test::readPng;
+using test::writePng;
 
 struct Snapshot {
   float scale;
@@ -40,19 +38,6 @@ struct Snapshot {
 
 std::filesystem::path storedPath(const Snapshot& s) {
   return std::filesystem::path(OB_TEST_DATA_DIR) / "ui_snapshots" / (std::string("window_showcase_") + s.name + ".png");
-}
-
-bool writePng(const std::filesystem::path& path, const FramePixels& p) {
-  return stbi_write_png(path.c_str(), p.width, p.height, 4, p.rgba.data(), p.width * 4) != 0;
-}
-
-std::optional<FramePixels> readPng(const std::filesystem::path& path) {
-  int w = 0, h = 0, channels = 0;
-  unsigned char* data = stbi_load(path.c_str(), &w, &h, &channels, 4);
-  if (!data) return std::nullopt;
-  FramePixels p{w, h, std::vector<std::uint8_t>(data, data + static_cast<std::size_t>(w) * h * 4)};
-  stbi_image_free(data);
-  return p;
 }
 
 // The showcase, noting what the frame's target held before anything was
@@ -111,12 +96,7 @@ TEST_P(WindowSnapshotTest, MatchesTheStoredPicture) {
   ASSERT_TRUE(expected) << "no stored picture at " << stored << "; run with ORBI_REWRITE_SNAPSHOTS=1";
   ASSERT_EQ(drawn->width, expected->width);
   ASSERT_EQ(drawn->height, expected->height);
-  std::size_t different = 0;
-  for (std::size_t i = 0; i < drawn->rgba.size(); i += 4) {
-    int worst = 0;
-    for (int c = 0; c < 3; ++c) worst = std::max(worst, std::abs(drawn->rgba[i + c] - expected->rgba[i + c]));
-    different += worst > kChannelTolerance;
-  }
+  const std::size_t different = test::differentPixels(*drawn, *expected);
   const double share = static_cast<double>(different) / (drawn->rgba.size() / 4);
   if (share > kDifferentShare) {
     const auto actual = std::filesystem::path(testing::TempDir()) / stored.filename();

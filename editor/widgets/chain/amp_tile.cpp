@@ -1,0 +1,180 @@
+#include "editor/widgets/chain/amp_tile.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "editor/widgets/chain/stage_curves.h"
+#include "editor/widgets/widget_support.h"
+#include "engine/chain/voice_chain.h"
+#include "engine/params/param_tables.h"
+#include "ui/context.h"
+#include "ui/controls/value_text.h"
+
+namespace orbi {
+namespace {
+
+constexpr float kAxisStart = 0.002f;  // seconds: the axis' knee
+// 28 s over the knee: the longest attack and hold and three longest decays.
+constexpr float kAxisSpan = 28.0f / kAxisStart;
+constexpr float kMaxAttack = 2.0f;
+constexpr float kMaxHold = 2.0f;
+constexpr float kMaxDecay = 8.0f;
+constexpr float kReach = 13.0f;
+constexpr std::uint32_t kTempoPill = 0x478DC63F;
+constexpr const char* kHelp =
+    "AMP - a second envelope over the whole drum: rise, hold, fall.\n"
+    "drag a corner: attack, hold, decay  /  the pill: seconds or tempo  /  right-click: type";
+
+double beatSeconds(double tempo) { return 60.0 / (tempo > 0.0 ? tempo : 120.0); }
+
+float divisionSeconds(int division, double tempo) {
+  return static_cast<float>(beatSeconds(tempo) * ob::divisionBeats(std::clamp(division, 0, ob::kDivisionCount - 1)));
+}
+
+}  // namespace
+
+int snapToDivision(float seconds, double tempo) {
+  const double beat = beatSeconds(tempo);
+  int best = 0;
+  double bestDistance = std::min(std::fabs(beat * ob::divisionBeats(0) - seconds), 1e9);
+  for (int k = 1; k < ob::kDivisionCount; ++k) {
+    const double d = std::fabs(beat * ob::divisionBeats(k) - seconds);
+    if (d < bestDistance) {
+      bestDistance = d;
+      best = k;
+    }
+  }
+  return best;
+}
+
+float ampTimeToX(float seconds) {
+  return clamp01(std::log1p(std::max(seconds, 0.0f) / kAxisStart) / std::log1p(kAxisSpan));
+}
+
+float ampXToTime(float u) { return kAxisStart * (std::exp(u * std::log1p(kAxisSpan)) - 1.0f); }
+
+AmpTile::AmpTile() {
+  entry.onCommit = [this](int id, float value) { commitTyped(id, value); };
+}
+
+float AmpTile::attackSeconds() const { return sync ? divisionSeconds(attackDivision, tempo) : attack; }
+
+float AmpTile::decaySeconds() const { return sync ? divisionSeconds(decayDivision, tempo) : decay; }
+
+void AmpTile::setTimeValue(int which, float seconds) {
+  if (which == 0) {
+    if (sync) {
+      attackDivision = snapToDivision(seconds, tempo);
+      if (onAttackDivision) onAttackDivision(attackDivision);
+    } else {
+      attack = clampTo(seconds, 0.0f, kMaxAttack);
+      if (onAttack) onAttack(attack);
+    }
+  } else if (which == 1) {
+    hold = clampTo(seconds, 0.0f, kMaxHold);
+    if (onHold) onHold(hold);
+  } else if (sync) {
+    decayDivision = snapToDivision(seconds, tempo);
+    if (onDecayDivision) onDecayDivision(decayDivision);
+  } else {
+    decay = clampTo(seconds, 0.0f, kMaxDecay);
+    if (onDecay) onDecay(decay);
+  }
+}
+
+std::string AmpTile::timeLabel(int corner) const {
+  const char* name = corner == 0 ? "attack" : corner == 1 ? "hold" : "decay";
+  std::string text = std::string(name) + "  ";
+  if (sync && corner != 1) {
+    const char* label = ob::divisionLabel(std::clamp(corner == 0 ? attackDivision : decayDivision, 0, 9));
+    return text + (label ? label : "");
+  }
+  const float seconds = corner == 0 ? attackSeconds() : corner == 1 ? hold : decaySeconds();
+  return text + ui::formatNumber(seconds * 1000.0f, 0) + " ms";
+}
+
+ImVec2 AmpTile::cornerPoint(int k, const ui::Rect& p) const {
+  const float a = attackSeconds();
+  const float t = k == 0 ? a : k == 1 ? a + hold : a + hold + 3.0f * decaySeconds();
+  return ImVec2(p.x + ampTimeToX(t) * p.width, k == 2 ? p.y + p.height : p.y);
+}
+
+int AmpTile::hitTest(ImVec2 p) const {
+  if (!contains(rect, p)) return -1;
+  const ui::Rect plot = plotRect();
+  // The hold corner is tried first, so a tie with the attack goes to it: a
+  // hold dragged to 0 sits on the attack corner and must be reachable to
+  // open again (the attack can still be typed).
+  const int order[] = {1, 0, 2};
+  const ImVec2 corners[] = {cornerPoint(1, plot), cornerPoint(0, plot), cornerPoint(2, plot)};
+  const int nearest = nearestWithin(corners, p, kReach * ui::scale());
+  return nearest < 0 ? -1 : order[nearest];
+}
+
+ui::Rect AmpTile::pillRect() const {
+  const float s = ui::scale();
+  const ui::Rect p = plotRect();
+  return {p.x + p.width - 46.0f * s, p.y + p.height - 12.0f * s, std::max(46.0f * s, 0.0f), std::max(12.0f * s, 0.0f)};
+}
+
+void AmpTile::dragCorner(int k, ImVec2 at) {
+  const ui::Rect p = plotRect();
+  const float t = ampXToTime(clamp01((at.x - p.x) / std::max(p.width, 1.0f)));
+  const float a = attackSeconds();
+  if (k == 0) {
+    setTimeValue(0, t);
+  } else if (k == 1) {
+    hold = clampTo(t - a, 0.0f, kMaxHold);
+    if (onHold) onHold(hold);
+  } else {
+    setTimeValue(2, (t - a - hold) / 3.0f);
+  }
+}
+
+bool AmpTile::clickPill(ImVec2 p) {
+  if (!contains(pillRect(), p)) return false;
+  dragTarget = -1;
+  if (onSync) onSync(!sync);
+  gestureEnded();
+  return true;
+}
+
+void AmpTile::commitTyped(int id, float value) { setTimeValue(id, std::max(value / 1000.0f, 0.0f)); }
+
+void AmpTile::draw(const ui::Rect& r) {
+  rect = r;
+  const ImVec2 mouse = pointer();
+  const int underPointer = hitTest(mouse);
+  const ui::Interaction it = begin("amp", r, kHelp, underPointer >= 0 ? ImGuiMouseCursor_Hand : ImGuiMouseCursor_Arrow);
+  const ui::Rect p = plotRect();
+  switch (gesture(it)) {
+    case TileGesture::RightClick:
+      if ((underPointer == 0 || underPointer == 2) && !sync) {
+        const bool isAttack = underPointer == 0;
+        entry.open(cornerPoint(underPointer, p), {underPointer, (isAttack ? attack : decay) * 1000.0f, 0.0f,
+                                                  isAttack ? 2000.0f : 8000.0f, isAttack ? "attack" : "decay", "ms"});
+      }
+      break;
+    case TileGesture::Press:
+      if (!clickPill(it.pressPos)) dragTarget = hitTest(it.pressPos);
+      break;
+    case TileGesture::SecondClick: clickPill(it.pressPos); break;
+    case TileGesture::Drag: dragCorner(dragTarget, dragPoint(it)); break;
+    case TileGesture::Release: release(); break;
+    case TileGesture::None: break;
+  }
+  updateHover(it, hitTest(mouse));
+
+  ImDrawList* dl = ImGui::GetWindowDrawList();
+  drawTitle(dl, "AMP");
+  drawCurve(dl, StageCurves::ampCurve(*this, p), p.y + p.height, tilecolour::kFill);
+  for (int k = 0; k < 3; ++k) drawHandle(dl, cornerPoint(k, p), k);
+  if (sync)
+    drawPill(dl, pillRect(), "tempo", kTempoPill, tilecolour::kLight);
+  else
+    drawPill(dl, pillRect(), "seconds");
+  if (hoverTarget >= 0) drawHoverLabel(dl, timeLabel(hoverTarget));
+  end();
+}
+
+}  // namespace orbi

@@ -1,0 +1,198 @@
+#include "editor/widgets/chain/drive_tile.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "editor/widgets/widget_support.h"
+#include "ui/context.h"
+#include "ui/controls/value_text.h"
+#include "ui/draw/shapes.h"
+
+namespace orbi {
+namespace {
+
+constexpr float kSweep = 110.0f;  // a drag this long sweeps the whole range
+constexpr int kTransferPoints = 65;
+constexpr int kCrushPoints = 128;
+constexpr std::uint32_t kBoxFill = 0x80202C19;
+constexpr std::uint32_t kDim = 0x8C8A8870;
+constexpr const char* kHelp =
+    "DRIVE - how hard the drum is pushed, and how coarsely it is sampled.\n"
+    "drag the curve: drive  /  the pill: its shape  /  right of it: crush, shift for rate  /  right-click: type";
+
+float shaped(int shape, float d, float u) {
+  if (shape == 1) {
+    const float t0 = std::tanh(d);
+    return t0 > 1e-6f ? std::tanh(d * u) / t0 : u;
+  }
+  if (shape == 2) return std::sin(d * std::numbers::pi_v<float> / 2.0f * u);
+  const float v = clampTo(d * u, -1.0f, 1.0f);
+  return 1.5f * v - 0.5f * v * v * v;
+}
+
+const char* shapeWord(int shape) { return shape == 1 ? "tanh" : shape == 2 ? "fold" : "cubic"; }
+
+ImVec2 centreOf(const ui::Rect& r) { return ImVec2(r.x + r.width / 2.0f, r.y + r.height / 2.0f); }
+
+}  // namespace
+
+DriveTile::DriveTile() {
+  entry.onCommit = [this](int id, float value) { commitTyped(id, value); };
+}
+
+void DriveTile::setDrive(float v) {
+  drive = clampTo(v, 1.0f, 16.0f);
+  if (onDrive) onDrive(drive);
+}
+
+void DriveTile::setBits(float v) {
+  bits = clampTo(v, 1.0f, 16.0f);
+  if (onBits) onBits(bits);
+}
+
+void DriveTile::commitTyped(int id, float value) {
+  if (id == 0) {
+    setDrive(value);
+  } else if (id == 1) {
+    setBits(value);
+  } else {
+    rate = clamp01(value / 100.0f);
+    if (onRate) onRate(rate);
+  }
+}
+
+void DriveTile::layoutAreas() {
+  const ui::Rect p = plotRect();
+  const float cw = clampTo(0.46f * p.width, 0.0f, p.width);
+  curveBox = {p.x, p.y, std::max(cw, 0.0f), std::max(p.height, 0.0f)};
+  const float gap = clampTo(6.0f * ui::scale(), 0.0f, p.width - cw);
+  crushBox = {p.x + cw + gap, p.y, p.width - cw - gap, p.height};
+}
+
+ui::Rect DriveTile::pillRect() const {
+  const float s = ui::scale();
+  return {curveBox.x, curveBox.y + curveBox.height - 11.0f * s, std::max(34.0f * s, 0.0f), std::max(11.0f * s, 0.0f)};
+}
+
+int DriveTile::hitTest(ImVec2 p, bool shift) const {
+  if (contains(curveBox, p)) return 0;
+  if (contains(crushBox, p)) return shift ? 2 : 1;
+  return -1;
+}
+
+void DriveTile::openEntry(int h) {
+  if (h == 0)
+    entry.open(centreOf(curveBox), {0, drive, 1.0f, 16.0f, "drive", "x"});
+  else if (h == 1)
+    entry.open(centreOf(crushBox), {1, bits, 1.0f, 16.0f, "crush", "bits"});
+  else
+    entry.open(centreOf(crushBox), {2, rate * 100.0f, 0.0f, 100.0f, "rate", "%"});
+}
+
+void DriveTile::dragArea(int k, float totalDy) {
+  const float n = -totalDy / (kSweep * ui::scale());
+  if (k == 0) {
+    setDrive(dragStartValue + 15.0f * n);
+  } else if (k == 1) {
+    setBits(dragStartValue + 15.0f * n);
+  } else {
+    rate = clamp01(dragStartValue - n);
+    if (onRate) onRate(rate);
+  }
+}
+
+std::vector<ImVec2> DriveTile::transferPoints(const ui::Rect& box) const {
+  const float d = clampTo(drive, 1.0f, 16.0f);
+  const float m = clamp01((drive - 1.0f) * 4.0f);
+  std::vector<ImVec2> points(kTransferPoints);
+  for (int i = 0; i < kTransferPoints; ++i) {
+    const float u = 2.0f * i / (kTransferPoints - 1) - 1.0f;
+    const float out = u + (shaped(shape, d, u) - u) * m;
+    points[i] = ImVec2(box.x + (0.5f * u + 0.5f) * box.width,
+                       box.y + 0.5f * box.height - clampTo(out, -1.2f, 1.2f) * 0.5f * box.height / 1.2f);
+  }
+  return points;
+}
+
+std::vector<ImVec2> DriveTile::crushPoints(const ui::Rect& box, bool crushed) const {
+  const float levels = std::exp2(clampTo(bits, 1.0f, 16.0f)) * 0.5f;
+  float counter = 0.0f, heldValue = 0.0f;
+  std::vector<ImVec2> points(kCrushPoints);
+  for (int i = 0; i < kCrushPoints; ++i) {
+    const float p = static_cast<float>(i) / (kCrushPoints - 1);
+    const float s = std::sin(4.0f * std::numbers::pi_v<float> * p);
+    float q = std::round(levels * s) / levels;
+    if (rate > 0.0f) {
+      if (counter <= 0.0f) {
+        heldValue = q;
+        counter += 1.0f + 49.0f * clamp01(rate);
+      }
+      counter -= 1.0f;
+      q = heldValue;
+    }
+    points[i] = ImVec2(box.x + p * box.width, box.y + 0.5f * box.height - 0.42f * (crushed ? q : s) * box.height);
+  }
+  return points;
+}
+
+void DriveTile::paintTransfer(ImDrawList* dl, const ui::Rect& box) const {
+  ui::fillRect(dl, box, kBoxFill, 3.0f);
+  ui::drawLine(dl, ImVec2(box.x, box.y + box.height), ImVec2(box.x + box.width, box.y), tilecolour::kDashed, 1.0f,
+               4.0f, 3.0f);
+  ui::drawPolyline(dl, transferPoints(box), drive > 1.0f ? tilecolour::kCurve : kDim, 1.5f);
+}
+
+void DriveTile::paintCrush(ImDrawList* dl, const ui::Rect& box) const {
+  ui::fillRect(dl, box, kBoxFill, 3.0f);
+  ui::drawPolyline(dl, crushPoints(box, false), tilecolour::kDashed, 1.0f);
+  const bool crushing = bits < 16.0f || rate > 0.0f;
+  ui::drawPolyline(dl, crushPoints(box, true), crushing ? tilecolour::kCurve : kDim, 1.5f);
+}
+
+bool DriveTile::clickPill(ImVec2 p) {
+  if (!contains(pillRect(), p)) return false;
+  dragTarget = -1;
+  if (onShape) onShape((shape + 1) % 3);
+  gestureEnded();
+  return true;
+}
+
+void DriveTile::draw(const ui::Rect& r) {
+  rect = r;
+  layoutAreas();
+  const ui::Interaction it = begin("drive", r, kHelp, ImGuiMouseCursor_ResizeNS);
+  switch (gesture(it)) {
+    case TileGesture::RightClick: {
+      const int h = hitTest(pointer(), shiftHeld());
+      if (h >= 0) openEntry(h);
+      break;
+    }
+    case TileGesture::Press:
+      if (!clickPill(it.pressPos)) {
+        dragTarget = hitTest(it.pressPos, it.shiftAtPress);
+        dragStartValue = dragTarget == 0 ? drive : dragTarget == 1 ? bits : rate;
+      }
+      break;
+    case TileGesture::SecondClick: clickPill(it.pressPos); break;
+    case TileGesture::Drag: dragArea(dragTarget, it.total.y); break;
+    case TileGesture::Release: release(); break;
+    case TileGesture::None: break;
+  }
+
+  ImDrawList* dl = ImGui::GetWindowDrawList();
+  drawTitle(dl, "DRIVE");
+  paintTransfer(dl, curveBox);
+  paintCrush(dl, crushBox);
+  drawPill(dl, pillRect(), shapeWord(shape));
+  const int shown = dragTarget >= 0 ? dragTarget : it.hovered ? hitTest(pointer(), false) : -1;
+  if (shown == 0)
+    drawHoverLabel(dl, "drive  " + ui::formatNumber(drive, 1) + "x");
+  else if (shown == 1)
+    drawHoverLabel(dl, "crush  " + ui::formatNumber(bits, 0) + " bits");
+  else if (shown == 2)
+    drawHoverLabel(dl, "rate  " + ui::formatNumber(rate * 100.0f, 0) + "%");
+  end();
+}
+
+}  // namespace orbi

@@ -1,0 +1,121 @@
+#include "editor/widgets/chain/tile_frame.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "editor/widgets/widget_support.h"
+#include "ui/context.h"
+#include "ui/controls/value_text.h"
+#include "ui/draw/shapes.h"
+#include "ui/draw/text.h"
+
+namespace orbi {
+
+bool contains(const ui::Rect& r, ImVec2 p) {
+  return p.x >= r.x && p.x < r.x + r.width && p.y >= r.y && p.y < r.y + r.height;
+}
+
+float distance(ImVec2 a, ImVec2 b) { return std::hypot(a.x - b.x, a.y - b.y); }
+
+int nearestWithin(std::span<const ImVec2> points, ImVec2 p, float reach) {
+  int best = -1;
+  float bestDistance = reach;
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    const float d = distance(points[i], p);
+    if (d < bestDistance) {
+      bestDistance = d;
+      best = static_cast<int>(i);
+    }
+  }
+  return best;
+}
+
+ui::Rect StageTileFrame::plotRect() const {
+  const float s = ui::scale();
+  const float header = clampTo(11.0f * s, 0.0f, rect.height);
+  return {rect.x + 5.0f * s, rect.y + header + 3.0f * s, std::max(rect.width - 10.0f * s, 0.0f),
+          std::max(rect.height - header - 6.0f * s, 0.0f)};
+}
+
+ui::Interaction StageTileFrame::begin(const char* word, const ui::Rect& r, const char* help,
+                                      ImGuiMouseCursor cursor) {
+  ImGui::PushID(this);
+  rect = r;
+  tooltipText = help;
+  ui::InteractSpec spec;
+  spec.kind = ui::HitKind::Rectangle;
+  spec.rect = r;
+  spec.reach = 8.0f;
+  spec.axis = ui::DragAxis::Free;
+  spec.cursor = cursor;
+  spec.tooltip = tooltipText.c_str();
+  return ui::interact(word, spec);
+}
+
+TileGesture StageTileFrame::gesture(const ui::Interaction& it) {
+  if (it.rightClicked) return TileGesture::RightClick;
+  if (it.pressed) {
+    dragSent_ = false;
+    return TileGesture::Press;
+  }
+  if (it.doubleClicked) return TileGesture::SecondClick;
+  if (it.held && dragTarget >= 0 && (!dragSent_ || it.delta.x != 0.0f || it.delta.y != 0.0f)) {
+    dragSent_ = true;
+    return TileGesture::Drag;
+  }
+  if (it.released) return TileGesture::Release;
+  return TileGesture::None;
+}
+
+void StageTileFrame::release() {
+  if (dragTarget >= 0) gestureEnded();
+  dragTarget = -1;
+}
+
+void StageTileFrame::updateHover(const ui::Interaction& it, int hitUnderPointer) {
+  hoverTarget = dragTarget >= 0 ? dragTarget : it.hovered ? hitUnderPointer : -1;
+}
+
+void StageTileFrame::end() {
+  entry.draw();
+  ImGui::PopID();
+}
+
+void StageTileFrame::drawTitle(ImDrawList* dl, std::string_view title) const {
+  const float s = ui::scale();
+  ui::drawText(dl, {rect.x + 4.0f * s, rect.y, std::max(rect.width, 0.0f), std::max(11.0f * s, 0.0f)}, title,
+               ui::TextStyle::Caption, tilecolour::kMuted);
+}
+
+void StageTileFrame::drawHoverLabel(ImDrawList* dl, std::string_view text) const {
+  const ui::Rect p = plotRect();
+  ui::drawText(dl, {p.x, p.y, std::max(p.width, 0.0f), std::max(11.0f * ui::scale(), 0.0f)}, text,
+               ui::TextStyle::Caption, tilecolour::kLight, ui::TextAlign::Right);
+}
+
+void StageTileFrame::drawHandle(ImDrawList* dl, ImVec2 at, int index) const {
+  const float s = ui::scale();
+  if (index == hoverTarget)
+    ui::fillCircle(dl, at, 3.5f * s, tilecolour::kCurve);
+  else
+    ui::fillCircle(dl, at, 2.5f * s, tilecolour::kLight);
+}
+
+void StageTileFrame::drawCurve(ImDrawList* dl, std::span<const ImVec2> points, float baseline, std::uint32_t fill) {
+  ui::fillUnder(dl, points, baseline, fill);
+  ui::drawPolyline(dl, points, tilecolour::kCurve, 1.5f);
+}
+
+void StageTileFrame::drawPill(ImDrawList* dl, const ui::Rect& pill, std::string_view word, std::uint32_t fill,
+                              std::uint32_t text) {
+  ui::fillRect(dl, pill, fill, 3.0f);
+  ui::drawText(dl, pill, word, ui::TextStyle::Caption, text, ui::TextAlign::Centre);
+}
+
+std::string signedWhole(float v) {
+  const std::string digits = ui::formatNumber(std::fabs(v), 0);
+  const bool negative = v < 0.0f && digits != "0";
+  return (negative ? "-" : "+") + digits;
+}
+
+}  // namespace orbi

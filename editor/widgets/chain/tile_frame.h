@@ -1,0 +1,107 @@
+#pragma once
+// What the five stage tiles of the chain strip share: their common members,
+// the decoding of a frame's interaction into one gesture, the plot area,
+// the title, the hover label, handles, curves and pills. A tile holds a
+// copy of its stage's values, written by the bench controller before each
+// frame; every change leaves through a callback, each tested before it is
+// called. Main thread, inside the editor's frame.
+
+#include <imgui.h>
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "editor/widgets/number_entry.h"
+#include "ui/geometry.h"
+#include "ui/interact/interaction.h"
+
+namespace orbi {
+
+namespace tilecolour {
+inline constexpr std::uint32_t kMuted = 0xFF8A8870;  // title, pill word
+inline constexpr std::uint32_t kLight = 0xFFF0EED8;  // hover label, cold handle
+inline constexpr std::uint32_t kCurve = 0xFF8DC63F;  // curve stroke, hot handle
+inline constexpr std::uint32_t kFill = 0x298DC63F;   // under the transient and amp curves
+inline constexpr std::uint32_t kFilterFill = 0x248DC63F;
+inline constexpr std::uint32_t kPill = 0xFF202C19;
+inline constexpr std::uint32_t kDashed = 0x408A8870;  // reference lines
+}  // namespace tilecolour
+
+// What a frame's interaction asks of a tile; at most one per frame.
+enum class TileGesture : std::uint8_t {
+  None,
+  RightClick,  // on the current pointer, with the live Shift
+  Press,        // the left button went down on the tile
+  SecondClick,  // the second press of a double-click: only pills take it,
+                // as a click of its own; it grabs nothing
+  Drag,        // held on a grabbed target, and worth sending this frame
+  Release,
+};
+
+// A point inside a rectangle, left and top edges included.
+bool contains(const ui::Rect& r, ImVec2 p);
+float distance(ImVec2 a, ImVec2 b);
+// The index of the point nearest to p among those closer than reach, ties
+// going to the lower index; -1 when none is.
+int nearestWithin(std::span<const ImVec2> points, ImVec2 p, float reach);
+
+class StageTileFrame {
+ public:
+  StageTileFrame() = default;
+  // The entry's callback points back into the tile.
+  StageTileFrame(const StageTileFrame&) = delete;
+  StageTileFrame& operator=(const StageTileFrame&) = delete;
+
+  // The plot area of the current rect.
+  ui::Rect plotRect() const;
+
+  std::function<void()> onGestureEnd;
+  int dragTarget = -1;   // the handle or area being dragged
+  int hoverTarget = -1;  // the handle drawn hot this frame
+  ui::Rect rect;         // of the last draw
+  std::string tooltipText;
+  NumberEntry entry;
+
+ protected:
+  // Pushes the tile's id scope, stores the rect and the help text, and
+  // registers the tile's interaction.
+  ui::Interaction begin(const char* word, const ui::Rect& r, const char* help, ImGuiMouseCursor cursor);
+  // The gesture of this frame. A drag is sent on the first held frame
+  // after the press and then only in frames in which the pointer moved:
+  // a resend of the same value would be one more edit and rebuild.
+  TileGesture gesture(const ui::Interaction& it);
+  // Where the dragged pointer is: the press point plus the drag so far.
+  static ImVec2 dragPoint(const ui::Interaction& it) {
+    return ImVec2(it.pressPos.x + it.total.x, it.pressPos.y + it.total.y);
+  }
+  static ImVec2 pointer() { return ImGui::GetIO().MousePos; }
+  static bool shiftHeld() { return ImGui::GetIO().KeyShift; }
+  void gestureEnded() const {
+    if (onGestureEnd) onGestureEnd();
+  }
+  // The release: ends a grabbed drag.
+  void release();
+  // hoverTarget from the dragged target, else the hit under the pointer.
+  void updateHover(const ui::Interaction& it, int hitUnderPointer);
+  // The entry, then the scope is popped.
+  void end();
+
+  // Painting, in the tile's colours.
+  void drawTitle(ImDrawList* dl, std::string_view title) const;
+  void drawHoverLabel(ImDrawList* dl, std::string_view text) const;
+  void drawHandle(ImDrawList* dl, ImVec2 at, int index) const;
+  static void drawCurve(ImDrawList* dl, std::span<const ImVec2> points, float baseline, std::uint32_t fill);
+  static void drawPill(ImDrawList* dl, const ui::Rect& pill, std::string_view word,
+                       std::uint32_t fill = tilecolour::kPill, std::uint32_t text = tilecolour::kMuted);
+
+ private:
+  bool dragSent_ = false;  // the grabbed drag has sent since its press
+};
+
+// "+35" style: a sign, then the value with no decimals, in the C locale.
+std::string signedWhole(float v);
+
+}  // namespace orbi

@@ -1,0 +1,150 @@
+#include "editor/widgets/chain/transient_tile.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "editor/widgets/chain/stage_curves.h"
+#include "editor/widgets/widget_support.h"
+#include "ui/context.h"
+#include "ui/draw/shapes.h"
+
+namespace orbi {
+namespace {
+
+constexpr double kCurveSeconds = 0.45;
+constexpr double kCurveRate = 3000.0;  // the followers' coefficients; stepped once a point
+constexpr float kReach = 14.0f;
+constexpr std::uint32_t kReferenceColour = 0x598A8870;
+constexpr const char* kHelp =
+    "TRANSIENT - the strike against what follows it, drawn as the shape it imposes.\n"
+    "drag the onset: lift or duck the strike  /  drag the tail: lift or duck the body  /  right-click: type";
+
+float coefficient(double rate, double seconds) { return static_cast<float>(1.0 - std::exp(-1.0 / (rate * seconds))); }
+
+float follow(float level, float x, float attack, float release) { return level + (x - level) * (x > level ? attack : release); }
+
+int firstLargest(const std::vector<float>& v) {
+  return static_cast<int>(std::max_element(v.begin(), v.end()) - v.begin());
+}
+
+}  // namespace
+
+void TransientDetector::reset(double sampleRate) {
+  const double rate = sampleRate > 0.0 ? sampleRate : 44100.0;
+  fast = slow = 0.0f;
+  fastAttack = coefficient(rate, 0.0005);
+  fastRelease = coefficient(rate, 0.02);
+  slowAttack = coefficient(rate, 0.005);
+  slowRelease = coefficient(rate, 0.15);
+}
+
+float TransientDetector::step(float x) {
+  fast = follow(fast, x, fastAttack, fastRelease);
+  slow = follow(slow, x, slowAttack, slowRelease);
+  return (fast - slow) / (fast + slow + 1e-9f);
+}
+
+TransientTile::TransientTile() {
+  entry.onCommit = [this](int id, float value) { commitTyped(id, value); };
+  buildCurves();
+}
+
+void TransientTile::buildCurves() {
+  reference.assign(kPoints, 0.0f);
+  strikeGain.assign(kPoints, 0.0f);
+  bodyGain.assign(kPoints, 0.0f);
+  TransientDetector onset, tail;
+  onset.reset(kCurveRate);
+  tail.reset(kCurveRate);
+  for (int i = 0; i < kPoints; ++i) {
+    const double t = i * kCurveSeconds / (kPoints - 1);
+    const float x = static_cast<float>((1.0 - std::exp(-t / 0.002)) * std::exp(-t / 0.085));
+    reference[i] = x;
+    const float d1 = onset.step(x);
+    strikeGain[i] = clampTo(1.0f + std::max(d1, 0.0f), 0.0f, 4.0f) - 1.0f;
+    const float d2 = tail.step(x);
+    bodyGain[i] = clampTo(1.0f + std::max(-d2, 0.0f), 0.0f, 4.0f) - 1.0f;
+  }
+  strikePeak = firstLargest(strikeGain);
+  bodyPeak = firstLargest(bodyGain);
+}
+
+ImVec2 TransientTile::handlePoint(int k) const {
+  const std::vector<ImVec2> shape = StageCurves::transientShape(*this, plotRect(), strike, body);
+  return shape[static_cast<std::size_t>(k == 0 ? strikePeak : bodyPeak)];
+}
+
+int TransientTile::hitTest(ImVec2 p) const {
+  if (!contains(rect, p)) return -1;
+  const ImVec2 handles[] = {handlePoint(0), handlePoint(1)};
+  return nearestWithin(handles, p, kReach * ui::scale());
+}
+
+void TransientTile::dragHandle(int k, ImVec2 at) {
+  const ui::Rect p = plotRect();
+  const int i = k == 0 ? strikePeak : bodyPeak;
+  const float c = k == 0 ? strikeGain[i] : bodyGain[i];
+  const float r = reference[i];
+  if (r <= 1e-6f || std::fabs(c) <= 1e-6f) return;
+  const float u = clamp01((p.y + p.height - at.y) / std::max(p.height, 1.0f));
+  const float wanted = 2.0f * u / r;
+  const float other = k == 0 ? body * bodyGain[i] : strike * strikeGain[i];
+  const float amount = clampTo((wanted - 1.0f - other) / c, -1.0f, 1.0f);
+  if (k == 0) {
+    strike = amount;
+    if (onStrike) onStrike(amount);
+  } else {
+    body = amount;
+    if (onBody) onBody(amount);
+  }
+}
+
+void TransientTile::commitTyped(int id, float value) {
+  const float v = clampTo(value / 100.0f, -1.0f, 1.0f);
+  if (id == 0) {
+    strike = v;
+    if (onStrike) onStrike(v);
+  } else {
+    body = v;
+    if (onBody) onBody(v);
+  }
+}
+
+void TransientTile::draw(const ui::Rect& r) {
+  rect = r;
+  const ImVec2 mouse = pointer();
+  const int underPointer = hitTest(mouse);
+  const ui::Interaction it =
+      begin("transient", r, kHelp, underPointer >= 0 ? ImGuiMouseCursor_ResizeNS : ImGuiMouseCursor_Arrow);
+  switch (gesture(it)) {
+    case TileGesture::RightClick:
+      if (underPointer >= 0) {
+        const char* label = underPointer == 0 ? "strike" : "body";
+        entry.open(handlePoint(underPointer),
+                   {underPointer, (underPointer == 0 ? strike : body) * 100.0f, -100.0f, 100.0f, label, "%"});
+      }
+      break;
+    case TileGesture::Press: dragTarget = hitTest(it.pressPos); break;
+    case TileGesture::Drag: dragHandle(dragTarget, dragPoint(it)); break;
+    case TileGesture::Release: release(); break;
+    case TileGesture::SecondClick:
+    case TileGesture::None: break;
+  }
+  updateHover(it, hitTest(mouse));
+
+  ImDrawList* dl = ImGui::GetWindowDrawList();
+  const ui::Rect p = plotRect();
+  drawTitle(dl, "TRANSIENT");
+  ui::drawPolyline(dl, StageCurves::transientShape(*this, p, 0.0f, 0.0f), kReferenceColour, 1.0f);
+  const std::vector<ImVec2> shape = StageCurves::transientShape(*this, p, strike, body);
+  drawCurve(dl, shape, p.y + p.height, tilecolour::kFill);
+  drawHandle(dl, shape[static_cast<std::size_t>(strikePeak)], 0);
+  drawHandle(dl, shape[static_cast<std::size_t>(bodyPeak)], 1);
+  if (hoverTarget >= 0) {
+    const float amount = hoverTarget == 0 ? strike : body;
+    drawHoverLabel(dl, std::string(hoverTarget == 0 ? "strike" : "body") + "  " + signedWhole(amount * 100.0f) + "%");
+  }
+  end();
+}
+
+}  // namespace orbi
