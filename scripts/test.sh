@@ -7,8 +7,9 @@ cd "$(dirname "$0")/.."
 source scripts/setup.sh
 ob_install "${OB_BUILD_PACKAGES[@]}" "${OB_TEST_PACKAGES[@]}"
 jobs="$(ob_jobs)"
-# The display tests (drops over XDND) need an X server; without DISPLAY they
-# skip. One virtual server serves a whole ctest run.
+# The display tests (drops over XDND, the editor window) need an X server
+# with Mesa's software OpenGL; without DISPLAY they skip. One virtual server
+# serves a whole ctest run.
 on_display() { xvfb-run -a -s "-screen 0 1600x1600x24" "$@"; }
 fuzz_seconds="${OB_FUZZ_SECONDS:-30}"
 

@@ -1,13 +1,10 @@
 #include "support/ui/ui_harness.h"
 
-#include <imgui_internal.h>
-
 #include <cfloat>
 #include <cstdint>
 #include <string>
 
-#include "ui/dialogs/in_editor_chooser.h"
-#include "ui/drop/drop_zone.h"
+#include "ui/root.h"
 
 namespace orbi::ui {
 namespace {
@@ -15,11 +12,7 @@ namespace {
 // Stands in for a GPU texture; draw commands carry it and nothing reads it.
 const ImTextureID kDummyTexture = reinterpret_cast<ImTextureID>(static_cast<std::intptr_t>(1));
 
-constexpr ImGuiWindowFlags kRootFlags =
-    ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove |
-    ImGuiWindowFlags_NoScrollbar | ImGuiWindowFlags_NoScrollWithMouse | ImGuiWindowFlags_NoCollapse |
-    ImGuiWindowFlags_NoBackground | ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoBringToFrontOnFocus |
-    ImGuiWindowFlags_NoNavFocus;
+constexpr float kFrameSeconds = 1.0f / 60.0f;
 
 }  // namespace
 
@@ -75,6 +68,23 @@ void UiHarness::applyInput(ImGuiIO& io) {
 }
 
 const ImDrawData& UiHarness::frame(const std::function<void()>& body) {
+  // The body as a view; it also notes the root window's draw list.
+  class BodyView final : public View {
+   public:
+    BodyView(const std::function<void()>& body, ImDrawList*& rootDrawList) : body_(body), rootDrawList_(rootDrawList) {}
+    void frame(const FrameInfo&) override {
+      rootDrawList_ = ImGui::GetWindowDrawList();
+      if (body_) body_();
+    }
+
+   private:
+    const std::function<void()>& body_;
+    ImDrawList*& rootDrawList_;
+  } view(body, rootDrawList_);
+  return frame(view);
+}
+
+const ImDrawData& UiHarness::frame(View& view) {
   ContextScope scope(ui_);
   ImGuiIO& io = ImGui::GetIO();
   if (ui_.prepareFrame()) {
@@ -82,30 +92,25 @@ const ImDrawData& UiHarness::frame(const std::function<void()>& body) {
     ++atlasUploads_;
   }
   io.DisplaySize = ImVec2(kDisplayWidth * ui_.displayScale(), kDisplayHeight * ui_.displayScale());
-  io.DeltaTime = 1.0f / 60.0f;
+  io.DeltaTime = kFrameSeconds;
   applyInput(io);
   log_.clear();
 
   ImGui::NewFrame();
-  ImGui::SetNextWindowPos(ImVec2(0.0f, 0.0f));
-  ImGui::SetNextWindowSize(io.DisplaySize);
-  ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(0.0f, 0.0f));
-  ImGui::Begin("##orbi.root", nullptr, kRootFlags);
-  ImGui::PopStyleVar();
-  rootDrawList_ = ImGui::GetWindowDrawList();
+  FrameInfo info;
+  info.time = time_;
+  info.dt = frames_ == 0 ? 0.0f : kFrameSeconds;
+  info.display = {0.0f, 0.0f, io.DisplaySize.x, io.DisplaySize.y};
+  info.scale = ui_.displayScale();
   try {
-    if (body) body();
+    drawRoot(view, info, framed_);
   } catch (...) {
-    // Leave Dear ImGui between frames, or the next NewFrame asserts.
-    ui_.dropPushedTextStyles();
-    ImGui::ErrorCheckEndFrameRecover(nullptr);
-    ImGui::EndFrame();
+    abandonFrame(ui_);
     throw;
   }
-  drawFileChooser();
-  ImGui::End();
-  endDropFrame();
   ImGui::Render();
+  ++frames_;
+  time_ += kFrameSeconds;
   if (pump_) pump_->pump(&ui_);
   return *ImGui::GetDrawData();
 }

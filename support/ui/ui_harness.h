@@ -9,9 +9,9 @@
 // auto-sized window (a popup, a tooltip) lays itself out hidden on its first
 // frame and shows on the next. frames() steps such extra frames.
 //
-// As the window does, each frame ends the drop frame and draws the
-// in-editor file chooser inside the root window, and the file-dialog pump
-// runs after it.
+// Frames go through the window's own root window (background, view,
+// in-editor file chooser, end of the drop frame), and the file-dialog pump
+// runs after each, so whole views run without a display.
 
 #include <imgui.h>
 
@@ -26,6 +26,7 @@
 #include "ui/dialogs/file_dialog_pump.h"
 #include "ui/draw/draw_log.h"
 #include "ui/keys.h"
+#include "ui/view.h"
 
 namespace orbi::ui {
 
@@ -57,6 +58,11 @@ class UiHarness {
   // with this harness's context current (the previous one is restored
   // after). Returns the frame's draw data, valid until the next frame.
   const ImDrawData& frame(const std::function<void()>& body = {});
+  // One frame of a root view, as the embedded window draws it: the first
+  // has dt 0 and time 0.
+  const ImDrawData& frame(View& view);
+  // Draw the frame decoration around later views.
+  void setFramed(bool framed) { framed_ = framed; }
   // Several frames with the same body; returns the last one's draw data.
   const ImDrawData& frames(int count, const std::function<void()>& body = {});
 
@@ -89,6 +95,9 @@ class UiHarness {
   float wheel_ = 0.0f, wheelH_ = 0.0f;
   std::string text_;
   ImDrawList* rootDrawList_ = nullptr;
+  bool framed_ = false;
+  int frames_ = 0;
+  double time_ = 0.0;
   int atlasUploads_ = 0;
   std::unique_ptr<FileDialogPump> pump_ = std::make_unique<FileDialogPump>();
 };

@@ -162,15 +162,24 @@ TEST(Primitives, LongPolylinesAndBandsReachEveryVertex) {
 TEST(Primitives, BandsWriteTwoTrianglesBetweenNeighbouringPairs) {
   UiHarness harness;
   const std::vector<ImVec2> points = {{0, 10}, {10, 20}, {20, 5}};
-  harness.frame([&] { fillUnder(ImGui::GetWindowDrawList(), points, 50, 0xFF00FF00); });
-  const ImDrawList& dl = *harness.rootDrawList();
-  ASSERT_EQ(dl.VtxBuffer.Size, 6);
+  // What the band wrote after the root window's background.
+  std::vector<ImDrawVert> vertices;
+  std::vector<ImDrawIdx> indices;
+  harness.frame([&] {
+    ImDrawList* dl = ImGui::GetWindowDrawList();
+    const int vtx = dl->VtxBuffer.Size, idx = dl->IdxBuffer.Size;
+    const ImDrawIdx base = static_cast<ImDrawIdx>(dl->_VtxCurrentIdx);
+    fillUnder(dl, points, 50, 0xFF00FF00);
+    vertices.assign(dl->VtxBuffer.begin() + vtx, dl->VtxBuffer.end());
+    for (int i = idx; i < dl->IdxBuffer.Size; ++i) indices.push_back(static_cast<ImDrawIdx>(dl->IdxBuffer[i] - base));
+  });
+  ASSERT_EQ(vertices.size(), 6u);
   // Pairs (point, its foot on the baseline), in order.
-  EXPECT_EQ(dl.VtxBuffer[2].pos.x, 10.0f);
-  EXPECT_EQ(dl.VtxBuffer[2].pos.y, 20.0f);
-  EXPECT_EQ(dl.VtxBuffer[3].pos.y, 50.0f);
-  ASSERT_EQ(dl.IdxBuffer.Size, 12);
-  const std::vector<ImDrawIdx> first(dl.IdxBuffer.Data, dl.IdxBuffer.Data + 6);
+  EXPECT_EQ(vertices[2].pos.x, 10.0f);
+  EXPECT_EQ(vertices[2].pos.y, 20.0f);
+  EXPECT_EQ(vertices[3].pos.y, 50.0f);
+  ASSERT_EQ(indices.size(), 12u);
+  const std::vector<ImDrawIdx> first(indices.begin(), indices.begin() + 6);
   EXPECT_EQ(first, (std::vector<ImDrawIdx>{0, 2, 3, 0, 3, 1}));
 }
 
@@ -205,8 +214,10 @@ TEST(Primitives, DashesAndGapsStayHalfAPixelAtATinyScale) {
   harness.frame([&] {
     harness.ui().pushScale(0.01f);
     ImDrawList* dl = ImGui::GetWindowDrawList();
+    // Past the root window's background.
+    const int before = dl->VtxBuffer.Size;
     drawLine(dl, {100, 100}, {110, 100}, 0xFFFFFFFF, 1, 2, 3);
-    vertices.assign(dl->VtxBuffer.begin(), dl->VtxBuffer.end());
+    vertices.assign(dl->VtxBuffer.begin() + before, dl->VtxBuffer.end());
     harness.ui().popScale();
   });
   const auto spans = dashSpans(vertices);

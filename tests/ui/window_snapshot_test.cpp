@@ -1,0 +1,145 @@
+// What the embedded window puts on screen: the showcase view drawn through
+// OpenGL (Mesa's software renderer under the test runner's X server), read
+// back before it is presented and compared with stored pictures at scales
+// 1 and 1.5, and framed. A small difference is allowed for rounding in the renderer.
+// ORBI_REWRITE_SNAPSHOTS=1 stores what is drawn now instead of comparing.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "support/ui/showcase_view.h"
+#include "ui/platform/embedded_window.h"
+
+#include <GL/gl.h>
+#include <stb/stb_image.h>
+#include <stb/stb_image_write.h>
+
+// After our own headers: Xlib defines macros such as None.
+#include "tests/ui/x_host.h"
+
+namespace orbi::ui {
+namespace {
+
+using test::pumpUntil;
+
+// A channel further off than this counts the pixel as different; at most
+// this share of the pixels may differ.
+constexpr int kChannelTolerance = 2;
+constexpr double kDifferentShare = 0.002;
+
+struct Snapshot {
+  float scale;
+  const char* name;
+  bool framed = false;  // with the frame decoration and its additive glow
+};
+
+std::filesystem::path storedPath(const Snapshot& s) {
+  return std::filesystem::path(OB_TEST_DATA_DIR) / "ui_snapshots" / (std::string("window_showcase_") + s.name + ".png");
+}
+
+bool writePng(const std::filesystem::path& path, const FramePixels& p) {
+  return stbi_write_png(path.c_str(), p.width, p.height, 4, p.rgba.data(), p.width * 4) != 0;
+}
+
+std::optional<FramePixels> readPng(const std::filesystem::path& path) {
+  int w = 0, h = 0, channels = 0;
+  unsigned char* data = stbi_load(path.c_str(), &w, &h, &channels, 4);
+  if (!data) return std::nullopt;
+  FramePixels p{w, h, std::vector<std::uint8_t>(data, data + static_cast<std::size_t>(w) * h * 4)};
+  stbi_image_free(data);
+  return p;
+}
+
+// The showcase, noting what the frame's target held before anything was
+// drawn: a callback on the background draw list, which the renderer runs
+// first, reads the pixel at the top left.
+class ClearProbeView : public ShowcaseView {
+ public:
+  void frame(const FrameInfo& frame) override {
+    ImGui::GetBackgroundDrawList()->AddCallback(&readPixel, cleared_);
+    ShowcaseView::frame(frame);
+  }
+  const std::uint8_t* cleared() const { return cleared_; }
+
+ private:
+  static void readPixel(const ImDrawList*, const ImDrawCmd* cmd) {
+    glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, cmd->UserCallbackData);
+  }
+  std::uint8_t cleared_[4] = {};
+};
+
+class WindowSnapshotTest : public ::testing::TestWithParam<Snapshot> {
+ protected:
+  void SetUp() override {
+    if (!test::haveDisplay() || !host.display()) GTEST_SKIP() << "no X display";
+  }
+  // The view drawn at the case's scale, in a window of its laid-out size.
+  std::optional<FramePixels> draw(ShowcaseView& view) {
+    const float s = GetParam().scale;
+    const auto width = static_cast<unsigned>(std::lround(ShowcaseView::kWidth * s));
+    const auto height = static_cast<unsigned>(std::lround(ShowcaseView::kHeight * s));
+    const Window parent = host.makeParent(0, 0, width, height);
+    EmbeddedWindow window(view, {GetParam().framed, 60});
+    window.setScale(s);
+    window.setSize(width, height);
+    if (!window.attach(parent)) return std::nullopt;
+    // The atlas is uploaded and every face baked by then.
+    pumpUntil(window, [&] { return view.frames() >= 3; });
+    window.captureNextFrame();
+    std::optional<FramePixels> pixels;
+    pumpUntil(window, [&] { return (pixels = window.takeCapture()).has_value(); });
+    return pixels;
+  }
+  test::XHost host;
+};
+
+TEST_P(WindowSnapshotTest, MatchesTheStoredPicture) {
+  ShowcaseView view;
+  const auto drawn = draw(view);
+  ASSERT_TRUE(drawn);
+  const std::filesystem::path stored = storedPath(GetParam());
+  if (std::getenv("ORBI_REWRITE_SNAPSHOTS")) {
+    ASSERT_TRUE(writePng(stored, *drawn));
+    GTEST_SKIP() << "rewrote " << stored;
+  }
+  const auto expected = readPng(stored);
+  ASSERT_TRUE(expected) << "no stored picture at " << stored << "; run with ORBI_REWRITE_SNAPSHOTS=1";
+  ASSERT_EQ(drawn->width, expected->width);
+  ASSERT_EQ(drawn->height, expected->height);
+  std::size_t different = 0;
+  for (std::size_t i = 0; i < drawn->rgba.size(); i += 4) {
+    int worst = 0;
+    for (int c = 0; c < 3; ++c) worst = std::max(worst, std::abs(drawn->rgba[i + c] - expected->rgba[i + c]));
+    different += worst > kChannelTolerance;
+  }
+  const double share = static_cast<double>(different) / (drawn->rgba.size() / 4);
+  if (share > kDifferentShare) {
+    const auto actual = std::filesystem::path(testing::TempDir()) / stored.filename();
+    writePng(actual, *drawn);
+    ADD_FAILURE() << different << " pixels differ from " << stored << "; drawn now: " << actual;
+  }
+}
+
+TEST_P(WindowSnapshotTest, EveryFrameStartsOnTheBackgroundColour) {
+  ClearProbeView view;
+  const auto drawn = draw(view);
+  ASSERT_TRUE(drawn);
+  EXPECT_EQ(view.cleared()[0], 14);
+  EXPECT_EQ(view.cleared()[1], 18);
+  EXPECT_EQ(view.cleared()[2], 8);
+  EXPECT_EQ(view.cleared()[3], 255);
+  // Nothing drawn over it lets anything behind show through.
+  for (std::size_t i = 3; i < drawn->rgba.size(); i += 4) ASSERT_EQ(drawn->rgba[i], 255) << "pixel " << i / 4;
+}
+
+INSTANTIATE_TEST_SUITE_P(Scales, WindowSnapshotTest, ::testing::Values(Snapshot{1.0f, "1"}, Snapshot{1.5f, "1_5"},
+                                                                   Snapshot{1.0f, "framed_1", true}),
+                         [](const auto& info) { return std::string("scale_") + info.param.name; });
+
+}  // namespace
+}  // namespace orbi::ui
