@@ -5,6 +5,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -146,12 +147,13 @@ class Painter {
     return {r_.x + 6.0f * s_, r_.y + r_.height - 12.0f * s_, std::max(r_.width - 12.0f * s_, 0.0f), 11.0f * s_};
   }
   float mirrored(float X, bool rev) const { return rev ? r_.x + r_.width - (X - r_.x) : X; }
-  void hLine(float x0, float x1, float yy, std::uint32_t colour, float width) {
-    ui::drawLine(dl_, at(x0, yy), at(x1, yy), colour, width, 0.0f, 0.0f);
+  // Solid lines are two-point polylines: the framework's lines are dashed.
+  void line(ImVec2 a, ImVec2 b, std::uint32_t colour, float width) {
+    const ImVec2 ends[] = {a, b};
+    ui::drawPolyline(dl_, ends, colour, width);
   }
-  void vLine(float xx, float y0, float y1, std::uint32_t colour, float width) {
-    ui::drawLine(dl_, at(xx, y0), at(xx, y1), colour, width, 0.0f, 0.0f);
-  }
+  void hLine(float x0, float x1, float yy, std::uint32_t colour, float width) { line(at(x0, yy), at(x1, yy), colour, width); }
+  void vLine(float xx, float y0, float y1, std::uint32_t colour, float width) { line(at(xx, y0), at(xx, y1), colour, width); }
 
   // One point per inner pixel column, at the column's time.
   template <typename YAt>
@@ -226,8 +228,8 @@ class Painter {
     const float mid = band.y + 0.5f * band.height;
     const bool on = active(index);
     // Rising to the right with brightness, the right end under the handle.
-    ui::drawLine(dl_, at(band.x, mid - tilt), at(band.x + band.width, mid + tilt), withAlpha(0xD0A828, on ? 0.95f : 0.5f),
-                 on ? 2.5f : 1.5f, 0.0f, 0.0f);
+    line(at(band.x, mid - tilt), at(band.x + band.width, mid + tilt), withAlpha(0xD0A828, on ? 0.95f : 0.5f),
+         on ? 2.5f : 1.5f);
     ui::drawText(dl_, {band.x, band.y, 30.0f * s_, band.height}, "dark", TextStyle::Caption, 0x808A8870);
     ui::drawText(dl_, {band.x + band.width - 34.0f * s_, band.y, 34.0f * s_, band.height}, "bright", TextStyle::Caption,
                  0x808A8870, TextAlign::Right);
@@ -360,11 +362,9 @@ class Painter {
 
   void widthBar() {
     const graph::Node* width = graph::firstOfKind(l_.nodes, NodeKind::kWidth);
-    if (!width || l_.half.body || l_.half.mode == graph::hit_type::kKnock ||
-        l_.half.mode == graph::hit_type::kRecorded || l_.half.mode < graph::hit_type::kClick ||
-        l_.half.mode > graph::hit_type::kHighPass) {
-      return;
-    }
+    const bool stereoHit = isHit(l_, graph::hit_type::kClick) || isHit(l_, graph::hit_type::kBandPass) ||
+                           isHit(l_, graph::hit_type::kClap) || isHit(l_, graph::hit_type::kHighPass);
+    if (!width || !stereoHit) return;
     const ui::Rect bar = graph::widthBar(l_);
     const float mid = bar.y + 0.5f * bar.height, cx = bar.x + 0.5f * bar.width;
     const float n = graph::normalised(*width);

@@ -440,3 +440,34 @@ TEST(NodeGraphPaint, ValueLabelDecimalsFollowTheDisplaySpan) {
 
 }  // namespace
 }  // namespace orbi
+
+namespace orbi {
+namespace {
+
+TEST(NodeGraphPaint, ClapSpacingDrawsThreeLinesThatStopAtTheEdge) {
+  for (float spreadMs : {20.0f, 150.0f}) {
+    SCOPED_TRACE(spreadMs);
+    GraphRig rig;
+    half::HalfSet set = setFor(false, graph::hit_type::kClap);
+    set.nodes[2].displayLo = 0.0f;
+    set.nodes[2].displayHi = 300.0f;
+    set.nodes[2].value = spreadMs / 300.0f;
+    rig.graph.setModel(modelOf(set));
+    rig.step();
+    std::vector<float> xs;
+    for (const ui::DrawRecord* r : rig.harness.drawLog().find(DrawOp::Polyline))
+      if ((r->colour & 0xFFFFFF) == 0x8DC63F && r->points.size() == 2 && r->points[0].y == rig.area.y + 1.0f &&
+          r->points[1].y == rig.area.y + rig.area.height - 1.0f) {
+        xs.push_back(r->points[0].x);
+      }
+    const float x0 = rig.area.x + 1.0f, w = rig.area.width - 2.0f;
+    const std::size_t expected = spreadMs * 2 / 1000.0f > rig.graph.window() ? 2u : 3u;
+    ASSERT_EQ(xs.size(), expected);
+    for (std::size_t i = 0; i < xs.size(); ++i) {
+      EXPECT_NEAR(xs[i], x0 + w * i * spreadMs / 1000.0f / rig.graph.window(), 1e-3f);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace orbi
