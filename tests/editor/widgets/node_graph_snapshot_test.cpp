@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "editor/widgets/graph/node_graph.h"
@@ -47,6 +48,8 @@ struct Snapshot {
   std::function<NodeGraph::Model()> model;
   bool withPreview;
 };
+
+void PrintTo(const Snapshot& s, std::ostream* os) { *os << s.name; }
 
 std::filesystem::path storedPath(const Snapshot& s) {
   return std::filesystem::path(OB_TEST_DATA_DIR) / "ui_snapshots" / (std::string("node_graph_") + s.name + ".png");
