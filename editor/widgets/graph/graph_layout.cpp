@@ -1,0 +1,337 @@
+#include "editor/widgets/graph/graph_layout.h"
+
+#include <cmath>
+#include <limits>
+
+#include "editor/widgets/widget_support.h"
+
+namespace orbi::graph {
+namespace {
+
+constexpr float kHandleReach = 14.0f;  // hit radius of a handle, scaled
+
+bool isHit(const Layout& l, int type) { return !l.half.body && l.half.mode == type; }
+bool isBody(const Layout& l, int type) { return l.half.body && l.half.mode == type; }
+
+float frequencyLo(const Layout& l) { return l.half.body ? 20.0f : 40.0f; }
+float frequencyHi(const Layout& l) { return l.half.body ? 6400.0f : 2000.0f; }
+
+float lerp(float a, float b, float t) { return a + (b - a) * t; }
+
+float bandMiddle(const ui::Rect& band) { return band.y + 0.5f * band.height; }
+
+// Types whose picture carries a pitch curve, and so the pitch-family handles.
+bool hasPitchLayer(const Layout& l) {
+  return isBody(l, body_type::kSine) || isBody(l, body_type::kShell) || isHit(l, hit_type::kKnock);
+}
+
+bool isPitchFamily(NodeKind kind) {
+  switch (kind) {
+    case NodeKind::kDrop:
+    case NodeKind::kDropTime:
+    case NodeKind::kDropSpeed:
+    case NodeKind::kHold:
+    case NodeKind::kBlip:
+    case NodeKind::kBlipTime:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The low-pass picture of the metal body and the high-pass noise hit.
+bool hasLowPass(const Layout& l) { return isBody(l, body_type::kMetal) || isHit(l, hit_type::kHighPass); }
+bool hasBandPass(const Layout& l) { return isHit(l, hit_type::kBandPass) || isHit(l, hit_type::kClap); }
+
+Point atTime(const Layout& l, float t, float y) { return {xAtTime(l, t), y}; }
+Point onPitch(const Layout& l, float t) { return {xAtTime(l, t), yForFrequency(l, pitchAt(l.half, l.shape, t))}; }
+
+std::optional<Point> frequencyHandle(const Layout& l, const Node& node) {
+  const ui::Rect& r = l.inner;
+  if (node.fixedPitch) {
+    if (!hasPitchLayer(l)) return std::nullopt;
+    return Point{r.x + r.width - 10.0f * l.s, yForFrequency(l, baseFrequency(l.half, l.shape))};
+  }
+  if (!isBody(l, body_type::kMetal) && !isHit(l, hit_type::kBandPass) && !isHit(l, hit_type::kClap) &&
+      !isHit(l, hit_type::kHighPass)) {
+    return std::nullopt;
+  }
+  return Point{r.x + 14.0f * l.s, yForFrequency(l, toneFrequency(l.nodes, l.shape))};
+}
+
+std::optional<Point> resonanceHandle(const Layout& l, const Node& node) {
+  const ui::Rect& r = l.inner;
+  const float tf = toneFrequency(l.nodes, l.shape);
+  if (hasLowPass(l)) return Point{r.x + 26.0f * l.s, yForFrequency(l, tf) - 0.25f * normalised(node) * r.height};
+  if (hasBandPass(l)) {
+    return Point{r.x + r.width - 12.0f * l.s, yForFrequency(l, tf * std::exp2(bandOctaves(l.half, l.nodes, l.shape)))};
+  }
+  return std::nullopt;
+}
+
+std::optional<Point> placeHandle(const Layout& l, const Node& node) {
+  const ui::Rect& r = l.inner;
+  const float s = l.s;
+  const float v = nodeDisplayValue(node);
+  const float n = normalised(node);
+  const ui::Rect band = toneBand(l);
+  const NodeKind kind = node.nodeKind();
+  if (isPitchFamily(kind) && !hasPitchLayer(l)) return std::nullopt;
+  switch (kind) {
+    case NodeKind::kLength:
+      return atTime(l, v, r.y + r.height - r.height * clamp01(envelopeAt(l.half, l.shape, v)));
+    case NodeKind::kColour:
+    case NodeKind::kBrightness:
+      // The tone line's right end, which rises with brightness as a drag
+      // upwards raises the value.
+      return Point{band.x + band.width, bandMiddle(band) + (0.5f - clamp01(v)) * 0.8f * band.height};
+    case NodeKind::kFrequency:
+      return frequencyHandle(l, node);
+    case NodeKind::kDrop:
+    case NodeKind::kBlip:
+      return Point{r.x + 3.0f * s, yForFrequency(l, pitchAt(l.half, l.shape, 0.0f))};
+    case NodeKind::kDropTime:
+    case NodeKind::kBlipTime:
+      return onPitch(l, onsetOffset(l.half, l.shape) + v);
+    case NodeKind::kDropSpeed:
+      if (!(v > 0.0f)) return std::nullopt;
+      return onPitch(l, l.shape.decay / v);
+    case NodeKind::kResonance:
+      return resonanceHandle(l, node);
+    case NodeKind::kSnap:
+      if (!hasBandPass(l)) return std::nullopt;
+      return Point{r.x + 30.0f * s, yForFrequency(l, toneFrequency(l.nodes, l.shape)) - 0.3f * n * r.height};
+    case NodeKind::kHold:
+      return onPitch(l, v);
+    case NodeKind::kInharmonic:
+      if (!isBody(l, body_type::kModal)) return std::nullopt;
+      return atTime(l, 0.26f * l.shape.decay,
+                    yForFrequency(l, l.shape.tune * 5.4f * (1.0f + 0.24f * clamp01(l.shape.aux1))));
+    case NodeKind::kRate: {
+      if (!(node.sampleSeconds > 0.0f)) return std::nullopt;
+      const float x = clampTo(xAtTime(l, sampleDuration(node)), r.x + 8.0f * s, r.x + r.width - 4.0f * s);
+      return Point{x, r.y + 0.5f * r.height};
+    }
+    case NodeKind::kSpread:
+      if (!isHit(l, hit_type::kClap)) return std::nullopt;
+      return atTime(l, 2.0f * v / 1000.0f, r.y);
+    case NodeKind::kShimmer: {
+      if (!hasLowPass(l)) return std::nullopt;
+      const float yc = yForFrequency(l, toneFrequency(l.nodes, l.shape));
+      return Point{r.x + r.width - 14.0f * s, yc - n * std::max(yc - r.y, 0.0f)};
+    }
+    case NodeKind::kRatio:
+      if (!l.half.body || l.half.mode < body_type::kMetal || l.half.mode > body_type::kFm) return std::nullopt;
+      return atTime(l, 0.35f * l.shape.decay, yForFrequency(l, (v + 1.0f) * l.shape.tune));
+    case NodeKind::kBrightTime:
+      return atTime(l, v, bandMiddle(band));
+    case NodeKind::kPosition:
+      return Point{band.x + band.width * clamp01(v), bandMiddle(band)};
+    case NodeKind::kDetune:
+      return Point{band.x + band.width - 10.0f * s, band.y + band.height - n * band.height};
+    case NodeKind::kWidth: {
+      if (!isHit(l, hit_type::kClick) && !isHit(l, hit_type::kBandPass) && !isHit(l, hit_type::kClap) &&
+          !isHit(l, hit_type::kHighPass)) {
+        return std::nullopt;
+      }
+      const ui::Rect bar = widthBar(l);
+      return Point{bar.x + 0.5f * bar.width + n * 0.5f * bar.width, bar.y + 0.5f * bar.height};
+    }
+    default:  // the chips and the band, and kinds the graph does not know
+      return std::nullopt;
+  }
+}
+
+}  // namespace
+
+ui::Rect innerRect(const ui::Rect& graph, float s) { return graph.inset(s, s); }
+
+float xAtTime(const Layout& l, float t) { return l.inner.x + l.inner.width * clamp01(t / l.window); }
+
+float timeAtX(const Layout& l, float x) {
+  return clamp01((x - l.inner.x) / std::max(l.inner.width, 1.0f)) * l.window;
+}
+
+float yForFrequency(const Layout& l, float f) {
+  const float lo = frequencyLo(l);
+  const float octaves = std::log2(frequencyHi(l) / lo);
+  const float h = l.inner.height;
+  return l.inner.y + h - h * clamp01(std::log2(std::max(f, 1.0f) / lo) / octaves);
+}
+
+float frequencyForY(const Layout& l, float y) {
+  const float lo = frequencyLo(l);
+  const float octaves = std::log2(frequencyHi(l) / lo);
+  const float h = l.inner.height;
+  return lo * std::exp2(octaves * clamp01((l.inner.y + h - y) / std::max(h, 1.0f)));
+}
+
+ui::Rect toneBand(const Layout& l) {
+  const ui::Rect& r = l.inner;
+  return {r.x + 8.0f * l.s, r.y + 4.0f * l.s, std::max(r.width - 16.0f * l.s, 0.0f), std::max(0.34f * r.height, 0.0f)};
+}
+
+ui::Rect widthBar(const Layout& l) {
+  const ui::Rect& r = l.inner;
+  return {r.x + 10.0f * l.s, r.y + r.height - 24.0f * l.s, std::max(std::min(0.35f * r.width, 110.0f * l.s), 0.0f),
+          std::max(8.0f * l.s, 0.0f)};
+}
+
+const Node* choiceNode(const Layout& l) {
+  if (const Node* node = firstOfKind(l.nodes, NodeKind::kChoice)) return node;
+  return firstOfKind(l.nodes, NodeKind::kSampleSlot);
+}
+
+std::optional<ui::Rect> choiceChip(const Layout& l) {
+  const ui::Rect& r = l.inner;
+  if (!choiceNode(l) || r.width < 62.0f * l.s || r.height < 19.0f * l.s) return std::nullopt;
+  return ui::Rect{r.x + r.width - 59.0f * l.s, r.y + r.height - 16.0f * l.s, 56.0f * l.s, 13.0f * l.s};
+}
+
+std::optional<ui::Rect> lfoChip(const Layout& l, const Node& node) {
+  const ui::Rect& r = l.inner;
+  const float s = l.s;
+  if (node.lfo < 0 || r.width < 82.0f * s || r.height < 17.0f * s) return std::nullopt;
+  const std::optional<Point> handle = nodePosition(l, node);
+  if (!handle) return std::nullopt;
+  const float x = r.x + s > handle->x + 9.0f * s ? r.x + s : std::min(r.x + r.width - 79.0f * s, handle->x + 9.0f * s);
+  const float y = r.y + s > handle->y + 7.0f * s ? r.y + s : std::min(r.y + r.height - 14.0f * s, handle->y + 7.0f * s);
+  return ui::Rect{x, y, 78.0f * s, 13.0f * s};
+}
+
+std::optional<ui::Rect> directionBand(const Layout& l) {
+  const Node* rate = nullptr;
+  for (const Node& node : l.nodes) {
+    if (node.nodeKind() == NodeKind::kRate && node.sampleSeconds > 0.0f) rate = &node;
+  }
+  if (!rate || !firstOfKind(l.nodes, NodeKind::kReverse)) return std::nullopt;
+  const ui::Rect& r = l.inner;
+  return ui::Rect{r.x, r.y + 0.1f * r.height, r.width, 0.8f * r.height};
+}
+
+bool contains(const ui::Rect& r, Point p) {
+  return p.x >= r.x && p.y >= r.y && p.x < r.x + r.width && p.y < r.y + r.height;
+}
+
+bool dragsVertically(int kind) {
+  switch (static_cast<NodeKind>(kind)) {
+    case NodeKind::kLength:
+    case NodeKind::kDropTime:
+    case NodeKind::kDropSpeed:
+    case NodeKind::kHold:
+    case NodeKind::kBlipTime:
+    case NodeKind::kRate:
+    case NodeKind::kSpread:
+    case NodeKind::kBrightTime:
+    case NodeKind::kPosition:
+    case NodeKind::kWidth:
+      return false;
+    default:
+      return true;
+  }
+}
+
+std::optional<Point> nodePosition(const Layout& l, const Node& node) {
+  const std::optional<Point> p = placeHandle(l, node);
+  if (!p || !std::isfinite(p->x) || !std::isfinite(p->y)) return std::nullopt;
+  // Raised handles (snap, resonance over a high cutoff) would leave the
+  // clipped picture and could not be grabbed back.
+  const ui::Rect& r = l.inner;
+  return Point{clampTo(p->x, r.x, r.x + r.width), clampTo(p->y, r.y, r.y + r.height)};
+}
+
+int nearestNode(const Layout& l, Point p) {
+  int best = -1;
+  float bestDistance = kHandleReach * l.s;
+  for (std::size_t i = 0; i < l.nodes.size(); ++i) {
+    const std::optional<Point> handle = nodePosition(l, l.nodes[i]);
+    if (!handle) continue;
+    const float distance = std::hypot(handle->x - p.x, handle->y - p.y);
+    if (distance <= bestDistance && (best < 0 || distance < bestDistance)) {
+      best = static_cast<int>(i);
+      bestDistance = distance;
+    }
+  }
+  return best;
+}
+
+ChipHit chipAt(const Layout& l, Point p) {
+  for (std::size_t i = 0; i < l.nodes.size(); ++i) {
+    const std::optional<ui::Rect> chip = lfoChip(l, l.nodes[i]);
+    if (!chip || !contains(*chip, p)) continue;
+    const float offset = p.x - chip->x;
+    const int zone = offset < 18.0f * l.s ? 0 : offset < 42.0f * l.s ? 1 : 2;
+    return {static_cast<int>(i), zone};
+  }
+  return {};
+}
+
+std::optional<float> dragDisplayValue(const Layout& l, const Node& node, Point p, DragStart start) {
+  const ui::Rect& r = l.inner;
+  const float s = l.s;
+  const float tx = timeAtX(l, p.x);
+  const float f = frequencyForY(l, p.y);
+  const float bandHeight = std::max(0.34f * r.height, 0.0f);
+  const float tf = toneFrequency(l.nodes, l.shape);
+  const float yc = yForFrequency(l, tf);
+  const float up = yc - p.y;
+  const auto across = [&](float t) { return lerp(node.displayLo, node.displayHi, clamp01(t)); };
+  switch (node.nodeKind()) {
+    case NodeKind::kLength:
+    case NodeKind::kHold:
+    case NodeKind::kBrightTime:
+      return tx;
+    case NodeKind::kColour:
+    case NodeKind::kBrightness:
+      return clamp01((0.5f * bandHeight + r.y + 4.0f * s - p.y) / std::max(0.8f * bandHeight, 1.0f) + 0.5f);
+    case NodeKind::kFrequency:
+      return f;
+    case NodeKind::kDrop:
+    case NodeKind::kBlip:
+      if (isBody(l, body_type::kShell)) return std::max(f / std::max(l.shape.tune, 1.0f) - 1.0f, 0.0f);
+      return 12.0f * std::log2(std::max(f, 1.0f) / std::max(baseFrequency(l.half, l.shape), 1.0f));
+    case NodeKind::kDropTime:
+    case NodeKind::kBlipTime:
+      return tx - onsetOffset(l.half, l.shape);
+    case NodeKind::kDropSpeed:
+      return l.shape.decay / std::max(tx, 0.0001f);
+    case NodeKind::kResonance:
+      if (hasLowPass(l)) return across(up / std::max(0.25f * r.height, 1.0f));
+      return 1.0f / clampTo(std::fabs(std::log2(std::max(f, 1.0f) / std::max(tf, 1.0f))), 0.12f, 1.6f);
+    case NodeKind::kSnap:
+      return across(up / std::max(0.3f * r.height, 1.0f));
+    case NodeKind::kInharmonic:
+      return clamp01(start.value + (start.y - p.y) / (120.0f * s));
+    case NodeKind::kRate:
+      return node.sampleSeconds / std::max(tx, 0.0001f);
+    case NodeKind::kSpread:
+      return std::max(tx, 0.0f) * 0.5f * 1000.0f;
+    case NodeKind::kShimmer:
+      return across(up / std::max(yc - r.y, 1.0f));
+    case NodeKind::kRatio:
+      return std::max(f / std::max(l.shape.tune, 1.0f) - 1.0f, 0.0f);
+    case NodeKind::kPosition:
+      return clamp01((p.x - r.x - 8.0f * s) / std::max(std::max(r.width - 16.0f * s, 0.0f), 1.0f));
+    case NodeKind::kDetune:
+      return across((bandHeight + r.y + 4.0f * s - p.y) / std::max(bandHeight, 1.0f));
+    case NodeKind::kWidth: {
+      const ui::Rect bar = widthBar(l);
+      const float half = 0.5f * bar.width;
+      return across((p.x - (bar.x + half)) / std::max(half, 1.0f));
+    }
+    default:
+      return std::nullopt;
+  }
+}
+
+float modAmount(const Layout& l, const Node& node, Point p) {
+  const std::optional<Point> handle = nodePosition(l, node);
+  if (!handle) return 0.0f;
+  const bool vertical = dragsVertically(node.kind);
+  const float d = vertical ? p.y - handle->y : p.x - handle->x;
+  const float extent = vertical ? l.inner.height : l.inner.width;
+  const float amount = std::min(2.0f * std::fabs(d) / std::max(0.5f * extent, 1.0f), 1.0f);
+  return amount < 0.03f ? 0.0f : amount;
+}
+
+}  // namespace orbi::graph

@@ -1,0 +1,72 @@
+#pragma once
+// Where things sit in a node graph: the time and frequency axes, the
+// graph's sub-rectangles, each node's handle, hit tests, and the values a
+// drag at a pointer position asks for. Pure functions of the model, the
+// inner rectangle and the scale.
+
+#include <optional>
+#include <span>
+
+#include "editor/widgets/graph/graph_model.h"
+#include "editor/widgets/graph/graph_shape.h"
+#include "ui/geometry.h"
+
+namespace orbi::graph {
+
+struct Point {
+  float x = 0.0f;
+  float y = 0.0f;
+};
+
+// Everything a position in the graph depends on.
+struct Layout {
+  ui::Rect inner;     // the graph's rectangle inset by the scale
+  float s = 1.0f;     // UI scale
+  float window = 0.4f;  // seconds across the time axis
+  Half half;
+  Shape shape;
+  std::span<const Node> nodes;
+};
+
+ui::Rect innerRect(const ui::Rect& graph, float s);
+
+float xAtTime(const Layout& l, float t);
+float timeAtX(const Layout& l, float x);
+float yForFrequency(const Layout& l, float f);
+float frequencyForY(const Layout& l, float y);
+
+ui::Rect toneBand(const Layout& l);
+ui::Rect widthBar(const Layout& l);
+// The node the choice chip steps through (the first of kind 17, else 14).
+const Node* choiceNode(const Layout& l);
+std::optional<ui::Rect> choiceChip(const Layout& l);
+std::optional<ui::Rect> lfoChip(const Layout& l, const Node& node);
+std::optional<ui::Rect> directionBand(const Layout& l);
+// Left and top edges inside, right and bottom outside.
+bool contains(const ui::Rect& r, Point p);
+
+// Whether modulation drags of the kind run up and down.
+bool dragsVertically(int kind);
+// The node's handle; none for nodes the half type does not place.
+std::optional<Point> nodePosition(const Layout& l, const Node& node);
+
+// The node whose handle lies nearest p within 14 scaled pixels; -1 none.
+int nearestNode(const Layout& l, Point p);
+struct ChipHit {
+  int node = -1;
+  int zone = 0;  // 0 shape, 1 trigger mode, 2 rate
+};
+ChipHit chipAt(const Layout& l, Point p);
+
+// Where a value drag started, for the relative kinds.
+struct DragStart {
+  float value = 0.0f;  // display units
+  float y = 0.0f;
+};
+// The display value a value drag with the pointer at p asks for; none for
+// kinds that are not dragged.
+std::optional<float> dragDisplayValue(const Layout& l, const Node& node, Point p, DragStart start);
+// The 0..1 amount of a modulation drag with the pointer at p.
+float modAmount(const Layout& l, const Node& node, Point p);
+
+}  // namespace orbi::graph

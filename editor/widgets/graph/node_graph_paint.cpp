@@ -1,0 +1,553 @@
+// The node graph's picture: the half's sound as layers, then the handles
+// with their modulation marks, the chips and the hint lines.
+#include <imgui.h>
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "editor/widgets/graph/bank_wave.h"
+#include "editor/widgets/graph/node_graph.h"
+#include "editor/widgets/widget_support.h"
+#include "ui/controls/value_text.h"
+#include "ui/draw/icons.h"
+#include "ui/draw/shapes.h"
+#include "ui/draw/text.h"
+#include "ui/draw/waveform.h"
+
+namespace orbi {
+
+using graph::Layout;
+using graph::NodeKind;
+using graph::Point;
+using ui::TextAlign;
+using ui::TextStyle;
+
+namespace {
+
+constexpr std::uint32_t kGreen = 0x8DC63F;  // the accent without alpha
+constexpr std::uint32_t kGrey = 0x8A8870;   // the muted tone without alpha
+constexpr float kShapeEpsilon = 0.000001f;
+constexpr std::uint32_t kSparkleSeed = 0x5417AE;
+
+const char* const kTrigModes[] = {"FRE", "TRG", "HLD", "ONE", "HALF"};
+const char* const kDivisions[] = {"1/32", "1/16T", "1/16", "1/16.", "1/8T", "1/8", "1/8.", "1/4", "1/2", "1/1"};
+
+bool isHit(const Layout& l, int type) { return !l.half.body && l.half.mode == type; }
+bool isBody(const Layout& l, int type) { return l.half.body && l.half.mode == type; }
+
+// Types drawn with a pitch curve.
+bool hasPitchLayer(const Layout& l) {
+  return isBody(l, graph::body_type::kSine) || isBody(l, graph::body_type::kShell) ||
+         isHit(l, graph::hit_type::kKnock);
+}
+
+ImVec2 at(float x, float y) { return ImVec2(x, y); }
+
+bool differs(float a, float b) { return std::fabs(a - b) > kShapeEpsilon; }
+
+// Pseudo-random positions that are the same on every frame.
+class Sparkles {
+ public:
+  float next() {
+    state_ = state_ * 1664525u + 1013904223u;
+    return static_cast<float>(state_ >> 8) / 16777216.0f;
+  }
+
+ private:
+  std::uint32_t state_ = kSparkleSeed;
+};
+
+// The rate node that knows its sample's length, or null.
+const graph::Node* sampledRate(const Layout& l) {
+  for (const graph::Node& node : l.nodes) {
+    if (node.nodeKind() == NodeKind::kRate && node.sampleSeconds > 0.0f) return &node;
+  }
+  return nullptr;
+}
+
+bool reversed(const Layout& l) {
+  const graph::Node* reverse = graph::firstOfKind(l.nodes, NodeKind::kReverse);
+  return reverse && graph::nodeDisplayValue(*reverse) >= 0.5f;
+}
+
+// Which of the ghost curves a set of hit shapes changes.
+struct GhostCurves {
+  bool pitch = false;
+  bool envelope = false;
+  bool partials = false;
+  bool filter = false;
+};
+
+GhostCurves ghostCurves(const Layout& l, const std::vector<graph::Shape>& hits) {
+  GhostCurves g;
+  const graph::Shape& m = l.shape;
+  for (const graph::Shape& h : hits) {
+    const bool tune = differs(h.tune, m.tune), tone = differs(h.tone, m.tone), aux1 = differs(h.aux1, m.aux1),
+               aux2 = differs(h.aux2, m.aux2), decay = differs(h.decay, m.decay);
+    if (isBody(l, graph::body_type::kSine)) g.pitch |= tune || tone || aux1 || aux2;
+    if (isBody(l, graph::body_type::kShell)) g.pitch |= tune || aux1 || aux2;
+    if (isHit(l, graph::hit_type::kKnock)) g.pitch |= tone || aux1 || aux2 || decay;
+    g.envelope |= decay || (isHit(l, graph::hit_type::kBandPass) && aux2);
+    if (isBody(l, graph::body_type::kModal)) g.partials |= tune || aux1 || decay || tone;
+    if (isHit(l, graph::hit_type::kBandPass) || isHit(l, graph::hit_type::kClap)) g.filter |= tone || aux1;
+  }
+  return g;
+}
+
+constexpr float kModalRatios[] = {1.0f, 2.01f, 3.0f, 4.2f, 5.4f};
+constexpr float kModalWeights[] = {1.0f, 0.6f, 0.45f, 0.35f, 0.28f};
+
+float modalPartial(const graph::Shape& shape, int k) {
+  return shape.tune * kModalRatios[k] * (1.0f + 0.06f * static_cast<float>(k) * clamp01(shape.aux1));
+}
+
+class Painter {
+ public:
+  Painter(const NodeGraph& g, const Layout& l, ImDrawList* dl)
+      : g_(g), l_(l), dl_(dl), s_(l.s), r_(l.inner), columns_(std::max(2, static_cast<int>(std::floor(l.inner.width)))) {}
+
+  void paint(const ui::WaveOverview& overview, bool hasSample, bool overDirection) {
+    ui::fillRect(dl_, r_, palette::kTilePanel);
+    if (hasSample && !overview.empty()) waveform(overview, overDirection);
+    directionMarks();
+    if (!g_.hitShapes.empty()) ghosts();
+    toneLine();
+    if (isBody(l_, graph::body_type::kModal)) modalPartials();
+    if (l_.half.body && l_.half.mode >= graph::body_type::kMetal && l_.half.mode <= graph::body_type::kFm) partials();
+    if (isBody(l_, graph::body_type::kWavetable)) bankWaves();
+    if (isHit(l_, graph::hit_type::kBandPass) || isHit(l_, graph::hit_type::kClap)) bandPass();
+    if (isBody(l_, graph::body_type::kMetal) || isHit(l_, graph::hit_type::kHighPass)) lowPass();
+    if (isHit(l_, graph::hit_type::kClap)) clapSpacing();
+    widthBar();
+    curve([&](float t) { return envelopeY(l_.shape, t); }, 0x8C8DC63F, 1.5f);
+    if (hasPitchLayer(l_)) pitchLayer();
+    ui::strokeRect(dl_, r_, palette::kBorder, 0.0f, 1.0f);
+    for (std::size_t i = 0; i < l_.nodes.size(); ++i) handle(static_cast<int>(i));
+    for (std::size_t i = 0; i < l_.nodes.size(); ++i) lfoChip(static_cast<int>(i));
+    choiceChip();
+    hints(overDirection);
+    if (hasPitchLayer(l_) || isBody(l_, graph::body_type::kModal)) {
+      ui::drawText(dl_, {r_.x + 4.0f * s_, r_.y, 80.0f * s_, 11.0f * s_}, l_.half.body ? "6400 Hz" : "2000 Hz",
+                   TextStyle::Caption, 0x998A8870);
+    }
+  }
+
+ private:
+  float y(float f) const { return graph::yForFrequency(l_, f); }
+  float x(float t) const { return graph::xAtTime(l_, t); }
+  float envelopeY(const graph::Shape& shape, float t) const {
+    return r_.y + r_.height - r_.height * clamp01(graph::envelopeAt(l_.half, shape, t));
+  }
+  bool active(int i) const { return g_.hoveredNode() == i || g_.valueDragNode() == i; }
+  ui::Rect bottomStrip() const {
+    return {r_.x + 6.0f * s_, r_.y + r_.height - 12.0f * s_, std::max(r_.width - 12.0f * s_, 0.0f), 11.0f * s_};
+  }
+  float mirrored(float X, bool rev) const { return rev ? r_.x + r_.width - (X - r_.x) : X; }
+  // Solid lines are two-point polylines: the framework's lines are dashed.
+  void line(ImVec2 a, ImVec2 b, std::uint32_t colour, float width) {
+    const ImVec2 ends[] = {a, b};
+    ui::drawPolyline(dl_, ends, colour, width);
+  }
+  void hLine(float x0, float x1, float yy, std::uint32_t colour, float width) { line(at(x0, yy), at(x1, yy), colour, width); }
+  void vLine(float xx, float y0, float y1, std::uint32_t colour, float width) { line(at(xx, y0), at(xx, y1), colour, width); }
+
+  // One point per inner pixel column, at the column's time.
+  template <typename YAt>
+  void curve(YAt yAt, std::uint32_t colour, float width) {
+    points_.clear();
+    for (int i = 0; i < columns_; ++i) {
+      const float t = clamp01(static_cast<float>(i) / std::max(r_.width, 1.0f)) * l_.window;
+      points_.push_back(at(r_.x + static_cast<float>(i), yAt(t)));
+    }
+    ui::drawPolyline(dl_, points_, colour, width);
+  }
+
+  void waveform(const ui::WaveOverview& overview, bool overDirection) {
+    const bool rated = sampledRate(l_) != nullptr;
+    ui::WaveformStyle style;
+    style.colour = withAlpha(kGrey, !rated ? 0.28f : overDirection ? 0.8f : 0.55f);
+    style.height = rated ? 0.8f : 0.6f;
+    style.gain = 1.0f;
+    const float frames = static_cast<float>(overview.size());
+    const bool rev = reversed(l_);
+    // A range given right to left draws the sample mirrored.
+    const ui::Axis axis{ui::AxisKind::Linear, rev ? frames : 0.0f, rev ? 0.0f : frames, r_.x, r_.x + r_.width};
+    ui::drawWaveform(dl_, r_, axis, overview, style);
+  }
+
+  void directionMarks() {
+    const graph::Node* rate = sampledRate(l_);
+    if (!rate) return;
+    const bool rev = reversed(l_);
+    const float top = r_.y + 0.1f * r_.height, bottom = r_.y + 0.9f * r_.height;
+    const float recorded = mirrored(r_.x + r_.width * clamp01(rate->sampleSeconds / l_.window), rev);
+    if (recorded > r_.x + s_ && recorded < r_.x + r_.width - s_) {
+      vLine(recorded, top, bottom, 0x4D8A8870, 1.0f);
+      const float labelX = rev ? recorded - 3.0f * s_ - 64.0f * s_ : recorded + 3.0f * s_;
+      ui::drawText(dl_, {labelX, top - 11.0f * s_, 64.0f * s_, 10.0f * s_}, "as recorded", TextStyle::Caption,
+                   0x4D8A8870, rev ? TextAlign::Right : TextAlign::Left);
+    }
+    const float played = mirrored(r_.x + r_.width * clamp01(graph::sampleDuration(*rate) / l_.window), rev);
+    vLine(played, top, bottom, 0xD98DC63F, 2.0f);
+    if (rev) {
+      ui::drawText(dl_, {r_.x + 3.0f * s_, bottom, 60.0f * s_, 10.0f * s_}, "reversed", TextStyle::Caption,
+                   0xD98DC63F);
+    }
+  }
+
+  void ghosts() {
+    const GhostCurves g = ghostCurves(l_, g_.hitShapes);
+    for (const graph::Shape& hit : g_.hitShapes) {
+      if (g.pitch) curve([&](float t) { return y(graph::pitchAt(l_.half, hit, t)); }, 0x29A4D165, 1.0f);
+      if (g.envelope) curve([&](float t) { return envelopeY(hit, t); }, 0x298DC63F, 1.0f);
+      if (g.partials) {
+        for (int k = 0; k < 5; ++k) {
+          hLine(r_.x + 2.0f * s_, x((1.0f - 0.12f * k) * hit.decay), y(modalPartial(hit, k)), 0x298DC63F, 1.0f);
+        }
+      }
+      if (g.filter) {
+        const float fy = y(graph::toneFrequency(l_.nodes, hit));
+        ui::fillRect(dl_, {r_.x + 2.0f * s_, fy - s_, 16.0f * s_, 2.0f * s_}, 0x298DC63F);
+      }
+    }
+  }
+
+  void toneLine() {
+    int index = -1;
+    for (std::size_t i = 0; i < l_.nodes.size() && index < 0; ++i) {
+      const NodeKind k = l_.nodes[i].nodeKind();
+      if (k == NodeKind::kColour || k == NodeKind::kBrightness) index = static_cast<int>(i);
+    }
+    if (index < 0) return;
+    const ui::Rect band = graph::toneBand(l_);
+    const float tilt = (0.5f - clamp01(graph::nodeDisplayValue(l_.nodes[index]))) * 0.8f * band.height;
+    const float mid = band.y + 0.5f * band.height;
+    const bool on = active(index);
+    // Rising to the right with brightness, the right end under the handle.
+    line(at(band.x, mid - tilt), at(band.x + band.width, mid + tilt), withAlpha(0xD0A828, on ? 0.95f : 0.5f),
+         on ? 2.5f : 1.5f);
+    ui::drawText(dl_, {band.x, band.y, 30.0f * s_, band.height}, "dark", TextStyle::Caption, 0x808A8870);
+    ui::drawText(dl_, {band.x + band.width - 34.0f * s_, band.y, 34.0f * s_, band.height}, "bright", TextStyle::Caption,
+                 0x808A8870, TextAlign::Right);
+  }
+
+  void modalPartials() {
+    const graph::Shape& shape = l_.shape;
+    for (int k = 0; k < 5; ++k) {
+      const float d = shape.decay * (1.0f - 0.12f * k);
+      const float a = kModalWeights[k] * (k == 0 ? 1.0f : 0.3f + 0.7f * clamp01(shape.tone));
+      const float py = y(modalPartial(shape, k));
+      hLine(r_.x + 2.0f * s_, x(d), py, withAlpha(kGreen, clampTo(a, 0.12f, 0.85f)), clampTo(3.0f * a, 1.0f, 3.0f));
+      hLine(x(d), x(2.5f * d), py, withAlpha(kGreen, clampTo(0.3f * a, 0.05f, 0.25f)), 1.0f);
+    }
+  }
+
+  void partials() {
+    const graph::Shape& shape = l_.shape;
+    const std::vector<float> ratios = graph::partialRatios(l_.half, l_.nodes, 16);
+    const float lo = graph::frequencyForY(l_, r_.y + r_.height), hi = graph::frequencyForY(l_, r_.y);
+    for (std::size_t k = 0; k < ratios.size(); ++k) {
+      const float f = ratios[k] * shape.tune;
+      if (f < lo || f > hi) continue;
+      float alpha = 0.55f;
+      if (l_.half.mode != graph::body_type::kMetal) {
+        const int j = l_.half.mode == graph::body_type::kString ? static_cast<int>(k) : static_cast<int>(k + 1) / 2;
+        alpha = clampTo(0.65f - (1.2f - shape.tone) * 0.14f * static_cast<float>(j), 0.08f, 0.65f);
+      }
+      const float width = l_.half.mode == graph::body_type::kFm && k == 0 ? 2.0f : 1.0f;
+      hLine(r_.x + 2.0f * s_, x(shape.decay), y(f), withAlpha(kGreen, alpha), width);
+      hLine(x(shape.decay), x(2.5f * shape.decay), y(f), withAlpha(kGreen, 0.28f * alpha), 1.0f);
+    }
+  }
+
+  void bankWave(const ui::Rect& band, int bank, float factor, std::uint32_t colour) {
+    const int n = std::max(2, static_cast<int>(std::floor(band.width)));
+    const float mid = band.y + 0.5f * band.height;
+    points_.clear();
+    for (int i = 0; i < n; ++i) {
+      const float cycles = 2.0f * (static_cast<float>(i) / static_cast<float>(n)) * factor;
+      const float phase = cycles - std::floor(cycles);
+      const float w = clampTo(graph::bankWave(bank, l_.shape.tone, phase), -1.0f, 1.0f);
+      points_.push_back(at(band.x + static_cast<float>(i), mid - w * 0.42f * band.height));
+    }
+    ui::drawPolyline(dl_, points_, colour, 1.5f);
+  }
+
+  void bankWaves() {
+    const ui::Rect band = graph::toneBand(l_);
+    int bank = 0;
+    if (const graph::Node* choice = graph::firstOfKind(l_.nodes, NodeKind::kChoice)) {
+      const int last = std::max(std::min(choice->choiceCount, graph::kBankCount), 1) - 1;
+      bank = std::clamp(static_cast<int>(std::lround(graph::nodeDisplayValue(*choice))), 0, last);
+    }
+    const graph::Node* detune = graph::firstOfKind(l_.nodes, NodeKind::kDetune);
+    const float cents = detune ? graph::nodeDisplayValue(*detune) : 0.0f;
+    if (cents > 0.5f) bankWave(band, bank, std::exp2(cents / 1200.0f), 0x4D8DC63F);
+    bankWave(band, bank, 1.0f, 0xBF8DC63F);
+  }
+
+  void frequencyLabel(float f, float top) {
+    const std::string text = ui::formatNumber(std::round(f), 0) + " Hz";
+    ui::drawText(dl_, {r_.x + 5.0f * s_, top + s_, 80.0f * s_, 10.0f * s_}, text, TextStyle::Caption, 0x998A8870);
+  }
+
+  void bandPass() {
+    const float fc = graph::toneFrequency(l_.nodes, l_.shape);
+    const float o = graph::bandOctaves(l_.half, l_.nodes, l_.shape);
+    const float top = y(fc * std::exp2(o)), bottom = y(fc * std::exp2(-o));
+    ui::fillRect(dl_, {r_.x + 2.0f * s_, top, std::max(r_.width - 4.0f * s_, 0.0f), bottom - top}, 0x298DC63F, 2.0f);
+    ui::fillRect(dl_, {r_.x + 2.0f * s_, y(fc) - 0.5f * s_, std::max(r_.width - 4.0f * s_, 0.0f), s_}, 0xB38DC63F);
+    frequencyLabel(fc, top);
+  }
+
+  void lowPass() {
+    const float fc = graph::toneFrequency(l_.nodes, l_.shape);
+    const float yc = y(fc);
+    if (yc < r_.y || yc > r_.y + r_.height) return;
+    const ui::Rect region{r_.x + 2.0f * s_, yc, std::max(r_.width - 4.0f * s_, 0.0f), r_.y + r_.height - yc};
+    ui::fillRect(dl_, region, 0x218DC63F, 2.0f);
+    const graph::Node* shimmer = graph::firstOfKind(l_.nodes, NodeKind::kShimmer);
+    const float n = shimmer ? graph::normalised(*shimmer) : 0.0f;
+    if (n > 0.001f && region.height > 2.0f * s_) {
+      Sparkles random;
+      const std::uint32_t colour = withAlpha(kGreen, 0.1f + 0.35f * n);
+      const int count = static_cast<int>(std::floor(220.0f * n));
+      const float side = 1.2f * s_;
+      for (int i = 0; i < count; ++i) {
+        const float px = region.x + random.next() * std::max(region.width - side, 0.0f);
+        const float py = region.y + random.next() * std::max(region.height - side, 0.0f);
+        ui::fillRect(dl_, {px, py, side, side}, colour);
+      }
+    }
+    ui::fillRect(dl_, {region.x, yc - 0.5f * s_, region.width, s_}, 0xBF8DC63F);
+    if (const graph::Node* resonance = graph::firstOfKind(l_.nodes, NodeKind::kResonance)) {
+      const float q = graph::normalised(*resonance);
+      if (q > 0.001f) resonancePeak(yc, yc - 0.25f * q * r_.height);
+    }
+    frequencyLabel(fc, yc);
+  }
+
+  // Two quadratic segments meeting flat at the top.
+  void resonancePeak(float base, float top) {
+    const float x0 = r_.x + 2.0f * s_, xTop = r_.x + 26.0f * s_, x1 = r_.x + 52.0f * s_;
+    const std::array<std::array<ImVec2, 3>, 2> segments{{{at(x0, base), at(xTop - 6.0f * s_, top), at(xTop, top)},
+                                                         {at(xTop, top), at(xTop + 6.0f * s_, top), at(x1, base)}}};
+    points_.clear();
+    constexpr int kSteps = 12;
+    for (const auto& seg : segments) {
+      for (int i = points_.empty() ? 0 : 1; i <= kSteps; ++i) {
+        const float t = static_cast<float>(i) / kSteps, u = 1.0f - t;
+        points_.push_back(at(u * u * seg[0].x + 2 * u * t * seg[1].x + t * t * seg[2].x,
+                             u * u * seg[0].y + 2 * u * t * seg[1].y + t * t * seg[2].y));
+      }
+    }
+    ui::drawPolyline(dl_, points_, 0x8C8DC63F, 1.5f);
+  }
+
+  void clapSpacing() {
+    const graph::Node* spread = graph::firstOfKind(l_.nodes, NodeKind::kSpread);
+    if (!spread) return;
+    const float v = graph::nodeDisplayValue(*spread);
+    for (int i = 0; i < 3; ++i) {
+      const float t = static_cast<float>(i) * v / 1000.0f / l_.window;
+      if (t > 1.0f) break;
+      vLine(r_.x + r_.width * clamp01(t), r_.y, r_.y + r_.height, withAlpha(kGreen, 0.85f - 0.2f * i),
+            i == 0 ? 2.0f : 1.5f);
+    }
+  }
+
+  void widthBar() {
+    const graph::Node* width = graph::firstOfKind(l_.nodes, NodeKind::kWidth);
+    const bool stereoHit = isHit(l_, graph::hit_type::kClick) || isHit(l_, graph::hit_type::kBandPass) ||
+                           isHit(l_, graph::hit_type::kClap) || isHit(l_, graph::hit_type::kHighPass);
+    if (!width || !stereoHit) return;
+    const ui::Rect bar = graph::widthBar(l_);
+    const float mid = bar.y + 0.5f * bar.height, cx = bar.x + 0.5f * bar.width;
+    const float n = graph::normalised(*width);
+    hLine(bar.x, bar.x + bar.width, mid, 0x598A8870, 1.0f);
+    vLine(cx, bar.y, bar.y + bar.height, 0x598A8870, 1.0f);
+    ui::drawText(dl_, {bar.x - 8.0f * s_, bar.y, 8.0f * s_, bar.height}, "L", TextStyle::Caption, 0x998A8870,
+                 TextAlign::Right);
+    ui::drawText(dl_, {bar.x + bar.width, bar.y, 8.0f * s_, bar.height}, "R", TextStyle::Caption, 0x998A8870);
+    const float half = std::max(n * 0.5f * bar.width, 2.0f * s_);
+    ui::fillRect(dl_, {cx - half, bar.y, 2.0f * half, bar.height}, 0x738DC63F, 3.0f);
+    if (isHit(l_, graph::hit_type::kClap)) {
+      const float spread = n * 0.5f * bar.width;
+      const float ticks[] = {cx - spread, cx + spread, cx};
+      for (int i = 0; i < 3; ++i) {
+        vLine(ticks[i], bar.y - 3.0f * s_, bar.y + bar.height + 3.0f * s_, withAlpha(kGreen, 0.85f - 0.2f * i),
+              i == 0 ? 2.0f : 1.5f);
+      }
+    }
+  }
+
+  void pitchLayer() {
+    const float base = y(graph::baseFrequency(l_.half, l_.shape));
+    ui::drawLine(dl_, at(r_.x, base), at(r_.x + r_.width, base), 0x738A8870, 1.0f, 2.0f, 3.0f);
+    curve([&](float t) { return y(graph::pitchAt(l_.half, l_.shape, t)); }, 0xE6A4D165, 2.0f);
+  }
+
+  // A bar along the node's axis from a to b (offsets from the handle).
+  void axisBar(Point p, bool vertical, float a, float b, float thickness, float radius, std::uint32_t colour) {
+    const float lo = std::min(a, b), len = std::fabs(b - a);
+    const ui::Rect bar = vertical ? ui::Rect{p.x - 0.5f * thickness, p.y + lo, thickness, len}
+                                  : ui::Rect{p.x + lo, p.y - 0.5f * thickness, len, thickness};
+    ui::fillRect(dl_, bar, colour, radius);
+  }
+
+  void modulationMarks(const graph::Node& node, Point p) {
+    const bool vertical = graph::dragsVertically(node.kind);
+    const float half = 0.5f * (vertical ? r_.height : r_.width);
+    // Screen y grows downwards: upwards on a vertical axis is negative.
+    const float sign = vertical ? -1.0f : 1.0f;
+    if (node.hasLfo && node.lfoAmount > 0.0f) {
+      const float reach = clampTo(node.lfoAmount * half * 0.5f, 2.0f * s_, half);
+      axisBar(p, vertical, -reach, reach, 6.0f * s_, 3.0f, 0x384A9EFF);
+    }
+    if (node.hasModEnvelope && node.modEnvelopeAmount != 0.0f) {
+      const float length = clampTo(node.modEnvelopeAmount * half, -half, half);
+      axisBar(p, vertical, 0.0f, sign * length, 5.0f * s_, 2.5f, 0x474AFF7A);
+    }
+    if (node.hasMacro) ui::fillCircle(dl_, at(p.x + 7.0f * s_, p.y), 2.0f * s_, 0xCCFF9A4A);
+    if (node.hasLive) {
+      const float offset = sign * (node.liveAmount - graph::normalised(node)) * half;
+      ui::fillCircle(dl_, vertical ? at(p.x, p.y + offset) : at(p.x + offset, p.y), 2.5f * s_, palette::kAccentHovered);
+    }
+  }
+
+  void handle(int i) {
+    const graph::Node& node = l_.nodes[i];
+    const std::optional<Point> p = graph::nodePosition(l_, node);
+    if (!p) return;
+    modulationMarks(node, *p);
+    const bool on = active(i);
+    ui::fillCircle(dl_, at(p->x, p->y), 4.0f * s_, on ? palette::kAccentHovered : palette::kAccent);
+    ui::fillCircle(dl_, at(p->x, p->y), 1.5f * s_, palette::kDarkFill);
+    if (node.hasLfo) {
+      ui::strokeCircle(dl_, at(p->x, p->y), 6.0f * s_, 0xE6000000 | palette::kLfoBlue, 1.0f);
+    } else if (node.hasModEnvelope) {
+      ui::strokeCircle(dl_, at(p->x, p->y), 6.0f * s_, 0xE6000000 | palette::kEnvelopeGreen, 1.0f);
+    }
+    if (on && node.label) valueLabel(node, *p);
+  }
+
+  void valueLabel(const graph::Node& node, Point p) {
+    const float width = std::min(r_.width - 4.0f * s_, 190.0f * s_);
+    const float height = 12.0f * s_;
+    const float bx = clampTo(p.x - 0.5f * width, r_.x + 2.0f * s_, r_.x + r_.width - 2.0f * s_ - width);
+    const float by = clampTo(p.y - 16.0f * s_, r_.y + 2.0f * s_, r_.y + r_.height - 14.0f * s_);
+    const std::string text = std::string(node.label) + "  " +
+                             valueText(graph::nodeDisplayValue(node), node.displayHi - node.displayLo,
+                                       node.unit ? node.unit : "");
+    ui::drawText(dl_, {bx, by, std::max(width, 0.0f), height}, text, TextStyle::MonoBold, palette::kLight,
+                 TextAlign::Centre);
+    std::string hint = "right-click: type a value";
+    if (g_.lfoReach) hint.append("    /    ").append(node.hasLfo ? "alt-drag: LFO reach" : "alt-drag: add LFO");
+    if (g_.breatheEnabled && g_.breathe) {
+      hint.append("    /    ").append(node.hasBreathe ? "shift-drag: breathe" : "shift-drag: add breathe");
+    }
+    ui::drawText(dl_, bottomStrip(), hint, TextStyle::Caption, 0xBF8A8870, TextAlign::Centre);
+  }
+
+  void shapeIcon(const ui::Rect& box, int shape, std::uint32_t colour) {
+    const float mid = box.y + 0.5f * box.height, half = 0.5f * box.height;
+    points_.clear();
+    if (shape == 5) {  // random steps: four held levels
+      constexpr float levels[] = {0.6f, -0.35f, 0.85f, -0.7f};
+      for (int q = 0; q < 4; ++q) {
+        const float ly = mid - levels[q] * half;
+        points_.push_back(at(box.x + box.width * q / 4.0f, ly));
+        points_.push_back(at(box.x + box.width * (q + 1) / 4.0f, ly));
+      }
+    } else {
+      for (int i = 0; i <= 20; ++i) {
+        const float p = static_cast<float>(i) / 20.0f;
+        float v = 0.0f;
+        switch (shape) {
+          case 0: v = std::sin(2.0f * std::numbers::pi_v<float> * p); break;
+          case 1: v = p < 0.5f ? 4.0f * p - 1.0f : 3.0f - 4.0f * p; break;
+          case 2: v = 2.0f * p - 1.0f; break;
+          case 3: v = 1.0f - 2.0f * p; break;
+          default: v = p < 0.5f ? 1.0f : -1.0f; break;
+        }
+        points_.push_back(at(box.x + box.width * p, mid - v * half));
+      }
+    }
+    ui::drawPolyline(dl_, points_, colour, 1.0f);
+  }
+
+  void lfoChip(int i) {
+    const graph::Node& node = l_.nodes[i];
+    const std::optional<ui::Rect> chip = graph::lfoChip(l_, node);
+    if (!chip) return;
+    const bool hot = g_.hoveredChipNode() == i;
+    const ui::Rect& c = *chip;
+    ui::fillRect(dl_, c, withAlpha(palette::kDarkFill, hot ? 0.96f : 0.82f), 3.0f);
+    ui::strokeRect(dl_, c, withAlpha(kGreen, hot ? 1.0f : 0.55f), 3.0f, 1.0f);
+    shapeIcon(ui::Rect{c.x, c.y, 18.0f * s_, c.height}.inset(3.0f * s_, 3.0f * s_), std::clamp(node.lfoShape, 0, 5),
+              withAlpha(kGreen, hot ? 1.0f : 0.85f));
+    const int trig = std::clamp(node.lfoTrig, 0, 4);
+    const std::uint32_t trigColour =
+        trig == 0 ? (hot ? 0xFF8A8870 : 0xB38A8870) : withAlpha(kGreen, hot ? 1.0f : 0.85f);
+    ui::drawText(dl_, {c.x + 18.0f * s_, c.y, 24.0f * s_, c.height}, kTrigModes[trig], TextStyle::Caption, trigColour,
+                 TextAlign::Centre);
+    for (float sx : {18.0f, 42.0f}) {
+      vLine(c.x + sx * s_, c.y + 2.0f * s_, c.y + c.height - 2.0f * s_, withAlpha(palette::kBorder, hot ? 0.8f : 0.4f),
+            1.0f);
+    }
+    const std::string rate = node.lfoSynced ? std::string(kDivisions[std::clamp(node.lfoDivision, 0, 9)])
+                                            : ui::formatNumber(node.lfoRateHz, node.lfoRateHz < 10.0f ? 1 : 0) + "Hz";
+    ui::drawText(dl_, {c.x + 44.0f * s_, c.y, std::max(c.width - 46.0f * s_, 0.0f), c.height}, rate,
+                 TextStyle::Caption, hot ? palette::kLight : palette::kMuted, TextAlign::Centre);
+  }
+
+  void choiceChip() {
+    const std::optional<ui::Rect> chip = graph::choiceChip(l_);
+    if (!chip) return;
+    const graph::Node& node = *graph::choiceNode(l_);
+    const bool has = node.choices && node.choiceCount >= 1;
+    const bool hot = has && g_.overChoiceChip();
+    ui::fillRect(dl_, *chip, withAlpha(palette::kDarkFill, hot ? 0.96f : has ? 0.82f : 0.45f), 3.0f);
+    ui::strokeRect(dl_, *chip, has ? withAlpha(kGreen, hot ? 1.0f : 0.55f) : 0x4D8A8870, 3.0f, 1.0f);
+    const ui::Rect inside = chip->inset(3.0f * s_, 3.0f * s_);
+    if (!has) {
+      ui::drawText(dl_, inside, "(no samples)", TextStyle::Caption, 0x668A8870, TextAlign::Centre);
+      return;
+    }
+    const int index =
+        std::clamp(static_cast<int>(std::lround(graph::nodeDisplayValue(node))), 0, node.choiceCount - 1);
+    const char* text = node.choices[index] ? node.choices[index] : "";
+    ui::drawText(dl_, inside, text, TextStyle::Caption, hot ? palette::kLight : palette::kMuted, TextAlign::Centre);
+  }
+
+  void hints(bool overDirection) {
+    if (g_.hoveredChipNode() >= 0) {
+      ui::drawText(dl_, bottomStrip(), "click the wave = shape,  the mode = trig,  the division = rate",
+                   TextStyle::Caption, 0xBF8A8870, TextAlign::Centre);
+    } else if (overDirection) {
+      ui::drawText(dl_, bottomStrip(), reversed(l_) ? "click: play forwards" : "click: play backwards",
+                   TextStyle::Caption, 0xCC8A8870, TextAlign::Centre);
+    }
+  }
+
+  const NodeGraph& g_;
+  const Layout& l_;
+  ImDrawList* dl_;
+  float s_;
+  ui::Rect r_;
+  int columns_;
+  std::vector<ImVec2> points_;
+};
+
+}  // namespace
+
+void NodeGraph::paint() {
+  const Layout l = layout();
+  Painter(*this, l, ImGui::GetWindowDrawList()).paint(overview_, samples_ && frames_ >= 1, overDirection_);
+}
+
+}  // namespace orbi
