@@ -116,6 +116,9 @@ void SampleView::drawModePills() {
       chip(value);
     }
   }
+  // A callback's rebuild may have replaced the chips: lay them out again
+  // so that they are painted where the next frame will handle them.
+  strip_ = layoutStrip();
   ImDrawList* dl = ImGui::GetWindowDrawList();
   paintPill(dl, strip_.modePill, slicesOn, pillHovered, slicesOn ? "SLICES" : "WINDOW");
   if (usable(strip_.chopPill)) {
