@@ -1,0 +1,145 @@
+#include "editor/widgets/sample/amp_env_view.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "editor/widgets/sample/lane_geometry.h"
+#include "editor/widgets/widget_support.h"
+#include "ui/context.h"
+#include "ui/draw/shapes.h"
+#include "ui/draw/text.h"
+
+namespace orbi {
+namespace {
+
+constexpr float kAttackShare = 0.3f;  // of the width, for the whole attack range
+constexpr float kDecayShare = 0.6f;
+constexpr float kTailStart = 6.0f;
+constexpr float kPeakReach = 8.0f;
+constexpr float kOneTimeConstant = 0.3679f;
+constexpr std::uint32_t kTailHandle = 0xFFD0A828;
+constexpr std::uint32_t kCaption = 0x8C8A8870;
+
+}  // namespace
+
+std::string AmpEnvView::hint() const {
+  return "AMP - the AD envelope that gates each sampler hit.\n"
+         "peak: drag attack, up/down level  /  drag the tail: decay  /  right-click: type";
+}
+
+float AmpEnvView::peakX() const {
+  const ui::Rect c = contentRect();
+  const float attack = slots.empty() ? 0.0f : slots[0].normalized();
+  return c.x + kAttackShare * c.width * attack;
+}
+
+float AmpEnvView::peakY(float level) const {
+  const ui::Rect c = contentRect();
+  const float s = ui::scale();
+  return c.y + c.height - 4.0f * s - (c.height - 8.0f * s) * clamp01(level);
+}
+
+float AmpEnvView::tailLength() const {
+  const float decay = slots.size() > 1 ? slots[1].normalized() : 0.0f;
+  return kDecayShare * contentRect().width * decay + kTailStart * ui::scale();
+}
+
+ImVec2 AmpEnvView::tailHandle() const {
+  const ui::Rect c = contentRect();
+  return {std::min(peakX() + tailLength(), c.x + c.width), peakY(value(2) * kOneTimeConstant)};
+}
+
+ImVec2 AmpEnvView::anchorFor(int slot, float t) const {
+  const ui::Rect c = contentRect();
+  const float u = clamp01(t);
+  const float level = value(2);
+  if (slot == 0) return {c.x + kAttackShare * c.width * u, peakY(level)};
+  if (slot == 1)
+    return {std::min(peakX() + kTailStart * ui::scale() + kDecayShare * c.width * u, c.x + c.width),
+            peakY(level * kOneTimeConstant)};
+  const float at = slots.size() > 2 ? slots[2].fromNormalized(u) : u;
+  return {peakX(), peakY(at)};
+}
+
+ImGuiMouseCursor AmpEnvView::cursorAt(ImVec2 pointer) const {
+  return contains(contentRect(), pointer) ? ImGuiMouseCursor_Hand : ImGuiMouseCursor_Arrow;
+}
+
+void AmpEnvView::press(const ui::Interaction& it) {
+  target = it.pressPos.x <= peakX() + kPeakReach * ui::scale() ? kPeak : kTail;
+  peakAxis = 1;
+  dragTo(it.pressPos, ImVec2(0.0f, 0.0f));
+}
+
+void AmpEnvView::move(const ui::Interaction& it) {
+  dragTo(ImVec2(it.pressPos.x + it.total.x, it.pressPos.y + it.total.y), it.total);
+}
+
+void AmpEnvView::endGesture() {
+  target = kNoTarget;
+  peakAxis = 1;
+}
+
+void AmpEnvView::dragTo(ImVec2 pointer, ImVec2 total) {
+  const ui::Rect c = contentRect();
+  const float s = ui::scale();
+  if (target == kTail) {
+    const float reach = kDecayShare * c.width;
+    const float u = clampTo(pointer.x - peakX(), kTailStart * s, reach + kTailStart * s);
+    const float t = (u - kTailStart * s) / std::max(reach, s);
+    setParam(1, slots[1].fromNormalized(t));
+    return;
+  }
+  if (target != kPeak) return;
+  if (peakAxis == 1) {
+    if (std::fabs(total.x) < kAxisDecision * s && std::fabs(total.y) < kAxisDecision * s) return;
+    peakAxis = std::fabs(total.y) > std::fabs(total.x) ? 3 : 2;
+  }
+  if (peakAxis == 2) {
+    const float t = clamp01((pointer.x - c.x) / std::max(kAttackShare * c.width, s));
+    setParam(0, slots[0].fromNormalized(t));
+  } else {
+    const float level =
+        c.height <= 8.0f * s ? 0.0f : clamp01((c.y + c.height - 4.0f * s - pointer.y) / (c.height - 8.0f * s));
+    setParam(2, level);
+  }
+}
+
+int AmpEnvView::pickTyped(ImVec2 pointer) const {
+  const ui::Rect c = contentRect();
+  if (pointer.x > peakX() + kPeakReach * ui::scale()) return 1;
+  return pointer.y < c.y + c.height / 2.0f ? 2 : 0;
+}
+
+SamplerLane::TypedField AmpEnvView::typedField(int slot) const {
+  switch (slot) {
+    case 0: return {1000.0f, 0.0f, 500.0f, "attack", "ms"};
+    case 1: return {1.0f, 0.01f, 8.0f, "decay", "s"};
+    default: return {100.0f, 0.0f, 100.0f, "level", "%"};
+  }
+}
+
+void AmpEnvView::paint(ImDrawList* dl) {
+  const ui::Rect c = contentRect();
+  const float s = ui::scale();
+  const float level = value(2);
+  const float px = peakX(), right = c.x + c.width, d = tailLength();
+  const int n = std::max(2, static_cast<int>((right - px) / s));
+  std::vector<ImVec2> curve;
+  curve.reserve(static_cast<std::size_t>(n) + 2);
+  curve.emplace_back(c.x, peakY(0.0f));
+  curve.emplace_back(px, peakY(level));
+  for (int i = 1; i <= n; ++i) {
+    const float x = px + (right - px) * static_cast<float>(i) / static_cast<float>(n);
+    curve.emplace_back(x, peakY(level * std::exp(-(x - px) / d)));
+  }
+  ui::drawPolyline(dl, curve, palette::kAccent, 1.8f);
+  ui::fillCircle(dl, ImVec2(px, peakY(level)), 3.5f * s, palette::kAccentHovered);
+  ui::fillCircle(dl, tailHandle(), 3.0f * s, kTailHandle);
+  for (std::size_t i = 0; i < slots.size(); ++i) drawModulation(dl, static_cast<int>(i));
+  ui::drawText(dl, captionStrip(), "peak: drag = attack, up-down = level  ·  tail = decay", ui::TextStyle::Caption,
+               kCaption, ui::TextAlign::Centre);
+}
+
+}  // namespace orbi

@@ -1,0 +1,116 @@
+#include "editor/widgets/sample/grain_lane.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "editor/widgets/sample/lane_geometry.h"
+#include "editor/widgets/widget_support.h"
+#include "ui/context.h"
+#include "ui/draw/shapes.h"
+#include "ui/draw/text.h"
+
+namespace orbi {
+namespace {
+
+constexpr float kSweep = 160.0f;  // pixels (times the scale) for a whole axis
+constexpr float kGrainRate = 48000.0f;
+constexpr int kHumpSegments = 16;
+constexpr std::uint32_t kGrainFill = 0x598DC63F;
+constexpr std::uint32_t kCaption = 0x8C8A8870;
+
+}  // namespace
+
+std::string GrainLane::hint() const {
+  return "GRAINS - the grain cloud: how long each grain is and how many land.\n"
+         "drag: grain size  /  up/down: density  /  right-click: type";
+}
+
+ImVec2 GrainLane::anchorFor(int slot, float t) const {
+  const ui::Rect c = contentRect();
+  const float s = ui::scale();
+  const float u = clamp01(t);
+  if (slot == 0) return {c.x + c.width * u, c.y + c.height / 2.0f};
+  return {c.x + 6.0f * s, c.y + c.height - 12.0f * s - (c.height - 16.0f * s) * u};
+}
+
+int GrainLane::grainCount(float density) {
+  const float spacing = 1.0f / std::max(density, 1.0f);
+  const float count = std::ceil(1.0f / std::max(spacing, 0.001f));
+  return static_cast<int>(clampTo(count, 1.0f, static_cast<float>(kMostGrains)));
+}
+
+float GrainLane::grainWidth(float sizeMs, float contentWidth, float s) {
+  // A whole number of samples at 48 kHz, at least two.
+  const float samplesLong = std::max(std::trunc(sizeMs * 0.001f * kGrainRate), 2.0f);
+  return std::max(contentWidth * samplesLong / kGrainRate, 2.0f * s);
+}
+
+ImGuiMouseCursor GrainLane::cursorAt(ImVec2 pointer) const {
+  return contains(contentRect(), pointer) ? ImGuiMouseCursor_Hand : ImGuiMouseCursor_Arrow;
+}
+
+void GrainLane::press(const ui::Interaction&) {
+  axis = 1;
+  dragging = true;
+  sizeAtPress = value(0);
+  densityAtPress = value(1);
+}
+
+void GrainLane::move(const ui::Interaction& it) {
+  if (!dragging) return;
+  const float s = ui::scale();
+  const float dx = it.total.x, dy = it.total.y;
+  if (axis == 1) {
+    if (std::fabs(dx) < kAxisDecision * s && std::fabs(dy) < kAxisDecision * s) return;
+    axis = std::fabs(dy) > std::fabs(dx) ? 3 : 2;
+  }
+  if (axis == 2) {
+    const float t = clamp01(slots[0].toNormalized(sizeAtPress) + dx / (kSweep * s));
+    setParam(0, slots[0].fromNormalized(t));
+  } else if (axis == 3) {
+    const float t = clamp01(slots[1].toNormalized(densityAtPress) - dy / (kSweep * s));
+    setParam(1, slots[1].fromNormalized(t));
+  }
+}
+
+void GrainLane::endGesture() {
+  dragging = false;
+  axis = 0;
+}
+
+int GrainLane::pickTyped(ImVec2 pointer) const {
+  const ui::Rect c = contentRect();
+  return pointer.y >= c.y + c.height / 2.0f ? 0 : 1;
+}
+
+SamplerLane::TypedField GrainLane::typedField(int slot) const {
+  if (slot == 0) return {1.0f, 5.0f, 200.0f, "grain size", "ms"};
+  return {1.0f, 1.0f, 100.0f, "density", "/s"};
+}
+
+void GrainLane::paint(ImDrawList* dl) {
+  const ui::Rect c = contentRect();
+  const float s = ui::scale();
+  const float density = std::max(value(1), 1.0f);
+  const float spacing = 1.0f / density;
+  const int count = grainCount(density);
+  const float g = grainWidth(value(0), c.width, s);
+  const float base = c.y + c.height - 12.0f * s;
+  const float k = std::max(base - (c.y + 2.0f * s), 4.0f * s);
+  std::vector<ImVec2> hump(kHumpSegments + 1);
+  for (int i = 0; i < count; ++i) {
+    const float x = c.x + static_cast<float>(i) * spacing * c.width;
+    // The quadratic curve from (x - g/2, base) over (x, base - k) to (x + g/2, base).
+    for (int j = 0; j <= kHumpSegments; ++j) {
+      const float u = static_cast<float>(j) / kHumpSegments;
+      hump[static_cast<std::size_t>(j)] = {x - g / 2.0f + g * u, base - 2.0f * u * (1.0f - u) * k};
+    }
+    ui::fillUnder(dl, hump, base, kGrainFill);
+  }
+  for (std::size_t i = 0; i < slots.size(); ++i) drawModulation(dl, static_cast<int>(i));
+  ui::drawText(dl, captionStrip(), "drag: grain size  ·  up-down: density  ·  right-click: type",
+               ui::TextStyle::Caption, kCaption, ui::TextAlign::Centre);
+}
+
+}  // namespace orbi

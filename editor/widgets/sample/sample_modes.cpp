@@ -1,0 +1,311 @@
+// The sample view's three views: the free window, the slices of the marker
+// table and the grain position with its spray.
+#include <algorithm>
+#include <cmath>
+
+#include "editor/widgets/sample/lane_geometry.h"
+#include "editor/widgets/sample/sample_view.h"
+#include "editor/widgets/widget_support.h"
+#include "ui/context.h"
+#include "ui/draw/shapes.h"
+#include "ui/draw/text.h"
+#include "ui/interact/interaction.h"
+
+namespace orbi {
+namespace {
+
+constexpr float kReach = 8.0f;      // handle and marker reach
+constexpr float kFadeBand = 10.0f;  // the fade handles live in the top band
+constexpr float kGainRange = 24.0f;
+constexpr float kDbPerSweep = 48.0f;
+constexpr float kSweep = 160.0f;
+constexpr float kSmallestWindow = 0.001f;
+constexpr float kSmallestSpan = 0.0001f;
+
+constexpr std::uint32_t kStartBar = 0xFFA4D165;
+constexpr std::uint32_t kEndBar = 0xFFD0A828;
+constexpr std::uint32_t kFadeOutline = 0x80A4D165;
+constexpr std::uint32_t kGainIdle = 0xCC8A8870;
+constexpr std::uint32_t kFooter = 0x998A8870;
+constexpr std::uint32_t kFirstMarker = 0x66D0A828;
+constexpr std::uint32_t kEmptyHint = 0xB38A8870;
+constexpr std::uint32_t kSprayBand = 0x248DC63F;
+constexpr std::uint32_t kSprayEdge = 0xCCD0A828;
+
+void bar(ImDrawList* dl, const ui::Rect& c, float x, std::uint32_t colour) {
+  const float s = ui::scale();
+  ui::fillRect(dl, {x - s, c.y, 2.0f * s, c.height}, colour);
+}
+
+ui::Interaction bodyItem(const char* id, const ui::Rect& body, ImGuiMouseCursor cursor, const std::string& tip) {
+  ui::InteractSpec spec;
+  spec.kind = ui::HitKind::Rectangle;
+  spec.rect = body;
+  spec.cursor = cursor;
+  spec.tooltip = tip.c_str();
+  return ui::interact(id, spec);
+}
+
+bool moved(const ui::Interaction& it) { return it.delta.x != 0.0f || it.delta.y != 0.0f; }
+
+ImGuiMouseCursor windowCursor(int handle) {
+  switch (handle) {
+    case SampleView::kStart:
+    case SampleView::kEnd:
+      return ImGuiMouseCursor_ResizeEW;
+    case SampleView::kFadeIn:
+    case SampleView::kFadeOut:
+      return ImGuiMouseCursor_Hand;
+    case SampleView::kBody:
+      return ImGuiMouseCursor_ResizeNS;
+    default:
+      return ImGuiMouseCursor_Arrow;
+  }
+}
+
+const char* windowKey(int handle) {
+  static const char* const keys[] = {nullptr, "start", "end", "fadeIn", "fadeOut", "gain"};
+  return handle >= SampleView::kStart && handle <= SampleView::kBody ? keys[handle] : nullptr;
+}
+
+}  // namespace
+
+// ---- window view
+
+int SampleView::windowHit(ImVec2 point) const {
+  const ui::Rect c = contentRect();
+  if (slots.size() < 2 || !contains(c, point)) return kNone;
+  const float s = ui::scale();
+  const float a = clamp01(slots[0].value), b = clamp01(slots[1].value);
+  const float startX = c.x + c.width * a, endX = c.x + c.width * b;
+  const int fadeIn = findSlot("fadeIn"), fadeOut = findSlot("fadeOut");
+  if (fadeIn >= 0 && fadeOut >= 0 && point.y <= c.y + kFadeBand * s) {
+    const float span = std::max(b - a, kSmallestSpan);
+    const float inX = c.x + c.width * (a + span * slots[static_cast<std::size_t>(fadeIn)].value);
+    const float outX = c.x + c.width * (b - span * slots[static_cast<std::size_t>(fadeOut)].value);
+    if (std::fabs(point.x - inX) <= kReach * s) return kFadeIn;
+    if (std::fabs(point.x - outX) <= kReach * s) return kFadeOut;
+  }
+  // The nearer of the two edges: with the window squeezed to almost nothing
+  // both lie within reach, and the end must stay reachable.
+  const float toStart = std::fabs(point.x - startX), toEnd = std::fabs(point.x - endX);
+  if (toStart <= kReach * s && toStart <= toEnd) return kStart;
+  if (toEnd <= kReach * s) return kEnd;
+  return kBody;
+}
+
+void SampleView::applyWindowDrag(float pointerX, float dy) {
+  const float s = ui::scale();
+  const float u = xToFraction(pointerX);
+  const float start = slotValue("start", 0.0f), end = slotValue("end", 1.0f);
+  const float span = std::max(end - start, kSmallestSpan);
+  const int slot = findSlot(windowKey(windowDrag));
+  if (slot < 0) return;
+  switch (windowDrag) {
+    case kStart: setParam(slot, std::min(u, end - kSmallestWindow)); break;
+    case kEnd: setParam(slot, std::max(u, start + kSmallestWindow)); break;
+    case kFadeIn: setParam(slot, clamp01((u - start) / span)); break;
+    case kFadeOut: setParam(slot, clamp01((end - u) / span)); break;
+    case kBody:
+      setParam(slot, clampTo(gainAtPress - dy * kDbPerSweep / (kSweep * s), -kGainRange, kGainRange));
+      break;
+    default: break;
+  }
+}
+
+float SampleView::windowGainAt(float position, float a, float b) const {
+  float g = linearGain();
+  const int inSlot = findSlot("fadeIn"), outSlot = findSlot("fadeOut");
+  if (inSlot < 0 || outSlot < 0 || position < a || position > b) return g;
+  const float fadeIn = slots[static_cast<std::size_t>(inSlot)].value;
+  const float fadeOut = slots[static_cast<std::size_t>(outSlot)].value;
+  const float u = clamp01((position - a) / std::max(b - a, kSmallestSpan));
+  float e = fadeIn > 0.0f && u < fadeIn ? u / fadeIn : 1.0f;
+  if (fadeOut > 0.0f && u > 1.0f - fadeOut) e *= (1.0f - u) / fadeOut;
+  return g * e;
+}
+
+void SampleView::drawWindowView() {
+  const ImVec2 pointer = ImGui::GetIO().MousePos;
+  const int hit = windowHit(pointer);
+  const ui::Interaction it = bodyItem("wave", body(), windowCursor(windowDrag != kNone ? windowDrag : hit), hintText);
+  gainHovered = it.hovered && hit == kBody ? 1 : 0;
+  if (it.rightClicked) {
+    const int slot = findSlot(windowKey(hit));
+    if (slot >= 0) openEntryFor(slot);
+  }
+  if (it.pressed) {
+    windowDrag = windowHit(it.pressPos);
+    if (windowDrag == kBody) gainAtPress = gainDb();
+    if (windowDrag != kNone && slots.size() >= 2) applyWindowDrag(it.pressPos.x, 0.0f);
+  } else if ((it.held || it.released) && moved(it) && windowDrag != kNone && slots.size() >= 2) {
+    applyWindowDrag(it.pressPos.x + it.total.x, it.total.y);
+  }
+  if (it.released) {
+    windowDrag = kNone;
+    dragIndex = -1;
+  }
+  if (slots.size() < 2) return;
+
+  ImDrawList* dl = ImGui::GetWindowDrawList();
+  const ui::Rect c = contentRect();
+  const float s = ui::scale();
+  const float a = clamp01(slots[0].value), b = clamp01(slots[1].value);
+  paintWave(dl, c, a, b, [this, a, b](float position) { return windowGainAt(position, a, b); });
+  bar(dl, c, c.x + c.width * a, kStartBar);
+  bar(dl, c, c.x + c.width * b, kEndBar);
+  const int inSlot = findSlot("fadeIn"), outSlot = findSlot("fadeOut");
+  if (inSlot >= 0 && outSlot >= 0) {
+    const float fi = clamp01(slots[static_cast<std::size_t>(inSlot)].value);
+    const float fo = clamp01(slots[static_cast<std::size_t>(outSlot)].value);
+    const float x0 = c.x + c.width * a, x1 = c.x + c.width * b, y = c.y + s;
+    const auto flag = [&](float x, float dir, float fade) {
+      const ImVec2 p0{x, y}, p1{x, y + 7.0f * s}, p2{x + dir * 5.0f * s, y};
+      if (fade > 0.0f) {
+        ui::fillTriangle(dl, p0, p1, p2, kStartBar);
+      } else {
+        const ImVec2 outline[] = {p0, p1, p2, p0};
+        ui::drawPolyline(dl, outline, kFadeOutline, 1.2f);
+      }
+    };
+    flag(x0 + (x1 - x0) * fi, 1.0f, fi);
+    flag(x1 - (x1 - x0) * fo, -1.0f, fo);
+  }
+  for (std::size_t i = 0; i < slots.size(); ++i) drawModulation(dl, static_cast<int>(i));
+  if (findSlot("gain") >= 0) {
+    const float db = gainDb();
+    const bool live = gainHovered || windowDrag == kBody;
+    if (live || std::fabs(db) > 0.05f) {
+      const std::string text = std::string("gain ") + (db >= 0.0f ? "+" : "") + valueText(db, 5.0f, "dB");
+      ui::drawText(dl, {c.x + 6.0f * s, c.y + 3.0f * s, std::max(0.0f, c.width - 12.0f * s), 14.0f * s}, text,
+                   ui::TextStyle::Small, live ? kStartBar : kGainIdle, ui::TextAlign::Right);
+    }
+  }
+  drawFooter(dl, "edges = trim · top corners = fade · up-down = gain", 14.0f * s, 2, kFooter);
+}
+
+// ---- slices view
+
+int SampleView::slicePick(float x) const {
+  const ui::Rect c = contentRect();
+  if (!markers || markerCount <= 0 || c.width <= 0.0f) return -1;
+  const float reach = kReach * ui::scale();
+  int best = -1;
+  float bestDistance = reach;
+  for (int i = 0; i < markerCount; ++i) {
+    const float d = std::fabs(x - (c.x + c.width * clamp01(markers[i])));
+    if (d < bestDistance) {
+      best = i;
+      bestDistance = d;
+    }
+  }
+  return best;
+}
+
+void SampleView::drawSlicesView() {
+  const float pointerX = ImGui::GetIO().MousePos.x;
+  const bool onMarker = dragIndex >= 1 || slicePick(pointerX) >= 1;
+  const ui::Interaction it =
+      bodyItem("slices", body(), onMarker ? ImGuiMouseCursor_ResizeEW : ImGuiMouseCursor_Arrow, hintText);
+  if (it.rightClicked) {
+    const int i = slicePick(pointerX);
+    if (i >= 1 && onSliceDelete) onSliceDelete(i);
+    dragIndex = -1;
+  }
+  if (it.doubleClicked && slicePick(pointerX) < 0 && onSliceAdd) onSliceAdd(xToFraction(pointerX));
+  if (it.pressed) {
+    const int i = slicePick(it.pressPos.x);
+    dragIndex = i >= 1 ? i : -1;
+    if (i < 1 && markers && markerCount > 0) {
+      const float u = xToFraction(it.pressPos.x);
+      int k = 0;
+      for (int m = 0; m < markerCount; ++m)
+        if (markers[m] <= u) k = m;
+      if (!slots.empty()) setParam(0, static_cast<float>(k));
+    }
+  } else if ((it.held || it.released) && it.delta.x != 0.0f && dragIndex >= 1 && onSliceMove) {
+    onSliceMove(dragIndex, xToFraction(it.pressPos.x + it.total.x));
+  }
+  if (it.released) dragIndex = -1;
+
+  // onSliceMove may have replaced the marker table: read it afresh.
+  ImDrawList* dl = ImGui::GetWindowDrawList();
+  const ui::Rect c = contentRect();
+  const float s = ui::scale();
+  if (!slots.empty() && markers && markerCount >= 1) {
+    const int k = std::clamp(static_cast<int>(std::lround(slots[0].value)), 0, markerCount - 1);
+    const float to = k + 1 < markerCount ? markers[k + 1] : 1.0f;
+    paintWave(dl, c, markers[k], to, {});
+  } else {
+    paintWave(dl, c, 0.0f, 0.0f, {});
+  }
+  if (markers && markerCount > 0) {
+    for (int i = 0; i < markerCount; ++i)
+      bar(dl, c, c.x + c.width * clamp01(markers[i]), i == 0 ? kFirstMarker : kEndBar);
+    drawFooter(dl, "drag = move · double-click = add · right-click = delete", 14.0f * s, 2, kFooter);
+  } else {
+    drawFooter(dl, "no slices — double-click the wave to add one", 16.0f * s, 1, kEmptyHint);
+  }
+}
+
+// ---- grains view
+
+int SampleView::grainsPick(float x) const {
+  if (slots.size() < 2 || contentRect().width <= 0.0f) return -1;
+  const float spray = clamp01(slots[1].value);
+  if (spray == 0.0f) return 0;
+  const float d = std::fabs(xToFraction(x) - slots[0].value);
+  return std::fabs(d - spray) < d ? 1 : 0;
+}
+
+void SampleView::drawGrainsView() {
+  const ui::Rect c = contentRect();
+  const float s = ui::scale();
+  const ImVec2 pointer = ImGui::GetIO().MousePos;
+  const ui::Interaction it =
+      bodyItem("grains", body(), contains(c, pointer) ? ImGuiMouseCursor_Hand : ImGuiMouseCursor_Arrow, hintText);
+  if (it.rightClicked) {
+    const int k = grainsPick(pointer.x);
+    if (k >= 0) openEntryFor(k);
+  }
+  if (it.pressed) {
+    dragIndex = grainsPick(it.pressPos.x);
+    axisLock = 1;
+    gainAtPress = gainDb();
+  } else if ((it.held || it.released) && moved(it) && dragIndex >= 0 && slots.size() >= 2) {
+    if (axisLock == 1 && (std::fabs(it.total.x) >= kAxisDecision * s || std::fabs(it.total.y) >= kAxisDecision * s))
+      axisLock = std::fabs(it.total.x) < std::fabs(it.total.y) ? 3 : 2;
+    if (axisLock == 3) {
+      const int gain = findSlot("gain");
+      if (gain >= 0)
+        setParam(gain, clampTo(gainAtPress - it.total.y * kDbPerSweep / (kSweep * s), -kGainRange, kGainRange));
+    } else if (axisLock == 2) {
+      const float u = xToFraction(it.pressPos.x + it.total.x);
+      if (dragIndex == 0)
+        setParam(0, u);
+      else
+        setParam(1, std::fabs(u - clamp01(slots[0].value)));
+    }
+  }
+  if (it.released) {
+    dragIndex = -1;
+    axisLock = 0;
+  }
+  if (slots.size() < 2) return;
+
+  ImDrawList* dl = ImGui::GetWindowDrawList();
+  const float p = clamp01(slots[0].value), w = clamp01(slots[1].value);
+  const float gain = linearGain();
+  paintWave(dl, c, p - w, p + w, [gain](float) { return gain; });
+  if (w > 0.0f) {
+    const float x0 = c.x + c.width * std::max(p - w, 0.0f), x1 = c.x + c.width * std::min(p + w, 1.0f);
+    ui::fillRect(dl, {x0, c.y, x1 - x0, c.height}, kSprayBand);
+    bar(dl, c, x0, kSprayEdge);
+    bar(dl, c, x1, kSprayEdge);
+  }
+  bar(dl, c, c.x + c.width * p, kStartBar);
+  drawFooter(dl, "drag the line = position · an edge = spray · up-down = gain", 14.0f * s, 2, kFooter);
+  for (std::size_t i = 0; i < slots.size(); ++i) drawModulation(dl, static_cast<int>(i));
+}
+
+}  // namespace orbi

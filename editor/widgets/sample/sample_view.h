@@ -1,0 +1,119 @@
+#pragma once
+// The waveform editor at the top of the sampler panel. It shows the sound's
+// sample and shapes what is played of it in one of three views: a free
+// start/end window with fades and gain, the slices of a chop-marker table,
+// or the grain position with its spray. Plain edits leave through the
+// base's setParam; mode switches, chips, chop operations and marker edits
+// through the callbacks below. The owner sets the sample, mode, markers,
+// chips and slots on every rebuild, which may run inside any callback.
+// Main thread, inside the editor's frame.
+
+#include <imgui.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "editor/widgets/number_entry.h"
+#include "editor/widgets/param_widget.h"
+#include "ui/draw/wave_overview.h"
+#include "ui/geometry.h"
+
+namespace orbi {
+
+class SampleView : public ParamWidget {
+ public:
+  enum Mode : int { kWindow = 0, kSlices = 1, kGrains = 2 };
+  // Window-view handles, as windowHit names them.
+  enum Handle : int { kNone = 0, kStart, kEnd, kFadeIn, kFadeOut, kBody };
+
+  struct Chip {
+    std::string label;
+    std::uint8_t on = 0;
+    std::uint32_t value = 0;  // passed to onChip
+    ui::Rect rect;            // the item, laid out each frame
+  };
+
+  SampleView();
+
+  ImVec2 anchorFor(int slot, float t) const override;
+
+  // Keeps the pointer (not copied; valid until the owner sets it again) and
+  // summarises the samples.
+  void setSample(const float* samples, int frames, float seconds);
+  void draw(const ui::Rect& r);
+  void openEntryFor(int slot);
+  void commitTyped(int slot, float typed);
+  // The whole sample dim across r and the stretch from..to (0..1) bright,
+  // each shaped by gain(position 0..1) when given.
+  void paintWave(ImDrawList* dl, const ui::Rect& r, float from, float to,
+                 const std::function<float(float)>& gain) const;
+
+  // Which window-view handle a point takes.
+  int windowHit(ImVec2 point) const;
+  // The marker nearest to x within reach, -1 when none.
+  int slicePick(float x) const;
+  // 0 the position line, 1 a spray edge, -1 with fewer than two slots.
+  int grainsPick(float x) const;
+  // The body every view's item covers: the rect below the title strip.
+  ui::Rect body() const;
+
+  std::function<void(bool slices)> onModeToggle;
+  std::function<void(int value)> onChip;
+  std::function<void()> onDetectTransients;
+  std::function<void(int parts)> onDivide;
+  std::function<void()> onClearChops;
+  std::function<void(int index, float position)> onSliceMove;
+  std::function<void(float position)> onSliceAdd;
+  std::function<void(int index)> onSliceDelete;
+  std::vector<Chip> chips;
+
+  // Gesture state, from a press to its release.
+  int windowDrag = kNone;
+  int axisLock = 0;  // grains view: 0 idle, 1 undecided, 2 horizontal, 3 vertical
+  float gainAtPress = 0.0f;
+
+  const float* samples = nullptr;  // not owned
+  int frameCount = 0;
+  float seconds = 0.0f;
+  ui::WaveOverview overview;
+  NumberEntry entry;
+  int dragIndex = -1;  // slices: the marker dragged; grains: 0 position, 1 spray
+  int mode = kWindow;
+  const float* markers = nullptr;  // ascending 0..1, marker 0 at the start; not owned
+  int markerCount = 0;
+  std::uint8_t hasMarkers = 0;
+  std::uint8_t slicesOn = 0;
+  std::uint8_t pillHovered = 0;
+  std::uint8_t chopHovered = 0;
+  std::uint8_t gainHovered = 0;
+  std::uint8_t chopMenuRequested = 0;
+  std::string hintText;
+
+ private:
+  // The title strip's items, laid out from the right end each frame.
+  struct StripLayout {
+    ui::Rect modePill;  // zero when not shown
+    ui::Rect chopPill;
+  };
+  StripLayout layoutStrip();
+  void drawModePills();
+  void drawChopMenu();
+  void drawWindowView();
+  void drawSlicesView();
+  void drawGrainsView();
+  void applyWindowDrag(float pointerX, float dy);
+
+  float slotValue(const char* key, float fallback) const;
+  float gainDb() const { return slotValue("gain", 0.0f); }
+  float linearGain() const;
+  float windowGainAt(float position, float a, float b) const;
+  bool sampleLoaded() const { return samples && frameCount > 0 && !overview.empty(); }
+  float xToFraction(float x) const;
+  void drawFooter(ImDrawList* dl, const char* text, float height, int style, std::uint32_t colour) const;
+
+  StripLayout strip_;
+};
+
+}  // namespace orbi

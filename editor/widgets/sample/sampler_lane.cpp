@@ -1,0 +1,92 @@
+#include "editor/widgets/sample/sampler_lane.h"
+
+#include <algorithm>
+
+#include "editor/widgets/widget_support.h"
+#include "ui/context.h"
+
+namespace orbi {
+namespace {
+
+constexpr float kTitleStrip = 18.0f;
+constexpr float kCaption = 12.0f;
+
+}  // namespace
+
+SamplerLane::SamplerLane(const char* idText, std::size_t slotsNeeded) : idText_(idText), slotsNeeded_(slotsNeeded) {
+  entry.onCommit = [this](int id, float typed) { commitTyped(id, typed); };
+}
+
+float SamplerLane::value(int slot, float fallback) const {
+  if (slot < 0 || static_cast<std::size_t>(slot) >= slots.size()) return fallback;
+  return slots[static_cast<std::size_t>(slot)].value;
+}
+
+ui::Rect SamplerLane::gestureArea() const {
+  const float s = ui::scale();
+  ui::Rect area = rect.inset(s, s);
+  if (!title.empty() || !presets.empty()) area.takeTop(kTitleStrip * s);
+  return area;
+}
+
+ui::Rect SamplerLane::captionStrip() const {
+  const ui::Rect c = contentRect();
+  const float h = std::min(kCaption * ui::scale(), c.height);
+  return {c.x, c.y + c.height - h, c.width, h};
+}
+
+void SamplerLane::openTyped(int slot, ImVec2 at) {
+  if (slot < 0 || static_cast<std::size_t>(slot) >= slots.size()) return;
+  const TypedField field = typedField(slot);
+  NumberEntry::Request request;
+  request.id = slot;
+  request.value = value(slot) * field.scale;
+  request.lo = field.lo;
+  request.hi = field.hi;
+  request.label = field.label;
+  request.unit = field.unit;
+  entry.open(at, request);
+}
+
+void SamplerLane::commitTyped(int id, float typed) {
+  if (id < 0 || static_cast<std::size_t>(id) >= slots.size()) return;
+  const TypedField field = typedField(id);
+  setParam(id, clampTo(typed / field.scale, field.lo / field.scale, field.hi / field.scale));
+}
+
+void SamplerLane::handleInput() {
+  hintCache = hint();
+  ui::InteractSpec spec;
+  spec.kind = ui::HitKind::Rectangle;
+  spec.rect = gestureArea();
+  spec.axis = ui::DragAxis::Free;
+  spec.cursor = cursorAt(ImGui::GetIO().MousePos);
+  spec.tooltip = hintCache.c_str();
+  const ui::Interaction it = ui::interact(idText_, spec);
+  if (it.rightClicked) {
+    const ImVec2 pointer = ImGui::GetIO().MousePos;
+    openTyped(pickTyped(pointer), pointer);
+  }
+  if (it.pressed)
+    press(it);
+  else if ((it.held || it.released) && (it.delta.x != 0.0f || it.delta.y != 0.0f))
+    move(it);
+  if (it.released) {
+    if (gestureActive() && onGestureEnd) onGestureEnd();
+    endGesture();
+  }
+}
+
+void SamplerLane::draw(const ui::Rect& r) {
+  ImGui::PushID(this);
+  drawFrame(r);
+  if (slots.size() >= slotsNeeded_) {
+    handleInput();
+    paint(ImGui::GetWindowDrawList());
+  }
+  drawPresetMenu();
+  entry.draw();
+  ImGui::PopID();
+}
+
+}  // namespace orbi

@@ -1,0 +1,75 @@
+#include "editor/widgets/sample/sampler_lanes.h"
+
+#include <algorithm>
+
+#include "ui/context.h"
+#include "ui/draw/shapes.h"
+
+namespace orbi {
+namespace {
+
+constexpr float kAmpRow = 56.0f;
+constexpr float kMiddleRow = 44.0f;
+constexpr float kSpeedRow = 30.0f;
+constexpr float kGap = 8.0f;
+constexpr std::uint32_t kConnector = 0x998A8870;
+
+// Takes up to c (not below 0) from the height left.
+float cut(float& left, float c) {
+  const float taken = std::min(std::max(c, 0.0f), left);
+  left -= taken;
+  return taken;
+}
+
+}  // namespace
+
+SamplerLanes::Layout SamplerLanes::layout(const ui::Rect& r, std::uint32_t mode, float s) {
+  Layout out;
+  const float width = std::max(r.width, 0.0f);
+  float left = std::max(r.height, 0.0f);
+  const auto row = [&](float height) {
+    const float taken = cut(left, height);
+    return ui::Rect{r.x, r.y + left, width, taken};
+  };
+  // Each gap as (its top, its bottom), kept from the bottom up.
+  std::vector<std::pair<float, float>> gaps;
+  const auto gap = [&] {
+    const float bottom = r.y + left;
+    const float taken = cut(left, kGap * s);
+    gaps.emplace_back(bottom - taken, bottom);
+  };
+  out.amp = row(kAmpRow * s);
+  gap();
+  out.hasMiddle = mode == kTone || mode == kGrains;
+  if (out.hasMiddle) {
+    out.middle = row(kMiddleRow * s);
+    gap();
+  }
+  out.speed = row(kSpeedRow * s);
+  gap();
+  out.sample = {r.x, r.y, r.width, left};
+  out.connectorX = r.x + r.width / 2.0f;
+  for (auto it = gaps.rbegin(); it != gaps.rend(); ++it)
+    if (it->second > it->first) {
+      out.connectors.emplace_back(out.connectorX, it->first);
+      out.connectors.emplace_back(out.connectorX, it->second);
+    }
+  return out;
+}
+
+void SamplerLanes::draw(const ui::Rect& r) {
+  ImGui::PushID(this);
+  lastRect = r;
+  const Layout rows = layout(r, mode, ui::scale());
+  ImDrawList* dl = ImGui::GetWindowDrawList();
+  for (std::size_t i = 0; i + 1 < rows.connectors.size(); i += 2)
+    ui::drawLine(dl, rows.connectors[i], rows.connectors[i + 1], kConnector, 1.0f, 3.0f, 3.0f);
+  sampleView.draw(rows.sample);
+  speed.draw(rows.speed);
+  if (mode == kTone) tone.draw(rows.middle);
+  if (mode == kGrains) grains.draw(rows.middle);
+  amp.draw(rows.amp);
+  ImGui::PopID();
+}
+
+}  // namespace orbi

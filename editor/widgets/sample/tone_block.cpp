@@ -1,0 +1,192 @@
+#include "editor/widgets/sample/tone_block.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "editor/widgets/sample/lane_geometry.h"
+#include "editor/widgets/widget_support.h"
+#include "ui/context.h"
+#include "ui/draw/shapes.h"
+#include "ui/draw/text.h"
+
+namespace orbi {
+namespace {
+
+constexpr float kCrushShare = 0.46f;
+constexpr float kGap = 6.0f;
+constexpr float kSweep = 120.0f;  // pixels (times the scale) for a whole range
+constexpr float kCleanBits = 16.0f;
+constexpr float kLongestHold = 49.0f;  // extra columns a value holds at full srr
+constexpr float kActiveLowPass = 19000.0f;
+constexpr float kResponseRate = 48000.0f;
+constexpr float kLowestFrequency = 20.0f;
+constexpr float kHighestFrequency = 20000.0f;
+constexpr float kTwoPi = 2.0f * std::numbers::pi_v<float>;
+constexpr std::uint32_t kReference = 0x408A8870;
+constexpr std::uint32_t kDim = 0x808A8870;
+constexpr std::uint32_t kCaption = 0x808A8870;
+
+void caption(ImDrawList* dl, const ui::Rect& r, const char* text) {
+  const float h = std::min(12.0f * ui::scale(), r.height);
+  ui::drawText(dl, {r.x, r.y + r.height - h, r.width, h}, text, ui::TextStyle::Caption, kCaption,
+               ui::TextAlign::Centre);
+}
+
+int columns(float width) { return std::max(static_cast<int>(width / ui::scale()), 2); }
+
+float sineAt(int i, int n) { return std::sin(2.0f * kTwoPi * static_cast<float>(i) / static_cast<float>(n)); }
+
+}  // namespace
+
+std::string ToneBlock::hint() const {
+  return "TONE - the sampler's source degradation (crush / srr / lp).\n"
+         "left up/down: crush  /  shift: srr  /  drag the right corner: tone  /  right-click: type";
+}
+
+ui::Rect ToneBlock::crushRect() const {
+  const ui::Rect c = contentRect();
+  return {c.x, c.y, std::max(std::min(std::max(kCrushShare * c.width, 0.0f), c.width), 0.0f),
+          std::max(c.height, 0.0f)};
+}
+
+ui::Rect ToneBlock::toneCornerRect() const {
+  const ui::Rect c = contentRect();
+  const float c1 = std::min(std::max(kCrushShare * c.width, 0.0f), c.width);
+  const float c2 = std::min(std::max(kGap * ui::scale(), 0.0f), c.width - c1);
+  return {c.x + c1 + c2, c.y, c.width - c1 - c2, c.height};
+}
+
+ImVec2 ToneBlock::anchorFor(int slot, float t) const {
+  const float u = clamp01(t);
+  const ui::Rect k = crushRect(), tone = toneCornerRect();
+  if (slot == 0) return {k.x + 0.3f * k.width, k.y + k.height - k.height * (1.0f - u)};
+  if (slot == 1) return {k.x + 0.7f * k.width, k.y + k.height - k.height * u};
+  return {tone.x + tone.width * u, tone.y + tone.height / 2.0f};
+}
+
+std::vector<float> ToneBlock::processedSine(int n, float crush, float srr) {
+  std::vector<float> values;
+  values.reserve(static_cast<std::size_t>(n) + 1);
+  float hold = 0.0f, held = 0.0f;
+  for (int i = 0; i <= n; ++i) {
+    float v = sineAt(i, n);
+    if (crush < kCleanBits) {
+      const float q = std::exp2(clampTo(crush, 1.0f, kCleanBits)) * 0.5f;
+      v = std::round(q * v) / q;
+    }
+    if (srr > 0.0f) {
+      if (hold <= 0.0f) {
+        held = v;
+        hold += kLongestHold * clamp01(srr) + 1.0f;
+      }
+      hold -= 1.0f;
+      v = held;
+    }
+    values.push_back(v);
+  }
+  return values;
+}
+
+float ToneBlock::lowPassGain(float lp, float f) {
+  const float a = std::exp(-kTwoPi * lp / kResponseRate);
+  const float b = clamp01(1.0f - a);
+  const float w = kTwoPi * f / kResponseRate;
+  const float re = 1.0f - (1.0f - b) * std::cos(w), im = (1.0f - b) * std::sin(w);
+  const float m = std::sqrt(re * re + im * im);
+  return m <= 1e-12f ? 1.0f : clamp01(b / m);
+}
+
+ImGuiMouseCursor ToneBlock::cursorAt(ImVec2 pointer) const {
+  if (contains(toneCornerRect(), pointer)) return ImGuiMouseCursor_ResizeEW;
+  if (contains(crushRect(), pointer)) return ImGuiMouseCursor_ResizeNS;
+  return ImGuiMouseCursor_Arrow;
+}
+
+void ToneBlock::press(const ui::Interaction& it) {
+  target = contains(toneCornerRect(), it.pressPos) ? kLowPass : it.shiftAtPress ? kSrr : kCrush;
+  valueAtPress = value(target);
+  dragging = true;
+  dragTo(it.pressPos.x, 0.0f);
+}
+
+void ToneBlock::move(const ui::Interaction& it) { dragTo(it.pressPos.x + it.total.x, it.total.y); }
+
+void ToneBlock::endGesture() {
+  dragging = false;
+  target = kNoTarget;
+}
+
+void ToneBlock::dragTo(float x, float dy) {
+  if (!dragging) return;
+  const float sweep = kSweep * ui::scale();
+  if (target == kLowPass) {
+    const ui::Rect t = toneCornerRect();
+    setParam(kLowPass, slots[kLowPass].fromNormalized(t.width <= 0.0f ? 0.0f : clamp01((x - t.x) / t.width)));
+  } else if (target == kSrr) {
+    setParam(kSrr, slots[kSrr].fromNormalized(clamp01(slots[kSrr].toNormalized(valueAtPress) + dy / sweep)));
+  } else if (target == kCrush) {
+    // Down raises the crush amount, which is one less the bit depth's position.
+    const float amount = clamp01(1.0f - slots[kCrush].toNormalized(valueAtPress) + dy / sweep);
+    setParam(kCrush, slots[kCrush].fromNormalized(1.0f - amount));
+  }
+}
+
+int ToneBlock::pickTyped(ImVec2 pointer) const {
+  if (contains(toneCornerRect(), pointer)) return kLowPass;
+  return ImGui::GetIO().KeyShift ? kSrr : kCrush;
+}
+
+SamplerLane::TypedField ToneBlock::typedField(int slot) const {
+  switch (slot) {
+    case kLowPass: return {1.0f, 200.0f, 20000.0f, "tone", "Hz"};
+    case kSrr: return {100.0f, 0.0f, 100.0f, "srr", "%"};
+    default: return {1.0f, 1.0f, 16.0f, "crush", "bits"};
+  }
+}
+
+void ToneBlock::paintCrush(ImDrawList* dl) const {
+  const ui::Rect k = crushRect();
+  const float crush = value(kCrush), srr = value(kSrr);
+  const bool active = crush < kCleanBits || srr > 0.0f;
+  const int n = columns(k.width);
+  const float step = k.width / static_cast<float>(n);
+  const float amplitude = 0.4f * k.height, mid = k.y + k.height / 2.0f;
+  std::vector<ImVec2> reference, processed;
+  const std::vector<float> values = processedSine(n, crush, srr);
+  for (int i = 0; i <= n; ++i) {
+    const float x = k.x + static_cast<float>(i) * step;
+    reference.emplace_back(x, mid - sineAt(i, n) * amplitude);
+    processed.emplace_back(x, mid - values[static_cast<std::size_t>(i)] * amplitude);
+  }
+  ui::drawPolyline(dl, reference, kReference, 1.0f);
+  ui::drawPolyline(dl, processed, active ? palette::kAccent : kDim, 1.6f);
+  caption(dl, k, "crush / srr");
+}
+
+void ToneBlock::paintTone(ImDrawList* dl) const {
+  const ui::Rect t = toneCornerRect();
+  const float lp = value(kLowPass);
+  const bool active = lp < kActiveLowPass;
+  const int n = columns(t.width);
+  const float step = t.width / static_cast<float>(n);
+  const float lo = std::log(kLowestFrequency), hi = std::log(kHighestFrequency);
+  std::vector<ImVec2> response;
+  for (int i = 0; i <= n; ++i) {
+    const float f = std::exp(lo + (hi - lo) * static_cast<float>(i) / static_cast<float>(n));
+    response.emplace_back(t.x + static_cast<float>(i) * step, t.y + t.height - t.height * lowPassGain(lp, f));
+  }
+  ui::drawPolyline(dl, response, active ? palette::kAccent : kDim, 1.6f);
+  if (active)
+    ui::fillCircle(dl, {t.x + t.width * slots[kLowPass].normalized(), t.y + t.height - 0.707f * t.height},
+                   3.0f * ui::scale(), palette::kAccentHovered);
+  caption(dl, t, "tone");
+}
+
+void ToneBlock::paint(ImDrawList* dl) {
+  paintCrush(dl);
+  paintTone(dl);
+  for (std::size_t i = 0; i < slots.size(); ++i) drawModulation(dl, static_cast<int>(i));
+}
+
+}  // namespace orbi

@@ -1,0 +1,51 @@
+#pragma once
+// The TONE lane of sampler sounds: the source degradation. The left part
+// shows a test sine before and after bit crush and rate reduction, dragged
+// up and down for the crush (with Shift at the press, the rate reduction);
+// the right corner shows the low-pass response, dragged sideways for its
+// frequency. Slots: 0 "crush" (bits 1..16, 16 clean), 1 "srr" (0..1), 2
+// "lp" (Hz, logarithmic).
+
+#include <vector>
+
+#include "editor/widgets/sample/sampler_lane.h"
+
+namespace orbi {
+
+class ToneBlock : public SamplerLane {
+ public:
+  enum Target : int { kNoTarget = -1, kCrush = 0, kSrr = 1, kLowPass = 2 };
+
+  ToneBlock() : SamplerLane("tone", 3) {}
+
+  std::string hint() const override;
+  ImVec2 anchorFor(int slot, float t) const override;
+
+  ui::Rect crushRect() const;
+  ui::Rect toneCornerRect() const;
+  // The test sine's n + 1 values after crush and rate reduction.
+  static std::vector<float> processedSine(int n, float crush, float srr);
+  // The one-pole low-pass's gain at frequency f (Hz) for a corner at lp.
+  static float lowPassGain(float lp, float f);
+
+  int target = kNoTarget;
+  float valueAtPress = 0.0f;
+  bool dragging = false;
+
+ protected:
+  ImGuiMouseCursor cursorAt(ImVec2 pointer) const override;
+  void press(const ui::Interaction& it) override;
+  void move(const ui::Interaction& it) override;
+  bool gestureActive() const override { return dragging; }
+  void endGesture() override;
+  int pickTyped(ImVec2 pointer) const override;
+  TypedField typedField(int slot) const override;
+  void paint(ImDrawList* dl) override;
+
+ private:
+  void dragTo(float x, float dy);
+  void paintCrush(ImDrawList* dl) const;
+  void paintTone(ImDrawList* dl) const;
+};
+
+}  // namespace orbi

@@ -1,0 +1,84 @@
+#pragma once
+// Frames for the sample view and sampler-lane tests: slots by key, drags
+// frame by frame, and lookups in the draw log.
+
+#include <cmath>
+#include <numbers>
+#include <string_view>
+#include <vector>
+
+#include "editor/widgets/param_widget.h"
+#include "tests/editor/widgets/entry_rig.h"
+#include "ui/draw/draw_log.h"
+
+namespace orbi::test {
+
+inline ParamSlot keyed(int id, const char* key, float lo, float hi, float value, bool log = false) {
+  ParamSlot s;
+  s.id = id;
+  s.info.id = key;
+  s.info.min = lo;
+  s.info.max = hi;
+  s.value = value;
+  s.logScale = log ? 1 : 0;
+  return s;
+}
+
+// A sine of the length at 44.1 kHz.
+inline std::vector<float> sineSample(float seconds) {
+  std::vector<float> v(static_cast<std::size_t>(seconds * 44100.0f));
+  for (std::size_t i = 0; i < v.size(); ++i) v[i] = 0.8f * std::sin(2.0f * std::numbers::pi_v<float> * 110.0f * i / 44100.0f);
+  return v;
+}
+
+class GestureRig : public FrameRig {
+ public:
+  using FrameRig::FrameRig;
+
+  // Rests the pointer (long enough that the press is no double-click),
+  // presses, moves by each offset in turn (one frame each, measured from
+  // the press), and releases at the last place.
+  void drag(ImVec2 from, std::vector<ImVec2> offsets) {
+    harness.movePointer(from);
+    steps(20);
+    harness.setButton(ImGuiMouseButton_Left, true);
+    step();
+    for (const ImVec2& d : offsets) {
+      harness.movePointer(ImVec2(from.x + d.x, from.y + d.y));
+      step();
+    }
+    harness.setButton(ImGuiMouseButton_Left, false);
+    step();
+  }
+  void doubleClickAt(ImVec2 p) {
+    harness.movePointer(p);
+    step();
+    for (int i = 0; i < 2; ++i) {
+      harness.setButton(ImGuiMouseButton_Left, true);
+      step();
+      harness.setButton(ImGuiMouseButton_Left, false);
+      step();
+    }
+  }
+  // Right-clicks at the point, steps until the box has the keyboard, types
+  // the text and presses Enter.
+  void typeAt(ImVec2 p, const char* text) {
+    clickAt(p, ImGuiMouseButton_Right);
+    steps(2);
+    type(text);
+    pressKey(ui::Key::Enter);
+  }
+  std::vector<const ui::DrawRecord*> drawn(ui::DrawOp op, std::uint32_t colour) const {
+    std::vector<const ui::DrawRecord*> out;
+    for (const ui::DrawRecord* r : harness.drawLog().find(op))
+      if (r->colour == colour) out.push_back(r);
+    return out;
+  }
+  bool showsText(std::string_view text) const {
+    for (const ui::DrawRecord* r : harness.drawLog().find(ui::DrawOp::Text))
+      if (r->text == text) return true;
+    return false;
+  }
+};
+
+}  // namespace orbi::test

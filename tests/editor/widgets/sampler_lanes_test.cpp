@@ -1,0 +1,403 @@
+// The sampler panel: its rows and connectors, the lanes' shared gesture
+// frame and typed entry, and each lane's drags and drawing.
+#include "editor/widgets/sample/sampler_lanes.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+#include <vector>
+
+#include "tests/editor/widgets/sample_rig.h"
+
+namespace orbi {
+namespace {
+
+using test::Calls;
+using test::keyed;
+using ui::DrawOp;
+
+constexpr std::uint32_t kGrainFill = 0x598DC63F;
+constexpr std::uint32_t kFanFill = 0x388DC63F;
+constexpr std::uint32_t kDimLine = 0x808A8870;
+constexpr std::uint32_t kHandle = 0xFFA4D165;
+
+// ---- layout
+
+class LayoutAtScale : public testing::TestWithParam<float> {};
+
+TEST_P(LayoutAtScale, WithoutAMiddleLaneTwoGapsAndTwoConnectors) {
+  const float s = GetParam();
+  const ui::Rect r{10.0f, 20.0f, 400.0f, 300.0f * s};
+  const auto rows = SamplerLanes::layout(r, SamplerLanes::kNoMiddle, s);
+  EXPECT_FALSE(rows.hasMiddle);
+  EXPECT_FLOAT_EQ(rows.amp.height, 56.0f * s);
+  EXPECT_FLOAT_EQ(rows.amp.y + rows.amp.height, r.y + r.height);
+  EXPECT_FLOAT_EQ(rows.speed.height, 30.0f * s);
+  EXPECT_FLOAT_EQ(rows.speed.y + rows.speed.height + 8.0f * s, rows.amp.y);
+  EXPECT_FLOAT_EQ(rows.sample.y, r.y);
+  EXPECT_FLOAT_EQ(rows.sample.height + 8.0f * s, rows.speed.y - r.y);
+  ASSERT_EQ(rows.connectors.size(), 4u);
+  EXPECT_FLOAT_EQ(rows.connectors[0].y, rows.sample.y + rows.sample.height);
+  EXPECT_FLOAT_EQ(rows.connectors[1].y, rows.speed.y);
+  EXPECT_FLOAT_EQ(rows.connectors[2].y, rows.speed.y + rows.speed.height);
+  EXPECT_FLOAT_EQ(rows.connectors[3].y, rows.amp.y);
+  for (const ImVec2& p : rows.connectors) EXPECT_FLOAT_EQ(p.x, 210.0f);
+}
+
+TEST_P(LayoutAtScale, ALowPanelGivesTheLowerRowsTheirHeightsFirst) {
+  const float s = GetParam();
+  const auto rows = SamplerLanes::layout({0.0f, 0.0f, 300.0f, 90.0f * s}, SamplerLanes::kNoMiddle, s);
+  EXPECT_FLOAT_EQ(rows.amp.height, 56.0f * s);
+  EXPECT_FLOAT_EQ(rows.speed.height, 26.0f * s);
+  EXPECT_FLOAT_EQ(rows.speed.y, 0.0f);
+  EXPECT_FLOAT_EQ(rows.sample.height, 0.0f);
+  EXPECT_EQ(rows.connectors.size(), 2u);  // no room left for the upper gap
+}
+
+TEST_P(LayoutAtScale, AMiddleLaneAddsARowAndAGap) {
+  const float s = GetParam();
+  for (const auto mode : {SamplerLanes::kTone, SamplerLanes::kGrains}) {
+    const auto rows = SamplerLanes::layout({0.0f, 0.0f, 300.0f, 400.0f * s}, mode, s);
+    EXPECT_TRUE(rows.hasMiddle);
+    EXPECT_FLOAT_EQ(rows.middle.height, 44.0f * s);
+    EXPECT_FLOAT_EQ(rows.middle.y + rows.middle.height + 8.0f * s, rows.amp.y);
+    EXPECT_FLOAT_EQ(rows.speed.y + rows.speed.height + 8.0f * s, rows.middle.y);
+    EXPECT_EQ(rows.connectors.size(), 6u);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Scales, LayoutAtScale, testing::Values(1.0f, 1.5f, 2.0f));
+
+// ---- a lane in a rig: title "LANE", rect (100, 100, 406, h) gives the
+// content (107, 125, 392, h - 32).
+
+template <typename Lane>
+class LaneRig : public test::GestureRig {
+ public:
+  explicit LaneRig(float height = 80.0f) : area{100.0f, 100.0f, 406.0f, height} {
+    lane.title = "LANE";
+    lane.onChange = test::recordInto(calls);
+    lane.onGestureEnd = [this] { ++ends; };
+    body = [this] { lane.draw(area); };
+  }
+  ui::Rect content() {
+    ui::Rect c;
+    harness.frame([&] {
+      body();
+      c = lane.contentRect();
+    });
+    return c;
+  }
+  Lane lane;
+  ui::Rect area;
+  Calls calls;
+  int ends = 0;
+};
+
+void ampSlots(ParamWidget& w, float attack = 0.05f, float decay = 1.0f, float level = 0.8f) {
+  w.setSlots({keyed(0, "attack", 0.0f, 0.5f, attack), keyed(1, "decay", 0.01f, 8.0f, decay),
+              keyed(2, "level", 0.0f, 1.0f, level)});
+}
+
+// ---- the shared gesture frame and entry
+
+TEST(SamplerLane, AMissingSlotOpensNoEntry) {
+  LaneRig<SpeedLane> rig;
+  rig.lane.setSlots({keyed(0, "tune", -24, 24, 0)});
+  rig.step();
+  rig.harness.frame([&] {
+    rig.lane.openTyped(1, ImVec2(200, 130));
+    rig.lane.openTyped(-1, ImVec2(200, 130));
+  });
+  EXPECT_EQ(rig.lane.entry.openId(), -1);
+  rig.harness.frame([&] { rig.lane.openTyped(0, ImVec2(200, 130)); });
+  EXPECT_EQ(rig.lane.entry.openId(), 0);
+}
+
+TEST(SamplerLane, TypedAttackIsMillisecondsKeptWithinHalfASecond) {
+  LaneRig<AmpEnvView> rig;
+  ampSlots(rig.lane);
+  const ui::Rect c = rig.content();
+  const ImVec2 lowerLeft{c.x + 2.0f, c.y + c.height - 3.0f};
+  rig.typeAt(lowerLeft, "250");
+  EXPECT_FLOAT_EQ(rig.lane.slots[0].value, 0.25f);
+  rig.typeAt(lowerLeft, "900");
+  EXPECT_FLOAT_EQ(rig.lane.slots[0].value, 0.5f);
+  EXPECT_EQ(rig.calls, (Calls{{0, 0.25f}, {0, 0.5f}}));
+  EXPECT_EQ(rig.ends, 0);  // typed values end no gesture
+}
+
+TEST(SamplerLane, EachLaneTypesTheSlotUnderThePointer) {
+  LaneRig<AmpEnvView> amp;
+  ampSlots(amp.lane);
+  const ui::Rect c = amp.content();
+  amp.typeAt({c.x + 2.0f, c.y + 2.0f}, "50");
+  amp.typeAt({c.x + c.width - 4.0f, c.y + 2.0f}, "2");
+  EXPECT_EQ(amp.calls, (Calls{{2, 0.5f}, {1, 2.0f}}));
+
+  LaneRig<GrainLane> grains;
+  grains.lane.setSlots({keyed(0, "size", 5, 200, 50), keyed(1, "density", 1, 100, 10)});
+  const ui::Rect g = grains.content();
+  grains.typeAt({g.x + 50.0f, g.y + g.height - 2.0f}, "80");
+  grains.typeAt({g.x + 50.0f, g.y + 2.0f}, "500");  // clamped by the entry to 100
+  EXPECT_EQ(grains.calls, (Calls{{0, 80.0f}, {1, 100.0f}}));
+}
+
+TEST(SamplerLanes, ADragEndsOneGestureInThePanel) {
+  test::GestureRig rig;
+  SamplerLanes panel;
+  panel.mode = SamplerLanes::kTone;
+  int ends = 0;
+  panel.amp.onGestureEnd = [&] { ++ends; };
+  ampSlots(panel.amp);
+  panel.amp.title = "AMP";
+  const ui::Rect r{50.0f, 50.0f, 600.0f, 400.0f};
+  rig.body = [&] { panel.draw(r); };
+  rig.step();
+  const ui::Rect c = panel.amp.contentRect();
+  rig.drag({c.x + c.width * 0.6f, c.y + c.height / 2.0f}, {{5.0f, 0.0f}, {20.0f, 0.0f}, {40.0f, 0.0f}});
+  EXPECT_EQ(ends, 1);
+  rig.steps(3);
+  EXPECT_EQ(ends, 1);
+}
+
+// ---- AMP
+
+TEST(AmpLane, AClickRightOfThePeakSetsTheDecayThere) {
+  LaneRig<AmpEnvView> rig;
+  ampSlots(rig.lane);
+  const ui::Rect c = rig.content();
+  float peak = 0.0f;
+  rig.harness.frame([&] { peak = rig.lane.peakX(); });
+  const float x = std::round(peak + 120.0f);
+  rig.clickAt({x, c.y + c.height / 2.0f});
+  EXPECT_EQ(rig.ends, 1);
+  ASSERT_EQ(rig.calls.size(), 1u);
+  EXPECT_EQ(rig.calls[0].first, 1);
+  rig.harness.frame([&] { EXPECT_NEAR(rig.lane.tailHandle().x, x, 1e-3f); });
+  EXPECT_EQ(rig.lane.target, AmpEnvView::kNoTarget);
+}
+
+TEST(AmpLane, ThePeakAxisIsDecidedAtThreePixels) {
+  LaneRig<AmpEnvView> rig;
+  ampSlots(rig.lane);
+  const ui::Rect c = rig.content();
+  float peak = 0.0f;
+  rig.harness.frame([&] { peak = rig.lane.peakX(); });
+  const ImVec2 from{std::round(peak), c.y + 4.0f};
+  rig.drag(from, {{2.0f, 1.0f}, {-2.0f, 2.0f}});
+  EXPECT_TRUE(rig.calls.empty());
+  // Horizontal wins and stays so when the pointer later moves mostly down.
+  rig.drag(from, {{3.0f, 1.0f}, {10.0f, 20.0f}});
+  ASSERT_FALSE(rig.calls.empty());
+  for (const auto& [id, v] : rig.calls) EXPECT_EQ(id, 0);
+  EXPECT_EQ(rig.lane.slots[2].value, 0.8f);
+  rig.calls.clear();
+  rig.drag(from, {{1.0f, -3.5f}, {30.0f, -4.0f}});
+  ASSERT_FALSE(rig.calls.empty());
+  for (const auto& [id, v] : rig.calls) EXPECT_EQ(id, 2);
+}
+
+TEST(AmpLane, AFlatLaneSetsTheLevelToZero) {
+  LaneRig<AmpEnvView> rig(40.0f);  // content 8 tall
+  ampSlots(rig.lane);
+  const ui::Rect c = rig.content();
+  ASSERT_FLOAT_EQ(c.height, 8.0f);
+  float peak = 0.0f;
+  rig.harness.frame([&] { peak = rig.lane.peakX(); });
+  rig.drag({std::round(peak), c.y + 4.0f}, {{0.0f, -10.0f}});
+  EXPECT_EQ(rig.lane.slots[2].value, 0.0f);
+}
+
+TEST(AmpLane, TheTailHandleStaysInside) {
+  LaneRig<AmpEnvView> rig;
+  for (const float attack : {0.0f, 0.25f, 0.5f})
+    for (const float decay : {0.01f, 4.0f, 8.0f}) {
+      ampSlots(rig.lane, attack, decay);
+      const ui::Rect c = rig.content();
+      rig.harness.frame([&] { EXPECT_LE(rig.lane.tailHandle().x, c.x + c.width) << attack << " " << decay; });
+    }
+}
+
+// ---- GRAINS
+
+TEST(GrainLane, TheCloudHoldsOneToSixtyFourGrains) {
+  LaneRig<GrainLane> rig;
+  for (const auto& [density, count] : {std::pair{0.5f, 1u}, std::pair{1.0f, 1u}, std::pair{10.0f, 10u},
+                                       std::pair{200.0f, 64u}}) {
+    SCOPED_TRACE(density);
+    rig.lane.setSlots({keyed(0, "size", 0, 200, 20), keyed(1, "density", 0, 400, density)});
+    rig.step();
+    EXPECT_EQ(rig.drawn(DrawOp::FillUnder, kGrainFill).size(), count);
+  }
+}
+
+TEST(GrainLane, AGrainIsTwoSamplesAtLeastAndNeverNarrowerThanTwoPixels) {
+  EXPECT_FLOAT_EQ(GrainLane::grainWidth(0.0f, 96000.0f, 1.0f), 4.0f);  // 2 samples of 48000 across 2 s
+  EXPECT_FLOAT_EQ(GrainLane::grainWidth(0.0f, 400.0f, 1.5f), 3.0f);
+  LaneRig<GrainLane> rig;
+  rig.lane.setSlots({keyed(0, "size", 0, 200, 0), keyed(1, "density", 1, 100, 4)});
+  rig.step();
+  for (const ui::DrawRecord* hump : rig.drawn(DrawOp::FillUnder, kGrainFill))
+    EXPECT_FLOAT_EQ(hump->points.back().x - hump->points.front().x, 2.0f);
+}
+
+TEST(GrainLane, DragsDecideTheirAxis) {
+  LaneRig<GrainLane> rig;
+  rig.lane.setSlots({keyed(0, "size", 0, 160, 80), keyed(1, "density", 0, 160, 80)});
+  const ui::Rect c = rig.content();
+  const ImVec2 from{c.x + 100.0f, c.y + 10.0f};
+  rig.drag(from, {{2.0f, 2.0f}, {-2.0f, 0.0f}});
+  EXPECT_TRUE(rig.calls.empty());
+  EXPECT_EQ(rig.ends, 1);  // a press without movement still ends its gesture
+  rig.drag(from, {{0.0f, -4.0f}, {30.0f, -10.0f}});
+  EXPECT_FLOAT_EQ(rig.lane.slots[1].value, 90.0f);  // 160 px sweep the whole axis
+  EXPECT_EQ(rig.lane.slots[0].value, 80.0f);
+}
+
+// ---- SPEED
+
+TEST(SpeedLane, AClickSetsThePitchOfTheLength) {
+  LaneRig<SpeedLane> rig;
+  rig.lane.setSlots({keyed(0, "tune", -24, 24, 0)});
+  const ui::Rect c = rig.content();
+  ASSERT_FLOAT_EQ(c.width, 392.0f);
+  const float y = c.y + c.height / 2.0f;
+  for (const auto& [x, tune] : {std::pair{c.x + c.width, -12.0f}, std::pair{c.x + c.width / 4.0f, 12.0f},
+                                std::pair{c.x, 24.0f}}) {
+    SCOPED_TRACE(x);
+    rig.clickAt({x, y});
+    EXPECT_NEAR(rig.lane.slots[0].value, tune, 1e-4f);
+  }
+  EXPECT_EQ(rig.ends, 3);
+}
+
+TEST(SpeedLane, WithoutSpreadThereIsNoFan) {
+  LaneRig<SpeedLane> rig;
+  rig.lane.setSlots({keyed(0, "tune", -24, 24, 0), keyed(1, "spread", 0, 1, 0)});
+  const ui::Rect c = rig.content();
+  EXPECT_TRUE(rig.drawn(DrawOp::FillRect, kFanFill).empty());
+  rig.harness.frame([&] {
+    for (float x = c.x; x <= c.x + c.width; x += 8.0f) EXPECT_EQ(rig.lane.targetAt(x), SpeedLane::kBar);
+  });
+  rig.lane.slots[1].value = 0.5f;
+  rig.step();
+  EXPECT_EQ(rig.drawn(DrawOp::FillRect, kFanFill).size(), 2u);
+}
+
+TEST(SpeedLane, TheReadoutIsTheLengthOrTheFactor) {
+  SpeedLane lane;
+  lane.sampleSeconds = 0.5f;
+  EXPECT_EQ(lane.lengthLabel(0.0f), "500 ms");
+  EXPECT_EQ(lane.lengthLabel(12.0f), "250 ms");
+  lane.sampleSeconds = 0.0f;
+  EXPECT_EQ(lane.lengthLabel(0.0f), "\u00D71.00");
+  EXPECT_EQ(lane.lengthLabel(12.0f), "\u00D70.50");
+}
+
+TEST(SpeedLane, TheFanEdgeCannotPassTheBar) {
+  LaneRig<SpeedLane> rig;
+  rig.lane.setSlots({keyed(0, "tune", -24, 24, 0), keyed(1, "spread", 0, 1, 0.5f)});
+  const ui::Rect c = rig.content();
+  float edge = 0.0f;
+  rig.harness.frame([&] { edge = rig.lane.lengthX(-3.5f); });
+  const ImVec2 from{std::round(edge), c.y + c.height / 2.0f};
+  rig.harness.frame([&] { EXPECT_EQ(rig.lane.targetAt(from.x), SpeedLane::kFan); });
+  rig.drag(from, {{-200.0f, 0.0f}});
+  EXPECT_EQ(rig.lane.slots[1].value, 0.0f);
+  EXPECT_EQ(rig.lane.slots[0].value, 0.0f);
+}
+
+// ---- TONE
+
+class ToneRig : public LaneRig<ToneBlock> {
+ public:
+  explicit ToneRig(float crush = 16.0f, float srr = 0.0f, float lp = 20000.0f) {
+    lane.setSlots({keyed(0, "crush", 1, 16, crush), keyed(1, "srr", 0, 1, srr), keyed(2, "lp", 200, 20000, lp, true)});
+    c = content();
+  }
+  ui::Rect c;
+};
+
+TEST(ToneBlock, CleanSettingsDrawTheReferenceDim) {
+  ToneRig rig;
+  const auto lines = rig.harness.drawLog().find(DrawOp::Polyline);
+  const auto processed = std::find_if(lines.begin(), lines.end(), [](const ui::DrawRecord* r) { return r->width == 1.6f; });
+  ASSERT_NE(processed, lines.end());
+  EXPECT_EQ((*processed)->colour, kDimLine);
+  const auto& reference = lines.front()->points;  // the reference comes first
+  ASSERT_EQ((*processed)->points.size(), reference.size());
+  for (std::size_t i = 0; i < reference.size(); ++i) {
+    EXPECT_EQ((*processed)->points[i].x, reference[i].x);
+    EXPECT_EQ((*processed)->points[i].y, reference[i].y);
+  }
+}
+
+TEST(ToneBlock, CrushQuantisesAndRateReductionHolds) {
+  const auto crushed = ToneBlock::processedSine(200, 1.0f, 0.0f);
+  EXPECT_EQ(std::set<float>(crushed.begin(), crushed.end()), (std::set<float>{-1.0f, 0.0f, 1.0f}));
+  const auto held = ToneBlock::processedSine(200, 16.0f, 1.0f);
+  for (std::size_t i = 0; i < held.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(held[i], held[i - i % 50]);
+  }
+  EXPECT_NE(held[50], held[0]);
+}
+
+TEST(ToneBlock, AnOpenLowPassIsDimWithoutItsHandle) {
+  for (const float lp : {19000.0f, 20000.0f, 2000.0f}) {
+    SCOPED_TRACE(lp);
+    ToneRig rig(16.0f, 0.0f, lp);
+    const bool open = lp >= 19000.0f;
+    EXPECT_EQ(rig.drawn(DrawOp::FillCircle, kHandle).empty(), open);
+    const auto lines = rig.harness.drawLog().find(DrawOp::Polyline);
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[2]->colour, open ? kDimLine : 0xFF8DC63Fu);
+  }
+}
+
+TEST(ToneBlock, APressKeepsTheBitsAndADragDownCrushes) {
+  ToneRig rig(12.0f);
+  const ImVec2 crushPoint{rig.c.x + 20.0f, rig.c.y + rig.c.height / 2.0f};
+  rig.clickAt(crushPoint);
+  EXPECT_FLOAT_EQ(rig.lane.slots[0].value, 12.0f);
+  rig.lane.slots[0].value = 16.0f;
+  rig.drag(crushPoint, {{0.0f, 12.0f}});
+  EXPECT_LT(rig.lane.slots[0].value, 16.0f);
+  EXPECT_EQ(rig.lane.slots[1].value, 0.0f);
+}
+
+TEST(ToneBlock, AShiftPressDrivesTheRateReductionToTheEnd) {
+  ToneRig rig;
+  const ImVec2 from{rig.c.x + 20.0f, rig.c.y + 4.0f};
+  rig.harness.movePointer(from);
+  rig.steps(20);
+  rig.harness.setMods(ui::kModShift);
+  rig.harness.setButton(ImGuiMouseButton_Left, true);
+  rig.step();
+  rig.harness.setMods(ui::kModNone);
+  rig.harness.movePointer({from.x, from.y + 30.0f});
+  rig.step();
+  rig.harness.movePointer({from.x, from.y + 60.0f});
+  rig.step();
+  rig.harness.setButton(ImGuiMouseButton_Left, false);
+  rig.step();
+  EXPECT_FLOAT_EQ(rig.lane.slots[1].value, 0.5f);  // 120 px sweep the range
+  EXPECT_EQ(rig.lane.slots[0].value, 16.0f);
+  EXPECT_EQ(rig.ends, 1);
+}
+
+TEST(ToneBlock, TheCornerSetsTheLowPassAtOnce) {
+  ToneRig rig;
+  ui::Rect corner;
+  rig.harness.frame([&] { corner = rig.lane.toneCornerRect(); });
+  rig.clickAt({std::round(corner.x + corner.width / 2.0f), corner.y + 4.0f});
+  ASSERT_EQ(rig.calls.size(), 1u);
+  EXPECT_EQ(rig.calls[0].first, 2);
+  EXPECT_NEAR(rig.lane.slots[2].value, 2000.0f, 40.0f);  // the middle of 200..20000 on a log axis
+}
+
+}  // namespace
+}  // namespace orbi
