@@ -8,8 +8,8 @@
 
 #include "editor/widgets/graph/node_graph.h"
 #include "support/ui/ui_harness.h"
-#include "tests/editor/widgets/graph_gallery.h"
-#include "tests/editor/widgets/graph_half_sets.h"
+#include "support/editor/widgets/graph_gallery.h"
+#include "support/editor/widgets/graph_half_sets.h"
 
 namespace {
 

@@ -67,7 +67,7 @@ void BM_PanelFrame(benchmark::State& state) {
   SamplerLanes panel;
   panel.sampleView.title = "SAMPLE";
   panel.sampleView.setSample(minuteOfSound().data(), kMinuteFrames / 30, 2.0f);
-  panel.sampleView.chips = {{"LOOP", 1, 1}, {"REV", 0, 2}, {"NORM", 0, 3}};
+  panel.sampleView.chips = {{"LOOP", 1, 1, {}}, {"REV", 0, 2, {}}, {"NORM", 0, 3, {}}};
   panel.sampleView.hasMarkers = 1;
   static const float markers[] = {0.0f, 0.125f, 0.25f, 0.375f, 0.5f, 0.625f, 0.75f, 0.875f};
   panel.sampleView.markers = markers;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "tests/editor/widgets/entry_rig.h"
-#include "tests/editor/widgets/graph_half_sets.h"
+#include "support/editor/widgets/graph_half_sets.h"
 #include "ui/context.h"
 #include "ui/draw/draw_log.h"
 

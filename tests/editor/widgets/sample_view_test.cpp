@@ -54,15 +54,15 @@ class ViewRig : public test::GestureRig {
 
 // ---- title strip
 
-class StripAtScale : public testing::TestWithParam<float> {};
+class TitleStripAtScale : public testing::TestWithParam<float> {};
 
-TEST_P(StripAtScale, WithoutMarkersTheChipsStartAtTheRightEnd) {
+TEST_P(TitleStripAtScale, WithoutMarkersTheChipsStartAtTheRightEnd) {
   const float s = GetParam();
   for (const bool withPresets : {false, true}) {
     SCOPED_TRACE(withPresets);
     ViewRig rig(s);
     rig.area = {100.0f, 100.0f, 600.0f * s, 200.0f * s};
-    rig.view.chips = {{"LOOP", 1, 7}, {"REV", 0, 8}};
+    rig.view.chips = {{"LOOP", 1, 7, {}}, {"REV", 0, 8, {}}};
     if (withPresets) rig.view.setPresets({ParamWidget::ResolvedPreset{"p", "", {}, {}}});
     rig.step();
     EXPECT_TRUE(rig.itemAreas("pill").empty());
@@ -78,12 +78,12 @@ TEST_P(StripAtScale, WithoutMarkersTheChipsStartAtTheRightEnd) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Scales, StripAtScale, testing::Values(1.0f, 1.5f, 2.0f));
+INSTANTIATE_TEST_SUITE_P(Scales, TitleStripAtScale, testing::Values(1.0f, 1.5f, 2.0f));
 
 TEST(SampleViewStrip, TheChopPillShowsOnlyInTheSlicesView) {
   ViewRig rig;
   rig.view.hasMarkers = 1;
-  rig.view.chips = {{"LOOP", 0, 1}};
+  rig.view.chips = {{"LOOP", 0, 1, {}}};
   rig.step();
   ASSERT_EQ(rig.itemAreas("pill").size(), 1u);
   EXPECT_TRUE(rig.itemAreas("chop").empty());
@@ -106,10 +106,10 @@ TEST(SampleViewStrip, PillAndChipsReportThroughTheirCallbacks) {
   std::vector<int> chipValues;
   rig.view.onModeToggle = [&](bool slices) { toggles.push_back(slices); };
   // The owner's rebuild replaces the chips inside the callback.
-  rig.view.chips = {{"LOOP", 0, 5}, {"REV", 0, 6}};
+  rig.view.chips = {{"LOOP", 0, 5, {}}, {"REV", 0, 6, {}}};
   rig.view.onChip = [&](int v) {
     chipValues.push_back(v);
-    rig.view.chips = {{"LOOP", 1, 5}};
+    rig.view.chips = {{"LOOP", 1, 5, {}}};
   };
   rig.step();
   rig.clickAt(test::centreOf(rig.itemAreas("pill")[0]));

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "editor/widgets/graph/node_graph.h"
-#include "tests/editor/widgets/graph_gallery.h"
+#include "support/editor/widgets/graph_gallery.h"
 #include "ui/platform/embedded_window.h"
 #include "ui/view.h"
 

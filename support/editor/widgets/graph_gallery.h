@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "editor/widgets/graph/node_graph.h"
-#include "tests/editor/widgets/graph_half_sets.h"
+#include "support/editor/widgets/graph_half_sets.h"
 
 namespace orbi::graph::testing {
 
