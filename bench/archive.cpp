@@ -23,8 +23,10 @@ using Bytes = std::vector<std::uint8_t>;
 const Bytes& mixedData() {
   static const Bytes data = [] {
     constexpr std::size_t kSize = 16u << 20, kBlock = 64u << 10;
-    static const char* kWords[] = {"\"kind\": ", "\"instance\", ", "\"tempo\": ", "120.0, ", "\"tracks\": [", "{\n    ",
-                                   "\"sound\": ", "\"kick\"", "\"snare\"", "0.25, ", "}, ", "\"flt_cutoff\": ", "0.731"};
+    static const char* kWords[] = {
+        "\"kind\": ", "\"instance\", ",   "\"tempo\": ", "120.0, ",   "\"tracks\": [",
+        "{\n    ",    "\"sound\": ",      "\"kick\"",    "\"snare\"", "0.25, ",
+        "}, ",        "\"flt_cutoff\": ", "0.731"};
     std::mt19937 rng(2024);
     Bytes out;
     out.reserve(kSize);
@@ -34,7 +36,8 @@ const Bytes& mixedData() {
       switch (block % 4) {
         case 0:
           while (out.size() < end) {
-            for (const char* w = kWords[rng() % 13]; *w && out.size() < end; ++w) out.push_back(std::uint8_t(*w));
+            for (const char* w = kWords[rng() % 13]; *w && out.size() < end; ++w)
+              out.push_back(std::uint8_t(*w));
           }
           break;
         case 1:

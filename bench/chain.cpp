@@ -55,7 +55,9 @@ void runChain(benchmark::State& state, const ob::ModLayers& mod, bool stereo) {
   std::vector<float> srcL(period), srcR(period);
   std::uint32_t x = 1;
   for (int i = 0; i < period; ++i) {
-    x ^= x << 13; x ^= x >> 17; x ^= x << 5;
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
     const float env = std::exp(-i / 600.0f);
     srcL[i] = env * (float(x) * 0x1.0p-32f - 0.5f);
     srcR[i] = 0.8f * srcL[i];

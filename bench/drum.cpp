@@ -18,7 +18,8 @@ constexpr int kBlock = 64;
 
 ob::ModLayers baseLayers() {
   ob::ModLayers mod;
-  for (int i = 0; i < ob::paramCount(ob::kMachineDrum); ++i) mod.layers[0][i] = ob::paramInfo(ob::kMachineDrum, i).defaultValue;
+  for (int i = 0; i < ob::paramCount(ob::kMachineDrum); ++i)
+    mod.layers[0][i] = ob::paramInfo(ob::kMachineDrum, i).defaultValue;
   return mod;
 }
 
@@ -68,7 +69,7 @@ void BM_DrumBody(benchmark::State& state) {
   ob::ModLayers mod = baseLayers();
   mod.layers[0][kResType] = static_cast<float>(state.range(0));
   mod.layers[0][kResDecay] = 4.0f;
-  mod.layers[0][kResAux2] = 0.5f;  // detune for the wave body
+  mod.layers[0][kResAux2] = 0.5f;                                     // detune for the wave body
   if (state.range(0) == kBodySample) mod.layers[0][kResAux1] = 0.0f;  // the filled slot
   mod.layers[0][kExc1Level] = 0.5f;
   run(state, mod, false);
@@ -82,19 +83,72 @@ void BM_DrumDemoSound(benchmark::State& state) {
     std::initializer_list<std::pair<int, float>> values;
   };
   static const Sound kSounds[] = {
-      {{{kExc1Type, 1}, {kExc1Tone, 0.5f}, {kExc1Decay, 0.003f}, {kExc1Level, 0.5f}, {kResType, 1}, {kResTune, 55},
-        {kResDecay, 0.35f}, {kResTone, 0}, {kResLevel, 0.9f}, {kDistAmt, 0.2f}}},
-      {{{kExc1Type, 3}, {kExc1Tone, 0.153f}, {kExc1Decay, 0.12f}, {kExc1Level, 0.5f}, {kExc1Aux1, 0.2f},
-        {kExc1Aux2, 0.5f}, {kBleed, 0.55f}, {kResType, 2}, {kResTune, 180}, {kResDecay, 0.25f}, {kResTone, 0.5f},
-        {kResLevel, 0.7f}, {kResAux2, 0.2f}, {kLevel, 0.85f}}},
-      {{{kExc1Type, 3}, {kExc1Tone, 0.661f}, {kExc1Decay, 0.04f}, {kExc1Level, 0.6f}, {kExc1Aux1, 0.15f},
-        {kExc1Aux2, 0.3f}, {kResType, 0}, {kResLevel, 0}, {kLevel, 0.8f}}},
-      {{{kExc1Type, 3}, {kExc1Tone, 0.62f}, {kExc1Decay, 0.28f}, {kExc1Level, 0.55f}, {kExc1Aux1, 0.2f},
-        {kExc1Aux2, 0.25f}, {kResType, 0}, {kResLevel, 0}, {kLevel, 0.7f}}},
-      {{{kExc1Type, 1}, {kExc1Tone, 0.15f}, {kExc1Decay, 0.012f}, {kExc1Level, 0.5f}, {kBleed, 0.8f}, {kResType, 3},
-        {kResTune, 110}, {kResDecay, 0.4f}, {kResTone, 0.5f}, {kResLevel, 0.8f}, {kResAux1, 0.15f}, {kLevel, 0.85f}}},
-      {{{kExc1Type, 1}, {kExc1Tone, 0.9f}, {kExc1Decay, 0.002f}, {kExc1Level, 0.6f}, {kBleed, 0.6f}, {kResType, 3},
-        {kResTune, 400}, {kResDecay, 0.06f}, {kResTone, 0.6f}, {kResLevel, 0.8f}, {kResAux1, 0.3f}, {kLevel, 0.85f}}},
+      {{{kExc1Type, 1},
+        {kExc1Tone, 0.5f},
+        {kExc1Decay, 0.003f},
+        {kExc1Level, 0.5f},
+        {kResType, 1},
+        {kResTune, 55},
+        {kResDecay, 0.35f},
+        {kResTone, 0},
+        {kResLevel, 0.9f},
+        {kDistAmt, 0.2f}}},
+      {{{kExc1Type, 3},
+        {kExc1Tone, 0.153f},
+        {kExc1Decay, 0.12f},
+        {kExc1Level, 0.5f},
+        {kExc1Aux1, 0.2f},
+        {kExc1Aux2, 0.5f},
+        {kBleed, 0.55f},
+        {kResType, 2},
+        {kResTune, 180},
+        {kResDecay, 0.25f},
+        {kResTone, 0.5f},
+        {kResLevel, 0.7f},
+        {kResAux2, 0.2f},
+        {kLevel, 0.85f}}},
+      {{{kExc1Type, 3},
+        {kExc1Tone, 0.661f},
+        {kExc1Decay, 0.04f},
+        {kExc1Level, 0.6f},
+        {kExc1Aux1, 0.15f},
+        {kExc1Aux2, 0.3f},
+        {kResType, 0},
+        {kResLevel, 0},
+        {kLevel, 0.8f}}},
+      {{{kExc1Type, 3},
+        {kExc1Tone, 0.62f},
+        {kExc1Decay, 0.28f},
+        {kExc1Level, 0.55f},
+        {kExc1Aux1, 0.2f},
+        {kExc1Aux2, 0.25f},
+        {kResType, 0},
+        {kResLevel, 0},
+        {kLevel, 0.7f}}},
+      {{{kExc1Type, 1},
+        {kExc1Tone, 0.15f},
+        {kExc1Decay, 0.012f},
+        {kExc1Level, 0.5f},
+        {kBleed, 0.8f},
+        {kResType, 3},
+        {kResTune, 110},
+        {kResDecay, 0.4f},
+        {kResTone, 0.5f},
+        {kResLevel, 0.8f},
+        {kResAux1, 0.15f},
+        {kLevel, 0.85f}}},
+      {{{kExc1Type, 1},
+        {kExc1Tone, 0.9f},
+        {kExc1Decay, 0.002f},
+        {kExc1Level, 0.6f},
+        {kBleed, 0.6f},
+        {kResType, 3},
+        {kResTune, 400},
+        {kResDecay, 0.06f},
+        {kResTone, 0.6f},
+        {kResLevel, 0.8f},
+        {kResAux1, 0.3f},
+        {kLevel, 0.85f}}},
   };
   ob::ModLayers mod = baseLayers();
   for (const auto& [index, value] : kSounds[state.range(0)].values) mod.layers[0][index] = value;
@@ -123,7 +177,5 @@ void BM_DrumDemoSound(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_DrumDemoSound)->ArgName("sound")->DenseRange(0, 5);
-BENCHMARK(BM_DrumExciter)
-    ->ArgNames({"type", "stereo"})
-    ->ArgsProduct({{1, 2, 3, 4, 5, 6}, {0, 1}});
+BENCHMARK(BM_DrumExciter)->ArgNames({"type", "stereo"})->ArgsProduct({{1, 2, 3, 4, 5, 6}, {0, 1}});
 BENCHMARK(BM_DrumBody)->ArgName("type")->DenseRange(1, 8);

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "editor/widgets/graph/node_graph.h"
-#include "support/ui/ui_harness.h"
 #include "support/editor/widgets/graph_gallery.h"
 #include "support/editor/widgets/graph_half_sets.h"
+#include "support/ui/ui_harness.h"
 
 namespace {
 

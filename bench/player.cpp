@@ -43,8 +43,9 @@ const ob::SamplePoolSnapshot& snapshot() {
       x ^= x >> 17;
       x ^= x << 5;
       const double t = static_cast<double>(i) / kRate;
-      audio[i] = static_cast<float>((std::sin(6.283185307 * 220.0 * t) * 0.6 +
-                                     ((x >> 8) * 0x1.0p-24 - 0.5) * 0.4) * std::exp(-3.0 * t));
+      audio[i] =
+          static_cast<float>((std::sin(6.283185307 * 220.0 * t) * 0.6 + ((x >> 8) * 0x1.0p-24 - 0.5) * 0.4) *
+                             std::exp(-3.0 * t));
     }
     snap.slots[0].left = audio.data();
     snap.slots[0].frames = static_cast<std::int32_t>(audio.size());
@@ -64,7 +65,8 @@ void bindDemoTrack(ob::TrackPlayer& p, int track) {
     p.bindLfo(i, t.lfos[i]);
     p.bindModEnv(i, t.modEnvs[i]);
   }
-  p.setRandomSeeds(static_cast<std::uint32_t>(track + 809), (static_cast<std::uint32_t>(track) + 405) ^ 0x9e3779b9u);
+  p.setRandomSeeds(static_cast<std::uint32_t>(track + 809),
+                   (static_cast<std::uint32_t>(track) + 405) ^ 0x9e3779b9u);
 }
 
 struct Timing {
@@ -121,17 +123,18 @@ void BM_ReversePreRender(benchmark::State& state) {
   if (which < 6) {
     sound = demo().patterns[0].kit.sounds[which];
   } else {
-    const int machine = which == 6 ? ob::kMachineVa : (which == 7 ? ob::kMachineSample : ob::kMachineGranular);
+    const int machine =
+        which == 6 ? ob::kMachineVa : (which == 7 ? ob::kMachineSample : ob::kMachineGranular);
     ob::initSoundParams(sound, machine);
   }
   const int own = ob::ownParamCount(sound.machine);
-  sound.params[own + 2] = 3000.0f;   // flt_cutoff
-  sound.params[own + 12] = 200.0f;   // flt2_cutoff
+  sound.params[own + 2] = 3000.0f;  // flt_cutoff
+  sound.params[own + 12] = 200.0f;  // flt2_cutoff
   sound.params[own + 13] = 0.0f;
-  sound.params[own + 14] = 1.0f;     // high-pass
-  sound.params[own + 19] = 0.5f;     // space_mix
-  sound.params[own + 18] = 1.0f;     // space_size
-  sound.params[own + 21] = 1.0f;     // voice_rev
+  sound.params[own + 14] = 1.0f;  // high-pass
+  sound.params[own + 19] = 0.5f;  // space_mix
+  sound.params[own + 18] = 1.0f;  // space_size
+  sound.params[own + 21] = 1.0f;  // voice_rev
   player->loadSound(sound);
   ob::Lfo lfo;
   lfo.enabled = moving ? 1 : 0;

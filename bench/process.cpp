@@ -24,8 +24,8 @@ void setUp(ProcessHarness& h, double rate, std::uint32_t block, std::uint32_t po
 }
 
 void realTime(benchmark::State& state, double rate, std::uint32_t block) {
-  state.counters["rtf"] = benchmark::Counter(static_cast<double>(state.iterations()) * block / rate,
-                                             benchmark::Counter::kIsRate);
+  state.counters["rtf"] =
+      benchmark::Counter(static_cast<double>(state.iterations()) * block / rate, benchmark::Counter::kIsRate);
 }
 
 void BM_ProcessDemo(benchmark::State& state) {

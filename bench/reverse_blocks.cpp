@@ -119,7 +119,9 @@ void BM_ReverseBlocks(benchmark::State& state) {
   }
   std::sort(times.begin(), times.end());
   const double duration = frames / kRate;
-  auto at = [&](double q) { return times[static_cast<std::size_t>(q * static_cast<double>(times.size() - 1))] / duration; };
+  auto at = [&](double q) {
+    return times[static_cast<std::size_t>(q * static_cast<double>(times.size() - 1))] / duration;
+  };
   state.counters["worst"] = at(1.0);
   state.counters["p99"] = at(0.99);
   state.counters["median"] = at(0.5);
@@ -132,7 +134,9 @@ void BM_ReverseBlocks(benchmark::State& state) {
   state.counters["in_place"] = inPlace;
 }
 
-double minimum(const std::vector<double>& v) { return v.empty() ? 0.0 : *std::min_element(v.begin(), v.end()); }
+double minimum(const std::vector<double>& v) {
+  return v.empty() ? 0.0 : *std::min_element(v.begin(), v.end());
+}
 
 // Eight seconds of blocks each, five times: the work is the same every time,
 // so the smallest worst block of the five is the engine's own, without the

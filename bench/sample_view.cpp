@@ -74,23 +74,26 @@ void BM_PanelFrame(benchmark::State& state) {
   panel.sampleView.markerCount = 8;
   panel.sampleView.mode = view;
   if (view == SampleView::kWindow)
-    panel.sampleView.setSlots({slot(0, "start", 0, 1, 0.1f), slot(1, "end", 0, 1, 0.8f), slot(2, "fadeIn", 0, 1, 0.1f),
-                               slot(3, "fadeOut", 0, 1, 0.3f), slot(4, "gain", -24, 24, -3)});
+    panel.sampleView.setSlots({slot(0, "start", 0, 1, 0.1f), slot(1, "end", 0, 1, 0.8f),
+                               slot(2, "fadeIn", 0, 1, 0.1f), slot(3, "fadeOut", 0, 1, 0.3f),
+                               slot(4, "gain", -24, 24, -3)});
   else if (view == SampleView::kSlices)
     panel.sampleView.setSlots({slot(0, "slice", 0, 63, 2)});
   else
-    panel.sampleView.setSlots({slot(0, "position", 0, 1, 0.4f), slot(1, "spray", 0, 1, 0.1f),
-                               slot(2, "gain", -24, 24, 0)});
+    panel.sampleView.setSlots(
+        {slot(0, "position", 0, 1, 0.4f), slot(1, "spray", 0, 1, 0.1f), slot(2, "gain", -24, 24, 0)});
   panel.mode = view == SampleView::kGrains ? SamplerLanes::kGrains : SamplerLanes::kTone;
   panel.speed.title = "SPEED";
   panel.speed.setSlots({slot(0, "tune", -24, 24, -3), slot(1, "spread", 0, 1, 0.3f)});
   panel.tone.title = "TONE";
-  panel.tone.setSlots({slot(0, "crush", 1, 16, 8), slot(1, "srr", 0, 1, 0.2f), slot(2, "lp", 200, 20000, 3000)});
+  panel.tone.setSlots(
+      {slot(0, "crush", 1, 16, 8), slot(1, "srr", 0, 1, 0.2f), slot(2, "lp", 200, 20000, 3000)});
   panel.tone.slots[2].logScale = 1;
   panel.grains.title = "GRAINS";
   panel.grains.setSlots({slot(0, "size", 5, 200, 60), slot(1, "density", 1, 100, 30)});
   panel.amp.title = "AMP";
-  panel.amp.setSlots({slot(0, "attack", 0, 0.5f, 0.02f), slot(1, "decay", 0.01f, 8, 1.2f), slot(2, "level", 0, 1, 0.9f)});
+  panel.amp.setSlots(
+      {slot(0, "attack", 0, 0.5f, 0.02f), slot(1, "decay", 0.01f, 8, 1.2f), slot(2, "level", 0, 1, 0.9f)});
   const auto body = [&] { panel.draw({8.0f, 8.0f, 944.0f, 560.0f}); };
   harness.frames(2, body);
   for (auto _ : state) harness.frame(body);

@@ -15,11 +15,11 @@
 #include "ui/controls/value_text.h"
 #include "ui/controls/virtual_list.h"
 #include "ui/draw/shapes.h"
+#include "ui/draw/text.h"
 #include "ui/draw/wave_overview.h"
 #include "ui/draw/waveform.h"
-#include "ui/interact/interaction.h"
-#include "ui/draw/text.h"
 #include "ui/header/header.h"
+#include "ui/interact/interaction.h"
 #include "ui/theme/logo.h"
 #include "ui/theme/theme_atlas.h"
 
@@ -41,8 +41,18 @@ void BM_AtlasRebuild(benchmark::State& state) {
 BENCHMARK(BM_AtlasRebuild)->Arg(10)->Arg(15)->Arg(20)->Unit(benchmark::kMillisecond);
 
 std::vector<std::string> labels() {
-  static const char* words[] = {"Cutoff", "Resonance", "Drive", "Attack", "Decay", "Room size", "Pitch",
-                                "Body tune", "Grain spread", "Sample start", "Velocity \xE2\x86\x92 gain", "Mix"};
+  static const char* words[] = {"Cutoff",
+                                "Resonance",
+                                "Drive",
+                                "Attack",
+                                "Decay",
+                                "Room size",
+                                "Pitch",
+                                "Body tune",
+                                "Grain spread",
+                                "Sample start",
+                                "Velocity \xE2\x86\x92 gain",
+                                "Mix"};
   std::vector<std::string> out;
   for (int i = 0; i < 1000; ++i) out.push_back(std::string(words[i % 12]) + " " + std::to_string(i));
   return out;
@@ -71,7 +81,9 @@ BENCHMARK(BM_MeasureText)->Arg(static_cast<int>(TextStyle::Body))->Arg(static_ca
 void BM_FitTextToWidth(benchmark::State& state) {
   overLabels(state, [](const std::string& t, TextStyle style) { return fitTextToWidth(t, style, 60.0f); });
 }
-BENCHMARK(BM_FitTextToWidth)->Arg(static_cast<int>(TextStyle::Body))->Arg(static_cast<int>(TextStyle::Heading));
+BENCHMARK(BM_FitTextToWidth)
+    ->Arg(static_cast<int>(TextStyle::Body))
+    ->Arg(static_cast<int>(TextStyle::Heading));
 
 // Value text: 100,000 values spread over the units a page shows, each
 // formatted with its unit, and their texts typed back.
@@ -80,9 +92,9 @@ struct UnitRange {
   float lo, hi;
 };
 constexpr UnitRange kValueUnits[] = {
-    {ParamUnit::Plain, -1000, 1000},  {ParamUnit::Hertz, 20, 20000},    {ParamUnit::Seconds, 0.001f, 10},
-    {ParamUnit::Percent, 0, 1},       {ParamUnit::Decibels, -60, 12},   {ParamUnit::Cents, -1200, 1200},
-    {ParamUnit::Semitones, -24, 24},  {ParamUnit::Custom, 0, 100},
+    {ParamUnit::Plain, -1000, 1000}, {ParamUnit::Hertz, 20, 20000},  {ParamUnit::Seconds, 0.001f, 10},
+    {ParamUnit::Percent, 0, 1},      {ParamUnit::Decibels, -60, 12}, {ParamUnit::Cents, -1200, 1200},
+    {ParamUnit::Semitones, -24, 24}, {ParamUnit::Custom, 0, 100},
 };
 
 struct ValueSet {

@@ -4,45 +4,45 @@
 
 namespace ob {
 
-void Diagnostics::add(Severity severity, std::string code, std::string path,
-                      std::string message, std::string detail) {
-    Diagnostic d;
-    d.severity = severity;
-    d.code = std::move(code);
-    d.detail = std::move(detail);
-    d.path = std::move(path);
-    d.index = kDiagnosticNoIndex;
-    d.message = std::move(message);
-    items_.push_back(std::move(d));
+void Diagnostics::add(Severity severity, std::string code, std::string path, std::string message,
+                      std::string detail) {
+  Diagnostic d;
+  d.severity = severity;
+  d.code = std::move(code);
+  d.detail = std::move(detail);
+  d.path = std::move(path);
+  d.index = kDiagnosticNoIndex;
+  d.message = std::move(message);
+  items_.push_back(std::move(d));
 }
 
 void Diagnostics::error(std::string code, std::string path, std::string message) {
-    add(Severity::Error, std::move(code), std::move(path), std::move(message));
+  add(Severity::Error, std::move(code), std::move(path), std::move(message));
 }
 
 void Diagnostics::warn(std::string code, std::string path, std::string message) {
-    add(Severity::Warning, std::move(code), std::move(path), std::move(message));
+  add(Severity::Warning, std::move(code), std::move(path), std::move(message));
 }
 
 void Diagnostics::note(std::string code, std::string path, std::string message) {
-    add(Severity::Note, std::move(code), std::move(path), std::move(message));
+  add(Severity::Note, std::move(code), std::move(path), std::move(message));
 }
 
 std::string joinDiagnosticMessages(const Diagnostics& list) {
-    std::string out;
-    for (const Diagnostic& d : list) {
-        // A record with neither message nor path contributes nothing, not
-        // even a separator.
-        if (d.message.empty() && d.path.empty()) continue;
-        if (!out.empty()) out += "; ";
-        out += d.message;
-        if (!d.path.empty()) {
-            out += " (";
-            out += d.path;
-            out += ')';
-        }
+  std::string out;
+  for (const Diagnostic& d : list) {
+    // A record with neither message nor path contributes nothing, not
+    // even a separator.
+    if (d.message.empty() && d.path.empty()) continue;
+    if (!out.empty()) out += "; ";
+    out += d.message;
+    if (!d.path.empty()) {
+      out += " (";
+      out += d.path;
+      out += ')';
     }
-    return out;
+  }
+  return out;
 }
 
 }  // namespace ob

@@ -11,42 +11,42 @@
 namespace ob {
 
 enum class Severity : std::uint32_t {
-    Note = 0,
-    Warning = 1,
-    Error = 2,
+  Note = 0,
+  Warning = 1,
+  Error = 2,
 };
 
 inline constexpr std::uint32_t kDiagnosticNoIndex = 0xFFFFFFFFu;
 
 struct Diagnostic {
-    Severity severity = Severity::Note;
-    std::string code;     // kebab-case, fixed per finding
-    std::string detail;   // extra machine-readable text; empty from every adder
-    std::string path;     // JSON pointer; empty for the document as a whole
-    std::uint32_t index = kDiagnosticNoIndex;
-    std::string message;  // one sentence for the user
+  Severity severity = Severity::Note;
+  std::string code;    // kebab-case, fixed per finding
+  std::string detail;  // extra machine-readable text; empty from every adder
+  std::string path;    // JSON pointer; empty for the document as a whole
+  std::uint32_t index = kDiagnosticNoIndex;
+  std::string message;  // one sentence for the user
 };
 
 class Diagnostics {
-public:
-    void add(Severity severity, std::string code, std::string path, std::string message,
-             std::string detail = {});
-    void error(std::string code, std::string path, std::string message);
-    void warn(std::string code, std::string path, std::string message);
-    void note(std::string code, std::string path, std::string message);
+ public:
+  void add(Severity severity, std::string code, std::string path, std::string message,
+           std::string detail = {});
+  void error(std::string code, std::string path, std::string message);
+  void warn(std::string code, std::string path, std::string message);
+  void note(std::string code, std::string path, std::string message);
 
-    // Appends an already built record unchanged (moving findings between lists).
-    void append(Diagnostic d) { items_.push_back(std::move(d)); }
+  // Appends an already built record unchanged (moving findings between lists).
+  void append(Diagnostic d) { items_.push_back(std::move(d)); }
 
-    const std::vector<Diagnostic>& items() const { return items_; }
-    std::size_t size() const { return items_.size(); }
-    bool empty() const { return items_.empty(); }
-    const Diagnostic& operator[](std::size_t i) const { return items_[i]; }
-    std::vector<Diagnostic>::const_iterator begin() const { return items_.begin(); }
-    std::vector<Diagnostic>::const_iterator end() const { return items_.end(); }
+  const std::vector<Diagnostic>& items() const { return items_; }
+  std::size_t size() const { return items_.size(); }
+  bool empty() const { return items_.empty(); }
+  const Diagnostic& operator[](std::size_t i) const { return items_[i]; }
+  std::vector<Diagnostic>::const_iterator begin() const { return items_.begin(); }
+  std::vector<Diagnostic>::const_iterator end() const { return items_.end(); }
 
-private:
-    std::vector<Diagnostic> items_;
+ private:
+  std::vector<Diagnostic> items_;
 };
 
 // All messages in list order, "; " between them, each followed by " (path)"

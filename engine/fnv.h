@@ -30,8 +30,6 @@ constexpr std::uint64_t hashDraw(std::uint64_t h, std::uint64_t k) {
 }
 
 // A unit value in [0, 1) from a draw: its top 53 bits.
-constexpr double unitFromDraw(std::uint64_t draw) {
-  return static_cast<double>(draw >> 11) * 0x1.0p-53;
-}
+constexpr double unitFromDraw(std::uint64_t draw) { return static_cast<double>(draw >> 11) * 0x1.0p-53; }
 
 }  // namespace ob

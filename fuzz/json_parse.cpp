@@ -9,20 +9,20 @@
 #include "document/json/json.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::string_view text(reinterpret_cast<const char*>(data), size);
-    ob::JsonValue value;
-    std::string error;
-    if (!ob::parseJson(text, value, error)) {
-        if (error.empty()) std::abort();
-        return 0;
-    }
-    const std::string compact = ob::writeJson(value);
-    const std::string pretty = ob::dumpJson(value);
-    ob::JsonValue again;
-    if (!ob::parseJson(compact, again, error)) std::abort();
-    if (ob::writeJson(again) != compact) std::abort();
-    ob::JsonValue fromPretty;
-    if (!ob::parseJson(pretty, fromPretty, error)) std::abort();
-    if (ob::writeJson(fromPretty) != compact) std::abort();
+  std::string_view text(reinterpret_cast<const char*>(data), size);
+  ob::JsonValue value;
+  std::string error;
+  if (!ob::parseJson(text, value, error)) {
+    if (error.empty()) std::abort();
     return 0;
+  }
+  const std::string compact = ob::writeJson(value);
+  const std::string pretty = ob::dumpJson(value);
+  ob::JsonValue again;
+  if (!ob::parseJson(compact, again, error)) std::abort();
+  if (ob::writeJson(again) != compact) std::abort();
+  ob::JsonValue fromPretty;
+  if (!ob::parseJson(pretty, fromPretty, error)) std::abort();
+  if (ob::writeJson(fromPretty) != compact) std::abort();
+  return 0;
 }

@@ -71,7 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (eh.pool.slots.size() != slots || eh.samples.retired().size() != retired) std::abort();
     if (plugin.diagnostics.empty()) std::abort();
     bool anyError = false;
-    for (const ob::Diagnostic& d : plugin.diagnostics) anyError = anyError || d.severity == ob::Severity::Error;
+    for (const ob::Diagnostic& d : plugin.diagnostics)
+      anyError = anyError || d.severity == ob::Severity::Error;
     if (!anyError) std::abort();
     return 0;
   }

@@ -9,25 +9,24 @@
 #include "document/wav/wav.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    ob::DecodedWav wav;
-    std::string error;
-    if (!ob::decodeWav(data, size, wav, &error)) {
-        if (error.empty()) std::abort();
-        return 0;
-    }
-    const std::size_t frames = static_cast<std::size_t>(wav.frames);
-    if (wav.frames < 0 || wav.left.size() != frames) std::abort();
-    if (!wav.right.empty() && wav.right.size() != frames) std::abort();
-    if (!(wav.sampleRate >= 1.0)) std::abort();
-
-    const float* right = wav.right.empty() ? nullptr : wav.right.data();
-    const auto bytes = ob::encodeWav(wav.left.data(), right, wav.frames, wav.sampleRate);
-    ob::DecodedWav back;
-    if (!ob::decodeWav(bytes.data(), bytes.size(), back, &error)) std::abort();
-    if (back.frames != wav.frames || back.sampleRate != wav.sampleRate) std::abort();
-    if (back.right.size() != wav.right.size()) std::abort();
-    if (frames && std::memcmp(back.left.data(), wav.left.data(), frames * sizeof(float)) != 0)
-        std::abort();
-    if (right && std::memcmp(back.right.data(), right, frames * sizeof(float)) != 0) std::abort();
+  ob::DecodedWav wav;
+  std::string error;
+  if (!ob::decodeWav(data, size, wav, &error)) {
+    if (error.empty()) std::abort();
     return 0;
+  }
+  const std::size_t frames = static_cast<std::size_t>(wav.frames);
+  if (wav.frames < 0 || wav.left.size() != frames) std::abort();
+  if (!wav.right.empty() && wav.right.size() != frames) std::abort();
+  if (!(wav.sampleRate >= 1.0)) std::abort();
+
+  const float* right = wav.right.empty() ? nullptr : wav.right.data();
+  const auto bytes = ob::encodeWav(wav.left.data(), right, wav.frames, wav.sampleRate);
+  ob::DecodedWav back;
+  if (!ob::decodeWav(bytes.data(), bytes.size(), back, &error)) std::abort();
+  if (back.frames != wav.frames || back.sampleRate != wav.sampleRate) std::abort();
+  if (back.right.size() != wav.right.size()) std::abort();
+  if (frames && std::memcmp(back.left.data(), wav.left.data(), frames * sizeof(float)) != 0) std::abort();
+  if (right && std::memcmp(back.right.data(), right, frames * sizeof(float)) != 0) std::abort();
+  return 0;
 }

@@ -62,8 +62,7 @@ clap_process_status cbProcess(const clap_plugin_t* p, const clap_process_t* proc
 const void* cbGetExtension(const clap_plugin_t* p, const char* id) {
   Plugin* self = Plugin::from(p);
   if (self == nullptr) return nullptr;
-  return guarded("get_extension", static_cast<const void*>(nullptr),
-                 [&] { return self->getExtension(id); });
+  return guarded("get_extension", static_cast<const void*>(nullptr), [&] { return self->getExtension(id); });
 }
 
 void cbOnMainThread(const clap_plugin_t* p) {

@@ -13,16 +13,8 @@ namespace {
 const char* const kFeatures[] = {"instrument", "drum-machine", "stereo", nullptr};
 
 const clap_plugin_descriptor_t kDescriptor = {
-    CLAP_VERSION,
-    kPluginId,
-    "Orbitrane",
-    "Tarnex",
-    "https://tarnex.io",
-    "",
-    "",
-    "0.0.6",
-    "Drum sound design",
-    kFeatures,
+    CLAP_VERSION, kPluginId, "Orbitrane",         "Tarnex",  "https://tarnex.io", "",
+    "",           "0.0.6",   "Drum sound design", kFeatures,
 };
 
 uint32_t factoryCount(const clap_plugin_factory_t*) { return 1; }
@@ -31,8 +23,7 @@ const clap_plugin_descriptor_t* factoryDescriptor(const clap_plugin_factory_t*, 
   return index == 0 ? &kDescriptor : nullptr;
 }
 
-const clap_plugin_t* factoryCreate(const clap_plugin_factory_t*, const clap_host_t* host,
-                                   const char* id) {
+const clap_plugin_t* factoryCreate(const clap_plugin_factory_t*, const clap_host_t* host, const char* id) {
   if (host == nullptr || id == nullptr || std::strcmp(id, kPluginId) != 0) return nullptr;
   if (host->clap_version.major == 0) return nullptr;
   return guarded("create_plugin", static_cast<const clap_plugin_t*>(nullptr), [&] {

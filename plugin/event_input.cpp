@@ -33,8 +33,8 @@ float unit(double v) {
 bool finite(double v) { return std::isfinite(v) && std::fabs(v) <= static_cast<double>(FLT_MAX); }
 
 // Appends one per-note value to an absolute or offset list of a trigger.
-void takeValue(const NoteValue& v, TriggerValue* absolute, std::uint8_t& absoluteCount,
-               TriggerValue* offsets, std::uint8_t& offsetCount) {
+void takeValue(const NoteValue& v, TriggerValue* absolute, std::uint8_t& absoluteCount, TriggerValue* offsets,
+               std::uint8_t& offsetCount) {
   if (v.param >= kParamLimit || !finite(v.value)) return;
   const TriggerValue entry{static_cast<std::uint16_t>(v.param), static_cast<float>(v.value)};
   if (v.offset == 1) {
@@ -182,12 +182,8 @@ bool Plugin::handleSlotEvent(const clap_event_header_t* e) {
       d->sound = eventField<std::uint32_t>(e, 24);
       d->pitchOffset = eventField<double>(e, 32);
       break;
-    case kOwnValue:
-      appendValue(d->values, d->valueCount, e);
-      break;
-    case kOwnPanSpread:
-      d->panSpread = eventField<double>(e, 24);
-      break;
+    case kOwnValue: appendValue(d->values, d->valueCount, e); break;
+    case kOwnPanSpread: d->panSpread = eventField<double>(e, 24); break;
     case kOwnRandom:
       if (d->randomCount < NoteData::kListCapacity) {
         NoteRandom& r = d->randoms[d->randomCount++];
@@ -201,15 +197,12 @@ bool Plugin::handleSlotEvent(const clap_event_header_t* e) {
       d->secondDelay = eventField<std::int64_t>(e, 24);
       d->secondReservedB = eventField<std::uint64_t>(e, 32);
       break;
-    case kOwnSecondValue:
-      appendValue(d->secondValues, d->secondCount, e);
-      break;
+    case kOwnSecondValue: appendValue(d->secondValues, d->secondCount, e); break;
     case kOwnLayer:
       d->hasLayer = 1;
       d->layer = eventField<std::uint64_t>(e, 24);
       break;
-    default:
-      break;
+    default: break;
   }
   return true;
 }
@@ -255,8 +248,7 @@ void Plugin::noteOn(const NoteRef& ref, double velocity, std::uint32_t time,
   queueNoteEnd(ref, at, out);
 }
 
-bool Plugin::mapNoteToTrigger(std::int32_t noteId, std::int16_t key, double velocity,
-                              Trigger& trigger) {
+bool Plugin::mapNoteToTrigger(std::int32_t noteId, std::int16_t key, double velocity, Trigger& trigger) {
   NoteSlot* slot = nullptr;
   if (noteId >= 0)
     for (NoteSlot& s : noteSlots)
@@ -283,8 +275,7 @@ bool Plugin::mapNoteToTrigger(std::int32_t noteId, std::int16_t key, double velo
     trigger.pitchOffset = finite(d.pitchOffset) ? static_cast<float>(d.pitchOffset) : 0.0f;
     const std::uint32_t values = std::min<std::uint32_t>(d.valueCount, NoteData::kListCapacity);
     for (std::uint32_t i = 0; i < values; ++i)
-      takeValue(d.values[i], trigger.absolute, trigger.absoluteCount, trigger.offsets,
-                trigger.offsetCount);
+      takeValue(d.values[i], trigger.absolute, trigger.absoluteCount, trigger.offsets, trigger.offsetCount);
     const std::uint32_t randoms = std::min<std::uint32_t>(d.randomCount, NoteData::kListCapacity);
     for (std::uint32_t i = 0; i < randoms && trigger.randomCount < kTriggerList; ++i) {
       const NoteRandom& r = d.randoms[i];
@@ -296,8 +287,8 @@ bool Plugin::mapNoteToTrigger(std::int32_t noteId, std::int16_t key, double velo
     }
     if (d.hasSecond) {
       trigger.hasSecond = 1;
-      trigger.secondDelay = static_cast<std::uint32_t>(
-          std::clamp<std::int64_t>(d.secondDelay, 0, 2147483647));
+      trigger.secondDelay =
+          static_cast<std::uint32_t>(std::clamp<std::int64_t>(d.secondDelay, 0, 2147483647));
       const std::uint32_t second = std::min<std::uint32_t>(d.secondCount, NoteData::kListCapacity);
       for (std::uint32_t i = 0; i < second; ++i)
         takeValue(d.secondValues[i], trigger.secondAbsolute, trigger.secondAbsoluteCount,

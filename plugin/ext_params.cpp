@@ -59,7 +59,8 @@ const clap_plugin_params_t kParams = {count, getInfo, getValue, valueToText, tex
 clap_id macroParamId(std::uint32_t n) {
   const char name[6] = {'m', 'a', 'c', 'r', 'o', static_cast<char>('1' + n)};
   std::uint32_t h = 0;
-  for (char c : name) h = h * 31u + static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<signed char>(c)));
+  for (char c : name)
+    h = h * 31u + static_cast<std::uint32_t>(static_cast<std::int32_t>(static_cast<signed char>(c)));
   return h;
 }
 

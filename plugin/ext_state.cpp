@@ -138,7 +138,8 @@ bool Plugin::loadState(const clap_istream_t* stream) {
     macroSent[i] = v;
   }
   onMainThread();
-  if (hostParams != nullptr && hostParams->rescan != nullptr) hostParams->rescan(host, CLAP_PARAM_RESCAN_VALUES);
+  if (hostParams != nullptr && hostParams->rescan != nullptr)
+    hostParams->rescan(host, CLAP_PARAM_RESCAN_VALUES);
   if (hostVoices != nullptr && hostVoices->changed != nullptr) hostVoices->changed(host);
   return true;
 }

@@ -28,8 +28,8 @@ void sendNoteEnd(const clap_output_events_t* out, std::int32_t time, const NoteR
   out->try_push(out, &ev.header);
 }
 
-void sendControlSignal(const clap_output_events_t* out, std::uint16_t eventSpace,
-                       std::int32_t time, const ControlSignal& signal) {
+void sendControlSignal(const clap_output_events_t* out, std::uint16_t eventSpace, std::int32_t time,
+                       const ControlSignal& signal) {
   if (out == nullptr || out->try_push == nullptr || eventSpace == kNoEventSpace) return;
   ControlSignalEvent ev{};
   ev.header.size = sizeof ev;
@@ -95,8 +95,7 @@ void Plugin::flushOutputEvents(const clap_output_events_t* out, std::int64_t lim
     for (;;) {
       const std::int64_t ta = a < own ? noteEnds[a].time : INT64_MAX;
       const std::int64_t tb = b < endedCount ? ended[b].time : INT64_MAX;
-      const std::int64_t tc =
-          c < signalCount ? static_cast<std::int64_t>(signals[c].time) + base : INT64_MAX;
+      const std::int64_t tc = c < signalCount ? static_cast<std::int64_t>(signals[c].time) + base : INT64_MAX;
       if (a >= own && b >= endedCount && c >= signalCount) break;
       if (ta <= tb && ta <= tc) {
         sendNoteEnd(out, noteEnds[a].time, noteEnds[a].noteRef);

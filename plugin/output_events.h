@@ -12,8 +12,8 @@ namespace ob::clap {
 // One NOTE_END for a host note; a full queue loses it.
 void sendNoteEnd(const clap_output_events_t* out, std::int32_t time, const NoteRef& ref);
 // One control signal (own event type 701) in the given event space.
-void sendControlSignal(const clap_output_events_t* out, std::uint16_t eventSpace,
-                       std::int32_t time, const ControlSignal& signal);
+void sendControlSignal(const clap_output_events_t* out, std::uint16_t eventSpace, std::int32_t time,
+                       const ControlSignal& signal);
 
 // Inserts into a list sorted by time; an equal time goes after those already
 // held. False when the list is full.

@@ -116,7 +116,8 @@ bool Plugin::activate(double sampleRate, std::uint32_t /*minFrames*/, std::uint3
   orbi::EngineHost& eh = *engineHost;
   // The engine and the scratch buffer agree on the largest block, 512 when
   // the host names none, so a stem never lands outside scratch.
-  const int maxBlock = maxFrames == 0 ? 512 : static_cast<int>(std::min<std::uint32_t>(maxFrames, INT_MAX / kStemChannels));
+  const int maxBlock =
+      maxFrames == 0 ? 512 : static_cast<int>(std::min<std::uint32_t>(maxFrames, INT_MAX / kStemChannels));
   scratch.assign(static_cast<std::size_t>(kStemChannels) * static_cast<std::size_t>(maxBlock), 0.0f);
   eh.engine.prepare(sampleRate, maxBlock);
   eh.hostSampleRate = sampleRate > 0.0 ? sampleRate : 44100.0;

@@ -96,12 +96,10 @@ struct Plugin {
   // Audio thread, inside process: input events (event_input.cpp). Times are
   // block offsets; what goes to the engine is rebased when its piece is
   // rendered.
-  void handleEvent(const clap_event_header_t* event, std::uint32_t time,
-                   const clap_output_events_t* out);
+  void handleEvent(const clap_event_header_t* event, std::uint32_t time, const clap_output_events_t* out);
   bool handleSlotEvent(const clap_event_header_t* event);
   NoteData* findSlot(std::int32_t noteId);
-  void noteOn(const NoteRef& ref, double velocity, std::uint32_t time,
-              const clap_output_events_t* out);
+  void noteOn(const NoteRef& ref, double velocity, std::uint32_t time, const clap_output_events_t* out);
   bool mapNoteToTrigger(std::int32_t noteId, std::int16_t key, double velocity, Trigger& trigger);
 
   // Audio thread: note ends and output events (output_events.cpp).

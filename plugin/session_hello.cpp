@@ -4,14 +4,11 @@
 
 namespace ob::clap {
 
-bool storeSessionHello(SessionHello& hello, const SessionHelloRecord* record,
-                       std::uint32_t maxVersion) {
-  if (record == nullptr || record->size < kHelloMinSize || record->version > maxVersion)
-    return false;
+bool storeSessionHello(SessionHello& hello, const SessionHelloRecord* record, std::uint32_t maxVersion) {
+  if (record == nullptr || record->size < kHelloMinSize || record->version > maxVersion) return false;
   // Built aside first so a failed allocation leaves the earlier hello whole.
   std::vector<std::string> features;
-  if (record->size >= kHelloFeaturesSize && record->features != nullptr &&
-      record->featureCount > 0) {
+  if (record->size >= kHelloFeaturesSize && record->features != nullptr && record->featureCount > 0) {
     features.reserve(static_cast<std::size_t>(record->featureCount));
     for (std::int32_t i = 0; i < record->featureCount; ++i)
       if (const char* f = record->features[i]) features.emplace_back(f);

@@ -17,8 +17,7 @@ struct SessionHello {
 
 // Stores a host's hello. False, with nothing changed, for a null record, a
 // size below 20 or a version above maxVersion. May throw on allocation.
-bool storeSessionHello(SessionHello& hello, const SessionHelloRecord* record,
-                       std::uint32_t maxVersion);
+bool storeSessionHello(SessionHello& hello, const SessionHelloRecord* record, std::uint32_t maxVersion);
 bool sessionHasFeature(const SessionHello& hello, const char* name);
 
 }  // namespace ob::clap

@@ -8,8 +8,7 @@ namespace {
 constexpr double kFixedPointScale = 4.656612873077393e-10;  // 2^-31
 }
 
-void updateTransportPosition(TransportState& t, const clap_event_transport_t* host,
-                             std::uint32_t frames) {
+void updateTransportPosition(TransportState& t, const clap_event_transport_t* host, std::uint32_t frames) {
   t.expected = t.position + (t.playing ? static_cast<std::int64_t>(t.lastFrames) : 0);
   t.position = t.expected;
   t.lastFrames = frames;
@@ -19,8 +18,8 @@ void updateTransportPosition(TransportState& t, const clap_event_transport_t* ho
   double seconds = 0.0;
   if (host->flags & CLAP_TRANSPORT_HAS_SECONDS_TIMELINE) {
     seconds = static_cast<double>(host->song_pos_seconds) * kFixedPointScale;
-  } else if ((host->flags & CLAP_TRANSPORT_HAS_TEMPO) &&
-             (host->flags & CLAP_TRANSPORT_HAS_BEATS_TIMELINE) && host->tempo > 0.0) {
+  } else if ((host->flags & CLAP_TRANSPORT_HAS_TEMPO) && (host->flags & CLAP_TRANSPORT_HAS_BEATS_TIMELINE) &&
+             host->tempo > 0.0) {
     seconds = static_cast<double>(host->song_pos_beats) * kFixedPointScale * 60.0 / host->tempo;
   } else {
     return;

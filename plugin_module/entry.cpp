@@ -10,5 +10,5 @@ const void* entryGetFactory(const char* id) { return ob::clap::entryGetFactory(i
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) const clap_plugin_entry_t clap_entry = {
-    CLAP_VERSION, entryInit, entryDeinit, entryGetFactory};
+extern "C" __attribute__((visibility("default")))
+const clap_plugin_entry_t clap_entry = {CLAP_VERSION, entryInit, entryDeinit, entryGetFactory};

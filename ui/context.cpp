@@ -42,7 +42,8 @@ UiContext::~UiContext() {
 }
 
 void UiContext::setDisplayScale(float scale) {
-  if (!std::isfinite(scale) || scale <= 0.0f) throw std::invalid_argument("orbi-ui: display scale must be positive");
+  if (!std::isfinite(scale) || scale <= 0.0f)
+    throw std::invalid_argument("orbi-ui: display scale must be positive");
   displayScale_ = scale;
   applyStyle();
 }

@@ -22,8 +22,10 @@ constexpr std::uint32_t kAccent = 0xFF8DC63F;
 Rect textRect(const Rect& rect, ImVec2 size, TextAlign alignment) {
   const float width = std::min(rect.width, size.x);
   float x = rect.x;
-  if (alignment == TextAlign::Centre) x += (rect.width - width) / 2.0f;
-  else if (alignment == TextAlign::Right) x += rect.width - width;
+  if (alignment == TextAlign::Centre)
+    x += (rect.width - width) / 2.0f;
+  else if (alignment == TextAlign::Right)
+    x += rect.width - width;
   return {x, rect.y + rect.height / 2.0f - size.y / 2.0f, width, size.y};
 }
 
@@ -31,11 +33,13 @@ Rect textRect(const Rect& rect, ImVec2 size, TextAlign alignment) {
 
 bool openLink(std::string_view target) {
   if (openWithSystem(target)) return true;
-  std::fprintf(stderr, "orbi-ui: the system could not open %.*s\n", static_cast<int>(target.size()), target.data());
+  std::fprintf(stderr, "orbi-ui: the system could not open %.*s\n", static_cast<int>(target.size()),
+               target.data());
   return false;
 }
 
-bool link(const char* id, const Rect& rect, std::string_view text, std::string_view target, TextAlign alignment) {
+bool link(const char* id, const Rect& rect, std::string_view text, std::string_view target,
+          TextAlign alignment) {
   const Rect box = textRect(rect, measureText(text, TextStyle::Body), alignment);
   const std::string tip(target);
   InteractSpec spec;
@@ -50,7 +54,8 @@ bool link(const char* id, const Rect& rect, std::string_view text, std::string_v
   ImDrawList* dl = ImGui::GetWindowDrawList();
   drawText(dl, box, text, TextStyle::Body, colour, TextAlign::Left);
   if (hit.hovered) {
-    const std::array<ImVec2, 2> underline{ImVec2(box.x, box.y + box.height), ImVec2(box.x + box.width, box.y + box.height)};
+    const std::array<ImVec2, 2> underline{ImVec2(box.x, box.y + box.height),
+                                          ImVec2(box.x + box.width, box.y + box.height)};
     drawPolyline(dl, underline, colour, 1.0f);
   }
   if (!(hit.clicked && hit.hovered)) return false;

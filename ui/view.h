@@ -20,11 +20,11 @@ class WindowControls {
 };
 
 struct FrameInfo {
-  double time = 0.0;  // seconds since the first frame, the running sum of dt
-  float dt = 0.0f;    // seconds since the previous frame; 0 on the first
-  Rect display;       // {0, 0, display width, display height}
-  Rect content;       // display inset by the window's margin
-  float scale = 1.0f; // the display scale, without pushed factors
+  double time = 0.0;                         // seconds since the first frame, the running sum of dt
+  float dt = 0.0f;                           // seconds since the previous frame; 0 on the first
+  Rect display;                              // {0, 0, display width, display height}
+  Rect content;                              // display inset by the window's margin
+  float scale = 1.0f;                        // the display scale, without pushed factors
   WindowControls* windowControls = nullptr;  // borrowed for the frame; may be null
 };
 

@@ -10,9 +10,9 @@
 namespace ob {
 
 struct EmbeddedFile {
-    const char* name;
-    const std::uint8_t* data;
-    std::size_t size;
+  const char* name;
+  const std::uint8_t* data;
+  std::size_t size;
 };
 
 std::span<const EmbeddedFile> embeddedFactoryFiles();

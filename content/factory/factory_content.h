@@ -14,8 +14,8 @@ namespace ob {
 std::vector<std::uint8_t> factorySampleBytes(std::string_view name);
 
 struct EmbeddedBytes {
-    const std::uint8_t* data = nullptr;
-    std::size_t size = 0;
+  const std::uint8_t* data = nullptr;
+  std::size_t size = 0;
 };
 
 // The header logo "symbol.png"; null and 0 when it is not embedded.

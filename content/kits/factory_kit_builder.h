@@ -12,51 +12,51 @@
 namespace ob {
 
 struct KitParam {
-    const char* key;
-    float value;
+  const char* key;
+  float value;
 };
 
 struct KitZone {
-    std::uint8_t slot;     // pool slot
-    std::uint8_t velMax;   // highest velocity the zone answers
+  std::uint8_t slot;    // pool slot
+  std::uint8_t velMax;  // highest velocity the zone answers
 };
 
 // One voice: sound k and track k.
 struct KitVoice {
-    const char* name = "";
-    std::uint8_t machine = 3;
-    std::initializer_list<KitParam> params = {};
-    float gain = 1.0f;
-    float pan = 0.0f;
-    bool chromatic = false;
-    const char* steps = nullptr;       // null: silent in the groove
-    float roomAmount = 0.0f;           // only read when inRoom
-    bool inRoom = false;
-    std::initializer_list<KitZone> zones = {};
+  const char* name = "";
+  std::uint8_t machine = 3;
+  std::initializer_list<KitParam> params = {};
+  float gain = 1.0f;
+  float pan = 0.0f;
+  bool chromatic = false;
+  const char* steps = nullptr;  // null: silent in the groove
+  float roomAmount = 0.0f;      // only read when inRoom
+  bool inRoom = false;
+  std::initializer_list<KitZone> zones = {};
 };
 
 struct KitRoom {
-    float a = 0.0f;
-    float b = 0.0f;
-    float damp = 0.0f;
-    float mixScale = 0.0f;
+  float a = 0.0f;
+  float b = 0.0f;
+  float damp = 0.0f;
+  float mixScale = 0.0f;
 };
 
 struct KitRecipe {
-    const char* name = "";
-    std::initializer_list<const char*> tags = {};
-    float tempo = 120.0f;
-    float swing = 50.0f;
-    bool hasTrim = false;
-    float trimExponent = 0.0f;         // gains times 10^e
-    bool hasRoom = false;
-    KitRoom room = {};
-    std::initializer_list<KitVoice> voices = {};
+  const char* name = "";
+  std::initializer_list<const char*> tags = {};
+  float tempo = 120.0f;
+  float swing = 50.0f;
+  bool hasTrim = false;
+  float trimExponent = 0.0f;  // gains times 10^e
+  bool hasRoom = false;
+  KitRoom room = {};
+  std::initializer_list<KitVoice> voices = {};
 };
 
 struct RoomSend {
-    std::int32_t sound;
-    float amount;
+  std::int32_t sound;
+  float amount;
 };
 
 // Steps 1 to 8 of the recipe: the default pattern, tags and names, the
@@ -69,8 +69,8 @@ Pattern buildKitFromRecipe(const KitRecipe& recipe);
 // are skipped; only keys the sound's machine has are written.
 void applyRoom(Pattern& pattern, float a, float b, float damp, float mixScale,
                std::initializer_list<RoomSend> sends);
-void applyRoom(Pattern& pattern, float a, float b, float damp, float mixScale,
-               const RoomSend* sends, int count);
+void applyRoom(Pattern& pattern, float a, float b, float damp, float mixScale, const RoomSend* sends,
+               int count);
 
 // "X" 118, "x" 96, "o" 56; any other character leaves the step alone. Stops
 // at the string's end or after sixteen steps.

@@ -30,305 +30,298 @@ constexpr std::size_t kKitNameBytes = sizeof(Kit::name) - 1;
 constexpr std::size_t kKitTagBytes = sizeof(Kit::tags[0]) - 1;
 
 void setError(std::string* error, std::string text) {
-    if (error != nullptr) *error = std::move(text);
+  if (error != nullptr) *error = std::move(text);
 }
 
 std::string fieldText(const char* field, std::size_t capacity) {
-    return std::string(field, strnlen(field, capacity));
+  return std::string(field, strnlen(field, capacity));
 }
 
 template <std::size_t N>
 std::string fieldText(const char (&field)[N]) {
-    return fieldText(field, N);
+  return fieldText(field, N);
 }
 
 template <std::size_t N>
 void storeCut(char (&field)[N], std::string_view text, std::size_t maxBytes) {
-    const std::string_view fitted = utf8Prefix(text, std::min(maxBytes, N - 1));
-    std::fill(field, field + N, '\0');
-    std::copy(fitted.begin(), fitted.end(), field);
+  const std::string_view fitted = utf8Prefix(text, std::min(maxBytes, N - 1));
+  std::fill(field, field + N, '\0');
+  std::copy(fitted.begin(), fitted.end(), field);
 }
 
 bool endsWith(std::string_view text, std::string_view tail) {
-    return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
+  return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
 }
 
 bool isKitFileName(std::string_view name) {
-    return endsWith(name, kKitFileExtension) || endsWith(name, kOldKitFileExtension);
+  return endsWith(name, kKitFileExtension) || endsWith(name, kOldKitFileExtension);
 }
 
 std::string nameFromFileName(std::string_view fileName) {
-    if (endsWith(fileName, kKitFileExtension))
-        return std::string(fileName.substr(0, fileName.size() - kKitFileExtension.size()));
-    return std::string(fileName.substr(0, fileName.size() >= 4 ? fileName.size() - 4 : 0));
+  if (endsWith(fileName, kKitFileExtension))
+    return std::string(fileName.substr(0, fileName.size() - kKitFileExtension.size()));
+  return std::string(fileName.substr(0, fileName.size() >= 4 ? fileName.size() - 4 : 0));
 }
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
-}
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
 
 void report(std::vector<KitScanProblem>* problems, std::string path, std::string message) noexcept {
-    if (problems == nullptr) return;
-    try {
-        problems->push_back({std::move(path), std::move(message)});
-    } catch (const std::exception&) {
-        // Out of memory: the list stays as it was.
-    }
+  if (problems == nullptr) return;
+  try {
+    problems->push_back({std::move(path), std::move(message)});
+  } catch (const std::exception&) {
+    // Out of memory: the list stays as it was.
+  }
 }
 
 // "builtin:" followed by 1 to 9 decimal digits naming a kit below the count.
 bool parseBuiltinIndex(std::string_view reference, std::uint32_t& index) {
-    if (reference.substr(0, kBuiltinKitPrefix.size()) != kBuiltinKitPrefix) return false;
-    const std::string_view digits = reference.substr(kBuiltinKitPrefix.size());
-    if (digits.empty() || digits.size() > 9) return false;
-    std::uint32_t value = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9') return false;
-        value = value * 10 + static_cast<std::uint32_t>(c - '0');
-    }
-    if (value >= static_cast<std::uint32_t>(factoryKitCount())) return false;
-    index = value;
-    return true;
+  if (reference.substr(0, kBuiltinKitPrefix.size()) != kBuiltinKitPrefix) return false;
+  const std::string_view digits = reference.substr(kBuiltinKitPrefix.size());
+  if (digits.empty() || digits.size() > 9) return false;
+  std::uint32_t value = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + static_cast<std::uint32_t>(c - '0');
+  }
+  if (value >= static_cast<std::uint32_t>(factoryKitCount())) return false;
+  index = value;
+  return true;
 }
 
 bool loadKitFileUnguarded(std::string_view path, Pattern& pattern, std::string* error) {
-    std::vector<std::uint8_t> bytes;
-    if (!readWholeFile(kitPathFromUtf8(path), bytes, kMaxKitFileBytes)) {
-        setError(error, "cannot open " + std::string(path));
-        return false;
-    }
-    std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  std::vector<std::uint8_t> bytes;
+  if (!readWholeFile(kitPathFromUtf8(path), bytes, kMaxKitFileBytes)) {
+    setError(error, "cannot open " + std::string(path));
+    return false;
+  }
+  std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
 
-    JsonValue document;
-    std::string parseError;
-    if (!parseJson(text, document, parseError)) {
-        setError(error, parseError);
-        return false;
+  JsonValue document;
+  std::string parseError;
+  if (!parseJson(text, document, parseError)) {
+    setError(error, parseError);
+    return false;
+  }
+  if (isInstanceDocument(document)) {
+    std::unique_ptr<Project> project = makeProject();
+    if (!project) {
+      setError(error, "out of memory");
+      return false;
     }
-    if (isInstanceDocument(document)) {
-        std::unique_ptr<Project> project = makeProject();
-        if (!project) {
-            setError(error, "out of memory");
-            return false;
-        }
-        Diagnostics diagnostics;
-        if (!readInstanceState(document, *project, diagnostics)) {
-            setError(error, diagnostics.empty() ? std::string("not a Orbitrane kit")
-                                                : diagnostics[0].message);
-            return false;
-        }
-        // Whatever the file says, the engine only ever sees in-range values.
-        sanitizePattern(project->patterns[0]);
-        pattern = project->patterns[0];
-        return true;
+    Diagnostics diagnostics;
+    if (!readInstanceState(document, *project, diagnostics)) {
+      setError(error, diagnostics.empty() ? std::string("not a Orbitrane kit") : diagnostics[0].message);
+      return false;
     }
-    return loadKitDocument(document, pattern, error, nullptr);
+    // Whatever the file says, the engine only ever sees in-range values.
+    sanitizePattern(project->patterns[0]);
+    pattern = project->patterns[0];
+    return true;
+  }
+  return loadKitDocument(document, pattern, error, nullptr);
 }
 
 bool saveKitFileUnguarded(std::string_view path, const Pattern& pattern, std::string* error) {
-    std::unique_ptr<Project> project = makeProject();
-    if (!project) {
-        setError(error, "out of memory");
-        return false;
-    }
-    Pattern& kit = project->patterns[0];
-    kit = pattern;
-    // A kit carries no groove.
-    for (Track& track : kit.tracks) initSteps(track.steps, kStepsPerTrack);
-    assignPatternIds(kit);
-    const std::string text = dumpJson(writeInstanceState(*project, 1, kPluginVersionText));
+  std::unique_ptr<Project> project = makeProject();
+  if (!project) {
+    setError(error, "out of memory");
+    return false;
+  }
+  Pattern& kit = project->patterns[0];
+  kit = pattern;
+  // A kit carries no groove.
+  for (Track& track : kit.tracks) initSteps(track.steps, kStepsPerTrack);
+  assignPatternIds(kit);
+  const std::string text = dumpJson(writeInstanceState(*project, 1, kPluginVersionText));
 
-    std::string reason;
-    if (!writeFileAtomically(kitPathFromUtf8(path), text, &reason)) {
-        if (reason == "cannot open output file")
-            setError(error, "cannot open " + std::string(path) + " for writing");
-        else
-            setError(error, "write failed: " + std::string(path));
-        return false;
-    }
-    return true;
+  std::string reason;
+  if (!writeFileAtomically(kitPathFromUtf8(path), text, &reason)) {
+    if (reason == "cannot open output file")
+      setError(error, "cannot open " + std::string(path) + " for writing");
+    else
+      setError(error, "write failed: " + std::string(path));
+    return false;
+  }
+  return true;
 }
 
-std::vector<KitEntry> scanFolderUnguarded(const fs::path& folder,
-                                          std::vector<KitScanProblem>* problems) {
-    std::vector<KitEntry> entries;
-    std::error_code ec;
-    const fs::file_status status = fs::status(folder, ec);
-    if (!fs::exists(status)) {
-        if (ec && ec != std::errc::no_such_file_or_directory)
-            report(problems, kitPathToUtf8(folder), "cannot read the folder: " + ec.message());
-        return entries;
-    }
-    fs::directory_iterator it(folder, ec);
-    if (ec) {
-        report(problems, kitPathToUtf8(folder), "cannot read the folder: " + ec.message());
-        return entries;
-    }
-    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-        const fs::directory_entry& item = *it;
-        const std::string fileName = kitPathToUtf8(item.path().filename());
-        if (!isKitFileName(fileName)) continue;
-        const std::string path = kitPathToUtf8(item.path());
-        std::error_code fileEc;
-        const fs::file_status fileStatus = item.status(fileEc);
-        if (!fs::is_regular_file(fileStatus)) {
-            // A folder is simply not a kit; a broken link, a pipe or a device
-            // under a kit's name is one the user will look for.
-            if (!fs::is_directory(fileStatus)) {
-                report(problems, path,
-                       fileEc ? "cannot read the file: " + fileEc.message()
-                              : std::string("not a regular file"));
-            }
-            continue;
-        }
-        std::unique_ptr<Pattern> pattern = std::make_unique<Pattern>();
-        std::string reason;
-        if (!KitLibrary::loadKitFile(path, *pattern, &reason)) {
-            report(problems, path, reason);
-            continue;
-        }
-        KitEntry entry;
-        entry.reference = path;
-        entry.name = fieldText(pattern->kit.name);
-        if (entry.name.empty()) entry.name = nameFromFileName(fileName);
-        KitLibrary::fillEntryFromKit(entry, *pattern);
-        entry.builtIn = false;
-        entries.push_back(std::move(entry));
-    }
-    if (ec) report(problems, kitPathToUtf8(folder), "cannot read the folder: " + ec.message());
+std::vector<KitEntry> scanFolderUnguarded(const fs::path& folder, std::vector<KitScanProblem>* problems) {
+  std::vector<KitEntry> entries;
+  std::error_code ec;
+  const fs::file_status status = fs::status(folder, ec);
+  if (!fs::exists(status)) {
+    if (ec && ec != std::errc::no_such_file_or_directory)
+      report(problems, kitPathToUtf8(folder), "cannot read the folder: " + ec.message());
     return entries;
+  }
+  fs::directory_iterator it(folder, ec);
+  if (ec) {
+    report(problems, kitPathToUtf8(folder), "cannot read the folder: " + ec.message());
+    return entries;
+  }
+  for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    const fs::directory_entry& item = *it;
+    const std::string fileName = kitPathToUtf8(item.path().filename());
+    if (!isKitFileName(fileName)) continue;
+    const std::string path = kitPathToUtf8(item.path());
+    std::error_code fileEc;
+    const fs::file_status fileStatus = item.status(fileEc);
+    if (!fs::is_regular_file(fileStatus)) {
+      // A folder is simply not a kit; a broken link, a pipe or a device
+      // under a kit's name is one the user will look for.
+      if (!fs::is_directory(fileStatus)) {
+        report(problems, path,
+               fileEc ? "cannot read the file: " + fileEc.message() : std::string("not a regular file"));
+      }
+      continue;
+    }
+    std::unique_ptr<Pattern> pattern = std::make_unique<Pattern>();
+    std::string reason;
+    if (!KitLibrary::loadKitFile(path, *pattern, &reason)) {
+      report(problems, path, reason);
+      continue;
+    }
+    KitEntry entry;
+    entry.reference = path;
+    entry.name = fieldText(pattern->kit.name);
+    if (entry.name.empty()) entry.name = nameFromFileName(fileName);
+    KitLibrary::fillEntryFromKit(entry, *pattern);
+    entry.builtIn = false;
+    entries.push_back(std::move(entry));
+  }
+  if (ec) report(problems, kitPathToUtf8(folder), "cannot read the folder: " + ec.message());
+  return entries;
 }
 
 }  // namespace
 
 fs::path kitPathFromUtf8(std::string_view text) {
-    return fs::path(std::u8string(reinterpret_cast<const char8_t*>(text.data()), text.size()));
+  return fs::path(std::u8string(reinterpret_cast<const char8_t*>(text.data()), text.size()));
 }
 
 std::string kitPathToUtf8(const fs::path& path) {
-    const std::u8string u8 = path.u8string();
-    return std::string(reinterpret_cast<const char*>(u8.data()), u8.size());
+  const std::u8string u8 = path.u8string();
+  return std::string(reinterpret_cast<const char*>(u8.data()), u8.size());
 }
 
 std::vector<KitEntry> KitLibrary::listBuiltinKits() {
-    std::vector<KitEntry> entries;
-    try {
-        const std::uint32_t count = static_cast<std::uint32_t>(factoryKitCount());
-        std::unique_ptr<Pattern> pattern = std::make_unique<Pattern>();
-        for (std::uint32_t i = 0; i < count; ++i) {
-            *pattern = makeFactoryKit(i);
-            KitEntry entry;
-            entry.reference = std::string(kBuiltinKitPrefix) + std::to_string(i);
-            entry.name = fieldText(pattern->kit.name);
-            fillEntryFromKit(entry, *pattern);
-            entry.builtIn = true;
-            entries.push_back(std::move(entry));
-        }
-    } catch (const std::exception&) {
-        // Out of memory: list what was built.
+  std::vector<KitEntry> entries;
+  try {
+    const std::uint32_t count = static_cast<std::uint32_t>(factoryKitCount());
+    std::unique_ptr<Pattern> pattern = std::make_unique<Pattern>();
+    for (std::uint32_t i = 0; i < count; ++i) {
+      *pattern = makeFactoryKit(i);
+      KitEntry entry;
+      entry.reference = std::string(kBuiltinKitPrefix) + std::to_string(i);
+      entry.name = fieldText(pattern->kit.name);
+      fillEntryFromKit(entry, *pattern);
+      entry.builtIn = true;
+      entries.push_back(std::move(entry));
     }
-    return entries;
+  } catch (const std::exception&) {
+    // Out of memory: list what was built.
+  }
+  return entries;
 }
 
-std::vector<KitEntry> KitLibrary::scanFolder(const fs::path& folder,
-                                             std::vector<KitScanProblem>* problems) {
-    try {
-        return scanFolderUnguarded(folder, problems);
-    } catch (const std::exception& e) {
-        report(problems, kitPathToUtf8(folder), std::string("cannot read the folder: ") + e.what());
-        return {};
-    }
+std::vector<KitEntry> KitLibrary::scanFolder(const fs::path& folder, std::vector<KitScanProblem>* problems) {
+  try {
+    return scanFolderUnguarded(folder, problems);
+  } catch (const std::exception& e) {
+    report(problems, kitPathToUtf8(folder), std::string("cannot read the folder: ") + e.what());
+    return {};
+  }
 }
 
-std::vector<KitEntry> KitLibrary::listAll(const fs::path& folder,
-                                          std::vector<KitScanProblem>* problems) {
-    std::vector<KitEntry> entries = listBuiltinKits();
-    std::vector<KitEntry> files = scanFolder(folder, problems);
-    try {
-        entries.insert(entries.end(), std::make_move_iterator(files.begin()),
-                       std::make_move_iterator(files.end()));
-    } catch (const std::exception&) {
-        report(problems, kitPathToUtf8(folder), "out of memory");
-    }
-    return entries;
+std::vector<KitEntry> KitLibrary::listAll(const fs::path& folder, std::vector<KitScanProblem>* problems) {
+  std::vector<KitEntry> entries = listBuiltinKits();
+  std::vector<KitEntry> files = scanFolder(folder, problems);
+  try {
+    entries.insert(entries.end(), std::make_move_iterator(files.begin()),
+                   std::make_move_iterator(files.end()));
+  } catch (const std::exception&) {
+    report(problems, kitPathToUtf8(folder), "out of memory");
+  }
+  return entries;
 }
 
 bool KitLibrary::loadKit(std::string_view reference, Pattern& pattern, std::string* error) {
-    if (reference.substr(0, kBuiltinKitPrefix.size()) == kBuiltinKitPrefix) {
-        std::uint32_t index = 0;
-        if (!parseBuiltinIndex(reference, index)) {
-            setError(error, "no such built-in kit: " + std::string(reference));
-            return false;
-        }
-        pattern = makeFactoryKit(index);
-        return true;
+  if (reference.substr(0, kBuiltinKitPrefix.size()) == kBuiltinKitPrefix) {
+    std::uint32_t index = 0;
+    if (!parseBuiltinIndex(reference, index)) {
+      setError(error, "no such built-in kit: " + std::string(reference));
+      return false;
     }
-    return loadKitFile(reference, pattern, error);
+    pattern = makeFactoryKit(index);
+    return true;
+  }
+  return loadKitFile(reference, pattern, error);
 }
 
 bool KitLibrary::loadKitFile(std::string_view path, Pattern& pattern, std::string* error) {
-    try {
-        return loadKitFileUnguarded(path, pattern, error);
-    } catch (const std::exception& e) {
-        setError(error, "cannot load " + std::string(path) + ": " + e.what());
-        return false;
-    }
+  try {
+    return loadKitFileUnguarded(path, pattern, error);
+  } catch (const std::exception& e) {
+    setError(error, "cannot load " + std::string(path) + ": " + e.what());
+    return false;
+  }
 }
 
 bool KitLibrary::saveKitFile(std::string_view path, const Pattern& pattern, std::string* error) {
-    try {
-        return saveKitFileUnguarded(path, pattern, error);
-    } catch (const std::exception&) {
-        setError(error, "write failed: " + std::string(path));
-        return false;
-    }
+  try {
+    return saveKitFileUnguarded(path, pattern, error);
+  } catch (const std::exception&) {
+    setError(error, "write failed: " + std::string(path));
+    return false;
+  }
 }
 
 bool KitLibrary::deleteKit(std::string_view path, std::string* error) {
-    try {
-        const fs::path target = kitPathFromUtf8(path);
-        std::error_code ec;
-        // A folder is never a kit; remove() would take an empty one.
-        if (fs::is_directory(fs::symlink_status(target, ec))) {
-            setError(error, "cannot delete " + std::string(path) + ": " +
-                                std::make_error_code(std::errc::is_a_directory).message());
-            return false;
-        }
-        ec.clear();
-        if (fs::remove(target, ec)) return true;
-        setError(error, "cannot delete " + std::string(path) + ": " + (ec ? ec.message() : ""));
-        return false;
-    } catch (const std::exception& e) {
-        setError(error, "cannot delete " + std::string(path) + ": " + e.what());
-        return false;
+  try {
+    const fs::path target = kitPathFromUtf8(path);
+    std::error_code ec;
+    // A folder is never a kit; remove() would take an empty one.
+    if (fs::is_directory(fs::symlink_status(target, ec))) {
+      setError(error, "cannot delete " + std::string(path) + ": " +
+                          std::make_error_code(std::errc::is_a_directory).message());
+      return false;
     }
+    ec.clear();
+    if (fs::remove(target, ec)) return true;
+    setError(error, "cannot delete " + std::string(path) + ": " + (ec ? ec.message() : ""));
+    return false;
+  } catch (const std::exception& e) {
+    setError(error, "cannot delete " + std::string(path) + ": " + e.what());
+    return false;
+  }
 }
 
 void KitLibrary::fillEntryFromKit(KitEntry& entry, const Pattern& pattern) {
-    const Kit& kit = pattern.kit;
-    entry.author = fieldText(kit.author);
-    entry.version = kit.version;
-    entry.tags.clear();
-    const int tags = std::min<int>(kit.tagCount, kTagCapacity);
-    for (int i = 0; i < tags; ++i) entry.tags.push_back(fieldText(kit.tags[i]));
+  const Kit& kit = pattern.kit;
+  entry.author = fieldText(kit.author);
+  entry.version = kit.version;
+  entry.tags.clear();
+  const int tags = std::min<int>(kit.tagCount, kTagCapacity);
+  for (int i = 0; i < tags; ++i) entry.tags.push_back(fieldText(kit.tags[i]));
 }
 
 void setKitName(Kit& kit, std::string_view text) { storeCut(kit.name, text, kKitNameBytes); }
 
 void setKitTags(Kit& kit, std::string_view text) {
-    kit.tagCount = 0;
-    for (auto& tag : kit.tags) std::fill(std::begin(tag), std::end(tag), '\0');
-    std::size_t at = 0;
-    while (at < text.size() && kit.tagCount < kTagCapacity) {
-        std::size_t end = text.find(',', at);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view piece = text.substr(at, end - at);
-        while (!piece.empty() && isBlank(piece.front())) piece.remove_prefix(1);
-        while (!piece.empty() && isBlank(piece.back())) piece.remove_suffix(1);
-        if (!piece.empty()) storeCut(kit.tags[kit.tagCount++], piece, kKitTagBytes);
-        at = end + 1;
-    }
+  kit.tagCount = 0;
+  for (auto& tag : kit.tags) std::fill(std::begin(tag), std::end(tag), '\0');
+  std::size_t at = 0;
+  while (at < text.size() && kit.tagCount < kTagCapacity) {
+    std::size_t end = text.find(',', at);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view piece = text.substr(at, end - at);
+    while (!piece.empty() && isBlank(piece.front())) piece.remove_prefix(1);
+    while (!piece.empty() && isBlank(piece.back())) piece.remove_suffix(1);
+    if (!piece.empty()) storeCut(kit.tags[kit.tagCount++], piece, kKitTagBytes);
+    at = end + 1;
+  }
 }
 
 }  // namespace ob

@@ -18,18 +18,18 @@ namespace ob {
 
 // One listed kit.
 struct KitEntry {
-    std::string reference;         // "builtin:<n>" or the file's path (UTF-8)
-    std::string name;
-    std::string author;
-    std::uint32_t version = 1;
-    std::vector<std::string> tags; // at most 8
-    bool builtIn = false;
+  std::string reference;  // "builtin:<n>" or the file's path (UTF-8)
+  std::string name;
+  std::string author;
+  std::uint32_t version = 1;
+  std::vector<std::string> tags;  // at most 8
+  bool builtIn = false;
 };
 
 // A kit file or folder that a scan had to leave out, and why.
 struct KitScanProblem {
-    std::string path;              // UTF-8
-    std::string message;
+  std::string path;  // UTF-8
+  std::string message;
 };
 
 inline constexpr std::string_view kKitFileExtension = ".kit.orbi";
@@ -37,28 +37,28 @@ inline constexpr std::string_view kOldKitFileExtension = ".obk";
 inline constexpr std::string_view kBuiltinKitPrefix = "builtin:";
 
 struct KitLibrary {
-    static std::vector<KitEntry> listBuiltinKits();
-    // Kit files directly inside the folder, in the order the file system
-    // gives them. A missing folder gives an empty list. Files that do not
-    // load, and a folder that cannot be read, are left out and reported in
-    // problems when it is given.
-    static std::vector<KitEntry> scanFolder(const std::filesystem::path& folder,
-                                            std::vector<KitScanProblem>* problems = nullptr);
-    // The built-in kits, then the folder's.
-    static std::vector<KitEntry> listAll(const std::filesystem::path& folder,
-                                         std::vector<KitScanProblem>* problems = nullptr);
+  static std::vector<KitEntry> listBuiltinKits();
+  // Kit files directly inside the folder, in the order the file system
+  // gives them. A missing folder gives an empty list. Files that do not
+  // load, and a folder that cannot be read, are left out and reported in
+  // problems when it is given.
+  static std::vector<KitEntry> scanFolder(const std::filesystem::path& folder,
+                                          std::vector<KitScanProblem>* problems = nullptr);
+  // The built-in kits, then the folder's.
+  static std::vector<KitEntry> listAll(const std::filesystem::path& folder,
+                                       std::vector<KitScanProblem>* problems = nullptr);
 
-    // A "builtin:" reference or a kit file path. The pattern changes only on
-    // success; the error text (when given) only on failure.
-    static bool loadKit(std::string_view reference, Pattern& pattern, std::string* error);
-    static bool loadKitFile(std::string_view path, Pattern& pattern, std::string* error);
-    // Writes the pattern's kit (steps reset to defaults) as a kit document.
-    // The old file is replaced only once the new one is complete.
-    static bool saveKitFile(std::string_view path, const Pattern& pattern, std::string* error);
-    static bool deleteKit(std::string_view path, std::string* error);
+  // A "builtin:" reference or a kit file path. The pattern changes only on
+  // success; the error text (when given) only on failure.
+  static bool loadKit(std::string_view reference, Pattern& pattern, std::string* error);
+  static bool loadKitFile(std::string_view path, Pattern& pattern, std::string* error);
+  // Writes the pattern's kit (steps reset to defaults) as a kit document.
+  // The old file is replaced only once the new one is complete.
+  static bool saveKitFile(std::string_view path, const Pattern& pattern, std::string* error);
+  static bool deleteKit(std::string_view path, std::string* error);
 
-    // Author, version and the first min(tag count, 8) tags.
-    static void fillEntryFromKit(KitEntry& entry, const Pattern& pattern);
+  // Author, version and the first min(tag count, 8) tags.
+  static void fillEntryFromKit(KitEntry& entry, const Pattern& pattern);
 };
 
 // The kit's name becomes text, cut to 47 bytes at a character boundary.

@@ -25,8 +25,8 @@ std::int32_t limit(std::int64_t v, std::int64_t lo, std::int64_t hi) {
 }
 
 std::int32_t evenFade(std::int64_t wanted, std::int32_t split, std::int32_t n) {
-  std::int64_t fade = std::min({wanted, 2 * static_cast<std::int64_t>(split),
-                                2 * (static_cast<std::int64_t>(n) - split)});
+  std::int64_t fade =
+      std::min({wanted, 2 * static_cast<std::int64_t>(split), 2 * (static_cast<std::int64_t>(n) - split)});
   fade &= ~static_cast<std::int64_t>(1);
   return fade < 1 ? 0 : static_cast<std::int32_t>(fade);
 }
@@ -36,9 +36,8 @@ float defaultHitMs(std::string_view tags) {
     std::string_view word;
     float ms;
   };
-  static constexpr Word kWords[] = {{"kick", 12.0f},  {"snare", 20.0f}, {"tom", 15.0f},
-                                    {"hat", 25.0f},   {"ride", 30.0f},  {"crash", 30.0f},
-                                    {"cymbal", 30.0f}};
+  static constexpr Word kWords[] = {{"kick", 12.0f}, {"snare", 20.0f}, {"tom", 15.0f},   {"hat", 25.0f},
+                                    {"ride", 30.0f}, {"crash", 30.0f}, {"cymbal", 30.0f}};
   for (const Word& w : kWords)
     if (tags.find(w.word) != std::string_view::npos) return w.ms;
   return 15.0f;
@@ -101,8 +100,8 @@ SplitPoint findHitBodySplit(const float* samples, std::int32_t frames, double sa
   const std::int32_t blocks = static_cast<std::int32_t>(feat.rms.size());
   const double blockRate = r / kSplitBlockFrames;
 
-  const std::int32_t peak = static_cast<std::int32_t>(
-      std::max_element(feat.rms.begin(), feat.rms.end()) - feat.rms.begin());
+  const std::int32_t peak =
+      static_cast<std::int32_t>(std::max_element(feat.rms.begin(), feat.rms.end()) - feat.rms.begin());
 
   // Three-block mean of the high band's level, truncated at the ends.
   std::vector<double> s(blocks);
@@ -195,8 +194,8 @@ SplitPoint findHitBodySplit(const float* samples, std::int32_t frames, double sa
   return out;
 }
 
-void renderHitBodyHalves(const float* samples, std::int32_t frames, const SplitPoint& point,
-                         float* hit, float* body) {
+void renderHitBodyHalves(const float* samples, std::int32_t frames, const SplitPoint& point, float* hit,
+                         float* body) {
   if (!samples || !hit || !body || frames < 1 || point.fade < 0) return;
   const std::int64_t n = frames;
   const std::int64_t fade = point.fade;
@@ -207,8 +206,8 @@ void renderHitBodyHalves(const float* samples, std::int32_t frames, const SplitP
   for (std::int64_t j = 0; j < fade; ++j) {
     const std::int64_t k = start + j;
     if (k < 0 || k >= n) continue;
-    const float w = static_cast<float>(0.5 - 0.5 * std::cos(std::numbers::pi * static_cast<double>(j) /
-                                                            static_cast<double>(fade)));
+    const float w = static_cast<float>(
+        0.5 - 0.5 * std::cos(std::numbers::pi * static_cast<double>(j) / static_cast<double>(fade)));
     hit[k] = (1.0f - w) * samples[k];
     body[j] = w * samples[k];
   }
@@ -216,8 +215,8 @@ void renderHitBodyHalves(const float* samples, std::int32_t frames, const SplitP
     body[k - start] = samples[k];
 }
 
-HitBodyHalves splitHitBody(const float* left, const float* right, std::int32_t frames,
-                           double sampleRate, const SplitParams& params) {
+HitBodyHalves splitHitBody(const float* left, const float* right, std::int32_t frames, double sampleRate,
+                           const SplitParams& params) {
   HitBodyHalves out;
   if (!left || frames < 1) return out;
 

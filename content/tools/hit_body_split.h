@@ -10,11 +10,11 @@
 namespace ob {
 
 struct SplitParams {
-  float minHitMs = 3.0f;      // shortest hit after the peak
-  float maxHitMs = 120.0f;    // longest hit after the peak (250 after a re-attack)
-  float fadeMs = 2.9f;        // crossfade length
-  float decayRatio = 0.35f;   // fraction of the steepest fall that counts as slowed
-  float fixedHitMs = 0.0f;    // above 0: hit length after the peak, no decay rule
+  float minHitMs = 3.0f;     // shortest hit after the peak
+  float maxHitMs = 120.0f;   // longest hit after the peak (250 after a re-attack)
+  float fadeMs = 2.9f;       // crossfade length
+  float decayRatio = 0.35f;  // fraction of the steepest fall that counts as slowed
+  float fixedHitMs = 0.0f;   // above 0: hit length after the peak, no decay rule
   // Words that choose the default hit length when the decay rule finds
   // nothing ("kick", "snare", "tom", "hat", "ride", "crash", "cymbal");
   // empty for none.
@@ -33,10 +33,10 @@ struct SplitFeatures {
 };
 
 struct SplitPoint {
-  std::int32_t split = 0;    // frame at the centre of the crossfade
-  std::int32_t fade = 0;     // crossfade length in frames, even
-  std::uint8_t analysed = 0; // 1 when the decay rule or a fixed length set the split
-  std::uint8_t clamped = 0;  // 1 when the shortest/longest hit limits moved it
+  std::int32_t split = 0;     // frame at the centre of the crossfade
+  std::int32_t fade = 0;      // crossfade length in frames, even
+  std::uint8_t analysed = 0;  // 1 when the decay rule or a fixed length set the split
+  std::uint8_t clamped = 0;   // 1 when the shortest/longest hit limits moved it
 
   std::int32_t hitLength() const { return split + fade / 2; }
   std::int32_t bodyStart() const { return split - fade / 2; }
@@ -56,17 +56,17 @@ SplitPoint findHitBodySplit(const float* samples, std::int32_t frames, double sa
 // Renders one channel's halves. hit must hold point.hitLength() frames and
 // body point.bodyLength(frames), both zero-filled by the caller. Over the
 // crossfade hit[k] + body[k - bodyStart] equals x[k].
-void renderHitBodyHalves(const float* samples, std::int32_t frames, const SplitPoint& point,
-                         float* hit, float* body);
+void renderHitBodyHalves(const float* samples, std::int32_t frames, const SplitPoint& point, float* hit,
+                         float* body);
 
 // Both halves of a mono or stereo sound.
 struct HitBodyHalves {
   SplitPoint point;
-  std::int32_t bodyStart = 0;   // source frame of the body's first frame
+  std::int32_t bodyStart = 0;  // source frame of the body's first frame
   std::vector<float> hitLeft;
   std::vector<float> hitRight;  // empty for mono
   std::vector<float> bodyLeft;
-  std::vector<float> bodyRight; // empty for mono
+  std::vector<float> bodyRight;  // empty for mono
 
   // Each half holds at least one frame.
   bool usable() const { return !hitLeft.empty() && !bodyLeft.empty(); }
@@ -75,7 +75,7 @@ struct HitBodyHalves {
 // Analyses the mono mix ((left + right) / 2 for stereo; right may be null)
 // and renders each channel's halves. Halves shorter than one frame come back
 // empty.
-HitBodyHalves splitHitBody(const float* left, const float* right, std::int32_t frames,
-                           double sampleRate, const SplitParams& params = kDefaultSplitParams);
+HitBodyHalves splitHitBody(const float* left, const float* right, std::int32_t frames, double sampleRate,
+                           const SplitParams& params = kDefaultSplitParams);
 
 }  // namespace ob

@@ -13,8 +13,7 @@ std::filesystem::path ensureKitsFolder() {
   ec.clear();
   std::filesystem::create_directories(folder, ec);
   if (ec)
-    std::fprintf(stderr, "orbitrane: cannot create %s: %s\n", folder.string().c_str(),
-                 ec.message().c_str());
+    std::fprintf(stderr, "orbitrane: cannot create %s: %s\n", folder.string().c_str(), ec.message().c_str());
   return folder;
 }
 

@@ -37,8 +37,8 @@ std::string splitBaseName(const SampleSlot& source) {
   return name;
 }
 
-std::int32_t writeSplitHalfSlot(std::string_view baseName, const SampleSlot& source,
-                                Project& project, std::int32_t slot, std::string_view word) {
+std::int32_t writeSplitHalfSlot(std::string_view baseName, const SampleSlot& source, Project& project,
+                                std::int32_t slot, std::string_view word) {
   if (slot < 0 || slot >= kSampleSlots) return slot + 1;
   SampleSlot record{};
 
@@ -106,16 +106,16 @@ SplitResult splitSampleIntoHitAndBody(SamplePool& pool, Project& project, std::i
   if (frames < 1) return fail(error, "that slot holds no sample");
 
   const HitBodyHalves halves =
-      splitHitBody(src.left.data(), stereo ? src.right.data() : nullptr,
-                   static_cast<std::int32_t>(frames), src.sampleRate, kDefaultSplitParams);
+      splitHitBody(src.left.data(), stereo ? src.right.data() : nullptr, static_cast<std::int32_t>(frames),
+                   src.sampleRate, kDefaultSplitParams);
   if (!halves.usable()) return fail(error, "too short to split");
 
   auto hitWav = encodeWav(halves.hitLeft.data(), stereo ? halves.hitRight.data() : nullptr,
                           static_cast<std::int32_t>(halves.hitLeft.size()), src.sampleRate);
   auto bodyWav = encodeWav(halves.bodyLeft.data(), stereo ? halves.bodyRight.data() : nullptr,
                            static_cast<std::int32_t>(halves.bodyLeft.size()), src.sampleRate);
-  return addHitBodySlots(pool, project, source, std::move(hitWav), std::move(bodyWav),
-                         halves.bodyStart, error);
+  return addHitBodySlots(pool, project, source, std::move(hitWav), std::move(bodyWav), halves.bodyStart,
+                         error);
 }
 
 }  // namespace ob

@@ -39,7 +39,7 @@ std::string splitBaseName(const SampleSlot& source);
 
 // Writes the record of a new half at `slot`: "<base> <word>", the source's
 // tags plus the word, the source's origin. Returns slot + 1.
-std::int32_t writeSplitHalfSlot(std::string_view baseName, const SampleSlot& source,
-                                Project& project, std::int32_t slot, std::string_view word);
+std::int32_t writeSplitHalfSlot(std::string_view baseName, const SampleSlot& source, Project& project,
+                                std::int32_t slot, std::string_view word);
 
 }  // namespace ob

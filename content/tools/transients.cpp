@@ -15,8 +15,8 @@ inline double flushTiny(double v) { return v < 1e-30 ? 0.0 : v; }
 
 }  // namespace
 
-std::int32_t detectTransients(const float* samples, std::int32_t frames, double sampleRate,
-                              float* positions, std::int32_t capacity) {
+std::int32_t detectTransients(const float* samples, std::int32_t frames, double sampleRate, float* positions,
+                              std::int32_t capacity) {
   if (!positions || capacity < 1 || !samples || frames < 1 || !(sampleRate > 0.0) ||
       !std::isfinite(sampleRate))
     return 0;
@@ -24,8 +24,8 @@ std::int32_t detectTransients(const float* samples, std::int32_t frames, double 
   const double fast = 1.0 - std::exp(-1.0 / (0.003 * sampleRate));
   const double slow = 1.0 - std::exp(-1.0 / (0.05 * sampleRate));
   const double holdOffFrames = std::floor(0.03 * sampleRate);
-  const std::int64_t holdOff =
-      std::max<std::int64_t>(1, holdOffFrames > 4e9 ? std::int64_t{4000000000} : static_cast<std::int64_t>(holdOffFrames));
+  const std::int64_t holdOff = std::max<std::int64_t>(
+      1, holdOffFrames > 4e9 ? std::int64_t{4000000000} : static_cast<std::int64_t>(holdOffFrames));
 
   positions[0] = 0.0f;
   std::int32_t count = 1;
@@ -57,8 +57,7 @@ void divideSlices(float* positions, std::int32_t* count, std::int32_t wanted) {
     return;
   }
   const std::int32_t n = std::clamp(wanted, 1, kMaxSlices);
-  for (std::int32_t i = 0; i < n; ++i)
-    positions[i] = static_cast<float>(static_cast<double>(i) / n);
+  for (std::int32_t i = 0; i < n; ++i) positions[i] = static_cast<float>(static_cast<double>(i) / n);
   if (count) *count = n;
 }
 

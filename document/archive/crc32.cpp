@@ -32,8 +32,8 @@ std::uint32_t crc32(const std::uint8_t* bytes, std::size_t length) {
   while (n >= 8) {
     const std::uint32_t lo = crc ^ (std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 |
                                     std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24);
-    const std::uint32_t hi = std::uint32_t(p[4]) | std::uint32_t(p[5]) << 8 |
-                             std::uint32_t(p[6]) << 16 | std::uint32_t(p[7]) << 24;
+    const std::uint32_t hi = std::uint32_t(p[4]) | std::uint32_t(p[5]) << 8 | std::uint32_t(p[6]) << 16 |
+                             std::uint32_t(p[7]) << 24;
     crc = kTables[7][lo & 0xFF] ^ kTables[6][(lo >> 8) & 0xFF] ^ kTables[5][(lo >> 16) & 0xFF] ^
           kTables[4][lo >> 24] ^ kTables[3][hi & 0xFF] ^ kTables[2][(hi >> 8) & 0xFF] ^
           kTables[1][(hi >> 16) & 0xFF] ^ kTables[0][hi >> 24];

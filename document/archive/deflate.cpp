@@ -18,9 +18,10 @@ constexpr std::uint16_t kLengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  
                                            31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
 constexpr std::uint8_t kLengthExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
                                            2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-constexpr std::uint16_t kDistBase[30] = {1,   2,   3,   4,   5,   7,    9,    13,   17,   25,   33,   49,   65,    97,    129,
-                                         193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
-constexpr std::uint8_t kDistExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6,
+constexpr std::uint16_t kDistBase[30] = {1,    2,    3,    4,    5,    7,    9,    13,    17,    25,
+                                         33,   49,   65,   97,   129,  193,  257,  385,   513,   769,
+                                         1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+constexpr std::uint8_t kDistExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
                                          6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
 
 constexpr std::uint32_t reverseBits(std::uint32_t code, int n) {
@@ -65,12 +66,16 @@ struct FixedEncoding {
     for (std::size_t d = 1; d <= 32768; ++d) {
       int s = 29;
       while (kDistBase[s] > d) --s;
-      if (d <= 512) distSymbolSmall[d - 1] = std::uint8_t(s);
-      else distSymbolLarge[(d - 1) >> 7] = std::uint8_t(s);
+      if (d <= 512)
+        distSymbolSmall[d - 1] = std::uint8_t(s);
+      else
+        distSymbolLarge[(d - 1) >> 7] = std::uint8_t(s);
     }
   }
 
-  int distSymbol(std::size_t d) const { return d <= 512 ? distSymbolSmall[d - 1] : distSymbolLarge[(d - 1) >> 7]; }
+  int distSymbol(std::size_t d) const {
+    return d <= 512 ? distSymbolSmall[d - 1] : distSymbolLarge[(d - 1) >> 7];
+  }
 };
 
 const FixedEncoding& fixedEncoding() {
@@ -125,8 +130,10 @@ inline std::size_t matchLength(const std::uint8_t* a, const std::uint8_t* b, std
     std::memcpy(&x, a + n, 8);
     std::memcpy(&y, b + n, 8);
     if (x != y) {
-      if constexpr (std::endian::native == std::endian::little) return n + (std::countr_zero(x ^ y) >> 3);
-      else return n + (std::countl_zero(x ^ y) >> 3);
+      if constexpr (std::endian::native == std::endian::little)
+        return n + (std::countr_zero(x ^ y) >> 3);
+      else
+        return n + (std::countl_zero(x ^ y) >> 3);
     }
     n += 8;
   }
@@ -198,8 +205,10 @@ std::vector<std::uint8_t> deflate(const std::uint8_t* input, std::size_t length)
   BitWriter bits(length);
   bits.put(1, 1);  // final block
   bits.put(1, 2);  // fixed codes
-  if (length < 0xFFFFFFFFu) encode<std::uint32_t>(input, length, bits);
-  else encode<std::uint64_t>(input, length, bits);
+  if (length < 0xFFFFFFFFu)
+    encode<std::uint32_t>(input, length, bits);
+  else
+    encode<std::uint64_t>(input, length, bits);
   return bits.finish();
 }
 

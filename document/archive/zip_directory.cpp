@@ -13,7 +13,8 @@ std::optional<std::uint64_t> findEndRecord(const std::uint8_t* bytes, std::uint6
   const std::uint64_t lowest = total >= kEndRecordSize + 65535 ? total - kEndRecordSize - 65535 : 0;
   for (std::uint64_t cand = total - kEndRecordSize;; --cand) {
     const std::uint8_t* p = bytes + cand;
-    if (readU32LE(p) == kEndRecordSignature && cand + kEndRecordSize + readU16LE(p + 20) == total) return cand;
+    if (readU32LE(p) == kEndRecordSignature && cand + kEndRecordSize + readU16LE(p + 20) == total)
+      return cand;
     if (cand == lowest) return std::nullopt;
   }
 }
@@ -49,7 +50,8 @@ std::optional<std::vector<DirectoryRecord>> readZipDirectory(const std::uint8_t*
     return std::nullopt;
   }
   if (entryCount > limits.maxEntries) {
-    diagnostics.error("zip-too-large", "", "More entries than allowed (" + std::to_string(limits.maxEntries) + ")");
+    diagnostics.error("zip-too-large", "",
+                      "More entries than allowed (" + std::to_string(limits.maxEntries) + ")");
     return std::nullopt;
   }
   const std::uint64_t directoryEnd = std::uint64_t(directoryOffset) + directorySize;

@@ -8,7 +8,8 @@ namespace ob::zip {
 
 inline std::uint16_t readU16LE(const std::uint8_t* p) { return std::uint16_t(p[0] | p[1] << 8); }
 inline std::uint32_t readU32LE(const std::uint8_t* p) {
-  return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+  return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
+         std::uint32_t(p[3]) << 24;
 }
 inline void writeU16LE(std::vector<std::uint8_t>& out, std::uint16_t v) {
   out.push_back(std::uint8_t(v));

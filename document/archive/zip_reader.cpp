@@ -104,8 +104,9 @@ std::optional<Entry> readEntry(const std::uint8_t* bytes, std::uint64_t total, D
 
 }  // namespace
 
-std::optional<std::vector<Entry>> readZip(const std::uint8_t* bytes, std::size_t size, Diagnostics& diagnostics,
-                                          const Limits& limits, const EntryFilter& admit) {
+std::optional<std::vector<Entry>> readZip(const std::uint8_t* bytes, std::size_t size,
+                                          Diagnostics& diagnostics, const Limits& limits,
+                                          const EntryFilter& admit) {
   std::optional<std::vector<DirectoryRecord>> directory = readZipDirectory(bytes, size, diagnostics, limits);
   if (!directory) return std::nullopt;
   std::vector<Entry> entries;

@@ -17,7 +17,8 @@ constexpr std::uint64_t kNoZip64 = 0xFFFFFFFFu;
 
 }  // namespace
 
-std::optional<std::vector<std::uint8_t>> writeZip(const std::vector<Entry>& entries, Diagnostics& diagnostics) {
+std::optional<std::vector<std::uint8_t>> writeZip(const std::vector<Entry>& entries,
+                                                  Diagnostics& diagnostics) {
   if (entries.size() >= 65535) {
     diagnostics.error("zip-too-large", "", "Too many entries for a zip without Zip64");
     return std::nullopt;

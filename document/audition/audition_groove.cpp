@@ -154,15 +154,17 @@ JsonValue writeGroove(const Project& project, const SampleSlotTable& samples) {
   return out;
 }
 
-void readStep(const JsonValue& value, Step& step, const Sound& sound,
-              const SampleSlotTable& samples, Diagnostics& diagnostics, std::string_view path) {
+void readStep(const JsonValue& value, Step& step, const Sound& sound, const SampleSlotTable& samples,
+              Diagnostics& diagnostics, std::string_view path) {
   initSteps(&step, 1);
   step.active = 1;
   // Every field lands inside the range the editor keeps it in, so a document
   // cannot put a value into the project that no edit could make.
-  if (auto v = numberMember(value, "velocity")) step.velocity = static_cast<std::uint8_t>(roundClamp(*v, 0, 127, 100));
+  if (auto v = numberMember(value, "velocity"))
+    step.velocity = static_cast<std::uint8_t>(roundClamp(*v, 0, 127, 100));
   if (auto v = numberMember(value, "note")) step.note = static_cast<std::uint8_t>(roundClamp(*v, 0, 127, 60));
-  if (auto v = numberMember(value, "micro")) step.micro = static_cast<std::int8_t>(roundClamp(*v, -64, 63, 0));
+  if (auto v = numberMember(value, "micro"))
+    step.micro = static_cast<std::int8_t>(roundClamp(*v, -64, 63, 0));
   if (auto v = numberMember(value, "length"))
     step.lengthTicks = static_cast<std::uint16_t>(roundClamp(*v, 1, 1536, 1));
   step.muted = isTrueMember(value, "muted") ? 1 : 0;
@@ -216,10 +218,13 @@ void readStep(const JsonValue& value, Step& step, const Sound& sound,
   }
   const JsonValue* retrig = value.find("retrig");
   if (retrig != nullptr && retrig->isObject()) {
-    if (auto v = numberMember(*retrig, "count")) step.count = static_cast<std::uint8_t>(roundClamp(*v, 0, 32, 0));
+    if (auto v = numberMember(*retrig, "count"))
+      step.count = static_cast<std::uint8_t>(roundClamp(*v, 0, 32, 0));
     // 0 is the "not set yet" rate; any other stays within 1..192 ticks.
-    if (auto v = numberMember(*retrig, "rate")) step.rateTicks = static_cast<std::uint16_t>(roundClamp(*v, 0, 192, 0));
-    if (auto v = numberMember(*retrig, "curve")) step.velCurve = static_cast<std::int8_t>(roundClamp(*v, -128, 127, 0));
+    if (auto v = numberMember(*retrig, "rate"))
+      step.rateTicks = static_cast<std::uint16_t>(roundClamp(*v, 0, 192, 0));
+    if (auto v = numberMember(*retrig, "curve"))
+      step.velCurve = static_cast<std::int8_t>(roundClamp(*v, -128, 127, 0));
   }
 }
 
@@ -228,14 +233,16 @@ void readGroove(const JsonValue& groove, Project& project, const SampleSlotTable
   Pattern& pattern = project.patterns[0];
   for (Track& track : pattern.tracks) initSteps(track.steps, kStepsPerTrack);
 
-  pattern.length = static_cast<std::uint16_t>(roundClamp(numberMember(groove, "length").value_or(16.0), 1, 16, 16));
+  pattern.length =
+      static_cast<std::uint16_t>(roundClamp(numberMember(groove, "length").value_or(16.0), 1, 16, 16));
   pattern.swing = clampToFloat(numberMember(groove, "swing").value_or(50.0), 50.0f, 80.0f, 50.0f);
   pattern.grooveEdited = isTrueMember(groove, "edited") ? 1 : 0;
   pattern.accentAmount = 0.0f;
   const JsonValue* accent = groove.find("accent");
   if (accent != nullptr && accent->isObject()) {
     pattern.accentAmount = clampToFloat(numberMember(*accent, "amount").value_or(0.0), 0.0f, 1.0f, 0.0f);
-    pattern.accentEvery = static_cast<std::uint8_t>(roundClamp(numberMember(*accent, "every").value_or(4.0), 1, 16, 4));
+    pattern.accentEvery =
+        static_cast<std::uint8_t>(roundClamp(numberMember(*accent, "every").value_or(4.0), 1, 16, 4));
     pattern.accentCurve = clampToFloat(numberMember(*accent, "curve").value_or(0.5), 0.0f, 1.0f, 0.5f);
   }
 
@@ -251,7 +258,8 @@ void readGroove(const JsonValue& groove, Project& project, const SampleSlotTable
       continue;
     }
     Track& track = pattern.tracks[t];
-    track.length = static_cast<std::uint16_t>(roundClamp(numberMember(voice.value, "length").value_or(16.0), 1, 16, 16));
+    track.length =
+        static_cast<std::uint16_t>(roundClamp(numberMember(voice.value, "length").value_or(16.0), 1, 16, 16));
     const JsonValue* steps = voice.value.find("steps");
     if (steps == nullptr || !steps->isObject()) continue;
     const Sound& sound = auditionTrackSound(project, t);

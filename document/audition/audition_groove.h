@@ -36,7 +36,7 @@ JsonValue writeStep(const Step& step, const Sound& sound, const SampleSlotTable&
 void readGroove(const JsonValue& groove, Project& project, const SampleSlotTable& samples,
                 Diagnostics& diagnostics, std::string_view path);
 // Reads one active step; path is the step's own.
-void readStep(const JsonValue& value, Step& step, const Sound& sound,
-              const SampleSlotTable& samples, Diagnostics& diagnostics, std::string_view path);
+void readStep(const JsonValue& value, Step& step, const Sound& sound, const SampleSlotTable& samples,
+              Diagnostics& diagnostics, std::string_view path);
 
 }  // namespace ob

@@ -61,8 +61,9 @@ void readAudition(const JsonValue& audition, Project& project, const SampleSlotT
     }
   }
   if (groove != nullptr)
-    diagnostics.note("audition-notes-edited", std::string(path) + "/notes",
-                     "The notes changed since the step grid beside them was saved; the notes were placed on the grid");
+    diagnostics.note(
+        "audition-notes-edited", std::string(path) + "/notes",
+        "The notes changed since the step grid beside them was saved; the notes were placed on the grid");
   clip::Clip clip;
   clip::readClip(audition, clip, ignored);
   placeNotesOnGrid(clip, project, samples, diagnostics, path);

@@ -41,8 +41,8 @@ const char* paramKey(const Sound& sound, int param) {
   return key != nullptr && *key != '\0' ? key : nullptr;
 }
 
-clip::Note stepNote(const Project& project, const SampleSlotTable& samples, int t, int j,
-                    double at, double b) {
+clip::Note stepNote(const Project& project, const SampleSlotTable& samples, int t, int j, double at,
+                    double b) {
   const Pattern& pattern = project.patterns[0];
   const Track& track = pattern.tracks[t];
   const Step& step = track.steps[j];
@@ -178,8 +178,9 @@ JsonValue writeAudition(const Project& project, const SampleSlotTable& samples) 
   for (int t = 0; t < tracks; ++t) {
     const Track& track = pattern.tracks[t];
     const Sound& sound = auditionTrackSound(project, t);
-    clip::setNamedValue(c.voices, idText(track.id),
-                        makeJsonStringFrom(std::string_view(sound.name, strnlen(sound.name, sizeof sound.name))));
+    clip::setNamedValue(
+        c.voices, idText(track.id),
+        makeJsonStringFrom(std::string_view(sound.name, strnlen(sound.name, sizeof sound.name))));
     if (!(track.swing < 0.0f && track.rate == 1)) {
       clip::SwingEntry swing;
       swing.grid = trackRateGrid(track.rate);
@@ -200,7 +201,8 @@ JsonValue writeAudition(const Project& project, const SampleSlotTable& samples) 
   JsonValue groove = makeJsonObject();
   static const JsonValue kNoNotes = makeJsonArray();
   const JsonValue* notes = result.find("notes");
-  groove.members.push_back(JsonMember{"notes", makeJsonString(notesFingerprint(notes != nullptr ? *notes : kNoNotes))});
+  groove.members.push_back(
+      JsonMember{"notes", makeJsonString(notesFingerprint(notes != nullptr ? *notes : kNoNotes))});
   JsonValue rest = writeGroove(project, samples);
   for (JsonMember& m : rest.members) groove.members.push_back(std::move(m));
 

@@ -20,10 +20,9 @@ JsonValue writeAudition(const Project& project, const SampleSlotTable& samples);
 // Appends the notes of one track over a clip of the given length in beats:
 // steps walked at the track's rate, with nudge, accent, retrigs, locks, pan
 // and random amounts.
-void gridToNotes(const Project& project, int track, double clipLength,
-                 std::vector<clip::Note>& notes);
+void gridToNotes(const Project& project, int track, double clipLength, std::vector<clip::Note>& notes);
 // As above with the sample table for lock values that name pool samples.
-void gridToNotes(const Project& project, const SampleSlotTable& samples, int track,
-                 double clipLength, std::vector<clip::Note>& notes);
+void gridToNotes(const Project& project, const SampleSlotTable& samples, int track, double clipLength,
+                 std::vector<clip::Note>& notes);
 
 }  // namespace ob

@@ -82,8 +82,8 @@ struct Note {
   std::optional<double> pitch;  // an unvoiced note's note number
   std::vector<NamedExpression> expr;
   std::optional<NoteRandom> rand;
-  std::string voice;            // the kit voice (track) that plays it
-  std::optional<double> tune;   // semitones, for a voiced note
+  std::string voice;           // the kit voice (track) that plays it
+  std::optional<double> tune;  // semitones, for a voiced note
   std::string sound;
   std::vector<JsonMember> set;  // absolute parameter values: number or choice word
   std::vector<JsonMember> add;  // parameter offsets: numbers

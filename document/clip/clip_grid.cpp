@@ -21,8 +21,7 @@ std::optional<double> parseGrid(std::string_view text) {
   if (slash == std::string_view::npos) return std::nullopt;
   std::int32_t num = 0;
   std::int32_t den = 0;
-  if (!parsePart(text.substr(0, slash), num) || !parsePart(text.substr(slash + 1), den))
-    return std::nullopt;
+  if (!parsePart(text.substr(0, slash), num) || !parsePart(text.substr(slash + 1), den)) return std::nullopt;
   return static_cast<double>(num) * 4.0 / static_cast<double>(den);
 }
 

@@ -107,14 +107,13 @@ SwingEntry readSwingEntry(const JsonValue& e, const std::string& path, Diagnosti
       return s;
     }
   }
-  d.warn("bad-swing", path,
-         "Expected {bar, grid, amount} with a readable grid; kept as written, not used");
+  d.warn("bad-swing", path, "Expected {bar, grid, amount} with a readable grid; kept as written, not used");
   return keptWhole<SwingEntry>(e);
 }
 
 template <typename Record, typename ReadFn>
-void readList(const JsonValue* array, const std::string& path, std::vector<Record>& out,
-              Diagnostics& d, ReadFn read) {
+void readList(const JsonValue* array, const std::string& path, std::vector<Record>& out, Diagnostics& d,
+              ReadFn read) {
   if (array == nullptr) return;
   out.reserve(array->elements.size());
   for (std::size_t i = 0; i < array->elements.size(); ++i)
@@ -257,8 +256,7 @@ Note readNote(const JsonValue& element, const std::string& path, Diagnostics& d)
     for (const JsonMember& m : ex->members)
       setExpression(n.expr, m.key, readExpression(m.value, memberPath(exprPath, m.key), d));
   }
-  if (const JsonValue* rnd = r.getObject("rand"))
-    n.rand = readNoteRandom(*rnd, r.childPath("rand"), d);
+  if (const JsonValue* rnd = r.getObject("rand")) n.rand = readNoteRandom(*rnd, r.childPath("rand"), d);
   if (auto s = r.getString("voice")) n.voice = std::move(*s);
   n.tune = getFinite(r, "tune");
   if (auto s = r.getString("sound")) n.sound = std::move(*s);
@@ -275,8 +273,7 @@ Note readNote(const JsonValue& element, const std::string& path, Diagnostics& d)
   n.source = element;
 
   if (!n.voice.empty() && n.pitch)
-    d.warn("voiced-note-with-pitch", path,
-           "A voiced note carries `voice`, never `pitch`; pitch ignored");
+    d.warn("voiced-note-with-pitch", path, "A voiced note carries `voice`, never `pitch`; pitch ignored");
   if (n.voice.empty() && !n.pitch)
     d.warn("note-without-pitch", path, "An unvoiced note needs `pitch`; not played");
   if (n.voice.empty() && n.tune)

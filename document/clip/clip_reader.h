@@ -24,11 +24,8 @@ std::vector<JsonMember> readNamedValues(const JsonValue& object, const std::stri
                                         NamedValuesMode mode, Diagnostics& diagnostics);
 
 Note readNote(const JsonValue& element, const std::string& path, Diagnostics& diagnostics);
-Expression readExpression(const JsonValue& value, const std::string& path,
-                          Diagnostics& diagnostics);
-NoteRandom readNoteRandom(const JsonValue& object, const std::string& path,
-                          Diagnostics& diagnostics);
-std::vector<Lane> readLanes(const JsonValue& array, const std::string& path,
-                            Diagnostics& diagnostics);
+Expression readExpression(const JsonValue& value, const std::string& path, Diagnostics& diagnostics);
+NoteRandom readNoteRandom(const JsonValue& object, const std::string& path, Diagnostics& diagnostics);
+std::vector<Lane> readLanes(const JsonValue& array, const std::string& path, Diagnostics& diagnostics);
 
 }  // namespace ob::clip

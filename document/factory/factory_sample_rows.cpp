@@ -5,13 +5,13 @@
 namespace ob {
 
 std::string factorySampleName(std::uint32_t row, std::uint32_t part) {
-    if (row >= kFactorySampleRowCount) return {};
-    return factorySampleNameOf(kFactorySampleCatalogue[row], part);
+  if (row >= kFactorySampleRowCount) return {};
+  return factorySampleNameOf(kFactorySampleCatalogue[row], part);
 }
 
 SampleSlot makeFactorySampleSlot(std::uint32_t row, std::uint32_t part) {
-    if (row >= kFactorySampleRowCount) return SampleSlot{};
-    return makeFactorySampleSlotFrom(kFactorySampleCatalogue[row], part);
+  if (row >= kFactorySampleRowCount) return SampleSlot{};
+  return makeFactorySampleSlotFrom(kFactorySampleCatalogue[row], part);
 }
 
 }  // namespace ob

@@ -9,12 +9,12 @@
 namespace ob {
 
 struct SampleCreditRow {
-    const char* setName;
-    const char* author;
-    const char* licence;
-    const char* licenceLink;
-    std::uint32_t attributionRequired;
-    const char* setId;
+  const char* setName;
+  const char* author;
+  const char* licence;
+  const char* licenceLink;
+  std::uint32_t attributionRequired;
+  const char* setId;
 };
 
 inline constexpr std::size_t kSampleCreditRowCount = 5;

@@ -9,15 +9,15 @@ namespace {
 AuditionCodec libraryCodec() { return AuditionCodec{&readAudition, &writeAudition}; }
 
 AuditionCodec& installed() {
-    static AuditionCodec codec = libraryCodec();
-    return codec;
+  static AuditionCodec codec = libraryCodec();
+  return codec;
 }
 
 }  // namespace
 
 void setAuditionCodec(const AuditionCodec& codec) {
-    // Half a codec would write clips it cannot read back, or the reverse.
-    installed() = codec.read != nullptr && codec.write != nullptr ? codec : libraryCodec();
+  // Half a codec would write clips it cannot read back, or the reverse.
+  installed() = codec.read != nullptr && codec.write != nullptr ? codec : libraryCodec();
 }
 
 const AuditionCodec& auditionCodec() { return installed(); }

@@ -13,12 +13,12 @@
 namespace ob {
 
 struct AuditionCodec {
-    // Fills the project's pattern from the document's "audition" member and
-    // reports under path.
-    void (*read)(const JsonValue& audition, Project& project, const SampleSlotTable& samples,
-                 Diagnostics& diagnostics, std::string_view path) = nullptr;
-    // The audition clip document built from the project's pattern.
-    JsonValue (*write)(const Project& project, const SampleSlotTable& samples) = nullptr;
+  // Fills the project's pattern from the document's "audition" member and
+  // reports under path.
+  void (*read)(const JsonValue& audition, Project& project, const SampleSlotTable& samples,
+               Diagnostics& diagnostics, std::string_view path) = nullptr;
+  // The audition clip document built from the project's pattern.
+  JsonValue (*write)(const Project& project, const SampleSlotTable& samples) = nullptr;
 };
 
 // Replaces the installed codec (main thread). A codec without both functions

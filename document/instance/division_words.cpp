@@ -6,18 +6,18 @@
 namespace ob {
 
 int readDivision(const JsonValue* value, int fallback) {
-    if (value == nullptr) return fallback;
-    if (value->isNumber()) return roundClamped(value->number, 0, kDivisionCount - 1);
-    if (value->isString()) {
-        for (int i = 0; i < kDivisionCount; ++i)
-            if (value->text == divisionWord(i)) return i;
-    }
-    return fallback;
+  if (value == nullptr) return fallback;
+  if (value->isNumber()) return roundClamped(value->number, 0, kDivisionCount - 1);
+  if (value->isString()) {
+    for (int i = 0; i < kDivisionCount; ++i)
+      if (value->text == divisionWord(i)) return i;
+  }
+  return fallback;
 }
 
 JsonValue writeDivision(int index) {
-    const int i = index < 0 ? 0 : (index > kDivisionCount - 1 ? kDivisionCount - 1 : index);
-    return makeJsonString(divisionWord(i));
+  const int i = index < 0 ? 0 : (index > kDivisionCount - 1 ? kDivisionCount - 1 : index);
+  return makeJsonString(divisionWord(i));
 }
 
 }  // namespace ob

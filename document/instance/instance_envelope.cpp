@@ -16,180 +16,173 @@
 namespace ob {
 namespace {
 
-std::int32_t toInt32(std::uint32_t v) {
-    return v > 0x7fffffffu ? 0x7fffffff : static_cast<std::int32_t>(v);
-}
+std::int32_t toInt32(std::uint32_t v) { return v > 0x7fffffffu ? 0x7fffffff : static_cast<std::int32_t>(v); }
 
 // Reads "params" or "assets": every member is stored, a later one of the same
 // key replacing the earlier value; accept says whether it is reported.
 template <typename Accept>
 void readMemberList(DocReader& reader, std::string_view name, std::vector<JsonMember>& out,
-                    Diagnostics& diagnostics, Accept accept, const char* code,
-                    const char* message) {
-    const JsonValue* object = reader.getObject(name);
-    if (object == nullptr) return;
-    const std::string base = reader.childPath(name);
-    for (const JsonMember& m : object->members) {
-        if (!accept(m.value)) diagnostics.warn(code, memberPath(base, m.key), message);
-        JsonValue::setMember(out, m.key, m.value);
-    }
+                    Diagnostics& diagnostics, Accept accept, const char* code, const char* message) {
+  const JsonValue* object = reader.getObject(name);
+  if (object == nullptr) return;
+  const std::string base = reader.childPath(name);
+  for (const JsonMember& m : object->members) {
+    if (!accept(m.value)) diagnostics.warn(code, memberPath(base, m.key), message);
+    JsonValue::setMember(out, m.key, m.value);
+  }
 }
 
 JsonValue memberObject(const std::vector<JsonMember>& members) {
-    JsonValue out = makeJsonObject();
-    for (const JsonMember& m : members) JsonValue::setMember(out.members, m.key, m.value);
-    return out;
+  JsonValue out = makeJsonObject();
+  for (const JsonMember& m : members) JsonValue::setMember(out.members, m.key, m.value);
+  return out;
 }
 
 }  // namespace
 
-InstanceEnvelope::InstanceEnvelope(InstanceEnvelope&& other) noexcept {
-    *this = std::move(other);
-}
+InstanceEnvelope::InstanceEnvelope(InstanceEnvelope&& other) noexcept { *this = std::move(other); }
 
 InstanceEnvelope& InstanceEnvelope::operator=(InstanceEnvelope&& other) noexcept {
-    if (this == &other) return *this;
-    specMajor = std::exchange(other.specMajor, 1);
-    specMinor = std::exchange(other.specMinor, 0);
-    id = std::exchange(other.id, {});
-    plugin = std::exchange(other.plugin, {});
-    formatVersion = std::exchange(other.formatVersion, 1);
-    pluginVersion = std::exchange(other.pluginVersion, {});
-    scope = std::exchange(other.scope, "complete");
-    seed = std::exchange(other.seed, std::nullopt);
-    extensions = std::exchange(other.extensions, {});
-    unreadableExtensions = std::exchange(other.unreadableExtensions, {});
-    meta = std::exchange(other.meta, JsonValue{});
-    provenance = std::exchange(other.provenance, JsonValue{});
-    params = std::exchange(other.params, {});
-    state = std::exchange(other.state, JsonValue{});
-    hints = std::exchange(other.hints, JsonValue{});
-    assets = std::exchange(other.assets, {});
-    audition = std::exchange(other.audition, std::nullopt);
-    ext = std::exchange(other.ext, JsonValue{});
-    kept = std::exchange(other.kept, makeJsonObject());
-    document = std::exchange(other.document, JsonValue{});
-    return *this;
+  if (this == &other) return *this;
+  specMajor = std::exchange(other.specMajor, 1);
+  specMinor = std::exchange(other.specMinor, 0);
+  id = std::exchange(other.id, {});
+  plugin = std::exchange(other.plugin, {});
+  formatVersion = std::exchange(other.formatVersion, 1);
+  pluginVersion = std::exchange(other.pluginVersion, {});
+  scope = std::exchange(other.scope, "complete");
+  seed = std::exchange(other.seed, std::nullopt);
+  extensions = std::exchange(other.extensions, {});
+  unreadableExtensions = std::exchange(other.unreadableExtensions, {});
+  meta = std::exchange(other.meta, JsonValue{});
+  provenance = std::exchange(other.provenance, JsonValue{});
+  params = std::exchange(other.params, {});
+  state = std::exchange(other.state, JsonValue{});
+  hints = std::exchange(other.hints, JsonValue{});
+  assets = std::exchange(other.assets, {});
+  audition = std::exchange(other.audition, std::nullopt);
+  ext = std::exchange(other.ext, JsonValue{});
+  kept = std::exchange(other.kept, makeJsonObject());
+  document = std::exchange(other.document, JsonValue{});
+  return *this;
 }
 
-std::optional<InstanceEnvelope> readInstanceEnvelope(const JsonValue& document,
-                                                     Diagnostics& diagnostics) {
-    DocumentHeader header = readDocumentHeader(document, "instance", diagnostics);
-    if (!header.ok) return std::nullopt;
+std::optional<InstanceEnvelope> readInstanceEnvelope(const JsonValue& document, Diagnostics& diagnostics) {
+  DocumentHeader header = readDocumentHeader(document, "instance", diagnostics);
+  if (!header.ok) return std::nullopt;
 
-    DocReader reader(&document, "", &diagnostics);
-    reader.markConsumed("kind");
-    reader.markConsumed("spec");
-    if (header.extensionsWellFormed) reader.markConsumed("extensions");
+  DocReader reader(&document, "", &diagnostics);
+  reader.markConsumed("kind");
+  reader.markConsumed("spec");
+  if (header.extensionsWellFormed) reader.markConsumed("extensions");
 
-    InstanceEnvelope env;
-    env.document = document;
-    env.specMajor = toInt32(header.specMajor);
-    env.specMinor = toInt32(header.specMinor);
-    env.extensions = std::move(header.extensions);
-    env.unreadableExtensions = std::move(header.unreadableExtensions);
+  InstanceEnvelope env;
+  env.document = document;
+  env.specMajor = toInt32(header.specMajor);
+  env.specMinor = toInt32(header.specMinor);
+  env.extensions = std::move(header.extensions);
+  env.unreadableExtensions = std::move(header.unreadableExtensions);
 
-    if (auto id = reader.getString("id")) env.id = std::move(*id);
-    if (auto plugin = reader.getString("plugin")) env.plugin = std::move(*plugin);
-    if (env.plugin.empty())
-        diagnostics.warn("instance-without-plugin", "/plugin", "An instance names its plugin");
-    if (auto v = reader.getNumber("formatVersion")) {
-        // Truncated toward zero; a value beyond 32 bits saturates.
-        env.formatVersion = saturateToInt32(*v, INT32_MIN, INT32_MAX);
+  if (auto id = reader.getString("id")) env.id = std::move(*id);
+  if (auto plugin = reader.getString("plugin")) env.plugin = std::move(*plugin);
+  if (env.plugin.empty())
+    diagnostics.warn("instance-without-plugin", "/plugin", "An instance names its plugin");
+  if (auto v = reader.getNumber("formatVersion")) {
+    // Truncated toward zero; a value beyond 32 bits saturates.
+    env.formatVersion = saturateToInt32(*v, INT32_MIN, INT32_MAX);
+  }
+  if (auto v = reader.getString("pluginVersion")) env.pluginVersion = std::move(*v);
+  if (auto v = reader.getString("scope")) env.scope = std::move(*v);
+
+  if (const JsonValue* seed = reader.find("seed")) {
+    std::optional<std::uint64_t> parsed;
+    if (seed->isString()) parsed = parseSeed(seed->text);
+    if (parsed) {
+      env.seed = parsed;
+      reader.markConsumed("seed");
+    } else {
+      diagnostics.warn("bad-seed", "/seed", "A seed is 16 hex digits; kept as written, not used");
     }
-    if (auto v = reader.getString("pluginVersion")) env.pluginVersion = std::move(*v);
-    if (auto v = reader.getString("scope")) env.scope = std::move(*v);
+  }
 
-    if (const JsonValue* seed = reader.find("seed")) {
-        std::optional<std::uint64_t> parsed;
-        if (seed->isString()) parsed = parseSeed(seed->text);
-        if (parsed) {
-            env.seed = parsed;
-            reader.markConsumed("seed");
-        } else {
-            diagnostics.warn("bad-seed", "/seed",
-                             "A seed is 16 hex digits; kept as written, not used");
-        }
+  const std::pair<const char*, JsonValue*> whole[] = {{"meta", &env.meta},
+                                                      {"provenance", &env.provenance},
+                                                      {"state", &env.state},
+                                                      {"hints", &env.hints},
+                                                      {"ext", &env.ext}};
+  for (const auto& [name, field] : whole) {
+    if (const JsonValue* v = reader.find(name)) {
+      reader.markConsumed(name);
+      *field = *v;
     }
+  }
 
-    const std::pair<const char*, JsonValue*> whole[] = {{"meta", &env.meta},
-                                                        {"provenance", &env.provenance},
-                                                        {"state", &env.state},
-                                                        {"hints", &env.hints},
-                                                        {"ext", &env.ext}};
-    for (const auto& [name, field] : whole) {
-        if (const JsonValue* v = reader.find(name)) {
-            reader.markConsumed(name);
-            *field = *v;
-        }
+  readMemberList(
+      reader, "params", env.params, diagnostics,
+      [](const JsonValue& v) { return v.isNumber() || v.isString(); }, "wrong-type",
+      "Expected a value or choice id; kept as written, not applied");
+  readMemberList(
+      reader, "assets", env.assets, diagnostics,
+      [](const JsonValue& v) { return v.isString() && parseAssetRef(v.text).has_value(); }, "bad-asset-ref",
+      "Expected factory:<name> or asset:<sha256>; kept as written, not loaded");
+
+  if (const JsonValue* audition = reader.find("audition")) {
+    Diagnostics found;
+    std::optional<clip::Clip> clip = clip::readClip(*audition, found);
+    for (const Diagnostic& d : found) {
+      // The envelope read goes on whatever the clip holds, so nothing
+      // found in it can be an error of this read.
+      Severity s = d.severity == Severity::Error ? Severity::Warning : d.severity;
+      diagnostics.add(s, d.code, "/audition" + d.path, d.message, d.detail);
     }
-
-    readMemberList(
-        reader, "params", env.params, diagnostics,
-        [](const JsonValue& v) { return v.isNumber() || v.isString(); }, "wrong-type",
-        "Expected a value or choice id; kept as written, not applied");
-    readMemberList(
-        reader, "assets", env.assets, diagnostics,
-        [](const JsonValue& v) { return v.isString() && parseAssetRef(v.text).has_value(); },
-        "bad-asset-ref", "Expected factory:<name> or asset:<sha256>; kept as written, not loaded");
-
-    if (const JsonValue* audition = reader.find("audition")) {
-        Diagnostics found;
-        std::optional<clip::Clip> clip = clip::readClip(*audition, found);
-        for (const Diagnostic& d : found) {
-            // The envelope read goes on whatever the clip holds, so nothing
-            // found in it can be an error of this read.
-            Severity s = d.severity == Severity::Error ? Severity::Warning : d.severity;
-            diagnostics.add(s, d.code, "/audition" + d.path, d.message, d.detail);
-        }
-        if (clip) {
-            env.audition = std::move(*clip);
-            reader.markConsumed("audition");
-        } else {
-            diagnostics.warn("bad-audition", "/audition",
-                             "The audition is not a clip; kept as written, not offered");
-        }
+    if (clip) {
+      env.audition = std::move(*clip);
+      reader.markConsumed("audition");
+    } else {
+      diagnostics.warn("bad-audition", "/audition",
+                       "The audition is not a clip; kept as written, not offered");
     }
+  }
 
-    env.kept = reader.unconsumedMembers();
-    return env;
+  env.kept = reader.unconsumedMembers();
+  return env;
 }
 
 JsonValue writeInstanceEnvelope(const InstanceEnvelope& env) {
-    JsonValue out = makeJsonObject();
-    auto append = [&out](const char* key, JsonValue v) {
-        out.members.push_back(JsonMember{key, std::move(v)});
-    };
+  JsonValue out = makeJsonObject();
+  auto append = [&out](const char* key, JsonValue v) {
+    out.members.push_back(JsonMember{key, std::move(v)});
+  };
 
-    append("kind", makeJsonString("instance"));
-    append("spec", makeJsonString(formatSpecVersion()));
-    if (!env.id.empty()) append("id", makeJsonString(env.id));
-    append("plugin", makeJsonString(env.plugin));
-    append("formatVersion", makeJsonDouble(static_cast<double>(env.formatVersion)));
-    if (!env.pluginVersion.empty()) append("pluginVersion", makeJsonString(env.pluginVersion));
-    append("scope", makeJsonString(env.scope));
-    if (env.seed) append("seed", makeJsonString(formatSeed(*env.seed)));
+  append("kind", makeJsonString("instance"));
+  append("spec", makeJsonString(formatSpecVersion()));
+  if (!env.id.empty()) append("id", makeJsonString(env.id));
+  append("plugin", makeJsonString(env.plugin));
+  append("formatVersion", makeJsonDouble(static_cast<double>(env.formatVersion)));
+  if (!env.pluginVersion.empty()) append("pluginVersion", makeJsonString(env.pluginVersion));
+  append("scope", makeJsonString(env.scope));
+  if (env.seed) append("seed", makeJsonString(formatSeed(*env.seed)));
 
-    std::vector<ExtensionId> ids = env.extensions;
-    if (env.audition) {
-        bool listed = false;
-        for (const ExtensionId& id : ids) listed = listed || id.name == kAuditionExtension;
-        if (!listed) ids.push_back(ExtensionId{kAuditionExtension, 1});
-    }
-    if (!ids.empty() || !env.unreadableExtensions.empty())
-        append("extensions", extensionsToJson(ids, env.unreadableExtensions));
+  std::vector<ExtensionId> ids = env.extensions;
+  if (env.audition) {
+    bool listed = false;
+    for (const ExtensionId& id : ids) listed = listed || id.name == kAuditionExtension;
+    if (!listed) ids.push_back(ExtensionId{kAuditionExtension, 1});
+  }
+  if (!ids.empty() || !env.unreadableExtensions.empty())
+    append("extensions", extensionsToJson(ids, env.unreadableExtensions));
 
-    if (!env.meta.isNull()) append("meta", env.meta);
-    if (!env.provenance.isNull()) append("provenance", env.provenance);
-    append("params", memberObject(env.params));
-    append("state", env.state.isNull() ? makeJsonObject() : env.state);
-    if (!env.hints.isNull()) append("hints", env.hints);
-    if (!env.assets.empty()) append("assets", memberObject(env.assets));
-    if (env.audition) append("audition", clip::writeClip(*env.audition));
-    if (env.ext.isObject() && !env.ext.members.empty()) append("ext", env.ext);
+  if (!env.meta.isNull()) append("meta", env.meta);
+  if (!env.provenance.isNull()) append("provenance", env.provenance);
+  append("params", memberObject(env.params));
+  append("state", env.state.isNull() ? makeJsonObject() : env.state);
+  if (!env.hints.isNull()) append("hints", env.hints);
+  if (!env.assets.empty()) append("assets", memberObject(env.assets));
+  if (env.audition) append("audition", clip::writeClip(*env.audition));
+  if (env.ext.isObject() && !env.ext.members.empty()) append("ext", env.ext);
 
-    mergeMembers(out, env.kept, env.document);
-    return out;
+  mergeMembers(out, env.kept, env.document);
+  return out;
 }
 
 }  // namespace ob

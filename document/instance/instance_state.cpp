@@ -19,293 +19,286 @@ namespace ob {
 namespace {
 
 int tracksInUse(const Pattern& pattern) {
-    return pattern.numTracks < kMaxTracks ? pattern.numTracks : kMaxTracks;
+  return pattern.numTracks < kMaxTracks ? pattern.numTracks : kMaxTracks;
 }
 
 std::uint16_t readVersion(const JsonValue& object) {
-    const JsonValue* v = object.isObject() ? object.find("version") : nullptr;
-    if (v == nullptr || !v->isNumber()) return 1;
-    return static_cast<std::uint16_t>(roundClamped(v->number, 0, 65535));
+  const JsonValue* v = object.isObject() ? object.find("version") : nullptr;
+  if (v == nullptr || !v->isNumber()) return 1;
+  return static_cast<std::uint16_t>(roundClamped(v->number, 0, 65535));
 }
 
 std::string_view stringOrEmpty(const JsonValue& object, std::string_view key) {
-    const JsonValue* v = object.isObject() ? object.find(key) : nullptr;
-    return v != nullptr && v->isString() ? std::string_view(v->text) : std::string_view();
+  const JsonValue* v = object.isObject() ? object.find(key) : nullptr;
+  return v != nullptr && v->isString() ? std::string_view(v->text) : std::string_view();
 }
 
 void readSamples(const InstanceEnvelope& env, Project& fresh, std::vector<std::string>& refs,
                  Diagnostics& diagnostics) {
-    std::vector<std::string> ids;
-    const JsonValue* samples = env.state.find("samples");
-    if (samples != nullptr) readSamplePool(*samples, fresh.samples, ids, diagnostics);
-    refs.assign(fresh.samples.count, std::string());
-    for (std::size_t i = 0; i < ids.size() && i < refs.size(); ++i) {
-        const JsonValue* ref = JsonValue::findMember(env.assets, ids[i]);
-        if (ref == nullptr || !ref->isString()) {
-            diagnostics.warn("missing-asset", memberPath("/assets", ids[i]),
-                             "The sample has no audio in the document; it plays silent");
-            continue;
-        }
-        std::string name;
-        if (parseFactoryRef(ref->text, name)) formatFixed(fresh.samples.slots[i].factory, name);
-        refs[i] = ref->text;
+  std::vector<std::string> ids;
+  const JsonValue* samples = env.state.find("samples");
+  if (samples != nullptr) readSamplePool(*samples, fresh.samples, ids, diagnostics);
+  refs.assign(fresh.samples.count, std::string());
+  for (std::size_t i = 0; i < ids.size() && i < refs.size(); ++i) {
+    const JsonValue* ref = JsonValue::findMember(env.assets, ids[i]);
+    if (ref == nullptr || !ref->isString()) {
+      diagnostics.warn("missing-asset", memberPath("/assets", ids[i]),
+                       "The sample has no audio in the document; it plays silent");
+      continue;
     }
+    std::string name;
+    if (parseFactoryRef(ref->text, name)) formatFixed(fresh.samples.slots[i].factory, name);
+    refs[i] = ref->text;
+  }
 }
 
 // Sounds in written order into the kit's next free records; returns how many
 // loaded.
 int readSounds(const JsonValue& state, Project& fresh, Diagnostics& diagnostics) {
-    Kit& kit = fresh.patterns[0].kit;
-    int loaded = 0;
-    const JsonValue* sounds = state.find("sounds");
-    if (sounds == nullptr || !sounds->isObject()) return 0;
-    for (const JsonMember& m : sounds->members) {
-        const std::string path = memberPath("/state/sounds", m.key);
-        if (loaded >= kMaxTracks) {
-            diagnostics.warn("too-many-sounds", path, "A kit holds 8 sounds; kept but not loaded");
-            continue;
-        }
-        if (!m.value.isObject()) {
-            diagnostics.warn("wrong-type", path, "Expected a sound; kept but not loaded");
-            continue;
-        }
-        if (readSound(m.key, m.value, kit.sounds[loaded], fresh.samples, diagnostics, path))
-            ++loaded;
+  Kit& kit = fresh.patterns[0].kit;
+  int loaded = 0;
+  const JsonValue* sounds = state.find("sounds");
+  if (sounds == nullptr || !sounds->isObject()) return 0;
+  for (const JsonMember& m : sounds->members) {
+    const std::string path = memberPath("/state/sounds", m.key);
+    if (loaded >= kMaxTracks) {
+      diagnostics.warn("too-many-sounds", path, "A kit holds 8 sounds; kept but not loaded");
+      continue;
     }
-    return loaded;
+    if (!m.value.isObject()) {
+      diagnostics.warn("wrong-type", path, "Expected a sound; kept but not loaded");
+      continue;
+    }
+    if (readSound(m.key, m.value, kit.sounds[loaded], fresh.samples, diagnostics, path)) ++loaded;
+  }
+  return loaded;
 }
 
 // Returns false when the document had voices but none could be loaded.
-bool readVoices(const JsonValue& state, Project& fresh, int soundsLoaded,
-                Diagnostics& diagnostics) {
-    Pattern& pattern = fresh.patterns[0];
-    const JsonValue* voices = state.find("voices");
-    std::vector<OrderedEntry> entries;
-    if (voices != nullptr) entries = sortedByOrder(*voices);
-    for (const OrderedEntry& e : entries) {
-        const std::string path = memberPath("/state/voices", e.key);
-        if (pattern.numTracks >= kMaxTracks) {
-            diagnostics.warn("too-many-voices", path, "A kit holds 8 voices; kept but not loaded");
-            continue;
-        }
-        const JsonValue& v = *e.value;
-        if (!v.isObject()) {
-            diagnostics.warn("wrong-type", path, "Expected a voice; kept but not loaded");
-            continue;
-        }
-        int soundIndex = -1;
-        if (const JsonValue* sound = v.find("sound")) {
-            if (sound->isString()) {
-                for (int s = 0; s < soundsLoaded; ++s)
-                    if (storedIdMatches(pattern.kit.sounds[s].id, sound->text)) soundIndex = s;
-            }
-            if (soundIndex < 0) {
-                diagnostics.warn("unknown-sound", path + "/sound",
-                                 "The voice's sound is not in this document or did not load; "
-                                 "the voice is kept but not loaded");
-                continue;
-            }
-        }
-        const int t = pattern.numTracks;
-        Track& track = pattern.tracks[t];
-        initTracks(&track, 1);
-        formatFixed(track.id, e.key);
-        track.soundIndex = static_cast<std::int8_t>(soundIndex);
-        pattern.numTracks = static_cast<std::uint8_t>(t + 1);
-        readVoice(v, fresh, t, diagnostics, path);
+bool readVoices(const JsonValue& state, Project& fresh, int soundsLoaded, Diagnostics& diagnostics) {
+  Pattern& pattern = fresh.patterns[0];
+  const JsonValue* voices = state.find("voices");
+  std::vector<OrderedEntry> entries;
+  if (voices != nullptr) entries = sortedByOrder(*voices);
+  for (const OrderedEntry& e : entries) {
+    const std::string path = memberPath("/state/voices", e.key);
+    if (pattern.numTracks >= kMaxTracks) {
+      diagnostics.warn("too-many-voices", path, "A kit holds 8 voices; kept but not loaded");
+      continue;
     }
-    if (pattern.numTracks > 0) return true;
-    // A project without tracks writes an empty "voices" object; that reads
-    // back as the same empty project rather than as a broken document.
-    if (voices != nullptr && voices->isObject() && voices->members.empty()) return true;
-    diagnostics.error("no-voices", "/state/voices",
-                      "The document has no voice this build can load");
-    return false;
+    const JsonValue& v = *e.value;
+    if (!v.isObject()) {
+      diagnostics.warn("wrong-type", path, "Expected a voice; kept but not loaded");
+      continue;
+    }
+    int soundIndex = -1;
+    if (const JsonValue* sound = v.find("sound")) {
+      if (sound->isString()) {
+        for (int s = 0; s < soundsLoaded; ++s)
+          if (storedIdMatches(pattern.kit.sounds[s].id, sound->text)) soundIndex = s;
+      }
+      if (soundIndex < 0) {
+        diagnostics.warn("unknown-sound", path + "/sound",
+                         "The voice's sound is not in this document or did not load; "
+                         "the voice is kept but not loaded");
+        continue;
+      }
+    }
+    const int t = pattern.numTracks;
+    Track& track = pattern.tracks[t];
+    initTracks(&track, 1);
+    formatFixed(track.id, e.key);
+    track.soundIndex = static_cast<std::int8_t>(soundIndex);
+    pattern.numTracks = static_cast<std::uint8_t>(t + 1);
+    readVoice(v, fresh, t, diagnostics, path);
+  }
+  if (pattern.numTracks > 0) return true;
+  // A project without tracks writes an empty "voices" object; that reads
+  // back as the same empty project rather than as a broken document.
+  if (voices != nullptr && voices->isObject() && voices->members.empty()) return true;
+  diagnostics.error("no-voices", "/state/voices", "The document has no voice this build can load");
+  return false;
 }
 
 void readMeta(const JsonValue& meta, Kit& kit) {
-    formatFixed(kit.name, stringOrEmpty(meta, "name"));
-    formatFixed(kit.author, stringOrEmpty(meta, "author"));
-    const JsonValue* tags = meta.isObject() ? meta.find("tags") : nullptr;
-    if (tags == nullptr || !tags->isArray()) return;
-    for (const JsonValue& t : tags->elements) {
-        if (kit.tagCount >= kTagCapacity) break;
-        if (!t.isString()) continue;
-        formatFixed(kit.tags[kit.tagCount], t.text);
-        ++kit.tagCount;
-    }
+  formatFixed(kit.name, stringOrEmpty(meta, "name"));
+  formatFixed(kit.author, stringOrEmpty(meta, "author"));
+  const JsonValue* tags = meta.isObject() ? meta.find("tags") : nullptr;
+  if (tags == nullptr || !tags->isArray()) return;
+  for (const JsonValue& t : tags->elements) {
+    if (kit.tagCount >= kTagCapacity) break;
+    if (!t.isString()) continue;
+    formatFixed(kit.tags[kit.tagCount], t.text);
+    ++kit.tagCount;
+  }
 }
 
 bool anyActiveStep(const Pattern& pattern) {
-    for (int t = 0; t < tracksInUse(pattern); ++t)
-        for (const Step& s : pattern.tracks[t].steps)
-            if (s.active != 0) return true;
-    return false;
+  for (int t = 0; t < tracksInUse(pattern); ++t)
+    for (const Step& s : pattern.tracks[t].steps)
+      if (s.active != 0) return true;
+  return false;
 }
 
 JsonValue writeSounds(const Pattern& pattern, const SampleSlotTable& samples) {
-    JsonValue out = makeJsonObject();
-    bool written[kMaxTracks] = {};
-    for (int t = 0; t < tracksInUse(pattern); ++t) {
-        const std::uint8_t s = static_cast<std::uint8_t>(pattern.tracks[t].soundIndex);
-        if (s >= kMaxTracks || written[s]) continue;
-        written[s] = true;
-        const Sound& sound = pattern.kit.sounds[s];
-        JsonValue::setMember(out.members, fixedText(sound.id), writeSound(sound, samples));
-    }
-    // A sound no track plays still belongs to the kit when it has an id (a
-    // document may carry one); it is kept rather than lost on the next load.
-    for (int s = 0; s < kMaxTracks; ++s) {
-        const Sound& sound = pattern.kit.sounds[s];
-        const std::string_view id = fixedText(sound.id);
-        if (written[s] || id.empty() || out.find(id) != nullptr) continue;
-        written[s] = true;
-        out.members.push_back({std::string(id), writeSound(sound, samples)});
-    }
-    return out;
+  JsonValue out = makeJsonObject();
+  bool written[kMaxTracks] = {};
+  for (int t = 0; t < tracksInUse(pattern); ++t) {
+    const std::uint8_t s = static_cast<std::uint8_t>(pattern.tracks[t].soundIndex);
+    if (s >= kMaxTracks || written[s]) continue;
+    written[s] = true;
+    const Sound& sound = pattern.kit.sounds[s];
+    JsonValue::setMember(out.members, fixedText(sound.id), writeSound(sound, samples));
+  }
+  // A sound no track plays still belongs to the kit when it has an id (a
+  // document may carry one); it is kept rather than lost on the next load.
+  for (int s = 0; s < kMaxTracks; ++s) {
+    const Sound& sound = pattern.kit.sounds[s];
+    const std::string_view id = fixedText(sound.id);
+    if (written[s] || id.empty() || out.find(id) != nullptr) continue;
+    written[s] = true;
+    out.members.push_back({std::string(id), writeSound(sound, samples)});
+  }
+  return out;
 }
 
 JsonValue writeMeta(const Kit& kit) {
-    JsonValue meta = makeJsonObject();
-    meta.members.push_back({"name", jsonText(fixedText(kit.name))});
-    if (kit.author[0] != '\0') meta.members.push_back({"author", jsonText(fixedText(kit.author))});
-    const int tags = kit.tagCount < kTagCapacity ? kit.tagCount : kTagCapacity;
-    if (tags > 0) {
-        JsonValue arr = makeJsonArray();
-        for (int i = 0; i < tags; ++i) arr.push(jsonText(fixedText(kit.tags[i])));
-        meta.members.push_back({"tags", std::move(arr)});
-    }
-    return meta;
+  JsonValue meta = makeJsonObject();
+  meta.members.push_back({"name", jsonText(fixedText(kit.name))});
+  if (kit.author[0] != '\0') meta.members.push_back({"author", jsonText(fixedText(kit.author))});
+  const int tags = kit.tagCount < kTagCapacity ? kit.tagCount : kTagCapacity;
+  if (tags > 0) {
+    JsonValue arr = makeJsonArray();
+    for (int i = 0; i < tags; ++i) arr.push(jsonText(fixedText(kit.tags[i])));
+    meta.members.push_back({"tags", std::move(arr)});
+  }
+  return meta;
 }
 
 }  // namespace
 
 const Sound* soundOfVoice(const Pattern& pattern, int track) {
-    if (track < 0 || track >= kMaxTracks) return nullptr;
-    const std::uint8_t s = static_cast<std::uint8_t>(pattern.tracks[track].soundIndex);
-    return s < kMaxTracks ? &pattern.kit.sounds[s] : nullptr;
+  if (track < 0 || track >= kMaxTracks) return nullptr;
+  const std::uint8_t s = static_cast<std::uint8_t>(pattern.tracks[track].soundIndex);
+  return s < kMaxTracks ? &pattern.kit.sounds[s] : nullptr;
 }
 
-bool readInstanceState(const JsonValue& document, Project& project,
-                       std::vector<std::string>& assetRefs, Diagnostics& diagnostics) {
-    std::optional<InstanceEnvelope> env = readInstanceEnvelope(document, diagnostics);
-    if (!env) {
-        diagnostics.error("not-an-instance", "", "Not an instance document");
-        return false;
-    }
-    if (env->plugin != kInstancePlugin) {
-        diagnostics.error("wrong-plugin", "/plugin",
-                          "This document is for \"" + env->plugin + "\", not Orbitrane");
-        return false;
-    }
-    if (env->formatVersion > 1) {
-        diagnostics.warn("newer-format", "/formatVersion",
-                         "Written by a newer Orbitrane (format " +
-                             std::to_string(env->formatVersion) +
-                             "); loading what this build knows");
-    }
-    if (!env->state.isObject()) {
-        diagnostics.error("state-unreadable", "/state", "The document has no Orbitrane state");
-        return false;
-    }
+bool readInstanceState(const JsonValue& document, Project& project, std::vector<std::string>& assetRefs,
+                       Diagnostics& diagnostics) {
+  std::optional<InstanceEnvelope> env = readInstanceEnvelope(document, diagnostics);
+  if (!env) {
+    diagnostics.error("not-an-instance", "", "Not an instance document");
+    return false;
+  }
+  if (env->plugin != kInstancePlugin) {
+    diagnostics.error("wrong-plugin", "/plugin",
+                      "This document is for \"" + env->plugin + "\", not Orbitrane");
+    return false;
+  }
+  if (env->formatVersion > 1) {
+    diagnostics.warn("newer-format", "/formatVersion",
+                     "Written by a newer Orbitrane (format " + std::to_string(env->formatVersion) +
+                         "); loading what this build knows");
+  }
+  if (!env->state.isObject()) {
+    diagnostics.error("state-unreadable", "/state", "The document has no Orbitrane state");
+    return false;
+  }
 
-    std::unique_ptr<Project> fresh = makeProject();
-    if (!fresh) {
-        diagnostics.error("out-of-memory", "", "Not enough memory to read the document");
-        return false;
-    }
-    fresh->patternCount = 1;
-    fresh->seed = env->seed.value_or(0);
-    const JsonValue& state = env->state;
-    Pattern& pattern = fresh->patterns[0];
+  std::unique_ptr<Project> fresh = makeProject();
+  if (!fresh) {
+    diagnostics.error("out-of-memory", "", "Not enough memory to read the document");
+    return false;
+  }
+  fresh->patternCount = 1;
+  fresh->seed = env->seed.value_or(0);
+  const JsonValue& state = env->state;
+  Pattern& pattern = fresh->patterns[0];
 
-    readSamples(*env, *fresh, assetRefs, diagnostics);
-    const int sounds = readSounds(state, *fresh, diagnostics);
-    if (!readVoices(state, *fresh, sounds, diagnostics)) return false;
-    readStateMacros(*env, *fresh, fresh->samples, diagnostics);
-    readMeta(env->meta, pattern.kit);
+  readSamples(*env, *fresh, assetRefs, diagnostics);
+  const int sounds = readSounds(state, *fresh, diagnostics);
+  if (!readVoices(state, *fresh, sounds, diagnostics)) return false;
+  readStateMacros(*env, *fresh, fresh->samples, diagnostics);
+  readMeta(env->meta, pattern.kit);
 
-    if (const JsonValue* kit = state.find("kit")) pattern.kit.version = readVersion(*kit);
-    if (const JsonValue* proj = state.find("project"); proj != nullptr && proj->isObject()) {
-        formatFixed(fresh->name, stringOrEmpty(*proj, "name"));
-        formatFixed(fresh->author, stringOrEmpty(*proj, "author"));
-        formatFixed(pattern.name, stringOrEmpty(*proj, "part"));
-        fresh->version = readVersion(*proj);
-    }
+  if (const JsonValue* kit = state.find("kit")) pattern.kit.version = readVersion(*kit);
+  if (const JsonValue* proj = state.find("project"); proj != nullptr && proj->isObject()) {
+    formatFixed(fresh->name, stringOrEmpty(*proj, "name"));
+    formatFixed(fresh->author, stringOrEmpty(*proj, "author"));
+    formatFixed(pattern.name, stringOrEmpty(*proj, "part"));
+    fresh->version = readVersion(*proj);
+  }
 
-    const JsonValue* audition = document.find("audition");
-    if (audition != nullptr && env->audition)
-        auditionCodec().read(*audition, *fresh, fresh->samples, diagnostics, "/audition");
+  const JsonValue* audition = document.find("audition");
+  if (audition != nullptr && env->audition)
+    auditionCodec().read(*audition, *fresh, fresh->samples, diagnostics, "/audition");
 
-    assignPatternIds(pattern);
-    project = *fresh;
-    return true;
+  assignPatternIds(pattern);
+  project = *fresh;
+  return true;
 }
 
 JsonValue writeInstanceState(const Project& project, const std::vector<std::string>& assetRefs,
-                             std::uint32_t kitOnly, std::string_view pluginVersion,
-                             std::string_view id) {
-    const Pattern& pattern = project.patterns[0];
-    const Kit& kit = pattern.kit;
-    InstanceEnvelope env;
-    env.plugin = kInstancePlugin;
-    env.formatVersion = 1;
-    env.pluginVersion = std::string(pluginVersion);
-    env.id = std::string(id);
-    if (project.seed != 0) env.seed = project.seed;
-    env.meta = writeMeta(kit);
-    for (int i = 0; i < kMacroCount; ++i)
-        env.params.push_back({macroName(i), makeJsonNumber(kit.macros[i].value)});
+                             std::uint32_t kitOnly, std::string_view pluginVersion, std::string_view id) {
+  const Pattern& pattern = project.patterns[0];
+  const Kit& kit = pattern.kit;
+  InstanceEnvelope env;
+  env.plugin = kInstancePlugin;
+  env.formatVersion = 1;
+  env.pluginVersion = std::string(pluginVersion);
+  env.id = std::string(id);
+  if (project.seed != 0) env.seed = project.seed;
+  env.meta = writeMeta(kit);
+  for (int i = 0; i < kMacroCount; ++i)
+    env.params.push_back({macroName(i), makeJsonNumber(kit.macros[i].value)});
 
-    JsonValue state = makeJsonObject();
-    state.members.push_back({"sounds", writeSounds(pattern, project.samples)});
-    JsonValue voices = makeJsonObject();
-    for (int t = 0; t < tracksInUse(pattern); ++t)
-        JsonValue::setMember(voices.members, fixedText(pattern.tracks[t].id), writeVoice(project, t));
-    state.members.push_back({"voices", std::move(voices)});
-    JsonValue macros = writeStateMacros(project, project.samples);
-    if (!macros.members.empty()) state.members.push_back({"macros", std::move(macros)});
-    JsonValue samples = writeSamplePool(project.samples);
-    if (!samples.members.empty()) state.members.push_back({"samples", std::move(samples)});
-    if (kit.version != 1) {
-        JsonValue k = makeJsonObject();
-        k.members.push_back({"version", makeJsonDouble(kit.version)});
-        state.members.push_back({"kit", std::move(k)});
-    }
-    if (kitOnly == 0) {
-        JsonValue p = makeJsonObject();
-        p.members.push_back({"name", jsonText(fixedText(project.name))});
-        if (project.author[0] != '\0') p.members.push_back({"author", jsonText(fixedText(project.author))});
-        if (pattern.name[0] != '\0') p.members.push_back({"part", jsonText(fixedText(pattern.name))});
-        if (project.version != 1) p.members.push_back({"version", makeJsonDouble(project.version)});
-        state.members.push_back({"project", std::move(p)});
-    }
-    env.state = std::move(state);
+  JsonValue state = makeJsonObject();
+  state.members.push_back({"sounds", writeSounds(pattern, project.samples)});
+  JsonValue voices = makeJsonObject();
+  for (int t = 0; t < tracksInUse(pattern); ++t)
+    JsonValue::setMember(voices.members, fixedText(pattern.tracks[t].id), writeVoice(project, t));
+  state.members.push_back({"voices", std::move(voices)});
+  JsonValue macros = writeStateMacros(project, project.samples);
+  if (!macros.members.empty()) state.members.push_back({"macros", std::move(macros)});
+  JsonValue samples = writeSamplePool(project.samples);
+  if (!samples.members.empty()) state.members.push_back({"samples", std::move(samples)});
+  if (kit.version != 1) {
+    JsonValue k = makeJsonObject();
+    k.members.push_back({"version", makeJsonDouble(kit.version)});
+    state.members.push_back({"kit", std::move(k)});
+  }
+  if (kitOnly == 0) {
+    JsonValue p = makeJsonObject();
+    p.members.push_back({"name", jsonText(fixedText(project.name))});
+    if (project.author[0] != '\0') p.members.push_back({"author", jsonText(fixedText(project.author))});
+    if (pattern.name[0] != '\0') p.members.push_back({"part", jsonText(fixedText(pattern.name))});
+    if (project.version != 1) p.members.push_back({"version", makeJsonDouble(project.version)});
+    state.members.push_back({"project", std::move(p)});
+  }
+  env.state = std::move(state);
 
-    const int slots = project.samples.count < kSampleSlots ? project.samples.count : kSampleSlots;
-    for (int i = 0; i < slots; ++i) {
-        const std::string_view sid = fixedText(project.samples.slots[i].id);
-        if (sid.empty() || static_cast<std::size_t>(i) >= assetRefs.size() || assetRefs[i].empty())
-            continue;
-        JsonValue::setMember(env.assets, sid, makeJsonString(assetRefs[i]));
-    }
+  const int slots = project.samples.count < kSampleSlots ? project.samples.count : kSampleSlots;
+  for (int i = 0; i < slots; ++i) {
+    const std::string_view sid = fixedText(project.samples.slots[i].id);
+    if (sid.empty() || static_cast<std::size_t>(i) >= assetRefs.size() || assetRefs[i].empty()) continue;
+    JsonValue::setMember(env.assets, sid, makeJsonString(assetRefs[i]));
+  }
 
-    const bool audition = kitOnly == 0 || anyActiveStep(pattern);
-    if (audition) env.extensions.push_back(ExtensionId{kAuditionExtension, 1});
+  const bool audition = kitOnly == 0 || anyActiveStep(pattern);
+  if (audition) env.extensions.push_back(ExtensionId{kAuditionExtension, 1});
 
-    JsonValue document = writeInstanceEnvelope(env);
-    if (audition) document.set("audition", auditionCodec().write(project, project.samples));
-    return document;
+  JsonValue document = writeInstanceEnvelope(env);
+  if (audition) document.set("audition", auditionCodec().write(project, project.samples));
+  return document;
 }
 
 bool readInstanceState(const JsonValue& document, Project& project, Diagnostics& diagnostics) {
-    std::vector<std::string> refs;
-    return readInstanceState(document, project, refs, diagnostics);
+  std::vector<std::string> refs;
+  return readInstanceState(document, project, refs, diagnostics);
 }
 
-JsonValue writeInstanceState(const Project& project, std::uint32_t kitOnly,
-                             std::string_view pluginVersion) {
-    return writeInstanceState(project, {}, kitOnly, pluginVersion, {});
+JsonValue writeInstanceState(const Project& project, std::uint32_t kitOnly, std::string_view pluginVersion) {
+  return writeInstanceState(project, {}, kitOnly, pluginVersion, {});
 }
 
 }  // namespace ob

@@ -19,20 +19,18 @@ inline constexpr const char* kInstancePlugin = "orbitrane";
 // assetRefs gets one entry per loaded sample slot (the document's "assets"
 // reference for that sample, or empty), also when the read fails after the
 // samples were read. False leaves project untouched.
-bool readInstanceState(const JsonValue& document, Project& project,
-                       std::vector<std::string>& assetRefs, Diagnostics& diagnostics);
+bool readInstanceState(const JsonValue& document, Project& project, std::vector<std::string>& assetRefs,
+                       Diagnostics& diagnostics);
 
 // kitOnly (0 or 1) leaves out the "project" member and writes the audition
 // only when some step is active. assetRefs[i] is slot i's reference text.
 JsonValue writeInstanceState(const Project& project, const std::vector<std::string>& assetRefs,
-                             std::uint32_t kitOnly, std::string_view pluginVersion,
-                             std::string_view id);
+                             std::uint32_t kitOnly, std::string_view pluginVersion, std::string_view id);
 
 // The same for callers that load no sample audio (kits): the references
 // are dropped; and a writer without references or id.
 bool readInstanceState(const JsonValue& document, Project& project, Diagnostics& diagnostics);
-JsonValue writeInstanceState(const Project& project, std::uint32_t kitOnly,
-                             std::string_view pluginVersion);
+JsonValue writeInstanceState(const Project& project, std::uint32_t kitOnly, std::string_view pluginVersion);
 
 // The kit sound a track plays, or null when it has none.
 const Sound* soundOfVoice(const Pattern& pattern, int track);

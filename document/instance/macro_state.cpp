@@ -13,114 +13,112 @@ namespace ob {
 namespace {
 
 int tracksInUse(const Pattern& pattern) {
-    return pattern.numTracks < kMaxTracks ? pattern.numTracks : kMaxTracks;
+  return pattern.numTracks < kMaxTracks ? pattern.numTracks : kMaxTracks;
 }
 
 const Sound* trackSound(const Pattern& pattern, int track) {
-    const std::uint8_t s = static_cast<std::uint8_t>(pattern.tracks[track].soundIndex);
-    return s < kMaxTracks ? &pattern.kit.sounds[s] : nullptr;
+  const std::uint8_t s = static_cast<std::uint8_t>(pattern.tracks[track].soundIndex);
+  return s < kMaxTracks ? &pattern.kit.sounds[s] : nullptr;
 }
 
 // A destination member resolved against the kit, or nothing.
 std::optional<MacroDest> resolveDest(const JsonValue& dest, const Pattern& pattern,
                                      const SampleSlotTable& samples) {
-    if (!dest.isObject()) return std::nullopt;
-    const JsonValue* voice = dest.find("voice");
-    if (voice == nullptr || !voice->isString()) return std::nullopt;
-    int track = -1;
-    for (int t = 0; t < tracksInUse(pattern); ++t)
-        if (storedIdMatches(pattern.tracks[t].id, voice->text)) {
-            track = t;
-            break;
-        }
-    if (track < 0) return std::nullopt;
-    const Sound* sound = trackSound(pattern, track);
-    if (sound == nullptr) return std::nullopt;
-    const JsonValue* param = dest.find("param");
-    if (param == nullptr || !param->isString()) return std::nullopt;
-    const int index = findParamIndex(sound->machine, param->text);
-    if (index < 0 || index >= kSoundParamSlots) return std::nullopt;
-    const JsonValue* target = dest.find("target");
-    float value = 0.0f;
-    if (target == nullptr || !readParamValue(*sound, index, *target, samples, value))
-        return std::nullopt;
-    MacroDest d;
-    d.track = static_cast<std::uint8_t>(track);
-    d.param = static_cast<std::uint8_t>(index);
-    d.target = value;
-    return d;
+  if (!dest.isObject()) return std::nullopt;
+  const JsonValue* voice = dest.find("voice");
+  if (voice == nullptr || !voice->isString()) return std::nullopt;
+  int track = -1;
+  for (int t = 0; t < tracksInUse(pattern); ++t)
+    if (storedIdMatches(pattern.tracks[t].id, voice->text)) {
+      track = t;
+      break;
+    }
+  if (track < 0) return std::nullopt;
+  const Sound* sound = trackSound(pattern, track);
+  if (sound == nullptr) return std::nullopt;
+  const JsonValue* param = dest.find("param");
+  if (param == nullptr || !param->isString()) return std::nullopt;
+  const int index = findParamIndex(sound->machine, param->text);
+  if (index < 0 || index >= kSoundParamSlots) return std::nullopt;
+  const JsonValue* target = dest.find("target");
+  float value = 0.0f;
+  if (target == nullptr || !readParamValue(*sound, index, *target, samples, value)) return std::nullopt;
+  MacroDest d;
+  d.track = static_cast<std::uint8_t>(track);
+  d.param = static_cast<std::uint8_t>(index);
+  d.target = value;
+  return d;
 }
 
 }  // namespace
 
-void readStateMacros(const InstanceEnvelope& envelope, Project& project,
-                     const SampleSlotTable& samples, Diagnostics& diagnostics) {
-    Pattern& pattern = project.patterns[0];
-    const JsonValue* macros = envelope.state.isObject() ? envelope.state.find("macros") : nullptr;
-    for (int i = 0; i < kMacroCount; ++i) {
-        Macro& macro = pattern.kit.macros[i];
-        const std::string id = macroName(i);
-        if (const JsonValue* v = JsonValue::findMember(envelope.params, id);
-            v != nullptr && v->isNumber()) {
-            if (std::optional<float> f = narrowToFloat(v->number)) macro.value = *f;
-        }
-        if (macros == nullptr || !macros->isObject()) continue;
-        const JsonValue* object = macros->find(id);
-        if (object == nullptr || !object->isObject()) continue;
-        const JsonValue* name = object->find("name");
-        formatFixed(macro.name, name != nullptr && name->isString() ? std::string_view(name->text)
-                                                                     : std::string_view());
-        const JsonValue* dests = object->find("dests");
-        if (dests == nullptr || !dests->isObject()) continue;
-        const std::string base = memberPath("/state/macros", id) + "/dests";
-        for (const JsonMember& m : dests->members) {
-            std::optional<MacroDest> d = resolveDest(m.value, pattern, samples);
-            if (d && macro.destCount < kListCapacity) {
-                // Field by field: the record's padding stays as the
-                // project made it, so copies compare bytewise.
-                MacroDest& slot = macro.dests[macro.destCount];
-                slot.track = d->track;
-                slot.param = d->param;
-                slot.target = d->target;
-                ++macro.destCount;
-            } else {
-                diagnostics.warn("unknown-macro-dest", memberPath(base, m.key),
-                                 "No such voice and param in this kit; kept but not applied");
-            }
-        }
+void readStateMacros(const InstanceEnvelope& envelope, Project& project, const SampleSlotTable& samples,
+                     Diagnostics& diagnostics) {
+  Pattern& pattern = project.patterns[0];
+  const JsonValue* macros = envelope.state.isObject() ? envelope.state.find("macros") : nullptr;
+  for (int i = 0; i < kMacroCount; ++i) {
+    Macro& macro = pattern.kit.macros[i];
+    const std::string id = macroName(i);
+    if (const JsonValue* v = JsonValue::findMember(envelope.params, id); v != nullptr && v->isNumber()) {
+      if (std::optional<float> f = narrowToFloat(v->number)) macro.value = *f;
     }
+    if (macros == nullptr || !macros->isObject()) continue;
+    const JsonValue* object = macros->find(id);
+    if (object == nullptr || !object->isObject()) continue;
+    const JsonValue* name = object->find("name");
+    formatFixed(macro.name,
+                name != nullptr && name->isString() ? std::string_view(name->text) : std::string_view());
+    const JsonValue* dests = object->find("dests");
+    if (dests == nullptr || !dests->isObject()) continue;
+    const std::string base = memberPath("/state/macros", id) + "/dests";
+    for (const JsonMember& m : dests->members) {
+      std::optional<MacroDest> d = resolveDest(m.value, pattern, samples);
+      if (d && macro.destCount < kListCapacity) {
+        // Field by field: the record's padding stays as the
+        // project made it, so copies compare bytewise.
+        MacroDest& slot = macro.dests[macro.destCount];
+        slot.track = d->track;
+        slot.param = d->param;
+        slot.target = d->target;
+        ++macro.destCount;
+      } else {
+        diagnostics.warn("unknown-macro-dest", memberPath(base, m.key),
+                         "No such voice and param in this kit; kept but not applied");
+      }
+    }
+  }
 }
 
 JsonValue writeStateMacros(const Project& project, const SampleSlotTable& samples) {
-    JsonValue out = makeJsonObject();
-    const Pattern& pattern = project.patterns[0];
-    for (int i = 0; i < kMacroCount; ++i) {
-        const Macro& macro = pattern.kit.macros[i];
-        const std::string_view name = fixedText(macro.name);
-        const int count = macro.destCount < kListCapacity ? macro.destCount : kListCapacity;
-        if (count == 0 && name.empty()) continue;
-        JsonValue m = makeJsonObject();
-        m.members.push_back({"name", jsonText(name)});
-        if (count > 0) {
-            JsonValue dests = makeJsonObject();
-            for (int k = 0; k < count; ++k) {
-                const MacroDest& d = macro.dests[k];
-                if (d.track >= tracksInUse(pattern)) continue;
-                const Sound* sound = trackSound(pattern, d.track);
-                if (sound == nullptr) continue;
-                const std::string_view voice = fixedText(pattern.tracks[d.track].id);
-                const char* key = paramInfo(sound->machine, d.param).id;
-                JsonValue o = makeJsonObject();
-                o.members.push_back({"voice", jsonText(voice)});
-                o.members.push_back({"param", makeJsonString(key)});
-                o.members.push_back({"target", writeParamValue(*sound, d.param, d.target, samples)});
-                JsonValue::setMember(dests.members, std::string(voice) + ":" + key, std::move(o));
-            }
-            m.members.push_back({"dests", std::move(dests)});
-        }
-        out.members.push_back({macroName(i), std::move(m)});
+  JsonValue out = makeJsonObject();
+  const Pattern& pattern = project.patterns[0];
+  for (int i = 0; i < kMacroCount; ++i) {
+    const Macro& macro = pattern.kit.macros[i];
+    const std::string_view name = fixedText(macro.name);
+    const int count = macro.destCount < kListCapacity ? macro.destCount : kListCapacity;
+    if (count == 0 && name.empty()) continue;
+    JsonValue m = makeJsonObject();
+    m.members.push_back({"name", jsonText(name)});
+    if (count > 0) {
+      JsonValue dests = makeJsonObject();
+      for (int k = 0; k < count; ++k) {
+        const MacroDest& d = macro.dests[k];
+        if (d.track >= tracksInUse(pattern)) continue;
+        const Sound* sound = trackSound(pattern, d.track);
+        if (sound == nullptr) continue;
+        const std::string_view voice = fixedText(pattern.tracks[d.track].id);
+        const char* key = paramInfo(sound->machine, d.param).id;
+        JsonValue o = makeJsonObject();
+        o.members.push_back({"voice", jsonText(voice)});
+        o.members.push_back({"param", makeJsonString(key)});
+        o.members.push_back({"target", writeParamValue(*sound, d.param, d.target, samples)});
+        JsonValue::setMember(dests.members, std::string(voice) + ":" + key, std::move(o));
+      }
+      m.members.push_back({"dests", std::move(dests)});
     }
-    return out;
+    out.members.push_back({macroName(i), std::move(m)});
+  }
+  return out;
 }
 
 }  // namespace ob

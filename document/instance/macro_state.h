@@ -10,8 +10,8 @@
 namespace ob {
 
 // Reads after the voices, so that voice ids and their sounds resolve.
-void readStateMacros(const InstanceEnvelope& envelope, Project& project,
-                     const SampleSlotTable& samples, Diagnostics& diagnostics);
+void readStateMacros(const InstanceEnvelope& envelope, Project& project, const SampleSlotTable& samples,
+                     Diagnostics& diagnostics);
 
 // The "macros" object; a macro with no name and no destination is left out.
 JsonValue writeStateMacros(const Project& project, const SampleSlotTable& samples);

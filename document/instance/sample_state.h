@@ -19,8 +19,8 @@ int parseSampleSource(std::string_view word);
 
 // Reads "samples" into a table fresh from the project constructor. Appends
 // each loaded sample's whole key to loadedIds, in slot order.
-void readSamplePool(const JsonValue& samples, SampleSlotTable& table,
-                    std::vector<std::string>& loadedIds, Diagnostics& diagnostics);
+void readSamplePool(const JsonValue& samples, SampleSlotTable& table, std::vector<std::string>& loadedIds,
+                    Diagnostics& diagnostics);
 
 // The "samples" object; empty when no slot has an id.
 JsonValue writeSamplePool(const SampleSlotTable& table);

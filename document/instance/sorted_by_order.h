@@ -10,10 +10,10 @@
 namespace ob {
 
 struct OrderedEntry {
-    std::string key;
-    const JsonValue* value = nullptr;  // points into the object read
-    double order = 1e18;
-    std::size_t position = 0;          // place among the written members
+  std::string key;
+  const JsonValue* value = nullptr;  // points into the object read
+  double order = 1e18;
+  std::size_t position = 0;  // place among the written members
 };
 
 // Stable ascending sort by order; members without a numeric "order" count

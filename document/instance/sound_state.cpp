@@ -16,184 +16,181 @@ constexpr const char* kLayerModes[3] = {"velocity", "round-robin", "velocity-rou
 
 // The slot a zone's "sample" names, or -1.
 int zoneSlot(const JsonValue* sample, const SampleSlotTable& samples) {
-    if (sample == nullptr) return -1;
-    if (sample->isNumber()) {
-        std::optional<std::int32_t> n = truncToInt32(sample->number);
-        if (!n || *n < 0 || *n >= kSampleSlots) return -1;
-        return *n;
-    }
-    if (sample->isString()) {
-        const int count = samples.count < kSampleSlots ? samples.count : kSampleSlots;
-        int found = -1;
-        for (int i = 0; i < count; ++i)
-            if (storedIdMatches(samples.slots[i].id, sample->text)) found = i;
-        return found;
-    }
-    return -1;
+  if (sample == nullptr) return -1;
+  if (sample->isNumber()) {
+    std::optional<std::int32_t> n = truncToInt32(sample->number);
+    if (!n || *n < 0 || *n >= kSampleSlots) return -1;
+    return *n;
+  }
+  if (sample->isString()) {
+    const int count = samples.count < kSampleSlots ? samples.count : kSampleSlots;
+    int found = -1;
+    for (int i = 0; i < count; ++i)
+      if (storedIdMatches(samples.slots[i].id, sample->text)) found = i;
+    return found;
+  }
+  return -1;
 }
 
 void readParams(const JsonValue& params, Sound& sound, const SampleSlotTable& samples,
                 Diagnostics& diagnostics, const std::string& base) {
-    std::vector<const JsonMember*> refused;
-    for (const JsonMember& m : params.members) {
-        const int index = findParamIndex(sound.machine, m.key);
-        if (index < 0 || index >= kSoundParamSlots) {
-            diagnostics.warn("unknown-param", memberPath(base, m.key),
-                             "Unknown parameter, kept but not applied");
-            continue;
-        }
-        float v = 0.0f;
-        if (readParamValue(sound, index, m.value, samples, v))
-            sound.params[index] = v;
-        else
-            refused.push_back(&m);
+  std::vector<const JsonMember*> refused;
+  for (const JsonMember& m : params.members) {
+    const int index = findParamIndex(sound.machine, m.key);
+    if (index < 0 || index >= kSoundParamSlots) {
+      diagnostics.warn("unknown-param", memberPath(base, m.key), "Unknown parameter, kept but not applied");
+      continue;
     }
-    // A value may depend on another parameter of the same sound (a choice
-    // word valid only for some exciter type), so refusals get a second try
-    // once every other member is in.
-    for (const JsonMember* m : refused) {
-        const int index = findParamIndex(sound.machine, m->key);
-        float v = 0.0f;
-        if (readParamValue(sound, index, m->value, samples, v)) {
-            sound.params[index] = v;
-        } else {
-            diagnostics.warn("unknown-value", memberPath(base, m->key),
-                             "Not a value this parameter takes; kept, default used");
-        }
+    float v = 0.0f;
+    if (readParamValue(sound, index, m.value, samples, v))
+      sound.params[index] = v;
+    else
+      refused.push_back(&m);
+  }
+  // A value may depend on another parameter of the same sound (a choice
+  // word valid only for some exciter type), so refusals get a second try
+  // once every other member is in.
+  for (const JsonMember* m : refused) {
+    const int index = findParamIndex(sound.machine, m->key);
+    float v = 0.0f;
+    if (readParamValue(sound, index, m->value, samples, v)) {
+      sound.params[index] = v;
+    } else {
+      diagnostics.warn("unknown-value", memberPath(base, m->key),
+                       "Not a value this parameter takes; kept, default used");
     }
+  }
 }
 
-void readRoutes(const JsonValue& velocity, Sound& sound, Diagnostics& diagnostics,
-                const std::string& base) {
-    for (const JsonMember& m : velocity.members) {
-        const int index = findParamIndex(sound.machine, m.key);
-        std::optional<float> amount;
-        if (m.value.isNumber()) amount = narrowToFloat(m.value.number);
-        if (index >= 0 && index < kSoundParamSlots && amount && sound.velDestCount < kListCapacity) {
-            ParamLock& route = sound.velDests[sound.velDestCount];
-            route.param = static_cast<std::uint8_t>(index);
-            route.value = *amount;
-            ++sound.velDestCount;
-        } else {
-            diagnostics.warn("unknown-param", memberPath(base, m.key),
-                             "Not a velocity route this sound can take; kept but not applied");
-        }
+void readRoutes(const JsonValue& velocity, Sound& sound, Diagnostics& diagnostics, const std::string& base) {
+  for (const JsonMember& m : velocity.members) {
+    const int index = findParamIndex(sound.machine, m.key);
+    std::optional<float> amount;
+    if (m.value.isNumber()) amount = narrowToFloat(m.value.number);
+    if (index >= 0 && index < kSoundParamSlots && amount && sound.velDestCount < kListCapacity) {
+      ParamLock& route = sound.velDests[sound.velDestCount];
+      route.param = static_cast<std::uint8_t>(index);
+      route.value = *amount;
+      ++sound.velDestCount;
+    } else {
+      diagnostics.warn("unknown-param", memberPath(base, m.key),
+                       "Not a velocity route this sound can take; kept but not applied");
     }
+  }
 }
 
 void readLayers(const JsonValue& layers, Sound& sound, const SampleSlotTable& samples,
                 Diagnostics& diagnostics, const std::string& base) {
-    sound.mode = 0;
-    if (const JsonValue* mode = layers.find("mode"); mode != nullptr && mode->isString()) {
-        for (int i = 0; i < 3; ++i)
-            if (mode->text == kLayerModes[i]) sound.mode = static_cast<std::uint8_t>(i);
+  sound.mode = 0;
+  if (const JsonValue* mode = layers.find("mode"); mode != nullptr && mode->isString()) {
+    for (int i = 0; i < 3; ++i)
+      if (mode->text == kLayerModes[i]) sound.mode = static_cast<std::uint8_t>(i);
+  }
+  const JsonValue* zones = layers.find("zones");
+  if (zones == nullptr || !zones->isArray()) return;
+  const std::string zonesPath = base + "/zones";
+  for (std::size_t i = 0; i < zones->elements.size() && sound.zoneCount < kListCapacity; ++i) {
+    const JsonValue& z = zones->elements[i];
+    if (!z.isObject()) break;
+    const int slot = zoneSlot(z.find("sample"), samples);
+    if (slot < 0) {
+      diagnostics.warn("unknown-sample", indexPath(zonesPath, i),
+                       "The zone names no sample in the pool; kept but not played");
+      continue;
     }
-    const JsonValue* zones = layers.find("zones");
-    if (zones == nullptr || !zones->isArray()) return;
-    const std::string zonesPath = base + "/zones";
-    for (std::size_t i = 0; i < zones->elements.size() && sound.zoneCount < kListCapacity; ++i) {
-        const JsonValue& z = zones->elements[i];
-        if (!z.isObject()) break;
-        const int slot = zoneSlot(z.find("sample"), samples);
-        if (slot < 0) {
-            diagnostics.warn("unknown-sample", indexPath(zonesPath, i),
-                             "The zone names no sample in the pool; kept but not played");
-            continue;
-        }
-        const JsonValue* velMax = z.find("velMax");
-        const int top =
-            velMax != nullptr && velMax->isNumber() ? roundClamped(velMax->number, 0, 127) : 127;
-        sound.slot[sound.zoneCount] = static_cast<std::uint8_t>(slot);
-        sound.velMax[sound.zoneCount] = static_cast<std::uint8_t>(top);
-        ++sound.zoneCount;
-    }
+    const JsonValue* velMax = z.find("velMax");
+    const int top = velMax != nullptr && velMax->isNumber() ? roundClamped(velMax->number, 0, 127) : 127;
+    sound.slot[sound.zoneCount] = static_cast<std::uint8_t>(slot);
+    sound.velMax[sound.zoneCount] = static_cast<std::uint8_t>(top);
+    ++sound.zoneCount;
+  }
 }
 
 }  // namespace
 
 const char* layerModeWord(int mode) {
-    if (mode < 0 || mode > 2) return nullptr;
-    return kLayerModes[mode];
+  if (mode < 0 || mode > 2) return nullptr;
+  return kLayerModes[mode];
 }
 
-bool readSound(std::string_view key, const JsonValue& value, Sound& sound,
-               const SampleSlotTable& samples, Diagnostics& diagnostics, std::string_view path) {
-    const std::string base(path);
-    const JsonValue* machineValue = value.find("machine");
-    const std::string word =
-        machineValue != nullptr && machineValue->isString() ? machineValue->text : std::string();
-    std::uint8_t machine = 0;
-    if (!parseMachineType(word, machine)) {
-        std::string m = "No machine \"" + word + "\" in this build";
-        if (const char* note = legacyMachineNote(word)) {
-            m += ": ";
-            m += note;
-        }
-        m += "; the sound is kept but not loaded";
-        // The rest of the document still loads, so this is no error.
-        diagnostics.warn("unknown-machine", base + "/machine", std::move(m));
-        return false;
+bool readSound(std::string_view key, const JsonValue& value, Sound& sound, const SampleSlotTable& samples,
+               Diagnostics& diagnostics, std::string_view path) {
+  const std::string base(path);
+  const JsonValue* machineValue = value.find("machine");
+  const std::string word =
+      machineValue != nullptr && machineValue->isString() ? machineValue->text : std::string();
+  std::uint8_t machine = 0;
+  if (!parseMachineType(word, machine)) {
+    std::string m = "No machine \"" + word + "\" in this build";
+    if (const char* note = legacyMachineNote(word)) {
+      m += ": ";
+      m += note;
     }
+    m += "; the sound is kept but not loaded";
+    // The rest of the document still loads, so this is no error.
+    diagnostics.warn("unknown-machine", base + "/machine", std::move(m));
+    return false;
+  }
 
-    initSoundParams(sound, machine);
-    formatFixed(sound.id, key);
-    const JsonValue* name = value.find("name");
-    formatFixed(sound.name, name != nullptr && name->isString() ? std::string_view(name->text)
-                                                                 : std::string_view());
+  initSoundParams(sound, machine);
+  formatFixed(sound.id, key);
+  const JsonValue* name = value.find("name");
+  formatFixed(sound.name,
+              name != nullptr && name->isString() ? std::string_view(name->text) : std::string_view());
 
-    if (const JsonValue* params = value.find("params"); params != nullptr && params->isObject())
-        readParams(*params, sound, samples, diagnostics, base + "/params");
-    if (const JsonValue* vel = value.find("velocity"); vel != nullptr && vel->isObject())
-        readRoutes(*vel, sound, diagnostics, base + "/velocity");
-    if (const JsonValue* layers = value.find("layers"); layers != nullptr && layers->isObject())
-        readLayers(*layers, sound, samples, diagnostics, base + "/layers");
-    return true;
+  if (const JsonValue* params = value.find("params"); params != nullptr && params->isObject())
+    readParams(*params, sound, samples, diagnostics, base + "/params");
+  if (const JsonValue* vel = value.find("velocity"); vel != nullptr && vel->isObject())
+    readRoutes(*vel, sound, diagnostics, base + "/velocity");
+  if (const JsonValue* layers = value.find("layers"); layers != nullptr && layers->isObject())
+    readLayers(*layers, sound, samples, diagnostics, base + "/layers");
+  return true;
 }
 
 JsonValue writeSound(const Sound& sound, const SampleSlotTable& samples) {
-    JsonValue out = makeJsonObject();
-    out.members.push_back({"name", jsonText(fixedText(sound.name))});
-    out.members.push_back({"machine", makeJsonString(machineTypeName(sound.machine))});
+  JsonValue out = makeJsonObject();
+  out.members.push_back({"name", jsonText(fixedText(sound.name))});
+  out.members.push_back({"machine", makeJsonString(machineTypeName(sound.machine))});
 
-    JsonValue params = makeJsonObject();
-    const int count = paramCount(sound.machine);
-    for (int i = 0; i < count && i < kSoundParamSlots; ++i)
-        JsonValue::setMember(params.members, paramInfo(sound.machine, i).id,
-                             writeParamValue(sound, i, sound.params[i], samples));
-    out.members.push_back({"params", std::move(params)});
+  JsonValue params = makeJsonObject();
+  const int count = paramCount(sound.machine);
+  for (int i = 0; i < count && i < kSoundParamSlots; ++i)
+    JsonValue::setMember(params.members, paramInfo(sound.machine, i).id,
+                         writeParamValue(sound, i, sound.params[i], samples));
+  out.members.push_back({"params", std::move(params)});
 
-    const int routes = sound.velDestCount < kListCapacity ? sound.velDestCount : kListCapacity;
-    if (routes > 0) {
-        JsonValue vel = makeJsonObject();
-        for (int i = 0; i < routes; ++i)
-            JsonValue::setMember(vel.members, paramInfo(sound.machine, sound.velDests[i].param).id,
-                                 makeJsonNumber(sound.velDests[i].value));
-        out.members.push_back({"velocity", std::move(vel)});
+  const int routes = sound.velDestCount < kListCapacity ? sound.velDestCount : kListCapacity;
+  if (routes > 0) {
+    JsonValue vel = makeJsonObject();
+    for (int i = 0; i < routes; ++i)
+      JsonValue::setMember(vel.members, paramInfo(sound.machine, sound.velDests[i].param).id,
+                           makeJsonNumber(sound.velDests[i].value));
+    out.members.push_back({"velocity", std::move(vel)});
+  }
+
+  const int zones = sound.zoneCount < kListCapacity ? sound.zoneCount : kListCapacity;
+  if (zones > 0) {
+    JsonValue layers = makeJsonObject();
+    // A mode no document word names is written as the plain velocity
+    // layout the reader falls back to.
+    const char* mode = layerModeWord(sound.mode);
+    layers.members.push_back({"mode", makeJsonString(mode != nullptr ? mode : kLayerModes[0])});
+    JsonValue arr = makeJsonArray();
+    const int poolCount = samples.count < kSampleSlots ? samples.count : kSampleSlots;
+    for (int i = 0; i < zones; ++i) {
+      JsonValue z = makeJsonObject();
+      const int slot = sound.slot[i];
+      if (slot < poolCount && samples.slots[slot].id[0] != '\0')
+        z.members.push_back({"sample", jsonText(fixedText(samples.slots[slot].id))});
+      else
+        z.members.push_back({"sample", makeJsonDouble(slot)});
+      z.members.push_back({"velMax", makeJsonDouble(sound.velMax[i])});
+      arr.push(std::move(z));
     }
-
-    const int zones = sound.zoneCount < kListCapacity ? sound.zoneCount : kListCapacity;
-    if (zones > 0) {
-        JsonValue layers = makeJsonObject();
-        // A mode no document word names is written as the plain velocity
-        // layout the reader falls back to.
-        const char* mode = layerModeWord(sound.mode);
-        layers.members.push_back({"mode", makeJsonString(mode != nullptr ? mode : kLayerModes[0])});
-        JsonValue arr = makeJsonArray();
-        const int poolCount = samples.count < kSampleSlots ? samples.count : kSampleSlots;
-        for (int i = 0; i < zones; ++i) {
-            JsonValue z = makeJsonObject();
-            const int slot = sound.slot[i];
-            if (slot < poolCount && samples.slots[slot].id[0] != '\0')
-                z.members.push_back({"sample", jsonText(fixedText(samples.slots[slot].id))});
-            else
-                z.members.push_back({"sample", makeJsonDouble(slot)});
-            z.members.push_back({"velMax", makeJsonDouble(sound.velMax[i])});
-            arr.push(std::move(z));
-        }
-        layers.members.push_back({"zones", std::move(arr)});
-        out.members.push_back({"layers", std::move(layers)});
-    }
-    return out;
+    layers.members.push_back({"zones", std::move(arr)});
+    out.members.push_back({"layers", std::move(layers)});
+  }
+  return out;
 }
 
 }  // namespace ob

@@ -16,8 +16,8 @@ const char* layerModeWord(int mode);
 // Reads one sound into a record fresh from the project constructor. False
 // (the machine is unknown) leaves the record untouched; path is the sound's
 // JSON pointer.
-bool readSound(std::string_view key, const JsonValue& value, Sound& sound,
-               const SampleSlotTable& samples, Diagnostics& diagnostics, std::string_view path);
+bool readSound(std::string_view key, const JsonValue& value, Sound& sound, const SampleSlotTable& samples,
+               Diagnostics& diagnostics, std::string_view path);
 
 JsonValue writeSound(const Sound& sound, const SampleSlotTable& samples);
 

@@ -17,7 +17,7 @@ void formatFixed(char* field, std::size_t size, std::string_view text);
 
 template <std::size_t N>
 void formatFixed(char (&field)[N], std::string_view text) {
-    formatFixed(field, N, text);
+  formatFixed(field, N, text);
 }
 
 // The text of a fixed field up to its terminator (or its full size).
@@ -25,17 +25,17 @@ std::string_view fixedText(const char* field, std::size_t size);
 
 template <std::size_t N>
 std::string_view fixedText(const char (&field)[N]) {
-    return fixedText(field, N);
+  return fixedText(field, N);
 }
 
 // True when text, stored into a field of the same size, would equal the
 // field: a long id in a document still finds the record it was cut into.
 template <std::size_t N>
 bool storedIdMatches(const char (&field)[N], std::string_view text) {
-    const std::size_t nul = text.find('\0');
-    if (nul != std::string_view::npos) text = text.substr(0, nul);
-    if (text.size() > N - 1) text = text.substr(0, N - 1);
-    return fixedText(field) == text;
+  const std::size_t nul = text.find('\0');
+  if (nul != std::string_view::npos) text = text.substr(0, nul);
+  if (text.size() > N - 1) text = text.substr(0, N - 1);
+  return fixedText(field) == text;
 }
 
 // "macro1" for macro 0, up to "macro4".

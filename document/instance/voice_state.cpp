@@ -17,56 +17,55 @@ constexpr const char* kShapes[6] = {"sine", "tri", "sawup", "sawdown", "square",
 constexpr const char* kTrigModes[5] = {"free", "trig", "hold", "one", "half"};
 
 void readFloat(const JsonValue& object, std::string_view key, float& out) {
-    const JsonValue* v = object.find(key);
-    if (v == nullptr || !v->isNumber()) return;
-    if (std::optional<float> f = narrowToFloat(v->number)) out = *f;
+  const JsonValue* v = object.find(key);
+  if (v == nullptr || !v->isNumber()) return;
+  if (std::optional<float> f = narrowToFloat(v->number)) out = *f;
 }
 
-std::uint8_t readWord(const JsonValue& object, std::string_view key, const char* const* words,
-                      int count) {
-    const JsonValue* v = object.find(key);
-    if (v == nullptr || !v->isString()) return 0;
-    return static_cast<std::uint8_t>(wordIndex(words, count, v->text, 0));
+std::uint8_t readWord(const JsonValue& object, std::string_view key, const char* const* words, int count) {
+  const JsonValue* v = object.find(key);
+  if (v == nullptr || !v->isString()) return 0;
+  return static_cast<std::uint8_t>(wordIndex(words, count, v->text, 0));
 }
 
 bool isTrue(const JsonValue& object, std::string_view key) {
-    const JsonValue* v = object.find(key);
-    return v != nullptr && v->isBool() && v->boolean;
+  const JsonValue* v = object.find(key);
+  return v != nullptr && v->isBool() && v->boolean;
 }
 
 int machineOf(const Project& project, const Track& track) {
-    const std::uint8_t s = static_cast<std::uint8_t>(track.soundIndex);
-    if (s < kMaxTracks) return project.patterns[0].kit.sounds[s].machine;
-    return kMachineDrum;
+  const std::uint8_t s = static_cast<std::uint8_t>(track.soundIndex);
+  if (s < kMaxTracks) return project.patterns[0].kit.sounds[s].machine;
+  return kMachineDrum;
 }
 
 void readLfo(const JsonValue& lfo, Lfo& out, int dest) {
-    out.enabled = 1;
-    out.dest = static_cast<std::uint8_t>(dest);
-    readFloat(lfo, "rate", out.rate);
-    out.shape = readWord(lfo, "shape", kShapes, 6);
-    readFloat(lfo, "depth", out.depth);
-    out.trig = readWord(lfo, "trig", kTrigModes, 5);
-    out.sync = isTrue(lfo, "sync") ? 1 : 0;
-    out.rateDiv = static_cast<std::uint8_t>(readDivision(lfo.find("division"), 5));
+  out.enabled = 1;
+  out.dest = static_cast<std::uint8_t>(dest);
+  readFloat(lfo, "rate", out.rate);
+  out.shape = readWord(lfo, "shape", kShapes, 6);
+  readFloat(lfo, "depth", out.depth);
+  out.trig = readWord(lfo, "trig", kTrigModes, 5);
+  out.sync = isTrue(lfo, "sync") ? 1 : 0;
+  out.rateDiv = static_cast<std::uint8_t>(readDivision(lfo.find("division"), 5));
 }
 
 void readEnv(const JsonValue& env, ModEnv& out, int dest) {
-    out.enabled = 1;
-    out.dest = static_cast<std::uint8_t>(dest);
-    readFloat(env, "attack", out.attack);
-    readFloat(env, "hold", out.hold);
-    readFloat(env, "decay", out.decay);
-    readFloat(env, "depth", out.depth);
-    out.sync = isTrue(env, "sync") ? 1 : 0;
-    out.atkDiv = static_cast<std::uint8_t>(readDivision(env.find("attackDivision"), 2));
-    out.decDiv = static_cast<std::uint8_t>(readDivision(env.find("decayDivision"), 5));
+  out.enabled = 1;
+  out.dest = static_cast<std::uint8_t>(dest);
+  readFloat(env, "attack", out.attack);
+  readFloat(env, "hold", out.hold);
+  readFloat(env, "decay", out.decay);
+  readFloat(env, "depth", out.depth);
+  out.sync = isTrue(env, "sync") ? 1 : 0;
+  out.atkDiv = static_cast<std::uint8_t>(readDivision(env.find("attackDivision"), 2));
+  out.decDiv = static_cast<std::uint8_t>(readDivision(env.find("decayDivision"), 5));
 }
 
 JsonValue paramKey(int machine, int index) { return makeJsonString(paramInfo(machine, index).id); }
 
 const char* wordOr(const char* const* words, int count, int index) {
-    return index >= 0 && index < count ? words[index] : words[0];
+  return index >= 0 && index < count ? words[index] : words[0];
 }
 
 }  // namespace
@@ -76,151 +75,150 @@ const char* lfoShapeWord(int shape) { return shape >= 0 && shape < 6 ? kShapes[s
 const char* lfoTrigWord(int mode) { return mode >= 0 && mode < 5 ? kTrigModes[mode] : nullptr; }
 
 int wordIndex(const char* const* words, int count, std::string_view word, int fallback) {
-    for (int i = 0; i < count; ++i)
-        if (word == words[i]) return i;
-    return fallback;
+  for (int i = 0; i < count; ++i)
+    if (word == words[i]) return i;
+  return fallback;
 }
 
-int findParamOrWarn(const JsonValue* dest, int machine, Diagnostics& diagnostics,
-                    std::string_view path) {
-    if (dest != nullptr && dest->isString()) {
-        const int index = findParamIndex(machine, dest->text);
-        if (index >= 0 && index < kSoundParamSlots) return index;
-    }
-    diagnostics.warn("unknown-param", std::string(path),
-                     "Not a param of this voice's sound; kept but not applied");
-    return -1;
+int findParamOrWarn(const JsonValue* dest, int machine, Diagnostics& diagnostics, std::string_view path) {
+  if (dest != nullptr && dest->isString()) {
+    const int index = findParamIndex(machine, dest->text);
+    if (index >= 0 && index < kSoundParamSlots) return index;
+  }
+  diagnostics.warn("unknown-param", std::string(path),
+                   "Not a param of this voice's sound; kept but not applied");
+  return -1;
 }
 
-void readVoice(const JsonValue& voice, Project& project, int trackIndex,
-               Diagnostics& diagnostics, std::string_view path) {
-    if (trackIndex < 0 || trackIndex >= kMaxTracks) return;
-    Pattern& pattern = project.patterns[0];
-    Track& track = pattern.tracks[trackIndex];
-    const int machine = machineOf(project, track);
-    const std::string base(path);
+void readVoice(const JsonValue& voice, Project& project, int trackIndex, Diagnostics& diagnostics,
+               std::string_view path) {
+  if (trackIndex < 0 || trackIndex >= kMaxTracks) return;
+  Pattern& pattern = project.patterns[0];
+  Track& track = pattern.tracks[trackIndex];
+  const int machine = machineOf(project, track);
+  const std::string base(path);
 
-    readFloat(voice, "gain", track.gain);
-    readFloat(voice, "pan", track.pan);
-    readFloat(voice, "swing", track.swing);
-    track.chromatic = isTrue(voice, "chromatic") ? 1 : 0;
+  readFloat(voice, "gain", track.gain);
+  readFloat(voice, "pan", track.pan);
+  readFloat(voice, "swing", track.swing);
+  track.chromatic = isTrue(voice, "chromatic") ? 1 : 0;
 
-    track.rate = 1;
-    if (const JsonValue* rate = voice.find("rate"); rate != nullptr && rate->isString())
-        track.rate = static_cast<std::uint8_t>(wordIndex(kStepRates, 6, rate->text, 1));
+  track.rate = 1;
+  if (const JsonValue* rate = voice.find("rate"); rate != nullptr && rate->isString())
+    track.rate = static_cast<std::uint8_t>(wordIndex(kStepRates, 6, rate->text, 1));
 
-    track.chokeGroup = kNoChokeGroup;
-    if (const JsonValue* choke = voice.find("choke");
-        choke != nullptr && choke->isNumber() && choke->number >= 0.0 && choke->number <= 7.0)
-        track.chokeGroup = static_cast<std::uint8_t>(choke->number);
+  track.chokeGroup = kNoChokeGroup;
+  if (const JsonValue* choke = voice.find("choke");
+      choke != nullptr && choke->isNumber() && choke->number >= 0.0 && choke->number <= 7.0)
+    track.chokeGroup = static_cast<std::uint8_t>(choke->number);
 
-    if (isTrue(voice, "muted"))
-        pattern.muteMask = static_cast<std::uint8_t>(pattern.muteMask | (1u << trackIndex));
+  if (isTrue(voice, "muted"))
+    pattern.muteMask = static_cast<std::uint8_t>(pattern.muteMask | (1u << trackIndex));
 
-    if (const JsonValue* lfos = voice.find("lfos"); lfos != nullptr && lfos->isObject()) {
-        for (int i = 0; i < 2; ++i) {
-            const std::string name = "lfo" + std::to_string(i + 1);
-            const JsonValue* lfo = lfos->find(name);
-            if (lfo == nullptr || !lfo->isObject()) continue;
-            const int dest = findParamOrWarn(lfo->find("dest"), machine, diagnostics,
-                                             base + "/lfos/" + name + "/dest");
-            if (dest >= 0) readLfo(*lfo, track.lfos[i], dest);
-        }
+  if (const JsonValue* lfos = voice.find("lfos"); lfos != nullptr && lfos->isObject()) {
+    for (int i = 0; i < 2; ++i) {
+      const std::string name = "lfo" + std::to_string(i + 1);
+      const JsonValue* lfo = lfos->find(name);
+      if (lfo == nullptr || !lfo->isObject()) continue;
+      const int dest =
+          findParamOrWarn(lfo->find("dest"), machine, diagnostics, base + "/lfos/" + name + "/dest");
+      if (dest >= 0) readLfo(*lfo, track.lfos[i], dest);
     }
-    if (const JsonValue* envs = voice.find("modEnvs"); envs != nullptr && envs->isObject()) {
-        for (int i = 0; i < 2; ++i) {
-            const std::string name = "env" + std::to_string(i + 1);
-            const JsonValue* env = envs->find(name);
-            if (env == nullptr || !env->isObject()) continue;
-            const int dest = findParamOrWarn(env->find("dest"), machine, diagnostics,
-                                             base + "/modEnvs/" + name + "/dest");
-            if (dest >= 0) readEnv(*env, track.modEnvs[i], dest);
-        }
+  }
+  if (const JsonValue* envs = voice.find("modEnvs"); envs != nullptr && envs->isObject()) {
+    for (int i = 0; i < 2; ++i) {
+      const std::string name = "env" + std::to_string(i + 1);
+      const JsonValue* env = envs->find(name);
+      if (env == nullptr || !env->isObject()) continue;
+      const int dest =
+          findParamOrWarn(env->find("dest"), machine, diagnostics, base + "/modEnvs/" + name + "/dest");
+      if (dest >= 0) readEnv(*env, track.modEnvs[i], dest);
     }
-    if (const JsonValue* breathe = voice.find("breathe"); breathe != nullptr && breathe->isObject()) {
-        for (const JsonMember& m : breathe->members) {
-            const int index = findParamIndex(machine, m.key);
-            if (index < 0 || index >= kSoundParamSlots) {
-                diagnostics.warn("unknown-param", memberPath(base + "/breathe", m.key),
-                                 "Not a param of this voice's sound; kept but not applied");
-                continue;
-            }
-            if (!m.value.isNumber() || track.trackRandCount >= kListCapacity) continue;
-            std::optional<float> amount = narrowToFloat(m.value.number);
-            if (!amount) continue;
-            ParamLock& r = track.trackRands[track.trackRandCount];
-            r.param = static_cast<std::uint8_t>(index);
-            r.value = *amount;
-            ++track.trackRandCount;
-        }
+  }
+  if (const JsonValue* breathe = voice.find("breathe"); breathe != nullptr && breathe->isObject()) {
+    for (const JsonMember& m : breathe->members) {
+      const int index = findParamIndex(machine, m.key);
+      if (index < 0 || index >= kSoundParamSlots) {
+        diagnostics.warn("unknown-param", memberPath(base + "/breathe", m.key),
+                         "Not a param of this voice's sound; kept but not applied");
+        continue;
+      }
+      if (!m.value.isNumber() || track.trackRandCount >= kListCapacity) continue;
+      std::optional<float> amount = narrowToFloat(m.value.number);
+      if (!amount) continue;
+      ParamLock& r = track.trackRands[track.trackRandCount];
+      r.param = static_cast<std::uint8_t>(index);
+      r.value = *amount;
+      ++track.trackRandCount;
     }
+  }
 }
 
 JsonValue writeVoice(const Project& project, int trackIndex) {
-    JsonValue out = makeJsonObject();
-    if (trackIndex < 0 || trackIndex >= kMaxTracks) return out;
-    const Pattern& pattern = project.patterns[0];
-    const Track& track = pattern.tracks[trackIndex];
-    const int machine = machineOf(project, track);
-    auto add = [&out](const char* key, JsonValue v) { out.members.push_back({key, std::move(v)}); };
+  JsonValue out = makeJsonObject();
+  if (trackIndex < 0 || trackIndex >= kMaxTracks) return out;
+  const Pattern& pattern = project.patterns[0];
+  const Track& track = pattern.tracks[trackIndex];
+  const int machine = machineOf(project, track);
+  auto add = [&out](const char* key, JsonValue v) { out.members.push_back({key, std::move(v)}); };
 
-    add("order", makeJsonDouble(trackIndex));
-    const std::uint8_t s = static_cast<std::uint8_t>(track.soundIndex);
-    if (s < kMaxTracks) add("sound", jsonText(fixedText(pattern.kit.sounds[s].id)));
-    add("gain", makeJsonNumber(track.gain));
-    add("pan", makeJsonNumber(track.pan));
-    if (track.chromatic != 0) add("chromatic", makeJsonBool(true));
-    if (track.rate != 1) add("rate", makeJsonString(track.rate < 6 ? kStepRates[track.rate] : "1-16"));
-    if (track.swing >= 0.0f) add("swing", makeJsonNumber(track.swing));
-    if (track.chokeGroup < kNoChokeGroup) add("choke", makeJsonDouble(track.chokeGroup));
-    if ((pattern.muteMask >> trackIndex) & 1u) add("muted", makeJsonBool(true));
+  add("order", makeJsonDouble(trackIndex));
+  const std::uint8_t s = static_cast<std::uint8_t>(track.soundIndex);
+  if (s < kMaxTracks) add("sound", jsonText(fixedText(pattern.kit.sounds[s].id)));
+  add("gain", makeJsonNumber(track.gain));
+  add("pan", makeJsonNumber(track.pan));
+  if (track.chromatic != 0) add("chromatic", makeJsonBool(true));
+  if (track.rate != 1) add("rate", makeJsonString(track.rate < 6 ? kStepRates[track.rate] : "1-16"));
+  if (track.swing >= 0.0f) add("swing", makeJsonNumber(track.swing));
+  if (track.chokeGroup < kNoChokeGroup) add("choke", makeJsonDouble(track.chokeGroup));
+  if ((pattern.muteMask >> trackIndex) & 1u) add("muted", makeJsonBool(true));
 
-    JsonValue lfos = makeJsonObject();
-    for (int i = 0; i < 2; ++i) {
-        const Lfo& l = track.lfos[i];
-        if (l.enabled == 0) continue;
-        JsonValue o = makeJsonObject();
-        o.members.push_back({"dest", paramKey(machine, l.dest)});
-        o.members.push_back({"rate", makeJsonNumber(l.rate)});
-        o.members.push_back({"shape", makeJsonString(wordOr(kShapes, 6, l.shape))});
-        o.members.push_back({"depth", makeJsonNumber(l.depth)});
-        o.members.push_back({"trig", makeJsonString(wordOr(kTrigModes, 5, l.trig))});
-        if (l.sync != 0) {
-            o.members.push_back({"sync", makeJsonBool(true)});
-            o.members.push_back({"division", writeDivision(l.rateDiv)});
-        }
-        lfos.members.push_back({"lfo" + std::to_string(i + 1), std::move(o)});
+  JsonValue lfos = makeJsonObject();
+  for (int i = 0; i < 2; ++i) {
+    const Lfo& l = track.lfos[i];
+    if (l.enabled == 0) continue;
+    JsonValue o = makeJsonObject();
+    o.members.push_back({"dest", paramKey(machine, l.dest)});
+    o.members.push_back({"rate", makeJsonNumber(l.rate)});
+    o.members.push_back({"shape", makeJsonString(wordOr(kShapes, 6, l.shape))});
+    o.members.push_back({"depth", makeJsonNumber(l.depth)});
+    o.members.push_back({"trig", makeJsonString(wordOr(kTrigModes, 5, l.trig))});
+    if (l.sync != 0) {
+      o.members.push_back({"sync", makeJsonBool(true)});
+      o.members.push_back({"division", writeDivision(l.rateDiv)});
     }
-    if (!lfos.members.empty()) add("lfos", std::move(lfos));
+    lfos.members.push_back({"lfo" + std::to_string(i + 1), std::move(o)});
+  }
+  if (!lfos.members.empty()) add("lfos", std::move(lfos));
 
-    JsonValue envs = makeJsonObject();
-    for (int i = 0; i < 2; ++i) {
-        const ModEnv& e = track.modEnvs[i];
-        if (e.enabled == 0) continue;
-        JsonValue o = makeJsonObject();
-        o.members.push_back({"dest", paramKey(machine, e.dest)});
-        o.members.push_back({"attack", makeJsonNumber(e.attack)});
-        o.members.push_back({"hold", makeJsonNumber(e.hold)});
-        o.members.push_back({"decay", makeJsonNumber(e.decay)});
-        o.members.push_back({"depth", makeJsonNumber(e.depth)});
-        if (e.sync != 0) {
-            o.members.push_back({"sync", makeJsonBool(true)});
-            o.members.push_back({"attackDivision", writeDivision(e.atkDiv)});
-            o.members.push_back({"decayDivision", writeDivision(e.decDiv)});
-        }
-        envs.members.push_back({"env" + std::to_string(i + 1), std::move(o)});
+  JsonValue envs = makeJsonObject();
+  for (int i = 0; i < 2; ++i) {
+    const ModEnv& e = track.modEnvs[i];
+    if (e.enabled == 0) continue;
+    JsonValue o = makeJsonObject();
+    o.members.push_back({"dest", paramKey(machine, e.dest)});
+    o.members.push_back({"attack", makeJsonNumber(e.attack)});
+    o.members.push_back({"hold", makeJsonNumber(e.hold)});
+    o.members.push_back({"decay", makeJsonNumber(e.decay)});
+    o.members.push_back({"depth", makeJsonNumber(e.depth)});
+    if (e.sync != 0) {
+      o.members.push_back({"sync", makeJsonBool(true)});
+      o.members.push_back({"attackDivision", writeDivision(e.atkDiv)});
+      o.members.push_back({"decayDivision", writeDivision(e.decDiv)});
     }
-    if (!envs.members.empty()) add("modEnvs", std::move(envs));
+    envs.members.push_back({"env" + std::to_string(i + 1), std::move(o)});
+  }
+  if (!envs.members.empty()) add("modEnvs", std::move(envs));
 
-    const int rands = track.trackRandCount < kListCapacity ? track.trackRandCount : kListCapacity;
-    if (rands > 0) {
-        JsonValue breathe = makeJsonObject();
-        for (int i = 0; i < rands; ++i)
-            JsonValue::setMember(breathe.members, paramInfo(machine, track.trackRands[i].param).id,
-                                 makeJsonNumber(track.trackRands[i].value));
-        add("breathe", std::move(breathe));
-    }
-    return out;
+  const int rands = track.trackRandCount < kListCapacity ? track.trackRandCount : kListCapacity;
+  if (rands > 0) {
+    JsonValue breathe = makeJsonObject();
+    for (int i = 0; i < rands; ++i)
+      JsonValue::setMember(breathe.members, paramInfo(machine, track.trackRands[i].param).id,
+                           makeJsonNumber(track.trackRands[i].value));
+    add("breathe", std::move(breathe));
+  }
+  return out;
 }
 
 }  // namespace ob

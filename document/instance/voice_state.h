@@ -20,13 +20,12 @@ int wordIndex(const char* const* words, int count, std::string_view word, int fa
 
 // The combined index of "dest" for machine, or -1 after the warning
 // "unknown-param" at path.
-int findParamOrWarn(const JsonValue* dest, int machine, Diagnostics& diagnostics,
-                    std::string_view path);
+int findParamOrWarn(const JsonValue* dest, int machine, Diagnostics& diagnostics, std::string_view path);
 
 // Fills track trackIndex (already default-constructed, with its id and
 // soundIndex set) and its mute bit from a voice object.
-void readVoice(const JsonValue& voice, Project& project, int trackIndex,
-               Diagnostics& diagnostics, std::string_view path);
+void readVoice(const JsonValue& voice, Project& project, int trackIndex, Diagnostics& diagnostics,
+               std::string_view path);
 
 JsonValue writeVoice(const Project& project, int trackIndex);
 

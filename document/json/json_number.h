@@ -9,7 +9,6 @@ namespace ob {
 // general notation (optional minus, digits with at most one point, optional
 // exponent; after a minus also inf, infinity and nan). Fails when there is
 // none or when the value overflows or a non-zero value underflows to zero.
-bool parseJsonNumberPrefix(const char* first, const char* last, double& value,
-                           std::size_t& used);
+bool parseJsonNumberPrefix(const char* first, const char* last, double& value, std::size_t& used);
 
 }  // namespace ob

@@ -24,11 +24,11 @@ inline constexpr const char* kJsonTooManyValues = "document holds more than 1000
 
 // The parse cursor: one cursor parses one document.
 struct JsonParser {
-    std::string_view text;
-    std::size_t pos = 0;
-    std::int32_t depth = 0;
-    std::uint64_t values = 0;  // read so far, held against kJsonMaxValues
-    std::string error;
+  std::string_view text;
+  std::size_t pos = 0;
+  std::int32_t depth = 0;
+  std::uint64_t values = 0;  // read so far, held against kJsonMaxValues
+  std::string error;
 };
 
 // Parses one whole document into value. On failure returns false, sets error

@@ -12,65 +12,62 @@
 namespace ob {
 
 enum class JsonKind : std::uint32_t {
-    Null = 0,
-    Bool = 1,
-    Number = 2,
-    String = 3,
-    Array = 4,
-    Object = 5,
+  Null = 0,
+  Bool = 1,
+  Number = 2,
+  String = 3,
+  Array = 4,
+  Object = 5,
 };
 
 struct JsonMember;
 
 struct JsonValue {
-    JsonKind kind = JsonKind::Null;
-    bool boolean = false;
-    double number = 0.0;
-    std::string numberText;  // source spelling of a number; empty when made in code
-    std::string text;        // string value, unescaped UTF-8 (may hold NUL bytes)
-    std::vector<JsonValue> elements;
-    std::vector<JsonMember> members;
+  JsonKind kind = JsonKind::Null;
+  bool boolean = false;
+  double number = 0.0;
+  std::string numberText;  // source spelling of a number; empty when made in code
+  std::string text;        // string value, unescaped UTF-8 (may hold NUL bytes)
+  std::vector<JsonValue> elements;
+  std::vector<JsonMember> members;
 
-    bool isNull() const { return kind == JsonKind::Null; }
-    bool isBool() const { return kind == JsonKind::Bool; }
-    bool isNumber() const { return kind == JsonKind::Number; }
-    bool isString() const { return kind == JsonKind::String; }
-    bool isArray() const { return kind == JsonKind::Array; }
-    bool isObject() const { return kind == JsonKind::Object; }
+  bool isNull() const { return kind == JsonKind::Null; }
+  bool isBool() const { return kind == JsonKind::Bool; }
+  bool isNumber() const { return kind == JsonKind::Number; }
+  bool isString() const { return kind == JsonKind::String; }
+  bool isArray() const { return kind == JsonKind::Array; }
+  bool isObject() const { return kind == JsonKind::Object; }
 
-    // First member with exactly this key; nullptr when absent or not an object.
-    const JsonValue* find(std::string_view key) const;
-    JsonValue* find(std::string_view key);
-    static const JsonValue* find(const JsonValue& value, std::string_view key);
-    static JsonValue* find(JsonValue& value, std::string_view key);
+  // First member with exactly this key; nullptr when absent or not an object.
+  const JsonValue* find(std::string_view key) const;
+  JsonValue* find(std::string_view key);
+  static const JsonValue* find(const JsonValue& value, std::string_view key);
+  static JsonValue* find(JsonValue& value, std::string_view key);
 
-    // The member's text when it is a string, else the fallback.
-    std::string getString(std::string_view key, std::string_view fallback) const;
-    static std::string getString(const JsonValue& value, std::string_view key,
-                                 std::string_view fallback);
+  // The member's text when it is a string, else the fallback.
+  std::string getString(std::string_view key, std::string_view fallback) const;
+  static std::string getString(const JsonValue& value, std::string_view key, std::string_view fallback);
 
-    // Makes this an object (dropping other content when it was not one) and
-    // replaces the first member with this key in place, or appends it.
-    void set(std::string_view key, JsonValue value);
-    static void set(JsonValue& object, std::string_view key, JsonValue value);
+  // Makes this an object (dropping other content when it was not one) and
+  // replaces the first member with this key in place, or appends it.
+  void set(std::string_view key, JsonValue value);
+  static void set(JsonValue& object, std::string_view key, JsonValue value);
 
-    // Makes this an array (dropping other content when it was not one) and
-    // appends the element.
-    void push(JsonValue value);
-    static void push(JsonValue& array, JsonValue value);
+  // Makes this an array (dropping other content when it was not one) and
+  // appends the element.
+  void push(JsonValue value);
+  static void push(JsonValue& array, JsonValue value);
 
-    // Member-list helpers: replace the first member with the key in place or
-    // append; find the first member's value with the key.
-    static void setMember(std::vector<JsonMember>& members, std::string_view key,
-                          JsonValue value);
-    static const JsonValue* findMember(const std::vector<JsonMember>& members,
-                                       std::string_view key);
-    static JsonValue* findMember(std::vector<JsonMember>& members, std::string_view key);
+  // Member-list helpers: replace the first member with the key in place or
+  // append; find the first member's value with the key.
+  static void setMember(std::vector<JsonMember>& members, std::string_view key, JsonValue value);
+  static const JsonValue* findMember(const std::vector<JsonMember>& members, std::string_view key);
+  static JsonValue* findMember(std::vector<JsonMember>& members, std::string_view key);
 };
 
 struct JsonMember {
-    std::string key;
-    JsonValue value;
+  std::string key;
+  JsonValue value;
 };
 
 // Makers: each returns a fresh value with every other field empty.

@@ -14,146 +14,144 @@ namespace {
 // A stored spelling is reused only when it is a whole, finite number the
 // parser reads back; anything else would break the output.
 bool readSpelling(const std::string& text, double& d) {
-    if (text.empty()) return false;
-    char c = text[0];
-    if (c != '-' && (c < '0' || c > '9')) return false;
-    std::size_t used = 0;
-    if (!parseJsonNumberPrefix(text.data(), text.data() + text.size(), d, used)) return false;
-    return used == text.size() && std::isfinite(d);
+  if (text.empty()) return false;
+  char c = text[0];
+  if (c != '-' && (c < '0' || c > '9')) return false;
+  std::size_t used = 0;
+  if (!parseJsonNumberPrefix(text.data(), text.data() + text.size(), d, used)) return false;
+  return used == text.size() && std::isfinite(d);
 }
 
 bool sameAsFloat(double value, double d) {
-    constexpr double kMaxFloat = std::numeric_limits<float>::max();
-    if (std::fabs(value) > kMaxFloat || std::fabs(d) > kMaxFloat) return false;
-    float fv = static_cast<float>(value);
-    if (static_cast<double>(fv) != value) return false;
-    return static_cast<float>(d) == fv;
+  constexpr double kMaxFloat = std::numeric_limits<float>::max();
+  if (std::fabs(value) > kMaxFloat || std::fabs(d) > kMaxFloat) return false;
+  float fv = static_cast<float>(value);
+  if (static_cast<double>(fv) != value) return false;
+  return static_cast<float>(d) == fv;
 }
 
 void appendNumber(const JsonValue& v, std::string& out) {
-    const double value = v.number;
-    // NaN and infinities have no JSON form, whatever their spelling.
-    if (!std::isfinite(value)) {
-        out += "null";
-        return;
+  const double value = v.number;
+  // NaN and infinities have no JSON form, whatever their spelling.
+  if (!std::isfinite(value)) {
+    out += "null";
+    return;
+  }
+  double d = 0.0;
+  if (readSpelling(v.numberText, d) && (d == value || sameAsFloat(value, d))) {
+    // Equal values of opposite sign (0 and -0) keep the spelling only
+    // when the sign matches, so -0 never turns into 0 or back.
+    if (std::signbit(d) == std::signbit(value) || d != 0.0) {
+      out += v.numberText;
+      return;
     }
-    double d = 0.0;
-    if (readSpelling(v.numberText, d) && (d == value || sameAsFloat(value, d))) {
-        // Equal values of opposite sign (0 and -0) keep the spelling only
-        // when the sign matches, so -0 never turns into 0 or back.
-        if (std::signbit(d) == std::signbit(value) || d != 0.0) {
-            out += v.numberText;
-            return;
-        }
-    }
-    char buf[64];
-    auto r = std::to_chars(buf, buf + sizeof buf, value);
-    out.append(buf, r.ptr);
+  }
+  char buf[64];
+  auto r = std::to_chars(buf, buf + sizeof buf, value);
+  out.append(buf, r.ptr);
 }
 
 void appendQuoted(std::string_view text, std::string& out) {
-    forEachJsonQuotedPiece(text, [&out](const char* bytes, std::size_t n) { out.append(bytes, n); });
+  forEachJsonQuotedPiece(text, [&out](const char* bytes, std::size_t n) { out.append(bytes, n); });
 }
 
 void appendCompact(const JsonValue& v, std::string& out) {
-    switch (v.kind) {
-        case JsonKind::Bool: out += v.boolean ? "true" : "false"; return;
-        case JsonKind::Number: appendNumber(v, out); return;
-        case JsonKind::String: appendQuoted(v.text, out); return;
-        case JsonKind::Array:
-            out += '[';
-            for (std::size_t i = 0; i < v.elements.size(); ++i) {
-                if (i) out += ',';
-                appendCompact(v.elements[i], out);
-            }
-            out += ']';
-            return;
-        case JsonKind::Object:
-            out += '{';
-            for (std::size_t i = 0; i < v.members.size(); ++i) {
-                if (i) out += ',';
-                appendQuoted(v.members[i].key, out);
-                out += ':';
-                appendCompact(v.members[i].value, out);
-            }
-            out += '}';
-            return;
-        default: out += "null"; return;
-    }
+  switch (v.kind) {
+    case JsonKind::Bool: out += v.boolean ? "true" : "false"; return;
+    case JsonKind::Number: appendNumber(v, out); return;
+    case JsonKind::String: appendQuoted(v.text, out); return;
+    case JsonKind::Array:
+      out += '[';
+      for (std::size_t i = 0; i < v.elements.size(); ++i) {
+        if (i) out += ',';
+        appendCompact(v.elements[i], out);
+      }
+      out += ']';
+      return;
+    case JsonKind::Object:
+      out += '{';
+      for (std::size_t i = 0; i < v.members.size(); ++i) {
+        if (i) out += ',';
+        appendQuoted(v.members[i].key, out);
+        out += ':';
+        appendCompact(v.members[i].value, out);
+      }
+      out += '}';
+      return;
+    default: out += "null"; return;
+  }
 }
 
-bool isContainer(const JsonValue& v) {
-    return v.kind == JsonKind::Array || v.kind == JsonKind::Object;
-}
+bool isContainer(const JsonValue& v) { return v.kind == JsonKind::Array || v.kind == JsonKind::Object; }
 
 }  // namespace
 
 std::string formatJsonNumber(const JsonValue& value) {
-    std::string out;
-    appendNumber(value, out);
-    return out;
+  std::string out;
+  appendNumber(value, out);
+  return out;
 }
 
 std::string quoteJsonString(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() + 2);
-    appendQuoted(text, out);
-    return out;
+  std::string out;
+  out.reserve(text.size() + 2);
+  appendQuoted(text, out);
+  return out;
 }
 
 std::string writeJson(const JsonValue& value) {
-    std::string out;
-    appendCompact(value, out);
-    return out;
+  std::string out;
+  appendCompact(value, out);
+  return out;
 }
 
 void writeJsonPretty(const JsonValue& value, int depth, std::string& out) {
-    if (depth < 0) depth = 0;
-    const std::size_t inner = 2 * (static_cast<std::size_t>(depth) + 1);
-    const std::size_t outer = 2 * static_cast<std::size_t>(depth);
-    if (value.kind == JsonKind::Array) {
-        bool flat = true;
-        for (const JsonValue& e : value.elements)
-            if (isContainer(e)) flat = false;
-        if (flat) {
-            appendCompact(value, out);
-            return;
-        }
-        out += "[\n";
-        for (std::size_t i = 0; i < value.elements.size(); ++i) {
-            out.append(inner, ' ');
-            writeJsonPretty(value.elements[i], depth + 1, out);
-            out += i + 1 < value.elements.size() ? ",\n" : "\n";
-        }
-        out.append(outer, ' ');
-        out += ']';
-        return;
+  if (depth < 0) depth = 0;
+  const std::size_t inner = 2 * (static_cast<std::size_t>(depth) + 1);
+  const std::size_t outer = 2 * static_cast<std::size_t>(depth);
+  if (value.kind == JsonKind::Array) {
+    bool flat = true;
+    for (const JsonValue& e : value.elements)
+      if (isContainer(e)) flat = false;
+    if (flat) {
+      appendCompact(value, out);
+      return;
     }
-    if (value.kind == JsonKind::Object) {
-        if (value.members.empty()) {
-            out += "{}";
-            return;
-        }
-        out += "{\n";
-        for (std::size_t i = 0; i < value.members.size(); ++i) {
-            out.append(inner, ' ');
-            appendQuoted(value.members[i].key, out);
-            out += ": ";
-            writeJsonPretty(value.members[i].value, depth + 1, out);
-            out += i + 1 < value.members.size() ? ",\n" : "\n";
-        }
-        out.append(outer, ' ');
-        out += '}';
-        return;
+    out += "[\n";
+    for (std::size_t i = 0; i < value.elements.size(); ++i) {
+      out.append(inner, ' ');
+      writeJsonPretty(value.elements[i], depth + 1, out);
+      out += i + 1 < value.elements.size() ? ",\n" : "\n";
     }
-    appendCompact(value, out);
+    out.append(outer, ' ');
+    out += ']';
+    return;
+  }
+  if (value.kind == JsonKind::Object) {
+    if (value.members.empty()) {
+      out += "{}";
+      return;
+    }
+    out += "{\n";
+    for (std::size_t i = 0; i < value.members.size(); ++i) {
+      out.append(inner, ' ');
+      appendQuoted(value.members[i].key, out);
+      out += ": ";
+      writeJsonPretty(value.members[i].value, depth + 1, out);
+      out += i + 1 < value.members.size() ? ",\n" : "\n";
+    }
+    out.append(outer, ' ');
+    out += '}';
+    return;
+  }
+  appendCompact(value, out);
 }
 
 std::string dumpJson(const JsonValue& value) {
-    std::string out;
-    writeJsonPretty(value, 0, out);
-    out += '\n';
-    return out;
+  std::string out;
+  writeJsonPretty(value, 0, out);
+  out += '\n';
+  return out;
 }
 
 }  // namespace ob

@@ -17,407 +17,401 @@ namespace {
 
 // The parsed text, or nothing with the parser's message in the error text.
 std::optional<JsonValue> parseOrExplain(std::string_view text, std::string* error) {
-    JsonValue root;
-    std::string parseError;
-    if (parseJson(text, root, parseError)) return root;
-    if (error != nullptr) *error = parseError;
-    return std::nullopt;
+  JsonValue root;
+  std::string parseError;
+  if (parseJson(text, root, parseError)) return root;
+  if (error != nullptr) *error = parseError;
+  return std::nullopt;
 }
 
 const JsonValue* member(const JsonValue& object, std::string_view key) {
-    return object.isObject() ? object.find(key) : nullptr;
+  return object.isObject() ? object.find(key) : nullptr;
 }
 
 template <std::size_t N>
 void readText(const JsonValue& object, std::string_view key, char (&field)[N]) {
-    const JsonValue* v = member(object, key);
-    if (v != nullptr && v->isString()) {
-        copyText(field, v->text.c_str());
-    } else {
-        field[0] = '\0';
-    }
+  const JsonValue* v = member(object, key);
+  if (v != nullptr && v->isString()) {
+    copyText(field, v->text.c_str());
+  } else {
+    field[0] = '\0';
+  }
 }
 
 float readF32(const JsonValue& object, std::string_view key, float fallback) {
-    const JsonValue* v = member(object, key);
-    if (v == nullptr || !v->isNumber()) return fallback;
-    return narrowToFloat(v->number).value_or(fallback);
+  const JsonValue* v = member(object, key);
+  if (v == nullptr || !v->isNumber()) return fallback;
+  return narrowToFloat(v->number).value_or(fallback);
 }
 
 // Truncated toward zero and pinned to the field's width; the model's own
 // ranges are applied by the project sanitiser after the read.
 template <typename T>
 T readInt(const JsonValue& object, std::string_view key, T fallback) {
-    const JsonValue* v = member(object, key);
-    if (v == nullptr || !v->isNumber()) return fallback;
-    return static_cast<T>(saturateToInt32(v->number, std::numeric_limits<T>::min(),
-                                          std::numeric_limits<T>::max()));
+  const JsonValue* v = member(object, key);
+  if (v == nullptr || !v->isNumber()) return fallback;
+  return static_cast<T>(
+      saturateToInt32(v->number, std::numeric_limits<T>::min(), std::numeric_limits<T>::max()));
 }
 
 bool readBool(const JsonValue& object, std::string_view key) {
-    const JsonValue* v = member(object, key);
-    return v != nullptr && v->isBool() && v->boolean;
+  const JsonValue* v = member(object, key);
+  return v != nullptr && v->isBool() && v->boolean;
 }
 
 const JsonValue* readList(const JsonValue& object, std::string_view key) {
-    const JsonValue* v = member(object, key);
-    return v != nullptr && v->isArray() ? v : nullptr;
+  const JsonValue* v = member(object, key);
+  return v != nullptr && v->isArray() ? v : nullptr;
 }
 
 // Parameter index of a key string, or -1 (a non-string is the empty key).
 int readKey(const JsonValue& object, std::string_view key, int machineType) {
-    const JsonValue* v = member(object, key);
-    if (v == nullptr || !v->isString()) return findParamIndex(machineType, std::string_view());
-    return findParamIndex(machineType, std::string_view(v->text));
+  const JsonValue* v = member(object, key);
+  if (v == nullptr || !v->isString()) return findParamIndex(machineType, std::string_view());
+  return findParamIndex(machineType, std::string_view(v->text));
 }
 
 // Appends {param, value} entries to a list up to its capacity; entries whose
 // key the machine lacks are dropped.
-void readParamList(const JsonValue* list, std::string_view valueKey, int machineType,
-                   std::uint8_t& count, ParamLock (&entries)[kListCapacity]) {
-    if (list == nullptr) return;
-    for (const JsonValue& e : list->elements) {
-        if (count >= kListCapacity) break;
-        const int index = readKey(e, "param", machineType);
-        if (index < 0) continue;
-        entries[count].param = static_cast<std::uint8_t>(index);
-        entries[count].value = readF32(e, valueKey, 0.0f);
-        ++count;
-    }
+void readParamList(const JsonValue* list, std::string_view valueKey, int machineType, std::uint8_t& count,
+                   ParamLock (&entries)[kListCapacity]) {
+  if (list == nullptr) return;
+  for (const JsonValue& e : list->elements) {
+    if (count >= kListCapacity) break;
+    const int index = readKey(e, "param", machineType);
+    if (index < 0) continue;
+    entries[count].param = static_cast<std::uint8_t>(index);
+    entries[count].value = readF32(e, valueKey, 0.0f);
+    ++count;
+  }
 }
 
 std::uint8_t wordCode(const JsonValue& object, std::string_view key,
                       std::initializer_list<std::string_view> words) {
-    const JsonValue* v = member(object, key);
-    if (v == nullptr || !v->isString()) return 0;
-    std::uint8_t code = 0;
-    for (std::string_view w : words) {
-        if (v->text == w) return code;
-        ++code;
-    }
-    return 0;
+  const JsonValue* v = member(object, key);
+  if (v == nullptr || !v->isString()) return 0;
+  std::uint8_t code = 0;
+  for (std::string_view w : words) {
+    if (v->text == w) return code;
+    ++code;
+  }
+  return 0;
 }
 
 void readLfo(const JsonValue& e, Lfo& lfo, int machineType) {
-    lfo.enabled = 1;
-    const int dest = readKey(e, "dest", machineType);
-    lfo.dest = static_cast<std::uint8_t>(dest < 0 ? 0 : dest);
-    lfo.rate = readF32(e, "rate", 1.0f);
-    lfo.shape = wordCode(e, "shape", {"sine", "tri", "sawup", "sawdown", "square", "random"});
-    lfo.depth = readF32(e, "depth", 0.0f);
-    lfo.trig = wordCode(e, "trig", {"free", "trig", "hold", "one", "half"});
-    lfo.sync = readBool(e, "sync") ? 1 : 0;
-    lfo.rateDiv = readInt<std::uint8_t>(e, "rateDiv", 5);
+  lfo.enabled = 1;
+  const int dest = readKey(e, "dest", machineType);
+  lfo.dest = static_cast<std::uint8_t>(dest < 0 ? 0 : dest);
+  lfo.rate = readF32(e, "rate", 1.0f);
+  lfo.shape = wordCode(e, "shape", {"sine", "tri", "sawup", "sawdown", "square", "random"});
+  lfo.depth = readF32(e, "depth", 0.0f);
+  lfo.trig = wordCode(e, "trig", {"free", "trig", "hold", "one", "half"});
+  lfo.sync = readBool(e, "sync") ? 1 : 0;
+  lfo.rateDiv = readInt<std::uint8_t>(e, "rateDiv", 5);
 }
 
 void readEnv(const JsonValue& e, ModEnv& env, int machineType) {
-    env.enabled = 1;
-    const int dest = readKey(e, "dest", machineType);
-    env.dest = static_cast<std::uint8_t>(dest < 0 ? 0 : dest);
-    env.attack = readF32(e, "attack", 0.0f);
-    env.hold = readF32(e, "hold", 0.0f);
-    env.decay = readF32(e, "decay", 0.2f);
-    env.depth = readF32(e, "depth", 0.0f);
-    env.sync = readBool(e, "sync") ? 1 : 0;
-    env.atkDiv = readInt<std::uint8_t>(e, "atkDiv", 2);
-    env.decDiv = readInt<std::uint8_t>(e, "decDiv", 5);
+  env.enabled = 1;
+  const int dest = readKey(e, "dest", machineType);
+  env.dest = static_cast<std::uint8_t>(dest < 0 ? 0 : dest);
+  env.attack = readF32(e, "attack", 0.0f);
+  env.hold = readF32(e, "hold", 0.0f);
+  env.decay = readF32(e, "decay", 0.2f);
+  env.depth = readF32(e, "depth", 0.0f);
+  env.sync = readBool(e, "sync") ? 1 : 0;
+  env.atkDiv = readInt<std::uint8_t>(e, "atkDiv", 2);
+  env.decDiv = readInt<std::uint8_t>(e, "decDiv", 5);
 }
 
 // A hand-written -1 (or any other value outside the groups) means no group.
 std::uint8_t readChokeGroup(const JsonValue& object) {
-    const std::int32_t g = readInt<std::int32_t>(object, "chokeGroup", kNoChokeGroup);
-    return g >= 0 && g < kMaxTracks ? static_cast<std::uint8_t>(g) : kNoChokeGroup;
+  const std::int32_t g = readInt<std::int32_t>(object, "chokeGroup", kNoChokeGroup);
+  return g >= 0 && g < kMaxTracks ? static_cast<std::uint8_t>(g) : kNoChokeGroup;
 }
 
 void readTrack(const JsonValue& t, Pattern& pattern, int index) {
-    Track& track = pattern.tracks[index];
-    readText(t, "id", track.id);
-    track.soundIndex = readInt<std::int8_t>(t, "soundIndex", -1);
-    track.length = readInt<std::uint16_t>(t, "length", 16);
-    track.rate = readInt<std::uint8_t>(t, "rate", 1);
-    track.chromatic = readBool(t, "chromatic") ? 1 : 0;
-    track.swing = readF32(t, "swing", -1.0f);
-    track.gain = readF32(t, "gain", 1.0f);
-    track.pan = readF32(t, "pan", 0.0f);
-    track.chokeGroup = readChokeGroup(t);
-    const int machine = legacyTrackMachine(pattern, index);
-    if (const JsonValue* lfos = readList(t, "lfos")) {
-        for (std::size_t j = 0; j < lfos->elements.size() && j < 2; ++j)
-            readLfo(lfos->elements[j], track.lfos[j], machine);
+  Track& track = pattern.tracks[index];
+  readText(t, "id", track.id);
+  track.soundIndex = readInt<std::int8_t>(t, "soundIndex", -1);
+  track.length = readInt<std::uint16_t>(t, "length", 16);
+  track.rate = readInt<std::uint8_t>(t, "rate", 1);
+  track.chromatic = readBool(t, "chromatic") ? 1 : 0;
+  track.swing = readF32(t, "swing", -1.0f);
+  track.gain = readF32(t, "gain", 1.0f);
+  track.pan = readF32(t, "pan", 0.0f);
+  track.chokeGroup = readChokeGroup(t);
+  const int machine = legacyTrackMachine(pattern, index);
+  if (const JsonValue* lfos = readList(t, "lfos")) {
+    for (std::size_t j = 0; j < lfos->elements.size() && j < 2; ++j)
+      readLfo(lfos->elements[j], track.lfos[j], machine);
+  }
+  if (const JsonValue* envs = readList(t, "modEnvs")) {
+    for (std::size_t j = 0; j < envs->elements.size() && j < 2; ++j)
+      readEnv(envs->elements[j], track.modEnvs[j], machine);
+  }
+  track.trackRandCount = 0;
+  readParamList(readList(t, "trackRands"), "depth", machine, track.trackRandCount, track.trackRands);
+  if (const JsonValue* steps = readList(t, "steps")) {
+    for (const JsonValue& s : steps->elements) {
+      const std::int32_t i = readInt<std::int32_t>(s, "i", -1);
+      if (i < 0 || i >= kStepsPerTrack) continue;
+      readLegacySteps(s, track.steps[i], machine);
     }
-    if (const JsonValue* envs = readList(t, "modEnvs")) {
-        for (std::size_t j = 0; j < envs->elements.size() && j < 2; ++j)
-            readEnv(envs->elements[j], track.modEnvs[j], machine);
-    }
-    track.trackRandCount = 0;
-    readParamList(readList(t, "trackRands"), "depth", machine, track.trackRandCount,
-                  track.trackRands);
-    if (const JsonValue* steps = readList(t, "steps")) {
-        for (const JsonValue& s : steps->elements) {
-            const std::int32_t i = readInt<std::int32_t>(s, "i", -1);
-            if (i < 0 || i >= kStepsPerTrack) continue;
-            readLegacySteps(s, track.steps[i], machine);
-        }
-    }
+  }
 }
 
 std::string quoted(std::string_view text) {
-    std::string out = "\"";
-    out += text;
-    out += '"';
-    return out;
+  std::string out = "\"";
+  out += text;
+  out += '"';
+  return out;
 }
 
 }  // namespace
 
 double jsonGetNumber(const JsonValue& object, std::string_view key, double fallback) {
-    const JsonValue* v = member(object, key);
-    return v != nullptr && v->isNumber() ? v->number : fallback;
+  const JsonValue* v = member(object, key);
+  return v != nullptr && v->isNumber() ? v->number : fallback;
 }
 
 int legacyTrackMachine(const Pattern& pattern, int track) {
-    if (track < 0 || track >= kMaxTracks) return kMachineDrum;
-    const int s = pattern.tracks[track].soundIndex;
-    if (s < 0 || s >= kMaxTracks) return kMachineDrum;
-    return pattern.kit.sounds[s].machine;
+  if (track < 0 || track >= kMaxTracks) return kMachineDrum;
+  const int s = pattern.tracks[track].soundIndex;
+  if (s < 0 || s >= kMaxTracks) return kMachineDrum;
+  return pattern.kit.sounds[s].machine;
 }
 
 void readLegacySteps(const JsonValue& s, Step& step, int machineType) {
-    step.active = 1;
-    step.muted = readBool(s, "muted") ? 1 : 0;
-    step.slide = readBool(s, "slide") ? 1 : 0;
-    step.note = readInt<std::uint8_t>(s, "note", 60);
-    step.velocity = readInt<std::uint8_t>(s, "velocity", 100);
-    step.micro = readInt<std::int8_t>(s, "micro", 0);
-    step.lengthTicks = readInt<std::uint16_t>(s, "lengthTicks", 1);
-    readParamList(readList(s, "locks"), "value", machineType, step.lockCount, step.locks);
-    readParamList(readList(s, "rands"), "depth", machineType, step.randCount, step.rands);
-    step.randVel = readF32(s, "randVel", 0.0f);
-    step.randTime = readF32(s, "randTime", 0.0f);
-    step.randPan = readF32(s, "randPan", 0.0f);
-    step.panLocked = readBool(s, "panLocked") ? 1 : 0;
-    step.panValue = readF32(s, "panValue", 0.0f);
-    if (const JsonValue* r = member(s, "retrig")) {
-        step.count = readInt<std::uint8_t>(*r, "count", 0);
-        step.rateTicks = readInt<std::uint16_t>(*r, "rateTicks", 0);
-        step.velCurve = readInt<std::int8_t>(*r, "velCurve", 0);
-    }
+  step.active = 1;
+  step.muted = readBool(s, "muted") ? 1 : 0;
+  step.slide = readBool(s, "slide") ? 1 : 0;
+  step.note = readInt<std::uint8_t>(s, "note", 60);
+  step.velocity = readInt<std::uint8_t>(s, "velocity", 100);
+  step.micro = readInt<std::int8_t>(s, "micro", 0);
+  step.lengthTicks = readInt<std::uint16_t>(s, "lengthTicks", 1);
+  readParamList(readList(s, "locks"), "value", machineType, step.lockCount, step.locks);
+  readParamList(readList(s, "rands"), "depth", machineType, step.randCount, step.rands);
+  step.randVel = readF32(s, "randVel", 0.0f);
+  step.randTime = readF32(s, "randTime", 0.0f);
+  step.randPan = readF32(s, "randPan", 0.0f);
+  step.panLocked = readBool(s, "panLocked") ? 1 : 0;
+  step.panValue = readF32(s, "panValue", 0.0f);
+  if (const JsonValue* r = member(s, "retrig")) {
+    step.count = readInt<std::uint8_t>(*r, "count", 0);
+    step.rateTicks = readInt<std::uint16_t>(*r, "rateTicks", 0);
+    step.velCurve = readInt<std::int8_t>(*r, "velCurve", 0);
+  }
 }
 
 bool readLegacySound(const JsonValue& object, Sound& sound, std::string* error) {
-    std::string word = "drum";
-    if (const JsonValue* m = member(object, "machine"); m != nullptr && m->isString()) word = m->text;
-    std::uint8_t machine = kMachineDrum;
-    if (!parseMachineType(word, machine)) {
-        if (error != nullptr) {
-            const JsonValue* name = member(object, "name");
-            std::string text = "(";
-            text += quoted(name != nullptr && name->isString() ? name->text : "");
-            text += ") uses unknown machine ";
-            text += quoted(word);
-            *error = std::move(text);
-            if (const char* note = legacyMachineNote(word)) {
-                *error += ": ";
-                *error += note;
-            }
-        }
-        return false;
+  std::string word = "drum";
+  if (const JsonValue* m = member(object, "machine"); m != nullptr && m->isString()) word = m->text;
+  std::uint8_t machine = kMachineDrum;
+  if (!parseMachineType(word, machine)) {
+    if (error != nullptr) {
+      const JsonValue* name = member(object, "name");
+      std::string text = "(";
+      text += quoted(name != nullptr && name->isString() ? name->text : "");
+      text += ") uses unknown machine ";
+      text += quoted(word);
+      *error = std::move(text);
+      if (const char* note = legacyMachineNote(word)) {
+        *error += ": ";
+        *error += note;
+      }
     }
-    sound = Sound{};
-    initSoundParams(sound, machine);
-    readText(object, "id", sound.id);
-    readText(object, "name", sound.name);
-    if (const JsonValue* params = member(object, "params"); params != nullptr && params->isObject()) {
-        for (const JsonMember& p : params->members) {
-            const int index = findParamIndex(machine, std::string_view(p.key));
-            if (index < 0) continue;
-            sound.params[index] =
-                p.value.isNumber() ? narrowToFloat(p.value.number).value_or(0.0f) : 0.0f;
-        }
+    return false;
+  }
+  sound = Sound{};
+  initSoundParams(sound, machine);
+  readText(object, "id", sound.id);
+  readText(object, "name", sound.name);
+  if (const JsonValue* params = member(object, "params"); params != nullptr && params->isObject()) {
+    for (const JsonMember& p : params->members) {
+      const int index = findParamIndex(machine, std::string_view(p.key));
+      if (index < 0) continue;
+      sound.params[index] = p.value.isNumber() ? narrowToFloat(p.value.number).value_or(0.0f) : 0.0f;
     }
-    sound.zoneCount = 0;
-    sound.mode = 0;
-    for (int z = 0; z < kListCapacity; ++z) {
-        sound.slot[z] = 0;
-        sound.velMax[z] = 0;
+  }
+  sound.zoneCount = 0;
+  sound.mode = 0;
+  for (int z = 0; z < kListCapacity; ++z) {
+    sound.slot[z] = 0;
+    sound.velMax[z] = 0;
+  }
+  if (const JsonValue* layers = member(object, "layers")) {
+    sound.mode = wordCode(*layers, "mode", {"velocity", "roundrobin", "velrr"});
+    if (const JsonValue* zones = readList(*layers, "zones")) {
+      for (const JsonValue& z : zones->elements) {
+        if (sound.zoneCount >= kListCapacity) break;
+        sound.slot[sound.zoneCount] = readInt<std::uint8_t>(z, "slot", 0);
+        sound.velMax[sound.zoneCount] = readInt<std::uint8_t>(z, "velMax", 127);
+        ++sound.zoneCount;
+      }
     }
-    if (const JsonValue* layers = member(object, "layers")) {
-        sound.mode = wordCode(*layers, "mode", {"velocity", "roundrobin", "velrr"});
-        if (const JsonValue* zones = readList(*layers, "zones")) {
-            for (const JsonValue& z : zones->elements) {
-                if (sound.zoneCount >= kListCapacity) break;
-                sound.slot[sound.zoneCount] = readInt<std::uint8_t>(z, "slot", 0);
-                sound.velMax[sound.zoneCount] = readInt<std::uint8_t>(z, "velMax", 127);
-                ++sound.zoneCount;
-            }
-        }
-    }
-    sound.velDestCount = 0;
-    readParamList(readList(object, "velDests"), "depth", machine, sound.velDestCount,
-                  sound.velDests);
-    return true;
+  }
+  sound.velDestCount = 0;
+  readParamList(readList(object, "velDests"), "depth", machine, sound.velDestCount, sound.velDests);
+  return true;
 }
 
 bool readLegacyKit(const JsonValue& object, Kit& kit, std::string* error) {
-    readText(object, "name", kit.name);
-    kit.version = readInt<std::uint16_t>(object, "version", 1);
-    readText(object, "author", kit.author);
-    kit.tagCount = 0;
-    if (const JsonValue* tags = readList(object, "tags")) {
-        for (const JsonValue& t : tags->elements) {
-            if (kit.tagCount >= kTagCapacity) break;
-            copyText(kit.tags[kit.tagCount++], t.isString() ? t.text.c_str() : "");
-        }
+  readText(object, "name", kit.name);
+  kit.version = readInt<std::uint16_t>(object, "version", 1);
+  readText(object, "author", kit.author);
+  kit.tagCount = 0;
+  if (const JsonValue* tags = readList(object, "tags")) {
+    for (const JsonValue& t : tags->elements) {
+      if (kit.tagCount >= kTagCapacity) break;
+      copyText(kit.tags[kit.tagCount++], t.isString() ? t.text.c_str() : "");
     }
-    if (const JsonValue* sounds = readList(object, "sounds")) {
-        for (std::size_t s = 0; s < sounds->elements.size() && s < kMaxTracks; ++s) {
-            std::string reason;
-            if (!readLegacySound(sounds->elements[s], kit.sounds[s], &reason)) {
-                if (error != nullptr) *error = "sound " + formatUnsigned(s) + " " + reason;
-                return false;
-            }
-        }
+  }
+  if (const JsonValue* sounds = readList(object, "sounds")) {
+    for (std::size_t s = 0; s < sounds->elements.size() && s < kMaxTracks; ++s) {
+      std::string reason;
+      if (!readLegacySound(sounds->elements[s], kit.sounds[s], &reason)) {
+        if (error != nullptr) *error = "sound " + formatUnsigned(s) + " " + reason;
+        return false;
+      }
     }
-    return true;
+  }
+  return true;
 }
 
 void readLegacyPatternBody(const JsonValue& object, Pattern& pattern) {
-    pattern.bpm = readF32(object, "bpm", 120.0f);
-    pattern.swing = readF32(object, "swing", 50.0f);
-    pattern.length = readInt<std::uint16_t>(object, "length", 16);
-    pattern.numTracks = readInt<std::uint8_t>(object, "numTracks", 0);
-    pattern.accentAmount = readF32(object, "accentAmount", 0.0f);
-    pattern.accentEvery = readInt<std::uint8_t>(object, "accentEvery", 4);
-    pattern.accentCurve = readF32(object, "accentCurve", 0.5f);
-    const JsonValue* groove = member(object, "grooveEdited");
-    if (groove != nullptr) pattern.grooveEdited = groove->isNumber() && groove->number > 0.5 ? 1 : 0;
-    if (const JsonValue* tracks = readList(object, "tracks")) {
-        for (std::size_t t = 0; t < tracks->elements.size() && t < kMaxTracks; ++t)
-            readTrack(tracks->elements[t], pattern, static_cast<int>(t));
-    }
-    if (groove == nullptr) pattern.grooveEdited = countSetSteps(pattern) > 0 ? 1 : 0;
+  pattern.bpm = readF32(object, "bpm", 120.0f);
+  pattern.swing = readF32(object, "swing", 50.0f);
+  pattern.length = readInt<std::uint16_t>(object, "length", 16);
+  pattern.numTracks = readInt<std::uint8_t>(object, "numTracks", 0);
+  pattern.accentAmount = readF32(object, "accentAmount", 0.0f);
+  pattern.accentEvery = readInt<std::uint8_t>(object, "accentEvery", 4);
+  pattern.accentCurve = readF32(object, "accentCurve", 0.5f);
+  const JsonValue* groove = member(object, "grooveEdited");
+  if (groove != nullptr) pattern.grooveEdited = groove->isNumber() && groove->number > 0.5 ? 1 : 0;
+  if (const JsonValue* tracks = readList(object, "tracks")) {
+    for (std::size_t t = 0; t < tracks->elements.size() && t < kMaxTracks; ++t)
+      readTrack(tracks->elements[t], pattern, static_cast<int>(t));
+  }
+  if (groove == nullptr) pattern.grooveEdited = countSetSteps(pattern) > 0 ? 1 : 0;
 }
 
 void readLegacyMacros(const JsonValue& macros, Pattern& pattern) {
-    if (!macros.isArray()) return;
-    for (std::size_t m = 0; m < macros.elements.size() && m < kMacroCount; ++m) {
-        const JsonValue& e = macros.elements[m];
-        Macro& macro = pattern.kit.macros[m];
-        readText(e, "name", macro.name);
-        macro.value = readF32(e, "value", 0.0f);
-        macro.destCount = 0;
-        const JsonValue* dests = readList(e, "dests");
-        if (dests == nullptr) continue;
-        for (const JsonValue& d : dests->elements) {
-            if (macro.destCount >= kListCapacity) break;
-            const std::int32_t track = readInt<std::int32_t>(d, "track", -1);
-            if (track < 0 || track >= kMaxTracks) continue;
-            const int param = readKey(d, "param", legacyTrackMachine(pattern, track));
-            if (param < 0) continue;
-            MacroDest& dest = macro.dests[macro.destCount++];
-            dest.track = static_cast<std::uint8_t>(track);
-            dest.param = static_cast<std::uint8_t>(param);
-            dest.target = readF32(d, "target", 0.0f);
-        }
+  if (!macros.isArray()) return;
+  for (std::size_t m = 0; m < macros.elements.size() && m < kMacroCount; ++m) {
+    const JsonValue& e = macros.elements[m];
+    Macro& macro = pattern.kit.macros[m];
+    readText(e, "name", macro.name);
+    macro.value = readF32(e, "value", 0.0f);
+    macro.destCount = 0;
+    const JsonValue* dests = readList(e, "dests");
+    if (dests == nullptr) continue;
+    for (const JsonValue& d : dests->elements) {
+      if (macro.destCount >= kListCapacity) break;
+      const std::int32_t track = readInt<std::int32_t>(d, "track", -1);
+      if (track < 0 || track >= kMaxTracks) continue;
+      const int param = readKey(d, "param", legacyTrackMachine(pattern, track));
+      if (param < 0) continue;
+      MacroDest& dest = macro.dests[macro.destCount++];
+      dest.track = static_cast<std::uint8_t>(track);
+      dest.param = static_cast<std::uint8_t>(param);
+      dest.target = readF32(d, "target", 0.0f);
     }
+  }
 }
 
 bool readLegacyPattern(const JsonValue& object, Pattern& pattern, std::string* error,
                        Diagnostics* diagnostics, std::string_view path) {
-    readText(object, "name", pattern.name);
-    const JsonValue* kit = member(object, "kit");
-    if (kit != nullptr && !readLegacyKit(*kit, pattern.kit, error)) return false;
-    readLegacyPatternBody(object, pattern);
-    if (kit != nullptr) {
-        if (const JsonValue* macros = member(*kit, "macros")) readLegacyMacros(*macros, pattern);
-    }
-    // Ids are made from names, so the model's ranges must hold first: a
-    // track count or sound index out of range would reach past the arrays.
-    sanitizePattern(pattern);
-    const int made = assignPatternIds(pattern);
-    if (made > 0 && diagnostics != nullptr) {
-        diagnostics->note("ids-assigned-by-index", std::string(path),
-                          formatUnsigned(static_cast<std::uint64_t>(made)) +
-                              " voice and sound ids were made from track order and names");
-    }
-    pattern.muteMask = readInt<std::uint8_t>(object, "muteMask", 0);
-    return true;
+  readText(object, "name", pattern.name);
+  const JsonValue* kit = member(object, "kit");
+  if (kit != nullptr && !readLegacyKit(*kit, pattern.kit, error)) return false;
+  readLegacyPatternBody(object, pattern);
+  if (kit != nullptr) {
+    if (const JsonValue* macros = member(*kit, "macros")) readLegacyMacros(*macros, pattern);
+  }
+  // Ids are made from names, so the model's ranges must hold first: a
+  // track count or sound index out of range would reach past the arrays.
+  sanitizePattern(pattern);
+  const int made = assignPatternIds(pattern);
+  if (made > 0 && diagnostics != nullptr) {
+    diagnostics->note("ids-assigned-by-index", std::string(path),
+                      formatUnsigned(static_cast<std::uint64_t>(made)) +
+                          " voice and sound ids were made from track order and names");
+  }
+  pattern.muteMask = readInt<std::uint8_t>(object, "muteMask", 0);
+  return true;
 }
 
 bool readLegacyProject(std::string_view text, Project& project, std::string* error,
                        Diagnostics* diagnostics) {
-    const std::optional<JsonValue> root = parseOrExplain(text, error);
-    return root && readLegacyProject(*root, project, error, diagnostics);
+  const std::optional<JsonValue> root = parseOrExplain(text, error);
+  return root && readLegacyProject(*root, project, error, diagnostics);
 }
 
 bool readLegacyProject(const JsonValue& root, Project& project, std::string* error,
                        Diagnostics* diagnostics) {
-    if (!root.isObject()) {
-        if (error != nullptr) *error = "root is not an object";
-        return false;
+  if (!root.isObject()) {
+    if (error != nullptr) *error = "root is not an object";
+    return false;
+  }
+  project = Project{};
+  readText(root, "name", project.name);
+  project.version = readInt<std::uint16_t>(root, "version", 1);
+  readText(root, "author", project.author);
+  if (const JsonValue* patterns = readList(root, "patterns");
+      patterns != nullptr && !patterns->elements.empty()) {
+    std::string reason;
+    if (!readLegacyPattern(patterns->elements[0], project.patterns[0], &reason, diagnostics, "/patterns/0")) {
+      if (error != nullptr) *error = "pattern 0: " + reason;
+      return false;
     }
-    project = Project{};
-    readText(root, "name", project.name);
-    project.version = readInt<std::uint16_t>(root, "version", 1);
-    readText(root, "author", project.author);
-    if (const JsonValue* patterns = readList(root, "patterns"); patterns != nullptr && !patterns->elements.empty()) {
-        std::string reason;
-        if (!readLegacyPattern(patterns->elements[0], project.patterns[0], &reason, diagnostics,
-                               "/patterns/0")) {
-            if (error != nullptr) *error = "pattern 0: " + reason;
-            return false;
+  }
+  if (const JsonValue* samples = member(root, "samples")) {
+    SampleSlotTable& table = project.samples;
+    table.count = 0;
+    if (samples->isArray()) {
+      for (const JsonValue& e : samples->elements) {
+        if (table.count >= kSampleSlots) break;
+        SampleSlot& slot = table.slots[table.count++];
+        if (!e.isObject()) {
+          copyText(slot.name, e.isString() ? e.text.c_str() : "");
+          continue;
         }
-    }
-    if (const JsonValue* samples = member(root, "samples")) {
-        SampleSlotTable& table = project.samples;
-        table.count = 0;
-        if (samples->isArray()) {
-            for (const JsonValue& e : samples->elements) {
-                if (table.count >= kSampleSlots) break;
-                SampleSlot& slot = table.slots[table.count++];
-                if (!e.isObject()) {
-                    copyText(slot.name, e.isString() ? e.text.c_str() : "");
-                    continue;
-                }
-                readText(e, "name", slot.name);
-                if (const JsonValue* tags = readList(e, "tags")) {
-                    for (const JsonValue& t : tags->elements) {
-                        if (slot.tagCount >= kTagCapacity) break;
-                        copyText(slot.tags[slot.tagCount++], t.isString() ? t.text.c_str() : "");
-                    }
-                }
-                if (const JsonValue* slices = readList(e, "slices")) {
-                    for (const JsonValue& x : slices->elements) {
-                        if (slot.sliceCount >= kMaxSlices) break;
-                        slot.slices[slot.sliceCount++] =
-                            x.isNumber() ? narrowToFloat(x.number).value_or(0.0f) : 0.0f;
-                    }
-                }
-                const std::int32_t src = readInt<std::int32_t>(e, "src", 0);
-                slot.src = src >= 0 && src <= 255 ? static_cast<std::uint8_t>(src) : 0;
-            }
+        readText(e, "name", slot.name);
+        if (const JsonValue* tags = readList(e, "tags")) {
+          for (const JsonValue& t : tags->elements) {
+            if (slot.tagCount >= kTagCapacity) break;
+            copyText(slot.tags[slot.tagCount++], t.isString() ? t.text.c_str() : "");
+          }
         }
+        if (const JsonValue* slices = readList(e, "slices")) {
+          for (const JsonValue& x : slices->elements) {
+            if (slot.sliceCount >= kMaxSlices) break;
+            slot.slices[slot.sliceCount++] = x.isNumber() ? narrowToFloat(x.number).value_or(0.0f) : 0.0f;
+          }
+        }
+        const std::int32_t src = readInt<std::int32_t>(e, "src", 0);
+        slot.src = src >= 0 && src <= 255 ? static_cast<std::uint8_t>(src) : 0;
+      }
     }
-    sanitizeProject(project);
-    return true;
+  }
+  sanitizeProject(project);
+  return true;
 }
 
-bool loadKitDocument(std::string_view text, Pattern& pattern, std::string* error,
-                     Diagnostics* diagnostics) {
-    const std::optional<JsonValue> root = parseOrExplain(text, error);
-    return root && loadKitDocument(*root, pattern, error, diagnostics);
+bool loadKitDocument(std::string_view text, Pattern& pattern, std::string* error, Diagnostics* diagnostics) {
+  const std::optional<JsonValue> root = parseOrExplain(text, error);
+  return root && loadKitDocument(*root, pattern, error, diagnostics);
 }
 
-bool loadKitDocument(const JsonValue& root, Pattern& pattern, std::string* error,
-                     Diagnostics* diagnostics) {
-    std::unique_ptr<Project> fresh = makeProject();
-    if (!fresh) {
-        if (error != nullptr) *error = "out of memory";
-        return false;
-    }
-    if (!readLegacyProject(root, *fresh, error, diagnostics)) return false;
-    pattern = fresh->patterns[0];
-    return true;
+bool loadKitDocument(const JsonValue& root, Pattern& pattern, std::string* error, Diagnostics* diagnostics) {
+  std::unique_ptr<Project> fresh = makeProject();
+  if (!fresh) {
+    if (error != nullptr) *error = "out of memory";
+    return false;
+  }
+  if (!readLegacyProject(root, *fresh, error, diagnostics)) return false;
+  pattern = fresh->patterns[0];
+  return true;
 }
 
 }  // namespace ob

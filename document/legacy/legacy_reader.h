@@ -18,18 +18,14 @@ namespace ob {
 // drop it on failure). The error text, when given, gets the reason of a
 // failure and is untouched on success. The only finding is the note
 // "ids-assigned-by-index".
-bool readLegacyProject(std::string_view text, Project& project, std::string* error,
-                       Diagnostics* diagnostics);
+bool readLegacyProject(std::string_view text, Project& project, std::string* error, Diagnostics* diagnostics);
 // The same for a document already parsed.
-bool readLegacyProject(const JsonValue& root, Project& project, std::string* error,
-                       Diagnostics* diagnostics);
+bool readLegacyProject(const JsonValue& root, Project& project, std::string* error, Diagnostics* diagnostics);
 
 // Reads an old kit file: the document's pattern (tracks and kit) replaces the
 // caller's pattern on success only.
-bool loadKitDocument(std::string_view text, Pattern& pattern, std::string* error,
-                     Diagnostics* diagnostics);
-bool loadKitDocument(const JsonValue& root, Pattern& pattern, std::string* error,
-                     Diagnostics* diagnostics);
+bool loadKitDocument(std::string_view text, Pattern& pattern, std::string* error, Diagnostics* diagnostics);
+bool loadKitDocument(const JsonValue& root, Pattern& pattern, std::string* error, Diagnostics* diagnostics);
 
 // The levels, each on an already located value.
 bool readLegacyPattern(const JsonValue& object, Pattern& pattern, std::string* error,

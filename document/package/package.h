@@ -24,8 +24,8 @@ struct PackageAsset {
 struct Package {
   std::string documentName = "instance.json";
   JsonValue document;
-  std::vector<PackageAsset> assets;        // archive order on reading, first recording on writing
-  std::vector<zip::Entry> otherEntries;    // as read: name, bytes, compress flag
+  std::vector<PackageAsset> assets;      // archive order on reading, first recording on writing
+  std::vector<zip::Entry> otherEntries;  // as read: name, bytes, compress flag
 };
 
 // Reads JSON text (first non-blank byte "{", after an optional byte-order

@@ -14,7 +14,8 @@ constexpr std::string_view kAssetPrefix = "assets/";
 bool isBlank(std::uint8_t b) { return b == ' ' || b == '\t' || b == '\n' || b == '\r'; }
 
 bool isAssetEntry(std::string_view name) {
-  return name.substr(0, kAssetPrefix.size()) == kAssetPrefix && is64LowerHex(name.substr(kAssetPrefix.size()));
+  return name.substr(0, kAssetPrefix.size()) == kAssetPrefix &&
+         is64LowerHex(name.substr(kAssetPrefix.size()));
 }
 
 bool hasFindingAt(const Diagnostics& diagnostics, std::size_t from, const std::string& path) {
@@ -74,7 +75,8 @@ std::optional<Package> readArchive(const std::uint8_t* bytes, std::size_t size, 
       if (sha256Hex(entry.data.data(), entry.data.size()) == digits) {
         package.assets.push_back({std::string(digits), std::move(entry.data)});
       } else {
-        diagnostics.warn("asset-corrupt", path, "The asset does not match its name; left out, the plugin falls back");
+        diagnostics.warn("asset-corrupt", path,
+                         "The asset does not match its name; left out, the plugin falls back");
       }
       continue;
     }
@@ -89,7 +91,8 @@ std::optional<Package> readPackage(const std::uint8_t* bytes, std::size_t size, 
                                    Diagnostics& diagnostics, const zip::Limits& limits) {
   Package package;
   package.documentName = std::string(documentName);
-  if (zip::looksLikeZip(bytes, size)) return readArchive(bytes, size, std::move(package), diagnostics, limits);
+  if (zip::looksLikeZip(bytes, size))
+    return readArchive(bytes, size, std::move(package), diagnostics, limits);
 
   std::size_t first = 0;
   if (size >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) first = 3;

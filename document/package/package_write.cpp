@@ -9,7 +9,8 @@ namespace ob {
 
 std::optional<std::vector<std::uint8_t>> writePackage(const Package& package, Diagnostics& diagnostics) {
   const std::string text = dumpJson(package.document);
-  if (package.assets.empty() && package.otherEntries.empty()) return std::vector<std::uint8_t>(text.begin(), text.end());
+  if (package.assets.empty() && package.otherEntries.empty())
+    return std::vector<std::uint8_t>(text.begin(), text.end());
 
   std::vector<zip::Entry> entries;
   entries.reserve(1 + package.assets.size() + package.otherEntries.size());
@@ -21,7 +22,8 @@ std::optional<std::vector<std::uint8_t>> writePackage(const Package& package, Di
 
   std::vector<const PackageAsset*> sorted;
   for (const PackageAsset& asset : package.assets) sorted.push_back(&asset);
-  std::stable_sort(sorted.begin(), sorted.end(), [](const PackageAsset* a, const PackageAsset* b) { return a->name < b->name; });
+  std::stable_sort(sorted.begin(), sorted.end(),
+                   [](const PackageAsset* a, const PackageAsset* b) { return a->name < b->name; });
   for (const PackageAsset* asset : sorted) {
     // A name that is not the digest of the data would be refused as corrupt
     // on the next read, losing the sample; refuse it here instead.

@@ -24,7 +24,8 @@ bool KeptEntryBudget::admit(const zip::DirectoryRecord& record, Diagnostics& dia
     return false;
   }
   if (taken_ + record.size > kKeptEntriesBudget) {
-    diagnostics.warn("entry-dropped", path, "Entries this build does not read are kept up to 64 MiB in all; dropped");
+    diagnostics.warn("entry-dropped", path,
+                     "Entries this build does not read are kept up to 64 MiB in all; dropped");
     return false;
   }
   taken_ += record.size;

@@ -55,20 +55,18 @@ void refuse(ParamValueRefusal* why, ParamValueRefusal r) {
 
 int sampleParamKind(const Sound& sound, int index) {
   if (index < 0 || index >= kSoundParamSlots) return 0;
-  if (sound.machine == kMachineSample || sound.machine == kMachineGranular)
-    return index == 0 ? 1 : 0;
+  if (sound.machine == kMachineSample || sound.machine == kMachineGranular) return index == 0 ? 1 : 0;
   if (!isDrum(sound.machine)) return 0;
   for (int base : {kExc1Base, kExc2Base}) {
     if (index == base + 4 && storedChoice(sound, base, kExcTypeCount) == kExcTypeSample) return 2;
   }
-  if (index == kBodyAux1Index &&
-      storedChoice(sound, kBodyTypeIndex, kBodyTypeCount) == kBodyTypeSample)
+  if (index == kBodyAux1Index && storedChoice(sound, kBodyTypeIndex, kBodyTypeCount) == kBodyTypeSample)
     return 2;
   return 0;
 }
 
-bool readParamValue(const Sound& sound, int index, const JsonValue& value,
-                    const SampleSlotTable& samples, float& out, ParamValueRefusal* why) {
+bool readParamValue(const Sound& sound, int index, const JsonValue& value, const SampleSlotTable& samples,
+                    float& out, ParamValueRefusal* why) {
   refuse(why, ParamValueRefusal::None);
   if (value.isNumber()) {
     if (!std::isfinite(value.number)) {
@@ -111,8 +109,7 @@ bool readParamValue(const Sound& sound, int index, const JsonValue& value,
   return false;
 }
 
-JsonValue writeParamValue(const Sound& sound, int index, float value,
-                          const SampleSlotTable& samples) {
+JsonValue writeParamValue(const Sound& sound, int index, float value, const SampleSlotTable& samples) {
   ParamInfo info = paramInfo(sound.machine, index);
   double d = static_cast<double>(value) - static_cast<double>(info.min);
   if (std::isfinite(d) && d == std::floor(d) && info.stepped != 0) {
@@ -149,8 +146,7 @@ const char* paramValueRefusalText(ParamValueRefusal why) {
       return "Number beyond the range of a parameter; kept as written, not applied";
     case ParamValueRefusal::UnknownWord:
       return "Not a choice word or sample id of this parameter; kept as written, not applied";
-    case ParamValueRefusal::NotAValue:
-      return "Expected a value or choice id; kept as written, not applied";
+    case ParamValueRefusal::NotAValue: return "Expected a value or choice id; kept as written, not applied";
   }
   return "";
 }

@@ -24,15 +24,13 @@ enum class ParamValueRefusal : std::uint8_t {
 
 // A document value (number, choice word or sample id) to the stored float.
 // False leaves out unchanged; the caller reports and keeps the value.
-bool readParamValue(const Sound& sound, int index, const JsonValue& value,
-                    const SampleSlotTable& samples, float& out,
-                    ParamValueRefusal* why = nullptr);
+bool readParamValue(const Sound& sound, int index, const JsonValue& value, const SampleSlotTable& samples,
+                    float& out, ParamValueRefusal* why = nullptr);
 
 // The stored float as a document value: a choice word for a whole step of a
 // worded choice, a sample id for a sample selector whose slot has one, else
 // the number with its shortest float spelling.
-JsonValue writeParamValue(const Sound& sound, int index, float value,
-                          const SampleSlotTable& samples);
+JsonValue writeParamValue(const Sound& sound, int index, float value, const SampleSlotTable& samples);
 
 // A sentence for a refused value, for the caller's diagnostic.
 const char* paramValueRefusalText(ParamValueRefusal why);

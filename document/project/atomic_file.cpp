@@ -24,163 +24,161 @@ constexpr std::string_view kTemporaryMark = ".tmp-";
 constexpr std::size_t kTemporaryDigits = 12;
 
 void setError(std::string* error, const char* text) {
-    if (error != nullptr) *error = text;
+  if (error != nullptr) *error = text;
 }
 
 // A name no other writer in this folder will pick: the target's name, a
 // per-process draw and a counter.
 fs::path temporaryNameFor(const fs::path& target) {
-    static std::atomic<std::uint64_t> counter{0};
-    const auto now = static_cast<std::uint64_t>(
-        std::chrono::steady_clock::now().time_since_epoch().count());
-    const std::uint64_t n = counter.fetch_add(1, std::memory_order_relaxed);
-    const std::uint64_t draw =
-        hashDraw(now ^ reinterpret_cast<std::uintptr_t>(&counter), n);
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string suffix(kTemporaryMark);
-    for (std::size_t i = 0; i < kTemporaryDigits; ++i) suffix += kHex[(draw >> (4 * i)) & 15];
-    fs::path name = target.filename();
-    name += suffix;
-    return target.parent_path() / name;
+  static std::atomic<std::uint64_t> counter{0};
+  const auto now = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+  const std::uint64_t n = counter.fetch_add(1, std::memory_order_relaxed);
+  const std::uint64_t draw = hashDraw(now ^ reinterpret_cast<std::uintptr_t>(&counter), n);
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string suffix(kTemporaryMark);
+  for (std::size_t i = 0; i < kTemporaryDigits; ++i) suffix += kHex[(draw >> (4 * i)) & 15];
+  fs::path name = target.filename();
+  name += suffix;
+  return target.parent_path() / name;
 }
 
 bool isTemporaryOf(std::string_view name, std::string_view targetName) {
-    if (name.size() != targetName.size() + kTemporaryMark.size() + kTemporaryDigits) return false;
-    if (name.substr(0, targetName.size()) != targetName) return false;
-    name.remove_prefix(targetName.size());
-    if (name.substr(0, kTemporaryMark.size()) != kTemporaryMark) return false;
-    name.remove_prefix(kTemporaryMark.size());
-    for (char c : name)
-        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
-    return true;
+  if (name.size() != targetName.size() + kTemporaryMark.size() + kTemporaryDigits) return false;
+  if (name.substr(0, targetName.size()) != targetName) return false;
+  name.remove_prefix(targetName.size());
+  if (name.substr(0, kTemporaryMark.size()) != kTemporaryMark) return false;
+  name.remove_prefix(kTemporaryMark.size());
+  for (char c : name)
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+  return true;
 }
 
 fs::path folderOf(const fs::path& target) {
-    return target.parent_path().empty() ? fs::path(".") : target.parent_path();
+  return target.parent_path().empty() ? fs::path(".") : target.parent_path();
 }
 
 // A replace killed half way leaves its temporary behind for good; the next
 // replace of the same file clears them. Only regular files go, never what a
 // link points to.
 void removeStaleTemporaries(const fs::path& target) {
-    const std::string targetName = target.filename().string();
-    std::error_code ec;
-    for (fs::directory_iterator it(folderOf(target), ec), end; !ec && it != end; it.increment(ec)) {
-        std::error_code entryError;
-        if (!isTemporaryOf(it->path().filename().string(), targetName)) continue;
-        if (it->symlink_status(entryError).type() == fs::file_type::regular) fs::remove(it->path(), entryError);
-    }
+  const std::string targetName = target.filename().string();
+  std::error_code ec;
+  for (fs::directory_iterator it(folderOf(target), ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code entryError;
+    if (!isTemporaryOf(it->path().filename().string(), targetName)) continue;
+    if (it->symlink_status(entryError).type() == fs::file_type::regular) fs::remove(it->path(), entryError);
+  }
 }
 
 int syncToDisk(const SyncToDisk& sync, int fd) { return sync ? sync(fd) : ::fsync(fd); }
 
 bool writeAll(int fd, const std::uint8_t* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
 }
 
 // The temporary, written whole with the given permissions and synced; on
 // failure it is gone again.
 bool writeTemporary(const fs::path& temp, const std::uint8_t* data, std::size_t size,
                     std::optional<fs::perms> permissions, const SyncToDisk& sync, std::string* error) {
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        setError(error, "cannot open output file");
-        return false;
-    }
-    const char* failure = nullptr;
-    if (!writeAll(fd, data, size)) {
-        failure = "short write";
-    } else {
-        if (permissions) (void)::fchmod(fd, static_cast<mode_t>(*permissions & fs::perms::mask));
-        if (syncToDisk(sync, fd) != 0) failure = "cannot sync the file";
-    }
-    if (::close(fd) != 0 && failure == nullptr) failure = "short write";
-    if (failure == nullptr) return true;
-    ::unlink(temp.c_str());
-    setError(error, failure);
+  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    setError(error, "cannot open output file");
     return false;
+  }
+  const char* failure = nullptr;
+  if (!writeAll(fd, data, size)) {
+    failure = "short write";
+  } else {
+    if (permissions) (void)::fchmod(fd, static_cast<mode_t>(*permissions & fs::perms::mask));
+    if (syncToDisk(sync, fd) != 0) failure = "cannot sync the file";
+  }
+  if (::close(fd) != 0 && failure == nullptr) failure = "short write";
+  if (failure == nullptr) return true;
+  ::unlink(temp.c_str());
+  setError(error, failure);
+  return false;
 }
 
 // Makes a rename in the folder survive a power loss.
 bool syncFolder(const fs::path& folder, const SyncToDisk& sync) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool synced = syncToDisk(sync, fd) == 0;
-    ::close(fd);
-    return synced;
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool synced = syncToDisk(sync, fd) == 0;
+  ::close(fd);
+  return synced;
 }
 
 }  // namespace
 
-bool writeFileAtomically(const fs::path& path, const std::uint8_t* data, std::size_t size,
-                         std::string* error, const SyncToDisk& sync) {
-    std::error_code ec;
-    fs::path target = path;
-    if (fs::is_symlink(target, ec)) {
-        const fs::path resolved = fs::weakly_canonical(target, ec);
-        if (!ec) target = resolved;
-    }
-    if (target.filename().empty() || fs::is_directory(target, ec)) {
-        setError(error, "cannot open output file");
-        return false;
-    }
-    removeStaleTemporaries(target);
-    const fs::file_status old = fs::status(target, ec);
-    std::optional<fs::perms> permissions;
-    if (!ec && fs::is_regular_file(old)) permissions = old.permissions();
-    const fs::path temp = temporaryNameFor(target);
-    if (!writeTemporary(temp, data, size, permissions, sync, error)) return false;
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        setError(error, "cannot replace the file");
-        return false;
-    }
-    if (!syncFolder(folderOf(target), sync)) {
-        setError(error, "cannot sync the folder");
-        return false;
-    }
-    return true;
+bool writeFileAtomically(const fs::path& path, const std::uint8_t* data, std::size_t size, std::string* error,
+                         const SyncToDisk& sync) {
+  std::error_code ec;
+  fs::path target = path;
+  if (fs::is_symlink(target, ec)) {
+    const fs::path resolved = fs::weakly_canonical(target, ec);
+    if (!ec) target = resolved;
+  }
+  if (target.filename().empty() || fs::is_directory(target, ec)) {
+    setError(error, "cannot open output file");
+    return false;
+  }
+  removeStaleTemporaries(target);
+  const fs::file_status old = fs::status(target, ec);
+  std::optional<fs::perms> permissions;
+  if (!ec && fs::is_regular_file(old)) permissions = old.permissions();
+  const fs::path temp = temporaryNameFor(target);
+  if (!writeTemporary(temp, data, size, permissions, sync, error)) return false;
+  if (::rename(temp.c_str(), target.c_str()) != 0) {
+    ::unlink(temp.c_str());
+    setError(error, "cannot replace the file");
+    return false;
+  }
+  if (!syncFolder(folderOf(target), sync)) {
+    setError(error, "cannot sync the folder");
+    return false;
+  }
+  return true;
 }
 
-bool writeFileAtomically(const fs::path& path, const std::vector<std::uint8_t>& bytes,
-                         std::string* error, const SyncToDisk& sync) {
-    return writeFileAtomically(path, bytes.data(), bytes.size(), error, sync);
+bool writeFileAtomically(const fs::path& path, const std::vector<std::uint8_t>& bytes, std::string* error,
+                         const SyncToDisk& sync) {
+  return writeFileAtomically(path, bytes.data(), bytes.size(), error, sync);
 }
 
 bool writeFileAtomically(const fs::path& path, std::string_view text, std::string* error,
                          const SyncToDisk& sync) {
-    return writeFileAtomically(path, reinterpret_cast<const std::uint8_t*>(text.data()), text.size(),
-                               error, sync);
+  return writeFileAtomically(path, reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), error,
+                             sync);
 }
 
 bool readWholeFile(const fs::path& path, std::vector<std::uint8_t>& out, std::uint64_t maxSize) {
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in.is_open()) return false;
-    in.seekg(0, std::ios::end);
-    const std::streamoff end = in.tellg();
-    if (end < 0 || static_cast<std::uint64_t>(end) > maxSize) return false;
-    in.seekg(0, std::ios::beg);
-    try {
-        out.resize(static_cast<std::size_t>(end));
-    } catch (const std::bad_alloc&) {
-        out.clear();
-        return false;
-    }
-    if (end > 0) in.read(reinterpret_cast<char*>(out.data()), end);
-    if (in.gcount() != end) {
-        out.clear();
-        return false;
-    }
-    return true;
+  std::error_code ec;
+  if (!fs::is_regular_file(path, ec)) return false;
+  std::ifstream in(path, std::ios::binary);
+  if (!in.is_open()) return false;
+  in.seekg(0, std::ios::end);
+  const std::streamoff end = in.tellg();
+  if (end < 0 || static_cast<std::uint64_t>(end) > maxSize) return false;
+  in.seekg(0, std::ios::beg);
+  try {
+    out.resize(static_cast<std::size_t>(end));
+  } catch (const std::bad_alloc&) {
+    out.clear();
+    return false;
+  }
+  if (end > 0) in.read(reinterpret_cast<char*>(out.data()), end);
+  if (in.gcount() != end) {
+    out.clear();
+    return false;
+  }
+  return true;
 }
 
 }  // namespace ob

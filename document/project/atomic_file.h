@@ -28,12 +28,12 @@ using SyncToDisk = std::function<int(int fd)>;
 // folder" comes after the rename: the new bytes are in place but may not
 // survive a power loss. A symbolic link is followed, so the file it names is
 // replaced and the link stays. An existing file's permissions are kept.
-bool writeFileAtomically(const std::filesystem::path& path, const std::uint8_t* data,
-                         std::size_t size, std::string* error, const SyncToDisk& sync = {});
+bool writeFileAtomically(const std::filesystem::path& path, const std::uint8_t* data, std::size_t size,
+                         std::string* error, const SyncToDisk& sync = {});
 bool writeFileAtomically(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes,
                          std::string* error, const SyncToDisk& sync = {});
-bool writeFileAtomically(const std::filesystem::path& path, std::string_view text,
-                         std::string* error, const SyncToDisk& sync = {});
+bool writeFileAtomically(const std::filesystem::path& path, std::string_view text, std::string* error,
+                         const SyncToDisk& sync = {});
 
 // Reads a regular file whole. False when it cannot be opened, is not a
 // regular file, is larger than maxSize, or fewer bytes than its size arrive.

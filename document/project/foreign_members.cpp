@@ -6,66 +6,66 @@ namespace ob {
 
 void collectForeignMembers(std::vector<ForeignMember>& out, const JsonValue& loaded,
                            const JsonValue& rewritten, std::vector<std::string>& path) {
-    if (loaded.isObject() && rewritten.isObject()) {
-        const std::string* previous = nullptr;
-        for (const JsonMember& m : loaded.members) {
-            path.push_back(m.key);
-            if (const JsonValue* other = rewritten.find(m.key)) {
-                collectForeignMembers(out, m.value, *other, path);
-            } else {
-                out.push_back({path, m.value, previous != nullptr ? *previous : std::string()});
-            }
-            path.pop_back();
-            previous = &m.key;
-        }
-        return;
+  if (loaded.isObject() && rewritten.isObject()) {
+    const std::string* previous = nullptr;
+    for (const JsonMember& m : loaded.members) {
+      path.push_back(m.key);
+      if (const JsonValue* other = rewritten.find(m.key)) {
+        collectForeignMembers(out, m.value, *other, path);
+      } else {
+        out.push_back({path, m.value, previous != nullptr ? *previous : std::string()});
+      }
+      path.pop_back();
+      previous = &m.key;
     }
-    if (loaded.isArray() && rewritten.isArray() && !loaded.elements.empty() &&
-        loaded.elements.size() == rewritten.elements.size()) {
-        for (std::size_t i = 0; i < loaded.elements.size(); ++i) {
-            path.push_back(formatUnsigned(i));
-            collectForeignMembers(out, loaded.elements[i], rewritten.elements[i], path);
-            path.pop_back();
-        }
+    return;
+  }
+  if (loaded.isArray() && rewritten.isArray() && !loaded.elements.empty() &&
+      loaded.elements.size() == rewritten.elements.size()) {
+    for (std::size_t i = 0; i < loaded.elements.size(); ++i) {
+      path.push_back(formatUnsigned(i));
+      collectForeignMembers(out, loaded.elements[i], rewritten.elements[i], path);
+      path.pop_back();
     }
+  }
 }
 
 void setJsonPointer(JsonValue& document, const ForeignMember& member) {
-    if (member.path.empty()) return;
-    JsonValue* at = &document;
-    for (std::size_t i = 0; i + 1 < member.path.size(); ++i) {
-        const std::string& token = member.path[i];
-        if (at->isObject()) {
-            at = at->find(token);
-        } else if (at->isArray()) {
-            std::int32_t index = -1;
-            // Only plain decimal indices; "-", signs and leading zeros name nothing.
-            const bool plain = !token.empty() && (token == "0" || token[0] != '0') && token[0] != '-';
-            if (!plain || !parseWholeInt(token, index) || index < 0 ||
-                static_cast<std::size_t>(index) >= at->elements.size())
-                return;
-            at = &at->elements[static_cast<std::size_t>(index)];
-        } else {
-            return;
-        }
-        if (at == nullptr) return;
-    }
-    if (!at->isObject()) return;
-    const std::string& key = member.path.back();
-    if (at->find(key) != nullptr) return;
-    std::vector<JsonMember>& members = at->members;
-    auto where = members.end();
-    if (member.after.empty()) {
-        where = members.begin();
+  if (member.path.empty()) return;
+  JsonValue* at = &document;
+  for (std::size_t i = 0; i + 1 < member.path.size(); ++i) {
+    const std::string& token = member.path[i];
+    if (at->isObject()) {
+      at = at->find(token);
+    } else if (at->isArray()) {
+      std::int32_t index = -1;
+      // Only plain decimal indices; "-", signs and leading zeros name nothing.
+      const bool plain = !token.empty() && (token == "0" || token[0] != '0') && token[0] != '-';
+      if (!plain || !parseWholeInt(token, index) || index < 0 ||
+          static_cast<std::size_t>(index) >= at->elements.size())
+        return;
+      at = &at->elements[static_cast<std::size_t>(index)];
     } else {
-        for (auto it = members.begin(); it != members.end(); ++it) {
-            if (it->key == member.after) {
-                where = it + 1;
-                break;
-            }
-        }
+      return;
     }
-    members.insert(where, JsonMember{key, member.value});
+    if (at == nullptr) return;
+  }
+  if (!at->isObject()) return;
+  const std::string& key = member.path.back();
+  if (at->find(key) != nullptr) return;
+  std::vector<JsonMember>& members = at->members;
+  auto where = members.end();
+  if (member.after.empty()) {
+    where = members.begin();
+  } else {
+    for (auto it = members.begin(); it != members.end(); ++it) {
+      if (it->key == member.after) {
+        where = it + 1;
+        break;
+      }
+    }
+  }
+  members.insert(where, JsonMember{key, member.value});
 }
 
 }  // namespace ob

@@ -16,7 +16,7 @@ class SamplePool;
 void matchFactorySamples(SampleSlotTable& table, const SamplePool& pool);
 
 // Over the given rows (the catalogue's shape); for callers that bring their own.
-void matchFactorySamplesIn(SampleSlotTable& table, const SamplePool& pool,
-                           const FactorySampleRow* rows, std::size_t rowCount);
+void matchFactorySamplesIn(SampleSlotTable& table, const SamplePool& pool, const FactorySampleRow* rows,
+                           std::size_t rowCount);
 
 }  // namespace ob

@@ -52,9 +52,9 @@ bool isInstanceBytes(const std::uint8_t* bytes, std::size_t size);
 
 // The two readers, each into a fresh project, pool and kept document that
 // the caller discards on failure. A legacy project keeps nothing.
-bool readInstanceDocument(const std::uint8_t* bytes, std::size_t size, Project& project,
-                          SamplePool& pool, KeptDocument& kept, std::uint64_t currentSeed,
-                          Diagnostics& diagnostics, std::string& error);
+bool readInstanceDocument(const std::uint8_t* bytes, std::size_t size, Project& project, SamplePool& pool,
+                          KeptDocument& kept, std::uint64_t currentSeed, Diagnostics& diagnostics,
+                          std::string& error);
 bool readLegacyProjectDocument(const std::uint8_t* bytes, std::size_t size, Project& project,
                                SamplePool& pool, Diagnostics& diagnostics, std::string& error,
                                DocumentSource source = DocumentSource::File);

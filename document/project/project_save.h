@@ -27,7 +27,7 @@ std::vector<std::uint8_t> writeProjectDocument(const Project& project, const Sam
 // other failure but the last leaves an existing file as it was. Error texts:
 // "cannot write the project", "cannot open output file", "short write",
 // "cannot sync the file", "cannot replace the file", "cannot sync the folder".
-bool saveDocumentFile(const std::filesystem::path& path, const Project& project,
-                      const SamplePool& pool, const KeptDocument& kept, std::string* error);
+bool saveDocumentFile(const std::filesystem::path& path, const Project& project, const SamplePool& pool,
+                      const KeptDocument& kept, std::string* error);
 
 }  // namespace ob

@@ -23,8 +23,7 @@ const JsonValue* DocReader::find(std::string_view name) const {
   return object_->find(name);
 }
 
-const JsonValue* DocReader::getTyped(std::string_view name, JsonKind kind,
-                                     std::string_view what) {
+const JsonValue* DocReader::getTyped(std::string_view name, JsonKind kind, std::string_view what) {
   const JsonValue* v = find(name);
   if (v == nullptr) return nullptr;
   if (v->kind == kind) {
@@ -86,17 +85,14 @@ JsonValue DocReader::unconsumedMembers() const {
   return out;
 }
 
-std::string DocReader::childPath(std::string_view name) const {
-  return memberPath(path_, name);
-}
+std::string DocReader::childPath(std::string_view name) const { return memberPath(path_, name); }
 
 std::string DocReader::childPath(std::string_view base, std::string_view name) {
   return memberPath(base, name);
 }
 
 void DocReader::warn(std::string code, std::string path, std::string message) const {
-  if (diagnostics_ != nullptr)
-    diagnostics_->warn(std::move(code), std::move(path), std::move(message));
+  if (diagnostics_ != nullptr) diagnostics_->warn(std::move(code), std::move(path), std::move(message));
 }
 
 }  // namespace ob

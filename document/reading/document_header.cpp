@@ -23,8 +23,7 @@ bool parseSpecVersion(std::string_view text, std::uint32_t& major, std::uint32_t
   if (dot == std::string_view::npos) return false;
   std::uint32_t a = 0;
   std::uint32_t b = 0;
-  if (!parseSpecPart(text.substr(0, dot), a) || !parseSpecPart(text.substr(dot + 1), b))
-    return false;
+  if (!parseSpecPart(text.substr(0, dot), a) || !parseSpecPart(text.substr(dot + 1), b)) return false;
   major = a;
   minor = b;
   return true;
@@ -58,21 +57,19 @@ DocumentHeader readDocumentHeader(const JsonValue& document, std::string_view ex
   } else if (version->isString() && parseSpecVersion(version->text, h.specMajor, h.specMinor)) {
     if (h.specMajor >= 2) {
       diagnostics.warn("spec-newer-major", "/spec",
-                       "Document uses spec " + version->text + ", newer than " +
-                           formatSpecVersion() + "; known fields are read and the rest is kept");
+                       "Document uses spec " + version->text + ", newer than " + formatSpecVersion() +
+                           "; known fields are read and the rest is kept");
     }
   } else {
     h.specMajor = 1;
     h.specMinor = 0;
-    diagnostics.warn("bad-spec-version", "/spec",
-                     "Unreadable spec version, read as " + formatSpecVersion());
+    diagnostics.warn("bad-spec-version", "/spec", "Unreadable spec version, read as " + formatSpecVersion());
   }
 
   const JsonValue* ext = document.find("extensions");
   if (ext != nullptr) {
     if (!ext->isArray()) {
-      diagnostics.warn("wrong-type", "/extensions",
-                       "Expected a list of extension ids; kept as written");
+      diagnostics.warn("wrong-type", "/extensions", "Expected a list of extension ids; kept as written");
       h.extensionsWellFormed = false;
     } else {
       for (std::size_t i = 0; i < ext->elements.size(); ++i) {
@@ -93,8 +90,7 @@ DocumentHeader readDocumentHeader(const JsonValue& document, std::string_view ex
   return h;
 }
 
-JsonValue extensionsToJson(const std::vector<ExtensionId>& ids,
-                           const std::vector<JsonValue>& unreadable) {
+JsonValue extensionsToJson(const std::vector<ExtensionId>& ids, const std::vector<JsonValue>& unreadable) {
   JsonValue arr = makeJsonArray();
   for (const ExtensionId& id : ids) arr.elements.push_back(makeJsonString(formatExtensionId(id)));
   for (const JsonValue& v : unreadable) arr.elements.push_back(v);

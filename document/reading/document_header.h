@@ -33,7 +33,6 @@ DocumentHeader readDocumentHeader(const JsonValue& document, std::string_view ex
 
 // The "extensions" array: each id's text form, then the unreadable entries
 // as they were written.
-JsonValue extensionsToJson(const std::vector<ExtensionId>& ids,
-                           const std::vector<JsonValue>& unreadable);
+JsonValue extensionsToJson(const std::vector<ExtensionId>& ids, const std::vector<JsonValue>& unreadable);
 
 }  // namespace ob

@@ -6,8 +6,7 @@ namespace ob {
 
 std::optional<ExtensionId> parseExtensionId(std::string_view text) {
   std::size_t slash = text.rfind('/');
-  if (slash == std::string_view::npos || slash == 0 || slash + 1 >= text.size())
-    return std::nullopt;
+  if (slash == std::string_view::npos || slash == 0 || slash + 1 >= text.size()) return std::nullopt;
   std::string_view versionText = text.substr(slash + 1);
   // from_chars takes a minus sign; a version is never negative, so any sign fails.
   if (versionText.front() == '-' || versionText.front() == '+') return std::nullopt;
@@ -16,8 +15,6 @@ std::optional<ExtensionId> parseExtensionId(std::string_view text) {
   return ExtensionId{std::string(text.substr(0, slash)), version};
 }
 
-std::string formatExtensionId(const ExtensionId& id) {
-  return id.name + "/" + std::to_string(id.version);
-}
+std::string formatExtensionId(const ExtensionId& id) { return id.name + "/" + std::to_string(id.version); }
 
 }  // namespace ob

@@ -11,32 +11,29 @@
 namespace ob {
 
 struct DecodedWav {
-    std::vector<float> left;   // first channel, or the mean of the even channels
-    std::vector<float> right;  // empty for mono; else second / mean of odd channels
-    double sampleRate = 0.0;
-    std::int32_t frames = 0;
+  std::vector<float> left;   // first channel, or the mean of the even channels
+  std::vector<float> right;  // empty for mono; else second / mean of odd channels
+  double sampleRate = 0.0;
+  std::int32_t frames = 0;
 };
 
 // On failure returns false, writes the reason to *error when given and leaves
 // out unchanged.
-bool decodeWav(const std::uint8_t* bytes, std::size_t count, DecodedWav& out,
-               std::string* error = nullptr);
-inline bool decodeWav(const std::vector<std::uint8_t>& bytes, DecodedWav& out,
-                      std::string* error = nullptr) {
-    return decodeWav(bytes.data(), bytes.size(), out, error);
+bool decodeWav(const std::uint8_t* bytes, std::size_t count, DecodedWav& out, std::string* error = nullptr);
+inline bool decodeWav(const std::vector<std::uint8_t>& bytes, DecodedWav& out, std::string* error = nullptr) {
+  return decodeWav(bytes.data(), bytes.size(), out, error);
 }
 
 // right may be null for mono; a negative frame count counts as 0.
-std::vector<std::uint8_t> encodeWav(const float* left, const float* right,
-                                    std::int32_t frames, double sampleRate);
+std::vector<std::uint8_t> encodeWav(const float* left, const float* right, std::int32_t frames,
+                                    double sampleRate);
 
 // encodeWav in pieces, for writers that stream: the 44-byte header of one or
 // two channels for that many frames, and frames appended as interleaved
 // floats (left null writes zeros, right null writes mono). A header never
 // counts more frames than its 32-bit sizes hold.
 std::uint64_t maxWavFrames(std::uint32_t channels);
-std::vector<std::uint8_t> encodeWavHeader(std::uint32_t channels, std::uint64_t frames,
-                                          double sampleRate);
+std::vector<std::uint8_t> encodeWavHeader(std::uint32_t channels, std::uint64_t frames, double sampleRate);
 void appendWavFrames(std::vector<std::uint8_t>& out, const float* left, const float* right,
                      std::uint64_t frames);
 

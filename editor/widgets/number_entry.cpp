@@ -29,7 +29,9 @@ std::string NumberEntry::Value::format(float v) const {
   return valueText(v, spec_.max - spec_.min, unit_ ? unit_ : "");
 }
 
-std::optional<float> NumberEntry::Value::parse(std::string_view text) const { return readLeadingNumber(text); }
+std::optional<float> NumberEntry::Value::parse(std::string_view text) const {
+  return readLeadingNumber(text);
+}
 
 void NumberEntry::Value::describe(std::string_view name, float lo, float hi, const char* unit) {
   spec_.name.assign(name);

@@ -29,8 +29,8 @@ constexpr float kPresetCell = 26.0f;
 // The presets button: the rightmost cell of the title strip, inset.
 ui::Rect presetButtonRect(const ui::Rect& rect, float s) {
   const float stripRight = rect.x + s + std::max(0.0f, rect.width - 2.0f * s);
-  return {stripRight - kPresetCell * s + 2.0f * s, rect.y + 2.0f * s, std::max(0.0f, (kPresetCell - 4.0f) * s),
-          std::max(0.0f, (kTitleReserve - 2.0f) * s)};
+  return {stripRight - kPresetCell * s + 2.0f * s, rect.y + 2.0f * s,
+          std::max(0.0f, (kPresetCell - 4.0f) * s), std::max(0.0f, (kTitleReserve - 2.0f) * s)};
 }
 
 }  // namespace

@@ -66,10 +66,11 @@ void paintRow(const SlotFader& f, const RowLayout& row, float s) {
       ui::fillRect(dl, {std::min(xb, xv), row.track.y, std::fabs(xv - xb), row.track.height}, kLockBand);
     ui::fillRect(dl, markAt(row.track, xb, s, s), kBaseTick);
   } else {
-    ui::fillRect(dl, {row.track.x, row.track.y, xv - row.track.x, row.track.height}, kUnlockedFill, kTrackRadius);
+    ui::fillRect(dl, {row.track.x, row.track.y, xv - row.track.x, row.track.height}, kUnlockedFill,
+                 kTrackRadius);
   }
-  ui::fillRect(dl, markAt(row.track, xv, kKnobWidth * s, s), f.locked ? palette::kAccentHovered : palette::kAccent,
-               2.0f);
+  ui::fillRect(dl, markAt(row.track, xv, kKnobWidth * s, s),
+               f.locked ? palette::kAccentHovered : palette::kAccent, 2.0f);
 }
 
 }  // namespace
@@ -78,7 +79,9 @@ SlotFader::SlotFader() {
   entry.onCommit = [this](int openedId, float typed) { commitTyped(openedId, typed); };
 }
 
-std::string SlotFader::valueText() const { return orbi::valueText(range().shown(value), displayHi - displayLo, unit); }
+std::string SlotFader::valueText() const {
+  return orbi::valueText(range().shown(value), displayHi - displayLo, unit);
+}
 
 std::string SlotFader::tooltipSuffix() const {
   std::string text = label;
@@ -115,7 +118,8 @@ void SlotFader::draw(const ui::Rect& r) {
     // Absolute: the value under the pointer. The row's own value waits for
     // the rebuild, which may already have run inside change.
     const float x = it.pressPos.x + it.total.x;
-    const float v = paramLo + (paramHi - paramLo) * clamp01((x - row.track.x) / std::max(row.track.width, 1.0f));
+    const float v =
+        paramLo + (paramHi - paramLo) * clamp01((x - row.track.x) / std::max(row.track.width, 1.0f));
     if (change) change(id, v);
   }
 

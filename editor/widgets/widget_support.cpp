@@ -23,7 +23,9 @@ locale_t cLocale() {
 
 }  // namespace
 
-std::uint8_t alphaByte(float alpha) { return static_cast<std::uint8_t>(std::lround(clamp01(alpha) * 255.0f)); }
+std::uint8_t alphaByte(float alpha) {
+  return static_cast<std::uint8_t>(std::lround(clamp01(alpha) * 255.0f));
+}
 
 std::uint32_t withAlpha(std::uint32_t colour, float alpha) {
   return (colour & 0x00FFFFFFu) | static_cast<std::uint32_t>(alphaByte(alpha)) << 24;

@@ -51,8 +51,8 @@ float SpaceReverb::configure(float size, float damp) {
 
 void SpaceReverb::setTimes(float sizeScale, float lowDecay, float highDecay, float crossover) {
   configured_ = false;
-  if (sizeScale == cachedSizeScale_ && lowDecay == cachedLowDecay_ &&
-      highDecay == cachedHighDecay_ && crossover == cachedCrossover_) {
+  if (sizeScale == cachedSizeScale_ && lowDecay == cachedLowDecay_ && highDecay == cachedHighDecay_ &&
+      crossover == cachedCrossover_) {
     return;
   }
   cachedSizeScale_ = sizeScale;

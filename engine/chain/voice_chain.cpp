@@ -53,8 +53,7 @@ inline float shapeSample(float y, float k, int shape, float tanhK) {
 }  // namespace
 
 double divisionBeats(int code) {
-  static constexpr double kBeats[10] = {0.125, 1.0 / 6.0, 0.25, 0.375, 1.0 / 3.0,
-                                        0.5,   0.75,      1.0,  2.0,   4.0};
+  static constexpr double kBeats[10] = {0.125, 1.0 / 6.0, 0.25, 0.375, 1.0 / 3.0, 0.5, 0.75, 1.0, 2.0, 4.0};
   return kBeats[std::clamp(code, 0, 9)];
 }
 
@@ -186,8 +185,7 @@ void VoiceChain::processMono(float* buffer, int frames, const ModLayers& mod, in
   process<false>(buffer, nullptr, frames, mod, base);
 }
 
-void VoiceChain::processStereo(float* left, float* right, int frames, const ModLayers& mod,
-                               int base) {
+void VoiceChain::processStereo(float* left, float* right, int frames, const ModLayers& mod, int base) {
   process<true>(left, right, frames, mod, base);
 }
 
@@ -213,8 +211,8 @@ void VoiceChain::process(float* left, float* right, int frames, const ModLayers&
       fast += (a - fast) * (a > fast ? fastAttack_ : fastRelease_);
       slow += (a - slow) * (a > slow ? slowAttack_ : slowRelease_);
       const float d = (fast - slow) / (slow + fast + 1e-9f);
-      const float gain = std::clamp(
-          1.0f + p.tsAttack * std::max(d, 0.0f) + p.tsSustain * std::max(-d, 0.0f), 0.0f, 4.0f);
+      const float gain =
+          std::clamp(1.0f + p.tsAttack * std::max(d, 0.0f) + p.tsSustain * std::max(-d, 0.0f), 0.0f, 4.0f);
       left[i] *= gain;
       if constexpr (Stereo) right[i] *= gain;
     }
@@ -244,10 +242,10 @@ void VoiceChain::process(float* left, float* right, int frames, const ModLayers&
   }
 
   if (envNeeded || driveOn || crushOn || srrOn) {
-    const std::int32_t na = static_cast<std::int32_t>(std::min(
-        static_cast<double>(std::max(latchedAttack_, 0.0f)) * rate_, 2.0e9));
-    const std::int32_t nh = static_cast<std::int32_t>(std::min(
-        static_cast<double>(std::max(p.ampHold, 0.0f)) * rate_ + na, 2.1e9));
+    const std::int32_t na = static_cast<std::int32_t>(
+        std::min(static_cast<double>(std::max(latchedAttack_, 0.0f)) * rate_, 2.0e9));
+    const std::int32_t nh = static_cast<std::int32_t>(
+        std::min(static_cast<double>(std::max(p.ampHold, 0.0f)) * rate_ + na, 2.1e9));
     if (decayTime != decayFactorTime_ || rate_ != decayFactorRate_) {
       decayFactor_ =
           static_cast<float>(std::exp(-1.0 / (std::max(static_cast<double>(decayTime), 0.0001) * rate_)));
@@ -363,8 +361,8 @@ void VoiceChain::process(float* left, float* right, int frames, const ModLayers&
 }
 
 template <bool Stereo>
-inline void VoiceChain::runFilter(int which, float* left, float* right, int frames, float cutoff,
-                                  float reso, float typeSum) {
+inline void VoiceChain::runFilter(int which, float* left, float* right, int frames, float cutoff, float reso,
+                                  float typeSum) {
   // An open filter only remembers the input, so that it starts from there
   // when it closes; that short path stays inline.
   if (!(cutoff < 19999.0f)) {
@@ -377,8 +375,8 @@ inline void VoiceChain::runFilter(int which, float* left, float* right, int fram
 }
 
 template <bool Stereo>
-void VoiceChain::runActiveFilter(int which, float* left, float* right, int frames, float cutoff,
-                                 float reso, float typeSum) {
+void VoiceChain::runActiveFilter(int which, float* left, float* right, int frames, float cutoff, float reso,
+                                 float typeSum) {
   float* lastL = &lastInput_[which * 2];
   float* lastR = &lastInput_[which * 2 + 1];
   const int type = roundHalfUp(typeSum);
@@ -416,9 +414,7 @@ void VoiceChain::runActiveFilter(int which, float* left, float* right, int frame
       processPair<SvfMode::kBand>(fl, fr, left, right, frames);
     }
   } else {
-    auto pick = [type](const SvfOutput& o) {
-      return type == 0 ? o.low : (type == 1 ? o.high : o.band);
-    };
+    auto pick = [type](const SvfOutput& o) { return type == 0 ? o.low : (type == 1 ? o.high : o.band); };
     for (int i = 0; i < frames; ++i) left[i] = pick(fl.tick(left[i]));
   }
 }

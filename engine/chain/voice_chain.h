@@ -82,8 +82,7 @@ class VoiceChain {
   void process(float* left, float* right, int frames, const ModLayers& mod, int base);
   template <bool Stereo>
   // typeSum is the filter type's parameter sum, rounded only when the filter runs.
-  void runFilter(int which, float* left, float* right, int frames, float cutoff, float reso,
-                 float typeSum);
+  void runFilter(int which, float* left, float* right, int frames, float cutoff, float reso, float typeSum);
   template <bool Stereo>
   void runActiveFilter(int which, float* left, float* right, int frames, float cutoff, float reso,
                        float typeSum);

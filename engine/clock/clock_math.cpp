@@ -40,8 +40,7 @@ double swingWarp(double t, double s, double a) {
   return start + split + (pair - split) / s * (x - s);
 }
 
-std::uint64_t stepHash(std::uint64_t a, std::uint64_t b, double t, std::uint64_t n,
-                       std::uint64_t bar) {
+std::uint64_t stepHash(std::uint64_t a, std::uint64_t b, double t, std::uint64_t n, std::uint64_t bar) {
   // Positions enter in 1/960-beat units; out-of-range times saturate rather
   // than overflow the conversion.
   double qd = std::floor(t * 960.0 + 0.5);

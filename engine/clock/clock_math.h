@@ -23,7 +23,6 @@ double swingWarp(double t, double s, double a);
 
 // The deterministic hash of one step: project seed a, pattern seed b,
 // position t in beats within the bar, track name hash n and bar index.
-std::uint64_t stepHash(std::uint64_t a, std::uint64_t b, double t, std::uint64_t n,
-                       std::uint64_t bar);
+std::uint64_t stepHash(std::uint64_t a, std::uint64_t b, double t, std::uint64_t n, std::uint64_t bar);
 
 }  // namespace ob

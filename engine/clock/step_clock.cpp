@@ -35,9 +35,7 @@ constexpr double kMaxIndex = 9.0e15;
 
 void StepClock::setSampleRate(double rate) { sampleRate = rate > 0.0 ? rate : 44100.0; }
 
-int StepClock::activeTracks() const {
-  return pattern ? std::min<int>(pattern->numTracks, kTracks) : 0;
-}
+int StepClock::activeTracks() const { return pattern ? std::min<int>(pattern->numTracks, kTracks) : 0; }
 
 void StepClock::reset(const Pattern* p) {
   pattern = p;
@@ -305,13 +303,12 @@ StepClock::StepResult StepClock::stepEvent(int t, std::int64_t k, std::int32_t s
   const double ro = sub * (R / 24.0 * B);
   double time = ro + base;
 
-  r.fire = step.active && !step.muted && step.velocity > 0 && !((pattern->muteMask >> t) & 1u) &&
-           sub < n && bar - 1e-9 > ro + inBar;
+  r.fire = step.active && !step.muted && step.velocity > 0 && !((pattern->muteMask >> t) & 1u) && sub < n &&
+           bar - 1e-9 > ro + inBar;
 
   std::size_t idLen = 0;
   while (idLen < sizeof(track.id) && track.id[idLen] != '\0') ++idLen;
-  r.hash = stepHash(seed, defaultSeedOr(*pattern), ro + inBar,
-                    fnv1a64(std::string_view(track.id, idLen)),
+  r.hash = stepHash(seed, defaultSeedOr(*pattern), ro + inBar, fnv1a64(std::string_view(track.id, idLen)),
                     static_cast<std::uint64_t>(static_cast<std::int64_t>(barIndex)));
 
   // Swing: straight sixteenths following a straight pattern skip the warp.
@@ -322,8 +319,7 @@ StepClock::StepResult StepClock::stepEvent(int t, std::int64_t k, std::int32_t s
     // Out-of-range swing would fold steps past their pair; NaN keeps straight.
     amount = amount == amount ? std::clamp(amount, 0.0, 1.0) : 0.5;
     const double whole = std::floor(time * 0.25 + 1e-9);
-    time = swingWarp(time - 4.0 * whole, 4.0 / rateInfo(track.rate).swingEntry, amount) +
-           4.0 * whole;
+    time = swingWarp(time - 4.0 * whole, 4.0 / rateInfo(track.rate).swingEntry, amount) + 4.0 * whole;
   }
 
   const double u2 = unitFromDraw(hashDraw(r.hash, 2));

@@ -1,8 +1,8 @@
 #include "engine/drum/drum_body.h"
 
 #include <algorithm>
-#include <iterator>
 #include <cmath>
+#include <iterator>
 
 namespace ob {
 namespace {
@@ -118,8 +118,7 @@ void DrumBody::beginBlock(const DrumParamValues& mod, float note, const SamplePo
       for (int j = 0; j < 6; ++j) inc[j] = w * kMetalRatio[j];
       break;
     }
-    case kBodyString:
-      break;
+    case kBodyString: break;
     case kBodyFm:
       decayMul = decayFactor(decay, rate);
       secondDecayMul = decayFactor(2.995f * aux2 + 0.005f, rate);
@@ -148,8 +147,7 @@ void DrumBody::beginBlock(const DrumParamValues& mod, float note, const SamplePo
       inc[1] = std::min(cap, fw * std::exp2(cents / 1200.0)) / rate;
       break;
     }
-    default:
-      break;
+    default: break;
   }
 }
 

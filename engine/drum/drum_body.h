@@ -117,7 +117,8 @@ struct DrumBody {
 };
 
 template <int Type>
-[[gnu::always_inline]] inline float DrumBody::tickAs(float input, const DrumDistortion& dist, bool inBody, std::uint32_t& noise1) {
+[[gnu::always_inline]] inline float DrumBody::tickAs(float input, const DrumDistortion& dist, bool inBody,
+                                                     std::uint32_t& noise1) {
   using namespace drum_param;
   (void)input;
   (void)noise1;
@@ -146,7 +147,7 @@ template <int Type>
     return decayEnvelope(raw);
   } else if constexpr (Type == kBodyModal) {
     const Float4 upper = fastSinPhase4(Float4{static_cast<float>(phase[1]), static_cast<float>(phase[2]),
-                                             static_cast<float>(phase[3]), static_cast<float>(phase[4])});
+                                              static_cast<float>(phase[3]), static_cast<float>(phase[4])});
     const float a0 = modalAmp[0];
     // The reciprocal is taken off the sample's critical path.
     const float invA0 = a0 > 1e-6f ? 1.0f / a0 : 0.0f;
@@ -204,7 +205,8 @@ template <int Type>
     envelope = ay > envelope ? ay : envelope * 0.9995f;
     return inBody ? dist.apply(y) : y;
   } else if constexpr (Type == kBodyFm) {
-    float raw = std::sin(static_cast<float>(phase[0]) + fastSinPhase(static_cast<float>(phase[1])) * depth * second);
+    float raw =
+        std::sin(static_cast<float>(phase[0]) + fastSinPhase(static_cast<float>(phase[1])) * depth * second);
     if (inBody) raw = dist.apply(raw);
     phase[0] = wrapPhase(phase[0] + inc[0]);
     phase[1] = wrapPhase(phase[1] + inc[1]);

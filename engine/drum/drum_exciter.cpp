@@ -1,8 +1,8 @@
 #include "engine/drum/drum_exciter.h"
 
 #include <algorithm>
-#include <iterator>
 #include <cmath>
+#include <iterator>
 
 namespace ob {
 
@@ -36,7 +36,8 @@ void DrumExciter::trigger() {
   pitchEnvelope = 1.0f;
 }
 
-void DrumExciter::beginBlock(const DrumParamValues& mod, int base, int widthIndex, const SamplePoolSnapshot* snapshot) {
+void DrumExciter::beginBlock(const DrumParamValues& mod, int base, int widthIndex,
+                             const SamplePoolSnapshot* snapshot) {
   using namespace drum_param;
   type = mod.choice(base + kExcTypeOffset);
   // Held to a sane size so that no modulation sum can overflow the mix.
@@ -51,7 +52,8 @@ void DrumExciter::beginBlock(const DrumParamValues& mod, int base, int widthInde
   const float aux2 = clamp01(finiteOr0(mod.value(base + kExcAux2Offset)));
   reverse = mod.flag(base + kExcRevOffset);
   width = widthIndex >= 0 ? clamp01(finiteOr0(mod.value(widthIndex))) : 0.0f;
-  side = width > 0.0f && (type == kExcClick || type == kExcBpNoise || type == kExcClap || type == kExcHpNoise);
+  side =
+      width > 0.0f && (type == kExcClick || type == kExcBpNoise || type == kExcClap || type == kExcHpNoise);
   if (type == kExcSample) {  // the snapshot may change between blocks
     slot = usableSlot(snapshot, toSlotIndex(aux1));
     if (slot != nullptr) {
@@ -67,9 +69,7 @@ void DrumExciter::beginBlock(const DrumParamValues& mod, int base, int widthInde
   const float nyquistCap = static_cast<float>(0.45 * rate);
 
   switch (type) {
-    case kExcClick:
-      coef = 0.98f * tone + 0.02f;
-      break;
+    case kExcClick: coef = 0.98f * tone + 0.02f; break;
     case kExcKnock:
       knockBase = 460.0f * tone + 40.0f;
       knockDepth = 24.0f * aux1;
@@ -81,9 +81,7 @@ void DrumExciter::beginBlock(const DrumParamValues& mod, int base, int widthInde
       attackGain = 1.0f + 2.0f * aux2;
       attackStep = static_cast<float>(1.0 / std::max(0.0008 * rate, 1.0));
       break;
-    case kExcSample:
-      coef = 0.98f * tone + 0.02f;
-      break;
+    case kExcSample: coef = 0.98f * tone + 0.02f; break;
     case kExcClap: {
       filterA.setup(std::min(5500.0f * tone + 500.0f, nyquistCap), 1.5f, rate);
       filterB.copyCoefficients(filterA);
@@ -103,8 +101,7 @@ void DrumExciter::beginBlock(const DrumParamValues& mod, int base, int widthInde
       filterB.copyCoefficients(filterA);
       colour = roundHalfUp(2.0f * aux1);
       break;
-    default:
-      break;
+    default: break;
   }
 }
 

@@ -226,8 +226,7 @@ template <bool Stereo>
       envelope *= decayMul;
       break;
     }
-    default:
-      return {0.0f, 0.0f, 0.0f};
+    default: return {0.0f, 0.0f, 0.0f};
   }
   const float mono = m * level;
   if (!sideOn) return {mono, mono, mono};

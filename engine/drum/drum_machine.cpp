@@ -58,7 +58,9 @@ void DrumMachine::trigger(float note, float velocity) {
   memo_.valid = false;  // the body's hold is fixed again at the next block
 }
 
-void DrumMachine::renderMono(float* out, int frames, const ModLayers& mod) { render<false>(out, nullptr, frames, mod); }
+void DrumMachine::renderMono(float* out, int frames, const ModLayers& mod) {
+  render<false>(out, nullptr, frames, mod);
+}
 
 void DrumMachine::renderStereo(float* left, float* right, int frames, const ModLayers& mod) {
   render<true>(left, right, frames, mod);
@@ -85,7 +87,8 @@ void DrumMachine::render(float* left, float* right, int frames, const ModLayers&
   if (!known || std::memcmp(memo_.sums, p.v, sizeof memo_.sums) != 0 || memo_.note != note_ ||
       exc_[0].type == kExcSample || exc_[1].type == kExcSample || body_.type == kBodySample) {
     auto same = [&](int from, int to) {
-      return std::memcmp(&memo_.sums[from], &p.v[from], sizeof(float) * static_cast<std::size_t>(to - from)) == 0;
+      return std::memcmp(&memo_.sums[from], &p.v[from],
+                         sizeof(float) * static_cast<std::size_t>(to - from)) == 0;
     };
     const bool sameWidths = known && same(kExc1Width, kExc2Width + 1);
     float w1 = 0.0f;
@@ -129,12 +132,14 @@ void DrumMachine::render(float* left, float* right, int frames, const ModLayers&
 
   // One loop per body type, so the body's sample code inlines.
   using Loop = void (DrumMachine::*)(float*, float*, int, const BlockSetup&);
-#define OB_DRUM_LOOPS(S, W)                                                                          \
-  {&DrumMachine::renderSamples<S, W, 0>, &DrumMachine::renderSamples<S, W, 1>,                       \
-   &DrumMachine::renderSamples<S, W, 2>, &DrumMachine::renderSamples<S, W, 3>,                       \
-   &DrumMachine::renderSamples<S, W, 4>, &DrumMachine::renderSamples<S, W, 5>,                       \
-   &DrumMachine::renderSamples<S, W, 6>, &DrumMachine::renderSamples<S, W, 7>,                       \
-   &DrumMachine::renderSamples<S, W, 8>}
+#define OB_DRUM_LOOPS(S, W)                                                         \
+  {                                                                                 \
+    &DrumMachine::renderSamples<S, W, 0>, &DrumMachine::renderSamples<S, W, 1>,     \
+        &DrumMachine::renderSamples<S, W, 2>, &DrumMachine::renderSamples<S, W, 3>, \
+        &DrumMachine::renderSamples<S, W, 4>, &DrumMachine::renderSamples<S, W, 5>, \
+        &DrumMachine::renderSamples<S, W, 6>, &DrumMachine::renderSamples<S, W, 7>, \
+        &DrumMachine::renderSamples<S, W, 8>                                        \
+  }
   static constexpr Loop kNarrow[9] = OB_DRUM_LOOPS(Stereo, false);
   static constexpr Loop kWide[9] = OB_DRUM_LOOPS(Stereo, Stereo);
 #undef OB_DRUM_LOOPS
@@ -186,7 +191,8 @@ void DrumMachine::renderSamples(float* left, float* right, int frames, const Blo
       if (live1) e += x1.tick<false>(noise1_, noise2_).mono;
       if (live2) e += x2.tick<false>(noise1_, noise2_).mono;
       float mix = e * bleed;
-      if constexpr (Body != drum_param::kBodyNone) mix = body_.tickAs<Body>(e, dist_, inBody, noise1_) * bodyLevel + mix;
+      if constexpr (Body != drum_param::kBodyNone)
+        mix = body_.tickAs<Body>(e, dist_, inBody, noise1_) * bodyLevel + mix;
       if (postMix) mix = dist_.apply(mix);
       const float y = dcLeft_.process(mix) * gain;
       left[i] += y;

@@ -49,7 +49,17 @@ inline constexpr int kExcRevOffset = 6;
 
 // Choice codes.
 enum ExciterType : int { kExcNone = 0, kExcClick, kExcKnock, kExcBpNoise, kExcSample, kExcClap, kExcHpNoise };
-enum BodyType : int { kBodyNone = 0, kBodySine, kBodyShell, kBodyModal, kBodySample, kBodyMetal, kBodyString, kBodyFm, kBodyWave };
+enum BodyType : int {
+  kBodyNone = 0,
+  kBodySine,
+  kBodyShell,
+  kBodyModal,
+  kBodySample,
+  kBodyMetal,
+  kBodyString,
+  kBodyFm,
+  kBodyWave
+};
 enum DistPos : int { kDistInBody = 0, kDistPostMix = 1 };
 
 }  // namespace ob::drum_param

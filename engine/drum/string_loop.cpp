@@ -47,7 +47,8 @@ void StringLoop::update(float tone, float decaySeconds) {
     const double dPrime = std::clamp(delay - tau, 1.0, static_cast<double>(length - 1));
     intDelay = static_cast<std::int32_t>(dPrime);
     const double phi = dPrime - intDelay;
-    const double a = std::sin(phi * w) / (std::cos(phi * w) * std::sin(w) + std::sin(phi * w) * (1.0 - std::cos(w)));
+    const double a =
+        std::sin(phi * w) / (std::cos(phi * w) * std::sin(w) + std::sin(phi * w) * (1.0 - std::cos(w)));
     const double g = (1.0 - b) / std::sqrt(1.0 - 2.0 * b * std::cos(w) + b * b);
     const double h = std::sqrt(1.0 - 2.0 * a * (1.0 - a) * (1.0 - std::cos(w)));
     damping = static_cast<float>(b);

@@ -21,8 +21,8 @@ struct StringLoop {
   float cachedTone = -1.0f;
   float cachedDecay = -1.0f;
   std::int32_t intDelay = 1;
-  float interp = 0.0f;    // a
-  float damping = 0.0f;   // b
+  float interp = 0.0f;   // a
+  float damping = 0.0f;  // b
   float compensation = 1.0f;
   float decayGain = 0.0f;
   float state = 0.0f;

@@ -33,7 +33,8 @@ std::unique_ptr<float[]> buildBank() {
   // sin(k 2pi i / N) depends only on k i mod N, so one period of the sine
   // serves every partial.
   std::vector<double> sine(kWavePoints);
-  for (int i = 0; i < kWavePoints; ++i) sine[i] = std::sin(6.283185307179586476925286766559 * i / kWavePoints);
+  for (int i = 0; i < kWavePoints; ++i)
+    sine[i] = std::sin(6.283185307179586476925286766559 * i / kWavePoints);
   std::vector<double> acc(kWavePoints);
   for (int b = 0; b < kWaveBanks; ++b) {
     for (int w = 0; w < kWavesPerBank; ++w) {
@@ -43,7 +44,8 @@ std::unique_ptr<float[]> buildBank() {
         for (int k = 1; k <= partials; ++k) {
           const double a = partialAmplitude(b, w, k);
           if (a == 0.0) continue;
-          for (int i = 0, idx = 0; i < kWavePoints; ++i, idx = (idx + k) & (kWavePoints - 1)) acc[i] += a * sine[idx];
+          for (int i = 0, idx = 0; i < kWavePoints; ++i, idx = (idx + k) & (kWavePoints - 1))
+            acc[i] += a * sine[idx];
         }
         double peak = 1e-9;
         for (double v : acc) peak = std::fmax(peak, std::fabs(v));

@@ -44,9 +44,9 @@ class AuditionPreview {
   std::uint32_t back_ = 0;                // main thread
   std::uint32_t front_ = 2;               // audio thread
   std::atomic<std::uint32_t> request_{0};
-  std::uint32_t seen_ = 0;                // audio thread
-  double position_ = 0.0;                 // audio thread
-  bool playing_ = false;                  // audio thread
+  std::uint32_t seen_ = 0;  // audio thread
+  double position_ = 0.0;   // audio thread
+  bool playing_ = false;    // audio thread
 };
 
 }  // namespace orbi

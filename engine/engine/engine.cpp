@@ -48,7 +48,8 @@ void Engine::sizeBuffers() {
   scratchL_.assign(static_cast<std::size_t>(maxBlock_), 0.0f);
   scratchR_.assign(static_cast<std::size_t>(maxBlock_), 0.0f);
   followerInput_.assign(static_cast<std::size_t>(kTracks) * static_cast<std::size_t>(maxBlock_), 0.0f);
-  controlSignals_.assign(static_cast<std::size_t>((maxBlock_ / kSignalPeriod + 1) * kTracks), ControlSignal{});
+  controlSignals_.assign(static_cast<std::size_t>((maxBlock_ / kSignalPeriod + 1) * kTracks),
+                         ControlSignal{});
 }
 
 Engine::~Engine() {
@@ -66,7 +67,8 @@ void Engine::prepare(double sampleRate, int maxBlock) {
   clock_.setSampleRate(sampleRate_);
   carryPendingNoteEnds();
   preparePlayers();
-  for (ReversePrerender& prerender : prerenders_) prerender.prepare(sampleRate_, players_[0].reverseCapacity());
+  for (ReversePrerender& prerender : prerenders_)
+    prerender.prepare(sampleRate_, players_[0].reverseCapacity());
   cancelReverseHits();
   buildDemoProject(project_);
   loadProject(project_);
@@ -250,7 +252,8 @@ int Engine::process(float* left, float* right, int frames, const RenderInfo& inf
   triggerCount = std::clamp(triggerCount, 0, kMaxTriggers);
   blockEventCount = std::clamp(blockEventCount, 0, kMaxBlockEvents);
   for (int i = 0; i < triggerCount; ++i)
-    triggers[i].time = static_cast<std::uint32_t>(clampTime(static_cast<std::int32_t>(triggers[i].time), frames));
+    triggers[i].time =
+        static_cast<std::uint32_t>(clampTime(static_cast<std::int32_t>(triggers[i].time), frames));
   for (int i = 0; i < blockEventCount; ++i) blockEvents[i].time = clampTime(blockEvents[i].time, frames);
   sortByTime(blockEvents, blockEventCount, [](const BlockEvent& e) { return e.time; });
   sortByTime(triggers, triggerCount, [](const Trigger& t) { return t.time; });
@@ -302,7 +305,8 @@ void Engine::runPiece(float* left, float* right, int base, int frames, const Ren
   const double tempo = info.tempo > 0.0 ? info.tempo : static_cast<double>(pat.bpm);
   stepEvents_.clear();
   nextStepEvent_ = 0;
-  const bool clockRuns = info.clockRunning && (info.internalPlay || !auditionMode_.load(std::memory_order_relaxed));
+  const bool clockRuns =
+      info.clockRunning && (info.internalPlay || !auditionMode_.load(std::memory_order_relaxed));
   if (clockRuns) {
     if (tempo > 0.0) clock_.samplesPerSixteenth = 60.0 / tempo * 0.25 * clock_.sampleRate;
     if (first && info.hasBeats) clock_.syncTo(info.beats * 4.0);
@@ -313,7 +317,8 @@ void Engine::runPiece(float* left, float* right, int base, int frames, const Ren
     cancelReverseHits();
     bool anySounding = false;
     for (const TrackPlayer& p : players_) anySounding |= p.isSounding();
-    const bool triggerHere = nextTrigger_ < triggerCount && static_cast<int>(triggers[nextTrigger_].time) < end;
+    const bool triggerHere =
+        nextTrigger_ < triggerCount && static_cast<int>(triggers[nextTrigger_].time) < end;
     if (!triggerHere && !anySounding) {
       clearOutputs(left, right, frames);
       for (TrackPlayer& p : players_) p.advanceIdle(frames);
@@ -680,7 +685,8 @@ void Engine::rebindTrack(int t, int s) {
   const Track& track = pattern().tracks[t];
   player.loadSound(pattern().kit.sounds[s]);
   giveSnapshot(player);
-  player.setRandomSeeds(static_cast<std::uint32_t>(t + 809), static_cast<std::uint32_t>(t + 405) ^ 0x9e3779b9u);
+  player.setRandomSeeds(static_cast<std::uint32_t>(t + 809),
+                        static_cast<std::uint32_t>(t + 405) ^ 0x9e3779b9u);
   for (int i = 0; i < 2; ++i) {
     player.bindLfo(i, track.lfos[i]);
     player.bindModEnv(i, track.modEnvs[i]);

@@ -267,11 +267,11 @@ class Engine {
   // The next step hit of each track and its pre-render when it plays
   // reversed (audio thread).
   struct ReverseTarget {
-    std::uint8_t known = 0;     // forecast made for this hit
+    std::uint8_t known = 0;  // forecast made for this hit
     std::int64_t trackStep = 0;
     std::int32_t subIndex = 0;
     std::uint8_t patternIndex = 0;
-    std::int64_t due = 0;       // host sample of the hit
+    std::int64_t due = 0;  // host sample of the hit
   };
   ReverseTarget reverseTargets_[kTracks];
   ReversePrerender prerenders_[kTracks];

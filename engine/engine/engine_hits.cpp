@@ -33,7 +33,8 @@ void Engine::clearLockLayer(PlayerModulation& player) {
 }
 
 int Engine::pickLayerZone(const Sound& sound, float velocity, std::uint8_t& counter) {
-  if (sound.zoneCount == 0 || (sound.machine != kMachineSample && sound.machine != kMachineGranular)) return -1;
+  if (sound.zoneCount == 0 || (sound.machine != kMachineSample && sound.machine != kMachineGranular))
+    return -1;
   const int n = std::min<int>(sound.zoneCount, kListCapacity);
   const float v = std::isfinite(velocity) ? velocity : 0.0f;
   const int q = std::clamp(static_cast<int>(std::trunc(std::clamp(v, -1.0f, 2.0f) * 127.0f + 0.5f)), 0, 127);
@@ -52,7 +53,8 @@ int Engine::pickLayerZone(const Sound& sound, float velocity, std::uint8_t& coun
   return sound.slot[zone];
 }
 
-void Engine::writeLayerZone(PlayerModulation& player, const Sound& sound, float velocity, std::uint8_t& counter) {
+void Engine::writeLayerZone(PlayerModulation& player, const Sound& sound, float velocity,
+                            std::uint8_t& counter) {
   const int slot = pickLayerZone(sound, velocity, counter);
   if (slot < 0) return;
   ModLayers& mod = player.mod();
@@ -107,7 +109,8 @@ void Engine::stepHit(const StepEvent& e) {
   if (e.step && e.step->slide) slide(e);
 }
 
-bool Engine::writeStepLocks(PlayerModulation& player, const Step& step, const Track& track, std::uint64_t hash) {
+bool Engine::writeStepLocks(PlayerModulation& player, const Step& step, const Track& track,
+                            std::uint64_t hash) {
   ModLayers& mod = player.mod();
   bool lockOnSlot = false;
   clearLockLayer(player);
@@ -205,8 +208,8 @@ void Engine::fireHit(const Trigger& tr) {
   if (!hasParam(tr.absolute, absCount, 0)) {
     if (tr.hasLayer && sound.zoneCount > 0) {
       // A host-chosen layer is used once and does not move the track's counter.
-      std::uint8_t once =
-          static_cast<std::uint8_t>(tr.layer % static_cast<std::uint64_t>(std::min<int>(sound.zoneCount, kListCapacity)));
+      std::uint8_t once = static_cast<std::uint8_t>(
+          tr.layer % static_cast<std::uint64_t>(std::min<int>(sound.zoneCount, kListCapacity)));
       writeLayerZone(player, sound, tr.gain, once);
     } else {
       writeLayerZone(player, sound, tr.gain, roundRobin_[t]);

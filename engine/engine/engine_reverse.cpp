@@ -115,7 +115,8 @@ void Engine::prepareReverseHits(int frames) {
         continue;
       }
       const TrackPlayer::HitInput input = player.hitInput(static_cast<float>(e.note), e.velocity);
-      if (!prerender.startedFrom(player, hitForecast_, input)) prerender.begin(player, hitForecast_, input, true);
+      if (!prerender.startedFrom(player, hitForecast_, input))
+        prerender.begin(player, hitForecast_, input, true);
     }
     // An equal share for each block before the hit's own, which then only
     // plays it; a hit in this block takes the rest now.

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/granular/grain_window.h"
 #include "engine/chain/finite_param.h"
+#include "engine/granular/grain_window.h"
 #include "engine/params/param_tables.h"
 
 namespace ob {
@@ -33,9 +33,7 @@ void GranularMachine::prepare(double sampleRate) {
 
 int GranularMachine::paramCount() const { return ownParamCount(kMachineGranular); }
 
-ParamInfo GranularMachine::paramInfo(int index) const {
-  return ownParamInfo(kMachineGranular, index);
-}
+ParamInfo GranularMachine::paramInfo(int index) const { return ownParamInfo(kMachineGranular, index); }
 
 void GranularMachine::trigger(float note, float velocity) {
   note_ = std::isfinite(note) ? note : 60.0f;
@@ -97,10 +95,9 @@ void GranularMachine::render(float* left, float* right, int frames, const ModLay
   }
 
   const double size = static_cast<double>(value(mod, kSize));
-  const std::int32_t grainLength = static_cast<std::int32_t>(
-      std::max(std::min(size * 0.001 * rate_, 1.0e9), 2.0));
-  const double semis =
-      std::clamp(static_cast<double>(value(mod, kTune)) + note_ - 60.0, -160.0, 160.0);
+  const std::int32_t grainLength =
+      static_cast<std::int32_t>(std::max(std::min(size * 0.001 * rate_, 1.0e9), 2.0));
+  const double semis = std::clamp(static_cast<double>(value(mod, kTune)) + note_ - 60.0, -160.0, 160.0);
   const double srcRate =
       (slot_.sampleRate > 0.0 && std::isfinite(slot_.sampleRate)) ? slot_.sampleRate : 44100.0;
   const double baseStep =
@@ -113,9 +110,8 @@ void GranularMachine::render(float* left, float* right, int frames, const ModLay
   const double spread = std::clamp(static_cast<double>(value(mod, kSpread)), 0.0, 1.0);
   const float attack = value(mod, kAttack);
   const float attackInc = attack > 1e-5f ? static_cast<float>(1.0 / (rate_ * attack)) : 1.0f;
-  const float decayFactor = static_cast<float>(decayMemo_.get(value(mod, kDecay), [this](double d) {
-    return std::exp(-1.0 / (std::max(d, 0.0001) * rate_));
-  }));
+  const float decayFactor = static_cast<float>(decayMemo_.get(
+      value(mod, kDecay), [this](double d) { return std::exp(-1.0 / (std::max(d, 0.0001) * rate_)); }));
   const float level = value(mod, kLevel);
 
   const float* srcL = slot_.left;

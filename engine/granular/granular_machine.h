@@ -12,8 +12,19 @@ namespace ob {
 class GranularMachine final : public Machine {
  public:
   enum Param : int {
-    kSlot = 0, kSize, kDensity, kPosition, kSpray, kTune, kAttack, kDecay, kLevel,
-    kSpread, kNormalize, kGain, kParamCount
+    kSlot = 0,
+    kSize,
+    kDensity,
+    kPosition,
+    kSpray,
+    kTune,
+    kAttack,
+    kDecay,
+    kLevel,
+    kSpread,
+    kNormalize,
+    kGain,
+    kParamCount
   };
   static constexpr int kMaxGrains = 24;
 

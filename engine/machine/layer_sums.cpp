@@ -25,9 +25,7 @@ namespace {
   sumColumns(mod, first, count, out);
 }
 
-void sumPlain(const ModLayers& mod, int first, int count, float* out) {
-  sumColumns(mod, first, count, out);
-}
+void sumPlain(const ModLayers& mod, int first, int count, float* out) { sumColumns(mod, first, count, out); }
 
 using SumFunction = void (*)(const ModLayers&, int, int, float*);
 

@@ -7,41 +7,40 @@
 namespace ob {
 
 void copyPatternIntoProject(Project& project, const Pattern& source) {
-    Pattern& dest = project.patterns[0];
-    if (&dest != &source) {
-        dest.kit = source.kit;
-        dest.numTracks = source.numTracks;
-        for (int t = 0; t < kMaxTracks; ++t) {
-            Track& to = dest.tracks[t];
-            const Track& from = source.tracks[t];
-            std::memcpy(to.id, from.id, sizeof to.id);
-            to.soundIndex = from.soundIndex;
-            to.rate = from.rate;
-            to.chromatic = from.chromatic;
-            to.swing = from.swing;
-            to.gain = from.gain;
-            to.pan = from.pan;
-            to.chokeGroup = from.chokeGroup;
-            to.lfos[0] = from.lfos[0];
-            to.lfos[1] = from.lfos[1];
-            to.modEnvs[0] = from.modEnvs[0];
-            to.modEnvs[1] = from.modEnvs[1];
-            to.trackRandCount = from.trackRandCount;
-            for (int i = 0; i < kListCapacity; ++i) to.trackRands[i] = from.trackRands[i];
-        }
-        if (dest.grooveEdited == 0 && countSetSteps(source) > 0) {
-            for (int t = 0; t < kMaxTracks; ++t) {
-                for (int s = 0; s < kStepsPerTrack; ++s)
-                    dest.tracks[t].steps[s] = source.tracks[t].steps[s];
-                dest.tracks[t].length = source.tracks[t].length;
-            }
-            dest.length = source.length;
-            dest.swing = source.swing;
-            dest.bpm = source.bpm;
-            dest.seed = source.seed;
-        }
+  Pattern& dest = project.patterns[0];
+  if (&dest != &source) {
+    dest.kit = source.kit;
+    dest.numTracks = source.numTracks;
+    for (int t = 0; t < kMaxTracks; ++t) {
+      Track& to = dest.tracks[t];
+      const Track& from = source.tracks[t];
+      std::memcpy(to.id, from.id, sizeof to.id);
+      to.soundIndex = from.soundIndex;
+      to.rate = from.rate;
+      to.chromatic = from.chromatic;
+      to.swing = from.swing;
+      to.gain = from.gain;
+      to.pan = from.pan;
+      to.chokeGroup = from.chokeGroup;
+      to.lfos[0] = from.lfos[0];
+      to.lfos[1] = from.lfos[1];
+      to.modEnvs[0] = from.modEnvs[0];
+      to.modEnvs[1] = from.modEnvs[1];
+      to.trackRandCount = from.trackRandCount;
+      for (int i = 0; i < kListCapacity; ++i) to.trackRands[i] = from.trackRands[i];
     }
-    assignPatternIds(dest);
+    if (dest.grooveEdited == 0 && countSetSteps(source) > 0) {
+      for (int t = 0; t < kMaxTracks; ++t) {
+        for (int s = 0; s < kStepsPerTrack; ++s) dest.tracks[t].steps[s] = source.tracks[t].steps[s];
+        dest.tracks[t].length = source.tracks[t].length;
+      }
+      dest.length = source.length;
+      dest.swing = source.swing;
+      dest.bpm = source.bpm;
+      dest.seed = source.seed;
+    }
+  }
+  assignPatternIds(dest);
 }
 
 }  // namespace ob

@@ -12,8 +12,8 @@ inline constexpr int kGranularOwnCount = 12;
 inline constexpr int kLegacyNoteCount = 17;
 
 struct LegacyNote {
-    const char* name;
-    const char* note;
+  const char* name;
+  const char* note;
 };
 
 extern const ParamInfo kDrumParams[kDrumOwnCount];
@@ -31,4 +31,4 @@ extern const ParamDescriptor kCommonDescriptors[kCommonParamCount];
 
 extern const LegacyNote kLegacyNotes[kLegacyNoteCount];
 
-} // namespace ob::param_data
+}  // namespace ob::param_data

@@ -61,4 +61,4 @@ inline constexpr int kDivisionCount = 10;
 const char* divisionLabel(int code);
 const char* divisionWord(int code);
 
-} // namespace ob
+}  // namespace ob

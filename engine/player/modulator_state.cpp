@@ -13,20 +13,13 @@ constexpr double kEnvFloor = 0.0001;
 
 float lfoShapeValue(int shape, double phase, float randomValue) {
   switch (shape) {
-    case kLfoSine:
-      return static_cast<float>(std::sin(kTwoPi * phase));
-    case kLfoTri:
-      return static_cast<float>(phase < 0.5 ? 4.0 * phase - 1.0 : 3.0 - 4.0 * phase);
-    case kLfoSawUp:
-      return static_cast<float>(2.0 * phase - 1.0);
-    case kLfoSawDown:
-      return static_cast<float>(1.0 - 2.0 * phase);
-    case kLfoSquare:
-      return phase < 0.5 ? 1.0f : -1.0f;
-    case kLfoRandom:
-      return randomValue;
-    default:
-      return 0.0f;
+    case kLfoSine: return static_cast<float>(std::sin(kTwoPi * phase));
+    case kLfoTri: return static_cast<float>(phase < 0.5 ? 4.0 * phase - 1.0 : 3.0 - 4.0 * phase);
+    case kLfoSawUp: return static_cast<float>(2.0 * phase - 1.0);
+    case kLfoSawDown: return static_cast<float>(1.0 - 2.0 * phase);
+    case kLfoSquare: return phase < 0.5 ? 1.0f : -1.0f;
+    case kLfoRandom: return randomValue;
+    default: return 0.0f;
   }
 }
 

@@ -25,17 +25,17 @@ inline constexpr std::uint32_t kLfoRandomSeed = 0x2545F491u;
 
 struct LfoState {
   std::uint8_t enabled = 0;
-  std::uint32_t dest = 0;      // combined parameter index
-  double increment = 0.0;      // cycles per sample
-  float amplitude = 0.0f;      // depth x range x 0.5
+  std::uint32_t dest = 0;  // combined parameter index
+  double increment = 0.0;  // cycles per sample
+  float amplitude = 0.0f;  // depth x range x 0.5
   std::uint8_t shape = 0;
   std::uint8_t mode = 0;
   std::uint8_t sync = 0;
   std::uint8_t rateDiv = 5;
-  double phase = 0.0;          // cycles
+  double phase = 0.0;  // cycles
   std::uint8_t running = 1;
-  float heldOutput = 0.0f;     // sample-and-hold output of the hold mode
-  float randomValue = 0.0f;    // current value of the random shape, -1..1
+  float heldOutput = 0.0f;                     // sample-and-hold output of the hold mode
+  float randomValue = 0.0f;                    // current value of the random shape, -1..1
   std::uint32_t randomState = kLfoRandomSeed;  // set once at construction
 
   bool operator==(const LfoState&) const = default;
@@ -44,16 +44,16 @@ struct LfoState {
 struct ModEnvState {
   std::uint8_t enabled = 0;
   std::int32_t dest = 0;
-  float scale = 0.0f;          // depth x range
-  float attack = 0.0f;         // seconds
+  float scale = 0.0f;   // depth x range
+  float attack = 0.0f;  // seconds
   float hold = 0.0f;
   float decay = 0.2f;
   std::uint8_t sync = 0;
   std::uint8_t atkDiv = 2;
   std::uint8_t decDiv = 5;
-  std::uint32_t counter = 0;   // samples since the last restart
+  std::uint32_t counter = 0;  // samples since the last restart
   std::uint8_t running = 0;
-  float output = 0.0f;         // level x scale
+  float output = 0.0f;  // level x scale
 
   bool operator==(const ModEnvState&) const = default;
 };

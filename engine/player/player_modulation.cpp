@@ -30,9 +30,10 @@ bool sameBits(const LfoState& a, const LfoState& b) {
 }
 
 bool sameBits(const ModEnvState& a, const ModEnvState& b) {
-  return a.enabled == b.enabled && a.dest == b.dest && sameBits(a.scale, b.scale) && sameBits(a.attack, b.attack) &&
-         sameBits(a.hold, b.hold) && sameBits(a.decay, b.decay) && a.sync == b.sync && a.atkDiv == b.atkDiv &&
-         a.decDiv == b.decDiv && a.counter == b.counter && a.running == b.running && sameBits(a.output, b.output);
+  return a.enabled == b.enabled && a.dest == b.dest && sameBits(a.scale, b.scale) &&
+         sameBits(a.attack, b.attack) && sameBits(a.hold, b.hold) && sameBits(a.decay, b.decay) &&
+         a.sync == b.sync && a.atkDiv == b.atkDiv && a.decDiv == b.decDiv && a.counter == b.counter &&
+         a.running == b.running && sameBits(a.output, b.output);
 }
 }  // namespace
 
@@ -173,7 +174,8 @@ void PlayerModulation::updateEnvOutput(ModEnvState& env) {
 void PlayerModulation::advanceModEnvs(int n) {
   for (ModEnvState& env : envs_) {
     if (!env.enabled || !env.running) continue;
-    const std::uint64_t c = static_cast<std::uint64_t>(env.counter) + static_cast<std::uint64_t>(n > 0 ? n : 0);
+    const std::uint64_t c =
+        static_cast<std::uint64_t>(env.counter) + static_cast<std::uint64_t>(n > 0 ? n : 0);
     env.counter = c > 0xffffffffull ? 0xffffffffu : static_cast<std::uint32_t>(c);
     updateEnvOutput(env);
   }
@@ -207,8 +209,7 @@ void PlayerModulation::retriggerLfos() {
       case kLfoHold:
         lfo.heldOutput = lfoShapeValue(lfo.shape, lfo.phase, lfo.randomValue) * lfo.amplitude;
         break;
-      default:
-        break;
+      default: break;
     }
   }
   rebuildLfoLayer();
@@ -395,13 +396,13 @@ void PlayerModulation::restoreModulators(const ModulatorSave& in) {
 
 bool PlayerModulation::sameRenderState(const PlayerModulation& o) const {
   return sameBits(mod_.layers, o.mod_.layers) && sameBits(mod_.tempo, o.mod_.tempo) &&
-         machineType_ == o.machineType_ && sameBits(sampleRate_, o.sampleRate_) && sameBits(tempo_, o.tempo_) &&
-         chromatic_ == o.chromatic_ && sameBits(glideTargets_, o.glideTargets_) &&
-         glideRemaining_ == o.glideRemaining_ && glideActive_ == o.glideActive_ &&
-         sameBits(smoothFlags_, o.smoothFlags_) && sameBits(smoothMask_, o.smoothMask_) &&
-         sameBits(smoothingTargets_, o.smoothingTargets_) && smoothingActive_ == o.smoothingActive_ &&
-         sameBits(lfos_[0], o.lfos_[0]) && sameBits(lfos_[1], o.lfos_[1]) && sameBits(envs_[0], o.envs_[0]) &&
-         sameBits(envs_[1], o.envs_[1]);
+         machineType_ == o.machineType_ && sameBits(sampleRate_, o.sampleRate_) &&
+         sameBits(tempo_, o.tempo_) && chromatic_ == o.chromatic_ &&
+         sameBits(glideTargets_, o.glideTargets_) && glideRemaining_ == o.glideRemaining_ &&
+         glideActive_ == o.glideActive_ && sameBits(smoothFlags_, o.smoothFlags_) &&
+         sameBits(smoothMask_, o.smoothMask_) && sameBits(smoothingTargets_, o.smoothingTargets_) &&
+         smoothingActive_ == o.smoothingActive_ && sameBits(lfos_[0], o.lfos_[0]) &&
+         sameBits(lfos_[1], o.lfos_[1]) && sameBits(envs_[0], o.envs_[0]) && sameBits(envs_[1], o.envs_[1]);
 }
 
 void PlayerModulation::bindModulation(std::uint8_t machineType) {

@@ -102,8 +102,8 @@ class PlayerModulation {
 
   // Random offsets of a hit: list B first, then list A, so an entry of A
   // overrides the entry of B for the same parameter.
-  void applyHitModulation(const ParamLock* listA, int countA, std::uint64_t seed,
-                          const ParamLock* listB, int countB);
+  void applyHitModulation(const ParamLock* listA, int countA, std::uint64_t seed, const ParamLock* listB,
+                          int countB);
   void applyVelocityDests(float velocity, const ParamLock* dests, int count);
 
   void refreshResolvedParams();

@@ -13,8 +13,8 @@ constexpr int kOfflineBlock = 256;
 constexpr double kOfflineTempo = 120.0;
 }  // namespace
 
-void renderSoundOffline(const Sound& sound, const SamplePoolSnapshot* snapshot, double sampleRate,
-                        int frames, std::vector<float>& out, float velocity) {
+void renderSoundOffline(const Sound& sound, const SamplePoolSnapshot* snapshot, double sampleRate, int frames,
+                        std::vector<float>& out, float velocity) {
   const int n = frames > 0 ? frames : 0;
   out.assign(static_cast<std::size_t>(n), 0.0f);
   if (n == 0) return;

@@ -13,7 +13,7 @@ namespace ob {
 // out holds exactly max(frames, 0) mono samples afterwards. The same sound,
 // snapshot, rate, length and velocity always give the same samples. A null
 // snapshot leaves sample-based machines silent.
-void renderSoundOffline(const Sound& sound, const SamplePoolSnapshot* snapshot, double sampleRate,
-                        int frames, std::vector<float>& out, float velocity);
+void renderSoundOffline(const Sound& sound, const SamplePoolSnapshot* snapshot, double sampleRate, int frames,
+                        std::vector<float>& out, float velocity);
 
 }  // namespace ob

@@ -35,9 +35,11 @@ class ReversePrerender {
   // Starts on the next hit of a player whose machine will not render before
   // it: a copy of the machine triggered as the hit will trigger it, played
   // with the modulators the hit will have.
-  void begin(const TrackPlayer& player, const PlayerModulation& atHit, TrackPlayer::HitInput trigger, bool stereo);
+  void begin(const TrackPlayer& player, const PlayerModulation& atHit, TrackPlayer::HitInput trigger,
+             bool stereo);
   // Begun for this player's hit from the same state, and still valid.
-  bool startedFrom(const TrackPlayer& player, const PlayerModulation& atHit, TrackPlayer::HitInput trigger) const;
+  bool startedFrom(const TrackPlayer& player, const PlayerModulation& atHit,
+                   TrackPlayer::HitInput trigger) const;
   // Begun for this player, whose machine has not moved since.
   bool stillFor(const TrackPlayer& player) const {
     return player_ == &player && player.machineEpoch() == epoch_;
@@ -88,7 +90,7 @@ class ReversePrerender {
   const TrackPlayer* player_ = nullptr;  // null while idle
   std::uint32_t epoch_ = 0;              // the player's machine count at the copy
   TrackPlayer::HitInput trigger_{};
-  std::int32_t planned_ = 0;             // samples due by the end of this block
+  std::int32_t planned_ = 0;  // samples due by the end of this block
   bool faded_ = false;
 };
 

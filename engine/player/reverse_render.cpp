@@ -35,7 +35,8 @@ void ReverseRender::renderUntil(std::int32_t target) {
   PlayerModulation& m = *modulators_;
   const std::int32_t end = std::min(target, capacity_);
   while (length_ < end && !ended_) {
-    const int chunk = std::min(m.modulatorsMoving() ? PlayerModulation::kControlBlock : kStillChunk, capacity_ - length_);
+    const int chunk =
+        std::min(m.modulatorsMoving() ? PlayerModulation::kControlBlock : kStillChunk, capacity_ - length_);
     m.decaySmoothing(chunk);
     ++chunks_;
     m.mod().serial = serialBase_ + chunks_;

@@ -219,7 +219,9 @@ void TrackPlayer::clearReverse() {
 
 // ---- Rendering
 
-void TrackPlayer::setControlPhase(int phase) { controlPhase_ = ((phase % kControlBlock) + kControlBlock) % kControlBlock; }
+void TrackPlayer::setControlPhase(int phase) {
+  controlPhase_ = ((phase % kControlBlock) + kControlBlock) % kControlBlock;
+}
 
 void TrackPlayer::beginBlock() {
   keepHeldParams();
@@ -269,8 +271,8 @@ void TrackPlayer::renderReverseHit(bool stereo) {
   // from where they were.
   saveModulators(save_);
   ReverseRender render;
-  render.begin(activeMachine(), reverseChain_, *this, reverseLeft_.data(), reverseRight_.data(), capacity, stereo,
-               reverseVelocity_, updateCounter_);
+  render.begin(activeMachine(), reverseChain_, *this, reverseLeft_.data(), reverseRight_.data(), capacity,
+               stereo, reverseVelocity_, updateCounter_);
   render.renderUntil(capacity);
   restoreModulators(save_);
   updateCounter_ += render.chunks();

@@ -4,8 +4,8 @@
 
 namespace ob {
 
-constexpr int kSamplePoolSlots = 64;     // slots a snapshot describes
-constexpr int kSnapshotMaxSlices = 64;   // slice positions kept per slot
+constexpr int kSamplePoolSlots = 64;    // slots a snapshot describes
+constexpr int kSnapshotMaxSlices = 64;  // slice positions kept per slot
 
 // One read-only view of a pool slot as the audio thread sees it. The
 // defaults are the reset entry: no audio, so readers play silence, and a

@@ -13,9 +13,9 @@ namespace ob {
 
 struct SampleSetHandshake {
   std::atomic<const SamplePoolSnapshot*> snapshot{nullptr};  // written by the main thread
-  std::atomic<std::uint32_t> generation{0};  // raised by the main thread
-  std::atomic<std::uint32_t> ack{0};         // written by the audio thread
-  std::uint32_t seen = 0;                    // audio thread only
+  std::atomic<std::uint32_t> generation{0};                  // raised by the main thread
+  std::atomic<std::uint32_t> ack{0};                         // written by the audio thread
+  std::uint32_t seen = 0;                                    // audio thread only
 
   // Main thread: makes s the snapshot the audio thread reads from its next
   // block on, and returns the new generation it starts. The pointer is stored

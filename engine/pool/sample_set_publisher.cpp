@@ -4,8 +4,7 @@
 
 namespace ob {
 
-bool SampleSetPublisher::publish(SamplePool& pool, const SampleSlotTable& table,
-                                 SampleSetHandshake& hs) {
+bool SampleSetPublisher::publish(SamplePool& pool, const SampleSlotTable& table, SampleSetHandshake& hs) {
   if (current_ >= 0 && !hs.acknowledged(publishedGeneration_)) {
     pending_ = true;
     return false;
@@ -14,8 +13,7 @@ bool SampleSetPublisher::publish(SamplePool& pool, const SampleSlotTable& table,
   return true;
 }
 
-void SampleSetPublisher::publishNow(SamplePool& pool, const SampleSlotTable& table,
-                                    SampleSetHandshake& hs) {
+void SampleSetPublisher::publishNow(SamplePool& pool, const SampleSlotTable& table, SampleSetHandshake& hs) {
   flip(pool, table, hs);
 }
 
@@ -27,8 +25,7 @@ void SampleSetPublisher::retirePool(SamplePool&& old) {
   retired_.push_back(std::move(r));
 }
 
-void SampleSetPublisher::flip(SamplePool& pool, const SampleSlotTable& table,
-                              SampleSetHandshake& hs) {
+void SampleSetPublisher::flip(SamplePool& pool, const SampleSlotTable& table, SampleSetHandshake& hs) {
   const int next = current_ < 0 ? 0 : 1 - current_;
   pool.snapshot(snapshots_[next], table);
   // The old audio stays reachable through the snapshot being replaced until
@@ -51,8 +48,7 @@ void SampleSetPublisher::flip(SamplePool& pool, const SampleSlotTable& table,
   }
 }
 
-void SampleSetPublisher::pass(SamplePool& pool, const SampleSlotTable& table,
-                              SampleSetHandshake& hs) {
+void SampleSetPublisher::pass(SamplePool& pool, const SampleSlotTable& table, SampleSetHandshake& hs) {
   if (pending_) publish(pool, table, hs);
   for (RetiredSamplePool& r : retired_) {
     if (!r.dated) continue;

@@ -139,9 +139,8 @@ void SampleMachine::render(float* left, float* right, int frames, const ModLayer
 
   const float attack = value(mod, kAttack);
   const float attackInc = attack > 1e-5f ? static_cast<float>(1.0 / (rate_ * attack)) : 1.0f;
-  const float decayFactor = static_cast<float>(decayMemo_.get(value(mod, kDecay), [this](double d) {
-    return std::exp(-1.0 / (std::max(d, 0.0001) * rate_));
-  }));
+  const float decayFactor = static_cast<float>(decayMemo_.get(
+      value(mod, kDecay), [this](double d) { return std::exp(-1.0 / (std::max(d, 0.0001) * rate_)); }));
 
   const double len = static_cast<double>(end_ - start_);
   const float crush = value(mod, kCrush);

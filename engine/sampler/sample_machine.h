@@ -14,8 +14,25 @@ class SampleMachine final : public Machine {
  public:
   // Own parameter indices.
   enum Param : int {
-    kSlot = 0, kTune, kStart, kEnd, kLoop, kReverse, kAttack, kDecay, kLevel, kCrush,
-    kSrr, kNormalize, kGain, kFadeIn, kFadeOut, kLp, kSlice, kWindowMode, kParamCount
+    kSlot = 0,
+    kTune,
+    kStart,
+    kEnd,
+    kLoop,
+    kReverse,
+    kAttack,
+    kDecay,
+    kLevel,
+    kCrush,
+    kSrr,
+    kNormalize,
+    kGain,
+    kFadeIn,
+    kFadeOut,
+    kLp,
+    kSlice,
+    kWindowMode,
+    kParamCount
   };
 
   SampleMachine();

@@ -119,13 +119,11 @@ void VaMachine::renderStereo(float* left, float* right, int frames, const ModLay
 void VaMachine::render(float* left, float* right, int frames, const ModLayers& mod) {
   if (!active_ || frames < 1) return;
 
-  const double noteFactor = noteMemo_.get(note_, [](double n) {
-    return std::exp2(std::clamp((n - 60.0) / 12.0, -16.0, 16.0));
-  });
+  const double noteFactor =
+      noteMemo_.get(note_, [](double n) { return std::exp2(std::clamp((n - 60.0) / 12.0, -16.0, 16.0)); });
   const double f0 = std::clamp(static_cast<double>(value(mod, kTune)), 20.0, 2000.0) * noteFactor;
-  const double detuneRatio = detuneMemo_.get(value(mod, kDetune), [](double d) {
-    return std::exp2(std::clamp(d, 0.0, 12.0) / 12.0);
-  });
+  const double detuneRatio = detuneMemo_.get(
+      value(mod, kDetune), [](double d) { return std::exp2(std::clamp(d, 0.0, 12.0) / 12.0); });
   const double sweep = std::clamp(static_cast<double>(value(mod, kPitchEnv)), -24.0, 24.0);
   const double nyquistGuard = 0.45 * rate_;
   const double cutoffBase = std::clamp(static_cast<double>(value(mod, kCutoff)), 20.0, nyquistGuard);
@@ -133,9 +131,8 @@ void VaMachine::render(float* left, float* right, int frames, const ModLayers& m
   const float k = 1.0f / (9.5f * std::clamp(value(mod, kReso), 0.0f, 1.0f) + 0.5f);
   const float attackInc =
       static_cast<float>(1.0 / (rate_ * std::max(static_cast<double>(value(mod, kAttack)), 0.0001)));
-  const float decayFactor = static_cast<float>(decayMemo_.get(value(mod, kDecay), [this](double d) {
-    return std::exp(-1.0 / (std::max(d, 0.001) * rate_));
-  }));
+  const float decayFactor = static_cast<float>(decayMemo_.get(
+      value(mod, kDecay), [this](double d) { return std::exp(-1.0 / (std::max(d, 0.001) * rate_)); }));
   const float sweepFactor = sweepFactor_;
   const int wave1 = waveChoice(value(mod, kWave1));
   const int wave2 = waveChoice(value(mod, kWave2));

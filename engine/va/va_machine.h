@@ -20,8 +20,19 @@ float vaOscillator(int wave, double phase, double dt);
 class VaMachine final : public Machine {
  public:
   enum Param : int {
-    kTune = 0, kWave1, kWave2, kDetune, kCutoff, kReso, kMode, kEnvAmt, kPitchEnv,
-    kAttack, kDecay, kLevel, kParamCount
+    kTune = 0,
+    kWave1,
+    kWave2,
+    kDetune,
+    kCutoff,
+    kReso,
+    kMode,
+    kEnvAmt,
+    kPitchEnv,
+    kAttack,
+    kDecay,
+    kLevel,
+    kParamCount
   };
 
   VaMachine();

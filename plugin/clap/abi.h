@@ -91,7 +91,7 @@ struct clap_event_note_expression_t {
 struct clap_event_param_value_t {
   clap_event_header_t header;
   clap_id param_id;
-  void *cookie;
+  void* cookie;
   int32_t note_id;
   int16_t port_index;
   int16_t channel;
@@ -102,7 +102,7 @@ struct clap_event_param_value_t {
 struct clap_event_param_mod_t {
   clap_event_header_t header;
   clap_id param_id;
-  void *cookie;
+  void* cookie;
   int32_t note_id;
   int16_t port_index;
   int16_t channel;
@@ -152,7 +152,7 @@ struct clap_event_midi_t {
 struct clap_event_midi_sysex_t {
   clap_event_header_t header;
   uint16_t port_index;
-  const uint8_t *buffer;
+  const uint8_t* buffer;
   uint32_t size;
 };
 
@@ -163,20 +163,20 @@ struct clap_event_midi2_t {
 };
 
 struct clap_input_events_t {
-  void *ctx;
-  uint32_t (*size)(const clap_input_events_t *list);
-  const clap_event_header_t *(*get)(const clap_input_events_t *list, uint32_t index);
+  void* ctx;
+  uint32_t (*size)(const clap_input_events_t* list);
+  const clap_event_header_t* (*get)(const clap_input_events_t* list, uint32_t index);
 };
 
 struct clap_output_events_t {
-  void *ctx;
-  bool (*try_push)(const clap_output_events_t *list, const clap_event_header_t *event);
+  void* ctx;
+  bool (*try_push)(const clap_output_events_t* list, const clap_event_header_t* event);
 };
 
 // ---- audio and process ---------------------------------------------------
 struct clap_audio_buffer_t {
-  float **data32;
-  double **data64;
+  float** data32;
+  double** data64;
   uint32_t channel_count;
   uint32_t latency;
   uint64_t constant_mask;
@@ -194,82 +194,82 @@ typedef int32_t clap_process_status;
 struct clap_process_t {
   int64_t steady_time;
   uint32_t frames_count;
-  const clap_event_transport_t *transport;
-  const clap_audio_buffer_t *audio_inputs;
-  clap_audio_buffer_t *audio_outputs;
+  const clap_event_transport_t* transport;
+  const clap_audio_buffer_t* audio_inputs;
+  clap_audio_buffer_t* audio_outputs;
   uint32_t audio_inputs_count;
   uint32_t audio_outputs_count;
-  const clap_input_events_t *in_events;
-  const clap_output_events_t *out_events;
+  const clap_input_events_t* in_events;
+  const clap_output_events_t* out_events;
 };
 
 // ---- host, plug-in, factory and entry -----------------------------------
 struct clap_host_t {
   clap_version_t clap_version;
-  void *host_data;
-  const char *name;
-  const char *vendor;
-  const char *url;
-  const char *version;
-  const void *(*get_extension)(const clap_host_t *host, const char *extension_id);
-  void (*request_restart)(const clap_host_t *host);
-  void (*request_process)(const clap_host_t *host);
-  void (*request_callback)(const clap_host_t *host);
+  void* host_data;
+  const char* name;
+  const char* vendor;
+  const char* url;
+  const char* version;
+  const void* (*get_extension)(const clap_host_t* host, const char* extension_id);
+  void (*request_restart)(const clap_host_t* host);
+  void (*request_process)(const clap_host_t* host);
+  void (*request_callback)(const clap_host_t* host);
 };
 
 struct clap_plugin_descriptor_t {
   clap_version_t clap_version;
-  const char *id;
-  const char *name;
-  const char *vendor;
-  const char *url;
-  const char *manual_url;
-  const char *support_url;
-  const char *version;
-  const char *description;
-  const char *const *features;  // null-terminated
+  const char* id;
+  const char* name;
+  const char* vendor;
+  const char* url;
+  const char* manual_url;
+  const char* support_url;
+  const char* version;
+  const char* description;
+  const char* const* features;  // null-terminated
 };
 
 struct clap_plugin_t {
-  const clap_plugin_descriptor_t *desc;
-  void *plugin_data;
-  bool (*init)(const clap_plugin_t *plugin);
-  void (*destroy)(const clap_plugin_t *plugin);
-  bool (*activate)(const clap_plugin_t *plugin, double sample_rate, uint32_t min_frames_count,
+  const clap_plugin_descriptor_t* desc;
+  void* plugin_data;
+  bool (*init)(const clap_plugin_t* plugin);
+  void (*destroy)(const clap_plugin_t* plugin);
+  bool (*activate)(const clap_plugin_t* plugin, double sample_rate, uint32_t min_frames_count,
                    uint32_t max_frames_count);
-  void (*deactivate)(const clap_plugin_t *plugin);
-  bool (*start_processing)(const clap_plugin_t *plugin);
-  void (*stop_processing)(const clap_plugin_t *plugin);
-  void (*reset)(const clap_plugin_t *plugin);
-  clap_process_status (*process)(const clap_plugin_t *plugin, const clap_process_t *process);
-  const void *(*get_extension)(const clap_plugin_t *plugin, const char *id);
-  void (*on_main_thread)(const clap_plugin_t *plugin);
+  void (*deactivate)(const clap_plugin_t* plugin);
+  bool (*start_processing)(const clap_plugin_t* plugin);
+  void (*stop_processing)(const clap_plugin_t* plugin);
+  void (*reset)(const clap_plugin_t* plugin);
+  clap_process_status (*process)(const clap_plugin_t* plugin, const clap_process_t* process);
+  const void* (*get_extension)(const clap_plugin_t* plugin, const char* id);
+  void (*on_main_thread)(const clap_plugin_t* plugin);
 };
 
 inline constexpr char CLAP_PLUGIN_FACTORY_ID[] = "clap.plugin-factory";
 struct clap_plugin_factory_t {
-  uint32_t (*get_plugin_count)(const clap_plugin_factory_t *factory);
-  const clap_plugin_descriptor_t *(*get_plugin_descriptor)(const clap_plugin_factory_t *factory,
+  uint32_t (*get_plugin_count)(const clap_plugin_factory_t* factory);
+  const clap_plugin_descriptor_t* (*get_plugin_descriptor)(const clap_plugin_factory_t* factory,
                                                            uint32_t index);
-  const clap_plugin_t *(*create_plugin)(const clap_plugin_factory_t *factory,
-                                        const clap_host_t *host, const char *plugin_id);
+  const clap_plugin_t* (*create_plugin)(const clap_plugin_factory_t* factory, const clap_host_t* host,
+                                        const char* plugin_id);
 };
 
 struct clap_plugin_entry_t {
   clap_version_t clap_version;
-  bool (*init)(const char *plugin_path);
+  bool (*init)(const char* plugin_path);
   void (*deinit)(void);
-  const void *(*get_factory)(const char *factory_id);
+  const void* (*get_factory)(const char* factory_id);
 };
 
 // ---- streams -------------------------------------------------------------
 struct clap_istream_t {
-  void *ctx;
-  int64_t (*read)(const clap_istream_t *stream, void *buffer, uint64_t size);
+  void* ctx;
+  int64_t (*read)(const clap_istream_t* stream, void* buffer, uint64_t size);
 };
 struct clap_ostream_t {
-  void *ctx;
-  int64_t (*write)(const clap_ostream_t *stream, const void *buffer, uint64_t size);
+  void* ctx;
+  int64_t (*write)(const clap_ostream_t* stream, const void* buffer, uint64_t size);
 };
 
 // ---- extension: params ---------------------------------------------------
@@ -298,7 +298,7 @@ typedef uint32_t clap_param_info_flags;
 struct clap_param_info_t {
   clap_id id;
   clap_param_info_flags flags;
-  void *cookie;
+  void* cookie;
   char name[CLAP_NAME_SIZE];
   char module[CLAP_PATH_SIZE];
   double min_value;
@@ -307,16 +307,14 @@ struct clap_param_info_t {
 };
 
 struct clap_plugin_params_t {
-  uint32_t (*count)(const clap_plugin_t *plugin);
-  bool (*get_info)(const clap_plugin_t *plugin, uint32_t param_index,
-                   clap_param_info_t *param_info);
-  bool (*get_value)(const clap_plugin_t *plugin, clap_id param_id, double *out_value);
-  bool (*value_to_text)(const clap_plugin_t *plugin, clap_id param_id, double value,
-                        char *out_buffer, uint32_t out_buffer_capacity);
-  bool (*text_to_value)(const clap_plugin_t *plugin, clap_id param_id,
-                        const char *param_value_text, double *out_value);
-  void (*flush)(const clap_plugin_t *plugin, const clap_input_events_t *in,
-                const clap_output_events_t *out);
+  uint32_t (*count)(const clap_plugin_t* plugin);
+  bool (*get_info)(const clap_plugin_t* plugin, uint32_t param_index, clap_param_info_t* param_info);
+  bool (*get_value)(const clap_plugin_t* plugin, clap_id param_id, double* out_value);
+  bool (*value_to_text)(const clap_plugin_t* plugin, clap_id param_id, double value, char* out_buffer,
+                        uint32_t out_buffer_capacity);
+  bool (*text_to_value)(const clap_plugin_t* plugin, clap_id param_id, const char* param_value_text,
+                        double* out_value);
+  void (*flush)(const clap_plugin_t* plugin, const clap_input_events_t* in, const clap_output_events_t* out);
 };
 
 enum : uint32_t {
@@ -331,19 +329,19 @@ enum : uint32_t {
   CLAP_PARAM_CLEAR_MODULATIONS = 1u << 2,
 };
 struct clap_host_params_t {
-  void (*rescan)(const clap_host_t *host, uint32_t flags);
-  void (*clear)(const clap_host_t *host, clap_id param_id, uint32_t flags);
-  void (*request_flush)(const clap_host_t *host);
+  void (*rescan)(const clap_host_t* host, uint32_t flags);
+  void (*clear)(const clap_host_t* host, clap_id param_id, uint32_t flags);
+  void (*request_flush)(const clap_host_t* host);
 };
 
 // ---- extension: state ----------------------------------------------------
 inline constexpr char CLAP_EXT_STATE[] = "clap.state";
 struct clap_plugin_state_t {
-  bool (*save)(const clap_plugin_t *plugin, const clap_ostream_t *stream);
-  bool (*load)(const clap_plugin_t *plugin, const clap_istream_t *stream);
+  bool (*save)(const clap_plugin_t* plugin, const clap_ostream_t* stream);
+  bool (*load)(const clap_plugin_t* plugin, const clap_istream_t* stream);
 };
 struct clap_host_state_t {
-  void (*mark_dirty)(const clap_host_t *host);
+  void (*mark_dirty)(const clap_host_t* host);
 };
 
 // ---- extension: audio ports ---------------------------------------------
@@ -361,13 +359,12 @@ struct clap_audio_port_info_t {
   char name[CLAP_NAME_SIZE];
   uint32_t flags;
   uint32_t channel_count;
-  const char *port_type;
+  const char* port_type;
   clap_id in_place_pair;
 };
 struct clap_plugin_audio_ports_t {
-  uint32_t (*count)(const clap_plugin_t *plugin, bool is_input);
-  bool (*get)(const clap_plugin_t *plugin, uint32_t index, bool is_input,
-              clap_audio_port_info_t *info);
+  uint32_t (*count)(const clap_plugin_t* plugin, bool is_input);
+  bool (*get)(const clap_plugin_t* plugin, uint32_t index, bool is_input, clap_audio_port_info_t* info);
 };
 enum : uint32_t {
   CLAP_AUDIO_PORTS_RESCAN_NAMES = 1u << 0,
@@ -378,8 +375,8 @@ enum : uint32_t {
   CLAP_AUDIO_PORTS_RESCAN_LIST = 1u << 5,
 };
 struct clap_host_audio_ports_t {
-  bool (*is_rescan_flag_supported)(const clap_host_t *host, uint32_t flag);
-  void (*rescan)(const clap_host_t *host, uint32_t flags);
+  bool (*is_rescan_flag_supported)(const clap_host_t* host, uint32_t flag);
+  void (*rescan)(const clap_host_t* host, uint32_t flags);
 };
 
 // ---- extension: note ports ----------------------------------------------
@@ -397,19 +394,18 @@ struct clap_note_port_info_t {
   char name[CLAP_NAME_SIZE];
 };
 struct clap_plugin_note_ports_t {
-  uint32_t (*count)(const clap_plugin_t *plugin, bool is_input);
-  bool (*get)(const clap_plugin_t *plugin, uint32_t index, bool is_input,
-              clap_note_port_info_t *info);
+  uint32_t (*count)(const clap_plugin_t* plugin, bool is_input);
+  bool (*get)(const clap_plugin_t* plugin, uint32_t index, bool is_input, clap_note_port_info_t* info);
 };
 
 // ---- extension: timer support -------------------------------------------
 inline constexpr char CLAP_EXT_TIMER_SUPPORT[] = "clap.timer-support";
 struct clap_plugin_timer_support_t {
-  void (*on_timer)(const clap_plugin_t *plugin, clap_id timer_id);
+  void (*on_timer)(const clap_plugin_t* plugin, clap_id timer_id);
 };
 struct clap_host_timer_support_t {
-  bool (*register_timer)(const clap_host_t *host, uint32_t period_ms, clap_id *timer_id);
-  bool (*unregister_timer)(const clap_host_t *host, clap_id timer_id);
+  bool (*register_timer)(const clap_host_t* host, uint32_t period_ms, clap_id* timer_id);
+  bool (*unregister_timer)(const clap_host_t* host, clap_id timer_id);
 };
 
 // ---- extension: log ------------------------------------------------------
@@ -425,13 +421,13 @@ enum : int32_t {
 };
 typedef int32_t clap_log_severity;
 struct clap_host_log_t {
-  void (*log)(const clap_host_t *host, clap_log_severity severity, const char *msg);
+  void (*log)(const clap_host_t* host, clap_log_severity severity, const char* msg);
 };
 
 // ---- extension: event registry ------------------------------------------
 inline constexpr char CLAP_EXT_EVENT_REGISTRY[] = "clap.event-registry";
 struct clap_host_event_registry_t {
-  bool (*query)(const clap_host_t *host, const char *space_name, uint16_t *space_id);
+  bool (*query)(const clap_host_t* host, const char* space_name, uint16_t* space_id);
 };
 
 // ---- extension: POSIX file descriptors ----------------------------------
@@ -443,12 +439,12 @@ enum : uint32_t {
 };
 typedef uint32_t clap_posix_fd_flags_t;
 struct clap_plugin_posix_fd_support_t {
-  void (*on_fd)(const clap_plugin_t *plugin, int fd, clap_posix_fd_flags_t flags);
+  void (*on_fd)(const clap_plugin_t* plugin, int fd, clap_posix_fd_flags_t flags);
 };
 struct clap_host_posix_fd_support_t {
-  bool (*register_fd)(const clap_host_t *host, int fd, clap_posix_fd_flags_t flags);
-  bool (*modify_fd)(const clap_host_t *host, int fd, clap_posix_fd_flags_t flags);
-  bool (*unregister_fd)(const clap_host_t *host, int fd);
+  bool (*register_fd)(const clap_host_t* host, int fd, clap_posix_fd_flags_t flags);
+  bool (*modify_fd)(const clap_host_t* host, int fd, clap_posix_fd_flags_t flags);
+  bool (*unregister_fd)(const clap_host_t* host, int fd);
 };
 
 // ---- extension: gui ------------------------------------------------------
@@ -457,16 +453,16 @@ inline constexpr char CLAP_WINDOW_API_WIN32[] = "win32";
 inline constexpr char CLAP_WINDOW_API_COCOA[] = "cocoa";
 inline constexpr char CLAP_WINDOW_API_X11[] = "x11";
 inline constexpr char CLAP_WINDOW_API_WAYLAND[] = "wayland";
-typedef void *clap_hwnd;
-typedef void *clap_nsview;
+typedef void* clap_hwnd;
+typedef void* clap_nsview;
 typedef unsigned long clap_xwnd;
 struct clap_window_t {
-  const char *api;
+  const char* api;
   union {
     clap_nsview cocoa;
     clap_xwnd x11;
     clap_hwnd win32;
-    void *ptr;
+    void* ptr;
   };
 };
 struct clap_gui_resize_hints_t {
@@ -477,28 +473,28 @@ struct clap_gui_resize_hints_t {
   uint32_t aspect_ratio_height;
 };
 struct clap_plugin_gui_t {
-  bool (*is_api_supported)(const clap_plugin_t *plugin, const char *api, bool is_floating);
-  bool (*get_preferred_api)(const clap_plugin_t *plugin, const char **api, bool *is_floating);
-  bool (*create)(const clap_plugin_t *plugin, const char *api, bool is_floating);
-  void (*destroy)(const clap_plugin_t *plugin);
-  bool (*set_scale)(const clap_plugin_t *plugin, double scale);
-  bool (*get_size)(const clap_plugin_t *plugin, uint32_t *width, uint32_t *height);
-  bool (*can_resize)(const clap_plugin_t *plugin);
-  bool (*get_resize_hints)(const clap_plugin_t *plugin, clap_gui_resize_hints_t *hints);
-  bool (*adjust_size)(const clap_plugin_t *plugin, uint32_t *width, uint32_t *height);
-  bool (*set_size)(const clap_plugin_t *plugin, uint32_t width, uint32_t height);
-  bool (*set_parent)(const clap_plugin_t *plugin, const clap_window_t *window);
-  bool (*set_transient)(const clap_plugin_t *plugin, const clap_window_t *window);
-  void (*suggest_title)(const clap_plugin_t *plugin, const char *title);
-  bool (*show)(const clap_plugin_t *plugin);
-  bool (*hide)(const clap_plugin_t *plugin);
+  bool (*is_api_supported)(const clap_plugin_t* plugin, const char* api, bool is_floating);
+  bool (*get_preferred_api)(const clap_plugin_t* plugin, const char** api, bool* is_floating);
+  bool (*create)(const clap_plugin_t* plugin, const char* api, bool is_floating);
+  void (*destroy)(const clap_plugin_t* plugin);
+  bool (*set_scale)(const clap_plugin_t* plugin, double scale);
+  bool (*get_size)(const clap_plugin_t* plugin, uint32_t* width, uint32_t* height);
+  bool (*can_resize)(const clap_plugin_t* plugin);
+  bool (*get_resize_hints)(const clap_plugin_t* plugin, clap_gui_resize_hints_t* hints);
+  bool (*adjust_size)(const clap_plugin_t* plugin, uint32_t* width, uint32_t* height);
+  bool (*set_size)(const clap_plugin_t* plugin, uint32_t width, uint32_t height);
+  bool (*set_parent)(const clap_plugin_t* plugin, const clap_window_t* window);
+  bool (*set_transient)(const clap_plugin_t* plugin, const clap_window_t* window);
+  void (*suggest_title)(const clap_plugin_t* plugin, const char* title);
+  bool (*show)(const clap_plugin_t* plugin);
+  bool (*hide)(const clap_plugin_t* plugin);
 };
 struct clap_host_gui_t {
-  void (*resize_hints_changed)(const clap_host_t *host);
-  bool (*request_resize)(const clap_host_t *host, uint32_t width, uint32_t height);
-  bool (*request_show)(const clap_host_t *host);
-  bool (*request_hide)(const clap_host_t *host);
-  void (*closed)(const clap_host_t *host, bool was_destroyed);
+  void (*resize_hints_changed)(const clap_host_t* host);
+  bool (*request_resize)(const clap_host_t* host, uint32_t width, uint32_t height);
+  bool (*request_show)(const clap_host_t* host);
+  bool (*request_hide)(const clap_host_t* host);
+  void (*closed)(const clap_host_t* host, bool was_destroyed);
 };
 
 }  // extern "C"

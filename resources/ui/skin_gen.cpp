@@ -15,8 +15,8 @@
 
 namespace {
 
-constexpr int kSize = 64;   // the tile, in pixels
-constexpr int kCells = 8;   // lattice cells of the coarse mottle across the tile
+constexpr int kSize = 64;  // the tile, in pixels
+constexpr int kCells = 8;  // lattice cells of the coarse mottle across the tile
 
 std::uint32_t hash(std::uint32_t x, std::uint32_t y, std::uint32_t salt) {
   std::uint32_t h = x * 0x8da6b343u ^ y * 0xd8163841u ^ salt * 0xcb1ab31fu;

@@ -31,7 +31,7 @@ std::vector<float> drumHit() {
   return out;
 }
 
-constexpr const char* kStyleNames[] = {"Caption 10", "Small 11",   "Body 12",        "Heading 14",       "Title 22",
+constexpr const char* kStyleNames[] = {"Caption 10", "Small 11",     "Body 12",     "Heading 14",  "Title 22",
                                        "Mono 12",    "MonoValue 12", "MonoBold 12", "MonoLarge 20"};
 static_assert(std::size(kStyleNames) == kTextStyleCount);
 
@@ -53,7 +53,8 @@ void ShowcaseView::frame(const FrameInfo& frame) {
     const struct {
       const char* label;
       ButtonVariant variant;
-    } buttons[] = {{"Load", ButtonVariant::Normal}, {"Save", ButtonVariant::Accent}, {"Clear", ButtonVariant::Danger}};
+    } buttons[] = {
+        {"Load", ButtonVariant::Normal}, {"Save", ButtonVariant::Accent}, {"Clear", ButtonVariant::Danger}};
     float x = inner.x;
     for (const auto& b : buttons) {
       ButtonStyle style;

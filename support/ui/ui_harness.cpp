@@ -71,7 +71,8 @@ const ImDrawData& UiHarness::frame(const std::function<void()>& body) {
   // The body as a view; it also notes the root window's draw list.
   class BodyView final : public View {
    public:
-    BodyView(const std::function<void()>& body, ImDrawList*& rootDrawList) : body_(body), rootDrawList_(rootDrawList) {}
+    BodyView(const std::function<void()>& body, ImDrawList*& rootDrawList)
+        : body_(body), rootDrawList_(rootDrawList) {}
     void frame(const FrameInfo&) override {
       rootDrawList_ = ImGui::GetWindowDrawList();
       if (body_) body_();

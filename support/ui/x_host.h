@@ -115,7 +115,6 @@ class XHost {
   Display* display_;
 };
 
-
 // Ticks the window (onTimer, as the host's timer does) until done() holds,
 // for at most two seconds; whether it came to hold.
 template <typename Done>

@@ -24,9 +24,8 @@ struct TempDir {
   fs::path path;
   TempDir() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    path = fs::temp_directory_path() /
-           (std::string("ob-tools-") + info->test_suite_name() + "-" + info->name() + "-" +
-            std::to_string(::getpid()));
+    path = fs::temp_directory_path() / (std::string("ob-tools-") + info->test_suite_name() + "-" +
+                                        info->name() + "-" + std::to_string(::getpid()));
     fs::remove_all(path);
     fs::create_directories(path);
   }

@@ -36,7 +36,8 @@ struct Noise {
 void addTone(std::vector<float>& x, double hz, float amp, double tauMs, std::int32_t from = 0) {
   for (std::size_t k = from; k < x.size(); ++k) {
     const double t = static_cast<double>(k - from) / kRate;
-    x[k] += static_cast<float>(amp * std::exp(-t * 1000.0 / tauMs) * std::sin(2.0 * std::numbers::pi * hz * t));
+    x[k] +=
+        static_cast<float>(amp * std::exp(-t * 1000.0 / tauMs) * std::sin(2.0 * std::numbers::pi * hz * t));
   }
 }
 
@@ -108,9 +109,9 @@ TEST(HitBodySplitPoint, TagsChooseTheDefaultLength) {
     const char* tags;
     double ms;
   };
-  for (const Case& c : {Case{"kick", 12}, Case{"snare tom", 20}, Case{"floor tom", 15},
-                        Case{"hi-hat", 25}, Case{"ride", 30}, Case{"crash", 30},
-                        Case{"cymbal", 30}, Case{"clap", 15}, Case{"", 15}, Case{"Kick", 15}}) {
+  for (const Case& c :
+       {Case{"kick", 12}, Case{"snare tom", 20}, Case{"floor tom", 15}, Case{"hi-hat", 25}, Case{"ride", 30},
+        Case{"crash", 30}, Case{"cymbal", 30}, Case{"clap", 15}, Case{"", 15}, Case{"Kick", 15}}) {
     ob::SplitParams params;
     params.tags = c.tags;
     const ob::SplitPoint p = ob::findHitBodySplit(silence.data(), 44100, kRate, params);
@@ -268,10 +269,11 @@ struct PoolFixture : ::testing::Test {
   ob::SamplePool pool;
   std::unique_ptr<ob::Project> project = ob::makeProject();
 
-  std::int32_t addSample(const std::vector<float>& left, const std::vector<float>& right,
-                         const char* name, double rate = kRate) {
-    const std::int32_t slot = ob::loadWav(pool, ob::encodeWav(
-        left.data(), right.empty() ? nullptr : right.data(), static_cast<std::int32_t>(left.size()), rate));
+  std::int32_t addSample(const std::vector<float>& left, const std::vector<float>& right, const char* name,
+                         double rate = kRate) {
+    const std::int32_t slot =
+        ob::loadWav(pool, ob::encodeWav(left.data(), right.empty() ? nullptr : right.data(),
+                                        static_cast<std::int32_t>(left.size()), rate));
     if (slot >= 0) {
       ob::copyText(project->samples.slots[slot].name, name);
       project->samples.count = static_cast<std::uint8_t>(slot + 1);

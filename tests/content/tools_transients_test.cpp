@@ -34,8 +34,8 @@ void addKick(std::vector<float>& x, std::int32_t at) {
 void addSnare(std::vector<float>& x, std::int32_t at, Noise& noise) {
   for (std::int32_t k = 0; at + k < static_cast<std::int32_t>(x.size()); ++k) {
     const double t = k / kRate;
-    x[at + k] += static_cast<float>(std::exp(-t / 0.05) *
-                                    (0.4 * noise.next() + 0.3 * std::sin(2.0 * std::numbers::pi * 190.0 * t)));
+    x[at + k] += static_cast<float>(
+        std::exp(-t / 0.05) * (0.4 * noise.next() + 0.3 * std::sin(2.0 * std::numbers::pi * 190.0 * t)));
   }
 }
 
@@ -46,8 +46,8 @@ void addHat(std::vector<float>& x, std::int32_t at, Noise& noise) {
 
 std::vector<float> detect(const std::vector<float>& x, std::int32_t capacity = 64) {
   std::vector<float> out(capacity, -1.0f);
-  const std::int32_t n = ob::detectTransients(x.data(), static_cast<std::int32_t>(x.size()), kRate,
-                                              out.data(), capacity);
+  const std::int32_t n =
+      ob::detectTransients(x.data(), static_cast<std::int32_t>(x.size()), kRate, out.data(), capacity);
   out.resize(n);
   return out;
 }

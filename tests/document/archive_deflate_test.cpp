@@ -40,7 +40,8 @@ TEST(Deflate, EmptyInputIsTheEmptyFixedBlock) {
 
 TEST(Deflate, ZlibAndOurInflaterRestoreEveryInput) {
   std::vector<Bytes> inputs;
-  for (std::size_t n : {1u, 2u, 3u, 4u, 5u, 100u, 258u, 259u, 1000u, 32767u, 32768u, 32769u, 65536u, 300000u}) {
+  for (std::size_t n :
+       {1u, 2u, 3u, 4u, 5u, 100u, 258u, 259u, 1000u, 32767u, 32768u, 32769u, 65536u, 300000u}) {
     inputs.push_back(randomBytes(n, std::uint32_t(n)));
     inputs.push_back(compressibleBytes(n, std::uint32_t(n) + 7));
     inputs.push_back(Bytes(n, 0xAB));

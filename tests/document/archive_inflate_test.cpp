@@ -26,7 +26,8 @@ Result run(const Bytes& in, std::size_t declared) {
   return r;
 }
 
-Bytes zlibDeflate(const Bytes& data, int level, int strategy, int windowBits = -15, std::size_t flushEvery = 0) {
+Bytes zlibDeflate(const Bytes& data, int level, int strategy, int windowBits = -15,
+                  std::size_t flushEvery = 0) {
   z_stream z{};
   EXPECT_EQ(deflateInit2(&z, level, Z_DEFLATED, windowBits, 9, strategy), Z_OK);
   Bytes out(deflateBound(&z, data.size()) + 1024 + (flushEvery ? data.size() / flushEvery * 16 : 0));
@@ -61,7 +62,8 @@ std::vector<std::pair<std::string, Bytes>> samples() {
 // Writes a dynamic block header whose code-length code gives symbols 0..12
 // four bits and 13..18 five bits (a complete code); `symbols` are the
 // code-length symbols with their extra-bit values.
-void dynamicHeader(BitStream& s, bool final, int nlit, int ndist, const std::vector<std::pair<int, int>>& symbols) {
+void dynamicHeader(BitStream& s, bool final, int nlit, int ndist,
+                   const std::vector<std::pair<int, int>>& symbols) {
   static const int kOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
   std::vector<int> lens(19);
   for (int i = 0; i < 19; ++i) lens[i] = i <= 12 ? 4 : 5;
@@ -100,10 +102,14 @@ std::vector<int> concat(std::vector<int> a, const std::vector<int>& b) {
 
 // Fixed-code symbols.
 void fixedLiteral(BitStream& s, int sym) {
-  if (sym < 144) s.code(std::uint32_t(0x30 + sym), 8);
-  else if (sym < 256) s.code(std::uint32_t(0x190 + sym - 144), 9);
-  else if (sym < 280) s.code(std::uint32_t(sym - 256), 7);
-  else s.code(std::uint32_t(0xC0 + sym - 280), 8);
+  if (sym < 144)
+    s.code(std::uint32_t(0x30 + sym), 8);
+  else if (sym < 256)
+    s.code(std::uint32_t(0x190 + sym - 144), 9);
+  else if (sym < 280)
+    s.code(std::uint32_t(sym - 256), 7);
+  else
+    s.code(std::uint32_t(0xC0 + sym - 280), 8);
 }
 
 BitStream fixedStart() {
@@ -258,9 +264,8 @@ TEST(Inflate, RepeatCodesFillLengths) {
   // 'a' to 'd' three bits each (one length and a repeat of it), runs of
   // zeros through symbols 18 and 17, end of block and length 3 two bits each,
   // one distance code of one bit.
-  const std::vector<std::pair<int, int>> sym = {{18, 97 - 11}, {3, 0},  {16, 0}, {18, 138 - 11},
-                                                {17, 10 - 3},  {17, 4}, {2, 0},  {2, 0},
-                                                {1, 0}};
+  const std::vector<std::pair<int, int>> sym = {{18, 97 - 11}, {3, 0}, {16, 0}, {18, 138 - 11}, {17, 10 - 3},
+                                                {17, 4},       {2, 0}, {2, 0},  {1, 0}};
   BitStream s;
   dynamicHeader(s, true, 258, 1, sym);
   const std::vector<int> lens = litLengths(258, {{'a', 3}, {'b', 3}, {'c', 3}, {'d', 3}, {256, 2}, {257, 2}});
@@ -286,11 +291,15 @@ TEST(Inflate, EveryFailureHasItsMessage) {
   std::vector<Case> cases;
   cases.push_back({"empty input", {}, 10, "stream ends early"});
   cases.push_back({"block type 3", {0x07, 0, 0, 0}, 10, "invalid block type"});
-  cases.push_back({"bad stored complement", {0x01, 5, 0, 0, 0, 'a', 'b', 'c', 'd', 'e'}, 10,
+  cases.push_back({"bad stored complement",
+                   {0x01, 5, 0, 0, 0, 'a', 'b', 'c', 'd', 'e'},
+                   10,
                    "stored block length does not match its complement"});
   cases.push_back({"stored block too short", {0x01, 5, 0, 0xFA, 0xFF, 'a', 'b'}, 10, "stream ends early"});
   cases.push_back({"stored header cut", {0x01, 5, 0}, 10, "stream ends early"});
-  cases.push_back({"stored beyond declared", {0x01, 5, 0, 0xFA, 0xFF, 'a', 'b', 'c', 'd', 'e'}, 4,
+  cases.push_back({"stored beyond declared",
+                   {0x01, 5, 0, 0xFA, 0xFF, 'a', 'b', 'c', 'd', 'e'},
+                   4,
                    "more data than declared"});
   {
     BitStream s = fixedStart();

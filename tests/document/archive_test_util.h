@@ -24,8 +24,8 @@ inline Bytes randomBytes(std::size_t n, std::uint32_t seed) {
 // Text-like data: words from a small vocabulary, runs and the odd random
 // byte, so matches of every length and distance appear.
 inline Bytes compressibleBytes(std::size_t n, std::uint32_t seed) {
-  static const char* kWords[] = {"kick ", "snare ", "hat ", "tom ", "clap ", "rim ", "\"value\": ",
-                                 "0.25, ", "{\n  ", "}\n", "resonator ", "exciter ", "body "};
+  static const char* kWords[] = {"kick ",  "snare ", "hat ", "tom ",       "clap ",    "rim ", "\"value\": ",
+                                 "0.25, ", "{\n  ",  "}\n",  "resonator ", "exciter ", "body "};
   std::mt19937 rng(seed);
   Bytes out;
   out.reserve(n + 64);
@@ -99,7 +99,7 @@ inline Bytes zeroStream(std::uint64_t n, bool tight = true) {
   lit[0] = 2;
   lit[256] = 2;
   lit[285] = tight ? 1 : 2;
-  if (!tight) lit[1] = 2;  // a spare code keeps the lengths a complete code
+  if (!tight) lit[1] = 2;      // a spare code keeps the lengths a complete code
   std::vector<int> cl(19, 0);  // the code-length alphabet: 1, 2 and 18 (a run of zeros)
   cl[1] = 2;
   cl[2] = 2;

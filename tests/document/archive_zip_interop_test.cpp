@@ -25,9 +25,8 @@ namespace {
 class ZipInterop : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("ob-zip-interop-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir_ = fs::temp_directory_path() / ("ob-zip-interop-" + std::to_string(::getpid()) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }
@@ -82,13 +81,16 @@ TEST_F(ZipInterop, InfoZipArchivesRead) {
   const std::vector<std::string> options = {"", "-0", "-9", "-X -1"};
   for (std::size_t i = 0; i < options.size(); ++i) {
     const fs::path out = dir_ / ("infozip" + std::to_string(i) + ".zip");
-    ASSERT_EQ(shell("cd '" + (dir_ / "in").string() + "' && zip -q -r " + options[i] + " '" + out.string() + "' ."), 0);
+    ASSERT_EQ(
+        shell("cd '" + (dir_ / "in").string() + "' && zip -q -r " + options[i] + " '" + out.string() + "' ."),
+        0);
     expectReadsAs(out, files);
   }
   // Written to a pipe, zip puts the sizes after the data (data descriptors)
   // and only the central directory holds them.
   const fs::path streamed = dir_ / "streamed.zip";
-  ASSERT_EQ(shell("cd '" + (dir_ / "in").string() + "' && zip -q -r - . | cat > '" + streamed.string() + "'"), 0);
+  ASSERT_EQ(shell("cd '" + (dir_ / "in").string() + "' && zip -q -r - . | cat > '" + streamed.string() + "'"),
+            0);
   expectReadsAs(streamed, files);
 }
 
@@ -101,7 +103,8 @@ TEST_F(ZipInterop, PythonZipfileArchivesRead) {
             "modes = [(zipfile.ZIP_DEFLATED, 1), (zipfile.ZIP_DEFLATED, 9), (zipfile.ZIP_STORED, None),\n"
             "         (zipfile.ZIP_DEFLATED, 6)]\n"
             "for i, (method, level) in enumerate(modes):\n"
-            "    with zipfile.ZipFile(os.path.join(out, 'py%d.zip' % i), 'w', method, compresslevel=level) as z:\n"
+            "    with zipfile.ZipFile(os.path.join(out, 'py%d.zip' % i), 'w', method, compresslevel=level) "
+            "as z:\n"
             "        if i == 3:\n"
             "            z.comment = b'archive comment ' * 100\n"
             "        for root, dirs, names in os.walk(src):\n"
@@ -109,7 +112,9 @@ TEST_F(ZipInterop, PythonZipfileArchivesRead) {
             "                p = os.path.join(root, n)\n"
             "                z.write(p, os.path.relpath(p, src))\n";
   script.close();
-  ASSERT_EQ(shell("python3 '" + (dir_ / "make.py").string() + "' '" + (dir_ / "in").string() + "' '" + dir_.string() + "'"), 0);
+  ASSERT_EQ(shell("python3 '" + (dir_ / "make.py").string() + "' '" + (dir_ / "in").string() + "' '" +
+                  dir_.string() + "'"),
+            0);
   for (int i = 0; i < 4; ++i) expectReadsAs(dir_ / ("py" + std::to_string(i) + ".zip"), files);
 }
 
@@ -133,7 +138,8 @@ TEST_F(ZipInterop, OurArchivesPassUnzipAndPython) {
   const fs::path archive = dir_ / "ours.zip";
   writeFile(archive, *bytes);
 
-  EXPECT_EQ(shell("unzip -t -qq '" + archive.string() + "' > '" + (dir_ / "unzip.log").string() + "' 2>&1"), 0);
+  EXPECT_EQ(shell("unzip -t -qq '" + archive.string() + "' > '" + (dir_ / "unzip.log").string() + "' 2>&1"),
+            0);
 
   std::ofstream script(dir_ / "check.py");
   script << "import sys, zipfile, hashlib\n"
@@ -146,7 +152,9 @@ TEST_F(ZipInterop, OurArchivesPassUnzipAndPython) {
             "        print(info.filename, hashlib.sha256(z.read(info)).hexdigest())\n";
   script.close();
   const fs::path listing = dir_ / "listing.txt";
-  ASSERT_EQ(shell("python3 '" + (dir_ / "check.py").string() + "' '" + archive.string() + "' > '" + listing.string() + "'"), 0);
+  ASSERT_EQ(shell("python3 '" + (dir_ / "check.py").string() + "' '" + archive.string() + "' > '" +
+                  listing.string() + "'"),
+            0);
   std::ifstream in(listing);
   std::vector<std::pair<std::string, std::string>> seen;
   std::string name, digest;
@@ -154,10 +162,13 @@ TEST_F(ZipInterop, OurArchivesPassUnzipAndPython) {
   ASSERT_EQ(seen.size(), entries.size());
   for (std::size_t i = 0; i < entries.size(); ++i) {
     EXPECT_EQ(seen[i].first, entries[i].name);
-    EXPECT_EQ(seen[i].second, ob::sha256Hex(entries[i].data.data(), entries[i].data.size())) << entries[i].name;
+    EXPECT_EQ(seen[i].second, ob::sha256Hex(entries[i].data.data(), entries[i].data.size()))
+        << entries[i].name;
   }
 
   // unzip extracts exactly our bytes.
-  ASSERT_EQ(shell("cd '" + dir_.string() + "' && mkdir -p out && cd out && unzip -qq '" + archive.string() + "'"), 0);
+  ASSERT_EQ(
+      shell("cd '" + dir_.string() + "' && mkdir -p out && cd out && unzip -qq '" + archive.string() + "'"),
+      0);
   for (const auto& e : entries) EXPECT_EQ(readFile(dir_ / "out" / e.name), e.data) << e.name;
 }

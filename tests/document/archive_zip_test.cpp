@@ -132,8 +132,10 @@ TEST(ZipWriter, RecordFieldsAreFixed) {
     EXPECT_EQ(zip::readU16LE(&b[pos + 28]), 0);
     const std::uint16_t method = zip::readU16LE(&b[pos + 8]);
     const std::uint32_t packed = zip::readU32LE(&b[pos + 18]);
-    if (method == 0) EXPECT_EQ(packed, e.data.size());
-    else EXPECT_LT(packed, e.data.size());
+    if (method == 0)
+      EXPECT_EQ(packed, e.data.size());
+    else
+      EXPECT_LT(packed, e.data.size());
     pos += 30 + e.name.size() + packed;
   }
   const std::size_t directory = pos;
@@ -186,11 +188,13 @@ TEST(ZipWriter, EntryCountLimit) {
 }
 
 TEST(ZipNames, SafeAndUnsafe) {
-  for (const std::string& name : std::vector<std::string>{"../x", "a/../b", "x/..", "/x", "a\\b", "d:x", std::string("a\x01", 2), std::string(),
-                                 std::string(65536, 'n'), std::string("..")})
+  for (const std::string& name :
+       std::vector<std::string>{"../x", "a/../b", "x/..", "/x", "a\\b", "d:x", std::string("a\x01", 2),
+                                std::string(), std::string(65536, 'n'), std::string("..")})
     EXPECT_FALSE(zip::isSafeEntryName(name)) << name;
-  for (const std::string& name : std::vector<std::string>{"a/./b", "a//b", "..x", "x..", "\xC3\xA9\xFF", "a/b/", std::string(65535, 'n'),
-                                 std::string("x\x7F"), std::string(".")})
+  for (const std::string& name :
+       std::vector<std::string>{"a/./b", "a//b", "..x", "x..", "\xC3\xA9\xFF", "a/b/",
+                                std::string(65535, 'n'), std::string("x\x7F"), std::string(".")})
     EXPECT_TRUE(zip::isSafeEntryName(name)) << name;
 }
 
@@ -232,7 +236,8 @@ TEST(ZipReader, WholeArchiveFailures) {
   RawArchive base;
   base.entries.push_back(stored("a", bytesOf("alpha")));
   base.entries.push_back(stored("b", bytesOf("beta")));
-  const Finding split{"zip-unsupported", Severity::Error, "", "Archives split over several files are not supported"};
+  const Finding split{"zip-unsupported", Severity::Error, "",
+                      "Archives split over several files are not supported"};
   RawArchive a = base;
   a.thisDisk = 1;
   failsWith(buildArchive(a), split);
@@ -255,7 +260,8 @@ TEST(ZipReader, WholeArchiveFailures) {
   a.directoryOffset = 0xFFFFFFFF;
   failsWith(buildArchive(a), zip64);
 
-  failsWith(buildArchive(base), {"zip-too-large", Severity::Error, "", "More entries than allowed (1)"}, {1, 100, 100});
+  failsWith(buildArchive(base), {"zip-too-large", Severity::Error, "", "More entries than allowed (1)"},
+            {1, 100, 100});
 
   a = base;
   a.overrideDirectory = true;
@@ -403,7 +409,8 @@ TEST(ZipReader, TheFilterDecidesFromDeclaredSizesBeforeUnpacking) {
     EXPECT_EQ(asked[i].size, raw.unpackedSize) << i;
   }
   // A declined entry costs no finding of the reader's.
-  expectFindings(d, {{"zip-unsafe-name", Severity::Warning, "/../x", "The entry name leaves the archive; skipped"}});
+  expectFindings(
+      d, {{"zip-unsafe-name", Severity::Warning, "/../x", "The entry name leaves the archive; skipped"}});
 }
 
 TEST(ZipDirectory, ListsEveryRecordWithoutLookingAtEntries) {
@@ -444,7 +451,8 @@ TEST(ZipReader, LocalHeaderOnlyLocatesThePayload) {
 
 TEST(ZipReader, DamagedArchivesNeverCrash) {
   std::vector<zip::Entry> in = {entry("instance.json", compressibleBytes(4000, 1), true),
-                                entry("assets/a", randomBytes(500, 2), false), entry("x/y", Bytes(300, 3), true)};
+                                entry("assets/a", randomBytes(500, 2), false),
+                                entry("x/y", Bytes(300, 3), true)};
   Diagnostics d;
   const Bytes b = *zip::writeZip(in, d);
   for (std::size_t cut = 0; cut < b.size(); ++cut) {

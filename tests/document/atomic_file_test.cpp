@@ -99,15 +99,13 @@ TEST(DurableSave, StaleTemporariesOfTheTargetAreRemovedAndNothingElse) {
   obtest::writeFile(file, bytesOf("old"));
   const std::vector<std::string> stale = {"song.orbi.tmp-0123456789ab", "song.orbi.tmp-ffffffffffff"};
   const std::vector<std::string> others = {
-      "song.orbi.tmp-0123456789AB",     // upper-case digits
-      "song.orbi.tmp-0123456789a",      // one digit short
-      "song.orbi.tmp-0123456789abc",    // one too many
-      "song.orbi.tmp-0123456789ag",     // not hex
-      "song.orbi.tmp-0123456789ab.bak", // a longer name
-      "other.orbi.tmp-0123456789ab",    // another target's
-      "xsong.orbi.tmp-0123456789ab",
-      "song.orbi.tmp0123456789ab",
-      "notes.txt",
+      "song.orbi.tmp-0123456789AB",      // upper-case digits
+      "song.orbi.tmp-0123456789a",       // one digit short
+      "song.orbi.tmp-0123456789abc",     // one too many
+      "song.orbi.tmp-0123456789ag",      // not hex
+      "song.orbi.tmp-0123456789ab.bak",  // a longer name
+      "other.orbi.tmp-0123456789ab",     // another target's
+      "xsong.orbi.tmp-0123456789ab",    "song.orbi.tmp0123456789ab", "notes.txt",
   };
   for (const auto& name : stale) obtest::writeFile(dir / name, bytesOf("half a save"));
   for (const auto& name : others) obtest::writeFile(dir / name, bytesOf("keep me"));

@@ -14,7 +14,6 @@ namespace {
 // installs nothing: the pattern travels only as the audition, so every step
 // coming back proves that the document library writes and reads it itself.
 TEST(AuditionCodec, InstanceDocumentCarriesThePattern) {
-
   auto demo = ob::makeProject();
   ob::buildDemoProject(*demo);
   demo->patterns[0].tracks[3].steps[6].micro = -20;

@@ -50,7 +50,9 @@ Placed place(const std::string& body) {
   return r;
 }
 
-const ob::Step& step(const Placed& r, int track, int s) { return r.project->patterns[0].tracks[track].steps[s]; }
+const ob::Step& step(const Placed& r, int track, int s) {
+  return r.project->patterns[0].tracks[track].steps[s];
+}
 
 int countOf(const ob::Diagnostics& d, const std::string& code) {
   int n = 0;
@@ -81,9 +83,10 @@ TEST(PlaceNotes, LengthsResetAndSwing) {
 }
 
 TEST(PlaceNotes, StepsFromTimes) {
-  Placed r = place(R"("notes":[{"at":1.0,"voice":"kick"},{"at":1.05,"voice":"kick"},)"
-                   R"({"at":1.0000005,"voice":"snare"},{"at":4.0,"voice":"kick"},{"at":3.75,"voice":"kick"},)"
-                   R"({"at":1.0,"voice":"kick","vel":0.2},{"at":1.5,"voice":"hat"},{"at":-0.25,"voice":"kick"}])");
+  Placed r =
+      place(R"("notes":[{"at":1.0,"voice":"kick"},{"at":1.05,"voice":"kick"},)"
+            R"({"at":1.0000005,"voice":"snare"},{"at":4.0,"voice":"kick"},{"at":3.75,"voice":"kick"},)"
+            R"({"at":1.0,"voice":"kick","vel":0.2},{"at":1.5,"voice":"hat"},{"at":-0.25,"voice":"kick"}])");
   EXPECT_TRUE(step(r, 0, 4).active);
   EXPECT_EQ(step(r, 0, 4).velocity, 127);  // the first note keeps the step
   EXPECT_TRUE(step(r, 2, 4).active);
@@ -100,7 +103,8 @@ TEST(PlaceNotes, StepsFromTimes) {
 }
 
 TEST(PlaceNotes, VoicesThatAreNotThere) {
-  Placed r = place(R"("notes":[{"at":0,"pitch":60},{"at":0,"voice":"cowbell"},{"foo":1},{"at":0.25,"voice":"kick"}])");
+  Placed r = place(
+      R"("notes":[{"at":0,"pitch":60},{"at":0,"voice":"cowbell"},{"foo":1},{"at":0.25,"voice":"kick"}])");
   ASSERT_EQ(r.diagnostics.size(), 2u);  // the malformed note is kept quietly
   for (const ob::Diagnostic& x : r.diagnostics) {
     EXPECT_EQ(x.code, "audition-note-not-placed");
@@ -111,10 +115,11 @@ TEST(PlaceNotes, VoicesThatAreNotThere) {
 }
 
 TEST(PlaceNotes, StepFields) {
-  Placed r = place(R"("notes":[{"at":0,"voice":"kick","tune":-3,"nudge":0.0625,"vel":0.5,"slide":true},)"
-                   R"({"at":0.25,"voice":"kick"},{"at":0.5,"voice":"kick","tune":100,"nudge":-9,"vel":7},)"
-                   R"({"at":0.75,"voice":"kick","expr":{"pan":0.25}},{"at":1,"voice":"kick","expr":{"pan":[[0,1]]}},)"
-                   R"({"at":1.25,"voice":"kick","rand":{"vel":0.3,"nudge":0.0625,"pan":0.2,"params":{"res_tune":0.25,"nope":1}}}])");
+  Placed r = place(
+      R"("notes":[{"at":0,"voice":"kick","tune":-3,"nudge":0.0625,"vel":0.5,"slide":true},)"
+      R"({"at":0.25,"voice":"kick"},{"at":0.5,"voice":"kick","tune":100,"nudge":-9,"vel":7},)"
+      R"({"at":0.75,"voice":"kick","expr":{"pan":0.25}},{"at":1,"voice":"kick","expr":{"pan":[[0,1]]}},)"
+      R"({"at":1.25,"voice":"kick","rand":{"vel":0.3,"nudge":0.0625,"pan":0.2,"params":{"res_tune":0.25,"nope":1}}}])");
   EXPECT_EQ(step(r, 0, 0).note, 57);
   EXPECT_EQ(step(r, 0, 0).micro, 32);
   EXPECT_EQ(step(r, 0, 0).velocity, 64);
@@ -140,7 +145,8 @@ TEST(PlaceNotes, StepFields) {
 TEST(PlaceNotes, SetAndAdd) {
   const std::string nine = R"("res_tune":1,"exc1_tone":0.1,"exc1_decay":0.1,"level":0.1,"bleed":0.1,)"
                            R"("res_decay":0.1,"res_tone":0.1,"exc1_level":0.1,"res_level":0.1)";
-  Placed r = place(R"("notes":[{"at":0,"voice":"kick","set":{)" + nine + R"(}},)"
+  Placed r = place(R"("notes":[{"at":0,"voice":"kick","set":{)" + nine +
+                   R"(}},)"
                    R"({"at":0.25,"voice":"kick","set":{"wobble":1,"exc1_type":"nope","res_tune":80},)"
                    R"("add":{"res_tune":5,"zap":1}}])");
   EXPECT_EQ(step(r, 0, 0).lockCount, 8);
@@ -181,7 +187,8 @@ TEST(PlaceNotes, InvertsTheWrittenNotes) {
       s.lockCount = 1;
       s.locks[0] = {static_cast<std::uint8_t>(ob::findParamIndex(ob::kMachineDrum, "level")), i / 10.0f};
       s.randCount = 1;
-      s.rands[0] = {static_cast<std::uint8_t>(ob::findParamIndex(ob::kMachineDrum, "bleed")), 0.05f * (i + 1)};
+      s.rands[0] = {static_cast<std::uint8_t>(ob::findParamIndex(ob::kMachineDrum, "bleed")),
+                    0.05f * (i + 1)};
     }
   }
   pat.tracks[0].steps[9].active = 1;

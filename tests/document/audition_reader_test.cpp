@@ -12,8 +12,8 @@
 #include "document/json/json.h"
 #include "document/reading/seed.h"
 #include "engine/fnv.h"
-#include "engine/model/edit_command.h"
 #include "engine/model/demo_project.h"
+#include "engine/model/edit_command.h"
 #include "engine/model/project.h"
 #include "engine/params/param_tables.h"
 
@@ -237,8 +237,8 @@ TEST(ReadAudition, DemoPatternComesBackExactly) {
   s.randPan = 1.0f;
   s.panLocked = 1;
   s.panValue = -0.3f;
-  const char* keys[] = {"res_tune", "exc1_tone", "exc1_decay", "level", "bleed", "res_decay",
-                        "res_tone", "exc1_level"};
+  const char* keys[] = {"res_tune", "exc1_tone", "exc1_decay", "level",
+                        "bleed",    "res_decay", "res_tone",   "exc1_level"};
   for (const char* k : keys) ob::setStepLock(s, ob::findParamIndex(ob::kMachineDrum, k), 0.3f);
   for (int i = 0; i < 8; ++i) {
     s.rands[i] = {static_cast<std::uint8_t>(ob::findParamIndex(ob::kMachineDrum, keys[i])), 0.01f * (i + 1)};
@@ -420,8 +420,8 @@ TEST(ReadGroove, StepFieldsStayInTheirRanges) {
   EXPECT_EQ(step.rateTicks, 192);
   EXPECT_EQ(step.velCurve, -128);
 
-  ob::readStep(parse(R"({"length":0,"velocity":99.5,"retrig":{"count":2}})"), step, sound, p->samples,
-               d, "/s");
+  ob::readStep(parse(R"({"length":0,"velocity":99.5,"retrig":{"count":2}})"), step, sound, p->samples, d,
+               "/s");
   EXPECT_EQ(step.lengthTicks, 1);
   EXPECT_EQ(step.velocity, 100);
   EXPECT_EQ(step.count, 2);

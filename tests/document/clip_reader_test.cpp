@@ -53,8 +53,8 @@ TEST(ClipGrid, ParsesFractionsOfAWholeNote) {
   EXPECT_EQ(ob::clip::parseGrid("3/8"), 1.5);
   EXPECT_EQ(ob::clip::parseGrid("1/1"), 4.0);
   EXPECT_EQ(ob::clip::parseGrid("01/016"), 0.25);
-  for (const char* bad : {"", "16", "0/16", "1/0", "1/16x", " 1/16", "1/-16", "-1/16", "/16",
-                          "1/", "1/2/3", "1/99999999999", "a/b", "+1/4"})
+  for (const char* bad : {"", "16", "0/16", "1/0", "1/16x", " 1/16", "1/-16", "-1/16", "/16", "1/", "1/2/3",
+                          "1/99999999999", "a/b", "+1/4"})
     EXPECT_FALSE(ob::clip::parseGrid(bad)) << bad;
 }
 
@@ -85,9 +85,8 @@ TEST(ClipReader, RejectedHeadersGiveNoClip) {
 }
 
 TEST(ClipReader, TopLevelMembers) {
-  Read r = readBody(
-      R"("id":"c","plugin":"p","formatVersion":2.9,"seed":"00000000000000FF","length":8.5,)"
-      R"("grid":"1/8","source":[1],"ext":"odd","extensions":["com.tessaline.slide/2"])");
+  Read r = readBody(R"("id":"c","plugin":"p","formatVersion":2.9,"seed":"00000000000000FF","length":8.5,)"
+                    R"("grid":"1/8","source":[1],"ext":"odd","extensions":["com.tessaline.slide/2"])");
   ASSERT_TRUE(r.clip);
   EXPECT_TRUE(r.diags.empty());
   EXPECT_EQ(r.clip->id, "c");
@@ -106,14 +105,12 @@ TEST(ClipReader, TopLevelMembers) {
 }
 
 TEST(ClipReader, WronglyTypedMembersAreReportedAndKept) {
-  Read r = readBody(
-      R"("id":5,"plugin":[],"formatVersion":"2","length":"long","notes":{},"tempo":1,)"
-      R"("voices":[],"lanes":null,"formatVersion2":1)");
+  Read r = readBody(R"("id":5,"plugin":[],"formatVersion":"2","length":"long","notes":{},"tempo":1,)"
+                    R"("voices":[],"lanes":null,"formatVersion2":1)");
   ASSERT_TRUE(r.clip);
-  EXPECT_EQ(r.findings(),
-            (Findings{"wrong-type@/id", "wrong-type@/plugin", "wrong-type@/formatVersion",
-                      "wrong-type@/length", "wrong-type@/tempo", "wrong-type@/voices",
-                      "wrong-type@/notes", "wrong-type@/lanes"}));
+  EXPECT_EQ(r.findings(), (Findings{"wrong-type@/id", "wrong-type@/plugin", "wrong-type@/formatVersion",
+                                    "wrong-type@/length", "wrong-type@/tempo", "wrong-type@/voices",
+                                    "wrong-type@/notes", "wrong-type@/lanes"}));
   EXPECT_EQ(r.first("wrong-type")->message, "Expected a string; kept as written, not applied");
   EXPECT_EQ(r.clip->length, 4.0);
   EXPECT_FALSE(r.clip->formatVersion);
@@ -151,18 +148,16 @@ TEST(ClipReader, SeedAndGridFindings) {
 }
 
 TEST(ClipReader, TempoMeterAndSwingElements) {
-  Read r = readBody(
-      R"("tempo":[{"at":0,"bpm":128,"curve":"x"},{"at":4,"bpm":0},{"at":"1","bpm":90},7],)"
-      R"("meter":[{"at":0,"num":4.9,"den":4},{"at":0,"num":0.5,"den":4},{"at":0,"num":4}],)"
-      R"("swing":[{"bar":1.7,"amount":0.6,"voice":"hat"},{"bar":0,"amount":0.6,"grid":"1/8"},)"
-      R"({"bar":0,"amount":0.6,"grid":"x"},{"bar":0,"amount":0.6,"voice":3},{"amount":1},)"
-      R"({"bar":1e10,"amount":0.5}])");
+  Read r = readBody(R"("tempo":[{"at":0,"bpm":128,"curve":"x"},{"at":4,"bpm":0},{"at":"1","bpm":90},7],)"
+                    R"("meter":[{"at":0,"num":4.9,"den":4},{"at":0,"num":0.5,"den":4},{"at":0,"num":4}],)"
+                    R"("swing":[{"bar":1.7,"amount":0.6,"voice":"hat"},{"bar":0,"amount":0.6,"grid":"1/8"},)"
+                    R"({"bar":0,"amount":0.6,"grid":"x"},{"bar":0,"amount":0.6,"voice":3},{"amount":1},)"
+                    R"({"bar":1e10,"amount":0.5}])");
   ASSERT_TRUE(r.clip);
-  EXPECT_EQ(r.findings(),
-            (Findings{"bad-tempo@/tempo/1", "wrong-type@/tempo/2/at", "bad-tempo@/tempo/2",
-                      "bad-tempo@/tempo/3", "bad-meter@/meter/1", "bad-meter@/meter/2",
-                      "bad-swing@/swing/2", "wrong-type@/swing/3/voice", "bad-swing@/swing/4",
-                      "bad-swing@/swing/5", "extension-undeclared@/extensions"}));
+  EXPECT_EQ(r.findings(), (Findings{"bad-tempo@/tempo/1", "wrong-type@/tempo/2/at", "bad-tempo@/tempo/2",
+                                    "bad-tempo@/tempo/3", "bad-meter@/meter/1", "bad-meter@/meter/2",
+                                    "bad-swing@/swing/2", "wrong-type@/swing/3/voice", "bad-swing@/swing/4",
+                                    "bad-swing@/swing/5", "extension-undeclared@/extensions"}));
   EXPECT_EQ(r.first("bad-tempo")->message, "Expected {at, bpm > 0}; kept as written, not used");
   EXPECT_EQ(r.first("bad-meter")->message, "Expected {at, num, den}; kept as written, not used");
   EXPECT_EQ(r.first("bad-swing")->message,
@@ -188,15 +183,13 @@ TEST(ClipReader, TempoMeterAndSwingElements) {
 }
 
 TEST(ClipReader, NoteChecks) {
-  Read r = readBody(
-      R"("notes":[{"at":0,"voice":"kick","pitch":60},{"at":1},{"at":2,"tune":3},)"
-      R"({"pitch":60},"note",{"at":3,"pitch":62,"len":0.5,"rel":0.2,"nudge":0.01,"vel":0.5}],)"
-      R"("extensions":["com.tessaline.voices/1"])");
+  Read r = readBody(R"("notes":[{"at":0,"voice":"kick","pitch":60},{"at":1},{"at":2,"tune":3},)"
+                    R"({"pitch":60},"note",{"at":3,"pitch":62,"len":0.5,"rel":0.2,"nudge":0.01,"vel":0.5}],)"
+                    R"("extensions":["com.tessaline.voices/1"])");
   ASSERT_TRUE(r.clip);
-  EXPECT_EQ(r.findings(),
-            (Findings{"voiced-note-with-pitch@/notes/0", "note-without-pitch@/notes/1",
-                      "note-without-pitch@/notes/2", "tune-without-voice@/notes/2",
-                      "note-without-at@/notes/3", "bad-note@/notes/4"}));
+  EXPECT_EQ(r.findings(), (Findings{"voiced-note-with-pitch@/notes/0", "note-without-pitch@/notes/1",
+                                    "note-without-pitch@/notes/2", "tune-without-voice@/notes/2",
+                                    "note-without-at@/notes/3", "bad-note@/notes/4"}));
   EXPECT_EQ(r.first("voiced-note-with-pitch")->message,
             "A voiced note carries `voice`, never `pitch`; pitch ignored");
   EXPECT_EQ(r.first("note-without-pitch")->message, "An unvoiced note needs `pitch`; not played");
@@ -225,10 +218,9 @@ TEST(ClipReader, NoteMembers) {
       R"("add":{"res_tune":2,"c":"x"},"rand":{"vel":0.1,"pan":0.3,"params":{"d":0.5,"e":"y"},"z":1},)"
       R"("slide":"yes","ext":5,"other":null,"expr":{"p":0.5,"q":[],"r":[[0,1],[0.5,"x"]],"s":"t"}}])");
   ASSERT_TRUE(r.clip);
-  EXPECT_EQ(r.findings(),
-            (Findings{"bad-expression@/notes/0/expr/r/1", "bad-expression@/notes/0/expr/s",
-                      "wrong-type@/notes/0/rand/params/e", "wrong-type@/notes/0/set/b",
-                      "wrong-type@/notes/0/add/c", "wrong-type@/notes/0/slide"}));
+  EXPECT_EQ(r.findings(), (Findings{"bad-expression@/notes/0/expr/r/1", "bad-expression@/notes/0/expr/s",
+                                    "wrong-type@/notes/0/rand/params/e", "wrong-type@/notes/0/set/b",
+                                    "wrong-type@/notes/0/add/c", "wrong-type@/notes/0/slide"}));
   EXPECT_EQ(r.first("wrong-type")->message, "Expected a number; kept as written, not applied");
   EXPECT_EQ(r.diags[3].message, "Expected a value or choice id; kept as written, not applied");
   EXPECT_EQ(r.diags[5].message, "Expected true or false; kept as written, not applied");
@@ -286,8 +278,7 @@ TEST(ClipReader, Lanes) {
                       "wrong-type@/lanes/4/target", "bad-lane@/lanes/4"}));
   EXPECT_EQ(r.first("unknown-curve")->message, "Unknown curve, played as step; kept");
   EXPECT_EQ(r.first("bad-lane-point")->message, "Expected {at, v}; kept as written, not used");
-  EXPECT_EQ(r.first("bad-lane")->message,
-            "A lane is an object with a `target`; kept as written, not played");
+  EXPECT_EQ(r.first("bad-lane")->message, "A lane is an object with a `target`; kept as written, not played");
   const auto& lanes = r.clip->lanes;
   ASSERT_EQ(lanes.size(), 5u);
   EXPECT_EQ(lanes[0].target, "cutoff");
@@ -304,13 +295,11 @@ TEST(ClipReader, Lanes) {
 
 TEST(ClipReader, UndeclaredExtensions) {
   Read r = readBody(R"("notes":[{"at":0,"voice":"a"},{"at":1,"voice":"b","slide":true}])");
-  EXPECT_EQ(r.findings(),
-            (Findings{"extension-undeclared@/extensions", "extension-undeclared@/extensions"}));
+  EXPECT_EQ(r.findings(), (Findings{"extension-undeclared@/extensions", "extension-undeclared@/extensions"}));
   EXPECT_EQ(r.diags[0].severity, ob::Severity::Note);
   EXPECT_EQ(r.diags[0].message,
             "The clip uses com.tessaline.voices/1 without declaring it; read as declared");
-  EXPECT_EQ(r.diags[1].message,
-            "The clip uses com.tessaline.slide/1 without declaring it; read as declared");
+  EXPECT_EQ(r.diags[1].message, "The clip uses com.tessaline.slide/1 without declaring it; read as declared");
 
   Read v2 = readBody(R"("extensions":["com.tessaline.voices/2"],"notes":[{"at":0,"voice":"a"}])");
   EXPECT_TRUE(v2.diags.empty()) << "names are compared, versions are not";

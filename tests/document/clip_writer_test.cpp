@@ -159,16 +159,20 @@ TEST(ClipWriter, KeptMembersReturnToTheirPlaces) {
             R"("notes":[{"at":0,"voice":"v","vel":1}],"seed":5})");
   // Spellings come back only where values did not change.
   ob::Diagnostics d;
-  auto clip = ob::clip::readClip(parse(R"({"kind":"clip","length":4.0,"notes":[{"at":1.50,"pitch":60.0}]})"), d);
+  auto clip =
+      ob::clip::readClip(parse(R"({"kind":"clip","length":4.0,"notes":[{"at":1.50,"pitch":60.0}]})"), d);
   ASSERT_TRUE(clip);
   clip->notes[0].pitch = 61;
-  EXPECT_EQ(ob::writeJson(ob::clip::writeClip(*clip)),
-            R"({"kind":"clip","spec":"1.0","length":4.0,"grid":"1/16","notes":[{"at":1.50,"pitch":61,"vel":1}]})");
+  EXPECT_EQ(
+      ob::writeJson(ob::clip::writeClip(*clip)),
+      R"({"kind":"clip","spec":"1.0","length":4.0,"grid":"1/16","notes":[{"at":1.50,"pitch":61,"vel":1}]})");
   // Values of "ext" and "source" that the writer would leave out come back
   // as read.
-  EXPECT_EQ(readAndWrite(R"({"kind":"clip","ext":"odd","source":null,"notes":[{"at":0,"pitch":1,"ext":[5]},{"at":1,"pitch":1,"ext":{}}]})"),
-            R"({"kind":"clip","spec":"1.0","length":4,"grid":"1/16","notes":[{"at":0,"pitch":1,"vel":1,"ext":[5]},)"
-            R"({"at":1,"pitch":1,"vel":1,"ext":{}}],"ext":"odd","source":null})");
+  EXPECT_EQ(
+      readAndWrite(
+          R"({"kind":"clip","ext":"odd","source":null,"notes":[{"at":0,"pitch":1,"ext":[5]},{"at":1,"pitch":1,"ext":{}}]})"),
+      R"({"kind":"clip","spec":"1.0","length":4,"grid":"1/16","notes":[{"at":0,"pitch":1,"vel":1,"ext":[5]},)"
+      R"({"at":1,"pitch":1,"vel":1,"ext":{}}],"ext":"odd","source":null})");
   // A newer format version is read and written as this build's.
   EXPECT_EQ(readAndWrite(R"({"kind":"clip","spec":"1.3"})"),
             R"({"kind":"clip","spec":"1.0","length":4,"grid":"1/16","notes":[]})");
@@ -204,9 +208,9 @@ class DocGen {
 
   std::string clip() {
     std::string out = R"({"kind":"clip")";
-    const char* keys[] = {"spec", "id", "plugin", "formatVersion", "seed", "extensions",
-                          "length", "grid", "tempo", "meter", "swing", "voices", "sounds",
-                          "notes", "lanes", "source", "ext", "other"};
+    const char* keys[] = {"spec",   "id",    "plugin", "formatVersion", "seed",  "extensions",
+                          "length", "grid",  "tempo",  "meter",         "swing", "voices",
+                          "sounds", "notes", "lanes",  "source",        "ext",   "other"};
     for (const char* k : keys)
       if (pick(3) != 0) out += std::string(",\"") + k + "\":" + member(k);
     return out + "}";
@@ -261,8 +265,9 @@ class DocGen {
   }
   std::string value(const std::string& k) {
     if (pick(8) == 0) return any(1);
-    if (k == "note") return object({"at", "nudge", "len", "vel", "rel", "pitch", "expr", "rand",
-                                    "voice", "tune", "sound", "set", "add", "slide", "ext", "x"});
+    if (k == "note")
+      return object({"at", "nudge", "len", "vel", "rel", "pitch", "expr", "rand", "voice", "tune", "sound",
+                     "set", "add", "slide", "ext", "x"});
     if (k == "tempo") return object({"at", "bpm", "x"});
     if (k == "meter") return object({"at", "num", "den"});
     if (k == "swingEntry") return object({"bar", "grid", "amount", "voice"});

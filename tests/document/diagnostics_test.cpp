@@ -3,53 +3,53 @@
 #include "document/diagnostics.h"
 
 TEST(Diagnostics, AddersFillTheRecord) {
-    ob::Diagnostics list;
-    list.error("zip-unreadable", "", "The archive cannot be read");
-    list.warn("wrong-type", "/params/macro1", "Expected a number");
-    list.note("info", "/a", "Just so you know");
-    list.add(ob::Severity::Warning, "moved", "/b", "Carried", "extra");
-    ASSERT_EQ(list.size(), 4u);
-    const ob::Diagnostic& e = list[0];
-    EXPECT_EQ(e.severity, ob::Severity::Error);
-    EXPECT_EQ(static_cast<std::uint32_t>(e.severity), 2u);
-    EXPECT_EQ(e.code, "zip-unreadable");
-    EXPECT_TRUE(e.detail.empty());
-    EXPECT_TRUE(e.path.empty());
-    EXPECT_EQ(e.index, 0xFFFFFFFFu);
-    EXPECT_EQ(e.message, "The archive cannot be read");
-    EXPECT_EQ(static_cast<std::uint32_t>(list[1].severity), 1u);
-    EXPECT_EQ(list[1].path, "/params/macro1");
-    EXPECT_EQ(static_cast<std::uint32_t>(list[2].severity), 0u);
-    EXPECT_EQ(list[3].detail, "extra");
-    EXPECT_EQ(list[3].index, 0xFFFFFFFFu);
+  ob::Diagnostics list;
+  list.error("zip-unreadable", "", "The archive cannot be read");
+  list.warn("wrong-type", "/params/macro1", "Expected a number");
+  list.note("info", "/a", "Just so you know");
+  list.add(ob::Severity::Warning, "moved", "/b", "Carried", "extra");
+  ASSERT_EQ(list.size(), 4u);
+  const ob::Diagnostic& e = list[0];
+  EXPECT_EQ(e.severity, ob::Severity::Error);
+  EXPECT_EQ(static_cast<std::uint32_t>(e.severity), 2u);
+  EXPECT_EQ(e.code, "zip-unreadable");
+  EXPECT_TRUE(e.detail.empty());
+  EXPECT_TRUE(e.path.empty());
+  EXPECT_EQ(e.index, 0xFFFFFFFFu);
+  EXPECT_EQ(e.message, "The archive cannot be read");
+  EXPECT_EQ(static_cast<std::uint32_t>(list[1].severity), 1u);
+  EXPECT_EQ(list[1].path, "/params/macro1");
+  EXPECT_EQ(static_cast<std::uint32_t>(list[2].severity), 0u);
+  EXPECT_EQ(list[3].detail, "extra");
+  EXPECT_EQ(list[3].index, 0xFFFFFFFFu);
 }
 
 TEST(Diagnostics, JoinKeepsListOrderAndAllSeverities) {
-    ob::Diagnostics empty;
-    EXPECT_EQ(ob::joinDiagnosticMessages(empty), "");
+  ob::Diagnostics empty;
+  EXPECT_EQ(ob::joinDiagnosticMessages(empty), "");
 
-    ob::Diagnostics one;
-    one.error("not-an-instance", "/kind", "Not an instance document");
-    EXPECT_EQ(ob::joinDiagnosticMessages(one), "Not an instance document (/kind)");
+  ob::Diagnostics one;
+  one.error("not-an-instance", "/kind", "Not an instance document");
+  EXPECT_EQ(ob::joinDiagnosticMessages(one), "Not an instance document (/kind)");
 
-    ob::Diagnostics two;
-    two.warn("missing-asset", "/assets/s1", "The archive has no such asset; the sample plays silent");
-    two.error("document-unreadable", "", "Broken");
-    EXPECT_EQ(ob::joinDiagnosticMessages(two),
-              "The archive has no such asset; the sample plays silent (/assets/s1); Broken");
+  ob::Diagnostics two;
+  two.warn("missing-asset", "/assets/s1", "The archive has no such asset; the sample plays silent");
+  two.error("document-unreadable", "", "Broken");
+  EXPECT_EQ(ob::joinDiagnosticMessages(two),
+            "The archive has no such asset; the sample plays silent (/assets/s1); Broken");
 
-    ob::Diagnostics mixed;
-    mixed.note("n", "/a", "first");
-    mixed.warn("w", "/b", "second");
-    mixed.error("e", "", "third");
-    EXPECT_EQ(ob::joinDiagnosticMessages(mixed), "first (/a); second (/b); third");
+  ob::Diagnostics mixed;
+  mixed.note("n", "/a", "first");
+  mixed.warn("w", "/b", "second");
+  mixed.error("e", "", "third");
+  EXPECT_EQ(ob::joinDiagnosticMessages(mixed), "first (/a); second (/b); third");
 }
 
 TEST(Diagnostics, BlankRecordsAddNothing) {
-    ob::Diagnostics list;
-    list.note("blank", "", "");
-    list.warn("w", "", "real");
-    list.note("blank", "", "");
-    list.error("e", "/p", "");
-    EXPECT_EQ(ob::joinDiagnosticMessages(list), "real;  (/p)");
+  ob::Diagnostics list;
+  list.note("blank", "", "");
+  list.warn("w", "", "real");
+  list.note("blank", "", "");
+  list.error("e", "/p", "");
+  EXPECT_EQ(ob::joinDiagnosticMessages(list), "real;  (/p)");
 }

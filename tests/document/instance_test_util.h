@@ -22,39 +22,39 @@
 namespace obtest {
 
 inline ob::JsonValue json(std::string_view text) {
-    ob::JsonValue v;
-    std::string error;
-    EXPECT_TRUE(ob::parseJson(text, v, error)) << error << "\n" << text;
-    return v;
+  ob::JsonValue v;
+  std::string error;
+  EXPECT_TRUE(ob::parseJson(text, v, error)) << error << "\n" << text;
+  return v;
 }
 
 inline int countCode(const ob::Diagnostics& d, std::string_view code, std::string_view path = {}) {
-    int n = 0;
-    for (const ob::Diagnostic& x : d)
-        if (x.code == code && (path.empty() || x.path == path)) ++n;
-    return n;
+  int n = 0;
+  for (const ob::Diagnostic& x : d)
+    if (x.code == code && (path.empty() || x.path == path)) ++n;
+  return n;
 }
 
 inline const ob::Diagnostic* findCode(const ob::Diagnostics& d, std::string_view code) {
-    for (const ob::Diagnostic& x : d)
-        if (x.code == code) return &x;
-    return nullptr;
+  for (const ob::Diagnostic& x : d)
+    if (x.code == code) return &x;
+  return nullptr;
 }
 
 inline int errorCount(const ob::Diagnostics& d) {
-    int n = 0;
-    for (const ob::Diagnostic& x : d) n += x.severity == ob::Severity::Error ? 1 : 0;
-    return n;
+  int n = 0;
+  for (const ob::Diagnostic& x : d) n += x.severity == ob::Severity::Error ? 1 : 0;
+  return n;
 }
 
 inline std::string listing(const ob::Diagnostics& d) {
-    std::string s;
-    for (const ob::Diagnostic& x : d) s += x.code + " @" + x.path + ": " + x.message + "\n";
-    return s;
+  std::string s;
+  for (const ob::Diagnostic& x : d) s += x.code + " @" + x.path + ": " + x.message + "\n";
+  return s;
 }
 
 inline bool sameBytes(const ob::Project& a, const ob::Project& b) {
-    return std::memcmp(&a, &b, sizeof(ob::Project)) == 0;
+  return std::memcmp(&a, &b, sizeof(ob::Project)) == 0;
 }
 
 // ---- A test audition: a clip with no notes whose "ext" carries the step
@@ -65,171 +65,172 @@ inline constexpr const char* kGridKey = "test.grid/1";
 inline int gAuditionReads = 0;
 
 inline void appendBytes(std::string& hex, const void* p, std::size_t n) {
-    static const char* digits = "0123456789abcdef";
-    const auto* b = static_cast<const unsigned char*>(p);
-    for (std::size_t i = 0; i < n; ++i) {
-        hex += digits[b[i] >> 4];
-        hex += digits[b[i] & 15];
-    }
+  static const char* digits = "0123456789abcdef";
+  const auto* b = static_cast<const unsigned char*>(p);
+  for (std::size_t i = 0; i < n; ++i) {
+    hex += digits[b[i] >> 4];
+    hex += digits[b[i] & 15];
+  }
 }
 
 inline bool takeBytes(std::string_view& hex, void* p, std::size_t n) {
-    if (hex.size() < 2 * n) return false;
-    auto* b = static_cast<unsigned char*>(p);
-    auto nib = [](char c) { return c <= '9' ? c - '0' : c - 'a' + 10; };
-    for (std::size_t i = 0; i < n; ++i) b[i] = static_cast<unsigned char>(nib(hex[2 * i]) * 16 + nib(hex[2 * i + 1]));
-    hex.remove_prefix(2 * n);
-    return true;
+  if (hex.size() < 2 * n) return false;
+  auto* b = static_cast<unsigned char*>(p);
+  auto nib = [](char c) { return c <= '9' ? c - '0' : c - 'a' + 10; };
+  for (std::size_t i = 0; i < n; ++i)
+    b[i] = static_cast<unsigned char>(nib(hex[2 * i]) * 16 + nib(hex[2 * i + 1]));
+  hex.remove_prefix(2 * n);
+  return true;
 }
 
 template <typename F>
 void eachGridField(ob::Pattern& p, F&& f) {
-    for (ob::Track& t : p.tracks) {
-        f(&t.steps, sizeof t.steps);
-        f(&t.length, sizeof t.length);
-    }
-    f(&p.grooveEdited, sizeof p.grooveEdited);
-    f(&p.length, sizeof p.length);
-    f(&p.swing, sizeof p.swing);
-    f(&p.bpm, sizeof p.bpm);
-    f(&p.accentAmount, sizeof p.accentAmount);
-    f(&p.accentEvery, sizeof p.accentEvery);
-    f(&p.accentCurve, sizeof p.accentCurve);
-    f(&p.seed, sizeof p.seed);
+  for (ob::Track& t : p.tracks) {
+    f(&t.steps, sizeof t.steps);
+    f(&t.length, sizeof t.length);
+  }
+  f(&p.grooveEdited, sizeof p.grooveEdited);
+  f(&p.length, sizeof p.length);
+  f(&p.swing, sizeof p.swing);
+  f(&p.bpm, sizeof p.bpm);
+  f(&p.accentAmount, sizeof p.accentAmount);
+  f(&p.accentEvery, sizeof p.accentEvery);
+  f(&p.accentCurve, sizeof p.accentCurve);
+  f(&p.seed, sizeof p.seed);
 }
 
 inline ob::JsonValue gridWrite(const ob::Project& project, const ob::SampleSlotTable&) {
-    std::string hex;
-    ob::Pattern copy = project.patterns[0];
-    eachGridField(copy, [&](void* p, std::size_t n) { appendBytes(hex, p, n); });
-    ob::JsonValue ext = ob::makeJsonObject();
-    ext.set(kGridKey, ob::makeJsonString(hex));
-    ob::JsonValue clip = ob::makeJsonObject();
-    clip.set("kind", ob::makeJsonString("clip"));
-    clip.set("spec", ob::makeJsonString("1.0"));
-    clip.set("notes", ob::makeJsonArray());
-    clip.set("ext", std::move(ext));
-    return clip;
+  std::string hex;
+  ob::Pattern copy = project.patterns[0];
+  eachGridField(copy, [&](void* p, std::size_t n) { appendBytes(hex, p, n); });
+  ob::JsonValue ext = ob::makeJsonObject();
+  ext.set(kGridKey, ob::makeJsonString(hex));
+  ob::JsonValue clip = ob::makeJsonObject();
+  clip.set("kind", ob::makeJsonString("clip"));
+  clip.set("spec", ob::makeJsonString("1.0"));
+  clip.set("notes", ob::makeJsonArray());
+  clip.set("ext", std::move(ext));
+  return clip;
 }
 
 inline void gridRead(const ob::JsonValue& audition, ob::Project& project, const ob::SampleSlotTable&,
                      ob::Diagnostics& diagnostics, std::string_view path) {
-    ++gAuditionReads;
-    const ob::JsonValue* ext = audition.find("ext");
-    const ob::JsonValue* grid = ext != nullptr ? ext->find(kGridKey) : nullptr;
-    if (grid == nullptr || !grid->isString()) {
-        diagnostics.warn("test-grid-missing", std::string(path), "no grid");
-        return;
-    }
-    std::string_view hex = grid->text;
-    eachGridField(project.patterns[0], [&](void* p, std::size_t n) { takeBytes(hex, p, n); });
+  ++gAuditionReads;
+  const ob::JsonValue* ext = audition.find("ext");
+  const ob::JsonValue* grid = ext != nullptr ? ext->find(kGridKey) : nullptr;
+  if (grid == nullptr || !grid->isString()) {
+    diagnostics.warn("test-grid-missing", std::string(path), "no grid");
+    return;
+  }
+  std::string_view hex = grid->text;
+  eachGridField(project.patterns[0], [&](void* p, std::size_t n) { takeBytes(hex, p, n); });
 }
 
 // Installs the test audition for the life of one test.
 struct TestAudition {
-    TestAudition() {
-        gAuditionReads = 0;
-        ob::setAuditionCodec(ob::AuditionCodec{&gridRead, &gridWrite});
-    }
-    ~TestAudition() { ob::setAuditionCodec(ob::AuditionCodec{}); }
+  TestAudition() {
+    gAuditionReads = 0;
+    ob::setAuditionCodec(ob::AuditionCodec{&gridRead, &gridWrite});
+  }
+  ~TestAudition() { ob::setAuditionCodec(ob::AuditionCodec{}); }
 };
 
 // ---- A project that uses every field the state carries.
 
 inline void setSound(ob::Sound& s, int machine, const char* name) {
-    ob::initSoundParams(s, machine);
-    ob::copyText(s.name, name);
+  ob::initSoundParams(s, machine);
+  ob::copyText(s.name, name);
 }
 
 inline void buildRichProject(ob::Project& p) {
-    ob::buildDemoProject(p);
-    ob::Pattern& pat = p.patterns[0];
-    ob::Kit& kit = pat.kit;
-    ob::copyText(p.author, "Tester");
-    ob::copyText(pat.name, "Verse");
-    p.version = 7;
-    p.seed = 0x0123456789abcdefull;
-    kit.version = 3;
-    ob::copyText(kit.author, "Kit author");
-    ob::copyText(kit.tags[0], "dry");
-    ob::copyText(kit.tags[1], "tight");
-    kit.tagCount = 2;
+  ob::buildDemoProject(p);
+  ob::Pattern& pat = p.patterns[0];
+  ob::Kit& kit = pat.kit;
+  ob::copyText(p.author, "Tester");
+  ob::copyText(pat.name, "Verse");
+  p.version = 7;
+  p.seed = 0x0123456789abcdefull;
+  kit.version = 3;
+  ob::copyText(kit.author, "Kit author");
+  ob::copyText(kit.tags[0], "dry");
+  ob::copyText(kit.tags[1], "tight");
+  kit.tagCount = 2;
 
-    // Two samples with ids, tags, slices and a factory set.
-    p.samples.count = 2;
-    ob::copyText(p.samples.slots[0].id, "smp-kick");
-    ob::copyText(p.samples.slots[0].name, "Kick one");
-    ob::copyText(p.samples.slots[0].tags[0], "kick");
-    p.samples.slots[0].tagCount = 1;
-    p.samples.slots[0].slices[0] = 0.1f;
-    p.samples.slots[0].slices[1] = 0.5f;
-    p.samples.slots[0].sliceCount = 2;
-    p.samples.slots[0].src = 2;
-    ob::copyText(p.samples.slots[1].id, "smp-snare");
-    ob::copyText(p.samples.slots[1].name, "Snare");
+  // Two samples with ids, tags, slices and a factory set.
+  p.samples.count = 2;
+  ob::copyText(p.samples.slots[0].id, "smp-kick");
+  ob::copyText(p.samples.slots[0].name, "Kick one");
+  ob::copyText(p.samples.slots[0].tags[0], "kick");
+  p.samples.slots[0].tagCount = 1;
+  p.samples.slots[0].slices[0] = 0.1f;
+  p.samples.slots[0].slices[1] = 0.5f;
+  p.samples.slots[0].sliceCount = 2;
+  p.samples.slots[0].src = 2;
+  ob::copyText(p.samples.slots[1].id, "smp-snare");
+  ob::copyText(p.samples.slots[1].name, "Snare");
 
-    // Track 6: a sampler with zones and velocity routes.
-    ob::Sound& sampler = kit.sounds[6];
-    setSound(sampler, ob::kMachineSample, "Layered");
-    sampler.params[0] = 1.0f;  // the second sample
-    sampler.mode = 2;
-    sampler.zoneCount = 2;
-    sampler.slot[0] = 0;
-    sampler.velMax[0] = 64;
-    sampler.slot[1] = 1;
-    sampler.velMax[1] = 127;
-    sampler.velDestCount = 1;
-    sampler.velDests[0].param = 0;
-    sampler.velDests[0].value = 0.25f;
-    // Track 7: a VA sound, not muted tracks and modulators.
-    ob::Sound& va = kit.sounds[7];
-    setSound(va, ob::kMachineVa, "Zap");
-    pat.numTracks = 8;
-    for (int t = 6; t < 8; ++t) {
-        ob::Track& tr = pat.tracks[t];
-        tr.soundIndex = static_cast<std::int8_t>(t);
-        tr.steps[t].active = 1;
-    }
-    ob::Track& t6 = pat.tracks[6];
-    t6.rate = 4;
-    t6.chromatic = 1;
-    t6.swing = 0.25f;
-    t6.chokeGroup = 2;
-    t6.lfos[1].enabled = 1;
-    t6.lfos[1].dest = 3;
-    t6.lfos[1].rate = 2.5f;
-    t6.lfos[1].shape = 4;
-    t6.lfos[1].depth = -0.5f;
-    t6.lfos[1].trig = 3;
-    t6.lfos[1].sync = 1;
-    t6.lfos[1].rateDiv = 7;
-    t6.modEnvs[0].enabled = 1;
-    t6.modEnvs[0].dest = 2;
-    t6.modEnvs[0].attack = 0.01f;
-    t6.modEnvs[0].hold = 0.1f;
-    t6.modEnvs[0].decay = 0.3f;
-    t6.modEnvs[0].depth = 0.75f;
-    t6.modEnvs[0].sync = 1;
-    t6.modEnvs[0].atkDiv = 0;
-    t6.modEnvs[0].decDiv = 9;
-    t6.trackRandCount = 2;
-    t6.trackRands[0].param = 1;
-    t6.trackRands[0].value = 0.2f;
-    t6.trackRands[1].param = 5;
-    t6.trackRands[1].value = 0.4f;
-    pat.muteMask = 0x81;
-    pat.tracks[7].modEnvs[1].enabled = 1;
-    pat.tracks[7].modEnvs[1].dest = 1;
+  // Track 6: a sampler with zones and velocity routes.
+  ob::Sound& sampler = kit.sounds[6];
+  setSound(sampler, ob::kMachineSample, "Layered");
+  sampler.params[0] = 1.0f;  // the second sample
+  sampler.mode = 2;
+  sampler.zoneCount = 2;
+  sampler.slot[0] = 0;
+  sampler.velMax[0] = 64;
+  sampler.slot[1] = 1;
+  sampler.velMax[1] = 127;
+  sampler.velDestCount = 1;
+  sampler.velDests[0].param = 0;
+  sampler.velDests[0].value = 0.25f;
+  // Track 7: a VA sound, not muted tracks and modulators.
+  ob::Sound& va = kit.sounds[7];
+  setSound(va, ob::kMachineVa, "Zap");
+  pat.numTracks = 8;
+  for (int t = 6; t < 8; ++t) {
+    ob::Track& tr = pat.tracks[t];
+    tr.soundIndex = static_cast<std::int8_t>(t);
+    tr.steps[t].active = 1;
+  }
+  ob::Track& t6 = pat.tracks[6];
+  t6.rate = 4;
+  t6.chromatic = 1;
+  t6.swing = 0.25f;
+  t6.chokeGroup = 2;
+  t6.lfos[1].enabled = 1;
+  t6.lfos[1].dest = 3;
+  t6.lfos[1].rate = 2.5f;
+  t6.lfos[1].shape = 4;
+  t6.lfos[1].depth = -0.5f;
+  t6.lfos[1].trig = 3;
+  t6.lfos[1].sync = 1;
+  t6.lfos[1].rateDiv = 7;
+  t6.modEnvs[0].enabled = 1;
+  t6.modEnvs[0].dest = 2;
+  t6.modEnvs[0].attack = 0.01f;
+  t6.modEnvs[0].hold = 0.1f;
+  t6.modEnvs[0].decay = 0.3f;
+  t6.modEnvs[0].depth = 0.75f;
+  t6.modEnvs[0].sync = 1;
+  t6.modEnvs[0].atkDiv = 0;
+  t6.modEnvs[0].decDiv = 9;
+  t6.trackRandCount = 2;
+  t6.trackRands[0].param = 1;
+  t6.trackRands[0].value = 0.2f;
+  t6.trackRands[1].param = 5;
+  t6.trackRands[1].value = 0.4f;
+  pat.muteMask = 0x81;
+  pat.tracks[7].modEnvs[1].enabled = 1;
+  pat.tracks[7].modEnvs[1].dest = 1;
 
-    ob::Macro& m = kit.macros[2];
-    ob::copyText(m.name, "Squash");
-    m.value = 0.3f;
-    m.destCount = 1;
-    m.dests[0].track = 7;
-    m.dests[0].param = 0;
-    m.dests[0].target = 0.5f;
-    kit.macros[3].value = 1.0f;
-    ob::assignPatternIds(pat);
+  ob::Macro& m = kit.macros[2];
+  ob::copyText(m.name, "Squash");
+  m.value = 0.3f;
+  m.destCount = 1;
+  m.dests[0].track = 7;
+  m.dests[0].param = 0;
+  m.dests[0].target = 0.5f;
+  kit.macros[3].value = 1.0f;
+  ob::assignPatternIds(pat);
 }
 
 }  // namespace obtest

@@ -18,164 +18,164 @@ using obtest::json;
 namespace {
 
 struct Foreign {
-    std::vector<std::string> path;  // parent object's keys and indices
-    std::string key;
-    JsonValue value;
-    std::string after;
+  std::vector<std::string> path;  // parent object's keys and indices
+  std::string key;
+  JsonValue value;
+  std::string after;
 };
 
 void collect(const JsonValue& loaded, const JsonValue& rewritten, std::vector<std::string>& path,
              std::vector<Foreign>& out) {
-    if (loaded.isObject() && rewritten.isObject()) {
-        std::string before;
-        for (const JsonMember& m : loaded.members) {
-            if (const JsonValue* r = rewritten.find(m.key)) {
-                path.push_back(m.key);
-                collect(m.value, *r, path, out);
-                path.pop_back();
-            } else {
-                out.push_back({path, m.key, m.value, before});
-            }
-            before = m.key;
-        }
-    } else if (loaded.isArray() && rewritten.isArray() && !loaded.elements.empty() &&
-               loaded.elements.size() == rewritten.elements.size()) {
-        for (std::size_t i = 0; i < loaded.elements.size(); ++i) {
-            path.push_back(std::to_string(i));
-            collect(loaded.elements[i], rewritten.elements[i], path, out);
-            path.pop_back();
-        }
+  if (loaded.isObject() && rewritten.isObject()) {
+    std::string before;
+    for (const JsonMember& m : loaded.members) {
+      if (const JsonValue* r = rewritten.find(m.key)) {
+        path.push_back(m.key);
+        collect(m.value, *r, path, out);
+        path.pop_back();
+      } else {
+        out.push_back({path, m.key, m.value, before});
+      }
+      before = m.key;
     }
+  } else if (loaded.isArray() && rewritten.isArray() && !loaded.elements.empty() &&
+             loaded.elements.size() == rewritten.elements.size()) {
+    for (std::size_t i = 0; i < loaded.elements.size(); ++i) {
+      path.push_back(std::to_string(i));
+      collect(loaded.elements[i], rewritten.elements[i], path, out);
+      path.pop_back();
+    }
+  }
 }
 
 void putBack(JsonValue& doc, const Foreign& f) {
-    JsonValue* at = &doc;
-    for (const std::string& token : f.path) {
-        if (at->isArray()) {
-            at = &at->elements[std::stoul(token)];
-        } else {
-            at = at->find(token);
-            ASSERT_NE(at, nullptr) << token;
-        }
+  JsonValue* at = &doc;
+  for (const std::string& token : f.path) {
+    if (at->isArray()) {
+      at = &at->elements[std::stoul(token)];
+    } else {
+      at = at->find(token);
+      ASSERT_NE(at, nullptr) << token;
     }
-    ASSERT_TRUE(at->isObject());
-    auto pos = at->members.begin();
-    if (!f.after.empty()) {
-        pos = at->members.end();
-        for (auto it = at->members.begin(); it != at->members.end(); ++it)
-            if (it->key == f.after) pos = it + 1;
-    }
-    at->members.insert(pos, JsonMember{f.key, f.value});
+  }
+  ASSERT_TRUE(at->isObject());
+  auto pos = at->members.begin();
+  if (!f.after.empty()) {
+    pos = at->members.end();
+    for (auto it = at->members.begin(); it != at->members.end(); ++it)
+      if (it->key == f.after) pos = it + 1;
+  }
+  at->members.insert(pos, JsonMember{f.key, f.value});
 }
 
 void addUnknown(JsonValue& object, const std::string& key, bool list) {
-    ASSERT_TRUE(object.isObject()) << key;
-    // In the id-keyed lists an object would be read as one more entry.
-    object.members.push_back({key, json(list ? R"([1.50,"x",null])" : R"({"kept":[1.50,"x",null]})")});
+  ASSERT_TRUE(object.isObject()) << key;
+  // In the id-keyed lists an object would be read as one more entry.
+  object.members.push_back({key, json(list ? R"([1.50,"x",null])" : R"({"kept":[1.50,"x",null]})")});
 }
 
 }  // namespace
 
 TEST(InstanceUnknownMembers, SurviveALoadAndASave) {
-    obtest::TestAudition audition;
-    auto project = makeProject();
-    obtest::buildRichProject(*project);
-    std::vector<std::string> refs = {"factory:acoustic/ac_kick_p", "asset:" + std::string(64, 'b')};
-    JsonValue doc = json(dumpJson(writeInstanceState(*project, refs, 0, "0.0.6", "")));
+  obtest::TestAudition audition;
+  auto project = makeProject();
+  obtest::buildRichProject(*project);
+  std::vector<std::string> refs = {"factory:acoustic/ac_kick_p", "asset:" + std::string(64, 'b')};
+  JsonValue doc = json(dumpJson(writeInstanceState(*project, refs, 0, "0.0.6", "")));
 
-    const std::string sampler = project->patterns[0].kit.sounds[6].id;
-    const std::string voice = project->patterns[0].tracks[6].id;
-    const std::string dest = "v-zap:tune";  // macro 3 moves the VA track's first parameter
-    const std::string sample = "smp-kick";
-    // Each path is looked up afresh: adding a member moves its siblings.
-    const std::vector<std::vector<std::string>> places = {
-        {},
-        {"meta"},
-        {"params"},
-        {"assets"},
-        {"state"},
-        {"state", "sounds"},  // not a sound: wrong-type, kept
-        {"state", "sounds", sampler},
-        {"state", "sounds", sampler, "params"},
-        {"state", "sounds", sampler, "velocity"},
-        {"state", "sounds", sampler, "layers"},
-        {"state", "sounds", sampler, "layers", "zones", "1"},
-        {"state", "voices"},  // not a voice: wrong-type, kept
-        {"state", "voices", voice},
-        {"state", "voices", voice, "lfos"},
-        {"state", "voices", voice, "lfos", "lfo2"},
-        {"state", "voices", voice, "modEnvs"},
-        {"state", "voices", voice, "modEnvs", "env1"},
-        {"state", "voices", voice, "breathe"},
-        {"state", "macros"},
-        {"state", "macros", "macro3"},
-        {"state", "macros", "macro3", "dests"},  // an unusable destination
-        {"state", "macros", "macro3", "dests", dest},
-        {"state", "samples"},  // not a sample: wrong-type, kept
-        {"state", "samples", sample},
-        {"state", "kit"},
-        {"state", "project"},
-    };
-    auto at = [&doc](const std::vector<std::string>& path) -> JsonValue& {
-        JsonValue* v = &doc;
-        for (const std::string& t : path) {
-            v = v->isArray() ? &v->elements.at(std::stoul(t)) : v->find(t);
-            EXPECT_NE(v, nullptr) << t;
-            if (v == nullptr) return doc;
-        }
-        return *v;
-    };
-    for (std::size_t i = 0; i < places.size(); ++i) {
-        const bool list = places[i].size() == 2 && places[i][0] == "state" &&
-                          (places[i][1] == "sounds" || places[i][1] == "voices" || places[i][1] == "samples");
-        addUnknown(at(places[i]), "x-" + std::to_string(i), list);
+  const std::string sampler = project->patterns[0].kit.sounds[6].id;
+  const std::string voice = project->patterns[0].tracks[6].id;
+  const std::string dest = "v-zap:tune";  // macro 3 moves the VA track's first parameter
+  const std::string sample = "smp-kick";
+  // Each path is looked up afresh: adding a member moves its siblings.
+  const std::vector<std::vector<std::string>> places = {
+      {},
+      {"meta"},
+      {"params"},
+      {"assets"},
+      {"state"},
+      {"state", "sounds"},  // not a sound: wrong-type, kept
+      {"state", "sounds", sampler},
+      {"state", "sounds", sampler, "params"},
+      {"state", "sounds", sampler, "velocity"},
+      {"state", "sounds", sampler, "layers"},
+      {"state", "sounds", sampler, "layers", "zones", "1"},
+      {"state", "voices"},  // not a voice: wrong-type, kept
+      {"state", "voices", voice},
+      {"state", "voices", voice, "lfos"},
+      {"state", "voices", voice, "lfos", "lfo2"},
+      {"state", "voices", voice, "modEnvs"},
+      {"state", "voices", voice, "modEnvs", "env1"},
+      {"state", "voices", voice, "breathe"},
+      {"state", "macros"},
+      {"state", "macros", "macro3"},
+      {"state", "macros", "macro3", "dests"},  // an unusable destination
+      {"state", "macros", "macro3", "dests", dest},
+      {"state", "samples"},  // not a sample: wrong-type, kept
+      {"state", "samples", sample},
+      {"state", "kit"},
+      {"state", "project"},
+  };
+  auto at = [&doc](const std::vector<std::string>& path) -> JsonValue& {
+    JsonValue* v = &doc;
+    for (const std::string& t : path) {
+      v = v->isArray() ? &v->elements.at(std::stoul(t)) : v->find(t);
+      EXPECT_NE(v, nullptr) << t;
+      if (v == nullptr) return doc;
     }
-    // An unknown member first in its object, with nothing before it.
-    JsonValue& v6 = at({"state", "voices", voice});
-    v6.members.insert(v6.members.begin(), JsonMember{"a-first", json("0")});
-    const std::string original = dumpJson(doc);
+    return *v;
+  };
+  for (std::size_t i = 0; i < places.size(); ++i) {
+    const bool list = places[i].size() == 2 && places[i][0] == "state" &&
+                      (places[i][1] == "sounds" || places[i][1] == "voices" || places[i][1] == "samples");
+    addUnknown(at(places[i]), "x-" + std::to_string(i), list);
+  }
+  // An unknown member first in its object, with nothing before it.
+  JsonValue& v6 = at({"state", "voices", voice});
+  v6.members.insert(v6.members.begin(), JsonMember{"a-first", json("0")});
+  const std::string original = dumpJson(doc);
 
-    auto loaded = makeProject();
-    std::vector<std::string> loadedRefs;
-    Diagnostics diags;
-    ASSERT_TRUE(readInstanceState(json(original), *loaded, loadedRefs, diags)) << obtest::listing(diags);
-    EXPECT_EQ(obtest::errorCount(diags), 0) << obtest::listing(diags);
-    // What was refused is reported; plain extra members are not.
-    // The project fills all eight places, so the extra entries hit the limit.
-    EXPECT_EQ(obtest::countCode(diags, "too-many-sounds", "/state/sounds/x-5"), 1);
-    EXPECT_EQ(obtest::countCode(diags, "too-many-voices", "/state/voices/x-11"), 1);
-    EXPECT_EQ(obtest::countCode(diags, "unknown-macro-dest", "/state/macros/macro3/dests/x-20"), 1);
-    EXPECT_EQ(obtest::countCode(diags, "bad-asset-ref", "/assets/x-3"), 1);
-    EXPECT_EQ(obtest::countCode(diags, "wrong-type", "/state/samples/x-22"), 1);
-    EXPECT_EQ(obtest::countCode(diags, "unknown-param"), 3) << obtest::listing(diags);
-    // Equal to the project written, but for the factory name its reference gave.
-    EXPECT_STREQ(loaded->samples.slots[0].factory, "ac_kick_p");
-    auto expected = makeProject();
-    *expected = *project;
-    copyText(expected->samples.slots[0].factory, "ac_kick_p");
-    EXPECT_TRUE(obtest::sameBytes(*expected, *loaded));
+  auto loaded = makeProject();
+  std::vector<std::string> loadedRefs;
+  Diagnostics diags;
+  ASSERT_TRUE(readInstanceState(json(original), *loaded, loadedRefs, diags)) << obtest::listing(diags);
+  EXPECT_EQ(obtest::errorCount(diags), 0) << obtest::listing(diags);
+  // What was refused is reported; plain extra members are not.
+  // The project fills all eight places, so the extra entries hit the limit.
+  EXPECT_EQ(obtest::countCode(diags, "too-many-sounds", "/state/sounds/x-5"), 1);
+  EXPECT_EQ(obtest::countCode(diags, "too-many-voices", "/state/voices/x-11"), 1);
+  EXPECT_EQ(obtest::countCode(diags, "unknown-macro-dest", "/state/macros/macro3/dests/x-20"), 1);
+  EXPECT_EQ(obtest::countCode(diags, "bad-asset-ref", "/assets/x-3"), 1);
+  EXPECT_EQ(obtest::countCode(diags, "wrong-type", "/state/samples/x-22"), 1);
+  EXPECT_EQ(obtest::countCode(diags, "unknown-param"), 3) << obtest::listing(diags);
+  // Equal to the project written, but for the factory name its reference gave.
+  EXPECT_STREQ(loaded->samples.slots[0].factory, "ac_kick_p");
+  auto expected = makeProject();
+  *expected = *project;
+  copyText(expected->samples.slots[0].factory, "ac_kick_p");
+  EXPECT_TRUE(obtest::sameBytes(*expected, *loaded));
 
-    JsonValue rewritten = writeInstanceState(*loaded, loadedRefs, 0, "0.0.6", "");
-    std::vector<Foreign> foreign;
-    std::vector<std::string> path;
-    collect(json(original), rewritten, path, foreign);
-    EXPECT_EQ(foreign.size(), 27u);
-    for (const Foreign& f : foreign) putBack(rewritten, f);
-    EXPECT_EQ(dumpJson(rewritten), original);
+  JsonValue rewritten = writeInstanceState(*loaded, loadedRefs, 0, "0.0.6", "");
+  std::vector<Foreign> foreign;
+  std::vector<std::string> path;
+  collect(json(original), rewritten, path, foreign);
+  EXPECT_EQ(foreign.size(), 27u);
+  for (const Foreign& f : foreign) putBack(rewritten, f);
+  EXPECT_EQ(dumpJson(rewritten), original);
 }
 
 TEST(InstanceUnknownMembers, ValuesOfTheWrongKindAreRewrittenOrKept) {
-    // "gain" is always written, so a bad one is replaced by the project's
-    // value; "choke" is not written at its default, so a bad one stays foreign.
-    const std::string text =
-        R"({"kind":"instance","plugin":"orbitrane","state":{"sounds":{"s":{"machine":"drum"}},)"
-        R"("voices":{"v":{"sound":"s","gain":"loud","choke":"x"}}}})";
-    auto p = makeProject();
-    std::vector<std::string> refs;
-    Diagnostics d;
-    ASSERT_TRUE(readInstanceState(json(text), *p, refs, d));
-    JsonValue w = writeInstanceState(*p, refs, 0, "0.0.6", "");
-    const JsonValue& v = *w.find("state")->find("voices")->find("v");
-    EXPECT_EQ(writeJson(*v.find("gain")), "1");
-    EXPECT_EQ(v.find("choke"), nullptr);
+  // "gain" is always written, so a bad one is replaced by the project's
+  // value; "choke" is not written at its default, so a bad one stays foreign.
+  const std::string text =
+      R"({"kind":"instance","plugin":"orbitrane","state":{"sounds":{"s":{"machine":"drum"}},)"
+      R"("voices":{"v":{"sound":"s","gain":"loud","choke":"x"}}}})";
+  auto p = makeProject();
+  std::vector<std::string> refs;
+  Diagnostics d;
+  ASSERT_TRUE(readInstanceState(json(text), *p, refs, d));
+  JsonValue w = writeInstanceState(*p, refs, 0, "0.0.6", "");
+  const JsonValue& v = *w.find("state")->find("voices")->find("v");
+  EXPECT_EQ(writeJson(*v.find("gain")), "1");
+  EXPECT_EQ(v.find("choke"), nullptr);
 }

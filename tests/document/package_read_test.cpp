@@ -68,7 +68,8 @@ TEST(PackageRead, JsonTextAfterByteOrderMarkAndBlanks) {
 }
 
 TEST(PackageRead, NeitherJsonNorZip) {
-  for (const std::string text : {"", "  \n\t", "[1, 2]", "kind", "\xEF\xBB", "\xEF\xBB\xBF", "PK\x01\x02xxxx"}) {
+  for (const std::string text :
+       {"", "  \n\t", "[1, 2]", "kind", "\xEF\xBB", "\xEF\xBB\xBF", "PK\x01\x02xxxx"}) {
     Diagnostics d;
     EXPECT_FALSE(read(bytesOf(text), d)) << text;
     expectOne(d, "package-unreadable", Severity::Error, "", "Neither a JSON document nor a zip archive");
@@ -90,7 +91,8 @@ TEST(PackageRead, ArchiveWithAssetsAndOtherEntries) {
     for (char& c : s) c = char(std::toupper(c));
     return s;
   }();
-  const Bytes bytes = archive({entry("notes.txt", compressibleBytes(600, 5), true), entry("instance.json", bytesOf(kDoc), true),
+  const Bytes bytes = archive({entry("notes.txt", compressibleBytes(600, 5), true),
+                               entry("instance.json", bytesOf(kDoc), true),
                                entry("assets/" + digest(sampleB), sampleB), entry(upper, sampleA),
                                entry("assets/short", sampleA), entry("assets/" + digest(sampleA), sampleA)});
   Diagnostics d;
@@ -179,7 +181,8 @@ TEST(PackageRead, ZipFailuresAndLimitsPassThrough) {
   }
   {
     Diagnostics d;
-    EXPECT_FALSE(read(archive({entry("instance.json", bytesOf(kDoc)), entry("x", {})}), d, "instance.json", {1, 100, 100}));
+    EXPECT_FALSE(read(archive({entry("instance.json", bytesOf(kDoc)), entry("x", {})}), d, "instance.json",
+                      {1, 100, 100}));
     expectOne(d, "zip-too-large", Severity::Error, "", "More entries than allowed (1)");
   }
 }

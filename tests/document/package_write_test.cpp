@@ -88,7 +88,8 @@ TEST(PackageWrite, IdenticalBytesAreOneAsset) {
 TEST(PackageWrite, FixedEntryOrder) {
   ob::Package p = packageOf(kDoc);
   std::vector<std::string> names;
-  for (std::uint32_t seed = 1; seed <= 6; ++seed) names.push_back(ob::assetRefFor(p, randomBytes(64 + seed, seed)).substr(6));
+  for (std::uint32_t seed = 1; seed <= 6; ++seed)
+    names.push_back(ob::assetRefFor(p, randomBytes(64 + seed, seed)).substr(6));
   ob::zip::Entry other;
   other.name = "zz-first-of-others.txt";
   other.data = bytesOf("other");

@@ -35,16 +35,14 @@ class ParamValues : public ::testing::Test {
   void SetUp() override {
     table = std::make_unique<ob::SampleSlotTable>();
     empty = std::make_unique<ob::SampleSlotTable>();
-    for (int i = 0; i < 40; ++i)
-      ob::copyText(table->slots[i].id, ("smp" + std::to_string(i)).c_str());
+    for (int i = 0; i < 40; ++i) ob::copyText(table->slots[i].id, ("smp" + std::to_string(i)).c_str());
     ob::copyText(table->slots[3].id, "tom");
     table->slots[5].id[0] = '\0';  // a slot without an id
     table->count = 40;
   }
 
   // Writes the value, checks the JSON text, reads it back and checks the value.
-  void roundTrip(const ob::Sound& s, int index, float value, const std::string& json,
-                 float readBack) {
+  void roundTrip(const ob::Sound& s, int index, float value, const std::string& json, float readBack) {
     ob::JsonValue v = ob::writeParamValue(s, index, value, *table);
     EXPECT_EQ(ob::writeJson(v), json) << "index " << index;
     float out = -99.0f;
@@ -78,11 +76,9 @@ TEST_F(ParamValues, ChoiceWordsForEveryMachine) {
   // A word is exact and case-sensitive; labels are not words.
   float out = 5.0f;
   ob::ParamValueRefusal why = ob::ParamValueRefusal::None;
-  EXPECT_FALSE(ob::readParamValue(drum, idx(drum, "exc1_type"), parse(R"("BP-NOISE")"), *table,
-                                  out, &why));
+  EXPECT_FALSE(ob::readParamValue(drum, idx(drum, "exc1_type"), parse(R"("BP-NOISE")"), *table, out, &why));
   EXPECT_EQ(why, ob::ParamValueRefusal::UnknownWord);
-  EXPECT_FALSE(ob::readParamValue(drum, idx(drum, "exc1_type"), parse(R"("noise burst")"),
-                                  *table, out));
+  EXPECT_FALSE(ob::readParamValue(drum, idx(drum, "exc1_type"), parse(R"("noise burst")"), *table, out));
   EXPECT_EQ(out, 5.0f) << "a refused value leaves the output alone";
   EXPECT_NE(std::string(ob::paramValueRefusalText(why)), "");
 }
@@ -109,7 +105,7 @@ TEST_F(ParamValues, SampleIdsForSlotSelectors) {
   EXPECT_EQ(ob::sampleParamKind(sampler, 1), 0);
   roundTrip(sampler, 0, 3.0f, R"("tom")", 3.0f);
   roundTrip(sampler, 0, 39.0f, R"("smp39")", 39.0f);
-  roundTrip(sampler, 0, 5.0f, "5", 5.0f);    // the slot has no id
+  roundTrip(sampler, 0, 5.0f, "5", 5.0f);     // the slot has no id
   roundTrip(sampler, 0, 40.0f, "40", 40.0f);  // beyond the table's count
 
   ob::Sound gran = makeSound(ob::kMachineGranular);
@@ -139,9 +135,9 @@ TEST_F(ParamValues, DrumSampleSelectorsFollowTheirType) {
   EXPECT_EQ(ob::sampleParamKind(drum, idx(drum, "exc1_aux2")), 0);
   // 0.5 x 63 + 0.5 = 32: slot 32's id, which reads back as 32 / 63.
   roundTrip(drum, exc1Aux, 0.5f, R"("smp32")", 32.0f / 63.0f);
-  roundTrip(drum, exc1Aux, 7.0f, "7", 7.0f);  // clamped to slot 63, beyond the table
+  roundTrip(drum, exc1Aux, 7.0f, "7", 7.0f);           // clamped to slot 63, beyond the table
   roundTrip(drum, exc1Aux, -2.0f, R"("smp0")", 0.0f);  // clamped to slot 0
-  drum.params[exc1Type] = 3.6f;  // rounds to 4
+  drum.params[exc1Type] = 3.6f;                        // rounds to 4
   EXPECT_EQ(ob::sampleParamKind(drum, exc1Aux), 2);
 
   drum.params[exc2Type] = 4.0f;

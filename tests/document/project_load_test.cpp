@@ -23,386 +23,387 @@ namespace {
 using obtest::bytesOf;
 
 ob::JsonValue parse(std::string_view text) {
-    ob::JsonValue v;
-    std::string error;
-    EXPECT_TRUE(ob::parseJson(text, v, error)) << error;
-    return v;
+  ob::JsonValue v;
+  std::string error;
+  EXPECT_TRUE(ob::parseJson(text, v, error)) << error;
+  return v;
 }
 
 std::string textOf(const std::vector<std::uint8_t>& b) { return std::string(b.begin(), b.end()); }
 
 // The demo project's document with the given top-level edits.
 std::string demoDocument(void (*edit)(ob::JsonValue&) = nullptr) {
-    ob::Project demo;
-    ob::buildDemoProject(demo);
-    demo.seed = 0x1234;
-    ob::SamplePool pool;
-    ob::JsonValue doc = parse(textOf(ob::writeProjectDocument(demo, pool, {})));
-    if (edit) edit(doc);
-    return ob::dumpJson(doc);
+  ob::Project demo;
+  ob::buildDemoProject(demo);
+  demo.seed = 0x1234;
+  ob::SamplePool pool;
+  ob::JsonValue doc = parse(textOf(ob::writeProjectDocument(demo, pool, {})));
+  if (edit) edit(doc);
+  return ob::dumpJson(doc);
 }
 
 void dropSeed(ob::JsonValue& doc) {
-    auto& m = doc.members;
-    for (auto it = m.begin(); it != m.end(); ++it)
-        if (it->key == "seed") {
-            m.erase(it);
-            return;
-        }
+  auto& m = doc.members;
+  for (auto it = m.begin(); it != m.end(); ++it)
+    if (it->key == "seed") {
+      m.erase(it);
+      return;
+    }
 }
 
 struct Loaded {
-    std::unique_ptr<ob::Project> project = ob::makeProject();
-    ob::SamplePool pool;
-    ob::KeptDocument kept;
-    ob::Diagnostics diags;
-    std::string error;
-    bool ok = false;
+  std::unique_ptr<ob::Project> project = ob::makeProject();
+  ob::SamplePool pool;
+  ob::KeptDocument kept;
+  ob::Diagnostics diags;
+  std::string error;
+  bool ok = false;
 };
 
 std::unique_ptr<Loaded> load(const std::vector<std::uint8_t>& bytes, std::uint64_t seed = 0) {
-    auto l = std::make_unique<Loaded>();
-    l->project->seed = seed;
-    l->ok = ob::readDocument(bytes, *l->project, l->pool, l->kept, &l->error, &l->diags);
-    return l;
+  auto l = std::make_unique<Loaded>();
+  l->project->seed = seed;
+  l->ok = ob::readDocument(bytes, *l->project, l->pool, l->kept, &l->error, &l->diags);
+  return l;
 }
 
 // The demo saved with `count` user samples, as archive entries: the
 // document, then one asset a sample.
 std::vector<ob::zip::Entry> demoPackageEntries(int count) {
-    ob::Project demo;
-    ob::buildDemoProject(demo);
-    ob::SamplePool pool;
-    demo.samples.count = static_cast<std::uint8_t>(count);
-    for (int i = 0; i < count; ++i) {
-        std::snprintf(demo.samples.slots[i].name, sizeof demo.samples.slots[i].name, "%c.wav", 'a' + i);
-        EXPECT_GE(ob::replaceSlotWav(pool, static_cast<std::uint32_t>(i), obtest::toneWav(i + 1)), 0);
-    }
-    const auto saved = ob::writeProjectDocument(demo, pool, {});
-    ob::Diagnostics d;
-    auto entries = ob::zip::readZip(saved.data(), saved.size(), d);
-    EXPECT_TRUE(entries.has_value());
-    return entries ? std::move(*entries) : std::vector<ob::zip::Entry>{};
+  ob::Project demo;
+  ob::buildDemoProject(demo);
+  ob::SamplePool pool;
+  demo.samples.count = static_cast<std::uint8_t>(count);
+  for (int i = 0; i < count; ++i) {
+    std::snprintf(demo.samples.slots[i].name, sizeof demo.samples.slots[i].name, "%c.wav", 'a' + i);
+    EXPECT_GE(ob::replaceSlotWav(pool, static_cast<std::uint32_t>(i), obtest::toneWav(i + 1)), 0);
+  }
+  const auto saved = ob::writeProjectDocument(demo, pool, {});
+  ob::Diagnostics d;
+  auto entries = ob::zip::readZip(saved.data(), saved.size(), d);
+  EXPECT_TRUE(entries.has_value());
+  return entries ? std::move(*entries) : std::vector<ob::zip::Entry>{};
 }
 
 TEST(ProjectLoad, RecognisesInstanceBytes) {
-    const std::string doc = demoDocument();
-    EXPECT_TRUE(ob::isInstanceBytes(reinterpret_cast<const std::uint8_t*>(doc.data()), doc.size()));
-    const auto bom = bytesOf("\xEF\xBB\xBF" + doc);
-    EXPECT_TRUE(ob::isInstanceBytes(bom.data(), bom.size()));
-    const auto legacy = bytesOf(R"({"name":"x","patterns":[]})");
-    EXPECT_FALSE(ob::isInstanceBytes(legacy.data(), legacy.size()));
-    const auto zipped = obtest::zipOf({{"instance.json", bytesOf("not json"), false}});
-    EXPECT_TRUE(ob::isInstanceBytes(zipped.data(), zipped.size()));
-    const auto other = obtest::zipOf({{"project.json", bytesOf("{}"), false}});
-    EXPECT_FALSE(ob::isInstanceBytes(other.data(), other.size()));
-    EXPECT_FALSE(ob::isInstanceBytes(nullptr, 0));
+  const std::string doc = demoDocument();
+  EXPECT_TRUE(ob::isInstanceBytes(reinterpret_cast<const std::uint8_t*>(doc.data()), doc.size()));
+  const auto bom = bytesOf("\xEF\xBB\xBF" + doc);
+  EXPECT_TRUE(ob::isInstanceBytes(bom.data(), bom.size()));
+  const auto legacy = bytesOf(R"({"name":"x","patterns":[]})");
+  EXPECT_FALSE(ob::isInstanceBytes(legacy.data(), legacy.size()));
+  const auto zipped = obtest::zipOf({{"instance.json", bytesOf("not json"), false}});
+  EXPECT_TRUE(ob::isInstanceBytes(zipped.data(), zipped.size()));
+  const auto other = obtest::zipOf({{"project.json", bytesOf("{}"), false}});
+  EXPECT_FALSE(ob::isInstanceBytes(other.data(), other.size()));
+  EXPECT_FALSE(ob::isInstanceBytes(nullptr, 0));
 }
 
 TEST(ProjectLoad, InstanceTextWithByteOrderMarkLoads) {
-    auto l = load(bytesOf("\xEF\xBB\xBF" + demoDocument()));
-    ASSERT_TRUE(l->ok) << l->error;
-    EXPECT_EQ(6, l->project->patterns[0].numTracks);
-    EXPECT_STREQ("Demo Kit", l->project->patterns[0].kit.name);
-    EXPECT_EQ(0x1234u, l->project->seed);
-    EXPECT_TRUE(l->kept.loadedDocument.isObject());
+  auto l = load(bytesOf("\xEF\xBB\xBF" + demoDocument()));
+  ASSERT_TRUE(l->ok) << l->error;
+  EXPECT_EQ(6, l->project->patterns[0].numTracks);
+  EXPECT_STREQ("Demo Kit", l->project->patterns[0].kit.name);
+  EXPECT_EQ(0x1234u, l->project->seed);
+  EXPECT_TRUE(l->kept.loadedDocument.isObject());
 }
 
 TEST(ProjectLoad, FailuresChangeNothing) {
-    const std::vector<std::vector<std::uint8_t>> bad = {
-        obtest::zipOf({{"readme.txt", bytesOf("hi"), false}}),
-        obtest::zipOf({{"instance.json", bytesOf("{oops"), false}}),
-        bytesOf(R"({"kind":"clip","spec":"1.0"})"),
-        bytesOf("[1,2]"),
-        bytesOf(""),
-        bytesOf("\x89PNG...."),
-        bytesOf(R"({"patterns":[{"kit":{"sounds":[{"machine":"slice"}]}}]})"),
-        bytesOf(demoDocument([](ob::JsonValue& d) { d.set("plugin", ob::makeJsonString("other")); })),
-    };
-    for (const auto& bytes : bad) {
-        auto project = std::make_unique<ob::Project>();
-        ob::buildDemoProject(*project);
-        project->seed = 77;
-        const ob::Project before = *project;
-        ob::SamplePool pool;
-        ASSERT_GE(ob::replaceSlotWav(pool, 0, obtest::toneWav(1)), 0);
-        ob::KeptDocument kept;
-        kept.loadedDocument = parse(R"({"kept":1})");
-        kept.foreignMembers.push_back({{"x"}, ob::makeJsonBool(true), ""});
-        kept.keptEntries.push_back({"extra/file", bytesOf("data"), false});
-        const auto picture = obtest::pictureOf(pool, kept, ob::writeJson);
-        std::string error;
-        ob::Diagnostics d;
-        EXPECT_FALSE(ob::readDocument(bytes, *project, pool, kept, &error, &d)) << textOf(bytes);
-        EXPECT_FALSE(error.empty());
-        EXPECT_EQ(0, std::memcmp(&before, project.get(), sizeof before));
-        EXPECT_TRUE(picture == obtest::pictureOf(pool, kept, ob::writeJson));
-    }
+  const std::vector<std::vector<std::uint8_t>> bad = {
+      obtest::zipOf({{"readme.txt", bytesOf("hi"), false}}),
+      obtest::zipOf({{"instance.json", bytesOf("{oops"), false}}),
+      bytesOf(R"({"kind":"clip","spec":"1.0"})"),
+      bytesOf("[1,2]"),
+      bytesOf(""),
+      bytesOf("\x89PNG...."),
+      bytesOf(R"({"patterns":[{"kit":{"sounds":[{"machine":"slice"}]}}]})"),
+      bytesOf(demoDocument([](ob::JsonValue& d) { d.set("plugin", ob::makeJsonString("other")); })),
+  };
+  for (const auto& bytes : bad) {
+    auto project = std::make_unique<ob::Project>();
+    ob::buildDemoProject(*project);
+    project->seed = 77;
+    const ob::Project before = *project;
+    ob::SamplePool pool;
+    ASSERT_GE(ob::replaceSlotWav(pool, 0, obtest::toneWav(1)), 0);
+    ob::KeptDocument kept;
+    kept.loadedDocument = parse(R"({"kept":1})");
+    kept.foreignMembers.push_back({{"x"}, ob::makeJsonBool(true), ""});
+    kept.keptEntries.push_back({"extra/file", bytesOf("data"), false});
+    const auto picture = obtest::pictureOf(pool, kept, ob::writeJson);
+    std::string error;
+    ob::Diagnostics d;
+    EXPECT_FALSE(ob::readDocument(bytes, *project, pool, kept, &error, &d)) << textOf(bytes);
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(0, std::memcmp(&before, project.get(), sizeof before));
+    EXPECT_TRUE(picture == obtest::pictureOf(pool, kept, ob::writeJson));
+  }
 }
 
 TEST(ProjectLoad, ErrorTexts) {
-    auto clip = load(bytesOf(R"({"kind":"clip","spec":"1.0"})"));
-    EXPECT_FALSE(clip->ok);
-    EXPECT_EQ("A clip document is not a Orbitrane state (/kind)", clip->error);
-    EXPECT_EQ(1, obtest::countCode(clip->diags, "not-an-instance", "/kind"));
+  auto clip = load(bytesOf(R"({"kind":"clip","spec":"1.0"})"));
+  EXPECT_FALSE(clip->ok);
+  EXPECT_EQ("A clip document is not a Orbitrane state (/kind)", clip->error);
+  EXPECT_EQ(1, obtest::countCode(clip->diags, "not-an-instance", "/kind"));
 
-    auto noProject = load(obtest::zipOf({{"readme.txt", bytesOf("hi"), false}}));
-    EXPECT_EQ("package is missing project.json", noProject->error);
+  auto noProject = load(obtest::zipOf({{"readme.txt", bytesOf("hi"), false}}));
+  EXPECT_EQ("package is missing project.json", noProject->error);
 
-    // A zip with an unreadable instance.json fails as an instance package.
-    auto broken = load(obtest::zipOf({{"instance.json", bytesOf("{oops"), false}}));
-    EXPECT_FALSE(broken->ok);
-    EXPECT_EQ(1, obtest::countCode(broken->diags, "document-unreadable", "/instance.json"));
+  // A zip with an unreadable instance.json fails as an instance package.
+  auto broken = load(obtest::zipOf({{"instance.json", bytesOf("{oops"), false}}));
+  EXPECT_FALSE(broken->ok);
+  EXPECT_EQ(1, obtest::countCode(broken->diags, "document-unreadable", "/instance.json"));
 
-    auto legacy = load(bytesOf("[]"));
-    EXPECT_EQ("root is not an object", legacy->error);
+  auto legacy = load(bytesOf("[]"));
+  EXPECT_EQ("root is not an object", legacy->error);
 
-    // Without a list of the caller's the findings still reach the error text.
-    auto project = ob::makeProject();
-    ob::SamplePool pool;
-    ob::KeptDocument kept;
-    std::string error;
-    EXPECT_FALSE(ob::readDocument(bytesOf(R"({"kind":"kit"})"), *project, pool, kept, &error, nullptr));
-    EXPECT_EQ("A kit document is not a Orbitrane state (/kind)", error);
+  // Without a list of the caller's the findings still reach the error text.
+  auto project = ob::makeProject();
+  ob::SamplePool pool;
+  ob::KeptDocument kept;
+  std::string error;
+  EXPECT_FALSE(ob::readDocument(bytesOf(R"({"kind":"kit"})"), *project, pool, kept, &error, nullptr));
+  EXPECT_EQ("A kit document is not a Orbitrane state (/kind)", error);
 }
 
 TEST(ProjectLoad, InstanceSeedIsSettled) {
-    const std::string unseeded = demoDocument(dropSeed);
-    const auto bytes = bytesOf(unseeded);
-    EXPECT_EQ(5u, load(bytes, 5)->project->seed);
-    const std::uint64_t hashed = load(bytes, 0)->project->seed;
-    EXPECT_EQ(ob::fnv1a64(unseeded), hashed);
-    EXPECT_EQ(hashed, load(bytes, 0)->project->seed);
-    // A seed in the document wins over the current one.
-    EXPECT_EQ(0x1234u, load(bytesOf(demoDocument()), 5)->project->seed);
+  const std::string unseeded = demoDocument(dropSeed);
+  const auto bytes = bytesOf(unseeded);
+  EXPECT_EQ(5u, load(bytes, 5)->project->seed);
+  const std::uint64_t hashed = load(bytes, 0)->project->seed;
+  EXPECT_EQ(ob::fnv1a64(unseeded), hashed);
+  EXPECT_EQ(hashed, load(bytes, 0)->project->seed);
+  // A seed in the document wins over the current one.
+  EXPECT_EQ(0x1234u, load(bytesOf(demoDocument()), 5)->project->seed);
 }
 
 TEST(ProjectLoad, LegacySeedIsTheHashOfItsBytes) {
-    const std::string text = "\xEF\xBB\xBF{\"name\":\"Old\"}";
-    auto l = load(bytesOf(text), 5);
-    ASSERT_TRUE(l->ok) << l->error;
-    EXPECT_STREQ("Old", l->project->name);
-    EXPECT_EQ(ob::fnv1a64(text), l->project->seed);
-    EXPECT_TRUE(l->kept.loadedDocument.isNull());
-    EXPECT_TRUE(l->kept.foreignMembers.empty());
+  const std::string text = "\xEF\xBB\xBF{\"name\":\"Old\"}";
+  auto l = load(bytesOf(text), 5);
+  ASSERT_TRUE(l->ok) << l->error;
+  EXPECT_STREQ("Old", l->project->name);
+  EXPECT_EQ(ob::fnv1a64(text), l->project->seed);
+  EXPECT_TRUE(l->kept.loadedDocument.isNull());
+  EXPECT_TRUE(l->kept.foreignMembers.empty());
 }
 
 TEST(ProjectLoad, ForeignMembersAreCollected) {
-    const std::string doc = demoDocument([](ob::JsonValue& d) {
-        ob::JsonValue* state = d.find("state");
-        state->members.insert(state->members.begin() + 1, ob::JsonMember{"x", parse(R"({"a":[1,2]})")});
-        d.members.push_back({"future", ob::makeJsonString("yes")});
-        d.set("pluginVersion", ob::makeJsonDouble(6));  // changed kind: not foreign
-    });
-    auto l = load(bytesOf(doc));
-    ASSERT_TRUE(l->ok) << l->error;
-    const auto& fm = l->kept.foreignMembers;
-    ASSERT_EQ(2u, fm.size());
-    EXPECT_EQ((std::vector<std::string>{"state", "x"}), fm[0].path);
-    EXPECT_EQ("sounds", fm[0].after);
-    EXPECT_EQ("{\"a\":[1,2]}", ob::writeJson(fm[0].value));
-    EXPECT_EQ((std::vector<std::string>{"future"}), fm[1].path);
+  const std::string doc = demoDocument([](ob::JsonValue& d) {
+    ob::JsonValue* state = d.find("state");
+    state->members.insert(state->members.begin() + 1, ob::JsonMember{"x", parse(R"({"a":[1,2]})")});
+    d.members.push_back({"future", ob::makeJsonString("yes")});
+    d.set("pluginVersion", ob::makeJsonDouble(6));  // changed kind: not foreign
+  });
+  auto l = load(bytesOf(doc));
+  ASSERT_TRUE(l->ok) << l->error;
+  const auto& fm = l->kept.foreignMembers;
+  ASSERT_EQ(2u, fm.size());
+  EXPECT_EQ((std::vector<std::string>{"state", "x"}), fm[0].path);
+  EXPECT_EQ("sounds", fm[0].after);
+  EXPECT_EQ("{\"a\":[1,2]}", ob::writeJson(fm[0].value));
+  EXPECT_EQ((std::vector<std::string>{"future"}), fm[1].path);
 }
 
 TEST(ProjectLoad, CollectWalksArraysOfEqualLength) {
-    std::vector<ob::ForeignMember> out;
-    std::vector<std::string> path;
-    ob::collectForeignMembers(out, parse(R"({"l":[{"a":1,"z":2},{"b":1}],"m":[{"q":1}]})"),
-                              parse(R"({"l":[{"a":1},{"b":1}],"m":[]})"), path);
-    ASSERT_EQ(1u, out.size());
-    EXPECT_EQ((std::vector<std::string>{"l", "0", "z"}), out[0].path);
-    EXPECT_EQ("a", out[0].after);
-    EXPECT_TRUE(path.empty());
+  std::vector<ob::ForeignMember> out;
+  std::vector<std::string> path;
+  ob::collectForeignMembers(out, parse(R"({"l":[{"a":1,"z":2},{"b":1}],"m":[{"q":1}]})"),
+                            parse(R"({"l":[{"a":1},{"b":1}],"m":[]})"), path);
+  ASSERT_EQ(1u, out.size());
+  EXPECT_EQ((std::vector<std::string>{"l", "0", "z"}), out[0].path);
+  EXPECT_EQ("a", out[0].after);
+  EXPECT_TRUE(path.empty());
 }
 
 TEST(ProjectLoad, KitOnlyDocuments) {
-    EXPECT_FALSE(ob::isKitOnlyDocument(parse(R"({"state":{"project":{}}})")));
-    EXPECT_TRUE(ob::isKitOnlyDocument(parse(R"({"state":{"voices":{}}})")));
-    EXPECT_TRUE(ob::isKitOnlyDocument(parse(R"({"state":[]})")));
-    EXPECT_TRUE(ob::isKitOnlyDocument(parse("[]")));
+  EXPECT_FALSE(ob::isKitOnlyDocument(parse(R"({"state":{"project":{}}})")));
+  EXPECT_TRUE(ob::isKitOnlyDocument(parse(R"({"state":{"voices":{}}})")));
+  EXPECT_TRUE(ob::isKitOnlyDocument(parse(R"({"state":[]})")));
+  EXPECT_TRUE(ob::isKitOnlyDocument(parse("[]")));
 }
 
 TEST(ProjectLoad, LegacyPackageLoadsItsSamples) {
-    const auto kick = obtest::toneWav(3);
-    const auto bytes = obtest::zipOf({
-        {"project.json", bytesOf(R"({"name":"Old","samples":["kick.wav","gone.wav",{"name":"bad.wav"}]})"), true},
-        {"samples/kick.wav", kick, false},
-        {"samples/bad.wav", bytesOf("RIFF...."), false},
-    });
-    auto l = load(bytes);
-    ASSERT_TRUE(l->ok) << l->error;
-    ASSERT_EQ(3, l->project->samples.count);
-    ASSERT_EQ(3u, l->pool.slots.size());
-    EXPECT_EQ(kick, l->pool.slots[0]->bytes);
-    EXPECT_EQ(2000, l->pool.slots[0]->frames);
-    EXPECT_EQ(0, l->pool.slots[1]->frames);
-    EXPECT_EQ(1, obtest::countCode(l->diags, "missing-asset", "/samples/1"));
-    EXPECT_EQ(1, obtest::countCode(l->diags, "missing-asset", "/samples/2"));
-    EXPECT_STREQ("smp-kick", l->project->samples.slots[0].id);
-    EXPECT_EQ(ob::fnv1a64(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())),
-              l->project->seed);
+  const auto kick = obtest::toneWav(3);
+  const auto bytes = obtest::zipOf({
+      {"project.json", bytesOf(R"({"name":"Old","samples":["kick.wav","gone.wav",{"name":"bad.wav"}]})"),
+       true},
+      {"samples/kick.wav", kick, false},
+      {"samples/bad.wav", bytesOf("RIFF...."), false},
+  });
+  auto l = load(bytes);
+  ASSERT_TRUE(l->ok) << l->error;
+  ASSERT_EQ(3, l->project->samples.count);
+  ASSERT_EQ(3u, l->pool.slots.size());
+  EXPECT_EQ(kick, l->pool.slots[0]->bytes);
+  EXPECT_EQ(2000, l->pool.slots[0]->frames);
+  EXPECT_EQ(0, l->pool.slots[1]->frames);
+  EXPECT_EQ(1, obtest::countCode(l->diags, "missing-asset", "/samples/1"));
+  EXPECT_EQ(1, obtest::countCode(l->diags, "missing-asset", "/samples/2"));
+  EXPECT_STREQ("smp-kick", l->project->samples.slots[0].id);
+  EXPECT_EQ(ob::fnv1a64(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())),
+            l->project->seed);
 }
 
 TEST(ProjectLoad, MissingAndCorruptAssetsPlaySilent) {
-    // Take the archive apart and leave one asset out.
-    auto entries = demoPackageEntries(2);
-    ASSERT_EQ(3u, entries.size());
-    entries.pop_back();
-    auto l = load(obtest::zipOf(entries));
-    ASSERT_TRUE(l->ok) << l->error;
-    EXPECT_EQ(1, obtest::countCode(l->diags, "missing-asset"));
-    ASSERT_EQ(2u, l->pool.slots.size());
-    int silent = 0;
-    for (const auto& s : l->pool.slots) silent += s->frames == 0;
-    EXPECT_EQ(1, silent);
+  // Take the archive apart and leave one asset out.
+  auto entries = demoPackageEntries(2);
+  ASSERT_EQ(3u, entries.size());
+  entries.pop_back();
+  auto l = load(obtest::zipOf(entries));
+  ASSERT_TRUE(l->ok) << l->error;
+  EXPECT_EQ(1, obtest::countCode(l->diags, "missing-asset"));
+  ASSERT_EQ(2u, l->pool.slots.size());
+  int silent = 0;
+  for (const auto& s : l->pool.slots) silent += s->frames == 0;
+  EXPECT_EQ(1, silent);
 }
 
 TEST(ProjectLoad, FactoryReferencesResolveByBareName) {
-    obtest::FakeFactory factory;
-    ob::Project demo;
-    ob::buildDemoProject(demo);
-    demo.samples.count = 1;
-    demo.samples.slots[0] = factory.add(33, ob::kFactoryPartHit, 4);
-    ob::SamplePool pool;
-    const auto saved = ob::writeProjectDocument(demo, pool, {});
-    EXPECT_NE(std::string::npos, textOf(saved).find("\"factory:acoustic/tp_low_hit\""));
-    auto l = load(saved);
-    ASSERT_TRUE(l->ok) << l->error;
-    EXPECT_EQ(0, obtest::countCode(l->diags, "missing-factory-sample"));
-    ASSERT_EQ(1u, l->pool.slots.size());
-    EXPECT_EQ(factory.bytes("tp_low_hit"), l->pool.slots[0]->bytes);
-    EXPECT_STREQ("tp_low_hit", l->project->samples.slots[0].factory);
+  obtest::FakeFactory factory;
+  ob::Project demo;
+  ob::buildDemoProject(demo);
+  demo.samples.count = 1;
+  demo.samples.slots[0] = factory.add(33, ob::kFactoryPartHit, 4);
+  ob::SamplePool pool;
+  const auto saved = ob::writeProjectDocument(demo, pool, {});
+  EXPECT_NE(std::string::npos, textOf(saved).find("\"factory:acoustic/tp_low_hit\""));
+  auto l = load(saved);
+  ASSERT_TRUE(l->ok) << l->error;
+  EXPECT_EQ(0, obtest::countCode(l->diags, "missing-factory-sample"));
+  ASSERT_EQ(1u, l->pool.slots.size());
+  EXPECT_EQ(factory.bytes("tp_low_hit"), l->pool.slots[0]->bytes);
+  EXPECT_STREQ("tp_low_hit", l->project->samples.slots[0].factory);
 
-    // A name the build does not carry loads silent with its own warning.
-    std::string doc = textOf(saved);
-    doc.replace(doc.find("tp_low_hit\""), 10, "tp_nothing");
-    auto missing = load(bytesOf(doc));
-    ASSERT_TRUE(missing->ok) << missing->error;
-    ASSERT_EQ(1, obtest::countCode(missing->diags, "missing-factory-sample"));
-    for (const auto& x : missing->diags) {
-        if (x.code != "missing-factory-sample") continue;
-        EXPECT_EQ("This build has no bundled sample \"acoustic/tp_nothing\"; the sample plays silent",
-                  x.message);
-    }
+  // A name the build does not carry loads silent with its own warning.
+  std::string doc = textOf(saved);
+  doc.replace(doc.find("tp_low_hit\""), 10, "tp_nothing");
+  auto missing = load(bytesOf(doc));
+  ASSERT_TRUE(missing->ok) << missing->error;
+  ASSERT_EQ(1, obtest::countCode(missing->diags, "missing-factory-sample"));
+  for (const auto& x : missing->diags) {
+    if (x.code != "missing-factory-sample") continue;
+    EXPECT_EQ("This build has no bundled sample \"acoustic/tp_nothing\"; the sample plays silent", x.message);
+  }
 }
 
 TEST(ProjectLoad, UserCopiesOfFactorySamplesAreMatched) {
-    obtest::FakeFactory factory;
-    const ob::SampleSlot ref = factory.add(0, ob::kFactoryPartWhole, 9);
-    ob::Project demo;
-    ob::buildDemoProject(demo);
-    demo.samples.count = 2;
-    demo.samples.slots[0] = ref;
-    demo.samples.slots[0].factory[0] = '\0';  // the user's own copy, same name and bytes
-    demo.samples.slots[1] = ref;
-    demo.samples.slots[1].factory[0] = '\0';
-    ob::SamplePool pool;
-    ASSERT_GE(ob::replaceSlotWav(pool, 0, factory.bytes(ref.factory)), 0);
-    auto other = factory.bytes(ref.factory);
-    other.back() ^= 1;  // same name, different audio
-    ASSERT_GE(ob::replaceSlotWav(pool, 1, other), 0);
-    auto l = load(ob::writeProjectDocument(demo, pool, {}));
-    ASSERT_TRUE(l->ok) << l->error;
-    EXPECT_STREQ(ref.factory, l->project->samples.slots[0].factory);
-    EXPECT_STREQ("", l->project->samples.slots[1].factory);
+  obtest::FakeFactory factory;
+  const ob::SampleSlot ref = factory.add(0, ob::kFactoryPartWhole, 9);
+  ob::Project demo;
+  ob::buildDemoProject(demo);
+  demo.samples.count = 2;
+  demo.samples.slots[0] = ref;
+  demo.samples.slots[0].factory[0] = '\0';  // the user's own copy, same name and bytes
+  demo.samples.slots[1] = ref;
+  demo.samples.slots[1].factory[0] = '\0';
+  ob::SamplePool pool;
+  ASSERT_GE(ob::replaceSlotWav(pool, 0, factory.bytes(ref.factory)), 0);
+  auto other = factory.bytes(ref.factory);
+  other.back() ^= 1;  // same name, different audio
+  ASSERT_GE(ob::replaceSlotWav(pool, 1, other), 0);
+  auto l = load(ob::writeProjectDocument(demo, pool, {}));
+  ASSERT_TRUE(l->ok) << l->error;
+  EXPECT_STREQ(ref.factory, l->project->samples.slots[0].factory);
+  EXPECT_STREQ("", l->project->samples.slots[1].factory);
 }
 
 TEST(ProjectLoad, FilesThatCannotBeRead) {
-    obtest::TempDir dir;
-    auto project = ob::makeProject();
-    ob::SamplePool pool;
-    ob::KeptDocument kept;
-    std::string error;
-    EXPECT_FALSE(ob::loadDocumentFile(dir / "none.orbi", *project, pool, kept, &error, nullptr));
-    EXPECT_EQ("cannot open " + (dir / "none.orbi").string(), error);
-    EXPECT_FALSE(ob::loadDocumentFile(dir.path(), *project, pool, kept, &error, nullptr));
-    EXPECT_EQ("cannot open " + dir.path().string(), error);
+  obtest::TempDir dir;
+  auto project = ob::makeProject();
+  ob::SamplePool pool;
+  ob::KeptDocument kept;
+  std::string error;
+  EXPECT_FALSE(ob::loadDocumentFile(dir / "none.orbi", *project, pool, kept, &error, nullptr));
+  EXPECT_EQ("cannot open " + (dir / "none.orbi").string(), error);
+  EXPECT_FALSE(ob::loadDocumentFile(dir.path(), *project, pool, kept, &error, nullptr));
+  EXPECT_EQ("cannot open " + dir.path().string(), error);
 
-    obtest::writeFile(dir / "p.json", bytesOf(demoDocument()));
-    ASSERT_TRUE(ob::loadDocumentFile(dir / "p.json", *project, pool, kept, &error, nullptr)) << error;
-    EXPECT_EQ(6, project->patterns[0].numTracks);
+  obtest::writeFile(dir / "p.json", bytesOf(demoDocument()));
+  ASSERT_TRUE(ob::loadDocumentFile(dir / "p.json", *project, pool, kept, &error, nullptr)) << error;
+  EXPECT_EQ(6, project->patterns[0].numTracks);
 }
 
 TEST(ProjectLoad, HostileLegacyValuesAreClampedOnTheWayIn) {
-    auto l = load(bytesOf(R"({"samples":[{"name":"a.wav","src":250}],"patterns":[{"numTracks":99,
+  auto l = load(bytesOf(R"({"samples":[{"name":"a.wav","src":250}],"patterns":[{"numTracks":99,
         "tracks":[{"soundIndex":120,"rate":77,"steps":[{"i":0,"velocity":900,"lengthTicks":0}]}]}]})"));
-    ASSERT_TRUE(l->ok) << l->error;
-    const ob::Pattern& p = l->project->patterns[0];
-    EXPECT_EQ(8, p.numTracks);
-    EXPECT_EQ(-1, p.tracks[0].soundIndex);
-    EXPECT_EQ(5, p.tracks[0].rate);
-    EXPECT_EQ(127, p.tracks[0].steps[0].velocity);
-    EXPECT_EQ(1, p.tracks[0].steps[0].lengthTicks);
-    EXPECT_EQ(0, l->project->samples.slots[0].src);
+  ASSERT_TRUE(l->ok) << l->error;
+  const ob::Pattern& p = l->project->patterns[0];
+  EXPECT_EQ(8, p.numTracks);
+  EXPECT_EQ(-1, p.tracks[0].soundIndex);
+  EXPECT_EQ(5, p.tracks[0].rate);
+  EXPECT_EQ(127, p.tracks[0].steps[0].velocity);
+  EXPECT_EQ(1, p.tracks[0].steps[0].lengthTicks);
+  EXPECT_EQ(0, l->project->samples.slots[0].src);
 }
 
 TEST(ProjectLoad, AnOvergrownAssetPlaysSilent) {
-    const auto entries = demoPackageEntries(1);
-    ASSERT_EQ(2u, entries.size());
+  const auto entries = demoPackageEntries(1);
+  ASSERT_EQ(2u, entries.size());
 
-    // The asset's place taken by a gigabyte of zeros at 1,032:1.
-    archive_test::RawArchive a;
-    a.entries.push_back(archive_test::storedEntry(entries[0].name, entries[0].data));
-    a.entries.push_back(archive_test::zeroEntry(entries[1].name, 1000000000u, true));
-    auto l = load(archive_test::buildArchive(a));
-    ASSERT_TRUE(l->ok) << l->error;
-    EXPECT_EQ(1, obtest::countCode(l->diags, "missing-asset"));
-    EXPECT_EQ(1u, l->diags.size());
-    ASSERT_EQ(1u, l->pool.slots.size());
-    EXPECT_EQ(0, l->pool.slots[0]->frames);
+  // The asset's place taken by a gigabyte of zeros at 1,032:1.
+  archive_test::RawArchive a;
+  a.entries.push_back(archive_test::storedEntry(entries[0].name, entries[0].data));
+  a.entries.push_back(archive_test::zeroEntry(entries[1].name, 1000000000u, true));
+  auto l = load(archive_test::buildArchive(a));
+  ASSERT_TRUE(l->ok) << l->error;
+  EXPECT_EQ(1, obtest::countCode(l->diags, "missing-asset"));
+  EXPECT_EQ(1u, l->diags.size());
+  ASSERT_EQ(1u, l->pool.slots.size());
+  EXPECT_EQ(0, l->pool.slots[0]->frames);
 }
 
 TEST(ProjectLoad, ADamagedInstanceDocumentReportsItsOwnError) {
-    const auto doc = bytesOf(demoDocument());
-    const struct {
-        const char* what;
-        void (*damage)(archive_test::RawEntry&);
-    } damages[] = {
-        {"checksum", [](archive_test::RawEntry& e) { e.crc ^= 1; }},
-        {"local header", [](archive_test::RawEntry& e) { e.badLocalSignature = true; }},
-        {"encrypted", [](archive_test::RawEntry& e) { e.flags = 1; }},
-        {"method", [](archive_test::RawEntry& e) { e.method = 12; }},
-        {"overgrown", [](archive_test::RawEntry& e) { e = archive_test::zeroEntry(e.name, 100000000u, true); }},
-    };
-    for (const auto& damage : damages) {
-        SCOPED_TRACE(damage.what);
-        // The document second, so the archive still begins like one.
-        archive_test::RawArchive a;
-        a.entries.push_back(archive_test::storedEntry("notes.txt", bytesOf("kept")));
-        a.entries.push_back(archive_test::storedEntry("instance.json", doc));
-        damage.damage(a.entries[1]);
-        const auto bytes = archive_test::buildArchive(a);
-        EXPECT_TRUE(ob::isInstanceBytes(bytes.data(), bytes.size()));
-        auto l = load(bytes);
-        EXPECT_FALSE(l->ok);
-        EXPECT_EQ(std::string::npos, l->error.find("project.json")) << l->error;
-        EXPECT_NE(std::string::npos, l->error.find("(/instance.json)")) << l->error;
-        ASSERT_FALSE(l->diags.empty());
-        EXPECT_EQ(ob::Severity::Error, l->diags[l->diags.size() - 1].severity);
-        EXPECT_EQ("document-unreadable", l->diags[l->diags.size() - 1].code);
-        EXPECT_EQ("/instance.json", l->diags[l->diags.size() - 1].path);
-    }
+  const auto doc = bytesOf(demoDocument());
+  const struct {
+    const char* what;
+    void (*damage)(archive_test::RawEntry&);
+  } damages[] = {
+      {"checksum", [](archive_test::RawEntry& e) { e.crc ^= 1; }},
+      {"local header", [](archive_test::RawEntry& e) { e.badLocalSignature = true; }},
+      {"encrypted", [](archive_test::RawEntry& e) { e.flags = 1; }},
+      {"method", [](archive_test::RawEntry& e) { e.method = 12; }},
+      {"overgrown", [](archive_test::RawEntry& e) { e = archive_test::zeroEntry(e.name, 100000000u, true); }},
+  };
+  for (const auto& damage : damages) {
+    SCOPED_TRACE(damage.what);
+    // The document second, so the archive still begins like one.
+    archive_test::RawArchive a;
+    a.entries.push_back(archive_test::storedEntry("notes.txt", bytesOf("kept")));
+    a.entries.push_back(archive_test::storedEntry("instance.json", doc));
+    damage.damage(a.entries[1]);
+    const auto bytes = archive_test::buildArchive(a);
+    EXPECT_TRUE(ob::isInstanceBytes(bytes.data(), bytes.size()));
+    auto l = load(bytes);
+    EXPECT_FALSE(l->ok);
+    EXPECT_EQ(std::string::npos, l->error.find("project.json")) << l->error;
+    EXPECT_NE(std::string::npos, l->error.find("(/instance.json)")) << l->error;
+    ASSERT_FALSE(l->diags.empty());
+    EXPECT_EQ(ob::Severity::Error, l->diags[l->diags.size() - 1].severity);
+    EXPECT_EQ("document-unreadable", l->diags[l->diags.size() - 1].code);
+    EXPECT_EQ("/instance.json", l->diags[l->diags.size() - 1].path);
+  }
 }
 
 TEST(ProjectLoad, LegacyPackagesUnpackOnlyWhatTheyRead) {
-    const auto kick = obtest::toneWav(3);
-    archive_test::RawArchive a;
-    a.entries.push_back(archive_test::storedEntry("project.json", bytesOf(R"({"name":"Old","samples":["kick.wav","boom.wav"]})")));
-    a.entries.push_back(archive_test::storedEntry("samples/kick.wav", kick));
-    a.entries.push_back(archive_test::zeroEntry("samples/boom.wav", 1000000000u, true));
-    a.entries.push_back(archive_test::zeroEntry("other/blob", 1000000000u, true));
-    auto l = load(archive_test::buildArchive(a));
-    ASSERT_TRUE(l->ok) << l->error;
-    ASSERT_EQ(2u, l->pool.slots.size());
-    EXPECT_EQ(kick, l->pool.slots[0]->bytes);
-    EXPECT_EQ(0, l->pool.slots[1]->frames);
-    EXPECT_EQ(1, obtest::countCode(l->diags, "missing-asset", "/samples/1"));
-    EXPECT_EQ(1u, l->diags.size());
+  const auto kick = obtest::toneWav(3);
+  archive_test::RawArchive a;
+  a.entries.push_back(archive_test::storedEntry(
+      "project.json", bytesOf(R"({"name":"Old","samples":["kick.wav","boom.wav"]})")));
+  a.entries.push_back(archive_test::storedEntry("samples/kick.wav", kick));
+  a.entries.push_back(archive_test::zeroEntry("samples/boom.wav", 1000000000u, true));
+  a.entries.push_back(archive_test::zeroEntry("other/blob", 1000000000u, true));
+  auto l = load(archive_test::buildArchive(a));
+  ASSERT_TRUE(l->ok) << l->error;
+  ASSERT_EQ(2u, l->pool.slots.size());
+  EXPECT_EQ(kick, l->pool.slots[0]->bytes);
+  EXPECT_EQ(0, l->pool.slots[1]->frames);
+  EXPECT_EQ(1, obtest::countCode(l->diags, "missing-asset", "/samples/1"));
+  EXPECT_EQ(1u, l->diags.size());
 
-    a.entries[0] = archive_test::zeroEntry("project.json", 100000000u, true);
-    auto refused = load(archive_test::buildArchive(a));
-    EXPECT_FALSE(refused->ok);
-    EXPECT_EQ(1, obtest::countCode(refused->diags, "document-unreadable", "/project.json"));
+  a.entries[0] = archive_test::zeroEntry("project.json", 100000000u, true);
+  auto refused = load(archive_test::buildArchive(a));
+  EXPECT_FALSE(refused->ok);
+  EXPECT_EQ(1, obtest::countCode(refused->diags, "document-unreadable", "/project.json"));
 }
 
 }  // namespace

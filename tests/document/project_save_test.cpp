@@ -23,7 +23,6 @@
 #include "engine/params/param_tables.h"
 #include "project_test_support.h"
 
-
 namespace {
 
 using obtest::bytesOf;
@@ -32,247 +31,244 @@ namespace fs = std::filesystem;
 std::string textOf(const std::vector<std::uint8_t>& b) { return std::string(b.begin(), b.end()); }
 
 ob::JsonValue parse(std::string_view text) {
-    ob::JsonValue v;
-    std::string error;
-    EXPECT_TRUE(ob::parseJson(text, v, error)) << error;
-    return v;
+  ob::JsonValue v;
+  std::string error;
+  EXPECT_TRUE(ob::parseJson(text, v, error)) << error;
+  return v;
 }
 
 class ProjectSave : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ob::buildDemoProject(*demo);
-    }
-    std::unique_ptr<ob::Project> demo = std::make_unique<ob::Project>();
-    ob::SamplePool pool;
-    ob::KeptDocument kept;
+ protected:
+  void SetUp() override { ob::buildDemoProject(*demo); }
+  std::unique_ptr<ob::Project> demo = std::make_unique<ob::Project>();
+  ob::SamplePool pool;
+  ob::KeptDocument kept;
 
-    void addUserSample(int i, const char* name, const std::vector<std::uint8_t>& wav) {
-        std::strcpy(demo->samples.slots[i].name, name);
-        demo->samples.slots[i].src = 0;
-        if (demo->samples.count <= i) demo->samples.count = static_cast<std::uint8_t>(i + 1);
-        ASSERT_GE(ob::replaceSlotWav(pool, static_cast<std::uint32_t>(i), wav), 0);
-    }
-    std::vector<std::string> entryNames(const std::vector<std::uint8_t>& bytes) {
-        ob::Diagnostics d;
-        auto entries = ob::zip::readZip(bytes.data(), bytes.size(), d);
-        std::vector<std::string> names;
-        if (entries)
-            for (auto& e : *entries) names.push_back(e.name);
-        return names;
-    }
+  void addUserSample(int i, const char* name, const std::vector<std::uint8_t>& wav) {
+    std::strcpy(demo->samples.slots[i].name, name);
+    demo->samples.slots[i].src = 0;
+    if (demo->samples.count <= i) demo->samples.count = static_cast<std::uint8_t>(i + 1);
+    ASSERT_GE(ob::replaceSlotWav(pool, static_cast<std::uint32_t>(i), wav), 0);
+  }
+  std::vector<std::string> entryNames(const std::vector<std::uint8_t>& bytes) {
+    ob::Diagnostics d;
+    auto entries = ob::zip::readZip(bytes.data(), bytes.size(), d);
+    std::vector<std::string> names;
+    if (entries)
+      for (auto& e : *entries) names.push_back(e.name);
+    return names;
+  }
 };
 
 TEST_F(ProjectSave, WithoutSamplesTheDocumentIsPlainText) {
-    const auto bytes = ob::writeProjectDocument(*demo, pool, kept);
-    ASSERT_FALSE(bytes.empty());
-    EXPECT_EQ('{', bytes[0]);
-    EXPECT_EQ('\n', bytes.back());
-    EXPECT_NE(std::string::npos, textOf(bytes).find("\n  \"kind\": \"instance\""));
+  const auto bytes = ob::writeProjectDocument(*demo, pool, kept);
+  ASSERT_FALSE(bytes.empty());
+  EXPECT_EQ('{', bytes[0]);
+  EXPECT_EQ('\n', bytes.back());
+  EXPECT_NE(std::string::npos, textOf(bytes).find("\n  \"kind\": \"instance\""));
 }
 
 TEST_F(ProjectSave, EqualAudioIsStoredOnceAndFactorySamplesAreReferenced) {
-    obtest::FakeFactory factory;
-    const auto wav = obtest::toneWav(5);
-    addUserSample(0, "a.wav", wav);
-    addUserSample(1, "b.wav", wav);
-    demo->samples.slots[2] = factory.add(1, ob::kFactoryPartWhole, 6);
-    demo->samples.count = 3;
-    ASSERT_GE(ob::replaceSlotWav(pool, 2, factory.bytes(demo->samples.slots[2].factory)), 0);
-    const auto bytes = ob::writeProjectDocument(*demo, pool, kept);
-    const auto names = entryNames(bytes);
-    ASSERT_EQ(2u, names.size());
-    EXPECT_EQ("instance.json", names[0]);
-    ob::Diagnostics d;
-    auto entries = ob::zip::readZip(bytes.data(), bytes.size(), d);
-    const ob::JsonValue doc = parse(textOf((*entries)[0].data));
-    const ob::JsonValue* assets = doc.find("assets");
-    ASSERT_NE(nullptr, assets);
-    ASSERT_EQ(3u, assets->members.size());
-    EXPECT_EQ(assets->members[0].value.text, assets->members[1].value.text);
-    EXPECT_EQ("assets/" + assets->members[0].value.text.substr(6), names[1]);
-    EXPECT_EQ(std::string("factory:acoustic/") + demo->samples.slots[2].factory, assets->members[2].value.text);
+  obtest::FakeFactory factory;
+  const auto wav = obtest::toneWav(5);
+  addUserSample(0, "a.wav", wav);
+  addUserSample(1, "b.wav", wav);
+  demo->samples.slots[2] = factory.add(1, ob::kFactoryPartWhole, 6);
+  demo->samples.count = 3;
+  ASSERT_GE(ob::replaceSlotWav(pool, 2, factory.bytes(demo->samples.slots[2].factory)), 0);
+  const auto bytes = ob::writeProjectDocument(*demo, pool, kept);
+  const auto names = entryNames(bytes);
+  ASSERT_EQ(2u, names.size());
+  EXPECT_EQ("instance.json", names[0]);
+  ob::Diagnostics d;
+  auto entries = ob::zip::readZip(bytes.data(), bytes.size(), d);
+  const ob::JsonValue doc = parse(textOf((*entries)[0].data));
+  const ob::JsonValue* assets = doc.find("assets");
+  ASSERT_NE(nullptr, assets);
+  ASSERT_EQ(3u, assets->members.size());
+  EXPECT_EQ(assets->members[0].value.text, assets->members[1].value.text);
+  EXPECT_EQ("assets/" + assets->members[0].value.text.substr(6), names[1]);
+  EXPECT_EQ(std::string("factory:acoustic/") + demo->samples.slots[2].factory, assets->members[2].value.text);
 }
 
 TEST_F(ProjectSave, SeedComesFromTheContentAndTheCallerKeepsItsOwn) {
-    ASSERT_EQ(0u, demo->seed);
-    const ob::Project before = *demo;
-    const auto first = ob::writeProjectDocument(*demo, pool, kept);
-    const auto second = ob::writeProjectDocument(*demo, pool, kept);
-    EXPECT_EQ(first, second);
-    EXPECT_EQ(0, std::memcmp(&before, demo.get(), sizeof before));
-    const ob::JsonValue doc = parse(textOf(first));
-    ASSERT_NE(nullptr, doc.find("seed"));
-    EXPECT_EQ(16u, doc.find("seed")->text.size());
-    EXPECT_NE(std::string(16, '0'), doc.find("seed")->text);
+  ASSERT_EQ(0u, demo->seed);
+  const ob::Project before = *demo;
+  const auto first = ob::writeProjectDocument(*demo, pool, kept);
+  const auto second = ob::writeProjectDocument(*demo, pool, kept);
+  EXPECT_EQ(first, second);
+  EXPECT_EQ(0, std::memcmp(&before, demo.get(), sizeof before));
+  const ob::JsonValue doc = parse(textOf(first));
+  ASSERT_NE(nullptr, doc.find("seed"));
+  EXPECT_EQ(16u, doc.find("seed")->text.size());
+  EXPECT_NE(std::string(16, '0'), doc.find("seed")->text);
 }
 
 TEST_F(ProjectSave, ForeignMembersAndSpellingsComeBack) {
-    std::string text = textOf(ob::writeProjectDocument(*demo, pool, kept));
-    // An unknown member right after "seed", one inside the state, and a
-    // number written with a spelling of its own.
-    const std::size_t seedEnd = text.find('\n', text.find("\"seed\""));
-    text.insert(seedEnd + 1, "  \"later\": {\"x\": [1, 2]},\n");
-    text.insert(text.find("\"sounds\""), "\"stateExtra\": 7, ");
-    const std::size_t tune = text.find("\"res_tune\": 55,");
-    ASSERT_NE(std::string::npos, tune);
-    text.replace(tune, 15, "\"res_tune\": 55.0,");
+  std::string text = textOf(ob::writeProjectDocument(*demo, pool, kept));
+  // An unknown member right after "seed", one inside the state, and a
+  // number written with a spelling of its own.
+  const std::size_t seedEnd = text.find('\n', text.find("\"seed\""));
+  text.insert(seedEnd + 1, "  \"later\": {\"x\": [1, 2]},\n");
+  text.insert(text.find("\"sounds\""), "\"stateExtra\": 7, ");
+  const std::size_t tune = text.find("\"res_tune\": 55,");
+  ASSERT_NE(std::string::npos, tune);
+  text.replace(tune, 15, "\"res_tune\": 55.0,");
 
-    auto project = ob::makeProject();
-    ob::SamplePool loaded;
-    ob::KeptDocument loadedKept;
-    std::string error;
-    ASSERT_TRUE(ob::readDocument(bytesOf(text), *project, loaded, loadedKept, &error, nullptr)) << error;
-    const std::string again = textOf(ob::writeProjectDocument(*project, loaded, loadedKept));
-    const std::size_t seedAt = again.find("\"seed\"");
-    const std::size_t laterAt = again.find("\"later\"");
-    ASSERT_NE(std::string::npos, laterAt);
-    EXPECT_EQ(again.find('\n', seedAt) + 3, laterAt) << again.substr(0, 400);
-    EXPECT_NE(std::string::npos, again.find("\"stateExtra\": 7"));
-    EXPECT_NE(std::string::npos, again.find("\"res_tune\": 55.0,"));
-    // Member for member, in order, with the same number texts.
-    EXPECT_EQ(ob::writeJson(parse(text)), ob::writeJson(parse(again)));
+  auto project = ob::makeProject();
+  ob::SamplePool loaded;
+  ob::KeptDocument loadedKept;
+  std::string error;
+  ASSERT_TRUE(ob::readDocument(bytesOf(text), *project, loaded, loadedKept, &error, nullptr)) << error;
+  const std::string again = textOf(ob::writeProjectDocument(*project, loaded, loadedKept));
+  const std::size_t seedAt = again.find("\"seed\"");
+  const std::size_t laterAt = again.find("\"later\"");
+  ASSERT_NE(std::string::npos, laterAt);
+  EXPECT_EQ(again.find('\n', seedAt) + 3, laterAt) << again.substr(0, 400);
+  EXPECT_NE(std::string::npos, again.find("\"stateExtra\": 7"));
+  EXPECT_NE(std::string::npos, again.find("\"res_tune\": 55.0,"));
+  // Member for member, in order, with the same number texts.
+  EXPECT_EQ(ob::writeJson(parse(text)), ob::writeJson(parse(again)));
 
-    // Once the value changes, the build's own spelling is written.
-    const int s = project->patterns[0].tracks[0].soundIndex;
-    const int idx = ob::findParamIndex(project->patterns[0].kit.sounds[s].machine, "res_tune");
-    project->patterns[0].kit.sounds[s].params[idx] = 56.0f;
-    const std::string changed = textOf(ob::writeProjectDocument(*project, loaded, loadedKept));
-    EXPECT_NE(std::string::npos, changed.find("\"res_tune\": 56,"));
-    EXPECT_EQ(std::string::npos, changed.find("\"res_tune\": 55.0,"));
+  // Once the value changes, the build's own spelling is written.
+  const int s = project->patterns[0].tracks[0].soundIndex;
+  const int idx = ob::findParamIndex(project->patterns[0].kit.sounds[s].machine, "res_tune");
+  project->patterns[0].kit.sounds[s].params[idx] = 56.0f;
+  const std::string changed = textOf(ob::writeProjectDocument(*project, loaded, loadedKept));
+  EXPECT_NE(std::string::npos, changed.find("\"res_tune\": 56,"));
+  EXPECT_EQ(std::string::npos, changed.find("\"res_tune\": 55.0,"));
 }
 
 TEST_F(ProjectSave, PuttingMembersBack) {
-    ob::JsonValue doc = parse(R"({"a":1,"o":{"k":1,"m":2},"l":[{"z":1}]})");
-    ob::setJsonPointer(doc, {{"o", "n"}, ob::makeJsonDouble(3), "k"});
-    ob::setJsonPointer(doc, {{"o", "first"}, ob::makeJsonDouble(0), ""});
-    ob::setJsonPointer(doc, {{"o", "last"}, ob::makeJsonDouble(9), "gone"});
-    ob::setJsonPointer(doc, {{"o", "k"}, ob::makeJsonDouble(5), ""});      // the rewrite wins
-    ob::setJsonPointer(doc, {{"l", "0", "y"}, ob::makeJsonDouble(4), "z"});
-    ob::setJsonPointer(doc, {{"l", "1", "y"}, ob::makeJsonDouble(4), ""});  // no such element
-    ob::setJsonPointer(doc, {{"gone", "y"}, ob::makeJsonDouble(4), ""});    // parent removed
-    ob::setJsonPointer(doc, {{"a", "y"}, ob::makeJsonDouble(4), ""});       // not an object
-    EXPECT_EQ(R"({"a":1,"o":{"first":0,"k":1,"n":3,"m":2,"last":9},"l":[{"z":1,"y":4}]})", ob::writeJson(doc));
+  ob::JsonValue doc = parse(R"({"a":1,"o":{"k":1,"m":2},"l":[{"z":1}]})");
+  ob::setJsonPointer(doc, {{"o", "n"}, ob::makeJsonDouble(3), "k"});
+  ob::setJsonPointer(doc, {{"o", "first"}, ob::makeJsonDouble(0), ""});
+  ob::setJsonPointer(doc, {{"o", "last"}, ob::makeJsonDouble(9), "gone"});
+  ob::setJsonPointer(doc, {{"o", "k"}, ob::makeJsonDouble(5), ""});  // the rewrite wins
+  ob::setJsonPointer(doc, {{"l", "0", "y"}, ob::makeJsonDouble(4), "z"});
+  ob::setJsonPointer(doc, {{"l", "1", "y"}, ob::makeJsonDouble(4), ""});  // no such element
+  ob::setJsonPointer(doc, {{"gone", "y"}, ob::makeJsonDouble(4), ""});    // parent removed
+  ob::setJsonPointer(doc, {{"a", "y"}, ob::makeJsonDouble(4), ""});       // not an object
+  EXPECT_EQ(R"({"a":1,"o":{"first":0,"k":1,"n":3,"m":2,"last":9},"l":[{"z":1,"y":4}]})", ob::writeJson(doc));
 }
 
 // The demo with two user and two factory samples goes to a file as a
 // package and comes back equal; saving what was loaded gives the same bytes.
 TEST_F(ProjectSave, PackageRoundTripThroughAFile) {
-    obtest::FakeFactory factory;
-    obtest::TempDir dir;
-    addUserSample(0, "Kick Take.wav", obtest::toneWav(1, 3000));
-    addUserSample(1, "snare.wav", obtest::toneWav(2, 2500, false));
-    demo->samples.slots[2] = factory.add(0, ob::kFactoryPartWhole, 3);
-    demo->samples.slots[3] = factory.add(36, ob::kFactoryPartBody, 4);
-    demo->samples.count = 4;
-    ASSERT_GE(ob::replaceSlotWav(pool, 2, factory.bytes(demo->samples.slots[2].factory)), 0);
-    ASSERT_GE(ob::replaceSlotWav(pool, 3, factory.bytes(demo->samples.slots[3].factory)), 0);
-    demo->patterns[0].kit.sounds[0].zoneCount = 1;
-    demo->patterns[0].kit.sounds[0].slot[0] = 3;
-    demo->patterns[0].kit.sounds[0].velMax[0] = 127;
-    demo->seed = 0xfeedfacecafebeefull;
+  obtest::FakeFactory factory;
+  obtest::TempDir dir;
+  addUserSample(0, "Kick Take.wav", obtest::toneWav(1, 3000));
+  addUserSample(1, "snare.wav", obtest::toneWav(2, 2500, false));
+  demo->samples.slots[2] = factory.add(0, ob::kFactoryPartWhole, 3);
+  demo->samples.slots[3] = factory.add(36, ob::kFactoryPartBody, 4);
+  demo->samples.count = 4;
+  ASSERT_GE(ob::replaceSlotWav(pool, 2, factory.bytes(demo->samples.slots[2].factory)), 0);
+  ASSERT_GE(ob::replaceSlotWav(pool, 3, factory.bytes(demo->samples.slots[3].factory)), 0);
+  demo->patterns[0].kit.sounds[0].zoneCount = 1;
+  demo->patterns[0].kit.sounds[0].slot[0] = 3;
+  demo->patterns[0].kit.sounds[0].velMax[0] = 127;
+  demo->seed = 0xfeedfacecafebeefull;
 
-    const fs::path file = dir / "song.orbi";
-    std::string error;
-    ASSERT_TRUE(ob::saveDocumentFile(file, *demo, pool, kept, &error)) << error;
-    const auto saved = obtest::readFile(file);
-    ASSERT_GE(saved.size(), 4u);
-    EXPECT_EQ('P', saved[0]);
-    EXPECT_EQ(3u, entryNames(saved).size());  // the document and two user assets
-    EXPECT_EQ(1u, dir.fileCount());
+  const fs::path file = dir / "song.orbi";
+  std::string error;
+  ASSERT_TRUE(ob::saveDocumentFile(file, *demo, pool, kept, &error)) << error;
+  const auto saved = obtest::readFile(file);
+  ASSERT_GE(saved.size(), 4u);
+  EXPECT_EQ('P', saved[0]);
+  EXPECT_EQ(3u, entryNames(saved).size());  // the document and two user assets
+  EXPECT_EQ(1u, dir.fileCount());
 
-    auto back = ob::makeProject();
-    ob::SamplePool backPool;
-    ob::KeptDocument backKept;
-    ob::Diagnostics d;
-    ASSERT_TRUE(ob::loadDocumentFile(file, *back, backPool, backKept, &error, &d)) << error;
-    for (const auto& x : d) ADD_FAILURE() << x.code << " " << x.path << " " << x.message;
+  auto back = ob::makeProject();
+  ob::SamplePool backPool;
+  ob::KeptDocument backKept;
+  ob::Diagnostics d;
+  ASSERT_TRUE(ob::loadDocumentFile(file, *back, backPool, backKept, &error, &d)) << error;
+  for (const auto& x : d) ADD_FAILURE() << x.code << " " << x.path << " " << x.message;
 
-    ob::Project expected = *demo;
-    ob::assignPatternIds(expected.patterns[0]);
-    ob::assignSampleIds(expected.samples);
-    EXPECT_EQ(0, std::memcmp(&expected, back.get(), sizeof expected));
-    EXPECT_EQ(demo->seed, back->seed);
-    ASSERT_EQ(4u, backPool.slots.size());
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(pool.slots[i]->bytes, backPool.slots[i]->bytes) << i;
-        EXPECT_EQ(pool.slots[i]->left, backPool.slots[i]->left) << i;
-        EXPECT_EQ(pool.slots[i]->right, backPool.slots[i]->right) << i;
-    }
-    EXPECT_EQ(saved, ob::writeProjectDocument(*back, backPool, backKept));
+  ob::Project expected = *demo;
+  ob::assignPatternIds(expected.patterns[0]);
+  ob::assignSampleIds(expected.samples);
+  EXPECT_EQ(0, std::memcmp(&expected, back.get(), sizeof expected));
+  EXPECT_EQ(demo->seed, back->seed);
+  ASSERT_EQ(4u, backPool.slots.size());
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(pool.slots[i]->bytes, backPool.slots[i]->bytes) << i;
+    EXPECT_EQ(pool.slots[i]->left, backPool.slots[i]->left) << i;
+    EXPECT_EQ(pool.slots[i]->right, backPool.slots[i]->right) << i;
+  }
+  EXPECT_EQ(saved, ob::writeProjectDocument(*back, backPool, backKept));
 }
 
 TEST_F(ProjectSave, FailedSavesLeaveTheOldFile) {
-    obtest::TempDir dir;
-    const fs::path file = dir / "song.orbi";
-    const auto old = bytesOf("the old document");
-    obtest::writeFile(file, old);
-    std::string error;
+  obtest::TempDir dir;
+  const fs::path file = dir / "song.orbi";
+  const auto old = bytesOf("the old document");
+  obtest::writeFile(file, old);
+  std::string error;
 
-    // A package that cannot be written: nothing is touched.
-    kept.keptEntries.push_back({"../escape", bytesOf("x"), false});
-    EXPECT_TRUE(ob::writeProjectDocument(*demo, pool, kept).empty());
+  // A package that cannot be written: nothing is touched.
+  kept.keptEntries.push_back({"../escape", bytesOf("x"), false});
+  EXPECT_TRUE(ob::writeProjectDocument(*demo, pool, kept).empty());
+  EXPECT_FALSE(ob::saveDocumentFile(file, *demo, pool, kept, &error));
+  EXPECT_EQ("cannot write the project", error);
+  EXPECT_EQ(old, obtest::readFile(file));
+  kept.keptEntries.clear();
+
+  // A folder that does not exist.
+  EXPECT_FALSE(ob::saveDocumentFile(dir / "missing" / "song.orbi", *demo, pool, kept, &error));
+  EXPECT_EQ("cannot open output file", error);
+
+  // The disk fills up half way: the old file stays, no temporary is left.
+  addUserSample(0, "big.wav", obtest::toneWav(1, 40000));
+  ::signal(SIGXFSZ, SIG_IGN);
+  rlimit saved{};
+  ASSERT_EQ(0, ::getrlimit(RLIMIT_FSIZE, &saved));
+  rlimit small = saved;
+  small.rlim_cur = 4096;
+  ASSERT_EQ(0, ::setrlimit(RLIMIT_FSIZE, &small));
+  const bool ok = ob::saveDocumentFile(file, *demo, pool, kept, &error);
+  ASSERT_EQ(0, ::setrlimit(RLIMIT_FSIZE, &saved));
+  EXPECT_FALSE(ok);
+  EXPECT_EQ("short write", error);
+  EXPECT_EQ(old, obtest::readFile(file));
+  EXPECT_EQ(1u, dir.fileCount());
+
+  // A folder the user may not write to (root may write anywhere).
+  if (::geteuid() != 0) {
+    fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
     EXPECT_FALSE(ob::saveDocumentFile(file, *demo, pool, kept, &error));
-    EXPECT_EQ("cannot write the project", error);
-    EXPECT_EQ(old, obtest::readFile(file));
-    kept.keptEntries.clear();
-
-    // A folder that does not exist.
-    EXPECT_FALSE(ob::saveDocumentFile(dir / "missing" / "song.orbi", *demo, pool, kept, &error));
     EXPECT_EQ("cannot open output file", error);
-
-    // The disk fills up half way: the old file stays, no temporary is left.
-    addUserSample(0, "big.wav", obtest::toneWav(1, 40000));
-    ::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    ASSERT_EQ(0, ::getrlimit(RLIMIT_FSIZE, &saved));
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(0, ::setrlimit(RLIMIT_FSIZE, &small));
-    const bool ok = ob::saveDocumentFile(file, *demo, pool, kept, &error);
-    ASSERT_EQ(0, ::setrlimit(RLIMIT_FSIZE, &saved));
-    EXPECT_FALSE(ok);
-    EXPECT_EQ("short write", error);
+    fs::permissions(dir.path(), fs::perms::owner_all);
     EXPECT_EQ(old, obtest::readFile(file));
-    EXPECT_EQ(1u, dir.fileCount());
+  }
 
-    // A folder the user may not write to (root may write anywhere).
-    if (::geteuid() != 0) {
-        fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
-        EXPECT_FALSE(ob::saveDocumentFile(file, *demo, pool, kept, &error));
-        EXPECT_EQ("cannot open output file", error);
-        fs::permissions(dir.path(), fs::perms::owner_all);
-        EXPECT_EQ(old, obtest::readFile(file));
-    }
-
-    ASSERT_TRUE(ob::saveDocumentFile(file, *demo, pool, kept, &error)) << error;
-    EXPECT_NE(old, obtest::readFile(file));
+  ASSERT_TRUE(ob::saveDocumentFile(file, *demo, pool, kept, &error)) << error;
+  EXPECT_NE(old, obtest::readFile(file));
 }
 
 TEST(AtomicFile, LinksAreFollowedAndPermissionsKept) {
-    obtest::TempDir dir;
-    const fs::path real = dir / "real.txt";
-    const fs::path link = dir / "link.txt";
-    obtest::writeFile(real, bytesOf("old"));
-    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write);
-    fs::create_symlink(real, link);
-    std::string error;
-    ASSERT_TRUE(ob::writeFileAtomically(link, std::string_view("new text"), &error)) << error;
-    EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(bytesOf("new text"), obtest::readFile(real));
-    EXPECT_EQ(fs::perms::owner_read | fs::perms::owner_write,
-              fs::status(real).permissions() & fs::perms::all);
-    EXPECT_EQ(2u, dir.fileCount());
+  obtest::TempDir dir;
+  const fs::path real = dir / "real.txt";
+  const fs::path link = dir / "link.txt";
+  obtest::writeFile(real, bytesOf("old"));
+  fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write);
+  fs::create_symlink(real, link);
+  std::string error;
+  ASSERT_TRUE(ob::writeFileAtomically(link, std::string_view("new text"), &error)) << error;
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(bytesOf("new text"), obtest::readFile(real));
+  EXPECT_EQ(fs::perms::owner_read | fs::perms::owner_write, fs::status(real).permissions() & fs::perms::all);
+  EXPECT_EQ(2u, dir.fileCount());
 
-    ASSERT_TRUE(ob::writeFileAtomically(dir / "empty.txt", std::string_view(), &error));
-    EXPECT_EQ(0u, fs::file_size(dir / "empty.txt"));
-    EXPECT_FALSE(ob::writeFileAtomically(dir.path(), std::string_view("x"), &error));
+  ASSERT_TRUE(ob::writeFileAtomically(dir / "empty.txt", std::string_view(), &error));
+  EXPECT_EQ(0u, fs::file_size(dir / "empty.txt"));
+  EXPECT_FALSE(ob::writeFileAtomically(dir.path(), std::string_view("x"), &error));
 
-    std::vector<std::uint8_t> back;
-    EXPECT_TRUE(ob::readWholeFile(real, back));
-    EXPECT_EQ(bytesOf("new text"), back);
-    EXPECT_FALSE(ob::readWholeFile(dir.path(), back));
-    EXPECT_FALSE(ob::readWholeFile(real, back, 3));
+  std::vector<std::uint8_t> back;
+  EXPECT_TRUE(ob::readWholeFile(real, back));
+  EXPECT_EQ(bytesOf("new text"), back);
+  EXPECT_FALSE(ob::readWholeFile(dir.path(), back));
+  EXPECT_FALSE(ob::readWholeFile(real, back, 3));
 }
 
 }  // namespace

@@ -27,116 +27,116 @@ namespace obtest {
 
 // A decaying stereo tone; seed and length make every sample distinct.
 inline std::vector<std::uint8_t> toneWav(int seed, int frames = 2000, bool stereo = true) {
-    std::vector<float> l(static_cast<std::size_t>(frames)), r(l.size());
-    for (int i = 0; i < frames; ++i) {
-        const float env = std::exp(-3.0f * static_cast<float>(i) / static_cast<float>(frames));
-        l[i] = env * std::sin(0.01f * static_cast<float>((seed + 1) * i));
-        r[i] = env * std::cos(0.013f * static_cast<float>((seed + 2) * i));
-    }
-    return ob::encodeWav(l.data(), stereo ? r.data() : nullptr, frames, 44100.0);
+  std::vector<float> l(static_cast<std::size_t>(frames)), r(l.size());
+  for (int i = 0; i < frames; ++i) {
+    const float env = std::exp(-3.0f * static_cast<float>(i) / static_cast<float>(frames));
+    l[i] = env * std::sin(0.01f * static_cast<float>((seed + 1) * i));
+    r[i] = env * std::cos(0.013f * static_cast<float>((seed + 2) * i));
+  }
+  return ob::encodeWav(l.data(), stereo ? r.data() : nullptr, frames, 44100.0);
 }
 
 inline std::vector<std::uint8_t> bytesOf(std::string_view text) {
-    return std::vector<std::uint8_t>(text.begin(), text.end());
+  return std::vector<std::uint8_t>(text.begin(), text.end());
 }
 
 inline std::vector<std::uint8_t> zipOf(std::vector<ob::zip::Entry> entries) {
-    ob::Diagnostics d;
-    auto bytes = ob::zip::writeZip(entries, d);
-    EXPECT_TRUE(bytes.has_value());
-    return bytes ? *bytes : std::vector<std::uint8_t>{};
+  ob::Diagnostics d;
+  auto bytes = ob::zip::writeZip(entries, d);
+  EXPECT_TRUE(bytes.has_value());
+  return bytes ? *bytes : std::vector<std::uint8_t>{};
 }
 
 inline std::vector<std::uint8_t> readFile(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+  std::ifstream in(p, std::ios::binary);
+  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
 inline void writeFile(const std::filesystem::path& p, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream out(p, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 // A fresh folder under the system's temporary folder, removed at the end.
 class TempDir {
-public:
-    TempDir() {
-        std::random_device rd;
-        path_ = std::filesystem::temp_directory_path() /
-                ("ob_projectdoc_" + std::to_string(rd()) + "_" + std::to_string(rd()));
-        std::filesystem::create_directories(path_);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ec);
-        std::filesystem::remove_all(path_, ec);
-    }
-    const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-    std::size_t fileCount() const {
-        std::size_t n = 0;
-        for (auto& e : std::filesystem::directory_iterator(path_)) (void)e, ++n;
-        return n;
-    }
+ public:
+  TempDir() {
+    std::random_device rd;
+    path_ = std::filesystem::temp_directory_path() /
+            ("ob_projectdoc_" + std::to_string(rd()) + "_" + std::to_string(rd()));
+    std::filesystem::create_directories(path_);
+  }
+  ~TempDir() {
+    std::error_code ec;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                                 ec);
+    std::filesystem::remove_all(path_, ec);
+  }
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+  std::size_t fileCount() const {
+    std::size_t n = 0;
+    for (auto& e : std::filesystem::directory_iterator(path_)) (void)e, ++n;
+    return n;
+  }
 
-private:
-    std::filesystem::path path_;
+ private:
+  std::filesystem::path path_;
 };
 
 // Installs a resolver over generated audio for the given factory names and
 // puts the previous one back at the end.
 class FakeFactory {
-public:
-    FakeFactory() : previous_(ob::sampleResolver()) {
-        ob::setSampleResolver([this](const std::string& name) {
-            auto it = bytes_.find(name);
-            return it == bytes_.end() ? std::vector<std::uint8_t>{} : it->second;
-        });
-    }
-    ~FakeFactory() { ob::setSampleResolver(previous_); }
-    // The sample-table entry of catalogue row/part, with generated audio behind it.
-    ob::SampleSlot add(std::uint32_t row, std::uint32_t part, int seed) {
-        ob::SampleSlot slot = ob::makeFactorySampleSlot(row, part);
-        bytes_[slot.factory] = toneWav(seed, 1500, false);
-        return slot;
-    }
-    const std::vector<std::uint8_t>& bytes(const std::string& name) { return bytes_[name]; }
+ public:
+  FakeFactory() : previous_(ob::sampleResolver()) {
+    ob::setSampleResolver([this](const std::string& name) {
+      auto it = bytes_.find(name);
+      return it == bytes_.end() ? std::vector<std::uint8_t>{} : it->second;
+    });
+  }
+  ~FakeFactory() { ob::setSampleResolver(previous_); }
+  // The sample-table entry of catalogue row/part, with generated audio behind it.
+  ob::SampleSlot add(std::uint32_t row, std::uint32_t part, int seed) {
+    ob::SampleSlot slot = ob::makeFactorySampleSlot(row, part);
+    bytes_[slot.factory] = toneWav(seed, 1500, false);
+    return slot;
+  }
+  const std::vector<std::uint8_t>& bytes(const std::string& name) { return bytes_[name]; }
 
-private:
-    ob::SampleResolver previous_;
-    std::map<std::string, std::vector<std::uint8_t>> bytes_;
+ private:
+  ob::SampleResolver previous_;
+  std::map<std::string, std::vector<std::uint8_t>> bytes_;
 };
 
 // Everything a load may change in a pool and its kept document, for
 // before/after comparisons.
 struct PoolPicture {
-    std::string document;
-    std::size_t foreign = 0;
-    std::vector<std::string> kept;
-    std::vector<std::vector<std::uint8_t>> slotBytes;
-    std::vector<const void*> slotAddresses;
-    bool operator==(const PoolPicture&) const = default;
+  std::string document;
+  std::size_t foreign = 0;
+  std::vector<std::string> kept;
+  std::vector<std::vector<std::uint8_t>> slotBytes;
+  std::vector<const void*> slotAddresses;
+  bool operator==(const PoolPicture&) const = default;
 };
 
 inline PoolPicture pictureOf(const ob::SamplePool& pool, const ob::KeptDocument& kept,
                              std::string (*dump)(const ob::JsonValue&)) {
-    PoolPicture p;
-    p.document = dump(kept.loadedDocument);
-    p.foreign = kept.foreignMembers.size();
-    for (const auto& e : kept.keptEntries) p.kept.push_back(e.name);
-    for (const auto& s : pool.slots) {
-        p.slotBytes.push_back(s ? s->bytes : std::vector<std::uint8_t>{});
-        p.slotAddresses.push_back(s.get());
-    }
-    return p;
+  PoolPicture p;
+  p.document = dump(kept.loadedDocument);
+  p.foreign = kept.foreignMembers.size();
+  for (const auto& e : kept.keptEntries) p.kept.push_back(e.name);
+  for (const auto& s : pool.slots) {
+    p.slotBytes.push_back(s ? s->bytes : std::vector<std::uint8_t>{});
+    p.slotAddresses.push_back(s.get());
+  }
+  return p;
 }
 
 inline int countCode(const ob::Diagnostics& d, std::string_view code, std::string_view path = {}) {
-    int n = 0;
-    for (const ob::Diagnostic& x : d)
-        if (x.code == code && (path.empty() || x.path == path)) ++n;
-    return n;
+  int n = 0;
+  for (const ob::Diagnostic& x : d)
+    if (x.code == code && (path.empty() || x.path == path)) ++n;
+  return n;
 }
 
 }  // namespace obtest

@@ -78,9 +78,8 @@ TEST(DocumentHeader, SpecVersions) {
   EXPECT_EQ(missing.diags[0].path, "/spec");
   EXPECT_EQ(missing.diags[0].message, "No spec version, read as 1.0");
 
-  for (const char* bad : {R"("1")", "1.0", R"("1.")", R"(".1")", R"("-1.0")", R"("1.-0")",
-                          R"("1.0 ")", R"("+1.0")", R"("1.0a")", R"("99999999999.0")",
-                          R"("3.x")"}) {
+  for (const char* bad : {R"("1")", "1.0", R"("1.")", R"(".1")", R"("-1.0")", R"("1.-0")", R"("1.0 ")",
+                          R"("+1.0")", R"("1.0a")", R"("99999999999.0")", R"("3.x")"}) {
     Checked c = check(std::string(R"({"kind":"clip","spec":)") + bad + "}");
     EXPECT_TRUE(c.header.ok) << bad;
     ASSERT_EQ(c.diags.size(), 1u) << bad;
@@ -106,8 +105,7 @@ TEST(DocumentHeader, ExtensionLists) {
   EXPECT_EQ(c.diags[1].path, "/extensions/2");
   EXPECT_EQ(c.diags[1].message, "Unreadable extension id, ignored and kept");
   // Written back: readable ids first, then the unreadable entries as written.
-  EXPECT_EQ(ob::writeJson(ob::extensionsToJson(c.header.extensions,
-                                               c.header.unreadableExtensions)),
+  EXPECT_EQ(ob::writeJson(ob::extensionsToJson(c.header.extensions, c.header.unreadableExtensions)),
             R"(["a.b/2","c/1",5,"noslash"])");
 
   Checked bad = check(R"({"kind":"clip","spec":"1.0","extensions":"x/1"})");

@@ -126,8 +126,7 @@ TEST(ExtensionIds, ParseAtLastSlash) {
   ASSERT_TRUE(two);
   EXPECT_EQ(two->name, "a/b");
   EXPECT_EQ(two->version, 3);
-  for (const char* bad : {"x/0", "x/-1", "x/+1", "/1", "x/", "noslash", "", "x/1a", "x/ 1",
-                          "x/99999999999"})
+  for (const char* bad : {"x/0", "x/-1", "x/+1", "/1", "x/", "noslash", "", "x/1a", "x/ 1", "x/99999999999"})
     EXPECT_FALSE(ob::parseExtensionId(bad)) << bad;
   EXPECT_EQ(ob::formatExtensionId({"com.tessaline.audition", 1}), "com.tessaline.audition/1");
   EXPECT_EQ(ob::formatExtensionId({"n", -4}), "n/-4");
@@ -199,12 +198,12 @@ TEST(NumberSpellings, AdoptedWhereValuesAreUnchanged) {
   ob::JsonValue loaded = parse(R"({"a":120.0,"b":0.1,"c":[1.50,2.0],"d":[1.0],"e":{"f":1e3},"g":5.0})");
   ob::JsonValue written = ob::makeJsonObject();
   written.set("a", ob::makeJsonDouble(120));
-  written.set("b", ob::makeJsonNumber(0.1f));   // went through a float
+  written.set("b", ob::makeJsonNumber(0.1f));  // went through a float
   written.set("c", parse("[1.5,3]"));
-  written.set("d", parse("[1,2]"));             // other length: untouched
+  written.set("d", parse("[1,2]"));  // other length: untouched
   written.set("e", parse(R"({"f":1000})"));
-  written.set("g", ob::makeJsonDouble(6));      // changed value keeps its own spelling
-  written.set("h", ob::makeJsonDouble(1));      // not in the loaded object
+  written.set("g", ob::makeJsonDouble(6));  // changed value keeps its own spelling
+  written.set("h", ob::makeJsonDouble(1));  // not in the loaded object
   ob::adoptNumberSpellings(written, loaded);
   EXPECT_EQ(ob::writeJson(written),
             R"({"a":120.0,"b":0.1,"c":[1.50,3],"d":[1,2],"e":{"f":1e3},"g":6,"h":1})");

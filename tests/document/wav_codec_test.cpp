@@ -13,349 +13,357 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 void put16(Bytes& b, std::uint32_t v) {
-    b.push_back(v & 0xFF);
-    b.push_back((v >> 8) & 0xFF);
+  b.push_back(v & 0xFF);
+  b.push_back((v >> 8) & 0xFF);
 }
 void put32(Bytes& b, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.push_back((v >> (8 * i)) & 0xFF);
+  for (int i = 0; i < 4; ++i) b.push_back((v >> (8 * i)) & 0xFF);
 }
 void putTag(Bytes& b, const char* t) {
-    for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(t[i]));
+  for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(t[i]));
 }
 void append(Bytes& b, const Bytes& more) {
-    for (std::uint8_t x : more) b.push_back(x);
+  for (std::uint8_t x : more) b.push_back(x);
 }
 
-Bytes fmtChunk(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate,
-               std::uint16_t bits, int subFormat = -1) {
-    Bytes c;
-    putTag(c, "fmt ");
-    const bool ext = subFormat >= 0;
-    put32(c, ext ? 40 : 16);
-    put16(c, tag);
-    put16(c, channels);
-    put32(c, rate);
-    put32(c, rate * channels * (bits / 8));
-    put16(c, channels * (bits / 8));
-    put16(c, bits);
-    if (ext) {
-        put16(c, 22);                   // extension size
-        put16(c, bits);                 // valid bits
-        put32(c, 0);                    // channel mask
-        put16(c, static_cast<std::uint16_t>(subFormat));
-        const std::uint8_t guidRest[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
-                                           0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
-        for (std::uint8_t x : guidRest) c.push_back(x);
-    }
-    return c;
+Bytes fmtChunk(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate, std::uint16_t bits,
+               int subFormat = -1) {
+  Bytes c;
+  putTag(c, "fmt ");
+  const bool ext = subFormat >= 0;
+  put32(c, ext ? 40 : 16);
+  put16(c, tag);
+  put16(c, channels);
+  put32(c, rate);
+  put32(c, rate * channels * (bits / 8));
+  put16(c, channels * (bits / 8));
+  put16(c, bits);
+  if (ext) {
+    put16(c, 22);    // extension size
+    put16(c, bits);  // valid bits
+    put32(c, 0);     // channel mask
+    put16(c, static_cast<std::uint16_t>(subFormat));
+    const std::uint8_t guidRest[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                       0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+    for (std::uint8_t x : guidRest) c.push_back(x);
+  }
+  return c;
 }
 
 Bytes dataChunk(const Bytes& data) {
-    Bytes c;
-    putTag(c, "data");
-    put32(c, static_cast<std::uint32_t>(data.size()));
-    append(c, data);
-    if (data.size() & 1) c.push_back(0);
-    return c;
+  Bytes c;
+  putTag(c, "data");
+  put32(c, static_cast<std::uint32_t>(data.size()));
+  append(c, data);
+  if (data.size() & 1) c.push_back(0);
+  return c;
 }
 
 Bytes riff(std::initializer_list<Bytes> chunks) {
-    Bytes body;
-    for (const Bytes& c : chunks) append(body, c);
-    Bytes b;
-    putTag(b, "RIFF");
-    put32(b, static_cast<std::uint32_t>(4 + body.size()));
-    putTag(b, "WAVE");
-    append(b, body);
-    return b;
+  Bytes body;
+  for (const Bytes& c : chunks) append(body, c);
+  Bytes b;
+  putTag(b, "RIFF");
+  put32(b, static_cast<std::uint32_t>(4 + body.size()));
+  putTag(b, "WAVE");
+  append(b, body);
+  return b;
 }
 
 Bytes pcm16(std::initializer_list<int> samples) {
-    Bytes d;
-    for (int s : samples) put16(d, static_cast<std::uint16_t>(s));
-    return d;
+  Bytes d;
+  for (int s : samples) put16(d, static_cast<std::uint16_t>(s));
+  return d;
 }
 
 std::string failure(const Bytes& b) {
-    ob::DecodedWav out;
-    out.frames = 77;
-    std::string error;
-    EXPECT_FALSE(ob::decodeWav(b.data(), b.size(), out, &error));
-    EXPECT_EQ(out.frames, 77);  // left as it was
-    return error;
+  ob::DecodedWav out;
+  out.frames = 77;
+  std::string error;
+  EXPECT_FALSE(ob::decodeWav(b.data(), b.size(), out, &error));
+  EXPECT_EQ(out.frames, 77);  // left as it was
+  return error;
 }
 
 ob::DecodedWav decoded(const Bytes& b) {
-    ob::DecodedWav out;
-    std::string error;
-    EXPECT_TRUE(ob::decodeWav(b.data(), b.size(), out, &error)) << error;
-    return out;
+  ob::DecodedWav out;
+  std::string error;
+  EXPECT_TRUE(ob::decodeWav(b.data(), b.size(), out, &error)) << error;
+  return out;
 }
 
 }  // namespace
 
 TEST(WavDecode, EveryFormatDecodesToTheRightValues) {
-    {  // 8-bit unsigned
-        ob::DecodedWav w = decoded(riff({fmtChunk(1, 1, 8000, 8), dataChunk({0x80, 0x00, 0xFF, 0xC0})}));
-        ASSERT_EQ(w.frames, 4);
-        EXPECT_EQ(w.left[0], 0.0f);
-        EXPECT_EQ(w.left[1], -1.0f);
-        EXPECT_EQ(w.left[2], 127.0f / 128.0f);
-        EXPECT_EQ(w.left[3], 0.5f);
-        EXPECT_TRUE(w.right.empty());
-        EXPECT_EQ(w.sampleRate, 8000.0);
+  {  // 8-bit unsigned
+    ob::DecodedWav w = decoded(riff({fmtChunk(1, 1, 8000, 8), dataChunk({0x80, 0x00, 0xFF, 0xC0})}));
+    ASSERT_EQ(w.frames, 4);
+    EXPECT_EQ(w.left[0], 0.0f);
+    EXPECT_EQ(w.left[1], -1.0f);
+    EXPECT_EQ(w.left[2], 127.0f / 128.0f);
+    EXPECT_EQ(w.left[3], 0.5f);
+    EXPECT_TRUE(w.right.empty());
+    EXPECT_EQ(w.sampleRate, 8000.0);
+  }
+  {  // 16-bit
+    ob::DecodedWav w =
+        decoded(riff({fmtChunk(1, 1, 44100, 16), dataChunk(pcm16({-32768, 16384, 32767, 0}))}));
+    ASSERT_EQ(w.frames, 4);
+    EXPECT_EQ(w.left[0], -1.0f);
+    EXPECT_EQ(w.left[1], 0.5f);
+    EXPECT_EQ(w.left[2], 32767.0f / 32768.0f);
+    EXPECT_EQ(w.left[3], 0.0f);
+  }
+  {  // 24-bit, sign-extended
+    Bytes d = {0x00, 0x00, 0x80, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x40};
+    ob::DecodedWav w = decoded(riff({fmtChunk(1, 1, 48000, 24), dataChunk(d)}));
+    ASSERT_EQ(w.frames, 3);
+    EXPECT_EQ(w.left[0], -1.0f);
+    EXPECT_EQ(w.left[1], -1.0f / 8388608.0f);
+    EXPECT_EQ(w.left[2], 0.5f);
+  }
+  {  // 32-bit PCM
+    Bytes d;
+    put32(d, 0x80000000u);
+    put32(d, 0x40000000u);
+    ob::DecodedWav w = decoded(riff({fmtChunk(1, 1, 48000, 32), dataChunk(d)}));
+    ASSERT_EQ(w.frames, 2);
+    EXPECT_EQ(w.left[0], -1.0f);
+    EXPECT_EQ(w.left[1], 0.5f);
+  }
+  {  // 32-bit float, stereo
+    Bytes d;
+    const float vals[] = {0.25f, -0.75f, 1.5f, -2.0f};
+    for (float f : vals) {
+      std::uint32_t u;
+      std::memcpy(&u, &f, 4);
+      put32(d, u);
     }
-    {  // 16-bit
-        ob::DecodedWav w = decoded(riff({fmtChunk(1, 1, 44100, 16), dataChunk(pcm16({-32768, 16384, 32767, 0}))}));
-        ASSERT_EQ(w.frames, 4);
-        EXPECT_EQ(w.left[0], -1.0f);
-        EXPECT_EQ(w.left[1], 0.5f);
-        EXPECT_EQ(w.left[2], 32767.0f / 32768.0f);
-        EXPECT_EQ(w.left[3], 0.0f);
+    ob::DecodedWav w = decoded(riff({fmtChunk(3, 2, 96000, 32), dataChunk(d)}));
+    ASSERT_EQ(w.frames, 2);
+    EXPECT_EQ(w.left[0], 0.25f);
+    EXPECT_EQ(w.right[0], -0.75f);
+    EXPECT_EQ(w.left[1], 1.5f);
+    EXPECT_EQ(w.right[1], -2.0f);
+  }
+  {  // 64-bit float, narrowed
+    Bytes d;
+    const double vals[] = {0.125, -0.3};
+    for (double v : vals) {
+      std::uint64_t u;
+      std::memcpy(&u, &v, 8);
+      put32(d, static_cast<std::uint32_t>(u));
+      put32(d, static_cast<std::uint32_t>(u >> 32));
     }
-    {  // 24-bit, sign-extended
-        Bytes d = {0x00, 0x00, 0x80, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x40};
-        ob::DecodedWav w = decoded(riff({fmtChunk(1, 1, 48000, 24), dataChunk(d)}));
-        ASSERT_EQ(w.frames, 3);
-        EXPECT_EQ(w.left[0], -1.0f);
-        EXPECT_EQ(w.left[1], -1.0f / 8388608.0f);
-        EXPECT_EQ(w.left[2], 0.5f);
-    }
-    {  // 32-bit PCM
-        Bytes d;
-        put32(d, 0x80000000u);
-        put32(d, 0x40000000u);
-        ob::DecodedWav w = decoded(riff({fmtChunk(1, 1, 48000, 32), dataChunk(d)}));
-        ASSERT_EQ(w.frames, 2);
-        EXPECT_EQ(w.left[0], -1.0f);
-        EXPECT_EQ(w.left[1], 0.5f);
-    }
-    {  // 32-bit float, stereo
-        Bytes d;
-        const float vals[] = {0.25f, -0.75f, 1.5f, -2.0f};
-        for (float f : vals) {
-            std::uint32_t u;
-            std::memcpy(&u, &f, 4);
-            put32(d, u);
-        }
-        ob::DecodedWav w = decoded(riff({fmtChunk(3, 2, 96000, 32), dataChunk(d)}));
-        ASSERT_EQ(w.frames, 2);
-        EXPECT_EQ(w.left[0], 0.25f);
-        EXPECT_EQ(w.right[0], -0.75f);
-        EXPECT_EQ(w.left[1], 1.5f);
-        EXPECT_EQ(w.right[1], -2.0f);
-    }
-    {  // 64-bit float, narrowed
-        Bytes d;
-        const double vals[] = {0.125, -0.3};
-        for (double v : vals) {
-            std::uint64_t u;
-            std::memcpy(&u, &v, 8);
-            put32(d, static_cast<std::uint32_t>(u));
-            put32(d, static_cast<std::uint32_t>(u >> 32));
-        }
-        ob::DecodedWav w = decoded(riff({fmtChunk(3, 1, 22050, 64), dataChunk(d)}));
-        ASSERT_EQ(w.frames, 2);
-        EXPECT_EQ(w.left[0], 0.125f);
-        EXPECT_EQ(w.left[1], static_cast<float>(-0.3));
-    }
-    {  // unsupported encodings load as silence
-        ob::DecodedWav w = decoded(riff({fmtChunk(1, 1, 8000, 12), dataChunk({0x12, 0x34, 0x56, 0x78})}));
-        ASSERT_EQ(w.frames, 4);
-        for (float s : w.left) EXPECT_EQ(s, 0.0f);
-        w = decoded(riff({fmtChunk(3, 1, 8000, 16), dataChunk(pcm16({1000, 2000}))}));
-        ASSERT_EQ(w.frames, 2);
-        EXPECT_EQ(w.left[0], 0.0f);
-    }
+    ob::DecodedWav w = decoded(riff({fmtChunk(3, 1, 22050, 64), dataChunk(d)}));
+    ASSERT_EQ(w.frames, 2);
+    EXPECT_EQ(w.left[0], 0.125f);
+    EXPECT_EQ(w.left[1], static_cast<float>(-0.3));
+  }
+  {  // unsupported encodings load as silence
+    ob::DecodedWav w = decoded(riff({fmtChunk(1, 1, 8000, 12), dataChunk({0x12, 0x34, 0x56, 0x78})}));
+    ASSERT_EQ(w.frames, 4);
+    for (float s : w.left) EXPECT_EQ(s, 0.0f);
+    w = decoded(riff({fmtChunk(3, 1, 8000, 16), dataChunk(pcm16({1000, 2000}))}));
+    ASSERT_EQ(w.frames, 2);
+    EXPECT_EQ(w.left[0], 0.0f);
+  }
 }
 
 TEST(WavDecode, ExtensibleSubFormatPicksFloatOrPcm) {
-    Bytes d;
-    put32(d, 0x3F000000u);  // 0.5f as float, 0x3F000000 as int
-    ob::DecodedWav asFloat = decoded(riff({fmtChunk(0xFFFE, 1, 48000, 32, 3), dataChunk(d)}));
-    EXPECT_EQ(asFloat.left[0], 0.5f);
-    ob::DecodedWav asPcm = decoded(riff({fmtChunk(0xFFFE, 1, 48000, 32, 1), dataChunk(d)}));
-    EXPECT_EQ(asPcm.left[0], static_cast<float>(0x3F000000) / 2147483648.0f);
-    // An extensible chunk too short to hold the sub-format is read as PCM.
-    Bytes shortFmt = fmtChunk(0xFFFE, 1, 48000, 32);
-    ob::DecodedWav plain = decoded(riff({shortFmt, dataChunk(d)}));
-    EXPECT_EQ(plain.left[0], asPcm.left[0]);
+  Bytes d;
+  put32(d, 0x3F000000u);  // 0.5f as float, 0x3F000000 as int
+  ob::DecodedWav asFloat = decoded(riff({fmtChunk(0xFFFE, 1, 48000, 32, 3), dataChunk(d)}));
+  EXPECT_EQ(asFloat.left[0], 0.5f);
+  ob::DecodedWav asPcm = decoded(riff({fmtChunk(0xFFFE, 1, 48000, 32, 1), dataChunk(d)}));
+  EXPECT_EQ(asPcm.left[0], static_cast<float>(0x3F000000) / 2147483648.0f);
+  // An extensible chunk too short to hold the sub-format is read as PCM.
+  Bytes shortFmt = fmtChunk(0xFFFE, 1, 48000, 32);
+  ob::DecodedWav plain = decoded(riff({shortFmt, dataChunk(d)}));
+  EXPECT_EQ(plain.left[0], asPcm.left[0]);
 }
 
 TEST(WavDecode, ChannelMixdown) {
-    // Four channels: left = (c0 + c2) / 2, right = (c1 + c3) / 2.
-    ob::DecodedWav four = decoded(riff({fmtChunk(1, 4, 44100, 16), dataChunk(pcm16({8192, 16384, 16384, -16384}))}));
-    ASSERT_EQ(four.frames, 1);
-    EXPECT_EQ(four.left[0], 0.375f);
-    EXPECT_EQ(four.right[0], 0.0f);
-    // Three channels: left = (c0 + c2) / 2, right = c1.
-    ob::DecodedWav three = decoded(riff({fmtChunk(1, 3, 44100, 16), dataChunk(pcm16({8192, -8192, 24576, 0, 0, 0}))}));
-    ASSERT_EQ(three.frames, 2);
-    EXPECT_EQ(three.left[0], 0.5f);
-    EXPECT_EQ(three.right[0], -0.25f);
-    ASSERT_EQ(three.right.size(), 2u);
+  // Four channels: left = (c0 + c2) / 2, right = (c1 + c3) / 2.
+  ob::DecodedWav four =
+      decoded(riff({fmtChunk(1, 4, 44100, 16), dataChunk(pcm16({8192, 16384, 16384, -16384}))}));
+  ASSERT_EQ(four.frames, 1);
+  EXPECT_EQ(four.left[0], 0.375f);
+  EXPECT_EQ(four.right[0], 0.0f);
+  // Three channels: left = (c0 + c2) / 2, right = c1.
+  ob::DecodedWav three =
+      decoded(riff({fmtChunk(1, 3, 44100, 16), dataChunk(pcm16({8192, -8192, 24576, 0, 0, 0}))}));
+  ASSERT_EQ(three.frames, 2);
+  EXPECT_EQ(three.left[0], 0.5f);
+  EXPECT_EQ(three.right[0], -0.25f);
+  ASSERT_EQ(three.right.size(), 2u);
 }
 
 TEST(WavDecode, ChunkWalk) {
-    // Empty data chunk in a 44-byte file.
-    Bytes minimal = riff({fmtChunk(1, 1, 44100, 16), dataChunk({})});
-    ASSERT_EQ(minimal.size(), 44u);
-    ob::DecodedWav w = decoded(minimal);
-    EXPECT_EQ(w.frames, 0);
-    EXPECT_TRUE(w.left.empty());
-    // Data before fmt.
-    Bytes data = pcm16({16384, -16384});
-    ob::DecodedWav reversed = decoded(riff({dataChunk(data), fmtChunk(1, 1, 44100, 16)}));
-    ob::DecodedWav usual = decoded(riff({fmtChunk(1, 1, 44100, 16), dataChunk(data)}));
-    EXPECT_EQ(reversed.left, usual.left);
-    // An odd-sized chunk is followed by a pad byte.
-    Bytes odd;
-    putTag(odd, "LIST");
-    put32(odd, 3);
-    append(odd, {'a', 'b', 'c', 0});
-    ob::DecodedWav padded = decoded(riff({fmtChunk(1, 1, 44100, 16), odd, dataChunk(data)}));
-    EXPECT_EQ(padded.left, usual.left);
-    // An odd-sized 8-bit data chunk.
-    ob::DecodedWav odd8 = decoded(riff({fmtChunk(1, 1, 44100, 8), dataChunk({0x80, 0xC0, 0x40})}));
-    EXPECT_EQ(odd8.frames, 3);
-    // A later chunk of the same kind counts.
-    ob::DecodedWav twice = decoded(riff({fmtChunk(1, 1, 8000, 16), fmtChunk(1, 1, 44100, 8), dataChunk({0x00, 0x80})}));
-    EXPECT_EQ(twice.sampleRate, 44100.0);
-    EXPECT_EQ(twice.frames, 2);
-    // A trailing partial frame is ignored.
-    ob::DecodedWav partial = decoded(riff({fmtChunk(1, 2, 8000, 16), dataChunk({0, 0, 0, 0, 1, 2})}));
-    EXPECT_EQ(partial.frames, 1);
+  // Empty data chunk in a 44-byte file.
+  Bytes minimal = riff({fmtChunk(1, 1, 44100, 16), dataChunk({})});
+  ASSERT_EQ(minimal.size(), 44u);
+  ob::DecodedWav w = decoded(minimal);
+  EXPECT_EQ(w.frames, 0);
+  EXPECT_TRUE(w.left.empty());
+  // Data before fmt.
+  Bytes data = pcm16({16384, -16384});
+  ob::DecodedWav reversed = decoded(riff({dataChunk(data), fmtChunk(1, 1, 44100, 16)}));
+  ob::DecodedWav usual = decoded(riff({fmtChunk(1, 1, 44100, 16), dataChunk(data)}));
+  EXPECT_EQ(reversed.left, usual.left);
+  // An odd-sized chunk is followed by a pad byte.
+  Bytes odd;
+  putTag(odd, "LIST");
+  put32(odd, 3);
+  append(odd, {'a', 'b', 'c', 0});
+  ob::DecodedWav padded = decoded(riff({fmtChunk(1, 1, 44100, 16), odd, dataChunk(data)}));
+  EXPECT_EQ(padded.left, usual.left);
+  // An odd-sized 8-bit data chunk.
+  ob::DecodedWav odd8 = decoded(riff({fmtChunk(1, 1, 44100, 8), dataChunk({0x80, 0xC0, 0x40})}));
+  EXPECT_EQ(odd8.frames, 3);
+  // A later chunk of the same kind counts.
+  ob::DecodedWav twice =
+      decoded(riff({fmtChunk(1, 1, 8000, 16), fmtChunk(1, 1, 44100, 8), dataChunk({0x00, 0x80})}));
+  EXPECT_EQ(twice.sampleRate, 44100.0);
+  EXPECT_EQ(twice.frames, 2);
+  // A trailing partial frame is ignored.
+  ob::DecodedWav partial = decoded(riff({fmtChunk(1, 2, 8000, 16), dataChunk({0, 0, 0, 0, 1, 2})}));
+  EXPECT_EQ(partial.frames, 1);
 }
 
 TEST(WavDecode, HostileInputIsRefused) {
-    Bytes good = riff({fmtChunk(1, 1, 44100, 16), dataChunk(pcm16({1, 2, 3, 4}))});
-    EXPECT_EQ(failure({}), "not a RIFF/WAVE file");
-    EXPECT_EQ(failure(Bytes(good.begin(), good.begin() + 43)), "not a RIFF/WAVE file");
-    Bytes noRiff = good;
-    noRiff[0] = 'X';
-    EXPECT_EQ(failure(noRiff), "not a RIFF/WAVE file");
-    Bytes noWave = good;
-    noWave[8] = 'X';
-    EXPECT_EQ(failure(noWave), "not a RIFF/WAVE file");
+  Bytes good = riff({fmtChunk(1, 1, 44100, 16), dataChunk(pcm16({1, 2, 3, 4}))});
+  EXPECT_EQ(failure({}), "not a RIFF/WAVE file");
+  EXPECT_EQ(failure(Bytes(good.begin(), good.begin() + 43)), "not a RIFF/WAVE file");
+  Bytes noRiff = good;
+  noRiff[0] = 'X';
+  EXPECT_EQ(failure(noRiff), "not a RIFF/WAVE file");
+  Bytes noWave = good;
+  noWave[8] = 'X';
+  EXPECT_EQ(failure(noWave), "not a RIFF/WAVE file");
 
-    const std::string bad = "missing/invalid fmt or data chunk";
-    // Truncated: the data chunk runs past the end.
-    EXPECT_EQ(failure(Bytes(good.begin(), good.end() - 1)), bad);
-    // No fmt, no data, no channels, too few bits, rate 0.
-    EXPECT_EQ(failure(riff({dataChunk(Bytes(40, 0))})), bad);
-    EXPECT_EQ(failure(riff({fmtChunk(1, 1, 44100, 16), fmtChunk(1, 1, 44100, 16)})), bad);
-    EXPECT_EQ(failure(riff({fmtChunk(1, 0, 44100, 16), dataChunk(pcm16({1, 2}))})), bad);
-    EXPECT_EQ(failure(riff({fmtChunk(1, 1, 44100, 4), dataChunk(pcm16({1, 2}))})), bad);
-    EXPECT_EQ(failure(riff({fmtChunk(1, 1, 0, 16), dataChunk(pcm16({1, 2}))})), bad);
-    // A fmt chunk too short for its fields is not read.
-    Bytes shortFmt;
-    putTag(shortFmt, "fmt ");
-    put32(shortFmt, 6);
-    append(shortFmt, {1, 0, 1, 0, 0x44, 0xAC});
-    EXPECT_EQ(failure(riff({shortFmt, dataChunk(pcm16({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}))})), bad);
-    // Chunk sizes near 4 GiB do not wrap the walk.
-    Bytes huge = riff({fmtChunk(1, 1, 44100, 16), dataChunk(pcm16({1, 2, 3, 4}))});
-    Bytes hugeChunk;
-    putTag(hugeChunk, "junk");
-    put32(hugeChunk, 0xFFFFFFF8u);
-    Bytes hostile = riff({fmtChunk(1, 1, 44100, 16), hugeChunk, dataChunk(pcm16({1, 2}))});
-    EXPECT_EQ(failure(hostile), bad);
-    Bytes hugeData = good;
-    const std::size_t sizeAt = hugeData.size() - 8 - 4;
-    hugeData[sizeAt] = 0xFF; hugeData[sizeAt + 1] = 0xFF; hugeData[sizeAt + 2] = 0xFF; hugeData[sizeAt + 3] = 0xFF;
-    EXPECT_EQ(failure(hugeData), bad);
-    // Without an error text the call still fails cleanly.
-    ob::DecodedWav out;
-    EXPECT_FALSE(ob::decodeWav(noRiff.data(), noRiff.size(), out));
-    EXPECT_FALSE(ob::decodeWav(nullptr, 0, out));
-    (void)huge;
+  const std::string bad = "missing/invalid fmt or data chunk";
+  // Truncated: the data chunk runs past the end.
+  EXPECT_EQ(failure(Bytes(good.begin(), good.end() - 1)), bad);
+  // No fmt, no data, no channels, too few bits, rate 0.
+  EXPECT_EQ(failure(riff({dataChunk(Bytes(40, 0))})), bad);
+  EXPECT_EQ(failure(riff({fmtChunk(1, 1, 44100, 16), fmtChunk(1, 1, 44100, 16)})), bad);
+  EXPECT_EQ(failure(riff({fmtChunk(1, 0, 44100, 16), dataChunk(pcm16({1, 2}))})), bad);
+  EXPECT_EQ(failure(riff({fmtChunk(1, 1, 44100, 4), dataChunk(pcm16({1, 2}))})), bad);
+  EXPECT_EQ(failure(riff({fmtChunk(1, 1, 0, 16), dataChunk(pcm16({1, 2}))})), bad);
+  // A fmt chunk too short for its fields is not read.
+  Bytes shortFmt;
+  putTag(shortFmt, "fmt ");
+  put32(shortFmt, 6);
+  append(shortFmt, {1, 0, 1, 0, 0x44, 0xAC});
+  EXPECT_EQ(failure(riff({shortFmt, dataChunk(pcm16({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}))})), bad);
+  // Chunk sizes near 4 GiB do not wrap the walk.
+  Bytes huge = riff({fmtChunk(1, 1, 44100, 16), dataChunk(pcm16({1, 2, 3, 4}))});
+  Bytes hugeChunk;
+  putTag(hugeChunk, "junk");
+  put32(hugeChunk, 0xFFFFFFF8u);
+  Bytes hostile = riff({fmtChunk(1, 1, 44100, 16), hugeChunk, dataChunk(pcm16({1, 2}))});
+  EXPECT_EQ(failure(hostile), bad);
+  Bytes hugeData = good;
+  const std::size_t sizeAt = hugeData.size() - 8 - 4;
+  hugeData[sizeAt] = 0xFF;
+  hugeData[sizeAt + 1] = 0xFF;
+  hugeData[sizeAt + 2] = 0xFF;
+  hugeData[sizeAt + 3] = 0xFF;
+  EXPECT_EQ(failure(hugeData), bad);
+  // Without an error text the call still fails cleanly.
+  ob::DecodedWav out;
+  EXPECT_FALSE(ob::decodeWav(noRiff.data(), noRiff.size(), out));
+  EXPECT_FALSE(ob::decodeWav(nullptr, 0, out));
+  (void)huge;
 }
 
 TEST(WavEncode, HeaderLayout) {
-    Bytes empty = ob::encodeWav(nullptr, nullptr, 0, 44100.0);
-    ASSERT_EQ(empty.size(), 44u);
-    Bytes expected;
-    putTag(expected, "RIFF");
-    put32(expected, 36);
-    putTag(expected, "WAVE");
-    putTag(expected, "fmt ");
-    put32(expected, 16);
-    put16(expected, 3);
-    put16(expected, 1);
-    put32(expected, 44100);
-    put32(expected, 44100 * 4);
-    put16(expected, 4);
-    put16(expected, 32);
-    putTag(expected, "data");
-    put32(expected, 0);
-    EXPECT_EQ(empty, expected);
-    EXPECT_EQ(ob::encodeWav(nullptr, nullptr, -5, 44100.0).size(), 44u);
+  Bytes empty = ob::encodeWav(nullptr, nullptr, 0, 44100.0);
+  ASSERT_EQ(empty.size(), 44u);
+  Bytes expected;
+  putTag(expected, "RIFF");
+  put32(expected, 36);
+  putTag(expected, "WAVE");
+  putTag(expected, "fmt ");
+  put32(expected, 16);
+  put16(expected, 3);
+  put16(expected, 1);
+  put32(expected, 44100);
+  put32(expected, 44100 * 4);
+  put16(expected, 4);
+  put16(expected, 32);
+  putTag(expected, "data");
+  put32(expected, 0);
+  EXPECT_EQ(empty, expected);
+  EXPECT_EQ(ob::encodeWav(nullptr, nullptr, -5, 44100.0).size(), 44u);
 
-    const float l[3] = {0.1f, 0.2f, 0.3f}, r[3] = {-0.1f, -0.2f, -0.3f};
-    Bytes st = ob::encodeWav(l, r, 3, 47999.5);
-    ASSERT_EQ(st.size(), 44u + 24u);
-    auto u32 = [&](std::size_t at) {
-        return static_cast<std::uint32_t>(st[at] | st[at + 1] << 8 | st[at + 2] << 16 |
-                                          static_cast<std::uint32_t>(st[at + 3]) << 24);
-    };
-    EXPECT_EQ(u32(4), 36u + 24u);
-    EXPECT_EQ(st[22], 2);
-    EXPECT_EQ(u32(24), 48000u);  // rounded up from one half
-    EXPECT_EQ(u32(28), 48000u * 8);
-    EXPECT_EQ(st[32], 8);
-    EXPECT_EQ(u32(40), 24u);
-    EXPECT_EQ(st[34], 32);  // bits a sample, not a frame
-    Bytes down = ob::encodeWav(l, nullptr, 3, 44099.4);
-    EXPECT_EQ(down[24] | down[25] << 8 | down[26] << 16, 44099);
-    // Nonsense rates never produce undefined conversions.
-    EXPECT_EQ(ob::encodeWav(l, nullptr, 1, -100.0)[24], 0);
-    EXPECT_EQ(ob::encodeWav(l, nullptr, 1, std::nan(""))[24], 0);
-    Bytes big = ob::encodeWav(l, nullptr, 1, 1e12);
-    EXPECT_EQ(big[24] & big[25] & big[26] & big[27], 0xFF);
+  const float l[3] = {0.1f, 0.2f, 0.3f}, r[3] = {-0.1f, -0.2f, -0.3f};
+  Bytes st = ob::encodeWav(l, r, 3, 47999.5);
+  ASSERT_EQ(st.size(), 44u + 24u);
+  auto u32 = [&](std::size_t at) {
+    return static_cast<std::uint32_t>(st[at] | st[at + 1] << 8 | st[at + 2] << 16 |
+                                      static_cast<std::uint32_t>(st[at + 3]) << 24);
+  };
+  EXPECT_EQ(u32(4), 36u + 24u);
+  EXPECT_EQ(st[22], 2);
+  EXPECT_EQ(u32(24), 48000u);  // rounded up from one half
+  EXPECT_EQ(u32(28), 48000u * 8);
+  EXPECT_EQ(st[32], 8);
+  EXPECT_EQ(u32(40), 24u);
+  EXPECT_EQ(st[34], 32);  // bits a sample, not a frame
+  Bytes down = ob::encodeWav(l, nullptr, 3, 44099.4);
+  EXPECT_EQ(down[24] | down[25] << 8 | down[26] << 16, 44099);
+  // Nonsense rates never produce undefined conversions.
+  EXPECT_EQ(ob::encodeWav(l, nullptr, 1, -100.0)[24], 0);
+  EXPECT_EQ(ob::encodeWav(l, nullptr, 1, std::nan(""))[24], 0);
+  Bytes big = ob::encodeWav(l, nullptr, 1, 1e12);
+  EXPECT_EQ(big[24] & big[25] & big[26] & big[27], 0xFF);
 }
 
 // A stream of pieces, its header written for the final count, is the file
 // encodeWav writes at once; a count past the 32-bit sizes is cut to fit.
 TEST(WavEncode, StreamedPiecesMakeTheSameFile) {
-    std::vector<float> l(700), r(700);
-    for (int i = 0; i < 700; ++i) {
-        l[i] = std::sin(i * 0.05f);
-        r[i] = -0.5f * l[i];
+  std::vector<float> l(700), r(700);
+  for (int i = 0; i < 700; ++i) {
+    l[i] = std::sin(i * 0.05f);
+    r[i] = -0.5f * l[i];
+  }
+  const float* rights[] = {r.data(), nullptr};
+  for (const float* right : rights) {
+    const std::uint32_t channels = right ? 2 : 1;
+    Bytes stream = ob::encodeWavHeader(channels, 700, 48000.0);
+    for (int at = 0; at < 700; at += 256) {
+      const int n = std::min(256, 700 - at);
+      ob::appendWavFrames(stream, l.data() + at, right ? right + at : nullptr, static_cast<std::uint64_t>(n));
     }
-    const float* rights[] = {r.data(), nullptr};
-    for (const float* right : rights) {
-        const std::uint32_t channels = right ? 2 : 1;
-        Bytes stream = ob::encodeWavHeader(channels, 700, 48000.0);
-        for (int at = 0; at < 700; at += 256) {
-            const int n = std::min(256, 700 - at);
-            ob::appendWavFrames(stream, l.data() + at, right ? right + at : nullptr, static_cast<std::uint64_t>(n));
-        }
-        EXPECT_EQ(stream, ob::encodeWav(l.data(), right, 700, 48000.0)) << channels;
-        const Bytes huge = ob::encodeWavHeader(channels, 1ull << 40, 48000.0);
-        const std::uint64_t dataSize = huge[40] | huge[41] << 8 | huge[42] << 16 | static_cast<std::uint64_t>(huge[43]) << 24;
-        EXPECT_EQ(dataSize, ob::maxWavFrames(channels) * 4 * channels);
-        EXPECT_LE(dataSize + 36, 0xFFFFFFFFull);
-    }
+    EXPECT_EQ(stream, ob::encodeWav(l.data(), right, 700, 48000.0)) << channels;
+    const Bytes huge = ob::encodeWavHeader(channels, 1ull << 40, 48000.0);
+    const std::uint64_t dataSize =
+        huge[40] | huge[41] << 8 | huge[42] << 16 | static_cast<std::uint64_t>(huge[43]) << 24;
+    EXPECT_EQ(dataSize, ob::maxWavFrames(channels) * 4 * channels);
+    EXPECT_LE(dataSize + 36, 0xFFFFFFFFull);
+  }
 }
 
 TEST(WavEncode, EncodeThenDecodeIsExact) {
-    std::vector<float> l(1000), r(1000);
-    for (int i = 0; i < 1000; ++i) {
-        l[i] = std::sin(i * 0.01f) * 0.9f;
-        r[i] = i % 7 == 0 ? -0.0f : std::cos(i * 0.37f) * 1.7f;  // beyond full scale too
-    }
-    r[5] = 1e-40f;  // subnormal survives bit for bit
-    Bytes st = ob::encodeWav(l.data(), r.data(), 1000, 48000.0);
-    ob::DecodedWav w = decoded(st);
-    ASSERT_EQ(w.frames, 1000);
-    EXPECT_EQ(w.sampleRate, 48000.0);
-    ASSERT_EQ(w.right.size(), 1000u);
-    EXPECT_EQ(std::memcmp(w.left.data(), l.data(), 4000), 0);
-    EXPECT_EQ(std::memcmp(w.right.data(), r.data(), 4000), 0);
+  std::vector<float> l(1000), r(1000);
+  for (int i = 0; i < 1000; ++i) {
+    l[i] = std::sin(i * 0.01f) * 0.9f;
+    r[i] = i % 7 == 0 ? -0.0f : std::cos(i * 0.37f) * 1.7f;  // beyond full scale too
+  }
+  r[5] = 1e-40f;  // subnormal survives bit for bit
+  Bytes st = ob::encodeWav(l.data(), r.data(), 1000, 48000.0);
+  ob::DecodedWav w = decoded(st);
+  ASSERT_EQ(w.frames, 1000);
+  EXPECT_EQ(w.sampleRate, 48000.0);
+  ASSERT_EQ(w.right.size(), 1000u);
+  EXPECT_EQ(std::memcmp(w.left.data(), l.data(), 4000), 0);
+  EXPECT_EQ(std::memcmp(w.right.data(), r.data(), 4000), 0);
 
-    Bytes mono = ob::encodeWav(l.data(), nullptr, 1000, 22050.0);
-    ob::DecodedWav m = decoded(mono);
-    EXPECT_TRUE(m.right.empty());
-    EXPECT_EQ(std::memcmp(m.left.data(), l.data(), 4000), 0);
-    EXPECT_EQ(m.sampleRate, 22050.0);
+  Bytes mono = ob::encodeWav(l.data(), nullptr, 1000, 22050.0);
+  ob::DecodedWav m = decoded(mono);
+  EXPECT_TRUE(m.right.empty());
+  EXPECT_EQ(std::memcmp(m.left.data(), l.data(), 4000), 0);
+  EXPECT_EQ(m.sampleRate, 22050.0);
 }

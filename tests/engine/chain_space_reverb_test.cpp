@@ -31,7 +31,10 @@ double measureRt60(const std::vector<float>& h, double rate) {
   for (size_t i = 0; i < h.size(); ++i) {
     const double db = 10.0 * std::log10(edc[i] / total + 1e-300);
     if (i5 < 0 && db <= -5.0) i5 = int(i);
-    if (i25 < 0 && db <= -25.0) { i25 = int(i); break; }
+    if (i25 < 0 && db <= -25.0) {
+      i25 = int(i);
+      break;
+    }
   }
   EXPECT_GT(i5, 0);
   EXPECT_GT(i25, i5);

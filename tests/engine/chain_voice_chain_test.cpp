@@ -319,7 +319,10 @@ double rt60(const std::vector<float>& h) {
   for (size_t i = 0; i < h.size(); ++i) {
     const double db = 10.0 * std::log10(edc[i] / edc[0] + 1e-300);
     if (a < 0 && db <= -5.0) a = int(i);
-    if (db <= -25.0) { b = int(i); break; }
+    if (db <= -25.0) {
+      b = int(i);
+      break;
+    }
   }
   return 3.0 * (b - a) / kRate;
 }

@@ -115,8 +115,10 @@ TEST(StepClockSwing, FiftyMovesNothingEightyDelaysEveryOtherStepByThirtyPercent)
 
   for (int which = 0; which < 2; ++which) {
     auto p = onePattern();
-    if (which == 0) p->swing = 80.0f;  // followed by the track
-    else p->tracks[0].swing = 80.0f;   // the track's own
+    if (which == 0)
+      p->swing = 80.0f;  // followed by the track
+    else
+      p->tracks[0].swing = 80.0f;  // the track's own
     auto c = makeClock(*p);
     auto hits = run(*c, 5512.5 * 16, 333);
     ASSERT_EQ(hits.size(), 16u);
@@ -191,8 +193,7 @@ TEST(StepClockRetrig, SubStepsAndVelocityCurve) {
 
   // A negative curve fades the later hits; a steep one silences them.
   st.velCurve = -128;
-  for (int sub = 0; sub < 4; ++sub)
-    EXPECT_NEAR(c->stepEvent(0, 1, sub).velocity, 1.0 - sub / 3.0, 1e-6);
+  for (int sub = 0; sub < 4; ++sub) EXPECT_NEAR(c->stepEvent(0, 1, sub).velocity, 1.0 - sub / 3.0, 1e-6);
   // No curve: every sub-hit at the step's velocity; past the count nothing fires.
   st.velCurve = 0;
   for (int sub = 0; sub < 4; ++sub) EXPECT_NEAR(c->stepEvent(0, 1, sub).velocity, 1.0, 1e-6);
@@ -394,10 +395,10 @@ TEST(StepClockSync, StepsUntilCountsAStepJustBehindAsAhead) {
 
 TEST(StepClockRobustness, OutOfModelValuesNeverFault) {
   auto p = onePattern(8);
-  p->numTracks = 200;               // more than exist
-  p->tracks[0].length = 0;          // silent
-  p->tracks[1].rate = 77;           // plays as sixteenths
-  p->tracks[2].length = 1000;       // plays the sixteen that exist
+  p->numTracks = 200;          // more than exist
+  p->tracks[0].length = 0;     // silent
+  p->tracks[1].rate = 77;      // plays as sixteenths
+  p->tracks[2].length = 1000;  // plays the sixteen that exist
   p->tracks[3].swing = 500.0f;
   p->tracks[4].steps[0].count = 255;
   p->tracks[4].steps[0].rateTicks = 1;

@@ -162,10 +162,12 @@ TEST(DrumExciters, ClapSoundsBetweenBurstsAndEndsAfterItsTail) {
   // Three bursts: energy right after 0, 40 and 80 ms, almost none before each.
   auto energy = [&](double from, double to) {
     double e = 0.0;
-    for (int i = static_cast<int>(from * rate); i < static_cast<int>(to * rate); ++i) e += h.left[i] * h.left[i];
+    for (int i = static_cast<int>(from * rate); i < static_cast<int>(to * rate); ++i)
+      e += h.left[i] * h.left[i];
     return e;
   };
-  for (double start : {0.040, 0.080}) EXPECT_GT(energy(start, start + 0.004), 100.0 * energy(start - 0.008, start));
+  for (double start : {0.040, 0.080})
+    EXPECT_GT(energy(start, start + 0.004), 100.0 * energy(start - 0.008, start));
 }
 
 TEST(DrumExciters, BurstAttackGainOnFirstSampleOnly) {
@@ -184,7 +186,8 @@ TEST(DrumExciters, BurstAttackGainOnFirstSampleOnly) {
   EXPECT_NEAR(boosted[0], plain[0] * 3.0f, 1e-6f);
   // The second sample carries no gain (the blocker's history differs only
   // by the first sample's share).
-  EXPECT_NEAR(boosted[1] - plain[1], -(boosted[0] - plain[0]) * (1.0f - (1.0f - 10.0f * 3.14159265f / 44100.0f)), 1e-5f);
+  EXPECT_NEAR(boosted[1] - plain[1],
+              -(boosted[0] - plain[0]) * (1.0f - (1.0f - 10.0f * 3.14159265f / 44100.0f)), 1e-5f);
 }
 
 TEST(DrumExciters, HissColoursSwitchAtTheirThresholds) {

@@ -67,14 +67,16 @@ ob::ModLayers bodyOnly(int type, float decay) {
 
 TEST(DrumMachine, ParameterIndicesMatchTheTable) {
   const std::pair<const char*, int> keys[] = {
-      {"exc1_type", kExc1Type}, {"exc1_tone", kExc1Tone}, {"exc1_decay", kExc1Decay}, {"exc1_level", kExc1Level},
-      {"exc1_aux1", kExc1Aux1}, {"exc1_aux2", kExc1Aux2}, {"exc1_rev", kExc1Rev},     {"exc2_type", kExc2Type},
-      {"exc2_tone", kExc2Tone}, {"exc2_decay", kExc2Decay}, {"exc2_level", kExc2Level}, {"exc2_aux1", kExc2Aux1},
-      {"exc2_aux2", kExc2Aux2}, {"exc2_rev", kExc2Rev},     {"bleed", kBleed},         {"res_type", kResType},
-      {"res_tune", kResTune},   {"res_decay", kResDecay},   {"res_tone", kResTone},    {"res_level", kResLevel},
-      {"res_aux1", kResAux1},   {"res_aux2", kResAux2},     {"res_rev", kResRev},      {"dist_amt", kDistAmt},
-      {"dist_bias", kDistBias}, {"dist_fold", kDistFold},   {"dist_pos", kDistPos},    {"level", kLevel},
-      {"exc1_width", kExc1Width}, {"exc2_width", kExc2Width}};
+      {"exc1_type", kExc1Type},   {"exc1_tone", kExc1Tone},   {"exc1_decay", kExc1Decay},
+      {"exc1_level", kExc1Level}, {"exc1_aux1", kExc1Aux1},   {"exc1_aux2", kExc1Aux2},
+      {"exc1_rev", kExc1Rev},     {"exc2_type", kExc2Type},   {"exc2_tone", kExc2Tone},
+      {"exc2_decay", kExc2Decay}, {"exc2_level", kExc2Level}, {"exc2_aux1", kExc2Aux1},
+      {"exc2_aux2", kExc2Aux2},   {"exc2_rev", kExc2Rev},     {"bleed", kBleed},
+      {"res_type", kResType},     {"res_tune", kResTune},     {"res_decay", kResDecay},
+      {"res_tone", kResTone},     {"res_level", kResLevel},   {"res_aux1", kResAux1},
+      {"res_aux2", kResAux2},     {"res_rev", kResRev},       {"dist_amt", kDistAmt},
+      {"dist_bias", kDistBias},   {"dist_fold", kDistFold},   {"dist_pos", kDistPos},
+      {"level", kLevel},          {"exc1_width", kExc1Width}, {"exc2_width", kExc2Width}};
   for (const auto& [key, index] : keys) EXPECT_EQ(ob::findParamIndex(ob::kMachineDrum, key), index) << key;
   ob::DrumMachine m;
   EXPECT_EQ(m.paramCount(), kOwnCount);
@@ -91,14 +93,14 @@ TEST(DrumMachine, ExcitersDecayToSilenceInTheirTime) {
         m.setSampleSnapshot(&sample.snapshot);
         m.prepare(rate);
         const Hit h = renderHit(m, exciterOnly(type, decay), static_cast<int>(rate * 3), false);
-        const std::string what = "type " + std::to_string(type) + " decay " + std::to_string(decay) + " rate " +
-                                 std::to_string(rate);
+        const std::string what = "type " + std::to_string(type) + " decay " + std::to_string(decay) +
+                                 " rate " + std::to_string(rate);
         ASSERT_GT(h.endFrame, 0) << what;
         EXPECT_TRUE(drumtest::allFinite(h.left)) << what;
         const float peak = drumtest::peakAbs(h.left);
         EXPECT_GT(peak, 1e-3f) << what;
         EXPECT_LT(peak, 8.0f) << what;
-        double expected = decay * kLn1e4;                                      // envelope 1 -> 1e-4
+        double expected = decay * kLn1e4;                                       // envelope 1 -> 1e-4
         if (type == kExcClap) expected = 0.010 + decay * std::log(0.7 / 1e-4);  // tail after two 5 ms gaps
         const double seconds = h.endFrame / rate;
         EXPECT_NEAR(seconds, expected, expected * 0.03 + 10.0 / rate) << what;
@@ -149,7 +151,7 @@ TEST(DrumMachine, TonalBodiesSoundAtTheirTuning) {
     float tone;
   };
   // Tone 2/3 selects the saw of the first wave bank.
-  const Case cases[] = {{kBodySine, 0.0f}, {kBodyShell, 0.0f}, {kBodyModal, 0.0f},
+  const Case cases[] = {{kBodySine, 0.0f}, {kBodyShell, 0.0f},       {kBodyModal, 0.0f},
                         {kBodyFm, 0.0f},   {kBodyWave, 2.0f / 3.0f}, {kBodyString, 0.0f}};
   for (double rate : kRates) {
     for (const Case& c : cases) {
@@ -167,7 +169,8 @@ TEST(DrumMachine, TonalBodiesSoundAtTheirTuning) {
           const double f =
               drumtest::peakFrequency(h.left, from, frames - from, rate, expected * 0.8, expected * 1.25);
           EXPECT_NEAR(drumtest::cents(f, expected), 0.0, 3.0)
-              << "body " << c.type << " tune " << tune << " note " << note << " rate " << rate << " got " << f;
+              << "body " << c.type << " tune " << tune << " note " << note << " rate " << rate << " got "
+              << f;
         }
       }
     }
@@ -488,7 +491,9 @@ TEST(DrumMachine, WaveBodyBanksAndDetune) {
     set(mod, kResAux2, aux2);
     return renderHit(m, mod, 24000, false).left;
   };
-  auto mag = [&](const std::vector<float>& x, double f) { return drumtest::dftMagnitude(x, 0, 24000, f, rate); };
+  auto mag = [&](const std::vector<float>& x, double f) {
+    return drumtest::dftMagnitude(x, 0, 24000, f, rate);
+  };
   // Sine of the first bank: nothing at the second harmonic.
   const std::vector<float> sine = render(0.0f, 0.0f, 0.0f);
   EXPECT_LT(mag(sine, 400.0), 0.001 * mag(sine, 200.0));

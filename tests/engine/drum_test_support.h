@@ -15,7 +15,8 @@ namespace drumtest {
 
 inline ob::ModLayers defaultLayers() {
   ob::ModLayers mod;
-  for (int i = 0; i < ob::paramCount(ob::kMachineDrum); ++i) mod.layers[0][i] = ob::paramInfo(ob::kMachineDrum, i).defaultValue;
+  for (int i = 0; i < ob::paramCount(ob::kMachineDrum); ++i)
+    mod.layers[0][i] = ob::paramInfo(ob::kMachineDrum, i).defaultValue;
   return mod;
 }
 
@@ -41,8 +42,8 @@ struct Hit {
 };
 
 // Renders a hit in blocks (serial advancing per block, like the engine).
-inline Hit renderHit(ob::DrumMachine& m, ob::ModLayers mod, int maxFrames, bool stereo, int block = 8, float note = 60.0f,
-                     float velocity = 1.0f) {
+inline Hit renderHit(ob::DrumMachine& m, ob::ModLayers mod, int maxFrames, bool stereo, int block = 8,
+                     float note = 60.0f, float velocity = 1.0f) {
   Hit h;
   h.left.assign(maxFrames, 0.0f);
   if (stereo) h.right.assign(maxFrames, 0.0f);
@@ -90,7 +91,8 @@ inline double dftMagnitude(const std::vector<float>& x, size_t from, size_t coun
 
 // Frequency of the strongest component between lo and hi Hz: a coarse scan
 // then a golden-section search around the best point.
-inline double peakFrequency(const std::vector<float>& x, size_t from, size_t count, double rate, double lo, double hi) {
+inline double peakFrequency(const std::vector<float>& x, size_t from, size_t count, double rate, double lo,
+                            double hi) {
   const int steps = 60;
   double best = lo;
   double bestMag = -1.0;

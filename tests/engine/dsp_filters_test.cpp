@@ -149,7 +149,8 @@ TEST(FastMath, SineAndPhaseWrap) {
   }
   EXPECT_LT(worst, 5e-7);
   worst = 0.0;
-  for (double x = -12.0; x < 12.0; x += 0.0003) worst = std::max(worst, std::fabs(double(ob::fastTanh(float(x))) - std::tanh(double(float(x)))));
+  for (double x = -12.0; x < 12.0; x += 0.0003)
+    worst = std::max(worst, std::fabs(double(ob::fastTanh(float(x))) - std::tanh(double(float(x)))));
   EXPECT_LT(worst, 1e-6);
   EXPECT_LE(ob::fastTanh(100.0f), 1.0f);
   EXPECT_GE(ob::fastTanh(-100.0f), -1.0f);

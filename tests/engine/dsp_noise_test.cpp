@@ -37,7 +37,7 @@ std::uint32_t bits(float v) {
 
 TEST(WhiteNoise, MatchesTheDoublePrecisionFormulaBitForBit) {
   // Edges of the range and of the float rounding, then a dense stride.
-  const std::uint32_t edges[] = {1u, 2u, 0x7FFFFFFFu, 0x80000000u, 0x80000001u, 0xFFFFFFFFu,
+  const std::uint32_t edges[] = {1u,          2u,          0x7FFFFFFFu, 0x80000000u, 0x80000001u, 0xFFFFFFFFu,
                                  0x00FFFFFFu, 0x01000001u, 0x7FFFFF80u, 0x7FFFFFC0u, 0x80000040u};
   for (std::uint32_t x : edges) ASSERT_EQ(bits(fromState(x)), bits(reference(x))) << x;
   for (std::uint64_t x = 1; x <= 0xFFFFFFFFull; x += 65521) {

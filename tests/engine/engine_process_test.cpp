@@ -171,8 +171,7 @@ TEST(EngineHits, TransportStopFadesOutAndEndsEveryHostNote) {
     EXPECT_NE(mix[stopAt], 0.0f);
     EXPECT_LE(largestStep(mix, stopAt, s.frames), largestStep(mix, stopAt - block, stopAt));
     const int silentFrom = stopAt + static_cast<int>(kRate * 0.004);
-    for (int c = 0; c < 16; ++c)
-      EXPECT_EQ(firstNonZero(s.ch[c], silentFrom), -1) << "channel " << c;
+    for (int c = 0; c < 16; ++c) EXPECT_EQ(firstNonZero(s.ch[c], silentFrom), -1) << "channel " << c;
     for (int t = 0; t < 8; ++t) {
       EXPECT_FALSE(e->activePlayer(t).isSounding());
       EXPECT_FALSE(e->sparePlayer(t).isSounding());
@@ -198,7 +197,7 @@ TEST(EngineNoteEnds, EveryHostNoteEndsExactlyOnce) {
     frame = at;
     if (at == 0) {
       for (int t = 0; t < 6; ++t) e->queueTrigger(trigger(t, 10 * t, 1.0f, t));
-      e->queueTrigger(trigger(7, 3, 1.0f, 40));   // no such track: ends at once
+      e->queueTrigger(trigger(7, 3, 1.0f, 40));    // no such track: ends at once
       ob::Trigger none = trigger(0, 4, 1.0f, -1);  // no host note: nothing to end
       e->queueTrigger(none);
     }

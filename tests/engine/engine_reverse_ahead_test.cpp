@@ -214,7 +214,8 @@ TEST(ReverseAhead, HostNoteOnAReversedSoundPlaysAtItsSample) {
     // Backwards: it swells for a second into the transient, then stops.
     EXPECT_GT(rms(track5, start + 44000, start + 48000), 1.5 * rms(track5, start, start + 4000));
     EXPECT_EQ(rms(track5, start + 48000, static_cast<int>(track5.size())), 0.0);
-    EXPECT_EQ(spread.engine->player(5).reverseHitsInPlace() + spread.engine->player(13).reverseHitsInPlace(), 1u);
+    EXPECT_EQ(spread.engine->player(5).reverseHitsInPlace() + spread.engine->player(13).reverseHitsInPlace(),
+              1u);
     // The other seven tracks kept theirs ahead: three hits each.
     EXPECT_EQ(spread.hitsAhead(), 7u * 3u);
   }

@@ -267,7 +267,8 @@ TEST(EngineHostObject, AReplacedPoolOutlivesTheHitThatReadsIt) {
   ob::initSoundParams(snd, ob::kMachineSample);
   ob::SampleAudio tone;
   tone.left.resize(48000);
-  for (std::size_t i = 0; i < tone.left.size(); ++i) tone.left[i] = 0.5f * std::sin(0.05f * static_cast<float>(i));
+  for (std::size_t i = 0; i < tone.left.size(); ++i)
+    tone.left[i] = 0.5f * std::sin(0.05f * static_cast<float>(i));
   tone.sampleRate = 48000.0;
   ASSERT_EQ(host->pool.append(std::move(tone)), 0);
   host->engine.prepare(48000.0, 512);

@@ -21,7 +21,8 @@ namespace {
 ob::SampleAudio tone(int frames, float freq) {
   ob::SampleAudio a;
   a.left.resize(static_cast<std::size_t>(frames));
-  for (int i = 0; i < frames; ++i) a.left[i] = 0.5f * std::sin(6.2831853f * freq * static_cast<float>(i) / 48000.0f);
+  for (int i = 0; i < frames; ++i)
+    a.left[i] = 0.5f * std::sin(6.2831853f * freq * static_cast<float>(i) / 48000.0f);
   a.sampleRate = 48000.0;
   return a;
 }
@@ -33,15 +34,17 @@ void fillPool(orbi::EngineHost& host, std::mt19937& rng) {
 
 // Kinds the editor sends, with fields in and a little out of range.
 ob::EditCommand randomCommand(std::mt19937& rng) {
-  static const std::uint8_t kinds[] = {0, 1, 1, 1, 2, 4, 5, 6, 8, 9, 10, 11, 13, 14, 16, 17, 18, 19, 20,
-                                       21, 22, 23, 24, 27, 28, 29, 31, 37, 38, 40, 41, 42, 45, 46, 47, 48, 49};
+  static const std::uint8_t kinds[] = {0,  1,  1,  1,  2,  4,  5,  6,  8,  9,  10, 11, 13,
+                                       14, 16, 17, 18, 19, 20, 21, 22, 23, 24, 27, 28, 29,
+                                       31, 37, 38, 40, 41, 42, 45, 46, 47, 48, 49};
   ob::EditCommand c;
   c.kind = kinds[rng() % sizeof kinds];
   c.track = rng() % 9;
   c.step = rng() % 17;
   c.param = static_cast<std::int32_t>(rng() % 66);
   if (c.kind >= 19 && c.kind <= 35) c.param = static_cast<std::int32_t>(rng() % 2);
-  if (c.kind == ob::kEditMachine || c.kind == ob::kEditAddTrack) c.param = static_cast<std::int32_t>(rng() % 4);
+  if (c.kind == ob::kEditMachine || c.kind == ob::kEditAddTrack)
+    c.param = static_cast<std::int32_t>(rng() % 4);
   c.value = static_cast<float>(static_cast<int>(rng() % 200) - 20) * 0.05f;
   if (c.kind == ob::kEditBpm) c.value = 60.0f + static_cast<float>(rng() % 120);
   return c;
@@ -78,12 +81,15 @@ TEST(EngineStress, MainThreadHandOversWhileTheAudioThreadRuns) {
     ob::RenderInfo info = internalPlay();
     int quiet = 0;
     while (quiet < 3) {
-      if (arng() % 4 == 0) host->engine.queueTrigger(trigger(static_cast<int>(arng() % 8), static_cast<int>(arng() % kBlock), 0.8f, static_cast<int>(arng() % 100)));
+      if (arng() % 4 == 0)
+        host->engine.queueTrigger(trigger(static_cast<int>(arng() % 8), static_cast<int>(arng() % kBlock),
+                                          0.8f, static_cast<int>(arng() % 100)));
       host->engine.processBlock(ch, 8, kBlock, info);
       host->preview.mix(ch[0], ch[1], kBlock);
       blocks.fetch_add(1, std::memory_order_relaxed);
       // Once the main thread is done, run until everything it posted is in.
-      if (mainDone.load(std::memory_order_acquire) && host->engine.pendingCommands() == 0 && !host->engine.mailboxFull())
+      if (mainDone.load(std::memory_order_acquire) && host->engine.pendingCommands() == 0 &&
+          !host->engine.mailboxFull())
         ++quiet;
     }
     audioDone.store(true, std::memory_order_release);

@@ -102,9 +102,9 @@ TEST(GranularMachine, DensityZeroStartsOneGrainASecondSilentBetween) {
     for (int i = from; i < to; ++i) e += std::fabs(out[i]);
     return e;
   };
-  EXPECT_GT(loudness(0, 2400), 1.0);                // the first grain
-  EXPECT_EQ(loudness(2400, 48000), 0.0);            // nothing until the next one
-  EXPECT_GT(loudness(48000, 48000 + 2400), 1.0);    // one second later
+  EXPECT_GT(loudness(0, 2400), 1.0);              // the first grain
+  EXPECT_EQ(loudness(2400, 48000), 0.0);          // nothing until the next one
+  EXPECT_GT(loudness(48000, 48000 + 2400), 1.0);  // one second later
   EXPECT_EQ(loudness(48000 + 2400, 96000), 0.0);
 }
 
@@ -232,7 +232,9 @@ TEST(GranularMachine, InRangeParametersNeverGiveNanOrInf) {
   Source src = tone(20000);
   std::uint32_t seed = 31337;
   auto rnd = [&]() {
-    seed ^= seed << 13; seed ^= seed >> 17; seed ^= seed << 5;
+    seed ^= seed << 13;
+    seed ^= seed >> 17;
+    seed ^= seed << 5;
     return float(seed) * 0x1.0p-32f;
   };
   for (int trial = 0; trial < 60; ++trial) {

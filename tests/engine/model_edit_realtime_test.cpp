@@ -11,27 +11,27 @@
 namespace {
 
 TEST(EditRealtime, EveryKindAppliesWithoutAllocating) {
-    auto project = ob::makeProject();
-    ASSERT_NE(project, nullptr);
-    ob::buildDemoProject(*project);
+  auto project = ob::makeProject();
+  ASSERT_NE(project, nullptr);
+  ob::buildDemoProject(*project);
 
-    // Commands drawn up front so the loop itself allocates nothing.
-    std::mt19937 rng(99);
-    static ob::EditCommand commands[4096];
-    for (ob::EditCommand& c : commands) {
-        c.kind = static_cast<std::uint8_t>(rng() % 50);
-        c.track = rng() % 9;
-        c.step = rng() % 17;
-        c.param = static_cast<std::int32_t>(rng() % 66);
-        c.value = static_cast<float>(static_cast<int>(rng() % 400) - 100) * 0.25f;
-        if (c.kind == ob::kEditAddTrack || c.kind == ob::kEditMacroName) c.text[0] = 'K';
-    }
+  // Commands drawn up front so the loop itself allocates nothing.
+  std::mt19937 rng(99);
+  static ob::EditCommand commands[4096];
+  for (ob::EditCommand& c : commands) {
+    c.kind = static_cast<std::uint8_t>(rng() % 50);
+    c.track = rng() % 9;
+    c.step = rng() % 17;
+    c.param = static_cast<std::int32_t>(rng() % 66);
+    c.value = static_cast<float>(static_cast<int>(rng() % 400) - 100) * 0.25f;
+    if (c.kind == ob::kEditAddTrack || c.kind == ob::kEditMacroName) c.text[0] = 'K';
+  }
 
-    const long before = ob::test::allocationCount();
-    for (int pass = 0; pass < 4; ++pass)
-        for (const ob::EditCommand& c : commands) ob::applyEditCommand(*project, c);
-    EXPECT_EQ(ob::test::allocationCount(), before);
-    EXPECT_GT(project->patterns[0].numTracks, 0);
+  const long before = ob::test::allocationCount();
+  for (int pass = 0; pass < 4; ++pass)
+    for (const ob::EditCommand& c : commands) ob::applyEditCommand(*project, c);
+  EXPECT_EQ(ob::test::allocationCount(), before);
+  EXPECT_GT(project->patterns[0].numTracks, 0);
 }
 
 }  // namespace

@@ -12,9 +12,8 @@ namespace {
 constexpr int kKnownMachines[] = {0, 1, 2, 3};
 
 bool isEmptyRow(const ob::ParamInfo& p) {
-  return p.id != nullptr && p.id[0] == '\0' && p.min == 0.0f && p.max == 0.0f &&
-         p.defaultValue == 0.0f && p.stepped == 0 && p.labels == nullptr && p.keys == nullptr &&
-         p.labelCount == 0;
+  return p.id != nullptr && p.id[0] == '\0' && p.min == 0.0f && p.max == 0.0f && p.defaultValue == 0.0f &&
+         p.stepped == 0 && p.labels == nullptr && p.keys == nullptr && p.labelCount == 0;
 }
 
 std::string labelsOf(const ob::ParamInfo& p) {
@@ -216,13 +215,13 @@ TEST(ParamTables, OtherMachineRowsMatchTheTables) {
 }
 
 TEST(ParamTables, CommonRowsMatchTheTable) {
-  const char* const keys[22] = {"ts_attack", "ts_sustain", "flt_cutoff", "flt_reso", "flt_type",
-                                "amp_attack", "amp_hold", "amp_decay", "fx_drive", "fx_shape",
-                                "fx_crush", "fx_srr", "flt2_cutoff", "flt2_reso", "flt2_type",
-                                "amp_sync", "amp_atk_div", "amp_dec_div", "space_size",
-                                "space_mix", "space_damp", "voice_rev"};
-  const float defaults[22] = {0, 0, 20000, 0, 0, 0, 2, 8, 1, 0, 16,
-                              0, 20000, 0, 0, 0, 2, 5, 0.35f, 0, 0.5f, 0};
+  const char* const keys[22] = {"ts_attack",  "ts_sustain",  "flt_cutoff",  "flt_reso",   "flt_type",
+                                "amp_attack", "amp_hold",    "amp_decay",   "fx_drive",   "fx_shape",
+                                "fx_crush",   "fx_srr",      "flt2_cutoff", "flt2_reso",  "flt2_type",
+                                "amp_sync",   "amp_atk_div", "amp_dec_div", "space_size", "space_mix",
+                                "space_damp", "voice_rev"};
+  const float defaults[22] = {0, 0,     20000, 0, 0, 0, 2, 8,     1, 0,    16,
+                              0, 20000, 0,     0, 0, 2, 5, 0.35f, 0, 0.5f, 0};
   for (int j = 0; j < 22; ++j) {
     EXPECT_STREQ(ob::commonParamInfo(j).id, keys[j]);
     EXPECT_EQ(ob::commonParamInfo(j).defaultValue, defaults[j]) << keys[j];
@@ -265,10 +264,10 @@ TEST(MachineNames, ParseAndName) {
 }
 
 TEST(MachineNames, RetiredMachineNotes) {
-  const char* const retired[17] = {"slice", "sine_kick", "wavetable_kick", "punch_kick",
-                                   "distorted_kick", "layer_kick", "snare", "punch_snare",
-                                   "distorted_snare", "layer_snare", "clap", "noise_filter",
-                                   "modal", "cymbal", "karplus", "fm", "wavetable"};
+  const char* const retired[17] = {
+      "slice", "sine_kick",   "wavetable_kick",  "punch_kick",  "distorted_kick", "layer_kick",
+      "snare", "punch_snare", "distorted_snare", "layer_snare", "clap",           "noise_filter",
+      "modal", "cymbal",      "karplus",         "fm",          "wavetable"};
   std::set<std::string> notes;
   for (const char* name : retired) {
     const char* note = ob::legacyMachineNote(name);
@@ -319,10 +318,10 @@ TEST(ParamDescriptors, DefaultAmounts) {
     float velocity;
   };
   const Amount amounts[] = {
-      {3, "exc1_tone", 0.1f, 0.25f}, {3, "exc1_decay", 0.06f, 0.12f}, {3, "bleed", 0.1f, 0.2f},
-      {3, "res_decay", 0.08f, 0.15f}, {3, "res_tone", 0.08f, 0.2f},   {3, "dist_amt", 0.08f, 0.2f},
-      {0, "tune", 0.04f, 0.0f},       {0, "decay", 0.06f, 0.1f},      {0, "lp", 0.08f, 0.25f},
-      {2, "size", 0.06f, 0.15f},      {2, "position", 0.05f, 0.0f},   {2, "tune", 0.04f, 0.0f},
+      {3, "exc1_tone", 0.1f, 0.25f},  {3, "exc1_decay", 0.06f, 0.12f}, {3, "bleed", 0.1f, 0.2f},
+      {3, "res_decay", 0.08f, 0.15f}, {3, "res_tone", 0.08f, 0.2f},    {3, "dist_amt", 0.08f, 0.2f},
+      {0, "tune", 0.04f, 0.0f},       {0, "decay", 0.06f, 0.1f},       {0, "lp", 0.08f, 0.25f},
+      {2, "size", 0.06f, 0.15f},      {2, "position", 0.05f, 0.0f},    {2, "tune", 0.04f, 0.0f},
   };
   int nonZero = 0;
   for (int m : kKnownMachines) {

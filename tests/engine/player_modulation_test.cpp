@@ -167,7 +167,7 @@ TEST(PlayerLfo, TrigRestartsFreeRunsHoldSamples) {
   EXPECT_FLOAT_EQ(h->layerValue(layer::kLfo, dest), 0.0f);
   h->retriggerLfos();
   EXPECT_NEAR(h->layerValue(layer::kLfo, dest), 0.25f, 1e-6);  // 0.5 x amplitude 0.5
-  h->advanceLfos(6000);                                      // phase free-runs on
+  h->advanceLfos(6000);                                        // phase free-runs on
   EXPECT_NEAR(h->lfo(0).phase, 0.875, 1e-9);
   EXPECT_NEAR(h->layerValue(layer::kLfo, dest), 0.25f, 1e-6);
 }
@@ -282,7 +282,8 @@ TEST(PlayerRandom, OffsetsFollowTheHash) {
   p->bindSound(kMachineDrum);
   const int tone = drumIndex("exc1_tone");
   const int tune = drumIndex("res_tune");
-  const ParamLock track[2] = {{static_cast<std::uint8_t>(tone), 0.4f}, {static_cast<std::uint8_t>(tune), 0.3f}};
+  const ParamLock track[2] = {{static_cast<std::uint8_t>(tone), 0.4f},
+                              {static_cast<std::uint8_t>(tune), 0.3f}};
   const ParamLock step[1] = {{static_cast<std::uint8_t>(tune), 0.8f}};
   const std::uint64_t seed = 0x1234abcd5678ef01ull;
 
@@ -300,7 +301,8 @@ TEST(PlayerRandom, OffsetsFollowTheHash) {
 
   // The key matters: two parameters of equal range and depth draw apart.
   const int tone2 = drumIndex("exc2_tone");
-  const ParamLock both[2] = {{static_cast<std::uint8_t>(tone), 0.5f}, {static_cast<std::uint8_t>(tone2), 0.5f}};
+  const ParamLock both[2] = {{static_cast<std::uint8_t>(tone), 0.5f},
+                             {static_cast<std::uint8_t>(tone2), 0.5f}};
   p->applyHitModulation(both, 2, seed, nullptr, 0);
   EXPECT_NE(p->layerValue(layer::kRandom, tone), p->layerValue(layer::kRandom, tone2));
   EXPECT_EQ(p->layerValue(layer::kRandom, tune), 0.0f);  // layer cleared first

@@ -304,12 +304,8 @@ TEST(PlayerRender, RandomOperationSequencesStayFinite) {
         break;
       }
       case 1:
-      case 2:
-        p->startHit(static_cast<float>(rng() % 128), static_cast<float>(rng() % 101) / 100.0f);
-        break;
-      case 3:
-        p->choke();
-        break;
+      case 2: p->startHit(static_cast<float>(rng() % 128), static_cast<float>(rng() % 101) / 100.0f); break;
+      case 3: p->choke(); break;
       case 4: {
         Lfo lfo;
         lfo.enabled = static_cast<std::uint8_t>(rng() % 2);
@@ -341,9 +337,7 @@ TEST(PlayerRender, RandomOperationSequencesStayFinite) {
         p->glideTo(targets, static_cast<int>(rng() % 5000));
         break;
       }
-      case 7:
-        p->setTempo(static_cast<double>(rng() % 300));
-        break;
+      case 7: p->setTempo(static_cast<double>(rng() % 300)); break;
       case 8: {
         const int n = static_cast<int>(rng() % 700);
         if (p->isSounding())
@@ -356,9 +350,7 @@ TEST(PlayerRender, RandomOperationSequencesStayFinite) {
         }
         break;
       }
-      case 9:
-        p->setControlPhase(static_cast<int>(rng() % 16) - 8);
-        break;
+      case 9: p->setControlPhase(static_cast<int>(rng() % 16) - 8); break;
       case 10: {
         const ParamLock rands[2] = {{static_cast<std::uint8_t>(rng() % 70), 0.5f},
                                     {static_cast<std::uint8_t>(rng() % 70), 1.0f}};

@@ -118,7 +118,8 @@ TEST(SampleSetHandoff, SnapshotsStayValidWhileTheMainThreadReplacesAndAddsSlots)
     auto& entry = table->slots[index];
     entry.sliceCount = static_cast<std::uint16_t>(rng() % 70);
     for (float& s : entry.slices) s = v;
-    if (viaAdd) p.slots[index]->slices.assign(entry.slices, entry.slices + std::min<int>(entry.sliceCount, 64));
+    if (viaAdd)
+      p.slots[index]->slices.assign(entry.slices, entry.slices + std::min<int>(entry.sliceCount, 64));
   };
 
   for (int i = 0; i < 12; ++i) fill(*pool, i, false);
@@ -138,12 +139,8 @@ TEST(SampleSetHandoff, SnapshotsStayValidWhileTheMainThreadReplacesAndAddsSlots)
     switch (rng() % 8) {
       case 0:
       case 1:
-      case 2:
-        fill(*pool, static_cast<int>(rng() % 24), false);
-        break;
-      case 3:
-        fill(*pool, static_cast<int>(rng() % 24), true);
-        break;
+      case 2: fill(*pool, static_cast<int>(rng() % 24), false); break;
+      case 3: fill(*pool, static_cast<int>(rng() % 24), true); break;
       case 4: {
         if (pool->slotCount() < 24) {
           const int i = pool->append(constantAudio(0.5f, 32, false));
@@ -165,8 +162,7 @@ TEST(SampleSetHandoff, SnapshotsStayValidWhileTheMainThreadReplacesAndAddsSlots)
         }
         break;
       }
-      default:
-        break;
+      default: break;
     }
     if (pub->publish(*pool, *table, *hs)) ++published;
     pub->pass(*pool, *table, *hs);

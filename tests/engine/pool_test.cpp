@@ -17,8 +17,7 @@ using ob::SamplePoolSnapshot;
 using ob::SampleSetHandshake;
 using ob::SampleSetPublisher;
 
-ob::SampleAudio audioOf(std::vector<float> left, std::vector<float> right = {},
-                        double rate = 48000.0) {
+ob::SampleAudio audioOf(std::vector<float> left, std::vector<float> right = {}, double rate = 48000.0) {
   ob::SampleAudio a;
   a.left = std::move(left);
   a.right = std::move(right);
@@ -130,7 +129,7 @@ TEST(SamplePoolSnapshotFill, ViewsSlicesAndResetEntries) {
   ASSERT_NE(pool.slot(2), nullptr);  // empty slot
   table->slots[0].sliceCount = 80;   // more than the record holds: 64 publish
   for (int i = 0; i < ob::kMaxSlices; ++i) table->slots[0].slices[i] = static_cast<float>(i);
-  table->slots[2].sliceCount = 3;    // an empty slot stays a reset entry anyway
+  table->slots[2].sliceCount = 3;  // an empty slot stays a reset entry anyway
 
   auto snap = std::make_unique<SamplePoolSnapshot>();
   EXPECT_EQ(pool.snapshot(*snap, *table), 3);

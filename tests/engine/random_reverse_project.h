@@ -70,7 +70,9 @@ inline int revIndex(int machine) { return ob::findParamIndex(machine, "voice_rev
 // A value inside a parameter's range.
 inline float anyValue(Dice& d, int machine, int param) {
   const ob::ParamInfo info = ob::paramInfo(machine, param);
-  if (info.stepped) return static_cast<float>(static_cast<int>(info.min) + d.below(static_cast<int>(info.max - info.min) + 1));
+  if (info.stepped)
+    return static_cast<float>(static_cast<int>(info.min) +
+                              d.below(static_cast<int>(info.max - info.min) + 1));
   return d.between(info.min, info.max);
 }
 

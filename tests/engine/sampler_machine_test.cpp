@@ -204,9 +204,11 @@ TEST(SampleMachine, UnusableSlotsEndTheVoiceSilently) {
   Fixture fx;
   fx.left = sine(1000, 440.0, 0.9f);
   fx.publish(3);
-  struct Case { const ob::SamplePoolSnapshot* snap; float slot; };
-  for (Case c : {Case{nullptr, 3.0f}, Case{&fx.snap, 64.0f}, Case{&fx.snap, 2.0f},
-                 Case{&fx.snap, -1.0f}}) {
+  struct Case {
+    const ob::SamplePoolSnapshot* snap;
+    float slot;
+  };
+  for (Case c : {Case{nullptr, 3.0f}, Case{&fx.snap, 64.0f}, Case{&fx.snap, 2.0f}, Case{&fx.snap, -1.0f}}) {
     ModLayers mod = defaults();
     mod.layers[0][SampleMachine::kSlot] = c.slot;
     SampleMachine m = triggered(c.snap);
@@ -277,7 +279,9 @@ TEST(SampleMachine, LowPassOffAboveLimitAndDarkerBelow) {
   fx.left.resize(8000);
   std::uint32_t x = 99;
   for (float& v : fx.left) {
-    x ^= x << 13; x ^= x >> 17; x ^= x << 5;
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
     v = float(x) * 0x1.0p-32f - 0.5f;
   }
   fx.publish();
@@ -341,7 +345,9 @@ TEST(SampleMachine, InRangeParametersNeverGiveNanOrInf) {
   fx.publish();
   std::uint32_t seed = 4242;
   auto rnd = [&]() {
-    seed ^= seed << 13; seed ^= seed >> 17; seed ^= seed << 5;
+    seed ^= seed << 13;
+    seed ^= seed >> 17;
+    seed ^= seed << 5;
     return float(seed) * 0x1.0p-32f;
   };
   for (int trial = 0; trial < 200; ++trial) {
@@ -355,7 +361,8 @@ TEST(SampleMachine, InRangeParametersNeverGiveNanOrInf) {
     mod.layers[0][SampleMachine::kSlot] = 0.0f;
     SampleMachine m = triggered(&fx.snap, 20.0f + 100.0f * rnd());
     std::vector<float> l(4096, 0.0f), r(4096, 0.0f);
-    for (int off = 0; off < 4096 && m.isActive(); off += 8) m.renderStereo(l.data() + off, r.data() + off, 8, mod);
+    for (int off = 0; off < 4096 && m.isActive(); off += 8)
+      m.renderStereo(l.data() + off, r.data() + off, 8, mod);
     for (int i = 0; i < 4096; ++i) ASSERT_TRUE(std::isfinite(l[i]) && std::isfinite(r[i])) << trial;
   }
 }

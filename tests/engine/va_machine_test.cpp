@@ -113,7 +113,8 @@ TEST(VaMachine, CutoffMovesTheCentroid) {
     auto x = render(mod, 6144);
     return centroidHz(std::vector<float>(x.begin() + 2048, x.end()));
   };
-  const double low = centroidAt(400.0f, 0.0f), mid = centroidAt(2000.0f, 0.0f), high = centroidAt(8000.0f, 0.0f);
+  const double low = centroidAt(400.0f, 0.0f), mid = centroidAt(2000.0f, 0.0f),
+               high = centroidAt(8000.0f, 0.0f);
   EXPECT_LT(low, mid);
   EXPECT_LT(mid, high);
   EXPECT_GT(centroidAt(2000.0f, 1.0f), mid);  // high-pass is brighter
@@ -188,7 +189,8 @@ TEST(VaMachine, FirstSampleCarriesOneAttackStep) {
   m.renderMono(&out, 1, mod);
   // Both triangles start at their peak; one pass through the filter.
   const double f = 110.0 * std::exp2(0.0);
-  const float x = 0.5f * (ob::vaTriangle(0.0, f * std::exp2(0.1 / 12.0) / kRate) + ob::vaTriangle(0.0, f / kRate));
+  const float x =
+      0.5f * (ob::vaTriangle(0.0, f * std::exp2(0.1 / 12.0) / kRate) + ob::vaTriangle(0.0, f / kRate));
   ob::Svf svf;
   svf.setCoefficients(std::tan(2000.0f * float(M_PI / kRate)), 1.0f / (9.5f * 0.2f + 0.5f));
   const float env = float(1.0 / (kRate * 0.01));
@@ -215,7 +217,9 @@ TEST(VaMachine, DecaysToSilenceAndEnds) {
 TEST(VaMachine, InRangeParametersNeverGiveNanOrInf) {
   std::uint32_t seed = 777;
   auto rnd = [&]() {
-    seed ^= seed << 13; seed ^= seed >> 17; seed ^= seed << 5;
+    seed ^= seed << 13;
+    seed ^= seed >> 17;
+    seed ^= seed << 5;
     return float(seed) * 0x1.0p-32f;
   };
   for (int trial = 0; trial < 100; ++trial) {

@@ -116,8 +116,8 @@ OB_AT(clap_note_port_info_t, name, 12);
 
 static_assert(sizeof(clap_window_t) == 16);
 static_assert(sizeof(clap_gui_resize_hints_t) == 12);
-static_assert(sizeof(clap_plugin_gui_t) == 15 * sizeof(void *));
-static_assert(sizeof(clap_host_gui_t) == 5 * sizeof(void *));
+static_assert(sizeof(clap_plugin_gui_t) == 15 * sizeof(void*));
+static_assert(sizeof(clap_host_gui_t) == 5 * sizeof(void*));
 static_assert(sizeof(clap_host_timer_support_t) == 16);
 static_assert(sizeof(clap_host_posix_fd_support_t) == 24);
 

@@ -133,8 +133,8 @@ TEST(PluginHello, ReachesTheEngineHost) {
 }
 
 TEST(PluginDiagnostics, RecordsAreCutToTheCallersSize) {
-  ob::Diagnostic d = diagnostic(ob::Severity::Warning, "unknown-param", "/state/sounds/0",
-                                std::string(600, 'm'));
+  ob::Diagnostic d =
+      diagnostic(ob::Severity::Warning, "unknown-param", "/state/sounds/0", std::string(600, 'm'));
   d.detail = std::string(300, 'd');
   d.index = 3;
 

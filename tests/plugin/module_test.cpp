@@ -64,8 +64,8 @@ double peakOf(const std::vector<float>& v) {
   return p;
 }
 
-bool sendHello(const Instance& instance, std::uint32_t size, std::uint64_t seed,
-               std::uint32_t version, std::vector<const char*> features = {}) {
+bool sendHello(const Instance& instance, std::uint32_t size, std::uint64_t seed, std::uint32_t version,
+               std::vector<const char*> features = {}) {
   const auto* session = instance.extension<oc::PluginSession>(oc::kExtSession);
   EXPECT_NE(session, nullptr);
   if (session == nullptr) return false;
@@ -270,9 +270,9 @@ TEST(PluginModule, PortsAndExtensionLookup) {
   EXPECT_EQ(p->get_extension(p, "clap.unknown"), nullptr);
   EXPECT_EQ(p->get_extension(p, nullptr), nullptr);
   EXPECT_EQ(p->get_extension(p, "com.tessaline.session/2"), nullptr);
-  for (const char* id : {"clap.audio-ports", "clap.note-ports", "clap.timer-support",
-                         "com.tessaline.session/1", "com.tessaline.audition/1",
-                         "com.tessaline.voices/1", "com.tessaline.diagnostics/1"})
+  for (const char* id :
+       {"clap.audio-ports", "clap.note-ports", "clap.timer-support", "com.tessaline.session/1",
+        "com.tessaline.audition/1", "com.tessaline.voices/1", "com.tessaline.diagnostics/1"})
     EXPECT_NE(p->get_extension(p, id), nullptr) << id;
 
   const auto* audio = instance->extension<clap_plugin_audio_ports_t>(CLAP_EXT_AUDIO_PORTS);
@@ -381,8 +381,8 @@ TEST(PluginModule, VoicesRecordsFollowTheProject) {
     EXPECT_GT(std::strlen(track.trackId), 0u);
     EXPECT_LT(strnlen(track.soundName, 256), 256u);
     const std::string machine = track.machineType;
-    EXPECT_TRUE(machine == "sample" || machine == "va" || machine == "granular" ||
-                machine == "drum" || (machine.empty() && track.soundName[0] == '\0'))
+    EXPECT_TRUE(machine == "sample" || machine == "va" || machine == "granular" || machine == "drum" ||
+                (machine.empty() && track.soundName[0] == '\0'))
         << machine;
   }
   const std::uint32_t sounds = voices->soundCount(p);
@@ -562,15 +562,17 @@ TEST(PluginModule, StreamedWavIsTheWholeFile) {
     left[i] = std::sin(0.01f * static_cast<float>(i));
     right[i] = 0.25f * left[i];
   }
-  const std::string path = (std::filesystem::temp_directory_path() /
-                            ("orbi-stream-" + std::to_string(::getpid()) + ".wav")).string();
+  const std::string path =
+      (std::filesystem::temp_directory_path() / ("orbi-stream-" + std::to_string(::getpid()) + ".wav"))
+          .string();
   for (std::uint32_t channels : {1u, 2u}) {
     SCOPED_TRACE(channels);
     std::string error;
     WavStream stream;
     ASSERT_TRUE(stream.open(path, channels, 44100.0, error)) << error;
     for (std::uint32_t at = 0; at < 1000; at += 384)
-      ASSERT_TRUE(stream.append(left.data() + at, right.data() + at, std::min(384u, 1000 - at), error)) << error;
+      ASSERT_TRUE(stream.append(left.data() + at, right.data() + at, std::min(384u, 1000 - at), error))
+          << error;
     ASSERT_TRUE(stream.close(error)) << error;
     std::vector<std::uint8_t> file;
     ASSERT_TRUE(readFile(path, file, error)) << error;

@@ -30,8 +30,8 @@ struct Fixture {
     p.pieceStart = 0;
   }
   // An own event handed straight to the instance.
-  void own(std::uint16_t type, std::uint32_t size, std::int32_t noteId,
-           void (*fill)(OutRecord&) = nullptr, std::uint32_t time = 0) {
+  void own(std::uint16_t type, std::uint32_t size, std::int32_t noteId, void (*fill)(OutRecord&) = nullptr,
+           std::uint32_t time = 0) {
     OutRecord r{};
     r.header.size = size;
     r.header.time = time;
@@ -41,8 +41,7 @@ struct Fixture {
     if (fill != nullptr) fill(r);
     p.handleEvent(&r.header, time, nullptr);
   }
-  void value(std::uint16_t type, std::int32_t noteId, std::uint32_t param, std::uint32_t mode,
-             double v) {
+  void value(std::uint16_t type, std::int32_t noteId, std::uint32_t param, std::uint32_t mode, double v) {
     OutRecord r{};
     r.header.size = 40;
     r.header.space_id = kSpace;
@@ -128,7 +127,7 @@ TEST(ProcessNotes, PerNoteDataNeedsATargetAndFillsTheTrigger) {
   f.target(9, 2, 4, -3.5);
   for (int i = 0; i < 9; ++i) f.value(kOwnValue, 9, static_cast<std::uint32_t>(i), 0, 0.1 * i);
   for (int i = 0; i < 3; ++i) f.value(kOwnValue, 9, static_cast<std::uint32_t>(20 + i), 1, 1.0 + i);
-  f.value(kOwnValue, 9, 64, 1, 9.0);          // no such parameter
+  f.value(kOwnValue, 9, 64, 1, 9.0);           // no such parameter
   f.value(kOwnValue, 9, 30, 0, std::nan(""));  // no number
   f.own(kOwnSeed, 32, 9, [](OutRecord& r) { put<std::uint64_t>(r, 24, 0xabcdefull); });
   f.own(kOwnLayer, 32, 9, [](OutRecord& r) { put<std::uint64_t>(r, 24, 3); });
@@ -399,7 +398,8 @@ TEST(ProcessNoteEnds, HeldInTimeOrderAndMergedOwnFirst) {
   };
   f.p.flushOutputEvents(&q, 20);  // only what is due before 20 of the held ones
   std::vector<int> ids;
-  for (const OutRecord& r : f.h.out) ids.push_back(reinterpret_cast<const clap_event_note_t&>(r.header).note_id);
+  for (const OutRecord& r : f.h.out)
+    ids.push_back(reinterpret_cast<const clap_event_note_t&>(r.header).note_id);
   EXPECT_EQ(ids, (std::vector<int>{2, 3, 9, 8}));
   ASSERT_EQ(f.p.noteEndCount, 1);
   EXPECT_EQ(f.p.noteEnds[0].noteRef.noteId, 1);
@@ -497,7 +497,8 @@ TEST(ProcessNotes, NoNumberOrHugeValuesNeverReachTheEngine) {
   f.value(kOwnValue, 3, 1, 0, 1e300);
   f.value(kOwnValue, 3, 2, 1, -std::numeric_limits<double>::infinity());
   f.value(kOwnValue, 3, 4, 0, 0.5);
-  f.own(kOwnPanSpread, 32, 3, [](OutRecord& r) { put<double>(r, 24, std::numeric_limits<double>::infinity()); });
+  f.own(kOwnPanSpread, 32, 3,
+        [](OutRecord& r) { put<double>(r, 24, std::numeric_limits<double>::infinity()); });
   f.own(kOwnRandom, 32, 3, [](OutRecord& r) {
     put<std::uint32_t>(r, 20, 5);
     put<double>(r, 24, 1e308);

@@ -15,7 +15,8 @@ namespace {
 
 double peak(const std::vector<float>& v, std::size_t from = 0, std::size_t to = SIZE_MAX) {
   double p = 0.0;
-  for (std::size_t i = from; i < std::min(to, v.size()); ++i) p = std::max(p, std::fabs(static_cast<double>(v[i])));
+  for (std::size_t i = from; i < std::min(to, v.size()); ++i)
+    p = std::max(p, std::fabs(static_cast<double>(v[i])));
   return p;
 }
 
@@ -170,8 +171,8 @@ TEST(ProcessPieces, AHostPlayingInLongBlocksSoundsAsInShortOnes) {
   for (int b = 0; b < 30; ++b) {
     for (ProcessHarness* h : {&whole, &pieces}) {
       h->withTransport = true;
-      h->transport.flags = CLAP_TRANSPORT_IS_PLAYING | CLAP_TRANSPORT_HAS_TEMPO |
-                           CLAP_TRANSPORT_HAS_BEATS_TIMELINE;
+      h->transport.flags =
+          CLAP_TRANSPORT_IS_PLAYING | CLAP_TRANSPORT_HAS_TEMPO | CLAP_TRANSPORT_HAS_BEATS_TIMELINE;
       h->transport.tempo = 140.0;
       h->transport.song_pos_beats =
           static_cast<clap_beattime>(std::llround(b * 2000 / 48000.0 * 140.0 / 60.0 * CLAP_BEATTIME_FACTOR));

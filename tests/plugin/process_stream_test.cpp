@@ -41,8 +41,9 @@ struct Stream {
   double unit() { return std::uniform_real_distribution<double>(-0.2, 1.2)(rng); }
 
   void ownPerNote(std::uint32_t time, std::int32_t id) {
-    static const std::uint16_t types[] = {kOwnSeed, kOwnTarget, kOwnValue, kOwnPanSpread, kOwnRandom,
-                                          kOwnSecond, kOwnSecondValue, kOwnLayer, 77};
+    static const std::uint16_t types[] = {kOwnSeed,        kOwnTarget, kOwnValue,
+                                          kOwnPanSpread,   kOwnRandom, kOwnSecond,
+                                          kOwnSecondValue, kOwnLayer,  77};
     const std::uint16_t type = types[pick(9)];
     const std::uint32_t size = pick(6) == 0 ? 8 + pick(40) : 40;
     OutRecord& r = h.own(type, size, time);
@@ -68,7 +69,8 @@ struct Stream {
           const std::int32_t id = withId ? nextId++ : -1;
           if (withId && pick(2) == 0)
             for (std::uint32_t i = 0, n = 1 + pick(5); i < n; ++i) ownPerNote(t, id);
-          const auto key = static_cast<std::int16_t>(pick(4) == 0 ? 24 + pick(4) : (pick(2) ? 60 + pick(8) : pick(128)));
+          const auto key =
+              static_cast<std::int16_t>(pick(4) == 0 ? 24 + pick(4) : (pick(2) ? 60 + pick(8) : pick(128)));
           const auto channel = static_cast<std::int16_t>(pick(16));
           h.queue(ob::test::noteOn(t, key, id, unit(), channel));
           ++open[{id, key, channel}];
@@ -94,7 +96,9 @@ struct Stream {
           x.header.time = t;
           x.header.type = CLAP_EVENT_NOTE_EXPRESSION;
           x.expression_id = static_cast<std::int32_t>(pick(3));
-          x.note_id = nextId > 0 && pick(2) ? static_cast<std::int32_t>(pick(static_cast<std::uint32_t>(nextId))) : -1;
+          x.note_id = nextId > 0 && pick(2)
+                          ? static_cast<std::int32_t>(pick(static_cast<std::uint32_t>(nextId)))
+                          : -1;
           x.key = static_cast<std::int16_t>(60 + pick(8));
           x.value = unit();
           h.queue(x);
@@ -132,7 +136,8 @@ struct Stream {
           break;
         }
         default:
-          ownPerNote(t, nextId > 0 ? static_cast<std::int32_t>(pick(static_cast<std::uint32_t>(nextId) + 1)) : 0);
+          ownPerNote(
+              t, nextId > 0 ? static_cast<std::int32_t>(pick(static_cast<std::uint32_t>(nextId) + 1)) : 0);
           break;
       }
     }

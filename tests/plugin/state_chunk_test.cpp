@@ -25,9 +25,12 @@ std::string text(const std::vector<std::uint8_t>& bytes, std::size_t from = 0) {
   return std::string(bytes.begin() + static_cast<std::ptrdiff_t>(from), bytes.end());
 }
 
-std::vector<std::uint8_t> bytesOf(const std::string& s) { return std::vector<std::uint8_t>(s.begin(), s.end()); }
+std::vector<std::uint8_t> bytesOf(const std::string& s) {
+  return std::vector<std::uint8_t>(s.begin(), s.end());
+}
 
-std::vector<std::uint8_t> withHeader(const std::string& document, const std::string& second = std::string(4, '\0')) {
+std::vector<std::uint8_t> withHeader(const std::string& document,
+                                     const std::string& second = std::string(4, '\0')) {
   return bytesOf("OBS1" + second + document);
 }
 
@@ -208,7 +211,8 @@ TEST(StateChunk, MembersOfANewerDocumentSurviveLoadAndSave) {
   FakeHost hostA, hostB;
   Instance a(hostA);
   std::string doc = text(saveChunk(a), 8);
-  doc = insertAfter(doc, "\"pluginVersion\": \"0.0.6\",", "\n  \"futureTop\": {\"mode\": \"wide\", \"n\": [1, 2]},");
+  doc = insertAfter(doc, "\"pluginVersion\": \"0.0.6\",",
+                    "\n  \"futureTop\": {\"mode\": \"wide\", \"n\": [1, 2]},");
   doc = insertAfter(doc, "\"exc1_type\": \"click\",", "\n          \"future_knob\": 0.25,");
 
   Instance b(hostB);

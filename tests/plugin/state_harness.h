@@ -141,9 +141,8 @@ inline clap_event_param_value_t paramValue(clap_id id, double value) {
 // One block with no outputs and no events.
 inline void runBlock(Instance& inst, std::uint32_t frames = 64) {
   EventList none;
-  clap_output_events_t out{nullptr, [](const clap_output_events_t*, const clap_event_header_t*) {
-                             return true;
-                           }};
+  clap_output_events_t out{nullptr,
+                           [](const clap_output_events_t*, const clap_event_header_t*) { return true; }};
   clap_process_t pr{};
   pr.frames_count = frames;
   pr.steady_time = -1;
@@ -160,9 +159,8 @@ inline std::vector<float> renderMain(Instance& inst, int blocks, std::uint32_t f
   port.data32 = channels;
   port.channel_count = 2;
   EventList none;
-  clap_output_events_t events{nullptr, [](const clap_output_events_t*, const clap_event_header_t*) {
-                                return true;
-                              }};
+  clap_output_events_t events{nullptr,
+                              [](const clap_output_events_t*, const clap_event_header_t*) { return true; }};
   for (int b = 0; b < blocks; ++b) {
     clap_process_t pr{};
     pr.frames_count = frames;
@@ -220,9 +218,8 @@ struct InStream {
     ++self->calls;
     if (self->at >= self->failAt) return -1;
     if (self->overclaim) return static_cast<std::int64_t>(size) + 1;
-    const std::size_t n = static_cast<std::size_t>(
-        std::min<std::uint64_t>({size, self->maxPerCall, self->bytes.size() - self->at,
-                                 self->failAt - self->at}));
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(
+        {size, self->maxPerCall, self->bytes.size() - self->at, self->failAt - self->at}));
     if (n > 0) std::memcpy(buffer, self->bytes.data() + self->at, n);
     self->at += n;
     return static_cast<std::int64_t>(n);

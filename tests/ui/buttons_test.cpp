@@ -93,8 +93,9 @@ TEST(ButtonPlacement, AButtonIsFittedIntoItsRectAndPlacedByItsAlignment) {
   };
   UiHarness harness;
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << static_cast<int>(c.width.mode) << " align " << static_cast<int>(c.align)
-                                    << " in " << c.rect.width << "x" << c.rect.height);
+    SCOPED_TRACE(testing::Message() << static_cast<int>(c.width.mode) << " align "
+                                    << static_cast<int>(c.align) << " in " << c.rect.width << "x"
+                                    << c.rect.height);
     ButtonStyle style;
     style.width = c.width;
     style.align = c.align;
@@ -158,8 +159,10 @@ TEST_P(ButtonColours, FollowTheVariantAndState) {
   std::uint32_t painterColour = 0;
   auto body = [&] {
     iconToggle("toggle", rect, "Label", flag, style);
-    painterButton("icon", {300, 100, 24, 24}, [&](ImDrawList*, const Rect&, std::uint32_t colour) { painterColour = colour; },
-                  nullptr, c.toggled, style);
+    painterButton(
+        "icon", {300, 100, 24, 24},
+        [&](ImDrawList*, const Rect&, std::uint32_t colour) { painterColour = colour; }, nullptr, c.toggled,
+        style);
   };
   if (c.pointer != Pointer::Away) harness.movePointer({130, 110});
   harness.frames(2, body);
@@ -188,21 +191,25 @@ TEST_P(ButtonColours, FollowTheVariantAndState) {
 
 INSTANTIATE_TEST_SUITE_P(
     States, ButtonColours,
-    testing::Values(
-        ColourCase{"Normal", ButtonVariant::Normal, false, Pointer::Away, false, 0xFF25331A, 0xFFF0EED8, 0xFF2A3520},
-        ColourCase{"Accent", ButtonVariant::Accent, false, Pointer::Away, false, 0xFF3E5827, 0xFF8DC63F, 0xFF2A3520},
-        // The warning red 0xFFC84830 blended 0.55 of the way to the normal fill.
-        ColourCase{"Danger", ButtonVariant::Danger, false, Pointer::Away, false, 0xFF6E3C24, 0xFFF0EED8, 0xFF2A3520},
-        ColourCase{"NormalHovered", ButtonVariant::Normal, false, Pointer::Over, false, 0xFF36432C, 0xFFF0EED8,
-                   0xFF2A3520},
-        ColourCase{"NormalHeld", ButtonVariant::Normal, false, Pointer::Held, false, 0xFF3E5827, 0xFFF0EED8,
-                   0xFF2A3520},
-        ColourCase{"Toggled", ButtonVariant::Danger, true, Pointer::Away, false, 0xFF8DC63F, 0xFF0E1208, 0xFF5A8A1A},
-        ColourCase{"ToggledHeld", ButtonVariant::Normal, true, Pointer::Held, false, 0xFF5A8A1A, 0xFF0E1208,
-                   0xFF5A8A1A},
-        ColourCase{"Disabled", ButtonVariant::Normal, false, Pointer::Held, true, 0x8025331A, 0x80F0EED8, 0xFF2A3520},
-        ColourCase{"DisabledToggled", ButtonVariant::Accent, true, Pointer::Over, true, 0x808DC63F, 0x800E1208,
-                   0xFF5A8A1A}),
+    testing::Values(ColourCase{"Normal", ButtonVariant::Normal, false, Pointer::Away, false, 0xFF25331A,
+                               0xFFF0EED8, 0xFF2A3520},
+                    ColourCase{"Accent", ButtonVariant::Accent, false, Pointer::Away, false, 0xFF3E5827,
+                               0xFF8DC63F, 0xFF2A3520},
+                    // The warning red 0xFFC84830 blended 0.55 of the way to the normal fill.
+                    ColourCase{"Danger", ButtonVariant::Danger, false, Pointer::Away, false, 0xFF6E3C24,
+                               0xFFF0EED8, 0xFF2A3520},
+                    ColourCase{"NormalHovered", ButtonVariant::Normal, false, Pointer::Over, false,
+                               0xFF36432C, 0xFFF0EED8, 0xFF2A3520},
+                    ColourCase{"NormalHeld", ButtonVariant::Normal, false, Pointer::Held, false, 0xFF3E5827,
+                               0xFFF0EED8, 0xFF2A3520},
+                    ColourCase{"Toggled", ButtonVariant::Danger, true, Pointer::Away, false, 0xFF8DC63F,
+                               0xFF0E1208, 0xFF5A8A1A},
+                    ColourCase{"ToggledHeld", ButtonVariant::Normal, true, Pointer::Held, false, 0xFF5A8A1A,
+                               0xFF0E1208, 0xFF5A8A1A},
+                    ColourCase{"Disabled", ButtonVariant::Normal, false, Pointer::Held, true, 0x8025331A,
+                               0x80F0EED8, 0xFF2A3520},
+                    ColourCase{"DisabledToggled", ButtonVariant::Accent, true, Pointer::Over, true,
+                               0x808DC63F, 0x800E1208, 0xFF5A8A1A}),
     [](const testing::TestParamInfo<ColourCase>& info) { return std::string(info.param.name); });
 
 TEST(ButtonColours, HoveringBlendsTowardsWhiteKeepingTheFillsAlpha) {

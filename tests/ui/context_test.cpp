@@ -113,8 +113,8 @@ TEST(UiContext, InvalidDisplayScalesThrowAndKeepScaleAndStyle) {
   UiContext ui;
   ui.setDisplayScale(1.5f);
   const ImGuiStyle before = styleOf(ui);
-  for (float bad : {0.0f, -1.0f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
-                    -std::numeric_limits<float>::infinity()}) {
+  for (float bad : {0.0f, -1.0f, std::numeric_limits<float>::quiet_NaN(),
+                    std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity()}) {
     SCOPED_TRACE(bad);
     try {
       ui.setDisplayScale(bad);

@@ -143,7 +143,9 @@ class CurveDrag {
   CurveDrag() { harness_.frame(); }
   Interaction step() {
     Interaction it;
-    harness_.frame([&] { it = curvePreview("drive", {100, 100, 34, 34}, constantCurve(0.0f), options).interaction; });
+    harness_.frame([&] {
+      it = curvePreview("drive", {100, 100, 34, 34}, constantCurve(0.0f), options).interaction;
+    });
     return it;
   }
   Interaction press(std::uint8_t mods) {
@@ -173,9 +175,12 @@ TEST(CurveDrag, TheFirstMovementDecidesTheAxisUnlessShiftOrAltForceVertical) {
     DragAxis axis;
   };
   const Case cases[] = {
-      {kModNone, {8, 2}, DragAxis::Horizontal},   {kModNone, {-2, -9}, DragAxis::Vertical},
-      {kModNone, {-7, 5}, DragAxis::Horizontal},  {kModCtrl, {9, 1}, DragAxis::Horizontal},
-      {kModShift, {30, -6}, DragAxis::Vertical},  {kModAlt, {30, -6}, DragAxis::Vertical},
+      {kModNone, {8, 2}, DragAxis::Horizontal},
+      {kModNone, {-2, -9}, DragAxis::Vertical},
+      {kModNone, {-7, 5}, DragAxis::Horizontal},
+      {kModCtrl, {9, 1}, DragAxis::Horizontal},
+      {kModShift, {30, -6}, DragAxis::Vertical},
+      {kModAlt, {30, -6}, DragAxis::Vertical},
       {static_cast<std::uint8_t>(kModShift | kModAlt), {30, -6}, DragAxis::Vertical},
   };
   for (const Case& c : cases) {
@@ -191,8 +196,10 @@ TEST(CurveDrag, TheFirstMovementDecidesTheAxisUnlessShiftOrAltForceVertical) {
     // Later movement across the decided axis is not reported.
     const Interaction later = drag.moveBy(-20, 20);
     EXPECT_EQ(later.axis, c.axis);
-    if (c.axis == DragAxis::Horizontal) EXPECT_EQ(later.total.y, 0.0f);
-    else EXPECT_EQ(later.total.x, 0.0f);
+    if (c.axis == DragAxis::Horizontal)
+      EXPECT_EQ(later.total.y, 0.0f);
+    else
+      EXPECT_EQ(later.total.x, 0.0f);
   }
 }
 

@@ -12,7 +12,8 @@
 namespace orbi::ui::test {
 
 // The vertices draw(dl) added to the root draw list, in order.
-inline std::vector<ImDrawVert> verticesDrawnBy(UiHarness& harness, const std::function<void(ImDrawList*)>& draw) {
+inline std::vector<ImDrawVert> verticesDrawnBy(UiHarness& harness,
+                                               const std::function<void(ImDrawList*)>& draw) {
   std::vector<ImDrawVert> added;
   harness.frame([&] {
     ImDrawList* dl = ImGui::GetWindowDrawList();
@@ -36,8 +37,10 @@ inline IndexReach indexReach(const ImDrawList& dl) {
     if (cmd.UserCallback) continue;
     for (unsigned i = 0; i < cmd.ElemCount; ++i) {
       const unsigned v = cmd.VtxOffset + dl.IdxBuffer[cmd.IdxOffset + i];
-      if (v < reach.perVertex.size()) ++reach.perVertex[v];
-      else ++reach.pastTheEnd;
+      if (v < reach.perVertex.size())
+        ++reach.perVertex[v];
+      else
+        ++reach.pastTheEnd;
     }
   }
   return reach;

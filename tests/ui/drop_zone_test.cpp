@@ -45,7 +45,7 @@ TEST_F(DropZones, EndingsMatchWithoutRegardToLetterCase) {
   };
   for (const Case& c : {Case{"/s/KICK.WAV", {".wav"}, true}, Case{"/s/kick.Wav", {".wav"}, true},
                         Case{"/s/kick.wavx", {".wav"}, false}, Case{"/s/kick.aif", {".wav", ".aif"}, true},
-                        Case{"wav", {".wav"}, false},  // the ending is longer than the path
+                        Case{"wav", {".wav"}, false},    // the ending is longer than the path
                         Case{"/s/notes.txt", {}, true},  // no endings: every file
                         Case{"/s/\xC3\x89T\xC3\x89.WAV", {".wav"}, true}}) {
     SCOPED_TRACE(c.path);

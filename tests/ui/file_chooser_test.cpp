@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 
@@ -32,7 +32,8 @@ FileDialogRequest openSeveral() {
 }
 
 FileDialogRequest saveProject() {
-  return {FileDialogKind::Save, "Save project", {{"Project", {"project.orbi"}}}, "/home/u/projects", "Untitled", false};
+  return {FileDialogKind::Save, "Save project", {{"Project", {"project.orbi"}}},
+          "/home/u/projects",   "Untitled",     false};
 }
 
 FileDialogRequest chooseFolder() {
@@ -97,23 +98,29 @@ TEST_P(ChooserArguments, FollowTheRequest) {
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, ChooserArguments,
-    testing::Values(
-        ArgumentCase{"open", openWav(),
-                     {"--file-selection", "--title=Load a WAV sample", "--filename=/data/samples/",
-                      "--file-filter=WAV audio | *.wav"},
-                     {"--title", "Load a WAV sample", "--getopenfilename", "/data/samples/", "*.wav|WAV audio"}},
-        ArgumentCase{"multiple", openSeveral(),
-                     {"--file-selection", "--multiple", "--separator=\n", "--file-filter=Audio | *.wav *.aif",
-                      "--file-filter=All | *.*"},
-                     {"--multiple", "--separate-output", "--getopenfilename", "", "*.wav *.aif|Audio\n*.*|All"}},
-        ArgumentCase{"save", saveProject(),
-                     {"--file-selection", "--title=Save project", "--save", "--confirm-overwrite",
-                      "--filename=/home/u/projects/Untitled", "--file-filter=Project | *.project.orbi"},
-                     {"--title", "Save project", "--getsavefilename", "/home/u/projects/Untitled",
-                      "*.project.orbi|Project"}},
-        ArgumentCase{"folder", chooseFolder(),
-                     {"--file-selection", "--title=Kit folder", "--directory", "--filename=/k/"},
-                     {"--title", "Kit folder", "--getexistingdirectory", "/k/"}}),
+    testing::Values(ArgumentCase{"open",
+                                 openWav(),
+                                 {"--file-selection", "--title=Load a WAV sample",
+                                  "--filename=/data/samples/", "--file-filter=WAV audio | *.wav"},
+                                 {"--title", "Load a WAV sample", "--getopenfilename", "/data/samples/",
+                                  "*.wav|WAV audio"}},
+                    ArgumentCase{"multiple",
+                                 openSeveral(),
+                                 {"--file-selection", "--multiple", "--separator=\n",
+                                  "--file-filter=Audio | *.wav *.aif", "--file-filter=All | *.*"},
+                                 {"--multiple", "--separate-output", "--getopenfilename", "",
+                                  "*.wav *.aif|Audio\n*.*|All"}},
+                    ArgumentCase{
+                        "save",
+                        saveProject(),
+                        {"--file-selection", "--title=Save project", "--save", "--confirm-overwrite",
+                         "--filename=/home/u/projects/Untitled", "--file-filter=Project | *.project.orbi"},
+                        {"--title", "Save project", "--getsavefilename", "/home/u/projects/Untitled",
+                         "*.project.orbi|Project"}},
+                    ArgumentCase{"folder",
+                                 chooseFolder(),
+                                 {"--file-selection", "--title=Kit folder", "--directory", "--filename=/k/"},
+                                 {"--title", "Kit folder", "--getexistingdirectory", "/k/"}}),
     [](const testing::TestParamInfo<ArgumentCase>& info) { return std::string(info.param.name); });
 
 TEST(ChooserPrograms, ExitCodesGiveTheStatus) {
@@ -122,15 +129,18 @@ TEST(ChooserPrograms, ExitCodesGiveTheStatus) {
     std::string printed;
     FileDialogStatus status;
   };
-  for (const Case& c : {Case{0, "/s/kick.wav\n", FileDialogStatus::Chosen}, Case{1, "", FileDialogStatus::Cancelled},
-                        Case{5, "", FileDialogStatus::Failed}, Case{5, "/s/kick.wav\n", FileDialogStatus::Failed},
-                        Case{0, "", FileDialogStatus::Failed}, Case{0, "\n\n", FileDialogStatus::Failed}}) {
+  for (const Case& c :
+       {Case{0, "/s/kick.wav\n", FileDialogStatus::Chosen}, Case{1, "", FileDialogStatus::Cancelled},
+        Case{5, "", FileDialogStatus::Failed}, Case{5, "/s/kick.wav\n", FileDialogStatus::Failed},
+        Case{0, "", FileDialogStatus::Failed}, Case{0, "\n\n", FileDialogStatus::Failed}}) {
     SCOPED_TRACE(testing::Message() << "exit " << c.exit << " printing '" << c.printed << "'");
     const std::optional<FileDialogResult> result = answeredBy("zenity", c.printed, c.exit);
     ASSERT_TRUE(result);
     EXPECT_EQ(result->status, c.status);
-    if (c.status == FileDialogStatus::Chosen) EXPECT_EQ(result->paths, Args{"/s/kick.wav"});
-    else EXPECT_TRUE(result->paths.empty());
+    if (c.status == FileDialogStatus::Chosen)
+      EXPECT_EQ(result->paths, Args{"/s/kick.wav"});
+    else
+      EXPECT_TRUE(result->paths.empty());
   }
 }
 
@@ -155,8 +165,9 @@ TEST(ChooserPrograms, ASavedNameWithoutADotGetsTheDefaultExtension) {
   struct Case {
     std::string printed, expected;
   };
-  for (const Case& c : {Case{"/p/Groove\n", "/p/Groove.project.orbi"}, Case{"/p/Groove.orbi\n", "/p/Groove.orbi"},
-                        Case{"/p.d/Groove\n", "/p.d/Groove.project.orbi"}}) {
+  for (const Case& c :
+       {Case{"/p/Groove\n", "/p/Groove.project.orbi"}, Case{"/p/Groove.orbi\n", "/p/Groove.orbi"},
+        Case{"/p.d/Groove\n", "/p.d/Groove.project.orbi"}}) {
     SCOPED_TRACE(c.printed);
     const std::optional<FileDialogResult> result = answeredBy("kdialog", c.printed, 0, saveProject());
     ASSERT_TRUE(result);
@@ -260,7 +271,8 @@ TEST_F(IgnoredSigchld, WhatWasPrintedDecides) {
     int exit;
     FileDialogStatus status;
   };
-  for (const Case& c : {Case{"/s/kick.wav\n", 0, FileDialogStatus::Chosen}, Case{"", 1, FileDialogStatus::Cancelled}}) {
+  for (const Case& c :
+       {Case{"/s/kick.wav\n", 0, FileDialogStatus::Chosen}, Case{"", 1, FileDialogStatus::Cancelled}}) {
     SCOPED_TRACE(c.printed);
     const std::optional<FileDialogResult> result = answeredBy("zenity", c.printed, c.exit);
     ASSERT_TRUE(result);

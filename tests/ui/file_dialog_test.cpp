@@ -38,7 +38,8 @@ class FileDialogs : public testing::Test {
   void touch(const std::string& name) { test::writeWhole(folder_ / name, "x"); }
 
   FileDialogRequest openIn(const fs::path& folder, bool multiple = false) {
-    return {FileDialogKind::Open, "Load", {{"WAV audio", {"wav"}}, {"Anything", {}}}, folder.string(), "", multiple};
+    return {FileDialogKind::Open, "Load", {{"WAV audio", {"wav"}}, {"Anything", {}}},
+            folder.string(),      "",     multiple};
   }
   FileDialogRequest saveIn(const fs::path& folder) {
     return {FileDialogKind::Save, "Save", {{"Project", {"project.orbi"}}}, folder.string(), "", false};
@@ -215,7 +216,8 @@ TEST_F(FileDialogs, AcceptingASelectedFolderEntersIt) {
 
 TEST_F(FileDialogs, AFolderRequestChoosesTheSelectedOrTheShownFolder) {
   fs::create_directory(folder_ / "kits");
-  FileDialogRequest request{FileDialogKind::Folder, "", {{"Kits", {"kit.orbi"}}}, folder_.string(), "", false};
+  FileDialogRequest request{FileDialogKind::Folder, "", {{"Kits", {"kit.orbi"}}},
+                            folder_.string(),       "", false};
   ASSERT_TRUE(this->request("kits.folder", request));
   acceptChoice(*session());
   harness_.frame();

@@ -10,8 +10,8 @@
 
 #include "support/ui/ui_harness.h"
 #include "tests/ui/header_rig.h"
-#include "ui/draw/draw_log.h"
 #include "ui/dialogs/file_dialog.h"
+#include "ui/draw/draw_log.h"
 #include "ui/draw/text.h"
 #include "ui/header/caption_buttons.h"
 #include "ui/header/document_box.h"
@@ -24,7 +24,8 @@ constexpr ImGuiMouseButton kLeft = ImGuiMouseButton_Left;
 constexpr std::array<std::string_view, 3> kPages{"BENCH", "SAMPLES", "MIX"};
 
 // Clicks the nth item registered under the id text.
-bool clickNth(UiHarness& harness, std::string_view idText, std::size_t nth, const std::function<void()>& body) {
+bool clickNth(UiHarness& harness, std::string_view idText, std::size_t nth,
+              const std::function<void()>& body) {
   harness.frame(body);
   std::size_t seen = 0;
   for (const ItemRecord& item : harness.drawLog().items()) {
@@ -130,8 +131,8 @@ TEST(CaptionButtons, TheMiddleButtonRestoresWhenMaximisedOrFullScreen) {
     bool fullscreen;
     const char* tooltip;
   };
-  for (const Case& c : {Case{false, false, "Maximise"}, Case{true, false, "Restore"}, Case{false, true, "Restore"},
-                        Case{true, true, "Restore"}}) {
+  for (const Case& c : {Case{false, false, "Maximise"}, Case{true, false, "Restore"},
+                        Case{false, true, "Restore"}, Case{true, true, "Restore"}}) {
     SCOPED_TRACE(c.tooltip);
     CaptionRig rig;
     rig.controls.maximised = c.maximised;
@@ -148,7 +149,8 @@ TEST(CaptionButtons, EachClickReachesTheWindow) {
   CaptionRig rig;
   rig.harness.frame(rig.body());
   std::vector<float> rights;
-  for (const ItemRecord& item : rig.harness.drawLog().items()) rights.push_back(item.hitArea.x + item.hitArea.width);
+  for (const ItemRecord& item : rig.harness.drawLog().items())
+    rights.push_back(item.hitArea.x + item.hitArea.width);
   EXPECT_EQ(rights, (std::vector<float>{500, 468, 436}));  // close, max, min from the right
   ASSERT_TRUE(rig.harness.clickItem("##orbi.caption.min", rig.body()));
   ASSERT_TRUE(rig.harness.clickItem("##orbi.caption.max", rig.body()));
@@ -212,7 +214,8 @@ TEST(DocumentBox, ALongNameIsCutAndCountsAtMost260) {
       bool save;
       float buttons;
     };
-    for (const Case& c : {Case{false, false, 0}, Case{true, false, 56}, Case{false, true, 28}, Case{true, true, 84}}) {
+    for (const Case& c :
+         {Case{false, false, 0}, Case{true, false, 56}, Case{false, true, 28}, Case{true, true, 84}}) {
       DocumentBoxState state{longName, false, c.nav, c.save, nullptr};
       EXPECT_FLOAT_EQ(documentBoxWidth(state), 260.0f + 28.0f + c.buttons);
       state.name = "Kit";
@@ -274,8 +277,9 @@ TEST(DocumentBox, EachPartReportsItsClick) {
     const char* id;
     bool DocumentBoxResult::*flag;
   };
-  for (const Case& c : {Case{"name", &DocumentBoxResult::nameClicked}, Case{"previous", &DocumentBoxResult::previous},
-                        Case{"next", &DocumentBoxResult::next}, Case{"save", &DocumentBoxResult::save}}) {
+  for (const Case& c :
+       {Case{"name", &DocumentBoxResult::nameClicked}, Case{"previous", &DocumentBoxResult::previous},
+        Case{"next", &DocumentBoxResult::next}, Case{"save", &DocumentBoxResult::save}}) {
     SCOPED_TRACE(c.id);
     BoxRig rig;
     rig.state = {"Kit", false, true, true, nullptr};
@@ -324,8 +328,9 @@ TEST(HeaderDocumentField, TheNameBrowsesOrOpensByTheDocument) {
     bool browsable;
     const char* tooltip;
   };
-  for (const Case& c : {Case{DocumentKind::File, true, "Browse"}, Case{DocumentKind::Delegated, false, "Browse"},
-                        Case{DocumentKind::File, false, "Open..."}}) {
+  for (const Case& c :
+       {Case{DocumentKind::File, true, "Browse"}, Case{DocumentKind::Delegated, false, "Browse"},
+        Case{DocumentKind::File, false, "Open..."}}) {
     SCOPED_TRACE(c.tooltip);
     test::HeaderRig rig;
     HeaderDocument document;

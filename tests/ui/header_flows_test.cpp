@@ -246,7 +246,7 @@ TEST(HeaderFlows, ItemsRunAtOnceOrThroughTheirOwnDialog) {
   import.section = HeaderSection::Document;
   import.entry = MenuEntry("Import WAV...##import", 5);
   import.dialog = ItemDialog::Open;
-  import.filters = {{"WAV audio", {"wav"}}};
+  import.filters = {{ "WAV audio", { "wav" } }};
   HeaderItem plain;
   plain.section = HeaderSection::Product;
   plain.entry = MenuEntry("Rescan kits", 7);

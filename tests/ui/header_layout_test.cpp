@@ -42,7 +42,7 @@ TEST(HeaderHeight, IsOneRowUnlessPagesATransportOrTheSpareAskForASecond) {
     float height;
   };
   const Case cases[] = {
-      {"one page", kOnePage, false, false, 36},  {"no pages", {}, false, false, 36},
+      {"one page", kOnePage, false, false, 36},   {"no pages", {}, false, false, 36},
       {"two pages", kTwoPages, false, false, 80}, {"a transport", kOnePage, true, false, 80},
       {"the spare", {}, false, true, 80},
   };
@@ -155,7 +155,8 @@ TEST(HeaderRow1, TheStatusGivesWayFirstThenTheFieldDownTo120) {
     EXPECT_TRUE(f.field.width + 8.0f >= 120.0f - 0.01f || right(f.field) >= rowRight - 0.01f);
     if (i > 0) {
       EXPECT_LE(f.field.width, frames[i - 1].field.width + 0.01f);
-      EXPECT_LE(f.status ? f.status->width : 0.0f, frames[i - 1].status ? frames[i - 1].status->width + 0.01f : 0.0f);
+      EXPECT_LE(f.status ? f.status->width : 0.0f,
+                frames[i - 1].status ? frames[i - 1].status->width + 0.01f : 0.0f);
     }
   }
   EXPECT_TRUE(sawCutStatus);
@@ -217,9 +218,15 @@ TEST(HeaderStatus, TheOverlayReplacesThePrimaryAndTheToneColoursIt) {
       {"notice", {"Nothing to undo", "", StatusTone::Notice}, {}, "Nothing to undo", 0xFFD0A828},
       {"error", {"Could not save kit", "", StatusTone::Error}, {}, "Could not save kit", 0xFFC84830},
       {"unknown tone", {"Odd", "", static_cast<StatusTone>(9)}, {}, "Odd", 0xFF8A8870},
-      {"overlay", {"Saved kit", "", StatusTone::Plain}, {"Dragging cutoff", "", StatusTone::Error}, "Dragging cutoff",
+      {"overlay",
+       {"Saved kit", "", StatusTone::Plain},
+       {"Dragging cutoff", "", StatusTone::Error},
+       "Dragging cutoff",
        0xFFC84830},
-      {"empty overlay", {"Saved kit", "", StatusTone::Error}, {"", "detail only", StatusTone::Plain}, "Saved kit",
+      {"empty overlay",
+       {"Saved kit", "", StatusTone::Error},
+       {"", "detail only", StatusTone::Plain},
+       "Saved kit",
        0xFFC84830},
   };
   HeaderRig rig;
@@ -251,7 +258,8 @@ TEST(HeaderStatus, AShortenedTextAndADetailShowAsTheTooltip) {
       {"fits, no detail", 920, "", nullptr},
       {"fits, with detail", 920, "at byte 512", "at byte 512"},
       {"cut, no detail", 300, "", kText},
-      {"cut, with detail", 300, "at byte 512", "Could not open drums.kit.orbi: unexpected end of the file\nat byte 512"},
+      {"cut, with detail", 300, "at byte 512",
+       "Could not open drums.kit.orbi: unexpected end of the file\nat byte 512"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

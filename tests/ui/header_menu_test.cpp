@@ -34,14 +34,9 @@ std::vector<std::string> outline(const std::vector<MenuEntry>& menu) {
   std::vector<std::string> out;
   for (const MenuEntry& e : menu) {
     switch (e.kind) {
-      case MenuEntryKind::Separator:
-        out.push_back("--");
-        break;
-      case MenuEntryKind::SectionLabel:
-        out.push_back("[" + e.label + "]");
-        break;
-      default:
-        out.push_back(e.label);
+      case MenuEntryKind::Separator: out.push_back("--"); break;
+      case MenuEntryKind::SectionLabel: out.push_back("[" + e.label + "]"); break;
+      default: out.push_back(e.label);
     }
   }
   return out;
@@ -49,7 +44,8 @@ std::vector<std::string> outline(const std::vector<MenuEntry>& menu) {
 
 TEST(HeaderMenuEntries, WithoutADocumentTheMenuStartsWithEdit) {
   const std::vector<MenuEntry> menu = buildHeaderMenu(plainInput());
-  EXPECT_EQ(outline(menu), (std::vector<std::string>{"[Edit]", "Undo", "Redo", "--", "[Help]", "About Orbitrane"}));
+  EXPECT_EQ(outline(menu),
+            (std::vector<std::string>{"[Edit]", "Undo", "Redo", "--", "[Help]", "About Orbitrane"}));
 }
 
 TEST(HeaderMenuEntries, TheDocumentSectionTakesItsLabelOrPreset) {
@@ -59,8 +55,8 @@ TEST(HeaderMenuEntries, TheDocumentSectionTakesItsLabelOrPreset) {
     input.showUndoRedo = false;
     const std::vector<MenuEntry> menu = buildHeaderMenu(input);
     const std::string title = label.empty() ? "Preset" : std::string(label);
-    EXPECT_EQ(outline(menu), (std::vector<std::string>{"[" + title + "]", "New", "Open...", "Save", "Save As...", "--",
-                                                       "[Help]", "About Orbitrane"}));
+    EXPECT_EQ(outline(menu), (std::vector<std::string>{"[" + title + "]", "New", "Open...", "Save",
+                                                       "Save As...", "--", "[Help]", "About Orbitrane"}));
     EXPECT_EQ(menu[1].command, kMenuNew);
     EXPECT_EQ(menu[4].command, kMenuSaveAs);
   }
@@ -141,10 +137,11 @@ TEST(HeaderMenuEntries, CallerItemsJoinTheirSections) {
   items[3].section = HeaderSection::Document;
   items[3].entry = MenuEntry("Import kit...", 4);
   input.items = items;
-  EXPECT_EQ(outline(buildHeaderMenu(input)),
-            (std::vector<std::string>{"[Preset]", "Import kit...", "--", "[Edit]", "Undo", "Redo", "--", "[View]",
-                                      "UI size", "--", "[Orbitrane]", "Rescan kits", "Open kits folder", "--",
-                                      "Settings...", "--", "[Help]", "About Orbitrane", "Report a problem"}));
+  EXPECT_EQ(
+      outline(buildHeaderMenu(input)),
+      (std::vector<std::string>{"[Preset]", "Import kit...", "--", "[Edit]", "Undo", "Redo", "--", "[View]",
+                                "UI size", "--", "[Orbitrane]", "Rescan kits", "Open kits folder", "--",
+                                "Settings...", "--", "[Help]", "About Orbitrane", "Report a problem"}));
 }
 
 TEST(HeaderMenuEntries, TheButtonIsWiderByTheLogo) {

@@ -51,7 +51,9 @@ std::vector<DrawRecord> paint(UiHarness& harness, const IconPainter& painter, co
 void expectInProportion(const std::vector<DrawRecord>& a, const std::vector<DrawRecord>& b, ImVec2 originA,
                         ImVec2 originB, float k) {
   ASSERT_EQ(a.size(), b.size());
-  auto carried = [&](ImVec2 p) { return ImVec2(originB.x + (p.x - originA.x) * k, originB.y + (p.y - originA.y) * k); };
+  auto carried = [&](ImVec2 p) {
+    return ImVec2(originB.x + (p.x - originA.x) * k, originB.y + (p.y - originA.y) * k);
+  };
   for (std::size_t i = 0; i < a.size(); ++i) {
     SCOPED_TRACE(i);
     EXPECT_EQ(a[i].op, b[i].op);
@@ -100,8 +102,9 @@ TEST(Icons, StrokesAreDrawnWiderAtALargerScale) {
   for (const float s : {1.0f, 2.0f}) {
     SCOPED_TRACE(s);
     UiHarness harness(s);
-    const auto vertices = test::verticesDrawnBy(
-        harness, [](ImDrawList* dl) { paintMinimise(dl, {10, 10, 40, 20}, packColour(kContent)); });
+    const auto vertices = test::verticesDrawnBy(harness, [](ImDrawList* dl) {
+      paintMinimise(dl, {10, 10, 40, 20}, packColour(kContent));
+    });
     float top = 1e9f, bottom = -1e9f;
     for (const ImDrawVert& v : vertices) {
       top = std::min(top, v.pos.y);
@@ -116,8 +119,8 @@ TEST(Icons, AZeroWidthBoxDrawsNothingThatIsNotANumber) {
   for (const Rect& box : {Rect{30, 30, 0, 0}, Rect{30, 30, 0, 20}}) {
     for (const NamedPainter& p : allPainters()) {
       SCOPED_TRACE(p.name);
-      const auto vertices = test::verticesDrawnBy(
-          harness, [&](ImDrawList* dl) { p.paint(dl, box, packColour(kContent)); });
+      const auto vertices =
+          test::verticesDrawnBy(harness, [&](ImDrawList* dl) { p.paint(dl, box, packColour(kContent)); });
       for (const ImDrawVert& v : vertices) {
         EXPECT_TRUE(std::isfinite(v.pos.x) && std::isfinite(v.pos.y));
         EXPECT_TRUE(std::isfinite(v.uv.x) && std::isfinite(v.uv.y));

@@ -98,11 +98,13 @@ TEST_P(DragThreshold, IsExceededStrictlyOnTheLargerAxis) {
     const ImVec2 start(150 * s, 150 * s);
     pointer.press(start);
     const float edge = 3.0f * s;
-    const Interaction atEdge = pointer.moveTo(ImVec2(start.x + direction.x * edge, start.y + direction.y * edge));
+    const Interaction atEdge =
+        pointer.moveTo(ImVec2(start.x + direction.x * edge, start.y + direction.y * edge));
     EXPECT_FALSE(atEdge.dragging);
     EXPECT_EQ(atEdge.total.x, direction.x * edge);
     const float past = edge + 1.0f;
-    const Interaction beyond = pointer.moveTo(ImVec2(start.x + direction.x * past, start.y + direction.y * past));
+    const Interaction beyond =
+        pointer.moveTo(ImVec2(start.x + direction.x * past, start.y + direction.y * past));
     EXPECT_TRUE(beyond.dragging);
     // Back at the start the press is still a drag, and its release no click.
     pointer.moveTo(start);
@@ -243,7 +245,8 @@ TEST(Interact, HitAreasFollowTheKindWithReachTimesScale) {
   };
   UiHarness harness(2.0f);
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << static_cast<int>(c.kind) << " " << c.rect.width << "x" << c.rect.height);
+    SCOPED_TRACE(testing::Message() << static_cast<int>(c.kind) << " " << c.rect.width << "x"
+                                    << c.rect.height);
     InteractSpec spec;
     spec.kind = c.kind;
     spec.point = c.point;
@@ -278,7 +281,8 @@ TEST(Interact, EmptyHitAreasAreNeverHoveredOrPressed) {
                         Case{HitKind::Rectangle, {100, 200, 100, -100}, {150, 150}},
                         Case{HitKind::VerticalBand, {100, 200, 100, -100}, {150, 200}},
                         Case{HitKind::HorizontalBand, {200, 100, -100, 100}, {200, 150}}}) {
-    SCOPED_TRACE(testing::Message() << static_cast<int>(c.kind) << " at " << c.pointer.x << "," << c.pointer.y);
+    SCOPED_TRACE(testing::Message() << static_cast<int>(c.kind) << " at " << c.pointer.x << ","
+                                    << c.pointer.y);
     Pointer pointer;
     pointer.spec.kind = c.kind;
     pointer.spec.rect = c.rect;
@@ -468,7 +472,11 @@ TEST(Tooltip, ShowsOnceHoveredForTheDelayWithARestingPointer) {
   pointer.harness().movePointer({150, 150});
   EXPECT_EQ(framesUntilTooltip(pointer, 100), kHoverFrames);
   // It stays while hovered, also when the pointer moves again.
-  EXPECT_EQ(framesUntilTooltip(pointer, 5, [&](int f) { pointer.harness().movePointer({160.0f + 5 * f, 150}); }), 0);
+  EXPECT_EQ(framesUntilTooltip(pointer, 5,
+                               [&](int f) {
+                                 pointer.harness().movePointer({160.0f + 5 * f, 150});
+                               }),
+            0);
   // Leaving and coming back starts the count again.
   pointer.moveTo({20, 20});
   EXPECT_FALSE(tooltipShown(pointer.harness()));
@@ -480,7 +488,10 @@ TEST(Tooltip, WaitsForThePointerToRest) {
   Pointer pointer;
   pointer.spec.tooltip = "Cutoff frequency";
   // Sweeping across the item for a second and a quarter shows nothing.
-  EXPECT_EQ(framesUntilTooltip(pointer, 75, [&](int f) { pointer.harness().movePointer({110.0f + 2.5f * f, 150}); }),
+  EXPECT_EQ(framesUntilTooltip(pointer, 75,
+                               [&](int f) {
+                                 pointer.harness().movePointer({110.0f + 2.5f * f, 150});
+                               }),
             -1);
   // Once it has rested a tenth of a second (six frames after the last
   // movement), the tooltip shows.
@@ -491,7 +502,9 @@ TEST(Tooltip, WaitsForThePointerToRest) {
   trembling.spec.tooltip = "Cutoff frequency";
   trembling.harness().movePointer({150, 150});
   EXPECT_EQ(framesUntilTooltip(trembling, 100,
-                               [&](int f) { trembling.harness().movePointer({150.0f + (f % 2), 150}); }),
+                               [&](int f) {
+                                 trembling.harness().movePointer({150.0f + (f % 2), 150});
+                               }),
             kHoverFrames);
 }
 

@@ -13,12 +13,14 @@ TEST(Keys, DearImGuisOwnKeysReadOurKeySpace) {
   UiHarness harness;
   char text[32] = "abc";
   bool entered = false;
-  auto field = [&] { entered |= ImGui::InputText("##field", text, sizeof text, ImGuiInputTextFlags_EnterReturnsTrue); };
+  auto field = [&] {
+    entered |= ImGui::InputText("##field", text, sizeof text, ImGuiInputTextFlags_EnterReturnsTrue);
+  };
   harness.frame([&] {
     ImGui::SetKeyboardFocusHere();
     field();
   });
-  harness.frame(field);  // the focus request takes effect in this frame
+  harness.frame(field);            // the focus request takes effect in this frame
   harness.setKey(Key::End, true);  // focusing selected the text: move to its end
   harness.frame(field);
   harness.setKey(Key::End, false);

@@ -51,7 +51,8 @@ TEST(Rect, TakeLeftAndTakeRightCutBandsWithinTheWidth) {
     float band;
   };
   const float nan = std::numeric_limits<float>::quiet_NaN();
-  for (const Case& c : {Case{30, 30}, Case{0, 0}, Case{100, 100}, Case{140, 100}, Case{-10, 0}, Case{nan, 0}}) {
+  for (const Case& c :
+       {Case{30, 30}, Case{0, 0}, Case{100, 100}, Case{140, 100}, Case{-10, 0}, Case{nan, 0}}) {
     SCOPED_TRACE(c.asked);
     Rect left{10, 20, 100, 50};
     expectRect(left.takeLeft(c.asked), {10, 20, c.band, 50});
@@ -72,16 +73,17 @@ TEST(SizeRule, EachModeSizesAnAxis) {
     float natural, available, size;
   };
   const Case cases[] = {
-      {{SizeMode::Natural, 0}, 40, 100, 40},   {{SizeMode::Natural, 0}, 140, 100, 100},
-      {{SizeMode::Natural, 0}, -1, 100, 100},  {{SizeMode::Fixed, 30}, 0, 100, 60},
-      {{SizeMode::Fixed, 80}, 0, 100, 100},    {{SizeMode::Fill, 0}, 40, 100, 100},
+      {{SizeMode::Natural, 0}, 40, 100, 40},     {{SizeMode::Natural, 0}, 140, 100, 100},
+      {{SizeMode::Natural, 0}, -1, 100, 100},    {{SizeMode::Fixed, 30}, 0, 100, 60},
+      {{SizeMode::Fixed, 80}, 0, 100, 100},      {{SizeMode::Fill, 0}, 40, 100, 100},
       {{SizeMode::Fraction, 0.25f}, 0, 100, 25}, {{SizeMode::Fraction, 1.5f}, 0, 100, 100},
-      {{SizeMode::Fraction, -1}, 0, 100, 0},   {{static_cast<SizeMode>(17), 0}, 40, 100, 100},
+      {{SizeMode::Fraction, -1}, 0, 100, 0},     {{static_cast<SizeMode>(17), 0}, 40, 100, 100},
   };
   UiHarness harness(2.0f);  // fixed sizes are design pixels times the scale
   harness.frame([&] {
     for (const Case& c : cases) {
-      SCOPED_TRACE(testing::Message() << static_cast<int>(c.rule.mode) << " " << c.rule.value << " " << c.natural);
+      SCOPED_TRACE(testing::Message()
+                   << static_cast<int>(c.rule.mode) << " " << c.rule.value << " " << c.natural);
       EXPECT_FLOAT_EQ(ruleSize(c.rule, c.natural, c.available), c.size);
     }
   });
@@ -91,13 +93,15 @@ TEST(ScaleToFit, ANaturalBoxIsScaledToFitAndThatScaleIsPushedForTheScope) {
   UiHarness harness;
   harness.frame([] {
     {
-      const ScaleToFit fit({0, 0, 300, 300}, {SizeMode::Natural, 0}, ImVec2(100, 50), Align::Centre, Align::Centre);
+      const ScaleToFit fit({0, 0, 300, 300}, {SizeMode::Natural, 0}, ImVec2(100, 50), Align::Centre,
+                           Align::Centre);
       EXPECT_TRUE(fit.pushedScale());
       expectRect(fit.rect(), {0, 75, 300, 150});
       EXPECT_FLOAT_EQ(scale(), 3.0f);
       {
         // Nested: the factors multiply.
-        const ScaleToFit inner({0, 0, 50, 50}, {SizeMode::Natural, 0}, ImVec2(100, 100), Align::Start, Align::Start);
+        const ScaleToFit inner({0, 0, 50, 50}, {SizeMode::Natural, 0}, ImVec2(100, 100), Align::Start,
+                               Align::Start);
         EXPECT_FLOAT_EQ(scale(), 1.5f);
       }
       EXPECT_FLOAT_EQ(scale(), 3.0f);
@@ -114,8 +118,9 @@ TEST(ScaleToFit, AlignmentsPlaceTheBoxInBothAxes) {
   UiHarness harness;
   harness.frame([] {
     // 100 x 50 into 400 x 100 at (10, 20): factor 2, a 200 x 100 box.
-    for (const Case& c : {Case{Align::Start, Align::Start, 10, 20}, Case{Align::Centre, Align::Centre, 110, 20},
-                          Case{Align::End, Align::End, 210, 20}, Case{static_cast<Align>(7), Align::Start, 10, 20}}) {
+    for (const Case& c :
+         {Case{Align::Start, Align::Start, 10, 20}, Case{Align::Centre, Align::Centre, 110, 20},
+          Case{Align::End, Align::End, 210, 20}, Case{static_cast<Align>(7), Align::Start, 10, 20}}) {
       SCOPED_TRACE(static_cast<int>(c.x));
       const ScaleToFit fit({10, 20, 400, 100}, {SizeMode::Natural, 0}, ImVec2(100, 50), c.x, c.y);
       expectRect(fit.rect(), {c.left, c.top, 200, 100});
@@ -127,20 +132,23 @@ TEST(ScaleToFit, OtherRulesSizeEachAxisAndPushNothing) {
   UiHarness harness;
   harness.frame([] {
     {
-      const ScaleToFit fill({0, 0, 300, 100}, {SizeMode::Fill, 0}, ImVec2(100, 40), Align::Centre, Align::End);
+      const ScaleToFit fill({0, 0, 300, 100}, {SizeMode::Fill, 0}, ImVec2(100, 40), Align::Centre,
+                            Align::End);
       EXPECT_FALSE(fill.pushedScale());
       EXPECT_FLOAT_EQ(scale(), 1.0f);
       expectRect(fill.rect(), {0, 60, 300, 40});
     }
     {
       // A natural box without a positive size is not scaled either.
-      const ScaleToFit unsized({0, 0, 300, 100}, {SizeMode::Natural, 0}, ImVec2(-1, 40), Align::Start, Align::Start);
+      const ScaleToFit unsized({0, 0, 300, 100}, {SizeMode::Natural, 0}, ImVec2(-1, 40), Align::Start,
+                               Align::Start);
       EXPECT_FALSE(unsized.pushedScale());
       expectRect(unsized.rect(), {0, 0, 300, 40});
     }
     {
       // No room: a factor of at least 0.001, never a negative size.
-      const ScaleToFit none({5, 5, -10, 0}, {SizeMode::Natural, 0}, ImVec2(100, 50), Align::Start, Align::Start);
+      const ScaleToFit none({5, 5, -10, 0}, {SizeMode::Natural, 0}, ImVec2(100, 50), Align::Start,
+                            Align::Start);
       EXPECT_TRUE(none.pushedScale());
       EXPECT_FLOAT_EQ(scale(), 0.001f);
       EXPECT_GE(none.rect().width, 0.0f);

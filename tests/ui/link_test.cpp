@@ -76,8 +76,9 @@ TEST_F(Links, TheTextSitsAsWideAsItIsWhereTheAlignmentPutsIt) {
     TextAlign alignment;
     float x;
   };
-  for (const Case& c : {Case{TextAlign::Left, kRect.x}, Case{TextAlign::Centre, kRect.x + (kRect.width - width) / 2},
-                        Case{TextAlign::Right, kRect.x + kRect.width - width}}) {
+  for (const Case& c :
+       {Case{TextAlign::Left, kRect.x}, Case{TextAlign::Centre, kRect.x + (kRect.width - width) / 2},
+        Case{TextAlign::Right, kRect.x + kRect.width - width}}) {
     SCOPED_TRACE(static_cast<int>(c.alignment));
     const DrawRecord* text = drawn(c.alignment);
     ASSERT_NE(text, nullptr);
@@ -122,7 +123,8 @@ TEST_F(Links, HoveringLightensAndUnderlines) {
 TEST_F(Links, AClickOpensTheAddressOnceAndTheOpenerIsReaped) {
   fakes_.install("xdg-open");
   int clicks = 0;
-  ASSERT_TRUE(harness_.clickItem("credit", [&] { clicks += link("credit", kRect, "Licence", kLicence) ? 1 : 0; }));
+  ASSERT_TRUE(
+      harness_.clickItem("credit", [&] { clicks += link("credit", kRect, "Licence", kLicence) ? 1 : 0; }));
   EXPECT_EQ(clicks, 1);
   const std::optional<pid_t> pid = fakes_.pid("xdg-open");
   ASSERT_TRUE(pid);
@@ -138,8 +140,8 @@ TEST_F(Links, AClickOpensTheAddressOnceAndTheOpenerIsReaped) {
 
 TEST_F(Links, OnlyWebAddressesAreOpened) {
   fakes_.install("xdg-open");
-  for (const char* target : {"file:///etc/passwd", "javascript:alert(1)", "/usr/bin/xterm", "ftp://example.org/",
-                             "httpx://example.org", "", "mailto:someone@example.org"}) {
+  for (const char* target : {"file:///etc/passwd", "javascript:alert(1)", "/usr/bin/xterm",
+                             "ftp://example.org/", "httpx://example.org", "", "mailto:someone@example.org"}) {
     SCOPED_TRACE(target);
     testing::internal::CaptureStderr();
     EXPECT_FALSE(openLink(target));
@@ -163,7 +165,8 @@ TEST_F(Links, OnlyWebAddressesAreOpened) {
 TEST_F(Links, WithoutXdgOpenNothingOpens) {
   testing::internal::CaptureStderr();
   EXPECT_FALSE(openLink(kLicence));
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), std::string("orbi-ui: the system could not open ") + kLicence + "\n");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            std::string("orbi-ui: the system could not open ") + kLicence + "\n");
   EXPECT_EQ(reapSystemOpeners(), 0u);
 }
 

@@ -102,7 +102,9 @@ class MenuRun {
 
   UiHarness& harness() { return harness_; }
 
-  void step() { harness_.frame([&] { run(); }); }
+  void step() {
+    harness_.frame([&] { run(); });
+  }
   void openAt(std::optional<ImVec2> point) {
     harness_.frame([&] {
       openPopupAt("menu", point);
@@ -120,7 +122,8 @@ class MenuRun {
   void hover(const char* label) {
     const ItemRecord* item = harness_.drawLog().findItem(label);
     ASSERT_NE(item, nullptr) << label;
-    harness_.movePointer(ImVec2(item->hitArea.x + item->hitArea.width / 2, item->hitArea.y + item->hitArea.height / 2));
+    harness_.movePointer(
+        ImVec2(item->hitArea.x + item->hitArea.width / 2, item->hitArea.y + item->hitArea.height / 2));
     for (int i = 0; i < 20; ++i) step();
   }
   bool shows(const char* label) const { return harness_.drawLog().findItem(label) != nullptr; }
@@ -143,7 +146,8 @@ class MenuRun {
     tableColumns = 0;
     ImGuiContext& g = *GImGui;
     for (int i = 0; i < g.Tables.GetMapSize(); ++i)
-      if (const ImGuiTable* table = g.Tables.TryGetMapData(i); table && table->LastFrameActive == g.FrameCount)
+      if (const ImGuiTable* table = g.Tables.TryGetMapData(i);
+          table && table->LastFrameActive == g.FrameCount)
         tableColumns = table->ColumnsCount;
   }
 

@@ -112,7 +112,9 @@ TEST(NumberEntry, TypedValuesAreClampedToTheSpecWhateverTheParamReads) {
     SCOPED_TRACE(c.typed);
     EntryRig rig;
     // A reader that ignores the range: the entry clamps all the same.
-    rig.param.reader = [](std::string_view text) -> std::optional<float> { return std::stof(std::string(text)); };
+    rig.param.reader = [](std::string_view text) -> std::optional<float> {
+      return std::stof(std::string(text));
+    };
     rig.openFocused();
     EXPECT_EQ(rig.typeAndEnter(c.typed), NumberEntryResult::Committed);
     EXPECT_EQ(rig.param.values, std::vector<float>{c.committed});

@@ -45,7 +45,8 @@ TEST_P(PanelContent, IsInsetByThePaddingAndStartsBelowATitle) {
   harness.frame([&] {
     for (const Case& c : cases) {
       SCOPED_TRACE(testing::Message() << c.rect.width << "x" << c.rect.height << " '" << c.title << "'");
-      expectRect(paintPanelFrame(ImGui::GetWindowDrawList(), scaled(c.rect, s), c.title), scaled(c.content, s));
+      expectRect(paintPanelFrame(ImGui::GetWindowDrawList(), scaled(c.rect, s), c.title),
+                 scaled(c.content, s));
       const Panel panel(scaled(c.rect, s), c.title);
       expectRect(panel.content(), scaled(c.content, s));
       expectRect(panel.rect(), scaled(c.rect, s));
@@ -210,8 +211,14 @@ class EmptyRegions : public testing::TestWithParam<int> {};
 
 TEST_P(EmptyRegions, LeaveTheClicksToTheWidgetsBelow) {
   const EmptyRegion regions[] = {
-      {"scroll area of no height", [] { const ScrollArea area("area", {100, 100, 300, 0}, 500.0f); }},
-      {"scroll area of no width", [] { const ScrollArea area("area", {100, 100, 0, 300}, 500.0f); }},
+      {"scroll area of no height",
+       [] {
+         const ScrollArea area("area", {100, 100, 300, 0}, 500.0f);
+       }},
+      {"scroll area of no width",
+       [] {
+         const ScrollArea area("area", {100, 100, 0, 300}, 500.0f);
+       }},
       {"list of no height",
        [] {
          std::int32_t selected = -1;

@@ -32,8 +32,8 @@ std::vector<std::uint8_t> encodePng(int width, int height) {
   stbi_write_png_to_func(
       [](void* out, void* data, int size) {
         auto* bytes = static_cast<const std::uint8_t*>(data);
-        static_cast<std::vector<std::uint8_t>*>(out)->insert(static_cast<std::vector<std::uint8_t>*>(out)->end(), bytes,
-                                                             bytes + size);
+        static_cast<std::vector<std::uint8_t>*>(out)->insert(
+            static_cast<std::vector<std::uint8_t>*>(out)->end(), bytes, bytes + size);
       },
       &png, width, height, 4, rgba.data(), width * 4);
   return png;
@@ -69,7 +69,8 @@ void expectAtlasHoldsPicture(UiHarness& harness, const Picture& picture) {
   for (int y = 0; y < picture.height; ++y)
     for (int x = 0; x < picture.width; ++x) {
       const std::uint8_t* t = texels + ((r.Y + y) * atlas.TexWidth + r.X + x) * 4;
-      const std::uint32_t argb = static_cast<std::uint32_t>(t[3]) << 24 | static_cast<std::uint32_t>(t[0]) << 16 |
+      const std::uint32_t argb = static_cast<std::uint32_t>(t[3]) << 24 |
+                                 static_cast<std::uint32_t>(t[0]) << 16 |
                                  static_cast<std::uint32_t>(t[1]) << 8 | t[2];
       if (argb != pixelAt(x, y)) ++wrong;
     }
@@ -154,7 +155,8 @@ TEST(Pictures, ABrokenPngIsReportedOncePerContextAndNeverTriedAgain) {
   static const std::vector<std::uint8_t> tooLarge = encodePng(4096, 1);
   const Case cases[] = {
       {"truncated", brokenPng(), "orbi-ui: a PNG did not decode: "},
-      {"empty", std::span<const std::uint8_t>(brokenPng().data(), 0), "orbi-ui: a PNG did not decode: no bytes\n"},
+      {"empty", std::span<const std::uint8_t>(brokenPng().data(), 0),
+       "orbi-ui: a PNG did not decode: no bytes\n"},
       {"too large", tooLarge, "orbi-ui: no room in the atlas for a 4096 x 1 PNG\n"},
   };
   for (const Case& c : cases) {

@@ -52,8 +52,10 @@ TEST_P(AnchoredPopup, OpensBelowItsAnchorWhenItFitsElseAbove) {
   // Dear ImGui nudges a popup placed at a point (not by a pivot) a pixel
   // to the right as it first shows, to keep it off the pointer.
   EXPECT_NEAR(pos.x, c.anchor.x, 1.0f);
-  if (c.below) EXPECT_FLOAT_EQ(pos.y, c.anchor.y + c.anchor.height + 4.0f);
-  else EXPECT_FLOAT_EQ(pos.y + size.y, c.anchor.y - 4.0f);
+  if (c.below)
+    EXPECT_FLOAT_EQ(pos.y, c.anchor.y + c.anchor.height + 4.0f);
+  else
+    EXPECT_FLOAT_EQ(pos.y + size.y, c.anchor.y - 4.0f);
   // Without a size the contents and the padding (10 each side) decide.
   if (c.height == 0.0f) {
     EXPECT_FLOAT_EQ(size.x, 140.0f);
@@ -63,13 +65,12 @@ TEST_P(AnchoredPopup, OpensBelowItsAnchorWhenItFitsElseAbove) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, AnchoredPopup,
-    testing::Values(Placement{{100, 100, 80, 20}, 0, true},    // room below
-                    Placement{{100, 600, 80, 20}, 0, false},   // more room above
-                    Placement{{100, 460, 80, 20}, 0, true},    // as much room below as above
+    testing::Values(Placement{{100, 100, 80, 20}, 0, true},   // room below
+                    Placement{{100, 600, 80, 20}, 0, false},  // more room above
+                    Placement{{100, 460, 80, 20}, 0, true},   // as much room below as above
                     Placement{{100, 461, 80, 20}, 0, false},
                     Placement{{100, 600, 80, 20}, 316, true},  // 320 below: the popup and the gap fit
-                    Placement{{100, 600, 80, 20}, 317, false},
-                    Placement{{100, 200, 80, 20}, 750, false}));
+                    Placement{{100, 600, 80, 20}, 317, false}, Placement{{100, 200, 80, 20}, 750, false}));
 
 TEST(AnchoredPopup, TakesTheGivenSizeAsItFirstShows) {
   UiHarness harness;
@@ -189,13 +190,17 @@ INSTANTIATE_TEST_SUITE_P(
     Ways, MessageDialog,
     testing::Values(
         Decision{"Enter", true, [](DialogRun& r) { return r.tap(Key::Enter); }, DialogResult::Accepted},
-        Decision{"KeypadEnter", true, [](DialogRun& r) { return r.tap(Key::KeypadEnter); }, DialogResult::Accepted},
+        Decision{"KeypadEnter", true, [](DialogRun& r) { return r.tap(Key::KeypadEnter); },
+                 DialogResult::Accepted},
         Decision{"Escape", true, [](DialogRun& r) { return r.tap(Key::Escape); }, DialogResult::Cancelled},
         Decision{"EscapeWithOneButton", false, [](DialogRun& r) { return r.tap(Key::Escape); },
                  DialogResult::Accepted},
-        Decision{"AcceptButton", true, [](DialogRun& r) { return r.click("##accept"); }, DialogResult::Accepted},
-        Decision{"CancelButton", true, [](DialogRun& r) { return r.click("##cancel"); }, DialogResult::Cancelled},
-        Decision{"TheOnlyButton", false, [](DialogRun& r) { return r.click("##accept"); }, DialogResult::Accepted}),
+        Decision{"AcceptButton", true, [](DialogRun& r) { return r.click("##accept"); },
+                 DialogResult::Accepted},
+        Decision{"CancelButton", true, [](DialogRun& r) { return r.click("##cancel"); },
+                 DialogResult::Cancelled},
+        Decision{"TheOnlyButton", false, [](DialogRun& r) { return r.click("##accept"); },
+                 DialogResult::Accepted}),
     [](const testing::TestParamInfo<Decision>& info) { return std::string(info.param.name); });
 
 TEST(MessageDialog, WithoutACancelLabelHasOneButtonAtTheRightEnd) {
@@ -241,7 +246,8 @@ TEST(MessageDialog, IsCentredAcrossTheDisplayWithinItsWidthLimits) {
 // The text-entry dialog over a string, run every frame.
 class TextEntry : public DialogRun {
  public:
-  TextEntry() : DialogRun([this] { return textEntryDialog("name", "New tag", "Tag name:", &value, "Add tag"); }) {}
+  TextEntry()
+      : DialogRun([this] { return textEntryDialog("name", "New tag", "Tag name:", &value, "Add tag"); }) {}
   std::string value;
 };
 

@@ -23,8 +23,9 @@ float distance(ImVec2 a, ImVec2 b) { return std::hypot(a.x - b.x, a.y - b.y); }
 
 TEST(Primitives, ColoursReachTheDrawListWithRedLowestAndAlphaHighest) {
   UiHarness harness;
-  const auto vertices =
-      verticesDrawnBy(harness, [](ImDrawList* dl) { fillRect(dl, {10, 10, 20, 20}, 0x80FF0000); });
+  const auto vertices = verticesDrawnBy(harness, [](ImDrawList* dl) {
+    fillRect(dl, {10, 10, 20, 20}, 0x80FF0000);
+  });
   ASSERT_FALSE(vertices.empty());
   for (const ImDrawVert& v : vertices) EXPECT_EQ(v.col, 0x800000FFu);
 }
@@ -68,7 +69,9 @@ TEST(Primitives, CirclesNeedAPositiveRadiusOfSensibleSize) {
                   fillCircleSmooth(dl, {50, 50}, radius, 0xFFFFFFFF, 0xFF000000);
                 }).empty());
   }
-  EXPECT_FALSE(verticesDrawnBy(harness, [](ImDrawList* dl) { fillCircle(dl, {50, 50}, 10, 0xFFFFFFFF); }).empty());
+  EXPECT_FALSE(verticesDrawnBy(harness, [](ImDrawList* dl) {
+                 fillCircle(dl, {50, 50}, 10, 0xFFFFFFFF);
+               }).empty());
 }
 
 TEST(Primitives, SmoothDiscsUseTwentyFourToNinetySixSegments) {
@@ -95,7 +98,8 @@ TEST(Primitives, SmoothDiscsUseTwentyFourToNinetySixSegments) {
 TEST(Primitives, EqualBandValuesDrawOnePixelColumnsCentredOnTheValue) {
   UiHarness harness;
   const std::vector<float> a = {50, 60.25f, 70}, b = {50, 60.25f, 70.5f};
-  const auto vertices = verticesDrawnBy(harness, [&](ImDrawList* dl) { fillBand(dl, 10, 2, a, b, 0xFFFFFFFF); });
+  const auto vertices =
+      verticesDrawnBy(harness, [&](ImDrawList* dl) { fillBand(dl, 10, 2, a, b, 0xFFFFFFFF); });
   ASSERT_EQ(vertices.size(), 12u);
   for (int i = 0; i < 3; ++i) {
     SCOPED_TRACE(i);
@@ -110,7 +114,8 @@ TEST(Primitives, EqualBandValuesDrawOnePixelColumnsCentredOnTheValue) {
 TEST(Primitives, BandColumnsSpanTheSmallerToTheLargerValue) {
   UiHarness harness;
   const std::vector<float> a = {80, 10, 40}, b = {20, 30};
-  const auto vertices = verticesDrawnBy(harness, [&](ImDrawList* dl) { fillBand(dl, 0, 3, a, b, 0xFFFFFFFF); });
+  const auto vertices =
+      verticesDrawnBy(harness, [&](ImDrawList* dl) { fillBand(dl, 0, 3, a, b, 0xFFFFFFFF); });
   ASSERT_EQ(vertices.size(), 8u);  // the longer list's extra value is ignored
   EXPECT_EQ(vertices[0].pos.y, 20.0f);
   EXPECT_EQ(vertices[2].pos.y, 80.0f);
@@ -171,7 +176,8 @@ TEST(Primitives, BandsWriteTwoTrianglesBetweenNeighbouringPairs) {
     const ImDrawIdx base = static_cast<ImDrawIdx>(dl->_VtxCurrentIdx);
     fillUnder(dl, points, 50, 0xFF00FF00);
     vertices.assign(dl->VtxBuffer.begin() + vtx, dl->VtxBuffer.end());
-    for (int i = idx; i < dl->IdxBuffer.Size; ++i) indices.push_back(static_cast<ImDrawIdx>(dl->IdxBuffer[i] - base));
+    for (int i = idx; i < dl->IdxBuffer.Size; ++i)
+      indices.push_back(static_cast<ImDrawIdx>(dl->IdxBuffer[i] - base));
   });
   ASSERT_EQ(vertices.size(), 6u);
   // Pairs (point, its foot on the baseline), in order.
@@ -231,9 +237,13 @@ TEST(Primitives, DashesAndGapsStayHalfAPixelAtATinyScale) {
 TEST(Primitives, DashedLinesOverInfiniteAndHugeSegmentsReturn) {
   UiHarness harness;
   const float inf = std::numeric_limits<float>::infinity();
-  const auto none = verticesDrawnBy(harness, [&](ImDrawList* dl) { drawLine(dl, {0, 100}, {inf, 100}, 0xFFFFFFFF, 1, 2, 3); });
+  const auto none = verticesDrawnBy(harness, [&](ImDrawList* dl) {
+    drawLine(dl, {0, 100}, {inf, 100}, 0xFFFFFFFF, 1, 2, 3);
+  });
   EXPECT_TRUE(none.empty());
-  const auto huge = verticesDrawnBy(harness, [](ImDrawList* dl) { drawLine(dl, {0, 100}, {1e9f, 100}, 0xFFFFFFFF, 1, 2, 3); });
+  const auto huge = verticesDrawnBy(harness, [](ImDrawList* dl) {
+    drawLine(dl, {0, 100}, {1e9f, 100}, 0xFFFFFFFF, 1, 2, 3);
+  });
   // Only the dashes across the 960-pixel display are drawn.
   const auto spans = dashSpans(huge);
   EXPECT_GE(spans.size(), 192u);
@@ -255,8 +265,10 @@ TEST(Primitives, AQuadIsFilledAsOneShape) {
     const float nearest = std::min({distance(v.pos, corners[0]), distance(v.pos, corners[1]),
                                     distance(v.pos, corners[2]), distance(v.pos, corners[3])});
     EXPECT_LT(nearest, 1.0f) << v.pos.x << "," << v.pos.y;
-    if (v.col == packColour(0x8CA4D165)) ++solid;
-    else EXPECT_EQ(v.col, packColour(0x00A4D165));
+    if (v.col == packColour(0x8CA4D165))
+      ++solid;
+    else
+      EXPECT_EQ(v.col, packColour(0x00A4D165));
   }
   EXPECT_EQ(solid, 4);
   const auto quads = harness.drawLog().find(DrawOp::FillQuad);

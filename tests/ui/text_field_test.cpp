@@ -205,10 +205,11 @@ TEST(TextField, FitsItsNaturalSizeOrFillsTheWidth) {
     Rect expected;
   };
   const Rect area{100.0f, 100.0f, 600.0f, 48.0f};
-  for (const Case& c : {Case{"scaled to fit", SizeMode::Natural, Align::Start, false, {100.0f, 100.0f, 400.0f, 48.0f}},
-                        Case{"fitted at the end", SizeMode::Natural, Align::End, false, {300.0f, 100.0f, 400.0f, 48.0f}},
-                        Case{"filled", SizeMode::Fill, Align::Start, false, {100.0f, 112.0f, 600.0f, 24.0f}},
-                        Case{"filled compact", SizeMode::Fill, Align::Start, true, {100.0f, 115.0f, 600.0f, 18.0f}}}) {
+  for (const Case& c :
+       {Case{"scaled to fit", SizeMode::Natural, Align::Start, false, {100.0f, 100.0f, 400.0f, 48.0f}},
+        Case{"fitted at the end", SizeMode::Natural, Align::End, false, {300.0f, 100.0f, 400.0f, 48.0f}},
+        Case{"filled", SizeMode::Fill, Align::Start, false, {100.0f, 112.0f, 600.0f, 24.0f}},
+        Case{"filled compact", SizeMode::Fill, Align::Start, true, {100.0f, 115.0f, 600.0f, 18.0f}}}) {
     SCOPED_TRACE(c.what);
     FieldRig rig;
     rig.rect = area;

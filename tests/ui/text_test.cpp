@@ -46,8 +46,8 @@ TEST(Utf8, CharactersRunAsTheirLeadByteSaysAndStopAtTheEnd) {
   EXPECT_EQ(utf8CharLength("\xC3\xA9", 0), 2u);
   EXPECT_EQ(utf8CharLength("\xE2\x80\xA6", 0), 3u);
   EXPECT_EQ(utf8CharLength("\xF0\x9F\x98\x80", 0), 4u);
-  EXPECT_EQ(utf8CharLength("\x80", 0), 1u);                   // a stray continuation byte
-  EXPECT_EQ(utf8CharLength("\xFF", 0), 1u);                   // no lead byte at all
+  EXPECT_EQ(utf8CharLength("\x80", 0), 1u);                           // a stray continuation byte
+  EXPECT_EQ(utf8CharLength("\xFF", 0), 1u);                           // no lead byte at all
   EXPECT_EQ(utf8CharLength(std::string_view("\xE2\x80", 2), 0), 2u);  // cut at the end
   std::vector<std::size_t> lengths;
   forEachUtf8Char("a\xC3\xA9\xE2\x80\xA6z", [&](std::size_t, std::size_t n) { lengths.push_back(n); });
@@ -63,8 +63,9 @@ TEST(Text, HeadingMacrosIsDrawnInCapitalsWithFiveTrackings) {
     EXPECT_FLOAT_EQ(measureText("Macros", TextStyle::Heading).x, letters + 5 * 1.1f * 1.5f);
     EXPECT_EQ(measureText("Macros", TextStyle::Heading).y, 21.0f);
   });
-  const auto vertices =
-      verticesDrawnBy(harness, [](ImDrawList* dl) { drawTextAt(dl, {100, 50}, "Macros", TextStyle::Heading, 0xFFFFFFFF); });
+  const auto vertices = verticesDrawnBy(harness, [](ImDrawList* dl) {
+    drawTextAt(dl, {100, 50}, "Macros", TextStyle::Heading, 0xFFFFFFFF);
+  });
   harness.frame([&] {
     const ImFont* face = styleFont(TextStyle::Heading).face;
     const auto drawn = quads(vertices);
@@ -86,7 +87,8 @@ TEST(Text, TextWidthAddsTrackingBetweenCharactersOnly) {
     EXPECT_FLOAT_EQ(textWidth(font, "a", 3.0f), a);
     EXPECT_EQ(textWidth(font, "", 3.0f), 0.0f);
     // Below one pixel the width shrinks with the size.
-    EXPECT_FLOAT_EQ(textWidth({font.face, 0.5f}, "ab", 0.0f), textWidth({font.face, 1.0f}, "ab", 0.0f) * 0.5f);
+    EXPECT_FLOAT_EQ(textWidth({font.face, 0.5f}, "ab", 0.0f),
+                    textWidth({font.face, 1.0f}, "ab", 0.0f) * 0.5f);
   });
 }
 
@@ -109,7 +111,8 @@ TEST(Text, FitKeepsTextThatIsAtMostHalfAPixelTooWide) {
 
 // Random labels of one-, two-, three- and four-byte characters.
 std::string randomLabel(std::mt19937& rng) {
-  static const char* pieces[] = {"a", "W", " ", "\xC3\xA9", "\xC3\x9F", "\xE2\x80\x94", "\xE2\x96\xBE", "\xF0\x9F\x98\x80", "i"};
+  static const char* pieces[] = {
+      "a", "W", " ", "\xC3\xA9", "\xC3\x9F", "\xE2\x80\x94", "\xE2\x96\xBE", "\xF0\x9F\x98\x80", "i"};
   std::uniform_int_distribution<int> length(0, 24), pick(0, 8);
   std::string s;
   for (int n = length(rng); n > 0; --n) s += pieces[pick(rng)];
@@ -125,7 +128,8 @@ TEST(Text, FitNeverSplitsACharacterAndThePrefixPlusEllipsisFits) {
       const TextStyle style = static_cast<TextStyle>(trial % kTextStyleCount);
       const std::string text = randomLabel(rng);
       const float width = widths(rng);
-      SCOPED_TRACE(testing::Message() << "style " << static_cast<int>(style) << " width " << width << " text " << text);
+      SCOPED_TRACE(testing::Message()
+                   << "style " << static_cast<int>(style) << " width " << width << " text " << text);
       const TextFit fit = fitTextToWidth(text, style, width);
       ASSERT_LE(fit.bytes, text.size());
       if (fit.bytes < text.size()) {
@@ -151,8 +155,9 @@ TEST(Text, DrawTextEndsACutTextInAnEllipsisWithinTheRect) {
   UiHarness harness;
   const Rect rect{100, 100, 80, 20};
   const std::string text = "A rather long label that cannot fit";
-  const auto vertices = verticesDrawnBy(
-      harness, [&](ImDrawList* dl) { drawText(dl, rect, text, TextStyle::Body, 0xFFFFFFFF, TextAlign::Right); });
+  const auto vertices = verticesDrawnBy(harness, [&](ImDrawList* dl) {
+    drawText(dl, rect, text, TextStyle::Body, 0xFFFFFFFF, TextAlign::Right);
+  });
   harness.frame([&] {
     const ImFont* face = styleFont(TextStyle::Body).face;
     const auto drawn = quads(vertices);
@@ -166,7 +171,8 @@ TEST(Text, DrawTextEndsACutTextInAnEllipsisWithinTheRect) {
     const std::string prefix = text.substr(0, fit.bytes);
     const auto blanks = static_cast<std::size_t>(std::count(prefix.begin(), prefix.end(), ' '));
     EXPECT_EQ(drawn.size(), prefix.size() - blanks + 1);  // blanks draw no quad
-    EXPECT_NEAR(drawn.front().min.x, std::floor(rect.x + rect.width - shown) + face->FindGlyph('A')->X0, 1e-3f);
+    EXPECT_NEAR(drawn.front().min.x, std::floor(rect.x + rect.width - shown) + face->FindGlyph('A')->X0,
+                1e-3f);
   });
   const auto tiny = verticesDrawnBy(harness, [&](ImDrawList* dl) {
     drawText(dl, {100, 100, 2, 20}, "Label", TextStyle::Body, 0xFFFFFFFF);
@@ -183,8 +189,8 @@ TEST(Text, DrawTextAlignsAcrossAndCentresDown) {
   const Rect rect{10, 20, 300, 60};
   for (TextAlign align : {TextAlign::Left, TextAlign::Centre, TextAlign::Right, static_cast<TextAlign>(9)}) {
     SCOPED_TRACE(static_cast<int>(align));
-    const auto vertices =
-        verticesDrawnBy(harness, [&](ImDrawList* dl) { drawText(dl, rect, "Lo", TextStyle::Title, 0xFFFFFFFF, align); });
+    const auto vertices = verticesDrawnBy(
+        harness, [&](ImDrawList* dl) { drawText(dl, rect, "Lo", TextStyle::Title, 0xFFFFFFFF, align); });
     harness.frame([&] {
       const ImFont* face = styleFont(TextStyle::Title).face;
       const float w = measureText("Lo", TextStyle::Title).x;
@@ -244,7 +250,8 @@ TEST(Text, PushedStyleRendersAtItsSizeUnderAScaleFactorAndPopRestores) {
 TEST(Text, DrawLogKeepsTheCallersTextStyleAndAlignment) {
   UiHarness harness;
   harness.frame([] {
-    drawText(ImGui::GetWindowDrawList(), {1, 2, 30, 40}, "Gain", TextStyle::MonoValue, 0xFF8DC63F, TextAlign::Centre);
+    drawText(ImGui::GetWindowDrawList(), {1, 2, 30, 40}, "Gain", TextStyle::MonoValue, 0xFF8DC63F,
+             TextAlign::Centre);
   });
   const auto texts = harness.drawLog().find(DrawOp::Text);
   ASSERT_EQ(texts.size(), 1u);

@@ -31,13 +31,14 @@ TEST(Colour, LerpBlendsEachChannelAndClamps) {
     std::uint32_t expected;
   };
   const float nan = std::numeric_limits<float>::quiet_NaN();
-  for (const Case& c : {Case{0xFF000000, 0xFFFFFFFF, 0.5f, 0xFF808080}, Case{0x00000000, 0xFFFFFFFF, 1.0f, 0xFFFFFFFF},
-                        Case{0x12345678, 0x9ABCDEF0, 0.0f, 0x12345678}, Case{0x12345678, 0x9ABCDEF0, -3.0f, 0x12345678},
-                        Case{0x12345678, 0x9ABCDEF0, 7.0f, 0x9ABCDEF0}, Case{0x12345678, 0x9ABCDEF0, nan, 0x12345678},
-                        // The theme's and the panels' derived colours.
-                        Case{0xFF202C19, 0xFFFFFFFF, 0.06f, 0xFF2D3927}, Case{0xFF202C19, 0xFFFFFFFF, 0.1f, 0xFF364130},
-                        Case{0xFF8DC63F, 0xFFFFFFFF, 0.2f, 0xFFA4D165}, Case{0xCC1C2A14, 0xCC000000, 0.55f, 0xCC0D1309},
-                        Case{0xCC1C2A14, 0xCC0D1309, 0.75f, 0xCC11190C}}) {
+  for (const Case& c :
+       {Case{0xFF000000, 0xFFFFFFFF, 0.5f, 0xFF808080}, Case{0x00000000, 0xFFFFFFFF, 1.0f, 0xFFFFFFFF},
+        Case{0x12345678, 0x9ABCDEF0, 0.0f, 0x12345678}, Case{0x12345678, 0x9ABCDEF0, -3.0f, 0x12345678},
+        Case{0x12345678, 0x9ABCDEF0, 7.0f, 0x9ABCDEF0}, Case{0x12345678, 0x9ABCDEF0, nan, 0x12345678},
+        // The theme's and the panels' derived colours.
+        Case{0xFF202C19, 0xFFFFFFFF, 0.06f, 0xFF2D3927}, Case{0xFF202C19, 0xFFFFFFFF, 0.1f, 0xFF364130},
+        Case{0xFF8DC63F, 0xFFFFFFFF, 0.2f, 0xFFA4D165}, Case{0xCC1C2A14, 0xCC000000, 0.55f, 0xCC0D1309},
+        Case{0xCC1C2A14, 0xCC0D1309, 0.75f, 0xCC11190C}}) {
     SCOPED_TRACE(testing::Message() << std::hex << c.a << " " << c.b << " " << c.t);
     EXPECT_EQ(lerpColor(c.a, c.b, c.t), c.expected);
   }
@@ -129,7 +130,8 @@ TEST(Skin, SixteenPixelsTakeEighteenWithTheBorderFromTheOppositeEdge) {
   EXPECT_TRUE(atlas.TexPixelsUseColors);
   ASSERT_NE(atlas.TexPixelsRGBA32, nullptr);
   auto pixel = [&](int x, int y) {
-    return reinterpret_cast<const std::uint8_t*>(&atlas.TexPixelsRGBA32[(rect.Y + y) * atlas.TexWidth + rect.X + x]);
+    return reinterpret_cast<const std::uint8_t*>(
+        &atlas.TexPixelsRGBA32[(rect.Y + y) * atlas.TexWidth + rect.X + x]);
   };
   for (int y = 0; y < 18; ++y)
     for (int x = 0; x < 18; ++x) {
@@ -166,7 +168,8 @@ TEST(Skin, EmbeddedSkinDecodesAndItsUvsLeaveOutTheBorder) {
 
 TEST(Resources, BrokenFontsAndSkinsThrowWithTheirNames) {
   const std::vector<std::uint8_t> junk(4096, 0x5A);
-  const std::vector<std::uint8_t> cut(embeddedResources()[0].bytes.begin(), embeddedResources()[0].bytes.begin() + 8);
+  const std::vector<std::uint8_t> cut(embeddedResources()[0].bytes.begin(),
+                                      embeddedResources()[0].bytes.begin() + 8);
   for (const std::vector<std::uint8_t>* bytes : {&junk, &cut}) {
     try {
       checkFont({"Inter Bold", *bytes});
@@ -188,7 +191,8 @@ TEST(Resources, BrokenFontsAndSkinsThrowWithTheirNames) {
 TEST(Fonts, FontForGivesEachFontAtTwelvePixelsAndFontZeroOutsideTheFive) {
   UiContext ui;
   ContextScope scope(ui);
-  const char* names[] = {"Inter Regular", "Inter Medium", "Inter Bold", "JetBrains Mono", "JetBrains Mono Bold"};
+  const char* names[] = {"Inter Regular", "Inter Medium", "Inter Bold", "JetBrains Mono",
+                         "JetBrains Mono Bold"};
   for (int i = 0; i < kFontCount; ++i) {
     SCOPED_TRACE(i);
     ASSERT_NE(fontFor(i), nullptr);
@@ -211,7 +215,8 @@ TEST(Fonts, AfterARebuildAtOneAndAHalfEveryStyleFaceHasItsGlyphsAtItsSize) {
       ASSERT_NE(font.face, nullptr);
       EXPECT_FLOAT_EQ(font.face->FontSize, textStyleSpec(style).px * 1.5f);
       EXPECT_FLOAT_EQ(font.size, textStyleSpec(style).px * 1.5f);
-      for (ImWchar c : {ImWchar{0x2026}, ImWchar{0x2014}, ImWchar{0x25BE}, ImWchar{0x00E9}, ImWchar{'A'}}) EXPECT_NE(font.face->FindGlyphNoFallback(c), nullptr) << c;
+      for (ImWchar c : {ImWchar{0x2026}, ImWchar{0x2014}, ImWchar{0x25BE}, ImWchar{0x00E9}, ImWchar{'A'}})
+        EXPECT_NE(font.face->FindGlyphNoFallback(c), nullptr) << c;
     }
   });
 }
@@ -226,8 +231,9 @@ std::set<ImU32> coloursOf(const std::vector<ImDrawVert>& vertices) {
 TEST(Gradient, OneStopFillsWithItsColour) {
   UiHarness harness;
   const GradientStop stop{0.3f, 0xFF112233};
-  const auto vertices =
-      verticesDrawnBy(harness, [&](ImDrawList* dl) { fillVerticalGradient(dl, {10, 20, 100, 60}, 8.0f, {&stop, 1}); });
+  const auto vertices = verticesDrawnBy(harness, [&](ImDrawList* dl) {
+    fillVerticalGradient(dl, {10, 20, 100, 60}, 8.0f, {&stop, 1});
+  });
   ASSERT_FALSE(vertices.empty());
   EXPECT_EQ(coloursOf(vertices), std::set<ImU32>{packColour(0xFF112233)});
 }
@@ -235,8 +241,9 @@ TEST(Gradient, OneStopFillsWithItsColour) {
 TEST(Gradient, RadiusZeroIsAPlainRectangleFromTopToBottom) {
   UiHarness harness;
   const GradientStop stops[] = {{0.0f, 0xFF000000}, {1.0f, 0xFFFFFFFF}};
-  const auto vertices =
-      verticesDrawnBy(harness, [&](ImDrawList* dl) { fillVerticalGradient(dl, {10, 20, 100, 60}, 0.0f, stops); });
+  const auto vertices = verticesDrawnBy(harness, [&](ImDrawList* dl) {
+    fillVerticalGradient(dl, {10, 20, 100, 60}, 0.0f, stops);
+  });
   std::set<float> rows;
   for (const ImDrawVert& v : vertices) {
     EXPECT_TRUE(v.pos.x == 10.0f || v.pos.x == 110.0f) << v.pos.x;
@@ -251,8 +258,9 @@ TEST(Gradient, RadiusZeroIsAPlainRectangleFromTopToBottom) {
 TEST(Gradient, RoundedEndsNarrowAndStopsGetTheirOwnRows) {
   UiHarness harness;
   const GradientStop stops[] = {{0.0f, 0xCC1C2A14}, {0.5f, 0xCC11190C}, {1.0f, 0xCC0D1309}};
-  const auto vertices =
-      verticesDrawnBy(harness, [&](ImDrawList* dl) { fillVerticalGradient(dl, {0, 0, 100, 40}, 8.0f, stops); });
+  const auto vertices = verticesDrawnBy(harness, [&](ImDrawList* dl) {
+    fillVerticalGradient(dl, {0, 0, 100, 40}, 8.0f, stops);
+  });
   ASSERT_GE(vertices.size(), 4u);
   // The top and bottom rows are inset by the whole radius.
   EXPECT_FLOAT_EQ(vertices.front().pos.x, 8.0f);
@@ -300,7 +308,9 @@ TEST(FrameDecoration, GlowFadesInwardFromTheFrame) {
     SCOPED_TRACE(additive);
     UiHarness harness(2.0f);
     if (additive) harness.ui().setAdditiveBlendHook([](const ImDrawList*, const ImDrawCmd*) {});
-    const auto band = verticesDrawnBy(harness, [](ImDrawList* dl) { paintFrameBefore(dl, {0, 0, 400, 300}); });
+    const auto band = verticesDrawnBy(harness, [](ImDrawList* dl) {
+      paintFrameBefore(dl, {0, 0, 400, 300});
+    });
     ASSERT_EQ(band.size(), 116u);
     // The outer ring sits 5 * scale inside the display, the inner one 40 * scale further in.
     EXPECT_EQ(band[0].pos.x, 10.0f);
@@ -317,8 +327,11 @@ TEST(FrameDecoration, GlowFadesInwardFromTheFrame) {
 
 TEST(Background, TilesTheSkinFromTheTopLeftWhileTilesStartInside) {
   UiHarness harness;
-  const auto vertices = verticesDrawnBy(harness, [](ImDrawList* dl) { paintBackground(dl, {0, 0, 960, 940}); });
-  const int columns = static_cast<int>(std::ceil(960.0f / 76.0f)), rows = static_cast<int>(std::ceil(940.0f / 76.0f));
+  const auto vertices = verticesDrawnBy(harness, [](ImDrawList* dl) {
+    paintBackground(dl, {0, 0, 960, 940});
+  });
+  const int columns = static_cast<int>(std::ceil(960.0f / 76.0f)),
+            rows = static_cast<int>(std::ceil(940.0f / 76.0f));
   ASSERT_EQ(vertices.size(), 4u + 4u * columns * rows);
   EXPECT_EQ(vertices[0].col, packColour(kBackground));
   EXPECT_EQ(vertices[4].pos.x, 0.0f);
@@ -328,13 +341,17 @@ TEST(Background, TilesTheSkinFromTheTopLeftWhileTilesStartInside) {
 
 TEST(Shadow, NinePatchesTintedByTheStrength) {
   UiHarness harness;
-  const auto vertices = verticesDrawnBy(harness, [](ImDrawList* dl) { drawShadow(dl, {100, 100, 200, 100}, 0.45f, 2); });
+  const auto vertices = verticesDrawnBy(harness, [](ImDrawList* dl) {
+    drawShadow(dl, {100, 100, 200, 100}, 0.45f, 2);
+  });
   ASSERT_EQ(vertices.size(), 36u);
   EXPECT_EQ(vertices[0].pos.x, 88.0f);
   EXPECT_EQ(vertices[0].pos.y, 90.0f);
   for (const ImDrawVert& v : vertices) EXPECT_EQ(v.col >> 24, 115u);
   // A rect that shrinks the shadow to nothing draws nothing.
-  EXPECT_TRUE(verticesDrawnBy(harness, [](ImDrawList* dl) { drawShadow(dl, {0, 0, -30, -30}, 1.0f, 0); }).empty());
+  EXPECT_TRUE(verticesDrawnBy(harness, [](ImDrawList* dl) {
+                drawShadow(dl, {0, 0, -30, -30}, 1.0f, 0);
+              }).empty());
 }
 
 }  // namespace

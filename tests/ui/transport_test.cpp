@@ -45,10 +45,9 @@ TEST(TransportPosition, CountsBarsBeatsAndSixteenthsFromOne) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
   const Case cases[] = {
-      {at(0.0), "1.1.1"},          {at(4.0), "2.1.1"},         {at(3.75), "1.4.4"},
-      {at(0.5, 6, 8), "1.2.1"},    {at(3.0, 6, 8), "2.1.1"},   {at(2.99), "1.3.4"},
-      {at(-3.0), "1.1.1"},         {at(-0.0001), "1.1.1"},     {at(nan), "1.1.1"},
-      {at(-inf), "1.1.1"},         {at(0.25, 7, 16), "1.2.1"}, {at(64.0, 3, 4), "22.2.1"},
+      {at(0.0), "1.1.1"},       {at(4.0), "2.1.1"},  {at(3.75), "1.4.4"},        {at(0.5, 6, 8), "1.2.1"},
+      {at(3.0, 6, 8), "2.1.1"}, {at(2.99), "1.3.4"}, {at(-3.0), "1.1.1"},        {at(-0.0001), "1.1.1"},
+      {at(nan), "1.1.1"},       {at(-inf), "1.1.1"}, {at(0.25, 7, 16), "1.2.1"}, {at(64.0, 3, 4), "22.2.1"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.state.position);
@@ -144,7 +143,8 @@ TEST(Transport, EveryPartShowsInOrderAndTheNaturalSizeGrowsWithIt) {
     rig.options.panel = panel;
     rig.options.tempoMode = TempoMode::Hidden;
     const float bare = transportSize(rig.options).x;
-    rig.options = {true, true, true, true, TempoMode::Editable, nullptr, &rig.swing, false, panel, Align::Start};
+    rig.options = {true,    true,       true,  true,  TempoMode::Editable,
+                   nullptr, &rig.swing, false, panel, Align::Start};
     rig.step();
     std::vector<std::string> expected{"rewind", "play", "record", "loop", "tempo", "swing"};
     if (!panel) expected.push_back("position");
@@ -182,8 +182,8 @@ TEST(Transport, TheButtonsReportTheirClicksAndFollowTheState) {
       bool reported = false, others = false;
       rig.after = [&] {
         reported = reported || rig.result.*c.flag;
-        for (bool TransportResult::*f : {&TransportResult::rewind, &TransportResult::play, &TransportResult::record,
-                                         &TransportResult::loop})
+        for (bool TransportResult::*f : {&TransportResult::rewind, &TransportResult::play,
+                                         &TransportResult::record, &TransportResult::loop})
           if (f != c.flag) others = others || rig.result.*f;
       };
       ASSERT_TRUE(rig.click(c.id));
@@ -204,7 +204,8 @@ TEST(Transport, TooltipsAndTheRecordDotFollowTheState) {
   EXPECT_EQ(rig.item("play")->tooltip, "Stop (Space)");
   EXPECT_EQ(rig.item("record")->tooltip, "Stop recording");
   bool red = false;
-  for (const DrawRecord* r : rig.harness.drawLog().find(DrawOp::FillCircle)) red = red || r->colour == 0xFFC84830u;
+  for (const DrawRecord* r : rig.harness.drawLog().find(DrawOp::FillCircle))
+    red = red || r->colour == 0xFFC84830u;
   EXPECT_TRUE(red);
 }
 
@@ -243,7 +244,7 @@ TEST(Transport, SpacePlaysOnlyWhenAllowedAndTheKeysAreFree) {
     int plays;
   };
   const Case cases[] = {
-      {"allowed", true, false, false, false, 1}, {"not allowed", false, false, false, false, 0},
+      {"allowed", true, false, false, false, 1},     {"not allowed", false, false, false, false, 0},
       {"a popup open", true, true, false, false, 0}, {"a field typing", true, false, true, false, 0},
       {"held on", true, false, false, true, 1},
   };
@@ -294,7 +295,8 @@ TEST(Transport, TempoAndSwingDragsComeThrough) {
         changed = changed || (tempo ? rig.result.tempo.changed : rig.result.swing.changed);
         otherChanged = otherChanged || (tempo ? rig.result.swing.changed : rig.result.tempo.changed);
       };
-      const ImVec2 centre{field->hitArea.x + field->hitArea.width / 2, field->hitArea.y + field->hitArea.height / 2};
+      const ImVec2 centre{field->hitArea.x + field->hitArea.width / 2,
+                          field->hitArea.y + field->hitArea.height / 2};
       rig.harness.movePointer(centre);
       rig.step();
       rig.harness.setButton(kLeft, true);
@@ -352,8 +354,9 @@ TEST(Transport, TheBarIsScaledIntoItsRectAndPlacedByItsAlignment) {
       right = std::max(right, item.hitArea.x + item.hitArea.width);
     }
     const float width = natural.x * 0.5f;
-    const float start = align == Align::Start ? rect.x : align == Align::Centre ? rect.x + (rect.width - width) / 2
-                                                                                : rect.x + rect.width - width;
+    const float start = align == Align::Start    ? rect.x
+                        : align == Align::Centre ? rect.x + (rect.width - width) / 2
+                                                 : rect.x + rect.width - width;
     // The pills sit inside the panel's padding, halved with the rest.
     EXPECT_NEAR(left, start + 1.5f, 0.01f);
     EXPECT_NEAR(right, start + width - 1.5f, 0.01f);

@@ -23,7 +23,7 @@ TEST(UriList, LocalFileAddressesArePercentDecoded) {
            Case{"FILE://LocalHost/s/a.wav\r\n", {"/s/a.wav"}},
            Case{"file://localhost/s/a.wav\r\nfile:///s/b.wav\r\n", {"/s/a.wav", "/s/b.wav"}},
            Case{"file:///s/a.wav\nfile:///s/b.wav", {"/s/a.wav", "/s/b.wav"}},  // bare LF, no final break
-           Case{"file:///s/a.wav\r\n\0"s, {"/s/a.wav"}},  // a terminating zero
+           Case{"file:///s/a.wav\r\n\0"s, {"/s/a.wav"}},                        // a terminating zero
        }) {
     SCOPED_TRACE(c.text);
     EXPECT_EQ(parseUriList(c.text), c.paths);

@@ -287,7 +287,8 @@ double shownStep(const std::string& text, ParamUnit unit) {
   const std::size_t point = text.find('.');
   const std::size_t numberEnd = text.find_first_not_of("-0123456789.");
   int decimals = 0;
-  if (point != std::string::npos) decimals = static_cast<int>((numberEnd == std::string::npos ? text.size() : numberEnd) - point - 1);
+  if (point != std::string::npos)
+    decimals = static_cast<int>((numberEnd == std::string::npos ? text.size() : numberEnd) - point - 1);
   double scaleBack = 1.0;
   if (text.ends_with(" kHz")) scaleBack = 1000.0;
   if (text.ends_with(" ms")) scaleBack = 0.001;

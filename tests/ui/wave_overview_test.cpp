@@ -46,7 +46,8 @@ TEST_P(OverviewRange, EqualsTheBruteForcePeaksOfAnyRange) {
     EXPECT_EQ(got.max, expected.max);
   }
   // The whole buffer, and past its end.
-  for (const std::uint64_t to : {static_cast<std::uint64_t>(n), static_cast<std::uint64_t>(n) + 1000, ~std::uint64_t{0}}) {
+  for (const std::uint64_t to :
+       {static_cast<std::uint64_t>(n), static_cast<std::uint64_t>(n) + 1000, ~std::uint64_t{0}}) {
     const MinMax expected = bruteForce(samples, 0, to);
     const MinMax got = overview.range(0, to);
     EXPECT_EQ(got.min, expected.min);

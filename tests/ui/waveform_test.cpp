@@ -169,7 +169,8 @@ TEST_F(Waveform, SamplesBeyondFullScaleAreClippedToTheRect) {
     EXPECT_EQ(band.points[x].y, kRect.y);
     EXPECT_EQ(band.partners[x].y, kRect.y + kRect.height);
   }
-  const DrawRecord& line = draw(harness, kRect, linearSeconds(0, 0.005f), louder, style).only(DrawOp::Polyline);
+  const DrawRecord& line =
+      draw(harness, kRect, linearSeconds(0, 0.005f), louder, style).only(DrawOp::Polyline);
   for (const ImVec2& p : line.points) EXPECT_TRUE(p.y == kRect.y || p.y == kRect.y + kRect.height) << p.y;
 }
 

@@ -32,17 +32,19 @@ TEST(X11Keys, EditingAndNavigationKeys) {
     unsigned long keysym;
     Key key;
   };
-  for (const Case& c : {Case{XK_Tab, Key::Tab}, Case{XK_ISO_Left_Tab, Key::Tab}, Case{XK_Left, Key::Left},
-                        Case{XK_KP_Left, Key::Left}, Case{XK_Right, Key::Right}, Case{XK_Up, Key::Up},
-                        Case{XK_Down, Key::Down}, Case{XK_Page_Up, Key::PageUp}, Case{XK_Page_Down, Key::PageDown},
-                        Case{XK_Home, Key::Home}, Case{XK_End, Key::End}, Case{XK_Insert, Key::Insert},
-                        Case{XK_Delete, Key::Delete}, Case{XK_KP_Delete, Key::Delete},
-                        Case{XK_BackSpace, Key::Backspace}, Case{XK_space, Key::Space}, Case{XK_Return, Key::Enter},
-                        Case{XK_Escape, Key::Escape}, Case{XK_KP_Enter, Key::KeypadEnter}}) {
+  for (const Case& c :
+       {Case{XK_Tab, Key::Tab}, Case{XK_ISO_Left_Tab, Key::Tab}, Case{XK_Left, Key::Left},
+        Case{XK_KP_Left, Key::Left}, Case{XK_Right, Key::Right}, Case{XK_Up, Key::Up},
+        Case{XK_Down, Key::Down}, Case{XK_Page_Up, Key::PageUp}, Case{XK_Page_Down, Key::PageDown},
+        Case{XK_Home, Key::Home}, Case{XK_End, Key::End}, Case{XK_Insert, Key::Insert},
+        Case{XK_Delete, Key::Delete}, Case{XK_KP_Delete, Key::Delete}, Case{XK_BackSpace, Key::Backspace},
+        Case{XK_space, Key::Space}, Case{XK_Return, Key::Enter}, Case{XK_Escape, Key::Escape},
+        Case{XK_KP_Enter, Key::KeypadEnter}}) {
     SCOPED_TRACE(c.keysym);
     EXPECT_EQ(keyFromKeysym(c.keysym), c.key);
   }
-  for (const unsigned long unused : std::initializer_list<unsigned long>{XK_F13, XK_Control_L, XK_eacute, XK_Menu, 0x10020ACUL, 0UL}) {
+  for (const unsigned long unused :
+       std::initializer_list<unsigned long>{XK_F13, XK_Control_L, XK_eacute, XK_Menu, 0x10020ACUL, 0UL}) {
     SCOPED_TRACE(unused);
     EXPECT_EQ(keyIndex(keyFromKeysym(unused)), 0);
   }
@@ -84,8 +86,9 @@ TEST(X11Keys, CharactersOfKeysyms) {
   EXPECT_EQ(keysymCodePoint(0x10020AC), U'\u20AC');
   EXPECT_EQ(keysymCodePoint(0x101F941), U'\U0001F941');
   // Keys that type nothing, and control characters in any spelling.
-  for (const unsigned long none : std::initializer_list<unsigned long>{XK_Return, XK_BackSpace, XK_Left, XK_F1, XK_Control_L, 0x1000008UL, 0x1000085UL,
-                                   0x1110000UL, 0x7FUL, 0UL}) {
+  for (const unsigned long none :
+       std::initializer_list<unsigned long>{XK_Return, XK_BackSpace, XK_Left, XK_F1, XK_Control_L,
+                                            0x1000008UL, 0x1000085UL, 0x1110000UL, 0x7FUL, 0UL}) {
     SCOPED_TRACE(none);
     EXPECT_EQ(keysymCodePoint(none), 0u);
   }

@@ -74,19 +74,32 @@ int main(int argc, char** argv) {
       }
       v = argv[++i];
     };
-    if (a == "--id") text(id);
-    else if (a == "--rate") number(rate);
-    else if (a == "--block") number(block);
-    else if (a == "--tempo") number(tempo);
-    else if (a == "--seconds") number(seconds);
-    else if (a == "--bars") number(bars);
-    else if (a == "--out") text(outPath);
-    else if (a == "--aux") text(auxPrefix);
-    else if (a == "--load-state") text(loadPath);
-    else if (a == "--kit") text(kit);
-    else if (a == "--save-state") text(savePath);
-    else if (a == "--no-timer") options.timerSupport = false;
-    else if (a == "--quiet-log") options.echoLog = false;
+    if (a == "--id")
+      text(id);
+    else if (a == "--rate")
+      number(rate);
+    else if (a == "--block")
+      number(block);
+    else if (a == "--tempo")
+      number(tempo);
+    else if (a == "--seconds")
+      number(seconds);
+    else if (a == "--bars")
+      number(bars);
+    else if (a == "--out")
+      text(outPath);
+    else if (a == "--aux")
+      text(auxPrefix);
+    else if (a == "--load-state")
+      text(loadPath);
+    else if (a == "--kit")
+      text(kit);
+    else if (a == "--save-state")
+      text(savePath);
+    else if (a == "--no-timer")
+      options.timerSupport = false;
+    else if (a == "--quiet-log")
+      options.echoLog = false;
     else if (a == "--feature") {
       std::string f;
       text(f);
@@ -203,8 +216,7 @@ int main(int argc, char** argv) {
   }
   const Level level = meter.level();
   auto db = [](double v) { return v > 0.0 ? 20.0 * std::log10(v) : -INFINITY; };
-  std::printf("%s: %.2f s at %.0f Hz, peak %.6f (%.2f dBFS), RMS %.6f (%.2f dBFS)\n",
-              outPath.c_str(), static_cast<double>(frames) / rate, rate, level.peak,
-              db(level.peak), level.rms, db(level.rms));
+  std::printf("%s: %.2f s at %.0f Hz, peak %.6f (%.2f dBFS), RMS %.6f (%.2f dBFS)\n", outPath.c_str(),
+              static_cast<double>(frames) / rate, rate, level.peak, db(level.peak), level.rms, db(level.rms));
   return 0;
 }

@@ -17,8 +17,8 @@ struct RenderRequest {
 };
 
 struct Rendered {
-  std::vector<float> left, right;          // main output
-  std::vector<std::vector<float>> aux;     // 2 per auxiliary port when kept
+  std::vector<float> left, right;       // main output
+  std::vector<std::vector<float>> aux;  // 2 per auxiliary port when kept
   std::uint64_t frames = 0;
   std::uint64_t outEvents = 0;
 };

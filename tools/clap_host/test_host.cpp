@@ -217,8 +217,8 @@ std::int64_t streamRead(const clap_istream_t* s, void* buffer, std::uint64_t siz
 
 }  // namespace
 
-std::unique_ptr<Instance> Instance::create(const ClapLibrary& library, TestHost& host,
-                                           const char* pluginId, std::string& error) {
+std::unique_ptr<Instance> Instance::create(const ClapLibrary& library, TestHost& host, const char* pluginId,
+                                           std::string& error) {
   const clap_plugin_factory_t* factory = library.factory();
   if (factory == nullptr) {
     error = "the library has no plug-in factory";

@@ -71,7 +71,7 @@ class TestHost {
   const HostOptions& options() const { return options_; }
 
   std::vector<LogLine> logLines;
-  std::vector<HostTimer> timers;       // registered and not yet unregistered
+  std::vector<HostTimer> timers;  // registered and not yet unregistered
   std::vector<clap_id> unregistered;
   std::vector<std::string> spaceQueries;
   int registerCalls = 0;
@@ -127,8 +127,8 @@ struct OutEvent {
 class Instance {
  public:
   // Null, with the reason in error, when the factory refuses or init fails.
-  static std::unique_ptr<Instance> create(const ClapLibrary& library, TestHost& host,
-                                          const char* pluginId, std::string& error);
+  static std::unique_ptr<Instance> create(const ClapLibrary& library, TestHost& host, const char* pluginId,
+                                          std::string& error);
   ~Instance();
   Instance(const Instance&) = delete;
   Instance& operator=(const Instance&) = delete;

@@ -26,22 +26,24 @@ struct Colours {
 
 Colours variantColours(ButtonVariant variant) {
   switch (variant) {
-    case ButtonVariant::Accent:
-      return {kGreenDeep, kAccentGreen};
+    case ButtonVariant::Accent: return {kGreenDeep, kAccentGreen};
     case ButtonVariant::Danger:
       // The warning red blended 0.55 of the way towards the normal fill.
       return {0xFF6E3C24, kLightText};
-    default:
-      return {0xFF25331A, kLightText};
+    default: return {0xFF25331A, kLightText};
   }
 }
 
-std::uint32_t withAlpha(std::uint32_t colour, std::uint32_t alpha) { return (colour & 0x00FFFFFFu) | alpha << 24; }
+std::uint32_t withAlpha(std::uint32_t colour, std::uint32_t alpha) {
+  return (colour & 0x00FFFFFFu) | alpha << 24;
+}
 
 Colours buttonColours(const ButtonStyle& style, ButtonState state, bool toggled) {
   Colours c = toggled ? Colours{kAccentGreen, kDarkText} : variantColours(style.variant);
-  if (state.held) c.fill = toggled ? kAccentDim : kGreenDeep;
-  else if (state.hovered) c.fill = lerpColor(c.fill, c.fill | 0x00FFFFFFu, 0.08f);
+  if (state.held)
+    c.fill = toggled ? kAccentDim : kGreenDeep;
+  else if (state.hovered)
+    c.fill = lerpColor(c.fill, c.fill | 0x00FFFFFFu, 0.08f);
   if (style.disabled) {
     const float alpha = static_cast<float>(c.fill >> 24);
     c.fill = withAlpha(c.fill, static_cast<std::uint32_t>(alpha * 0.5f + 0.5f));
@@ -79,8 +81,8 @@ void paintButton(const Rect& f, const ButtonStyle& style, ButtonState state, boo
 
 // Lays out, runs and paints one button of the natural size; the flag, when
 // given, is flipped by a click before painting.
-bool runButton(const char* id, const Rect& rect, ImVec2 natural, const ButtonStyle& style, const char* tooltip,
-               bool* flag, bool toggled, const Face& face) {
+bool runButton(const char* id, const Rect& rect, ImVec2 natural, const ButtonStyle& style,
+               const char* tooltip, bool* flag, bool toggled, const Face& face) {
   const ScaleToFit fit(rect, style.width, natural, style.align, Align::Centre);
   ButtonState state;
   if (!style.disabled) {
@@ -110,12 +112,13 @@ bool iconButton(const char* id, const Rect& rect, std::string_view label, const 
   return runButton(id, rect, iconButtonSize(label, style), style, style.tooltip, nullptr, false, {label});
 }
 
-bool iconToggle(const char* id, const Rect& rect, std::string_view label, bool& flag, const ButtonStyle& style) {
+bool iconToggle(const char* id, const Rect& rect, std::string_view label, bool& flag,
+                const ButtonStyle& style) {
   return runButton(id, rect, iconButtonSize(label, style), style, style.tooltip, &flag, false, {label});
 }
 
-bool painterButton(const char* id, const Rect& rect, const IconPainter& painter, const char* tooltip, bool toggled,
-                   const ButtonStyle& style) {
+bool painterButton(const char* id, const Rect& rect, const IconPainter& painter, const char* tooltip,
+                   bool toggled, const ButtonStyle& style) {
   const float side = naturalHeight(style);
   return runButton(id, rect, ImVec2(side, side), style, tooltip, nullptr, toggled, {{}, &painter});
 }

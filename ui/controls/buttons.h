@@ -41,11 +41,12 @@ bool iconButton(const char* id, const Rect& rect, std::string_view label, const 
 
 // A text button drawn as toggled while the flag is set; a click flips the
 // flag (before the button is painted) and returns true.
-bool iconToggle(const char* id, const Rect& rect, std::string_view label, bool& flag, const ButtonStyle& style);
+bool iconToggle(const char* id, const Rect& rect, std::string_view label, bool& flag,
+                const ButtonStyle& style);
 
 // A square button whose face the painter draws; its tooltip is the
 // argument's, not the style's.
-bool painterButton(const char* id, const Rect& rect, const IconPainter& painter, const char* tooltip, bool toggled,
-                   const ButtonStyle& style);
+bool painterButton(const char* id, const Rect& rect, const IconPainter& painter, const char* tooltip,
+                   bool toggled, const ButtonStyle& style);
 
 }  // namespace orbi::ui

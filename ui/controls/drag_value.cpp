@@ -94,7 +94,8 @@ bool followDrag(const char* id, const Interaction& it, Param& param) {
     const float fine = ImGui::GetIO().KeyShift ? kFineFactor : 1.0f;
     float next;
     if (continuous(spec)) {
-      const float t = std::clamp(position.get(normalizedValue(param)) - dy / (kPixelsPerRange * s) * fine, 0.0f, 1.0f);
+      const float t =
+          std::clamp(position.get(normalizedValue(param)) - dy / (kPixelsPerRange * s) * fine, 0.0f, 1.0f);
       position.set(t);
       next = fromNormalized(spec, t);
     } else {
@@ -168,7 +169,8 @@ DragValueResult dragValue(const char* id, const Rect& rect, Param& param, const 
   result.changed = followDrag(id, it, param);
   if (it.doubleClicked) {
     const float s = scale();
-    beginNumberEntry(id, ImVec2(field.x + field.width / 2.0f, field.y + field.height / 2.0f - 24.0f * s), param);
+    beginNumberEntry(id, ImVec2(field.x + field.width / 2.0f, field.y + field.height / 2.0f - 24.0f * s),
+                     param);
   }
   if (numberEntry(id, param) == NumberEntryResult::Committed) result.changed = true;
 

@@ -13,12 +13,12 @@
 namespace orbi::ui {
 
 struct DragValueOptions {
-  Align align = Align::Start;      // where the fitted field sits across its rect
-  const char* label = nullptr;     // a caption with the value; null for none
-  bool large = false;              // the value in 22 px type beside the caption
-  bool bare = false;               // no frame: only a highlight while hovered or held
-  bool readOnly = false;           // shows the value, takes no input
-  const char* tooltip = nullptr;   // null: the spec's help, when it has one
+  Align align = Align::Start;     // where the fitted field sits across its rect
+  const char* label = nullptr;    // a caption with the value; null for none
+  bool large = false;             // the value in 22 px type beside the caption
+  bool bare = false;              // no frame: only a highlight while hovered or held
+  bool readOnly = false;          // shows the value, takes no input
+  const char* tooltip = nullptr;  // null: the spec's help, when it has one
 };
 
 struct DragValueResult {
@@ -27,6 +27,7 @@ struct DragValueResult {
   bool held = false;
 };
 
-DragValueResult dragValue(const char* id, const Rect& rect, Param& param, const DragValueOptions& options = {});
+DragValueResult dragValue(const char* id, const Rect& rect, Param& param,
+                          const DragValueOptions& options = {});
 
 }  // namespace orbi::ui

@@ -13,7 +13,7 @@
 namespace orbi::ui {
 
 enum class NumberEntryResult : std::uint32_t {
-  Closed,     // the entry does not belong to this id
+  Closed,  // the entry does not belong to this id
   Editing,
   Committed,  // Enter on text the param read: beginEdit, setValue, endEdit
   Cancelled,  // left without Enter, never focused, or the text was not a value

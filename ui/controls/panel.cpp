@@ -43,8 +43,8 @@ Rect paintPanelFrame(ImDrawList* dl, const Rect& rect, std::string_view title) {
 
   Rect content = rect.inset(kPadding * s, kPadding * s);
   if (title.empty()) return content;
-  const Rect heading{rect.x + kPadding * s, rect.y + kTitleTop * s, std::max(0.0f, rect.width - 2.0f * kPadding * s),
-                     kTitleHeight * s};
+  const Rect heading{rect.x + kPadding * s, rect.y + kTitleTop * s,
+                     std::max(0.0f, rect.width - 2.0f * kPadding * s), kTitleHeight * s};
   drawText(dl, heading, title, TextStyle::Heading, kTitle, TextAlign::Left);
   const float divider = heading.y + heading.height - 0.5f * s;
   line(dl, ImVec2(rect.x + 6.0f * s, divider), ImVec2(rect.x + rect.width - 6.0f * s, divider), kDivider);
@@ -54,8 +54,7 @@ Rect paintPanelFrame(ImDrawList* dl, const Rect& rect, std::string_view title) {
   return content;
 }
 
-Panel::Panel(const Rect& rect, std::string_view title)
-    : rect_(rect), drawList_(ImGui::GetWindowDrawList()) {
+Panel::Panel(const Rect& rect, std::string_view title) : rect_(rect), drawList_(ImGui::GetWindowDrawList()) {
   content_ = paintPanelFrame(drawList_, rect, title);
   ImGui::PushClipRect(ImVec2(content_.x, content_.y),
                       ImVec2(content_.x + content_.width, content_.y + content_.height), true);

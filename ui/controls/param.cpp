@@ -23,12 +23,9 @@ float toNormalized(const ParamSpec& spec, float v) {
   if (spec.min == spec.max) return 0.0f;
   const float x = withinRange(spec, v);
   switch (spec.curve) {
-    case ParamCurve::Linear:
-      return (x - spec.min) / (spec.max - spec.min);
-    case ParamCurve::Logarithmic:
-      return std::log(x / spec.min) / std::log(spec.max / spec.min);
-    case ParamCurve::Power:
-      return std::pow((x - spec.min) / (spec.max - spec.min), 1.0f / spec.exponent);
+    case ParamCurve::Linear: return (x - spec.min) / (spec.max - spec.min);
+    case ParamCurve::Logarithmic: return std::log(x / spec.min) / std::log(spec.max / spec.min);
+    case ParamCurve::Power: return std::pow((x - spec.min) / (spec.max - spec.min), 1.0f / spec.exponent);
   }
   return 0.0f;
 }
@@ -36,10 +33,8 @@ float toNormalized(const ParamSpec& spec, float v) {
 float fromNormalized(const ParamSpec& spec, float t) {
   t = std::clamp(t, 0.0f, 1.0f);
   switch (spec.curve) {
-    case ParamCurve::Linear:
-      return clampToParam(spec, spec.min + (spec.max - spec.min) * t);
-    case ParamCurve::Logarithmic:
-      return clampToParam(spec, spec.min * std::pow(spec.max / spec.min, t));
+    case ParamCurve::Linear: return clampToParam(spec, spec.min + (spec.max - spec.min) * t);
+    case ParamCurve::Logarithmic: return clampToParam(spec, spec.min * std::pow(spec.max / spec.min, t));
     case ParamCurve::Power:
       return clampToParam(spec, spec.min + std::pow(t, spec.exponent) * (spec.max - spec.min));
   }

@@ -31,10 +31,10 @@ struct ParamSpec {
   ParamUnit unit = ParamUnit::Plain;
   std::string unitLabel;  // shown after the number for Custom, and read back as a suffix
   ParamCurve curve = ParamCurve::Linear;
-  float exponent = 1.0f;  // Power only
-  bool stepped = false;   // whole numbers only
-  int decimals = -1;      // -1: chosen per unit
-  std::string minText;    // shown at or below the lower bound, and typed for it
+  float exponent = 1.0f;             // Power only
+  bool stepped = false;              // whole numbers only
+  int decimals = -1;                 // -1: chosen per unit
+  std::string minText;               // shown at or below the lower bound, and typed for it
   std::vector<std::string> choices;  // non-empty: the value is an index into these labels
   std::string help;                  // the controls' tooltip
 };

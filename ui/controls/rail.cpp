@@ -32,7 +32,8 @@ float railPadding() { return 3.0f * scale(); }
 
 Rect railRect(const Rect& rect, float width) {
   const float b = std::min(32.0f * scale(), rect.height);
-  return {rect.x, rect.y + (rect.height - b) / 2.0f, std::max(std::min(rect.width, width), 0.0f), std::max(b, 0.0f)};
+  return {rect.x, rect.y + (rect.height - b) / 2.0f, std::max(std::min(rect.width, width), 0.0f),
+          std::max(b, 0.0f)};
 }
 
 PillState pillButton(const char* id, const Rect& rect, bool selected, const char* tooltip) {

@@ -52,7 +52,8 @@ class FieldStyle {
 
 }  // namespace
 
-TextFieldResult textField(const char* id, const Rect& rect, std::string& text, const TextFieldOptions& options) {
+TextFieldResult textField(const char* id, const Rect& rect, std::string& text,
+                          const TextFieldOptions& options) {
   const float s = scale();
   const ImVec2 natural(kWidth * s, (options.compact ? kCompactHeight : kHeight) * s);
   const ScaleToFit fit(rect, {options.fit, 0.0f}, natural, options.align, Align::Centre);

@@ -33,6 +33,7 @@ enum class TextFieldResult : std::uint32_t {
 };
 
 // Edits the text in place; it grows as the user types.
-TextFieldResult textField(const char* id, const Rect& rect, std::string& text, const TextFieldOptions& options = {});
+TextFieldResult textField(const char* id, const Rect& rect, std::string& text,
+                          const TextFieldOptions& options = {});
 
 }  // namespace orbi::ui

@@ -89,7 +89,8 @@ void drawButtons(const TransportState& state, const TransportOptions& o, Rect& r
   const ButtonSpec all[] = {
       {"rewind", paintRewind, "Back to the start", false, ButtonVariant::Normal, &TransportResult::rewind},
       {"play", state.playing ? IconPainter(paintPause) : IconPainter(paintPlay),
-       state.playing ? "Stop (Space)" : "Play (Space)", state.playing, ButtonVariant::Accent, &TransportResult::play},
+       state.playing ? "Stop (Space)" : "Play (Space)", state.playing, ButtonVariant::Accent,
+       &TransportResult::play},
       {"record", paintRecord(state.recording), state.recording ? "Stop recording" : "Record", state.recording,
        state.recording ? ButtonVariant::Danger : ButtonVariant::Normal, &TransportResult::record},
       {"loop", paintLoop, "Loop", state.looping, ButtonVariant::Normal, &TransportResult::loop},
@@ -195,14 +196,16 @@ BarBeatSixteenth transportPosition(const TransportState& state) {
   const double beatLength = 4.0 / std::max(state.denominator, 1);
   const double barLength = std::max(state.numerator, 1) * beatLength;
   // A position that is not a number shows the start.
-  double p = std::isfinite(state.position) ? std::clamp(state.position, 0.0, kLongestPosition * barLength) : 0.0;
+  double p =
+      std::isfinite(state.position) ? std::clamp(state.position, 0.0, kLongestPosition * barLength) : 0.0;
   p += 1e-9;
   const double bar = std::floor(p / barLength);
   p -= bar * barLength;
   const double beat = std::floor(p / beatLength);
   p -= beat * beatLength;
   const double sixteenth = std::floor(p * 4.0);
-  return {static_cast<long long>(bar) + 1, static_cast<long long>(beat) + 1, static_cast<long long>(sixteenth) + 1};
+  return {static_cast<long long>(bar) + 1, static_cast<long long>(beat) + 1,
+          static_cast<long long>(sixteenth) + 1};
 }
 
 TransportResult drawTransport(const char* id, const Rect& rect, const TransportState& state, Param* tempo,

@@ -20,7 +20,7 @@ struct TransportState {
   bool playing = false;
   bool recording = false;
   bool looping = false;
-  double position = 0.0;  // quarter-note beats
+  double position = 0.0;         // quarter-note beats
   std::int32_t numerator = 4;    // below 1 counts as 1
   std::int32_t denominator = 4;  // below 1 counts as 1
 };
@@ -37,8 +37,8 @@ struct TransportOptions {
   const char* tempoTooltip = nullptr;  // null: the parameter's own help
   Param* swing = nullptr;              // null: no swing field
   bool spaceTogglesPlay = false;
-  bool panel = false;                  // the rail look
-  Align align = Align::Start;          // the fitted bar across the rectangle
+  bool panel = false;          // the rail look
+  Align align = Align::Start;  // the fitted bar across the rectangle
 };
 
 // All false unless the user acted this frame.

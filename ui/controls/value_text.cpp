@@ -24,9 +24,8 @@ std::string_view trim(std::string_view text) {
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool equalIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return lower(x) == lower(y);
-         });
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lower(x) == lower(y); });
 }
 
 bool endsWithIgnoringCase(std::string_view text, std::string_view suffix) {
@@ -53,22 +52,17 @@ std::string withSuffix(float v, int decimals, std::string_view suffix) {
 
 std::string numberWithUnit(const ParamSpec& spec, float x) {
   switch (spec.unit) {
-    case ParamUnit::Plain:
-      return formatNumber(x, unitDecimals(spec, automaticDecimals(x)));
+    case ParamUnit::Plain: return formatNumber(x, unitDecimals(spec, automaticDecimals(x)));
     case ParamUnit::Hertz:
       if (std::fabs(x) >= 1000.0f) return withSuffix(x / 1000.0f, std::fabs(x) >= 10000.0f ? 1 : 2, " kHz");
       return withSuffix(x, unitDecimals(spec, automaticDecimals(x)), " Hz");
     case ParamUnit::Seconds:
       if (std::fabs(x) < 1.0f) return withSuffix(x * 1000.0f, automaticDecimals(x * 1000.0f), " ms");
       return withSuffix(x, 2, " s");
-    case ParamUnit::Percent:
-      return withSuffix(x * 100.0f, spec.decimals >= 0 ? spec.decimals : 0, "%");
-    case ParamUnit::Decibels:
-      return withSuffix(x, unitDecimals(spec, 1), " dB");
-    case ParamUnit::Cents:
-      return withSuffix(x, unitDecimals(spec, 1), " ct");
-    case ParamUnit::Semitones:
-      return withSuffix(x, unitDecimals(spec, 0), " st");
+    case ParamUnit::Percent: return withSuffix(x * 100.0f, spec.decimals >= 0 ? spec.decimals : 0, "%");
+    case ParamUnit::Decibels: return withSuffix(x, unitDecimals(spec, 1), " dB");
+    case ParamUnit::Cents: return withSuffix(x, unitDecimals(spec, 1), " ct");
+    case ParamUnit::Semitones: return withSuffix(x, unitDecimals(spec, 0), " st");
     case ParamUnit::Custom: {
       std::string text = formatNumber(x, unitDecimals(spec, automaticDecimals(x)));
       if (!spec.unitLabel.empty()) text.append(" ").append(spec.unitLabel);
@@ -118,8 +112,8 @@ std::string_view cutUnit(const ParamSpec& spec, std::string_view text, double& f
 std::string formatNumber(float v, int decimals) {
   char buffer[256];
   const int precision = decimals < 0 ? 6 : std::min(decimals, kExactDecimals);
-  const auto result =
-      std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(v), std::chars_format::fixed, precision);
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(v),
+                                    std::chars_format::fixed, precision);
   const std::size_t length = std::min(static_cast<std::size_t>(result.ptr - buffer), kNumberTextLimit);
   std::string text(buffer, length);
   const bool onlyZeros = text.find_first_not_of("-0.") == std::string::npos;
@@ -155,8 +149,8 @@ std::optional<float> parseParamText(const ParamSpec& spec, std::string_view type
   const double scaled = number * factor;
   if (std::isnan(scaled)) return std::nullopt;
   // Within the range while still a double: a float cannot hold every typed number.
-  const double within = std::clamp(scaled, static_cast<double>(lowerBound),
-                                   static_cast<double>(std::max(spec.min, spec.max)));
+  const double within =
+      std::clamp(scaled, static_cast<double>(lowerBound), static_cast<double>(std::max(spec.min, spec.max)));
   return clampToParam(spec, static_cast<float>(within));
 }
 

@@ -36,7 +36,8 @@ class ListRegion {
 void paintRowBackground(ImDrawList* dl, const ListRow& row) {
   if (row.selected) fillRect(dl, row.rect, kSelectedFill);
   if (row.hovered) fillRect(dl, row.rect, kHoveredFill);
-  if (row.selected) fillRect(dl, {row.rect.x, row.rect.y, kAccentBarWidth * scale(), row.rect.height}, kAccentBar);
+  if (row.selected)
+    fillRect(dl, {row.rect.x, row.rect.y, kAccentBarWidth * scale(), row.rect.height}, kAccentBar);
 }
 
 // One visible row: its interaction, its painting, and the cursor moved past it.

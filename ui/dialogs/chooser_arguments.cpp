@@ -45,7 +45,8 @@ std::vector<std::string> zenityArguments(const FileDialogRequest& request) {
   if (!start.empty()) args.push_back("--filename=" + start);
   if (showsTypes(request))
     for (const FileFilter& filter : request.filters)
-      args.push_back("--file-filter=" + (filter.label.empty() ? globs(filter) : filter.label + " | " + globs(filter)));
+      args.push_back("--file-filter=" +
+                     (filter.label.empty() ? globs(filter) : filter.label + " | " + globs(filter)));
   return args;
 }
 

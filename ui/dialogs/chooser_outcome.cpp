@@ -28,7 +28,8 @@ FileDialogResult failed(const char* what, long code) {
 }  // namespace
 
 std::string withDefaultExtension(const FileDialogRequest& request, std::string path) {
-  if (request.kind != FileDialogKind::Save || request.filters.empty() || request.filters.front().patterns.empty())
+  if (request.kind != FileDialogKind::Save || request.filters.empty() ||
+      request.filters.front().patterns.empty())
     return path;
   const std::size_t slash = path.rfind('/');
   const std::string_view name = std::string_view(path).substr(slash == std::string::npos ? 0 : slash + 1);
@@ -37,9 +38,11 @@ std::string withDefaultExtension(const FileDialogRequest& request, std::string p
 }
 
 FileDialogResult chooserOutcome(const FileDialogRequest& request, ChooserExit exit, std::string_view output) {
-  std::vector<std::string> paths = printedPaths(output, request.kind == FileDialogKind::Open && request.multiple);
-  const bool chose = exit.how == ChooserExit::How::Vanished ? !paths.empty()
-                                                            : exit.how == ChooserExit::How::Exited && exit.code == 0;
+  std::vector<std::string> paths =
+      printedPaths(output, request.kind == FileDialogKind::Open && request.multiple);
+  const bool chose = exit.how == ChooserExit::How::Vanished
+                         ? !paths.empty()
+                         : exit.how == ChooserExit::How::Exited && exit.code == 0;
   if (exit.how == ChooserExit::How::Vanished && !chose) return {FileDialogStatus::Cancelled, {}};
   if (exit.how == ChooserExit::How::Exited && exit.code == 1) return {FileDialogStatus::Cancelled, {}};
   if (!chose) return failed("showing the file dialog", exit.code);

@@ -11,9 +11,9 @@ namespace orbi::ui {
 
 struct ChooserExit {
   enum class How {
-    Exited,    // code is the exit status
-    Signalled, // code is the signal
-    Vanished,  // reaped by someone else (the host ignores SIGCHLD): the exit is unknown
+    Exited,     // code is the exit status
+    Signalled,  // code is the signal
+    Vanished,   // reaped by someone else (the host ignores SIGCHLD): the exit is unknown
   };
   How how = How::Exited;
   int code = 0;

@@ -71,8 +71,10 @@ std::vector<ChooserEntry> listFolder(const fs::path& folder, const std::vector<s
     std::string name = it->path().filename().string();
     if (name.empty() || name.front() == '.') continue;
     std::error_code statusError;
-    if (it->is_directory(statusError)) folders.push_back({std::move(name), true});
-    else if (!foldersOnly && matches(name, patterns)) files.push_back({std::move(name), false});
+    if (it->is_directory(statusError))
+      folders.push_back({std::move(name), true});
+    else if (!foldersOnly && matches(name, patterns))
+      files.push_back({std::move(name), false});
   }
   if (ec) return {};
   const auto byName = [](const ChooserEntry& a, const ChooserEntry& b) { return a.name < b.name; };

@@ -22,11 +22,11 @@ struct FileFilter {
 
 struct FileDialogRequest {
   FileDialogKind kind = FileDialogKind::Open;
-  std::string title;               // empty keeps the chooser's own title
-  std::vector<FileFilter> filters; // in the order shown; folders show none
-  std::string folder;              // start folder; empty keeps the chooser's choice
-  std::string fileName;            // proposed name, save only
-  bool multiple = false;           // open only: several files may be chosen
+  std::string title;                // empty keeps the chooser's own title
+  std::vector<FileFilter> filters;  // in the order shown; folders show none
+  std::string folder;               // start folder; empty keeps the chooser's choice
+  std::string fileName;             // proposed name, save only
+  bool multiple = false;            // open only: several files may be chosen
 };
 
 struct FileDialogResult {

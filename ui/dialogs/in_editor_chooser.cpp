@@ -123,8 +123,10 @@ void drawBody(FileChooserSession& s) {
   }
   drawTypeChoice(s);
   if (keyPressed(Key::Escape)) {
-    if (!s.replacing.empty()) s.replacing.clear();
-    else cancelChoice(s);
+    if (!s.replacing.empty())
+      s.replacing.clear();
+    else
+      cancelChoice(s);
     enterPressed = false;
   }
   drawButtons(s, enterPressed && !s.result);
@@ -132,7 +134,9 @@ void drawBody(FileChooserSession& s) {
 
 }  // namespace
 
-FileChooserSession* activeFileChooser(UiContext& ui) { return store<ChooserSlot>(ui, kFileChooserKey).session.get(); }
+FileChooserSession* activeFileChooser(UiContext& ui) {
+  return store<ChooserSlot>(ui, kFileChooserKey).session.get();
+}
 
 void drawFileChooser() {
   ChooserSlot& slot = store<ChooserSlot>(context(), kFileChooserKey);
@@ -149,7 +153,8 @@ void drawFileChooser() {
   ImGui::SetNextWindowSize(ImVec2(560.0f * scale, 420.0f * scale), ImGuiCond_Appearing);
   const std::string title =
       (s.request.title.empty() ? std::string(defaultTitle(s.request.kind)) : s.request.title) + kPopupId;
-  if (!ImGui::BeginPopupModal(title.c_str(), nullptr, ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoCollapse)) {
+  if (!ImGui::BeginPopupModal(title.c_str(), nullptr,
+                              ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoCollapse)) {
     // Closed from outside (another popup took its place): a cancel.
     cancelChoice(s);
     slot.session.reset();
@@ -170,8 +175,6 @@ InEditorChooser::InEditorChooser(UiContext& ui, const FileDialogRequest& request
 
 InEditorChooser::~InEditorChooser() { session_->abandoned = true; }
 
-std::optional<FileDialogResult> InEditorChooser::poll() {
-  return session_->result;
-}
+std::optional<FileDialogResult> InEditorChooser::poll() { return session_->result; }
 
 }  // namespace orbi::ui

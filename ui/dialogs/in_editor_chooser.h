@@ -26,8 +26,8 @@ struct ChooserEntry {
 // end in "." and one of the patterns (any letter case; no patterns: every
 // file), each group sorted by name; names starting with a dot are left
 // out. A folder that cannot be read lists nothing.
-std::vector<ChooserEntry> listFolder(const std::filesystem::path& folder, const std::vector<std::string>& patterns,
-                                     bool foldersOnly);
+std::vector<ChooserEntry> listFolder(const std::filesystem::path& folder,
+                                     const std::vector<std::string>& patterns, bool foldersOnly);
 
 struct FileChooserSession {
   FileDialogRequest request;

@@ -42,11 +42,14 @@ bool clipSegment(ImVec2 a, ImVec2 b, double length, const ClipBox& box, double& 
   auto side = [&](double p, double q) {
     if (p == 0.0) return q >= 0.0;
     const double r = q / p;
-    if (p < 0.0) lo = std::max(lo, r);
-    else hi = std::min(hi, r);
+    if (p < 0.0)
+      lo = std::max(lo, r);
+    else
+      hi = std::min(hi, r);
     return lo <= hi;
   };
-  if (!side(-dx, a.x - box.x0) || !side(dx, box.x1 - a.x) || !side(-dy, a.y - box.y0) || !side(dy, box.y1 - a.y))
+  if (!side(-dx, a.x - box.x0) || !side(dx, box.x1 - a.x) || !side(-dy, a.y - box.y0) ||
+      !side(dy, box.y1 - a.y))
     return false;
   from = lo * length;
   to = hi * length;

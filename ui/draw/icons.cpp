@@ -50,8 +50,8 @@ void bar(ImDrawList* dl, float x0, float x1, float y0, float y1, std::uint32_t p
 void paintPlay(ImDrawList* dl, const Rect& box, std::uint32_t packedColour) {
   const ImVec2 c = centre(box);
   const float k = 0.21f * box.width;
-  fillTriangle(dl, ImVec2(c.x - 0.7f * k, c.y - k), ImVec2(c.x - 0.7f * k, c.y + k), ImVec2(c.x + 1.05f * k, c.y),
-               argb(packedColour));
+  fillTriangle(dl, ImVec2(c.x - 0.7f * k, c.y - k), ImVec2(c.x - 0.7f * k, c.y + k),
+               ImVec2(c.x + 1.05f * k, c.y), argb(packedColour));
 }
 
 void paintPause(ImDrawList* dl, const Rect& box, std::uint32_t packedColour) {
@@ -89,7 +89,8 @@ void paintLoop(ImDrawList* dl, const Rect& box, std::uint32_t packedColour) {
 void paintChevron(ImDrawList* dl, const Rect& box, std::uint32_t packedColour, float direction) {
   const ImVec2 c = centre(box);
   const float dk = direction * 0.22f * box.width;
-  stroke(dl, {ImVec2(c.x - 0.5f * dk, c.y - dk), ImVec2(c.x + 0.5f * dk, c.y), ImVec2(c.x - 0.5f * dk, c.y + dk)},
+  stroke(dl,
+         {ImVec2(c.x - 0.5f * dk, c.y - dk), ImVec2(c.x + 0.5f * dk, c.y), ImVec2(c.x - 0.5f * dk, c.y + dk)},
          packedColour, kGlyphStroke);
 }
 
@@ -105,8 +106,10 @@ void paintCurvedArrow(ImDrawList* dl, const Rect& box, std::uint32_t packedColou
   const ImVec2 c = centre(box);
   const float r = 0.32f * box.width;
   const ImVec2 arcCentre(c.x, c.y + 0.35f * r);
-  if (headOnTheRight) strokeArc(dl, arcCentre, r, 189.0f, 351.0f, 16, packedColour, kGlyphStroke);
-  else strokeArc(dl, arcCentre, r, 351.0f, 189.0f, 16, packedColour, kGlyphStroke);
+  if (headOnTheRight)
+    strokeArc(dl, arcCentre, r, 189.0f, 351.0f, 16, packedColour, kGlyphStroke);
+  else
+    strokeArc(dl, arcCentre, r, 351.0f, 189.0f, 16, packedColour, kGlyphStroke);
   const float x = headOnTheRight ? c.x + r : c.x - r;
   const float y = c.y + 0.35f * r + 0.25f * r;
   const float m = 0.16f * box.width;

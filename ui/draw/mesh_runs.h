@@ -8,8 +8,8 @@
 #include <imgui.h>
 
 #include <algorithm>
-#include <initializer_list>
 #include <cstddef>
+#include <initializer_list>
 
 namespace orbi::ui {
 
@@ -19,7 +19,8 @@ namespace orbi::ui {
 template <typename Draw>
 void forEachRun(std::size_t total, std::size_t maxRun, Draw&& draw) {
   if (total < 2) return;
-  for (std::size_t first = 0; first + 1 < total; first += maxRun - 1) draw(first, std::min(maxRun, total - first));
+  for (std::size_t first = 0; first + 1 < total; first += maxRun - 1)
+    draw(first, std::min(maxRun, total - first));
 }
 
 // One rung of a strip: its two ends and their colour (packed).

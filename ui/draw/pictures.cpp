@@ -21,7 +21,9 @@ constexpr int kLargestSide = 2048;
 // The narrowest texture Dear ImGui chooses by itself.
 constexpr int kNarrowestAtlas = 512;
 
-void reportDecodeFailure(const char* reason) { std::fprintf(stderr, "orbi-ui: a PNG did not decode: %s\n", reason); }
+void reportDecodeFailure(const char* reason) {
+  std::fprintf(stderr, "orbi-ui: a PNG did not decode: %s\n", reason);
+}
 
 void reportNoRoom(int width, int height) {
   std::fprintf(stderr, "orbi-ui: no room in the atlas for a %d x %d PNG\n", width, height);
@@ -30,7 +32,8 @@ void reportNoRoom(int width, int height) {
 // The atlas rectangle of a packed picture, or null when the atlas no longer
 // knows it.
 const ImFontAtlasCustomRect* atlasRectOf(const ImFontAtlas& atlas, const Picture& picture) {
-  if (picture.atlasRect == kNoAtlasRect || picture.atlasRect >= static_cast<std::uint32_t>(atlas.CustomRects.Size))
+  if (picture.atlasRect == kNoAtlasRect ||
+      picture.atlasRect >= static_cast<std::uint32_t>(atlas.CustomRects.Size))
     return nullptr;
   const ImFontAtlasCustomRect& r = atlas.CustomRects[static_cast<int>(picture.atlasRect)];
   return r.IsPacked() ? &r : nullptr;
@@ -54,7 +57,8 @@ const Picture& Pictures::load(std::span<const std::uint8_t> png) {
   }
   int width = 0, height = 0, channels = 0;
   const std::unique_ptr<stbi_uc, void (*)(void*)> pixels(
-      stbi_load_from_memory(png.data(), static_cast<int>(png.size()), &width, &height, &channels, 4), stbi_image_free);
+      stbi_load_from_memory(png.data(), static_cast<int>(png.size()), &width, &height, &channels, 4),
+      stbi_image_free);
   if (!pixels) {
     reportDecodeFailure(stbi_failure_reason());
     return entry.picture;
@@ -115,13 +119,13 @@ void drawPicture(ImDrawList* dl, const Rect& rect, std::span<const std::uint8_t>
   const ImFontAtlasCustomRect* packed = atlasRectOf(atlas, picture);
   if (!packed) return;
   const float f = std::min(rect.height / picture.height, rect.width / picture.width);
-  const Rect drawn{rect.x + (rect.width - picture.width * f) / 2.0f, rect.y + (rect.height - picture.height * f) / 2.0f,
-                   picture.width * f, picture.height * f};
+  const Rect drawn{rect.x + (rect.width - picture.width * f) / 2.0f,
+                   rect.y + (rect.height - picture.height * f) / 2.0f, picture.width * f, picture.height * f};
   logDraw(DrawOp::Picture, 0xFFFFFFFF, [&](DrawRecord& r) { r.rect = drawn; });
   ImVec2 uv0, uv1;
   atlas.CalcCustomRectUV(packed, &uv0, &uv1);
-  dl->AddImage(atlas.TexID, ImVec2(drawn.x, drawn.y), ImVec2(drawn.x + drawn.width, drawn.y + drawn.height), uv0, uv1,
-               IM_COL32_WHITE);
+  dl->AddImage(atlas.TexID, ImVec2(drawn.x, drawn.y), ImVec2(drawn.x + drawn.width, drawn.y + drawn.height),
+               uv0, uv1, IM_COL32_WHITE);
 }
 
 }  // namespace orbi::ui

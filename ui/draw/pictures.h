@@ -25,8 +25,9 @@ namespace orbi::ui {
 inline constexpr std::uint32_t kNoAtlasRect = 0xFFFFFFFF;
 
 struct Picture {
-  std::uint32_t atlasRect = kNoAtlasRect;  // the atlas custom-rectangle id; none until packed, or after a failure
-  std::int32_t width = 0;                  // pixels
+  std::uint32_t atlasRect =
+      kNoAtlasRect;        // the atlas custom-rectangle id; none until packed, or after a failure
+  std::int32_t width = 0;  // pixels
   std::int32_t height = 0;
 };
 

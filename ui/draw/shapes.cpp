@@ -149,8 +149,9 @@ void fillUnder(ImDrawList* dl, std::span<const ImVec2> points, float baselineY, 
     for (const ImVec2& p : points) r.partners.emplace_back(p.x, baselineY);
   });
   const ImU32 packed = packColour(colour);
-  fillStrip(dl, points.size(),
-            [&](std::size_t i) { return StripRung{points[i], ImVec2(points[i].x, baselineY), packed}; });
+  fillStrip(dl, points.size(), [&](std::size_t i) {
+    return StripRung{points[i], ImVec2(points[i].x, baselineY), packed};
+  });
 }
 
 void fillBetween(ImDrawList* dl, std::span<const ImVec2> upper, std::span<const ImVec2> lower,
@@ -160,8 +161,9 @@ void fillBetween(ImDrawList* dl, std::span<const ImVec2> upper, std::span<const 
     r.partners = copied(lower);
   });
   const ImU32 packed = packColour(colour);
-  fillStrip(dl, std::min(upper.size(), lower.size()),
-            [&](std::size_t i) { return StripRung{upper[i], lower[i], packed}; });
+  fillStrip(dl, std::min(upper.size(), lower.size()), [&](std::size_t i) {
+    return StripRung{upper[i], lower[i], packed};
+  });
 }
 
 void fillBand(ImDrawList* dl, float x0, float columnWidth, std::span<const float> a, std::span<const float> b,

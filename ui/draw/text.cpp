@@ -54,7 +54,8 @@ void addText(ImDrawList* dl, const ImFont* face, float size, ImVec2 at, ImU32 co
   if (push) dl->PopTextureID();
 }
 
-void paintText(ImDrawList* dl, SizedFont font, ImVec2 point, std::string_view text, float tracking, ImU32 colour) {
+void paintText(ImDrawList* dl, SizedFont font, ImVec2 point, std::string_view text, float tracking,
+               ImU32 colour) {
   if (text.empty() || !font.face || !(font.size >= 1.0f)) return;
   if (tracking == 0.0f) {
     addText(dl, font.face, font.size, point, colour, text);
@@ -186,8 +187,10 @@ void drawText(ImDrawList* dl, const Rect& rect, std::string_view text, TextStyle
   }
   const float width = textWidth(font, shown, tracking);
   float x = rect.x;
-  if (alignment == TextAlign::Centre) x = rect.x + (rect.width - width) / 2.0f;
-  else if (alignment == TextAlign::Right) x = rect.x + rect.width - width;
+  if (alignment == TextAlign::Centre)
+    x = rect.x + (rect.width - width) / 2.0f;
+  else if (alignment == TextAlign::Right)
+    x = rect.x + rect.width - width;
   const float y = rect.y + (rect.height - font.size) / 2.0f;
   paintText(dl, font, ImVec2(x, y), shown, tracking, packColour(colour));
 }

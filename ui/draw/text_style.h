@@ -25,7 +25,7 @@ inline constexpr int kTextStyleCount = 9;
 enum class TextAlign : std::uint32_t { Left, Centre, Right };
 
 struct TextStyleSpec {
-  float px;        // design size in pixels
+  float px;  // design size in pixels
   FontId font;
   float tracking;  // extra space after each character, design pixels
   bool upperCase;  // ASCII letters drawn as capitals

@@ -11,9 +11,12 @@ namespace orbi::ui {
 constexpr std::size_t utf8CharLength(std::string_view text, std::size_t at) {
   const auto lead = static_cast<unsigned char>(text[at]);
   std::size_t n = 1;
-  if ((lead & 0xE0u) == 0xC0u) n = 2;
-  else if ((lead & 0xF0u) == 0xE0u) n = 3;
-  else if ((lead & 0xF8u) == 0xF0u) n = 4;
+  if ((lead & 0xE0u) == 0xC0u)
+    n = 2;
+  else if ((lead & 0xF0u) == 0xE0u)
+    n = 3;
+  else if ((lead & 0xF8u) == 0xF0u)
+    n = 4;
   return n < text.size() - at ? n : text.size() - at;
 }
 

@@ -47,8 +47,8 @@ MinMax WaveOverview::range(std::uint64_t from, std::uint64_t to) const {
   return overviewRange(samples_, levels_, from, to);
 }
 
-MinMax overviewRange(std::span<const float> samples, std::span<const OverviewLevel> levels, std::uint64_t from,
-                     std::uint64_t to) {
+MinMax overviewRange(std::span<const float> samples, std::span<const OverviewLevel> levels,
+                     std::uint64_t from, std::uint64_t to) {
   to = std::min<std::uint64_t>(to, samples.size());
   if (from >= to) return {};
   MinMax acc{std::numeric_limits<float>::max(), -std::numeric_limits<float>::max()};

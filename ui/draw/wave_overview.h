@@ -47,7 +47,7 @@ class WaveOverview {
 
 // The query WaveOverview::range answers, over levels built as above from
 // these samples.
-MinMax overviewRange(std::span<const float> samples, std::span<const OverviewLevel> levels, std::uint64_t from,
-                     std::uint64_t to);
+MinMax overviewRange(std::span<const float> samples, std::span<const OverviewLevel> levels,
+                     std::uint64_t from, std::uint64_t to);
 
 }  // namespace orbi::ui

@@ -24,7 +24,7 @@ enum class WaveformMode : std::uint32_t {
 struct WaveformStyle {
   WaveformMode mode = WaveformMode::Bars;
   std::uint32_t colour = 0xFF8DC63F;  // 0xAARRGGBB
-  float height = 1.0f;  // the share of half the rect's height a full-scale sample reaches
+  float height = 1.0f;                // the share of half the rect's height a full-scale sample reaches
   float gain = 1.0f;
   // When set, multiplies gain at each drawn position; its argument is the
   // time from the start of the sample in seconds.

@@ -20,12 +20,12 @@ namespace orbi::ui {
 enum class DropOutcome : std::uint8_t { Nothing, Taken, Ignored };
 
 struct DropState {
-  std::vector<std::string> paths;        // the dragged files, UTF-8
-  ImVec2 point{-FLT_MAX, -FLT_MAX};      // pointer in window pixels
-  bool over = false;                     // a drag is over the window
-  bool dropped = false;                  // the paths were dropped; offered to this frame's zones
-  bool accepted = false;                 // a zone matched the drag in the last finished frame
-  bool acceptedNow = false;              // a zone has matched it in the current frame
+  std::vector<std::string> paths;    // the dragged files, UTF-8
+  ImVec2 point{-FLT_MAX, -FLT_MAX};  // pointer in window pixels
+  bool over = false;                 // a drag is over the window
+  bool dropped = false;              // the paths were dropped; offered to this frame's zones
+  bool accepted = false;             // a zone matched the drag in the last finished frame
+  bool acceptedNow = false;          // a zone has matched it in the current frame
   // Set when a frame ends a drop, for the source to report back; the source
   // resets it.
   DropOutcome outcome = DropOutcome::Nothing;

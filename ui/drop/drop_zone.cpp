@@ -10,7 +10,9 @@
 namespace orbi::ui {
 namespace {
 
-bool inside(const Rect& r, ImVec2 p) { return r.x <= p.x && p.x < r.x + r.width && r.y <= p.y && p.y < r.y + r.height; }
+bool inside(const Rect& r, ImVec2 p) {
+  return r.x <= p.x && p.x < r.x + r.width && r.y <= p.y && p.y < r.y + r.height;
+}
 
 bool takes(std::string_view path, std::span<const std::string_view> endings) {
   if (endings.empty()) return true;

@@ -25,7 +25,8 @@ Rect nextFromRight(Rect& area, float side) {
 
 }  // namespace
 
-bool captionButton(const char* id, const Rect& rect, const IconPainter& glyph, const char* tooltip, bool danger) {
+bool captionButton(const char* id, const Rect& rect, const IconPainter& glyph, const char* tooltip,
+                   bool danger) {
   InteractSpec spec;
   spec.kind = HitKind::Rectangle;
   spec.rect = rect;
@@ -49,7 +50,8 @@ float drawCaptionButtons(const FrameInfo& frame, const Rect& area) {
   if (!controls) return 0.0f;
   const float b = kButton * scale();
   Rect left = area;
-  if (captionButton("##orbi.caption.close", nextFromRight(left, b), paintClose, "Close", true)) controls->close();
+  if (captionButton("##orbi.caption.close", nextFromRight(left, b), paintClose, "Close", true))
+    controls->close();
   const bool restore = controls->isMaximised() || controls->isFullscreen();
   if (captionButton("##orbi.caption.max", nextFromRight(left, b), restore ? paintRestore : paintMaximise,
                     restore ? "Restore" : "Maximise", false))

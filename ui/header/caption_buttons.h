@@ -15,6 +15,7 @@ namespace orbi::ui {
 float drawCaptionButtons(const FrameInfo& frame, const Rect& area);
 
 // One caption button; true when released over it without a drag.
-bool captionButton(const char* id, const Rect& rect, const IconPainter& glyph, const char* tooltip, bool danger);
+bool captionButton(const char* id, const Rect& rect, const IconPainter& glyph, const char* tooltip,
+                   bool danger);
 
 }  // namespace orbi::ui

@@ -81,7 +81,8 @@ DocumentBoxResult drawDocumentBox(const char* id, const Rect& rect, const Docume
   spec.cursor = ImGuiMouseCursor_Hand;
   spec.tooltip = state.nameTooltip;
   const Interaction it = interact("name", spec);
-  if (it.hovered || it.held) fillRect(ImGui::GetWindowDrawList(), row, it.held ? kNameHeld : kNameHovered, 6.0f);
+  if (it.hovered || it.held)
+    fillRect(ImGui::GetWindowDrawList(), row, it.held ? kNameHeld : kNameHovered, 6.0f);
   drawName(row, state);
   result.nameClicked = it.clicked && it.hovered;
   ImGui::PopID();

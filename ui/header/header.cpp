@@ -78,8 +78,10 @@ void drawDocument(HeaderFlow& flow, Rect& row, float fieldShare) {
   flow.result.documentField = field;
   const DocumentBoxResult clicks = drawDocumentBox("preset", field, documentBoxState(document));
   if (clicks.nameClicked) {
-    if (document.browsable || document.kind == DocumentKind::Delegated) flow.result.action = HeaderAction::Browse;
-    else guardHeaderAction(flow, FlowAction::Open);
+    if (document.browsable || document.kind == DocumentKind::Delegated)
+      flow.result.action = HeaderAction::Browse;
+    else
+      guardHeaderAction(flow, FlowAction::Open);
   }
   if (clicks.previous) guardHeaderAction(flow, FlowAction::Previous);
   if (clicks.next) guardHeaderAction(flow, FlowAction::Next);
@@ -110,27 +112,13 @@ void drawUndoRedo(const HeaderModel& model, Rect& row, HeaderResult& result) {
 void dispatchMenuChoice(HeaderFlow& flow, const HeaderMenuChoice& choice) {
   if (choice.action) {
     switch (*choice.action) {
-      case MenuAction::New:
-        guardHeaderAction(flow, FlowAction::New);
-        break;
-      case MenuAction::Open:
-        openDocument(flow);
-        break;
-      case MenuAction::Save:
-        saveDocument(flow);
-        break;
-      case MenuAction::SaveAs:
-        saveDocumentAs(flow);
-        break;
-      case MenuAction::Undo:
-        flow.result.action = HeaderAction::Undo;
-        break;
-      case MenuAction::Redo:
-        flow.result.action = HeaderAction::Redo;
-        break;
-      case MenuAction::Settings:
-        flow.result.action = HeaderAction::Settings;
-        break;
+      case MenuAction::New: guardHeaderAction(flow, FlowAction::New); break;
+      case MenuAction::Open: openDocument(flow); break;
+      case MenuAction::Save: saveDocument(flow); break;
+      case MenuAction::SaveAs: saveDocumentAs(flow); break;
+      case MenuAction::Undo: flow.result.action = HeaderAction::Undo; break;
+      case MenuAction::Redo: flow.result.action = HeaderAction::Redo; break;
+      case MenuAction::Settings: flow.result.action = HeaderAction::Settings; break;
     }
   }
   if (choice.item) guardHeaderAction(flow, FlowAction::RunItem, *choice.item);
@@ -158,8 +146,7 @@ bool actOnShortcut(HeaderFlow& flow, Shortcut shortcut) {
       if (!model.document) return false;
       openDocument(flow);
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 

@@ -64,46 +64,45 @@ HeaderState& headerState() { return store<HeaderState>(context(), ImGui::GetID("
 void guardHeaderAction(HeaderFlow& flow, FlowAction kind, std::uint32_t argument) {
   if (kind == FlowAction::RunItem) {
     const HeaderItem* item = findItem(flow.model, argument);
-    if (item && item->confirmDiscard && modified(flow)) armPrompt(flow, kind, argument);
-    else performHeaderAction(flow, kind, argument);
+    if (item && item->confirmDiscard && modified(flow))
+      armPrompt(flow, kind, argument);
+    else
+      performHeaderAction(flow, kind, argument);
     return;
   }
-  if (modified(flow) && flow.model.document->confirmDiscard) armPrompt(flow, kind, argument);
-  else performHeaderAction(flow, kind, argument);
+  if (modified(flow) && flow.model.document->confirmDiscard)
+    armPrompt(flow, kind, argument);
+  else
+    performHeaderAction(flow, kind, argument);
 }
 
 void performHeaderAction(HeaderFlow& flow, FlowAction kind, std::uint32_t argument) {
   switch (kind) {
-    case FlowAction::New:
-      flow.result.action = HeaderAction::New;
-      break;
-    case FlowAction::Open:
-      requestOpenDialog(flow);
-      break;
-    case FlowAction::Previous:
-      flow.result.action = HeaderAction::Previous;
-      break;
-    case FlowAction::Next:
-      flow.result.action = HeaderAction::Next;
-      break;
-    case FlowAction::RunItem:
-      runHeaderItem(flow, argument);
-      break;
-    default:
-      break;
+    case FlowAction::New: flow.result.action = HeaderAction::New; break;
+    case FlowAction::Open: requestOpenDialog(flow); break;
+    case FlowAction::Previous: flow.result.action = HeaderAction::Previous; break;
+    case FlowAction::Next: flow.result.action = HeaderAction::Next; break;
+    case FlowAction::RunItem: runHeaderItem(flow, argument); break;
+    default: break;
   }
 }
 
 void openDocument(HeaderFlow& flow) {
-  if (delegated(flow)) flow.result.action = HeaderAction::Browse;
-  else if (modified(flow) && flow.model.document->confirmDiscard) armPrompt(flow, FlowAction::Open, 0);
-  else requestOpenDialog(flow);
+  if (delegated(flow))
+    flow.result.action = HeaderAction::Browse;
+  else if (modified(flow) && flow.model.document->confirmDiscard)
+    armPrompt(flow, FlowAction::Open, 0);
+  else
+    requestOpenDialog(flow);
 }
 
 void saveDocument(HeaderFlow& flow) {
-  if (delegated(flow)) flow.result.action = HeaderAction::Save;
-  else if (!flow.model.document || flow.model.document->path.empty()) saveDocumentAs(flow);
-  else flow.result.savePath = std::string(flow.model.document->path);
+  if (delegated(flow))
+    flow.result.action = HeaderAction::Save;
+  else if (!flow.model.document || flow.model.document->path.empty())
+    saveDocumentAs(flow);
+  else
+    flow.result.savePath = std::string(flow.model.document->path);
 }
 
 void saveDocumentAs(HeaderFlow& flow) {
@@ -133,8 +132,8 @@ void unsavedChangesDialog(HeaderFlow& flow) {
   const std::optional<HeaderDocument>& document = flow.model.document;
   // The text is made only while the prompt shows.
   if (document && ImGui::IsPopupOpen(kDiscardPrompt)) {
-    const DialogResult answer =
-        messageDialog(kDiscardPrompt, "Unsaved changes", discardPromptText(document->name), "Discard", "Keep");
+    const DialogResult answer = messageDialog(kDiscardPrompt, "Unsaved changes",
+                                              discardPromptText(document->name), "Discard", "Keep");
     // Acted on here, back in the header's scope: the dialog has ended.
     if (answer == DialogResult::Accepted) {
       const HeaderState pending = flow.state;

@@ -25,8 +25,8 @@ enum class FlowAction : std::uint32_t { Nothing, New, Open, Previous, Next, RunI
 // One a UI context, zero at first.
 struct HeaderState {
   FlowAction pendingKind = FlowAction::Nothing;  // waiting for the prompt
-  std::uint32_t pendingArg = 0;               // the item's command for RunItem
-  std::uint32_t dialogItem = 0;               // the item whose dialog was asked for last
+  std::uint32_t pendingArg = 0;                  // the item's command for RunItem
+  std::uint32_t dialogItem = 0;                  // the item whose dialog was asked for last
 };
 
 // The context's state, under the id of "state" in the current id scope

@@ -40,7 +40,9 @@ constexpr const char* kMenuPopup = "menu";
 constexpr const char* kAboutPopup = "about";
 constexpr const char* kShortcutsPopup = "shortcuts";
 
-std::string shortcutText(const HeaderMenuInput& input, const char* keys) { return input.keyboard ? keys : ""; }
+std::string shortcutText(const HeaderMenuInput& input, const char* keys) {
+  return input.keyboard ? keys : "";
+}
 
 std::string uiSizeLabel(float choice) {
   char label[16];
@@ -115,14 +117,17 @@ void drawButtonFace(ImDrawList* dl, const Rect& button, const HeaderMenuInput& i
   Rect row = button.inset(kInset * s, 0.0f);
   const Rect glyphColumn = row.takeLeft(kGlyph * s);
   const float glyph = kGlyph * s;
-  paintMenu(dl, {glyphColumn.x + (glyphColumn.width - glyph) / 2.0f, row.y + (row.height - glyph) / 2.0f, glyph, glyph},
-            packColour(kLight));
+  paintMenu(
+      dl,
+      {glyphColumn.x + (glyphColumn.width - glyph) / 2.0f, row.y + (row.height - glyph) / 2.0f, glyph, glyph},
+      packColour(kLight));
   row.takeLeft(kGap * s);
   if (!input.about.logo.empty()) {
     const Rect logoColumn = row.takeLeft(kLogo * s);
     const float logo = kLogo * s;
-    drawPicture(dl, {logoColumn.x + (logoColumn.width - logo) / 2.0f, row.y + (row.height - logo) / 2.0f, logo, logo},
-                input.about.logo);
+    drawPicture(
+        dl, {logoColumn.x + (logoColumn.width - logo) / 2.0f, row.y + (row.height - logo) / 2.0f, logo, logo},
+        input.about.logo);
     row.takeLeft(kGap * s);
   }
   drawText(dl, row, input.about.productName, TextStyle::Heading, kLight);
@@ -156,7 +161,8 @@ void drawAboutWindow(const HeaderMenuInput& input) {
 float headerMenuWidth(const HeaderMenuInput& input) {
   const float s = scale();
   const float logo = input.about.logo.empty() ? 0.0f : kLogo + kGap;
-  return (2.0f * kInset + kGlyph + kGap + logo) * s + measureText(input.about.productName, TextStyle::Heading).x;
+  return (2.0f * kInset + kGlyph + kGap + logo) * s +
+         measureText(input.about.productName, TextStyle::Heading).x;
 }
 
 void addMenuSection(std::vector<MenuEntry>& menu, std::string_view title, std::vector<MenuEntry> entries,
@@ -189,7 +195,8 @@ void drawShortcutsWindow(const HeaderMenuInput& input) {
   const float s = scale();
   float keyColumn = 0.0f;
   for (const ShortcutGroup& group : input.shortcutGroups)
-    for (const ShortcutRow& row : group.rows) keyColumn = std::max(keyColumn, measureText(row.keys, TextStyle::Body).x);
+    for (const ShortcutRow& row : group.rows)
+      keyColumn = std::max(keyColumn, measureText(row.keys, TextStyle::Body).x);
   keyColumn += kKeyColumnGap * s;
 
   ImDrawList* dl = ImGui::GetWindowDrawList();
@@ -230,7 +237,8 @@ HeaderMenuChoice headerMenu(const char* id, const Rect& rect, const HeaderMenuIn
   const Interaction it = interact("button", spec);
 
   ImDrawList* dl = ImGui::GetWindowDrawList();
-  if (it.hovered || it.held || ImGui::IsPopupOpen(kMenuPopup)) fillRect(dl, button, it.held ? kHeld : kLit, 6.0f);
+  if (it.hovered || it.held || ImGui::IsPopupOpen(kMenuPopup))
+    fillRect(dl, button, it.held ? kHeld : kLit, 6.0f);
   drawButtonFace(dl, button, input);
   if (it.hovered && it.clicked) {
     openPopupAt(kMenuPopup, ImVec2(button.x, button.y + button.height + kGap * s));

@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "ui/controls/param.h"
+#include "ui/controls/transport.h"
 #include "ui/dialogs/file_dialog.h"
 #include "ui/draw/icons.h"
 #include "ui/draw/text_style.h"
 #include "ui/geometry.h"
-#include "ui/controls/transport.h"
 #include "ui/popups/menu.h"
 
 namespace orbi::ui {
@@ -41,10 +41,10 @@ struct HeaderDocument {
   std::string_view name;   // empty shows "Untitled"
   std::string_view path;   // last opened from or saved to; empty for none
   bool modified = false;
-  bool canStep = false;    // previous and next arrows
-  bool browsable = false;  // clicking the name asks the caller to browse
-  bool canSave = false;    // the field's save button
-  bool confirmDiscard = false;  // ask before dropping unsaved changes
+  bool canStep = false;             // previous and next arrows
+  bool browsable = false;           // clicking the name asks the caller to browse
+  bool canSave = false;             // the field's save button
+  bool confirmDiscard = false;      // ask before dropping unsaved changes
   std::vector<FileFilter> filters;  // of the document's dialogs
   std::string folder;               // where they start when there is no path
 };

@@ -32,12 +32,9 @@ const StatusMessage& shownStatus(const HeaderStatus& status) {
 
 std::uint32_t statusColour(StatusTone tone) {
   switch (tone) {
-    case StatusTone::Notice:
-      return 0xFFD0A828;
-    case StatusTone::Error:
-      return 0xFFC84830;
-    default:
-      return 0xFF8A8870;
+    case StatusTone::Notice: return 0xFFD0A828;
+    case StatusTone::Error: return 0xFFC84830;
+    default: return 0xFF8A8870;
   }
 }
 

@@ -21,7 +21,8 @@ bool hasIcon(std::span<const IconPainter> icons, std::size_t page) {
   return page < icons.size() && static_cast<bool>(icons[page]);
 }
 
-float pageWidth(std::span<const std::string_view> labels, std::span<const IconPainter> icons, std::size_t page) {
+float pageWidth(std::span<const std::string_view> labels, std::span<const IconPainter> icons,
+                std::size_t page) {
   if (hasIcon(icons, page)) return kIconPage * scale();
   return kLabelPadding * scale() + measureText(labels[page], TextStyle::Body).x;
 }
@@ -59,7 +60,8 @@ void drawPageRail(const char* id, const Rect& rect, std::span<const std::string_
   ImGui::PushID(id);
   const float pad = railPadding();
   // Pills never run past the panel, however narrow it is.
-  Rect row{rail.x + pad, rail.y + pad, std::max(0.0f, rail.width - 2.0f * pad), std::max(0.0f, rail.height - 2.0f * pad)};
+  Rect row{rail.x + pad, rail.y + pad, std::max(0.0f, rail.width - 2.0f * pad),
+           std::max(0.0f, rail.height - 2.0f * pad)};
   const std::uint32_t selected = *current;
   for (std::size_t i = 0; i < labels.size(); ++i) {
     const Rect pill = row.takeLeft(pageWidth(labels, icons, i));

@@ -31,7 +31,9 @@ class ItemState {
   void setDragging(bool on) { storage_.SetBool(key(kDragging), on); }
   DragAxis axis() const { return static_cast<DragAxis>(storage_.GetInt(key(kAxis))); }
   void setAxis(DragAxis axis) { storage_.SetInt(key(kAxis), static_cast<int>(axis)); }
-  ImVec2 lastTotal() const { return ImVec2(storage_.GetFloat(key(kLastTotalX)), storage_.GetFloat(key(kLastTotalY))); }
+  ImVec2 lastTotal() const {
+    return ImVec2(storage_.GetFloat(key(kLastTotalX)), storage_.GetFloat(key(kLastTotalY)));
+  }
   void setLastTotal(ImVec2 total) {
     storage_.SetFloat(key(kLastTotalX), total.x);
     storage_.SetFloat(key(kLastTotalY), total.y);
@@ -65,14 +67,11 @@ ImRect hitArea(const InteractSpec& spec) {
   const ImVec2 p = spec.point;
   const Rect& rect = spec.rect;
   switch (spec.kind) {
-    case HitKind::Point:
-      return ImRect(p.x - r, p.y - r, p.x + r, p.y + r);
-    case HitKind::VerticalBand:
-      return ImRect(p.x - r, rect.y, p.x + r, rect.y + std::max(rect.height, 0.0f));
+    case HitKind::Point: return ImRect(p.x - r, p.y - r, p.x + r, p.y + r);
+    case HitKind::VerticalBand: return ImRect(p.x - r, rect.y, p.x + r, rect.y + std::max(rect.height, 0.0f));
     case HitKind::HorizontalBand:
       return ImRect(rect.x, p.y - r, rect.x + std::max(rect.width, 0.0f), p.y + r);
-    default:
-      return ImRect(rect.x, rect.y, rect.x + rect.width, rect.y + rect.height);
+    default: return ImRect(rect.x, rect.y, rect.x + rect.width, rect.y + rect.height);
   }
 }
 
@@ -82,14 +81,10 @@ ImGuiMouseCursor cursorFor(const InteractSpec& spec) {
   if (spec.cursor >= ImGuiMouseCursor_COUNT) return ImGuiMouseCursor_Arrow;
   if (spec.cursor >= 0) return spec.cursor;
   switch (spec.kind) {
-    case HitKind::Point:
-      return ImGuiMouseCursor_Hand;
-    case HitKind::VerticalBand:
-      return ImGuiMouseCursor_ResizeEW;
-    case HitKind::HorizontalBand:
-      return ImGuiMouseCursor_ResizeNS;
-    default:
-      return ImGuiMouseCursor_Arrow;
+    case HitKind::Point: return ImGuiMouseCursor_Hand;
+    case HitKind::VerticalBand: return ImGuiMouseCursor_ResizeEW;
+    case HitKind::HorizontalBand: return ImGuiMouseCursor_ResizeNS;
+    default: return ImGuiMouseCursor_Arrow;
   }
 }
 
@@ -106,14 +101,10 @@ void beginPress(ItemState& state, const InteractSpec& spec, const ImGuiIO& io) {
 
 ImVec2 lockToAxis(ImVec2 movement, DragAxis axis) {
   switch (axis) {
-    case DragAxis::Free:
-      return movement;
-    case DragAxis::Horizontal:
-      return ImVec2(movement.x, 0.0f);
-    case DragAxis::Vertical:
-      return ImVec2(0.0f, movement.y);
-    default:
-      return ImVec2(0.0f, 0.0f);
+    case DragAxis::Free: return movement;
+    case DragAxis::Horizontal: return ImVec2(movement.x, 0.0f);
+    case DragAxis::Vertical: return ImVec2(0.0f, movement.y);
+    default: return ImVec2(0.0f, 0.0f);
   }
 }
 
@@ -153,8 +144,8 @@ bool followPress(ItemState& state, Interaction& out, const ImGuiIO& io) {
 
 void logItem(const char* id, ImGuiID item, const ImRect& area, ImGuiMouseCursor cursor, const char* tooltip) {
   if (DrawLog* log = activeDrawLog())
-    log->addItem({id, item, Rect{area.Min.x, area.Min.y, area.Max.x - area.Min.x, area.Max.y - area.Min.y}, cursor,
-                  tooltip ? tooltip : ""});
+    log->addItem({id, item, Rect{area.Min.x, area.Min.y, area.Max.x - area.Min.x, area.Max.y - area.Min.y},
+                  cursor, tooltip ? tooltip : ""});
 }
 
 }  // namespace

@@ -11,7 +11,8 @@ void logLastItem(const char* idText) {
   if (!log) return;
   const ImGuiLastItemData& item = GImGui->LastItemData;
   const ImRect& r = item.Rect;
-  log->addItem({idText, item.ID, Rect{r.Min.x, r.Min.y, r.Max.x - r.Min.x, r.Max.y - r.Min.y}, ImGuiMouseCursor_Arrow, ""});
+  log->addItem({idText, item.ID, Rect{r.Min.x, r.Min.y, r.Max.x - r.Min.x, r.Max.y - r.Min.y},
+                ImGuiMouseCursor_Arrow, ""});
 }
 
 }  // namespace orbi::ui

@@ -12,12 +12,9 @@ constexpr float kSmallestFactor = 0.001f;
 
 float place(Align align, float edge, float available, float size) {
   switch (align) {
-    case Align::Centre:
-      return edge + (available - size) * 0.5f;
-    case Align::End:
-      return edge + available - size;
-    default:
-      return edge;
+    case Align::Centre: return edge + (available - size) * 0.5f;
+    case Align::End: return edge + available - size;
+    default: return edge;
   }
 }
 
@@ -25,14 +22,10 @@ float place(Align align, float edge, float available, float size) {
 
 float ruleSize(SizeRule rule, float natural, float available) {
   switch (rule.mode) {
-    case SizeMode::Natural:
-      return natural < 0.0f ? available : std::min(natural, available);
-    case SizeMode::Fixed:
-      return std::min(rule.value * scale(), available);
-    case SizeMode::Fraction:
-      return available * std::clamp(rule.value, 0.0f, 1.0f);
-    default:
-      return available;
+    case SizeMode::Natural: return natural < 0.0f ? available : std::min(natural, available);
+    case SizeMode::Fixed: return std::min(rule.value * scale(), available);
+    case SizeMode::Fraction: return available * std::clamp(rule.value, 0.0f, 1.0f);
+    default: return available;
   }
 }
 

@@ -75,10 +75,10 @@ struct EmbeddedWindow::Impl {
 
   unsigned width = 0, height = 0;  // as set; 0 while unset
   bool fixedScale = false;
-  float scale = 1.0f;              // the fixed scale as given, up to the largest applied
-  bool visible = false;            // mapped, as the last Map or Unmap said
-  bool gone = false;               // destroyed with the host's parent
-  bool drawWanted = false;         // an Expose or a resize asked for a frame
+  float scale = 1.0f;       // the fixed scale as given, up to the largest applied
+  bool visible = false;     // mapped, as the last Map or Unmap said
+  bool gone = false;        // destroyed with the host's parent
+  bool drawWanted = false;  // an Expose or a resize asked for a frame
 };
 
 template <typename Calls>
@@ -90,9 +90,11 @@ void EmbeddedWindow::Impl::trapped(Calls&& calls) {
 
 bool EmbeddedWindow::Impl::open(Window parent) {
   XWindowAttributes parentAttributes;
-  if (withX11ErrorTrap(display, [&] {
-        if (!XGetWindowAttributes(display, parent, &parentAttributes)) parentAttributes.screen = nullptr;
-      }) != 0 ||
+  if (withX11ErrorTrap(display,
+                       [&] {
+                         if (!XGetWindowAttributes(display, parent, &parentAttributes))
+                           parentAttributes.screen = nullptr;
+                       }) != 0 ||
       !parentAttributes.screen)
     return false;
   const int screen = XScreenNumberOfScreen(parentAttributes.screen);
@@ -113,8 +115,8 @@ bool EmbeddedWindow::Impl::open(Window parent) {
   attributes.background_pixmap = None;
   attributes.event_mask = kWindowEvents;
   if (withX11ErrorTrap(display, [&] {
-        window = XCreateWindow(display, parent, 0, 0, xSize(width), xSize(height), 0, visual.depth, InputOutput,
-                               static_cast<Visual*>(visual.visual),
+        window = XCreateWindow(display, parent, 0, 0, xSize(width), xSize(height), 0, visual.depth,
+                               InputOutput, static_cast<Visual*>(visual.visual),
                                CWColormap | CWBorderPixel | CWBackPixmap | CWEventMask, &attributes);
       }) != 0) {
     window = 0;
@@ -134,10 +136,13 @@ bool EmbeddedWindow::Impl::open(Window parent) {
     io.BackendPlatformName = "orbi_x11";
     clipboard->install(io);
   }
-  if (fixedScale) surface.ui()->setDisplayScale(clampDisplayScale(scale));
-  else applyDesktopScale();
+  if (fixedScale)
+    surface.ui()->setDisplayScale(clampDisplayScale(scale));
+  else
+    applyDesktopScale();
 
-  if (withX11ErrorTrap(display, [&] { drop = std::make_unique<XdndTarget>(display, window, *surface.ui()); }) != 0) {
+  if (withX11ErrorTrap(display,
+                       [&] { drop = std::make_unique<XdndTarget>(display, window, *surface.ui()); }) != 0) {
     std::fprintf(stderr, "orbi-ui: XdndAware could not be set; the view takes no dropped files\n");
     drop.reset();
   }
@@ -179,7 +184,8 @@ void EmbeddedWindow::Impl::dispatch(XEvent& event) {
   }
   if (event.xany.window == root) {
     // The desktop's settings changed: our WM_DPICHANGED.
-    if (event.type == PropertyNotify && event.xproperty.atom == resourceManager && !fixedScale) applyDesktopScale();
+    if (event.type == PropertyNotify && event.xproperty.atom == resourceManager && !fixedScale)
+      applyDesktopScale();
     return;
   }
   if (gone || event.xany.window != window) return;
@@ -190,16 +196,15 @@ void EmbeddedWindow::Impl::dispatch(XEvent& event) {
       if (event.xexpose.count == 0) drawWanted = true;
       break;
     case ConfigureNotify:
-      surface.resize(static_cast<unsigned>(event.xconfigure.width), static_cast<unsigned>(event.xconfigure.height));
+      surface.resize(static_cast<unsigned>(event.xconfigure.width),
+                     static_cast<unsigned>(event.xconfigure.height));
       drawWanted = true;
       break;
     case MapNotify:
       visible = true;
       drawWanted = true;
       break;
-    case UnmapNotify:
-      visible = false;
-      break;
+    case UnmapNotify: visible = false; break;
     case DestroyNotify:
       gone = true;
       visible = false;
@@ -230,8 +235,8 @@ std::string EmbeddedWindow::Impl::readResources() {
   unsigned long items = 0, after = 0;
   unsigned char* data = nullptr;
   std::string text;
-  if (XGetWindowProperty(display, root, resourceManager, 0, kMaxResourceLongs, False, XA_STRING, &type, &format,
-                         &items, &after, &data) == Success &&
+  if (XGetWindowProperty(display, root, resourceManager, 0, kMaxResourceLongs, False, XA_STRING, &type,
+                         &format, &items, &after, &data) == Success &&
       data) {
     if (format == 8) text.assign(reinterpret_cast<const char*>(data), items);
     XFree(data);
@@ -273,7 +278,8 @@ void EmbeddedWindow::setSize(unsigned width, unsigned height) {
   Impl& w = *impl_;
   w.width = width;
   w.height = height;
-  if (w.window && !w.gone) w.trapped([&] { XResizeWindow(w.display, w.window, xSize(width), xSize(height)); });
+  if (w.window && !w.gone)
+    w.trapped([&] { XResizeWindow(w.display, w.window, xSize(width), xSize(height)); });
 }
 
 void EmbeddedWindow::setScale(double scale) {

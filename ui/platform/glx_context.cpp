@@ -30,9 +30,25 @@ Fn glxProc(const char* name) {
 }  // namespace
 
 GlxVisual chooseGlxVisual(Display* display, int screen) {
-  const int attributes[] = {GLX_X_RENDERABLE, True, GLX_DRAWABLE_TYPE, GLX_WINDOW_BIT, GLX_RENDER_TYPE,
-                            GLX_RGBA_BIT, GLX_X_VISUAL_TYPE, GLX_TRUE_COLOR, GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8,
-                            GLX_BLUE_SIZE, 8, GLX_ALPHA_SIZE, 8, GLX_DOUBLEBUFFER, True, None};
+  const int attributes[] = {GLX_X_RENDERABLE,
+                            True,
+                            GLX_DRAWABLE_TYPE,
+                            GLX_WINDOW_BIT,
+                            GLX_RENDER_TYPE,
+                            GLX_RGBA_BIT,
+                            GLX_X_VISUAL_TYPE,
+                            GLX_TRUE_COLOR,
+                            GLX_RED_SIZE,
+                            8,
+                            GLX_GREEN_SIZE,
+                            8,
+                            GLX_BLUE_SIZE,
+                            8,
+                            GLX_ALPHA_SIZE,
+                            8,
+                            GLX_DOUBLEBUFFER,
+                            True,
+                            None};
   int count = 0;
   GLXFBConfig* configs = glXChooseFBConfig(display, screen, attributes, &count);
   GlxVisual chosen;
@@ -46,15 +62,17 @@ GlxVisual chooseGlxVisual(Display* display, int screen) {
   return chosen;
 }
 
-GlxContext::GlxContext(Display* display, int screen, GLXFBConfig config) : display_(display), screen_(screen) {
+GlxContext::GlxContext(Display* display, int screen, GLXFBConfig config)
+    : display_(display), screen_(screen) {
   if (!hasExtension(display, screen, "GLX_ARB_create_context") ||
       !hasExtension(display, screen, "GLX_ARB_create_context_profile")) {
     error_ = "the display offers no OpenGL 3.2 core contexts";
     return;
   }
   const auto create = glxProc<PFNGLXCREATECONTEXTATTRIBSARBPROC>("glXCreateContextAttribsARB");
-  const int attributes[] = {GLX_CONTEXT_MAJOR_VERSION_ARB, 3, GLX_CONTEXT_MINOR_VERSION_ARB, 2,
-                            GLX_CONTEXT_PROFILE_MASK_ARB, GLX_CONTEXT_CORE_PROFILE_BIT_ARB, None};
+  const int attributes[] = {
+      GLX_CONTEXT_MAJOR_VERSION_ARB,    3,   GLX_CONTEXT_MINOR_VERSION_ARB, 2, GLX_CONTEXT_PROFILE_MASK_ARB,
+      GLX_CONTEXT_CORE_PROFILE_BIT_ARB, None};
   if (create) context_ = create(display, config, nullptr, True, attributes);
   if (!context_) error_ = "no OpenGL 3.2 core context could be created";
 }

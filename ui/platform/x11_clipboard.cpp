@@ -99,7 +99,8 @@ bool X11Clipboard::waitForReply(XEvent& reply) {
       }
       continue;
     }
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) break;
     pollfd fd{ConnectionNumber(display_), POLLIN, 0};
     if (poll(&fd, 1, static_cast<int>(left.count()) + 1) > 0) XEventsQueued(display_, QueuedAfterReading);
@@ -115,8 +116,8 @@ std::string X11Clipboard::readReply(const XEvent& reply) {
   unsigned long items = 0, after = 0;
   unsigned char* data = nullptr;
   std::string text;
-  if (XGetWindowProperty(display_, window_, atoms_.property, 0, kMaxReplyLongs, True, AnyPropertyType, &type, &format,
-                         &items, &after, &data) == Success &&
+  if (XGetWindowProperty(display_, window_, atoms_.property, 0, kMaxReplyLongs, True, AnyPropertyType, &type,
+                         &format, &items, &after, &data) == Success &&
       data) {
     if (type == atoms_.utf8 && format == 8) text.assign(reinterpret_cast<const char*>(data), items);
     XFree(data);
@@ -126,7 +127,8 @@ std::string X11Clipboard::readReply(const XEvent& reply) {
 
 bool X11Clipboard::handleEvent(const XEvent& event) {
   if (event.type == SelectionClear) {
-    if (event.xselectionclear.window != window_ || event.xselectionclear.selection != atoms_.clipboard) return false;
+    if (event.xselectionclear.window != window_ || event.xselectionclear.selection != atoms_.clipboard)
+      return false;
     if (owned().owner == this) owned() = OwnedClipboard{};
     return true;
   }

@@ -27,7 +27,7 @@ class X11ErrorTrap {
 
  private:
   _XDisplay* display_;
-  X11ErrorTrap* outer_;          // the trap that was active when this one began
+  X11ErrorTrap* outer_;           // the trap that was active when this one began
   void (*previous_)() = nullptr;  // Xlib's XErrorHandler, stored untyped
   int error_ = 0;
   bool ended_ = false;

@@ -69,8 +69,10 @@ void HeldInput::press() {
 }
 
 void HeldInput::release() {
-  if (seen) down = false;
-  else releaseDue = true;
+  if (seen)
+    down = false;
+  else
+    releaseDue = true;
 }
 
 void HeldInput::frameSeen() {
@@ -109,13 +111,9 @@ bool X11Input::handleEvent(XEvent& event) {
       pointerAt(event.xmotion.x, event.xmotion.y);
       return true;
     case ButtonPress:
-    case ButtonRelease:
-      onButton(event, event.type == ButtonPress);
-      return true;
+    case ButtonRelease: onButton(event, event.type == ButtonPress); return true;
     case KeyPress:
-    case KeyRelease:
-      onKey(event, event.type == KeyPress);
-      return true;
+    case KeyRelease: onKey(event, event.type == KeyPress); return true;
     case EnterNotify:
       lastTime_ = event.xcrossing.time;
       pointerAt(event.xcrossing.x, event.xcrossing.y);
@@ -133,8 +131,7 @@ bool X11Input::handleEvent(XEvent& event) {
       if (ic_) XUnsetICFocus(ic_);
       releaseAll();
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 
@@ -153,8 +150,10 @@ void X11Input::onButton(const XEvent& event, bool press) {
   // Keys follow the pointer's clicks into the editor; a wheel turn over it
   // takes nothing from the host.
   if (press) XSetInputFocus(display_, window_, RevertToParent, b.time);
-  if (press) buttons_[mapped.button].press();
-  else buttons_[mapped.button].release();
+  if (press)
+    buttons_[mapped.button].press();
+  else
+    buttons_[mapped.button].release();
 }
 
 void X11Input::onKey(XEvent& event, bool press) {
@@ -173,8 +172,10 @@ void X11Input::onKey(XEvent& event, bool press) {
   }
   // (Xlib's None macro hides Key::None here.)
   if (const Key key = keyFromKeysym(keysym); keyIndex(key) != 0) {
-    if (press) keys_[keyIndex(key)].press();
-    else keys_[keyIndex(key)].release();
+    if (press)
+      keys_[keyIndex(key)].press();
+    else
+      keys_[keyIndex(key)].release();
   }
   if (press) typeText(event);
 }
@@ -208,7 +209,9 @@ void X11Input::typeText(XEvent& event) {
   if (const char32_t cp = keysymCodePoint(keysym)) io.AddInputCharacter(static_cast<unsigned int>(cp));
 }
 
-void X11Input::pointerAt(int x, int y) { ImGui::GetIO().MousePos = ImVec2(static_cast<float>(x), static_cast<float>(y)); }
+void X11Input::pointerAt(int x, int y) {
+  ImGui::GetIO().MousePos = ImVec2(static_cast<float>(x), static_cast<float>(y));
+}
 
 void X11Input::syncModifiers(unsigned int state) {
   for (int i = 0; i < 4; ++i) {
@@ -251,8 +254,9 @@ void X11Input::showCursor(ImGuiMouseCursor cursor) {
   cursorShown_ = cursor;
   auto it = cursors_.find(cursor);
   if (it == cursors_.end()) {
-    const Cursor made = cursor == ImGuiMouseCursor_None ? blankCursor(display_, window_)
-                                                          : XCreateFontCursor(display_, fontCursorShape(cursor));
+    const Cursor made = cursor == ImGuiMouseCursor_None
+                            ? blankCursor(display_, window_)
+                            : XCreateFontCursor(display_, fontCursorShape(cursor));
     it = cursors_.emplace(cursor, made).first;
   }
   XDefineCursor(display_, window_, it->second);

@@ -32,8 +32,9 @@ struct Property {
 
 bool readProperty(Display* display, Window window, Atom name, bool remove, Property& out) {
   unsigned long after = 0;
-  return XGetWindowProperty(display, window, name, 0, kMaxPropertyLongs, remove ? True : False, AnyPropertyType,
-                            &out.type, &out.format, &out.items, &after, &out.data) == Success &&
+  return XGetWindowProperty(display, window, name, 0, kMaxPropertyLongs, remove ? True : False,
+                            AnyPropertyType, &out.type, &out.format, &out.items, &after,
+                            &out.data) == Success &&
          out.data != nullptr;
 }
 
@@ -41,13 +42,14 @@ bool readProperty(Display* display, Window window, Atom name, bool remove, Prope
 
 XdndTarget::XdndTarget(_XDisplay* display, unsigned long window, UiContext& ui)
     : display_(display), window_(window), ui_(ui) {
-  const char* names[] = {"XdndAware",    "XdndEnter",     "XdndPosition", "XdndStatus",
-                         "XdndLeave",    "XdndDrop",      "XdndFinished", "XdndSelection",
-                         "XdndTypeList", "XdndActionCopy", "text/uri-list", "ORBI_DROPPED_URIS", "INCR"};
+  const char* names[] = {"XdndAware",    "XdndEnter",      "XdndPosition",  "XdndStatus",
+                         "XdndLeave",    "XdndDrop",       "XdndFinished",  "XdndSelection",
+                         "XdndTypeList", "XdndActionCopy", "text/uri-list", "ORBI_DROPPED_URIS",
+                         "INCR"};
   Atom atoms[std::size(names)];
   XInternAtoms(display_, const_cast<char**>(names), static_cast<int>(std::size(names)), False, atoms);
-  atoms_ = Atoms{atoms[0], atoms[1], atoms[2], atoms[3], atoms[4],  atoms[5],
-                 atoms[6], atoms[7], atoms[8], atoms[9], atoms[10], atoms[11], atoms[12]};
+  atoms_ = Atoms{atoms[0], atoms[1], atoms[2], atoms[3],  atoms[4],  atoms[5], atoms[6],
+                 atoms[7], atoms[8], atoms[9], atoms[10], atoms[11], atoms[12]};
   Window root = 0;
   int x = 0, y = 0;
   unsigned width = 0, height = 0, border = 0, depth = 0;
@@ -68,12 +70,16 @@ bool XdndTarget::handleEvent(const _XEvent& event) {
     onSelection(s.property);
     return true;
   }
-  if (event.type != ClientMessage || event.xclient.window != window_ || event.xclient.format != 32) return false;
+  if (event.type != ClientMessage || event.xclient.window != window_ || event.xclient.format != 32)
+    return false;
   const Atom type = event.xclient.message_type;
   const long* data = event.xclient.data.l;
-  if (type == atoms_.enter) onEnter(data);
-  else if (type == atoms_.position) onPosition(data);
-  else if (type == atoms_.drop) onDrop(data);
+  if (type == atoms_.enter)
+    onEnter(data);
+  else if (type == atoms_.position)
+    onPosition(data);
+  else if (type == atoms_.drop)
+    onDrop(data);
   else if (type == atoms_.leave) {
     if (source_ != 0 && static_cast<Window>(data[0]) == source_) {
       dropState(ui_).leave();
@@ -188,7 +194,8 @@ void XdndTarget::sendToSource(unsigned long type, long l1, long l2, long l3, lon
   m.data.l[3] = l3;
   m.data.l[4] = l4;
   const Window source = source_;
-  if (withX11ErrorTrap(display_, [&] { XSendEvent(display_, source, False, NoEventMask, &event); }) == 0) return;
+  if (withX11ErrorTrap(display_, [&] { XSendEvent(display_, source, False, NoEventMask, &event); }) == 0)
+    return;
   // The source has gone mid-drag: nothing more will come from it.
   if (!dropOffered_) dropState(ui_).leave();
   forgetDrag();

@@ -32,8 +32,8 @@ class XdndTarget {
 
  private:
   struct Atoms {
-    unsigned long aware, enter, position, status, leave, drop, finished, selection, typeList, actionCopy, uriList,
-        property, incr;
+    unsigned long aware, enter, position, status, leave, drop, finished, selection, typeList, actionCopy,
+        uriList, property, incr;
   };
 
   void onEnter(const long* data);
@@ -55,12 +55,12 @@ class XdndTarget {
 
   // The drag in progress; source 0 while none.
   unsigned long source_ = 0;
-  bool wantsPaths_ = false;    // the source offers text/uri-list
-  bool requested_ = false;     // the list was asked for
+  bool wantsPaths_ = false;  // the source offers text/uri-list
+  bool requested_ = false;   // the list was asked for
   bool pathsArrived_ = false;
-  bool dropWaiting_ = false;   // dropped, waiting for the list
-  bool dropOffered_ = false;   // handed to the frames, waiting for XdndFinished
-  int repliesDue_ = 0;         // conversions asked for and not answered yet
+  bool dropWaiting_ = false;  // dropped, waiting for the list
+  bool dropOffered_ = false;  // handed to the frames, waiting for XdndFinished
+  int repliesDue_ = 0;        // conversions asked for and not answered yet
 };
 
 }  // namespace orbi::ui

@@ -63,12 +63,9 @@ bool enterPressed() { return keyPressed(Key::Enter) || keyPressed(Key::KeypadEnt
 
 DialogResult fromClick(ConfirmClick click) {
   switch (click) {
-    case ConfirmClick::Accept:
-      return DialogResult::Accepted;
-    case ConfirmClick::Cancel:
-      return DialogResult::Cancelled;
-    default:
-      return DialogResult::Open;
+    case ConfirmClick::Accept: return DialogResult::Accepted;
+    case ConfirmClick::Cancel: return DialogResult::Cancelled;
+    default: return DialogResult::Open;
   }
 }
 
@@ -90,7 +87,8 @@ bool entryField(std::string& value) {
 void centreNextModal() {
   const ImVec2 display = ImGui::GetIO().DisplaySize;
   const float s = scale();
-  ImGui::SetNextWindowPos(ImVec2(display.x * 0.5f, display.y * 0.45f), ImGuiCond_Appearing, ImVec2(0.5f, 0.5f));
+  ImGui::SetNextWindowPos(ImVec2(display.x * 0.5f, display.y * 0.45f), ImGuiCond_Appearing,
+                          ImVec2(0.5f, 0.5f));
   ImGui::SetNextWindowSizeConstraints(ImVec2(300.0f * s, 0.0f), ImVec2(520.0f * s, display.y * 0.8f));
 }
 
@@ -127,8 +125,8 @@ ConfirmClick confirmButtons(const char* acceptLabel, const char* cancelLabel) {
   return click;
 }
 
-DialogResult messageDialog(const char* id, std::string_view title, std::string_view text, const char* acceptLabel,
-                           const char* cancelLabel) {
+DialogResult messageDialog(const char* id, std::string_view title, std::string_view text,
+                           const char* acceptLabel, const char* cancelLabel) {
   Modal modal(id);
   if (!modal.open()) return DialogResult::NotOpen;
   if (!modal.began()) return DialogResult::Open;
@@ -139,8 +137,8 @@ DialogResult messageDialog(const char* id, std::string_view title, std::string_v
   return modal.decide(result);
 }
 
-DialogResult textEntryDialog(const char* id, std::string_view title, std::string_view text, std::string* value,
-                             const char* acceptLabel) {
+DialogResult textEntryDialog(const char* id, std::string_view title, std::string_view text,
+                             std::string* value, const char* acceptLabel) {
   Modal modal(id);
   if (!modal.open()) return DialogResult::NotOpen;
   if (!modal.began()) return DialogResult::Open;

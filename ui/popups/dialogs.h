@@ -26,13 +26,13 @@ ConfirmClick confirmButtons(const char* acceptLabel, const char* cancelLabel);
 
 // Enter accepts; Escape cancels, or accepts when there is no cancel label
 // (a dialog with one button).
-DialogResult messageDialog(const char* id, std::string_view title, std::string_view text, const char* acceptLabel,
-                           const char* cancelLabel);
+DialogResult messageDialog(const char* id, std::string_view title, std::string_view text,
+                           const char* acceptLabel, const char* cancelLabel);
 
 // Edits the value in a field that has the keyboard when the dialog first
 // shows. Enter in the field or the accept button accepts; "Cancel" or
 // Escape cancels. A null value gives a dialog without a field.
-DialogResult textEntryDialog(const char* id, std::string_view title, std::string_view text, std::string* value,
-                             const char* acceptLabel);
+DialogResult textEntryDialog(const char* id, std::string_view title, std::string_view text,
+                             std::string* value, const char* acceptLabel);
 
 }  // namespace orbi::ui

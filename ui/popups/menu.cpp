@@ -38,13 +38,11 @@ void drawEntry(const MenuEntry& entry, MenuChoice& choice) {
         choice.command = entry.command;
       logLastItem(entry.label.c_str());
       break;
-    case MenuEntryKind::Separator:
-      ImGui::Separator();
-      break;
+    case MenuEntryKind::Separator: ImGui::Separator(); break;
     case MenuEntryKind::SectionLabel:
       // Plain text: "##" hides nothing there on its own.
-      styledText(upperCased(std::string_view(entry.label).substr(0, entry.label.find("##"))), TextStyle::Caption,
-                 kPopupLabelColour);
+      styledText(upperCased(std::string_view(entry.label).substr(0, entry.label.find("##"))),
+                 TextStyle::Caption, kPopupLabelColour);
       break;
     case MenuEntryKind::Submenu: {
       const bool open = ImGui::BeginMenu(entry.label.c_str(), entry.enabled);
@@ -83,7 +81,8 @@ void drawColumns(std::span<const MenuEntry> entries, MenuChoice& choice) {
                                        ImGuiTableFlags_SizingFixedFit | ImGuiTableFlags_BordersInnerV);
   ImGui::PopStyleVar();
   if (!began) return;
-  for (std::size_t c = 0; c < columns.size(); ++c) ImGui::TableSetupColumn(nullptr, ImGuiTableColumnFlags_WidthFixed);
+  for (std::size_t c = 0; c < columns.size(); ++c)
+    ImGui::TableSetupColumn(nullptr, ImGuiTableColumnFlags_WidthFixed);
   ImGui::TableNextRow();
   for (std::size_t c = 0; c < columns.size(); ++c) {
     ImGui::TableSetColumnIndex(static_cast<int>(c));
@@ -96,7 +95,8 @@ void drawColumns(std::span<const MenuEntry> entries, MenuChoice& choice) {
 
 }  // namespace
 
-MenuEntry::MenuEntry(std::string label, std::uint32_t command, bool checked, bool enabled, std::string shortcut)
+MenuEntry::MenuEntry(std::string label, std::uint32_t command, bool checked, bool enabled,
+                     std::string shortcut)
     : kind(MenuEntryKind::Item),
       label(std::move(label)),
       command(command),

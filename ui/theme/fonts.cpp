@@ -3,8 +3,8 @@
 #include <stb/stb_truetype.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cmath>
+#include <cstdio>
 #include <stdexcept>
 #include <string>
 

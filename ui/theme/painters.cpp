@@ -1,8 +1,8 @@
 #include "ui/theme/painters.h"
 
 #include <algorithm>
-#include <initializer_list>
 #include <cmath>
+#include <initializer_list>
 #include <vector>
 
 #include "ui/context.h"
@@ -24,13 +24,16 @@ constexpr float kShadowCorner = 20.0f;  // in pixels of the glow image, and desi
 
 bool hasArea(const Rect& r) { return r.width > 0.0f && r.height > 0.0f; }
 
-ImU32 alphaByte(float a) { return static_cast<ImU32>(std::clamp(a > 0.0f ? a : 0.0f, 0.0f, 1.0f) * 255.0f + 0.5f); }
+ImU32 alphaByte(float a) {
+  return static_cast<ImU32>(std::clamp(a > 0.0f ? a : 0.0f, 0.0f, 1.0f) * 255.0f + 0.5f);
+}
 
 ImTextureID atlasTexture() { return ImGui::GetIO().Fonts->TexID; }
 
 // The band's inner edge: the display inset by the frame, sizes at least 0.
 Rect frameInner(const Rect& r, float band) {
-  return {r.x + band, r.y + band, std::max(0.0f, r.width - 2.0f * band), std::max(0.0f, r.height - 2.0f * band)};
+  return {r.x + band, r.y + band, std::max(0.0f, r.width - 2.0f * band),
+          std::max(0.0f, r.height - 2.0f * band)};
 }
 
 float frameBand(const Rect& r) { return std::min(std::min(r.width, r.height) / 2.0f, kFrameBand * scale()); }
@@ -56,7 +59,8 @@ std::vector<float> gradientRows(const Rect& rect, float r, std::span<const Gradi
     rows.push_back(rect.y + k * r / n);
     rows.push_back(rect.y + rect.height - k * r / n);
   }
-  for (const GradientStop& stop : stops) rows.push_back(rect.y + std::clamp(stop.t, 0.0f, 1.0f) * rect.height);
+  for (const GradientStop& stop : stops)
+    rows.push_back(rect.y + std::clamp(stop.t, 0.0f, 1.0f) * rect.height);
   std::sort(rows.begin(), rows.end());
   std::vector<float> kept;
   for (float y : rows)
@@ -133,11 +137,14 @@ void drawShadow(ImDrawList* dl, const Rect& rect, float strength, float offset) 
                     std::max(rect.height + 2.0f * kShadowSpread * s, 0.0f)};
   const float corner = std::min(std::min(shadow.width, shadow.height) / 2.0f, kShadowCorner * s);
   const float xs[] = {shadow.x, shadow.x + corner, shadow.x + shadow.width - corner, shadow.x + shadow.width};
-  const float ys[] = {shadow.y, shadow.y + corner, shadow.y + shadow.height - corner, shadow.y + shadow.height};
+  const float ys[] = {shadow.y, shadow.y + corner, shadow.y + shadow.height - corner,
+                      shadow.y + shadow.height};
   const UvRect uv = glowUv();
   const ImVec2 texel = ImGui::GetIO().Fonts->TexUvScale;
-  const float us[] = {uv.min.x, uv.min.x + kShadowCorner * texel.x, uv.max.x - kShadowCorner * texel.x, uv.max.x};
-  const float vs[] = {uv.min.y, uv.min.y + kShadowCorner * texel.y, uv.max.y - kShadowCorner * texel.y, uv.max.y};
+  const float us[] = {uv.min.x, uv.min.x + kShadowCorner * texel.x, uv.max.x - kShadowCorner * texel.x,
+                      uv.max.x};
+  const float vs[] = {uv.min.y, uv.min.y + kShadowCorner * texel.y, uv.max.y - kShadowCorner * texel.y,
+                      uv.max.y};
   const ImU32 tint = IM_COL32(255, 255, 255, alphaByte(strength));
   for (int j = 0; j < 3; ++j)
     for (int i = 0; i < 3; ++i) {
@@ -147,7 +154,8 @@ void drawShadow(ImDrawList* dl, const Rect& rect, float strength, float offset) 
     }
 }
 
-void fillVerticalGradient(ImDrawList* dl, const Rect& rect, float radius, std::span<const GradientStop> stops) {
+void fillVerticalGradient(ImDrawList* dl, const Rect& rect, float radius,
+                          std::span<const GradientStop> stops) {
   if (!hasArea(rect) || stops.empty()) return;
   const float r = std::clamp(radius > 0.0f ? radius : 0.0f, 0.0f, std::min(rect.width, rect.height) / 2.0f);
   const std::vector<float> rows = gradientRows(rect, r, stops);

@@ -33,6 +33,7 @@ void drawShadow(ImDrawList* dl, const Rect& rect, float strength, float offset);
 
 // Fills the rect with rounded corners (radius in pixels), its colour
 // blended down through the stops.
-void fillVerticalGradient(ImDrawList* dl, const Rect& rect, float radius, std::span<const GradientStop> stops);
+void fillVerticalGradient(ImDrawList* dl, const Rect& rect, float radius,
+                          std::span<const GradientStop> stops);
 
 }  // namespace orbi::ui

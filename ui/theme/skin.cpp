@@ -24,7 +24,8 @@ double distanceToCore(double x, double y) {
 }
 
 // Taps that fall outside the grid are skipped, not renormalised.
-void blurPass(const std::array<double, kGlowSize * kGlowSize>& in, std::array<double, kGlowSize * kGlowSize>& out,
+void blurPass(const std::array<double, kGlowSize * kGlowSize>& in,
+              std::array<double, kGlowSize * kGlowSize>& out,
               const std::array<double, 2 * kGlowKernelRadius + 1>& kernel, int stepX, int stepY) {
   for (int y = 0; y < kGlowSize; ++y) {
     for (int x = 0; x < kGlowSize; ++x) {
@@ -66,7 +67,8 @@ SkinImage decodeSkin(std::span<const std::uint8_t> png) {
 SkinImage decodeEmbeddedSkin() {
   const auto resources = embeddedResources();
   const auto skinIndex = static_cast<std::size_t>(kFontCount);
-  return decodeSkin(resources.size() > skinIndex ? resources[skinIndex].bytes : std::span<const std::uint8_t>());
+  return decodeSkin(resources.size() > skinIndex ? resources[skinIndex].bytes
+                                                 : std::span<const std::uint8_t>());
 }
 
 void makeGlow(GlowImage& out) {
@@ -110,7 +112,8 @@ ThemeImageRects addThemeImageRects(ImFontAtlas& atlas, const SkinImage& skin) {
   return rects;
 }
 
-void writeThemeImages(ImFontAtlas& atlas, ThemeImageRects rects, const SkinImage& skin, const GlowImage& glow) {
+void writeThemeImages(ImFontAtlas& atlas, ThemeImageRects rects, const SkinImage& skin,
+                      const GlowImage& glow) {
   unsigned char* pixels = nullptr;
   int width = 0, height = 0;
   atlas.GetTexDataAsRGBA32(&pixels, &width, &height);

@@ -47,7 +47,8 @@ ThemeImageRects addThemeImageRects(ImFontAtlas& atlas, const SkinImage& skin);
 
 // After Build: turns the atlas into coloured RGBA pixels and writes both
 // images into their rectangles.
-void writeThemeImages(ImFontAtlas& atlas, ThemeImageRects rects, const SkinImage& skin, const GlowImage& glow);
+void writeThemeImages(ImFontAtlas& atlas, ThemeImageRects rects, const SkinImage& skin,
+                      const GlowImage& glow);
 
 struct UvRect {
   ImVec2 min;

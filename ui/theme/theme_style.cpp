@@ -49,7 +49,8 @@ void applyColours(ImVec4* c) {
   set(ImGuiCol_FrameBg, kFrame);
   set(ImGuiCol_FrameBgHovered, lerpColor(kFrame, kWhite, 0.06f));
   set(ImGuiCol_FrameBgActive, lerpColor(kFrame, kWhite, 0.1f));
-  for (ImGuiCol bar : {ImGuiCol_TitleBg, ImGuiCol_TitleBgActive, ImGuiCol_TitleBgCollapsed, ImGuiCol_MenuBarBg})
+  for (ImGuiCol bar :
+       {ImGuiCol_TitleBg, ImGuiCol_TitleBgActive, ImGuiCol_TitleBgCollapsed, ImGuiCol_MenuBarBg})
     set(bar, kBar);
   c[ImGuiCol_ScrollbarBg] = transparentKeepingRed(c[ImGuiCol_ScrollbarBg]);
   set(ImGuiCol_ScrollbarGrab, kGreenDeep);

@@ -28,7 +28,8 @@ constexpr const char* kHelp =
 double beatSeconds(double tempo) { return 60.0 / (tempo > 0.0 ? tempo : 120.0); }
 
 float divisionSeconds(int division, double tempo) {
-  return static_cast<float>(beatSeconds(tempo) * ob::divisionBeats(std::clamp(division, 0, ob::kDivisionCount - 1)));
+  return static_cast<float>(beatSeconds(tempo) *
+                            ob::divisionBeats(std::clamp(division, 0, ob::kDivisionCount - 1)));
 }
 
 }  // namespace
@@ -114,7 +115,8 @@ int AmpTile::hitTest(ImVec2 p) const {
 ui::Rect AmpTile::pillRect() const {
   const float s = ui::scale();
   const ui::Rect p = plotRect();
-  return {p.x + p.width - 46.0f * s, p.y + p.height - 12.0f * s, std::max(46.0f * s, 0.0f), std::max(12.0f * s, 0.0f)};
+  return {p.x + p.width - 46.0f * s, p.y + p.height - 12.0f * s, std::max(46.0f * s, 0.0f),
+          std::max(12.0f * s, 0.0f)};
 }
 
 void AmpTile::dragCorner(int k, ImVec2 at) {
@@ -145,14 +147,16 @@ void AmpTile::draw(const ui::Rect& r) {
   rect = r;
   const ImVec2 mouse = pointer();
   const int underPointer = hitTest(mouse);
-  const ui::Interaction it = begin("amp", r, kHelp, underPointer >= 0 ? ImGuiMouseCursor_Hand : ImGuiMouseCursor_Arrow);
+  const ui::Interaction it =
+      begin("amp", r, kHelp, underPointer >= 0 ? ImGuiMouseCursor_Hand : ImGuiMouseCursor_Arrow);
   const ui::Rect p = plotRect();
   switch (gesture(it)) {
     case TileGesture::RightClick:
       if ((underPointer == 0 || underPointer == 2) && !sync) {
         const bool isAttack = underPointer == 0;
-        entry.open(cornerPoint(underPointer, p), {underPointer, (isAttack ? attack : decay) * 1000.0f, 0.0f,
-                                                  isAttack ? 2000.0f : 8000.0f, isAttack ? "attack" : "decay", "ms"});
+        entry.open(cornerPoint(underPointer, p),
+                   {underPointer, (isAttack ? attack : decay) * 1000.0f, 0.0f, isAttack ? 2000.0f : 8000.0f,
+                    isAttack ? "attack" : "decay", "ms"});
       }
       break;
     case TileGesture::Press:

@@ -33,7 +33,8 @@ ChainStrip::Layout ChainStrip::layout(const ui::Rect& r) const {
   const float a = clampTo(kAddWidth * s, 0.0f, w);
   Layout out;
   out.addStage = {r.x + w - a, y, a, h};
-  const auto n = static_cast<int>(std::count_if(stageActive.begin(), stageActive.end(), [](auto f) { return f != 0; }));
+  const auto n =
+      static_cast<int>(std::count_if(stageActive.begin(), stageActive.end(), [](auto f) { return f != 0; }));
   if (n == 0) return out;
   const float free = w - a;
   const float gap = kGap * s;
@@ -58,7 +59,8 @@ void ChainStrip::draw(const ui::Rect& r) {
   const Layout l = layout(r);
   drawAddStage(l.addStage);
   for (int i = 0; i < ob::chainstage::kStageCount; ++i)
-    if (stageActive[static_cast<std::size_t>(i)]) drawTile(static_cast<Stage>(i), l.tiles[static_cast<std::size_t>(i)]);
+    if (stageActive[static_cast<std::size_t>(i)])
+      drawTile(static_cast<Stage>(i), l.tiles[static_cast<std::size_t>(i)]);
   ImGui::PopID();
 }
 
@@ -96,7 +98,8 @@ void ChainStrip::drawAddStage(const ui::Rect& a) {
   addStageEntries.clear();
   for (int i = 0; i < ob::chainstage::kStageCount; ++i)
     if (!stageActive[static_cast<std::size_t>(i)])
-      addStageEntries.emplace_back(ob::chainstage::stageName(static_cast<Stage>(i)), static_cast<std::uint32_t>(i + 1));
+      addStageEntries.emplace_back(ob::chainstage::stageName(static_cast<Stage>(i)),
+                                   static_cast<std::uint32_t>(i + 1));
   if (it.clicked && !addStageEntries.empty()) ui::openPopupAt(kPopup);
   const ui::MenuChoice choice = ui::popupMenu(kPopup, addStageEntries);
   if (choice.command && *choice.command >= 1 && *choice.command <= ob::chainstage::kStageCount && onAddStage)

@@ -46,7 +46,7 @@ class ChainStrip {
   DriveTile drive;
   FilterTile filter;
   std::array<std::uint8_t, ob::chainstage::kStageCount> stageActive{};  // in stage order
-  std::vector<ui::MenuEntry> addStageEntries;  // rebuilt by every draw
+  std::vector<ui::MenuEntry> addStageEntries;                           // rebuilt by every draw
   std::string tooltipText;
   ui::Rect rect;
 

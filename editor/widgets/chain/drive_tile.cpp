@@ -19,7 +19,8 @@ constexpr std::uint32_t kBoxFill = 0x80202C19;
 constexpr std::uint32_t kDim = 0x8C8A8870;
 constexpr const char* kHelp =
     "DRIVE - how hard the drum is pushed, and how coarsely it is sampled.\n"
-    "drag the curve: drive  /  the pill: its shape  /  right of it: crush, shift for rate  /  right-click: type";
+    "drag the curve: drive  /  the pill: its shape  /  right of it: crush, shift for rate  /  right-click: "
+    "type";
 
 float shaped(int shape, float d, float u) {
   if (shape == 1) {
@@ -72,7 +73,8 @@ void DriveTile::layoutAreas() {
 
 ui::Rect DriveTile::pillRect() const {
   const float s = ui::scale();
-  return {curveBox.x, curveBox.y + curveBox.height - 11.0f * s, std::max(34.0f * s, 0.0f), std::max(11.0f * s, 0.0f)};
+  return {curveBox.x, curveBox.y + curveBox.height - 11.0f * s, std::max(34.0f * s, 0.0f),
+          std::max(11.0f * s, 0.0f)};
 }
 
 int DriveTile::hitTest(ImVec2 p, bool shift) const {
@@ -131,15 +133,16 @@ std::vector<ImVec2> DriveTile::crushPoints(const ui::Rect& box, bool crushed) co
       counter -= 1.0f;
       q = heldValue;
     }
-    points[i] = ImVec2(box.x + p * box.width, box.y + 0.5f * box.height - 0.42f * (crushed ? q : s) * box.height);
+    points[i] =
+        ImVec2(box.x + p * box.width, box.y + 0.5f * box.height - 0.42f * (crushed ? q : s) * box.height);
   }
   return points;
 }
 
 void DriveTile::paintTransfer(ImDrawList* dl, const ui::Rect& box) const {
   ui::fillRect(dl, box, kBoxFill, 3.0f);
-  ui::drawLine(dl, ImVec2(box.x, box.y + box.height), ImVec2(box.x + box.width, box.y), tilecolour::kDashed, 1.0f,
-               4.0f, 3.0f);
+  ui::drawLine(dl, ImVec2(box.x, box.y + box.height), ImVec2(box.x + box.width, box.y), tilecolour::kDashed,
+               1.0f, 4.0f, 3.0f);
   ui::drawPolyline(dl, transferPoints(box), drive > 1.0f ? tilecolour::kCurve : kDim, 1.5f);
 }
 

@@ -17,7 +17,7 @@ constexpr float kLowestHz = 20.0f;
 constexpr float kHighestHz = 20000.0f;
 constexpr float kReach = 14.0f;
 constexpr float kFloorDb = -42.0f;
-constexpr float kRangeDb = 56.0f;  // up to +14 dB
+constexpr float kRangeDb = 56.0f;         // up to +14 dB
 constexpr float kResonanceSweep = 0.25f;  // of the plot's height: the whole resonance range
 constexpr const char* kHelp =
     "FILTER - what the drum is allowed to keep, drawn as the curve both filters make.\n"
@@ -111,8 +111,8 @@ void FilterTile::draw(const ui::Rect& r) {
     case TileGesture::RightClick:
       if (underPointer >= 0)
         entry.open(StageCurves::filterPoint(*this, underPointer, p),
-                   {underPointer, filters[static_cast<std::size_t>(underPointer)].cutoff, kLowestHz, kHighestHz,
-                    underPointer == 0 ? "cutoff" : "cutoff 2", "Hz"});
+                   {underPointer, filters[static_cast<std::size_t>(underPointer)].cutoff, kLowestHz,
+                    kHighestHz, underPointer == 0 ? "cutoff" : "cutoff 2", "Hz"});
       break;
     case TileGesture::Press:
       if (!clickPill(it.pressPos)) {

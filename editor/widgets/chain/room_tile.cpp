@@ -151,15 +151,15 @@ void RoomTile::paint(ImDrawList* dl, const ui::Rect& r) const {
 
   const std::vector<ImVec2> tail = tailPoints(p);
   const float bottom = p.y + p.height;
-  ui::fillUnder(dl, tail, bottom,
-                withAlpha(tilecolour::kCurve, on ? clamp01(0.3f - 0.16f * damp) : 0.06f));
+  ui::fillUnder(dl, tail, bottom, withAlpha(tilecolour::kCurve, on ? clamp01(0.3f - 0.16f * damp) : 0.06f));
   std::vector<ImVec2> outline;
   outline.reserve(tail.size() + 3);
   outline.emplace_back(p.x, bottom);
   outline.insert(outline.end(), tail.begin(), tail.end());
   outline.emplace_back(p.x + p.width, bottom);
   outline.emplace_back(p.x, bottom);
-  ui::drawPolyline(dl, outline, on ? withAlpha(tilecolour::kCurve, clamp01(1.0f - 0.35f * damp)) : kOff, 1.4f);
+  ui::drawPolyline(dl, outline, on ? withAlpha(tilecolour::kCurve, clamp01(1.0f - 0.35f * damp)) : kOff,
+                   1.4f);
   if (on)
     for (int k = 0; k < 3; ++k)
       ui::fillCircle(dl, handlePoint(k, p), 3.0f * s, k == hoverTarget ? kHot : tilecolour::kCurve);

@@ -34,8 +34,10 @@ float sectionMagnitude(const FilterTile::Filter& f, double rate, float hz) {
 
 }  // namespace
 
-std::vector<ImVec2> StageCurves::transientShape(const TransientTile& tile, const ui::Rect& p, float strike, float body) {
-  const int n = static_cast<int>(std::min({tile.reference.size(), tile.strikeGain.size(), tile.bodyGain.size()}));
+std::vector<ImVec2> StageCurves::transientShape(const TransientTile& tile, const ui::Rect& p, float strike,
+                                                float body) {
+  const int n =
+      static_cast<int>(std::min({tile.reference.size(), tile.strikeGain.size(), tile.bodyGain.size()}));
   std::vector<ImVec2> points(static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i) {
     const float g = clampTo(1.0f + strike * tile.strikeGain[i] + body * tile.bodyGain[i], 0.0f, 4.0f);
@@ -66,7 +68,8 @@ std::vector<ImVec2> StageCurves::ampCurve(const AmpTile& tile, const ui::Rect& p
 }
 
 float StageCurves::filterMagnitude(const FilterTile& tile, float hz) {
-  return sectionMagnitude(tile.filters[0], tile.sampleRate, hz) * sectionMagnitude(tile.filters[1], tile.sampleRate, hz);
+  return sectionMagnitude(tile.filters[0], tile.sampleRate, hz) *
+         sectionMagnitude(tile.filters[1], tile.sampleRate, hz);
 }
 
 std::vector<ImVec2> StageCurves::filterResponse(const FilterTile& tile, const ui::Rect& p) {

@@ -15,7 +15,8 @@ class FilterTile;
 
 struct StageCurves {
   // The reference hit shaped by the strike and body amounts, 160 points.
-  static std::vector<ImVec2> transientShape(const TransientTile& tile, const ui::Rect& plot, float strike, float body);
+  static std::vector<ImVec2> transientShape(const TransientTile& tile, const ui::Rect& plot, float strike,
+                                            float body);
   // Rise, hold and fall on the amp tile's time axis, 26 points.
   static std::vector<ImVec2> ampCurve(const AmpTile& tile, const ui::Rect& plot);
   // The linear magnitude both filters make at f Hz.

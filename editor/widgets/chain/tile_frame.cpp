@@ -101,7 +101,8 @@ void StageTileFrame::drawHandle(ImDrawList* dl, ImVec2 at, int index) const {
     ui::fillCircle(dl, at, 2.5f * s, tilecolour::kLight);
 }
 
-void StageTileFrame::drawCurve(ImDrawList* dl, std::span<const ImVec2> points, float baseline, std::uint32_t fill) {
+void StageTileFrame::drawCurve(ImDrawList* dl, std::span<const ImVec2> points, float baseline,
+                               std::uint32_t fill) {
   ui::fillUnder(dl, points, baseline, fill);
   ui::drawPolyline(dl, points, tilecolour::kCurve, 1.5f);
 }

@@ -33,11 +33,11 @@ inline constexpr std::uint32_t kDashed = 0x408A8870;  // reference lines
 // What a frame's interaction asks of a tile; at most one per frame.
 enum class TileGesture : std::uint8_t {
   None,
-  RightClick,  // on the current pointer, with the live Shift
+  RightClick,   // on the current pointer, with the live Shift
   Press,        // the left button went down on the tile
   SecondClick,  // the second press of a double-click: only pills take it,
                 // as a click of its own; it grabs nothing
-  Drag,        // held on a grabbed target, and worth sending this frame
+  Drag,         // held on a grabbed target, and worth sending this frame
   Release,
 };
 

@@ -19,9 +19,13 @@ constexpr const char* kHelp =
     "TRANSIENT - the strike against what follows it, drawn as the shape it imposes.\n"
     "drag the onset: lift or duck the strike  /  drag the tail: lift or duck the body  /  right-click: type";
 
-float coefficient(double rate, double seconds) { return static_cast<float>(1.0 - std::exp(-1.0 / (rate * seconds))); }
+float coefficient(double rate, double seconds) {
+  return static_cast<float>(1.0 - std::exp(-1.0 / (rate * seconds)));
+}
 
-float follow(float level, float x, float attack, float release) { return level + (x - level) * (x > level ? attack : release); }
+float follow(float level, float x, float attack, float release) {
+  return level + (x - level) * (x > level ? attack : release);
+}
 
 int firstLargest(const std::vector<float>& v) {
   return static_cast<int>(std::max_element(v.begin(), v.end()) - v.begin());
@@ -142,7 +146,8 @@ void TransientTile::draw(const ui::Rect& r) {
   drawHandle(dl, shape[static_cast<std::size_t>(bodyPeak)], 1);
   if (hoverTarget >= 0) {
     const float amount = hoverTarget == 0 ? strike : body;
-    drawHoverLabel(dl, std::string(hoverTarget == 0 ? "strike" : "body") + "  " + signedWhole(amount * 100.0f) + "%");
+    drawHoverLabel(
+        dl, std::string(hoverTarget == 0 ? "strike" : "body") + "  " + signedWhole(amount * 100.0f) + "%");
   }
   end();
 }

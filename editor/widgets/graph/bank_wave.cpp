@@ -19,7 +19,7 @@ Bank classicBank() {
     const float fk = static_cast<float>(k);
     if (k % 2 == 1) {
       bank[1][k - 1] = (((k - 1) / 2) % 2 == 1 ? -1.0f : 1.0f) / (fk * fk);  // triangle
-      bank[3][k - 1] = 1.0f / fk;                                           // square
+      bank[3][k - 1] = 1.0f / fk;                                            // square
     }
     bank[2][k - 1] = 1.0f / fk;  // saw
   }

@@ -32,10 +32,8 @@ bool isPitchFamily(NodeKind kind) {
     case NodeKind::kDropSpeed:
     case NodeKind::kHold:
     case NodeKind::kBlip:
-    case NodeKind::kBlipTime:
-      return true;
-    default:
-      return false;
+    case NodeKind::kBlipTime: return true;
+    default: return false;
   }
 }
 
@@ -44,7 +42,9 @@ bool hasLowPass(const Layout& l) { return isBody(l, body_type::kMetal) || isHit(
 bool hasBandPass(const Layout& l) { return isHit(l, hit_type::kBandPass) || isHit(l, hit_type::kClap); }
 
 Point atTime(const Layout& l, float t, float y) { return {xAtTime(l, t), y}; }
-Point onPitch(const Layout& l, float t) { return {xAtTime(l, t), yForFrequency(l, pitchAt(l.half, l.shape, t))}; }
+Point onPitch(const Layout& l, float t) {
+  return {xAtTime(l, t), yForFrequency(l, pitchAt(l.half, l.shape, t))};
+}
 
 std::optional<Point> frequencyHandle(const Layout& l, const Node& node) {
   const ui::Rect& r = l.inner;
@@ -62,9 +62,11 @@ std::optional<Point> frequencyHandle(const Layout& l, const Node& node) {
 std::optional<Point> resonanceHandle(const Layout& l, const Node& node) {
   const ui::Rect& r = l.inner;
   const float tf = toneFrequency(l.nodes, l.shape);
-  if (hasLowPass(l)) return Point{r.x + 26.0f * l.s, yForFrequency(l, tf) - 0.25f * normalised(node) * r.height};
+  if (hasLowPass(l))
+    return Point{r.x + 26.0f * l.s, yForFrequency(l, tf) - 0.25f * normalised(node) * r.height};
   if (hasBandPass(l)) {
-    return Point{r.x + r.width - 12.0f * l.s, yForFrequency(l, tf * std::exp2(bandOctaves(l.half, l.nodes, l.shape)))};
+    return Point{r.x + r.width - 12.0f * l.s,
+                 yForFrequency(l, tf * std::exp2(bandOctaves(l.half, l.nodes, l.shape)))};
   }
   return std::nullopt;
 }
@@ -85,24 +87,19 @@ std::optional<Point> placeHandle(const Layout& l, const Node& node) {
       // The tone line's right end, which rises with brightness as a drag
       // upwards raises the value.
       return Point{band.x + band.width, bandMiddle(band) + (0.5f - clamp01(v)) * 0.8f * band.height};
-    case NodeKind::kFrequency:
-      return frequencyHandle(l, node);
+    case NodeKind::kFrequency: return frequencyHandle(l, node);
     case NodeKind::kDrop:
-    case NodeKind::kBlip:
-      return Point{r.x + 3.0f * s, yForFrequency(l, pitchAt(l.half, l.shape, 0.0f))};
+    case NodeKind::kBlip: return Point{r.x + 3.0f * s, yForFrequency(l, pitchAt(l.half, l.shape, 0.0f))};
     case NodeKind::kDropTime:
-    case NodeKind::kBlipTime:
-      return onPitch(l, onsetOffset(l.half, l.shape) + v);
+    case NodeKind::kBlipTime: return onPitch(l, onsetOffset(l.half, l.shape) + v);
     case NodeKind::kDropSpeed:
       if (!(v > 0.0f)) return std::nullopt;
       return onPitch(l, l.shape.decay / v);
-    case NodeKind::kResonance:
-      return resonanceHandle(l, node);
+    case NodeKind::kResonance: return resonanceHandle(l, node);
     case NodeKind::kSnap:
       if (!hasBandPass(l)) return std::nullopt;
       return Point{r.x + 30.0f * s, yForFrequency(l, toneFrequency(l.nodes, l.shape)) - 0.3f * n * r.height};
-    case NodeKind::kHold:
-      return onPitch(l, v);
+    case NodeKind::kHold: return onPitch(l, v);
     case NodeKind::kInharmonic:
       if (!isBody(l, body_type::kModal)) return std::nullopt;
       return atTime(l, 0.26f * l.shape.decay,
@@ -121,12 +118,11 @@ std::optional<Point> placeHandle(const Layout& l, const Node& node) {
       return Point{r.x + r.width - 14.0f * s, yc - n * std::max(yc - r.y, 0.0f)};
     }
     case NodeKind::kRatio:
-      if (!l.half.body || l.half.mode < body_type::kMetal || l.half.mode > body_type::kFm) return std::nullopt;
+      if (!l.half.body || l.half.mode < body_type::kMetal || l.half.mode > body_type::kFm)
+        return std::nullopt;
       return atTime(l, 0.35f * l.shape.decay, yForFrequency(l, (v + 1.0f) * l.shape.tune));
-    case NodeKind::kBrightTime:
-      return atTime(l, v, bandMiddle(band));
-    case NodeKind::kPosition:
-      return Point{band.x + band.width * clamp01(v), bandMiddle(band)};
+    case NodeKind::kBrightTime: return atTime(l, v, bandMiddle(band));
+    case NodeKind::kPosition: return Point{band.x + band.width * clamp01(v), bandMiddle(band)};
     case NodeKind::kDetune:
       return Point{band.x + band.width - 10.0f * s, band.y + band.height - n * band.height};
     case NodeKind::kWidth: {
@@ -168,13 +164,14 @@ float frequencyForY(const Layout& l, float y) {
 
 ui::Rect toneBand(const Layout& l) {
   const ui::Rect& r = l.inner;
-  return {r.x + 8.0f * l.s, r.y + 4.0f * l.s, std::max(r.width - 16.0f * l.s, 0.0f), std::max(0.34f * r.height, 0.0f)};
+  return {r.x + 8.0f * l.s, r.y + 4.0f * l.s, std::max(r.width - 16.0f * l.s, 0.0f),
+          std::max(0.34f * r.height, 0.0f)};
 }
 
 ui::Rect widthBar(const Layout& l) {
   const ui::Rect& r = l.inner;
-  return {r.x + 10.0f * l.s, r.y + r.height - 24.0f * l.s, std::max(std::min(0.35f * r.width, 110.0f * l.s), 0.0f),
-          std::max(8.0f * l.s, 0.0f)};
+  return {r.x + 10.0f * l.s, r.y + r.height - 24.0f * l.s,
+          std::max(std::min(0.35f * r.width, 110.0f * l.s), 0.0f), std::max(8.0f * l.s, 0.0f)};
 }
 
 const Node* choiceNode(const Layout& l) {
@@ -194,8 +191,10 @@ std::optional<ui::Rect> lfoChip(const Layout& l, const Node& node) {
   if (node.lfo < 0 || r.width < 82.0f * s || r.height < 17.0f * s) return std::nullopt;
   const std::optional<Point> handle = nodePosition(l, node);
   if (!handle) return std::nullopt;
-  const float x = r.x + s > handle->x + 9.0f * s ? r.x + s : std::min(r.x + r.width - 79.0f * s, handle->x + 9.0f * s);
-  const float y = r.y + s > handle->y + 7.0f * s ? r.y + s : std::min(r.y + r.height - 14.0f * s, handle->y + 7.0f * s);
+  const float x =
+      r.x + s > handle->x + 9.0f * s ? r.x + s : std::min(r.x + r.width - 79.0f * s, handle->x + 9.0f * s);
+  const float y =
+      r.y + s > handle->y + 7.0f * s ? r.y + s : std::min(r.y + r.height - 14.0f * s, handle->y + 7.0f * s);
   return ui::Rect{x, y, 78.0f * s, 13.0f * s};
 }
 
@@ -224,10 +223,8 @@ bool dragsVertically(int kind) {
     case NodeKind::kSpread:
     case NodeKind::kBrightTime:
     case NodeKind::kPosition:
-    case NodeKind::kWidth:
-      return false;
-    default:
-      return true;
+    case NodeKind::kWidth: return false;
+    default: return true;
   }
 }
 
@@ -279,48 +276,36 @@ std::optional<float> dragDisplayValue(const Layout& l, const Node& node, Point p
   switch (node.nodeKind()) {
     case NodeKind::kLength:
     case NodeKind::kHold:
-    case NodeKind::kBrightTime:
-      return tx;
+    case NodeKind::kBrightTime: return tx;
     case NodeKind::kColour:
     case NodeKind::kBrightness:
       return clamp01((0.5f * bandHeight + r.y + 4.0f * s - p.y) / std::max(0.8f * bandHeight, 1.0f) + 0.5f);
-    case NodeKind::kFrequency:
-      return f;
+    case NodeKind::kFrequency: return f;
     case NodeKind::kDrop:
     case NodeKind::kBlip:
       if (isBody(l, body_type::kShell)) return std::max(f / std::max(l.shape.tune, 1.0f) - 1.0f, 0.0f);
       return 12.0f * std::log2(std::max(f, 1.0f) / std::max(baseFrequency(l.half, l.shape), 1.0f));
     case NodeKind::kDropTime:
-    case NodeKind::kBlipTime:
-      return tx - onsetOffset(l.half, l.shape);
-    case NodeKind::kDropSpeed:
-      return l.shape.decay / std::max(tx, 0.0001f);
+    case NodeKind::kBlipTime: return tx - onsetOffset(l.half, l.shape);
+    case NodeKind::kDropSpeed: return l.shape.decay / std::max(tx, 0.0001f);
     case NodeKind::kResonance:
       if (hasLowPass(l)) return across(up / std::max(0.25f * r.height, 1.0f));
       return 1.0f / clampTo(std::fabs(std::log2(std::max(f, 1.0f) / std::max(tf, 1.0f))), 0.12f, 1.6f);
-    case NodeKind::kSnap:
-      return across(up / std::max(0.3f * r.height, 1.0f));
-    case NodeKind::kInharmonic:
-      return clamp01(start.value + (start.y - p.y) / (120.0f * s));
-    case NodeKind::kRate:
-      return node.sampleSeconds / std::max(tx, 0.0001f);
-    case NodeKind::kSpread:
-      return std::max(tx, 0.0f) * 0.5f * 1000.0f;
-    case NodeKind::kShimmer:
-      return across(up / std::max(yc - r.y, 1.0f));
-    case NodeKind::kRatio:
-      return std::max(f / std::max(l.shape.tune, 1.0f) - 1.0f, 0.0f);
+    case NodeKind::kSnap: return across(up / std::max(0.3f * r.height, 1.0f));
+    case NodeKind::kInharmonic: return clamp01(start.value + (start.y - p.y) / (120.0f * s));
+    case NodeKind::kRate: return node.sampleSeconds / std::max(tx, 0.0001f);
+    case NodeKind::kSpread: return std::max(tx, 0.0f) * 0.5f * 1000.0f;
+    case NodeKind::kShimmer: return across(up / std::max(yc - r.y, 1.0f));
+    case NodeKind::kRatio: return std::max(f / std::max(l.shape.tune, 1.0f) - 1.0f, 0.0f);
     case NodeKind::kPosition:
       return clamp01((p.x - r.x - 8.0f * s) / std::max(std::max(r.width - 16.0f * s, 0.0f), 1.0f));
-    case NodeKind::kDetune:
-      return across((bandHeight + r.y + 4.0f * s - p.y) / std::max(bandHeight, 1.0f));
+    case NodeKind::kDetune: return across((bandHeight + r.y + 4.0f * s - p.y) / std::max(bandHeight, 1.0f));
     case NodeKind::kWidth: {
       const ui::Rect bar = widthBar(l);
       const float half = 0.5f * bar.width;
       return across((p.x - (bar.x + half)) / std::max(half, 1.0f));
     }
-    default:
-      return std::nullopt;
+    default: return std::nullopt;
   }
 }
 

@@ -20,8 +20,8 @@ struct Point {
 
 // Everything a position in the graph depends on.
 struct Layout {
-  ui::Rect inner;     // the graph's rectangle inset by the scale
-  float s = 1.0f;     // UI scale
+  ui::Rect inner;       // the graph's rectangle inset by the scale
+  float s = 1.0f;       // UI scale
   float window = 0.4f;  // seconds across the time axis
   Half half;
   Shape shape;

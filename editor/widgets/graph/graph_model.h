@@ -11,10 +11,10 @@ namespace orbi::graph {
 
 // Where a node's handle sits and how a drag maps to its value.
 enum class NodeKind : int {
-  kLength = 1,       // decay or length of the half, on the time axis
-  kColour = 2,       // hit colour, the tone band
-  kFrequency = 3,    // pitch, centre, cutoff, brightness or tune
-  kDrop = 4,         // pitch drop in semitones
+  kLength = 1,     // decay or length of the half, on the time axis
+  kColour = 2,     // hit colour, the tone band
+  kFrequency = 3,  // pitch, centre, cutoff, brightness or tune
+  kDrop = 4,       // pitch drop in semitones
   kDropTime = 5,
   kDropSpeed = 6,
   kResonance = 7,
@@ -27,13 +27,13 @@ enum class NodeKind : int {
   kSampleSlot = 14,  // choice chip of sample slots
   kRate = 15,
   kSpread = 16,
-  kChoice = 17,      // choice chip of labelled choices
+  kChoice = 17,  // choice chip of labelled choices
   kShimmer = 18,
   kRatio = 19,
   kBrightTime = 20,
   kPosition = 21,
   kDetune = 22,
-  kReverse = 23,     // the direction band
+  kReverse = 23,  // the direction band
   kWidth = 24,
 };
 

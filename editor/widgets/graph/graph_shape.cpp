@@ -67,7 +67,8 @@ float pitchAt(Half half, const Shape& shape, float t) {
       return shape.tune * std::exp2(48.0f * clamp01(shape.aux1) * env / 12.0f);
     }
     if (half.mode == body_type::kShell) {
-      return shape.tune * (1.0f + clamp01(shape.aux1) * std::exp(-t / (0.14500001f * clamp01(shape.aux2) + 0.005f)));
+      return shape.tune *
+             (1.0f + clamp01(shape.aux1) * std::exp(-t / (0.14500001f * clamp01(shape.aux2) + 0.005f)));
     }
     if (half.mode == body_type::kModal) return shape.tune;
     return 0.0f;

@@ -22,7 +22,8 @@ constexpr float kLiveStep = 0.002f;  // smaller live movements are not stored
 
 // The display value as a parameter value, each clamped into its own range.
 float clampedParam(const graph::Node& node, float display) {
-  const float shown = clampTo(display, std::min(node.displayLo, node.displayHi), std::max(node.displayLo, node.displayHi));
+  const float shown =
+      clampTo(display, std::min(node.displayLo, node.displayHi), std::max(node.displayLo, node.displayHi));
   const float v = graph::displayToParam(node, shown);
   return clampTo(v, std::min(node.paramLo, node.paramHi), std::max(node.paramLo, node.paramHi));
 }
@@ -37,7 +38,8 @@ NodeGraph::NodeGraph() {
 
 const char* NodeGraph::helpText() {
   return "The shape IS the params - drag a handle to reshape the sound.\n"
-         "drag: set  /  alt-drag: add an LFO  /  shift-drag: breathe (per hit)  /  right-click a handle: type  /  "
+         "drag: set  /  alt-drag: add an LFO  /  shift-drag: breathe (per hit)  /  right-click a handle: "
+         "type  /  "
          "click an LFO chip: shape, trig, rate";
 }
 

@@ -34,7 +34,8 @@ constexpr float kShapeEpsilon = 0.000001f;
 constexpr std::uint32_t kSparkleSeed = 0x5417AE;
 
 const char* const kTrigModes[] = {"FRE", "TRG", "HLD", "ONE", "HALF"};
-const char* const kDivisions[] = {"1/32", "1/16T", "1/16", "1/16.", "1/8T", "1/8", "1/8.", "1/4", "1/2", "1/1"};
+const char* const kDivisions[] = {"1/32", "1/16T", "1/16", "1/16.", "1/8T",
+                                  "1/8",  "1/8.",  "1/4",  "1/2",   "1/1"};
 
 bool isHit(const Layout& l, int type) { return !l.half.body && l.half.mode == type; }
 bool isBody(const Layout& l, int type) { return l.half.body && l.half.mode == type; }
@@ -108,7 +109,12 @@ float modalPartial(const graph::Shape& shape, int k) {
 class Painter {
  public:
   Painter(const NodeGraph& g, const Layout& l, ImDrawList* dl)
-      : g_(g), l_(l), dl_(dl), s_(l.s), r_(l.inner), columns_(std::max(2, static_cast<int>(std::floor(l.inner.width)))) {}
+      : g_(g),
+        l_(l),
+        dl_(dl),
+        s_(l.s),
+        r_(l.inner),
+        columns_(std::max(2, static_cast<int>(std::floor(l.inner.width)))) {}
 
   void paint(const ui::WaveOverview& overview, bool hasSample, bool overDirection) {
     ui::fillRect(dl_, r_, palette::kTilePanel);
@@ -117,7 +123,8 @@ class Painter {
     if (!g_.hitShapes.empty()) ghosts();
     toneLine();
     if (isBody(l_, graph::body_type::kModal)) modalPartials();
-    if (l_.half.body && l_.half.mode >= graph::body_type::kMetal && l_.half.mode <= graph::body_type::kFm) partials();
+    if (l_.half.body && l_.half.mode >= graph::body_type::kMetal && l_.half.mode <= graph::body_type::kFm)
+      partials();
     if (isBody(l_, graph::body_type::kWavetable)) bankWaves();
     if (isHit(l_, graph::hit_type::kBandPass) || isHit(l_, graph::hit_type::kClap)) bandPass();
     if (isBody(l_, graph::body_type::kMetal) || isHit(l_, graph::hit_type::kHighPass)) lowPass();
@@ -131,8 +138,8 @@ class Painter {
     choiceChip();
     hints(overDirection);
     if (hasPitchLayer(l_) || isBody(l_, graph::body_type::kModal)) {
-      ui::drawText(dl_, {r_.x + 4.0f * s_, r_.y, 80.0f * s_, 11.0f * s_}, l_.half.body ? "6400 Hz" : "2000 Hz",
-                   TextStyle::Caption, 0x998A8870);
+      ui::drawText(dl_, {r_.x + 4.0f * s_, r_.y, 80.0f * s_, 11.0f * s_},
+                   l_.half.body ? "6400 Hz" : "2000 Hz", TextStyle::Caption, 0x998A8870);
     }
   }
 
@@ -144,7 +151,8 @@ class Painter {
   }
   bool active(int i) const { return g_.hoveredNode() == i || g_.valueDragNode() == i; }
   ui::Rect bottomStrip() const {
-    return {r_.x + 6.0f * s_, r_.y + r_.height - 12.0f * s_, std::max(r_.width - 12.0f * s_, 0.0f), 11.0f * s_};
+    return {r_.x + 6.0f * s_, r_.y + r_.height - 12.0f * s_, std::max(r_.width - 12.0f * s_, 0.0f),
+            11.0f * s_};
   }
   float mirrored(float X, bool rev) const { return rev ? r_.x + r_.width - (X - r_.x) : X; }
   // Solid lines are two-point polylines: the framework's lines are dashed.
@@ -152,8 +160,12 @@ class Painter {
     const ImVec2 ends[] = {a, b};
     ui::drawPolyline(dl_, ends, colour, width);
   }
-  void hLine(float x0, float x1, float yy, std::uint32_t colour, float width) { line(at(x0, yy), at(x1, yy), colour, width); }
-  void vLine(float xx, float y0, float y1, std::uint32_t colour, float width) { line(at(xx, y0), at(xx, y1), colour, width); }
+  void hLine(float x0, float x1, float yy, std::uint32_t colour, float width) {
+    line(at(x0, yy), at(x1, yy), colour, width);
+  }
+  void vLine(float xx, float y0, float y1, std::uint32_t colour, float width) {
+    line(at(xx, y0), at(xx, y1), colour, width);
+  }
 
   // One point per inner pixel column, at the column's time.
   template <typename YAt>
@@ -175,7 +187,8 @@ class Painter {
     const float frames = static_cast<float>(overview.size());
     const bool rev = reversed(l_);
     // A range given right to left draws the sample mirrored.
-    const ui::Axis axis{ui::AxisKind::Linear, rev ? frames : 0.0f, rev ? 0.0f : frames, r_.x, r_.x + r_.width};
+    const ui::Axis axis{ui::AxisKind::Linear, rev ? frames : 0.0f, rev ? 0.0f : frames, r_.x,
+                        r_.x + r_.width};
     ui::drawWaveform(dl_, r_, axis, overview, style);
   }
 
@@ -206,7 +219,8 @@ class Painter {
       if (g.envelope) curve([&](float t) { return envelopeY(hit, t); }, 0x298DC63F, 1.0f);
       if (g.partials) {
         for (int k = 0; k < 5; ++k) {
-          hLine(r_.x + 2.0f * s_, x((1.0f - 0.12f * k) * hit.decay), y(modalPartial(hit, k)), 0x298DC63F, 1.0f);
+          hLine(r_.x + 2.0f * s_, x((1.0f - 0.12f * k) * hit.decay), y(modalPartial(hit, k)), 0x298DC63F,
+                1.0f);
         }
       }
       if (g.filter) {
@@ -231,8 +245,8 @@ class Painter {
     line(at(band.x, mid - tilt), at(band.x + band.width, mid + tilt), withAlpha(0xD0A828, on ? 0.95f : 0.5f),
          on ? 2.5f : 1.5f);
     ui::drawText(dl_, {band.x, band.y, 30.0f * s_, band.height}, "dark", TextStyle::Caption, 0x808A8870);
-    ui::drawText(dl_, {band.x + band.width - 34.0f * s_, band.y, 34.0f * s_, band.height}, "bright", TextStyle::Caption,
-                 0x808A8870, TextAlign::Right);
+    ui::drawText(dl_, {band.x + band.width - 34.0f * s_, band.y, 34.0f * s_, band.height}, "bright",
+                 TextStyle::Caption, 0x808A8870, TextAlign::Right);
   }
 
   void modalPartials() {
@@ -241,7 +255,8 @@ class Painter {
       const float d = shape.decay * (1.0f - 0.12f * k);
       const float a = kModalWeights[k] * (k == 0 ? 1.0f : 0.3f + 0.7f * clamp01(shape.tone));
       const float py = y(modalPartial(shape, k));
-      hLine(r_.x + 2.0f * s_, x(d), py, withAlpha(kGreen, clampTo(a, 0.12f, 0.85f)), clampTo(3.0f * a, 1.0f, 3.0f));
+      hLine(r_.x + 2.0f * s_, x(d), py, withAlpha(kGreen, clampTo(a, 0.12f, 0.85f)),
+            clampTo(3.0f * a, 1.0f, 3.0f));
       hLine(x(d), x(2.5f * d), py, withAlpha(kGreen, clampTo(0.3f * a, 0.05f, 0.25f)), 1.0f);
     }
   }
@@ -255,7 +270,8 @@ class Painter {
       if (f < lo || f > hi) continue;
       float alpha = 0.55f;
       if (l_.half.mode != graph::body_type::kMetal) {
-        const int j = l_.half.mode == graph::body_type::kString ? static_cast<int>(k) : static_cast<int>(k + 1) / 2;
+        const int j =
+            l_.half.mode == graph::body_type::kString ? static_cast<int>(k) : static_cast<int>(k + 1) / 2;
         alpha = clampTo(0.65f - (1.2f - shape.tone) * 0.14f * static_cast<float>(j), 0.08f, 0.65f);
       }
       const float width = l_.half.mode == graph::body_type::kFm && k == 0 ? 2.0f : 1.0f;
@@ -292,15 +308,18 @@ class Painter {
 
   void frequencyLabel(float f, float top) {
     const std::string text = ui::formatNumber(std::round(f), 0) + " Hz";
-    ui::drawText(dl_, {r_.x + 5.0f * s_, top + s_, 80.0f * s_, 10.0f * s_}, text, TextStyle::Caption, 0x998A8870);
+    ui::drawText(dl_, {r_.x + 5.0f * s_, top + s_, 80.0f * s_, 10.0f * s_}, text, TextStyle::Caption,
+                 0x998A8870);
   }
 
   void bandPass() {
     const float fc = graph::toneFrequency(l_.nodes, l_.shape);
     const float o = graph::bandOctaves(l_.half, l_.nodes, l_.shape);
     const float top = y(fc * std::exp2(o)), bottom = y(fc * std::exp2(-o));
-    ui::fillRect(dl_, {r_.x + 2.0f * s_, top, std::max(r_.width - 4.0f * s_, 0.0f), bottom - top}, 0x298DC63F, 2.0f);
-    ui::fillRect(dl_, {r_.x + 2.0f * s_, y(fc) - 0.5f * s_, std::max(r_.width - 4.0f * s_, 0.0f), s_}, 0xB38DC63F);
+    ui::fillRect(dl_, {r_.x + 2.0f * s_, top, std::max(r_.width - 4.0f * s_, 0.0f), bottom - top}, 0x298DC63F,
+                 2.0f);
+    ui::fillRect(dl_, {r_.x + 2.0f * s_, y(fc) - 0.5f * s_, std::max(r_.width - 4.0f * s_, 0.0f), s_},
+                 0xB38DC63F);
     frequencyLabel(fc, top);
   }
 
@@ -334,8 +353,9 @@ class Painter {
   // Two quadratic segments meeting flat at the top.
   void resonancePeak(float base, float top) {
     const float x0 = r_.x + 2.0f * s_, xTop = r_.x + 26.0f * s_, x1 = r_.x + 52.0f * s_;
-    const std::array<std::array<ImVec2, 3>, 2> segments{{{at(x0, base), at(xTop - 6.0f * s_, top), at(xTop, top)},
-                                                         {at(xTop, top), at(xTop + 6.0f * s_, top), at(x1, base)}}};
+    const std::array<std::array<ImVec2, 3>, 2> segments{
+        {{at(x0, base), at(xTop - 6.0f * s_, top), at(xTop, top)},
+         {at(xTop, top), at(xTop + 6.0f * s_, top), at(x1, base)}}};
     points_.clear();
     constexpr int kSteps = 12;
     for (const auto& seg : segments) {
@@ -379,8 +399,8 @@ class Painter {
       const float spread = n * 0.5f * bar.width;
       const float ticks[] = {cx - spread, cx + spread, cx};
       for (int i = 0; i < 3; ++i) {
-        vLine(ticks[i], bar.y - 3.0f * s_, bar.y + bar.height + 3.0f * s_, withAlpha(kGreen, 0.85f - 0.2f * i),
-              i == 0 ? 2.0f : 1.5f);
+        vLine(ticks[i], bar.y - 3.0f * s_, bar.y + bar.height + 3.0f * s_,
+              withAlpha(kGreen, 0.85f - 0.2f * i), i == 0 ? 2.0f : 1.5f);
       }
     }
   }
@@ -392,7 +412,8 @@ class Painter {
   }
 
   // A bar along the node's axis from a to b (offsets from the handle).
-  void axisBar(Point p, bool vertical, float a, float b, float thickness, float radius, std::uint32_t colour) {
+  void axisBar(Point p, bool vertical, float a, float b, float thickness, float radius,
+               std::uint32_t colour) {
     const float lo = std::min(a, b), len = std::fabs(b - a);
     const ui::Rect bar = vertical ? ui::Rect{p.x - 0.5f * thickness, p.y + lo, thickness, len}
                                   : ui::Rect{p.x + lo, p.y - 0.5f * thickness, len, thickness};
@@ -415,7 +436,8 @@ class Painter {
     if (node.hasMacro) ui::fillCircle(dl_, at(p.x + 7.0f * s_, p.y), 2.0f * s_, 0xCCFF9A4A);
     if (node.hasLive) {
       const float offset = sign * (node.liveAmount - graph::normalised(node)) * half;
-      ui::fillCircle(dl_, vertical ? at(p.x, p.y + offset) : at(p.x + offset, p.y), 2.5f * s_, palette::kAccentHovered);
+      ui::fillCircle(dl_, vertical ? at(p.x, p.y + offset) : at(p.x + offset, p.y), 2.5f * s_,
+                     palette::kAccentHovered);
     }
   }
 
@@ -440,13 +462,14 @@ class Painter {
     const float height = 12.0f * s_;
     const float bx = clampTo(p.x - 0.5f * width, r_.x + 2.0f * s_, r_.x + r_.width - 2.0f * s_ - width);
     const float by = clampTo(p.y - 16.0f * s_, r_.y + 2.0f * s_, r_.y + r_.height - 14.0f * s_);
-    const std::string text = std::string(node.label) + "  " +
-                             valueText(graph::nodeDisplayValue(node), node.displayHi - node.displayLo,
-                                       node.unit ? node.unit : "");
+    const std::string text =
+        std::string(node.label) + "  " +
+        valueText(graph::nodeDisplayValue(node), node.displayHi - node.displayLo, node.unit ? node.unit : "");
     ui::drawText(dl_, {bx, by, std::max(width, 0.0f), height}, text, TextStyle::MonoBold, palette::kLight,
                  TextAlign::Centre);
     std::string hint = "right-click: type a value";
-    if (g_.lfoReach) hint.append("    /    ").append(node.hasLfo ? "alt-drag: LFO reach" : "alt-drag: add LFO");
+    if (g_.lfoReach)
+      hint.append("    /    ").append(node.hasLfo ? "alt-drag: LFO reach" : "alt-drag: add LFO");
     if (g_.breatheEnabled && g_.breathe) {
       hint.append("    /    ").append(node.hasBreathe ? "shift-drag: breathe" : "shift-drag: add breathe");
     }
@@ -488,19 +511,20 @@ class Painter {
     const ui::Rect& c = *chip;
     ui::fillRect(dl_, c, withAlpha(palette::kDarkFill, hot ? 0.96f : 0.82f), 3.0f);
     ui::strokeRect(dl_, c, withAlpha(kGreen, hot ? 1.0f : 0.55f), 3.0f, 1.0f);
-    shapeIcon(ui::Rect{c.x, c.y, 18.0f * s_, c.height}.inset(3.0f * s_, 3.0f * s_), std::clamp(node.lfoShape, 0, 5),
-              withAlpha(kGreen, hot ? 1.0f : 0.85f));
+    shapeIcon(ui::Rect{c.x, c.y, 18.0f * s_, c.height}.inset(3.0f * s_, 3.0f * s_),
+              std::clamp(node.lfoShape, 0, 5), withAlpha(kGreen, hot ? 1.0f : 0.85f));
     const int trig = std::clamp(node.lfoTrig, 0, 4);
     const std::uint32_t trigColour =
         trig == 0 ? (hot ? 0xFF8A8870 : 0xB38A8870) : withAlpha(kGreen, hot ? 1.0f : 0.85f);
-    ui::drawText(dl_, {c.x + 18.0f * s_, c.y, 24.0f * s_, c.height}, kTrigModes[trig], TextStyle::Caption, trigColour,
-                 TextAlign::Centre);
+    ui::drawText(dl_, {c.x + 18.0f * s_, c.y, 24.0f * s_, c.height}, kTrigModes[trig], TextStyle::Caption,
+                 trigColour, TextAlign::Centre);
     for (float sx : {18.0f, 42.0f}) {
-      vLine(c.x + sx * s_, c.y + 2.0f * s_, c.y + c.height - 2.0f * s_, withAlpha(palette::kBorder, hot ? 0.8f : 0.4f),
-            1.0f);
+      vLine(c.x + sx * s_, c.y + 2.0f * s_, c.y + c.height - 2.0f * s_,
+            withAlpha(palette::kBorder, hot ? 0.8f : 0.4f), 1.0f);
     }
-    const std::string rate = node.lfoSynced ? std::string(kDivisions[std::clamp(node.lfoDivision, 0, 9)])
-                                            : ui::formatNumber(node.lfoRateHz, node.lfoRateHz < 10.0f ? 1 : 0) + "Hz";
+    const std::string rate = node.lfoSynced
+                                 ? std::string(kDivisions[std::clamp(node.lfoDivision, 0, 9)])
+                                 : ui::formatNumber(node.lfoRateHz, node.lfoRateHz < 10.0f ? 1 : 0) + "Hz";
     ui::drawText(dl_, {c.x + 44.0f * s_, c.y, std::max(c.width - 46.0f * s_, 0.0f), c.height}, rate,
                  TextStyle::Caption, hot ? palette::kLight : palette::kMuted, TextAlign::Centre);
   }
@@ -521,7 +545,8 @@ class Painter {
     const int index =
         std::clamp(static_cast<int>(std::lround(graph::nodeDisplayValue(node))), 0, node.choiceCount - 1);
     const char* text = node.choices[index] ? node.choices[index] : "";
-    ui::drawText(dl_, inside, text, TextStyle::Caption, hot ? palette::kLight : palette::kMuted, TextAlign::Centre);
+    ui::drawText(dl_, inside, text, TextStyle::Caption, hot ? palette::kLight : palette::kMuted,
+                 TextAlign::Centre);
   }
 
   void hints(bool overDirection) {

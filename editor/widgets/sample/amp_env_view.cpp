@@ -100,8 +100,9 @@ void AmpEnvView::dragTo(ImVec2 pointer, ImVec2 total) {
     const float t = clamp01((pointer.x - c.x) / std::max(kAttackShare * c.width, s));
     setParam(0, slots[0].fromNormalized(t));
   } else {
-    const float level =
-        c.height <= 8.0f * s ? 0.0f : clamp01((c.y + c.height - 4.0f * s - pointer.y) / (c.height - 8.0f * s));
+    const float level = c.height <= 8.0f * s
+                            ? 0.0f
+                            : clamp01((c.y + c.height - 4.0f * s - pointer.y) / (c.height - 8.0f * s));
     setParam(2, level);
   }
 }
@@ -138,8 +139,8 @@ void AmpEnvView::paint(ImDrawList* dl) {
   ui::fillCircle(dl, ImVec2(px, peakY(level)), 3.5f * s, palette::kAccentHovered);
   ui::fillCircle(dl, tailHandle(), 3.0f * s, kTailHandle);
   for (std::size_t i = 0; i < slots.size(); ++i) drawModulation(dl, static_cast<int>(i));
-  ui::drawText(dl, captionStrip(), "peak: drag = attack, up-down = level  ·  tail = decay", ui::TextStyle::Caption,
-               kCaption, ui::TextAlign::Centre);
+  ui::drawText(dl, captionStrip(), "peak: drag = attack, up-down = level  ·  tail = decay",
+               ui::TextStyle::Caption, kCaption, ui::TextAlign::Centre);
 }
 
 }  // namespace orbi

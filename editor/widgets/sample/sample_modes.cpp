@@ -37,7 +37,8 @@ void bar(ImDrawList* dl, const ui::Rect& c, float x, std::uint32_t colour) {
   ui::fillRect(dl, {x - s, c.y, 2.0f * s, c.height}, colour);
 }
 
-ui::Interaction bodyItem(const char* id, const ui::Rect& body, ImGuiMouseCursor cursor, const std::string& tip) {
+ui::Interaction bodyItem(const char* id, const ui::Rect& body, ImGuiMouseCursor cursor,
+                         const std::string& tip) {
   ui::InteractSpec spec;
   spec.kind = ui::HitKind::Rectangle;
   spec.rect = body;
@@ -51,15 +52,11 @@ bool moved(const ui::Interaction& it) { return it.delta.x != 0.0f || it.delta.y 
 ImGuiMouseCursor windowCursor(int handle) {
   switch (handle) {
     case SampleView::kStart:
-    case SampleView::kEnd:
-      return ImGuiMouseCursor_ResizeEW;
+    case SampleView::kEnd: return ImGuiMouseCursor_ResizeEW;
     case SampleView::kFadeIn:
-    case SampleView::kFadeOut:
-      return ImGuiMouseCursor_Hand;
-    case SampleView::kBody:
-      return ImGuiMouseCursor_ResizeNS;
-    default:
-      return ImGuiMouseCursor_Arrow;
+    case SampleView::kFadeOut: return ImGuiMouseCursor_Hand;
+    case SampleView::kBody: return ImGuiMouseCursor_ResizeNS;
+    default: return ImGuiMouseCursor_Arrow;
   }
 }
 
@@ -128,7 +125,8 @@ float SampleView::windowGainAt(float position, float a, float b) const {
 void SampleView::drawWindowView() {
   const ImVec2 pointer = ImGui::GetIO().MousePos;
   const int hit = windowHit(pointer);
-  const ui::Interaction it = bodyItem("wave", body(), windowCursor(windowDrag != kNone ? windowDrag : hit), hintText);
+  const ui::Interaction it =
+      bodyItem("wave", body(), windowCursor(windowDrag != kNone ? windowDrag : hit), hintText);
   gainHovered = it.hovered && hit == kBody ? 1 : 0;
   if (it.rightClicked) {
     const int slot = findSlot(windowKey(hit));
@@ -262,8 +260,8 @@ void SampleView::drawGrainsView() {
   const ui::Rect c = contentRect();
   const float s = ui::scale();
   const ImVec2 pointer = ImGui::GetIO().MousePos;
-  const ui::Interaction it =
-      bodyItem("grains", body(), contains(c, pointer) ? ImGuiMouseCursor_Hand : ImGuiMouseCursor_Arrow, hintText);
+  const ui::Interaction it = bodyItem(
+      "grains", body(), contains(c, pointer) ? ImGuiMouseCursor_Hand : ImGuiMouseCursor_Arrow, hintText);
   if (it.rightClicked) {
     const int k = grainsPick(pointer.x);
     if (k >= 0) openEntryFor(k);
@@ -273,12 +271,14 @@ void SampleView::drawGrainsView() {
     axisLock = 1;
     gainAtPress = gainDb();
   } else if ((it.held || it.released) && moved(it) && dragIndex >= 0 && slots.size() >= 2) {
-    if (axisLock == 1 && (std::fabs(it.total.x) >= kAxisDecision * s || std::fabs(it.total.y) >= kAxisDecision * s))
+    if (axisLock == 1 &&
+        (std::fabs(it.total.x) >= kAxisDecision * s || std::fabs(it.total.y) >= kAxisDecision * s))
       axisLock = std::fabs(it.total.x) < std::fabs(it.total.y) ? 3 : 2;
     if (axisLock == 3) {
       const int gain = findSlot("gain");
       if (gain >= 0)
-        setParam(gain, clampTo(gainAtPress - it.total.y * kDbPerSweep / (kSweep * s), -kGainRange, kGainRange));
+        setParam(gain,
+                 clampTo(gainAtPress - it.total.y * kDbPerSweep / (kSweep * s), -kGainRange, kGainRange));
     } else if (axisLock == 2) {
       const float u = xToFraction(it.pressPos.x + it.total.x);
       if (dragIndex == 0)

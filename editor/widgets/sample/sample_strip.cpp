@@ -52,11 +52,13 @@ class StripCutter {
 
 void paintPill(ImDrawList* dl, const ui::Rect& r, bool on, bool hovered, const std::string& label) {
   if (!usable(r)) return;
-  const std::uint32_t fill = on ? (hovered ? kOnFillHovered : kOnFill) : (hovered ? kOffFillHovered : kOffFill);
+  const std::uint32_t fill =
+      on ? (hovered ? kOnFillHovered : kOnFill) : (hovered ? kOffFillHovered : kOffFill);
   const std::uint32_t outline = on ? palette::kAccent : (hovered ? kOffOutlineHovered : kOffOutline);
   ui::fillRect(dl, r, fill, 3.0f);
   ui::strokeRect(dl, r, outline, 3.0f, 1.0f);
-  ui::drawText(dl, r, label, ui::TextStyle::Body, on ? palette::kDarkFill : palette::kMuted, ui::TextAlign::Centre);
+  ui::drawText(dl, r, label, ui::TextStyle::Body, on ? palette::kDarkFill : palette::kMuted,
+               ui::TextAlign::Centre);
 }
 
 ui::InteractSpec areaSpec(const ui::Rect& r, const char* tooltip) {
@@ -72,7 +74,8 @@ ui::InteractSpec areaSpec(const ui::Rect& r, const char* tooltip) {
 
 SampleView::StripLayout SampleView::layoutStrip() {
   const float s = ui::scale();
-  ui::Rect strip{rect.x + s, rect.y + s, std::max(0.0f, rect.width - 2.0f * s), std::max(0.0f, kStripHeight * s)};
+  ui::Rect strip{rect.x + s, rect.y + s, std::max(0.0f, rect.width - 2.0f * s),
+                 std::max(0.0f, kStripHeight * s)};
   if (!presets.empty()) strip.width = std::max(0.0f, strip.width - kPresetCell * s);
   StripCutter cutter(strip, s);
   StripLayout layout;
@@ -87,9 +90,9 @@ void SampleView::drawModePills() {
   pillHovered = 0;
   chopHovered = 0;
   if (usable(strip_.modePill)) {
-    const char* tip = slicesOn
-                          ? "SLICES: the window comes from the marker table. Click for the free start/end window."
-                          : "WINDOW: a free start/end window. Click to play one slice of the marker table.";
+    const char* tip =
+        slicesOn ? "SLICES: the window comes from the marker table. Click for the free start/end window."
+                 : "WINDOW: a free start/end window. Click to play one slice of the marker table.";
     const ui::Interaction it = ui::interact("pill", areaSpec(strip_.modePill, tip));
     pillHovered = it.hovered ? 1 : 0;
     if ((it.pressed || it.doubleClicked) && onModeToggle) {
@@ -99,7 +102,8 @@ void SampleView::drawModePills() {
   }
   if (usable(strip_.chopPill)) {
     const ui::Interaction it = ui::interact(
-        "chop", areaSpec(strip_.chopPill, "CHOP: detect transients, divide into equal chops, or clear the table."));
+        "chop",
+        areaSpec(strip_.chopPill, "CHOP: detect transients, divide into equal chops, or clear the table."));
     chopHovered = it.hovered ? 1 : 0;
     if (it.pressed) chopMenuRequested = 1;
   }

@@ -20,7 +20,9 @@ constexpr float kPeakHeight = 0.96f;
 // Typed start and end keep this much of the sample between them.
 constexpr float kSmallestWindow = 0.001f;
 
-bool keyIs(const ParamSlot& slot, const char* key) { return slot.info.id && std::strcmp(slot.info.id, key) == 0; }
+bool keyIs(const ParamSlot& slot, const char* key) {
+  return slot.info.id && std::strcmp(slot.info.id, key) == 0;
+}
 
 }  // namespace
 
@@ -68,7 +70,8 @@ ImVec2 SampleView::anchorFor(int slot, float t) const {
   const float s = ui::scale();
   const float u = clamp01(t);
   const float top = c.y + 4.0f * s, bottom = c.y + c.height - 4.0f * s;
-  if (slot < 0 || static_cast<std::size_t>(slot) >= slots.size()) return {c.x + c.width * u, c.y + c.height / 2.0f};
+  if (slot < 0 || static_cast<std::size_t>(slot) >= slots.size())
+    return {c.x + c.width * u, c.y + c.height / 2.0f};
   const ParamSlot& p = slots[static_cast<std::size_t>(slot)];
   const float start = slotValue("start", 0.0f), end = slotValue("end", 1.0f);
   if (keyIs(p, "start")) return {c.x + c.width * u, top};
@@ -78,8 +81,7 @@ ImVec2 SampleView::anchorFor(int slot, float t) const {
     const float at = keyIs(p, "fadeIn") ? clamp01(start + span * u) : clamp01(end - span * u);
     return {c.x + c.width * at, c.y + 3.0f * s};
   }
-  if (keyIs(p, "gain"))
-    return {c.x + c.width * (start + end) / 2.0f, bottom - (c.height - 8.0f * s) * u};
+  if (keyIs(p, "gain")) return {c.x + c.width * (start + end) / 2.0f, bottom - (c.height - 8.0f * s) * u};
   return {c.x + c.width * u, slot == 0 ? top : bottom};
 }
 
@@ -137,7 +139,8 @@ void SampleView::commitTyped(int slot, float x) {
   float t = clamp01(x / scale);
   if (mode != kGrains) {
     if (keyIs(p, "start") && findSlot("end") >= 0) t = std::min(t, slotValue("end", 1.0f) - kSmallestWindow);
-    if (keyIs(p, "end") && findSlot("start") >= 0) t = std::max(t, slotValue("start", 0.0f) + kSmallestWindow);
+    if (keyIs(p, "end") && findSlot("start") >= 0)
+      t = std::max(t, slotValue("start", 0.0f) + kSmallestWindow);
     t = clamp01(t);
   }
   setParam(slot, t);

@@ -13,7 +13,8 @@ constexpr float kCaption = 12.0f;
 
 }  // namespace
 
-SamplerLane::SamplerLane(const char* idText, std::size_t slotsNeeded) : idText_(idText), slotsNeeded_(slotsNeeded) {
+SamplerLane::SamplerLane(const char* idText, std::size_t slotsNeeded)
+    : idText_(idText), slotsNeeded_(slotsNeeded) {
   entry.onCommit = [this](int id, float typed) { commitTyped(id, typed); };
 }
 

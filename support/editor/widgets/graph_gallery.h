@@ -21,9 +21,9 @@ inline NodeGraph::Model sineBodyModel() {
   m.mode = body_type::kSine;
   m.shape = {55.0f, 0.3f, 0.45f, 0.25f, 0.6f};
   m.nodes = set.nodes;
-  m.nodes[0].value = 0.3f;   // hold
+  m.nodes[0].value = 0.3f;                    // hold
   m.nodes[1].value = (0.6f - 0.02f) / 3.98f;  // decay 0.6 s
-  m.nodes[2].value = 0.45f;  // drop
+  m.nodes[2].value = 0.45f;                   // drop
   m.nodes[2].hasLfo = 1;
   m.nodes[2].lfoAmount = 0.4f;
   m.nodes[2].lfo = 0;
@@ -35,7 +35,7 @@ inline NodeGraph::Model sineBodyModel() {
   m.nodes[3].value = 0.25f;  // drop time
   m.nodes[3].hasModEnvelope = 1;
   m.nodes[3].modEnvelopeAmount = -0.3f;
-  m.nodes[4].hasMacro = 1;   // tune
+  m.nodes[4].hasMacro = 1;  // tune
   m.nodes[4].macroAmount = 0.5f;
   return m;
 }

@@ -19,7 +19,9 @@ namespace {
 using test::TileRig;
 using ui::DrawOp;
 
-std::vector<const ui::DrawRecord*> polylines(const ui::UiHarness& h) { return h.drawLog().find(DrawOp::Polyline); }
+std::vector<const ui::DrawRecord*> polylines(const ui::UiHarness& h) {
+  return h.drawLog().find(DrawOp::Polyline);
+}
 
 // ---- DRIVE
 
@@ -48,7 +50,8 @@ TEST(DriveTile, FoldAtSixteenRunsEightPeriods) {
   rig.step();
   const std::vector<ImVec2>& pts = polylines(rig.harness)[0]->points;
   int tops = 0;
-  for (std::size_t i = 1; i + 1 < pts.size(); ++i) tops += pts[i].y < pts[i - 1].y && pts[i].y <= pts[i + 1].y;
+  for (std::size_t i = 1; i + 1 < pts.size(); ++i)
+    tops += pts[i].y < pts[i - 1].y && pts[i].y <= pts[i + 1].y;
   EXPECT_EQ(tops, 8);
   const ui::Rect box = rig.tile.curveBox;
   for (int shape : {0, 1, 2}) {
@@ -271,7 +274,9 @@ class RoomRig : public TileRig<RoomTile> {
     tile.mix = 0.8f;
     step();
   }
-  ImVec2 handle(int k) { return scoped([&] { return tile.handlePoint(k, tile.plotRect()); }); }
+  ImVec2 handle(int k) {
+    return scoped([&] { return tile.handlePoint(k, tile.plotRect()); });
+  }
 };
 
 TEST(RoomTile, TheHandlesSitOnTheTail) {

@@ -113,7 +113,8 @@ TEST(TransientTile, TheHoverLabelShowsTheSignedPercent) {
   rig.moveTo(rig.scoped([&] { return rig.tile.handlePoint(0); }));
   rig.step();
   bool found = false;
-  for (const ui::DrawRecord* r : rig.harness.drawLog().find(ui::DrawOp::Text)) found |= r->text == "strike  +35%";
+  for (const ui::DrawRecord* r : rig.harness.drawLog().find(ui::DrawOp::Text))
+    found |= r->text == "strike  +35%";
   EXPECT_TRUE(found);
 }
 
@@ -122,7 +123,8 @@ TEST(TransientTile, TheHoverLabelShowsTheSignedPercent) {
 TEST(AmpTile, TheDivisionsAreTheEnginesTable) {
   const std::array<const char*, 10> labels = {"1/32", "1/16T", "1/16", "1/16.", "1/8T",
                                               "1/8",  "1/8.",  "1/4",  "1/2",   "1/1"};
-  const std::array<double, 10> beats = {1.0 / 8, 1.0 / 6, 1.0 / 4, 3.0 / 8, 1.0 / 3, 1.0 / 2, 3.0 / 4, 1, 2, 4};
+  const std::array<double, 10> beats = {1.0 / 8, 1.0 / 6, 1.0 / 4, 3.0 / 8, 1.0 / 3,
+                                        1.0 / 2, 3.0 / 4, 1,       2,       4};
   for (int k = 0; k < 10; ++k) {
     SCOPED_TRACE(k);
     EXPECT_STREQ(ob::divisionLabel(k), labels[static_cast<std::size_t>(k)]);

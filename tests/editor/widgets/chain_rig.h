@@ -117,7 +117,9 @@ class TileRig : public PointerRig {
     body = [this] { tile.draw(area); };
     step();
   }
-  ui::Rect plot() { return scoped([this] { return tile.plotRect(); }); }
+  ui::Rect plot() {
+    return scoped([this] { return tile.plotRect(); });
+  }
 
   Tile tile;
   Sent sent;

@@ -235,7 +235,7 @@ TEST(StageTiles, OneDragEndsOneGesture) {
   AllTiles rig;
   const ImVec2 strike = rig.scoped([&] { return rig.strip.transient.handlePoint(0); });
   rig.pressAt(strike);
-  rig.step();  // first held frame: sent once
+  rig.step();    // first held frame: sent once
   rig.steps(3);  // held still: nothing more
   EXPECT_EQ(rig.sent[0].values("strike").size(), 1u);
   rig.moveTo(ImVec2(strike.x, strike.y - 10.0f));

@@ -72,7 +72,9 @@ class FrameRig {
 };
 
 // "p" and 3 make "p3".
-inline std::string numbered(std::string_view prefix, int i) { return std::string(prefix).append(std::to_string(i)); }
+inline std::string numbered(std::string_view prefix, int i) {
+  return std::string(prefix).append(std::to_string(i));
+}
 
 inline ImVec2 centreOf(const ui::Rect& r) { return ImVec2(r.x + r.width / 2.0f, r.y + r.height / 2.0f); }
 

@@ -109,8 +109,9 @@ TEST(GraphLayout, EveryHandleOfEveryHalfTypeLiesInsideOrIsAbsent) {
                             0.0001f + 4.0f * shapeValue};
           const Layout l = layoutOf({set.body, set.mode}, shape, set.nodes, s);
           for (const Node& n : set.nodes) {
-            SCOPED_TRACE(::testing::Message() << (set.body ? "body " : "hit ") << set.mode << " kind " << n.kind
-                                              << " at " << position << " shape " << shapeValue << " s " << s);
+            SCOPED_TRACE(::testing::Message()
+                         << (set.body ? "body " : "hit ") << set.mode << " kind " << n.kind << " at "
+                         << position << " shape " << shapeValue << " s " << s);
             const std::optional<Point> p = nodePosition(l, n);
             if (!p) continue;
             EXPECT_FALSE(std::isnan(p->x) || std::isnan(p->y));
@@ -154,10 +155,8 @@ TEST(GraphLayout, ValueDragsLandOnTheHandleTheyAskFor) {
         case NodeKind::kSnap:
         case NodeKind::kShimmer:
         case NodeKind::kDrop:
-        case NodeKind::kBlip:
-          continue;
-        default:
-          break;
+        case NodeKind::kBlip: continue;
+        default: break;
       }
       n.value = n.paramLo + 0.37f * (n.paramHi - n.paramLo);
       Layout l = layoutOf({set.body, set.mode}, testing::shapeOf(set), nodes);
@@ -197,9 +196,9 @@ TEST(GraphLayout, ModulationAmountsGrowAwayFromTheHandle) {
 }
 
 TEST(GraphLayout, ChipsNeedRoomAndAChoiceOrAnLfo) {
-  std::vector<Node> nodes{testing::setNode(18, NodeKind::kBrightness, "brightness", "", 0, 1),
-                          testing::choiceOf(testing::setNode(20, NodeKind::kChoice, "bank", "", 0, 2),
-                                            testing::kBanks, 3)};
+  std::vector<Node> nodes{
+      testing::setNode(18, NodeKind::kBrightness, "brightness", "", 0, 1),
+      testing::choiceOf(testing::setNode(20, NodeKind::kChoice, "bank", "", 0, 2), testing::kBanks, 3)};
   nodes[0].lfo = 0;
   Layout l = layoutOf({true, body_type::kWavetable}, {}, nodes);
   ASSERT_TRUE(choiceChip(l).has_value());

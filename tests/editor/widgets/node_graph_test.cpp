@@ -9,8 +9,8 @@
 #include <cstring>
 #include <vector>
 
-#include "tests/editor/widgets/entry_rig.h"
 #include "support/editor/widgets/graph_half_sets.h"
+#include "tests/editor/widgets/entry_rig.h"
 #include "ui/context.h"
 #include "ui/draw/draw_log.h"
 
@@ -374,8 +374,8 @@ TEST(NodeGraphPaint, DetuneOfHalfACentDrawsOneBankWave) {
 TEST(NodeGraphPaint, SparklesAreTheSameEveryFrame) {
   GraphRig rig;
   half::HalfSet set = setFor(true, graph::body_type::kMetal);
-  set.nodes[0].value = 0.3f;   // a cutoff well inside
-  set.nodes[2].value = 0.5f;   // shimmer
+  set.nodes[0].value = 0.3f;  // a cutoff well inside
+  set.nodes[2].value = 0.5f;  // shimmer
   NodeGraph::Model model = modelOf(set);
   model.shape.tone = 0.3f;
   rig.graph.setModel(model);
@@ -456,8 +456,8 @@ TEST(NodeGraphPaint, ClapSpacingDrawsThreeLinesThatStopAtTheEdge) {
     rig.step();
     std::vector<float> xs;
     for (const ui::DrawRecord* r : rig.harness.drawLog().find(DrawOp::Polyline))
-      if ((r->colour & 0xFFFFFF) == 0x8DC63F && r->points.size() == 2 && r->points[0].y == rig.area.y + 1.0f &&
-          r->points[1].y == rig.area.y + rig.area.height - 1.0f) {
+      if ((r->colour & 0xFFFFFF) == 0x8DC63F && r->points.size() == 2 &&
+          r->points[0].y == rig.area.y + 1.0f && r->points[1].y == rig.area.y + rig.area.height - 1.0f) {
         xs.push_back(r->points[0].x);
       }
     const float x0 = rig.area.x + 1.0f, w = rig.area.width - 2.0f;

@@ -9,8 +9,8 @@
 #include <optional>
 #include <string>
 
-#include "tests/editor/widgets/entry_rig.h"
 #include "support/comma_locale.h"
+#include "tests/editor/widgets/entry_rig.h"
 #include "ui/controls/number_entry.h"
 
 namespace orbi {
@@ -61,9 +61,10 @@ TEST(TypedEntry, OpensShowingTheValueWithTheDecimalsOfItsSpan) {
     const char* unit;
     const char* text;
   };
-  for (const Case& c : {Case{0, 2000, "ms", "250 ms"}, Case{0, 50, "ms", "250.0 ms"}, Case{0, 100, "ms", "250 ms"},
-                        Case{0, 5, "ms", "250.0 ms"}, Case{0, 4.99f, "ms", "250.000 ms"},
-                        Case{300, 200, "Hz", "250 Hz"}, Case{0, 10, nullptr, "250.0"}, Case{0, 10, "", "250.0"}}) {
+  for (const Case& c :
+       {Case{0, 2000, "ms", "250 ms"}, Case{0, 50, "ms", "250.0 ms"}, Case{0, 100, "ms", "250 ms"},
+        Case{0, 5, "ms", "250.0 ms"}, Case{0, 4.99f, "ms", "250.000 ms"}, Case{300, 200, "Hz", "250 Hz"},
+        Case{0, 10, nullptr, "250.0"}, Case{0, 10, "", "250.0"}}) {
     SCOPED_TRACE(std::string(c.text));
     EntryRig rig;
     rig.open(request(3, 250.0f, c.lo, c.hi, c.unit));

@@ -153,8 +153,8 @@ TEST(SlotFader, ValueTextShowsTheDisplayRangeWithItsDecimals) {
   f.paramLo = 10.0f;
   f.paramHi = 30.0f;
   f.value = 15.0f;  // a quarter of the way
-  for (const Case& c : {Case{0, 100, "%", "25 %"}, Case{0, 4.99f, "", "1.247"}, Case{-10, 10, "st", "-5.0 st"},
-                        Case{100, 0, "", "75"}, Case{2, 2, "", "2.000"}}) {
+  for (const Case& c : {Case{0, 100, "%", "25 %"}, Case{0, 4.99f, "", "1.247"},
+                        Case{-10, 10, "st", "-5.0 st"}, Case{100, 0, "", "75"}, Case{2, 2, "", "2.000"}}) {
     SCOPED_TRACE(c.text);
     f.displayLo = c.displayLo;
     f.displayHi = c.displayHi;
@@ -272,8 +272,8 @@ TEST(SlotFader, ARowThatCannotBeTypedIgnoresRightClicks) {
     rig.clickAt(ImVec2(150.0f, 208.0f), ImGuiMouseButton_Right);
     EXPECT_EQ(rig.fader.entry.openId(), -1);
     EXPECT_EQ(rig.harness.ui().numberEntryState().entryId, 0u);
-    EXPECT_EQ(rig.fader.tooltip,
-              typeable ? "hit level - the drum's own value - right-click to type" : "hit level - the drum's own value");
+    EXPECT_EQ(rig.fader.tooltip, typeable ? "hit level - the drum's own value - right-click to type"
+                                          : "hit level - the drum's own value");
     EXPECT_TRUE(rig.calls.empty());
   }
 }

@@ -69,7 +69,8 @@ TEST(ParamSlot, TheLowPassIsLogarithmic) {
 }
 
 TEST(ParamSlot, EmptyRangesSitAtZeroAndLogNeedsAPositiveMinimum) {
-  for (const ParamSlot& s : {slot(0, "a", 1.0f, 1.0f), slot(0, "b", 5.0f, 2.0f), slot(0, "c", 3.0f, 3.0f, 0, true)})
+  for (const ParamSlot& s :
+       {slot(0, "a", 1.0f, 1.0f), slot(0, "b", 5.0f, 2.0f), slot(0, "c", 3.0f, 3.0f, 0, true)})
     for (float v : {-10.0f, 1.0f, 3.0f, 10.0f}) EXPECT_EQ(s.toNormalized(v), 0.0f);
   const ParamSlot fromZero = slot(0, "lp", 0.0f, 100.0f, 0.0f, true);
   EXPECT_FLOAT_EQ(fromZero.toNormalized(25.0f), 0.25f);

@@ -27,7 +27,8 @@ inline ParamSlot keyed(int id, const char* key, float lo, float hi, float value,
 // A sine of the length at 44.1 kHz.
 inline std::vector<float> sineSample(float seconds) {
   std::vector<float> v(static_cast<std::size_t>(seconds * 44100.0f));
-  for (std::size_t i = 0; i < v.size(); ++i) v[i] = 0.8f * std::sin(2.0f * std::numbers::pi_v<float> * 110.0f * i / 44100.0f);
+  for (std::size_t i = 0; i < v.size(); ++i)
+    v[i] = 0.8f * std::sin(2.0f * std::numbers::pi_v<float> * 110.0f * i / 44100.0f);
   return v;
 }
 

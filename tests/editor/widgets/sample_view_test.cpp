@@ -41,10 +41,13 @@ class ViewRig : public test::GestureRig {
   }
   void windowSlots(float start, float end, float fadeIn = 0.0f, float fadeOut = 0.0f, float gain = 0.0f) {
     view.mode = SampleView::kWindow;
-    view.setSlots({keyed(0, "start", 0, 1, start), keyed(1, "end", 0, 1, end), keyed(2, "fadeIn", 0, 1, fadeIn),
-                   keyed(3, "fadeOut", 0, 1, fadeOut), keyed(4, "gain", -24, 24, gain)});
+    view.setSlots({keyed(0, "start", 0, 1, start), keyed(1, "end", 0, 1, end),
+                   keyed(2, "fadeIn", 0, 1, fadeIn), keyed(3, "fadeOut", 0, 1, fadeOut),
+                   keyed(4, "gain", -24, 24, gain)});
   }
-  float value(const char* key) const { return view.slots[static_cast<std::size_t>(view.findSlot(key))].value; }
+  float value(const char* key) const {
+    return view.slots[static_cast<std::size_t>(view.findSlot(key))].value;
+  }
 
   SampleView view;
   ui::Rect area{100.0f, 100.0f, 600.0f, 200.0f};
@@ -250,8 +253,8 @@ TEST(SampleViewWave, AnEmptyStretchDrawsOnlyTheDimPass) {
   ViewRig rig;
   rig.load(0.5f);
   const ui::Rect r{100.0f, 400.0f, 500.0f, 100.0f};
-  for (const auto& [from, to, bright] : {std::tuple{0.5f, 0.5f, false}, std::tuple{0.6f, 0.2f, false},
-                                         std::tuple{0.2f, 0.6f, true}}) {
+  for (const auto& [from, to, bright] :
+       {std::tuple{0.5f, 0.5f, false}, std::tuple{0.6f, 0.2f, false}, std::tuple{0.2f, 0.6f, true}}) {
     SCOPED_TRACE(from);
     rig.harness.frame([&] { rig.view.paintWave(ImGui::GetWindowDrawList(), r, from, to, {}); });
     EXPECT_EQ(rig.drawn(DrawOp::FillBand, kDimWave).size(), 1u);
@@ -385,7 +388,8 @@ class GrainsRig : public ViewRig {
  public:
   GrainsRig() {
     view.mode = SampleView::kGrains;
-    view.setSlots({keyed(0, "position", 0, 1, 0.5f), keyed(1, "spray", 0, 1, 0.2f), keyed(2, "gain", -24, 24, 0)});
+    view.setSlots(
+        {keyed(0, "position", 0, 1, 0.5f), keyed(1, "spray", 0, 1, 0.2f), keyed(2, "gain", -24, 24, 0)});
     c = content();
   }
   ImVec2 at(float u) const { return {c.x + c.width * u, c.y + c.height / 2.0f}; }
@@ -403,7 +407,7 @@ TEST(SampleViewGrains, TheFirstLargerMoveFixesTheAxis) {
   rig.drag(rig.at(0.5f), {{10.0f, 0.0f}, {20.0f, -100.0f}});
   EXPECT_NEAR(rig.value("position"), 0.5f + 20.0f / rig.c.width, 1e-5f);
   EXPECT_EQ(rig.value("gain"), 0.0f);
-  rig.drag(rig.at(0.5f) , {{0.0f, -80.0f}, {30.0f, -80.0f}});
+  rig.drag(rig.at(0.5f), {{0.0f, -80.0f}, {30.0f, -80.0f}});
   EXPECT_NEAR(rig.value("gain"), 24.0f, 1e-4f);
   EXPECT_NEAR(rig.value("position"), 0.5f + 20.0f / rig.c.width, 1e-5f);
 }

@@ -225,8 +225,8 @@ TEST(AmpLane, TheTailHandleStaysInside) {
 
 TEST(GrainLane, TheCloudHoldsOneToSixtyFourGrains) {
   LaneRig<GrainLane> rig;
-  for (const auto& [density, count] : {std::pair{0.5f, 1u}, std::pair{1.0f, 1u}, std::pair{10.0f, 10u},
-                                       std::pair{200.0f, 64u}}) {
+  for (const auto& [density, count] :
+       {std::pair{0.5f, 1u}, std::pair{1.0f, 1u}, std::pair{10.0f, 10u}, std::pair{200.0f, 64u}}) {
     SCOPED_TRACE(density);
     rig.lane.setSlots({keyed(0, "size", 0, 200, 20), keyed(1, "density", 0, 400, density)});
     rig.step();
@@ -265,8 +265,8 @@ TEST(SpeedLane, AClickSetsThePitchOfTheLength) {
   const ui::Rect c = rig.content();
   ASSERT_FLOAT_EQ(c.width, 392.0f);
   const float y = c.y + c.height / 2.0f;
-  for (const auto& [x, tune] : {std::pair{c.x + c.width, -12.0f}, std::pair{c.x + c.width / 4.0f, 12.0f},
-                                std::pair{c.x, 24.0f}}) {
+  for (const auto& [x, tune] :
+       {std::pair{c.x + c.width, -12.0f}, std::pair{c.x + c.width / 4.0f, 12.0f}, std::pair{c.x, 24.0f}}) {
     SCOPED_TRACE(x);
     rig.clickAt({x, y});
     EXPECT_NEAR(rig.lane.slots[0].value, tune, 1e-4f);
@@ -315,7 +315,8 @@ TEST(SpeedLane, TheFanEdgeCannotPassTheBar) {
 class ToneRig : public LaneRig<ToneBlock> {
  public:
   explicit ToneRig(float crush = 16.0f, float srr = 0.0f, float lp = 20000.0f) {
-    lane.setSlots({keyed(0, "crush", 1, 16, crush), keyed(1, "srr", 0, 1, srr), keyed(2, "lp", 200, 20000, lp, true)});
+    lane.setSlots(
+        {keyed(0, "crush", 1, 16, crush), keyed(1, "srr", 0, 1, srr), keyed(2, "lp", 200, 20000, lp, true)});
     c = content();
   }
   ui::Rect c;
@@ -324,7 +325,8 @@ class ToneRig : public LaneRig<ToneBlock> {
 TEST(ToneBlock, CleanSettingsDrawTheReferenceDim) {
   ToneRig rig;
   const auto lines = rig.harness.drawLog().find(DrawOp::Polyline);
-  const auto processed = std::find_if(lines.begin(), lines.end(), [](const ui::DrawRecord* r) { return r->width == 1.6f; });
+  const auto processed =
+      std::find_if(lines.begin(), lines.end(), [](const ui::DrawRecord* r) { return r->width == 1.6f; });
   ASSERT_NE(processed, lines.end());
   EXPECT_EQ((*processed)->colour, kDimLine);
   const auto& reference = lines.front()->points;  // the reference comes first

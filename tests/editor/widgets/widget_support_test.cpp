@@ -22,9 +22,9 @@ TEST(WidgetSupport, AlphaFactorsBecomeTheNearestByte) {
     int byte;
   };
   // The palette's own: 0.2 is 0x33, 0.55 is 0x8C, 0.7 is 0xB3, 0.75 is 0xBF.
-  for (const Case& c :
-       {Case{0.0f, 0}, Case{0.2f, 0x33}, Case{0.3f, 0x4D}, Case{0.55f, 0x8C}, Case{0.7f, 0xB3}, Case{0.75f, 0xBF},
-        Case{1.0f, 0xFF}, Case{-0.5f, 0}, Case{1.5f, 0xFF}, Case{std::numeric_limits<float>::quiet_NaN(), 0}}) {
+  for (const Case& c : {Case{0.0f, 0}, Case{0.2f, 0x33}, Case{0.3f, 0x4D}, Case{0.55f, 0x8C},
+                        Case{0.7f, 0xB3}, Case{0.75f, 0xBF}, Case{1.0f, 0xFF}, Case{-0.5f, 0},
+                        Case{1.5f, 0xFF}, Case{std::numeric_limits<float>::quiet_NaN(), 0}}) {
     SCOPED_TRACE(c.alpha);
     EXPECT_EQ(alphaByte(c.alpha), c.byte);
   }
@@ -69,9 +69,10 @@ TEST(WidgetSupport, ValueTextTakesItsDecimalsFromTheSpan) {
     const char* unit;
     const char* text;
   };
-  for (const Case& c : {Case{250, 2000, "ms", "250 ms"}, Case{250, 50, "ms", "250.0 ms"}, Case{0.5f, 1, "", "0.500"},
-                        Case{12.345f, 100, "", "12"}, Case{12.345f, -100, "", "12"}, Case{12.25f, 5, "st", "12.2 st"},
-                        Case{1.0f, 4.99f, "x", "1.000 x"}, Case{-0.0001f, 1, "", "0.000"}}) {
+  for (const Case& c :
+       {Case{250, 2000, "ms", "250 ms"}, Case{250, 50, "ms", "250.0 ms"}, Case{0.5f, 1, "", "0.500"},
+        Case{12.345f, 100, "", "12"}, Case{12.345f, -100, "", "12"}, Case{12.25f, 5, "st", "12.2 st"},
+        Case{1.0f, 4.99f, "x", "1.000 x"}, Case{-0.0001f, 1, "", "0.000"}}) {
     SCOPED_TRACE(c.text);
     EXPECT_EQ(valueText(c.v, c.span, c.unit), c.text);
   }
@@ -83,9 +84,10 @@ TEST(WidgetSupport, LeadingNumbersAreReadAsStrtofReadsThemInTheCLocale) {
     std::optional<float> number;
   };
   const Case cases[] = {
-      {"250 ms", 250.0f},    {" \t-1.5e1", -15.0f}, {"+.25", 0.25f},        {"0x1p4", 16.0f},    {"3,5", 3.0f},
-      {"1e-50", 0.0f},       {"abc", std::nullopt}, {"", std::nullopt},     {"-", std::nullopt}, {"+-1", std::nullopt},
-      {"inf", std::nullopt}, {"NaN", std::nullopt}, {"1e39", std::nullopt},
+      {"250 ms", 250.0f},     {" \t-1.5e1", -15.0f}, {"+.25", 0.25f},       {"0x1p4", 16.0f},
+      {"3,5", 3.0f},          {"1e-50", 0.0f},       {"abc", std::nullopt}, {"", std::nullopt},
+      {"-", std::nullopt},    {"+-1", std::nullopt}, {"inf", std::nullopt}, {"NaN", std::nullopt},
+      {"1e39", std::nullopt},
   };
   const auto check = [&] {
     for (const Case& c : cases) {

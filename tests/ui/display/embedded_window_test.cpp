@@ -75,8 +75,8 @@ class DesktopResources {
     int format = 0;
     unsigned long items = 0, after = 0;
     unsigned char* data = nullptr;
-    XGetWindowProperty(host_.display(), host_.root(), XA_RESOURCE_MANAGER, 0, 1 << 16, False, XA_STRING, &type,
-                       &format, &items, &after, &data);
+    XGetWindowProperty(host_.display(), host_.root(), XA_RESOURCE_MANAGER, 0, 1 << 16, False, XA_STRING,
+                       &type, &format, &items, &after, &data);
     if (data) {
       saved_ = std::string(reinterpret_cast<const char*>(data), items);
       had_ = true;
@@ -84,8 +84,10 @@ class DesktopResources {
     }
   }
   ~DesktopResources() {
-    if (had_) set(saved_);
-    else XDeleteProperty(host_.display(), host_.root(), XA_RESOURCE_MANAGER);
+    if (had_)
+      set(saved_);
+    else
+      XDeleteProperty(host_.display(), host_.root(), XA_RESOURCE_MANAGER);
     XSync(host_.display(), False);
   }
   void set(const std::string& text) {
@@ -110,7 +112,8 @@ class EmbeddedWindowTest : public ::testing::Test {
 
 TEST(EmbeddedWindowOptions, FrameIntervalFollowsTheRate) {
   RecordingView view;
-  for (const auto& [fps, ms] : std::vector<std::pair<int, int>>{{60, 16}, {30, 33}, {0, 16}, {-5, 16}, {5000, 1}}) {
+  for (const auto& [fps, ms] :
+       std::vector<std::pair<int, int>>{{60, 16}, {30, 33}, {0, 16}, {-5, 16}, {5000, 1}}) {
     SCOPED_TRACE(fps);
     EXPECT_EQ(EmbeddedWindow(view, {false, fps}).frameIntervalMs(), ms);
   }
@@ -153,7 +156,8 @@ TEST_F(EmbeddedWindowTest, ASetSizeIsKeptAndFollowed) {
   EXPECT_EQ(host.attributes(window.nativeWindow()).width, 240);
   EXPECT_EQ(host.attributes(window.nativeWindow()).height, 160);
   window.setSize(260, 180);
-  ASSERT_TRUE(pumpUntil(window, [&] { return !view.frames.empty() && view.frames.back().display.width == 260.0f; }));
+  ASSERT_TRUE(
+      pumpUntil(window, [&] { return !view.frames.empty() && view.frames.back().display.width == 260.0f; }));
   EXPECT_EQ(view.frames.back().display.height, 180.0f);
 }
 
@@ -171,7 +175,8 @@ TEST_F(EmbeddedWindowTest, SizesOutsideWhatXTakesAreClamped) {
   window.setSize(40000, 5);
   window.onTimer();
   EXPECT_EQ(host.attributes(window.nativeWindow()).width, 32767);
-  ASSERT_TRUE(pumpUntil(window, [&] { return !view.frames.empty() && view.frames.back().display.width == 32767.0f; }));
+  ASSERT_TRUE(pumpUntil(
+      window, [&] { return !view.frames.empty() && view.frames.back().display.width == 32767.0f; }));
   // The content never goes below nothing.
   EXPECT_EQ(view.frames.back().content.height, 0.0f);
 }
@@ -338,8 +343,9 @@ TEST_F(EmbeddedWindowTest, OnlyFiniteScalesAboveZeroAreTaken) {
   EmbeddedWindow window(view, {});
   window.setScale(1.25f);
   ASSERT_TRUE(window.attach(parent));
-  for (const double ignored : {0.0, -1.0, std::numeric_limits<double>::quiet_NaN(),
-                               std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()}) {
+  for (const double ignored :
+       {0.0, -1.0, std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+        -std::numeric_limits<double>::infinity()}) {
     SCOPED_TRACE(ignored);
     window.setScale(ignored);
     EXPECT_FLOAT_EQ(window.ui()->displayScale(), 1.25f);
@@ -381,7 +387,8 @@ TEST_F(EmbeddedWindowTest, TheHostsGlContextIsGivenBack) {
     expectHosts();
     view.throwOnFrame = static_cast<int>(view.frames.size()) + 1;
     testing::internal::CaptureStderr();
-    ASSERT_TRUE(pumpUntil(window, [&] { return view.frames.size() >= static_cast<std::size_t>(view.throwOnFrame); }));
+    ASSERT_TRUE(
+        pumpUntil(window, [&] { return view.frames.size() >= static_cast<std::size_t>(view.throwOnFrame); }));
     testing::internal::GetCapturedStderr();
     expectHosts();
   }

@@ -213,8 +213,8 @@ class SpareKeys {
 TEST_F(WindowInputTest, TypedUtf8TextReachesATextField) {
   SpareKeys spare(host.display());
   const unsigned eAcute = spare.bind(XK_eacute);
-  const unsigned euro = spare.bind(0x10020AC);   // U+20AC as a Unicode keysym
-  const unsigned han = spare.bind(0x1006F22);    // U+6F22
+  const unsigned euro = spare.bind(0x10020AC);  // U+20AC as a Unicode keysym
+  const unsigned han = spare.bind(0x1006F22);   // U+6F22
   ASSERT_TRUE(eAcute && euro && han) << "no spare key codes";
   focusField();
   host.key(XK_a, true);
@@ -273,7 +273,9 @@ TEST_F(WindowInputTest, TextCopiedInOneWindowPastesInAnother) {
   InputView other;
   EmbeddedWindow otherWindow(other, {});
   ASSERT_TRUE(otherWindow.attach(otherParent));
-  const std::string text = "Gr\xC3\xBC\xC3\x9F" "e \xE2\x9C\x93";
+  const std::string text =
+      "Gr\xC3\xBC\xC3\x9F"
+      "e \xE2\x9C\x93";
   view.copy = text;
   ASSERT_TRUE(pumpUntil(*window, [&] { return !view.copy; }));
   other.paste = true;
@@ -303,10 +305,11 @@ std::optional<std::string> convertFrom(test::XHost& host, EmbeddedWindow& window
     int format = 0;
     unsigned long items = 0, after = 0;
     unsigned char* data = nullptr;
-    XGetWindowProperty(d, requestor, property, 0, 1 << 16, True, AnyPropertyType, &type, &format, &items, &after,
-                       &data);
+    XGetWindowProperty(d, requestor, property, 0, 1 << 16, True, AnyPropertyType, &type, &format, &items,
+                       &after, &data);
     if (data) {
-      if (format == 8) out = std::string(reinterpret_cast<char*>(data), items);
+      if (format == 8)
+        out = std::string(reinterpret_cast<char*>(data), items);
       else if (format == 32) {
         std::string names;
         for (unsigned long i = 0; i < items; ++i) {

@@ -37,7 +37,8 @@ struct Snapshot {
 };
 
 std::filesystem::path storedPath(const Snapshot& s) {
-  return std::filesystem::path(OB_TEST_DATA_DIR) / "ui_snapshots" / (std::string("window_showcase_") + s.name + ".png");
+  return std::filesystem::path(OB_TEST_DATA_DIR) / "ui_snapshots" /
+         (std::string("window_showcase_") + s.name + ".png");
 }
 
 // The showcase, noting what the frame's target held before anything was
@@ -117,8 +118,9 @@ TEST_P(WindowSnapshotTest, EveryFrameStartsOnTheBackgroundColour) {
   for (std::size_t i = 3; i < drawn->rgba.size(); i += 4) ASSERT_EQ(drawn->rgba[i], 255) << "pixel " << i / 4;
 }
 
-INSTANTIATE_TEST_SUITE_P(Scales, WindowSnapshotTest, ::testing::Values(Snapshot{1.0f, "1"}, Snapshot{1.5f, "1_5"},
-                                                                   Snapshot{1.0f, "framed_1", true}),
+INSTANTIATE_TEST_SUITE_P(Scales, WindowSnapshotTest,
+                         ::testing::Values(Snapshot{1.0f, "1"}, Snapshot{1.5f, "1_5"},
+                                           Snapshot{1.0f, "framed_1", true}),
                          [](const auto& info) { return std::string("scale_") + info.param.name; });
 
 }  // namespace

@@ -88,8 +88,10 @@ class DragSource {
       XEvent e;
       XNextEvent(display_, &e);
       if (e.type == SelectionRequest) {
-        if (holdRequests_) held_.push_back(e.xselectionrequest);
-        else answer(e.xselectionrequest);
+        if (holdRequests_)
+          held_.push_back(e.xselectionrequest);
+        else
+          answer(e.xselectionrequest);
       } else if (e.type == ClientMessage) {
         Message m{e.xclient.message_type, {}};
         for (int i = 0; i < 5; ++i) m.l[i] = e.xclient.data.l[i];
@@ -160,7 +162,8 @@ class Xdnd : public testing::Test {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
     display_ = XOpenDisplay(nullptr);
     ASSERT_NE(display_, nullptr) << "cannot open the display";
-    window_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), kWindowX, kWindowY, 400, 300, 0, 0, 0);
+    window_ =
+        XCreateSimpleWindow(display_, DefaultRootWindow(display_), kWindowX, kWindowY, 400, 300, 0, 0, 0);
     target_ = std::make_unique<XdndTarget>(display_, window_, harness_.ui());
     XSync(display_, False);
   }
@@ -207,8 +210,8 @@ TEST_F(Xdnd, TheWindowSaysItTakesVersion5) {
   int format = 0;
   unsigned long items = 0, after = 0;
   unsigned char* data = nullptr;
-  ASSERT_EQ(XGetWindowProperty(display_, window_, XInternAtom(display_, "XdndAware", False), 0, 1, False, XA_ATOM,
-                               &type, &format, &items, &after, &data),
+  ASSERT_EQ(XGetWindowProperty(display_, window_, XInternAtom(display_, "XdndAware", False), 0, 1, False,
+                               XA_ATOM, &type, &format, &items, &after, &data),
             Success);
   ASSERT_NE(data, nullptr);
   EXPECT_EQ(format, 32);

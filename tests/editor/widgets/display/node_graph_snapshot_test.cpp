@@ -52,7 +52,8 @@ struct Snapshot {
 void PrintTo(const Snapshot& s, std::ostream* os) { *os << s.name; }
 
 std::filesystem::path storedPath(const Snapshot& s) {
-  return std::filesystem::path(OB_TEST_DATA_DIR) / "ui_snapshots" / (std::string("node_graph_") + s.name + ".png");
+  return std::filesystem::path(OB_TEST_DATA_DIR) / "ui_snapshots" /
+         (std::string("node_graph_") + s.name + ".png");
 }
 
 class NodeGraphSnapshotTest : public ::testing::TestWithParam<Snapshot> {
@@ -79,7 +80,8 @@ TEST_P(NodeGraphSnapshotTest, MatchesTheStoredPicture) {
 
   const std::filesystem::path stored = storedPath(GetParam());
   if (std::getenv("ORBI_REWRITE_SNAPSHOTS")) {
-    ASSERT_TRUE(stbi_write_png(stored.c_str(), drawn->width, drawn->height, 4, drawn->rgba.data(), drawn->width * 4));
+    ASSERT_TRUE(
+        stbi_write_png(stored.c_str(), drawn->width, drawn->height, 4, drawn->rgba.data(), drawn->width * 4));
     GTEST_SKIP() << "rewrote " << stored;
   }
   int w = 0, h = 0, channels = 0;
@@ -104,7 +106,8 @@ TEST_P(NodeGraphSnapshotTest, MatchesTheStoredPicture) {
 
 INSTANTIATE_TEST_SUITE_P(Halves, NodeGraphSnapshotTest,
                          ::testing::Values(Snapshot{"sine_body", graph::testing::sineBodyModel, true},
-                                           Snapshot{"band_pass_hit", graph::testing::bandPassHitModel, false}),
+                                           Snapshot{"band_pass_hit", graph::testing::bandPassHitModel,
+                                                    false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
