@@ -1,0 +1,129 @@
+#include "editor/widgets/anatomy/dist_block.h"
+
+#include <imgui.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "editor/widgets/widget_support.h"
+#include "ui/context.h"
+
+namespace orbi {
+namespace {
+
+constexpr float kSweep = 120.0f;  // a drag this long sweeps the whole range
+constexpr float kCurveLimit = 1.2f;
+
+std::string percent(float v) { return std::to_string(std::lround(v * 100.0f)) + "%"; }
+
+float shapedSample(float drive, float bias, float fold, float x) {
+  if (drive <= 0.0f) return x;
+  const float g = 8.0f * drive + 1.0f;
+  const float n = std::max(std::tanh(g), 0.000001f);
+  float y = (std::tanh(2.0f * bias + g * x) - std::tanh(2.0f * bias)) / n;
+  if (fold > 0.0f) y += fold * (std::sin((3.0f * fold + 1.0f) * y * std::numbers::pi_v<float> / 2.0f) - y);
+  return y;
+}
+
+}  // namespace
+
+DistBlock::DistBlock() {
+  entry.onCommit = [this](int id, float typed) { commitTyped(id, typed); };
+}
+
+void DistBlock::transferCurve() {
+  if (curve.valid && drive == cachedDrive_ && bias == cachedBias_ && fold == cachedFold_) return;
+  constexpr int kLast = ui::kCurveSampleCount - 1;
+  for (int i = 0; i <= kLast; ++i) {
+    const float x = 2.0f * static_cast<float>(i) / kLast - 1.0f;
+    curve.values[i] = clampTo(shapedSample(drive, bias, fold, x), -kCurveLimit, kCurveLimit);
+  }
+  cachedDrive_ = drive;
+  cachedBias_ = bias;
+  cachedFold_ = fold;
+  curve.valid = true;
+  ++curveComputations;
+}
+
+std::string DistBlock::tooltip(float drive, float bias, float fold, const char* positionLabel) {
+  return std::string("DRIVE - distortion the body runs through (") + positionLabel +
+         ").  The line is its transfer curve.\ndrive " + percent(drive) + "   bias " + percent(bias) +
+         "   fold " + percent(fold) +
+         "\ndrag: move socket  /  up/down: drive  /  alt: bias  /  shift: fold  /  right-click: type";
+}
+
+void DistBlock::commitTyped(int id, float typed) {
+  const float v = clamp01(typed / 100.0f);
+  if (id == 0 && onDrive) onDrive(v);
+  if (id == 1 && onBias) onBias(v);
+  if (id == 2 && onFold) onFold(v);
+}
+
+void DistBlock::openEntry(const ui::Rect& square) {
+  const ImVec2 c(square.x + square.width / 2.0f, square.y + square.height / 2.0f);
+  const ImGuiIO& io = ImGui::GetIO();
+  if (io.KeyAlt)
+    entry.open(c, {1, bias * 100.0f, 0.0f, 100.0f, "bias", "%"});
+  else if (io.KeyShift)
+    entry.open(c, {2, fold * 100.0f, 0.0f, 100.0f, "fold", "%"});
+  else
+    entry.open(c, {0, drive * 100.0f, 0.0f, 100.0f, "drive", "%"});
+}
+
+void DistBlock::dragTo(const ui::Interaction& it) {
+  if (it.axis == ui::DragAxis::Horizontal) {
+    const float x = it.pressPos.x + it.total.x;
+    const int next = std::abs(x - xAfterMix) < std::abs(x - xInBody) ? 1 : 0;
+    if (next != position && onPosition) {
+      position = next;
+      onPosition(next);
+    }
+    return;
+  }
+  if (it.axis != ui::DragAxis::Vertical) return;
+  const float d = it.total.y / (kSweep * ui::scale());
+  if (it.altAtPress) {
+    bias = clamp01(biasAtPress_ - d);
+    if (onBias) onBias(bias);
+  } else if (it.shiftAtPress) {
+    fold = clamp01(foldAtPress_ - d);
+    if (onFold) onFold(fold);
+  } else {
+    drive = clamp01(driveAtPress_ - d);
+    if (onDrive) onDrive(drive);
+  }
+  transferCurve();
+}
+
+void DistBlock::draw(const ui::Rect& area) {
+  ImGui::PushID(this);
+  const float s = ui::scale();
+  rect = area;
+  transferCurve();
+  tooltip_ = tooltip(drive, bias, fold, position == 1 ? "after the mix" : "in the body");
+
+  const float c = clampTo(34.0f * s, 0.0f, area.height);
+  const float x = position == 1 ? xAfterMix : xInBody;
+  const ui::Rect square{x - c / 2.0f, area.y + (area.height - c) / 2.0f, c, c};
+  const ui::CurvePreviewResult shown =
+      ui::curvePreview("drive", square, curve, {.dim = drive <= 0.0f, .tooltip = tooltip_.c_str()});
+  const ui::Interaction& it = shown.interaction;
+
+  if (it.rightClicked) openEntry(shown.square);
+  if (it.pressed) {
+    driveAtPress_ = drive;
+    biasAtPress_ = bias;
+    foldAtPress_ = fold;
+    dragging_ = true;
+  }
+  const bool moved = it.delta.x != 0.0f || it.delta.y != 0.0f;
+  if (it.held && dragging_ && moved) dragTo(it);
+  if (it.released) {
+    if (dragging_ && onGestureEnd) onGestureEnd();
+    dragging_ = false;
+  }
+  entry.draw();
+  ImGui::PopID();
+}
+
+}  // namespace orbi
