@@ -1,0 +1,144 @@
+// The drum diagram's wires, sum node and direction arrow. Painted before
+// the frame's interactions run, so hover colours follow the previous frame.
+#include <cmath>
+
+#include "editor/widgets/anatomy/anatomy_view.h"
+#include "editor/widgets/widget_support.h"
+#include "ui/context.h"
+#include "ui/draw/axis.h"
+#include "ui/draw/shapes.h"
+#include "ui/draw/text.h"
+#include "ui/draw/waveform.h"
+
+namespace orbi {
+namespace {
+
+constexpr std::uint32_t kWireDim = 0xCC8A8870;
+constexpr std::uint32_t kWireLabel = 0xA68A8870;
+constexpr std::uint32_t kSumWave = 0xCCF0EED8;
+constexpr std::uint32_t kArrowIdle = 0x738A8870;
+constexpr std::uint32_t kSumSubtitle = 0x998A8870;
+
+// A level wire's brightness: full while its handle is hot.
+float wireAlpha(bool hot, float level) { return hot ? 1.0f : clamp01(level * 0.6f + 0.25f); }
+// The framework scales line widths itself: this is in design units.
+float wireWidth(float level) { return level * 3.5f + 0.5f; }
+
+void solidLine(ImDrawList* dl, ImVec2 a, ImVec2 b, std::uint32_t colour, float width) {
+  const ImVec2 points[] = {a, b};
+  ui::drawPolyline(dl, points, colour, width);
+}
+
+}  // namespace
+
+void drawChevron(ImDrawList* dl, ImVec2 tip, std::uint32_t colour) {
+  const float s = ui::scale();
+  const ImVec2 points[] = {{tip.x - 5.0f * s, tip.y - 4.0f * s}, tip, {tip.x - 5.0f * s, tip.y + 4.0f * s}};
+  ui::drawPolyline(dl, points, colour, 1.5f);
+}
+
+std::string AnatomyView::valueLabelText(const char* label, float v) {
+  return std::string(label) + "   " + std::to_string(std::lround(v * 100.0f)) + " %" +
+         "    /    right-click: type a value";
+}
+
+void AnatomyView::valueLabel(ImDrawList* dl, const char* label, float v, ImVec2 at) const {
+  const float s = ui::scale();
+  ui::drawText(dl, {at.x, at.y, 380.0f * s, 12.0f * s}, valueLabelText(label, v), ui::TextStyle::Caption,
+               palette::kLight);
+}
+
+void AnatomyView::paintDiagram(ImDrawList* dl) const {
+  paintHitToBody(dl);
+  paintBodyWire(dl);
+  paintBleed(dl);
+  paintSum(dl);
+  if (onReverse) paintArrow(dl);
+  const float s = ui::scale();
+  const ui::Rect& S = layout.sum;
+  const ui::Rect above{S.x, S.y - 14.0f * s, S.width, 12.0f * s};
+  ui::drawText(dl, above, "THE DRUM", ui::TextStyle::Small, palette::kMuted);
+  ui::drawText(dl, above, "click to hear both", ui::TextStyle::Caption, kSumSubtitle, ui::TextAlign::Right);
+}
+
+void AnatomyView::paintHitToBody(ImDrawList* dl) const {
+  const float s = ui::scale();
+  const ui::Rect& Hc = layout.hit.column;
+  const ui::Rect& B = layout.body.column;
+  const float yh = Hc.y + Hc.height / 2.0f;
+  const ImVec2 from(Hc.x + Hc.width + 4.0f * s, yh);
+  const ImVec2 to(B.x - 4.0f * s, yh);
+  ui::drawLine(dl, from, to, kWireDim, 1.5f, 3.0f, 3.0f);
+  drawChevron(dl, to, kWireDim);
+  ui::drawText(dl, {from.x, yh - 16.0f * s, to.x - from.x, 12.0f * s}, "triggers", ui::TextStyle::Caption,
+               kWireLabel, ui::TextAlign::Centre);
+}
+
+void AnatomyView::paintBodyWire(ImDrawList* dl) const {
+  const float s = ui::scale();
+  const ui::Rect& R = layout.bodyWire;
+  const float yb = R.y + R.height / 2.0f;
+  const bool hot = hotHandle_ == kBodyHandle || activeHandle_ == kBodyHandle;
+  const std::uint32_t colour = withAlpha(palette::kAccent, wireAlpha(hot, bodyLevel));
+  const ImVec2 end(R.x + R.width, yb);
+  solidLine(dl, {R.x, yb}, end, colour, wireWidth(bodyLevel));
+  drawChevron(dl, end, colour);
+  if (hot) valueLabel(dl, "body level", bodyLevel, {R.x + 4.0f * s, yb - 15.0f * s});
+}
+
+void AnatomyView::paintBleed(ImDrawList* dl) const {
+  const float s = ui::scale();
+  const ui::Rect& Hc = layout.hit.column;
+  const float hx = Hc.x + Hc.width / 2.0f;
+  const float yh = Hc.y + Hc.height / 2.0f;
+  const float yb = rect.y + rect.height - 16.0f * s;
+  const float xe = rect.x + rect.width - 26.0f * s;
+  const bool hot = hotHandle_ == kBleedHandle || activeHandle_ == kBleedHandle;
+  const ImVec2 path[] = {{hx, Hc.y + Hc.height}, {hx, yb}, {xe, yb}, {xe, yh + 12.0f * s}};
+  ui::drawPolyline(dl, path, withAlpha(palette::kAccent, wireAlpha(hot, bleed)), wireWidth(bleed));
+  if (hot)
+    valueLabel(dl, "bleed - the hit heard directly", bleed, {hx + 8.0f * s, yb - 15.0f * s});
+  else
+    ui::drawText(dl, {hx + 8.0f * s, yb - 13.0f * s, 260.0f * s, 12.0f * s},
+                 "bleed - drag to set how much hit you hear", ui::TextStyle::Caption, kWireLabel);
+}
+
+void AnatomyView::paintSum(ImDrawList* dl) const {
+  const ui::Rect& S = layout.sum;
+  ui::fillRect(dl, S, palette::kTilePanel, 4.0f);
+  if (sumSamples != nullptr && sumFrames >= 1) {
+    ui::WaveformStyle style;
+    style.colour = kSumWave;
+    style.height = 0.84f;
+    style.gain = 1.0f;
+    const ui::Axis axis{ui::AxisKind::Linear, 0.0f, static_cast<float>(sumFrames), S.x, S.x + S.width};
+    ui::drawWaveform(dl, S, axis, sumOverview, style);
+  }
+  ui::strokeRect(dl, S, palette::kBorder, 4.0f, 1.0f);
+}
+
+void AnatomyView::paintArrow(ImDrawList* dl) const {
+  const float s = ui::scale();
+  const ui::Rect& S = layout.sum;
+  const float ya = S.y + S.height - 12.0f * s;
+  const float yc = ya + 6.0f * s;
+  const float xl = S.x + 6.0f * s;
+  const float xr = S.x + S.width - 6.0f * s;
+  const std::uint32_t colour = arrowHovered_ ? palette::kAccentHovered
+                               : reversed    ? palette::kAccent
+                                             : kArrowIdle;
+  solidLine(dl, {xl, yc}, {xr, yc}, colour, reversed ? 1.5f : 1.0f);
+  const float tipX = reversed ? xl : xr;
+  const float backX = reversed ? xl + 5.0f * s : xr - 5.0f * s;
+  const ImVec2 head[] = {{backX, yc - 4.0f * s}, {tipX, yc}, {backX, yc + 4.0f * s}};
+  ui::drawPolyline(dl, head, colour, 1.5f);
+  if (!reversed && !arrowHovered_) return;
+  const char* caption = !arrowHovered_ ? "reversed"
+                        : reversed     ? "click: play forwards"
+                                       : "click: play backwards";
+  const float inset = std::min(10.0f * s, S.width);
+  ui::drawText(dl, {S.x + inset, ya - 9.0f * s, S.width - inset, 12.0f * s}, caption, ui::TextStyle::Caption,
+               colour);
+}
+
+}  // namespace orbi
