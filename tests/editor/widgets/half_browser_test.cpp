@@ -103,6 +103,21 @@ TEST(HalfBrowser, TwoQuickClicksOnNextMoveTwoSteps) {
   EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(), "land"), 2);
 }
 
+TEST(HalfBrowser, AnOwnerThatRebuildsInsideTheCallbacksIsSafe) {
+  BrowserRig rig;
+  rig.threePresets();
+  // The owner's rebuild replaces the slots and presets the step is using.
+  rig.browser.onChange = [&rig](int, float v) {
+    rig.browser.setSlots({typeSlot(v)});
+    rig.browser.setPresets({preset("first", 1.0f), preset("second", 2.0f), preset("third", 3.0f)});
+  };
+  rig.browser.onLand = [&rig] { rig.browser.setPresets({preset("only", 0.0f)}); };
+  rig.clickAt(rig.next());
+  EXPECT_EQ(rig.browser.pinnedPreset, 0);
+  EXPECT_FLOAT_EQ(rig.browser.slots.at(0).value, 1.0f);
+  EXPECT_EQ(rig.browser.presets.size(), 1u);
+}
+
 TEST(HalfBrowser, ARefusedPresetStillLands) {
   BrowserRig rig;
   ParamWidget::ResolvedPreset refused = preset("empty slot", 2.0f);
