@@ -107,19 +107,19 @@ const ValueSet& valueSet() {
   static const ValueSet set = [] {
     ValueSet s;
     for (const UnitRange& u : kValueUnits) {
-      ParamSpec spec;
-      spec.unit = u.unit;
-      spec.min = u.lo;
-      spec.max = u.hi;
-      if (u.unit == ParamUnit::Custom) spec.unitLabel = "bars";
-      s.specs.push_back(spec);
+      ParamSpec desc;
+      desc.unit = u.unit;
+      desc.min = u.lo;
+      desc.max = u.hi;
+      if (u.unit == ParamUnit::Custom) desc.unitLabel = "bars";
+      s.specs.push_back(desc);
     }
     std::mt19937 rng(108);
     std::uniform_real_distribution<float> t(0.0f, 1.0f);
     for (int i = 0; i < 100000; ++i) {
-      const ParamSpec& spec = s.specs[i % s.specs.size()];
-      s.values.push_back(spec.min + (spec.max - spec.min) * t(rng));
-      s.texts.push_back(formatParamValue(spec, s.values.back()));
+      const ParamSpec& desc = s.specs[i % s.specs.size()];
+      s.values.push_back(desc.min + (desc.max - desc.min) * t(rng));
+      s.texts.push_back(formatParamValue(desc, s.values.back()));
     }
     return s;
   }();

@@ -42,13 +42,13 @@ bool link(const char* id, const Rect& rect, std::string_view text, std::string_v
           TextAlign alignment) {
   const Rect box = textRect(rect, measureText(text, TextStyle::Body), alignment);
   const std::string tip(target);
-  InteractSpec spec;
-  spec.kind = HitKind::Rectangle;
-  spec.rect = box;
-  spec.reach = 8.0f;
-  spec.cursor = ImGuiMouseCursor_Hand;
-  spec.tooltip = tip.c_str();
-  const Interaction hit = interact(id, spec);
+  InteractSpec desc;
+  desc.kind = HitKind::Rectangle;
+  desc.rect = box;
+  desc.reach = 8.0f;
+  desc.cursor = ImGuiMouseCursor_Hand;
+  desc.tooltip = tip.c_str();
+  const Interaction hit = interact(id, desc);
 
   const std::uint32_t colour = hit.hovered ? lerpColor(kAccent, 0xFFFFFFFF, 0.25f) : kAccent;
   ImDrawList* dl = ImGui::GetWindowDrawList();

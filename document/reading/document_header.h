@@ -25,7 +25,7 @@ struct DocumentHeader {
 // The format version this build writes and understands: "1.0".
 std::string formatSpecVersion();
 
-// Checks kind (errors "not-a-document", "wrong-kind" stop the read), spec
+// Checks kind (errors "not-a-document", "wrong-kind" stop the read), the "spec"
 // and extensions (warnings and notes; reading goes on). ok is false only for
 // the two errors.
 DocumentHeader readDocumentHeader(const JsonValue& document, std::string_view expectedKind,

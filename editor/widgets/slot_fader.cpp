@@ -103,13 +103,13 @@ void SlotFader::draw(const ui::Rect& r) {
   tooltip = tooltipSuffix();
   const RowLayout row = rowLayout(r, s);
 
-  ui::InteractSpec spec;
-  spec.kind = ui::HitKind::Rectangle;
-  spec.rect = r;
-  spec.axis = ui::DragAxis::Free;
-  spec.cursor = ImGuiMouseCursor_ResizeEW;
-  spec.tooltip = tooltip.c_str();
-  const ui::Interaction it = ui::interact("row", spec);
+  ui::InteractSpec desc;
+  desc.kind = ui::HitKind::Rectangle;
+  desc.rect = r;
+  desc.axis = ui::DragAxis::Free;
+  desc.cursor = ImGuiMouseCursor_ResizeEW;
+  desc.tooltip = tooltip.c_str();
+  const ui::Interaction it = ui::interact("row", desc);
   if (it.rightClicked && typeable) {
     const ImVec2 anchor(row.value.x + row.value.width / 2.0f, r.y + r.height / 2.0f);
     entry.open(anchor, {id, range().shown(value), displayLo, displayHi, label.c_str(), unit.c_str()});

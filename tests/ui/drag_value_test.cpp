@@ -24,34 +24,34 @@ using test::RecordingParam;
 constexpr ImGuiMouseButton kLeft = ImGuiMouseButton_Left;
 
 ParamSpec range(float lo, float hi) {
-  ParamSpec spec;
-  spec.min = lo;
-  spec.max = hi;
-  return spec;
+  ParamSpec desc;
+  desc.min = lo;
+  desc.max = hi;
+  return desc;
 }
 
 ParamSpec tempoSpec() {
-  ParamSpec spec = range(40, 240);
-  spec.name = "BPM";
-  spec.stepped = true;
-  spec.defaultValue = 100.0f;
-  return spec;
+  ParamSpec desc = range(40, 240);
+  desc.name = "BPM";
+  desc.stepped = true;
+  desc.defaultValue = 100.0f;
+  return desc;
 }
 
 ParamSpec swingSpec() {
-  ParamSpec spec = range(50, 80);
-  spec.stepped = true;
-  spec.unit = ParamUnit::Custom;
-  spec.unitLabel = "%";
-  return spec;
+  ParamSpec desc = range(50, 80);
+  desc.stepped = true;
+  desc.unit = ParamUnit::Custom;
+  desc.unitLabel = "%";
+  return desc;
 }
 
 // A drag value "field" over a param, at its natural size (64 x 24 design
 // pixels) unless a test gives another rect, stepped a frame at a time.
 class DragRig {
  public:
-  DragRig(ParamSpec spec, float value, float displayScale = 1.0f)
-      : harness(displayScale), param(std::move(spec), value), s(displayScale) {
+  DragRig(ParamSpec desc, float value, float displayScale = 1.0f)
+      : harness(displayScale), param(std::move(desc), value), s(displayScale) {
     rect = {100.0f * s, 100.0f * s, 64.0f * s, 24.0f * s};
     harness.frame();
   }
@@ -126,16 +126,16 @@ TEST_P(DragScale, AHundredDesignPixelsUpFromTheBottomReachTheMiddle) {
   const float s = GetParam();
   ParamSpec log = range(20, 20000);
   log.curve = ParamCurve::Logarithmic;
-  for (const ParamSpec& spec : {range(0, 1), range(-12, 36), log}) {
-    SCOPED_TRACE(spec.max);
+  for (const ParamSpec& desc : {range(0, 1), range(-12, 36), log}) {
+    SCOPED_TRACE(desc.max);
     for (const bool fine : {false, true}) {
       SCOPED_TRACE(fine ? "with Shift" : "plain");
-      DragRig rig(spec, spec.min, s);
+      DragRig rig(desc, desc.min, s);
       rig.press();
       if (fine) rig.harness.setMods(kModShift);
       rig.moveBy(-100.0f * s);
       rig.release();
-      EXPECT_NEAR(toNormalized(spec, rig.param.value()), fine ? 0.05f : 0.5f, 1e-4f);
+      EXPECT_NEAR(toNormalized(desc, rig.param.value()), fine ? 0.05f : 0.5f, 1e-4f);
     }
   }
 }
@@ -261,9 +261,9 @@ TEST(DragValue, TheUnitGivesWayToALabel) {
                         Case{"BARS", "bars", "12 bars", "12"}, Case{"BARS", "bars", "1bars", "1bars"},
                         Case{"EMPTY", "", "55", "55"}}) {
     SCOPED_TRACE(c.formatted);
-    ParamSpec spec = swingSpec();
-    spec.unitLabel = c.unitLabel;
-    DragRig rig(spec, 55.0f);
+    ParamSpec desc = swingSpec();
+    desc.unitLabel = c.unitLabel;
+    DragRig rig(desc, 55.0f);
     rig.param.formatter = [&](float) { return std::string(c.formatted); };
     rig.options.label = c.label;
     rig.rect.height = 40.0f;
@@ -376,15 +376,15 @@ TEST(DragValue, TheLargeLayoutPutsTheCaptionBesideTheValue) {
 }
 
 TEST(DragValue, TheTooltipIsTheOptionsOrElseTheHelp) {
-  ParamSpec spec = tempoSpec();
-  spec.help = "BPM - drag to set the tempo, double-click to type";
+  ParamSpec desc = tempoSpec();
+  desc.help = "BPM - drag to set the tempo, double-click to type";
   for (const char* given : {static_cast<const char*>(nullptr), "Tempo from the host"}) {
-    DragRig rig(spec, 120.0f);
+    DragRig rig(desc, 120.0f);
     rig.options.tooltip = given;
     rig.step();
     const ItemRecord* item = rig.harness.drawLog().findItem("field");
     ASSERT_NE(item, nullptr);
-    EXPECT_EQ(item->tooltip, given ? given : spec.help);
+    EXPECT_EQ(item->tooltip, given ? given : desc.help);
     EXPECT_EQ(item->cursor, ImGuiMouseCursor_ResizeNS);
   }
   DragRig none(tempoSpec(), 120.0f);

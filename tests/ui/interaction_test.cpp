@@ -23,8 +23,8 @@ constexpr ImGuiMouseButton kLeft = ImGuiMouseButton_Left;
 class Pointer {
  public:
   explicit Pointer(float displayScale = 1.0f) : harness_(displayScale) {
-    spec.kind = HitKind::Rectangle;
-    spec.rect = {100, 100, 200, 100};
+    desc.kind = HitKind::Rectangle;
+    desc.rect = {100, 100, 200, 100};
     harness_.frame();
   }
 
@@ -32,7 +32,7 @@ class Pointer {
 
   Interaction step() {
     Interaction result;
-    harness_.frame([&] { result = interact("item", spec); });
+    harness_.frame([&] { result = interact("item", desc); });
     return result;
   }
   Interaction moveTo(ImVec2 p) {
@@ -53,7 +53,7 @@ class Pointer {
   // A frame with nothing registered.
   void idle() { harness_.frame(); }
 
-  InteractSpec spec;
+  InteractSpec desc;
 
  private:
   UiHarness harness_;
@@ -94,7 +94,7 @@ TEST_P(DragThreshold, IsExceededStrictlyOnTheLargerAxis) {
   for (const ImVec2 direction : {ImVec2(1, 0), ImVec2(0, -1), ImVec2(-1, 0.5f)}) {
     SCOPED_TRACE(testing::Message() << direction.x << "," << direction.y);
     Pointer pointer(s);
-    pointer.spec.rect = {100 * s, 100 * s, 200 * s, 100 * s};
+    pointer.desc.rect = {100 * s, 100 * s, 200 * s, 100 * s};
     const ImVec2 start(150 * s, 150 * s);
     pointer.press(start);
     const float edge = 3.0f * s;
@@ -126,7 +126,7 @@ TEST(Interact, FirstMovementDecidesTheAxisWithTiesGoingHorizontal) {
                         Case{{2, -7}, DragAxis::Vertical}, Case{{9, 1}, DragAxis::Horizontal}}) {
     SCOPED_TRACE(testing::Message() << c.move.x << "," << c.move.y);
     Pointer pointer;
-    pointer.spec.axis = DragAxis::FirstMovement;
+    pointer.desc.axis = DragAxis::FirstMovement;
     EXPECT_EQ(pointer.press({150, 150}).axis, DragAxis::FirstMovement);
     const Interaction small = pointer.moveBy(2, -3);
     EXPECT_EQ(small.axis, DragAxis::FirstMovement);
@@ -155,7 +155,7 @@ TEST(Interact, LockedAxesZeroTheOtherComponentOfDeltaAndTotal) {
   for (const DragAxis axis : {DragAxis::Horizontal, DragAxis::Vertical, DragAxis::Free}) {
     SCOPED_TRACE(static_cast<int>(axis));
     Pointer pointer;
-    pointer.spec.axis = axis;
+    pointer.desc.axis = axis;
     pointer.press({150, 150});
     ImVec2 lastTotal(0, 0);
     for (const ImVec2 move : {ImVec2(1, 2), ImVec2(10, 7), ImVec2(-4, 20), ImVec2(30, -50)}) {
@@ -176,7 +176,7 @@ TEST(Interact, DeltasAlwaysAddUpToTheTotalOverRandomDrags) {
   for (int trial = 0; trial < 20; ++trial) {
     SCOPED_TRACE(trial);
     Pointer pointer;
-    pointer.spec.axis = static_cast<DragAxis>(trial % 4);
+    pointer.desc.axis = static_cast<DragAxis>(trial % 4);
     pointer.press({200, 150});
     ImVec2 sum(0, 0), at(200, 150);
     Interaction r;
@@ -247,12 +247,12 @@ TEST(Interact, HitAreasFollowTheKindWithReachTimesScale) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << static_cast<int>(c.kind) << " " << c.rect.width << "x"
                                     << c.rect.height);
-    InteractSpec spec;
-    spec.kind = c.kind;
-    spec.point = c.point;
-    spec.rect = c.rect;
-    spec.reach = 8;
-    harness.frame([&] { interact("hit", spec); });
+    InteractSpec desc;
+    desc.kind = c.kind;
+    desc.point = c.point;
+    desc.rect = c.rect;
+    desc.reach = 8;
+    harness.frame([&] { interact("hit", desc); });
     const ItemRecord* item = harness.drawLog().findItem("hit");
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->hitArea.x, c.area.x);
@@ -261,12 +261,12 @@ TEST(Interact, HitAreasFollowTheKindWithReachTimesScale) {
     EXPECT_EQ(item->hitArea.height, c.area.height);
   }
   // A negative reach gives a band of no width.
-  InteractSpec spec;
-  spec.kind = HitKind::VerticalBand;
-  spec.point = {200, 300};
-  spec.rect = {50, 60, 70, 80};
-  spec.reach = -5;
-  harness.frame([&] { interact("hit", spec); });
+  InteractSpec desc;
+  desc.kind = HitKind::VerticalBand;
+  desc.point = {200, 300};
+  desc.rect = {50, 60, 70, 80};
+  desc.reach = -5;
+  harness.frame([&] { interact("hit", desc); });
   EXPECT_EQ(harness.drawLog().findItem("hit")->hitArea.width, 0.0f);
 }
 
@@ -284,10 +284,10 @@ TEST(Interact, EmptyHitAreasAreNeverHoveredOrPressed) {
     SCOPED_TRACE(testing::Message() << static_cast<int>(c.kind) << " at " << c.pointer.x << ","
                                     << c.pointer.y);
     Pointer pointer;
-    pointer.spec.kind = c.kind;
-    pointer.spec.rect = c.rect;
-    pointer.spec.point = c.pointer;
-    pointer.spec.reach = 8;
+    pointer.desc.kind = c.kind;
+    pointer.desc.rect = c.rect;
+    pointer.desc.point = c.pointer;
+    pointer.desc.reach = 8;
     EXPECT_FALSE(pointer.moveTo(c.pointer).hovered);
     const Interaction down = pointer.press(c.pointer);
     EXPECT_FALSE(down.hovered || down.held || down.pressed);
@@ -341,7 +341,7 @@ TEST(Interact, AHeldItemThatVanishesReportsNoClickWhenItReturns) {
 
 TEST(Interact, AnItemPressedAgainAfterVanishingStartsAFreshPress) {
   Pointer pointer;
-  pointer.spec.axis = DragAxis::FirstMovement;
+  pointer.desc.axis = DragAxis::FirstMovement;
   pointer.press({150, 150});
   pointer.moveBy(0, 30);  // a vertical drag, then the item goes away
   pointer.harness().setButton(kLeft, false);
@@ -395,17 +395,17 @@ TEST(Interact, CursorFollowsTheKindUnlessGivenAndAnItemRecordIsLogged) {
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.kind));
     UiHarness harness;
-    InteractSpec spec;
-    spec.kind = c.kind;
-    spec.point = {150, 150};
-    spec.rect = {100, 100, 100, 100};
-    spec.reach = 8;
-    spec.cursor = c.given;
-    spec.tooltip = "Tip";
+    InteractSpec desc;
+    desc.kind = c.kind;
+    desc.point = {150, 150};
+    desc.rect = {100, 100, 100, 100};
+    desc.reach = 8;
+    desc.cursor = c.given;
+    desc.tooltip = "Tip";
     ImGuiMouseCursor cursor = -2;
     auto body = [&] {
       ImGui::SetMouseCursor(ImGuiMouseCursor_TextInput);
-      interact("thing", spec);
+      interact("thing", desc);
       cursor = ImGui::GetMouseCursor();
     };
     harness.movePointer({150, 150});
@@ -427,11 +427,11 @@ TEST(Interact, ItemsAreFoundAndClickedByTheirIdText) {
   int clicks[2] = {0, 0};
   auto body = [&] {
     for (int i = 0; i < 2; ++i) {
-      InteractSpec spec;
-      spec.kind = HitKind::Rectangle;
-      spec.rect = {100.0f + 150.0f * i, 100, 100, 40};
+      InteractSpec desc;
+      desc.kind = HitKind::Rectangle;
+      desc.rect = {100.0f + 150.0f * i, 100, 100, 40};
       ImGui::PushID(i);
-      if (interact(i == 0 ? "first" : "second", spec).clicked) ++clicks[i];
+      if (interact(i == 0 ? "first" : "second", desc).clicked) ++clicks[i];
       ImGui::PopID();
     }
   };
@@ -468,7 +468,7 @@ constexpr int kHoverFrames = 36;
 
 TEST(Tooltip, ShowsOnceHoveredForTheDelayWithARestingPointer) {
   Pointer pointer;
-  pointer.spec.tooltip = "Cutoff frequency";
+  pointer.desc.tooltip = "Cutoff frequency";
   pointer.harness().movePointer({150, 150});
   EXPECT_EQ(framesUntilTooltip(pointer, 100), kHoverFrames);
   // It stays while hovered, also when the pointer moves again.
@@ -486,7 +486,7 @@ TEST(Tooltip, ShowsOnceHoveredForTheDelayWithARestingPointer) {
 
 TEST(Tooltip, WaitsForThePointerToRest) {
   Pointer pointer;
-  pointer.spec.tooltip = "Cutoff frequency";
+  pointer.desc.tooltip = "Cutoff frequency";
   // Sweeping across the item for a second and a quarter shows nothing.
   EXPECT_EQ(framesUntilTooltip(pointer, 75,
                                [&](int f) {
@@ -499,7 +499,7 @@ TEST(Tooltip, WaitsForThePointerToRest) {
 
   // A trembling hand counts as resting.
   Pointer trembling;
-  trembling.spec.tooltip = "Cutoff frequency";
+  trembling.desc.tooltip = "Cutoff frequency";
   trembling.harness().movePointer({150, 150});
   EXPECT_EQ(framesUntilTooltip(trembling, 100,
                                [&](int f) {
@@ -510,12 +510,12 @@ TEST(Tooltip, WaitsForThePointerToRest) {
 
 TEST(Tooltip, NeverShowsWhileHeldOrForEmptyText) {
   Pointer held;
-  held.spec.tooltip = "Cutoff frequency";
+  held.desc.tooltip = "Cutoff frequency";
   held.press({150, 150});
   EXPECT_EQ(framesUntilTooltip(held, 100), -1);
 
   Pointer empty;
-  empty.spec.tooltip = "";
+  empty.desc.tooltip = "";
   empty.harness().movePointer({150, 150});
   EXPECT_EQ(framesUntilTooltip(empty, 100), -1);
 }

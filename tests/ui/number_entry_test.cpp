@@ -25,12 +25,12 @@ using test::EditCall;
 using test::RecordingParam;
 
 ParamSpec tempoSpec() {
-  ParamSpec spec;
-  spec.name = "BPM";
-  spec.min = 40.0f;
-  spec.max = 240.0f;
-  spec.stepped = true;
-  return spec;
+  ParamSpec desc;
+  desc.name = "BPM";
+  desc.min = 40.0f;
+  desc.max = 240.0f;
+  desc.stepped = true;
+  return desc;
 }
 
 // A harness whose every frame runs the entry of one control, "field",

@@ -100,9 +100,9 @@ TEST(PanelFrame, WithoutATitleHasNoTitleAndNoDivider) {
 TEST(Panel, ClipsDrawingAndHitTestingToItsContentUntilItEnds) {
   UiHarness harness;
   const Rect rect{100, 100, 300, 200};
-  InteractSpec spec;
-  spec.kind = HitKind::Rectangle;
-  spec.rect = {50, 150, 400, 40};  // reaches past the panel on both sides
+  InteractSpec desc;
+  desc.kind = HitKind::Rectangle;
+  desc.rect = {50, 150, 400, 40};  // reaches past the panel on both sides
   bool hovered = false;
   auto body = [&] {
     ImDrawList* dl = ImGui::GetWindowDrawList();
@@ -114,7 +114,7 @@ TEST(Panel, ClipsDrawingAndHitTestingToItsContentUntilItEnds) {
       EXPECT_FLOAT_EQ(dl->GetClipRectMin().y, c.y);
       EXPECT_FLOAT_EQ(dl->GetClipRectMax().x, c.x + c.width);
       EXPECT_FLOAT_EQ(dl->GetClipRectMax().y, c.y + c.height);
-      hovered = interact("inside", spec).hovered;
+      hovered = interact("inside", desc).hovered;
     }
     EXPECT_EQ(dl->GetClipRectMax().x, before.x);
     EXPECT_EQ(dl->GetClipRectMax().y, before.y);
@@ -131,14 +131,14 @@ TEST(Panel, ClipsDrawingAndHitTestingToItsContentUntilItEnds) {
 
 TEST(Panel, AContentClippedAwayCannotBeHovered) {
   UiHarness harness;
-  InteractSpec spec;
-  spec.kind = HitKind::Rectangle;
-  spec.rect = {100, 100, 15, 15};
+  InteractSpec desc;
+  desc.kind = HitKind::Rectangle;
+  desc.rect = {100, 100, 15, 15};
   bool hovered = true;
   harness.movePointer({108, 108});
   harness.frames(2, [&] {
     const Panel panel({100, 100, 15, 15}, "");
-    hovered = interact("inside", spec).hovered;
+    hovered = interact("inside", desc).hovered;
   });
   EXPECT_FALSE(hovered);
 }
@@ -233,13 +233,13 @@ TEST_P(EmptyRegions, LeaveTheClicksToTheWidgetsBelow) {
   const EmptyRegion& region = regions[GetParam()];
   SCOPED_TRACE(region.name);
   UiHarness harness;
-  InteractSpec spec;
-  spec.kind = HitKind::Rectangle;
-  spec.rect = {100, 150, 300, 40};
+  InteractSpec desc;
+  desc.kind = HitKind::Rectangle;
+  desc.rect = {100, 150, 300, 40};
   int clicks = 0;
   ASSERT_TRUE(harness.clickItem("below", [&] {
     region.draw();
-    if (interact("below", spec).clicked) ++clicks;
+    if (interact("below", desc).clicked) ++clicks;
   }));
   EXPECT_EQ(clicks, 1);
 }

@@ -18,7 +18,7 @@ enum class EditCall { Begin, Set, End };
 
 class RecordingParam : public Param {
  public:
-  explicit RecordingParam(ParamSpec spec, float value = 0.0f) : spec_(std::move(spec)), value_(value) {}
+  explicit RecordingParam(ParamSpec desc, float value = 0.0f) : spec_(std::move(desc)), value_(value) {}
 
   const ParamSpec& spec() const override { return spec_; }
   float value() const override { return value_; }

@@ -73,13 +73,13 @@ TEST(TransportPosition, AHugePositionStaysAWholeNumberOfBars) {
 }
 
 ParamSpec tempoSpec() {
-  ParamSpec spec;
-  spec.name = "BPM";
-  spec.min = 40;
-  spec.max = 240;
-  spec.stepped = true;
-  spec.help = "Tempo";
-  return spec;
+  ParamSpec desc;
+  desc.name = "BPM";
+  desc.min = 40;
+  desc.max = 240;
+  desc.stepped = true;
+  desc.help = "Tempo";
+  return desc;
 }
 
 // A transport at its natural size, drawn each frame.

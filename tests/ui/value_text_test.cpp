@@ -20,56 +20,56 @@ namespace orbi::ui {
 namespace {
 
 ParamSpec range(float lo, float hi, ParamUnit unit = ParamUnit::Plain) {
-  ParamSpec spec;
-  spec.min = lo;
-  spec.max = hi;
-  spec.unit = unit;
-  return spec;
+  ParamSpec desc;
+  desc.min = lo;
+  desc.max = hi;
+  desc.unit = unit;
+  return desc;
 }
 
-ParamSpec stepped(ParamSpec spec) {
-  spec.stepped = true;
-  return spec;
+ParamSpec stepped(ParamSpec desc) {
+  desc.stepped = true;
+  return desc;
 }
 
 ParamSpec tempo() { return stepped(range(40, 240)); }
 
 ParamSpec swing() {
-  ParamSpec spec = stepped(range(50, 80, ParamUnit::Custom));
-  spec.unitLabel = "%";
-  return spec;
+  ParamSpec desc = stepped(range(50, 80, ParamUnit::Custom));
+  desc.unitLabel = "%";
+  return desc;
 }
 
 ParamSpec choice() {
-  ParamSpec spec = range(0, 2);
-  spec.choices = {"Low", "Band", "High"};
-  return spec;
+  ParamSpec desc = range(0, 2);
+  desc.choices = {"Low", "Band", "High"};
+  return desc;
 }
 
 ParamSpec withMinText() {
-  ParamSpec spec = range(0, 1);
-  spec.minText = "off";
-  return spec;
+  ParamSpec desc = range(0, 1);
+  desc.minText = "off";
+  return desc;
 }
 
-ParamSpec withDecimals(ParamSpec spec, int decimals) {
-  spec.decimals = decimals;
-  return spec;
+ParamSpec withDecimals(ParamSpec desc, int decimals) {
+  desc.decimals = decimals;
+  return desc;
 }
 
 ParamSpec curved(float lo, float hi, ParamCurve curve, float exponent = 1.0f) {
-  ParamSpec spec = range(lo, hi);
-  spec.curve = curve;
-  spec.exponent = exponent;
-  return spec;
+  ParamSpec desc = range(lo, hi);
+  desc.curve = curve;
+  desc.exponent = exponent;
+  return desc;
 }
 
 TEST(ParamMapping, ClampsWithTheRangeInEitherOrder) {
-  for (const ParamSpec& spec : {range(100, 0), range(0, 100)}) {
-    SCOPED_TRACE(spec.min);
-    EXPECT_EQ(clampToParam(spec, 150), 100);
-    EXPECT_EQ(clampToParam(spec, -5), 0);
-    EXPECT_EQ(clampToParam(spec, 42.5f), 42.5f);
+  for (const ParamSpec& desc : {range(100, 0), range(0, 100)}) {
+    SCOPED_TRACE(desc.min);
+    EXPECT_EQ(clampToParam(desc, 150), 100);
+    EXPECT_EQ(clampToParam(desc, -5), 0);
+    EXPECT_EQ(clampToParam(desc, 42.5f), 42.5f);
   }
   // The formula runs from min to max as stored.
   EXPECT_FLOAT_EQ(toNormalized(range(100, 0), 25), 0.75f);
@@ -87,9 +87,9 @@ TEST(ParamMapping, SnapsHalvesAwayFromZeroWhenSteppedOrAChoice) {
 
 TEST(ParamMapping, AnEmptyRangeIsAlwaysAtZeroAndPositionsAreClamped) {
   for (const float v : {-3.0f, 5.0f, 7.0f}) EXPECT_EQ(toNormalized(range(5, 5), v), 0.0f);
-  for (const ParamSpec& spec : {range(0, 10), curved(20, 20000, ParamCurve::Logarithmic)}) {
-    EXPECT_EQ(fromNormalized(spec, 1.7f), fromNormalized(spec, 1.0f));
-    EXPECT_EQ(fromNormalized(spec, -0.5f), fromNormalized(spec, 0.0f));
+  for (const ParamSpec& desc : {range(0, 10), curved(20, 20000, ParamCurve::Logarithmic)}) {
+    EXPECT_EQ(fromNormalized(desc, 1.7f), fromNormalized(desc, 1.0f));
+    EXPECT_EQ(fromNormalized(desc, -0.5f), fromNormalized(desc, 0.0f));
   }
 }
 
@@ -101,19 +101,19 @@ TEST(ParamMapping, CurvesMapBothWays) {
   EXPECT_FLOAT_EQ(fromNormalized(power, 0.5f), 0.25f);
   EXPECT_FLOAT_EQ(toNormalized(power, 0.25f), 0.5f);
   // Round trips over each curve.
-  for (const ParamSpec& spec : {range(-3, 9), log, power, curved(10, 2, ParamCurve::Power, 3.0f)}) {
+  for (const ParamSpec& desc : {range(-3, 9), log, power, curved(10, 2, ParamCurve::Power, 3.0f)}) {
     for (int i = 0; i <= 20; ++i) {
       const float t = static_cast<float>(i) / 20.0f;
-      SCOPED_TRACE(testing::Message() << static_cast<int>(spec.curve) << " t " << t);
-      EXPECT_NEAR(toNormalized(spec, fromNormalized(spec, t)), t, 1e-5f);
+      SCOPED_TRACE(testing::Message() << static_cast<int>(desc.curve) << " t " << t);
+      EXPECT_NEAR(toNormalized(desc, fromNormalized(desc, t)), t, 1e-5f);
     }
   }
 }
 
 TEST(ParamMapping, AnUnknownCurveGivesZeroAndTheStoredMinimum) {
-  const ParamSpec spec = curved(3, 9, static_cast<ParamCurve>(7));
-  EXPECT_EQ(toNormalized(spec, 6), 0.0f);
-  EXPECT_EQ(fromNormalized(spec, 0.5f), 3.0f);
+  const ParamSpec desc = curved(3, 9, static_cast<ParamCurve>(7));
+  EXPECT_EQ(toNormalized(desc, 6), 0.0f);
+  EXPECT_EQ(fromNormalized(desc, 0.5f), 3.0f);
   EXPECT_EQ(fromNormalized(curved(9, 3, static_cast<ParamCurve>(7)), 0.5f), 9.0f);
 }
 
@@ -156,7 +156,7 @@ TEST(FormatNumber, IsCutAtSixtyThreeCharacters) {
 
 struct FormatCase {
   const char* what;
-  ParamSpec spec;
+  ParamSpec desc;
   float value;
   const char* text;
 };
@@ -205,13 +205,13 @@ std::vector<FormatCase> formatCases() {
 TEST(FormatParamValue, ShowsEachUnitAsWritten) {
   for (const FormatCase& c : formatCases()) {
     SCOPED_TRACE(c.what);
-    EXPECT_EQ(formatParamValue(c.spec, c.value), c.text);
+    EXPECT_EQ(formatParamValue(c.desc, c.value), c.text);
   }
 }
 
 struct ParseCase {
   const char* what;
-  ParamSpec spec;
+  ParamSpec desc;
   const char* text;
   std::optional<float> value;
 };
@@ -270,7 +270,7 @@ std::vector<ParseCase> parseCases() {
 
 void expectParses(const ParseCase& c) {
   SCOPED_TRACE(testing::Message() << c.what << ": \"" << c.text << "\"");
-  const std::optional<float> got = parseParamText(c.spec, c.text);
+  const std::optional<float> got = parseParamText(c.desc, c.text);
   ASSERT_EQ(got.has_value(), c.value.has_value());
   if (c.value) {
     EXPECT_FLOAT_EQ(*got, *c.value);
@@ -299,7 +299,7 @@ double shownStep(const std::string& text, ParamUnit unit) {
 TEST(ValueText, EveryUnitReadsBackItsOwnTextWithinTheShownPrecision) {
   struct Unit {
     const char* what;
-    ParamSpec spec;
+    ParamSpec desc;
   };
   ParamSpec bars = range(0, 100, ParamUnit::Custom);
   bars.unitLabel = "bars";
@@ -320,14 +320,14 @@ TEST(ValueText, EveryUnitReadsBackItsOwnTextWithinTheShownPrecision) {
   std::mt19937 rng(111);
   for (const Unit& unit : units) {
     SCOPED_TRACE(unit.what);
-    std::uniform_real_distribution<float> pick(unit.spec.min, unit.spec.max);
+    std::uniform_real_distribution<float> pick(unit.desc.min, unit.desc.max);
     for (int i = 0; i < 500; ++i) {
-      const float v = clampToParam(unit.spec, i == 0 ? unit.spec.min : pick(rng));
-      const std::string text = formatParamValue(unit.spec, v);
+      const float v = clampToParam(unit.desc, i == 0 ? unit.desc.min : pick(rng));
+      const std::string text = formatParamValue(unit.desc, v);
       SCOPED_TRACE(testing::Message() << v << " shown as " << text);
-      const std::optional<float> back = parseParamText(unit.spec, text);
+      const std::optional<float> back = parseParamText(unit.desc, text);
       ASSERT_TRUE(back.has_value());
-      const double tolerance = 0.5 * shownStep(text, unit.spec.unit) + 1e-6 * std::fabs(v);
+      const double tolerance = 0.5 * shownStep(text, unit.desc.unit) + 1e-6 * std::fabs(v);
       EXPECT_LE(std::fabs(static_cast<double>(*back) - v), tolerance);
     }
   }
@@ -338,7 +338,7 @@ TEST(ValueText, ACommaDecimalLocaleChangesNoText) {
   if (!comma.active()) GTEST_SKIP() << "no comma-decimal locale available";
   for (const FormatCase& c : formatCases()) {
     SCOPED_TRACE(c.what);
-    EXPECT_EQ(formatParamValue(c.spec, c.value), c.text);
+    EXPECT_EQ(formatParamValue(c.desc, c.value), c.text);
   }
   for (const ParseCase& c : parseCases()) expectParses(c);
   // What a host's locale would have written is not a number here.

@@ -86,13 +86,13 @@ bool runButton(const char* id, const Rect& rect, ImVec2 natural, const ButtonSty
   const ScaleToFit fit(rect, style.width, natural, style.align, Align::Centre);
   ButtonState state;
   if (!style.disabled) {
-    InteractSpec spec;
-    spec.kind = HitKind::Rectangle;
-    spec.rect = fit.rect();
-    spec.reach = 8.0f;
-    spec.cursor = ImGuiMouseCursor_Hand;
-    spec.tooltip = tooltip;
-    const Interaction it = interact(id, spec);
+    InteractSpec desc;
+    desc.kind = HitKind::Rectangle;
+    desc.rect = fit.rect();
+    desc.reach = 8.0f;
+    desc.cursor = ImGuiMouseCursor_Hand;
+    desc.tooltip = tooltip;
+    const Interaction it = interact(id, desc);
     state = {it.clicked && it.hovered, it.hovered, it.held};
   }
   if (flag && state.clicked) *flag = !*flag;

@@ -42,14 +42,14 @@ CurvePreviewResult curvePreview(const char* id, const Rect& rect, const CurveSam
   // vertical (interact reads the mode only when a press begins).
   const ImGuiIO& io = ImGui::GetIO();
   const bool forced = io.KeyShift || io.KeyAlt;
-  InteractSpec spec;
-  spec.kind = HitKind::Rectangle;
-  spec.rect = square;
-  spec.reach = 8.0f;
-  spec.axis = forced ? DragAxis::Vertical : DragAxis::FirstMovement;
-  spec.cursor = forced ? ImGuiMouseCursor_ResizeAll : ImGuiMouseCursor_ResizeNS;
-  spec.tooltip = options.tooltip;
-  const Interaction it = interact(id, spec);
+  InteractSpec desc;
+  desc.kind = HitKind::Rectangle;
+  desc.rect = square;
+  desc.reach = 8.0f;
+  desc.axis = forced ? DragAxis::Vertical : DragAxis::FirstMovement;
+  desc.cursor = forced ? ImGuiMouseCursor_ResizeAll : ImGuiMouseCursor_ResizeNS;
+  desc.tooltip = options.tooltip;
+  const Interaction it = interact(id, desc);
 
   ImDrawList* dl = ImGui::GetWindowDrawList();
   fillRect(dl, square, background(options.dim), kRadius);

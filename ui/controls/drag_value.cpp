@@ -40,10 +40,10 @@ ImVec2 naturalSize(const DragValueOptions& options) {
   return ImVec2(64.0f * s, (options.label ? 40.0f : 24.0f) * s);
 }
 
-bool continuous(const ParamSpec& spec) { return !spec.stepped && spec.choices.empty(); }
+bool continuous(const ParamSpec& desc) { return !desc.stepped && desc.choices.empty(); }
 
 // The field's interaction; a read-only field keeps only its tooltip.
-Interaction fieldInteraction(const char* id, const Rect& field, const ParamSpec& spec,
+Interaction fieldInteraction(const char* id, const Rect& field, const ParamSpec& desc,
                              const DragValueOptions& options) {
   InteractSpec hit;
   hit.kind = HitKind::Rectangle;
@@ -51,7 +51,7 @@ Interaction fieldInteraction(const char* id, const Rect& field, const ParamSpec&
   hit.reach = 8.0f;
   hit.axis = DragAxis::Vertical;
   hit.cursor = options.readOnly ? ImGuiMouseCursor_Arrow : ImGuiMouseCursor_ResizeNS;
-  hit.tooltip = options.tooltip ? options.tooltip : spec.help.empty() ? nullptr : spec.help.c_str();
+  hit.tooltip = options.tooltip ? options.tooltip : desc.help.empty() ? nullptr : desc.help.c_str();
   Interaction it = interact(id, hit);
   if (options.readOnly) {
     it.hovered = it.held = it.pressed = it.released = it.doubleClicked = false;
@@ -81,11 +81,11 @@ class DragPosition {
 // Press, vertical movement and release turned into edits of the param.
 // Returns whether the value was set.
 bool followDrag(const char* id, const Interaction& it, Param& param) {
-  const ParamSpec& spec = param.spec();
+  const ParamSpec& desc = param.spec();
   DragPosition position(id);
   if (it.pressed) {
     param.beginEdit();
-    position.set(continuous(spec) ? toNormalized(spec, param.value()) : param.value());
+    position.set(continuous(desc) ? toNormalized(desc, param.value()) : param.value());
   }
   bool changed = false;
   const float dy = it.delta.y;  // down is positive
@@ -93,16 +93,16 @@ bool followDrag(const char* id, const Interaction& it, Param& param) {
     const float s = scale();
     const float fine = ImGui::GetIO().KeyShift ? kFineFactor : 1.0f;
     float next;
-    if (continuous(spec)) {
+    if (continuous(desc)) {
       const float t =
           std::clamp(position.get(normalizedValue(param)) - dy / (kPixelsPerRange * s) * fine, 0.0f, 1.0f);
       position.set(t);
-      next = fromNormalized(spec, t);
+      next = fromNormalized(desc, t);
     } else {
       const float a = position.get(param.value()) - dy / (kPixelsPerStep * s) * fine;
       // Kept within the range, so dragging back from past a bound moves at once.
-      position.set(std::clamp(a, std::min(spec.min, spec.max), std::max(spec.min, spec.max)));
-      next = clampToParam(spec, a);
+      position.set(std::clamp(a, std::min(desc.min, desc.max), std::max(desc.min, desc.max)));
+      next = clampToParam(desc, a);
     }
     if (next != param.value()) {
       param.setValue(next);

@@ -18,7 +18,7 @@ struct DragValueOptions {
   bool large = false;             // the value in 22 px type beside the caption
   bool bare = false;              // no frame: only a highlight while hovered or held
   bool readOnly = false;          // shows the value, takes no input
-  const char* tooltip = nullptr;  // null: the spec's help, when it has one
+  const char* tooltip = nullptr;  // null: the desc's help, when it has one
 };
 
 struct DragValueResult {

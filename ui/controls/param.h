@@ -54,14 +54,14 @@ class Param {
   virtual std::optional<float> parse(std::string_view text) const = 0;
 };
 
-// v within the range; a whole number (halves away from zero) when the spec
+// v within the range; a whole number (halves away from zero) when the desc
 // is stepped or a choice.
-float clampToParam(const ParamSpec& spec, float v);
+float clampToParam(const ParamSpec& desc, float v);
 
-// The 0..1 position of v along the spec's curve; 0 for an empty range.
-float toNormalized(const ParamSpec& spec, float v);
+// The 0..1 position of v along the desc's curve; 0 for an empty range.
+float toNormalized(const ParamSpec& desc, float v);
 // The value at position t (kept within 0..1), clamped and snapped.
-float fromNormalized(const ParamSpec& spec, float t);
+float fromNormalized(const ParamSpec& desc, float t);
 float normalizedValue(const Param& param);
 
 }  // namespace orbi::ui

@@ -37,13 +37,13 @@ Rect railRect(const Rect& rect, float width) {
 }
 
 PillState pillButton(const char* id, const Rect& rect, bool selected, const char* tooltip) {
-  InteractSpec spec;
-  spec.kind = HitKind::Rectangle;
-  spec.rect = rect;
-  spec.reach = 8.0f;
-  spec.cursor = ImGuiMouseCursor_Hand;
-  spec.tooltip = tooltip;
-  const Interaction it = interact(id, spec);
+  InteractSpec desc;
+  desc.kind = HitKind::Rectangle;
+  desc.rect = rect;
+  desc.reach = 8.0f;
+  desc.cursor = ImGuiMouseCursor_Hand;
+  desc.tooltip = tooltip;
+  const Interaction it = interact(id, desc);
   if (selected || it.hovered || it.held)
     fillRect(ImGui::GetWindowDrawList(), rect, selected ? kPillSelected : kPillHovered, pillRounding(rect));
   return {it.clicked && it.hovered, it.hovered, it.held};

@@ -140,12 +140,12 @@ void drawPosition(const Rect& slot, const TransportState& state, bool panel) {
   const float s = scale();
   const float w = std::min(kPositionField * s, slot.width), h = kPlainHeight * s;
   const Rect box{slot.x + (slot.width - w) / 2.0f, slot.y + (slot.height - h) / 2.0f, w, h};
-  InteractSpec spec;
-  spec.kind = HitKind::Rectangle;
-  spec.rect = box;
-  spec.cursor = ImGuiMouseCursor_Arrow;
-  spec.tooltip = "Position: bar, beat, sixteenth";
-  interact("position", spec);
+  InteractSpec desc;
+  desc.kind = HitKind::Rectangle;
+  desc.rect = box;
+  desc.cursor = ImGuiMouseCursor_Arrow;
+  desc.tooltip = "Position: bar, beat, sixteenth";
+  interact("position", desc);
   fillRect(dl, box, kPositionFill, 6.0f);
   strokeRect(dl, box, kPositionBorder, 6.0f, 1.0f);
   drawText(dl, box.inset(4.0f * s, 4.0f * s), text.data(), TextStyle::MonoLarge, colour, TextAlign::Centre);

@@ -38,10 +38,10 @@ int automaticDecimals(float y) {
   return a >= 100.0f ? 0 : a >= 10.0f ? 1 : 2;
 }
 
-// Most units: none when stepped, else the spec's own, else the unit's.
-int unitDecimals(const ParamSpec& spec, int fallback) {
-  if (spec.stepped) return 0;
-  return spec.decimals >= 0 ? spec.decimals : fallback;
+// Most units: none when stepped, else the desc's own, else the unit's.
+int unitDecimals(const ParamSpec& desc, int fallback) {
+  if (desc.stepped) return 0;
+  return desc.decimals >= 0 ? desc.decimals : fallback;
 }
 
 std::string withSuffix(float v, int decimals, std::string_view suffix) {
@@ -50,26 +50,26 @@ std::string withSuffix(float v, int decimals, std::string_view suffix) {
   return text;
 }
 
-std::string numberWithUnit(const ParamSpec& spec, float x) {
-  switch (spec.unit) {
-    case ParamUnit::Plain: return formatNumber(x, unitDecimals(spec, automaticDecimals(x)));
+std::string numberWithUnit(const ParamSpec& desc, float x) {
+  switch (desc.unit) {
+    case ParamUnit::Plain: return formatNumber(x, unitDecimals(desc, automaticDecimals(x)));
     case ParamUnit::Hertz:
       if (std::fabs(x) >= 1000.0f) return withSuffix(x / 1000.0f, std::fabs(x) >= 10000.0f ? 1 : 2, " kHz");
-      return withSuffix(x, unitDecimals(spec, automaticDecimals(x)), " Hz");
+      return withSuffix(x, unitDecimals(desc, automaticDecimals(x)), " Hz");
     case ParamUnit::Seconds:
       if (std::fabs(x) < 1.0f) return withSuffix(x * 1000.0f, automaticDecimals(x * 1000.0f), " ms");
       return withSuffix(x, 2, " s");
-    case ParamUnit::Percent: return withSuffix(x * 100.0f, spec.decimals >= 0 ? spec.decimals : 0, "%");
-    case ParamUnit::Decibels: return withSuffix(x, unitDecimals(spec, 1), " dB");
-    case ParamUnit::Cents: return withSuffix(x, unitDecimals(spec, 1), " ct");
-    case ParamUnit::Semitones: return withSuffix(x, unitDecimals(spec, 0), " st");
+    case ParamUnit::Percent: return withSuffix(x * 100.0f, desc.decimals >= 0 ? desc.decimals : 0, "%");
+    case ParamUnit::Decibels: return withSuffix(x, unitDecimals(desc, 1), " dB");
+    case ParamUnit::Cents: return withSuffix(x, unitDecimals(desc, 1), " ct");
+    case ParamUnit::Semitones: return withSuffix(x, unitDecimals(desc, 0), " st");
     case ParamUnit::Custom: {
-      std::string text = formatNumber(x, unitDecimals(spec, automaticDecimals(x)));
-      if (!spec.unitLabel.empty()) text.append(" ").append(spec.unitLabel);
+      std::string text = formatNumber(x, unitDecimals(desc, automaticDecimals(x)));
+      if (!desc.unitLabel.empty()) text.append(" ").append(desc.unitLabel);
       return text;
     }
   }
-  return formatNumber(x, unitDecimals(spec, 2));
+  return formatNumber(x, unitDecimals(desc, 2));
 }
 
 // The label at the whole part of x, the index kept within the labels.
@@ -95,10 +95,10 @@ constexpr Suffix kSuffixes[] = {
 // Cuts a unit suffix off the trimmed text and returns the rest, trimmed,
 // with the suffix's factor. The custom label goes first, so a swing typed
 // as 55% reads as 55 rather than 0.55.
-std::string_view cutUnit(const ParamSpec& spec, std::string_view text, double& factor) {
+std::string_view cutUnit(const ParamSpec& desc, std::string_view text, double& factor) {
   factor = 1.0;
-  if (spec.unit == ParamUnit::Custom && !spec.unitLabel.empty() && endsWithIgnoringCase(text, spec.unitLabel))
-    return trim(text.substr(0, text.size() - spec.unitLabel.size()));
+  if (desc.unit == ParamUnit::Custom && !desc.unitLabel.empty() && endsWithIgnoringCase(text, desc.unitLabel))
+    return trim(text.substr(0, text.size() - desc.unitLabel.size()));
   for (const Suffix& suffix : kSuffixes)
     if (endsWithIgnoringCase(text, suffix.text)) {
       factor = suffix.factor;
@@ -121,25 +121,25 @@ std::string formatNumber(float v, int decimals) {
   return text;
 }
 
-std::string formatParamValue(const ParamSpec& spec, float v) {
-  const float x = clampToParam(spec, v);
-  if (!spec.choices.empty()) return choiceLabel(spec.choices, x);
-  if (!spec.minText.empty() && x <= std::min(spec.min, spec.max)) return spec.minText;
-  return numberWithUnit(spec, x);
+std::string formatParamValue(const ParamSpec& desc, float v) {
+  const float x = clampToParam(desc, v);
+  if (!desc.choices.empty()) return choiceLabel(desc.choices, x);
+  if (!desc.minText.empty() && x <= std::min(desc.min, desc.max)) return desc.minText;
+  return numberWithUnit(desc, x);
 }
 
-std::optional<float> parseParamText(const ParamSpec& spec, std::string_view typed) {
+std::optional<float> parseParamText(const ParamSpec& desc, std::string_view typed) {
   std::string_view text = trim(typed);
   if (text.empty()) return std::nullopt;
-  for (std::size_t i = 0; i < spec.choices.size(); ++i)
-    if (equalIgnoringCase(text, spec.choices[i])) return static_cast<float>(i);
-  const float lowerBound = std::min(spec.min, spec.max);
-  if (!spec.minText.empty() && equalIgnoringCase(text, spec.minText)) return lowerBound;
+  for (std::size_t i = 0; i < desc.choices.size(); ++i)
+    if (equalIgnoringCase(text, desc.choices[i])) return static_cast<float>(i);
+  const float lowerBound = std::min(desc.min, desc.max);
+  if (!desc.minText.empty() && equalIgnoringCase(text, desc.minText)) return lowerBound;
 
   double factor = 1.0;
-  text = cutUnit(spec, text, factor);
+  text = cutUnit(desc, text, factor);
   // A bare number in a percent parameter is a percentage.
-  if (spec.unit == ParamUnit::Percent && factor == 1.0) factor = 0.01;
+  if (desc.unit == ParamUnit::Percent && factor == 1.0) factor = 0.01;
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
 
   double number = 0.0;
@@ -150,8 +150,8 @@ std::optional<float> parseParamText(const ParamSpec& spec, std::string_view type
   if (std::isnan(scaled)) return std::nullopt;
   // Within the range while still a double: a float cannot hold every typed number.
   const double within =
-      std::clamp(scaled, static_cast<double>(lowerBound), static_cast<double>(std::max(spec.min, spec.max)));
-  return clampToParam(spec, static_cast<float>(within));
+      std::clamp(scaled, static_cast<double>(lowerBound), static_cast<double>(std::max(desc.min, desc.max)));
+  return clampToParam(desc, static_cast<float>(within));
 }
 
 }  // namespace orbi::ui

@@ -18,12 +18,12 @@ namespace orbi::ui {
 // sign: -0.001 with 2 decimals is 0.00.
 std::string formatNumber(float v, int decimals);
 
-// The display text of v: a choice's label, the spec's minText at the lower
+// The display text of v: a choice's label, the desc's minText at the lower
 // bound, or the number with the unit's decimals and suffix.
-std::string formatParamValue(const ParamSpec& spec, float v);
+std::string formatParamValue(const ParamSpec& desc, float v);
 
 // The value of a typed text, clamped and snapped; nothing for text that is
 // not a number (nor a choice label or the minText), and nothing for nan.
-std::optional<float> parseParamText(const ParamSpec& spec, std::string_view text);
+std::optional<float> parseParamText(const ParamSpec& desc, std::string_view text);
 
 }  // namespace orbi::ui

@@ -47,11 +47,11 @@ void runRow(std::int32_t i, float h, std::int32_t& selected, const RowPainter& p
   row.index = i;
   row.rect = {at.x, at.y, std::max(0.0f, ImGui::GetContentRegionAvail().x), h};
 
-  InteractSpec spec;
-  spec.kind = HitKind::Rectangle;
-  spec.rect = row.rect;
+  InteractSpec desc;
+  desc.kind = HitKind::Rectangle;
+  desc.rect = row.rect;
   ImGui::PushID(i);
-  const Interaction it = interact("row", spec);
+  const Interaction it = interact("row", desc);
   ImGui::PopID();
   if (it.clicked && it.hovered && i != selected) {
     selected = i;

@@ -27,8 +27,8 @@ std::string& lineBuffer() {
 }
 
 // The text as the style shows it: ASCII letters in capitals when it asks.
-std::string_view styled(std::string_view text, const TextStyleSpec& spec, std::string& buffer) {
-  if (!spec.upperCase) return text;
+std::string_view styled(std::string_view text, const TextStyleSpec& desc, std::string& buffer) {
+  if (!desc.upperCase) return text;
   buffer.assign(text);
   for (char& c : buffer)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
@@ -94,19 +94,19 @@ TextFit fitShown(std::string_view shown, SizedFont font, float tracking, float w
 }  // namespace
 
 SizedFont styleFont(TextStyle style) {
-  const TextStyleSpec spec = textStyleSpec(style);
+  const TextStyleSpec desc = textStyleSpec(style);
   UiContext& ui = context();
-  return {ui.faces().face(spec.font, spec.px), spec.px * ui.scale()};
+  return {ui.faces().face(desc.font, desc.px), desc.px * ui.scale()};
 }
 
 void pushTextStyle(TextStyle style) {
   UiContext& ui = context();
-  const TextStyleSpec spec = textStyleSpec(style);
-  ImFont* face = ui.faces().face(spec.font, spec.px);
+  const TextStyleSpec desc = textStyleSpec(style);
+  ImFont* face = ui.faces().face(desc.font, desc.px);
   ui.pushedFaces().push_back({face, face ? face->Scale : 1.0f});
   // The face was baked at max(1, px * display scale); a pushed scale factor
   // stretches it to the size asked for.
-  const float target = std::max(1.0f, spec.px * ui.scale());
+  const float target = std::max(1.0f, desc.px * ui.scale());
   if (face && std::isfinite(target)) face->Scale = target / face->FontSize;
   ImGui::PushFont(face);
 }
@@ -132,16 +132,16 @@ float textWidth(SizedFont font, std::string_view text, float tracking) {
 }
 
 ImVec2 measureText(std::string_view text, TextStyle style) {
-  const TextStyleSpec spec = textStyleSpec(style);
+  const TextStyleSpec desc = textStyleSpec(style);
   const float s = scale();
-  const std::string_view shown = styled(text, spec, capitalsBuffer());
-  return ImVec2(textWidth(styleFont(style), shown, spec.tracking * s), spec.px * s);
+  const std::string_view shown = styled(text, desc, capitalsBuffer());
+  return ImVec2(textWidth(styleFont(style), shown, desc.tracking * s), desc.px * s);
 }
 
 TextFit fitTextToWidth(std::string_view text, TextStyle style, float width) {
-  const TextStyleSpec spec = textStyleSpec(style);
-  const std::string_view shown = styled(text, spec, capitalsBuffer());
-  return fitShown(shown, styleFont(style), spec.tracking * scale(), width);
+  const TextStyleSpec desc = textStyleSpec(style);
+  const std::string_view shown = styled(text, desc, capitalsBuffer());
+  return fitShown(shown, styleFont(style), desc.tracking * scale(), width);
 }
 
 void drawTrackedText(ImDrawList* dl, SizedFont font, ImVec2 point, std::string_view text, float tracking,
@@ -161,9 +161,9 @@ void drawTextAt(ImDrawList* dl, ImVec2 point, std::string_view text, TextStyle s
     r.text = text;
     r.style = style;
   });
-  const TextStyleSpec spec = textStyleSpec(style);
-  const std::string_view shown = styled(text, spec, capitalsBuffer());
-  paintText(dl, styleFont(style), point, shown, spec.tracking * scale(), packColour(colour));
+  const TextStyleSpec desc = textStyleSpec(style);
+  const std::string_view shown = styled(text, desc, capitalsBuffer());
+  paintText(dl, styleFont(style), point, shown, desc.tracking * scale(), packColour(colour));
 }
 
 void drawText(ImDrawList* dl, const Rect& rect, std::string_view text, TextStyle style, std::uint32_t colour,
@@ -174,10 +174,10 @@ void drawText(ImDrawList* dl, const Rect& rect, std::string_view text, TextStyle
     r.style = style;
     r.alignment = alignment;
   });
-  const TextStyleSpec spec = textStyleSpec(style);
+  const TextStyleSpec desc = textStyleSpec(style);
   const SizedFont font = styleFont(style);
-  const float tracking = spec.tracking * scale();
-  std::string_view shown = styled(text, spec, capitalsBuffer());
+  const float tracking = desc.tracking * scale();
+  std::string_view shown = styled(text, desc, capitalsBuffer());
   const TextFit fit = fitShown(shown, font, tracking, rect.width);
   if (fit.truncated) {
     std::string& line = lineBuffer();

@@ -27,12 +27,12 @@ Rect nextFromRight(Rect& area, float side) {
 
 bool captionButton(const char* id, const Rect& rect, const IconPainter& glyph, const char* tooltip,
                    bool danger) {
-  InteractSpec spec;
-  spec.kind = HitKind::Rectangle;
-  spec.rect = rect;
-  spec.cursor = ImGuiMouseCursor_Arrow;
-  spec.tooltip = tooltip;
-  const Interaction it = interact(id, spec);
+  InteractSpec desc;
+  desc.kind = HitKind::Rectangle;
+  desc.rect = rect;
+  desc.cursor = ImGuiMouseCursor_Arrow;
+  desc.tooltip = tooltip;
+  const Interaction it = interact(id, desc);
   ImDrawList* dl = ImGui::GetWindowDrawList();
   if (it.hovered || it.held) {
     const std::uint32_t fill = danger ? kDangerFill : kFill;

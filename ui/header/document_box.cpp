@@ -75,12 +75,12 @@ DocumentBoxResult drawDocumentBox(const char* id, const Rect& rect, const Docume
     result.next = rowButton("next", row, paintChevronRight, "Next");
     result.previous = rowButton("previous", row, paintChevronLeft, "Previous");
   }
-  InteractSpec spec;
-  spec.kind = HitKind::Rectangle;
-  spec.rect = row;
-  spec.cursor = ImGuiMouseCursor_Hand;
-  spec.tooltip = state.nameTooltip;
-  const Interaction it = interact("name", spec);
+  InteractSpec desc;
+  desc.kind = HitKind::Rectangle;
+  desc.rect = row;
+  desc.cursor = ImGuiMouseCursor_Hand;
+  desc.tooltip = state.nameTooltip;
+  const Interaction it = interact("name", desc);
   if (it.hovered || it.held)
     fillRect(ImGui::GetWindowDrawList(), row, it.held ? kNameHeld : kNameHovered, 6.0f);
   drawName(row, state);

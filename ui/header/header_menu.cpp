@@ -228,13 +228,13 @@ HeaderMenuChoice headerMenu(const char* id, const Rect& rect, const HeaderMenuIn
   ImGui::PushID(id);
   const float height = std::max(0.0f, std::min(kButtonHeight * s, rect.height));
   const Rect button{rect.x, rect.y + (rect.height - height) / 2.0f, std::max(0.0f, rect.width), height};
-  InteractSpec spec;
-  spec.kind = HitKind::Rectangle;
-  spec.rect = button;
-  spec.reach = 8.0f;
-  spec.cursor = ImGuiMouseCursor_Hand;
-  spec.tooltip = "Menu";
-  const Interaction it = interact("button", spec);
+  InteractSpec desc;
+  desc.kind = HitKind::Rectangle;
+  desc.rect = button;
+  desc.reach = 8.0f;
+  desc.cursor = ImGuiMouseCursor_Hand;
+  desc.tooltip = "Menu";
+  const Interaction it = interact("button", desc);
 
   ImDrawList* dl = ImGui::GetWindowDrawList();
   if (it.hovered || it.held || ImGui::IsPopupOpen(kMenuPopup))

@@ -52,13 +52,13 @@ void drawStatus(const char* id, const Rect& rect, const HeaderStatus& status) {
            status.align);
   const std::string tip = statusTooltip(message, shortened);
   if (tip.empty()) return;
-  InteractSpec spec;
-  spec.kind = HitKind::Rectangle;
-  spec.rect = rect;
-  spec.reach = 8.0f;
-  spec.cursor = ImGuiMouseCursor_Arrow;
-  spec.tooltip = tip.c_str();
-  interact(id, spec);
+  InteractSpec desc;
+  desc.kind = HitKind::Rectangle;
+  desc.rect = rect;
+  desc.reach = 8.0f;
+  desc.cursor = ImGuiMouseCursor_Arrow;
+  desc.tooltip = tip.c_str();
+  interact(id, desc);
 }
 
 }  // namespace orbi::ui

@@ -62,11 +62,11 @@ class ItemState {
   ImGuiID item_;
 };
 
-ImRect hitArea(const InteractSpec& spec) {
-  const float r = std::max(0.0f, spec.reach * scale());
-  const ImVec2 p = spec.point;
-  const Rect& rect = spec.rect;
-  switch (spec.kind) {
+ImRect hitArea(const InteractSpec& desc) {
+  const float r = std::max(0.0f, desc.reach * scale());
+  const ImVec2 p = desc.point;
+  const Rect& rect = desc.rect;
+  switch (desc.kind) {
     case HitKind::Point: return ImRect(p.x - r, p.y - r, p.x + r, p.y + r);
     case HitKind::VerticalBand: return ImRect(p.x - r, rect.y, p.x + r, rect.y + std::max(rect.height, 0.0f));
     case HitKind::HorizontalBand:
@@ -77,10 +77,10 @@ ImRect hitArea(const InteractSpec& spec) {
 
 // A number past Dear ImGui's cursors would index outside a back end's
 // cursor table: those show the arrow.
-ImGuiMouseCursor cursorFor(const InteractSpec& spec) {
-  if (spec.cursor >= ImGuiMouseCursor_COUNT) return ImGuiMouseCursor_Arrow;
-  if (spec.cursor >= 0) return spec.cursor;
-  switch (spec.kind) {
+ImGuiMouseCursor cursorFor(const InteractSpec& desc) {
+  if (desc.cursor >= ImGuiMouseCursor_COUNT) return ImGuiMouseCursor_Arrow;
+  if (desc.cursor >= 0) return desc.cursor;
+  switch (desc.kind) {
     case HitKind::Point: return ImGuiMouseCursor_Hand;
     case HitKind::VerticalBand: return ImGuiMouseCursor_ResizeEW;
     case HitKind::HorizontalBand: return ImGuiMouseCursor_ResizeNS;
@@ -92,9 +92,9 @@ int heldModifiers(const ImGuiIO& io) {
   return (io.KeyShift ? kShift : 0) | (io.KeyAlt ? kAlt : 0) | (io.KeyCtrl ? kCtrl : 0);
 }
 
-void beginPress(ItemState& state, const InteractSpec& spec, const ImGuiIO& io) {
+void beginPress(ItemState& state, const InteractSpec& desc, const ImGuiIO& io) {
   state.setDragging(false);
-  state.setAxis(spec.axis);
+  state.setAxis(desc.axis);
   state.setLastTotal(ImVec2(0.0f, 0.0f));
   state.setModifiers(heldModifiers(io));
 }
@@ -150,12 +150,12 @@ void logItem(const char* id, ImGuiID item, const ImRect& area, ImGuiMouseCursor 
 
 }  // namespace
 
-Interaction interact(const char* id, const InteractSpec& spec) {
+Interaction interact(const char* id, const InteractSpec& desc) {
   Interaction out;
   ImGuiContext& g = *GImGui;
   ImGuiWindow* window = ImGui::GetCurrentWindow();
   const ImGuiID item = window->GetID(id);
-  const ImRect area = hitArea(spec);
+  const ImRect area = hitArea(desc);
   ImGui::ItemAdd(area, item);
   ImGui::ButtonBehavior(area, item, &out.hovered, &out.held);
 
@@ -177,7 +177,7 @@ Interaction interact(const char* id, const InteractSpec& spec) {
       out.doubleClicked = true;
       latch = true;
     } else {
-      beginPress(state, spec, io);
+      beginPress(state, desc, io);
       out.pressed = true;
       tracking = true;
     }
@@ -186,10 +186,10 @@ Interaction interact(const char* id, const InteractSpec& spec) {
   state.setTracking(tracking);
   state.setLatch(out.held && latch);
 
-  const ImGuiMouseCursor cursor = cursorFor(spec);
+  const ImGuiMouseCursor cursor = cursorFor(desc);
   if (out.hovered || out.held) ImGui::SetMouseCursor(cursor);
-  if (spec.tooltip && out.hovered && !out.held) tooltip(spec.tooltip);
-  logItem(id, item, area, cursor, spec.tooltip);
+  if (desc.tooltip && out.hovered && !out.held) tooltip(desc.tooltip);
+  logItem(id, item, area, cursor, desc.tooltip);
   return out;
 }
 

@@ -66,6 +66,6 @@ struct Interaction {
 // and reports what happened to it this frame. Once per frame per item, at
 // its place in the drawing order. Sets the cursor while hovered or held and
 // shows the tooltip while hovered and not held.
-Interaction interact(const char* id, const InteractSpec& spec);
+Interaction interact(const char* id, const InteractSpec& desc);
 
 }  // namespace orbi::ui

@@ -44,8 +44,8 @@ std::vector<BakedFace> facesToBake() {
     if (!known) faces.push_back({font, px, nullptr});
   };
   for (int s = 0; s < kTextStyleCount; ++s) {
-    const TextStyleSpec spec = textStyleSpec(static_cast<TextStyle>(s));
-    addOnce(spec.font, spec.px);
+    const TextStyleSpec desc = textStyleSpec(static_cast<TextStyle>(s));
+    addOnce(desc.font, desc.px);
   }
   for (int f = 0; f < kFontCount; ++f) addOnce(static_cast<FontId>(f), kBaseFontPx);
   return faces;

@@ -23,12 +23,12 @@ constexpr const char* kHandleEnding = "\ndrag up/down: how much  /  right-click:
 std::string percent(float v) { return std::to_string(std::lround(v * 100.0f)) + "%"; }
 
 ui::Interaction clickArea(const char* id, const ui::Rect& r, const char* tip) {
-  ui::InteractSpec spec;
-  spec.kind = ui::HitKind::Rectangle;
-  spec.rect = r;
-  spec.cursor = ImGuiMouseCursor_Hand;
-  spec.tooltip = tip;
-  return ui::interact(id, spec);
+  ui::InteractSpec desc;
+  desc.kind = ui::HitKind::Rectangle;
+  desc.rect = r;
+  desc.cursor = ImGuiMouseCursor_Hand;
+  desc.tooltip = tip;
+  return ui::interact(id, desc);
 }
 
 }  // namespace
@@ -141,13 +141,13 @@ void AnatomyView::interactSum() {
 
 bool AnatomyView::dragBleedBodyLevel(int handle, const ui::Rect& area, const std::string& tip,
                                      const char* id) {
-  ui::InteractSpec spec;
-  spec.kind = ui::HitKind::Rectangle;
-  spec.rect = area;
-  spec.axis = ui::DragAxis::Free;
-  spec.cursor = ImGuiMouseCursor_ResizeNS;
-  spec.tooltip = tip.c_str();
-  const ui::Interaction it = ui::interact(id, spec);
+  ui::InteractSpec desc;
+  desc.kind = ui::HitKind::Rectangle;
+  desc.rect = area;
+  desc.axis = ui::DragAxis::Free;
+  desc.cursor = ImGuiMouseCursor_ResizeNS;
+  desc.tooltip = tip.c_str();
+  const ui::Interaction it = ui::interact(id, desc);
   const bool isBleed = handle == kBleedHandle;
   const float current = isBleed ? bleed : bodyLevel;
   if (it.rightClicked)

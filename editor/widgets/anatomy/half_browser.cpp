@@ -32,12 +32,12 @@ void arrowHead(ImDrawList* dl, float cx, float cy, float direction, std::uint32_
 bool struck(const ui::Interaction& it) { return it.pressed || it.doubleClicked; }
 
 ui::Interaction area(const char* id, const ui::Rect& r, ImGuiMouseCursor cursor, const std::string& tip) {
-  ui::InteractSpec spec;
-  spec.kind = ui::HitKind::Rectangle;
-  spec.rect = r;
-  spec.cursor = cursor;
-  spec.tooltip = tip.c_str();
-  return ui::interact(id, spec);
+  ui::InteractSpec desc;
+  desc.kind = ui::HitKind::Rectangle;
+  desc.rect = r;
+  desc.cursor = cursor;
+  desc.tooltip = tip.c_str();
+  return ui::interact(id, desc);
 }
 
 }  // namespace

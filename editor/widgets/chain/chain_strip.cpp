@@ -79,13 +79,13 @@ void ChainStrip::drawAddStage(const ui::Rect& a) {
   const float side = std::max(kAddBox * s, 0.0f);
   const ui::Rect box{a.x + (a.width - kAddBox * s) / 2.0f, a.y + (a.height - kAddBox * s) / 2.0f, side, side};
   tooltipText = kAddHelp;
-  ui::InteractSpec spec;
-  spec.kind = ui::HitKind::Rectangle;
-  spec.rect = box;
-  spec.reach = 8.0f;
-  spec.cursor = ImGuiMouseCursor_Hand;
-  spec.tooltip = tooltipText.c_str();
-  const ui::Interaction it = ui::interact("chain.add", spec);
+  ui::InteractSpec desc;
+  desc.kind = ui::HitKind::Rectangle;
+  desc.rect = box;
+  desc.reach = 8.0f;
+  desc.cursor = ImGuiMouseCursor_Hand;
+  desc.tooltip = tooltipText.c_str();
+  const ui::Interaction it = ui::interact("chain.add", desc);
 
   ImDrawList* dl = ImGui::GetWindowDrawList();
   ui::strokeRect(dl, box, withAlpha(kAddColour, it.hovered ? 0.55f : 0.3f), 3.0f, 1.0f);

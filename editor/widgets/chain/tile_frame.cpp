@@ -42,14 +42,14 @@ ui::Interaction StageTileFrame::begin(const char* word, const ui::Rect& r, const
   ImGui::PushID(this);
   rect = r;
   tooltipText = help;
-  ui::InteractSpec spec;
-  spec.kind = ui::HitKind::Rectangle;
-  spec.rect = r;
-  spec.reach = 8.0f;
-  spec.axis = ui::DragAxis::Free;
-  spec.cursor = cursor;
-  spec.tooltip = tooltipText.c_str();
-  return ui::interact(word, spec);
+  ui::InteractSpec desc;
+  desc.kind = ui::HitKind::Rectangle;
+  desc.rect = r;
+  desc.reach = 8.0f;
+  desc.axis = ui::DragAxis::Free;
+  desc.cursor = cursor;
+  desc.tooltip = tooltipText.c_str();
+  return ui::interact(word, desc);
 }
 
 TileGesture StageTileFrame::gesture(const ui::Interaction& it) {

@@ -108,13 +108,13 @@ void NodeGraph::pollLive(const std::function<float(int id)>& getter) {
 }
 
 void NodeGraph::handleInput() {
-  ui::InteractSpec spec;
-  spec.kind = ui::HitKind::Rectangle;
-  spec.rect = rect_;
-  spec.axis = ui::DragAxis::Free;
-  spec.cursor = ImGuiMouseCursor_Arrow;
-  spec.tooltip = helpText();
-  const ui::Interaction it = ui::interact("graph", spec);
+  ui::InteractSpec desc;
+  desc.kind = ui::HitKind::Rectangle;
+  desc.rect = rect_;
+  desc.axis = ui::DragAxis::Free;
+  desc.cursor = ImGuiMouseCursor_Arrow;
+  desc.tooltip = helpText();
+  const ui::Interaction it = ui::interact("graph", desc);
   const ImGuiIO& io = ImGui::GetIO();
   const Point mouse = pointOf(io.MousePos);
   const bool down = io.MouseDown[ImGuiMouseButton_Left];

@@ -39,12 +39,12 @@ void bar(ImDrawList* dl, const ui::Rect& c, float x, std::uint32_t colour) {
 
 ui::Interaction bodyItem(const char* id, const ui::Rect& body, ImGuiMouseCursor cursor,
                          const std::string& tip) {
-  ui::InteractSpec spec;
-  spec.kind = ui::HitKind::Rectangle;
-  spec.rect = body;
-  spec.cursor = cursor;
-  spec.tooltip = tip.c_str();
-  return ui::interact(id, spec);
+  ui::InteractSpec desc;
+  desc.kind = ui::HitKind::Rectangle;
+  desc.rect = body;
+  desc.cursor = cursor;
+  desc.tooltip = tip.c_str();
+  return ui::interact(id, desc);
 }
 
 bool moved(const ui::Interaction& it) { return it.delta.x != 0.0f || it.delta.y != 0.0f; }

@@ -62,12 +62,12 @@ void paintPill(ImDrawList* dl, const ui::Rect& r, bool on, bool hovered, const s
 }
 
 ui::InteractSpec areaSpec(const ui::Rect& r, const char* tooltip) {
-  ui::InteractSpec spec;
-  spec.kind = ui::HitKind::Rectangle;
-  spec.rect = r;
-  spec.cursor = ImGuiMouseCursor_Hand;
-  spec.tooltip = tooltip;
-  return spec;
+  ui::InteractSpec desc;
+  desc.kind = ui::HitKind::Rectangle;
+  desc.rect = r;
+  desc.cursor = ImGuiMouseCursor_Hand;
+  desc.tooltip = tooltip;
+  return desc;
 }
 
 }  // namespace

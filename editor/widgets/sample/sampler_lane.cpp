@@ -57,13 +57,13 @@ void SamplerLane::commitTyped(int id, float typed) {
 
 void SamplerLane::handleInput() {
   hintCache = hint();
-  ui::InteractSpec spec;
-  spec.kind = ui::HitKind::Rectangle;
-  spec.rect = gestureArea();
-  spec.axis = ui::DragAxis::Free;
-  spec.cursor = cursorAt(ImGui::GetIO().MousePos);
-  spec.tooltip = hintCache.c_str();
-  const ui::Interaction it = ui::interact(idText_, spec);
+  ui::InteractSpec desc;
+  desc.kind = ui::HitKind::Rectangle;
+  desc.rect = gestureArea();
+  desc.axis = ui::DragAxis::Free;
+  desc.cursor = cursorAt(ImGui::GetIO().MousePos);
+  desc.tooltip = hintCache.c_str();
+  const ui::Interaction it = ui::interact(idText_, desc);
   if (it.rightClicked) {
     const ImVec2 pointer = ImGui::GetIO().MousePos;
     openTyped(pickTyped(pointer), pointer);

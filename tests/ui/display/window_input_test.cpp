@@ -43,10 +43,10 @@ class InputView : public View {
  public:
   void frame(const FrameInfo&) override {
     ImGuiIO& io = ImGui::GetIO();
-    InteractSpec spec;
-    spec.kind = HitKind::Rectangle;
-    spec.rect = kPad;
-    const Interaction pad = interact("pad", spec);
+    InteractSpec desc;
+    desc.kind = HitKind::Rectangle;
+    desc.rect = kPad;
+    const Interaction pad = interact("pad", desc);
     hovered = pad.hovered;
     if (pad.pressed) presses.push_back(pad.pressPos);
     if (pad.held) heldTotal = pad.total;
