@@ -123,13 +123,7 @@ void BenchPage::draw(const ui::Rect& page) {
     drawer.draw(rects.drawer);
     ImGui::PopID();
   }
-  ImGui::PushID("velocity");
-  velocity.rect = rects.velocity;
-  velocity.handleInput();
-  velocity.paint(dl);
-  velocity.runPopups();
-  velocity.entry.draw();
-  ImGui::PopID();
+  velocity.draw(rects.velocity);
   ImGui::PopID();
 }
 

@@ -46,6 +46,16 @@ VelocityTile::VelocityTile() {
   entry.onCommit = [this](int id, float typed) { commitTyped(id, typed); };
 }
 
+void VelocityTile::draw(const ui::Rect& r) {
+  ImGui::PushID(this);
+  rect = r;
+  handleInput();
+  paint(ImGui::GetWindowDrawList());
+  runPopups();
+  entry.draw();
+  ImGui::PopID();
+}
+
 void VelocityTile::setModel(Model m) {
   model_ = std::move(m);
   hoverKind = kNothing;

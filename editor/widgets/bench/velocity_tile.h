@@ -69,7 +69,10 @@ class VelocityTile {
   void setModel(Model m);
   const Model& model() const { return model_; }
 
-  // Per frame, in this order, inside the tile's id scope, after rect is set.
+  // One frame in the tile's own id scope: the rect, the input, the paint,
+  // the popups and the entry.
+  void draw(const ui::Rect& r);
+  // The steps of draw, in its order, inside the tile's id scope.
   void handleInput();
   void paint(ImDrawList* dl) const;
   void runPopups();
