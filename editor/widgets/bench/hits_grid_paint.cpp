@@ -73,7 +73,7 @@ void HitsGrid::drawCell(ImDrawList* dl, const Geometry& g, int i) const {
     ui::drawText(dl, {markerX, cell.y + 2.0f * s, 16.0f * s, 10.0f * s}, "~", ui::TextStyle::Caption,
                  faded(kAmber, 255.0f, a));
   if (i == selectedStep)
-    ui::strokeRect(dl, cell, palette::kAccentHovered, 4.0f, 2.0f);
+    ui::strokeRect(dl, cell, withAlpha(palette::kAccentHovered, a), 4.0f, 2.0f);
   else
     ui::strokeRect(dl, cell, withAlpha(palette::kBorder, a), 4.0f, 1.0f);
 }

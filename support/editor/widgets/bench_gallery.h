@@ -152,6 +152,8 @@ struct DrumPage {
     auto cell = [&g](int k) -> HitsGrid::Cell& { return g.cells[static_cast<std::size_t>(k)]; };
     cell(2).velocity = 0.55f;
     cell(4).hasLocks = 1;
+    cell(4).retrigCount = 2;
+    cell(4).retrigTicks = 12;
     g.setCellWaveform(4, previews.steps[4].data(), kPreviewFrames);
     cell(6).hasRandom = 1;
     cell(6).hasLocks = 1;

@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
 
+#include "support/editor/widgets/bench_gallery.h"
 #include "tests/editor/widgets/chain_rig.h"
 #include "ui/draw/text.h"
 #include "ui/draw/draw_log.h"
@@ -299,6 +301,25 @@ TEST(BenchPage, AHiddenDrawerReservesNoBand) {
   rig.page.showDrawer = false;
   rig.step();
   EXPECT_FLOAT_EQ(rig.page.rects.drawer.height, 0.0f);
+}
+
+// Every view of a full page in rectangles down to nothing, hovered: no
+// view reads outside what it was given.
+TEST(BenchPage, AFullPageDrawsIntoAnySize) {
+  bench::testing::DrumPage drum(8, true);
+  bench::testing::SamplerPage sampler(3);
+  for (BenchPage* page : {&drum.page, &sampler.page}) {
+    for (float height : {880.0f, 240.0f, 60.0f, 0.0f}) {
+      SCOPED_TRACE(height);
+      test::PointerRig rig;
+      const ui::Rect area{0.0f, 0.0f, 960.0f, height};
+      rig.body = [&] { page->draw(area); };
+      rig.moveTo(ImVec2(480.0f, height * 0.5f));
+      rig.step();
+      EXPECT_FLOAT_EQ(bottomOf(page->rects.groovePanel), height);
+      EXPECT_LE(page->rects.velocity.height, std::max(height - page->rects.groovePanel.height, 0.0f));
+    }
+  }
 }
 
 TEST(BenchPage, ARoundedOutlineClosesOnItsFirstPoint) {
