@@ -74,7 +74,7 @@ void BenchController::solo(int track) {
   for (int i = 0; i < count; ++i)
     if (i != track) mask |= 1 << i;
   if (p.muteMask == mask) mask = 0;  // already soloed: release it
-  send(command(ob::kEditMuteMask, track, 0, 0, static_cast<float>(mask)));
+  send(command(ob::kEditMuteMask, 0, 0, 0, static_cast<float>(mask)));
   rebuild();
 }
 
