@@ -33,9 +33,7 @@ struct Editor {
     harness.frame(*view);
   }
   // The audio thread's share: takes the queued edits.
-  void audioBlock() {
-    host->engine.process(left.data(), right.data(), 512, ob::RenderInfo{});
-  }
+  void audioBlock() { host->engine.process(left.data(), right.data(), 512, ob::RenderInfo{}); }
 
   std::unique_ptr<orbi::EngineHost> host;
   ob::KeptDocument kept;

@@ -16,8 +16,8 @@ enum class ClipboardKind : std::uint32_t { Empty, Step, Track };
 
 struct EditorClipboard {
   ClipboardKind kind = ClipboardKind::Empty;
-  ob::Step step;                          // kind Step
-  ob::Step steps[ob::kStepsPerTrack];     // kind Track
+  ob::Step step;                       // kind Step
+  ob::Step steps[ob::kStepsPerTrack];  // kind Track
 };
 
 void copyTrack(EditorClipboard& clipboard, const ob::Track* tracks, int track);

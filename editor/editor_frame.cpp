@@ -25,10 +25,6 @@ void EditorView::frame(const ui::FrameInfo& frame) {
     startOver();
     refresh();
   }
-  if (!started_) {
-    refresh();
-    started_ = true;
-  }
   keepHouse(frame.time);
   followPlayhead();
   handleEditShortcuts();

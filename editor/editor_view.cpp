@@ -103,27 +103,21 @@ void EditorView::commitProject(bool keepPosition) {
 
 void EditorView::publishSamples() { host_.publishSamples(); }
 
-void EditorView::undo() {
-  if (undoHistory_.empty()) return;
-  redoHistory_.push(host_.project);
-  host_.project = undoHistory_.back();
-  undoHistory_.pop_back();
+void EditorView::restore(UndoHistory& from, UndoHistory& to) {
+  if (from.empty()) return;
+  to.push(host_.project);
+  host_.project = from.back();
+  from.pop_back();
   host_.postProject(true);
   ++revision_;
   endCoalescing();
   refresh();
 }
 
-void EditorView::redo() {
-  if (redoHistory_.empty()) return;
-  undoHistory_.push(host_.project);
-  host_.project = redoHistory_.back();
-  redoHistory_.pop_back();
-  host_.postProject(true);
-  ++revision_;
-  endCoalescing();
-  refresh();
-}
+// Redo pushes onto the undo history without its cap: each redo follows an
+// undo that made room.
+void EditorView::undo() { restore(undoHistory_, redoHistory_); }
+void EditorView::redo() { restore(redoHistory_, undoHistory_); }
 
 void EditorView::toggleMute(std::int32_t track) {
   const ob::Pattern& part = host_.project.patterns[selectedPart_];

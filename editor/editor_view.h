@@ -88,6 +88,9 @@ class EditorView : public ui::View, public EditorContext {
   bool coalescing() const;
   // An edit's snapshot: one frame takes at most one.
   void snapshotForEdit();
+  // Undo and redo: the newest state of one history replaces the project,
+  // which goes to the other.
+  void restore(UndoHistory& from, UndoHistory& to);
   // Undo and redo close the coalescing window: the next drag starts a
   // snapshot of its own.
   void endCoalescing();
@@ -103,7 +106,6 @@ class EditorView : public ui::View, public EditorContext {
   EngineHost& host_;
   ob::KeptDocument& kept_;
   double nowMs_ = 0.0;  // the frame's time: the clock of undo coalescing
-  bool started_ = false;
   std::uint64_t revision_ = 0;
   std::int32_t selectedPart_ = 0;
   std::int32_t selectedTrack_ = 0;

@@ -86,9 +86,9 @@ void onFd(const clap_plugin_t* p, int fd, clap_posix_fd_flags_t) {
   });
 }
 
-const clap_plugin_gui_t kGui = {isApiSupported, getPreferredApi, create,       destroy,     setScale,
-                                getSize,        refuse,          refuseHints,  refuseAdjust, setSize,
-                                setParent,      refuseTransient, ignoreTitle,  show,        hide};
+const clap_plugin_gui_t kGui = {isApiSupported, getPreferredApi, create,      destroy,      setScale,
+                                getSize,        refuse,          refuseHints, refuseAdjust, setSize,
+                                setParent,      refuseTransient, ignoreTitle, show,         hide};
 
 const clap_plugin_posix_fd_support_t kPosixFd = {onFd};
 

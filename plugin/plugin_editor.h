@@ -23,8 +23,7 @@ class PluginEditor {
 
 // The editor works on the instance's engine host and on what the last
 // document load kept for the next save; both outlive it.
-using EditorFactory = std::unique_ptr<PluginEditor> (*)(const clap_host_t* host,
-                                                        orbi::EngineHost& engineHost,
+using EditorFactory = std::unique_ptr<PluginEditor> (*)(const clap_host_t* host, orbi::EngineHost& engineHost,
                                                         KeptDocument& keptDocument);
 
 }  // namespace ob::clap

@@ -41,8 +41,8 @@ TEST(Housekeeping, FramesAloneFreeAnOpenedProjectsOldPool) {
   EditorRig rig;
   rig.activate();
   rig.frames(1);
-  const std::filesystem::path file =
-      std::filesystem::temp_directory_path() / ("orbi-housekeeping-" + std::to_string(::getpid()) + ".project.orbi");
+  const std::filesystem::path file = std::filesystem::temp_directory_path() /
+                                     ("orbi-housekeeping-" + std::to_string(::getpid()) + ".project.orbi");
   ASSERT_TRUE(rig.view().saveProject(file));
   ASSERT_TRUE(rig.view().openProject(file));
   std::filesystem::remove(file);

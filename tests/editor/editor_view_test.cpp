@@ -20,9 +20,12 @@ ob::EditCommand editOfKind(ob::EditKind kind, float value) {
   c.kind = kind;
   c.value = value;
   switch (kind) {
-    case ob::kEditMacroDest: c.param = 0; c.step = 2; break;     // macro 0 onto parameter 2 of track 0
-    case ob::kEditVelocityDest: c.param = 3; break;             // velocity route to parameter 3
-    case ob::kEditTrackRandom: c.param = 1; break;              // breathing amount of parameter 1
+    case ob::kEditMacroDest:
+      c.param = 0;
+      c.step = 2;
+      break;                                         // macro 0 onto parameter 2 of track 0
+    case ob::kEditVelocityDest: c.param = 3; break;  // velocity route to parameter 3
+    case ob::kEditTrackRandom: c.param = 1; break;   // breathing amount of parameter 1
     case ob::kEditZoneVelMax: c.param = 0; break;
     default: break;
   }

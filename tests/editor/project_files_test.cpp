@@ -42,10 +42,10 @@ TEST(ProjectSuffix, ReplacesOnlyTheLastExtension) {
     const char* given;
     const char* saved;
   };
-  for (const Case c : {Case{"beat", "beat.project.orbi"}, Case{"beat.json", "beat.project.orbi"},
-                       Case{"a.b.c", "a.b.project.orbi"}, Case{".hidden", ".hidden.project.orbi"},
-                       Case{"kit.PROJECT.ORBI", "kit.PROJECT.project.orbi"},
-                       Case{"x.project.orbi", "x.project.orbi"}}) {
+  for (const Case c :
+       {Case{"beat", "beat.project.orbi"}, Case{"beat.json", "beat.project.orbi"},
+        Case{"a.b.c", "a.b.project.orbi"}, Case{".hidden", ".hidden.project.orbi"},
+        Case{"kit.PROJECT.ORBI", "kit.PROJECT.project.orbi"}, Case{"x.project.orbi", "x.project.orbi"}}) {
     SCOPED_TRACE(c.given);
     EXPECT_EQ(withProjectSuffix(fs::path("/some/dir") / c.given), fs::path("/some/dir") / c.saved);
   }

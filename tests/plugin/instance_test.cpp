@@ -391,7 +391,8 @@ class ThrowingEditor : public PluginEditor {
   bool onTimer(clap_id) override { throw std::runtime_error("editor timer"); }
 };
 
-std::unique_ptr<PluginEditor> throwingEditorFactory(const clap_host_t*, orbi::EngineHost&, ob::KeptDocument&) {
+std::unique_ptr<PluginEditor> throwingEditorFactory(const clap_host_t*, orbi::EngineHost&,
+                                                    ob::KeptDocument&) {
   return std::make_unique<ThrowingEditor>();
 }
 
@@ -413,7 +414,8 @@ class ClaimingEditor : public PluginEditor {
 };
 
 int claimedTimers = 0;
-std::unique_ptr<PluginEditor> claimingEditorFactory(const clap_host_t*, orbi::EngineHost&, ob::KeptDocument&) {
+std::unique_ptr<PluginEditor> claimingEditorFactory(const clap_host_t*, orbi::EngineHost&,
+                                                    ob::KeptDocument&) {
   return std::make_unique<ClaimingEditor>(&claimedTimers);
 }
 

@@ -109,8 +109,8 @@ TEST(PluginModule, ExportsOnlyTheEntry) {
 
 TEST(PluginModule, NeedsOnlyXlibGlAndTheRuntimes) {
   // Dear ImGui, stb and everything of ours are linked in.
-  const std::vector<std::string> allowed = {"libX11.so.6", "libGL.so.1", "libstdc++.so.6", "libm.so.6",
-                                            "libgcc_s.so.1", "libc.so.6", "ld-linux-x86-64.so.2"};
+  const std::vector<std::string> allowed = {"libX11.so.6",   "libGL.so.1", "libstdc++.so.6",      "libm.so.6",
+                                            "libgcc_s.so.1", "libc.so.6",  "ld-linux-x86-64.so.2"};
   const std::vector<std::string> needed = neededLibraries(OB_CLAP_PATH);
   EXPECT_FALSE(needed.empty());
   for (const std::string& name : needed) {
