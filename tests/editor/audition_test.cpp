@@ -46,7 +46,9 @@ TEST(Audition, PlaysTheRenderTimesTheClampedGain) {
       ASSERT_NEAR(out[i], direct[i] * c.applied, 1e-6f) << i;
       peak = std::max(peak, std::fabs(static_cast<double>(out[i])));
     }
-    if (c.applied > 0.0f) EXPECT_GT(peak, 0.01);
+    if (c.applied > 0.0f) {
+      EXPECT_GT(peak, 0.01);
+    }
   }
 }
 
