@@ -49,9 +49,12 @@ bool OrbitraneEditor::isApiSupported(const char* api, bool isFloating) {
 
 bool OrbitraneEditor::create(const char* api, bool isFloating) {
   if (!isApiSupported(api, isFloating) || window_) return false;
-  view_ = viewFactory_ ? viewFactory_() : nullptr;
-  if (!view_) return false;
-  window_ = std::make_unique<orbi::ui::EmbeddedWindow>(*view_, windowOptions_);
+  // Built aside first, so that a failure leaves neither behind.
+  std::unique_ptr<orbi::ui::View> view = viewFactory_ ? viewFactory_() : nullptr;
+  if (!view) return false;
+  auto window = std::make_unique<orbi::ui::EmbeddedWindow>(*view, windowOptions_);
+  view_ = std::move(view);
+  window_ = std::move(window);
   if (scaleSet_) window_->setScale(scale_);
   sizeWindow();
   return true;
