@@ -164,7 +164,9 @@ TEST_F(EditorWindow, DrawsTheRootViewsFrame) {
         break;
       }
   EXPECT_GT(painted, shot->rgba.size() / 4 / 10);
-  if (const char* out = std::getenv("OB_EDITOR_PNG")) EXPECT_TRUE(orbi::ui::test::writePng(out, *shot));
+  if (const char* out = std::getenv("OB_EDITOR_PNG")) {
+    EXPECT_TRUE(orbi::ui::test::writePng(out, *shot));
+  }
 }
 
 // The wrapper without an instance: a view that counts its frames, and a
