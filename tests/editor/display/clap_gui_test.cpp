@@ -2,6 +2,7 @@
 // child windows only, sizes by the host's scale, the calls that need a
 // window, and the timer and descriptor the open window registers. The
 // window itself opens only on an X server (skipped without DISPLAY).
+// Loaded the way a host loads it: through dlopen and clap_entry.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,7 +13,8 @@
 
 #include "tools/clap_host/test_host.h"
 
-#include <X11/Xlib.h>
+// After our own headers: Xlib defines macros such as None.
+#include "support/ui/x_host.h"
 
 using namespace orbi::host;
 
@@ -103,12 +105,10 @@ TEST_F(ClapGui, SizesFollowTheHostsScale) {
 }
 
 TEST_F(ClapGui, AnOpenWindowRegistersItsTimerAndDescriptor) {
-  if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";
-  Display* display = XOpenDisplay(nullptr);
-  ASSERT_NE(display, nullptr);
-  const Window parent = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1000, 1000, 0, 0, 0);
-  XMapWindow(display, parent);
-  XSync(display, False);
+  orbi::ui::test::XHost x;
+  if (!orbi::ui::test::haveDisplay() || !x.display()) GTEST_SKIP() << "no X display";
+  Display* display = x.display();
+  const Window parent = x.makeParent(0, 0, 1000, 1000);
 
   const std::size_t ownTimers = host.timers.size();
   ASSERT_TRUE(gui->set_scale(p, 1.5));
@@ -136,8 +136,7 @@ TEST_F(ClapGui, AnOpenWindowRegistersItsTimerAndDescriptor) {
   unsigned count = 0;
   XQueryTree(display, parent, &root, &up, &children, &count);
   ASSERT_EQ(count, 1u);
-  XWindowAttributes a{};
-  XGetWindowAttributes(display, children[0], &a);
+  const XWindowAttributes a = x.attributes(children[0]);
   XFree(children);
   EXPECT_EQ(a.width, 1440);
   EXPECT_EQ(a.height, 1410);
@@ -148,11 +147,8 @@ TEST_F(ClapGui, AnOpenWindowRegistersItsTimerAndDescriptor) {
   EXPECT_EQ(host.unregistered.back(), frameTimer.id);
   EXPECT_TRUE(host.fds.empty());
   EXPECT_EQ(host.unregisteredFds.back(), descriptor);
-  XQueryTree(display, parent, &root, &up, &children, &count);
-  if (children) XFree(children);
-  EXPECT_EQ(count, 0u);
+  EXPECT_EQ(x.childCount(parent), 0);
   XDestroyWindow(display, parent);
-  XCloseDisplay(display);
 }
 
 }  // namespace
