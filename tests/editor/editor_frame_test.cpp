@@ -37,15 +37,23 @@ TEST_P(Playhead, MovesWithinTheStepAndStopsAtTheNext) {
 
 INSTANTIATE_TEST_SUITE_P(Tempi, Playhead, ::testing::Values(120.0f, 20.0f, 5.0f));
 
-TEST(Housekeeping, FramesAloneFreeAnOpenedProjectsOldPool) {
+// An activated instance whose editor has just opened a project: the pool it
+// replaced waits among the retired ones.
+class Housekeeping : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    rig.activate();
+    rig.frames(1);
+    const std::filesystem::path file = std::filesystem::temp_directory_path() /
+                                       ("orbi-housekeeping-" + std::to_string(::getpid()) + ".project.orbi");
+    ASSERT_TRUE(rig.view().saveProject(file));
+    ASSERT_TRUE(rig.view().openProject(file));
+    std::filesystem::remove(file);
+  }
   EditorRig rig;
-  rig.activate();
-  rig.frames(1);
-  const std::filesystem::path file = std::filesystem::temp_directory_path() /
-                                     ("orbi-housekeeping-" + std::to_string(::getpid()) + ".project.orbi");
-  ASSERT_TRUE(rig.view().saveProject(file));
-  ASSERT_TRUE(rig.view().openProject(file));
-  std::filesystem::remove(file);
+};
+
+TEST_F(Housekeeping, FramesAloneFreeAnOpenedProjectsOldPool) {
   ASSERT_EQ(rig.engineHost().samples.retired().size(), 1u);
   int frames = 0;
   while (!rig.engineHost().samples.retired().empty() && frames < 400) {
@@ -58,15 +66,7 @@ TEST(Housekeeping, FramesAloneFreeAnOpenedProjectsOldPool) {
   EXPECT_LE(frames, 130);
 }
 
-TEST(Housekeeping, ALateFrameRunsOnePassAndTheNextFollowsItsInterval) {
-  EditorRig rig;
-  rig.activate();
-  rig.frames(1);
-  const std::filesystem::path file = std::filesystem::temp_directory_path() /
-                                     ("orbi-late-frame-" + std::to_string(::getpid()) + ".project.orbi");
-  ASSERT_TRUE(rig.view().saveProject(file));
-  ASSERT_TRUE(rig.view().openProject(file));
-  std::filesystem::remove(file);
+TEST_F(Housekeeping, ALateFrameRunsOnePassAndTheNextFollowsItsInterval) {
   const auto& retired = rig.engineHost().samples.retired();
   // Until the audio thread has acknowledged the new samples.
   for (int i = 0; i < 20 && (retired.empty() || retired[0].countdown < 0); ++i) {
