@@ -1,9 +1,10 @@
 // The root view's frame: catching up with a state load, housekeeping for
-// the engine host, the playhead and the editing shortcuts.
+// the engine host, the playhead, the editing shortcuts and the page.
 #include <algorithm>
 
 #include "editor/editor_view.h"
 #include "engine/session/engine_host.h"
+#include "ui/context.h"
 #include "ui/shortcuts.h"
 
 namespace orbi {
@@ -11,6 +12,9 @@ namespace orbi {
 namespace {
 
 constexpr float kSlowestPlayheadBpm = 20.0f;
+constexpr float kGap = 10.0f;
+constexpr float kCreditsBand = 20.0f;
+constexpr float kMacrosBand = 118.0f;
 
 double msPerStep(float bpm) { return std::max(60000.0 / std::max(bpm, kSlowestPlayheadBpm) * 0.25, 1.0); }
 
@@ -18,6 +22,10 @@ double msPerStep(float bpm) { return std::max(60000.0 / std::max(bpm, kSlowestPl
 
 void EditorView::frame(const ui::FrameInfo& frame) {
   nowMs_ = frame.time * 1000.0;
+  if (!started_) {
+    bench_.rebuild();
+    started_ = true;
+  }
   if (seenStateLoads_ != host_.stateLoads) {
     // The host loaded a state under the open editor: the histories hold
     // another project and the selection may point past it.
@@ -28,6 +36,7 @@ void EditorView::frame(const ui::FrameInfo& frame) {
   keepHouse(frame.time);
   followPlayhead();
   handleEditShortcuts();
+  drawPage(frame.content);
 }
 
 void EditorView::keepHouse(double time) {
@@ -40,11 +49,13 @@ void EditorView::keepHouse(double time) {
 
 void EditorView::followPlayhead() {
   playheadStepChanged_ = -1;
+  const float before = playhead_;
   const bool playing = host_.internalPlay.load(std::memory_order_relaxed) != 0 ||
                        host_.hostPlaying.load(std::memory_order_relaxed) != 0;
   if (!playing) {
     shownStep_ = lastStep_ = prevStep_ = -1;
     playhead_ = -1.0f;
+    if (before >= 0.0f) benchPage_.grid.playStep = -1;  // once, as playback stops
     return;
   }
   const std::int32_t counter = host_.engine.playheadStep();
@@ -60,6 +71,7 @@ void EditorView::followPlayhead() {
   if (lastStep_ != shownStep_) {
     shownStep_ = lastStep_;
     playheadStepChanged_ = shownStep_;
+    benchPage_.grid.playStep = shownStep_;
   }
 }
 
@@ -75,5 +87,14 @@ void EditorView::handleEditShortcuts() {
     default: break;
   }
 }
+
+ui::Rect EditorView::pageArea(const ui::Rect& content, float s) {
+  ui::Rect rest = content;
+  for (float band : {kGap, kCreditsBand, kGap, kMacrosBand, kGap}) rest.takeTop(band * s);
+  return rest;
+}
+
+// The bench is page 0, the only page so far.
+void EditorView::drawPage(const ui::Rect& content) { bench_.drawPage(pageArea(content, ui::scale())); }
 
 }  // namespace orbi

@@ -32,7 +32,11 @@ EditorView::EditorView(EngineHost& host, ob::KeptDocument& kept)
       kept_(kept),
       lastEditSnapshot_(kNoSnapshot),
       editActions_(*this),
-      seenStateLoads_(host.stateLoads) {}
+      bench_(*this, benchPage_),
+      seenStateLoads_(host.stateLoads) {
+  // Last: the handlers may reach any member.
+  bench_.wire();
+}
 
 ob::Project& EditorView::project() { return host_.project; }
 
@@ -49,6 +53,7 @@ void EditorView::selectPart(std::int32_t part) {
   const int tracks = host_.project.patterns[part].numTracks;
   if (selectedTrack_ >= tracks) selectedTrack_ = std::max(tracks - 1, 0);
   selectedStep_ = -1;
+  bench_.rebuild();
 }
 
 void EditorView::pushSnapshot() {
@@ -150,6 +155,7 @@ void EditorView::refresh() {
   const int tracks = host_.project.patterns[selectedPart_].numTracks;
   if (selectedTrack_ >= tracks) selectedTrack_ = std::max(tracks - 1, 0);
   if (selectedStep_ >= ob::kStepsPerTrack) selectedStep_ = -1;
+  bench_.rebuild();
 }
 
 void EditorView::startOver() {

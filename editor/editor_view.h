@@ -12,9 +12,11 @@
 #include <vector>
 
 #include "document/project/kept_document.h"
+#include "editor/bench/bench_controller.h"
 #include "editor/editor_clipboard.h"
 #include "editor/editor_context.h"
 #include "editor/undo_history.h"
+#include "editor/widgets/bench/bench_page.h"
 #include "ui/view.h"
 
 namespace orbi {
@@ -29,8 +31,8 @@ class EditorView : public ui::View, public EditorContext {
   // document load kept for the next save.
   EditorView(EngineHost& host, ob::KeptDocument& kept);
 
-  // The frame (editor_frame.cpp): housekeeping, the playhead and the
-  // editing shortcuts.
+  // The frame (editor_frame.cpp): housekeeping, the playhead, the editing
+  // shortcuts and the bench page.
   void frame(const ui::FrameInfo& frame) override;
 
   ob::Project& project() override;
@@ -79,6 +81,11 @@ class EditorView : public ui::View, public EditorContext {
   std::int32_t playheadStepChanged() const { return playheadStepChanged_; }
   const std::vector<float>& auditionBuffer(int index) const { return auditionBuffers_[index & 1]; }
   std::uint32_t auditionIndex() const { return auditionIndex_; }
+  BenchPage& benchPage() { return benchPage_; }
+  BenchController& bench() { return bench_; }
+  // Where the page goes in the frame's content rectangle, below the sample
+  // credits and the macros.
+  static ui::Rect pageArea(const ui::Rect& content, float scale);
 
  private:
   // Pushes a copy of the editor project (the oldest goes beyond 32) and
@@ -102,10 +109,12 @@ class EditorView : public ui::View, public EditorContext {
   void keepHouse(double time);
   void followPlayhead();
   void handleEditShortcuts();
+  void drawPage(const ui::Rect& content);
 
   EngineHost& host_;
   ob::KeptDocument& kept_;
   double nowMs_ = 0.0;  // the frame's time: the clock of undo coalescing
+  bool started_ = false;  // the first frame's start-up work is done
   std::uint64_t revision_ = 0;
   std::int32_t selectedPart_ = 0;
   std::int32_t selectedTrack_ = 0;
@@ -125,6 +134,8 @@ class EditorView : public ui::View, public EditorContext {
   double lastEditSnapshot_;
   EditorClipboard clipboard_;
   EditActions editActions_;
+  BenchPage benchPage_;
+  BenchController bench_;
   std::string statusText_;
   bool statusError_ = false;
   std::vector<float> auditionBuffers_[2];
