@@ -1,22 +1,23 @@
-// Gestures on the drawn bench page, as the editor's frame draws it: the
-// page, the live values and the track popups, with every gesture reaching
-// the editor copy through the controller.
+// Gestures on the bench page as the editor's frames draw it in an open
+// editor: each reaches the editor copy through the controller and the
+// root view.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <functional>
 #include <vector>
 
-#include "support/ui/ui_harness.h"
-#include "tests/editor/bench_rig.h"
+#include "editor_rig.h"
+#include "engine/params/param_tables.h"
 #include "ui/context.h"
 #include "ui/keys.h"
 
 namespace orbi::test {
 namespace {
 
-constexpr ui::Rect kPage{0.0f, 40.0f, 960.0f, 860.0f};
 constexpr double kRate = 44100.0;
+
+int drumParam(const char* key) { return ob::findParamIndex(ob::kMachineDrum, key); }
 
 // Where the kick starts sounding when the project plays alone with only
 // its step k and a short body, straight: sample positions of each burst.
@@ -55,23 +56,21 @@ class Gestures : public testing::Test {
   Gestures() {
     // The kick's fifth step starts empty.
     pattern().tracks[0].steps[4] = ob::Step{};
-    rig.bench.rebuild();
-    harness.frame();
-    steps(2);
+    steps(3);
   }
-  ob::Pattern& pattern() { return rig.pattern(); }
-  BenchPage& page() { return rig.page; }
+  ob::Pattern& pattern() { return rig.project().patterns[0]; }
+  EditorView& view() { return rig.view(); }
+  BenchPage& page() { return rig.view().benchPage(); }
+  int selectedStep() { return view().selectedStep(); }
 
-  void step() { harness.frame([this] { rig.bench.drawPage(kPage); }); }
-  void steps(int n) {
-    for (int i = 0; i < n; ++i) step();
-  }
+  void step() { rig.frames(1); }
+  void steps(int n) { rig.frames(n); }
   void moveTo(ImVec2 p) {
-    harness.movePointer(p);
+    harness().movePointer(p);
     step();
   }
   void button(bool down, ImGuiMouseButton b = ImGuiMouseButton_Left) {
-    harness.setButton(b, down);
+    harness().setButton(b, down);
     step();
   }
   void clickAt(ImVec2 p, ImGuiMouseButton b = ImGuiMouseButton_Left) {
@@ -90,28 +89,28 @@ class Gestures : public testing::Test {
     button(false);
   }
   ui::Rect cell(int i) {
-    ui::ContextScope scope(harness.ui());
+    ui::ContextScope scope(harness().ui());
     return page().grid.geometry(page().rects.hitsGrid).cell(i);
   }
   ui::Rect row(int i) {
-    ui::ContextScope scope(harness.ui());
+    ui::ContextScope scope(harness().ui());
     return page().rowRect(i);
   }
   const ob::Step& kickStep(int k) { return pattern().tracks[0].steps[k]; }
+  ui::UiHarness& harness() { return rig.harness; }
 
-  BenchRig rig;
-  ui::UiHarness harness;
+  EditorRig rig;
 };
 
 TEST_F(Gestures, APressOnAnEmptyCellCreatesTheHitAndSelectsIt) {
   clickAt(centreOf(cell(4)));
   EXPECT_TRUE(kickStep(4).active);
-  EXPECT_EQ(rig.context.step, 4);
+  EXPECT_EQ(selectedStep(), 4);
   EXPECT_EQ(page().hitsTitle, "Kick / hit 5");
   // A click on the selected hit returns to the base sound.
   steps(30);
   clickAt(centreOf(cell(4)));
-  EXPECT_EQ(rig.context.step, -1);
+  EXPECT_EQ(selectedStep(), -1);
   EXPECT_EQ(page().hitsTitle, "Kick / base");
   EXPECT_TRUE(kickStep(4).active);
   // A right-click removes it.
@@ -127,52 +126,54 @@ TEST_F(Gestures, AHorizontalDragSetsMicroTiming) {
   EXPECT_NEAR(kickStep(0).micro, 32, 1);
   dragFromTo(centreOf(c), ImVec2(centreOf(c).x + c.width * 3.0f, centreOf(c).y));
   EXPECT_EQ(kickStep(0).micro, 63);  // a whole cell sends 64
-  EXPECT_EQ(rig.context.step, -1);  // a drag selects nothing
+  EXPECT_EQ(selectedStep(), -1);  // a drag selects nothing
 }
 
 TEST_F(Gestures, AnAltDragToFourRepeatsOnAFreshStepAlsoStoresTheDrawnRate) {
   ASSERT_EQ(kickStep(8).count, 0);
   ASSERT_EQ(kickStep(8).rateTicks, 0);
   const ui::Rect c = cell(8);
-  harness.setMods(ui::kModAlt);
+  harness().setMods(ui::kModAlt);
   dragFromTo(centreOf(c), ImVec2(centreOf(c).x + 45.0f, centreOf(c).y));
-  harness.setMods(ui::kModNone);
+  harness().setMods(ui::kModNone);
   EXPECT_EQ(kickStep(8).count, 4);
   EXPECT_EQ(kickStep(8).rateTicks, 24);
   EXPECT_EQ(page().grid.cells[8].retrigCount, 4);
   EXPECT_EQ(page().grid.cells[8].retrigTicks, 24);
   // Played, the four repeats come a step apart, not all at once.
-  const std::vector<int> onsets = kickOnsets(rig.context.host().engine, rig.context.project(), 8);
+  const std::unique_ptr<EngineHost> player = EngineHost::create();
+  ASSERT_NE(player, nullptr);
+  const std::vector<int> onsets = kickOnsets(player->engine, rig.project(), 8);
   ASSERT_EQ(onsets.size(), 4u);
   const double stepFrames = 60.0 / pattern().bpm / 4.0 * kRate;
   for (std::size_t i = 1; i < onsets.size(); ++i)
     EXPECT_NEAR(onsets[i] - onsets[i - 1], stepFrames, 0.05 * stepFrames) << i;
-  ob::Project stacked = rig.context.project();
+  ob::Project stacked = rig.project();
   stacked.patterns[0].tracks[0].steps[8].rateTicks = 0;
-  EXPECT_EQ(kickOnsets(rig.context.host().engine, stacked, 8).size(), 1u);
+  EXPECT_EQ(kickOnsets(player->engine, stacked, 8).size(), 1u);
 }
 
 TEST_F(Gestures, AltClickMutesAndADoubleClickSolosAndSolosBack) {
-  harness.setMods(ui::kModAlt);
+  harness().setMods(ui::kModAlt);
   clickAt(centreOf(row(2)));
-  harness.setMods(ui::kModNone);
+  harness().setMods(ui::kModNone);
   EXPECT_EQ(pattern().muteMask, 0b100);
   EXPECT_TRUE(page().rows[2].muted);
   steps(30);
   clickAt(centreOf(row(1)));
   clickAt(centreOf(row(1)));
-  EXPECT_EQ(rig.context.track, 1);
+  EXPECT_EQ(view().selectedTrack(), 1);
   EXPECT_EQ(pattern().muteMask, 0b111101);
   steps(30);
   clickAt(centreOf(row(1)));
   clickAt(centreOf(row(1)));
   EXPECT_EQ(pattern().muteMask, 0);
-  EXPECT_TRUE(rig.context.undo.empty());
+  EXPECT_TRUE(view().undoHistory().empty());
 }
 
 TEST_F(Gestures, TheRatePillCyclesFiveToZero) {
   pattern().tracks[0].rate = 5;
-  rig.bench.rebuild();
+  view().bench().rebuild();
   step();
   clickAt(centreOf(page().rects.ratePill));
   EXPECT_EQ(pattern().tracks[0].rate, 0);
@@ -180,31 +181,31 @@ TEST_F(Gestures, TheRatePillCyclesFiveToZero) {
 }
 
 TEST_F(Gestures, AddTrackOpensItsPopupOnTheNextFrameAndAChoiceAddsTheTrack) {
-  EXPECT_EQ(harness.drawLog().findItem("machine"), nullptr);
+  EXPECT_EQ(harness().drawLog().findItem("machine"), nullptr);
   clickAt(centreOf(page().rects.addRow));
   // The click's frame asks for the popup; the track popups that follow the
   // page open it; it lays itself out hidden once, then shows.
-  EXPECT_EQ(rig.bench.addPopupPending, 0);
+  EXPECT_EQ(view().bench().addPopupPending, 0);
   steps(2);
-  const ui::ItemRecord* drum = harness.drawLog().findItem("machine");
+  const ui::ItemRecord* drum = harness().drawLog().findItem("machine");
   ASSERT_NE(drum, nullptr);
   clickAt(centreOf(drum->hitArea));
   ASSERT_EQ(pattern().numTracks, 7);
-  EXPECT_EQ(rig.context.track, 6);
+  EXPECT_EQ(view().selectedTrack(), 6);
   EXPECT_EQ(pattern().kit.sounds[pattern().tracks[6].soundIndex].machine, ob::kMachineDrum);
   EXPECT_EQ(page().rows.size(), 7u);
   steps(2);
-  EXPECT_EQ(harness.drawLog().findItem("machine"), nullptr);  // the popup closed
+  EXPECT_EQ(harness().drawLog().findItem("machine"), nullptr);  // the popup closed
 }
 
 TEST_F(Gestures, ARightClickOnATrackOpensItsMenuAndAChoiceRunsIt) {
   clickAt(centreOf(row(3)), ImGuiMouseButton_Right);
-  EXPECT_EQ(rig.bench.trackMenuTrack, 3);
+  EXPECT_EQ(view().bench().trackMenuTrack, 3);
   steps(3);
   // The choke submenu's items show only while it is open; the remove item is
   // at the top level.
   bool removed = false;
-  for (const ui::ItemRecord& item : harness.drawLog().items())
+  for (const ui::ItemRecord& item : harness().drawLog().items())
     if (item.idText.find("Remove track") != std::string::npos) {
       clickAt(centreOf(item.hitArea));
       removed = true;
