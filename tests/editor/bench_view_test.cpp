@@ -72,7 +72,9 @@ TEST_F(BenchInView, TheFrameWritesThePlayingStepAndClearsItOnceWhenPlaybackStops
   for (int i = 0; i < 40; ++i) {
     rig.audioBlock();
     rig.frames(1);
-    if (rig.view().playheadStepChanged() >= 0) EXPECT_EQ(page().grid.playStep, rig.view().playheadStepChanged());
+    if (rig.view().playheadStepChanged() >= 0) {
+      EXPECT_EQ(page().grid.playStep, rig.view().playheadStepChanged());
+    }
   }
   EXPECT_GE(page().grid.playStep, 0);
   EXPECT_EQ(page().grid.playStep, rig.engineHost().engine.playheadStep());
