@@ -88,7 +88,7 @@ void MacroPanel::draw(const ui::Rect& r) {
   inner.takeTop(4.0f * s);
   const float w = inner.width / ob::kMacroCount;
   for (int i = 0; i < ob::kMacroCount; ++i) {
-    cellRects[i] = {inner.x + i * w + 4.0f * s, inner.y + 2.0f * s, std::max(w - 8.0f * s, 0.0f),
+    cellRects[i] = {band.x + i * w + 4.0f * s, band.y + 2.0f * s, std::max(w - 8.0f * s, 0.0f),
                     std::max(band.height - 4.0f * s, 0.0f)};
     ImGui::PushID(i);
     drawCell(i, pattern->kit.macros[i]);
