@@ -104,6 +104,8 @@ class KitBrowser {
   ob::Pattern& part();
   std::string kitName();
   void report(std::string text, bool error) { pendingStatus = Status{std::move(text), error}; }
+  void runBrowser(ImVec2 size);
+  void runSavePanel(ImVec2 size);
   void chooseFolder();
   void deleteSelected();
 

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "editor/kits/kit_browser.h"
+#include "editor/popup_area.h"
 #include "editor/widgets/widget_support.h"
 #include "ui/context.h"
 #include "ui/controls/buttons.h"
@@ -21,13 +22,6 @@ namespace {
 constexpr const char* kBrowserPopup = "kits.browser";
 constexpr const char* kSavePopup = "kits.save";
 constexpr const char* kFolderDialog = "kits.folder";
-
-// The popup's content area.
-ui::Rect popupContent() {
-  const ImVec2 origin = ImGui::GetCursorScreenPos();
-  const ImVec2 room = ImGui::GetContentRegionAvail();
-  return {origin.x, origin.y, std::max(room.x, 0.0f), std::max(room.y, 0.0f)};
-}
 
 ui::Rect takeBottom(ui::Rect& r, float height) {
   const float band = std::clamp(height, 0.0f, r.height);
@@ -87,14 +81,22 @@ void KitBrowser::drawBrowser(const ui::Rect& anchor) {
     ui::openPopup(kBrowserPopup);
     browserPending = false;
   }
-  if (!ui::beginAnchoredPopup(kBrowserPopup, anchor, ImVec2(540.0f * s, 380.0f * s))) return;
+  const ImVec2 size(540.0f * s, 380.0f * s);
+  if (!ui::beginAnchoredPopup(kBrowserPopup, anchor, size)) return;
+  runBrowser(size);
+  ui::endPopup();
+}
+
+void KitBrowser::runBrowser(ImVec2 size) {
+  const float s = ui::scale();
+  const PopupArea area(size);
   // Only a cheap look at the disk per frame: a chosen folder that vanished
   // shows the default, which the next rescan resolves.
   std::error_code ec;
   if (!folder.empty() && resolvedFolder == folder && !std::filesystem::is_directory(folder, ec))
     resolvedFolder = defaultFolderPath();
 
-  ui::Rect r = popupContent();
+  ui::Rect r = area.rect();
   ui::Rect header = r.takeTop(20.0f * s);
   ui::ButtonStyle folderStyle;
   folderStyle.tooltip = "Choose the kit library folder to scan";
@@ -122,7 +124,6 @@ void KitBrowser::drawBrowser(const ui::Rect& anchor) {
     loadKit(entry);
     ui::closePopup();
   }
-  ui::endPopup();
 }
 
 void KitBrowser::paintRow(ImDrawList* dl, const ui::ListRow& row) const {
@@ -145,8 +146,16 @@ void KitBrowser::drawSavePanel(const ui::Rect& anchor) {
     ui::openPopup(kSavePopup);
     savePending = false;
   }
-  if (!ui::beginAnchoredPopup(kSavePopup, anchor, ImVec2(360.0f * s, 120.0f * s))) return;
-  ui::Rect r = popupContent();
+  const ImVec2 size(360.0f * s, 120.0f * s);
+  if (!ui::beginAnchoredPopup(kSavePopup, anchor, size)) return;
+  runSavePanel(size);
+  ui::endPopup();
+}
+
+void KitBrowser::runSavePanel(ImVec2 size) {
+  const float s = ui::scale();
+  const PopupArea area(size);
+  ui::Rect r = area.rect();
   heading(r.takeTop(20.0f * s), "Save kit");
   r.takeTop(4.0f * s);
   textBand("name", r.takeTop(24.0f * s), saveName, "kit name");
@@ -160,7 +169,6 @@ void KitBrowser::drawSavePanel(const ui::Rect& anchor) {
     saveKit();
     ui::closePopup();
   }
-  ui::endPopup();
 }
 
 }  // namespace orbi

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/model/edit_command.h"
@@ -50,6 +51,17 @@ class MacroPanel {
     std::string label;
   };
 
+  // Where the browser's headers and cells go, relative to its content.
+  struct BrowserLayout {
+    struct Placed {
+      ui::Rect rect;
+      int item = -1;  // index into the items; -1 for a group header
+      std::string_view group;
+    };
+    std::vector<Placed> placed;
+    float height = 0.0f;
+  };
+
   explicit MacroPanel(Host& host) : host_(host) {}
 
   // Lays out, draws and runs the cells, the destination rows, the browser
@@ -87,6 +99,7 @@ class MacroPanel {
   void drawDestinations(ui::Rect list, const ob::Pattern& part);
   // False when the row was removed: the rows below wait for the next frame.
   bool drawDestinationRow(int j, const ui::Rect& row, const ob::Pattern& part, const ob::Macro& macro);
+  BrowserChoice runParamBrowser(ui::Rect content, const BrowserLayout& layout);
   void addChosenDestination(const BrowserChoice& choice);
 
   Host& host_;

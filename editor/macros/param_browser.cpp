@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "editor/macros/macro_panel.h"
+#include "editor/popup_area.h"
 #include "editor/widgets/widget_support.h"
 #include "engine/params/param_tables.h"
 #include "ui/context.h"
@@ -25,22 +26,10 @@ constexpr float kCellHeight = 40.0f;
 constexpr float kRowPitch = 44.0f;  // a cell and the 4 between rows
 constexpr std::uint32_t kHoverFill = 0x2E8DC63F;
 
-// A group header or an item cell, relative to the content's top-left.
-struct Placed {
-  ui::Rect rect;
-  int item = -1;  // index into the items; -1 for a header
-  std::string_view group;
-};
-
-struct BrowserLayout {
-  std::vector<Placed> placed;
-  float height = 0.0f;
-};
-
 // Items fill two columns row by row; a change of group finishes a
 // half-filled row and starts a header, also for a group seen before.
-BrowserLayout layOut(const std::vector<MacroPanel::BrowserItem>& items, float s) {
-  BrowserLayout out;
+MacroPanel::BrowserLayout layOut(const std::vector<MacroPanel::BrowserItem>& items, float s) {
+  MacroPanel::BrowserLayout out;
   const float columnWidth = (kContentWidth - kGutter) / 2.0f * s;
   float y = 0.0f;
   int column = 0;
@@ -107,11 +96,21 @@ MacroPanel::BrowserChoice MacroPanel::drawParamBrowser(const ui::Rect& anchor) {
   const float s = ui::scale();
   const BrowserLayout layout = layOut(browser.items, s);
   const float height = std::clamp(layout.height + 42.0f * s, 140.0f * s, 520.0f * s);
-  if (!ui::beginAnchoredPopup(kPopup, anchor, ImVec2(560.0f * s, height))) return choice;
+  const ImVec2 size(560.0f * s, height);
+  if (!ui::beginAnchoredPopup(kPopup, anchor, size)) return choice;
+  {
+    const PopupArea area(size);
+    choice = runParamBrowser(area.rect(), layout);
+  }
+  if (choice.chosen) ui::closePopup();
+  ui::endPopup();
+  return choice;
+}
+
+MacroPanel::BrowserChoice MacroPanel::runParamBrowser(ui::Rect content, const BrowserLayout& layout) {
+  BrowserChoice choice;
+  const float s = ui::scale();
   ImDrawList* dl = ImGui::GetWindowDrawList();
-  const ImVec2 origin = ImGui::GetCursorScreenPos();
-  const ImVec2 room = ImGui::GetContentRegionAvail();
-  ui::Rect content{origin.x, origin.y, std::max(room.x, 0.0f), std::max(room.y, 0.0f)};
   ui::drawText(dl, content.takeTop(18.0f * s), browser.title, ui::TextStyle::Small, palette::kLight,
                ui::TextAlign::Left);
   content.takeTop(4.0f * s);
@@ -119,7 +118,7 @@ MacroPanel::BrowserChoice MacroPanel::drawParamBrowser(const ui::Rect& anchor) {
     ui::ScrollArea scroll("macro.paramBrowser.scroll", content, layout.height);
     ImDrawList* inner = ImGui::GetWindowDrawList();
     const ImVec2 at = scroll.origin();
-    for (const Placed& p : layout.placed) {
+    for (const BrowserLayout::Placed& p : layout.placed) {
       const ui::Rect r{at.x + p.rect.x, at.y + p.rect.y, p.rect.width, p.rect.height};
       if (p.item < 0) {
         ui::drawText(inner, r.inset(2.0f * s, 0.0f), p.group, ui::TextStyle::Heading, palette::kMuted,
@@ -138,8 +137,6 @@ MacroPanel::BrowserChoice MacroPanel::drawParamBrowser(const ui::Rect& anchor) {
       if (it.clicked) choice = {static_cast<std::int32_t>(item.param), true};
     }
   }
-  if (choice.chosen) ui::closePopup();
-  ui::endPopup();
   return choice;
 }
 
