@@ -31,7 +31,7 @@ class BenchRoot : public orbi::KitBrowser::Host {
     }
   }
   ob::Project& project() override { return *project_; }
-  int selectedPart() override { return 0; }
+  std::int32_t selectedPart() const override { return 0; }
   void pushUndo() override {}
   void commitProject(bool) override {}
   void refresh() override {}

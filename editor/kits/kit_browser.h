@@ -42,7 +42,7 @@ class KitBrowser {
    public:
     virtual ~Host() = default;
     virtual ob::Project& project() = 0;
-    virtual int selectedPart() = 0;
+    virtual std::int32_t selectedPart() const = 0;
     virtual void pushUndo() = 0;
     virtual void commitProject(bool keepPosition) = 0;
     virtual void refresh() = 0;

@@ -140,8 +140,10 @@ void MacroPanel::drawCell(int i, const ob::Macro& macro) {
 
   const float value = clamp01(macro.value);
   ui::fillRect(dl, strip, palette::kTrackFill, 4.0f);
-  ui::fillRect(dl, {strip.x, strip.y, strip.width * value, strip.height}, selected ? palette::kAccent : kDimFill,
-               4.0f);
+  // An empty fill would still show its rounded corners.
+  if (strip.width * value >= 1.0f)
+    ui::fillRect(dl, {strip.x, strip.y, strip.width * value, strip.height}, selected ? palette::kAccent : kDimFill,
+                 4.0f);
   // The right bound wins when the strip is too short for both.
   const float knobX = std::min(std::max(strip.x + strip.width * value, strip.x + 5.0f * s),
                                strip.x + strip.width - 5.0f * s);

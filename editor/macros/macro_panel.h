@@ -25,8 +25,8 @@ class MacroPanel {
    public:
     virtual ~Host() = default;
     virtual ob::Project& project() = 0;
-    virtual int selectedPart() = 0;
-    virtual int selectedTrack() = 0;
+    virtual std::int32_t selectedPart() const = 0;
+    virtual std::int32_t selectedTrack() const = 0;
     // Takes the undo snapshot, changes the project and queues the command.
     virtual void apply(ob::EditCommand& command) = 0;
   };
@@ -68,8 +68,8 @@ class MacroPanel {
   // and the rename popup inside r. Once per frame.
   void draw(const ui::Rect& r);
   // Lists the selected track's continuous parameters and opens the browser
-  // for macro m; nothing opens without a sound or such a parameter. Inside
-  // draw's id scope.
+  // for macro m from the next draw; nothing opens without a sound or such a
+  // parameter.
   void openParamBrowser(int m);
   void showParamBrowser(std::string title, std::vector<BrowserItem> items);
   BrowserChoice drawParamBrowser(const ui::Rect& anchor);
@@ -103,7 +103,8 @@ class MacroPanel {
   void addChosenDestination(const BrowserChoice& choice);
 
   Host& host_;
-  std::string cellLabel_;  // of the cell being drawn, kept for the frame
+  std::string cellLabel_;        // of the cell being drawn, kept for the frame
+  bool browserOpening_ = false;  // the browser opens on the next draw
 };
 
 }  // namespace orbi

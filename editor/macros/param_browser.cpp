@@ -88,7 +88,8 @@ void MacroPanel::openParamBrowser(int m) {
 void MacroPanel::showParamBrowser(std::string title, std::vector<BrowserItem> items) {
   browser.title = std::move(title);
   browser.items = std::move(items);
-  ui::openPopup(kPopup);
+  // Opened by the next draw, in the panel's id scope.
+  browserOpening_ = true;
 }
 
 MacroPanel::BrowserChoice MacroPanel::drawParamBrowser(const ui::Rect& anchor) {
@@ -97,6 +98,10 @@ MacroPanel::BrowserChoice MacroPanel::drawParamBrowser(const ui::Rect& anchor) {
   const BrowserLayout layout = layOut(browser.items, s);
   const float height = std::clamp(layout.height + 42.0f * s, 140.0f * s, 520.0f * s);
   const ImVec2 size(560.0f * s, height);
+  if (browserOpening_) {
+    ui::openPopup(kPopup);
+    browserOpening_ = false;
+  }
   if (!ui::beginAnchoredPopup(kPopup, anchor, size)) return choice;
   {
     const PopupArea area(size);

@@ -31,8 +31,8 @@ class FakeRoot : public MacroPanel::Host, public KitBrowser::Host {
   FakeRoot() : project_(ob::makeProject()) {}
 
   ob::Project& project() override { return *project_; }
-  int selectedPart() override { return part; }
-  int selectedTrack() override { return track; }
+  std::int32_t selectedPart() const override { return part; }
+  std::int32_t selectedTrack() const override { return track; }
   void apply(ob::EditCommand& command) override {
     command.pattern = static_cast<std::uint8_t>(part);
     sent.push_back(command);
