@@ -10,10 +10,12 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "tests/editor/kit_rig.h"
+#include "ui/dialogs/file_dialog_queue.h"
 
 namespace orbi {
 namespace {
@@ -360,6 +362,42 @@ TEST(KitBrowser, ThePopupsKeepTheSizeTheyOpenWith) {
   EXPECT_EQ(later.y, opened.y) << "the window does not shrink to what Dear ImGui laid out";
   // Header to bottom bar spans the popup's 380 less its padding.
   EXPECT_GT(later.y + later.height - folder.y, 350.0f);
+}
+
+// Clicks "Folder..." and answers the dialog it asks for with the result.
+void chooseFolder(KitRig& rig, const ui::FileDialogResult& result, ui::FileDialogRequest& asked) {
+  rig.steps(30);  // not the second click of a double-click
+  rig.clickAt(centreOf(rig.items("folder").at(0)));
+  ui::FileDialogQueue& queue = ui::fileDialogQueue(rig.harness.ui());
+  std::optional<ui::FileDialogQueue::Pending> pending = queue.takePending();
+  ASSERT_TRUE(pending);
+  asked = pending->request;
+  queue.deliver(pending->id, result);
+  rig.steps(2);
+}
+
+TEST(KitBrowser, AChosenFolderIsListedAndACancelledChoiceChangesNothing) {
+  KitRig rig;
+  const fs::path other = rig.home.path() / "other";
+  fs::create_directories(other);
+  test::writeKit(other, {"one.kit.orbi", "Other One", "", ""});
+  rig.harness.destroyFileDialogPump();  // the test answers the dialogs
+  rig.browser.syncSelection();
+  rig.steps(3);
+
+  ui::FileDialogRequest asked;
+  chooseFolder(rig, {ui::FileDialogStatus::Cancelled, {}}, asked);
+  EXPECT_EQ(asked.kind, ui::FileDialogKind::Folder);
+  EXPECT_EQ(asked.title, "Select kit library folder");
+  EXPECT_EQ(asked.folder, ob::kitPathToUtf8(rig.library));
+  EXPECT_EQ(rig.browser.folder, rig.library);
+
+  chooseFolder(rig, {ui::FileDialogStatus::Chosen, {ob::kitPathToUtf8(other)}}, asked);
+  EXPECT_EQ(rig.browser.folder, other);
+  EXPECT_EQ(rig.browser.resolvedFolder, other);
+  EXPECT_GE(rig.entryNamed("Other One"), 0);
+  EXPECT_EQ(rig.entryNamed("Glass"), -1);
+  EXPECT_TRUE(rig.drew(ob::kitPathToUtf8(other)));
 }
 
 TEST(KitBrowser, AVanishedChosenFolderFallsBackToTheDefault) {
