@@ -38,3 +38,4 @@ set(OB_LAYER_USES_fuzz ${OB_PRODUCT_LAYERS})
 # test helpers and the support helpers of those layers; and what is listed
 # here besides.
 set(OB_TEST_USES_plugin tools)
+set(OB_TEST_USES_editor tools)

@@ -34,11 +34,15 @@ const clap_plugin_t* factoryCreate(const clap_plugin_factory_t*, const clap_host
 
 const clap_plugin_factory_t kFactory = {factoryCount, factoryDescriptor, factoryCreate};
 
+// Set once by the module's entry, on the main thread, before any instance.
+EditorFactory editorFactory = nullptr;
+
 }  // namespace
 
 const clap_plugin_descriptor_t* pluginDescriptor() { return &kDescriptor; }
 const clap_plugin_factory_t* pluginFactory() { return &kFactory; }
-EditorFactory pluginEditorFactory() { return nullptr; }
+EditorFactory pluginEditorFactory() { return editorFactory; }
+void setPluginEditorFactory(EditorFactory factory) { editorFactory = factory; }
 
 bool entryInit(const char*) { return true; }
 void entryDeinit() {}

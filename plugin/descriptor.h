@@ -10,9 +10,10 @@ inline constexpr char kPluginId[] = "io.tarnex.orbitrane";
 const clap_plugin_descriptor_t* pluginDescriptor();
 const clap_plugin_factory_t* pluginFactory();
 
-// The editor factory new instances are made with; none until an editor is
-// built in.
+// The editor factory new instances are made with: none unless the module
+// that links an editor in hands one over before the factory is used.
 EditorFactory pluginEditorFactory();
+void setPluginEditorFactory(EditorFactory factory);
 
 // Fills a plug-in structure with the instance callbacks, in CLAP's order.
 void fillPluginCallbacks(clap_plugin_t& plugin);

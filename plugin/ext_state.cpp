@@ -130,6 +130,7 @@ bool Plugin::loadState(const clap_istream_t* stream) {
   keptDocument = std::move(kept);
   // The old pool stays alive until the audio thread has left its samples.
   eh.replacePool(std::move(pool));
+  ++eh.stateLoads;
   if (active) eh.postProject(false);
   for (int i = 0; i < 4; ++i) {
     const float v = eh.project.patterns[0].kit.macros[i].value;

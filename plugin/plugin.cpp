@@ -95,7 +95,7 @@ bool Plugin::init() {
     macroSent[i] = v;
   }
   if (editorFactory != nullptr) {
-    std::unique_ptr<PluginEditor> made = editorFactory(host, eh);
+    std::unique_ptr<PluginEditor> made = editorFactory(host, eh, keptDocument);
     editor = std::move(made);
   }
   eventSpace = queryEventSpace(host);

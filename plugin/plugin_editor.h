@@ -3,6 +3,7 @@
 // timers. The instance owns it from init to destroy.
 #include <memory>
 
+#include "document/project/kept_document.h"
 #include "plugin/clap/abi.h"
 
 namespace orbi {
@@ -20,7 +21,9 @@ class PluginEditor {
   virtual bool onTimer(clap_id timerId) = 0;
 };
 
-using EditorFactory = std::unique_ptr<PluginEditor> (*)(const clap_host_t* host,
-                                                        orbi::EngineHost& engineHost);
+// The editor works on the instance's engine host and on what the last
+// document load kept for the next save; both outlive it.
+using EditorFactory = std::unique_ptr<PluginEditor> (*)(const clap_host_t* host, orbi::EngineHost& engineHost,
+                                                        KeptDocument& keptDocument);
 
 }  // namespace ob::clap

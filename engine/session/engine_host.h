@@ -32,6 +32,9 @@ struct EngineHost {
   std::atomic<std::uint8_t> hostPlaying{0};
   AuditionPreview preview;
   double hostSampleRate = 44100.0;
+  // Counts the state loads that replaced the project and pool; an open
+  // editor sees it change and starts over on the new project. Main thread.
+  std::uint32_t stateLoads = 0;
 
   // Heap construction; null when out of memory.
   static std::unique_ptr<EngineHost> create();

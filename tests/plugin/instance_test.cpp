@@ -391,11 +391,12 @@ class ThrowingEditor : public PluginEditor {
   bool onTimer(clap_id) override { throw std::runtime_error("editor timer"); }
 };
 
-std::unique_ptr<PluginEditor> throwingEditorFactory(const clap_host_t*, orbi::EngineHost&) {
+std::unique_ptr<PluginEditor> throwingEditorFactory(const clap_host_t*, orbi::EngineHost&,
+                                                    ob::KeptDocument&) {
   return std::make_unique<ThrowingEditor>();
 }
 
-std::unique_ptr<PluginEditor> failingEditorFactory(const clap_host_t*, orbi::EngineHost&) {
+std::unique_ptr<PluginEditor> failingEditorFactory(const clap_host_t*, orbi::EngineHost&, ob::KeptDocument&) {
   throw std::bad_alloc();
 }
 
@@ -413,7 +414,8 @@ class ClaimingEditor : public PluginEditor {
 };
 
 int claimedTimers = 0;
-std::unique_ptr<PluginEditor> claimingEditorFactory(const clap_host_t*, orbi::EngineHost&) {
+std::unique_ptr<PluginEditor> claimingEditorFactory(const clap_host_t*, orbi::EngineHost&,
+                                                    ob::KeptDocument&) {
   return std::make_unique<ClaimingEditor>(&claimedTimers);
 }
 

@@ -36,19 +36,40 @@ const ClapLibrary* load() {
   return lib;
 }
 
-std::vector<std::string> definedDynamicSymbols(const std::string& path) {
-  std::vector<std::string> names;
-  const std::string cmd = "nm -D --defined-only '" + path + "'";
+// Each output line of a command, without its line end.
+std::vector<std::string> commandLines(const std::string& cmd) {
+  std::vector<std::string> lines;
   FILE* pipe = popen(cmd.c_str(), "r");
-  if (pipe == nullptr) return names;
+  if (pipe == nullptr) return lines;
   char line[1024];
   while (std::fgets(line, sizeof line, pipe) != nullptr) {
     std::string s(line);
     while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
-    const auto space = s.rfind(' ');
-    names.push_back(space == std::string::npos ? s : s.substr(space + 1));
+    lines.push_back(s);
   }
   EXPECT_EQ(pclose(pipe), 0) << cmd;
+  return lines;
+}
+
+// The shared libraries the file names as needed.
+std::vector<std::string> neededLibraries(const std::string& path) {
+  std::vector<std::string> names;
+  for (const std::string& line : commandLines("readelf -d '" + path + "'")) {
+    if (line.find("(NEEDED)") == std::string::npos) continue;
+    const auto open = line.find('[');
+    const auto close = line.find(']', open);
+    if (open != std::string::npos && close != std::string::npos)
+      names.push_back(line.substr(open + 1, close - open - 1));
+  }
+  return names;
+}
+
+std::vector<std::string> definedDynamicSymbols(const std::string& path) {
+  std::vector<std::string> names;
+  for (const std::string& line : commandLines("nm -D --defined-only '" + path + "'")) {
+    const auto space = line.rfind(' ');
+    names.push_back(space == std::string::npos ? line : line.substr(space + 1));
+  }
   return names;
 }
 
@@ -84,6 +105,20 @@ TEST(PluginModule, ExportsOnlyTheEntry) {
   const std::vector<std::string> names = definedDynamicSymbols(OB_CLAP_PATH);
   ASSERT_EQ(names.size(), 1u);
   EXPECT_EQ(names[0], "clap_entry");
+}
+
+TEST(PluginModule, NeedsOnlyXlibGlAndTheRuntimes) {
+  // Dear ImGui, stb and everything of ours are linked in.
+  const std::vector<std::string> allowed = {"libX11.so.6",   "libGL.so.1", "libstdc++.so.6",      "libm.so.6",
+                                            "libgcc_s.so.1", "libc.so.6",  "ld-linux-x86-64.so.2"};
+  const std::vector<std::string> needed = neededLibraries(OB_CLAP_PATH);
+  EXPECT_FALSE(needed.empty());
+  for (const std::string& name : needed) {
+    // Instrumented builds also need their sanitizer runtimes.
+    if (name.rfind("libasan", 0) == 0 || name.rfind("libubsan", 0) == 0 || name.rfind("libtsan", 0) == 0)
+      continue;
+    EXPECT_NE(std::find(allowed.begin(), allowed.end(), name), allowed.end()) << name;
+  }
 }
 
 TEST(PluginModule, EntryFactoryAndDescriptor) {

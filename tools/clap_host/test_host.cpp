@@ -50,7 +50,7 @@ const clap_plugin_factory_t* ClapLibrary::factory() const {
 
 // ---- host ----------------------------------------------------------------------
 
-TestHost::TestHost(HostOptions options) : options_(options) {
+TestHost::TestHost(HostOptions options) : options_(options), nextTimerId_(options.firstTimerId) {
   std::memset(&host_, 0, sizeof host_);
   host_.clap_version = options_.version;
   host_.host_data = this;
@@ -65,6 +65,9 @@ TestHost::TestHost(HostOptions options) : options_(options) {
   log_.log = log;
   timer_.register_timer = registerTimer;
   timer_.unregister_timer = unregisterTimer;
+  posixFd_.register_fd = registerFd;
+  posixFd_.modify_fd = modifyFd;
+  posixFd_.unregister_fd = unregisterFd;
   registry_.query = querySpace;
   params_.rescan = rescan;
   params_.clear = clear;
@@ -84,6 +87,7 @@ const void* TestHost::getExtension(const clap_host_t* h, const char* id) {
   const HostOptions& o = t->options_;
   if (o.log && std::strcmp(id, CLAP_EXT_LOG) == 0) return &t->log_;
   if (o.timerSupport && std::strcmp(id, CLAP_EXT_TIMER_SUPPORT) == 0) return &t->timer_;
+  if (o.posixFdSupport && std::strcmp(id, CLAP_EXT_POSIX_FD_SUPPORT) == 0) return &t->posixFd_;
   if (o.eventRegistry && std::strcmp(id, CLAP_EXT_EVENT_REGISTRY) == 0) return &t->registry_;
   if (o.params && std::strcmp(id, CLAP_EXT_PARAMS) == 0) return &t->params_;
   if (o.voices && std::strcmp(id, "com.tessaline.voices/1") == 0) return &t->voices_;
@@ -130,6 +134,37 @@ bool TestHost::unregisterTimer(const clap_host_t* h, clap_id id) {
   if (it == t->timers.end()) return false;
   t->timers.erase(it);
   t->unregistered.push_back(id);
+  return true;
+}
+
+bool TestHost::registerFd(const clap_host_t* h, int fd, clap_posix_fd_flags_t flags) {
+  TestHost* t = self(h);
+  if (t == nullptr || fd < 0) return false;
+  // One registration per descriptor, as CLAP asks.
+  for (const HostFd& f : t->fds)
+    if (f.fd == fd) return false;
+  t->fds.push_back({fd, flags});
+  return true;
+}
+
+bool TestHost::modifyFd(const clap_host_t* h, int fd, clap_posix_fd_flags_t flags) {
+  TestHost* t = self(h);
+  if (t == nullptr) return false;
+  for (HostFd& f : t->fds)
+    if (f.fd == fd) {
+      f.flags = flags;
+      return true;
+    }
+  return false;
+}
+
+bool TestHost::unregisterFd(const clap_host_t* h, int fd) {
+  TestHost* t = self(h);
+  if (t == nullptr) return false;
+  auto it = std::find_if(t->fds.begin(), t->fds.end(), [&](const HostFd& f) { return f.fd == fd; });
+  if (it == t->fds.end()) return false;
+  t->fds.erase(it);
+  t->unregisteredFds.push_back(fd);
   return true;
 }
 

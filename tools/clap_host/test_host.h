@@ -44,6 +44,8 @@ struct HostOptions {
   bool params = true;
   bool voices = true;
   bool audioPorts = true;
+  bool posixFdSupport = true;
+  clap_id firstTimerId = 1;  // hosts may hand out 0
   std::uint16_t eventSpaceId = 0x4f42;
   bool echoLog = false;  // also print log lines to standard error
 };
@@ -51,6 +53,11 @@ struct HostOptions {
 struct LogLine {
   clap_log_severity severity;
   std::string text;
+};
+
+struct HostFd {
+  int fd;
+  clap_posix_fd_flags_t flags;
 };
 
 struct HostTimer {
@@ -73,6 +80,8 @@ class TestHost {
   std::vector<LogLine> logLines;
   std::vector<HostTimer> timers;  // registered and not yet unregistered
   std::vector<clap_id> unregistered;
+  std::vector<HostFd> fds;  // registered and not yet unregistered
+  std::vector<int> unregisteredFds;
   std::vector<std::string> spaceQueries;
   int registerCalls = 0;
   int paramRescans = 0;
@@ -95,6 +104,9 @@ class TestHost {
   static void log(const clap_host_t* h, clap_log_severity severity, const char* msg);
   static bool registerTimer(const clap_host_t* h, std::uint32_t periodMs, clap_id* id);
   static bool unregisterTimer(const clap_host_t* h, clap_id id);
+  static bool registerFd(const clap_host_t* h, int fd, clap_posix_fd_flags_t flags);
+  static bool modifyFd(const clap_host_t* h, int fd, clap_posix_fd_flags_t flags);
+  static bool unregisterFd(const clap_host_t* h, int fd);
   static bool querySpace(const clap_host_t* h, const char* name, std::uint16_t* id);
   static void rescan(const clap_host_t* h, std::uint32_t flags);
   static void clear(const clap_host_t* h, clap_id id, std::uint32_t flags);
@@ -107,13 +119,14 @@ class TestHost {
   clap_host_t host_;
   clap_host_log_t log_;
   clap_host_timer_support_t timer_;
+  clap_host_posix_fd_support_t posixFd_;
   clap_host_event_registry_t registry_;
   clap_host_params_t params_;
   clap_host_audio_ports_t audioPorts_;
   struct {
     void (*changed)(const clap_host_t*);
   } voices_;
-  clap_id nextTimerId_ = 1;
+  clap_id nextTimerId_;
 };
 
 // An output event as the plug-in pushed it, copied whole.

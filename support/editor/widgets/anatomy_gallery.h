@@ -43,33 +43,36 @@ inline ParamSlot typeSlotOf(const char* key, int id, const char* const* labels, 
   return s;
 }
 
+// The diagram as the snapshot shows it, pointing into the preview.
+inline void fillDiagram(AnatomyView& view, const std::vector<float>& preview) {
+  view.hasSecondHit = true;
+  view.secondHitBrowser.title = "HIT 2";
+  view.hitBrowser.setSlots({typeSlotOf("exc1_type", 1, kHitLabels, 7, hit_type::kBandPass)});
+  view.secondHitBrowser.setSlots({typeSlotOf("exc2_type", 2, kHitLabels, 7, hit_type::kClap)});
+  view.bodyBrowser.setSlots({typeSlotOf("res_type", 3, kBodyLabels, 9, body_type::kWavetable)});
+  for (HalfBrowser* b : {&view.hitBrowser, &view.secondHitBrowser, &view.bodyBrowser})
+    b->setWaveform(preview.data(), static_cast<int>(preview.size()));
+  view.hitGraph.setModel(modelOfHalf(false, hit_type::kBandPass));
+  view.secondHitGraph.setModel(modelOfHalf(false, hit_type::kClap));
+  view.bodyGraph.setModel(modelOfHalf(true, body_type::kWavetable));
+  view.bodyGraph.setWaveform(preview.data(), static_cast<int>(preview.size()), 1.0f);
+  view.setSumWaveform(preview.data(), static_cast<int>(preview.size()));
+  view.socket.drive = 0.6f;
+  view.socket.bias = 0.2f;
+  view.socket.position = 1;
+  view.bleed = 0.5f;
+  view.bodyLevel = 0.8f;
+  view.reversed = true;
+  view.onReverse = [](bool) {};
+  view.onBleed = [](float) {};
+  view.onBodyLevel = [](float) {};
+}
+
 // The diagram and the previews it points into.
 struct BenchDrum {
   BenchDrum(const BenchDrum&) = delete;
   BenchDrum& operator=(const BenchDrum&) = delete;
-  BenchDrum() : preview(previewOfBody(22050)) {
-    view.hasSecondHit = true;
-    view.secondHitBrowser.title = "HIT 2";
-    view.hitBrowser.setSlots({typeSlotOf("exc1_type", 1, kHitLabels, 7, hit_type::kBandPass)});
-    view.secondHitBrowser.setSlots({typeSlotOf("exc2_type", 2, kHitLabels, 7, hit_type::kClap)});
-    view.bodyBrowser.setSlots({typeSlotOf("res_type", 3, kBodyLabels, 9, body_type::kWavetable)});
-    for (HalfBrowser* b : {&view.hitBrowser, &view.secondHitBrowser, &view.bodyBrowser})
-      b->setWaveform(preview.data(), static_cast<int>(preview.size()));
-    view.hitGraph.setModel(modelOfHalf(false, hit_type::kBandPass));
-    view.secondHitGraph.setModel(modelOfHalf(false, hit_type::kClap));
-    view.bodyGraph.setModel(modelOfHalf(true, body_type::kWavetable));
-    view.bodyGraph.setWaveform(preview.data(), static_cast<int>(preview.size()), 1.0f);
-    view.setSumWaveform(preview.data(), static_cast<int>(preview.size()));
-    view.socket.drive = 0.6f;
-    view.socket.bias = 0.2f;
-    view.socket.position = 1;
-    view.bleed = 0.5f;
-    view.bodyLevel = 0.8f;
-    view.reversed = true;
-    view.onReverse = [](bool) {};
-    view.onBleed = [](float) {};
-    view.onBodyLevel = [](float) {};
-  }
+  BenchDrum() : preview(previewOfBody(22050)) { fillDiagram(view, preview); }
   std::vector<float> preview;
   AnatomyView view;
 };

@@ -1,0 +1,54 @@
+#pragma once
+// Copy, paste and clear on the editor's selection: one step when a step is
+// selected, else the selected track's sixteen steps. Only step records
+// travel; the track's sound, length and modulators stay where they are.
+// Paste and clear take an undo snapshot, write the editor copy and post it.
+
+#include <cstdint>
+
+#include "engine/model/project.h"
+
+namespace orbi {
+
+class EditorContext;
+
+enum class ClipboardKind : std::uint32_t { Empty, Step, Track };
+
+struct EditorClipboard {
+  ClipboardKind kind = ClipboardKind::Empty;
+  ob::Step step;                       // kind Step
+  ob::Step steps[ob::kStepsPerTrack];  // kind Track
+};
+
+void copyTrack(EditorClipboard& clipboard, const ob::Track* tracks, int track);
+void pasteTrack(const EditorClipboard& clipboard, ob::Track* tracks, int track);
+
+// The selection as the actions read it: a track outside 0..7 or a step
+// outside 0..15 counts as none.
+bool isTrackIndex(std::int32_t track);
+bool isStepIndex(std::int32_t step);
+
+class EditActions {
+ public:
+  explicit EditActions(EditorContext& context) : context_(context) {}
+
+  // The selected step, or the selected track without one.
+  void copy();
+  // A copied step lands only on a selected step; a copied track lands on
+  // the selected track whatever step is selected.
+  void paste();
+  void clearTrack();
+  void clearStep();
+  // Delete: the selected step, or the whole track without one.
+  void clear();
+
+ private:
+  ob::Pattern& part();
+  // The selected track when it is one of the part's tracks, else -1.
+  int selectedTrack();
+  void commit();
+
+  EditorContext& context_;
+};
+
+}  // namespace orbi

@@ -1,0 +1,64 @@
+#pragma once
+// How the editor's pages and controllers reach the project: the editor-side
+// copy, the engine host, the selection, edits with undo, whole-project
+// posts and the audition. The root view is its one implementation. Main
+// thread only.
+
+#include <cstdint>
+
+#include "engine/model/edit_command.h"
+#include "engine/model/project.h"
+
+namespace ob {
+class SamplePool;
+}
+
+namespace orbi {
+
+struct EngineHost;
+struct EditorClipboard;
+class UndoHistory;
+
+class EditorContext {
+ public:
+  virtual ~EditorContext() = default;
+
+  virtual ob::Project& project() = 0;
+  virtual EngineHost& host() = 0;
+  virtual ob::SamplePool& samplePool() = 0;
+  virtual EditorClipboard& clipboard() = 0;
+  virtual UndoHistory& undoHistory() = 0;
+
+  virtual std::int32_t selectedPart() const = 0;
+  virtual std::int32_t selectedTrack() const = 0;
+  // -1 when no step is selected.
+  virtual std::int32_t selectedStep() const = 0;
+  // The selected track's sound in the kit, -1 for none (also when the
+  // selected track is no track).
+  virtual std::int32_t selectedSound() const = 0;
+  // Stored as given; readers treat an index outside the part as none.
+  virtual void setSelectedTrack(std::int32_t track) = 0;
+  virtual void setSelectedStep(std::int32_t step) = 0;
+  virtual void selectPart(std::int32_t part) = 0;
+
+  // Applies the edit to the editor copy and queues it for the engine, with
+  // an undo snapshot by the command's rule. The pattern index is set here.
+  virtual void apply(ob::EditCommand& command) = 0;
+  // A snapshot before an edit that does not travel as a command.
+  virtual void pushUndo() = 0;
+  // The same, shared by edits less than 450 ms apart (a marker drag).
+  virtual void pushUndoCoalesced() = 0;
+  // Posts the whole editor copy to the engine.
+  virtual void commitProject(bool keepPosition) = 0;
+  // Hands the audio side a fresh snapshot after the sample pool changed.
+  virtual void publishSamples() = 0;
+  virtual void toggleMute(std::int32_t track) = 0;
+  // Renders the sound once and plays it through the preview.
+  virtual void audition(const ob::Sound& sound, float level, float gain) = 0;
+  // Brings the selection back inside the project and rebuilds the pages.
+  virtual void refresh() = 0;
+  // Called after parameter, track, step, sample-slot and chop edits.
+  virtual void benchChanged() = 0;
+};
+
+}  // namespace orbi

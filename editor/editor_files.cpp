@@ -1,0 +1,43 @@
+// Opening and saving project files from the editor.
+#include <string>
+#include <utility>
+
+#include "content/factory/factory_preload.h"
+#include "document/project/project_load.h"
+#include "document/project/project_save.h"
+#include "editor/editor_view.h"
+#include "editor/project_files.h"
+#include "engine/session/engine_host.h"
+
+namespace orbi {
+
+bool EditorView::openProject(const std::filesystem::path& path) {
+  ob::SamplePool pool;
+  std::string error;
+  // The load replaces the project and the kept document only when it
+  // succeeds as a whole.
+  if (!ob::loadDocumentFile(path, host_.project, pool, kept_, &error, nullptr)) {
+    setStatus("Could not open " + fileNameOf(path) + ": " + error, true);
+    return false;
+  }
+  ob::preloadFactorySamples(host_.project, pool);
+  host_.replacePool(std::move(pool));
+  startOver();
+  commitProject(false);
+  refresh();
+  setStatus("Opened " + fileNameOf(path), false);
+  return true;
+}
+
+bool EditorView::saveProject(const std::filesystem::path& path) {
+  const std::filesystem::path target = withProjectSuffix(path);
+  std::string error;
+  if (!ob::saveDocumentFile(target, host_.project, host_.pool, kept_, &error)) {
+    setStatus("Could not save " + fileNameOf(target) + ": " + error, true);
+    return false;
+  }
+  setStatus("Saved " + fileNameOf(target), false);
+  return true;
+}
+
+}  // namespace orbi

@@ -1,0 +1,79 @@
+// The root view's frame: catching up with a state load, housekeeping for
+// the engine host, the playhead and the editing shortcuts.
+#include <algorithm>
+
+#include "editor/editor_view.h"
+#include "engine/session/engine_host.h"
+#include "ui/shortcuts.h"
+
+namespace orbi {
+
+namespace {
+
+constexpr float kSlowestPlayheadBpm = 20.0f;
+
+double msPerStep(float bpm) { return std::max(60000.0 / std::max(bpm, kSlowestPlayheadBpm) * 0.25, 1.0); }
+
+}  // namespace
+
+void EditorView::frame(const ui::FrameInfo& frame) {
+  nowMs_ = frame.time * 1000.0;
+  if (seenStateLoads_ != host_.stateLoads) {
+    // The host loaded a state under the open editor: the histories hold
+    // another project and the selection may point past it.
+    seenStateLoads_ = host_.stateLoads;
+    startOver();
+    refresh();
+  }
+  keepHouse(frame.time);
+  followPlayhead();
+  handleEditShortcuts();
+}
+
+void EditorView::keepHouse(double time) {
+  if (time < nextHousekeeping_) return;
+  nextHousekeeping_ += housekeepingInterval_;
+  // No catching up after a stall.
+  if (time >= nextHousekeeping_) nextHousekeeping_ = time + housekeepingInterval_;
+  host_.mainThreadPass();
+}
+
+void EditorView::followPlayhead() {
+  playheadStepChanged_ = -1;
+  const bool playing = host_.internalPlay.load(std::memory_order_relaxed) != 0 ||
+                       host_.hostPlaying.load(std::memory_order_relaxed) != 0;
+  if (!playing) {
+    shownStep_ = lastStep_ = prevStep_ = -1;
+    playhead_ = -1.0f;
+    return;
+  }
+  const std::int32_t counter = host_.engine.playheadStep();
+  if (counter != lastStep_) {
+    prevStep_ = lastStep_;
+    prevStepTime_ = lastStepTime_;
+    lastStep_ = counter;
+    lastStepTime_ = nowMs_;
+  }
+  const double fraction =
+      std::clamp((nowMs_ - lastStepTime_) / msPerStep(host_.project.patterns[selectedPart_].bpm), 0.0, 1.0);
+  playhead_ = static_cast<float>(lastStep_ + fraction);
+  if (lastStep_ != shownStep_) {
+    shownStep_ = lastStep_;
+    playheadStepChanged_ = shownStep_;
+  }
+}
+
+void EditorView::handleEditShortcuts() {
+  // Undo, redo, open and save belong to the header, which acts on them
+  // earlier in the frame.
+  const std::optional<ui::Shortcut> shortcut = ui::shortcutPressed();
+  if (!shortcut) return;
+  switch (*shortcut) {
+    case ui::Shortcut::Copy: editActions_.copy(); break;
+    case ui::Shortcut::Paste: editActions_.paste(); break;
+    case ui::Shortcut::Delete: editActions_.clear(); break;
+    default: break;
+  }
+}
+
+}  // namespace orbi

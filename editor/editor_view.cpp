@@ -1,0 +1,168 @@
+#include "editor/editor_view.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+#include <limits>
+
+#include "editor/undo_rule.h"
+#include "engine/player/render_sound_offline.h"
+#include "engine/session/engine_host.h"
+
+namespace orbi {
+
+namespace {
+
+constexpr double kNoSnapshot = std::numeric_limits<double>::quiet_NaN();
+
+// The parts a project holds, never more than its record has room for.
+int partCount(const ob::Project& project) {
+  return std::min<int>(project.patternCount, static_cast<int>(std::size(project.patterns)));
+}
+
+float clampedGain(float gain) {
+  if (!(gain > 0.0f)) return 0.0f;  // NaN too
+  return std::min(gain, EditorView::kMaxAuditionGain);
+}
+
+}  // namespace
+
+EditorView::EditorView(EngineHost& host, ob::KeptDocument& kept)
+    : host_(host),
+      kept_(kept),
+      lastEditSnapshot_(kNoSnapshot),
+      editActions_(*this),
+      seenStateLoads_(host.stateLoads) {}
+
+ob::Project& EditorView::project() { return host_.project; }
+
+ob::SamplePool& EditorView::samplePool() { return host_.pool; }
+
+std::int32_t EditorView::selectedSound() const {
+  if (!isTrackIndex(selectedTrack_)) return -1;
+  return host_.project.patterns[selectedPart_].tracks[selectedTrack_].soundIndex;
+}
+
+void EditorView::selectPart(std::int32_t part) {
+  if (part < 0 || part >= partCount(host_.project)) return;
+  selectedPart_ = part;
+  const int tracks = host_.project.patterns[part].numTracks;
+  if (selectedTrack_ >= tracks) selectedTrack_ = std::max(tracks - 1, 0);
+  selectedStep_ = -1;
+}
+
+void EditorView::pushSnapshot() {
+  undoHistory_.push(host_.project);
+  while (undoHistory_.size() > kUndoDepth) undoHistory_.pop_front();
+  redoHistory_.clear();
+}
+
+void EditorView::snapshotForEdit() {
+  // Tools that send one command per target (breathing, adding life) and
+  // drags of several values all land in one frame: one undo step.
+  if (!undoHistory_.empty() && lastEditSnapshot_ == nowMs_) return;
+  pushSnapshot();
+  lastEditSnapshot_ = nowMs_;
+}
+
+void EditorView::endCoalescing() {
+  lastCoalescedPush_ = -std::numeric_limits<double>::infinity();
+  lastEditSnapshot_ = kNoSnapshot;
+}
+
+void EditorView::pushUndo() { pushSnapshot(); }
+
+bool EditorView::coalescing() const {
+  return !undoHistory_.empty() && nowMs_ - lastCoalescedPush_ < kCoalesceWindowMs;
+}
+
+void EditorView::pushUndoCoalesced() {
+  if (!coalescing()) pushSnapshot();
+  lastCoalescedPush_ = nowMs_;
+}
+
+void EditorView::apply(ob::EditCommand& command) {
+  command.pattern = static_cast<std::uint8_t>(selectedPart_);
+  switch (undoRuleOf(command)) {
+    case UndoRule::None: break;
+    case UndoRule::Continuous:
+      if (!coalescing()) snapshotForEdit();
+      lastCoalescedPush_ = nowMs_;
+      break;
+    case UndoRule::Snapshot: snapshotForEdit(); break;
+  }
+  // A full ring drops the command: the whole project catches the engine up.
+  if (!host_.applyEdit(command)) host_.postProject(true);
+  ++revision_;
+}
+
+void EditorView::commitProject(bool keepPosition) {
+  host_.postProject(keepPosition);
+  ++revision_;
+}
+
+void EditorView::publishSamples() { host_.publishSamples(); }
+
+void EditorView::restore(UndoHistory& from, UndoHistory& to) {
+  if (from.empty()) return;
+  to.push(host_.project);
+  host_.project = from.back();
+  from.pop_back();
+  host_.postProject(true);
+  ++revision_;
+  endCoalescing();
+  refresh();
+}
+
+// Redo pushes onto the undo history without its cap: each redo follows an
+// undo that made room.
+void EditorView::undo() { restore(undoHistory_, redoHistory_); }
+void EditorView::redo() { restore(redoHistory_, undoHistory_); }
+
+void EditorView::toggleMute(std::int32_t track) {
+  const ob::Pattern& part = host_.project.patterns[selectedPart_];
+  if (track < 0 || track >= part.numTracks) return;
+  ob::EditCommand command;
+  command.kind = ob::kEditMuteTrack;
+  command.track = static_cast<std::uint32_t>(track);
+  command.value = (part.muteMask >> track) & 1u ? 0.0f : 1.0f;
+  apply(command);
+}
+
+void EditorView::audition(const ob::Sound& sound, float level, float gain) {
+  auditionIndex_ ^= 1u;
+  std::vector<float>& buffer = auditionBuffers_[auditionIndex_];
+  const int published = host_.samples.currentIndex();
+  const ob::SamplePoolSnapshot* snapshot = published < 0 ? nullptr : &host_.samples.snapshot(published);
+  ob::renderSoundOffline(sound, snapshot, kAuditionRate, kAuditionFrames, buffer, level);
+  const float g = clampedGain(gain);
+  if (g != 1.0f)
+    for (float& s : buffer) s *= g;
+  if (buffer.empty()) return;
+  const double outputRate = host_.hostSampleRate > 0.0 ? host_.hostSampleRate : kAuditionRate;
+  host_.preview.publish(buffer.data(), static_cast<std::uint32_t>(buffer.size()), kAuditionRate / outputRate);
+}
+
+void EditorView::refresh() {
+  const int parts = partCount(host_.project);
+  if (selectedPart_ >= parts) selectedPart_ = parts - 1;
+  if (selectedPart_ < 0) selectedPart_ = 0;
+  const int tracks = host_.project.patterns[selectedPart_].numTracks;
+  if (selectedTrack_ >= tracks) selectedTrack_ = std::max(tracks - 1, 0);
+  if (selectedStep_ >= ob::kStepsPerTrack) selectedStep_ = -1;
+}
+
+void EditorView::startOver() {
+  undoHistory_.clear();
+  redoHistory_.clear();
+  endCoalescing();
+  selectedPart_ = 0;
+  selectedStep_ = -1;
+}
+
+void EditorView::setStatus(std::string text, bool error) {
+  statusText_ = std::move(text);
+  statusError_ = error;
+}
+
+}  // namespace orbi

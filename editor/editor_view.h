@@ -1,0 +1,136 @@
+#pragma once
+// The editor's root view: the one object the editor window draws, and the
+// one through which every page reaches the project. It owns the selection,
+// the undo and redo histories, the clipboard, the status line and the
+// audition buffers, and it is where an edit leaves the editor: apply
+// changes the editor copy and queues the same command for the audio
+// thread; commitProject posts a whole copy. Main thread only.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "document/project/kept_document.h"
+#include "editor/editor_clipboard.h"
+#include "editor/editor_context.h"
+#include "editor/undo_history.h"
+#include "ui/view.h"
+
+namespace orbi {
+
+class EditorView : public ui::View, public EditorContext {
+ public:
+  static constexpr double kAuditionRate = 44100.0;
+  static constexpr int kAuditionFrames = 88200;  // two seconds
+  static constexpr float kMaxAuditionGain = 2.0f;
+
+  // Both outlive the view: the instance's engine host and what the last
+  // document load kept for the next save.
+  EditorView(EngineHost& host, ob::KeptDocument& kept);
+
+  // The frame (editor_frame.cpp): housekeeping, the playhead and the
+  // editing shortcuts.
+  void frame(const ui::FrameInfo& frame) override;
+
+  ob::Project& project() override;
+  EngineHost& host() override { return host_; }
+  ob::SamplePool& samplePool() override;
+  EditorClipboard& clipboard() override { return clipboard_; }
+  UndoHistory& undoHistory() override { return undoHistory_; }
+  std::int32_t selectedPart() const override { return selectedPart_; }
+  std::int32_t selectedTrack() const override { return selectedTrack_; }
+  std::int32_t selectedStep() const override { return selectedStep_; }
+  std::int32_t selectedSound() const override;
+  void setSelectedTrack(std::int32_t track) override { selectedTrack_ = track; }
+  void setSelectedStep(std::int32_t step) override { selectedStep_ = step; }
+  void selectPart(std::int32_t part) override;
+  void apply(ob::EditCommand& command) override;
+  void pushUndo() override;
+  void pushUndoCoalesced() override;
+  void commitProject(bool keepPosition) override;
+  void publishSamples() override;
+  void toggleMute(std::int32_t track) override;
+  void audition(const ob::Sound& sound, float level, float gain) override;
+  void refresh() override;
+  void benchChanged() override {}
+
+  // Each only when its history holds something; the restored project is
+  // posted with the play position kept.
+  void undo();
+  void redo();
+  const UndoHistory& redoHistory() const { return redoHistory_; }
+  EditActions& editActions() { return editActions_; }
+
+  // Project files (editor_files.cpp). A failure changes nothing but the
+  // status line.
+  bool openProject(const std::filesystem::path& path);
+  bool saveProject(const std::filesystem::path& path);
+
+  void setStatus(std::string text, bool error);
+  const std::string& statusText() const { return statusText_; }
+  bool statusError() const { return statusError_; }
+
+  std::uint64_t revision() const { return revision_; }
+  double nowMs() const { return nowMs_; }
+  // Steps plus the fraction towards the next, -1 while stopped; the step
+  // the playhead entered this frame, else -1.
+  float playhead() const { return playhead_; }
+  std::int32_t playheadStepChanged() const { return playheadStepChanged_; }
+  const std::vector<float>& auditionBuffer(int index) const { return auditionBuffers_[index & 1]; }
+  std::uint32_t auditionIndex() const { return auditionIndex_; }
+
+ private:
+  // Pushes a copy of the editor project (the oldest goes beyond 32) and
+  // empties the redo history.
+  void pushSnapshot();
+  // The last coalesced edit lies less than 450 ms back.
+  bool coalescing() const;
+  // An edit's snapshot: one frame takes at most one.
+  void snapshotForEdit();
+  // Undo and redo: the newest state of one history replaces the project,
+  // which goes to the other.
+  void restore(UndoHistory& from, UndoHistory& to);
+  // Undo and redo close the coalescing window: the next drag starts a
+  // snapshot of its own.
+  void endCoalescing();
+  // What a fresh project asks of the view: no history, the first part, no
+  // step.
+  void startOver();
+
+  // Frame stages (editor_frame.cpp).
+  void keepHouse(double time);
+  void followPlayhead();
+  void handleEditShortcuts();
+
+  EngineHost& host_;
+  ob::KeptDocument& kept_;
+  double nowMs_ = 0.0;  // the frame's time: the clock of undo coalescing
+  std::uint64_t revision_ = 0;
+  std::int32_t selectedPart_ = 0;
+  std::int32_t selectedTrack_ = 0;
+  std::int32_t selectedStep_ = -1;
+  double housekeepingInterval_ = 1.0 / 30.0;
+  double nextHousekeeping_ = 0.0;
+  std::int32_t lastStep_ = -1, prevStep_ = -1;
+  double lastStepTime_ = 0.0, prevStepTime_ = 0.0;
+  std::int32_t shownStep_ = -1;
+  float playhead_ = -1.0f;
+  std::int32_t playheadStepChanged_ = -1;
+  UndoHistory undoHistory_;
+  UndoHistory redoHistory_;
+  double lastCoalescedPush_ = 0.0;
+  // nowMs of the last snapshot an edit took; NaN when none since the last
+  // undo or redo.
+  double lastEditSnapshot_;
+  EditorClipboard clipboard_;
+  EditActions editActions_;
+  std::string statusText_;
+  bool statusError_ = false;
+  std::vector<float> auditionBuffers_[2];
+  std::uint32_t auditionIndex_ = 0;
+  // The engine host's state-load count this view has caught up with.
+  std::uint32_t seenStateLoads_;
+};
+
+}  // namespace orbi

@@ -1,0 +1,18 @@
+#pragma once
+// Names of the project files the editor opens and saves.
+
+#include <filesystem>
+#include <string>
+
+namespace orbi {
+
+inline constexpr char kProjectSuffix[] = ".project.orbi";
+
+// The path to save to: unchanged when its name already ends in
+// ".project.orbi" (exactly), else with its last extension replaced by it.
+std::filesystem::path withProjectSuffix(const std::filesystem::path& path);
+
+// The file name as status messages show it (UTF-8).
+std::string fileNameOf(const std::filesystem::path& path);
+
+}  // namespace orbi

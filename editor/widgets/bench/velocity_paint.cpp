@@ -1,0 +1,109 @@
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <string>
+
+#include "editor/widgets/bench/velocity_tile.h"
+#include "editor/widgets/widget_support.h"
+#include "ui/context.h"
+#include "ui/draw/shapes.h"
+#include "ui/draw/text.h"
+
+namespace orbi {
+namespace {
+
+constexpr std::uint32_t kZoneFill = 0x0F8DC63F;
+constexpr std::uint32_t kZoneLabel = 0xCC8A8870;
+constexpr std::uint32_t kDividerColour = 0xCC8DC63F;
+constexpr std::uint32_t kChipHovered = 0x408DC63F;
+constexpr std::uint32_t kBaseLine = 0xCC2A3520;
+constexpr std::uint32_t kRouteColour = 0xD98DC63F;
+constexpr std::uint32_t kSoftHard = 0x998A8870;
+constexpr std::uint32_t kEmptyHint = 0x808A8870;
+constexpr float kHeader = 11.0f;
+
+const char* modeWord(int mode) {
+  switch (mode) {
+    case VelocityTile::kRoundRobin: return "ROUND-ROBIN";
+    case VelocityTile::kVelocityRoundRobin: return "VEL + RR";
+    default: return "VELOCITY";
+  }
+}
+
+void line(ImDrawList* dl, ImVec2 a, ImVec2 b, std::uint32_t colour, float width) {
+  ui::drawPolyline(dl, std::array{a, b}, colour, width);
+}
+
+}  // namespace
+
+void VelocityTile::paint(ImDrawList* dl) const {
+  const float s = ui::scale();
+  // Routes below the graph reach past the tile; nothing is drawn outside it.
+  dl->PushClipRect(ImVec2(rect.x, rect.y), ImVec2(rect.x + std::max(rect.width, 0.0f), rect.y + std::max(rect.height, 0.0f)),
+                   true);
+  ui::fillRect(dl, rect, palette::kTilePanel, 4.0f);
+  ui::strokeRect(dl, rect.inset(0.5f * s, 0.5f * s), palette::kBorder, 4.0f, 1.0f);
+  const float header = std::min(kHeader * s, std::max(rect.height, 0.0f));
+  ui::drawText(dl, {rect.x + 5.0f * s, rect.y, std::max(rect.width - 5.0f * s, 0.0f), header}, "VELOCITY",
+               ui::TextStyle::Caption, palette::kMuted);
+  ui::drawText(dl, {rect.x, rect.y, std::max(rect.width - 4.0f * s, 0.0f), header}, "soft ....... hard",
+               ui::TextStyle::Caption, kSoftHard, ui::TextAlign::Right);
+  const ui::Rect g = graphRect();
+  if (g.width >= 8.0f * s && g.height >= 8.0f * s) {
+    const bool layered = model_.sampleBased && zones() >= 1;
+    if (layered) paintZones(dl, g);
+    line(dl, {g.x, g.y + g.height}, {g.x + g.width, g.y + g.height}, kBaseLine, 1.0f);
+    paintRoutes(dl, g);
+    if (model_.routes.empty() && !layered)
+      ui::drawText(dl, g, "right-click to add a velocity route", ui::TextStyle::Caption, kEmptyHint,
+                   ui::TextAlign::Centre);
+  }
+  dl->PopClipRect();
+}
+
+void VelocityTile::paintZones(ImDrawList* dl, const ui::Rect& g) const {
+  const float s = ui::scale();
+  const int n = zones();
+  const float bottom = g.y + g.height;
+  float left = g.x;
+  for (int z = 0; z < n; ++z) {
+    const float right = xOfVelocity(model_.zoneVelMax[static_cast<std::size_t>(z)]);
+    const ui::Rect span{left, g.y, std::max(right - left, 0.0f), g.height};
+    if (z % 2 == 0) ui::fillRect(dl, span, kZoneFill);
+    ui::drawText(dl, {span.x, span.y, span.width, kHeader * s}, slotLabel(model_.zoneSlots[static_cast<std::size_t>(z)]),
+                 ui::TextStyle::Caption, kZoneLabel, ui::TextAlign::Centre);
+    left = right;
+  }
+  for (int i = 0; i + 1 < n; ++i) {
+    const float x = xOfVelocity(model_.zoneVelMax[static_cast<std::size_t>(i)]);
+    const bool hot = hoverKind == kDivider && hoverIndex == i;
+    const std::uint32_t colour = hot ? palette::kAccentHovered : kDividerColour;
+    ui::fillRect(dl, {x - s, g.y, 2.0f * s, g.height}, colour);
+    ui::fillCircle(dl, {x, bottom}, 3.0f * s, colour);
+  }
+  const bool chipHot = hoverKind == kModeChip;
+  const ui::Rect chip{g.x + g.width - 60.0f * s, g.y, 58.0f * s, kHeader * s};
+  ui::fillRect(dl, chip, chipHot ? kChipHovered : palette::kTrackFill, 4.0f);
+  ui::drawText(dl, chip, modeWord(model_.layerMode), ui::TextStyle::Caption,
+               chipHot ? palette::kAccent : palette::kMuted, ui::TextAlign::Centre);
+}
+
+void VelocityTile::paintRoutes(ImDrawList* dl, const ui::Rect& g) const {
+  const float s = ui::scale();
+  const ImVec2 origin{g.x, g.y + g.height};
+  for (std::size_t j = 0; j < model_.routes.size(); ++j) {
+    const int index = static_cast<int>(j);
+    const bool hot = hoverKind == kRoute && hoverIndex == index;
+    const std::uint32_t colour = hot ? palette::kAccentHovered : kRouteColour;
+    // The ramp runs to the true point; the clip cuts what lies below.
+    line(dl, origin, handlePoint(index), colour, hot ? 2.0f : 1.4f);
+    ui::fillCircle(dl, shownHandlePoint(index), 3.0f * s, colour);
+    if (!hot) continue;
+    const Route& r = model_.routes[j];
+    const std::string label = r.label + "  " + std::to_string(std::lround(r.amount * 100.0f)) + "%";
+    ui::drawText(dl, {g.x, g.y, g.width, kHeader * s}, label, ui::TextStyle::Caption, palette::kLight,
+                 ui::TextAlign::Right);
+  }
+}
+
+}  // namespace orbi

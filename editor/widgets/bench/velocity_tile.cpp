@@ -1,0 +1,221 @@
+#include "editor/widgets/bench/velocity_tile.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "editor/widgets/widget_support.h"
+#include "ui/context.h"
+#include "ui/interact/interaction.h"
+
+namespace orbi {
+namespace {
+
+constexpr float kSide = 5.0f;
+constexpr float kTopBottom = 3.0f;
+constexpr float kHeader = 11.0f;
+constexpr float kMinGraph = 8.0f;
+constexpr float kHandleReach = 8.0f;
+constexpr float kDividerReach = 5.0f;
+constexpr float kChipRightGap = 2.0f;
+constexpr float kChipLeft = 60.0f;
+constexpr float kHandleLift = 3.0f;  // above the tile's bottom for a route below it
+constexpr int kMaxVelocity = 127;
+
+constexpr const char* kHelp =
+    "VELOCITY - what changes as the hit gets harder (soft on the left, hard on the right).\n"
+    "drag a ramp handle: how much a param opens with force  /  right-click empty: add a route\n"
+    "samplers: drag a divider to move a layer split  /  click a zone: pick its sample";
+
+bool inside(const ui::Rect& r, ImVec2 p) {
+  return p.x >= r.x && p.x < r.x + r.width && p.y >= r.y && p.y < r.y + r.height;
+}
+
+ImGuiMouseCursor cursorFor(int kind) {
+  switch (kind) {
+    case VelocityTile::kRoute: return ImGuiMouseCursor_ResizeNS;
+    case VelocityTile::kDivider: return ImGuiMouseCursor_ResizeEW;
+    case VelocityTile::kZone:
+    case VelocityTile::kModeChip: return ImGuiMouseCursor_Hand;
+    default: return ImGuiMouseCursor_Arrow;
+  }
+}
+
+}  // namespace
+
+VelocityTile::VelocityTile() {
+  entry.onCommit = [this](int id, float typed) { commitTyped(id, typed); };
+}
+
+void VelocityTile::draw(const ui::Rect& r) {
+  ImGui::PushID(this);
+  rect = r;
+  handleInput();
+  paint(ImGui::GetWindowDrawList());
+  runPopups();
+  entry.draw();
+  ImGui::PopID();
+}
+
+void VelocityTile::setModel(Model m) {
+  model_ = std::move(m);
+  hoverKind = kNothing;
+}
+
+int VelocityTile::zones() const {
+  const auto sized = std::min(model_.zoneVelMax.size(), model_.zoneSlots.size());
+  return std::max(0, std::min(model_.zoneCount, static_cast<int>(std::min<std::size_t>(sized, kMaxZones))));
+}
+
+ui::Rect VelocityTile::graphRect() const {
+  const float s = ui::scale();
+  ui::Rect g = rect.inset(kSide * s, kTopBottom * s);
+  g.takeTop(kHeader * s);
+  return g;
+}
+
+float VelocityTile::xOfVelocity(int v) const {
+  const ui::Rect g = graphRect();
+  return g.x + g.width * clamp01(static_cast<float>(v) / kMaxVelocity);
+}
+
+ImVec2 VelocityTile::handlePoint(int j) const {
+  const ui::Rect g = graphRect();
+  return {g.x + g.width, g.y + g.height - g.height * model_.routes[static_cast<std::size_t>(j)].amount};
+}
+
+ImVec2 VelocityTile::shownHandlePoint(int j) const {
+  ImVec2 p = handlePoint(j);
+  const float bottom = rect.y + rect.height;
+  if (p.y > bottom) p.y = bottom - kHandleLift * ui::scale();
+  return p;
+}
+
+VelocityTile::Hit VelocityTile::hitTest(ImVec2 p) const {
+  const float s = ui::scale();
+  const ui::Rect g = graphRect();
+  if (g.width < kMinGraph * s) return {};
+  const float right = g.x + g.width;
+  const int n = zones();
+  const bool layered = model_.sampleBased && n >= 1;
+  if (layered && p.x >= right - kChipLeft * s && p.x < right - kChipRightGap * s && p.y >= g.y &&
+      p.y < g.y + kHeader * s)
+    return {kModeChip, 0};
+  for (std::size_t j = 0; j < model_.routes.size(); ++j) {
+    const ImVec2 h = shownHandlePoint(static_cast<int>(j));
+    if (std::hypot(p.x - h.x, p.y - h.y) < kHandleReach * s) return {kRoute, static_cast<int>(j)};
+  }
+  if (!layered) return {};
+  for (int i = 0; i + 1 < n; ++i)
+    if (std::fabs(p.x - xOfVelocity(model_.zoneVelMax[static_cast<std::size_t>(i)])) < kDividerReach * s)
+      return {kDivider, i};
+  if (!inside(g, p)) return {};
+  float left = g.x;
+  for (int z = 0; z < n; ++z) {
+    const float end = xOfVelocity(model_.zoneVelMax[static_cast<std::size_t>(z)]);
+    if (p.x >= left && p.x <= end) return {kZone, z};
+    left = end;
+  }
+  return {};
+}
+
+std::string VelocityTile::slotLabel(int slot) const {
+  if (slot >= 0 && static_cast<std::size_t>(slot) < model_.slotNames.size() &&
+      !model_.slotNames[static_cast<std::size_t>(slot)].empty())
+    return model_.slotNames[static_cast<std::size_t>(slot)];
+  return "slot " + std::to_string(slot);
+}
+
+void VelocityTile::handleInput() {
+  const ImVec2 pointer = ImGui::GetIO().MousePos;
+  const Hit under = inside(rect, pointer) ? hitTest(pointer) : Hit{};
+  help = kHelp;
+  ui::InteractSpec desc;
+  desc.kind = ui::HitKind::Rectangle;
+  desc.rect = rect;
+  desc.axis = ui::DragAxis::Free;
+  desc.cursor = cursorFor(under.kind);
+  desc.tooltip = help.c_str();
+  const ui::Interaction it = ui::interact("velocity", desc);
+  if (!it.held) {
+    hoverKind = it.hovered ? under.kind : kNothing;
+    hoverIndex = it.hovered ? under.index : -1;
+  }
+  if (it.rightClicked) buildRouteMenu(under);
+  if (it.pressed) press(it.pressPos);
+  // The second press of a double-click is no press, but the chip counts
+  // every click.
+  if (it.doubleClicked && hitTest(it.pressPos).kind == kModeChip && onLayers)
+    onLayers(zones(), (model_.layerMode + 1) % 3);
+  if (it.held && !it.pressed && (it.delta.x != 0.0f || it.delta.y != 0.0f)) drag(it);
+  if (it.released) release(it.clicked);
+}
+
+void VelocityTile::press(ImVec2 at) {
+  const Hit pk = hitTest(at);
+  dragKind = kNothing;
+  dragIndex = -1;
+  pressedZone = -1;
+  switch (pk.kind) {
+    case kModeChip:
+      if (onLayers) onLayers(zones(), (model_.layerMode + 1) % 3);
+      break;
+    case kZone: pressedZone = pk.index; break;
+    case kDivider:
+      dragKind = kDivider;
+      dragIndex = pk.index;
+      if (pk.index >= 0 && pk.index <= zones() - 2) moveDivider(pk.index, at.x);
+      break;
+    case kRoute:
+      // A route is dragged from where it was, so a handle held at the
+      // tile's edge does not jump to the pointer; a press sends nothing.
+      dragKind = kRoute;
+      dragIndex = pk.index;
+      amountAtPress = model_.routes[static_cast<std::size_t>(pk.index)].amount;
+      break;
+    default: break;
+  }
+}
+
+void VelocityTile::drag(const ui::Interaction& it) {
+  if (dragKind == kRoute && dragIndex >= 0 && static_cast<std::size_t>(dragIndex) < model_.routes.size()) {
+    const float h = graphRect().height;
+    if (h > 0.0f) setRouteAmount(dragIndex, clampTo(amountAtPress - it.total.y / h, -1.0f, 1.0f));
+  } else if (dragKind == kDivider && dragIndex >= 0 && dragIndex <= zones() - 2) {
+    moveDivider(dragIndex, it.pressPos.x + it.total.x);
+  }
+}
+
+void VelocityTile::release(bool click) {
+  if (click && pressedZone >= 0 && pressedZone < zones()) buildZoneMenu();
+  dragKind = kNothing;
+  dragIndex = -1;
+  pressedZone = -1;
+}
+
+void VelocityTile::setRouteAmount(int j, float amount) {
+  Route& route = model_.routes[static_cast<std::size_t>(j)];
+  route.amount = amount;
+  const int param = route.param;
+  if (onRoute) onRoute(param, amount);
+}
+
+void VelocityTile::moveDivider(int i, float x) {
+  const ui::Rect g = graphRect();
+  const auto at = [this](int k) { return model_.zoneVelMax[static_cast<std::size_t>(k)]; };
+  const float t = g.width > 0.0f ? clamp01((x - g.x) / g.width) : 0.0f;
+  int v = static_cast<int>(std::lround(t * kMaxVelocity));
+  const int lo = i > 0 ? at(i - 1) + 1 : 1;
+  const int hi = i + 1 < zones() ? at(i + 1) - 1 : kMaxVelocity - 1;
+  v = std::min(std::max(v, lo), std::max(lo, hi));
+  // Only a new limit is an edit: a drag resting between two velocities
+  // would otherwise send the same one every frame.
+  if (v == at(i)) return;
+  model_.zoneVelMax[static_cast<std::size_t>(i)] = v;
+  if (onZoneLimit) onZoneLimit(i, v);
+}
+
+void VelocityTile::commitTyped(int id, float typed) {
+  if (onRoute) onRoute(id, clampTo(typed / 100.0f, -1.0f, 1.0f));
+}
+
+}  // namespace orbi

@@ -1,0 +1,68 @@
+// The editor's audition: an offline render of the sound, scaled by the
+// clamped gain, handed to the preview at the host's rate.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "editor_rig.h"
+#include "engine/engine/audition_preview.h"
+#include "engine/player/render_sound_offline.h"
+
+namespace orbi::test {
+namespace {
+
+// What the preview plays, one frame per sample at a rate step of 1.
+std::vector<float> played(AuditionPreview& preview, std::size_t frames) {
+  std::vector<float> out(frames, 0.0f);
+  preview.mix(out.data(), nullptr, static_cast<std::uint32_t>(frames));
+  for (float& s : out) s /= AuditionPreview::kGain;
+  return out;
+}
+
+TEST(Audition, PlaysTheRenderTimesTheClampedGain) {
+  EditorRig rig;
+  rig.activate(44100.0);
+  rig.frames(1);
+  const ob::Sound& sound = rig.project().patterns[0].kit.sounds[0];
+  std::vector<float> direct;
+  const int published = rig.engineHost().samples.currentIndex();
+  ASSERT_GE(published, 0);
+  ob::renderSoundOffline(sound, &rig.engineHost().samples.snapshot(published), 44100.0, 88200, direct, 0.8f);
+  const std::size_t n = 4096;
+
+  struct Case {
+    float gain, applied;
+  };
+  std::uint32_t index = rig.view().auditionIndex();
+  for (const Case c : {Case{1.0f, 1.0f}, Case{0.5f, 0.5f}, Case{3.0f, 2.0f}, Case{-1.0f, 0.0f}}) {
+    SCOPED_TRACE(c.gain);
+    rig.view().audition(sound, 0.8f, c.gain);
+    EXPECT_NE(rig.view().auditionIndex(), index);
+    index = rig.view().auditionIndex();
+    EXPECT_EQ(rig.view().auditionBuffer(index).size(), 88200u);
+    const std::vector<float> out = played(rig.engineHost().preview, n);
+    double peak = 0.0;
+    for (std::size_t i = 0; i < n; ++i) {
+      ASSERT_NEAR(out[i], direct[i] * c.applied, 1e-6f) << i;
+      peak = std::max(peak, std::fabs(static_cast<double>(out[i])));
+    }
+    if (c.applied > 0.0f) {
+      EXPECT_GT(peak, 0.01);
+    }
+  }
+}
+
+TEST(Audition, StepsAtTheHostRate) {
+  EditorRig rig;
+  rig.activate(48000.0);
+  rig.frames(1);
+  rig.view().audition(rig.project().patterns[0].kit.sounds[0], 1.0f, 1.0f);
+  AuditionPreview& preview = rig.engineHost().preview;
+  std::vector<float> out(480, 0.0f);
+  preview.mix(out.data(), nullptr, 480);
+  EXPECT_TRUE(preview.playing());
+  EXPECT_NEAR(preview.position(), 480.0 * 44100.0 / 48000.0, 1e-9);
+}
+
+}  // namespace
+}  // namespace orbi::test

@@ -1,0 +1,142 @@
+// Copy, paste and clear on the selection, through the editing shortcuts
+// and the actions themselves.
+#include <gtest/gtest.h>
+
+#include "editor_rig.h"
+#include "ui/keys.h"
+
+namespace orbi::test {
+namespace {
+
+ob::Step markedStep(std::uint8_t note, std::uint8_t velocity) {
+  ob::Step s;
+  s.active = 1;
+  s.note = note;
+  s.velocity = velocity;
+  s.lockCount = 1;
+  s.locks[0].param = 3;
+  s.locks[0].value = 0.5f;
+  return s;
+}
+
+bool sameStep(const ob::Step& a, const ob::Step& b) {
+  return a.active == b.active && a.note == b.note && a.velocity == b.velocity && a.lockCount == b.lockCount &&
+         (a.lockCount == 0 || (a.locks[0].param == b.locks[0].param && a.locks[0].value == b.locks[0].value));
+}
+
+class Clipboard : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    rig.frames(1);
+    ASSERT_GE(part().numTracks, 2);
+  }
+  ob::Pattern& part() { return rig.project().patterns[0]; }
+  void press(ui::KeyChord chord) {
+    rig.harness.pressChord(chord);
+    rig.frames(1);
+    rig.harness.releaseKeys();
+    rig.frames(1);
+  }
+
+  EditorRig rig;
+};
+
+TEST_F(Clipboard, CopyClearPasteOfAStepThroughTheShortcuts) {
+  part().tracks[1].steps[4] = markedStep(64, 90);
+  const ob::Step original = part().tracks[1].steps[4];
+  rig.view().setSelectedTrack(1);
+  rig.view().setSelectedStep(4);
+  press({ui::Key::C, ui::kModCtrl});
+  EXPECT_TRUE(rig.view().undoHistory().empty());
+  press({ui::Key::Delete, ui::kModNone});
+  EXPECT_TRUE(sameStep(part().tracks[1].steps[4], ob::Step{}));
+  const ob::Project cleared = rig.project();
+  press({ui::Key::V, ui::kModCtrl});
+  EXPECT_TRUE(sameStep(part().tracks[1].steps[4], original));
+  EXPECT_EQ(rig.view().undoHistory().size(), 2u);
+  rig.view().undo();
+  EXPECT_TRUE(sameBytes(rig.project(), cleared));
+}
+
+TEST_F(Clipboard, APastedStepNeedsASelectedStep) {
+  part().tracks[0].steps[2] = markedStep(70, 80);
+  rig.view().setSelectedStep(2);
+  rig.view().editActions().copy();
+  rig.view().setSelectedStep(-1);
+  const ob::Project before = rig.project();
+  rig.view().editActions().paste();
+  EXPECT_TRUE(sameBytes(rig.project(), before));
+  EXPECT_TRUE(rig.view().undoHistory().empty());
+}
+
+TEST_F(Clipboard, ATrackPastesItsStepsOnly) {
+  for (int s = 0; s < ob::kStepsPerTrack; s += 3) part().tracks[0].steps[s] = markedStep(60 + s, 100);
+  part().tracks[1].length = 7;
+  const std::int8_t sound = part().tracks[1].soundIndex;
+  rig.view().setSelectedTrack(0);
+  rig.view().editActions().copy();
+  EXPECT_EQ(rig.view().clipboard().kind, ClipboardKind::Track);
+  rig.view().setSelectedTrack(1);
+  rig.view().setSelectedStep(9);  // a copied track lands whatever step is selected
+  rig.view().editActions().paste();
+  for (int s = 0; s < ob::kStepsPerTrack; ++s)
+    EXPECT_TRUE(sameStep(part().tracks[1].steps[s], part().tracks[0].steps[s])) << s;
+  EXPECT_EQ(part().tracks[1].length, 7);
+  EXPECT_EQ(part().tracks[1].soundIndex, sound);
+  EXPECT_EQ(rig.view().undoHistory().size(), 1u);
+}
+
+TEST_F(Clipboard, DeleteClearsTheStepOrTheWholeTrack) {
+  for (int s = 0; s < ob::kStepsPerTrack; ++s) part().tracks[1].steps[s] = markedStep(61, 99);
+  rig.view().setSelectedTrack(1);
+  rig.view().setSelectedStep(3);
+  rig.view().editActions().clear();
+  for (int s = 0; s < ob::kStepsPerTrack; ++s)
+    EXPECT_EQ(sameStep(part().tracks[1].steps[s], ob::Step{}), s == 3) << s;
+  rig.view().setSelectedStep(-1);
+  rig.view().editActions().clear();
+  for (int s = 0; s < ob::kStepsPerTrack; ++s) EXPECT_TRUE(sameStep(part().tracks[1].steps[s], ob::Step{}));
+  EXPECT_EQ(rig.view().undoHistory().size(), 2u);
+}
+
+TEST_F(Clipboard, EachChangeReachesTheEngineWithThePositionKept) {
+  rig.activate();
+  part().tracks[0].steps[5] = markedStep(66, 88);
+  rig.view().commitProject(true);
+  rig.view().setSelectedStep(5);
+  rig.view().editActions().copy();
+  rig.view().setSelectedStep(6);
+  rig.view().editActions().paste();
+  rig.audioBlock();
+  EXPECT_TRUE(sameBytes(rig.engineHost().engine.project(), rig.project()));
+  rig.view().editActions().clear();
+  rig.audioBlock();
+  EXPECT_TRUE(sameBytes(rig.engineHost().engine.project(), rig.project()));
+}
+
+TEST_F(Clipboard, ASelectionOutsideThePartIsNone) {
+  rig.view().setSelectedStep(1);
+  rig.view().editActions().copy();
+  const ob::Project before = rig.project();
+  struct Pick {
+    int track, step;
+  };
+  for (const Pick pick : {Pick{part().numTracks, 1}, Pick{8, 1}, Pick{-1, 1}, Pick{0, 16}, Pick{0, -2}}) {
+    SCOPED_TRACE(testing::Message() << pick.track << "," << pick.step);
+    rig.view().setSelectedTrack(pick.track);
+    rig.view().setSelectedStep(pick.step);
+    rig.view().editActions().paste();
+    rig.view().editActions().clearStep();
+    if (pick.track != 0) rig.view().editActions().clearTrack();
+    EXPECT_TRUE(sameBytes(rig.project(), before));
+    EXPECT_TRUE(rig.view().undoHistory().empty());
+  }
+  // A step outside the track copies the track.
+  rig.view().setSelectedTrack(0);
+  rig.view().setSelectedStep(40);
+  rig.view().editActions().copy();
+  EXPECT_EQ(rig.view().clipboard().kind, ClipboardKind::Track);
+}
+
+}  // namespace
+}  // namespace orbi::test

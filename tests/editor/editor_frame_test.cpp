@@ -1,0 +1,97 @@
+// The root view's frame: the playhead between the engine's steps and the
+// housekeeping that frees what the audio thread has left.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "editor_rig.h"
+
+namespace orbi::test {
+namespace {
+
+class Playhead : public ::testing::TestWithParam<float> {};
+
+TEST_P(Playhead, MovesWithinTheStepAndStopsAtTheNext) {
+  const float bpm = GetParam();
+  EditorRig rig;
+  rig.project().patterns[0].bpm = bpm;
+  rig.frames(1);
+  EXPECT_EQ(rig.view().playhead(), -1.0f);
+  rig.engineHost().internalPlay.store(1);
+  rig.frames(1);
+  const std::int32_t step = rig.engineHost().engine.playheadStep();
+  EXPECT_EQ(rig.view().playheadStepChanged(), step);
+  EXPECT_FLOAT_EQ(rig.view().playhead(), static_cast<float>(step));
+  const double stepMs = bpm <= 20.0f ? 750.0 : 60000.0 / bpm / 4.0;
+  rig.frames(6);  // 100 ms later
+  EXPECT_EQ(rig.view().playheadStepChanged(), -1);
+  EXPECT_NEAR(rig.view().playhead(), step + std::min(100.0 / stepMs, 1.0), 1e-4);
+  // The engine has not moved on: the playhead waits at the next step.
+  rig.frames(60);
+  EXPECT_FLOAT_EQ(rig.view().playhead(), static_cast<float>(step + 1));
+  rig.engineHost().internalPlay.store(0);
+  rig.frames(1);
+  EXPECT_EQ(rig.view().playhead(), -1.0f);
+  EXPECT_EQ(rig.view().playheadStepChanged(), -1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Tempi, Playhead, ::testing::Values(120.0f, 20.0f, 5.0f));
+
+// An activated instance whose editor has just opened a project: the pool it
+// replaced waits among the retired ones.
+class Housekeeping : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    rig.activate();
+    rig.frames(1);
+    const std::filesystem::path file = std::filesystem::temp_directory_path() /
+                                       ("orbi-housekeeping-" + std::to_string(::getpid()) + ".project.orbi");
+    ASSERT_TRUE(rig.view().saveProject(file));
+    ASSERT_TRUE(rig.view().openProject(file));
+    std::filesystem::remove(file);
+  }
+  EditorRig rig;
+};
+
+TEST_F(Housekeeping, FramesAloneFreeAnOpenedProjectsOldPool) {
+  ASSERT_EQ(rig.engineHost().samples.retired().size(), 1u);
+  int frames = 0;
+  while (!rig.engineHost().samples.retired().empty() && frames < 400) {
+    rig.audioBlock();
+    rig.frames(1);
+    ++frames;
+  }
+  // Sixty passes at thirty a second once acknowledged: two seconds.
+  EXPECT_GE(frames, 110);
+  EXPECT_LE(frames, 130);
+}
+
+TEST_F(Housekeeping, ALateFrameRunsOnePassAndTheNextFollowsItsInterval) {
+  const auto& retired = rig.engineHost().samples.retired();
+  // Until the audio thread has acknowledged the new samples.
+  for (int i = 0; i < 20 && (retired.empty() || retired[0].countdown < 0); ++i) {
+    rig.audioBlock();
+    rig.frames(1);
+  }
+  ASSERT_FALSE(retired.empty());
+  ASSERT_GT(retired[0].countdown, 10);
+
+  // The view's frames at times of the test's choosing; each pass counts
+  // the retired pool down by one.
+  auto frameAt = [&](double seconds) {
+    ui::FrameInfo info;
+    info.time = seconds;
+    rig.harness.frame([&] { rig.view().frame(info); });
+    return retired[0].countdown;
+  };
+  const double late = 100.0;
+  const std::int32_t before = retired[0].countdown;
+  EXPECT_EQ(frameAt(late), before - 1);
+  EXPECT_EQ(frameAt(late + 1.0 / 60.0), before - 1);
+  EXPECT_EQ(frameAt(late + 1.0 / 30.0), before - 2);
+  EXPECT_EQ(frameAt(late + 1.5 / 30.0), before - 2);
+  EXPECT_EQ(frameAt(late + 2.0 / 30.0), before - 3);
+}
+
+}  // namespace
+}  // namespace orbi::test

@@ -1,0 +1,79 @@
+#pragma once
+// One plug-in instance with its editor open as a host opens it, without a
+// window: the root view runs its frames in the headless harness, 60 a
+// second, so the frame clock is the harness's.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "editor/editor_view.h"
+#include "editor/editor_wrapper.h"
+#include "engine/session/engine_host.h"
+#include "plugin/plugin.h"
+#include "support/ui/ui_harness.h"
+#include "tools/clap_host/test_host.h"
+
+namespace orbi::test {
+
+class EditorRig {
+ public:
+  EditorRig() {
+    plugin_ = new ob::clap::Plugin(host.clapHost(), ob::clap::makeEditor);
+    clap_ = &plugin_->plugin;
+    EXPECT_TRUE(clap_->init(clap_));
+    editor_ = dynamic_cast<ob::clap::OrbitraneEditor*>(plugin_->editor.get());
+    EXPECT_NE(editor_, nullptr);
+    EXPECT_TRUE(editor_->create("x11", false));
+    view_ = dynamic_cast<EditorView*>(editor_->view());
+    EXPECT_NE(view_, nullptr);
+  }
+  ~EditorRig() { clap_->destroy(clap_); }
+  EditorRig(const EditorRig&) = delete;
+  EditorRig& operator=(const EditorRig&) = delete;
+
+  EditorView& view() { return *view_; }
+  EngineHost& engineHost() { return *plugin_->engineHost; }
+  ob::Project& project() { return plugin_->engineHost->project; }
+  ob::clap::Plugin& plugin() { return *plugin_; }
+  const clap_plugin_t* clap() const { return clap_; }
+  ob::clap::OrbitraneEditor& editor() { return *editor_; }
+
+  // Frames of the root view; each 1/60 s after the one before.
+  void frames(int count) {
+    for (int i = 0; i < count; ++i) harness.frame(*view_);
+  }
+  // Prepares the engine as an activate does.
+  void activate(double rate = 48000.0) { EXPECT_TRUE(clap_->activate(clap_, rate, 1, 512)); }
+  // One block of the engine, as the audio thread runs it.
+  void audioBlock() {
+    std::vector<float> left(512), right(512);
+    engineHost().engine.process(left.data(), right.data(), 512, ob::RenderInfo{});
+  }
+
+  host::TestHost host;
+  ui::UiHarness harness;
+
+ private:
+  ob::clap::Plugin* plugin_ = nullptr;
+  const clap_plugin_t* clap_ = nullptr;
+  ob::clap::OrbitraneEditor* editor_ = nullptr;
+  EditorView* view_ = nullptr;
+};
+
+inline bool sameBytes(const ob::Project& a, const ob::Project& b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// A sound-parameter edit of the first track's sound, as a drag sends it.
+inline ob::EditCommand soundParamEdit(float value, int param = 0) {
+  ob::EditCommand c;
+  c.kind = ob::kEditSoundParam;
+  c.track = 0;
+  c.param = param;
+  c.value = value;
+  return c;
+}
+
+}  // namespace orbi::test

@@ -1,0 +1,307 @@
+// The root view's edits: undo snapshots by each command's rule, the frame
+// clock that coalesces them, undo and redo, a full command ring, and a host
+// state load under the open editor.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "editor/undo_rule.h"
+#include "editor_rig.h"
+#include "plugin/ext_state.h"
+
+namespace orbi::test {
+namespace {
+
+constexpr int kFramesPerSecond = 60;
+
+ob::EditCommand editOfKind(ob::EditKind kind, float value) {
+  ob::EditCommand c;
+  c.kind = kind;
+  c.value = value;
+  switch (kind) {
+    case ob::kEditMacroDest:
+      c.param = 0;
+      c.step = 2;
+      break;                                         // macro 0 onto parameter 2 of track 0
+    case ob::kEditVelocityDest: c.param = 3; break;  // velocity route to parameter 3
+    case ob::kEditTrackRandom: c.param = 1; break;   // breathing amount of parameter 1
+    case ob::kEditZoneVelMax: c.param = 0; break;
+    default: break;
+  }
+  return c;
+}
+
+class DragKinds : public ::testing::TestWithParam<ob::EditKind> {};
+
+TEST_P(DragKinds, ATwoSecondDragIsOneUndoStep) {
+  EditorRig rig;
+  rig.frames(1);
+  for (int i = 0; i < 2 * kFramesPerSecond; ++i) {
+    ob::EditCommand c = editOfKind(GetParam(), 0.01f * static_cast<float>(i % 90) + 0.05f);
+    rig.view().apply(c);
+    rig.frames(1);
+  }
+  EXPECT_EQ(rig.view().undoHistory().size(), 1u);
+
+  // A pause of 450 ms or more starts another step.
+  rig.frames(28);
+  ob::EditCommand c = editOfKind(GetParam(), 0.5f);
+  rig.view().apply(c);
+  EXPECT_EQ(rig.view().undoHistory().size(), 2u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, DragKinds,
+                         ::testing::Values(ob::kEditSoundParam, ob::kEditMacroDest, ob::kEditVelocityDest,
+                                           ob::kEditTrackRandom, ob::kEditTrackLength, ob::kEditZoneVelMax));
+
+TEST(UndoRules, MuteEditsNeverEnterTheHistory) {
+  for (const ob::EditKind kind : {ob::kEditMuteTrack, ob::kEditMuteMask}) {
+    SCOPED_TRACE(static_cast<int>(kind));
+    EditorRig rig;
+    rig.frames(1);
+    ob::EditCommand step = editOfKind(ob::kEditToggleStep, 0.0f);
+    rig.view().apply(step);
+    rig.view().undo();
+    ASSERT_EQ(rig.view().redoHistory().size(), 1u);
+    ob::EditCommand mute = editOfKind(kind, 1.0f);
+    rig.view().apply(mute);
+    EXPECT_TRUE(rig.view().undoHistory().empty());
+    EXPECT_EQ(rig.view().redoHistory().size(), 1u);
+  }
+  EXPECT_EQ(undoRuleOf(editOfKind(ob::kEditMuteTrack, 1.0f)), UndoRule::None);
+}
+
+TEST(UndoRules, StepFieldsByWhatADragMoves) {
+  ob::EditCommand c = editOfKind(ob::kEditStepField, 1.0f);
+  for (const ob::StepField field : {ob::kStepVelocity, ob::kStepMicro, ob::kStepPanValue}) {
+    c.param = field;
+    EXPECT_EQ(undoRuleOf(c), UndoRule::Continuous) << int(field);
+  }
+  for (const ob::StepField field : {ob::kStepSlide, ob::kStepMuted, ob::kStepPanLocked}) {
+    c.param = field;
+    EXPECT_EQ(undoRuleOf(c), UndoRule::Snapshot) << int(field);
+  }
+}
+
+TEST(UndoRules, OneFrameTakesAtMostOneSnapshot) {
+  EditorRig rig;
+  rig.frames(1);
+  const ob::Project initial = rig.project();
+  // A tool that sends one command per target in one frame.
+  for (std::uint32_t step = 0; step < 6; ++step) {
+    ob::EditCommand c = editOfKind(ob::kEditToggleStep, 0.0f);
+    c.step = step;
+    rig.view().apply(c);
+  }
+  EXPECT_EQ(rig.view().undoHistory().size(), 1u);
+  rig.frames(1);
+  ob::EditCommand c = editOfKind(ob::kEditToggleStep, 0.0f);
+  c.step = 9;
+  rig.view().apply(c);
+  EXPECT_EQ(rig.view().undoHistory().size(), 2u);
+  // Two undos: the later frame's edit, then all six of the first.
+  rig.view().undo();
+  rig.view().undo();
+  EXPECT_TRUE(sameBytes(rig.project(), initial));
+}
+
+TEST(UndoRules, ASnapshotEditLeavesTheCoalescingStampAlone) {
+  EditorRig rig;
+  rig.frames(1);
+  ob::EditCommand drag = soundParamEdit(0.2f);
+  rig.view().apply(drag);  // snapshot 1, stamp now
+  rig.frames(12);          // 200 ms
+  ob::EditCommand toggle = editOfKind(ob::kEditToggleStep, 0.0f);
+  rig.view().apply(toggle);  // snapshot 2
+  rig.frames(12);            // 400 ms after the drag's edit
+  drag.value = 0.3f;
+  rig.view().apply(drag);
+  EXPECT_EQ(rig.view().undoHistory().size(), 2u);
+}
+
+TEST(UndoRules, TheHistoryKeeps32Steps) {
+  EditorRig rig;
+  const ob::Project first = rig.project();
+  for (int i = 0; i < 40; ++i) {
+    rig.frames(1);
+    ob::EditCommand c = editOfKind(ob::kEditToggleStep, 0.0f);
+    c.step = static_cast<std::uint32_t>(i % 16);
+    rig.view().apply(c);
+  }
+  EXPECT_EQ(rig.view().undoHistory().size(), kUndoDepth);
+  for (std::size_t i = 0; i < kUndoDepth; ++i) rig.view().undo();
+  const std::uint64_t revision = rig.view().revision();
+  rig.view().undo();
+  EXPECT_EQ(rig.view().revision(), revision);
+  // The eight oldest steps are gone: the project is not back at the start.
+  EXPECT_FALSE(sameBytes(rig.project(), first));
+}
+
+TEST(UndoRedo, EmptyHistoriesDoNothing) {
+  EditorRig rig;
+  rig.frames(1);
+  const std::uint64_t revision = rig.view().revision();
+  rig.view().undo();
+  rig.view().redo();
+  EXPECT_EQ(rig.view().revision(), revision);
+}
+
+TEST(UndoRedo, RoundTripRestoresBothStates) {
+  EditorRig rig;
+  rig.activate();
+  rig.frames(1);
+  const ob::Project before = rig.project();
+  ob::EditCommand c = soundParamEdit(0.77f);
+  rig.view().apply(c);
+  const ob::Project after = rig.project();
+  rig.view().undo();
+  EXPECT_TRUE(sameBytes(rig.project(), before));
+  rig.audioBlock();
+  EXPECT_TRUE(sameBytes(rig.engineHost().engine.project(), before));
+  rig.view().redo();
+  EXPECT_TRUE(sameBytes(rig.project(), after));
+  rig.audioBlock();
+  EXPECT_TRUE(sameBytes(rig.engineHost().engine.project(), after));
+}
+
+TEST(UndoRedo, AnEditJustAfterAnUndoIsKept) {
+  EditorRig rig;
+  rig.frames(1);
+  ob::EditCommand c = soundParamEdit(0.25f);
+  rig.view().apply(c);
+  rig.frames(40);
+  c.value = 0.5f;
+  rig.view().apply(c);
+  rig.frames(1);
+  rig.view().undo();
+  rig.frames(12);  // 200 ms
+  c.value = 0.9f;
+  rig.view().apply(c);
+  EXPECT_TRUE(rig.view().redoHistory().empty());
+  rig.view().redo();
+  EXPECT_EQ(rig.project().patterns[0].kit.sounds[rig.view().selectedSound()].params[0], 0.9f);
+  // The edit is one undo step of its own.
+  rig.view().undo();
+  EXPECT_EQ(rig.project().patterns[0].kit.sounds[rig.view().selectedSound()].params[0], 0.25f);
+}
+
+TEST(EngineCopy, AFullRingStillReachesTheEngine) {
+  EditorRig rig;
+  rig.activate();
+  rig.frames(1);
+  const std::uint64_t revision = rig.view().revision();
+  const int edits = ob::Engine::kCommandRingSize + 100;
+  for (int i = 0; i < edits; ++i) {
+    ob::EditCommand c = soundParamEdit(static_cast<float>(i % 97) / 97.0f, i % 8);
+    rig.view().apply(c);
+  }
+  EXPECT_EQ(rig.view().revision(), revision + edits);
+  rig.audioBlock();
+  EXPECT_TRUE(sameBytes(rig.engineHost().engine.project(), rig.project()));
+  // The ring drains as well: later edits arrive one by one again.
+  ob::EditCommand c = soundParamEdit(0.123f, 5);
+  rig.view().apply(c);
+  rig.audioBlock();
+  EXPECT_TRUE(sameBytes(rig.engineHost().engine.project(), rig.project()));
+}
+
+TEST(Selection, OutOfRangeIndexesCountAsNone) {
+  EditorRig rig;
+  rig.frames(1);
+  for (const int track : {-1, 8, 200}) {
+    rig.view().setSelectedTrack(track);
+    EXPECT_EQ(rig.view().selectedSound(), -1) << track;
+  }
+  rig.view().setSelectedTrack(0);
+  EXPECT_EQ(rig.view().selectedSound(), rig.project().patterns[0].tracks[0].soundIndex);
+}
+
+TEST(Selection, PartsAndRefresh) {
+  EditorRig rig;
+  rig.frames(1);
+  ob::Pattern& part = rig.project().patterns[0];
+  rig.view().setSelectedTrack(part.numTracks + 2);
+  rig.view().setSelectedStep(5);
+  rig.view().selectPart(rig.project().patternCount);  // ignored
+  EXPECT_EQ(rig.view().selectedStep(), 5);
+  rig.view().selectPart(0);
+  EXPECT_EQ(rig.view().selectedTrack(), part.numTracks - 1);
+  EXPECT_EQ(rig.view().selectedStep(), -1);
+
+  part.numTracks = 0;
+  rig.view().setSelectedTrack(3);
+  rig.view().selectPart(0);
+  EXPECT_EQ(rig.view().selectedTrack(), 0);
+
+  rig.view().setSelectedStep(16);
+  rig.view().refresh();
+  EXPECT_EQ(rig.view().selectedStep(), -1);
+  rig.view().setSelectedStep(-1);
+  rig.view().refresh();
+  EXPECT_EQ(rig.view().selectedStep(), -1);
+}
+
+TEST(Mute, ToggleFollowsTheMask) {
+  EditorRig rig;
+  rig.frames(1);
+  const std::uint8_t before = rig.project().patterns[0].muteMask;
+  rig.view().toggleMute(1);
+  EXPECT_EQ(rig.project().patterns[0].muteMask, before ^ 2u);
+  rig.view().toggleMute(1);
+  EXPECT_EQ(rig.project().patterns[0].muteMask, before);
+  rig.view().toggleMute(-1);
+  rig.view().toggleMute(rig.project().patterns[0].numTracks);
+  EXPECT_EQ(rig.project().patterns[0].muteMask, before);
+  EXPECT_TRUE(rig.view().undoHistory().empty());
+}
+
+// A state stream over a byte vector, as a host hands one.
+struct Bytes {
+  std::vector<std::uint8_t> data;
+  std::size_t read = 0;
+};
+
+TEST(StateLoad, AnOpenEditorStartsOverOnTheLoadedProject) {
+  EditorRig rig;
+  rig.frames(1);
+  Bytes saved;
+  clap_ostream_t out{&saved, [](const clap_ostream_t* s, const void* b, std::uint64_t n) -> std::int64_t {
+                       auto* bytes = static_cast<Bytes*>(s->ctx);
+                       const auto* p = static_cast<const std::uint8_t*>(b);
+                       bytes->data.insert(bytes->data.end(), p, p + n);
+                       return static_cast<std::int64_t>(n);
+                     }};
+  ASSERT_TRUE(ob::clap::stateExtension()->save(rig.clap(), &out));
+
+  ob::EditCommand c = soundParamEdit(0.4f);
+  rig.view().apply(c);
+  rig.frames(40);
+  c.value = 0.6f;
+  rig.view().apply(c);
+  rig.view().undo();
+  rig.view().setSelectedStep(7);
+  ASSERT_FALSE(rig.view().undoHistory().empty());
+  ASSERT_FALSE(rig.view().redoHistory().empty());
+
+  clap_istream_t in{&saved, [](const clap_istream_t* s, void* b, std::uint64_t n) -> std::int64_t {
+                      auto* bytes = static_cast<Bytes*>(s->ctx);
+                      const std::size_t count = std::min<std::size_t>(n, bytes->data.size() - bytes->read);
+                      std::memcpy(b, bytes->data.data() + bytes->read, count);
+                      bytes->read += count;
+                      return static_cast<std::int64_t>(count);
+                    }};
+  ASSERT_TRUE(ob::clap::stateExtension()->load(rig.clap(), &in));
+  rig.frames(1);
+  EXPECT_TRUE(rig.view().undoHistory().empty());
+  EXPECT_TRUE(rig.view().redoHistory().empty());
+  EXPECT_EQ(rig.view().selectedStep(), -1);
+  EXPECT_EQ(rig.view().selectedPart(), 0);
+  // Undo cannot bring the replaced project back.
+  const ob::Project loaded = rig.project();
+  rig.view().undo();
+  EXPECT_TRUE(sameBytes(rig.project(), loaded));
+}
+
+}  // namespace
+}  // namespace orbi::test

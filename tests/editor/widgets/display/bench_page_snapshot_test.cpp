@@ -1,0 +1,83 @@
+// The whole bench page drawn through OpenGL (Mesa's software renderer under
+// the test runner's X server) and compared with stored pictures: a drum
+// with eight hits, locks and random variations, and a sampler in the
+// slices view. ORBI_REWRITE_SNAPSHOTS=1 stores what is drawn now instead
+// of comparing.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "editor/widgets/bench/bench_page.h"
+#include "support/editor/widgets/bench_gallery.h"
+#include "ui/platform/embedded_window.h"
+#include "ui/view.h"
+
+#include "support/ui/snapshot_png.h"
+
+// After our own headers: Xlib defines macros such as None.
+#include "support/ui/x_host.h"
+
+namespace orbi {
+namespace {
+
+constexpr unsigned kWidth = 960;
+constexpr unsigned kHeight = 880;
+
+template <class Gallery>
+class PageView : public ui::View {
+ public:
+  void frame(const ui::FrameInfo& frame) override {
+    gallery.page.draw(frame.content);
+    ++frames;
+  }
+  Gallery gallery;
+  int frames = 0;
+};
+
+template <class Gallery>
+void expectStoredPicture(const char* name) {
+  ui::test::XHost host;
+  if (!ui::test::haveDisplay() || !host.display()) GTEST_SKIP() << "no X display";
+  PageView<Gallery> view;
+  const Window parent = host.makeParent(0, 0, kWidth, kHeight);
+  ui::EmbeddedWindow window(view, {false, 60});
+  window.setScale(1.0);
+  window.setSize(kWidth, kHeight);
+  ASSERT_TRUE(window.attach(parent));
+  ui::test::pumpUntil(window, [&] { return view.frames >= 3; });
+  window.captureNextFrame();
+  std::optional<ui::FramePixels> drawn;
+  ui::test::pumpUntil(window, [&] { return (drawn = window.takeCapture()).has_value(); });
+  ASSERT_TRUE(drawn);
+
+  const auto stored = std::filesystem::path(OB_TEST_DATA_DIR) / "ui_snapshots" / name;
+  if (std::getenv("ORBI_REWRITE_SNAPSHOTS")) {
+    ASSERT_TRUE(ui::test::writePng(stored, *drawn));
+    GTEST_SKIP() << "rewrote " << stored;
+  }
+  const auto expected = ui::test::readPng(stored);
+  ASSERT_TRUE(expected) << "no stored picture at " << stored << "; run with ORBI_REWRITE_SNAPSHOTS=1";
+  ASSERT_EQ(drawn->width, expected->width);
+  ASSERT_EQ(drawn->height, expected->height);
+  const std::size_t different = ui::test::differentPixels(*drawn, *expected);
+  if (static_cast<double>(different) / (drawn->rgba.size() / 4) > ui::test::kDifferentShare) {
+    const auto actual = std::filesystem::path(testing::TempDir()) / stored.filename();
+    ui::test::writePng(actual, *drawn);
+    ADD_FAILURE() << different << " pixels differ from " << stored << "; drawn now: " << actual;
+  }
+}
+
+TEST(BenchPageSnapshot, DrumWithEightHitsLocksAndVariationsMatchesTheStoredPicture) {
+  expectStoredPicture<bench::testing::DrumPage>("bench_page_drum.png");
+}
+
+TEST(BenchPageSnapshot, SamplerInTheSlicesViewMatchesTheStoredPicture) {
+  expectStoredPicture<bench::testing::SamplerPage>("bench_page_sampler.png");
+}
+
+}  // namespace
+}  // namespace orbi
