@@ -1,9 +1,12 @@
 // The root view's frame: catching up with a state load, housekeeping for
-// the engine host, the playhead and the editing shortcuts.
+// the engine host, the playhead, the kit browser's message, the editing
+// shortcuts, the kit browser's popups and the bands under the top.
 #include <algorithm>
 
 #include "editor/editor_view.h"
 #include "engine/session/engine_host.h"
+#include "ui/context.h"
+#include "ui/controls/panel.h"
 #include "ui/shortcuts.h"
 
 namespace orbi {
@@ -11,6 +14,12 @@ namespace orbi {
 namespace {
 
 constexpr float kSlowestPlayheadBpm = 20.0f;
+// Design heights of the bands under the top of the content.
+constexpr float kBandGap = 10.0f;
+constexpr float kCreditsBand = 20.0f;
+constexpr float kMacrosBand = 118.0f;
+// Where the kit popups open until the header gives its kit field.
+constexpr float kKitAnchorHeight = 24.0f;
 
 double msPerStep(float bpm) { return std::max(60000.0 / std::max(bpm, kSlowestPlayheadBpm) * 0.25, 1.0); }
 
@@ -25,9 +34,43 @@ void EditorView::frame(const ui::FrameInfo& frame) {
     startOver();
     refresh();
   }
+  if (!started_) {
+    kitBrowser_.markClean();
+    started_ = true;
+  }
   keepHouse(frame.time);
   followPlayhead();
+  takeKitStatus();
   handleEditShortcuts();
+  ui::Rect content = frame.content;
+  kitAnchor_ = {content.x, content.y, content.width, std::min(kKitAnchorHeight * ui::scale(), content.height)};
+  kitBrowser_.draw(kitPanelRect_);
+  layOutBands(content);
+}
+
+void EditorView::takeKitStatus() {
+  if (!kitBrowser_.pendingStatus) return;
+  setStatus(std::move(kitBrowser_.pendingStatus->text), kitBrowser_.pendingStatus->error);
+  kitBrowser_.pendingStatus.reset();
+}
+
+void EditorView::openKitSaveForm() {
+  kitPanelRect_ = kitAnchor_;
+  kitBrowser_.prefillSaveForm();
+}
+
+void EditorView::browseKits() {
+  kitPanelRect_ = kitAnchor_;
+  kitBrowser_.syncSelection();
+}
+
+void EditorView::layOutBands(ui::Rect content) {
+  const float s = ui::scale();
+  content.takeTop(kBandGap * s);
+  content.takeTop(kCreditsBand * s);
+  content.takeTop(kBandGap * s);
+  const ui::Panel macros(content.takeTop(kMacrosBand * s), "Macros");
+  macroPanel_.draw(macros.content());
 }
 
 void EditorView::keepHouse(double time) {

@@ -32,6 +32,9 @@ EditorView::EditorView(EngineHost& host, ob::KeptDocument& kept)
       kept_(kept),
       lastEditSnapshot_(kNoSnapshot),
       editActions_(*this),
+      panelHost_(*this),
+      macroPanel_(panelHost_),
+      kitBrowser_(panelHost_),
       seenStateLoads_(host.stateLoads) {}
 
 ob::Project& EditorView::project() { return host_.project; }
@@ -49,6 +52,7 @@ void EditorView::selectPart(std::int32_t part) {
   const int tracks = host_.project.patterns[part].numTracks;
   if (selectedTrack_ >= tracks) selectedTrack_ = std::max(tracks - 1, 0);
   selectedStep_ = -1;
+  macroPanel_.selectedMacro = -1;
 }
 
 void EditorView::pushSnapshot() {
@@ -158,6 +162,8 @@ void EditorView::startOver() {
   endCoalescing();
   selectedPart_ = 0;
   selectedStep_ = -1;
+  macroPanel_.selectedMacro = -1;
+  kitBrowser_.markClean();
 }
 
 void EditorView::setStatus(std::string text, bool error) {
