@@ -19,6 +19,7 @@
 #include "engine/params/param_info.h"
 #include "engine/params/param_tables.h"
 #include "support/ui/ui_harness.h"
+#include "ui/context.h"
 #include "ui/draw/draw_log.h"
 #include "ui/keys.h"
 
@@ -122,6 +123,12 @@ class ShellRig {
     for (const ui::DrawRecord& r : harness.drawLog().records())
       if (!r.text.empty()) out.push_back(r.text);
     return out;
+  }
+  // Runs fn with the rig's UI context current.
+  template <class Fn>
+  auto scoped(Fn fn) {
+    ui::ContextScope scope(harness.ui());
+    return fn();
   }
   bool drew(std::string_view text) const {
     for (const std::string& t : texts())
