@@ -20,7 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // A root view that only keeps the project.
-class BenchRoot : public orbi::KitBrowser::Host {
+class BenchRoot : public orbi::PanelContext {
  public:
   BenchRoot() : project_(ob::makeProject()) {
     ob::Pattern& part = project_->patterns[0];
@@ -32,6 +32,8 @@ class BenchRoot : public orbi::KitBrowser::Host {
   }
   ob::Project& project() override { return *project_; }
   std::int32_t selectedPart() const override { return 0; }
+  std::int32_t selectedTrack() const override { return 0; }
+  void apply(ob::EditCommand& command) override { ob::applyEditCommand(*project_, command); }
   void pushUndo() override {}
   void commitProject(bool) override {}
   void refresh() override {}

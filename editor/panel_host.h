@@ -1,14 +1,12 @@
 #pragma once
-// What the macros panel and the kit browser ask of the root view, passed on
-// to its editor context. Main thread.
+// The panels' context over the root view's editor context. Main thread.
 
 #include "editor/editor_context.h"
-#include "editor/kits/kit_browser.h"
-#include "editor/macros/macro_panel.h"
+#include "editor/panel_context.h"
 
 namespace orbi {
 
-class PanelHost final : public MacroPanel::Host, public KitBrowser::Host {
+class PanelHost final : public PanelContext {
  public:
   explicit PanelHost(EditorContext& context) : context_(context) {}
 

@@ -62,8 +62,8 @@ std::string kitFileName(std::string_view kitName) {
 }
 
 ob::Pattern& KitBrowser::part() {
-  ob::Project& project = host_.project();
-  const int p = host_.selectedPart();
+  ob::Project& project = ctx_.project();
+  const int p = ctx_.selectedPart();
   const int count = std::min<int>(project.patternCount, static_cast<int>(std::size(project.patterns)));
   return project.patterns[p >= 0 && p < count ? p : 0];
 }
@@ -95,10 +95,10 @@ bool KitBrowser::loadKit(const ob::KitEntry& entry) {
     report("Could not load " + entry.name + ": " + error, true);
     return false;
   }
-  host_.pushUndo();
-  ob::copyPatternIntoProject(host_.project(), *loaded);
-  host_.commitProject(true);
-  host_.refresh();
+  ctx_.pushUndo();
+  ob::copyPatternIntoProject(ctx_.project(), *loaded);
+  ctx_.commitProject(true);
+  ctx_.refresh();
   markClean();
   report("Loaded " + entry.name, false);
   return true;
@@ -112,10 +112,10 @@ void KitBrowser::newKit() {
     ob::initSoundParams(blank->kit.sounds[t], ob::kMachineDrum);
     blank->tracks[t].soundIndex = static_cast<std::int8_t>(t);
   }
-  host_.pushUndo();
-  ob::copyPatternIntoProject(host_.project(), *blank);
-  host_.commitProject(true);
-  host_.refresh();
+  ctx_.pushUndo();
+  ob::copyPatternIntoProject(ctx_.project(), *blank);
+  ctx_.commitProject(true);
+  ctx_.refresh();
   markClean();
   report("New kit", false);
 }
@@ -197,11 +197,11 @@ void KitBrowser::applyFilter() {
 }
 
 void KitBrowser::saveKit() {
-  host_.pushUndo();
+  ctx_.pushUndo();
   ob::setKitName(part().kit, saveName);
   ob::setKitTags(part().kit, saveTags);
-  host_.commitProject(true);
-  host_.refresh();
+  ctx_.commitProject(true);
+  ctx_.refresh();
   const std::string base = saveName.empty() ? std::string("kit") : saveName;
   const std::string fileName = kitFileName(base);
   resolvedFolder = libraryFolder();

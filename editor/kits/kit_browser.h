@@ -21,6 +21,7 @@
 
 #include "content/kits/kit_library.h"
 #include "document/legacy/legacy_writer.h"
+#include "editor/panel_context.h"
 #include "engine/model/project.h"
 #include "ui/controls/virtual_list.h"
 #include "ui/geometry.h"
@@ -37,23 +38,12 @@ std::string kitFileName(std::string_view kitName);
 
 class KitBrowser {
  public:
-  // What the browser needs of the root view.
-  class Host {
-   public:
-    virtual ~Host() = default;
-    virtual ob::Project& project() = 0;
-    virtual std::int32_t selectedPart() const = 0;
-    virtual void pushUndo() = 0;
-    virtual void commitProject(bool keepPosition) = 0;
-    virtual void refresh() = 0;
-  };
-
   struct Status {
     std::string text;
     bool error = false;
   };
 
-  explicit KitBrowser(Host& host) : host_(host) {}
+  explicit KitBrowser(PanelContext& context) : ctx_(context) {}
 
   // The folder dialog's result, then the browser and the save form at the
   // anchor. Every frame.
@@ -109,7 +99,7 @@ class KitBrowser {
   void chooseFolder();
   void deleteSelected();
 
-  Host& host_;
+  PanelContext& ctx_;
   bool folderDialogWanted_ = false;  // asked inside the popup, filed in draw's id scope
 };
 

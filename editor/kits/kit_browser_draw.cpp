@@ -41,6 +41,15 @@ bool textBand(const char* id, const ui::Rect& band, std::string& text, const cha
   return ui::textField(id, band, text, options) == ui::TextFieldResult::Edited;
 }
 
+// Opens the popup when its flag asks for it; true while it is open.
+bool beginPendingPopup(const char* id, bool& pending, const ui::Rect& anchor, ImVec2 size) {
+  if (pending) {
+    ui::openPopup(id);
+    pending = false;
+  }
+  return ui::beginAnchoredPopup(id, anchor, size);
+}
+
 // The default folder's path without creating it: what the next rescan
 // falls back to when the chosen folder is gone.
 std::filesystem::path defaultFolderPath() {
@@ -77,14 +86,11 @@ void KitBrowser::chooseFolder() {
 
 void KitBrowser::drawBrowser(const ui::Rect& anchor) {
   const float s = ui::scale();
-  if (browserPending) {
-    ui::openPopup(kBrowserPopup);
-    browserPending = false;
-  }
   const ImVec2 size(540.0f * s, 380.0f * s);
-  if (!ui::beginAnchoredPopup(kBrowserPopup, anchor, size)) return;
-  runBrowser(size);
-  ui::endPopup();
+  if (beginPendingPopup(kBrowserPopup, browserPending, anchor, size)) {
+    runBrowser(size);
+    ui::endPopup();
+  }
 }
 
 void KitBrowser::runBrowser(ImVec2 size) {
@@ -142,14 +148,11 @@ void KitBrowser::paintRow(ImDrawList* dl, const ui::ListRow& row) const {
 
 void KitBrowser::drawSavePanel(const ui::Rect& anchor) {
   const float s = ui::scale();
-  if (savePending) {
-    ui::openPopup(kSavePopup);
-    savePending = false;
-  }
   const ImVec2 size(360.0f * s, 120.0f * s);
-  if (!ui::beginAnchoredPopup(kSavePopup, anchor, size)) return;
-  runSavePanel(size);
-  ui::endPopup();
+  if (beginPendingPopup(kSavePopup, savePending, anchor, size)) {
+    runSavePanel(size);
+    ui::endPopup();
+  }
 }
 
 void KitBrowser::runSavePanel(ImVec2 size) {

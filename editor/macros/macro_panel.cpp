@@ -52,8 +52,8 @@ std::string oneDecimal(float v) {
 }  // namespace
 
 ob::Pattern* MacroPanel::part() {
-  ob::Project& project = host_.project();
-  const int p = host_.selectedPart();
+  ob::Project& project = ctx_.project();
+  const int p = ctx_.selectedPart();
   if (p < 0 || p >= std::min<int>(project.patternCount, static_cast<int>(std::size(project.patterns))))
     return nullptr;
   return &project.patterns[p];
@@ -75,7 +75,7 @@ void MacroPanel::send(ob::EditKind kind, std::uint32_t track, std::uint32_t step
   command.step = step;
   command.param = param;
   command.value = value;
-  host_.apply(command);
+  ctx_.apply(command);
 }
 
 void MacroPanel::draw(const ui::Rect& r) {

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/model/edit_command.h"
+#include "editor/panel_context.h"
 #include "engine/model/project.h"
 #include "ui/geometry.h"
 
@@ -20,17 +20,6 @@ namespace orbi {
 
 class MacroPanel {
  public:
-  // What the panel needs of the root view.
-  class Host {
-   public:
-    virtual ~Host() = default;
-    virtual ob::Project& project() = 0;
-    virtual std::int32_t selectedPart() const = 0;
-    virtual std::int32_t selectedTrack() const = 0;
-    // Takes the undo snapshot, changes the project and queues the command.
-    virtual void apply(ob::EditCommand& command) = 0;
-  };
-
   // One parameter the browser offers; the texts come from its descriptor.
   struct BrowserItem {
     std::uint32_t param = 0;  // combined index of the sound's machine
@@ -62,7 +51,7 @@ class MacroPanel {
     float height = 0.0f;
   };
 
-  explicit MacroPanel(Host& host) : host_(host) {}
+  explicit MacroPanel(PanelContext& context) : ctx_(context) {}
 
   // Lays out, draws and runs the cells, the destination rows, the browser
   // and the rename popup inside r. Once per frame.
@@ -102,7 +91,7 @@ class MacroPanel {
   BrowserChoice runParamBrowser(ui::Rect content, const BrowserLayout& layout);
   void addChosenDestination(const BrowserChoice& choice);
 
-  Host& host_;
+  PanelContext& ctx_;
   std::string cellLabel_;        // of the cell being drawn, kept for the frame
   bool browserOpening_ = false;  // the browser opens on the next draw
 };

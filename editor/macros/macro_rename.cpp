@@ -44,7 +44,7 @@ void MacroPanel::renamePopup() {
     // and every document written from it, invalid UTF-8.
     const std::string_view name = ob::utf8Prefix(renameText, sizeof command.text - 1);
     std::memcpy(command.text, name.data(), name.size());
-    host_.apply(command);
+    ctx_.apply(command);
     ui::closePopup();
   } else if (result == ui::TextFieldResult::Escaped) {
     ui::closePopup();

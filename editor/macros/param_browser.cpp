@@ -69,7 +69,7 @@ void paintCell(ImDrawList* dl, const ui::Rect& cell, const MacroPanel::BrowserIt
 }  // namespace
 
 void MacroPanel::openParamBrowser(int m) {
-  const int track = host_.selectedTrack();
+  const int track = ctx_.selectedTrack();
   const ob::Sound* sound = soundOfTrack(track);
   if (sound == nullptr) return;
   std::vector<BrowserItem> items;

@@ -27,7 +27,7 @@ namespace orbi::test {
 
 // The root view as the panels see it: the project, the selection, the
 // commands applied (and their effect), the snapshots, posts and refreshes.
-class FakeRoot : public MacroPanel::Host, public KitBrowser::Host {
+class FakeRoot : public PanelContext {
  public:
   FakeRoot() : project_(ob::makeProject()) {}
 
