@@ -93,7 +93,13 @@ TEST(EditorPanels, APartChangeAndAnOpenClearTheMacroSelectionAndRenewTheBaseline
   EditorRig rig;
   oneDestination(rig);
   rig.frames(1);
-  EXPECT_FALSE(rig.view().kitModified()) << "the first frame marks the kit clean";
+  ob::EditCommand value;
+  value.kind = ob::kEditMacroValue;
+  value.value = 0.7f;
+  rig.view().apply(value);
+  EXPECT_TRUE(rig.view().kitModified());
+  rig.view().undo();
+  EXPECT_FALSE(rig.view().kitModified()) << "the first frame marked the kit as it was clean";
   rig.view().macroPanel().selectedMacro = 2;
   rig.view().selectPart(0);
   EXPECT_EQ(rig.view().macroPanel().selectedMacro, -1);
@@ -101,9 +107,6 @@ TEST(EditorPanels, APartChangeAndAnOpenClearTheMacroSelectionAndRenewTheBaseline
   const fs::path file =
       fs::temp_directory_path() / ("orbi-panels-" + std::to_string(::getpid()) + ".project.orbi");
   ASSERT_TRUE(rig.view().saveProject(file));
-  ob::EditCommand value;
-  value.kind = ob::kEditMacroValue;
-  value.value = 0.7f;
   rig.view().apply(value);
   EXPECT_TRUE(rig.view().kitModified());
   rig.view().macroPanel().selectedMacro = 1;
