@@ -5,7 +5,7 @@
 // writes the current kit; a blank new kit; stepping to the previous or next
 // kit; the library folder's choice; and the test whether the selected part
 // differs from the kit as last loaded or saved. It changes the project only
-// as a whole, through the host's undo snapshot and whole-project post, and
+// as a whole, through the root view's undo snapshot and whole-project post, and
 // keeps its latest message until the frame moves it to the status line.
 // Main thread, inside the root view's frame; nothing here throws for
 // file-system trouble.

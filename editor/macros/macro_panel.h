@@ -3,7 +3,7 @@
 // and a value fader, the selected macro's destinations as rows with a
 // target slider, a parameter browser that adds destinations and a popup
 // that renames a macro. It never writes the project: every change is an
-// edit command handed to the host, which takes the undo snapshot. Main
+// edit command handed to the root view, which takes the undo snapshot. Main
 // thread, inside the root view's frame.
 
 #include <array>
