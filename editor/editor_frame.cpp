@@ -43,7 +43,8 @@ void EditorView::frame(const ui::FrameInfo& frame) {
   takeKitStatus();
   handleEditShortcuts();
   ui::Rect content = frame.content;
-  kitAnchor_ = {content.x, content.y, content.width, std::min(kKitAnchorHeight * ui::scale(), content.height)};
+  kitAnchor_ = {content.x, content.y, content.width,
+                std::min(kKitAnchorHeight * ui::scale(), content.height)};
   kitBrowser_.draw(kitPanelRect_);
   layOutBands(content);
 }

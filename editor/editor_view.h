@@ -124,7 +124,7 @@ class EditorView : public ui::View, public EditorContext {
 
   EngineHost& host_;
   ob::KeptDocument& kept_;
-  double nowMs_ = 0.0;  // the frame's time: the clock of undo coalescing
+  double nowMs_ = 0.0;    // the frame's time: the clock of undo coalescing
   bool started_ = false;  // the first frame's start-up work is done
   std::uint64_t revision_ = 0;
   std::int32_t selectedPart_ = 0;

@@ -18,7 +18,8 @@ class PopupArea {
   // size: the popup's outer size in pixels, padding included.
   explicit PopupArea(ImVec2 size) : origin_(ImGui::GetCursorScreenPos()) {
     const ImVec2 pad = ImGui::GetCurrentWindow()->WindowPadding;
-    rect_ = {origin_.x, origin_.y, std::max(size.x - 2.0f * pad.x, 0.0f), std::max(size.y - 2.0f * pad.y, 0.0f)};
+    rect_ = {origin_.x, origin_.y, std::max(size.x - 2.0f * pad.x, 0.0f),
+             std::max(size.y - 2.0f * pad.y, 0.0f)};
   }
   ~PopupArea() {
     ImGui::SetCursorScreenPos(origin_);

@@ -30,9 +30,7 @@ bool matches(const ob::KitEntry& entry, const std::string& needle) {
   return false;
 }
 
-bool forbiddenInFileName(unsigned char c) {
-  return c < 32 || std::strchr("\\/:*?\"<>|", c) != nullptr;
-}
+bool forbiddenInFileName(unsigned char c) { return c < 32 || std::strchr("\\/:*?\"<>|", c) != nullptr; }
 
 }  // namespace
 

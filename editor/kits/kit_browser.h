@@ -76,7 +76,7 @@ class KitBrowser {
   bool modified = false;
   std::uint64_t lastRevision = 0;
   std::uint64_t comparedRevision = 0;
-  std::vector<ob::KitEntry> entries;  // built-in kits first, then the folder's files
+  std::vector<ob::KitEntry> entries;   // built-in kits first, then the folder's files
   std::vector<std::int32_t> filtered;  // indices into entries of the rows shown
   std::int32_t selectedRow = -1;       // index into filtered
   bool browserPending = false;

@@ -106,7 +106,8 @@ void KitBrowser::runBrowser(ImVec2 size) {
   ui::Rect header = r.takeTop(20.0f * s);
   ui::ButtonStyle folderStyle;
   folderStyle.tooltip = "Choose the kit library folder to scan";
-  if (ui::iconButton("folder", header.takeRight(80.0f * s), "Folder...", folderStyle)) folderDialogWanted_ = true;
+  if (ui::iconButton("folder", header.takeRight(80.0f * s), "Folder...", folderStyle))
+    folderDialogWanted_ = true;
   heading(header, "Kit library");
   ui::drawText(ImGui::GetWindowDrawList(), r.takeTop(14.0f * s), ob::kitPathToUtf8(resolvedFolder),
                ui::TextStyle::Caption, palette::kMuted, ui::TextAlign::Left);

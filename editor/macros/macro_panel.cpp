@@ -129,7 +129,8 @@ void MacroPanel::drawCell(int i, const ob::Macro& macro) {
   }
 
   if (selected) {
-    ui::fillCircle(dl, {nameBand.x + 2.5f * s, nameBand.y + nameBand.height / 2.0f}, 2.5f * s, palette::kAccent);
+    ui::fillCircle(dl, {nameBand.x + 2.5f * s, nameBand.y + nameBand.height / 2.0f}, 2.5f * s,
+                   palette::kAccent);
     nameBand.takeLeft(9.0f * s);
   }
   const std::string_view name = fieldText(macro.name, sizeof macro.name);
@@ -142,11 +143,11 @@ void MacroPanel::drawCell(int i, const ob::Macro& macro) {
   ui::fillRect(dl, strip, palette::kTrackFill, 4.0f);
   // An empty fill would still show its rounded corners.
   if (strip.width * value >= 1.0f)
-    ui::fillRect(dl, {strip.x, strip.y, strip.width * value, strip.height}, selected ? palette::kAccent : kDimFill,
-                 4.0f);
+    ui::fillRect(dl, {strip.x, strip.y, strip.width * value, strip.height},
+                 selected ? palette::kAccent : kDimFill, 4.0f);
   // The right bound wins when the strip is too short for both.
-  const float knobX = std::min(std::max(strip.x + strip.width * value, strip.x + 5.0f * s),
-                               strip.x + strip.width - 5.0f * s);
+  const float knobX =
+      std::min(std::max(strip.x + strip.width * value, strip.x + 5.0f * s), strip.x + strip.width - 5.0f * s);
   const ImVec2 knob{knobX, strip.y + strip.height / 2.0f};
   ui::fillCircle(dl, knob, 5.0f * s, selected ? palette::kAccentHovered : palette::kAccent);
   ui::strokeCircle(dl, knob, 5.0f * s, kKnobRim, 1.0f);
@@ -222,11 +223,13 @@ bool MacroPanel::drawDestinationRow(int j, const ui::Rect& row, const ob::Patter
   ui::fillCircle(dl, {xOf(current), centre}, 2.5f * s, palette::kAccentHovered);
   ui::fillCircle(dl, {targetX, centre}, 4.0f * s, palette::kAccent);
   ui::strokeCircle(dl, {targetX, centre}, 4.0f * s, kKnobRim, 1.0f);
-  ui::drawText(dl, valueRect, oneDecimal(current), ui::TextStyle::Caption, palette::kMuted, ui::TextAlign::Left);
+  ui::drawText(dl, valueRect, oneDecimal(current), ui::TextStyle::Caption, palette::kMuted,
+               ui::TextAlign::Left);
   return true;
 }
 
-MacroPanel::DestinationInfo MacroPanel::describeDestination(const ob::Pattern& pattern, const ob::MacroDest& d) {
+MacroPanel::DestinationInfo MacroPanel::describeDestination(const ob::Pattern& pattern,
+                                                            const ob::MacroDest& d) {
   DestinationInfo info;
   char fallback[16];
   std::snprintf(fallback, sizeof fallback, "t%d:p%d", d.track + 1, d.param);

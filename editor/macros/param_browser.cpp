@@ -45,8 +45,9 @@ MacroPanel::BrowserLayout layOut(const std::vector<MacroPanel::BrowserItem>& ite
       y += 22.0f * s;
     }
     previous = &group;
-    out.placed.push_back(
-        {{column * (columnWidth + kGutter * s), y, columnWidth, kCellHeight * s}, static_cast<int>(i), group});
+    out.placed.push_back({{column * (columnWidth + kGutter * s), y, columnWidth, kCellHeight * s},
+                          static_cast<int>(i),
+                          group});
     if (column == 1) y += kRowPitch * s;
     column ^= 1;
   }
@@ -62,7 +63,8 @@ void paintCell(ImDrawList* dl, const ui::Rect& cell, const MacroPanel::BrowserIt
     ui::fillRect(dl, {cell.x, cell.y, 3.0f * s, cell.height}, palette::kAccent);
   }
   ui::Rect inner = cell.inset(8.0f * s, 4.0f * s);
-  ui::drawText(dl, inner.takeTop(17.0f * s), item.label, ui::TextStyle::Body, palette::kLight, ui::TextAlign::Left);
+  ui::drawText(dl, inner.takeTop(17.0f * s), item.label, ui::TextStyle::Body, palette::kLight,
+               ui::TextAlign::Left);
   ui::drawText(dl, inner, item.help, ui::TextStyle::Caption, palette::kMuted, ui::TextAlign::Left);
 }
 

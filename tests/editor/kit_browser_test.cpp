@@ -46,8 +46,9 @@ TEST(KitBrowser, ListsBuiltInKitsFirstAndLeavesTheBrokenFileOutQuietly) {
   EXPECT_TRUE(rig.browser.entries.front().builtIn);
   const auto firstFile = std::find_if(rig.browser.entries.begin(), rig.browser.entries.end(),
                                       [](const ob::KitEntry& e) { return !e.builtIn; });
-  EXPECT_EQ(std::count_if(firstFile, rig.browser.entries.end(), [](const ob::KitEntry& e) { return e.builtIn; }),
-            0);
+  EXPECT_EQ(
+      std::count_if(firstFile, rig.browser.entries.end(), [](const ob::KitEntry& e) { return e.builtIn; }),
+      0);
   EXPECT_EQ(rig.browser.entries.end() - firstFile, static_cast<long>(test::libraryKits().size()));
   EXPECT_EQ(rig.entryNamed("broken"), -1);
   EXPECT_FALSE(rig.browser.pendingStatus.has_value());
@@ -63,9 +64,19 @@ TEST(KitBrowser, TheFilterMatchesNameTagsAndAuthorInAnyAsciiCase) {
     const char* left;
   };
   const Case cases[] = {
-      {"ROCK", "70s Rock", "Glass"},         {"VINTAGE", "Glass", "Dark Live"}, {"mIrA", "Glass", "Dark Live"},
-      {"live", "Dark Live", "Glass"},        {"\xC3\x89", "\xC3\x89" "cho", "Glass"},
-      {"\xC3\xA9" "cho", "", "\xC3\x89" "cho"},  // a non-ASCII capital is not folded
+      {"ROCK", "70s Rock", "Glass"},
+      {"VINTAGE", "Glass", "Dark Live"},
+      {"mIrA", "Glass", "Dark Live"},
+      {"live", "Dark Live", "Glass"},
+      {"\xC3\x89",
+       "\xC3\x89"
+       "cho",
+       "Glass"},
+      {"\xC3\xA9"
+       "cho",
+       "",
+       "\xC3\x89"
+       "cho"},  // a non-ASCII capital is not folded
       {"", "Glass", ""},
   };
   for (const Case& c : cases) {
@@ -130,8 +141,8 @@ TEST(KitBrowser, SavingNamesTagsAndWritesASafeFileName) {
     EXPECT_FALSE(rig.browser.isModified(1)) << "a save is the clean state";
 
     auto back = newEmptyPart();
-    ASSERT_TRUE(ob::KitLibrary::loadKitFile(ob::kitPathToUtf8(rig.library / ob::kitPathFromUtf8(c.file)), *back,
-                                            nullptr));
+    ASSERT_TRUE(ob::KitLibrary::loadKitFile(ob::kitPathToUtf8(rig.library / ob::kitPathFromUtf8(c.file)),
+                                            *back, nullptr));
     EXPECT_EQ(back->kit.sounds[0].params[2], 0.123f);
   }
 }
@@ -225,9 +236,10 @@ TEST(KitBrowser, NewKitGivesEachTrackAFreshDrumAndKeepsTheSteps) {
 TEST(KitBrowser, AFailedLoadReportsAndTakesNoSnapshot) {
   KitRig rig;
   const ob::Project before = rig.root.project();
-  const ob::KitEntry bad[] = {{"builtin:99", "Ghost", "", 1, {}, true},
-                              {ob::kitPathToUtf8(rig.library / "broken.kit.orbi"), "Broken", "", 1, {}, false},
-                              {ob::kitPathToUtf8(rig.library / "gone.kit.orbi"), "Gone", "", 1, {}, false}};
+  const ob::KitEntry bad[] = {
+      {"builtin:99", "Ghost", "", 1, {}, true},
+      {ob::kitPathToUtf8(rig.library / "broken.kit.orbi"), "Broken", "", 1, {}, false},
+      {ob::kitPathToUtf8(rig.library / "gone.kit.orbi"), "Gone", "", 1, {}, false}};
   for (const ob::KitEntry& entry : bad) {
     SCOPED_TRACE(entry.name);
     EXPECT_FALSE(rig.browser.loadKit(entry));

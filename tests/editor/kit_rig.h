@@ -25,7 +25,8 @@ class TempHome {
  public:
   TempHome() : previous_(fs::current_path()) {
     std::random_device seed;
-    path_ = fs::temp_directory_path() / ("orbi-kits-" + std::to_string(::getpid()) + "-" + std::to_string(seed()));
+    path_ = fs::temp_directory_path() /
+            ("orbi-kits-" + std::to_string(::getpid()) + "-" + std::to_string(seed()));
     fs::create_directories(path_);
     fs::current_path(path_);
   }
@@ -71,7 +72,10 @@ inline const std::vector<KitSpec>& libraryKits() {
   static const std::vector<KitSpec> kits = {
       {"dark.kit.orbi", "Dark Live", "X", "dark, live"},
       {"glass.kit.orbi", "Glass", "Mira", "bright, vintage"},
-      {"echo.kit.orbi", "\xC3\x89" "cho", "", "dub"},
+      {"echo.kit.orbi",
+       "\xC3\x89"
+       "cho",
+       "", "dub"},
   };
   return kits;
 }

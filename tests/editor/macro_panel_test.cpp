@@ -273,9 +273,8 @@ TEST(MacroPanel, PickingAnExistingDestinationOnlyRetargetsIt) {
   ASSERT_EQ(rig.panel.browserMacro, 0);
   ASSERT_EQ(rig.panel.browserTrack, 0);
   EXPECT_EQ(rig.panel.browser.title, "Macro 1  \u00B7  add to  Kick");
-  const bool dotDrawn = rig.scoped([] {
-    return ui::styleFont(ui::TextStyle::Small).face->FindGlyphNoFallback(0x00B7) != nullptr;
-  });
+  const bool dotDrawn = rig.scoped(
+      [] { return ui::styleFont(ui::TextStyle::Small).face->FindGlyphNoFallback(0x00B7) != nullptr; });
   EXPECT_TRUE(dotDrawn) << "the title's middle dot is in the font";
   const ui::Rect cell = rig.browserCell(0, "exc1_tone");
   ASSERT_GT(cell.width, 0.0f);
