@@ -1,10 +1,13 @@
 // The root view's frame: catching up with a state load, housekeeping for
-// the engine host, the playhead, the editing shortcuts and the page.
+// the engine host, the playhead, the kit browser's message, the editing
+// shortcuts, the kit browser's popups, the bands under the top and the
+// page.
 #include <algorithm>
 
 #include "editor/editor_view.h"
 #include "engine/session/engine_host.h"
 #include "ui/context.h"
+#include "ui/controls/panel.h"
 #include "ui/shortcuts.h"
 
 namespace orbi {
@@ -12,9 +15,12 @@ namespace orbi {
 namespace {
 
 constexpr float kSlowestPlayheadBpm = 20.0f;
-constexpr float kGap = 10.0f;
+// Design heights of the bands under the top of the content.
+constexpr float kBandGap = 10.0f;
 constexpr float kCreditsBand = 20.0f;
 constexpr float kMacrosBand = 118.0f;
+// Where the kit popups open until the header gives its kit field.
+constexpr float kKitAnchorHeight = 24.0f;
 
 double msPerStep(float bpm) { return std::max(60000.0 / std::max(bpm, kSlowestPlayheadBpm) * 0.25, 1.0); }
 
@@ -22,10 +28,6 @@ double msPerStep(float bpm) { return std::max(60000.0 / std::max(bpm, kSlowestPl
 
 void EditorView::frame(const ui::FrameInfo& frame) {
   nowMs_ = frame.time * 1000.0;
-  if (!started_) {
-    bench_.rebuild();
-    started_ = true;
-  }
   if (seenStateLoads_ != host_.stateLoads) {
     // The host loaded a state under the open editor: the histories hold
     // another project and the selection may point past it.
@@ -33,10 +35,50 @@ void EditorView::frame(const ui::FrameInfo& frame) {
     startOver();
     refresh();
   }
+  if (!started_) {
+    bench_.rebuild();
+    kitBrowser_.markClean();
+    started_ = true;
+  }
   keepHouse(frame.time);
   followPlayhead();
+  takeKitStatus();
   handleEditShortcuts();
-  drawPage(frame.content);
+  ui::Rect content = frame.content;
+  kitAnchor_ = {content.x, content.y, content.width,
+                std::min(kKitAnchorHeight * ui::scale(), content.height)};
+  kitBrowser_.draw(kitPanelRect_);
+  // The bench is page 0, the only page so far.
+  bench_.drawPage(layOutBands(content));
+}
+
+void EditorView::takeKitStatus() {
+  if (!kitBrowser_.pendingStatus) return;
+  setStatus(std::move(kitBrowser_.pendingStatus->text), kitBrowser_.pendingStatus->error);
+  kitBrowser_.pendingStatus.reset();
+}
+
+void EditorView::openKitSaveForm() {
+  kitPanelRect_ = kitAnchor_;
+  kitBrowser_.prefillSaveForm();
+}
+
+void EditorView::browseKits() {
+  kitPanelRect_ = kitAnchor_;
+  kitBrowser_.syncSelection();
+}
+
+ui::Rect EditorView::layOutBands(ui::Rect content) {
+  const float s = ui::scale();
+  content.takeTop(kBandGap * s);
+  content.takeTop(kCreditsBand * s);
+  content.takeTop(kBandGap * s);
+  {
+    const ui::Panel macros(content.takeTop(kMacrosBand * s), "Macros");
+    macroPanel_.draw(macros.content());
+  }
+  content.takeTop(kBandGap * s);
+  return content;
 }
 
 void EditorView::keepHouse(double time) {
@@ -87,14 +129,5 @@ void EditorView::handleEditShortcuts() {
     default: break;
   }
 }
-
-ui::Rect EditorView::pageArea(const ui::Rect& content, float s) {
-  ui::Rect rest = content;
-  for (float band : {kGap, kCreditsBand, kGap, kMacrosBand, kGap}) rest.takeTop(band * s);
-  return rest;
-}
-
-// The bench is page 0, the only page so far.
-void EditorView::drawPage(const ui::Rect& content) { bench_.drawPage(pageArea(content, ui::scale())); }
 
 }  // namespace orbi

@@ -32,7 +32,10 @@ EditorView::EditorView(EngineHost& host, ob::KeptDocument& kept)
       kept_(kept),
       lastEditSnapshot_(kNoSnapshot),
       editActions_(*this),
+      panelHost_(*this),
+      macroPanel_(panelHost_),
       bench_(*this, benchPage_),
+      kitBrowser_(panelHost_),
       seenStateLoads_(host.stateLoads) {
   // Last: the handlers may reach any member.
   bench_.wire();
@@ -53,6 +56,7 @@ void EditorView::selectPart(std::int32_t part) {
   const int tracks = host_.project.patterns[part].numTracks;
   if (selectedTrack_ >= tracks) selectedTrack_ = std::max(tracks - 1, 0);
   selectedStep_ = -1;
+  macroPanel_.selectedMacro = -1;
   bench_.rebuild();
 }
 
@@ -164,6 +168,8 @@ void EditorView::startOver() {
   endCoalescing();
   selectedPart_ = 0;
   selectedStep_ = -1;
+  macroPanel_.selectedMacro = -1;
+  kitBrowser_.markClean();
 }
 
 void EditorView::setStatus(std::string text, bool error) {

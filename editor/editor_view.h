@@ -15,8 +15,12 @@
 #include "editor/bench/bench_controller.h"
 #include "editor/editor_clipboard.h"
 #include "editor/editor_context.h"
+#include "editor/kits/kit_browser.h"
+#include "editor/macros/macro_panel.h"
+#include "editor/panel_host.h"
 #include "editor/undo_history.h"
 #include "editor/widgets/bench/bench_page.h"
+#include "ui/geometry.h"
 #include "ui/view.h"
 
 namespace orbi {
@@ -31,8 +35,9 @@ class EditorView : public ui::View, public EditorContext {
   // document load kept for the next save.
   EditorView(EngineHost& host, ob::KeptDocument& kept);
 
-  // The frame (editor_frame.cpp): housekeeping, the playhead, the editing
-  // shortcuts and the bench page.
+  // The frame (editor_frame.cpp): housekeeping, the playhead, the kit
+  // browser's message and popups, the editing shortcuts, the macros band
+  // and the bench page.
   void frame(const ui::FrameInfo& frame) override;
 
   ob::Project& project() override;
@@ -69,6 +74,18 @@ class EditorView : public ui::View, public EditorContext {
   bool openProject(const std::filesystem::path& path);
   bool saveProject(const std::filesystem::path& path);
 
+  // Kit commands; the save form and the browser open at the top of the
+  // content from the next frame.
+  void newKit() { kitBrowser_.newKit(); }
+  void openKitSaveForm();
+  void browseKits();
+  // -1 the previous kit of the library, +1 the next.
+  void stepKit(int step) { kitBrowser_.stepKit(step); }
+  // The selected part differs from the kit as last loaded, saved or opened.
+  bool kitModified() { return kitBrowser_.isModified(revision_); }
+  MacroPanel& macroPanel() { return macroPanel_; }
+  KitBrowser& kitBrowser() { return kitBrowser_; }
+
   void setStatus(std::string text, bool error);
   const std::string& statusText() const { return statusText_; }
   bool statusError() const { return statusError_; }
@@ -83,9 +100,6 @@ class EditorView : public ui::View, public EditorContext {
   std::uint32_t auditionIndex() const { return auditionIndex_; }
   BenchPage& benchPage() { return benchPage_; }
   BenchController& bench() { return bench_; }
-  // Where the page goes in the frame's content rectangle, below the sample
-  // credits and the macros.
-  static ui::Rect pageArea(const ui::Rect& content, float scale);
 
  private:
   // Pushes a copy of the editor project (the oldest goes beyond 32) and
@@ -102,18 +116,21 @@ class EditorView : public ui::View, public EditorContext {
   // snapshot of its own.
   void endCoalescing();
   // What a fresh project asks of the view: no history, the first part, no
-  // step.
+  // step, no macro selected and the kit as it came as the clean state.
   void startOver();
 
   // Frame stages (editor_frame.cpp).
   void keepHouse(double time);
   void followPlayhead();
   void handleEditShortcuts();
-  void drawPage(const ui::Rect& content);
+  void takeKitStatus();
+  // The credits and macros bands under the top of the content; returns
+  // what is left for the page.
+  ui::Rect layOutBands(ui::Rect content);
 
   EngineHost& host_;
   ob::KeptDocument& kept_;
-  double nowMs_ = 0.0;  // the frame's time: the clock of undo coalescing
+  double nowMs_ = 0.0;    // the frame's time: the clock of undo coalescing
   bool started_ = false;  // the first frame's start-up work is done
   std::uint64_t revision_ = 0;
   std::int32_t selectedPart_ = 0;
@@ -134,8 +151,13 @@ class EditorView : public ui::View, public EditorContext {
   double lastEditSnapshot_;
   EditorClipboard clipboard_;
   EditActions editActions_;
+  PanelHost panelHost_;
+  MacroPanel macroPanel_;
   BenchPage benchPage_;
   BenchController bench_;
+  KitBrowser kitBrowser_;
+  ui::Rect kitPanelRect_;  // where the kit browser's popups open
+  ui::Rect kitAnchor_;     // the top strip of the latest frame's content
   std::string statusText_;
   bool statusError_ = false;
   std::vector<float> auditionBuffers_[2];
