@@ -6,13 +6,13 @@
 
 #include "editor/bench/bench_controller.h"
 #include "editor/editor_context.h"
+#include "engine/params/param_tables.h"
 
 namespace orbi {
 namespace {
 
 constexpr int kShapeCount = 6;
 constexpr int kTrigModeCount = 5;
-constexpr int kDivisionCount = 10;
 
 bool isLfo(int lfo) { return lfo == 0 || lfo == 1; }
 
@@ -67,7 +67,7 @@ void BenchController::lfoRate(int lfo) {
   if (!l.sync) {
     send(command(ob::kEditLfoSync, t, 0, lfo, 1.0f));
     send(command(ob::kEditLfoRateDiv, t, 0, lfo, 0.0f));
-  } else if (l.rateDiv + 1 < kDivisionCount) {
+  } else if (l.rateDiv + 1 < ob::kDivisionCount) {
     send(command(ob::kEditLfoRateDiv, t, 0, lfo, static_cast<float>(l.rateDiv + 1)));
   } else {
     send(command(ob::kEditLfoSync, t, 0, lfo, 0.0f));
