@@ -113,10 +113,10 @@ BenchController::AddTrackChoice BenchController::addTrackPopup() {
   for (int i = 0; i < static_cast<int>(kAddRows.size()); ++i) {
     const ui::Rect row{origin.x, origin.y + y, 160.0f * s, std::min(24.0f * s, std::max(blockHeight - y, 0.0f))};
     ImGui::PushID(i);
-    ui::InteractSpec spec;
-    spec.kind = ui::HitKind::Rectangle;
-    spec.rect = row;
-    if (ui::interact("machine", spec).pressed) {
+    ui::InteractSpec desc;
+    desc.kind = ui::HitKind::Rectangle;
+    desc.rect = row;
+    if (ui::interact("machine", desc).pressed) {
       choice.machine = kAddRows[static_cast<std::size_t>(i)].machine;
       choice.chosen = true;
     }
