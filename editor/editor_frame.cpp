@@ -49,7 +49,7 @@ void EditorView::frame(const ui::FrameInfo& frame) {
                 std::min(kKitAnchorHeight * ui::scale(), content.height)};
   kitBrowser_.draw(kitPanelRect_);
   // The bench is page 0, the only page so far.
-  bench_.drawPage(layOutBands(content));
+  bench_.drawPage(layOutBands(content), nowMs_);
 }
 
 void EditorView::takeKitStatus() {

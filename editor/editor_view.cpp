@@ -107,10 +107,14 @@ void EditorView::apply(ob::EditCommand& command) {
 
 void EditorView::commitProject(bool keepPosition) {
   host_.postProject(keepPosition);
+  bench_.samplesChanged();
   ++revision_;
 }
 
-void EditorView::publishSamples() { host_.publishSamples(); }
+void EditorView::publishSamples() {
+  host_.publishSamples();
+  bench_.samplesChanged();
+}
 
 void EditorView::restore(UndoHistory& from, UndoHistory& to) {
   if (from.empty()) return;
@@ -118,6 +122,7 @@ void EditorView::restore(UndoHistory& from, UndoHistory& to) {
   host_.project = from.back();
   from.pop_back();
   host_.postProject(true);
+  bench_.samplesChanged();  // the slot table came back with the project
   ++revision_;
   endCoalescing();
   refresh();
@@ -163,6 +168,7 @@ void EditorView::refresh() {
 }
 
 void EditorView::startOver() {
+  bench_.samplesChanged();  // a new pool came with the state
   undoHistory_.clear();
   redoHistory_.clear();
   endCoalescing();

@@ -26,7 +26,9 @@ bool isStep(int step) { return step >= 0 && step < ob::kStepsPerTrack; }
 }  // namespace
 
 BenchController::BenchController(EditorContext& c, BenchPage& p)
-    : context(&c), page(&p), seedSource(randomDeviceSeed) {}
+    : context(&c), page(&p), seedSource(randomDeviceSeed) {
+  for (int i = 0; i < ob::kSampleSlots; ++i) slotNamePointers_[static_cast<std::size_t>(i)] = slotNames[i];
+}
 
 ob::Pattern& BenchController::pattern() const {
   ob::Project& project = context->project();
@@ -139,7 +141,8 @@ std::function<float(int)> BenchController::tickLive() const {
   };
 }
 
-void BenchController::drawPage(const ui::Rect& r) {
+void BenchController::drawPage(const ui::Rect& r, double nowMs) {
+  renderStalePreviews(nowMs);
   if (const std::function<float(int)> live = tickLive()) {
     page->anatomy.hitGraph.pollLive(live);
     page->anatomy.bodyGraph.pollLive(live);

@@ -7,12 +7,18 @@
 // called from it.
 
 #include <cstdint>
+#include <array>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "editor/bench/preview_buffer.h"
 #include "editor/widgets/chain/stage.h"
+#include "editor/widgets/graph/graph_model.h"
+#include "editor/widgets/param_widget.h"
+#include "editor/widgets/sample/sample_view.h"
 #include "engine/model/edit_command.h"
 #include "engine/model/project.h"
 #include "ui/geometry.h"
@@ -22,6 +28,11 @@ namespace orbi {
 
 class BenchPage;
 class EditorContext;
+class HalfBrowser;
+class NodeGraph;
+
+// The panel a half preset belongs to.
+enum class PanelGroup : int { kHit = 8, kBody = 9 };
 
 class BenchController {
  public:
@@ -38,6 +49,15 @@ class BenchController {
   // The halves of a modelled drum, for auditions and previews.
   enum Half : int { kHit = 0, kSecondHit = 1, kBody = 2 };
 
+  // Where a sampler or granular parameter is edited.
+  enum class Lane : int { kNone, kSampleView, kTitleStrip, kSpeed, kTone, kGrains, kAmp };
+
+  // A random amount on a parameter index.
+  struct RandomAmount {
+    int param = 0;
+    float amount = 0.0f;
+  };
+
   struct AddTrackChoice {
     std::uint8_t machine = 0;
     bool chosen = false;
@@ -53,9 +73,10 @@ class BenchController {
   void wire();
   // The page shows the project as it is now.
   void rebuild();
-  // The bench page of the editor's frame: the live values of the graphs,
-  // the page, then the popups it asked for.
-  void drawPage(const ui::Rect& r);
+  // The bench page of the editor's frame at the frame clock nowMs: the
+  // previews due, the live values of the graphs, the page, then the popups
+  // it asked for.
+  void drawPage(const ui::Rect& r, double nowMs);
   // The engine's modulated value of a parameter of the track selected now;
   // empty while no track 0..7 is selected.
   std::function<float(int)> tickLive() const;
@@ -113,6 +134,52 @@ class BenchController {
   void lfoTrig(int lfo);
   void splitLayers(int count, int mode);
 
+  // ---- Panels of the selected sound, the last step of a rebuild
+  void buildPanels();
+  void buildChainPanel(const ob::Sound& sound);
+  void buildSamplePanel(const ob::Sound& sound);
+  static Lane laneOf(int machine, std::string_view key, bool slicesOn);
+  // One slot a key the machine has, with its modulation marks.
+  void fillSlots(ParamWidget& widget, const ob::Sound& sound, std::initializer_list<const char*> keys) const;
+  std::vector<SampleView::Chip> sampleFlagChips(const ob::Sound& sound);
+  // Appends to the chips being built; nothing for a key the machine lacks.
+  void addFlagChip(const char* label, const char* key);
+  // prefix + key in the sound being built; 0 when the machine lacks it.
+  float readParamByKey(std::string_view prefix, std::string_view key) const;
+  const char* slotName(int slot) const { return slotNames[slot]; }
+  int slotNameCount() const { return slotNameCount_; }
+
+  // ---- Drum halves: presets, models and modulation marks
+  void buildHalfPresets(HalfBrowser& browser, const ob::Sound& sound, const char* typeKey, PanelGroup group,
+                        const char* prefix);
+  void appendRecordedHalves(std::vector<ParamWidget::ResolvedPreset>& presets, const ob::Sound& sound,
+                            PanelGroup group, std::string_view prefix);
+  // paramBase 0 for the hit, 7 for the second hit; ignored for the body.
+  void buildHalfModel(NodeGraph& graph, const ob::Sound& sound, bool isBody, int halfType, int paramBase) const;
+  static graph::Shape halfShape(const ob::Sound& sound, bool isBody, int paramBase);
+  // The lock, LFO range, envelope range and macro target of one parameter
+  // of a track, in parameter units.
+  static ParamWidget::ModMarks modulationSummary(const ob::Pattern& pattern, int soundIndex, int track, int step,
+                                                 bool stepActive, int machine, int param);
+  void decorateNode(graph::Node& node) const;
+
+  // ---- Rendered previews
+  void buildPreviews();
+  int halfPreviewFrames(const ob::Sound& sound, bool isBody, int paramBase) const;
+  // The track's random amounts, then the step's (step -1: none).
+  static std::vector<RandomAmount> effectiveRandoms(const ob::Track& track, int step);
+  static ob::Sound applyRandomDraws(const ob::Sound& sound, const std::vector<RandomAmount>& randoms,
+                                    std::int64_t seed);
+  void buildHitShapes(const ob::Sound& sound);
+  // Renders the stale previews once 100 ms of the frame clock have passed
+  // since the last render; the views keep their pictures until then.
+  void renderStalePreviews(double nowMs);
+  // Renders whatever is stale now.
+  void flushPreviews();
+  // The editor changed the pool or its slot table.
+  void samplesChanged() { ++sampleEdits_; }
+  int previewRenders() const { return previewRenders_; }
+
   // ---- Operations shared with the panels
   static int ticksPerStep(int index);
   // A copy of a drum with the other halves silenced, never reversed.
@@ -131,6 +198,9 @@ class BenchController {
   // One 32-bit seed for the random slice fill; the platform's random
   // device unless replaced.
   std::function<std::uint32_t()> seedSource;
+  // Names of the pool slots, "slot %d" for an unnamed one; the graphs'
+  // slot choices point here, so the storage never moves.
+  char slotNames[ob::kSampleSlots][64] = {};
 
  private:
   ob::Pattern& pattern() const;
@@ -151,6 +221,48 @@ class BenchController {
   void wireDrawerAndRoom();
   void wireVelocity();
   void wireSampler();
+
+  void refreshSnapshot();
+  void relayOut();
+  void buildSlotNames();
+  void buildVelocityModel(const ob::Sound& kitSound);
+  void buildDrawerRows(const ob::Sound& sound, const ob::Sound& kitSound);
+  void copyRowsToFaders();
+  void buildDrum(const ob::Sound& sound);
+  void requestHalfPreviews(const ob::Sound& sound);
+  void handPreviews();
+  void handDrumPreviews();
+  // Every buffer the views show now.
+  void forEachPlanned(const std::function<void(PreviewBuffer&)>& f);
+  // What each view shows of the buffers, written by the rebuild.
+  struct PreviewPlan {
+    bool grid = false;
+    std::array<std::uint8_t, 16> cells{};  // 0 none, 1 a waveform, 2 eight variations
+    bool drum = false;
+    bool secondHit = false;
+    bool operator==(const PreviewPlan&) const = default;
+  };
+  PreviewKey keyOf(const ob::Sound& sound, int frames, std::int64_t seed = 0, bool trim = false) const;
+
+  ob::SamplePoolSnapshot snapshot_;
+  int slotNameCount_ = 0;
+  std::array<const char*, ob::kSampleSlots> slotNamePointers_{};  // into slotNames
+  // The sound the panel builders are working on, with and without locks.
+  ob::Sound panelSound_;
+  ob::Sound kitSound_;
+  std::vector<SampleView::Chip>* chipsBeingBuilt_ = nullptr;
+
+  PreviewBuffer basePreview_;
+  std::array<PreviewBuffer, 16> stepPreviews_;
+  std::array<std::array<PreviewBuffer, 8>, 16> variationPreviews_;
+  std::array<PreviewBuffer, 3> halfPreviews_;  // by Half
+  PreviewBuffer wholePreview_;
+  PreviewPlan plan_;
+  PreviewPlan handedPlan_;
+  bool planHanded_ = false;
+  std::uint32_t sampleEdits_ = 0;
+  double lastRenderMs_ = -1e300;
+  int previewRenders_ = 0;
 };
 
 }  // namespace orbi

@@ -88,6 +88,9 @@ void BenchController::rebuild() {
     page->rateLabel = rateLabelOf(track.rate);
     writeStepRecords(track);
   }
+  buildPreviews();
+  buildPanels();
+  if (!planHanded_ || plan_ != handedPlan_) handPreviews();
 }
 
 int BenchController::ticksPerStep(int index) {
