@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -16,6 +19,7 @@
 #include "editor/widgets/bench/bench_page.h"
 #include "engine/model/demo_project.h"
 #include "engine/params/param_tables.h"
+#include "engine/pool/sample_pool.h"
 #include "engine/session/engine_host.h"
 
 namespace orbi::test {
@@ -112,6 +116,25 @@ struct BenchRig {
   }
   ob::Pattern& pattern() { return context.pattern(); }
   ob::Sound& soundOf(int track) { return pattern().kit.sounds[pattern().tracks[track].soundIndex]; }
+  // Turns track t's sound into a fresh sound of the machine, selects the
+  // track and rebuilds.
+  ob::Sound& selectMachine(int t, std::uint8_t machine) {
+    ob::initSoundParams(soundOf(t), machine);
+    context.track = t;
+    bench.rebuild();
+    return soundOf(t);
+  }
+  // A sine of the given length in pool slot `slot`, named in the table.
+  void putSample(int slot, double seconds, const char* name = "tone") {
+    ob::SampleAudio audio;
+    audio.sampleRate = 44100.0;
+    audio.left.resize(static_cast<std::size_t>(seconds * audio.sampleRate));
+    for (std::size_t i = 0; i < audio.left.size(); ++i) audio.left[i] = 0.5f * std::sin(0.05f * static_cast<float>(i));
+    context.samplePool().replaceSlot(static_cast<std::uint32_t>(slot), std::move(audio));
+    ob::SampleSlotTable& table = context.project().samples;
+    std::snprintf(table.slots[slot].name, sizeof table.slots[slot].name, "%s", name);
+    table.count = std::max<std::uint8_t>(table.count, static_cast<std::uint8_t>(slot + 1));
+  }
 
   FakeEditorContext context;
   BenchPage page;

@@ -1,0 +1,202 @@
+// The bench's rendered pictures: which grid cells get a hit or eight
+// variations, the random draws and their seeds, the lengths of the half
+// and whole-sound previews, and the throttle that renders at most once per
+// 100 ms of the frame clock while a drag edits every frame.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "engine/player/render_sound_offline.h"
+#include "tests/editor/bench_rig.h"
+
+namespace orbi::test {
+namespace {
+
+using Randoms = std::vector<BenchController::RandomAmount>;
+
+std::vector<float> copyOf(const float* samples, int frames) {
+  return samples ? std::vector<float>(samples, samples + frames) : std::vector<float>{};
+}
+
+// Every picture the bench's views show now, in one list per view.
+std::vector<std::vector<float>> pictures(const BenchPage& page) {
+  std::vector<std::vector<float>> all;
+  all.push_back(copyOf(page.grid.baseWave.samples, page.grid.baseWave.frames));
+  for (int k = 0; k < HitsGrid::kCells; ++k) {
+    all.push_back(copyOf(page.grid.cellWaves[k].samples, page.grid.cellWaves[k].frames));
+    for (const HitsGrid::Wave& w : page.grid.cellVariations[k]) all.push_back(copyOf(w.samples, w.frames));
+  }
+  const AnatomyView& a = page.anatomy;
+  all.push_back(copyOf(a.hitBrowser.samples, a.hitBrowser.frameCount));
+  all.push_back(copyOf(a.bodyBrowser.samples, a.bodyBrowser.frameCount));
+  all.push_back(copyOf(a.sumSamples, a.sumFrames));
+  return all;
+}
+
+// Track 0 with no steps and no random amounts.
+class Previews : public testing::Test {
+ protected:
+  Previews() {
+    ob::Track& track = rig.pattern().tracks[0];
+    for (ob::Step& s : track.steps) s = ob::Step{};
+    track.trackRandCount = 0;
+    rig.bench.rebuild();
+  }
+  ob::Step& step(int k) { return rig.pattern().tracks[0].steps[k]; }
+  ob::Sound& kick() { return rig.soundOf(0); }
+
+  BenchRig rig;
+};
+
+TEST_F(Previews, OnlyLockedOrRandomStepsGetCellsOfTheirOwn) {
+  step(1).active = 1;
+  step(2).active = 1;
+  step(2).lockCount = 1;
+  step(2).locks[0] = {static_cast<std::uint8_t>(drumParam("exc1_tone")), 0.9f};
+  step(3).active = 1;
+  step(3).randCount = 1;
+  step(3).rands[0] = {static_cast<std::uint8_t>(drumParam("exc1_tone")), 0.5f};
+  step(4).randCount = 1;  // inactive: nothing
+  step(4).rands[0] = step(3).rands[0];
+  rig.bench.rebuild();
+  rig.bench.flushPreviews();
+  const HitsGrid& g = rig.page.grid;
+  EXPECT_EQ(g.baseWave.frames, 8820);
+  for (int k = 0; k < HitsGrid::kCells; ++k) {
+    SCOPED_TRACE(k);
+    EXPECT_EQ(g.cellWaves[k].frames, k == 2 ? 8820 : 0);
+    EXPECT_EQ(g.cellVariations[k].size(), k == 3 ? 8u : 0u);
+  }
+
+  // The variations are the step's sound with the draws of seeds 3 x 977 + 1
+  // to + 8, the same seeds that give the graphs' ghosts of that hit.
+  const Randoms randoms = BenchController::effectiveRandoms(rig.pattern().tracks[0], 3);
+  std::vector<float> expected;
+  for (int v = 0; v < 8; ++v) {
+    const ob::Sound drawn = BenchController::applyRandomDraws(kick(), randoms, 3 * 977 + 1 + v);
+    ob::renderSoundOffline(drawn, nullptr, 22050.0, 8820, expected, 1.0f);
+    EXPECT_EQ(copyOf(g.cellVariations[3][v].samples, 8820), expected) << v;
+  }
+  rig.context.step = 3;
+  rig.bench.rebuild();
+  const std::vector<graph::Shape>& ghosts = rig.page.anatomy.hitGraph.hitShapes;
+  ASSERT_EQ(ghosts.size(), 8u);
+  for (int v = 0; v < 8; ++v)
+    EXPECT_FLOAT_EQ(ghosts[v].tone,
+                    BenchController::applyRandomDraws(kick(), randoms, 3 * 977 + 1 + v).params[drumParam("exc1_tone")]);
+  EXPECT_EQ(rig.page.anatomy.bodyGraph.hitShapes.size(), 8u);
+  EXPECT_EQ(rig.page.anatomy.hitGraph.breatheEnabled, 1);
+}
+
+TEST_F(Previews, RandomDrawsMatchValuesWorkedOutByHand) {
+  ob::Sound s = kick();
+  s.params[drumParam("exc1_tone")] = 0.3f;
+  s.params[drumParam("res_tune")] = 100.0f;
+  EXPECT_NEAR(BenchController::applyRandomDraws(s, {{drumParam("exc1_tone"), 0.5f}}, 1955).params[drumParam("exc1_tone")],
+              0.42162001f, 1e-6f);
+  // A negative seed is its two's complement.
+  EXPECT_NEAR(BenchController::applyRandomDraws(s, {{drumParam("res_tune"), 1.0f}}, -976).params[drumParam("res_tune")],
+              281.48239f, 1e-3f);
+  // Always within the parameter's range.
+  const ob::Sound wide = BenchController::applyRandomDraws(s, {{drumParam("exc1_tone"), 50.0f}}, 7);
+  EXPECT_TRUE(wide.params[drumParam("exc1_tone")] == 0.0f || wide.params[drumParam("exc1_tone")] == 1.0f);
+}
+
+TEST_F(Previews, StepAmountsReplaceTrackAmountsAndBadEntriesDrop) {
+  ob::Track& track = rig.pattern().tracks[0];
+  track.trackRandCount = 3;
+  track.trackRands[0] = {1, 0.2f};
+  track.trackRands[1] = {2, 0.0f};   // no amount
+  track.trackRands[2] = {70, 0.5f};  // no such parameter
+  step(6).randCount = 2;
+  step(6).rands[0] = {5, 0.3f};
+  step(6).rands[1] = {1, 0.7f};
+  const Randoms r = BenchController::effectiveRandoms(track, 6);
+  ASSERT_EQ(r.size(), 2u);
+  EXPECT_EQ(r[0].param, 1);
+  EXPECT_FLOAT_EQ(r[0].amount, 0.7f);
+  EXPECT_EQ(r[1].param, 5);
+  EXPECT_EQ(BenchController::effectiveRandoms(track, -1).size(), 1u);
+}
+
+TEST_F(Previews, HalfAndWholeLengths) {
+  rig.putSample(40, 3.0);
+  ob::Sound s = kick();
+  s.params[drumParam("exc1_type")] = 4.0f;
+  s.params[drumParam("exc1_aux1")] = 40.0f / 63.0f;
+  rig.bench.rebuild();  // the snapshot holds the new slot
+  EXPECT_EQ(rig.bench.halfPreviewFrames(s, false, 0), 5 * 22050);
+  s.params[drumParam("exc1_type")] = 1.0f;
+  s.params[drumParam("exc1_decay")] = 0.01f;
+  EXPECT_EQ(rig.bench.halfPreviewFrames(s, false, 0), 8820);
+  s.params[drumParam("res_decay")] = 2.0f;
+  EXPECT_EQ(rig.bench.halfPreviewFrames(s, true, 0), 50715);  // 2.3 s
+
+  kick().params[drumParam("voice_rev")] = 1.0f;
+  rig.bench.rebuild();
+  rig.bench.flushPreviews();
+  const AnatomyView& a = rig.page.anatomy;
+  ASSERT_GE(a.sumFrames, 8820);
+  ASSERT_LE(a.sumFrames, 22050);
+  if (a.sumFrames > 8820) {
+    EXPECT_GE(std::fabs(a.sumSamples[a.sumFrames - 1]), 0.0001f);
+  }
+  EXPECT_TRUE(a.reversed);
+}
+
+// A drag of the hit's tone at 60 frames a second for two seconds.
+TEST_F(Previews, ADragRendersAtMostTenTimesASecondAndEndsOnTheFreshPictures) {
+  const int tone = drumParam("exc1_tone");
+  step(0).active = 1;
+  step(0).randCount = 1;
+  step(0).rands[0] = {static_cast<std::uint8_t>(drumParam("res_decay")), 0.3f};
+  rig.bench.rebuild();
+  rig.bench.flushPreviews();
+  const int before = rig.bench.previewRenders();
+  double now = 1000.0;
+  for (int frame = 0; frame < 120; ++frame, now += 1000.0 / 60.0) {
+    rig.page.anatomy.hitGraph.value(tone, 0.2f + 0.005f * static_cast<float>(frame));
+    rig.bench.renderStalePreviews(now);
+  }
+  for (int frame = 0; frame < 8; ++frame, now += 1000.0 / 60.0) rig.bench.renderStalePreviews(now);
+  EXPECT_LE(rig.bench.previewRenders() - before, 21);
+  EXPECT_GE(rig.bench.previewRenders() - before, 2);
+
+  BenchRig fresh;
+  fresh.context.project() = rig.context.project();
+  fresh.bench.rebuild();
+  fresh.bench.flushPreviews();
+  EXPECT_EQ(pictures(rig.page), pictures(fresh.page));
+}
+
+TEST_F(Previews, NothingRendersWhileTheInputsStayTheSame) {
+  rig.bench.flushPreviews();
+  const int renders = rig.bench.previewRenders();
+  rig.bench.rebuild();
+  rig.bench.renderStalePreviews(1e9);
+  EXPECT_EQ(rig.bench.previewRenders(), renders);
+  // A change of the pool renders again, though no sound changed.
+  rig.bench.samplesChanged();
+  rig.bench.rebuild();
+  rig.bench.renderStalePreviews(2e9);
+  EXPECT_EQ(rig.bench.previewRenders(), renders + 1);
+}
+
+// A longer hit grows its buffer; the views must read the new one.
+TEST_F(Previews, ViewsFollowABufferThatGrew) {
+  rig.bench.flushPreviews();
+  kick().params[drumParam("exc1_decay")] = 0.5f;
+  kick().params[drumParam("res_decay")] = 4.0f;
+  rig.bench.rebuild();
+  rig.bench.flushPreviews();
+  const HalfBrowser& body = rig.page.anatomy.bodyBrowser;
+  ASSERT_EQ(body.frameCount, 101430);  // 4.6 s
+  double energy = 0.0;
+  for (int i = 0; i < body.frameCount; ++i) energy += std::fabs(body.samples[i]);
+  EXPECT_GT(energy, 0.0);
+  EXPECT_NEAR(rig.page.anatomy.bodyGraph.window(), 4.6f, 1e-4f);
+}
+
+}  // namespace
+}  // namespace orbi::test
