@@ -145,6 +145,11 @@ void BenchController::buildSamplePanel(const ob::Sound& s) {
   }
   view.chips = sampleFlagChips(s);
 
+  // Each lane names itself in its title strip.
+  lanes.speed.title = "SPEED";
+  lanes.tone.title = "TONE";
+  lanes.grains.title = "GRAINS";
+  lanes.amp.title = "AMP";
   lanes.mode = sampler ? SamplerLanes::kTone : SamplerLanes::kGrains;
   if (sampler)
     fillSlots(lanes.tone, s, {"crush", "srr", "lp"});
