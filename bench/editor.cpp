@@ -1,11 +1,14 @@
 // The editor shell's costs: an edit through the root view (coalesced into
 // a drag's snapshot, or taking one of its own each frame), undo and redo of
 // whole projects, a frame of the root view with the bench page, one frame's
-// parameter drag on the bench, and the audition of each demo sound.
+// parameter drag on the bench, the bench's rebuild with and without its
+// previews, and the audition of each demo sound.
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "content/factory/factory_content.h"
@@ -14,6 +17,7 @@
 #include "editor/editor_view.h"
 #include "engine/model/demo_project.h"
 #include "engine/params/param_tables.h"
+#include "engine/pool/sample_pool.h"
 #include "engine/session/engine_host.h"
 #include "support/ui/ui_harness.h"
 
@@ -123,6 +127,84 @@ void BM_ParamDragFrame(benchmark::State& state) {
   state.SetLabel(state.range(0) != 0 ? "hit lock" : "sound");
 }
 BENCHMARK(BM_ParamDragFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// The rebuild of each demo track's bench: argument 1 renders every preview
+// again (a change of the pool makes them all stale), 0 builds the panels
+// alone, as a drag frame between renders does.
+void BM_Rebuild(benchmark::State& state) {
+  Editor e;
+  orbi::BenchController& bench = e.view->bench();
+  e.view->setSelectedTrack(static_cast<int>(state.range(0)));
+  bench.rebuild();
+  bench.flushPreviews();
+  const bool previews = state.range(1) != 0;
+  for (auto _ : state) {
+    if (previews) bench.samplesChanged();
+    bench.rebuild();
+    if (previews) bench.flushPreviews();
+  }
+  state.SetLabel(e.host->project.patterns[0].kit.sounds[state.range(0)].name);
+}
+BENCHMARK(BM_Rebuild)->ArgsProduct({{0, 1, 2, 3, 4, 5}, {0, 1}})->Unit(benchmark::kMillisecond);
+
+// The most a rebuild renders: sixteen active steps with random amounts,
+// both hits and the body recorded halves of a 3 s recording (5 s
+// previews), and the whole drum reversed.
+void BM_RebuildWorstCase(benchmark::State& state) {
+  Editor e;
+  ob::SampleAudio audio;
+  audio.left.assign(3 * 44100, 0.0f);
+  for (std::size_t i = 0; i < audio.left.size(); ++i) audio.left[i] = 0.3f * static_cast<float>((i * 7919) % 200) / 200.0f;
+  e.host->pool.replaceSlot(40, std::move(audio));
+  std::snprintf(e.host->project.samples.slots[40].name, 64, "long");
+  e.host->project.samples.count = 41;
+  ob::Pattern& part = e.host->project.patterns[0];
+  ob::Sound& kick = part.kit.sounds[part.tracks[0].soundIndex];
+  const auto set = [&kick](const char* key, float v) { kick.params[ob::findParamIndex(ob::kMachineDrum, key)] = v; };
+  for (const char* half : {"exc1_", "exc2_", "res_"}) {
+    set((std::string(half) + "type").c_str(), 4.0f);
+    set((std::string(half) + "aux1").c_str(), 40.0f / 63.0f);
+  }
+  set("voice_rev", 1.0f);
+  for (ob::Step& step : part.tracks[0].steps) {
+    step.active = 1;
+    step.randCount = 2;
+    step.rands[0] = {static_cast<std::uint8_t>(ob::findParamIndex(ob::kMachineDrum, "res_tune")), 0.3f};
+    step.rands[1] = {static_cast<std::uint8_t>(ob::findParamIndex(ob::kMachineDrum, "bleed")), 0.5f};
+  }
+  orbi::BenchController& bench = e.view->bench();
+  e.view->setSelectedTrack(0);
+  for (auto _ : state) {
+    bench.samplesChanged();
+    bench.rebuild();
+    bench.flushPreviews();
+  }
+  state.counters["renders"] = bench.previewRenders();
+}
+BENCHMARK(BM_RebuildWorstCase)->Unit(benchmark::kMillisecond);
+
+// One frame of a drag of the kick's body tone with the previews throttled:
+// the edit, the rebuild and the frame, with a render every 100 ms of the
+// frame clock (one frame in seven at 60 frames a second).
+void BM_DragFrameThrottled(benchmark::State& state) {
+  Editor e;
+  orbi::BenchPage& page = e.view->benchPage();
+  const int tone = ob::findParamIndex(ob::kMachineDrum, "res_tone");
+  const int before = e.view->bench().previewRenders();
+  int n = 0;
+  for (auto _ : state) {
+    page.anatomy.bodyGraph.value(tone, static_cast<float>(n % 100) * 0.01f);
+    e.harness.frame(*e.view);
+    if (++n % 512 == 0) {
+      state.PauseTiming();
+      e.audioBlock();
+      state.ResumeTiming();
+    }
+  }
+  state.counters["renders/frame"] =
+      static_cast<double>(e.view->bench().previewRenders() - before) / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_DragFrameThrottled)->Unit(benchmark::kMicrosecond);
 
 // Two seconds of each of the demo kit's six sounds at 44.1 kHz, handed to
 // the preview.
