@@ -142,9 +142,12 @@ std::function<float(int)> BenchController::tickLive() const {
 }
 
 void BenchController::drawPage(const ui::Rect& r, double nowMs) {
+  // The views may point into pool audio that a change of the pool retires.
+  if (builtSampleEdits_ != sampleEdits_) rebuild();
   renderStalePreviews(nowMs);
   if (const std::function<float(int)> live = tickLive()) {
     page->anatomy.hitGraph.pollLive(live);
+    if (page->anatomy.hasSecondHit) page->anatomy.secondHitGraph.pollLive(live);
     page->anatomy.bodyGraph.pollLive(live);
   }
   page->draw(r);

@@ -261,6 +261,8 @@ class BenchController {
   PreviewPlan handedPlan_;
   bool planHanded_ = false;
   std::uint32_t sampleEdits_ = 0;
+  std::uint32_t builtSampleEdits_ = 0;  // as the last rebuild saw them
+  std::uint32_t sampleViewEdits_ = ~0u;  // when the sample view's audio was last handed over
   double lastRenderMs_ = -1e300;
   int previewRenders_ = 0;
 };

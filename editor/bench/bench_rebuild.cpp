@@ -60,6 +60,7 @@ void BenchController::writeStepRecords(const ob::Track& track) {
 }
 
 void BenchController::rebuild() {
+  builtSampleEdits_ = sampleEdits_;
   const ob::Pattern& p = pattern();
   const int t = context->selectedTrack();
   const int count = std::min<int>(p.numTracks, ob::kMaxTracks);

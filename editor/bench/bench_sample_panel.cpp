@@ -116,7 +116,15 @@ void BenchController::buildSamplePanel(const ob::Sound& s) {
   float seconds = 0.0f;
   if (audio && audio->frames > 0 && audio->sampleRate > 0.0)
     seconds = static_cast<float>(audio->frames / audio->sampleRate);
-  view.setSample(audio && !audio->left.empty() ? audio->left.data() : nullptr, audio ? audio->frames : 0, seconds);
+  const float* data = audio && !audio->left.empty() ? audio->left.data() : nullptr;
+  const int frames = audio ? audio->frames : 0;
+  // The summary of a long recording costs more than the rest of a rebuild:
+  // made again only for other audio.
+  if (data != view.samples || frames != view.frameCount || seconds != view.seconds ||
+      sampleViewEdits_ != sampleEdits_) {
+    view.setSample(data, frames, seconds);
+    sampleViewEdits_ = sampleEdits_;
+  }
 
   view.markers = nullptr;
   view.markerCount = 0;

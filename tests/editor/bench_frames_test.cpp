@@ -1,0 +1,60 @@
+// The bench's previews and sample view in the root view's frames: the first
+// frame shows rendered pictures, a drag keeps the old ones until 100 ms of
+// the frame clock have passed, and a change of the pool re-points the views
+// on the next frame.
+#include <gtest/gtest.h>
+
+#include "editor_rig.h"
+#include "engine/params/param_tables.h"
+#include "engine/pool/sample_pool.h"
+
+namespace orbi::test {
+namespace {
+
+class BenchFrames : public testing::Test {
+ protected:
+  BenchPage& page() { return rig.view().benchPage(); }
+  BenchController& bench() { return rig.view().bench(); }
+
+  EditorRig rig;
+};
+
+TEST_F(BenchFrames, EditsShowWithinATenthOfASecond) {
+  rig.frames(1);
+  const int renders = bench().previewRenders();
+  EXPECT_GT(renders, 0);
+  ASSERT_GT(page().anatomy.sumFrames, 0);
+  const float* shown = page().anatomy.bodyBrowser.samples;
+
+  const int decay = ob::findParamIndex(ob::kMachineDrum, "res_decay");
+  page().anatomy.bodyGraph.value(decay, 2.0f);
+  rig.frames(1);  // 17 ms later: the old picture meanwhile
+  EXPECT_EQ(bench().previewRenders(), renders);
+  EXPECT_EQ(page().anatomy.bodyBrowser.samples, shown);
+  rig.frames(6);  // past 100 ms
+  EXPECT_EQ(bench().previewRenders(), renders + 1);
+  EXPECT_EQ(page().anatomy.bodyBrowser.frameCount, 50715);  // 2.3 s
+}
+
+TEST_F(BenchFrames, AReplacedSlotIsShownFromTheNextFrame) {
+  ob::Pattern& part = rig.project().patterns[0];
+  ob::Sound& sound = part.kit.sounds[part.tracks[1].soundIndex];
+  ob::initSoundParams(sound, ob::kMachineSample);
+  sound.params[ob::findParamIndex(ob::kMachineSample, "slot")] = 3.0f;
+  rig.view().setSelectedTrack(1);
+  rig.view().refresh();
+  rig.frames(1);
+  ob::SamplePool& pool = rig.view().samplePool();
+  ASSERT_EQ(page().sampler.sampleView.samples, pool.slots[3]->left.data());
+
+  ob::SampleAudio audio;
+  audio.left.assign(1000, 0.25f);
+  ASSERT_TRUE(pool.replaceAudio(3, std::move(audio)));
+  rig.view().publishSamples();
+  rig.frames(1);
+  EXPECT_EQ(page().sampler.sampleView.samples, pool.slots[3]->left.data());
+  EXPECT_EQ(page().sampler.sampleView.frameCount, 1000);
+}
+
+}  // namespace
+}  // namespace orbi::test
