@@ -146,7 +146,7 @@ class BenchController {
   void addFlagChip(const char* label, const char* key);
   // prefix + key in the sound being built; 0 when the machine lacks it.
   float readParamByKey(std::string_view prefix, std::string_view key) const;
-  const char* slotName(int slot) const { return slotNames[slot]; }
+  const char* slotName(int slot) const { return slot >= 0 && slot < ob::kSampleSlots ? slotNames[slot] : ""; }
   int slotNameCount() const { return slotNameCount_; }
 
   // ---- Drum halves: presets, models and modulation marks
