@@ -99,6 +99,10 @@ void GrainLane::paint(ImDrawList* dl) {
   const float base = c.y + c.height - 12.0f * s;
   const float k = std::max(base - (c.y + 2.0f * s), 4.0f * s);
   std::vector<ImVec2> hump(kHumpSegments + 1);
+  // The first grain is centred on the left edge: half of it would lie
+  // outside the lane.
+  dl->PushClipRect(ImVec2(rect.x, rect.y), ImVec2(rect.x + std::max(rect.width, 0.0f), rect.y + std::max(rect.height, 0.0f)),
+                   true);
   for (int i = 0; i < count; ++i) {
     const float x = c.x + static_cast<float>(i) * spacing * c.width;
     // The quadratic curve from (x - g/2, base) over (x, base - k) to (x + g/2, base).
@@ -108,6 +112,7 @@ void GrainLane::paint(ImDrawList* dl) {
     }
     ui::fillUnder(dl, hump, base, kGrainFill);
   }
+  dl->PopClipRect();
   for (std::size_t i = 0; i < slots.size(); ++i) drawModulation(dl, static_cast<int>(i));
   ui::drawText(dl, captionStrip(), "drag: grain size  ·  up-down: density  ·  right-click: type",
                ui::TextStyle::Caption, kCaption, ui::TextAlign::Centre);
