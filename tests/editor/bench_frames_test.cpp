@@ -4,7 +4,13 @@
 // on the next frame.
 #include <gtest/gtest.h>
 
+#include <imgui_internal.h>
+
+#include <cstdio>
+
+#include "editor/widgets/anatomy/half_browser.h"
 #include "editor_rig.h"
+#include "ui/context.h"
 #include "engine/params/param_tables.h"
 #include "engine/pool/sample_pool.h"
 
@@ -54,6 +60,30 @@ TEST_F(BenchFrames, AReplacedSlotIsShownFromTheNextFrame) {
   rig.frames(1);
   EXPECT_EQ(page().sampler.sampleView.samples, pool.slots[3]->left.data());
   EXPECT_EQ(page().sampler.sampleView.frameCount, 1000);
+}
+
+TEST_F(BenchFrames, AFullPoolOpensItsNoticeOnTheNextFrame) {
+  ob::SamplePool& pool = rig.view().samplePool();
+  ob::SampleSlotTable& table = rig.project().samples;
+  for (int slot = 33; slot < 64; ++slot) {
+    ob::SampleAudio audio;
+    audio.left.assign(100, 0.1f);
+    ASSERT_GE(pool.replaceSlot(static_cast<std::uint32_t>(slot), std::move(audio)), 0);
+    std::snprintf(table.slots[slot].name, sizeof table.slots[slot].name, "imported");
+  }
+  table.count = 64;
+  rig.view().refresh();
+  rig.frames(1);
+  {
+    ui::ContextScope scope(rig.harness.ui());
+    EXPECT_EQ(ImGui::GetCurrentContext()->OpenPopupStack.Size, 0);
+  }
+  HalfBrowser& hit = page().anatomy.hitBrowser;
+  ASSERT_GT(hit.presets.size(), 17u);
+  hit.applyPreset(hit.presets[17]);
+  rig.frames(1);
+  ui::ContextScope scope(rig.harness.ui());
+  EXPECT_EQ(ImGui::GetCurrentContext()->OpenPopupStack.Size, 1);
 }
 
 }  // namespace

@@ -34,6 +34,7 @@ struct Scene {
   int track;
   std::uint8_t machine;  // 255: the demo's sound as it is
   bool slices;
+  bool halves = false;  // a second hit, a recorded body and a random first hit, selected
 };
 
 class BenchPictures : public ::testing::Test {
@@ -75,9 +76,19 @@ class BenchPictures : public ::testing::Test {
       table.sliceCount = 4;
       for (int i = 0; i < 4; ++i) table.slices[i] = static_cast<float>(i) / 4.0f;
     }
+    if (scene.halves) {
+      const auto set = [&sound](const char* key, float v) { sound.params[ob::findParamIndex(sound.machine, key)] = v; };
+      set("exc2_type", 3.0f);
+      set("exc2_level", 0.6f);
+      set("res_type", 4.0f);
+      set("res_aux1", 5.0f / 63.0f);
+      ob::Step& first = part.tracks[scene.track].steps[0];
+      first.randCount = 1;
+      first.rands[0] = {static_cast<std::uint8_t>(ob::findParamIndex(sound.machine, "exc1_decay")), 0.6f};
+    }
     view().commitProject(true);
     view().setSelectedTrack(scene.track);
-    view().setSelectedStep(-1);
+    view().setSelectedStep(scene.halves ? 0 : -1);
     view().refresh();
   }
 
@@ -107,6 +118,7 @@ class BenchPictures : public ::testing::Test {
 TEST_F(BenchPictures, EachMachineShowsItsOwnPanels) {
   const Scene scenes[] = {
       {"drum", 0, 255, false},
+      {"drum_halves", 0, 255, false, true},
       {"sampler_window", 1, ob::kMachineSample, false},
       {"sampler_slices", 1, ob::kMachineSample, true},
       {"granular", 2, ob::kMachineGranular, false},
