@@ -1,7 +1,7 @@
-// The bench's previews and sample view in the root view's frames: the first
-// frame shows rendered pictures, a drag keeps the old ones until 100 ms of
-// the frame clock have passed, and a change of the pool re-points the views
-// on the next frame.
+// The bench in the root view's frames: the first frame shows rendered
+// pictures, a drag keeps the old ones until 100 ms of the frame clock have
+// passed, a change of the pool re-points the views on the next frame, and a
+// full pool's notice opens on the frame after the refusal.
 #include <gtest/gtest.h>
 
 #include <imgui_internal.h>
@@ -10,9 +10,9 @@
 
 #include "editor/widgets/anatomy/half_browser.h"
 #include "editor_rig.h"
-#include "ui/context.h"
 #include "engine/params/param_tables.h"
 #include "engine/pool/sample_pool.h"
+#include "ui/context.h"
 
 namespace orbi::test {
 namespace {
