@@ -1,5 +1,6 @@
 // The root view's frame: catching up with a state load, housekeeping for
-// the engine host, the playhead and the editing shortcuts.
+// the engine host, the playhead, the header, the editing shortcuts, the
+// header's results and what lies under the header.
 #include <algorithm>
 
 #include "editor/editor_view.h"
@@ -27,7 +28,11 @@ void EditorView::frame(const ui::FrameInfo& frame) {
   }
   keepHouse(frame.time);
   followPlayhead();
+  ui::Rect content = frame.content;
+  const HeaderBarResult header = drawHeaderBar(frame, content);
   handleEditShortcuts();
+  runHeaderResults(header);
+  drawBelowHeader(content);
 }
 
 void EditorView::keepHouse(double time) {

@@ -32,6 +32,8 @@ EditorView::EditorView(EngineHost& host, ob::KeptDocument& kept)
       kept_(kept),
       lastEditSnapshot_(kNoSnapshot),
       editActions_(*this),
+      headerBar_(*this, host),
+      samplesPage_(*this),
       seenStateLoads_(host.stateLoads) {}
 
 ob::Project& EditorView::project() { return host_.project; }

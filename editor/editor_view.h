@@ -12,9 +12,13 @@
 #include <vector>
 
 #include "document/project/kept_document.h"
+#include "editor/credits/sample_credits_window.h"
 #include "editor/editor_clipboard.h"
 #include "editor/editor_context.h"
+#include "editor/header/header_bar.h"
+#include "editor/samples/samples_page.h"
 #include "editor/undo_history.h"
+#include "ui/geometry.h"
 #include "ui/view.h"
 
 namespace orbi {
@@ -62,6 +66,10 @@ class EditorView : public ui::View, public EditorContext {
   const UndoHistory& redoHistory() const { return redoHistory_; }
   EditActions& editActions() { return editActions_; }
 
+  EditorPage page() const { return page_; }
+  HeaderBar& headerBar() { return headerBar_; }
+  SamplesPage& samplesPage() { return samplesPage_; }
+
   // Project files (editor_files.cpp). A failure changes nothing but the
   // status line.
   bool openProject(const std::filesystem::path& path);
@@ -102,6 +110,11 @@ class EditorView : public ui::View, public EditorContext {
   void keepHouse(double time);
   void followPlayhead();
   void handleEditShortcuts();
+  // The header and what it reports, and the bands and page under it
+  // (editor_header.cpp).
+  HeaderBarResult drawHeaderBar(const ui::FrameInfo& frame, ui::Rect& content);
+  void runHeaderResults(const HeaderBarResult& header);
+  void drawBelowHeader(ui::Rect content);
 
   EngineHost& host_;
   ob::KeptDocument& kept_;
@@ -125,6 +138,10 @@ class EditorView : public ui::View, public EditorContext {
   double lastEditSnapshot_;
   EditorClipboard clipboard_;
   EditActions editActions_;
+  EditorPage page_ = EditorPage::Bench;
+  HeaderBar headerBar_;
+  SampleCreditsWindow credits_;
+  SamplesPage samplesPage_;
   std::string statusText_;
   bool statusError_ = false;
   std::vector<float> auditionBuffers_[2];

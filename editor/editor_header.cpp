@@ -1,0 +1,58 @@
+// The root view's header, what it reports, and the bands and page under
+// it.
+#include <filesystem>
+#include <string>
+
+#include "editor/editor_view.h"
+#include "engine/session/engine_host.h"
+#include "ui/context.h"
+#include "ui/controls/panel.h"
+
+namespace orbi {
+
+namespace {
+
+// Design heights of the bands under the header.
+constexpr float kBandGap = 10.0f;
+constexpr float kCreditsBand = 20.0f;
+constexpr float kMacrosBand = 118.0f;
+
+std::filesystem::path fromUtf8(const std::string& path) {
+  return std::filesystem::path(std::u8string(path.begin(), path.end()));
+}
+
+}  // namespace
+
+HeaderBarResult EditorView::drawHeaderBar(const ui::FrameInfo& frame, ui::Rect& content) {
+  HeaderBarInput input;
+  input.page = page_;
+  input.canUndo = !undoHistory_.empty();
+  input.canRedo = !redoHistory_.empty();
+  input.kitName = host_.project.patterns[selectedPart_].kit.name;
+  input.statusText = statusText_;
+  input.statusError = statusError_;
+  return headerBar_.draw(input, frame, content);
+}
+
+void EditorView::runHeaderResults(const HeaderBarResult& header) {
+  if (header.pageChanged) page_ = header.page;
+  if (header.undo) undo();
+  if (header.redo) redo();
+  if (header.openPath) openProject(fromUtf8(*header.openPath));
+  if (header.savePath) saveProject(fromUtf8(*header.savePath));
+}
+
+void EditorView::drawBelowHeader(ui::Rect content) {
+  const float s = ui::scale();
+  content.takeTop(kBandGap * s);
+  credits_.draw(content.takeTop(kCreditsBand * s), host_.project);
+  content.takeTop(kBandGap * s);
+  content.takeTop(kMacrosBand * s);
+  content.takeTop(kBandGap * s);
+  if (page_ == EditorPage::Samples) {
+    const ui::Panel panel(content, "Samples");
+    samplesPage_.draw(panel.content());
+  }
+}
+
+}  // namespace orbi
