@@ -209,15 +209,15 @@ void SamplesPage::drawCell(std::int32_t slot, const ui::Rect& cell) {
   if (loaded)
     ui::drawText(dl, inner, context_.project().samples.slots[slot].name, ui::TextStyle::Body,
                  dimmed(isSelected ? kLight : kMuted, brightness));
-  ImGui::PushID(slot);
   ui::InteractSpec spec;
   spec.kind = ui::HitKind::Rectangle;
   spec.rect = cell;
-  if (ui::interact("slot", spec).clicked) {
-    if (loaded) previewSlot(slot);
-    else requestLoad();
-  }
+  ImGui::PushID(slot);
+  const bool clicked = ui::interact("slot", spec).clicked;
   ImGui::PopID();
+  // The dialog is asked for in the page's scope, where its answer is taken.
+  if (clicked && loaded) previewSlot(slot);
+  else if (clicked) requestLoad();
 }
 
 void SamplesPage::takeDroppedFiles(const ui::Rect& grid) {
