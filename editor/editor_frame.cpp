@@ -1,10 +1,13 @@
 // The root view's frame: catching up with a state load, housekeeping for
-// the engine host, the playhead, the header, the editing shortcuts, the
-// header's results and what lies under the header.
+// the engine host, the playhead, the kit browser's message, the header,
+// the editing shortcuts, the header's results and what lies under the
+// header.
 #include <algorithm>
 
 #include "editor/editor_view.h"
 #include "engine/session/engine_host.h"
+#include "ui/context.h"
+#include "ui/controls/panel.h"
 #include "ui/shortcuts.h"
 
 namespace orbi {
@@ -26,13 +29,34 @@ void EditorView::frame(const ui::FrameInfo& frame) {
     startOver();
     refresh();
   }
+  if (!started_) {
+    kitBrowser_.markClean();
+    started_ = true;
+  }
   keepHouse(frame.time);
   followPlayhead();
+  takeKitStatus();
   ui::Rect content = frame.content;
   const HeaderBarResult header = drawHeaderBar(frame, content);
   handleEditShortcuts();
   runHeaderResults(header);
   drawBelowHeader(content);
+}
+
+void EditorView::takeKitStatus() {
+  if (!kitBrowser_.pendingStatus) return;
+  setStatus(std::move(kitBrowser_.pendingStatus->text), kitBrowser_.pendingStatus->error);
+  kitBrowser_.pendingStatus.reset();
+}
+
+void EditorView::openKitSaveForm() {
+  kitPanelRect_ = kitAnchor_;
+  kitBrowser_.prefillSaveForm();
+}
+
+void EditorView::browseKits() {
+  kitPanelRect_ = kitAnchor_;
+  kitBrowser_.syncSelection();
 }
 
 void EditorView::keepHouse(double time) {

@@ -29,6 +29,7 @@ HeaderBarResult EditorView::drawHeaderBar(const ui::FrameInfo& frame, ui::Rect& 
   input.canUndo = !undoHistory_.empty();
   input.canRedo = !redoHistory_.empty();
   input.kitName = host_.project.patterns[selectedPart_].kit.name;
+  input.kitModified = kitModified();
   input.statusText = statusText_;
   input.statusError = statusError_;
   return headerBar_.draw(input, frame, content);
@@ -38,8 +39,18 @@ void EditorView::runHeaderResults(const HeaderBarResult& header) {
   if (header.pageChanged) page_ = header.page;
   if (header.undo) undo();
   if (header.redo) redo();
+  runKitCommands(header);
   if (header.openPath) openProject(fromUtf8(*header.openPath));
   if (header.savePath) saveProject(fromUtf8(*header.savePath));
+}
+
+void EditorView::runKitCommands(const HeaderBarResult& header) {
+  kitAnchor_ = header.anchor;
+  if (header.newKit) newKit();
+  if (header.saveKit) openKitSaveForm();
+  if (header.browseKits) browseKits();
+  if (header.kitStep != 0) stepKit(header.kitStep);
+  kitBrowser_.draw(kitPanelRect_);
 }
 
 void EditorView::drawBelowHeader(ui::Rect content) {
@@ -47,7 +58,10 @@ void EditorView::drawBelowHeader(ui::Rect content) {
   content.takeTop(kBandGap * s);
   credits_.draw(content.takeTop(kCreditsBand * s), host_.project);
   content.takeTop(kBandGap * s);
-  content.takeTop(kMacrosBand * s);
+  {
+    const ui::Panel macros(content.takeTop(kMacrosBand * s), "Macros");
+    macroPanel_.draw(macros.content());
+  }
   content.takeTop(kBandGap * s);
   if (page_ == EditorPage::Samples) {
     const ui::Panel panel(content, "Samples");

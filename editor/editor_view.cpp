@@ -33,7 +33,10 @@ EditorView::EditorView(EngineHost& host, ob::KeptDocument& kept)
       lastEditSnapshot_(kNoSnapshot),
       editActions_(*this),
       headerBar_(*this, host),
+      panelHost_(*this),
+      macroPanel_(panelHost_),
       samplesPage_(*this),
+      kitBrowser_(panelHost_),
       seenStateLoads_(host.stateLoads) {}
 
 ob::Project& EditorView::project() { return host_.project; }
@@ -51,6 +54,7 @@ void EditorView::selectPart(std::int32_t part) {
   const int tracks = host_.project.patterns[part].numTracks;
   if (selectedTrack_ >= tracks) selectedTrack_ = std::max(tracks - 1, 0);
   selectedStep_ = -1;
+  macroPanel_.selectedMacro = -1;
 }
 
 void EditorView::pushSnapshot() {
@@ -160,6 +164,8 @@ void EditorView::startOver() {
   endCoalescing();
   selectedPart_ = 0;
   selectedStep_ = -1;
+  macroPanel_.selectedMacro = -1;
+  kitBrowser_.markClean();
 }
 
 void EditorView::setStatus(std::string text, bool error) {

@@ -16,6 +16,9 @@
 #include "editor/editor_clipboard.h"
 #include "editor/editor_context.h"
 #include "editor/header/header_bar.h"
+#include "editor/kits/kit_browser.h"
+#include "editor/macros/macro_panel.h"
+#include "editor/panel_host.h"
 #include "editor/samples/samples_page.h"
 #include "editor/undo_history.h"
 #include "ui/geometry.h"
@@ -33,8 +36,8 @@ class EditorView : public ui::View, public EditorContext {
   // document load kept for the next save.
   EditorView(EngineHost& host, ob::KeptDocument& kept);
 
-  // The frame (editor_frame.cpp): housekeeping, the playhead and the
-  // editing shortcuts.
+  // The frame (editor_frame.cpp): housekeeping, the playhead, the kit
+  // browser's message and popups, the editing shortcuts and the macros band.
   void frame(const ui::FrameInfo& frame) override;
 
   ob::Project& project() override;
@@ -75,6 +78,18 @@ class EditorView : public ui::View, public EditorContext {
   bool openProject(const std::filesystem::path& path);
   bool saveProject(const std::filesystem::path& path);
 
+  // Kit commands; the save form and the browser open under the header's
+  // kit field from the next frame.
+  void newKit() { kitBrowser_.newKit(); }
+  void openKitSaveForm();
+  void browseKits();
+  // -1 the previous kit of the library, +1 the next.
+  void stepKit(int step) { kitBrowser_.stepKit(step); }
+  // The selected part differs from the kit as last loaded, saved or opened.
+  bool kitModified() { return kitBrowser_.isModified(revision_); }
+  MacroPanel& macroPanel() { return macroPanel_; }
+  KitBrowser& kitBrowser() { return kitBrowser_; }
+
   void setStatus(std::string text, bool error);
   const std::string& statusText() const { return statusText_; }
   bool statusError() const { return statusError_; }
@@ -103,22 +118,25 @@ class EditorView : public ui::View, public EditorContext {
   // snapshot of its own.
   void endCoalescing();
   // What a fresh project asks of the view: no history, the first part, no
-  // step.
+  // step, no macro selected and the kit as it came as the clean state.
   void startOver();
 
   // Frame stages (editor_frame.cpp).
   void keepHouse(double time);
   void followPlayhead();
   void handleEditShortcuts();
+  void takeKitStatus();
   // The header and what it reports, and the bands and page under it
   // (editor_header.cpp).
   HeaderBarResult drawHeaderBar(const ui::FrameInfo& frame, ui::Rect& content);
   void runHeaderResults(const HeaderBarResult& header);
+  void runKitCommands(const HeaderBarResult& header);
   void drawBelowHeader(ui::Rect content);
 
   EngineHost& host_;
   ob::KeptDocument& kept_;
-  double nowMs_ = 0.0;  // the frame's time: the clock of undo coalescing
+  double nowMs_ = 0.0;    // the frame's time: the clock of undo coalescing
+  bool started_ = false;  // the first frame's start-up work is done
   std::uint64_t revision_ = 0;
   std::int32_t selectedPart_ = 0;
   std::int32_t selectedTrack_ = 0;
@@ -141,7 +159,12 @@ class EditorView : public ui::View, public EditorContext {
   EditorPage page_ = EditorPage::Bench;
   HeaderBar headerBar_;
   SampleCreditsWindow credits_;
+  PanelHost panelHost_;
+  MacroPanel macroPanel_;
   SamplesPage samplesPage_;
+  KitBrowser kitBrowser_;
+  ui::Rect kitPanelRect_;  // where the kit browser's popups open
+  ui::Rect kitAnchor_;     // the header's kit field in the latest frame
   std::string statusText_;
   bool statusError_ = false;
   std::vector<float> auditionBuffers_[2];
