@@ -13,6 +13,7 @@
 
 #include "editor/project_files.h"
 #include "editor_rig.h"
+#include "tests/editor/kit_rig.h"
 #include "tests/ui/fake_programs.h"
 #include "ui/dialogs/in_editor_chooser.h"
 #include "ui/draw/draw_log.h"
@@ -309,6 +310,50 @@ TEST(HeaderBarKeys, CtrlZUndoesOnceAndCtrlShiftZRedoes) {
   pressChord(rig, {ui::Key::Z, ui::kModCtrl | ui::kModShift});
   EXPECT_EQ(rig.view().undoHistory().size(), 2u);
   EXPECT_EQ(rig.project().patterns[0].bpm, 110.0f);
+}
+
+TEST(HeaderBarKit, TheFieldMarksChangesAndDrivesTheKitBrowser) {
+  TempHome home;
+  EditorRig rig;
+  rig.frames(1);
+  EXPECT_FALSE(model(rig).document->modified);
+  ob::EditCommand value;
+  value.kind = ob::kEditMacroValue;
+  value.value = 0.9f;
+  rig.view().apply(value);
+  rig.frames(1);
+  EXPECT_TRUE(model(rig).document->modified);
+
+  const std::string before = rig.project().patterns[0].kit.name;
+  ASSERT_TRUE(click(rig, "next"));
+  rig.frames(1);
+  EXPECT_EQ(rig.view().statusText().rfind("Loaded ", 0), 0u) << rig.view().statusText();
+  EXPECT_NE(rig.project().patterns[0].kit.name, before);
+  EXPECT_FALSE(model(rig).document->modified);
+  const std::string next = rig.project().patterns[0].kit.name;
+  ASSERT_TRUE(click(rig, "previous"));
+  rig.frames(1);
+  EXPECT_NE(rig.project().patterns[0].kit.name, next);
+
+  // The library opens under the kit field.
+  ASSERT_TRUE(click(rig, "name"));
+  rig.frames(3);
+  const ui::Rect field = nthItem(rig, "name")->hitArea;
+  const ui::ItemRecord* row = nthItem(rig, "row");
+  ASSERT_NE(row, nullptr);
+  EXPECT_GT(row->hitArea.y, field.y + field.height);
+  rig.harness.movePointer({900.0f, 900.0f});  // a click outside closes it
+  rig.frames(1);
+  rig.harness.setButton(ImGuiMouseButton_Left, true);
+  rig.frames(1);
+  rig.harness.setButton(ImGuiMouseButton_Left, false);
+  rig.frames(2);
+  EXPECT_EQ(nthItem(rig, "row"), nullptr);
+
+  // The field's save button opens the form, whose own save follows it.
+  ASSERT_TRUE(click(rig, "save"));
+  rig.frames(3);
+  EXPECT_NE(nthItem(rig, "save", 1), nullptr);
 }
 
 TEST(SamplesPageInTheView, ImportFailuresStayOffTheStatusLine) {
