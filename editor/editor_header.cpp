@@ -36,7 +36,7 @@ HeaderBarResult EditorView::drawHeaderBar(const ui::FrameInfo& frame, ui::Rect& 
 }
 
 void EditorView::runHeaderResults(const HeaderBarResult& header) {
-  if (header.pageChanged) page_ = header.page;
+  if (header.pageChanged) showPage(header.page);
   if (header.undo) undo();
   if (header.redo) redo();
   runKitCommands(header);

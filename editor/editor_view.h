@@ -70,6 +70,8 @@ class EditorView : public ui::View, public EditorContext {
   EditActions& editActions() { return editActions_; }
 
   EditorPage page() const { return page_; }
+  // Shows the bench or the samples page from this frame on.
+  void showPage(EditorPage page) { page_ = page; }
   HeaderBar& headerBar() { return headerBar_; }
   SamplesPage& samplesPage() { return samplesPage_; }
 
