@@ -37,7 +37,8 @@ class EditorView : public ui::View, public EditorContext {
   EditorView(EngineHost& host, ob::KeptDocument& kept);
 
   // The frame (editor_frame.cpp): housekeeping, the playhead, the kit
-  // browser's message and popups, the editing shortcuts and the macros band.
+  // browser's message, the header and its results, the editing shortcuts,
+  // the credits and macros bands and the page.
   void frame(const ui::FrameInfo& frame) override;
 
   ob::Project& project() override;
