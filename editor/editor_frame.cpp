@@ -6,8 +6,6 @@
 
 #include "editor/editor_view.h"
 #include "engine/session/engine_host.h"
-#include "ui/context.h"
-#include "ui/controls/panel.h"
 #include "ui/shortcuts.h"
 
 namespace orbi {
@@ -30,6 +28,7 @@ void EditorView::frame(const ui::FrameInfo& frame) {
     refresh();
   }
   if (!started_) {
+    bench_.rebuild();
     kitBrowser_.markClean();
     started_ = true;
   }
@@ -69,11 +68,13 @@ void EditorView::keepHouse(double time) {
 
 void EditorView::followPlayhead() {
   playheadStepChanged_ = -1;
+  const float before = playhead_;
   const bool playing = host_.internalPlay.load(std::memory_order_relaxed) != 0 ||
                        host_.hostPlaying.load(std::memory_order_relaxed) != 0;
   if (!playing) {
     shownStep_ = lastStep_ = prevStep_ = -1;
     playhead_ = -1.0f;
+    if (before >= 0.0f) benchPage_.grid.playStep = -1;  // once, as playback stops
     return;
   }
   const std::int32_t counter = host_.engine.playheadStep();
@@ -89,6 +90,7 @@ void EditorView::followPlayhead() {
   if (lastStep_ != shownStep_) {
     shownStep_ = lastStep_;
     playheadStepChanged_ = shownStep_;
+    benchPage_.grid.playStep = shownStep_;
   }
 }
 

@@ -35,6 +35,11 @@ HeaderBarResult EditorView::drawHeaderBar(const ui::FrameInfo& frame, ui::Rect& 
   return headerBar_.draw(input, frame, content);
 }
 
+void EditorView::showPage(EditorPage page) {
+  page_ = page;
+  if (page == EditorPage::Bench) bench_.rebuild();
+}
+
 void EditorView::runHeaderResults(const HeaderBarResult& header) {
   if (header.pageChanged) showPage(header.page);
   if (header.undo) undo();
@@ -66,6 +71,8 @@ void EditorView::drawBelowHeader(ui::Rect content) {
   if (page_ == EditorPage::Samples) {
     const ui::Panel panel(content, "Samples");
     samplesPage_.draw(panel.content());
+  } else {
+    bench_.drawPage(content);
   }
 }
 

@@ -35,9 +35,13 @@ EditorView::EditorView(EngineHost& host, ob::KeptDocument& kept)
       headerBar_(*this, host),
       panelHost_(*this),
       macroPanel_(panelHost_),
+      bench_(*this, benchPage_),
       samplesPage_(*this),
       kitBrowser_(panelHost_),
-      seenStateLoads_(host.stateLoads) {}
+      seenStateLoads_(host.stateLoads) {
+  // Last: the handlers may reach any member.
+  bench_.wire();
+}
 
 ob::Project& EditorView::project() { return host_.project; }
 
@@ -55,6 +59,7 @@ void EditorView::selectPart(std::int32_t part) {
   if (selectedTrack_ >= tracks) selectedTrack_ = std::max(tracks - 1, 0);
   selectedStep_ = -1;
   macroPanel_.selectedMacro = -1;
+  bench_.rebuild();
 }
 
 void EditorView::pushSnapshot() {
@@ -156,6 +161,7 @@ void EditorView::refresh() {
   const int tracks = host_.project.patterns[selectedPart_].numTracks;
   if (selectedTrack_ >= tracks) selectedTrack_ = std::max(tracks - 1, 0);
   if (selectedStep_ >= ob::kStepsPerTrack) selectedStep_ = -1;
+  bench_.rebuild();
 }
 
 void EditorView::startOver() {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "document/project/kept_document.h"
+#include "editor/bench/bench_controller.h"
 #include "editor/credits/sample_credits_window.h"
 #include "editor/editor_clipboard.h"
 #include "editor/editor_context.h"
@@ -21,6 +22,7 @@
 #include "editor/panel_host.h"
 #include "editor/samples/samples_page.h"
 #include "editor/undo_history.h"
+#include "editor/widgets/bench/bench_page.h"
 #include "ui/geometry.h"
 #include "ui/view.h"
 
@@ -71,8 +73,9 @@ class EditorView : public ui::View, public EditorContext {
   EditActions& editActions() { return editActions_; }
 
   EditorPage page() const { return page_; }
-  // Shows the bench or the samples page from this frame on.
-  void showPage(EditorPage page) { page_ = page; }
+  // Shows the bench or the samples page from this frame on; the bench is
+  // rebuilt as it comes back.
+  void showPage(EditorPage page);
   HeaderBar& headerBar() { return headerBar_; }
   SamplesPage& samplesPage() { return samplesPage_; }
 
@@ -105,6 +108,8 @@ class EditorView : public ui::View, public EditorContext {
   std::int32_t playheadStepChanged() const { return playheadStepChanged_; }
   const std::vector<float>& auditionBuffer(int index) const { return auditionBuffers_[index & 1]; }
   std::uint32_t auditionIndex() const { return auditionIndex_; }
+  BenchPage& benchPage() { return benchPage_; }
+  BenchController& bench() { return bench_; }
 
  private:
   // Pushes a copy of the editor project (the oldest goes beyond 32) and
@@ -164,6 +169,8 @@ class EditorView : public ui::View, public EditorContext {
   SampleCreditsWindow credits_;
   PanelHost panelHost_;
   MacroPanel macroPanel_;
+  BenchPage benchPage_;
+  BenchController bench_;
   SamplesPage samplesPage_;
   KitBrowser kitBrowser_;
   ui::Rect kitPanelRect_;  // where the kit browser's popups open

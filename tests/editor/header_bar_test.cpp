@@ -214,6 +214,20 @@ TEST(HeaderBarResults, TheTabsChangeThePage) {
   EXPECT_EQ(rig.harness.drawLog().findItem("load"), nullptr);
 }
 
+TEST(HeaderBarResults, BackOnTheBenchItIsRebuilt) {
+  EditorRig rig;
+  ASSERT_TRUE(click(rig, "page", 1));
+  ASSERT_EQ(rig.view().page(), EditorPage::Samples);
+  ob::Pattern& part = rig.project().patterns[0];
+  ASSERT_GE(part.tracks[0].soundIndex, 0);
+  std::strcpy(part.kit.sounds[part.tracks[0].soundIndex].name, "Renamed on the side");
+  rig.frames(1);
+  ASSERT_FALSE(rig.view().benchPage().rows.empty());
+  EXPECT_NE(rig.view().benchPage().rows[0].label, "Renamed on the side");
+  ASSERT_TRUE(click(rig, "page", 0));
+  EXPECT_EQ(rig.view().benchPage().rows[0].label, "Renamed on the side");
+}
+
 class HeaderProjectFiles : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -335,7 +349,9 @@ TEST(HeaderBarKit, TheFieldMarksChangesAndDrivesTheKitBrowser) {
   rig.frames(1);
   EXPECT_NE(rig.project().patterns[0].kit.name, next);
 
-  // The library opens under the kit field.
+  // The library opens under the kit field (over the samples page, whose
+  // items are not called "row" as the tracks strip's are).
+  rig.view().showPage(EditorPage::Samples);
   ASSERT_TRUE(click(rig, "name"));
   rig.frames(3);
   const ui::Rect field = nthItem(rig, "name")->hitArea;
