@@ -1,13 +1,11 @@
 // The root view's frame: catching up with a state load, housekeeping for
-// the engine host, the playhead, the kit browser's message, the editing
-// shortcuts, the kit browser's popups, the bands under the top and the
-// page.
+// the engine host, the playhead, the kit browser's message, the header,
+// the editing shortcuts, the header's results and what lies under the
+// header.
 #include <algorithm>
 
 #include "editor/editor_view.h"
 #include "engine/session/engine_host.h"
-#include "ui/context.h"
-#include "ui/controls/panel.h"
 #include "ui/shortcuts.h"
 
 namespace orbi {
@@ -15,12 +13,6 @@ namespace orbi {
 namespace {
 
 constexpr float kSlowestPlayheadBpm = 20.0f;
-// Design heights of the bands under the top of the content.
-constexpr float kBandGap = 10.0f;
-constexpr float kCreditsBand = 20.0f;
-constexpr float kMacrosBand = 118.0f;
-// Where the kit popups open until the header gives its kit field.
-constexpr float kKitAnchorHeight = 24.0f;
 
 double msPerStep(float bpm) { return std::max(60000.0 / std::max(bpm, kSlowestPlayheadBpm) * 0.25, 1.0); }
 
@@ -43,13 +35,11 @@ void EditorView::frame(const ui::FrameInfo& frame) {
   keepHouse(frame.time);
   followPlayhead();
   takeKitStatus();
-  handleEditShortcuts();
   ui::Rect content = frame.content;
-  kitAnchor_ = {content.x, content.y, content.width,
-                std::min(kKitAnchorHeight * ui::scale(), content.height)};
-  kitBrowser_.draw(kitPanelRect_);
-  // The bench is page 0, the only page so far.
-  bench_.drawPage(layOutBands(content), nowMs_);
+  const HeaderBarResult header = drawHeaderBar(frame, content);
+  handleEditShortcuts();
+  runHeaderResults(header);
+  drawBelowHeader(content);
 }
 
 void EditorView::takeKitStatus() {
@@ -66,19 +56,6 @@ void EditorView::openKitSaveForm() {
 void EditorView::browseKits() {
   kitPanelRect_ = kitAnchor_;
   kitBrowser_.syncSelection();
-}
-
-ui::Rect EditorView::layOutBands(ui::Rect content) {
-  const float s = ui::scale();
-  content.takeTop(kBandGap * s);
-  content.takeTop(kCreditsBand * s);
-  content.takeTop(kBandGap * s);
-  {
-    const ui::Panel macros(content.takeTop(kMacrosBand * s), "Macros");
-    macroPanel_.draw(macros.content());
-  }
-  content.takeTop(kBandGap * s);
-  return content;
 }
 
 void EditorView::keepHouse(double time) {

@@ -32,9 +32,11 @@ EditorView::EditorView(EngineHost& host, ob::KeptDocument& kept)
       kept_(kept),
       lastEditSnapshot_(kNoSnapshot),
       editActions_(*this),
+      headerBar_(*this, host),
       panelHost_(*this),
       macroPanel_(panelHost_),
       bench_(*this, benchPage_),
+      samplesPage_(*this),
       kitBrowser_(panelHost_),
       seenStateLoads_(host.stateLoads) {
   // Last: the handlers may reach any member.

@@ -13,11 +13,14 @@
 
 #include "document/project/kept_document.h"
 #include "editor/bench/bench_controller.h"
+#include "editor/credits/sample_credits_window.h"
 #include "editor/editor_clipboard.h"
 #include "editor/editor_context.h"
+#include "editor/header/header_bar.h"
 #include "editor/kits/kit_browser.h"
 #include "editor/macros/macro_panel.h"
 #include "editor/panel_host.h"
+#include "editor/samples/samples_page.h"
 #include "editor/undo_history.h"
 #include "editor/widgets/bench/bench_page.h"
 #include "ui/geometry.h"
@@ -36,8 +39,8 @@ class EditorView : public ui::View, public EditorContext {
   EditorView(EngineHost& host, ob::KeptDocument& kept);
 
   // The frame (editor_frame.cpp): housekeeping, the playhead, the kit
-  // browser's message and popups, the editing shortcuts, the macros band
-  // and the bench page.
+  // browser's message, the header and its results, the editing shortcuts,
+  // the credits and macros bands and the page.
   void frame(const ui::FrameInfo& frame) override;
 
   ob::Project& project() override;
@@ -69,13 +72,20 @@ class EditorView : public ui::View, public EditorContext {
   const UndoHistory& redoHistory() const { return redoHistory_; }
   EditActions& editActions() { return editActions_; }
 
+  EditorPage page() const { return page_; }
+  // Shows the bench or the samples page from this frame on; the bench is
+  // rebuilt as it comes back.
+  void showPage(EditorPage page);
+  HeaderBar& headerBar() { return headerBar_; }
+  SamplesPage& samplesPage() { return samplesPage_; }
+
   // Project files (editor_files.cpp). A failure changes nothing but the
   // status line.
   bool openProject(const std::filesystem::path& path);
   bool saveProject(const std::filesystem::path& path);
 
-  // Kit commands; the save form and the browser open at the top of the
-  // content from the next frame.
+  // Kit commands; the save form and the browser open under the header's
+  // kit field from the next frame.
   void newKit() { kitBrowser_.newKit(); }
   void openKitSaveForm();
   void browseKits();
@@ -124,9 +134,12 @@ class EditorView : public ui::View, public EditorContext {
   void followPlayhead();
   void handleEditShortcuts();
   void takeKitStatus();
-  // The credits and macros bands under the top of the content; returns
-  // what is left for the page.
-  ui::Rect layOutBands(ui::Rect content);
+  // The header and what it reports, and the bands and page under it
+  // (editor_header.cpp).
+  HeaderBarResult drawHeaderBar(const ui::FrameInfo& frame, ui::Rect& content);
+  void runHeaderResults(const HeaderBarResult& header);
+  void runKitCommands(const HeaderBarResult& header);
+  void drawBelowHeader(ui::Rect content);
 
   EngineHost& host_;
   ob::KeptDocument& kept_;
@@ -151,13 +164,17 @@ class EditorView : public ui::View, public EditorContext {
   double lastEditSnapshot_;
   EditorClipboard clipboard_;
   EditActions editActions_;
+  EditorPage page_ = EditorPage::Bench;
+  HeaderBar headerBar_;
+  SampleCreditsWindow credits_;
   PanelHost panelHost_;
   MacroPanel macroPanel_;
   BenchPage benchPage_;
   BenchController bench_;
+  SamplesPage samplesPage_;
   KitBrowser kitBrowser_;
   ui::Rect kitPanelRect_;  // where the kit browser's popups open
-  ui::Rect kitAnchor_;     // the top strip of the latest frame's content
+  ui::Rect kitAnchor_;     // the header's kit field in the latest frame
   std::string statusText_;
   bool statusError_ = false;
   std::vector<float> auditionBuffers_[2];

@@ -10,6 +10,7 @@
 
 #include "editor_rig.h"
 #include "tests/editor/kit_rig.h"
+#include "ui/header/header_model.h"
 #include "ui/root.h"
 
 namespace orbi::test {
@@ -57,16 +58,25 @@ void oneDestination(EditorRig& rig) {
   macro.dests[0] = {0, 3, 0.5f};
 }
 
+// The header's height over the content's top.
+float headerBottom(EditorRig& rig) {
+  float height = 0.0f;
+  rig.harness.frame([&] { height = ui::headerHeight(rig.view().headerBar().model()); });
+  return height;
+}
+
 TEST(EditorPanels, TheMacrosBandSitsUnderTheCreditsBand) {
   EditorRig rig;
-  rig.frames(2);
+  rig.frames(1);
+  const float header = headerBottom(rig);
+  rig.frames(1);
   const ui::DrawRecord* title = nullptr;
   for (const ui::DrawRecord& r : rig.harness.drawLog().records())
     if (r.text == "Macros") title = &r;
   ASSERT_NE(title, nullptr);
-  // Below the content's top: 10 gap, 20 credits, 10 gap; the title sits 2
-  // into the panel.
-  const float top = ui::contentInset(false) + 40.0f;
+  // Below the header: 10 gap, 20 credits, 10 gap; the title sits 2 into
+  // the panel.
+  const float top = ui::contentInset(false) + header + 40.0f;
   EXPECT_FLOAT_EQ(title->rect.y, top + 2.0f);
   const std::vector<ui::Rect> faders = itemsOf(rig, "fader");
   ASSERT_EQ(faders.size(), 4u);
@@ -148,9 +158,10 @@ TEST(EditorPanels, TheBrowserOpensAtTheTopAndALoadPostsTheProject) {
   rig.frames(3);
   const std::vector<ui::Rect> rows = kitRows(rig);
   ASSERT_GE(rows.size(), 2u);
-  // Under the top strip of the content: the strip, the gap, the popup's
-  // padding, header, path, filter and their gaps.
-  EXPECT_LT(rows[0].y, ui::contentInset(false) + 24.0f + 4.0f + 10.0f + 70.0f + 8.0f);
+  // Under the header's kit field on its first row: the row, the gap, the
+  // popup's padding, header, path, filter and their gaps.
+  EXPECT_GT(rows[0].y, ui::contentInset(false) + 36.0f);
+  EXPECT_LT(rows[0].y, ui::contentInset(false) + 36.0f + 4.0f + 10.0f + 70.0f + 8.0f);
   const std::size_t before = rig.view().undoHistory().size();
   const std::uint64_t revision = rig.view().revision();
   click(rig, centreOf(rows[1]));
@@ -169,9 +180,11 @@ TEST(EditorPanels, TheSaveFormCommandOpensTheFormThatSaves) {
   ob::setKitName(rig.project().patterns[0].kit, "Mine");
   rig.view().openKitSaveForm();
   rig.frames(3);
+  // The header's kit field has a save button of its own; the form's comes
+  // after it.
   const std::vector<ui::Rect> save = itemsOf(rig, "save");
-  ASSERT_EQ(save.size(), 1u);
-  click(rig, centreOf(save[0]));
+  ASSERT_EQ(save.size(), 2u);
+  click(rig, centreOf(save[1]));
   rig.frames(1);
   EXPECT_EQ(rig.view().statusText(), "Saved Mine");
   EXPECT_TRUE(fs::is_regular_file(home.path() / "kits" / "Mine.kit.orbi"));
