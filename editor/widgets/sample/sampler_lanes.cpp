@@ -21,6 +21,18 @@ float cut(float& left, float c) {
   return taken;
 }
 
+// A low panel gives its upper rows little or no height: a row with none
+// shows nothing and takes no gestures, a short one paints only inside
+// itself (its title and pills would otherwise run over the row below).
+// Popups and the typed entry are windows of their own and stay whole.
+template <typename View>
+void drawInRow(ImDrawList* dl, const ui::Rect& row, View& view) {
+  if (row.height < 1.0f || row.width < 1.0f) return;
+  dl->PushClipRect(ImVec2(row.x, row.y), ImVec2(row.x + row.width, row.y + row.height), true);
+  view.draw(row);
+  dl->PopClipRect();
+}
+
 }  // namespace
 
 SamplerLanes::Layout SamplerLanes::layout(const ui::Rect& r, std::uint32_t mode, float s) {
@@ -64,11 +76,11 @@ void SamplerLanes::draw(const ui::Rect& r) {
   ImDrawList* dl = ImGui::GetWindowDrawList();
   for (std::size_t i = 0; i + 1 < rows.connectors.size(); i += 2)
     ui::drawLine(dl, rows.connectors[i], rows.connectors[i + 1], kConnector, 1.0f, 3.0f, 3.0f);
-  sampleView.draw(rows.sample);
-  speed.draw(rows.speed);
-  if (mode == kTone) tone.draw(rows.middle);
-  if (mode == kGrains) grains.draw(rows.middle);
-  amp.draw(rows.amp);
+  drawInRow(dl, rows.sample, sampleView);
+  drawInRow(dl, rows.speed, speed);
+  if (mode == kTone) drawInRow(dl, rows.middle, tone);
+  if (mode == kGrains) drawInRow(dl, rows.middle, grains);
+  drawInRow(dl, rows.amp, amp);
   ImGui::PopID();
 }
 

@@ -163,6 +163,32 @@ TEST(SamplerLanes, ADragEndsOneGestureInThePanel) {
   EXPECT_EQ(ends, 1);
 }
 
+TEST(SamplerLanes, ARowWithoutHeightShowsNothingAndTakesNoPress) {
+  test::GestureRig rig;
+  SamplerLanes panel;
+  panel.mode = SamplerLanes::kTone;
+  const std::vector<float> sample = test::sineSample(0.5f);
+  panel.sampleView.setSample(sample.data(), static_cast<int>(sample.size()), 0.5f);
+  panel.speed.title = "SPEED";
+  // Room for AMP, TONE and their gaps only: the speed row and the sample
+  // view above it get nothing.
+  const float s = ui::scale();
+  const ui::Rect r{50.0f, 50.0f, 600.0f, 116.0f * s};
+  rig.body = [&] { panel.draw(r); };
+  rig.step();
+  const SamplerLanes::Layout rows = SamplerLanes::layout(r, panel.mode, s);
+  ASSERT_EQ(rows.sample.height, 0.0f);
+  ASSERT_EQ(rows.speed.height, 0.0f);
+  for (const char* id : {"pill", "chop", "toggle", "wave", "slices", "speed"}) {
+    SCOPED_TRACE(id);
+    EXPECT_EQ(rig.harness.drawLog().findItem(id), nullptr);
+  }
+  for (const ui::DrawRecord* text : rig.harness.drawLog().find(DrawOp::Text)) {
+    SCOPED_TRACE(text->text);
+    EXPECT_GE(text->rect.y, rows.middle.y);
+  }
+}
+
 // ---- AMP
 
 TEST(AmpLane, AClickRightOfThePeakSetsTheDecayThere) {
