@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <thread>
 
 // After our own headers: Xlib defines macros such as None.
 #include <X11/Xatom.h>
@@ -39,6 +41,18 @@ clap_posix_fd_flags_t clapFlags(short revents) {
   return flags;
 }
 
+// A virtual server busy with other connections turns one away now and
+// then: ask again, a little later each time.
+Display* openDisplay() {
+  auto pause = std::chrono::milliseconds(5);
+  for (int attempt = 0; attempt < 8; ++attempt, pause *= 2) {
+    if (Display* display = XOpenDisplay(nullptr)) return display;
+    if (std::getenv("DISPLAY") == nullptr) return nullptr;
+    std::this_thread::sleep_for(pause);
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 GuiSession::GuiSession(Instance& instance, const GuiOptions& options)
@@ -61,7 +75,7 @@ bool GuiSession::openEditor(std::string& error) {
     error = "the plug-in has no \"clap.gui\"";
     return false;
   }
-  display_ = XOpenDisplay(nullptr);
+  display_ = openDisplay();
   if (display_ == nullptr) {
     error = "no X display (is DISPLAY set?)";
     return false;
@@ -187,7 +201,10 @@ void GuiSession::processAudio(double nowMs) {
   const double blockMs = 1000.0 * options_.blockFrames / instance_.sampleRate();
   const auto due = static_cast<std::uint64_t>(std::max(0.0, (nowMs - audioStartMs_) / blockMs));
   if (due > blocks_ + kMostBlocksAtOnce) blocks_ = due - kMostBlocksAtOnce;
-  for (; blocks_ < due; ++blocks_) instance_.process(options_.blockFrames);
+  for (; blocks_ < due; ++blocks_) {
+    instance_.process(options_.blockFrames);
+    if (options_.onBlock) options_.onBlock(instance_, options_.blockFrames);
+  }
 }
 
 void GuiSession::pass(double untilMs) {

@@ -26,6 +26,9 @@ struct GuiOptions {
   bool audio = true;   // process blocks while the instance is active
   std::uint32_t blockFrames = 512;
   int framesAfterInput = 2;  // frames run after each input event
+  // Called after each block the loop processes, with its length; the
+  // outputs are instance.channel(port, c) until the next block.
+  std::function<void(const Instance& instance, std::uint32_t frames)> onBlock;
 };
 
 class GuiSession {

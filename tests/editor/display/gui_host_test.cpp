@@ -1,0 +1,101 @@
+// The test host's GUI mode around the built Orbitrane.clap: its loop keeps
+// the clock (timers and audio blocks by elapsed time, never in bursts), the
+// transport it plays reaches the sound, and its step script reports the
+// line that fails. Skips without DISPLAY.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+
+#include "support/editor/editor_session.h"
+#include "support/ui/snapshot_png.h"
+
+namespace orbi::test {
+namespace {
+
+class GuiHost : public BuiltEditor {
+ protected:
+  const host::HostTimer* timer(std::uint32_t periodMs) {
+    for (const host::HostTimer& t : host.timers)
+      if (t.periodMs == periodMs) return &t;
+    return nullptr;
+  }
+};
+
+TEST_F(GuiHost, TimersAndBlocksFollowTheClock) {
+  open();
+  const host::HostTimer* frames = timer(16);
+  const host::HostTimer* instanceTimer = timer(100);
+  ASSERT_NE(frames, nullptr);
+  ASSERT_NE(instanceTimer, nullptr);
+  const std::uint64_t framesBefore = frames->fired, passesBefore = instanceTimer->fired;
+  const std::uint64_t blocksBefore = session->blocksProcessed();
+  const auto start = std::chrono::steady_clock::now();
+  session->runFor(500.0);
+  const double elapsedMs =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  const double blockMs = 1000.0 * kBlockFrames / kSampleRate;
+  // Never more than the time allows; a slow machine may get fewer.
+  const std::uint64_t frameTicks = frames->fired - framesBefore;
+  EXPECT_LE(frameTicks, elapsedMs / 16.0 + 1.0);
+  EXPECT_GE(frameTicks, 5u);
+  const std::uint64_t passes = instanceTimer->fired - passesBefore;
+  EXPECT_LE(passes, elapsedMs / 100.0 + 1.0);
+  EXPECT_GE(passes, 2u);
+  const std::uint64_t blocks = session->blocksProcessed() - blocksBefore;
+  EXPECT_LE(blocks, elapsedMs / blockMs + 1.0);
+  EXPECT_GE(blocks, 10u);
+}
+
+TEST_F(GuiHost, ThePlayingTransportReachesTheSound) {
+  host::LevelMeter meter;
+  host::GuiOptions options;
+  options.onBlock = [&](const host::Instance& in, std::uint32_t n) {
+    meter.add(in.channel(0, 0).data(), in.channel(0, 1).data(), n);
+  };
+  open(options);
+  session->runFor(300.0);
+  EXPECT_EQ(meter.level().peak, 0.0) << "stopped";
+  run("play 120; wait 1000; stop");
+  EXPECT_GT(meter.level().rms, 1e-4);
+}
+
+TEST_F(GuiHost, ScriptsReportTheStepThatFails) {
+  open();
+  const struct {
+    const char* script;
+    const char* error;
+  } cases[] = {
+      {"frames 1\n# a comment\nframes x", "line 3 (frames): expected: frames N"},
+      {"frames 1; bogus 3", "line 1 (bogus): unknown step \"bogus\""},
+      {"click 10", "line 1 (click): expected: click X Y [BUTTON]"},
+      {"click 10 10 1 1", "line 1 (click): expected: click X Y [BUTTON]"},
+      {"key ctrl+NoSuchKey", "line 1 (key): \"NoSuchKey\" is no key of the keyboard"},
+      {"key hyper+z", "line 1 (key): \"hyper\" is no modifier of the keyboard"},
+      {"type caf\xc3\xa9", "line 1 (type): the keyboard cannot type '\xc3'"},
+      {"snapshot", "line 1 (snapshot): expected: snapshot FILE.png"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.script);
+    std::string error;
+    EXPECT_FALSE(host::runGuiScript(*session, c.script, error));
+    EXPECT_EQ(error, c.error);
+  }
+}
+
+TEST_F(GuiHost, ASnapshotStepWritesTheEditorWindow) {
+  open();
+  const std::filesystem::path file = std::filesystem::path(testing::TempDir()) / "gui_host_snapshot.png";
+  run("move 10 10; type 150; key shift+Tab; snapshot " + file.string());
+  const std::optional<ui::FramePixels> read = ui::test::readPng(file);
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->width, 960);
+  EXPECT_EQ(read->height, 940);
+  const host::Picture now = picture();
+  ASSERT_EQ(now.rgba.size(), read->rgba.size());
+  EXPECT_LT(ui::test::differentPixels(ui::FramePixels{now.width, now.height, now.rgba}, *read), 100u);
+  std::filesystem::remove(file);
+}
+
+}  // namespace
+}  // namespace orbi::test
