@@ -9,7 +9,8 @@
 # refuses a dependency this table does not allow.
 set(OB_LAYER_FOLDERS
   engine document content plugin ui editor/widgets editor
-  plugin_module tools resources support support/plugin support/ui support/editor/widgets bench fuzz)
+  plugin_module tools resources support support/plugin support/ui support/editor support/editor/widgets bench
+  fuzz)
 
 set(OB_PRODUCT_LAYERS engine document content plugin ui editor/widgets editor)
 
@@ -30,6 +31,8 @@ set(OB_LAYER_USES_resources engine document content)
 set(OB_LAYER_USES_support "")
 set(OB_LAYER_USES_support/plugin engine document content plugin support)
 set(OB_LAYER_USES_support/ui ui support)
+# The editor's end-to-end helpers drive the built plug-in through the test host.
+set(OB_LAYER_USES_support/editor editor ui editor/widgets engine document content plugin tools support support/ui)
 set(OB_LAYER_USES_support/editor/widgets editor/widgets ui engine document content support support/ui)
 set(OB_LAYER_USES_bench ${OB_PRODUCT_LAYERS} support support/plugin support/ui support/editor/widgets)
 set(OB_LAYER_USES_fuzz ${OB_PRODUCT_LAYERS})

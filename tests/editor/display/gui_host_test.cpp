@@ -35,15 +35,16 @@ TEST_F(GuiHost, TimersAndBlocksFollowTheClock) {
   const double elapsedMs =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   const double blockMs = 1000.0 * kBlockFrames / kSampleRate;
-  // Never more than the time allows; a slow machine may get fewer.
+  // Never more than the time allows (plus what was already due when the
+  // span began); a slow machine may get fewer.
   const std::uint64_t frameTicks = frames->fired - framesBefore;
-  EXPECT_LE(frameTicks, elapsedMs / 16.0 + 1.0);
+  EXPECT_LE(frameTicks, elapsedMs / 16.0 + 2.0);
   EXPECT_GE(frameTicks, 5u);
   const std::uint64_t passes = instanceTimer->fired - passesBefore;
-  EXPECT_LE(passes, elapsedMs / 100.0 + 1.0);
+  EXPECT_LE(passes, elapsedMs / 100.0 + 2.0);
   EXPECT_GE(passes, 2u);
   const std::uint64_t blocks = session->blocksProcessed() - blocksBefore;
-  EXPECT_LE(blocks, elapsedMs / blockMs + 1.0);
+  EXPECT_LE(blocks, elapsedMs / blockMs + 2.0);
   EXPECT_GE(blocks, 10u);
 }
 
