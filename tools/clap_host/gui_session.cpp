@@ -194,6 +194,12 @@ void GuiSession::serveRequests() {
   }
   for (; showsServed_ < r.shows; ++showsServed_) show();
   for (; hidesServed_ < r.hides; ++hidesServed_) hide();
+  for (; closedServed_ < r.closed.size(); ++closedServed_)
+    // The plug-in lost its window: the host acknowledges with destroy.
+    if (r.closed[closedServed_] && created_) {
+      gui_->destroy(plugin);
+      created_ = shown_ = false;
+    }
 }
 
 void GuiSession::processAudio(double nowMs) {
@@ -246,6 +252,7 @@ bool GuiSession::runFrames(int frames, double limitMs) {
 }
 
 bool GuiSession::show() {
+  if (!created_) return false;
   XMapWindow(display_, window_);
   XSync(display_, False);
   shown_ = gui_->show(instance_.plugin());
@@ -253,9 +260,11 @@ bool GuiSession::show() {
 }
 
 bool GuiSession::hide() {
-  const bool hidden = gui_->hide(instance_.plugin());
-  if (hidden) shown_ = false;
-  return hidden;
+  if (!created_ || !gui_->hide(instance_.plugin())) return false;
+  XUnmapWindow(display_, window_);
+  XSync(display_, False);
+  shown_ = false;
+  return true;
 }
 
 unsigned long GuiSession::editorWindow() const {

@@ -49,10 +49,14 @@ class GuiSession {
   // The loop until done() holds; false when limitMs passed first.
   bool runUntil(const std::function<bool()>& done, double limitMs);
 
-  // "clap.gui" show and hide, the host's window following.
+  // "clap.gui" show and hide, the host's window following; false once the
+  // editor is gone.
   bool show();
   bool hide();
   bool shown() const { return shown_; }
+  // The editor exists: false after the plug-in reported it closed and
+  // destroyed, which the session acknowledges with destroy.
+  bool editorOpen() const { return created_; }
 
   // Input in the editor window's pixels; each event is followed by
   // framesAfterInput frames, so that the editor sees it in a frame of its
@@ -117,6 +121,7 @@ class GuiSession {
   // How many of the plug-in's requests were served.
   std::size_t resizesServed_ = 0;
   int showsServed_ = 0, hidesServed_ = 0;
+  std::size_t closedServed_ = 0;
 };
 
 }  // namespace orbi::host

@@ -61,6 +61,41 @@ TEST_F(GuiHost, ThePlayingTransportReachesTheSound) {
   EXPECT_GT(meter.level().rms, 1e-4);
 }
 
+// What a plug-in asks of the host's window through the host's "clap.gui",
+// as a plug-in with a resizable editor would ask it.
+TEST_F(GuiHost, ServesTheRequestsOfThePlugIn) {
+  open();
+  const auto* hostGui = static_cast<const clap_host_gui_t*>(host.clapHost()->get_extension(host.clapHost(), "clap.gui"));
+  ASSERT_NE(hostGui, nullptr);
+  ASSERT_TRUE(hostGui->request_resize(host.clapHost(), 800, 600));
+  ASSERT_TRUE(session->runFrames(3));
+  EXPECT_EQ(host.gui.resizes, (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{800, 600}}));
+  EXPECT_EQ(session->width(), 800u);
+  const host::Picture resized = picture();
+  EXPECT_EQ(resized.width, 800);
+  EXPECT_EQ(resized.height, 600);
+
+  ASSERT_TRUE(hostGui->request_hide(host.clapHost()));
+  ASSERT_TRUE(session->runFrames(2));
+  EXPECT_FALSE(session->shown());
+  ASSERT_TRUE(hostGui->request_show(host.clapHost()));
+  ASSERT_TRUE(session->runFrames(2));
+  EXPECT_TRUE(session->shown());
+  EXPECT_EQ(host.gui.hides, 1);
+  EXPECT_EQ(host.gui.shows, 1);
+  hostGui->closed(host.clapHost(), false);
+  ASSERT_TRUE(session->runFrames(1));
+  EXPECT_TRUE(session->editorOpen());
+  // A lost window is acknowledged with destroy, which takes the frame
+  // timer and the descriptor with it.
+  hostGui->closed(host.clapHost(), true);
+  session->runFor(20.0);
+  EXPECT_FALSE(session->editorOpen());
+  EXPECT_TRUE(host.fds.empty());
+  EXPECT_EQ(session->editorWindow(), 0u);
+  EXPECT_EQ(host.gui.closed, (std::vector<bool>{false, true}));
+}
+
 TEST_F(GuiHost, ScriptsReportTheStepThatFails) {
   open();
   const struct {
