@@ -23,7 +23,7 @@ int runGui(Instance& instance, const GuiCommand& command) {
   }
   std::printf("editor window %lu, %u x %u\n", session->editorWindow(), session->width(), session->height());
   if (command.script.empty() && command.snapshot.empty()) {
-    session->runUntil([&] { return session->closeRequested(); }, 1e12);
+    session->runUntil([&] { return session->closeRequested() || !session->editorOpen(); }, 1e12);
     return 0;
   }
   session->runFrames(kSettleFrames);

@@ -52,6 +52,18 @@ bool parseNumber(const char* text, double& out) {
   return end != text && *end == '\0' && std::isfinite(out);
 }
 
+// The state after the run, when a file is named for it.
+bool saveStateFile(orbi::host::Instance& instance, const std::string& path) {
+  if (path.empty()) return true;
+  std::vector<std::uint8_t> bytes;
+  std::string error;
+  if (!instance.saveState(bytes, error) || !orbi::host::writeFile(path, bytes, error)) {
+    std::fprintf(stderr, "orbi-clap-host: %s\n", error.c_str());
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -222,7 +234,8 @@ int main(int argc, char** argv) {
   if (gui) {
     guiCommand.options.blockFrames = static_cast<std::uint32_t>(block);
     guiCommand.tempo = tempo;
-    return runGui(*instance, guiCommand);
+    const int status = runGui(*instance, guiCommand);
+    return status == 0 && !saveStateFile(*instance, savePath) ? 1 : status;
   }
   WavStream mainOut;
   std::vector<WavStream> auxOut(auxPrefix.empty() ? 0 : 8);
@@ -248,13 +261,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "orbi-clap-host: %s\n", error.c_str());
     return 1;
   }
-  if (!savePath.empty()) {
-    std::vector<std::uint8_t> bytes;
-    if (!instance->saveState(bytes, error) || !writeFile(savePath, bytes, error)) {
-      std::fprintf(stderr, "orbi-clap-host: %s\n", error.c_str());
-      return 1;
-    }
-  }
+  if (!saveStateFile(*instance, savePath)) return 1;
   const Level level = meter.level();
   auto db = [](double v) { return v > 0.0 ? 20.0 * std::log10(v) : -INFINITY; };
   std::printf("%s: %.2f s at %.0f Hz, peak %.6f (%.2f dBFS), RMS %.6f (%.2f dBFS)\n", outPath.c_str(),

@@ -14,8 +14,6 @@ struct Picture {
   int width = 0;
   int height = 0;
   std::vector<std::uint8_t> rgba;  // rows top to bottom, alpha 255
-
-  const std::uint8_t* pixel(int x, int y) const { return rgba.data() + (static_cast<std::size_t>(y) * width + x) * 4; }
 };
 
 // Null, with the reason in error, when the server refuses the image (a
