@@ -62,7 +62,8 @@ GuiSession::GuiSession(Instance& instance, const GuiOptions& options)
   audioStartMs_ = host_.clockMs;
 }
 
-std::unique_ptr<GuiSession> GuiSession::open(Instance& instance, const GuiOptions& options, std::string& error) {
+std::unique_ptr<GuiSession> GuiSession::open(Instance& instance, const GuiOptions& options,
+                                             std::string& error) {
   std::unique_ptr<GuiSession> session(new GuiSession(instance, options));
   if (!session->openEditor(error)) return nullptr;
   return session;
@@ -166,8 +167,8 @@ void GuiSession::serveDescriptors(double timeoutMs) {
   for (std::size_t i = 0; i + 1 < fds.size(); ++i) {
     if (fds[i].revents == 0 || fdExt == nullptr) continue;
     // An earlier call may have unregistered it.
-    const bool registered = std::any_of(host_.fds.begin(), host_.fds.end(),
-                                        [&](const HostFd& f) { return f.fd == fds[i].fd; });
+    const bool registered =
+        std::any_of(host_.fds.begin(), host_.fds.end(), [&](const HostFd& f) { return f.fd == fds[i].fd; });
     if (registered) fdExt->on_fd(instance_.plugin(), fds[i].fd, clapFlags(fds[i].revents));
   }
 }
@@ -242,12 +243,12 @@ bool GuiSession::runFrames(int frames, double limitMs) {
   const clap_id id = timer->id;
   const std::uint64_t target = timer->fired + static_cast<std::uint64_t>(std::max(frames, 0));
   return runUntil(
-      [&] {
-        const auto it = std::find_if(host_.timers.begin(), host_.timers.end(),
-                                     [&](const HostTimer& t) { return t.id == id; });
-        return it == host_.timers.end() || it->fired >= target;
-      },
-      limitMs) &&
+             [&] {
+               const auto it = std::find_if(host_.timers.begin(), host_.timers.end(),
+                                            [&](const HostTimer& t) { return t.id == id; });
+               return it == host_.timers.end() || it->fired >= target;
+             },
+             limitMs) &&
          frameTimer() != nullptr && frameTimer()->id == id;
 }
 
@@ -305,8 +306,7 @@ void GuiSession::drag(int fromX, int fromY, int toX, int toY, unsigned button, i
   move(fromX, fromY);
   press(button);
   steps = std::max(steps, 1);
-  for (int i = 1; i <= steps; ++i)
-    move(fromX + (toX - fromX) * i / steps, fromY + (toY - fromY) * i / steps);
+  for (int i = 1; i <= steps; ++i) move(fromX + (toX - fromX) * i / steps, fromY + (toY - fromY) * i / steps);
   release(button);
 }
 

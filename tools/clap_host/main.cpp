@@ -147,8 +147,7 @@ int main(int argc, char** argv) {
       }
       guiCommand.script.append(bytes.begin(), bytes.end());
       guiCommand.script += "\n";
-    }
-    else if (a == "--feature") {
+    } else if (a == "--feature") {
       std::string f;
       text(f);
       features.push_back(f);

@@ -55,7 +55,8 @@ std::optional<Picture> grabWindow(Display* display, unsigned long window, std::s
 }
 
 bool writePng(const std::string& path, const Picture& picture, std::string& error) {
-  if (stbi_write_png(path.c_str(), picture.width, picture.height, 4, picture.rgba.data(), picture.width * 4) == 0) {
+  if (stbi_write_png(path.c_str(), picture.width, picture.height, 4, picture.rgba.data(),
+                     picture.width * 4) == 0) {
     error = "cannot write " + path;
     return false;
   }

@@ -128,7 +128,9 @@ TEST(EditorLifeCycleInProcess, AReopenedEditorStartsWithEmptyHistories) {
   auto* plugin = new ob::clap::Plugin(host.clapHost(), ob::clap::makeEditor);
   ASSERT_TRUE(plugin->plugin.init(&plugin->plugin));
   std::unique_ptr<host::Instance> instance = host::Instance::adopt(host, &plugin->plugin);
-  auto view = [&] { return dynamic_cast<EditorView*>(dynamic_cast<ob::clap::OrbitraneEditor&>(*plugin->editor).view()); };
+  auto view = [&] {
+    return dynamic_cast<EditorView*>(dynamic_cast<ob::clap::OrbitraneEditor&>(*plugin->editor).view());
+  };
   std::string error;
   auto session = host::GuiSession::open(*instance, {}, error);
   ASSERT_NE(session, nullptr) << error;

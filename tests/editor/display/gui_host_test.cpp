@@ -65,7 +65,8 @@ TEST_F(GuiHost, ThePlayingTransportReachesTheSound) {
 // as a plug-in with a resizable editor would ask it.
 TEST_F(GuiHost, ServesTheRequestsOfThePlugIn) {
   open();
-  const auto* hostGui = static_cast<const clap_host_gui_t*>(host.clapHost()->get_extension(host.clapHost(), "clap.gui"));
+  const auto* hostGui =
+      static_cast<const clap_host_gui_t*>(host.clapHost()->get_extension(host.clapHost(), "clap.gui"));
   ASSERT_NE(hostGui, nullptr);
   ASSERT_TRUE(hostGui->request_resize(host.clapHost(), 800, 600));
   ASSERT_TRUE(session->runFrames(3));
