@@ -210,6 +210,7 @@ void GuiSession::processAudio(double nowMs) {
   if (due > blocks_ + kMostBlocksAtOnce) blocks_ = due - kMostBlocksAtOnce;
   for (; blocks_ < due; ++blocks_) {
     instance_.process(options_.blockFrames);
+    ++processed_;
     if (options_.onBlock) options_.onBlock(instance_, options_.blockFrames);
   }
 }

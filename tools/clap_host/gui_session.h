@@ -84,7 +84,8 @@ class GuiSession {
   std::uint32_t height() const { return height_; }
   // The user closed the host's window.
   bool closeRequested() const { return closeRequested_; }
-  std::uint64_t blocksProcessed() const { return blocks_; }
+  // Blocks the instance processed; a loop that fell behind skips some.
+  std::uint64_t blocksProcessed() const { return processed_; }
 
  private:
   GuiSession(Instance& instance, const GuiOptions& options);
@@ -117,7 +118,8 @@ class GuiSession {
   std::vector<clap_id> timersBefore_;  // the instance's own, registered before create
   double epochMs_ = 0.0;               // steady clock at host clock 0
   double audioStartMs_ = 0.0;
-  std::uint64_t blocks_ = 0;
+  std::uint64_t blocks_ = 0;  // blocks of time since audioStartMs_, served or skipped
+  std::uint64_t processed_ = 0;
   // How many of the plug-in's requests were served.
   std::size_t resizesServed_ = 0;
   int showsServed_ = 0, hidesServed_ = 0;
