@@ -15,20 +15,20 @@ namespace {
 
 class GuiHost : public BuiltEditor {
  protected:
-  const host::HostTimer* timer(std::uint32_t periodMs) {
+  // How often the timer of this period has fired; -1 when there is none.
+  std::int64_t fired(std::uint32_t periodMs) {
     for (const host::HostTimer& t : host.timers)
-      if (t.periodMs == periodMs) return &t;
-    return nullptr;
+      if (t.periodMs == periodMs) return static_cast<std::int64_t>(t.fired);
+    return -1;
   }
 };
 
 TEST_F(GuiHost, TimersAndBlocksFollowTheClock) {
   open();
-  const host::HostTimer* frames = timer(16);
-  const host::HostTimer* instanceTimer = timer(100);
-  ASSERT_NE(frames, nullptr);
-  ASSERT_NE(instanceTimer, nullptr);
-  const std::uint64_t framesBefore = frames->fired, passesBefore = instanceTimer->fired;
+  // The editor's frame timer and the instance's own.
+  const std::int64_t framesBefore = fired(16), passesBefore = fired(100);
+  ASSERT_GE(framesBefore, 0);
+  ASSERT_GE(passesBefore, 0);
   const std::uint64_t blocksBefore = session->blocksProcessed();
   const auto start = std::chrono::steady_clock::now();
   session->runFor(500.0);
@@ -37,14 +37,16 @@ TEST_F(GuiHost, TimersAndBlocksFollowTheClock) {
   const double blockMs = 1000.0 * kBlockFrames / kSampleRate;
   // Never more than the time allows (plus what was already due when the
   // span began); a slow machine may get fewer.
-  const std::uint64_t frameTicks = frames->fired - framesBefore;
+  const std::int64_t frameTicks = fired(16) - framesBefore;
   EXPECT_LE(frameTicks, elapsedMs / 16.0 + 2.0);
-  EXPECT_GE(frameTicks, 5u);
-  const std::uint64_t passes = instanceTimer->fired - passesBefore;
+  EXPECT_GE(frameTicks, 5);
+  const std::int64_t passes = fired(100) - passesBefore;
   EXPECT_LE(passes, elapsedMs / 100.0 + 2.0);
-  EXPECT_GE(passes, 2u);
+  EXPECT_GE(passes, 2);
   const std::uint64_t blocks = session->blocksProcessed() - blocksBefore;
-  EXPECT_LE(blocks, elapsedMs / blockMs + 2.0);
+  // Blocks fell due while the last pass before the span drew its frame:
+  // the loop serves up to four of them at once.
+  EXPECT_LE(blocks, elapsedMs / blockMs + 5.0);
   EXPECT_GE(blocks, 10u);
 }
 
