@@ -10,6 +10,9 @@
 #include "support/editor/editor_session.h"
 #include "support/ui/snapshot_png.h"
 
+// After our own headers: Xlib defines macros such as None.
+#include <X11/Xlib.h>
+
 namespace orbi::test {
 namespace {
 
@@ -97,6 +100,46 @@ TEST_F(GuiHost, ServesTheRequestsOfThePlugIn) {
   EXPECT_TRUE(host.fds.empty());
   EXPECT_EQ(session->editorWindow(), 0u);
   EXPECT_EQ(host.gui.closed, (std::vector<bool>{false, true}));
+}
+
+// Where the pointer is in the editor window, and what is held down.
+struct PointerState {
+  int x = 0, y = 0;
+  unsigned buttonsAndModifiers = 0;
+  bool anyKeyDown = false;
+};
+
+PointerState pointerState(host::GuiSession& session) {
+  Display* display = session.display();
+  PointerState p;
+  Window root = 0, child = 0;
+  int rootX = 0, rootY = 0;
+  XQueryPointer(display, session.editorWindow(), &root, &child, &rootX, &rootY, &p.x, &p.y,
+                &p.buttonsAndModifiers);
+  char keys[32] = {};
+  XQueryKeymap(display, keys);
+  for (const char k : keys) p.anyKeyDown = p.anyKeyDown || k != 0;
+  return p;
+}
+
+TEST_F(GuiHost, InputLandsWhereAskedAndLetsGo) {
+  open();
+  session->move(123, 45);
+  PointerState p = pointerState(*session);
+  EXPECT_EQ(p.x, 123);
+  EXPECT_EQ(p.y, 45);
+  session->press(3);
+  EXPECT_NE(pointerState(*session).buttonsAndModifiers & Button3Mask, 0u);
+  session->release(3);
+  run("drag 10 20 300 200");
+  p = pointerState(*session);
+  EXPECT_EQ(p.x, 300);
+  EXPECT_EQ(p.y, 200);
+  EXPECT_EQ(p.buttonsAndModifiers & (Button1Mask | Button3Mask), 0u);
+  run("key ctrl+shift+z; type Aa1!");
+  p = pointerState(*session);
+  EXPECT_FALSE(p.anyKeyDown);
+  EXPECT_EQ(p.buttonsAndModifiers & (ShiftMask | ControlMask), 0u);
 }
 
 TEST_F(GuiHost, ScriptsReportTheStepThatFails) {
