@@ -1,7 +1,7 @@
 // The editor shell's costs: an edit through the root view (coalesced into
 // a drag's snapshot, or taking one of its own each frame), undo and redo of
-// whole projects, an empty frame of the root view, and the audition of each
-// demo sound.
+// whole projects, a frame of the root view with the bench page, one frame's
+// parameter drag on the bench, and the audition of each demo sound.
 
 #include <benchmark/benchmark.h>
 
@@ -13,6 +13,7 @@
 #include "document/project/kept_document.h"
 #include "editor/editor_view.h"
 #include "engine/model/demo_project.h"
+#include "engine/params/param_tables.h"
 #include "engine/session/engine_host.h"
 #include "support/ui/ui_harness.h"
 
@@ -67,7 +68,7 @@ void BM_ApplyCoalesced(benchmark::State& state) {
 BENCHMARK(BM_ApplyCoalesced);
 
 // A step toggle each frame, each with a snapshot of its own; the frame is
-// part of the measure (BM_EmptyFrame alone for comparison).
+// part of the measure (BM_BenchFrame alone for comparison).
 void BM_ApplySnapshotEachFrame(benchmark::State& state) {
   Editor e;
   std::uint32_t n = 0;
@@ -96,11 +97,32 @@ void BM_UndoRedo(benchmark::State& state) {
 }
 BENCHMARK(BM_UndoRedo);
 
-void BM_EmptyFrame(benchmark::State& state) {
+void BM_BenchFrame(benchmark::State& state) {
   Editor e;
   for (auto _ : state) e.harness.frame(*e.view);
 }
-BENCHMARK(BM_EmptyFrame);
+BENCHMARK(BM_BenchFrame)->Unit(benchmark::kMicrosecond);
+
+// What one frame of a value drag on the bench costs besides drawing: the
+// graph's handler, the edit through the view and the rebuild of the page.
+// Argument: 0 edits the kick's sound, 1 a lock of its selected first hit.
+void BM_ParamDragFrame(benchmark::State& state) {
+  Editor e;
+  orbi::BenchPage& page = e.view->benchPage();
+  if (state.range(0) != 0) page.selectStep(0);
+  const int tone = ob::findParamIndex(ob::kMachineDrum, "res_tone");
+  int n = 0;
+  for (auto _ : state) {
+    page.anatomy.bodyGraph.value(tone, static_cast<float>(n % 100) * 0.01f);
+    if (++n % 512 == 0) {
+      state.PauseTiming();
+      e.audioBlock();
+      state.ResumeTiming();
+    }
+  }
+  state.SetLabel(state.range(0) != 0 ? "hit lock" : "sound");
+}
+BENCHMARK(BM_ParamDragFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // Two seconds of each of the demo kit's six sounds at 44.1 kHz, handed to
 // the preview.

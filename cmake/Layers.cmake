@@ -9,7 +9,7 @@
 # refuses a dependency this table does not allow.
 set(OB_LAYER_FOLDERS
   engine document content plugin ui editor/widgets editor
-  plugin_module tools resources support support/plugin support/ui support/editor support/editor/widgets bench
+  plugin_module tools resources support support/plugin support/ui support/editor/widgets support/editor bench
   fuzz)
 
 set(OB_PRODUCT_LAYERS engine document content plugin ui editor/widgets editor)
@@ -31,14 +31,17 @@ set(OB_LAYER_USES_resources engine document content)
 set(OB_LAYER_USES_support "")
 set(OB_LAYER_USES_support/plugin engine document content plugin support)
 set(OB_LAYER_USES_support/ui ui support)
-# The editor's end-to-end helpers drive the built plug-in through the test host.
-set(OB_LAYER_USES_support/editor editor ui editor/widgets engine document content plugin tools support support/ui)
 set(OB_LAYER_USES_support/editor/widgets editor/widgets ui engine document content support support/ui)
-set(OB_LAYER_USES_bench ${OB_PRODUCT_LAYERS} support support/plugin support/ui support/editor/widgets)
+# The editor's helpers; the end-to-end ones drive the built plug-in through
+# the test host.
+set(OB_LAYER_USES_support/editor editor ui editor/widgets engine document content plugin tools support support/ui)
+set(OB_LAYER_USES_bench ${OB_PRODUCT_LAYERS} support support/plugin support/ui support/editor/widgets support/editor)
 set(OB_LAYER_USES_fuzz ${OB_PRODUCT_LAYERS})
 
 # tests/<folder> may include what <folder> may, the folder itself, its own
 # test helpers and the support helpers of those layers; and what is listed
 # here besides.
 set(OB_TEST_USES_plugin tools)
-set(OB_TEST_USES_editor tools)
+# The editor's tests drive the header's dialogs with the UI tests' stand-ins
+# for the desktop's chooser programs.
+set(OB_TEST_USES_editor tools tests/ui)

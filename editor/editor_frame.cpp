@@ -1,5 +1,7 @@
 // The root view's frame: catching up with a state load, housekeeping for
-// the engine host, the playhead and the editing shortcuts.
+// the engine host, the playhead, the kit browser's message, the header,
+// the editing shortcuts, the header's results and what lies under the
+// header.
 #include <algorithm>
 
 #include "editor/editor_view.h"
@@ -25,9 +27,35 @@ void EditorView::frame(const ui::FrameInfo& frame) {
     startOver();
     refresh();
   }
+  if (!started_) {
+    bench_.rebuild();
+    kitBrowser_.markClean();
+    started_ = true;
+  }
   keepHouse(frame.time);
   followPlayhead();
+  takeKitStatus();
+  ui::Rect content = frame.content;
+  const HeaderBarResult header = drawHeaderBar(frame, content);
   handleEditShortcuts();
+  runHeaderResults(header);
+  drawBelowHeader(content);
+}
+
+void EditorView::takeKitStatus() {
+  if (!kitBrowser_.pendingStatus) return;
+  setStatus(std::move(kitBrowser_.pendingStatus->text), kitBrowser_.pendingStatus->error);
+  kitBrowser_.pendingStatus.reset();
+}
+
+void EditorView::openKitSaveForm() {
+  kitPanelRect_ = kitAnchor_;
+  kitBrowser_.prefillSaveForm();
+}
+
+void EditorView::browseKits() {
+  kitPanelRect_ = kitAnchor_;
+  kitBrowser_.syncSelection();
 }
 
 void EditorView::keepHouse(double time) {
@@ -40,11 +68,13 @@ void EditorView::keepHouse(double time) {
 
 void EditorView::followPlayhead() {
   playheadStepChanged_ = -1;
+  const float before = playhead_;
   const bool playing = host_.internalPlay.load(std::memory_order_relaxed) != 0 ||
                        host_.hostPlaying.load(std::memory_order_relaxed) != 0;
   if (!playing) {
     shownStep_ = lastStep_ = prevStep_ = -1;
     playhead_ = -1.0f;
+    if (before >= 0.0f) benchPage_.grid.playStep = -1;  // once, as playback stops
     return;
   }
   const std::int32_t counter = host_.engine.playheadStep();
@@ -60,6 +90,7 @@ void EditorView::followPlayhead() {
   if (lastStep_ != shownStep_) {
     shownStep_ = lastStep_;
     playheadStepChanged_ = shownStep_;
+    benchPage_.grid.playStep = shownStep_;
   }
 }
 

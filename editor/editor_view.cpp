@@ -32,7 +32,16 @@ EditorView::EditorView(EngineHost& host, ob::KeptDocument& kept)
       kept_(kept),
       lastEditSnapshot_(kNoSnapshot),
       editActions_(*this),
-      seenStateLoads_(host.stateLoads) {}
+      headerBar_(*this, host),
+      panelHost_(*this),
+      macroPanel_(panelHost_),
+      bench_(*this, benchPage_),
+      samplesPage_(*this),
+      kitBrowser_(panelHost_),
+      seenStateLoads_(host.stateLoads) {
+  // Last: the handlers may reach any member.
+  bench_.wire();
+}
 
 ob::Project& EditorView::project() { return host_.project; }
 
@@ -49,6 +58,8 @@ void EditorView::selectPart(std::int32_t part) {
   const int tracks = host_.project.patterns[part].numTracks;
   if (selectedTrack_ >= tracks) selectedTrack_ = std::max(tracks - 1, 0);
   selectedStep_ = -1;
+  macroPanel_.selectedMacro = -1;
+  bench_.rebuild();
 }
 
 void EditorView::pushSnapshot() {
@@ -150,6 +161,7 @@ void EditorView::refresh() {
   const int tracks = host_.project.patterns[selectedPart_].numTracks;
   if (selectedTrack_ >= tracks) selectedTrack_ = std::max(tracks - 1, 0);
   if (selectedStep_ >= ob::kStepsPerTrack) selectedStep_ = -1;
+  bench_.rebuild();
 }
 
 void EditorView::startOver() {
@@ -158,6 +170,8 @@ void EditorView::startOver() {
   endCoalescing();
   selectedPart_ = 0;
   selectedStep_ = -1;
+  macroPanel_.selectedMacro = -1;
+  kitBrowser_.markClean();
 }
 
 void EditorView::setStatus(std::string text, bool error) {

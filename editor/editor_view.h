@@ -12,9 +12,18 @@
 #include <vector>
 
 #include "document/project/kept_document.h"
+#include "editor/bench/bench_controller.h"
+#include "editor/credits/sample_credits_window.h"
 #include "editor/editor_clipboard.h"
 #include "editor/editor_context.h"
+#include "editor/header/header_bar.h"
+#include "editor/kits/kit_browser.h"
+#include "editor/macros/macro_panel.h"
+#include "editor/panel_host.h"
+#include "editor/samples/samples_page.h"
 #include "editor/undo_history.h"
+#include "editor/widgets/bench/bench_page.h"
+#include "ui/geometry.h"
 #include "ui/view.h"
 
 namespace orbi {
@@ -29,8 +38,9 @@ class EditorView : public ui::View, public EditorContext {
   // document load kept for the next save.
   EditorView(EngineHost& host, ob::KeptDocument& kept);
 
-  // The frame (editor_frame.cpp): housekeeping, the playhead and the
-  // editing shortcuts.
+  // The frame (editor_frame.cpp): housekeeping, the playhead, the kit
+  // browser's message, the header and its results, the editing shortcuts,
+  // the credits and macros bands and the page.
   void frame(const ui::FrameInfo& frame) override;
 
   ob::Project& project() override;
@@ -62,10 +72,29 @@ class EditorView : public ui::View, public EditorContext {
   const UndoHistory& redoHistory() const { return redoHistory_; }
   EditActions& editActions() { return editActions_; }
 
+  EditorPage page() const { return page_; }
+  // Shows the bench or the samples page from this frame on; the bench is
+  // rebuilt as it comes back.
+  void showPage(EditorPage page);
+  HeaderBar& headerBar() { return headerBar_; }
+  SamplesPage& samplesPage() { return samplesPage_; }
+
   // Project files (editor_files.cpp). A failure changes nothing but the
   // status line.
   bool openProject(const std::filesystem::path& path);
   bool saveProject(const std::filesystem::path& path);
+
+  // Kit commands; the save form and the browser open under the header's
+  // kit field from the next frame.
+  void newKit() { kitBrowser_.newKit(); }
+  void openKitSaveForm();
+  void browseKits();
+  // -1 the previous kit of the library, +1 the next.
+  void stepKit(int step) { kitBrowser_.stepKit(step); }
+  // The selected part differs from the kit as last loaded, saved or opened.
+  bool kitModified() { return kitBrowser_.isModified(revision_); }
+  MacroPanel& macroPanel() { return macroPanel_; }
+  KitBrowser& kitBrowser() { return kitBrowser_; }
 
   void setStatus(std::string text, bool error);
   const std::string& statusText() const { return statusText_; }
@@ -79,6 +108,8 @@ class EditorView : public ui::View, public EditorContext {
   std::int32_t playheadStepChanged() const { return playheadStepChanged_; }
   const std::vector<float>& auditionBuffer(int index) const { return auditionBuffers_[index & 1]; }
   std::uint32_t auditionIndex() const { return auditionIndex_; }
+  BenchPage& benchPage() { return benchPage_; }
+  BenchController& bench() { return bench_; }
 
  private:
   // Pushes a copy of the editor project (the oldest goes beyond 32) and
@@ -95,17 +126,25 @@ class EditorView : public ui::View, public EditorContext {
   // snapshot of its own.
   void endCoalescing();
   // What a fresh project asks of the view: no history, the first part, no
-  // step.
+  // step, no macro selected and the kit as it came as the clean state.
   void startOver();
 
   // Frame stages (editor_frame.cpp).
   void keepHouse(double time);
   void followPlayhead();
   void handleEditShortcuts();
+  void takeKitStatus();
+  // The header and what it reports, and the bands and page under it
+  // (editor_header.cpp).
+  HeaderBarResult drawHeaderBar(const ui::FrameInfo& frame, ui::Rect& content);
+  void runHeaderResults(const HeaderBarResult& header);
+  void runKitCommands(const HeaderBarResult& header);
+  void drawBelowHeader(ui::Rect content);
 
   EngineHost& host_;
   ob::KeptDocument& kept_;
-  double nowMs_ = 0.0;  // the frame's time: the clock of undo coalescing
+  double nowMs_ = 0.0;    // the frame's time: the clock of undo coalescing
+  bool started_ = false;  // the first frame's start-up work is done
   std::uint64_t revision_ = 0;
   std::int32_t selectedPart_ = 0;
   std::int32_t selectedTrack_ = 0;
@@ -125,6 +164,17 @@ class EditorView : public ui::View, public EditorContext {
   double lastEditSnapshot_;
   EditorClipboard clipboard_;
   EditActions editActions_;
+  EditorPage page_ = EditorPage::Bench;
+  HeaderBar headerBar_;
+  SampleCreditsWindow credits_;
+  PanelHost panelHost_;
+  MacroPanel macroPanel_;
+  BenchPage benchPage_;
+  BenchController bench_;
+  SamplesPage samplesPage_;
+  KitBrowser kitBrowser_;
+  ui::Rect kitPanelRect_;  // where the kit browser's popups open
+  ui::Rect kitAnchor_;     // the header's kit field in the latest frame
   std::string statusText_;
   bool statusError_ = false;
   std::vector<float> auditionBuffers_[2];

@@ -39,9 +39,9 @@ bool openLink(std::string_view target) {
 }
 
 bool link(const char* id, const Rect& rect, std::string_view text, std::string_view target,
-          TextAlign alignment) {
+          TextAlign alignment, std::string_view tooltip) {
   const Rect box = textRect(rect, measureText(text, TextStyle::Body), alignment);
-  const std::string tip(target);
+  const std::string tip(tooltip.empty() ? target : tooltip);
   InteractSpec desc;
   desc.kind = HitKind::Rectangle;
   desc.rect = box;

@@ -20,9 +20,15 @@ bool EngineHost::applyEdit(const ob::EditCommand& command) {
 
 void EngineHost::postProject(bool keepPosition) { engine.postProject(project, keepPosition); }
 
-bool EngineHost::publishSamples() { return samples.publish(pool, project.samples, engine.sampleSet()); }
+bool EngineHost::publishSamples() {
+  ++poolChanges;
+  return samples.publish(pool, project.samples, engine.sampleSet());
+}
 
-void EngineHost::publishSamplesNow() { samples.publishNow(pool, project.samples, engine.sampleSet()); }
+void EngineHost::publishSamplesNow() {
+  ++poolChanges;
+  samples.publishNow(pool, project.samples, engine.sampleSet());
+}
 
 void EngineHost::replacePool(ob::SamplePool&& fresh) {
   samples.retirePool(std::move(pool));

@@ -35,6 +35,12 @@ struct EngineHost {
   // Counts the state loads that replaced the project and pool; an open
   // editor sees it change and starts over on the new project. Main thread.
   std::uint32_t stateLoads = 0;
+  // Counts every change of the pool or its slot table that was published
+  // (an import, a split, an open, a state load). Caches of pool audio key
+  // on it: new audio can land where freed audio was, with its length, and
+  // the published generation lags until the audio thread acknowledges.
+  // Main thread.
+  std::uint32_t poolChanges = 0;
 
   // Heap construction; null when out of memory.
   static std::unique_ptr<EngineHost> create();

@@ -84,10 +84,13 @@ TEST(FactoryCatalogue, CreditsNameOnlyWhatIsShipped) {
       EXPECT_STREQ(r.setName, "User import");
       continue;
     }
-    // Our own synthesised sets: named by us, made by us.
+    // Our own synthesised sets: named by us, made by us, given to the
+    // public domain.
     EXPECT_EQ(std::string(r.setName).rfind("Orbitrane ", 0), 0u);
     EXPECT_STREQ(r.author, "Orbitrane project");
-    for (const char* foreign : {"Salamander", "Basalt", "FreePats", "CC-BY", "CC0"}) {
+    EXPECT_STREQ(r.licence, "CC0 1.0");
+    EXPECT_STREQ(r.licenceLink, "https://creativecommons.org/publicdomain/zero/1.0/");
+    for (const char* foreign : {"Salamander", "Basalt", "FreePats", "CC-BY"}) {
       EXPECT_EQ(std::strstr(r.setName, foreign), nullptr);
       EXPECT_EQ(std::strstr(r.licence, foreign), nullptr);
     }

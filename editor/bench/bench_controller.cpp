@@ -1,0 +1,151 @@
+#include "editor/bench/bench_controller.h"
+
+#include <algorithm>
+#include <random>
+
+#include "editor/editor_context.h"
+#include "editor/widgets/bench/bench_page.h"
+#include "engine/params/param_tables.h"
+#include "engine/session/engine_host.h"
+
+namespace orbi {
+namespace {
+
+// Any failure of the random device reads as 0; the fill replaces it.
+std::uint32_t randomDeviceSeed() {
+  try {
+    std::random_device device;
+    return static_cast<std::uint32_t>(device());
+  } catch (...) {
+    return 0;
+  }
+}
+
+bool isStep(int step) { return step >= 0 && step < ob::kStepsPerTrack; }
+
+}  // namespace
+
+BenchController::BenchController(EditorContext& c, BenchPage& p)
+    : context(&c), page(&p), seedSource(randomDeviceSeed) {}
+
+ob::Pattern& BenchController::pattern() const {
+  ob::Project& project = context->project();
+  const int last = std::max(std::min<int>(project.patternCount, std::size(project.patterns)) - 1, 0);
+  return project.patterns[std::clamp(context->selectedPart(), 0, last)];
+}
+
+int BenchController::validTrack() const {
+  const int t = context->selectedTrack();
+  const int count = std::min<int>(pattern().numTracks, ob::kMaxTracks);
+  return t >= 0 && t < count ? t : -1;
+}
+
+ob::EditCommand BenchController::command(std::uint8_t kind, int track, int step, int index, float value) const {
+  ob::EditCommand c;
+  c.kind = kind;
+  c.track = static_cast<std::uint32_t>(std::max(track, 0));
+  c.step = static_cast<std::uint32_t>(std::max(step, 0));
+  c.param = index;
+  c.value = value;
+  return c;
+}
+
+void BenchController::send(ob::EditCommand c) { context->apply(c); }
+
+// ---- Writes
+
+void BenchController::setParamValue(int index, float value) {
+  const int t = validTrack();
+  if (t < 0) return;
+  if (selectedStepActive())
+    send(command(ob::kEditSetStepLock, t, context->selectedStep(), index, value));
+  else
+    send(command(ob::kEditSoundParam, t, 0, index, value));
+  rebuild();
+  context->benchChanged();
+}
+
+void BenchController::setParamByName(std::string_view key, float value) {
+  const int t = validTrack();
+  if (t < 0) return;
+  const int index = ob::findParamIndex(soundAtSelection(pattern(), t).machine, key);
+  if (index >= 0) setParamValue(index, value);
+}
+
+void BenchController::setDrumParam(const char* key, float value) {
+  const int index = ob::findParamIndex(ob::kMachineDrum, key);
+  if (index >= 0) setParamValue(index, value);
+}
+
+void BenchController::setStepField(int step, int field, float value) {
+  const int t = validTrack();
+  if (t < 0 || !isStep(step)) return;
+  send(command(ob::kEditStepField, t, step, field, value));
+  rebuild();
+}
+
+// ---- Reads
+
+ob::Sound BenchController::soundAtSelection(const ob::Pattern& p, int track) const {
+  if (track < 0 || track >= ob::kMaxTracks) return {};
+  const ob::Track& tr = p.tracks[track];
+  ob::Sound sound = p.kit.sounds[std::clamp<int>(tr.soundIndex, 0, ob::kMaxTracks - 1)];
+  const int s = context->selectedStep();
+  if (!isStep(s) || !tr.steps[s].active) return sound;
+  const ob::Step& step = tr.steps[s];
+  for (int i = 0; i < std::min<int>(step.lockCount, ob::kListCapacity); ++i)
+    if (step.locks[i].param < ob::kSoundParamSlots) sound.params[step.locks[i].param] = step.locks[i].value;
+  return sound;
+}
+
+int BenchController::selectedSampleSlot() const {
+  const int sound = context->selectedSound();
+  const int t = context->selectedTrack();
+  if (sound < 0 || t < 0 || t >= ob::kMaxTracks) return -1;
+  const ob::Sound s = soundAtSelection(pattern(), t);
+  if (s.machine != ob::kMachineSample) return -1;
+  const int mode = ob::findParamIndex(s.machine, "window_mode");
+  const int slot = ob::findParamIndex(s.machine, "slot");
+  if (mode < 0 || s.params[mode] < 0.5f || slot < 0) return -1;
+  const int n = static_cast<int>(s.params[slot] + 0.5f);
+  return n >= 0 && n < ob::kSampleSlots ? n : -1;
+}
+
+bool BenchController::selectedStepActive() const {
+  const int t = validTrack();
+  const int s = context->selectedStep();
+  return t >= 0 && isStep(s) && pattern().tracks[t].steps[s].active != 0;
+}
+
+float BenchController::stepLevel() const {
+  const int t = context->selectedTrack();
+  const int s = context->selectedStep();
+  if (t < 0 || t >= ob::kMaxTracks || !isStep(s)) return 1.0f;
+  const ob::Step& step = pattern().tracks[t].steps[s];
+  return step.active && step.velocity > 0 ? static_cast<float>(step.velocity) / 127.0f : 1.0f;
+}
+
+float BenchController::trackGain() const {
+  const int t = context->selectedTrack();
+  return t >= 0 && t < ob::kMaxTracks ? pattern().tracks[t].gain : 1.0f;
+}
+
+std::function<float(int)> BenchController::tickLive() const {
+  const int t = context->selectedTrack();
+  if (t < 0 || t >= ob::kMaxTracks) return {};
+  const ob::Engine* engine = &context->host().engine;
+  return [engine, t](int i) {
+    return i < 0 ? 0.0f : engine->modulatedParam(static_cast<std::uint32_t>(t), static_cast<std::uint32_t>(i));
+  };
+}
+
+void BenchController::drawPage(const ui::Rect& r) {
+  if (const std::function<float(int)> live = tickLive()) {
+    page->anatomy.hitGraph.pollLive(live);
+    page->anatomy.bodyGraph.pollLive(live);
+  }
+  page->draw(r);
+  drawTrackMenu();
+}
+
+}  // namespace orbi

@@ -1,0 +1,106 @@
+#pragma once
+// The kit library of the editor: a popup list of the built-in kits and the
+// kit files of a library folder, filtered by a text, from which a click
+// loads a kit into the selected part; a save form that names, tags and
+// writes the current kit; a blank new kit; stepping to the previous or next
+// kit; the library folder's choice; and the test whether the selected part
+// differs from the kit as last loaded or saved. It changes the project only
+// as a whole, through the root view's undo snapshot and whole-project post, and
+// keeps its latest message until the frame moves it to the status line.
+// Main thread, inside the root view's frame; nothing here throws for
+// file-system trouble.
+
+#include <imgui.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "content/kits/kit_library.h"
+#include "document/legacy/legacy_writer.h"
+#include "editor/panel_context.h"
+#include "engine/model/project.h"
+#include "ui/controls/virtual_list.h"
+#include "ui/geometry.h"
+
+namespace orbi {
+
+// A blank part on the heap: default tracks and kit, no tracks in use, no
+// active step, 16 steps at 120 BPM.
+std::unique_ptr<ob::Pattern> newEmptyPart();
+
+// The kit file name for a kit name: characters that file systems refuse
+// become underscores, an empty name becomes "kit", and ".kit.orbi" follows.
+std::string kitFileName(std::string_view kitName);
+
+class KitBrowser {
+ public:
+  struct Status {
+    std::string text;
+    bool error = false;
+  };
+
+  explicit KitBrowser(PanelContext& context) : ctx_(context) {}
+
+  // The folder dialog's result, then the browser and the save form at the
+  // anchor. Every frame.
+  void draw(const ui::Rect& anchor);
+  // The selected part's kit as it is now becomes the unmodified state.
+  void markClean();
+  // Whether the selected part's kit differs from the last clean state; the
+  // kit text is built at most once per revision.
+  bool isModified(std::uint64_t revision);
+  void newKit();
+  void prefillSaveForm();
+  // Clears the filter, lists the library and selects the part's kit; the
+  // browser opens on the next draw.
+  void syncSelection();
+  // -1 the previous kit of the library, +1 the next, wrapping.
+  void stepKit(int step);
+
+  bool loadKit(const ob::KitEntry& entry);
+  void rescan();
+  void applyFilter();
+  void saveKit();
+  // The chosen folder while it exists, else the default "kits" folder,
+  // created when missing. Touches the disk: asked at a rescan or a save.
+  std::filesystem::path libraryFolder();
+  void drawBrowser(const ui::Rect& anchor);
+  void drawSavePanel(const ui::Rect& anchor);
+  void paintRow(ImDrawList* dl, const ui::ListRow& row) const;
+
+  std::string baseline;  // the kit text at the latest markClean
+  bool modified = false;
+  std::uint64_t lastRevision = 0;
+  std::uint64_t comparedRevision = 0;
+  std::vector<ob::KitEntry> entries;   // built-in kits first, then the folder's files
+  std::vector<std::int32_t> filtered;  // indices into entries of the rows shown
+  std::int32_t selectedRow = -1;       // index into filtered
+  bool browserPending = false;
+  bool savePending = false;
+  std::string filter;
+  std::string saveName;
+  std::string saveTags;
+  std::filesystem::path folder;          // chosen in the folder dialog; empty for none
+  std::filesystem::path resolvedFolder;  // the library folder as last resolved, shown in the popup
+  std::optional<Status> pendingStatus;   // taken by the frame
+  // The kit text of a part: a seam so that tests can count the builds.
+  std::string (*kitText)(const ob::Pattern&) = &ob::patternToJsonText;
+
+ private:
+  ob::Pattern& part();
+  std::string kitName();
+  void report(std::string text, bool error) { pendingStatus = Status{std::move(text), error}; }
+  void runBrowser(ImVec2 size);
+  void runSavePanel(ImVec2 size);
+  void chooseFolder();
+  void deleteSelected();
+
+  PanelContext& ctx_;
+  bool folderDialogWanted_ = false;  // asked inside the popup, filed in draw's id scope
+};
+
+}  // namespace orbi

@@ -1,0 +1,178 @@
+// The kit browser's popups: the library list with its filter, folder
+// choice and delete, and the save form.
+
+#include <imgui.h>
+
+#include <algorithm>
+#include <system_error>
+
+#include "editor/kits/kit_browser.h"
+#include "editor/popup_area.h"
+#include "editor/widgets/widget_support.h"
+#include "ui/context.h"
+#include "ui/controls/buttons.h"
+#include "ui/controls/text_field.h"
+#include "ui/dialogs/file_dialog.h"
+#include "ui/draw/text.h"
+#include "ui/popups/popup.h"
+
+namespace orbi {
+namespace {
+
+constexpr const char* kBrowserPopup = "kits.browser";
+constexpr const char* kSavePopup = "kits.save";
+constexpr const char* kFolderDialog = "kits.folder";
+
+ui::Rect takeBottom(ui::Rect& r, float height) {
+  const float band = std::clamp(height, 0.0f, r.height);
+  r.height -= band;
+  return {r.x, r.y + r.height, r.width, band};
+}
+
+void heading(ui::Rect band, const char* text) {
+  ui::drawText(ImGui::GetWindowDrawList(), band, text, ui::TextStyle::Heading, palette::kLight,
+               ui::TextAlign::Left);
+}
+
+bool textBand(const char* id, const ui::Rect& band, std::string& text, const char* hint) {
+  ui::TextFieldOptions options;
+  options.fit = ui::SizeMode::Fill;
+  options.hint = hint;
+  return ui::textField(id, band, text, options) == ui::TextFieldResult::Edited;
+}
+
+// Opens the popup when its flag asks for it; true while it is open.
+bool beginPendingPopup(const char* id, bool& pending, const ui::Rect& anchor, ImVec2 size) {
+  if (pending) {
+    ui::openPopup(id);
+    pending = false;
+  }
+  return ui::beginAnchoredPopup(id, anchor, size);
+}
+
+// The default folder's path without creating it: what the next rescan
+// falls back to when the chosen folder is gone.
+std::filesystem::path defaultFolderPath() {
+  std::error_code ec;
+  const std::filesystem::path here = std::filesystem::current_path(ec);
+  return ec ? std::filesystem::path("kits") : here / "kits";
+}
+
+}  // namespace
+
+void KitBrowser::draw(const ui::Rect& anchor) {
+  ImGui::PushID(this);
+  if (const std::optional<ui::FileDialogResult> result = ui::takeFileDialogResult(kFolderDialog)) {
+    if (result->status == ui::FileDialogStatus::Chosen && !result->paths.empty()) {
+      folder = ob::kitPathFromUtf8(result->paths.front());
+      rescan();
+    }
+  }
+  drawBrowser(anchor);
+  drawSavePanel(anchor);
+  if (folderDialogWanted_) chooseFolder();
+  ImGui::PopID();
+}
+
+void KitBrowser::chooseFolder() {
+  folderDialogWanted_ = false;
+  ui::FileDialogRequest request;
+  request.kind = ui::FileDialogKind::Folder;
+  request.title = "Select kit library folder";
+  request.folder = ob::kitPathToUtf8(resolvedFolder);
+  // Refused while another dialog is pending or open: the click is dropped.
+  ui::requestFileDialog(kFolderDialog, std::move(request));
+}
+
+void KitBrowser::drawBrowser(const ui::Rect& anchor) {
+  const float s = ui::scale();
+  const ImVec2 size(540.0f * s, 380.0f * s);
+  if (beginPendingPopup(kBrowserPopup, browserPending, anchor, size)) {
+    runBrowser(size);
+    ui::endPopup();
+  }
+}
+
+void KitBrowser::runBrowser(ImVec2 size) {
+  const float s = ui::scale();
+  const PopupArea area(size);
+  // Only a cheap look at the disk per frame: a chosen folder that vanished
+  // shows the default, which the next rescan resolves.
+  std::error_code ec;
+  if (!folder.empty() && resolvedFolder == folder && !std::filesystem::is_directory(folder, ec))
+    resolvedFolder = defaultFolderPath();
+
+  ui::Rect r = area.rect();
+  ui::Rect header = r.takeTop(20.0f * s);
+  ui::ButtonStyle folderStyle;
+  folderStyle.tooltip = "Choose the kit library folder to scan";
+  if (ui::iconButton("folder", header.takeRight(80.0f * s), "Folder...", folderStyle))
+    folderDialogWanted_ = true;
+  heading(header, "Kit library");
+  ui::drawText(ImGui::GetWindowDrawList(), r.takeTop(14.0f * s), ob::kitPathToUtf8(resolvedFolder),
+               ui::TextStyle::Caption, palette::kMuted, ui::TextAlign::Left);
+  r.takeTop(4.0f * s);
+  if (textBand("filter", r.takeTop(24.0f * s), filter, "filter by name / tag...")) applyFilter();
+  r.takeTop(8.0f * s);
+  ui::Rect bottom = takeBottom(r, 26.0f * s);
+  takeBottom(r, 6.0f * s);
+
+  const bool deletable = selectedRow >= 0 && selectedRow < static_cast<std::int32_t>(filtered.size()) &&
+                         !entries[filtered[selectedRow]].builtIn;
+  ui::ButtonStyle deleteStyle;
+  deleteStyle.disabled = !deletable;
+  if (ui::iconButton("delete", bottom.takeLeft(70.0f * s), "Delete", deleteStyle)) deleteSelected();
+
+  const ui::ListResult list =
+      ui::virtualList("list", r, static_cast<std::int32_t>(filtered.size()), selectedRow, 40.0f,
+                      [this](ImDrawList* dl, const ui::ListRow& row) { paintRow(dl, row); });
+  if (list.selectionChanged && selectedRow >= 0 && selectedRow < static_cast<std::int32_t>(filtered.size())) {
+    const ob::KitEntry entry = entries[filtered[selectedRow]];
+    loadKit(entry);
+    ui::closePopup();
+  }
+}
+
+void KitBrowser::paintRow(ImDrawList* dl, const ui::ListRow& row) const {
+  if (row.index < 0 || row.index >= static_cast<std::int32_t>(filtered.size())) return;
+  const ob::KitEntry& entry = entries[filtered[row.index]];
+  const float s = ui::scale();
+  ui::Rect inner = row.rect.inset(10.0f * s, 4.0f * s);
+  ui::drawText(dl, inner.takeTop(18.0f * s), entry.name, ui::TextStyle::Body, palette::kLight,
+               ui::TextAlign::Left);
+  std::string line;
+  for (const std::string& tag : entry.tags) line += (line.empty() ? "#" : " #") + tag;
+  if (!entry.author.empty()) line += (line.empty() ? "by " : "   by ") + entry.author;
+  if (entry.builtIn) line += line.empty() ? "built-in" : "   built-in";
+  ui::drawText(dl, inner, line, ui::TextStyle::Caption, palette::kMuted, ui::TextAlign::Left);
+}
+
+void KitBrowser::drawSavePanel(const ui::Rect& anchor) {
+  const float s = ui::scale();
+  const ImVec2 size(360.0f * s, 120.0f * s);
+  if (beginPendingPopup(kSavePopup, savePending, anchor, size)) {
+    runSavePanel(size);
+    ui::endPopup();
+  }
+}
+
+void KitBrowser::runSavePanel(ImVec2 size) {
+  const float s = ui::scale();
+  const PopupArea area(size);
+  ui::Rect r = area.rect();
+  heading(r.takeTop(20.0f * s), "Save kit");
+  r.takeTop(4.0f * s);
+  textBand("name", r.takeTop(24.0f * s), saveName, "kit name");
+  r.takeTop(4.0f * s);
+  textBand("tags", r.takeTop(24.0f * s), saveTags, "tags, comma separated");
+  r.takeTop(8.0f * s);
+  ui::Rect buttons = r.takeTop(24.0f * s);
+  ui::ButtonStyle saveStyle;
+  saveStyle.tooltip = "Save the kit (sounds, macros and voice config, not the groove) to the library";
+  if (ui::iconButton("save", buttons.takeRight(100.0f * s), "Save", saveStyle)) {
+    saveKit();
+    ui::closePopup();
+  }
+}
+
+}  // namespace orbi

@@ -1,0 +1,249 @@
+#include "editor/macros/macro_panel.h"
+
+#include <imgui.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <iterator>
+#include <string_view>
+
+#include "editor/widgets/widget_support.h"
+#include "engine/params/param_tables.h"
+#include "ui/context.h"
+#include "ui/draw/shapes.h"
+#include "ui/draw/text.h"
+#include "ui/interact/interaction.h"
+
+namespace orbi {
+namespace {
+
+constexpr std::uint32_t kDimFill = 0x8C8DC63F;
+constexpr std::uint32_t kKnobRim = 0x990E1208;
+constexpr std::uint32_t kTargetBar = 0x598DC63F;
+
+std::string_view fieldText(const char* field, std::size_t capacity) {
+  return {field, strnlen(field, capacity)};
+}
+
+ui::Interaction area(const char* id, const ui::Rect& r, ImGuiMouseCursor cursor) {
+  ui::InteractSpec desc;
+  desc.kind = ui::HitKind::Rectangle;
+  desc.rect = r;
+  desc.cursor = cursor;
+  return ui::interact(id, desc);
+}
+
+// Where the pointer lies along the strip, 0..1.
+float pointerAlong(const ui::Rect& strip) {
+  return clamp01((ImGui::GetIO().MousePos.x - strip.x) / std::max(strip.width, 1.0f));
+}
+
+// A press, or a held button whose pointer moved across this frame.
+bool setsValue(const ui::Interaction& it) { return it.pressed || (it.held && it.delta.x != 0.0f); }
+
+std::string oneDecimal(float v) {
+  char buffer[32];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, 1);
+  return std::string(buffer, result.ptr);
+}
+
+}  // namespace
+
+ob::Pattern* MacroPanel::part() {
+  ob::Project& project = ctx_.project();
+  const int p = ctx_.selectedPart();
+  if (p < 0 || p >= std::min<int>(project.patternCount, static_cast<int>(std::size(project.patterns))))
+    return nullptr;
+  return &project.patterns[p];
+}
+
+const ob::Sound* MacroPanel::soundOfTrack(int track) {
+  const ob::Pattern* pattern = part();
+  if (pattern == nullptr || track < 0 || track >= pattern->numTracks) return nullptr;
+  const int sound = pattern->tracks[track].soundIndex;
+  if (sound < 0 || sound >= ob::kMaxTracks) return nullptr;
+  return &pattern->kit.sounds[sound];
+}
+
+void MacroPanel::send(ob::EditKind kind, std::uint32_t track, std::uint32_t step, std::int32_t param,
+                      float value) {
+  ob::EditCommand command;
+  command.kind = kind;
+  command.track = track;
+  command.step = step;
+  command.param = param;
+  command.value = value;
+  ctx_.apply(command);
+}
+
+void MacroPanel::draw(const ui::Rect& r) {
+  const ob::Pattern* pattern = part();
+  if (pattern == nullptr) return;
+  const float s = ui::scale();
+  ImGui::PushID(this);
+  ui::Rect inner = r.inset(2.0f * s, 2.0f * s);
+  const ui::Rect band = inner.takeTop(34.0f * s);
+  inner.takeTop(4.0f * s);
+  const float w = inner.width / ob::kMacroCount;
+  for (int i = 0; i < ob::kMacroCount; ++i) {
+    cellRects[i] = {band.x + i * w + 4.0f * s, band.y + 2.0f * s, std::max(w - 8.0f * s, 0.0f),
+                    std::max(band.height - 4.0f * s, 0.0f)};
+    ImGui::PushID(i);
+    drawCell(i, pattern->kit.macros[i]);
+    ImGui::PopID();
+  }
+  drawDestinations(inner, *pattern);
+  if (browserMacro >= 0 && browserMacro < ob::kMacroCount)
+    addChosenDestination(drawParamBrowser(cellRects[browserMacro]));
+  renamePopup();
+  ImGui::PopID();
+}
+
+void MacroPanel::drawCell(int i, const ob::Macro& macro) {
+  const float s = ui::scale();
+  ImDrawList* dl = ImGui::GetWindowDrawList();
+  const bool selected = selectedMacro == i;
+  ui::Rect cell = cellRects[i];
+  ui::Rect nameBand = cell.takeTop(14.0f * s);
+  cell.takeTop(2.0f * s);
+  const ui::Rect strip = cell.takeTop(8.0f * s);
+
+  const ui::Rect faderArea{strip.x, strip.y - 6.0f * s, strip.width, strip.height + 12.0f * s};
+  const ui::Interaction fader = area("fader", faderArea, ImGuiMouseCursor_ResizeEW);
+  if (fader.pressed) selectedMacro = i;
+  if (setsValue(fader)) send(ob::kEditMacroValue, 0, 0, i, pointerAlong(strip));
+
+  const ui::Interaction whole = area("cell", cellRects[i], ImGuiMouseCursor_Arrow);
+  const ImVec2 at = ImGui::GetIO().MousePos;
+  const bool onName = at.x >= nameBand.x && at.x < nameBand.x + nameBand.width && at.y >= nameBand.y &&
+                      at.y < nameBand.y + nameBand.height;
+  if (whole.doubleClicked && onName) {
+    selectedMacro = i;
+    renameMacro = i;
+    renameText = std::string(fieldText(macro.name, sizeof macro.name));
+    renamePending = true;
+  } else if (whole.clicked) {
+    selectedMacro = selectedMacro == i ? -1 : i;
+  }
+
+  if (selected) {
+    ui::fillCircle(dl, {nameBand.x + 2.5f * s, nameBand.y + nameBand.height / 2.0f}, 2.5f * s,
+                   palette::kAccent);
+    nameBand.takeLeft(9.0f * s);
+  }
+  const std::string_view name = fieldText(macro.name, sizeof macro.name);
+  cellLabel_ = name.empty() ? "macro " + std::to_string(i + 1) : std::string(name);
+  if (macro.destCount > 0) cellLabel_ += "  (" + std::to_string(macro.destCount) + ")";
+  ui::drawText(dl, nameBand, cellLabel_, ui::TextStyle::Small, selected ? palette::kAccent : palette::kMuted,
+               ui::TextAlign::Left);
+
+  const float value = clamp01(macro.value);
+  ui::fillRect(dl, strip, palette::kTrackFill, 4.0f);
+  // An empty fill would still show its rounded corners.
+  if (strip.width * value >= 1.0f)
+    ui::fillRect(dl, {strip.x, strip.y, strip.width * value, strip.height},
+                 selected ? palette::kAccent : kDimFill, 4.0f);
+  // The right bound wins when the strip is too short for both.
+  const float knobX =
+      std::min(std::max(strip.x + strip.width * value, strip.x + 5.0f * s), strip.x + strip.width - 5.0f * s);
+  const ImVec2 knob{knobX, strip.y + strip.height / 2.0f};
+  ui::fillCircle(dl, knob, 5.0f * s, selected ? palette::kAccentHovered : palette::kAccent);
+  ui::strokeCircle(dl, knob, 5.0f * s, kKnobRim, 1.0f);
+}
+
+void MacroPanel::drawDestinations(ui::Rect list, const ob::Pattern& pattern) {
+  const float s = ui::scale();
+  ImDrawList* dl = ImGui::GetWindowDrawList();
+  if (selectedMacro < 0 || selectedMacro >= ob::kMacroCount) {
+    ui::drawText(dl, list, "click a macro to see its destinations", ui::TextStyle::Small, palette::kMuted,
+                 ui::TextAlign::Centre);
+    return;
+  }
+  const ob::Macro& macro = pattern.kit.macros[selectedMacro];
+  const int count = std::min<int>(macro.destCount, ob::kListCapacity);
+  if (count < ob::kListCapacity) {
+    const float rowHeight = std::min(16.0f * s, list.height);
+    const ui::Rect add{list.x, list.y + list.height - rowHeight, list.width, rowHeight};
+    list.height -= rowHeight;
+    const ui::Interaction it = area("macro.add", add, ImGuiMouseCursor_Hand);
+    ui::drawText(dl, add, "+ add destination", ui::TextStyle::Small,
+                 it.hovered ? palette::kAccentHovered : palette::kAccent, ui::TextAlign::Centre);
+    if (it.clicked) openParamBrowser(selectedMacro);
+  }
+  if (count == 0) {
+    ui::drawText(dl, list, "no destinations", ui::TextStyle::Small, palette::kMuted, ui::TextAlign::Centre);
+    return;
+  }
+  const float h = std::min(list.height / count, 20.0f * s);
+  for (int j = 0; j < count; ++j) {
+    const ui::Rect row{list.x + 2.0f * s, list.y + j * h + 1.0f * s, std::max(list.width - 4.0f * s, 0.0f),
+                       std::max(h - 2.0f * s, 0.0f)};
+    ImGui::PushID(j);
+    const bool kept = drawDestinationRow(j, row, pattern, macro);
+    ImGui::PopID();
+    if (!kept) break;
+  }
+}
+
+bool MacroPanel::drawDestinationRow(int j, const ui::Rect& row, const ob::Pattern& pattern,
+                                    const ob::Macro& macro) {
+  const float s = ui::scale();
+  ImDrawList* dl = ImGui::GetWindowDrawList();
+  const ob::MacroDest dest = macro.dests[j];
+  const DestinationInfo info = describeDestination(pattern, dest);
+  const float macroValue = clamp01(macro.value);
+  const float current = (dest.target - info.base) * macroValue + info.base;
+
+  ui::Rect rest = row;
+  const ui::Rect label = rest.takeLeft(std::min(0.4f * row.width, row.width));
+  const ui::Rect valueRect = rest.takeRight(46.0f * s);
+  const ui::Rect slider{label.x + label.width + 2.0f * s, row.y, std::max(rest.width - 4.0f * s, 0.0f),
+                        row.height};
+
+  const ui::Interaction drag = area("target", slider, ImGuiMouseCursor_ResizeEW);
+  if (setsValue(drag))
+    send(ob::kEditMacroDest, dest.track, dest.param, selectedMacro,
+         info.min + (info.max - info.min) * pointerAlong(slider));
+  const ui::Interaction whole = area("row", row, ImGuiMouseCursor_Arrow);
+  if (drag.rightClicked || whole.rightClicked) {
+    send(ob::kEditRemoveMacroDest, dest.track, dest.param, selectedMacro, 0.0f);
+    return false;
+  }
+
+  ui::drawText(dl, label, info.label, ui::TextStyle::Small, palette::kLight, ui::TextAlign::Left);
+  ui::fillRect(dl, slider, palette::kTrackFill, 3.0f);
+  const float range = info.max > info.min ? info.max - info.min : 1.0f;
+  const auto xOf = [&](float v) { return slider.x + slider.width * clamp01((v - info.min) / range); };
+  const float centre = slider.y + slider.height / 2.0f;
+  const float baseX = xOf(info.base), targetX = xOf(dest.target);
+  ui::drawLine(dl, {baseX, slider.y}, {baseX, slider.y + slider.height}, palette::kBorder, 1.0f, 0.0f, 0.0f);
+  ui::fillRect(dl, {std::min(baseX, targetX), centre - s, std::abs(targetX - baseX), 2.0f * s}, kTargetBar);
+  ui::fillCircle(dl, {xOf(current), centre}, 2.5f * s, palette::kAccentHovered);
+  ui::fillCircle(dl, {targetX, centre}, 4.0f * s, palette::kAccent);
+  ui::strokeCircle(dl, {targetX, centre}, 4.0f * s, kKnobRim, 1.0f);
+  ui::drawText(dl, valueRect, oneDecimal(current), ui::TextStyle::Caption, palette::kMuted,
+               ui::TextAlign::Left);
+  return true;
+}
+
+MacroPanel::DestinationInfo MacroPanel::describeDestination(const ob::Pattern& pattern,
+                                                            const ob::MacroDest& d) {
+  DestinationInfo info;
+  char fallback[16];
+  std::snprintf(fallback, sizeof fallback, "t%d:p%d", d.track + 1, d.param);
+  info.label = fallback;
+  if (d.track >= ob::kMaxTracks) return info;
+  const int soundIndex = pattern.tracks[d.track].soundIndex;
+  if (soundIndex < 0 || soundIndex >= ob::kMaxTracks) return info;
+  const ob::Sound& sound = pattern.kit.sounds[soundIndex];
+  const ob::ParamInfo param = ob::paramInfo(sound.machine, d.param);
+  info.base = d.param < ob::kSoundParamSlots ? sound.params[d.param] : 0.0f;
+  info.min = param.min;
+  info.max = param.max;
+  info.label = std::string(fieldText(sound.name, sizeof sound.name)) + ":" + param.id;
+  return info;
+}
+
+}  // namespace orbi

@@ -1,0 +1,99 @@
+#pragma once
+// The macros panel: the selected part's four macros as cells with a name
+// and a value fader, the selected macro's destinations as rows with a
+// target slider, a parameter browser that adds destinations and a popup
+// that renames a macro. It never writes the project: every change is an
+// edit command handed to the root view, which takes the undo snapshot. Main
+// thread, inside the root view's frame.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "editor/panel_context.h"
+#include "engine/model/project.h"
+#include "ui/geometry.h"
+
+namespace orbi {
+
+class MacroPanel {
+ public:
+  // One parameter the browser offers; the texts come from its descriptor.
+  struct BrowserItem {
+    std::uint32_t param = 0;  // combined index of the sound's machine
+    std::string label;
+    std::string group;
+    std::string help;
+  };
+  // The browser's answer for one frame.
+  struct BrowserChoice {
+    std::int32_t param = -1;
+    bool chosen = false;
+  };
+  // What a destination row shows.
+  struct DestinationInfo {
+    float base = 0.0f;  // the parameter's stored value
+    float min = 0.0f;
+    float max = 1.0f;
+    std::string label;
+  };
+
+  // Where the browser's headers and cells go, relative to its content.
+  struct BrowserLayout {
+    struct Placed {
+      ui::Rect rect;
+      int item = -1;  // index into the items; -1 for a group header
+      std::string_view group;
+    };
+    std::vector<Placed> placed;
+    float height = 0.0f;
+  };
+
+  explicit MacroPanel(PanelContext& context) : ctx_(context) {}
+
+  // Lays out, draws and runs the cells, the destination rows, the browser
+  // and the rename popup inside r. Once per frame.
+  void draw(const ui::Rect& r);
+  // Lists the selected track's continuous parameters and opens the browser
+  // for macro m from the next draw; nothing opens without a sound or such a
+  // parameter.
+  void openParamBrowser(int m);
+  void showParamBrowser(std::string title, std::vector<BrowserItem> items);
+  BrowserChoice drawParamBrowser(const ui::Rect& anchor);
+  void renamePopup();
+  static DestinationInfo describeDestination(const ob::Pattern& part, const ob::MacroDest& d);
+
+  // The macro whose destinations are listed; -1 none. The root view clears
+  // it when the part changes or a project opens.
+  std::int32_t selectedMacro = -1;
+  // The cells as laid out in the latest frame: the popups' anchors.
+  std::array<ui::Rect, ob::kMacroCount> cellRects{};
+  struct Browser {
+    std::vector<BrowserItem> items;
+    std::string title;
+  } browser;
+  std::int32_t browserMacro = -1;  // the macro the browser adds to; kept after it closes
+  std::int32_t browserTrack = -1;  // the track whose sound it lists
+  std::int32_t renameMacro = -1;   // -1 while no rename popup is up
+  bool renamePending = false;      // open the popup and focus the field on the next pass
+  std::string renameText;
+
+ private:
+  ob::Pattern* part();
+  const ob::Sound* soundOfTrack(int track);
+  void send(ob::EditKind kind, std::uint32_t track, std::uint32_t step, std::int32_t param, float value);
+  void drawCell(int i, const ob::Macro& macro);
+  void drawDestinations(ui::Rect list, const ob::Pattern& part);
+  // False when the row was removed: the rows below wait for the next frame.
+  bool drawDestinationRow(int j, const ui::Rect& row, const ob::Pattern& part, const ob::Macro& macro);
+  BrowserChoice runParamBrowser(ui::Rect content, const BrowserLayout& layout);
+  void addChosenDestination(const BrowserChoice& choice);
+
+  PanelContext& ctx_;
+  std::string cellLabel_;        // of the cell being drawn, kept for the frame
+  bool browserOpening_ = false;  // the browser opens on the next draw
+};
+
+}  // namespace orbi

@@ -1,0 +1,55 @@
+// The rename popup of a macro cell, opened by a double-click on its name.
+
+#include <imgui.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "content/tools/utf8_fit.h"
+#include "editor/macros/macro_panel.h"
+#include "ui/context.h"
+#include "ui/controls/text_field.h"
+#include "ui/popups/popup.h"
+
+namespace orbi {
+namespace {
+
+constexpr const char* kPopup = "macro.rename";
+
+}  // namespace
+
+void MacroPanel::renamePopup() {
+  if (renameMacro < 0 || renameMacro >= ob::kMacroCount) return;
+  const float s = ui::scale();
+  if (renamePending) ui::openPopup(kPopup);
+  if (!ui::beginAnchoredPopup(kPopup, cellRects[renameMacro], ImVec2(180.0f * s, 0.0f))) {
+    renameMacro = -1;
+    return;
+  }
+  if (renamePending) {
+    ImGui::SetKeyboardFocusHere();
+    renamePending = false;
+  }
+  const ImVec2 at = ImGui::GetCursorScreenPos();
+  ui::TextFieldOptions options;
+  options.fit = ui::SizeMode::Fill;
+  options.hint = "macro name";
+  const ui::TextFieldResult result =
+      ui::textField("macro.renameField", {at.x, at.y, 160.0f * s, 24.0f * s}, renameText, options);
+  if (result == ui::TextFieldResult::Entered) {
+    ob::EditCommand command;
+    command.kind = ob::kEditMacroName;
+    command.param = renameMacro;
+    // Cut at a character boundary: a half character would leave the name,
+    // and every document written from it, invalid UTF-8.
+    const std::string_view name = ob::utf8Prefix(renameText, sizeof command.text - 1);
+    std::memcpy(command.text, name.data(), name.size());
+    ctx_.apply(command);
+    ui::closePopup();
+  } else if (result == ui::TextFieldResult::Escaped) {
+    ui::closePopup();
+  }
+  ui::endPopup();
+}
+
+}  // namespace orbi

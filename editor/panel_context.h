@@ -1,0 +1,29 @@
+#pragma once
+// What the macros panel and the kit browser ask of the root view: the
+// project, the selection, and edits with their undo snapshots and posts.
+// Narrower than the editor context, so that the panels run without a whole
+// editor around them. Main thread.
+
+#include <cstdint>
+
+#include "engine/model/edit_command.h"
+#include "engine/model/project.h"
+
+namespace orbi {
+
+class PanelContext {
+ public:
+  virtual ~PanelContext() = default;
+  virtual ob::Project& project() = 0;
+  virtual std::int32_t selectedPart() const = 0;
+  virtual std::int32_t selectedTrack() const = 0;
+  // Takes the undo snapshot by the command's rule, changes the project and
+  // queues the command for the engine.
+  virtual void apply(ob::EditCommand& command) = 0;
+  // A snapshot before an edit of the whole part.
+  virtual void pushUndo() = 0;
+  virtual void commitProject(bool keepPosition) = 0;
+  virtual void refresh() = 0;
+};
+
+}  // namespace orbi

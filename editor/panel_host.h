@@ -1,0 +1,25 @@
+#pragma once
+// The panels' context over the root view's editor context. Main thread.
+
+#include "editor/editor_context.h"
+#include "editor/panel_context.h"
+
+namespace orbi {
+
+class PanelHost final : public PanelContext {
+ public:
+  explicit PanelHost(EditorContext& context) : context_(context) {}
+
+  ob::Project& project() override { return context_.project(); }
+  std::int32_t selectedPart() const override { return context_.selectedPart(); }
+  std::int32_t selectedTrack() const override { return context_.selectedTrack(); }
+  void apply(ob::EditCommand& command) override { context_.apply(command); }
+  void pushUndo() override { context_.pushUndo(); }
+  void commitProject(bool keepPosition) override { context_.commitProject(keepPosition); }
+  void refresh() override { context_.refresh(); }
+
+ private:
+  EditorContext& context_;
+};
+
+}  // namespace orbi

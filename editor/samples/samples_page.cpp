@@ -1,0 +1,165 @@
+// The samples page's actions: importing, previewing, splitting, tags and
+// assigning a slot to a track.
+#include "editor/samples/samples_page.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <iterator>
+#include <set>
+
+#include "content/tools/sample_import.h"
+#include "content/tools/sample_split.h"
+#include "content/tools/utf8_fit.h"
+#include "editor/editor_context.h"
+#include "engine/params/param_info.h"
+#include "engine/params/param_tables.h"
+#include "engine/pool/sample_pool.h"
+#include "engine/session/engine_host.h"
+
+namespace orbi {
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
+
+std::string_view trimmed(std::string_view text) {
+  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// The pool's audio of the slot, or null when it holds none. Read without
+// SamplePool::slot, which grows the pool up to the index it is asked for.
+const ob::SamplePoolSlot* poolAudio(const ob::SamplePool& pool, std::int32_t slot) {
+  if (slot < 0 || slot >= static_cast<std::int32_t>(pool.slots.size())) return nullptr;
+  const ob::SamplePoolSlot* audio = pool.slots[slot].get();
+  return audio && audio->frames > 0 && audio->left.size() >= static_cast<std::size_t>(audio->frames) ? audio
+                                                                                                      : nullptr;
+}
+
+}  // namespace
+
+SamplesPage::SamplesPage(EditorContext& context) : context_(context) {}
+
+bool SamplesPage::slotLoaded(std::int32_t slot) const {
+  const ob::SampleSlotTable& table = context_.project().samples;
+  return slot >= 0 && slot < kSlots && slot < table.count && table.slots[slot].name[0] != '\0';
+}
+
+std::int32_t SamplesPage::loadWav(std::string_view utf8Path) {
+  std::string error;
+  const std::filesystem::path path(std::u8string(utf8Path.begin(), utf8Path.end()));
+  const std::int32_t slot = ob::importWavFile(context_.samplePool(), context_.project(), path, &error);
+  if (slot < 0) {
+    message_ = "Could not load " + std::string(ob::fileNamePart(utf8Path)) + ": " + error;
+    return -1;
+  }
+  context_.publishSamples();
+  message_.clear();
+  return slot;
+}
+
+void SamplesPage::previewSlot(std::int32_t slot) {
+  selected_ = slot;
+  if (!poolAudio(context_.samplePool(), slot)) return;
+  ob::Sound sound;
+  ob::initSoundParams(sound, ob::kMachineSample);
+  if (const int param = ob::findParamIndex(ob::kMachineSample, "slot"); param >= 0)
+    sound.params[param] = static_cast<float>(slot);
+  context_.audition(sound, 1.0f, 1.0f);
+}
+
+void SamplesPage::splitSlot() {
+  std::string error;
+  const ob::SplitResult split =
+      ob::splitSampleIntoHitAndBody(context_.samplePool(), context_.project(), selected_, &error);
+  if (split.hitSlot < 0) {
+    const char* name = slotLoaded(selected_) ? context_.project().samples.slots[selected_].name : "";
+    message_ = "Could not split " + std::string(name) + ": " + error;
+    return;
+  }
+  context_.publishSamples();
+  message_.clear();
+  previewSlot(split.hitSlot);
+}
+
+void SamplesPage::addTag(std::int32_t slot, std::string_view text) {
+  if (!slotLoaded(slot)) return;
+  ob::SampleSlot& record = context_.project().samples.slots[slot];
+  if (record.tagCount >= kMaxTags) return;
+  // Cut at a character boundary: a tag is never stored as broken UTF-8.
+  const std::string_view tag = ob::utf8Prefix(trimmed(text), kTagBytes);
+  if (tag.empty()) return;
+  for (int i = 0; i < record.tagCount; ++i)
+    if (tag == record.tags[i]) return;
+  context_.pushUndo();
+  char* stored = record.tags[record.tagCount];
+  std::memset(stored, 0, sizeof record.tags[0]);
+  std::memcpy(stored, tag.data(), tag.size());
+  ++record.tagCount;
+  context_.commitProject(true);
+}
+
+void SamplesPage::removeTag(std::int32_t slot, std::int32_t index) {
+  if (!slotLoaded(slot)) return;
+  ob::SampleSlot& record = context_.project().samples.slots[slot];
+  if (index < 0 || index >= record.tagCount) return;
+  context_.pushUndo();
+  for (int i = index; i + 1 < record.tagCount; ++i) std::memcpy(record.tags[i], record.tags[i + 1], sizeof record.tags[i]);
+  --record.tagCount;
+  std::memset(record.tags[record.tagCount], 0, sizeof record.tags[0]);
+  context_.commitProject(true);
+}
+
+std::vector<std::string> SamplesPage::collectTags() const {
+  const ob::SampleSlotTable& table = context_.project().samples;
+  std::set<std::string> tags;
+  const int count = std::min<int>(table.count, kSlots);
+  for (int s = 0; s < count; ++s) {
+    const ob::SampleSlot& record = table.slots[s];
+    for (int i = 0; i < std::min<int>(record.tagCount, kMaxTags); ++i) tags.emplace(record.tags[i]);
+  }
+  return {tags.begin(), tags.end()};
+}
+
+void SamplesPage::assignToTrack(std::int32_t track) {
+  ob::EditCommand machine;
+  machine.kind = ob::kEditMachine;
+  machine.track = static_cast<std::uint32_t>(track);
+  machine.param = ob::kMachineSample;
+  machine.value = static_cast<float>(ob::kMachineSample);
+  context_.apply(machine);
+  if (const int param = ob::findParamIndex(ob::kMachineSample, "slot"); param >= 0) {
+    ob::EditCommand slot;
+    slot.kind = ob::kEditSoundParam;
+    slot.track = static_cast<std::uint32_t>(track);
+    slot.param = param;
+    slot.value = static_cast<float>(selected_);
+    context_.apply(slot);
+  }
+  context_.setSelectedTrack(track);
+}
+
+float SamplesPage::cellBrightness(std::int32_t slot) const {
+  if (tagFilter_.empty() || !slotLoaded(slot)) return 1.0f;
+  const ob::SampleSlot& record = context_.project().samples.slots[slot];
+  for (int i = 0; i < std::min<int>(record.tagCount, kMaxTags); ++i)
+    if (tagFilter_ == record.tags[i]) return 1.0f;
+  return kFilteredOut;
+}
+
+const ui::WaveOverview& SamplesPage::selectedOverview() {
+  const ob::SamplePoolSlot* audio = poolAudio(context_.samplePool(), selected_);
+  OverviewKey key;
+  if (audio) key = {selected_, context_.host().poolChanges, audio->left.data(), audio->frames};
+  if (!(key == overviewKey_)) {
+    overviewKey_ = key;
+    overview_ = audio ? ui::WaveOverview(std::span<const float>(audio->left.data(), static_cast<std::size_t>(audio->frames)),
+                                         audio->sampleRate)
+                      : ui::WaveOverview();
+  }
+  return overview_;
+}
+
+}  // namespace orbi

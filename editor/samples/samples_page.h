@@ -1,0 +1,102 @@
+#pragma once
+// The "SAMPLES" page: the 64 slots of the sample pool as an eight-by-eight
+// grid, a toolbar to import WAV files, assign the selected slot to a track,
+// filter by tag, edit the slot's tags and split a recording into a hit and
+// a body, a preview of the selected slot's waveform, and WAV files dropped
+// on the grid. Imports and splits write the pool and the sample table and
+// publish the pool; tag edits take an undo snapshot and post the project;
+// assigning goes through edit commands. Failures show on the page's own
+// footer line. Main thread only.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ui/draw/wave_overview.h"
+#include "ui/geometry.h"
+
+namespace orbi {
+
+class EditorContext;
+
+class SamplesPage {
+ public:
+  static constexpr std::int32_t kSlots = 64;
+  static constexpr std::int32_t kMaxTags = 8;
+  static constexpr std::size_t kTagBytes = 23;
+  // Brightness of a loaded slot the tag filter leaves out.
+  static constexpr float kFilteredOut = 0.4f;
+
+  explicit SamplesPage(EditorContext& context);
+
+  void draw(const ui::Rect& rect);
+
+  // Imports one WAV file into a new slot and publishes the pool; the slot,
+  // or -1 with the reason on the footer line.
+  std::int32_t loadWav(std::string_view utf8Path);
+  bool slotLoaded(std::int32_t slot) const;
+  // Selects the slot and auditions it when the pool holds its audio.
+  void previewSlot(std::int32_t slot);
+  // Splits the selected slot into a hit and a body and previews the hit.
+  void splitSlot();
+  // Trimmed, not empty, not already there, while the slot has room.
+  void addTag(std::int32_t slot, std::string_view text);
+  void removeTag(std::int32_t slot, std::int32_t index);
+  // The distinct tags of the slots in use, sorted.
+  std::vector<std::string> collectTags() const;
+  // The selected slot becomes the sound of track `track` of the part,
+  // played by the sample machine; the track is selected.
+  void assignToTrack(std::int32_t track);
+
+  // How bright slot i's cell is drawn: dimmed when the filter leaves a
+  // loaded slot out.
+  float cellBrightness(std::int32_t slot) const;
+
+  std::int32_t selected() const { return selected_; }
+  const std::string& message() const { return message_; }
+  const std::string& tagFilter() const { return tagFilter_; }
+  void setTagFilter(std::string tag) { tagFilter_ = std::move(tag); }
+
+  // A column as wide as a button with the label wants, off the row's left
+  // side, and the gap after it.
+  static ui::Rect takeButtonColumn(ui::Rect& row, std::string_view label);
+
+ private:
+  void drawToolbar(const ui::Rect& row);
+  void runAssignMenu();
+  void runFilterMenu();
+  void runTagsMenu();
+  void runNewTagDialog();
+  void takeLoadResult();
+  void requestLoad();
+  void drawGrid(const ui::Rect& grid);
+  void drawCell(std::int32_t slot, const ui::Rect& cell);
+  void takeDroppedFiles(const ui::Rect& grid);
+  void drawPreview(ui::Rect band);
+  void drawFooter(const ui::Rect& band);
+  // The selected slot's overview, rebuilt when the slot, the pool or its
+  // audio changed since it was built.
+  const ui::WaveOverview& selectedOverview();
+
+  EditorContext& context_;
+  std::int32_t selected_ = 0;
+  std::string tagFilter_;   // empty: every slot
+  std::string newTagText_;  // the "Add tag" dialog's field
+  std::int32_t tagSlot_ = -1;
+  std::string message_;  // the last import or split failure
+
+  // What the cached overview was built from. The pool's change count
+  // catches new audio that lands where freed audio was, with its length.
+  struct OverviewKey {
+    std::int32_t slot = -1;
+    std::uint32_t poolChanges = 0;
+    const float* data = nullptr;
+    std::int32_t frames = 0;
+    bool operator==(const OverviewKey&) const = default;
+  };
+  OverviewKey overviewKey_;
+  ui::WaveOverview overview_;
+};
+
+}  // namespace orbi

@@ -1,0 +1,123 @@
+// The chain stages the add-stage button writes, and the two auditions: the
+// sound as the selected step plays it, and one half of a drum alone.
+#include <gtest/gtest.h>
+
+#include "tests/editor/bench_rig.h"
+
+namespace orbi::test {
+namespace {
+
+using ob::chainstage::Stage;
+
+class ChainAndAudition : public testing::Test {
+ protected:
+  BenchRig rig;
+};
+
+TEST_F(ChainAndAudition, EachStageWritesItsDefaultsThenAuditions) {
+  struct Case {
+    Stage stage;
+    std::vector<std::pair<const char*, float>> writes;
+  };
+  const Case cases[] = {{Stage::TRANSIENT, {{"ts_attack", 0.35f}}},
+                        {Stage::AMP, {{"amp_hold", 0.12f}, {"amp_decay", 0.35f}}},
+                        {Stage::DRIVE, {{"fx_drive", 2.5f}}},
+                        {Stage::FILTER, {{"flt_cutoff", 4000.0f}}},
+                        {Stage::ROOM, {{"space_mix", 0.35f}}},
+                        {static_cast<Stage>(9), {}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.stage));
+    rig.reset();
+    rig.page.chain.onAddStage(c.stage);
+    ASSERT_EQ(rig.context.commands.size(), c.writes.size());
+    for (std::size_t i = 0; i < c.writes.size(); ++i) {
+      EXPECT_EQ(rig.context.commands[i].param, drumParam(c.writes[i].first));
+      EXPECT_FLOAT_EQ(rig.soundOf(0).params[drumParam(c.writes[i].first)], c.writes[i].second);
+    }
+    ASSERT_EQ(rig.context.auditions.size(), 1u);
+    // The audition hears the stage just written.
+    for (const auto& [key, value] : c.writes) EXPECT_FLOAT_EQ(rig.context.auditions[0].sound.params[drumParam(key)], value);
+  }
+}
+
+TEST_F(ChainAndAudition, TheLevelIsTheSelectedStepsVelocityAndTheGainTheTracks) {
+  ob::Track& t = rig.pattern().tracks[1];
+  t.gain = 0.7f;
+  t.steps[4].active = 1;
+  t.steps[4].velocity = 64;
+  t.steps[5].active = 0;
+  t.steps[5].velocity = 64;
+  struct Case {
+    int step;
+    float level;
+  };
+  rig.context.track = 1;
+  for (Case c : {Case{4, 64.0f / 127.0f}, Case{5, 1.0f}, Case{-1, 1.0f}}) {
+    SCOPED_TRACE(c.step);
+    rig.context.auditions.clear();
+    rig.context.step = c.step;
+    rig.page.anatomy.onHearBoth();
+    ASSERT_EQ(rig.context.auditions.size(), 1u);
+    EXPECT_FLOAT_EQ(rig.context.auditions[0].level, c.level);
+    EXPECT_FLOAT_EQ(rig.context.auditions[0].gain, 0.7f);
+  }
+}
+
+TEST_F(ChainAndAudition, AnActiveStepIsHeardWithItsLocks) {
+  const int tone = drumParam("res_tone");
+  ob::setStepLock(rig.pattern().tracks[0].steps[0], tone, 0.77f);
+  rig.context.step = 0;
+  rig.bench.audition();
+  ASSERT_EQ(rig.context.auditions.size(), 1u);
+  EXPECT_FLOAT_EQ(rig.context.auditions[0].sound.params[tone], 0.77f);
+  EXPECT_NE(rig.soundOf(0).params[tone], 0.77f);
+}
+
+TEST_F(ChainAndAudition, NoSoundOrNoTrackAuditionsNothing) {
+  rig.pattern().tracks[0].soundIndex = -1;
+  rig.bench.audition();
+  rig.context.track = 8;
+  rig.bench.audition();
+  rig.bench.auditionWithParam(BenchController::kBody);
+  EXPECT_TRUE(rig.context.auditions.empty());
+}
+
+TEST_F(ChainAndAudition, AHalfOfAReversedDrumPlaysAloneAndForward) {
+  rig.soundOf(0).params[drumParam("voice_rev")] = 1.0f;
+  rig.soundOf(0).params[drumParam("exc2_type")] = 1.0f;
+  const char* types[] = {"exc1_type", "exc2_type", "res_type"};
+  for (int half = 0; half < 3; ++half) {
+    SCOPED_TRACE(half);
+    rig.context.auditions.clear();
+    rig.bench.auditionWithParam(half);
+    ASSERT_EQ(rig.context.auditions.size(), 1u);
+    const ob::Sound& heard = rig.context.auditions[0].sound;
+    EXPECT_EQ(heard.params[drumParam("voice_rev")], 0.0f);
+    for (int other = 0; other < 3; ++other)
+      EXPECT_EQ(heard.params[drumParam(types[other])] != 0.0f, other == half) << types[other];
+  }
+  EXPECT_EQ(rig.soundOf(0).params[drumParam("voice_rev")], 1.0f);  // the project keeps its direction
+  EXPECT_TRUE(rig.context.commands.empty());
+}
+
+TEST_F(ChainAndAudition, IsolatingSkipsKeysTheMachineLacks) {
+  ob::Sound sampler;
+  ob::initSoundParams(sampler, ob::kMachineSample);
+  const int rev = ob::findParamIndex(ob::kMachineSample, "voice_rev");
+  sampler.params[rev] = 1.0f;
+  const ob::Sound alone = BenchController::isolateHalf(sampler, BenchController::kHit);
+  EXPECT_EQ(alone.params[rev], 0.0f);
+  for (int i = 0; i < ob::kSoundParamSlots; ++i) {
+    if (i == rev) continue;
+    EXPECT_EQ(alone.params[i], sampler.params[i]) << i;
+  }
+}
+
+TEST_F(ChainAndAudition, HitKeysRetargetToTheSecondHit) {
+  EXPECT_EQ(BenchController::retargetKey("exc1_tone", "exc2_"), "exc2_tone");
+  EXPECT_EQ(BenchController::retargetKey("res_tone", "exc2_"), "res_tone");
+  EXPECT_EQ(BenchController::retargetKey("exc1", "exc2_"), "exc1");
+}
+
+}  // namespace
+}  // namespace orbi::test

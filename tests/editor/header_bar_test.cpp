@@ -1,0 +1,385 @@
+// The header bar over the root view: the model it fills from the editor's
+// state, the results it hands back, and the header driven as a user drives
+// it (tabs, the project file actions through the in-editor chooser, the
+// tempo field, play, Ctrl+Z).
+#include "editor/header/header_bar.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "editor/project_files.h"
+#include "editor_rig.h"
+#include "tests/editor/kit_rig.h"
+#include "tests/ui/fake_programs.h"
+#include "ui/dialogs/in_editor_chooser.h"
+#include "ui/draw/draw_log.h"
+
+namespace orbi::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const ui::HeaderModel& model(EditorRig& rig) { return rig.view().headerBar().model(); }
+
+// The n-th item registered under the id text in the last frame.
+const ui::ItemRecord* nthItem(EditorRig& rig, std::string_view idText, int n = 0) {
+  for (const ui::ItemRecord& item : rig.harness.drawLog().items())
+    if (item.idText == idText && n-- == 0) return &item;
+  return nullptr;
+}
+
+void pointAt(EditorRig& rig, const ui::ItemRecord& item) {
+  const ui::Rect& a = item.hitArea;
+  rig.harness.movePointer({a.x + a.width / 2.0f, a.y + a.height / 2.0f});
+}
+
+// Clicks the n-th item with the id text, as a user does; presses closer
+// together than half a second make a double-click.
+bool click(EditorRig& rig, std::string_view idText, int n = 0, int presses = 1) {
+  rig.frames(30);
+  const ui::ItemRecord* item = nthItem(rig, idText, n);
+  if (!item) return false;
+  pointAt(rig, *item);
+  rig.frames(1);
+  for (int i = 0; i < presses; ++i) {
+    rig.harness.setButton(ImGuiMouseButton_Left, true);
+    rig.frames(1);
+    rig.harness.setButton(ImGuiMouseButton_Left, false);
+    rig.frames(1);
+  }
+  return true;
+}
+
+void pressChord(EditorRig& rig, ui::KeyChord chord) {
+  rig.harness.pressChord(chord);
+  rig.frames(1);
+  rig.harness.releaseKeys();
+  rig.frames(1);
+}
+
+// An edit the undo history keeps apart from the one before.
+void tempoEdit(EditorRig& rig, float bpm) {
+  ob::EditCommand c;
+  c.kind = ob::kEditBpm;
+  c.value = bpm;
+  rig.view().apply(c);
+  rig.frames(30);
+}
+
+TEST(HeaderBarModel, DescribesTheKitThePagesAndTheProjectActions) {
+  EditorRig rig;
+  std::strcpy(rig.project().patterns[0].kit.name, "Night Drive");
+  rig.frames(1);
+  const ui::HeaderModel& m = model(rig);
+  EXPECT_EQ(m.about.productName, "Orbitrane");
+  EXPECT_EQ(m.about.version, "0.0.6");
+  EXPECT_EQ(m.about.manualUrl.rfind("https://tarnex.io/", 0), 0u);
+  EXPECT_FALSE(m.about.logo.empty());
+  ASSERT_TRUE(m.document);
+  EXPECT_EQ(m.document->kind, ui::DocumentKind::Delegated);
+  EXPECT_EQ(m.document->label, "Kit");
+  EXPECT_EQ(m.document->name, "Night Drive");
+  EXPECT_FALSE(m.document->modified);
+  EXPECT_TRUE(m.document->canStep && m.document->browsable && m.document->canSave);
+  EXPECT_FALSE(m.document->confirmDiscard);
+  EXPECT_EQ(std::vector<std::string_view>(m.pages.begin(), m.pages.end()),
+            (std::vector<std::string_view>{"BENCH", "SAMPLES"}));
+  EXPECT_TRUE(m.showUndoRedo);
+  EXPECT_TRUE(m.keyboard);
+  ASSERT_EQ(m.items.size(), 2u);
+  const struct {
+    const char* label;
+    std::uint32_t command;
+    ui::ItemDialog dialog;
+    std::vector<std::string> filters;
+  } items[] = {{"Open project...", kOpenProject, ui::ItemDialog::Open, {"Orbi project", "Legacy project"}},
+               {"Save project...", kSaveProject, ui::ItemDialog::Save, {"Orbi project"}}};
+  for (std::size_t i = 0; i < 2; ++i) {
+    SCOPED_TRACE(items[i].label);
+    EXPECT_EQ(m.items[i].section, ui::HeaderSection::Document);
+    EXPECT_EQ(m.items[i].entry.label, items[i].label);
+    EXPECT_EQ(m.items[i].entry.command, items[i].command);
+    EXPECT_EQ(m.items[i].dialog, items[i].dialog);
+    std::vector<std::string> labels;
+    for (const ui::FileFilter& f : m.items[i].filters) labels.push_back(f.label);
+    EXPECT_EQ(labels, items[i].filters);
+  }
+  EXPECT_EQ(m.items[0].filters[1].patterns, (std::vector<std::string>{"obp", "json"}));
+  ASSERT_EQ(m.shortcutGroups.size(), 1u);
+  EXPECT_EQ(m.shortcutGroups[0].title, "Editing");
+  EXPECT_EQ(m.shortcutGroups[0].rows.size(), 3u);
+  ASSERT_TRUE(m.transport);
+  EXPECT_EQ(m.transport->tempo, &rig.view().headerBar().bpm());
+}
+
+TEST(HeaderBarModel, FollowsTheHistoriesTheStatusAndTheTransport) {
+  EditorRig rig;
+  rig.frames(1);
+  EXPECT_FALSE(model(rig).canUndo);
+  EXPECT_FALSE(model(rig).canRedo);
+  tempoEdit(rig, 100.0f);
+  EXPECT_TRUE(model(rig).canUndo);
+  EXPECT_EQ(model(rig).transport->tempo->value(), 100.0f);  // the part's tempo
+  rig.view().undo();
+  rig.frames(1);
+  EXPECT_FALSE(model(rig).canUndo);
+  EXPECT_TRUE(model(rig).canRedo);
+
+  for (const bool error : {true, false}) {
+    rig.view().setStatus(error ? "Could not save x" : "Saved x", error);
+    rig.frames(1);
+    EXPECT_EQ(model(rig).status.primary.text, error ? "Could not save x" : "Saved x");
+    EXPECT_EQ(model(rig).status.primary.tone, error ? ui::StatusTone::Error : ui::StatusTone::Plain);
+  }
+
+  // The engine runs a while, then either flag alone makes it play.
+  rig.activate();
+  ob::RenderInfo running;
+  running.playing = running.clockRunning = running.internalPlay = 1;
+  std::vector<float> left(512), right(512);
+  for (int i = 0; i < 300 && rig.engineHost().engine.playheadStep() < 3; ++i)
+    rig.engineHost().engine.process(left.data(), right.data(), 512, running);
+  const std::int32_t step = rig.engineHost().engine.playheadStep();
+  ASSERT_GT(step, 0);
+  const struct {
+    std::uint8_t internal, host;
+  } flags[] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
+  for (const auto& f : flags) {
+    SCOPED_TRACE(testing::Message() << int(f.internal) << int(f.host));
+    rig.engineHost().internalPlay.store(f.internal);
+    rig.engineHost().hostPlaying.store(f.host);
+    rig.frames(1);
+    const bool playing = f.internal || f.host;
+    EXPECT_EQ(model(rig).transport->state.playing, playing);
+    EXPECT_EQ(model(rig).transport->state.position, playing ? step * 0.25 : 0.0);
+  }
+}
+
+TEST(HeaderBarResults, EveryActionReachesItsCommandOnce) {
+  EditorRig rig;
+  HeaderBar& bar = rig.view().headerBar();
+  using Flag = bool HeaderBarResult::*;
+  const struct {
+    ui::HeaderAction action;
+    Flag flag;
+    std::int32_t kitStep;
+  } cases[] = {
+      {ui::HeaderAction::New, &HeaderBarResult::newKit, 0},
+      {ui::HeaderAction::Save, &HeaderBarResult::saveKit, 0},
+      {ui::HeaderAction::SaveAs, &HeaderBarResult::saveKit, 0},
+      {ui::HeaderAction::Undo, &HeaderBarResult::undo, 0},
+      {ui::HeaderAction::Redo, &HeaderBarResult::redo, 0},
+      {ui::HeaderAction::Previous, nullptr, -1},
+      {ui::HeaderAction::Next, nullptr, 1},
+      {ui::HeaderAction::Browse, &HeaderBarResult::browseKits, 0},
+      {ui::HeaderAction::Settings, nullptr, 0},
+  };
+  const Flag flags[] = {&HeaderBarResult::newKit, &HeaderBarResult::saveKit, &HeaderBarResult::undo,
+                        &HeaderBarResult::redo, &HeaderBarResult::browseKits};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.action));
+    ui::HeaderResult header;
+    header.action = c.action;
+    header.documentField = {10.0f, 20.0f, 200.0f, 30.0f};
+    const HeaderBarResult r = bar.readResult(header, EditorPage::Samples);
+    for (const Flag flag : flags) EXPECT_EQ(r.*flag, flag == c.flag);
+    EXPECT_EQ(r.kitStep, c.kitStep);
+    EXPECT_EQ(r.page, EditorPage::Samples);
+    EXPECT_FALSE(r.pageChanged);
+    EXPECT_EQ(r.anchor.width, 200.0f);
+    EXPECT_FALSE(r.openPath || r.savePath);
+  }
+  for (const std::uint32_t command : {1u, 2u, 3u}) {
+    ui::HeaderResult header;
+    header.itemFile = ui::ItemFile{command, "/tmp/beat.project.orbi"};
+    const HeaderBarResult r = bar.readResult(header, EditorPage::Bench);
+    EXPECT_EQ(r.openPath.has_value(), command == kOpenProject);
+    EXPECT_EQ(r.savePath.has_value(), command == kSaveProject);
+  }
+}
+
+TEST(HeaderBarResults, TheTabsChangeThePage) {
+  EditorRig rig;
+  ASSERT_TRUE(click(rig, "page", 1));
+  EXPECT_EQ(rig.view().page(), EditorPage::Samples);
+  rig.frames(1);
+  EXPECT_NE(rig.harness.drawLog().findItem("load"), nullptr);  // the samples page's toolbar
+  ASSERT_TRUE(click(rig, "page", 0));
+  EXPECT_EQ(rig.view().page(), EditorPage::Bench);
+  rig.frames(1);
+  EXPECT_EQ(rig.harness.drawLog().findItem("load"), nullptr);
+}
+
+TEST(HeaderBarResults, BackOnTheBenchItIsRebuilt) {
+  EditorRig rig;
+  ASSERT_TRUE(click(rig, "page", 1));
+  ASSERT_EQ(rig.view().page(), EditorPage::Samples);
+  ob::Pattern& part = rig.project().patterns[0];
+  ASSERT_GE(part.tracks[0].soundIndex, 0);
+  std::strcpy(part.kit.sounds[part.tracks[0].soundIndex].name, "Renamed on the side");
+  rig.frames(1);
+  ASSERT_FALSE(rig.view().benchPage().rows.empty());
+  EXPECT_NE(rig.view().benchPage().rows[0].label, "Renamed on the side");
+  ASSERT_TRUE(click(rig, "page", 0));
+  EXPECT_EQ(rig.view().benchPage().rows[0].label, "Renamed on the side");
+}
+
+class HeaderProjectFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/orbi-header-XXXXXX";
+    folder = mkdtemp(pattern);
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::remove_all(folder, ec);
+  }
+  ui::FileChooserSession* chooseFromMenu(const char* label) {
+    EXPECT_TRUE(click(rig, "button"));
+    rig.frames(2);
+    EXPECT_TRUE(click(rig, label)) << label;
+    rig.frames(1);
+    ui::FileChooserSession* session = ui::activeFileChooser(rig.harness.ui());
+    if (session) ui::openFolder(*session, folder);
+    return session;
+  }
+
+  ui::test::FakePrograms programs;  // no chooser program: the in-editor chooser answers
+  EditorRig rig;
+  fs::path folder;
+};
+
+TEST_F(HeaderProjectFiles, SaveAndOpenThroughTheHeadersDialogs) {
+  std::strcpy(rig.project().patterns[0].kit.name, "Saved kit");
+  ui::FileChooserSession* save = chooseFromMenu("Save project...");
+  ASSERT_NE(save, nullptr);
+  EXPECT_EQ(save->request.kind, ui::FileDialogKind::Save);
+  save->name = "beat";
+  ui::acceptChoice(*save);
+  rig.frames(3);
+  const fs::path saved = folder / "beat.project.orbi";
+  EXPECT_EQ(withProjectSuffix(saved), saved);
+  EXPECT_TRUE(fs::exists(saved));
+  EXPECT_EQ(rig.view().statusText(), "Saved beat.project.orbi");
+
+  tempoEdit(rig, 90.0f);
+  std::strcpy(rig.project().patterns[0].kit.name, "Changed");
+  ui::FileChooserSession* open = chooseFromMenu("Open project...");
+  ASSERT_NE(open, nullptr);
+  EXPECT_EQ(open->request.kind, ui::FileDialogKind::Open);
+  ASSERT_EQ(open->entries.size(), 1u);
+  ui::selectEntry(*open, 0, false);
+  ui::acceptChoice(*open);
+  rig.frames(3);
+  EXPECT_STREQ(rig.project().patterns[0].kit.name, "Saved kit");
+  EXPECT_EQ(rig.view().statusText(), "Opened beat.project.orbi");
+  EXPECT_FALSE(rig.view().statusError());
+  EXPECT_TRUE(rig.view().undoHistory().empty());
+}
+
+TEST(HeaderBarTempo, TypedValuesAreClampedAndWhole) {
+  EditorRig rig;
+  for (const auto& [typed, expected] : {std::pair{"300", 240.0f}, std::pair{"99.6", 100.0f}}) {
+    SCOPED_TRACE(typed);
+    ASSERT_TRUE(click(rig, "tempo", 0, 2));  // a double-click types a value
+    rig.frames(1);
+    rig.harness.typeText(typed);
+    rig.frames(1);
+    rig.harness.setKey(ui::Key::Enter, true);
+    rig.frames(1);
+    rig.harness.setKey(ui::Key::Enter, false);
+    rig.frames(1);
+    EXPECT_EQ(rig.project().patterns[0].bpm, expected);
+  }
+}
+
+TEST(HeaderBarTransport, PlayStartsTheInternalTransportOnlyWhenNothingPlays) {
+  EditorRig rig;
+  EngineHost& host = rig.engineHost();
+  host.hostPlaying.store(1);
+  host.internalPlay.store(0);
+  ASSERT_TRUE(click(rig, "play"));
+  EXPECT_EQ(host.internalPlay.load(), 0);
+  host.hostPlaying.store(0);
+  ASSERT_TRUE(click(rig, "play"));
+  EXPECT_EQ(host.internalPlay.load(), 1);
+  ASSERT_TRUE(click(rig, "play"));
+  EXPECT_EQ(host.internalPlay.load(), 0);
+}
+
+TEST(HeaderBarKeys, CtrlZUndoesOnceAndCtrlShiftZRedoes) {
+  EditorRig rig;
+  rig.frames(1);
+  tempoEdit(rig, 100.0f);
+  tempoEdit(rig, 110.0f);
+  ASSERT_EQ(rig.view().undoHistory().size(), 2u);
+  pressChord(rig, {ui::Key::Z, ui::kModCtrl});
+  EXPECT_EQ(rig.view().undoHistory().size(), 1u);
+  EXPECT_EQ(rig.view().redoHistory().size(), 1u);
+  EXPECT_EQ(rig.project().patterns[0].bpm, 100.0f);
+  pressChord(rig, {ui::Key::Z, ui::kModCtrl | ui::kModShift});
+  EXPECT_EQ(rig.view().undoHistory().size(), 2u);
+  EXPECT_EQ(rig.project().patterns[0].bpm, 110.0f);
+}
+
+TEST(HeaderBarKit, TheFieldMarksChangesAndDrivesTheKitBrowser) {
+  TempHome home;
+  EditorRig rig;
+  rig.frames(1);
+  EXPECT_FALSE(model(rig).document->modified);
+  ob::EditCommand value;
+  value.kind = ob::kEditMacroValue;
+  value.value = 0.9f;
+  rig.view().apply(value);
+  rig.frames(1);
+  EXPECT_TRUE(model(rig).document->modified);
+
+  const std::string before = rig.project().patterns[0].kit.name;
+  ASSERT_TRUE(click(rig, "next"));
+  rig.frames(1);
+  EXPECT_EQ(rig.view().statusText().rfind("Loaded ", 0), 0u) << rig.view().statusText();
+  EXPECT_NE(rig.project().patterns[0].kit.name, before);
+  EXPECT_FALSE(model(rig).document->modified);
+  const std::string next = rig.project().patterns[0].kit.name;
+  ASSERT_TRUE(click(rig, "previous"));
+  rig.frames(1);
+  EXPECT_NE(rig.project().patterns[0].kit.name, next);
+
+  // The library opens under the kit field (over the samples page, whose
+  // items are not called "row" as the tracks strip's are).
+  rig.view().showPage(EditorPage::Samples);
+  ASSERT_TRUE(click(rig, "name"));
+  rig.frames(3);
+  const ui::Rect field = nthItem(rig, "name")->hitArea;
+  const ui::ItemRecord* row = nthItem(rig, "row");
+  ASSERT_NE(row, nullptr);
+  EXPECT_GT(row->hitArea.y, field.y + field.height);
+  rig.harness.movePointer({900.0f, 900.0f});  // a click outside closes it
+  rig.frames(1);
+  rig.harness.setButton(ImGuiMouseButton_Left, true);
+  rig.frames(1);
+  rig.harness.setButton(ImGuiMouseButton_Left, false);
+  rig.frames(2);
+  EXPECT_EQ(nthItem(rig, "row"), nullptr);
+
+  // The field's save button opens the form, whose own save follows it.
+  ASSERT_TRUE(click(rig, "save"));
+  rig.frames(3);
+  EXPECT_NE(nthItem(rig, "save", 1), nullptr);
+}
+
+TEST(SamplesPageInTheView, ImportFailuresStayOffTheStatusLine) {
+  EditorRig rig;
+  rig.frames(1);
+  EXPECT_EQ(rig.view().samplesPage().loadWav("/nonexistent/x.wav"), -1);
+  EXPECT_EQ(rig.view().samplesPage().message(), "Could not load x.wav: cannot open the file");
+  rig.frames(1);
+  EXPECT_TRUE(rig.view().statusText().empty());
+}
+
+}  // namespace
+}  // namespace orbi::test

@@ -1,0 +1,450 @@
+// The kit browser over a library folder of kit files: listing and
+// filtering, loading, stepping, saving, deleting, the folder's fallback,
+// the modified answer and the popups' gestures.
+
+#include "editor/kits/kit_browser.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/editor/kit_rig.h"
+#include "ui/dialogs/file_dialog_queue.h"
+
+namespace orbi {
+namespace {
+
+using test::centreOf;
+using test::KitRig;
+namespace fs = std::filesystem;
+
+bool has(const std::vector<std::string>& names, const std::string& name) {
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+ob::EditCommand command(ob::EditKind kind, std::uint32_t track, std::uint32_t step, std::int32_t param,
+                        float value) {
+  ob::EditCommand c;
+  c.kind = kind;
+  c.track = track;
+  c.step = step;
+  c.param = param;
+  c.value = value;
+  return c;
+}
+
+TEST(KitBrowser, ListsBuiltInKitsFirstAndLeavesTheBrokenFileOutQuietly) {
+  KitRig rig;
+  rig.browser.rescan();
+  ASSERT_FALSE(rig.browser.entries.empty());
+  EXPECT_TRUE(rig.browser.entries.front().builtIn);
+  const auto firstFile = std::find_if(rig.browser.entries.begin(), rig.browser.entries.end(),
+                                      [](const ob::KitEntry& e) { return !e.builtIn; });
+  EXPECT_EQ(
+      std::count_if(firstFile, rig.browser.entries.end(), [](const ob::KitEntry& e) { return e.builtIn; }),
+      0);
+  EXPECT_EQ(rig.browser.entries.end() - firstFile, static_cast<long>(test::libraryKits().size()));
+  EXPECT_EQ(rig.entryNamed("broken"), -1);
+  EXPECT_FALSE(rig.browser.pendingStatus.has_value());
+  EXPECT_EQ(rig.browser.resolvedFolder, rig.library);
+}
+
+TEST(KitBrowser, TheFilterMatchesNameTagsAndAuthorInAnyAsciiCase) {
+  KitRig rig;
+  rig.browser.rescan();
+  struct Case {
+    const char* filter;
+    const char* found;
+    const char* left;
+  };
+  const Case cases[] = {
+      {"ROCK", "70s Rock", "Glass"},
+      {"VINTAGE", "Glass", "Dark Live"},
+      {"mIrA", "Glass", "Dark Live"},
+      {"live", "Dark Live", "Glass"},
+      {"\xC3\x89",
+       "\xC3\x89"
+       "cho",
+       "Glass"},
+      {"\xC3\xA9"
+       "cho",
+       "",
+       "\xC3\x89"
+       "cho"},  // a non-ASCII capital is not folded
+      {"", "Glass", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.filter);
+    rig.browser.filter = c.filter;
+    rig.browser.applyFilter();
+    const std::vector<std::string> names = rig.filteredNames();
+    if (*c.found) {
+      EXPECT_TRUE(has(names, c.found));
+    }
+    if (*c.left) {
+      EXPECT_FALSE(has(names, c.left));
+    }
+  }
+  rig.browser.filter.clear();
+  rig.browser.applyFilter();
+  EXPECT_EQ(rig.browser.filtered.size(), rig.browser.entries.size());
+}
+
+TEST(KitBrowser, NarrowingKeepsTheSelectedKitOrDropsIt) {
+  KitRig rig;
+  rig.browser.rescan();
+  const int dark = rig.entryNamed("Dark Live");
+  ASSERT_GE(dark, 0);
+  rig.browser.selectedRow = dark;  // no filter yet: rows are entries
+  rig.browser.filter = "live";
+  rig.browser.applyFilter();
+  ASSERT_GE(rig.browser.selectedRow, 0);
+  EXPECT_EQ(rig.browser.filtered[rig.browser.selectedRow], dark);
+  rig.browser.filter = "glass";
+  rig.browser.applyFilter();
+  EXPECT_EQ(rig.browser.selectedRow, -1);
+}
+
+TEST(KitBrowser, SavingNamesTagsAndWritesASafeFileName) {
+  struct Case {
+    const char* name;
+    const char* file;
+    const char* status;
+  };
+  const Case cases[] = {
+      {"Drums/Live:1", "Drums_Live_1.kit.orbi", "Saved Drums/Live:1"},
+      {"", "kit.kit.orbi", "Saved kit"},
+      {"a*b?\"<>|\\c\t", "a_b______c_.kit.orbi", "Saved a*b?\"<>|\\c\t"},
+      {"\xC3\x89t\xC3\xA9", "\xC3\x89t\xC3\xA9.kit.orbi", "Saved \xC3\x89t\xC3\xA9"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    KitRig rig;
+    rig.root.pattern().kit.sounds[0].params[2] = 0.123f;
+    rig.browser.saveName = c.name;
+    rig.browser.saveTags = " heavy, ,tape ";
+    rig.browser.saveKit();
+    EXPECT_EQ(rig.status(), c.status);
+    EXPECT_FALSE(rig.statusIsError());
+    EXPECT_TRUE(fs::is_regular_file(rig.library / ob::kitPathFromUtf8(c.file)));
+    EXPECT_EQ(rig.kitName(), c.name);
+    ASSERT_EQ(rig.root.pattern().kit.tagCount, 2);
+    EXPECT_STREQ(rig.root.pattern().kit.tags[1], "tape");
+    EXPECT_EQ(rig.root.snapshots.size(), 1u);
+    EXPECT_EQ(rig.root.commits, std::vector<bool>{true});
+    EXPECT_FALSE(rig.browser.isModified(1)) << "a save is the clean state";
+
+    auto back = newEmptyPart();
+    ASSERT_TRUE(ob::KitLibrary::loadKitFile(ob::kitPathToUtf8(rig.library / ob::kitPathFromUtf8(c.file)),
+                                            *back, nullptr));
+    EXPECT_EQ(back->kit.sounds[0].params[2], 0.123f);
+  }
+}
+
+TEST(KitBrowser, AFailedSaveNamesTheFileAndKeepsTheNewName) {
+  KitRig rig;
+  fs::create_directories(rig.library / "Taken.kit.orbi");  // a folder where the file would go
+  rig.browser.saveName = "Taken";
+  rig.browser.saveKit();
+  EXPECT_TRUE(rig.statusIsError());
+  EXPECT_EQ(rig.status().rfind("Could not save Taken.kit.orbi: ", 0), 0u) << rig.status();
+  EXPECT_EQ(rig.kitName(), "Taken");
+  EXPECT_EQ(rig.root.snapshots.size(), 1u);
+}
+
+TEST(KitBrowser, TheSaveFormIsFilledFromTheKitAndItsButtonSaves) {
+  KitRig rig;
+  ob::setKitName(rig.root.pattern().kit, "Mine");
+  ob::setKitTags(rig.root.pattern().kit, "one,two");
+  rig.browser.prefillSaveForm();
+  EXPECT_EQ(rig.browser.saveName, "Mine");
+  EXPECT_EQ(rig.browser.saveTags, "one, two");
+  rig.steps(3);
+  ASSERT_EQ(rig.items("save").size(), 1u);
+  rig.clickAt(centreOf(rig.items("save")[0]));
+  rig.steps(2);
+  EXPECT_EQ(rig.status(), "Saved Mine");
+  EXPECT_TRUE(fs::is_regular_file(rig.library / "Mine.kit.orbi"));
+  EXPECT_TRUE(rig.items("save").empty()) << "the form closed";
+}
+
+TEST(KitBrowser, SteppingWrapsAtBothEndsAndStartsFromAnUnknownName) {
+  KitRig rig;
+  rig.browser.rescan();
+  const std::vector<ob::KitEntry> all = rig.browser.entries;
+  ASSERT_GE(all.size(), 3u);
+  struct Case {
+    std::string from;
+    int step;
+    std::string to;
+  };
+  const Case cases[] = {
+      {all.front().name, -1, all.back().name}, {all.back().name, +1, all.front().name},
+      {all[1].name, +1, all[2].name},          {"Nowhere", +1, all.front().name},
+      {"Nowhere", -1, all.back().name},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.from + " " + std::to_string(c.step));
+    ob::setKitName(rig.root.pattern().kit, c.from);
+    rig.browser.stepKit(c.step);
+    EXPECT_EQ(rig.kitName(), c.to);
+    EXPECT_EQ(rig.status(), "Loaded " + c.to);
+  }
+  EXPECT_EQ(rig.root.snapshots.size(), std::size(cases));
+}
+
+TEST(KitBrowser, NewKitGivesEachTrackAFreshDrumAndKeepsTheSteps) {
+  for (int tracks : {5, 0}) {
+    SCOPED_TRACE(tracks);
+    KitRig rig;
+    ob::Pattern& part = rig.root.pattern();
+    part.numTracks = static_cast<std::uint8_t>(tracks);
+    for (int t = 0; t < tracks; ++t) {
+      part.tracks[t].soundIndex = 0;  // all on one sound before
+      part.tracks[t].steps[t].active = 1;
+    }
+    part.kit.sounds[0].params[0] = 0.77f;
+    ob::setKitName(part.kit, "Before");
+    part.grooveEdited = 1;
+    const ob::Pattern before = part;
+    rig.browser.newKit();
+    const int expected = std::max(tracks, 1);
+    EXPECT_EQ(part.numTracks, expected);
+    ob::Sound fresh;
+    ob::initSoundParams(fresh, ob::kMachineDrum);
+    for (int t = 0; t < expected; ++t) {
+      SCOPED_TRACE(t);
+      EXPECT_EQ(part.tracks[t].soundIndex, t);
+      EXPECT_EQ(part.kit.sounds[t].machine, ob::kMachineDrum);
+      EXPECT_EQ(std::memcmp(part.kit.sounds[t].params, fresh.params, sizeof fresh.params), 0);
+      EXPECT_EQ(std::memcmp(part.tracks[t].steps, before.tracks[t].steps, sizeof before.tracks[t].steps), 0);
+    }
+    EXPECT_EQ(rig.kitName(), "");
+    EXPECT_EQ(rig.status(), "New kit");
+    EXPECT_EQ(rig.root.snapshots.size(), 1u);
+    EXPECT_EQ(rig.root.commits, std::vector<bool>{true});
+    EXPECT_EQ(rig.root.refreshes, 1);
+  }
+}
+
+TEST(KitBrowser, AFailedLoadReportsAndTakesNoSnapshot) {
+  KitRig rig;
+  const ob::Project before = rig.root.project();
+  const ob::KitEntry bad[] = {
+      {"builtin:99", "Ghost", "", 1, {}, true},
+      {ob::kitPathToUtf8(rig.library / "broken.kit.orbi"), "Broken", "", 1, {}, false},
+      {ob::kitPathToUtf8(rig.library / "gone.kit.orbi"), "Gone", "", 1, {}, false}};
+  for (const ob::KitEntry& entry : bad) {
+    SCOPED_TRACE(entry.name);
+    EXPECT_FALSE(rig.browser.loadKit(entry));
+    EXPECT_TRUE(rig.statusIsError());
+    EXPECT_EQ(rig.status().rfind("Could not load " + entry.name + ": ", 0), 0u) << rig.status();
+  }
+  EXPECT_EQ(rig.status(), "Could not load Gone: cannot open " + bad[2].reference);
+  EXPECT_TRUE(rig.root.snapshots.empty());
+  EXPECT_TRUE(rig.root.commits.empty());
+  EXPECT_EQ(std::memcmp(&before, &rig.root.project(), sizeof before), 0);
+}
+
+TEST(KitBrowser, TheGrooveEditedFlagDecidesWhetherAKitBringsItsSteps) {
+  KitRig rig;
+  rig.browser.rescan();
+  const int rock = rig.entryNamed("70s Rock");
+  ASSERT_GE(rock, 0);
+  ob::Pattern& part = rig.root.pattern();
+  part.bpm = 77.0f;
+  ASSERT_TRUE(rig.browser.loadKit(rig.browser.entries[rock]));
+  EXPECT_GT(ob::countSetSteps(part), 0) << "an unedited groove takes the kit's";
+  EXPECT_NE(part.bpm, 77.0f);
+
+  ob::EditCommand toggle = command(ob::kEditToggleStep, 0, 0, 0, 0.0f);
+  rig.root.apply(toggle);
+  ASSERT_EQ(part.grooveEdited, 1);
+  const ob::Pattern edited = part;
+  ASSERT_TRUE(rig.browser.loadKit(rig.browser.entries[0]));
+  EXPECT_EQ(std::memcmp(part.tracks[0].steps, edited.tracks[0].steps, sizeof edited.tracks[0].steps), 0);
+  EXPECT_EQ(part.bpm, edited.bpm);
+}
+
+TEST(KitBrowser, TheModifiedAnswerFollowsTheKitNotTheSteps) {
+  KitRig rig;
+  // A macro counts for the kit once it has a destination.
+  ob::EditCommand dest = command(ob::kEditMacroDest, 0, 3, 1, 0.5f);
+  rig.root.apply(dest);
+  std::uint64_t revision = 0;
+  ob::EditCommand first = command(ob::kEditToggleStep, 0, 0, 0, 0.0f);
+  rig.root.apply(first);
+  rig.browser.markClean();
+  EXPECT_FALSE(rig.browser.isModified(++revision));
+  ob::EditCommand step = command(ob::kEditToggleStep, 0, 5, 0, 0.0f);
+  rig.root.apply(step);
+  EXPECT_FALSE(rig.browser.isModified(++revision)) << "steps are no part of the kit";
+  const ob::Project beforeMacro = rig.root.project();
+  ob::EditCommand macro = command(ob::kEditMacroValue, 0, 0, 1, 0.6f);
+  rig.root.apply(macro);
+  EXPECT_TRUE(rig.browser.isModified(++revision));
+  EXPECT_TRUE(rig.browser.isModified(revision));
+  rig.root.project() = beforeMacro;  // what an undo does
+  EXPECT_FALSE(rig.browser.isModified(++revision));
+  ob::EditCommand param = command(ob::kEditSoundParam, 0, 0, 2, 0.9f);
+  rig.root.apply(param);
+  EXPECT_TRUE(rig.browser.isModified(++revision));
+}
+
+int textBuilds = 0;
+std::string countedKitText(const ob::Pattern& pattern) {
+  ++textBuilds;
+  return ob::patternToJsonText(pattern);
+}
+
+TEST(KitBrowser, TheKitTextIsBuiltAtMostOncePerRevision) {
+  KitRig rig;
+  rig.browser.kitText = &countedKitText;
+  textBuilds = 0;
+  rig.browser.markClean();
+  EXPECT_EQ(textBuilds, 1);
+  for (std::uint64_t revision : {1u, 1u, 1u, 2u, 2u, 3u, 3u, 3u}) rig.browser.isModified(revision);
+  EXPECT_EQ(textBuilds, 4);
+  rig.steps(10);
+  EXPECT_EQ(textBuilds, 4) << "drawing builds nothing";
+}
+
+TEST(KitBrowser, DeleteIsOffForBuiltInKitsAndWithoutASelection) {
+  KitRig rig;
+  rig.browser.rescan();
+  const std::string firstBuiltIn = rig.browser.entries.front().name;
+  for (const std::string& current : {std::string("Nowhere"), firstBuiltIn}) {
+    SCOPED_TRACE(current);
+    ob::setKitName(rig.root.pattern().kit, current);
+    rig.browser.syncSelection();
+    rig.steps(3);
+    ASSERT_EQ(rig.items("folder").size(), 1u) << "the popup is open";
+    EXPECT_TRUE(rig.items("delete").empty()) << "a disabled button takes no click";
+    rig.pressKey(ui::Key::Escape);
+  }
+
+  ob::setKitName(rig.root.pattern().kit, "Glass");
+  rig.browser.syncSelection();
+  rig.steps(3);
+  ASSERT_GE(rig.browser.selectedRow, 0);
+  ASSERT_EQ(rig.items("delete").size(), 1u);
+  rig.clickAt(centreOf(rig.items("delete")[0]));
+  EXPECT_EQ(rig.status(), "Deleted Glass");
+  EXPECT_FALSE(fs::exists(rig.library / "glass.kit.orbi"));
+  EXPECT_EQ(rig.entryNamed("Glass"), -1);
+  EXPECT_EQ(rig.browser.selectedRow, -1);
+  EXPECT_EQ(rig.kitName(), "Glass") << "the part keeps the deleted kit";
+  EXPECT_TRUE(rig.root.snapshots.empty());
+}
+
+TEST(KitBrowser, ALoadFromTheListClosesThePopupAndKeepsThePosition) {
+  KitRig rig;
+  rig.browser.syncSelection();
+  EXPECT_EQ(rig.browser.selectedRow, -1);
+  rig.browser.filter = "dark";
+  rig.browser.applyFilter();
+  rig.steps(3);
+  EXPECT_TRUE(rig.drew("#dark #live   by X"));
+  const std::vector<ui::Rect> rows = rig.items("row");
+  ASSERT_EQ(rows.size(), 1u);
+  rig.clickAt(centreOf(rows[0]));
+  rig.steps(2);
+  EXPECT_EQ(rig.status(), "Loaded Dark Live");
+  EXPECT_EQ(rig.kitName(), "Dark Live");
+  EXPECT_EQ(rig.root.commits, std::vector<bool>{true});
+  EXPECT_EQ(rig.root.snapshots.size(), 1u);
+  EXPECT_TRUE(rig.items("row").empty()) << "the popup closed";
+}
+
+TEST(KitBrowser, ThePopupsKeepTheSizeTheyOpenWith) {
+  KitRig rig;
+  ob::setKitName(rig.root.pattern().kit, "Glass");
+  rig.browser.syncSelection();
+  rig.steps(3);
+  const ui::Rect folder = rig.items("folder").at(0);
+  const ui::Rect opened = rig.items("delete").at(0);
+  rig.steps(20);
+  const ui::Rect later = rig.items("delete").at(0);
+  EXPECT_EQ(later.y, opened.y) << "the window does not shrink to what Dear ImGui laid out";
+  // Header to bottom bar spans the popup's 380 less its padding.
+  EXPECT_GT(later.y + later.height - folder.y, 350.0f);
+}
+
+// Clicks "Folder..." and answers the dialog it asks for with the result.
+void chooseFolder(KitRig& rig, const ui::FileDialogResult& result, ui::FileDialogRequest& asked) {
+  rig.steps(30);  // not the second click of a double-click
+  rig.clickAt(centreOf(rig.items("folder").at(0)));
+  ui::FileDialogQueue& queue = ui::fileDialogQueue(rig.harness.ui());
+  std::optional<ui::FileDialogQueue::Pending> pending = queue.takePending();
+  ASSERT_TRUE(pending);
+  asked = pending->request;
+  queue.deliver(pending->id, result);
+  rig.steps(2);
+}
+
+TEST(KitBrowser, AChosenFolderIsListedAndACancelledChoiceChangesNothing) {
+  KitRig rig;
+  const fs::path other = rig.home.path() / "other";
+  fs::create_directories(other);
+  test::writeKit(other, {"one.kit.orbi", "Other One", "", ""});
+  rig.harness.destroyFileDialogPump();  // the test answers the dialogs
+  rig.browser.syncSelection();
+  rig.steps(3);
+
+  ui::FileDialogRequest asked;
+  chooseFolder(rig, {ui::FileDialogStatus::Cancelled, {}}, asked);
+  EXPECT_EQ(asked.kind, ui::FileDialogKind::Folder);
+  EXPECT_EQ(asked.title, "Select kit library folder");
+  EXPECT_EQ(asked.folder, ob::kitPathToUtf8(rig.library));
+  EXPECT_EQ(rig.browser.folder, rig.library);
+
+  chooseFolder(rig, {ui::FileDialogStatus::Chosen, {ob::kitPathToUtf8(other)}}, asked);
+  EXPECT_EQ(rig.browser.folder, other);
+  EXPECT_EQ(rig.browser.resolvedFolder, other);
+  EXPECT_GE(rig.entryNamed("Other One"), 0);
+  EXPECT_EQ(rig.entryNamed("Glass"), -1);
+  EXPECT_TRUE(rig.drew(ob::kitPathToUtf8(other)));
+}
+
+TEST(KitBrowser, AVanishedChosenFolderFallsBackToTheDefault) {
+  KitRig rig;
+  rig.browser.rescan();
+  rig.browser.browserPending = true;
+  rig.steps(3);
+  EXPECT_TRUE(rig.drew(ob::kitPathToUtf8(rig.library)));
+  fs::remove_all(rig.library);
+  rig.steps(2);
+  const fs::path fallback = rig.home.path() / "kits";
+  EXPECT_TRUE(rig.drew(ob::kitPathToUtf8(fallback))) << "the popup shows where the next rescan looks";
+  EXPECT_FALSE(fs::exists(fallback)) << "a frame creates nothing";
+  rig.browser.rescan();
+  EXPECT_EQ(rig.browser.resolvedFolder, fallback);
+  EXPECT_TRUE(fs::is_directory(fallback));
+  EXPECT_EQ(rig.entryNamed("Glass"), -1);
+}
+
+TEST(KitBrowser, AnUncreatableDefaultFolderComplainsOncePerRescan) {
+  KitRig rig;
+  rig.browser.folder.clear();
+  std::ofstream(rig.home.path() / "kits") << "a file where the folder would go";
+  testing::internal::CaptureStderr();
+  rig.browser.rescan();
+  const std::string once = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(std::count(once.begin(), once.end(), '\n'), 1) << once;
+  EXPECT_TRUE(rig.statusIsError()) << "the folder could not be listed";
+  EXPECT_EQ(rig.browser.entries.size(), 9u) << "the built-in kits stay";
+
+  testing::internal::CaptureStderr();
+  rig.browser.browserPending = true;
+  rig.steps(20);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "an open popup asks the disk nothing";
+}
+
+}  // namespace
+}  // namespace orbi
