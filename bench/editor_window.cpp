@@ -1,8 +1,10 @@
 // The editor's whole frame in its window: the root view over the demo
 // project drawn through OpenGL on Mesa's software renderer and presented,
 // at scales 1 and 1.5, one timer tick an iteration (events drained, the
-// frame built, rendered and swapped). Needs an X display (run under
-// xvfb-run); without one it reports an error.
+// frame built, rendered and swapped). The second argument makes the bench
+// its heaviest: the drum track's every step on, with random amounts on the
+// drum's parameters. Needs an X display (run under xvfb-run); without one
+// it reports an error.
 
 #include <benchmark/benchmark.h>
 
@@ -10,6 +12,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <random>
 #include <thread>
 
 #include "content/factory/factory_content.h"
@@ -17,6 +20,8 @@
 #include "document/project/kept_document.h"
 #include "editor/editor_view.h"
 #include "engine/model/demo_project.h"
+#include "engine/model/edit_command.h"
+#include "engine/params/param_tables.h"
 #include "engine/session/engine_host.h"
 #include "ui/platform/embedded_window.h"
 
@@ -35,6 +40,30 @@ Display* openDisplay() {
   return nullptr;
 }
 
+// Every step of the first track on, with random amounts on eight of the
+// drum's parameters and on velocity, timing and pan.
+// False when the demo's first track plays no drum.
+bool randomAmountsOnEveryStep(ob::Project& project) {
+  ob::Pattern& pattern = project.patterns[0];
+  if (pattern.kit.sounds[pattern.tracks[0].soundIndex].machine != ob::kMachineDrum) return false;
+  const char* keys[] = {"res_tune", "exc1_tone", "exc1_decay", "level",
+                        "bleed",    "res_decay", "res_tone",   "exc1_level"};
+  std::mt19937 random(7);
+  std::uniform_real_distribution<float> amount(0.05f, 1.0f);
+  for (ob::Step& step : project.patterns[0].tracks[0].steps) {
+    step.active = 1;
+    step.randCount = 0;
+    for (const char* key : keys) {
+      const int param = ob::findParamIndex(ob::kMachineDrum, key);
+      if (param >= 0) step.rands[step.randCount++] = {static_cast<std::uint8_t>(param), amount(random)};
+    }
+    step.randVel = amount(random);
+    step.randTime = amount(random);
+    step.randPan = amount(random);
+  }
+  return true;
+}
+
 void BM_EditorFrameWindow(benchmark::State& state) {
   Display* host = openDisplay();
   if (!host) {
@@ -51,6 +80,7 @@ void BM_EditorFrameWindow(benchmark::State& state) {
     std::unique_ptr<orbi::EngineHost> engineHost = orbi::EngineHost::create();
     ob::useEmbeddedFactorySamples();
     ob::buildDemoProject(engineHost->project);
+    const bool heavyMade = state.range(1) == 0 || randomAmountsOnEveryStep(engineHost->project);
     ob::preloadFactorySamples(engineHost->project, engineHost->pool);
     // As init and a 48 kHz activate leave an instance's engine host.
     engineHost->engine.prepare(48000.0, 512);
@@ -62,7 +92,9 @@ void BM_EditorFrameWindow(benchmark::State& state) {
     orbi::ui::EmbeddedWindow window(view, {false, 60});
     window.setScale(scale);
     window.setSize(width, height);
-    if (!window.attach(parent)) {
+    if (!heavyMade) {
+      state.SkipWithError("the demo's first track is no drum");
+    } else if (!window.attach(parent)) {
       state.SkipWithError("the window did not open");
     } else {
       window.show();
@@ -73,6 +105,11 @@ void BM_EditorFrameWindow(benchmark::State& state) {
   XDestroyWindow(host, parent);
   XCloseDisplay(host);
 }
-BENCHMARK(BM_EditorFrameWindow)->Arg(10)->Arg(15)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_EditorFrameWindow)
+    ->ArgNames({"scale10", "heavy"})
+    ->Args({10, 0})
+    ->Args({10, 1})
+    ->Args({15, 1})
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
