@@ -51,10 +51,18 @@ TEST_F(EditorLifeCycle, ClosingAndReopeningKeepsTheProject) {
   run("click 480 470; key Delete; frames 3");
   const std::vector<std::uint8_t> edited = state();
   EXPECT_NE(edited, before) << "the key did not reach the editor";
+  // Undo and redo answer the keys while the histories hold the edit.
+  run("key ctrl+z; frames 3");
+  EXPECT_EQ(state(), before);
+  run("key ctrl+shift+z; frames 3");
+  EXPECT_EQ(state(), edited);
   close();
   EXPECT_EQ(state(), edited);
   open();
   ASSERT_TRUE(session->runFrames(60));
+  EXPECT_EQ(state(), edited);
+  // A new editor starts with empty histories: nothing to undo or redo.
+  run("click 480 470; key ctrl+z; frames 3; key ctrl+shift+z; frames 3");
   EXPECT_EQ(state(), edited);
 }
 
