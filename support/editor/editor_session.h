@@ -15,6 +15,9 @@
 #include "tools/clap_host/gui_script.h"
 #include "tools/clap_host/gui_session.h"
 
+// After our own headers: Xlib defines macros such as None.
+#include "support/ui/x_host.h"
+
 namespace orbi::test {
 
 inline constexpr double kSampleRate = 48000.0;
@@ -64,6 +67,9 @@ class BuiltEditor : public ::testing::Test {
     return p ? *p : host::Picture{};
   }
 
+  // Keeps Mesa's driver loaded for the program's life, so that the leak
+  // checker still knows what it holds when the program ends.
+  ui::test::XHost keepDriver;
   host::TestHost host;
   std::unique_ptr<host::Instance> instance;
   std::unique_ptr<host::GuiSession> session;

@@ -10,11 +10,10 @@
 #include "editor/editor_view.h"
 #include "editor/editor_wrapper.h"
 #include "plugin/plugin.h"
-#include "support/editor/editor_session.h"
 #include "tools/clap_host/factory_kit.h"
 
 // After our own headers: Xlib defines macros such as None.
-#include <X11/Xlib.h>
+#include "support/editor/editor_session.h"
 
 namespace orbi::test {
 namespace {
@@ -132,6 +131,7 @@ TEST_F(EditorLifeCycle, AStateLoadUnderTheOpenEditorKeepsItDrawing) {
 // be looked at: the new view starts with empty histories.
 TEST(EditorLifeCycleInProcess, AReopenedEditorStartsWithEmptyHistories) {
   if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";
+  const ui::test::XHost keepDriver;
   host::TestHost host;
   auto* plugin = new ob::clap::Plugin(host.clapHost(), ob::clap::makeEditor);
   ASSERT_TRUE(plugin->plugin.init(&plugin->plugin));

@@ -7,11 +7,10 @@
 #include <chrono>
 #include <filesystem>
 
-#include "support/editor/editor_session.h"
 #include "support/ui/snapshot_png.h"
 
 // After our own headers: Xlib defines macros such as None.
-#include <X11/Xlib.h>
+#include "support/editor/editor_session.h"
 
 namespace orbi::test {
 namespace {
