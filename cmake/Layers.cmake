@@ -32,7 +32,9 @@ set(OB_LAYER_USES_support "")
 set(OB_LAYER_USES_support/plugin engine document content plugin support)
 set(OB_LAYER_USES_support/ui ui support)
 set(OB_LAYER_USES_support/editor/widgets editor/widgets ui engine document content support support/ui)
-set(OB_LAYER_USES_support/editor editor ui editor/widgets engine document content plugin support support/ui)
+# The editor's helpers; the end-to-end ones drive the built plug-in through
+# the test host.
+set(OB_LAYER_USES_support/editor editor ui editor/widgets engine document content plugin tools support support/ui)
 set(OB_LAYER_USES_bench ${OB_PRODUCT_LAYERS} support support/plugin support/ui support/editor/widgets support/editor)
 set(OB_LAYER_USES_fuzz ${OB_PRODUCT_LAYERS})
 

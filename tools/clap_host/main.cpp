@@ -1,5 +1,6 @@
 // orbi-clap-host: renders a CLAP instrument with its transport playing and
-// writes its outputs to WAV files as the render goes.
+// writes its outputs to WAV files as the render goes; with --gui it opens
+// the instrument's editor in a window of its own instead.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include "document/wav/wav.h"
 #include "plugin/clap/own_extensions.h"
 #include "tools/clap_host/factory_kit.h"
+#include "tools/clap_host/gui_command.h"
 #include "tools/clap_host/render.h"
 #include "tools/clap_host/test_host.h"
 #include "tools/clap_host/wav_stream.h"
@@ -33,13 +35,33 @@ void usage() {
                "  --kit N            load factory kit N (0..8) before activating\n"
                "  --save-state FILE  save the state after rendering\n"
                "  --no-timer         offer no timer support\n"
-               "  --quiet-log        do not echo the plug-in's log\n");
+               "  --quiet-log        do not echo the plug-in's log\n"
+               "GUI mode (on an X display):\n"
+               "  --gui              open the editor; without a script or snapshot it\n"
+               "                     stays until its window is closed\n"
+               "  --scale S          hand the editor this scale\n"
+               "  --play             run the transport at the tempo\n"
+               "  --script FILE      steps to run, one a line (repeatable)\n"
+               "  --steps TEXT       steps separated by ';' (repeatable)\n"
+               "  --snapshot FILE    a PNG of the editor window at the end\n");
 }
 
 bool parseNumber(const char* text, double& out) {
   char* end = nullptr;
   out = std::strtod(text, &end);
   return end != text && *end == '\0' && std::isfinite(out);
+}
+
+// The state after the run, when a file is named for it.
+bool saveStateFile(orbi::host::Instance& instance, const std::string& path) {
+  if (path.empty()) return true;
+  std::vector<std::uint8_t> bytes;
+  std::string error;
+  if (!instance.saveState(bytes, error) || !orbi::host::writeFile(path, bytes, error)) {
+    std::fprintf(stderr, "orbi-clap-host: %s\n", error.c_str());
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -58,6 +80,8 @@ int main(int argc, char** argv) {
   std::vector<std::string> features;
   HostOptions options;
   options.echoLog = true;
+  bool gui = false;
+  GuiCommand guiCommand;
   for (int i = 2; i < argc; ++i) {
     const std::string a = argv[i];
     const bool hasValue = i + 1 < argc;
@@ -100,7 +124,30 @@ int main(int argc, char** argv) {
       options.timerSupport = false;
     else if (a == "--quiet-log")
       options.echoLog = false;
-    else if (a == "--feature") {
+    else if (a == "--gui")
+      gui = true;
+    else if (a == "--scale")
+      number(guiCommand.options.scale);
+    else if (a == "--play")
+      guiCommand.play = true;
+    else if (a == "--snapshot")
+      text(guiCommand.snapshot);
+    else if (a == "--steps") {
+      std::string steps;
+      text(steps);
+      guiCommand.script += steps + "\n";
+    } else if (a == "--script") {
+      std::string file;
+      text(file);
+      std::vector<std::uint8_t> bytes;
+      std::string error;
+      if (!readFile(file, bytes, error)) {
+        std::fprintf(stderr, "orbi-clap-host: %s\n", error.c_str());
+        return 2;
+      }
+      guiCommand.script.append(bytes.begin(), bytes.end());
+      guiCommand.script += "\n";
+    } else if (a == "--feature") {
       std::string f;
       text(f);
       features.push_back(f);
@@ -183,6 +230,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "orbi-clap-host: the plug-in did not activate\n");
     return 1;
   }
+  if (gui) {
+    guiCommand.options.blockFrames = static_cast<std::uint32_t>(block);
+    guiCommand.tempo = tempo;
+    const int status = runGui(*instance, guiCommand);
+    return status == 0 && !saveStateFile(*instance, savePath) ? 1 : status;
+  }
   WavStream mainOut;
   std::vector<WavStream> auxOut(auxPrefix.empty() ? 0 : 8);
   bool opened = mainOut.open(outPath, 2, rate, error);
@@ -207,13 +260,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "orbi-clap-host: %s\n", error.c_str());
     return 1;
   }
-  if (!savePath.empty()) {
-    std::vector<std::uint8_t> bytes;
-    if (!instance->saveState(bytes, error) || !writeFile(savePath, bytes, error)) {
-      std::fprintf(stderr, "orbi-clap-host: %s\n", error.c_str());
-      return 1;
-    }
-  }
+  if (!saveStateFile(*instance, savePath)) return 1;
   const Level level = meter.level();
   auto db = [](double v) { return v > 0.0 ? 20.0 * std::log10(v) : -INFINITY; };
   std::printf("%s: %.2f s at %.0f Hz, peak %.6f (%.2f dBFS), RMS %.6f (%.2f dBFS)\n", outPath.c_str(),

@@ -75,6 +75,11 @@ TestHost::TestHost(HostOptions options) : options_(options), nextTimerId_(option
   voices_.changed = voicesChangedCb;
   audioPorts_.is_rescan_flag_supported = audioPortFlagSupported;
   audioPorts_.rescan = audioPortsRescan;
+  gui_.resize_hints_changed = guiHintsChanged;
+  gui_.request_resize = guiRequestResize;
+  gui_.request_show = guiRequestShow;
+  gui_.request_hide = guiRequestHide;
+  gui_.closed = guiClosed;
 }
 
 TestHost* TestHost::self(const clap_host_t* h) {
@@ -92,6 +97,7 @@ const void* TestHost::getExtension(const clap_host_t* h, const char* id) {
   if (o.params && std::strcmp(id, CLAP_EXT_PARAMS) == 0) return &t->params_;
   if (o.voices && std::strcmp(id, "com.tessaline.voices/1") == 0) return &t->voices_;
   if (o.audioPorts && std::strcmp(id, CLAP_EXT_AUDIO_PORTS) == 0) return &t->audioPorts_;
+  if (o.gui && std::strcmp(id, CLAP_EXT_GUI) == 0) return &t->gui_;
   return nullptr;
 }
 
@@ -122,7 +128,7 @@ bool TestHost::registerTimer(const clap_host_t* h, std::uint32_t periodMs, clap_
   // CLAP lets a host raise periods it cannot serve; 0 would never advance.
   const std::uint32_t period = std::max<std::uint32_t>(periodMs, 1);
   *id = t->nextTimerId_++;
-  t->timers.push_back({*id, period, static_cast<double>(period)});
+  t->timers.push_back({*id, period, t->clockMs + period});
   return true;
 }
 
@@ -198,6 +204,31 @@ void TestHost::audioPortsRescan(const clap_host_t* h, std::uint32_t flags) {
   }
 }
 
+void TestHost::guiHintsChanged(const clap_host_t* h) {
+  if (TestHost* t = self(h)) ++t->gui.hintChanges;
+}
+bool TestHost::guiRequestResize(const clap_host_t* h, std::uint32_t width, std::uint32_t height) {
+  TestHost* t = self(h);
+  if (t == nullptr) return false;
+  t->gui.resizes.emplace_back(width, height);
+  return true;
+}
+bool TestHost::guiRequestShow(const clap_host_t* h) {
+  TestHost* t = self(h);
+  if (t == nullptr) return false;
+  ++t->gui.shows;
+  return true;
+}
+bool TestHost::guiRequestHide(const clap_host_t* h) {
+  TestHost* t = self(h);
+  if (t == nullptr) return false;
+  ++t->gui.hides;
+  return true;
+}
+void TestHost::guiClosed(const clap_host_t* h, bool wasDestroyed) {
+  if (TestHost* t = self(h)) t->gui.closed.push_back(wasDestroyed);
+}
+
 // ---- instance ------------------------------------------------------------------
 
 namespace {
@@ -270,6 +301,12 @@ std::unique_ptr<Instance> Instance::create(const ClapLibrary& library, TestHost&
     error = "the instance's init failed";
     return nullptr;  // the destructor still destroys the instance
   }
+  return instance;
+}
+
+std::unique_ptr<Instance> Instance::adopt(TestHost& host, const clap_plugin_t* plugin) {
+  std::unique_ptr<Instance> instance(new Instance(host));
+  instance->plugin_ = plugin;
   return instance;
 }
 
@@ -362,15 +399,17 @@ clap_process_status Instance::process(std::uint32_t frames) {
   return status;
 }
 
-void Instance::runMainThread(double elapsedMs) {
-  clockMs_ += elapsedMs;
+void Instance::runMainThread(double elapsedMs, bool catchUp) {
+  const double now = host_.clockMs += elapsedMs;
   const auto* timerExt = extension<clap_plugin_timer_support_t>(CLAP_EXT_TIMER_SUPPORT);
   // Timers may unregister during the loop; work on a copy of the ids.
   std::vector<clap_id> due;
   for (HostTimer& t : host_.timers) {
-    while (t.dueMs <= clockMs_) {
+    while (t.dueMs <= now) {
       due.push_back(t.id);
+      ++t.fired;
       t.dueMs += t.periodMs;
+      if (!catchUp && t.dueMs <= now) t.dueMs = now + t.periodMs;
     }
   }
   if (timerExt != nullptr && timerExt->on_timer != nullptr)

@@ -1,13 +1,14 @@
 #pragma once
 // A command-line CLAP host for trying the plug-in out of a DAW: loads a
 // .clap through dlopen and clap_entry, provides the host side (log, timer
-// support, event registry, params, voices, audio ports) and drives one
-// instance block by block on the calling thread, which serves as both main
-// and audio thread.
+// support, posix fds, event registry, params, voices, audio ports and the
+// requests of "clap.gui") and drives one instance block by block on the
+// calling thread, which serves as both main and audio thread.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "plugin/clap/abi.h"
@@ -45,6 +46,7 @@ struct HostOptions {
   bool voices = true;
   bool audioPorts = true;
   bool posixFdSupport = true;
+  bool gui = true;
   clap_id firstTimerId = 1;  // hosts may hand out 0
   std::uint16_t eventSpaceId = 0x4f42;
   bool echoLog = false;  // also print log lines to standard error
@@ -63,7 +65,18 @@ struct HostFd {
 struct HostTimer {
   clap_id id;
   std::uint32_t periodMs;
-  double dueMs;
+  double dueMs;  // on the host clock
+  std::uint64_t fired = 0;
+};
+
+// What the plug-in asked of the host's window through "clap.gui", in order
+// of arrival. A GUI session acts on the requests it has not seen yet.
+struct GuiRequests {
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> resizes;
+  int shows = 0;
+  int hides = 0;
+  int hintChanges = 0;
+  std::vector<bool> closed;  // was_destroyed of each closed call
 };
 
 // The host side handed to the plug-in. Everything the plug-in asks of it is
@@ -94,6 +107,10 @@ class TestHost {
   bool callbackPending = false;
   int restartRequests = 0;
   int processRequests = 0;
+  GuiRequests gui;
+  // Milliseconds since the host started, as the instance's main thread
+  // last advanced it; timers fall due on it.
+  double clockMs = 0.0;
 
  private:
   static TestHost* self(const clap_host_t* h);
@@ -114,6 +131,11 @@ class TestHost {
   static void voicesChangedCb(const clap_host_t* h);
   static bool audioPortFlagSupported(const clap_host_t* h, std::uint32_t flag);
   static void audioPortsRescan(const clap_host_t* h, std::uint32_t flags);
+  static void guiHintsChanged(const clap_host_t* h);
+  static bool guiRequestResize(const clap_host_t* h, std::uint32_t width, std::uint32_t height);
+  static bool guiRequestShow(const clap_host_t* h);
+  static bool guiRequestHide(const clap_host_t* h);
+  static void guiClosed(const clap_host_t* h, bool wasDestroyed);
 
   HostOptions options_;
   clap_host_t host_;
@@ -123,6 +145,7 @@ class TestHost {
   clap_host_event_registry_t registry_;
   clap_host_params_t params_;
   clap_host_audio_ports_t audioPorts_;
+  clap_host_gui_t gui_;
   struct {
     void (*changed)(const clap_host_t*);
   } voices_;
@@ -142,6 +165,9 @@ class Instance {
   // Null, with the reason in error, when the factory refuses or init fails.
   static std::unique_ptr<Instance> create(const ClapLibrary& library, TestHost& host, const char* pluginId,
                                           std::string& error);
+  // An instance made in this process for this host, its init already run;
+  // it is destroyed with the Instance.
+  static std::unique_ptr<Instance> adopt(TestHost& host, const clap_plugin_t* plugin);
   ~Instance();
   Instance(const Instance&) = delete;
   Instance& operator=(const Instance&) = delete;
@@ -165,16 +191,18 @@ class Instance {
   void queueEvent(const void* event);
   // One block; the outputs are kept in mainLeft()... until the next block.
   clap_process_status process(std::uint32_t frames);
-  // Advances the host clock by the block just rendered and fires due timers
-  // and a requested main-thread callback.
-  void runMainThread(double elapsedMs);
+  // Advances the host clock and fires due timers and a requested
+  // main-thread callback. A timer that fell behind fires once per period
+  // missed, or, without catchUp, once and then keeps time from now.
+  void runMainThread(double elapsedMs, bool catchUp = true);
 
   const std::vector<float>& channel(std::uint32_t port, std::uint32_t c) const {
     return buffers_[port * 2 + c];
   }
   const std::vector<OutEvent>& outEvents() const { return outEvents_; }
   double sampleRate() const { return sampleRate_; }
-  double clockMs() const { return clockMs_; }
+  double clockMs() const { return host_.clockMs; }
+  TestHost& host() const { return host_; }
   bool active() const { return active_; }
 
   // State through the plug-in's "clap.state"; false with a reason when it
@@ -200,7 +228,6 @@ class Instance {
   bool seconds_ = true;
   double tempo_ = 120.0;
   std::int64_t playedFrames_ = 0;
-  double clockMs_ = 0.0;
   std::int64_t steadyTime_ = 0;
   std::vector<std::vector<std::uint8_t>> inEvents_;
   std::vector<OutEvent> outEvents_;

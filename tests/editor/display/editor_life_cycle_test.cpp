@@ -1,0 +1,162 @@
+// The built Orbitrane.clap's editor opened, worked, hidden and closed by the
+// test host's GUI mode as a host does it, with real X input: what survives
+// a close and what does not, and that a state load under the open editor
+// leaves it drawing. Skips without DISPLAY.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "editor/editor_view.h"
+#include "editor/editor_wrapper.h"
+#include "plugin/plugin.h"
+#include "tools/clap_host/factory_kit.h"
+
+// After our own headers: Xlib defines macros such as None.
+#include "support/editor/editor_session.h"
+
+namespace orbi::test {
+namespace {
+
+using host::Picture;
+
+// The share of a picture's pixels brighter than black in some channel.
+double paintedShare(const Picture& p) {
+  std::size_t painted = 0;
+  for (std::size_t i = 0; i + 3 < p.rgba.size(); i += 4)
+    painted += std::max({p.rgba[i], p.rgba[i + 1], p.rgba[i + 2]}) > 4;
+  return p.rgba.empty() ? 0.0 : static_cast<double>(painted) / static_cast<double>(p.rgba.size() / 4);
+}
+
+// Blackens the editor's window from the host's side, so that only frames
+// drawn afterwards can show anything.
+void paintBlack(host::GuiSession& session) {
+  Display* display = session.display();
+  const Window window = session.editorWindow();
+  GC gc = XCreateGC(display, window, 0, nullptr);
+  XSetForeground(display, gc, 0);
+  XFillRectangle(display, window, gc, 0, 0, session.width(), session.height());
+  XFreeGC(display, gc);
+  XSync(display, False);
+}
+
+class EditorLifeCycle : public BuiltEditor {};
+
+TEST_F(EditorLifeCycle, ClosingAndReopeningKeepsTheProject) {
+  open();
+  ASSERT_TRUE(session->runFrames(60));
+  // A click gives the window the keyboard; Delete clears the selected track.
+  const std::vector<std::uint8_t> before = state();
+  run("click 480 470; key Delete; frames 3");
+  const std::vector<std::uint8_t> edited = state();
+  EXPECT_NE(edited, before) << "the key did not reach the editor";
+  // Undo and redo answer the keys while the histories hold the edit.
+  run("key ctrl+z; frames 3");
+  EXPECT_EQ(state(), before);
+  run("key ctrl+shift+z; frames 3");
+  EXPECT_EQ(state(), edited);
+  close();
+  EXPECT_EQ(state(), edited);
+  open();
+  ASSERT_TRUE(session->runFrames(60));
+  EXPECT_EQ(state(), edited);
+  // A new editor starts with empty histories: nothing to undo or redo.
+  run("click 480 470; key ctrl+z; frames 3; key ctrl+shift+z; frames 3");
+  EXPECT_EQ(state(), edited);
+}
+
+TEST_F(EditorLifeCycle, ClickAndPictureOfTheWindow) {
+  for (const double scale : {1.0, 1.5}) {
+    SCOPED_TRACE(scale);
+    host::GuiOptions options;
+    options.scale = scale;
+    open(options);
+    EXPECT_EQ(session->width(), scale == 1.0 ? 960u : 1440u);
+    EXPECT_EQ(session->height(), scale == 1.0 ? 940u : 1410u);
+    session->click(200, 300);
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(session->display(), &focus, &revert);
+    EXPECT_EQ(focus, session->editorWindow()) << "the click did not reach the window";
+    const Picture p = picture();
+    EXPECT_EQ(p.width, static_cast<int>(session->width()));
+    EXPECT_EQ(p.height, static_cast<int>(session->height()));
+    EXPECT_GT(paintedShare(p), 0.9);
+  }
+}
+
+TEST_F(EditorLifeCycle, HiddenItDrawsNothingShownAgainItDraws) {
+  open();
+  ASSERT_TRUE(session->hide());
+  session->runFrames(2);
+  std::string error;
+  EXPECT_FALSE(session->picture(error)) << "a hidden window is not on screen";
+  ASSERT_TRUE(session->show());
+  ASSERT_TRUE(session->runFrames(5));
+  paintBlack(*session);
+  EXPECT_LT(paintedShare(picture()), 0.01);
+  ASSERT_TRUE(session->runFrames(5));
+  EXPECT_GT(paintedShare(picture()), 0.9);
+}
+
+TEST_F(EditorLifeCycle, TwentyOpenAndCloseCyclesLeaveNothingBehind) {
+  const std::size_t ownTimers = host.timers.size();
+  const std::vector<std::uint8_t> before = state();
+  for (int cycle = 0; cycle < 20; ++cycle) {
+    SCOPED_TRACE(cycle);
+    open();
+    close();
+    ASSERT_EQ(host.timers.size(), ownTimers);
+    ASSERT_TRUE(host.fds.empty());
+  }
+  EXPECT_TRUE(host.gui.closed.empty()) << "the plug-in reports a close only when it closes itself";
+  EXPECT_EQ(state(), before);
+}
+
+TEST_F(EditorLifeCycle, AStateLoadUnderTheOpenEditorKeepsItDrawing) {
+  std::vector<std::uint8_t> kit;
+  std::string error;
+  ASSERT_TRUE(host::factoryKitState("2", kit, error)) << error;
+  open();
+  ASSERT_TRUE(session->runFrames(10));
+  ASSERT_TRUE(instance->loadState(kit, error)) << error;
+  const std::vector<std::uint8_t> loaded = state();
+  paintBlack(*session);
+  ASSERT_TRUE(session->runFrames(200));
+  EXPECT_GT(paintedShare(picture()), 0.9);
+  EXPECT_EQ(state(), loaded) << "the editor changed the loaded project by itself";
+}
+
+// The same close and reopen inside this process, where the root view can
+// be looked at: the new view starts with empty histories.
+TEST(EditorLifeCycleInProcess, AReopenedEditorStartsWithEmptyHistories) {
+  if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";
+  const ui::test::XHost keepDriver;
+  host::TestHost host;
+  auto* plugin = new ob::clap::Plugin(host.clapHost(), ob::clap::makeEditor);
+  ASSERT_TRUE(plugin->plugin.init(&plugin->plugin));
+  std::unique_ptr<host::Instance> instance = host::Instance::adopt(host, &plugin->plugin);
+  auto view = [&] {
+    return dynamic_cast<EditorView*>(dynamic_cast<ob::clap::OrbitraneEditor&>(*plugin->editor).view());
+  };
+  std::string error;
+  auto session = host::GuiSession::open(*instance, {}, error);
+  ASSERT_NE(session, nullptr) << error;
+  ASSERT_TRUE(host::runGuiScript(*session, "frames 60; click 480 470; key Delete; frames 3", error)) << error;
+  ASSERT_NE(view(), nullptr);
+  EXPECT_EQ(view()->undoHistory().size(), 1u);
+  const ob::Project edited = view()->project();
+  session.reset();
+  EXPECT_EQ(view(), nullptr);
+  session = host::GuiSession::open(*instance, {}, error);
+  ASSERT_NE(session, nullptr) << error;
+  ASSERT_TRUE(session->runFrames(60));
+  ASSERT_NE(view(), nullptr);
+  EXPECT_TRUE(view()->undoHistory().empty());
+  EXPECT_TRUE(view()->redoHistory().empty());
+  EXPECT_EQ(std::memcmp(&view()->project(), &edited, sizeof edited), 0);
+  session.reset();
+}
+
+}  // namespace
+}  // namespace orbi::test

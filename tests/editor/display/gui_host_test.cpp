@@ -1,0 +1,182 @@
+// The test host's GUI mode around the built Orbitrane.clap: its loop keeps
+// the clock (timers and audio blocks by elapsed time, never in bursts), the
+// transport it plays reaches the sound, and its step script reports the
+// line that fails. Skips without DISPLAY.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+
+#include "support/ui/snapshot_png.h"
+
+// After our own headers: Xlib defines macros such as None.
+#include "support/editor/editor_session.h"
+
+namespace orbi::test {
+namespace {
+
+class GuiHost : public BuiltEditor {
+ protected:
+  // How often the timer of this period has fired; -1 when there is none.
+  std::int64_t fired(std::uint32_t periodMs) {
+    for (const host::HostTimer& t : host.timers)
+      if (t.periodMs == periodMs) return static_cast<std::int64_t>(t.fired);
+    return -1;
+  }
+};
+
+TEST_F(GuiHost, TimersAndBlocksFollowTheClock) {
+  open();
+  // The editor's frame timer and the instance's own.
+  const std::int64_t framesBefore = fired(16), passesBefore = fired(100);
+  ASSERT_GE(framesBefore, 0);
+  ASSERT_GE(passesBefore, 0);
+  const std::uint64_t blocksBefore = session->blocksProcessed();
+  const auto start = std::chrono::steady_clock::now();
+  session->runFor(500.0);
+  const double elapsedMs =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  const double blockMs = 1000.0 * kBlockFrames / kSampleRate;
+  // Never more than the time allows (plus what was already due when the
+  // span began); a slow machine may get fewer.
+  const std::int64_t frameTicks = fired(16) - framesBefore;
+  EXPECT_LE(frameTicks, elapsedMs / 16.0 + 2.0);
+  EXPECT_GE(frameTicks, 5);
+  const std::int64_t passes = fired(100) - passesBefore;
+  EXPECT_LE(passes, elapsedMs / 100.0 + 2.0);
+  EXPECT_GE(passes, 2);
+  const std::uint64_t blocks = session->blocksProcessed() - blocksBefore;
+  // Blocks fell due while the last pass before the span drew its frame:
+  // the loop serves up to four of them at once.
+  EXPECT_LE(blocks, elapsedMs / blockMs + 5.0);
+  EXPECT_GE(blocks, 10u);
+}
+
+TEST_F(GuiHost, ThePlayingTransportReachesTheSound) {
+  host::LevelMeter meter;
+  host::GuiOptions options;
+  options.onBlock = [&](const host::Instance& in, std::uint32_t n) {
+    meter.add(in.channel(0, 0).data(), in.channel(0, 1).data(), n);
+  };
+  open(options);
+  session->runFor(300.0);
+  EXPECT_EQ(meter.level().peak, 0.0) << "stopped";
+  run("play 120; wait 1000; stop");
+  EXPECT_GT(meter.level().rms, 1e-4);
+}
+
+// What a plug-in asks of the host's window through the host's "clap.gui",
+// as a plug-in with a resizable editor would ask it.
+TEST_F(GuiHost, ServesTheRequestsOfThePlugIn) {
+  open();
+  const auto* hostGui =
+      static_cast<const clap_host_gui_t*>(host.clapHost()->get_extension(host.clapHost(), "clap.gui"));
+  ASSERT_NE(hostGui, nullptr);
+  ASSERT_TRUE(hostGui->request_resize(host.clapHost(), 800, 600));
+  ASSERT_TRUE(session->runFrames(3));
+  EXPECT_EQ(host.gui.resizes, (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{800, 600}}));
+  EXPECT_EQ(session->width(), 800u);
+  const host::Picture resized = picture();
+  EXPECT_EQ(resized.width, 800);
+  EXPECT_EQ(resized.height, 600);
+
+  ASSERT_TRUE(hostGui->request_hide(host.clapHost()));
+  ASSERT_TRUE(session->runFrames(2));
+  EXPECT_FALSE(session->shown());
+  ASSERT_TRUE(hostGui->request_show(host.clapHost()));
+  ASSERT_TRUE(session->runFrames(2));
+  EXPECT_TRUE(session->shown());
+  EXPECT_EQ(host.gui.hides, 1);
+  EXPECT_EQ(host.gui.shows, 1);
+  hostGui->closed(host.clapHost(), false);
+  ASSERT_TRUE(session->runFrames(1));
+  EXPECT_TRUE(session->editorOpen());
+  // A lost window is acknowledged with destroy, which takes the frame
+  // timer and the descriptor with it.
+  hostGui->closed(host.clapHost(), true);
+  session->runFor(20.0);
+  EXPECT_FALSE(session->editorOpen());
+  EXPECT_TRUE(host.fds.empty());
+  EXPECT_EQ(session->editorWindow(), 0u);
+  EXPECT_EQ(host.gui.closed, (std::vector<bool>{false, true}));
+}
+
+// Where the pointer is in the editor window, and what is held down.
+struct PointerState {
+  int x = 0, y = 0;
+  unsigned buttonsAndModifiers = 0;
+  bool anyKeyDown = false;
+};
+
+PointerState pointerState(host::GuiSession& session) {
+  Display* display = session.display();
+  PointerState p;
+  Window root = 0, child = 0;
+  int rootX = 0, rootY = 0;
+  XQueryPointer(display, session.editorWindow(), &root, &child, &rootX, &rootY, &p.x, &p.y,
+                &p.buttonsAndModifiers);
+  char keys[32] = {};
+  XQueryKeymap(display, keys);
+  for (const char k : keys) p.anyKeyDown = p.anyKeyDown || k != 0;
+  return p;
+}
+
+TEST_F(GuiHost, InputLandsWhereAskedAndLetsGo) {
+  open();
+  session->move(123, 45);
+  PointerState p = pointerState(*session);
+  EXPECT_EQ(p.x, 123);
+  EXPECT_EQ(p.y, 45);
+  session->press(3);
+  EXPECT_NE(pointerState(*session).buttonsAndModifiers & Button3Mask, 0u);
+  session->release(3);
+  run("drag 10 20 300 200");
+  p = pointerState(*session);
+  EXPECT_EQ(p.x, 300);
+  EXPECT_EQ(p.y, 200);
+  EXPECT_EQ(p.buttonsAndModifiers & (Button1Mask | Button3Mask), 0u);
+  run("key ctrl+shift+z; type Aa1!");
+  p = pointerState(*session);
+  EXPECT_FALSE(p.anyKeyDown);
+  EXPECT_EQ(p.buttonsAndModifiers & (ShiftMask | ControlMask), 0u);
+}
+
+TEST_F(GuiHost, ScriptsReportTheStepThatFails) {
+  open();
+  const struct {
+    const char* script;
+    const char* error;
+  } cases[] = {
+      {"frames 1\n# a comment\nframes x", "line 3 (frames): expected: frames N"},
+      {"frames 1; bogus 3", "line 1 (bogus): unknown step \"bogus\""},
+      {"click 10", "line 1 (click): expected: click X Y [BUTTON]"},
+      {"click 10 10 1 1", "line 1 (click): expected: click X Y [BUTTON]"},
+      {"key ctrl+NoSuchKey", "line 1 (key): \"NoSuchKey\" is no key of the keyboard"},
+      {"key hyper+z", "line 1 (key): \"hyper\" is no modifier of the keyboard"},
+      {"type caf\xc3\xa9", "line 1 (type): the keyboard cannot type '\xc3'"},
+      {"snapshot", "line 1 (snapshot): expected: snapshot FILE.png"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.script);
+    std::string error;
+    EXPECT_FALSE(host::runGuiScript(*session, c.script, error));
+    EXPECT_EQ(error, c.error);
+  }
+}
+
+TEST_F(GuiHost, ASnapshotStepWritesTheEditorWindow) {
+  open();
+  const std::filesystem::path file = std::filesystem::path(testing::TempDir()) / "gui_host_snapshot.png";
+  run("move 10 10; type 150; key shift+Tab; snapshot " + file.string());
+  const std::optional<ui::FramePixels> read = ui::test::readPng(file);
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->width, 960);
+  EXPECT_EQ(read->height, 940);
+  const host::Picture now = picture();
+  ASSERT_EQ(now.rgba.size(), read->rgba.size());
+  EXPECT_LT(ui::test::differentPixels(ui::FramePixels{now.width, now.height, now.rgba}, *read), 100u);
+  std::filesystem::remove(file);
+}
+
+}  // namespace
+}  // namespace orbi::test

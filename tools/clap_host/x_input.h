@@ -1,0 +1,35 @@
+#pragma once
+// Input as a user gives it, sent through XTest on the host's own
+// connection: the pointer moved to a point of a window, buttons, key
+// chords ("ctrl+shift+z", "Return") and typed text. Each call sends and
+// flushes; the receiving client sees the events on its own connection.
+#include <string>
+#include <vector>
+
+struct _XDisplay;
+
+namespace orbi::host {
+
+class XInput {
+ public:
+  explicit XInput(_XDisplay* display) : display_(display) {}
+
+  // False when the server has no XTest.
+  bool available() const;
+  // The pointer to (x, y) of window.
+  void moveTo(unsigned long window, int x, int y);
+  void button(unsigned button, bool down);
+  // The keys of a chord: modifiers first, the key last. False, with the
+  // reason, when a name is no key of the keyboard.
+  bool chordKeys(const std::string& chord, std::vector<unsigned>& keycodes, std::string& error) const;
+  void key(unsigned keycode, bool down);
+  // The keys that type one character (Shift first where the keyboard needs
+  // it). False for a character the keyboard does not have.
+  bool characterKeys(char c, std::vector<unsigned>& keycodes) const;
+
+ private:
+  unsigned keycodeOf(unsigned long keysym) const;
+  _XDisplay* display_;
+};
+
+}  // namespace orbi::host
