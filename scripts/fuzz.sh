@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Fuzzes each target in fuzz/ with libFuzzer (clang, ASan and UBSan): first
+# its seed corpus, then new inputs for OB_FUZZ_SECONDS (default 60) each.
+# New inputs that raise coverage collect in build-fuzz/corpus-<name>/; copy
+# the useful ones into fuzz/corpus/<name>/, where every test run replays
+# them. Stops at the first failure, with the end of the target's log.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/setup.sh
+ob_install "${OB_BUILD_PACKAGES[@]}" "${OB_FUZZ_PACKAGES[@]}"
+jobs="$(ob_jobs)"
+fuzz_seconds="${OB_FUZZ_SECONDS:-60}"
+
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DOB_FUZZ=ON -DOB_TESTS=OFF -DOB_BENCH=OFF \
+  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only -DNDEBUG" \
+  -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only -DNDEBUG" \
+  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all" \
+  -DCMAKE_C_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all" \
+  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
+cmake --build build-fuzz -j "$jobs" --target ob_fuzz_targets
+for src in fuzz/*.cpp; do
+  name="$(basename "$src" .cpp)"
+  corpus="fuzz/corpus/$name"
+  work="build-fuzz/corpus-$name"
+  mkdir -p "$work"
+  echo "-- fuzz_$name: ${fuzz_seconds}s"
+  log="build-fuzz/fuzz-$name.log"
+  if ! "build-fuzz/fuzz_$name" -max_total_time="$fuzz_seconds" -print_final_stats=1 \
+      "$work" $( [ -d "$corpus" ] && echo "$corpus" ) > "$log" 2>&1; then
+    tail -n 80 "$log"
+    echo "fuzz_$name found a failure" >&2
+    exit 1
+  fi
+  grep -E "stat::number_of_executed_units" "$log" || true
+done
+echo "== Fuzzing found nothing"
