@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <sstream>
 #include <thread>
 
 // After our own headers: Xlib defines macros such as None.
@@ -301,6 +302,23 @@ void GuiSession::click(int x, int y, unsigned button) {
   move(x, y);
   press(button);
   release(button);
+}
+
+bool GuiSession::clickHolding(const std::string& keys, int x, int y, std::string& error, unsigned button) {
+  std::vector<unsigned> keycodes;
+  std::stringstream names(keys);
+  for (std::string name; std::getline(names, name, '+');) {
+    std::vector<unsigned> one;
+    if (!input_->chordKeys(name, one, error)) return false;
+    keycodes.insert(keycodes.end(), one.begin(), one.end());
+  }
+  move(x, y);
+  for (const unsigned code : keycodes) input_->key(code, true);
+  afterInput();
+  click(x, y, button);
+  for (auto it = keycodes.rbegin(); it != keycodes.rend(); ++it) input_->key(*it, false);
+  afterInput();
+  return true;
 }
 
 void GuiSession::drag(int fromX, int fromY, int toX, int toY, unsigned button, int steps) {

@@ -65,6 +65,9 @@ class GuiSession {
   void press(unsigned button = 1);
   void release(unsigned button = 1);
   void click(int x, int y, unsigned button = 1);
+  // A click with keys held ("Alt_L", "Control_L"): each a key name, '+'
+  // between them. False, with the reason, for a name the keyboard lacks.
+  bool clickHolding(const std::string& keys, int x, int y, std::string& error, unsigned button = 1);
   // Press at the start, steps moves to the end, release.
   void drag(int fromX, int fromY, int toX, int toY, unsigned button = 1, int steps = 8);
   // "ctrl+z", "ctrl+shift+z", "Delete", "Return": modifiers held while the
