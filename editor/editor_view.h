@@ -95,6 +95,8 @@ class EditorView : public ui::View, public EditorContext {
   bool kitModified() { return kitBrowser_.isModified(revision_); }
   MacroPanel& macroPanel() { return macroPanel_; }
   KitBrowser& kitBrowser() { return kitBrowser_; }
+  // The header's kit field in the latest frame, its arrows at the right.
+  const ui::Rect& kitField() const { return kitAnchor_; }
 
   void setStatus(std::string text, bool error);
   const std::string& statusText() const { return statusText_; }

@@ -29,6 +29,11 @@ constexpr float kPopupGap = 4.0f;
 constexpr float kPopupPadX = 10.0f, kPopupPadY = 8.0f;
 constexpr float kAddPopupHeight = 100.0f;
 constexpr float kAddRowHeight = 24.0f;
+// The kit field's buttons from its right end (save, next, previous), and
+// the kit browser's rows under its header, path and filter bands.
+constexpr float kFieldButton = 24.0f, kFieldButtonGap = 4.0f;
+constexpr float kBrowserListTop = 20.0f + 14.0f + 4.0f + 24.0f + 8.0f;
+constexpr float kBrowserRow = 40.0f;
 
 constexpr double kRenderTempo = 120.0;
 constexpr double kStepSeconds = 60.0 / kRenderTempo / 4.0;
@@ -172,6 +177,41 @@ TEST_F(EditorFlows, GridTracksAndUndoThroughClicks) {
     ASSERT_GE(added.soundIndex, 0);
     EXPECT_EQ(part().kit.sounds[added.soundIndex].machine, ob::kMachineSample);
   }
+}
+
+TEST_F(EditorFlows, KitsFromTheHeader) {
+  KitBrowser& kits = view()->kitBrowser();
+  const auto kitName = [&] {
+    const ob::Kit& kit = part().kit;
+    return std::string(kit.name, strnlen(kit.name, sizeof kit.name));
+  };
+  key("ctrl+o");
+  ASSERT_TRUE(session->runFrames(2));
+  int second = -1;  // the second built-in kit's row
+  for (int row = 0, builtIns = 0; row < static_cast<int>(kits.filtered.size()) && second < 0; ++row)
+    if (kits.entries[kits.filtered[row]].builtIn && ++builtIns == 2) second = row;
+  ASSERT_GE(second, 0);
+  const std::string wanted = kits.entries[kits.filtered[second]].name;
+  ASSERT_NE(kitName(), wanted);
+  const ui::Rect field = view()->kitField();
+  session->click(static_cast<int>(field.x + kPopupPadX + 60.0f),
+                 static_cast<int>(field.y + field.height + kPopupGap + kPopupPadY + kBrowserListTop +
+                                  kBrowserRow * (second + 0.5f)));
+  ASSERT_TRUE(session->runFrames(2));
+  EXPECT_EQ(kitName(), wanted);
+  ASSERT_TRUE(view()->headerBar().model().document);
+  EXPECT_EQ(view()->headerBar().model().document->name, wanted) << "the header shows the new kit";
+
+  const auto arrow = [&](int fromRight) {
+    const ui::Rect f = view()->kitField();
+    const float x = f.x + f.width - kFieldButton * (fromRight + 0.5f) - kFieldButtonGap * fromRight;
+    session->click(static_cast<int>(x), static_cast<int>(f.y + f.height / 2));
+    EXPECT_TRUE(session->runFrames(2));
+    return kitName();
+  };
+  const std::string next = arrow(1);
+  EXPECT_NE(next, wanted) << "> steps to another kit";
+  EXPECT_EQ(arrow(2), wanted) << "< steps back";
 }
 
 }  // namespace
