@@ -10,15 +10,18 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "editor/editor_view.h"
 #include "editor/editor_wrapper.h"
 #include "engine/model/project.h"
 #include "plugin/plugin.h"
 #include "tools/clap_host/render.h"
+#include "tools/clap_host/window_picture.h"
 
 // After our own headers: Xlib defines macros such as None.
 #include "support/editor/editor_session.h"
+#include "support/ui/snapshot_png.h"
 
 namespace orbi::test {
 namespace {
@@ -85,6 +88,16 @@ class EditorFlows : public ::testing::Test {
     ASSERT_NE(session, nullptr) << error;
     ASSERT_TRUE(session->runFrames(3));
     ASSERT_NE(view(), nullptr);
+  }
+  void reopen(double scale) {
+    session.reset();
+    host::GuiOptions options;
+    options.blockFrames = kBlockFrames;
+    options.scale = scale;
+    std::string error;
+    session = host::GuiSession::open(*instance, options, error);
+    ASSERT_NE(session, nullptr) << error;
+    ASSERT_TRUE(session->runFrames(3));
   }
   void TearDown() override {
     session.reset();
@@ -212,6 +225,91 @@ TEST_F(EditorFlows, KitsFromTheHeader) {
   const std::string next = arrow(1);
   EXPECT_NE(next, wanted) << "> steps to another kit";
   EXPECT_EQ(arrow(2), wanted) << "< steps back";
+}
+
+// Stored pictures of the editor's window: each channel within 8 of the
+// stored one, at most 0.5 % of the pixels off. ORBI_REWRITE_SNAPSHOTS=1
+// stores what is drawn now; a failing picture leaves the drawn one and its
+// difference beside the build's test files.
+constexpr int kChannelTolerance = 8;
+constexpr double kOffShare = 0.005;
+
+std::filesystem::path storedPicture(const std::string& name) {
+  return std::filesystem::path(OB_TEST_DATA_DIR) / "editor_pictures" / (name + ".png");
+}
+
+// Differing pixels white, the rest the drawn picture darkened.
+host::Picture differenceOf(const host::Picture& drawn, const host::Picture& stored, std::size_t& off) {
+  host::Picture d = drawn;
+  off = 0;
+  for (std::size_t i = 0; i + 3 < d.rgba.size(); i += 4) {
+    int worst = 0;
+    for (int c = 0; c < 3; ++c) worst = std::max(worst, std::abs(drawn.rgba[i + c] - stored.rgba[i + c]));
+    const bool differs = worst > kChannelTolerance;
+    off += differs;
+    for (int c = 0; c < 3; ++c) d.rgba[i + c] = differs ? 255 : drawn.rgba[i + c] / 4;
+  }
+  return d;
+}
+
+class EditorPictures : public EditorFlows {
+ protected:
+  // The pointer parked outside the editor, the transport stopped, the
+  // previews' throttle passed and the frames settled.
+  void compare(const std::string& name) {
+    SCOPED_TRACE(name);
+    session->move(static_cast<int>(session->width()) + 40, 20);
+    session->runFor(150.0);
+    ASSERT_TRUE(session->runFrames(4));
+    std::string error;
+    const std::optional<host::Picture> drawn = session->picture(error);
+    ASSERT_TRUE(drawn) << error;
+    // Without a window manager the keyboard follows the pointer.
+    session->move(static_cast<int>(session->width()) / 2, 4);
+    const std::filesystem::path stored = storedPicture(name);
+    if (std::getenv("ORBI_REWRITE_SNAPSHOTS")) {
+      std::filesystem::create_directories(stored.parent_path());
+      ASSERT_TRUE(host::writePng(stored.string(), *drawn, error)) << error;
+      return;
+    }
+    const std::optional<ui::FramePixels> expected = ui::test::readPng(stored);
+    ASSERT_TRUE(expected) << "no stored picture " << stored << "; renew with scripts/renew-pictures.sh";
+    ASSERT_EQ(expected->width, drawn->width);
+    ASSERT_EQ(expected->height, drawn->height);
+    std::size_t off = 0;
+    const host::Picture diff = differenceOf(*drawn, {expected->width, expected->height, expected->rgba}, off);
+    const double share = static_cast<double>(off) / static_cast<double>(drawn->width * drawn->height);
+    EXPECT_LE(share, kOffShare);
+    if (share > kOffShare) {
+      const std::filesystem::path kept = keptDirectory / name;
+      host::writePng(kept.string() + ".drawn.png", *drawn, error);
+      host::writePng(kept.string() + ".diff.png", diff, error);
+      ADD_FAILURE() << "drawn picture and difference kept as " << kept << ".{drawn,diff}.png";
+    }
+  }
+  // Where a failing picture is kept: the directory the test started in.
+  const std::filesystem::path keptDirectory = std::filesystem::current_path();
+};
+
+TEST_F(EditorPictures, PagesAndPopups) {
+  // The kit library shows its folder, found from the working directory.
+  const std::filesystem::path workingDirectory = std::filesystem::current_path();
+  std::filesystem::current_path("/tmp");
+  const auto dismiss = [&] { session->click(static_cast<int>(session->width()) - 3, static_cast<int>(session->height()) - 3); };
+  compare("bench_drum_1");
+  key("ctrl+o");
+  compare("kit_library_1");
+  dismiss();
+  const BenchPage& bench = view()->benchPage();
+  click(bench.rects.addRow);
+  compare("add_track_popup_1");
+  dismiss();
+  view()->showPage(EditorPage::Samples);
+  compare("samples_1");
+  view()->showPage(EditorPage::Bench);
+  reopen(1.5);
+  compare("bench_drum_1_5");
+  std::filesystem::current_path(workingDirectory);
 }
 
 }  // namespace
