@@ -135,6 +135,7 @@ HeaderBarResult HeaderBar::draw(const HeaderBarInput& input, const ui::FrameInfo
   const ui::Rect band = content.takeTop(ui::headerHeight(model));
   ui::HeaderResult header;
   ui::drawHeader(header, frame, band, model);
+  tempoField_ = header.transport.tempoField;
   return readResult(header, input.page);
 }
 

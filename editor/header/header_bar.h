@@ -72,10 +72,13 @@ class HeaderBar {
 
   const ui::HeaderModel& model() const { return model_; }
   EditParam& bpm() { return bpm_; }
+  // Where the latest frame drew the tempo field.
+  const ui::Rect& tempoField() const { return tempoField_; }
 
  private:
   EngineHost& host_;
   EditParam bpm_;
+  ui::Rect tempoField_;
   std::vector<ui::HeaderItem> projectItems_;
   std::string kitName_;  // the model's views point here and into the input's strings
   ui::HeaderModel model_;

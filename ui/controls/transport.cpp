@@ -164,6 +164,7 @@ void drawFields(const TransportState& state, Param* tempo, const TransportOption
     options.readOnly = o.tempoMode == TempoMode::ReadOnly;
     options.tooltip = o.tempoTooltip;
     result.tempo = dragValue("tempo", slot, *tempo, options);
+    result.tempoField = slot;
   }
   if (o.swing) {
     const Rect slot = fieldSlot(row, kValueField, o.panel);

@@ -49,6 +49,7 @@ struct TransportResult {
   bool loop = false;
   DragValueResult tempo;
   DragValueResult swing;
+  Rect tempoField;  // where the tempo field was drawn, empty without one
 };
 
 TransportResult drawTransport(const char* id, const Rect& rect, const TransportState& state, Param* tempo,

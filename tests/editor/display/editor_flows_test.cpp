@@ -227,6 +227,23 @@ TEST_F(EditorFlows, KitsFromTheHeader) {
   EXPECT_EQ(arrow(2), wanted) << "< steps back";
 }
 
+TEST_F(EditorFlows, ATypedTempoReachesTheState) {
+  const ui::Rect field = view()->headerBar().tempoField();
+  ASSERT_GT(field.width, 0.0f);
+  click(field);
+  click(field);  // the second click of a double-click opens the typed entry
+  key("ctrl+a");
+  std::string error;
+  ASSERT_TRUE(session->type("150", error)) << error;
+  key("Return");
+  EXPECT_FLOAT_EQ(part().bpm, 150.0f);
+  // Through the saved state and back into the instance under the editor.
+  const std::vector<std::uint8_t> saved = state();
+  ASSERT_TRUE(instance->loadState(saved, error)) << error;
+  ASSERT_TRUE(session->runFrames(3));
+  EXPECT_FLOAT_EQ(part().bpm, 150.0f);
+}
+
 // Stored pictures of the editor's window: each channel within 8 of the
 // stored one, at most 0.5 % of the pixels off. ORBI_REWRITE_SNAPSHOTS=1
 // stores what is drawn now; a failing picture leaves the drawn one and its
