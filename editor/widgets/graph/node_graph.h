@@ -66,6 +66,8 @@ class NodeGraph {
   bool overDirectionBand() const { return overDirection_; }
   const NumberEntry& entry() const { return entry_; }
   static const char* helpText();
+  // Where the nodes lie in the latest draw.
+  graph::Layout layout() const;
 
  private:
   struct Press {
@@ -76,7 +78,6 @@ class NodeGraph {
     int button = 0;
   };
 
-  graph::Layout layout() const;
   bool validNode(int i) const { return i >= 0 && i < static_cast<int>(nodes.size()); }
 
   void handleInput();

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 
@@ -242,6 +243,55 @@ TEST_F(EditorFlows, ATypedTempoReachesTheState) {
   ASSERT_TRUE(instance->loadState(saved, error)) << error;
   ASSERT_TRUE(session->runFrames(3));
   EXPECT_FLOAT_EQ(part().bpm, 150.0f);
+}
+
+// The first node of the graph that edits a parameter, can be typed and
+// lies in the graph; -1 for none.
+int editableNode(const NodeGraph& graph) {
+  const graph::Layout l = graph.layout();
+  for (int i = 0; i < static_cast<int>(graph.nodes.size()); ++i) {
+    const graph::Node& node = graph.nodes[i];
+    if (node.id >= 0 && node.label && graph::nodePosition(l, node)) return i;
+  }
+  return -1;
+}
+
+TEST_F(EditorFlows, TheHitGraphByDragAndTypedEntry) {
+  const int track = view()->selectedTrack();
+  const auto param = [&](int id) { return part().kit.sounds[part().tracks[track].soundIndex].params[id]; };
+  NodeGraph& graph = view()->benchPage().anatomy.hitGraph;
+  const int i = editableNode(graph);
+  ASSERT_GE(i, 0);
+  const int id = graph.nodes[i].id;
+  {
+    SCOPED_TRACE("a drag on a node changes its parameter and the rendered hit");
+    const std::vector<std::uint8_t> before = state();
+    const float was = param(id);
+    const graph::Point at = *graph::nodePosition(graph.layout(), graph.nodes[i]);
+    session->drag(static_cast<int>(at.x), static_cast<int>(at.y), static_cast<int>(at.x) + 30,
+                  static_cast<int>(at.y) - 30);
+    EXPECT_NE(param(id), was);
+    const std::vector<float> a = renderedTrack(before, track), b = renderedTrack(state(), track);
+    double most = 0.0;
+    for (int step = 0; step < 16; ++step) most = std::max(most, differenceInStep(a, b, step));
+    EXPECT_GT(most, 1e-3);
+  }
+  {
+    SCOPED_TRACE("a right-click on a node opens the typed entry, Enter sets the value");
+    const graph::Node node = graph.nodes[i];
+    const float wanted = std::round((node.displayLo + (node.displayHi - node.displayLo) * 0.25f) * 10.0f) / 10.0f;
+    ASSERT_GT(std::abs(graph::nodeDisplayValue(node) - wanted), std::abs(wanted) * 0.01f + 1e-3f);
+    const graph::Point at = *graph::nodePosition(graph.layout(), node);
+    session->click(static_cast<int>(at.x), static_cast<int>(at.y), 3);
+    key("ctrl+a");
+    std::string error;
+    char typed[32];
+    std::snprintf(typed, sizeof typed, "%g", wanted);
+    ASSERT_TRUE(session->type(typed, error)) << error;
+    key("Return");
+    ASSERT_TRUE(session->runFrames(2));
+    EXPECT_NEAR(graph::nodeDisplayValue(graph.nodes[i]), wanted, std::abs(wanted) * 0.01f + 1e-3f);
+  }
 }
 
 // Stored pictures of the editor's window: each channel within 8 of the
