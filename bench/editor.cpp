@@ -107,6 +107,39 @@ void BM_BenchFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_BenchFrame)->Unit(benchmark::kMicrosecond);
 
+// One frame of the root view and ImGui::Render for each page as the user
+// meets it: the bench with the first track's sound made a drum, sampler,
+// granular or synthesiser sound, the samples page, and the bench under the
+// kit library's popup.
+enum PageCase : int { kSamplesPage = 4, kKitLibrary = 5 };
+
+void BM_PageFrame(benchmark::State& state) {
+  Editor e;
+  const int which = static_cast<int>(state.range(0));
+  constexpr std::uint8_t kMachines[] = {ob::kMachineDrum, ob::kMachineSample, ob::kMachineGranular, ob::kMachineVa};
+  constexpr const char* kNames[] = {"bench, drum", "bench, sampler", "bench, granular", "bench, synthesiser",
+                                    "samples page", "kit library"};
+  if (which == kSamplesPage) {
+    e.view->showPage(orbi::EditorPage::Samples);
+  } else if (which == kKitLibrary) {
+    e.view->browseKits();
+    e.view->kitBrowser().browserPending = true;
+  } else if (kMachines[which] != ob::kMachineDrum) {
+    ob::Pattern& part = e.view->project().patterns[0];
+    ob::Sound& sound = part.kit.sounds[part.tracks[0].soundIndex];
+    ob::initSoundParams(sound, kMachines[which]);
+    const int slot = ob::findParamIndex(kMachines[which], "slot");
+    if (slot >= 0) sound.params[slot] = 3.0f;
+    e.view->commitProject(true);
+    e.view->refresh();
+  }
+  // The page settles and the previews of the selection are rendered.
+  for (int i = 0; i < 10; ++i) e.harness.frame(*e.view);
+  for (auto _ : state) e.harness.frame(*e.view);
+  state.SetLabel(kNames[which]);
+}
+BENCHMARK(BM_PageFrame)->DenseRange(0, kKitLibrary)->Unit(benchmark::kMicrosecond);
+
 // What one frame of a value drag on the bench costs besides drawing: the
 // graph's handler, the edit through the view and the rebuild of the page.
 // Argument: 0 edits the kick's sound, 1 a lock of its selected first hit.
