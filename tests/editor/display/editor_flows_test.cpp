@@ -371,6 +371,13 @@ TEST_F(EditorPictures, PagesAndPopups) {
   click(bench.rects.addRow);
   compare("add_track_popup_1");
   dismiss();
+  click(bench.rowRect(1), 3);
+  compare("track_menu_1");
+  dismiss();
+  const ui::Rect kit = view()->kitField();
+  session->click(static_cast<int>(kit.x + kit.width - kFieldButton / 2), static_cast<int>(kit.y + kit.height / 2));
+  compare("kit_save_form_1");
+  dismiss();
   view()->showPage(EditorPage::Samples);
   compare("samples_1");
   view()->showPage(EditorPage::Bench);
