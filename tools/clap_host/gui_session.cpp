@@ -304,6 +304,15 @@ void GuiSession::click(int x, int y, unsigned button) {
   release(button);
 }
 
+void GuiSession::doubleClick(int x, int y, unsigned button) {
+  move(x, y);
+  for (int i = 0; i < 4; ++i) {
+    input_->button(button, i % 2 == 0);
+    if (!runFrames(1)) runFor(kFallbackFrameMs);
+  }
+  afterInput();
+}
+
 bool GuiSession::clickHolding(const std::string& keys, int x, int y, std::string& error, unsigned button) {
   std::vector<unsigned> keycodes;
   std::stringstream names(keys);

@@ -65,6 +65,9 @@ class GuiSession {
   void press(unsigned button = 1);
   void release(unsigned button = 1);
   void click(int x, int y, unsigned button = 1);
+  // Two clicks one frame apart each step, well inside a double-click's
+  // time even on a loaded machine.
+  void doubleClick(int x, int y, unsigned button = 1);
   // A click with keys held ("Alt_L", "Control_L"): each a key name, '+'
   // between them. False, with the reason, for a name the keyboard lacks.
   bool clickHolding(const std::string& keys, int x, int y, std::string& error, unsigned button = 1);

@@ -33,17 +33,17 @@ void XInput::moveTo(unsigned long window, int x, int y) {
   const Window root = DefaultRootWindow(display_);
   XTranslateCoordinates(display_, window, root, x, y, &rootX, &rootY, &child);
   XTestFakeMotionEvent(display_, -1, rootX, rootY, CurrentTime);
-  XFlush(display_);
+  XSync(display_, False);
 }
 
 void XInput::button(unsigned button, bool down) {
   XTestFakeButtonEvent(display_, button, down ? True : False, CurrentTime);
-  XFlush(display_);
+  XSync(display_, False);
 }
 
 void XInput::key(unsigned keycode, bool down) {
   XTestFakeKeyEvent(display_, keycode, down ? True : False, CurrentTime);
-  XFlush(display_);
+  XSync(display_, False);
 }
 
 unsigned XInput::keycodeOf(unsigned long keysym) const {

@@ -1,8 +1,10 @@
 #pragma once
 // Input as a user gives it, sent through XTest on the host's own
 // connection: the pointer moved to a point of a window, buttons, key
-// chords ("ctrl+shift+z", "Return") and typed text. Each call sends and
-// flushes; the receiving client sees the events on its own connection.
+// chords ("ctrl+shift+z", "Return") and typed text. Each call waits until
+// the server has taken the event, so that the receiving client's next
+// frame finds it on its own connection: on a loaded machine a flush alone
+// let a press and its release reach one frame, where the click was lost.
 #include <string>
 #include <vector>
 

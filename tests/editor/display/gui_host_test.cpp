@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "support/ui/snapshot_png.h"
+#include "tools/clap_host/x_input.h"
 
 // After our own headers: Xlib defines macros such as None.
 #include "support/editor/editor_session.h"
@@ -139,6 +140,31 @@ TEST_F(GuiHost, InputLandsWhereAskedAndLetsGo) {
   p = pointerState(*session);
   EXPECT_FALSE(p.anyKeyDown);
   EXPECT_EQ(p.buttonsAndModifiers & (ShiftMask | ControlMask), 0u);
+}
+
+// Each event has reached the server when the call returns: another client
+// (the plug-in) sees it at once, so a press and its release can never land
+// in one of its frames together.
+TEST_F(GuiHost, EachEventReachesTheServerBeforeTheCallReturns) {
+  Display* other = XOpenDisplay(nullptr);
+  ASSERT_NE(other, nullptr);
+  host::XInput input(keepDriver.display());
+  const auto buttons = [&] {
+    Window root = 0, child = 0;
+    int rx = 0, ry = 0, wx = 0, wy = 0;
+    unsigned mask = 0;
+    XQueryPointer(other, DefaultRootWindow(other), &root, &child, &rx, &ry, &wx, &wy, &mask);
+    return mask & (Button1Mask | Button3Mask);
+  };
+  for (int round = 0; round < 20; ++round) {
+    SCOPED_TRACE(round);
+    const unsigned button = round % 2 ? 3 : 1;
+    input.button(button, true);
+    EXPECT_NE(buttons(), 0u);
+    input.button(button, false);
+    EXPECT_EQ(buttons(), 0u);
+  }
+  XCloseDisplay(other);
 }
 
 TEST_F(GuiHost, ScriptsReportTheStepThatFails) {
