@@ -116,7 +116,7 @@ BenchController::AddTrackChoice BenchController::addTrackPopup() {
     ui::InteractSpec desc;
     desc.kind = ui::HitKind::Rectangle;
     desc.rect = row;
-    if (ui::interact("machine", desc).pressed) {
+    if (ui::interact(kAddRows[static_cast<std::size_t>(i)].label, desc).pressed) {
       choice.machine = kAddRows[static_cast<std::size_t>(i)].machine;
       choice.chosen = true;
     }

@@ -181,13 +181,13 @@ TEST_F(Gestures, TheRatePillCyclesFiveToZero) {
 }
 
 TEST_F(Gestures, AddTrackOpensItsPopupOnTheNextFrameAndAChoiceAddsTheTrack) {
-  EXPECT_EQ(harness().drawLog().findItem("machine"), nullptr);
+  EXPECT_EQ(harness().drawLog().findItem("Drum"), nullptr);
   clickAt(centreOf(page().rects.addRow));
   // The click's frame asks for the popup; the track popups that follow the
   // page open it; it lays itself out hidden once, then shows.
   EXPECT_EQ(view().bench().addPopupPending, 0);
   steps(2);
-  const ui::ItemRecord* drum = harness().drawLog().findItem("machine");
+  const ui::ItemRecord* drum = harness().drawLog().findItem("Drum");
   ASSERT_NE(drum, nullptr);
   clickAt(centreOf(drum->hitArea));
   ASSERT_EQ(pattern().numTracks, 7);
@@ -195,7 +195,7 @@ TEST_F(Gestures, AddTrackOpensItsPopupOnTheNextFrameAndAChoiceAddsTheTrack) {
   EXPECT_EQ(pattern().kit.sounds[pattern().tracks[6].soundIndex].machine, ob::kMachineDrum);
   EXPECT_EQ(page().rows.size(), 7u);
   steps(2);
-  EXPECT_EQ(harness().drawLog().findItem("machine"), nullptr);  // the popup closed
+  EXPECT_EQ(harness().drawLog().findItem("Drum"), nullptr);  // the popup closed
 }
 
 TEST_F(Gestures, ARightClickOnATrackOpensItsMenuAndAChoiceRunsIt) {

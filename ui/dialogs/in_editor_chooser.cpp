@@ -6,6 +6,7 @@
 #include <cfloat>
 #include <string>
 
+#include "ui/interact/item_log.h"
 #include "ui/keys.h"
 #include "ui/store.h"
 
@@ -54,6 +55,7 @@ void drawEntries(FileChooserSession& s, float height) {
       selectEntry(s, i, ImGui::GetIO().KeyCtrl);
       if (ImGui::IsMouseDoubleClicked(ImGuiMouseButton_Left)) opened = i;
     }
+    logLastItem(label.c_str());
     ImGui::PopID();
   }
   ImGui::EndListBox();
@@ -74,6 +76,7 @@ void drawTypeChoice(FileChooserSession& s) {
       s.filter = i;
       openFolder(s, s.folder);
     }
+    logLastItem(filters[i].label.c_str());
     ImGui::PopID();
   }
   ImGui::EndCombo();
@@ -92,21 +95,26 @@ void drawButtons(FileChooserSession& s, bool enterPressed) {
   if (!s.replacing.empty()) {
     ImGui::TextWrapped("%s already exists. Replace it?", s.replacing.c_str());
     if (ImGui::Button("Replace") || enterPressed) confirmReplace(s);
+    logLastItem("Replace");
     ImGui::SameLine();
     if (ImGui::Button("Back")) s.replacing.clear();
+    logLastItem("Back");
     return;
   }
   if (ImGui::Button("Cancel")) cancelChoice(s);
+  logLastItem("Cancel");
   ImGui::SameLine();
   const bool enabled = canAccept(s);
   ImGui::BeginDisabled(!enabled);
   const bool clicked = ImGui::Button(acceptLabel(s.request.kind));
+  logLastItem(acceptLabel(s.request.kind));
   ImGui::EndDisabled();
   if (enabled && (clicked || enterPressed)) acceptChoice(s);
 }
 
 void drawBody(FileChooserSession& s) {
   if (ImGui::Button("Up")) openFolder(s, s.folder.parent_path());
+  logLastItem("Up");
   ImGui::SameLine();
   ImGui::TextUnformatted(s.folder.string().c_str());
 
@@ -120,6 +128,7 @@ void drawBody(FileChooserSession& s) {
     if (ImGui::IsWindowAppearing()) ImGui::SetKeyboardFocusHere();
     // Enter in the field accepts through enterPressed; the field only edits.
     ImGui::InputText("Name", &s.name);
+    logLastItem("Name");
   }
   drawTypeChoice(s);
   if (keyPressed(Key::Escape)) {

@@ -7,6 +7,7 @@
 #include <exception>
 #include <utility>
 
+#include "ui/draw/draw_log.h"
 #include "ui/platform/x11_input.h"
 #include "ui/root.h"
 
@@ -135,6 +136,8 @@ bool RenderSurface::frame(View& view, bool framed, X11Input& input) {
   ImGui_ImplOpenGL3_NewFrame();
   input.beginFrame(io);
   ImGui::NewFrame();
+  // A test's log holds the latest frame only.
+  if (DrawLog* log = ui_->drawLog()) log->clear();
 
   FrameInfo info;
   info.time = t.time;

@@ -12,27 +12,32 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
+#include <string>
+
+#include <unistd.h>
 
 #include "editor/editor_view.h"
 #include "editor/editor_wrapper.h"
 #include "engine/model/project.h"
+#include "engine/params/param_tables.h"
 #include "plugin/plugin.h"
 #include "tools/clap_host/render.h"
 #include "tools/clap_host/window_picture.h"
+#include "ui/draw/draw_log.h"
+#include "ui/platform/embedded_window.h"
 
 // After our own headers: Xlib defines macros such as None.
 #include "support/editor/editor_session.h"
+#include "support/editor/wav_writer.h"
 #include "support/ui/snapshot_png.h"
 
 namespace orbi::test {
 namespace {
 
-// Where the popups open beside their anchors, and the add-track popup's
-// size and rows, at scale 1.
+// Where the popups open beside their anchors, at scale 1.
 constexpr float kPopupGap = 4.0f;
 constexpr float kPopupPadX = 10.0f, kPopupPadY = 8.0f;
-constexpr float kAddPopupHeight = 100.0f;
-constexpr float kAddRowHeight = 24.0f;
 // The kit field's buttons from its right end (save, next, previous), and
 // the kit browser's rows under its header, path and filter bands.
 constexpr float kFieldButton = 24.0f, kFieldButtonGap = 4.0f;
@@ -89,6 +94,7 @@ class EditorFlows : public ::testing::Test {
     ASSERT_NE(session, nullptr) << error;
     ASSERT_TRUE(session->runFrames(3));
     ASSERT_NE(view(), nullptr);
+    attachLog();
   }
   void reopen(double scale) {
     session.reset();
@@ -99,14 +105,53 @@ class EditorFlows : public ::testing::Test {
     session = host::GuiSession::open(*instance, options, error);
     ASSERT_NE(session, nullptr) << error;
     ASSERT_TRUE(session->runFrames(3));
+    attachLog();
   }
   void TearDown() override {
     session.reset();
     instance.reset();
   }
 
-  EditorView* view() {
-    return dynamic_cast<EditorView*>(dynamic_cast<ob::clap::OrbitraneEditor&>(*plugin->editor).view());
+  ob::clap::OrbitraneEditor& editor() { return dynamic_cast<ob::clap::OrbitraneEditor&>(*plugin->editor); }
+  EditorView* view() { return dynamic_cast<EditorView*>(editor().view()); }
+  // The window's UI context records what each frame drew and where Dear
+  // ImGui placed its own rows and buttons.
+  void attachLog() {
+    ASSERT_NE(editor().window(), nullptr);
+    ASSERT_NE(editor().window()->ui(), nullptr);
+    editor().window()->ui()->setDrawLog(&log);
+  }
+  // The first item of the latest frame that passes the test, waiting a
+  // few frames for popups to lay themselves out and show: a popup's first
+  // frame places its items but is hidden and takes no clicks.
+  template <typename Test>
+  const ui::ItemRecord* waitForItem(Test&& test) {
+    if (!session->runFrames(2)) return nullptr;
+    for (int frame = 0; frame < 12; ++frame) {
+      for (const ui::ItemRecord& item : log.items())
+        if (test(item)) return &item;
+      if (!session->runFrames(1)) break;
+    }
+    return nullptr;
+  }
+  // Clicks the middle of the item of the id text.
+  void clickItem(const std::string& idText, unsigned button = 1) {
+    SCOPED_TRACE(idText);
+    const ui::ItemRecord* item = waitForItem([&](const ui::ItemRecord& i) { return i.idText == idText; });
+    ASSERT_NE(item, nullptr) << "nothing drawn as " << idText;
+    click(item->hitArea, button);
+  }
+  void clickText(const std::string& text) {
+    ASSERT_TRUE(session->runFrames(1));
+    for (const ui::DrawRecord* r : log.find(ui::DrawOp::Text))
+      if (r->text == text) return click(r->rect);
+    ADD_FAILURE() << "no text " << text;
+  }
+  void openHeaderMenu() {
+    const ui::ItemRecord* menu =
+        waitForItem([](const ui::ItemRecord& i) { return i.idText == "button" && i.tooltip == "Menu"; });
+    ASSERT_NE(menu, nullptr);
+    click(menu->hitArea);
   }
   const ob::Pattern& part() { return view()->project().patterns[view()->selectedPart()]; }
   std::vector<std::uint8_t> state() {
@@ -125,6 +170,7 @@ class EditorFlows : public ::testing::Test {
 
   const ui::test::XHost keepDriver;
   host::TestHost host;
+  ui::DrawLog log;
   ob::clap::Plugin* plugin = nullptr;
   std::unique_ptr<host::Instance> instance;
   std::unique_ptr<host::GuiSession> session;
@@ -174,22 +220,116 @@ TEST_F(EditorFlows, GridTracksAndUndoThroughClicks) {
         << error;
     EXPECT_FALSE((part().muteMask >> track) & 1u) << "a second alt-click brings it back";
   }
+}
+
+// A folder of its own as the user's home, where the in-editor chooser
+// starts; the home before comes back at the end.
+class HomeFolder {
+ public:
+  HomeFolder() : path_(std::filesystem::temp_directory_path() / ("orbi_flows_" + std::to_string(getpid()))) {
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+    if (const char* home = std::getenv("HOME")) before_ = home;
+    setenv("HOME", path_.c_str(), 1);
+  }
+  ~HomeFolder() {
+    if (before_) setenv("HOME", before_->c_str(), 1);
+    else unsetenv("HOME");
+    std::filesystem::remove_all(path_);
+  }
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+  std::optional<std::string> before_;
+};
+
+// The project saved under the name in the folder (its extension added),
+// empty while there is none.
+std::filesystem::path savedProject(const std::filesystem::path& folder, const std::string& name) {
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    if (entry.path().filename().string().rfind(name + ".", 0) == 0) return entry.path();
+  return {};
+}
+
+TEST_F(EditorFlows, ASampleTrackAndProjectFilesThroughTheChooser) {
+  const HomeFolder home;
+  writeFile(home.path() / "kick.wav", wavBytes(drumHit(kSampleRate, 0.25), 1, kSampleRate, WavFormat::Pcm16));
+  const int tracks = part().numTracks;
+  ASSERT_LT(tracks, ob::kMaxTracks);
   {
     SCOPED_TRACE("+ TRACK, Sample adds a sampler track");
-    const int tracks = part().numTracks;
-    ASSERT_LT(tracks, ob::kMaxTracks);
-    click(bench.rects.addRow);
-    const ui::Rect anchor = view()->bench().addTrackAnchor;
-    // Under the anchor where it fits, else over it.
-    const bool below = anchor.y + anchor.height + kPopupGap + kAddPopupHeight <= static_cast<float>(session->height());
-    const float top = below ? anchor.y + anchor.height + kPopupGap : anchor.y - kPopupGap - kAddPopupHeight;
-    const int sampleRow = 1;  // Drum, Sample, Granul
-    session->click(static_cast<int>(anchor.x + kPopupPadX + 40.0f),
-                   static_cast<int>(top + kPopupPadY + kAddRowHeight * (sampleRow + 0.5f)));
+    click(view()->benchPage().rects.addRow);
+    clickItem("Sample");
     ASSERT_EQ(part().numTracks, tracks + 1);
-    const ob::Track& added = part().tracks[tracks];
-    ASSERT_GE(added.soundIndex, 0);
-    EXPECT_EQ(part().kit.sounds[added.soundIndex].machine, ob::kMachineSample);
+    EXPECT_EQ(view()->selectedTrack(), tracks);
+    EXPECT_EQ(part().kit.sounds[part().tracks[tracks].soundIndex].machine, ob::kMachineSample);
+  }
+  {
+    SCOPED_TRACE("SAMPLES, Load WAV... through the chooser, Assign to track...");
+    clickText("SAMPLES");
+    ASSERT_TRUE(session->runFrames(2));
+    ASSERT_EQ(view()->page(), EditorPage::Samples);
+    clickItem("load");
+    clickItem("kick.wav");
+    clickItem("Open");
+    ASSERT_TRUE(session->runFrames(2));
+    SamplesPage& samples = view()->samplesPage();
+    const std::int32_t slot = samples.selected();
+    ASSERT_TRUE(samples.slotLoaded(slot)) << "the WAV reached the pool";
+    clickItem("assign");
+    // "Track 7:  name", or "T7" for a track whose sound has no name.
+    const std::string number = std::to_string(tracks + 1);
+    const ui::ItemRecord* row = waitForItem([&](const ui::ItemRecord& i) {
+      return i.idText.rfind("Track " + number + ":", 0) == 0 || i.idText == "T" + number;
+    });
+    ASSERT_NE(row, nullptr);
+    click(row->hitArea);
+    const ob::Sound& sound = part().kit.sounds[part().tracks[tracks].soundIndex];
+    EXPECT_EQ(sound.machine, ob::kMachineSample);
+    EXPECT_EQ(sound.params[ob::findParamIndex(ob::kMachineSample, "slot")], static_cast<float>(slot));
+  }
+  {
+    SCOPED_TRACE("a hit on the sampler track sounds the WAV");
+    clickText("BENCH");
+    ASSERT_TRUE(session->runFrames(2));
+    ASSERT_EQ(view()->page(), EditorPage::Bench);
+    const std::vector<std::uint8_t> silent = state();
+    EXPECT_EQ(peakOf(renderedTrack(silent, tracks)), 0.0f);
+    BenchPage& bench = view()->benchPage();
+    // Half a bar in: a state loaded into a running instance hands its
+    // imported audio to the audio thread a few blocks later.
+    click(bench.grid.geometry(bench.rects.hitsGrid).cell(4));
+    ASSERT_TRUE(part().tracks[tracks].steps[4].active);
+    EXPECT_GT(peakOf(renderedTrack(state(), tracks)), 0.05f);
+  }
+  {
+    SCOPED_TRACE("Save project... writes a file that Open project... reads back equal");
+    const std::vector<std::uint8_t> saved = state();
+    openHeaderMenu();
+    clickItem("Save project...");
+    ASSERT_NE(waitForItem([](const ui::ItemRecord& i) { return i.idText == "Name"; }), nullptr);
+    std::string error;
+    key("ctrl+a");
+    ASSERT_TRUE(session->type("flows", error)) << error;
+    key("Return");
+    std::filesystem::path file;
+    for (int frame = 0; frame < 20 && file.empty(); ++frame) {
+      ASSERT_TRUE(session->runFrames(1));
+      file = savedProject(home.path(), "flows");
+    }
+    ASSERT_FALSE(file.empty()) << "no project saved";
+    // Changed after saving: the opened file must bring the saved project back.
+    BenchPage& bench = view()->benchPage();
+    click(bench.grid.geometry(bench.rects.hitsGrid).cell(1));
+    ASSERT_NE(state(), saved);
+    openHeaderMenu();
+    clickItem("Open project...");
+    clickItem(file.filename().string());
+    clickItem("Open");
+    ASSERT_TRUE(session->runFrames(3));
+    EXPECT_FALSE(part().tracks[tracks].steps[1].active);
+    EXPECT_EQ(state(), saved);
   }
 }
 
