@@ -262,6 +262,28 @@ TEST_F(FileDialogs, SavingATypedNameAddsTheDefaultExtensionAndAsksBeforeReplacin
   EXPECT_EQ(result->paths, Paths{(folder_ / "Groove.project.orbi").string()});
 }
 
+// Dear ImGui places the chooser's rows and buttons: a test finds them in
+// the draw log by their text and clicks them.
+TEST_F(FileDialogs, RowsAndButtonsAreFoundByTheirTextAndClicked) {
+  touch("a.wav");
+  touch("b.wav");
+  ASSERT_TRUE(request("samples.load", openIn(folder_)));
+  harness_.frames(3);
+  for (const char* text : {"Up", "a.wav", "b.wav", "Cancel", "Open"}) {
+    SCOPED_TRACE(text);
+    const ItemRecord* item = harness_.drawLog().findItem(text);
+    ASSERT_NE(item, nullptr);
+    EXPECT_GT(item->hitArea.width, 0.0f);
+    EXPECT_GT(item->hitArea.height, 0.0f);
+  }
+  ASSERT_TRUE(harness_.clickItem("b.wav", {}));
+  ASSERT_TRUE(harness_.clickItem("Open", {}));
+  const std::optional<FileDialogResult> result = take("samples.load");
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->status, FileDialogStatus::Chosen);
+  EXPECT_EQ(result->paths, Paths{(folder_ / "b.wav").string()});
+}
+
 TEST_F(FileDialogs, ClosingTheWindowClosesTheChooserAndDeliversNothing) {
   ASSERT_TRUE(request("samples.load", openIn(folder_)));
   harness_.frames(2);
