@@ -16,26 +16,18 @@
 
 #include "editor/editor_view.h"
 #include "editor/editor_wrapper.h"
-#include "engine/params/param_tables.h"
 #include "engine/session/engine_host.h"
 #include "plugin/extensions.h"
 #include "plugin/plugin.h"
 #include "tools/clap_host/test_host.h"
 
 // After our own headers: Xlib defines macros such as None.
+#include "support/editor/bench_scene.h"
 #include "support/ui/snapshot_png.h"
 #include "support/ui/x_host.h"
 
 namespace ob::clap {
 namespace {
-
-struct Scene {
-  const char* name;
-  int track;
-  std::uint8_t machine;  // 255: the demo's sound as it is
-  bool slices;
-  bool halves = false;  // a second hit, a recorded body and a random first hit, selected
-};
 
 class BenchPictures : public ::testing::Test {
  protected:
@@ -59,37 +51,6 @@ class BenchPictures : public ::testing::Test {
   orbi::EditorView& view() { return *dynamic_cast<orbi::EditorView*>(editor().view()); }
   void tick(int count) {
     for (int i = 0; i < count; ++i) timerExtension()->on_timer(clap, editor().timerId());
-  }
-
-  void setUp(const Scene& scene) {
-    ob::Pattern& part = view().project().patterns[0];
-    ob::Sound& sound = part.kit.sounds[part.tracks[scene.track].soundIndex];
-    if (scene.machine != 255) {
-      ob::initSoundParams(sound, scene.machine);
-      const int slot = ob::findParamIndex(scene.machine, "slot");
-      if (slot >= 0) sound.params[slot] = scene.machine == ob::kMachineGranular ? 7.0f : 3.0f;
-      if (scene.machine == ob::kMachineVa) sound.params[ob::findParamIndex(scene.machine, "flt_cutoff")] = 3000.0f;
-    }
-    if (scene.slices) {
-      sound.params[ob::findParamIndex(ob::kMachineSample, "window_mode")] = 1.0f;
-      ob::SampleSlot& table = view().project().samples.slots[3];
-      table.sliceCount = 4;
-      for (int i = 0; i < 4; ++i) table.slices[i] = static_cast<float>(i) / 4.0f;
-    }
-    if (scene.halves) {
-      const auto set = [&sound](const char* key, float v) { sound.params[ob::findParamIndex(sound.machine, key)] = v; };
-      set("exc2_type", 3.0f);
-      set("exc2_level", 0.6f);
-      set("res_type", 4.0f);
-      set("res_aux1", 5.0f / 63.0f);
-      ob::Step& first = part.tracks[scene.track].steps[0];
-      first.randCount = 1;
-      first.rands[0] = {static_cast<std::uint8_t>(ob::findParamIndex(sound.machine, "exc1_decay")), 0.6f};
-    }
-    view().commitProject(true);
-    view().setSelectedTrack(scene.track);
-    view().setSelectedStep(scene.halves ? 0 : -1);
-    view().refresh();
   }
 
   // A frame, the throttle's 100 ms, then the picture of a later frame.
@@ -116,9 +77,11 @@ class BenchPictures : public ::testing::Test {
 };
 
 TEST_F(BenchPictures, EachMachineShowsItsOwnPanels) {
-  const Scene scenes[] = {
-      {"drum", 0, 255, false},
-      {"drum_halves", 0, 255, false, true},
+  using orbi::test::BenchScene;
+  using orbi::test::kKeepMachine;
+  const BenchScene scenes[] = {
+      {"drum", 0, kKeepMachine, false},
+      {"drum_halves", 0, kKeepMachine, false, true},
       {"sampler_window", 1, ob::kMachineSample, false},
       {"sampler_slices", 1, ob::kMachineSample, true},
       {"granular", 2, ob::kMachineGranular, false},
@@ -126,9 +89,9 @@ TEST_F(BenchPictures, EachMachineShowsItsOwnPanels) {
   };
   const char* dir = std::getenv("OB_BENCH_PNG_DIR");
   std::vector<orbi::ui::FramePixels> shots;
-  for (const Scene& scene : scenes) {
+  for (const BenchScene& scene : scenes) {
     SCOPED_TRACE(scene.name);
-    setUp(scene);
+    orbi::test::stageBenchScene(view(), scene);
     shots.push_back(picture());
     EXPECT_EQ(shots.back().width, 960);
     if (dir) {
