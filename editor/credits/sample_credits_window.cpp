@@ -76,12 +76,12 @@ void SampleCreditsWindow::draw(const ui::Rect& band, const ob::Project& project)
       const ImVec2 size = ui::measureText(text, kEntryStyle);
       const ui::Rect box{column.x, column.y + (column.height - size.y) / 2.0f, size.x, size.y};
       ui::drawText(dl, box, text, kEntryStyle, kPlainEntryColour);
-      ui::InteractSpec spec;
-      spec.kind = ui::HitKind::Rectangle;
-      spec.rect = box;
-      spec.cursor = ImGuiMouseCursor_Arrow;
-      spec.tooltip = tooltips_[set].c_str();
-      ui::interact("credit", spec);
+      ui::InteractSpec desc;
+      desc.kind = ui::HitKind::Rectangle;
+      desc.rect = box;
+      desc.cursor = ImGuiMouseCursor_Arrow;
+      desc.tooltip = tooltips_[set].c_str();
+      ui::interact("credit", desc);
     }
     ImGui::PopID();
     const float taken = std::min(width + gap, line.width);

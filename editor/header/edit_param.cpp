@@ -7,32 +7,32 @@
 
 namespace orbi {
 
-EditParam::EditParam(EditorContext& context, ui::ParamSpec spec, Getter getter, Maker maker)
-    : context_(context), spec_(std::move(spec)), getter_(std::move(getter)), maker_(std::move(maker)) {}
+EditParam::EditParam(EditorContext& context, ui::ParamSpec desc, Getter getter, Maker maker)
+    : context_(context), desc_(std::move(desc)), getter_(std::move(getter)), maker_(std::move(maker)) {}
 
 float EditParam::value() const { return getter_(context_.project(), context_.selectedPart()); }
 
 void EditParam::setValue(float v) {
-  ob::EditCommand command = maker_(ui::clampToParam(spec_, v));
+  ob::EditCommand command = maker_(ui::clampToParam(desc_, v));
   context_.apply(command);
 }
 
-std::string EditParam::format(float v) const { return ui::formatParamValue(spec_, v); }
+std::string EditParam::format(float v) const { return ui::formatParamValue(desc_, v); }
 
-std::optional<float> EditParam::parse(std::string_view text) const { return ui::parseParamText(spec_, text); }
+std::optional<float> EditParam::parse(std::string_view text) const { return ui::parseParamText(desc_, text); }
 
 EditParam makeBpmParam(EditorContext& context) {
-  ui::ParamSpec spec;
-  spec.name = "BPM";
-  spec.min = 40.0f;
-  spec.max = 240.0f;
-  spec.defaultValue = 120.0f;
-  spec.unit = ui::ParamUnit::Plain;
-  spec.curve = ui::ParamCurve::Linear;
-  spec.stepped = true;
-  spec.help = "BPM - drag to set the tempo, double-click to type";
+  ui::ParamSpec desc;
+  desc.name = "BPM";
+  desc.min = 40.0f;
+  desc.max = 240.0f;
+  desc.defaultValue = 120.0f;
+  desc.unit = ui::ParamUnit::Plain;
+  desc.curve = ui::ParamCurve::Linear;
+  desc.stepped = true;
+  desc.help = "BPM - drag to set the tempo, double-click to type";
   return EditParam(
-      context, std::move(spec),
+      context, std::move(desc),
       [](const ob::Project& project, std::int32_t part) { return project.patterns[part].bpm; },
       [](float bpm) {
         ob::EditCommand command;

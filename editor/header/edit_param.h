@@ -23,11 +23,11 @@ class EditParam final : public ui::Param {
   using Getter = std::function<float(const ob::Project&, std::int32_t part)>;
   using Maker = std::function<ob::EditCommand(float)>;
 
-  EditParam(EditorContext& context, ui::ParamSpec spec, Getter getter, Maker maker);
+  EditParam(EditorContext& context, ui::ParamSpec desc, Getter getter, Maker maker);
 
-  const ui::ParamSpec& spec() const override { return spec_; }
+  const ui::ParamSpec& spec() const override { return desc_; }
   float value() const override;
-  // Clamped and snapped to the spec before it becomes a command.
+  // Clamped and snapped to the parameter before it becomes a command.
   void setValue(float v) override;
   void beginEdit() override {}
   void endEdit() override {}
@@ -36,7 +36,7 @@ class EditParam final : public ui::Param {
 
  private:
   EditorContext& context_;
-  ui::ParamSpec spec_;
+  ui::ParamSpec desc_;
   Getter getter_;
   Maker maker_;
 };
