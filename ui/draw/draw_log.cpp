@@ -17,6 +17,17 @@ const ItemRecord* DrawLog::findItem(std::string_view idText) const {
   return nullptr;
 }
 
+const HandleRecord* DrawLog::findHandle(const void* owner, std::string_view name) const {
+  for (const HandleRecord& h : handles_)
+    if (h.owner == owner && h.name == name) return &h;
+  return nullptr;
+}
+
+void logHandle(const void* owner, std::string_view name, ImVec2 centre, HandleAxes axes, bool held) {
+  if (DrawLog* log = activeDrawLog())
+    log->addHandle({owner, std::string(name), centre, (axes & kAlongX) != 0, (axes & kAlongY) != 0, held});
+}
+
 DrawLog* activeDrawLog() { return context().drawLog(); }
 
 }  // namespace orbi::ui

@@ -61,6 +61,17 @@ struct DrawRecord {
   float tracking = 0.0f;
 };
 
+// One handle a widget drew this frame: where it is and which drags move it,
+// so tests can take every handle of a view without knowing the widget.
+struct HandleRecord {
+  const void* owner = nullptr;  // the widget that drew it
+  std::string name;             // what it sets; one handle a name in its widget
+  ImVec2 centre;
+  bool horizontal = false;  // a sideways drag sets a value
+  bool vertical = false;    // an up or down drag does
+  bool held = false;        // the widget is dragging it
+};
+
 // One interactive item as it was registered this frame.
 struct ItemRecord {
   std::string idText;   // the id text the caller passed
@@ -74,9 +85,11 @@ class DrawLog {
  public:
   void add(DrawRecord record) { records_.push_back(std::move(record)); }
   void addItem(ItemRecord item) { items_.push_back(std::move(item)); }
+  void addHandle(HandleRecord handle) { handles_.push_back(std::move(handle)); }
   void clear() {
     records_.clear();
     items_.clear();
+    handles_.clear();
   }
   std::span<const DrawRecord> records() const { return records_; }
   // The records of one operation, in drawing order.
@@ -86,9 +99,14 @@ class DrawLog {
   // The first item registered under the id text, or null.
   const ItemRecord* findItem(std::string_view idText) const;
 
+  std::span<const HandleRecord> handles() const { return handles_; }
+  // The handle of the widget with the name, or null.
+  const HandleRecord* findHandle(const void* owner, std::string_view name) const;
+
  private:
   std::vector<DrawRecord> records_;
   std::vector<ItemRecord> items_;
+  std::vector<HandleRecord> handles_;
 };
 
 // The current UI context's log, or null when none is attached.
@@ -106,5 +124,11 @@ void logDraw(DrawOp op, std::uint32_t colour, Fill&& fill) {
     log->add(std::move(record));
   }
 }
+
+// Which drags move a handle.
+enum HandleAxes : std::uint8_t { kAlongX = 1, kAlongY = 2, kAlongBoth = 3 };
+
+// Records a handle the widget drew, when a log is attached.
+void logHandle(const void* owner, std::string_view name, ImVec2 centre, HandleAxes axes, bool held);
 
 }  // namespace orbi::ui

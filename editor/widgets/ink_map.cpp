@@ -1,0 +1,80 @@
+#include "editor/widgets/ink_map.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "ui/draw/text.h"
+
+namespace orbi {
+namespace {
+
+// Whether the segment a-b meets the rectangle grown by the reach (a
+// slab test on each axis).
+bool segmentMeets(ImVec2 a, ImVec2 b, float reach, const ui::Rect& r) {
+  const float lo[2] = {r.x - reach, r.y - reach};
+  const float hi[2] = {r.x + r.width + reach, r.y + r.height + reach};
+  const float from[2] = {a.x, a.y};
+  const float along[2] = {b.x - a.x, b.y - a.y};
+  float enter = 0.0f, leave = 1.0f;
+  for (int k = 0; k < 2; ++k) {
+    if (std::fabs(along[k]) < 1e-6f) {
+      if (from[k] < lo[k] || from[k] > hi[k]) return false;
+      continue;
+    }
+    float t0 = (lo[k] - from[k]) / along[k], t1 = (hi[k] - from[k]) / along[k];
+    if (t0 > t1) std::swap(t0, t1);
+    enter = std::max(enter, t0);
+    leave = std::min(leave, t1);
+    if (enter > leave) return false;
+  }
+  return true;
+}
+
+bool overlaps(const ui::Rect& a, const ui::Rect& b) {
+  return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
+}
+
+}  // namespace
+
+void InkMap::line(ImVec2 a, ImVec2 b, float width) { marks_.push_back({a, b, 0.5f * width}); }
+
+void InkMap::polyline(std::span<const ImVec2> points, float width) {
+  for (std::size_t i = 1; i < points.size(); ++i) line(points[i - 1], points[i], width);
+}
+
+void InkMap::disc(ImVec2 centre, float radius) { marks_.push_back({centre, centre, radius}); }
+
+void InkMap::panel(const ui::Rect& r) { panels_.push_back(r); }
+
+int InkMap::crossings(const ui::Rect& box) const {
+  int n = 0;
+  for (const Mark& m : marks_) n += segmentMeets(m.a, m.b, m.reach, box) ? 1 : 0;
+  for (const ui::Rect& p : panels_) n += overlaps(p, box) ? 1 : 0;
+  return n;
+}
+
+std::size_t InkMap::place(std::span<const ui::Rect> candidates) const {
+  std::size_t best = 0;
+  int fewest = -1;
+  for (std::size_t i = 0; i < candidates.size(); ++i) {
+    const int n = crossings(candidates[i]);
+    if (n == 0) return i;
+    if (fewest < 0 || n < fewest) {
+      fewest = n;
+      best = i;
+    }
+  }
+  return best;
+}
+
+ui::Rect textInk(const ui::Rect& box, std::string_view text, ui::TextStyle style, ui::TextAlign alignment) {
+  const ImVec2 size = ui::measureText(text, style);
+  const float w = std::min(size.x, std::max(box.width, 0.0f));
+  const float h = size.y;
+  float x = box.x;
+  if (alignment == ui::TextAlign::Centre) x = box.x + 0.5f * (box.width - w);
+  if (alignment == ui::TextAlign::Right) x = box.x + box.width - w;
+  return {x, box.y + 0.5f * (box.height - h), w, h};
+}
+
+}  // namespace orbi

@@ -1,0 +1,44 @@
+#pragma once
+// Where a label can go with no curve, wire or handle drawn through it: a
+// painter notes the strokes, discs and panels it drew, then places each
+// label in the first of its candidate boxes that none of them crosses.
+// Pixels; main thread, one frame's painting.
+
+#include <imgui.h>
+
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "ui/draw/text_style.h"
+#include "ui/geometry.h"
+
+namespace orbi {
+
+class InkMap {
+ public:
+  // A stroke of the width (pixels) from a to b.
+  void line(ImVec2 a, ImVec2 b, float width);
+  void polyline(std::span<const ImVec2> points, float width);
+  void disc(ImVec2 centre, float radius);
+  void panel(const ui::Rect& r);
+
+  // How many noted marks the box touches.
+  int crossings(const ui::Rect& box) const;
+  // The first candidate nothing touches, else the first of the least
+  // touched. Candidates must not be empty.
+  std::size_t place(std::span<const ui::Rect> candidates) const;
+
+ private:
+  struct Mark {
+    ImVec2 a, b;
+    float reach = 0.0f;  // half the stroke, or the radius
+  };
+  std::vector<Mark> marks_;
+  std::vector<ui::Rect> panels_;
+};
+
+// Where the glyphs of a text drawn by ui::drawText into the box lie.
+ui::Rect textInk(const ui::Rect& box, std::string_view text, ui::TextStyle style, ui::TextAlign alignment);
+
+}  // namespace orbi
