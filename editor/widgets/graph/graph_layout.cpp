@@ -13,8 +13,16 @@ constexpr float kHandleReach = 14.0f;  // hit radius of a handle, scaled
 bool isHit(const Layout& l, int type) { return !l.half.body && l.half.mode == type; }
 bool isBody(const Layout& l, int type) { return l.half.body && l.half.mode == type; }
 
+constexpr float kGrabReach = 7.0f;        // a press this close takes the handle before any chip
+constexpr float kRelativeSweep = 120.0f;  // scaled pixels for a whole range
+
+// Above the bottom edge: where the length handle of a half without an
+// envelope curve sits, clear of the choice chip, and of the width bar when
+// the half has one.
+constexpr float kLengthRise = 22.0f;
+constexpr float kLengthRiseOverBar = 32.0f;
+
 float frequencyLo(const Layout& l) { return l.half.body ? 20.0f : 40.0f; }
-float frequencyHi(const Layout& l) { return l.half.body ? 6400.0f : 2000.0f; }
 
 float lerp(float a, float b, float t) { return a + (b - a) * t; }
 
@@ -40,6 +48,12 @@ bool isPitchFamily(NodeKind kind) {
 // The low-pass picture of the metal body and the high-pass noise hit.
 bool hasLowPass(const Layout& l) { return isBody(l, body_type::kMetal) || isHit(l, hit_type::kHighPass); }
 bool hasBandPass(const Layout& l) { return isHit(l, hit_type::kBandPass) || isHit(l, hit_type::kClap); }
+
+bool isStereoHit(const Layout& l) {
+  return isHit(l, hit_type::kClick) || isHit(l, hit_type::kBandPass) || isHit(l, hit_type::kClap) ||
+         isHit(l, hit_type::kHighPass);
+}
+bool hasWidthBar(const Layout& l) { return isStereoHit(l) && firstOfKind(l.nodes, NodeKind::kWidth); }
 
 Point atTime(const Layout& l, float t, float y) { return {xAtTime(l, t), y}; }
 Point onPitch(const Layout& l, float t) {
@@ -81,6 +95,10 @@ std::optional<Point> placeHandle(const Layout& l, const Node& node) {
   if (isPitchFamily(kind) && !hasPitchLayer(l)) return std::nullopt;
   switch (kind) {
     case NodeKind::kLength:
+      if (!hasEnvelope(l.half)) {
+        const float rise = hasWidthBar(l) ? kLengthRiseOverBar : kLengthRise;
+        return atTime(l, v, std::max(r.y + r.height - rise * s, r.y + 0.5f * r.height));
+      }
       return atTime(l, v, r.y + r.height - r.height * clamp01(envelopeAt(l.half, l.shape, v)));
     case NodeKind::kColour:
     case NodeKind::kBrightness:
@@ -126,10 +144,7 @@ std::optional<Point> placeHandle(const Layout& l, const Node& node) {
     case NodeKind::kDetune:
       return Point{band.x + band.width - 10.0f * s, band.y + band.height - n * band.height};
     case NodeKind::kWidth: {
-      if (!isHit(l, hit_type::kClick) && !isHit(l, hit_type::kBandPass) && !isHit(l, hit_type::kClap) &&
-          !isHit(l, hit_type::kHighPass)) {
-        return std::nullopt;
-      }
+      if (!isStereoHit(l)) return std::nullopt;
       const ui::Rect bar = widthBar(l);
       return Point{bar.x + 0.5f * bar.width + n * 0.5f * bar.width, bar.y + 0.5f * bar.height};
     }
@@ -142,10 +157,22 @@ std::optional<Point> placeHandle(const Layout& l, const Node& node) {
 
 ui::Rect innerRect(const ui::Rect& graph, float s) { return graph.inset(s, s); }
 
+float frequencyHi(const Layout& l) {
+  float hi = l.half.body ? 6400.0f : 2000.0f;
+  for (const Node& node : l.nodes) {
+    if (node.nodeKind() == NodeKind::kFrequency) hi = std::max(hi, std::max(node.displayLo, node.displayHi));
+  }
+  return hi;
+}
+
 float xAtTime(const Layout& l, float t) { return l.inner.x + l.inner.width * clamp01(t / l.window); }
 
 float timeAtX(const Layout& l, float x) {
   return clamp01((x - l.inner.x) / std::max(l.inner.width, 1.0f)) * l.window;
+}
+
+float dragTimeAtX(const Layout& l, float x) {
+  return std::max((x - l.inner.x) / std::max(l.inner.width, 1.0f), 0.0f) * l.window;
 }
 
 float yForFrequency(const Layout& l, float f) {
@@ -252,6 +279,13 @@ int nearestNode(const Layout& l, Point p) {
   return best;
 }
 
+int grabbedNode(const Layout& l, Point p) {
+  const int i = nearestNode(l, p);
+  if (i < 0) return -1;
+  const Point h = *nodePosition(l, l.nodes[static_cast<std::size_t>(i)]);
+  return std::hypot(h.x - p.x, h.y - p.y) <= kGrabReach * l.s ? i : -1;
+}
+
 ChipHit chipAt(const Layout& l, Point p) {
   for (std::size_t i = 0; i < l.nodes.size(); ++i) {
     const std::optional<ui::Rect> chip = lfoChip(l, l.nodes[i]);
@@ -263,15 +297,37 @@ ChipHit chipAt(const Layout& l, Point p) {
   return {};
 }
 
+bool dragsByDistance(const Layout& l, const Node& node) {
+  switch (node.nodeKind()) {
+    case NodeKind::kResonance: return hasLowPass(l) || hasBandPass(l);
+    case NodeKind::kSnap:
+    case NodeKind::kInharmonic:
+    case NodeKind::kShimmer: return true;
+    default: return false;
+  }
+}
+
+namespace {
+
+// The amount kinds: up by the sweep moves through the whole display range.
+// The band-pass width rises with the handle, so its Q falls.
+float byDistance(const Layout& l, const Node& node, Point p, DragStart start) {
+  const float up = (start.y - p.y) / (kRelativeSweep * l.s);
+  const float sign = node.nodeKind() == NodeKind::kResonance && hasBandPass(l) ? -1.0f : 1.0f;
+  const float d = start.value + sign * up * (node.displayHi - node.displayLo);
+  return clampTo(d, std::min(node.displayLo, node.displayHi), std::max(node.displayLo, node.displayHi));
+}
+
+}  // namespace
+
 std::optional<float> dragDisplayValue(const Layout& l, const Node& node, Point p, DragStart start) {
   const ui::Rect& r = l.inner;
   const float s = l.s;
-  const float tx = timeAtX(l, p.x);
+  if (dragsByDistance(l, node)) return byDistance(l, node, p, start);
+  // Past the right edge the time runs on, so a long decay stays reachable.
+  const float tx = dragTimeAtX(l, p.x);
   const float f = frequencyForY(l, p.y);
   const float bandHeight = std::max(0.34f * r.height, 0.0f);
-  const float tf = toneFrequency(l.nodes, l.shape);
-  const float yc = yForFrequency(l, tf);
-  const float up = yc - p.y;
   const auto across = [&](float t) { return lerp(node.displayLo, node.displayHi, clamp01(t)); };
   switch (node.nodeKind()) {
     case NodeKind::kLength:
@@ -288,14 +344,8 @@ std::optional<float> dragDisplayValue(const Layout& l, const Node& node, Point p
     case NodeKind::kDropTime:
     case NodeKind::kBlipTime: return tx - onsetOffset(l.half, l.shape);
     case NodeKind::kDropSpeed: return l.shape.decay / std::max(tx, 0.0001f);
-    case NodeKind::kResonance:
-      if (hasLowPass(l)) return across(up / std::max(0.25f * r.height, 1.0f));
-      return 1.0f / clampTo(std::fabs(std::log2(std::max(f, 1.0f) / std::max(tf, 1.0f))), 0.12f, 1.6f);
-    case NodeKind::kSnap: return across(up / std::max(0.3f * r.height, 1.0f));
-    case NodeKind::kInharmonic: return clamp01(start.value + (start.y - p.y) / (120.0f * s));
     case NodeKind::kRate: return node.sampleSeconds / std::max(tx, 0.0001f);
     case NodeKind::kSpread: return std::max(tx, 0.0f) * 0.5f * 1000.0f;
-    case NodeKind::kShimmer: return across(up / std::max(yc - r.y, 1.0f));
     case NodeKind::kRatio: return std::max(f / std::max(l.shape.tune, 1.0f) - 1.0f, 0.0f);
     case NodeKind::kPosition:
       return clamp01((p.x - r.x - 8.0f * s) / std::max(std::max(r.width - 16.0f * s, 0.0f), 1.0f));

@@ -30,8 +30,13 @@ struct Layout {
 
 ui::Rect innerRect(const ui::Rect& graph, float s);
 
+// The top of the frequency axis: the half's own, raised to the highest
+// frequency a handle of it can be set to.
+float frequencyHi(const Layout& l);
 float xAtTime(const Layout& l, float t);
 float timeAtX(const Layout& l, float x);
+// The time a drag at x asks for: past the right edge it runs on.
+float dragTimeAtX(const Layout& l, float x);
 float yForFrequency(const Layout& l, float f);
 float frequencyForY(const Layout& l, float y);
 
@@ -52,17 +57,24 @@ std::optional<Point> nodePosition(const Layout& l, const Node& node);
 
 // The node whose handle lies nearest p within 14 scaled pixels; -1 none.
 int nearestNode(const Layout& l, Point p);
+// The node whose handle is under p (within 7 scaled pixels): it takes the
+// press before a chip drawn near it; -1 none.
+int grabbedNode(const Layout& l, Point p);
 struct ChipHit {
   int node = -1;
   int zone = 0;  // 0 shape, 1 trigger mode, 2 rate
 };
 ChipHit chipAt(const Layout& l, Point p);
 
-// Where a value drag started, for the relative kinds.
+// Where a value drag started: the value, and the handle's y then.
 struct DragStart {
   float value = 0.0f;  // display units
   float y = 0.0f;
 };
+// The amount kinds that a drag moves by the distance dragged, 120 scaled
+// pixels upwards for the whole range, rather than to the pointer: their
+// handles hang off a frequency and may sit at an edge.
+bool dragsByDistance(const Layout& l, const Node& node);
 // The display value a value drag with the pointer at p asks for; none for
 // kinds that are not dragged.
 std::optional<float> dragDisplayValue(const Layout& l, const Node& node, Point p, DragStart start);

@@ -41,6 +41,12 @@ const Node* firstOfKind(std::span<const Node> nodes, NodeKind kind) {
   return nullptr;
 }
 
+bool hasEnvelope(Half half) {
+  if (half.body)
+    return half.mode == body_type::kSine || half.mode == body_type::kShell || half.mode == body_type::kModal;
+  return half.mode == hit_type::kClick || half.mode == hit_type::kKnock || half.mode == hit_type::kBandPass;
+}
+
 float envelopeAt(Half half, const Shape& shape, float t) {
   t = std::max(t, 0.0f);
   const float d = std::max(shape.decay, kDecayFloor);

@@ -30,6 +30,9 @@ float paramToDisplay(const Node& node, float value);
 // The first node of the kind, or null.
 const Node* firstOfKind(std::span<const Node> nodes, NodeKind kind);
 
+// Whether the half type draws an amplitude envelope (envelopeAt is 0 for
+// the others).
+bool hasEnvelope(Half half);
 // Amplitude 0.. at t seconds (t before 0 reads as 0).
 float envelopeAt(Half half, const Shape& shape, float t);
 // Pitch in Hz at t seconds; 0 for types without a pitch curve.

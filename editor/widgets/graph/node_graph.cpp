@@ -145,11 +145,12 @@ void NodeGraph::continueDrag(Point p) {
   }
 }
 
-// Once, on the first frame the button is up: the owner auditions the half
-// on every editDone.
+// Once, on the first frame the button is up, and only after a drag that
+// sent something: the owner auditions the half on every editDone.
 void NodeGraph::endDrag() {
   valueDrag_ = lfoDrag_ = breatheDrag_ = -1;
-  if (editDone) editDone();
+  if (dragSent_ && editDone) editDone();
+  dragSent_ = false;
 }
 
 void NodeGraph::updateHover(bool hovered, Point p) {
@@ -157,6 +158,8 @@ void NodeGraph::updateHover(bool hovered, Point p) {
   overChoice_ = overDirection_ = false;
   if (!hovered) return;
   const Layout l = layout();
+  hovered_ = graph::grabbedNode(l, p);
+  if (hovered_ >= 0) return;
   const std::optional<ui::Rect> chip = graph::choiceChip(l);
   const graph::Node* choice = graph::choiceNode(l);
   if (chip && graph::contains(*chip, p) && choice->choices && choice->choiceCount >= 1) {
@@ -171,32 +174,36 @@ void NodeGraph::updateHover(bool hovered, Point p) {
   overDirection_ = band && graph::contains(*band, p);
 }
 
+// A press only picks what the drag that follows moves: nothing is sent
+// until the pointer moves, and then from the value at the press.
 void NodeGraph::handlePress(const Press& press) {
   const Layout l = layout();
-  if (pressChoiceChip(l, press.p)) return;
-  if (pressLfoChip(l, press.p)) return;
+  // A handle under the pointer comes before the chips drawn near it.
+  const int grabbed = graph::grabbedNode(l, press.p);
+  if (grabbed < 0 && pressChoiceChip(l, press.p)) return;
+  if (grabbed < 0 && pressLfoChip(l, press.p)) return;
   const int i = graph::nearestNode(l, press.p);
   if (press.button == 1) {
     openEntry(l, i);
     return;
   }
+  dragSent_ = false;
   if (i < 0) {
-    if (!press.alt && !press.shift && toggleDirection(l, press.p)) return;
-    valueDrag_ = -1;
-  } else if (press.alt && lfoReach) {
-    lfoDrag_ = i;
-    dragModulation(i, press.p, lfoReach);
+    if (!press.alt && !press.shift) toggleDirection(l, press.p);
     return;
+  }
+  if (press.alt && lfoReach) {
+    lfoDrag_ = i;
   } else if (press.shift && breatheEnabled && breathe) {
     breatheDrag_ = i;
-    dragModulation(i, press.p, breathe);
-    return;
   } else {
     valueDrag_ = i;
+    const graph::Point handle = *graph::nodePosition(l, nodes[i]);
     dragStart_.value = graph::nodeDisplayValue(nodes[i]);
+    dragStart_.y = handle.y;
+    grabOffset_ = {handle.x - press.p.x, handle.y - press.p.y};
+    startDisplay_ = *graph::dragDisplayValue(l, nodes[i], handle, dragStart_);
   }
-  dragStart_.y = press.p.y;
-  dragValue(press.p);
 }
 
 bool NodeGraph::pressChoiceChip(const Layout& l, Point p) {
@@ -248,20 +255,29 @@ void NodeGraph::openEntry(const Layout& l, int i) {
   entry_.open(ImVec2(handle->x, handle->y), request);
 }
 
+// The handle moves as far as the pointer did since the press: the value is
+// the one at the press, moved by what that distance means at the handle.
+// A handle held at an edge (its value past the axis) so moves on from its
+// value, not from the edge.
 void NodeGraph::dragValue(Point p) {
   if (!validNode(valueDrag_)) return;
   // A copy: the value callback replaces the nodes.
   const Node node = nodes[valueDrag_];
   if (node.id < 0) return;
-  const std::optional<float> display = graph::dragDisplayValue(layout(), node, p, dragStart_);
+  const Point at{p.x + grabOffset_.x, p.y + grabOffset_.y};
+  const std::optional<float> display = graph::dragDisplayValue(layout(), node, at, dragStart_);
   if (!display || !value) return;
-  value(node.id, clampedParam(node, *display));
+  const float next = clampedParam(node, dragStart_.value + (*display - startDisplay_));
+  if (next == node.value) return;
+  dragSent_ = true;
+  value(node.id, next);
 }
 
 void NodeGraph::dragModulation(int i, Point p, const std::function<void(int, float)>& send) {
   if (!validNode(i) || !send) return;
   const Node node = nodes[i];
   if (node.id < 0) return;
+  dragSent_ = true;
   send(node.id, graph::modAmount(layout(), node, p));
 }
 

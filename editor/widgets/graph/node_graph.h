@@ -111,6 +111,9 @@ class NodeGraph {
   int lfoDrag_ = -1;
   int breatheDrag_ = -1;
   graph::DragStart dragStart_;
+  graph::Point grabOffset_;    // from the press point to the handle's centre
+  float startDisplay_ = 0.0f;  // what the handle's own place asks for
+  bool dragSent_ = false;      // the gesture has sent a value
 
   NumberEntry entry_;
 };

@@ -11,8 +11,10 @@
 
 #include "editor/widgets/graph/bank_wave.h"
 #include "editor/widgets/graph/node_graph.h"
+#include "editor/widgets/ink_map.h"
 #include "editor/widgets/widget_support.h"
 #include "ui/controls/value_text.h"
+#include "ui/draw/draw_log.h"
 #include "ui/draw/icons.h"
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
@@ -133,14 +135,18 @@ class Painter {
     curve([&](float t) { return envelopeY(l_.shape, t); }, 0x8C8DC63F, 1.5f);
     if (hasPitchLayer(l_)) pitchLayer();
     ui::strokeRect(dl_, r_, palette::kBorder, 0.0f, 1.0f);
-    for (std::size_t i = 0; i < l_.nodes.size(); ++i) handle(static_cast<int>(i));
+    // Chips under the handles: a handle is never hidden by one.
     for (std::size_t i = 0; i < l_.nodes.size(); ++i) lfoChip(static_cast<int>(i));
     choiceChip();
-    hints(overDirection);
-    if (hasPitchLayer(l_) || isBody(l_, graph::body_type::kModal)) {
-      ui::drawText(dl_, {r_.x + 4.0f * s_, r_.y, 80.0f * s_, 11.0f * s_},
-                   l_.half.body ? "6400 Hz" : "2000 Hz", TextStyle::Caption, 0x998A8870);
+    for (std::size_t i = 0; i < l_.nodes.size(); ++i) handle(static_cast<int>(i));
+    // The labels last, each where nothing drawn crosses it.
+    if (hasPitchLayer(l_) || isBody(l_, graph::body_type::kModal)) axisLabel();
+    toneWords();
+    if (frequencyLabel_) frequencyLabel();
+    for (std::size_t i = 0; i < l_.nodes.size(); ++i) {
+      if (active(static_cast<int>(i)) && l_.nodes[i].label) valueLabel(static_cast<int>(i));
     }
+    hints(overDirection);
   }
 
  private:
@@ -154,11 +160,29 @@ class Painter {
     return {r_.x + 6.0f * s_, r_.y + r_.height - 12.0f * s_, std::max(r_.width - 12.0f * s_, 0.0f),
             11.0f * s_};
   }
+  ui::Rect topStrip() const {
+    return {r_.x + 6.0f * s_, r_.y + s_, std::max(r_.width - 12.0f * s_, 0.0f), 11.0f * s_};
+  }
   float mirrored(float X, bool rev) const { return rev ? r_.x + r_.width - (X - r_.x) : X; }
   // Solid lines are two-point polylines: the framework's lines are dashed.
   void line(ImVec2 a, ImVec2 b, std::uint32_t colour, float width) {
     const ImVec2 ends[] = {a, b};
     ui::drawPolyline(dl_, ends, colour, width);
+    ink_.line(a, b, width * s_);
+  }
+  void stroke(std::span<const ImVec2> points, std::uint32_t colour, float width) {
+    ui::drawPolyline(dl_, points, colour, width);
+    ink_.polyline(points, width * s_);
+  }
+  // Text in the first of the boxes nothing drawn crosses; it then counts
+  // as drawn for the labels after it.
+  void label(std::span<const ui::Rect> boxes, std::string_view text, TextStyle style, std::uint32_t colour,
+             TextAlign alignment = TextAlign::Left) {
+    std::vector<ui::Rect> inks;
+    for (const ui::Rect& box : boxes) inks.push_back(textInk(box, text, style, alignment));
+    const std::size_t i = ink_.place(inks);
+    ui::drawText(dl_, boxes[i], text, style, colour, alignment);
+    ink_.panel(inks[i]);
   }
   void hLine(float x0, float x1, float yy, std::uint32_t colour, float width) {
     line(at(x0, yy), at(x1, yy), colour, width);
@@ -175,7 +199,17 @@ class Painter {
       const float t = clamp01(static_cast<float>(i) / std::max(r_.width, 1.0f)) * l_.window;
       points_.push_back(at(r_.x + static_cast<float>(i), yAt(t)));
     }
-    ui::drawPolyline(dl_, points_, colour, width);
+    stroke(points_, colour, width);
+  }
+  // A ghost: drawn faint and not in the way of a label.
+  template <typename YAt>
+  void ghostCurve(YAt yAt, std::uint32_t colour) {
+    points_.clear();
+    for (int i = 0; i < columns_; ++i) {
+      const float t = clamp01(static_cast<float>(i) / std::max(r_.width, 1.0f)) * l_.window;
+      points_.push_back(at(r_.x + static_cast<float>(i), yAt(t)));
+    }
+    ui::drawPolyline(dl_, points_, colour, 1.0f);
   }
 
   void waveform(const ui::WaveOverview& overview, bool overDirection) {
@@ -215,12 +249,13 @@ class Painter {
   void ghosts() {
     const GhostCurves g = ghostCurves(l_, g_.hitShapes);
     for (const graph::Shape& hit : g_.hitShapes) {
-      if (g.pitch) curve([&](float t) { return y(graph::pitchAt(l_.half, hit, t)); }, 0x29A4D165, 1.0f);
-      if (g.envelope) curve([&](float t) { return envelopeY(hit, t); }, 0x298DC63F, 1.0f);
+      if (g.pitch) ghostCurve([&](float t) { return y(graph::pitchAt(l_.half, hit, t)); }, 0x29A4D165);
+      if (g.envelope) ghostCurve([&](float t) { return envelopeY(hit, t); }, 0x298DC63F);
       if (g.partials) {
         for (int k = 0; k < 5; ++k) {
-          hLine(r_.x + 2.0f * s_, x((1.0f - 0.12f * k) * hit.decay), y(modalPartial(hit, k)), 0x298DC63F,
-                1.0f);
+          const float py = y(modalPartial(hit, k));
+          const ImVec2 ends[] = {at(r_.x + 2.0f * s_, py), at(x((1.0f - 0.12f * k) * hit.decay), py)};
+          ui::drawPolyline(dl_, ends, 0x298DC63F, 1.0f);
         }
       }
       if (g.filter) {
@@ -244,9 +279,22 @@ class Painter {
     // Rising to the right with brightness, the right end under the handle.
     line(at(band.x, mid - tilt), at(band.x + band.width, mid + tilt), withAlpha(0xD0A828, on ? 0.95f : 0.5f),
          on ? 2.5f : 1.5f);
-    ui::drawText(dl_, {band.x, band.y, 30.0f * s_, band.height}, "dark", TextStyle::Caption, 0x808A8870);
-    ui::drawText(dl_, {band.x + band.width - 34.0f * s_, band.y, 34.0f * s_, band.height}, "bright",
-                 TextStyle::Caption, 0x808A8870, TextAlign::Right);
+    toneTilt_ = tilt;
+    hasToneLine_ = true;
+  }
+
+  // "dark" and "bright" at the band's two ends, on the side of the line
+  // away from its end there.
+  void toneWords() {
+    if (!hasToneLine_) return;
+    const ui::Rect band = graph::toneBand(l_);
+    const float h = 0.5f * band.height;
+    const ui::Rect upper{band.x, band.y, band.width, h}, lower{band.x, band.y + h, band.width, h};
+    const bool leftHigh = toneTilt_ > 0.0f;  // the left end above the middle
+    const ui::Rect darkBoxes[] = {leftHigh ? lower : upper, leftHigh ? upper : lower};
+    const ui::Rect brightBoxes[] = {leftHigh ? upper : lower, leftHigh ? lower : upper};
+    label(darkBoxes, "dark", TextStyle::Caption, 0x808A8870);
+    label(brightBoxes, "bright", TextStyle::Caption, 0x808A8870, TextAlign::Right);
   }
 
   void modalPartials() {
@@ -290,7 +338,7 @@ class Painter {
       const float w = clampTo(graph::bankWave(bank, l_.shape.tone, phase), -1.0f, 1.0f);
       points_.push_back(at(band.x + static_cast<float>(i), mid - w * 0.42f * band.height));
     }
-    ui::drawPolyline(dl_, points_, colour, 1.5f);
+    stroke(points_, colour, 1.5f);
   }
 
   void bankWaves() {
@@ -306,10 +354,29 @@ class Painter {
     bankWave(band, bank, 1.0f, 0xBF8DC63F);
   }
 
-  void frequencyLabel(float f, float top) {
-    const std::string text = ui::formatNumber(std::round(f), 0) + " Hz";
-    ui::drawText(dl_, {r_.x + 5.0f * s_, top + s_, 80.0f * s_, 10.0f * s_}, text, TextStyle::Caption,
-                 0x998A8870);
+  // The band's or the cutoff's frequency beside its line: under the top
+  // of its region, then under the line, then above it; left, then right.
+  void frequencyLabel() {
+    const std::string text = ui::formatNumber(std::round(frequencyLabel_->hz), 0) + " Hz";
+    const float h = 10.0f * s_;
+    const float lowest = r_.y + r_.height - h - s_;
+    const float line = clampTo(frequencyLabel_->line, r_.y, r_.y + r_.height);
+    const float rows[] = {clampTo(frequencyLabel_->top + s_, r_.y + s_, lowest),
+                          clampTo(line + 2.0f * s_, r_.y + s_, lowest),
+                          clampTo(line - h - 2.0f * s_, r_.y + s_, lowest)};
+    std::vector<ui::Rect> boxes, inks;
+    std::vector<TextAlign> alignments;
+    for (float row : rows) {
+      for (TextAlign alignment : {TextAlign::Left, TextAlign::Right}) {
+        const ui::Rect box{r_.x + 5.0f * s_, row, std::max(r_.width - 10.0f * s_, 0.0f), h};
+        boxes.push_back(box);
+        inks.push_back(textInk(box, text, TextStyle::Caption, alignment));
+        alignments.push_back(alignment);
+      }
+    }
+    const std::size_t i = ink_.place(inks);
+    ui::drawText(dl_, boxes[i], text, TextStyle::Caption, 0x998A8870, alignments[i]);
+    ink_.panel(inks[i]);
   }
 
   void bandPass() {
@@ -320,7 +387,8 @@ class Painter {
                  2.0f);
     ui::fillRect(dl_, {r_.x + 2.0f * s_, y(fc) - 0.5f * s_, std::max(r_.width - 4.0f * s_, 0.0f), s_},
                  0xB38DC63F);
-    frequencyLabel(fc, top);
+    ink_.line(at(r_.x, y(fc)), at(r_.x + r_.width, y(fc)), s_);
+    frequencyLabel_ = FrequencyLabel{fc, top, y(fc)};
   }
 
   void lowPass() {
@@ -343,11 +411,12 @@ class Painter {
       }
     }
     ui::fillRect(dl_, {region.x, yc - 0.5f * s_, region.width, s_}, 0xBF8DC63F);
+    ink_.line(at(region.x, yc), at(region.x + region.width, yc), s_);
     if (const graph::Node* resonance = graph::firstOfKind(l_.nodes, NodeKind::kResonance)) {
       const float q = graph::normalised(*resonance);
       if (q > 0.001f) resonancePeak(yc, yc - 0.25f * q * r_.height);
     }
-    frequencyLabel(fc, yc);
+    frequencyLabel_ = FrequencyLabel{fc, yc, yc};
   }
 
   // Two quadratic segments meeting flat at the top.
@@ -365,7 +434,7 @@ class Painter {
                              u * u * seg[0].y + 2 * u * t * seg[1].y + t * t * seg[2].y));
       }
     }
-    ui::drawPolyline(dl_, points_, 0x8C8DC63F, 1.5f);
+    stroke(points_, 0x8C8DC63F, 1.5f);
   }
 
   void clapSpacing() {
@@ -388,6 +457,7 @@ class Painter {
     const ui::Rect bar = graph::widthBar(l_);
     const float mid = bar.y + 0.5f * bar.height, cx = bar.x + 0.5f * bar.width;
     const float n = graph::normalised(*width);
+    ink_.panel({bar.x - 8.0f * s_, bar.y - 3.0f * s_, bar.width + 16.0f * s_, bar.height + 6.0f * s_});
     hLine(bar.x, bar.x + bar.width, mid, 0x598A8870, 1.0f);
     vLine(cx, bar.y, bar.y + bar.height, 0x598A8870, 1.0f);
     ui::drawText(dl_, {bar.x - 8.0f * s_, bar.y, 8.0f * s_, bar.height}, "L", TextStyle::Caption, 0x998A8870,
@@ -408,6 +478,7 @@ class Painter {
   void pitchLayer() {
     const float base = y(graph::baseFrequency(l_.half, l_.shape));
     ui::drawLine(dl_, at(r_.x, base), at(r_.x + r_.width, base), 0x738A8870, 1.0f, 2.0f, 3.0f);
+    ink_.line(at(r_.x, base), at(r_.x + r_.width, base), s_);
     curve([&](float t) { return y(graph::pitchAt(l_.half, l_.shape, t)); }, 0xE6A4D165, 2.0f);
   }
 
@@ -454,26 +525,53 @@ class Painter {
     } else if (node.hasModEnvelope) {
       ui::strokeCircle(dl_, at(p->x, p->y), 6.0f * s_, 0xE6000000 | palette::kEnvelopeGreen, 1.0f);
     }
-    if (on && node.label) valueLabel(node, *p);
+    ink_.disc(at(p->x, p->y), 6.0f * s_);
+    ui::logHandle(&g_, node.label ? node.label : "", at(p->x, p->y),
+                  graph::dragsVertically(node.kind) ? ui::kAlongY : ui::kAlongX, g_.valueDragNode() == i);
   }
 
-  void valueLabel(const graph::Node& node, Point p) {
+  // The hovered or dragged handle's value, above it or else below, and
+  // its gestures along the bottom of the graph or else its top.
+  void valueLabel(int i) {
+    const graph::Node& node = l_.nodes[i];
+    const Point p = *graph::nodePosition(l_, node);
     const float width = std::min(r_.width - 4.0f * s_, 190.0f * s_);
     const float height = 12.0f * s_;
     const float bx = clampTo(p.x - 0.5f * width, r_.x + 2.0f * s_, r_.x + r_.width - 2.0f * s_ - width);
-    const float by = clampTo(p.y - 16.0f * s_, r_.y + 2.0f * s_, r_.y + r_.height - 14.0f * s_);
+    const auto boxAt = [&](float by) {
+      return ui::Rect{bx, clampTo(by, r_.y + 2.0f * s_, r_.y + r_.height - 14.0f * s_), std::max(width, 0.0f),
+                      height};
+    };
     const std::string text =
         std::string(node.label) + "  " +
         valueText(graph::nodeDisplayValue(node), node.displayHi - node.displayLo, node.unit ? node.unit : "");
-    ui::drawText(dl_, {bx, by, std::max(width, 0.0f), height}, text, TextStyle::MonoBold, palette::kLight,
-                 TextAlign::Centre);
+    const ui::Rect boxes[] = {boxAt(p.y - 16.0f * s_), boxAt(p.y + 8.0f * s_)};
+    label(boxes, text, TextStyle::MonoBold, palette::kLight, TextAlign::Centre);
     std::string hint = "right-click: type a value";
     if (g_.lfoReach)
       hint.append("    /    ").append(node.hasLfo ? "alt-drag: LFO reach" : "alt-drag: add LFO");
     if (g_.breatheEnabled && g_.breathe) {
       hint.append("    /    ").append(node.hasBreathe ? "shift-drag: breathe" : "shift-drag: add breathe");
     }
-    ui::drawText(dl_, bottomStrip(), hint, TextStyle::Caption, 0xBF8A8870, TextAlign::Centre);
+    hintLine(hint, 0xBF8A8870);
+  }
+
+  void hintLine(std::string_view text, std::uint32_t colour) {
+    const ui::Rect strips[] = {bottomStrip(), topStrip()};
+    label(strips, text, TextStyle::Caption, colour, TextAlign::Centre);
+  }
+
+  // The top of the frequency axis, in a top corner.
+  void axisLabel() {
+    const std::string text = ui::formatNumber(graph::frequencyHi(l_), 0) + " Hz";
+    const ui::Rect strip{r_.x + 4.0f * s_, r_.y, std::max(r_.width - 8.0f * s_, 0.0f), 11.0f * s_};
+    std::vector<ui::Rect> inks = {textInk(strip, text, TextStyle::Caption, TextAlign::Left),
+                                  textInk(strip, text, TextStyle::Caption, TextAlign::Right),
+                                  textInk(strip, text, TextStyle::Caption, TextAlign::Centre)};
+    const std::size_t i = ink_.place(inks);
+    const TextAlign alignment = i == 0 ? TextAlign::Left : i == 1 ? TextAlign::Right : TextAlign::Centre;
+    ui::drawText(dl_, strip, text, TextStyle::Caption, 0x998A8870, alignment);
+    ink_.panel(inks[i]);
   }
 
   void shapeIcon(const ui::Rect& box, int shape, std::uint32_t colour) {
@@ -511,6 +609,7 @@ class Painter {
     const ui::Rect& c = *chip;
     ui::fillRect(dl_, c, withAlpha(palette::kDarkFill, hot ? 0.96f : 0.82f), 3.0f);
     ui::strokeRect(dl_, c, withAlpha(kGreen, hot ? 1.0f : 0.55f), 3.0f, 1.0f);
+    ink_.panel(c);
     shapeIcon(ui::Rect{c.x, c.y, 18.0f * s_, c.height}.inset(3.0f * s_, 3.0f * s_),
               std::clamp(node.lfoShape, 0, 5), withAlpha(kGreen, hot ? 1.0f : 0.85f));
     const int trig = std::clamp(node.lfoTrig, 0, 4);
@@ -536,6 +635,7 @@ class Painter {
     const bool has = node.choices && node.choiceCount >= 1;
     const bool hot = has && g_.overChoiceChip();
     ui::fillRect(dl_, *chip, withAlpha(palette::kDarkFill, hot ? 0.96f : has ? 0.82f : 0.45f), 3.0f);
+    ink_.panel(*chip);
     ui::strokeRect(dl_, *chip, has ? withAlpha(kGreen, hot ? 1.0f : 0.55f) : 0x4D8A8870, 3.0f, 1.0f);
     const ui::Rect inside = chip->inset(3.0f * s_, 3.0f * s_);
     if (!has) {
@@ -551,13 +651,19 @@ class Painter {
 
   void hints(bool overDirection) {
     if (g_.hoveredChipNode() >= 0) {
-      ui::drawText(dl_, bottomStrip(), "click the wave = shape,  the mode = trig,  the division = rate",
-                   TextStyle::Caption, 0xBF8A8870, TextAlign::Centre);
+      hintLine("click the wave = shape,  the mode = trig,  the division = rate", 0xBF8A8870);
     } else if (overDirection) {
-      ui::drawText(dl_, bottomStrip(), reversed(l_) ? "click: play forwards" : "click: play backwards",
-                   TextStyle::Caption, 0xCC8A8870, TextAlign::Centre);
+      hintLine(reversed(l_) ? "click: play forwards" : "click: play backwards", 0xCC8A8870);
     }
   }
+
+  // Where the band's or cutoff's frequency is written: its value, the top
+  // of its region and its line.
+  struct FrequencyLabel {
+    float hz = 0.0f;
+    float top = 0.0f;
+    float line = 0.0f;
+  };
 
   const NodeGraph& g_;
   const Layout& l_;
@@ -566,6 +672,10 @@ class Painter {
   ui::Rect r_;
   int columns_;
   std::vector<ImVec2> points_;
+  InkMap ink_;
+  bool hasToneLine_ = false;
+  float toneTilt_ = 0.0f;
+  std::optional<FrequencyLabel> frequencyLabel_;
 };
 
 }  // namespace

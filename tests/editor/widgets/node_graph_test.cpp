@@ -96,23 +96,38 @@ class GraphRig : public test::FrameRig {
   int edits = 0;
 };
 
-TEST(NodeGraphInput, PressWithoutMovementSendsOneValueAndOneEditDone) {
+TEST(NodeGraphInput, APressWithoutMovementSendsNothingAndEndsNoGesture) {
   GraphRig rig;
   rig.graph.setModel(modelOf(setFor(true, graph::body_type::kString)));
   const ImVec2 h = rig.handleOf(0);  // brightness
   rig.press(ImVec2(h.x, h.y - 10.0f));
-  ASSERT_EQ(rig.values.size(), 1u);
-  EXPECT_EQ(rig.values[0].first, 18);
-  EXPECT_GT(rig.values[0].second, 0.5f);  // the pressed point, above the handle
+  EXPECT_EQ(rig.graph.valueDragNode(), 0);
   rig.steps(3);
-  EXPECT_EQ(rig.values.size(), 1u);
-  EXPECT_EQ(rig.edits, 0);
   rig.release();
-  EXPECT_EQ(rig.edits, 1);
-  rig.steps(5);  // idle frames send nothing
-  EXPECT_EQ(rig.edits, 1);
-  EXPECT_EQ(rig.values.size(), 1u);
+  rig.steps(5);
+  EXPECT_TRUE(rig.values.empty());
+  EXPECT_EQ(rig.edits, 0);
   EXPECT_EQ(rig.graph.valueDragNode(), -1);
+}
+
+TEST(NodeGraphInput, ADragMovesTheHandleAsFarAsThePointerFromWhereItWas) {
+  GraphRig rig;
+  half::HalfSet set = setFor(true, graph::body_type::kString);
+  set.nodes[0].value = 0.5f;
+  rig.graph.setModel(modelOf(set));
+  const ImVec2 h = rig.handleOf(0);
+  // Pressed 10 pixels above the handle, moved up by 12: the handle ends
+  // 12 pixels higher, not under the pointer.
+  rig.press(ImVec2(h.x, h.y - 10.0f));
+  rig.harness.movePointer(ImVec2(h.x, h.y - 22.0f));
+  rig.step();
+  rig.release();
+  ASSERT_EQ(rig.values.size(), 1u);
+  half::HalfSet moved = set;
+  moved.nodes[0].value = rig.values[0].second;
+  rig.graph.setModel(modelOf(moved));
+  EXPECT_NEAR(rig.handleOf(0).y, h.y - 12.0f, 0.01f);
+  EXPECT_EQ(rig.edits, 1);
 }
 
 TEST(NodeGraphInput, DoubleClickDragEndsWithOneEditDone) {
@@ -121,16 +136,16 @@ TEST(NodeGraphInput, DoubleClickDragEndsWithOneEditDone) {
   const ImVec2 h = rig.handleOf(0);
   rig.press(h);
   rig.release();
-  ASSERT_EQ(rig.edits, 1);
+  ASSERT_EQ(rig.edits, 0);
   rig.harness.setButton(ImGuiMouseButton_Left, true);  // the second, quick press
   rig.step();
   EXPECT_EQ(rig.graph.valueDragNode(), 0);
   rig.harness.movePointer(ImVec2(h.x, h.y - 20.0f));
   rig.step();
   rig.release();
-  EXPECT_EQ(rig.edits, 2);
+  EXPECT_EQ(rig.edits, 1);
   rig.steps(3);
-  EXPECT_EQ(rig.edits, 2);
+  EXPECT_EQ(rig.edits, 1);
 }
 
 TEST(NodeGraphInput, AltDragWithoutLfoCallbackIsAValueDrag) {
@@ -140,7 +155,7 @@ TEST(NodeGraphInput, AltDragWithoutLfoCallbackIsAValueDrag) {
   rig.press(rig.handleOf(0));
   EXPECT_EQ(rig.graph.valueDragNode(), 0);
   EXPECT_EQ(rig.graph.lfoDragNode(), -1);
-  EXPECT_EQ(rig.values.size(), 1u);
+  EXPECT_TRUE(rig.values.empty());
 }
 
 TEST(NodeGraphInput, LfoReachGrowsToOneAQuarterHeightAway) {
@@ -153,8 +168,11 @@ TEST(NodeGraphInput, LfoReachGrowsToOneAQuarterHeightAway) {
     const ImVec2 h = rig.handleOf(0);
     const float quarter = 0.25f * (rig.area.height - 2.0f * s);
     rig.harness.setMods(ui::kModAlt);
-    rig.press(ImVec2(h.x, h.y + 0.029f * quarter));
+    rig.press(h);
     ASSERT_EQ(rig.graph.lfoDragNode(), 0);
+    EXPECT_TRUE(reach.empty());  // a press alone sends nothing
+    rig.harness.movePointer(ImVec2(h.x, h.y + 0.029f * quarter));
+    rig.step();
     ASSERT_EQ(reach.size(), 1u);
     EXPECT_EQ(reach[0].second, 0.0f);
     // Dear ImGui floors the pointer to whole pixels.
@@ -183,8 +201,12 @@ TEST(NodeGraphInput, ShiftDragNeedsBreatheEnabled) {
   EXPECT_EQ(rig.graph.valueDragNode(), 0);
   rig.release();
   rig.graph.breatheEnabled = 1;
-  rig.press(rig.handleOf(0));
+  rig.steps(30);
+  const ImVec2 h = rig.handleOf(0);
+  rig.press(h);
   EXPECT_EQ(rig.graph.breatheDragNode(), 0);
+  rig.harness.movePointer(ImVec2(h.x, h.y - 30.0f));
+  rig.step();
   EXPECT_EQ(breathe.size(), 1u);
 }
 
@@ -260,8 +282,7 @@ TEST(NodeGraphInput, InharmonicMovesOneUnitPer120ScaledPixels) {
     rig.graph.setModel(modelOf(set));
     const ImVec2 h = rig.handleOf(2);
     rig.press(h);
-    ASSERT_EQ(rig.values.size(), 1u);
-    EXPECT_NEAR(rig.values[0].second, 0.3f, 1e-5f);
+    EXPECT_TRUE(rig.values.empty());
     rig.harness.movePointer(ImVec2(h.x, h.y - 60.0f * s));
     rig.step();
     EXPECT_NEAR(rig.values.back().second, 0.8f, 1e-4f);
@@ -281,6 +302,8 @@ TEST(NodeGraphInput, ValueCallbackInstallingASmallerModelEndsTheDrag) {
     rig.graph.setModel(modelOf(setFor(true, graph::body_type::kString)));  // three nodes
   };
   rig.press(h);
+  rig.harness.movePointer(ImVec2(h.x + 10.0f, h.y));
+  rig.step();
   EXPECT_EQ(rig.values.size(), 1u);
   EXPECT_EQ(rig.graph.valueDragNode(), -1);
   rig.harness.movePointer(ImVec2(h.x + 30.0f, h.y));
@@ -299,6 +322,8 @@ TEST(NodeGraphInput, ValueCallbackRebuildingTheSameModelKeepsTheDrag) {
     rig.graph.setModel(modelOf(setFor(true, graph::body_type::kString)));
   };
   rig.press(h);
+  rig.harness.movePointer(ImVec2(h.x, h.y - 10.0f));
+  rig.step();
   rig.harness.movePointer(ImVec2(h.x, h.y - 20.0f));
   rig.step();
   EXPECT_EQ(rig.values.size(), 2u);
