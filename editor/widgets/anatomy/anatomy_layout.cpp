@@ -11,6 +11,7 @@ constexpr float kWireGap = 54.0f;  // between the columns, and the body and the 
 constexpr float kSumWidth = 150.0f;
 constexpr float kMinColumn = 120.0f;  // a half column never narrower unless the view is
 constexpr float kBottomStrip = 22.0f;
+constexpr float kAddTileGap = 8.0f;  // between the add tile and the bleed path
 
 }  // namespace
 
@@ -40,8 +41,9 @@ AnatomyLayout layoutAnatomy(const ui::Rect& r, float s, bool hasSecondHit) {
     l.secondHit = splitTileHeader({x0, y0 + hh + gap, c1, H - hh - gap}, s);
   } else {
     l.hit = splitTileHeader({x0, y0, c1, H}, s);
+    // Left of the bleed path, which leaves the column at its centre.
     const ui::Rect& c = l.hit.column;
-    l.addTile = {c.x, c.y + c.height + 2.0f * s, c.width, 14.0f * s};
+    l.addTile = {c.x, c.y + c.height + 2.0f * s, std::max(0.5f * c.width - kAddTileGap * s, 0.0f), 14.0f * s};
   }
 
   const float left = W - c1;
@@ -58,6 +60,8 @@ AnatomyLayout layoutAnatomy(const ui::Rect& r, float s, bool hasSecondHit) {
 
   const float hx = l.hit.column.x + l.hit.column.width / 2.0f;
   l.bleed = {hx, r.y + r.height - 23.0f * s, std::max(r.x + r.width - 26.0f * s - hx, 10.0f * s), 14.0f * s};
+  const ui::Rect& lowest = hasSecondHit ? l.secondHit.column : l.hit.column;
+  l.bleedStart = lowest.y + lowest.height;
   return l;
 }
 

@@ -22,8 +22,9 @@ struct AnatomyLayout {
   ui::Rect addTile;     // zero with a second hit
   TileSplit body;
   ui::Rect sum;
-  ui::Rect bodyWire;  // the body-level handle
-  ui::Rect bleed;     // the bleed handle
+  ui::Rect bodyWire;        // the body-level handle
+  ui::Rect bleed;           // the bleed handle
+  float bleedStart = 0.0f;  // where the bleed path leaves the hits: the lowest column's bottom
 };
 
 AnatomyLayout layoutAnatomy(const ui::Rect& view, float scale, bool hasSecondHit);

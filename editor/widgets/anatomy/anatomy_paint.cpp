@@ -6,6 +6,7 @@
 #include "editor/widgets/widget_support.h"
 #include "ui/context.h"
 #include "ui/draw/axis.h"
+#include "ui/draw/draw_log.h"
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
 #include "ui/draw/waveform.h"
@@ -83,23 +84,49 @@ void AnatomyView::paintBodyWire(ImDrawList* dl) const {
   const ImVec2 end(R.x + R.width, yb);
   solidLine(dl, {R.x, yb}, end, colour, wireWidth(bodyLevel));
   drawChevron(dl, end, colour);
-  if (hot) valueLabel(dl, "body level", bodyLevel, {R.x + 4.0f * s, yb - 15.0f * s});
+  ui::logHandle(this, "body level", {bodyLevelGrabX(), yb}, ui::kAlongY, activeHandle_ == kBodyHandle);
+  // Above the wire the socket and the sum node would cover it: under the
+  // bleed path, at the right, clear of the bleed's own hint at the left.
+  if (hot) {
+    const std::string text = valueLabelText("body level", bodyLevel);
+    const float width = ui::measureText(text, ui::TextStyle::Caption).x;
+    valueLabel(dl, "body level", bodyLevel,
+               {rect.x + rect.width - 6.0f * s - width, bleedWireY() + 3.0f * s});
+  }
 }
+
+// The middle of the longer stretch of the wire the socket leaves free: the
+// socket takes the presses over itself.
+float AnatomyView::bodyLevelGrabX() const {
+  const ui::Rect& R = layout.bodyWire;
+  const float half = 17.0f * ui::scale();  // half the socket's square
+  const float centre = socket.position == 1 ? socket.xAfterMix : socket.xInBody;
+  const float left = std::max(centre - half - R.x, 0.0f),
+              right = std::max(R.x + R.width - centre - half, 0.0f);
+  return left >= right ? R.x + 0.5f * left : R.x + R.width - 0.5f * right;
+}
+
+float AnatomyView::bleedWireY() const { return rect.y + rect.height - 16.0f * ui::scale(); }
 
 void AnatomyView::paintBleed(ImDrawList* dl) const {
   const float s = ui::scale();
   const ui::Rect& Hc = layout.hit.column;
   const float hx = Hc.x + Hc.width / 2.0f;
   const float yh = Hc.y + Hc.height / 2.0f;
-  const float yb = rect.y + rect.height - 16.0f * s;
+  const float yb = bleedWireY();
   const float xe = rect.x + rect.width - 26.0f * s;
   const bool hot = hotHandle_ == kBleedHandle || activeHandle_ == kBleedHandle;
-  const ImVec2 path[] = {{hx, Hc.y + Hc.height}, {hx, yb}, {xe, yb}, {xe, yh + 12.0f * s}};
+  // From under the lowest hit: both hits bleed, and the path must not run
+  // through the second one.
+  const ImVec2 path[] = {{hx, layout.bleedStart}, {hx, yb}, {xe, yb}, {xe, yh + 12.0f * s}};
   ui::drawPolyline(dl, path, withAlpha(palette::kAccent, wireAlpha(hot, bleed)), wireWidth(bleed));
+  ui::logHandle(this, "bleed", {0.5f * (hx + xe), yb}, ui::kAlongY, activeHandle_ == kBleedHandle);
+  // Under the wire: above it the strip to the columns is too narrow for a
+  // line of text and the wire would strike through it.
   if (hot)
-    valueLabel(dl, "bleed - the hit heard directly", bleed, {hx + 8.0f * s, yb - 15.0f * s});
+    valueLabel(dl, "bleed - the hit heard directly", bleed, {hx + 8.0f * s, yb + 3.0f * s});
   else
-    ui::drawText(dl, {hx + 8.0f * s, yb - 13.0f * s, 260.0f * s, 12.0f * s},
+    ui::drawText(dl, {hx + 8.0f * s, yb + 3.0f * s, 260.0f * s, 12.0f * s},
                  "bleed - drag to set how much hit you hear", ui::TextStyle::Caption, kWireLabel);
 }
 

@@ -14,6 +14,9 @@ namespace orbi {
 namespace {
 
 constexpr float kSweep = 120.0f;  // a wire drag this long sweeps the whole level
+// The socket's centre in the body, from the wire's start: half its 34
+// pixels less the 4 between the body column and the wire, and 2 to spare.
+constexpr float kSocketInBody = 15.0f;
 constexpr const char* kAddTip =
     "A SECOND HIT - a strike layered on the first, struck at the same moment.\n"
     "a stick and wires, a knock under a click: click to add one";
@@ -91,7 +94,10 @@ void AnatomyView::draw(const ui::Rect& r) {
 void AnatomyView::drawSocket() {
   const float s = ui::scale();
   const ui::Rect& R = layout.bodyWire;
-  socket.xInBody = R.x;
+  // In the body the socket sits just clear of the body column, whose graph
+  // it would otherwise cover at its right edge, handles and words there
+  // included.
+  socket.xInBody = R.x + kSocketInBody * ui::scale();
   socket.xAfterMix = R.x + R.width;
   socket.draw(
       {R.x - 20.0f * s, R.y + R.height / 2.0f - 20.0f * s, std::max(R.width + 40.0f * s, 0.0f), 40.0f * s});

@@ -80,6 +80,10 @@ class AnatomyView {
   void paintHitToBody(ImDrawList* dl) const;
   void paintBodyWire(ImDrawList* dl) const;
   void paintBleed(ImDrawList* dl) const;
+  // The height of the bleed path's run to the sum.
+  float bleedWireY() const;
+  // Where on the body wire a press takes its level rather than the socket.
+  float bodyLevelGrabX() const;
   void paintSum(ImDrawList* dl) const;
   void paintArrow(ImDrawList* dl) const;
   void valueLabel(ImDrawList* dl, const char* label, float v, ImVec2 at) const;

@@ -8,6 +8,7 @@
 
 #include "editor/widgets/widget_support.h"
 #include "ui/context.h"
+#include "ui/draw/draw_log.h"
 
 namespace orbi {
 namespace {
@@ -71,28 +72,33 @@ void DistBlock::openEntry(const ui::Rect& square) {
     entry.open(c, {0, drive * 100.0f, 0.0f, 100.0f, "drive", "%"});
 }
 
+// Only a new value is sent, and it marks the gesture as one that changed
+// something.
 void DistBlock::dragTo(const ui::Interaction& it) {
   if (it.axis == ui::DragAxis::Horizontal) {
     const float x = it.pressPos.x + it.total.x;
     const int next = std::abs(x - xAfterMix) < std::abs(x - xInBody) ? 1 : 0;
     if (next != position && onPosition) {
       position = next;
+      changed_ = true;
       onPosition(next);
     }
     return;
   }
   if (it.axis != ui::DragAxis::Vertical) return;
   const float d = it.total.y / (kSweep * ui::scale());
-  if (it.altAtPress) {
-    bias = clamp01(biasAtPress_ - d);
-    if (onBias) onBias(bias);
-  } else if (it.shiftAtPress) {
-    fold = clamp01(foldAtPress_ - d);
-    if (onFold) onFold(fold);
-  } else {
-    drive = clamp01(driveAtPress_ - d);
-    if (onDrive) onDrive(drive);
-  }
+  const auto set = [this](float& amount, float next, const std::function<void(float)>& send) {
+    if (next == amount) return;
+    amount = next;
+    changed_ = true;
+    if (send) send(amount);
+  };
+  if (it.altAtPress)
+    set(bias, clamp01(biasAtPress_ - d), onBias);
+  else if (it.shiftAtPress)
+    set(fold, clamp01(foldAtPress_ - d), onFold);
+  else
+    set(drive, clamp01(driveAtPress_ - d), onDrive);
   transferCurve();
 }
 
@@ -116,13 +122,17 @@ void DistBlock::draw(const ui::Rect& area) {
     biasAtPress_ = bias;
     foldAtPress_ = fold;
     dragging_ = true;
+    changed_ = false;
   }
   const bool moved = it.delta.x != 0.0f || it.delta.y != 0.0f;
   if (it.held && dragging_ && moved) dragTo(it);
   if (it.released) {
-    if (dragging_ && onGestureEnd) onGestureEnd();
+    // A click, or a drag that left everything as it was, plays nothing.
+    if (dragging_ && changed_ && onGestureEnd) onGestureEnd();
     dragging_ = false;
+    changed_ = false;
   }
+  ui::logHandle(this, "drive", {x, square.y + 0.5f * square.height}, ui::kAlongBoth, dragging_);
   entry.draw();
   ImGui::PopID();
 }

@@ -55,6 +55,7 @@ class DistBlock {
   float biasAtPress_ = 0.0f;
   float foldAtPress_ = 0.0f;
   bool dragging_ = false;
+  bool changed_ = false;  // the drag has sent a new value
   // The amounts the curve was computed for; curve.valid says whether it was.
   float cachedDrive_ = 0.0f;
   float cachedBias_ = 0.0f;

@@ -91,17 +91,24 @@ TEST(DistBlock, TheCurveIsComputedOnlyWhenAnAmountChanged) {
   EXPECT_EQ(rig.socket.curveComputations, before + 1);
 }
 
-TEST(DistBlock, ASidewaysDragNearerTheCurrentPlaceReportsNothing) {
+TEST(DistBlock, OnlyADragThatChangedSomethingEndsAGesture) {
   SocketRig rig;
   const ImVec2 from = rig.centre();
+  // A plain click, a sideways drag that stays nearer the current place and
+  // a drive drag down from nothing all leave the socket as it was.
+  rig.steps(30);
+  rig.clickAt(from);
   rig.dragFromTo(from, ImVec2(from.x + 100.0f, from.y));
+  rig.dragFromTo(from, ImVec2(from.x, from.y + 60.0f));
   EXPECT_EQ(rig.sent.size(), 0u);
+  EXPECT_EQ(rig.sent.gestureEnds, 0);
   EXPECT_EQ(rig.socket.position, 0);
-  // Past the middle it moves after the mix, once.
+  // Past the middle it moves after the mix, once, and the gesture ends.
   rig.dragFromTo(from, ImVec2(from.x + 200.0f, from.y));
   EXPECT_EQ(rig.sent.values("position"), std::vector<float>{1.0f});
   EXPECT_EQ(rig.socket.position, 1);
   EXPECT_TRUE(rig.sent.values("drive").empty());
+  EXPECT_EQ(rig.sent.gestureEnds, 1);
 }
 
 TEST(DistBlock, WithoutItsCallbackTheSocketNeverMoves) {
