@@ -83,6 +83,23 @@ void AmpTile::setTimeValue(int which, float seconds) {
   }
 }
 
+// A drag sends only a new value: one resting on a division or at an end
+// would otherwise send the same one every frame.
+void AmpTile::dragTime(int which, float seconds) {
+  bool same = false;
+  if (which == 0)
+    same = sync ? snapToDivision(seconds, tempo) == attackDivision
+                : clampTo(seconds, 0.0f, kMaxAttack) == attack;
+  else if (which == 1)
+    same = clampTo(seconds, 0.0f, kMaxHold) == hold;
+  else
+    same =
+        sync ? snapToDivision(seconds, tempo) == decayDivision : clampTo(seconds, 0.0f, kMaxDecay) == decay;
+  if (same) return;
+  markChanged();
+  setTimeValue(which, seconds);
+}
+
 std::string AmpTile::timeLabel(int corner) const {
   const char* name = corner == 0 ? "attack" : corner == 1 ? "hold" : "decay";
   std::string text = std::string(name) + "  ";
@@ -112,11 +129,13 @@ int AmpTile::hitTest(ImVec2 p) const {
   return nearest < 0 ? -1 : order[nearest];
 }
 
+// In the title row at the right: in the plot's corner the decay corner of
+// a long envelope would lie under it.
 ui::Rect AmpTile::pillRect() const {
   const float s = ui::scale();
   const ui::Rect p = plotRect();
-  return {p.x + p.width - 46.0f * s, p.y + p.height - 12.0f * s, std::max(46.0f * s, 0.0f),
-          std::max(12.0f * s, 0.0f)};
+  return {p.x + p.width - 46.0f * s, rect.y, std::max(46.0f * s, 0.0f),
+          clampTo(11.0f * s, 0.0f, rect.height)};
 }
 
 void AmpTile::dragCorner(int k, ImVec2 at) {
@@ -124,12 +143,11 @@ void AmpTile::dragCorner(int k, ImVec2 at) {
   const float t = ampXToTime(clamp01((at.x - p.x) / std::max(p.width, 1.0f)));
   const float a = attackSeconds();
   if (k == 0) {
-    setTimeValue(0, t);
+    dragTime(0, t);
   } else if (k == 1) {
-    hold = clampTo(t - a, 0.0f, kMaxHold);
-    if (onHold) onHold(hold);
+    dragTime(1, t - a);
   } else {
-    setTimeValue(2, (t - a - hold) / 3.0f);
+    dragTime(2, (t - a - hold) / 3.0f);
   }
 }
 
@@ -159,9 +177,14 @@ void AmpTile::draw(const ui::Rect& r) {
                     isAttack ? "attack" : "decay", "ms"});
       }
       break;
-    case TileGesture::Press:
-      if (!clickPill(it.pressPos)) dragTarget = hitTest(it.pressPos);
+    case TileGesture::Press: {
+      const int h = hitTest(it.pressPos);
+      if (h >= 0 && onHandle(it.pressPos, cornerPoint(h, p)))
+        grab(h, it, cornerPoint(h, p));
+      else if (!clickPill(it.pressPos) && h >= 0)
+        grab(h, it, cornerPoint(h, p));
       break;
+    }
     case TileGesture::SecondClick: clickPill(it.pressPos); break;
     case TileGesture::Drag: dragCorner(dragTarget, dragPoint(it)); break;
     case TileGesture::Release: release(); break;
@@ -172,11 +195,13 @@ void AmpTile::draw(const ui::Rect& r) {
   ImDrawList* dl = ImGui::GetWindowDrawList();
   drawTitle(dl, "AMP");
   drawCurve(dl, StageCurves::ampCurve(*this, p), p.y + p.height, tilecolour::kFill);
-  for (int k = 0; k < 3; ++k) drawHandle(dl, cornerPoint(k, p), k);
+  const char* const names[] = {"attack", "hold", "decay"};
+  for (int k = 0; k < 3; ++k) drawHandle(dl, cornerPoint(k, p), k, names[k], ui::kAlongX);
   if (sync)
     drawPill(dl, pillRect(), "tempo", kTempoPill, tilecolour::kLight);
   else
     drawPill(dl, pillRect(), "seconds");
+  reserveHeaderFrom(pillRect().x - 4.0f * ui::scale());
   if (hoverTarget >= 0) drawHoverLabel(dl, timeLabel(hoverTarget));
   end();
 }

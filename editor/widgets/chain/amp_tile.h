@@ -55,6 +55,7 @@ class AmpTile : public StageTileFrame {
 
  private:
   void dragCorner(int k, ImVec2 at);
+  void dragTime(int which, float seconds);
   // A press on the pill switches the mode; false elsewhere.
   bool clickPill(ImVec2 p);
 };

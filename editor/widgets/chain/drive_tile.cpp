@@ -94,13 +94,13 @@ void DriveTile::openEntry(int h) {
 
 void DriveTile::dragArea(int k, float totalDy) {
   const float n = -totalDy / (kSweep * ui::scale());
+  // Only a new value is sent: a drag resting at an end sends nothing more.
   if (k == 0) {
-    setDrive(dragStartValue + 15.0f * n);
+    if (changes(drive, clampTo(dragStartValue + 15.0f * n, 1.0f, 16.0f)) && onDrive) onDrive(drive);
   } else if (k == 1) {
-    setBits(dragStartValue + 15.0f * n);
-  } else {
-    rate = clamp01(dragStartValue - n);
-    if (onRate) onRate(rate);
+    if (changes(bits, clampTo(dragStartValue + 15.0f * n, 1.0f, 16.0f)) && onBits) onBits(bits);
+  } else if (changes(rate, clamp01(dragStartValue - n)) && onRate) {
+    onRate(rate);
   }
 }
 
@@ -188,6 +188,9 @@ void DriveTile::draw(const ui::Rect& r) {
   paintTransfer(dl, curveBox);
   paintCrush(dl, crushBox);
   drawPill(dl, pillRect(), shapeWord(shape));
+  // The two areas are its handles: a drag anywhere in one sets its value.
+  ui::logHandle(this, "drive", centreOf(curveBox), ui::kAlongY, dragTarget == 0);
+  ui::logHandle(this, "crush", centreOf(crushBox), ui::kAlongY, dragTarget == 1);
   const int shown = dragTarget >= 0 ? dragTarget : it.hovered ? hitTest(pointer(), false) : -1;
   if (shown == 0)
     drawHoverLabel(dl, "drive  " + ui::formatNumber(drive, 1) + "x");

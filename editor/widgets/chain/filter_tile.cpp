@@ -19,6 +19,7 @@ constexpr float kReach = 14.0f;
 constexpr float kFloorDb = -42.0f;
 constexpr float kRangeDb = 56.0f;         // up to +14 dB
 constexpr float kResonanceSweep = 0.25f;  // of the plot's height: the whole resonance range
+constexpr float kHandleClearance = 5.0f;  // a hot handle's radius and a little more
 constexpr const char* kHelp =
     "FILTER - what the drum is allowed to keep, drawn as the curve both filters make.\n"
     "drag a corner: cutoff, up/down for resonance  /  its pill: low, high or band  /  right-click: type";
@@ -58,12 +59,18 @@ int FilterTile::hitTest(ImVec2 p) const {
   return best;
 }
 
+// Under the handle at the plot's bottom, or at its top when the handle
+// sits so low that the pill would cover it (the curve at the handle's x is
+// then low, so the top is clear).
 ui::Rect FilterTile::pillRect(int k) const {
   const float s = ui::scale();
   const ui::Rect p = plotRect();
-  const float x0 = StageCurves::filterPoint(*this, k, p).x - 15.0f * s;
+  const ImVec2 handle = StageCurves::filterPoint(*this, k, p);
+  const float x0 = handle.x - 15.0f * s;
   const float xMax = p.x + p.width - 30.0f * s;
-  return {x0 > xMax ? xMax : std::max(x0, p.x), p.y + p.height - 11.0f * s, 30.0f * s, 11.0f * s};
+  const float bottom = p.y + p.height - 11.0f * s;
+  const float y = handle.y + kHandleClearance * s > bottom ? p.y : bottom;
+  return {x0 > xMax ? xMax : std::max(x0, p.x), y, 30.0f * s, 11.0f * s};
 }
 
 void FilterTile::dragCorner(ImVec2 at) {
@@ -72,14 +79,15 @@ void FilterTile::dragCorner(ImVec2 at) {
   const ui::Rect p = plotRect();
   Filter& f = filters[static_cast<std::size_t>(k)];
   const float u = clamp01((at.x - p.x) / std::max(p.width, 1.0f));
-  f.cutoff = clampTo(kLowestHz * std::exp(u * std::log(1000.0f)), kLowestHz, kHighestHz);
-  if (onCutoff) onCutoff(k, f.cutoff);
+  if (changes(f.cutoff, clampTo(kLowestHz * std::exp(u * std::log(1000.0f)), kLowestHz, kHighestHz)) &&
+      onCutoff)
+    onCutoff(k, f.cutoff);
   // Relative: the handle sits on the curve, not on a linear resonance
   // scale, so an absolute mapping would change the resonance on a mere
   // press. The top quarter of the plot spans the whole range.
   const float dy = at.y - pressY_;
-  f.resonance = clamp01(resonanceAtPress_ + (-dy) / std::max(kResonanceSweep * p.height, 1.0f));
-  if (onResonance) onResonance(k, f.resonance);
+  const float resonance = clamp01(resonanceAtPress_ + (-dy) / std::max(kResonanceSweep * p.height, 1.0f));
+  if (changes(f.resonance, resonance) && onResonance) onResonance(k, f.resonance);
 }
 
 bool FilterTile::clickPill(ImVec2 p) {
@@ -114,15 +122,17 @@ void FilterTile::draw(const ui::Rect& r) {
                    {underPointer, filters[static_cast<std::size_t>(underPointer)].cutoff, kLowestHz,
                     kHighestHz, underPointer == 0 ? "cutoff" : "cutoff 2", "Hz"});
       break;
-    case TileGesture::Press:
-      if (!clickPill(it.pressPos)) {
-        dragTarget = hitTest(it.pressPos);
-        if (dragTarget >= 0) {
-          resonanceAtPress_ = filters[static_cast<std::size_t>(dragTarget)].resonance;
-          pressY_ = it.pressPos.y;
-        }
+    case TileGesture::Press: {
+      const int h = hitTest(it.pressPos);
+      const bool onIt = h >= 0 && onHandle(it.pressPos, StageCurves::filterPoint(*this, h, p));
+      if ((onIt || !clickPill(it.pressPos)) && h >= 0) {
+        const ImVec2 handle = StageCurves::filterPoint(*this, h, p);
+        grab(h, it, handle);
+        resonanceAtPress_ = filters[static_cast<std::size_t>(h)].resonance;
+        pressY_ = handle.y;
       }
       break;
+    }
     case TileGesture::SecondClick: clickPill(it.pressPos); break;
     case TileGesture::Drag: dragCorner(dragPoint(it)); break;
     case TileGesture::Release: release(); break;
@@ -137,7 +147,7 @@ void FilterTile::draw(const ui::Rect& r) {
   drawCurve(dl, StageCurves::filterResponse(*this, p), p.y + p.height, tilecolour::kFilterFill);
   for (int k = 0; k < 2; ++k) {
     if (!isOn(k)) continue;
-    drawHandle(dl, StageCurves::filterPoint(*this, k, p), k);
+    drawHandle(dl, StageCurves::filterPoint(*this, k, p), k, k == 0 ? "cutoff" : "cutoff 2", ui::kAlongBoth);
     drawPill(dl, pillRect(k), typeWord(filters[static_cast<std::size_t>(k)].type));
   }
   if (hoverTarget >= 0) {

@@ -103,16 +103,16 @@ void RoomTile::dragTo(ImVec2 p) {
   if (dragTarget == 0) {
     const float target = clampTo(xToTime((p.x - plot.x) / plot.width), roomRt(0.0f, 1.0f, sampleRate),
                                  roomRt(1.0f, 0.0f, sampleRate));
-    size = bisect([&](float mid) { return target <= roomRt(mid, damp, sampleRate); });
-    if (onSize) onSize(size);
+    if (changes(size, bisect([&](float mid) { return target <= roomRt(mid, damp, sampleRate); })) && onSize)
+      onSize(size);
   } else if (dragTarget == 1) {
-    mix = v;
-    if (onMix) onMix(mix);
+    if (changes(mix, v) && onMix) onMix(mix);
   } else if (dragTarget == 2) {
     const float wanted = mix > 0.001f ? clamp01(v / mix) : 0.0f;
     const float t = dampHandleTime();
-    damp = bisect([&](float mid) { return roomTailGain(size, mid, t, sampleRate) <= wanted; });
-    if (onDamp) onDamp(damp);
+    if (changes(damp, bisect([&](float mid) { return roomTailGain(size, mid, t, sampleRate) <= wanted; })) &&
+        onDamp)
+      onDamp(damp);
   }
 }
 
@@ -160,9 +160,13 @@ void RoomTile::paint(ImDrawList* dl, const ui::Rect& r) const {
   outline.emplace_back(p.x, bottom);
   ui::drawPolyline(dl, outline, on ? withAlpha(tilecolour::kCurve, clamp01(1.0f - 0.35f * damp)) : kOff,
                    1.4f);
-  if (on)
-    for (int k = 0; k < 3; ++k)
-      ui::fillCircle(dl, handlePoint(k, p), 3.0f * s, k == hoverTarget ? kHot : tilecolour::kCurve);
+  if (on) {
+    for (int k = 0; k < 3; ++k) {
+      const ImVec2 at = handlePoint(k, p);
+      ui::fillCircle(dl, at, 3.0f * s, k == hoverTarget ? kHot : tilecolour::kCurve);
+      ui::logHandle(this, kHandleNames[k], at, k == 0 ? ui::kAlongX : ui::kAlongY, k == dragTarget);
+    }
+  }
   if (hoverTarget >= 0) drawHoverLabel(dl, kHandleNames[hoverTarget]);
 }
 
@@ -186,8 +190,10 @@ void RoomTile::draw(const ui::Rect& r) {
     if (onMix) onMix(kSwitchOnMix);
     gestureEnded();
   } else if (it.pressed) {
-    dragTarget = hitTest(it.pressPos);
-    if (dragTarget >= 0) dragTo(it.pressPos);
+    // A press only takes the handle; the drag moves it from where it was.
+    const int h = hitTest(it.pressPos);
+    dragTarget = -1;
+    if (h >= 0) grab(h, it, handlePoint(h, p));
   } else if (it.held && dragTarget >= 0 && (it.delta.x != 0.0f || it.delta.y != 0.0f)) {
     dragTo(dragPoint(it));
   } else if (it.released) {

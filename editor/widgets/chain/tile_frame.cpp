@@ -30,6 +30,10 @@ int nearestWithin(std::span<const ImVec2> points, ImVec2 p, float reach) {
   return best;
 }
 
+namespace {
+constexpr float kGrabReach = 6.0f;  // a handle's disc and a little around it
+}  // namespace
+
 ui::Rect StageTileFrame::plotRect() const {
   const float s = ui::scale();
   const float header = clampTo(11.0f * s, 0.0f, rect.height);
@@ -41,6 +45,7 @@ ui::Interaction StageTileFrame::begin(const char* word, const ui::Rect& r, const
                                       ImGuiMouseCursor cursor) {
   ImGui::PushID(this);
   rect = r;
+  headerRight_ = r.x + r.width;
   tooltipText = help;
   ui::InteractSpec desc;
   desc.kind = ui::HitKind::Rectangle;
@@ -55,21 +60,30 @@ ui::Interaction StageTileFrame::begin(const char* word, const ui::Rect& r, const
 TileGesture StageTileFrame::gesture(const ui::Interaction& it) {
   if (it.rightClicked) return TileGesture::RightClick;
   if (it.pressed) {
-    dragSent_ = false;
+    changed_ = false;
+    grabOffset_ = ImVec2(0.0f, 0.0f);
     return TileGesture::Press;
   }
   if (it.doubleClicked) return TileGesture::SecondClick;
-  if (it.held && dragTarget >= 0 && (!dragSent_ || it.delta.x != 0.0f || it.delta.y != 0.0f)) {
-    dragSent_ = true;
-    return TileGesture::Drag;
-  }
+  if (it.held && dragTarget >= 0 && (it.delta.x != 0.0f || it.delta.y != 0.0f)) return TileGesture::Drag;
   if (it.released) return TileGesture::Release;
   return TileGesture::None;
 }
 
+void StageTileFrame::grab(int target, const ui::Interaction& it, ImVec2 handle) {
+  dragTarget = target;
+  changed_ = false;
+  grabOffset_ = ImVec2(handle.x - it.pressPos.x, handle.y - it.pressPos.y);
+}
+
+bool StageTileFrame::onHandle(ImVec2 press, ImVec2 handle) {
+  return distance(press, handle) <= kGrabReach * ui::scale();
+}
+
 void StageTileFrame::release() {
-  if (dragTarget >= 0) gestureEnded();
+  if (dragTarget >= 0 && changed_) gestureEnded();
   dragTarget = -1;
+  changed_ = false;
 }
 
 void StageTileFrame::updateHover(const ui::Interaction& it, int hitUnderPointer) {
@@ -87,18 +101,24 @@ void StageTileFrame::drawTitle(ImDrawList* dl, std::string_view title) const {
                ui::TextStyle::Caption, tilecolour::kMuted);
 }
 
+// In the title row, right-aligned before any header pill: in the plot the
+// curves run through it.
 void StageTileFrame::drawHoverLabel(ImDrawList* dl, std::string_view text) const {
+  const float s = ui::scale();
   const ui::Rect p = plotRect();
-  ui::drawText(dl, {p.x, p.y, std::max(p.width, 0.0f), std::max(11.0f * ui::scale(), 0.0f)}, text,
+  const float right = std::min(p.x + p.width, headerRight_);
+  ui::drawText(dl, {p.x, rect.y, std::max(right - p.x, 0.0f), std::max(11.0f * s, 0.0f)}, text,
                ui::TextStyle::Caption, tilecolour::kLight, ui::TextAlign::Right);
 }
 
-void StageTileFrame::drawHandle(ImDrawList* dl, ImVec2 at, int index) const {
+void StageTileFrame::drawHandle(ImDrawList* dl, ImVec2 at, int index, std::string_view name,
+                                ui::HandleAxes axes) const {
   const float s = ui::scale();
   if (index == hoverTarget)
     ui::fillCircle(dl, at, 3.5f * s, tilecolour::kCurve);
   else
     ui::fillCircle(dl, at, 2.5f * s, tilecolour::kLight);
+  ui::logHandle(this, name, at, axes, index == dragTarget);
 }
 
 void StageTileFrame::drawCurve(ImDrawList* dl, std::span<const ImVec2> points, float baseline,

@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "editor/widgets/number_entry.h"
+#include "ui/draw/draw_log.h"
 #include "ui/geometry.h"
 #include "ui/interact/interaction.h"
 
@@ -37,7 +38,7 @@ enum class TileGesture : std::uint8_t {
   Press,        // the left button went down on the tile
   SecondClick,  // the second press of a double-click: only pills take it,
                 // as a click of its own; it grabs nothing
-  Drag,         // held on a grabbed target, and worth sending this frame
+  Drag,         // held on a grabbed target, and the pointer moved this frame
   Release,
 };
 
@@ -69,36 +70,59 @@ class StageTileFrame {
   // Pushes the tile's id scope, stores the rect and the help text, and
   // registers the tile's interaction.
   ui::Interaction begin(const char* word, const ui::Rect& r, const char* help, ImGuiMouseCursor cursor);
-  // The gesture of this frame. A drag is sent on the first held frame
-  // after the press and then only in frames in which the pointer moved:
-  // a resend of the same value would be one more edit and rebuild.
+  // The gesture of this frame. A drag is sent only in frames in which the
+  // pointer moved: a press alone changes nothing.
   TileGesture gesture(const ui::Interaction& it);
-  // Where the dragged pointer is: the press point plus the drag so far.
-  static ImVec2 dragPoint(const ui::Interaction& it) {
-    return ImVec2(it.pressPos.x + it.total.x, it.pressPos.y + it.total.y);
+  // The press took the target, whose handle is at the point: a drag moves
+  // the handle as far as the pointer moves, from where it was, so the
+  // value never jumps to the press point.
+  void grab(int target, const ui::Interaction& it, ImVec2 handle);
+  // Where the grabbed handle is dragged to: its place at the press plus
+  // the drag so far.
+  ImVec2 dragPoint(const ui::Interaction& it) const {
+    return ImVec2(it.pressPos.x + it.total.x + grabOffset_.x, it.pressPos.y + it.total.y + grabOffset_.y);
+  }
+  // Whether a press at the point lies on the handle drawn there: it then
+  // takes the handle before any pill.
+  static bool onHandle(ImVec2 press, ImVec2 handle);
+  // Stores next in the field when it differs, and then counts the gesture
+  // as one that changed something; true when it did.
+  // Counts the gesture as one that changed something.
+  void markChanged() { changed_ = true; }
+  template <class T>
+  bool changes(T& field, T next) {
+    if (next == field) return false;
+    field = next;
+    changed_ = true;
+    return true;
   }
   static ImVec2 pointer() { return ImGui::GetIO().MousePos; }
   static bool shiftHeld() { return ImGui::GetIO().KeyShift; }
   void gestureEnded() const {
     if (onGestureEnd) onGestureEnd();
   }
-  // The release: ends a grabbed drag.
+  // The release: a grabbed drag that changed something ends the gesture.
   void release();
   // hoverTarget from the dragged target, else the hit under the pointer.
   void updateHover(const ui::Interaction& it, int hitUnderPointer);
   // The entry, then the scope is popped.
   void end();
+  // A pill in the title row ends the row for the hover label.
+  void reserveHeaderFrom(float x) { headerRight_ = std::min(headerRight_, x); }
 
   // Painting, in the tile's colours.
   void drawTitle(ImDrawList* dl, std::string_view title) const;
   void drawHoverLabel(ImDrawList* dl, std::string_view text) const;
-  void drawHandle(ImDrawList* dl, ImVec2 at, int index) const;
+  // A handle, logged under its name for tests.
+  void drawHandle(ImDrawList* dl, ImVec2 at, int index, std::string_view name, ui::HandleAxes axes) const;
   static void drawCurve(ImDrawList* dl, std::span<const ImVec2> points, float baseline, std::uint32_t fill);
   static void drawPill(ImDrawList* dl, const ui::Rect& pill, std::string_view word,
                        std::uint32_t fill = tilecolour::kPill, std::uint32_t text = tilecolour::kMuted);
 
  private:
-  bool dragSent_ = false;  // the grabbed drag has sent since its press
+  float headerRight_ = 0.0f;  // where the title row ends, before a pill in it
+  ImVec2 grabOffset_;         // from the press point to the grabbed handle
+  bool changed_ = false;      // the drag since the press has sent a new value
 };
 
 // "+35" style: a sign, then the value with no decimals, in the C locale.

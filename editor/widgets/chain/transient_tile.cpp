@@ -14,6 +14,7 @@ namespace {
 constexpr double kCurveSeconds = 0.45;
 constexpr double kCurveRate = 3000.0;  // the followers' coefficients; stepped once a point
 constexpr float kReach = 14.0f;
+constexpr float kSweep = 120.0f;  // scaled pixels upwards from -1 to 1
 constexpr std::uint32_t kReferenceColour = 0x598A8870;
 constexpr const char* kHelp =
     "TRANSIENT - the strike against what follows it, drawn as the shape it imposes.\n"
@@ -84,22 +85,15 @@ int TransientTile::hitTest(ImVec2 p) const {
   return nearestWithin(handles, p, kReach * ui::scale());
 }
 
-void TransientTile::dragHandle(int k, ImVec2 at) {
-  const ui::Rect p = plotRect();
-  const int i = k == 0 ? strikePeak : bodyPeak;
-  const float c = k == 0 ? strikeGain[i] : bodyGain[i];
-  const float r = reference[i];
-  if (r <= 1e-6f || std::fabs(c) <= 1e-6f) return;
-  const float u = clamp01((p.y + p.height - at.y) / std::max(p.height, 1.0f));
-  const float wanted = 2.0f * u / r;
-  const float other = k == 0 ? body * bodyGain[i] : strike * strikeGain[i];
-  const float amount = clampTo((wanted - 1.0f - other) / c, -1.0f, 1.0f);
+// By the distance dragged, from the amount at the press: solved from the
+// pointer's height, the body handle (where the reference hit has all but
+// died away) would swing the whole range in half a pixel.
+void TransientTile::dragHandle(int k, float totalDy) {
+  const float amount = clampTo(amountAtPress_ - 2.0f * totalDy / (kSweep * ui::scale()), -1.0f, 1.0f);
   if (k == 0) {
-    strike = amount;
-    if (onStrike) onStrike(amount);
-  } else {
-    body = amount;
-    if (onBody) onBody(amount);
+    if (changes(strike, amount) && onStrike) onStrike(amount);
+  } else if (changes(body, amount) && onBody) {
+    onBody(amount);
   }
 }
 
@@ -128,8 +122,11 @@ void TransientTile::draw(const ui::Rect& r) {
                    {underPointer, (underPointer == 0 ? strike : body) * 100.0f, -100.0f, 100.0f, label, "%"});
       }
       break;
-    case TileGesture::Press: dragTarget = hitTest(it.pressPos); break;
-    case TileGesture::Drag: dragHandle(dragTarget, dragPoint(it)); break;
+    case TileGesture::Press:
+      dragTarget = hitTest(it.pressPos);
+      amountAtPress_ = dragTarget == 0 ? strike : body;
+      break;
+    case TileGesture::Drag: dragHandle(dragTarget, it.total.y); break;
     case TileGesture::Release: release(); break;
     case TileGesture::SecondClick:
     case TileGesture::None: break;
@@ -142,8 +139,8 @@ void TransientTile::draw(const ui::Rect& r) {
   ui::drawPolyline(dl, StageCurves::transientShape(*this, p, 0.0f, 0.0f), kReferenceColour, 1.0f);
   const std::vector<ImVec2> shape = StageCurves::transientShape(*this, p, strike, body);
   drawCurve(dl, shape, p.y + p.height, tilecolour::kFill);
-  drawHandle(dl, shape[static_cast<std::size_t>(strikePeak)], 0);
-  drawHandle(dl, shape[static_cast<std::size_t>(bodyPeak)], 1);
+  drawHandle(dl, shape[static_cast<std::size_t>(strikePeak)], 0, "strike", ui::kAlongY);
+  drawHandle(dl, shape[static_cast<std::size_t>(bodyPeak)], 1, "body", ui::kAlongY);
   if (hoverTarget >= 0) {
     const float amount = hoverTarget == 0 ? strike : body;
     drawHoverLabel(

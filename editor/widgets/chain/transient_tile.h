@@ -53,7 +53,9 @@ class TransientTile : public StageTileFrame {
   float body = 0.0f;
 
  private:
-  void dragHandle(int k, ImVec2 at);
+  void dragHandle(int k, float totalDy);
+
+  float amountAtPress_ = 0.0f;  // of the grabbed handle
 };
 
 }  // namespace orbi

@@ -102,9 +102,9 @@ TEST(DriveTile, BitsAtSixteenStayThereWhenDraggedUp) {
   TileRig<DriveTile> rig;
   const ImVec2 from = test::centreOf(rig.tile.crushBox);
   rig.dragFromTo(from, ImVec2(from.x, from.y - 3.0f));
-  const auto bits = rig.sent.values("bits");
-  ASSERT_FALSE(bits.empty());
-  for (float b : bits) EXPECT_FLOAT_EQ(b, 16.0f);
+  // Already clean: nothing new to send, no gesture to end.
+  EXPECT_TRUE(rig.sent.values("bits").empty());
+  EXPECT_EQ(rig.sent.gestureEnds, 0);
   // Down crushes.
   rig.dragFromTo(from, ImVec2(from.x, from.y + 22.0f));
   EXPECT_FLOAT_EQ(rig.sent.values("bits").back(), 13.0f);
@@ -223,9 +223,16 @@ TEST(FilterTile, HoldingAHandleStillKeepsItsResonance) {
   rig.pressAt(h);
   rig.steps(3);
   rig.releaseButton();
-  for (float r : rig.sent.values("resonance")) EXPECT_FLOAT_EQ(r, 0.3f);
+  // Nothing moved: nothing is sent and no gesture ends.
+  EXPECT_EQ(rig.sent.size(), 0u);
   EXPECT_FLOAT_EQ(rig.tile.filters[0].resonance, 0.3f);
-  EXPECT_EQ(rig.sent.values("cutoff").size(), rig.sent.values("resonance").size());
+  EXPECT_EQ(rig.sent.gestureEnds, 0);
+  // A sideways drag moves the cutoff from where it was and keeps the
+  // resonance.
+  rig.dragFromTo(ImVec2(h.x + 2.0f, h.y), ImVec2(h.x + 32.0f, h.y));
+  EXPECT_TRUE(rig.sent.values("resonance").empty());
+  ASSERT_FALSE(rig.sent.values("cutoff").empty());
+  EXPECT_NEAR(StageCurves::filterPoint(rig.tile, 0, rig.plot()).x, h.x + 30.0f, 0.05f);
   EXPECT_EQ(rig.sent.gestureEnds, 1);
 }
 

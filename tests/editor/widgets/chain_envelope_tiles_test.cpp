@@ -66,23 +66,27 @@ TEST(TransientTile, DraggingTheStrikeToTheTopSendsOne) {
   EXPECT_EQ(rig.sent.gestureEnds, 1);
 }
 
-TEST(TransientTile, TheDraggedHandleFollowsThePointersHeight) {
+TEST(TransientTile, AHandleMovesByTheDistanceDraggedFromItsAmount) {
   TileRig<TransientTile> rig;
+  rig.tile.strike = 0.25f;
+  rig.step();
   const ImVec2 strike = rig.scoped([&] { return rig.tile.handlePoint(0); });
-  // Dear ImGui keeps the pointer on whole pixels.
-  const ImVec2 to(strike.x, std::floor(strike.y) - 15.0f);
-  rig.pressAt(strike);
-  rig.moveTo(to);
-  const ImVec2 now = rig.scoped([&] { return rig.tile.handlePoint(0); });
-  EXPECT_NEAR(now.y, to.y, 0.01f);
+  // Pressed off its centre and held still: nothing.
+  rig.pressAt(ImVec2(strike.x + 3.0f, strike.y + 2.0f));
+  rig.steps(3);
   rig.releaseButton();
+  EXPECT_EQ(rig.sent.size(), 0u);
+  EXPECT_EQ(rig.sent.gestureEnds, 0);
+  // 120 pixels upwards sweep the whole range from -1 to 1.
+  rig.dragFromTo(ImVec2(strike.x + 3.0f, strike.y + 2.0f), ImVec2(strike.x + 3.0f, strike.y - 28.0f));
+  EXPECT_FLOAT_EQ(rig.sent.values("strike").back(), 0.75f);
+  EXPECT_EQ(rig.sent.gestureEnds, 1);
 }
 
-TEST(TransientTile, ABodyDragToTheBottomSendsMinusOne) {
+TEST(TransientTile, ABodyDragDownSendsMinusOne) {
   TileRig<TransientTile> rig;
   const ImVec2 body = rig.scoped([&] { return rig.tile.handlePoint(1); });
-  const ui::Rect p = rig.plot();
-  rig.dragFromTo(ImVec2(body.x - 1.0f, body.y), ImVec2(body.x - 1.0f, p.y + p.height + 20.0f));
+  rig.dragFromTo(ImVec2(body.x - 1.0f, body.y), ImVec2(body.x - 1.0f, body.y + 80.0f));
   EXPECT_FLOAT_EQ(rig.sent.values("body").back(), -1.0f);
 }
 
