@@ -53,6 +53,17 @@ void ParamWidget::setSlots(std::vector<ParamSlot> newSlots) {
 
 void ParamWidget::setPresets(std::vector<ResolvedPreset> newPresets) { presets = std::move(newPresets); }
 
+bool ParamWidget::changeParam(int slot, float value) {
+  if (slot < 0 || static_cast<std::size_t>(slot) >= slots.size()) return false;
+  const ParamSlot& target = slots[static_cast<std::size_t>(slot)];
+  const float kept = value > target.info.max   ? target.info.max
+                     : value < target.info.min ? target.info.min
+                                               : value;
+  if (kept == target.value) return false;
+  setParam(slot, kept);
+  return true;
+}
+
 void ParamWidget::setParam(int slot, float value) {
   if (slot < 0 || static_cast<std::size_t>(slot) >= slots.size()) return;
   ParamSlot& target = slots[static_cast<std::size_t>(slot)];

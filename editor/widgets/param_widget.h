@@ -88,6 +88,9 @@ class ParamWidget {
   // Stores the value within the slot's range and reports it when the slot
   // has an id. Nothing for a slot index out of range.
   void setParam(int slot, float value);
+  // setParam, only when the value kept within the range differs from the
+  // slot's: a drag resting at an end sends nothing. True when it sent.
+  bool changeParam(int slot, float value);
   // Index of the first slot with this key (exact), -1 when none.
   int findSlot(const char* key) const;
 

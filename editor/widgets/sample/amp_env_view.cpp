@@ -7,6 +7,7 @@
 #include "editor/widgets/sample/lane_geometry.h"
 #include "editor/widgets/widget_support.h"
 #include "ui/context.h"
+#include "ui/draw/draw_log.h"
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
 
@@ -66,14 +67,17 @@ ImGuiMouseCursor AmpEnvView::cursorAt(ImVec2 pointer) const {
   return contains(contentRect(), pointer) ? ImGuiMouseCursor_Hand : ImGuiMouseCursor_Arrow;
 }
 
+// A press takes the peak or the tail; the drag moves it from where it was.
 void AmpEnvView::press(const ui::Interaction& it) {
   target = it.pressPos.x <= peakX() + kPeakReach * ui::scale() ? kPeak : kTail;
   peakAxis = 1;
-  dragTo(it.pressPos, ImVec2(0.0f, 0.0f));
+  const ImVec2 handle = target == kPeak ? ImVec2(peakX(), peakY(value(2))) : tailHandle();
+  grabOffset_ = ImVec2(handle.x - it.pressPos.x, handle.y - it.pressPos.y);
 }
 
 void AmpEnvView::move(const ui::Interaction& it) {
-  dragTo(ImVec2(it.pressPos.x + it.total.x, it.pressPos.y + it.total.y), it.total);
+  dragTo(ImVec2(it.pressPos.x + it.total.x + grabOffset_.x, it.pressPos.y + it.total.y + grabOffset_.y),
+         it.total);
 }
 
 void AmpEnvView::endGesture() {
@@ -88,7 +92,7 @@ void AmpEnvView::dragTo(ImVec2 pointer, ImVec2 total) {
     const float reach = kDecayShare * c.width;
     const float u = clampTo(pointer.x - peakX(), kTailStart * s, reach + kTailStart * s);
     const float t = (u - kTailStart * s) / std::max(reach, s);
-    setParam(1, slots[1].fromNormalized(t));
+    change(1, slots[1].fromNormalized(t));
     return;
   }
   if (target != kPeak) return;
@@ -98,12 +102,12 @@ void AmpEnvView::dragTo(ImVec2 pointer, ImVec2 total) {
   }
   if (peakAxis == 2) {
     const float t = clamp01((pointer.x - c.x) / std::max(kAttackShare * c.width, s));
-    setParam(0, slots[0].fromNormalized(t));
+    change(0, slots[0].fromNormalized(t));
   } else {
     const float level = c.height <= 8.0f * s
                             ? 0.0f
                             : clamp01((c.y + c.height - 4.0f * s - pointer.y) / (c.height - 8.0f * s));
-    setParam(2, level);
+    change(2, level);
   }
 }
 
@@ -136,11 +140,16 @@ void AmpEnvView::paint(ImDrawList* dl) {
     curve.emplace_back(x, peakY(level * std::exp(-(x - px) / d)));
   }
   ui::drawPolyline(dl, curve, palette::kAccent, 1.8f);
-  ui::fillCircle(dl, ImVec2(px, peakY(level)), 3.5f * s, palette::kAccentHovered);
+  ink().polyline(curve, 1.8f * s);
+  const ImVec2 peak(px, peakY(level));
+  ui::fillCircle(dl, peak, 3.5f * s, palette::kAccentHovered);
   ui::fillCircle(dl, tailHandle(), 3.0f * s, kTailHandle);
+  ink().disc(peak, 3.5f * s);
+  ink().disc(tailHandle(), 3.0f * s);
+  ui::logHandle(this, "peak", peak, ui::kAlongBoth, target == kPeak);
+  ui::logHandle(this, "decay", tailHandle(), ui::kAlongX, target == kTail);
   for (std::size_t i = 0; i < slots.size(); ++i) drawModulation(dl, static_cast<int>(i));
-  ui::drawText(dl, captionStrip(), "peak: drag = attack, up-down = level  ·  tail = decay",
-               ui::TextStyle::Caption, kCaption, ui::TextAlign::Centre);
+  caption("peak: drag = attack, up-down = level  ·  tail = decay", kCaption);
 }
 
 }  // namespace orbi

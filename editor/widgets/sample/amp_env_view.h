@@ -39,6 +39,8 @@ class AmpEnvView : public SamplerLane {
  private:
   float tailLength() const;
   void dragTo(ImVec2 pointer, ImVec2 total);
+
+  ImVec2 grabOffset_;  // from the press point to the grabbed handle
 };
 
 }  // namespace orbi

@@ -7,6 +7,7 @@
 #include "editor/widgets/sample/lane_geometry.h"
 #include "editor/widgets/widget_support.h"
 #include "ui/context.h"
+#include "ui/draw/draw_log.h"
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
 
@@ -67,10 +68,10 @@ void GrainLane::move(const ui::Interaction& it) {
   }
   if (axis == 2) {
     const float t = clamp01(slots[0].toNormalized(sizeAtPress) + dx / (kSweep * s));
-    setParam(0, slots[0].fromNormalized(t));
+    change(0, slots[0].fromNormalized(t));
   } else if (axis == 3) {
     const float t = clamp01(slots[1].toNormalized(densityAtPress) - dy / (kSweep * s));
-    setParam(1, slots[1].fromNormalized(t));
+    change(1, slots[1].fromNormalized(t));
   }
 }
 
@@ -101,8 +102,8 @@ void GrainLane::paint(ImDrawList* dl) {
   std::vector<ImVec2> hump(kHumpSegments + 1);
   // The first grain is centred on the left edge: half of it would lie
   // outside the lane.
-  dl->PushClipRect(ImVec2(rect.x, rect.y), ImVec2(rect.x + std::max(rect.width, 0.0f), rect.y + std::max(rect.height, 0.0f)),
-                   true);
+  dl->PushClipRect(ImVec2(rect.x, rect.y),
+                   ImVec2(rect.x + std::max(rect.width, 0.0f), rect.y + std::max(rect.height, 0.0f)), true);
   for (int i = 0; i < count; ++i) {
     const float x = c.x + static_cast<float>(i) * spacing * c.width;
     // The quadratic curve from (x - g/2, base) over (x, base - k) to (x + g/2, base).
@@ -111,11 +112,14 @@ void GrainLane::paint(ImDrawList* dl) {
       hump[static_cast<std::size_t>(j)] = {x - g / 2.0f + g * u, base - 2.0f * u * (1.0f - u) * k};
     }
     ui::fillUnder(dl, hump, base, kGrainFill);
+    ink().polyline(hump, s);
   }
   dl->PopClipRect();
   for (std::size_t i = 0; i < slots.size(); ++i) drawModulation(dl, static_cast<int>(i));
-  ui::drawText(dl, captionStrip(), "drag: grain size  ·  up-down: density  ·  right-click: type",
-               ui::TextStyle::Caption, kCaption, ui::TextAlign::Centre);
+  // The whole lane is the handle: sideways for the size, up and down for
+  // the density.
+  ui::logHandle(this, "grains", {c.x + 0.5f * c.width, c.y + 0.5f * c.height}, ui::kAlongBoth, dragging);
+  caption("drag: grain size  ·  up-down: density  ·  right-click: type", kCaption);
 }
 
 }  // namespace orbi

@@ -7,6 +7,7 @@
 #include "editor/widgets/sample/sample_view.h"
 #include "editor/widgets/widget_support.h"
 #include "ui/context.h"
+#include "ui/draw/draw_log.h"
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
 #include "ui/interact/interaction.h"
@@ -91,6 +92,31 @@ int SampleView::windowHit(ImVec2 point) const {
   return kBody;
 }
 
+float SampleView::windowHandleX(int handle) const {
+  const ui::Rect c = contentRect();
+  const float a = clamp01(slotValue("start", 0.0f)), b = clamp01(slotValue("end", 1.0f));
+  const float span = std::max(b - a, kSmallestSpan);
+  switch (handle) {
+    case kStart: return c.x + c.width * a;
+    case kEnd: return c.x + c.width * b;
+    case kFadeIn: return c.x + c.width * (a + span * slotValue("fadeIn", 0.0f));
+    case kFadeOut: return c.x + c.width * (b - span * slotValue("fadeOut", 0.0f));
+    default: return c.x;
+  }
+}
+
+// The position line, or the spray edge nearer x (the right one first).
+float SampleView::grainHandleX(int which, float x) const {
+  const ui::Rect c = contentRect();
+  if (slots.size() < 2) return c.x;
+  const float p = clamp01(slots[0].value), w = clamp01(slots[1].value);
+  if (which == 0) return c.x + c.width * p;
+  const float right = c.x + c.width * (p + w), left = c.x + c.width * (p - w);
+  const bool rightInside = p + w <= 1.0f, leftInside = p - w >= 0.0f;
+  if (rightInside && (!leftInside || std::fabs(x - right) <= std::fabs(x - left))) return right;
+  return leftInside ? left : c.x + c.width * std::min(p + w, 1.0f);
+}
+
 void SampleView::applyWindowDrag(float pointerX, float dy) {
   const float s = ui::scale();
   const float u = xToFraction(pointerX);
@@ -99,12 +125,12 @@ void SampleView::applyWindowDrag(float pointerX, float dy) {
   const int slot = findSlot(windowKey(windowDrag));
   if (slot < 0) return;
   switch (windowDrag) {
-    case kStart: setParam(slot, std::min(u, end - kSmallestWindow)); break;
-    case kEnd: setParam(slot, std::max(u, start + kSmallestWindow)); break;
-    case kFadeIn: setParam(slot, clamp01((u - start) / span)); break;
-    case kFadeOut: setParam(slot, clamp01((end - u) / span)); break;
+    case kStart: changeParam(slot, std::min(u, end - kSmallestWindow)); break;
+    case kEnd: changeParam(slot, std::max(u, start + kSmallestWindow)); break;
+    case kFadeIn: changeParam(slot, clamp01((u - start) / span)); break;
+    case kFadeOut: changeParam(slot, clamp01((end - u) / span)); break;
     case kBody:
-      setParam(slot, clampTo(gainAtPress - dy * kDbPerSweep / (kSweep * s), -kGainRange, kGainRange));
+      changeParam(slot, clampTo(gainAtPress - dy * kDbPerSweep / (kSweep * s), -kGainRange, kGainRange));
       break;
     default: break;
   }
@@ -132,12 +158,16 @@ void SampleView::drawWindowView() {
     const int slot = findSlot(windowKey(hit));
     if (slot >= 0) openEntryFor(slot);
   }
+  // A press takes an edge, a fade or the gain; the drag moves the edge or
+  // fade from where it was.
   if (it.pressed) {
     windowDrag = windowHit(it.pressPos);
     if (windowDrag == kBody) gainAtPress = gainDb();
-    if (windowDrag != kNone && slots.size() >= 2) applyWindowDrag(it.pressPos.x, 0.0f);
+    grabDx = windowDrag == kStart || windowDrag == kEnd || windowDrag == kFadeIn || windowDrag == kFadeOut
+                 ? windowHandleX(windowDrag) - it.pressPos.x
+                 : 0.0f;
   } else if ((it.held || it.released) && moved(it) && windowDrag != kNone && slots.size() >= 2) {
-    applyWindowDrag(it.pressPos.x + it.total.x, it.total.y);
+    applyWindowDrag(it.pressPos.x + it.total.x + grabDx, it.total.y);
   }
   if (it.released) {
     windowDrag = kNone;
@@ -168,7 +198,18 @@ void SampleView::drawWindowView() {
     };
     flag(x0 + (x1 - x0) * fi, 1.0f, fi);
     flag(x1 - (x1 - x0) * fo, -1.0f, fo);
+    ui::logHandle(this, "fade in", {windowHandleX(kFadeIn), y + 3.5f * s}, ui::kAlongX,
+                  windowDrag == kFadeIn);
+    ui::logHandle(this, "fade out", {windowHandleX(kFadeOut), y + 3.5f * s}, ui::kAlongX,
+                  windowDrag == kFadeOut);
   }
+  const float mid = c.y + 0.5f * c.height;
+  ui::logHandle(this, "start", {windowHandleX(kStart), mid}, ui::kAlongX, windowDrag == kStart);
+  ui::logHandle(this, "end", {windowHandleX(kEnd), mid}, ui::kAlongX, windowDrag == kEnd);
+  if (findSlot("gain") >= 0)
+    ui::logHandle(this, "gain",
+                  {0.5f * (windowHandleX(kStart) + windowHandleX(kEnd)), mid + 0.25f * c.height}, ui::kAlongY,
+                  windowDrag == kBody);
   for (std::size_t i = 0; i < slots.size(); ++i) drawModulation(dl, static_cast<int>(i));
   if (findSlot("gain") >= 0) {
     const float db = gainDb();
@@ -214,6 +255,7 @@ void SampleView::drawSlicesView() {
   if (it.pressed) {
     const int i = slicePick(it.pressPos.x);
     dragIndex = i >= 1 ? i : -1;
+    if (dragIndex >= 1) grabDx = contentRect().x + contentRect().width * clamp01(markers[i]) - it.pressPos.x;
     if (i < 1 && markers && markerCount > 0) {
       const float u = xToFraction(it.pressPos.x);
       int k = 0;
@@ -222,7 +264,7 @@ void SampleView::drawSlicesView() {
       if (!slots.empty()) setParam(0, static_cast<float>(k));
     }
   } else if ((it.held || it.released) && it.delta.x != 0.0f && dragIndex >= 1 && onSliceMove) {
-    onSliceMove(dragIndex, xToFraction(it.pressPos.x + it.total.x));
+    onSliceMove(dragIndex, xToFraction(it.pressPos.x + it.total.x + grabDx));
   }
   if (it.released) dragIndex = -1;
 
@@ -238,8 +280,13 @@ void SampleView::drawSlicesView() {
     paintWave(dl, c, 0.0f, 0.0f, {});
   }
   if (markers && markerCount > 0) {
-    for (int i = 0; i < markerCount; ++i)
-      bar(dl, c, c.x + c.width * clamp01(markers[i]), i == 0 ? kFirstMarker : kEndBar);
+    for (int i = 0; i < markerCount; ++i) {
+      const float x = c.x + c.width * clamp01(markers[i]);
+      bar(dl, c, x, i == 0 ? kFirstMarker : kEndBar);
+      if (i >= 1)
+        ui::logHandle(this, "slice " + std::to_string(i), {x, c.y + 0.5f * c.height}, ui::kAlongX,
+                      dragIndex == i);
+    }
     drawFooter(dl, "drag = move · double-click = add · right-click = delete", 14.0f * s, 2, kFooter);
   } else {
     drawFooter(dl, "no slices — double-click the wave to add one", 16.0f * s, 1, kEmptyHint);
@@ -270,6 +317,7 @@ void SampleView::drawGrainsView() {
     dragIndex = grainsPick(it.pressPos.x);
     axisLock = 1;
     gainAtPress = gainDb();
+    grabDx = dragIndex >= 0 ? grainHandleX(dragIndex, it.pressPos.x) - it.pressPos.x : 0.0f;
   } else if ((it.held || it.released) && moved(it) && dragIndex >= 0 && slots.size() >= 2) {
     if (axisLock == 1 &&
         (std::fabs(it.total.x) >= kAxisDecision * s || std::fabs(it.total.y) >= kAxisDecision * s))
@@ -277,14 +325,14 @@ void SampleView::drawGrainsView() {
     if (axisLock == 3) {
       const int gain = findSlot("gain");
       if (gain >= 0)
-        setParam(gain,
-                 clampTo(gainAtPress - it.total.y * kDbPerSweep / (kSweep * s), -kGainRange, kGainRange));
+        changeParam(gain,
+                    clampTo(gainAtPress - it.total.y * kDbPerSweep / (kSweep * s), -kGainRange, kGainRange));
     } else if (axisLock == 2) {
-      const float u = xToFraction(it.pressPos.x + it.total.x);
+      const float u = xToFraction(it.pressPos.x + it.total.x + grabDx);
       if (dragIndex == 0)
-        setParam(0, u);
+        changeParam(0, u);
       else
-        setParam(1, std::fabs(u - clamp01(slots[0].value)));
+        changeParam(1, std::fabs(u - clamp01(slots[0].value)));
     }
   }
   if (it.released) {
@@ -304,6 +352,10 @@ void SampleView::drawGrainsView() {
     bar(dl, c, x1, kSprayEdge);
   }
   bar(dl, c, c.x + c.width * p, kStartBar);
+  const float mid = c.y + 0.5f * c.height;
+  ui::logHandle(this, "position", {grainHandleX(0, c.x + c.width), mid}, ui::kAlongBoth, dragIndex == 0);
+  if (w > 0.0f)
+    ui::logHandle(this, "spray", {grainHandleX(1, c.x + c.width), mid}, ui::kAlongX, dragIndex == 1);
   drawFooter(dl, "drag the line = position · an edge = spray · up-down = gain", 14.0f * s, 2, kFooter);
   for (std::size_t i = 0; i < slots.size(); ++i) drawModulation(dl, static_cast<int>(i));
 }

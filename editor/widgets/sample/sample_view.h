@@ -79,7 +79,8 @@ class SampleView : public ParamWidget {
   float seconds = 0.0f;
   ui::WaveOverview overview;
   NumberEntry entry;
-  int dragIndex = -1;  // slices: the marker dragged; grains: 0 position, 1 spray
+  int dragIndex = -1;   // slices: the marker dragged; grains: 0 position, 1 spray
+  float grabDx = 0.0f;  // from the press to the grabbed edge, fade, marker or line
   int mode = kWindow;
   const float* markers = nullptr;  // ascending 0..1, marker 0 at the start; not owned
   int markerCount = 0;
@@ -111,6 +112,10 @@ class SampleView : public ParamWidget {
   float windowGainAt(float position, float a, float b) const;
   bool sampleLoaded() const { return samples && frameCount > 0 && !overview.empty(); }
   float xToFraction(float x) const;
+  // Where the window view's edge or fade handle is.
+  float windowHandleX(int handle) const;
+  // The grains view's position line (0) or the spray edge (1) nearer x.
+  float grainHandleX(int which, float x) const;
   void drawFooter(ImDrawList* dl, const char* text, float height, int style, std::uint32_t colour) const;
 
   StripLayout strip_;

@@ -4,6 +4,7 @@
 
 #include "editor/widgets/widget_support.h"
 #include "ui/context.h"
+#include "ui/draw/text.h"
 
 namespace orbi {
 namespace {
@@ -34,6 +35,32 @@ ui::Rect SamplerLane::captionStrip() const {
   const ui::Rect c = contentRect();
   const float h = std::min(kCaption * ui::scale(), c.height);
   return {c.x, c.y + c.height - h, c.width, h};
+}
+
+bool SamplerLane::change(int slot, float v) {
+  if (!changeParam(slot, v)) return false;
+  changed_ = true;
+  return true;
+}
+
+void SamplerLane::placeText(std::span<const ui::Rect> boxes, std::string_view text, std::uint32_t colour,
+                            std::span<const ui::TextAlign> alignments) {
+  std::vector<ui::Rect> inks;
+  for (std::size_t i = 0; i < boxes.size(); ++i)
+    inks.push_back(textInk(boxes[i], text, ui::TextStyle::Caption, alignments[i]));
+  const std::size_t i = ink_.place(inks);
+  ui::drawText(ImGui::GetWindowDrawList(), boxes[i], text, ui::TextStyle::Caption, colour, alignments[i]);
+  ink_.panel(inks[i]);
+}
+
+void SamplerLane::caption(std::string_view text, std::uint32_t colour) {
+  const ui::Rect bottom = captionStrip();
+  const ui::Rect c = contentRect();
+  const ui::Rect top{c.x, c.y, c.width, bottom.height};
+  const ui::Rect boxes[] = {bottom, top, bottom, top, bottom, top};
+  const ui::TextAlign alignments[] = {ui::TextAlign::Centre, ui::TextAlign::Centre, ui::TextAlign::Right,
+                                      ui::TextAlign::Right,  ui::TextAlign::Left,   ui::TextAlign::Left};
+  placeText(boxes, text, colour, alignments);
 }
 
 void SamplerLane::openTyped(int slot, ImVec2 at) {
@@ -68,19 +95,24 @@ void SamplerLane::handleInput() {
     const ImVec2 pointer = ImGui::GetIO().MousePos;
     openTyped(pickTyped(pointer), pointer);
   }
-  if (it.pressed)
+  if (it.pressed) {
+    changed_ = false;
     press(it);
-  else if ((it.held || it.released) && (it.delta.x != 0.0f || it.delta.y != 0.0f))
+  } else if ((it.held || it.released) && (it.delta.x != 0.0f || it.delta.y != 0.0f)) {
     move(it);
+  }
   if (it.released) {
-    if (gestureActive() && onGestureEnd) onGestureEnd();
+    // A press alone, or a drag that set nothing new, plays nothing.
+    if (gestureActive() && changed_ && onGestureEnd) onGestureEnd();
     endGesture();
+    changed_ = false;
   }
 }
 
 void SamplerLane::draw(const ui::Rect& r) {
   ImGui::PushID(this);
   drawFrame(r);
+  ink_ = InkMap();
   if (slots.size() >= slotsNeeded_) {
     handleInput();
     paint(ImGui::GetWindowDrawList());

@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 
+#include "editor/widgets/ink_map.h"
 #include "editor/widgets/number_entry.h"
 #include "editor/widgets/param_widget.h"
 #include "ui/geometry.h"
@@ -51,6 +52,19 @@ class SamplerLane : public ParamWidget {
   float value(int slot, float fallback = 0.0f) const;
   // The content's bottom strip, where the caption goes.
   ui::Rect captionStrip() const;
+  // Sets the slot through setParam only when the value (kept within the
+  // slot's range) is new, and then counts the gesture as one that changed
+  // something; true when it did.
+  bool change(int slot, float v);
+  // What the lane drew this frame, for placing its texts.
+  InkMap& ink() { return ink_; }
+  // The text in the first box nothing drawn crosses (see InkMap); it then
+  // counts as drawn.
+  void placeText(std::span<const ui::Rect> boxes, std::string_view text, std::uint32_t colour,
+                 std::span<const ui::TextAlign> alignments);
+  // The caption: along the bottom as first choice, else along the top,
+  // centred, then at the right or the left.
+  void caption(std::string_view text, std::uint32_t colour);
 
   virtual ImGuiMouseCursor cursorAt(ImVec2 pointer) const = 0;
   virtual void press(const ui::Interaction& it) = 0;
@@ -68,6 +82,8 @@ class SamplerLane : public ParamWidget {
 
   const char* idText_;
   std::size_t slotsNeeded_;
+  bool changed_ = false;  // the gesture since the press has sent a new value
+  InkMap ink_;
 };
 
 }  // namespace orbi

@@ -7,6 +7,7 @@
 #include "editor/widgets/widget_support.h"
 #include "ui/context.h"
 #include "ui/controls/value_text.h"
+#include "ui/draw/draw_log.h"
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
 
@@ -16,6 +17,7 @@ namespace {
 constexpr float kFanSemitones = 7.0f;
 constexpr float kShortestBar = 0.02f;  // of the width
 constexpr float kTuneRange = 24.0f;
+constexpr float kFanDrop = 6.0f;  // the fan handle hangs this far below the bar's middle
 constexpr std::uint32_t kUnityMark = 0x598A8870;
 constexpr std::uint32_t kFanFill = 0x388DC63F;
 constexpr std::uint32_t kFanHandle = 0xFFD0A828;
@@ -36,6 +38,24 @@ float SpeedLane::lengthX(float pitch) const {
 
 float SpeedLane::fanOffset() const { return kFanSemitones * clamp01(value(spreadSlot())); }
 
+float SpeedLane::pitchAtX(float x) const {
+  const ui::Rect c = contentRect();
+  // Past the right edge the length runs on: pitches below -12 semitones
+  // lie there, and the bar holds at the edge.
+  const float length = c.width <= 0.0f ? 0.5f : std::max((x - c.x) / c.width, kShortestBar);
+  return -12.0f * std::log2(std::max(2.0f * length, 0.001f));
+}
+
+ImVec2 SpeedLane::barHandle() const {
+  const ui::Rect c = contentRect();
+  return {lengthX(value(0)), c.y + c.height / 2.0f};
+}
+
+ImVec2 SpeedLane::fanHandle() const {
+  const ui::Rect c = contentRect();
+  return {lengthX(value(0) - fanOffset()), c.y + c.height / 2.0f + kFanDrop * ui::scale()};
+}
+
 ImVec2 SpeedLane::anchorFor(int slot, float t) const {
   const ui::Rect c = contentRect();
   const float mid = c.y + c.height / 2.0f;
@@ -46,13 +66,13 @@ ImVec2 SpeedLane::anchorFor(int slot, float t) const {
   return {lengthX(value(0) - kFanSemitones * clamp01(at)), mid};
 }
 
-int SpeedLane::targetAt(float x) const {
-  const int spread = spreadSlot();
-  if (spread < 0 || !(value(spread) > 0.0f)) return kBar;
-  const float tune = value(0);
-  const float e = lengthX(tune), g = lengthX(tune - fanOffset());
-  if (!(x > e + 4.0f * ui::scale())) return kBar;
-  return std::fabs(x - e) > std::fabs(x - g) ? kFan : kBar;
+// The fan's handle hangs under the bar's end, so it stays apart from it
+// when the spread is 0 or both sit at the right edge: the nearer of the
+// two takes a press.
+int SpeedLane::targetAt(ImVec2 p) const {
+  if (spreadSlot() < 0) return kBar;
+  const ImVec2 e = barHandle(), g = fanHandle();
+  return std::hypot(p.x - g.x, p.y - g.y) < std::hypot(p.x - e.x, p.y - e.y) ? kFan : kBar;
 }
 
 std::string SpeedLane::lengthLabel(float tune) const {
@@ -65,14 +85,17 @@ ImGuiMouseCursor SpeedLane::cursorAt(ImVec2 pointer) const {
   return contains(contentRect(), pointer) ? ImGuiMouseCursor_ResizeEW : ImGuiMouseCursor_Arrow;
 }
 
+// A press takes a handle; the drag moves it from where it was.
 void SpeedLane::press(const ui::Interaction& it) {
-  target = targetAt(it.pressPos.x);
+  target = targetAt(it.pressPos);
   dragging = true;
-  dragTo(it.pressPos.x);
+  grabX_ = target == kFan ? fanHandle().x : barHandle().x;
+  tuneAtPress_ = value(0);
+  spreadAtPress_ = value(spreadSlot());
 }
 
 void SpeedLane::move(const ui::Interaction& it) {
-  if (it.delta.x != 0.0f) dragTo(it.pressPos.x + it.total.x);
+  if (it.delta.x != 0.0f) dragTo(it.total.x);
 }
 
 void SpeedLane::endGesture() {
@@ -80,21 +103,22 @@ void SpeedLane::endGesture() {
   target = kNoTarget;
 }
 
-void SpeedLane::dragTo(float x) {
+// The pitch moves by what the pointer's movement means at the handle: from
+// the value at the press, so a handle held at the edge moves on from its
+// own value.
+void SpeedLane::dragTo(float dx) {
   if (!dragging) return;
-  const ui::Rect c = contentRect();
-  const float length = c.width <= 0.0f ? 0.5f : clampTo((x - c.x) / c.width, kShortestBar, 1.0f);
-  const float q = -12.0f * std::log2(std::max(2.0f * length, 0.001f));
+  const float moved = pitchAtX(grabX_ + dx) - pitchAtX(grabX_);
   if (target == kBar) {
-    setParam(0, clampTo(q, -kTuneRange, kTuneRange));
+    change(0, clampTo(tuneAtPress_ + moved, -kTuneRange, kTuneRange));
   } else if (target == kFan) {
-    const int spread = spreadSlot();
-    if (spread >= 0) setParam(spread, clamp01(std::max(value(0) - q, 0.0f) / kFanSemitones));
+    // The fan's edge is the lower pitch: a longer edge is a wider fan.
+    change(spreadSlot(), clamp01(spreadAtPress_ - moved / kFanSemitones));
   }
 }
 
 int SpeedLane::pickTyped(ImVec2 pointer) const {
-  if (targetAt(pointer.x) == kFan) return spreadSlot();
+  if (targetAt(pointer) == kFan) return spreadSlot();
   return 0;
 }
 
@@ -112,23 +136,42 @@ void SpeedLane::paint(ImDrawList* dl) {
   const float unityX = c.x + 0.5f * c.width;
   const ImVec2 unity[] = {{unityX, c.y + 2.0f * s}, {unityX, c.y + c.height - 12.0f * s}};
   ui::drawPolyline(dl, unity, kUnityMark, 1.0f);
+  ink().polyline(unity, s);
   const int spread = spreadSlot();
   if (spread >= 0 && value(spread) > 0.0f) {
     const float f = fanOffset();
-    for (const float pitch : {tune - f, tune + f})
-      ui::fillRect(dl, {c.x, mid - 4.0f * s, lengthX(pitch) - c.x, 8.0f * s}, kFanFill);
-    ui::fillCircle(dl, {lengthX(tune - f), mid}, 3.0f * s, kFanHandle);
+    for (const float pitch : {tune - f, tune + f}) {
+      const ui::Rect band{c.x, mid - 4.0f * s, lengthX(pitch) - c.x, 8.0f * s};
+      ui::fillRect(dl, band, kFanFill);
+      ink().panel(band);
+    }
   }
   const float end = lengthX(tune);
-  ui::fillRect(dl, {c.x, mid - 3.0f * s, std::max(end - c.x, 0.0f), 6.0f * s}, palette::kAccent, 3.0f);
+  const ui::Rect bar{c.x, mid - 3.0f * s, std::max(end - c.x, 0.0f), 6.0f * s};
+  ui::fillRect(dl, bar, palette::kAccent, 3.0f);
+  ink().panel(bar);
   ui::fillCircle(dl, {end, mid}, 3.5f * s, palette::kAccentHovered);
+  ink().disc({end, mid}, 3.5f * s);
+  ui::logHandle(this, "tune", {end, mid}, ui::kAlongX, dragging && target == kBar);
+  // Drawn even at no spread: a fan dragged shut can be dragged open again.
+  if (spread >= 0) {
+    const ImVec2 fan = fanHandle();
+    ui::fillCircle(dl, fan, 3.0f * s, kFanHandle);
+    ink().disc(fan, 3.0f * s);
+    ui::logHandle(this, "spread", fan, ui::kAlongX, dragging && target == kFan);
+  }
   for (std::size_t i = 0; i < slots.size(); ++i) drawModulation(dl, static_cast<int>(i));
-  ui::drawText(dl, {c.x + 4.0f * s, c.y + 2.0f * s, std::max(c.width - 8.0f * s, 0.0f), 12.0f * s},
-               lengthLabel(tune), ui::TextStyle::Caption, kReadout);
-  ui::drawText(dl, captionStrip(),
-               spread >= 0 ? "drag: pitch (as length)  ·  the fan: spread"
-                           : "drag: pitch (as length)  ·  right-click: type",
-               ui::TextStyle::Caption, kCaption, ui::TextAlign::Centre);
+  // The readout where the bar leaves room: at the top left, else after the
+  // bar's end, else at the right.
+  const ui::Rect readout{c.x + 4.0f * s, c.y + 2.0f * s, std::max(c.width - 8.0f * s, 0.0f), 12.0f * s};
+  const ui::Rect afterBar{end + 8.0f * s, readout.y, std::max(c.x + c.width - end - 12.0f * s, 0.0f),
+                          readout.height};
+  const ui::Rect boxes[] = {readout, afterBar, readout};
+  const ui::TextAlign alignments[] = {ui::TextAlign::Left, ui::TextAlign::Left, ui::TextAlign::Right};
+  placeText(boxes, lengthLabel(tune), kReadout, alignments);
+  caption(spread >= 0 ? "drag: pitch (as length)  ·  the fan: spread"
+                      : "drag: pitch (as length)  ·  right-click: type",
+          kCaption);
 }
 
 }  // namespace orbi

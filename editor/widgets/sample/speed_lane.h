@@ -21,8 +21,11 @@ class SpeedLane : public SamplerLane {
   // Where the bar of a pitch ends.
   float lengthX(float pitch) const;
   int spreadSlot() const { return findSlot("spread"); }
-  // Which handle a press at x takes.
-  int targetAt(float x) const;
+  // Which handle a press at the point takes.
+  int targetAt(ImVec2 p) const;
+  ImVec2 barHandle() const;
+  // Under the bar, at the fan's long edge.
+  ImVec2 fanHandle() const;
   // The readout: the sample's length at the pitch, or the speed factor.
   std::string lengthLabel(float tune) const;
 
@@ -42,7 +45,13 @@ class SpeedLane : public SamplerLane {
 
  private:
   float fanOffset() const;
-  void dragTo(float x);
+  // The pitch whose bar ends at x, also past the right edge.
+  float pitchAtX(float x) const;
+  void dragTo(float dx);
+
+  float grabX_ = 0.0f;  // the grabbed handle's x at the press
+  float tuneAtPress_ = 0.0f;
+  float spreadAtPress_ = 0.0f;
 };
 
 }  // namespace orbi

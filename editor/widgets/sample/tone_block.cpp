@@ -7,6 +7,7 @@
 #include "editor/widgets/sample/lane_geometry.h"
 #include "editor/widgets/widget_support.h"
 #include "ui/context.h"
+#include "ui/draw/draw_log.h"
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
 
@@ -26,12 +27,6 @@ constexpr float kTwoPi = 2.0f * std::numbers::pi_v<float>;
 constexpr std::uint32_t kReference = 0x408A8870;
 constexpr std::uint32_t kDim = 0x808A8870;
 constexpr std::uint32_t kCaption = 0x808A8870;
-
-void caption(ImDrawList* dl, const ui::Rect& r, const char* text) {
-  const float h = std::min(12.0f * ui::scale(), r.height);
-  ui::drawText(dl, {r.x, r.y + r.height - h, r.width, h}, text, ui::TextStyle::Caption, kCaption,
-               ui::TextAlign::Centre);
-}
 
 int columns(float width) { return std::max(static_cast<int>(width / ui::scale()), 2); }
 
@@ -103,14 +98,22 @@ ImGuiMouseCursor ToneBlock::cursorAt(ImVec2 pointer) const {
   return ImGuiMouseCursor_Arrow;
 }
 
+// A press takes the corner or the crush area; only a drag changes them,
+// the corner from where its handle was.
 void ToneBlock::press(const ui::Interaction& it) {
   target = contains(toneCornerRect(), it.pressPos) ? kLowPass : it.shiftAtPress ? kSrr : kCrush;
   valueAtPress = value(target);
   dragging = true;
-  dragTo(it.pressPos.x, 0.0f);
+  grabDx_ = target == kLowPass ? lowPassHandle().x - it.pressPos.x : 0.0f;
 }
 
-void ToneBlock::move(const ui::Interaction& it) { dragTo(it.pressPos.x + it.total.x, it.total.y); }
+void ToneBlock::move(const ui::Interaction& it) { dragTo(it.pressPos.x + it.total.x + grabDx_, it.total.y); }
+
+ImVec2 ToneBlock::lowPassHandle() const {
+  const ui::Rect t = toneCornerRect();
+  const float n = slots.size() > kLowPass ? slots[kLowPass].normalized() : 0.0f;
+  return {t.x + t.width * n, t.y + t.height - 0.707f * t.height};
+}
 
 void ToneBlock::endGesture() {
   dragging = false;
@@ -122,13 +125,13 @@ void ToneBlock::dragTo(float x, float dy) {
   const float sweep = kSweep * ui::scale();
   if (target == kLowPass) {
     const ui::Rect t = toneCornerRect();
-    setParam(kLowPass, slots[kLowPass].fromNormalized(t.width <= 0.0f ? 0.0f : clamp01((x - t.x) / t.width)));
+    change(kLowPass, slots[kLowPass].fromNormalized(t.width <= 0.0f ? 0.0f : clamp01((x - t.x) / t.width)));
   } else if (target == kSrr) {
-    setParam(kSrr, slots[kSrr].fromNormalized(clamp01(slots[kSrr].toNormalized(valueAtPress) + dy / sweep)));
+    change(kSrr, slots[kSrr].fromNormalized(clamp01(slots[kSrr].toNormalized(valueAtPress) + dy / sweep)));
   } else if (target == kCrush) {
     // Down raises the crush amount, which is one less the bit depth's position.
     const float amount = clamp01(1.0f - slots[kCrush].toNormalized(valueAtPress) + dy / sweep);
-    setParam(kCrush, slots[kCrush].fromNormalized(1.0f - amount));
+    change(kCrush, slots[kCrush].fromNormalized(1.0f - amount));
   }
 }
 
@@ -145,7 +148,7 @@ SamplerLane::TypedField ToneBlock::typedField(int slot) const {
   }
 }
 
-void ToneBlock::paintCrush(ImDrawList* dl) const {
+void ToneBlock::paintCrush(ImDrawList* dl) {
   const ui::Rect k = crushRect();
   const float crush = value(kCrush), srr = value(kSrr);
   const bool active = crush < kCleanBits || srr > 0.0f;
@@ -161,10 +164,11 @@ void ToneBlock::paintCrush(ImDrawList* dl) const {
   }
   ui::drawPolyline(dl, reference, kReference, 1.0f);
   ui::drawPolyline(dl, processed, active ? palette::kAccent : kDim, 1.6f);
-  caption(dl, k, "crush / srr");
+  ink().polyline(reference, ui::scale());
+  ink().polyline(processed, 1.6f * ui::scale());
 }
 
-void ToneBlock::paintTone(ImDrawList* dl) const {
+void ToneBlock::paintTone(ImDrawList* dl) {
   const ui::Rect t = toneCornerRect();
   const float lp = value(kLowPass);
   const bool active = lp < kActiveLowPass;
@@ -177,16 +181,36 @@ void ToneBlock::paintTone(ImDrawList* dl) const {
     response.emplace_back(t.x + static_cast<float>(i) * step, t.y + t.height - t.height * lowPassGain(lp, f));
   }
   ui::drawPolyline(dl, response, active ? palette::kAccent : kDim, 1.6f);
-  if (active)
-    ui::fillCircle(dl, {t.x + t.width * slots[kLowPass].normalized(), t.y + t.height - 0.707f * t.height},
-                   3.0f * ui::scale(), palette::kAccentHovered);
-  caption(dl, t, "tone");
+  ink().polyline(response, 1.6f * ui::scale());
+  // Drawn only while the low-pass does something; a press anywhere in the
+  // corner takes it all the same.
+  if (active) {
+    ui::fillCircle(dl, lowPassHandle(), 3.0f * ui::scale(), palette::kAccentHovered);
+    ink().disc(lowPassHandle(), 3.0f * ui::scale());
+    ui::logHandle(this, "lp", lowPassHandle(), ui::kAlongX, dragging && target == kLowPass);
+  }
+}
+
+// A part's caption along its bottom, else its top; centred, then at either
+// side.
+void ToneBlock::partCaption(const ui::Rect& r, const char* text) {
+  const float h = std::min(12.0f * ui::scale(), r.height);
+  const ui::Rect bottom{r.x, r.y + r.height - h, r.width, h}, top{r.x, r.y, r.width, h};
+  const ui::Rect boxes[] = {bottom, top, bottom, top, bottom, top};
+  const ui::TextAlign alignments[] = {ui::TextAlign::Centre, ui::TextAlign::Centre, ui::TextAlign::Left,
+                                      ui::TextAlign::Left,   ui::TextAlign::Right,  ui::TextAlign::Right};
+  placeText(boxes, text, kCaption, alignments);
 }
 
 void ToneBlock::paint(ImDrawList* dl) {
+  const ui::Rect k = crushRect();
+  ui::logHandle(this, "crush", {k.x + 0.5f * k.width, k.y + 0.5f * k.height}, ui::kAlongY,
+                dragging && target == kCrush);
   paintCrush(dl);
   paintTone(dl);
   for (std::size_t i = 0; i < slots.size(); ++i) drawModulation(dl, static_cast<int>(i));
+  partCaption(k, "crush / srr");
+  partCaption(toneCornerRect(), "tone");
 }
 
 }  // namespace orbi

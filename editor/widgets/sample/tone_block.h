@@ -44,8 +44,13 @@ class ToneBlock : public SamplerLane {
 
  private:
   void dragTo(float x, float dy);
-  void paintCrush(ImDrawList* dl) const;
-  void paintTone(ImDrawList* dl) const;
+  // The corner's handle, on the response at -3 dB.
+  ImVec2 lowPassHandle() const;
+  void paintCrush(ImDrawList* dl);
+  void paintTone(ImDrawList* dl);
+  void partCaption(const ui::Rect& r, const char* text);
+
+  float grabDx_ = 0.0f;  // from the press to the corner's handle
 };
 
 }  // namespace orbi

@@ -191,18 +191,23 @@ TEST(SamplerLanes, ARowWithoutHeightShowsNothingAndTakesNoPress) {
 
 // ---- AMP
 
-TEST(AmpLane, AClickRightOfThePeakSetsTheDecayThere) {
+TEST(AmpLane, AClickChangesNothingAndTheTailMovesFromWhereItWas) {
   LaneRig<AmpEnvView> rig;
   ampSlots(rig.lane);
   const ui::Rect c = rig.content();
-  float peak = 0.0f;
-  rig.harness.frame([&] { peak = rig.lane.peakX(); });
-  const float x = std::round(peak + 120.0f);
-  rig.clickAt({x, c.y + c.height / 2.0f});
+  ImVec2 tail;
+  rig.harness.frame([&] { tail = rig.lane.tailHandle(); });
+  // Right of the peak but off the tail: a click sends nothing and ends no
+  // gesture; a drag from there moves the tail by as much as the pointer.
+  const ImVec2 from{std::round(tail.x + 40.0f), c.y + c.height / 2.0f};
+  rig.clickAt(from);
+  EXPECT_TRUE(rig.calls.empty());
+  EXPECT_EQ(rig.ends, 0);
+  rig.drag(from, {{10.0f, 0.0f}, {30.0f, 0.0f}});
   EXPECT_EQ(rig.ends, 1);
-  ASSERT_EQ(rig.calls.size(), 1u);
-  EXPECT_EQ(rig.calls[0].first, 1);
-  rig.harness.frame([&] { EXPECT_NEAR(rig.lane.tailHandle().x, x, 1e-3f); });
+  ASSERT_FALSE(rig.calls.empty());
+  EXPECT_EQ(rig.calls.back().first, 1);
+  rig.harness.frame([&] { EXPECT_NEAR(rig.lane.tailHandle().x, tail.x + 30.0f, 0.05f); });
   EXPECT_EQ(rig.lane.target, AmpEnvView::kNoTarget);
 }
 
@@ -237,16 +242,6 @@ TEST(AmpLane, AFlatLaneSetsTheLevelToZero) {
   EXPECT_EQ(rig.lane.slots[2].value, 0.0f);
 }
 
-TEST(AmpLane, TheTailHandleStaysInside) {
-  LaneRig<AmpEnvView> rig;
-  for (const float attack : {0.0f, 0.25f, 0.5f})
-    for (const float decay : {0.01f, 4.0f, 8.0f}) {
-      ampSlots(rig.lane, attack, decay);
-      const ui::Rect c = rig.content();
-      rig.harness.frame([&] { EXPECT_LE(rig.lane.tailHandle().x, c.x + c.width) << attack << " " << decay; });
-    }
-}
-
 // ---- GRAINS
 
 TEST(GrainLane, TheCloudHoldsOneToSixtyFourGrains) {
@@ -277,7 +272,7 @@ TEST(GrainLane, DragsDecideTheirAxis) {
   const ImVec2 from{c.x + 100.0f, c.y + 10.0f};
   rig.drag(from, {{2.0f, 2.0f}, {-2.0f, 0.0f}});
   EXPECT_TRUE(rig.calls.empty());
-  EXPECT_EQ(rig.ends, 1);  // a press without movement still ends its gesture
+  EXPECT_EQ(rig.ends, 0);  // nothing changed: no gesture ended
   rig.drag(from, {{0.0f, -4.0f}, {30.0f, -10.0f}});
   EXPECT_FLOAT_EQ(rig.lane.slots[1].value, 90.0f);  // 160 px sweep the whole axis
   EXPECT_EQ(rig.lane.slots[0].value, 80.0f);
@@ -285,30 +280,44 @@ TEST(GrainLane, DragsDecideTheirAxis) {
 
 // ---- SPEED
 
-TEST(SpeedLane, AClickSetsThePitchOfTheLength) {
+TEST(SpeedLane, AClickSetsNothingAndADragMovesThePitchAsTheLength) {
   LaneRig<SpeedLane> rig;
   rig.lane.setSlots({keyed(0, "tune", -24, 24, 0)});
   const ui::Rect c = rig.content();
   ASSERT_FLOAT_EQ(c.width, 392.0f);
-  const float y = c.y + c.height / 2.0f;
-  for (const auto& [x, tune] :
-       {std::pair{c.x + c.width, -12.0f}, std::pair{c.x + c.width / 4.0f, 12.0f}, std::pair{c.x, 24.0f}}) {
-    SCOPED_TRACE(x);
-    rig.clickAt({x, y});
-    EXPECT_NEAR(rig.lane.slots[0].value, tune, 1e-4f);
+  const ImVec2 end{c.x + c.width / 2.0f, c.y + c.height / 2.0f};  // tune 0 ends half way
+  rig.clickAt({c.x + c.width / 4.0f, end.y});
+  EXPECT_TRUE(rig.calls.empty());
+  // The bar's end follows the pointer: at the right edge -12 semitones,
+  // at a quarter +12, and past the edge the pitch runs on down to -24.
+  for (const auto& [dx, tune] : {std::pair{c.width / 2.0f, -12.0f}, std::pair{-c.width / 4.0f, 12.0f},
+                                 std::pair{1.5f * c.width, -24.0f}}) {
+    SCOPED_TRACE(tune);
+    rig.lane.slots[0].value = 0.0f;
+    rig.drag(end, {{dx / 2.0f, 0.0f}, {dx, 0.0f}});
+    EXPECT_NEAR(rig.lane.slots[0].value, tune, 1e-3f);
   }
   EXPECT_EQ(rig.ends, 3);
 }
 
-TEST(SpeedLane, WithoutSpreadThereIsNoFan) {
+TEST(SpeedLane, WithoutSpreadTheFanIsShutButItsHandleStaysApart) {
   LaneRig<SpeedLane> rig;
-  rig.lane.setSlots({keyed(0, "tune", -24, 24, 0), keyed(1, "spread", 0, 1, 0)});
-  const ui::Rect c = rig.content();
+  rig.lane.setSlots({keyed(0, "tune", -24, 24, -24), keyed(1, "spread", 0, 1, 0)});
+  rig.content();
   EXPECT_TRUE(rig.drawn(DrawOp::FillRect, kFanFill).empty());
+  // At -24 semitones the bar's end and the shut fan's edge both lie on
+  // the right edge; the fan's handle hangs below and opens the fan.
+  ImVec2 bar, fan;
   rig.harness.frame([&] {
-    for (float x = c.x; x <= c.x + c.width; x += 8.0f) EXPECT_EQ(rig.lane.targetAt(x), SpeedLane::kBar);
+    bar = rig.lane.barHandle();
+    fan = rig.lane.fanHandle();
+    EXPECT_EQ(rig.lane.targetAt(bar), SpeedLane::kBar);
+    EXPECT_EQ(rig.lane.targetAt(fan), SpeedLane::kFan);
   });
-  rig.lane.slots[1].value = 0.5f;
+  EXPECT_GT(fan.y, bar.y + 5.0f);
+  rig.drag(fan, {{-10.0f, 0.0f}, {20.0f, 0.0f}});
+  EXPECT_GT(rig.lane.slots[1].value, 0.0f);
+  EXPECT_EQ(rig.lane.slots[0].value, -24.0f);
   rig.step();
   EXPECT_EQ(rig.drawn(DrawOp::FillRect, kFanFill).size(), 2u);
 }
@@ -327,10 +336,9 @@ TEST(SpeedLane, TheFanEdgeCannotPassTheBar) {
   LaneRig<SpeedLane> rig;
   rig.lane.setSlots({keyed(0, "tune", -24, 24, 0), keyed(1, "spread", 0, 1, 0.5f)});
   const ui::Rect c = rig.content();
-  float edge = 0.0f;
-  rig.harness.frame([&] { edge = rig.lane.lengthX(-3.5f); });
-  const ImVec2 from{std::round(edge), c.y + c.height / 2.0f};
-  rig.harness.frame([&] { EXPECT_EQ(rig.lane.targetAt(from.x), SpeedLane::kFan); });
+  ImVec2 from;
+  rig.harness.frame([&] { from = rig.lane.fanHandle(); });
+  rig.harness.frame([&] { EXPECT_EQ(rig.lane.targetAt(from), SpeedLane::kFan); });
   rig.drag(from, {{-200.0f, 0.0f}});
   EXPECT_EQ(rig.lane.slots[1].value, 0.0f);
   EXPECT_EQ(rig.lane.slots[0].value, 0.0f);
@@ -417,14 +425,20 @@ TEST(ToneBlock, AShiftPressDrivesTheRateReductionToTheEnd) {
   EXPECT_EQ(rig.ends, 1);
 }
 
-TEST(ToneBlock, TheCornerSetsTheLowPassAtOnce) {
-  ToneRig rig;
+TEST(ToneBlock, TheCornerMovesTheLowPassFromWhereItWas) {
+  ToneRig rig(16.0f, 0.0f, 2000.0f);
   ui::Rect corner;
   rig.harness.frame([&] { corner = rig.lane.toneCornerRect(); });
-  rig.clickAt({std::round(corner.x + corner.width / 2.0f), corner.y + 4.0f});
-  ASSERT_EQ(rig.calls.size(), 1u);
-  EXPECT_EQ(rig.calls[0].first, 2);
-  EXPECT_NEAR(rig.lane.slots[2].value, 2000.0f, 40.0f);  // the middle of 200..20000 on a log axis
+  const ImVec2 from{std::round(corner.x + corner.width / 4.0f), corner.y + 4.0f};
+  rig.clickAt(from);
+  EXPECT_TRUE(rig.calls.empty());
+  EXPECT_EQ(rig.ends, 0);
+  // A quarter of the corner to the right is a quarter of the log axis up.
+  rig.drag(from, {{corner.width / 8.0f, 0.0f}, {corner.width / 4.0f, 0.0f}});
+  ASSERT_FALSE(rig.calls.empty());
+  EXPECT_EQ(rig.calls.back().first, 2);
+  EXPECT_NEAR(rig.lane.slots[2].value, 2000.0f * std::pow(100.0f, 0.25f), 130.0f);  // to the pixel
+  EXPECT_EQ(rig.ends, 1);
 }
 
 }  // namespace
