@@ -12,6 +12,7 @@
 #include "editor/widgets/widget_support.h"
 #include "engine/params/param_tables.h"
 #include "ui/context.h"
+#include "ui/draw/draw_log.h"
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
 #include "ui/interact/interaction.h"
@@ -35,13 +36,15 @@ ui::Interaction area(const char* id, const ui::Rect& r, ImGuiMouseCursor cursor)
   return ui::interact(id, desc);
 }
 
-// Where the pointer lies along the strip, 0..1.
-float pointerAlong(const ui::Rect& strip) {
-  return clamp01((ImGui::GetIO().MousePos.x - strip.x) / std::max(strip.width, 1.0f));
-}
+// A held button whose pointer moved sideways this frame: a press alone
+// sets nothing.
+bool dragMoves(const ui::Interaction& it) { return it.held && !it.pressed && it.delta.x != 0.0f; }
 
-// A press, or a held button whose pointer moved across this frame.
-bool setsValue(const ui::Interaction& it) { return it.pressed || (it.held && it.delta.x != 0.0f); }
+// The 0..1 position dragged to: the one at the press moved as far along
+// the strip as the pointer moved.
+float draggedAlong(const ui::Interaction& it, float atPress, const ui::Rect& strip) {
+  return clamp01(atPress + it.total.x / std::max(strip.width, 1.0f));
+}
 
 std::string oneDecimal(float v) {
   char buffer[32];
@@ -112,8 +115,14 @@ void MacroPanel::drawCell(int i, const ob::Macro& macro) {
 
   const ui::Rect faderArea{strip.x, strip.y - 6.0f * s, strip.width, strip.height + 12.0f * s};
   const ui::Interaction fader = area("fader", faderArea, ImGuiMouseCursor_ResizeEW);
-  if (fader.pressed) selectedMacro = i;
-  if (setsValue(fader)) send(ob::kEditMacroValue, 0, 0, i, pointerAlong(strip));
+  if (fader.pressed) {
+    selectedMacro = i;
+    atPress_ = clamp01(macro.value);
+  }
+  if (dragMoves(fader)) {
+    const float v = draggedAlong(fader, atPress_, strip);
+    if (v != macro.value) send(ob::kEditMacroValue, 0, 0, i, v);
+  }
 
   const ui::Interaction whole = area("cell", cellRects[i], ImGuiMouseCursor_Arrow);
   const ImVec2 at = ImGui::GetIO().MousePos;
@@ -151,6 +160,7 @@ void MacroPanel::drawCell(int i, const ob::Macro& macro) {
   const ImVec2 knob{knobX, strip.y + strip.height / 2.0f};
   ui::fillCircle(dl, knob, 5.0f * s, selected ? palette::kAccentHovered : palette::kAccent);
   ui::strokeCircle(dl, knob, 5.0f * s, kKnobRim, 1.0f);
+  ui::logHandle(this, "macro " + std::to_string(i + 1), knob, ui::kAlongX, fader.held);
 }
 
 void MacroPanel::drawDestinations(ui::Rect list, const ob::Pattern& pattern) {
@@ -203,9 +213,12 @@ bool MacroPanel::drawDestinationRow(int j, const ui::Rect& row, const ob::Patter
                         row.height};
 
   const ui::Interaction drag = area("target", slider, ImGuiMouseCursor_ResizeEW);
-  if (setsValue(drag))
-    send(ob::kEditMacroDest, dest.track, dest.param, selectedMacro,
-         info.min + (info.max - info.min) * pointerAlong(slider));
+  const float span = info.max > info.min ? info.max - info.min : 1.0f;
+  if (drag.pressed) atPress_ = clamp01((dest.target - info.min) / span);
+  if (dragMoves(drag)) {
+    const float v = info.min + (info.max - info.min) * draggedAlong(drag, atPress_, slider);
+    if (v != dest.target) send(ob::kEditMacroDest, dest.track, dest.param, selectedMacro, v);
+  }
   const ui::Interaction whole = area("row", row, ImGuiMouseCursor_Arrow);
   if (drag.rightClicked || whole.rightClicked) {
     send(ob::kEditRemoveMacroDest, dest.track, dest.param, selectedMacro, 0.0f);
@@ -223,6 +236,7 @@ bool MacroPanel::drawDestinationRow(int j, const ui::Rect& row, const ob::Patter
   ui::fillCircle(dl, {xOf(current), centre}, 2.5f * s, palette::kAccentHovered);
   ui::fillCircle(dl, {targetX, centre}, 4.0f * s, palette::kAccent);
   ui::strokeCircle(dl, {targetX, centre}, 4.0f * s, kKnobRim, 1.0f);
+  ui::logHandle(this, "target " + std::to_string(j + 1), {targetX, centre}, ui::kAlongX, drag.held);
   ui::drawText(dl, valueRect, oneDecimal(current), ui::TextStyle::Caption, palette::kMuted,
                ui::TextAlign::Left);
   return true;

@@ -93,6 +93,7 @@ class MacroPanel {
 
   PanelContext& ctx_;
   std::string cellLabel_;        // of the cell being drawn, kept for the frame
+  float atPress_ = 0.0f;         // the dragged fader's or target's 0..1 position at its press
   bool browserOpening_ = false;  // the browser opens on the next draw
 };
 

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "ui/context.h"
+#include "ui/draw/draw_log.h"
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
 #include "ui/interact/interaction.h"
@@ -114,14 +115,18 @@ void SlotFader::draw(const ui::Rect& r) {
     const ImVec2 anchor(row.value.x + row.value.width / 2.0f, r.y + r.height / 2.0f);
     entry.open(anchor, {id, range().shown(value), displayLo, displayHi, label.c_str(), unit.c_str()});
   }
-  if (it.pressed || (it.held && it.delta.x != 0.0f)) {
-    // Absolute: the value under the pointer. The row's own value waits for
-    // the rebuild, which may already have run inside change.
-    const float x = it.pressPos.x + it.total.x;
-    const float v =
-        paramLo + (paramHi - paramLo) * clamp01((x - row.track.x) / std::max(row.track.width, 1.0f));
-    if (change) change(id, v);
+  // Relative: a press alone changes nothing, and a drag moves the knob
+  // as far as the pointer moves, from the value at the press. The row's
+  // own value waits for the rebuild, which may already have run inside
+  // change.
+  if (it.pressed) valueAtPress_ = value;
+  if (it.held && !it.pressed && it.delta.x != 0.0f) {
+    const float at = range().position(valueAtPress_) + it.total.x / std::max(row.track.width, 1.0f);
+    const float v = paramLo + (paramHi - paramLo) * clamp01(at);
+    if (v != value && change) change(id, v);
   }
+  ui::logHandle(this, label, {xAt(row.track, range().position(value)), r.y + 0.5f * r.height}, ui::kAlongX,
+                it.held);
 
   paintRow(*this, row, s);
   entry.draw();

@@ -52,6 +52,9 @@ class SlotFader {
   ui::Rect rect;              // of the last draw
   std::string tooltip;        // rebuilt every frame
   NumberEntry entry;
+
+ private:
+  float valueAtPress_ = 0.0f;
 };
 
 }  // namespace orbi

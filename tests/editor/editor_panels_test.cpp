@@ -97,7 +97,8 @@ TEST(EditorPanels, ATwoSecondTargetDragIsOneUndoStep) {
   hover(rig, {slider.x + 2.0f, y});
   rig.harness.setButton(ImGuiMouseButton_Left, true);
   for (int frame = 0; frame < 120; ++frame) {
-    rig.harness.movePointer({slider.x + 2.0f + (frame % 60) * slider.width / 64.0f, y});
+    // Up to a little under half the slider from 0.5: never resting at an end.
+    rig.harness.movePointer({slider.x + 2.0f + (frame % 60) * slider.width / 128.0f, y});
     rig.frames(1);
   }
   rig.harness.setButton(ImGuiMouseButton_Left, false);
