@@ -8,8 +8,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <optional>
@@ -29,6 +29,7 @@
 
 // After our own headers: Xlib defines macros such as None.
 #include "support/editor/bench_scene.h"
+#include "support/editor/bench_states.h"
 #include "support/editor/editor_session.h"
 #include "support/editor/wav_writer.h"
 #include "support/ui/snapshot_png.h"
@@ -53,7 +54,8 @@ constexpr double kStepSeconds = 60.0 / kRenderTempo / 4.0;
 std::vector<float> renderedTrack(const std::vector<std::uint8_t>& state, int track) {
   host::TestHost renderHost;
   std::string error;
-  std::unique_ptr<host::Instance> instance = host::Instance::create(*builtClap(), renderHost, kPluginId, error);
+  std::unique_ptr<host::Instance> instance =
+      host::Instance::create(*builtClap(), renderHost, kPluginId, error);
   EXPECT_NE(instance, nullptr) << error;
   if (!instance || !instance->activate(kSampleRate, kBlockFrames)) return {};
   EXPECT_TRUE(instance->loadState(state, error)) << error;
@@ -234,8 +236,10 @@ class HomeFolder {
     setenv("HOME", path_.c_str(), 1);
   }
   ~HomeFolder() {
-    if (before_) setenv("HOME", before_->c_str(), 1);
-    else unsetenv("HOME");
+    if (before_)
+      setenv("HOME", before_->c_str(), 1);
+    else
+      unsetenv("HOME");
     std::filesystem::remove_all(path_);
   }
   const std::filesystem::path& path() const { return path_; }
@@ -372,7 +376,8 @@ TEST_F(EditorFlows, KitsFromTheHeader) {
 TEST_F(EditorFlows, ATypedTempoReachesTheState) {
   const ui::Rect field = view()->headerBar().tempoField();
   ASSERT_GT(field.width, 0.0f);
-  session->doubleClick(static_cast<int>(field.x + field.width / 2), static_cast<int>(field.y + field.height / 2));
+  session->doubleClick(static_cast<int>(field.x + field.width / 2),
+                       static_cast<int>(field.y + field.height / 2));
   key("ctrl+a");
   std::string error;
   ASSERT_TRUE(session->type("150", error)) << error;
@@ -419,7 +424,8 @@ TEST_F(EditorFlows, TheHitGraphByDragAndTypedEntry) {
   {
     SCOPED_TRACE("a right-click on a node opens the typed entry, Enter sets the value");
     const graph::Node node = graph.nodes[i];
-    const float wanted = std::round((node.displayLo + (node.displayHi - node.displayLo) * 0.25f) * 10.0f) / 10.0f;
+    const float wanted =
+        std::round((node.displayLo + (node.displayHi - node.displayLo) * 0.25f) * 10.0f) / 10.0f;
     ASSERT_GT(std::abs(graph::nodeDisplayValue(node) - wanted), std::abs(wanted) * 0.01f + 1e-3f);
     const graph::Point at = *graph::nodePosition(graph.layout(), node);
     session->click(static_cast<int>(at.x), static_cast<int>(at.y), 3);
@@ -502,7 +508,9 @@ TEST_F(EditorPictures, PagesAndPopups) {
   // The kit library shows its folder, found from the working directory.
   const std::filesystem::path workingDirectory = std::filesystem::current_path();
   std::filesystem::current_path("/tmp");
-  const auto dismiss = [&] { session->click(static_cast<int>(session->width()) - 3, static_cast<int>(session->height()) - 3); };
+  const auto dismiss = [&] {
+    session->click(static_cast<int>(session->width()) - 3, static_cast<int>(session->height()) - 3);
+  };
   key("ctrl+o");
   compare("kit_library_1");
   dismiss();
@@ -514,7 +522,8 @@ TEST_F(EditorPictures, PagesAndPopups) {
   compare("track_menu_1");
   dismiss();
   const ui::Rect kit = view()->kitField();
-  session->click(static_cast<int>(kit.x + kit.width - kFieldButton / 2), static_cast<int>(kit.y + kit.height / 2));
+  session->click(static_cast<int>(kit.x + kit.width - kFieldButton / 2),
+                 static_cast<int>(kit.y + kit.height / 2));
   compare("kit_save_form_1");
   dismiss();
   openHeaderMenu();
@@ -526,7 +535,8 @@ TEST_F(EditorPictures, PagesAndPopups) {
     // The first macro selected by a click on its name, then its browser.
     const ui::ItemRecord* cell = waitForItem([](const ui::ItemRecord& i) { return i.idText == "cell"; });
     ASSERT_NE(cell, nullptr);
-    session->click(static_cast<int>(cell->hitArea.x + cell->hitArea.width / 2), static_cast<int>(cell->hitArea.y + 4));
+    session->click(static_cast<int>(cell->hitArea.x + cell->hitArea.width / 2),
+                   static_cast<int>(cell->hitArea.y + 4));
     clickItem("macro.add");
     compare("macro_browser_1");
     dismiss();
@@ -559,6 +569,20 @@ TEST_F(EditorPictures, BenchMachines) {
   }
   reopen(1.5);
   compare("bench_drum_1_5");
+}
+
+// Benches that were once short of room: a drum with two hits, a kit of
+// eight sampler tracks, and a sampler added as the seventh track.
+TEST_F(EditorPictures, BenchRoom) {
+  const std::pair<const char*, BenchState> benches[] = {
+      {"bench_idm_glitch_1", BenchState{.kit = 5}},
+      {"bench_70s_rock_1", BenchState{.kit = 8}},
+      {"bench_new_sample_track_1", BenchState{.machine = BenchMachine::kSamplerWindow, .trackCount = 7}},
+  };
+  for (const auto& [name, state] : benches) {
+    stageBenchState(*view(), state);
+    compare(name);
+  }
 }
 
 }  // namespace
