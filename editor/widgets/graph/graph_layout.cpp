@@ -172,7 +172,11 @@ float timeAtX(const Layout& l, float x) {
 }
 
 float dragTimeAtX(const Layout& l, float x) {
-  return std::max((x - l.inner.x) / std::max(l.inner.width, 1.0f), 0.0f) * l.window;
+  const float u = (x - l.inner.x) / std::max(l.inner.width, 1.0f);
+  if (u <= 1.0f) return std::max(u, 0.0f) * l.window;
+  // Past the edge the time grows by e every width, as steeply as inside
+  // at the edge: a long decay on a short preview is one drag away.
+  return std::exp(u - 1.0f) * l.window;
 }
 
 float yForFrequency(const Layout& l, float f) {
@@ -284,6 +288,23 @@ int grabbedNode(const Layout& l, Point p) {
   if (i < 0) return -1;
   const Point h = *nodePosition(l, l.nodes[static_cast<std::size_t>(i)]);
   return std::hypot(h.x - p.x, h.y - p.y) <= kGrabReach * l.s ? i : -1;
+}
+
+int otherAxisNode(const Layout& l, int i, Point p) {
+  const bool vertical = dragsVertically(l.nodes[static_cast<std::size_t>(i)].kind);
+  int best = -1;
+  float bestDistance = kGrabReach * l.s;
+  for (std::size_t k = 0; k < l.nodes.size(); ++k) {
+    if (dragsVertically(l.nodes[k].kind) == vertical) continue;
+    const std::optional<Point> h = nodePosition(l, l.nodes[k]);
+    if (!h) continue;
+    const float d = std::hypot(h->x - p.x, h->y - p.y);
+    if (d <= bestDistance) {
+      best = static_cast<int>(k);
+      bestDistance = d;
+    }
+  }
+  return best;
 }
 
 ChipHit chipAt(const Layout& l, Point p) {

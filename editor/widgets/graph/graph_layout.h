@@ -35,7 +35,8 @@ ui::Rect innerRect(const ui::Rect& graph, float s);
 float frequencyHi(const Layout& l);
 float xAtTime(const Layout& l, float t);
 float timeAtX(const Layout& l, float x);
-// The time a drag at x asks for: past the right edge it runs on.
+// The time a drag at x asks for: past the right edge it runs on, growing
+// by e every width.
 float dragTimeAtX(const Layout& l, float x);
 float yForFrequency(const Layout& l, float f);
 float frequencyForY(const Layout& l, float y);
@@ -60,6 +61,9 @@ int nearestNode(const Layout& l, Point p);
 // The node whose handle is under p (within 7 scaled pixels): it takes the
 // press before a chip drawn near it; -1 none.
 int grabbedNode(const Layout& l, Point p);
+// The node nearest p within the same 7 scaled pixels whose handle is
+// dragged along the other axis than node i's; -1 none.
+int otherAxisNode(const Layout& l, int i, Point p);
 struct ChipHit {
   int node = -1;
   int zone = 0;  // 0 shape, 1 trigger mode, 2 rate

@@ -19,6 +19,7 @@ using graph::Point;
 namespace {
 
 constexpr float kLiveStep = 0.002f;  // smaller live movements are not stored
+constexpr float kAxisPick = 3.0f;    // scaled pixels of movement pick between two handles on one spot
 
 // The display value as a parameter value, each clamped into its own range.
 float clampedParam(const graph::Node& node, float display) {
@@ -74,7 +75,7 @@ void NodeGraph::setModel(Model model) {
   model.nodes.clear();
   // A model of another half type may arrive mid-gesture (an undo, a state
   // load): indices past the new nodes end their drag without editDone.
-  for (int* index : {&valueDrag_, &lfoDrag_, &breatheDrag_, &hovered_, &hoveredChip_}) {
+  for (int* index : {&valueDrag_, &lfoDrag_, &breatheDrag_, &otherAxisDrag_, &hovered_, &hoveredChip_}) {
     if (!validNode(*index)) *index = -1;
   }
   const int typed = entry_.openId();
@@ -148,7 +149,7 @@ void NodeGraph::continueDrag(Point p) {
 // Once, on the first frame the button is up, and only after a drag that
 // sent something: the owner auditions the half on every editDone.
 void NodeGraph::endDrag() {
-  valueDrag_ = lfoDrag_ = breatheDrag_ = -1;
+  valueDrag_ = lfoDrag_ = breatheDrag_ = otherAxisDrag_ = -1;
   if (dragSent_ && editDone) editDone();
   dragSent_ = false;
 }
@@ -197,13 +198,32 @@ void NodeGraph::handlePress(const Press& press) {
   } else if (press.shift && breatheEnabled && breathe) {
     breatheDrag_ = i;
   } else {
-    valueDrag_ = i;
-    const graph::Point handle = *graph::nodePosition(l, nodes[i]);
-    dragStart_.value = graph::nodeDisplayValue(nodes[i]);
-    dragStart_.y = handle.y;
-    grabOffset_ = {handle.x - press.p.x, handle.y - press.p.y};
-    startDisplay_ = *graph::dragDisplayValue(l, nodes[i], handle, dragStart_);
+    startValueDrag(l, i, press.p);
+    // Two handles on one spot, one dragged sideways and one up and down:
+    // the first movement picks the one whose axis it follows.
+    pressPoint_ = press.p;
+    otherAxisDrag_ = graph::otherAxisNode(l, i, press.p);
   }
+}
+
+void NodeGraph::startValueDrag(const Layout& l, int i, Point p) {
+  valueDrag_ = i;
+  const graph::Point handle = *graph::nodePosition(l, nodes[i]);
+  dragStart_.value = graph::nodeDisplayValue(nodes[i]);
+  dragStart_.y = handle.y;
+  grabOffset_ = {handle.x - p.x, handle.y - p.y};
+  startDisplay_ = *graph::dragDisplayValue(l, nodes[i], handle, dragStart_);
+}
+
+bool NodeGraph::pickAxis(Point p) {
+  if (!validNode(otherAxisDrag_)) return true;
+  const float dx = p.x - pressPoint_.x, dy = p.y - pressPoint_.y;
+  if (std::max(std::fabs(dx), std::fabs(dy)) <= kAxisPick * ui::scale()) return false;
+  const bool sideways = std::fabs(dx) >= std::fabs(dy);
+  const int other = otherAxisDrag_;
+  otherAxisDrag_ = -1;
+  if (graph::dragsVertically(nodes[other].kind) != sideways) startValueDrag(layout(), other, pressPoint_);
+  return true;
 }
 
 bool NodeGraph::pressChoiceChip(const Layout& l, Point p) {
@@ -260,7 +280,7 @@ void NodeGraph::openEntry(const Layout& l, int i) {
 // A handle held at an edge (its value past the axis) so moves on from its
 // value, not from the edge.
 void NodeGraph::dragValue(Point p) {
-  if (!validNode(valueDrag_)) return;
+  if (!validNode(valueDrag_) || !pickAxis(p)) return;
   // A copy: the value callback replaces the nodes.
   const Node node = nodes[valueDrag_];
   if (node.id < 0) return;

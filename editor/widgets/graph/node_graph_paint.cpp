@@ -527,7 +527,8 @@ class Painter {
     }
     ink_.disc(at(p->x, p->y), 6.0f * s_);
     ui::logHandle(&g_, node.label ? node.label : "", at(p->x, p->y),
-                  graph::dragsVertically(node.kind) ? ui::kAlongY : ui::kAlongX, g_.valueDragNode() == i);
+                  graph::dragsVertically(node.kind) ? ui::kAlongY : ui::kAlongX,
+                  g_.valueDragNode() == i || g_.otherAxisDragNode() == i);
   }
 
   // The hovered or dragged handle's value, above it or else below, and

@@ -99,33 +99,6 @@ TEST(GraphLayout, PartialLists) {
   EXPECT_EQ(partialRatios({true, body_type::kFm}, {}, 16), (std::vector<float>{1, 3, 1, 5, 3, 7, 5}));
 }
 
-TEST(GraphLayout, EveryHandleOfEveryHalfTypeLiesInsideOrIsAbsent) {
-  for (float s : {1.0f, 2.0f}) {
-    for (testing::HalfSet set : halfSets()) {
-      for (float position : {0.0f, 0.001f, 0.25f, 0.5f, 0.999f, 1.0f}) {
-        for (Node& n : set.nodes) n.value = n.paramLo + (n.paramHi - n.paramLo) * position;
-        for (float shapeValue : {0.0f, 0.5f, 1.0f}) {
-          const Shape shape{set.body ? 20.0f + 380.0f * shapeValue : 0.0f, shapeValue, shapeValue, shapeValue,
-                            0.0001f + 4.0f * shapeValue};
-          const Layout l = layoutOf({set.body, set.mode}, shape, set.nodes, s);
-          for (const Node& n : set.nodes) {
-            SCOPED_TRACE(::testing::Message()
-                         << (set.body ? "body " : "hit ") << set.mode << " kind " << n.kind << " at "
-                         << position << " shape " << shapeValue << " s " << s);
-            const std::optional<Point> p = nodePosition(l, n);
-            if (!p) continue;
-            EXPECT_FALSE(std::isnan(p->x) || std::isnan(p->y));
-            EXPECT_GE(p->x, l.inner.x);
-            EXPECT_LE(p->x, l.inner.x + l.inner.width);
-            EXPECT_GE(p->y, l.inner.y);
-            EXPECT_LE(p->y, l.inner.y + l.inner.height);
-          }
-        }
-      }
-    }
-  }
-}
-
 TEST(GraphLayout, ChoiceKindsAndTheDirectionBandHaveNoHandle) {
   for (const testing::HalfSet& set : halfSets()) {
     const Layout l = layoutOf({set.body, set.mode}, testing::shapeOf(set), set.nodes);

@@ -210,6 +210,48 @@ TEST(NodeGraphInput, ShiftDragNeedsBreatheEnabled) {
   EXPECT_EQ(breathe.size(), 1u);
 }
 
+TEST(NodeGraphInput, ALengthHandleWithoutAnEnvelopeIsTakenBesideTheChip) {
+  // The high-pass hit draws no envelope; its length handle once sat on the
+  // bottom edge, where beside the colour chip only a sliver of it could be
+  // taken.
+  GraphRig rig;
+  half::HalfSet set = setFor(false, graph::hit_type::kHighPass);
+  rig.graph.setModel(modelOf(set));
+  int length = -1;
+  for (std::size_t i = 0; i < set.nodes.size(); ++i)
+    if (set.nodes[i].nodeKind() == NodeKind::kLength) length = static_cast<int>(i);
+  ASSERT_GE(length, 0);
+  set.nodes[length].value = 0.75f;  // above the chip on the time axis
+  rig.graph.setModel(modelOf(set));
+  rig.step();
+  const ImVec2 h = rig.handleOf(length);
+  {
+    ui::ContextScope scope(rig.harness.ui());
+    const ui::Rect chip = *graph::choiceChip(rig.layout());
+    EXPECT_LT(h.y + 6.0f, chip.y);
+    EXPECT_GT(h.x, chip.x);
+  }
+  rig.press(h);
+  EXPECT_EQ(rig.graph.valueDragNode(), length);
+  rig.release();
+  EXPECT_TRUE(rig.values.empty());
+}
+
+TEST(NodeGraphInput, TheHighestCutoffOfTheHighPassHitIsReached) {
+  GraphRig rig;
+  half::HalfSet set = setFor(false, graph::hit_type::kHighPass);
+  set.nodes[0].value = 0.5f;  // cutoff
+  rig.graph.setModel(modelOf(set));
+  const ImVec2 h = rig.handleOf(0);
+  rig.press(h);
+  rig.harness.movePointer(ImVec2(h.x, h.y - 400.0f));
+  rig.step();
+  rig.release();
+  ASSERT_FALSE(rig.values.empty());
+  EXPECT_EQ(rig.values.back().first, set.nodes[0].id);
+  EXPECT_NEAR(rig.values.back().second, set.nodes[0].paramHi, 1e-5f);  // 18 kHz
+}
+
 TEST(NodeGraphInput, ChoiceChipWrapsFromItsLastChoice) {
   GraphRig rig;
   half::HalfSet set = setFor(true, graph::body_type::kWavetable);
