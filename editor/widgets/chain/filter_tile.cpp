@@ -78,10 +78,11 @@ void FilterTile::dragCorner(ImVec2 at) {
   if (k < 0 || k > 1) return;
   const ui::Rect p = plotRect();
   Filter& f = filters[static_cast<std::size_t>(k)];
-  const float u = clamp01((at.x - p.x) / std::max(p.width, 1.0f));
-  if (changes(f.cutoff, clampTo(kLowestHz * std::exp(u * std::log(1000.0f)), kLowestHz, kHighestHz)) &&
-      onCutoff)
-    onCutoff(k, f.cutoff);
+  // From the cutoff at the press, by as many decades as the pointer moved
+  // sideways: an upright drag leaves it exactly as it was.
+  const float decades = 3.0f * (at.x - pressX_) / std::max(p.width, 1.0f);
+  const float cutoff = clampTo(cutoffAtPress_ * std::pow(10.0f, decades), kLowestHz, kHighestHz);
+  if (changes(f.cutoff, cutoff) && onCutoff) onCutoff(k, f.cutoff);
   // Relative: the handle sits on the curve, not on a linear resonance
   // scale, so an absolute mapping would change the resonance on a mere
   // press. The top quarter of the plot spans the whole range.
@@ -129,6 +130,8 @@ void FilterTile::draw(const ui::Rect& r) {
         const ImVec2 handle = StageCurves::filterPoint(*this, h, p);
         grab(h, it, handle);
         resonanceAtPress_ = filters[static_cast<std::size_t>(h)].resonance;
+        cutoffAtPress_ = filters[static_cast<std::size_t>(h)].cutoff;
+        pressX_ = handle.x;
         pressY_ = handle.y;
       }
       break;

@@ -49,6 +49,8 @@ class FilterTile : public StageTileFrame {
 
   float resonanceAtPress_ = 0.0f;  // of the grabbed filter
   float pressY_ = 0.0f;
+  float cutoffAtPress_ = 0.0f;
+  float pressX_ = 0.0f;
 };
 
 }  // namespace orbi
