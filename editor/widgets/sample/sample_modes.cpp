@@ -72,8 +72,11 @@ const char* windowKey(int handle) {
 
 int SampleView::windowHit(ImVec2 point) const {
   const ui::Rect c = contentRect();
-  if (slots.size() < 2 || !contains(c, point)) return kNone;
   const float s = ui::scale();
+  // An edge or fade at the content's side is taken within its reach on
+  // both sides, outside the content too.
+  const ui::Rect reach{c.x - kReach * s, c.y, c.width + 2.0f * kReach * s, c.height};
+  if (slots.size() < 2 || !contains(reach, point)) return kNone;
   const float a = clamp01(slots[0].value), b = clamp01(slots[1].value);
   const float startX = c.x + c.width * a, endX = c.x + c.width * b;
   const int fadeIn = findSlot("fadeIn"), fadeOut = findSlot("fadeOut");
@@ -318,6 +321,7 @@ void SampleView::drawGrainsView() {
     axisLock = 1;
     gainAtPress = gainDb();
     grabDx = dragIndex >= 0 ? grainHandleX(dragIndex, it.pressPos.x) - it.pressPos.x : 0.0f;
+    sprayRight = dragIndex == 1 && grainHandleX(1, it.pressPos.x) >= grainHandleX(0, it.pressPos.x);
   } else if ((it.held || it.released) && moved(it) && dragIndex >= 0 && slots.size() >= 2) {
     if (axisLock == 1 &&
         (std::fabs(it.total.x) >= kAxisDecision * s || std::fabs(it.total.y) >= kAxisDecision * s))
@@ -328,11 +332,16 @@ void SampleView::drawGrainsView() {
         changeParam(gain,
                     clampTo(gainAtPress - it.total.y * kDbPerSweep / (kSweep * s), -kGainRange, kGainRange));
     } else if (axisLock == 2) {
-      const float u = xToFraction(it.pressPos.x + it.total.x + grabDx);
-      if (dragIndex == 0)
-        changeParam(0, u);
-      else
-        changeParam(1, std::fabs(u - clamp01(slots[0].value)));
+      const float x = it.pressPos.x + it.total.x + grabDx;
+      if (dragIndex == 0) {
+        changeParam(0, xToFraction(x));
+      } else {
+        // The grabbed edge follows the pointer out to either end of the
+        // range and stops at the line rather than crossing it.
+        const float u = (x - contentRect().x) / std::max(contentRect().width, 1.0f);
+        const float p = clamp01(slots[0].value);
+        changeParam(1, std::max(sprayRight ? u - p : p - u, 0.0f));
+      }
     }
   }
   if (it.released) {

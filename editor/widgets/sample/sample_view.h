@@ -79,8 +79,9 @@ class SampleView : public ParamWidget {
   float seconds = 0.0f;
   ui::WaveOverview overview;
   NumberEntry entry;
-  int dragIndex = -1;   // slices: the marker dragged; grains: 0 position, 1 spray
-  float grabDx = 0.0f;  // from the press to the grabbed edge, fade, marker or line
+  int dragIndex = -1;       // slices: the marker dragged; grains: 0 position, 1 spray
+  float grabDx = 0.0f;      // from the press to the grabbed edge, fade, marker or line
+  bool sprayRight = false;  // the grabbed spray edge is the one right of the line
   int mode = kWindow;
   const float* markers = nullptr;  // ascending 0..1, marker 0 at the start; not owned
   int markerCount = 0;
