@@ -160,6 +160,29 @@ TEST(AnatomyView, ABleedDragFollowsTheVerticalMovement) {
   }
 }
 
+TEST(AnatomyView, TheBleedRunsClearOfTheAddTileAndOfTheSecondHit) {
+  ViewRig rig;
+  const ui::Rect tile = rig.view.layout.addTile;
+  const ui::Rect& hit = rig.view.layout.hit.column;
+  const ui::Rect& bleed = rig.view.bleedRect();
+  // Under the hit column, right of its centre, the bleed takes a drag.
+  const ImVec2 from(hit.x + 0.75f * hit.width, bleed.y + bleed.height / 2.0f);
+  EXPECT_LE(tile.x + tile.width, bleed.x);
+  rig.dragFromTo(from, ImVec2(from.x, from.y - 30.0f));
+  EXPECT_FALSE(rig.sent.values("bleed").empty());
+  EXPECT_TRUE(rig.sent.values("secondHit").empty());
+  rig.clickAt(test::centreOf(tile));
+  EXPECT_EQ(rig.sent.values("secondHit").size(), 1u);
+  // With a second hit the path leaves from under it, not through it.
+  rig.view.hasSecondHit = true;
+  rig.steps(2);
+  const ui::Rect& second = rig.view.layout.secondHit.column;
+  const ImVec2 start(hit.x + hit.width / 2.0f, second.y + second.height);
+  ASSERT_NE(rig.lineFrom(start), nullptr);
+  for (const ImVec2& p : rig.lineFrom(start)->points)
+    if (p.x <= second.x + second.width) EXPECT_GE(p.y, second.y + second.height);
+}
+
 TEST(AnatomyView, TypedLevelsAreClamped) {
   ViewRig rig;
   rig.rightClickAt(test::centreOf(rig.view.bleedRect()));
