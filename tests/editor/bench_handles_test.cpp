@@ -1,0 +1,239 @@
+// Every handle of every bench view can be taken and set. For each state of
+// the bench (every factory kit with each track selected, every machine kind
+// as the last of 1 to 8 tracks with and without its chain stages) at scale
+// 1 and 1.5, and for each handle a widget drew: a press and release at its
+// drawn centre takes that handle and changes nothing (no edit, no undo
+// step, no audition); a drag from there along each of its axes changes its
+// value, and far drags both ways reach both ends of the parameter's range
+// (for new tracks, as the first and as the eighth).
+// Through the real root view, controller and widgets, in the headless
+// harness.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "editor_rig.h"
+#include "engine/params/param_tables.h"
+#include "support/editor/bench_states.h"
+#include "ui/context.h"
+#include "ui/draw/draw_log.h"
+
+namespace orbi::test {
+namespace {
+
+constexpr float kFar = 3000.0f;     // a drag far past every edge and every sweep
+constexpr float kEndSlack = 1e-3f;  // of a parameter's span
+
+struct Handle {
+  const void* owner = nullptr;
+  std::string name;
+  ImVec2 centre;
+  bool horizontal = false;
+  bool vertical = false;
+};
+
+class HandleSweep {
+ public:
+  explicit HandleSweep(float s) : rig_(s), scale_(s) {
+    ui::ContextScope scope(rig_.harness.ui());
+    ImGui::GetIO().MouseDoubleClickTime = 0.0f;  // presses here never pair into double-clicks
+    rig_.frames(2);
+  }
+
+  // With reach false only the presses: a new track's handles are the same
+  // at every track count but for the room the page gives them, which only
+  // the presses feel.
+  void run(const BenchState& state, bool reach) {
+    stageBenchState(rig_.view(), state);
+    settle();
+    baseline_ = std::make_unique<ob::Project>(rig_.project());
+    std::vector<Handle> handles;
+    for (const ui::HandleRecord& h : rig_.harness.drawLog().handles())
+      handles.push_back({h.owner, h.name, h.centre, h.horizontal, h.vertical});
+    ASSERT_FALSE(handles.empty());
+    for (const Handle& h : handles) {
+      SCOPED_TRACE("handle \"" + h.name + "\"");
+      pressInPlace(h);
+      if (reach && h.horizontal) dragBothWays(h, ImVec2(1.0f, 0.0f));
+      if (reach && h.vertical) dragBothWays(h, ImVec2(0.0f, 1.0f));
+      if (::testing::Test::HasFailure()) return;  // one handle's report is enough
+    }
+  }
+
+ private:
+  // The previews rendered, so the graphs' time axes are the ones drawn.
+  void settle() {
+    rig_.frames(1);
+    rig_.view().bench().flushPreviews();
+    rig_.frames(2);
+  }
+
+  // The state as staged: the project, and no macro selected (a press on a
+  // macro's fader selects it, and the page makes room for its list).
+  void restore() {
+    rig_.project() = *baseline_;
+    rig_.view().macroPanel().selectedMacro = -1;
+    rig_.view().refresh();
+    rig_.view().bench().flushPreviews();  // the time axes as the state draws them
+    rig_.frames(1);
+  }
+
+  const ui::HandleRecord* find(const Handle& h) const {
+    return rig_.harness.drawLog().findHandle(h.owner, h.name);
+  }
+
+  // The pointer to the point and the button down there, in one frame.
+  void pressAt(ImVec2 p) {
+    rig_.harness.movePointer(p);
+    rig_.harness.setButton(ImGuiMouseButton_Left, true);
+    rig_.frames(1);
+  }
+  void release() {
+    rig_.harness.setButton(ImGuiMouseButton_Left, false);
+    rig_.frames(1);
+  }
+
+  void pressInPlace(const Handle& h) {
+    const std::size_t undo = rig_.view().undoHistory().size();
+    const std::uint32_t auditions = rig_.engineHost().preview.requestCount();
+    const ui::HandleRecord* now = find(h);
+    ASSERT_NE(now, nullptr) << "gone after a restore";
+    pressAt(now->centre);
+    rig_.frames(1);  // held still: this frame shows who holds it
+    const ui::HandleRecord* held = find(h);
+    EXPECT_TRUE(held && held->held) << "a press at its centre does not take it; under it:"
+                                    << itemsAt(now->centre) << (held ? "" : " (no longer drawn)");
+    release();
+    EXPECT_TRUE(sameBytes(rig_.project(), *baseline_))
+        << "a press and release changed the project" << describe();
+    EXPECT_EQ(rig_.view().undoHistory().size(), undo) << "a press and release took an undo step";
+    EXPECT_EQ(rig_.engineHost().preview.requestCount(), auditions) << "a press and release auditioned";
+    restore();
+  }
+
+  // What a far drag along the axis leaves: the selected sound's changed
+  // parameters and whether anything changed at all.
+  struct Outcome {
+    bool changed = false;
+    std::vector<std::pair<int, float>> params;
+  };
+
+  Outcome dragFar(const Handle& h, ImVec2 direction) {
+    restore();
+    const ui::HandleRecord* now = find(h);
+    EXPECT_NE(now, nullptr) << "gone after a restore";
+    const ImVec2 from = now ? now->centre : h.centre;
+    pressAt(from);
+    const float d = kFar * scale_;
+    rig_.harness.movePointer(ImVec2(from.x + direction.x * d, from.y + direction.y * d));
+    rig_.frames(1);
+    release();
+    Outcome out;
+    out.changed = !sameBytes(rig_.project(), *baseline_);
+    const ob::Sound& before = selectedSound(*baseline_);
+    const ob::Sound& after = selectedSound(rig_.project());
+    for (int p = 0; p < ob::kSoundParamSlots; ++p)
+      if (after.params[p] != before.params[p]) out.params.emplace_back(p, after.params[p]);
+    return out;
+  }
+
+  void dragBothWays(const Handle& h, ImVec2 direction) {
+    SCOPED_TRACE(direction.x != 0.0f ? "sideways" : "up and down");
+    const Outcome forward = dragFar(h, direction);
+    const Outcome back = dragFar(h, ImVec2(-direction.x, -direction.y));
+    EXPECT_TRUE(forward.changed || back.changed) << "neither way changes a value";
+    const ob::Sound& sound = selectedSound(*baseline_);
+    const auto reached = [&](const Outcome& o, int p) {
+      for (const auto& [param, value] : o.params)
+        if (param == p) return value;
+      return sound.params[p];
+    };
+    std::vector<int> params;
+    for (const Outcome* o : {&forward, &back})
+      for (const auto& [p, v] : o->params)
+        if (std::find(params.begin(), params.end(), p) == params.end()) params.push_back(p);
+    for (const int p : params) {
+      const ob::ParamInfo info = ob::paramInfo(sound.machine, p);
+      SCOPED_TRACE(info.id);
+      const float a = reached(forward, p), b = reached(back, p);
+      const float slack = kEndSlack * (info.max - info.min);
+      if (!boundedAbove(h))
+        EXPECT_NEAR(std::max(a, b), info.max, slack) << "the top of the range is out of reach";
+      if (!boundedBelow(h))
+        EXPECT_NEAR(std::min(a, b), info.min, slack) << "the bottom of the range is out of reach";
+    }
+    restore();
+  }
+
+  // The sample window's edges keep a thousandth apart: each reaches only
+  // as far as the other.
+  static bool boundedAbove(const Handle& h) { return h.name == "start"; }
+  static bool boundedBelow(const Handle& h) { return h.name == "end"; }
+
+  // The id texts of the items whose areas hold the point, for the report.
+  std::string itemsAt(ImVec2 p) const {
+    std::string out;
+    for (const ui::ItemRecord& item : rig_.harness.drawLog().items()) {
+      const ui::Rect& a = item.hitArea;
+      if (p.x >= a.x && p.x < a.x + a.width && p.y >= a.y && p.y < a.y + a.height) out += " " + item.idText;
+    }
+    return out;
+  }
+
+  std::string describe() {
+    std::string out;
+    const ob::Sound& a = selectedSound(*baseline_);
+    const ob::Sound& b = selectedSound(rig_.project());
+    for (int p = 0; p < ob::kSoundParamSlots; ++p)
+      if (a.params[p] != b.params[p])
+        out += std::string(" ") + ob::paramInfo(a.machine, p).id + " " + std::to_string(a.params[p]) +
+               " -> " + std::to_string(b.params[p]);
+    const auto* x = reinterpret_cast<const unsigned char*>(baseline_.get());
+    const auto* y = reinterpret_cast<const unsigned char*>(&rig_.project());
+    for (std::size_t i = 0; i < sizeof(ob::Project); ++i)
+      if (x[i] != y[i]) {
+        out += " first byte " + std::to_string(i);
+        break;
+      }
+    return out;
+  }
+
+  const ob::Sound& selectedSound(const ob::Project& project) {
+    const ob::Pattern& part = project.patterns[0];
+    const int track = std::clamp(rig_.view().selectedTrack(), 0, ob::kMaxTracks - 1);
+    const int sound = std::clamp<int>(part.tracks[track].soundIndex, 0, ob::kMaxTracks - 1);
+    return part.kit.sounds[sound];
+  }
+
+  EditorRig rig_;
+  float scale_;
+  std::unique_ptr<ob::Project> baseline_;
+};
+
+// Scale, and which of the states: kits or new tracks.
+class BenchHandles : public testing::TestWithParam<std::tuple<float, bool>> {};
+
+TEST_P(BenchHandles, EveryHandleIsTakenAtItsCentreAndSetsItsWholeRange) {
+  const auto [scale, kits] = GetParam();
+  HandleSweep sweep(scale);
+  for (const BenchState& state : benchStates()) {
+    if (state.macroSelected || (state.machine == BenchMachine::kKit) != kits) continue;
+    SCOPED_TRACE(state.name());
+    sweep.run(state, kits || state.trackCount == 1 || state.trackCount == ob::kMaxTracks);
+    if (HasFailure()) return;  // one state's report is enough
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(ScalesAndStates, BenchHandles,
+                         testing::Combine(testing::ValuesIn(kBenchScales), testing::Bool()),
+                         [](const testing::TestParamInfo<std::tuple<float, bool>>& info) {
+                           return std::string(std::get<0>(info.param) == 1.0f ? "Scale1" : "Scale1_5") +
+                                  (std::get<1>(info.param) ? "Kits" : "NewTracks");
+                         });
+
+}  // namespace
+}  // namespace orbi::test
