@@ -6,6 +6,7 @@
 #include "editor/widgets/bench/velocity_tile.h"
 #include "editor/widgets/widget_support.h"
 #include "ui/context.h"
+#include "ui/draw/draw_log.h"
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
 
@@ -83,6 +84,8 @@ void VelocityTile::paintZones(ImDrawList* dl, const ui::Rect& g) const {
     const std::uint32_t colour = hot ? palette::kAccentHovered : kDividerColour;
     ui::fillRect(dl, {x - s, g.y, 2.0f * s, g.height}, colour);
     ui::fillCircle(dl, {x, bottom}, 3.0f * s, colour);
+    ui::logHandle(this, "zone limit " + std::to_string(i + 1), {x, g.y + 0.5f * g.height}, ui::kAlongX,
+                  dragKind == kDivider && dragIndex == i);
   }
   const bool chipHot = hoverKind == kModeChip;
   const ui::Rect chip{g.x + g.width - 60.0f * s, g.y, 58.0f * s, kHeader * s};
@@ -101,6 +104,8 @@ void VelocityTile::paintRoutes(ImDrawList* dl, const ui::Rect& g) const {
     // The ramp runs to the true point; the clip cuts what lies below.
     line(dl, origin, handlePoint(index), colour, hot ? 2.0f : 1.4f);
     ui::fillCircle(dl, shownHandlePoint(index), 3.0f * s, colour);
+    ui::logHandle(this, "route " + std::to_string(index + 1), shownHandlePoint(index), ui::kAlongY,
+                  dragKind == kRoute && dragIndex == index);
     if (!hot) continue;
     const Route& r = model_.routes[j];
     const std::string label = r.label + "  " + std::to_string(std::lround(r.amount * 100.0f)) + "%";

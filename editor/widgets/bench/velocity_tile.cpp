@@ -168,9 +168,11 @@ void VelocityTile::press(ImVec2 at) {
       break;
     case kZone: pressedZone = pk.index; break;
     case kDivider:
+      // Taken where it is: the drag moves it as far as the pointer moves.
       dragKind = kDivider;
       dragIndex = pk.index;
-      if (pk.index >= 0 && pk.index <= zones() - 2) moveDivider(pk.index, at.x);
+      if (pk.index >= 0 && pk.index <= zones() - 2)
+        grabDx_ = xOfVelocity(model_.zoneVelMax[static_cast<std::size_t>(pk.index)]) - at.x;
       break;
     case kRoute:
       // A route is dragged from where it was, so a handle held at the
@@ -188,7 +190,7 @@ void VelocityTile::drag(const ui::Interaction& it) {
     const float h = graphRect().height;
     if (h > 0.0f) setRouteAmount(dragIndex, clampTo(amountAtPress - it.total.y / h, -1.0f, 1.0f));
   } else if (dragKind == kDivider && dragIndex >= 0 && dragIndex <= zones() - 2) {
-    moveDivider(dragIndex, it.pressPos.x + it.total.x);
+    moveDivider(dragIndex, it.pressPos.x + it.total.x + grabDx_);
   }
 }
 

@@ -128,6 +128,7 @@ class VelocityTile {
   void paintRoutes(ImDrawList* dl, const ui::Rect& g) const;
 
   Model model_;
+  float grabDx_ = 0.0f;  // from the press to the grabbed divider
 };
 
 }  // namespace orbi

@@ -225,6 +225,18 @@ TEST(VelocityTile, DividersStayBetweenTheirNeighbours) {
   }
 }
 
+TEST(VelocityTile, ADividerPressedBesideItMovesFromWhereItWas) {
+  VelocityRig rig;
+  rig.tile.setModel(layered(3, {40, 90, 127}));
+  rig.step();
+  const ImVec2 beside(rig.xOf(40) + 3.0f, rig.graph().y + 20.0f);
+  rig.dragBy(beside, {0.0f, 0.0f}, 2);
+  EXPECT_TRUE(rig.calls.limits.empty()) << "a press alone moves nothing";
+  rig.dragBy(beside, {rig.xOf(50) - rig.xOf(40), 0.0f}, 4);
+  ASSERT_FALSE(rig.calls.limits.empty());
+  EXPECT_EQ(rig.calls.limits.back(), std::make_pair(0, 50));
+}
+
 TEST(VelocityTile, AClickOnAZoneOpensItsSlotMenu) {
   VelocityRig rig;
   Tile::Model m = layered(2, {60, 127});
