@@ -21,6 +21,8 @@
 namespace orbi {
 namespace {
 
+constexpr float kTargetKnob = 4.0f;  // a destination's target knob, radius
+
 // Design heights of the content.
 constexpr float kInset = 2.0f;
 constexpr float kCellBand = 34.0f;
@@ -266,7 +268,10 @@ bool MacroPanel::drawDestinationRow(int j, const ui::Rect& row, const ob::Patter
   const ui::Rect slider{label.x + label.width + 2.0f * s, row.y, std::max(rest.width - 4.0f * s, 0.0f),
                         row.height};
 
-  const ui::Interaction drag = area("target", slider, ImGuiMouseCursor_ResizeEW);
+  // The knob's radius past either end: a target at an end is taken whole.
+  const ui::Interaction drag = area(
+      "target", {slider.x - kTargetKnob * s, slider.y, slider.width + 2.0f * kTargetKnob * s, slider.height},
+      ImGuiMouseCursor_ResizeEW);
   const float span = info.max > info.min ? info.max - info.min : 1.0f;
   if (drag.pressed) atPress_ = clamp01((dest.target - info.min) / span);
   if (dragMoves(drag)) {
@@ -288,8 +293,8 @@ bool MacroPanel::drawDestinationRow(int j, const ui::Rect& row, const ob::Patter
   ui::drawLine(dl, {baseX, slider.y}, {baseX, slider.y + slider.height}, palette::kBorder, 1.0f, 0.0f, 0.0f);
   ui::fillRect(dl, {std::min(baseX, targetX), centre - s, std::abs(targetX - baseX), 2.0f * s}, kTargetBar);
   ui::fillCircle(dl, {xOf(current), centre}, 2.5f * s, palette::kAccentHovered);
-  ui::fillCircle(dl, {targetX, centre}, 4.0f * s, palette::kAccent);
-  ui::strokeCircle(dl, {targetX, centre}, 4.0f * s, kKnobRim, 1.0f);
+  ui::fillCircle(dl, {targetX, centre}, kTargetKnob * s, palette::kAccent);
+  ui::strokeCircle(dl, {targetX, centre}, kTargetKnob * s, kKnobRim, 1.0f);
   ui::logHandle(this, "target " + std::to_string(j + 1), {targetX, centre}, ui::kAlongX, drag.held);
   ui::drawText(dl, valueRect, oneDecimal(current), ui::TextStyle::Caption, palette::kMuted,
                ui::TextAlign::Left);

@@ -5,7 +5,8 @@
 // drawn centre takes that handle and changes nothing (no edit, no undo
 // step, no audition); a drag from there along each of its axes changes its
 // value, and far drags both ways reach both ends of the parameter's range
-// (for new tracks, as the first and as the eighth).
+// (for new tracks, as the first and as the eighth); with a macro of eight
+// destinations selected, the same for the first track.
 // Through the real root view, controller and widgets, in the headless
 // harness.
 #include <gtest/gtest.h>
@@ -49,6 +50,7 @@ class HandleSweep {
   // the presses feel.
   void run(const BenchState& state, bool reach) {
     stageBenchState(rig_.view(), state);
+    macroSelected_ = state.macroSelected;
     settle();
     baseline_ = std::make_unique<ob::Project>(rig_.project());
     std::vector<Handle> handles;
@@ -72,14 +74,14 @@ class HandleSweep {
     rig_.frames(2);
   }
 
-  // The state as staged: the project, and no macro selected (a press on a
-  // macro's fader selects it, and the page makes room for its list).
+  // The state as staged: the project, and its macro selection (a press on
+  // a macro's fader selects it, and the page makes room for its list).
   void restore() {
     rig_.project() = *baseline_;
-    rig_.view().macroPanel().selectedMacro = -1;
+    rig_.view().macroPanel().selectedMacro = macroSelected_ ? 0 : -1;
     rig_.view().refresh();
     rig_.view().bench().flushPreviews();  // the time axes as the state draws them
-    rig_.frames(1);
+    rig_.frames(2);
   }
 
   const ui::HandleRecord* find(const Handle& h) const {
@@ -212,27 +214,34 @@ class HandleSweep {
   EditorRig rig_;
   float scale_;
   std::unique_ptr<ob::Project> baseline_;
+  bool macroSelected_ = false;
 };
 
-// Scale, and which of the states: kits or new tracks.
-class BenchHandles : public testing::TestWithParam<std::tuple<float, bool>> {};
+// Scale, and which of the states: kits or new tracks, with a macro
+// selected or not.
+class BenchHandles : public testing::TestWithParam<std::tuple<float, bool, bool>> {};
 
 TEST_P(BenchHandles, EveryHandleIsTakenAtItsCentreAndSetsItsWholeRange) {
-  const auto [scale, kits] = GetParam();
+  const auto [scale, kits, macro] = GetParam();
   HandleSweep sweep(scale);
   for (const BenchState& state : benchStates()) {
-    if (state.macroSelected || (state.machine == BenchMachine::kKit) != kits) continue;
+    if ((state.machine == BenchMachine::kKit) != kits || state.macroSelected != macro) continue;
     SCOPED_TRACE(state.name());
-    sweep.run(state, kits || state.trackCount == 1 || state.trackCount == ob::kMaxTracks);
+    // With a macro selected the page lays out the macro's list too: every
+    // press, and for the first track the drags of its rows.
+    const bool first = kits ? state.track == 0 : state.trackCount == 1;
+    const bool reach = macro ? first : kits || first || state.trackCount == ob::kMaxTracks;
+    sweep.run(state, reach);
     if (HasFailure()) return;  // one state's report is enough
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(ScalesAndStates, BenchHandles,
-                         testing::Combine(testing::ValuesIn(kBenchScales), testing::Bool()),
-                         [](const testing::TestParamInfo<std::tuple<float, bool>>& info) {
+                         testing::Combine(testing::ValuesIn(kBenchScales), testing::Bool(), testing::Bool()),
+                         [](const testing::TestParamInfo<std::tuple<float, bool, bool>>& info) {
                            return std::string(std::get<0>(info.param) == 1.0f ? "Scale1" : "Scale1_5") +
-                                  (std::get<1>(info.param) ? "Kits" : "NewTracks");
+                                  (std::get<1>(info.param) ? "Kits" : "NewTracks") +
+                                  (std::get<2>(info.param) ? "MacroSelected" : "NoMacro");
                          });
 
 }  // namespace

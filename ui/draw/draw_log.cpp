@@ -29,7 +29,7 @@ void logHandle(const void* owner, std::string_view name, ImVec2 centre, HandleAx
   // A handle scrolled or clipped out of sight is not there to be taken.
   const ImDrawList* dl = ImGui::GetWindowDrawList();
   const ImVec2 lo = dl->GetClipRectMin(), hi = dl->GetClipRectMax();
-  if (centre.x < lo.x || centre.y < lo.y || centre.x > hi.x || centre.y > hi.y) return;
+  if (centre.x < lo.x || centre.y < lo.y || centre.x >= hi.x || centre.y >= hi.y) return;
   if (log)
     log->addHandle({owner, std::string(name), centre, (axes & kAlongX) != 0, (axes & kAlongY) != 0, held});
 }
