@@ -11,6 +11,7 @@ namespace {
 
 constexpr float kTitleStrip = 18.0f;
 constexpr float kCaption = 12.0f;
+constexpr float kTitleRow = 16.0f;  // the frame's title strip
 
 }  // namespace
 
@@ -57,10 +58,21 @@ void SamplerLane::caption(std::string_view text, std::uint32_t colour) {
   const ui::Rect bottom = captionStrip();
   const ui::Rect c = contentRect();
   const ui::Rect top{c.x, c.y, c.width, bottom.height};
-  const ui::Rect boxes[] = {bottom, top, bottom, top, bottom, top};
+  const ui::Rect title = titleRow();
+  const ui::Rect boxes[] = {bottom, top, bottom, top, bottom, top, title};
   const ui::TextAlign alignments[] = {ui::TextAlign::Centre, ui::TextAlign::Centre, ui::TextAlign::Right,
-                                      ui::TextAlign::Right,  ui::TextAlign::Left,   ui::TextAlign::Left};
+                                      ui::TextAlign::Right,  ui::TextAlign::Left,   ui::TextAlign::Left,
+                                      ui::TextAlign::Right};
   placeText(boxes, text, colour, alignments);
+}
+
+ui::Rect SamplerLane::titleRow() const {
+  const float s = ui::scale();
+  const ui::Rect frame = rect.inset(s, s);
+  const float height = std::min(kTitleRow * s, std::max(frame.height, 0.0f));
+  const float left = frame.x + 8.0f * s + ui::measureText(title, ui::TextStyle::Small).x + 12.0f * s;
+  const float right = frame.x + frame.width - (presets.empty() ? 8.0f : 30.0f) * s;
+  return {left, frame.y, std::max(right - left, 0.0f), height};
 }
 
 void SamplerLane::openTyped(int slot, ImVec2 at) {

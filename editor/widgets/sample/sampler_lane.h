@@ -63,8 +63,11 @@ class SamplerLane : public ParamWidget {
   void placeText(std::span<const ui::Rect> boxes, std::string_view text, std::uint32_t colour,
                  std::span<const ui::TextAlign> alignments);
   // The caption: along the bottom as first choice, else along the top,
-  // centred, then at the right or the left.
+  // centred, then at the right or the left; where the content leaves no
+  // room clear of its drawing, in the title row.
   void caption(std::string_view text, std::uint32_t colour);
+  // The title row right of the title, before the presets button.
+  ui::Rect titleRow() const;
 
   virtual ImGuiMouseCursor cursorAt(ImVec2 pointer) const = 0;
   virtual void press(const ui::Interaction& it) = 0;

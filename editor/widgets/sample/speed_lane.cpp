@@ -166,8 +166,9 @@ void SpeedLane::paint(ImDrawList* dl) {
   const ui::Rect readout{c.x + 4.0f * s, c.y + 2.0f * s, std::max(c.width - 8.0f * s, 0.0f), 12.0f * s};
   const ui::Rect afterBar{end + 8.0f * s, readout.y, std::max(c.x + c.width - end - 12.0f * s, 0.0f),
                           readout.height};
-  const ui::Rect boxes[] = {readout, afterBar, readout};
-  const ui::TextAlign alignments[] = {ui::TextAlign::Left, ui::TextAlign::Left, ui::TextAlign::Right};
+  const ui::Rect boxes[] = {readout, afterBar, readout, titleRow()};
+  const ui::TextAlign alignments[] = {ui::TextAlign::Left, ui::TextAlign::Left, ui::TextAlign::Right,
+                                      ui::TextAlign::Left};
   placeText(boxes, lengthLabel(tune), kReadout, alignments);
   caption(spread >= 0 ? "drag: pitch (as length)  ·  the fan: spread"
                       : "drag: pitch (as length)  ·  right-click: type",

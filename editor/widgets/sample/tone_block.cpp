@@ -196,9 +196,14 @@ void ToneBlock::paintTone(ImDrawList* dl) {
 void ToneBlock::partCaption(const ui::Rect& r, const char* text) {
   const float h = std::min(12.0f * ui::scale(), r.height);
   const ui::Rect bottom{r.x, r.y + r.height - h, r.width, h}, top{r.x, r.y, r.width, h};
-  const ui::Rect boxes[] = {bottom, top, bottom, top, bottom, top};
+  // In the title row, over the part: its x range within the row.
+  const ui::Rect row = titleRow();
+  const float left = std::max(row.x, r.x), right = std::min(row.x + row.width, r.x + r.width);
+  const ui::Rect title{left, row.y, std::max(right - left, 0.0f), row.height};
+  const ui::Rect boxes[] = {bottom, top, bottom, top, bottom, top, title};
   const ui::TextAlign alignments[] = {ui::TextAlign::Centre, ui::TextAlign::Centre, ui::TextAlign::Left,
-                                      ui::TextAlign::Left,   ui::TextAlign::Right,  ui::TextAlign::Right};
+                                      ui::TextAlign::Left,   ui::TextAlign::Right,  ui::TextAlign::Right,
+                                      ui::TextAlign::Left};
   placeText(boxes, text, kCaption, alignments);
 }
 
