@@ -108,9 +108,9 @@ MacroPanel::Heights MacroPanel::contentHeights() {
   const float s = ui::scale();
   const float cells = (2.0f * kInset + kCellBand) * s;
   const ob::Macro* macro = selected();
-  if (macro == nullptr) return {cells, cells};
+  if (macro == nullptr) return {cells, cells, cells};
   const int count = std::min<int>(macro->destCount, ob::kListCapacity);
-  return {cells + (kListGap + kLeastRow) * s, cells + kListGap * s + listHeight(count, true)};
+  return {cells, cells + (kListGap + kLeastRow) * s, cells + kListGap * s + listHeight(count, true)};
 }
 
 void MacroPanel::draw(const ui::Rect& r, const ui::Rect& hintStrip) {
@@ -131,7 +131,7 @@ void MacroPanel::draw(const ui::Rect& r, const ui::Rect& hintStrip) {
   }
   if (selectedMacro < 0 || selectedMacro >= ob::kMacroCount)
     drawHint(inner, hintStrip);
-  else
+  else if (inner.height >= 1.0f)  // a panel cut to its cells has no list
     drawDestinations(inner, *pattern);
   if (browserMacro >= 0 && browserMacro < ob::kMacroCount)
     addChosenDestination(drawParamBrowser(cellRects[browserMacro]));

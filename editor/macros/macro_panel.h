@@ -51,10 +51,11 @@ class MacroPanel {
     float height = 0.0f;
   };
 
-  // Heights of the panel's content: what it cannot do without (the cells
-  // and, while a macro is selected, one row of its list, which scrolls
-  // through the rest) and what shows every row.
+  // Heights of the panel's content: the cells alone, what it cannot do
+  // without (the cells and, while a macro is selected, one row of its list,
+  // which scrolls through the rest) and what shows every row.
   struct Heights {
+    float least = 0.0f;
     float floor = 0.0f;
     float wanted = 0.0f;
   };

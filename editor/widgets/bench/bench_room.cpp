@@ -22,6 +22,7 @@ constexpr float kHitsLeast = 68.0f;  // what the grid has whenever the page can 
 constexpr float kHitsMost = 108.0f;
 constexpr float kHitsShare = 0.32f;
 constexpr float kVelocity = 54.0f;
+constexpr float kVelocityLeast = 40.0f;   // with routes: a graph of 23 for their handles
 constexpr float kVelocityFolded = 17.0f;  // one line
 constexpr float kChainActive = 62.0f;
 constexpr float kChainIdle = 16.0f;
@@ -56,19 +57,23 @@ float grooveHeight(const BenchRoomInput& in, float s) {
   return (rowsShown * kRow + kPanelChrome) * s;
 }
 
-// Everything of the page but the hits grid, the drawer and the main area.
+float velocityFloor(const BenchRoomInput& in) { return in.velocityFolded ? kVelocityFolded : kVelocityLeast; }
+
+// Everything of the page but the hits grid, the drawer, the main area and
+// the velocity tile above its floor.
 float fixedHeight(const BenchRoomInput& in, float s) {
-  const float anatomy = kPanelChrome + (in.velocityFolded ? kVelocityFolded : kVelocity) + kPanelGap +
+  const float anatomy = kPanelChrome + velocityFloor(in) + kPanelGap +
                         (in.anyStageActive ? kChainActive : kChainIdle) + kPanelGap +
                         (drawerRowsOf(in) > 0 ? kPanelGap : 0.0f);
   return grooveHeight(in, s) + (kPanelGap + kPanelChrome + kPanelGap + anatomy) * s;
 }
 
-// The room of the three flexible bands, shared in order of need.
+// The room of the flexible bands, shared in order of need.
 struct Flexible {
   float grid = 0.0f;
   float drawer = 0.0f;
   float main = 0.0f;
+  float velocity = 0.0f;  // above its floor
 };
 
 Flexible shareFlexible(float room, const BenchRoomInput& in, float s, float gridShare) {
@@ -85,6 +90,7 @@ Flexible shareFlexible(float room, const BenchRoomInput& in, float s, float grid
   give(out.drawer, rows > 0 ? row : 0.0f);
   give(out.grid, kHitsFloor * s);
   give(out.grid, kHitsLeast * s);
+  if (!in.velocityFolded) give(out.velocity, (kVelocity - kVelocityLeast) * s);
   // Whole rows only: the drawer scrolls through the others.
   give(out.drawer, std::min(out.drawer + std::floor(left / row + 1e-4f) * row, rows * row));
   give(out.grid, gridShare);
@@ -119,7 +125,7 @@ BenchRects layoutBenchRoom(const ui::Rect& page, const BenchRoomInput& in, float
                     kRatePillHeight * s};
 
   ui::Rect box = contentOf(out.anatomyPanel, s);
-  out.velocity = takeBottom(box, (in.velocityFolded ? kVelocityFolded : kVelocity) * s);
+  out.velocity = takeBottom(box, velocityFloor(in) * s + flexible.velocity);
   takeBottom(box, kPanelGap * s);
   out.chainStrip = takeBottom(box, (in.anyStageActive ? kChainActive : kChainIdle) * s);
   takeBottom(box, kPanelGap * s);
@@ -148,9 +154,13 @@ ColumnRects layoutColumn(const ui::Rect& content, const BandHeight& macros, cons
   float height = std::max(macros.wanted, macros.floor);
   if (bench) {
     // The bench keeps its floors and its hits their usual height before the
-    // macros list grows past its own floor.
-    const float spare = rest.height - kBandGap * s - macros.floor - benchRoomFloor(*bench, s, true);
-    height = macros.floor + clampTo(macros.wanted - macros.floor, 0.0f, std::max(spare, 0.0f));
+    // macros list grows past its own floor; a bench that cannot keep even
+    // its floors beside that leaves the list out.
+    const float beside = rest.height - kBandGap * s - macros.floor;
+    const float spare = beside - benchRoomFloor(*bench, s, true);
+    height = beside >= benchRoomFloor(*bench, s, false)
+                 ? macros.floor + clampTo(macros.wanted - macros.floor, 0.0f, std::max(spare, 0.0f))
+                 : macros.least;
   }
   out.macros = rest.takeTop(height);
   rest.takeTop(kBandGap * s);

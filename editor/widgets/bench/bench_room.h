@@ -7,8 +7,8 @@
 // first gets the floor below which its views stop working (the main area's
 // is what its view asks for), and what is left goes, in this order, to the
 // hits grid up to its usual least height, the selected macro's list, the
-// drawer's rows, the hits grid up to its share of the page, and the main
-// area. Pure: heights in pixels for a UI scale.
+// velocity tile's routes, the drawer's rows, the hits grid up to its share
+// of the page, and the main area. Pure: heights in pixels for a UI scale.
 
 #include "ui/geometry.h"
 
@@ -37,8 +37,10 @@ BenchRects layoutBenchRoom(const ui::Rect& page, const BenchRoomInput& in, float
 // roomyHits, the hits grid at its usual least height too.
 float benchRoomFloor(const BenchRoomInput& in, float s, bool roomyHits);
 
-// A band that can make do with less than it would take.
+// A band that can make do with less than it would take, and in a page too
+// full even for its floor, with least.
 struct BandHeight {
+  float least = 0.0f;
   float floor = 0.0f;
   float wanted = 0.0f;
 };
@@ -48,8 +50,9 @@ struct ColumnRects {
 };
 
 // The bands under the header: a gap, the credits strip, a gap, the macros
-// panel (its floor always, more as the page can spare it), a gap and the
-// page. bench is the bench page's input, null on another page.
+// panel (its floor, more as the page can spare it, its least when the page
+// cannot keep its own floors beside it), a gap and the page. bench is the
+// bench page's input, null on another page.
 ColumnRects layoutColumn(const ui::Rect& content, const BandHeight& macros, const BenchRoomInput* bench,
                          float s);
 

@@ -143,6 +143,14 @@ TEST_P(PageLayoutAtScale, TheHitsGridGivesWayToTheMainAreasFloor) {
   EXPECT_LT(squeezed.hitsGrid.height, free.hitsGrid.height);
   EXPECT_GT(squeezed.hitsGrid.height, 0.0f);
   EXPECT_GE(squeezed.drawer.height, 16.0f * s - 1e-3f * s);
+  // A velocity tile with routes gives way before the hits grid goes below
+  // its usual height, down to a graph for their handles.
+  BenchPage::LayoutInput tighter = in;
+  tighter.mainFloor += squeezed.hitsGrid.height - 68.0f * s + 7.0f * s;
+  const Rects routes = BenchPage::layoutOf(page, tighter, s);
+  EXPECT_LT(routes.velocity.height, squeezed.velocity.height);
+  EXPECT_GT(routes.velocity.height, 17.0f * s);
+  EXPECT_NEAR(routes.hitsGrid.height, 68.0f * s, 1e-3f * s);
   // A folded velocity tile gives its room to the hits.
   in.velocityFolded = true;
   const Rects folded = BenchPage::layoutOf(page, in, s);
@@ -175,7 +183,7 @@ TEST_P(PageLayoutAtScale, APageAtItsFloorKeepsEveryBand) {
 TEST_P(PageLayoutAtScale, TheMacrosBandGrowsAsTheBenchCanSpareIt) {
   const float s = GetParam();
   const ui::Rect content{0.0f, 100.0f * s, 960.0f * s, 820.0f * s};
-  const BandHeight macros{80.0f * s, 300.0f * s};
+  const BandHeight macros{60.0f * s, 80.0f * s, 300.0f * s};
   // Another page: the band takes what it wants.
   const ColumnRects other = layoutColumn(content, macros, nullptr, s);
   EXPECT_FLOAT_EQ(other.macros.height, macros.wanted);
@@ -199,6 +207,9 @@ TEST_P(PageLayoutAtScale, TheMacrosBandGrowsAsTheBenchCanSpareIt) {
   EXPECT_GE(tight.macros.height, macros.floor);
   EXPECT_GE(tight.page.height, benchRoomFloor(heavy, s, false) - 1e-3f * s);
   EXPECT_GE(roomy.page.height, benchRoomFloor(light, s, true) - 1e-3f * s);
+  // A bench that cannot keep its floors beside the list leaves it out.
+  const ui::Rect low{content.x, content.y, content.width, content.height - 60.0f * s};
+  EXPECT_FLOAT_EQ(layoutColumn(low, macros, &heavy, s).macros.height, macros.least);
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, PageLayoutAtScale, testing::Values(1.0f, 2.0f));
