@@ -33,9 +33,11 @@ constexpr std::uint32_t kEmptyHint = 0xB38A8870;
 constexpr std::uint32_t kSprayBand = 0x248DC63F;
 constexpr std::uint32_t kSprayEdge = 0xCCD0A828;
 
-void bar(ImDrawList* dl, const ui::Rect& c, float x, std::uint32_t colour) {
+// A marker across the content, noted so the footer keeps clear of it.
+void bar(ImDrawList* dl, const ui::Rect& c, float x, std::uint32_t colour, InkMap& ink) {
   const float s = ui::scale();
   ui::fillRect(dl, {x - s, c.y, 2.0f * s, c.height}, colour);
+  ink.line({x, c.y}, {x, c.y + c.height}, 2.0f * s);
 }
 
 ui::Interaction bodyItem(const char* id, const ui::Rect& body, ImGuiMouseCursor cursor,
@@ -183,8 +185,8 @@ void SampleView::drawWindowView() {
   const float s = ui::scale();
   const float a = clamp01(slots[0].value), b = clamp01(slots[1].value);
   paintWave(dl, c, a, b, [this, a, b](float position) { return windowGainAt(position, a, b); });
-  bar(dl, c, c.x + c.width * a, kStartBar);
-  bar(dl, c, c.x + c.width * b, kEndBar);
+  bar(dl, c, c.x + c.width * a, kStartBar, barInk_);
+  bar(dl, c, c.x + c.width * b, kEndBar, barInk_);
   const int inSlot = findSlot("fadeIn"), outSlot = findSlot("fadeOut");
   if (inSlot >= 0 && outSlot >= 0) {
     const float fi = clamp01(slots[static_cast<std::size_t>(inSlot)].value);
@@ -285,7 +287,7 @@ void SampleView::drawSlicesView() {
   if (markers && markerCount > 0) {
     for (int i = 0; i < markerCount; ++i) {
       const float x = c.x + c.width * clamp01(markers[i]);
-      bar(dl, c, x, i == 0 ? kFirstMarker : kEndBar);
+      bar(dl, c, x, i == 0 ? kFirstMarker : kEndBar, barInk_);
       if (i >= 1)
         ui::logHandle(this, "slice " + std::to_string(i), {x, c.y + 0.5f * c.height}, ui::kAlongX,
                       dragIndex == i);
@@ -357,10 +359,10 @@ void SampleView::drawGrainsView() {
   if (w > 0.0f) {
     const float x0 = c.x + c.width * std::max(p - w, 0.0f), x1 = c.x + c.width * std::min(p + w, 1.0f);
     ui::fillRect(dl, {x0, c.y, x1 - x0, c.height}, kSprayBand);
-    bar(dl, c, x0, kSprayEdge);
-    bar(dl, c, x1, kSprayEdge);
+    bar(dl, c, x0, kSprayEdge, barInk_);
+    bar(dl, c, x1, kSprayEdge, barInk_);
   }
-  bar(dl, c, c.x + c.width * p, kStartBar);
+  bar(dl, c, c.x + c.width * p, kStartBar, barInk_);
   const float mid = c.y + 0.5f * c.height;
   ui::logHandle(this, "position", {grainHandleX(0, c.x + c.width), mid}, ui::kAlongBoth, dragIndex == 0);
   if (w > 0.0f)

@@ -14,6 +14,8 @@
 namespace orbi {
 namespace {
 
+constexpr float kFadeFlags = 10.0f;  // the fade handles' band along the content's top
+
 constexpr float kTitleStrip = 18.0f;
 constexpr std::uint32_t kWaveDim = 0x598A8870;
 constexpr float kPeakHeight = 0.96f;
@@ -176,17 +178,29 @@ void SampleView::paintWave(ImDrawList* dl, const ui::Rect& r, float from, float 
   ui::drawWaveform(dl, r, axis, overview, style);
 }
 
+// Along the bottom, centred, else at either side, where no marker crosses
+// it; at the top as a last choice.
 void SampleView::drawFooter(ImDrawList* dl, const char* text, float height, int style,
                             std::uint32_t colour) const {
   const ui::Rect c = contentRect();
   const float h = clampTo(height, 0.0f, c.height);
-  ui::drawText(dl, {c.x, c.y + c.height - h, c.width, h}, text, static_cast<ui::TextStyle>(style), colour,
-               ui::TextAlign::Centre);
+  const auto textStyle = static_cast<ui::TextStyle>(style);
+  const ui::Rect bottom{c.x, c.y + c.height - h, c.width, h};
+  const ui::Rect top{c.x, c.y + std::min(kFadeFlags * ui::scale(), c.height - h), c.width, h};
+  const ui::Rect boxes[] = {bottom, bottom, bottom, top};
+  const ui::TextAlign alignments[] = {ui::TextAlign::Centre, ui::TextAlign::Left, ui::TextAlign::Right,
+                                      ui::TextAlign::Centre};
+  std::vector<ui::Rect> inks;
+  for (std::size_t i = 0; i < std::size(boxes); ++i)
+    inks.push_back(textInk(boxes[i], text, textStyle, alignments[i]));
+  const std::size_t i = barInk_.place(inks);
+  ui::drawText(dl, boxes[i], text, textStyle, colour, alignments[i]);
 }
 
 void SampleView::draw(const ui::Rect& r) {
   ImGui::PushID(this);
   drawFrame(r);
+  barInk_ = InkMap();
   hintText = hint();
   drawModePills();
   if (mode == kSlices)

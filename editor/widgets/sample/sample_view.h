@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/widgets/ink_map.h"
 #include "editor/widgets/number_entry.h"
 #include "editor/widgets/param_widget.h"
 #include "ui/draw/wave_overview.h"
@@ -82,6 +83,7 @@ class SampleView : public ParamWidget {
   int dragIndex = -1;       // slices: the marker dragged; grains: 0 position, 1 spray
   float grabDx = 0.0f;      // from the press to the grabbed edge, fade, marker or line
   bool sprayRight = false;  // the grabbed spray edge is the one right of the line
+  InkMap barInk_;           // the markers drawn this frame, for the footer
   int mode = kWindow;
   const float* markers = nullptr;  // ascending 0..1, marker 0 at the start; not owned
   int markerCount = 0;
