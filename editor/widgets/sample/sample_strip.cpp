@@ -85,6 +85,17 @@ SampleView::StripLayout SampleView::layoutStrip() {
   return layout;
 }
 
+ui::Rect SampleView::titleRow() const {
+  const float s = ui::scale();
+  float right = rect.x + rect.width - 8.0f * s;
+  for (const ui::Rect& pill : {strip_.modePill, strip_.chopPill})
+    if (pill.width > 0.0f) right = std::min(right, pill.x - 6.0f * s);
+  for (const auto& chip : chips)
+    if (chip.rect.width > 0.0f) right = std::min(right, chip.rect.x - 6.0f * s);
+  const float left = rect.x + 9.0f * s + ui::measureText(title, ui::TextStyle::Small).x + 12.0f * s;
+  return {left, rect.y + s, std::max(right - left, 0.0f), kStripHeight * s};
+}
+
 void SampleView::drawModePills() {
   strip_ = layoutStrip();
   pillHovered = 0;

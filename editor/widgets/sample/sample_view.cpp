@@ -179,7 +179,7 @@ void SampleView::paintWave(ImDrawList* dl, const ui::Rect& r, float from, float 
 }
 
 // Along the bottom, centred, else at either side, where no marker crosses
-// it; at the top as a last choice.
+// it; else in the title row before the pills, or at the top.
 void SampleView::drawFooter(ImDrawList* dl, const char* text, float height, int style,
                             std::uint32_t colour) const {
   const ui::Rect c = contentRect();
@@ -187,9 +187,9 @@ void SampleView::drawFooter(ImDrawList* dl, const char* text, float height, int 
   const auto textStyle = static_cast<ui::TextStyle>(style);
   const ui::Rect bottom{c.x, c.y + c.height - h, c.width, h};
   const ui::Rect top{c.x, c.y + std::min(kFadeFlags * ui::scale(), c.height - h), c.width, h};
-  const ui::Rect boxes[] = {bottom, bottom, bottom, top};
+  const ui::Rect boxes[] = {bottom, bottom, bottom, titleRow(), top};
   const ui::TextAlign alignments[] = {ui::TextAlign::Centre, ui::TextAlign::Left, ui::TextAlign::Right,
-                                      ui::TextAlign::Centre};
+                                      ui::TextAlign::Right, ui::TextAlign::Centre};
   std::vector<ui::Rect> inks;
   for (std::size_t i = 0; i < std::size(boxes); ++i)
     inks.push_back(textInk(boxes[i], text, textStyle, alignments[i]));

@@ -103,6 +103,8 @@ class SampleView : public ParamWidget {
   };
   StripLayout layoutStrip();
   void drawModePills();
+  // The title row between the title and the pills and chips.
+  ui::Rect titleRow() const;
   void drawChopMenu();
   void drawWindowView();
   void drawSlicesView();
