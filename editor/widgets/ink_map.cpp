@@ -8,6 +8,10 @@
 namespace orbi {
 namespace {
 
+// Pixels kept between a label's glyphs and any stroke or disc: a line
+// that grazes the text reads as crossing it.
+constexpr float kClearance = 1.5f;
+
 // Whether the segment a-b meets the rectangle grown by the reach (a
 // slab test on each axis).
 bool segmentMeets(ImVec2 a, ImVec2 b, float reach, const ui::Rect& r) {
@@ -48,7 +52,7 @@ void InkMap::panel(const ui::Rect& r) { panels_.push_back(r); }
 
 int InkMap::crossings(const ui::Rect& box) const {
   int n = 0;
-  for (const Mark& m : marks_) n += segmentMeets(m.a, m.b, m.reach, box) ? 1 : 0;
+  for (const Mark& m : marks_) n += segmentMeets(m.a, m.b, m.reach + kClearance, box) ? 1 : 0;
   for (const ui::Rect& p : panels_) n += overlaps(p, box) ? 1 : 0;
   return n;
 }

@@ -34,6 +34,7 @@ constexpr std::uint32_t kGreen = 0x8DC63F;  // the accent without alpha
 constexpr std::uint32_t kGrey = 0x8A8870;   // the muted tone without alpha
 constexpr float kShapeEpsilon = 0.000001f;
 constexpr std::uint32_t kSparkleSeed = 0x5417AE;
+constexpr float kToneWordInset = 36.0f;  // how far a tone word may move in from its end
 
 const char* const kTrigModes[] = {"FRE", "TRG", "HLD", "ONE", "HALF"};
 const char* const kDivisions[] = {"1/32", "1/16T", "1/16", "1/16.", "1/8T",
@@ -201,15 +202,10 @@ class Painter {
     }
     stroke(points_, colour, width);
   }
-  // A ghost: drawn faint and not in the way of a label.
+  // A ghost: a faint curve, kept out of the labels' way like the others.
   template <typename YAt>
   void ghostCurve(YAt yAt, std::uint32_t colour) {
-    points_.clear();
-    for (int i = 0; i < columns_; ++i) {
-      const float t = clamp01(static_cast<float>(i) / std::max(r_.width, 1.0f)) * l_.window;
-      points_.push_back(at(r_.x + static_cast<float>(i), yAt(t)));
-    }
-    ui::drawPolyline(dl_, points_, colour, 1.0f);
+    curve(yAt, colour, 1.0f);
   }
 
   void waveform(const ui::WaveOverview& overview, bool overDirection) {
@@ -289,10 +285,20 @@ class Painter {
     if (!hasToneLine_) return;
     const ui::Rect band = graph::toneBand(l_);
     const float h = 0.5f * band.height;
-    const ui::Rect upper{band.x, band.y, band.width, h}, lower{band.x, band.y + h, band.width, h};
     const bool leftHigh = toneTilt_ > 0.0f;  // the left end above the middle
-    const ui::Rect darkBoxes[] = {leftHigh ? lower : upper, leftHigh ? upper : lower};
-    const ui::Rect brightBoxes[] = {leftHigh ? upper : lower, leftHigh ? lower : upper};
+    // Each word a little in from its end as well, where a decaying curve
+    // has left the band's corner.
+    const float in = kToneWordInset * s_;
+    // Half the band, less the line's width at the middle.
+    const float gap = 1.5f * s_;
+    const auto half = [&](bool top, float shift) {
+      return ui::Rect{band.x + std::max(shift, 0.0f), top ? band.y : band.y + h + gap,
+                      std::max(band.width - std::fabs(shift), 0.0f), std::max(h - gap, 0.0f)};
+    };
+    const ui::Rect darkBoxes[] = {half(!leftHigh, 0.0f), half(leftHigh, 0.0f), half(!leftHigh, in),
+                                  half(leftHigh, in)};
+    const ui::Rect brightBoxes[] = {half(leftHigh, 0.0f), half(!leftHigh, 0.0f), half(leftHigh, -in),
+                                    half(!leftHigh, -in)};
     label(darkBoxes, "dark", TextStyle::Caption, 0x808A8870);
     label(brightBoxes, "bright", TextStyle::Caption, 0x808A8870, TextAlign::Right);
   }
