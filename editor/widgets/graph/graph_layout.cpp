@@ -13,6 +13,7 @@ constexpr float kHandleReach = 14.0f;  // hit radius of a handle, scaled
 bool isHit(const Layout& l, int type) { return !l.half.body && l.half.mode == type; }
 bool isBody(const Layout& l, int type) { return l.half.body && l.half.mode == type; }
 
+constexpr float kHandleRadius = 4.0f;     // as painted, scaled
 constexpr float kGrabReach = 7.0f;        // a press this close takes the handle before any chip
 constexpr float kRelativeSweep = 120.0f;  // scaled pixels for a whole range
 
@@ -263,9 +264,11 @@ std::optional<Point> nodePosition(const Layout& l, const Node& node) {
   const std::optional<Point> p = placeHandle(l, node);
   if (!p || !std::isfinite(p->x) || !std::isfinite(p->y)) return std::nullopt;
   // Raised handles (snap, resonance over a high cutoff) would leave the
-  // clipped picture and could not be grabbed back.
+  // clipped picture and could not be grabbed back; and a handle on an edge
+  // would be cut in half: each stays whole inside.
   const ui::Rect& r = l.inner;
-  return Point{clampTo(p->x, r.x, r.x + r.width), clampTo(p->y, r.y, r.y + r.height)};
+  const float in = kHandleRadius * l.s;
+  return Point{clampTo(p->x, r.x + in, r.x + r.width - in), clampTo(p->y, r.y + in, r.y + r.height - in)};
 }
 
 int nearestNode(const Layout& l, Point p) {

@@ -133,9 +133,15 @@ TEST(GraphLayout, ValueDragsLandOnTheHandleTheyAskFor) {
       }
       n.value = n.paramLo + 0.37f * (n.paramHi - n.paramLo);
       Layout l = layoutOf({set.body, set.mode}, testing::shapeOf(set), nodes);
-      l.window = 5.0f;  // every time value inside the axis
+      l.window = 1.5f;  // most time values well inside the axis
       const std::optional<Point> p = nodePosition(l, n);
       if (!p) continue;
+      // A handle held whole inside at an edge does not sit on its value.
+      const ui::Rect& r = l.inner;
+      const float margin = 4.5f;
+      if (p->x < r.x + margin || p->x > r.x + r.width - margin || p->y < r.y + margin ||
+          p->y > r.y + r.height - margin)
+        continue;
       SCOPED_TRACE(::testing::Message() << (set.body ? "body " : "hit ") << set.mode << " kind " << n.kind);
       const std::optional<float> d = dragDisplayValue(l, n, *p, {});
       ASSERT_TRUE(d.has_value());
