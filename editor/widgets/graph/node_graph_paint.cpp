@@ -361,19 +361,20 @@ class Painter {
   }
 
   // The band's or the cutoff's frequency beside its line: under the top
-  // of its region, then under the line, then above it; left, then right.
+  // of its region, then under the line, then above it; left, right, then
+  // in the middle.
   void frequencyLabel() {
     const std::string text = ui::formatNumber(std::round(frequencyLabel_->hz), 0) + " Hz";
     const float h = 10.0f * s_;
     const float lowest = r_.y + r_.height - h - s_;
     const float line = clampTo(frequencyLabel_->line, r_.y, r_.y + r_.height);
     const float rows[] = {clampTo(frequencyLabel_->top + s_, r_.y + s_, lowest),
-                          clampTo(line + 2.0f * s_, r_.y + s_, lowest),
-                          clampTo(line - h - 2.0f * s_, r_.y + s_, lowest)};
+                          clampTo(line + 4.0f * s_, r_.y + s_, lowest),
+                          clampTo(line - h - 4.0f * s_, r_.y + s_, lowest)};
     std::vector<ui::Rect> boxes, inks;
     std::vector<TextAlign> alignments;
     for (float row : rows) {
-      for (TextAlign alignment : {TextAlign::Left, TextAlign::Right}) {
+      for (TextAlign alignment : {TextAlign::Left, TextAlign::Right, TextAlign::Centre}) {
         const ui::Rect box{r_.x + 5.0f * s_, row, std::max(r_.width - 10.0f * s_, 0.0f), h};
         boxes.push_back(box);
         inks.push_back(textInk(box, text, TextStyle::Caption, alignment));
