@@ -20,6 +20,18 @@ int partCount(const ob::Project& project) {
   return std::min<int>(project.patternCount, static_cast<int>(std::size(project.patterns)));
 }
 
+// The slice positions are the part of the sample table the audio side
+// reads, through the published pool snapshot rather than the project.
+bool sameSlices(const ob::SampleSlotTable& a, const ob::SampleSlotTable& b) {
+  for (int i = 0; i < ob::kSampleSlots; ++i) {
+    const ob::SampleSlot& x = a.slots[i];
+    const ob::SampleSlot& y = b.slots[i];
+    const int n = std::min<int>(x.sliceCount, ob::kMaxSlices);
+    if (x.sliceCount != y.sliceCount || !std::equal(x.slices, x.slices + n, y.slices)) return false;
+  }
+  return true;
+}
+
 float clampedGain(float gain) {
   if (!(gain > 0.0f)) return 0.0f;  // NaN too
   return std::min(gain, EditorView::kMaxAuditionGain);
@@ -121,9 +133,11 @@ void EditorView::publishSamples() {
 void EditorView::restore(UndoHistory& from, UndoHistory& to) {
   if (from.empty()) return;
   to.push(host_.project);
+  const bool slicesChange = !sameSlices(host_.project.samples, from.back().samples);
   host_.project = from.back();
   from.pop_back();
   host_.postProject(true);
+  if (slicesChange) host_.publishSamples();
   bench_.samplesChanged();  // the slot table came back with the project
   ++revision_;
   endCoalescing();

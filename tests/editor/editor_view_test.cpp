@@ -8,6 +8,8 @@
 
 #include "editor/undo_rule.h"
 #include "editor_rig.h"
+#include "engine/params/param_tables.h"
+#include "engine/sampler/sample_machine.h"
 #include "plugin/ext_state.h"
 
 namespace orbi::test {
@@ -184,6 +186,67 @@ TEST(UndoRedo, AnEditJustAfterAnUndoIsKept) {
   // The edit is one undo step of its own.
   rig.view().undo();
   EXPECT_EQ(rig.project().patterns[0].kit.sounds[rig.view().selectedSound()].params[0], 0.25f);
+}
+
+// Where the first slice of the selected sampler ends, as a hit started now
+// on the audio thread would play it: through the snapshot the engine reads.
+std::int32_t audibleSliceEnd(EditorRig& rig) {
+  const ob::SamplePoolSnapshot* published = rig.engineHost().engine.sampleSet().current();
+  if (published == nullptr) return -1;
+  ob::ModLayers mod;
+  const ob::Sound& sound = rig.project().patterns[0].kit.sounds[rig.view().selectedSound()];
+  for (int i = 0; i < ob::SampleMachine::kParamCount; ++i) mod.layers[0][i] = sound.params[i];
+  ob::SampleMachine machine;
+  machine.prepare(44100.0);
+  machine.setSnapshot(published);
+  machine.trigger(60.0f, 1.0f);
+  float block[64] = {};
+  machine.renderMono(block, 64, mod);
+  return machine.windowEnd();
+}
+
+// Frames and audio blocks interleaved, as the two threads run them.
+void settle(EditorRig& rig) {
+  for (int i = 0; i < 4; ++i) {
+    rig.frames(3);
+    rig.audioBlock();
+  }
+}
+
+TEST(UndoRedo, ChopMarkersReachTheAudioBothWays) {
+  EditorRig rig;
+  rig.activate();
+  rig.frames(1);
+  ob::Sound& sound = rig.project().patterns[0].kit.sounds[rig.view().selectedSound()];
+  ob::initSoundParams(sound, ob::kMachineSample);
+  sound.params[ob::findParamIndex(ob::kMachineSample, "slot")] = 0.0f;
+  sound.params[ob::findParamIndex(ob::kMachineSample, "window_mode")] = 1.0f;
+  rig.view().commitProject(true);
+  rig.view().refresh();
+  settle(rig);
+  ASSERT_EQ(rig.view().bench().selectedSampleSlot(), 0);
+  const std::int32_t frames = rig.engineHost().pool.slots.at(0)->frames;
+  ASSERT_GT(frames, 1000);
+  const std::int32_t whole = frames;
+  const auto chopped = static_cast<std::int32_t>(static_cast<double>(frames) * 0.1f);
+
+  EXPECT_EQ(audibleSliceEnd(rig), whole);
+  rig.view().benchPage().sampler.sampleView.onSliceAdd(0.1f);
+  settle(rig);
+  EXPECT_EQ(audibleSliceEnd(rig), chopped);
+  rig.view().undo();
+  ASSERT_EQ(rig.project().samples.slots[0].sliceCount, 0);
+  settle(rig);
+  EXPECT_EQ(audibleSliceEnd(rig), whole) << "undo";
+  rig.view().redo();
+  settle(rig);
+  EXPECT_EQ(audibleSliceEnd(rig), chopped) << "redo";
+  // Straight after one another, before the audio thread answered either.
+  rig.view().undo();
+  rig.view().redo();
+  rig.view().undo();
+  settle(rig);
+  EXPECT_EQ(audibleSliceEnd(rig), whole) << "three in a row";
 }
 
 TEST(EngineCopy, AFullRingStillReachesTheEngine) {
