@@ -11,6 +11,7 @@
 #include "editor/bench/bench_controller.h"
 #include "editor/editor_context.h"
 #include "editor/widgets/bench/bench_page.h"
+#include "engine/model/edit_command.h"
 #include "engine/params/param_tables.h"
 #include "ui/context.h"
 #include "ui/draw/shapes.h"
@@ -291,6 +292,7 @@ void BenchController::fillSlicesAcrossTrigs(int track, bool random) {
       ++k;
       ob::setStepLock(tr.steps[i], slice, static_cast<float>(chosen));
     }
+    if (k > 0) ob::markGrooveEdited(p);
   }
   context->commitProject(true);
   rebuild();

@@ -3,9 +3,16 @@
 // state load under the open editor.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "editor/bench/bench_controller.h"
 #include "editor/undo_rule.h"
 #include "editor_rig.h"
 #include "engine/params/param_tables.h"
@@ -247,6 +254,72 @@ TEST(UndoRedo, ChopMarkersReachTheAudioBothWays) {
   rig.view().undo();
   settle(rig);
   EXPECT_EQ(audibleSliceEnd(rig), whole) << "three in a row";
+}
+
+// Every way the editor writes steps without an edit command counts as a
+// groove edit: the next kit brings its sounds and leaves these steps be.
+TEST(GrooveEdits, StepsWrittenDirectlySurviveTheNextKit) {
+  const struct {
+    const char* name;
+    std::function<void(EditorRig&)> edit;
+  } cases[] = {
+      {"delete a row",
+       [](EditorRig& rig) {
+         rig.view().setSelectedStep(-1);
+         rig.view().editActions().clear();
+       }},
+      {"delete a step",
+       [](EditorRig& rig) {
+         rig.view().setSelectedStep(0);
+         rig.view().editActions().clear();
+       }},
+      {"paste a row",
+       [](EditorRig& rig) {
+         rig.view().setSelectedTrack(2);
+         rig.view().editActions().copy();
+         rig.view().setSelectedTrack(0);
+         rig.view().editActions().paste();
+       }},
+      {"paste a step",
+       [](EditorRig& rig) {
+         rig.view().setSelectedStep(3);
+         rig.view().editActions().copy();
+         rig.view().setSelectedStep(0);
+         rig.view().editActions().paste();
+       }},
+      {"fill slices across trigs",
+       [](EditorRig& rig) {
+         ob::Sound& sound = rig.project().patterns[0].kit.sounds[rig.view().selectedSound()];
+         ob::initSoundParams(sound, ob::kMachineSample);
+         sound.params[ob::findParamIndex(ob::kMachineSample, "window_mode")] = 1.0f;
+         ob::SampleSlot& slot = rig.project().samples.slots[0];
+         slot.sliceCount = 3;
+         slot.slices[1] = 0.3f;
+         slot.slices[2] = 0.6f;
+         rig.view().bench().runTrackMenuAction(0, BenchController::kFillLinear);
+       }},
+  };
+  const std::filesystem::path library =
+      std::filesystem::temp_directory_path() / ("orbi-groove-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(library);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EditorRig rig;
+    rig.frames(1);
+    rig.view().kitBrowser().folder = library;
+    const ob::Pattern& part = rig.project().patterns[0];
+    ASSERT_EQ(part.grooveEdited, 0);
+    rig.view().setSelectedTrack(0);
+    const ob::Pattern before = part;
+    c.edit(rig);
+    ASSERT_NE(std::memcmp(part.tracks[0].steps, before.tracks[0].steps, sizeof before.tracks[0].steps), 0);
+    const ob::Pattern edited = part;
+    rig.view().stepKit(1);
+    ASSERT_STRNE(part.kit.name, edited.kit.name) << "a kit was loaded";
+    EXPECT_EQ(std::memcmp(part.tracks[0].steps, edited.tracks[0].steps, sizeof edited.tracks[0].steps), 0);
+    EXPECT_EQ(part.bpm, edited.bpm);
+  }
+  std::filesystem::remove_all(library);
 }
 
 TEST(EngineCopy, AFullRingStillReachesTheEngine) {
