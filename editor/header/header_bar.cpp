@@ -69,7 +69,7 @@ ui::HeaderDocument kitDocument(std::string_view name, bool modified) {
 }  // namespace
 
 HeaderBar::HeaderBar(EditorContext& context, EngineHost& host)
-    : host_(host), bpm_(makeBpmParam(context)), projectItems_(makeProjectItems()) {}
+    : host_(host), bpm_(makeBpmParam(context)), hostTempo_(host), projectItems_(makeProjectItems()) {}
 
 const ui::HeaderModel& HeaderBar::fillModel(const HeaderBarInput& input) {
   kitName_.assign(input.kitName);
@@ -89,8 +89,13 @@ const ui::HeaderModel& HeaderBar::fillModel(const HeaderBarInput& input) {
                        host_.hostPlaying.load(std::memory_order_relaxed) != 0;
   transport.state.playing = playing;
   transport.state.position = playing ? host_.engine.playheadStep() * 0.25 : 0.0;
-  transport.tempo = &bpm_;
-  transport.options.tempoTooltip = bpm_.spec().help.c_str();
+  if (hostTempo_.driving()) {
+    transport.tempo = &hostTempo_;
+    transport.options.tempoMode = ui::TempoMode::ReadOnly;
+  } else {
+    transport.tempo = &bpm_;
+  }
+  transport.options.tempoTooltip = transport.tempo->spec().help.c_str();
   m.transport = transport;
   m.items = projectItems_;
   m.shortcutGroups = kShortcutGroups;

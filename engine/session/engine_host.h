@@ -30,6 +30,11 @@ struct EngineHost {
   std::atomic<std::uint8_t> internalPlay{1};
   // The host transport plays; written by process, read by the editor.
   std::atomic<std::uint8_t> hostPlaying{0};
+  // The tempo the host's transport plays the pattern at, in place of the
+  // pattern's own; 0 while it stops or gives none. Written by process,
+  // read by the editor.
+  std::atomic<double> hostTempo{0.0};
+  static_assert(std::atomic<double>::is_always_lock_free);
   AuditionPreview preview;
   double hostSampleRate = 44100.0;
   // Counts the state loads that replaced the project and pool; an open

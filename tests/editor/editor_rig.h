@@ -51,6 +51,37 @@ class EditorRig {
     std::vector<float> left(512), right(512);
     engineHost().engine.process(left.data(), right.data(), 512, ob::RenderInfo{});
   }
+  // One block of the plug-in's process call under a host transport that
+  // gives its tempo, playing or stopped.
+  void hostBlock(bool playing, double tempo) {
+    constexpr std::uint32_t kFrames = 512;
+    std::vector<float> channels(18 * kFrames);
+    float* pointers[18];
+    clap_audio_buffer_t outputs[9] = {};
+    for (int c = 0; c < 18; ++c) pointers[c] = channels.data() + c * kFrames;
+    for (int port = 0; port < 9; ++port) {
+      outputs[port].data32 = pointers + 2 * port;
+      outputs[port].channel_count = 2;
+    }
+    clap_event_transport_t transport{};
+    transport.header.size = sizeof transport;
+    transport.header.type = CLAP_EVENT_TRANSPORT;
+    transport.flags = CLAP_TRANSPORT_HAS_TEMPO | (playing ? CLAP_TRANSPORT_IS_PLAYING : 0u);
+    transport.tempo = tempo;
+    clap_input_events_t in{
+        nullptr, [](const clap_input_events_t*) -> std::uint32_t { return 0; },
+        [](const clap_input_events_t*, std::uint32_t) -> const clap_event_header_t* { return nullptr; }};
+    clap_output_events_t out{nullptr,
+                             [](const clap_output_events_t*, const clap_event_header_t*) { return true; }};
+    clap_process_t process{};
+    process.frames_count = kFrames;
+    process.transport = &transport;
+    process.audio_outputs = outputs;
+    process.audio_outputs_count = 9;
+    process.in_events = &in;
+    process.out_events = &out;
+    clap_->process(clap_, &process);
+  }
 
   host::TestHost host;
   ui::UiHarness harness;
