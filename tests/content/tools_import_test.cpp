@@ -4,9 +4,11 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include <pwd.h>
 #include <unistd.h>
 
 #include "content/tools/kits_folder.h"
@@ -14,6 +16,7 @@
 #include "document/wav/wav.h"
 #include "engine/model/project.h"
 #include "engine/pool/sample_pool.h"
+#include "support/scoped_env.h"
 
 namespace {
 
@@ -163,16 +166,27 @@ TEST(FileNamePart, TakesTheTextAfterTheLastSeparator) {
 
 // ------------------------------------------------------------- kits folder
 
+// The current directory is a folder of its own, where nothing may appear.
 struct KitsFolderTest : ::testing::Test {
   TempDir dir;
   fs::path previous = fs::current_path();
-  void SetUp() override { fs::current_path(dir.path); }
-  void TearDown() override { fs::current_path(previous); }
+  ob::test::ScopedEnv dataHome{"XDG_DATA_HOME"};
+  ob::test::ScopedEnv home{"HOME"};
+  void SetUp() override {
+    fs::create_directories(dir.path / "cwd");
+    fs::current_path(dir.path / "cwd");
+  }
+  void TearDown() override {
+    fs::current_path(previous);
+    EXPECT_TRUE(fs::is_empty(dir.path / "cwd")) << "nothing lands in the current directory";
+  }
 };
 
-TEST_F(KitsFolderTest, CreatesOnceAndReturnsTheSamePath) {
+TEST_F(KitsFolderTest, FollowsTheDataHomeAndCreatesItOnce) {
+  dataHome.set((dir.path / "data").string());
   const fs::path first = ob::ensureKitsFolder();
-  EXPECT_EQ(first, fs::current_path() / "kits");
+  EXPECT_EQ(first, dir.path / "data" / "Orbitrane" / "kits");
+  EXPECT_EQ(ob::defaultKitsFolder(), first);
   EXPECT_TRUE(fs::is_directory(first));
   fs::path marker = first / "keep.kit.orbi";
   writeFile(marker, {'{', '}'});
@@ -181,15 +195,40 @@ TEST_F(KitsFolderTest, CreatesOnceAndReturnsTheSamePath) {
   EXPECT_TRUE(fs::exists(marker));  // the existing folder is left alone
 }
 
+TEST_F(KitsFolderTest, WithoutAnAbsoluteDataHomeItLivesUnderHome) {
+  home.set((dir.path / "home").string());
+  for (const std::optional<std::string>& data : {std::optional<std::string>(), std::optional<std::string>(""),
+                                                 std::optional<std::string>("rel/data")}) {
+    SCOPED_TRACE(data.value_or("(unset)"));
+    dataHome.set(data);
+    EXPECT_EQ(ob::ensureKitsFolder(), dir.path / "home" / ".local" / "share" / "Orbitrane" / "kits");
+  }
+}
+
+TEST_F(KitsFolderTest, WithoutAnAbsoluteHomeThePasswordEntryGivesIt) {
+  dataHome.set(std::nullopt);
+  const passwd* user = ::getpwuid(::getuid());
+  if (user == nullptr || user->pw_dir == nullptr || user->pw_dir[0] != '/') GTEST_SKIP() << "no home folder";
+  for (const std::optional<std::string>& value :
+       {std::optional<std::string>(), std::optional<std::string>(""), std::optional<std::string>("me")}) {
+    SCOPED_TRACE(value.value_or("(unset)"));
+    home.set(value);
+    // Only the path: the user's real home is left alone.
+    EXPECT_EQ(ob::defaultKitsFolder(), fs::path(user->pw_dir) / ".local" / "share" / "Orbitrane" / "kits");
+  }
+}
+
 TEST_F(KitsFolderTest, AFolderThatCannotBeMadeIsReportedAndStillReturned) {
-  writeFile(dir.path / "kits", {'x'});  // a file in the way
+  dataHome.set((dir.path / "data").string());
+  fs::create_directories(dir.path / "data");
+  writeFile(dir.path / "data" / "Orbitrane", {'x'});  // a file in the way
   ::testing::internal::CaptureStderr();
   const fs::path got = ob::ensureKitsFolder();
   const std::string err = ::testing::internal::GetCapturedStderr();
-  EXPECT_EQ(got, fs::current_path() / "kits");
+  EXPECT_EQ(got, dir.path / "data" / "Orbitrane" / "kits");
   EXPECT_EQ(err.rfind("orbitrane: cannot create " + got.string() + ": ", 0), 0u) << err;
   EXPECT_EQ(err.back(), '\n');
-  EXPECT_TRUE(fs::is_regular_file(got));
+  EXPECT_FALSE(fs::exists(got));
 }
 
 }  // namespace

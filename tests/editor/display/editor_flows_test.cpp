@@ -31,6 +31,7 @@
 #include "support/editor/bench_scene.h"
 #include "support/editor/editor_session.h"
 #include "support/editor/wav_writer.h"
+#include "support/scoped_env.h"
 #include "support/ui/snapshot_png.h"
 
 namespace orbi::test {
@@ -499,9 +500,10 @@ class EditorPictures : public EditorFlows {
 };
 
 TEST_F(EditorPictures, PagesAndPopups) {
-  // The kit library shows its folder, found from the working directory.
-  const std::filesystem::path workingDirectory = std::filesystem::current_path();
-  std::filesystem::current_path("/tmp");
+  // The kit library shows its folder, in the user's data folder: here one
+  // of a fixed name, so that the picture holds.
+  const std::filesystem::path data = "/tmp/orbi-pictures-data";
+  const ob::test::ScopedEnv dataHome("XDG_DATA_HOME", data.string());
   const auto dismiss = [&] { session->click(static_cast<int>(session->width()) - 3, static_cast<int>(session->height()) - 3); };
   key("ctrl+o");
   compare("kit_library_1");
@@ -540,7 +542,7 @@ TEST_F(EditorPictures, PagesAndPopups) {
   clickItem("filter");
   clickItem("kick");
   compare("samples_tag_filter_1");
-  std::filesystem::current_path(workingDirectory);
+  std::filesystem::remove_all(data);
 }
 
 // Each machine's bench; the drum last, with its second hit on and its first
