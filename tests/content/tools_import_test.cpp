@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "content/tools/kits_folder.h"
@@ -106,7 +107,7 @@ TEST_F(ImportTest, FailuresGiveTheirReasonAndChangeNothing) {
   EXPECT_EQ(ob::importWavFile(pool, *project, dir.path / "missing.wav", &error), -1);
   EXPECT_EQ(error, "cannot open the file");
   EXPECT_EQ(ob::importWavFile(pool, *project, dir.path, &error), -1);  // a folder
-  EXPECT_EQ(error, "cannot open the file");
+  EXPECT_EQ(error, "not a regular file");
 
   const fs::path text = dir.path / "notes.wav";
   writeFile(text, {'h', 'e', 'l', 'l', 'o', '\n'});
@@ -121,6 +122,36 @@ TEST_F(ImportTest, FailuresGiveTheirReasonAndChangeNothing) {
   // No error text asked for: still -1.
   EXPECT_EQ(ob::importWavFile(pool, *project, text), -1);
   expectUnchanged(1, before);
+}
+
+// What a chooser or a drop can name besides a WAV file: each is refused at
+// once, the pool and project unchanged.
+TEST_F(ImportTest, PipesDevicesAndHugeFilesAreRefusedUnread) {
+  ASSERT_EQ(::mkfifo((dir.path / "pipe.wav").c_str(), 0644), 0);
+  // Over the cap, yet only a header on the disk.
+  const fs::path huge = dir.path / "huge.wav";
+  writeFile(huge, toneWav());
+  fs::resize_file(huge, ob::kMaxWavFileBytes + 1);
+  const fs::path atCap = dir.path / "cap.wav";
+  writeFile(atCap, {'n', 'o', 't', ' ', 'r', 'i', 'f', 'f'});
+  fs::resize_file(atCap, ob::kMaxWavFileBytes);
+  const auto before = *project;
+  const struct {
+    fs::path path;
+    const char* error;
+  } cases[] = {
+      {dir.path / "pipe.wav", "not a regular file"},
+      {"/dev/zero", "not a regular file"},
+      {huge, "the file is larger than 256 MiB, the most a sample may be"},
+      {atCap, "not a RIFF/WAVE file"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    std::string error;
+    EXPECT_EQ(ob::importWavFile(pool, *project, c.path, &error), -1);
+    EXPECT_EQ(error, c.error);
+  }
+  expectUnchanged(0, before);
 }
 
 TEST_F(ImportTest, FullPoolIsRefusedBeforeDecoding) {
