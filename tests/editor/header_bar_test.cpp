@@ -281,18 +281,23 @@ TEST_F(HeaderProjectFiles, SaveAndOpenThroughTheHeadersDialogs) {
   EXPECT_TRUE(rig.view().undoHistory().empty());
 }
 
+// A double-click on the tempo field, the text typed and Enter.
+void typeTempo(EditorRig& rig, const char* text) {
+  ASSERT_TRUE(click(rig, "tempo", 0, 2));
+  rig.frames(1);
+  rig.harness.typeText(text);
+  rig.frames(1);
+  rig.harness.setKey(ui::Key::Enter, true);
+  rig.frames(1);
+  rig.harness.setKey(ui::Key::Enter, false);
+  rig.frames(1);
+}
+
 TEST(HeaderBarTempo, TypedValuesAreClampedAndWhole) {
   EditorRig rig;
   for (const auto& [typed, expected] : {std::pair{"300", 240.0f}, std::pair{"99.6", 100.0f}}) {
     SCOPED_TRACE(typed);
-    ASSERT_TRUE(click(rig, "tempo", 0, 2));  // a double-click types a value
-    rig.frames(1);
-    rig.harness.typeText(typed);
-    rig.frames(1);
-    rig.harness.setKey(ui::Key::Enter, true);
-    rig.frames(1);
-    rig.harness.setKey(ui::Key::Enter, false);
-    rig.frames(1);
+    typeTempo(rig, typed);
     EXPECT_EQ(rig.project().patterns[0].bpm, expected);
   }
 }
@@ -318,13 +323,7 @@ TEST(HeaderBarTempo, TheHostsTempoShowsReadOnlyWhileItsTransportPlays) {
   EXPECT_TRUE(textDrawn(rig, "90"));
   EXPECT_FALSE(textDrawn(rig, rig.view().headerBar().bpm().format(own)));
 
-  ASSERT_TRUE(click(rig, "tempo", 0, 2));  // a double-click would type a value
-  rig.harness.typeText("150");
-  rig.frames(1);
-  rig.harness.setKey(ui::Key::Enter, true);
-  rig.frames(1);
-  rig.harness.setKey(ui::Key::Enter, false);
-  rig.frames(1);
+  typeTempo(rig, "150");
   EXPECT_EQ(rig.project().patterns[0].bpm, own);
   EXPECT_TRUE(rig.view().undoHistory().empty());
 
