@@ -148,9 +148,10 @@ void EditorView::toggleMute(std::int32_t track) {
 void EditorView::audition(const ob::Sound& sound, float level, float gain) {
   auditionIndex_ ^= 1u;
   std::vector<float>& buffer = auditionBuffers_[auditionIndex_];
-  const int published = host_.samples.currentIndex();
-  const ob::SamplePoolSnapshot* snapshot = published < 0 ? nullptr : &host_.samples.snapshot(published);
-  ob::renderSoundOffline(sound, snapshot, kAuditionRate, kAuditionFrames, buffer, level);
+  // The editor's own pool, as the bench previews read it: a publish may
+  // still wait for the audio thread while the audio it brings is heard here.
+  host_.pool.snapshot(auditionSnapshot_, host_.project.samples);
+  ob::renderSoundOffline(sound, &auditionSnapshot_, kAuditionRate, kAuditionFrames, buffer, level);
   const float g = clampedGain(gain);
   if (g != 1.0f)
     for (float& s : buffer) s *= g;

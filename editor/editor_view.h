@@ -23,6 +23,7 @@
 #include "editor/samples/samples_page.h"
 #include "editor/undo_history.h"
 #include "editor/widgets/bench/bench_page.h"
+#include "engine/pool/sample_pool_snapshot.h"
 #include "ui/geometry.h"
 #include "ui/view.h"
 
@@ -181,6 +182,7 @@ class EditorView : public ui::View, public EditorContext {
   bool statusError_ = false;
   std::vector<float> auditionBuffers_[2];
   std::uint32_t auditionIndex_ = 0;
+  ob::SamplePoolSnapshot auditionSnapshot_;  // the pool the audition renders against
   // The engine host's state-load count this view has caught up with.
   std::uint32_t seenStateLoads_;
 };

@@ -2,11 +2,14 @@
 // clamped gain, handed to the preview at the host's rate.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <cmath>
+#include <filesystem>
 
 #include "editor_rig.h"
 #include "engine/engine/audition_preview.h"
 #include "engine/player/render_sound_offline.h"
+#include "support/editor/wav_writer.h"
 
 namespace orbi::test {
 namespace {
@@ -62,6 +65,34 @@ TEST(Audition, StepsAtTheHostRate) {
   preview.mix(out.data(), nullptr, 480);
   EXPECT_TRUE(preview.playing());
   EXPECT_NEAR(preview.position(), 480.0 * 44100.0 / 48000.0, 1e-9);
+}
+
+float peakOf(const std::vector<float>& samples) {
+  float peak = 0.0f;
+  for (float s : samples) peak = std::max(peak, std::fabs(s));
+  return peak;
+}
+
+// A two-file drop: the second import lands while the first one's publish
+// still waits for the audio thread, and must be heard all the same.
+TEST(Audition, EachImportOfOneDropPreviewsItsOwnAudio) {
+  EditorRig rig;
+  rig.activate(44100.0);
+  rig.frames(1);
+  char pattern[] = "/tmp/orbi-audition-XXXXXX";
+  const std::filesystem::path folder = mkdtemp(pattern);
+  SamplesPage& page = rig.view().samplesPage();
+  for (const char* name : {"first.wav", "second.wav"}) {
+    SCOPED_TRACE(name);
+    const std::filesystem::path path = folder / name;
+    writeFile(path, wavBytes(drumHit(44100.0, 0.5), 1, 44100.0, WavFormat::Float32));
+    const std::int32_t slot = page.loadWav(path.string());
+    ASSERT_GE(slot, 0);
+    page.previewSlot(slot);
+    EXPECT_GT(peakOf(rig.view().auditionBuffer(rig.view().auditionIndex())), 0.1f);
+  }
+  EXPECT_TRUE(rig.engineHost().samples.publishPending());  // the second publish still waits
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace
