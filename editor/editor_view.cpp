@@ -6,7 +6,6 @@
 #include <limits>
 
 #include "editor/undo_rule.h"
-#include "engine/player/render_sound_offline.h"
 #include "engine/session/engine_host.h"
 
 namespace orbi {
@@ -18,11 +17,6 @@ constexpr double kNoSnapshot = std::numeric_limits<double>::quiet_NaN();
 // The parts a project holds, never more than its record has room for.
 int partCount(const ob::Project& project) {
   return std::min<int>(project.patternCount, static_cast<int>(std::size(project.patterns)));
-}
-
-float clampedGain(float gain) {
-  if (!(gain > 0.0f)) return 0.0f;  // NaN too
-  return std::min(gain, EditorView::kMaxAuditionGain);
 }
 
 }  // namespace
@@ -38,6 +32,7 @@ EditorView::EditorView(EngineHost& host, ob::KeptDocument& kept)
       bench_(*this, benchPage_),
       samplesPage_(*this),
       kitBrowser_(panelHost_),
+      audition_(host),
       seenStateLoads_(host.stateLoads) {
   // Last: the handlers may reach any member.
   bench_.wire();
@@ -146,18 +141,7 @@ void EditorView::toggleMute(std::int32_t track) {
 }
 
 void EditorView::audition(const ob::Sound& sound, float level, float gain) {
-  auditionIndex_ ^= 1u;
-  std::vector<float>& buffer = auditionBuffers_[auditionIndex_];
-  // The editor's own pool, as the bench previews read it: a publish may
-  // still wait for the audio thread while the audio it brings is heard here.
-  host_.pool.snapshot(auditionSnapshot_, host_.project.samples);
-  ob::renderSoundOffline(sound, &auditionSnapshot_, kAuditionRate, kAuditionFrames, buffer, level);
-  const float g = clampedGain(gain);
-  if (g != 1.0f)
-    for (float& s : buffer) s *= g;
-  if (buffer.empty()) return;
-  const double outputRate = host_.hostSampleRate > 0.0 ? host_.hostSampleRate : kAuditionRate;
-  host_.preview.publish(buffer.data(), static_cast<std::uint32_t>(buffer.size()), kAuditionRate / outputRate);
+  audition_.start(sound, level, gain);
 }
 
 void EditorView::refresh() {
