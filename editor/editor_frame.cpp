@@ -40,6 +40,22 @@ void EditorView::frame(const ui::FrameInfo& frame) {
   handleEditShortcuts();
   runHeaderResults(header);
   drawBelowHeader(content);
+  runRenders();
+}
+
+void EditorView::runRenders() {
+  RenderBudget budget(renderShareMs_);
+  audition_.run(budget);
+  if (page_ == EditorPage::Bench) bench_.renderPreviews(nowMs_, budget);
+}
+
+bool EditorView::rendersPending() const {
+  return audition_.pending() || (page_ == EditorPage::Bench && bench_.previewsPending());
+}
+
+void EditorView::finishRenders() {
+  audition_.finish();
+  bench_.flushPreviews();
 }
 
 void EditorView::takeKitStatus() {

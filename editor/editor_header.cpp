@@ -72,7 +72,7 @@ void EditorView::drawBelowHeader(ui::Rect content) {
     const ui::Panel panel(content, "Samples");
     samplesPage_.draw(panel.content());
   } else {
-    bench_.drawPage(content, nowMs_);
+    bench_.drawPage(content);
   }
 }
 

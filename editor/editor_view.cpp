@@ -6,7 +6,6 @@
 #include <limits>
 
 #include "editor/undo_rule.h"
-#include "engine/player/render_sound_offline.h"
 #include "engine/session/engine_host.h"
 
 namespace orbi {
@@ -32,11 +31,6 @@ bool sameSlices(const ob::SampleSlotTable& a, const ob::SampleSlotTable& b) {
   return true;
 }
 
-float clampedGain(float gain) {
-  if (!(gain > 0.0f)) return 0.0f;  // NaN too
-  return std::min(gain, EditorView::kMaxAuditionGain);
-}
-
 }  // namespace
 
 EditorView::EditorView(EngineHost& host, ob::KeptDocument& kept)
@@ -50,6 +44,7 @@ EditorView::EditorView(EngineHost& host, ob::KeptDocument& kept)
       bench_(*this, benchPage_),
       samplesPage_(*this),
       kitBrowser_(panelHost_),
+      audition_(host),
       seenStateLoads_(host.stateLoads) {
   // Last: the handlers may reach any member.
   bench_.wire();
@@ -160,17 +155,7 @@ void EditorView::toggleMute(std::int32_t track) {
 }
 
 void EditorView::audition(const ob::Sound& sound, float level, float gain) {
-  auditionIndex_ ^= 1u;
-  std::vector<float>& buffer = auditionBuffers_[auditionIndex_];
-  const int published = host_.samples.currentIndex();
-  const ob::SamplePoolSnapshot* snapshot = published < 0 ? nullptr : &host_.samples.snapshot(published);
-  ob::renderSoundOffline(sound, snapshot, kAuditionRate, kAuditionFrames, buffer, level);
-  const float g = clampedGain(gain);
-  if (g != 1.0f)
-    for (float& s : buffer) s *= g;
-  if (buffer.empty()) return;
-  const double outputRate = host_.hostSampleRate > 0.0 ? host_.hostSampleRate : kAuditionRate;
-  host_.preview.publish(buffer.data(), static_cast<std::uint32_t>(buffer.size()), kAuditionRate / outputRate);
+  audition_.start(sound, level, gain);
 }
 
 void EditorView::refresh() {

@@ -1,11 +1,13 @@
 #pragma once
 // One plug-in instance with its editor open as a host opens it, without a
 // window: the root view runs its frames in the headless harness, 60 a
-// second, so the frame clock is the harness's.
+// second, so the frame clock is the harness's. A frame does all its due
+// renders, however long they take, unless a test gives it a share.
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "editor/editor_view.h"
@@ -28,6 +30,7 @@ class EditorRig {
     EXPECT_TRUE(editor_->create("x11", false));
     view_ = dynamic_cast<EditorView*>(editor_->view());
     EXPECT_NE(view_, nullptr);
+    if (view_) view_->setRenderShare(std::numeric_limits<double>::infinity());
   }
   ~EditorRig() { clap_->destroy(clap_); }
   EditorRig(const EditorRig&) = delete;
@@ -43,6 +46,15 @@ class EditorRig {
   // Frames of the root view; each 1/60 s after the one before.
   void frames(int count) {
     for (int i = 0; i < count; ++i) harness.frame(*view_);
+  }
+  // Frames until no render waits; how many, at most `limit`.
+  int framesUntilRendered(int limit = 100000) {
+    int n = 0;
+    while (view_->rendersPending() && n < limit) {
+      harness.frame(*view_);
+      ++n;
+    }
+    return n;
   }
   // Prepares the engine as an activate does.
   void activate(double rate = 48000.0) { EXPECT_TRUE(clap_->activate(clap_, rate, 1, 512)); }

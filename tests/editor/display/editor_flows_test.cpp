@@ -8,13 +8,14 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
 
+#include <imgui_internal.h>
 #include <unistd.h>
 
 #include "editor/editor_view.h"
@@ -24,6 +25,7 @@
 #include "plugin/plugin.h"
 #include "tools/clap_host/render.h"
 #include "tools/clap_host/window_picture.h"
+#include "ui/context.h"
 #include "ui/draw/draw_log.h"
 #include "ui/platform/embedded_window.h"
 
@@ -54,7 +56,8 @@ constexpr double kStepSeconds = 60.0 / kRenderTempo / 4.0;
 std::vector<float> renderedTrack(const std::vector<std::uint8_t>& state, int track) {
   host::TestHost renderHost;
   std::string error;
-  std::unique_ptr<host::Instance> instance = host::Instance::create(*builtClap(), renderHost, kPluginId, error);
+  std::unique_ptr<host::Instance> instance =
+      host::Instance::create(*builtClap(), renderHost, kPluginId, error);
   EXPECT_NE(instance, nullptr) << error;
   if (!instance || !instance->activate(kSampleRate, kBlockFrames)) return {};
   EXPECT_TRUE(instance->loadState(state, error)) << error;
@@ -235,8 +238,10 @@ class HomeFolder {
     setenv("HOME", path_.c_str(), 1);
   }
   ~HomeFolder() {
-    if (before_) setenv("HOME", before_->c_str(), 1);
-    else unsetenv("HOME");
+    if (before_)
+      setenv("HOME", before_->c_str(), 1);
+    else
+      unsetenv("HOME");
     std::filesystem::remove_all(path_);
   }
   const std::filesystem::path& path() const { return path_; }
@@ -373,7 +378,8 @@ TEST_F(EditorFlows, KitsFromTheHeader) {
 TEST_F(EditorFlows, ATypedTempoReachesTheState) {
   const ui::Rect field = view()->headerBar().tempoField();
   ASSERT_GT(field.width, 0.0f);
-  session->doubleClick(static_cast<int>(field.x + field.width / 2), static_cast<int>(field.y + field.height / 2));
+  session->doubleClick(static_cast<int>(field.x + field.width / 2),
+                       static_cast<int>(field.y + field.height / 2));
   key("ctrl+a");
   std::string error;
   ASSERT_TRUE(session->type("150", error)) << error;
@@ -420,7 +426,8 @@ TEST_F(EditorFlows, TheHitGraphByDragAndTypedEntry) {
   {
     SCOPED_TRACE("a right-click on a node opens the typed entry, Enter sets the value");
     const graph::Node node = graph.nodes[i];
-    const float wanted = std::round((node.displayLo + (node.displayHi - node.displayLo) * 0.25f) * 10.0f) / 10.0f;
+    const float wanted =
+        std::round((node.displayLo + (node.displayHi - node.displayLo) * 0.25f) * 10.0f) / 10.0f;
     ASSERT_GT(std::abs(graph::nodeDisplayValue(node) - wanted), std::abs(wanted) * 0.01f + 1e-3f);
     const graph::Point at = *graph::nodePosition(graph.layout(), node);
     session->click(static_cast<int>(at.x), static_cast<int>(at.y), 3);
@@ -462,12 +469,18 @@ host::Picture differenceOf(const host::Picture& drawn, const host::Picture& stor
 
 class EditorPictures : public EditorFlows {
  protected:
+  // Dear ImGui has faded a modal's dimmed background fully in, or out.
+  bool dimmingSettled() {
+    ui::ContextScope scope(*editor().window()->ui());
+    const float dim = ImGui::GetCurrentContext()->DimBgRatio;
+    return dim == 0.0f || dim == 1.0f;
+  }
   // The pointer parked outside the editor, the transport stopped, the
-  // previews' throttle passed and the frames settled.
+  // previews rendered, the fades done and the frames settled.
   void compare(const std::string& name) {
     SCOPED_TRACE(name);
     session->move(static_cast<int>(session->width()) + 40, 20);
-    session->runFor(150.0);
+    ASSERT_TRUE(session->runUntil([&] { return !view()->rendersPending() && dimmingSettled(); }, 60000.0));
     ASSERT_TRUE(session->runFrames(4));
     std::string error;
     const std::optional<host::Picture> drawn = session->picture(error);
@@ -504,7 +517,9 @@ TEST_F(EditorPictures, PagesAndPopups) {
   // of a fixed name, so that the picture holds.
   const std::filesystem::path data = "/tmp/orbi-pictures-data";
   const ob::test::ScopedEnv dataHome("XDG_DATA_HOME", data.string());
-  const auto dismiss = [&] { session->click(static_cast<int>(session->width()) - 3, static_cast<int>(session->height()) - 3); };
+  const auto dismiss = [&] {
+    session->click(static_cast<int>(session->width()) - 3, static_cast<int>(session->height()) - 3);
+  };
   key("ctrl+o");
   compare("kit_library_1");
   dismiss();
@@ -516,7 +531,8 @@ TEST_F(EditorPictures, PagesAndPopups) {
   compare("track_menu_1");
   dismiss();
   const ui::Rect kit = view()->kitField();
-  session->click(static_cast<int>(kit.x + kit.width - kFieldButton / 2), static_cast<int>(kit.y + kit.height / 2));
+  session->click(static_cast<int>(kit.x + kit.width - kFieldButton / 2),
+                 static_cast<int>(kit.y + kit.height / 2));
   compare("kit_save_form_1");
   dismiss();
   openHeaderMenu();
@@ -528,7 +544,8 @@ TEST_F(EditorPictures, PagesAndPopups) {
     // The first macro selected by a click on its name, then its browser.
     const ui::ItemRecord* cell = waitForItem([](const ui::ItemRecord& i) { return i.idText == "cell"; });
     ASSERT_NE(cell, nullptr);
-    session->click(static_cast<int>(cell->hitArea.x + cell->hitArea.width / 2), static_cast<int>(cell->hitArea.y + 4));
+    session->click(static_cast<int>(cell->hitArea.x + cell->hitArea.width / 2),
+                   static_cast<int>(cell->hitArea.y + 4));
     clickItem("macro.add");
     compare("macro_browser_1");
     dismiss();
