@@ -81,11 +81,6 @@ class UiContext {
     float previousScale;
   };
   std::vector<PushedFace>& pushedFaces() { return pushedFaces_; }
-  // When a frame is abandoned (an exception), before Dear ImGui's own frame
-  // recovery, which in 1.86 leaves fonts pushed and then asserts on them:
-  // takes the text styles that were never popped off Dear ImGui's font
-  // stack and gives their faces their own scale back.
-  void dropPushedTextStyles();
 
   // The window's single number entry (ui/controls/number_entry.h): the
   // control that owns it, where its box hangs, the text being typed and

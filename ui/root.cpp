@@ -6,6 +6,7 @@
 
 #include "ui/dialogs/in_editor_chooser.h"
 #include "ui/drop/drop_zone.h"
+#include "ui/frame_recovery.h"
 #include "ui/theme/painters.h"
 
 namespace orbi::ui {
@@ -48,9 +49,10 @@ void drawRoot(View& view, const FrameInfo& frame, bool framed) {
 
 void abandonFrame(UiContext& ui) {
   ContextScope scope(ui);
-  ui.dropPushedTextStyles();
-  ImGui::ErrorCheckEndFrameRecover(nullptr);
+  endEveryWindow();
   ImGui::EndFrame();
+  // Settled as a whole frame settles it: a drop is offered to one frame.
+  endDropFrame();
 }
 
 }  // namespace orbi::ui

@@ -19,8 +19,9 @@ float contentInset(bool framed);
 void drawRoot(View& view, const FrameInfo& frame, bool framed);
 
 // Closes a frame that an exception cut short, so that the next NewFrame
-// finds Dear ImGui between frames. The context's Dear ImGui context must be
-// current.
+// finds Dear ImGui between frames: every window still open is ended after
+// what was pushed in it is popped, and the drop the frame offered is
+// settled.
 void abandonFrame(UiContext& ui);
 
 }  // namespace orbi::ui
