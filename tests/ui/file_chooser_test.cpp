@@ -209,16 +209,39 @@ TEST(ChooserPrograms, AMissingProgramFallsToTheNext) {
   }
 }
 
-TEST(ChooserPrograms, AProgramThatCannotStartFails) {
-  FakePrograms fakes;
-  fakes.install("zenity");
-  chmod((fakes.dir() / "zenity").c_str(), 0644);  // found, not executable
-  fakes.install("kdialog");
-  Surface surface;
-  const std::optional<FileDialogResult> result = surface.run(openWav());
-  ASSERT_TRUE(result);
-  EXPECT_EQ(result->status, FileDialogStatus::Failed);
-  EXPECT_FALSE(fakes.ran("kdialog"));
+// Found but not executable: posix_spawnp answers EACCES, as it does for a
+// PATH entry that cannot be searched.
+TEST(ChooserPrograms, AProgramThatCannotStartGivesWayToTheNextAndTheInEditorChooserIsLast) {
+  for (const bool kdialogStarts : {true, false}) {
+    SCOPED_TRACE(kdialogStarts ? "kdialog starts" : "neither starts");
+    FakePrograms fakes;
+    fakes.install("zenity");
+    chmod((fakes.dir() / "zenity").c_str(), 0644);
+    fakes.install("kdialog");
+    fakes.answer("kdialog", "/s/kick.wav\n", 0);
+    if (!kdialogStarts) chmod((fakes.dir() / "kdialog").c_str(), 0644);
+    Surface surface;
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(surface.queue().request(kId, openWav()));
+    surface.pump->pump(&surface.ui);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("starting the file chooser failed (0x0000000d)"), std::string::npos) << said;
+    if (kdialogStarts) {
+      std::optional<FileDialogResult> result;
+      test::eventually([&] {
+        surface.pump->pump(&surface.ui);
+        result = surface.queue().take(kId);
+        return result.has_value();
+      });
+      ASSERT_TRUE(result);
+      EXPECT_EQ(result->status, FileDialogStatus::Chosen);
+      EXPECT_EQ(activeFileChooser(surface.ui), nullptr);
+    } else {
+      EXPECT_FALSE(fakes.ran("kdialog"));
+      ASSERT_NE(activeFileChooser(surface.ui), nullptr);
+      EXPECT_TRUE(surface.queue().busy());
+    }
+  }
 }
 
 bool processGone(pid_t pid) {
