@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -179,6 +180,41 @@ TEST(ChooserPrograms, ASavedNameWithoutADotGetsTheDefaultExtension) {
   const std::optional<FileDialogResult> result = answeredBy("zenity", "/p/Groove\n", 0, request);
   ASSERT_TRUE(result);
   EXPECT_EQ(result->paths, Args{"/p/Groove"});
+}
+
+// The program asked about replacing "Groove"; "Groove.project.orbi" is
+// what would be written, and the editor asks about that.
+TEST(ChooserPrograms, ASavedNameThatTheExtensionMakesAnExistingFileIsConfirmedInTheEditor) {
+  for (const bool replace : {true, false}) {
+    SCOPED_TRACE(replace ? "replace" : "back out");
+    FakePrograms fakes;
+    const std::filesystem::path existing = fakes.dir() / "Groove.project.orbi";
+    test::writeWhole(existing, "{}");
+    fakes.install("zenity");
+    fakes.answer("zenity", (fakes.dir() / "Groove").string() + "\n", 0);
+    Surface surface;
+    ASSERT_TRUE(surface.queue().request(kId, saveProject()));
+    FileChooserSession* session = nullptr;
+    ASSERT_TRUE(test::eventually([&] {
+      surface.pump->pump(&surface.ui);
+      session = activeFileChooser(surface.ui);
+      return session != nullptr;
+    }));
+    EXPECT_FALSE(surface.queue().take(kId));
+    EXPECT_TRUE(surface.queue().busy());
+    EXPECT_EQ(session->replacing, existing.string());
+    EXPECT_EQ(session->folder, fakes.dir());
+    EXPECT_EQ(session->name, "Groove.project.orbi");
+    if (replace)
+      confirmReplace(*session);
+    else
+      cancelChoice(*session);
+    surface.pump->pump(&surface.ui);
+    const std::optional<FileDialogResult> result = surface.queue().take(kId);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->status, replace ? FileDialogStatus::Chosen : FileDialogStatus::Cancelled);
+    EXPECT_EQ(result->paths, replace ? Args{existing.string()} : Args{});
+  }
 }
 
 TEST(ChooserPrograms, AMissingProgramFallsToTheNext) {

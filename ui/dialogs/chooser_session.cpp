@@ -146,4 +146,14 @@ std::shared_ptr<FileChooserSession> newChooserSession(const FileDialogRequest& r
   return session;
 }
 
+std::shared_ptr<FileChooserSession> askToReplaceSession(const FileDialogRequest& request,
+                                                        const fs::path& path) {
+  auto session = std::make_shared<FileChooserSession>();
+  session->request = request;
+  openFolder(*session, path.parent_path());
+  session->name = path.filename().string();
+  session->replacing = path.string();
+  return session;
+}
+
 }  // namespace orbi::ui

@@ -20,7 +20,7 @@ using ArgumentsFor = std::vector<std::string> (*)(const FileDialogRequest&);
 std::unique_ptr<FileChooser> startFileChooser(UiContext& ui, const FileDialogRequest& request) {
   for (ArgumentsFor arguments : {&zenityArguments, &kdialogArguments}) {
     SpawnedChild child = spawnProgram(arguments(request), ChildOutput::Pipe, false);
-    if (child.pid > 0) return std::make_unique<ChooserProcess>(std::move(child), request);
+    if (child.pid > 0) return std::make_unique<ChooserProcess>(ui, std::move(child), request);
     // Not installed is no news; any other failure (a program or a PATH
     // entry that cannot be read, no memory) is worth a line. Either way
     // the next one is tried, and the in-editor chooser always works.

@@ -5,6 +5,7 @@
 
 #include <cfloat>
 #include <string>
+#include <utility>
 
 #include "ui/interact/item_log.h"
 #include "ui/keys.h"
@@ -178,7 +179,10 @@ void drawFileChooser() {
 }
 
 InEditorChooser::InEditorChooser(UiContext& ui, const FileDialogRequest& request)
-    : session_(newChooserSession(request)) {
+    : InEditorChooser(ui, newChooserSession(request)) {}
+
+InEditorChooser::InEditorChooser(UiContext& ui, std::shared_ptr<FileChooserSession> session)
+    : session_(std::move(session)) {
   store<ChooserSlot>(ui, kFileChooserKey).session = session_;
 }
 

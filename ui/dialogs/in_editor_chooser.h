@@ -54,6 +54,10 @@ void cancelChoice(FileChooserSession& session);
 // A session for the request, listing its start folder (the home folder
 // when it names none).
 std::shared_ptr<FileChooserSession> newChooserSession(const FileDialogRequest& request);
+// A save session that opens asking whether to replace the file at the
+// path, in its folder and with its name typed.
+std::shared_ptr<FileChooserSession> askToReplaceSession(const FileDialogRequest& request,
+                                                        const std::filesystem::path& path);
 
 // The session shown in the window, or null.
 FileChooserSession* activeFileChooser(UiContext& ui);
@@ -66,6 +70,7 @@ void drawFileChooser();
 class InEditorChooser final : public FileChooser {
  public:
   InEditorChooser(UiContext& ui, const FileDialogRequest& request);
+  InEditorChooser(UiContext& ui, std::shared_ptr<FileChooserSession> session);
   ~InEditorChooser() override;
   InEditorChooser(const InEditorChooser&) = delete;
   InEditorChooser& operator=(const InEditorChooser&) = delete;
