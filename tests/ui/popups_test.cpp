@@ -8,6 +8,7 @@
 #include <imgui_internal.h>
 
 #include <functional>
+#include <set>
 #include <string>
 #include <utility>
 
@@ -15,7 +16,9 @@
 #include "ui/draw/draw_log.h"
 #include "ui/keys.h"
 #include "ui/popups/dialogs.h"
+#include "ui/popups/menu.h"
 #include "ui/shortcuts.h"
+#include "ui/theme/colour.h"
 
 namespace orbi::ui {
 namespace {
@@ -241,6 +244,39 @@ TEST(MessageDialog, IsCentredAcrossTheDisplayWithinItsWidthLimits) {
   EXPECT_FLOAT_EQ(size.x, 300.0f);  // the narrowest a modal gets
   EXPECT_FLOAT_EQ(pos.x + size.x / 2.0f, 480.0f);
   EXPECT_NEAR(pos.y + size.y / 2.0f, 940.0f * 0.45f, 0.5f);
+}
+
+// Every vertex colour a frame drew, in Dear ImGui's packed order.
+std::set<ImU32> vertexColours(const ImDrawData& data) {
+  std::set<ImU32> colours;
+  for (int i = 0; i < data.CmdListsCount; ++i)
+    for (const ImDrawVert& v : data.CmdLists[i]->VtxBuffer) colours.insert(v.col);
+  return colours;
+}
+
+TEST(PopupText, HeadingsAndSectionLabelsAreTheThemesMutedGrey) {
+  const MenuEntry menu[] = {MenuEntry::sectionLabel("Drums"), MenuEntry("Kick", 1)};
+  struct Case {
+    const char* name;
+    const char* id;
+    std::function<void()> run;
+  };
+  const Case cases[] = {
+      {"modal heading", "m", [] { messageDialog("m", "Title", "", "OK", nullptr); }},
+      {"menu section label", "menu", [&] { popupMenu("menu", menu); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    UiHarness harness;
+    harness.frame([&] {
+      openPopupAt(c.id, ImVec2(100, 100));
+      c.run();
+    });
+    harness.frames(3, c.run);
+    const std::set<ImU32> colours = vertexColours(harness.frame(c.run));
+    EXPECT_TRUE(colours.count(packColour(0xFF8A8870)));
+    EXPECT_FALSE(colours.count(packColour(0xFF70888A)));  // the grey with red and blue swapped
+  }
 }
 
 // The text-entry dialog over a string, run every frame.
