@@ -75,6 +75,34 @@ INSTANTIATE_TEST_SUITE_P(
                     Placement{{100, 600, 80, 20}, 316, true},  // 320 below: the popup and the gap fit
                     Placement{{100, 600, 80, 20}, 317, false}, Placement{{100, 200, 80, 20}, 750, false}));
 
+TEST(AnchoredPopup, ByTheEditorWindowsEdgeItMovesInside) {
+  struct Case {
+    Rect anchor;
+    ImVec2 size;  // 0: left to the contents
+  };
+  for (const Case& c : {Case{{900, 100, 50, 20}, {}}, Case{{930, 880, 20, 20}, {}},
+                        Case{{900, 300, 50, 20}, {240, 200}}, Case{{-40, 100, 30, 20}, {}}}) {
+    SCOPED_TRACE(testing::Message() << c.anchor.x << "," << c.anchor.y);
+    UiHarness harness;
+    ImVec2 pos, size;
+    harness.frame([] { openPopup("popup"); });
+    harness.frames(3, [&] {
+      if (!beginAnchoredPopup("popup", c.anchor, c.size)) return;
+      ImGui::Dummy(ImVec2(120, 60));
+      pos = ImGui::GetWindowPos();
+      size = ImGui::GetWindowSize();
+      endPopup();
+    });
+    EXPECT_GE(size.x, 120.0f);
+    EXPECT_GE(pos.x, 0.0f);
+    EXPECT_GE(pos.y, 0.0f);
+    EXPECT_LE(pos.x + size.x, UiHarness::kDisplayWidth);
+    EXPECT_LE(pos.y + size.y, UiHarness::kDisplayHeight);
+    // Still beside its anchor: below or above it, never over it.
+    EXPECT_TRUE(pos.y >= c.anchor.y + c.anchor.height || pos.y + size.y <= c.anchor.y);
+  }
+}
+
 TEST(AnchoredPopup, TakesTheGivenSizeAsItFirstShows) {
   UiHarness harness;
   ImVec2 size;
