@@ -278,7 +278,7 @@ TEST(DragValue, ADoubleClickOpensTypedEntryAboveTheCentreInsteadOfTheDefault) {
   EXPECT_NE(entry.entryId, 0u);
   EXPECT_STREQ(entry.entryText, "120");
   EXPECT_FLOAT_EQ(entry.anchor.x, rig.centre().x);
-  EXPECT_FLOAT_EQ(entry.anchor.y, rig.centre().y - 24.0f * 2.0f);
+  EXPECT_FLOAT_EQ(entry.anchor.y, rig.centre().y - 4.0f * 2.0f);  // its top 16 above the centre
   EXPECT_EQ(rig.param.value(), 120.0f);
   EXPECT_TRUE(rig.param.values.empty());
 

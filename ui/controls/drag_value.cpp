@@ -173,9 +173,9 @@ DragValueResult dragValue(const char* id, const Rect& rect, Param& param, const 
   DragValueResult result;
   result.changed = followDrag(id, it, param);
   if (it.doubleClicked) {
-    const float s = scale();
-    beginNumberEntry(id, ImVec2(field.x + field.width / 2.0f, field.y + field.height / 2.0f - 24.0f * s),
-                     param);
+    // The box's top 16 design pixels above the field's centre line.
+    const float above = (16.0f - kNumberEntryHeight / 2.0f) * scale();
+    beginNumberEntry(id, ImVec2(field.x + field.width / 2.0f, field.y + field.height / 2.0f - above), param);
   }
   if (numberEntry(id, param) == NumberEntryResult::Committed) result.changed = true;
 
