@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "ui/context.h"
+#include "ui/controls/number_entry.h"
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
 #include "ui/interact/interaction.h"
@@ -111,8 +112,13 @@ void SlotFader::draw(const ui::Rect& r) {
   desc.tooltip = tooltip.c_str();
   const ui::Interaction it = ui::interact("row", desc);
   if (it.rightClicked && typeable) {
-    const ImVec2 anchor(row.value.x + row.value.width / 2.0f, r.y + r.height / 2.0f);
-    entry.open(anchor, {id, range().shown(value), displayLo, displayHi, label.c_str(), unit.c_str()});
+    // Over the value, as high as the row and ending with it: the box covers
+    // only the row it edits.
+    const float half = ui::kNumberEntryWidth * s / 2.0f;
+    const ImVec2 anchor(std::min(row.value.x + row.value.width / 2.0f, r.x + r.width - half),
+                        r.y + r.height / 2.0f);
+    entry.open(anchor, {id, range().shown(value), displayLo, displayHi, label.c_str(), unit.c_str()},
+               r.height);
   }
   if (it.pressed || (it.held && it.delta.x != 0.0f)) {
     // Absolute: the value under the pointer. The row's own value waits for

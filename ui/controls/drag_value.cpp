@@ -7,6 +7,7 @@
 
 #include "ui/animation.h"
 #include "ui/context.h"
+#include "ui/controls/held_edits.h"
 #include "ui/controls/number_entry.h"
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
@@ -83,10 +84,12 @@ class DragPosition {
 bool followDrag(const char* id, const Interaction& it, Param& param) {
   const ParamSpec& desc = param.spec();
   DragPosition position(id);
+  const ImGuiID item = ImGui::GetID(id);
   if (it.pressed) {
-    param.beginEdit();
+    beginHeldEdit(item, param);
     position.set(continuous(desc) ? toNormalized(desc, param.value()) : param.value());
   }
+  if (!heldEditOpen(item)) return false;
   bool changed = false;
   const float dy = it.delta.y;  // down is positive
   if ((it.held || it.released) && dy != 0.0f) {
@@ -109,7 +112,9 @@ bool followDrag(const char* id, const Interaction& it, Param& param) {
       changed = true;
     }
   }
-  if (it.released) param.endEdit();
+  // Released, or the press was lost: turned read-only, or not drawn for a
+  // while and the button let go meanwhile.
+  if (!it.held) endHeldEdit(item);
   return changed;
 }
 
@@ -168,9 +173,9 @@ DragValueResult dragValue(const char* id, const Rect& rect, Param& param, const 
   DragValueResult result;
   result.changed = followDrag(id, it, param);
   if (it.doubleClicked) {
-    const float s = scale();
-    beginNumberEntry(id, ImVec2(field.x + field.width / 2.0f, field.y + field.height / 2.0f - 24.0f * s),
-                     param);
+    // The box's top 16 design pixels above the field's centre line.
+    const float above = (16.0f - kNumberEntryHeight / 2.0f) * scale();
+    beginNumberEntry(id, ImVec2(field.x + field.width / 2.0f, field.y + field.height / 2.0f - above), param);
   }
   if (numberEntry(id, param) == NumberEntryResult::Committed) result.changed = true;
 

@@ -60,6 +60,10 @@ Panel::Panel(const Rect& rect, std::string_view title) : rect_(rect), drawList_(
                       ImVec2(content_.x + content_.width, content_.y + content_.height), true);
 }
 
-Panel::~Panel() { ImGui::PopClipRect(); }
+Panel::~Panel() {
+  // Left by an exception, a window begun over the panel may still be open:
+  // its clip rectangles are not the panel's, and the frame's recovery ends it.
+  if (ImGui::GetWindowDrawList() == drawList_) ImGui::PopClipRect();
+}
 
 }  // namespace orbi::ui

@@ -6,6 +6,7 @@
 #include "ui/context.h"
 #include "ui/controls/child_region.h"
 #include "ui/draw/shapes.h"
+#include "ui/frame_recovery.h"
 #include "ui/interact/interaction.h"
 
 namespace orbi::ui {
@@ -24,13 +25,20 @@ class ListRegion {
     ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, ImVec2(0.0f, 0.0f));
     ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(0.0f, 0.0f));
     beginChildRegion(id, rect, ImGuiWindowFlags_NoBackground);
+    window_.began();
   }
   ~ListRegion() {
-    ImGui::EndChild();
+    if (window_.unwinding())
+      window_.endAfterException();
+    else
+      ImGui::EndChild();
     ImGui::PopStyleVar(2);
   }
   ListRegion(const ListRegion&) = delete;
   ListRegion& operator=(const ListRegion&) = delete;
+
+ private:
+  ScopeWindow window_;
 };
 
 void paintRowBackground(ImDrawList* dl, const ListRow& row) {

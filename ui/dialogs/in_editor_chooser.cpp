@@ -1,10 +1,12 @@
 #include "ui/dialogs/in_editor_chooser.h"
 
 #include <imgui.h>
+#include <imgui_internal.h>
 #include <imgui_stdlib.h>
 
 #include <cfloat>
 #include <string>
+#include <utility>
 
 #include "ui/interact/item_log.h"
 #include "ui/keys.h"
@@ -45,6 +47,8 @@ bool isSelected(const FileChooserSession& s, std::size_t index) {
 }
 
 void drawEntries(FileChooserSession& s, float height) {
+  // A folder just shown starts at its top, not where the last one was left.
+  if (std::exchange(s.fromTop, false)) ImGui::SetNextWindowScroll(ImVec2(-1.0f, 0.0f));
   if (!ImGui::BeginListBox("##entries", ImVec2(-FLT_MIN, height))) return;
   std::optional<std::size_t> opened;
   for (std::size_t i = 0; i < s.entries.size(); ++i) {
@@ -112,18 +116,28 @@ void drawButtons(FileChooserSession& s, bool enterPressed) {
   if (enabled && (clicked || enterPressed)) acceptChoice(s);
 }
 
-void drawBody(FileChooserSession& s) {
+// Up, and the path field: Enter there goes to the path typed. True when
+// it did, so that the Enter is not also the accept button's.
+bool drawPathRow(FileChooserSession& s) {
   if (ImGui::Button("Up")) openFolder(s, s.folder.parent_path());
   logLastItem("Up");
   ImGui::SameLine();
-  ImGui::TextUnformatted(s.folder.string().c_str());
+  ImGui::SetNextItemWidth(-FLT_MIN);
+  const bool entered = ImGui::InputText("##path", &s.path, ImGuiInputTextFlags_EnterReturnsTrue);
+  logLastItem("Path");
+  if (entered) goToPath(s);
+  return entered;
+}
+
+void drawBody(FileChooserSession& s) {
+  const bool pathEntered = drawPathRow(s);
 
   const bool saving = s.request.kind == FileDialogKind::Save;
   const bool typed = s.request.kind != FileDialogKind::Folder && !s.request.filters.empty();
   const int rows = 1 + (saving ? 1 : 0) + (typed ? 1 : 0) + (s.replacing.empty() ? 0 : 1);
   drawEntries(s, ImGui::GetContentRegionAvail().y - rows * ImGui::GetFrameHeightWithSpacing());
 
-  bool enterPressed = keyPressed(Key::Enter) || keyPressed(Key::KeypadEnter);
+  bool enterPressed = !pathEntered && (keyPressed(Key::Enter) || keyPressed(Key::KeypadEnter));
   if (saving) {
     if (ImGui::IsWindowAppearing()) ImGui::SetKeyboardFocusHere();
     // Enter in the field accepts through enterPressed; the field only edits.
@@ -178,7 +192,10 @@ void drawFileChooser() {
 }
 
 InEditorChooser::InEditorChooser(UiContext& ui, const FileDialogRequest& request)
-    : session_(newChooserSession(request)) {
+    : InEditorChooser(ui, newChooserSession(request)) {}
+
+InEditorChooser::InEditorChooser(UiContext& ui, std::shared_ptr<FileChooserSession> session)
+    : session_(std::move(session)) {
   store<ChooserSlot>(ui, kFileChooserKey).session = session_;
 }
 

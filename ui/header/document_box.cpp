@@ -59,7 +59,7 @@ void drawName(const Rect& area, const DocumentBoxState& state) {
 
 float documentBoxWidth(const DocumentBoxState& state) {
   const float s = scale();
-  const float name = std::min(kLongestName * s, measureText(shownName(state), TextStyle::Body).x);
+  const float name = kLongestName * s;
   const int buttons = (state.showNav ? 2 : 0) + (state.showSave ? 1 : 0);
   return name + kNamePadding * s + (kButton + kButtonGap) * s * static_cast<float>(buttons);
 }

@@ -10,8 +10,8 @@
 
 namespace orbi::ui {
 
-// Headings and section labels.
-inline constexpr std::uint32_t kPopupLabelColour = 0xFF70888A;
+// Headings and section labels: the theme's muted grey.
+inline constexpr std::uint32_t kPopupLabelColour = 0xFF8A8870;
 
 // ASCII letters a to z as capitals; every other byte as it is.
 std::string upperCased(std::string_view text);

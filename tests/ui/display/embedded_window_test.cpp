@@ -15,7 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "ui/controls/scroll_area.h"
 #include "ui/draw/shapes.h"
+#include "ui/draw/text.h"
 
 // After our own headers: Xlib defines macros such as None.
 #include "support/ui/x_host.h"
@@ -40,9 +42,13 @@ class RecordingView : public View {
     contexts.push_back(ImGui::GetCurrentContext());
     fillRect(ImGui::GetWindowDrawList(), frame.content, colour_);
     if (static_cast<int>(frames.size()) == throwOnFrame) {
-      // Leaves pushed state behind, as a real failure would.
+      // Leaves pushed state behind, as a real failure would, in the root
+      // window and in a scroll area whose scope ends it while unwinding.
       ImGui::PushID("unbalanced");
       ImGui::BeginGroup();
+      const ScrollArea area("area", frame.content, 2.0f * frame.content.height);
+      pushTextStyle(TextStyle::Title);
+      ImGui::PushID("inside");
       throw std::runtime_error("the view broke");
     }
   }
