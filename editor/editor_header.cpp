@@ -12,11 +12,6 @@ namespace orbi {
 
 namespace {
 
-// Design heights of the bands under the header.
-constexpr float kBandGap = 10.0f;
-constexpr float kCreditsBand = 20.0f;
-constexpr float kMacrosBand = 118.0f;
-
 std::filesystem::path fromUtf8(const std::string& path) {
   return std::filesystem::path(std::u8string(path.begin(), path.end()));
 }
@@ -59,20 +54,23 @@ void EditorView::runKitCommands(const HeaderBarResult& header) {
 }
 
 void EditorView::drawBelowHeader(ui::Rect content) {
-  const float s = ui::scale();
-  content.takeTop(kBandGap * s);
-  credits_.draw(content.takeTop(kCreditsBand * s), host_.project);
-  content.takeTop(kBandGap * s);
+  const bool bench = page_ == EditorPage::Bench;
+  const BenchPage::LayoutInput benchInput = bench ? benchPage_.layoutInput() : BenchPage::LayoutInput{};
+  const MacroPanel::Heights macros = macroPanel_.contentHeights();
+  const float chrome = ui::titledPanelChrome();
+  const ColumnRects column =
+      layoutColumn(content, {macros.least + chrome, macros.floor + chrome, macros.wanted + chrome},
+                   bench ? &benchInput : nullptr, ui::scale());
+  credits_.draw(column.credits, host_.project);
   {
-    const ui::Panel macros(content.takeTop(kMacrosBand * s), "Macros");
-    macroPanel_.draw(macros.content());
+    const ui::Panel panel(column.macros, "Macros");
+    macroPanel_.draw(panel.content(), ui::panelTitleRect(column.macros));
   }
-  content.takeTop(kBandGap * s);
-  if (page_ == EditorPage::Samples) {
-    const ui::Panel panel(content, "Samples");
-    samplesPage_.draw(panel.content());
+  if (bench) {
+    bench_.drawPage(column.page);
   } else {
-    bench_.drawPage(content);
+    const ui::Panel panel(column.page, "Samples");
+    samplesPage_.draw(panel.content());
   }
 }
 

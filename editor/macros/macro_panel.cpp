@@ -12,12 +12,21 @@
 #include "editor/widgets/widget_support.h"
 #include "engine/params/param_tables.h"
 #include "ui/context.h"
+#include "ui/controls/scroll_area.h"
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
 #include "ui/interact/interaction.h"
 
 namespace orbi {
 namespace {
+
+// Design heights of the content.
+constexpr float kInset = 2.0f;
+constexpr float kCellBand = 34.0f;
+constexpr float kListGap = 4.0f;
+constexpr float kLine = 16.0f;      // the add row and "no destinations"
+constexpr float kLeastRow = 18.0f;  // a destination row: 16 and its margins
+constexpr float kMostRow = 20.0f;
 
 constexpr std::uint32_t kDimFill = 0x8C8DC63F;
 constexpr std::uint32_t kKnobRim = 0x990E1208;
@@ -78,14 +87,35 @@ void MacroPanel::send(ob::EditKind kind, std::uint32_t track, std::uint32_t step
   ctx_.apply(command);
 }
 
-void MacroPanel::draw(const ui::Rect& r) {
+const ob::Macro* MacroPanel::selected() {
+  const ob::Pattern* pattern = part();
+  if (pattern == nullptr || selectedMacro < 0 || selectedMacro >= ob::kMacroCount) return nullptr;
+  return &pattern->kit.macros[selectedMacro];
+}
+
+float MacroPanel::listHeight(int count, bool roomy) {
+  const bool canAdd = count < ob::kListCapacity;
+  const float rows = count > 0 ? static_cast<float>(count) * (roomy ? kMostRow : kLeastRow) : kLine;
+  return (rows + (canAdd ? kLine : 0.0f)) * ui::scale();
+}
+
+MacroPanel::Heights MacroPanel::contentHeights() {
+  const float s = ui::scale();
+  const float cells = (2.0f * kInset + kCellBand) * s;
+  const ob::Macro* macro = selected();
+  if (macro == nullptr) return {cells, cells, cells};
+  const int count = std::min<int>(macro->destCount, ob::kListCapacity);
+  return {cells, cells + (kListGap + kLeastRow) * s, cells + kListGap * s + listHeight(count, true)};
+}
+
+void MacroPanel::draw(const ui::Rect& r, const ui::Rect& hintStrip) {
   const ob::Pattern* pattern = part();
   if (pattern == nullptr) return;
   const float s = ui::scale();
   ImGui::PushID(this);
-  ui::Rect inner = r.inset(2.0f * s, 2.0f * s);
-  const ui::Rect band = inner.takeTop(34.0f * s);
-  inner.takeTop(4.0f * s);
+  ui::Rect inner = r.inset(kInset * s, kInset * s);
+  const ui::Rect band = inner.takeTop(kCellBand * s);
+  inner.takeTop(kListGap * s);
   const float w = inner.width / ob::kMacroCount;
   for (int i = 0; i < ob::kMacroCount; ++i) {
     cellRects[i] = {band.x + i * w + 4.0f * s, band.y + 2.0f * s, std::max(w - 8.0f * s, 0.0f),
@@ -94,7 +124,10 @@ void MacroPanel::draw(const ui::Rect& r) {
     drawCell(i, pattern->kit.macros[i]);
     ImGui::PopID();
   }
-  drawDestinations(inner, *pattern);
+  if (selectedMacro < 0 || selectedMacro >= ob::kMacroCount)
+    drawHint(inner, hintStrip);
+  else if (inner.height >= 1.0f)  // a panel cut to its cells has no list
+    drawDestinations(inner, *pattern);
   if (browserMacro >= 0 && browserMacro < ob::kMacroCount)
     addChosenDestination(drawParamBrowser(cellRects[browserMacro]));
   renamePopup();
@@ -153,18 +186,39 @@ void MacroPanel::drawCell(int i, const ob::Macro& macro) {
   ui::strokeCircle(dl, knob, 5.0f * s, kKnobRim, 1.0f);
 }
 
-void MacroPanel::drawDestinations(ui::Rect list, const ob::Pattern& pattern) {
-  const float s = ui::scale();
+void MacroPanel::drawHint(const ui::Rect& list, const ui::Rect& hintStrip) {
   ImDrawList* dl = ImGui::GetWindowDrawList();
-  if (selectedMacro < 0 || selectedMacro >= ob::kMacroCount) {
-    ui::drawText(dl, list, "click a macro to see its destinations", ui::TextStyle::Small, palette::kMuted,
-                 ui::TextAlign::Centre);
+  constexpr const char* kHint = "click a macro to see its destinations";
+  if (hintStrip.width <= 0.0f || hintStrip.height <= 0.0f) {
+    ui::drawText(dl, list, kHint, ui::TextStyle::Small, palette::kMuted, ui::TextAlign::Centre);
     return;
   }
+  // The strip lies outside the panel's content, where the folded panel has
+  // no room for it.
+  dl->PushClipRect(ImVec2(hintStrip.x, hintStrip.y),
+                   ImVec2(hintStrip.x + hintStrip.width, hintStrip.y + hintStrip.height), false);
+  ui::drawText(dl, hintStrip, kHint, ui::TextStyle::Small, palette::kMuted, ui::TextAlign::Right);
+  dl->PopClipRect();
+}
+
+void MacroPanel::drawDestinations(ui::Rect list, const ob::Pattern& pattern) {
   const ob::Macro& macro = pattern.kit.macros[selectedMacro];
+  const float needed = listHeight(std::min<int>(macro.destCount, ob::kListCapacity), false);
+  if (needed <= list.height + 0.5f * ui::scale()) {
+    drawList(list, pattern, macro);
+    return;
+  }
+  // Too low for every row at its least height: the list scrolls.
+  const ui::ScrollArea area("macro.list", list, needed);
+  if (area.began()) drawList({area.origin().x, area.origin().y, area.contentWidth(), needed}, pattern, macro);
+}
+
+void MacroPanel::drawList(ui::Rect list, const ob::Pattern& pattern, const ob::Macro& macro) {
+  const float s = ui::scale();
+  ImDrawList* dl = ImGui::GetWindowDrawList();
   const int count = std::min<int>(macro.destCount, ob::kListCapacity);
   if (count < ob::kListCapacity) {
-    const float rowHeight = std::min(16.0f * s, list.height);
+    const float rowHeight = std::min(kLine * s, list.height);
     const ui::Rect add{list.x, list.y + list.height - rowHeight, list.width, rowHeight};
     list.height -= rowHeight;
     const ui::Interaction it = area("macro.add", add, ImGuiMouseCursor_Hand);
@@ -176,7 +230,7 @@ void MacroPanel::drawDestinations(ui::Rect list, const ob::Pattern& pattern) {
     ui::drawText(dl, list, "no destinations", ui::TextStyle::Small, palette::kMuted, ui::TextAlign::Centre);
     return;
   }
-  const float h = std::min(list.height / count, 20.0f * s);
+  const float h = std::min(list.height / count, kMostRow * s);
   for (int j = 0; j < count; ++j) {
     const ui::Rect row{list.x + 2.0f * s, list.y + j * h + 1.0f * s, std::max(list.width - 4.0f * s, 0.0f),
                        std::max(h - 2.0f * s, 0.0f)};

@@ -51,11 +51,22 @@ class MacroPanel {
     float height = 0.0f;
   };
 
+  // Heights of the panel's content: the cells alone, what it cannot do
+  // without (the cells and, while a macro is selected, one row of its list,
+  // which scrolls through the rest) and what shows every row.
+  struct Heights {
+    float least = 0.0f;
+    float floor = 0.0f;
+    float wanted = 0.0f;
+  };
+
   explicit MacroPanel(PanelContext& context) : ctx_(context) {}
 
+  Heights contentHeights();
   // Lays out, draws and runs the cells, the destination rows, the browser
-  // and the rename popup inside r. Once per frame.
-  void draw(const ui::Rect& r);
+  // and the rename popup inside r. Once per frame. While no macro is
+  // selected the hint goes into hintStrip, or into r when that is empty.
+  void draw(const ui::Rect& r, const ui::Rect& hintStrip = {});
   // Lists the selected track's continuous parameters and opens the browser
   // for macro m from the next draw; nothing opens without a sound or such a
   // parameter.
@@ -82,10 +93,19 @@ class MacroPanel {
 
  private:
   ob::Pattern* part();
+  // The selected macro of the part, null for none.
+  const ob::Macro* selected();
+  // The list's rows (or its "no destinations" line) and its add row, the
+  // rows at their most or least height.
+  static float listHeight(int count, bool roomy);
   const ob::Sound* soundOfTrack(int track);
   void send(ob::EditKind kind, std::uint32_t track, std::uint32_t step, std::int32_t param, float value);
   void drawCell(int i, const ob::Macro& macro);
+  void drawHint(const ui::Rect& list, const ui::Rect& hintStrip);
   void drawDestinations(ui::Rect list, const ob::Pattern& part);
+  // The add row at the bottom while the macro has room for more, the rows
+  // from the top, at most 20 design pixels each.
+  void drawList(ui::Rect list, const ob::Pattern& part, const ob::Macro& macro);
   // False when the row was removed: the rows below wait for the next frame.
   bool drawDestinationRow(int j, const ui::Rect& row, const ob::Pattern& part, const ob::Macro& macro);
   BrowserChoice runParamBrowser(ui::Rect content, const BrowserLayout& layout);

@@ -39,13 +39,16 @@ class ParamDrawer {
   ParamDrawer(const ParamDrawer&) = delete;
   ParamDrawer& operator=(const ParamDrawer&) = delete;
 
-  // One fader a row from the top, 16 design pixels high while the height
-  // lasts, the rows beyond the 16th not drawn.
+  // One fader a row from the top, 16 design pixels high, the rows beyond
+  // the 16th not drawn; a band too low for the rows scrolls through them.
   void draw(const ui::Rect& r);
 
   std::function<void(int id, float value)> onChange;  // parameter units
   std::vector<Row> rows;
   std::array<SlotFader, kFaderCount> faders;
+
+ private:
+  void drawRows(const ui::Rect& r);
 };
 
 }  // namespace orbi

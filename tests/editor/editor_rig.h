@@ -21,7 +21,8 @@ namespace orbi::test {
 
 class EditorRig {
  public:
-  EditorRig() {
+  // The window at the display scale: 960 x 940 times it.
+  explicit EditorRig(float displayScale = 1.0f) : harness(displayScale) {
     plugin_ = new ob::clap::Plugin(host.clapHost(), ob::clap::makeEditor);
     clap_ = &plugin_->plugin;
     EXPECT_TRUE(clap_->init(clap_));

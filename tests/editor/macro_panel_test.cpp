@@ -232,6 +232,55 @@ TEST(MacroPanel, EightDestinationsHideTheAddRowAndFillTheList) {
   EXPECT_LT(rig.items("row").back().y + rig.items("row").back().height, rows.back().y + rows.back().height);
 }
 
+TEST(MacroPanel, ItsHeightsShowEveryRowOrOneAndTheListScrollsThroughTheRest) {
+  MacroRig rig;
+  const auto heights = [&rig] { return rig.scoped([&rig] { return rig.panel.contentHeights(); }); };
+  const MacroPanel::Heights folded = heights();
+  EXPECT_FLOAT_EQ(folded.floor, folded.wanted);
+  EXPECT_LT(folded.floor, kArea.height);
+  for (int i = 0; i < ob::kListCapacity; ++i) rig.addDestination(1, 0, i, 0.1f);
+  rig.select(1);
+  const MacroPanel::Heights open = heights();
+  EXPECT_GT(open.floor, folded.floor);
+  EXPECT_GT(open.wanted, open.floor);
+  const auto bottom = [](const ui::Rect& r) { return r.y + r.height; };
+  for (const float height : {open.wanted, open.floor}) {
+    SCOPED_TRACE(height);
+    const ui::Rect area{kArea.x, kArea.y, kArea.width, height};
+    rig.body = [&rig, area] { rig.panel.draw(area); };
+    rig.steps(2);
+    const std::vector<ui::Rect> rows = rig.items("row");
+    ASSERT_EQ(rows.size(), 8u);
+    for (const ui::Rect& row : rows) EXPECT_GE(row.height, 16.0f);
+    EXPECT_LE(bottom(rows.front()), bottom(area));
+    if (height == open.wanted) EXPECT_LE(bottom(rows.back()), bottom(area));
+  }
+  // The wheel over the low list brings the last row in, whole.
+  const ui::Rect first = rig.items("row").front();
+  rig.moveTo(centreOf(first));
+  for (int i = 0; i < 20; ++i) {
+    rig.harness.scrollWheel(-1.0f);
+    rig.step();
+  }
+  rig.step();
+  const ui::Rect last = rig.items("row").back();
+  EXPECT_LE(bottom(last), kArea.y + open.floor + 0.5f);
+  EXPECT_GE(last.y, first.y - 0.5f);
+}
+
+TEST(MacroPanel, WithoutASelectionTheHintGoesToTheStripItIsGiven) {
+  MacroRig rig;
+  const ui::Rect strip{kArea.x, kArea.y - 26.0f, kArea.width, 24.0f};
+  rig.body = [&rig, strip] { rig.panel.draw({kArea.x, kArea.y, kArea.width, 38.0f}, strip); };
+  rig.step();
+  const ui::DrawRecord* hint = nullptr;
+  for (const ui::DrawRecord& r : rig.harness.drawLog().records())
+    if (r.text == "click a macro to see its destinations") hint = &r;
+  ASSERT_NE(hint, nullptr);
+  EXPECT_FLOAT_EQ(hint->rect.y, strip.y);
+  EXPECT_FLOAT_EQ(hint->rect.height, strip.height);
+}
+
 TEST(MacroPanel, ADestinationWithoutSoundIsNumberedAndSpansZeroToOne) {
   MacroRig rig;
   ob::MacroDest dest{2, 17, 0.25f};

@@ -33,6 +33,14 @@ void line(ImDrawList* dl, ImVec2 a, ImVec2 b, std::uint32_t colour) {
 
 }  // namespace
 
+Rect panelTitleRect(const Rect& rect) {
+  const float s = scale();
+  return {rect.x + kPadding * s, rect.y + kTitleTop * s, std::max(0.0f, rect.width - 2.0f * kPadding * s),
+          kTitleHeight * s};
+}
+
+float titledPanelChrome() { return (kTitleTop + kTitleHeight + kTitleGap + kPadding) * scale(); }
+
 Rect paintPanelFrame(ImDrawList* dl, const Rect& rect, std::string_view title) {
   const float s = scale();
   const float r = kRadius * s;
@@ -43,8 +51,7 @@ Rect paintPanelFrame(ImDrawList* dl, const Rect& rect, std::string_view title) {
 
   Rect content = rect.inset(kPadding * s, kPadding * s);
   if (title.empty()) return content;
-  const Rect heading{rect.x + kPadding * s, rect.y + kTitleTop * s,
-                     std::max(0.0f, rect.width - 2.0f * kPadding * s), kTitleHeight * s};
+  const Rect heading = panelTitleRect(rect);
   drawText(dl, heading, title, TextStyle::Heading, kTitle, TextAlign::Left);
   const float divider = heading.y + heading.height - 0.5f * s;
   line(dl, ImVec2(rect.x + 6.0f * s, divider), ImVec2(rect.x + rect.width - 6.0f * s, divider), kDivider);

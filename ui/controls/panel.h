@@ -15,6 +15,11 @@ namespace orbi::ui {
 // over the rect and returns the rectangle left for its content.
 Rect paintPanelFrame(ImDrawList* dl, const Rect& rect, std::string_view title);
 
+// Where a titled panel over the rect draws its title, and the height its
+// title strip and padding add to its content.
+Rect panelTitleRect(const Rect& rect);
+float titledPanelChrome();
+
 class Panel {
  public:
   // Inside a frame, in the window whose draw list it paints into.

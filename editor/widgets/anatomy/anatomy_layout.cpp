@@ -11,14 +11,19 @@ constexpr float kWireGap = 54.0f;  // between the columns, and the body and the 
 constexpr float kSumWidth = 150.0f;
 constexpr float kMinColumn = 120.0f;  // a half column never narrower unless the view is
 constexpr float kBottomStrip = 22.0f;
+constexpr float kInset = 4.0f;         // above and below the columns
+constexpr float kHeader = 34.0f;       // a half's browser
+constexpr float kHeaderGap = 2.0f;     // between header and graph, and below the graph
+constexpr float kSecondHitGap = 6.0f;  // between the two hits
+constexpr float kLeastGraph = 64.0f;   // a graph whose handles can all be taken
 
 }  // namespace
 
 TileSplit splitTileHeader(const ui::Rect& t, float s) {
   TileSplit split;
-  split.header = {t.x, t.y, t.width, clampTo(34.0f * s, 0.0f, t.height)};
-  split.graph = {t.x, t.y + split.header.height + 2.0f * s, t.width,
-                 std::max(t.height - split.header.height - 4.0f * s, 0.0f)};
+  split.header = {t.x, t.y, t.width, clampTo(kHeader * s, 0.0f, t.height)};
+  split.graph = {t.x, t.y + split.header.height + kHeaderGap * s, t.width,
+                 std::max(t.height - split.header.height - 2.0f * kHeaderGap * s, 0.0f)};
   split.column = {t.x, t.y, t.width, split.graph.y + split.graph.height - t.y};
   return split;
 }
@@ -26,16 +31,16 @@ TileSplit splitTileHeader(const ui::Rect& t, float s) {
 AnatomyLayout layoutAnatomy(const ui::Rect& r, float s, bool hasSecondHit) {
   AnatomyLayout l;
   const float x0 = r.x;
-  const float y0 = r.y + 4.0f * s;
+  const float y0 = r.y + kInset * s;
   const float W = std::max(r.width, 0.0f);
-  float H = std::max(r.height - 8.0f * s, 0.0f);
+  float H = std::max(r.height - 2.0f * kInset * s, 0.0f);
   H -= std::min(kBottomStrip * s, H);
   const float cw = std::max((W - 2.0f * kWireGap * s - kSumWidth * s) / 2.0f, kMinColumn * s);
 
   const float c1 = std::min(cw, W);
   if (hasSecondHit) {
-    const float hh = clampTo((H - 6.0f * s) / 2.0f, 0.0f, H);
-    const float gap = std::min(6.0f * s, H - hh);
+    const float hh = clampTo((H - kSecondHitGap * s) / 2.0f, 0.0f, H);
+    const float gap = std::min(kSecondHitGap * s, H - hh);
     l.hit = splitTileHeader({x0, y0, c1, hh}, s);
     l.secondHit = splitTileHeader({x0, y0 + hh + gap, c1, H - hh - gap}, s);
   } else {
@@ -59,6 +64,12 @@ AnatomyLayout layoutAnatomy(const ui::Rect& r, float s, bool hasSecondHit) {
   const float hx = l.hit.column.x + l.hit.column.width / 2.0f;
   l.bleed = {hx, r.y + r.height - 23.0f * s, std::max(r.x + r.width - 26.0f * s - hx, 10.0f * s), 14.0f * s};
   return l;
+}
+
+float anatomyFloorHeight(bool hasSecondHit, float s) {
+  const float column = kHeader + 2.0f * kHeaderGap + kLeastGraph;
+  const float halves = hasSecondHit ? 2.0f * column + kSecondHitGap : column;
+  return (halves + kBottomStrip + 2.0f * kInset) * s;
 }
 
 }  // namespace orbi

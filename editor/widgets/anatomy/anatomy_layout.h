@@ -28,4 +28,8 @@ struct AnatomyLayout {
 
 AnatomyLayout layoutAnatomy(const ui::Rect& view, float scale, bool hasSecondHit);
 
+// The least view height at which every half's graph has room for all its
+// handles.
+float anatomyFloorHeight(bool hasSecondHit, float scale);
+
 }  // namespace orbi

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "editor/widgets/anatomy/anatomy_view.h"
+#include "editor/widgets/bench/bench_room.h"
 #include "editor/widgets/bench/hits_grid.h"
 #include "editor/widgets/bench/velocity_tile.h"
 #include "editor/widgets/chain/chain_strip.h"
@@ -31,24 +32,18 @@ class BenchPage {
   static constexpr int kMaxTracks = 8;
 
   struct TrackRow {
-    std::string label;  // the sound's name, or "TRK " and the number
+    std::string label;                     // the sound's name, or "TRK " and the number
     std::array<std::uint8_t, 16> steps{};  // 1 where the step is active
     bool muted = false;
     int chokeGroup = -1;  // 0..7, -1 for none
   };
 
-  // What the layout reads besides the page rectangle.
-  struct LayoutInput {
-    int rowCount = 0;
-    bool anyStageActive = false;
-    int drawerRows = 0;
-    float titleWidth = -1.0f;  // of the hits title; negative: no rate pill
-  };
-  struct Rects {
-    ui::Rect page, hitsPanel, anatomyPanel, groovePanel, hitsTitle, grooveTitle, trackRows, addRow, ratePill,
-        hitsGrid, mainArea, chainStrip, drawer, velocity;
-  };
-  static Rects layoutOf(const ui::Rect& page, const LayoutInput& in, float s);
+  // What the layout reads besides the page rectangle, and what it gives.
+  using LayoutInput = BenchRoomInput;
+  using Rects = BenchRects;
+  static Rects layoutOf(const ui::Rect& page, const LayoutInput& in, float s) {
+    return layoutBenchRoom(page, in, s);
+  }
 
   BenchPage();
   // The views' callbacks point back into them.
@@ -59,6 +54,9 @@ class BenchPage {
   // Recomputes the rectangles from the page rectangle and what the page
   // holds now.
   void layout();
+  // What the layout reads of what the page holds now: text is measured,
+  // so only inside a frame.
+  LayoutInput layoutInput() const;
   // The tracks strip: input first, then drawing.
   void handleTrackInput();
   void drawTracks(ImDrawList* dl) const;

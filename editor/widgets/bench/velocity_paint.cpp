@@ -39,11 +39,13 @@ void line(ImDrawList* dl, ImVec2 a, ImVec2 b, std::uint32_t colour, float width)
 void VelocityTile::paint(ImDrawList* dl) const {
   const float s = ui::scale();
   // Routes below the graph reach past the tile; nothing is drawn outside it.
-  dl->PushClipRect(ImVec2(rect.x, rect.y), ImVec2(rect.x + std::max(rect.width, 0.0f), rect.y + std::max(rect.height, 0.0f)),
-                   true);
+  dl->PushClipRect(ImVec2(rect.x, rect.y),
+                   ImVec2(rect.x + std::max(rect.width, 0.0f), rect.y + std::max(rect.height, 0.0f)), true);
   ui::fillRect(dl, rect, palette::kTilePanel, 4.0f);
   ui::strokeRect(dl, rect.inset(0.5f * s, 0.5f * s), palette::kBorder, 4.0f, 1.0f);
-  const float header = std::min(kHeader * s, std::max(rect.height, 0.0f));
+  // Folded, the title and the scale share the one line with the graph.
+  const float header =
+      folded() ? std::max(rect.height, 0.0f) : std::min(kHeader * s, std::max(rect.height, 0.0f));
   ui::drawText(dl, {rect.x + 5.0f * s, rect.y, std::max(rect.width - 5.0f * s, 0.0f), header}, "VELOCITY",
                ui::TextStyle::Caption, palette::kMuted);
   ui::drawText(dl, {rect.x, rect.y, std::max(rect.width - 4.0f * s, 0.0f), header}, "soft ....... hard",
@@ -70,8 +72,9 @@ void VelocityTile::paintZones(ImDrawList* dl, const ui::Rect& g) const {
     const float right = xOfVelocity(model_.zoneVelMax[static_cast<std::size_t>(z)]);
     const ui::Rect span{left, g.y, std::max(right - left, 0.0f), g.height};
     if (z % 2 == 0) ui::fillRect(dl, span, kZoneFill);
-    ui::drawText(dl, {span.x, span.y, span.width, kHeader * s}, slotLabel(model_.zoneSlots[static_cast<std::size_t>(z)]),
-                 ui::TextStyle::Caption, kZoneLabel, ui::TextAlign::Centre);
+    ui::drawText(dl, {span.x, span.y, span.width, kHeader * s},
+                 slotLabel(model_.zoneSlots[static_cast<std::size_t>(z)]), ui::TextStyle::Caption, kZoneLabel,
+                 ui::TextAlign::Centre);
     left = right;
   }
   for (int i = 0; i + 1 < n; ++i) {

@@ -13,6 +13,8 @@ namespace {
 constexpr float kSide = 5.0f;
 constexpr float kTopBottom = 3.0f;
 constexpr float kHeader = 11.0f;
+constexpr float kFoldedTitle = 48.0f;  // "VELOCITY" and a gap, left of a folded graph
+constexpr float kFoldedScale = 64.0f;  // "soft ....... hard" and a gap, right of it
 constexpr float kMinGraph = 8.0f;
 constexpr float kHandleReach = 8.0f;
 constexpr float kDividerReach = 5.0f;
@@ -69,7 +71,12 @@ int VelocityTile::zones() const {
 ui::Rect VelocityTile::graphRect() const {
   const float s = ui::scale();
   ui::Rect g = rect.inset(kSide * s, kTopBottom * s);
-  g.takeTop(kHeader * s);
+  if (!folded()) {
+    g.takeTop(kHeader * s);
+    return g;
+  }
+  g.takeLeft(kFoldedTitle * s);
+  g.takeRight(kFoldedScale * s);
   return g;
 }
 

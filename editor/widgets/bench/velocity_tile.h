@@ -38,8 +38,8 @@ class VelocityTile {
   };
 
   struct Route {
-    int param = -1;     // for the sound's machine
-    std::string label;  // the parameter's key
+    int param = -1;       // for the sound's machine
+    std::string label;    // the parameter's key
     float amount = 0.0f;  // -1..1
   };
   struct Candidate {
@@ -77,6 +77,10 @@ class VelocityTile {
   void paint(ImDrawList* dl) const;
   void runPopups();
 
+  // Without routes the tile is one line: its title, the zones (or the hint
+  // that a right-click adds a route) and the soft-to-hard scale side by
+  // side.
+  bool folded() const { return model_.routes.empty(); }
   ui::Rect graphRect() const;
   Hit hitTest(ImVec2 p) const;
   // The zones the model can back: a short list is never read past its end.

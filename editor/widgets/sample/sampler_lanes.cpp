@@ -8,10 +8,13 @@
 namespace orbi {
 namespace {
 
+// A lane's frame, title strip and content margins take 32 of its row, so
+// the middle lanes and SPEED keep 14 for their picture, readout and caption.
 constexpr float kAmpRow = 56.0f;
-constexpr float kMiddleRow = 44.0f;
-constexpr float kSpeedRow = 30.0f;
+constexpr float kMiddleRow = 46.0f;
+constexpr float kSpeedRow = 46.0f;
 constexpr float kGap = 8.0f;
+constexpr float kLeastSample = 72.0f;  // a sample view whose handles can all be taken
 constexpr std::uint32_t kConnector = 0x998A8870;
 
 // Takes up to c (not below 0) from the height left.
@@ -67,6 +70,11 @@ SamplerLanes::Layout SamplerLanes::layout(const ui::Rect& r, std::uint32_t mode,
       out.connectors.emplace_back(out.connectorX, it->second);
     }
   return out;
+}
+
+float SamplerLanes::floorHeight(std::uint32_t mode, float s) {
+  const bool middle = mode == kTone || mode == kGrains;
+  return (kLeastSample + kGap + kSpeedRow + kGap + (middle ? kMiddleRow + kGap : 0.0f) + kAmpRow) * s;
 }
 
 void SamplerLanes::draw(const ui::Rect& r) {

@@ -31,6 +31,9 @@ class SamplerLanes {
     float connectorX = 0.0f;
   };
   static Layout layout(const ui::Rect& r, std::uint32_t mode, float s);
+  // The least panel height at which the sample view and every lane keep
+  // room for what they show.
+  static float floorHeight(std::uint32_t mode, float s);
 
   void draw(const ui::Rect& r);
 

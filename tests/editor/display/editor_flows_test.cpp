@@ -31,6 +31,7 @@
 
 // After our own headers: Xlib defines macros such as None.
 #include "support/editor/bench_scene.h"
+#include "support/editor/bench_states.h"
 #include "support/editor/editor_session.h"
 #include "support/editor/wav_writer.h"
 #include "support/scoped_env.h"
@@ -578,6 +579,21 @@ TEST_F(EditorPictures, BenchMachines) {
   }
   reopen(1.5);
   compare("bench_drum_1_5");
+}
+
+
+// Benches that were once short of room: a drum with two hits, a kit of
+// eight sampler tracks, and a sampler added as the seventh track.
+TEST_F(EditorPictures, BenchRoom) {
+  const std::pair<const char*, BenchState> benches[] = {
+      {"bench_idm_glitch_1", BenchState{.kit = 5}},
+      {"bench_70s_rock_1", BenchState{.kit = 8}},
+      {"bench_new_sample_track_1", BenchState{.machine = BenchMachine::kSamplerWindow, .trackCount = 7}},
+  };
+  for (const auto& [name, state] : benches) {
+    stageBenchState(*view(), state);
+    compare(name);
+  }
 }
 
 }  // namespace

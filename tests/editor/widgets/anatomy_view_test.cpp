@@ -60,6 +60,21 @@ TEST(AnatomyLayout, ASecondHitSplitsTheHitColumn) {
   EXPECT_EQ(two.body.column.height, one.body.column.height);
 }
 
+TEST(AnatomyLayout, AtItsFloorEveryGraphIsSixtyFourHigh) {
+  for (const float s : {1.0f, 1.5f}) {
+    for (const bool second : {false, true}) {
+      SCOPED_TRACE(testing::Message() << s << " " << second);
+      const float floor = anatomyFloorHeight(second, s);
+      const AnatomyLayout l = layoutAnatomy({0.0f, 0.0f, 900.0f * s, floor}, s, second);
+      const float least = std::min(
+          {l.hit.graph.height, l.body.graph.height, second ? l.secondHit.graph.height : l.hit.graph.height});
+      EXPECT_NEAR(least, 64.0f * s, 1e-3f * s);
+      const AnatomyLayout lower = layoutAnatomy({0.0f, 0.0f, 900.0f * s, floor - s}, s, second);
+      EXPECT_LT(lower.hit.graph.height, 64.0f * s);
+    }
+  }
+}
+
 TEST(AnatomyLayout, SplitKeepsTheHeaderWithinShortTiles) {
   const TileSplit t = splitTileHeader({0.0f, 0.0f, 100.0f, 20.0f}, 1.0f);
   EXPECT_FLOAT_EQ(t.header.height, 20.0f);

@@ -12,8 +12,8 @@
 
 #include "support/editor/widgets/bench_gallery.h"
 #include "tests/editor/widgets/chain_rig.h"
-#include "ui/draw/text.h"
 #include "ui/draw/draw_log.h"
+#include "ui/draw/text.h"
 #include "ui/keys.h"
 
 namespace orbi {
@@ -77,8 +77,8 @@ TEST_P(PageLayoutAtScale, APageShorterThanTheGrooveGivesItEverything) {
   const Rects r = BenchPage::layoutOf(page, in, s);
   EXPECT_FLOAT_EQ(r.groovePanel.height, page.height);
   EXPECT_FLOAT_EQ(r.groovePanel.y, page.y);
-  for (const ui::Rect* zero : {&r.hitsPanel, &r.anatomyPanel, &r.hitsGrid, &r.mainArea, &r.chainStrip, &r.drawer,
-                               &r.velocity})
+  for (const ui::Rect* zero :
+       {&r.hitsPanel, &r.anatomyPanel, &r.hitsGrid, &r.mainArea, &r.chainStrip, &r.drawer, &r.velocity})
     EXPECT_FLOAT_EQ(zero->height, 0.0f);
 }
 
@@ -97,26 +97,119 @@ TEST_P(PageLayoutAtScale, TheChainStripGrowsOnceAStageIsActive) {
   EXPECT_NEAR(active.mainArea.height + 46.0f * s, idle.mainArea.height, 1e-3f * s);
 }
 
-TEST_P(PageLayoutAtScale, TheDrawerTakesAtMostSixteenRowsAndHalfTheRoomAboveTheChain) {
+TEST_P(PageLayoutAtScale, TheDrawerHoldsWholeRowsAndLeavesTheMainAreaItsFloor) {
   const float s = GetParam();
-  for (float pageHeight : {860.0f, 520.0f}) {
+  for (float pageHeight : {860.0f, 720.0f}) {
     for (int rows : {0, 2, 16, 40}) {
       SCOPED_TRACE(testing::Message() << pageHeight << " " << rows);
       BenchPage::LayoutInput in;
       in.rowCount = 8;
+      in.anyStageActive = true;
       in.drawerRows = rows;
+      in.mainFloor = 240.0f * s;
       const Rects r = BenchPage::layoutOf({0.0f, 0.0f, 960.0f * s, pageHeight * s}, in, s);
-      const float above = r.chainStrip.y - 10.0f * s - (r.anatomyPanel.y + 30.0f * s);
-      EXPECT_LE(r.drawer.height, above / 2.0f + 1e-3f * s);
-      EXPECT_LE(r.drawer.height, 16.0f * 16.0f * s + 1e-3f * s);
+      EXPECT_GE(r.mainArea.height, in.mainFloor - 1e-3f * s);
+      const float shown = r.drawer.height / (16.0f * s);
+      EXPECT_NEAR(shown, std::round(shown), 1e-3f);
+      EXPECT_LE(shown, std::min(rows, 16) + 1e-3f);
       if (rows == 0) {
         EXPECT_FLOAT_EQ(r.drawer.height, 0.0f);
         EXPECT_NEAR(bottomOf(r.mainArea) + 10.0f * s, r.chainStrip.y, 1e-3f * s);
       } else {
+        EXPECT_GE(shown, 1.0f - 1e-3f);
         EXPECT_NEAR(bottomOf(r.mainArea) + 10.0f * s, r.drawer.y, 1e-3f * s);
       }
     }
   }
+  // With room to spare every row shows.
+  BenchPage::LayoutInput in;
+  in.rowCount = 2;
+  in.drawerRows = 5;
+  const Rects roomy = BenchPage::layoutOf({0.0f, 0.0f, 960.0f * s, 860.0f * s}, in, s);
+  EXPECT_FLOAT_EQ(roomy.drawer.height, 5.0f * 16.0f * s);
+}
+
+TEST_P(PageLayoutAtScale, TheHitsGridGivesWayToTheMainAreasFloor) {
+  const float s = GetParam();
+  const ui::Rect page{0.0f, 0.0f, 960.0f * s, 652.0f * s};
+  BenchPage::LayoutInput in;
+  in.rowCount = 8;
+  in.anyStageActive = true;
+  in.drawerRows = 2;
+  const Rects free = BenchPage::layoutOf(page, in, s);
+  in.mainFloor = free.mainArea.height + 50.0f * s;
+  const Rects squeezed = BenchPage::layoutOf(page, in, s);
+  EXPECT_NEAR(squeezed.mainArea.height, in.mainFloor, 1e-3f * s);
+  EXPECT_LT(squeezed.hitsGrid.height, free.hitsGrid.height);
+  EXPECT_GT(squeezed.hitsGrid.height, 0.0f);
+  EXPECT_GE(squeezed.drawer.height, 16.0f * s - 1e-3f * s);
+  // A velocity tile with routes gives way before the hits grid goes below
+  // its usual height, down to a graph for their handles.
+  BenchPage::LayoutInput tighter = in;
+  tighter.mainFloor += squeezed.hitsGrid.height - 68.0f * s + 7.0f * s;
+  const Rects routes = BenchPage::layoutOf(page, tighter, s);
+  EXPECT_LT(routes.velocity.height, squeezed.velocity.height);
+  EXPECT_GT(routes.velocity.height, 17.0f * s);
+  EXPECT_NEAR(routes.hitsGrid.height, 68.0f * s, 1e-3f * s);
+  // A folded velocity tile gives its room to the hits.
+  in.velocityFolded = true;
+  const Rects folded = BenchPage::layoutOf(page, in, s);
+  EXPECT_LT(folded.velocity.height, squeezed.velocity.height);
+  EXPECT_GT(folded.hitsGrid.height, squeezed.hitsGrid.height);
+  EXPECT_NEAR(folded.mainArea.height, in.mainFloor, 1e-3f * s);
+}
+
+TEST_P(PageLayoutAtScale, APageAtItsFloorKeepsEveryBand) {
+  const float s = GetParam();
+  BenchPage::LayoutInput in;
+  in.rowCount = 8;
+  in.anyStageActive = true;
+  in.drawerRows = 5;
+  in.mainFloor = 244.0f * s;
+  for (const bool roomyHits : {false, true}) {
+    SCOPED_TRACE(roomyHits);
+    const float floor = benchRoomFloor(in, s, roomyHits);
+    const Rects r = BenchPage::layoutOf({0.0f, 0.0f, 960.0f * s, floor}, in, s);
+    EXPECT_NEAR(r.mainArea.height, in.mainFloor, 1e-3f * s);
+    EXPECT_NEAR(r.drawer.height, 16.0f * s, 1e-3f * s);
+    EXPECT_GT(r.hitsGrid.height, 0.0f);
+    EXPECT_NEAR(bottomOf(r.groovePanel), floor, 1e-3f * s);
+    const Rects lower = BenchPage::layoutOf({0.0f, 0.0f, 960.0f * s, floor - 4.0f * s}, in, s);
+    EXPECT_LT(lower.hitsGrid.height, r.hitsGrid.height);
+  }
+  EXPECT_GT(benchRoomFloor(in, s, true), benchRoomFloor(in, s, false));
+}
+
+TEST_P(PageLayoutAtScale, TheMacrosBandGrowsAsTheBenchCanSpareIt) {
+  const float s = GetParam();
+  const ui::Rect content{0.0f, 100.0f * s, 960.0f * s, 820.0f * s};
+  const BandHeight macros{60.0f * s, 80.0f * s, 300.0f * s};
+  // Another page: the band takes what it wants.
+  const ColumnRects other = layoutColumn(content, macros, nullptr, s);
+  EXPECT_FLOAT_EQ(other.macros.height, macros.wanted);
+  EXPECT_LT(other.credits.y + other.credits.height, other.macros.y);
+  EXPECT_LT(other.macros.y + other.macros.height, other.page.y);
+  EXPECT_FLOAT_EQ(bottomOf(other.page), bottomOf(content));
+  // The bench: a light page lets it grow, a heavy one keeps it at its
+  // floor, and the page keeps its own floors either way.
+  BenchPage::LayoutInput light;
+  light.rowCount = 2;
+  BenchPage::LayoutInput heavy;
+  heavy.rowCount = 8;
+  heavy.anyStageActive = true;
+  heavy.drawerRows = 5;
+  heavy.velocityFolded = true;
+  heavy.mainFloor = 244.0f * s;
+  const ColumnRects roomy = layoutColumn(content, macros, &light, s);
+  const ColumnRects tight = layoutColumn(content, macros, &heavy, s);
+  EXPECT_FLOAT_EQ(roomy.macros.height, macros.wanted);
+  EXPECT_LT(tight.macros.height, macros.wanted);
+  EXPECT_GE(tight.macros.height, macros.floor);
+  EXPECT_GE(tight.page.height, benchRoomFloor(heavy, s, false) - 1e-3f * s);
+  EXPECT_GE(roomy.page.height, benchRoomFloor(light, s, true) - 1e-3f * s);
+  // A bench that cannot keep its floors beside the list leaves it out.
+  const ui::Rect low{content.x, content.y, content.width, content.height - 60.0f * s};
+  EXPECT_FLOAT_EQ(layoutColumn(low, macros, &heavy, s).macros.height, macros.least);
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, PageLayoutAtScale, testing::Values(1.0f, 2.0f));
@@ -210,8 +303,8 @@ TEST(BenchPage, AMutedSelectedRowHasTheMutedColourAndTheAccentBar) {
   EXPECT_EQ(name->colour, 0x738A8870u);
   bool bar = false, strike = false;
   for (const ui::DrawRecord* r : rig.harness.drawLog().find(ui::DrawOp::FillRect)) {
-    bar |= r->colour == palette::kAccent && r->rect.x == row.x && r->rect.width == 3.0f && r->rect.y > row.y &&
-           r->rect.y < bottomOf(row);
+    bar |= r->colour == palette::kAccent && r->rect.x == row.x && r->rect.width == 3.0f &&
+           r->rect.y > row.y && r->rect.y < bottomOf(row);
     strike |= r->colour == 0xCCC84830u && r->rect.y > row.y && r->rect.y < bottomOf(row);
   }
   EXPECT_TRUE(bar);
@@ -274,7 +367,8 @@ TEST(BenchPage, TheRatePillFollowsTheTitle) {
   rig.step();
   const float wide = rig.itemAreas("rate").at(0).x;
   const float titles = rig.scoped([] {
-    return ui::measureText("Kick / base", ui::TextStyle::Heading).x - ui::measureText("16 HITS", ui::TextStyle::Heading).x;
+    return ui::measureText("Kick / base", ui::TextStyle::Heading).x -
+           ui::measureText("16 HITS", ui::TextStyle::Heading).x;
   });
   EXPECT_NEAR(narrow - wide, titles, 1e-3f);
 }

@@ -93,19 +93,38 @@ TEST(ParamDrawer, TwentyRowsDrawSixteenFaders) {
 
 class ParamDrawerAtScale : public testing::TestWithParam<float> {};
 
-TEST_P(ParamDrawerAtScale, RowsShareWhatHeightThereIs) {
+TEST_P(ParamDrawerAtScale, ABandTooLowForItsRowsScrollsThroughWholeRows) {
   const float s = GetParam();
-  DrawerRig rig(s);
-  rig.area = {10.0f, 20.0f, 300.0f, 40.0f * s};
-  for (int i = 0; i < 4; ++i) rig.drawer.rows.push_back(row(i, "p"));
-  loadFaders(rig.drawer);
-  rig.step();
-  const float expected[] = {16.0f * s, 16.0f * s, 8.0f * s, 0.0f};
-  for (int i = 0; i < 4; ++i) {
-    SCOPED_TRACE(i);
-    EXPECT_FLOAT_EQ(rig.drawer.faders[i].rect.height, expected[i]);
+  const auto bottom = [](const ui::Rect& r) { return r.y + r.height; };
+  for (const float height : {64.0f, 40.0f}) {
+    SCOPED_TRACE(height);
+    DrawerRig rig(s);
+    rig.area = {10.0f, 20.0f, 300.0f * s, height * s};
+    for (int i = 0; i < 4; ++i) rig.drawer.rows.push_back(row(i, "p"));
+    loadFaders(rig.drawer);
+    // A scroll bar shows from the frame after the rows first overflow.
+    rig.steps(2);
+    const bool scrolls = height < 64.0f;
+    for (int i = 0; i < 4; ++i) {
+      SCOPED_TRACE(i);
+      const ui::Rect& r = rig.drawer.faders[i].rect;
+      EXPECT_FLOAT_EQ(r.height, 16.0f * s);
+      EXPECT_FLOAT_EQ(r.y, 20.0f + 16.0f * s * static_cast<float>(i));
+      EXPECT_EQ(r.width < rig.area.width, scrolls);
+    }
+    if (!scrolls) continue;
+    // The wheel over the band brings the last row into it, whole.
+    rig.harness.movePointer({rig.area.x + rig.area.width / 2.0f, rig.area.y + rig.area.height / 2.0f});
+    rig.step();
+    for (int i = 0; i < 4; ++i) {
+      rig.harness.scrollWheel(-1.0f);
+      rig.step();
+    }
+    rig.step();
+    const ui::Rect& last = rig.drawer.faders[3].rect;
+    EXPECT_NEAR(bottom(last), bottom(rig.area), 0.5f);
+    EXPECT_FLOAT_EQ(last.height, 16.0f * s);
   }
-  EXPECT_FLOAT_EQ(rig.drawer.faders[3].rect.y, 20.0f + 40.0f * s);
 }
 
 TEST_P(ParamDrawerAtScale, TheRowsColumnsAndTrack) {

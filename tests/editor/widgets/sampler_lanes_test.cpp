@@ -34,7 +34,7 @@ TEST_P(LayoutAtScale, WithoutAMiddleLaneTwoGapsAndTwoConnectors) {
   EXPECT_FALSE(rows.hasMiddle);
   EXPECT_FLOAT_EQ(rows.amp.height, 56.0f * s);
   EXPECT_FLOAT_EQ(rows.amp.y + rows.amp.height, r.y + r.height);
-  EXPECT_FLOAT_EQ(rows.speed.height, 30.0f * s);
+  EXPECT_FLOAT_EQ(rows.speed.height, 46.0f * s);
   EXPECT_FLOAT_EQ(rows.speed.y + rows.speed.height + 8.0f * s, rows.amp.y);
   EXPECT_FLOAT_EQ(rows.sample.y, r.y);
   EXPECT_FLOAT_EQ(rows.sample.height + 8.0f * s, rows.speed.y - r.y);
@@ -61,10 +61,22 @@ TEST_P(LayoutAtScale, AMiddleLaneAddsARowAndAGap) {
   for (const auto mode : {SamplerLanes::kTone, SamplerLanes::kGrains}) {
     const auto rows = SamplerLanes::layout({0.0f, 0.0f, 300.0f, 400.0f * s}, mode, s);
     EXPECT_TRUE(rows.hasMiddle);
-    EXPECT_FLOAT_EQ(rows.middle.height, 44.0f * s);
+    EXPECT_FLOAT_EQ(rows.middle.height, 46.0f * s);
     EXPECT_FLOAT_EQ(rows.middle.y + rows.middle.height + 8.0f * s, rows.amp.y);
     EXPECT_FLOAT_EQ(rows.speed.y + rows.speed.height + 8.0f * s, rows.middle.y);
     EXPECT_EQ(rows.connectors.size(), 6u);
+  }
+}
+
+TEST_P(LayoutAtScale, AtItsFloorTheSampleViewKeepsSeventyTwo) {
+  const float s = GetParam();
+  for (const auto mode : {SamplerLanes::kNoMiddle, SamplerLanes::kTone, SamplerLanes::kGrains}) {
+    SCOPED_TRACE(mode);
+    const float floor = SamplerLanes::floorHeight(mode, s);
+    const auto rows = SamplerLanes::layout({0.0f, 0.0f, 300.0f, floor}, mode, s);
+    EXPECT_NEAR(rows.sample.height, 72.0f * s, 1e-3f * s);
+    const auto lower = SamplerLanes::layout({0.0f, 0.0f, 300.0f, floor - s}, mode, s);
+    EXPECT_LT(lower.sample.height, 72.0f * s);
   }
 }
 

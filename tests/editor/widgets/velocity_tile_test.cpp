@@ -5,12 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "tests/editor/widgets/chain_rig.h"
 #include "ui/draw/draw_log.h"
+#include "ui/draw/text.h"
 
 namespace orbi {
 namespace {
@@ -261,7 +263,8 @@ TEST(VelocityTile, OnlySampleSoundsWithZonesShowZonesDividersAndTheChip) {
       for (float y : {g.y + 4.0f, g.y + 30.0f})
         if (rig.hitAt(ImVec2(x, y)).kind != Tile::kNothing) ++found;
     bool chip = false;
-    for (const ui::DrawRecord* r : rig.harness.drawLog().find(ui::DrawOp::Text)) chip |= r->text == "VEL + RR";
+    for (const ui::DrawRecord* r : rig.harness.drawLog().find(ui::DrawOp::Text))
+      chip |= r->text == "VEL + RR";
     return std::make_pair(found, chip);
   };
   Tile::Model drum = layered(3, {40, 90, 127}, Tile::kVelocityRoundRobin);
@@ -269,6 +272,44 @@ TEST(VelocityTile, OnlySampleSoundsWithZonesShowZonesDividersAndTheChip) {
   EXPECT_EQ(shows(drum), std::make_pair(0, false));
   EXPECT_EQ(shows(layered(0, {}, Tile::kVelocityRoundRobin)), std::make_pair(0, false));
   EXPECT_TRUE(shows(layered(3, {40, 90, 127}, Tile::kVelocityRoundRobin)).second);
+}
+
+TEST(VelocityTile, WithoutRoutesItIsOneLineOfTitleZonesAndScale) {
+  VelocityRig rig;
+  rig.area.height = 17.0f;
+  rig.tile.setModel(layered(2, {60, 127}));
+  rig.step();
+  ASSERT_TRUE(rig.tile.folded());
+  const ui::Rect g = rig.graph();
+  const float title = rig.scoped([] { return ui::measureText("VELOCITY", ui::TextStyle::Caption).x; });
+  const float scale =
+      rig.scoped([] { return ui::measureText("soft ....... hard", ui::TextStyle::Caption).x; });
+  // Between the title and the scale, within the line.
+  EXPECT_GT(g.x, rig.area.x + title);
+  EXPECT_LT(g.x + g.width, rig.area.x + rig.area.width - scale);
+  EXPECT_GE(g.y, rig.area.y);
+  EXPECT_LE(g.y + g.height, rig.area.y + rig.area.height);
+  // Zones, the divider and the chip are all there to take.
+  const float mid = g.y + g.height / 2.0f;
+  EXPECT_EQ(rig.hitAt(ImVec2(g.x + 10.0f, mid)).kind, Tile::kZone);
+  EXPECT_EQ(rig.hitAt(ImVec2(rig.xOf(60), mid)).kind, Tile::kDivider);
+  EXPECT_EQ(rig.hitAt(ImVec2(g.x + g.width - 30.0f, mid)).kind, Tile::kModeChip);
+  // Without zones the line holds the hint that a right-click adds a route.
+  rig.tile.setModel(routed({}));
+  rig.step();
+  const auto texts = rig.harness.drawLog().find(ui::DrawOp::Text);
+  const auto hint = std::find_if(texts.begin(), texts.end(), [](const ui::DrawRecord* r) {
+    return r->text == "right-click to add a velocity route";
+  });
+  ASSERT_NE(hint, texts.end());
+  EXPECT_GE((*hint)->rect.y, rig.area.y);
+  EXPECT_LE((*hint)->rect.y + (*hint)->rect.height, rig.area.y + rig.area.height);
+  // A route unfolds it: the graph lies under the title.
+  rig.tile.setModel(routed({{3, "flt_cutoff", 0.5f}}));
+  EXPECT_FALSE(rig.tile.folded());
+  rig.area.height = 54.0f;
+  rig.step();
+  EXPECT_LT(rig.graph().x, rig.area.x + title);
 }
 
 TEST(VelocityTile, TheChipCyclesTheModeOnEveryClick) {
@@ -318,7 +359,8 @@ TEST(VelocityTile, AHoveredRouteShowsItsTrueAmount) {
   rig.moveTo(rig.shownHandle(0));
   rig.step();
   bool shown = false;
-  for (const ui::DrawRecord* r : rig.harness.drawLog().find(ui::DrawOp::Text)) shown |= r->text == "flt_cutoff  -90%";
+  for (const ui::DrawRecord* r : rig.harness.drawLog().find(ui::DrawOp::Text))
+    shown |= r->text == "flt_cutoff  -90%";
   EXPECT_TRUE(shown);
 }
 

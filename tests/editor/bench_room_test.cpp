@@ -1,0 +1,162 @@
+// Room on the bench: in the editor's fixed window, at scale 1 and 1.5, for
+// every factory kit with each track selected and every machine kind as the
+// last of 1 to 8 tracks, with and without a selected macro of eight
+// destinations, the views keep the room their handles need: every node
+// graph 64 tall and the sample view 72, every sampler lane 14 of content
+// with its texts inside its own row, the macro's rows 16 each, and no band
+// the page draws cut to nothing. Through the real root view, kits and
+// bench rebuild, in the headless harness.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "editor_rig.h"
+#include "support/editor/bench_states.h"
+#include "ui/draw/draw_log.h"
+
+namespace orbi::test {
+namespace {
+
+constexpr float kLeastGraph = 64.0f;
+constexpr float kLeastSample = 72.0f;
+constexpr float kLeastLaneContent = 14.0f;
+constexpr float kLeastMacroRow = 16.0f;
+constexpr float kDrawerRow = 16.0f;
+constexpr float kSlack = 0.01f;
+
+float bottomOf(const ui::Rect& r) { return r.y + r.height; }
+
+bool holds(const ui::Rect& outer, const ui::Rect& inner) {
+  return inner.x >= outer.x - kSlack && inner.y >= outer.y - kSlack &&
+         inner.x + inner.width <= outer.x + outer.width + kSlack &&
+         bottomOf(inner) <= bottomOf(outer) + kSlack;
+}
+
+// Every text whose box is centred in the band lies whole inside it.
+void expectTextsInside(const ui::DrawLog& log, const ui::Rect& band, const char* name) {
+  for (const ui::DrawRecord* text : log.find(ui::DrawOp::Text)) {
+    const float cy = text->rect.y + text->rect.height / 2.0f;
+    const float cx = text->rect.x + text->rect.width / 2.0f;
+    if (cy < band.y || cy > bottomOf(band) || cx < band.x || cx > band.x + band.width) continue;
+    EXPECT_TRUE(holds(band, text->rect)) << "\"" << text->text << "\" crosses the edge of " << name;
+    EXPECT_GT(text->rect.height, 0.0f) << "\"" << text->text << "\" in " << name;
+  }
+}
+
+// The text is drawn, whole inside the band.
+void expectTextIn(const ui::DrawLog& log, const std::string& wanted, const ui::Rect& band) {
+  int found = 0;
+  for (const ui::DrawRecord* text : log.find(ui::DrawOp::Text))
+    if (text->text == wanted && holds(band, text->rect) && text->rect.height > 0.0f) ++found;
+  EXPECT_GT(found, 0) << "no \"" << wanted << "\" inside its band";
+}
+
+class BenchRoom : public testing::TestWithParam<std::tuple<float, bool>> {
+ protected:
+  float scale() const { return std::get<0>(GetParam()); }
+  bool macroSelected() const { return std::get<1>(GetParam()); }
+
+  void expectGraphs(BenchPage& page) {
+    const float least = kLeastGraph * scale();
+    EXPECT_GE(page.anatomy.hitGraph.rect().height, least);
+    EXPECT_GE(page.anatomy.bodyGraph.rect().height, least);
+    if (page.anatomy.hasSecondHit) EXPECT_GE(page.anatomy.secondHitGraph.rect().height, least);
+    EXPECT_TRUE(holds(page.rects.mainArea, page.anatomy.rect));
+  }
+
+  void expectLanes(BenchPage& page, const ui::DrawLog& log) {
+    const float s = scale();
+    SamplerLanes& lanes = page.sampler;
+    EXPECT_GE(lanes.sampleView.rect.height, kLeastSample * s);
+    std::vector<std::pair<SamplerLane*, const char*>> shown = {{&lanes.speed, "SPEED"}, {&lanes.amp, "AMP"}};
+    if (lanes.mode == SamplerLanes::kTone) shown.emplace_back(&lanes.tone, "TONE");
+    if (lanes.mode == SamplerLanes::kGrains) shown.emplace_back(&lanes.grains, "GRAINS");
+    for (const auto& [lane, name] : shown) {
+      SCOPED_TRACE(name);
+      EXPECT_TRUE(holds(lanes.lastRect, lane->rect));
+      EXPECT_GE(lane->contentRect().height, kLeastLaneContent * s);
+      expectTextsInside(log, lane->rect, name);
+    }
+    expectTextsInside(log, lanes.sampleView.rect, "the sample view");
+    // The length readout is drawn in the lane's content.
+    const std::string readout =
+        lanes.speed.lengthLabel(lanes.speed.slots.empty() ? 0.0f : lanes.speed.slots[0].value);
+    bool found = false;
+    for (const ui::DrawRecord* text : log.find(ui::DrawOp::Text))
+      if (text->text == readout && holds(lanes.speed.contentRect(), text->rect)) found = true;
+    EXPECT_TRUE(found) << "no readout " << readout << " in the SPEED lane";
+  }
+
+  void expectMacroRows(EditorView& view, const ui::DrawLog& log) {
+    const float s = scale();
+    const ob::Macro& macro = view.project().patterns[0].kit.macros[0];
+    std::vector<ui::Rect> rows;
+    for (const ui::ItemRecord& item : log.items())
+      if (item.idText == "target") rows.push_back(item.hitArea);
+    ASSERT_EQ(static_cast<int>(rows.size()), macro.destCount);
+    for (const ui::Rect& row : rows) EXPECT_GE(row.height, kLeastMacroRow * s);
+    // The first row shows between the cells and the page.
+    const ui::Rect& cell = view.macroPanel().cellRects[0];
+    EXPECT_GE(rows.front().y, bottomOf(cell));
+    EXPECT_LE(bottomOf(rows.front()), view.benchPage().rects.page.y);
+  }
+
+  void expectBands(EditorView& view, const ui::DrawLog& log) {
+    const float s = scale();
+    BenchPage& page = view.benchPage();
+    const BenchPage::Rects& r = page.rects;
+    // The page stays in the window.
+    EXPECT_LE(bottomOf(r.groovePanel), ui::UiHarness::kDisplayHeight * s + kSlack);
+    EXPECT_GE(r.hitsPanel.y, bottomOf(view.macroPanel().cellRects[0]));
+    // Each band the page draws has room for what it draws.
+    int cells = 0;
+    for (const ui::ItemRecord& item : log.items())
+      if (item.idText == "cell" && holds(r.hitsGrid, item.hitArea) && item.hitArea.height > 0.0f) ++cells;
+    EXPECT_EQ(cells, page.grid.count);
+    EXPECT_GE(r.trackRows.height, static_cast<float>(page.rows.size()) * kDrawerRow * s - kSlack);
+    if (page.showDrawer && !page.drawer.rows.empty())
+      EXPECT_GE(page.drawer.faders[0].rect.height, kDrawerRow * s - kSlack);
+    EXPECT_GT(page.velocity.graphRect().height, 0.0f);
+    expectTextIn(log, "VELOCITY", r.velocity);
+    expectTextIn(log, "soft ....... hard", r.velocity);
+    for (int stage = 0; stage < ob::chainstage::kStageCount; ++stage)
+      if (page.chain.stageActive[stage] != 0)
+        expectTextIn(log, ob::chainstage::stageName(static_cast<ob::chainstage::Stage>(stage)), r.chainStrip);
+    if (macroSelected()) return;
+    const ui::DrawRecord* hint = nullptr;
+    for (const ui::DrawRecord* text : log.find(ui::DrawOp::Text))
+      if (text->text == "click a macro to see its destinations") hint = text;
+    ASSERT_NE(hint, nullptr);
+    EXPECT_GT(hint->rect.height, 0.0f);
+    EXPECT_LE(bottomOf(hint->rect), view.macroPanel().cellRects[0].y);
+  }
+};
+
+TEST_P(BenchRoom, EveryViewKeepsTheRoomItsHandlesNeed) {
+  EditorRig rig(scale());
+  rig.frames(2);
+  for (const BenchState& state : benchStates()) {
+    if (state.macroSelected != macroSelected()) continue;
+    SCOPED_TRACE(state.name());
+    stageBenchState(rig.view(), state);
+    rig.frames(2);
+    const ui::DrawLog& log = rig.harness.drawLog();
+    BenchPage& page = rig.view().benchPage();
+    if (page.showAnatomy) expectGraphs(page);
+    if (page.showSampler) expectLanes(page, log);
+    if (state.macroSelected) expectMacroRows(rig.view(), log);
+    expectBands(rig.view(), log);
+    if (HasFailure()) return;  // one state's report is enough
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(ScalesAndMacro, BenchRoom,
+                         testing::Combine(testing::ValuesIn(kBenchScales), testing::Bool()),
+                         [](const testing::TestParamInfo<std::tuple<float, bool>>& info) {
+                           return std::string(std::get<0>(info.param) == 1.0f ? "Scale1" : "Scale1_5") +
+                                  (std::get<1>(info.param) ? "MacroSelected" : "NoMacro");
+                         });
+
+}  // namespace
+}  // namespace orbi::test
