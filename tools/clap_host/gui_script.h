@@ -12,6 +12,8 @@
 //   hide / show           the editor, through "clap.gui"
 //   play [BPM] / stop     the host's transport
 //   snapshot FILE.png     a picture of the editor window
+//   usage                 prints "usage: cpu S wall S": the CPU seconds of
+//                         every thread so far, and the steady clock
 #include <string>
 
 #include "tools/clap_host/gui_session.h"
