@@ -6,6 +6,7 @@
 // changes the editor copy and queues the same command for the audio
 // thread; commitProject posts a whole copy. Main thread only.
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -42,6 +43,9 @@ class EditorView : public ui::View, public EditorContext {
   // browser's message, the header and its results, the editing shortcuts,
   // the credits and macros bands and the page.
   void frame(const ui::FrameInfo& frame) override;
+  // Between frames: the transport plays, or the host changed the project
+  // (a state load, a macro), or a live value moved.
+  bool wantsFrame() override;
 
   ob::Project& project() override;
   EngineHost& host() override { return host_; }
@@ -132,6 +136,9 @@ class EditorView : public ui::View, public EditorContext {
   void startOver();
 
   // Frame stages (editor_frame.cpp).
+  // The macros the host moves, as bits: a NaN equals itself.
+  using MacroValues = std::array<std::uint32_t, ob::kMacroCount>;
+  MacroValues hostMacros() const;
   void keepHouse(double time);
   void followPlayhead();
   void handleEditShortcuts();
@@ -183,6 +190,8 @@ class EditorView : public ui::View, public EditorContext {
   std::uint32_t auditionIndex_ = 0;
   // The engine host's state-load count this view has caught up with.
   std::uint32_t seenStateLoads_;
+  // The macros as the last frame drew them.
+  MacroValues shownMacros_{};
 };
 
 }  // namespace orbi

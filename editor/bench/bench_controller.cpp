@@ -42,7 +42,8 @@ int BenchController::validTrack() const {
   return t >= 0 && t < count ? t : -1;
 }
 
-ob::EditCommand BenchController::command(std::uint8_t kind, int track, int step, int index, float value) const {
+ob::EditCommand BenchController::command(std::uint8_t kind, int track, int step, int index,
+                                         float value) const {
   ob::EditCommand c;
   c.kind = kind;
   c.track = static_cast<std::uint32_t>(std::max(track, 0));
@@ -137,19 +138,31 @@ std::function<float(int)> BenchController::tickLive() const {
   if (t < 0 || t >= ob::kMaxTracks) return {};
   const ob::Engine* engine = &context->host().engine;
   return [engine, t](int i) {
-    return i < 0 ? 0.0f : engine->modulatedParam(static_cast<std::uint32_t>(t), static_cast<std::uint32_t>(i));
+    return i < 0 ? 0.0f
+                 : engine->modulatedParam(static_cast<std::uint32_t>(t), static_cast<std::uint32_t>(i));
   };
+}
+
+std::array<NodeGraph*, 3> BenchController::liveGraphs() const {
+  AnatomyView& anatomy = page->anatomy;
+  return {&anatomy.hitGraph, anatomy.hasSecondHit ? &anatomy.secondHitGraph : nullptr, &anatomy.bodyGraph};
+}
+
+bool BenchController::liveMoved() const {
+  const std::function<float(int)> live = tickLive();
+  if (!live) return false;
+  const std::array<NodeGraph*, 3> graphs = liveGraphs();
+  return std::any_of(graphs.begin(), graphs.end(),
+                     [&](const NodeGraph* g) { return g && g->liveMoved(live); });
 }
 
 void BenchController::drawPage(const ui::Rect& r, double nowMs) {
   // The views may point into pool audio that a change of the pool retires.
   if (builtSampleEdits_ != sampleEdits_) rebuild();
   renderStalePreviews(nowMs);
-  if (const std::function<float(int)> live = tickLive()) {
-    page->anatomy.hitGraph.pollLive(live);
-    if (page->anatomy.hasSecondHit) page->anatomy.secondHitGraph.pollLive(live);
-    page->anatomy.bodyGraph.pollLive(live);
-  }
+  if (const std::function<float(int)> live = tickLive())
+    for (NodeGraph* graph : liveGraphs())
+      if (graph) graph->pollLive(live);
   page->draw(r);
   drawTrackMenu();
 }

@@ -6,8 +6,8 @@
 // project again. Main thread, inside the editor's frame or a handler
 // called from it.
 
-#include <cstdint>
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -80,6 +80,8 @@ class BenchController {
   // The engine's modulated value of a parameter of the track selected now;
   // empty while no track 0..7 is selected.
   std::function<float(int)> tickLive() const;
+  // Whether the engine's values would move a live mark of the page now.
+  bool liveMoved() const;
 
   // ---- Writes shared by the handlers
   // A lock of the selected step while it is active, else the sound itself.
@@ -155,12 +157,13 @@ class BenchController {
   void appendRecordedHalves(std::vector<ParamWidget::ResolvedPreset>& presets, const ob::Sound& sound,
                             PanelGroup group, std::string_view prefix);
   // paramBase 0 for the hit, 7 for the second hit; ignored for the body.
-  void buildHalfModel(NodeGraph& graph, const ob::Sound& sound, bool isBody, int halfType, int paramBase) const;
+  void buildHalfModel(NodeGraph& graph, const ob::Sound& sound, bool isBody, int halfType,
+                      int paramBase) const;
   static graph::Shape halfShape(const ob::Sound& sound, bool isBody, int paramBase);
   // The lock, LFO range, envelope range and macro target of one parameter
   // of a track, in parameter units.
-  static ParamWidget::ModMarks modulationSummary(const ob::Pattern& pattern, int soundIndex, int track, int step,
-                                                 bool stepActive, int machine, int param);
+  static ParamWidget::ModMarks modulationSummary(const ob::Pattern& pattern, int soundIndex, int track,
+                                                 int step, bool stepActive, int machine, int param);
   void decorateNode(graph::Node& node) const;
 
   // ---- Rendered previews
@@ -171,6 +174,9 @@ class BenchController {
   static ob::Sound applyRandomDraws(const ob::Sound& sound, const std::vector<RandomAmount>& randoms,
                                     std::int64_t seed);
   void buildHitShapes(const ob::Sound& sound);
+  // The graphs that show the selected track's live values; null for the
+  // second hit while there is none.
+  std::array<NodeGraph*, 3> liveGraphs() const;
   // Renders the stale previews once 100 ms of the frame clock have passed
   // since the last render; the views keep their pictures until then.
   void renderStalePreviews(double nowMs);
@@ -261,7 +267,7 @@ class BenchController {
   PreviewPlan handedPlan_;
   bool planHanded_ = false;
   std::uint32_t sampleEdits_ = 0;
-  std::uint32_t builtSampleEdits_ = 0;  // as the last rebuild saw them
+  std::uint32_t builtSampleEdits_ = 0;   // as the last rebuild saw them
   std::uint32_t sampleViewEdits_ = ~0u;  // when the sample view's audio was last handed over
   double lastRenderMs_ = -1e300;
   int previewRenders_ = 0;

@@ -14,6 +14,7 @@
 #include "editor/widgets/bench/bench_page.h"
 #include "engine/fnv.h"
 #include "engine/params/param_tables.h"
+#include "ui/frame_requests.h"
 
 namespace orbi {
 namespace {
@@ -33,7 +34,8 @@ ob::Sound withLocks(ob::Sound sound, const ob::Step& step) {
 
 }  // namespace
 
-std::vector<BenchController::RandomAmount> BenchController::effectiveRandoms(const ob::Track& track, int step) {
+std::vector<BenchController::RandomAmount> BenchController::effectiveRandoms(const ob::Track& track,
+                                                                             int step) {
   std::vector<RandomAmount> list;
   const auto add = [&list](int param, float amount) {
     if (param >= ob::kSoundParamSlots || !(amount > 0.0f)) return;
@@ -48,7 +50,8 @@ std::vector<BenchController::RandomAmount> BenchController::effectiveRandoms(con
     add(track.trackRands[i].param, track.trackRands[i].value);
   if (step >= 0 && step < ob::kStepsPerTrack) {
     const ob::Step& s = track.steps[step];
-    for (int i = 0; i < std::min<int>(s.randCount, ob::kListCapacity); ++i) add(s.rands[i].param, s.rands[i].value);
+    for (int i = 0; i < std::min<int>(s.randCount, ob::kListCapacity); ++i)
+      add(s.rands[i].param, s.rands[i].value);
   }
   return list;
 }
@@ -68,8 +71,8 @@ ob::Sound BenchController::applyRandomDraws(const ob::Sound& sound, const std::v
     const std::uint64_t z = ob::splitMix64(y + kGolden);
     const double u = ob::unitFromDraw(z);
     const double moved = out.params[r.param] + (2.0 * u - 1.0) * r.amount * (info.max - info.min) * 0.5;
-    out.params[r.param] = static_cast<float>(std::clamp<double>(moved, std::min(info.min, info.max),
-                                                                std::max(info.min, info.max)));
+    out.params[r.param] = static_cast<float>(
+        std::clamp<double>(moved, std::min(info.min, info.max), std::max(info.min, info.max)));
   }
   return out;
 }
@@ -138,7 +141,8 @@ int BenchController::halfPreviewFrames(const ob::Sound& sound, bool isBody, int 
   if (nearestWhole(soundValue(sound, prefix + "type")) == kRecordedHalf) {
     const int aux1Index = isBody ? ob::findParamIndex(sound.machine, "res_aux1") : paramBase + 4;
     const float aux1 = aux1Index >= 0 && aux1Index < ob::kSoundParamSlots ? sound.params[aux1Index] : 0.0f;
-    const ob::SampleSlotInfo& audio = snapshot_.slotOrEmpty(std::lround(std::clamp(aux1, 0.0f, 1.0f) * 63.0f));
+    const ob::SampleSlotInfo& audio =
+        snapshot_.slotOrEmpty(std::lround(std::clamp(aux1, 0.0f, 1.0f) * 63.0f));
     if (audio.left && audio.frames > 0)
       seconds = std::max(2.3 * audio.frames / (audio.sampleRate > 0.0 ? audio.sampleRate : 44100.0), seconds);
   }
@@ -148,11 +152,12 @@ int BenchController::halfPreviewFrames(const ob::Sound& sound, bool isBody, int 
 void BenchController::requestHalfPreviews(const ob::Sound& s) {
   const bool secondHit = nearestWhole(soundValue(s, "exc2_type")) != 0;
   halfPreviews_[kHit].request(keyOf(isolateHalf(s, kHit), halfPreviewFrames(s, false, 0)));
-  if (secondHit) halfPreviews_[kSecondHit].request(keyOf(isolateHalf(s, kSecondHit), halfPreviewFrames(s, false, 7)));
+  if (secondHit)
+    halfPreviews_[kSecondHit].request(keyOf(isolateHalf(s, kSecondHit), halfPreviewFrames(s, false, 7)));
   halfPreviews_[kBody].request(keyOf(isolateHalf(s, kBody), halfPreviewFrames(s, true, 0)));
   const bool reversed = soundValue(s, "voice_rev") >= 0.5f;
-  wholePreview_.request(keyOf(s, reversed ? static_cast<int>(PreviewBuffer::kRate) : PreviewBuffer::kShortFrames, 0,
-                              reversed));
+  wholePreview_.request(
+      keyOf(s, reversed ? static_cast<int>(PreviewBuffer::kRate) : PreviewBuffer::kShortFrames, 0, reversed));
   plan_.drum = true;
   plan_.secondHit = secondHit;
 }
@@ -177,7 +182,10 @@ void BenchController::forEachPlanned(const std::function<void(PreviewBuffer&)>& 
 void BenchController::renderStalePreviews(double nowMs) {
   bool stale = false;
   forEachPlanned([&stale](PreviewBuffer& b) { stale = stale || b.stale(); });
-  if (!stale || nowMs - lastRenderMs_ < kRenderIntervalMs) return;
+  if (!stale) return;
+  // The pictures catch up by themselves, with no input to draw the frame.
+  ui::requestFrame();
+  if (nowMs - lastRenderMs_ < kRenderIntervalMs) return;
   lastRenderMs_ = nowMs;
   flushPreviews();
 }

@@ -30,6 +30,11 @@ struct EngineHost {
   std::atomic<std::uint8_t> internalPlay{1};
   // The host transport plays; written by process, read by the editor.
   std::atomic<std::uint8_t> hostPlaying{0};
+  // Either transport plays. Read by the editor.
+  bool playing() const {
+    return internalPlay.load(std::memory_order_relaxed) != 0 ||
+           hostPlaying.load(std::memory_order_relaxed) != 0;
+  }
   AuditionPreview preview;
   double hostSampleRate = 44100.0;
   // Counts the state loads that replaced the project and pool; an open

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/player/render_sound_offline.h"
+#include "support/ui/ui_harness.h"
 #include "tests/editor/bench_rig.h"
 
 namespace orbi::test {
@@ -83,8 +84,9 @@ TEST_F(Previews, OnlyLockedOrRandomStepsGetCellsOfTheirOwn) {
   const std::vector<graph::Shape>& ghosts = rig.page.anatomy.hitGraph.hitShapes;
   ASSERT_EQ(ghosts.size(), 8u);
   for (int v = 0; v < 8; ++v)
-    EXPECT_FLOAT_EQ(ghosts[v].tone,
-                    BenchController::applyRandomDraws(kick(), randoms, 3 * 977 + 1 + v).params[drumParam("exc1_tone")]);
+    EXPECT_FLOAT_EQ(
+        ghosts[v].tone,
+        BenchController::applyRandomDraws(kick(), randoms, 3 * 977 + 1 + v).params[drumParam("exc1_tone")]);
   EXPECT_EQ(rig.page.anatomy.bodyGraph.hitShapes.size(), 8u);
   EXPECT_EQ(rig.page.anatomy.hitGraph.breatheEnabled, 1);
 }
@@ -93,10 +95,12 @@ TEST_F(Previews, RandomDrawsMatchValuesWorkedOutByHand) {
   ob::Sound s = kick();
   s.params[drumParam("exc1_tone")] = 0.3f;
   s.params[drumParam("res_tune")] = 100.0f;
-  EXPECT_NEAR(BenchController::applyRandomDraws(s, {{drumParam("exc1_tone"), 0.5f}}, 1955).params[drumParam("exc1_tone")],
+  EXPECT_NEAR(BenchController::applyRandomDraws(s, {{drumParam("exc1_tone"), 0.5f}}, 1955)
+                  .params[drumParam("exc1_tone")],
               0.42162001f, 1e-6f);
   // A negative seed is its two's complement.
-  EXPECT_NEAR(BenchController::applyRandomDraws(s, {{drumParam("res_tune"), 1.0f}}, -976).params[drumParam("res_tune")],
+  EXPECT_NEAR(BenchController::applyRandomDraws(s, {{drumParam("res_tune"), 1.0f}}, -976)
+                  .params[drumParam("res_tune")],
               281.48239f, 1e-3f);
   // Always within the parameter's range.
   const ob::Sound wide = BenchController::applyRandomDraws(s, {{drumParam("exc1_tone"), 50.0f}}, 7);
@@ -181,6 +185,34 @@ TEST_F(Previews, NothingRendersWhileTheInputsStayTheSame) {
   rig.bench.rebuild();
   rig.bench.renderStalePreviews(2e9);
   EXPECT_EQ(rig.bench.previewRenders(), renders + 1);
+}
+
+// A window draws only when something asks: previews that wait for their
+// turn ask for the frames that render them, and stop asking once fresh.
+TEST_F(Previews, StalePreviewsKeepTheFramesComing) {
+  ui::UiHarness harness;
+  double now = 1000.0;
+  const auto frame = [&] {
+    harness.frame([&] { rig.bench.renderStalePreviews(now); });
+    now += 1000.0 / 60.0;
+    return harness.outlook().again;
+  };
+  frame();
+  frame();
+  EXPECT_FALSE(frame()) << "fresh previews ask for nothing";
+  kick().params[drumParam("exc1_tone")] = 0.1f;
+  rig.bench.rebuild();
+  EXPECT_TRUE(frame());  // rendered at once, the throttle's time having passed
+  kick().params[drumParam("exc1_tone")] = 0.2f;
+  rig.bench.rebuild();
+  const int renders = rig.bench.previewRenders();
+  int frames = 0, asked = 0;
+  for (; rig.bench.previewRenders() == renders && frames < 60; ++frames) asked += frame();
+  EXPECT_EQ(rig.bench.previewRenders(), renders + 1) << "the throttled render never came";
+  EXPECT_GT(frames, 1) << "the render was not held back";
+  EXPECT_EQ(asked, frames);
+  frame();
+  EXPECT_FALSE(frame());
 }
 
 // A longer hit grows its buffer; the views must read the new one.
