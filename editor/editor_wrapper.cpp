@@ -40,7 +40,9 @@ bool OrbitraneEditor::onTimer(clap_id timerId) {
 }
 
 void OrbitraneEditor::onFd(int fd) {
-  if (window_ && fd_ >= 0 && fd == fd_) window_->onFd();
+  if (!window_ || fd < 0) return;
+  if (fd == fd_) window_->onFd();
+  if (fd == tick_.fd() && tick_.take()) window_->onTimer();
 }
 
 bool OrbitraneEditor::isApiSupported(const char* api, bool isFloating) {
@@ -128,18 +130,26 @@ void OrbitraneEditor::registerFrameDriving() {
     const auto period = static_cast<std::uint32_t>(window_->frameIntervalMs());
     timerId_ = hostTimer_->register_timer(host_, period, &id) ? id : CLAP_INVALID_ID;
   }
+  const bool watchesFds = hostFd_ != nullptr && hostFd_->register_fd != nullptr;
   const int fd = window_->connectionFd();
-  if (hostFd_ != nullptr && hostFd_->register_fd != nullptr && fd >= 0 &&
-      hostFd_->register_fd(host_, fd, CLAP_POSIX_FD_READ))
-    fd_ = fd;
+  if (watchesFds && fd >= 0 && hostFd_->register_fd(host_, fd, CLAP_POSIX_FD_READ)) fd_ = fd;
+  // Without a timer the connection alone would draw only what X asks for
+  // (an expose), never the frames that follow a click.
+  if (timerId_ == CLAP_INVALID_ID && watchesFds && tick_.start(window_->frameIntervalMs()) &&
+      !hostFd_->register_fd(host_, tick_.fd(), CLAP_POSIX_FD_READ))
+    tick_.stop();
 }
 
 void OrbitraneEditor::unregisterFrameDriving() {
   if (timerId_ != CLAP_INVALID_ID && hostTimer_ != nullptr && hostTimer_->unregister_timer != nullptr)
     hostTimer_->unregister_timer(host_, timerId_);
   timerId_ = CLAP_INVALID_ID;
-  if (fd_ >= 0 && hostFd_ != nullptr && hostFd_->unregister_fd != nullptr) hostFd_->unregister_fd(host_, fd_);
+  if (hostFd_ != nullptr && hostFd_->unregister_fd != nullptr) {
+    if (fd_ >= 0) hostFd_->unregister_fd(host_, fd_);
+    if (tick_.fd() >= 0) hostFd_->unregister_fd(host_, tick_.fd());
+  }
   fd_ = -1;
+  tick_.stop();
 }
 
 std::unique_ptr<PluginEditor> makeEditor(const clap_host_t* host, orbi::EngineHost& engineHost,

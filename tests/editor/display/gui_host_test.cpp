@@ -102,6 +102,30 @@ TEST_F(GuiHost, ServesTheRequestsOfThePlugIn) {
   EXPECT_EQ(host.gui.closed, (std::vector<bool>{false, true}));
 }
 
+// A host that offers no timer: the editor registers a timer descriptor of
+// its own beside its connection, and its frames come from it.
+class NoTimerHost : public BuiltEditor {
+ protected:
+  NoTimerHost() : BuiltEditor(noTimer()) {}
+  static host::HostOptions noTimer() {
+    host::HostOptions options;
+    options.timerSupport = false;
+    return options;
+  }
+};
+
+TEST_F(NoTimerHost, ClicksAndKeysStillReachTheEditor) {
+  open();
+  EXPECT_TRUE(host.timers.empty());
+  EXPECT_EQ(host.fds.size(), 2u) << "the connection and the timer descriptor";
+  // A click gives the window the keyboard; Delete clears the selected track.
+  const std::vector<std::uint8_t> before = state();
+  run("click 480 470; key Delete");
+  EXPECT_TRUE(session->runUntil([&] { return state() != before; }, 20000.0)) << "the editor drew no frame";
+  close();
+  EXPECT_TRUE(host.fds.empty());
+}
+
 // Where the pointer is in the editor window, and what is held down.
 struct PointerState {
   int x = 0, y = 0;
