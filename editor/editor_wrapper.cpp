@@ -96,13 +96,15 @@ void OrbitraneEditor::size(std::uint32_t& width, std::uint32_t& height) const {
 void OrbitraneEditor::sizeWindow() { window_->setSize(scaled(kBaseWidth), scaled(kBaseHeight)); }
 
 bool OrbitraneEditor::setSize(std::uint32_t width, std::uint32_t height) {
-  if (!window_) return false;
-  window_->setSize(width, height);
-  return true;
+  std::uint32_t ownWidth = 0, ownHeight = 0;
+  size(ownWidth, ownHeight);
+  return window_ && width == ownWidth && height == ownHeight;
 }
 
 bool OrbitraneEditor::setParent(const clap_window_t* window) {
-  if (!window_ || window == nullptr) return false;
+  if (!window_ || window == nullptr || window->api == nullptr ||
+      std::strcmp(window->api, CLAP_WINDOW_API_X11) != 0)
+    return false;
   // A second attach opens a new connection: the old one's descriptor goes.
   unregisterFrameDriving();
   if (!window_->attach(window->x11)) return false;
@@ -111,13 +113,13 @@ bool OrbitraneEditor::setParent(const clap_window_t* window) {
 }
 
 bool OrbitraneEditor::show() {
-  if (!window_) return false;
+  if (!window_ || window_->nativeWindow() == 0) return false;
   window_->show();
   return true;
 }
 
 bool OrbitraneEditor::hide() {
-  if (!window_) return false;
+  if (!window_ || window_->nativeWindow() == 0) return false;
   window_->hide();
   return true;
 }

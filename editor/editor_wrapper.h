@@ -34,6 +34,8 @@ class OrbitraneEditor : public PluginEditor {
   void onFd(int fd);
 
   // The "clap.gui" calls; each false refusal leaves everything as it was.
+  // The size cannot change: setSize takes only the editor's own size.
+  // Showing and hiding need a parent window.
   static bool isApiSupported(const char* api, bool isFloating);
   bool create(const char* api, bool isFloating);
   void destroy();

@@ -66,20 +66,28 @@ TEST_F(GuiHost, ThePlayingTransportReachesTheSound) {
   EXPECT_GT(meter.level().rms, 1e-4);
 }
 
-// What a plug-in asks of the host's window through the host's "clap.gui",
-// as a plug-in with a resizable editor would ask it.
+// What a plug-in asks of the host's window through the host's "clap.gui".
+// Ours cannot be resized: a size other than its own is refused and the
+// host's window goes back.
 TEST_F(GuiHost, ServesTheRequestsOfThePlugIn) {
   open();
   const auto* hostGui =
       static_cast<const clap_host_gui_t*>(host.clapHost()->get_extension(host.clapHost(), "clap.gui"));
   ASSERT_NE(hostGui, nullptr);
+  const auto hostWindowWidth = [&] {
+    XWindowAttributes a{};
+    XGetWindowAttributes(session->display(), session->hostWindow(), &a);
+    return a.width;
+  };
   ASSERT_TRUE(hostGui->request_resize(host.clapHost(), 800, 600));
+  ASSERT_TRUE(hostGui->request_resize(host.clapHost(), 960, 940));
   ASSERT_TRUE(session->runFrames(3));
-  EXPECT_EQ(host.gui.resizes, (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{800, 600}}));
-  EXPECT_EQ(session->width(), 800u);
-  const host::Picture resized = picture();
-  EXPECT_EQ(resized.width, 800);
-  EXPECT_EQ(resized.height, 600);
+  EXPECT_EQ(host.gui.resizes, (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{800, 600}, {960, 940}}));
+  EXPECT_EQ(session->width(), 960u);
+  EXPECT_EQ(hostWindowWidth(), 960);
+  const host::Picture kept = picture();
+  EXPECT_EQ(kept.width, 960);
+  EXPECT_EQ(kept.height, 940);
 
   ASSERT_TRUE(hostGui->request_hide(host.clapHost()));
   ASSERT_TRUE(session->runFrames(2));
