@@ -6,6 +6,7 @@
 // changes the editor copy and queues the same command for the audio
 // thread; commitProject posts a whole copy. Main thread only.
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -41,6 +42,9 @@ class EditorView : public ui::View, public EditorContext {
   // the credits and macros bands and the page, then the renders due (the
   // audition first, then the bench's pictures) within the frame's share.
   void frame(const ui::FrameInfo& frame) override;
+  // Between frames: the transport plays, or the host changed the project
+  // (a state load, a macro), or a live value moved.
+  bool wantsFrame() override;
 
   ob::Project& project() override;
   EngineHost& host() override { return host_; }
@@ -139,6 +143,9 @@ class EditorView : public ui::View, public EditorContext {
   void startOver();
 
   // Frame stages (editor_frame.cpp).
+  // The macros the host moves, as bits: a NaN equals itself.
+  using MacroValues = std::array<std::uint32_t, ob::kMacroCount>;
+  MacroValues hostMacros() const;
   void keepHouse(double time);
   void followPlayhead();
   void handleEditShortcuts();
@@ -191,6 +198,8 @@ class EditorView : public ui::View, public EditorContext {
   double renderShareMs_ = RenderBudget::kFrameShareMs;
   // The engine host's state-load count this view has caught up with.
   std::uint32_t seenStateLoads_;
+  // The macros as the last frame drew them.
+  MacroValues shownMacros_{};
 };
 
 }  // namespace orbi

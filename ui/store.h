@@ -4,7 +4,7 @@
 // fresh one. Keys in use: 'KCMD' (consumed shortcuts), 'HOVR' (the tooltip's
 // hover clock), 'FDLG' (the file-dialog queue), 'FCHS' (the in-editor file
 // chooser), 'DROP' (the drop state), 'PICT' (the pictures), 'EDIT' (the edits
-// of held controls).
+// of held controls), 'NEXT' (the frame requests).
 
 #include <cstdint>
 #include <memory>

@@ -80,6 +80,8 @@ class BenchController {
   // The engine's modulated value of a parameter of the track selected now;
   // empty while no track 0..7 is selected.
   std::function<float(int)> tickLive() const;
+  // Whether the engine's values would move a live mark of the page now.
+  bool liveMoved() const;
 
   // ---- Writes shared by the handlers
   // A lock of the selected step while it is active, else the sound itself.
@@ -176,8 +178,12 @@ class BenchController {
   // pass starts once 100 ms of the frame clock have passed since the last
   // one started and goes over the pictures in order, as many frames as it
   // takes; each view shows its new picture as soon as it is in. Pictures
-  // a pass has gone by wait for the next.
+  // a pass has gone by wait for the next. Asks for the next frame while
+  // any picture is stale.
   void renderPreviews(double nowMs, RenderBudget& budget);
+  // The graphs that show the selected track's live values; null for the
+  // second hit while there is none.
+  std::array<NodeGraph*, 3> liveGraphs() const;
   // Renders whatever is stale now.
   void flushPreviews();
   // A picture the page shows is stale (also while a pass waits for its time).
@@ -210,6 +216,9 @@ class BenchController {
   char slotNames[ob::kSampleSlots][64] = {};
 
  private:
+  // One step of the pass renderPreviews describes; true when it handed a
+  // view a new picture.
+  bool renderPreviewPass(double nowMs, RenderBudget& budget);
   ob::Pattern& pattern() const;
   // The selected track when it is a track of the part, else -1.
   int validTrack() const;

@@ -15,6 +15,7 @@
 #include "editor/widgets/bench/bench_page.h"
 #include "engine/fnv.h"
 #include "engine/params/param_tables.h"
+#include "ui/frame_requests.h"
 
 namespace orbi {
 namespace {
@@ -187,10 +188,17 @@ bool BenchController::previewsPending() const {
 }
 
 void BenchController::renderPreviews(double nowMs, RenderBudget& budget) {
+  const bool handed = renderPreviewPass(nowMs, budget);
+  // The pictures catch up by themselves, with no input to draw the frames,
+  // and the frame that got the last of them has already been drawn.
+  if (handed || previewsPending()) ui::requestFrame();
+}
+
+bool BenchController::renderPreviewPass(double nowMs, RenderBudget& budget) {
   // The keys count a change of the pool only from the rebuild it brings.
-  if (builtSampleEdits_ != sampleEdits_) return;
+  if (builtSampleEdits_ != sampleEdits_) return false;
   if (!passOpen_) {
-    if (!previewsPending() || nowMs - lastRenderMs_ < kRenderIntervalMs) return;
+    if (!previewsPending() || nowMs - lastRenderMs_ < kRenderIntervalMs) return false;
     lastRenderMs_ = nowMs;
     passOpen_ = true;
     passCursor_ = 0;
@@ -219,9 +227,10 @@ void BenchController::renderPreviews(double nowMs, RenderBudget& budget) {
     handPlanned([&finished](const PreviewBuffer& b) {
       return std::find(finished.begin(), finished.end(), &b) != finished.end();
     });
-  if (passCursor_ < planned.size()) return;
+  if (passCursor_ < planned.size()) return !finished.empty();
   passOpen_ = false;
   if (passRendered_) ++previewRenders_;
+  return !finished.empty();
 }
 
 void BenchController::flushPreviews() {

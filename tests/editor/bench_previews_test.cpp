@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/player/render_sound_offline.h"
+#include "support/ui/ui_harness.h"
 #include "tests/editor/bench_rig.h"
 #include "tests/editor/editor_rig.h"
 
@@ -205,6 +206,37 @@ TEST_F(Previews, NothingRendersWhileTheInputsStayTheSame) {
   everything(2e9);
   EXPECT_EQ(rig.bench.previewRenders(), renders + 1);
   EXPECT_FALSE(rig.bench.previewsPending());
+}
+
+// A window draws only when something asks: previews that wait for their
+// turn ask for the frames that render them, and stop asking once fresh.
+TEST_F(Previews, StalePreviewsKeepTheFramesComing) {
+  ui::UiHarness harness;
+  double now = 1000.0;
+  const auto frame = [&] {
+    harness.frame([&] {
+      RenderBudget budget;
+      rig.bench.renderPreviews(now, budget);
+    });
+    now += 1000.0 / 60.0;
+    return harness.outlook().again;
+  };
+  frame();
+  frame();
+  EXPECT_FALSE(frame()) << "fresh previews ask for nothing";
+  kick().params[drumParam("exc1_tone")] = 0.1f;
+  rig.bench.rebuild();
+  EXPECT_TRUE(frame());  // rendered at once, the throttle's time having passed
+  kick().params[drumParam("exc1_tone")] = 0.2f;
+  rig.bench.rebuild();
+  const int renders = rig.bench.previewRenders();
+  int frames = 0, asked = 0;
+  for (; rig.bench.previewRenders() == renders && frames < 60; ++frames) asked += frame();
+  EXPECT_EQ(rig.bench.previewRenders(), renders + 1) << "the throttled render never came";
+  EXPECT_GT(frames, 1) << "the render was not held back";
+  EXPECT_EQ(asked, frames);
+  frame();
+  EXPECT_FALSE(frame());
 }
 
 // A longer hit grows its buffer; the views must read the new one.
