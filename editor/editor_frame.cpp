@@ -118,14 +118,19 @@ void EditorView::followPlayhead() {
     lastStep_ = counter;
     lastStepTime_ = nowMs_;
   }
-  const double fraction =
-      std::clamp((nowMs_ - lastStepTime_) / msPerStep(host_.project.patterns[selectedPart_].bpm), 0.0, 1.0);
+  const double fraction = std::clamp((nowMs_ - lastStepTime_) / msPerStep(playingTempo()), 0.0, 1.0);
   playhead_ = static_cast<float>(lastStep_ + fraction);
   if (lastStep_ != shownStep_) {
     shownStep_ = lastStep_;
     playheadStepChanged_ = shownStep_;
     benchPage_.grid.playStep = shownStep_;
   }
+}
+
+float EditorView::playingTempo() const {
+  // The host's transport plays the pattern at its own tempo.
+  const double hostTempo = host_.hostTempo.load(std::memory_order_relaxed);
+  return hostTempo > 0.0 ? static_cast<float>(hostTempo) : host_.project.patterns[selectedPart_].bpm;
 }
 
 void EditorView::handleEditShortcuts() {

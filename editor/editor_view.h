@@ -148,6 +148,9 @@ class EditorView : public ui::View, public EditorContext {
   MacroValues hostMacros() const;
   void keepHouse(double time);
   void followPlayhead();
+  // The tempo the pattern plays at now: the host's while its transport
+  // drives the engine, else the part's own.
+  float playingTempo() const;
   void handleEditShortcuts();
   void takeKitStatus();
   void runRenders();
