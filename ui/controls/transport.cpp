@@ -231,9 +231,4 @@ TransportResult drawTransport(const char* id, const Rect& rect, const TransportS
   return result;
 }
 
-TransportResult drawTransport(const char* id, const Rect& rect, const TransportState& state,
-                              const TransportOptions& options) {
-  return drawTransport(id, rect, state, nullptr, options);
-}
-
 }  // namespace orbi::ui
