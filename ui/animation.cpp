@@ -6,8 +6,6 @@
 
 namespace orbi::ui {
 
-void startAnimation(std::uint32_t id) { context().animations()[id] = ImGui::GetTime(); }
-
 float animationState(std::uint32_t id, float duration) {
   auto& starts = context().animations();
   const auto it = starts.find(id);
