@@ -66,8 +66,6 @@ struct EngineHost {
   // open) and the new samples published; the old pool is freed only after
   // the audio thread has finished with it.
   void replacePool(ob::SamplePool&& fresh);
-  // The same with an empty pool.
-  void retirePool();
   // Main thread, every pass: frees retired project copies, publishes a
   // deferred snapshot, counts retired pools down and frees those that are due.
   void mainThreadPass();
