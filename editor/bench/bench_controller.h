@@ -6,8 +6,8 @@
 // project again. Main thread, inside the editor's frame or a handler
 // called from it.
 
-#include <cstdint>
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -155,12 +155,13 @@ class BenchController {
   void appendRecordedHalves(std::vector<ParamWidget::ResolvedPreset>& presets, const ob::Sound& sound,
                             PanelGroup group, std::string_view prefix);
   // paramBase 0 for the hit, 7 for the second hit; ignored for the body.
-  void buildHalfModel(NodeGraph& graph, const ob::Sound& sound, bool isBody, int halfType, int paramBase) const;
+  void buildHalfModel(NodeGraph& graph, const ob::Sound& sound, bool isBody, int halfType,
+                      int paramBase) const;
   static graph::Shape halfShape(const ob::Sound& sound, bool isBody, int paramBase);
   // The lock, LFO range, envelope range and macro target of one parameter
   // of a track, in parameter units.
-  static ParamWidget::ModMarks modulationSummary(const ob::Pattern& pattern, int soundIndex, int track, int step,
-                                                 bool stepActive, int machine, int param);
+  static ParamWidget::ModMarks modulationSummary(const ob::Pattern& pattern, int soundIndex, int track,
+                                                 int step, bool stepActive, int machine, int param);
   void decorateNode(graph::Node& node) const;
 
   // ---- Rendered previews
@@ -181,7 +182,6 @@ class BenchController {
   int previewRenders() const { return previewRenders_; }
 
   // ---- Operations shared with the panels
-  static int ticksPerStep(int index);
   // A copy of a drum with the other halves silenced, never reversed.
   static ob::Sound isolateHalf(const ob::Sound& sound, int half);
   // "exc1_tone" with "exc2_" gives "exc2_tone"; other keys stay.
@@ -261,7 +261,7 @@ class BenchController {
   PreviewPlan handedPlan_;
   bool planHanded_ = false;
   std::uint32_t sampleEdits_ = 0;
-  std::uint32_t builtSampleEdits_ = 0;  // as the last rebuild saw them
+  std::uint32_t builtSampleEdits_ = 0;   // as the last rebuild saw them
   std::uint32_t sampleViewEdits_ = ~0u;  // when the sample view's audio was last handed over
   double lastRenderMs_ = -1e300;
   int previewRenders_ = 0;

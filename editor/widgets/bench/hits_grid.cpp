@@ -21,14 +21,15 @@ constexpr float kChipWidth = 30.0f;
 constexpr float kChipHeight = 11.0f;
 constexpr float kChipInset = 2.0f;
 
-constexpr std::array<int, 8> kRateTicks = {96, 48, 32, 24, 16, 12, 8, 6};
-constexpr std::array<const char*, 8> kRateLabels = {"1/4",   "1/8",  "1/8T",  "1/16",
-                                                    "1/16T", "1/32", "1/32T", "1/64"};
+constexpr std::array<int, HitsGrid::kRateCodes> kRateTicks = {96, 48, 32, 24, 16, 12, 8, 6};
+constexpr std::array<const char*, HitsGrid::kRateCodes> kRateLabels = {"1/4",   "1/8",  "1/8T",  "1/16",
+                                                                       "1/16T", "1/32", "1/32T", "1/64"};
 
 constexpr const char* kHelp =
     "THE 16 HITS - each cell is this drum rendered at that step.\n"
     "click: edit the hit  /  click again: back to base  /  right-click: remove\n"
-    "drag left/right: micro-timing  /  alt-drag: retrig count  /  up/down: retrig ramp  /  drag the tab: loop "
+    "drag left/right: micro-timing  /  alt-drag: retrig count  /  up/down: retrig ramp  /  drag the tab: "
+    "loop "
     "length";
 
 HitsGrid::Wave waveOf(const float* samples, int frames) {
@@ -84,7 +85,8 @@ HitsGrid::Geometry HitsGrid::geometry(const ui::Rect& r) const {
   g.rect = r;
   g.count = std::clamp(count, 1, kCells);
   g.gap = kGap * s;
-  g.cellWidth = std::max((r.width - static_cast<float>(g.count - 1) * g.gap) / static_cast<float>(g.count), 0.0f);
+  g.cellWidth =
+      std::max((r.width - static_cast<float>(g.count - 1) * g.gap) / static_cast<float>(g.count), 0.0f);
   const float height = std::max(r.height, 0.0f);
   g.cellHeight = height - std::min(kNumberStrip * s, height);
   const int last = std::clamp(loopLength, 1, g.count) - 1;
@@ -101,12 +103,17 @@ bool HitsGrid::hasChip(const Geometry& g, int i) const {
 ui::Rect HitsGrid::chipRect(const Geometry& g, int i) {
   const float s = ui::scale();
   const ui::Rect c = g.cell(i);
-  return {c.x + c.width - (kChipInset + kChipWidth) * s, c.y + kChipInset * s, kChipWidth * s, kChipHeight * s};
+  return {c.x + c.width - (kChipInset + kChipWidth) * s, c.y + kChipInset * s, kChipWidth * s,
+          kChipHeight * s};
+}
+
+int HitsGrid::rateTicks(int code) {
+  return code >= 0 && code < kRateCodes ? kRateTicks[static_cast<std::size_t>(code)] : 24;
 }
 
 int HitsGrid::rateCode(int ticks) {
   int best = 0;
-  for (int code = 1; code < static_cast<int>(kRateTicks.size()); ++code)
+  for (int code = 1; code < kRateCodes; ++code)
     if (std::abs(kRateTicks[static_cast<std::size_t>(code)] - ticks) <
         std::abs(kRateTicks[static_cast<std::size_t>(best)] - ticks))
       best = code;
@@ -161,7 +168,8 @@ void HitsGrid::drawGrid(const Geometry& g) {
   interactLoopTab(g);
   interactChips(g);
   for (int i = 0; i < g.count; ++i) interactCell(g, i);
-  const ui::Interaction strip = ui::interact("strip", rectangleSpec(g.rect, ImGuiMouseCursor_Arrow, help.c_str()));
+  const ui::Interaction strip =
+      ui::interact("strip", rectangleSpec(g.rect, ImGuiMouseCursor_Arrow, help.c_str()));
   if (strip.pressed || strip.doubleClicked || strip.rightClicked) select(-1);
 }
 
@@ -189,10 +197,13 @@ void HitsGrid::interactChips(const Geometry& g) {
   for (int i = 0; i < g.count; ++i) {
     if (!hasChip(g, i)) continue;
     ImGui::PushID(i);
-    const ui::Interaction it = ui::interact("chip", rectangleSpec(chipRect(g, i), ImGuiMouseCursor_Hand, nullptr));
+    const ui::Interaction it =
+        ui::interact("chip", rectangleSpec(chipRect(g, i), ImGuiMouseCursor_Hand, nullptr));
     ImGui::PopID();
-    if ((it.pressed || it.doubleClicked) && onRetrigRate) onRetrigRate(i, true);
-    else if (it.rightClicked && onRetrigRate) onRetrigRate(i, false);
+    if ((it.pressed || it.doubleClicked) && onRetrigRate)
+      onRetrigRate(i, true);
+    else if (it.rightClicked && onRetrigRate)
+      onRetrigRate(i, false);
   }
 }
 
@@ -202,7 +213,8 @@ void HitsGrid::select(int i) const {
 
 void HitsGrid::interactCell(const Geometry& g, int i) {
   ImGui::PushID(i);
-  const ui::Interaction it = ui::interact("cell", rectangleSpec(g.cell(i), ImGuiMouseCursor_Hand, help.c_str()));
+  const ui::Interaction it =
+      ui::interact("cell", rectangleSpec(g.cell(i), ImGuiMouseCursor_Hand, help.c_str()));
   ImGui::PopID();
   const auto index = static_cast<std::size_t>(i);
   const auto toggleAndSelect = [this, i] {

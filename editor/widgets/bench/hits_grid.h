@@ -75,8 +75,12 @@ class HitsGrid {
   // Whether cell i shows its retrig rate chip this frame, and where.
   bool hasChip(const Geometry& g, int i) const;
   static ui::Rect chipRect(const Geometry& g, int i);
-  // The rate code 0..7 nearest to the ticks (96, 48, 32, 24, 16, 12, 8, 6;
-  // the first of equals) and its label.
+  // Retrig rates by code 0..7: 96, 48, 32, 24, 16, 12, 8 and 6 ticks a
+  // repeat, a quarter down to a sixty-fourth.
+  static constexpr int kRateCodes = 8;
+  // The ticks of a rate code; 24 (a sixteenth) outside 0..7.
+  static int rateTicks(int code);
+  // The rate code nearest to the ticks (the first of equals) and its label.
   static int rateCode(int ticks);
   static const char* rateLabel(int ticks);
   // The height share 0..1 of retrig repeat k of a cell.
