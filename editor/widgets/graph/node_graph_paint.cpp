@@ -12,6 +12,7 @@
 #include "editor/widgets/graph/bank_wave.h"
 #include "editor/widgets/graph/node_graph.h"
 #include "editor/widgets/widget_support.h"
+#include "engine/params/param_tables.h"
 #include "ui/controls/value_text.h"
 #include "ui/draw/icons.h"
 #include "ui/draw/shapes.h"
@@ -34,8 +35,6 @@ constexpr float kShapeEpsilon = 0.000001f;
 constexpr std::uint32_t kSparkleSeed = 0x5417AE;
 
 const char* const kTrigModes[] = {"FRE", "TRG", "HLD", "ONE", "HALF"};
-const char* const kDivisions[] = {"1/32", "1/16T", "1/16", "1/16.", "1/8T",
-                                  "1/8",  "1/8.",  "1/4",  "1/2",   "1/1"};
 
 bool isHit(const Layout& l, int type) { return !l.half.body && l.half.mode == type; }
 bool isBody(const Layout& l, int type) { return l.half.body && l.half.mode == type; }
@@ -522,9 +521,10 @@ class Painter {
       vLine(c.x + sx * s_, c.y + 2.0f * s_, c.y + c.height - 2.0f * s_,
             withAlpha(palette::kBorder, hot ? 0.8f : 0.4f), 1.0f);
     }
-    const std::string rate = node.lfoSynced
-                                 ? std::string(kDivisions[std::clamp(node.lfoDivision, 0, 9)])
-                                 : ui::formatNumber(node.lfoRateHz, node.lfoRateHz < 10.0f ? 1 : 0) + "Hz";
+    const std::string rate =
+        node.lfoSynced
+            ? std::string(ob::divisionLabel(std::clamp(node.lfoDivision, 0, ob::kDivisionCount - 1)))
+            : ui::formatNumber(node.lfoRateHz, node.lfoRateHz < 10.0f ? 1 : 0) + "Hz";
     ui::drawText(dl_, {c.x + 44.0f * s_, c.y, std::max(c.width - 46.0f * s_, 0.0f), c.height}, rate,
                  TextStyle::Caption, hot ? palette::kLight : palette::kMuted, TextAlign::Centre);
   }
