@@ -69,9 +69,7 @@ void EditorView::keepHouse(double time) {
 void EditorView::followPlayhead() {
   playheadStepChanged_ = -1;
   const float before = playhead_;
-  const bool playing = host_.internalPlay.load(std::memory_order_relaxed) != 0 ||
-                       host_.hostPlaying.load(std::memory_order_relaxed) != 0;
-  if (!playing) {
+  if (!host_.playing()) {
     shownStep_ = lastStep_ = prevStep_ = -1;
     playhead_ = -1.0f;
     if (before >= 0.0f) benchPage_.grid.playStep = -1;  // once, as playback stops

@@ -85,8 +85,7 @@ const ui::HeaderModel& HeaderBar::fillModel(const HeaderBarInput& input) {
   m.pages = kPages;
   m.page = static_cast<std::uint32_t>(input.page);
   ui::HeaderTransport transport;
-  const bool playing = host_.internalPlay.load(std::memory_order_relaxed) != 0 ||
-                       host_.hostPlaying.load(std::memory_order_relaxed) != 0;
+  const bool playing = host_.playing();
   transport.state.playing = playing;
   transport.state.position = playing ? host_.engine.playheadStep() * 0.25 : 0.0;
   if (hostTempo_.driving()) {
@@ -111,9 +110,7 @@ HeaderBarResult HeaderBar::readResult(const ui::HeaderResult& header, EditorPage
   r.pageChanged = header.page.has_value();
   r.anchor = header.documentField;
   if (header.transport.play) {
-    const bool playing = host_.internalPlay.load(std::memory_order_relaxed) != 0 ||
-                         host_.hostPlaying.load(std::memory_order_relaxed) != 0;
-    host_.internalPlay.store(playing ? 0 : 1, std::memory_order_relaxed);
+    host_.internalPlay.store(host_.playing() ? 0 : 1, std::memory_order_relaxed);
   }
   if (header.action) {
     switch (*header.action) {

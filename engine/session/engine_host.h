@@ -30,6 +30,11 @@ struct EngineHost {
   std::atomic<std::uint8_t> internalPlay{1};
   // The host transport plays; written by process, read by the editor.
   std::atomic<std::uint8_t> hostPlaying{0};
+  // Main thread: the pattern plays, by either transport.
+  bool playing() const {
+    return internalPlay.load(std::memory_order_relaxed) != 0 ||
+           hostPlaying.load(std::memory_order_relaxed) != 0;
+  }
   // The tempo the host's transport plays the pattern at, in place of the
   // pattern's own; 0 while it stops or gives none. Written by process,
   // read by the editor.
