@@ -26,11 +26,6 @@ constexpr std::uint32_t kDivider = 0x592A3520;
 // 0.75 of the way from the top colour to that blend just below the top.
 constexpr std::array<GradientStop, 3> kBody{{{0.0f, 0xCC1C2A14}, {0.12f, 0xCC11190C}, {1.0f, 0xCC0D1309}}};
 
-void line(ImDrawList* dl, ImVec2 a, ImVec2 b, std::uint32_t colour) {
-  const ImVec2 points[] = {a, b};
-  drawPolyline(dl, points, colour, 1.0f);
-}
-
 }  // namespace
 
 Rect paintPanelFrame(ImDrawList* dl, const Rect& rect, std::string_view title) {
@@ -38,7 +33,8 @@ Rect paintPanelFrame(ImDrawList* dl, const Rect& rect, std::string_view title) {
   const float r = kRadius * s;
   drawShadow(dl, rect, 0.45f, 2.0f);
   fillVerticalGradient(dl, rect, r, kBody);
-  line(dl, ImVec2(rect.x + r, rect.y + 0.5f), ImVec2(rect.x + rect.width - r, rect.y + 0.5f), kHighlight);
+  drawLine(dl, ImVec2(rect.x + r, rect.y + 0.5f), ImVec2(rect.x + rect.width - r, rect.y + 0.5f), kHighlight,
+           1.0f);
   strokeRect(dl, rect.inset(s / 2.0f, s / 2.0f), kBorder, kRadius, 1.0f);
 
   Rect content = rect.inset(kPadding * s, kPadding * s);
@@ -47,7 +43,8 @@ Rect paintPanelFrame(ImDrawList* dl, const Rect& rect, std::string_view title) {
                      std::max(0.0f, rect.width - 2.0f * kPadding * s), kTitleHeight * s};
   drawText(dl, heading, title, TextStyle::Heading, kTitle, TextAlign::Left);
   const float divider = heading.y + heading.height - 0.5f * s;
-  line(dl, ImVec2(rect.x + 6.0f * s, divider), ImVec2(rect.x + rect.width - 6.0f * s, divider), kDivider);
+  drawLine(dl, ImVec2(rect.x + 6.0f * s, divider), ImVec2(rect.x + rect.width - 6.0f * s, divider), kDivider,
+           1.0f);
   const float bottom = content.y + content.height;
   content.y = heading.y + heading.height + kTitleGap * s;
   content.height = std::max(0.0f, bottom - content.y);

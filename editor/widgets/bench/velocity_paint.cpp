@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <string>
 
@@ -30,17 +29,13 @@ const char* modeWord(int mode) {
   }
 }
 
-void line(ImDrawList* dl, ImVec2 a, ImVec2 b, std::uint32_t colour, float width) {
-  ui::drawPolyline(dl, std::array{a, b}, colour, width);
-}
-
 }  // namespace
 
 void VelocityTile::paint(ImDrawList* dl) const {
   const float s = ui::scale();
   // Routes below the graph reach past the tile; nothing is drawn outside it.
-  dl->PushClipRect(ImVec2(rect.x, rect.y), ImVec2(rect.x + std::max(rect.width, 0.0f), rect.y + std::max(rect.height, 0.0f)),
-                   true);
+  dl->PushClipRect(ImVec2(rect.x, rect.y),
+                   ImVec2(rect.x + std::max(rect.width, 0.0f), rect.y + std::max(rect.height, 0.0f)), true);
   ui::fillRect(dl, rect, palette::kTilePanel, 4.0f);
   ui::strokeRect(dl, rect.inset(0.5f * s, 0.5f * s), palette::kBorder, 4.0f, 1.0f);
   const float header = std::min(kHeader * s, std::max(rect.height, 0.0f));
@@ -52,7 +47,7 @@ void VelocityTile::paint(ImDrawList* dl) const {
   if (g.width >= 8.0f * s && g.height >= 8.0f * s) {
     const bool layered = model_.sampleBased && zones() >= 1;
     if (layered) paintZones(dl, g);
-    line(dl, {g.x, g.y + g.height}, {g.x + g.width, g.y + g.height}, kBaseLine, 1.0f);
+    ui::drawLine(dl, {g.x, g.y + g.height}, {g.x + g.width, g.y + g.height}, kBaseLine, 1.0f);
     paintRoutes(dl, g);
     if (model_.routes.empty() && !layered)
       ui::drawText(dl, g, "right-click to add a velocity route", ui::TextStyle::Caption, kEmptyHint,
@@ -70,8 +65,9 @@ void VelocityTile::paintZones(ImDrawList* dl, const ui::Rect& g) const {
     const float right = xOfVelocity(model_.zoneVelMax[static_cast<std::size_t>(z)]);
     const ui::Rect span{left, g.y, std::max(right - left, 0.0f), g.height};
     if (z % 2 == 0) ui::fillRect(dl, span, kZoneFill);
-    ui::drawText(dl, {span.x, span.y, span.width, kHeader * s}, slotLabel(model_.zoneSlots[static_cast<std::size_t>(z)]),
-                 ui::TextStyle::Caption, kZoneLabel, ui::TextAlign::Centre);
+    ui::drawText(dl, {span.x, span.y, span.width, kHeader * s},
+                 slotLabel(model_.zoneSlots[static_cast<std::size_t>(z)]), ui::TextStyle::Caption, kZoneLabel,
+                 ui::TextAlign::Centre);
     left = right;
   }
   for (int i = 0; i + 1 < n; ++i) {
@@ -96,7 +92,7 @@ void VelocityTile::paintRoutes(ImDrawList* dl, const ui::Rect& g) const {
     const bool hot = hoverKind == kRoute && hoverIndex == index;
     const std::uint32_t colour = hot ? palette::kAccentHovered : kRouteColour;
     // The ramp runs to the true point; the clip cuts what lies below.
-    line(dl, origin, handlePoint(index), colour, hot ? 2.0f : 1.4f);
+    ui::drawLine(dl, origin, handlePoint(index), colour, hot ? 2.0f : 1.4f);
     ui::fillCircle(dl, shownHandlePoint(index), 3.0f * s, colour);
     if (!hot) continue;
     const Route& r = model_.routes[j];

@@ -154,16 +154,11 @@ class Painter {
             11.0f * s_};
   }
   float mirrored(float X, bool rev) const { return rev ? r_.x + r_.width - (X - r_.x) : X; }
-  // Solid lines are two-point polylines: the framework's lines are dashed.
-  void line(ImVec2 a, ImVec2 b, std::uint32_t colour, float width) {
-    const ImVec2 ends[] = {a, b};
-    ui::drawPolyline(dl_, ends, colour, width);
-  }
   void hLine(float x0, float x1, float yy, std::uint32_t colour, float width) {
-    line(at(x0, yy), at(x1, yy), colour, width);
+    ui::drawLine(dl_, at(x0, yy), at(x1, yy), colour, width);
   }
   void vLine(float xx, float y0, float y1, std::uint32_t colour, float width) {
-    line(at(xx, y0), at(xx, y1), colour, width);
+    ui::drawLine(dl_, at(xx, y0), at(xx, y1), colour, width);
   }
 
   // One point per inner pixel column, at the column's time.
@@ -241,8 +236,8 @@ class Painter {
     const float mid = band.y + 0.5f * band.height;
     const bool on = active(index);
     // Rising to the right with brightness, the right end under the handle.
-    line(at(band.x, mid - tilt), at(band.x + band.width, mid + tilt), withAlpha(0xD0A828, on ? 0.95f : 0.5f),
-         on ? 2.5f : 1.5f);
+    ui::drawLine(dl_, at(band.x, mid - tilt), at(band.x + band.width, mid + tilt),
+                 withAlpha(0xD0A828, on ? 0.95f : 0.5f), on ? 2.5f : 1.5f);
     ui::drawText(dl_, {band.x, band.y, 30.0f * s_, band.height}, "dark", TextStyle::Caption, 0x808A8870);
     ui::drawText(dl_, {band.x + band.width - 34.0f * s_, band.y, 34.0f * s_, band.height}, "bright",
                  TextStyle::Caption, 0x808A8870, TextAlign::Right);
