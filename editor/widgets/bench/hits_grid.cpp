@@ -96,7 +96,7 @@ HitsGrid::Geometry HitsGrid::geometry(const ui::Rect& r) const {
 
 bool HitsGrid::hasChip(const Geometry& g, int i) const {
   if (i < 0 || i >= g.count || cells[static_cast<std::size_t>(i)].retrigCount < 2) return false;
-  if (i != selectedStep && i != hoverStep) return false;
+  if (i != selectedStep && i != hoverStep_) return false;
   return g.cellWidth >= kChipMinCell * ui::scale();
 }
 
@@ -163,7 +163,7 @@ void HitsGrid::draw(const ui::Rect& r) {
 
 void HitsGrid::drawGrid(const Geometry& g) {
   const ImVec2 pointer = ImGui::GetIO().MousePos;
-  hoverStep = g.cellAt(pointer);
+  hoverStep_ = g.cellAt(pointer);
   // Registered before the cells, so they take the presses over them.
   interactLoopTab(g);
   interactChips(g);
@@ -182,14 +182,14 @@ void HitsGrid::interactLoopTab(const Geometry& g) {
   desc.cursor = ImGuiMouseCursor_ResizeEW;
   desc.tooltip = help.c_str();
   const ui::Interaction it = ui::interact("loop", desc);
-  loopHot = it.hovered || it.held;
-  if (it.pressed) loopSent = loopLength;
+  loopHot_ = it.hovered || it.held;
+  if (it.pressed) loopSent_ = loopLength;
   if (!it.held || !moved(it)) return;
   // Each moved frame lands on a boundary; only a new one is a new length,
   // so a long drag is not a stream of identical edits.
   const int length = std::clamp(g.boundaryNearest(it.pressPos.x + it.total.x), 1, g.count);
-  if (length == loopSent) return;
-  loopSent = length;
+  if (length == loopSent_) return;
+  loopSent_ = length;
   if (onLoopLength) onLoopLength(length);
 }
 
@@ -224,58 +224,57 @@ void HitsGrid::interactCell(const Geometry& g, int i) {
   if (it.rightClicked && cells[index].active() && onToggle) onToggle(i);
   if (it.pressed) {
     if (cells[index].active()) {
-      dragStep = i;
-      baseMicro = cells[index].micro;
-      baseCount = cells[index].retrigCount;
-      baseRamp = cells[index].retrigRamp;
-      dragMode = kUndecided;
+      dragStep_ = i;
+      baseMicro_ = cells[index].micro;
+      baseCount_ = cells[index].retrigCount;
+      baseRamp_ = cells[index].retrigRamp;
+      dragMode_ = kUndecided;
     } else {
       toggleAndSelect();
     }
   }
   if (it.doubleClicked) {
     if (cells[index].active()) {
-      dragStep = -1;
-      dragMode = kUndecided;
+      dragStep_ = -1;
+      dragMode_ = kUndecided;
       select(i == selectedStep ? -1 : i);
     } else {
       toggleAndSelect();
     }
   }
-  if (dragStep != i) return;
+  if (dragStep_ != i) return;
   if (it.held && moved(it)) dragCell(g, i, it.total, it.altAtPress);
   if (it.released) {
-    const bool click = dragMode == kUndecided;
-    dragStep = -1;
-    dragMode = kUndecided;
+    const bool click = dragMode_ == kUndecided;
+    dragStep_ = -1;
+    dragMode_ = kUndecided;
     if (click) select(i == selectedStep ? -1 : i);
   }
 }
 
 void HitsGrid::dragCell(const Geometry& g, int i, ImVec2 total, bool altAtPress) {
   const float s = ui::scale();
-  if (dragMode == kUndecided) {
+  if (dragMode_ == kUndecided) {
     if (std::fabs(total.x) <= kDragThreshold * s && std::fabs(total.y) <= kDragThreshold * s) return;
-    dragMode = altAtPress                                ? kRetrigCount
-               : std::fabs(total.y) > std::fabs(total.x) ? kRetrigRamp
-                                                         : kMicro;
+    dragMode_ = altAtPress ? kRetrigCount : std::fabs(total.y) > std::fabs(total.x) ? kRetrigRamp : kMicro;
   }
   // Always from the values at the press plus the whole drag, so frames do
   // not accumulate.
-  switch (dragMode) {
+  switch (dragMode_) {
     case kMicro:
-      if (onMicro) onMicro(i, clampTo(total.x / std::max(g.cellWidth, 1.0f) + baseMicro, -1.0f, 1.0f));
+      if (onMicro) onMicro(i, clampTo(total.x / std::max(g.cellWidth, 1.0f) + baseMicro_, -1.0f, 1.0f));
       break;
     case kRetrigCount: {
-      int n = baseCount + static_cast<int>(std::trunc(total.x / (kRetrigPitch * s)));
+      int n = baseCount_ + static_cast<int>(std::trunc(total.x / (kRetrigPitch * s)));
       // One repeat is no retrig: a drag from none jumps straight to two.
-      if (n < 2) n = baseCount == 0 && total.x >= kRetrigPitch * s ? 2 : 0;
+      if (n < 2) n = baseCount_ == 0 && total.x >= kRetrigPitch * s ? 2 : 0;
       if (onRetrigCount) onRetrigCount(i, std::clamp(n, 0, kMaxRetrig));
       break;
     }
     case kRetrigRamp:
       if (cells[static_cast<std::size_t>(i)].retrigCount < 2) break;
-      if (onRetrigRamp) onRetrigRamp(i, std::clamp(baseRamp - 2 * static_cast<int>(std::trunc(total.y / s)), -128, 127));
+      if (onRetrigRamp)
+        onRetrigRamp(i, std::clamp(baseRamp_ - 2 * static_cast<int>(std::trunc(total.y / s)), -128, 127));
       break;
     default: break;
   }

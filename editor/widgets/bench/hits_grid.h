@@ -47,7 +47,7 @@ class HitsGrid {
   // Where the cells of a frame lie.
   struct Geometry {
     ui::Rect rect;
-    int count = 1;        // cells shown, 1..16
+    int count = 1;  // cells shown, 1..16
     float gap = 0.0f;
     float cellWidth = 0.0f;
     float cellHeight = 0.0f;  // above the number strip
@@ -108,17 +108,6 @@ class HitsGrid {
   int playStep = -1;  // written each frame; -1 when stopped
   int count = kCells;
   int loopLength = kCells;
-
-  // Gesture state, from a press on an active cell to its release.
-  int dragStep = -1;
-  float baseMicro = 0.0f;
-  int baseCount = 0;
-  int baseRamp = 0;
-  int dragMode = kUndecided;
-  int loopSent = 0;  // the length last sent by the loop tab's drag
-
-  int hoverStep = -1;
-  std::uint8_t loopHot = 0;
   ui::Rect rect;
 
  private:
@@ -135,6 +124,17 @@ class HitsGrid {
   void drawChips(ImDrawList* dl, const Geometry& g) const;
   void drawLoopTab(ImDrawList* dl, const Geometry& g) const;
   void drawNumbers(ImDrawList* dl, const Geometry& g) const;
+
+  // Gesture state, from a press on an active cell to its release.
+  int dragStep_ = -1;
+  float baseMicro_ = 0.0f;
+  int baseCount_ = 0;
+  int baseRamp_ = 0;
+  int dragMode_ = kUndecided;
+  int loopSent_ = 0;  // the length last sent by the loop tab's drag
+
+  int hoverStep_ = -1;
+  std::uint8_t loopHot_ = 0;
 };
 
 }  // namespace orbi
