@@ -72,12 +72,12 @@ void VelocityTile::paintZones(ImDrawList* dl, const ui::Rect& g) const {
   }
   for (int i = 0; i + 1 < n; ++i) {
     const float x = xOfVelocity(model_.zoneVelMax[static_cast<std::size_t>(i)]);
-    const bool hot = hoverKind == kDivider && hoverIndex == i;
+    const bool hot = hoverKind_ == kDivider && hoverIndex_ == i;
     const std::uint32_t colour = hot ? palette::kAccentHovered : kDividerColour;
     ui::fillRect(dl, {x - s, g.y, 2.0f * s, g.height}, colour);
     ui::fillCircle(dl, {x, bottom}, 3.0f * s, colour);
   }
-  const bool chipHot = hoverKind == kModeChip;
+  const bool chipHot = hoverKind_ == kModeChip;
   const ui::Rect chip{g.x + g.width - 60.0f * s, g.y, 58.0f * s, kHeader * s};
   ui::fillRect(dl, chip, chipHot ? kChipHovered : palette::kTrackFill, 4.0f);
   ui::drawText(dl, chip, modeWord(model_.layerMode), ui::TextStyle::Caption,
@@ -89,7 +89,7 @@ void VelocityTile::paintRoutes(ImDrawList* dl, const ui::Rect& g) const {
   const ImVec2 origin{g.x, g.y + g.height};
   for (std::size_t j = 0; j < model_.routes.size(); ++j) {
     const int index = static_cast<int>(j);
-    const bool hot = hoverKind == kRoute && hoverIndex == index;
+    const bool hot = hoverKind_ == kRoute && hoverIndex_ == index;
     const std::uint32_t colour = hot ? palette::kAccentHovered : kRouteColour;
     // The ramp runs to the true point; the clip cuts what lies below.
     ui::drawLine(dl, origin, handlePoint(index), colour, hot ? 2.0f : 1.4f);
