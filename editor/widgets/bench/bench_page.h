@@ -31,7 +31,7 @@ class BenchPage {
   static constexpr int kMaxTracks = 8;
 
   struct TrackRow {
-    std::string label;  // the sound's name, or "TRK " and the number
+    std::string label;                     // the sound's name, or "TRK " and the number
     std::array<std::uint8_t, 16> steps{};  // 1 where the step is active
     bool muted = false;
     int chokeGroup = -1;  // 0..7, -1 for none
@@ -90,13 +90,15 @@ class BenchPage {
   std::string hitsTitle;
   std::string rateLabel;
   Rects rects;
-  bool rateHovered = false;
-  bool addHovered = false;
   int selectedTrack = 0;
 
  private:
   void drawTrackRow(ImDrawList* dl, int i) const;
   void drawAddTrack(ImDrawList* dl) const;
+
+  // The rate pill and the add row are under the pointer this frame.
+  bool rateHovered_ = false;
+  bool addHovered_ = false;
 };
 
 // A closed rounded-rectangle outline as 21 points: four quarter arcs of five

@@ -55,9 +55,9 @@ void call(const Fn& fn, int i) {
 
 std::array<ImVec2, 21> roundedRectPath(const ui::Rect& box, float radius) {
   const float r = std::min({radius, box.width / 2.0f, box.height / 2.0f});
-  const std::array<ImVec2, 4> centres = {ImVec2(box.x + box.width - r, box.y + r),
-                                         ImVec2(box.x + box.width - r, box.y + box.height - r),
-                                         ImVec2(box.x + r, box.y + box.height - r), ImVec2(box.x + r, box.y + r)};
+  const std::array<ImVec2, 4> centres = {
+      ImVec2(box.x + box.width - r, box.y + r), ImVec2(box.x + box.width - r, box.y + box.height - r),
+      ImVec2(box.x + r, box.y + box.height - r), ImVec2(box.x + r, box.y + r)};
   std::array<ImVec2, 21> path{};
   std::size_t n = 0;
   for (std::size_t arc = 0; arc < centres.size(); ++arc)
@@ -80,16 +80,16 @@ ui::Rect BenchPage::rowRect(int i) const {
 }
 
 void BenchPage::handleTrackInput() {
-  rateHovered = false;
+  rateHovered_ = false;
   if (hasArea(rects.ratePill)) {
     const ui::Interaction it = button("rate", rects.ratePill);
-    rateHovered = it.hovered;
+    rateHovered_ = it.hovered;
     if ((it.pressed || it.doubleClicked || it.rightClicked) && cycleRate) cycleRate();
   }
-  addHovered = false;
+  addHovered_ = false;
   if (rows.size() < kMaxTracks) {
     const ui::Interaction it = button("add", rects.addRow);
-    addHovered = it.hovered;
+    addHovered_ = it.hovered;
     if ((it.pressed || it.doubleClicked || it.rightClicked) && addTrack) addTrack();
   }
   // Every callback may rebuild the rows: the count is read again for each
@@ -114,12 +114,13 @@ void BenchPage::handleTrackInput() {
 
 void BenchPage::drawTracks(ImDrawList* dl) const {
   if (hasArea(rects.ratePill)) {
-    ui::fillRect(dl, rects.ratePill, rateHovered ? kRateHovered : palette::kTrackFill, 4.0f);
-    ui::drawText(dl, rects.ratePill, rateLabel, ui::TextStyle::Small, rateHovered ? palette::kAccent : palette::kMuted,
-                 ui::TextAlign::Centre);
+    ui::fillRect(dl, rects.ratePill, rateHovered_ ? kRateHovered : palette::kTrackFill, 4.0f);
+    ui::drawText(dl, rects.ratePill, rateLabel, ui::TextStyle::Small,
+                 rateHovered_ ? palette::kAccent : palette::kMuted, ui::TextAlign::Centre);
   }
   ui::drawText(dl, rects.hitsTitle, kHitsHelp, ui::TextStyle::Caption, palette::kMuted, ui::TextAlign::Right);
-  ui::drawText(dl, rects.grooveTitle, kGrooveHelp, ui::TextStyle::Caption, palette::kMuted, ui::TextAlign::Right);
+  ui::drawText(dl, rects.grooveTitle, kGrooveHelp, ui::TextStyle::Caption, palette::kMuted,
+               ui::TextAlign::Right);
   for (int i = 0; static_cast<std::size_t>(i) < rows.size(); ++i) drawTrackRow(dl, i);
   if (rows.size() < kMaxTracks) drawAddTrack(dl);
 }
@@ -131,10 +132,11 @@ void BenchPage::drawTrackRow(ImDrawList* dl, int i) const {
   const float yc = r.y + r.height / 2.0f;
   const bool selected = i == selectedTrack;
   const bool choked = row.chokeGroup >= 0 && row.chokeGroup < kMaxTracks;
-  if (selected) ui::fillRect(dl, {r.x, r.y + s, 3.0f * s, std::max(r.height - 2.0f * s, 0.0f)}, palette::kAccent);
+  if (selected)
+    ui::fillRect(dl, {r.x, r.y + s, 3.0f * s, std::max(r.height - 2.0f * s, 0.0f)}, palette::kAccent);
   const std::uint32_t nameColour = row.muted ? kMutedName : selected ? palette::kLight : palette::kMuted;
-  ui::drawText(dl, {r.x + 7.0f * s, r.y, (kNameColumn - (choked ? kBadgeRoom : 0.0f)) * s, r.height}, row.label,
-               ui::TextStyle::Small, nameColour);
+  ui::drawText(dl, {r.x + 7.0f * s, r.y, (kNameColumn - (choked ? kBadgeRoom : 0.0f)) * s, r.height},
+               row.label, ui::TextStyle::Small, nameColour);
   if (row.muted) {
     const float width = std::min(ui::measureText(row.label, ui::TextStyle::Small).x, kNameColumn * s);
     ui::fillRect(dl, {r.x + 7.0f * s, yc - 0.5f * s, width, s}, kStrike);
@@ -143,8 +145,8 @@ void BenchPage::drawTrackRow(ImDrawList* dl, int i) const {
     const ui::Rect badge{r.x + 63.0f * s, yc - 7.0f * s, 18.0f * s, 14.0f * s};
     const std::uint32_t colour = row.muted ? kBadgeMuted : kBadge;
     ui::strokeRect(dl, badge, colour, 4.0f, 1.0f);
-    ui::drawText(dl, badge, std::string("G").append(std::to_string(row.chokeGroup + 1)), ui::TextStyle::Caption, colour,
-                 ui::TextAlign::Centre);
+    ui::drawText(dl, badge, std::string("G").append(std::to_string(row.chokeGroup + 1)),
+                 ui::TextStyle::Caption, colour, ui::TextAlign::Centre);
   }
   const float free = std::max(r.width - kDotsLeft * s, 0.0f);
   const float pitch = (free - kDotsSlack * s) / 16.0f;
@@ -162,10 +164,10 @@ void BenchPage::drawAddTrack(ImDrawList* dl) const {
   const ui::Rect& A = rects.addRow;
   const ui::Rect box{A.x + 7.0f * s, A.y + s, kNameColumn * s, std::max(A.height - 2.0f * s, 0.0f)};
   const auto outline = roundedRectPath(box, 4.0f * s);
-  ui::strokePath(dl, outline, addHovered ? palette::kAccent : palette::kBorder, 1.0f, 3.0f, 3.0f);
-  ui::drawText(dl, box, "+ TRACK", ui::TextStyle::Small, addHovered ? palette::kAccent : kAddIdle,
+  ui::strokePath(dl, outline, addHovered_ ? palette::kAccent : palette::kBorder, 1.0f, 3.0f, 3.0f);
+  ui::drawText(dl, box, "+ TRACK", ui::TextStyle::Small, addHovered_ ? palette::kAccent : kAddIdle,
                ui::TextAlign::Centre);
-  if (addHovered)
+  if (addHovered_)
     ui::drawText(dl, {A.x + 90.0f * s, A.y, std::max(A.width - 90.0f * s, 0.0f), A.height},
                  "pick the machine for the new track", ui::TextStyle::Caption, kAddHint);
 }
