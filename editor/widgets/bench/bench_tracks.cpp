@@ -22,15 +22,16 @@ constexpr float kNameColumn = 76.0f;
 constexpr float kBadgeRoom = 22.0f;
 constexpr float kDotsLeft = 86.0f;
 constexpr float kDotsSlack = 45.0f;  // the 3 between each of the sixteen dots
-constexpr std::uint32_t kRateHovered = 0x338DC63F;
-constexpr std::uint32_t kMutedName = 0x738A8870;
-constexpr std::uint32_t kStrike = 0xCCC84830;
-constexpr std::uint32_t kBadgeMuted = 0x598A8870;
-constexpr std::uint32_t kBadge = 0xBF8DC63F;
-constexpr std::uint32_t kDotOther = 0x8C8DC63F;
-constexpr std::uint32_t kDotOff = 0xB32A3520;
-constexpr std::uint32_t kAddIdle = 0xA68A8870;
-constexpr std::uint32_t kAddHint = 0xB38A8870;
+using palette::withAlphaByte;
+constexpr std::uint32_t kRateHovered = withAlphaByte(palette::kAccent, 0x33);
+constexpr std::uint32_t kMutedName = withAlphaByte(palette::kMuted, 0x73);
+constexpr std::uint32_t kStrike = withAlphaByte(palette::kDanger, 0xCC);
+constexpr std::uint32_t kBadgeMuted = withAlphaByte(palette::kMuted, 0x59);
+constexpr std::uint32_t kBadge = withAlphaByte(palette::kAccent, 0xBF);
+constexpr std::uint32_t kDotOther = withAlphaByte(palette::kAccent, 0x8C);
+constexpr std::uint32_t kDotOff = withAlphaByte(palette::kBorder, 0xB3);
+constexpr std::uint32_t kAddIdle = withAlphaByte(palette::kMuted, 0xA6);
+constexpr std::uint32_t kAddHint = withAlphaByte(palette::kMuted, 0xB3);
 
 constexpr const char* kHitsHelp = "click a hit to edit it, again for the base, right-click to remove";
 constexpr const char* kGrooveHelp =

@@ -14,12 +14,13 @@
 namespace orbi {
 namespace {
 
-constexpr std::uint32_t kCellFill = 0x0D1108;
-constexpr std::uint32_t kWaveLight = 0xF0EED8;
-constexpr std::uint32_t kAmber = 0xD0A828;  // micro-timing, silence, repeats, markers
-constexpr std::uint32_t kChipFill = 0xEB1A2214;
-constexpr std::uint32_t kChipOutline = 0xCCD0A828;
-constexpr std::uint32_t kPlayhead = 0xFFC84830;
+// These three take their alpha from faded.
+constexpr std::uint32_t kCellFill = palette::kTilePanel;
+constexpr std::uint32_t kWaveLight = palette::kLight;
+constexpr std::uint32_t kAmber = palette::kWarning;  // micro-timing, silence, repeats, markers
+constexpr std::uint32_t kChipFill = palette::withAlphaByte(palette::kDarkFill, 0xEB);
+constexpr std::uint32_t kChipOutline = palette::withAlphaByte(palette::kWarning, 0xCC);
+constexpr std::uint32_t kPlayhead = palette::kDanger;
 constexpr float kMicroShift = 0.42f;
 constexpr float kMinLevel = 0.06f;
 constexpr float kWaveHeight = 0.9f;
