@@ -66,7 +66,6 @@ class EditorView : public ui::View, public EditorContext {
   void toggleMute(std::int32_t track) override;
   void audition(const ob::Sound& sound, float level, float gain) override;
   void refresh() override;
-  void benchChanged() override {}
 
   // Each only when its history holds something; the restored project is
   // posted with the play position kept.

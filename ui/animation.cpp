@@ -7,11 +7,6 @@
 
 namespace orbi::ui {
 
-void startAnimation(std::uint32_t id) {
-  context().animations()[id] = ImGui::GetTime();
-  requestFrame();
-}
-
 float animationState(std::uint32_t id, float duration) {
   auto& starts = context().animations();
   const auto it = starts.find(id);

@@ -65,7 +65,6 @@ void BenchController::setParamValue(int index, float value) {
   else
     send(command(ob::kEditSoundParam, t, 0, index, value));
   rebuild();
-  context->benchChanged();
 }
 
 void BenchController::setParamByName(std::string_view key, float value) {

@@ -194,7 +194,6 @@ class BenchController {
   int previewRenders() const { return previewRenders_; }
 
   // ---- Operations shared with the panels
-  static int ticksPerStep(int index);
   // A copy of a drum with the other halves silenced, never reversed.
   static ob::Sound isolateHalf(const ob::Sound& sound, int half);
   // "exc1_tone" with "exc2_" gives "exc2_tone"; other keys stay.

@@ -22,9 +22,9 @@ constexpr float kTrackRadius = 2.5f;
 constexpr float kMarkReach = 3.0f;  // knob and base tick, above and below the track
 constexpr float kKnobWidth = 4.0f;
 
-constexpr std::uint32_t kUnlockedFill = 0xBF8DC63F;
-constexpr std::uint32_t kLockBand = 0x4DA4D165;
-constexpr std::uint32_t kBaseTick = 0x8C8A8870;
+constexpr std::uint32_t kUnlockedFill = palette::withAlphaByte(palette::kAccent, 0xBF);
+constexpr std::uint32_t kLockBand = palette::withAlphaByte(palette::kAccentHovered, 0x4D);
+constexpr std::uint32_t kBaseTick = palette::withAlphaByte(palette::kMuted, 0x8C);
 
 // The row's three columns; the track lies between label and value.
 struct RowLayout {

@@ -118,10 +118,6 @@ void Engine::postProject(const Project& project, bool keepPosition) {
   delete projectMailbox_.exchange(post.release(), std::memory_order_acq_rel);
 }
 
-void Engine::postProject(std::unique_ptr<Project> project, bool keepPosition) {
-  if (project) postProject(*project, keepPosition);
-}
-
 int Engine::drainRetired() {
   int freed = 0;
   std::int32_t r = retireRead_.load(std::memory_order_relaxed);

@@ -77,7 +77,6 @@ class Engine {
   // Whole project: copies it into a heap post and hands it over; a post the
   // audio thread never took is freed here.
   void postProject(const Project& project, bool keepPosition);
-  void postProject(std::unique_ptr<Project> project, bool keepPosition);
   // Frees the copies the audio thread retired; returns how many.
   int drainRetired();
   void setSampleSnapshot(const SamplePoolSnapshot* snapshot);

@@ -11,7 +11,6 @@
 
 #include "support/ui/ui_harness.h"
 #include "tests/ui/recording_param.h"
-#include "ui/animation.h"
 #include "ui/context.h"
 #include "ui/draw/draw_log.h"
 #include "ui/theme/colour.h"
@@ -360,7 +359,7 @@ TEST(DragValue, FillBorderAndTextFollowTheState) {
   // A flash started on the field's id lights the border towards green.
   rig.harness.pointerAway();
   rig.harness.frame([&] {
-    startAnimation(ImGui::GetID("field"));
+    context().animations()[ImGui::GetID("field")] = ImGui::GetTime();
     dragValue("field", rig.rect, rig.param, rig.options);
   });
   const std::uint32_t flashed = look(rig).borders[0]->colour;

@@ -79,7 +79,7 @@ class Scene {
 
     desc.rect = kFlash;
     const ImGuiID flash = ImGui::GetID("flash");
-    if (interact("flash", desc).clicked) startAnimation(flash);
+    if (interact("flash", desc).clicked) context().animations()[flash] = ImGui::GetTime();
     const float left = animationState(flash, 0.3f);
     fillRect(dl, kFlash, 0xFF000000u | static_cast<std::uint32_t>(255.0f * left) << 16);
 

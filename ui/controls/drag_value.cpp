@@ -13,6 +13,7 @@
 #include "ui/draw/text.h"
 #include "ui/interact/interaction.h"
 #include "ui/theme/colour.h"
+#include "ui/theme/palette.h"
 
 namespace orbi::ui {
 namespace {
@@ -24,16 +25,16 @@ constexpr float kPixelsPerStep = 6.0f;
 constexpr float kFineFactor = 0.1f;  // with Shift
 constexpr float kFlashFade = 0.5f;   // seconds
 
-constexpr std::uint32_t kFill = 0xFF25331A;
-constexpr std::uint32_t kFillActive = 0xFF2F4121;  // hovered or held
-constexpr std::uint32_t kBorderHeld = 0xFF5A8A1A;
-constexpr std::uint32_t kBorder = 0xFF2A3520;
-constexpr std::uint32_t kBorderFlash = 0xFF8DC63F;
-constexpr std::uint32_t kBareHighlight = 0x992F4121;
-constexpr std::uint32_t kTextReadOnly = 0xFF5D5F4A;
-constexpr std::uint32_t kTextHeld = 0xFF8DC63F;
-constexpr std::uint32_t kText = 0xFFF0EED8;
-constexpr std::uint32_t kCaption = 0xFF8A8870;
+constexpr std::uint32_t kFill = palette::kGreenButton;
+constexpr std::uint32_t kFillActive = palette::kGreenHover;  // hovered or held
+constexpr std::uint32_t kBorderHeld = palette::kAccentDim;
+constexpr std::uint32_t kBorder = palette::kBorder;
+constexpr std::uint32_t kBorderFlash = palette::kAccent;
+constexpr std::uint32_t kBareHighlight = palette::withAlphaByte(palette::kGreenHover, 0x99);
+constexpr std::uint32_t kTextReadOnly = palette::kDisabledText;
+constexpr std::uint32_t kTextHeld = palette::kAccent;
+constexpr std::uint32_t kText = palette::kLight;
+constexpr std::uint32_t kCaption = palette::kMuted;
 
 ImVec2 naturalSize(const DragValueOptions& options) {
   const float s = scale();

@@ -13,6 +13,7 @@
 #include "ui/draw/utf8.h"
 #include "ui/layout/keep_inside.h"
 #include "ui/theme/colour.h"
+#include "ui/theme/palette.h"
 
 namespace orbi::ui {
 namespace {
@@ -22,8 +23,8 @@ constexpr float kTextPx = 12.0f;
 // lives through this many frames before an inactive input closes it.
 constexpr int kFramesToFocus = 3;
 
-constexpr std::uint32_t kBoxFill = 0xFF202C19;
-constexpr std::uint32_t kBoxBorder = 0xFF5A8A1A;
+constexpr std::uint32_t kBoxFill = palette::kTrackFill;
+constexpr std::uint32_t kBoxBorder = palette::kAccentDim;
 
 constexpr ImGuiWindowFlags kBoxFlags = ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize |
                                        ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoScrollbar |

@@ -8,13 +8,14 @@
 #include "ui/draw/shapes.h"
 #include "ui/frame_recovery.h"
 #include "ui/interact/interaction.h"
+#include "ui/theme/palette.h"
 
 namespace orbi::ui {
 namespace {
 
-constexpr std::uint32_t kSelectedFill = 0x732D3D20;
-constexpr std::uint32_t kHoveredFill = 0x802F4121;
-constexpr std::uint32_t kAccentBar = 0xFF8DC63F;
+constexpr std::uint32_t kSelectedFill = palette::withAlphaByte(palette::kGreenSoft, 0x73);
+constexpr std::uint32_t kHoveredFill = palette::withAlphaByte(palette::kGreenHover, 0x80);
+constexpr std::uint32_t kAccentBar = palette::kAccent;
 constexpr float kAccentBarWidth = 3.0f;
 
 // Ends the child and pops the list's two style values on every way out,

@@ -20,6 +20,8 @@ struct ChooserSlot {
   std::shared_ptr<FileChooserSession> session;
 };
 
+ChooserSlot& chooserSlot(UiContext& ui) { return store<ChooserSlot>(ui, kFileChooserKey); }
+
 constexpr const char* kPopupId = "###orbi.fileChooser";
 
 const char* defaultTitle(FileDialogKind kind) {
@@ -157,14 +159,13 @@ void drawBody(FileChooserSession& s) {
 
 }  // namespace
 
-FileChooserSession* activeFileChooser(UiContext& ui) {
-  return store<ChooserSlot>(ui, kFileChooserKey).session.get();
-}
+FileChooserSession* activeFileChooser(UiContext& ui) { return chooserSlot(ui).session.get(); }
 
 void drawFileChooser() {
-  ChooserSlot& slot = store<ChooserSlot>(context(), kFileChooserKey);
-  if (!slot.session) return;
-  FileChooserSession& s = *slot.session;
+  UiContext& ui = context();
+  FileChooserSession* shown = activeFileChooser(ui);
+  if (!shown) return;
+  FileChooserSession& s = *shown;
   if (!s.shown && !s.abandoned && !s.result) {
     ImGui::OpenPopup(kPopupId);
     s.shown = true;
@@ -180,13 +181,13 @@ void drawFileChooser() {
                               ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoCollapse)) {
     // Closed from outside (another popup took its place): a cancel.
     cancelChoice(s);
-    slot.session.reset();
+    chooserSlot(ui).session.reset();
     return;
   }
   if (!s.abandoned && !s.result) drawBody(s);
   if (s.abandoned || s.result) {
     ImGui::CloseCurrentPopup();
-    slot.session.reset();
+    chooserSlot(ui).session.reset();
   }
   ImGui::EndPopup();
 }
@@ -196,7 +197,7 @@ InEditorChooser::InEditorChooser(UiContext& ui, const FileDialogRequest& request
 
 InEditorChooser::InEditorChooser(UiContext& ui, std::shared_ptr<FileChooserSession> session)
     : session_(std::move(session)) {
-  store<ChooserSlot>(ui, kFileChooserKey).session = session_;
+  chooserSlot(ui).session = session_;
 }
 
 InEditorChooser::~InEditorChooser() { session_->abandoned = true; }

@@ -10,6 +10,7 @@
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
 #include "ui/interact/interaction.h"
+#include "ui/theme/palette.h"
 
 namespace orbi::ui {
 namespace {
@@ -25,11 +26,11 @@ constexpr float kNameRightRoom = 12.0f;
 constexpr float kDotOffset = 6.0f;
 constexpr float kDotRadius = 3.0f;
 
-constexpr std::uint32_t kNameHeld = 0xFF3E5827;
-constexpr std::uint32_t kNameHovered = 0xFF2F4121;
-constexpr std::uint32_t kName = 0xFFF0EED8;
-constexpr std::uint32_t kUntitled = 0xFF8A8870;
-constexpr std::uint32_t kDot = 0xFF8DC63F;
+constexpr std::uint32_t kNameHeld = palette::kGreenDeep;
+constexpr std::uint32_t kNameHovered = palette::kGreenHover;
+constexpr std::uint32_t kName = palette::kLight;
+constexpr std::uint32_t kUntitled = palette::kMuted;
+constexpr std::uint32_t kDot = palette::kAccent;
 
 std::string_view shownName(const DocumentBoxState& state) {
   return state.name.empty() ? std::string_view("Untitled") : state.name;

@@ -20,6 +20,7 @@
 #include "ui/header/header_status.h"
 #include "ui/header/page_rail.h"
 #include "ui/shortcuts.h"
+#include "ui/theme/palette.h"
 
 namespace orbi::ui {
 namespace {
@@ -32,7 +33,7 @@ constexpr float kGap = 8.0f;
 constexpr float kUndoButton = 24.0f;
 constexpr float kUndoGap = 4.0f;
 
-constexpr std::uint32_t kLabelColour = 0xFF8A8870;
+constexpr std::uint32_t kLabelColour = palette::kMuted;
 
 constexpr std::array<ShortcutRow, 4> kGeneralRows{{
     {"Ctrl+Z", "Undo"},
@@ -181,10 +182,10 @@ void drawSecondRow(HeaderFlow& flow, const FrameInfo& frame, Rect row) {
   const HeaderModel& model = flow.model;
   row = row.inset(kRowInset * s, 0.0f);
   if (model.pages.size() > 1) {
-    const Rect rail = row.takeLeft(pageRailSize(model.pages, model.pageExtras).x);
+    const Rect rail = row.takeLeft(pageRailSize(model.pages).x);
     row.takeLeft(kGap * s);
     std::uint32_t page = model.page;
-    drawPageRail("pages", rail, model.pages, &page, model.pageExtras);
+    drawPageRail("pages", rail, model.pages, &page);
     if (page != model.page) flow.result.page = page;
   }
   if (const std::optional<HeaderTransport>& transport = model.transport) {

@@ -15,11 +15,12 @@
 #include "ui/popups/popup_text.h"
 #include "ui/style_scope.h"
 #include "ui/theme/colour.h"
+#include "ui/theme/palette.h"
 
 namespace orbi::ui {
 namespace {
 
-constexpr std::uint32_t kModalBackground = 0xFF1F2A15;
+constexpr std::uint32_t kModalBackground = palette::kModalFill;
 constexpr ImGuiWindowFlags kModalFlags =
     ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoSavedSettings;
 

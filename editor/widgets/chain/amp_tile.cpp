@@ -135,7 +135,7 @@ void AmpTile::dragCorner(int k, ImVec2 at) {
 
 bool AmpTile::clickPill(ImVec2 p) {
   if (!contains(pillRect(), p)) return false;
-  dragTarget = -1;
+  dragTarget_ = -1;
   if (onSync) onSync(!sync);
   gestureEnded();
   return true;
@@ -160,10 +160,10 @@ void AmpTile::draw(const ui::Rect& r) {
       }
       break;
     case TileGesture::Press:
-      if (!clickPill(it.pressPos)) dragTarget = hitTest(it.pressPos);
+      if (!clickPill(it.pressPos)) dragTarget_ = hitTest(it.pressPos);
       break;
     case TileGesture::SecondClick: clickPill(it.pressPos); break;
-    case TileGesture::Drag: dragCorner(dragTarget, dragPoint(it)); break;
+    case TileGesture::Drag: dragCorner(dragTarget_, dragPoint(it)); break;
     case TileGesture::Release: release(); break;
     case TileGesture::None: break;
   }
@@ -177,7 +177,7 @@ void AmpTile::draw(const ui::Rect& r) {
     drawPill(dl, pillRect(), "tempo", kTempoPill, tilecolour::kLight);
   else
     drawPill(dl, pillRect(), "seconds");
-  if (hoverTarget >= 0) drawHoverLabel(dl, timeLabel(hoverTarget));
+  if (hoverTarget_ >= 0) drawHoverLabel(dl, timeLabel(hoverTarget_));
   end();
 }
 

@@ -95,11 +95,11 @@ void DriveTile::openEntry(int h) {
 void DriveTile::dragArea(int k, float totalDy) {
   const float n = -totalDy / (kSweep * ui::scale());
   if (k == 0) {
-    setDrive(dragStartValue + 15.0f * n);
+    setDrive(dragStartValue_ + 15.0f * n);
   } else if (k == 1) {
-    setBits(dragStartValue + 15.0f * n);
+    setBits(dragStartValue_ + 15.0f * n);
   } else {
-    rate = clamp01(dragStartValue - n);
+    rate = clamp01(dragStartValue_ - n);
     if (onRate) onRate(rate);
   }
 }
@@ -155,7 +155,7 @@ void DriveTile::paintCrush(ImDrawList* dl, const ui::Rect& box) const {
 
 bool DriveTile::clickPill(ImVec2 p) {
   if (!contains(pillRect(), p)) return false;
-  dragTarget = -1;
+  dragTarget_ = -1;
   if (onShape) onShape((shape + 1) % 3);
   gestureEnded();
   return true;
@@ -173,12 +173,12 @@ void DriveTile::draw(const ui::Rect& r) {
     }
     case TileGesture::Press:
       if (!clickPill(it.pressPos)) {
-        dragTarget = hitTest(it.pressPos, it.shiftAtPress);
-        dragStartValue = dragTarget == 0 ? drive : dragTarget == 1 ? bits : rate;
+        dragTarget_ = hitTest(it.pressPos, it.shiftAtPress);
+        dragStartValue_ = dragTarget_ == 0 ? drive : dragTarget_ == 1 ? bits : rate;
       }
       break;
     case TileGesture::SecondClick: clickPill(it.pressPos); break;
-    case TileGesture::Drag: dragArea(dragTarget, it.total.y); break;
+    case TileGesture::Drag: dragArea(dragTarget_, it.total.y); break;
     case TileGesture::Release: release(); break;
     case TileGesture::None: break;
   }
@@ -188,7 +188,7 @@ void DriveTile::draw(const ui::Rect& r) {
   paintTransfer(dl, curveBox);
   paintCrush(dl, crushBox);
   drawPill(dl, pillRect(), shapeWord(shape));
-  const int shown = dragTarget >= 0 ? dragTarget : it.hovered ? hitTest(pointer(), false) : -1;
+  const int shown = dragTarget_ >= 0 ? dragTarget_ : it.hovered ? hitTest(pointer(), false) : -1;
   if (shown == 0)
     drawHoverLabel(dl, "drive  " + ui::formatNumber(drive, 1) + "x");
   else if (shown == 1)

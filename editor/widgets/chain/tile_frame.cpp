@@ -59,7 +59,7 @@ TileGesture StageTileFrame::gesture(const ui::Interaction& it) {
     return TileGesture::Press;
   }
   if (it.doubleClicked) return TileGesture::SecondClick;
-  if (it.held && dragTarget >= 0 && (!dragSent_ || it.delta.x != 0.0f || it.delta.y != 0.0f)) {
+  if (it.held && dragTarget_ >= 0 && (!dragSent_ || it.delta.x != 0.0f || it.delta.y != 0.0f)) {
     dragSent_ = true;
     return TileGesture::Drag;
   }
@@ -68,12 +68,12 @@ TileGesture StageTileFrame::gesture(const ui::Interaction& it) {
 }
 
 void StageTileFrame::release() {
-  if (dragTarget >= 0) gestureEnded();
-  dragTarget = -1;
+  if (dragTarget_ >= 0) gestureEnded();
+  dragTarget_ = -1;
 }
 
 void StageTileFrame::updateHover(const ui::Interaction& it, int hitUnderPointer) {
-  hoverTarget = dragTarget >= 0 ? dragTarget : it.hovered ? hitUnderPointer : -1;
+  hoverTarget_ = dragTarget_ >= 0 ? dragTarget_ : it.hovered ? hitUnderPointer : -1;
 }
 
 void StageTileFrame::end() {
@@ -95,7 +95,7 @@ void StageTileFrame::drawHoverLabel(ImDrawList* dl, std::string_view text) const
 
 void StageTileFrame::drawHandle(ImDrawList* dl, ImVec2 at, int index) const {
   const float s = ui::scale();
-  if (index == hoverTarget)
+  if (index == hoverTarget_)
     ui::fillCircle(dl, at, 3.5f * s, tilecolour::kCurve);
   else
     ui::fillCircle(dl, at, 2.5f * s, tilecolour::kLight);

@@ -59,13 +59,14 @@ class StageTileFrame {
   ui::Rect plotRect() const;
 
   std::function<void()> onGestureEnd;
-  int dragTarget = -1;   // the handle or area being dragged
-  int hoverTarget = -1;  // the handle drawn hot this frame
-  ui::Rect rect;         // of the last draw
+  ui::Rect rect;  // of the last draw
   std::string tooltipText;
   NumberEntry entry;
 
  protected:
+  int dragTarget_ = -1;   // the handle or area being dragged
+  int hoverTarget_ = -1;  // the handle drawn hot this frame
+
   // Pushes the tile's id scope, stores the rect and the help text, and
   // registers the tile's interaction.
   ui::Interaction begin(const char* word, const ui::Rect& r, const char* help, ImGuiMouseCursor cursor);
@@ -84,7 +85,7 @@ class StageTileFrame {
   }
   // The release: ends a grabbed drag.
   void release();
-  // hoverTarget from the dragged target, else the hit under the pointer.
+  // hoverTarget_ from the dragged target, else the hit under the pointer.
   void updateHover(const ui::Interaction& it, int hitUnderPointer);
   // The entry, then the scope is popped.
   void end();

@@ -128,8 +128,8 @@ void TransientTile::draw(const ui::Rect& r) {
                    {underPointer, (underPointer == 0 ? strike : body) * 100.0f, -100.0f, 100.0f, label, "%"});
       }
       break;
-    case TileGesture::Press: dragTarget = hitTest(it.pressPos); break;
-    case TileGesture::Drag: dragHandle(dragTarget, dragPoint(it)); break;
+    case TileGesture::Press: dragTarget_ = hitTest(it.pressPos); break;
+    case TileGesture::Drag: dragHandle(dragTarget_, dragPoint(it)); break;
     case TileGesture::Release: release(); break;
     case TileGesture::SecondClick:
     case TileGesture::None: break;
@@ -144,10 +144,10 @@ void TransientTile::draw(const ui::Rect& r) {
   drawCurve(dl, shape, p.y + p.height, tilecolour::kFill);
   drawHandle(dl, shape[static_cast<std::size_t>(strikePeak)], 0);
   drawHandle(dl, shape[static_cast<std::size_t>(bodyPeak)], 1);
-  if (hoverTarget >= 0) {
-    const float amount = hoverTarget == 0 ? strike : body;
+  if (hoverTarget_ >= 0) {
+    const float amount = hoverTarget_ == 0 ? strike : body;
     drawHoverLabel(
-        dl, std::string(hoverTarget == 0 ? "strike" : "body") + "  " + signedWhole(amount * 100.0f) + "%");
+        dl, std::string(hoverTarget_ == 0 ? "strike" : "body") + "  " + signedWhole(amount * 100.0f) + "%");
   }
   end();
 }

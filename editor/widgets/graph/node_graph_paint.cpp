@@ -12,6 +12,7 @@
 #include "editor/widgets/graph/bank_wave.h"
 #include "editor/widgets/graph/node_graph.h"
 #include "editor/widgets/widget_support.h"
+#include "engine/params/param_tables.h"
 #include "ui/controls/value_text.h"
 #include "ui/draw/icons.h"
 #include "ui/draw/shapes.h"
@@ -34,8 +35,6 @@ constexpr float kShapeEpsilon = 0.000001f;
 constexpr std::uint32_t kSparkleSeed = 0x5417AE;
 
 const char* const kTrigModes[] = {"FRE", "TRG", "HLD", "ONE", "HALF"};
-const char* const kDivisions[] = {"1/32", "1/16T", "1/16", "1/16.", "1/8T",
-                                  "1/8",  "1/8.",  "1/4",  "1/2",   "1/1"};
 
 bool isHit(const Layout& l, int type) { return !l.half.body && l.half.mode == type; }
 bool isBody(const Layout& l, int type) { return l.half.body && l.half.mode == type; }
@@ -155,16 +154,11 @@ class Painter {
             11.0f * s_};
   }
   float mirrored(float X, bool rev) const { return rev ? r_.x + r_.width - (X - r_.x) : X; }
-  // Solid lines are two-point polylines: the framework's lines are dashed.
-  void line(ImVec2 a, ImVec2 b, std::uint32_t colour, float width) {
-    const ImVec2 ends[] = {a, b};
-    ui::drawPolyline(dl_, ends, colour, width);
-  }
   void hLine(float x0, float x1, float yy, std::uint32_t colour, float width) {
-    line(at(x0, yy), at(x1, yy), colour, width);
+    ui::drawLine(dl_, at(x0, yy), at(x1, yy), colour, width);
   }
   void vLine(float xx, float y0, float y1, std::uint32_t colour, float width) {
-    line(at(xx, y0), at(xx, y1), colour, width);
+    ui::drawLine(dl_, at(xx, y0), at(xx, y1), colour, width);
   }
 
   // One point per inner pixel column, at the column's time.
@@ -242,8 +236,8 @@ class Painter {
     const float mid = band.y + 0.5f * band.height;
     const bool on = active(index);
     // Rising to the right with brightness, the right end under the handle.
-    line(at(band.x, mid - tilt), at(band.x + band.width, mid + tilt), withAlpha(0xD0A828, on ? 0.95f : 0.5f),
-         on ? 2.5f : 1.5f);
+    ui::drawLine(dl_, at(band.x, mid - tilt), at(band.x + band.width, mid + tilt),
+                 withAlpha(0xD0A828, on ? 0.95f : 0.5f), on ? 2.5f : 1.5f);
     ui::drawText(dl_, {band.x, band.y, 30.0f * s_, band.height}, "dark", TextStyle::Caption, 0x808A8870);
     ui::drawText(dl_, {band.x + band.width - 34.0f * s_, band.y, 34.0f * s_, band.height}, "bright",
                  TextStyle::Caption, 0x808A8870, TextAlign::Right);
@@ -522,9 +516,10 @@ class Painter {
       vLine(c.x + sx * s_, c.y + 2.0f * s_, c.y + c.height - 2.0f * s_,
             withAlpha(palette::kBorder, hot ? 0.8f : 0.4f), 1.0f);
     }
-    const std::string rate = node.lfoSynced
-                                 ? std::string(kDivisions[std::clamp(node.lfoDivision, 0, 9)])
-                                 : ui::formatNumber(node.lfoRateHz, node.lfoRateHz < 10.0f ? 1 : 0) + "Hz";
+    const std::string rate =
+        node.lfoSynced
+            ? std::string(ob::divisionLabel(std::clamp(node.lfoDivision, 0, ob::kDivisionCount - 1)))
+            : ui::formatNumber(node.lfoRateHz, node.lfoRateHz < 10.0f ? 1 : 0) + "Hz";
     ui::drawText(dl_, {c.x + 44.0f * s_, c.y, std::max(c.width - 46.0f * s_, 0.0f), c.height}, rate,
                  TextStyle::Caption, hot ? palette::kLight : palette::kMuted, TextAlign::Centre);
   }

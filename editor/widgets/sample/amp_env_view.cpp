@@ -67,8 +67,8 @@ ImGuiMouseCursor AmpEnvView::cursorAt(ImVec2 pointer) const {
 }
 
 void AmpEnvView::press(const ui::Interaction& it) {
-  target = it.pressPos.x <= peakX() + kPeakReach * ui::scale() ? kPeak : kTail;
-  peakAxis = 1;
+  target_ = it.pressPos.x <= peakX() + kPeakReach * ui::scale() ? kPeak : kTail;
+  peakAxis_ = 1;
   dragTo(it.pressPos, ImVec2(0.0f, 0.0f));
 }
 
@@ -77,26 +77,26 @@ void AmpEnvView::move(const ui::Interaction& it) {
 }
 
 void AmpEnvView::endGesture() {
-  target = kNoTarget;
-  peakAxis = 1;
+  target_ = kNoTarget;
+  peakAxis_ = 1;
 }
 
 void AmpEnvView::dragTo(ImVec2 pointer, ImVec2 total) {
   const ui::Rect c = contentRect();
   const float s = ui::scale();
-  if (target == kTail) {
+  if (target_ == kTail) {
     const float reach = kDecayShare * c.width;
     const float u = clampTo(pointer.x - peakX(), kTailStart * s, reach + kTailStart * s);
     const float t = (u - kTailStart * s) / std::max(reach, s);
     setParam(1, slots[1].fromNormalized(t));
     return;
   }
-  if (target != kPeak) return;
-  if (peakAxis == 1) {
+  if (target_ != kPeak) return;
+  if (peakAxis_ == 1) {
     if (std::fabs(total.x) < kAxisDecision * s && std::fabs(total.y) < kAxisDecision * s) return;
-    peakAxis = std::fabs(total.y) > std::fabs(total.x) ? 3 : 2;
+    peakAxis_ = std::fabs(total.y) > std::fabs(total.x) ? 3 : 2;
   }
-  if (peakAxis == 2) {
+  if (peakAxis_ == 2) {
     const float t = clamp01((pointer.x - c.x) / std::max(kAttackShare * c.width, s));
     setParam(0, slots[0].fromNormalized(t));
   } else {

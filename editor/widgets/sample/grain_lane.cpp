@@ -51,32 +51,32 @@ ImGuiMouseCursor GrainLane::cursorAt(ImVec2 pointer) const {
 }
 
 void GrainLane::press(const ui::Interaction&) {
-  axis = 1;
-  dragging = true;
-  sizeAtPress = value(0);
-  densityAtPress = value(1);
+  axis_ = 1;
+  dragging_ = true;
+  sizeAtPress_ = value(0);
+  densityAtPress_ = value(1);
 }
 
 void GrainLane::move(const ui::Interaction& it) {
-  if (!dragging) return;
+  if (!dragging_) return;
   const float s = ui::scale();
   const float dx = it.total.x, dy = it.total.y;
-  if (axis == 1) {
+  if (axis_ == 1) {
     if (std::fabs(dx) < kAxisDecision * s && std::fabs(dy) < kAxisDecision * s) return;
-    axis = std::fabs(dy) > std::fabs(dx) ? 3 : 2;
+    axis_ = std::fabs(dy) > std::fabs(dx) ? 3 : 2;
   }
-  if (axis == 2) {
-    const float t = clamp01(slots[0].toNormalized(sizeAtPress) + dx / (kSweep * s));
+  if (axis_ == 2) {
+    const float t = clamp01(slots[0].toNormalized(sizeAtPress_) + dx / (kSweep * s));
     setParam(0, slots[0].fromNormalized(t));
-  } else if (axis == 3) {
-    const float t = clamp01(slots[1].toNormalized(densityAtPress) - dy / (kSweep * s));
+  } else if (axis_ == 3) {
+    const float t = clamp01(slots[1].toNormalized(densityAtPress_) - dy / (kSweep * s));
     setParam(1, slots[1].fromNormalized(t));
   }
 }
 
 void GrainLane::endGesture() {
-  dragging = false;
-  axis = 0;
+  dragging_ = false;
+  axis_ = 0;
 }
 
 int GrainLane::pickTyped(ImVec2 pointer) const {
@@ -101,8 +101,8 @@ void GrainLane::paint(ImDrawList* dl) {
   std::vector<ImVec2> hump(kHumpSegments + 1);
   // The first grain is centred on the left edge: half of it would lie
   // outside the lane.
-  dl->PushClipRect(ImVec2(rect.x, rect.y), ImVec2(rect.x + std::max(rect.width, 0.0f), rect.y + std::max(rect.height, 0.0f)),
-                   true);
+  dl->PushClipRect(ImVec2(rect.x, rect.y),
+                   ImVec2(rect.x + std::max(rect.width, 0.0f), rect.y + std::max(rect.height, 0.0f)), true);
   for (int i = 0; i < count; ++i) {
     const float x = c.x + static_cast<float>(i) * spacing * c.width;
     // The quadratic curve from (x - g/2, base) over (x, base - k) to (x + g/2, base).

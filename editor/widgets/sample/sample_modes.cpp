@@ -96,15 +96,15 @@ void SampleView::applyWindowDrag(float pointerX, float dy) {
   const float u = xToFraction(pointerX);
   const float start = slotValue("start", 0.0f), end = slotValue("end", 1.0f);
   const float span = std::max(end - start, kSmallestSpan);
-  const int slot = findSlot(windowKey(windowDrag));
+  const int slot = findSlot(windowKey(windowDrag_));
   if (slot < 0) return;
-  switch (windowDrag) {
+  switch (windowDrag_) {
     case kStart: setParam(slot, std::min(u, end - kSmallestWindow)); break;
     case kEnd: setParam(slot, std::max(u, start + kSmallestWindow)); break;
     case kFadeIn: setParam(slot, clamp01((u - start) / span)); break;
     case kFadeOut: setParam(slot, clamp01((end - u) / span)); break;
     case kBody:
-      setParam(slot, clampTo(gainAtPress - dy * kDbPerSweep / (kSweep * s), -kGainRange, kGainRange));
+      setParam(slot, clampTo(gainAtPress_ - dy * kDbPerSweep / (kSweep * s), -kGainRange, kGainRange));
       break;
     default: break;
   }
@@ -126,22 +126,22 @@ void SampleView::drawWindowView() {
   const ImVec2 pointer = ImGui::GetIO().MousePos;
   const int hit = windowHit(pointer);
   const ui::Interaction it =
-      bodyItem("wave", body(), windowCursor(windowDrag != kNone ? windowDrag : hit), hintText);
-  gainHovered = it.hovered && hit == kBody ? 1 : 0;
+      bodyItem("wave", body(), windowCursor(windowDrag_ != kNone ? windowDrag_ : hit), hintText);
+  gainHovered_ = it.hovered && hit == kBody ? 1 : 0;
   if (it.rightClicked) {
     const int slot = findSlot(windowKey(hit));
     if (slot >= 0) openEntryFor(slot);
   }
   if (it.pressed) {
-    windowDrag = windowHit(it.pressPos);
-    if (windowDrag == kBody) gainAtPress = gainDb();
-    if (windowDrag != kNone && slots.size() >= 2) applyWindowDrag(it.pressPos.x, 0.0f);
-  } else if ((it.held || it.released) && moved(it) && windowDrag != kNone && slots.size() >= 2) {
+    windowDrag_ = windowHit(it.pressPos);
+    if (windowDrag_ == kBody) gainAtPress_ = gainDb();
+    if (windowDrag_ != kNone && slots.size() >= 2) applyWindowDrag(it.pressPos.x, 0.0f);
+  } else if ((it.held || it.released) && moved(it) && windowDrag_ != kNone && slots.size() >= 2) {
     applyWindowDrag(it.pressPos.x + it.total.x, it.total.y);
   }
   if (it.released) {
-    windowDrag = kNone;
-    dragIndex = -1;
+    windowDrag_ = kNone;
+    dragIndex_ = -1;
   }
   if (slots.size() < 2) return;
 
@@ -172,7 +172,7 @@ void SampleView::drawWindowView() {
   for (std::size_t i = 0; i < slots.size(); ++i) drawModulation(dl, static_cast<int>(i));
   if (findSlot("gain") >= 0) {
     const float db = gainDb();
-    const bool live = gainHovered || windowDrag == kBody;
+    const bool live = gainHovered_ || windowDrag_ == kBody;
     if (live || std::fabs(db) > 0.05f) {
       const std::string text = std::string("gain ") + (db >= 0.0f ? "+" : "") + valueText(db, 5.0f, "dB");
       ui::drawText(dl, {c.x + 6.0f * s, c.y + 3.0f * s, std::max(0.0f, c.width - 12.0f * s), 14.0f * s}, text,
@@ -202,18 +202,18 @@ int SampleView::slicePick(float x) const {
 
 void SampleView::drawSlicesView() {
   const float pointerX = ImGui::GetIO().MousePos.x;
-  const bool onMarker = dragIndex >= 1 || slicePick(pointerX) >= 1;
+  const bool onMarker = dragIndex_ >= 1 || slicePick(pointerX) >= 1;
   const ui::Interaction it =
       bodyItem("slices", body(), onMarker ? ImGuiMouseCursor_ResizeEW : ImGuiMouseCursor_Arrow, hintText);
   if (it.rightClicked) {
     const int i = slicePick(pointerX);
     if (i >= 1 && onSliceDelete) onSliceDelete(i);
-    dragIndex = -1;
+    dragIndex_ = -1;
   }
   if (it.doubleClicked && slicePick(pointerX) < 0 && onSliceAdd) onSliceAdd(xToFraction(pointerX));
   if (it.pressed) {
     const int i = slicePick(it.pressPos.x);
-    dragIndex = i >= 1 ? i : -1;
+    dragIndex_ = i >= 1 ? i : -1;
     if (i < 1 && markers && markerCount > 0) {
       const float u = xToFraction(it.pressPos.x);
       int k = 0;
@@ -221,10 +221,10 @@ void SampleView::drawSlicesView() {
         if (markers[m] <= u) k = m;
       if (!slots.empty()) setParam(0, static_cast<float>(k));
     }
-  } else if ((it.held || it.released) && it.delta.x != 0.0f && dragIndex >= 1 && onSliceMove) {
-    onSliceMove(dragIndex, xToFraction(it.pressPos.x + it.total.x));
+  } else if ((it.held || it.released) && it.delta.x != 0.0f && dragIndex_ >= 1 && onSliceMove) {
+    onSliceMove(dragIndex_, xToFraction(it.pressPos.x + it.total.x));
   }
-  if (it.released) dragIndex = -1;
+  if (it.released) dragIndex_ = -1;
 
   // onSliceMove may have replaced the marker table: read it afresh.
   ImDrawList* dl = ImGui::GetWindowDrawList();
@@ -267,29 +267,29 @@ void SampleView::drawGrainsView() {
     if (k >= 0) openEntryFor(k);
   }
   if (it.pressed) {
-    dragIndex = grainsPick(it.pressPos.x);
-    axisLock = 1;
-    gainAtPress = gainDb();
-  } else if ((it.held || it.released) && moved(it) && dragIndex >= 0 && slots.size() >= 2) {
-    if (axisLock == 1 &&
+    dragIndex_ = grainsPick(it.pressPos.x);
+    axisLock_ = 1;
+    gainAtPress_ = gainDb();
+  } else if ((it.held || it.released) && moved(it) && dragIndex_ >= 0 && slots.size() >= 2) {
+    if (axisLock_ == 1 &&
         (std::fabs(it.total.x) >= kAxisDecision * s || std::fabs(it.total.y) >= kAxisDecision * s))
-      axisLock = std::fabs(it.total.x) < std::fabs(it.total.y) ? 3 : 2;
-    if (axisLock == 3) {
+      axisLock_ = std::fabs(it.total.x) < std::fabs(it.total.y) ? 3 : 2;
+    if (axisLock_ == 3) {
       const int gain = findSlot("gain");
       if (gain >= 0)
         setParam(gain,
-                 clampTo(gainAtPress - it.total.y * kDbPerSweep / (kSweep * s), -kGainRange, kGainRange));
-    } else if (axisLock == 2) {
+                 clampTo(gainAtPress_ - it.total.y * kDbPerSweep / (kSweep * s), -kGainRange, kGainRange));
+    } else if (axisLock_ == 2) {
       const float u = xToFraction(it.pressPos.x + it.total.x);
-      if (dragIndex == 0)
+      if (dragIndex_ == 0)
         setParam(0, u);
       else
         setParam(1, std::fabs(u - clamp01(slots[0].value)));
     }
   }
   if (it.released) {
-    dragIndex = -1;
-    axisLock = 0;
+    dragIndex_ = -1;
+    axisLock_ = 0;
   }
   if (slots.size() < 2) return;
 

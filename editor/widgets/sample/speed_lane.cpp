@@ -66,8 +66,8 @@ ImGuiMouseCursor SpeedLane::cursorAt(ImVec2 pointer) const {
 }
 
 void SpeedLane::press(const ui::Interaction& it) {
-  target = targetAt(it.pressPos.x);
-  dragging = true;
+  target_ = targetAt(it.pressPos.x);
+  dragging_ = true;
   dragTo(it.pressPos.x);
 }
 
@@ -76,18 +76,18 @@ void SpeedLane::move(const ui::Interaction& it) {
 }
 
 void SpeedLane::endGesture() {
-  dragging = false;
-  target = kNoTarget;
+  dragging_ = false;
+  target_ = kNoTarget;
 }
 
 void SpeedLane::dragTo(float x) {
-  if (!dragging) return;
+  if (!dragging_) return;
   const ui::Rect c = contentRect();
   const float length = c.width <= 0.0f ? 0.5f : clampTo((x - c.x) / c.width, kShortestBar, 1.0f);
   const float q = -12.0f * std::log2(std::max(2.0f * length, 0.001f));
-  if (target == kBar) {
+  if (target_ == kBar) {
     setParam(0, clampTo(q, -kTuneRange, kTuneRange));
-  } else if (target == kFan) {
+  } else if (target_ == kFan) {
     const int spread = spreadSlot();
     if (spread >= 0) setParam(spread, clamp01(std::max(value(0) - q, 0.0f) / kFanSemitones));
   }

@@ -27,14 +27,12 @@ class SpeedLane : public SamplerLane {
   std::string lengthLabel(float tune) const;
 
   float sampleSeconds = 0.0f;  // the sound's sample, 0 without one; set by the owner
-  int target = kNoTarget;
-  bool dragging = false;
 
  protected:
   ImGuiMouseCursor cursorAt(ImVec2 pointer) const override;
   void press(const ui::Interaction& it) override;
   void move(const ui::Interaction& it) override;
-  bool gestureActive() const override { return dragging; }
+  bool gestureActive() const override { return dragging_; }
   void endGesture() override;
   int pickTyped(ImVec2 pointer) const override;
   TypedField typedField(int slot) const override;
@@ -43,6 +41,10 @@ class SpeedLane : public SamplerLane {
  private:
   float fanOffset() const;
   void dragTo(float x);
+
+  // Gesture state, from the press to the gesture's end.
+  int target_ = kNoTarget;
+  bool dragging_ = false;
 };
 
 }  // namespace orbi

@@ -104,30 +104,30 @@ ImGuiMouseCursor ToneBlock::cursorAt(ImVec2 pointer) const {
 }
 
 void ToneBlock::press(const ui::Interaction& it) {
-  target = contains(toneCornerRect(), it.pressPos) ? kLowPass : it.shiftAtPress ? kSrr : kCrush;
-  valueAtPress = value(target);
-  dragging = true;
+  target_ = contains(toneCornerRect(), it.pressPos) ? kLowPass : it.shiftAtPress ? kSrr : kCrush;
+  valueAtPress_ = value(target_);
+  dragging_ = true;
   dragTo(it.pressPos.x, 0.0f);
 }
 
 void ToneBlock::move(const ui::Interaction& it) { dragTo(it.pressPos.x + it.total.x, it.total.y); }
 
 void ToneBlock::endGesture() {
-  dragging = false;
-  target = kNoTarget;
+  dragging_ = false;
+  target_ = kNoTarget;
 }
 
 void ToneBlock::dragTo(float x, float dy) {
-  if (!dragging) return;
+  if (!dragging_) return;
   const float sweep = kSweep * ui::scale();
-  if (target == kLowPass) {
+  if (target_ == kLowPass) {
     const ui::Rect t = toneCornerRect();
     setParam(kLowPass, slots[kLowPass].fromNormalized(t.width <= 0.0f ? 0.0f : clamp01((x - t.x) / t.width)));
-  } else if (target == kSrr) {
-    setParam(kSrr, slots[kSrr].fromNormalized(clamp01(slots[kSrr].toNormalized(valueAtPress) + dy / sweep)));
-  } else if (target == kCrush) {
+  } else if (target_ == kSrr) {
+    setParam(kSrr, slots[kSrr].fromNormalized(clamp01(slots[kSrr].toNormalized(valueAtPress_) + dy / sweep)));
+  } else if (target_ == kCrush) {
     // Down raises the crush amount, which is one less the bit depth's position.
-    const float amount = clamp01(1.0f - slots[kCrush].toNormalized(valueAtPress) + dy / sweep);
+    const float amount = clamp01(1.0f - slots[kCrush].toNormalized(valueAtPress_) + dy / sweep);
     setParam(kCrush, slots[kCrush].fromNormalized(1.0f - amount));
   }
 }
