@@ -58,6 +58,8 @@ class EditorContext {
   virtual void audition(const ob::Sound& sound, float level, float gain) = 0;
   // Brings the selection back inside the project and rebuilds the pages.
   virtual void refresh() = 0;
+  // Called after parameter, track, step, sample-slot and chop edits.
+  virtual void benchChanged() = 0;
 };
 
 }  // namespace orbi

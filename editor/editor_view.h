@@ -66,6 +66,7 @@ class EditorView : public ui::View, public EditorContext {
   void toggleMute(std::int32_t track) override;
   void audition(const ob::Sound& sound, float level, float gain) override;
   void refresh() override;
+  void benchChanged() override {}
 
   // Each only when its history holds something; the restored project is
   // posted with the play position kept.

@@ -28,6 +28,7 @@ void BenchController::applyChops(int slot, const float* positions, int count) {
   std::copy_n(positions, s.sliceCount, s.slices);
   context->commitProject(true);
   context->publishSamples();
+  context->benchChanged();
 }
 
 void BenchController::moveChop(int marker, float position) {
@@ -45,6 +46,7 @@ void BenchController::moveChop(int marker, float position) {
   s.slices[marker] = position > hi ? hi : std::max(position, lo);
   context->commitProject(true);
   context->publishSamples();
+  context->benchChanged();
 }
 
 void BenchController::addChop(float position) {
@@ -57,8 +59,7 @@ void BenchController::addChop(float position) {
   std::copy_n(s.slices, n, list.begin());
   if (n == 0) n = 1;  // a slot without markers starts from the one at 0
   const auto end = list.begin() + n;
-  if (n >= ob::kMaxSlices ||
-      std::any_of(list.begin(), end, [p](float m) { return std::fabs(m - p) < kAddMargin; }))
+  if (n >= ob::kMaxSlices || std::any_of(list.begin(), end, [p](float m) { return std::fabs(m - p) < kAddMargin; }))
     return;
   const auto at = std::find_if(list.begin(), end, [p](float m) { return m >= p; });
   std::copy_backward(at, end, end + 1);
@@ -77,6 +78,7 @@ void BenchController::removeChop(int marker) {
   s.sliceCount = static_cast<std::uint16_t>(n - 1);
   context->commitProject(true);
   context->publishSamples();
+  context->benchChanged();
 }
 
 void BenchController::onDetectChops() {
@@ -88,8 +90,7 @@ void BenchController::onDetectChops() {
   const int frames = std::min<int>(audio.frames, static_cast<int>(audio.left.size()));
   if (frames <= 0) return;
   std::array<float, ob::kMaxSlices> positions{};
-  const int n =
-      ob::detectTransients(audio.left.data(), frames, audio.sampleRate, positions.data(), ob::kMaxSlices);
+  const int n = ob::detectTransients(audio.left.data(), frames, audio.sampleRate, positions.data(), ob::kMaxSlices);
   if (n > 0) applyChops(slot, positions.data(), n);
 }
 

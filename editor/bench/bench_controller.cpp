@@ -42,8 +42,7 @@ int BenchController::validTrack() const {
   return t >= 0 && t < count ? t : -1;
 }
 
-ob::EditCommand BenchController::command(std::uint8_t kind, int track, int step, int index,
-                                         float value) const {
+ob::EditCommand BenchController::command(std::uint8_t kind, int track, int step, int index, float value) const {
   ob::EditCommand c;
   c.kind = kind;
   c.track = static_cast<std::uint32_t>(std::max(track, 0));
@@ -65,6 +64,7 @@ void BenchController::setParamValue(int index, float value) {
   else
     send(command(ob::kEditSoundParam, t, 0, index, value));
   rebuild();
+  context->benchChanged();
 }
 
 void BenchController::setParamByName(std::string_view key, float value) {
@@ -137,8 +137,7 @@ std::function<float(int)> BenchController::tickLive() const {
   if (t < 0 || t >= ob::kMaxTracks) return {};
   const ob::Engine* engine = &context->host().engine;
   return [engine, t](int i) {
-    return i < 0 ? 0.0f
-                 : engine->modulatedParam(static_cast<std::uint32_t>(t), static_cast<std::uint32_t>(i));
+    return i < 0 ? 0.0f : engine->modulatedParam(static_cast<std::uint32_t>(t), static_cast<std::uint32_t>(i));
   };
 }
 

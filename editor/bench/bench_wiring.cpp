@@ -31,6 +31,7 @@ void BenchController::wirePage() {
     context->setSelectedTrack(track);
     context->setSelectedStep(-1);
     rebuild();
+    context->benchChanged();
   };
   p.toggleMute = [this](int track) {
     context->toggleMute(track);
@@ -55,6 +56,7 @@ void BenchController::wirePage() {
     context->setSelectedStep(step);
     page->grid.selectedStep = step;
     rebuild();  // rewrites the hits title too
+    context->benchChanged();
   };
   p.toggleStep = [this](int step) {
     const int t = validTrack();

@@ -49,6 +49,7 @@ class RecordingContext final : public EditorContext {
   void toggleMute(std::int32_t) override {}
   void audition(const ob::Sound& sound, float, float) override { auditions.push_back(sound); }
   void refresh() override {}
+  void benchChanged() override {}
 
   // The newest snapshot back over the project; false when there is none.
   bool undo() {

@@ -42,7 +42,7 @@ class FakeEditorContext : public EditorContext {
     commands.clear();
     auditions.clear();
     undo.clear();
-    snapshots = coalescedSnapshots = commits = publishes = 0;
+    snapshots = coalescedSnapshots = commits = publishes = benchChanges = 0;
   }
 
   ob::Project& project() override { return host_->project; }
@@ -85,6 +85,7 @@ class FakeEditorContext : public EditorContext {
     auditions.push_back({sound, level, gain});
   }
   void refresh() override {}
+  void benchChanged() override { ++benchChanges; }
 
   ob::Pattern& pattern() { return host_->project.patterns[0]; }
 
@@ -97,6 +98,7 @@ class FakeEditorContext : public EditorContext {
   int coalescedSnapshots = 0;
   int commits = 0;
   int publishes = 0;
+  int benchChanges = 0;
 
  private:
   std::unique_ptr<EngineHost> host_;
@@ -127,8 +129,7 @@ struct BenchRig {
     ob::SampleAudio audio;
     audio.sampleRate = 44100.0;
     audio.left.resize(static_cast<std::size_t>(seconds * audio.sampleRate));
-    for (std::size_t i = 0; i < audio.left.size(); ++i)
-      audio.left[i] = 0.5f * std::sin(0.05f * static_cast<float>(i));
+    for (std::size_t i = 0; i < audio.left.size(); ++i) audio.left[i] = 0.5f * std::sin(0.05f * static_cast<float>(i));
     context.samplePool().replaceSlot(static_cast<std::uint32_t>(slot), std::move(audio));
     ob::SampleSlotTable& table = context.project().samples;
     std::snprintf(table.slots[slot].name, sizeof table.slots[slot].name, "%s", name);

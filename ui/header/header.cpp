@@ -182,10 +182,10 @@ void drawSecondRow(HeaderFlow& flow, const FrameInfo& frame, Rect row) {
   const HeaderModel& model = flow.model;
   row = row.inset(kRowInset * s, 0.0f);
   if (model.pages.size() > 1) {
-    const Rect rail = row.takeLeft(pageRailSize(model.pages).x);
+    const Rect rail = row.takeLeft(pageRailSize(model.pages, model.pageExtras).x);
     row.takeLeft(kGap * s);
     std::uint32_t page = model.page;
-    drawPageRail("pages", rail, model.pages, &page);
+    drawPageRail("pages", rail, model.pages, &page, model.pageExtras);
     if (page != model.page) flow.result.page = page;
   }
   if (const std::optional<HeaderTransport>& transport = model.transport) {

@@ -13,6 +13,7 @@
 #include "ui/controls/param.h"
 #include "ui/controls/transport.h"
 #include "ui/dialogs/file_dialog.h"
+#include "ui/draw/icons.h"
 #include "ui/draw/text_style.h"
 #include "ui/geometry.h"
 #include "ui/popups/menu.h"
@@ -102,6 +103,7 @@ struct HeaderModel {
   bool showUndoRedo = false;
   HeaderStatus status;
   std::span<const std::string_view> pages;  // the page rail's labels
+  std::span<const IconPainter> pageExtras;  // the page rail's icons
   std::uint32_t page = 0;
   std::optional<HeaderTransport> transport;
   bool showSpare = false;  // report the second row's free area
