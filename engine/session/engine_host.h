@@ -40,11 +40,6 @@ struct EngineHost {
   // read by the editor.
   std::atomic<double> hostTempo{0.0};
   static_assert(std::atomic<double>::is_always_lock_free);
-  // Either transport plays. Read by the editor.
-  bool playing() const {
-    return internalPlay.load(std::memory_order_relaxed) != 0 ||
-           hostPlaying.load(std::memory_order_relaxed) != 0;
-  }
   AuditionPreview preview;
   double hostSampleRate = 44100.0;
   // Counts the state loads that replaced the project and pool; an open
