@@ -2,10 +2,14 @@
 // a drag's snapshot, or taking one of its own each frame), undo and redo of
 // whole projects, a frame of the root view with the bench page, one frame's
 // parameter drag on the bench, the bench's rebuild with and without its
-// previews, and the audition of each demo sound.
+// previews, the longest frames while the worst case's previews or an
+// audition render within the frames' budget, and the audition of each demo
+// sound.
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -116,9 +120,10 @@ enum PageCase : int { kSamplesPage = 4, kKitLibrary = 5 };
 void BM_PageFrame(benchmark::State& state) {
   Editor e;
   const int which = static_cast<int>(state.range(0));
-  constexpr std::uint8_t kMachines[] = {ob::kMachineDrum, ob::kMachineSample, ob::kMachineGranular, ob::kMachineVa};
-  constexpr const char* kNames[] = {"bench, drum", "bench, sampler", "bench, granular", "bench, synthesiser",
-                                    "samples page", "kit library"};
+  constexpr std::uint8_t kMachines[] = {ob::kMachineDrum, ob::kMachineSample, ob::kMachineGranular,
+                                        ob::kMachineVa};
+  constexpr const char* kNames[] = {"bench, drum",        "bench, sampler", "bench, granular",
+                                    "bench, synthesiser", "samples page",   "kit library"};
   if (which == kSamplesPage) {
     e.view->showPage(orbi::EditorPage::Samples);
   } else if (which == kKitLibrary) {
@@ -183,17 +188,19 @@ BENCHMARK(BM_Rebuild)->ArgsProduct({{0, 1, 2, 3, 4, 5}, {0, 1}})->Unit(benchmark
 // The most a rebuild renders: sixteen active steps with random amounts,
 // both hits and the body recorded halves of a 3 s recording (5 s
 // previews), and the whole drum reversed.
-void BM_RebuildWorstCase(benchmark::State& state) {
-  Editor e;
+void makeWorstCase(Editor& e) {
   ob::SampleAudio audio;
   audio.left.assign(3 * 44100, 0.0f);
-  for (std::size_t i = 0; i < audio.left.size(); ++i) audio.left[i] = 0.3f * static_cast<float>((i * 7919) % 200) / 200.0f;
+  for (std::size_t i = 0; i < audio.left.size(); ++i)
+    audio.left[i] = 0.3f * static_cast<float>((i * 7919) % 200) / 200.0f;
   e.host->pool.replaceSlot(40, std::move(audio));
   std::snprintf(e.host->project.samples.slots[40].name, 64, "long");
   e.host->project.samples.count = 41;
   ob::Pattern& part = e.host->project.patterns[0];
   ob::Sound& kick = part.kit.sounds[part.tracks[0].soundIndex];
-  const auto set = [&kick](const char* key, float v) { kick.params[ob::findParamIndex(ob::kMachineDrum, key)] = v; };
+  const auto set = [&kick](const char* key, float v) {
+    kick.params[ob::findParamIndex(ob::kMachineDrum, key)] = v;
+  };
   for (const char* half : {"exc1_", "exc2_", "res_"}) {
     set((std::string(half) + "type").c_str(), 4.0f);
     set((std::string(half) + "aux1").c_str(), 40.0f / 63.0f);
@@ -205,8 +212,13 @@ void BM_RebuildWorstCase(benchmark::State& state) {
     step.rands[0] = {static_cast<std::uint8_t>(ob::findParamIndex(ob::kMachineDrum, "res_tune")), 0.3f};
     step.rands[1] = {static_cast<std::uint8_t>(ob::findParamIndex(ob::kMachineDrum, "bleed")), 0.5f};
   }
-  orbi::BenchController& bench = e.view->bench();
   e.view->setSelectedTrack(0);
+}
+
+void BM_RebuildWorstCase(benchmark::State& state) {
+  Editor e;
+  makeWorstCase(e);
+  orbi::BenchController& bench = e.view->bench();
   for (auto _ : state) {
     bench.samplesChanged();
     bench.rebuild();
@@ -215,6 +227,79 @@ void BM_RebuildWorstCase(benchmark::State& state) {
   state.counters["renders"] = bench.previewRenders();
 }
 BENCHMARK(BM_RebuildWorstCase)->Unit(benchmark::kMillisecond);
+
+using FrameClock = std::chrono::steady_clock;
+
+// The frames that follow a change, each frame of the root view timed whole
+// (its renders, the page, ImGui's render), in ms.
+template <typename Change>
+std::vector<double> framesAfter(Editor& e, Change change, int frames) {
+  change();
+  std::vector<double> times;
+  for (int i = 0; i < frames; ++i) {
+    const auto t0 = FrameClock::now();
+    e.harness.frame(*e.view);
+    times.push_back(std::chrono::duration<double, std::milli>(FrameClock::now() - t0).count());
+  }
+  return times;
+}
+
+// The worst case's pictures all made stale (as a change of the pool makes
+// them), then 40 frames at 60 a second. Counters: the longest frame, a
+// frame once all is rendered (the median of the last ten), and the frames
+// that took a millisecond more than that, in ms and frames.
+void BM_WorstCaseFrames(benchmark::State& state) {
+  Editor e;
+  makeWorstCase(e);
+  orbi::BenchController& bench = e.view->bench();
+  for (int i = 0; i < 60; ++i) e.harness.frame(*e.view);  // the pictures settle
+  double longest = 0.0, settled = 0.0;
+  int busy = 0;
+  for (auto _ : state) {
+    std::vector<double> times = framesAfter(
+        e,
+        [&] {
+          bench.samplesChanged();
+          bench.rebuild();
+        },
+        40);
+    longest = std::max(longest, *std::max_element(times.begin(), times.end()));
+    std::vector<double> tail(times.end() - 10, times.end());
+    std::nth_element(tail.begin(), tail.begin() + 5, tail.end());
+    settled = tail[5];
+    busy = static_cast<int>(
+        std::count_if(times.begin(), times.end(), [&](double t) { return t > settled + 1.0; }));
+  }
+  state.counters["longest_ms"] = longest;
+  state.counters["settled_ms"] = settled;
+  state.counters["busy_frames"] = busy;
+}
+BENCHMARK(BM_WorstCaseFrames)->Iterations(5)->Unit(benchmark::kMillisecond);
+
+// A gesture's audition of each of the demo kit's six sounds, each followed
+// by 10 frames: the longest of the audition's call and those frames, in ms.
+void BM_AuditionFrames(benchmark::State& state) {
+  Editor e;
+  for (int i = 0; i < 60; ++i) e.harness.frame(*e.view);  // the pictures settle
+  const ob::Kit& kit = e.host->project.patterns[0].kit;
+  double longest = 0.0;
+  for (auto _ : state) {
+    for (int sound = 0; sound < 6; ++sound) {
+      double call = 0.0;
+      const std::vector<double> times = framesAfter(
+          e,
+          [&] {
+            const auto t0 = FrameClock::now();
+            e.view->audition(kit.sounds[sound], 1.0f, 1.0f);
+            call = std::chrono::duration<double, std::milli>(FrameClock::now() - t0).count();
+          },
+          10);
+      longest = std::max({longest, call, *std::max_element(times.begin(), times.end())});
+    }
+  }
+  state.counters["longest_ms"] = longest;
+}
+BENCHMARK(BM_AuditionFrames)->Iterations(20)->Unit(benchmark::kMillisecond);
 
 // One frame of a drag of the kick's body tone with the previews throttled:
 // the edit, the rebuild and the frame, with a render every 100 ms of the
@@ -234,17 +319,20 @@ void BM_DragFrameThrottled(benchmark::State& state) {
       state.ResumeTiming();
     }
   }
-  state.counters["renders/frame"] =
-      static_cast<double>(e.view->bench().previewRenders() - before) / static_cast<double>(state.iterations());
+  state.counters["renders/frame"] = static_cast<double>(e.view->bench().previewRenders() - before) /
+                                    static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_DragFrameThrottled)->Unit(benchmark::kMicrosecond);
 
-// Two seconds of each of the demo kit's six sounds at 44.1 kHz, handed to
-// the preview.
+// Two seconds of each of the demo kit's six sounds at 44.1 kHz rendered in
+// one go and handed to the preview.
 void BM_Audition(benchmark::State& state) {
   Editor e;
   const ob::Sound& sound = e.host->project.patterns[0].kit.sounds[state.range(0)];
-  for (auto _ : state) e.view->audition(sound, 1.0f, 1.0f);
+  for (auto _ : state) {
+    e.view->audition(sound, 1.0f, 1.0f);
+    e.view->finishRenders();
+  }
   state.SetLabel(sound.name);
 }
 BENCHMARK(BM_Audition)->DenseRange(0, 5)->Unit(benchmark::kMillisecond);

@@ -7,10 +7,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "support/ui/test_png.h"
 #include "support/ui/ui_harness.h"
 #include "ui/controls/value_text.h"
 #include "ui/controls/virtual_list.h"
@@ -20,7 +22,6 @@
 #include "ui/draw/waveform.h"
 #include "ui/header/header.h"
 #include "ui/interact/interaction.h"
-#include "ui/theme/logo.h"
 #include "ui/theme/theme_atlas.h"
 
 namespace {
@@ -342,7 +343,8 @@ void BM_HeaderFrame(benchmark::State& state) {
   static constexpr std::string_view kPages[] = {"BENCH", "SAMPLES"};
   BenchTempo tempo;
   HeaderModel model;
-  model.about = {"Orbitrane", "0.0.6", "https://tarnex.example/orbitrane/manual", productLogo()};
+  static const std::vector<std::uint8_t> logo = orbi::ui::test::encodeTestPng(48, 48);
+  model.about = {"Orbitrane", "0.0.6", "https://tarnex.example/orbitrane/manual", logo};
   HeaderDocument kit;
   kit.kind = DocumentKind::Delegated;
   kit.label = "Kit";

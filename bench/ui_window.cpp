@@ -29,8 +29,8 @@ void BM_ShowcaseFrameHeadless(benchmark::State& state) {
 }
 BENCHMARK(BM_ShowcaseFrameHeadless)->Arg(10)->Arg(20)->Unit(benchmark::kMicrosecond);
 
-// Each iteration is one timer tick: events drained, one frame drawn and
-// presented.
+// Each iteration is one timer tick with a frame due: events drained, one
+// frame drawn and presented. An idle tick, which draws nothing, beside it.
 void BM_ShowcaseFrameWindow(benchmark::State& state) {
   Display* host = std::getenv("DISPLAY") ? XOpenDisplay(nullptr) : nullptr;
   if (!host) {
@@ -50,14 +50,27 @@ void BM_ShowcaseFrameWindow(benchmark::State& state) {
     if (!window.attach(parent)) {
       state.SkipWithError("the window did not open");
     } else {
-      while (view.frames() < 3) window.onTimer();
-      for (auto _ : state) window.onTimer();
+      while (view.frames() < 3) {
+        window.invalidate();
+        window.onTimer();
+      }
+      const bool idle = state.range(1) != 0;
+      while (idle && !window.idle()) window.onTimer();
+      for (auto _ : state) {
+        if (!idle) window.invalidate();
+        window.onTimer();
+      }
       state.counters["frames"] = view.frames();
     }
   }
   XDestroyWindow(host, parent);
   XCloseDisplay(host);
 }
-BENCHMARK(BM_ShowcaseFrameWindow)->Arg(10)->Arg(20)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ShowcaseFrameWindow)
+    ->ArgNames({"scale10", "idle"})
+    ->Args({10, 0})
+    ->Args({20, 0})
+    ->Args({10, 1})
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace

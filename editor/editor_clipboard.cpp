@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "editor/editor_context.h"
+#include "engine/model/edit_command.h"
 
 namespace orbi {
 
@@ -25,7 +26,8 @@ int EditActions::selectedTrack() {
   return isTrackIndex(track) && track < part().numTracks ? track : -1;
 }
 
-void EditActions::commit() {
+void EditActions::commitSteps() {
+  ob::markGrooveEdited(part());
   context_.commitProject(true);
   context_.refresh();
 }
@@ -57,7 +59,7 @@ void EditActions::paste() {
     part().tracks[track].steps[step] = clipboard.step;
   else
     pasteTrack(clipboard, part().tracks, track);
-  commit();
+  commitSteps();
 }
 
 void EditActions::clearTrack() {
@@ -65,7 +67,7 @@ void EditActions::clearTrack() {
   if (track < 0) return;
   context_.pushUndo();
   std::fill_n(part().tracks[track].steps, ob::kStepsPerTrack, ob::Step{});
-  commit();
+  commitSteps();
 }
 
 void EditActions::clearStep() {
@@ -74,7 +76,7 @@ void EditActions::clearStep() {
   if (track < 0 || !isStepIndex(step)) return;
   context_.pushUndo();
   part().tracks[track].steps[step] = ob::Step{};
-  commit();
+  commitSteps();
 }
 
 void EditActions::clear() {

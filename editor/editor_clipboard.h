@@ -46,7 +46,9 @@ class EditActions {
   ob::Pattern& part();
   // The selected track when it is one of the part's tracks, else -1.
   int selectedTrack();
-  void commit();
+  // After steps were written: a groove edit like any step command, then the
+  // whole project posted.
+  void commitSteps();
 
   EditorContext& context_;
 };

@@ -53,7 +53,8 @@ class EditorContext {
   // Hands the audio side a fresh snapshot after the sample pool changed.
   virtual void publishSamples() = 0;
   virtual void toggleMute(std::int32_t track) = 0;
-  // Renders the sound once and plays it through the preview.
+  // Renders the sound once, over the next frames' render budget, and then
+  // plays it through the preview; a later audition replaces one not yet heard.
   virtual void audition(const ob::Sound& sound, float level, float gain) = 0;
   // Brings the selection back inside the project and rebuilds the pages.
   virtual void refresh() = 0;

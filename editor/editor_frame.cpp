@@ -3,9 +3,11 @@
 // the editing shortcuts, the header's results and what lies under the
 // header.
 #include <algorithm>
+#include <bit>
 
 #include "editor/editor_view.h"
 #include "engine/session/engine_host.h"
+#include "ui/frame_requests.h"
 #include "ui/shortcuts.h"
 
 namespace orbi {
@@ -20,6 +22,7 @@ double msPerStep(float bpm) { return std::max(60000.0 / std::max(bpm, kSlowestPl
 
 void EditorView::frame(const ui::FrameInfo& frame) {
   nowMs_ = frame.time * 1000.0;
+  shownMacros_ = hostMacros();
   if (seenStateLoads_ != host_.stateLoads) {
     // The host loaded a state under the open editor: the histories hold
     // another project and the selection may point past it.
@@ -40,6 +43,39 @@ void EditorView::frame(const ui::FrameInfo& frame) {
   handleEditShortcuts();
   runHeaderResults(header);
   drawBelowHeader(content);
+  runRenders();
+}
+
+void EditorView::runRenders() {
+  RenderBudget budget(renderShareMs_);
+  audition_.run(budget);
+  if (audition_.pending()) ui::requestFrame();
+  if (page_ == EditorPage::Bench) bench_.renderPreviews(nowMs_, budget);
+}
+
+bool EditorView::rendersPending() const {
+  return audition_.pending() || (page_ == EditorPage::Bench && bench_.previewsPending());
+}
+
+void EditorView::finishRenders() {
+  audition_.finish();
+  bench_.flushPreviews();
+}
+
+bool EditorView::wantsFrame() {
+  // The playhead moves while playing and goes once playback stops.
+  if (host_.playing() || playhead_ >= 0.0f) return true;
+  // The host loaded a state or moved a macro: the project changed under us.
+  if (seenStateLoads_ != host_.stateLoads || hostMacros() != shownMacros_) return true;
+  // A sound still rings or an LFO runs: the live marks move.
+  return page_ == EditorPage::Bench && bench_.liveMoved();
+}
+
+EditorView::MacroValues EditorView::hostMacros() const {
+  MacroValues values;
+  const ob::Macro* macros = host_.project.patterns[0].kit.macros;
+  for (std::size_t i = 0; i < values.size(); ++i) values[i] = std::bit_cast<std::uint32_t>(macros[i].value);
+  return values;
 }
 
 void EditorView::takeKitStatus() {
@@ -69,9 +105,7 @@ void EditorView::keepHouse(double time) {
 void EditorView::followPlayhead() {
   playheadStepChanged_ = -1;
   const float before = playhead_;
-  const bool playing = host_.internalPlay.load(std::memory_order_relaxed) != 0 ||
-                       host_.hostPlaying.load(std::memory_order_relaxed) != 0;
-  if (!playing) {
+  if (!host_.playing()) {
     shownStep_ = lastStep_ = prevStep_ = -1;
     playhead_ = -1.0f;
     if (before >= 0.0f) benchPage_.grid.playStep = -1;  // once, as playback stops
@@ -84,14 +118,19 @@ void EditorView::followPlayhead() {
     lastStep_ = counter;
     lastStepTime_ = nowMs_;
   }
-  const double fraction =
-      std::clamp((nowMs_ - lastStepTime_) / msPerStep(host_.project.patterns[selectedPart_].bpm), 0.0, 1.0);
+  const double fraction = std::clamp((nowMs_ - lastStepTime_) / msPerStep(playingTempo()), 0.0, 1.0);
   playhead_ = static_cast<float>(lastStep_ + fraction);
   if (lastStep_ != shownStep_) {
     shownStep_ = lastStep_;
     playheadStepChanged_ = shownStep_;
     benchPage_.grid.playStep = shownStep_;
   }
+}
+
+float EditorView::playingTempo() const {
+  // The host's transport plays the pattern at its own tempo.
+  const double hostTempo = host_.hostTempo.load(std::memory_order_relaxed);
+  return hostTempo > 0.0 ? static_cast<float>(hostTempo) : host_.project.patterns[selectedPart_].bpm;
 }
 
 void EditorView::handleEditShortcuts() {

@@ -67,7 +67,7 @@ void EditorView::drawBelowHeader(ui::Rect content) {
     macroPanel_.draw(panel.content(), ui::panelTitleRect(column.macros));
   }
   if (bench) {
-    bench_.drawPage(column.page, nowMs_);
+    bench_.drawPage(column.page);
   } else {
     const ui::Panel panel(column.page, "Samples");
     samplesPage_.draw(panel.content());

@@ -6,7 +6,6 @@
 #include <limits>
 
 #include "editor/undo_rule.h"
-#include "engine/player/render_sound_offline.h"
 #include "engine/session/engine_host.h"
 
 namespace orbi {
@@ -20,9 +19,16 @@ int partCount(const ob::Project& project) {
   return std::min<int>(project.patternCount, static_cast<int>(std::size(project.patterns)));
 }
 
-float clampedGain(float gain) {
-  if (!(gain > 0.0f)) return 0.0f;  // NaN too
-  return std::min(gain, EditorView::kMaxAuditionGain);
+// The slice positions are the part of the sample table the audio side
+// reads, through the published pool snapshot rather than the project.
+bool sameSlices(const ob::SampleSlotTable& a, const ob::SampleSlotTable& b) {
+  for (int i = 0; i < ob::kSampleSlots; ++i) {
+    const ob::SampleSlot& x = a.slots[i];
+    const ob::SampleSlot& y = b.slots[i];
+    const int n = std::min<int>(x.sliceCount, ob::kMaxSlices);
+    if (x.sliceCount != y.sliceCount || !std::equal(x.slices, x.slices + n, y.slices)) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -38,6 +44,7 @@ EditorView::EditorView(EngineHost& host, ob::KeptDocument& kept)
       bench_(*this, benchPage_),
       samplesPage_(*this),
       kitBrowser_(panelHost_),
+      audition_(host),
       seenStateLoads_(host.stateLoads) {
   // Last: the handlers may reach any member.
   bench_.wire();
@@ -121,9 +128,11 @@ void EditorView::publishSamples() {
 void EditorView::restore(UndoHistory& from, UndoHistory& to) {
   if (from.empty()) return;
   to.push(host_.project);
+  const bool slicesChange = !sameSlices(host_.project.samples, from.back().samples);
   host_.project = from.back();
   from.pop_back();
   host_.postProject(true);
+  if (slicesChange) host_.publishSamples();
   bench_.samplesChanged();  // the slot table came back with the project
   ++revision_;
   endCoalescing();
@@ -146,17 +155,7 @@ void EditorView::toggleMute(std::int32_t track) {
 }
 
 void EditorView::audition(const ob::Sound& sound, float level, float gain) {
-  auditionIndex_ ^= 1u;
-  std::vector<float>& buffer = auditionBuffers_[auditionIndex_];
-  const int published = host_.samples.currentIndex();
-  const ob::SamplePoolSnapshot* snapshot = published < 0 ? nullptr : &host_.samples.snapshot(published);
-  ob::renderSoundOffline(sound, snapshot, kAuditionRate, kAuditionFrames, buffer, level);
-  const float g = clampedGain(gain);
-  if (g != 1.0f)
-    for (float& s : buffer) s *= g;
-  if (buffer.empty()) return;
-  const double outputRate = host_.hostSampleRate > 0.0 ? host_.hostSampleRate : kAuditionRate;
-  host_.preview.publish(buffer.data(), static_cast<std::uint32_t>(buffer.size()), kAuditionRate / outputRate);
+  audition_.start(sound, level, gain);
 }
 
 void EditorView::refresh() {

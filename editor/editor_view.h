@@ -6,12 +6,14 @@
 // changes the editor copy and queues the same command for the audio
 // thread; commitProject posts a whole copy. Main thread only.
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "document/project/kept_document.h"
+#include "editor/audition.h"
 #include "editor/bench/bench_controller.h"
 #include "editor/credits/sample_credits_window.h"
 #include "editor/editor_clipboard.h"
@@ -20,6 +22,7 @@
 #include "editor/kits/kit_browser.h"
 #include "editor/macros/macro_panel.h"
 #include "editor/panel_host.h"
+#include "editor/render_budget.h"
 #include "editor/samples/samples_page.h"
 #include "editor/undo_history.h"
 #include "editor/widgets/bench/bench_page.h"
@@ -30,18 +33,18 @@ namespace orbi {
 
 class EditorView : public ui::View, public EditorContext {
  public:
-  static constexpr double kAuditionRate = 44100.0;
-  static constexpr int kAuditionFrames = 88200;  // two seconds
-  static constexpr float kMaxAuditionGain = 2.0f;
-
   // Both outlive the view: the instance's engine host and what the last
   // document load kept for the next save.
   EditorView(EngineHost& host, ob::KeptDocument& kept);
 
   // The frame (editor_frame.cpp): housekeeping, the playhead, the kit
   // browser's message, the header and its results, the editing shortcuts,
-  // the credits and macros bands and the page.
+  // the credits and macros bands and the page, then the renders due (the
+  // audition first, then the bench's pictures) within the frame's share.
   void frame(const ui::FrameInfo& frame) override;
+  // Between frames: the transport plays, or the host changed the project
+  // (a state load, a macro), or a live value moved.
+  bool wantsFrame() override;
 
   ob::Project& project() override;
   EngineHost& host() override { return host_; }
@@ -102,14 +105,22 @@ class EditorView : public ui::View, public EditorContext {
   const std::string& statusText() const { return statusText_; }
   bool statusError() const { return statusError_; }
 
+  // Renders are waiting for later frames: an audition, or pictures of the
+  // bench shown now (also while their 100 ms between renders runs).
+  bool rendersPending() const;
+  // Whatever is pending, now.
+  void finishRenders();
+  // Milliseconds of each frame for renders; 0 gives one piece a frame.
+  void setRenderShare(double ms) { renderShareMs_ = ms; }
+
   std::uint64_t revision() const { return revision_; }
   double nowMs() const { return nowMs_; }
   // Steps plus the fraction towards the next, -1 while stopped; the step
   // the playhead entered this frame, else -1.
   float playhead() const { return playhead_; }
   std::int32_t playheadStepChanged() const { return playheadStepChanged_; }
-  const std::vector<float>& auditionBuffer(int index) const { return auditionBuffers_[index & 1]; }
-  std::uint32_t auditionIndex() const { return auditionIndex_; }
+  const std::vector<float>& auditionBuffer(int index) const { return audition_.buffer(index); }
+  std::uint32_t auditionIndex() const { return audition_.index(); }
   BenchPage& benchPage() { return benchPage_; }
   BenchController& bench() { return bench_; }
 
@@ -132,10 +143,17 @@ class EditorView : public ui::View, public EditorContext {
   void startOver();
 
   // Frame stages (editor_frame.cpp).
+  // The macros the host moves, as bits: a NaN equals itself.
+  using MacroValues = std::array<std::uint32_t, ob::kMacroCount>;
+  MacroValues hostMacros() const;
   void keepHouse(double time);
   void followPlayhead();
+  // The tempo the pattern plays at now: the host's while its transport
+  // drives the engine, else the part's own.
+  float playingTempo() const;
   void handleEditShortcuts();
   void takeKitStatus();
+  void runRenders();
   // The header and what it reports, and the bands and page under it
   // (editor_header.cpp).
   HeaderBarResult drawHeaderBar(const ui::FrameInfo& frame, ui::Rect& content);
@@ -179,10 +197,12 @@ class EditorView : public ui::View, public EditorContext {
   ui::Rect kitAnchor_;     // the header's kit field in the latest frame
   std::string statusText_;
   bool statusError_ = false;
-  std::vector<float> auditionBuffers_[2];
-  std::uint32_t auditionIndex_ = 0;
+  Audition audition_;
+  double renderShareMs_ = RenderBudget::kFrameShareMs;
   // The engine host's state-load count this view has caught up with.
   std::uint32_t seenStateLoads_;
+  // The macros as the last frame drew them.
+  MacroValues shownMacros_{};
 };
 
 }  // namespace orbi

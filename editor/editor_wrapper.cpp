@@ -40,7 +40,9 @@ bool OrbitraneEditor::onTimer(clap_id timerId) {
 }
 
 void OrbitraneEditor::onFd(int fd) {
-  if (window_ && fd_ >= 0 && fd == fd_) window_->onFd();
+  if (!window_ || fd < 0) return;
+  if (fd == fd_) window_->onFd();
+  if (fd == tick_.fd() && tick_.take()) window_->onTimer();
 }
 
 bool OrbitraneEditor::isApiSupported(const char* api, bool isFloating) {
@@ -94,13 +96,15 @@ void OrbitraneEditor::size(std::uint32_t& width, std::uint32_t& height) const {
 void OrbitraneEditor::sizeWindow() { window_->setSize(scaled(kBaseWidth), scaled(kBaseHeight)); }
 
 bool OrbitraneEditor::setSize(std::uint32_t width, std::uint32_t height) {
-  if (!window_) return false;
-  window_->setSize(width, height);
-  return true;
+  std::uint32_t ownWidth = 0, ownHeight = 0;
+  size(ownWidth, ownHeight);
+  return window_ && width == ownWidth && height == ownHeight;
 }
 
 bool OrbitraneEditor::setParent(const clap_window_t* window) {
-  if (!window_ || window == nullptr) return false;
+  if (!window_ || window == nullptr || window->api == nullptr ||
+      std::strcmp(window->api, CLAP_WINDOW_API_X11) != 0)
+    return false;
   // A second attach opens a new connection: the old one's descriptor goes.
   unregisterFrameDriving();
   if (!window_->attach(window->x11)) return false;
@@ -109,13 +113,13 @@ bool OrbitraneEditor::setParent(const clap_window_t* window) {
 }
 
 bool OrbitraneEditor::show() {
-  if (!window_) return false;
+  if (!window_ || window_->nativeWindow() == 0) return false;
   window_->show();
   return true;
 }
 
 bool OrbitraneEditor::hide() {
-  if (!window_) return false;
+  if (!window_ || window_->nativeWindow() == 0) return false;
   window_->hide();
   return true;
 }
@@ -128,18 +132,26 @@ void OrbitraneEditor::registerFrameDriving() {
     const auto period = static_cast<std::uint32_t>(window_->frameIntervalMs());
     timerId_ = hostTimer_->register_timer(host_, period, &id) ? id : CLAP_INVALID_ID;
   }
+  const bool watchesFds = hostFd_ != nullptr && hostFd_->register_fd != nullptr;
   const int fd = window_->connectionFd();
-  if (hostFd_ != nullptr && hostFd_->register_fd != nullptr && fd >= 0 &&
-      hostFd_->register_fd(host_, fd, CLAP_POSIX_FD_READ))
-    fd_ = fd;
+  if (watchesFds && fd >= 0 && hostFd_->register_fd(host_, fd, CLAP_POSIX_FD_READ)) fd_ = fd;
+  // Without a timer the connection alone would draw only what X asks for
+  // (an expose), never the frames that follow a click.
+  if (timerId_ == CLAP_INVALID_ID && watchesFds && tick_.start(window_->frameIntervalMs()) &&
+      !hostFd_->register_fd(host_, tick_.fd(), CLAP_POSIX_FD_READ))
+    tick_.stop();
 }
 
 void OrbitraneEditor::unregisterFrameDriving() {
   if (timerId_ != CLAP_INVALID_ID && hostTimer_ != nullptr && hostTimer_->unregister_timer != nullptr)
     hostTimer_->unregister_timer(host_, timerId_);
   timerId_ = CLAP_INVALID_ID;
-  if (fd_ >= 0 && hostFd_ != nullptr && hostFd_->unregister_fd != nullptr) hostFd_->unregister_fd(host_, fd_);
+  if (hostFd_ != nullptr && hostFd_->unregister_fd != nullptr) {
+    if (fd_ >= 0) hostFd_->unregister_fd(host_, fd_);
+    if (tick_.fd() >= 0) hostFd_->unregister_fd(host_, tick_.fd());
+  }
   fd_ = -1;
+  tick_.stop();
 }
 
 std::unique_ptr<PluginEditor> makeEditor(const clap_host_t* host, orbi::EngineHost& engineHost,

@@ -3,8 +3,9 @@
 // opens the root view in an X11 child window of the host's window, 960 by
 // 940 pixels times the host's scale, not resizable. While the window is
 // attached the host drives its frames: a 16 ms timer and the window's X
-// connection registered with the host. All calls come from the host's main
-// thread.
+// connection registered with the host. A host without timers gets a timer
+// descriptor registered in the timer's place, so its frames still come.
+// All calls come from the host's main thread.
 
 #include <functional>
 #include <memory>
@@ -12,6 +13,7 @@
 #include "plugin/clap/abi.h"
 #include "plugin/plugin_editor.h"
 #include "ui/platform/embedded_window.h"
+#include "ui/platform/tick_fd.h"
 #include "ui/view.h"
 
 namespace ob::clap {
@@ -32,6 +34,8 @@ class OrbitraneEditor : public PluginEditor {
   void onFd(int fd);
 
   // The "clap.gui" calls; each false refusal leaves everything as it was.
+  // The size cannot change: setSize takes only the editor's own size.
+  // Showing and hiding need a parent window.
   static bool isApiSupported(const char* api, bool isFloating);
   bool create(const char* api, bool isFloating);
   void destroy();
@@ -47,11 +51,14 @@ class OrbitraneEditor : public PluginEditor {
   orbi::ui::View* view() const { return view_.get(); }
   clap_id timerId() const { return timerId_; }
   int fd() const { return fd_; }
+  // The timer descriptor standing in for the host's timer; -1 while none.
+  int tickFd() const { return tick_.fd(); }
 
  private:
   std::uint32_t scaled(float base) const;
   void sizeWindow();
-  // After an attach: the frame timer and the connection's descriptor.
+  // After an attach: the frame timer (the host's, else a descriptor of
+  // ours) and the connection's descriptor.
   void registerFrameDriving();
   void unregisterFrameDriving();
 
@@ -65,7 +72,8 @@ class OrbitraneEditor : public PluginEditor {
   const clap_host_timer_support_t* hostTimer_ = nullptr;
   const clap_host_posix_fd_support_t* hostFd_ = nullptr;
   clap_id timerId_ = CLAP_INVALID_ID;
-  int fd_ = -1;  // registered with the host; -1 none
+  int fd_ = -1;            // registered with the host; -1 none
+  orbi::ui::TickFd tick_;  // registered while the host gives no timer
 };
 
 // The editor factory the module hands to the plug-in: an editor whose view

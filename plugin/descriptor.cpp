@@ -48,7 +48,7 @@ bool entryInit(const char*) { return true; }
 void entryDeinit() {}
 const void* entryGetFactory(const char* factoryId) {
   if (factoryId == nullptr || std::strcmp(factoryId, CLAP_PLUGIN_FACTORY_ID) != 0) return nullptr;
-  return &kFactory;
+  return pluginFactory();
 }
 
 }  // namespace ob::clap

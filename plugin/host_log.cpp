@@ -18,14 +18,6 @@ void copyCut(char (&dest)[N], const std::string& text) {
 
 }  // namespace
 
-bool logToHost(const clap_host_t* host, clap_log_severity severity, const char* message) {
-  if (host == nullptr || host->get_extension == nullptr || message == nullptr) return false;
-  const auto* log = static_cast<const clap_host_log_t*>(host->get_extension(host, CLAP_EXT_LOG));
-  if (log == nullptr || log->log == nullptr) return false;
-  log->log(host, severity, message);
-  return true;
-}
-
 void logToConsole(const char* message) {
   std::fprintf(stderr, "orbitrane: %s\n", message != nullptr ? message : "");
 }

@@ -7,8 +7,6 @@
 
 namespace ob::clap {
 
-// Writes one line to the host's log; false when the host has none.
-bool logToHost(const clap_host_t* host, clap_log_severity severity, const char* message);
 // Console fallback: "orbitrane: " and the message on standard error.
 void logToConsole(const char* message);
 

@@ -3,6 +3,7 @@
 // output, note ends and control signals out in time order.
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdint>
 
 #include "engine/session/engine_host.h"
@@ -46,6 +47,8 @@ clap_process_status Plugin::process(const clap_process_t* pr) {
   }
   hostWasPlaying = playing;
   eh.hostPlaying.store(playing, std::memory_order_release);
+  eh.hostTempo.store(playing && std::isfinite(info.tempo) && info.tempo > 0.0 ? info.tempo : 0.0,
+                     std::memory_order_relaxed);
   if (!playing && eh.internalPlay.load(std::memory_order_acquire) != 0) {
     playing = 1;
     info.internalPlay = 1;

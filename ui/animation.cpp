@@ -3,10 +3,9 @@
 #include <imgui.h>
 
 #include "ui/context.h"
+#include "ui/frame_requests.h"
 
 namespace orbi::ui {
-
-void startAnimation(std::uint32_t id) { context().animations()[id] = ImGui::GetTime(); }
 
 float animationState(std::uint32_t id, float duration) {
   auto& starts = context().animations();
@@ -14,6 +13,7 @@ float animationState(std::uint32_t id, float duration) {
   if (it == starts.end()) return 0.0f;
   const double elapsed = ImGui::GetTime() - it->second;
   if (elapsed >= 0.0 && elapsed < duration) {
+    requestFrame();  // each frame of it
     const double left = 1.0 - elapsed / duration;
     return static_cast<float>(left * left);
   }

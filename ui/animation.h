@@ -1,15 +1,12 @@
 #pragma once
 // Decaying animation values: a flash that fades after something happened.
-// The UI context keeps when each one started, by a 32-bit id of the
-// caller's choosing.
+// The UI context keeps when each one started (Dear ImGui's time), by a
+// 32-bit id of the caller's choosing; an entry is started by storing the
+// time under the id.
 
 #include <cstdint>
 
 namespace orbi::ui {
-
-// Starts the animation under the id now (Dear ImGui's time), or starts it
-// again.
-void startAnimation(std::uint32_t id);
 
 // (1 - elapsed / duration) squared while the animation runs; 0 when there is
 // none, and 0 once the duration has passed, forgetting the entry.

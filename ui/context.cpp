@@ -83,20 +83,6 @@ void UiContext::rebuildAtlas(ImFontAtlas& atlas) {
   uploadPending_ = true;
 }
 
-void UiContext::dropPushedTextStyles() {
-  ContextScope scope(*this);
-  ImGuiContext& g = *imgui_;
-  for (auto it = pushedFaces_.rbegin(); it != pushedFaces_.rend(); ++it) {
-    if (it->face) it->face->Scale = it->previousScale;
-    // Not PopFont: it pops a texture from the current window's draw list,
-    // which may not be the window the style was pushed in. A draw list's
-    // texture stack starts afresh each frame.
-    if (!g.FontStack.empty()) g.FontStack.pop_back();
-  }
-  pushedFaces_.clear();
-  ImGui::SetCurrentFont(g.FontStack.empty() ? ImGui::GetDefaultFont() : g.FontStack.back());
-}
-
 UiContext& context() { return *static_cast<UiContext*>(ImGui::GetIO().UserData); }
 
 float scale() { return context().scale(); }

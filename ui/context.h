@@ -81,18 +81,14 @@ class UiContext {
     float previousScale;
   };
   std::vector<PushedFace>& pushedFaces() { return pushedFaces_; }
-  // When a frame is abandoned (an exception), before Dear ImGui's own frame
-  // recovery, which in 1.86 leaves fonts pushed and then asserts on them:
-  // takes the text styles that were never popped off Dear ImGui's font
-  // stack and gives their faces their own scale back.
-  void dropPushedTextStyles();
 
   // The window's single number entry (ui/controls/number_entry.h): the
-  // control that owns it, where its box hangs, the text being typed and
+  // control that owns it, where its box sits, the text being typed and
   // how many frames it has been shown.
   struct NumberEntryState {
     ImGuiID entryId = 0;  // 0: closed
-    ImVec2 anchor;        // the box hangs centred below this point
+    ImVec2 anchor;        // the box is centred on this point
+    float height = 0.0f;  // pixels; 0: the usual height
     char entryText[64] = {};
     int entryFrames = 0;
     // Counts openings: each gets an input of its own, which reads the new

@@ -17,6 +17,11 @@ FrameTime FrameClock::tick(std::int64_t nowNs) {
   return {time_, dt};
 }
 
+double FrameClock::peek(std::int64_t nowNs) const {
+  if (!started_) return 0.0;
+  return time_ + static_cast<float>(static_cast<double>(nowNs - lastNs_) / 1e9);
+}
+
 std::int64_t monotonicNs() {
   using namespace std::chrono;
   return duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();

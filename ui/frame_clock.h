@@ -15,6 +15,8 @@ class FrameClock {
  public:
   // The time of a frame that starts at nowNs.
   FrameTime tick(std::int64_t nowNs);
+  // The time a frame starting at nowNs would have, without starting it.
+  double peek(std::int64_t nowNs) const;
   // The next tick is a first frame again.
   void reset() { started_ = false; }
 

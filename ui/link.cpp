@@ -13,11 +13,12 @@
 #include "ui/interact/interaction.h"
 #include "ui/platform/system_opener.h"
 #include "ui/theme/colour.h"
+#include "ui/theme/palette.h"
 
 namespace orbi::ui {
 namespace {
 
-constexpr std::uint32_t kAccent = 0xFF8DC63F;
+using palette::kAccent;
 
 Rect textRect(const Rect& rect, ImVec2 size, TextAlign alignment) {
   const float width = std::min(rect.width, size.x);
@@ -50,7 +51,7 @@ bool link(const char* id, const Rect& rect, std::string_view text, std::string_v
   desc.tooltip = tip.c_str();
   const Interaction hit = interact(id, desc);
 
-  const std::uint32_t colour = hit.hovered ? lerpColor(kAccent, 0xFFFFFFFF, 0.25f) : kAccent;
+  const std::uint32_t colour = hit.hovered ? lerpColor(kAccent, palette::kWhite, 0.25f) : kAccent;
   ImDrawList* dl = ImGui::GetWindowDrawList();
   drawText(dl, box, text, TextStyle::Body, colour, TextAlign::Left);
   if (hit.hovered) {

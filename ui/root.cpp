@@ -4,8 +4,10 @@
 
 #include <algorithm>
 
+#include "ui/controls/held_edits.h"
 #include "ui/dialogs/in_editor_chooser.h"
 #include "ui/drop/drop_zone.h"
+#include "ui/frame_recovery.h"
 #include "ui/theme/painters.h"
 
 namespace orbi::ui {
@@ -42,15 +44,17 @@ void drawRoot(View& view, const FrameInfo& frame, bool framed) {
   view.frame(info);
   if (framed) paintFrameAfter(dl, d);
   drawFileChooser();
+  endUndrawnEdits();
   ImGui::End();
   endDropFrame();
 }
 
 void abandonFrame(UiContext& ui) {
   ContextScope scope(ui);
-  ui.dropPushedTextStyles();
-  ImGui::ErrorCheckEndFrameRecover(nullptr);
+  endEveryWindow();
   ImGui::EndFrame();
+  // Settled as a whole frame settles it: a drop is offered to one frame.
+  endDropFrame();
 }
 
 }  // namespace orbi::ui

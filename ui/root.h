@@ -14,13 +14,15 @@ namespace orbi::ui {
 float contentInset(bool framed);
 
 // Inside a frame: sets the frame record's content rectangle, draws the
-// root window "##orbi.root" with the view in it, then ends the drop frame.
+// root window "##orbi.root" with the view in it, ends the edits of held
+// controls the view no longer drew, then ends the drop frame.
 // An exception from the view leaves the frame open: abandonFrame closes it.
 void drawRoot(View& view, const FrameInfo& frame, bool framed);
 
 // Closes a frame that an exception cut short, so that the next NewFrame
-// finds Dear ImGui between frames. The context's Dear ImGui context must be
-// current.
+// finds Dear ImGui between frames: every window still open is ended after
+// what was pushed in it is popped, and the drop the frame offered is
+// settled.
 void abandonFrame(UiContext& ui);
 
 }  // namespace orbi::ui

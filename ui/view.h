@@ -34,6 +34,10 @@ class View {
  public:
   virtual ~View() = default;
   virtual void frame(const FrameInfo& frame) = 0;
+  // Asked at every tick, drawn or not, so it must be cheap: true when
+  // something outside the window's input changed what the next frame would
+  // show (a transport that plays, a state the host loaded).
+  virtual bool wantsFrame() { return false; }
 };
 
 }  // namespace orbi::ui

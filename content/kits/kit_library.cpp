@@ -16,6 +16,7 @@
 #include "document/project/atomic_file.h"
 #include "document/project/project_load.h"
 #include "document/project/sanitize_project.h"
+#include "document/reading/regular_file.h"
 #include "engine/model/project_ids.h"
 
 namespace ob {
@@ -91,7 +92,7 @@ bool parseBuiltinIndex(std::string_view reference, std::uint32_t& index) {
 
 bool loadKitFileUnguarded(std::string_view path, Pattern& pattern, std::string* error) {
   std::vector<std::uint8_t> bytes;
-  if (!readWholeFile(kitPathFromUtf8(path), bytes, kMaxKitFileBytes)) {
+  if (readRegularFile(kitPathFromUtf8(path), bytes, kMaxKitFileBytes) != FileReadStatus::Read) {
     setError(error, "cannot open " + std::string(path));
     return false;
   }

@@ -1,13 +1,20 @@
 #pragma once
-// The default kit library folder.
+// The default kit library folder: the user's data folder, never the host's
+// current directory. The one place the plug-in reads the environment.
 
 #include <filesystem>
 
 namespace ob {
 
-// "kits" under the current directory, created with any missing parents.
-// Never fails: a folder that cannot be created is reported on standard error
-// and its path returned all the same.
+// $XDG_DATA_HOME/Orbitrane/kits; when XDG_DATA_HOME is unset, empty or not
+// absolute, ~/.local/share/Orbitrane/kits, the home being $HOME when it is
+// absolute, else the user's password entry. Empty when no home is found.
+// Creates nothing.
+std::filesystem::path defaultKitsFolder();
+
+// The default folder, created with any missing parents. Never fails: a
+// folder that cannot be created (or found) is reported on standard error and
+// its path returned all the same.
 std::filesystem::path ensureKitsFolder();
 
 }  // namespace ob

@@ -1,12 +1,14 @@
 #include "content/tools/sample_import.h"
 
-#include <fstream>
-#include <iterator>
-#include <system_error>
+#include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "content/tools/pool_rollback.h"
 #include "content/tools/utf8_fit.h"
+#include "document/reading/regular_file.h"
+#include "document/wav/wav.h"
 #include "document/wav/wav_pool.h"
 #include "engine/model/project.h"
 #include "engine/pool/sample_pool.h"
@@ -20,13 +22,25 @@ std::int32_t fail(std::string* error, std::string why) {
   return -1;
 }
 
-bool readWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& out) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) return false;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+// The file's bytes, or why there are none. Anything but a regular file is
+// refused without waiting on it, a file over the cap without reading it, and
+// a file that does not open like a WAV file after its first bytes.
+std::optional<std::string> readWavFile(const std::filesystem::path& path, std::vector<std::uint8_t>& out) {
+  std::string notWav;
+  const FileHeaderCheck header{kWavTagBytes, [&notWav](const std::uint8_t* data, std::size_t count) {
+                                 return opensAsWav(data, count, &notWav);
+                               }};
+  switch (readRegularFile(path, out, kMaxWavFileBytes, header)) {
+    case FileReadStatus::Read: return std::nullopt;
+    case FileReadStatus::CannotOpen: return "cannot open the file";
+    case FileReadStatus::NotARegularFile: return "not a regular file";
+    case FileReadStatus::TooLarge:
+      return "the file is larger than " + std::to_string(kMaxWavFileBytes >> 20) +
+             " MiB, the most a sample may be";
+    case FileReadStatus::RefusedHeader: return notWav;
+    case FileReadStatus::ReadFailed: break;
+  }
+  return "cannot read the file";
 }
 
 }  // namespace
@@ -43,7 +57,7 @@ std::int32_t importWavFile(SamplePool& pool, Project& project, const std::filesy
   if (pool.slotCount() >= kSampleSlots) return fail(error, "the sample pool is full");
 
   std::vector<std::uint8_t> bytes;
-  if (!readWholeFile(path, bytes)) return fail(error, "cannot open the file");
+  if (std::optional<std::string> why = readWavFile(path, bytes)) return fail(error, std::move(*why));
 
   std::string decodeError;
   const std::int32_t slot = loadWav(pool, std::move(bytes), &decodeError);

@@ -3,8 +3,9 @@
 #include <memory>
 #include <optional>
 
+#include "document/audition/audition_reader.h"
+#include "document/audition/audition_writer.h"
 #include "document/factory/factory_ref.h"
-#include "document/instance/audition_hook.h"
 #include "document/instance/instance_envelope.h"
 #include "document/instance/macro_state.h"
 #include "document/instance/sample_state.h"
@@ -231,7 +232,7 @@ bool readInstanceState(const JsonValue& document, Project& project, std::vector<
 
   const JsonValue* audition = document.find("audition");
   if (audition != nullptr && env->audition)
-    auditionCodec().read(*audition, *fresh, fresh->samples, diagnostics, "/audition");
+    readAudition(*audition, *fresh, fresh->samples, diagnostics, "/audition");
 
   assignPatternIds(pattern);
   project = *fresh;
@@ -288,7 +289,7 @@ JsonValue writeInstanceState(const Project& project, const std::vector<std::stri
   if (audition) env.extensions.push_back(ExtensionId{kAuditionExtension, 1});
 
   JsonValue document = writeInstanceEnvelope(env);
-  if (audition) document.set("audition", auditionCodec().write(project, project.samples));
+  if (audition) document.set("audition", writeAudition(project, project.samples));
   return document;
 }
 

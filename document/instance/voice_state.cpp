@@ -70,10 +70,6 @@ const char* wordOr(const char* const* words, int count, int index) {
 
 }  // namespace
 
-const char* stepRateWord(int rate) { return rate >= 0 && rate < 6 ? kStepRates[rate] : nullptr; }
-const char* lfoShapeWord(int shape) { return shape >= 0 && shape < 6 ? kShapes[shape] : nullptr; }
-const char* lfoTrigWord(int mode) { return mode >= 0 && mode < 5 ? kTrigModes[mode] : nullptr; }
-
 int wordIndex(const char* const* words, int count, std::string_view word, int fallback) {
   for (int i = 0; i < count; ++i)
     if (word == words[i]) return i;

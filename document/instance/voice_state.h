@@ -10,11 +10,6 @@
 
 namespace ob {
 
-// Word tables; null outside their range.
-const char* stepRateWord(int rate);
-const char* lfoShapeWord(int shape);
-const char* lfoTrigWord(int mode);
-
 // Index of word in a table of count words, or fallback.
 int wordIndex(const char* const* words, int count, std::string_view word, int fallback);
 

@@ -138,17 +138,4 @@ JsonValue writeParamValue(const Sound& sound, int index, float value, const Samp
   return makeJsonNumber(value);
 }
 
-const char* paramValueRefusalText(ParamValueRefusal why) {
-  switch (why) {
-    case ParamValueRefusal::None: return "";
-    case ParamValueRefusal::NotFinite: return "Not a finite number; kept as written, not applied";
-    case ParamValueRefusal::OutOfRange:
-      return "Number beyond the range of a parameter; kept as written, not applied";
-    case ParamValueRefusal::UnknownWord:
-      return "Not a choice word or sample id of this parameter; kept as written, not applied";
-    case ParamValueRefusal::NotAValue: return "Expected a value or choice id; kept as written, not applied";
-  }
-  return "";
-}
-
 }  // namespace ob

@@ -32,7 +32,4 @@ bool readParamValue(const Sound& sound, int index, const JsonValue& value, const
 // the number with its shortest float spelling.
 JsonValue writeParamValue(const Sound& sound, int index, float value, const SampleSlotTable& samples);
 
-// A sentence for a refused value, for the caller's diagnostic.
-const char* paramValueRefusalText(ParamValueRefusal why);
-
 }  // namespace ob

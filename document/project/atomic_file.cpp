@@ -7,8 +7,6 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <fstream>
-#include <new>
 #include <optional>
 #include <system_error>
 
@@ -156,29 +154,6 @@ bool writeFileAtomically(const fs::path& path, std::string_view text, std::strin
                          const SyncToDisk& sync) {
   return writeFileAtomically(path, reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), error,
                              sync);
-}
-
-bool readWholeFile(const fs::path& path, std::vector<std::uint8_t>& out, std::uint64_t maxSize) {
-  std::error_code ec;
-  if (!fs::is_regular_file(path, ec)) return false;
-  std::ifstream in(path, std::ios::binary);
-  if (!in.is_open()) return false;
-  in.seekg(0, std::ios::end);
-  const std::streamoff end = in.tellg();
-  if (end < 0 || static_cast<std::uint64_t>(end) > maxSize) return false;
-  in.seekg(0, std::ios::beg);
-  try {
-    out.resize(static_cast<std::size_t>(end));
-  } catch (const std::bad_alloc&) {
-    out.clear();
-    return false;
-  }
-  if (end > 0) in.read(reinterpret_cast<char*>(out.data()), end);
-  if (in.gcount() != end) {
-    out.clear();
-    return false;
-  }
-  return true;
 }
 
 }  // namespace ob

@@ -1,5 +1,5 @@
 #pragma once
-// Whole-file reading and replacing. A replace never leaves a half-written
+// Whole-file replacing. A replace never leaves a half-written
 // file where the old one stood, and one that succeeds survives a power loss:
 // the bytes go to a temporary file in the same folder, which is synced to the
 // disk, closed and renamed over the target, and then the folder is synced so
@@ -34,10 +34,5 @@ bool writeFileAtomically(const std::filesystem::path& path, const std::vector<st
                          std::string* error, const SyncToDisk& sync = {});
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view text, std::string* error,
                          const SyncToDisk& sync = {});
-
-// Reads a regular file whole. False when it cannot be opened, is not a
-// regular file, is larger than maxSize, or fewer bytes than its size arrive.
-bool readWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& out,
-                   std::uint64_t maxSize = 0xC0000000ull);
 
 }  // namespace ob

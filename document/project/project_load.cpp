@@ -14,12 +14,12 @@
 #include "document/legacy/legacy_reader.h"
 #include "document/package/package.h"
 #include "document/package/unpack_limits.h"
-#include "document/project/atomic_file.h"
 #include "document/project/foreign_members.h"
 #include "document/project/match_factory_samples.h"
 #include "document/project/sanitize_project.h"
 #include "document/reading/asset_ref.h"
 #include "document/reading/json_pointer.h"
+#include "document/reading/regular_file.h"
 #include "document/wav/wav_pool.h"
 #include "engine/fnv.h"
 #include "engine/model/project_ids.h"
@@ -29,6 +29,8 @@ namespace ob {
 namespace {
 
 const zip::Limits kDocumentZipLimits{10000, 0x40000000ull, 0x80000000ull};
+// The largest project or package file read: 3 GiB.
+constexpr std::uint64_t kMaxDocumentFileBytes = 0xC0000000ull;
 constexpr const char* kLegacyDocumentName = "project.json";
 constexpr std::string_view kLegacySamplePrefix = "samples/";
 
@@ -326,7 +328,7 @@ bool readDocument(const std::vector<std::uint8_t>& bytes, Project& project, Samp
 bool loadDocumentFile(const std::filesystem::path& path, Project& project, SamplePool& pool,
                       KeptDocument& kept, std::string* error, Diagnostics* diagnostics) {
   std::vector<std::uint8_t> bytes;
-  if (!readWholeFile(path, bytes)) {
+  if (readRegularFile(path, bytes, kMaxDocumentFileBytes) != FileReadStatus::Read) {
     if (error != nullptr) *error = "cannot open " + path.string();
     return false;
   }

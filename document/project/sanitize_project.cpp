@@ -261,12 +261,6 @@ int sanitizePattern(Pattern& pattern) {
   return f.changed;
 }
 
-int sanitizeSampleTable(SampleSlotTable& samples) {
-  Fixer f;
-  fixSamples(f, samples);
-  return f.changed;
-}
-
 int sanitizeProject(Project& project) {
   Fixer f;
   fixPattern(f, project.patterns[0]);

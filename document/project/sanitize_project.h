@@ -13,6 +13,5 @@ namespace ob {
 // Returns how many fields were changed.
 int sanitizeProject(Project& project);
 int sanitizePattern(Pattern& pattern);
-int sanitizeSampleTable(SampleSlotTable& samples);
 
 }  // namespace ob

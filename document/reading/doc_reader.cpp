@@ -67,14 +67,6 @@ void DocReader::markConsumed(std::string_view name) {
     if (members[i].key == name) consumed_[i] = 1;
 }
 
-bool DocReader::isConsumed(std::string_view name) const {
-  if (consumed_.empty()) return false;
-  const std::vector<JsonMember>& members = object_->members;
-  for (std::size_t i = 0; i < members.size() && i < consumed_.size(); ++i)
-    if (consumed_[i] != 0 && members[i].key == name) return true;
-  return false;
-}
-
 JsonValue DocReader::unconsumedMembers() const {
   JsonValue out = makeJsonObject();
   if (object_ == nullptr || !object_->isObject()) return out;

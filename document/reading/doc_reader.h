@@ -32,7 +32,6 @@ class DocReader {
   std::optional<bool> getBool(std::string_view name);
 
   void markConsumed(std::string_view name);
-  bool isConsumed(std::string_view name) const;
 
   // Copies of every member whose name was not consumed, in object order; an
   // empty object when there are none or the value is not an object.

@@ -92,12 +92,18 @@ void putFloat(std::vector<std::uint8_t>& out, float f) {
 
 }  // namespace
 
+bool opensAsWav(const std::uint8_t* bytes, std::size_t count, std::string* error) {
+  if (bytes && count >= kWavTagBytes && tagIs(bytes, "RIFF") && tagIs(bytes + 8, "WAVE")) return true;
+  if (error) *error = kNotWave;
+  return false;
+}
+
 bool decodeWav(const std::uint8_t* bytes, std::size_t count, DecodedWav& out, std::string* error) {
   auto failWith = [error](const char* message) {
     if (error) *error = message;
     return false;
   };
-  if (!bytes || count < 44 || !tagIs(bytes, "RIFF") || !tagIs(bytes + 8, "WAVE")) return failWith(kNotWave);
+  if (count < 44 || !opensAsWav(bytes, count)) return failWith(kNotWave);
 
   // Chunk walk in 64-bit arithmetic so a hostile size cannot wrap.
   const std::uint64_t total = count;

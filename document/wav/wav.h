@@ -17,6 +17,13 @@ struct DecodedWav {
   std::int32_t frames = 0;
 };
 
+// A WAV file opens with "RIFF", a 32-bit size and "WAVE".
+inline constexpr std::size_t kWavTagBytes = 12;
+// Whether a file's first bytes are those of a RIFF/WAVE file, so a reader
+// can refuse any other before reading the rest; when not, *error (when
+// given) gets the decoder's message for it.
+bool opensAsWav(const std::uint8_t* bytes, std::size_t count, std::string* error = nullptr);
+
 // On failure returns false, writes the reason to *error when given and leaves
 // out unchanged.
 bool decodeWav(const std::uint8_t* bytes, std::size_t count, DecodedWav& out, std::string* error = nullptr);

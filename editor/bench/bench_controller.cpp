@@ -141,15 +141,25 @@ std::function<float(int)> BenchController::tickLive() const {
   };
 }
 
-void BenchController::drawPage(const ui::Rect& r, double nowMs) {
+std::array<NodeGraph*, 3> BenchController::liveGraphs() const {
+  AnatomyView& anatomy = page->anatomy;
+  return {&anatomy.hitGraph, anatomy.hasSecondHit ? &anatomy.secondHitGraph : nullptr, &anatomy.bodyGraph};
+}
+
+bool BenchController::liveMoved() const {
+  const std::function<float(int)> live = tickLive();
+  if (!live) return false;
+  const std::array<NodeGraph*, 3> graphs = liveGraphs();
+  return std::any_of(graphs.begin(), graphs.end(),
+                     [&](const NodeGraph* g) { return g && g->liveMoved(live); });
+}
+
+void BenchController::drawPage(const ui::Rect& r) {
   // The views may point into pool audio that a change of the pool retires.
   if (builtSampleEdits_ != sampleEdits_) rebuild();
-  renderStalePreviews(nowMs);
-  if (const std::function<float(int)> live = tickLive()) {
-    page->anatomy.hitGraph.pollLive(live);
-    if (page->anatomy.hasSecondHit) page->anatomy.secondHitGraph.pollLive(live);
-    page->anatomy.bodyGraph.pollLive(live);
-  }
+  if (const std::function<float(int)> live = tickLive())
+    for (NodeGraph* graph : liveGraphs())
+      if (graph) graph->pollLive(live);
   page->draw(r);
   drawTrackMenu();
 }

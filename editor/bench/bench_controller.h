@@ -6,8 +6,8 @@
 // project again. Main thread, inside the editor's frame or a handler
 // called from it.
 
-#include <cstdint>
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "editor/bench/preview_buffer.h"
+#include "editor/render_budget.h"
 #include "editor/widgets/chain/stage.h"
 #include "editor/widgets/graph/graph_model.h"
 #include "editor/widgets/param_widget.h"
@@ -73,13 +74,14 @@ class BenchController {
   void wire();
   // The page shows the project as it is now.
   void rebuild();
-  // The bench page of the editor's frame at the frame clock nowMs: the
-  // previews due, the live values of the graphs, the page, then the popups
-  // it asked for.
-  void drawPage(const ui::Rect& r, double nowMs);
+  // The bench page of the editor's frame: the live values of the graphs,
+  // the page, then the popups it asked for.
+  void drawPage(const ui::Rect& r);
   // The engine's modulated value of a parameter of the track selected now;
   // empty while no track 0..7 is selected.
   std::function<float(int)> tickLive() const;
+  // Whether the engine's values would move a live mark of the page now.
+  bool liveMoved() const;
 
   // ---- Writes shared by the handlers
   // A lock of the selected step while it is active, else the sound itself.
@@ -155,12 +157,13 @@ class BenchController {
   void appendRecordedHalves(std::vector<ParamWidget::ResolvedPreset>& presets, const ob::Sound& sound,
                             PanelGroup group, std::string_view prefix);
   // paramBase 0 for the hit, 7 for the second hit; ignored for the body.
-  void buildHalfModel(NodeGraph& graph, const ob::Sound& sound, bool isBody, int halfType, int paramBase) const;
+  void buildHalfModel(NodeGraph& graph, const ob::Sound& sound, bool isBody, int halfType,
+                      int paramBase) const;
   static graph::Shape halfShape(const ob::Sound& sound, bool isBody, int paramBase);
   // The lock, LFO range, envelope range and macro target of one parameter
   // of a track, in parameter units.
-  static ParamWidget::ModMarks modulationSummary(const ob::Pattern& pattern, int soundIndex, int track, int step,
-                                                 bool stepActive, int machine, int param);
+  static ParamWidget::ModMarks modulationSummary(const ob::Pattern& pattern, int soundIndex, int track,
+                                                 int step, bool stepActive, int machine, int param);
   void decorateNode(graph::Node& node) const;
 
   // ---- Rendered previews
@@ -171,17 +174,26 @@ class BenchController {
   static ob::Sound applyRandomDraws(const ob::Sound& sound, const std::vector<RandomAmount>& randoms,
                                     std::int64_t seed);
   void buildHitShapes(const ob::Sound& sound);
-  // Renders the stale previews once 100 ms of the frame clock have passed
-  // since the last render; the views keep their pictures until then.
-  void renderStalePreviews(double nowMs);
+  // Renders the stale previews within the frame's budget, in passes: a
+  // pass starts once 100 ms of the frame clock have passed since the last
+  // one started and goes over the pictures in order, as many frames as it
+  // takes; each view shows its new picture as soon as it is in. Pictures
+  // a pass has gone by wait for the next. Asks for the next frame while
+  // any picture is stale.
+  void renderPreviews(double nowMs, RenderBudget& budget);
+  // The graphs that show the selected track's live values; null for the
+  // second hit while there is none.
+  std::array<NodeGraph*, 3> liveGraphs() const;
   // Renders whatever is stale now.
   void flushPreviews();
+  // A picture the page shows is stale (also while a pass waits for its time).
+  bool previewsPending() const;
   // The editor changed the pool or its slot table.
   void samplesChanged() { ++sampleEdits_; }
+  // Passes that rendered something.
   int previewRenders() const { return previewRenders_; }
 
   // ---- Operations shared with the panels
-  static int ticksPerStep(int index);
   // A copy of a drum with the other halves silenced, never reversed.
   static ob::Sound isolateHalf(const ob::Sound& sound, int half);
   // "exc1_tone" with "exc2_" gives "exc2_tone"; other keys stay.
@@ -203,6 +215,9 @@ class BenchController {
   char slotNames[ob::kSampleSlots][64] = {};
 
  private:
+  // One step of the pass renderPreviews describes; true when it handed a
+  // view a new picture.
+  bool renderPreviewPass(double nowMs, RenderBudget& budget);
   ob::Pattern& pattern() const;
   // The selected track when it is a track of the part, else -1.
   int validTrack() const;
@@ -231,9 +246,11 @@ class BenchController {
   void buildDrum(const ob::Sound& sound);
   void requestHalfPreviews(const ob::Sound& sound);
   void handPreviews();
-  void handDrumPreviews();
-  // Every buffer the views show now.
-  void forEachPlanned(const std::function<void(PreviewBuffer&)>& f);
+  void handPlanned(const std::function<bool(const PreviewBuffer&)>& renewed);
+  // Every buffer the views show now, in the order a pass renders them
+  // (self is the controller, const or not).
+  template <typename Self, typename Visit>
+  static void forEachPlanned(Self& self, Visit&& visit);
   // What each view shows of the buffers, written by the rebuild.
   struct PreviewPlan {
     bool grid = false;
@@ -261,10 +278,16 @@ class BenchController {
   PreviewPlan handedPlan_;
   bool planHanded_ = false;
   std::uint32_t sampleEdits_ = 0;
-  std::uint32_t builtSampleEdits_ = 0;  // as the last rebuild saw them
+  std::uint32_t builtSampleEdits_ = 0;   // as the last rebuild saw them
   std::uint32_t sampleViewEdits_ = ~0u;  // when the sample view's audio was last handed over
-  double lastRenderMs_ = -1e300;
+  double lastRenderMs_ = -1e300;         // when the last pass started
   int previewRenders_ = 0;
+  // The pass under way: the next picture to look at, whether it rendered
+  // anything yet, and the render it lends the picture it works on.
+  bool passOpen_ = false;
+  std::size_t passCursor_ = 0;
+  bool passRendered_ = false;
+  PreviewWork work_;
 };
 
 }  // namespace orbi

@@ -74,8 +74,6 @@ void BenchController::buildVelocityModel(const ob::Sound& k) {
     if (info.min < info.max) m.candidates.push_back({i, info.id});
   }
   page->velocity.setModel(std::move(m));
-  page->velocity.hoverKind = VelocityTile::kNothing;
-  page->velocity.hoverIndex = -1;
 }
 
 void BenchController::buildPanels() {
@@ -138,7 +136,8 @@ void BenchController::buildDrawerRows(const ob::Sound& s, const ob::Sound& k) {
     rows.push_back(std::move(r));
   };
   if (s.machine == ob::kMachineDrum) {
-    if (const int i = ob::findParamIndex(s.machine, "exc1_level"); i >= 0) row(i, "hit level", 0.0f, 1.0f, true);
+    if (const int i = ob::findParamIndex(s.machine, "exc1_level"); i >= 0)
+      row(i, "hit level", 0.0f, 1.0f, true);
     const int e2 = nearest(readParamByKey("", "exc2_type"));
     if (const int i = ob::findParamIndex(s.machine, "exc2_level"); i >= 0 && e2 != 0)
       row(i, "hit 2 level", 0.0f, 1.0f, true);
@@ -147,7 +146,8 @@ void BenchController::buildDrawerRows(const ob::Sound& s, const ob::Sound& k) {
     const int own = std::min(ob::ownParamCount(s.machine), ob::kSoundParamSlots);
     for (int i = 0; i < own; ++i) {
       const ob::ParamInfo info = ob::paramInfo(s.machine, i);
-      if (laneOf(s.machine, info.id, slicesOn) == Lane::kNone) row(i, info.id, info.min, info.max, info.stepped == 0);
+      if (laneOf(s.machine, info.id, slicesOn) == Lane::kNone)
+        row(i, info.id, info.min, info.max, info.stepped == 0);
     }
   }
   copyRowsToFaders();

@@ -16,8 +16,9 @@ namespace {
 constexpr std::array<const char*, 6> kRateLabels = {"1/8", "1/16", "1/32", "1/8T", "1/16T", "1/32T"};
 
 const char* rateLabelOf(int rate) {
-  return rate >= 0 && rate < static_cast<int>(kRateLabels.size()) ? kRateLabels[static_cast<std::size_t>(rate)]
-                                                                   : "1/16";
+  return rate >= 0 && rate < static_cast<int>(kRateLabels.size())
+             ? kRateLabels[static_cast<std::size_t>(rate)]
+             : "1/16";
 }
 
 bool hasRandomAmount(const ob::ParamLock* list, int count) {
@@ -72,7 +73,8 @@ void BenchController::rebuild() {
     row.label = trackLabel(i);
     row.muted = (p.muteMask >> i) & 1u;
     row.chokeGroup = track.chokeGroup < 8 ? track.chokeGroup : -1;
-    for (int k = 0; k < ob::kStepsPerTrack; ++k) row.steps[static_cast<std::size_t>(k)] = track.steps[k].active ? 1 : 0;
+    for (int k = 0; k < ob::kStepsPerTrack; ++k)
+      row.steps[static_cast<std::size_t>(k)] = track.steps[k].active ? 1 : 0;
   }
   page->rows = std::move(rows);
   page->selectedTrack = t;
@@ -85,18 +87,14 @@ void BenchController::rebuild() {
   page->grid.count = std::clamp<int>(p.length, 1, ob::kStepsPerTrack);
   if (t >= 0 && t < count) {
     const ob::Track& track = p.tracks[t];
-    page->grid.loopLength = std::clamp<int>(track.length == 0 ? p.length : track.length, 1, ob::kStepsPerTrack);
+    page->grid.loopLength =
+        std::clamp<int>(track.length == 0 ? p.length : track.length, 1, ob::kStepsPerTrack);
     page->rateLabel = rateLabelOf(track.rate);
     writeStepRecords(track);
   }
   buildPreviews();
   buildPanels();
   if (!planHanded_ || plan_ != handedPlan_) handPreviews();
-}
-
-int BenchController::ticksPerStep(int index) {
-  static constexpr std::array<int, 8> kTicks = {96, 48, 32, 24, 16, 12, 8, 6};
-  return index >= 0 && index < static_cast<int>(kTicks.size()) ? kTicks[static_cast<std::size_t>(index)] : 24;
 }
 
 ob::Sound BenchController::isolateHalf(const ob::Sound& sound, int half) {

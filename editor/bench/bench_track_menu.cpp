@@ -11,6 +11,7 @@
 #include "editor/bench/bench_controller.h"
 #include "editor/editor_context.h"
 #include "editor/widgets/bench/bench_page.h"
+#include "engine/model/edit_command.h"
 #include "engine/params/param_tables.h"
 #include "ui/context.h"
 #include "ui/draw/shapes.h"
@@ -18,6 +19,7 @@
 #include "ui/interact/interaction.h"
 #include "ui/popups/dialogs.h"
 #include "ui/popups/popup.h"
+#include "ui/theme/palette.h"
 
 namespace orbi {
 namespace {
@@ -58,9 +60,9 @@ std::span<const Starter> startersOf(int machine) {
   }
 }
 
-constexpr std::uint32_t kRowFill = 0xFF1A2214;
-constexpr std::uint32_t kRowBorder = 0xFF2A3520;
-constexpr std::uint32_t kRowText = 0xFFF0EED8;
+constexpr std::uint32_t kRowFill = ui::palette::kDarkFill;
+constexpr std::uint32_t kRowBorder = ui::palette::kBorder;
+constexpr std::uint32_t kRowText = ui::palette::kLight;
 constexpr std::uint32_t kFillSeedFallback = 0x9E3779B9u;  // stands in for a zero seed
 
 bool hasTrackRandom(const ob::Track& track, int param) {
@@ -291,6 +293,7 @@ void BenchController::fillSlicesAcrossTrigs(int track, bool random) {
       ++k;
       ob::setStepLock(tr.steps[i], slice, static_cast<float>(chosen));
     }
+    if (k > 0) ob::markGrooveEdited(p);
   }
   context->commitProject(true);
   rebuild();

@@ -93,7 +93,9 @@ void BenchController::wireGrid() {
     rebuild();
   };
   g.onRetrigCount = [this](int step, int count) { retrigCount(step, count); };
-  g.onRetrigRamp = [this](int step, int ramp) { setStepField(step, ob::kStepVelCurve, static_cast<float>(ramp)); };
+  g.onRetrigRamp = [this](int step, int ramp) {
+    setStepField(step, ob::kStepVelCurve, static_cast<float>(ramp));
+  };
   g.onRetrigRate = [this](int step, bool up) { retrigRate(step, up); };
 }
 
@@ -113,8 +115,8 @@ void BenchController::retrigRate(int step, bool up) {
   if (t < 0 || !isStep(step)) return;
   const int stored = pattern().tracks[t].steps[step].rateTicks;
   const int code = HitsGrid::rateCode(stored == 0 ? 24 : stored);
-  const int next = (code + (up ? 1 : 7)) % 8;
-  setStepField(step, ob::kStepRateTicks, static_cast<float>(ticksPerStep(next)));
+  const int next = (code + (up ? 1 : HitsGrid::kRateCodes - 1)) % HitsGrid::kRateCodes;
+  setStepField(step, ob::kStepRateTicks, static_cast<float>(HitsGrid::rateTicks(next)));
 }
 
 void BenchController::wireAnatomy() {

@@ -3,8 +3,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "engine/player/render_sound_offline.h"
-
 namespace orbi {
 namespace {
 
@@ -16,10 +14,12 @@ bool sameRender(const ob::Sound& a, const ob::Sound& b) {
       a.velDestCount != b.velDestCount)
     return false;
   if (std::memcmp(a.params, b.params, sizeof a.params) != 0) return false;
-  if (std::memcmp(a.slot, b.slot, sizeof a.slot) != 0 || std::memcmp(a.velMax, b.velMax, sizeof a.velMax) != 0)
+  if (std::memcmp(a.slot, b.slot, sizeof a.slot) != 0 ||
+      std::memcmp(a.velMax, b.velMax, sizeof a.velMax) != 0)
     return false;
   for (int i = 0; i < ob::kListCapacity; ++i)
-    if (a.velDests[i].param != b.velDests[i].param || a.velDests[i].value != b.velDests[i].value) return false;
+    if (a.velDests[i].param != b.velDests[i].param || a.velDests[i].value != b.velDests[i].value)
+      return false;
   return true;
 }
 
@@ -35,17 +35,41 @@ void PreviewBuffer::request(const PreviewKey& key) {
   key_ = key;
   hasKey_ = true;
   stale_ = true;
+  ++requests_;
 }
 
 void PreviewBuffer::render(const ob::SamplePoolSnapshot& snapshot) {
   if (!stale_) return;
-  ob::renderSoundOffline(key_.sound, &snapshot, kRate, key_.frames, samples_, 1.0f);
-  if (key_.trimReversed) {
+  ob::OfflineRender render;
+  render.begin(key_.sound, &snapshot, kRate, key_.frames, 1.0f);
+  render.finish();
+  adopt(render, key_.trimReversed);
+  stale_ = false;
+}
+
+bool PreviewBuffer::renderPiece(PreviewWork& work, const ob::SamplePoolSnapshot& snapshot, int frames) {
+  if (!stale_) return true;
+  if (work.owner != this || work.sampleEdits != key_.sampleEdits) {
+    work.render.begin(key_.sound, &snapshot, kRate, key_.frames, 1.0f);
+    work.owner = this;
+    work.request = requests_;
+    work.sampleEdits = key_.sampleEdits;
+    work.trimReversed = key_.trimReversed;
+  }
+  if (!work.render.render(frames)) return false;
+  work.owner = nullptr;
+  adopt(work.render, work.trimReversed);
+  stale_ = work.request != requests_;
+  return true;
+}
+
+void PreviewBuffer::adopt(ob::OfflineRender& render, bool trimReversed) {
+  render.takeSamples(samples_);
+  if (trimReversed) {
     std::size_t n = samples_.size();
     while (n > static_cast<std::size_t>(kShortFrames) && std::fabs(samples_[n - 1]) < kAudible) --n;
     samples_.resize(n);  // shrinking keeps the storage
   }
-  stale_ = false;
 }
 
 }  // namespace orbi

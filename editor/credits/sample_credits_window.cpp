@@ -8,13 +8,14 @@
 #include "ui/draw/text.h"
 #include "ui/interact/interaction.h"
 #include "ui/link.h"
+#include "ui/theme/palette.h"
 
 namespace orbi {
 
 namespace {
 
-constexpr std::uint32_t kTitleColour = 0x738A8870;
-constexpr std::uint32_t kPlainEntryColour = 0xFF8A8870;
+constexpr std::uint32_t kTitleColour = ui::palette::withAlphaByte(ui::palette::kMuted, 0x73);
+constexpr std::uint32_t kPlainEntryColour = ui::palette::kMuted;
 constexpr ui::TextStyle kEntryStyle = ui::TextStyle::Body;  // the links' own
 
 float textWidth(const std::string& text) { return ui::measureText(text, kEntryStyle).x; }

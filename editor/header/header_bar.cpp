@@ -69,7 +69,7 @@ ui::HeaderDocument kitDocument(std::string_view name, bool modified) {
 }  // namespace
 
 HeaderBar::HeaderBar(EditorContext& context, EngineHost& host)
-    : host_(host), bpm_(makeBpmParam(context)), projectItems_(makeProjectItems()) {}
+    : host_(host), bpm_(makeBpmParam(context)), hostTempo_(host), projectItems_(makeProjectItems()) {}
 
 const ui::HeaderModel& HeaderBar::fillModel(const HeaderBarInput& input) {
   kitName_.assign(input.kitName);
@@ -85,12 +85,16 @@ const ui::HeaderModel& HeaderBar::fillModel(const HeaderBarInput& input) {
   m.pages = kPages;
   m.page = static_cast<std::uint32_t>(input.page);
   ui::HeaderTransport transport;
-  const bool playing = host_.internalPlay.load(std::memory_order_relaxed) != 0 ||
-                       host_.hostPlaying.load(std::memory_order_relaxed) != 0;
+  const bool playing = host_.playing();
   transport.state.playing = playing;
   transport.state.position = playing ? host_.engine.playheadStep() * 0.25 : 0.0;
-  transport.tempo = &bpm_;
-  transport.options.tempoTooltip = bpm_.spec().help.c_str();
+  if (hostTempo_.driving()) {
+    transport.tempo = &hostTempo_;
+    transport.options.tempoMode = ui::TempoMode::ReadOnly;
+  } else {
+    transport.tempo = &bpm_;
+  }
+  transport.options.tempoTooltip = transport.tempo->spec().help.c_str();
   m.transport = transport;
   m.items = projectItems_;
   m.shortcutGroups = kShortcutGroups;
@@ -106,9 +110,7 @@ HeaderBarResult HeaderBar::readResult(const ui::HeaderResult& header, EditorPage
   r.pageChanged = header.page.has_value();
   r.anchor = header.documentField;
   if (header.transport.play) {
-    const bool playing = host_.internalPlay.load(std::memory_order_relaxed) != 0 ||
-                         host_.hostPlaying.load(std::memory_order_relaxed) != 0;
-    host_.internalPlay.store(playing ? 0 : 1, std::memory_order_relaxed);
+    host_.internalPlay.store(host_.playing() ? 0 : 1, std::memory_order_relaxed);
   }
   if (header.action) {
     switch (*header.action) {

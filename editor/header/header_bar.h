@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "editor/header/edit_param.h"
+#include "editor/header/host_tempo.h"
 #include "ui/geometry.h"
 #include "ui/header/header_model.h"
 #include "ui/view.h"
@@ -78,6 +79,7 @@ class HeaderBar {
  private:
   EngineHost& host_;
   EditParam bpm_;
+  HostTempo hostTempo_;  // shown instead while the host's transport plays
   ui::Rect tempoField_;
   std::vector<ui::HeaderItem> projectItems_;
   std::string kitName_;  // the model's views point here and into the input's strings

@@ -203,6 +203,12 @@ void KitBrowser::saveKit() {
   const std::string base = saveName.empty() ? std::string("kit") : saveName;
   const std::string fileName = kitFileName(base);
   resolvedFolder = libraryFolder();
+  // Without a home there is no default folder; a bare file name would land
+  // in the host's current directory.
+  if (resolvedFolder.empty()) {
+    report("Could not save " + fileName + ": no kits folder (choose one)", true);
+    return;
+  }
   const std::string path = ob::kitPathToUtf8(resolvedFolder / ob::kitPathFromUtf8(fileName));
   std::string error;
   if (ob::KitLibrary::saveKitFile(path, part(), &error)) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <system_error>
 
+#include "content/tools/kits_folder.h"
 #include "editor/kits/kit_browser.h"
 #include "editor/popup_area.h"
 #include "editor/widgets/widget_support.h"
@@ -50,14 +51,6 @@ bool beginPendingPopup(const char* id, bool& pending, const ui::Rect& anchor, Im
   return ui::beginAnchoredPopup(id, anchor, size);
 }
 
-// The default folder's path without creating it: what the next rescan
-// falls back to when the chosen folder is gone.
-std::filesystem::path defaultFolderPath() {
-  std::error_code ec;
-  const std::filesystem::path here = std::filesystem::current_path(ec);
-  return ec ? std::filesystem::path("kits") : here / "kits";
-}
-
 }  // namespace
 
 void KitBrowser::draw(const ui::Rect& anchor) {
@@ -100,7 +93,7 @@ void KitBrowser::runBrowser(ImVec2 size) {
   // shows the default, which the next rescan resolves.
   std::error_code ec;
   if (!folder.empty() && resolvedFolder == folder && !std::filesystem::is_directory(folder, ec))
-    resolvedFolder = defaultFolderPath();
+    resolvedFolder = ob::defaultKitsFolder();
 
   ui::Rect r = area.rect();
   ui::Rect header = r.takeTop(20.0f * s);

@@ -31,9 +31,9 @@ constexpr float kLine = 16.0f;      // the add row and "no destinations"
 constexpr float kLeastRow = 18.0f;  // a destination row: 16 and its margins
 constexpr float kMostRow = 20.0f;
 
-constexpr std::uint32_t kDimFill = 0x8C8DC63F;
-constexpr std::uint32_t kKnobRim = 0x990E1208;
-constexpr std::uint32_t kTargetBar = 0x598DC63F;
+constexpr std::uint32_t kDimFill = palette::withAlphaByte(palette::kAccent, 0x8C);
+constexpr std::uint32_t kKnobRim = palette::withAlphaByte(palette::kBackground, 0x99);
+constexpr std::uint32_t kTargetBar = palette::withAlphaByte(palette::kAccent, 0x59);
 
 std::string_view fieldText(const char* field, std::size_t capacity) {
   return {field, strnlen(field, capacity)};

@@ -24,7 +24,7 @@ constexpr float kContentWidth = 532.0f;
 constexpr float kGutter = 8.0f;
 constexpr float kCellHeight = 40.0f;
 constexpr float kRowPitch = 44.0f;  // a cell and the 4 between rows
-constexpr std::uint32_t kHoverFill = 0x2E8DC63F;
+constexpr std::uint32_t kHoverFill = palette::withAlphaByte(palette::kAccent, 0x2E);
 
 // Items fill two columns row by row; a change of group finishes a
 // half-filled row and starts a header, also for a group seen before.

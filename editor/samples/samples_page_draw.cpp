@@ -21,6 +21,7 @@
 #include "ui/popups/dialogs.h"
 #include "ui/popups/menu.h"
 #include "ui/popups/popup.h"
+#include "ui/theme/palette.h"
 
 namespace orbi {
 
@@ -32,11 +33,12 @@ constexpr char kFilterMenu[] = "samples.filter";
 constexpr char kTagsMenu[] = "samples.tags";
 constexpr char kNewTagDialog[] = "samples.newTag";
 
-constexpr std::uint32_t kAccent = 0xFF8DC63F;
-constexpr std::uint32_t kMuted = 0xFF8A8870;
-constexpr std::uint32_t kLight = 0xFFF0EED8;
-constexpr std::uint32_t kBorder = 0xFF2A3520;
-constexpr std::uint32_t kWarning = 0xFFD0A828;
+using ui::palette::kAccent;
+using ui::palette::kBorder;
+using ui::palette::kLight;
+using ui::palette::kMuted;
+using ui::palette::kWarning;
+using ui::palette::withAlphaByte;
 
 constexpr std::uint32_t kFilterAll = 1;  // then 2, 3, ... one per tag
 constexpr std::uint32_t kAddTag = 1;
@@ -49,7 +51,7 @@ constexpr char kHelpLine[] =
 // The colour with its alpha multiplied by the factor.
 std::uint32_t dimmed(std::uint32_t colour, float factor) {
   const float alpha = static_cast<float>(colour >> 24) * factor;
-  return (colour & 0x00FFFFFFu) | static_cast<std::uint32_t>(std::lround(alpha)) << 24;
+  return withAlphaByte(colour, static_cast<std::uint8_t>(std::lround(alpha)));
 }
 
 ImVec2 bottomLeft(const ui::Rect& r) { return {r.x, r.y + r.height}; }
@@ -96,8 +98,10 @@ void SamplesPage::drawToolbar(const ui::Rect& toolbar) {
   const bool loaded = slotLoaded(selected_);
   if (ui::iconButton("load", takeButtonColumn(row, "Load WAV..."), "Load WAV...", {})) requestLoad();
   const ui::Rect assign = takeButtonColumn(row, "Assign to track...");
-  if (ui::iconButton("assign", assign, "Assign to track...", {})) ui::openPopupAt(kAssignMenu, bottomLeft(assign));
-  const std::string filterLabel = tagFilter_.empty() ? std::string("Tags: All") : std::string("Tags: ").append(tagFilter_);
+  if (ui::iconButton("assign", assign, "Assign to track...", {}))
+    ui::openPopupAt(kAssignMenu, bottomLeft(assign));
+  const std::string filterLabel =
+      tagFilter_.empty() ? std::string("Tags: All") : std::string("Tags: ").append(tagFilter_);
   const ui::Rect filter = takeButtonColumn(row, filterLabel);
   if (ui::iconButton("filter", filter, filterLabel, {})) ui::openPopupAt(kFilterMenu, bottomLeft(filter));
   ui::ButtonStyle needsSlot;
@@ -139,8 +143,8 @@ void SamplesPage::runAssignMenu() {
     const int sound = part.tracks[t].soundIndex;
     const char* name = sound >= 0 && sound < ob::kMaxTracks ? part.kit.sounds[sound].name : "";
     const std::string number = std::to_string(n);
-    const std::string label =
-        *name ? std::string("Track ").append(number).append(":  ").append(name) : std::string("T").append(number);
+    const std::string label = *name ? std::string("Track ").append(number).append(":  ").append(name)
+                                    : std::string("T").append(number);
     entries.emplace_back(label, static_cast<std::uint32_t>(n));
   }
   if (const ui::MenuChoice choice = ui::popupMenu(kAssignMenu, entries); choice.command)
@@ -155,8 +159,10 @@ void SamplesPage::runFilterMenu() {
     entries.emplace_back(tags[i], kFilterAll + 1 + static_cast<std::uint32_t>(i), tags[i] == tagFilter_);
   const ui::MenuChoice choice = ui::popupMenu(kFilterMenu, entries);
   if (!choice.command) return;
-  if (*choice.command == kFilterAll) tagFilter_.clear();
-  else if (const std::size_t i = *choice.command - kFilterAll - 1; i < tags.size()) tagFilter_ = tags[i];
+  if (*choice.command == kFilterAll)
+    tagFilter_.clear();
+  else if (const std::size_t i = *choice.command - kFilterAll - 1; i < tags.size())
+    tagFilter_ = tags[i];
 }
 
 void SamplesPage::runTagsMenu() {
@@ -189,8 +195,8 @@ void SamplesPage::drawGrid(const ui::Rect& grid) {
   const float cellWidth = grid.width / 8.0f;
   const float cellHeight = std::min(grid.height / 8.0f, 34.0f * s);
   for (std::int32_t i = 0; i < kSlots; ++i) {
-    const ui::Rect cell{grid.x + static_cast<float>(i % 8) * cellWidth, grid.y + static_cast<float>(i / 8) * cellHeight,
-                        cellWidth, cellHeight};
+    const ui::Rect cell{grid.x + static_cast<float>(i % 8) * cellWidth,
+                        grid.y + static_cast<float>(i / 8) * cellHeight, cellWidth, cellHeight};
     drawCell(i, cell.inset(2.0f * s, 2.0f * s));
   }
 }
@@ -201,11 +207,15 @@ void SamplesPage::drawCell(std::int32_t slot, const ui::Rect& cell) {
   const bool isSelected = slot == selected_;
   const float brightness = cellBrightness(slot);
   ImDrawList* dl = drawList();
-  const std::uint32_t fill = isSelected ? 0x388DC63Fu : loaded ? 0xFF2D3D20u : 0x80202C19u;
+  const std::uint32_t fill = isSelected ? withAlphaByte(kAccent, 0x38)
+                             : loaded   ? ui::palette::kGreenSoft
+                                        : withAlphaByte(ui::palette::kTrackFill, 0x80);
   ui::fillRect(dl, cell, dimmed(fill, brightness), 4.0f);
-  ui::strokeRect(dl, cell, dimmed(isSelected ? kAccent : kBorder, brightness), 4.0f, isSelected ? 1.5f : 1.0f);
+  ui::strokeRect(dl, cell, dimmed(isSelected ? kAccent : kBorder, brightness), 4.0f,
+                 isSelected ? 1.5f : 1.0f);
   ui::Rect inner = cell.inset(4.0f * s, 1.0f * s);
-  ui::drawText(dl, inner.takeTop(11.0f * s), std::to_string(slot), ui::TextStyle::Small, dimmed(kMuted, brightness));
+  ui::drawText(dl, inner.takeTop(11.0f * s), std::to_string(slot), ui::TextStyle::Small,
+               dimmed(kMuted, brightness));
   if (loaded)
     ui::drawText(dl, inner, context_.project().samples.slots[slot].name, ui::TextStyle::Body,
                  dimmed(isSelected ? kLight : kMuted, brightness));
@@ -216,8 +226,10 @@ void SamplesPage::drawCell(std::int32_t slot, const ui::Rect& cell) {
   const bool clicked = ui::interact("slot", spec).clicked;
   ImGui::PopID();
   // The dialog is asked for in the page's scope, where its answer is taken.
-  if (clicked && loaded) previewSlot(slot);
-  else if (clicked) requestLoad();
+  if (clicked && loaded)
+    previewSlot(slot);
+  else if (clicked)
+    requestLoad();
 }
 
 void SamplesPage::takeDroppedFiles(const ui::Rect& grid) {
@@ -237,30 +249,35 @@ void SamplesPage::drawPreview(ui::Rect band) {
     const ob::SampleSlot& record = context_.project().samples.slots[selected_];
     if (record.tagCount > 0) {
       std::string line = std::string("# ").append(record.tags[0]);
-      for (int i = 1; i < std::min<int>(record.tagCount, kMaxTags); ++i) line.append("   # ").append(record.tags[i]);
+      for (int i = 1; i < std::min<int>(record.tagCount, kMaxTags); ++i)
+        line.append("   # ").append(record.tags[i]);
       ui::drawText(dl, band.takeTop(16.0f * s), line, ui::TextStyle::Body, kAccent);
     }
   }
-  ui::fillRect(dl, band, 0xB30D1108u, 4.0f);
+  ui::fillRect(dl, band, ui::palette::kTilePanel, 4.0f);
   ui::strokeRect(dl, band, kBorder, 4.0f, 1.0f);
   const ui::Rect inside = band.inset(6.0f * s, 6.0f * s);
   const ui::WaveOverview& overview = selectedOverview();
   if (overview.size() < 2) {
-    const char* hint = context_.project().samples.count == 0 ? "pool is empty - drop a WAV here or Load to begin"
-                                                              : "select a loaded slot to preview";
+    const char* hint = context_.project().samples.count == 0
+                           ? "pool is empty - drop a WAV here or Load to begin"
+                           : "select a loaded slot to preview";
     ui::drawText(dl, inside, hint, ui::TextStyle::Body, kMuted, ui::TextAlign::Centre);
     return;
   }
   const double seconds = static_cast<double>(overview.size()) / overview.sampleRate();
-  const ui::Axis axis{ui::AxisKind::Linear, 0.0f, static_cast<float>(seconds), inside.x, inside.x + inside.width};
+  const ui::Axis axis{ui::AxisKind::Linear, 0.0f, static_cast<float>(seconds), inside.x,
+                      inside.x + inside.width};
   ui::WaveformStyle style;
   style.colour = kAccent;
   ui::drawWaveform(dl, inside, axis, overview, style);
 }
 
 void SamplesPage::drawFooter(const ui::Rect& band) {
-  if (!message_.empty()) ui::drawText(drawList(), band, message_, ui::TextStyle::Small, kWarning);
-  else ui::drawText(drawList(), band, kHelpLine, ui::TextStyle::Small, 0x998A8870u);
+  if (!message_.empty())
+    ui::drawText(drawList(), band, message_, ui::TextStyle::Small, kWarning);
+  else
+    ui::drawText(drawList(), band, kHelpLine, ui::TextStyle::Small, withAlphaByte(kMuted, 0x99));
 }
 
 }  // namespace orbi

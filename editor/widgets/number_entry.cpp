@@ -45,7 +45,7 @@ ImGuiID NumberEntry::scopeId() const {
   return ImHashData(&self, sizeof self);
 }
 
-void NumberEntry::open(ImVec2 anchor, const Request& request) {
+void NumberEntry::open(ImVec2 anchor, const Request& request, float height) {
   // Written so that a range of nan is refused too.
   if (!(std::fabs(request.hi - request.lo) >= kSmallestSpan)) return;
   openId_ = request.id;
@@ -54,7 +54,7 @@ void NumberEntry::open(ImVec2 anchor, const Request& request) {
   value.describe(request.label ? request.label : "", request.lo, request.hi, request.unit);
   value.setValue(request.value);
   const EntryScope scope(scopeId());
-  ui::beginNumberEntry(kBoxId, anchor, value);
+  ui::beginNumberEntry(kBoxId, anchor, value, height);
 }
 
 void NumberEntry::draw() {

@@ -56,10 +56,11 @@ class NumberEntry {
   std::function<void(int id, float value)> onCommit;
   Value value;
 
-  // Opens the box at the anchor (a screen point) for the request; a range
-  // narrower than a millionth is ignored, leaving an open entry as it was.
-  // Opening again replaces the request.
-  void open(ImVec2 anchor, const Request& request);
+  // Opens the box centred on the anchor (a screen point: the handle, or
+  // the value shown) for the request; a range narrower than a millionth is
+  // ignored, leaving an open entry as it was. Opening again replaces the
+  // request. A height (pixels) above 0 fits the box to a lower row.
+  void open(ImVec2 anchor, const Request& request, float height = 0.0f);
   // Runs the box while open; once a frame, whether open or not.
   void draw();
   // Forgets the request without a callback; the box is no longer drawn.

@@ -17,10 +17,10 @@ namespace {
 
 constexpr const char* kPresetMenuId = "presetMenu";
 
-constexpr std::uint32_t kLfoLine = 0x33000000u | palette::kLfoBlue;
-constexpr std::uint32_t kLfoDot = 0x8C000000u | palette::kLfoBlue;
-constexpr std::uint32_t kMacroMark = 0xFF000000u | palette::kMacroOrange;
-constexpr std::uint32_t kLockMark = 0x8CA4D165;
+constexpr std::uint32_t kLfoLine = palette::withAlphaByte(palette::kLfoBlue, 0x33);
+constexpr std::uint32_t kLfoDot = palette::withAlphaByte(palette::kLfoBlue, 0x8C);
+constexpr std::uint32_t kMacroMark = palette::withAlphaByte(palette::kMacroOrange, 0xFF);
+constexpr std::uint32_t kLockMark = palette::withAlphaByte(palette::kAccentHovered, 0x8C);
 
 constexpr float kTitleStrip = 16.0f;    // painted
 constexpr float kTitleReserve = 18.0f;  // kept clear of content, and the presets cell's height

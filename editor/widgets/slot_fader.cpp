@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "ui/context.h"
+#include "ui/controls/number_entry.h"
 #include "ui/draw/draw_log.h"
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
@@ -22,9 +23,9 @@ constexpr float kTrackRadius = 2.5f;
 constexpr float kMarkReach = 3.0f;  // knob and base tick, above and below the track
 constexpr float kKnobWidth = 4.0f;
 
-constexpr std::uint32_t kUnlockedFill = 0xBF8DC63F;
-constexpr std::uint32_t kLockBand = 0x4DA4D165;
-constexpr std::uint32_t kBaseTick = 0x8C8A8870;
+constexpr std::uint32_t kUnlockedFill = palette::withAlphaByte(palette::kAccent, 0xBF);
+constexpr std::uint32_t kLockBand = palette::withAlphaByte(palette::kAccentHovered, 0x4D);
+constexpr std::uint32_t kBaseTick = palette::withAlphaByte(palette::kMuted, 0x8C);
 
 // The row's three columns; the track lies between label and value.
 struct RowLayout {
@@ -112,8 +113,13 @@ void SlotFader::draw(const ui::Rect& r) {
   desc.tooltip = tooltip.c_str();
   const ui::Interaction it = ui::interact("row", desc);
   if (it.rightClicked && typeable) {
-    const ImVec2 anchor(row.value.x + row.value.width / 2.0f, r.y + r.height / 2.0f);
-    entry.open(anchor, {id, range().shown(value), displayLo, displayHi, label.c_str(), unit.c_str()});
+    // Over the value, as high as the row and ending with it: the box covers
+    // only the row it edits.
+    const float half = ui::kNumberEntryWidth * s / 2.0f;
+    const ImVec2 anchor(std::min(row.value.x + row.value.width / 2.0f, r.x + r.width - half),
+                        r.y + r.height / 2.0f);
+    entry.open(anchor, {id, range().shown(value), displayLo, displayHi, label.c_str(), unit.c_str()},
+               r.height);
   }
   // Relative: a press alone changes nothing, and a drag moves the knob
   // as far as the pointer moves, from the value at the press. The row's

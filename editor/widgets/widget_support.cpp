@@ -28,7 +28,7 @@ std::uint8_t alphaByte(float alpha) {
 }
 
 std::uint32_t withAlpha(std::uint32_t colour, float alpha) {
-  return (colour & 0x00FFFFFFu) | static_cast<std::uint32_t>(alphaByte(alpha)) << 24;
+  return palette::withAlphaByte(colour, alphaByte(alpha));
 }
 
 float DisplayRange::position(float value) const {

@@ -13,24 +13,12 @@
 #include <string_view>
 
 #include "ui/theme/colour.h"
+#include "ui/theme/palette.h"
 
 namespace orbi {
 
-// The editor's palette, 0xAARRGGBB. The three modulation colours carry no
-// alpha: each use gives its own.
-namespace palette {
-inline constexpr std::uint32_t kAccent = 0xFF8DC63F;         // values, curves, fills
-inline constexpr std::uint32_t kAccentHovered = 0xFFA4D165;  // hovered or dragged handles, live positions
-inline constexpr std::uint32_t kMuted = 0xFF8A8870;          // titles, labels, hints
-inline constexpr std::uint32_t kLight = 0xFFF0EED8;          // bright text, cold handles
-inline constexpr std::uint32_t kDarkFill = 0xFF1A2214;
-inline constexpr std::uint32_t kTrackFill = 0xFF202C19;  // tracks and pills
-inline constexpr std::uint32_t kBorder = 0xFF2A3520;
-inline constexpr std::uint32_t kTilePanel = 0xB30D1108;
-inline constexpr std::uint32_t kLfoBlue = 0x4A9EFF;
-inline constexpr std::uint32_t kEnvelopeGreen = 0x4AFF7A;
-inline constexpr std::uint32_t kMacroOrange = 0xFF9A4A;
-}  // namespace palette
+// The palette the framework and the editor share.
+namespace palette = ui::palette;
 
 // 0xAARRGGBB to the byte order of Dear ImGui's draw list, for widgets that
 // draw through it directly.

@@ -17,8 +17,6 @@ void AuditionPreview::publish(const float* samples, std::uint32_t length, double
   request_.fetch_add(1, std::memory_order_release);
 }
 
-void AuditionPreview::stop() { playing_ = false; }
-
 void AuditionPreview::mix(float* left, float* right, std::uint32_t frames) {
   const std::uint32_t request = request_.load(std::memory_order_acquire);
   if (request != seen_) {

@@ -23,8 +23,6 @@ class AuditionPreview {
   // Audio thread: adds the preview (gain 0.8, linear interpolation) to the
   // outputs. right may be null or equal to left (added once).
   void mix(float* left, float* right, std::uint32_t frames);
-  // Audio thread: stops the current playback.
-  void stop();
 
   std::uint32_t requestCount() const { return request_.load(std::memory_order_acquire); }
   std::uint32_t seenCount() const { return seen_; }

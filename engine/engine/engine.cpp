@@ -118,10 +118,6 @@ void Engine::postProject(const Project& project, bool keepPosition) {
   delete projectMailbox_.exchange(post.release(), std::memory_order_acq_rel);
 }
 
-void Engine::postProject(std::unique_ptr<Project> project, bool keepPosition) {
-  if (project) postProject(*project, keepPosition);
-}
-
 int Engine::drainRetired() {
   int freed = 0;
   std::int32_t r = retireRead_.load(std::memory_order_relaxed);
@@ -303,6 +299,7 @@ void Engine::runPiece(float* left, float* right, int base, int frames, const Ren
 
   const Pattern& pat = pattern();
   const double tempo = info.tempo > 0.0 ? info.tempo : static_cast<double>(pat.bpm);
+  const double playerTempo = tempo > 0.0 ? tempo : 120.0;
   stepEvents_.clear();
   nextStepEvent_ = 0;
   const bool clockRuns =
@@ -314,7 +311,7 @@ void Engine::runPiece(float* left, float* right, int base, int frames, const Ren
     playheadStep_.store(clock_.currentStep(), std::memory_order_relaxed);
     playheadPass_.store(clock_.patternPass, std::memory_order_relaxed);
   } else {
-    cancelReverseHits();
+    prepareStartHits(frames, playerTempo);
     bool anySounding = false;
     for (const TrackPlayer& p : players_) anySounding |= p.isSounding();
     const bool triggerHere =
@@ -334,7 +331,6 @@ void Engine::runPiece(float* left, float* right, int base, int frames, const Ren
   }
 
   clearOutputs(left, right, frames);
-  const double playerTempo = tempo > 0.0 ? tempo : 120.0;
   for (TrackPlayer& p : players_) p.setTempo(playerTempo);
   if (clockRuns) {
     if (playerTempo != reverseTempo_) reverseRecheck_ = 1;

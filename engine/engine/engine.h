@@ -77,7 +77,6 @@ class Engine {
   // Whole project: copies it into a heap post and hands it over; a post the
   // audio thread never took is freed here.
   void postProject(const Project& project, bool keepPosition);
-  void postProject(std::unique_ptr<Project> project, bool keepPosition);
   // Frees the copies the audio thread retired; returns how many.
   int drainRetired();
   void setSampleSnapshot(const SamplePoolSnapshot* snapshot);
@@ -199,8 +198,14 @@ class Engine {
 
   // Reverse pre-renders ahead of their hits (engine_reverse.cpp).
   void prepareReverseHits(int frames);
+  // While the transport is stopped: those of the step it will start on.
+  void prepareStartHits(int frames, double tempo);
+  void forecastStartHit(int track, double tempo);
   void cancelReverseHits();
-  bool nextStepHit(int track, int frames, StepEvent& hit, std::int64_t& at) const;
+  // The track's next step hit after a block of `frames` that produced the
+  // events from firstEvent on: at, from the block's first sample.
+  static bool nextStepHit(const StepClock& clock, const StepEventList& events, int firstEvent, int track,
+                          int frames, StepEvent& hit, std::int64_t& at);
   bool hostNoteFirst(int track, std::int64_t at) const;
   bool forecastStepHit(int track, const StepEvent& hit, std::int64_t at, bool timed);
   int activeTrackCount() const;
@@ -276,9 +281,15 @@ class Engine {
   ReverseTarget reverseTargets_[kTracks];
   ReversePrerender prerenders_[kTracks];
   PlayerModulation hitForecast_;  // a player's modulators as a hit will leave them
+  // While stopped: the clock as a start would run its first sample, what
+  // that sample brought, and each track's machine count at its forecast.
+  StepClock startClock_;
+  StepEventList startEvents_;
+  std::uint32_t startEpoch_[kTracks] = {};
+  std::uint8_t startProbed_ = 0;  // startClock_ holds the start as things are
   std::uint8_t spreadReverse_ = 1;
   std::uint8_t reverseRecheck_ = 0;  // something changed: forecasts are made again
-  double reverseTempo_ = 0.0;        // of the last clocked block; a change is such a thing
+  double reverseTempo_ = 0.0;        // of the last forecasts; a change is such a thing
   std::vector<float> scratchL_;
   std::vector<float> scratchR_;
   float* const* trackOutputs_ = nullptr;

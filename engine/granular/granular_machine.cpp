@@ -46,12 +46,6 @@ void GranularMachine::trigger(float note, float velocity) {
   needsSetup_ = true;
 }
 
-int GranularMachine::activeGrainCount() const {
-  int n = 0;
-  for (const Grain& g : grains_) n += g.active ? 1 : 0;
-  return n;
-}
-
 float GranularMachine::draw() {
   std::uint32_t x = random_;
   x ^= x << 13;

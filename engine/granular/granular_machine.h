@@ -50,7 +50,6 @@ class GranularMachine final : public Machine {
   // The engine seeds each track's cloud; 0 would stall the generator.
   void setRandomSeed(std::uint32_t seed) { random_ = seed ? seed : 0x9E3779B9u; }
 
-  int activeGrainCount() const;
   const Grain& grain(int i) const { return grains_[i]; }
 
  private:

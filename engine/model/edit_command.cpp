@@ -475,12 +475,14 @@ void euclidFill(Step* steps, int length, int hits, int rotation) {
   }
 }
 
+void markGrooveEdited(Pattern& pattern) { pattern.grooveEdited = 1; }
+
 void applyEditCommand(Project& project, const EditCommand& cmd) {
   // A NaN or infinity would pass every clamp unchanged (or turn into an
   // undefined integer conversion); such a command changes nothing at all.
   if (!std::isfinite(cmd.value)) return;
   Pattern& pattern = project.patterns[0];
-  if (isGrooveEdit(cmd.kind)) pattern.grooveEdited = 1;
+  if (isGrooveEdit(cmd.kind)) markGrooveEdited(pattern);
 
   const std::int32_t p = cmd.param;
   switch (cmd.kind) {

@@ -109,6 +109,12 @@ inline constexpr float kMaxBpm = 999.0f;
 // Applies one command to the project's single pattern.
 void applyEditCommand(Project& project, const EditCommand& command);
 
+// The pattern's steps are the user's own from now on: a kit load keeps
+// them with the tempo and swing. Every command that changes steps marks
+// it; whoever writes steps without a command (paste, clear, fills) calls
+// this as well.
+void markGrooveEdited(Pattern& pattern);
+
 struct TrackRemovalStatus {
   std::uint8_t status = 0;  // 0 removable, 1 no such track, 2 only track, 3 sound shared
   std::int32_t other = -1;  // status 3: lowest other track playing the sound

@@ -37,11 +37,6 @@ bool sameBits(const ModEnvState& a, const ModEnvState& b) {
 }
 }  // namespace
 
-float PlayerModulation::layerValue(int layerIndex, int param) const {
-  if (layerIndex < 0 || layerIndex >= ModLayers::kLayers || param < 0 || param >= kSlots) return 0.0f;
-  return mod_.layers[layerIndex][param];
-}
-
 float PlayerModulation::paramRange(int index) const {
   if (index < 0 || index >= paramCount(machineType_)) return 1.0f;
   const ParamInfo info = paramInfo(machineType_, index);

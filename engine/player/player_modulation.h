@@ -44,7 +44,6 @@ class PlayerModulation {
 
   ModLayers& mod() { return mod_; }
   const ModLayers& mod() const { return mod_; }
-  float layerValue(int layerIndex, int param) const;
   std::uint8_t machineType() const { return machineType_; }
   double sampleRate() const { return sampleRate_; }
   double tempo() const { return tempo_; }

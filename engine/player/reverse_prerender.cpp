@@ -1,5 +1,6 @@
 #include "engine/player/reverse_prerender.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace ob {
@@ -68,6 +69,12 @@ void ReversePrerender::renderShare(std::int64_t blocks) {
   if (!active()) return;
   const std::int64_t left = render_.capacity() - planned_;
   planned_ += static_cast<std::int32_t>(blocks <= 1 ? left : (left + blocks - 1) / blocks);
+  render_.renderUntil(planned_);
+}
+
+void ReversePrerender::renderAhead(std::int32_t samples) {
+  if (!active()) return;
+  planned_ = std::min(render_.capacity(), planned_ + std::max(samples, 0));
   render_.renderUntil(planned_);
 }
 

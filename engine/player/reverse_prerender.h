@@ -50,6 +50,8 @@ class ReversePrerender {
   // included; 1 or less: all of it now). The shares follow an even plan,
   // whatever whole chunks overshoot it.
   void renderShare(std::int64_t blocks);
+  // About `samples` more (whole chunks), whenever the hit comes.
+  void renderAhead(std::int32_t samples);
   // All that is left, then the fades.
   void finish();
   void cancel() { player_ = nullptr; }

@@ -36,8 +36,6 @@ void EngineHost::replacePool(ob::SamplePool&& fresh) {
   publishSamples();
 }
 
-void EngineHost::retirePool() { replacePool(ob::SamplePool{}); }
-
 void EngineHost::mainThreadPass() {
   engine.drainRetired();
   samples.pass(pool, project.samples, engine.sampleSet());

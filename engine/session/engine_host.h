@@ -30,6 +30,16 @@ struct EngineHost {
   std::atomic<std::uint8_t> internalPlay{1};
   // The host transport plays; written by process, read by the editor.
   std::atomic<std::uint8_t> hostPlaying{0};
+  // Main thread: the pattern plays, by either transport.
+  bool playing() const {
+    return internalPlay.load(std::memory_order_relaxed) != 0 ||
+           hostPlaying.load(std::memory_order_relaxed) != 0;
+  }
+  // The tempo the host's transport plays the pattern at, in place of the
+  // pattern's own; 0 while it stops or gives none. Written by process,
+  // read by the editor.
+  std::atomic<double> hostTempo{0.0};
+  static_assert(std::atomic<double>::is_always_lock_free);
   AuditionPreview preview;
   double hostSampleRate = 44100.0;
   // Counts the state loads that replaced the project and pool; an open
@@ -61,8 +71,6 @@ struct EngineHost {
   // open) and the new samples published; the old pool is freed only after
   // the audio thread has finished with it.
   void replacePool(ob::SamplePool&& fresh);
-  // The same with an empty pool.
-  void retirePool();
   // Main thread, every pass: frees retired project copies, publishes a
   // deferred snapshot, counts retired pools down and frees those that are due.
   void mainThreadPass();

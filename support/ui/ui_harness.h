@@ -25,6 +25,7 @@
 #include "ui/context.h"
 #include "ui/dialogs/file_dialog_pump.h"
 #include "ui/draw/draw_log.h"
+#include "ui/frame_requests.h"
 #include "ui/keys.h"
 #include "ui/view.h"
 
@@ -77,6 +78,8 @@ class UiHarness {
   ImDrawList* rootDrawList() const { return rootDrawList_; }
   // How many times the atlas texture would have been uploaded.
   int atlasUploads() const { return atlasUploads_; }
+  // What the last frame said of the next, as a window reads it.
+  const FrameOutlook& outlook() const { return outlook_; }
 
   // The pump run after every frame; destroying it is what closing the
   // window does to a chooser that still runs. Later frames pump nothing.
@@ -99,6 +102,7 @@ class UiHarness {
   int frames_ = 0;
   double time_ = 0.0;
   int atlasUploads_ = 0;
+  FrameOutlook outlook_;
   std::unique_ptr<FileDialogPump> pump_ = std::make_unique<FileDialogPump>();
 };
 

@@ -4,9 +4,12 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "content/tools/kits_folder.h"
@@ -14,6 +17,7 @@
 #include "document/wav/wav.h"
 #include "engine/model/project.h"
 #include "engine/pool/sample_pool.h"
+#include "support/scoped_env.h"
 
 namespace {
 
@@ -103,7 +107,7 @@ TEST_F(ImportTest, FailuresGiveTheirReasonAndChangeNothing) {
   EXPECT_EQ(ob::importWavFile(pool, *project, dir.path / "missing.wav", &error), -1);
   EXPECT_EQ(error, "cannot open the file");
   EXPECT_EQ(ob::importWavFile(pool, *project, dir.path, &error), -1);  // a folder
-  EXPECT_EQ(error, "cannot open the file");
+  EXPECT_EQ(error, "not a regular file");
 
   const fs::path text = dir.path / "notes.wav";
   writeFile(text, {'h', 'e', 'l', 'l', 'o', '\n'});
@@ -118,6 +122,36 @@ TEST_F(ImportTest, FailuresGiveTheirReasonAndChangeNothing) {
   // No error text asked for: still -1.
   EXPECT_EQ(ob::importWavFile(pool, *project, text), -1);
   expectUnchanged(1, before);
+}
+
+// What a chooser or a drop can name besides a WAV file: each is refused at
+// once, the pool and project unchanged.
+TEST_F(ImportTest, PipesDevicesAndHugeFilesAreRefusedUnread) {
+  ASSERT_EQ(::mkfifo((dir.path / "pipe.wav").c_str(), 0644), 0);
+  // Over the cap, yet only a header on the disk.
+  const fs::path huge = dir.path / "huge.wav";
+  writeFile(huge, toneWav());
+  fs::resize_file(huge, ob::kMaxWavFileBytes + 1);
+  const fs::path atCap = dir.path / "cap.wav";
+  writeFile(atCap, {'n', 'o', 't', ' ', 'r', 'i', 'f', 'f'});
+  fs::resize_file(atCap, ob::kMaxWavFileBytes);
+  const auto before = *project;
+  const struct {
+    fs::path path;
+    const char* error;
+  } cases[] = {
+      {dir.path / "pipe.wav", "not a regular file"},
+      {"/dev/zero", "not a regular file"},
+      {huge, "the file is larger than 256 MiB, the most a sample may be"},
+      {atCap, "not a RIFF/WAVE file"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    std::string error;
+    EXPECT_EQ(ob::importWavFile(pool, *project, c.path, &error), -1);
+    EXPECT_EQ(error, c.error);
+  }
+  expectUnchanged(0, before);
 }
 
 TEST_F(ImportTest, FullPoolIsRefusedBeforeDecoding) {
@@ -163,16 +197,27 @@ TEST(FileNamePart, TakesTheTextAfterTheLastSeparator) {
 
 // ------------------------------------------------------------- kits folder
 
+// The current directory is a folder of its own, where nothing may appear.
 struct KitsFolderTest : ::testing::Test {
   TempDir dir;
   fs::path previous = fs::current_path();
-  void SetUp() override { fs::current_path(dir.path); }
-  void TearDown() override { fs::current_path(previous); }
+  ob::test::ScopedEnv dataHome{"XDG_DATA_HOME"};
+  ob::test::ScopedEnv home{"HOME"};
+  void SetUp() override {
+    fs::create_directories(dir.path / "cwd");
+    fs::current_path(dir.path / "cwd");
+  }
+  void TearDown() override {
+    fs::current_path(previous);
+    EXPECT_TRUE(fs::is_empty(dir.path / "cwd")) << "nothing lands in the current directory";
+  }
 };
 
-TEST_F(KitsFolderTest, CreatesOnceAndReturnsTheSamePath) {
+TEST_F(KitsFolderTest, FollowsTheDataHomeAndCreatesItOnce) {
+  dataHome.set((dir.path / "data").string());
   const fs::path first = ob::ensureKitsFolder();
-  EXPECT_EQ(first, fs::current_path() / "kits");
+  EXPECT_EQ(first, dir.path / "data" / "Orbitrane" / "kits");
+  EXPECT_EQ(ob::defaultKitsFolder(), first);
   EXPECT_TRUE(fs::is_directory(first));
   fs::path marker = first / "keep.kit.orbi";
   writeFile(marker, {'{', '}'});
@@ -181,15 +226,40 @@ TEST_F(KitsFolderTest, CreatesOnceAndReturnsTheSamePath) {
   EXPECT_TRUE(fs::exists(marker));  // the existing folder is left alone
 }
 
+TEST_F(KitsFolderTest, WithoutAnAbsoluteDataHomeItLivesUnderHome) {
+  home.set((dir.path / "home").string());
+  for (const std::optional<std::string>& data : {std::optional<std::string>(), std::optional<std::string>(""),
+                                                 std::optional<std::string>("rel/data")}) {
+    SCOPED_TRACE(data.value_or("(unset)"));
+    dataHome.set(data);
+    EXPECT_EQ(ob::ensureKitsFolder(), dir.path / "home" / ".local" / "share" / "Orbitrane" / "kits");
+  }
+}
+
+TEST_F(KitsFolderTest, WithoutAnAbsoluteHomeThePasswordEntryGivesIt) {
+  dataHome.set(std::nullopt);
+  const passwd* user = ::getpwuid(::getuid());
+  if (user == nullptr || user->pw_dir == nullptr || user->pw_dir[0] != '/') GTEST_SKIP() << "no home folder";
+  for (const std::optional<std::string>& value :
+       {std::optional<std::string>(), std::optional<std::string>(""), std::optional<std::string>("me")}) {
+    SCOPED_TRACE(value.value_or("(unset)"));
+    home.set(value);
+    // Only the path: the user's real home is left alone.
+    EXPECT_EQ(ob::defaultKitsFolder(), fs::path(user->pw_dir) / ".local" / "share" / "Orbitrane" / "kits");
+  }
+}
+
 TEST_F(KitsFolderTest, AFolderThatCannotBeMadeIsReportedAndStillReturned) {
-  writeFile(dir.path / "kits", {'x'});  // a file in the way
+  dataHome.set((dir.path / "data").string());
+  fs::create_directories(dir.path / "data");
+  writeFile(dir.path / "data" / "Orbitrane", {'x'});  // a file in the way
   ::testing::internal::CaptureStderr();
   const fs::path got = ob::ensureKitsFolder();
   const std::string err = ::testing::internal::GetCapturedStderr();
-  EXPECT_EQ(got, fs::current_path() / "kits");
+  EXPECT_EQ(got, dir.path / "data" / "Orbitrane" / "kits");
   EXPECT_EQ(err.rfind("orbitrane: cannot create " + got.string() + ": ", 0), 0u) << err;
   EXPECT_EQ(err.back(), '\n');
-  EXPECT_TRUE(fs::is_regular_file(got));
+  EXPECT_FALSE(fs::exists(got));
 }
 
 }  // namespace

@@ -10,9 +10,9 @@
 
 namespace {
 
-// The demo through a whole instance document and back, in a program that
-// installs nothing: the pattern travels only as the audition, so every step
-// coming back proves that the document library writes and reads it itself.
+// The demo through a whole instance document and back: the pattern travels
+// only as the audition clip, so every step coming back proves that the
+// instance state writes and reads it.
 TEST(AuditionCodec, InstanceDocumentCarriesThePattern) {
   auto demo = ob::makeProject();
   ob::buildDemoProject(*demo);

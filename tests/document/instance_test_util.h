@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "document/diagnostics.h"
-#include "document/instance/audition_hook.h"
 #include "document/instance/state_fields.h"
 #include "document/json/json.h"
 #include "engine/model/demo_project.h"
@@ -56,84 +55,6 @@ inline std::string listing(const ob::Diagnostics& d) {
 inline bool sameBytes(const ob::Project& a, const ob::Project& b) {
   return std::memcmp(&a, &b, sizeof(ob::Project)) == 0;
 }
-
-// ---- A test audition: a clip with no notes whose "ext" carries the step
-// grid and pattern timing as raw bytes in hex. Lossless, so a round trip
-// through the state and this audition must give the project back exactly.
-
-inline constexpr const char* kGridKey = "test.grid/1";
-inline int gAuditionReads = 0;
-
-inline void appendBytes(std::string& hex, const void* p, std::size_t n) {
-  static const char* digits = "0123456789abcdef";
-  const auto* b = static_cast<const unsigned char*>(p);
-  for (std::size_t i = 0; i < n; ++i) {
-    hex += digits[b[i] >> 4];
-    hex += digits[b[i] & 15];
-  }
-}
-
-inline bool takeBytes(std::string_view& hex, void* p, std::size_t n) {
-  if (hex.size() < 2 * n) return false;
-  auto* b = static_cast<unsigned char*>(p);
-  auto nib = [](char c) { return c <= '9' ? c - '0' : c - 'a' + 10; };
-  for (std::size_t i = 0; i < n; ++i)
-    b[i] = static_cast<unsigned char>(nib(hex[2 * i]) * 16 + nib(hex[2 * i + 1]));
-  hex.remove_prefix(2 * n);
-  return true;
-}
-
-template <typename F>
-void eachGridField(ob::Pattern& p, F&& f) {
-  for (ob::Track& t : p.tracks) {
-    f(&t.steps, sizeof t.steps);
-    f(&t.length, sizeof t.length);
-  }
-  f(&p.grooveEdited, sizeof p.grooveEdited);
-  f(&p.length, sizeof p.length);
-  f(&p.swing, sizeof p.swing);
-  f(&p.bpm, sizeof p.bpm);
-  f(&p.accentAmount, sizeof p.accentAmount);
-  f(&p.accentEvery, sizeof p.accentEvery);
-  f(&p.accentCurve, sizeof p.accentCurve);
-  f(&p.seed, sizeof p.seed);
-}
-
-inline ob::JsonValue gridWrite(const ob::Project& project, const ob::SampleSlotTable&) {
-  std::string hex;
-  ob::Pattern copy = project.patterns[0];
-  eachGridField(copy, [&](void* p, std::size_t n) { appendBytes(hex, p, n); });
-  ob::JsonValue ext = ob::makeJsonObject();
-  ext.set(kGridKey, ob::makeJsonString(hex));
-  ob::JsonValue clip = ob::makeJsonObject();
-  clip.set("kind", ob::makeJsonString("clip"));
-  clip.set("spec", ob::makeJsonString("1.0"));
-  clip.set("notes", ob::makeJsonArray());
-  clip.set("ext", std::move(ext));
-  return clip;
-}
-
-inline void gridRead(const ob::JsonValue& audition, ob::Project& project, const ob::SampleSlotTable&,
-                     ob::Diagnostics& diagnostics, std::string_view path) {
-  ++gAuditionReads;
-  const ob::JsonValue* ext = audition.find("ext");
-  const ob::JsonValue* grid = ext != nullptr ? ext->find(kGridKey) : nullptr;
-  if (grid == nullptr || !grid->isString()) {
-    diagnostics.warn("test-grid-missing", std::string(path), "no grid");
-    return;
-  }
-  std::string_view hex = grid->text;
-  eachGridField(project.patterns[0], [&](void* p, std::size_t n) { takeBytes(hex, p, n); });
-}
-
-// Installs the test audition for the life of one test.
-struct TestAudition {
-  TestAudition() {
-    gAuditionReads = 0;
-    ob::setAuditionCodec(ob::AuditionCodec{&gridRead, &gridWrite});
-  }
-  ~TestAudition() { ob::setAuditionCodec(ob::AuditionCodec{}); }
-};
 
 // ---- A project that uses every field the state carries.
 

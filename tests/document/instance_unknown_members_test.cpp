@@ -77,7 +77,6 @@ void addUnknown(JsonValue& object, const std::string& key, bool list) {
 }  // namespace
 
 TEST(InstanceUnknownMembers, SurviveALoadAndASave) {
-  obtest::TestAudition audition;
   auto project = makeProject();
   obtest::buildRichProject(*project);
   std::vector<std::string> refs = {"factory:acoustic/ac_kick_p", "asset:" + std::string(64, 'b')};

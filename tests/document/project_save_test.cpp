@@ -263,12 +263,6 @@ TEST(AtomicFile, LinksAreFollowedAndPermissionsKept) {
   ASSERT_TRUE(ob::writeFileAtomically(dir / "empty.txt", std::string_view(), &error));
   EXPECT_EQ(0u, fs::file_size(dir / "empty.txt"));
   EXPECT_FALSE(ob::writeFileAtomically(dir.path(), std::string_view("x"), &error));
-
-  std::vector<std::uint8_t> back;
-  EXPECT_TRUE(ob::readWholeFile(real, back));
-  EXPECT_EQ(bytesOf("new text"), back);
-  EXPECT_FALSE(ob::readWholeFile(dir.path(), back));
-  EXPECT_FALSE(ob::readWholeFile(real, back, 3));
 }
 
 }  // namespace

@@ -1,14 +1,20 @@
 // The bench's rendered pictures: which grid cells get a hit or eight
 // variations, the random draws and their seeds, the lengths of the half
-// and whole-sound previews, and the throttle that renders at most once per
-// 100 ms of the frame clock while a drag edits every frame.
+// and whole-sound previews, and the passes at most 100 ms of the frame
+// clock apart, a piece a frame, while a drag edits every frame.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <limits>
+#include <string>
 #include <vector>
 
 #include "engine/player/render_sound_offline.h"
+#include "support/ui/ui_harness.h"
 #include "tests/editor/bench_rig.h"
+#include "tests/editor/editor_rig.h"
 
 namespace orbi::test {
 namespace {
@@ -45,6 +51,15 @@ class Previews : public testing::Test {
   }
   ob::Step& step(int k) { return rig.pattern().tracks[0].steps[k]; }
   ob::Sound& kick() { return rig.soundOf(0); }
+  // A frame's renders at the frame clock: one piece, or all there is.
+  void piece(double nowMs) {
+    RenderBudget onePiece(0.0);
+    rig.bench.renderPreviews(nowMs, onePiece);
+  }
+  void everything(double nowMs) {
+    RenderBudget all(std::numeric_limits<double>::infinity());
+    rig.bench.renderPreviews(nowMs, all);
+  }
 
   BenchRig rig;
 };
@@ -83,8 +98,9 @@ TEST_F(Previews, OnlyLockedOrRandomStepsGetCellsOfTheirOwn) {
   const std::vector<graph::Shape>& ghosts = rig.page.anatomy.hitGraph.hitShapes;
   ASSERT_EQ(ghosts.size(), 8u);
   for (int v = 0; v < 8; ++v)
-    EXPECT_FLOAT_EQ(ghosts[v].tone,
-                    BenchController::applyRandomDraws(kick(), randoms, 3 * 977 + 1 + v).params[drumParam("exc1_tone")]);
+    EXPECT_FLOAT_EQ(
+        ghosts[v].tone,
+        BenchController::applyRandomDraws(kick(), randoms, 3 * 977 + 1 + v).params[drumParam("exc1_tone")]);
   EXPECT_EQ(rig.page.anatomy.bodyGraph.hitShapes.size(), 8u);
   EXPECT_EQ(rig.page.anatomy.hitGraph.breatheEnabled, 1);
 }
@@ -93,10 +109,12 @@ TEST_F(Previews, RandomDrawsMatchValuesWorkedOutByHand) {
   ob::Sound s = kick();
   s.params[drumParam("exc1_tone")] = 0.3f;
   s.params[drumParam("res_tune")] = 100.0f;
-  EXPECT_NEAR(BenchController::applyRandomDraws(s, {{drumParam("exc1_tone"), 0.5f}}, 1955).params[drumParam("exc1_tone")],
+  EXPECT_NEAR(BenchController::applyRandomDraws(s, {{drumParam("exc1_tone"), 0.5f}}, 1955)
+                  .params[drumParam("exc1_tone")],
               0.42162001f, 1e-6f);
   // A negative seed is its two's complement.
-  EXPECT_NEAR(BenchController::applyRandomDraws(s, {{drumParam("res_tune"), 1.0f}}, -976).params[drumParam("res_tune")],
+  EXPECT_NEAR(BenchController::applyRandomDraws(s, {{drumParam("res_tune"), 1.0f}}, -976)
+                  .params[drumParam("res_tune")],
               281.48239f, 1e-3f);
   // Always within the parameter's range.
   const ob::Sound wide = BenchController::applyRandomDraws(s, {{drumParam("exc1_tone"), 50.0f}}, 7);
@@ -145,7 +163,8 @@ TEST_F(Previews, HalfAndWholeLengths) {
   EXPECT_TRUE(a.reversed);
 }
 
-// A drag of the hit's tone at 60 frames a second for two seconds.
+// A drag of the hit's tone at 60 frames a second for two seconds, one
+// piece of render a frame.
 TEST_F(Previews, ADragRendersAtMostTenTimesASecondAndEndsOnTheFreshPictures) {
   const int tone = drumParam("exc1_tone");
   step(0).active = 1;
@@ -155,13 +174,16 @@ TEST_F(Previews, ADragRendersAtMostTenTimesASecondAndEndsOnTheFreshPictures) {
   rig.bench.flushPreviews();
   const int before = rig.bench.previewRenders();
   double now = 1000.0;
-  for (int frame = 0; frame < 120; ++frame, now += 1000.0 / 60.0) {
-    rig.page.anatomy.hitGraph.value(tone, 0.2f + 0.005f * static_cast<float>(frame));
-    rig.bench.renderStalePreviews(now);
+  const double frame = 1000.0 / 60.0;
+  for (int i = 0; i < 120; ++i, now += frame) {
+    rig.page.anatomy.hitGraph.value(tone, 0.2f + 0.005f * static_cast<float>(i));
+    piece(now);
   }
-  for (int frame = 0; frame < 8; ++frame, now += 1000.0 / 60.0) rig.bench.renderStalePreviews(now);
   EXPECT_LE(rig.bench.previewRenders() - before, 21);
   EXPECT_GE(rig.bench.previewRenders() - before, 2);
+  int frames = 0;
+  for (; rig.bench.previewsPending() && frames < 10000; ++frames, now += frame) piece(now);
+  EXPECT_GT(frames, 1);  // the last pictures took frames of their own
 
   BenchRig fresh;
   fresh.context.project() = rig.context.project();
@@ -174,13 +196,47 @@ TEST_F(Previews, NothingRendersWhileTheInputsStayTheSame) {
   rig.bench.flushPreviews();
   const int renders = rig.bench.previewRenders();
   rig.bench.rebuild();
-  rig.bench.renderStalePreviews(1e9);
+  EXPECT_FALSE(rig.bench.previewsPending());
+  everything(1e9);
   EXPECT_EQ(rig.bench.previewRenders(), renders);
   // A change of the pool renders again, though no sound changed.
   rig.bench.samplesChanged();
   rig.bench.rebuild();
-  rig.bench.renderStalePreviews(2e9);
+  EXPECT_TRUE(rig.bench.previewsPending());
+  everything(2e9);
   EXPECT_EQ(rig.bench.previewRenders(), renders + 1);
+  EXPECT_FALSE(rig.bench.previewsPending());
+}
+
+// A window draws only when something asks: previews that wait for their
+// turn ask for the frames that render them, and stop asking once fresh.
+TEST_F(Previews, StalePreviewsKeepTheFramesComing) {
+  ui::UiHarness harness;
+  double now = 1000.0;
+  const auto frame = [&] {
+    harness.frame([&] {
+      RenderBudget budget;
+      rig.bench.renderPreviews(now, budget);
+    });
+    now += 1000.0 / 60.0;
+    return harness.outlook().again;
+  };
+  frame();
+  frame();
+  EXPECT_FALSE(frame()) << "fresh previews ask for nothing";
+  kick().params[drumParam("exc1_tone")] = 0.1f;
+  rig.bench.rebuild();
+  EXPECT_TRUE(frame());  // rendered at once, the throttle's time having passed
+  kick().params[drumParam("exc1_tone")] = 0.2f;
+  rig.bench.rebuild();
+  const int renders = rig.bench.previewRenders();
+  int frames = 0, asked = 0;
+  for (; rig.bench.previewRenders() == renders && frames < 60; ++frames) asked += frame();
+  EXPECT_EQ(rig.bench.previewRenders(), renders + 1) << "the throttled render never came";
+  EXPECT_GT(frames, 1) << "the render was not held back";
+  EXPECT_EQ(asked, frames);
+  frame();
+  EXPECT_FALSE(frame());
 }
 
 // A longer hit grows its buffer; the views must read the new one.
@@ -196,6 +252,52 @@ TEST_F(Previews, ViewsFollowABufferThatGrew) {
   for (int i = 0; i < body.frameCount; ++i) energy += std::fabs(body.samples[i]);
   EXPECT_GT(energy, 0.0);
   EXPECT_NEAR(rig.page.anatomy.bodyGraph.window(), 4.6f, 1e-4f);
+}
+
+// The kick with random amounts on six steps, its hit and body a 1.5 s
+// recording, played reversed.
+void makeHeavy(EditorRig& rig) {
+  ob::SampleAudio audio;
+  audio.left.resize(66150);
+  for (std::size_t i = 0; i < audio.left.size(); ++i)
+    audio.left[i] =
+        0.5f * std::sin(0.03f * static_cast<float>(i)) * std::exp(-static_cast<float>(i) / 20000.0f);
+  ASSERT_EQ(rig.view().samplePool().replaceSlot(40, std::move(audio)), 40);
+  ob::SampleSlotTable& table = rig.project().samples;
+  std::snprintf(table.slots[40].name, sizeof table.slots[40].name, "long");
+  table.count = std::max<std::uint8_t>(table.count, 41);
+  ob::Pattern& part = rig.project().patterns[0];
+  ob::Sound& kick = part.kit.sounds[part.tracks[0].soundIndex];
+  for (const char* half : {"exc1_", "res_"}) {
+    kick.params[drumParam((std::string(half) + "type").c_str())] = 4.0f;
+    kick.params[drumParam((std::string(half) + "aux1").c_str())] = 40.0f / 63.0f;
+  }
+  kick.params[drumParam("voice_rev")] = 1.0f;
+  for (int k = 0; k < 16; k += 3) {
+    ob::Step& step = part.tracks[0].steps[k];
+    step.active = 1;
+    step.randCount = 1;
+    step.rands[0] = {static_cast<std::uint8_t>(drumParam("res_tune")), 0.3f};
+  }
+  rig.view().publishSamples();
+  rig.view().setSelectedTrack(0);
+  rig.view().refresh();
+}
+
+// Through the root view's frames with one piece of render a frame: the
+// pictures take many frames, and end as those of one frame that renders
+// them all.
+TEST(PreviewFrames, OnePieceAFrameEndsOnThePicturesOfOneGo) {
+  EditorRig spread, once;
+  makeHeavy(spread);
+  makeHeavy(once);
+  spread.view().setRenderShare(0.0);
+  EXPECT_GT(spread.framesUntilRendered(), 50);
+  EXPECT_FALSE(spread.view().rendersPending());
+  once.frames(1);
+  EXPECT_FALSE(once.view().rendersPending());
+  EXPECT_EQ(pictures(spread.view().benchPage()), pictures(once.view().benchPage()));
+  EXPECT_GT(spread.view().benchPage().anatomy.sumFrames, 8820);  // the reversed whole, as rendered
 }
 
 }  // namespace

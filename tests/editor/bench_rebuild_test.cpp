@@ -25,7 +25,8 @@ TEST_F(Rebuild, RowsFollowTheTracksMutesChokesAndSteps) {
     const BenchPage::TrackRow& row = rig.page.rows[static_cast<std::size_t>(i)];
     EXPECT_EQ(row.muted, i == 0 || i == 2);
     EXPECT_EQ(row.chokeGroup, i == 3 ? 6 : -1);
-    for (int k = 0; k < 16; ++k) EXPECT_EQ(row.steps[static_cast<std::size_t>(k)], rig.pattern().tracks[i].steps[k].active);
+    for (int k = 0; k < 16; ++k)
+      EXPECT_EQ(row.steps[static_cast<std::size_t>(k)], rig.pattern().tracks[i].steps[k].active);
   }
   EXPECT_EQ(rig.page.rows[0].label, "Kick");
 }
@@ -113,13 +114,6 @@ TEST_F(Rebuild, TheGridsCellsDescribeEachStep) {
   EXPECT_FALSE(c[3].active());
   EXPECT_TRUE(c[3].hasLocks);
   EXPECT_EQ(c[3].retrigTicks, 12);
-}
-
-TEST_F(Rebuild, TicksPerStepByIndex) {
-  const int ticks[] = {96, 48, 32, 24, 16, 12, 8, 6};
-  for (int i = 0; i < 8; ++i) EXPECT_EQ(BenchController::ticksPerStep(i), ticks[i]);
-  EXPECT_EQ(BenchController::ticksPerStep(-1), 24);
-  EXPECT_EQ(BenchController::ticksPerStep(8), 24);
 }
 
 }  // namespace

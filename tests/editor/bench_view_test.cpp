@@ -26,7 +26,8 @@ class BenchInView : public testing::Test {
   std::vector<float> expected(const ob::Sound& sound, float level, float gain) {
     std::vector<float> out;
     const int published = rig.engineHost().samples.currentIndex();
-    const ob::SamplePoolSnapshot* snapshot = published < 0 ? nullptr : &rig.engineHost().samples.snapshot(published);
+    const ob::SamplePoolSnapshot* snapshot =
+        published < 0 ? nullptr : &rig.engineHost().samples.snapshot(published);
     ob::renderSoundOffline(sound, snapshot, 44100.0, 88200, out, level);
     for (float& s : out) s *= gain;
     return out;
@@ -97,6 +98,7 @@ TEST_F(BenchInView, TheAuditionLevelAndGainReachThePublishedPreview) {
   page().selectStep(3);
   const std::uint32_t requests = rig.engineHost().preview.requestCount();
   page().anatomy.onHearBoth();
+  rig.frames(1);  // the frame's renders
   EXPECT_EQ(rig.engineHost().preview.requestCount(), requests + 1);
   const ob::Sound& sound = pattern().kit.sounds[hat.soundIndex];
   const std::vector<float> want = expected(sound, 64.0f / 127.0f, 0.5f);
@@ -112,6 +114,7 @@ TEST_F(BenchInView, AHalfAuditionOfAReversedDrumPlaysForward) {
   ob::Sound& kick = pattern().kit.sounds[0];
   kick.params[drumParam("voice_rev")] = 1.0f;
   page().anatomy.hitBrowser.onLand();
+  rig.frames(1);
   const ob::Sound forward = BenchController::isolateHalf(kick, BenchController::kHit);
   ASSERT_EQ(forward.params[drumParam("voice_rev")], 0.0f);
   ob::Sound backward = forward;

@@ -37,6 +37,26 @@ TEST_P(Playhead, MovesWithinTheStepAndStopsAtTheNext) {
 
 INSTANTIATE_TEST_SUITE_P(Tempi, Playhead, ::testing::Values(120.0f, 20.0f, 5.0f));
 
+// While the host's transport plays the pattern at its own tempo, the
+// playhead moves at that tempo, as it would with the part's own at it.
+TEST(PlayheadOfTheHost, MovesAtTheHostsTempo) {
+  const auto playheadAfter100Ms = [](float partBpm, double hostBpm) {
+    EditorRig rig;
+    rig.project().patterns[0].bpm = partBpm;
+    rig.frames(1);
+    rig.engineHost().internalPlay.store(hostBpm > 0.0 ? 0 : 1);
+    rig.engineHost().hostPlaying.store(hostBpm > 0.0 ? 1 : 0);
+    rig.engineHost().hostTempo.store(hostBpm);
+    rig.frames(1);
+    const float start = rig.view().playhead();
+    rig.frames(6);
+    return rig.view().playhead() - start;
+  };
+  const float atHostTempo = playheadAfter100Ms(124.0f, 90.0);
+  EXPECT_FLOAT_EQ(atHostTempo, playheadAfter100Ms(90.0f, 0.0));
+  EXPECT_LT(atHostTempo, playheadAfter100Ms(124.0f, 0.0));
+}
+
 // An activated instance whose editor has just opened a project: the pool it
 // replaced waits among the retired ones.
 class Housekeeping : public ::testing::Test {

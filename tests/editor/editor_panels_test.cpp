@@ -188,7 +188,7 @@ TEST(EditorPanels, TheSaveFormCommandOpensTheFormThatSaves) {
   click(rig, centreOf(save[1]));
   rig.frames(1);
   EXPECT_EQ(rig.view().statusText(), "Saved Mine");
-  EXPECT_TRUE(fs::is_regular_file(home.path() / "kits" / "Mine.kit.orbi"));
+  EXPECT_TRUE(fs::is_regular_file(home.kitsFolder() / "Mine.kit.orbi"));
   EXPECT_FALSE(rig.view().kitModified());
 }
 

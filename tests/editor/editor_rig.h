@@ -1,11 +1,13 @@
 #pragma once
 // One plug-in instance with its editor open as a host opens it, without a
 // window: the root view runs its frames in the headless harness, 60 a
-// second, so the frame clock is the harness's.
+// second, so the frame clock is the harness's. A frame does all its due
+// renders, however long they take, unless a test gives it a share.
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "editor/editor_view.h"
@@ -29,6 +31,7 @@ class EditorRig {
     EXPECT_TRUE(editor_->create("x11", false));
     view_ = dynamic_cast<EditorView*>(editor_->view());
     EXPECT_NE(view_, nullptr);
+    if (view_) view_->setRenderShare(std::numeric_limits<double>::infinity());
   }
   ~EditorRig() { clap_->destroy(clap_); }
   EditorRig(const EditorRig&) = delete;
@@ -45,12 +48,52 @@ class EditorRig {
   void frames(int count) {
     for (int i = 0; i < count; ++i) harness.frame(*view_);
   }
+  // Frames until no render waits; how many, at most `limit`.
+  int framesUntilRendered(int limit = 100000) {
+    int n = 0;
+    while (view_->rendersPending() && n < limit) {
+      harness.frame(*view_);
+      ++n;
+    }
+    return n;
+  }
   // Prepares the engine as an activate does.
   void activate(double rate = 48000.0) { EXPECT_TRUE(clap_->activate(clap_, rate, 1, 512)); }
   // One block of the engine, as the audio thread runs it.
   void audioBlock() {
     std::vector<float> left(512), right(512);
     engineHost().engine.process(left.data(), right.data(), 512, ob::RenderInfo{});
+  }
+  // One block of the plug-in's process call under a host transport that
+  // gives its tempo, playing or stopped.
+  void hostBlock(bool playing, double tempo) {
+    constexpr std::uint32_t kFrames = 512;
+    std::vector<float> channels(18 * kFrames);
+    float* pointers[18];
+    clap_audio_buffer_t outputs[9] = {};
+    for (int c = 0; c < 18; ++c) pointers[c] = channels.data() + c * kFrames;
+    for (int port = 0; port < 9; ++port) {
+      outputs[port].data32 = pointers + 2 * port;
+      outputs[port].channel_count = 2;
+    }
+    clap_event_transport_t transport{};
+    transport.header.size = sizeof transport;
+    transport.header.type = CLAP_EVENT_TRANSPORT;
+    transport.flags = CLAP_TRANSPORT_HAS_TEMPO | (playing ? CLAP_TRANSPORT_IS_PLAYING : 0u);
+    transport.tempo = tempo;
+    clap_input_events_t in{
+        nullptr, [](const clap_input_events_t*) -> std::uint32_t { return 0; },
+        [](const clap_input_events_t*, std::uint32_t) -> const clap_event_header_t* { return nullptr; }};
+    clap_output_events_t out{nullptr,
+                             [](const clap_output_events_t*, const clap_event_header_t*) { return true; }};
+    clap_process_t process{};
+    process.frames_count = kFrames;
+    process.transport = &transport;
+    process.audio_outputs = outputs;
+    process.audio_outputs_count = 9;
+    process.in_events = &in;
+    process.out_events = &out;
+    clap_->process(clap_, &process);
   }
 
   host::TestHost host;

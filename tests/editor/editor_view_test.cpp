@@ -3,11 +3,20 @@
 // state load under the open editor.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "editor/bench/bench_controller.h"
 #include "editor/undo_rule.h"
 #include "editor_rig.h"
+#include "engine/params/param_tables.h"
+#include "engine/sampler/sample_machine.h"
 #include "plugin/ext_state.h"
 
 namespace orbi::test {
@@ -184,6 +193,133 @@ TEST(UndoRedo, AnEditJustAfterAnUndoIsKept) {
   // The edit is one undo step of its own.
   rig.view().undo();
   EXPECT_EQ(rig.project().patterns[0].kit.sounds[rig.view().selectedSound()].params[0], 0.25f);
+}
+
+// Where the first slice of the selected sampler ends, as a hit started now
+// on the audio thread would play it: through the snapshot the engine reads.
+std::int32_t audibleSliceEnd(EditorRig& rig) {
+  const ob::SamplePoolSnapshot* published = rig.engineHost().engine.sampleSet().current();
+  if (published == nullptr) return -1;
+  ob::ModLayers mod;
+  const ob::Sound& sound = rig.project().patterns[0].kit.sounds[rig.view().selectedSound()];
+  for (int i = 0; i < ob::SampleMachine::kParamCount; ++i) mod.layers[0][i] = sound.params[i];
+  ob::SampleMachine machine;
+  machine.prepare(44100.0);
+  machine.setSnapshot(published);
+  machine.trigger(60.0f, 1.0f);
+  float block[64] = {};
+  machine.renderMono(block, 64, mod);
+  return machine.windowEnd();
+}
+
+// Frames and audio blocks interleaved, as the two threads run them.
+void settle(EditorRig& rig) {
+  for (int i = 0; i < 4; ++i) {
+    rig.frames(3);
+    rig.audioBlock();
+  }
+}
+
+TEST(UndoRedo, ChopMarkersReachTheAudioBothWays) {
+  EditorRig rig;
+  rig.activate();
+  rig.frames(1);
+  ob::Sound& sound = rig.project().patterns[0].kit.sounds[rig.view().selectedSound()];
+  ob::initSoundParams(sound, ob::kMachineSample);
+  sound.params[ob::findParamIndex(ob::kMachineSample, "slot")] = 0.0f;
+  sound.params[ob::findParamIndex(ob::kMachineSample, "window_mode")] = 1.0f;
+  rig.view().commitProject(true);
+  rig.view().refresh();
+  settle(rig);
+  ASSERT_EQ(rig.view().bench().selectedSampleSlot(), 0);
+  const std::int32_t frames = rig.engineHost().pool.slots.at(0)->frames;
+  ASSERT_GT(frames, 1000);
+  const std::int32_t whole = frames;
+  const auto chopped = static_cast<std::int32_t>(static_cast<double>(frames) * 0.1f);
+
+  EXPECT_EQ(audibleSliceEnd(rig), whole);
+  rig.view().benchPage().sampler.sampleView.onSliceAdd(0.1f);
+  settle(rig);
+  EXPECT_EQ(audibleSliceEnd(rig), chopped);
+  rig.view().undo();
+  ASSERT_EQ(rig.project().samples.slots[0].sliceCount, 0);
+  settle(rig);
+  EXPECT_EQ(audibleSliceEnd(rig), whole) << "undo";
+  rig.view().redo();
+  settle(rig);
+  EXPECT_EQ(audibleSliceEnd(rig), chopped) << "redo";
+  // Straight after one another, before the audio thread answered either.
+  rig.view().undo();
+  rig.view().redo();
+  rig.view().undo();
+  settle(rig);
+  EXPECT_EQ(audibleSliceEnd(rig), whole) << "three in a row";
+}
+
+// Every way the editor writes steps without an edit command counts as a
+// groove edit: the next kit brings its sounds and leaves these steps be.
+TEST(GrooveEdits, StepsWrittenDirectlySurviveTheNextKit) {
+  const struct {
+    const char* name;
+    std::function<void(EditorRig&)> edit;
+  } cases[] = {
+      {"delete a row",
+       [](EditorRig& rig) {
+         rig.view().setSelectedStep(-1);
+         rig.view().editActions().clear();
+       }},
+      {"delete a step",
+       [](EditorRig& rig) {
+         rig.view().setSelectedStep(0);
+         rig.view().editActions().clear();
+       }},
+      {"paste a row",
+       [](EditorRig& rig) {
+         rig.view().setSelectedTrack(2);
+         rig.view().editActions().copy();
+         rig.view().setSelectedTrack(0);
+         rig.view().editActions().paste();
+       }},
+      {"paste a step",
+       [](EditorRig& rig) {
+         rig.view().setSelectedStep(3);
+         rig.view().editActions().copy();
+         rig.view().setSelectedStep(0);
+         rig.view().editActions().paste();
+       }},
+      {"fill slices across trigs",
+       [](EditorRig& rig) {
+         ob::Sound& sound = rig.project().patterns[0].kit.sounds[rig.view().selectedSound()];
+         ob::initSoundParams(sound, ob::kMachineSample);
+         sound.params[ob::findParamIndex(ob::kMachineSample, "window_mode")] = 1.0f;
+         ob::SampleSlot& slot = rig.project().samples.slots[0];
+         slot.sliceCount = 3;
+         slot.slices[1] = 0.3f;
+         slot.slices[2] = 0.6f;
+         rig.view().bench().runTrackMenuAction(0, BenchController::kFillLinear);
+       }},
+  };
+  const std::filesystem::path library =
+      std::filesystem::temp_directory_path() / ("orbi-groove-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(library);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EditorRig rig;
+    rig.frames(1);
+    rig.view().kitBrowser().folder = library;
+    const ob::Pattern& part = rig.project().patterns[0];
+    ASSERT_EQ(part.grooveEdited, 0);
+    rig.view().setSelectedTrack(0);
+    const ob::Pattern before = part;
+    c.edit(rig);
+    ASSERT_NE(std::memcmp(part.tracks[0].steps, before.tracks[0].steps, sizeof before.tracks[0].steps), 0);
+    const ob::Pattern edited = part;
+    rig.view().stepKit(1);
+    ASSERT_STRNE(part.kit.name, edited.kit.name) << "a kit was loaded";
+    EXPECT_EQ(std::memcmp(part.tracks[0].steps, edited.tracks[0].steps, sizeof edited.tracks[0].steps), 0);
+    EXPECT_EQ(part.bpm, edited.bpm);
+  }
+  std::filesystem::remove_all(library);
 }
 
 TEST(EngineCopy, AFullRingStillReachesTheEngine) {

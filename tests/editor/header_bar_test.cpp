@@ -281,20 +281,60 @@ TEST_F(HeaderProjectFiles, SaveAndOpenThroughTheHeadersDialogs) {
   EXPECT_TRUE(rig.view().undoHistory().empty());
 }
 
+// A double-click on the tempo field, the text typed and Enter.
+void typeTempo(EditorRig& rig, const char* text) {
+  ASSERT_TRUE(click(rig, "tempo", 0, 2));
+  rig.frames(1);
+  rig.harness.typeText(text);
+  rig.frames(1);
+  rig.harness.setKey(ui::Key::Enter, true);
+  rig.frames(1);
+  rig.harness.setKey(ui::Key::Enter, false);
+  rig.frames(1);
+}
+
 TEST(HeaderBarTempo, TypedValuesAreClampedAndWhole) {
   EditorRig rig;
   for (const auto& [typed, expected] : {std::pair{"300", 240.0f}, std::pair{"99.6", 100.0f}}) {
     SCOPED_TRACE(typed);
-    ASSERT_TRUE(click(rig, "tempo", 0, 2));  // a double-click types a value
-    rig.frames(1);
-    rig.harness.typeText(typed);
-    rig.frames(1);
-    rig.harness.setKey(ui::Key::Enter, true);
-    rig.frames(1);
-    rig.harness.setKey(ui::Key::Enter, false);
-    rig.frames(1);
+    typeTempo(rig, typed);
     EXPECT_EQ(rig.project().patterns[0].bpm, expected);
   }
+}
+
+bool textDrawn(EditorRig& rig, std::string_view text) {
+  for (const ui::DrawRecord* r : rig.harness.drawLog().find(ui::DrawOp::Text))
+    if (r->text == text) return true;
+  return false;
+}
+
+// While the host's transport plays the pattern at its own tempo, the field
+// shows that tempo and takes no edit; once it stops, the part's comes back.
+TEST(HeaderBarTempo, TheHostsTempoShowsReadOnlyWhileItsTransportPlays) {
+  EditorRig rig;
+  rig.activate();
+  const float own = rig.project().patterns[0].bpm;
+  ASSERT_NE(own, 90.0f);
+  rig.hostBlock(true, 90.0);
+  rig.frames(1);
+  ASSERT_TRUE(model(rig).transport);
+  EXPECT_EQ(model(rig).transport->tempo->value(), 90.0f);
+  EXPECT_EQ(model(rig).transport->options.tempoMode, ui::TempoMode::ReadOnly);
+  EXPECT_TRUE(textDrawn(rig, "90"));
+  EXPECT_FALSE(textDrawn(rig, rig.view().headerBar().bpm().format(own)));
+
+  typeTempo(rig, "150");
+  EXPECT_EQ(rig.project().patterns[0].bpm, own);
+  EXPECT_TRUE(rig.view().undoHistory().empty());
+
+  rig.hostBlock(true, 127.5);
+  rig.frames(1);
+  EXPECT_TRUE(textDrawn(rig, "127.5"));
+
+  rig.hostBlock(false, 90.0);
+  rig.frames(1);
+  EXPECT_EQ(model(rig).transport->tempo->value(), own);
+  EXPECT_EQ(model(rig).transport->options.tempoMode, ui::TempoMode::Editable);
 }
 
 TEST(HeaderBarTransport, PlayStartsTheInternalTransportOnlyWhenNothingPlays) {

@@ -420,19 +420,34 @@ TEST(KitBrowser, AVanishedChosenFolderFallsBackToTheDefault) {
   EXPECT_TRUE(rig.drew(ob::kitPathToUtf8(rig.library)));
   fs::remove_all(rig.library);
   rig.steps(2);
-  const fs::path fallback = rig.home.path() / "kits";
+  const fs::path fallback = rig.home.kitsFolder();
   EXPECT_TRUE(rig.drew(ob::kitPathToUtf8(fallback))) << "the popup shows where the next rescan looks";
   EXPECT_FALSE(fs::exists(fallback)) << "a frame creates nothing";
   rig.browser.rescan();
   EXPECT_EQ(rig.browser.resolvedFolder, fallback);
   EXPECT_TRUE(fs::is_directory(fallback));
   EXPECT_EQ(rig.entryNamed("Glass"), -1);
+  EXPECT_FALSE(fs::exists(rig.home.path() / "kits")) << "nothing in the current directory";
+}
+
+TEST(KitBrowser, WithoutAChosenFolderKitsGoToTheUsersDataFolder) {
+  KitRig rig;
+  rig.browser.folder.clear();
+  rig.browser.saveName = "Mine";
+  rig.browser.saveKit();
+  EXPECT_FALSE(rig.statusIsError()) << rig.status();
+  EXPECT_TRUE(fs::is_regular_file(rig.home.kitsFolder() / "Mine.kit.orbi"));
+  rig.browser.rescan();
+  EXPECT_EQ(rig.browser.resolvedFolder, rig.home.kitsFolder());
+  EXPECT_GE(rig.entryNamed("Mine"), 0);
+  EXPECT_FALSE(fs::exists(rig.home.path() / "kits")) << "nothing in the current directory";
 }
 
 TEST(KitBrowser, AnUncreatableDefaultFolderComplainsOncePerRescan) {
   KitRig rig;
   rig.browser.folder.clear();
-  std::ofstream(rig.home.path() / "kits") << "a file where the folder would go";
+  fs::create_directories(rig.home.kitsFolder().parent_path());
+  std::ofstream(rig.home.kitsFolder()) << "a file where the folder would go";
   testing::internal::CaptureStderr();
   rig.browser.rescan();
   const std::string once = testing::internal::GetCapturedStderr();

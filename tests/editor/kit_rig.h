@@ -1,8 +1,8 @@
 #pragma once
 // A kit library on disk for the kit browser's tests: a temporary folder
-// that is also the current directory (where the default "kits" folder
-// goes), a library folder inside it filled with kit files that the library
-// itself wrote, and one file that is no kit.
+// that is also the current directory and holds the user's data folder
+// (where the default kits folder goes), a library folder inside it filled
+// with kit files that the library itself wrote, and one file that is no kit.
 
 #include <unistd.h>
 
@@ -14,13 +14,15 @@
 
 #include "content/kits/kit_library.h"
 #include "editor/kits/kit_browser.h"
+#include "support/scoped_env.h"
 #include "tests/editor/shell_rig.h"
 
 namespace orbi::test {
 
 namespace fs = std::filesystem;
 
-// A fresh folder made the current directory; both undone at the end.
+// A fresh folder made the current directory, with the user's data folder
+// (where the default kits folder goes) inside it; all undone at the end.
 class TempHome {
  public:
   TempHome() : previous_(fs::current_path()) {
@@ -29,6 +31,7 @@ class TempHome {
             ("orbi-kits-" + std::to_string(::getpid()) + "-" + std::to_string(seed()));
     fs::create_directories(path_);
     fs::current_path(path_);
+    dataHome_.set((path_ / "data").string());
   }
   ~TempHome() {
     std::error_code ec;
@@ -39,10 +42,13 @@ class TempHome {
   TempHome(const TempHome&) = delete;
   TempHome& operator=(const TempHome&) = delete;
   const fs::path& path() const { return path_; }
+  // The default kit library folder while this home stands.
+  fs::path kitsFolder() const { return path_ / "data" / "Orbitrane" / "kits"; }
 
  private:
   fs::path previous_;
   fs::path path_;
+  ob::test::ScopedEnv dataHome_{"XDG_DATA_HOME"};
 };
 
 struct KitSpec {

@@ -1,9 +1,10 @@
 // Reversed hits rendered ahead of their step, a slice per block: the sound
 // is bit for bit what the renderer it replaces makes (the whole pre-render
 // inside the block that fires the hit, kept as the engine's reference mode),
-// whatever the blocks, tempo changes, edits and host notes; step hits are
-// ready before their block; host notes still play on their own sample; and
-// the audio thread allocates nothing.
+// whatever the blocks, tempo changes, edits, host notes and transport stops;
+// step hits are ready before their block, the first after a start too; host
+// notes still play on their own sample; and the audio thread allocates
+// nothing.
 
 #include <gtest/gtest.h>
 
@@ -180,6 +181,38 @@ TEST(ReverseAhead, StepHitsAreReadyBeforeTheirBlock) {
     EXPECT_EQ(spread.hitsInPlace(), 0u);
     EXPECT_EQ(spread.hitsAhead(), 8u * 8u);
   }
+}
+
+// While the transport is stopped, the hits of the step it will start on are
+// rendered ahead: the blocks after the start only play them, from the top
+// of the pattern and from a stop in the step before a hit (which the clock
+// has already scheduled), and the sound is the reference's throughout.
+TEST(ReverseAhead, TheStepAStartPlaysIsReadyBeforeTheStart) {
+  auto project = eightReversedDrums(4);
+  Rig spread(48000.0, 64, 64, true);
+  Rig reference(48000.0, 64, 64, false);
+  spread.engine->loadProject(*project);
+  reference.engine->loadProject(*project);
+  const auto block = [&](const ob::RenderInfo& info) {
+    spread.process(64, info);
+    reference.process(64, info);
+    return spread.mismatch(reference, 64) == -1;
+  };
+  for (const bool fromTheTop : {true, false}) {
+    SCOPED_TRACE(fromTheTop);
+    // The second start: half a step before the next hit.
+    while (!fromTheTop && !(nextHitIn(*spread.engine, 0) > 3000 && nextHitIn(*spread.engine, 0) < 3064))
+      ASSERT_TRUE(block(internalPlay()));
+    const int due = fromTheTop ? 0 : nextHitIn(*spread.engine, 0);
+    for (int b = 0; b < 300; ++b) ASSERT_TRUE(block(stopped())) << b;
+    for (int t = 0; t < 8; ++t) EXPECT_TRUE(spread.engine->prerender(t).complete()) << t;
+    const std::uint32_t ahead = spread.hitsAhead(), inPlace = spread.hitsInPlace();
+    for (int b = 0; b <= due / 64; ++b) ASSERT_TRUE(block(internalPlay())) << b;
+    EXPECT_EQ(spread.hitsInPlace(), inPlace);
+    EXPECT_EQ(spread.hitsAhead(), ahead + 8);
+    for (int b = 0; b < 800; ++b) ASSERT_TRUE(block(internalPlay())) << b;  // as the reference plays them
+  }
+  EXPECT_EQ(spread.hitsInPlace(), 0u);
 }
 
 // A host note has no notice: it is rendered in place, at its own sample, and

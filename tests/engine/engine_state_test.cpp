@@ -246,7 +246,7 @@ TEST(EngineHostObject, SamplesAreRetiredThroughTheGeneration) {
   host->engine.loadProject(host->project);
   std::vector<float> l(256), r(256);
   host->engine.process(l.data(), r.data(), 256, stopped());
-  host->retirePool();
+  host->replacePool(ob::SamplePool{});
   ASSERT_EQ(host->samples.retired().size(), 1u);
   host->engine.process(l.data(), r.data(), 256, stopped());
   int passes = 0;

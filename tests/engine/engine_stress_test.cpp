@@ -120,7 +120,7 @@ TEST(EngineStress, MainThreadHandOversWhileTheAudioThreadRuns) {
       host->publishSamples();
       ++sampleSets;
     } else if (op < 97) {
-      host->retirePool();
+      host->replacePool(ob::SamplePool{});
       fillPool(*host, rng);
       host->publishSamples();
       ++sampleSets;

@@ -87,10 +87,10 @@ TEST(PlayerLfo, FreeSineQuarterCycle) {
   const int dest = drumIndex("res_tune");
   const float range = 400.0f - 20.0f;
   p->bindLfo(0, makeLfo(dest, 1.0f, kLfoSine, 0.5f, kLfoFree));
-  EXPECT_FLOAT_EQ(p->layerValue(layer::kLfo, dest), 0.0f);  // sin(0)
+  EXPECT_FLOAT_EQ(p->mod().layers[layer::kLfo][dest], 0.0f);  // sin(0)
   p->advanceLfos(12000);
   EXPECT_NEAR(p->lfo(0).phase, 0.25, 1e-12);
-  EXPECT_NEAR(p->layerValue(layer::kLfo, dest), 0.5f * range / 2.0f, 1e-3);
+  EXPECT_NEAR(p->mod().layers[layer::kLfo][dest], 0.5f * range / 2.0f, 1e-3);
   // Wraps in free mode.
   p->advanceLfos(48000);
   EXPECT_NEAR(p->lfo(0).phase, 0.25, 1e-9);
@@ -131,7 +131,7 @@ TEST(PlayerLfo, OneShotAndHalfModesStop) {
     p->advanceLfos(4000);
     EXPECT_FALSE(p->lfo(0).running);
     EXPECT_EQ(p->lfo(0).phase, 1.0);
-    EXPECT_NEAR(p->layerValue(layer::kLfo, dest), c.atOne * 0.5f, 1e-6) << c.shape;
+    EXPECT_NEAR(p->mod().layers[layer::kLfo][dest], c.atOne * 0.5f, 1e-6) << c.shape;
     // A stopped LFO keeps its final value; a retrigger runs it again.
     p->advance(100000);
     EXPECT_EQ(p->lfo(0).phase, 1.0);
@@ -145,7 +145,7 @@ TEST(PlayerLfo, OneShotAndHalfModesStop) {
   p->advanceLfos(3000);
   EXPECT_FALSE(p->lfo(0).running);
   EXPECT_EQ(p->lfo(0).phase, 0.5);
-  EXPECT_FLOAT_EQ(p->layerValue(layer::kLfo, dest), 0.5f);
+  EXPECT_FLOAT_EQ(p->mod().layers[layer::kLfo][dest], 0.5f);
 }
 
 TEST(PlayerLfo, TrigRestartsFreeRunsHoldSamples) {
@@ -162,14 +162,14 @@ TEST(PlayerLfo, TrigRestartsFreeRunsHoldSamples) {
   auto h = makePlayer(kRate);
   h->bindSound(kMachineDrum);
   h->bindLfo(0, makeLfo(dest, 1.0f, kLfoSawUp, 1.0f, kLfoHold));
-  EXPECT_FLOAT_EQ(h->layerValue(layer::kLfo, dest), 0.0f);  // nothing held yet
-  h->advanceLfos(36000);                                    // phase 0.75: saw 0.5
-  EXPECT_FLOAT_EQ(h->layerValue(layer::kLfo, dest), 0.0f);
+  EXPECT_FLOAT_EQ(h->mod().layers[layer::kLfo][dest], 0.0f);  // nothing held yet
+  h->advanceLfos(36000);                                      // phase 0.75: saw 0.5
+  EXPECT_FLOAT_EQ(h->mod().layers[layer::kLfo][dest], 0.0f);
   h->retriggerLfos();
-  EXPECT_NEAR(h->layerValue(layer::kLfo, dest), 0.25f, 1e-6);  // 0.5 x amplitude 0.5
-  h->advanceLfos(6000);                                        // phase free-runs on
+  EXPECT_NEAR(h->mod().layers[layer::kLfo][dest], 0.25f, 1e-6);  // 0.5 x amplitude 0.5
+  h->advanceLfos(6000);                                          // phase free-runs on
   EXPECT_NEAR(h->lfo(0).phase, 0.875, 1e-9);
-  EXPECT_NEAR(h->layerValue(layer::kLfo, dest), 0.25f, 1e-6);
+  EXPECT_NEAR(h->mod().layers[layer::kLfo][dest], 0.25f, 1e-6);
 }
 
 TEST(PlayerLfo, RandomChangesOnlyAtWholeCycles) {
@@ -184,7 +184,7 @@ TEST(PlayerLfo, RandomChangesOnlyAtWholeCycles) {
   const std::uint32_t x = xorshift32(kLfoRandomSeed);
   const float expected = static_cast<float>((x >> 8) * std::ldexp(1.0, -23) - 1.0);
   EXPECT_EQ(p->lfo(0).randomValue, expected);
-  EXPECT_FLOAT_EQ(p->layerValue(layer::kLfo, dest), expected * 0.5f);
+  EXPECT_FLOAT_EQ(p->mod().layers[layer::kLfo][dest], expected * 0.5f);
   // A big jump across several cycles still draws once.
   p->advanceLfos(48000 * 5);
   EXPECT_EQ(p->lfo(0).randomState, xorshift32(x));
@@ -200,15 +200,15 @@ TEST(PlayerLfo, TwoOnOneDestinationAddAndDisablingClears) {
   p->bindSound(kMachineDrum);
   p->bindLfo(0, makeLfo(dest, 1.0f, kLfoSawUp, 1.0f, kLfoFree));
   p->bindLfo(1, makeLfo(dest, 1.0f, kLfoSawDown, 0.5f, kLfoFree));
-  EXPECT_FLOAT_EQ(p->layerValue(layer::kLfo, dest), -0.5f + 0.25f);
+  EXPECT_FLOAT_EQ(p->mod().layers[layer::kLfo][dest], -0.5f + 0.25f);
   Lfo off = makeLfo(dest, 1.0f, kLfoSawUp, 1.0f, kLfoFree);
   off.enabled = 0;
   p->bindLfo(0, off);
   p->bindLfo(1, off);
-  EXPECT_FLOAT_EQ(p->layerValue(layer::kLfo, dest), 0.0f);
+  EXPECT_FLOAT_EQ(p->mod().layers[layer::kLfo][dest], 0.0f);
   // Destinations above 63 are never written.
   p->bindLfo(0, makeLfo(200, 1.0f, kLfoSawUp, 1.0f, kLfoFree));
-  for (int i = 0; i < 64; ++i) EXPECT_EQ(p->layerValue(layer::kLfo, i), 0.0f);
+  for (int i = 0; i < 64; ++i) EXPECT_EQ(p->mod().layers[layer::kLfo][i], 0.0f);
 }
 
 TEST(PlayerModEnv, AttackHoldDecayLevels) {
@@ -217,22 +217,22 @@ TEST(PlayerModEnv, AttackHoldDecayLevels) {
   p->bindSound(kMachineDrum);
   p->bindModEnv(0, makeEnv(dest, 0.01f, 0.0f, 0.2f, 1.0f));
   p->retriggerModEnvs();
-  EXPECT_FLOAT_EQ(p->layerValue(layer::kModEnv, dest), 0.0f);  // attack starts at 0
+  EXPECT_FLOAT_EQ(p->mod().layers[layer::kModEnv][dest], 0.0f);  // attack starts at 0
   p->advanceModEnvs(240);
-  EXPECT_FLOAT_EQ(p->layerValue(layer::kModEnv, dest), 0.5f);
+  EXPECT_FLOAT_EQ(p->mod().layers[layer::kModEnv][dest], 0.5f);
   p->advanceModEnvs(240);
-  EXPECT_FLOAT_EQ(p->layerValue(layer::kModEnv, dest), 1.0f);
+  EXPECT_FLOAT_EQ(p->mod().layers[layer::kModEnv][dest], 1.0f);
   p->advanceModEnvs(9600);  // 0.2 s of decay: e^-1
-  EXPECT_NEAR(p->layerValue(layer::kModEnv, dest), std::exp(-1.0), 1e-5);
+  EXPECT_NEAR(p->mod().layers[layer::kModEnv][dest], std::exp(-1.0), 1e-5);
 
   // Hold keeps the peak for its time.
   auto h = makePlayer(kRate);
   h->bindSound(kMachineDrum);
   h->bindModEnv(1, makeEnv(dest, 0.0f, 0.1f, 0.2f, -0.5f));
   h->retriggerModEnvs();
-  EXPECT_FLOAT_EQ(h->layerValue(layer::kModEnv, dest), -0.5f);
+  EXPECT_FLOAT_EQ(h->mod().layers[layer::kModEnv][dest], -0.5f);
   h->advanceModEnvs(4799);
-  EXPECT_FLOAT_EQ(h->layerValue(layer::kModEnv, dest), -0.5f);
+  EXPECT_FLOAT_EQ(h->mod().layers[layer::kModEnv][dest], -0.5f);
 }
 
 TEST(PlayerModEnv, DecayStopsAfterAboutOnePoint84Seconds) {
@@ -241,7 +241,7 @@ TEST(PlayerModEnv, DecayStopsAfterAboutOnePoint84Seconds) {
   p->bindSound(kMachineDrum);
   p->bindModEnv(0, makeEnv(dest, 0.0f, 0.0f, 0.2f, 1.0f));
   p->retriggerModEnvs();
-  EXPECT_FLOAT_EQ(p->layerValue(layer::kModEnv, dest), 1.0f);
+  EXPECT_FLOAT_EQ(p->mod().layers[layer::kModEnv][dest], 1.0f);
   const double endSample = std::log(1e4) * 0.2 * kRate;  // 88411.6
   int c = 0;
   while (p->modEnv(0).running && c < 200000) {
@@ -250,7 +250,7 @@ TEST(PlayerModEnv, DecayStopsAfterAboutOnePoint84Seconds) {
   }
   EXPECT_NEAR(c, endSample, 8.0);
   EXPECT_NEAR(c / kRate, 1.84, 0.01);
-  EXPECT_EQ(p->layerValue(layer::kModEnv, dest), 0.0f);
+  EXPECT_EQ(p->mod().layers[layer::kModEnv][dest], 0.0f);
   EXPECT_FALSE(p->anyModEnvRunning());
 }
 
@@ -264,17 +264,17 @@ TEST(PlayerModEnv, SyncedTimesAndBindKeepsCounter) {
   p->bindModEnv(0, e);
   p->retriggerModEnvs();
   p->advanceModEnvs(3000);
-  EXPECT_FLOAT_EQ(p->layerValue(layer::kModEnv, dest), 0.5f);
+  EXPECT_FLOAT_EQ(p->mod().layers[layer::kModEnv][dest], 0.5f);
   e.depth = 0.5f;
   p->bindModEnv(0, e);  // settings change, counter stays
   EXPECT_EQ(p->modEnv(0).counter, 3000u);
   EXPECT_TRUE(p->modEnv(0).running);
   p->advanceModEnvs(1500);
-  EXPECT_FLOAT_EQ(p->layerValue(layer::kModEnv, dest), 0.375f);
+  EXPECT_FLOAT_EQ(p->mod().layers[layer::kModEnv][dest], 0.375f);
   e.enabled = 0;
   p->bindModEnv(0, e);
   EXPECT_EQ(p->modEnv(0).output, 0.0f);
-  EXPECT_EQ(p->layerValue(layer::kModEnv, dest), 0.0f);
+  EXPECT_EQ(p->mod().layers[layer::kModEnv][dest], 0.0f);
 }
 
 TEST(PlayerRandom, OffsetsFollowTheHash) {
@@ -288,29 +288,29 @@ TEST(PlayerRandom, OffsetsFollowTheHash) {
   const std::uint64_t seed = 0x1234abcd5678ef01ull;
 
   p->applyHitModulation(step, 1, seed, track, 2);
-  EXPECT_EQ(p->layerValue(layer::kRandom, tone), refRandomOffset("exc1_tone", seed, 0.4f, 1.0f));
+  EXPECT_EQ(p->mod().layers[layer::kRandom][tone], refRandomOffset("exc1_tone", seed, 0.4f, 1.0f));
   // The step entry overrides the track entry of the same parameter.
-  EXPECT_EQ(p->layerValue(layer::kRandom, tune), refRandomOffset("res_tune", seed, 0.8f, 380.0f));
-  const float toneFirst = p->layerValue(layer::kRandom, tone);
+  EXPECT_EQ(p->mod().layers[layer::kRandom][tune], refRandomOffset("res_tune", seed, 0.8f, 380.0f));
+  const float toneFirst = p->mod().layers[layer::kRandom][tone];
 
   // Same seed, same offsets; another seed, other offsets.
   p->applyHitModulation(step, 1, seed, track, 2);
-  EXPECT_EQ(p->layerValue(layer::kRandom, tone), toneFirst);
+  EXPECT_EQ(p->mod().layers[layer::kRandom][tone], toneFirst);
   p->applyHitModulation(step, 1, seed + 1, track, 2);
-  EXPECT_NE(p->layerValue(layer::kRandom, tone), toneFirst);
+  EXPECT_NE(p->mod().layers[layer::kRandom][tone], toneFirst);
 
   // The key matters: two parameters of equal range and depth draw apart.
   const int tone2 = drumIndex("exc2_tone");
   const ParamLock both[2] = {{static_cast<std::uint8_t>(tone), 0.5f},
                              {static_cast<std::uint8_t>(tone2), 0.5f}};
   p->applyHitModulation(both, 2, seed, nullptr, 0);
-  EXPECT_NE(p->layerValue(layer::kRandom, tone), p->layerValue(layer::kRandom, tone2));
-  EXPECT_EQ(p->layerValue(layer::kRandom, tune), 0.0f);  // layer cleared first
+  EXPECT_NE(p->mod().layers[layer::kRandom][tone], p->mod().layers[layer::kRandom][tone2]);
+  EXPECT_EQ(p->mod().layers[layer::kRandom][tune], 0.0f);  // layer cleared first
 
   // Offsets stay inside depth x range / 2.
   for (std::uint64_t s = 0; s < 200; ++s) {
     p->applyHitModulation(step, 1, s * 0x9e3779b97f4a7c15ull, nullptr, 0);
-    EXPECT_LE(std::fabs(p->layerValue(layer::kRandom, tune)), 0.8f * 380.0f * 0.5f);
+    EXPECT_LE(std::fabs(p->mod().layers[layer::kRandom][tune]), 0.8f * 380.0f * 0.5f);
   }
 }
 
@@ -319,7 +319,7 @@ TEST(PlayerRandom, SkipsBadEntries) {
   p->bindSound(kMachineVa);  // 34 parameters
   const ParamLock bad[5] = {{64, 1.0f}, {40, 1.0f}, {3, 0.0f}, {4, -0.5f}, {5, NAN}};
   p->applyHitModulation(bad, 5, 99, bad, 5);
-  for (int i = 0; i < 64; ++i) EXPECT_EQ(p->layerValue(layer::kRandom, i), 0.0f) << i;
+  for (int i = 0; i < 64; ++i) EXPECT_EQ(p->mod().layers[layer::kRandom][i], 0.0f) << i;
 }
 
 TEST(PlayerVelocity, RoutesScaleByRange) {
@@ -332,17 +332,17 @@ TEST(PlayerVelocity, RoutesScaleByRange) {
                                {70, 1.0f},
                                {2, 0.0f}};
   p->applyVelocityDests(0.8f, routes, 4);
-  EXPECT_FLOAT_EQ(p->layerValue(layer::kVelocity, tune), 0.8f * 0.5f * 380.0f);
-  EXPECT_FLOAT_EQ(p->layerValue(layer::kVelocity, tone), -0.8f);
-  EXPECT_EQ(p->layerValue(layer::kVelocity, 2), 0.0f);
+  EXPECT_FLOAT_EQ(p->mod().layers[layer::kVelocity][tune], 0.8f * 0.5f * 380.0f);
+  EXPECT_FLOAT_EQ(p->mod().layers[layer::kVelocity][tone], -0.8f);
+  EXPECT_EQ(p->mod().layers[layer::kVelocity][2], 0.0f);
   p->applyVelocityDests(0.5f, routes + 1, 1);
-  EXPECT_EQ(p->layerValue(layer::kVelocity, tune), 0.0f);  // cleared
-  EXPECT_FLOAT_EQ(p->layerValue(layer::kVelocity, tone), -0.5f);
+  EXPECT_EQ(p->mod().layers[layer::kVelocity][tune], 0.0f);  // cleared
+  EXPECT_FLOAT_EQ(p->mod().layers[layer::kVelocity][tone], -0.5f);
   // A parameter the machine lacks counts with range 1.
   p->bindSound(kMachineVa);
   const ParamLock beyond[1] = {{50, 0.25f}};
   p->applyVelocityDests(1.0f, beyond, 1);
-  EXPECT_FLOAT_EQ(p->layerValue(layer::kVelocity, 50), 0.25f);
+  EXPECT_FLOAT_EQ(p->mod().layers[layer::kVelocity][50], 0.25f);
 }
 
 TEST(PlayerSmoothing, KnobMoveGlidesWithTwentyMillisecondConstant) {
@@ -413,25 +413,25 @@ TEST(PlayerGlide, LandsOnTarget) {
   p->glideTo(targets, 1000);
   EXPECT_TRUE(p->glideActive());
   p->glide(500);
-  EXPECT_NEAR(p->layerValue(layer::kHit, tune), 12.0f, 1e-4);
+  EXPECT_NEAR(p->mod().layers[layer::kHit][tune], 12.0f, 1e-4);
   for (int i = 0; i < 62; ++i) p->glide(8);  // 496 more
   EXPECT_TRUE(p->glideActive());
   p->glide(8);
   EXPECT_FALSE(p->glideActive());
-  EXPECT_EQ(p->layerValue(layer::kHit, tune), 24.0f);
+  EXPECT_EQ(p->mod().layers[layer::kHit][tune], 24.0f);
 
   // A delay of one sample or less sets the targets at once.
   targets[tune] = -5.0f;
   p->glideTo(targets, 1);
   EXPECT_FALSE(p->glideActive());
-  EXPECT_EQ(p->layerValue(layer::kHit, tune), -5.0f);
+  EXPECT_EQ(p->mod().layers[layer::kHit][tune], -5.0f);
 
   // The pending advance drives glide at control rate.
   targets[tune] = 5.0f;
   p->glideTo(targets, 80);
   p->addPending(80);
   p->flushPending();
-  EXPECT_EQ(p->layerValue(layer::kHit, tune), 5.0f);
+  EXPECT_EQ(p->mod().layers[layer::kHit][tune], 5.0f);
   EXPECT_EQ(p->pendingAdvance(), 0);
 }
 
@@ -448,10 +448,10 @@ TEST(PlayerBind, DefaultsAndModulatorsReset) {
   EXPECT_EQ(p->ownCount(), 12);
   for (int i = 0; i < 64; ++i) {
     const float def = i < paramCount(kMachineVa) ? paramInfo(kMachineVa, i).defaultValue : 0.0f;
-    EXPECT_EQ(p->layerValue(layer::kBase, i), def) << i;
-    EXPECT_EQ(p->layerValue(layer::kHit, i), 0.0f);
-    EXPECT_EQ(p->layerValue(layer::kLfo, i), 0.0f);
-    EXPECT_EQ(p->layerValue(layer::kModEnv, i), 0.0f);
+    EXPECT_EQ(p->mod().layers[layer::kBase][i], def) << i;
+    EXPECT_EQ(p->mod().layers[layer::kHit][i], 0.0f);
+    EXPECT_EQ(p->mod().layers[layer::kLfo][i], 0.0f);
+    EXPECT_EQ(p->mod().layers[layer::kModEnv][i], 0.0f);
   }
   EXPECT_FALSE(p->lfo(0).enabled);
   EXPECT_EQ(p->modEnv(0), ModEnvState{});

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <random>
 
+#include "engine/player/offline_render.h"
 #include "engine/player/render_sound_offline.h"
 #include "player_test_util.h"
 
@@ -115,6 +116,36 @@ TEST(PlayerOffline, EqualsLivePlayer) {
     }
     EXPECT_EQ(std::memcmp(live.data(), offline.data(), frames * sizeof(float)), 0);
   }
+}
+
+// Pieces of any size, as frames spread the editor's renders, give the
+// samples of one go; the player is let go once the last one is in.
+TEST(PlayerOffline, InPiecesEqualsOneGo) {
+  Sound reversed = demoSound(1);
+  reversed.params[voiceRevIndex(kMachineDrum)] = 1.0f;
+  std::mt19937 rng(11);
+  for (const Sound& sound : {demoSound(0), demoSound(4), reversed, vaSound(0.3f)}) {
+    std::vector<float> whole;
+    renderSoundOffline(sound, nullptr, kRate, 30001, whole, 0.8f);
+    OfflineRender render;
+    render.begin(sound, nullptr, kRate, 30001, 0.8f);
+    int pieces = 0;
+    while (!render.done()) {
+      const std::int32_t before = render.rendered();
+      render.render(static_cast<int>(rng() % 3000));
+      EXPECT_GT(render.rendered(), before);
+      ++pieces;
+    }
+    EXPECT_GT(pieces, 10);
+    EXPECT_TRUE(render.render(100));  // done stays done
+    EXPECT_EQ(render.rendered(), 30001);
+    std::vector<float> pieced;
+    render.takeSamples(pieced);
+    EXPECT_EQ(pieced, whole);
+  }
+  OfflineRender empty;
+  empty.begin(demoSound(0), nullptr, kRate, 0, 1.0f);
+  EXPECT_TRUE(empty.done());
 }
 
 TEST(PlayerRender, MonoMachineStereoMatchesMono) {

@@ -201,15 +201,16 @@ inline std::unique_ptr<ob::Project> randomProject(std::uint32_t seed) {
   return project;
 }
 
-// What the host does before one block: the transport record, and the
-// triggers, timed events and edits it hands over. Drawn from a seed so two
-// engines can be driven identically.
+// What the host does before one block: the transport record (which now and
+// then stops for a while), and the triggers, timed events and edits it
+// hands over. Drawn from a seed so two engines can be driven identically.
 struct Host {
   Dice dice;
   double tempo;
   std::int64_t position = 0;
   bool hostNotes;
   bool edits;
+  std::int64_t restFrames = 0;  // the transport stays stopped this much longer
 
   Host(std::uint32_t seed, double bpm, bool notes, bool withEdits)
       : dice(seed), tempo(bpm), hostNotes(notes), edits(withEdits) {}
@@ -218,10 +219,14 @@ struct Host {
   template <typename Each>
   ob::RenderInfo next(int n, double rate, Each&& each) {
     if (dice.chance(static_cast<double>(n) / (rate * 0.7))) tempo = dice.between(60.0f, 200.0f);
+    if (restFrames <= 0 && dice.chance(static_cast<double>(n) / (rate * 1.5)))
+      restFrames = static_cast<std::int64_t>(dice.between(0.02f, 0.5f) * rate);
+    const std::uint8_t playing = restFrames > 0 ? 0 : 1;
+    restFrames -= n;
     ob::RenderInfo info;
-    info.playing = 1;
-    info.clockRunning = 1;
-    info.internalPlay = 1;
+    info.playing = playing;
+    info.clockRunning = playing;
+    info.internalPlay = playing;
     info.tempo = tempo;
     info.hasPosition = 1;
     info.position = position;

@@ -364,7 +364,7 @@ TEST_P(RetiredPools, FreedOnTheSixtiethPassAfterTheAcknowledgement) {
   runBlock(*m.self);  // the audio thread takes the first sample set
   ASSERT_TRUE(eh.acknowledgedGeneration() == eh.samples.publishedGeneration());
 
-  eh.retirePool();
+  eh.replacePool(ob::SamplePool{});
   ASSERT_EQ(eh.samples.retired().size(), 1u);
   // Without the audio thread's acknowledgement nothing is ever freed.
   for (int i = 0; i < 300; ++i) pass();

@@ -5,12 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "support/ui/ui_harness.h"
 #include "tests/ui/recording_param.h"
-#include "ui/animation.h"
 #include "ui/context.h"
 #include "ui/draw/draw_log.h"
 #include "ui/theme/colour.h"
@@ -177,6 +177,47 @@ TEST(DragValue, AGestureIsBracketedByBeginAndEnd) {
   EXPECT_EQ(rig.param.values, (std::vector<float>{121.0f, 122.0f}));
 }
 
+// The field goes while held: its page closes, it turns read-only, or it is
+// left out for a frame and comes back under the still-held button.
+TEST(DragValue, AnEditThatBeganEndsOnceWhenTheFieldStopsBeingDrawnWhileHeld) {
+  struct Case {
+    const char* name;
+    std::function<void(DragRig&)> whileHeld;
+  };
+  const Case cases[] = {
+      {"never drawn again", [](DragRig& rig) { rig.harness.frames(3); }},
+      {"read-only",
+       [](DragRig& rig) {
+         rig.options.readOnly = true;
+         rig.moveBy(-12.0f, 6.0f);
+       }},
+      {"left out for a frame",
+       [](DragRig& rig) {
+         rig.harness.frame();
+         rig.moveBy(-12.0f, 6.0f);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DragRig rig(tempoSpec(), 120.0f);
+    rig.press();
+    rig.moveBy(-6.0f, 6.0f);
+    c.whileHeld(rig);
+    rig.release();
+    rig.harness.frames(2);
+    rig.step();
+    EXPECT_EQ(rig.param.calls, (std::vector<EditCall>{EditCall::Begin, EditCall::Set, EditCall::End}));
+    // The field takes a new gesture (past the double-click time) as before.
+    rig.options.readOnly = false;
+    rig.param.reset(rig.param.value());
+    rig.harness.frames(30);
+    rig.press();
+    rig.moveBy(-6.0f, 6.0f);
+    rig.release();
+    EXPECT_EQ(rig.param.calls, (std::vector<EditCall>{EditCall::Begin, EditCall::Set, EditCall::End}));
+  }
+}
+
 TEST(DragValue, NoSetValueAtABound) {
   for (const float start : {240.0f, 40.0f}) {
     SCOPED_TRACE(start);
@@ -236,7 +277,7 @@ TEST(DragValue, ADoubleClickOpensTypedEntryAboveTheCentreInsteadOfTheDefault) {
   EXPECT_NE(entry.entryId, 0u);
   EXPECT_STREQ(entry.entryText, "120");
   EXPECT_FLOAT_EQ(entry.anchor.x, rig.centre().x);
-  EXPECT_FLOAT_EQ(entry.anchor.y, rig.centre().y - 24.0f * 2.0f);
+  EXPECT_FLOAT_EQ(entry.anchor.y, rig.centre().y - 4.0f * 2.0f);  // its top 16 above the centre
   EXPECT_EQ(rig.param.value(), 120.0f);
   EXPECT_TRUE(rig.param.values.empty());
 
@@ -318,7 +359,7 @@ TEST(DragValue, FillBorderAndTextFollowTheState) {
   // A flash started on the field's id lights the border towards green.
   rig.harness.pointerAway();
   rig.harness.frame([&] {
-    startAnimation(ImGui::GetID("field"));
+    context().animations()[ImGui::GetID("field")] = ImGui::GetTime();
     dragValue("field", rig.rect, rig.param, rig.options);
   });
   const std::uint32_t flashed = look(rig).borders[0]->colour;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -115,6 +116,23 @@ TEST_F(DropZones, OverlappingZonesBothSeeTheDrop) {
   EXPECT_EQ(drop().outcome, DropOutcome::Taken);
   // Offered to that frame only.
   EXPECT_FALSE(zoneInFrame(kZone, {".wav"}).dropped);
+}
+
+TEST_F(DropZones, ADropIsOfferedOnceEvenWhenItsFrameThrows) {
+  dragOver({"/s/kick.wav"}, ImVec2(150, 120));
+  drop().dropped = true;
+  int offered = 0;
+  EXPECT_THROW(harness_.frame([&] {
+    if (dropZone(kZone, {".wav"}).dropped) ++offered;
+    throw std::runtime_error("the view broke after taking the drop");
+  }),
+               std::runtime_error);
+  harness_.frame([&] {
+    if (dropZone(kZone, {".wav"}).dropped) ++offered;
+  });
+  EXPECT_EQ(offered, 1);
+  EXPECT_EQ(drop().outcome, DropOutcome::Taken);
+  EXPECT_FALSE(drop().over);
 }
 
 TEST_F(DropZones, ADropOutsideEveryZoneIsGoneAfterItsFrame) {

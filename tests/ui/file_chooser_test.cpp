@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -181,6 +182,41 @@ TEST(ChooserPrograms, ASavedNameWithoutADotGetsTheDefaultExtension) {
   EXPECT_EQ(result->paths, Args{"/p/Groove"});
 }
 
+// The program asked about replacing "Groove"; "Groove.project.orbi" is
+// what would be written, and the editor asks about that.
+TEST(ChooserPrograms, ASavedNameThatTheExtensionMakesAnExistingFileIsConfirmedInTheEditor) {
+  for (const bool replace : {true, false}) {
+    SCOPED_TRACE(replace ? "replace" : "back out");
+    FakePrograms fakes;
+    const std::filesystem::path existing = fakes.dir() / "Groove.project.orbi";
+    test::writeWhole(existing, "{}");
+    fakes.install("zenity");
+    fakes.answer("zenity", (fakes.dir() / "Groove").string() + "\n", 0);
+    Surface surface;
+    ASSERT_TRUE(surface.queue().request(kId, saveProject()));
+    FileChooserSession* session = nullptr;
+    ASSERT_TRUE(test::eventually([&] {
+      surface.pump->pump(&surface.ui);
+      session = activeFileChooser(surface.ui);
+      return session != nullptr;
+    }));
+    EXPECT_FALSE(surface.queue().take(kId));
+    EXPECT_TRUE(surface.queue().busy());
+    EXPECT_EQ(session->replacing, existing.string());
+    EXPECT_EQ(session->folder, fakes.dir());
+    EXPECT_EQ(session->name, "Groove.project.orbi");
+    if (replace)
+      confirmReplace(*session);
+    else
+      cancelChoice(*session);
+    surface.pump->pump(&surface.ui);
+    const std::optional<FileDialogResult> result = surface.queue().take(kId);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->status, replace ? FileDialogStatus::Chosen : FileDialogStatus::Cancelled);
+    EXPECT_EQ(result->paths, replace ? Args{existing.string()} : Args{});
+  }
+}
+
 TEST(ChooserPrograms, AMissingProgramFallsToTheNext) {
   {
     FakePrograms fakes;
@@ -209,16 +245,39 @@ TEST(ChooserPrograms, AMissingProgramFallsToTheNext) {
   }
 }
 
-TEST(ChooserPrograms, AProgramThatCannotStartFails) {
-  FakePrograms fakes;
-  fakes.install("zenity");
-  chmod((fakes.dir() / "zenity").c_str(), 0644);  // found, not executable
-  fakes.install("kdialog");
-  Surface surface;
-  const std::optional<FileDialogResult> result = surface.run(openWav());
-  ASSERT_TRUE(result);
-  EXPECT_EQ(result->status, FileDialogStatus::Failed);
-  EXPECT_FALSE(fakes.ran("kdialog"));
+// Found but not executable: posix_spawnp answers EACCES, as it does for a
+// PATH entry that cannot be searched.
+TEST(ChooserPrograms, AProgramThatCannotStartGivesWayToTheNextAndTheInEditorChooserIsLast) {
+  for (const bool kdialogStarts : {true, false}) {
+    SCOPED_TRACE(kdialogStarts ? "kdialog starts" : "neither starts");
+    FakePrograms fakes;
+    fakes.install("zenity");
+    chmod((fakes.dir() / "zenity").c_str(), 0644);
+    fakes.install("kdialog");
+    fakes.answer("kdialog", "/s/kick.wav\n", 0);
+    if (!kdialogStarts) chmod((fakes.dir() / "kdialog").c_str(), 0644);
+    Surface surface;
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(surface.queue().request(kId, openWav()));
+    surface.pump->pump(&surface.ui);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("starting the file chooser failed (0x0000000d)"), std::string::npos) << said;
+    if (kdialogStarts) {
+      std::optional<FileDialogResult> result;
+      test::eventually([&] {
+        surface.pump->pump(&surface.ui);
+        result = surface.queue().take(kId);
+        return result.has_value();
+      });
+      ASSERT_TRUE(result);
+      EXPECT_EQ(result->status, FileDialogStatus::Chosen);
+      EXPECT_EQ(activeFileChooser(surface.ui), nullptr);
+    } else {
+      EXPECT_FALSE(fakes.ran("kdialog"));
+      ASSERT_NE(activeFileChooser(surface.ui), nullptr);
+      EXPECT_TRUE(surface.queue().busy());
+    }
+  }
 }
 
 bool processGone(pid_t pid) {

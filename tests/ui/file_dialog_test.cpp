@@ -96,9 +96,9 @@ TEST_F(FileDialogs, ASecondRequestIsRefusedWhilePendingOrOpen) {
 TEST_F(FileDialogs, ARequestMadeWhileHiddenWaitsForADrawnFrame) {
   ImGuiID id = 0;
   harness_.frame([&] { id = ImGui::GetID("samples.load"); });
-  // No frames are drawn while the window is hidden, so nothing pumps.
+  // No frames are drawn while the window is hidden, and only the end of a
+  // drawn frame pumps: the request waits however long that takes.
   ASSERT_TRUE(fileDialogQueue(harness_.ui()).request(id, openIn(folder_)));
-  usleep(50 * 1000);
   EXPECT_TRUE(fileDialogQueue(harness_.ui()).busy());
   EXPECT_EQ(session(), nullptr);
   harness_.frame();
@@ -260,6 +260,96 @@ TEST_F(FileDialogs, SavingATypedNameAddsTheDefaultExtensionAndAsksBeforeReplacin
   result = take("saveAs");
   ASSERT_TRUE(result);
   EXPECT_EQ(result->paths, Paths{(folder_ / "Groove.project.orbi").string()});
+}
+
+// A project two folders away: its folder's path typed in the field (Enter
+// shows it), or the file's own path, relative to the folder shown (Enter
+// opens it); what names nothing stays typed.
+TEST_F(FileDialogs, ThePathFieldGoesWhereEnterSends) {
+  fs::create_directories(folder_ / "songs" / "live");
+  touch("songs/live/Groove.project.orbi");
+  struct Case {
+    const char* name;
+    FileDialogKind kind;
+    std::string typed;
+    fs::path shown;               // the folder shown afterwards
+    std::optional<Paths> chosen;  // the answer, if any
+  };
+  const fs::path live = folder_ / "songs" / "live";
+  const Case cases[] = {
+      {"a folder", FileDialogKind::Open, (folder_ / "songs/live").string(), live, std::nullopt},
+      {"a file, relative", FileDialogKind::Open, "songs/live/Groove.project.orbi", folder_,
+       Paths{(live / "Groove.project.orbi").string()}},
+      {"nothing there", FileDialogKind::Open, "songs/gone", folder_, std::nullopt},
+      {"a name to save under", FileDialogKind::Save, "songs/live/Other", live,
+       Paths{(live / "Other.project.orbi").string()}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(request("dialog", c.kind == FileDialogKind::Save ? saveIn(folder_) : openIn(folder_)));
+    harness_.frames(3);
+    session()->path = c.typed;
+    ASSERT_TRUE(harness_.clickItem("Path", {}));
+    press(Key::Enter);
+    const std::optional<FileDialogResult> result = take("dialog");
+    if (c.chosen) {
+      ASSERT_TRUE(result);
+      EXPECT_EQ(result->paths, *c.chosen);
+      continue;
+    }
+    EXPECT_FALSE(result);
+    ASSERT_NE(session(), nullptr);
+    EXPECT_EQ(session()->folder, c.shown);
+    EXPECT_EQ(session()->path, c.shown == folder_ ? c.typed : c.shown.string());
+    press(Key::Escape);
+    press(Key::Escape);
+    take("dialog");
+  }
+  // A save onto an existing file asks first.
+  ASSERT_TRUE(request("dialog", saveIn(folder_)));
+  harness_.frames(3);
+  session()->path = (live / "Groove").string();
+  ASSERT_TRUE(harness_.clickItem("Path", {}));
+  press(Key::Enter);
+  ASSERT_NE(session(), nullptr);
+  EXPECT_EQ(session()->replacing, (live / "Groove.project.orbi").string());
+}
+
+// The list of the folder entered starts at its top, wherever the last
+// folder's list was scrolled to.
+TEST_F(FileDialogs, EachFolderStartsAtTheTopOfItsList) {
+  for (const char* sub : {"a", "b"}) {
+    fs::create_directory(folder_ / sub);
+    for (int i = 0; i < 80; ++i) touch(std::string(sub) + "/take" + std::to_string(100 + i) + ".wav");
+  }
+  // The list is the chooser's one child window.
+  const auto listScroll = [&] {
+    ContextScope scope(harness_.ui());
+    const ImGuiWindow* chooser = ImGui::GetTopMostPopupModal();
+    for (const ImGuiWindow* w : GImGui->Windows)
+      if (w->Active && w->ParentWindow == chooser && (w->Flags & ImGuiWindowFlags_ChildWindow))
+        return w->Scroll.y;
+    return -1.0f;
+  };
+  ASSERT_TRUE(request("samples.load", openIn(folder_ / "a")));
+  harness_.frames(3);
+  const ItemRecord* row = harness_.drawLog().findItem("take100.wav");
+  ASSERT_NE(row, nullptr);
+  harness_.movePointer(ImVec2(row->hitArea.x + 20.0f, row->hitArea.y + 20.0f));
+  for (int i = 0; i < 10; ++i) {
+    harness_.scrollWheel(-5.0f);
+    harness_.frame();
+  }
+  ASSERT_GT(listScroll(), 100.0f);
+  session()->path = "../b";
+  ASSERT_TRUE(harness_.clickItem("Path", {}));
+  harness_.setKey(Key::Enter, true);
+  harness_.frame();
+  harness_.setKey(Key::Enter, false);
+  harness_.frame();
+  EXPECT_EQ(session()->folder, folder_ / "b");
+  EXPECT_EQ(listScroll(), 0.0f);
+  EXPECT_NE(harness_.drawLog().findItem("take100.wav"), nullptr);
 }
 
 // Dear ImGui places the chooser's rows and buttons: a test finds them in

@@ -12,6 +12,7 @@
 #include "tests/ui/header_rig.h"
 #include "ui/draw/text.h"
 #include "ui/header/header.h"
+#include "ui/header/header_layout.h"
 
 namespace orbi::ui {
 namespace {
@@ -166,25 +167,47 @@ TEST(HeaderRow1, TheStatusGivesWayFirstThenTheFieldDownTo120) {
 
 TEST(HeaderRow1, AFieldNarrowerThan120IsNeverCutAndNothingPassesTheRow) {
   HeaderRig rig;
-  HeaderDocument document = kitDocument();
-  document.name = "K";
-  document.canStep = document.canSave = false;
-  rig.model.document = document;
+  rig.harness.frame([] {
+    HeaderRowWidths widths;
+    widths.menu = 150.0f;
+    widths.field = 100.0f;
+    for (const float row : {400.0f, 200.0f, 120.0f})
+      EXPECT_FLOAT_EQ(shareHeaderRow(widths, row, true).field, 100.0f);
+  });
+
+  rig.model.document = kitDocument();
   rig.model.status.primary.text = "Ready";
-  rig.step();
-  const float natural = rig.result.documentField.width;
-  ASSERT_LT(natural + 8.0f, 120.0f);
-  for (float width = 400.0f; width >= 0.0f; width -= 5.0f) {
+  for (float width = 600.0f; width >= 0.0f; width -= 5.0f) {
     SCOPED_TRACE(width);
     rig.rect.width = width;
     rig.step();
-    const Rect field = rig.result.documentField;
     const float rowRight = rig.rect.x + std::max(width - 4.0f, 4.0f);
-    EXPECT_LE(right(field), rowRight + 0.01f);
-    if (right(field) < rowRight - 0.01f) {
-      EXPECT_FLOAT_EQ(field.width, natural);
-    }
+    EXPECT_LE(right(rig.result.documentField), rowRight + 0.01f);
     for (const DrawRecord* text : rig.texts(TextStyle::Small)) EXPECT_LE(right(text->rect), rowRight + 0.01f);
+  }
+}
+
+// Stepping through the kits with one click after another at the same spot.
+TEST(HeaderRow1, TheKitsArrowsStayPutWhateverItsName) {
+  HeaderRig rig;
+  HeaderDocument document = kitDocument();
+  rig.model.showUndoRedo = rig.model.canUndo = true;
+  rig.model.status.primary.text = "Loaded";
+  std::vector<float> previous, next;
+  for (const char* name : {"Demo Kit", "Crushed Techno", "Acid Bass and Drums",
+                           "A kit whose name is far longer than any arrow should have to move for"}) {
+    SCOPED_TRACE(name);
+    document.name = name;
+    rig.model.document = document;
+    rig.step();
+    previous.push_back(rig.item("previous")->hitArea.x);
+    next.push_back(rig.item("next")->hitArea.x);
+    const DrawRecord* shown = rig.texts(TextStyle::Body).front();
+    EXPECT_LE(right(shown->rect), previous.back());
+  }
+  for (std::size_t i = 1; i < next.size(); ++i) {
+    EXPECT_FLOAT_EQ(previous[i], previous[0]);
+    EXPECT_FLOAT_EQ(next[i], next[0]);
   }
 }
 

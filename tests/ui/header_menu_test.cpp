@@ -7,12 +7,14 @@
 #include <unistd.h>
 
 #include <array>
+#include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "support/ui/test_png.h"
 #include "tests/ui/header_rig.h"
 #include "ui/header/header_menu.h"
-#include "ui/theme/logo.h"
 
 namespace orbi::ui {
 namespace {
@@ -20,6 +22,13 @@ namespace {
 using test::HeaderRig;
 
 constexpr std::array<ShortcutRow, 1> kCopyRow{{{"Ctrl+C", "Copy"}}};
+
+// A logo's bytes: pictures are known by their address, so they live for
+// the whole test program.
+std::span<const std::uint8_t> logo() {
+  static const std::vector<std::uint8_t> png = test::encodeTestPng(48, 48);
+  return png;
+}
 
 HeaderMenuInput plainInput() {
   HeaderMenuInput input;
@@ -149,7 +158,7 @@ TEST(HeaderMenuEntries, TheButtonIsWiderByTheLogo) {
   harness.frame([] {
     HeaderMenuInput input = plainInput();
     const float plain = headerMenuWidth(input);
-    input.about.logo = productLogo();
+    input.about.logo = logo();
     EXPECT_FLOAT_EQ(headerMenuWidth(input), plain + 24.0f);
     EXPECT_GT(plain, 44.0f);
   });
@@ -179,7 +188,7 @@ TEST(HeaderMenu, EachChoiceReachesTheResult) {
 
 TEST(HeaderMenu, AboutShowsTheLogoNameAndVersion) {
   HeaderRig rig;
-  rig.model.about.logo = productLogo();
+  rig.model.about.logo = logo();
   ASSERT_FALSE(rig.model.about.logo.empty());
   rig.choose("About Orbitrane");
   rig.step(3);

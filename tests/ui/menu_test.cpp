@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <imgui_internal.h>
 
+#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -133,6 +134,7 @@ class MenuRun {
   bool blocked = false;
   int tableColumns = 0;  // of the table drawn this frame, 0 for none
   ImVec2 position;       // of the menu's window
+  ImVec2 size;
 
  private:
   void run() {
@@ -141,7 +143,10 @@ class MenuRun {
     open = ImGui::IsPopupOpen("menu");
     char name[32];
     ImFormatString(name, sizeof name, "##Popup_%08x", ImGui::GetID("menu"));
-    if (const ImGuiWindow* window = ImGui::FindWindowByName(name)) position = window->Pos;
+    if (const ImGuiWindow* window = ImGui::FindWindowByName(name)) {
+      position = window->Pos;
+      size = window->Size;
+    }
     blocked = shortcutsBlocked();
     tableColumns = 0;
     ImGuiContext& g = *GImGui;
@@ -182,6 +187,36 @@ TEST(PopupMenu, OpensAtTheGivenPointOrThePointer) {
     const ImVec2 at = atPointer ? ImVec2(300, 220) : ImVec2(120, 80);
     EXPECT_NEAR(menu.position.x, at.x, 1.0f);
     EXPECT_FLOAT_EQ(menu.position.y, at.y);
+  }
+}
+
+// Opened by the window's right or bottom edge, the menu and its submenu
+// move in, so every entry can be seen and chosen.
+TEST(PopupMenu, NearTheEditorWindowsEdgesItMovesInside) {
+  const ImVec2 display(UiHarness::kDisplayWidth, UiHarness::kDisplayHeight);
+  for (const ImVec2 at : {ImVec2(940, 300), ImVec2(300, 930), ImVec2(955, 935)}) {
+    SCOPED_TRACE(testing::Message() << at.x << "," << at.y);
+    MenuRun menu(drumMenu());
+    menu.openAt(at);
+    ASSERT_TRUE(menu.open);
+    EXPECT_GT(menu.size.x, 100.0f);
+    EXPECT_GE(menu.position.x, 0.0f);
+    EXPECT_GE(menu.position.y, 0.0f);
+    EXPECT_LE(menu.position.x + menu.size.x, display.x);
+    EXPECT_LE(menu.position.y + menu.size.y, display.y);
+    // As near the point as it can be.
+    EXPECT_TRUE(std::fabs(menu.position.x - at.x) <= 1.0f || menu.position.x + menu.size.x == display.x);
+    EXPECT_TRUE(menu.position.y == at.y || menu.position.y + menu.size.y == display.y);
+    menu.hover("More");
+    ASSERT_TRUE(menu.shows("Cowbell"));
+    for (const ItemRecord& item : menu.harness().drawLog().items()) {
+      SCOPED_TRACE(item.idText);
+      EXPECT_GE(item.hitArea.x, 0.0f);
+      EXPECT_LE(item.hitArea.x + item.hitArea.width, display.x);
+      EXPECT_LE(item.hitArea.y + item.hitArea.height, display.y);
+    }
+    menu.click("Cowbell");
+    EXPECT_EQ(menu.chosen, std::vector<std::uint32_t>{11});
   }
 }
 

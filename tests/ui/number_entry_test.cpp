@@ -228,18 +228,29 @@ TEST(NumberEntry, IdsAreTakenInTheCurrentIdScope) {
 
 class NumberEntryBox : public testing::TestWithParam<float> {};
 
-TEST_P(NumberEntryBox, HangsCentredBelowItsAnchor) {
+// Centred on its anchor; by the editor window's edges moved inside it.
+TEST_P(NumberEntryBox, IsCentredOnItsAnchorAndStaysInsideTheWindow) {
   const float s = GetParam();
-  EntryRig rig(s);
-  rig.anchor = ImVec2(400.0f * s, 300.0f * s);
-  rig.openFocused();
-  ContextScope scope(rig.harness.ui());
-  const ImGuiWindow* box = ImGui::FindWindowByName("##orbi.numberEntry");
-  ASSERT_NE(box, nullptr);
-  EXPECT_FLOAT_EQ(box->Pos.x, 400.0f * s - 48.0f * s);
-  EXPECT_FLOAT_EQ(box->Pos.y, 300.0f * s + 8.0f * s);
-  EXPECT_FLOAT_EQ(box->Size.x, 96.0f * s);
-  EXPECT_FLOAT_EQ(box->Size.y, 24.0f * s);
+  const float w = UiHarness::kDisplayWidth * s, h = UiHarness::kDisplayHeight * s;
+  struct Case {
+    ImVec2 anchor;
+    ImVec2 corner;
+  };
+  for (const Case& c :
+       {Case{{400.0f * s, 300.0f * s}, {352.0f * s, 288.0f * s}},
+        Case{{w - 10.0f * s, 5.0f * s}, {w - 96.0f * s, 0.0f}}, Case{{2.0f * s, h}, {0.0f, h - 24.0f * s}}}) {
+    SCOPED_TRACE(testing::Message() << c.anchor.x << "," << c.anchor.y);
+    EntryRig rig(s);
+    rig.anchor = c.anchor;
+    rig.openFocused();
+    ContextScope scope(rig.harness.ui());
+    const ImGuiWindow* box = ImGui::FindWindowByName("##orbi.numberEntry");
+    ASSERT_NE(box, nullptr);
+    EXPECT_FLOAT_EQ(box->Pos.x, c.corner.x);
+    EXPECT_FLOAT_EQ(box->Pos.y, c.corner.y);
+    EXPECT_FLOAT_EQ(box->Size.x, 96.0f * s);
+    EXPECT_FLOAT_EQ(box->Size.y, 24.0f * s);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, NumberEntryBox, testing::Values(1.0f, 2.0f));

@@ -1,53 +1,31 @@
 #include "ui/draw/pictures.h"
 
 #include <gtest/gtest.h>
-#include <stb/stb_image_write.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "support/ui/test_png.h"
 #include "support/ui/ui_harness.h"
 #include "ui/draw/draw_log.h"
 
 namespace orbi::ui {
 namespace {
 
-// The pixel at (x, y) of a test picture: every pixel different.
-std::uint32_t pixelAt(int x, int y) {
-  return 0xFF000000u | static_cast<std::uint32_t>(x * 5) << 16 | static_cast<std::uint32_t>(y * 7) << 8 |
-         static_cast<std::uint32_t>((x + y) & 0xFF);
-}
-
-std::vector<std::uint8_t> encodePng(int width, int height) {
-  std::vector<std::uint8_t> rgba;
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      const std::uint32_t p = pixelAt(x, y);
-      rgba.insert(rgba.end(), {static_cast<std::uint8_t>(p >> 16), static_cast<std::uint8_t>(p >> 8),
-                               static_cast<std::uint8_t>(p), static_cast<std::uint8_t>(p >> 24)});
-    }
-  std::vector<std::uint8_t> png;
-  stbi_write_png_to_func(
-      [](void* out, void* data, int size) {
-        auto* bytes = static_cast<const std::uint8_t*>(data);
-        static_cast<std::vector<std::uint8_t>*>(out)->insert(
-            static_cast<std::vector<std::uint8_t>*>(out)->end(), bytes, bytes + size);
-      },
-      &png, width, height, 4, rgba.data(), width * 4);
-  return png;
-}
+using test::encodeTestPng;
+using test::testPixelAt;
 
 // Pictures are known by their bytes' address: these live for the whole
 // test program, as embedded resources live for the plug-in's.
 const std::vector<std::uint8_t>& widePng() {
-  static const std::vector<std::uint8_t> png = encodePng(40, 20);
+  static const std::vector<std::uint8_t> png = encodeTestPng(40, 20);
   return png;
 }
 const std::vector<std::uint8_t>& brokenPng() {
   static const std::vector<std::uint8_t> png = [] {
-    std::vector<std::uint8_t> bytes = encodePng(8, 8);
+    std::vector<std::uint8_t> bytes = encodeTestPng(8, 8);
     bytes.resize(bytes.size() / 2);
     return bytes;
   }();
@@ -72,7 +50,7 @@ void expectAtlasHoldsPicture(UiHarness& harness, const Picture& picture) {
       const std::uint32_t argb = static_cast<std::uint32_t>(t[3]) << 24 |
                                  static_cast<std::uint32_t>(t[0]) << 16 |
                                  static_cast<std::uint32_t>(t[1]) << 8 | t[2];
-      if (argb != pixelAt(x, y)) ++wrong;
+      if (argb != testPixelAt(x, y)) ++wrong;
     }
   EXPECT_EQ(wrong, 0);
 }
@@ -152,7 +130,7 @@ TEST(Pictures, ABrokenPngIsReportedOncePerContextAndNeverTriedAgain) {
     std::span<const std::uint8_t> bytes;
     std::string message;
   };
-  static const std::vector<std::uint8_t> tooLarge = encodePng(4096, 1);
+  static const std::vector<std::uint8_t> tooLarge = encodeTestPng(4096, 1);
   const Case cases[] = {
       {"truncated", brokenPng(), "orbi-ui: a PNG did not decode: "},
       {"empty", std::span<const std::uint8_t>(brokenPng().data(), 0),
@@ -181,8 +159,8 @@ TEST(Pictures, PicturesWaitingTogetherArePackedInOneRebuild) {
   UiHarness harness;
   harness.frame();
   const int uploads = harness.atlasUploads();
-  static const std::vector<std::uint8_t> square = encodePng(16, 16);
-  static const std::vector<std::uint8_t> tall = encodePng(10, 30);
+  static const std::vector<std::uint8_t> square = encodeTestPng(16, 16);
+  static const std::vector<std::uint8_t> tall = encodeTestPng(10, 30);
   harness.frame([&] {
     loadPicture(widePng());
     loadPicture(square);
@@ -200,7 +178,7 @@ TEST(Pictures, PicturesWaitingTogetherArePackedInOneRebuild) {
 
 TEST(Pictures, APictureWiderThanTheGlyphsNeedStillFindsRoom) {
   // At scale 1 the glyphs fit a texture 512 pixels wide.
-  static const std::vector<std::uint8_t> banner = encodePng(1500, 12);
+  static const std::vector<std::uint8_t> banner = encodeTestPng(1500, 12);
   UiHarness harness;
   testing::internal::CaptureStderr();
   harness.frames(2, [&] { drawPicture(ImGui::GetWindowDrawList(), {0, 0, 750, 100}, banner); });

@@ -8,6 +8,7 @@
 #include <imgui_internal.h>
 
 #include <functional>
+#include <set>
 #include <string>
 #include <utility>
 
@@ -15,7 +16,9 @@
 #include "ui/draw/draw_log.h"
 #include "ui/keys.h"
 #include "ui/popups/dialogs.h"
+#include "ui/popups/menu.h"
 #include "ui/shortcuts.h"
+#include "ui/theme/colour.h"
 
 namespace orbi::ui {
 namespace {
@@ -71,6 +74,34 @@ INSTANTIATE_TEST_SUITE_P(
                     Placement{{100, 461, 80, 20}, 0, false},
                     Placement{{100, 600, 80, 20}, 316, true},  // 320 below: the popup and the gap fit
                     Placement{{100, 600, 80, 20}, 317, false}, Placement{{100, 200, 80, 20}, 750, false}));
+
+TEST(AnchoredPopup, ByTheEditorWindowsEdgeItMovesInside) {
+  struct Case {
+    Rect anchor;
+    ImVec2 size;  // 0: left to the contents
+  };
+  for (const Case& c : {Case{{900, 100, 50, 20}, {}}, Case{{930, 880, 20, 20}, {}},
+                        Case{{900, 300, 50, 20}, {240, 200}}, Case{{-40, 100, 30, 20}, {}}}) {
+    SCOPED_TRACE(testing::Message() << c.anchor.x << "," << c.anchor.y);
+    UiHarness harness;
+    ImVec2 pos, size;
+    harness.frame([] { openPopup("popup"); });
+    harness.frames(3, [&] {
+      if (!beginAnchoredPopup("popup", c.anchor, c.size)) return;
+      ImGui::Dummy(ImVec2(120, 60));
+      pos = ImGui::GetWindowPos();
+      size = ImGui::GetWindowSize();
+      endPopup();
+    });
+    EXPECT_GE(size.x, 120.0f);
+    EXPECT_GE(pos.x, 0.0f);
+    EXPECT_GE(pos.y, 0.0f);
+    EXPECT_LE(pos.x + size.x, UiHarness::kDisplayWidth);
+    EXPECT_LE(pos.y + size.y, UiHarness::kDisplayHeight);
+    // Still beside its anchor: below or above it, never over it.
+    EXPECT_TRUE(pos.y >= c.anchor.y + c.anchor.height || pos.y + size.y <= c.anchor.y);
+  }
+}
 
 TEST(AnchoredPopup, TakesTheGivenSizeAsItFirstShows) {
   UiHarness harness;
@@ -241,6 +272,39 @@ TEST(MessageDialog, IsCentredAcrossTheDisplayWithinItsWidthLimits) {
   EXPECT_FLOAT_EQ(size.x, 300.0f);  // the narrowest a modal gets
   EXPECT_FLOAT_EQ(pos.x + size.x / 2.0f, 480.0f);
   EXPECT_NEAR(pos.y + size.y / 2.0f, 940.0f * 0.45f, 0.5f);
+}
+
+// Every vertex colour a frame drew, in Dear ImGui's packed order.
+std::set<ImU32> vertexColours(const ImDrawData& data) {
+  std::set<ImU32> colours;
+  for (int i = 0; i < data.CmdListsCount; ++i)
+    for (const ImDrawVert& v : data.CmdLists[i]->VtxBuffer) colours.insert(v.col);
+  return colours;
+}
+
+TEST(PopupText, HeadingsAndSectionLabelsAreTheThemesMutedGrey) {
+  const MenuEntry menu[] = {MenuEntry::sectionLabel("Drums"), MenuEntry("Kick", 1)};
+  struct Case {
+    const char* name;
+    const char* id;
+    std::function<void()> run;
+  };
+  const Case cases[] = {
+      {"modal heading", "m", [] { messageDialog("m", "Title", "", "OK", nullptr); }},
+      {"menu section label", "menu", [&] { popupMenu("menu", menu); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    UiHarness harness;
+    harness.frame([&] {
+      openPopupAt(c.id, ImVec2(100, 100));
+      c.run();
+    });
+    harness.frames(3, c.run);
+    const std::set<ImU32> colours = vertexColours(harness.frame(c.run));
+    EXPECT_TRUE(colours.count(packColour(0xFF8A8870)));
+    EXPECT_FALSE(colours.count(packColour(0xFF70888A)));  // the grey with red and blue swapped
+  }
 }
 
 // The text-entry dialog over a string, run every frame.

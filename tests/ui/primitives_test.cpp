@@ -251,6 +251,23 @@ TEST(Primitives, DashedLinesOverInfiniteAndHugeSegmentsReturn) {
   EXPECT_LT(spans.back().second, 970.0f);
 }
 
+TEST(Primitives, ASolidLineIsThePolylineThroughItsEnds) {
+  UiHarness harness;
+  const std::vector<ImVec2> ends = {{10.5f, 20.0f}, {90.0f, 64.25f}};
+  const auto line =
+      verticesDrawnBy(harness, [&](ImDrawList* dl) { drawLine(dl, ends[0], ends[1], 0xFF8DC63F, 1.5f); });
+  const auto polyline =
+      verticesDrawnBy(harness, [&](ImDrawList* dl) { drawPolyline(dl, ends, 0xFF8DC63F, 1.5f); });
+  ASSERT_FALSE(line.empty());
+  ASSERT_EQ(line.size(), polyline.size());
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(line[i].pos.x, polyline[i].pos.x);
+    EXPECT_EQ(line[i].pos.y, polyline[i].pos.y);
+    EXPECT_EQ(line[i].col, polyline[i].col);
+  }
+}
+
 TEST(Primitives, AQuadIsFilledAsOneShape) {
   UiHarness harness;
   const ImVec2 corners[] = {{50, 40}, {60, 50}, {50, 60}, {40, 50}};

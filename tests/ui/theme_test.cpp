@@ -15,6 +15,7 @@
 #include "ui/theme/embedded_resources.h"
 #include "ui/theme/fonts.h"
 #include "ui/theme/painters.h"
+#include "ui/theme/palette.h"
 #include "ui/theme/skin.h"
 #include "ui/theme/theme_atlas.h"
 #include "ui/theme/theme_style.h"
@@ -22,6 +23,8 @@
 namespace orbi::ui {
 namespace {
 
+using palette::kAccent;
+using palette::kBackground;
 using test::verticesDrawnBy;
 
 TEST(Colour, LerpBlendsEachChannelAndClamps) {

@@ -346,7 +346,7 @@ TEST(Transport, TheBarIsScaledIntoItsRectAndPlacedByItsAlignment) {
     const Rect rect{50, 40, 600, 16};  // half the panel's height
     harness.frame([&] {
       natural = transportSize(options);
-      drawTransport("transport", rect, TransportState{}, options);
+      drawTransport("transport", rect, TransportState{}, nullptr, options);
     });
     float left = 1e9f, right = -1e9f;
     for (const ItemRecord& item : harness.drawLog().items()) {

@@ -1,5 +1,9 @@
 #include "tools/clap_host/gui_script.h"
 
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
 #include <sstream>
 #include <vector>
 
@@ -44,6 +48,21 @@ bool numbers(const Step& step, std::size_t needed, std::size_t optional, std::ve
   for (std::size_t i = 0; i < given; ++i)
     if (!toInt(step.words[i + 1], out[i])) return false;
   return true;
+}
+
+double seconds(const timeval& t) {
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+}
+
+// What the process has cost so far, for a benchmark to take the difference
+// of two such lines.
+void printUsage() {
+  rusage self{};
+  getrusage(RUSAGE_SELF, &self);
+  const double wall =
+      std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+  std::printf("usage: cpu %.6f wall %.6f\n", seconds(self.ru_utime) + seconds(self.ru_stime), wall);
+  std::fflush(stdout);
 }
 
 bool runStep(GuiSession& s, const Step& step, std::string& error) {
@@ -97,6 +116,9 @@ bool runStep(GuiSession& s, const Step& step, std::string& error) {
     if (step.words.size() != 2) return fail("snapshot FILE.png");
     std::optional<Picture> picture = s.picture(error);
     return picture && writePng(step.words[1], *picture, error);
+  } else if (command == "usage") {
+    if (step.words.size() != 1) return fail("usage");
+    printUsage();
   } else {
     error = "unknown step \"" + command + "\"";
     return false;

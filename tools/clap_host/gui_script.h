@@ -1,7 +1,9 @@
 #pragma once
 // A small script of GUI steps for the test host, one step a line (or
 // separated by ';'), '#' starting a comment:
-//   frames N              run N editor frames
+//   frames N              run until the editor's frame timer has ticked N
+//                         times (the editor draws on those that find a
+//                         frame due)
 //   wait MS               run the loop for MS milliseconds
 //   move X Y              the pointer to (X, Y) of the editor window
 //   press [B] / release [B]   button B (1 left, 2 middle, 3 right; 1)
@@ -12,6 +14,8 @@
 //   hide / show           the editor, through "clap.gui"
 //   play [BPM] / stop     the host's transport
 //   snapshot FILE.png     a picture of the editor window
+//   usage                 prints "usage: cpu S wall S": the CPU seconds of
+//                         every thread so far, and the steady clock
 #include <string>
 
 #include "tools/clap_host/gui_session.h"

@@ -192,6 +192,9 @@ void GuiSession::serveRequests() {
     if (gui_->set_size(plugin, w, h)) {
       width_ = w;
       height_ = h;
+    } else {
+      // Refused: the window goes back to the editor's size.
+      XResizeWindow(display_, window_, width_, height_);
     }
   }
   for (; showsServed_ < r.shows; ++showsServed_) show();

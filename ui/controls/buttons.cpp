@@ -8,16 +8,17 @@
 #include "ui/draw/text.h"
 #include "ui/interact/interaction.h"
 #include "ui/theme/colour.h"
+#include "ui/theme/palette.h"
 
 namespace orbi::ui {
 namespace {
 
-constexpr std::uint32_t kAccentGreen = 0xFF8DC63F;
-constexpr std::uint32_t kAccentDim = 0xFF5A8A1A;
-constexpr std::uint32_t kGreenDeep = 0xFF3E5827;
-constexpr std::uint32_t kBorder = 0xFF2A3520;
-constexpr std::uint32_t kLightText = 0xFFF0EED8;
-constexpr std::uint32_t kDarkText = 0xFF0E1208;
+using palette::kAccentDim;
+using palette::kBorder;
+using palette::kGreenDeep;
+constexpr std::uint32_t kAccentGreen = palette::kAccent;
+constexpr std::uint32_t kLightText = palette::kLight;
+constexpr std::uint32_t kDarkText = palette::kBackground;
 
 struct Colours {
   std::uint32_t fill;
@@ -29,13 +30,9 @@ Colours variantColours(ButtonVariant variant) {
     case ButtonVariant::Accent: return {kGreenDeep, kAccentGreen};
     case ButtonVariant::Danger:
       // The warning red blended 0.55 of the way towards the normal fill.
-      return {0xFF6E3C24, kLightText};
-    default: return {0xFF25331A, kLightText};
+      return {palette::kDangerDeep, kLightText};
+    default: return {palette::kGreenButton, kLightText};
   }
-}
-
-std::uint32_t withAlpha(std::uint32_t colour, std::uint32_t alpha) {
-  return (colour & 0x00FFFFFFu) | alpha << 24;
 }
 
 Colours buttonColours(const ButtonStyle& style, ButtonState state, bool toggled) {
@@ -43,11 +40,11 @@ Colours buttonColours(const ButtonStyle& style, ButtonState state, bool toggled)
   if (state.held)
     c.fill = toggled ? kAccentDim : kGreenDeep;
   else if (state.hovered)
-    c.fill = lerpColor(c.fill, c.fill | 0x00FFFFFFu, 0.08f);
+    c.fill = lerpColor(c.fill, palette::withAlphaByte(palette::kWhite, c.fill >> 24), 0.08f);
   if (style.disabled) {
     const float alpha = static_cast<float>(c.fill >> 24);
-    c.fill = withAlpha(c.fill, static_cast<std::uint32_t>(alpha * 0.5f + 0.5f));
-    c.text = withAlpha(c.text, 0x80);
+    c.fill = palette::withAlphaByte(c.fill, static_cast<std::uint8_t>(alpha * 0.5f + 0.5f));
+    c.text = palette::withAlphaByte(c.text, 0x80);
   }
   return c;
 }

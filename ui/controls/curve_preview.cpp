@@ -4,6 +4,7 @@
 
 #include "ui/context.h"
 #include "ui/draw/shapes.h"
+#include "ui/theme/palette.h"
 
 namespace orbi::ui {
 namespace {
@@ -12,10 +13,10 @@ constexpr float kSide = 34.0f;
 constexpr float kRadius = 6.0f;
 constexpr float kCurveReach = 0.42f;  // a value of 1 plots this much of the area's height above its centre
 
-constexpr std::uint32_t kHoverBorder = 0xFFA4D165;
-constexpr std::uint32_t kDimBorder = 0xFF2A3520;
-constexpr std::uint32_t kAccent = 0xFF8DC63F;
-constexpr std::uint32_t kDimCurve = 0x808A8870;
+constexpr std::uint32_t kHoverBorder = palette::kAccentHovered;
+constexpr std::uint32_t kDimBorder = palette::kBorder;
+using palette::kAccent;
+constexpr std::uint32_t kDimCurve = palette::withAlphaByte(palette::kMuted, 0x80);
 
 std::uint32_t background(bool dim) { return (dim ? 0x8Cu : 0xF2u) << 24 | 0x1A2214u; }
 

@@ -7,11 +7,13 @@
 
 #include "ui/animation.h"
 #include "ui/context.h"
+#include "ui/controls/held_edits.h"
 #include "ui/controls/number_entry.h"
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
 #include "ui/interact/interaction.h"
 #include "ui/theme/colour.h"
+#include "ui/theme/palette.h"
 
 namespace orbi::ui {
 namespace {
@@ -23,16 +25,16 @@ constexpr float kPixelsPerStep = 6.0f;
 constexpr float kFineFactor = 0.1f;  // with Shift
 constexpr float kFlashFade = 0.5f;   // seconds
 
-constexpr std::uint32_t kFill = 0xFF25331A;
-constexpr std::uint32_t kFillActive = 0xFF2F4121;  // hovered or held
-constexpr std::uint32_t kBorderHeld = 0xFF5A8A1A;
-constexpr std::uint32_t kBorder = 0xFF2A3520;
-constexpr std::uint32_t kBorderFlash = 0xFF8DC63F;
-constexpr std::uint32_t kBareHighlight = 0x992F4121;
-constexpr std::uint32_t kTextReadOnly = 0xFF5D5F4A;
-constexpr std::uint32_t kTextHeld = 0xFF8DC63F;
-constexpr std::uint32_t kText = 0xFFF0EED8;
-constexpr std::uint32_t kCaption = 0xFF8A8870;
+constexpr std::uint32_t kFill = palette::kGreenButton;
+constexpr std::uint32_t kFillActive = palette::kGreenHover;  // hovered or held
+constexpr std::uint32_t kBorderHeld = palette::kAccentDim;
+constexpr std::uint32_t kBorder = palette::kBorder;
+constexpr std::uint32_t kBorderFlash = palette::kAccent;
+constexpr std::uint32_t kBareHighlight = palette::withAlphaByte(palette::kGreenHover, 0x99);
+constexpr std::uint32_t kTextReadOnly = palette::kDisabledText;
+constexpr std::uint32_t kTextHeld = palette::kAccent;
+constexpr std::uint32_t kText = palette::kLight;
+constexpr std::uint32_t kCaption = palette::kMuted;
 
 ImVec2 naturalSize(const DragValueOptions& options) {
   const float s = scale();
@@ -83,10 +85,12 @@ class DragPosition {
 bool followDrag(const char* id, const Interaction& it, Param& param) {
   const ParamSpec& desc = param.spec();
   DragPosition position(id);
+  const ImGuiID item = ImGui::GetID(id);
   if (it.pressed) {
-    param.beginEdit();
+    beginHeldEdit(item, param);
     position.set(continuous(desc) ? toNormalized(desc, param.value()) : param.value());
   }
+  if (!heldEditOpen(item)) return false;
   bool changed = false;
   const float dy = it.delta.y;  // down is positive
   if ((it.held || it.released) && dy != 0.0f) {
@@ -109,7 +113,9 @@ bool followDrag(const char* id, const Interaction& it, Param& param) {
       changed = true;
     }
   }
-  if (it.released) param.endEdit();
+  // Released, or the press was lost: turned read-only, or not drawn for a
+  // while and the button let go meanwhile.
+  if (!it.held) endHeldEdit(item);
   return changed;
 }
 
@@ -168,9 +174,9 @@ DragValueResult dragValue(const char* id, const Rect& rect, Param& param, const 
   DragValueResult result;
   result.changed = followDrag(id, it, param);
   if (it.doubleClicked) {
-    const float s = scale();
-    beginNumberEntry(id, ImVec2(field.x + field.width / 2.0f, field.y + field.height / 2.0f - 24.0f * s),
-                     param);
+    // The box's top 16 design pixels above the field's centre line.
+    const float above = (16.0f - kNumberEntryHeight / 2.0f) * scale();
+    beginNumberEntry(id, ImVec2(field.x + field.width / 2.0f, field.y + field.height / 2.0f - above), param);
   }
   if (numberEntry(id, param) == NumberEntryResult::Committed) result.changed = true;
 

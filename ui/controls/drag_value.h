@@ -2,6 +2,8 @@
 // The drag value: a field showing a Param's text, changed by dragging up
 // or down (Shift for fine steps); a double-click opens the number entry
 // over it. The tempo and swing fields of the transport are drag values.
+// A press begins an edit of the Param that ends exactly once: at the
+// release, or when the field is no longer drawn (ui/controls/held_edits.h).
 // Main thread, inside a frame.
 
 #include <cstdint>

@@ -1,5 +1,6 @@
 #include "ui/controls/number_entry.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstring>
@@ -10,21 +11,20 @@
 #include "ui/context.h"
 #include "ui/draw/text.h"
 #include "ui/draw/utf8.h"
+#include "ui/layout/keep_inside.h"
 #include "ui/theme/colour.h"
+#include "ui/theme/palette.h"
 
 namespace orbi::ui {
 namespace {
 
-constexpr float kBoxWidth = 96.0f;
-constexpr float kBoxHeight = 24.0f;
-constexpr float kDrop = 8.0f;  // from the anchor down to the box's top
 constexpr float kTextPx = 12.0f;
 // The input is not focused until the frame after the request: the box
 // lives through this many frames before an inactive input closes it.
 constexpr int kFramesToFocus = 3;
 
-constexpr std::uint32_t kBoxFill = 0xFF202C19;
-constexpr std::uint32_t kBoxBorder = 0xFF5A8A1A;
+constexpr std::uint32_t kBoxFill = palette::kTrackFill;
+constexpr std::uint32_t kBoxBorder = palette::kAccentDim;
 
 constexpr ImGuiWindowFlags kBoxFlags = ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize |
                                        ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoScrollbar |
@@ -51,12 +51,15 @@ struct InputState {
 // The box with its text input, in a window of its own over everything.
 InputState drawBox(UiContext::NumberEntryState& entry) {
   const float s = scale();
-  ImGui::SetNextWindowPos(ImVec2(entry.anchor.x - kBoxWidth * s / 2.0f, entry.anchor.y + kDrop * s));
-  ImGui::SetNextWindowSize(ImVec2(kBoxWidth * s, kBoxHeight * s));
+  const ImVec2 size(kNumberEntryWidth * s, entry.height > 0.0f ? entry.height : kNumberEntryHeight * s);
+  const ImVec2 corner(entry.anchor.x - size.x / 2.0f, entry.anchor.y - size.y / 2.0f);
+  ImGui::SetNextWindowPos(keepInside(corner, size, ImGui::GetIO().DisplaySize));
+  ImGui::SetNextWindowSize(size);
   ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(0.0f, 0.0f));
   ImGui::PushStyleVar(ImGuiStyleVar_WindowBorderSize, s);
   ImGui::PushStyleVar(ImGuiStyleVar_WindowRounding, 4.0f * s);
-  ImGui::PushStyleVar(ImGuiStyleVar_FramePadding, ImVec2(6.0f * s, (kBoxHeight * s - kTextPx * s) / 2.0f));
+  ImGui::PushStyleVar(ImGuiStyleVar_FramePadding,
+                      ImVec2(6.0f * s, std::max(0.0f, (size.y - kTextPx * s) / 2.0f)));
   // Dear ImGui would make the box at least 32 pixels high, taller than its input.
   ImGui::PushStyleVar(ImGuiStyleVar_WindowMinSize, ImVec2(0.0f, 0.0f));
   ImGui::PushStyleColor(ImGuiCol_WindowBg, colourToVec4(kBoxFill));
@@ -92,10 +95,11 @@ NumberEntryResult commit(const std::string& typed, Param& param) {
 
 }  // namespace
 
-void beginNumberEntry(const char* id, ImVec2 anchor, Param& param) {
+void beginNumberEntry(const char* id, ImVec2 anchor, Param& param, float height) {
   UiContext::NumberEntryState& entry = context().numberEntryState();
   entry.entryId = ImGui::GetID(id);
   entry.anchor = anchor;
+  entry.height = height;
   entry.entryFrames = 0;
   ++entry.openings;
   copyText(param.format(param.value()), entry.entryText);

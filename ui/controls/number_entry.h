@@ -19,10 +19,16 @@ enum class NumberEntryResult : std::uint32_t {
   Cancelled,  // left without Enter, never focused, or the text was not a value
 };
 
-// Opens the entry for the control named id (in the current id scope),
-// hanging its box from the anchor (centre x, y), showing the param's text
-// of its value.
-void beginNumberEntry(const char* id, ImVec2 anchor, Param& param);
+// The entry box's width and usual height, design pixels.
+inline constexpr float kNumberEntryWidth = 96.0f;
+inline constexpr float kNumberEntryHeight = 24.0f;
+
+// Opens the entry for the control named id (in the current id scope), its
+// box centred on the anchor, over the value it is about, and moved inside
+// the editor window when the anchor is near its edge; it shows the param's
+// text of its value. A height (pixels) above 0 makes the box that high, for
+// a row lower than the usual box that it must not spill over.
+void beginNumberEntry(const char* id, ImVec2 anchor, Param& param, float height = 0.0f);
 
 // Runs the entry while it belongs to id; called every frame by the
 // control that owns the id, after its own interaction. A commit or a

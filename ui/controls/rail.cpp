@@ -5,14 +5,15 @@
 #include "ui/context.h"
 #include "ui/draw/shapes.h"
 #include "ui/interact/interaction.h"
+#include "ui/theme/palette.h"
 
 namespace orbi::ui {
 namespace {
 
-constexpr std::uint32_t kRailFill = 0xFF202C19;
-constexpr std::uint32_t kRailBorder = 0x8C5A8A1A;
-constexpr std::uint32_t kPillSelected = 0xFF3E5827;
-constexpr std::uint32_t kPillHovered = 0x992F4121;
+constexpr std::uint32_t kRailFill = palette::kTrackFill;
+constexpr std::uint32_t kRailBorder = palette::withAlphaByte(palette::kAccentDim, 0x8C);
+constexpr std::uint32_t kPillSelected = palette::kGreenDeep;
+constexpr std::uint32_t kPillHovered = palette::withAlphaByte(palette::kGreenHover, 0x99);
 
 // Corner rounding of half the rectangle's height, in the design units the
 // primitives take.
@@ -50,8 +51,8 @@ PillState pillButton(const char* id, const Rect& rect, bool selected, const char
 }
 
 std::uint32_t pillContentColour(PillState state, bool selected) {
-  if (selected) return 0xFF8DC63F;
-  return state.hovered ? 0xFFF0EED8 : 0xFF8A8870;
+  if (selected) return palette::kAccent;
+  return state.hovered ? palette::kLight : palette::kMuted;
 }
 
 }  // namespace orbi::ui

@@ -5,6 +5,7 @@
 
 #include <imgui.h>
 
+#include "ui/frame_recovery.h"
 #include "ui/geometry.h"
 
 namespace orbi::ui {
@@ -15,7 +16,8 @@ class ScrollArea {
   // content heights count as 0.
   ScrollArea(const char* id, const Rect& rect, float contentHeight);
   // Reserves the content's size, so the scroll range matches it, and ends
-  // the region; also when the scope is left by an exception.
+  // the region; left by an exception, it only ends the region, after what
+  // was pushed in it.
   ~ScrollArea();
   ScrollArea(const ScrollArea&) = delete;
   ScrollArea& operator=(const ScrollArea&) = delete;
@@ -33,6 +35,7 @@ class ScrollArea {
   float width_ = 0.0f;
   float height_ = 0.0f;
   bool began_ = false;
+  ScopeWindow window_;
 };
 
 }  // namespace orbi::ui

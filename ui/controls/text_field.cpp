@@ -11,6 +11,7 @@
 #include "ui/interact/tooltip.h"
 #include "ui/keys.h"
 #include "ui/theme/colour.h"
+#include "ui/theme/palette.h"
 
 namespace orbi::ui {
 namespace {
@@ -19,10 +20,10 @@ constexpr float kWidth = 200.0f;
 constexpr float kHeight = 24.0f;
 constexpr float kCompactHeight = 18.0f;
 
-constexpr std::uint32_t kFill = 0xFF202C19;
-constexpr std::uint32_t kBorder = 0xFF2A3520;
-constexpr std::uint32_t kHint = 0xFF5D5F4A;
-constexpr std::uint32_t kFocusBorder = 0xFF5A8A1A;
+constexpr std::uint32_t kFill = palette::kTrackFill;
+constexpr std::uint32_t kBorder = palette::kBorder;
+constexpr std::uint32_t kHint = palette::kDisabledText;
+constexpr std::uint32_t kFocusBorder = palette::kAccentDim;
 
 TextStyle fieldStyle(const TextFieldOptions& options) {
   if (options.mono) return TextStyle::Mono;

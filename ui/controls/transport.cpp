@@ -16,6 +16,7 @@
 #include "ui/interact/interaction.h"
 #include "ui/shortcuts.h"
 #include "ui/theme/colour.h"
+#include "ui/theme/palette.h"
 
 namespace orbi::ui {
 namespace {
@@ -32,11 +33,11 @@ constexpr float kPlainFieldGap = 8.0f;
 constexpr float kValueField = 92.0f;
 constexpr float kPositionField = 104.0f;
 
-constexpr std::uint32_t kSeparator = 0x8C5A8A1A;
-constexpr std::uint32_t kPositionPlaying = 0xFF8DC63F;
-constexpr std::uint32_t kPositionStopped = 0xFFF0EED8;
-constexpr std::uint32_t kPositionFill = 0xFF202C19;
-constexpr std::uint32_t kPositionBorder = 0xFF2A3520;
+constexpr std::uint32_t kSeparator = palette::withAlphaByte(palette::kAccentDim, 0x8C);
+constexpr std::uint32_t kPositionPlaying = palette::kAccent;
+constexpr std::uint32_t kPositionStopped = palette::kLight;
+constexpr std::uint32_t kPositionFill = palette::kTrackFill;
+constexpr std::uint32_t kPositionBorder = palette::kBorder;
 
 // Positions past this many bars are shown as this many: whole numbers of
 // them still fit a long long.
@@ -229,11 +230,6 @@ TransportResult drawTransport(const char* id, const Rect& rect, const TransportS
   }
   if (o.spaceTogglesPlay && !shortcutsBlocked() && keyPressed(Key::Space)) result.play = true;
   return result;
-}
-
-TransportResult drawTransport(const char* id, const Rect& rect, const TransportState& state,
-                              const TransportOptions& options) {
-  return drawTransport(id, rect, state, nullptr, options);
 }
 
 }  // namespace orbi::ui

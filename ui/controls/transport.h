@@ -52,10 +52,8 @@ struct TransportResult {
   Rect tempoField;  // where the tempo field was drawn, empty without one
 };
 
+// A null tempo parameter: no tempo field.
 TransportResult drawTransport(const char* id, const Rect& rect, const TransportState& state, Param* tempo,
-                              const TransportOptions& options);
-// Without a tempo parameter: no tempo field.
-TransportResult drawTransport(const char* id, const Rect& rect, const TransportState& state,
                               const TransportOptions& options);
 
 // The bar's natural size in pixels, before fitting.

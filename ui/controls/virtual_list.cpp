@@ -6,14 +6,16 @@
 #include "ui/context.h"
 #include "ui/controls/child_region.h"
 #include "ui/draw/shapes.h"
+#include "ui/frame_recovery.h"
 #include "ui/interact/interaction.h"
+#include "ui/theme/palette.h"
 
 namespace orbi::ui {
 namespace {
 
-constexpr std::uint32_t kSelectedFill = 0x732D3D20;
-constexpr std::uint32_t kHoveredFill = 0x802F4121;
-constexpr std::uint32_t kAccentBar = 0xFF8DC63F;
+constexpr std::uint32_t kSelectedFill = palette::withAlphaByte(palette::kGreenSoft, 0x73);
+constexpr std::uint32_t kHoveredFill = palette::withAlphaByte(palette::kGreenHover, 0x80);
+constexpr std::uint32_t kAccentBar = palette::kAccent;
 constexpr float kAccentBarWidth = 3.0f;
 
 // Ends the child and pops the list's two style values on every way out,
@@ -24,13 +26,20 @@ class ListRegion {
     ImGui::PushStyleVar(ImGuiStyleVar_ItemSpacing, ImVec2(0.0f, 0.0f));
     ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(0.0f, 0.0f));
     beginChildRegion(id, rect, ImGuiWindowFlags_NoBackground);
+    window_.began();
   }
   ~ListRegion() {
-    ImGui::EndChild();
+    if (window_.unwinding())
+      window_.endAfterException();
+    else
+      ImGui::EndChild();
     ImGui::PopStyleVar(2);
   }
   ListRegion(const ListRegion&) = delete;
   ListRegion& operator=(const ListRegion&) = delete;
+
+ private:
+  ScopeWindow window_;
 };
 
 void paintRowBackground(ImDrawList* dl, const ListRow& row) {

@@ -1,6 +1,8 @@
 #include "ui/dialogs/chooser_outcome.h"
 
 #include <cerrno>
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 #include "ui/platform/spawn.h"
@@ -47,8 +49,19 @@ FileDialogResult chooserOutcome(const FileDialogRequest& request, ChooserExit ex
   if (exit.how == ChooserExit::How::Exited && exit.code == 1) return {FileDialogStatus::Cancelled, {}};
   if (!chose) return failed("showing the file dialog", exit.code);
   if (paths.empty()) return failed("reading the chosen path", EIO);
-  for (std::string& path : paths) path = withDefaultExtension(request, std::move(path));
   return {FileDialogStatus::Chosen, std::move(paths)};
+}
+
+std::optional<std::string> completeSavedPath(const FileDialogRequest& request, FileDialogResult& result) {
+  if (request.kind != FileDialogKind::Save || result.status != FileDialogStatus::Chosen) return std::nullopt;
+  std::optional<std::string> unasked;
+  for (std::string& path : result.paths) {
+    std::string completed = withDefaultExtension(request, path);
+    std::error_code ec;
+    if (completed != path && std::filesystem::exists(completed, ec)) unasked = completed;
+    path = std::move(completed);
+  }
+  return unasked;
 }
 
 }  // namespace orbi::ui

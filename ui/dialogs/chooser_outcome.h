@@ -2,6 +2,7 @@
 // Reading what a chooser program reported: its exit and the paths it
 // printed, one a line.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,11 +23,17 @@ struct ChooserExit {
 // Exit 0 with a path is chosen, 1 cancelled, anything else failed (logged);
 // an exit of 0 without a path fails as unreadable. A vanished chooser chose
 // what it printed, or cancelled when it printed nothing. A single-file
-// request keeps the first path only; saved names get the default extension.
+// request keeps the first path only. Paths are as printed.
 FileDialogResult chooserOutcome(const FileDialogRequest& request, ChooserExit exit, std::string_view output);
 
 // A save request's path whose file name has no dot gets "." and the first
 // filter's first pattern; other paths are returned as they are.
 std::string withDefaultExtension(const FileDialogRequest& request, std::string path);
+
+// Gives a chosen save's path its default extension. A chooser program asks
+// about replacing the name as typed, so the path that gets the extension
+// here and then names a file that exists has been asked about by nobody:
+// it is returned for the editor to ask.
+std::optional<std::string> completeSavedPath(const FileDialogRequest& request, FileDialogResult& result);
 
 }  // namespace orbi::ui

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "ui/dialogs/chooser_outcome.h"
+#include "ui/dialogs/in_editor_chooser.h"
 
 namespace orbi::ui {
 namespace {
@@ -22,8 +23,8 @@ ChooserExit exitOf(int status) {
 
 }  // namespace
 
-ChooserProcess::ChooserProcess(SpawnedChild child, FileDialogRequest request)
-    : pid_(child.pid), output_(std::move(child.output)), request_(std::move(request)) {}
+ChooserProcess::ChooserProcess(UiContext& ui, SpawnedChild child, FileDialogRequest request)
+    : ui_(ui), pid_(child.pid), output_(std::move(child.output)), request_(std::move(request)) {}
 
 ChooserProcess::~ChooserProcess() {
   if (pid_ <= 0) return;
@@ -48,6 +49,7 @@ void ChooserProcess::drainOutput() {
 }
 
 std::optional<FileDialogResult> ChooserProcess::poll() {
+  if (asking_) return asking_->poll();
   if (pid_ <= 0) return std::nullopt;
   drainOutput();
   int status = 0;
@@ -57,7 +59,12 @@ std::optional<FileDialogResult> ChooserProcess::poll() {
   // Whatever it printed is in the pipe now.
   drainOutput();
   const ChooserExit exit = reaped > 0 ? exitOf(status) : ChooserExit{ChooserExit::How::Vanished, 0};
-  return chooserOutcome(request_, exit, printed_);
+  FileDialogResult result = chooserOutcome(request_, exit, printed_);
+  if (const std::optional<std::string> unasked = completeSavedPath(request_, result)) {
+    asking_ = std::make_unique<InEditorChooser>(ui_, askToReplaceSession(request_, *unasked));
+    return std::nullopt;
+  }
+  return result;
 }
 
 }  // namespace orbi::ui

@@ -2,10 +2,13 @@
 // A chooser program running beside the host. Its standard output is read
 // as it comes (a long list of paths must not fill the pipe and stall it),
 // and it is reaped without blocking. Destroying a chooser that still runs
-// kills it and waits for it, so no child outlives its window.
+// kills it and waits for it, so no child outlives its window. A saved name
+// that only the default extension makes the name of an existing file is
+// put to the user in the in-editor chooser before it is the answer.
 
 #include <sys/types.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -16,7 +19,7 @@ namespace orbi::ui {
 
 class ChooserProcess final : public FileChooser {
  public:
-  ChooserProcess(SpawnedChild child, FileDialogRequest request);
+  ChooserProcess(UiContext& ui, SpawnedChild child, FileDialogRequest request);
   ~ChooserProcess() override;
   ChooserProcess(const ChooserProcess&) = delete;
   ChooserProcess& operator=(const ChooserProcess&) = delete;
@@ -27,10 +30,12 @@ class ChooserProcess final : public FileChooser {
  private:
   void drainOutput();
 
+  UiContext& ui_;
   pid_t pid_;  // -1 once reaped
   UniqueFd output_;
   std::string printed_;
   FileDialogRequest request_;
+  std::unique_ptr<FileChooser> asking_;  // whether to replace, once the program chose
 };
 
 }  // namespace orbi::ui

@@ -89,6 +89,30 @@ void openFolder(FileChooserSession& s, fs::path folder) {
   s.entries = listFolder(s.folder, shownPatterns(s), s.request.kind == FileDialogKind::Folder);
   s.selection.clear();
   s.replacing.clear();
+  s.path = s.folder.string();
+  s.fromTop = true;
+}
+
+void goToPath(FileChooserSession& s) {
+  if (s.result || s.path.empty()) return;
+  const fs::path typed = tidy(s.folder / fs::path(s.path));  // an absolute path replaces the folder
+  std::error_code ec;
+  if (fs::is_directory(typed, ec)) {
+    openFolder(s, typed);
+    return;
+  }
+  switch (s.request.kind) {
+    case FileDialogKind::Open:
+      if (fs::is_regular_file(typed, ec)) answer(s, FileDialogStatus::Chosen, {typed.string()});
+      break;
+    case FileDialogKind::Save:
+      if (!typed.has_filename() || !fs::is_directory(typed.parent_path(), ec)) break;
+      openFolder(s, typed.parent_path());
+      s.name = typed.filename().string();
+      acceptSave(s);
+      break;
+    case FileDialogKind::Folder: break;
+  }
 }
 
 void selectEntry(FileChooserSession& s, std::size_t index, bool extend) {
@@ -143,6 +167,16 @@ std::shared_ptr<FileChooserSession> newChooserSession(const FileDialogRequest& r
   session->request = request;
   if (request.kind == FileDialogKind::Save) session->name = request.fileName;
   openFolder(*session, startFolder(request));
+  return session;
+}
+
+std::shared_ptr<FileChooserSession> askToReplaceSession(const FileDialogRequest& request,
+                                                        const fs::path& path) {
+  auto session = std::make_shared<FileChooserSession>();
+  session->request = request;
+  openFolder(*session, path.parent_path());
+  session->name = path.filename().string();
+  session->replacing = path.string();
   return session;
 }
 

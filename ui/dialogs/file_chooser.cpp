@@ -13,12 +13,6 @@
 namespace orbi::ui {
 namespace {
 
-// A chooser that could not be started: it has failed by the first poll.
-class FailedChooser final : public FileChooser {
- public:
-  std::optional<FileDialogResult> poll() override { return FileDialogResult{FileDialogStatus::Failed, {}}; }
-};
-
 using ArgumentsFor = std::vector<std::string> (*)(const FileDialogRequest&);
 
 }  // namespace
@@ -26,10 +20,11 @@ using ArgumentsFor = std::vector<std::string> (*)(const FileDialogRequest&);
 std::unique_ptr<FileChooser> startFileChooser(UiContext& ui, const FileDialogRequest& request) {
   for (ArgumentsFor arguments : {&zenityArguments, &kdialogArguments}) {
     SpawnedChild child = spawnProgram(arguments(request), ChildOutput::Pipe, false);
-    if (child.pid > 0) return std::make_unique<ChooserProcess>(std::move(child), request);
-    if (child.error == ENOENT) continue;  // not installed: the next one
-    logHresult("starting the file chooser", child.error);
-    return std::make_unique<FailedChooser>();
+    if (child.pid > 0) return std::make_unique<ChooserProcess>(ui, std::move(child), request);
+    // Not installed is no news; any other failure (a program or a PATH
+    // entry that cannot be read, no memory) is worth a line. Either way
+    // the next one is tried, and the in-editor chooser always works.
+    if (child.error != ENOENT) logHresult("starting the file chooser", child.error);
   }
   return std::make_unique<InEditorChooser>(ui, request);
 }

@@ -20,8 +20,8 @@ class FileChooser {
   virtual std::optional<FileDialogResult> poll() = 0;
 };
 
-// Starts the first chooser available for the request. A program that is
-// installed but cannot be started gives a chooser that fails at once.
+// Starts the first chooser that starts for the request: zenity, kdialog,
+// and last the in-editor chooser.
 std::unique_ptr<FileChooser> startFileChooser(UiContext& ui, const FileDialogRequest& request);
 
 }  // namespace orbi::ui

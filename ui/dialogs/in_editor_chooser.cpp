@@ -1,10 +1,12 @@
 #include "ui/dialogs/in_editor_chooser.h"
 
 #include <imgui.h>
+#include <imgui_internal.h>
 #include <imgui_stdlib.h>
 
 #include <cfloat>
 #include <string>
+#include <utility>
 
 #include "ui/interact/item_log.h"
 #include "ui/keys.h"
@@ -17,6 +19,8 @@ namespace {
 struct ChooserSlot {
   std::shared_ptr<FileChooserSession> session;
 };
+
+ChooserSlot& chooserSlot(UiContext& ui) { return store<ChooserSlot>(ui, kFileChooserKey); }
 
 constexpr const char* kPopupId = "###orbi.fileChooser";
 
@@ -45,6 +49,8 @@ bool isSelected(const FileChooserSession& s, std::size_t index) {
 }
 
 void drawEntries(FileChooserSession& s, float height) {
+  // A folder just shown starts at its top, not where the last one was left.
+  if (std::exchange(s.fromTop, false)) ImGui::SetNextWindowScroll(ImVec2(-1.0f, 0.0f));
   if (!ImGui::BeginListBox("##entries", ImVec2(-FLT_MIN, height))) return;
   std::optional<std::size_t> opened;
   for (std::size_t i = 0; i < s.entries.size(); ++i) {
@@ -112,18 +118,28 @@ void drawButtons(FileChooserSession& s, bool enterPressed) {
   if (enabled && (clicked || enterPressed)) acceptChoice(s);
 }
 
-void drawBody(FileChooserSession& s) {
+// Up, and the path field: Enter there goes to the path typed. True when
+// it did, so that the Enter is not also the accept button's.
+bool drawPathRow(FileChooserSession& s) {
   if (ImGui::Button("Up")) openFolder(s, s.folder.parent_path());
   logLastItem("Up");
   ImGui::SameLine();
-  ImGui::TextUnformatted(s.folder.string().c_str());
+  ImGui::SetNextItemWidth(-FLT_MIN);
+  const bool entered = ImGui::InputText("##path", &s.path, ImGuiInputTextFlags_EnterReturnsTrue);
+  logLastItem("Path");
+  if (entered) goToPath(s);
+  return entered;
+}
+
+void drawBody(FileChooserSession& s) {
+  const bool pathEntered = drawPathRow(s);
 
   const bool saving = s.request.kind == FileDialogKind::Save;
   const bool typed = s.request.kind != FileDialogKind::Folder && !s.request.filters.empty();
   const int rows = 1 + (saving ? 1 : 0) + (typed ? 1 : 0) + (s.replacing.empty() ? 0 : 1);
   drawEntries(s, ImGui::GetContentRegionAvail().y - rows * ImGui::GetFrameHeightWithSpacing());
 
-  bool enterPressed = keyPressed(Key::Enter) || keyPressed(Key::KeypadEnter);
+  bool enterPressed = !pathEntered && (keyPressed(Key::Enter) || keyPressed(Key::KeypadEnter));
   if (saving) {
     if (ImGui::IsWindowAppearing()) ImGui::SetKeyboardFocusHere();
     // Enter in the field accepts through enterPressed; the field only edits.
@@ -143,14 +159,13 @@ void drawBody(FileChooserSession& s) {
 
 }  // namespace
 
-FileChooserSession* activeFileChooser(UiContext& ui) {
-  return store<ChooserSlot>(ui, kFileChooserKey).session.get();
-}
+FileChooserSession* activeFileChooser(UiContext& ui) { return chooserSlot(ui).session.get(); }
 
 void drawFileChooser() {
-  ChooserSlot& slot = store<ChooserSlot>(context(), kFileChooserKey);
-  if (!slot.session) return;
-  FileChooserSession& s = *slot.session;
+  UiContext& ui = context();
+  FileChooserSession* shown = activeFileChooser(ui);
+  if (!shown) return;
+  FileChooserSession& s = *shown;
   if (!s.shown && !s.abandoned && !s.result) {
     ImGui::OpenPopup(kPopupId);
     s.shown = true;
@@ -166,20 +181,23 @@ void drawFileChooser() {
                               ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoCollapse)) {
     // Closed from outside (another popup took its place): a cancel.
     cancelChoice(s);
-    slot.session.reset();
+    chooserSlot(ui).session.reset();
     return;
   }
   if (!s.abandoned && !s.result) drawBody(s);
   if (s.abandoned || s.result) {
     ImGui::CloseCurrentPopup();
-    slot.session.reset();
+    chooserSlot(ui).session.reset();
   }
   ImGui::EndPopup();
 }
 
 InEditorChooser::InEditorChooser(UiContext& ui, const FileDialogRequest& request)
-    : session_(newChooserSession(request)) {
-  store<ChooserSlot>(ui, kFileChooserKey).session = session_;
+    : InEditorChooser(ui, newChooserSession(request)) {}
+
+InEditorChooser::InEditorChooser(UiContext& ui, std::shared_ptr<FileChooserSession> session)
+    : session_(std::move(session)) {
+  chooserSlot(ui).session = session_;
 }
 
 InEditorChooser::~InEditorChooser() { session_->abandoned = true; }

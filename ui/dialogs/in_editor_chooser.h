@@ -36,7 +36,9 @@ struct FileChooserSession {
   std::vector<std::size_t> selection;  // indices into entries, ascending
   std::size_t filter = 0;              // the type shown
   std::string name;                    // save: the name typed
+  std::string path;                    // the path field: the folder shown, or what is typed over it
   std::string replacing;               // save: the existing file awaiting confirmation
+  bool fromTop = false;                // the folder changed: its list starts at the top
   bool shown = false;                  // the modal was opened
   bool abandoned = false;              // the pump that asked for it is gone
   std::optional<FileDialogResult> result;
@@ -44,6 +46,10 @@ struct FileChooserSession {
 
 // What the chooser's controls do.
 void openFolder(FileChooserSession& session, std::filesystem::path folder);
+// Enter in the path field: a folder (relative ones from the folder shown)
+// is shown; a file is the answer when opening, and the name to save under
+// (asked about when it exists); anything else stays typed to be put right.
+void goToPath(FileChooserSession& session);
 void selectEntry(FileChooserSession& session, std::size_t index, bool extend);
 // The accept button: enters a single selected folder, or answers with the
 // choice; a save onto an existing file first asks to replace it.
@@ -54,6 +60,10 @@ void cancelChoice(FileChooserSession& session);
 // A session for the request, listing its start folder (the home folder
 // when it names none).
 std::shared_ptr<FileChooserSession> newChooserSession(const FileDialogRequest& request);
+// A save session that opens asking whether to replace the file at the
+// path, in its folder and with its name typed.
+std::shared_ptr<FileChooserSession> askToReplaceSession(const FileDialogRequest& request,
+                                                        const std::filesystem::path& path);
 
 // The session shown in the window, or null.
 FileChooserSession* activeFileChooser(UiContext& ui);
@@ -66,6 +76,7 @@ void drawFileChooser();
 class InEditorChooser final : public FileChooser {
  public:
   InEditorChooser(UiContext& ui, const FileDialogRequest& request);
+  InEditorChooser(UiContext& ui, std::shared_ptr<FileChooserSession> session);
   ~InEditorChooser() override;
   InEditorChooser(const InEditorChooser&) = delete;
   InEditorChooser& operator=(const InEditorChooser&) = delete;

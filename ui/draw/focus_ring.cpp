@@ -2,13 +2,14 @@
 
 #include "ui/context.h"
 #include "ui/draw/shapes.h"
+#include "ui/theme/palette.h"
 
 namespace orbi::ui {
 
 void focusRing(ImDrawList* dl, const Rect& rect) {
   const float s = scale();
-  fillRect(dl, rect, 0x1F8DC63F, 4.0f);
-  strokeRect(dl, rect.inset(s, s), 0xFF8DC63F, 4.0f, 1.5f);
+  fillRect(dl, rect, palette::withAlphaByte(palette::kAccent, 0x1F), 4.0f);
+  strokeRect(dl, rect.inset(s, s), palette::kAccent, 4.0f, 1.5f);
 }
 
 }  // namespace orbi::ui

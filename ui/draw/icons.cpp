@@ -7,13 +7,14 @@
 
 #include "ui/draw/shapes.h"
 #include "ui/theme/colour.h"
+#include "ui/theme/palette.h"
 
 namespace orbi::ui {
 namespace {
 
 constexpr float kGlyphStroke = 1.6f;
 constexpr float kCaptionStroke = 1.2f;
-constexpr std::uint32_t kRecordingRed = 0xFFC84830;
+constexpr std::uint32_t kRecordingRed = palette::kDanger;
 
 ImVec2 centre(const Rect& b) { return ImVec2(b.x + b.width * 0.5f, b.y + b.height * 0.5f); }
 

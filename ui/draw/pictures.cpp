@@ -12,6 +12,7 @@
 #include "ui/context.h"
 #include "ui/draw/draw_log.h"
 #include "ui/store.h"
+#include "ui/theme/palette.h"
 
 namespace orbi::ui {
 namespace {
@@ -121,7 +122,7 @@ void drawPicture(ImDrawList* dl, const Rect& rect, std::span<const std::uint8_t>
   const float f = std::min(rect.height / picture.height, rect.width / picture.width);
   const Rect drawn{rect.x + (rect.width - picture.width * f) / 2.0f,
                    rect.y + (rect.height - picture.height * f) / 2.0f, picture.width * f, picture.height * f};
-  logDraw(DrawOp::Picture, 0xFFFFFFFF, [&](DrawRecord& r) { r.rect = drawn; });
+  logDraw(DrawOp::Picture, palette::kWhite, [&](DrawRecord& r) { r.rect = drawn; });
   ImVec2 uv0, uv1;
   atlas.CalcCustomRectUV(packed, &uv0, &uv1);
   dl->AddImage(atlas.TexID, ImVec2(drawn.x, drawn.y), ImVec2(drawn.x + drawn.width, drawn.y + drawn.height),

@@ -143,6 +143,11 @@ void drawLine(ImDrawList* dl, ImVec2 a, ImVec2 b, std::uint32_t colour, float wi
   strokePath(dl, ends, colour, width, dash, gap);
 }
 
+void drawLine(ImDrawList* dl, ImVec2 a, ImVec2 b, std::uint32_t colour, float width) {
+  const ImVec2 ends[] = {a, b};
+  drawPolyline(dl, ends, colour, width);
+}
+
 void fillUnder(ImDrawList* dl, std::span<const ImVec2> points, float baselineY, std::uint32_t colour) {
   logDraw(DrawOp::FillUnder, colour, [&](DrawRecord& r) {
     r.points = copied(points);

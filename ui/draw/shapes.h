@@ -34,11 +34,12 @@ void fillQuad(ImDrawList* dl, ImVec2 a, ImVec2 b, ImVec2 c, ImVec2 d, std::uint3
 void drawPolyline(ImDrawList* dl, std::span<const ImVec2> points, std::uint32_t colour, float width);
 
 // Dashed lines: dashes and gaps of at least half a pixel, the pattern
-// continuing across corners. There is no solid mode: solid lines are
-// polylines.
+// continuing across corners.
 void strokePath(ImDrawList* dl, std::span<const ImVec2> points, std::uint32_t colour, float width, float dash,
                 float gap);
 void drawLine(ImDrawList* dl, ImVec2 a, ImVec2 b, std::uint32_t colour, float width, float dash, float gap);
+// A solid line: the polyline through the two points.
+void drawLine(ImDrawList* dl, ImVec2 a, ImVec2 b, std::uint32_t colour, float width);
 
 // The area between the polyline and the horizontal line at baselineY.
 void fillUnder(ImDrawList* dl, std::span<const ImVec2> points, float baselineY, std::uint32_t colour);

@@ -1,5 +1,7 @@
 #include "ui/draw/text.h"
 
+#include <imgui_internal.h>
+
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
@@ -118,6 +120,16 @@ void popTextStyle() {
   pushed.pop_back();
   if (top.face) top.face->Scale = top.previousScale;
   ImGui::PopFont();
+}
+
+void popTextStylesTo(int depth) {
+  const ImGuiContext& g = *GImGui;
+  while (g.FontStack.Size > depth) {
+    if (context().pushedFaces().empty())
+      ImGui::PopFont();
+    else
+      popTextStyle();
+  }
 }
 
 float textWidth(SizedFont font, std::string_view text, float tracking) {

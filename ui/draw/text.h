@@ -28,6 +28,8 @@ SizedFont styleFont(TextStyle style);
 // frame only. A pop without a push does nothing.
 void pushTextStyle(TextStyle style);
 void popTextStyle();
+// Pops text styles until Dear ImGui's font stack is that deep.
+void popTextStylesTo(int depth);
 
 // Width in pixels of UTF-8 text with the tracking (pixels) after every
 // character but the last.

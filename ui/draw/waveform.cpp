@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ui/draw/shapes.h"
+#include "ui/theme/palette.h"
 
 namespace orbi::ui {
 namespace {
@@ -65,7 +66,7 @@ double gainFor(const WaveformStyle& style, double seconds) {
 
 std::uint32_t withAlphaScaled(std::uint32_t colour, float factor) {
   const auto alpha = static_cast<std::uint32_t>(std::trunc((colour >> 24) * factor + 0.5f));
-  return (colour & 0x00FFFFFFu) | (alpha << 24);
+  return palette::withAlphaByte(colour, static_cast<std::uint8_t>(alpha));
 }
 
 // One column per pixel, from the overview's peaks over each pixel's samples.

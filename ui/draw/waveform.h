@@ -13,6 +13,7 @@
 #include "ui/draw/axis.h"
 #include "ui/draw/wave_overview.h"
 #include "ui/geometry.h"
+#include "ui/theme/palette.h"
 
 namespace orbi::ui {
 
@@ -23,8 +24,8 @@ enum class WaveformMode : std::uint32_t {
 
 struct WaveformStyle {
   WaveformMode mode = WaveformMode::Bars;
-  std::uint32_t colour = 0xFF8DC63F;  // 0xAARRGGBB
-  float height = 1.0f;                // the share of half the rect's height a full-scale sample reaches
+  std::uint32_t colour = palette::kAccent;  // 0xAARRGGBB
+  float height = 1.0f;                      // the share of half the rect's height a full-scale sample reaches
   float gain = 1.0f;
   // When set, multiplies gain at each drawn position; its argument is the
   // time from the start of the sample in seconds.

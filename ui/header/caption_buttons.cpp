@@ -6,16 +6,17 @@
 #include "ui/draw/shapes.h"
 #include "ui/interact/interaction.h"
 #include "ui/theme/colour.h"
+#include "ui/theme/palette.h"
 
 namespace orbi::ui {
 namespace {
 
 constexpr float kButton = 32.0f;  // design pixels, square
 constexpr float kGlyph = 10.0f;
-constexpr std::uint32_t kDangerFill = 0xFFC84830;
-constexpr std::uint32_t kFill = 0xFF2F4121;
-constexpr std::uint32_t kGlyphLit = 0xFFF0EED8;
-constexpr std::uint32_t kGlyphDim = 0xFF8A8870;
+constexpr std::uint32_t kDangerFill = palette::kDanger;
+constexpr std::uint32_t kFill = palette::kGreenHover;
+constexpr std::uint32_t kGlyphLit = palette::kLight;
+constexpr std::uint32_t kGlyphDim = palette::kMuted;
 
 // The next button from the right end of what is left of the area.
 Rect nextFromRight(Rect& area, float side) {
@@ -36,7 +37,7 @@ bool captionButton(const char* id, const Rect& rect, const IconPainter& glyph, c
   ImDrawList* dl = ImGui::GetWindowDrawList();
   if (it.hovered || it.held) {
     const std::uint32_t fill = danger ? kDangerFill : kFill;
-    fillRect(dl, rect, it.held ? lerpColor(fill, 0xFFFFFFFF, 0.1f) : fill, 4.0f);
+    fillRect(dl, rect, it.held ? lerpColor(fill, palette::kWhite, 0.1f) : fill, 4.0f);
   }
   const float side = kGlyph * scale();
   if (glyph)

@@ -10,6 +10,7 @@
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
 #include "ui/interact/interaction.h"
+#include "ui/theme/palette.h"
 
 namespace orbi::ui {
 namespace {
@@ -25,11 +26,11 @@ constexpr float kNameRightRoom = 12.0f;
 constexpr float kDotOffset = 6.0f;
 constexpr float kDotRadius = 3.0f;
 
-constexpr std::uint32_t kNameHeld = 0xFF3E5827;
-constexpr std::uint32_t kNameHovered = 0xFF2F4121;
-constexpr std::uint32_t kName = 0xFFF0EED8;
-constexpr std::uint32_t kUntitled = 0xFF8A8870;
-constexpr std::uint32_t kDot = 0xFF8DC63F;
+constexpr std::uint32_t kNameHeld = palette::kGreenDeep;
+constexpr std::uint32_t kNameHovered = palette::kGreenHover;
+constexpr std::uint32_t kName = palette::kLight;
+constexpr std::uint32_t kUntitled = palette::kMuted;
+constexpr std::uint32_t kDot = palette::kAccent;
 
 std::string_view shownName(const DocumentBoxState& state) {
   return state.name.empty() ? std::string_view("Untitled") : state.name;
@@ -59,7 +60,7 @@ void drawName(const Rect& area, const DocumentBoxState& state) {
 
 float documentBoxWidth(const DocumentBoxState& state) {
   const float s = scale();
-  const float name = std::min(kLongestName * s, measureText(shownName(state), TextStyle::Body).x);
+  const float name = kLongestName * s;
   const int buttons = (state.showNav ? 2 : 0) + (state.showSave ? 1 : 0);
   return name + kNamePadding * s + (kButton + kButtonGap) * s * static_cast<float>(buttons);
 }

@@ -26,7 +26,9 @@ struct DocumentBoxResult {
 
 DocumentBoxResult drawDocumentBox(const char* id, const Rect& rect, const DocumentBoxState& state);
 
-// The natural width in pixels: the name counts at most 260 design pixels.
+// The natural width in pixels. The name gets 260 design pixels whatever
+// it is (a longer one is cut with an ellipsis), so the buttons after it
+// stay where they are as one name follows another.
 float documentBoxWidth(const DocumentBoxState& state);
 
 }  // namespace orbi::ui

@@ -20,6 +20,7 @@
 #include "ui/header/header_status.h"
 #include "ui/header/page_rail.h"
 #include "ui/shortcuts.h"
+#include "ui/theme/palette.h"
 
 namespace orbi::ui {
 namespace {
@@ -32,7 +33,7 @@ constexpr float kGap = 8.0f;
 constexpr float kUndoButton = 24.0f;
 constexpr float kUndoGap = 4.0f;
 
-constexpr std::uint32_t kLabelColour = 0xFF8A8870;
+constexpr std::uint32_t kLabelColour = palette::kMuted;
 
 constexpr std::array<ShortcutRow, 4> kGeneralRows{{
     {"Ctrl+Z", "Undo"},

@@ -17,6 +17,7 @@
 #include "ui/link.h"
 #include "ui/popups/popup.h"
 #include "ui/theme/colour.h"
+#include "ui/theme/palette.h"
 
 namespace orbi::ui {
 namespace {
@@ -31,10 +32,10 @@ constexpr float kAboutLogo = 48.0f;
 constexpr float kKeyColumnGap = 16.0f;
 constexpr float kGroupGap = 8.0f;
 
-constexpr std::uint32_t kLight = 0xFFF0EED8;
-constexpr std::uint32_t kGrey = 0xFF8A8870;
-constexpr std::uint32_t kHeld = 0xFF3E5827;
-constexpr std::uint32_t kLit = 0xFF2F4121;
+using palette::kLight;
+constexpr std::uint32_t kGrey = palette::kMuted;
+constexpr std::uint32_t kHeld = palette::kGreenDeep;
+constexpr std::uint32_t kLit = palette::kGreenHover;
 
 constexpr const char* kMenuPopup = "menu";
 constexpr const char* kAboutPopup = "about";

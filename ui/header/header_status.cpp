@@ -7,6 +7,7 @@
 #include "ui/context.h"
 #include "ui/draw/text.h"
 #include "ui/interact/interaction.h"
+#include "ui/theme/palette.h"
 
 namespace orbi::ui {
 namespace {
@@ -32,9 +33,9 @@ const StatusMessage& shownStatus(const HeaderStatus& status) {
 
 std::uint32_t statusColour(StatusTone tone) {
   switch (tone) {
-    case StatusTone::Notice: return 0xFFD0A828;
-    case StatusTone::Error: return 0xFFC84830;
-    default: return 0xFF8A8870;
+    case StatusTone::Notice: return palette::kWarning;
+    case StatusTone::Error: return palette::kDanger;
+    default: return palette::kMuted;
   }
 }
 

@@ -1,5 +1,7 @@
 #include "ui/interact/hover_clock.h"
 
+#include <algorithm>
+
 #include "ui/theme/theme_style.h"
 
 namespace orbi::ui {
@@ -26,6 +28,11 @@ bool HoverClock::hovered(ImGuiID item, int frame, double now, ImVec2 pointerMove
   if (now - restStart_ >= kTooltipStationaryDelay) rested_ = true;
   ready_ = rested_ && now - hoverStart_ >= kTooltipHoverDelay;
   return ready_;
+}
+
+double HoverClock::readyAt() const {
+  const double shown = hoverStart_ + kTooltipHoverDelay;
+  return rested_ ? shown : std::max(shown, restStart_ + kTooltipStationaryDelay);
 }
 
 }  // namespace orbi::ui

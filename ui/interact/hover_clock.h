@@ -21,6 +21,9 @@ class HoverClock {
   // pointer's movement since the previous frame. True once the tooltip may
   // show.
   bool hovered(ImGuiID item, int frame, double now, ImVec2 pointerMoved);
+  // While the last call said no: when the tooltip shows if the pointer
+  // stays at rest on the item.
+  double readyAt() const;
 
  private:
   ImGuiID item_ = 0;

@@ -4,6 +4,7 @@
 
 #include "ui/context.h"
 #include "ui/draw/text.h"
+#include "ui/frame_requests.h"
 #include "ui/interact/hover_clock.h"
 #include "ui/store.h"
 
@@ -19,8 +20,11 @@ ImGuiID lastItemKey() {
 bool tooltipDue() {
   if (!ImGui::IsItemHovered(ImGuiHoveredFlags_AllowWhenDisabled)) return false;
   const ImGuiIO& io = ImGui::GetIO();
-  return store<HoverClock>(context(), kHoverClockKey)
-      .hovered(lastItemKey(), ImGui::GetFrameCount(), ImGui::GetTime(), io.MouseDelta);
+  HoverClock& clock = store<HoverClock>(context(), kHoverClockKey);
+  if (clock.hovered(lastItemKey(), ImGui::GetFrameCount(), ImGui::GetTime(), io.MouseDelta)) return true;
+  // The tooltip comes by itself, with no input to draw its frame.
+  requestFrameAt(clock.readyAt());
+  return false;
 }
 
 }  // namespace

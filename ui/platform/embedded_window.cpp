@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 
+#include "ui/frame_demand.h"
 #include "ui/platform/display_scale.h"
 #include "ui/platform/glx_context.h"
 #include "ui/platform/x11_clipboard.h"
@@ -53,6 +54,8 @@ struct EmbeddedWindow::Impl {
   void drain();
   void dispatch(XEvent& event);
   void drawFrame();
+  // A timer tick: the events, the view's word, a frame when one is due.
+  void tick();
   void applyDesktopScale();
   std::string readResources();
   template <typename Calls>
@@ -78,7 +81,9 @@ struct EmbeddedWindow::Impl {
   float scale = 1.0f;       // the fixed scale as given, up to the largest applied
   bool visible = false;     // mapped, as the last Map or Unmap said
   bool gone = false;        // destroyed with the host's parent
-  bool drawWanted = false;  // an Expose or a resize asked for a frame
+  bool drawWanted = false;  // an Expose or a resize asked for a frame at once
+  FrameDemand demand;
+  std::uint64_t frames = 0;  // drawn
 };
 
 template <typename Calls>
@@ -147,6 +152,7 @@ bool EmbeddedWindow::Impl::open(Window parent) {
     drop.reset();
   }
   XMapWindow(display, window);
+  demand = {};
   return true;
 }
 
@@ -184,11 +190,16 @@ void EmbeddedWindow::Impl::dispatch(XEvent& event) {
   }
   if (event.xany.window == root) {
     // The desktop's settings changed: our WM_DPICHANGED.
-    if (event.type == PropertyNotify && event.xproperty.atom == resourceManager && !fixedScale)
+    if (event.type == PropertyNotify && event.xproperty.atom == resourceManager && !fixedScale) {
       applyDesktopScale();
+      demand.wake();
+    }
     return;
   }
   if (gone || event.xany.window != window) return;
+  // Whatever reaches the window may change what it shows: a hover, a
+  // drag over it, a press, an expose.
+  demand.wake();
   if (drop && drop->handleEvent(event)) return;
   if (clipboard && clipboard->handleEvent(event)) return;
   switch (event.type) {
@@ -221,8 +232,18 @@ void EmbeddedWindow::Impl::drawFrame() {
   drawWanted = false;
   if (!visible || gone || !input) return;
   if (clipboard) clipboard->setEventTime(input->lastTime());
+  const double now = surface.clockNow();
   surface.render(view, options.framed, *input);
+  ++frames;
+  demand.drawn(surface.outlook(), now);
   if (drop) drop->afterFrame();
+}
+
+void EmbeddedWindow::Impl::tick() {
+  drain();
+  if (gone) return;
+  if (view.wantsFrame() || surface.pumpDialogs()) demand.wake();
+  if (demand.due(surface.clockNow())) drawFrame();
 }
 
 void EmbeddedWindow::Impl::applyDesktopScale() {
@@ -288,6 +309,7 @@ void EmbeddedWindow::setScale(double scale) {
   w.fixedScale = true;
   w.scale = static_cast<float>(std::min(scale, static_cast<double>(kMaxDisplayScale)));
   if (UiContext* ui = w.surface.ui()) ui->setDisplayScale(clampDisplayScale(scale));
+  w.demand.wake();
 }
 
 int EmbeddedWindow::frameIntervalMs() const {
@@ -300,10 +322,7 @@ int EmbeddedWindow::connectionFd() const { return impl_->display ? ConnectionNum
 
 void EmbeddedWindow::onTimer() {
   Impl& w = *impl_;
-  w.trapped([&] {
-    w.drain();
-    w.drawFrame();
-  });
+  w.trapped([&] { w.tick(); });
 }
 
 void EmbeddedWindow::onFd() {
@@ -318,8 +337,17 @@ unsigned long EmbeddedWindow::nativeWindow() const { return impl_->window; }
 
 UiContext* EmbeddedWindow::ui() const { return impl_->surface.ui(); }
 
-void EmbeddedWindow::captureNextFrame() { impl_->surface.captureNextFrame(); }
+void EmbeddedWindow::invalidate() { impl_->demand.wake(); }
+
+void EmbeddedWindow::captureNextFrame() {
+  impl_->surface.captureNextFrame();
+  invalidate();
+}
 
 std::optional<FramePixels> EmbeddedWindow::takeCapture() { return impl_->surface.takeCapture(); }
+
+std::uint64_t EmbeddedWindow::framesDrawn() const { return impl_->frames; }
+
+bool EmbeddedWindow::idle() const { return impl_->demand.idle(); }
 
 }  // namespace orbi::ui

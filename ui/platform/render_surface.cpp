@@ -117,13 +117,24 @@ void RenderSurface::resize(unsigned width, unsigned height) {
 
 bool RenderSurface::render(View& view, bool framed, X11Input& input) {
   const bool presented = frame(view, framed, input);
-  if (pump_ && !inFrame_) pump_->pump(ui_.get());
+  pumpDialogs();
   return presented;
+}
+
+bool RenderSurface::pumpDialogs() {
+  if (!pump_ || inFrame_) return false;
+  const bool choosing = pump_->choosing();
+  pump_->pump(ui_.get());
+  const bool finished = choosing && !pump_->choosing();
+  // The outcome reaches the view in a frame.
+  outlook_.again = outlook_.again || finished;
+  return finished;
 }
 
 bool RenderSurface::frame(View& view, bool framed, X11Input& input) {
   if (!ui_ || !gl_ || !rendererBound_ || inFrame_) return false;
   FrameGuard guard(inFrame_);
+  outlook_ = {true};
   GlxCurrent current(*gl_, window_);
   if (!current.made()) return false;
   ContextScope scope(*ui_);
@@ -159,6 +170,7 @@ bool RenderSurface::frame(View& view, bool framed, X11Input& input) {
   }
   ImGui::Render();
   input.endFrame(io);
+  outlook_ = takeFrameOutlook(*ui_);
 
   glViewport(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_));
   glClearColor(kClearRgb[0] / 255.0f, kClearRgb[1] / 255.0f, kClearRgb[2] / 255.0f, 1.0f);

@@ -14,6 +14,7 @@
 #include "ui/context.h"
 #include "ui/dialogs/file_dialog_pump.h"
 #include "ui/frame_clock.h"
+#include "ui/frame_requests.h"
 #include "ui/platform/glx_context.h"
 #include "ui/view.h"
 
@@ -57,6 +58,14 @@ class RenderSurface {
   // False when nothing was presented: no context, a frame already running,
   // or the view threw (one line on standard error; the frame is closed).
   bool render(View& view, bool framed, X11Input& input);
+  // What the last frame said of the next; a frame that did not finish, or
+  // after which a file chooser finished, asks for another.
+  const FrameOutlook& outlook() const { return outlook_; }
+  // The frame clock's time for a frame that would start now.
+  double clockNow() const { return clock_.peek(monotonicNs()); }
+  // Between frames: starts a requested file chooser or polls the running
+  // one; true when one has just finished (its outcome waits for a frame).
+  bool pumpDialogs();
 
   // The next presented frame is kept for takeCapture.
   void captureNextFrame() { captureWanted_ = true; }
@@ -74,6 +83,7 @@ class RenderSurface {
   bool rendererBound_ = false;
   unsigned width_ = 1, height_ = 1;
   FrameClock clock_;
+  FrameOutlook outlook_;
   bool inFrame_ = false;
   std::unique_ptr<FileDialogPump> pump_;
   bool captureWanted_ = false;

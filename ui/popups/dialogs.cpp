@@ -9,16 +9,18 @@
 #include "ui/controls/buttons.h"
 #include "ui/controls/text_field.h"
 #include "ui/draw/text.h"
+#include "ui/frame_recovery.h"
 #include "ui/interact/item_log.h"
 #include "ui/keys.h"
 #include "ui/popups/popup_text.h"
 #include "ui/style_scope.h"
 #include "ui/theme/colour.h"
+#include "ui/theme/palette.h"
 
 namespace orbi::ui {
 namespace {
 
-constexpr std::uint32_t kModalBackground = 0xFF1F2A15;
+constexpr std::uint32_t kModalBackground = palette::kModalFill;
 constexpr ImGuiWindowFlags kModalFlags =
     ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoSavedSettings;
 
@@ -38,9 +40,14 @@ class Modal {
     ImGui::PushStyleColor(ImGuiCol_PopupBg, colourToVec4(kModalBackground));
     began_ = ImGui::BeginPopupModal(id, nullptr, kModalFlags);
     ImGui::PopStyleColor();
+    if (began_) window_.began();
   }
   ~Modal() {
-    if (began_) ImGui::EndPopup();
+    if (!began_) return;
+    if (window_.unwinding())
+      window_.endAfterException();
+    else
+      ImGui::EndPopup();
   }
   Modal(const Modal&) = delete;
   Modal& operator=(const Modal&) = delete;
@@ -57,6 +64,7 @@ class Modal {
   bool open_ = false;
   bool began_ = false;
   std::optional<StyleVarScope> style_;
+  ScopeWindow window_;
 };
 
 bool enterPressed() { return keyPressed(Key::Enter) || keyPressed(Key::KeypadEnter); }

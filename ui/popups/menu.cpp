@@ -7,6 +7,7 @@
 
 #include "ui/draw/text.h"
 #include "ui/interact/item_log.h"
+#include "ui/popups/popup.h"
 #include "ui/popups/popup_text.h"
 #include "ui/style_scope.h"
 
@@ -154,7 +155,8 @@ MenuChoice popupMenu(const char* id, std::span<const MenuEntry> entries) {
   if (!ImGui::IsPopupOpen(id)) return choice;
   const PointKeys keys = pointKeys(id);
   const ImGuiStorage* storage = ImGui::GetStateStorage();
-  ImGui::SetNextWindowPos(ImVec2(storage->GetFloat(keys.x), storage->GetFloat(keys.y)), ImGuiCond_Appearing);
+  placeNextPopup(id, ImVec2(storage->GetFloat(keys.x), storage->GetFloat(keys.y)), ImVec2(0.0f, 0.0f),
+                 ImVec2(0.0f, 0.0f));
   const StyleVarScope style(8.0f, 6.0f);
   if (!ImGui::BeginPopup(id)) return choice;
   pushTextStyle(TextStyle::Body);

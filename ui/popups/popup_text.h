@@ -7,11 +7,12 @@
 #include <string_view>
 
 #include "ui/draw/text_style.h"
+#include "ui/theme/palette.h"
 
 namespace orbi::ui {
 
-// Headings and section labels.
-inline constexpr std::uint32_t kPopupLabelColour = 0xFF70888A;
+// Headings and section labels: the theme's muted grey.
+inline constexpr std::uint32_t kPopupLabelColour = palette::kMuted;
 
 // ASCII letters a to z as capitals; every other byte as it is.
 std::string upperCased(std::string_view text);

@@ -8,8 +8,8 @@
 #include "ui/context.h"
 #include "ui/draw/mesh_runs.h"
 #include "ui/theme/colour.h"
+#include "ui/theme/palette.h"
 #include "ui/theme/skin.h"
-#include "ui/theme/theme_style.h"
 
 namespace orbi::ui {
 namespace {
@@ -72,7 +72,7 @@ std::vector<float> gradientRows(const Rect& rect, float r, std::span<const Gradi
 
 void paintBackground(ImDrawList* dl, const Rect& display) {
   const ImVec2 lo(display.x, display.y), hi(display.x + display.width, display.y + display.height);
-  dl->AddRectFilled(lo, hi, packColour(kBackground));
+  dl->AddRectFilled(lo, hi, packColour(palette::kBackground));
   if (!hasArea(display)) return;
   const float tile = kSkinTile * scale();
   if (!(tile > 0.0f)) return;
@@ -123,7 +123,7 @@ void paintFrameAfter(ImDrawList* dl, const Rect& display) {
   if (!hasArea(display)) return;
   const float b = frameBand(display);
   const float x1 = display.x + display.width, y1 = display.y + display.height;
-  const ImU32 black = packColour(0xFF000000);
+  const ImU32 black = packColour(palette::kBlack);
   dl->AddRectFilled(ImVec2(display.x, display.y), ImVec2(x1, display.y + b), black);
   dl->AddRectFilled(ImVec2(display.x, y1 - b), ImVec2(x1, y1), black);
   dl->AddRectFilled(ImVec2(display.x, display.y + b), ImVec2(display.x + b, y1 - b), black);

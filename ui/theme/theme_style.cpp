@@ -3,18 +3,14 @@
 #include <initializer_list>
 
 #include "ui/theme/colour.h"
+#include "ui/theme/palette.h"
 
 namespace orbi::ui {
 namespace {
 
-constexpr std::uint32_t kWhite = 0xFFFFFFFF;
-constexpr std::uint32_t kAccentDim = 0xFF5A8A1A;
-constexpr std::uint32_t kGreenDeep = 0xFF3E5827;
-constexpr std::uint32_t kGreenHover = 0xFF2F4121;
-constexpr std::uint32_t kGreenButton = 0xFF25331A;
-constexpr std::uint32_t kBorder = 0xFF2A3520;
-constexpr std::uint32_t kBar = 0xFF1A2214;
-constexpr std::uint32_t kFrame = 0xFF202C19;
+using namespace palette;
+constexpr std::uint32_t kBar = kDarkFill;
+constexpr std::uint32_t kFrame = kTrackFill;
 
 void applySizes(ImGuiStyle& s) {
   s.WindowPadding = ImVec2(8, 6);
@@ -39,11 +35,11 @@ ImVec4 transparentKeepingRed(const ImVec4& c) { return ImVec4(c.x, 0, 0, 0); }
 
 void applyColours(ImVec4* c) {
   auto set = [c](ImGuiCol which, std::uint32_t argb) { c[which] = colourToVec4(argb); };
-  set(ImGuiCol_Text, 0xFFF0EED8);
-  set(ImGuiCol_TextDisabled, 0xFF5D5F4A);
+  set(ImGuiCol_Text, kLight);
+  set(ImGuiCol_TextDisabled, kDisabledText);
   c[ImGuiCol_WindowBg] = transparentKeepingRed(c[ImGuiCol_WindowBg]);
-  set(ImGuiCol_ChildBg, 0x00000000);
-  set(ImGuiCol_PopupBg, 0xF21F2A15);
+  set(ImGuiCol_ChildBg, withAlphaByte(kBlack, 0));
+  set(ImGuiCol_PopupBg, withAlphaByte(kModalFill, 0xF2));
   set(ImGuiCol_Border, kBorder);
   c[ImGuiCol_BorderShadow] = transparentKeepingRed(c[ImGuiCol_BorderShadow]);
   set(ImGuiCol_FrameBg, kFrame);
@@ -78,11 +74,11 @@ void applyColours(ImVec4* c) {
   set(ImGuiCol_PlotHistogram, kAccent);
   set(ImGuiCol_TableHeaderBg, kBar);
   set(ImGuiCol_TableBorderStrong, kBorder);
-  set(ImGuiCol_TableBorderLight, 0x802A3520);
-  set(ImGuiCol_TextSelectedBg, 0x995A8A1A);
+  set(ImGuiCol_TableBorderLight, withAlphaByte(kBorder, 0x80));
+  set(ImGuiCol_TextSelectedBg, withAlphaByte(kAccentDim, 0x99));
   set(ImGuiCol_DragDropTarget, kAccent);
   set(ImGuiCol_NavHighlight, kAccent);
-  set(ImGuiCol_ModalWindowDimBg, 0x99000000);
+  set(ImGuiCol_ModalWindowDimBg, withAlphaByte(kBlack, 0x99));
 }
 
 }  // namespace

@@ -8,9 +8,6 @@
 
 namespace orbi::ui {
 
-inline constexpr std::uint32_t kAccent = 0xFF8DC63F;
-inline constexpr std::uint32_t kBackground = 0xFF0E1208;
-
 // Tooltip timing: a tooltip shows once its item has been hovered this long
 // and the pointer has rested this long on it.
 inline constexpr float kTooltipHoverDelay = 0.6f;

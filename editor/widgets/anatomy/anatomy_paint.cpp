@@ -25,11 +25,6 @@ float wireAlpha(bool hot, float level) { return hot ? 1.0f : clamp01(level * 0.6
 // The framework scales line widths itself: this is in design units.
 float wireWidth(float level) { return level * 3.5f + 0.5f; }
 
-void solidLine(ImDrawList* dl, ImVec2 a, ImVec2 b, std::uint32_t colour, float width) {
-  const ImVec2 points[] = {a, b};
-  ui::drawPolyline(dl, points, colour, width);
-}
-
 }  // namespace
 
 void drawChevron(ImDrawList* dl, ImVec2 tip, std::uint32_t colour) {
@@ -82,7 +77,7 @@ void AnatomyView::paintBodyWire(ImDrawList* dl) const {
   const bool hot = hotHandle_ == kBodyHandle || activeHandle_ == kBodyHandle;
   const std::uint32_t colour = withAlpha(palette::kAccent, wireAlpha(hot, bodyLevel));
   const ImVec2 end(R.x + R.width, yb);
-  solidLine(dl, {R.x, yb}, end, colour, wireWidth(bodyLevel));
+  ui::drawLine(dl, {R.x, yb}, end, colour, wireWidth(bodyLevel));
   drawChevron(dl, end, colour);
   ui::logHandle(this, "body level", {bodyLevelGrabX(), yb}, ui::kAlongY, activeHandle_ == kBodyHandle);
   // Above the wire the socket and the sum node would cover it: under the
@@ -154,7 +149,7 @@ void AnatomyView::paintArrow(ImDrawList* dl) const {
   const std::uint32_t colour = arrowHovered_ ? palette::kAccentHovered
                                : reversed    ? palette::kAccent
                                              : kArrowIdle;
-  solidLine(dl, {xl, yc}, {xr, yc}, colour, reversed ? 1.5f : 1.0f);
+  ui::drawLine(dl, {xl, yc}, {xr, yc}, colour, reversed ? 1.5f : 1.0f);
   const float tipX = reversed ? xl : xr;
   const float backX = reversed ? xl + 5.0f * s : xr - 5.0f * s;
   const ImVec2 head[] = {{backX, yc - 4.0f * s}, {tipX, yc}, {backX, yc + 4.0f * s}};

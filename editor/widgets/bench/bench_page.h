@@ -88,13 +88,15 @@ class BenchPage {
   std::string hitsTitle;
   std::string rateLabel;
   Rects rects;
-  bool rateHovered = false;
-  bool addHovered = false;
   int selectedTrack = 0;
 
  private:
   void drawTrackRow(ImDrawList* dl, int i) const;
   void drawAddTrack(ImDrawList* dl) const;
+
+  // The rate pill and the add row are under the pointer this frame.
+  bool rateHovered_ = false;
+  bool addHovered_ = false;
 };
 
 // A closed rounded-rectangle outline as 21 points: four quarter arcs of five

@@ -22,15 +22,16 @@ constexpr float kNameColumn = 76.0f;
 constexpr float kBadgeRoom = 22.0f;
 constexpr float kDotsLeft = 86.0f;
 constexpr float kDotsSlack = 45.0f;  // the 3 between each of the sixteen dots
-constexpr std::uint32_t kRateHovered = 0x338DC63F;
-constexpr std::uint32_t kMutedName = 0x738A8870;
-constexpr std::uint32_t kStrike = 0xCCC84830;
-constexpr std::uint32_t kBadgeMuted = 0x598A8870;
-constexpr std::uint32_t kBadge = 0xBF8DC63F;
-constexpr std::uint32_t kDotOther = 0x8C8DC63F;
-constexpr std::uint32_t kDotOff = 0xB32A3520;
-constexpr std::uint32_t kAddIdle = 0xA68A8870;
-constexpr std::uint32_t kAddHint = 0xB38A8870;
+using palette::withAlphaByte;
+constexpr std::uint32_t kRateHovered = withAlphaByte(palette::kAccent, 0x33);
+constexpr std::uint32_t kMutedName = withAlphaByte(palette::kMuted, 0x73);
+constexpr std::uint32_t kStrike = withAlphaByte(palette::kDanger, 0xCC);
+constexpr std::uint32_t kBadgeMuted = withAlphaByte(palette::kMuted, 0x59);
+constexpr std::uint32_t kBadge = withAlphaByte(palette::kAccent, 0xBF);
+constexpr std::uint32_t kDotOther = withAlphaByte(palette::kAccent, 0x8C);
+constexpr std::uint32_t kDotOff = withAlphaByte(palette::kBorder, 0xB3);
+constexpr std::uint32_t kAddIdle = withAlphaByte(palette::kMuted, 0xA6);
+constexpr std::uint32_t kAddHint = withAlphaByte(palette::kMuted, 0xB3);
 
 constexpr const char* kHitsHelp = "click a hit to edit it, again for the base, right-click to remove";
 constexpr const char* kGrooveHelp =
@@ -55,9 +56,9 @@ void call(const Fn& fn, int i) {
 
 std::array<ImVec2, 21> roundedRectPath(const ui::Rect& box, float radius) {
   const float r = std::min({radius, box.width / 2.0f, box.height / 2.0f});
-  const std::array<ImVec2, 4> centres = {ImVec2(box.x + box.width - r, box.y + r),
-                                         ImVec2(box.x + box.width - r, box.y + box.height - r),
-                                         ImVec2(box.x + r, box.y + box.height - r), ImVec2(box.x + r, box.y + r)};
+  const std::array<ImVec2, 4> centres = {
+      ImVec2(box.x + box.width - r, box.y + r), ImVec2(box.x + box.width - r, box.y + box.height - r),
+      ImVec2(box.x + r, box.y + box.height - r), ImVec2(box.x + r, box.y + r)};
   std::array<ImVec2, 21> path{};
   std::size_t n = 0;
   for (std::size_t arc = 0; arc < centres.size(); ++arc)
@@ -80,16 +81,16 @@ ui::Rect BenchPage::rowRect(int i) const {
 }
 
 void BenchPage::handleTrackInput() {
-  rateHovered = false;
+  rateHovered_ = false;
   if (hasArea(rects.ratePill)) {
     const ui::Interaction it = button("rate", rects.ratePill);
-    rateHovered = it.hovered;
+    rateHovered_ = it.hovered;
     if ((it.pressed || it.doubleClicked || it.rightClicked) && cycleRate) cycleRate();
   }
-  addHovered = false;
+  addHovered_ = false;
   if (rows.size() < kMaxTracks) {
     const ui::Interaction it = button("add", rects.addRow);
-    addHovered = it.hovered;
+    addHovered_ = it.hovered;
     if ((it.pressed || it.doubleClicked || it.rightClicked) && addTrack) addTrack();
   }
   // Every callback may rebuild the rows: the count is read again for each
@@ -114,12 +115,13 @@ void BenchPage::handleTrackInput() {
 
 void BenchPage::drawTracks(ImDrawList* dl) const {
   if (hasArea(rects.ratePill)) {
-    ui::fillRect(dl, rects.ratePill, rateHovered ? kRateHovered : palette::kTrackFill, 4.0f);
-    ui::drawText(dl, rects.ratePill, rateLabel, ui::TextStyle::Small, rateHovered ? palette::kAccent : palette::kMuted,
-                 ui::TextAlign::Centre);
+    ui::fillRect(dl, rects.ratePill, rateHovered_ ? kRateHovered : palette::kTrackFill, 4.0f);
+    ui::drawText(dl, rects.ratePill, rateLabel, ui::TextStyle::Small,
+                 rateHovered_ ? palette::kAccent : palette::kMuted, ui::TextAlign::Centre);
   }
   ui::drawText(dl, rects.hitsTitle, kHitsHelp, ui::TextStyle::Caption, palette::kMuted, ui::TextAlign::Right);
-  ui::drawText(dl, rects.grooveTitle, kGrooveHelp, ui::TextStyle::Caption, palette::kMuted, ui::TextAlign::Right);
+  ui::drawText(dl, rects.grooveTitle, kGrooveHelp, ui::TextStyle::Caption, palette::kMuted,
+               ui::TextAlign::Right);
   for (int i = 0; static_cast<std::size_t>(i) < rows.size(); ++i) drawTrackRow(dl, i);
   if (rows.size() < kMaxTracks) drawAddTrack(dl);
 }
@@ -131,10 +133,11 @@ void BenchPage::drawTrackRow(ImDrawList* dl, int i) const {
   const float yc = r.y + r.height / 2.0f;
   const bool selected = i == selectedTrack;
   const bool choked = row.chokeGroup >= 0 && row.chokeGroup < kMaxTracks;
-  if (selected) ui::fillRect(dl, {r.x, r.y + s, 3.0f * s, std::max(r.height - 2.0f * s, 0.0f)}, palette::kAccent);
+  if (selected)
+    ui::fillRect(dl, {r.x, r.y + s, 3.0f * s, std::max(r.height - 2.0f * s, 0.0f)}, palette::kAccent);
   const std::uint32_t nameColour = row.muted ? kMutedName : selected ? palette::kLight : palette::kMuted;
-  ui::drawText(dl, {r.x + 7.0f * s, r.y, (kNameColumn - (choked ? kBadgeRoom : 0.0f)) * s, r.height}, row.label,
-               ui::TextStyle::Small, nameColour);
+  ui::drawText(dl, {r.x + 7.0f * s, r.y, (kNameColumn - (choked ? kBadgeRoom : 0.0f)) * s, r.height},
+               row.label, ui::TextStyle::Small, nameColour);
   if (row.muted) {
     const float width = std::min(ui::measureText(row.label, ui::TextStyle::Small).x, kNameColumn * s);
     ui::fillRect(dl, {r.x + 7.0f * s, yc - 0.5f * s, width, s}, kStrike);
@@ -143,8 +146,8 @@ void BenchPage::drawTrackRow(ImDrawList* dl, int i) const {
     const ui::Rect badge{r.x + 63.0f * s, yc - 7.0f * s, 18.0f * s, 14.0f * s};
     const std::uint32_t colour = row.muted ? kBadgeMuted : kBadge;
     ui::strokeRect(dl, badge, colour, 4.0f, 1.0f);
-    ui::drawText(dl, badge, std::string("G").append(std::to_string(row.chokeGroup + 1)), ui::TextStyle::Caption, colour,
-                 ui::TextAlign::Centre);
+    ui::drawText(dl, badge, std::string("G").append(std::to_string(row.chokeGroup + 1)),
+                 ui::TextStyle::Caption, colour, ui::TextAlign::Centre);
   }
   const float free = std::max(r.width - kDotsLeft * s, 0.0f);
   const float pitch = (free - kDotsSlack * s) / 16.0f;
@@ -162,10 +165,10 @@ void BenchPage::drawAddTrack(ImDrawList* dl) const {
   const ui::Rect& A = rects.addRow;
   const ui::Rect box{A.x + 7.0f * s, A.y + s, kNameColumn * s, std::max(A.height - 2.0f * s, 0.0f)};
   const auto outline = roundedRectPath(box, 4.0f * s);
-  ui::strokePath(dl, outline, addHovered ? palette::kAccent : palette::kBorder, 1.0f, 3.0f, 3.0f);
-  ui::drawText(dl, box, "+ TRACK", ui::TextStyle::Small, addHovered ? palette::kAccent : kAddIdle,
+  ui::strokePath(dl, outline, addHovered_ ? palette::kAccent : palette::kBorder, 1.0f, 3.0f, 3.0f);
+  ui::drawText(dl, box, "+ TRACK", ui::TextStyle::Small, addHovered_ ? palette::kAccent : kAddIdle,
                ui::TextAlign::Centre);
-  if (addHovered)
+  if (addHovered_)
     ui::drawText(dl, {A.x + 90.0f * s, A.y, std::max(A.width - 90.0f * s, 0.0f), A.height},
                  "pick the machine for the new track", ui::TextStyle::Caption, kAddHint);
 }

@@ -21,14 +21,15 @@ constexpr float kChipWidth = 30.0f;
 constexpr float kChipHeight = 11.0f;
 constexpr float kChipInset = 2.0f;
 
-constexpr std::array<int, 8> kRateTicks = {96, 48, 32, 24, 16, 12, 8, 6};
-constexpr std::array<const char*, 8> kRateLabels = {"1/4",   "1/8",  "1/8T",  "1/16",
-                                                    "1/16T", "1/32", "1/32T", "1/64"};
+constexpr std::array<int, HitsGrid::kRateCodes> kRateTicks = {96, 48, 32, 24, 16, 12, 8, 6};
+constexpr std::array<const char*, HitsGrid::kRateCodes> kRateLabels = {"1/4",   "1/8",  "1/8T",  "1/16",
+                                                                       "1/16T", "1/32", "1/32T", "1/64"};
 
 constexpr const char* kHelp =
     "THE 16 HITS - each cell is this drum rendered at that step.\n"
     "click: edit the hit  /  click again: back to base  /  right-click: remove\n"
-    "drag left/right: micro-timing  /  alt-drag: retrig count  /  up/down: retrig ramp  /  drag the tab: loop "
+    "drag left/right: micro-timing  /  alt-drag: retrig count  /  up/down: retrig ramp  /  drag the tab: "
+    "loop "
     "length";
 
 HitsGrid::Wave waveOf(const float* samples, int frames) {
@@ -84,7 +85,8 @@ HitsGrid::Geometry HitsGrid::geometry(const ui::Rect& r) const {
   g.rect = r;
   g.count = std::clamp(count, 1, kCells);
   g.gap = kGap * s;
-  g.cellWidth = std::max((r.width - static_cast<float>(g.count - 1) * g.gap) / static_cast<float>(g.count), 0.0f);
+  g.cellWidth =
+      std::max((r.width - static_cast<float>(g.count - 1) * g.gap) / static_cast<float>(g.count), 0.0f);
   const float height = std::max(r.height, 0.0f);
   g.cellHeight = height - std::min(kNumberStrip * s, height);
   const int last = std::clamp(loopLength, 1, g.count) - 1;
@@ -94,19 +96,24 @@ HitsGrid::Geometry HitsGrid::geometry(const ui::Rect& r) const {
 
 bool HitsGrid::hasChip(const Geometry& g, int i) const {
   if (i < 0 || i >= g.count || cells[static_cast<std::size_t>(i)].retrigCount < 2) return false;
-  if (i != selectedStep && i != hoverStep) return false;
+  if (i != selectedStep && i != hoverStep_) return false;
   return g.cellWidth >= kChipMinCell * ui::scale();
 }
 
 ui::Rect HitsGrid::chipRect(const Geometry& g, int i) {
   const float s = ui::scale();
   const ui::Rect c = g.cell(i);
-  return {c.x + c.width - (kChipInset + kChipWidth) * s, c.y + kChipInset * s, kChipWidth * s, kChipHeight * s};
+  return {c.x + c.width - (kChipInset + kChipWidth) * s, c.y + kChipInset * s, kChipWidth * s,
+          kChipHeight * s};
+}
+
+int HitsGrid::rateTicks(int code) {
+  return code >= 0 && code < kRateCodes ? kRateTicks[static_cast<std::size_t>(code)] : 24;
 }
 
 int HitsGrid::rateCode(int ticks) {
   int best = 0;
-  for (int code = 1; code < static_cast<int>(kRateTicks.size()); ++code)
+  for (int code = 1; code < kRateCodes; ++code)
     if (std::abs(kRateTicks[static_cast<std::size_t>(code)] - ticks) <
         std::abs(kRateTicks[static_cast<std::size_t>(best)] - ticks))
       best = code;
@@ -156,12 +163,13 @@ void HitsGrid::draw(const ui::Rect& r) {
 
 void HitsGrid::drawGrid(const Geometry& g) {
   const ImVec2 pointer = ImGui::GetIO().MousePos;
-  hoverStep = g.cellAt(pointer);
+  hoverStep_ = g.cellAt(pointer);
   // Registered before the cells, so they take the presses over them.
   interactLoopTab(g);
   interactChips(g);
   for (int i = 0; i < g.count; ++i) interactCell(g, i);
-  const ui::Interaction strip = ui::interact("strip", rectangleSpec(g.rect, ImGuiMouseCursor_Arrow, help.c_str()));
+  const ui::Interaction strip =
+      ui::interact("strip", rectangleSpec(g.rect, ImGuiMouseCursor_Arrow, help.c_str()));
   if (strip.pressed || strip.doubleClicked || strip.rightClicked) select(-1);
 }
 
@@ -174,14 +182,14 @@ void HitsGrid::interactLoopTab(const Geometry& g) {
   desc.cursor = ImGuiMouseCursor_ResizeEW;
   desc.tooltip = help.c_str();
   const ui::Interaction it = ui::interact("loop", desc);
-  loopHot = it.hovered || it.held;
-  if (it.pressed) loopSent = loopLength;
+  loopHot_ = it.hovered || it.held;
+  if (it.pressed) loopSent_ = loopLength;
   if (!it.held || !moved(it)) return;
   // Each moved frame lands on a boundary; only a new one is a new length,
   // so a long drag is not a stream of identical edits.
   const int length = std::clamp(g.boundaryNearest(it.pressPos.x + it.total.x), 1, g.count);
-  if (length == loopSent) return;
-  loopSent = length;
+  if (length == loopSent_) return;
+  loopSent_ = length;
   if (onLoopLength) onLoopLength(length);
 }
 
@@ -189,10 +197,13 @@ void HitsGrid::interactChips(const Geometry& g) {
   for (int i = 0; i < g.count; ++i) {
     if (!hasChip(g, i)) continue;
     ImGui::PushID(i);
-    const ui::Interaction it = ui::interact("chip", rectangleSpec(chipRect(g, i), ImGuiMouseCursor_Hand, nullptr));
+    const ui::Interaction it =
+        ui::interact("chip", rectangleSpec(chipRect(g, i), ImGuiMouseCursor_Hand, nullptr));
     ImGui::PopID();
-    if ((it.pressed || it.doubleClicked) && onRetrigRate) onRetrigRate(i, true);
-    else if (it.rightClicked && onRetrigRate) onRetrigRate(i, false);
+    if ((it.pressed || it.doubleClicked) && onRetrigRate)
+      onRetrigRate(i, true);
+    else if (it.rightClicked && onRetrigRate)
+      onRetrigRate(i, false);
   }
 }
 
@@ -202,7 +213,8 @@ void HitsGrid::select(int i) const {
 
 void HitsGrid::interactCell(const Geometry& g, int i) {
   ImGui::PushID(i);
-  const ui::Interaction it = ui::interact("cell", rectangleSpec(g.cell(i), ImGuiMouseCursor_Hand, help.c_str()));
+  const ui::Interaction it =
+      ui::interact("cell", rectangleSpec(g.cell(i), ImGuiMouseCursor_Hand, help.c_str()));
   ImGui::PopID();
   const auto index = static_cast<std::size_t>(i);
   const auto toggleAndSelect = [this, i] {
@@ -212,58 +224,57 @@ void HitsGrid::interactCell(const Geometry& g, int i) {
   if (it.rightClicked && cells[index].active() && onToggle) onToggle(i);
   if (it.pressed) {
     if (cells[index].active()) {
-      dragStep = i;
-      baseMicro = cells[index].micro;
-      baseCount = cells[index].retrigCount;
-      baseRamp = cells[index].retrigRamp;
-      dragMode = kUndecided;
+      dragStep_ = i;
+      baseMicro_ = cells[index].micro;
+      baseCount_ = cells[index].retrigCount;
+      baseRamp_ = cells[index].retrigRamp;
+      dragMode_ = kUndecided;
     } else {
       toggleAndSelect();
     }
   }
   if (it.doubleClicked) {
     if (cells[index].active()) {
-      dragStep = -1;
-      dragMode = kUndecided;
+      dragStep_ = -1;
+      dragMode_ = kUndecided;
       select(i == selectedStep ? -1 : i);
     } else {
       toggleAndSelect();
     }
   }
-  if (dragStep != i) return;
+  if (dragStep_ != i) return;
   if (it.held && moved(it)) dragCell(g, i, it.total, it.altAtPress);
   if (it.released) {
-    const bool click = dragMode == kUndecided;
-    dragStep = -1;
-    dragMode = kUndecided;
+    const bool click = dragMode_ == kUndecided;
+    dragStep_ = -1;
+    dragMode_ = kUndecided;
     if (click) select(i == selectedStep ? -1 : i);
   }
 }
 
 void HitsGrid::dragCell(const Geometry& g, int i, ImVec2 total, bool altAtPress) {
   const float s = ui::scale();
-  if (dragMode == kUndecided) {
+  if (dragMode_ == kUndecided) {
     if (std::fabs(total.x) <= kDragThreshold * s && std::fabs(total.y) <= kDragThreshold * s) return;
-    dragMode = altAtPress                                ? kRetrigCount
-               : std::fabs(total.y) > std::fabs(total.x) ? kRetrigRamp
-                                                         : kMicro;
+    dragMode_ = altAtPress ? kRetrigCount : std::fabs(total.y) > std::fabs(total.x) ? kRetrigRamp : kMicro;
   }
   // Always from the values at the press plus the whole drag, so frames do
   // not accumulate.
-  switch (dragMode) {
+  switch (dragMode_) {
     case kMicro:
-      if (onMicro) onMicro(i, clampTo(total.x / std::max(g.cellWidth, 1.0f) + baseMicro, -1.0f, 1.0f));
+      if (onMicro) onMicro(i, clampTo(total.x / std::max(g.cellWidth, 1.0f) + baseMicro_, -1.0f, 1.0f));
       break;
     case kRetrigCount: {
-      int n = baseCount + static_cast<int>(std::trunc(total.x / (kRetrigPitch * s)));
+      int n = baseCount_ + static_cast<int>(std::trunc(total.x / (kRetrigPitch * s)));
       // One repeat is no retrig: a drag from none jumps straight to two.
-      if (n < 2) n = baseCount == 0 && total.x >= kRetrigPitch * s ? 2 : 0;
+      if (n < 2) n = baseCount_ == 0 && total.x >= kRetrigPitch * s ? 2 : 0;
       if (onRetrigCount) onRetrigCount(i, std::clamp(n, 0, kMaxRetrig));
       break;
     }
     case kRetrigRamp:
       if (cells[static_cast<std::size_t>(i)].retrigCount < 2) break;
-      if (onRetrigRamp) onRetrigRamp(i, std::clamp(baseRamp - 2 * static_cast<int>(std::trunc(total.y / s)), -128, 127));
+      if (onRetrigRamp)
+        onRetrigRamp(i, std::clamp(baseRamp_ - 2 * static_cast<int>(std::trunc(total.y / s)), -128, 127));
       break;
     default: break;
   }

@@ -47,7 +47,7 @@ class HitsGrid {
   // Where the cells of a frame lie.
   struct Geometry {
     ui::Rect rect;
-    int count = 1;        // cells shown, 1..16
+    int count = 1;  // cells shown, 1..16
     float gap = 0.0f;
     float cellWidth = 0.0f;
     float cellHeight = 0.0f;  // above the number strip
@@ -75,8 +75,12 @@ class HitsGrid {
   // Whether cell i shows its retrig rate chip this frame, and where.
   bool hasChip(const Geometry& g, int i) const;
   static ui::Rect chipRect(const Geometry& g, int i);
-  // The rate code 0..7 nearest to the ticks (96, 48, 32, 24, 16, 12, 8, 6;
-  // the first of equals) and its label.
+  // Retrig rates by code 0..7: 96, 48, 32, 24, 16, 12, 8 and 6 ticks a
+  // repeat, a quarter down to a sixty-fourth.
+  static constexpr int kRateCodes = 8;
+  // The ticks of a rate code; 24 (a sixteenth) outside 0..7.
+  static int rateTicks(int code);
+  // The rate code nearest to the ticks (the first of equals) and its label.
   static int rateCode(int ticks);
   static const char* rateLabel(int ticks);
   // The height share 0..1 of retrig repeat k of a cell.
@@ -104,17 +108,6 @@ class HitsGrid {
   int playStep = -1;  // written each frame; -1 when stopped
   int count = kCells;
   int loopLength = kCells;
-
-  // Gesture state, from a press on an active cell to its release.
-  int dragStep = -1;
-  float baseMicro = 0.0f;
-  int baseCount = 0;
-  int baseRamp = 0;
-  int dragMode = kUndecided;
-  int loopSent = 0;  // the length last sent by the loop tab's drag
-
-  int hoverStep = -1;
-  std::uint8_t loopHot = 0;
   ui::Rect rect;
 
  private:
@@ -131,6 +124,17 @@ class HitsGrid {
   void drawChips(ImDrawList* dl, const Geometry& g) const;
   void drawLoopTab(ImDrawList* dl, const Geometry& g) const;
   void drawNumbers(ImDrawList* dl, const Geometry& g) const;
+
+  // Gesture state, from a press on an active cell to its release.
+  int dragStep_ = -1;
+  float baseMicro_ = 0.0f;
+  int baseCount_ = 0;
+  int baseRamp_ = 0;
+  int dragMode_ = kUndecided;
+  int loopSent_ = 0;  // the length last sent by the loop tab's drag
+
+  int hoverStep_ = -1;
+  std::uint8_t loopHot_ = 0;
 };
 
 }  // namespace orbi

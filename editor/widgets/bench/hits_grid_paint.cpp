@@ -14,12 +14,13 @@
 namespace orbi {
 namespace {
 
-constexpr std::uint32_t kCellFill = 0x0D1108;
-constexpr std::uint32_t kWaveLight = 0xF0EED8;
-constexpr std::uint32_t kAmber = 0xD0A828;  // micro-timing, silence, repeats, markers
-constexpr std::uint32_t kChipFill = 0xEB1A2214;
-constexpr std::uint32_t kChipOutline = 0xCCD0A828;
-constexpr std::uint32_t kPlayhead = 0xFFC84830;
+// These three take their alpha from faded.
+constexpr std::uint32_t kCellFill = palette::kTilePanel;
+constexpr std::uint32_t kWaveLight = palette::kLight;
+constexpr std::uint32_t kAmber = palette::kWarning;  // micro-timing, silence, repeats, markers
+constexpr std::uint32_t kChipFill = palette::withAlphaByte(palette::kDarkFill, 0xEB);
+constexpr std::uint32_t kChipOutline = palette::withAlphaByte(palette::kWarning, 0xCC);
+constexpr std::uint32_t kPlayhead = palette::kDanger;
 constexpr float kMicroShift = 0.42f;
 constexpr float kMinLevel = 0.06f;
 constexpr float kWaveHeight = 0.9f;
@@ -58,8 +59,8 @@ void HitsGrid::drawCell(ImDrawList* dl, const Geometry& g, int i) const {
   }
   if (std::fabs(c.micro) > 0.02f) {
     const float x = cell.x + cell.width / 2.0f;
-    ui::drawLine(dl, {x, cell.y + 2.0f * s}, {x, cell.y + cell.height - 2.0f * s}, faded(kAmber, 128.0f, a), 1.0f,
-                 2.0f, 2.0f);
+    ui::drawLine(dl, {x, cell.y + 2.0f * s}, {x, cell.y + cell.height - 2.0f * s}, faded(kAmber, 128.0f, a),
+                 1.0f, 2.0f, 2.0f);
   }
   if (c.silent) ui::strokeRect(dl, cell.inset(2.0f * s, 2.0f * s), faded(kAmber, 179.0f, a), 4.0f, 1.0f);
   if (c.retrigCount >= 2) drawRepeats(dl, g, i, a);
@@ -137,10 +138,10 @@ void HitsGrid::drawChips(ImDrawList* dl, const Geometry& g) const {
 void HitsGrid::drawLoopTab(ImDrawList* dl, const Geometry& g) const {
   const float s = ui::scale();
   const bool shortLoop = loopLength < g.count;
-  const float A = loopHot ? 1.0f : shortLoop ? 0.7f : 0.32f;
+  const float A = loopHot_ ? 1.0f : shortLoop ? 0.7f : 0.32f;
   const std::uint32_t colour = withAlpha(palette::kAccent, A);
   const float x = g.loopX, top = g.rect.y;
-  if (shortLoop || loopHot) ui::fillRect(dl, {x - s, top, 2.0f * s, g.cellHeight}, colour);
+  if (shortLoop || loopHot_) ui::fillRect(dl, {x - s, top, 2.0f * s, g.cellHeight}, colour);
   ui::fillTriangle(dl, {x - 4.0f * s, top}, {x + 4.0f * s, top}, {x, top + 6.0f * s}, colour);
 }
 
@@ -151,8 +152,8 @@ void HitsGrid::drawNumbers(ImDrawList* dl, const Geometry& g) const {
     const std::uint32_t colour = i == selectedStep ? palette::kAccentHovered
                                  : i < loopLength  ? palette::kMuted
                                                    : withAlpha(palette::kMuted, 0.4f);
-    ui::drawText(dl, {g.cellX(i), stripTop, g.cellWidth, stripHeight}, std::to_string(i + 1), ui::TextStyle::Small,
-                 colour, ui::TextAlign::Centre);
+    ui::drawText(dl, {g.cellX(i), stripTop, g.cellWidth, stripHeight}, std::to_string(i + 1),
+                 ui::TextStyle::Small, colour, ui::TextAlign::Centre);
   }
 }
 

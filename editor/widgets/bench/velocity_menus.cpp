@@ -19,10 +19,11 @@ constexpr float kNewRouteAmount = 0.25f;
 void VelocityTile::buildRouteMenu(Hit at) {
   const auto& routes = model_.routes;
   if (at.kind == kRoute && at.index >= 0 && static_cast<std::size_t>(at.index) < routes.size()) {
-    selectedRoute = at.index;
-    selectedParam = routes[static_cast<std::size_t>(at.index)].param;
-    routeMenu = {ui::MenuEntry("Type a value...", kTypeValue), ui::MenuEntry("Remove this route", kRemoveRoute)};
-    pendingPopup = kRouteMenu;
+    selectedRoute_ = at.index;
+    selectedParam_ = routes[static_cast<std::size_t>(at.index)].param;
+    routeMenu = {ui::MenuEntry("Type a value...", kTypeValue),
+                 ui::MenuEntry("Remove this route", kRemoveRoute)};
+    pendingPopup_ = kRouteMenu;
     return;
   }
   std::vector<ui::MenuEntry> unrouted;
@@ -42,29 +43,29 @@ void VelocityTile::buildRouteMenu(Hit at) {
     addMenu.emplace_back("Add a layer split", kAddSplit, false, zones() < kMaxZones);
     addMenu.emplace_back("Remove a layer split", kRemoveSplit, false, zones() > 0);
   }
-  pendingPopup = kAddMenu;
+  pendingPopup_ = kAddMenu;
 }
 
 void VelocityTile::buildZoneMenu() {
   zoneMenu.clear();
-  const int current = model_.zoneSlots[static_cast<std::size_t>(pressedZone)];
+  const int current = model_.zoneSlots[static_cast<std::size_t>(pressedZone_)];
   for (std::size_t p = 0; p < model_.slotNames.size(); ++p) {
     const int slot = static_cast<int>(p);
     zoneMenu.emplace_back(slotLabel(slot) + "##" + std::to_string(slot), static_cast<std::uint32_t>(slot + 1),
                           current == slot);
   }
-  popupZone = pressedZone;
-  pendingPopup = kZoneMenu;
+  popupZone_ = pressedZone_;
+  pendingPopup_ = kZoneMenu;
 }
 
 void VelocityTile::runPopups() {
-  switch (pendingPopup) {
+  switch (pendingPopup_) {
     case kRouteMenu: ui::openPopupAt(kRoutePopup); break;
     case kAddMenu: ui::openPopupAt(kAddPopup); break;
     case kZoneMenu: ui::openPopupAt(kZonePopup); break;
     default: break;
   }
-  pendingPopup = kNoPopup;
+  pendingPopup_ = kNoPopup;
   runRouteMenu();
   runAddMenu();
   runZoneMenu();
@@ -74,9 +75,9 @@ void VelocityTile::runRouteMenu() {
   const ui::MenuChoice choice = ui::popupMenu(kRoutePopup, routeMenu);
   if (!choice.command) return;
   const auto& routes = model_.routes;
-  if (*choice.command == kTypeValue && selectedRoute >= 0 &&
-      static_cast<std::size_t>(selectedRoute) < routes.size()) {
-    const Route& route = routes[static_cast<std::size_t>(selectedRoute)];
+  if (*choice.command == kTypeValue && selectedRoute_ >= 0 &&
+      static_cast<std::size_t>(selectedRoute_) < routes.size()) {
+    const Route& route = routes[static_cast<std::size_t>(selectedRoute_)];
     NumberEntry::Request request;
     request.id = route.param;
     request.value = route.amount * 100.0f;
@@ -84,9 +85,9 @@ void VelocityTile::runRouteMenu() {
     request.hi = 100.0f;
     request.label = route.label.c_str();
     request.unit = "%";
-    entry.open(shownHandlePoint(selectedRoute), request);
+    entry.open(shownHandlePoint(selectedRoute_), request);
   } else if (*choice.command == kRemoveRoute && onRoute) {
-    onRoute(selectedParam, 0.0f);
+    onRoute(selectedParam_, 0.0f);
   }
 }
 
@@ -106,7 +107,7 @@ void VelocityTile::runAddMenu() {
 void VelocityTile::runZoneMenu() {
   const ui::MenuChoice choice = ui::popupMenu(kZonePopup, zoneMenu);
   if (choice.command && *choice.command > 0 && onZoneSlot)
-    onZoneSlot(popupZone, static_cast<int>(*choice.command) - 1);
+    onZoneSlot(popupZone_, static_cast<int>(*choice.command) - 1);
 }
 
 }  // namespace orbi

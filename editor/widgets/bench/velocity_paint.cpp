@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <string>
 
@@ -31,10 +30,6 @@ const char* modeWord(int mode) {
   }
 }
 
-void line(ImDrawList* dl, ImVec2 a, ImVec2 b, std::uint32_t colour, float width) {
-  ui::drawPolyline(dl, std::array{a, b}, colour, width);
-}
-
 }  // namespace
 
 void VelocityTile::paint(ImDrawList* dl) const {
@@ -55,7 +50,7 @@ void VelocityTile::paint(ImDrawList* dl) const {
   if (g.width >= 8.0f * s && g.height >= 8.0f * s) {
     const bool layered = model_.sampleBased && zones() >= 1;
     if (layered) paintZones(dl, g);
-    line(dl, {g.x, g.y + g.height}, {g.x + g.width, g.y + g.height}, kBaseLine, 1.0f);
+    ui::drawLine(dl, {g.x, g.y + g.height}, {g.x + g.width, g.y + g.height}, kBaseLine, 1.0f);
     paintRoutes(dl, g);
     if (model_.routes.empty() && !layered)
       ui::drawText(dl, g, "right-click to add a velocity route", ui::TextStyle::Caption, kEmptyHint,
@@ -80,14 +75,14 @@ void VelocityTile::paintZones(ImDrawList* dl, const ui::Rect& g) const {
   }
   for (int i = 0; i + 1 < n; ++i) {
     const float x = xOfVelocity(model_.zoneVelMax[static_cast<std::size_t>(i)]);
-    const bool hot = hoverKind == kDivider && hoverIndex == i;
+    const bool hot = hoverKind_ == kDivider && hoverIndex_ == i;
     const std::uint32_t colour = hot ? palette::kAccentHovered : kDividerColour;
     ui::fillRect(dl, {x - s, g.y, 2.0f * s, g.height}, colour);
     ui::fillCircle(dl, {x, bottom}, 3.0f * s, colour);
     ui::logHandle(this, "zone limit " + std::to_string(i + 1), {x, g.y + 0.5f * g.height}, ui::kAlongX,
-                  dragKind == kDivider && dragIndex == i);
+                  dragKind_ == kDivider && dragIndex_ == i);
   }
-  const bool chipHot = hoverKind == kModeChip;
+  const bool chipHot = hoverKind_ == kModeChip;
   const ui::Rect chip{g.x + g.width - 60.0f * s, g.y, 58.0f * s, kHeader * s};
   ui::fillRect(dl, chip, chipHot ? kChipHovered : palette::kTrackFill, 4.0f);
   ui::drawText(dl, chip, modeWord(model_.layerMode), ui::TextStyle::Caption,
@@ -99,13 +94,13 @@ void VelocityTile::paintRoutes(ImDrawList* dl, const ui::Rect& g) const {
   const ImVec2 origin{g.x, g.y + g.height};
   for (std::size_t j = 0; j < model_.routes.size(); ++j) {
     const int index = static_cast<int>(j);
-    const bool hot = hoverKind == kRoute && hoverIndex == index;
+    const bool hot = hoverKind_ == kRoute && hoverIndex_ == index;
     const std::uint32_t colour = hot ? palette::kAccentHovered : kRouteColour;
     // The ramp runs to the true point; the clip cuts what lies below.
-    line(dl, origin, handlePoint(index), colour, hot ? 2.0f : 1.4f);
+    ui::drawLine(dl, origin, handlePoint(index), colour, hot ? 2.0f : 1.4f);
     ui::fillCircle(dl, shownHandlePoint(index), 3.0f * s, colour);
     ui::logHandle(this, "route " + std::to_string(index + 1), shownHandlePoint(index), ui::kAlongY,
-                  dragKind == kRoute && dragIndex == index);
+                  dragKind_ == kRoute && dragIndex_ == index);
     if (!hot) continue;
     const Route& r = model_.routes[j];
     const std::string label = r.label + "  " + std::to_string(std::lround(r.amount * 100.0f)) + "%";

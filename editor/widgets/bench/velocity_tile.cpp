@@ -60,7 +60,8 @@ void VelocityTile::draw(const ui::Rect& r) {
 
 void VelocityTile::setModel(Model m) {
   model_ = std::move(m);
-  hoverKind = kNothing;
+  hoverKind_ = kNothing;
+  hoverIndex_ = -1;
 }
 
 int VelocityTile::zones() const {
@@ -144,8 +145,8 @@ void VelocityTile::handleInput() {
   desc.tooltip = help.c_str();
   const ui::Interaction it = ui::interact("velocity", desc);
   if (!it.held) {
-    hoverKind = it.hovered ? under.kind : kNothing;
-    hoverIndex = it.hovered ? under.index : -1;
+    hoverKind_ = it.hovered ? under.kind : kNothing;
+    hoverIndex_ = it.hovered ? under.index : -1;
   }
   if (it.rightClicked) buildRouteMenu(under);
   if (it.pressed) press(it.pressPos);
@@ -159,46 +160,46 @@ void VelocityTile::handleInput() {
 
 void VelocityTile::press(ImVec2 at) {
   const Hit pk = hitTest(at);
-  dragKind = kNothing;
-  dragIndex = -1;
-  pressedZone = -1;
+  dragKind_ = kNothing;
+  dragIndex_ = -1;
+  pressedZone_ = -1;
   switch (pk.kind) {
     case kModeChip:
       if (onLayers) onLayers(zones(), (model_.layerMode + 1) % 3);
       break;
-    case kZone: pressedZone = pk.index; break;
+    case kZone: pressedZone_ = pk.index; break;
     case kDivider:
       // Taken where it is: the drag moves it as far as the pointer moves.
-      dragKind = kDivider;
-      dragIndex = pk.index;
+      dragKind_ = kDivider;
+      dragIndex_ = pk.index;
       if (pk.index >= 0 && pk.index <= zones() - 2)
         grabDx_ = xOfVelocity(model_.zoneVelMax[static_cast<std::size_t>(pk.index)]) - at.x;
       break;
     case kRoute:
       // A route is dragged from where it was, so a handle held at the
       // tile's edge does not jump to the pointer; a press sends nothing.
-      dragKind = kRoute;
-      dragIndex = pk.index;
-      amountAtPress = model_.routes[static_cast<std::size_t>(pk.index)].amount;
+      dragKind_ = kRoute;
+      dragIndex_ = pk.index;
+      amountAtPress_ = model_.routes[static_cast<std::size_t>(pk.index)].amount;
       break;
     default: break;
   }
 }
 
 void VelocityTile::drag(const ui::Interaction& it) {
-  if (dragKind == kRoute && dragIndex >= 0 && static_cast<std::size_t>(dragIndex) < model_.routes.size()) {
+  if (dragKind_ == kRoute && dragIndex_ >= 0 && static_cast<std::size_t>(dragIndex_) < model_.routes.size()) {
     const float h = graphRect().height;
-    if (h > 0.0f) setRouteAmount(dragIndex, clampTo(amountAtPress - it.total.y / h, -1.0f, 1.0f));
-  } else if (dragKind == kDivider && dragIndex >= 0 && dragIndex <= zones() - 2) {
-    moveDivider(dragIndex, it.pressPos.x + it.total.x + grabDx_);
+    if (h > 0.0f) setRouteAmount(dragIndex_, clampTo(amountAtPress_ - it.total.y / h, -1.0f, 1.0f));
+  } else if (dragKind_ == kDivider && dragIndex_ >= 0 && dragIndex_ <= zones() - 2) {
+    moveDivider(dragIndex_, it.pressPos.x + it.total.x + grabDx_);
   }
 }
 
 void VelocityTile::release(bool click) {
-  if (click && pressedZone >= 0 && pressedZone < zones()) buildZoneMenu();
-  dragKind = kNothing;
-  dragIndex = -1;
-  pressedZone = -1;
+  if (click && pressedZone_ >= 0 && pressedZone_ < zones()) buildZoneMenu();
+  dragKind_ = kNothing;
+  dragIndex_ = -1;
+  pressedZone_ = -1;
 }
 
 void VelocityTile::setRouteAmount(int j, float amount) {

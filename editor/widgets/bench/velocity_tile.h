@@ -100,18 +100,8 @@ class VelocityTile {
   std::function<void(int count, int mode)> onLayers;
 
   ui::Rect rect;
-  int hoverKind = kNothing;
-  int hoverIndex = -1;
-  int dragKind = kNothing;
-  int dragIndex = -1;
-  float amountAtPress = 0.0f;  // of the grabbed route
-  int pressedZone = -1;
   std::string help;
-  int pendingPopup = kNoPopup;
   std::vector<ui::MenuEntry> routeMenu, addMenu, zoneMenu;
-  int selectedRoute = -1;
-  int selectedParam = -1;
-  int popupZone = -1;
   NumberEntry entry;
 
  private:
@@ -128,7 +118,19 @@ class VelocityTile {
   void paintRoutes(ImDrawList* dl, const ui::Rect& g) const;
 
   Model model_;
-  float grabDx_ = 0.0f;  // from the press to the grabbed divider
+  // Gesture and popup state, from a press to its release or the popup's
+  // close.
+  int hoverKind_ = kNothing;
+  int hoverIndex_ = -1;
+  int dragKind_ = kNothing;
+  int dragIndex_ = -1;
+  float amountAtPress_ = 0.0f;  // of the grabbed route
+  float grabDx_ = 0.0f;         // from the press to the grabbed divider
+  int pressedZone_ = -1;
+  int pendingPopup_ = kNoPopup;
+  int selectedRoute_ = -1;
+  int selectedParam_ = -1;
+  int popupZone_ = -1;
 };
 
 }  // namespace orbi

@@ -153,7 +153,7 @@ void AmpTile::dragCorner(int k, ImVec2 at) {
 
 bool AmpTile::clickPill(ImVec2 p) {
   if (!contains(pillRect(), p)) return false;
-  dragTarget = -1;
+  dragTarget_ = -1;
   if (onSync) onSync(!sync);
   gestureEnded();
   return true;
@@ -186,7 +186,7 @@ void AmpTile::draw(const ui::Rect& r) {
       break;
     }
     case TileGesture::SecondClick: clickPill(it.pressPos); break;
-    case TileGesture::Drag: dragCorner(dragTarget, dragPoint(it)); break;
+    case TileGesture::Drag: dragCorner(dragTarget_, dragPoint(it)); break;
     case TileGesture::Release: release(); break;
     case TileGesture::None: break;
   }
@@ -202,7 +202,7 @@ void AmpTile::draw(const ui::Rect& r) {
   else
     drawPill(dl, pillRect(), "seconds");
   reserveHeaderFrom(pillRect().x - 4.0f * ui::scale());
-  if (hoverTarget >= 0) drawHoverLabel(dl, timeLabel(hoverTarget));
+  if (hoverTarget_ >= 0) drawHoverLabel(dl, timeLabel(hoverTarget_));
   end();
 }
 

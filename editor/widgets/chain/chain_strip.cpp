@@ -92,8 +92,8 @@ void ChainStrip::drawAddStage(const ui::Rect& a) {
   const ImVec2 c(box.x + box.width / 2.0f, box.y + box.height / 2.0f);
   const std::uint32_t plus = withAlpha(kAddColour, it.hovered ? 0.9f : 0.5f);
   const float arm = 4.0f * s;
-  ui::drawPolyline(dl, std::array{ImVec2(c.x - arm, c.y), ImVec2(c.x + arm, c.y)}, plus, 1.0f);
-  ui::drawPolyline(dl, std::array{ImVec2(c.x, c.y - arm), ImVec2(c.x, c.y + arm)}, plus, 1.0f);
+  ui::drawLine(dl, ImVec2(c.x - arm, c.y), ImVec2(c.x + arm, c.y), plus, 1.0f);
+  ui::drawLine(dl, ImVec2(c.x, c.y - arm), ImVec2(c.x, c.y + arm), plus, 1.0f);
 
   addStageEntries.clear();
   for (int i = 0; i < ob::chainstage::kStageCount; ++i)

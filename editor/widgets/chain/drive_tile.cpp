@@ -96,10 +96,10 @@ void DriveTile::dragArea(int k, float totalDy) {
   const float n = -totalDy / (kSweep * ui::scale());
   // Only a new value is sent: a drag resting at an end sends nothing more.
   if (k == 0) {
-    if (changes(drive, clampTo(dragStartValue + 15.0f * n, 1.0f, 16.0f)) && onDrive) onDrive(drive);
+    if (changes(drive, clampTo(dragStartValue_ + 15.0f * n, 1.0f, 16.0f)) && onDrive) onDrive(drive);
   } else if (k == 1) {
-    if (changes(bits, clampTo(dragStartValue + 15.0f * n, 1.0f, 16.0f)) && onBits) onBits(bits);
-  } else if (changes(rate, clamp01(dragStartValue - n)) && onRate) {
+    if (changes(bits, clampTo(dragStartValue_ + 15.0f * n, 1.0f, 16.0f)) && onBits) onBits(bits);
+  } else if (changes(rate, clamp01(dragStartValue_ - n)) && onRate) {
     onRate(rate);
   }
 }
@@ -155,7 +155,7 @@ void DriveTile::paintCrush(ImDrawList* dl, const ui::Rect& box) const {
 
 bool DriveTile::clickPill(ImVec2 p) {
   if (!contains(pillRect(), p)) return false;
-  dragTarget = -1;
+  dragTarget_ = -1;
   if (onShape) onShape((shape + 1) % 3);
   gestureEnded();
   return true;
@@ -173,12 +173,12 @@ void DriveTile::draw(const ui::Rect& r) {
     }
     case TileGesture::Press:
       if (!clickPill(it.pressPos)) {
-        dragTarget = hitTest(it.pressPos, it.shiftAtPress);
-        dragStartValue = dragTarget == 0 ? drive : dragTarget == 1 ? bits : rate;
+        dragTarget_ = hitTest(it.pressPos, it.shiftAtPress);
+        dragStartValue_ = dragTarget_ == 0 ? drive : dragTarget_ == 1 ? bits : rate;
       }
       break;
     case TileGesture::SecondClick: clickPill(it.pressPos); break;
-    case TileGesture::Drag: dragArea(dragTarget, it.total.y); break;
+    case TileGesture::Drag: dragArea(dragTarget_, it.total.y); break;
     case TileGesture::Release: release(); break;
     case TileGesture::None: break;
   }
@@ -189,9 +189,9 @@ void DriveTile::draw(const ui::Rect& r) {
   paintCrush(dl, crushBox);
   drawPill(dl, pillRect(), shapeWord(shape));
   // The two areas are its handles: a drag anywhere in one sets its value.
-  ui::logHandle(this, "drive", centreOf(curveBox), ui::kAlongY, dragTarget == 0);
-  ui::logHandle(this, "crush", centreOf(crushBox), ui::kAlongY, dragTarget == 1);
-  const int shown = dragTarget >= 0 ? dragTarget : it.hovered ? hitTest(pointer(), false) : -1;
+  ui::logHandle(this, "drive", centreOf(curveBox), ui::kAlongY, dragTarget_ == 0);
+  ui::logHandle(this, "crush", centreOf(crushBox), ui::kAlongY, dragTarget_ == 1);
+  const int shown = dragTarget_ >= 0 ? dragTarget_ : it.hovered ? hitTest(pointer(), false) : -1;
   if (shown == 0)
     drawHoverLabel(dl, "drive  " + ui::formatNumber(drive, 1) + "x");
   else if (shown == 1)

@@ -40,8 +40,7 @@ class DriveTile : public StageTileFrame {
   float bits = 16.0f;  // 1..16; 16 is clean
   float rate = 0.0f;   // 0..1 sample-rate reduction
   int shape = 0;       // 0 cubic, 1 tanh, 2 fold
-  float dragStartValue = 0.0f;
-  ui::Rect curveBox;  // recomputed at the start of every draw
+  ui::Rect curveBox;   // recomputed at the start of every draw
   ui::Rect crushBox;
 
  private:
@@ -50,6 +49,8 @@ class DriveTile : public StageTileFrame {
   void dragArea(int k, float totalDy);
   // A press on the pill cycles the shape; false elsewhere.
   bool clickPill(ImVec2 p);
+
+  float dragStartValue_ = 0.0f;  // of the dragged area, at the press
 };
 
 }  // namespace orbi

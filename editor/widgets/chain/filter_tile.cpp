@@ -74,7 +74,7 @@ ui::Rect FilterTile::pillRect(int k) const {
 }
 
 void FilterTile::dragCorner(ImVec2 at) {
-  const int k = dragTarget;
+  const int k = dragTarget_;
   if (k < 0 || k > 1) return;
   const ui::Rect p = plotRect();
   Filter& f = filters[static_cast<std::size_t>(k)];
@@ -94,7 +94,7 @@ void FilterTile::dragCorner(ImVec2 at) {
 bool FilterTile::clickPill(ImVec2 p) {
   for (int k = 0; k < 2; ++k) {
     if (!isOn(k) || !contains(pillRect(k), p)) continue;
-    dragTarget = -1;
+    dragTarget_ = -1;
     if (onType) onType(k, (filters[static_cast<std::size_t>(k)].type + 1) % 3);
     gestureEnded();
     return true;
@@ -153,8 +153,8 @@ void FilterTile::draw(const ui::Rect& r) {
     drawHandle(dl, StageCurves::filterPoint(*this, k, p), k, k == 0 ? "cutoff" : "cutoff 2", ui::kAlongBoth);
     drawPill(dl, pillRect(k), typeWord(filters[static_cast<std::size_t>(k)].type));
   }
-  if (hoverTarget >= 0) {
-    const Filter& f = filters[static_cast<std::size_t>(hoverTarget)];
+  if (hoverTarget_ >= 0) {
+    const Filter& f = filters[static_cast<std::size_t>(hoverTarget_)];
     drawHoverLabel(dl, std::string(typeWord(f.type)) + "  " + ui::formatNumber(f.cutoff, 0) + " Hz  Q " +
                            ui::formatNumber(qOf(f.resonance), 1));
   }

@@ -100,14 +100,14 @@ void RoomTile::dragTo(ImVec2 p) {
   const float s = ui::scale();
   if (plot.width < kSmallestPlot * s || plot.height < kSmallestPlot * s) return;
   const float v = clamp01((plot.y + plot.height - p.y) / plot.height);
-  if (dragTarget == 0) {
+  if (dragTarget_ == 0) {
     const float target = clampTo(xToTime((p.x - plot.x) / plot.width), roomRt(0.0f, 1.0f, sampleRate),
                                  roomRt(1.0f, 0.0f, sampleRate));
     if (changes(size, bisect([&](float mid) { return target <= roomRt(mid, damp, sampleRate); })) && onSize)
       onSize(size);
-  } else if (dragTarget == 1) {
+  } else if (dragTarget_ == 1) {
     if (changes(mix, v) && onMix) onMix(mix);
-  } else if (dragTarget == 2) {
+  } else if (dragTarget_ == 2) {
     const float wanted = mix > 0.001f ? clamp01(v / mix) : 0.0f;
     const float t = dampHandleTime();
     if (changes(damp, bisect([&](float mid) { return roomTailGain(size, mid, t, sampleRate) <= wanted; })) &&
@@ -140,7 +140,7 @@ void RoomTile::paint(ImDrawList* dl, const ui::Rect& r) const {
   // Off, the panel keeps 0.55 of its own alpha.
   const float panelAlpha = static_cast<float>(palette::kTilePanel >> 24) / 255.0f;
   ui::fillRect(dl, r, on ? palette::kTilePanel : withAlpha(palette::kTilePanel, 0.55f * panelAlpha), 4.0f);
-  const std::uint32_t border = hoverTarget >= 0 ? kHot : on ? kBorderActive : kOff;
+  const std::uint32_t border = hoverTarget_ >= 0 ? kHot : on ? kBorderActive : kOff;
   ui::strokeRect(dl, r.inset(0.5f * s, 0.5f * s), border, 4.0f, 1.0f);
   const float header = clampTo(11.0f * s, 0.0f, r.height);
   const float cut = clampTo(5.0f * s, 0.0f, std::max(r.width, 0.0f));
@@ -163,11 +163,11 @@ void RoomTile::paint(ImDrawList* dl, const ui::Rect& r) const {
   if (on) {
     for (int k = 0; k < 3; ++k) {
       const ImVec2 at = handlePoint(k, p);
-      ui::fillCircle(dl, at, 3.0f * s, k == hoverTarget ? kHot : tilecolour::kCurve);
-      ui::logHandle(this, kHandleNames[k], at, k == 0 ? ui::kAlongX : ui::kAlongY, k == dragTarget);
+      ui::fillCircle(dl, at, 3.0f * s, k == hoverTarget_ ? kHot : tilecolour::kCurve);
+      ui::logHandle(this, kHandleNames[k], at, k == 0 ? ui::kAlongX : ui::kAlongY, k == dragTarget_);
     }
   }
-  if (hoverTarget >= 0) drawHoverLabel(dl, kHandleNames[hoverTarget]);
+  if (hoverTarget_ >= 0) drawHoverLabel(dl, kHandleNames[hoverTarget_]);
 }
 
 void RoomTile::draw(const ui::Rect& r) {
@@ -176,7 +176,7 @@ void RoomTile::draw(const ui::Rect& r) {
   const int underPointer = active() && contains(r, mouse) ? hitTest(mouse) : -1;
   const ui::Interaction it =
       begin("room", r, kHelp, underPointer >= 0 ? ImGuiMouseCursor_Hand : ImGuiMouseCursor_Arrow);
-  if (!it.held) hoverTarget = it.hovered ? underPointer : -1;
+  if (!it.held) hoverTarget_ = it.hovered ? underPointer : -1;
   const ui::Rect p = plotRect();
   if (it.rightClicked) {
     const int h = hitTest(mouse);
@@ -185,16 +185,16 @@ void RoomTile::draw(const ui::Rect& r) {
   }
   if ((it.pressed || it.doubleClicked) && mix <= 0.0f) {
     // A second quick click switches on too; it never grabs a handle.
-    dragTarget = -1;
+    dragTarget_ = -1;
     mix = kSwitchOnMix;
     if (onMix) onMix(kSwitchOnMix);
     gestureEnded();
   } else if (it.pressed) {
     // A press only takes the handle; the drag moves it from where it was.
     const int h = hitTest(it.pressPos);
-    dragTarget = -1;
+    dragTarget_ = -1;
     if (h >= 0) grab(h, it, handlePoint(h, p));
-  } else if (it.held && dragTarget >= 0 && (it.delta.x != 0.0f || it.delta.y != 0.0f)) {
+  } else if (it.held && dragTarget_ >= 0 && (it.delta.x != 0.0f || it.delta.y != 0.0f)) {
     dragTo(dragPoint(it));
   } else if (it.released) {
     release();

@@ -65,13 +65,13 @@ TileGesture StageTileFrame::gesture(const ui::Interaction& it) {
     return TileGesture::Press;
   }
   if (it.doubleClicked) return TileGesture::SecondClick;
-  if (it.held && dragTarget >= 0 && (it.delta.x != 0.0f || it.delta.y != 0.0f)) return TileGesture::Drag;
+  if (it.held && dragTarget_ >= 0 && (it.delta.x != 0.0f || it.delta.y != 0.0f)) return TileGesture::Drag;
   if (it.released) return TileGesture::Release;
   return TileGesture::None;
 }
 
 void StageTileFrame::grab(int target, const ui::Interaction& it, ImVec2 handle) {
-  dragTarget = target;
+  dragTarget_ = target;
   changed_ = false;
   grabOffset_ = ImVec2(handle.x - it.pressPos.x, handle.y - it.pressPos.y);
 }
@@ -81,13 +81,13 @@ bool StageTileFrame::onHandle(ImVec2 press, ImVec2 handle) {
 }
 
 void StageTileFrame::release() {
-  if (dragTarget >= 0 && changed_) gestureEnded();
-  dragTarget = -1;
+  if (dragTarget_ >= 0 && changed_) gestureEnded();
+  dragTarget_ = -1;
   changed_ = false;
 }
 
 void StageTileFrame::updateHover(const ui::Interaction& it, int hitUnderPointer) {
-  hoverTarget = dragTarget >= 0 ? dragTarget : it.hovered ? hitUnderPointer : -1;
+  hoverTarget_ = dragTarget_ >= 0 ? dragTarget_ : it.hovered ? hitUnderPointer : -1;
 }
 
 void StageTileFrame::end() {
@@ -114,11 +114,11 @@ void StageTileFrame::drawHoverLabel(ImDrawList* dl, std::string_view text) const
 void StageTileFrame::drawHandle(ImDrawList* dl, ImVec2 at, int index, std::string_view name,
                                 ui::HandleAxes axes) const {
   const float s = ui::scale();
-  if (index == hoverTarget)
+  if (index == hoverTarget_)
     ui::fillCircle(dl, at, 3.5f * s, tilecolour::kCurve);
   else
     ui::fillCircle(dl, at, 2.5f * s, tilecolour::kLight);
-  ui::logHandle(this, name, at, axes, index == dragTarget);
+  ui::logHandle(this, name, at, axes, index == dragTarget_);
 }
 
 void StageTileFrame::drawCurve(ImDrawList* dl, std::span<const ImVec2> points, float baseline,

@@ -60,13 +60,14 @@ class StageTileFrame {
   ui::Rect plotRect() const;
 
   std::function<void()> onGestureEnd;
-  int dragTarget = -1;   // the handle or area being dragged
-  int hoverTarget = -1;  // the handle drawn hot this frame
-  ui::Rect rect;         // of the last draw
+  ui::Rect rect;  // of the last draw
   std::string tooltipText;
   NumberEntry entry;
 
  protected:
+  int dragTarget_ = -1;   // the handle or area being dragged
+  int hoverTarget_ = -1;  // the handle drawn hot this frame
+
   // Pushes the tile's id scope, stores the rect and the help text, and
   // registers the tile's interaction.
   ui::Interaction begin(const char* word, const ui::Rect& r, const char* help, ImGuiMouseCursor cursor);
@@ -85,10 +86,10 @@ class StageTileFrame {
   // Whether a press at the point lies on the handle drawn there: it then
   // takes the handle before any pill.
   static bool onHandle(ImVec2 press, ImVec2 handle);
-  // Stores next in the field when it differs, and then counts the gesture
-  // as one that changed something; true when it did.
   // Counts the gesture as one that changed something.
   void markChanged() { changed_ = true; }
+  // Stores next in the field when it differs, and then counts the gesture
+  // as one that changed something; true when it did.
   template <class T>
   bool changes(T& field, T next) {
     if (next == field) return false;
@@ -103,7 +104,7 @@ class StageTileFrame {
   }
   // The release: a grabbed drag that changed something ends the gesture.
   void release();
-  // hoverTarget from the dragged target, else the hit under the pointer.
+  // hoverTarget_ from the dragged target, else the hit under the pointer.
   void updateHover(const ui::Interaction& it, int hitUnderPointer);
   // The entry, then the scope is popped.
   void end();

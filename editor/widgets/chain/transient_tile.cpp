@@ -123,10 +123,10 @@ void TransientTile::draw(const ui::Rect& r) {
       }
       break;
     case TileGesture::Press:
-      dragTarget = hitTest(it.pressPos);
-      amountAtPress_ = dragTarget == 0 ? strike : body;
+      dragTarget_ = hitTest(it.pressPos);
+      amountAtPress_ = dragTarget_ == 0 ? strike : body;
       break;
-    case TileGesture::Drag: dragHandle(dragTarget, it.total.y); break;
+    case TileGesture::Drag: dragHandle(dragTarget_, it.total.y); break;
     case TileGesture::Release: release(); break;
     case TileGesture::SecondClick:
     case TileGesture::None: break;
@@ -141,10 +141,10 @@ void TransientTile::draw(const ui::Rect& r) {
   drawCurve(dl, shape, p.y + p.height, tilecolour::kFill);
   drawHandle(dl, shape[static_cast<std::size_t>(strikePeak)], 0, "strike", ui::kAlongY);
   drawHandle(dl, shape[static_cast<std::size_t>(bodyPeak)], 1, "body", ui::kAlongY);
-  if (hoverTarget >= 0) {
-    const float amount = hoverTarget == 0 ? strike : body;
+  if (hoverTarget_ >= 0) {
+    const float amount = hoverTarget_ == 0 ? strike : body;
     drawHoverLabel(
-        dl, std::string(hoverTarget == 0 ? "strike" : "body") + "  " + signedWhole(amount * 100.0f) + "%");
+        dl, std::string(hoverTarget_ == 0 ? "strike" : "body") + "  " + signedWhole(amount * 100.0f) + "%");
   }
   end();
 }

@@ -2,6 +2,7 @@
 
 #include <imgui.h>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <span>
@@ -96,16 +97,32 @@ void NodeGraph::setWaveform(const float* samples, int frames, float windowSecond
                                     : ui::WaveOverview();
 }
 
+namespace {
+
+// The live mark's new position, when the modulated value moved it.
+std::optional<float> movedLive(const graph::Node& node, float modulated) {
+  const float position = clamp01((modulated - node.paramLo) / std::max(node.paramHi - node.paramLo, 1e-9f));
+  if (std::fabs(position - node.liveAmount) > kLiveStep) return position;
+  return std::nullopt;
+}
+
+}  // namespace
+
 void NodeGraph::pollLive(const std::function<float(int id)>& getter) {
   if (!getter) return;  // nothing to read; positions stay as they were
   for (std::size_t i = 0; i < nodes.size(); ++i) {
     if (!nodes[i].hasLive || nodes[i].id < 0) continue;
     const float modulated = getter(nodes[i].id);
     if (i >= nodes.size()) break;
-    Node& node = nodes[i];
-    const float position = clamp01((modulated - node.paramLo) / std::max(node.paramHi - node.paramLo, 1e-9f));
-    if (std::fabs(position - node.liveAmount) > kLiveStep) node.liveAmount = position;
+    if (const std::optional<float> moved = movedLive(nodes[i], modulated)) nodes[i].liveAmount = *moved;
   }
+}
+
+bool NodeGraph::liveMoved(const std::function<float(int id)>& getter) const {
+  if (!getter) return false;
+  return std::any_of(nodes.begin(), nodes.end(), [&](const graph::Node& node) {
+    return node.hasLive && node.id >= 0 && movedLive(node, getter(node.id)).has_value();
+  });
 }
 
 void NodeGraph::handleInput() {

@@ -52,6 +52,8 @@ class NodeGraph {
   void setWaveform(const float* samples, int frames, float windowSeconds);
   // Refreshes the live positions from the parameters' modulated values.
   void pollLive(const std::function<float(int id)>& getter);
+  // Whether pollLive would move a live mark now.
+  bool liveMoved(const std::function<float(int id)>& getter) const;
   void setHitShapes(std::vector<Shape> shapes) { hitShapes = std::move(shapes); }
 
   const ui::Rect& rect() const { return rect_; }

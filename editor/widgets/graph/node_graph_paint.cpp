@@ -13,6 +13,7 @@
 #include "editor/widgets/graph/node_graph.h"
 #include "editor/widgets/ink_map.h"
 #include "editor/widgets/widget_support.h"
+#include "engine/params/param_tables.h"
 #include "ui/controls/value_text.h"
 #include "ui/draw/draw_log.h"
 #include "ui/draw/icons.h"
@@ -37,8 +38,6 @@ constexpr std::uint32_t kSparkleSeed = 0x5417AE;
 constexpr float kToneWordInset = 36.0f;  // how far a tone word may move in from its end
 
 const char* const kTrigModes[] = {"FRE", "TRG", "HLD", "ONE", "HALF"};
-const char* const kDivisions[] = {"1/32", "1/16T", "1/16", "1/16.", "1/8T",
-                                  "1/8",  "1/8.",  "1/4",  "1/2",   "1/1"};
 
 bool isHit(const Layout& l, int type) { return !l.half.body && l.half.mode == type; }
 bool isBody(const Layout& l, int type) { return l.half.body && l.half.mode == type; }
@@ -165,10 +164,9 @@ class Painter {
     return {r_.x + 6.0f * s_, r_.y + s_, std::max(r_.width - 12.0f * s_, 0.0f), 11.0f * s_};
   }
   float mirrored(float X, bool rev) const { return rev ? r_.x + r_.width - (X - r_.x) : X; }
-  // Solid lines are two-point polylines: the framework's lines are dashed.
+  // Lines and strokes also count as drawn for the labels placed after them.
   void line(ImVec2 a, ImVec2 b, std::uint32_t colour, float width) {
-    const ImVec2 ends[] = {a, b};
-    ui::drawPolyline(dl_, ends, colour, width);
+    ui::drawLine(dl_, a, b, colour, width);
     ink_.line(a, b, width * s_);
   }
   void stroke(std::span<const ImVec2> points, std::uint32_t colour, float width) {
@@ -250,8 +248,8 @@ class Painter {
       if (g.partials) {
         for (int k = 0; k < 5; ++k) {
           const float py = y(modalPartial(hit, k));
-          const ImVec2 ends[] = {at(r_.x + 2.0f * s_, py), at(x((1.0f - 0.12f * k) * hit.decay), py)};
-          ui::drawPolyline(dl_, ends, 0x298DC63F, 1.0f);
+          ui::drawLine(dl_, at(r_.x + 2.0f * s_, py), at(x((1.0f - 0.12f * k) * hit.decay), py), 0x298DC63F,
+                       1.0f);
         }
       }
       if (g.filter) {
@@ -629,9 +627,10 @@ class Painter {
       vLine(c.x + sx * s_, c.y + 2.0f * s_, c.y + c.height - 2.0f * s_,
             withAlpha(palette::kBorder, hot ? 0.8f : 0.4f), 1.0f);
     }
-    const std::string rate = node.lfoSynced
-                                 ? std::string(kDivisions[std::clamp(node.lfoDivision, 0, 9)])
-                                 : ui::formatNumber(node.lfoRateHz, node.lfoRateHz < 10.0f ? 1 : 0) + "Hz";
+    const std::string rate =
+        node.lfoSynced
+            ? std::string(ob::divisionLabel(std::clamp(node.lfoDivision, 0, ob::kDivisionCount - 1)))
+            : ui::formatNumber(node.lfoRateHz, node.lfoRateHz < 10.0f ? 1 : 0) + "Hz";
     ui::drawText(dl_, {c.x + 44.0f * s_, c.y, std::max(c.width - 46.0f * s_, 0.0f), c.height}, rate,
                  TextStyle::Caption, hot ? palette::kLight : palette::kMuted, TextAlign::Centre);
   }

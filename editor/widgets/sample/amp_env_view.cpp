@@ -69,9 +69,9 @@ ImGuiMouseCursor AmpEnvView::cursorAt(ImVec2 pointer) const {
 
 // A press takes the peak or the tail; the drag moves it from where it was.
 void AmpEnvView::press(const ui::Interaction& it) {
-  target = it.pressPos.x <= peakX() + kPeakReach * ui::scale() ? kPeak : kTail;
-  peakAxis = 1;
-  const ImVec2 handle = target == kPeak ? ImVec2(peakX(), peakY(value(2))) : tailHandle();
+  target_ = it.pressPos.x <= peakX() + kPeakReach * ui::scale() ? kPeak : kTail;
+  peakAxis_ = 1;
+  const ImVec2 handle = target_ == kPeak ? ImVec2(peakX(), peakY(value(2))) : tailHandle();
   grabOffset_ = ImVec2(handle.x - it.pressPos.x, handle.y - it.pressPos.y);
 }
 
@@ -81,26 +81,26 @@ void AmpEnvView::move(const ui::Interaction& it) {
 }
 
 void AmpEnvView::endGesture() {
-  target = kNoTarget;
-  peakAxis = 1;
+  target_ = kNoTarget;
+  peakAxis_ = 1;
 }
 
 void AmpEnvView::dragTo(ImVec2 pointer, ImVec2 total) {
   const ui::Rect c = contentRect();
   const float s = ui::scale();
-  if (target == kTail) {
+  if (target_ == kTail) {
     const float reach = kDecayShare * c.width;
     const float u = clampTo(pointer.x - peakX(), kTailStart * s, reach + kTailStart * s);
     const float t = (u - kTailStart * s) / std::max(reach, s);
     change(1, slots[1].fromNormalized(t));
     return;
   }
-  if (target != kPeak) return;
-  if (peakAxis == 1) {
+  if (target_ != kPeak) return;
+  if (peakAxis_ == 1) {
     if (std::fabs(total.x) < kAxisDecision * s && std::fabs(total.y) < kAxisDecision * s) return;
-    peakAxis = std::fabs(total.y) > std::fabs(total.x) ? 3 : 2;
+    peakAxis_ = std::fabs(total.y) > std::fabs(total.x) ? 3 : 2;
   }
-  if (peakAxis == 2) {
+  if (peakAxis_ == 2) {
     const float t = clamp01((pointer.x - c.x) / std::max(kAttackShare * c.width, s));
     change(0, slots[0].fromNormalized(t));
   } else {
@@ -146,8 +146,8 @@ void AmpEnvView::paint(ImDrawList* dl) {
   ui::fillCircle(dl, tailHandle(), 3.0f * s, kTailHandle);
   ink().disc(peak, 3.5f * s);
   ink().disc(tailHandle(), 3.0f * s);
-  ui::logHandle(this, "peak", peak, ui::kAlongBoth, target == kPeak);
-  ui::logHandle(this, "decay", tailHandle(), ui::kAlongX, target == kTail);
+  ui::logHandle(this, "peak", peak, ui::kAlongBoth, target_ == kPeak);
+  ui::logHandle(this, "decay", tailHandle(), ui::kAlongX, target_ == kTail);
   for (std::size_t i = 0; i < slots.size(); ++i) drawModulation(dl, static_cast<int>(i));
   caption("peak: drag = attack, up-down = level  ·  tail = decay", kCaption);
 }

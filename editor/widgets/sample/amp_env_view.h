@@ -23,14 +23,11 @@ class AmpEnvView : public SamplerLane {
   // The tail handle: one time constant into the decay.
   ImVec2 tailHandle() const;
 
-  int target = kNoTarget;
-  int peakAxis = 1;  // 1 undecided, 2 horizontal (attack), 3 vertical (level)
-
  protected:
   ImGuiMouseCursor cursorAt(ImVec2 pointer) const override;
   void press(const ui::Interaction& it) override;
   void move(const ui::Interaction& it) override;
-  bool gestureActive() const override { return target != kNoTarget; }
+  bool gestureActive() const override { return target_ != kNoTarget; }
   void endGesture() override;
   int pickTyped(ImVec2 pointer) const override;
   TypedField typedField(int slot) const override;
@@ -40,6 +37,9 @@ class AmpEnvView : public SamplerLane {
   float tailLength() const;
   void dragTo(ImVec2 pointer, ImVec2 total);
 
+  // Gesture state, from the press to the gesture's end.
+  int target_ = kNoTarget;
+  int peakAxis_ = 1;   // 1 undecided, 2 horizontal (attack), 3 vertical (level)
   ImVec2 grabOffset_;  // from the press point to the grabbed handle
 };
 

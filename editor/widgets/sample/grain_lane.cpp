@@ -52,32 +52,32 @@ ImGuiMouseCursor GrainLane::cursorAt(ImVec2 pointer) const {
 }
 
 void GrainLane::press(const ui::Interaction&) {
-  axis = 1;
-  dragging = true;
-  sizeAtPress = value(0);
-  densityAtPress = value(1);
+  axis_ = 1;
+  dragging_ = true;
+  sizeAtPress_ = value(0);
+  densityAtPress_ = value(1);
 }
 
 void GrainLane::move(const ui::Interaction& it) {
-  if (!dragging) return;
+  if (!dragging_) return;
   const float s = ui::scale();
   const float dx = it.total.x, dy = it.total.y;
-  if (axis == 1) {
+  if (axis_ == 1) {
     if (std::fabs(dx) < kAxisDecision * s && std::fabs(dy) < kAxisDecision * s) return;
-    axis = std::fabs(dy) > std::fabs(dx) ? 3 : 2;
+    axis_ = std::fabs(dy) > std::fabs(dx) ? 3 : 2;
   }
-  if (axis == 2) {
-    const float t = clamp01(slots[0].toNormalized(sizeAtPress) + dx / (kSweep * s));
+  if (axis_ == 2) {
+    const float t = clamp01(slots[0].toNormalized(sizeAtPress_) + dx / (kSweep * s));
     change(0, slots[0].fromNormalized(t));
-  } else if (axis == 3) {
-    const float t = clamp01(slots[1].toNormalized(densityAtPress) - dy / (kSweep * s));
+  } else if (axis_ == 3) {
+    const float t = clamp01(slots[1].toNormalized(densityAtPress_) - dy / (kSweep * s));
     change(1, slots[1].fromNormalized(t));
   }
 }
 
 void GrainLane::endGesture() {
-  dragging = false;
-  axis = 0;
+  dragging_ = false;
+  axis_ = 0;
 }
 
 int GrainLane::pickTyped(ImVec2 pointer) const {
@@ -118,7 +118,7 @@ void GrainLane::paint(ImDrawList* dl) {
   for (std::size_t i = 0; i < slots.size(); ++i) drawModulation(dl, static_cast<int>(i));
   // The whole lane is the handle: sideways for the size, up and down for
   // the density.
-  ui::logHandle(this, "grains", {c.x + 0.5f * c.width, c.y + 0.5f * c.height}, ui::kAlongBoth, dragging);
+  ui::logHandle(this, "grains", {c.x + 0.5f * c.width, c.y + 0.5f * c.height}, ui::kAlongBoth, dragging_);
   caption("drag: grain size  ·  up-down: density  ·  right-click: type", kCaption);
 }
 

@@ -23,20 +23,22 @@ class GrainLane : public SamplerLane {
   // The drawn width of a grain of the size (ms) across a content width.
   static float grainWidth(float sizeMs, float contentWidth, float s);
 
-  int axis = 0;  // 0 idle, 1 undecided, 2 horizontal (size), 3 vertical (density)
-  bool dragging = false;
-  float sizeAtPress = 0.0f;
-  float densityAtPress = 0.0f;
-
  protected:
   ImGuiMouseCursor cursorAt(ImVec2 pointer) const override;
   void press(const ui::Interaction& it) override;
   void move(const ui::Interaction& it) override;
-  bool gestureActive() const override { return dragging; }
+  bool gestureActive() const override { return dragging_; }
   void endGesture() override;
   int pickTyped(ImVec2 pointer) const override;
   TypedField typedField(int slot) const override;
   void paint(ImDrawList* dl) override;
+
+ private:
+  // Gesture state, from the press to the gesture's end.
+  int axis_ = 0;  // 0 idle, 1 undecided, 2 horizontal (size), 3 vertical (density)
+  bool dragging_ = false;
+  float sizeAtPress_ = 0.0f;
+  float densityAtPress_ = 0.0f;
 };
 
 }  // namespace orbi

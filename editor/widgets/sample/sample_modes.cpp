@@ -127,15 +127,15 @@ void SampleView::applyWindowDrag(float pointerX, float dy) {
   const float u = xToFraction(pointerX);
   const float start = slotValue("start", 0.0f), end = slotValue("end", 1.0f);
   const float span = std::max(end - start, kSmallestSpan);
-  const int slot = findSlot(windowKey(windowDrag));
+  const int slot = findSlot(windowKey(windowDrag_));
   if (slot < 0) return;
-  switch (windowDrag) {
+  switch (windowDrag_) {
     case kStart: changeParam(slot, std::min(u, end - kSmallestWindow)); break;
     case kEnd: changeParam(slot, std::max(u, start + kSmallestWindow)); break;
     case kFadeIn: changeParam(slot, clamp01((u - start) / span)); break;
     case kFadeOut: changeParam(slot, clamp01((end - u) / span)); break;
     case kBody:
-      changeParam(slot, clampTo(gainAtPress - dy * kDbPerSweep / (kSweep * s), -kGainRange, kGainRange));
+      changeParam(slot, clampTo(gainAtPress_ - dy * kDbPerSweep / (kSweep * s), -kGainRange, kGainRange));
       break;
     default: break;
   }
@@ -157,8 +157,8 @@ void SampleView::drawWindowView() {
   const ImVec2 pointer = ImGui::GetIO().MousePos;
   const int hit = windowHit(pointer);
   const ui::Interaction it =
-      bodyItem("wave", body(), windowCursor(windowDrag != kNone ? windowDrag : hit), hintText);
-  gainHovered = it.hovered && hit == kBody ? 1 : 0;
+      bodyItem("wave", body(), windowCursor(windowDrag_ != kNone ? windowDrag_ : hit), hintText);
+  gainHovered_ = it.hovered && hit == kBody ? 1 : 0;
   if (it.rightClicked) {
     const int slot = findSlot(windowKey(hit));
     if (slot >= 0) openEntryFor(slot);
@@ -166,17 +166,18 @@ void SampleView::drawWindowView() {
   // A press takes an edge, a fade or the gain; the drag moves the edge or
   // fade from where it was.
   if (it.pressed) {
-    windowDrag = windowHit(it.pressPos);
-    if (windowDrag == kBody) gainAtPress = gainDb();
-    grabDx = windowDrag == kStart || windowDrag == kEnd || windowDrag == kFadeIn || windowDrag == kFadeOut
-                 ? windowHandleX(windowDrag) - it.pressPos.x
-                 : 0.0f;
-  } else if ((it.held || it.released) && moved(it) && windowDrag != kNone && slots.size() >= 2) {
-    applyWindowDrag(it.pressPos.x + it.total.x + grabDx, it.total.y);
+    windowDrag_ = windowHit(it.pressPos);
+    if (windowDrag_ == kBody) gainAtPress_ = gainDb();
+    grabDx_ =
+        windowDrag_ == kStart || windowDrag_ == kEnd || windowDrag_ == kFadeIn || windowDrag_ == kFadeOut
+            ? windowHandleX(windowDrag_) - it.pressPos.x
+            : 0.0f;
+  } else if ((it.held || it.released) && moved(it) && windowDrag_ != kNone && slots.size() >= 2) {
+    applyWindowDrag(it.pressPos.x + it.total.x + grabDx_, it.total.y);
   }
   if (it.released) {
-    windowDrag = kNone;
-    dragIndex = -1;
+    windowDrag_ = kNone;
+    dragIndex_ = -1;
   }
   if (slots.size() < 2) return;
 
@@ -204,21 +205,21 @@ void SampleView::drawWindowView() {
     flag(x0 + (x1 - x0) * fi, 1.0f, fi);
     flag(x1 - (x1 - x0) * fo, -1.0f, fo);
     ui::logHandle(this, "fade in", {windowHandleX(kFadeIn), y + 3.5f * s}, ui::kAlongX,
-                  windowDrag == kFadeIn);
+                  windowDrag_ == kFadeIn);
     ui::logHandle(this, "fade out", {windowHandleX(kFadeOut), y + 3.5f * s}, ui::kAlongX,
-                  windowDrag == kFadeOut);
+                  windowDrag_ == kFadeOut);
   }
   const float mid = c.y + 0.5f * c.height;
-  ui::logHandle(this, "start", {windowHandleX(kStart), mid}, ui::kAlongX, windowDrag == kStart);
-  ui::logHandle(this, "end", {windowHandleX(kEnd), mid}, ui::kAlongX, windowDrag == kEnd);
+  ui::logHandle(this, "start", {windowHandleX(kStart), mid}, ui::kAlongX, windowDrag_ == kStart);
+  ui::logHandle(this, "end", {windowHandleX(kEnd), mid}, ui::kAlongX, windowDrag_ == kEnd);
   if (findSlot("gain") >= 0)
     ui::logHandle(this, "gain",
                   {0.5f * (windowHandleX(kStart) + windowHandleX(kEnd)), mid + 0.25f * c.height}, ui::kAlongY,
-                  windowDrag == kBody);
+                  windowDrag_ == kBody);
   for (std::size_t i = 0; i < slots.size(); ++i) drawModulation(dl, static_cast<int>(i));
   if (findSlot("gain") >= 0) {
     const float db = gainDb();
-    const bool live = gainHovered || windowDrag == kBody;
+    const bool live = gainHovered_ || windowDrag_ == kBody;
     if (live || std::fabs(db) > 0.05f) {
       const std::string text = std::string("gain ") + (db >= 0.0f ? "+" : "") + valueText(db, 5.0f, "dB");
       ui::drawText(dl, {c.x + 6.0f * s, c.y + 3.0f * s, std::max(0.0f, c.width - 12.0f * s), 14.0f * s}, text,
@@ -248,19 +249,20 @@ int SampleView::slicePick(float x) const {
 
 void SampleView::drawSlicesView() {
   const float pointerX = ImGui::GetIO().MousePos.x;
-  const bool onMarker = dragIndex >= 1 || slicePick(pointerX) >= 1;
+  const bool onMarker = dragIndex_ >= 1 || slicePick(pointerX) >= 1;
   const ui::Interaction it =
       bodyItem("slices", body(), onMarker ? ImGuiMouseCursor_ResizeEW : ImGuiMouseCursor_Arrow, hintText);
   if (it.rightClicked) {
     const int i = slicePick(pointerX);
     if (i >= 1 && onSliceDelete) onSliceDelete(i);
-    dragIndex = -1;
+    dragIndex_ = -1;
   }
   if (it.doubleClicked && slicePick(pointerX) < 0 && onSliceAdd) onSliceAdd(xToFraction(pointerX));
   if (it.pressed) {
     const int i = slicePick(it.pressPos.x);
-    dragIndex = i >= 1 ? i : -1;
-    if (dragIndex >= 1) grabDx = contentRect().x + contentRect().width * clamp01(markers[i]) - it.pressPos.x;
+    dragIndex_ = i >= 1 ? i : -1;
+    if (dragIndex_ >= 1)
+      grabDx_ = contentRect().x + contentRect().width * clamp01(markers[i]) - it.pressPos.x;
     if (i < 1 && markers && markerCount > 0) {
       const float u = xToFraction(it.pressPos.x);
       int k = 0;
@@ -268,10 +270,10 @@ void SampleView::drawSlicesView() {
         if (markers[m] <= u) k = m;
       if (!slots.empty()) setParam(0, static_cast<float>(k));
     }
-  } else if ((it.held || it.released) && it.delta.x != 0.0f && dragIndex >= 1 && onSliceMove) {
-    onSliceMove(dragIndex, xToFraction(it.pressPos.x + it.total.x + grabDx));
+  } else if ((it.held || it.released) && it.delta.x != 0.0f && dragIndex_ >= 1 && onSliceMove) {
+    onSliceMove(dragIndex_, xToFraction(it.pressPos.x + it.total.x + grabDx_));
   }
-  if (it.released) dragIndex = -1;
+  if (it.released) dragIndex_ = -1;
 
   // onSliceMove may have replaced the marker table: read it afresh.
   ImDrawList* dl = ImGui::GetWindowDrawList();
@@ -290,7 +292,7 @@ void SampleView::drawSlicesView() {
       bar(dl, c, x, i == 0 ? kFirstMarker : kEndBar, barInk_);
       if (i >= 1)
         ui::logHandle(this, "slice " + std::to_string(i), {x, c.y + 0.5f * c.height}, ui::kAlongX,
-                      dragIndex == i);
+                      dragIndex_ == i);
     }
     drawFooter(dl, "drag = move · double-click = add · right-click = delete", 14.0f * s, 2, kFooter);
   } else {
@@ -319,36 +321,36 @@ void SampleView::drawGrainsView() {
     if (k >= 0) openEntryFor(k);
   }
   if (it.pressed) {
-    dragIndex = grainsPick(it.pressPos.x);
-    axisLock = 1;
-    gainAtPress = gainDb();
-    grabDx = dragIndex >= 0 ? grainHandleX(dragIndex, it.pressPos.x) - it.pressPos.x : 0.0f;
-    sprayRight = dragIndex == 1 && grainHandleX(1, it.pressPos.x) >= grainHandleX(0, it.pressPos.x);
-  } else if ((it.held || it.released) && moved(it) && dragIndex >= 0 && slots.size() >= 2) {
-    if (axisLock == 1 &&
+    dragIndex_ = grainsPick(it.pressPos.x);
+    axisLock_ = 1;
+    gainAtPress_ = gainDb();
+    grabDx_ = dragIndex_ >= 0 ? grainHandleX(dragIndex_, it.pressPos.x) - it.pressPos.x : 0.0f;
+    sprayRight_ = dragIndex_ == 1 && grainHandleX(1, it.pressPos.x) >= grainHandleX(0, it.pressPos.x);
+  } else if ((it.held || it.released) && moved(it) && dragIndex_ >= 0 && slots.size() >= 2) {
+    if (axisLock_ == 1 &&
         (std::fabs(it.total.x) >= kAxisDecision * s || std::fabs(it.total.y) >= kAxisDecision * s))
-      axisLock = std::fabs(it.total.x) < std::fabs(it.total.y) ? 3 : 2;
-    if (axisLock == 3) {
+      axisLock_ = std::fabs(it.total.x) < std::fabs(it.total.y) ? 3 : 2;
+    if (axisLock_ == 3) {
       const int gain = findSlot("gain");
       if (gain >= 0)
         changeParam(gain,
-                    clampTo(gainAtPress - it.total.y * kDbPerSweep / (kSweep * s), -kGainRange, kGainRange));
-    } else if (axisLock == 2) {
-      const float x = it.pressPos.x + it.total.x + grabDx;
-      if (dragIndex == 0) {
+                    clampTo(gainAtPress_ - it.total.y * kDbPerSweep / (kSweep * s), -kGainRange, kGainRange));
+    } else if (axisLock_ == 2) {
+      const float x = it.pressPos.x + it.total.x + grabDx_;
+      if (dragIndex_ == 0) {
         changeParam(0, xToFraction(x));
       } else {
         // The grabbed edge follows the pointer out to either end of the
         // range and stops at the line rather than crossing it.
         const float u = (x - contentRect().x) / std::max(contentRect().width, 1.0f);
         const float p = clamp01(slots[0].value);
-        changeParam(1, std::max(sprayRight ? u - p : p - u, 0.0f));
+        changeParam(1, std::max(sprayRight_ ? u - p : p - u, 0.0f));
       }
     }
   }
   if (it.released) {
-    dragIndex = -1;
-    axisLock = 0;
+    dragIndex_ = -1;
+    axisLock_ = 0;
   }
   if (slots.size() < 2) return;
 
@@ -364,9 +366,9 @@ void SampleView::drawGrainsView() {
   }
   bar(dl, c, c.x + c.width * p, kStartBar, barInk_);
   const float mid = c.y + 0.5f * c.height;
-  ui::logHandle(this, "position", {grainHandleX(0, c.x + c.width), mid}, ui::kAlongBoth, dragIndex == 0);
+  ui::logHandle(this, "position", {grainHandleX(0, c.x + c.width), mid}, ui::kAlongBoth, dragIndex_ == 0);
   if (w > 0.0f)
-    ui::logHandle(this, "spray", {grainHandleX(1, c.x + c.width), mid}, ui::kAlongX, dragIndex == 1);
+    ui::logHandle(this, "spray", {grainHandleX(1, c.x + c.width), mid}, ui::kAlongX, dragIndex_ == 1);
   drawFooter(dl, "drag the line = position · an edge = spray · up-down = gain", 14.0f * s, 2, kFooter);
   for (std::size_t i = 0; i < slots.size(); ++i) drawModulation(dl, static_cast<int>(i));
 }

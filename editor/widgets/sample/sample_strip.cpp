@@ -98,14 +98,14 @@ ui::Rect SampleView::titleRow() const {
 
 void SampleView::drawModePills() {
   strip_ = layoutStrip();
-  pillHovered = 0;
-  chopHovered = 0;
+  pillHovered_ = 0;
+  chopHovered_ = 0;
   if (usable(strip_.modePill)) {
     const char* tip =
         slicesOn ? "SLICES: the window comes from the marker table. Click for the free start/end window."
                  : "WINDOW: a free start/end window. Click to play one slice of the marker table.";
     const ui::Interaction it = ui::interact("pill", areaSpec(strip_.modePill, tip));
-    pillHovered = it.hovered ? 1 : 0;
+    pillHovered_ = it.hovered ? 1 : 0;
     if ((it.pressed || it.doubleClicked) && onModeToggle) {
       const auto toggle = onModeToggle;
       toggle(!slicesOn);
@@ -115,8 +115,8 @@ void SampleView::drawModePills() {
     const ui::Interaction it = ui::interact(
         "chop",
         areaSpec(strip_.chopPill, "CHOP: detect transients, divide into equal chops, or clear the table."));
-    chopHovered = it.hovered ? 1 : 0;
-    if (it.pressed) chopMenuRequested = 1;
+    chopHovered_ = it.hovered ? 1 : 0;
+    if (it.pressed) chopMenuRequested_ = 1;
   }
   // onChip may rebuild the chips: index and size are read afresh each turn.
   for (std::size_t i = 0; i < chips.size(); ++i) {
@@ -135,19 +135,19 @@ void SampleView::drawModePills() {
   // so that they are painted where the next frame will handle them.
   strip_ = layoutStrip();
   ImDrawList* dl = ImGui::GetWindowDrawList();
-  paintPill(dl, strip_.modePill, slicesOn, pillHovered, slicesOn ? "SLICES" : "WINDOW");
+  paintPill(dl, strip_.modePill, slicesOn, pillHovered_, slicesOn ? "SLICES" : "WINDOW");
   if (usable(strip_.chopPill)) {
-    ui::fillRect(dl, strip_.chopPill, chopHovered ? kOffFillHovered : kOffFill, 3.0f);
-    ui::strokeRect(dl, strip_.chopPill, chopHovered ? kOffOutlineHovered : kOffOutline, 3.0f, 1.0f);
+    ui::fillRect(dl, strip_.chopPill, chopHovered_ ? kOffFillHovered : kOffFill, 3.0f);
+    ui::strokeRect(dl, strip_.chopPill, chopHovered_ ? kOffOutlineHovered : kOffOutline, 3.0f, 1.0f);
     ui::drawText(dl, strip_.chopPill, "CHOP", ui::TextStyle::Body, palette::kMuted, ui::TextAlign::Centre);
   }
   for (const Chip& chip : chips) paintPill(dl, chip.rect, chip.on, false, chip.label);
 }
 
 void SampleView::drawChopMenu() {
-  if (chopMenuRequested) {
+  if (chopMenuRequested_) {
     ui::openPopupAt(kChopMenuId, ImVec2(strip_.chopPill.x, strip_.chopPill.y + strip_.chopPill.height));
-    chopMenuRequested = 0;
+    chopMenuRequested_ = 0;
   }
   if (!ImGui::IsPopupOpen(kChopMenuId)) return;
   const bool haveSample = samples && frameCount >= 1;

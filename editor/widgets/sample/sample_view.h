@@ -70,29 +70,16 @@ class SampleView : public ParamWidget {
   std::function<void(int index)> onSliceDelete;
   std::vector<Chip> chips;
 
-  // Gesture state, from a press to its release.
-  int windowDrag = kNone;
-  int axisLock = 0;  // grains view: 0 idle, 1 undecided, 2 horizontal, 3 vertical
-  float gainAtPress = 0.0f;
-
   const float* samples = nullptr;  // not owned
   int frameCount = 0;
   float seconds = 0.0f;
   ui::WaveOverview overview;
   NumberEntry entry;
-  int dragIndex = -1;       // slices: the marker dragged; grains: 0 position, 1 spray
-  float grabDx = 0.0f;      // from the press to the grabbed edge, fade, marker or line
-  bool sprayRight = false;  // the grabbed spray edge is the one right of the line
-  InkMap barInk_;           // the markers drawn this frame, for the footer
   int mode = kWindow;
   const float* markers = nullptr;  // ascending 0..1, marker 0 at the start; not owned
   int markerCount = 0;
   std::uint8_t hasMarkers = 0;
   std::uint8_t slicesOn = 0;
-  std::uint8_t pillHovered = 0;
-  std::uint8_t chopHovered = 0;
-  std::uint8_t gainHovered = 0;
-  std::uint8_t chopMenuRequested = 0;
   std::string hintText;
 
  private:
@@ -124,6 +111,19 @@ class SampleView : public ParamWidget {
   void drawFooter(ImDrawList* dl, const char* text, float height, int style, std::uint32_t colour) const;
 
   StripLayout strip_;
+  InkMap barInk_;  // the markers drawn this frame, for the footer
+  // Gesture state, from a press to its release.
+  int windowDrag_ = kNone;
+  int axisLock_ = 0;  // grains view: 0 idle, 1 undecided, 2 horizontal, 3 vertical
+  float gainAtPress_ = 0.0f;
+  int dragIndex_ = -1;       // slices: the marker dragged; grains: 0 position, 1 spray
+  float grabDx_ = 0.0f;      // from the press to the grabbed edge, fade, marker or line
+  bool sprayRight_ = false;  // the grabbed spray edge is the one right of the line
+  // The title strip's hovered items and the chop menu asked for this frame.
+  std::uint8_t pillHovered_ = 0;
+  std::uint8_t chopHovered_ = 0;
+  std::uint8_t gainHovered_ = 0;
+  std::uint8_t chopMenuRequested_ = 0;
 };
 
 }  // namespace orbi

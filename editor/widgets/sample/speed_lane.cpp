@@ -87,9 +87,9 @@ ImGuiMouseCursor SpeedLane::cursorAt(ImVec2 pointer) const {
 
 // A press takes a handle; the drag moves it from where it was.
 void SpeedLane::press(const ui::Interaction& it) {
-  target = targetAt(it.pressPos);
-  dragging = true;
-  grabX_ = target == kFan ? fanHandle().x : barHandle().x;
+  target_ = targetAt(it.pressPos);
+  dragging_ = true;
+  grabX_ = target_ == kFan ? fanHandle().x : barHandle().x;
   tuneAtPress_ = value(0);
   spreadAtPress_ = value(spreadSlot());
 }
@@ -99,19 +99,19 @@ void SpeedLane::move(const ui::Interaction& it) {
 }
 
 void SpeedLane::endGesture() {
-  dragging = false;
-  target = kNoTarget;
+  dragging_ = false;
+  target_ = kNoTarget;
 }
 
 // The pitch moves by what the pointer's movement means at the handle: from
 // the value at the press, so a handle held at the edge moves on from its
 // own value.
 void SpeedLane::dragTo(float dx) {
-  if (!dragging) return;
+  if (!dragging_) return;
   const float moved = pitchAtX(grabX_ + dx) - pitchAtX(grabX_);
-  if (target == kBar) {
+  if (target_ == kBar) {
     change(0, clampTo(tuneAtPress_ + moved, -kTuneRange, kTuneRange));
-  } else if (target == kFan) {
+  } else if (target_ == kFan) {
     // The fan's edge is the lower pitch: a longer edge is a wider fan.
     change(spreadSlot(), clamp01(spreadAtPress_ - moved / kFanSemitones));
   }
@@ -152,13 +152,13 @@ void SpeedLane::paint(ImDrawList* dl) {
   ink().panel(bar);
   ui::fillCircle(dl, {end, mid}, 3.5f * s, palette::kAccentHovered);
   ink().disc({end, mid}, 3.5f * s);
-  ui::logHandle(this, "tune", {end, mid}, ui::kAlongX, dragging && target == kBar);
+  ui::logHandle(this, "tune", {end, mid}, ui::kAlongX, dragging_ && target_ == kBar);
   // Drawn even at no spread: a fan dragged shut can be dragged open again.
   if (spread >= 0) {
     const ImVec2 fan = fanHandle();
     ui::fillCircle(dl, fan, 3.0f * s, kFanHandle);
     ink().disc(fan, 3.0f * s);
-    ui::logHandle(this, "spread", fan, ui::kAlongX, dragging && target == kFan);
+    ui::logHandle(this, "spread", fan, ui::kAlongX, dragging_ && target_ == kFan);
   }
   for (std::size_t i = 0; i < slots.size(); ++i) drawModulation(dl, static_cast<int>(i));
   // The readout where the bar leaves room: at the top left, else after the

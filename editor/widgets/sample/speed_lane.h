@@ -30,14 +30,12 @@ class SpeedLane : public SamplerLane {
   std::string lengthLabel(float tune) const;
 
   float sampleSeconds = 0.0f;  // the sound's sample, 0 without one; set by the owner
-  int target = kNoTarget;
-  bool dragging = false;
 
  protected:
   ImGuiMouseCursor cursorAt(ImVec2 pointer) const override;
   void press(const ui::Interaction& it) override;
   void move(const ui::Interaction& it) override;
-  bool gestureActive() const override { return dragging; }
+  bool gestureActive() const override { return dragging_; }
   void endGesture() override;
   int pickTyped(ImVec2 pointer) const override;
   TypedField typedField(int slot) const override;
@@ -49,6 +47,9 @@ class SpeedLane : public SamplerLane {
   float pitchAtX(float x) const;
   void dragTo(float dx);
 
+  // Gesture state, from the press to the gesture's end.
+  int target_ = kNoTarget;
+  bool dragging_ = false;
   float grabX_ = 0.0f;  // the grabbed handle's x at the press
   float tuneAtPress_ = 0.0f;
   float spreadAtPress_ = 0.0f;

@@ -101,10 +101,10 @@ ImGuiMouseCursor ToneBlock::cursorAt(ImVec2 pointer) const {
 // A press takes the corner or the crush area; only a drag changes them,
 // the corner from where its handle was.
 void ToneBlock::press(const ui::Interaction& it) {
-  target = contains(toneCornerRect(), it.pressPos) ? kLowPass : it.shiftAtPress ? kSrr : kCrush;
-  valueAtPress = value(target);
-  dragging = true;
-  grabDx_ = target == kLowPass ? lowPassHandle().x - it.pressPos.x : 0.0f;
+  target_ = contains(toneCornerRect(), it.pressPos) ? kLowPass : it.shiftAtPress ? kSrr : kCrush;
+  valueAtPress_ = value(target_);
+  dragging_ = true;
+  grabDx_ = target_ == kLowPass ? lowPassHandle().x - it.pressPos.x : 0.0f;
 }
 
 void ToneBlock::move(const ui::Interaction& it) { dragTo(it.pressPos.x + it.total.x + grabDx_, it.total.y); }
@@ -116,21 +116,21 @@ ImVec2 ToneBlock::lowPassHandle() const {
 }
 
 void ToneBlock::endGesture() {
-  dragging = false;
-  target = kNoTarget;
+  dragging_ = false;
+  target_ = kNoTarget;
 }
 
 void ToneBlock::dragTo(float x, float dy) {
-  if (!dragging) return;
+  if (!dragging_) return;
   const float sweep = kSweep * ui::scale();
-  if (target == kLowPass) {
+  if (target_ == kLowPass) {
     const ui::Rect t = toneCornerRect();
     change(kLowPass, slots[kLowPass].fromNormalized(t.width <= 0.0f ? 0.0f : clamp01((x - t.x) / t.width)));
-  } else if (target == kSrr) {
-    change(kSrr, slots[kSrr].fromNormalized(clamp01(slots[kSrr].toNormalized(valueAtPress) + dy / sweep)));
-  } else if (target == kCrush) {
+  } else if (target_ == kSrr) {
+    change(kSrr, slots[kSrr].fromNormalized(clamp01(slots[kSrr].toNormalized(valueAtPress_) + dy / sweep)));
+  } else if (target_ == kCrush) {
     // Down raises the crush amount, which is one less the bit depth's position.
-    const float amount = clamp01(1.0f - slots[kCrush].toNormalized(valueAtPress) + dy / sweep);
+    const float amount = clamp01(1.0f - slots[kCrush].toNormalized(valueAtPress_) + dy / sweep);
     change(kCrush, slots[kCrush].fromNormalized(1.0f - amount));
   }
 }
@@ -187,7 +187,7 @@ void ToneBlock::paintTone(ImDrawList* dl) {
   if (active) {
     ui::fillCircle(dl, lowPassHandle(), 3.0f * ui::scale(), palette::kAccentHovered);
     ink().disc(lowPassHandle(), 3.0f * ui::scale());
-    ui::logHandle(this, "lp", lowPassHandle(), ui::kAlongX, dragging && target == kLowPass);
+    ui::logHandle(this, "lp", lowPassHandle(), ui::kAlongX, dragging_ && target_ == kLowPass);
   }
 }
 
@@ -210,7 +210,7 @@ void ToneBlock::partCaption(const ui::Rect& r, const char* text) {
 void ToneBlock::paint(ImDrawList* dl) {
   const ui::Rect k = crushRect();
   ui::logHandle(this, "crush", {k.x + 0.5f * k.width, k.y + 0.5f * k.height}, ui::kAlongY,
-                dragging && target == kCrush);
+                dragging_ && target_ == kCrush);
   paintCrush(dl);
   paintTone(dl);
   for (std::size_t i = 0; i < slots.size(); ++i) drawModulation(dl, static_cast<int>(i));

@@ -28,15 +28,11 @@ class ToneBlock : public SamplerLane {
   // The one-pole low-pass's gain at frequency f (Hz) for a corner at lp.
   static float lowPassGain(float lp, float f);
 
-  int target = kNoTarget;
-  float valueAtPress = 0.0f;
-  bool dragging = false;
-
  protected:
   ImGuiMouseCursor cursorAt(ImVec2 pointer) const override;
   void press(const ui::Interaction& it) override;
   void move(const ui::Interaction& it) override;
-  bool gestureActive() const override { return dragging; }
+  bool gestureActive() const override { return dragging_; }
   void endGesture() override;
   int pickTyped(ImVec2 pointer) const override;
   TypedField typedField(int slot) const override;
@@ -50,6 +46,10 @@ class ToneBlock : public SamplerLane {
   void paintTone(ImDrawList* dl);
   void partCaption(const ui::Rect& r, const char* text);
 
+  // Gesture state, from the press to the gesture's end.
+  int target_ = kNoTarget;
+  float valueAtPress_ = 0.0f;
+  bool dragging_ = false;
   float grabDx_ = 0.0f;  // from the press to the corner's handle
 };
 

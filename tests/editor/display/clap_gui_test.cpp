@@ -10,6 +10,8 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "support/editor/built_clap.h"
 #include "tools/clap_host/test_host.h"
@@ -78,7 +80,9 @@ TEST_F(ClapGui, CallsThatNeedAWindow) {
       ASSERT_TRUE(gui->create(p, "x11", false));
       EXPECT_FALSE(gui->create(p, "x11", false));  // one window at a time
       EXPECT_FALSE(gui->set_parent(p, nullptr));
-      EXPECT_TRUE(gui->set_size(p, 500, 400));
+      // A window not yet in a parent: nothing to show or hide.
+      EXPECT_FALSE(gui->show(p));
+      EXPECT_FALSE(gui->hide(p));
       gui->destroy(p);
     }
   }
@@ -99,6 +103,72 @@ TEST_F(ClapGui, SizesFollowTheHostsScale) {
   EXPECT_EQ(size(), std::make_pair(3840u, 3760u));
   EXPECT_TRUE(gui->set_scale(p, 0.1));
   EXPECT_EQ(size(), std::make_pair(480u, 470u));
+}
+
+// The editor cannot be resized: set_size takes its own size, at the
+// host's scale, and nothing else.
+TEST_F(ClapGui, OnlyItsOwnSizeIsTaken) {
+  ASSERT_TRUE(gui->create(p, "x11", false));
+  for (const double scale : {1.0, 1.5}) {
+    SCOPED_TRACE(scale);
+    ASSERT_TRUE(gui->set_scale(p, scale));
+    const auto [w, h] = size();
+    EXPECT_TRUE(gui->set_size(p, w, h));
+    for (const auto& [refusedW, refusedH] : std::vector<std::pair<std::uint32_t, std::uint32_t>>{
+             {w + 1, h}, {w, h - 1}, {500, 400}, {32767, 32767}, {16000, 16000}, {0, 0}}) {
+      EXPECT_FALSE(gui->set_size(p, refusedW, refusedH)) << refusedW << " x " << refusedH;
+      EXPECT_EQ(size(), std::make_pair(w, h));
+    }
+  }
+  gui->destroy(p);
+}
+
+TEST_F(ClapGui, ARefusedSizeLeavesTheWindowAsItWas) {
+  if (!orbi::ui::test::haveDisplay() || !x.display()) GTEST_SKIP() << "no X display";
+  const Window parent = x.makeParent(0, 0, 1000, 1000);
+  ASSERT_TRUE(gui->create(p, "x11", false));
+  clap_window_t window{"x11", {}};
+  window.x11 = parent;
+  ASSERT_TRUE(gui->set_parent(p, &window));
+  ASSERT_TRUE(gui->show(p));
+  EXPECT_TRUE(gui->set_size(p, 960, 940));
+  EXPECT_FALSE(gui->set_size(p, 1200, 1000));
+  const auto* timer = instance->extension<clap_plugin_timer_support_t>(CLAP_EXT_TIMER_SUPPORT);
+  for (const HostTimer& t : host.timers) timer->on_timer(p, t.id);
+  Window root = 0, up = 0, *children = nullptr;
+  unsigned count = 0;
+  XQueryTree(x.display(), parent, &root, &up, &children, &count);
+  ASSERT_EQ(count, 1u);
+  const XWindowAttributes a = x.attributes(children[0]);
+  XFree(children);
+  EXPECT_EQ(a.width, 960);
+  EXPECT_EQ(a.height, 940);
+  gui->destroy(p);
+  XDestroyWindow(x.display(), parent);
+}
+
+// Only an X11 window is a parent, whatever number another api's window
+// holds; and the window shows only once it is in one.
+TEST_F(ClapGui, OnlyAnX11WindowIsAParent) {
+  if (!orbi::ui::test::haveDisplay() || !x.display()) GTEST_SKIP() << "no X display";
+  const Window parent = x.makeParent(0, 0, 1000, 1000);
+  ASSERT_TRUE(gui->create(p, "x11", false));
+  for (const char* api : {"win32", "cocoa", "wayland", static_cast<const char*>(nullptr)}) {
+    SCOPED_TRACE(api ? api : "null");
+    clap_window_t other{api, {}};
+    other.x11 = parent;  // the same bits as an X11 window id
+    EXPECT_FALSE(gui->set_parent(p, &other));
+    EXPECT_EQ(x.childCount(parent), 0);
+    EXPECT_FALSE(gui->show(p));
+  }
+  clap_window_t window{"x11", {}};
+  window.x11 = parent;
+  ASSERT_TRUE(gui->set_parent(p, &window));
+  EXPECT_EQ(x.childCount(parent), 1);
+  EXPECT_TRUE(gui->show(p));
+  EXPECT_TRUE(gui->hide(p));
+  gui->destroy(p);
+  XDestroyWindow(x.display(), parent);
 }
 
 TEST_F(ClapGui, AnOpenWindowRegistersItsTimerAndDescriptor) {

@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 
+#include <imgui_internal.h>
 #include <unistd.h>
 
 #include "editor/editor_view.h"
@@ -24,6 +25,7 @@
 #include "plugin/plugin.h"
 #include "tools/clap_host/render.h"
 #include "tools/clap_host/window_picture.h"
+#include "ui/context.h"
 #include "ui/draw/draw_log.h"
 #include "ui/platform/embedded_window.h"
 
@@ -32,6 +34,7 @@
 #include "support/editor/bench_states.h"
 #include "support/editor/editor_session.h"
 #include "support/editor/wav_writer.h"
+#include "support/scoped_env.h"
 #include "support/ui/snapshot_png.h"
 
 namespace orbi::test {
@@ -467,12 +470,18 @@ host::Picture differenceOf(const host::Picture& drawn, const host::Picture& stor
 
 class EditorPictures : public EditorFlows {
  protected:
+  // Dear ImGui has faded a modal's dimmed background fully in, or out.
+  bool dimmingSettled() {
+    ui::ContextScope scope(*editor().window()->ui());
+    const float dim = ImGui::GetCurrentContext()->DimBgRatio;
+    return dim == 0.0f || dim == 1.0f;
+  }
   // The pointer parked outside the editor, the transport stopped, the
-  // previews' throttle passed and the frames settled.
+  // previews rendered, the fades done and the frames settled.
   void compare(const std::string& name) {
     SCOPED_TRACE(name);
     session->move(static_cast<int>(session->width()) + 40, 20);
-    session->runFor(150.0);
+    ASSERT_TRUE(session->runUntil([&] { return !view()->rendersPending() && dimmingSettled(); }, 60000.0));
     ASSERT_TRUE(session->runFrames(4));
     std::string error;
     const std::optional<host::Picture> drawn = session->picture(error);
@@ -505,9 +514,10 @@ class EditorPictures : public EditorFlows {
 };
 
 TEST_F(EditorPictures, PagesAndPopups) {
-  // The kit library shows its folder, found from the working directory.
-  const std::filesystem::path workingDirectory = std::filesystem::current_path();
-  std::filesystem::current_path("/tmp");
+  // The kit library shows its folder, in the user's data folder: here one
+  // of a fixed name, so that the picture holds.
+  const std::filesystem::path data = "/tmp/orbi-pictures-data";
+  const ob::test::ScopedEnv dataHome("XDG_DATA_HOME", data.string());
   const auto dismiss = [&] {
     session->click(static_cast<int>(session->width()) - 3, static_cast<int>(session->height()) - 3);
   };
@@ -550,7 +560,7 @@ TEST_F(EditorPictures, PagesAndPopups) {
   clickItem("filter");
   clickItem("kick");
   compare("samples_tag_filter_1");
-  std::filesystem::current_path(workingDirectory);
+  std::filesystem::remove_all(data);
 }
 
 // Each machine's bench; the drum last, with its second hit on and its first

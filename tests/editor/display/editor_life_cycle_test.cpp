@@ -92,7 +92,6 @@ TEST_F(EditorLifeCycle, HiddenItDrawsNothingShownAgainItDraws) {
   std::string error;
   EXPECT_FALSE(session->picture(error)) << "a hidden window is not on screen";
   ASSERT_TRUE(session->show());
-  ASSERT_TRUE(session->runFrames(5));
   paintBlack(*session);
   EXPECT_LT(paintedShare(picture()), 0.01);
   ASSERT_TRUE(session->runFrames(5));

@@ -6,8 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "editor/editor_view.h"
@@ -16,6 +21,7 @@
 #include "plugin/extensions.h"
 #include "plugin/plugin.h"
 #include "tools/clap_host/test_host.h"
+#include "tools/clap_host/window_picture.h"
 
 // After our own headers: Xlib defines macros such as None.
 #include "support/ui/snapshot_png.h"
@@ -67,8 +73,14 @@ class EditorWindow : public ::testing::Test {
   }
   // The host's timer firing for the editor.
   void tick(int count) {
-    for (int i = 0; i < count; ++i) timerExtension()->on_timer(clap, editor().timerId());
+    for (int i = 0; i < count; ++i) tickOnce();
   }
+
+ public:
+  void tickOnce() { timerExtension()->on_timer(clap, editor().timerId()); }
+  orbi::ui::EmbeddedWindow& window() { return *editor().window(); }
+
+ protected:
   // The child window's size as the server has it.
   std::pair<int, int> childSize() {
     XSync(x.display(), False);
@@ -166,6 +178,125 @@ TEST_F(EditorWindow, DrawsTheRootViewsFrame) {
   EXPECT_GT(painted, shot->rgba.size() / 4 / 10);
   if (const char* out = std::getenv("OB_EDITOR_PNG")) {
     EXPECT_TRUE(orbi::ui::test::writePng(out, *shot));
+  }
+}
+
+// ---- Frames only while the picture may change
+
+// Ticks, a moment apart, until the editor wants no frame now or later (the
+// previews' throttle and a tooltip's delay take real time); at most ten
+// seconds.
+bool settled(EditorWindow& t) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (std::chrono::steady_clock::now() < deadline) {
+    t.tickOnce();
+    if (t.window().idle()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return false;
+}
+
+TEST_F(EditorWindow, LeftAloneItDrawsNothing) {
+  ASSERT_TRUE(open());
+  ASSERT_TRUE(settled(*this));
+  const std::uint64_t before = window().framesDrawn();
+  tick(120);
+  EXPECT_EQ(window().framesDrawn(), before);
+}
+
+TEST_F(EditorWindow, WhatTheHostChangesDrawsAtTheNextTick) {
+  ASSERT_TRUE(open());
+  const auto* state = static_cast<const clap_plugin_state_t*>(clap->get_extension(clap, CLAP_EXT_STATE));
+  ASSERT_NE(state, nullptr);
+  std::vector<std::uint8_t> saved;
+  clap_ostream_t out{&saved,
+                     [](const clap_ostream_t* s, const void* data, std::uint64_t size) -> std::int64_t {
+                       auto* bytes = static_cast<std::vector<std::uint8_t>*>(s->ctx);
+                       bytes->insert(bytes->end(), static_cast<const std::uint8_t*>(data),
+                                     static_cast<const std::uint8_t*>(data) + size);
+                       return static_cast<std::int64_t>(size);
+                     }};
+  ASSERT_TRUE(state->save(clap, &out));
+  struct Reading {
+    const std::vector<std::uint8_t>* bytes;
+    std::size_t at = 0;
+  } reading{&saved};
+  clap_istream_t in{&reading, [](const clap_istream_t* s, void* buffer, std::uint64_t size) -> std::int64_t {
+                      auto* r = static_cast<Reading*>(s->ctx);
+                      const std::size_t n = std::min<std::size_t>(size, r->bytes->size() - r->at);
+                      std::copy_n(r->bytes->data() + r->at, n, static_cast<std::uint8_t*>(buffer));
+                      r->at += n;
+                      return static_cast<std::int64_t>(n);
+                    }};
+  const struct Change {
+    const char* what;
+    std::function<void()> make;
+  } changes[] = {
+      {"a state load", [&] { ASSERT_TRUE(state->load(clap, &in)); }},
+      {"a macro the host moved",
+       [&] { plugin->engineHost->project.patterns[0].kit.macros[2].value = 0.75f; }},
+  };
+  for (const Change& change : changes) {
+    SCOPED_TRACE(change.what);
+    ASSERT_TRUE(settled(*this));
+    change.make();
+    const std::uint64_t before = window().framesDrawn();
+    tickOnce();
+    EXPECT_EQ(window().framesDrawn(), before + 1);
+  }
+}
+
+TEST_F(EditorWindow, PlayingItKeepsDrawingStoppedItSettles) {
+  ASSERT_TRUE(open());
+  ASSERT_TRUE(settled(*this));
+  orbi::EngineHost& engineHost = *plugin->engineHost;
+  engineHost.internalPlay.store(1);
+  const std::uint64_t before = window().framesDrawn();
+  tick(30);
+  EXPECT_EQ(window().framesDrawn(), before + 30);
+  engineHost.internalPlay.store(0);
+  ASSERT_TRUE(settled(*this));
+  EXPECT_EQ(dynamic_cast<orbi::EditorView&>(*editor().view()).playhead(), -1.0f);
+}
+
+// Whatever the editor last drew when it stops is the picture one more
+// frame would draw: after a hover that ends in a tooltip, a click that adds
+// a hit (its previews render over the frames that follow), and the pointer
+// gone.
+TEST_F(EditorWindow, ItStopsOnThePictureARedrawShows) {
+  ASSERT_TRUE(open());
+  const auto shown = [&] {
+    std::string error;
+    std::optional<orbi::host::Picture> p =
+        orbi::host::grabWindow(x.display(), window().nativeWindow(), error);
+    EXPECT_TRUE(p) << error;
+    return p ? p->rgba : std::vector<std::uint8_t>{};
+  };
+  const struct Step {
+    const char* what;
+    std::function<void()> input;
+  } steps[] = {
+      {"opened", [] {}},
+      {"resting on a hit of the grid", [&] { x.pointerTo(400, 350); }},
+      {"a click on an empty cell of the hits",
+       [&] {
+         x.pointerTo(168, 345);
+         tick(2);
+         x.button(1, true);
+         tick(2);
+         x.button(1, false);
+       }},
+      {"the pointer gone", [&] { x.pointerTo(1400, 1400); }},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.input();
+    ASSERT_TRUE(settled(*this));
+    const std::vector<std::uint8_t> idle = shown();
+    window().invalidate();
+    tickOnce();
+    EXPECT_TRUE(shown() == idle);
+    ASSERT_TRUE(settled(*this));
   }
 }
 

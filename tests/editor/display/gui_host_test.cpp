@@ -34,23 +34,23 @@ TEST_F(GuiHost, TimersAndBlocksFollowTheClock) {
   ASSERT_GE(passesBefore, 0);
   const std::uint64_t blocksBefore = session->blocksProcessed();
   const auto start = std::chrono::steady_clock::now();
-  session->runFor(500.0);
+  // However long a slow machine takes to get there.
+  ASSERT_TRUE(session->runUntil(
+      [&] {
+        return fired(16) - framesBefore >= 10 && fired(100) - passesBefore >= 2 &&
+               session->blocksProcessed() - blocksBefore >= 10;
+      },
+      60000.0));
   const double elapsedMs =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   const double blockMs = 1000.0 * kBlockFrames / kSampleRate;
-  // Never more than the time allows (plus what was already due when the
-  // span began); a slow machine may get fewer.
-  const std::int64_t frameTicks = fired(16) - framesBefore;
-  EXPECT_LE(frameTicks, elapsedMs / 16.0 + 2.0);
-  EXPECT_GE(frameTicks, 5);
-  const std::int64_t passes = fired(100) - passesBefore;
-  EXPECT_LE(passes, elapsedMs / 100.0 + 2.0);
-  EXPECT_GE(passes, 2);
-  const std::uint64_t blocks = session->blocksProcessed() - blocksBefore;
+  // Never more than the time allows, plus what was already due when the
+  // span began: a loop that fell behind does not catch up in a burst.
+  EXPECT_LE(fired(16) - framesBefore, elapsedMs / 16.0 + 2.0);
+  EXPECT_LE(fired(100) - passesBefore, elapsedMs / 100.0 + 2.0);
   // Blocks fell due while the last pass before the span drew its frame:
   // the loop serves up to four of them at once.
-  EXPECT_LE(blocks, elapsedMs / blockMs + 5.0);
-  EXPECT_GE(blocks, 10u);
+  EXPECT_LE(session->blocksProcessed() - blocksBefore, elapsedMs / blockMs + 5.0);
 }
 
 TEST_F(GuiHost, ThePlayingTransportReachesTheSound) {
@@ -66,20 +66,28 @@ TEST_F(GuiHost, ThePlayingTransportReachesTheSound) {
   EXPECT_GT(meter.level().rms, 1e-4);
 }
 
-// What a plug-in asks of the host's window through the host's "clap.gui",
-// as a plug-in with a resizable editor would ask it.
+// What a plug-in asks of the host's window through the host's "clap.gui".
+// Ours cannot be resized: a size other than its own is refused and the
+// host's window goes back.
 TEST_F(GuiHost, ServesTheRequestsOfThePlugIn) {
   open();
   const auto* hostGui =
       static_cast<const clap_host_gui_t*>(host.clapHost()->get_extension(host.clapHost(), "clap.gui"));
   ASSERT_NE(hostGui, nullptr);
+  const auto hostWindowWidth = [&] {
+    XWindowAttributes a{};
+    XGetWindowAttributes(session->display(), session->hostWindow(), &a);
+    return a.width;
+  };
   ASSERT_TRUE(hostGui->request_resize(host.clapHost(), 800, 600));
+  ASSERT_TRUE(hostGui->request_resize(host.clapHost(), 960, 940));
   ASSERT_TRUE(session->runFrames(3));
-  EXPECT_EQ(host.gui.resizes, (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{800, 600}}));
-  EXPECT_EQ(session->width(), 800u);
-  const host::Picture resized = picture();
-  EXPECT_EQ(resized.width, 800);
-  EXPECT_EQ(resized.height, 600);
+  EXPECT_EQ(host.gui.resizes, (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{800, 600}, {960, 940}}));
+  EXPECT_EQ(session->width(), 960u);
+  EXPECT_EQ(hostWindowWidth(), 960);
+  const host::Picture kept = picture();
+  EXPECT_EQ(kept.width, 960);
+  EXPECT_EQ(kept.height, 940);
 
   ASSERT_TRUE(hostGui->request_hide(host.clapHost()));
   ASSERT_TRUE(session->runFrames(2));
@@ -100,6 +108,30 @@ TEST_F(GuiHost, ServesTheRequestsOfThePlugIn) {
   EXPECT_TRUE(host.fds.empty());
   EXPECT_EQ(session->editorWindow(), 0u);
   EXPECT_EQ(host.gui.closed, (std::vector<bool>{false, true}));
+}
+
+// A host that offers no timer: the editor registers a timer descriptor of
+// its own beside its connection, and its frames come from it.
+class NoTimerHost : public BuiltEditor {
+ protected:
+  NoTimerHost() : BuiltEditor(noTimer()) {}
+  static host::HostOptions noTimer() {
+    host::HostOptions options;
+    options.timerSupport = false;
+    return options;
+  }
+};
+
+TEST_F(NoTimerHost, ClicksAndKeysStillReachTheEditor) {
+  open();
+  EXPECT_TRUE(host.timers.empty());
+  EXPECT_EQ(host.fds.size(), 2u) << "the connection and the timer descriptor";
+  // A click gives the window the keyboard; Delete clears the selected track.
+  const std::vector<std::uint8_t> before = state();
+  run("click 480 470; key Delete");
+  EXPECT_TRUE(session->runUntil([&] { return state() != before; }, 20000.0)) << "the editor drew no frame";
+  close();
+  EXPECT_TRUE(host.fds.empty());
 }
 
 // Where the pointer is in the editor window, and what is held down.

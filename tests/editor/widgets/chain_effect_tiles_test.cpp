@@ -253,7 +253,7 @@ TEST(FilterTile, APillNeverCoversItsHandleNorTheOther) {
     }
     rig.steps(30);
     rig.pressAt(ImVec2(h.x, h.y - 2.0f));
-    EXPECT_EQ(rig.tile.dragTarget, k);
+    EXPECT_EQ(rig.heldHandle(), k == 0 ? "cutoff" : "cutoff 2");
     rig.releaseButton();
   }
   EXPECT_TRUE(rig.sent.values("type").empty());

@@ -12,6 +12,7 @@
 #include "editor/widgets/chain/chain_strip.h"
 #include "tests/editor/widgets/entry_rig.h"
 #include "ui/context.h"
+#include "ui/draw/draw_log.h"
 #include "ui/keys.h"
 
 namespace orbi::test {
@@ -94,6 +95,12 @@ class PointerRig : public FrameRig {
     releaseButton();
   }
   void rightClickAt(ImVec2 p) { clickAt(p, ImGuiMouseButton_Right); }
+  // The name of the handle drawn as held in the last frame; empty for none.
+  std::string heldHandle() const {
+    for (const ui::HandleRecord& h : harness.drawLog().handles())
+      if (h.held) return h.name;
+    return {};
+  }
   // Types the text into the open entry and confirms it.
   void typeAndEnter(std::string_view text) {
     step();

@@ -242,9 +242,19 @@ TEST(HitsGrid, TheChipAndTheLoopTabTakePressesOverTheCells) {
   EXPECT_EQ(rig.calls.total(), 2u);
 }
 
+TEST(HitsGrid, EachRateCodeIsTheNearestToItsOwnTicksAndFasterThanTheLast) {
+  for (int code = 0; code < HitsGrid::kRateCodes; ++code) {
+    SCOPED_TRACE(code);
+    EXPECT_EQ(HitsGrid::rateCode(HitsGrid::rateTicks(code)), code);
+    if (code > 0) EXPECT_LT(HitsGrid::rateTicks(code), HitsGrid::rateTicks(code - 1));
+  }
+  EXPECT_EQ(HitsGrid::rateTicks(-1), 24);
+  EXPECT_EQ(HitsGrid::rateTicks(HitsGrid::kRateCodes), 24);
+}
+
 TEST(HitsGrid, TheChipNamesTheNearestRate) {
-  const std::vector<std::pair<int, const char*>> cases = {{96, "1/4"},  {24, "1/16"}, {20, "1/16"},
-                                                          {17, "1/16T"}, {6, "1/64"}, {400, "1/4"}};
+  const std::vector<std::pair<int, const char*>> cases = {{96, "1/4"},   {24, "1/16"}, {20, "1/16"},
+                                                          {17, "1/16T"}, {6, "1/64"},  {400, "1/4"}};
   for (auto [ticks, label] : cases) {
     SCOPED_TRACE(ticks);
     EXPECT_STREQ(HitsGrid::rateLabel(ticks), label);

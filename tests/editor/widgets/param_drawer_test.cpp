@@ -253,15 +253,35 @@ TEST(SlotFader, ARightClickTypesInDisplayUnits) {
   EXPECT_EQ(rig.fader.entry.openId(), 12);
   EXPECT_STREQ(rig.harness.ui().numberEntryState().entryText, "50 ms");
   EXPECT_TRUE(rig.calls.empty());
-  // The box hangs from the middle of the value column.
-  const ImVec2 anchor = rig.harness.ui().numberEntryState().anchor;
-  EXPECT_FLOAT_EQ(anchor.x, 400.0f - 31.0f);
-  EXPECT_FLOAT_EQ(anchor.y, 208.0f);
   rig.step();
   rig.type("150");
   rig.pressKey(ui::Key::Enter);
   EXPECT_EQ(rig.calls, (Calls{{12, 1.5f}}));
   EXPECT_EQ(rig.fader.entry.openId(), -1);
+}
+
+// The box lies over the row it edits, its value at the right end, and
+// leaves the rows above and below in sight.
+TEST(ParamDrawer, TheTypedValueBoxCoversOnlyItsOwnRow) {
+  for (const float s : {1.0f, 1.5f}) {
+    SCOPED_TRACE(s);
+    DrawerRig rig(s);
+    rig.area = {100.0f * s, 100.0f * s, 400.0f * s, 300.0f * s};
+    for (int i = 0; i < 6; ++i) rig.drawer.rows.push_back(row(i, test::numbered("p", i), 0.0f, 100.0f));
+    loadFaders(rig.drawer);
+    rig.step();
+    const ui::Rect third = rig.itemAreas("row").at(2);
+    rig.clickAt(ImVec2(third.x + 20.0f * s, third.y + third.height / 2.0f), ImGuiMouseButton_Right);
+    rig.step();
+    ui::ContextScope scope(rig.harness.ui());
+    const ImGuiWindow* box = ImGui::FindWindowByName("##orbi.numberEntry");
+    ASSERT_NE(box, nullptr);
+    ASSERT_TRUE(box->Active);
+    EXPECT_GE(box->Pos.y, third.y - 0.01f);
+    EXPECT_LE(box->Pos.y + box->Size.y, third.y + third.height + 0.01f);
+    EXPECT_GE(box->Pos.x, third.x);
+    EXPECT_NEAR(box->Pos.x + box->Size.x, third.x + third.width, 0.01f);
+  }
 }
 
 TEST(SlotFader, ATypedCommitIsKeptWithinTheRange) {

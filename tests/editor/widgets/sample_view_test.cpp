@@ -379,7 +379,6 @@ TEST(SampleViewSlices, AMarkerDragReportsEveryMovedFrame) {
   for (const auto& [index, u] : rig.moves) EXPECT_EQ(index, 2);
   EXPECT_NEAR(rig.moves[0].second, 0.5f + 10.0f / rig.c.width, 1e-5f);
   EXPECT_NEAR(rig.moves[1].second, 0.5f + 40.0f / rig.c.width, 1e-5f);
-  EXPECT_EQ(rig.view.dragIndex, -1);
   EXPECT_TRUE(rig.calls.empty());
 }
 

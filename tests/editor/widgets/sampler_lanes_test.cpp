@@ -220,7 +220,11 @@ TEST(AmpLane, AClickChangesNothingAndTheTailMovesFromWhereItWas) {
   ASSERT_FALSE(rig.calls.empty());
   EXPECT_EQ(rig.calls.back().first, 1);
   rig.harness.frame([&] { EXPECT_NEAR(rig.lane.tailHandle().x, tail.x + 30.0f, 0.05f); });
-  EXPECT_EQ(rig.lane.target, AmpEnvView::kNoTarget);
+  // The release let the tail go: it is drawn as no longer held.
+  rig.step();
+  const ui::HandleRecord* decay = rig.harness.drawLog().findHandle(&rig.lane, "decay");
+  ASSERT_NE(decay, nullptr);
+  EXPECT_FALSE(decay->held);
 }
 
 TEST(AmpLane, ThePeakAxisIsDecidedAtThreePixels) {

@@ -248,8 +248,7 @@ TEST(VelocityTile, AClickOnAZoneOpensItsSlotMenu) {
   rig.clickAt(secondZone);
   rig.steps(2);
   EXPECT_TRUE(rig.tile.zoneMenu.empty());  // an empty pool
-  EXPECT_EQ(rig.tile.popupZone, 1);
-  rig.clickAt(ImVec2(5.0f, 5.0f));  // away, closing it
+  rig.clickAt(ImVec2(5.0f, 5.0f));         // away, closing it
 
   m.slotNames = {"kick", "", "", "", "", "snare"};
   rig.tile.setModel(m);

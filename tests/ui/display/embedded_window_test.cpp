@@ -1,21 +1,30 @@
 // The embedded window's life in a host's window and its frames, on the X
 // server the test runner starts: sizes, attach and re-attach, a parent that
 // dies first, a UI context that cannot be made, the frame clock, mapping,
-// the desktop's scale, the host's GL context, two windows side by side and
-// a view that throws.
+// the desktop's scale, the host's GL context, two windows side by side, a
+// view that throws, and frames drawn only when something asks for them.
 
 #include "ui/platform/embedded_window.h"
 
 #include <gtest/gtest.h>
 
+#include <poll.h>
+
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "ui/controls/scroll_area.h"
 #include "ui/draw/shapes.h"
+#include "ui/draw/text.h"
+#include "ui/frame_demand.h"
+#include "ui/frame_requests.h"
 
 // After our own headers: Xlib defines macros such as None.
 #include "support/ui/x_host.h"
@@ -31,18 +40,23 @@ using test::pumpFor;
 using test::pumpUntil;
 
 // Records every frame; fills its content with one colour; throws once when
-// told to.
+// told to. It asks for every next frame, as a view that moves does.
 class RecordingView : public View {
  public:
   explicit RecordingView(std::uint32_t colour = 0xFF3060C0) : colour_(colour) {}
   void frame(const FrameInfo& frame) override {
+    requestFrame();
     frames.push_back(frame);
     contexts.push_back(ImGui::GetCurrentContext());
     fillRect(ImGui::GetWindowDrawList(), frame.content, colour_);
     if (static_cast<int>(frames.size()) == throwOnFrame) {
-      // Leaves pushed state behind, as a real failure would.
+      // Leaves pushed state behind, as a real failure would, in the root
+      // window and in a scroll area whose scope ends it while unwinding.
       ImGui::PushID("unbalanced");
       ImGui::BeginGroup();
+      const ScrollArea area("area", frame.content, 2.0f * frame.content.height);
+      pushTextStyle(TextStyle::Title);
+      ImGui::PushID("inside");
       throw std::runtime_error("the view broke");
     }
   }
@@ -437,6 +451,95 @@ TEST_F(EmbeddedWindowTest, AViewThatThrowsOnceDrawsNormallyNextFrame) {
   ASSERT_TRUE(pixels);
   EXPECT_EQ(view.frames.size(), 3u);
   EXPECT_EQ(pixelAt(*pixels, 60, 50), 0xFFD02020u);
+}
+
+// ---- Frames only when something changed
+
+// Draws the same picture every frame and counts its frames; may ask for a
+// frame at a later time once, or for every tick from outside.
+class StillView : public View {
+ public:
+  void frame(const FrameInfo& frame) override {
+    times.push_back(ImGui::GetTime());
+    fillRect(ImGui::GetWindowDrawList(), frame.content, 0xFF3060C0);
+    if (askIn > 0.0) requestFrameAt(ImGui::GetTime() + std::exchange(askIn, 0.0));
+  }
+  bool wantsFrame() override { return outsideChanged; }
+
+  std::vector<double> times;  // Dear ImGui's clock of each frame
+  double askIn = 0.0;         // seconds
+  bool outsideChanged = false;
+};
+
+class IdleWindowTest : public EmbeddedWindowTest {
+ protected:
+  void SetUp() override {
+    EmbeddedWindowTest::SetUp();
+    if (IsSkipped()) return;
+    parent = host.makeParent(0, 0, 200, 100);
+    window.emplace(view, EmbeddedWindow::Options{});
+    ASSERT_TRUE(window->attach(parent));
+    ASSERT_TRUE(pumpUntil(*window, [&] { return !view.times.empty() && window->idle(); }));
+  }
+  // Ticks that draw nothing: the count of frames stays.
+  void expectStill(int ticks) {
+    const std::uint64_t before = window->framesDrawn();
+    for (int i = 0; i < ticks; ++i) window->onTimer();
+    EXPECT_EQ(window->framesDrawn(), before);
+    EXPECT_EQ(view.times.size(), before);
+  }
+
+  Window parent = 0;
+  StillView view;
+  std::optional<EmbeddedWindow> window;
+};
+
+TEST_F(IdleWindowTest, LeftAloneItDrawsNothing) { expectStill(100); }
+
+TEST_F(IdleWindowTest, InputDrawsAtTheNextTickThenItSettles) {
+  host.pointerTo(100, 50);
+  // Once the pointer's news is on the window's connection, one tick draws.
+  pollfd connection{window->connectionFd(), POLLIN, 0};
+  ASSERT_EQ(poll(&connection, 1, 10000), 1);
+  const std::uint64_t before = window->framesDrawn();
+  window->onTimer();
+  EXPECT_EQ(window->framesDrawn(), before + 1);
+  ASSERT_TRUE(pumpUntil(*window, [&] { return window->idle(); }));
+  expectStill(50);
+}
+
+TEST_F(IdleWindowTest, ChangesOutsideItsInputDrawAtTheNextTick) {
+  // The owner's word.
+  window->invalidate();
+  std::uint64_t before = window->framesDrawn();
+  window->onTimer();
+  EXPECT_EQ(window->framesDrawn(), before + 1);
+  // The view's: every tick while it says so.
+  view.outsideChanged = true;
+  before = window->framesDrawn();
+  for (int i = 0; i < 10; ++i) window->onTimer();
+  EXPECT_EQ(window->framesDrawn(), before + 10);
+  view.outsideChanged = false;
+  ASSERT_TRUE(pumpUntil(*window, [&] { return window->idle(); }));
+  // A new scale redraws.
+  window->setScale(1.5);
+  before = window->framesDrawn();
+  window->onTimer();
+  EXPECT_EQ(window->framesDrawn(), before + 1);
+}
+
+TEST_F(IdleWindowTest, AFrameAskedForLaterComesByItselfNotBefore) {
+  view.askIn = 0.2;
+  window->invalidate();
+  window->onTimer();
+  const std::size_t asking = view.times.size() - 1;
+  const double due = view.times[asking] + 0.2;
+  ASSERT_TRUE(pumpUntil(*window, [&] { return view.times.back() >= due; }));
+  // Before it, only the frames that settle the wake.
+  const auto early = std::count_if(view.times.begin() + static_cast<std::ptrdiff_t>(asking), view.times.end(),
+                                   [&](double t) { return t < due; });
+  EXPECT_LE(early, FrameDemand::kSettleFrames + 1);
+  EXPECT_TRUE(pumpUntil(*window, [&] { return window->idle(); }));
 }
 
 }  // namespace

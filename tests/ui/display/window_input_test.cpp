@@ -66,6 +66,8 @@ class InputView : public View {
     if (paste) pasted = ImGui::GetClipboardText();
     paste = false;
   }
+  // The test asks for a copy or a paste between frames.
+  bool wantsFrame() override { return copy || paste; }
 
   bool hovered = false;
   std::vector<ImVec2> presses;

@@ -1,0 +1,36 @@
+#pragma once
+// Reading a file whole that the user or a document named. Only a regular
+// file is read: it is opened without blocking and judged by the open
+// descriptor, so a named pipe or a device never holds up the caller and
+// nothing can be swapped in between a look and the open. Its size is
+// checked before anything is read, and a reader may refuse it from its
+// first bytes before the rest is read.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <vector>
+
+namespace ob {
+
+enum class FileReadStatus : std::uint8_t {
+  Read,
+  CannotOpen,
+  NotARegularFile,  // a folder, a named pipe, a device, a socket
+  TooLarge,         // larger than the caller's cap
+  RefusedHeader,    // the caller's check refused the first bytes
+  ReadFailed,       // a read error, a file that shrank, or no memory for it
+};
+
+// The first bytes a reader looks at before the rest is read.
+struct FileHeaderCheck {
+  std::size_t bytes = 0;  // a shorter file shows all it has
+  std::function<bool(const std::uint8_t* data, std::size_t count)> accepts;
+};
+
+// The whole file into out; out is empty after any failure.
+FileReadStatus readRegularFile(const std::filesystem::path& path, std::vector<std::uint8_t>& out,
+                               std::uint64_t maxSize, const FileHeaderCheck& header = {});
+
+}  // namespace ob

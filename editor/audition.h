@@ -1,0 +1,58 @@
+#pragma once
+// The editor's audition of a sound: two seconds rendered offline at
+// 44.1 kHz against a snapshot of the editor's own pool (a publish may still
+// wait for the audio thread while the audio it brings is heard here),
+// scaled by the clamped gain and handed to the preview the audio thread
+// plays. The render goes a piece at a time within the frames' render
+// budget; a new audition replaces one still rendering. Main thread.
+
+#include <cstdint>
+#include <vector>
+
+#include "editor/render_budget.h"
+#include "engine/model/project.h"
+#include "engine/player/offline_render.h"
+#include "engine/pool/sample_pool_snapshot.h"
+
+namespace orbi {
+
+struct EngineHost;
+
+class Audition {
+ public:
+  static constexpr double kRate = 44100.0;
+  static constexpr int kFrames = 88200;  // two seconds
+  static constexpr float kMaxGain = 2.0f;
+
+  explicit Audition(EngineHost& host);
+
+  // Which of the two buffers the render fills flips now.
+  void start(const ob::Sound& sound, float level, float gain);
+  // Renders within the budget and hands the samples to the preview once
+  // they are all in.
+  void run(RenderBudget& budget);
+  // Everything left, now.
+  void finish();
+  bool pending() const { return pending_; }
+
+  const std::vector<float>& buffer(int index) const { return buffers_[index & 1]; }
+  std::uint32_t index() const { return index_; }
+
+ private:
+  // From the first sample, against the pool as it is now.
+  void begin();
+  void publish();
+
+  EngineHost& host_;
+  ob::OfflineRender render_;
+  ob::SamplePoolSnapshot snapshot_;
+  std::uint32_t poolChanges_ = 0;  // the host's count the snapshot was taken at
+  ob::Sound sound_;
+  float level_ = 1.0f;
+  float gain_ = 1.0f;
+  bool pending_ = false;
+  std::vector<float> buffers_[2];
+  std::uint32_t index_ = 0;
+};
+
+}  // namespace orbi

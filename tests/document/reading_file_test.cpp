@@ -1,0 +1,105 @@
+// Reading a file the user named: only a regular file is read, its size is
+// checked before anything is read, and its first bytes before the rest.
+#include "document/reading/regular_file.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "project_test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using ob::FileReadStatus;
+
+// A file of the given size holding head and then a hole, so that a large
+// one costs no disk.
+void writeSparse(const fs::path& path, std::string_view head, std::uint64_t size) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::write(fd, head.data(), head.size()), static_cast<ssize_t>(head.size()));
+  ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(size)), 0);
+  ::close(fd);
+}
+
+TEST(RegularFile, ReadsARegularFileWhole) {
+  obtest::TempDir dir;
+  const std::vector<std::uint8_t> bytes = obtest::toneWav(3);
+  obtest::writeFile(dir / "tone.wav", bytes);
+  std::vector<std::uint8_t> out;
+  EXPECT_EQ(ob::readRegularFile(dir / "tone.wav", out, bytes.size()), FileReadStatus::Read);
+  EXPECT_EQ(out, bytes);
+  obtest::writeFile(dir / "empty", {});
+  EXPECT_EQ(ob::readRegularFile(dir / "empty", out, 16), FileReadStatus::Read);
+  EXPECT_TRUE(out.empty());
+}
+
+// A named pipe with no writer would block an ordinary open for good, and a
+// device never ends: both are refused from the open descriptor at once.
+TEST(RegularFile, RefusesWhatIsNoRegularFile) {
+  obtest::TempDir dir;
+  ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0644), 0);
+  const struct {
+    fs::path path;
+    FileReadStatus status;
+  } cases[] = {
+      {dir / "pipe", FileReadStatus::NotARegularFile},
+      {"/dev/zero", FileReadStatus::NotARegularFile},
+      {dir.path(), FileReadStatus::NotARegularFile},
+      {dir / "missing", FileReadStatus::CannotOpen},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    std::vector<std::uint8_t> out = {1, 2, 3};
+    EXPECT_EQ(ob::readRegularFile(c.path, out, 1u << 20), c.status);
+    EXPECT_TRUE(out.empty());
+  }
+}
+
+TEST(RegularFile, ALargerFileIsRefusedBeforeAnythingIsRead) {
+  obtest::TempDir dir;
+  constexpr std::uint64_t kCap = 1u << 20;
+  writeSparse(dir / "big.wav", "RIFF", 3ull << 30);
+  writeSparse(dir / "just.wav", "RIFF", kCap + 1);
+  writeSparse(dir / "fits.wav", "RIFF", kCap);
+  std::vector<std::uint8_t> out;
+  EXPECT_EQ(ob::readRegularFile(dir / "big.wav", out, kCap), FileReadStatus::TooLarge);
+  EXPECT_EQ(out.capacity(), 0u);
+  EXPECT_EQ(ob::readRegularFile(dir / "just.wav", out, kCap), FileReadStatus::TooLarge);
+  EXPECT_EQ(ob::readRegularFile(dir / "fits.wav", out, kCap), FileReadStatus::Read);
+  EXPECT_EQ(out.size(), kCap);
+}
+
+TEST(RegularFile, TheFirstBytesAreCheckedBeforeTheRest) {
+  obtest::TempDir dir;
+  writeSparse(dir / "long.bin", "not a wave file at all", 8u << 20);
+  obtest::writeFile(dir / "short.bin", obtest::bytesOf("RIFF"));
+  std::string seen;
+  bool accept = false;
+  const ob::FileHeaderCheck check{12, [&](const std::uint8_t* data, std::size_t count) {
+                                    seen.assign(reinterpret_cast<const char*>(data), count);
+                                    return accept;
+                                  }};
+  std::vector<std::uint8_t> out;
+  EXPECT_EQ(ob::readRegularFile(dir / "long.bin", out, 1u << 30, check), FileReadStatus::RefusedHeader);
+  EXPECT_EQ(seen, "not a wave f");
+  EXPECT_TRUE(out.empty());
+  EXPECT_LE(out.capacity(), 12u) << "the body was never read";
+
+  accept = true;
+  EXPECT_EQ(ob::readRegularFile(dir / "long.bin", out, 1u << 30, check), FileReadStatus::Read);
+  EXPECT_EQ(out.size(), 8u << 20);
+  EXPECT_EQ(std::string(out.begin(), out.begin() + 22), "not a wave file at all");
+  // A file shorter than the header shows what it has.
+  EXPECT_EQ(ob::readRegularFile(dir / "short.bin", out, 1u << 30, check), FileReadStatus::Read);
+  EXPECT_EQ(seen, "RIFF");
+  EXPECT_EQ(out, obtest::bytesOf("RIFF"));
+}
+
+}  // namespace
