@@ -14,11 +14,11 @@
 namespace orbi {
 namespace {
 
-constexpr std::uint32_t kWireDim = 0xCC8A8870;
-constexpr std::uint32_t kWireLabel = 0xA68A8870;
-constexpr std::uint32_t kSumWave = 0xCCF0EED8;
-constexpr std::uint32_t kArrowIdle = 0x738A8870;
-constexpr std::uint32_t kSumSubtitle = 0x998A8870;
+constexpr std::uint32_t kWireDim = palette::withAlphaByte(palette::kMuted, 0xCC);
+constexpr std::uint32_t kWireLabel = palette::withAlphaByte(palette::kMuted, 0xA6);
+constexpr std::uint32_t kSumWave = palette::withAlphaByte(palette::kLight, 0xCC);
+constexpr std::uint32_t kArrowIdle = palette::withAlphaByte(palette::kMuted, 0x73);
+constexpr std::uint32_t kSumSubtitle = palette::withAlphaByte(palette::kMuted, 0x99);
 
 // A level wire's brightness: full while its handle is hot.
 float wireAlpha(bool hot, float level) { return hot ? 1.0f : clamp01(level * 0.6f + 0.25f); }

@@ -15,7 +15,7 @@ namespace orbi {
 namespace {
 
 constexpr float kArrowCell = 26.0f;
-constexpr std::uint32_t kWaveColour = 0x808DC63F;
+constexpr std::uint32_t kWaveColour = palette::withAlphaByte(palette::kAccent, 0x80);
 constexpr std::uint32_t kArrowIdle = palette::kBorder;
 
 // Acts on a press and on the second of two quick clicks, so that two quick

@@ -12,14 +12,14 @@
 namespace orbi {
 namespace {
 
-constexpr std::uint32_t kZoneFill = 0x0F8DC63F;
-constexpr std::uint32_t kZoneLabel = 0xCC8A8870;
-constexpr std::uint32_t kDividerColour = 0xCC8DC63F;
-constexpr std::uint32_t kChipHovered = 0x408DC63F;
-constexpr std::uint32_t kBaseLine = 0xCC2A3520;
-constexpr std::uint32_t kRouteColour = 0xD98DC63F;
-constexpr std::uint32_t kSoftHard = 0x998A8870;
-constexpr std::uint32_t kEmptyHint = 0x808A8870;
+constexpr std::uint32_t kZoneFill = palette::withAlphaByte(palette::kAccent, 0x0F);
+constexpr std::uint32_t kZoneLabel = palette::withAlphaByte(palette::kMuted, 0xCC);
+constexpr std::uint32_t kDividerColour = palette::withAlphaByte(palette::kAccent, 0xCC);
+constexpr std::uint32_t kChipHovered = palette::withAlphaByte(palette::kAccent, 0x40);
+constexpr std::uint32_t kBaseLine = palette::withAlphaByte(palette::kBorder, 0xCC);
+constexpr std::uint32_t kRouteColour = palette::withAlphaByte(palette::kAccent, 0xD9);
+constexpr std::uint32_t kSoftHard = palette::withAlphaByte(palette::kMuted, 0x99);
+constexpr std::uint32_t kEmptyHint = palette::withAlphaByte(palette::kMuted, 0x80);
 constexpr float kHeader = 11.0f;
 
 const char* modeWord(int mode) {

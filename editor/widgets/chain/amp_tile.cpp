@@ -20,7 +20,7 @@ constexpr float kMaxAttack = 2.0f;
 constexpr float kMaxHold = 2.0f;
 constexpr float kMaxDecay = 8.0f;
 constexpr float kReach = 13.0f;
-constexpr std::uint32_t kTempoPill = 0x478DC63F;
+constexpr std::uint32_t kTempoPill = palette::withAlphaByte(palette::kAccent, 0x47);
 constexpr const char* kHelp =
     "AMP - a second envelope over the whole drum: rise, hold, fall.\n"
     "drag a corner: attack, hold, decay  /  the pill: seconds or tempo  /  right-click: type";

@@ -17,7 +17,6 @@ constexpr float kAddBox = 16.0f;
 constexpr float kGap = 10.0f;
 constexpr float kMinTile = 120.0f;
 constexpr float kMaxTile = 300.0f;
-constexpr std::uint32_t kAddColour = 0x8A8870;
 constexpr const char* kPopup = "chain.addStage";
 constexpr const char* kAddHelp =
     "ADD A STAGE - the chain every drum runs through.\n"
@@ -88,9 +87,9 @@ void ChainStrip::drawAddStage(const ui::Rect& a) {
   const ui::Interaction it = ui::interact("chain.add", desc);
 
   ImDrawList* dl = ImGui::GetWindowDrawList();
-  ui::strokeRect(dl, box, withAlpha(kAddColour, it.hovered ? 0.55f : 0.3f), 3.0f, 1.0f);
+  ui::strokeRect(dl, box, withAlpha(palette::kMuted, it.hovered ? 0.55f : 0.3f), 3.0f, 1.0f);
   const ImVec2 c(box.x + box.width / 2.0f, box.y + box.height / 2.0f);
-  const std::uint32_t plus = withAlpha(kAddColour, it.hovered ? 0.9f : 0.5f);
+  const std::uint32_t plus = withAlpha(palette::kMuted, it.hovered ? 0.9f : 0.5f);
   const float arm = 4.0f * s;
   ui::drawLine(dl, ImVec2(c.x - arm, c.y), ImVec2(c.x + arm, c.y), plus, 1.0f);
   ui::drawLine(dl, ImVec2(c.x, c.y - arm), ImVec2(c.x, c.y + arm), plus, 1.0f);

@@ -15,8 +15,8 @@ namespace {
 constexpr float kSweep = 110.0f;  // a drag this long sweeps the whole range
 constexpr int kTransferPoints = 65;
 constexpr int kCrushPoints = 128;
-constexpr std::uint32_t kBoxFill = 0x80202C19;
-constexpr std::uint32_t kDim = 0x8C8A8870;
+constexpr std::uint32_t kBoxFill = palette::withAlphaByte(palette::kTrackFill, 0x80);
+constexpr std::uint32_t kDim = palette::withAlphaByte(palette::kMuted, 0x8C);
 constexpr const char* kHelp =
     "DRIVE - how hard the drum is pushed, and how coarsely it is sampled.\n"
     "drag the curve: drive  /  the pill: its shape  /  right of it: crush, shift for rate  /  right-click: "

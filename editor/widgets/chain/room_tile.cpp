@@ -17,9 +17,9 @@ constexpr float kSmallestPlot = 4.0f;
 constexpr int kBisectionSteps = 24;
 constexpr int kTailPoints = 41;
 constexpr float kTailEnd = 0.05f;  // the level that counts as the tail's end
-constexpr std::uint32_t kHot = 0xFFA4D165;
-constexpr std::uint32_t kBorderActive = 0xB38DC63F;
-constexpr std::uint32_t kOff = 0xFF2A3520;
+constexpr std::uint32_t kHot = palette::kAccentHovered;
+constexpr std::uint32_t kBorderActive = palette::withAlphaByte(palette::kAccent, 0xB3);
+constexpr std::uint32_t kOff = palette::kBorder;
 constexpr const char* kHandleNames[] = {"size", "mix", "damp"};
 constexpr const char* kHelp =
     "ROOM - the space this drum sits in, drawn as its decay tail.\n"

@@ -18,17 +18,20 @@
 #include "ui/draw/draw_log.h"
 #include "ui/geometry.h"
 #include "ui/interact/interaction.h"
+#include "ui/theme/palette.h"
 
 namespace orbi {
 
 namespace tilecolour {
-inline constexpr std::uint32_t kMuted = 0xFF8A8870;  // title, pill word
-inline constexpr std::uint32_t kLight = 0xFFF0EED8;  // hover label, cold handle
-inline constexpr std::uint32_t kCurve = 0xFF8DC63F;  // curve stroke, hot handle
-inline constexpr std::uint32_t kFill = 0x298DC63F;   // under the transient and amp curves
-inline constexpr std::uint32_t kFilterFill = 0x248DC63F;
-inline constexpr std::uint32_t kPill = 0xFF202C19;
-inline constexpr std::uint32_t kDashed = 0x408A8870;  // reference lines
+inline constexpr std::uint32_t kMuted = ui::palette::kMuted;   // title, pill word
+inline constexpr std::uint32_t kLight = ui::palette::kLight;   // hover label, cold handle
+inline constexpr std::uint32_t kCurve = ui::palette::kAccent;  // curve stroke, hot handle
+inline constexpr std::uint32_t kFill =
+    ui::palette::withAlphaByte(ui::palette::kAccent, 0x29);  // under the transient and amp curves
+inline constexpr std::uint32_t kFilterFill = ui::palette::withAlphaByte(ui::palette::kAccent, 0x24);
+inline constexpr std::uint32_t kPill = ui::palette::kTrackFill;
+inline constexpr std::uint32_t kDashed =
+    ui::palette::withAlphaByte(ui::palette::kMuted, 0x40);  // reference lines
 }  // namespace tilecolour
 
 // What a frame's interaction asks of a tile; at most one per frame.

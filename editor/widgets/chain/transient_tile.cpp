@@ -15,7 +15,7 @@ constexpr double kCurveSeconds = 0.45;
 constexpr double kCurveRate = 3000.0;  // the followers' coefficients; stepped once a point
 constexpr float kReach = 14.0f;
 constexpr float kSweep = 120.0f;  // scaled pixels upwards from -1 to 1
-constexpr std::uint32_t kReferenceColour = 0x598A8870;
+constexpr std::uint32_t kReferenceColour = palette::withAlphaByte(palette::kMuted, 0x59);
 constexpr const char* kHelp =
     "TRANSIENT - the strike against what follows it, drawn as the shape it imposes.\n"
     "drag the onset: lift or duck the strike  /  drag the tail: lift or duck the body  /  right-click: type";

@@ -31,8 +31,41 @@ using ui::TextStyle;
 
 namespace {
 
-constexpr std::uint32_t kGreen = 0x8DC63F;  // the accent without alpha
-constexpr std::uint32_t kGrey = 0x8A8870;   // the muted tone without alpha
+// The graph's tints of the palette.
+constexpr std::uint32_t kEnvelopeCurve = palette::withAlphaByte(palette::kAccent, 0x8C);
+constexpr std::uint32_t kResonanceCurve = palette::withAlphaByte(palette::kAccent, 0x8C);
+constexpr std::uint32_t kPitchCurve = palette::withAlphaByte(palette::kAccentHovered, 0xE6);
+constexpr std::uint32_t kBasePitch = palette::withAlphaByte(palette::kMuted, 0x73);
+// The hits behind the body.
+constexpr std::uint32_t kGhost = palette::withAlphaByte(palette::kAccent, 0x29);
+constexpr std::uint32_t kGhostPitch = palette::withAlphaByte(palette::kAccentHovered, 0x29);
+// The sample's own length and the length it plays: lines and words.
+constexpr std::uint32_t kRecordedLength = palette::withAlphaByte(palette::kMuted, 0x4D);
+constexpr std::uint32_t kPlayedLength = palette::withAlphaByte(palette::kAccent, 0xD9);
+constexpr std::uint32_t kToneWord = palette::withAlphaByte(palette::kMuted, 0x80);
+constexpr std::uint32_t kBankWave = palette::withAlphaByte(palette::kAccent, 0xBF);
+constexpr std::uint32_t kDetunedWave = palette::withAlphaByte(palette::kAccent, 0x4D);
+constexpr std::uint32_t kBandFill = palette::withAlphaByte(palette::kAccent, 0x29);
+// The band's centre line.
+constexpr std::uint32_t kBandCentre = palette::withAlphaByte(palette::kAccent, 0xB3);
+constexpr std::uint32_t kCutoffRegion = palette::withAlphaByte(palette::kAccent, 0x21);
+constexpr std::uint32_t kCutoffLine = palette::withAlphaByte(palette::kAccent, 0xBF);
+constexpr std::uint32_t kWidthAxes = palette::withAlphaByte(palette::kMuted, 0x59);
+constexpr std::uint32_t kWidthFill = palette::withAlphaByte(palette::kAccent, 0x73);
+constexpr std::uint32_t kLfoBar = palette::withAlphaByte(palette::kLfoBlue, 0x38);
+constexpr std::uint32_t kEnvelopeBar = palette::withAlphaByte(palette::kEnvelopeGreen, 0x47);
+constexpr std::uint32_t kMacroDot = palette::withAlphaByte(palette::kMacroOrange, 0xCC);
+constexpr std::uint32_t kLfoRing = palette::withAlphaByte(palette::kLfoBlue, 0xE6);
+constexpr std::uint32_t kEnvelopeRing = palette::withAlphaByte(palette::kEnvelopeGreen, 0xE6);
+// Frequencies, the width bar's L and R, the top strip.
+constexpr std::uint32_t kCaption = palette::withAlphaByte(palette::kMuted, 0x99);
+constexpr std::uint32_t kHint = palette::withAlphaByte(palette::kMuted, 0xBF);
+constexpr std::uint32_t kDirectionHint = palette::withAlphaByte(palette::kMuted, 0xCC);
+// The free-running mode word, at rest.
+constexpr std::uint32_t kTrigOff = palette::withAlphaByte(palette::kMuted, 0xB3);
+constexpr std::uint32_t kEmptyChipBorder = palette::withAlphaByte(palette::kMuted, 0x4D);
+constexpr std::uint32_t kEmptyChipText = palette::withAlphaByte(palette::kMuted, 0x66);
+
 constexpr float kShapeEpsilon = 0.000001f;
 constexpr std::uint32_t kSparkleSeed = 0x5417AE;
 constexpr float kToneWordInset = 36.0f;  // how far a tone word may move in from its end
@@ -132,7 +165,7 @@ class Painter {
     if (isBody(l_, graph::body_type::kMetal) || isHit(l_, graph::hit_type::kHighPass)) lowPass();
     if (isHit(l_, graph::hit_type::kClap)) clapSpacing();
     widthBar();
-    curve([&](float t) { return envelopeY(l_.shape, t); }, 0x8C8DC63F, 1.5f);
+    curve([&](float t) { return envelopeY(l_.shape, t); }, kEnvelopeCurve, 1.5f);
     if (hasPitchLayer(l_)) pitchLayer();
     ui::strokeRect(dl_, r_, palette::kBorder, 0.0f, 1.0f);
     // Chips under the handles: a handle is never hidden by one.
@@ -209,7 +242,7 @@ class Painter {
   void waveform(const ui::WaveOverview& overview, bool overDirection) {
     const bool rated = sampledRate(l_) != nullptr;
     ui::WaveformStyle style;
-    style.colour = withAlpha(kGrey, !rated ? 0.28f : overDirection ? 0.8f : 0.55f);
+    style.colour = withAlpha(palette::kMuted, !rated ? 0.28f : overDirection ? 0.8f : 0.55f);
     style.height = rated ? 0.8f : 0.6f;
     style.gain = 1.0f;
     const float frames = static_cast<float>(overview.size());
@@ -227,34 +260,34 @@ class Painter {
     const float top = r_.y + 0.1f * r_.height, bottom = r_.y + 0.9f * r_.height;
     const float recorded = mirrored(r_.x + r_.width * clamp01(rate->sampleSeconds / l_.window), rev);
     if (recorded > r_.x + s_ && recorded < r_.x + r_.width - s_) {
-      vLine(recorded, top, bottom, 0x4D8A8870, 1.0f);
+      vLine(recorded, top, bottom, kRecordedLength, 1.0f);
       const float labelX = rev ? recorded - 3.0f * s_ - 64.0f * s_ : recorded + 3.0f * s_;
       ui::drawText(dl_, {labelX, top - 11.0f * s_, 64.0f * s_, 10.0f * s_}, "as recorded", TextStyle::Caption,
-                   0x4D8A8870, rev ? TextAlign::Right : TextAlign::Left);
+                   kRecordedLength, rev ? TextAlign::Right : TextAlign::Left);
     }
     const float played = mirrored(r_.x + r_.width * clamp01(graph::sampleDuration(*rate) / l_.window), rev);
-    vLine(played, top, bottom, 0xD98DC63F, 2.0f);
+    vLine(played, top, bottom, kPlayedLength, 2.0f);
     if (rev) {
       ui::drawText(dl_, {r_.x + 3.0f * s_, bottom, 60.0f * s_, 10.0f * s_}, "reversed", TextStyle::Caption,
-                   0xD98DC63F);
+                   kPlayedLength);
     }
   }
 
   void ghosts() {
     const GhostCurves g = ghostCurves(l_, g_.hitShapes);
     for (const graph::Shape& hit : g_.hitShapes) {
-      if (g.pitch) ghostCurve([&](float t) { return y(graph::pitchAt(l_.half, hit, t)); }, 0x29A4D165);
-      if (g.envelope) ghostCurve([&](float t) { return envelopeY(hit, t); }, 0x298DC63F);
+      if (g.pitch) ghostCurve([&](float t) { return y(graph::pitchAt(l_.half, hit, t)); }, kGhostPitch);
+      if (g.envelope) ghostCurve([&](float t) { return envelopeY(hit, t); }, kGhost);
       if (g.partials) {
         for (int k = 0; k < 5; ++k) {
           const float py = y(modalPartial(hit, k));
-          ui::drawLine(dl_, at(r_.x + 2.0f * s_, py), at(x((1.0f - 0.12f * k) * hit.decay), py), 0x298DC63F,
+          ui::drawLine(dl_, at(r_.x + 2.0f * s_, py), at(x((1.0f - 0.12f * k) * hit.decay), py), kGhost,
                        1.0f);
         }
       }
       if (g.filter) {
         const float fy = y(graph::toneFrequency(l_.nodes, hit));
-        ui::fillRect(dl_, {r_.x + 2.0f * s_, fy - s_, 16.0f * s_, 2.0f * s_}, 0x298DC63F);
+        ui::fillRect(dl_, {r_.x + 2.0f * s_, fy - s_, 16.0f * s_, 2.0f * s_}, kGhost);
       }
     }
   }
@@ -271,8 +304,8 @@ class Painter {
     const float mid = band.y + 0.5f * band.height;
     const bool on = active(index);
     // Rising to the right with brightness, the right end under the handle.
-    line(at(band.x, mid - tilt), at(band.x + band.width, mid + tilt), withAlpha(0xD0A828, on ? 0.95f : 0.5f),
-         on ? 2.5f : 1.5f);
+    line(at(band.x, mid - tilt), at(band.x + band.width, mid + tilt),
+         withAlpha(palette::kWarning, on ? 0.95f : 0.5f), on ? 2.5f : 1.5f);
     toneTilt_ = tilt;
     hasToneLine_ = true;
   }
@@ -297,8 +330,8 @@ class Painter {
                                   half(leftHigh, in)};
     const ui::Rect brightBoxes[] = {half(leftHigh, 0.0f), half(!leftHigh, 0.0f), half(leftHigh, -in),
                                     half(!leftHigh, -in)};
-    label(darkBoxes, "dark", TextStyle::Caption, 0x808A8870);
-    label(brightBoxes, "bright", TextStyle::Caption, 0x808A8870, TextAlign::Right);
+    label(darkBoxes, "dark", TextStyle::Caption, kToneWord);
+    label(brightBoxes, "bright", TextStyle::Caption, kToneWord, TextAlign::Right);
   }
 
   void modalPartials() {
@@ -307,9 +340,9 @@ class Painter {
       const float d = shape.decay * (1.0f - 0.12f * k);
       const float a = kModalWeights[k] * (k == 0 ? 1.0f : 0.3f + 0.7f * clamp01(shape.tone));
       const float py = y(modalPartial(shape, k));
-      hLine(r_.x + 2.0f * s_, x(d), py, withAlpha(kGreen, clampTo(a, 0.12f, 0.85f)),
+      hLine(r_.x + 2.0f * s_, x(d), py, withAlpha(palette::kAccent, clampTo(a, 0.12f, 0.85f)),
             clampTo(3.0f * a, 1.0f, 3.0f));
-      hLine(x(d), x(2.5f * d), py, withAlpha(kGreen, clampTo(0.3f * a, 0.05f, 0.25f)), 1.0f);
+      hLine(x(d), x(2.5f * d), py, withAlpha(palette::kAccent, clampTo(0.3f * a, 0.05f, 0.25f)), 1.0f);
     }
   }
 
@@ -327,8 +360,8 @@ class Painter {
         alpha = clampTo(0.65f - (1.2f - shape.tone) * 0.14f * static_cast<float>(j), 0.08f, 0.65f);
       }
       const float width = l_.half.mode == graph::body_type::kFm && k == 0 ? 2.0f : 1.0f;
-      hLine(r_.x + 2.0f * s_, x(shape.decay), y(f), withAlpha(kGreen, alpha), width);
-      hLine(x(shape.decay), x(2.5f * shape.decay), y(f), withAlpha(kGreen, 0.28f * alpha), 1.0f);
+      hLine(r_.x + 2.0f * s_, x(shape.decay), y(f), withAlpha(palette::kAccent, alpha), width);
+      hLine(x(shape.decay), x(2.5f * shape.decay), y(f), withAlpha(palette::kAccent, 0.28f * alpha), 1.0f);
     }
   }
 
@@ -354,8 +387,8 @@ class Painter {
     }
     const graph::Node* detune = graph::firstOfKind(l_.nodes, NodeKind::kDetune);
     const float cents = detune ? graph::nodeDisplayValue(*detune) : 0.0f;
-    if (cents > 0.5f) bankWave(band, bank, std::exp2(cents / 1200.0f), 0x4D8DC63F);
-    bankWave(band, bank, 1.0f, 0xBF8DC63F);
+    if (cents > 0.5f) bankWave(band, bank, std::exp2(cents / 1200.0f), kDetunedWave);
+    bankWave(band, bank, 1.0f, kBankWave);
   }
 
   // The band's or the cutoff's frequency beside its line: under the top
@@ -380,7 +413,7 @@ class Painter {
       }
     }
     const std::size_t i = ink_.place(inks);
-    ui::drawText(dl_, boxes[i], text, TextStyle::Caption, 0x998A8870, alignments[i]);
+    ui::drawText(dl_, boxes[i], text, TextStyle::Caption, kCaption, alignments[i]);
     ink_.panel(inks[i]);
   }
 
@@ -388,10 +421,10 @@ class Painter {
     const float fc = graph::toneFrequency(l_.nodes, l_.shape);
     const float o = graph::bandOctaves(l_.half, l_.nodes, l_.shape);
     const float top = y(fc * std::exp2(o)), bottom = y(fc * std::exp2(-o));
-    ui::fillRect(dl_, {r_.x + 2.0f * s_, top, std::max(r_.width - 4.0f * s_, 0.0f), bottom - top}, 0x298DC63F,
+    ui::fillRect(dl_, {r_.x + 2.0f * s_, top, std::max(r_.width - 4.0f * s_, 0.0f), bottom - top}, kBandFill,
                  2.0f);
     ui::fillRect(dl_, {r_.x + 2.0f * s_, y(fc) - 0.5f * s_, std::max(r_.width - 4.0f * s_, 0.0f), s_},
-                 0xB38DC63F);
+                 kBandCentre);
     ink_.line(at(r_.x, y(fc)), at(r_.x + r_.width, y(fc)), s_);
     frequencyLabel_ = FrequencyLabel{fc, top, y(fc)};
   }
@@ -401,12 +434,12 @@ class Painter {
     const float yc = y(fc);
     if (yc < r_.y || yc > r_.y + r_.height) return;
     const ui::Rect region{r_.x + 2.0f * s_, yc, std::max(r_.width - 4.0f * s_, 0.0f), r_.y + r_.height - yc};
-    ui::fillRect(dl_, region, 0x218DC63F, 2.0f);
+    ui::fillRect(dl_, region, kCutoffRegion, 2.0f);
     const graph::Node* shimmer = graph::firstOfKind(l_.nodes, NodeKind::kShimmer);
     const float n = shimmer ? graph::normalised(*shimmer) : 0.0f;
     if (n > 0.001f && region.height > 2.0f * s_) {
       Sparkles random;
-      const std::uint32_t colour = withAlpha(kGreen, 0.1f + 0.35f * n);
+      const std::uint32_t colour = withAlpha(palette::kAccent, 0.1f + 0.35f * n);
       const int count = static_cast<int>(std::floor(220.0f * n));
       const float side = 1.2f * s_;
       for (int i = 0; i < count; ++i) {
@@ -415,7 +448,7 @@ class Painter {
         ui::fillRect(dl_, {px, py, side, side}, colour);
       }
     }
-    ui::fillRect(dl_, {region.x, yc - 0.5f * s_, region.width, s_}, 0xBF8DC63F);
+    ui::fillRect(dl_, {region.x, yc - 0.5f * s_, region.width, s_}, kCutoffLine);
     ink_.line(at(region.x, yc), at(region.x + region.width, yc), s_);
     if (const graph::Node* resonance = graph::firstOfKind(l_.nodes, NodeKind::kResonance)) {
       const float q = graph::normalised(*resonance);
@@ -439,7 +472,7 @@ class Painter {
                              u * u * seg[0].y + 2 * u * t * seg[1].y + t * t * seg[2].y));
       }
     }
-    stroke(points_, 0x8C8DC63F, 1.5f);
+    stroke(points_, kResonanceCurve, 1.5f);
   }
 
   void clapSpacing() {
@@ -449,8 +482,8 @@ class Painter {
     for (int i = 0; i < 3; ++i) {
       const float t = static_cast<float>(i) * v / 1000.0f / l_.window;
       if (t > 1.0f) break;
-      vLine(r_.x + r_.width * clamp01(t), r_.y, r_.y + r_.height, withAlpha(kGreen, 0.85f - 0.2f * i),
-            i == 0 ? 2.0f : 1.5f);
+      vLine(r_.x + r_.width * clamp01(t), r_.y, r_.y + r_.height,
+            withAlpha(palette::kAccent, 0.85f - 0.2f * i), i == 0 ? 2.0f : 1.5f);
     }
   }
 
@@ -463,28 +496,28 @@ class Painter {
     const float mid = bar.y + 0.5f * bar.height, cx = bar.x + 0.5f * bar.width;
     const float n = graph::normalised(*width);
     ink_.panel({bar.x - 8.0f * s_, bar.y - 3.0f * s_, bar.width + 16.0f * s_, bar.height + 6.0f * s_});
-    hLine(bar.x, bar.x + bar.width, mid, 0x598A8870, 1.0f);
-    vLine(cx, bar.y, bar.y + bar.height, 0x598A8870, 1.0f);
-    ui::drawText(dl_, {bar.x - 8.0f * s_, bar.y, 8.0f * s_, bar.height}, "L", TextStyle::Caption, 0x998A8870,
+    hLine(bar.x, bar.x + bar.width, mid, kWidthAxes, 1.0f);
+    vLine(cx, bar.y, bar.y + bar.height, kWidthAxes, 1.0f);
+    ui::drawText(dl_, {bar.x - 8.0f * s_, bar.y, 8.0f * s_, bar.height}, "L", TextStyle::Caption, kCaption,
                  TextAlign::Right);
-    ui::drawText(dl_, {bar.x + bar.width, bar.y, 8.0f * s_, bar.height}, "R", TextStyle::Caption, 0x998A8870);
+    ui::drawText(dl_, {bar.x + bar.width, bar.y, 8.0f * s_, bar.height}, "R", TextStyle::Caption, kCaption);
     const float half = std::max(n * 0.5f * bar.width, 2.0f * s_);
-    ui::fillRect(dl_, {cx - half, bar.y, 2.0f * half, bar.height}, 0x738DC63F, 3.0f);
+    ui::fillRect(dl_, {cx - half, bar.y, 2.0f * half, bar.height}, kWidthFill, 3.0f);
     if (isHit(l_, graph::hit_type::kClap)) {
       const float spread = n * 0.5f * bar.width;
       const float ticks[] = {cx - spread, cx + spread, cx};
       for (int i = 0; i < 3; ++i) {
         vLine(ticks[i], bar.y - 3.0f * s_, bar.y + bar.height + 3.0f * s_,
-              withAlpha(kGreen, 0.85f - 0.2f * i), i == 0 ? 2.0f : 1.5f);
+              withAlpha(palette::kAccent, 0.85f - 0.2f * i), i == 0 ? 2.0f : 1.5f);
       }
     }
   }
 
   void pitchLayer() {
     const float base = y(graph::baseFrequency(l_.half, l_.shape));
-    ui::drawLine(dl_, at(r_.x, base), at(r_.x + r_.width, base), 0x738A8870, 1.0f, 2.0f, 3.0f);
+    ui::drawLine(dl_, at(r_.x, base), at(r_.x + r_.width, base), kBasePitch, 1.0f, 2.0f, 3.0f);
     ink_.line(at(r_.x, base), at(r_.x + r_.width, base), s_);
-    curve([&](float t) { return y(graph::pitchAt(l_.half, l_.shape, t)); }, 0xE6A4D165, 2.0f);
+    curve([&](float t) { return y(graph::pitchAt(l_.half, l_.shape, t)); }, kPitchCurve, 2.0f);
   }
 
   // A bar along the node's axis from a to b (offsets from the handle).
@@ -503,13 +536,13 @@ class Painter {
     const float sign = vertical ? -1.0f : 1.0f;
     if (node.hasLfo && node.lfoAmount > 0.0f) {
       const float reach = clampTo(node.lfoAmount * half * 0.5f, 2.0f * s_, half);
-      axisBar(p, vertical, -reach, reach, 6.0f * s_, 3.0f, 0x384A9EFF);
+      axisBar(p, vertical, -reach, reach, 6.0f * s_, 3.0f, kLfoBar);
     }
     if (node.hasModEnvelope && node.modEnvelopeAmount != 0.0f) {
       const float length = clampTo(node.modEnvelopeAmount * half, -half, half);
-      axisBar(p, vertical, 0.0f, sign * length, 5.0f * s_, 2.5f, 0x474AFF7A);
+      axisBar(p, vertical, 0.0f, sign * length, 5.0f * s_, 2.5f, kEnvelopeBar);
     }
-    if (node.hasMacro) ui::fillCircle(dl_, at(p.x + 7.0f * s_, p.y), 2.0f * s_, 0xCCFF9A4A);
+    if (node.hasMacro) ui::fillCircle(dl_, at(p.x + 7.0f * s_, p.y), 2.0f * s_, kMacroDot);
     if (node.hasLive) {
       const float offset = sign * (node.liveAmount - graph::normalised(node)) * half;
       ui::fillCircle(dl_, vertical ? at(p.x, p.y + offset) : at(p.x + offset, p.y), 2.5f * s_,
@@ -526,9 +559,9 @@ class Painter {
     ui::fillCircle(dl_, at(p->x, p->y), 4.0f * s_, on ? palette::kAccentHovered : palette::kAccent);
     ui::fillCircle(dl_, at(p->x, p->y), 1.5f * s_, palette::kDarkFill);
     if (node.hasLfo) {
-      ui::strokeCircle(dl_, at(p->x, p->y), 6.0f * s_, 0xE6000000 | palette::kLfoBlue, 1.0f);
+      ui::strokeCircle(dl_, at(p->x, p->y), 6.0f * s_, kLfoRing, 1.0f);
     } else if (node.hasModEnvelope) {
-      ui::strokeCircle(dl_, at(p->x, p->y), 6.0f * s_, 0xE6000000 | palette::kEnvelopeGreen, 1.0f);
+      ui::strokeCircle(dl_, at(p->x, p->y), 6.0f * s_, kEnvelopeRing, 1.0f);
     }
     ink_.disc(at(p->x, p->y), 6.0f * s_);
     ui::logHandle(&g_, node.label ? node.label : "", at(p->x, p->y),
@@ -559,7 +592,7 @@ class Painter {
     if (g_.breatheEnabled && g_.breathe) {
       hint.append("    /    ").append(node.hasBreathe ? "shift-drag: breathe" : "shift-drag: add breathe");
     }
-    hintLine(hint, 0xBF8A8870);
+    hintLine(hint, kHint);
   }
 
   void hintLine(std::string_view text, std::uint32_t colour) {
@@ -576,7 +609,7 @@ class Painter {
                                   textInk(strip, text, TextStyle::Caption, TextAlign::Centre)};
     const std::size_t i = ink_.place(inks);
     const TextAlign alignment = i == 0 ? TextAlign::Left : i == 1 ? TextAlign::Right : TextAlign::Centre;
-    ui::drawText(dl_, strip, text, TextStyle::Caption, 0x998A8870, alignment);
+    ui::drawText(dl_, strip, text, TextStyle::Caption, kCaption, alignment);
     ink_.panel(inks[i]);
   }
 
@@ -614,13 +647,13 @@ class Painter {
     const bool hot = g_.hoveredChipNode() == i;
     const ui::Rect& c = *chip;
     ui::fillRect(dl_, c, withAlpha(palette::kDarkFill, hot ? 0.96f : 0.82f), 3.0f);
-    ui::strokeRect(dl_, c, withAlpha(kGreen, hot ? 1.0f : 0.55f), 3.0f, 1.0f);
+    ui::strokeRect(dl_, c, withAlpha(palette::kAccent, hot ? 1.0f : 0.55f), 3.0f, 1.0f);
     ink_.panel(c);
     shapeIcon(ui::Rect{c.x, c.y, 18.0f * s_, c.height}.inset(3.0f * s_, 3.0f * s_),
-              std::clamp(node.lfoShape, 0, 5), withAlpha(kGreen, hot ? 1.0f : 0.85f));
+              std::clamp(node.lfoShape, 0, 5), withAlpha(palette::kAccent, hot ? 1.0f : 0.85f));
     const int trig = std::clamp(node.lfoTrig, 0, 4);
     const std::uint32_t trigColour =
-        trig == 0 ? (hot ? 0xFF8A8870 : 0xB38A8870) : withAlpha(kGreen, hot ? 1.0f : 0.85f);
+        trig == 0 ? (hot ? palette::kMuted : kTrigOff) : withAlpha(palette::kAccent, hot ? 1.0f : 0.85f);
     ui::drawText(dl_, {c.x + 18.0f * s_, c.y, 24.0f * s_, c.height}, kTrigModes[trig], TextStyle::Caption,
                  trigColour, TextAlign::Centre);
     for (float sx : {18.0f, 42.0f}) {
@@ -643,10 +676,11 @@ class Painter {
     const bool hot = has && g_.overChoiceChip();
     ui::fillRect(dl_, *chip, withAlpha(palette::kDarkFill, hot ? 0.96f : has ? 0.82f : 0.45f), 3.0f);
     ink_.panel(*chip);
-    ui::strokeRect(dl_, *chip, has ? withAlpha(kGreen, hot ? 1.0f : 0.55f) : 0x4D8A8870, 3.0f, 1.0f);
+    ui::strokeRect(dl_, *chip, has ? withAlpha(palette::kAccent, hot ? 1.0f : 0.55f) : kEmptyChipBorder, 3.0f,
+                   1.0f);
     const ui::Rect inside = chip->inset(3.0f * s_, 3.0f * s_);
     if (!has) {
-      ui::drawText(dl_, inside, "(no samples)", TextStyle::Caption, 0x668A8870, TextAlign::Centre);
+      ui::drawText(dl_, inside, "(no samples)", TextStyle::Caption, kEmptyChipText, TextAlign::Centre);
       return;
     }
     const int index =
@@ -658,9 +692,9 @@ class Painter {
 
   void hints(bool overDirection) {
     if (g_.hoveredChipNode() >= 0) {
-      hintLine("click the wave = shape,  the mode = trig,  the division = rate", 0xBF8A8870);
+      hintLine("click the wave = shape,  the mode = trig,  the division = rate", kHint);
     } else if (overDirection) {
-      hintLine(reversed(l_) ? "click: play forwards" : "click: play backwards", 0xCC8A8870);
+      hintLine(reversed(l_) ? "click: play forwards" : "click: play backwards", kDirectionHint);
     }
   }
 

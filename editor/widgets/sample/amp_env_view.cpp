@@ -19,8 +19,8 @@ constexpr float kDecayShare = 0.6f;
 constexpr float kTailStart = 6.0f;
 constexpr float kPeakReach = 8.0f;
 constexpr float kOneTimeConstant = 0.3679f;
-constexpr std::uint32_t kTailHandle = 0xFFD0A828;
-constexpr std::uint32_t kCaption = 0x8C8A8870;
+constexpr std::uint32_t kTailHandle = palette::kWarning;
+constexpr std::uint32_t kCaption = palette::withAlphaByte(palette::kMuted, 0x8C);
 
 }  // namespace
 

@@ -17,8 +17,8 @@ namespace {
 constexpr float kSweep = 160.0f;  // pixels (times the scale) for a whole axis
 constexpr float kGrainRate = 48000.0f;
 constexpr int kHumpSegments = 16;
-constexpr std::uint32_t kGrainFill = 0x598DC63F;
-constexpr std::uint32_t kCaption = 0x8C8A8870;
+constexpr std::uint32_t kGrainFill = palette::withAlphaByte(palette::kAccent, 0x59);
+constexpr std::uint32_t kCaption = palette::withAlphaByte(palette::kMuted, 0x8C);
 
 }  // namespace
 

@@ -23,15 +23,15 @@ constexpr float kSweep = 160.0f;
 constexpr float kSmallestWindow = 0.001f;
 constexpr float kSmallestSpan = 0.0001f;
 
-constexpr std::uint32_t kStartBar = 0xFFA4D165;
-constexpr std::uint32_t kEndBar = 0xFFD0A828;
-constexpr std::uint32_t kFadeOutline = 0x80A4D165;
-constexpr std::uint32_t kGainIdle = 0xCC8A8870;
-constexpr std::uint32_t kFooter = 0x998A8870;
-constexpr std::uint32_t kFirstMarker = 0x66D0A828;
-constexpr std::uint32_t kEmptyHint = 0xB38A8870;
-constexpr std::uint32_t kSprayBand = 0x248DC63F;
-constexpr std::uint32_t kSprayEdge = 0xCCD0A828;
+constexpr std::uint32_t kStartBar = palette::kAccentHovered;
+constexpr std::uint32_t kEndBar = palette::kWarning;
+constexpr std::uint32_t kFadeOutline = palette::withAlphaByte(palette::kAccentHovered, 0x80);
+constexpr std::uint32_t kGainIdle = palette::withAlphaByte(palette::kMuted, 0xCC);
+constexpr std::uint32_t kFooter = palette::withAlphaByte(palette::kMuted, 0x99);
+constexpr std::uint32_t kFirstMarker = palette::withAlphaByte(palette::kWarning, 0x66);
+constexpr std::uint32_t kEmptyHint = palette::withAlphaByte(palette::kMuted, 0xB3);
+constexpr std::uint32_t kSprayBand = palette::withAlphaByte(palette::kAccent, 0x24);
+constexpr std::uint32_t kSprayEdge = palette::withAlphaByte(palette::kWarning, 0xCC);
 
 // A marker across the content, noted so the footer keeps clear of it.
 void bar(ImDrawList* dl, const ui::Rect& c, float x, std::uint32_t colour, InkMap& ink) {

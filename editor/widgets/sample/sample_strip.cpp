@@ -24,12 +24,12 @@ enum ChopCommand : std::uint32_t { kDetect = 1, kClear = 2, kDivideFirst = 10 };
 constexpr int kDivideChoices = 5;  // 4, 8, 16, 32, 64
 
 // Pill colours: fill, outline and text by state.
-constexpr std::uint32_t kOnFillHovered = 0xFF8DC63F;
-constexpr std::uint32_t kOnFill = 0xD98DC63F;
-constexpr std::uint32_t kOffFillHovered = 0xFF202C19;
-constexpr std::uint32_t kOffFill = 0xCC202C19;
-constexpr std::uint32_t kOffOutlineHovered = 0xE68A8870;
-constexpr std::uint32_t kOffOutline = 0x738A8870;
+constexpr std::uint32_t kOnFillHovered = palette::kAccent;
+constexpr std::uint32_t kOnFill = palette::withAlphaByte(palette::kAccent, 0xD9);
+constexpr std::uint32_t kOffFillHovered = palette::kTrackFill;
+constexpr std::uint32_t kOffFill = palette::withAlphaByte(palette::kTrackFill, 0xCC);
+constexpr std::uint32_t kOffOutlineHovered = palette::withAlphaByte(palette::kMuted, 0xE6);
+constexpr std::uint32_t kOffOutline = palette::withAlphaByte(palette::kMuted, 0x73);
 
 bool usable(const ui::Rect& r) { return r.width > 0.0f && r.height > 0.0f; }
 

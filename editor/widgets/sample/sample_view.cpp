@@ -17,7 +17,7 @@ namespace {
 constexpr float kFadeFlags = 10.0f;  // the fade handles' band along the content's top
 
 constexpr float kTitleStrip = 18.0f;
-constexpr std::uint32_t kWaveDim = 0x598A8870;
+constexpr std::uint32_t kWaveDim = palette::withAlphaByte(palette::kMuted, 0x59);
 constexpr float kPeakHeight = 0.96f;
 // Typed start and end keep this much of the sample between them.
 constexpr float kSmallestWindow = 0.001f;

@@ -4,6 +4,7 @@
 
 #include "ui/context.h"
 #include "ui/draw/shapes.h"
+#include "ui/theme/palette.h"
 
 namespace orbi {
 namespace {
@@ -15,7 +16,7 @@ constexpr float kMiddleRow = 46.0f;
 constexpr float kSpeedRow = 46.0f;
 constexpr float kGap = 8.0f;
 constexpr float kLeastSample = 72.0f;  // a sample view whose handles can all be taken
-constexpr std::uint32_t kConnector = 0x998A8870;
+constexpr std::uint32_t kConnector = ui::palette::withAlphaByte(ui::palette::kMuted, 0x99);
 
 // Takes up to c (not below 0) from the height left.
 float cut(float& left, float c) {

@@ -18,11 +18,11 @@ constexpr float kFanSemitones = 7.0f;
 constexpr float kShortestBar = 0.02f;  // of the width
 constexpr float kTuneRange = 24.0f;
 constexpr float kFanDrop = 6.0f;  // the fan handle hangs this far below the bar's middle
-constexpr std::uint32_t kUnityMark = 0x598A8870;
-constexpr std::uint32_t kFanFill = 0x388DC63F;
-constexpr std::uint32_t kFanHandle = 0xFFD0A828;
-constexpr std::uint32_t kReadout = 0xB38A8870;
-constexpr std::uint32_t kCaption = 0x808A8870;
+constexpr std::uint32_t kUnityMark = palette::withAlphaByte(palette::kMuted, 0x59);
+constexpr std::uint32_t kFanFill = palette::withAlphaByte(palette::kAccent, 0x38);
+constexpr std::uint32_t kFanHandle = palette::kWarning;
+constexpr std::uint32_t kReadout = palette::withAlphaByte(palette::kMuted, 0xB3);
+constexpr std::uint32_t kCaption = palette::withAlphaByte(palette::kMuted, 0x80);
 
 }  // namespace
 

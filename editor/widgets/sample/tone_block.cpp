@@ -24,9 +24,9 @@ constexpr float kResponseRate = 48000.0f;
 constexpr float kLowestFrequency = 20.0f;
 constexpr float kHighestFrequency = 20000.0f;
 constexpr float kTwoPi = 2.0f * std::numbers::pi_v<float>;
-constexpr std::uint32_t kReference = 0x408A8870;
-constexpr std::uint32_t kDim = 0x808A8870;
-constexpr std::uint32_t kCaption = 0x808A8870;
+constexpr std::uint32_t kReference = palette::withAlphaByte(palette::kMuted, 0x40);
+constexpr std::uint32_t kDim = palette::withAlphaByte(palette::kMuted, 0x80);
+constexpr std::uint32_t kCaption = palette::withAlphaByte(palette::kMuted, 0x80);
 
 int columns(float width) { return std::max(static_cast<int>(width / ui::scale()), 2); }
 
