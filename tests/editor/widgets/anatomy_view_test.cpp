@@ -179,8 +179,11 @@ TEST(AnatomyView, TheBleedRunsClearOfTheAddTileAndOfTheSecondHit) {
   const ui::Rect& second = rig.view.layout.secondHit.column;
   const ImVec2 start(hit.x + hit.width / 2.0f, second.y + second.height);
   ASSERT_NE(rig.lineFrom(start), nullptr);
-  for (const ImVec2& p : rig.lineFrom(start)->points)
-    if (p.x <= second.x + second.width) EXPECT_GE(p.y, second.y + second.height);
+  for (const ImVec2& p : rig.lineFrom(start)->points) {
+    if (p.x <= second.x + second.width) {
+      EXPECT_GE(p.y, second.y + second.height);
+    }
+  }
 }
 
 TEST(AnatomyView, TypedLevelsAreClamped) {

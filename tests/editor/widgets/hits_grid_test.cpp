@@ -246,7 +246,9 @@ TEST(HitsGrid, EachRateCodeIsTheNearestToItsOwnTicksAndFasterThanTheLast) {
   for (int code = 0; code < HitsGrid::kRateCodes; ++code) {
     SCOPED_TRACE(code);
     EXPECT_EQ(HitsGrid::rateCode(HitsGrid::rateTicks(code)), code);
-    if (code > 0) EXPECT_LT(HitsGrid::rateTicks(code), HitsGrid::rateTicks(code - 1));
+    if (code > 0) {
+      EXPECT_LT(HitsGrid::rateTicks(code), HitsGrid::rateTicks(code - 1));
+    }
   }
   EXPECT_EQ(HitsGrid::rateTicks(-1), 24);
   EXPECT_EQ(HitsGrid::rateTicks(HitsGrid::kRateCodes), 24);
