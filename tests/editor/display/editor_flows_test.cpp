@@ -8,8 +8,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <optional>
@@ -31,7 +31,7 @@
 #include "support/editor/bench_scene.h"
 #include "support/editor/editor_session.h"
 #include "support/editor/wav_writer.h"
-#include "support/ui/snapshot_png.h"
+#include "support/ui/stored_picture.h"
 
 namespace orbi::test {
 namespace {
@@ -53,7 +53,8 @@ constexpr double kStepSeconds = 60.0 / kRenderTempo / 4.0;
 std::vector<float> renderedTrack(const std::vector<std::uint8_t>& state, int track) {
   host::TestHost renderHost;
   std::string error;
-  std::unique_ptr<host::Instance> instance = host::Instance::create(*builtClap(), renderHost, kPluginId, error);
+  std::unique_ptr<host::Instance> instance =
+      host::Instance::create(*builtClap(), renderHost, kPluginId, error);
   EXPECT_NE(instance, nullptr) << error;
   if (!instance || !instance->activate(kSampleRate, kBlockFrames)) return {};
   EXPECT_TRUE(instance->loadState(state, error)) << error;
@@ -234,8 +235,10 @@ class HomeFolder {
     setenv("HOME", path_.c_str(), 1);
   }
   ~HomeFolder() {
-    if (before_) setenv("HOME", before_->c_str(), 1);
-    else unsetenv("HOME");
+    if (before_)
+      setenv("HOME", before_->c_str(), 1);
+    else
+      unsetenv("HOME");
     std::filesystem::remove_all(path_);
   }
   const std::filesystem::path& path() const { return path_; }
@@ -372,7 +375,8 @@ TEST_F(EditorFlows, KitsFromTheHeader) {
 TEST_F(EditorFlows, ATypedTempoReachesTheState) {
   const ui::Rect field = view()->headerBar().tempoField();
   ASSERT_GT(field.width, 0.0f);
-  session->doubleClick(static_cast<int>(field.x + field.width / 2), static_cast<int>(field.y + field.height / 2));
+  session->doubleClick(static_cast<int>(field.x + field.width / 2),
+                       static_cast<int>(field.y + field.height / 2));
   key("ctrl+a");
   std::string error;
   ASSERT_TRUE(session->type("150", error)) << error;
@@ -419,7 +423,8 @@ TEST_F(EditorFlows, TheHitGraphByDragAndTypedEntry) {
   {
     SCOPED_TRACE("a right-click on a node opens the typed entry, Enter sets the value");
     const graph::Node node = graph.nodes[i];
-    const float wanted = std::round((node.displayLo + (node.displayHi - node.displayLo) * 0.25f) * 10.0f) / 10.0f;
+    const float wanted =
+        std::round((node.displayLo + (node.displayHi - node.displayLo) * 0.25f) * 10.0f) / 10.0f;
     ASSERT_GT(std::abs(graph::nodeDisplayValue(node) - wanted), std::abs(wanted) * 0.01f + 1e-3f);
     const graph::Point at = *graph::nodePosition(graph.layout(), node);
     session->click(static_cast<int>(at.x), static_cast<int>(at.y), 3);
@@ -434,29 +439,10 @@ TEST_F(EditorFlows, TheHitGraphByDragAndTypedEntry) {
   }
 }
 
-// Stored pictures of the editor's window: each channel within 8 of the
-// stored one, at most 0.5 % of the pixels off. ORBI_REWRITE_SNAPSHOTS=1
-// stores what is drawn now; a failing picture leaves the drawn one and its
-// difference beside the build's test files.
-constexpr int kChannelTolerance = 8;
-constexpr double kOffShare = 0.005;
-
+// Stored pictures of the editor's window (scripts/renew-pictures.sh renews
+// them).
 std::filesystem::path storedPicture(const std::string& name) {
   return std::filesystem::path(OB_TEST_DATA_DIR) / "editor_pictures" / (name + ".png");
-}
-
-// Differing pixels white, the rest the drawn picture darkened.
-host::Picture differenceOf(const host::Picture& drawn, const host::Picture& stored, std::size_t& off) {
-  host::Picture d = drawn;
-  off = 0;
-  for (std::size_t i = 0; i + 3 < d.rgba.size(); i += 4) {
-    int worst = 0;
-    for (int c = 0; c < 3; ++c) worst = std::max(worst, std::abs(drawn.rgba[i + c] - stored.rgba[i + c]));
-    const bool differs = worst > kChannelTolerance;
-    off += differs;
-    for (int c = 0; c < 3; ++c) d.rgba[i + c] = differs ? 255 : drawn.rgba[i + c] / 4;
-  }
-  return d;
 }
 
 class EditorPictures : public EditorFlows {
@@ -473,36 +459,18 @@ class EditorPictures : public EditorFlows {
     ASSERT_TRUE(drawn) << error;
     // Without a window manager the keyboard follows the pointer.
     session->move(static_cast<int>(session->width()) / 2, 4);
-    const std::filesystem::path stored = storedPicture(name);
-    if (std::getenv("ORBI_REWRITE_SNAPSHOTS")) {
-      std::filesystem::create_directories(stored.parent_path());
-      ASSERT_TRUE(host::writePng(stored.string(), *drawn, error)) << error;
-      return;
-    }
-    const std::optional<ui::FramePixels> expected = ui::test::readPng(stored);
-    ASSERT_TRUE(expected) << "no stored picture " << stored << "; renew with scripts/renew-pictures.sh";
-    ASSERT_EQ(expected->width, drawn->width);
-    ASSERT_EQ(expected->height, drawn->height);
-    std::size_t off = 0;
-    const host::Picture diff = differenceOf(*drawn, {expected->width, expected->height, expected->rgba}, off);
-    const double share = static_cast<double>(off) / static_cast<double>(drawn->width * drawn->height);
-    EXPECT_LE(share, kOffShare);
-    if (share > kOffShare) {
-      const std::filesystem::path kept = keptDirectory / name;
-      host::writePng(kept.string() + ".drawn.png", *drawn, error);
-      host::writePng(kept.string() + ".diff.png", diff, error);
-      ADD_FAILURE() << "drawn picture and difference kept as " << kept << ".{drawn,diff}.png";
-    }
+    EXPECT_TRUE(
+        ui::test::matchesStoredPicture({drawn->width, drawn->height, drawn->rgba}, storedPicture(name)));
   }
-  // Where a failing picture is kept: the directory the test started in.
-  const std::filesystem::path keptDirectory = std::filesystem::current_path();
 };
 
 TEST_F(EditorPictures, PagesAndPopups) {
   // The kit library shows its folder, found from the working directory.
   const std::filesystem::path workingDirectory = std::filesystem::current_path();
   std::filesystem::current_path("/tmp");
-  const auto dismiss = [&] { session->click(static_cast<int>(session->width()) - 3, static_cast<int>(session->height()) - 3); };
+  const auto dismiss = [&] {
+    session->click(static_cast<int>(session->width()) - 3, static_cast<int>(session->height()) - 3);
+  };
   key("ctrl+o");
   compare("kit_library_1");
   dismiss();
@@ -514,7 +482,8 @@ TEST_F(EditorPictures, PagesAndPopups) {
   compare("track_menu_1");
   dismiss();
   const ui::Rect kit = view()->kitField();
-  session->click(static_cast<int>(kit.x + kit.width - kFieldButton / 2), static_cast<int>(kit.y + kit.height / 2));
+  session->click(static_cast<int>(kit.x + kit.width - kFieldButton / 2),
+                 static_cast<int>(kit.y + kit.height / 2));
   compare("kit_save_form_1");
   dismiss();
   openHeaderMenu();
@@ -526,7 +495,8 @@ TEST_F(EditorPictures, PagesAndPopups) {
     // The first macro selected by a click on its name, then its browser.
     const ui::ItemRecord* cell = waitForItem([](const ui::ItemRecord& i) { return i.idText == "cell"; });
     ASSERT_NE(cell, nullptr);
-    session->click(static_cast<int>(cell->hitArea.x + cell->hitArea.width / 2), static_cast<int>(cell->hitArea.y + 4));
+    session->click(static_cast<int>(cell->hitArea.x + cell->hitArea.width / 2),
+                   static_cast<int>(cell->hitArea.y + 4));
     clickItem("macro.add");
     compare("macro_browser_1");
     dismiss();
