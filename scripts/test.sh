@@ -3,7 +3,8 @@
 # same tests under AddressSanitizer and UndefinedBehaviorSanitizer, then the
 # stress tests under ThreadSanitizer. Each fuzz target's seed corpus is
 # replayed as a test in the first two stages; scripts/fuzz.sh fuzzes them.
-# Each stage builds only what it runs.
+# Each stage builds only what it runs, and ctest runs each test program once
+# (GoogleTest's report in the log names a failing test).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh

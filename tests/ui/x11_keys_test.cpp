@@ -38,7 +38,9 @@ TEST(X11Keys, EveryKeyComesFromSomeKeysymAndNoModifierIsAKey) {
   for (unsigned long keysym = 0; keysym <= 0xFFFF; ++keysym) {
     const int key = keyIndex(keyFromKeysym(keysym));
     if (key != 0) reached.insert(key);
-    if (modifierFromKeysym(keysym) != kModNone) EXPECT_EQ(key, 0) << XKeysymToString(keysym);
+    if (modifierFromKeysym(keysym) != kModNone) {
+      EXPECT_EQ(key, 0) << XKeysymToString(keysym);
+    }
   }
   for (int key = 1; key < keyIndex(Key::Count); ++key) EXPECT_EQ(reached.count(key), 1u) << "key " << key;
 }
