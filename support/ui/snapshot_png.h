@@ -1,7 +1,6 @@
 #pragma once
-// Stored pictures for the pixel snapshots: PNG in and out, and the share
-// of pixels that differ beyond a channel tolerance. A small difference is
-// allowed for rounding in the renderer.
+// Pictures of frames as PNG files, in and out, and how many pixels of two
+// pictures differ (support/ui/stored_picture.h compares with stored ones).
 
 #include <cstdlib>
 #include <filesystem>
@@ -15,10 +14,8 @@
 
 namespace orbi::ui::test {
 
-// A channel further off than this counts the pixel as different; at most
-// this share of the pixels may differ.
+// A channel further off than this counts the pixel as different.
 inline constexpr int kChannelTolerance = 2;
-inline constexpr double kDifferentShare = 0.002;
 
 inline bool writePng(const std::filesystem::path& path, const FramePixels& p) {
   return stbi_write_png(path.c_str(), p.width, p.height, 4, p.rgba.data(), p.width * 4) != 0;

@@ -6,6 +6,7 @@
 #include <limits>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "support/ui/ui_harness.h"
 #include "ui/draw/text.h"
@@ -199,11 +200,21 @@ TEST(UiStore, GivesOneObjectPerKeyAndReplacesItForAnotherType) {
   EXPECT_EQ(store<Label>(ui, key).text, "fresh");
 }
 
-TEST(UiStore, KeyHashIsFnv1aOverTheKeysBytesLowestFirst) {
-  // FNV-1a 64 of the bytes 'D', 'M', 'C', 'K' (0x4B434D44, lowest byte first).
-  std::uint64_t h = 0xcbf29ce484222325ull;
-  for (unsigned char byte : {0x44, 0x4D, 0x43, 0x4B}) h = (h ^ byte) * 0x100000001b3ull;
-  EXPECT_EQ(KeyHash{}(0x4B434D44u), static_cast<std::size_t>(h));
+TEST(UiStore, KeysThatDifferInOneByteKeepTheirOwnObjects) {
+  // Codes of one family share three of their four bytes; whichever byte
+  // differs, each key keeps its own object however full the store gets.
+  UiContext ui;
+  const std::uint32_t base = fourCc("ROW0");
+  std::vector<std::uint32_t> keys;
+  for (int shift = 0; shift < 32; shift += 8)
+    for (std::uint32_t b = 0; b < 64; ++b) {
+      const std::uint32_t key = (base & ~(0xFFu << shift)) | (b << shift);
+      if (key != base) keys.push_back(key);
+    }
+  for (std::size_t i = 0; i < keys.size(); ++i) store<Counter>(ui, keys[i]).count = static_cast<int>(i) + 1;
+  for (std::size_t i = 0; i < keys.size(); ++i)
+    EXPECT_EQ(store<Counter>(ui, keys[i]).count, static_cast<int>(i) + 1) << keys[i];
+  EXPECT_EQ(store<Counter>(ui, base).count, 0);
 }
 
 TEST(UiContext, TwoContextsKeepTheirOwnStoresScalesAndAtlases) {

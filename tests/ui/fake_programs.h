@@ -72,6 +72,7 @@ class FakePrograms {
     writeWhole(dir_ / (name + ".exit"), std::to_string(exitCode) + "\n");
   }
   void hang(const std::string& name) { writeWhole(dir_ / (name + ".hang"), ""); }
+  void stopHanging(const std::string& name) { std::filesystem::remove(dir_ / (name + ".hang")); }
 
   bool ran(const std::string& name) const { return std::filesystem::exists(dir_ / (name + ".args")); }
   // How many times it started.

@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <X11/Xlib.h>
 #include <X11/keysym.h>
+
+#include <set>
+#include <string>
 
 #include "ui/platform/x11_input.h"
 
@@ -27,27 +31,34 @@ TEST(X11Keys, LettersOfEitherCaseAreOneKey) {
   EXPECT_EQ(keyFromKeysym(XK_F12), Key::F12);
 }
 
-TEST(X11Keys, EditingAndNavigationKeys) {
-  struct Case {
-    unsigned long keysym;
-    Key key;
-  };
-  for (const Case& c :
-       {Case{XK_Tab, Key::Tab}, Case{XK_ISO_Left_Tab, Key::Tab}, Case{XK_Left, Key::Left},
-        Case{XK_KP_Left, Key::Left}, Case{XK_Right, Key::Right}, Case{XK_Up, Key::Up},
-        Case{XK_Down, Key::Down}, Case{XK_Page_Up, Key::PageUp}, Case{XK_Page_Down, Key::PageDown},
-        Case{XK_Home, Key::Home}, Case{XK_End, Key::End}, Case{XK_Insert, Key::Insert},
-        Case{XK_Delete, Key::Delete}, Case{XK_KP_Delete, Key::Delete}, Case{XK_BackSpace, Key::Backspace},
-        Case{XK_space, Key::Space}, Case{XK_Return, Key::Enter}, Case{XK_Escape, Key::Escape},
-        Case{XK_KP_Enter, Key::KeypadEnter}}) {
-    SCOPED_TRACE(c.keysym);
-    EXPECT_EQ(keyFromKeysym(c.keysym), c.key);
+// No key of the framework is out of a keyboard's reach, and a modifier is
+// never a key of its own.
+TEST(X11Keys, EveryKeyComesFromSomeKeysymAndNoModifierIsAKey) {
+  std::set<int> reached;
+  for (unsigned long keysym = 0; keysym <= 0xFFFF; ++keysym) {
+    const int key = keyIndex(keyFromKeysym(keysym));
+    if (key != 0) reached.insert(key);
+    if (modifierFromKeysym(keysym) != kModNone) {
+      EXPECT_EQ(key, 0) << XKeysymToString(keysym);
+    }
   }
-  for (const unsigned long unused :
-       std::initializer_list<unsigned long>{XK_F13, XK_Control_L, XK_eacute, XK_Menu, 0x10020ACUL, 0UL}) {
-    SCOPED_TRACE(unused);
-    EXPECT_EQ(keyIndex(keyFromKeysym(unused)), 0);
+  for (int key = 1; key < keyIndex(Key::Count); ++key) EXPECT_EQ(reached.count(key), 1u) << "key " << key;
+}
+
+// With Num Lock off the keypad's keys move and delete as the keys they are
+// named after.
+TEST(X11Keys, KeypadNavigationActsAsTheMainKeys) {
+  int compared = 0;
+  for (unsigned long keypad = XK_KP_Home; keypad <= XK_KP_Delete; ++keypad) {
+    const std::string name = XKeysymToString(keypad);
+    ASSERT_EQ(name.rfind("KP_", 0), 0u) << name;
+    const KeySym main = XStringToKeysym(name.c_str() + 3);
+    ASSERT_NE(main, static_cast<KeySym>(NoSymbol)) << name;
+    SCOPED_TRACE(name);
+    EXPECT_EQ(keyFromKeysym(keypad), keyFromKeysym(main));
+    compared += keyIndex(keyFromKeysym(main)) != 0;
   }
+  EXPECT_EQ(compared, 10);  // all but Begin
 }
 
 TEST(X11Keys, ModifiersOfBothSides) {

@@ -35,7 +35,7 @@
 #include "support/editor/editor_session.h"
 #include "support/editor/wav_writer.h"
 #include "support/scoped_env.h"
-#include "support/ui/snapshot_png.h"
+#include "support/ui/stored_picture.h"
 
 namespace orbi::test {
 namespace {
@@ -443,29 +443,10 @@ TEST_F(EditorFlows, TheHitGraphByDragAndTypedEntry) {
   }
 }
 
-// Stored pictures of the editor's window: each channel within 8 of the
-// stored one, at most 0.5 % of the pixels off. ORBI_REWRITE_SNAPSHOTS=1
-// stores what is drawn now; a failing picture leaves the drawn one and its
-// difference beside the build's test files.
-constexpr int kChannelTolerance = 8;
-constexpr double kOffShare = 0.005;
-
+// Stored pictures of the editor's window (scripts/renew-pictures.sh renews
+// them).
 std::filesystem::path storedPicture(const std::string& name) {
   return std::filesystem::path(OB_TEST_DATA_DIR) / "editor_pictures" / (name + ".png");
-}
-
-// Differing pixels white, the rest the drawn picture darkened.
-host::Picture differenceOf(const host::Picture& drawn, const host::Picture& stored, std::size_t& off) {
-  host::Picture d = drawn;
-  off = 0;
-  for (std::size_t i = 0; i + 3 < d.rgba.size(); i += 4) {
-    int worst = 0;
-    for (int c = 0; c < 3; ++c) worst = std::max(worst, std::abs(drawn.rgba[i + c] - stored.rgba[i + c]));
-    const bool differs = worst > kChannelTolerance;
-    off += differs;
-    for (int c = 0; c < 3; ++c) d.rgba[i + c] = differs ? 255 : drawn.rgba[i + c] / 4;
-  }
-  return d;
 }
 
 class EditorPictures : public EditorFlows {
@@ -488,29 +469,9 @@ class EditorPictures : public EditorFlows {
     ASSERT_TRUE(drawn) << error;
     // Without a window manager the keyboard follows the pointer.
     session->move(static_cast<int>(session->width()) / 2, 4);
-    const std::filesystem::path stored = storedPicture(name);
-    if (std::getenv("ORBI_REWRITE_SNAPSHOTS")) {
-      std::filesystem::create_directories(stored.parent_path());
-      ASSERT_TRUE(host::writePng(stored.string(), *drawn, error)) << error;
-      return;
-    }
-    const std::optional<ui::FramePixels> expected = ui::test::readPng(stored);
-    ASSERT_TRUE(expected) << "no stored picture " << stored << "; renew with scripts/renew-pictures.sh";
-    ASSERT_EQ(expected->width, drawn->width);
-    ASSERT_EQ(expected->height, drawn->height);
-    std::size_t off = 0;
-    const host::Picture diff = differenceOf(*drawn, {expected->width, expected->height, expected->rgba}, off);
-    const double share = static_cast<double>(off) / static_cast<double>(drawn->width * drawn->height);
-    EXPECT_LE(share, kOffShare);
-    if (share > kOffShare) {
-      const std::filesystem::path kept = keptDirectory / name;
-      host::writePng(kept.string() + ".drawn.png", *drawn, error);
-      host::writePng(kept.string() + ".diff.png", diff, error);
-      ADD_FAILURE() << "drawn picture and difference kept as " << kept << ".{drawn,diff}.png";
-    }
+    EXPECT_TRUE(
+        ui::test::matchesStoredPicture({drawn->width, drawn->height, drawn->rgba}, storedPicture(name)));
   }
-  // Where a failing picture is kept: the directory the test started in.
-  const std::filesystem::path keptDirectory = std::filesystem::current_path();
 };
 
 TEST_F(EditorPictures, PagesAndPopups) {

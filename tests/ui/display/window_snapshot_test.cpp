@@ -2,7 +2,6 @@
 // OpenGL (Mesa's software renderer under the test runner's X server), read
 // back before it is presented and compared with stored pictures at scales
 // 1 and 1.5, and framed.
-// ORBI_REWRITE_SNAPSHOTS=1 stores what is drawn now instead of comparing.
 
 #include <gtest/gtest.h>
 
@@ -15,7 +14,7 @@
 #include "support/ui/showcase_view.h"
 #include "ui/platform/embedded_window.h"
 
-#include "support/ui/snapshot_png.h"
+#include "support/ui/stored_picture.h"
 
 #include <GL/gl.h>
 
@@ -25,10 +24,7 @@
 namespace orbi::ui {
 namespace {
 
-using test::kDifferentShare;
 using test::pumpUntil;
-using test::readPng;
-using test::writePng;
 
 struct Snapshot {
   float scale;
@@ -88,22 +84,7 @@ TEST_P(WindowSnapshotTest, MatchesTheStoredPicture) {
   ShowcaseView view;
   const auto drawn = draw(view);
   ASSERT_TRUE(drawn);
-  const std::filesystem::path stored = storedPath(GetParam());
-  if (std::getenv("ORBI_REWRITE_SNAPSHOTS")) {
-    ASSERT_TRUE(writePng(stored, *drawn));
-    GTEST_SKIP() << "rewrote " << stored;
-  }
-  const auto expected = readPng(stored);
-  ASSERT_TRUE(expected) << "no stored picture at " << stored << "; run with ORBI_REWRITE_SNAPSHOTS=1";
-  ASSERT_EQ(drawn->width, expected->width);
-  ASSERT_EQ(drawn->height, expected->height);
-  const std::size_t different = test::differentPixels(*drawn, *expected);
-  const double share = static_cast<double>(different) / (drawn->rgba.size() / 4);
-  if (share > kDifferentShare) {
-    const auto actual = std::filesystem::path(testing::TempDir()) / stored.filename();
-    writePng(actual, *drawn);
-    ADD_FAILURE() << different << " pixels differ from " << stored << "; drawn now: " << actual;
-  }
+  EXPECT_TRUE(test::matchesStoredPicture(*drawn, storedPath(GetParam())));
 }
 
 TEST_P(WindowSnapshotTest, EveryFrameStartsOnTheBackgroundColour) {

@@ -1,7 +1,6 @@
 // The chain strip with all five tiles active, drawn through OpenGL (Mesa's
 // software renderer under the test runner's X server) and compared with a
-// stored picture. ORBI_REWRITE_SNAPSHOTS=1 stores what is drawn now
-// instead of comparing.
+// stored picture.
 
 #include <gtest/gtest.h>
 
@@ -14,7 +13,7 @@
 #include "ui/platform/embedded_window.h"
 #include "ui/view.h"
 
-#include "support/ui/snapshot_png.h"
+#include "support/ui/stored_picture.h"
 
 // After our own headers: Xlib defines macros such as None.
 #include "support/ui/x_host.h"
@@ -80,21 +79,8 @@ TEST(ChainStripSnapshot, AllFiveTilesMatchTheStoredPicture) {
   ui::test::pumpUntil(window, [&] { return (drawn = window.takeCapture()).has_value(); });
   ASSERT_TRUE(drawn);
 
-  const auto stored = std::filesystem::path(OB_TEST_DATA_DIR) / "ui_snapshots" / "chain_strip_1.png";
-  if (std::getenv("ORBI_REWRITE_SNAPSHOTS")) {
-    ASSERT_TRUE(ui::test::writePng(stored, *drawn));
-    GTEST_SKIP() << "rewrote " << stored;
-  }
-  const auto expected = ui::test::readPng(stored);
-  ASSERT_TRUE(expected) << "no stored picture at " << stored << "; run with ORBI_REWRITE_SNAPSHOTS=1";
-  ASSERT_EQ(drawn->width, expected->width);
-  ASSERT_EQ(drawn->height, expected->height);
-  const std::size_t different = ui::test::differentPixels(*drawn, *expected);
-  if (static_cast<double>(different) / (drawn->rgba.size() / 4) > ui::test::kDifferentShare) {
-    const auto actual = std::filesystem::path(testing::TempDir()) / stored.filename();
-    ui::test::writePng(actual, *drawn);
-    ADD_FAILURE() << different << " pixels differ from " << stored << "; drawn now: " << actual;
-  }
+  EXPECT_TRUE(ui::test::matchesStoredPicture(
+      *drawn, std::filesystem::path(OB_TEST_DATA_DIR) / "ui_snapshots" / "chain_strip_1.png"));
 }
 
 }  // namespace

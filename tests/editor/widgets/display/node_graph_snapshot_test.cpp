@@ -1,7 +1,6 @@
 // Node graphs on screen: drawn through OpenGL (Mesa's software renderer
 // under the test runner's X server), read back and compared with stored
-// pictures. A small difference is allowed for rounding in the renderer.
-// ORBI_REWRITE_SNAPSHOTS=1 stores what is drawn now instead of comparing.
+// pictures.
 
 #include <gtest/gtest.h>
 
@@ -18,8 +17,7 @@
 #include "ui/platform/embedded_window.h"
 #include "ui/view.h"
 
-#include <stb/stb_image.h>
-#include <stb/stb_image_write.h>
+#include "support/ui/stored_picture.h"
 
 // After our own headers: Xlib defines macros such as None.
 #include "support/ui/x_host.h"
@@ -27,8 +25,6 @@
 namespace orbi {
 namespace {
 
-constexpr int kChannelTolerance = 2;
-constexpr double kDifferentShare = 0.002;
 constexpr unsigned kWidth = 360;
 constexpr unsigned kHeight = 240;
 
@@ -78,30 +74,7 @@ TEST_P(NodeGraphSnapshotTest, MatchesTheStoredPicture) {
   ui::test::pumpUntil(window, [&] { return (drawn = window.takeCapture()).has_value(); });
   ASSERT_TRUE(drawn);
 
-  const std::filesystem::path stored = storedPath(GetParam());
-  if (std::getenv("ORBI_REWRITE_SNAPSHOTS")) {
-    ASSERT_TRUE(
-        stbi_write_png(stored.c_str(), drawn->width, drawn->height, 4, drawn->rgba.data(), drawn->width * 4));
-    GTEST_SKIP() << "rewrote " << stored;
-  }
-  int w = 0, h = 0, channels = 0;
-  unsigned char* expected = stbi_load(stored.c_str(), &w, &h, &channels, 4);
-  ASSERT_TRUE(expected) << "no stored picture at " << stored << "; run with ORBI_REWRITE_SNAPSHOTS=1";
-  ASSERT_EQ(drawn->width, w);
-  ASSERT_EQ(drawn->height, h);
-  std::size_t different = 0;
-  for (std::size_t i = 0; i < drawn->rgba.size(); i += 4) {
-    int worst = 0;
-    for (int c = 0; c < 3; ++c) worst = std::max(worst, std::abs(drawn->rgba[i + c] - expected[i + c]));
-    different += worst > kChannelTolerance;
-  }
-  stbi_image_free(expected);
-  const double share = static_cast<double>(different) / (drawn->rgba.size() / 4);
-  if (share > kDifferentShare) {
-    const auto actual = std::filesystem::path(::testing::TempDir()) / stored.filename();
-    stbi_write_png(actual.c_str(), drawn->width, drawn->height, 4, drawn->rgba.data(), drawn->width * 4);
-    ADD_FAILURE() << different << " pixels differ from " << stored << "; drawn now: " << actual;
-  }
+  EXPECT_TRUE(ui::test::matchesStoredPicture(*drawn, storedPath(GetParam())));
 }
 
 INSTANTIATE_TEST_SUITE_P(Halves, NodeGraphSnapshotTest,
