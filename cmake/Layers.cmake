@@ -9,7 +9,7 @@
 # refuses a dependency this table does not allow.
 set(OB_LAYER_FOLDERS
   engine document content plugin ui editor/widgets editor
-  plugin_module tools resources support support/plugin support/ui support/editor/widgets support/editor bench
+  plugin_module tools resources support support/plugin support/ui support/editor/widgets support/editor benchmarks
   fuzz)
 
 set(OB_PRODUCT_LAYERS engine document content plugin ui editor/widgets editor)
@@ -35,7 +35,7 @@ set(OB_LAYER_USES_support/editor/widgets editor/widgets ui engine document conte
 # The editor's helpers; the end-to-end ones drive the built plug-in through
 # the test host.
 set(OB_LAYER_USES_support/editor editor ui editor/widgets engine document content plugin tools support support/ui)
-set(OB_LAYER_USES_bench ${OB_PRODUCT_LAYERS} support support/plugin support/ui support/editor/widgets support/editor)
+set(OB_LAYER_USES_benchmarks ${OB_PRODUCT_LAYERS} support support/plugin support/ui support/editor/widgets support/editor)
 set(OB_LAYER_USES_fuzz ${OB_PRODUCT_LAYERS})
 
 # tests/<folder> may include what <folder> may, the folder itself, its own

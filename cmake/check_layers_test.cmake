@@ -26,7 +26,7 @@ source(tests/engine/above_test.cpp "#include \"support/plugin/process_harness.h\
 source(tests/plugin/within_test.cpp "#include \"tools/clap_host/test_host.h\""
        "#include \"support/plugin/process_harness.h\"" "#include \"tests/plugin/state_harness.h\"")
 source(tests/document/above_test.cpp "#include \"tests/plugin/state_harness.h\"")
-source(bench/above.cpp "#include \"tests/plugin/state_harness.h\"")
+source(benchmarks/above.cpp "#include \"tests/plugin/state_harness.h\"")
 source(support/above.h "#include \"engine/engine/engine.h\"")
 
 execute_process(COMMAND ${CMAKE_COMMAND} -DROOT=${tree} -P ${CMAKE_CURRENT_LIST_DIR}/check_layers.cmake
@@ -38,7 +38,7 @@ endif()
 set(failed FALSE)
 foreach(file engine/above.cpp document/above.cpp ui/above.h editor/widgets/shell.cpp
         editor/widgets/plugin.cpp plugin/editor.cpp tests/engine/above_test.cpp
-        tests/document/above_test.cpp bench/above.cpp support/above.h)
+        tests/document/above_test.cpp benchmarks/above.cpp support/above.h)
   string(FIND "${output}" "${file} includes" at)
   if(at LESS 0)
     message(SEND_ERROR "not named: ${file}")

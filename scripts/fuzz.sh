@@ -12,7 +12,7 @@ jobs="$(ob_jobs)"
 fuzz_seconds="${OB_FUZZ_SECONDS:-60}"
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DOB_FUZZ=ON -DOB_TESTS=OFF -DOB_BENCH=OFF \
+  -DOB_FUZZ=ON -DOB_TESTS=OFF -DOB_BENCHMARKS=OFF \
   -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only -DNDEBUG" \
   -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only -DNDEBUG" \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all" \

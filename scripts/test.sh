@@ -28,7 +28,7 @@ cmake --build build -j "$jobs"
 on_display ctest --test-dir build --output-on-failure -j "$jobs"
 
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer build and tests"
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOB_SANITIZE=ON -DOB_BENCH=OFF \
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOB_SANITIZE=ON -DOB_BENCHMARKS=OFF \
   -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="$checked_flags" -DCMAKE_C_FLAGS_RELWITHDEBINFO="$checked_flags"
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
@@ -37,7 +37,7 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 # ---- ThreadSanitizer: only the two-thread stress tests (*_stress_test.cpp),
 # so the build stays small and the run short.
 echo "== ThreadSanitizer build and the hand-over stress tests"
-cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOB_TSAN=ON -DOB_BENCH=OFF \
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOB_TSAN=ON -DOB_BENCHMARKS=OFF \
   -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="$checked_flags" -DCMAKE_C_FLAGS_RELWITHDEBINFO="$checked_flags"
 cmake --build build-tsan -j "$jobs" --target ob_stress_tests
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \

@@ -100,13 +100,15 @@ void BenchController::wireGrid() {
 }
 
 // A step without a retrig rate plays all its repeats at once; the grid
-// draws it at 24 ticks, so repeats that start there store 24 as well.
+// draws it at the default rate, so repeats that start there store it.
 void BenchController::retrigCount(int step, int count) {
   const int t = validTrack();
   if (t < 0 || !isStep(step)) return;
   const bool noRate = pattern().tracks[t].steps[step].rateTicks == 0;
   send(command(ob::kEditStepField, t, step, ob::kStepRetrigCount, static_cast<float>(count)));
-  if (count >= 2 && noRate) send(command(ob::kEditStepField, t, step, ob::kStepRateTicks, 24.0f));
+  if (count >= 2 && noRate)
+    send(command(ob::kEditStepField, t, step, ob::kStepRateTicks,
+                 static_cast<float>(HitsGrid::kDefaultRetrigTicks)));
   rebuild();
 }
 
@@ -114,7 +116,7 @@ void BenchController::retrigRate(int step, bool up) {
   const int t = validTrack();
   if (t < 0 || !isStep(step)) return;
   const int stored = pattern().tracks[t].steps[step].rateTicks;
-  const int code = HitsGrid::rateCode(stored == 0 ? 24 : stored);
+  const int code = HitsGrid::rateCode(stored == 0 ? HitsGrid::kDefaultRetrigTicks : stored);
   const int next = (code + (up ? 1 : HitsGrid::kRateCodes - 1)) % HitsGrid::kRateCodes;
   setStepField(step, ob::kStepRateTicks, static_cast<float>(HitsGrid::rateTicks(next)));
 }

@@ -47,13 +47,10 @@ constexpr const char* kCommon14Labels[] = {"low-pass", "high-pass", "band-pass"}
 constexpr const char* kCommon14Keys[] = {"lp", "hp", "bp"};
 constexpr const char* kCommon15Labels[] = {"seconds", "tempo"};
 constexpr const char* kCommon15Keys[] = {"free", "sync"};
-constexpr const char* kCommon16Labels[] = {"1/32", "1/16T", "1/16", "1/16.", "1/8T",
+// The tempo divisions, for both synced amp times.
+constexpr const char* kDivisionLabels[] = {"1/32", "1/16T", "1/16", "1/16.", "1/8T",
                                            "1/8",  "1/8.",  "1/4",  "1/2",   "1/1"};
-constexpr const char* kCommon16Keys[] = {"1-32", "1-16t", "1-16", "1-16d", "1-8t",
-                                         "1-8",  "1-8d",  "1-4",  "1-2",   "1-1"};
-constexpr const char* kCommon17Labels[] = {"1/32", "1/16T", "1/16", "1/16.", "1/8T",
-                                           "1/8",  "1/8.",  "1/4",  "1/2",   "1/1"};
-constexpr const char* kCommon17Keys[] = {"1-32", "1-16t", "1-16", "1-16d", "1-8t",
+constexpr const char* kDivisionKeys[] = {"1-32", "1-16t", "1-16", "1-16d", "1-8t",
                                          "1-8",  "1-8d",  "1-4",  "1-2",   "1-1"};
 constexpr const char* kCommon21Labels[] = {"forwards", "backwards"};
 constexpr const char* kCommon21Keys[] = {"forward", "reverse"};
@@ -160,8 +157,8 @@ const ParamInfo kCommonParams[22] = {
     {"flt2_reso", 0.0f, 1.0f, 0.0f, "", 0, nullptr, nullptr, 0},
     {"flt2_type", 0.0f, 2.0f, 0.0f, "", 1, kCommon14Labels, kCommon14Keys, 3},
     {"amp_sync", 0.0f, 1.0f, 0.0f, "", 1, kCommon15Labels, kCommon15Keys, 2},
-    {"amp_atk_div", 0.0f, 9.0f, 2.0f, "", 1, kCommon16Labels, kCommon16Keys, 10},
-    {"amp_dec_div", 0.0f, 9.0f, 5.0f, "", 1, kCommon17Labels, kCommon17Keys, 10},
+    {"amp_atk_div", 0.0f, 9.0f, 2.0f, "", 1, kDivisionLabels, kDivisionKeys, 10},
+    {"amp_dec_div", 0.0f, 9.0f, 5.0f, "", 1, kDivisionLabels, kDivisionKeys, 10},
     {"space_size", 0.0f, 1.0f, 0.35f, "", 0, nullptr, nullptr, 0},
     {"space_mix", 0.0f, 1.0f, 0.0f, "", 0, nullptr, nullptr, 0},
     {"space_damp", 0.0f, 1.0f, 0.5f, "", 0, nullptr, nullptr, 0},

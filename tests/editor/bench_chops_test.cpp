@@ -34,7 +34,6 @@ class Chops : public testing::Test {
     EXPECT_EQ(undoSteps(), 1);
     EXPECT_EQ(rig.context.commits, 1);
     EXPECT_EQ(rig.context.publishes, 1);
-    EXPECT_EQ(rig.context.benchChanges, 1);
   }
   void expectNoEdit() {
     EXPECT_EQ(undoSteps(), 0);

@@ -91,7 +91,6 @@ TEST_F(TrackMenu, RemovalKeepsTheSameTrackSelected) {
     EXPECT_EQ(rig.context.track, c.after);
     EXPECT_EQ(rig.context.step, -1);
     EXPECT_EQ(rig.context.commits, 1);
-    EXPECT_EQ(rig.context.benchChanges, 1);
     EXPECT_EQ(rig.page.rows.size(), 5u);
   }
 }
@@ -196,7 +195,6 @@ TEST_F(TrackMenu, ANewGranularTrackGetsItsStarterValues) {
   EXPECT_FLOAT_EQ(s.params[ob::findParamIndex(ob::kMachineGranular, "density")], 30.0f);
   EXPECT_EQ(rig.context.track, 6);
   EXPECT_EQ(rig.context.commits, 1);
-  EXPECT_EQ(rig.context.benchChanges, 1);
   EXPECT_EQ(rig.page.rows.size(), 7u);
 }
 
@@ -246,7 +244,6 @@ TEST_F(TrackMenu, LinearFillLocksTheSlicesInOrderOverTheActiveSteps) {
     EXPECT_EQ(sliceLocks(0), expected);
     EXPECT_EQ(rig.context.snapshots, 1);
     EXPECT_EQ(rig.context.commits, 1);
-    EXPECT_EQ(rig.context.benchChanges, 1);
   }
 }
 

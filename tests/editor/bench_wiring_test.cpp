@@ -1,7 +1,7 @@
 // The bench page's handlers as wire() installs them: gestures on the real
 // root view reach the editor copy, the engine and the sound; with no track
 // selected they do nothing; with an active step selected they lock the
-// step. Then the controller's own rules, on the page over a stand-in view.
+// step. Then the controller's own rules, on the page over the fake root view.
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -1,4 +1,4 @@
-// The samples page over a recording context: imports of the WAV files
+// The samples page over the fake root view: imports of the WAV files
 // users record, failures on the footer, drops, a full pool, the split,
 // tags with their undo, the tag filter's dimming, assigning a slot to a
 // track, and a click on an empty cell.
@@ -16,9 +16,9 @@
 #include "engine/params/param_info.h"
 #include "engine/params/param_tables.h"
 #include "engine/pool/sample_pool.h"
-#include "support/editor/recording_context.h"
 #include "support/editor/wav_writer.h"
 #include "support/ui/ui_harness.h"
+#include "tests/editor/fake_editor_context.h"
 #include "tests/ui/fake_programs.h"
 #include "ui/dialogs/in_editor_chooser.h"
 #include "ui/draw/draw_log.h"
@@ -96,7 +96,7 @@ class SamplesPageTest : public ::testing::Test {
   }
 
   ui::test::FakePrograms programs;  // no chooser program: the in-editor chooser answers
-  test::RecordingContext context;
+  test::FakeEditorContext context;
   SamplesPage page{context};
   ui::UiHarness harness;
   ui::Rect rect{0.0f, 0.0f, 960.0f, 700.0f};
@@ -161,8 +161,8 @@ TEST_F(SamplesPageTest, ThreeDroppedFilesOfWhichTheLastFailsPreviewTheSecond) {
   EXPECT_STREQ(table().slots[1].name, "two.wav");
   EXPECT_EQ(page.selected(), 1);
   ASSERT_EQ(context.auditions.size(), 1u);
-  EXPECT_EQ(context.auditions[0].machine, ob::kMachineSample);
-  EXPECT_EQ(context.auditions[0].params[slotParam()], 1.0f);
+  EXPECT_EQ(context.auditions[0].sound.machine, ob::kMachineSample);
+  EXPECT_EQ(context.auditions[0].sound.params[slotParam()], 1.0f);
   EXPECT_EQ(page.message().rfind("Could not load three.wav: ", 0), 0u);
 }
 
@@ -192,7 +192,7 @@ TEST_F(SamplesPageTest, SplittingADrumHitGivesTwoSlotsAndPreviewsTheHit) {
   EXPECT_STREQ(table().slots[1].name, "tom hit");
   EXPECT_STREQ(table().slots[2].name, "tom body");
   EXPECT_EQ(page.selected(), 1);
-  EXPECT_EQ(context.auditions.back().params[slotParam()], 1.0f);
+  EXPECT_EQ(context.auditions.back().sound.params[slotParam()], 1.0f);
   EXPECT_EQ(context.publishes, 2);
 
   // One frame of audio cannot be cut in two.
@@ -227,19 +227,19 @@ TEST_F(SamplesPageTest, TagsAreAddedOnceRemovedAndUndone) {
   EXPECT_STREQ(slot.tags[1], "low");
   EXPECT_EQ(slot.tags[2][0], '\0');
 
-  // Each edit is one step back.
-  ASSERT_TRUE(context.undo());
-  EXPECT_EQ(slot.tagCount, 3);
-  EXPECT_STREQ(slot.tags[0], "punchy");
-  ASSERT_TRUE(context.undo());
-  EXPECT_EQ(slot.tagCount, 2);
-  ASSERT_TRUE(context.undo());
-  ASSERT_TRUE(context.undo());
-  EXPECT_EQ(slot.tagCount, 0);
-  EXPECT_FALSE(context.undo());
+  // Each edit took one snapshot, of the tags before it.
+  ASSERT_EQ(context.undo.size(), 4u);
+  const auto tagsBefore = [&](int edit) -> const ob::SampleSlot& {
+    return context.undo[edit].samples.slots[0];
+  };
+  EXPECT_EQ(tagsBefore(3).tagCount, 3);
+  EXPECT_STREQ(tagsBefore(3).tags[0], "punchy");
+  EXPECT_EQ(tagsBefore(2).tagCount, 2);
+  EXPECT_EQ(tagsBefore(1).tagCount, 1);
+  EXPECT_EQ(tagsBefore(0).tagCount, 0);
 
   // Past the end, and on an empty slot, nothing happens.
-  page.removeTag(0, 0);
+  page.removeTag(0, 2);
   page.removeTag(5, 0);
   page.addTag(5, "ghost");
   EXPECT_EQ(context.commits, 4);
@@ -304,8 +304,8 @@ TEST_F(SamplesPageTest, AssignMakesTheTrackASamplerOfTheSlotAndSelectsIt) {
   part.numTracks = 3;
   for (int t = 0; t < 3; ++t) part.tracks[t].soundIndex = static_cast<std::int8_t>(t);
   page.assignToTrack(2);
-  ASSERT_EQ(context.order, (std::vector<int>{ob::kEditMachine, ob::kEditSoundParam,
-                                             test::RecordingContext::kSelectTrack}));
+  ASSERT_EQ(context.order,
+            (std::vector<int>{ob::kEditMachine, ob::kEditSoundParam, test::FakeEditorContext::kSelectTrack}));
   EXPECT_EQ(context.commands[0].track, 2u);
   EXPECT_EQ(context.commands[0].param, ob::kMachineSample);
   EXPECT_EQ(context.commands[1].param, slotParam());

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "support/ui/ui_harness.h"
-#include "tests/ui/recording_param.h"
+#include "tests/ui/fake_param.h"
 #include "ui/context.h"
 #include "ui/draw/draw_log.h"
 #include "ui/theme/colour.h"
@@ -19,7 +19,7 @@ namespace orbi::ui {
 namespace {
 
 using test::EditCall;
-using test::RecordingParam;
+using test::FakeParam;
 
 constexpr ImGuiMouseButton kLeft = ImGuiMouseButton_Left;
 
@@ -112,7 +112,7 @@ class DragRig {
   }
 
   UiHarness harness;
-  RecordingParam param;
+  FakeParam param;
   DragValueOptions options;
   Rect rect;
   DragValueResult last;

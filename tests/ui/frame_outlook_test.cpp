@@ -55,7 +55,7 @@ double imguiTime(UiHarness& h) {
 // A small page of what the editor's pages are made of: a control that
 // lights up when hovered and has a tooltip, one that opens a menu, one that
 // starts a flash, and a text field.
-class Scene {
+class SmallPage {
  public:
   static constexpr Rect kTipped{40, 40, 120, 40};
   static constexpr Rect kMenuButton{200, 40, 120, 40};
@@ -72,10 +72,10 @@ class Scene {
 
     desc.rect = kMenuButton;
     desc.tooltip = nullptr;
-    if (interact("menu", desc).clicked) openPopupAt("scene.menu");
+    if (interact("menu", desc).clicked) openPopupAt("page.menu");
     fillRect(dl, kMenuButton, 0xFF202C19);
     const MenuEntry entries[] = {{"First", 1}, {"Second", 2}};
-    if (popupMenu("scene.menu", entries).command) ++chosen;
+    if (popupMenu("page.menu", entries).command) ++chosen;
 
     desc.rect = kFlash;
     const ImGuiID flash = ImGui::GetID("flash");
@@ -93,9 +93,9 @@ class Scene {
 // Draws frames with the input left alone until one says the next is not
 // due (nothing left but a time to wake), failing when that takes more than
 // `most`. Returns that frame's outlook.
-FrameOutlook settle(UiHarness& h, Scene& scene, int most = 8) {
+FrameOutlook settle(UiHarness& h, SmallPage& page, int most = 8) {
   for (int frame = 0; frame < most; ++frame) {
-    h.frame(std::ref(scene));
+    h.frame(std::ref(page));
     const FrameOutlook o = h.outlook();
     if (!o.again && imguiTime(h) + kFrameSeconds < o.at) return o;
   }
@@ -104,23 +104,23 @@ FrameOutlook settle(UiHarness& h, Scene& scene, int most = 8) {
 }
 
 // A press in one frame and the release in the next.
-void click(UiHarness& h, Scene& scene, ImVec2 at) {
+void click(UiHarness& h, SmallPage& page, ImVec2 at) {
   h.movePointer(at);
   h.setButton(kLeft, true);
-  h.frame(std::ref(scene));
+  h.frame(std::ref(page));
   h.setButton(kLeft, false);
-  h.frame(std::ref(scene));
+  h.frame(std::ref(page));
 }
 
 // Frames through the next `seconds` with the input left alone: a frame
 // that is not due repeats the last picture.
-void quietFor(UiHarness& h, Scene& scene, double seconds) {
-  std::vector<unsigned char> last = pictureOf(h.frame(std::ref(scene)));
+void quietFor(UiHarness& h, SmallPage& page, double seconds) {
+  std::vector<unsigned char> last = pictureOf(h.frame(std::ref(page)));
   const int frames = static_cast<int>(seconds / kFrameSeconds);
   for (int frame = 0; frame < frames; ++frame) {
     const FrameOutlook o = h.outlook();
     const bool due = o.again || imguiTime(h) + kFrameSeconds >= o.at;
-    std::vector<unsigned char> now = pictureOf(h.frame(std::ref(scene)));
+    std::vector<unsigned char> now = pictureOf(h.frame(std::ref(page)));
     if (!due) {
       ASSERT_TRUE(now == last) << "frame " << frame << " changed the picture though none was due";
     }
@@ -130,7 +130,7 @@ void quietFor(UiHarness& h, Scene& scene, double seconds) {
 
 TEST(FrameOutlook, FramesThatAreNotDueRepeatThePicture) {
   UiHarness h;
-  Scene scene;
+  SmallPage page;
   const struct Step {
     const char* what;
     std::function<void()> input;
@@ -143,52 +143,52 @@ TEST(FrameOutlook, FramesThatAreNotDueRepeatThePicture) {
        }},
       {"click the menu button: the menu opens",
        [&] {
-         click(h, scene, {260, 60});
+         click(h, page, {260, 60});
        }},
       {"click outside: it closes",
        [&] {
-         click(h, scene, {700, 700});
+         click(h, page, {700, 700});
        }},
       {"click the flash: it fades for 0.3 s",
        [&] {
-         click(h, scene, {420, 60});
+         click(h, page, {420, 60});
        },
        24},
       {"click into the field",
        [&] {
-         click(h, scene, {100, 132});
+         click(h, page, {100, 132});
        }},
       {"type", [&] { h.typeText("ab"); }},
       {"leave the field",
        [&] {
-         click(h, scene, {700, 700});
+         click(h, page, {700, 700});
        }},
   };
   for (const Step& step : steps) {
     SCOPED_TRACE(step.what);
     step.input();
-    settle(h, scene, step.settleFrames);
-    quietFor(h, scene, 1.5);
+    settle(h, page, step.settleFrames);
+    quietFor(h, page, 1.5);
   }
-  EXPECT_EQ(scene.text, "ab");
+  EXPECT_EQ(page.text, "ab");
   // Everything done, nothing is due, now or later.
-  const FrameOutlook last = settle(h, scene);
+  const FrameOutlook last = settle(h, page);
   EXPECT_FALSE(last.again);
   EXPECT_EQ(last.at, std::numeric_limits<double>::infinity());
 }
 
 TEST(FrameOutlook, ATooltipAndABlinkingCursorAskForTheirTime) {
   UiHarness h;
-  Scene scene;
-  settle(h, scene);
+  SmallPage page;
+  settle(h, page);
   h.movePointer({80, 60});
-  FrameOutlook o = settle(h, scene);
+  FrameOutlook o = settle(h, page);
   // The tooltip's 0.6 s from a hovered frame just past.
   EXPECT_GT(o.at, imguiTime(h) + 0.5);
   EXPECT_LT(o.at, imguiTime(h) + 0.6);
 
-  click(h, scene, {100, 132});
-  o = settle(h, scene);
+  click(h, page, {100, 132});
+  o = settle(h, page);
   // The field has the keyboard: its cursor blinks by itself, within the
   // blink's period.
   EXPECT_GT(o.at, imguiTime(h));
@@ -197,32 +197,32 @@ TEST(FrameOutlook, ATooltipAndABlinkingCursorAskForTheirTime) {
 
 TEST(FrameOutlook, HeldInputKeepsFramesComing) {
   UiHarness h;
-  Scene scene;
-  settle(h, scene);
+  SmallPage page;
+  settle(h, page);
   h.movePointer({700, 700});
   h.setButton(kLeft, true);
-  h.frames(10, std::ref(scene));
+  h.frames(10, std::ref(page));
   EXPECT_TRUE(h.outlook().again);
   h.setButton(kLeft, false);
   h.setKey(Key::Backspace, true);
-  h.frames(10, std::ref(scene));
+  h.frames(10, std::ref(page));
   EXPECT_TRUE(h.outlook().again);
   h.setKey(Key::Backspace, false);
-  EXPECT_FALSE(settle(h, scene).again);
+  EXPECT_FALSE(settle(h, page).again);
 }
 
 TEST(FrameOutlook, TheFramesCodeAsksThroughItsRequests) {
   UiHarness h;
-  Scene scene;
-  settle(h, scene);
+  SmallPage page;
+  settle(h, page);
   h.frame([&] {
-    scene();
+    page();
     requestFrame();
   });
   EXPECT_TRUE(h.outlook().again);
   double at = 0.0;
   h.frame([&] {
-    scene();
+    page();
     at = ImGui::GetTime() + 5.0;
     requestFrameAt(at + 1.0);
     requestFrameAt(at);
@@ -230,7 +230,7 @@ TEST(FrameOutlook, TheFramesCodeAsksThroughItsRequests) {
   EXPECT_FALSE(h.outlook().again);
   EXPECT_EQ(h.outlook().at, at);
   // Each frame asks afresh.
-  h.frame(std::ref(scene));
+  h.frame(std::ref(page));
   EXPECT_EQ(h.outlook().at, std::numeric_limits<double>::infinity());
 }
 
@@ -238,8 +238,8 @@ TEST(FrameOutlook, TheFramesCodeAsksThroughItsRequests) {
 // context current or one that no window made.
 TEST(FrameOutlook, RequestsOutsideAnyWindowGoNowhere) {
   UiHarness h;
-  Scene scene;
-  settle(h, scene);
+  SmallPage page;
+  settle(h, page);
   ImGuiContext* const before = ImGui::GetCurrentContext();
   ImGui::SetCurrentContext(nullptr);
   requestFrame();
@@ -249,7 +249,7 @@ TEST(FrameOutlook, RequestsOutsideAnyWindowGoNowhere) {
   requestFrameAt(0.0);
   ImGui::DestroyContext(bare);
   ImGui::SetCurrentContext(before);
-  h.frame(std::ref(scene));
+  h.frame(std::ref(page));
   EXPECT_FALSE(h.outlook().again);
   EXPECT_EQ(h.outlook().at, std::numeric_limits<double>::infinity());
 }

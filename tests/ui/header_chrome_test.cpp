@@ -111,7 +111,7 @@ class CaptionRig {
     };
   }
   UiHarness harness;
-  test::RecordingWindowControls controls;
+  test::FakeWindowControls controls;
   bool withControls = true;
   float used = -1.0f;
 };

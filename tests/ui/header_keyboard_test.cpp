@@ -89,7 +89,7 @@ TEST(HeaderKeyboard, WithoutTheFlagOrControlsTheKeysStayWithTheCaller) {
 }
 
 TEST(HeaderKeyboard, TheFlagOrWindowControlsHandTheKeysToTheHeader) {
-  test::RecordingWindowControls controls;
+  test::FakeWindowControls controls;
   for (const bool byControls : {false, true}) {
     SCOPED_TRACE(byControls ? "window controls" : "keyboard flag");
     KeyboardRig rig;
@@ -252,7 +252,7 @@ TEST(HeaderKeyboard, GeneralRowsFollowTheButtonsAndTheDocument) {
 }
 
 TEST(HeaderKeyboard, SpacePlaysOnlyForAWindowWithControls) {
-  test::RecordingWindowControls controls;
+  test::FakeWindowControls controls;
   struct Case {
     bool keyboard;
     bool withControls;

@@ -219,7 +219,7 @@ TEST(HeaderRow1, CaptionButtonsTakeTheirRoomAtTheRightEnd) {
   const float statusRight = right(rig.texts(TextStyle::Small).front()->rect);
   EXPECT_FLOAT_EQ(statusRight, right(rig.rect) - 4.0f);
 
-  test::RecordingWindowControls controls;
+  test::FakeWindowControls controls;
   rig.frame.windowControls = &controls;
   rig.step();
   const ItemRecord* close = rig.item("##orbi.caption.close");

@@ -23,7 +23,7 @@
 namespace orbi::ui::test {
 
 // Window controls that count what the caption buttons asked of them.
-class RecordingWindowControls final : public WindowControls {
+class FakeWindowControls final : public WindowControls {
  public:
   void minimise() override { ++minimised; }
   void toggleMaximise() override { ++maximiseToggles; }

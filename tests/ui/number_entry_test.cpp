@@ -15,14 +15,14 @@
 #include <vector>
 
 #include "support/ui/ui_harness.h"
-#include "tests/ui/recording_param.h"
+#include "tests/ui/fake_param.h"
 #include "ui/context.h"
 
 namespace orbi::ui {
 namespace {
 
 using test::EditCall;
-using test::RecordingParam;
+using test::FakeParam;
 
 ParamSpec tempoSpec() {
   ParamSpec desc;
@@ -69,7 +69,7 @@ class EntryRig {
   }
 
   UiHarness harness;
-  RecordingParam param{tempoSpec(), 120.0f};
+  FakeParam param{tempoSpec(), 120.0f};
   ImVec2 anchor{300.0f, 200.0f};
 };
 
@@ -166,7 +166,7 @@ TEST(NumberEntry, EscapeAndAClickElsewhereCancel) {
 
 TEST(NumberEntry, ASecondEntryTakesTheBoxAndTheFirstReadsClosed) {
   EntryRig rig;
-  RecordingParam other(tempoSpec(), 90.0f);
+  FakeParam other(tempoSpec(), 90.0f);
   NumberEntryResult first = NumberEntryResult::Closed, second = NumberEntryResult::Closed;
   auto both = [&](bool openFirst, bool openSecond) {
     rig.harness.frame([&] {

@@ -15,7 +15,7 @@
 namespace orbi::ui {
 namespace {
 
-class RecordingView : public View {
+class FakeView : public View {
  public:
   void frame(const FrameInfo& frame) override {
     frames.push_back(frame);
@@ -35,7 +35,7 @@ TEST(RootWindow, TheViewGetsTheFrameRecord) {
   for (const float s : {1.0f, 1.5f}) {
     SCOPED_TRACE(s);
     UiHarness harness(s);
-    RecordingView view;
+    FakeView view;
     for (int i = 0; i < 3; ++i) harness.frame(view);
     ASSERT_EQ(view.frames.size(), 3u);
     EXPECT_EQ(view.frames[0].dt, 0.0f);
@@ -56,7 +56,7 @@ TEST(RootWindow, TheViewGetsTheFrameRecord) {
 TEST(RootWindow, AFramedWindowInsetsFiveMore) {
   UiHarness harness;
   harness.setFramed(true);
-  RecordingView view;
+  FakeView view;
   harness.frame(view);
   EXPECT_FLOAT_EQ(view.frames[0].content.x, 25.0f);
   EXPECT_FLOAT_EQ(view.frames[0].content.width, UiHarness::kDisplayWidth - 50.0f);
@@ -64,7 +64,7 @@ TEST(RootWindow, AFramedWindowInsetsFiveMore) {
 
 TEST(RootWindow, AFrameCutShortLeavesTheNextWhole) {
   UiHarness harness;
-  RecordingView view;
+  FakeView view;
   harness.frame(view);
   view.throwNext = true;
   EXPECT_THROW(harness.frame(view), std::runtime_error);

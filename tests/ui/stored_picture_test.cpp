@@ -78,7 +78,7 @@ void label(FramePixels& p, const char* text, int x, int y) {
 }
 
 // What a picture with a label and two handles looks like.
-FramePixels scene(float handleX = 150.0f, bool withLabel = true) {
+FramePixels picture(float handleX = 150.0f, bool withLabel = true) {
   FramePixels p = panel();
   if (withLabel) label(p, "Decay", 20, 20);
   handle(p, handleX, 60.0f);
@@ -87,7 +87,7 @@ FramePixels scene(float handleX = 150.0f, bool withLabel = true) {
 }
 
 TEST(StoredPicture, TheSamePicturePasses) {
-  const test::PictureDifference d = comparePictures(scene(), scene());
+  const test::PictureDifference d = comparePictures(picture(), picture());
   EXPECT_EQ(d.changedPixels, 0u);
   EXPECT_TRUE(withinPolicy(d));
 }
@@ -95,7 +95,7 @@ TEST(StoredPicture, TheSamePicturePasses) {
 TEST(StoredPicture, RenderingNoisePasses) {
   // Every channel a little off, and lone pixels further off along the
   // edges, as another rasteriser's rounding leaves them.
-  FramePixels noisy = scene();
+  FramePixels noisy = picture();
   std::mt19937 random(7);
   std::uniform_int_distribution<int> small(-test::kPictureChannelTolerance, test::kPictureChannelTolerance);
   for (std::uint8_t& channel : noisy.rgba)
@@ -103,7 +103,7 @@ TEST(StoredPicture, RenderingNoisePasses) {
   for (int y = 1; y < kHeight; y += 3)
     for (int x = 1; x < kWidth; x += 3)
       noisy.rgba[(static_cast<std::size_t>(y) * kWidth + x) * 4 + 1] ^= 0x40;
-  const test::PictureDifference d = comparePictures(noisy, scene());
+  const test::PictureDifference d = comparePictures(noisy, picture());
   EXPECT_GT(d.changedPixels, 1000u);
   EXPECT_EQ(d.largestPatch, 1u);
   EXPECT_TRUE(withinPolicy(d));
@@ -115,19 +115,19 @@ TEST(StoredPicture, AMovedHandleOrAMissingLabelFails) {
     FramePixels drawn;
   };
   for (const Case& c :
-       {Case{"handle moved by 3 pixels", scene(153.0f)}, Case{"no label", scene(150.0f, false)}}) {
+       {Case{"handle moved by 3 pixels", picture(153.0f)}, Case{"no label", picture(150.0f, false)}}) {
     SCOPED_TRACE(c.name);
-    const test::PictureDifference d = comparePictures(c.drawn, scene());
+    const test::PictureDifference d = comparePictures(c.drawn, picture());
     EXPECT_GT(d.largestPatch, test::kLargestChangedPatch);
     EXPECT_FALSE(withinPolicy(d));
   }
 }
 
 TEST(StoredPicture, AnotherSizeFails) {
-  FramePixels wider = scene();
+  FramePixels wider = picture();
   wider.width = kWidth / 2;
   wider.height = kHeight * 2;
-  EXPECT_FALSE(withinPolicy(comparePictures(wider, scene())));
+  EXPECT_FALSE(withinPolicy(comparePictures(wider, picture())));
 }
 
 class StoredPictureFile : public testing::Test {
@@ -145,20 +145,20 @@ class StoredPictureFile : public testing::Test {
 };
 
 TEST_F(StoredPictureFile, RenewingStoresWhatIsComparedNext) {
-  const std::filesystem::path stored = folder_ / "pictures" / "scene.png";
-  const std::string missing = checkStoredPicture(scene(), stored, folder_);
+  const std::filesystem::path stored = folder_ / "pictures" / "picture.png";
+  const std::string missing = checkStoredPicture(picture(), stored, folder_);
   EXPECT_NE(missing.find("no stored picture"), std::string::npos) << missing;
 
   setenv("ORBI_REWRITE_SNAPSHOTS", "1", 1);
-  EXPECT_TRUE(matchesStoredPicture(scene(153.0f), stored));
+  EXPECT_TRUE(matchesStoredPicture(picture(153.0f), stored));
   unsetenv("ORBI_REWRITE_SNAPSHOTS");
-  EXPECT_TRUE(matchesStoredPicture(scene(153.0f), stored));
+  EXPECT_TRUE(matchesStoredPicture(picture(153.0f), stored));
 
   // A failure names the change and keeps the drawn picture and the marks.
-  const std::string failure = checkStoredPicture(scene(), stored, folder_);
+  const std::string failure = checkStoredPicture(picture(), stored, folder_);
   EXPECT_NE(failure.find("touching around"), std::string::npos) << failure;
-  EXPECT_TRUE(std::filesystem::exists(folder_ / "scene.drawn.png"));
-  EXPECT_TRUE(std::filesystem::exists(folder_ / "scene.diff.png"));
+  EXPECT_TRUE(std::filesystem::exists(folder_ / "picture.drawn.png"));
+  EXPECT_TRUE(std::filesystem::exists(folder_ / "picture.diff.png"));
 }
 
 }  // namespace

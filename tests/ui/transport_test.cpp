@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "support/ui/ui_harness.h"
-#include "tests/ui/recording_param.h"
+#include "tests/ui/fake_param.h"
 #include "ui/controls/text_field.h"
 #include "ui/draw/draw_log.h"
 #include "ui/popups/popup.h"
@@ -20,7 +20,7 @@
 namespace orbi::ui {
 namespace {
 
-using test::RecordingParam;
+using test::FakeParam;
 
 constexpr ImGuiMouseButton kLeft = ImGuiMouseButton_Left;
 
@@ -105,8 +105,8 @@ class TransportRig {
   const ItemRecord* item(std::string_view id) const { return harness.drawLog().findItem(id); }
 
   UiHarness harness;
-  RecordingParam tempo;
-  RecordingParam swing;
+  FakeParam tempo;
+  FakeParam swing;
   bool withTempo = true;
   TransportState state;
   TransportOptions options;
@@ -309,7 +309,7 @@ TEST(Transport, TempoAndSwingDragsComeThrough) {
       rig.step();
       EXPECT_TRUE(changed);
       EXPECT_FALSE(otherChanged);
-      RecordingParam& param = std::string(id) == "tempo" ? rig.tempo : rig.swing;
+      FakeParam& param = std::string(id) == "tempo" ? rig.tempo : rig.swing;
       EXPECT_GT(param.value(), std::string(id) == "tempo" ? 120.0f : 60.0f);
     }
   }

@@ -18,7 +18,7 @@ constexpr std::uint32_t kDimBorder = palette::kBorder;
 using palette::kAccent;
 constexpr std::uint32_t kDimCurve = palette::withAlphaByte(palette::kMuted, 0x80);
 
-std::uint32_t background(bool dim) { return (dim ? 0x8Cu : 0xF2u) << 24 | 0x1A2214u; }
+std::uint32_t background(bool dim) { return palette::withAlphaByte(palette::kDarkFill, dim ? 0x8C : 0xF2); }
 
 void plotCurve(ImDrawList* dl, const Rect& square, const CurveSamples& curve, bool dim) {
   const Rect area = square.inset(4.0f * scale(), 4.0f * scale());

@@ -18,7 +18,6 @@ constexpr float kSkinTile = 76.0f;
 constexpr float kFrameBand = 5.0f;
 constexpr float kGlowDepth = 40.0f;
 constexpr int kGlowRings = 29;
-constexpr std::uint32_t kGlowColour = 0x00D8A251;  // red 216, green 162, blue 81
 constexpr float kShadowSpread = 12.0f;
 constexpr float kShadowCorner = 20.0f;  // in pixels of the glow image, and design units on screen
 
@@ -101,7 +100,7 @@ void paintFrameBefore(ImDrawList* dl, const Rect& display) {
     const float t = static_cast<float>(i) / kStrips;
     const float in = t * depth;
     const float fade = (1.0f - (3.0f - 2.0f * t) * t * t) * strength;
-    const ImU32 colour = packColour(kGlowColour | alphaByte(fade) << 24);
+    const ImU32 colour = packColour(palette::kGlow | alphaByte(fade) << 24);
     const float x0 = inner.x + in, y0 = inner.y + in;
     const float x1 = inner.x + inner.width - in, y1 = inner.y + inner.height - in;
     for (ImVec2 corner : {ImVec2(x0, y0), ImVec2(x1, y0), ImVec2(x1, y1), ImVec2(x0, y1)})

@@ -45,7 +45,9 @@ inline constexpr std::uint32_t kDangerDeep = 0xFF6E3C24;  // a dangerous button'
 inline constexpr std::uint32_t kWhite = 0xFFFFFFFF;
 inline constexpr std::uint32_t kBlack = 0xFF000000;
 
-// The modulation colours carry no alpha: each use gives its own.
+// These carry no alpha: each use gives its own.
+inline constexpr std::uint32_t kGlow = 0xD8A251;  // the warm glow fading inward from a display's frame
+// The modulation colours.
 inline constexpr std::uint32_t kLfoBlue = 0x4A9EFF;
 inline constexpr std::uint32_t kEnvelopeGreen = 0x4AFF7A;
 inline constexpr std::uint32_t kMacroOrange = 0xFF9A4A;

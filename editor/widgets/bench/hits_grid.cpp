@@ -108,7 +108,7 @@ ui::Rect HitsGrid::chipRect(const Geometry& g, int i) {
 }
 
 int HitsGrid::rateTicks(int code) {
-  return code >= 0 && code < kRateCodes ? kRateTicks[static_cast<std::size_t>(code)] : 24;
+  return code >= 0 && code < kRateCodes ? kRateTicks[static_cast<std::size_t>(code)] : kDefaultRetrigTicks;
 }
 
 int HitsGrid::rateCode(int ticks) {

@@ -27,6 +27,9 @@ class HitsGrid {
  public:
   static constexpr int kCells = 16;
   static constexpr int kMaxRetrig = 32;
+  // The retrig rate a step without one is drawn at, one repeat a step
+  // (ticks are 24ths of a step); repeats started on such a step store it.
+  static constexpr int kDefaultRetrigTicks = 24;
 
   enum DragMode : int { kUndecided = 0, kMicro = 1, kRetrigCount = 2, kRetrigRamp = 3 };
 
@@ -39,7 +42,7 @@ class HitsGrid {
     float velocity = 1.0f;       // velocity / 127
     float micro = 0.0f;          // micro-timing / 64, -1..1
     int retrigCount = 0;
-    int retrigTicks = 24;
+    int retrigTicks = kDefaultRetrigTicks;
     int retrigRamp = 0;  // -128..127
     bool active() const { return sounds != 0 || silent != 0; }
   };
@@ -78,7 +81,7 @@ class HitsGrid {
   // Retrig rates by code 0..7: 96, 48, 32, 24, 16, 12, 8 and 6 ticks a
   // repeat, a quarter down to a sixty-fourth.
   static constexpr int kRateCodes = 8;
-  // The ticks of a rate code; 24 (a sixteenth) outside 0..7.
+  // The ticks of a rate code; the default outside 0..7.
   static int rateTicks(int code);
   // The rate code nearest to the ticks (the first of equals) and its label.
   static int rateCode(int ticks);

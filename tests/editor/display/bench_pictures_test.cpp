@@ -21,7 +21,7 @@
 #include "tools/clap_host/test_host.h"
 
 // After our own headers: Xlib defines macros such as None.
-#include "support/editor/bench_scene.h"
+#include "support/editor/demo_gallery.h"
 #include "support/ui/snapshot_png.h"
 #include "support/ui/x_host.h"
 
@@ -81,9 +81,9 @@ class BenchPictures : public ::testing::Test {
 };
 
 TEST_F(BenchPictures, EachMachineShowsItsOwnPanels) {
-  using orbi::test::BenchScene;
+  using orbi::test::DemoBench;
   using orbi::test::kKeepMachine;
-  const BenchScene scenes[] = {
+  const DemoBench demos[] = {
       {"drum", 0, kKeepMachine, false},
       {"drum_halves", 0, kKeepMachine, false, true},
       {"sampler_window", 1, ob::kMachineSample, false},
@@ -93,13 +93,13 @@ TEST_F(BenchPictures, EachMachineShowsItsOwnPanels) {
   };
   const char* dir = std::getenv("OB_BENCH_PNG_DIR");
   std::vector<orbi::ui::FramePixels> shots;
-  for (const BenchScene& scene : scenes) {
-    SCOPED_TRACE(scene.name);
-    orbi::test::stageBenchScene(view(), scene);
+  for (const DemoBench& demo : demos) {
+    SCOPED_TRACE(demo.name);
+    orbi::test::stageDemoBench(view(), demo);
     shots.push_back(picture());
     EXPECT_EQ(shots.back().width, 960);
     if (dir) {
-      EXPECT_TRUE(orbi::ui::test::writePng(std::filesystem::path(dir) / (std::string(scene.name) + ".png"),
+      EXPECT_TRUE(orbi::ui::test::writePng(std::filesystem::path(dir) / (std::string(demo.name) + ".png"),
                                            shots.back()));
     }
   }
@@ -107,7 +107,7 @@ TEST_F(BenchPictures, EachMachineShowsItsOwnPanels) {
   for (std::size_t a = 0; a < shots.size(); ++a)
     for (std::size_t b = a + 1; b < shots.size(); ++b)
       EXPECT_GT(orbi::ui::test::differentPixels(shots[a], shots[b]), 2000u)
-          << scenes[a].name << " " << scenes[b].name;
+          << demos[a].name << " " << demos[b].name;
   // The drum's previews were rendered by the frames, not by the rebuild.
   EXPECT_GT(view().bench().previewRenders(), 0);
 }

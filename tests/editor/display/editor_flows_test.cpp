@@ -30,9 +30,9 @@
 #include "ui/platform/embedded_window.h"
 
 // After our own headers: Xlib defines macros such as None.
-#include "support/editor/bench_scene.h"
 #include "support/editor/bench_states.h"
-#include "support/editor/editor_session.h"
+#include "support/editor/built_editor_rig.h"
+#include "support/editor/demo_gallery.h"
 #include "support/editor/wav_writer.h"
 #include "support/scoped_env.h"
 #include "support/ui/stored_picture.h"
@@ -527,16 +527,16 @@ TEST_F(EditorPictures, PagesAndPopups) {
 // Each machine's bench; the drum last, with its second hit on and its first
 // step locked and selected, at scale 1 and 1.5.
 TEST_F(EditorPictures, BenchMachines) {
-  const BenchScene scenes[] = {
+  const DemoBench demos[] = {
       {"bench_sampler_window_1", 1, ob::kMachineSample},
       {"bench_sampler_slices_1", 1, ob::kMachineSample, true},
       {"bench_granular_1", 2, ob::kMachineGranular},
       {"bench_synth_1", 3, ob::kMachineVa},
       {"bench_drum_1", 0, kKeepMachine, false, true},
   };
-  for (const BenchScene& scene : scenes) {
-    stageBenchScene(*view(), scene);
-    compare(scene.name);
+  for (const DemoBench& demo : demos) {
+    stageDemoBench(*view(), demo);
+    compare(demo.name);
   }
   reopen(1.5);
   compare("bench_drum_1_5");

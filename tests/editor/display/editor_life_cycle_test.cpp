@@ -13,7 +13,7 @@
 #include "tools/clap_host/factory_kit.h"
 
 // After our own headers: Xlib defines macros such as None.
-#include "support/editor/editor_session.h"
+#include "support/editor/built_editor_rig.h"
 
 namespace orbi::test {
 namespace {
@@ -40,7 +40,7 @@ void paintBlack(host::GuiSession& session) {
   XSync(display, False);
 }
 
-class EditorLifeCycle : public BuiltEditor {};
+class EditorLifeCycle : public BuiltEditorRig {};
 
 TEST_F(EditorLifeCycle, ClosingAndReopeningKeepsTheProject) {
   open();

@@ -11,12 +11,12 @@
 #include "tools/clap_host/x_input.h"
 
 // After our own headers: Xlib defines macros such as None.
-#include "support/editor/editor_session.h"
+#include "support/editor/built_editor_rig.h"
 
 namespace orbi::test {
 namespace {
 
-class GuiHost : public BuiltEditor {
+class GuiHost : public BuiltEditorRig {
  protected:
   // How often the timer of this period has fired; -1 when there is none.
   std::int64_t fired(std::uint32_t periodMs) {
@@ -112,9 +112,9 @@ TEST_F(GuiHost, ServesTheRequestsOfThePlugIn) {
 
 // A host that offers no timer: the editor registers a timer descriptor of
 // its own beside its connection, and its frames come from it.
-class NoTimerHost : public BuiltEditor {
+class NoTimerHost : public BuiltEditorRig {
  protected:
-  NoTimerHost() : BuiltEditor(noTimer()) {}
+  NoTimerHost() : BuiltEditorRig(noTimer()) {}
   static host::HostOptions noTimer() {
     host::HostOptions options;
     options.timerSupport = false;

@@ -41,9 +41,9 @@ using test::pumpUntil;
 
 // Records every frame; fills its content with one colour; throws once when
 // told to. It asks for every next frame, as a view that moves does.
-class RecordingView : public View {
+class FakeView : public View {
  public:
-  explicit RecordingView(std::uint32_t colour = 0xFF3060C0) : colour_(colour) {}
+  explicit FakeView(std::uint32_t colour = 0xFF3060C0) : colour_(colour) {}
   void frame(const FrameInfo& frame) override {
     requestFrame();
     frames.push_back(frame);
@@ -125,7 +125,7 @@ class EmbeddedWindowTest : public ::testing::Test {
 };
 
 TEST(EmbeddedWindowOptions, FrameIntervalFollowsTheRate) {
-  RecordingView view;
+  FakeView view;
   for (const auto& [fps, ms] :
        std::vector<std::pair<int, int>>{{60, 16}, {30, 33}, {0, 16}, {-5, 16}, {5000, 1}}) {
     SCOPED_TRACE(fps);
@@ -134,7 +134,7 @@ TEST(EmbeddedWindowOptions, FrameIntervalFollowsTheRate) {
 }
 
 TEST(EmbeddedWindowOptions, DetachedWindowHasNoConnection) {
-  RecordingView view;
+  FakeView view;
   EmbeddedWindow window(view, {});
   EXPECT_EQ(window.connectionFd(), -1);
   EXPECT_EQ(window.nativeWindow(), 0u);
@@ -148,7 +148,7 @@ TEST(EmbeddedWindowOptions, DetachedWindowHasNoConnection) {
 
 TEST_F(EmbeddedWindowTest, WithoutASizeTheParentsIsTaken) {
   const Window parent = host.makeParent(0, 0, 300, 200);
-  RecordingView view;
+  FakeView view;
   EmbeddedWindow window(view, {});
   ASSERT_TRUE(window.attach(parent));
   EXPECT_GE(window.connectionFd(), 0);
@@ -163,7 +163,7 @@ TEST_F(EmbeddedWindowTest, WithoutASizeTheParentsIsTaken) {
 
 TEST_F(EmbeddedWindowTest, ASetSizeIsKeptAndFollowed) {
   const Window parent = host.makeParent(0, 0, 300, 200);
-  RecordingView view;
+  FakeView view;
   EmbeddedWindow window(view, {});
   window.setSize(240, 160);
   ASSERT_TRUE(window.attach(parent));
@@ -178,7 +178,7 @@ TEST_F(EmbeddedWindowTest, ASetSizeIsKeptAndFollowed) {
 TEST_F(EmbeddedWindowTest, SizesOutsideWhatXTakesAreClamped) {
   // X has no window of size 0: the smallest parent is 1 x 1.
   const Window parent = host.makeParent(0, 0, 1, 1);
-  RecordingView view;
+  FakeView view;
   EmbeddedWindow window(view, {});
   window.setSize(0, 0);
   ASSERT_TRUE(window.attach(parent));
@@ -198,7 +198,7 @@ TEST_F(EmbeddedWindowTest, SizesOutsideWhatXTakesAreClamped) {
 TEST_F(EmbeddedWindowTest, ASecondAttachReplacesTheWindow) {
   const Window first = host.makeParent(0, 0, 200, 100);
   const Window second = host.makeParent(0, 0, 200, 100);
-  RecordingView view;
+  FakeView view;
   EmbeddedWindow window(view, {});
   ASSERT_TRUE(window.attach(first));
   ASSERT_TRUE(window.attach(second));
@@ -211,7 +211,7 @@ TEST_F(EmbeddedWindowTest, AParentThatIsNoWindowFails) {
   const Window parent = host.makeParent(0, 0, 200, 100);
   XDestroyWindow(host.display(), parent);
   XSync(host.display(), False);
-  RecordingView view;
+  FakeView view;
   EmbeddedWindow window(view, {});
   EXPECT_FALSE(window.attach(parent));
   EXPECT_EQ(window.nativeWindow(), 0u);
@@ -222,7 +222,7 @@ TEST_F(EmbeddedWindowTest, TheParentMayDieFirst) {
   for (const bool tickedAfter : {false, true}) {
     SCOPED_TRACE(tickedAfter);
     const Window parent = host.makeParent(0, 0, 200, 100);
-    RecordingView view;
+    FakeView view;
     {
       EmbeddedWindow window(view, {});
       ASSERT_TRUE(window.attach(parent));
@@ -246,7 +246,7 @@ TEST_F(EmbeddedWindowTest, TheParentMayDieFirst) {
 
 TEST_F(EmbeddedWindowTest, AUiContextThatCannotBeMadeLeavesNoWindow) {
   const Window parent = host.makeParent(0, 0, 200, 100);
-  RecordingView view;
+  FakeView view;
   EmbeddedWindow window(view, {}, []() -> std::unique_ptr<UiContext> {
     throw std::runtime_error("orbi-ui: embedded font failed to load: Inter");
   });
@@ -263,7 +263,7 @@ TEST_F(EmbeddedWindowTest, AUiContextThatCannotBeMadeLeavesNoWindow) {
 
 TEST_F(EmbeddedWindowTest, TheFirstFrameStartsTheClock) {
   const Window parent = host.makeParent(0, 0, 200, 160);
-  RecordingView view;
+  FakeView view;
   EmbeddedWindow window(view, {});
   ASSERT_TRUE(window.attach(parent));
   ASSERT_TRUE(pumpUntil(window, [&] { return view.frames.size() >= 4; }));
@@ -286,7 +286,7 @@ TEST_F(EmbeddedWindowTest, TheFirstFrameStartsTheClock) {
 
 TEST_F(EmbeddedWindowTest, AFramedWindowInsetsItsContentFurther) {
   const Window parent = host.makeParent(0, 0, 200, 160);
-  RecordingView view;
+  FakeView view;
   EmbeddedWindow window(view, {true, 60});
   window.setScale(1.0f);
   ASSERT_TRUE(window.attach(parent));
@@ -297,7 +297,7 @@ TEST_F(EmbeddedWindowTest, AFramedWindowInsetsItsContentFurther) {
 
 TEST_F(EmbeddedWindowTest, NothingDrawsWhileUnmapped) {
   const Window parent = host.makeParent(0, 0, 200, 100);
-  RecordingView view;
+  FakeView view;
   EmbeddedWindow window(view, {});
   ASSERT_TRUE(window.attach(parent));
   ASSERT_TRUE(pumpUntil(window, [&] { return !view.frames.empty(); }));
@@ -312,7 +312,7 @@ TEST_F(EmbeddedWindowTest, NothingDrawsWhileUnmapped) {
 
 TEST_F(EmbeddedWindowTest, AnExposeDrawsFromTheConnection) {
   const Window parent = host.makeParent(0, 0, 200, 100);
-  RecordingView view;
+  FakeView view;
   EmbeddedWindow window(view, {});
   ASSERT_TRUE(window.attach(parent));
   ASSERT_TRUE(pumpUntil(window, [&] { return !view.frames.empty(); }));
@@ -329,7 +329,7 @@ TEST_F(EmbeddedWindowTest, TheDesktopDpiSetsTheScaleUnlessFixed) {
   DesktopResources resources(host);
   resources.set("Xft.antialias:\t1\nXft.dpi:\t120\n");
   const Window parent = host.makeParent(0, 0, 200, 100);
-  RecordingView free, fixed;
+  FakeView free, fixed;
   EmbeddedWindow freeWindow(free, {}), fixedWindow(fixed, {});
   fixedWindow.setScale(1.5f);
   ASSERT_TRUE(freeWindow.attach(parent));
@@ -353,7 +353,7 @@ TEST_F(EmbeddedWindowTest, TheDesktopDpiSetsTheScaleUnlessFixed) {
 
 TEST_F(EmbeddedWindowTest, OnlyFiniteScalesAboveZeroAreTaken) {
   const Window parent = host.makeParent(0, 0, 200, 100);
-  RecordingView view;
+  FakeView view;
   EmbeddedWindow window(view, {});
   window.setScale(1.25f);
   ASSERT_TRUE(window.attach(parent));
@@ -393,7 +393,7 @@ TEST_F(EmbeddedWindowTest, TheHostsGlContextIsGivenBack) {
     EXPECT_EQ(glXGetCurrentDisplay(), host.display());
   };
   {
-    RecordingView view;
+    FakeView view;
     EmbeddedWindow window(view, {});
     ASSERT_TRUE(window.attach(parent));
     expectHosts();
@@ -414,7 +414,7 @@ TEST_F(EmbeddedWindowTest, TheHostsGlContextIsGivenBack) {
 TEST_F(EmbeddedWindowTest, TwoWindowsKeepTheirOwnViewsAndContexts) {
   const Window leftParent = host.makeParent(0, 0, 120, 100);
   const Window rightParent = host.makeParent(130, 0, 120, 100);
-  RecordingView red(0xFFD02020), green(0xFF20D020);
+  FakeView red(0xFFD02020), green(0xFF20D020);
   EmbeddedWindow left(red, {}), right(green, {});
   ASSERT_TRUE(left.attach(leftParent));
   ASSERT_TRUE(right.attach(rightParent));
@@ -434,7 +434,7 @@ TEST_F(EmbeddedWindowTest, TwoWindowsKeepTheirOwnViewsAndContexts) {
 
 TEST_F(EmbeddedWindowTest, AViewThatThrowsOnceDrawsNormallyNextFrame) {
   const Window parent = host.makeParent(0, 0, 120, 100);
-  RecordingView view(0xFFD02020);
+  FakeView view(0xFFD02020);
   view.throwOnFrame = 2;
   EmbeddedWindow window(view, {});
   ASSERT_TRUE(window.attach(parent));

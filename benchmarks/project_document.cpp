@@ -69,7 +69,7 @@ BENCHMARK(BM_SaveProject)->Unit(benchmark::kMillisecond);
 
 void BM_SaveProjectFile(benchmark::State& state) {
   Fixture& f = fixture();
-  const auto path = std::filesystem::temp_directory_path() / "ob_bench_project.orbi";
+  const auto path = std::filesystem::temp_directory_path() / "ob_benchmark_project.orbi";
   for (auto _ : state) {
     std::string error;
     if (!ob::saveDocumentFile(path, *f.project, f.pool, f.kept, &error)) state.SkipWithError(error.c_str());

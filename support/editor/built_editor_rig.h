@@ -1,9 +1,9 @@
 #pragma once
 // The built Orbitrane.clap driven end to end: one instance of it in the
 // test host, activated, with its editor opened in the host's window on the
-// X server the test runner starts. Flow tests derive from BuiltEditor, open
-// the editor, work it (GuiSession's input or a step script) and check the
-// saved state, the rendered sound and pictures. Skips without DISPLAY.
+// X server the test runner starts. Flow tests derive from BuiltEditorRig,
+// open the editor, work it (GuiSession's input or a step script) and check
+// the saved state, the rendered sound and pictures. Skips without DISPLAY.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -23,10 +23,10 @@ namespace orbi::test {
 inline constexpr double kSampleRate = 48000.0;
 inline constexpr std::uint32_t kBlockFrames = 512;
 
-class BuiltEditor : public ::testing::Test {
+class BuiltEditorRig : public ::testing::Test {
  protected:
-  BuiltEditor() = default;
-  explicit BuiltEditor(const host::HostOptions& options) : host(options) {}
+  BuiltEditorRig() = default;
+  explicit BuiltEditorRig(const host::HostOptions& options) : host(options) {}
 
   void SetUp() override {
     if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";

@@ -16,9 +16,9 @@ namespace orbi::ui::test {
 
 enum class EditCall { Begin, Set, End };
 
-class RecordingParam : public Param {
+class FakeParam : public Param {
  public:
-  explicit RecordingParam(ParamSpec desc, float value = 0.0f) : spec_(std::move(desc)), value_(value) {}
+  explicit FakeParam(ParamSpec desc, float value = 0.0f) : spec_(std::move(desc)), value_(value) {}
 
   const ParamSpec& spec() const override { return spec_; }
   float value() const override { return value_; }
