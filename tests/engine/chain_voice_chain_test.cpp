@@ -7,6 +7,7 @@
 #include "engine/chain/fade_out_ramp.h"
 #include "engine/chain/voice_chain.h"
 #include "engine/params/param_tables.h"
+#include "spectrum_support.h"
 
 namespace {
 
@@ -177,19 +178,13 @@ TEST(VoiceChain, FilterSwitchedOnStartsFromLastSample) {
   EXPECT_LT(dc2[0], 0.1f);
 }
 
+// In bins of the Hann-windowed frame.
 double centroid(const std::vector<float>& x) {
-  const int n = 2048;
+  const std::vector<double> energies = spectrum::binEnergies(x, true);
   double num = 0.0, den = 0.0;
-  for (int k = 1; k < n / 2; ++k) {
-    double re = 0.0, im = 0.0;
-    for (int i = 0; i < n; ++i) {
-      const double w = 0.5 - 0.5 * std::cos(2.0 * M_PI * i / n);
-      re += w * x[i] * std::cos(2.0 * M_PI * k * i / n);
-      im -= w * x[i] * std::sin(2.0 * M_PI * k * i / n);
-    }
-    const double mag = re * re + im * im;
-    num += k * mag;
-    den += mag;
+  for (std::size_t k = 1; k < energies.size(); ++k) {
+    num += k * energies[k];
+    den += energies[k];
   }
   return num / den;
 }

@@ -3,13 +3,13 @@
 // defaults, hit rendering and pitch measurement.
 #include <algorithm>
 #include <cmath>
-#include <complex>
 #include <vector>
 
 #include "engine/drum/drum_machine.h"
 #include "engine/drum/drum_params.h"
 #include "engine/machine/mod_layers.h"
 #include "engine/params/param_tables.h"
+#include "spectrum_support.h"
 
 namespace drumtest {
 
@@ -76,30 +76,21 @@ inline bool allFinite(const std::vector<float>& x) {
 
 // Hann-windowed DFT magnitude at one frequency.
 inline double dftMagnitude(const std::vector<float>& x, size_t from, size_t count, double freq, double rate) {
-  std::complex<double> acc = 0.0;
-  const double w = 2.0 * M_PI * freq / rate;
-  const std::complex<double> rot = std::polar(1.0, -w);
-  std::complex<double> ph = 1.0;
-  for (size_t i = 0; i < count; ++i) {
-    const double win = 0.5 - 0.5 * std::cos(2.0 * M_PI * (i + 0.5) / count);
-    acc += x[from + i] * win * ph;
-    ph *= rot;
-    if ((i & 1023) == 1023) ph /= std::abs(ph);
-  }
-  return std::abs(acc);
+  return spectrum::HannStretch(x, from, count).magnitudeAt(freq, rate);
 }
 
 // Frequency of the strongest component between lo and hi Hz: a coarse scan
 // then a golden-section search around the best point.
 inline double peakFrequency(const std::vector<float>& x, size_t from, size_t count, double rate, double lo,
                             double hi) {
+  const spectrum::HannStretch stretch(x, from, count);
   const int steps = 60;
   double best = lo;
   double bestMag = -1.0;
   const double ratio = std::pow(hi / lo, 1.0 / steps);
   double f = lo;
   for (int i = 0; i <= steps; ++i, f *= ratio) {
-    const double m = dftMagnitude(x, from, count, f, rate);
+    const double m = stretch.magnitudeAt(f, rate);
     if (m > bestMag) {
       bestMag = m;
       best = f;
@@ -111,7 +102,7 @@ inline double peakFrequency(const std::vector<float>& x, size_t from, size_t cou
   for (int it = 0; it < 30; ++it) {
     const double c = b - g * (b - a);
     const double d = a + g * (b - a);
-    if (dftMagnitude(x, from, count, c, rate) > dftMagnitude(x, from, count, d, rate))
+    if (stretch.magnitudeAt(c, rate) > stretch.magnitudeAt(d, rate))
       b = d;
     else
       a = c;

@@ -6,6 +6,7 @@
 
 #include "engine/params/param_tables.h"
 #include "engine/va/va_machine.h"
+#include "spectrum_support.h"
 
 namespace {
 
@@ -34,36 +35,23 @@ std::vector<float> render(const ModLayers& mod, int frames, float note = 60.0f) 
 // Share of the energy that lies off the harmonics of a tone with a whole
 // number of cycles in the frame (bin spacing rate / n).
 double aliasShare(const std::vector<float>& x, int cycles) {
-  const int n = int(x.size());
+  const std::vector<double> energies = spectrum::binEnergies(x, false);
   double off = 0.0, total = 0.0;
-  for (int k = 1; k < n / 2; ++k) {
-    double re = 0.0, im = 0.0;
-    const double w = 2.0 * M_PI * k / n;
-    for (int i = 0; i < n; ++i) {
-      re += x[i] * std::cos(w * i);
-      im -= x[i] * std::sin(w * i);
-    }
-    const double e = re * re + im * im;
-    total += e;
-    if (k % cycles != 0) off += e;
+  for (std::size_t k = 1; k < energies.size(); ++k) {
+    total += energies[k];
+    if (k % cycles != 0) off += energies[k];
   }
   return off / total;
 }
 
 double centroidHz(const std::vector<float>& x) {
-  const int n = int(x.size());
+  const std::vector<double> energies = spectrum::binEnergies(x, false);
   double num = 0.0, den = 0.0;
-  for (int k = 1; k < n / 2; ++k) {
-    double re = 0.0, im = 0.0;
-    const double w = 2.0 * M_PI * k / n;
-    for (int i = 0; i < n; ++i) {
-      re += x[i] * std::cos(w * i);
-      im -= x[i] * std::sin(w * i);
-    }
-    num += k * (re * re + im * im);
-    den += re * re + im * im;
+  for (std::size_t k = 1; k < energies.size(); ++k) {
+    num += k * energies[k];
+    den += energies[k];
   }
-  return num / den * kRate / n;
+  return num / den * kRate / x.size();
 }
 
 TEST(VaOscillators, PolyBlepAliasesFarLessThanNaive) {
