@@ -40,7 +40,8 @@ class CreditsStrip : public ::testing::Test {
   }
   std::vector<std::string> expectedEntries(const std::vector<std::uint32_t>& sets, bool compact) {
     std::vector<std::string> out{compact ? "Samples" : "Sample credits"};
-    for (const std::uint32_t set : sets) out.push_back(SampleCreditsWindow::rowText(ob::sampleCreditsTable[set], compact));
+    for (const std::uint32_t set : sets)
+      out.push_back(SampleCreditsWindow::rowText(ob::sampleCreditsTable[set], compact));
     return out;
   }
 

@@ -44,8 +44,8 @@ TEST(SamplesSnapshot, ThePageShowsTheGridAndTheSelectedWaveform) {
 
   auto& view = *dynamic_cast<orbi::EditorView*>(editor.view());
   const fs::path wav = fs::temp_directory_path() / ("Floor Tom " + std::to_string(::getpid()) + ".wav");
-  orbi::test::writeFile(wav, orbi::test::wavBytes(orbi::test::drumHit(44100.0, 0.8), 1, 44100.0,
-                                                  orbi::test::WavFormat::Pcm24));
+  orbi::test::writeFile(
+      wav, orbi::test::wavBytes(orbi::test::drumHit(44100.0, 0.8), 1, 44100.0, orbi::test::WavFormat::Pcm24));
   orbi::SamplesPage& page = view.samplesPage();
   const std::int32_t slot = page.loadWav(wav.string());
   fs::remove(wav);
