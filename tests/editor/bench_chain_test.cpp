@@ -5,7 +5,7 @@
 #include "tests/editor/bench_rig.h"
 
 namespace orbi::test {
-namespace {
+namespace bench_chain_test {
 
 using ob::chainstage::Stage;
 
@@ -118,5 +118,5 @@ TEST_F(ChainAndAudition, HitKeysRetargetToTheSecondHit) {
   EXPECT_EQ(BenchController::retargetKey("exc1", "exc2_"), "exc1");
 }
 
-}  // namespace
+}  // namespace bench_chain_test
 }  // namespace orbi::test

@@ -9,7 +9,7 @@
 #include "tests/editor/bench_rig.h"
 
 namespace orbi::test {
-namespace {
+namespace bench_chops_test {
 
 constexpr int kSlot = 5;
 
@@ -187,5 +187,5 @@ TEST_F(Chops, DetectionWithoutAudioChangesNothing) {
   expectNoEdit();
 }
 
-}  // namespace
+}  // namespace bench_chops_test
 }  // namespace orbi::test

@@ -13,7 +13,7 @@
 #include "ui/keys.h"
 
 namespace orbi::test {
-namespace {
+namespace bench_gesture_test {
 
 constexpr double kRate = 44100.0;
 
@@ -215,5 +215,5 @@ TEST_F(Gestures, ARightClickOnATrackOpensItsMenuAndAChoiceRunsIt) {
   EXPECT_EQ(pattern().numTracks, 5);
 }
 
-}  // namespace
+}  // namespace bench_gesture_test
 }  // namespace orbi::test

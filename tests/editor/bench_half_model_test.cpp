@@ -10,7 +10,7 @@
 #include "tests/editor/bench_rig.h"
 
 namespace orbi::test {
-namespace {
+namespace bench_half_model_test {
 
 using graph::Node;
 
@@ -153,5 +153,5 @@ TEST_F(HalfModels, BreatheOnlyOnAnActiveStep) {
   }
 }
 
-}  // namespace
+}  // namespace bench_half_model_test
 }  // namespace orbi::test

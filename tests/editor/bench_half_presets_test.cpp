@@ -11,7 +11,7 @@
 #include "tests/editor/bench_rig.h"
 
 namespace orbi::test {
-namespace {
+namespace bench_half_presets_test {
 
 using Preset = ParamWidget::ResolvedPreset;
 
@@ -132,5 +132,5 @@ TEST_F(HalfPresets, AFullPoolRefusesARecordedHalf) {
   EXPECT_EQ(rig.context.publishes, 0);
 }
 
-}  // namespace
+}  // namespace bench_half_presets_test
 }  // namespace orbi::test

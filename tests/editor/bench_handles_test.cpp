@@ -25,7 +25,7 @@
 #include "ui/draw/draw_log.h"
 
 namespace orbi::test {
-namespace {
+namespace bench_handles_test {
 
 constexpr float kFar = 3000.0f;     // a drag far past every edge and every sweep
 constexpr float kEndSlack = 1e-3f;  // of a parameter's span
@@ -265,5 +265,5 @@ INSTANTIATE_TEST_SUITE_P(ScalesAndStates, BenchHandles,
                                   (std::get<2>(info.param) ? "MacroSelected" : "NoMacro");
                          });
 
-}  // namespace
+}  // namespace bench_handles_test
 }  // namespace orbi::test

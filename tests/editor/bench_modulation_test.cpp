@@ -4,7 +4,7 @@
 #include "tests/editor/bench_rig.h"
 
 namespace orbi::test {
-namespace {
+namespace bench_modulation_test {
 
 class Modulation : public testing::Test {
  protected:
@@ -107,5 +107,5 @@ TEST_F(Modulation, TheSameLayerCountWithAnotherModeOnlyChangesTheMode) {
   EXPECT_EQ(rig.soundOf(0).velMax[0], 30);
 }
 
-}  // namespace
+}  // namespace bench_modulation_test
 }  // namespace orbi::test

@@ -9,7 +9,7 @@
 #include "tests/editor/bench_rig.h"
 
 namespace orbi::test {
-namespace {
+namespace bench_panels_test {
 
 using Lane = BenchController::Lane;
 
@@ -241,5 +241,5 @@ TEST_F(Panels, StagesShowOnlyWhileTheyChangeTheSound) {
   EXPECT_EQ(rig.page.chain.amp.tempo, 120.0);
 }
 
-}  // namespace
+}  // namespace bench_panels_test
 }  // namespace orbi::test

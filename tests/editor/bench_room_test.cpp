@@ -16,7 +16,7 @@
 #include "ui/draw/draw_log.h"
 
 namespace orbi::test {
-namespace {
+namespace bench_room_test {
 
 constexpr float kLeastGraph = 64.0f;
 constexpr float kLeastSample = 72.0f;
@@ -158,5 +158,5 @@ INSTANTIATE_TEST_SUITE_P(ScalesAndMacro, BenchRoom,
                                   (std::get<1>(info.param) ? "MacroSelected" : "NoMacro");
                          });
 
-}  // namespace
+}  // namespace bench_room_test
 }  // namespace orbi::test

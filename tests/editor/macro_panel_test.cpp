@@ -15,7 +15,7 @@
 #include "ui/draw/text.h"
 
 namespace orbi {
-namespace {
+namespace macro_panel_test {
 
 using test::centreOf;
 
@@ -382,5 +382,5 @@ TEST(MacroPanel, AddingWithoutASoundOpensNothing) {
   }
 }
 
-}  // namespace
+}  // namespace macro_panel_test
 }  // namespace orbi

@@ -14,7 +14,7 @@
 #include "ui/draw/text.h"
 
 namespace orbi {
-namespace {
+namespace sample_credits_test {
 
 // A project whose slots came from the given sources, in slot order.
 std::unique_ptr<ob::Project> withSources(const std::vector<std::uint8_t>& sources) {
@@ -109,5 +109,5 @@ TEST_F(CreditsStrip, TheFontsCarryTheDashTheDotAndTheCross) {
   });
 }
 
-}  // namespace
+}  // namespace sample_credits_test
 }  // namespace orbi

@@ -25,7 +25,7 @@
 #include "ui/drop/drop_state.h"
 
 namespace orbi {
-namespace {
+namespace samples_page_test {
 
 namespace fs = std::filesystem;
 using test::WavFormat;
@@ -366,5 +366,5 @@ TEST_F(SamplesPageTest, TheOverviewFollowsAudioReplacedInPlace) {
   EXPECT_LT(tallest(), loud * 0.5f);
 }
 
-}  // namespace
+}  // namespace samples_page_test
 }  // namespace orbi

@@ -8,7 +8,7 @@
 #include "engine/chain/voice_chain.h"
 #include "engine/params/param_tables.h"
 
-namespace {
+namespace chain_voice_chain_test {
 
 using ob::ModLayers;
 using ob::VoiceChain;
@@ -425,4 +425,4 @@ TEST(FadeOutRamp, ReachesSilenceInThreeMilliseconds) {
   EXPECT_FLOAT_EQ(four[3], 0.25f);
 }
 
-}  // namespace
+}  // namespace chain_voice_chain_test

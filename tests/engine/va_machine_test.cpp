@@ -7,7 +7,7 @@
 #include "engine/params/param_tables.h"
 #include "engine/va/va_machine.h"
 
-namespace {
+namespace va_machine_test {
 
 using ob::ModLayers;
 using ob::VaMachine;
@@ -235,4 +235,4 @@ TEST(VaMachine, InRangeParametersNeverGiveNanOrInf) {
   }
 }
 
-}  // namespace
+}  // namespace va_machine_test

@@ -21,7 +21,7 @@
 #include "support/ui/x_host.h"
 
 namespace ob::clap {
-namespace {
+namespace samples_snapshot_test {
 
 namespace fs = std::filesystem;
 
@@ -78,5 +78,5 @@ TEST(SamplesSnapshot, ThePageShowsTheGridAndTheSelectedWaveform) {
   XDestroyWindow(x.display(), parent);
 }
 
-}  // namespace
+}  // namespace samples_snapshot_test
 }  // namespace ob::clap

@@ -12,7 +12,7 @@
 #include "tests/editor/widgets/sample_rig.h"
 
 namespace orbi {
-namespace {
+namespace sampler_lanes_test {
 
 using test::Calls;
 using test::keyed;
@@ -457,5 +457,5 @@ TEST(ToneBlock, TheCornerMovesTheLowPassFromWhereItWas) {
   EXPECT_EQ(rig.ends, 1);
 }
 
-}  // namespace
+}  // namespace sampler_lanes_test
 }  // namespace orbi
