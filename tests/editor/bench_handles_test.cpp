@@ -167,10 +167,12 @@ class HandleSweep {
       SCOPED_TRACE(info.id);
       const float a = reached(forward, p), b = reached(back, p);
       const float slack = kEndSlack * (info.max - info.min);
-      if (!boundedAbove(h))
+      if (!boundedAbove(h)) {
         EXPECT_NEAR(std::max(a, b), info.max, slack) << "the top of the range is out of reach";
-      if (!boundedBelow(h))
+      }
+      if (!boundedBelow(h)) {
         EXPECT_NEAR(std::min(a, b), info.min, slack) << "the bottom of the range is out of reach";
+      }
     }
   }
 

@@ -61,7 +61,9 @@ class BenchRoom : public testing::TestWithParam<std::tuple<float, bool>> {
     const float least = kLeastGraph * scale();
     EXPECT_GE(page.anatomy.hitGraph.rect().height, least);
     EXPECT_GE(page.anatomy.bodyGraph.rect().height, least);
-    if (page.anatomy.hasSecondHit) EXPECT_GE(page.anatomy.secondHitGraph.rect().height, least);
+    if (page.anatomy.hasSecondHit) {
+      EXPECT_GE(page.anatomy.secondHitGraph.rect().height, least);
+    }
     EXPECT_TRUE(holds(page.rects.mainArea, page.anatomy.rect));
   }
 
@@ -115,8 +117,9 @@ class BenchRoom : public testing::TestWithParam<std::tuple<float, bool>> {
       if (item.idText == "cell" && holds(r.hitsGrid, item.hitArea) && item.hitArea.height > 0.0f) ++cells;
     EXPECT_EQ(cells, page.grid.count);
     EXPECT_GE(r.trackRows.height, static_cast<float>(page.rows.size()) * kDrawerRow * s - kSlack);
-    if (page.showDrawer && !page.drawer.rows.empty())
+    if (page.showDrawer && !page.drawer.rows.empty()) {
       EXPECT_GE(page.drawer.faders[0].rect.height, kDrawerRow * s - kSlack);
+    }
     EXPECT_GT(page.velocity.graphRect().height, 0.0f);
     expectTextIn(log, "VELOCITY", r.velocity);
     expectTextIn(log, "soft ....... hard", r.velocity);

@@ -351,7 +351,7 @@ TEST(SpeedLane, TheReadoutIsTheLengthOrTheFactor) {
 TEST(SpeedLane, TheFanEdgeCannotPassTheBar) {
   LaneRig<SpeedLane> rig;
   rig.lane.setSlots({keyed(0, "tune", -24, 24, 0), keyed(1, "spread", 0, 1, 0.5f)});
-  const ui::Rect c = rig.content();
+  rig.step();  // lays the lane out
   ImVec2 from;
   rig.harness.frame([&] { from = rig.lane.fanHandle(); });
   rig.harness.frame([&] { EXPECT_EQ(rig.lane.targetAt(from), SpeedLane::kFan); });
