@@ -13,7 +13,7 @@
 #include "document/factory/sample_resolver.h"
 #include "document/wav/wav.h"
 
-namespace {
+namespace factory_catalogue_test {
 
 const char* const kRowFiles[68] = {
     "ac_kick_p",       "ac_kick_f",      "ac_kick_ff",   "ac_kick2_p",     "ac_kick2_f",    "ac_snare_ghost",
@@ -35,8 +35,6 @@ std::uint32_t expectedSet(std::size_t row) {
   if (row <= 50) return 4;
   return 2;
 }
-
-}  // namespace
 
 TEST(FactoryCatalogue, RowsCarryTheFixedNamesSetsFlagsAndRealLengths) {
   std::set<std::string> displayNames;
@@ -165,3 +163,5 @@ TEST(FactoryCatalogue, ResolverServesFactorySamplesByStem) {
     }
   }
 }
+
+}  // namespace factory_catalogue_test

@@ -18,7 +18,7 @@
 #include "document/archive/sha256.h"
 #include "document/wav/wav.h"
 
-namespace {
+namespace factory_files_test {
 
 const char* const kWholeNames[] = {
     "ac_cow_ff.wav",      "ac_cow_mp.wav",   "ac_cow_p.wav",    "ac_crash2_ff.wav",   "ac_crash_ff.wav",
@@ -59,8 +59,6 @@ std::uint16_t read16(const std::uint8_t* p) { return static_cast<std::uint16_t>(
 std::uint32_t readBe32(const std::uint8_t* p) {
   return (static_cast<std::uint32_t>(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
 }
-
-}  // namespace
 
 TEST(FactoryFiles, NamesAreExactlyTheFixedSetSortedByteWise) {
   const auto files = ob::embeddedFactoryFiles();
@@ -183,3 +181,5 @@ TEST(FactoryFiles, SamplesHaveCleanEdgesNoDcAndNoClipping) {
     }
   }
 }
+
+}  // namespace factory_files_test

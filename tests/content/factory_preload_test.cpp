@@ -12,11 +12,9 @@
 #include "engine/model/project.h"
 #include "engine/pool/sample_pool.h"
 
-namespace {
+namespace factory_preload_test {
 
 std::unique_ptr<ob::Project> freshProject() { return std::make_unique<ob::Project>(); }
-
-}  // namespace
 
 TEST(FactoryPreload, FillsSlotsZeroTo32InCatalogueOrder) {
   auto project = freshProject();
@@ -128,3 +126,5 @@ TEST(FactoryPreload, AHalfGoesIntoAnEmptiedSlotWithoutTouchingOthers) {
   for (int i = 0; i < 33; ++i) EXPECT_EQ(pool.slot(i)->frames, 0);
   EXPECT_STREQ(project->samples.slots[33].name, "BS Kick P hit");
 }
+
+}  // namespace factory_preload_test

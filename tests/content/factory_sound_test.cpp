@@ -13,7 +13,7 @@
 #include "document/factory/factory_catalogue.h"
 #include "document/wav/wav.h"
 
-namespace {
+namespace factory_sound_test {
 
 constexpr double kRate = 48000.0;
 
@@ -134,8 +134,6 @@ double ringTime(const std::vector<float>& x) {
   return last / kRate;
 }
 
-}  // namespace
-
 TEST(FactorySound, SofterStrokesAreQuieterAndDarker) {
   const std::vector<std::vector<std::string>> groups = {
       {"ac_kick_p", "ac_kick_f", "ac_kick_ff"},
@@ -248,3 +246,5 @@ TEST(FactorySound, HitAndBodyRebuildTheWholeSound) {
     EXPECT_LE(std::fabs(h.whole.back()), 4.0 / 32768.0);
   }
 }
+
+}  // namespace factory_sound_test

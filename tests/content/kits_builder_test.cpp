@@ -13,7 +13,7 @@
 #include "engine/params/param_info.h"
 #include "engine/params/param_tables.h"
 
-namespace {
+namespace kits_builder_test {
 
 using ob::Pattern;
 
@@ -403,4 +403,4 @@ TEST(FactoryKits, IdsAreUniqueAndBuildsRepeat) {
   EXPECT_NE(ob::patternToJsonText(ob::makeFactoryKit(0)), ob::patternToJsonText(ob::makeFactoryKit(3)));
 }
 
-}  // namespace
+}  // namespace kits_builder_test

@@ -20,12 +20,12 @@
 #include "document/legacy/legacy_writer.h"
 #include "engine/params/param_tables.h"
 
+namespace kits_library_test {
+
 namespace fs = std::filesystem;
 using ob::KitEntry;
 using ob::KitLibrary;
 using ob::Pattern;
-
-namespace {
 
 class TempFolder {
  public:
@@ -491,4 +491,4 @@ TEST(KitLibrary, SetKitName) {
   EXPECT_STREQ(kit.name, "");
 }
 
-}  // namespace
+}  // namespace kits_library_test

@@ -18,9 +18,9 @@
 #include "content/kits/kit_library.h"
 #include "engine/session/engine_host.h"
 
-namespace fs = std::filesystem;
+namespace kits_render_test {
 
-namespace {
+namespace fs = std::filesystem;
 
 constexpr double kRate = 44100.0;
 constexpr int kBlock = 256;
@@ -215,4 +215,4 @@ TEST(KitRender, AKitReadBackFromItsFileSoundsTheSame) {
   fs::remove_all(dir, ec);
 }
 
-}  // namespace
+}  // namespace kits_render_test

@@ -19,7 +19,7 @@
 #include "engine/pool/sample_pool.h"
 #include "support/scoped_env.h"
 
-namespace {
+namespace tools_import_test {
 
 namespace fs = std::filesystem;
 
@@ -262,4 +262,4 @@ TEST_F(KitsFolderTest, AFolderThatCannotBeMadeIsReportedAndStillReturned) {
   EXPECT_FALSE(fs::exists(got));
 }
 
-}  // namespace
+}  // namespace tools_import_test

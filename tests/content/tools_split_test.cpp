@@ -15,7 +15,7 @@
 #include "engine/model/project.h"
 #include "engine/pool/sample_pool.h"
 
-namespace {
+namespace tools_split_test {
 
 constexpr double kRate = 44100.0;
 
@@ -440,4 +440,4 @@ TEST_F(PoolFixture, FailedLoadOfAHalfLeavesPoolAndProjectAsTheyWere) {
   EXPECT_STREQ(project->samples.slots[2].name, "drum body");
 }
 
-}  // namespace
+}  // namespace tools_split_test

@@ -8,7 +8,7 @@
 
 #include "content/tools/transients.h"
 
-namespace {
+namespace tools_transients_test {
 
 constexpr double kRate = 44100.0;
 
@@ -190,4 +190,4 @@ TEST(DivideSlices, EqualMarkersLimitedToOneToSixtyFour) {
   EXPECT_EQ(count, 0);
 }
 
-}  // namespace
+}  // namespace tools_transients_test

@@ -7,9 +7,9 @@
 #include "document/archive/crc32.h"
 #include "document/archive/sha256.h"
 
-using namespace archive_test;
+namespace archive_checksums_test {
 
-namespace {
+using namespace archive_test;
 
 std::string sha(const std::string& s) {
   return ob::sha256Hex(reinterpret_cast<const std::uint8_t*>(s.data()), s.size());
@@ -26,8 +26,6 @@ std::uint32_t crcBitwise(const Bytes& b) {
   }
   return ~c;
 }
-
-}  // namespace
 
 TEST(Crc32, CheckValues) {
   EXPECT_EQ(crc(bytesOf("123456789")), 0xCBF43926u);
@@ -86,3 +84,5 @@ TEST(Sha256, BlockFunctionAndTextForm) {
     EXPECT_EQ(hex.find_first_not_of("0123456789abcdef"), std::string::npos);
   }
 }
+
+}  // namespace archive_checksums_test

@@ -10,9 +10,9 @@
 #include "document/archive/deflate.h"
 #include "document/archive/inflate.h"
 
-using namespace archive_test;
+namespace archive_deflate_test {
 
-namespace {
+using namespace archive_test;
 
 bool zlibInflate(const Bytes& packed, std::size_t size, Bytes& out) {
   z_stream z{};
@@ -30,8 +30,6 @@ bool zlibInflate(const Bytes& packed, std::size_t size, Bytes& out) {
 }
 
 Bytes deflateOf(const Bytes& data) { return ob::zip::deflate(data.data(), data.size()); }
-
-}  // namespace
 
 TEST(Deflate, EmptyInputIsTheEmptyFixedBlock) {
   EXPECT_EQ(deflateOf({}), (Bytes{0x03, 0x00}));
@@ -92,3 +90,5 @@ TEST(Deflate, IsDeterministic) {
   const Bytes data = compressibleBytes(70000, 23);
   EXPECT_EQ(deflateOf(data), deflateOf(data));
 }
+
+}  // namespace archive_deflate_test

@@ -10,9 +10,9 @@
 #include "archive_test_util.h"
 #include "document/archive/inflate.h"
 
-using namespace archive_test;
+namespace archive_inflate_test {
 
-namespace {
+using namespace archive_test;
 
 struct Result {
   bool ok = false;
@@ -124,8 +124,6 @@ Bytes padded(BitStream s, int extraBytes = 4) {
   b.insert(b.end(), std::size_t(extraBytes), 0);
   return b;
 }
-
-}  // namespace
 
 TEST(Inflate, RestoresZlibStreamsOfEveryLevel) {
   for (const auto& [name, data] : samples()) {
@@ -489,3 +487,5 @@ TEST(Inflate, FlippedBitsNeverCrashOrOverrun) {
     }
   }
 }
+
+}  // namespace archive_inflate_test

@@ -16,11 +16,11 @@
 #include "document/archive/zip_reader.h"
 #include "document/archive/zip_writer.h"
 
+namespace archive_zip_interop_test {
+
 using namespace archive_test;
 namespace fs = std::filesystem;
 namespace zip = ob::zip;
-
-namespace {
 
 class ZipInterop : public ::testing::Test {
  protected:
@@ -70,8 +70,6 @@ class ZipInterop : public ::testing::Test {
 
   fs::path dir_;
 };
-
-}  // namespace
 
 TEST_F(ZipInterop, InfoZipArchivesRead) {
   const auto files = sampleFiles();
@@ -172,3 +170,5 @@ TEST_F(ZipInterop, OurArchivesPassUnzipAndPython) {
       0);
   for (const auto& e : entries) EXPECT_EQ(readFile(dir_ / "out" / e.name), e.data) << e.name;
 }
+
+}  // namespace archive_zip_interop_test

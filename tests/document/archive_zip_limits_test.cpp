@@ -12,9 +12,9 @@
 #include "document/archive/zip_reader.h"
 #include "support/allocation_counter.h"
 
-using namespace archive_test;
+namespace archive_zip_limits_test {
 
-namespace {
+using namespace archive_test;
 
 RawEntry deflatedEntry(const std::string& name, const Bytes& data) {
   RawEntry e;
@@ -26,8 +26,6 @@ RawEntry deflatedEntry(const std::string& name, const Bytes& data) {
   e.unpackedSize = std::uint32_t(data.size());
   return e;
 }
-
-}  // namespace
 
 TEST(ZipLimits, OversizeDeclarationTakesNoMemoryUpFront) {
   RawArchive a;
@@ -90,3 +88,5 @@ TEST(ZipLimits, TheDeclaredTotalIsCheckedBeforeAnythingIsUnpacked) {
   EXPECT_EQ(d[0].path, "/c.bin");
   EXPECT_LT(ob::test::peakLiveBytes() - before, std::size_t(1) << 20);
 }
+
+}  // namespace archive_zip_limits_test

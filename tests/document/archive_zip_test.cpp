@@ -12,12 +12,12 @@
 #include "document/archive/zip_reader.h"
 #include "document/archive/zip_writer.h"
 
+namespace archive_zip_test {
+
 using namespace archive_test;
 using ob::Diagnostics;
 using ob::Severity;
 namespace zip = ob::zip;
-
-namespace {
 
 struct Finding {
   std::string code;
@@ -71,8 +71,6 @@ std::vector<std::string> namesOf(const std::vector<zip::Entry>& entries) {
   for (const auto& e : entries) n.push_back(e.name);
   return n;
 }
-
-}  // namespace
 
 TEST(ZipWriter, EmptyListIsTheBareEndRecord) {
   Diagnostics d;
@@ -475,3 +473,5 @@ TEST(ZipReader, DamagedArchivesNeverCrash) {
     }
   }
 }
+
+}  // namespace archive_zip_test

@@ -17,7 +17,7 @@
 #include "document/project/atomic_file.h"
 #include "project_test_support.h"
 
-namespace {
+namespace atomic_file_test {
 
 namespace fs = std::filesystem;
 using obtest::bytesOf;
@@ -149,4 +149,4 @@ TEST(DurableSave, ASaveKilledHalfWayLeavesATemporaryTheNextSaveClears) {
   EXPECT_EQ("new", textOf(obtest::readFile(file)));
 }
 
-}  // namespace
+}  // namespace atomic_file_test

@@ -8,7 +8,7 @@
 #include "engine/model/demo_project.h"
 #include "engine/model/project.h"
 
-namespace {
+namespace audition_codec_test {
 
 // The demo through a whole instance document and back: the pattern travels
 // only as the audition clip, so every step coming back proves that the
@@ -54,4 +54,4 @@ TEST(AuditionCodec, InstanceDocumentCarriesThePattern) {
   }
 }
 
-}  // namespace
+}  // namespace audition_codec_test

@@ -10,7 +10,7 @@
 #include "engine/model/project.h"
 #include "engine/params/param_tables.h"
 
-namespace {
+namespace audition_place_test {
 
 ob::JsonValue parse(const std::string& text) {
   ob::JsonValue v;
@@ -226,4 +226,4 @@ TEST(PlaceNotes, InvertsTheWrittenNotes) {
   }
 }
 
-}  // namespace
+}  // namespace audition_place_test

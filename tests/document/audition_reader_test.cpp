@@ -17,7 +17,7 @@
 #include "engine/model/project.h"
 #include "engine/params/param_tables.h"
 
-namespace {
+namespace audition_reader_test {
 
 ob::JsonValue parse(const std::string& text) {
   ob::JsonValue v;
@@ -469,4 +469,4 @@ TEST(ReadGroove, WrittenGrooveReadsBack) {
   expectSameGroove(*p, *q);
 }
 
-}  // namespace
+}  // namespace audition_reader_test

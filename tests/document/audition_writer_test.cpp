@@ -12,7 +12,7 @@
 #include "engine/model/project.h"
 #include "engine/params/param_tables.h"
 
-namespace {
+namespace audition_writer_test {
 
 // A project of n drum tracks "v0".."v{n-1}", each playing its own sound.
 std::unique_ptr<ob::Project> makeTracks(int n) {
@@ -259,4 +259,4 @@ TEST(WriteAudition, NotesSortedByTimeThenTrack) {
   EXPECT_EQ(groove->find("notes")->text, ob::notesFingerprint(*notes));
 }
 
-}  // namespace
+}  // namespace audition_writer_test

@@ -9,7 +9,7 @@
 #include "document/diagnostics.h"
 #include "document/json/json.h"
 
-namespace {
+namespace clip_reader_test {
 
 ob::JsonValue parse(const std::string& text) {
   ob::JsonValue v;
@@ -334,4 +334,4 @@ TEST(ClipExtensions, UsedInOrder) {
   EXPECT_EQ(ob::clip::usedExtensions(c).size(), 1u);
 }
 
-}  // namespace
+}  // namespace clip_reader_test

@@ -10,7 +10,7 @@
 #include "document/diagnostics.h"
 #include "document/json/json.h"
 
-namespace {
+namespace clip_writer_test {
 
 ob::JsonValue parse(const std::string& text) {
   ob::JsonValue v;
@@ -196,10 +196,6 @@ TEST(ClipModel, CopyAndMove) {
   EXPECT_TRUE(a.set.empty());    // NOLINT(bugprone-use-after-move)
 }
 
-}  // namespace
-
-namespace {
-
 // Deterministic generator of clip-like documents with members of every kind
 // in every place, good and bad.
 class DocGen {
@@ -330,4 +326,4 @@ TEST(ClipWriter, WritingIsAFixpointOverGeneratedDocuments) {
   }
 }
 
-}  // namespace
+}  // namespace clip_writer_test

@@ -7,7 +7,7 @@
 #include "document/factory/factory_sample.h"
 #include "document/factory/sample_resolver.h"
 
-namespace {
+namespace factory_sample_test {
 
 // Rows shaped like the factory catalogue, for the naming rules.
 const ob::FactorySampleRow kKickP = {"a/kick.wav", "ac_kick_p.wav", "Kick P", "kick acoustic", 0, 1, 0, 900};
@@ -30,8 +30,6 @@ std::vector<std::string> tagsOf(const ob::SampleSlot& s) {
   for (int i = 0; i < s.tagCount; ++i) out.emplace_back(s.tags[i]);
   return out;
 }
-
-}  // namespace
 
 TEST(FactoryRef, FormAndParse) {
   EXPECT_EQ(ob::factoryRef("ac_kick_p"), "factory:acoustic/ac_kick_p");
@@ -120,3 +118,5 @@ TEST(SampleResolverHook, ResolvesThroughTheInstalledFunction) {
   EXPECT_EQ(ob::resolveSample("abc"), (std::vector<std::uint8_t>{7, 7, 7}));
   ob::setSampleResolver(nullptr);
 }
+
+}  // namespace factory_sample_test

@@ -7,11 +7,11 @@
 #include "document/instance/instance_envelope.h"
 #include "instance_test_util.h"
 
+namespace instance_envelope_test {
+
 using namespace ob;
 using obtest::countCode;
 using obtest::json;
-
-namespace {
 
 std::string keys(const JsonValue& v) {
   std::string s;
@@ -24,8 +24,6 @@ InstanceEnvelope readOk(const std::string& text, Diagnostics& diags) {
   EXPECT_TRUE(env.has_value()) << text;
   return env ? std::move(*env) : InstanceEnvelope{};
 }
-
-}  // namespace
 
 TEST(InstanceEnvelope, FreshRecordWritesOnlyTheFixedMembers) {
   InstanceEnvelope env;
@@ -203,3 +201,5 @@ TEST(InstanceEnvelope, MovesLeaveTheSourceEmpty) {
   EXPECT_EQ(a.formatVersion, 3);
   EXPECT_TRUE(b.plugin.empty());
 }
+
+}  // namespace instance_envelope_test

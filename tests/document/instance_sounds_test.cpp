@@ -11,11 +11,11 @@
 #include "document/instance/sound_state.h"
 #include "instance_test_util.h"
 
+namespace instance_sounds_test {
+
 using namespace ob;
 using obtest::countCode;
 using obtest::json;
-
-namespace {
 
 struct SoundRead {
   Sound sound;
@@ -38,8 +38,6 @@ std::unique_ptr<SampleSlotTable> poolWith(std::initializer_list<const char*> ids
   }
   return t;
 }
-
-}  // namespace
 
 TEST(InstanceSounds, MachineWordDecidesTheDefaults) {
   SoundRead g = readOne(R"({"machine":"granular","name":"G","params":{"size":0.5}})");
@@ -295,3 +293,5 @@ TEST(InstanceSamples, EmptyIdsAreLeftOutAndLongKeysStayWhole) {
   EXPECT_EQ(writeJson(*w2.members[1].value.find("order")), "2");
   EXPECT_TRUE(writeSamplePool(SampleSlotTable{}).members.empty());
 }
+
+}  // namespace instance_sounds_test

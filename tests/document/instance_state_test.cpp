@@ -11,11 +11,11 @@
 #include "document/package/package.h"
 #include "instance_test_util.h"
 
+namespace instance_state_test {
+
 using namespace ob;
 using obtest::countCode;
 using obtest::json;
-
-namespace {
 
 std::unique_ptr<Project> fresh() { return makeProject(); }
 
@@ -40,8 +40,6 @@ Read read(const JsonValue& document) {
 }
 
 Read read(const std::string& text) { return read(json(text)); }
-
-}  // namespace
 
 TEST(InstanceState, DemoAndRichProjectsRoundTripExactly) {
   for (int variant = 0; variant < 2; ++variant) {
@@ -400,3 +398,5 @@ TEST(InstanceState, IsInstanceDocument) {
   EXPECT_FALSE(isInstanceDocument(json(R"({"kind":1})")));
   EXPECT_FALSE(isInstanceDocument(json(R"(["instance"])")));
 }
+
+}  // namespace instance_state_test

@@ -12,10 +12,10 @@
 #include "document/instance/instance_state.h"
 #include "instance_test_util.h"
 
+namespace instance_unknown_members_test {
+
 using namespace ob;
 using obtest::json;
-
-namespace {
 
 struct Foreign {
   std::vector<std::string> path;  // parent object's keys and indices
@@ -73,8 +73,6 @@ void addUnknown(JsonValue& object, const std::string& key, bool list) {
   // In the id-keyed lists an object would be read as one more entry.
   object.members.push_back({key, json(list ? R"([1.50,"x",null])" : R"({"kept":[1.50,"x",null]})")});
 }
-
-}  // namespace
 
 TEST(InstanceUnknownMembers, SurviveALoadAndASave) {
   auto project = makeProject();
@@ -178,3 +176,5 @@ TEST(InstanceUnknownMembers, ValuesOfTheWrongKindAreRewrittenOrKept) {
   EXPECT_EQ(writeJson(*v.find("gain")), "1");
   EXPECT_EQ(v.find("choke"), nullptr);
 }
+
+}  // namespace instance_unknown_members_test

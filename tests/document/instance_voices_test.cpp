@@ -12,11 +12,11 @@
 #include "document/instance/voice_state.h"
 #include "instance_test_util.h"
 
+namespace instance_voices_test {
+
 using namespace ob;
 using obtest::countCode;
 using obtest::json;
-
-namespace {
 
 // A project with one VA sound on track 0 (id "v") and a voiceless track 1.
 std::unique_ptr<Project> twoTracks() {
@@ -39,8 +39,6 @@ Track readTrack(const std::string& voice, Diagnostics& d, std::uint8_t* mask = n
   if (mask != nullptr) *mask = p->patterns[0].muteMask;
   return p->patterns[0].tracks[0];
 }
-
-}  // namespace
 
 TEST(InstanceVoices, BareVoiceGetsDefaultsAndWritesGainAndPan) {
   Diagnostics d;
@@ -285,3 +283,5 @@ TEST(InstanceMacros, Writing) {
             R"({"macro2":{"name":"","dests":{"v:tune":{"voice":"v","param":"tune","target":0.75}}},)"
             R"("macro4":{"name":"Named"}})");
 }
+
+}  // namespace instance_voices_test

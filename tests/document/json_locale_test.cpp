@@ -12,7 +12,7 @@
 #include "document/json/json.h"
 #include "support/comma_locale.h"
 
-namespace {
+namespace json_locale_test {
 
 namespace fs = std::filesystem;
 
@@ -33,8 +33,6 @@ void expectSameBytes() {
   EXPECT_EQ(ob::writeJson(made), "{\"a\":0.5,\"b\":2.25,\"c\":1234.5678}");
   EXPECT_EQ(ob::dumpJson(made), "{\n  \"a\": 0.5,\n  \"b\": 2.25,\n  \"c\": 1234.5678\n}\n");
 }
-
-}  // namespace
 
 TEST(JsonLocale, CommaDecimalLocaleChangesNothing) {
   const ob::test::CommaDecimalLocale comma;
@@ -74,3 +72,5 @@ TEST(JsonLocale, NumberCodeUsesNoLocaleDependentCalls) {
   }
   EXPECT_GE(files, 4);
 }
+
+}  // namespace json_locale_test

@@ -5,10 +5,10 @@
 
 #include "document/json/json.h"
 
+namespace json_parse_test {
+
 using ob::JsonKind;
 using ob::JsonValue;
-
-namespace {
 
 std::string parseError(std::string_view text) {
   JsonValue v;
@@ -28,8 +28,6 @@ std::string nested(int levels) {
   return std::string(static_cast<std::size_t>(levels), '[') +
          std::string(static_cast<std::size_t>(levels), ']');
 }
-
-}  // namespace
 
 TEST(JsonParse, EveryMessageHasItsInput) {
   EXPECT_EQ(parseError(""), "empty document");
@@ -225,3 +223,5 @@ TEST(JsonValueModel, BuildingAndCopying) {
   EXPECT_EQ(ob::formatUnsigned(0), "0");
   EXPECT_EQ(ob::formatUnsigned(18446744073709551615ull), "18446744073709551615");
 }
+
+}  // namespace json_parse_test

@@ -6,10 +6,10 @@
 
 #include "document/json/json.h"
 
+namespace json_write_test {
+
 using ob::JsonKind;
 using ob::JsonValue;
-
-namespace {
 
 JsonValue parsed(std::string_view text) {
   JsonValue v;
@@ -23,8 +23,6 @@ bool reparses(const std::string& text) {
   std::string error;
   return ob::parseJson(text, v, error);
 }
-
-}  // namespace
 
 TEST(JsonWrite, RoundTripKeepsSpellingsAndOrder) {
   const std::string docs[] = {
@@ -165,3 +163,5 @@ TEST(JsonWrite, IndentedLayout) {
   ob::writeJsonPretty(parsed("{\"k\":1}"), 2, inner);
   EXPECT_EQ(inner, "{\n      \"k\": 1\n    }");
 }
+
+}  // namespace json_write_test

@@ -11,7 +11,7 @@
 #include "engine/model/project_ids.h"
 #include "engine/params/param_tables.h"
 
-namespace {
+namespace legacy_reader_test {
 
 std::unique_ptr<ob::Project> read(const std::string& text, std::string* error = nullptr,
                                   ob::Diagnostics* diags = nullptr) {
@@ -274,4 +274,4 @@ TEST(LegacyReader, KitDocumentReplacesPatternOnlyOnSuccess) {
   EXPECT_STREQ("v-snare", pattern.tracks[0].id);
 }
 
-}  // namespace
+}  // namespace legacy_reader_test

@@ -13,7 +13,7 @@
 #include "engine/params/param_tables.h"
 #include "support/comma_locale.h"
 
-namespace {
+namespace legacy_writer_test {
 
 TEST(LegacyWriter, DefaultProjectText) {
   auto p = ob::makeProject();
@@ -160,4 +160,4 @@ TEST(LegacyWriter, ReaderFixpoint) {
   EXPECT_EQ(3, back->patterns[0].tracks[1].steps[4].count);
 }
 
-}  // namespace
+}  // namespace legacy_writer_test

@@ -14,11 +14,11 @@
 #include "document/package/package.h"
 #include "document/package/unpack_limits.h"
 
+namespace package_read_test {
+
 using namespace archive_test;
 using ob::Diagnostics;
 using ob::Severity;
-
-namespace {
 
 std::optional<ob::Package> read(const Bytes& b, Diagnostics& d, const std::string& name = "instance.json",
                                 const ob::zip::Limits& limits = {}) {
@@ -52,8 +52,6 @@ void expectOne(const Diagnostics& d, const std::string& code, Severity s, const 
   EXPECT_EQ(d[0].path, path);
   EXPECT_EQ(d[0].message.substr(0, messageStart.size()), messageStart) << d[0].message;
 }
-
-}  // namespace
 
 TEST(PackageRead, JsonTextAfterByteOrderMarkAndBlanks) {
   Diagnostics d;
@@ -273,3 +271,5 @@ TEST(PackageRead, ADamagedDocumentEntryIsReportedAsSuch) {
   EXPECT_EQ(d[1].path, "/instance.json");
   EXPECT_EQ(d[1].message, "The document cannot be unpacked from the archive");
 }
+
+}  // namespace package_read_test

@@ -14,11 +14,11 @@
 #include "document/json/json_write.h"
 #include "document/package/package.h"
 
+namespace package_write_test {
+
 using namespace archive_test;
 using ob::Diagnostics;
 using ob::Severity;
-
-namespace {
 
 ob::JsonValue parse(const std::string& text) {
   ob::JsonValue v;
@@ -42,8 +42,6 @@ std::vector<ob::zip::Entry> entriesOf(const Bytes& b) {
 }
 
 const char* kDoc = "{\"kind\": \"instance\", \"tempo\": 120.0, \"assets\": {}}";
-
-}  // namespace
 
 TEST(PackageWrite, WithoutAssetsItIsPlainJson) {
   const ob::Package p = packageOf(kDoc);
@@ -172,3 +170,5 @@ TEST(PackageWrite, ZipWriterFindingsFailTheWrite) {
   ASSERT_EQ(d2.size(), 1u);
   EXPECT_EQ(d2[0].code, "zip-duplicate-name");
 }
+
+}  // namespace package_write_test

@@ -9,7 +9,7 @@
 #include "engine/model/project.h"
 #include "engine/params/param_tables.h"
 
-namespace {
+namespace param_values_test {
 
 ob::JsonValue parse(const std::string& text) {
   ob::JsonValue v;
@@ -195,4 +195,4 @@ TEST_F(ParamValues, NonFiniteAndHostileValuesAreRefused) {
   EXPECT_EQ(ob::writeJson(ob::writeParamValue(sampler, 60, 0.25f, *table)), "0.25");
 }
 
-}  // namespace
+}  // namespace param_values_test

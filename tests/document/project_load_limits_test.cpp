@@ -20,7 +20,7 @@
 #include "project_test_support.h"
 #include "support/allocation_counter.h"
 
-namespace {
+namespace project_load_limits_test {
 
 using archive_test::RawArchive;
 using archive_test::RawEntry;
@@ -80,8 +80,6 @@ Measured measureLoad(const std::vector<std::uint8_t>& bytes) {
   m.kept = kept.keptEntries.size();
   return m;
 }
-
-}  // namespace
 
 TEST(DocumentLimits, HugeUnknownEntriesAreDroppedWithoutBeingUnpacked) {
   // Two 1,000,000,000-byte entries of zeros under a folder no reader knows:
@@ -154,3 +152,5 @@ TEST(DocumentLimits, ARealDocumentWithRoomToSpareLoads) {
   const Measured m = measureLoad(std::vector<std::uint8_t>(text.begin(), text.end()));
   EXPECT_TRUE(m.ok) << m.error;
 }
+
+}  // namespace project_load_limits_test

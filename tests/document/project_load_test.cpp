@@ -18,7 +18,7 @@
 #include "engine/model/demo_project.h"
 #include "project_test_support.h"
 
-namespace {
+namespace project_load_test {
 
 using obtest::bytesOf;
 
@@ -406,4 +406,4 @@ TEST(ProjectLoad, LegacyPackagesUnpackOnlyWhatTheyRead) {
   EXPECT_EQ(1, obtest::countCode(refused->diags, "document-unreadable", "/project.json"));
 }
 
-}  // namespace
+}  // namespace project_load_test

@@ -13,7 +13,7 @@
 #include "engine/model/demo_project.h"
 #include "engine/params/param_tables.h"
 
-namespace {
+namespace project_sanitize_test {
 
 bool terminated(const char* field, std::size_t n) { return std::memchr(field, 0, n) != nullptr; }
 
@@ -161,4 +161,4 @@ TEST(ProjectSanitize, RandomBytesComeOutInRange) {
   }
 }
 
-}  // namespace
+}  // namespace project_sanitize_test

@@ -23,7 +23,7 @@
 #include "engine/params/param_tables.h"
 #include "project_test_support.h"
 
-namespace {
+namespace project_save_test {
 
 using obtest::bytesOf;
 namespace fs = std::filesystem;
@@ -265,4 +265,4 @@ TEST(AtomicFile, LinksAreFollowedAndPermissionsKept) {
   EXPECT_FALSE(ob::writeFileAtomically(dir.path(), std::string_view("x"), &error));
 }
 
-}  // namespace
+}  // namespace project_save_test

@@ -22,6 +22,7 @@
 #include "document/wav/wav.h"
 #include "document/wav/wav_pool.h"
 #include "engine/pool/sample_pool.h"
+#include "instance_test_util.h"  // countCode
 
 namespace obtest {
 
@@ -130,13 +131,6 @@ inline PoolPicture pictureOf(const ob::SamplePool& pool, const ob::KeptDocument&
     p.slotAddresses.push_back(s.get());
   }
   return p;
-}
-
-inline int countCode(const ob::Diagnostics& d, std::string_view code, std::string_view path = {}) {
-  int n = 0;
-  for (const ob::Diagnostic& x : d)
-    if (x.code == code && (path.empty() || x.path == path)) ++n;
-  return n;
 }
 
 }  // namespace obtest

@@ -13,7 +13,7 @@
 
 #include "project_test_support.h"
 
-namespace {
+namespace reading_file_test {
 
 namespace fs = std::filesystem;
 using ob::FileReadStatus;
@@ -102,4 +102,4 @@ TEST(RegularFile, TheFirstBytesAreCheckedBeforeTheRest) {
   EXPECT_EQ(out, obtest::bytesOf("RIFF"));
 }
 
-}  // namespace
+}  // namespace reading_file_test

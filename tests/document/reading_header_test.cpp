@@ -6,7 +6,7 @@
 #include "document/json/json.h"
 #include "document/reading/document_header.h"
 
-namespace {
+namespace reading_header_test {
 
 ob::JsonValue parse(const std::string& text) {
   ob::JsonValue v;
@@ -117,4 +117,4 @@ TEST(DocumentHeader, ExtensionLists) {
   EXPECT_EQ(bad.diags[0].message, "Expected a list of extension ids; kept as written");
 }
 
-}  // namespace
+}  // namespace reading_header_test

@@ -16,7 +16,7 @@
 #include "document/reading/parse_int.h"
 #include "document/reading/seed.h"
 
-namespace {
+namespace reading_kit_test {
 
 ob::JsonValue parse(const std::string& text) {
   ob::JsonValue v;
@@ -246,4 +246,4 @@ TEST(MergeMembers, ReplacesInPlaceAppendsRestAndRestoresSpellings) {
   EXPECT_EQ(keys(target), "kind,name,length,extra,");
 }
 
-}  // namespace
+}  // namespace reading_kit_test

@@ -8,7 +8,7 @@
 
 #include "document/wav/wav.h"
 
-namespace {
+namespace wav_codec_test {
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -91,8 +91,6 @@ ob::DecodedWav decoded(const Bytes& b) {
   EXPECT_TRUE(ob::decodeWav(b.data(), b.size(), out, &error)) << error;
   return out;
 }
-
-}  // namespace
 
 TEST(WavDecode, EveryFormatDecodesToTheRightValues) {
   {  // 8-bit unsigned
@@ -367,3 +365,5 @@ TEST(WavEncode, EncodeThenDecodeIsExact) {
   EXPECT_EQ(std::memcmp(m.left.data(), l.data(), 4000), 0);
   EXPECT_EQ(m.sampleRate, 22050.0);
 }
+
+}  // namespace wav_codec_test

@@ -11,7 +11,7 @@
 #include "document/wav/wav_pool.h"
 #include "engine/pool/sample_pool.h"
 
-namespace {
+namespace wav_pool_test {
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -88,4 +88,4 @@ TEST(WavPool, AddDecodedKeepsSlicesAndLeavesAFailedSlotSilent) {
   EXPECT_EQ(pool.slotCount(), 8);
 }
 
-}  // namespace
+}  // namespace wav_pool_test

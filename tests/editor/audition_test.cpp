@@ -13,7 +13,7 @@
 #include "support/editor/wav_writer.h"
 
 namespace orbi::test {
-namespace {
+namespace audition_test {
 
 // What the preview plays, one frame per sample at a rate step of 1.
 std::vector<float> played(AuditionPreview& preview, std::size_t frames) {
@@ -128,5 +128,5 @@ TEST(Audition, EachImportOfOneDropPreviewsItsOwnAudio) {
   std::filesystem::remove_all(folder);
 }
 
-}  // namespace
+}  // namespace audition_test
 }  // namespace orbi::test

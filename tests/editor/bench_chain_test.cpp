@@ -5,7 +5,7 @@
 #include "tests/editor/bench_rig.h"
 
 namespace orbi::test {
-namespace {
+namespace bench_chain_test {
 
 using ob::chainstage::Stage;
 
@@ -19,12 +19,10 @@ TEST_F(ChainAndAudition, EachStageWritesItsDefaultsThenAuditions) {
     Stage stage;
     std::vector<std::pair<const char*, float>> writes;
   };
-  const Case cases[] = {{Stage::TRANSIENT, {{"ts_attack", 0.35f}}},
-                        {Stage::AMP, {{"amp_hold", 0.12f}, {"amp_decay", 0.35f}}},
-                        {Stage::DRIVE, {{"fx_drive", 2.5f}}},
-                        {Stage::FILTER, {{"flt_cutoff", 4000.0f}}},
-                        {Stage::ROOM, {{"space_mix", 0.35f}}},
-                        {static_cast<Stage>(9), {}}};
+  const Case cases[] = {
+      {Stage::TRANSIENT, {{"ts_attack", 0.35f}}}, {Stage::AMP, {{"amp_hold", 0.12f}, {"amp_decay", 0.35f}}},
+      {Stage::DRIVE, {{"fx_drive", 2.5f}}},       {Stage::FILTER, {{"flt_cutoff", 4000.0f}}},
+      {Stage::ROOM, {{"space_mix", 0.35f}}},      {static_cast<Stage>(9), {}}};
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.stage));
     rig.reset();
@@ -36,7 +34,8 @@ TEST_F(ChainAndAudition, EachStageWritesItsDefaultsThenAuditions) {
     }
     ASSERT_EQ(rig.context.auditions.size(), 1u);
     // The audition hears the stage just written.
-    for (const auto& [key, value] : c.writes) EXPECT_FLOAT_EQ(rig.context.auditions[0].sound.params[drumParam(key)], value);
+    for (const auto& [key, value] : c.writes)
+      EXPECT_FLOAT_EQ(rig.context.auditions[0].sound.params[drumParam(key)], value);
   }
 }
 
@@ -119,5 +118,5 @@ TEST_F(ChainAndAudition, HitKeysRetargetToTheSecondHit) {
   EXPECT_EQ(BenchController::retargetKey("exc1", "exc2_"), "exc1");
 }
 
-}  // namespace
+}  // namespace bench_chain_test
 }  // namespace orbi::test

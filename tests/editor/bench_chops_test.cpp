@@ -9,7 +9,7 @@
 #include "tests/editor/bench_rig.h"
 
 namespace orbi::test {
-namespace {
+namespace bench_chops_test {
 
 constexpr int kSlot = 5;
 
@@ -93,8 +93,7 @@ TEST_F(Chops, MovesStayBetweenTheNeighbours) {
       {2, 1.0f, {0.0f, 0.4f, 0.999f}},   // the last stops short of the end
       {1, 0.95f, {0.0f, 0.799f, 0.8f}},  // past the right neighbour
       {1, -1.0f, {0.0f, 0.001f, 0.8f}},  // past the left
-      {1, 0.5f, {0.0f, 0.5f, 0.8f}},
-      {3, 0.5f, {0.0f, 0.4f, 0.8f}},
+      {1, 0.5f, {0.0f, 0.5f, 0.8f}},    {3, 0.5f, {0.0f, 0.4f, 0.8f}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.marker << " to " << c.to);
@@ -150,7 +149,8 @@ TEST_F(Chops, EachEditIsOneUndoStepThatRestoresTheMarkersBefore) {
   rig.page.sampler.sampleView.onSliceAdd(0.25f);
   ASSERT_EQ(rig.context.undo.size(), 1u);
   const ob::SampleSlot& before = rig.context.undo.back().samples.slots[kSlot];
-  EXPECT_EQ(std::vector<float>(before.slices, before.slices + before.sliceCount), (std::vector<float>{0.0f, 0.5f}));
+  EXPECT_EQ(std::vector<float>(before.slices, before.slices + before.sliceCount),
+            (std::vector<float>{0.0f, 0.5f}));
 }
 
 // Three decaying bursts at 0, 0.4 and 0.8 s of a 1.2 s sample.
@@ -187,5 +187,5 @@ TEST_F(Chops, DetectionWithoutAudioChangesNothing) {
   expectNoEdit();
 }
 
-}  // namespace
+}  // namespace bench_chops_test
 }  // namespace orbi::test

@@ -15,7 +15,7 @@
 #include "ui/context.h"
 
 namespace orbi::test {
-namespace {
+namespace bench_frames_test {
 
 class BenchFrames : public testing::Test {
  protected:
@@ -86,5 +86,5 @@ TEST_F(BenchFrames, AFullPoolOpensItsNoticeOnTheNextFrame) {
   EXPECT_EQ(ImGui::GetCurrentContext()->OpenPopupStack.Size, 1);
 }
 
-}  // namespace
+}  // namespace bench_frames_test
 }  // namespace orbi::test

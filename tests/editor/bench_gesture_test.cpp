@@ -13,7 +13,7 @@
 #include "ui/keys.h"
 
 namespace orbi::test {
-namespace {
+namespace bench_gesture_test {
 
 constexpr double kRate = 44100.0;
 
@@ -126,7 +126,7 @@ TEST_F(Gestures, AHorizontalDragSetsMicroTiming) {
   EXPECT_NEAR(kickStep(0).micro, 32, 1);
   dragFromTo(centreOf(c), ImVec2(centreOf(c).x + c.width * 3.0f, centreOf(c).y));
   EXPECT_EQ(kickStep(0).micro, 63);  // a whole cell sends 64
-  EXPECT_EQ(selectedStep(), -1);  // a drag selects nothing
+  EXPECT_EQ(selectedStep(), -1);     // a drag selects nothing
 }
 
 TEST_F(Gestures, AnAltDragToFourRepeatsOnAFreshStepAlsoStoresTheDrawnRate) {
@@ -215,5 +215,5 @@ TEST_F(Gestures, ARightClickOnATrackOpensItsMenuAndAChoiceRunsIt) {
   EXPECT_EQ(pattern().numTracks, 5);
 }
 
-}  // namespace
+}  // namespace bench_gesture_test
 }  // namespace orbi::test

@@ -10,7 +10,7 @@
 #include "tests/editor/bench_rig.h"
 
 namespace orbi::test {
-namespace {
+namespace bench_half_model_test {
 
 using graph::Node;
 
@@ -36,8 +36,9 @@ TEST_F(HalfModels, EveryHalfTypeHasItsNodeSet) {
     drum->params[drumParam(set.body ? "res_type" : "exc1_type")] = static_cast<float>(set.mode);
     drum->params[drumParam("exc2_type")] = set.body ? 0.0f : static_cast<float>(set.mode);
     rig.bench.rebuild();
-    for (const NodeGraph* graph : {set.body ? &rig.page.anatomy.bodyGraph : &rig.page.anatomy.hitGraph,
-                                   set.body ? &rig.page.anatomy.bodyGraph : &rig.page.anatomy.secondHitGraph}) {
+    for (const NodeGraph* graph :
+         {set.body ? &rig.page.anatomy.bodyGraph : &rig.page.anatomy.hitGraph,
+          set.body ? &rig.page.anatomy.bodyGraph : &rig.page.anatomy.secondHitGraph}) {
       const int offset = graph == &rig.page.anatomy.secondHitGraph ? 7 : 0;
       ASSERT_EQ(graph->nodes.size(), set.nodes.size());
       EXPECT_EQ(graph->mode, set.mode);
@@ -152,5 +153,5 @@ TEST_F(HalfModels, BreatheOnlyOnAnActiveStep) {
   }
 }
 
-}  // namespace
+}  // namespace bench_half_model_test
 }  // namespace orbi::test

@@ -11,7 +11,7 @@
 #include "tests/editor/bench_rig.h"
 
 namespace orbi::test {
-namespace {
+namespace bench_half_presets_test {
 
 using Preset = ParamWidget::ResolvedPreset;
 
@@ -46,8 +46,8 @@ TEST_F(HalfPresets, TableRowsThenRecordedHalvesSectionedByType) {
   ASSERT_EQ(body.size(), 18u + kRecordedHalves);
   EXPECT_EQ(sectionsInOrder(hit, 17),
             (std::vector<std::string>{"silent", "beater click", "knock", "noise burst", "clap", "hiss"}));
-  EXPECT_EQ(sectionsInOrder(body, 18), (std::vector<std::string>{"no body", "sine body", "shell", "modal", "metal",
-                                                                 "string", "fm", "wavetable"}));
+  EXPECT_EQ(sectionsInOrder(body, 18), (std::vector<std::string>{"no body", "sine body", "shell", "modal",
+                                                                 "metal", "string", "fm", "wavetable"}));
   // Within a section the table's order stays.
   EXPECT_EQ(hit[4].name, "Deep thud");
   EXPECT_EQ(hit[5].name, "Knock");
@@ -89,7 +89,8 @@ TEST_F(HalfPresets, TheSecondHitWritesItsOwnKeys) {
   ASSERT_EQ(second.size(), 17u + kRecordedHalves);
   for (std::size_t i = 0; i < 17; ++i)
     for (const auto& [index, value] : second[i].values)
-      EXPECT_EQ(std::string(ob::paramInfo(ob::kMachineDrum, index).id).rfind("exc2_", 0), 0u) << second[i].name;
+      EXPECT_EQ(std::string(ob::paramInfo(ob::kMachineDrum, index).id).rfind("exc2_", 0), 0u)
+          << second[i].name;
   EXPECT_EQ(anatomy().secondHitBrowser.slots[0].id, drumParam("exc2_type"));
 }
 
@@ -131,5 +132,5 @@ TEST_F(HalfPresets, AFullPoolRefusesARecordedHalf) {
   EXPECT_EQ(rig.context.publishes, 0);
 }
 
-}  // namespace
+}  // namespace bench_half_presets_test
 }  // namespace orbi::test

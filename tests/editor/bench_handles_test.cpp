@@ -25,7 +25,7 @@
 #include "ui/draw/draw_log.h"
 
 namespace orbi::test {
-namespace {
+namespace bench_handles_test {
 
 constexpr float kFar = 3000.0f;     // a drag far past every edge and every sweep
 constexpr float kEndSlack = 1e-3f;  // of a parameter's span
@@ -167,10 +167,12 @@ class HandleSweep {
       SCOPED_TRACE(info.id);
       const float a = reached(forward, p), b = reached(back, p);
       const float slack = kEndSlack * (info.max - info.min);
-      if (!boundedAbove(h))
+      if (!boundedAbove(h)) {
         EXPECT_NEAR(std::max(a, b), info.max, slack) << "the top of the range is out of reach";
-      if (!boundedBelow(h))
+      }
+      if (!boundedBelow(h)) {
         EXPECT_NEAR(std::min(a, b), info.min, slack) << "the bottom of the range is out of reach";
+      }
     }
   }
 
@@ -265,5 +267,5 @@ INSTANTIATE_TEST_SUITE_P(ScalesAndStates, BenchHandles,
                                   (std::get<2>(info.param) ? "MacroSelected" : "NoMacro");
                          });
 
-}  // namespace
+}  // namespace bench_handles_test
 }  // namespace orbi::test

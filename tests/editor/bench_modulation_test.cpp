@@ -4,7 +4,7 @@
 #include "tests/editor/bench_rig.h"
 
 namespace orbi::test {
-namespace {
+namespace bench_modulation_test {
 
 class Modulation : public testing::Test {
  protected:
@@ -86,7 +86,8 @@ TEST_F(Modulation, LayerCountsSpreadTheVelocityRangeEvenly) {
     int count;
     std::vector<int> limits;
   };
-  for (const Case& c : {Case{1, {127}}, Case{2, {64, 127}}, Case{3, {42, 85, 127}}, Case{4, {32, 64, 95, 127}}}) {
+  for (const Case& c :
+       {Case{1, {127}}, Case{2, {64, 127}}, Case{3, {42, 85, 127}}, Case{4, {32, 64, 95, 127}}}) {
     SCOPED_TRACE(c.count);
     rig.reset();
     rig.page.velocity.onLayers(c.count, VelocityTile::kVelocity);
@@ -106,5 +107,5 @@ TEST_F(Modulation, TheSameLayerCountWithAnotherModeOnlyChangesTheMode) {
   EXPECT_EQ(rig.soundOf(0).velMax[0], 30);
 }
 
-}  // namespace
+}  // namespace bench_modulation_test
 }  // namespace orbi::test

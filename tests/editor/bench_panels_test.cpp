@@ -9,7 +9,7 @@
 #include "tests/editor/bench_rig.h"
 
 namespace orbi::test {
-namespace {
+namespace bench_panels_test {
 
 using Lane = BenchController::Lane;
 
@@ -75,8 +75,10 @@ TEST_F(Panels, ASamplerShowsItsWindowOrItsSlices) {
   EXPECT_EQ(slotKeys(rig.page.sampler.speed), Keys{"tune"});
   EXPECT_EQ(drawerLabels(rig.page), Keys{"slice"});
   // Only the low-pass slot is logarithmic.
-  for (const ParamWidget* w : {static_cast<const ParamWidget*>(&view), static_cast<const ParamWidget*>(&rig.page.sampler.tone)})
-    for (const ParamSlot& slot : w->slots) EXPECT_EQ(slot.logScale, std::string(slot.info.id) == "lp") << slot.info.id;
+  for (const ParamWidget* w :
+       {static_cast<const ParamWidget*>(&view), static_cast<const ParamWidget*>(&rig.page.sampler.tone)})
+    for (const ParamSlot& slot : w->slots)
+      EXPECT_EQ(slot.logScale, std::string(slot.info.id) == "lp") << slot.info.id;
 
   s.params[samplerParam("window_mode")] = 1.0f;
   rig.bench.rebuild();
@@ -239,5 +241,5 @@ TEST_F(Panels, StagesShowOnlyWhileTheyChangeTheSound) {
   EXPECT_EQ(rig.page.chain.amp.tempo, 120.0);
 }
 
-}  // namespace
+}  // namespace bench_panels_test
 }  // namespace orbi::test

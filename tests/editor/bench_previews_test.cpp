@@ -17,7 +17,7 @@
 #include "tests/editor/editor_rig.h"
 
 namespace orbi::test {
-namespace {
+namespace bench_previews_test {
 
 using Randoms = std::vector<BenchController::RandomAmount>;
 
@@ -301,5 +301,5 @@ TEST(PreviewFrames, OnePieceAFrameEndsOnThePicturesOfOneGo) {
   EXPECT_GT(spread.view().benchPage().anatomy.sumFrames, 8820);  // the reversed whole, as rendered
 }
 
-}  // namespace
+}  // namespace bench_previews_test
 }  // namespace orbi::test

@@ -7,7 +7,7 @@
 #include "tests/editor/bench_rig.h"
 
 namespace orbi::test {
-namespace {
+namespace bench_rebuild_test {
 
 class Rebuild : public testing::Test {
  protected:
@@ -116,5 +116,5 @@ TEST_F(Rebuild, TheGridsCellsDescribeEachStep) {
   EXPECT_EQ(c[3].retrigTicks, 12);
 }
 
-}  // namespace
+}  // namespace bench_rebuild_test
 }  // namespace orbi::test

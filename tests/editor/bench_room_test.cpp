@@ -16,7 +16,7 @@
 #include "ui/draw/draw_log.h"
 
 namespace orbi::test {
-namespace {
+namespace bench_room_test {
 
 constexpr float kLeastGraph = 64.0f;
 constexpr float kLeastSample = 72.0f;
@@ -61,7 +61,9 @@ class BenchRoom : public testing::TestWithParam<std::tuple<float, bool>> {
     const float least = kLeastGraph * scale();
     EXPECT_GE(page.anatomy.hitGraph.rect().height, least);
     EXPECT_GE(page.anatomy.bodyGraph.rect().height, least);
-    if (page.anatomy.hasSecondHit) EXPECT_GE(page.anatomy.secondHitGraph.rect().height, least);
+    if (page.anatomy.hasSecondHit) {
+      EXPECT_GE(page.anatomy.secondHitGraph.rect().height, least);
+    }
     EXPECT_TRUE(holds(page.rects.mainArea, page.anatomy.rect));
   }
 
@@ -115,8 +117,9 @@ class BenchRoom : public testing::TestWithParam<std::tuple<float, bool>> {
       if (item.idText == "cell" && holds(r.hitsGrid, item.hitArea) && item.hitArea.height > 0.0f) ++cells;
     EXPECT_EQ(cells, page.grid.count);
     EXPECT_GE(r.trackRows.height, static_cast<float>(page.rows.size()) * kDrawerRow * s - kSlack);
-    if (page.showDrawer && !page.drawer.rows.empty())
+    if (page.showDrawer && !page.drawer.rows.empty()) {
       EXPECT_GE(page.drawer.faders[0].rect.height, kDrawerRow * s - kSlack);
+    }
     EXPECT_GT(page.velocity.graphRect().height, 0.0f);
     expectTextIn(log, "VELOCITY", r.velocity);
     expectTextIn(log, "soft ....... hard", r.velocity);
@@ -158,5 +161,5 @@ INSTANTIATE_TEST_SUITE_P(ScalesAndMacro, BenchRoom,
                                   (std::get<1>(info.param) ? "MacroSelected" : "NoMacro");
                          });
 
-}  // namespace
+}  // namespace bench_room_test
 }  // namespace orbi::test

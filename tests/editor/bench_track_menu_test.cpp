@@ -9,7 +9,7 @@
 #include "tests/editor/bench_rig.h"
 
 namespace orbi::test {
-namespace {
+namespace bench_track_menu_test {
 
 using Menu = BenchController::MenuCommand;
 
@@ -276,5 +276,5 @@ TEST_F(TrackMenu, FillNeedsTwoChopsAndKeepsAStepWithEightOtherLocks) {
   EXPECT_EQ(sliceLocks(0), std::vector<float>{1.0f});  // only the second step
 }
 
-}  // namespace
+}  // namespace bench_track_menu_test
 }  // namespace orbi::test

@@ -13,7 +13,7 @@
 #include "engine/player/render_sound_offline.h"
 
 namespace orbi::test {
-namespace {
+namespace bench_view_test {
 
 int drumParam(const char* key) { return ob::findParamIndex(ob::kMachineDrum, key); }
 
@@ -179,5 +179,5 @@ TEST_F(BenchInView, AMarkerDragIsOneUndoStepAndPublishesThePool) {
   EXPECT_FLOAT_EQ(slot.slices[1], 0.3f);
 }
 
-}  // namespace
+}  // namespace bench_view_test
 }  // namespace orbi::test

@@ -14,7 +14,7 @@
 #include "tests/editor/editor_rig.h"
 
 namespace orbi::test {
-namespace {
+namespace bench_wiring_test {
 
 using ob::chainstage::Stage;
 
@@ -248,5 +248,5 @@ TEST_F(Wiring, TheLiveGetterReadsTheEngineForTheTrackSelectedWhenMade) {
   }
 }
 
-}  // namespace
+}  // namespace bench_wiring_test
 }  // namespace orbi::test

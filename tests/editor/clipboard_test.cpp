@@ -9,7 +9,7 @@
 #include "ui/keys.h"
 
 namespace orbi::test {
-namespace {
+namespace clipboard_test {
 
 ob::Step markedStep(std::uint8_t note, std::uint8_t velocity) {
   ob::Step s;
@@ -156,5 +156,5 @@ TEST_F(Clipboard, ASelectionOutsideThePartIsNone) {
   EXPECT_EQ(rig.view().clipboard().kind, ClipboardKind::Track);
 }
 
-}  // namespace
+}  // namespace clipboard_test
 }  // namespace orbi::test

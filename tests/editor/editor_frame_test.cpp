@@ -7,7 +7,7 @@
 #include "editor_rig.h"
 
 namespace orbi::test {
-namespace {
+namespace editor_frame_test {
 
 class Playhead : public ::testing::TestWithParam<float> {};
 
@@ -113,5 +113,5 @@ TEST_F(Housekeeping, ALateFrameRunsOnePassAndTheNextFollowsItsInterval) {
   EXPECT_EQ(frameAt(late + 2.0 / 30.0), before - 3);
 }
 
-}  // namespace
+}  // namespace editor_frame_test
 }  // namespace orbi::test

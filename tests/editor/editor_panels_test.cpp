@@ -14,7 +14,7 @@
 #include "ui/root.h"
 
 namespace orbi::test {
-namespace {
+namespace editor_panels_test {
 
 namespace fs = std::filesystem;
 
@@ -192,5 +192,5 @@ TEST(EditorPanels, TheSaveFormCommandOpensTheFormThatSaves) {
   EXPECT_FALSE(rig.view().kitModified());
 }
 
-}  // namespace
+}  // namespace editor_panels_test
 }  // namespace orbi::test

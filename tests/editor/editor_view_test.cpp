@@ -20,7 +20,7 @@
 #include "plugin/ext_state.h"
 
 namespace orbi::test {
-namespace {
+namespace editor_view_test {
 
 constexpr int kFramesPerSecond = 60;
 
@@ -439,5 +439,5 @@ TEST(StateLoad, AnOpenEditorStartsOverOnTheLoadedProject) {
   EXPECT_TRUE(sameBytes(rig.project(), loaded));
 }
 
-}  // namespace
+}  // namespace editor_view_test
 }  // namespace orbi::test

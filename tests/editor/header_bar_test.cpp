@@ -21,7 +21,7 @@
 #include "ui/draw/draw_log.h"
 
 namespace orbi::test {
-namespace {
+namespace header_bar_test {
 
 namespace fs = std::filesystem;
 
@@ -418,5 +418,5 @@ TEST(SamplesPageInTheView, ImportFailuresStayOffTheStatusLine) {
   EXPECT_TRUE(rig.view().statusText().empty());
 }
 
-}  // namespace
+}  // namespace header_bar_test
 }  // namespace orbi::test

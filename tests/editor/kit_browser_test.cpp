@@ -18,7 +18,7 @@
 #include "ui/dialogs/file_dialog_queue.h"
 
 namespace orbi {
-namespace {
+namespace kit_browser_test {
 
 using test::centreOf;
 using test::KitRig;
@@ -461,5 +461,5 @@ TEST(KitBrowser, AnUncreatableDefaultFolderComplainsOncePerRescan) {
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "an open popup asks the disk nothing";
 }
 
-}  // namespace
+}  // namespace kit_browser_test
 }  // namespace orbi

@@ -15,7 +15,7 @@
 #include "ui/draw/text.h"
 
 namespace orbi {
-namespace {
+namespace macro_panel_test {
 
 using test::centreOf;
 
@@ -257,7 +257,9 @@ TEST(MacroPanel, ItsHeightsShowEveryRowOrOneAndTheListScrollsThroughTheRest) {
     ASSERT_EQ(rows.size(), 8u);
     for (const ui::Rect& row : rows) EXPECT_GE(row.height, 16.0f);
     EXPECT_LE(bottom(rows.front()), bottom(area));
-    if (height == open.wanted) EXPECT_LE(bottom(rows.back()), bottom(area));
+    if (height == open.wanted) {
+      EXPECT_LE(bottom(rows.back()), bottom(area));
+    }
   }
   // The wheel over the low list brings the last row in, whole.
   const ui::Rect first = rig.items("row").front();
@@ -382,5 +384,5 @@ TEST(MacroPanel, AddingWithoutASoundOpensNothing) {
   }
 }
 
-}  // namespace
+}  // namespace macro_panel_test
 }  // namespace orbi

@@ -12,7 +12,7 @@
 #include "editor_rig.h"
 
 namespace orbi::test {
-namespace {
+namespace project_files_test {
 
 namespace fs = std::filesystem;
 
@@ -120,5 +120,5 @@ TEST_F(ProjectFiles, AFailedSaveLeavesTheOldFile) {
   EXPECT_EQ(rig.view().revision(), revision);
 }
 
-}  // namespace
+}  // namespace project_files_test
 }  // namespace orbi::test

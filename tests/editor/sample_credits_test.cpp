@@ -14,7 +14,7 @@
 #include "ui/draw/text.h"
 
 namespace orbi {
-namespace {
+namespace sample_credits_test {
 
 // A project whose slots came from the given sources, in slot order.
 std::unique_ptr<ob::Project> withSources(const std::vector<std::uint8_t>& sources) {
@@ -40,7 +40,8 @@ class CreditsStrip : public ::testing::Test {
   }
   std::vector<std::string> expectedEntries(const std::vector<std::uint32_t>& sets, bool compact) {
     std::vector<std::string> out{compact ? "Samples" : "Sample credits"};
-    for (const std::uint32_t set : sets) out.push_back(SampleCreditsWindow::rowText(ob::sampleCreditsTable[set], compact));
+    for (const std::uint32_t set : sets)
+      out.push_back(SampleCreditsWindow::rowText(ob::sampleCreditsTable[set], compact));
     return out;
   }
 
@@ -108,5 +109,5 @@ TEST_F(CreditsStrip, TheFontsCarryTheDashTheDotAndTheCross) {
   });
 }
 
-}  // namespace
+}  // namespace sample_credits_test
 }  // namespace orbi

@@ -25,7 +25,7 @@
 #include "ui/drop/drop_state.h"
 
 namespace orbi {
-namespace {
+namespace samples_page_test {
 
 namespace fs = std::filesystem;
 using test::WavFormat;
@@ -71,7 +71,8 @@ class SamplesPageTest : public ::testing::Test {
   std::uint32_t cellFill(std::int32_t slot) {
     const ui::Rect cell = cells().at(slot);
     for (const ui::DrawRecord* r : harness.drawLog().find(ui::DrawOp::FillRect))
-      if (r->rect.x == cell.x && r->rect.y == cell.y && r->rect.width == cell.width && r->rect.height == cell.height)
+      if (r->rect.x == cell.x && r->rect.y == cell.y && r->rect.width == cell.width &&
+          r->rect.height == cell.height)
         return r->colour;
     ADD_FAILURE() << "no fill for slot " << slot;
     return 0;
@@ -365,5 +366,5 @@ TEST_F(SamplesPageTest, TheOverviewFollowsAudioReplacedInPlace) {
   EXPECT_LT(tallest(), loud * 0.5f);
 }
 
-}  // namespace
+}  // namespace samples_page_test
 }  // namespace orbi

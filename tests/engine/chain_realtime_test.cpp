@@ -15,7 +15,7 @@
 #include "engine/va/va_machine.h"
 #include "support/allocation_counter.h"
 
-namespace {
+namespace chain_realtime_test {
 
 constexpr double kRate = 48000.0;
 
@@ -162,10 +162,6 @@ TEST(ChainRealtime, LongLoopedSampleStaysNormal) {
   EXPECT_EQ(subnormals, 0);
 }
 
-}  // namespace
-
-namespace {
-
 TEST(ChainRealtime, BrokenNumbersDoNotPoisonAVoice) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
   const float inf = std::numeric_limits<float>::infinity();
@@ -217,4 +213,4 @@ TEST(ChainRealtime, BrokenNumbersDoNotPoisonAVoice) {
   }
 }
 
-}  // namespace
+}  // namespace chain_realtime_test

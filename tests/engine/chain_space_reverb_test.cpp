@@ -5,7 +5,7 @@
 
 #include "engine/chain/space_reverb.h"
 
-namespace {
+namespace chain_space_reverb_test {
 
 using ob::SpaceReverb;
 
@@ -178,4 +178,4 @@ TEST(SpaceReverb, SettingTimesDirectlyIsNotHiddenByTheCache) {
   EXPECT_EQ(rv.line(0).delay, 557);
 }
 
-}  // namespace
+}  // namespace chain_space_reverb_test

@@ -9,7 +9,7 @@
 #include "engine/params/param_tables.h"
 #include "spectrum_support.h"
 
-namespace {
+namespace chain_voice_chain_test {
 
 using ob::ModLayers;
 using ob::VoiceChain;
@@ -420,4 +420,4 @@ TEST(FadeOutRamp, ReachesSilenceInThreeMilliseconds) {
   EXPECT_FLOAT_EQ(four[3], 0.25f);
 }
 
-}  // namespace
+}  // namespace chain_voice_chain_test

@@ -10,7 +10,7 @@
 #include "engine/fnv.h"
 #include "engine/model/project.h"
 
-namespace {
+namespace clock_test {
 
 using ob::Pattern;
 using ob::StepClock;
@@ -502,4 +502,4 @@ TEST(StepClockSlides, NextPlayableStep) {
   EXPECT_FALSE(c->nextPlayableStep(0, 0, 0).found);
 }
 
-}  // namespace
+}  // namespace clock_test

@@ -10,13 +10,13 @@
 #include "engine/drum/drum_machine.h"
 #include "engine/pool/sample_pool_snapshot.h"
 
+namespace drum_exciter_test {
+
 using namespace ob::drum_param;
 using drumtest::Hit;
 using drumtest::quietLayers;
 using drumtest::renderHit;
 using drumtest::set;
-
-namespace {
 
 // Slot 5 holds a rising ramp 0..1 (so reading order is visible).
 struct RampSample {
@@ -43,8 +43,6 @@ ob::ModLayers recordedHit(float slotValue) {
   set(mod, kExc1Aux2, 1.0f / 3.0f);  // speed 1 at equal rates
   return mod;
 }
-
-}  // namespace
 
 TEST(DrumExciters, SlotIndexFromParameter) {
   EXPECT_EQ(ob::toSlotIndex(0.0f), 0);
@@ -248,3 +246,5 @@ TEST(DrumExciters, SetUpAndClear) {
   e.beginBlock(values, 0, -1, nullptr);
   EXPECT_TRUE(e.sounding());
 }
+
+}  // namespace drum_exciter_test

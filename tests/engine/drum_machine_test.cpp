@@ -13,13 +13,13 @@
 #include "engine/params/param_tables.h"
 #include "engine/pool/sample_pool_snapshot.h"
 
+namespace drum_machine_test {
+
 using namespace ob::drum_param;
 using drumtest::Hit;
 using drumtest::quietLayers;
 using drumtest::renderHit;
 using drumtest::set;
-
-namespace {
 
 constexpr double kRates[] = {44100.0, 48000.0};
 const double kLn1e4 = std::log(1e4);
@@ -62,8 +62,6 @@ ob::ModLayers bodyOnly(int type, float decay) {
   }
   return mod;
 }
-
-}  // namespace
 
 TEST(DrumMachine, ParameterIndicesMatchTheTable) {
   const std::pair<const char*, int> keys[] = {
@@ -538,3 +536,5 @@ TEST(DrumMachine, MetalBodyNoiseShareAndBrightness) {
   EXPECT_TRUE(drumtest::allFinite(noisy));
   EXPECT_GT(drumtest::peakAbs(noisy), 0.01f);
 }
+
+}  // namespace drum_machine_test

@@ -12,10 +12,10 @@
 #include "engine/params/param_tables.h"
 #include "support/allocation_counter.h"
 
+namespace drum_realtime_test {
+
 using namespace ob::drum_param;
 using drumtest::set;
-
-namespace {
 
 bool subnormal(float v) { return std::fpclassify(v) == FP_SUBNORMAL; }
 
@@ -26,8 +26,6 @@ struct Snap {
     for (int i = 0; i < 64; ++i) snapshot.slots[i] = {data.data(), 20000, 44100.0, nullptr, 0, nullptr, 1.0f};
   }
 };
-
-}  // namespace
 
 TEST(DrumRealtime, RenderNeverAllocates) {
   Snap snap;
@@ -109,3 +107,5 @@ TEST(DrumRealtime, LongTailsStayOutOfDenormals) {
     }
   }
 }
+
+}  // namespace drum_realtime_test

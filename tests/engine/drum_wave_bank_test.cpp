@@ -9,7 +9,7 @@
 
 #include "engine/drum/wave_bank.h"
 
-namespace {
+namespace drum_wave_bank_test {
 
 // Amplitude of partial k in a 1024-point table (exact DFT bin).
 double partial(const float* t, int k) {
@@ -22,8 +22,6 @@ double partial(const float* t, int k) {
   }
   return 2.0 * std::sqrt(re * re + im * im) / ob::kWavePoints;
 }
-
-}  // namespace
 
 TEST(DrumWaveBank, LayoutNormalisationAndGuardPoints) {
   const float* bank = ob::drumWaveBank();
@@ -84,3 +82,5 @@ TEST(DrumWaveBank, BuiltOnceForAllThreads) {
   for (auto& t : threads) t.join();
   for (auto& s : seen) EXPECT_EQ(s.load(), ob::drumWaveBank());
 }
+
+}  // namespace drum_wave_bank_test

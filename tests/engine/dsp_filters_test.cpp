@@ -12,7 +12,7 @@
 #include "engine/dsp/pink_filter.h"
 #include "engine/dsp/svf.h"
 
-namespace {
+namespace dsp_filters_test {
 
 enum class Out { Low, Band, High };
 
@@ -41,8 +41,6 @@ double svfGain(float cutoff, float q, double freq, double rate, Out out) {
 }
 
 double db(double g) { return 20.0 * std::log10(g); }
-
-}  // namespace
 
 TEST(Svf, ResponsesAtCutoffAndFarFromIt) {
   for (double rate : {44100.0, 48000.0}) {
@@ -157,3 +155,5 @@ TEST(FastMath, SineAndPhaseWrap) {
   EXPECT_NEAR(ob::decayFactor(0.01f, 48000.0), std::exp(-1.0 / 480.0), 1e-7);
   EXPECT_EQ(ob::decayFactor(-1.0f, 48000.0), ob::decayFactor(0.0001f, 48000.0));
 }
+
+}  // namespace dsp_filters_test

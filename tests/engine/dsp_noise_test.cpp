@@ -8,7 +8,7 @@
 
 #include "engine/dsp/noise.h"
 
-namespace {
+namespace dsp_noise_test {
 
 float reference(std::uint32_t x) { return static_cast<float>(static_cast<double>(x) * 0x1.0p-31 - 1.0); }
 
@@ -55,4 +55,4 @@ TEST(WhiteNoise, StaysInItsRange) {
   }
 }
 
-}  // namespace
+}  // namespace dsp_noise_test

@@ -12,7 +12,7 @@
 #include "engine/dsp/noise.h"
 #include "engine/dsp/svf.h"
 
-namespace {
+namespace dsp_svf_pair_test {
 
 std::uint32_t bits(float v) {
   std::uint32_t u;
@@ -92,4 +92,4 @@ TEST(SvfPair, NotANumberStaysInItsOwnLane) {
   EXPECT_TRUE(std::isfinite(b[3]));
 }
 
-}  // namespace
+}  // namespace dsp_svf_pair_test

@@ -9,9 +9,13 @@
 #include "engine/clock/step_clock.h"
 #include "engine_test_util.h"
 
-using namespace enginetest;
+#if defined(__SSE__) || defined(__x86_64__)
+#include <xmmintrin.h>
+#endif
 
-namespace {
+namespace engine_process_test {
+
+using namespace enginetest;
 
 constexpr double kRate = 44100.0;
 
@@ -398,10 +402,6 @@ TEST(EngineSignals, FollowersSendLevelsOnTheThirtyTwoSampleGrid) {
   EXPECT_LE(e->controlSignalCount, e->controlSignalCapacity());
 }
 
-}  // namespace
-
-namespace {
-
 using enginetest::makeEngine;
 using enginetest::silentDemo;
 using enginetest::stopped;
@@ -586,11 +586,7 @@ TEST(EngineReset, HostNotesOfAResetEndAtTheNextBlock) {
   EXPECT_EQ(e->noteEndCount, 0);
 }
 
-}  // namespace
-
 #if defined(__SSE__) || defined(__x86_64__)
-#include <xmmintrin.h>
-namespace {
 TEST(EngineDenormals, BlockFlushesDenormalsAndRestoresTheCallersMode) {
   auto e = enginetest::makeEngine();
   e->loadProject(*enginetest::demo());
@@ -599,5 +595,6 @@ TEST(EngineDenormals, BlockFlushesDenormalsAndRestoresTheCallersMode) {
   e->process(l.data(), r.data(), 256, enginetest::internalPlay());
   EXPECT_EQ(_mm_getcsr(), before);
 }
-}  // namespace
 #endif
+
+}  // namespace engine_process_test

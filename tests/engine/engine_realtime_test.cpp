@@ -9,9 +9,9 @@
 #include "engine_test_util.h"
 #include "support/allocation_counter.h"
 
-using namespace enginetest;
+namespace engine_realtime_test {
 
-namespace {
+using namespace enginetest;
 
 struct Counts {
   long allocations;
@@ -108,4 +108,4 @@ TEST(EngineRealtime, ResetPreparesThePlayersWithoutAllocating) {
   }
 }
 
-}  // namespace
+}  // namespace engine_realtime_test

@@ -18,7 +18,7 @@
 #include "random_reverse_project.h"
 #include "support/allocation_counter.h"
 
-namespace {
+namespace engine_reverse_ahead_test {
 
 using namespace enginetest;
 using namespace reversetest;
@@ -330,4 +330,4 @@ TEST(ReverseAhead, ProcessNeitherAllocatesNorFrees) {
   }
 }
 
-}  // namespace
+}  // namespace engine_reverse_ahead_test

@@ -8,9 +8,9 @@
 #include "engine/session/engine_host.h"
 #include "engine_test_util.h"
 
-using namespace enginetest;
+namespace engine_state_test {
 
-namespace {
+using namespace enginetest;
 
 ob::EditCommand tempoCommand(float bpm) {
   ob::EditCommand c;
@@ -322,4 +322,4 @@ TEST(EngineHostObject, AuditionPreviewPlaysTheLatestAndStops) {
   EXPECT_FLOAT_EQ(m[3], 0.8f);
 }
 
-}  // namespace
+}  // namespace engine_state_test

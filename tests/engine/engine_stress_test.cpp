@@ -14,9 +14,9 @@
 #include "engine/session/engine_host.h"
 #include "engine_test_util.h"
 
-using namespace enginetest;
+namespace engine_stress_test {
 
-namespace {
+using namespace enginetest;
 
 ob::SampleAudio tone(int frames, float freq) {
   ob::SampleAudio a;
@@ -152,4 +152,4 @@ TEST(EngineStress, MainThreadHandOversWhileTheAudioThreadRuns) {
       << "after " << commands << " commands and " << projects << " projects";
 }
 
-}  // namespace
+}  // namespace engine_stress_test

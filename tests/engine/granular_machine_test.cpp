@@ -8,7 +8,7 @@
 #include "engine/granular/granular_machine.h"
 #include "engine/params/param_tables.h"
 
-namespace {
+namespace granular_machine_test {
 
 using ob::GranularMachine;
 using ob::ModLayers;
@@ -260,4 +260,4 @@ TEST(GranularMachine, InRangeParametersNeverGiveNanOrInf) {
   }
 }
 
-}  // namespace
+}  // namespace granular_machine_test

@@ -12,7 +12,7 @@
 #include "engine/model/project.h"
 #include "engine/params/param_tables.h"
 
-namespace {
+namespace model_demo_project_test {
 
 using namespace ob;
 
@@ -192,4 +192,4 @@ TEST(DemoProject, RebuildingOverAnyRecordGivesTheSameBytes) {
   EXPECT_EQ(std::memcmp(clean.get(), dirty.get(), sizeof(Project)), 0);
 }
 
-}  // namespace
+}  // namespace model_demo_project_test

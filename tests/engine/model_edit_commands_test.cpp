@@ -19,7 +19,7 @@
 #include "engine/model/project_ids.h"
 #include "engine/params/param_tables.h"
 
-namespace {
+namespace model_edit_commands_test {
 
 using namespace ob;
 
@@ -746,4 +746,4 @@ TEST(EditInvariants, RandomCommandStreamsKeepTheRecordConsistent) {
   EXPECT_GT(pat.numTracks, 0);
 }
 
-}  // namespace
+}  // namespace model_edit_commands_test

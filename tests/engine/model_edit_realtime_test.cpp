@@ -8,7 +8,7 @@
 #include "engine/model/project.h"
 #include "support/allocation_counter.h"
 
-namespace {
+namespace model_edit_realtime_test {
 
 TEST(EditRealtime, EveryKindAppliesWithoutAllocating) {
   auto project = ob::makeProject();
@@ -34,4 +34,4 @@ TEST(EditRealtime, EveryKindAppliesWithoutAllocating) {
   EXPECT_GT(project->patterns[0].numTracks, 0);
 }
 
-}  // namespace
+}  // namespace model_edit_realtime_test

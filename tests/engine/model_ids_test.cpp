@@ -8,7 +8,7 @@
 #include "engine/model/project.h"
 #include "engine/model/project_ids.h"
 
-namespace {
+namespace model_ids_test {
 
 using namespace ob;
 
@@ -214,4 +214,4 @@ TEST(SampleIds, CountAboveTheTableIsReadAs64) {
   EXPECT_STREQ(t.slots[63].id, "smp-last");
 }
 
-}  // namespace
+}  // namespace model_ids_test

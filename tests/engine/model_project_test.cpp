@@ -10,7 +10,7 @@
 #include "engine/model/pattern_copy.h"
 #include "engine/model/project.h"
 
-namespace {
+namespace model_project_test {
 
 using namespace ob;
 
@@ -304,4 +304,4 @@ TEST_F(KitCopyFixture, CopyOntoItselfOnlyAssignsIds) {
   EXPECT_TRUE(sameBytes(project.get(), before.get(), sizeof(Project)));
 }
 
-}  // namespace
+}  // namespace model_project_test

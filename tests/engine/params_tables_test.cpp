@@ -7,7 +7,7 @@
 #include <set>
 #include <string>
 
-namespace {
+namespace params_tables_test {
 
 constexpr int kKnownMachines[] = {0, 1, 2, 3};
 
@@ -21,8 +21,6 @@ std::string labelsOf(const ob::ParamInfo& p) {
   for (std::uint32_t i = 0; i < p.labelCount; ++i) s += std::string(p.labels[i]) + "/" + p.keys[i] + ";";
   return s;
 }
-
-}  // namespace
 
 TEST(ParamTables, CountsPerMachine) {
   EXPECT_EQ(ob::paramCount(0), 40);
@@ -383,3 +381,5 @@ TEST(ParamDescriptors, TextsAreByteExact) {
   EXPECT_STREQ(ob::findParamDescriptor(2, 8)->group, "Output");
   EXPECT_STREQ(ob::findParamDescriptor(3, 38)->group, "Drive & Crush");
 }
+
+}  // namespace params_tables_test

@@ -10,7 +10,7 @@
 #include "player_test_util.h"
 
 namespace ob {
-namespace {
+namespace player_modulation_test {
 
 using test::drumIndex;
 using test::makePlayer;
@@ -457,5 +457,5 @@ TEST(PlayerBind, DefaultsAndModulatorsReset) {
   EXPECT_EQ(p->modEnv(0), ModEnvState{});
 }
 
-}  // namespace
+}  // namespace player_modulation_test
 }  // namespace ob

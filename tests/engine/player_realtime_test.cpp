@@ -8,7 +8,7 @@
 #include "support/allocation_counter.h"
 
 namespace ob {
-namespace {
+namespace player_realtime_test {
 
 using namespace ob::test;
 
@@ -75,5 +75,5 @@ TEST(PlayerRealtime, ExtremeSettingsStayFinite) {
   }
 }
 
-}  // namespace
+}  // namespace player_realtime_test
 }  // namespace ob

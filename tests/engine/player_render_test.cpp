@@ -11,7 +11,7 @@
 #include "player_test_util.h"
 
 namespace ob {
-namespace {
+namespace player_render_test {
 
 using namespace ob::test;
 
@@ -399,5 +399,5 @@ TEST(PlayerRender, RandomOperationSequencesStayFinite) {
   }
 }
 
-}  // namespace
+}  // namespace player_render_test
 }  // namespace ob

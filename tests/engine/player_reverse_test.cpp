@@ -8,7 +8,7 @@
 #include "player_test_util.h"
 
 namespace ob {
-namespace {
+namespace player_reverse_test {
 
 using namespace ob::test;
 
@@ -251,5 +251,5 @@ TEST(PlayerReverse, BindClearsTheRequest) {
   EXPECT_FALSE(p->reversePlaying());
 }
 
-}  // namespace
+}  // namespace player_reverse_test
 }  // namespace ob

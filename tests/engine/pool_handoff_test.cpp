@@ -16,7 +16,7 @@
 #include "engine/pool/sample_pool.h"
 #include "engine/pool/sample_set_publisher.h"
 
-namespace {
+namespace pool_handoff_test {
 
 using ob::SamplePool;
 using ob::SamplePoolSnapshot;
@@ -184,4 +184,4 @@ TEST(SampleSetHandoff, SnapshotsStayValidWhileTheMainThreadReplacesAndAddsSlots)
   EXPECT_TRUE(pub->retired().empty());
 }
 
-}  // namespace
+}  // namespace pool_handoff_test

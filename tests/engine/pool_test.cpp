@@ -10,7 +10,7 @@
 #include "engine/pool/sample_pool.h"
 #include "engine/pool/sample_set_publisher.h"
 
-namespace {
+namespace pool_test {
 
 using ob::SamplePool;
 using ob::SamplePoolSnapshot;
@@ -282,4 +282,4 @@ TEST(SampleSetRetire, GenerationComparisonSurvivesWrapAround) {
   EXPECT_FALSE(hs->acknowledged(1u));
 }
 
-}  // namespace
+}  // namespace pool_test

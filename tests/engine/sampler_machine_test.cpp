@@ -8,7 +8,7 @@
 #include "engine/params/param_tables.h"
 #include "engine/sampler/sample_machine.h"
 
-namespace {
+namespace sampler_machine_test {
 
 using ob::ModLayers;
 using ob::SampleMachine;
@@ -367,4 +367,4 @@ TEST(SampleMachine, InRangeParametersNeverGiveNanOrInf) {
   }
 }
 
-}  // namespace
+}  // namespace sampler_machine_test

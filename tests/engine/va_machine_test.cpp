@@ -8,7 +8,7 @@
 #include "engine/va/va_machine.h"
 #include "spectrum_support.h"
 
-namespace {
+namespace va_machine_test {
 
 using ob::ModLayers;
 using ob::VaMachine;
@@ -223,4 +223,4 @@ TEST(VaMachine, InRangeParametersNeverGiveNanOrInf) {
   }
 }
 
-}  // namespace
+}  // namespace va_machine_test

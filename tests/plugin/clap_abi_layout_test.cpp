@@ -113,6 +113,7 @@ OB_AT(clap_host_audio_ports_t, rescan, 8);
 
 static_assert(sizeof(clap_note_port_info_t) == 268);
 OB_AT(clap_note_port_info_t, name, 12);
+#undef OB_AT
 
 static_assert(sizeof(clap_window_t) == 16);
 static_assert(sizeof(clap_gui_resize_hints_t) == 12);

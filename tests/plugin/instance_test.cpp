@@ -19,11 +19,11 @@
 #include "plugin/session_hello.h"
 #include "tools/clap_host/test_host.h"
 
+namespace instance_test {
+
 using namespace ob::clap;
 using orbi::host::HostOptions;
 using orbi::host::TestHost;
-
-namespace {
 
 // An instance made by the factory and destroyed through its callback.
 struct Made {
@@ -65,8 +65,6 @@ ob::Diagnostic diagnostic(ob::Severity s, std::string code, std::string path, st
   d.message = std::move(message);
   return d;
 }
-
-}  // namespace
 
 TEST(PluginSeed, TwoDrawsMakeOneNonZeroSeed) {
   EXPECT_EQ(sessionSeedFrom(0, 0), 1u);
@@ -383,8 +381,6 @@ TEST_P(RetiredPools, FreedOnTheSixtiethPassAfterTheAcknowledgement) {
 INSTANTIATE_TEST_SUITE_P(Driver, RetiredPools, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Timer" : "OnMainThread"; });
 
-namespace {
-
 class ThrowingEditor : public PluginEditor {
  public:
   const void* getExtension(const char*) override { throw std::runtime_error("editor lookup"); }
@@ -418,8 +414,6 @@ std::unique_ptr<PluginEditor> claimingEditorFactory(const clap_host_t*, orbi::En
                                                     ob::KeptDocument&) {
   return std::make_unique<ClaimingEditor>(&claimedTimers);
 }
-
-}  // namespace
 
 TEST(PluginCallbacks, NoExceptionCrossesIntoTheHost) {
   TestHost host;
@@ -512,8 +506,6 @@ TEST(PluginTransport, PositionFollowsTheHostOrTheBlockLengths) {
   EXPECT_EQ(t.position, 96320);
 }
 
-namespace {
-
 // Control signals the engine emitted over a second of the playing demo.
 int controlSignalsAfterActivate(bool registry, bool announce) {
   HostOptions options;
@@ -536,10 +528,10 @@ int controlSignalsAfterActivate(bool registry, bool announce) {
   return signals;
 }
 
-}  // namespace
-
 TEST(PluginLifecycle, ControlSignalsNeedTheFeatureAndAnEventSpace) {
   EXPECT_GT(controlSignalsAfterActivate(true, true), 0);
   EXPECT_EQ(controlSignalsAfterActivate(true, false), 0);
   EXPECT_EQ(controlSignalsAfterActivate(false, true), 0);
 }
+
+}  // namespace instance_test

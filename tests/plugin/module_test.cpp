@@ -21,10 +21,10 @@
 #include "tools/clap_host/test_host.h"
 #include "tools/clap_host/wav_stream.h"
 
+namespace module_test {
+
 using namespace orbi::host;
 namespace oc = ob::clap;
-
-namespace {
 
 constexpr const char* kId = "io.tarnex.orbitrane";
 
@@ -98,8 +98,6 @@ bool sendHello(const Instance& instance, std::uint32_t size, std::uint64_t seed,
   record.featureCount = static_cast<std::int32_t>(features.size());
   return session->hello(instance.plugin(), &record);
 }
-
-}  // namespace
 
 TEST(PluginModule, ExportsOnlyTheEntry) {
   const std::vector<std::string> names = definedDynamicSymbols(OB_CLAP_PATH);
@@ -656,3 +654,5 @@ TEST(PluginModule, AfterAResetTheRenderIsAFreshActivations) {
     EXPECT_EQ(again.aux, expected.aux);
   }
 }
+
+}  // namespace module_test

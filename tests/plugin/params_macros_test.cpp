@@ -14,11 +14,11 @@
 #include "plugin/ext_params.h"
 #include "tests/plugin/state_harness.h"
 
+namespace params_macros_test {
+
 using namespace statetest;
 using ob::clap::macroIndexForParamId;
 using ob::clap::macroParamId;
-
-namespace {
 
 constexpr clap_id kMacro1 = 3213221349u;
 
@@ -45,8 +45,6 @@ double fromText(Instance& inst, clap_id id, const char* text) {
   if (!paramsOf(inst)->text_to_value(inst.clap, id, text, &v)) return -1.0;
   return v;
 }
-
-}  // namespace
 
 TEST(MacroParams, IdsHashTheMacroNames) {
   EXPECT_EQ(macroParamId(0), kMacro1);
@@ -287,3 +285,5 @@ TEST(MacroParams, FlushOnTheAudioThreadBesideThePass) {
   EXPECT_FLOAT_EQ(inst.engineHost().engine.pattern().kit.macros[2].value, last);
   EXPECT_EQ(host.rescans, 0);
 }
+
+}  // namespace params_macros_test

@@ -12,13 +12,13 @@
 #include "plugin/output_events.h"
 #include "support/plugin/process_harness.h"
 
+namespace process_events_test {
+
 using namespace ob::clap;
 using ob::test::kSpace;
 using ob::test::OutRecord;
 using ob::test::ProcessHarness;
 using ob::test::put;
-
-namespace {
 
 struct Fixture {
   ProcessHarness h;
@@ -92,8 +92,6 @@ clap_event_note_expression_t pan(std::uint32_t time, std::int32_t noteId, std::i
   e.value = v;
   return e;
 }
-
-}  // namespace
 
 TEST(ProcessNotes, KeysSixtyToSixtySevenFireTheEightTracks) {
   Fixture f;
@@ -523,3 +521,5 @@ TEST(ProcessNotes, NoNumberOrHugeValuesNeverReachTheEngine) {
   f.p.handleEvent(&nan.header, 0, nullptr);
   EXPECT_FLOAT_EQ(f.p.pending[0].pan, 1.0f);
 }
+
+}  // namespace process_events_test

@@ -8,10 +8,10 @@
 
 #include "support/plugin/process_harness.h"
 
+namespace process_outputs_test {
+
 using namespace ob::clap;
 using ob::test::ProcessHarness;
-
-namespace {
 
 double peak(const std::vector<float>& v, std::size_t from = 0, std::size_t to = SIZE_MAX) {
   double p = 0.0;
@@ -24,8 +24,6 @@ double peak(const std::vector<float>& v, std::size_t from = 0, std::size_t to = 
 void strikeAll(ProcessHarness& h, std::uint32_t time = 0) {
   for (int k = 0; k < 6; ++k) h.queue(ob::test::noteOn(time, static_cast<std::int16_t>(60 + k), k));
 }
-
-}  // namespace
 
 TEST(ProcessOutputs, StemsOnTheirPortsAndTheirSumOnMain) {
   ProcessHarness h;
@@ -235,3 +233,5 @@ TEST(ProcessPieces, ZeroFramesAndNoActivationAnswerEveryNote) {
   EXPECT_EQ(h.out[0].as<clap_event_note_t>().note_id, 7);
   EXPECT_EQ(h.out[0].header.time, 0u);
 }
+
+}  // namespace process_outputs_test

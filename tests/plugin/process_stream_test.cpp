@@ -15,13 +15,13 @@
 #include "support/allocation_counter.h"
 #include "support/plugin/process_harness.h"
 
+namespace process_stream_test {
+
 using namespace ob::clap;
 using ob::test::kSpace;
 using ob::test::OutRecord;
 using ob::test::ProcessHarness;
 using ob::test::put;
-
-namespace {
 
 using Identity = std::tuple<std::int32_t, std::int16_t, std::int16_t>;  // note id, key, channel
 
@@ -159,8 +159,6 @@ struct Stream {
   }
 };
 
-}  // namespace
-
 TEST(ProcessStream, EveryNoteOnEndsOnceInTimeOrderWithoutAllocating) {
   for (unsigned seed = 1; seed <= 12; ++seed) {
     ProcessHarness h(true);
@@ -230,3 +228,5 @@ TEST(ProcessStream, NotesOpenAcrossDeactivateAndResetEndOnce) {
     EXPECT_GT(cycles, 20);
   }
 }
+
+}  // namespace process_stream_test

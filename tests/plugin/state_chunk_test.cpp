@@ -15,11 +15,11 @@
 #include "plugin/ext_state.h"
 #include "tests/plugin/state_harness.h"
 
+namespace state_chunk_test {
+
 using namespace statetest;
 using ob::clap::DiagnosticInfo;
 using ob::clap::PluginDiagnostics;
-
-namespace {
 
 std::string text(const std::vector<std::uint8_t>& bytes, std::size_t from = 0) {
   return std::string(bytes.begin() + static_cast<std::ptrdiff_t>(from), bytes.end());
@@ -110,8 +110,6 @@ struct Before {
   std::size_t retired;
   float macros[4];
 };
-
-}  // namespace
 
 TEST(StateChunk, HeaderThenTheInstanceDocument) {
   FakeHost host;
@@ -469,3 +467,5 @@ TEST(StateChunk, ARestoredInstanceSoundsTheSame) {
     }
   EXPECT_EQ(firstDiff, heardA.size());
 }
+
+}  // namespace state_chunk_test

@@ -18,7 +18,7 @@
 #include "ui/theme/colour.h"
 
 namespace orbi::ui {
-namespace {
+namespace buttons_test {
 
 using test::expectRect;
 
@@ -308,5 +308,5 @@ TEST(Buttons, APainterButtonTakesItsTooltipFromTheArgument) {
   EXPECT_EQ(harness.drawLog().findItem("play")->cursor, ImGuiMouseCursor_Hand);
 }
 
-}  // namespace
+}  // namespace buttons_test
 }  // namespace orbi::ui

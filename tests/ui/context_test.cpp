@@ -13,7 +13,7 @@
 #include "ui/store.h"
 
 namespace orbi::ui {
-namespace {
+namespace context_test {
 
 // Every size and colour a style holds, so two styles can be compared.
 void expectSameStyle(const ImGuiStyle& a, const ImGuiStyle& b) {
@@ -247,5 +247,5 @@ TEST(UiContext, TwoContextsKeepTheirOwnStoresScalesAndAtlases) {
   EXPECT_LT(atlasA->TexHeight * atlasA->TexWidth, atlasB->TexHeight * atlasB->TexWidth);
 }
 
-}  // namespace
+}  // namespace context_test
 }  // namespace orbi::ui

@@ -14,7 +14,7 @@
 #include "ui/keys.h"
 
 namespace orbi::ui {
-namespace {
+namespace curve_preview_test {
 
 using test::expectRect;
 
@@ -217,5 +217,5 @@ TEST(CurvePreview, ShowsTheResizeCursorsAndTheTooltip) {
   EXPECT_EQ(harness.drawLog().findItem("drive")->cursor, ImGuiMouseCursor_ResizeAll);
 }
 
-}  // namespace
+}  // namespace curve_preview_test
 }  // namespace orbi::ui

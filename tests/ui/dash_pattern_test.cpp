@@ -8,7 +8,7 @@
 #include <vector>
 
 namespace orbi::ui {
-namespace {
+namespace dash_pattern_test {
 
 constexpr ClipBox kWide{-1e6, -1e6, 1e6, 1e6};
 
@@ -106,5 +106,5 @@ TEST(DashPhase, SkippingEqualsWalking) {
   }
 }
 
-}  // namespace
+}  // namespace dash_pattern_test
 }  // namespace orbi::ui

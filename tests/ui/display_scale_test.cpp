@@ -10,7 +10,7 @@
 #include <vector>
 
 namespace orbi::ui {
-namespace {
+namespace display_scale_test {
 
 struct Case {
   const char* resources;
@@ -58,5 +58,5 @@ TEST(DisplayScale, AppliedScalesStayWithinTheLimits) {
   EXPECT_GT(kMaxDisplayScale, 1.0f);
 }
 
-}  // namespace
+}  // namespace display_scale_test
 }  // namespace orbi::ui

@@ -16,7 +16,7 @@
 #include "ui/theme/colour.h"
 
 namespace orbi::ui {
-namespace {
+namespace drag_value_test {
 
 using test::EditCall;
 using test::FakeParam;
@@ -433,5 +433,5 @@ TEST(DragValue, TheTooltipIsTheOptionsOrElseTheHelp) {
   EXPECT_EQ(none.harness.drawLog().findItem("field")->tooltip, "");
 }
 
-}  // namespace
+}  // namespace drag_value_test
 }  // namespace orbi::ui

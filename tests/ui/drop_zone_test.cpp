@@ -12,7 +12,7 @@
 #include "ui/drop/drop_state.h"
 
 namespace orbi::ui {
-namespace {
+namespace drop_zone_test {
 
 using Paths = std::vector<std::string>;
 
@@ -179,5 +179,5 @@ TEST_F(DropZones, LeavingClearsTheDrag) {
   EXPECT_TRUE(drop().paths.empty());
 }
 
-}  // namespace
+}  // namespace drop_zone_test
 }  // namespace orbi::ui

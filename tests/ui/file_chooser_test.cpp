@@ -17,7 +17,7 @@
 #include "ui/dialogs/in_editor_chooser.h"
 
 namespace orbi::ui {
-namespace {
+namespace file_chooser_test {
 
 using test::FakePrograms;
 using Args = std::vector<std::string>;
@@ -363,5 +363,5 @@ TEST(ChooserPrograms, TheChildHoldsNoneOfTheHostsDescriptors) {
   for (const std::string& fd : result->paths) EXPECT_NE(fd, std::to_string(leaked));
 }
 
-}  // namespace
+}  // namespace file_chooser_test
 }  // namespace orbi::ui

@@ -16,7 +16,7 @@
 #include "ui/dialogs/in_editor_chooser.h"
 
 namespace orbi::ui {
-namespace {
+namespace file_dialog_test {
 
 namespace fs = std::filesystem;
 using test::FakePrograms;
@@ -386,5 +386,5 @@ TEST_F(FileDialogs, ClosingTheWindowClosesTheChooserAndDeliversNothing) {
   harness_.frame([] { EXPECT_EQ(ImGui::GetTopMostPopupModal(), nullptr); });
 }
 
-}  // namespace
+}  // namespace file_dialog_test
 }  // namespace orbi::ui

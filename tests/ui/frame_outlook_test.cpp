@@ -22,7 +22,7 @@
 #include "ui/popups/menu.h"
 
 namespace orbi::ui {
-namespace {
+namespace frame_outlook_test {
 
 constexpr ImGuiMouseButton kLeft = ImGuiMouseButton_Left;
 constexpr double kFrameSeconds = 1.0 / 60.0;
@@ -304,5 +304,5 @@ TEST(FrameDemand, ATimeAskedForStandsUntilAFrameIsDrawnThen) {
   EXPECT_TRUE(demand.due(4.5));
 }
 
-}  // namespace
+}  // namespace frame_outlook_test
 }  // namespace orbi::ui

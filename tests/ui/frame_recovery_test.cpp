@@ -21,7 +21,7 @@
 #include "ui/popups/popup.h"
 
 namespace orbi::ui {
-namespace {
+namespace frame_recovery_test {
 
 enum class Push { TextStyle, Id, StyleValue, Colour };
 
@@ -198,5 +198,5 @@ TEST(ThrowInside, AScopeCaughtWithinTheFrameLeavesTheWindowAroundItAsItWas) {
   harness.frame();
 }
 
-}  // namespace
+}  // namespace frame_recovery_test
 }  // namespace orbi::ui

@@ -18,7 +18,7 @@
 #include "ui/header/page_rail.h"
 
 namespace orbi::ui {
-namespace {
+namespace header_chrome_test {
 
 constexpr ImGuiMouseButton kLeft = ImGuiMouseButton_Left;
 constexpr std::array<std::string_view, 3> kPages{"BENCH", "SAMPLES", "MIX"};
@@ -354,5 +354,5 @@ TEST(HeaderDocumentField, TheNameBrowsesOrOpensByTheDocument) {
   }
 }
 
-}  // namespace
+}  // namespace header_chrome_test
 }  // namespace orbi::ui

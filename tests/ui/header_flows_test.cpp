@@ -15,7 +15,7 @@
 #include "ui/header/header_flows.h"
 
 namespace orbi::ui {
-namespace {
+namespace header_flows_test {
 
 namespace fs = std::filesystem;
 using test::HeaderRig;
@@ -314,5 +314,5 @@ TEST(HeaderFlows, AnUnknownItemComesBackAsItIs) {
   });
 }
 
-}  // namespace
+}  // namespace header_flows_test
 }  // namespace orbi::ui

@@ -16,7 +16,7 @@
 #include "ui/shortcuts.h"
 
 namespace orbi::ui {
-namespace {
+namespace header_keyboard_test {
 
 using test::HeaderRig;
 
@@ -272,5 +272,5 @@ TEST(HeaderKeyboard, SpacePlaysOnlyForAWindowWithControls) {
   }
 }
 
-}  // namespace
+}  // namespace header_keyboard_test
 }  // namespace orbi::ui

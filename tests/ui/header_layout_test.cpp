@@ -15,7 +15,7 @@
 #include "ui/header/header_layout.h"
 
 namespace orbi::ui {
-namespace {
+namespace header_layout_test {
 
 using test::HeaderRig;
 
@@ -305,5 +305,5 @@ TEST(HeaderStatus, AShortenedTextAndADetailShowAsTheTooltip) {
   }
 }
 
-}  // namespace
+}  // namespace header_layout_test
 }  // namespace orbi::ui

@@ -17,7 +17,7 @@
 #include "ui/header/header_menu.h"
 
 namespace orbi::ui {
-namespace {
+namespace header_menu_test {
 
 using test::HeaderRig;
 
@@ -228,5 +228,5 @@ TEST(HeaderMenu, ManualOpensOnlyAWebAddress) {
   }
 }
 
-}  // namespace
+}  // namespace header_menu_test
 }  // namespace orbi::ui

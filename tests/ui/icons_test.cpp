@@ -12,7 +12,7 @@
 #include "ui/theme/colour.h"
 
 namespace orbi::ui {
-namespace {
+namespace icons_test {
 
 struct NamedPainter {
   const char* name;
@@ -171,5 +171,5 @@ TEST(Icons, ArcsUseTheirSegmentCountsAndEndWhereTheArrowheadsSit) {
   }
 }
 
-}  // namespace
+}  // namespace icons_test
 }  // namespace orbi::ui

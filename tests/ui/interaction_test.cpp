@@ -14,7 +14,7 @@
 #include "ui/interact/tooltip.h"
 
 namespace orbi::ui {
-namespace {
+namespace interaction_test {
 
 constexpr ImGuiMouseButton kLeft = ImGuiMouseButton_Left;
 
@@ -564,5 +564,5 @@ TEST(Tooltip, ShowsForADisabledItemToo) {
   EXPECT_EQ(frames, kHoverFrames);
 }
 
-}  // namespace
+}  // namespace interaction_test
 }  // namespace orbi::ui

@@ -7,7 +7,7 @@
 #include "support/ui/ui_harness.h"
 
 namespace orbi::ui {
-namespace {
+namespace keys_test {
 
 TEST(Keys, DearImGuisOwnKeysReadOurKeySpace) {
   UiHarness harness;
@@ -63,5 +63,5 @@ TEST(Keys, HeldModifiersAreReadFromTheIo) {
   harness.frame([] { EXPECT_EQ(heldMods(ImGui::GetIO()), kModShift | kModSuper); });
 }
 
-}  // namespace
+}  // namespace keys_test
 }  // namespace orbi::ui

@@ -16,7 +16,7 @@
 #include "ui/layout/scale_to_fit.h"
 
 namespace orbi::ui {
-namespace {
+namespace layout_test {
 
 using test::expectRect;
 
@@ -270,5 +270,5 @@ TEST(Rail, PillButtonsFillWhenSelectedOrHoveredAndReportClicks) {
   EXPECT_EQ(pillContentColour(state, true), 0xFF8DC63Fu);
 }
 
-}  // namespace
+}  // namespace layout_test
 }  // namespace orbi::ui

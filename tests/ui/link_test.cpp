@@ -18,7 +18,7 @@
 #include "ui/theme/colour.h"
 
 namespace orbi::ui {
-namespace {
+namespace link_test {
 
 using test::FakePrograms;
 
@@ -173,5 +173,5 @@ TEST_F(Links, WithoutXdgOpenNothingOpens) {
   EXPECT_EQ(reapSystemOpeners(), 0u);
 }
 
-}  // namespace
+}  // namespace link_test
 }  // namespace orbi::ui

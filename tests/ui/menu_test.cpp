@@ -19,7 +19,7 @@
 #include "ui/shortcuts.h"
 
 namespace orbi::ui {
-namespace {
+namespace menu_test {
 
 constexpr ImGuiMouseButton kLeft = ImGuiMouseButton_Left;
 
@@ -292,5 +292,5 @@ TEST(PopupMenu, AListEndingInABreakIsDrawnWithAnEmptyLastColumn) {
   EXPECT_EQ(split.chosen, std::vector<std::uint32_t>{2});
 }
 
-}  // namespace
+}  // namespace menu_test
 }  // namespace orbi::ui

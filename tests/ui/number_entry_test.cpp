@@ -19,7 +19,7 @@
 #include "ui/context.h"
 
 namespace orbi::ui {
-namespace {
+namespace number_entry_test {
 
 using test::EditCall;
 using test::FakeParam;
@@ -271,5 +271,5 @@ TEST(NumberEntry, TextLongerThanTheBufferIsCutBetweenCharacters) {
   EXPECT_EQ(std::string(rig.harness.ui().numberEntryState().entryText), ascii.substr(0, 63));
 }
 
-}  // namespace
+}  // namespace number_entry_test
 }  // namespace orbi::ui

@@ -18,7 +18,7 @@
 #include "ui/interact/interaction.h"
 
 namespace orbi::ui {
-namespace {
+namespace panel_test {
 
 using test::expectRect;
 
@@ -246,5 +246,5 @@ TEST_P(EmptyRegions, LeaveTheClicksToTheWidgetsBelow) {
 
 INSTANTIATE_TEST_SUITE_P(Kinds, EmptyRegions, testing::Range(0, 4));
 
-}  // namespace
+}  // namespace panel_test
 }  // namespace orbi::ui

@@ -12,7 +12,7 @@
 #include "ui/draw/draw_log.h"
 
 namespace orbi::ui {
-namespace {
+namespace pictures_test {
 
 using test::encodeTestPng;
 using test::testPixelAt;
@@ -187,5 +187,5 @@ TEST(Pictures, APictureWiderThanTheGlyphsNeedStillFindsRoom) {
   EXPECT_FLOAT_EQ(pictureDrawn(harness)->rect.height, 6.0f);
 }
 
-}  // namespace
+}  // namespace pictures_test
 }  // namespace orbi::ui

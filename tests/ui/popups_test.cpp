@@ -21,7 +21,7 @@
 #include "ui/theme/colour.h"
 
 namespace orbi::ui {
-namespace {
+namespace popups_test {
 
 constexpr ImGuiMouseButton kLeft = ImGuiMouseButton_Left;
 
@@ -366,5 +366,5 @@ TEST(TextEntryDialog, EnterOutsideTheFieldDoesNothing) {
   EXPECT_EQ(entry.step(), DialogResult::Open);
 }
 
-}  // namespace
+}  // namespace popups_test
 }  // namespace orbi::ui

@@ -14,7 +14,7 @@
 #include "ui/theme/colour.h"
 
 namespace orbi::ui {
-namespace {
+namespace primitives_test {
 
 using test::indexReach;
 using test::verticesDrawnBy;
@@ -321,5 +321,5 @@ TEST(DrawLog, RecordsEachPrimitiveInTheCallersTerms) {
   EXPECT_TRUE(harness.drawLog().records().empty());
 }
 
-}  // namespace
+}  // namespace primitives_test
 }  // namespace orbi::ui

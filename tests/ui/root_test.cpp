@@ -13,7 +13,7 @@
 #include "ui/frame_clock.h"
 
 namespace orbi::ui {
-namespace {
+namespace root_test {
 
 class FakeView : public View {
  public:
@@ -88,5 +88,5 @@ TEST(FrameClock, TimeIsTheSumOfTheGaps) {
   EXPECT_EQ(clock.tick(9'000'000'000).time, 0.0);
 }
 
-}  // namespace
+}  // namespace root_test
 }  // namespace orbi::ui

@@ -8,7 +8,7 @@
 #include "support/ui/ui_harness.h"
 
 namespace orbi::ui {
-namespace {
+namespace shortcuts_test {
 
 using Reports = std::vector<std::optional<Shortcut>>;
 
@@ -122,5 +122,5 @@ TEST(Shortcuts, NothingWhileAPopupIsOpen) {
   harness.frame([] { EXPECT_EQ(shortcutPressed(), Shortcut::Delete); });
 }
 
-}  // namespace
+}  // namespace shortcuts_test
 }  // namespace orbi::ui

@@ -16,7 +16,7 @@
 #include "ui/draw/text.h"
 
 namespace orbi::ui {
-namespace {
+namespace stored_picture_test {
 
 using test::checkStoredPicture;
 using test::comparePictures;
@@ -161,5 +161,5 @@ TEST_F(StoredPictureFile, RenewingStoresWhatIsComparedNext) {
   EXPECT_TRUE(std::filesystem::exists(folder_ / "picture.diff.png"));
 }
 
-}  // namespace
+}  // namespace stored_picture_test
 }  // namespace orbi::ui

@@ -14,7 +14,7 @@
 #include "ui/draw/draw_log.h"
 
 namespace orbi::ui {
-namespace {
+namespace text_field_test {
 
 constexpr ImGuiMouseButton kLeft = ImGuiMouseButton_Left;
 
@@ -248,5 +248,5 @@ TEST(TextField, ShowsItsTooltipWhenHovered) {
   }
 }
 
-}  // namespace
+}  // namespace text_field_test
 }  // namespace orbi::ui

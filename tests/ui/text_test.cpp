@@ -15,7 +15,7 @@
 #include "ui/draw/utf8.h"
 
 namespace orbi::ui {
-namespace {
+namespace text_test {
 
 using test::verticesDrawnBy;
 
@@ -262,5 +262,5 @@ TEST(Text, DrawLogKeepsTheCallersTextStyleAndAlignment) {
   EXPECT_EQ(texts[0]->rect.height, 40.0f);
 }
 
-}  // namespace
+}  // namespace text_test
 }  // namespace orbi::ui

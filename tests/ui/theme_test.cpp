@@ -23,7 +23,7 @@
 #include "ui/theme/theme_style.h"
 
 namespace orbi::ui {
-namespace {
+namespace theme_test {
 
 using palette::kAccent;
 using palette::kBackground;
@@ -392,5 +392,5 @@ TEST(Shadow, NinePatchesTintedByTheStrength) {
               }).empty());
 }
 
-}  // namespace
+}  // namespace theme_test
 }  // namespace orbi::ui

@@ -18,7 +18,7 @@
 #include "ui/popups/popup.h"
 
 namespace orbi::ui {
-namespace {
+namespace transport_test {
 
 using test::FakeParam;
 
@@ -363,5 +363,5 @@ TEST(Transport, TheBarIsScaledIntoItsRectAndPlacedByItsAlignment) {
   }
 }
 
-}  // namespace
+}  // namespace transport_test
 }  // namespace orbi::ui

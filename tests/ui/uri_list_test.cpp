@@ -6,7 +6,7 @@
 #include <vector>
 
 namespace orbi::ui {
-namespace {
+namespace uri_list_test {
 
 using Paths = std::vector<std::string>;
 using namespace std::string_literals;
@@ -62,5 +62,5 @@ TEST(UriList, EmptyOrWhitespaceListsGiveNothing) {
   }
 }
 
-}  // namespace
+}  // namespace uri_list_test
 }  // namespace orbi::ui

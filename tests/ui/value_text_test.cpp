@@ -17,7 +17,7 @@
 #include "ui/controls/param.h"
 
 namespace orbi::ui {
-namespace {
+namespace value_text_test {
 
 ParamSpec range(float lo, float hi, ParamUnit unit = ParamUnit::Plain) {
   ParamSpec desc;
@@ -346,5 +346,5 @@ TEST(ValueText, ACommaDecimalLocaleChangesNoText) {
   EXPECT_EQ(parseParamText(range(0, 200), "120.5"), 120.5f);
 }
 
-}  // namespace
+}  // namespace value_text_test
 }  // namespace orbi::ui

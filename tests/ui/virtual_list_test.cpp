@@ -16,7 +16,7 @@
 #include "ui/draw/draw_log.h"
 
 namespace orbi::ui {
-namespace {
+namespace virtual_list_test {
 
 constexpr ImGuiMouseButton kLeft = ImGuiMouseButton_Left;
 constexpr ImGuiMouseButton kRight = ImGuiMouseButton_Right;
@@ -265,5 +265,5 @@ TEST(VirtualList, APainterThatThrowsLeavesTheWindowAndStyleAsTheyWere) {
   harness.frame();  // Dear ImGui starts the next frame without complaint
 }
 
-}  // namespace
+}  // namespace virtual_list_test
 }  // namespace orbi::ui

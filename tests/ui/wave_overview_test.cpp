@@ -8,7 +8,7 @@
 #include <vector>
 
 namespace orbi::ui {
-namespace {
+namespace wave_overview_test {
 
 MinMax bruteForce(const std::vector<float>& samples, std::uint64_t from, std::uint64_t to) {
   to = std::min<std::uint64_t>(to, samples.size());
@@ -121,5 +121,5 @@ TEST(WaveOverview, KeepsItsRateAndReadsTheSamplesItWasBuiltOver) {
   EXPECT_EQ(overview.range(97, 100).max, 0.5f);
 }
 
-}  // namespace
+}  // namespace wave_overview_test
 }  // namespace orbi::ui

@@ -12,7 +12,7 @@
 #include "ui/draw/draw_log.h"
 
 namespace orbi::ui {
-namespace {
+namespace waveform_test {
 
 constexpr double kRate = 48000.0;
 constexpr Rect kRect{0, 0, 480, 200};  // centre line at y 100, half height 100
@@ -303,5 +303,5 @@ TEST(Axis, MapsValuesToPixelsAndBackOnBothKinds) {
   EXPECT_TRUE(std::isfinite(valueToUnit(axes[2], 0.0)));
 }
 
-}  // namespace
+}  // namespace waveform_test
 }  // namespace orbi::ui

@@ -14,7 +14,7 @@
 #include "ui/platform/x11_input.h"
 
 namespace orbi::ui {
-namespace {
+namespace x11_keys_test {
 
 TEST(X11Keys, LettersOfEitherCaseAreOneKey) {
   for (unsigned long i = 0; i < 26; ++i) {
@@ -126,5 +126,5 @@ TEST(HeldInput, APressStaysForTheFrameThatSeesIt) {
   EXPECT_TRUE(b.down);
 }
 
-}  // namespace
+}  // namespace x11_keys_test
 }  // namespace orbi::ui

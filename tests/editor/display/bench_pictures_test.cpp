@@ -26,7 +26,7 @@
 #include "support/ui/x_host.h"
 
 namespace ob::clap {
-namespace {
+namespace bench_pictures_test {
 
 class BenchPictures : public ::testing::Test {
  protected:
@@ -112,5 +112,5 @@ TEST_F(BenchPictures, EachMachineShowsItsOwnPanels) {
   EXPECT_GT(view().bench().previewRenders(), 0);
 }
 
-}  // namespace
+}  // namespace bench_pictures_test
 }  // namespace ob::clap

@@ -19,9 +19,9 @@
 // After our own headers: Xlib defines macros such as None.
 #include "support/ui/x_host.h"
 
-using namespace orbi::host;
+namespace clap_gui_test {
 
-namespace {
+using namespace orbi::host;
 
 class ClapGui : public ::testing::Test {
  protected:
@@ -217,4 +217,4 @@ TEST_F(ClapGui, AnOpenWindowRegistersItsTimerAndDescriptor) {
   XDestroyWindow(display, parent);
 }
 
-}  // namespace
+}  // namespace clap_gui_test

@@ -38,7 +38,7 @@
 #include "support/ui/stored_picture.h"
 
 namespace orbi::test {
-namespace {
+namespace editor_flows_test {
 
 // Where the popups open beside their anchors, at scale 1.
 constexpr float kPopupGap = 4.0f;
@@ -556,5 +556,5 @@ TEST_F(EditorPictures, BenchRoom) {
   }
 }
 
-}  // namespace
+}  // namespace editor_flows_test
 }  // namespace orbi::test

@@ -16,7 +16,7 @@
 #include "support/editor/built_editor_rig.h"
 
 namespace orbi::test {
-namespace {
+namespace editor_life_cycle_test {
 
 using host::Picture;
 
@@ -157,5 +157,5 @@ TEST(EditorLifeCycleInProcess, AReopenedEditorStartsWithEmptyHistories) {
   session.reset();
 }
 
-}  // namespace
+}  // namespace editor_life_cycle_test
 }  // namespace orbi::test

@@ -35,7 +35,7 @@ extern "C" const char* __lsan_default_suppressions() {
 }
 
 namespace ob::clap {
-namespace {
+namespace editor_window_test {
 
 using orbi::ui::test::XHost;
 
@@ -366,5 +366,5 @@ TEST_F(EditorWrapper, AHiddenWindowDrawsNothing) {
   EXPECT_GT(frames, before);
 }
 
-}  // namespace
+}  // namespace editor_window_test
 }  // namespace ob::clap

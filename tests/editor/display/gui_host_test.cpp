@@ -14,7 +14,7 @@
 #include "support/editor/built_editor_rig.h"
 
 namespace orbi::test {
-namespace {
+namespace gui_host_test {
 
 class GuiHost : public BuiltEditorRig {
  protected:
@@ -236,5 +236,5 @@ TEST_F(GuiHost, ASnapshotStepWritesTheEditorWindow) {
   std::filesystem::remove(file);
 }
 
-}  // namespace
+}  // namespace gui_host_test
 }  // namespace orbi::test

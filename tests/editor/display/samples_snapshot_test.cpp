@@ -21,7 +21,7 @@
 #include "support/ui/x_host.h"
 
 namespace ob::clap {
-namespace {
+namespace samples_snapshot_test {
 
 namespace fs = std::filesystem;
 
@@ -44,8 +44,8 @@ TEST(SamplesSnapshot, ThePageShowsTheGridAndTheSelectedWaveform) {
 
   auto& view = *dynamic_cast<orbi::EditorView*>(editor.view());
   const fs::path wav = fs::temp_directory_path() / ("Floor Tom " + std::to_string(::getpid()) + ".wav");
-  orbi::test::writeFile(wav, orbi::test::wavBytes(orbi::test::drumHit(44100.0, 0.8), 1, 44100.0,
-                                                  orbi::test::WavFormat::Pcm24));
+  orbi::test::writeFile(
+      wav, orbi::test::wavBytes(orbi::test::drumHit(44100.0, 0.8), 1, 44100.0, orbi::test::WavFormat::Pcm24));
   orbi::SamplesPage& page = view.samplesPage();
   const std::int32_t slot = page.loadWav(wav.string());
   fs::remove(wav);
@@ -78,5 +78,5 @@ TEST(SamplesSnapshot, ThePageShowsTheGridAndTheSelectedWaveform) {
   XDestroyWindow(x.display(), parent);
 }
 
-}  // namespace
+}  // namespace samples_snapshot_test
 }  // namespace ob::clap

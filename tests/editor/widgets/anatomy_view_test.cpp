@@ -11,7 +11,7 @@
 #include "tests/editor/widgets/chain_rig.h"
 
 namespace orbi {
-namespace {
+namespace anatomy_view_test {
 
 using ui::DrawOp;
 
@@ -290,5 +290,5 @@ TEST(AnatomyView, ACaptionOnlyWhenReversedOrHovered) {
             "DIRECTION - time runs left to right through the drum.\nclick: play backwards");
 }
 
-}  // namespace
+}  // namespace anatomy_view_test
 }  // namespace orbi

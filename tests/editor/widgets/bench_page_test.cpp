@@ -17,7 +17,7 @@
 #include "ui/keys.h"
 
 namespace orbi {
-namespace {
+namespace bench_page_test {
 
 using ob::chainstage::Stage;
 using Rects = BenchPage::Rects;
@@ -432,5 +432,5 @@ TEST(BenchPage, ARoundedOutlineClosesOnItsFirstPoint) {
   }
 }
 
-}  // namespace
+}  // namespace bench_page_test
 }  // namespace orbi

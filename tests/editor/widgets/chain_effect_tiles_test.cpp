@@ -14,7 +14,7 @@
 #include "ui/draw/draw_log.h"
 
 namespace orbi {
-namespace {
+namespace chain_effect_tiles_test {
 
 using test::TileRig;
 using ui::DrawOp;
@@ -383,5 +383,5 @@ TEST(RoomTile, APressOnARoomThatIsOffSwitchesItOn) {
   EXPECT_EQ(rig.sent.gestureEnds, 1);
 }
 
-}  // namespace
+}  // namespace chain_effect_tiles_test
 }  // namespace orbi

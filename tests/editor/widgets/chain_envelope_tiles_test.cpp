@@ -15,7 +15,7 @@
 #include "ui/draw/draw_log.h"
 
 namespace orbi {
-namespace {
+namespace chain_envelope_tiles_test {
 
 using test::TileRig;
 
@@ -244,5 +244,5 @@ TEST(AmpTile, ThePillSwitchesTempoMode) {
   EXPECT_TRUE(tempoWord);
 }
 
-}  // namespace
+}  // namespace chain_envelope_tiles_test
 }  // namespace orbi

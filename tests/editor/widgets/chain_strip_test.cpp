@@ -14,7 +14,7 @@
 #include "ui/draw/draw_log.h"
 
 namespace orbi {
-namespace {
+namespace chain_strip_test {
 
 using ob::chainstage::Stage;
 using test::Sent;
@@ -305,5 +305,5 @@ TEST(StageTiles, ATypedCommitEndsNoGesture) {
   }
 }
 
-}  // namespace
+}  // namespace chain_strip_test
 }  // namespace orbi

@@ -11,7 +11,7 @@
 #include "tests/editor/widgets/chain_rig.h"
 
 namespace orbi {
-namespace {
+namespace dist_block_test {
 
 using ui::kCurveSampleCount;
 
@@ -177,5 +177,5 @@ TEST(DistBlock, TheTooltipNamesThePlaceAndThePercentages) {
             "drag: move socket  /  up/down: drive  /  alt: bias  /  shift: fold  /  right-click: type");
 }
 
-}  // namespace
+}  // namespace dist_block_test
 }  // namespace orbi

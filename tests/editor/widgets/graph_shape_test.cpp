@@ -11,7 +11,7 @@
 #include "support/editor/widgets/graph_half_sets.h"
 
 namespace orbi::graph {
-namespace {
+namespace graph_shape_test {
 
 using testing::halfSets;
 
@@ -216,5 +216,5 @@ TEST(GraphLayout, NearestNodeTakesTheClosestWithinReach) {
   EXPECT_EQ(nearestNode(l, a), 0);
 }
 
-}  // namespace
+}  // namespace graph_shape_test
 }  // namespace orbi::graph

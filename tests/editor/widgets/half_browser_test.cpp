@@ -10,7 +10,7 @@
 #include "tests/editor/widgets/chain_rig.h"
 
 namespace orbi {
-namespace {
+namespace half_browser_test {
 
 using ui::DrawOp;
 
@@ -182,5 +182,5 @@ TEST(HalfBrowser, AnchorsRunAcrossTheContentMiddle) {
   EXPECT_FLOAT_EQ(a.y, c.y + c.height / 2.0f);
 }
 
-}  // namespace
+}  // namespace half_browser_test
 }  // namespace orbi

@@ -15,7 +15,7 @@
 #include "ui/keys.h"
 
 namespace orbi {
-namespace {
+namespace hits_grid_test {
 
 // What the grid sent, by callback.
 struct GridCalls {
@@ -325,5 +325,5 @@ TEST(HitsGrid, WaveformsArePointersTheRebuildHandsOver) {
   EXPECT_TRUE(grid.cellVariations[4].empty());
 }
 
-}  // namespace
+}  // namespace hits_grid_test
 }  // namespace orbi

@@ -15,7 +15,7 @@
 #include "ui/draw/draw_log.h"
 
 namespace orbi {
-namespace {
+namespace node_graph_test {
 
 using graph::NodeKind;
 using test::Calls;
@@ -505,12 +505,6 @@ TEST(NodeGraphPaint, ValueLabelDecimalsFollowTheDisplaySpan) {
   }
 }
 
-}  // namespace
-}  // namespace orbi
-
-namespace orbi {
-namespace {
-
 TEST(NodeGraphPaint, ClapSpacingDrawsThreeLinesThatStopAtTheEdge) {
   for (float spreadMs : {20.0f, 150.0f}) {
     SCOPED_TRACE(spreadMs);
@@ -536,5 +530,5 @@ TEST(NodeGraphPaint, ClapSpacingDrawsThreeLinesThatStopAtTheEdge) {
   }
 }
 
-}  // namespace
+}  // namespace node_graph_test
 }  // namespace orbi

@@ -14,7 +14,7 @@
 #include "ui/controls/number_entry.h"
 
 namespace orbi {
-namespace {
+namespace number_entry_test {
 
 using test::Calls;
 using ui::Key;
@@ -235,5 +235,5 @@ TEST(TypedEntry, ACommaLocaleShowsAndReadsAPoint) {
   EXPECT_EQ(rig.commits, (Calls{{1, 0.5f}}));
 }
 
-}  // namespace
+}  // namespace number_entry_test
 }  // namespace orbi

@@ -13,7 +13,7 @@
 #include "ui/draw/draw_log.h"
 
 namespace orbi {
-namespace {
+namespace param_drawer_test {
 
 using test::Calls;
 using ui::DrawOp;
@@ -380,5 +380,5 @@ TEST(ParamDrawer, TypingIntoARowReachesOnChange) {
   EXPECT_EQ(rig.calls.size(), 1u);
 }
 
-}  // namespace
+}  // namespace param_drawer_test
 }  // namespace orbi

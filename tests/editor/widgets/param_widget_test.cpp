@@ -15,7 +15,7 @@
 #include "ui/draw/draw_log.h"
 
 namespace orbi {
-namespace {
+namespace param_widget_test {
 
 using test::Calls;
 using ui::DrawOp;
@@ -413,5 +413,5 @@ TEST(ParamWidget, ThePresetsButtonOpensTheMenuAndAChoiceAppliesIt) {
   EXPECT_EQ(rig.harness.drawLog().findItem("Tom"), nullptr);
 }
 
-}  // namespace
+}  // namespace param_widget_test
 }  // namespace orbi

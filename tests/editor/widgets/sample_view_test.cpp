@@ -11,7 +11,7 @@
 #include "tests/editor/widgets/sample_rig.h"
 
 namespace orbi {
-namespace {
+namespace sample_view_test {
 
 using test::Calls;
 using test::keyed;
@@ -422,5 +422,5 @@ TEST(SampleViewGrains, AnEdgeSetsTheSprayAndNoSprayLeavesOnlyTheLine) {
   });
 }
 
-}  // namespace
+}  // namespace sample_view_test
 }  // namespace orbi

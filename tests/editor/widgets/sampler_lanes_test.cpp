@@ -12,7 +12,7 @@
 #include "tests/editor/widgets/sample_rig.h"
 
 namespace orbi {
-namespace {
+namespace sampler_lanes_test {
 
 using test::Calls;
 using test::keyed;
@@ -351,7 +351,7 @@ TEST(SpeedLane, TheReadoutIsTheLengthOrTheFactor) {
 TEST(SpeedLane, TheFanEdgeCannotPassTheBar) {
   LaneRig<SpeedLane> rig;
   rig.lane.setSlots({keyed(0, "tune", -24, 24, 0), keyed(1, "spread", 0, 1, 0.5f)});
-  const ui::Rect c = rig.content();
+  rig.step();  // lays the lane out
   ImVec2 from;
   rig.harness.frame([&] { from = rig.lane.fanHandle(); });
   rig.harness.frame([&] { EXPECT_EQ(rig.lane.targetAt(from), SpeedLane::kFan); });
@@ -457,5 +457,5 @@ TEST(ToneBlock, TheCornerMovesTheLowPassFromWhereItWas) {
   EXPECT_EQ(rig.ends, 1);
 }
 
-}  // namespace
+}  // namespace sampler_lanes_test
 }  // namespace orbi

@@ -15,7 +15,7 @@
 #include "ui/draw/text.h"
 
 namespace orbi {
-namespace {
+namespace velocity_tile_test {
 
 using Tile = VelocityTile;
 
@@ -375,5 +375,5 @@ TEST(VelocityTile, AHoveredRouteShowsItsTrueAmount) {
   EXPECT_TRUE(shown);
 }
 
-}  // namespace
+}  // namespace velocity_tile_test
 }  // namespace orbi

@@ -14,7 +14,7 @@
 #include "support/comma_locale.h"
 
 namespace orbi {
-namespace {
+namespace widget_support_test {
 
 TEST(WidgetSupport, AlphaFactorsBecomeTheNearestByte) {
   struct Case {
@@ -102,5 +102,5 @@ TEST(WidgetSupport, LeadingNumbersAreReadAsStrtofReadsThemInTheCLocale) {
   EXPECT_EQ(valueText(250.0f, 50.0f, "ms"), "250.0 ms");
 }
 
-}  // namespace
+}  // namespace widget_support_test
 }  // namespace orbi

@@ -33,7 +33,7 @@
 #include <X11/Xatom.h>
 
 namespace orbi::ui {
-namespace {
+namespace embedded_window_test {
 
 using namespace std::chrono_literals;
 using test::pumpFor;
@@ -542,5 +542,5 @@ TEST_F(IdleWindowTest, AFrameAskedForLaterComesByItselfNotBefore) {
   EXPECT_TRUE(pumpUntil(*window, [&] { return window->idle(); }));
 }
 
-}  // namespace
+}  // namespace embedded_window_test
 }  // namespace orbi::ui

@@ -28,7 +28,7 @@
 #include <X11/keysym.h>
 
 namespace orbi::ui {
-namespace {
+namespace window_input_test {
 
 using namespace std::chrono_literals;
 using test::pumpFor;
@@ -419,5 +419,5 @@ TEST_F(WindowInputTest, TextOwnedByAnotherProgramPastes) {
   }
 }
 
-}  // namespace
+}  // namespace window_input_test
 }  // namespace orbi::ui

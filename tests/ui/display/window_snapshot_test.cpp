@@ -22,7 +22,7 @@
 #include "support/ui/x_host.h"
 
 namespace orbi::ui {
-namespace {
+namespace window_snapshot_test {
 
 using test::pumpUntil;
 
@@ -104,5 +104,5 @@ INSTANTIATE_TEST_SUITE_P(Scales, WindowSnapshotTest,
                                            Snapshot{1.0f, "framed_1", true}),
                          [](const auto& info) { return std::string("scale_") + info.param.name; });
 
-}  // namespace
+}  // namespace window_snapshot_test
 }  // namespace orbi::ui

@@ -20,7 +20,7 @@
 #include <X11/Xlib.h>
 
 namespace orbi::ui {
-namespace {
+namespace xdnd_test {
 
 using Paths = std::vector<std::string>;
 
@@ -398,5 +398,5 @@ TEST_F(Xdnd, TheErrorTrapCatchesOnlyItsOwnCallsAndRestoresTheHandler) {
   EXPECT_EQ(XSetErrorHandler(before), foreign);
 }
 
-}  // namespace
+}  // namespace xdnd_test
 }  // namespace orbi::ui

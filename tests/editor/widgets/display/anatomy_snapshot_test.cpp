@@ -19,7 +19,7 @@
 #include "support/ui/x_host.h"
 
 namespace orbi {
-namespace {
+namespace anatomy_snapshot_test {
 
 constexpr unsigned kWidth = 900;
 constexpr unsigned kHeight = 560;
@@ -53,5 +53,5 @@ TEST(AnatomySnapshot, SecondHitSocketAfterTheMixReversedMatchesTheStoredPicture)
       *drawn, std::filesystem::path(OB_TEST_DATA_DIR) / "ui_snapshots" / "anatomy_view.png"));
 }
 
-}  // namespace
+}  // namespace anatomy_snapshot_test
 }  // namespace orbi

@@ -21,7 +21,7 @@
 #include "support/ui/x_host.h"
 
 namespace orbi {
-namespace {
+namespace bench_page_snapshot_test {
 
 constexpr unsigned kWidth = 960;
 constexpr unsigned kHeight = 880;
@@ -65,5 +65,5 @@ TEST(BenchPageSnapshot, SamplerInTheSlicesViewMatchesTheStoredPicture) {
   expectStoredPicture<bench::testing::SamplerPage>("bench_page_sampler.png");
 }
 
-}  // namespace
+}  // namespace bench_page_snapshot_test
 }  // namespace orbi

@@ -19,7 +19,7 @@
 #include "support/ui/x_host.h"
 
 namespace orbi {
-namespace {
+namespace chain_snapshot_test {
 
 using ob::chainstage::Stage;
 
@@ -83,5 +83,5 @@ TEST(ChainStripSnapshot, AllFiveTilesMatchTheStoredPicture) {
       *drawn, std::filesystem::path(OB_TEST_DATA_DIR) / "ui_snapshots" / "chain_strip_1.png"));
 }
 
-}  // namespace
+}  // namespace chain_snapshot_test
 }  // namespace orbi

@@ -23,7 +23,7 @@
 #include "support/ui/x_host.h"
 
 namespace orbi {
-namespace {
+namespace node_graph_snapshot_test {
 
 constexpr unsigned kWidth = 360;
 constexpr unsigned kHeight = 240;
@@ -83,5 +83,5 @@ INSTANTIATE_TEST_SUITE_P(Halves, NodeGraphSnapshotTest,
                                                     false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-}  // namespace
+}  // namespace node_graph_snapshot_test
 }  // namespace orbi
