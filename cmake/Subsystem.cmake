@@ -28,6 +28,13 @@ function(ob_sources_of out kind dir)
   set(${out} ${sources} PARENT_SCOPE)
 endfunction()
 
+# ccache reads a precompiled header through the preprocessed text.
+function(ob_pch_for_ccache name)
+  if(CMAKE_CXX_COMPILER_LAUNCHER MATCHES "ccache" AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_compile_options(${name} PRIVATE -fpch-preprocess)
+  endif()
+endfunction()
+
 # One static library per subsystem folder, made of every .cpp below it.
 # DEPENDS lists the subsystem libraries it uses; each must be declared
 # before it and be a layer its folder may include (cmake/Layers.cmake).

@@ -54,11 +54,11 @@ std::vector<std::string> kdialogArguments(const FileDialogRequest& request) {
   std::vector<std::string> args{"kdialog"};
   if (!request.title.empty()) args.insert(args.end(), {"--title", request.title});
   switch (request.kind) {
-    case FileDialogKind::Save: args.push_back("--getsavefilename"); break;
-    case FileDialogKind::Folder: args.push_back("--getexistingdirectory"); break;
+    case FileDialogKind::Save: args.emplace_back("--getsavefilename"); break;
+    case FileDialogKind::Folder: args.emplace_back("--getexistingdirectory"); break;
     case FileDialogKind::Open:
       if (request.multiple) args.insert(args.end(), {"--multiple", "--separate-output"});
-      args.push_back("--getopenfilename");
+      args.emplace_back("--getopenfilename");
       break;
   }
   args.push_back(startPath(request));
