@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "dft_support.h"
 #include "engine/chain/fade_out_ramp.h"
 #include "engine/chain/voice_chain.h"
 #include "engine/params/param_tables.h"
-#include "spectrum_support.h"
 
 namespace chain_voice_chain_test {
 
@@ -180,7 +180,7 @@ TEST(VoiceChain, FilterSwitchedOnStartsFromLastSample) {
 
 // In bins of the Hann-windowed frame.
 double centroid(const std::vector<float>& x) {
-  const std::vector<double> energies = spectrum::binEnergies(x, true);
+  const std::vector<double> energies = dft::binEnergies(x, true);
   double num = 0.0, den = 0.0;
   for (std::size_t k = 1; k < energies.size(); ++k) {
     num += k * energies[k];

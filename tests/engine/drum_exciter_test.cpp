@@ -203,7 +203,7 @@ TEST(DrumExciters, HissColoursSwitchAtTheirThresholds) {
   };
   // Share of energy below 1 kHz (from a DFT over a coarse grid).
   auto lowShare = [&](const std::vector<float>& x) {
-    const spectrum::HannStretch stretch(x, 0, 8192);
+    const dft::HannStretch stretch(x, 0, 8192);
     double lo = 0.0;
     double all = 0.0;
     for (double f = 250.0; f < 20000.0; f *= 1.1) {

@@ -519,7 +519,7 @@ TEST(DrumMachine, MetalBodyNoiseShareAndBrightness) {
   };
   // Spectral centroid over a log grid.
   auto centroid = [&](const std::vector<float>& x) {
-    const spectrum::HannStretch stretch(x, 0, 9600);
+    const dft::HannStretch stretch(x, 0, 9600);
     double num = 0.0;
     double den = 0.0;
     for (double f = 100.0; f < 20000.0; f *= 1.05) {

@@ -5,11 +5,11 @@
 #include <cmath>
 #include <vector>
 
+#include "dft_support.h"
 #include "engine/drum/drum_machine.h"
 #include "engine/drum/drum_params.h"
 #include "engine/machine/mod_layers.h"
 #include "engine/params/param_tables.h"
-#include "spectrum_support.h"
 
 namespace drumtest {
 
@@ -76,14 +76,14 @@ inline bool allFinite(const std::vector<float>& x) {
 
 // Hann-windowed DFT magnitude at one frequency.
 inline double dftMagnitude(const std::vector<float>& x, size_t from, size_t count, double freq, double rate) {
-  return spectrum::HannStretch(x, from, count).magnitudeAt(freq, rate);
+  return dft::HannStretch(x, from, count).magnitudeAt(freq, rate);
 }
 
 // Frequency of the strongest component between lo and hi Hz: a coarse scan
 // then a golden-section search around the best point.
 inline double peakFrequency(const std::vector<float>& x, size_t from, size_t count, double rate, double lo,
                             double hi) {
-  const spectrum::HannStretch stretch(x, from, count);
+  const dft::HannStretch stretch(x, from, count);
   const int steps = 60;
   double best = lo;
   double bestMag = -1.0;

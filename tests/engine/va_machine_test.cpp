@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "dft_support.h"
 #include "engine/params/param_tables.h"
 #include "engine/va/va_machine.h"
-#include "spectrum_support.h"
 
 namespace va_machine_test {
 
@@ -35,7 +35,7 @@ std::vector<float> render(const ModLayers& mod, int frames, float note = 60.0f) 
 // Share of the energy that lies off the harmonics of a tone with a whole
 // number of cycles in the frame (bin spacing rate / n).
 double aliasShare(const std::vector<float>& x, int cycles) {
-  const std::vector<double> energies = spectrum::binEnergies(x, false);
+  const std::vector<double> energies = dft::binEnergies(x, false);
   double off = 0.0, total = 0.0;
   for (std::size_t k = 1; k < energies.size(); ++k) {
     total += energies[k];
@@ -45,7 +45,7 @@ double aliasShare(const std::vector<float>& x, int cycles) {
 }
 
 double centroidHz(const std::vector<float>& x) {
-  const std::vector<double> energies = spectrum::binEnergies(x, false);
+  const std::vector<double> energies = dft::binEnergies(x, false);
   double num = 0.0, den = 0.0;
   for (std::size_t k = 1; k < energies.size(); ++k) {
     num += k * energies[k];

@@ -1,5 +1,5 @@
 #pragma once
-// Spectra for the sound tests: the energy of each bin of a whole-frame DFT,
+// Frequency content for the sound tests: the energy of each bin of a whole-frame DFT,
 // and a Hann-windowed probe at any frequency. The sines come from a table
 // or a turning phasor, never a cos() per sample, so a test can afford the
 // thousands of probes a pitch search or a centroid takes (more so under the
@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <vector>
 
-namespace spectrum {
+namespace dft {
 
 // |X_k|^2 for the bins k = 0 .. n/2 - 1 of the n-point DFT of x, n being
 // x's length; with hann, of x under the window 0.5 - 0.5 cos(2 pi i / n).
@@ -79,4 +79,4 @@ class HannStretch {
   std::vector<double> samples_;
 };
 
-}  // namespace spectrum
+}  // namespace dft
