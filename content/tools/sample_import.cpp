@@ -32,6 +32,8 @@ std::optional<std::string> readWavFile(const std::filesystem::path& path, std::v
                                }};
   switch (readRegularFile(path, out, kMaxWavFileBytes, header)) {
     case FileReadStatus::Read: return std::nullopt;
+    case FileReadStatus::Missing:
+    case FileReadStatus::Forbidden:
     case FileReadStatus::CannotOpen: return "cannot open the file";
     case FileReadStatus::NotARegularFile: return "not a regular file";
     case FileReadStatus::TooLarge:
