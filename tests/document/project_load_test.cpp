@@ -452,6 +452,33 @@ TEST(ProjectLoad, AnOvergrownAssetPlaysSilent) {
   EXPECT_EQ(0, l->pool.slots[0]->frames);
 }
 
+// A WAV file with an empty data chunk holds no sample to play: in either
+// kind of package it loads as a silent slot with a warning.
+TEST(ProjectLoad, ASampleWithoutAWholeFramePlaysSilentWithAWarning) {
+  const std::vector<std::uint8_t> empty = ob::encodeWav(nullptr, nullptr, 0, 44100.0);
+  ob::Project demo;
+  ob::buildDemoProject(demo);
+  demo.samples.count = 1;
+  ob::copyText(demo.samples.slots[0].name, "quiet.wav");
+  ob::SamplePool pool;
+  pool.slot(0)->bytes = empty;
+  auto instance = load(ob::writeProjectDocument(demo, pool, {}));
+  ASSERT_TRUE(instance->ok) << instance->error;
+  EXPECT_EQ(1, obtest::countCode(instance->diags, "asset-unreadable"));
+  ASSERT_EQ(1u, instance->pool.slots.size());
+  EXPECT_EQ(0, instance->pool.slots[0]->frames);
+
+  archive_test::RawArchive a;
+  a.entries.push_back(
+      archive_test::storedEntry("project.json", bytesOf(R"({"name":"Old","samples":["quiet.wav"]})")));
+  a.entries.push_back(archive_test::storedEntry("samples/quiet.wav", empty));
+  auto legacy = load(archive_test::buildArchive(a));
+  ASSERT_TRUE(legacy->ok) << legacy->error;
+  EXPECT_EQ(1, obtest::countCode(legacy->diags, "missing-asset", "/samples/0"));
+  ASSERT_EQ(1u, legacy->pool.slots.size());
+  EXPECT_EQ(0, legacy->pool.slots[0]->frames);
+}
+
 TEST(ProjectLoad, ADamagedInstanceDocumentReportsItsOwnError) {
   const auto doc = bytesOf(demoDocument());
   const struct {
