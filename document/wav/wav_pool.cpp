@@ -12,12 +12,6 @@ std::optional<SampleAudio> decodeSampleAudio(std::vector<std::uint8_t> bytes, st
   if (!decodeWav(bytes.data(), bytes.size(), wav, error)) return std::nullopt;
   // The frame count the header gives bounds both channels.
   const std::size_t frames = std::min<std::size_t>(wav.left.size(), std::max(wav.frames, 0));
-  // A data chunk without one whole frame would make a slot that never
-  // sounds and that every page takes for empty.
-  if (frames == 0) {
-    if (error) *error = kNoAudioFrames;
-    return std::nullopt;
-  }
   wav.left.resize(frames);
   if (wav.right.size() > frames) wav.right.resize(frames);
   SampleAudio audio;

@@ -11,12 +11,8 @@
 
 namespace ob {
 
-// The refusal of a WAV file whose data chunk holds no whole frame.
-inline constexpr const char* kNoAudioFrames = "the file holds no audio";
-
 // The decoded audio, carrying the bytes along for saving; nothing with the
-// decoder's message when the bytes are not a WAV file this build reads, or
-// with kNoAudioFrames when they decode to no frame at all.
+// decoder's message when the bytes are not a WAV file this build reads.
 std::optional<SampleAudio> decodeSampleAudio(std::vector<std::uint8_t> bytes, std::string* error = nullptr);
 
 // Decodes into a new slot after the last one and returns its index, or -1

@@ -452,9 +452,10 @@ TEST(ProjectLoad, AnOvergrownAssetPlaysSilent) {
   EXPECT_EQ(0, l->pool.slots[0]->frames);
 }
 
-// A WAV file with an empty data chunk holds no sample to play: in either
-// kind of package it loads as a silent slot with a warning.
-TEST(ProjectLoad, ASampleWithoutAWholeFramePlaysSilentWithAWarning) {
+// A WAV file with an empty data chunk holds no sample to play, but a
+// document's sample is carried as written: it loads as a silent slot and is
+// saved back with its bytes.
+TEST(ProjectLoad, ASampleWithoutAWholeFrameIsKeptAsWritten) {
   const std::vector<std::uint8_t> empty = ob::encodeWav(nullptr, nullptr, 0, 44100.0);
   ob::Project demo;
   ob::buildDemoProject(demo);
@@ -464,9 +465,10 @@ TEST(ProjectLoad, ASampleWithoutAWholeFramePlaysSilentWithAWarning) {
   pool.slot(0)->bytes = empty;
   auto instance = load(ob::writeProjectDocument(demo, pool, {}));
   ASSERT_TRUE(instance->ok) << instance->error;
-  EXPECT_EQ(1, obtest::countCode(instance->diags, "asset-unreadable"));
+  EXPECT_EQ(0, obtest::countCode(instance->diags, "asset-unreadable"));
   ASSERT_EQ(1u, instance->pool.slots.size());
   EXPECT_EQ(0, instance->pool.slots[0]->frames);
+  EXPECT_EQ(empty, instance->pool.slots[0]->bytes);
 
   archive_test::RawArchive a;
   a.entries.push_back(
@@ -474,9 +476,9 @@ TEST(ProjectLoad, ASampleWithoutAWholeFramePlaysSilentWithAWarning) {
   a.entries.push_back(archive_test::storedEntry("samples/quiet.wav", empty));
   auto legacy = load(archive_test::buildArchive(a));
   ASSERT_TRUE(legacy->ok) << legacy->error;
-  EXPECT_EQ(1, obtest::countCode(legacy->diags, "missing-asset", "/samples/0"));
+  EXPECT_EQ(0, obtest::countCode(legacy->diags, "missing-asset", "/samples/0"));
   ASSERT_EQ(1u, legacy->pool.slots.size());
-  EXPECT_EQ(0, legacy->pool.slots[0]->frames);
+  EXPECT_EQ(empty, legacy->pool.slots[0]->bytes);
 }
 
 TEST(ProjectLoad, ADamagedInstanceDocumentReportsItsOwnError) {

@@ -88,43 +88,4 @@ TEST(WavPool, AddDecodedKeepsSlicesAndLeavesAFailedSlotSilent) {
   EXPECT_EQ(pool.slotCount(), 8);
 }
 
-// A WAV file whose data chunk holds `dataBytes` bytes of 32-bit float mono
-// audio: fewer than four are no whole frame.
-Bytes wavWithDataBytes(std::uint32_t dataBytes) {
-  Bytes bytes = wavOf({0.5f, 0.5f});
-  bytes.resize(44 + dataBytes);
-  for (int i = 0; i < 4; ++i) bytes[40 + i] = static_cast<std::uint8_t>(dataBytes >> (8 * i));
-  return bytes;
-}
-
-// Such a file decodes, to nothing: every way into the pool refuses it, and
-// says why.
-TEST(WavPool, AFileWithoutAWholeFrameIsRefusedAtEveryDoor) {
-  for (const std::uint32_t dataBytes : {0u, 1u, 3u}) {
-    SCOPED_TRACE(dataBytes);
-    const Bytes bytes = wavWithDataBytes(dataBytes);
-    ob::DecodedWav decoded;
-    ASSERT_TRUE(ob::decodeWav(bytes, decoded));
-    ASSERT_EQ(decoded.frames, 0);
-
-    ob::SamplePool pool;
-    ASSERT_EQ(ob::loadWav(pool, wavOf({0.25f})), 0);
-    std::string error;
-    EXPECT_EQ(ob::loadWav(pool, bytes, &error), -1);
-    EXPECT_EQ(error, ob::kNoAudioFrames);
-    error.clear();
-    EXPECT_EQ(ob::replaceSlotWav(pool, 0, bytes, &error), -1);
-    EXPECT_EQ(error, ob::kNoAudioFrames);
-    EXPECT_FALSE(ob::addDecoded(pool, 0, bytes));
-    EXPECT_FALSE(ob::addDecoded(pool, 2, bytes));
-    ASSERT_EQ(pool.slotCount(), 3);
-    EXPECT_FLOAT_EQ(pool.slots[0]->left.at(0), 0.25f);
-    EXPECT_EQ(pool.slots[2]->frames, 0);
-    EXPECT_TRUE(pool.slots[2]->bytes.empty());
-    EXPECT_FALSE(pool.hasDisplaced());
-  }
-  ob::SamplePool pool;
-  EXPECT_EQ(ob::loadWav(pool, wavWithDataBytes(4)), 0) << "one whole frame is enough";
-}
-
 }  // namespace wav_pool_test
