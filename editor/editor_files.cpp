@@ -17,7 +17,7 @@ bool EditorView::openProject(const std::filesystem::path& path) {
   // The load replaces the project and the kept document only when it
   // succeeds as a whole.
   if (!ob::loadDocumentFile(path, host_.project, pool, kept_, &error, nullptr)) {
-    setStatus("Could not open " + fileNameOf(path) + ": " + error, true);
+    setStatus(refusalStatus("Could not open ", path, error), true);
     return false;
   }
   ob::preloadFactorySamples(host_.project, pool);

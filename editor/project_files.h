@@ -1,8 +1,10 @@
 #pragma once
 // Names of the project files the editor opens and saves.
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace orbi {
 
@@ -14,5 +16,13 @@ std::filesystem::path withProjectSuffix(const std::filesystem::path& path);
 
 // The file name as status messages show it (UTF-8).
 std::string fileNameOf(const std::filesystem::path& path);
+
+// The status of a refused file action: the verb, the file name, ": " and
+// the reason. The status line shows about kStatusLineChars characters
+// whole; a longer line gives the name's middle away, down to
+// kShortestStatusName characters, so that the reason still shows.
+inline constexpr std::size_t kStatusLineChars = 54;
+inline constexpr std::size_t kShortestStatusName = 12;
+std::string refusalStatus(std::string_view verb, const std::filesystem::path& path, std::string_view reason);
 
 }  // namespace orbi

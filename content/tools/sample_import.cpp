@@ -32,6 +32,8 @@ std::optional<std::string> readWavFile(const std::filesystem::path& path, std::v
                                }};
   switch (readRegularFile(path, out, kMaxWavFileBytes, header)) {
     case FileReadStatus::Read: return std::nullopt;
+    case FileReadStatus::Missing:
+    case FileReadStatus::Forbidden:
     case FileReadStatus::CannotOpen: return "cannot open the file";
     case FileReadStatus::NotARegularFile: return "not a regular file";
     case FileReadStatus::TooLarge:
@@ -60,8 +62,13 @@ std::int32_t importWavFile(SamplePool& pool, Project& project, const std::filesy
   if (std::optional<std::string> why = readWavFile(path, bytes)) return fail(error, std::move(*why));
 
   std::string decodeError;
-  const std::int32_t slot = loadWav(pool, std::move(bytes), &decodeError);
-  if (slot < 0) return fail(error, decodeError.empty() ? "not a readable WAV" : decodeError);
+  std::optional<SampleAudio> audio = decodeSampleAudio(std::move(bytes), &decodeError);
+  if (!audio) return fail(error, decodeError.empty() ? "not a readable WAV" : decodeError);
+  // A data chunk without one whole frame decodes, but would make a slot that
+  // never sounds and that every page takes for empty. Documents still carry
+  // such a sample through as written; only a new import refuses it.
+  if (audio->left.empty()) return fail(error, "the file holds no audio");
+  const std::int32_t slot = pool.append(std::move(*audio));
   if (slot >= kSampleSlots) {
     dropUnpublishedSlot(pool, slot);
     return fail(error, "the sample pool is full");

@@ -22,8 +22,9 @@ struct Project;
 // bytes). Returns the slot (0..63), or -1 with *error (when given) set to
 // "the sample pool is full", "cannot open the file", "not a regular file",
 // the size refusal (which names the cap), "cannot read the file", the
-// decoder's message or "not a readable WAV"; a failure leaves the pool and
-// the project as they were.
+// decoder's message, "the file holds no audio" (not one whole frame) or
+// "not a readable WAV"; a failure leaves the pool and the project as they
+// were.
 std::int32_t importWavFile(SamplePool& pool, Project& project, const std::filesystem::path& path,
                            std::string* error = nullptr);
 

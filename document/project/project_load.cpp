@@ -3,7 +3,9 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <utility>
 
 #include "document/archive/zip_format.h"
 #include "document/archive/zip_reader.h"
@@ -325,11 +327,44 @@ bool readDocument(const std::vector<std::uint8_t>& bytes, Project& project, Samp
   return readDocument(bytes.data(), bytes.size(), project, pool, kept, error, diagnostics);
 }
 
+bool opensAsDocument(const std::uint8_t* bytes, std::size_t count, std::string* why) {
+  auto refuse = [why](const char* reason) {
+    if (why != nullptr) *why = reason;
+    return false;
+  };
+  if (count == 0) return refuse("the file is empty");
+  if (zip::looksLikeZip(bytes, count)) return true;
+  const std::string_view text = withoutByteOrderMark(asText(bytes, count));
+  const std::size_t first = text.find_first_not_of(" \t\r\n");
+  if (first != std::string_view::npos && text[first] == '{') return true;
+  return refuse("not a project file");
+}
+
+bool readDocumentFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes, std::string& why) {
+  const FileHeaderCheck head{kDocumentHeadBytes, [&why](const std::uint8_t* data, std::size_t count) {
+                               return opensAsDocument(data, count, &why);
+                             }};
+  switch (readRegularFile(path, bytes, kMaxDocumentFileBytes, head)) {
+    case FileReadStatus::Read: return true;
+    case FileReadStatus::Missing: why = "no such file"; break;
+    case FileReadStatus::Forbidden: why = "permission denied"; break;
+    case FileReadStatus::CannotOpen: why = "cannot open the file"; break;
+    case FileReadStatus::NotARegularFile: why = "not a regular file"; break;
+    case FileReadStatus::TooLarge:
+      why = "the file is larger than " + std::to_string(kMaxDocumentFileBytes >> 30) + " GiB";
+      break;
+    case FileReadStatus::RefusedHeader: break;  // the check said why
+    case FileReadStatus::ReadFailed: why = "cannot read the file"; break;
+  }
+  return false;
+}
+
 bool loadDocumentFile(const std::filesystem::path& path, Project& project, SamplePool& pool,
                       KeptDocument& kept, std::string* error, Diagnostics* diagnostics) {
   std::vector<std::uint8_t> bytes;
-  if (readRegularFile(path, bytes, kMaxDocumentFileBytes) != FileReadStatus::Read) {
-    if (error != nullptr) *error = "cannot open " + path.string();
+  std::string why;
+  if (!readDocumentFile(path, bytes, why)) {
+    if (error != nullptr) *error = std::move(why);
     return false;
   }
   return readDocument(bytes, project, pool, kept, error, diagnostics);

@@ -40,10 +40,30 @@ bool readDocument(const std::uint8_t* bytes, std::size_t size, Project& project,
 bool readDocument(const std::vector<std::uint8_t>& bytes, Project& project, SamplePool& pool,
                   KeptDocument& kept, std::string* error, Diagnostics* diagnostics);
 
-// Reads the whole file and calls readDocument; "cannot open " + path when the
-// file cannot be read.
+// Reads the whole file and calls readDocument. A file that cannot be read
+// fails with readDocumentFile's reason, which leaves naming the file to
+// the caller.
 bool loadDocumentFile(const std::filesystem::path& path, Project& project, SamplePool& pool,
                       KeptDocument& kept, std::string* error, Diagnostics* diagnostics);
+
+// How much of a file opensAsDocument sees before the rest is read; every
+// writer opens its root object well within it.
+inline constexpr std::size_t kDocumentHeadBytes = 4096;
+
+// Whether a file's first bytes can begin a project: a zip archive ("PK"
+// and a local or an end record), or JSON text whose root object opens
+// after an optional byte-order mark and blanks, within the bytes given.
+// When not, *why (when given) says so: "the file is empty" or "not a
+// project file".
+bool opensAsDocument(const std::uint8_t* bytes, std::size_t count, std::string* why = nullptr);
+
+// A project file's bytes, read whole only when it is a regular file within
+// the size limit whose first bytes pass opensAsDocument; otherwise false,
+// bytes empty and why holding a short reason: "no such file", "permission
+// denied", "cannot open the file", "not a regular file", "the file is
+// larger than 3 GiB", "the file is empty", "not a project file" or
+// "cannot read the file".
+bool readDocumentFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes, std::string& why);
 
 // A zip whose directory names "instance.json" (readable or not, so that a
 // damaged one fails with its own error), or JSON text (after an optional

@@ -15,16 +15,19 @@ namespace {
 class OpenFile {
  public:
   explicit OpenFile(const std::filesystem::path& path)
-      : fd_(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)) {}
+      : fd_(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)),
+        error_(fd_ < 0 ? errno : 0) {}
   ~OpenFile() {
     if (fd_ >= 0) ::close(fd_);
   }
   OpenFile(const OpenFile&) = delete;
   OpenFile& operator=(const OpenFile&) = delete;
   int fd() const { return fd_; }
+  int error() const { return error_; }  // the open's errno when it failed
 
  private:
   int fd_;
+  int error_;
 };
 
 // Exactly count bytes, or false on an error or an early end.
@@ -39,6 +42,17 @@ bool readExactly(int fd, std::uint8_t* data, std::size_t count) {
   return true;
 }
 
+// Why the open failed, from the error it set.
+FileReadStatus openFailure(int error) {
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR: return FileReadStatus::Missing;
+    case EACCES:
+    case EPERM: return FileReadStatus::Forbidden;
+    default: return FileReadStatus::CannotOpen;
+  }
+}
+
 FileReadStatus failed(std::vector<std::uint8_t>& out, FileReadStatus status) {
   out.clear();
   return status;
@@ -50,7 +64,7 @@ FileReadStatus readRegularFile(const std::filesystem::path& path, std::vector<st
                                std::uint64_t maxSize, const FileHeaderCheck& header) {
   out.clear();
   const OpenFile file(path);
-  if (file.fd() < 0) return FileReadStatus::CannotOpen;
+  if (file.fd() < 0) return openFailure(file.error());
   struct stat info {};
   if (::fstat(file.fd(), &info) != 0) return FileReadStatus::CannotOpen;
   if (!S_ISREG(info.st_mode)) return FileReadStatus::NotARegularFile;

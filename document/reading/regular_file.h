@@ -16,7 +16,9 @@ namespace ob {
 
 enum class FileReadStatus : std::uint8_t {
   Read,
-  CannotOpen,
+  Missing,          // nothing by that name, or a folder on the way that is none
+  Forbidden,        // no permission to read it
+  CannotOpen,       // any other reason the open failed
   NotARegularFile,  // a folder, a named pipe, a device, a socket
   TooLarge,         // larger than the caller's cap
   RefusedHeader,    // the caller's check refused the first bytes

@@ -154,6 +154,27 @@ TEST_F(ImportTest, PipesDevicesAndHugeFilesAreRefusedUnread) {
   expectUnchanged(0, before);
 }
 
+// An empty data chunk, or one shorter than a frame (one byte of 16-bit
+// audio), is a WAV file with nothing in it to play.
+TEST_F(ImportTest, AFileWithoutAWholeFrameIsRefused) {
+  for (const std::uint32_t dataBytes : {0u, 1u}) {
+    SCOPED_TRACE(dataBytes);
+    std::vector<std::uint8_t> bytes = toneWav(4);
+    bytes[20] = 1;   // integer PCM
+    bytes[32] = 2;   // two bytes a frame
+    bytes[34] = 16;  // of 16 bits
+    bytes.resize(44 + dataBytes);
+    for (int i = 0; i < 4; ++i) bytes[40 + i] = static_cast<std::uint8_t>(dataBytes >> (8 * i));
+    const fs::path file = dir.path / "silent.wav";
+    writeFile(file, bytes);
+    const auto before = *project;
+    std::string error;
+    EXPECT_EQ(ob::importWavFile(pool, *project, file, &error), -1);
+    EXPECT_EQ(error, "the file holds no audio");
+    expectUnchanged(0, before);
+  }
+}
+
 TEST_F(ImportTest, FullPoolIsRefusedBeforeDecoding) {
   const fs::path file = dir.path / "hat.wav";
   writeFile(file, toneWav());

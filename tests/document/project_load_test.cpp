@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -20,6 +23,7 @@
 
 namespace project_load_test {
 
+namespace fs = std::filesystem;
 using obtest::bytesOf;
 
 ob::JsonValue parse(std::string_view text) {
@@ -307,20 +311,116 @@ TEST(ProjectLoad, UserCopiesOfFactorySamplesAreMatched) {
   EXPECT_STREQ("", l->project->samples.slots[1].factory);
 }
 
-TEST(ProjectLoad, FilesThatCannotBeRead) {
+// A file is refused with a short reason of its own, which leaves naming the
+// file to whoever shows the message.
+TEST(ProjectLoad, FilesThatCannotBeReadSayWhy) {
   obtest::TempDir dir;
+  ASSERT_EQ(::mkfifo((dir / "pipe.obp").c_str(), 0644), 0);
+  obtest::writeFile(dir / "empty.json", {});
+  obtest::writeFile(dir / "notes.json", bytesOf("hello, this is no project"));
+  obtest::writeSparse(dir / "huge.obp", "{", 0xC0000001ull);  // a byte over the cap
+  const struct {
+    fs::path path;
+    const char* reason;
+  } cases[] = {
+      {dir / "none.project.orbi", "no such file"},
+      {dir.path(), "not a regular file"},
+      {dir / "pipe.obp", "not a regular file"},
+      {"/dev/zero", "not a regular file"},
+      {dir / "huge.obp", "the file is larger than 3 GiB"},
+      {dir / "empty.json", "the file is empty"},
+      {dir / "notes.json", "not a project file"},
+  };
+  auto project = ob::makeProject();
+  ob::buildDemoProject(*project);
+  const auto before = std::make_unique<ob::Project>(*project);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    ob::SamplePool pool;
+    ob::KeptDocument kept;
+    std::string error;
+    ob::Diagnostics d;
+    EXPECT_FALSE(ob::loadDocumentFile(c.path, *project, pool, kept, &error, &d));
+    EXPECT_EQ(c.reason, error);
+    EXPECT_TRUE(d.empty());
+    EXPECT_EQ(0, std::memcmp(before.get(), project.get(), sizeof(ob::Project)));
+  }
+
+  obtest::writeFile(dir / "p.json", bytesOf(demoDocument()));
+  std::string error;
+  ob::SamplePool pool;
+  ob::KeptDocument kept;
+  ASSERT_TRUE(ob::loadDocumentFile(dir / "p.json", *project, pool, kept, &error, nullptr)) << error;
+  EXPECT_EQ(6, project->patterns[0].numTracks);
+}
+
+// Three gigabytes of zeros are no project: that shows in the first bytes,
+// and the rest is never read.
+TEST(ProjectLoad, AFileThatOpensUnlikeAProjectIsRefusedUnread) {
+  obtest::TempDir dir;
+  obtest::writeSparse(dir / "zeros.obp", "", 0xC0000000ull);
+  std::vector<std::uint8_t> bytes;
+  std::string why;
+  EXPECT_FALSE(ob::readDocumentFile(dir / "zeros.obp", bytes, why));
+  EXPECT_EQ("not a project file", why);
+  EXPECT_LE(bytes.capacity(), ob::kDocumentHeadBytes);
+
   auto project = ob::makeProject();
   ob::SamplePool pool;
   ob::KeptDocument kept;
   std::string error;
-  EXPECT_FALSE(ob::loadDocumentFile(dir / "none.orbi", *project, pool, kept, &error, nullptr));
-  EXPECT_EQ("cannot open " + (dir / "none.orbi").string(), error);
-  EXPECT_FALSE(ob::loadDocumentFile(dir.path(), *project, pool, kept, &error, nullptr));
-  EXPECT_EQ("cannot open " + dir.path().string(), error);
+  EXPECT_FALSE(ob::loadDocumentFile(dir / "zeros.obp", *project, pool, kept, &error, nullptr));
+  EXPECT_EQ("not a project file", error);
+}
 
-  obtest::writeFile(dir / "p.json", bytesOf(demoDocument()));
-  ASSERT_TRUE(ob::loadDocumentFile(dir / "p.json", *project, pool, kept, &error, nullptr)) << error;
-  EXPECT_EQ(6, project->patterns[0].numTracks);
+// What each kind of document can begin with: a zip archive, or JSON text
+// whose root object follows an optional byte-order mark and blanks.
+TEST(ProjectLoad, TheFirstBytesOfEveryKindOfDocumentPass) {
+  const std::string blanks = std::string(" \t\r\n", 4);
+  const std::vector<ob::zip::Entry> entries = demoPackageEntries(1);
+  const std::vector<std::uint8_t> package = obtest::zipOf(entries);
+  const std::vector<std::uint8_t> emptyZip = obtest::zipOf({});
+  const std::string instance = demoDocument();
+  const std::string legacy = R"({"name":"Old","samples":[]})";
+  const struct {
+    const char* what;
+    std::vector<std::uint8_t> bytes;
+  } accepted[] = {
+      {"package", package},
+      {"empty archive", emptyZip},
+      {"instance text", bytesOf(instance)},
+      {"legacy text", bytesOf(legacy)},
+      {"mark", bytesOf("\xEF\xBB\xBF" + legacy)},
+      {"blanks", bytesOf(blanks + "\n\n" + legacy)},
+      {"mark and blanks", bytesOf("\xEF\xBB\xBF" + blanks + instance)},
+  };
+  for (const auto& c : accepted) {
+    SCOPED_TRACE(c.what);
+    const std::size_t head = std::min(c.bytes.size(), ob::kDocumentHeadBytes);
+    EXPECT_TRUE(ob::opensAsDocument(c.bytes.data(), head));
+  }
+
+  const struct {
+    const char* what;
+    std::vector<std::uint8_t> bytes;
+    const char* why;
+  } refused[] = {
+      {"nothing", {}, "the file is empty"},
+      {"zeros", std::vector<std::uint8_t>(64, 0), "not a project file"},
+      {"array", bytesOf("[1, 2]"), "not a project file"},
+      {"only blanks", bytesOf(blanks + blanks), "not a project file"},
+      {"mark alone", bytesOf("\xEF\xBB\xBF"), "not a project file"},
+      {"half a mark", bytesOf("\xEF\xBB{}"), "not a project file"},
+      {"wave", obtest::toneWav(1, 16), "not a project file"},
+      {"zip-like", bytesOf("PK\x01\x02"), "not a project file"},
+      {"blanks beyond the head", bytesOf(std::string(ob::kDocumentHeadBytes, ' ')), "not a project file"},
+  };
+  for (const auto& c : refused) {
+    SCOPED_TRACE(c.what);
+    std::string why;
+    EXPECT_FALSE(ob::opensAsDocument(c.bytes.data(), c.bytes.size(), &why));
+    EXPECT_EQ(c.why, why);
+  }
 }
 
 TEST(ProjectLoad, HostileLegacyValuesAreClampedOnTheWayIn) {
@@ -350,6 +450,35 @@ TEST(ProjectLoad, AnOvergrownAssetPlaysSilent) {
   EXPECT_EQ(1u, l->diags.size());
   ASSERT_EQ(1u, l->pool.slots.size());
   EXPECT_EQ(0, l->pool.slots[0]->frames);
+}
+
+// A WAV file with an empty data chunk holds no sample to play, but a
+// document's sample is carried as written: it loads as a silent slot and is
+// saved back with its bytes.
+TEST(ProjectLoad, ASampleWithoutAWholeFrameIsKeptAsWritten) {
+  const std::vector<std::uint8_t> empty = ob::encodeWav(nullptr, nullptr, 0, 44100.0);
+  ob::Project demo;
+  ob::buildDemoProject(demo);
+  demo.samples.count = 1;
+  ob::copyText(demo.samples.slots[0].name, "quiet.wav");
+  ob::SamplePool pool;
+  pool.slot(0)->bytes = empty;
+  auto instance = load(ob::writeProjectDocument(demo, pool, {}));
+  ASSERT_TRUE(instance->ok) << instance->error;
+  EXPECT_EQ(0, obtest::countCode(instance->diags, "asset-unreadable"));
+  ASSERT_EQ(1u, instance->pool.slots.size());
+  EXPECT_EQ(0, instance->pool.slots[0]->frames);
+  EXPECT_EQ(empty, instance->pool.slots[0]->bytes);
+
+  archive_test::RawArchive a;
+  a.entries.push_back(
+      archive_test::storedEntry("project.json", bytesOf(R"({"name":"Old","samples":["quiet.wav"]})")));
+  a.entries.push_back(archive_test::storedEntry("samples/quiet.wav", empty));
+  auto legacy = load(archive_test::buildArchive(a));
+  ASSERT_TRUE(legacy->ok) << legacy->error;
+  EXPECT_EQ(0, obtest::countCode(legacy->diags, "missing-asset", "/samples/0"));
+  ASSERT_EQ(1u, legacy->pool.slots.size());
+  EXPECT_EQ(empty, legacy->pool.slots[0]->bytes);
 }
 
 TEST(ProjectLoad, ADamagedInstanceDocumentReportsItsOwnError) {

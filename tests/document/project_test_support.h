@@ -2,7 +2,9 @@
 // Helpers for the project load and save tests: generated WAV audio, a
 // temporary folder, a resolver over made-up factory audio, and pool checks.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdint>
@@ -12,6 +14,7 @@
 #include <map>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "document/archive/zip_writer.h"
@@ -56,6 +59,16 @@ inline std::vector<std::uint8_t> readFile(const std::filesystem::path& p) {
 inline void writeFile(const std::filesystem::path& p, const std::vector<std::uint8_t>& bytes) {
   std::ofstream out(p, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// A file of the given size holding head and then a hole, so that a large
+// one costs no disk.
+inline void writeSparse(const std::filesystem::path& path, std::string_view head, std::uint64_t size) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::write(fd, head.data(), head.size()), static_cast<ssize_t>(head.size()));
+  ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(size)), 0);
+  ::close(fd);
 }
 
 // A fresh folder under the system's temporary folder, removed at the end.

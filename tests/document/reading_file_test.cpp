@@ -18,15 +18,7 @@ namespace reading_file_test {
 namespace fs = std::filesystem;
 using ob::FileReadStatus;
 
-// A file of the given size holding head and then a hole, so that a large
-// one costs no disk.
-void writeSparse(const fs::path& path, std::string_view head, std::uint64_t size) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  ASSERT_GE(fd, 0);
-  ASSERT_EQ(::write(fd, head.data(), head.size()), static_cast<ssize_t>(head.size()));
-  ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(size)), 0);
-  ::close(fd);
-}
+using obtest::writeSparse;
 
 TEST(RegularFile, ReadsARegularFileWhole) {
   obtest::TempDir dir;
@@ -45,6 +37,7 @@ TEST(RegularFile, ReadsARegularFileWhole) {
 TEST(RegularFile, RefusesWhatIsNoRegularFile) {
   obtest::TempDir dir;
   ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0644), 0);
+  obtest::writeFile(dir / "plain", obtest::bytesOf("x"));
   const struct {
     fs::path path;
     FileReadStatus status;
@@ -52,13 +45,21 @@ TEST(RegularFile, RefusesWhatIsNoRegularFile) {
       {dir / "pipe", FileReadStatus::NotARegularFile},
       {"/dev/zero", FileReadStatus::NotARegularFile},
       {dir.path(), FileReadStatus::NotARegularFile},
-      {dir / "missing", FileReadStatus::CannotOpen},
+      {dir / "missing", FileReadStatus::Missing},
+      {dir / "plain" / "inside", FileReadStatus::Missing},
+      {dir / std::string(300, 'n'), FileReadStatus::CannotOpen},  // a name too long
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
     std::vector<std::uint8_t> out = {1, 2, 3};
     EXPECT_EQ(ob::readRegularFile(c.path, out, 1u << 20), c.status);
     EXPECT_TRUE(out.empty());
+  }
+  // The superuser reads whatever the mode says.
+  if (::geteuid() != 0) {
+    ASSERT_EQ(::chmod((dir / "plain").c_str(), 0), 0);
+    std::vector<std::uint8_t> out;
+    EXPECT_EQ(ob::readRegularFile(dir / "plain", out, 1u << 20), FileReadStatus::Forbidden);
   }
 }
 

@@ -2,14 +2,19 @@
 // saves under.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
+#include <string_view>
 
 #include "editor/project_files.h"
 #include "editor_rig.h"
+#include "ui/context.h"
+#include "ui/draw/text.h"
 
 namespace orbi::test {
 namespace project_files_test {
@@ -88,7 +93,7 @@ TEST_F(ProjectFiles, AFailedOpenChangesNothing) {
     const char* name;
     const char* reason;  // what the reason starts with; empty: any
   };
-  for (const Case c : {Case{"bad.project.orbi", ""}, Case{"missing.project.orbi", "cannot open "}}) {
+  for (const Case c : {Case{"bad.project.orbi", ""}, Case{"missing.project.orbi", "no such file"}}) {
     SCOPED_TRACE(c.name);
     ob::EditCommand edit = soundParamEdit(0.55f);
     rig.view().apply(edit);
@@ -103,6 +108,88 @@ TEST_F(ProjectFiles, AFailedOpenChangesNothing) {
     EXPECT_TRUE(sameBytes(rig.project(), before));
     EXPECT_EQ(rig.view().undoHistory().size(), undo);
     rig.frames(30);
+  }
+}
+
+// The status line shows about so many characters; a long file name gives
+// way in its middle to the reason of the refusal.
+TEST(RefusalStatus, ALongNameGivesWayToTheReason) {
+  EXPECT_EQ(refusalStatus("Could not open ", "/a/song.obp", "no such file"),
+            "Could not open song.obp: no such file");
+
+  auto characters = [](std::string_view text) {
+    std::size_t n = 0;
+    for (const char c : text) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return n;
+  };
+  struct Case {
+    std::string name;
+    std::string reason;
+  };
+  const Case cases[] = {
+      {"Warehouse Set Final Mix For Friday Night.project.orbi", "not a project file"},
+      {std::string(20, 'a') + "\xC3\x9C\xC3\x9C\xC3\x9C\xC3\x9C" + std::string(30, 'z') + ".obp",
+       "no such file"},
+      {std::string(80, 'x') + ".json",
+       "A clip document is not a Orbitrane state (/kind), and then some more"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string text = refusalStatus("Could not open ", fs::path("/some/dir") / c.name, c.reason);
+    ASSERT_TRUE(text.ends_with(": " + c.reason)) << text;
+    const std::string shown = text.substr(15, text.size() - 15 - 2 - c.reason.size());
+    ASSERT_EQ(text.substr(0, 15), "Could not open ");
+    // The name keeps its start and its ending, cut between whole characters.
+    const std::size_t mark = shown.find("\xE2\x80\xA6");
+    ASSERT_NE(mark, std::string::npos) << shown;
+    EXPECT_TRUE(c.name.starts_with(shown.substr(0, mark)));
+    EXPECT_TRUE(c.name.ends_with(shown.substr(mark + 3)));
+    EXPECT_GE(mark, 1u);
+    EXPECT_GT(shown.size(), mark + 3);
+    for (const std::size_t cut : {mark, mark + 3})
+      EXPECT_NE(static_cast<unsigned char>(text[15 + cut]) & 0xC0, 0x80) << "a character split at " << cut;
+    // As long as the line allows; a reason too long for it leaves the
+    // name its shortest.
+    if (c.reason.size() < 30)
+      EXPECT_EQ(characters(text), kStatusLineChars);
+    else
+      EXPECT_EQ(characters(shown), kShortestStatusName);
+  }
+}
+
+// However long its name, a file refused for any of these reasons says so on
+// the header's status line, whole.
+TEST_F(ProjectFiles, ARefusedOpenShowsItsReasonWholeOnTheStatusLine) {
+  const std::string name = "Warehouse Set Final Mix For Friday Night";
+  fs::create_directory(folder / (name + ".obp"));
+  ASSERT_EQ(::mkfifo((folder / (name + ".json")).c_str(), 0644), 0);
+  std::ofstream(folder / (name + " empty.project.orbi"), std::ios::binary).flush();
+  std::ofstream(folder / (name + " zeros.project.orbi"), std::ios::binary).flush();
+  fs::resize_file(folder / (name + " zeros.project.orbi"), 1u << 16);
+  struct Case {
+    std::string file;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {name + ".obp", "not a regular file"},
+      {name + ".json", "not a regular file"},
+      {name + " empty.project.orbi", "the file is empty"},
+      {name + " zeros.project.orbi", "not a project file"},
+      {name + " gone.project.orbi", "no such file"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    EXPECT_FALSE(rig.view().openProject(folder / c.file));
+    const std::string status = rig.view().statusText();
+    EXPECT_TRUE(status.starts_with("Could not open ")) << status;
+    EXPECT_TRUE(status.ends_with(std::string(": ") + c.reason)) << status;
+    rig.frames(1);
+    const ui::DrawRecord* line = nullptr;
+    for (const ui::DrawRecord* r : rig.harness.drawLog().find(ui::DrawOp::Text))
+      if (r->text == status) line = r;
+    ASSERT_NE(line, nullptr) << "the status line is drawn";
+    ui::ContextScope scope(rig.harness.ui());
+    EXPECT_FALSE(ui::fitTextToWidth(status, line->style, line->rect.width).truncated) << status;
   }
 }
 
