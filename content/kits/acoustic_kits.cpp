@@ -12,6 +12,13 @@ namespace {
 
 constexpr std::uint8_t kSample = kMachineSample;
 
+// The acoustic set's hardest strokes already peak at -1 dBFS, as loud as a
+// sample file goes, while the drum machine's voices run well above full
+// scale. Every voice of a kit gets the same sampler gain, so that its balance
+// stays, bringing its groove up to peak near -1 dBFS like the drum kits.
+constexpr float kModernAcousticGainDb = 5.0f;
+constexpr float k70sRockGainDb = 7.0f;
+
 }  // namespace
 
 Pattern buildModernAcousticKit() {
@@ -26,7 +33,7 @@ Pattern buildModernAcousticKit() {
           {
               {.name = "Kick",
                .machine = kSample,
-               .params = {{"decay", 0.8f}, {"level", 0.95f}},
+               .params = {{"decay", 0.8f}, {"level", 0.95f}, {"gain", kModernAcousticGainDb}},
                .gain = 1.0f,
                .pan = 0.0f,
                .steps = "X--x--X---X-x---",
@@ -35,7 +42,7 @@ Pattern buildModernAcousticKit() {
                .zones = {{0, 50}, {1, 95}, {2, 127}}},
               {.name = "Snare",
                .machine = kSample,
-               .params = {{"decay", 0.55f}, {"level", 0.9f}},
+               .params = {{"decay", 0.55f}, {"level", 0.9f}, {"gain", kModernAcousticGainDb}},
                .gain = 0.92f,
                .pan = 0.03f,
                .steps = "--o-X-o-o-o-X-o-",
@@ -44,7 +51,7 @@ Pattern buildModernAcousticKit() {
                .zones = {{5, 25}, {6, 70}, {7, 105}, {8, 127}}},
               {.name = "Closed Hat",
                .machine = kSample,
-               .params = {{"decay", 0.3f}, {"level", 0.8f}},
+               .params = {{"decay", 0.3f}, {"level", 0.8f}, {"gain", kModernAcousticGainDb}},
                .gain = 0.62f,
                .pan = 0.28f,
                .steps = "X-o-x-o-X-o-x-o-",
@@ -53,7 +60,7 @@ Pattern buildModernAcousticKit() {
                .zones = {{18, 70}, {19, 127}}},
               {.name = "Open Hat",
                .machine = kSample,
-               .params = {{"decay", 0.8f}, {"level", 0.78f}},
+               .params = {{"decay", 0.8f}, {"level", 0.78f}, {"gain", kModernAcousticGainDb}},
                .gain = 0.56f,
                .pan = 0.3f,
                .steps = nullptr,
@@ -62,7 +69,7 @@ Pattern buildModernAcousticKit() {
                .zones = {{20, 60}, {21, 100}, {22, 127}}},
               {.name = "Hi Tom",
                .machine = kSample,
-               .params = {{"decay", 1.0f}, {"level", 0.88f}},
+               .params = {{"decay", 1.0f}, {"level", 0.88f}, {"gain", kModernAcousticGainDb}},
                .gain = 0.8f,
                .pan = -0.22f,
                .steps = "-------------x--",
@@ -71,7 +78,7 @@ Pattern buildModernAcousticKit() {
                .zones = {{12, 55}, {13, 100}, {14, 127}}},
               {.name = "Lo Tom",
                .machine = kSample,
-               .params = {{"decay", 1.2f}, {"level", 0.88f}},
+               .params = {{"decay", 1.2f}, {"level", 0.88f}, {"gain", kModernAcousticGainDb}},
                .gain = 0.82f,
                .pan = -0.34f,
                .steps = "---------------x",
@@ -80,7 +87,7 @@ Pattern buildModernAcousticKit() {
                .zones = {{15, 45}, {16, 95}, {17, 127}}},
               {.name = "Ride",
                .machine = kSample,
-               .params = {{"decay", 2.2f}, {"level", 0.72f}},
+               .params = {{"decay", 2.2f}, {"level", 0.72f}, {"gain", kModernAcousticGainDb}},
                .gain = 0.62f,
                .pan = 0.22f,
                .steps = nullptr,
@@ -89,7 +96,7 @@ Pattern buildModernAcousticKit() {
                .zones = {{24, 90}, {25, 127}}},
               {.name = "Crash",
                .machine = kSample,
-               .params = {{"decay", 3.2f}, {"level", 0.74f}},
+               .params = {{"decay", 3.2f}, {"level", 0.74f}, {"gain", kModernAcousticGainDb}},
                .gain = 0.66f,
                .pan = -0.18f,
                .steps = "X---------------",
@@ -112,7 +119,7 @@ Pattern build70sRockKit() {
           {
               {.name = "Kick",
                .machine = kSample,
-               .params = {{"decay", 0.4f}, {"lp", 2500}, {"level", 0.98f}},
+               .params = {{"decay", 0.4f}, {"lp", 2500}, {"level", 0.98f}, {"gain", k70sRockGainDb}},
                .gain = 1.0f,
                .pan = 0.0f,
                .steps = "X---------X-----",
@@ -121,7 +128,7 @@ Pattern build70sRockKit() {
                .zones = {{3, 70}, {4, 127}}},
               {.name = "Snare",
                .machine = kSample,
-               .params = {{"decay", 0.35f}, {"lp", 6000}, {"level", 0.9f}},
+               .params = {{"decay", 0.35f}, {"lp", 6000}, {"level", 0.9f}, {"gain", k70sRockGainDb}},
                .gain = 0.9f,
                .pan = 0.03f,
                .steps = "----X-------X---",
@@ -130,7 +137,7 @@ Pattern build70sRockKit() {
                .zones = {{10, 70}, {11, 127}}},
               {.name = "Closed Hat",
                .machine = kSample,
-               .params = {{"decay", 0.25f}, {"lp", 9000}, {"level", 0.78f}},
+               .params = {{"decay", 0.25f}, {"lp", 9000}, {"level", 0.78f}, {"gain", k70sRockGainDb}},
                .gain = 0.6f,
                .pan = 0.28f,
                .steps = "x-x-x-x-x-x-x-x-",
@@ -139,7 +146,7 @@ Pattern build70sRockKit() {
                .zones = {{18, 70}, {19, 127}}},
               {.name = "Open Hat",
                .machine = kSample,
-               .params = {{"decay", 0.5f}, {"lp", 8000}, {"level", 0.76f}},
+               .params = {{"decay", 0.5f}, {"lp", 8000}, {"level", 0.76f}, {"gain", k70sRockGainDb}},
                .gain = 0.54f,
                .pan = 0.3f,
                .steps = nullptr,
@@ -148,7 +155,7 @@ Pattern build70sRockKit() {
                .zones = {{20, 70}, {21, 127}}},
               {.name = "Hi Tom",
                .machine = kSample,
-               .params = {{"decay", 0.8f}, {"lp", 4000}, {"level", 0.88f}},
+               .params = {{"decay", 0.8f}, {"lp", 4000}, {"level", 0.88f}, {"gain", k70sRockGainDb}},
                .gain = 0.82f,
                .pan = -0.22f,
                .steps = nullptr,
@@ -157,7 +164,7 @@ Pattern build70sRockKit() {
                .zones = {{12, 55}, {13, 100}, {14, 127}}},
               {.name = "Lo Tom",
                .machine = kSample,
-               .params = {{"decay", 1.0f}, {"lp", 3500}, {"level", 0.88f}},
+               .params = {{"decay", 1.0f}, {"lp", 3500}, {"level", 0.88f}, {"gain", k70sRockGainDb}},
                .gain = 0.84f,
                .pan = -0.34f,
                .steps = "--------------x-",
@@ -166,7 +173,7 @@ Pattern build70sRockKit() {
                .zones = {{15, 45}, {16, 95}, {17, 127}}},
               {.name = "Ride",
                .machine = kSample,
-               .params = {{"decay", 1.6f}, {"lp", 7000}, {"level", 0.7f}},
+               .params = {{"decay", 1.6f}, {"lp", 7000}, {"level", 0.7f}, {"gain", k70sRockGainDb}},
                .gain = 0.6f,
                .pan = 0.22f,
                .steps = nullptr,
@@ -175,7 +182,7 @@ Pattern build70sRockKit() {
                .zones = {{24, 90}, {25, 127}}},
               {.name = "Crash",
                .machine = kSample,
-               .params = {{"decay", 2.2f}, {"lp", 6000}, {"level", 0.72f}},
+               .params = {{"decay", 2.2f}, {"lp", 6000}, {"level", 0.72f}, {"gain", k70sRockGainDb}},
                .gain = 0.64f,
                .pan = -0.18f,
                .steps = "X---------------",

@@ -716,6 +716,10 @@ Pattern buildIdmGlitchKit() {
                   .tags = {"idm", "glitch"},
                   .tempo = 150.0f,
                   .swing = 50.0f,
+                  // The kick, the ticks and the sub's tail meet on the bar
+                  // line: trimmed so that they stay under full scale.
+                  .hasTrim = true,
+                  .trimExponent = -0.09f,
                   .voices =
                       {
                           {.name = "Kick",

@@ -66,7 +66,7 @@ const KitRow kRows[9] = {
     {"Lo-fi Hip-hop", {"lofi", "hiphop"}, 6, 84, 58, 0, 0.5725f, 1},
     {"Hard Rave", {"rave", "hardcore"}, 6, 150, 50, -0.23, 0.6f, 1},
     {"Punch House", {"house", "punch"}, 6, 124, 50, 0, 0.5f, 1},
-    {"IDM Glitch", {"idm", "glitch"}, 6, 150, 50, 0, 0.0f, 0},
+    {"IDM Glitch", {"idm", "glitch"}, 6, 150, 50, -0.09, 0.0f, 0},
     {"Layered Trap", {"trap", "layered"}, 5, 140, 50, -0.04, 0.6725f, 1},
     {"Modern Acoustic", {"acoustic", "rock"}, 8, 96, 50, 0, 0.595f, 0},
     {"70s Rock", {"acoustic", "70s", "rock"}, 8, 112, 50, 0, 0.445f, 0},
