@@ -1,7 +1,7 @@
 // The header bar over the root view: the model it fills from the editor's
 // state, the results it hands back, and the header driven as a user drives
-// it (tabs, the project file actions through the in-editor chooser, the
-// tempo field, play, Ctrl+Z).
+// it (tabs, the project file actions through the choosers, the tempo
+// field, play, Ctrl+Z).
 #include "editor/header/header_bar.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -250,6 +251,54 @@ TEST_F(HeaderProjectFiles, SaveAndOpenThroughTheHeadersDialogs) {
   EXPECT_EQ(rig.view().statusText(), "Opened beat.project.orbi");
   EXPECT_FALSE(rig.view().statusError());
   EXPECT_TRUE(rig.view().undoHistory().empty());
+}
+
+// A name with a dot is saved as its stem and ".project.orbi": whichever
+// chooser answers, the question is about that file, and it is written only
+// once replacing it was confirmed.
+TEST_F(HeaderProjectFiles, SavingUnderANameThatBecomesAnExistingFileAsksAboutThatFile) {
+  const fs::path existing = folder / "my.project.orbi";
+  ui::test::writeWhole(existing, "old");
+  struct Case {
+    const char* program;  // empty: the in-editor chooser
+    const char* typed;
+    bool replace;
+  };
+  for (const Case& c :
+       {Case{"kdialog", "my.orbi", false}, Case{"", "my.song", false}, Case{"zenity", "my.song", true}}) {
+    SCOPED_TRACE(testing::Message() << (*c.program ? c.program : "in-editor") << " " << c.typed);
+    std::error_code ec;
+    for (const char* program : {"zenity", "kdialog"}) fs::remove(programs.dir() / program, ec);
+    ui::FileChooserSession* session = nullptr;
+    if (*c.program) {
+      programs.install(c.program);
+      programs.answer(c.program, (folder / c.typed).string() + "\n", 0);
+      ASSERT_TRUE(click(rig, "button"));
+      rig.frames(2);
+      ASSERT_TRUE(click(rig, "Save project..."));
+      ASSERT_TRUE(ui::test::eventually([&] {
+        rig.frames(1);
+        return (session = ui::activeFileChooser(rig.harness.ui())) != nullptr;
+      }));
+    } else {
+      session = chooseFromMenu("Save project...");
+      ASSERT_NE(session, nullptr);
+      session->name = c.typed;
+      ui::acceptChoice(*session);
+    }
+    EXPECT_EQ(session->replacing, existing.string());
+    rig.frames(3);
+    EXPECT_EQ(ui::test::readWhole(existing), "old") << "nothing is written before the answer";
+    if (c.replace)
+      ui::confirmReplace(*session);
+    else
+      ui::cancelChoice(*session);
+    rig.frames(3);
+    EXPECT_EQ(ui::test::readWhole(existing) == "old", !c.replace);
+    EXPECT_EQ(rig.view().statusText(), c.replace ? "Saved my.project.orbi" : "");
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1)
+      << "no file under the name as typed";
 }
 
 TEST_F(HeaderProjectFiles, OpenListsProjectsOfEitherFormatAndSaveOnlyTheNewOne) {

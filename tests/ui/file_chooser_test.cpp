@@ -162,19 +162,23 @@ TEST(ChooserPrograms, ASingleChoiceKeepsTheFirstPath) {
   EXPECT_EQ(result->paths, Args{"/s/one.wav"});
 }
 
-TEST(ChooserPrograms, ASavedNameWithoutADotGetsTheDefaultExtension) {
+// The name is completed to the file the save writes: only a name that
+// already ends in the whole default extension is kept.
+TEST(ChooserPrograms, ASavedNameIsCompletedToTheDefaultExtension) {
   struct Case {
     std::string printed, expected;
   };
   for (const Case& c :
-       {Case{"/p/Groove\n", "/p/Groove.project.orbi"}, Case{"/p/Groove.orbi\n", "/p/Groove.orbi"},
+       {Case{"/p/Groove\n", "/p/Groove.project.orbi"}, Case{"/p/Groove.orbi\n", "/p/Groove.project.orbi"},
+        Case{"/p/my.song\n", "/p/my.project.orbi"}, Case{"/p/Backup 1.5\n", "/p/Backup 1.project.orbi"},
+        Case{"/p/x.project.orbi\n", "/p/x.project.orbi"},
         Case{"/p.d/Groove\n", "/p.d/Groove.project.orbi"}}) {
     SCOPED_TRACE(c.printed);
     const std::optional<FileDialogResult> result = answeredBy("kdialog", c.printed, 0, saveProject());
     ASSERT_TRUE(result);
     EXPECT_EQ(result->paths, Args{c.expected});
   }
-  // Without a pattern there is nothing to add.
+  // Without a pattern there is nothing to complete to.
   FileDialogRequest request = saveProject();
   request.filters = {{"Anything", {}}};
   const std::optional<FileDialogResult> result = answeredBy("zenity", "/p/Groove\n", 0, request);
@@ -182,38 +186,40 @@ TEST(ChooserPrograms, ASavedNameWithoutADotGetsTheDefaultExtension) {
   EXPECT_EQ(result->paths, Args{"/p/Groove"});
 }
 
-// The program asked about replacing "Groove"; "Groove.project.orbi" is
-// what would be written, and the editor asks about that.
+// The program asked about replacing the name typed; "Groove.project.orbi"
+// is what would be written, and the in-editor chooser asks about that.
 TEST(ChooserPrograms, ASavedNameThatTheExtensionMakesAnExistingFileIsConfirmedInTheEditor) {
   for (const bool replace : {true, false}) {
-    SCOPED_TRACE(replace ? "replace" : "back out");
-    FakePrograms fakes;
-    const std::filesystem::path existing = fakes.dir() / "Groove.project.orbi";
-    test::writeWhole(existing, "{}");
-    fakes.install("zenity");
-    fakes.answer("zenity", (fakes.dir() / "Groove").string() + "\n", 0);
-    Surface surface;
-    ASSERT_TRUE(surface.queue().request(kId, saveProject()));
-    FileChooserSession* session = nullptr;
-    ASSERT_TRUE(test::eventually([&] {
+    for (const char* typed : {"Groove", "Groove.song"}) {
+      SCOPED_TRACE(testing::Message() << (replace ? "replace " : "back out ") << typed);
+      FakePrograms fakes;
+      const std::filesystem::path existing = fakes.dir() / "Groove.project.orbi";
+      test::writeWhole(existing, "{}");
+      fakes.install("zenity");
+      fakes.answer("zenity", (fakes.dir() / typed).string() + "\n", 0);
+      Surface surface;
+      ASSERT_TRUE(surface.queue().request(kId, saveProject()));
+      FileChooserSession* session = nullptr;
+      ASSERT_TRUE(test::eventually([&] {
+        surface.pump->pump(&surface.ui);
+        session = activeFileChooser(surface.ui);
+        return session != nullptr;
+      }));
+      EXPECT_FALSE(surface.queue().take(kId));
+      EXPECT_TRUE(surface.queue().busy());
+      EXPECT_EQ(session->replacing, existing.string());
+      EXPECT_EQ(session->folder, fakes.dir());
+      EXPECT_EQ(session->name, "Groove.project.orbi");
+      if (replace)
+        confirmReplace(*session);
+      else
+        cancelChoice(*session);
       surface.pump->pump(&surface.ui);
-      session = activeFileChooser(surface.ui);
-      return session != nullptr;
-    }));
-    EXPECT_FALSE(surface.queue().take(kId));
-    EXPECT_TRUE(surface.queue().busy());
-    EXPECT_EQ(session->replacing, existing.string());
-    EXPECT_EQ(session->folder, fakes.dir());
-    EXPECT_EQ(session->name, "Groove.project.orbi");
-    if (replace)
-      confirmReplace(*session);
-    else
-      cancelChoice(*session);
-    surface.pump->pump(&surface.ui);
-    const std::optional<FileDialogResult> result = surface.queue().take(kId);
-    ASSERT_TRUE(result);
-    EXPECT_EQ(result->status, replace ? FileDialogStatus::Chosen : FileDialogStatus::Cancelled);
-    EXPECT_EQ(result->paths, replace ? Args{existing.string()} : Args{});
+      const std::optional<FileDialogResult> result = surface.queue().take(kId);
+      ASSERT_TRUE(result);
+      EXPECT_EQ(result->status, replace ? FileDialogStatus::Chosen : FileDialogStatus::Cancelled);
+      EXPECT_EQ(result->paths, replace ? Args{existing.string()} : Args{});
+    }
   }
 }
 

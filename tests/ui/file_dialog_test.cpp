@@ -247,6 +247,20 @@ TEST_F(FileDialogs, SavingATypedNameAddsTheDefaultExtensionAndAsksBeforeReplacin
   EXPECT_EQ(result->paths, Paths{(folder_ / "Groove.project.orbi").string()});
 
   touch("Groove.project.orbi");
+  // Any name that the extension makes "Groove.project.orbi" asks about it.
+  for (const char* typed : {"Groove.orbi", "Groove.song"}) {
+    SCOPED_TRACE(typed);
+    ASSERT_TRUE(request("saveAs", saveIn(folder_)));
+    session()->name = typed;
+    press(Key::Enter);
+    ASSERT_NE(session(), nullptr);
+    EXPECT_EQ(session()->replacing, (folder_ / "Groove.project.orbi").string());
+    press(Key::Escape);
+    press(Key::Escape);
+    const std::optional<FileDialogResult> cancelled = take("saveAs");
+    ASSERT_TRUE(cancelled);
+    EXPECT_EQ(cancelled->status, FileDialogStatus::Cancelled);
+  }
   ASSERT_TRUE(request("saveAs", saveIn(folder_)));
   session()->name = "Groove";
   press(Key::Enter);
