@@ -481,6 +481,43 @@ TEST(HeaderBarKit, TheFieldMarksChangesAndDrivesTheKitBrowser) {
   EXPECT_NE(nthItem(rig, "save", 1), nullptr);
 }
 
+// "Save As..." under the name of another kit in the library asks before
+// replacing its file; Ctrl+S on the file the kit was saved to does not.
+TEST(HeaderBarKit, SavingOverAnotherKitAsksAndTheKitsOwnFileDoesNot) {
+  TempHome home;
+  fs::create_directories(home.kitsFolder());
+  const fs::path other = home.kitsFolder() / "Other.kit.orbi";
+  writeKit(home.kitsFolder(), {"Other.kit.orbi", "Other", "", ""});
+  const std::string before = ui::test::readWhole(other);
+  EditorRig rig;
+  ASSERT_TRUE(click(rig, "button"));
+  rig.frames(2);
+  ASSERT_TRUE(click(rig, "Save As..."));
+  rig.frames(3);
+  rig.view().kitBrowser().saveName = "Other";
+  ASSERT_TRUE(click(rig, "save", 1));  // the form's, after the kit field's
+  rig.frames(2);
+  EXPECT_NE(nthItem(rig, "replace"), nullptr);
+  EXPECT_EQ(ui::test::readWhole(other), before);
+  EXPECT_NE(rig.view().statusText(), "Saved Other");
+  ASSERT_TRUE(click(rig, "replace"));
+  rig.frames(2);
+  EXPECT_EQ(rig.view().statusText(), "Saved Other");
+  const std::string saved = ui::test::readWhole(other);
+  EXPECT_NE(saved, before);
+
+  ob::EditCommand value;
+  value.kind = ob::kEditMacroValue;
+  value.value = 0.9f;
+  rig.view().apply(value);
+  pressChord(rig, {ui::Key::S, ui::kModCtrl});
+  rig.frames(3);
+  ASSERT_TRUE(click(rig, "save", 1));
+  rig.frames(2);
+  EXPECT_EQ(nthItem(rig, "replace"), nullptr);
+  EXPECT_NE(ui::test::readWhole(other), saved) << "written at once";
+}
+
 TEST(SamplesPageInTheView, ImportFailuresStayOffTheStatusLine) {
   EditorRig rig;
   rig.frames(1);
