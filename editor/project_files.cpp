@@ -1,6 +1,6 @@
 #include "editor/project_files.h"
 
-#include <string_view>
+#include "ui/dialogs/file_dialog.h"
 
 namespace orbi {
 namespace {
@@ -41,10 +41,9 @@ std::string cutInTheMiddle(std::string_view text, std::size_t keep) {
 }  // namespace
 
 std::filesystem::path withProjectSuffix(const std::filesystem::path& path) {
-  if (std::string_view(fileNameOf(path)).ends_with(kProjectSuffix)) return path;
-  std::filesystem::path target = path;
-  target.replace_extension(kProjectSuffix);
-  return target;
+  // The save dialog completes a chosen name by the same rule, so the file
+  // it asked about replacing is the one written here.
+  return ui::withSavedExtension(path, kProjectExtension);
 }
 
 std::string fileNameOf(const std::filesystem::path& path) {

@@ -8,7 +8,8 @@
 
 namespace orbi {
 
-inline constexpr char kProjectSuffix[] = ".project.orbi";
+// Project files end in "." and this, written as file-dialog filters write it.
+inline constexpr char kProjectExtension[] = "project.orbi";
 
 // The path to save to: unchanged when its name already ends in
 // ".project.orbi" (exactly), else with its last extension replaced by it.

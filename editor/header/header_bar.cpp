@@ -5,6 +5,7 @@
 
 #include "content/factory/factory_content.h"
 #include "editor/editor_context.h"
+#include "editor/project_files.h"
 #include "engine/session/engine_host.h"
 #include "plugin/descriptor.h"
 #include "ui/header/header.h"
@@ -23,7 +24,7 @@ constexpr std::array<ui::ShortcutRow, 3> kEditingRows{{
 constexpr std::array<ui::ShortcutGroup, 1> kShortcutGroups{{{"Editing", kEditingRows}}};
 
 const ui::FileFilter& orbiProjectFilter() {
-  static const ui::FileFilter filter{"Orbi project", {"project.orbi"}};
+  static const ui::FileFilter filter{"Orbi project", {kProjectExtension}};
   return filter;
 }
 

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 #include "content/tools/kits_folder.h"
 #include "engine/model/pattern_copy.h"
@@ -71,7 +72,8 @@ std::string KitBrowser::kitName() {
   return std::string(kit.name, strnlen(kit.name, sizeof kit.name));
 }
 
-void KitBrowser::markClean() {
+void KitBrowser::markClean(const std::filesystem::path& file) {
+  kitFile = file;
   baseline = kitText(part());
   comparedRevision = lastRevision;
   modified = false;
@@ -97,7 +99,7 @@ bool KitBrowser::loadKit(const ob::KitEntry& entry) {
   ob::copyPatternIntoProject(ctx_.project(), *loaded);
   ctx_.commitProject(true);
   ctx_.refresh();
-  markClean();
+  markClean(entry.builtIn ? std::filesystem::path() : ob::kitPathFromUtf8(entry.reference));
   report("Loaded " + entry.name, false);
   return true;
 }
@@ -122,6 +124,7 @@ void KitBrowser::prefillSaveForm() {
   const ob::Kit& kit = part().kit;
   saveName = kitName();
   saveTags.clear();
+  replacing.clear();
   const int count = std::min<int>(kit.tagCount, ob::kTagCapacity);
   for (int i = 0; i < count; ++i) {
     if (i > 0) saveTags += ", ";
@@ -194,7 +197,38 @@ void KitBrowser::applyFilter() {
   }
 }
 
-void KitBrowser::saveKit() {
+std::filesystem::path KitBrowser::saveTarget(const std::string& fileName) {
+  resolvedFolder = libraryFolder();
+  // Without a home there is no default folder; a bare file name would land
+  // in the host's current directory.
+  if (resolvedFolder.empty()) return {};
+  return resolvedFolder / ob::kitPathFromUtf8(fileName);
+}
+
+bool KitBrowser::replacesAnotherKit(const std::filesystem::path& target) const {
+  std::error_code ec;
+  const std::filesystem::file_status status = std::filesystem::status(target, ec);
+  // Nothing to replace; a folder in the way fails the save on its own.
+  if (!std::filesystem::exists(status) || std::filesystem::is_directory(status)) return false;
+  return kitFile.empty() || !std::filesystem::equivalent(target, kitFile, ec);
+}
+
+bool KitBrowser::saveKit() {
+  const std::filesystem::path target = saveTarget(kitFileName(saveName.empty() ? "kit" : saveName));
+  if (!target.empty() && replacesAnotherKit(target)) {
+    replacing = target;
+    return false;
+  }
+  writeKit(target);
+  return true;
+}
+
+void KitBrowser::confirmReplace() {
+  if (replacing.empty()) return;
+  writeKit(std::exchange(replacing, {}));
+}
+
+void KitBrowser::writeKit(const std::filesystem::path& target) {
   ctx_.pushUndo();
   ob::setKitName(part().kit, saveName);
   ob::setKitTags(part().kit, saveTags);
@@ -202,17 +236,13 @@ void KitBrowser::saveKit() {
   ctx_.refresh();
   const std::string base = saveName.empty() ? std::string("kit") : saveName;
   const std::string fileName = kitFileName(base);
-  resolvedFolder = libraryFolder();
-  // Without a home there is no default folder; a bare file name would land
-  // in the host's current directory.
-  if (resolvedFolder.empty()) {
+  if (target.empty()) {
     report("Could not save " + fileName + ": no kits folder (choose one)", true);
     return;
   }
-  const std::string path = ob::kitPathToUtf8(resolvedFolder / ob::kitPathFromUtf8(fileName));
   std::string error;
-  if (ob::KitLibrary::saveKitFile(path, part(), &error)) {
-    markClean();
+  if (ob::KitLibrary::saveKitFile(ob::kitPathToUtf8(target), part(), &error)) {
+    markClean(target);
     report("Saved " + base, false);
   } else {
     report("Could not save " + fileName + ": " + error, true);

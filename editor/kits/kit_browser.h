@@ -2,9 +2,10 @@
 // The kit library of the editor: a popup list of the built-in kits and the
 // kit files of a library folder, filtered by a text, from which a click
 // loads a kit into the selected part; a save form that names, tags and
-// writes the current kit; a blank new kit; stepping to the previous or next
-// kit; the library folder's choice; and the test whether the selected part
-// differs from the kit as last loaded or saved. It changes the project only
+// writes the current kit, asking before it replaces another kit's file; a
+// blank new kit; stepping to the previous or next kit; the library folder's
+// choice; and the test whether the selected part differs from the kit as
+// last loaded or saved. It changes the project only
 // as a whole, through the root view's undo snapshot and whole-project post, and
 // keeps its latest message until the frame moves it to the status line.
 // Main thread, inside the root view's frame; nothing here throws for
@@ -48,8 +49,10 @@ class KitBrowser {
   // The folder dialog's result, then the browser and the save form at the
   // anchor. Every frame.
   void draw(const ui::Rect& anchor);
-  // The selected part's kit as it is now becomes the unmodified state.
-  void markClean();
+  // The selected part's kit as it is now becomes the unmodified state, and
+  // the kit of the file given: the file it was loaded from or saved to, none
+  // for a kit that came from elsewhere (built in, new, a project).
+  void markClean(const std::filesystem::path& file = {});
   // Whether the selected part's kit differs from the last clean state; the
   // kit text is built at most once per revision.
   bool isModified(std::uint64_t revision);
@@ -64,7 +67,13 @@ class KitBrowser {
   bool loadKit(const ob::KitEntry& entry);
   void rescan();
   void applyFilter();
-  void saveKit();
+  // The save form's Save: writes the kit under the form's name, unless
+  // that replaces a kit file other than this kit's own, which is asked
+  // about first (replacing is set and false returned while the question
+  // waits). True once written or failed.
+  bool saveKit();
+  // The answer to the question: writes over the file asked about.
+  void confirmReplace();
   // The chosen folder while it exists, else the default "kits" folder,
   // created when missing. Touches the disk: asked at a rescan or a save.
   std::filesystem::path libraryFolder();
@@ -84,7 +93,9 @@ class KitBrowser {
   std::string filter;
   std::string saveName;
   std::string saveTags;
-  std::filesystem::path folder;          // chosen in the folder dialog; empty for none
+  std::filesystem::path kitFile;    // the file the part's kit was last loaded from or saved to; empty: none
+  std::filesystem::path replacing;  // the save form asks whether to replace this file; empty: not asking
+  std::filesystem::path folder;     // chosen in the folder dialog; empty for none
   std::filesystem::path resolvedFolder;  // the library folder as last resolved, shown in the popup
   std::optional<Status> pendingStatus;   // taken by the frame
   // The kit text of a part: a seam so that tests can count the builds.
@@ -96,6 +107,11 @@ class KitBrowser {
   void report(std::string text, bool error) { pendingStatus = Status{std::move(text), error}; }
   void runBrowser(ImVec2 size);
   void runSavePanel(ImVec2 size);
+  void runReplaceQuestion(ui::Rect r);
+  // Where the form's name saves to; empty without a library folder.
+  std::filesystem::path saveTarget(const std::string& fileName);
+  bool replacesAnotherKit(const std::filesystem::path& target) const;
+  void writeKit(const std::filesystem::path& target);
   void chooseFolder();
   void deleteSelected();
 

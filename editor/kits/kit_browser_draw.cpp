@@ -155,6 +155,10 @@ void KitBrowser::runSavePanel(ImVec2 size) {
   ui::Rect r = area.rect();
   heading(r.takeTop(20.0f * s), "Save kit");
   r.takeTop(4.0f * s);
+  if (!replacing.empty()) {
+    runReplaceQuestion(r);
+    return;
+  }
   textBand("name", r.takeTop(24.0f * s), saveName, "kit name");
   r.takeTop(4.0f * s);
   textBand("tags", r.takeTop(24.0f * s), saveTags, "tags, comma separated");
@@ -162,8 +166,34 @@ void KitBrowser::runSavePanel(ImVec2 size) {
   ui::Rect buttons = r.takeTop(24.0f * s);
   ui::ButtonStyle saveStyle;
   saveStyle.tooltip = "Save the kit (sounds, macros and voice config, not the groove) to the library";
-  if (ui::iconButton("save", buttons.takeRight(100.0f * s), "Save", saveStyle)) {
-    saveKit();
+  // A save that asks first keeps the form open for the question.
+  if (ui::iconButton("save", buttons.takeRight(100.0f * s), "Save", saveStyle) && saveKit()) ui::closePopup();
+}
+
+// In place of the fields: whether to write over another kit's file.
+void KitBrowser::runReplaceQuestion(ui::Rect r) {
+  const float s = ui::scale();
+  ImDrawList* dl = ImGui::GetWindowDrawList();
+  ui::drawText(dl, r.takeTop(24.0f * s),
+               ob::kitPathToUtf8(replacing.filename()) + " is already in the library.", ui::TextStyle::Body,
+               palette::kLight, ui::TextAlign::Left);
+  r.takeTop(4.0f * s);
+  ui::drawText(dl, r.takeTop(24.0f * s), "Replace it with this kit?", ui::TextStyle::Body, palette::kMuted,
+               ui::TextAlign::Left);
+  r.takeTop(8.0f * s);
+  // "Back" takes the place of "Save", so that a second click there is harmless.
+  ui::Rect buttons = r.takeTop(24.0f * s);
+  ui::ButtonStyle backStyle;
+  backStyle.tooltip = "Back to the name, to choose another";
+  if (ui::iconButton("back", buttons.takeRight(100.0f * s), "Back", backStyle)) {
+    replacing.clear();
+    return;
+  }
+  buttons.takeRight(8.0f * s);
+  ui::ButtonStyle replaceStyle;
+  replaceStyle.tooltip = "Write this kit over the file of the same name";
+  if (ui::iconButton("replace", buttons.takeRight(100.0f * s), "Replace", replaceStyle)) {
+    confirmReplace();
     ui::closePopup();
   }
 }

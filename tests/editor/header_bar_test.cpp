@@ -1,7 +1,7 @@
 // The header bar over the root view: the model it fills from the editor's
 // state, the results it hands back, and the header driven as a user drives
-// it (tabs, the project file actions through the in-editor chooser, the
-// tempo field, play, Ctrl+Z).
+// it (tabs, the project file actions through the choosers, the tempo
+// field, play, Ctrl+Z).
 #include "editor/header/header_bar.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -209,12 +210,23 @@ class HeaderProjectFiles : public ::testing::Test {
     std::error_code ec;
     fs::remove_all(folder, ec);
   }
-  ui::FileChooserSession* chooseFromMenu(const char* label) {
+  // The in-editor chooser once it shows; null when it has not within 10 s.
+  ui::FileChooserSession* shownChooser() {
+    ui::FileChooserSession* session = nullptr;
+    ui::test::eventually([&] {
+      rig.frames(1);
+      return (session = ui::activeFileChooser(rig.harness.ui())) != nullptr;
+    });
+    return session;
+  }
+  ui::FileChooserSession* askFromMenu(const char* label) {
     EXPECT_TRUE(click(rig, "button"));
     rig.frames(2);
     EXPECT_TRUE(click(rig, label)) << label;
-    rig.frames(1);
-    ui::FileChooserSession* session = ui::activeFileChooser(rig.harness.ui());
+    return shownChooser();
+  }
+  ui::FileChooserSession* chooseFromMenu(const char* label) {
+    ui::FileChooserSession* session = askFromMenu(label);
     if (session) ui::openFolder(*session, folder);
     return session;
   }
@@ -250,6 +262,66 @@ TEST_F(HeaderProjectFiles, SaveAndOpenThroughTheHeadersDialogs) {
   EXPECT_EQ(rig.view().statusText(), "Opened beat.project.orbi");
   EXPECT_FALSE(rig.view().statusError());
   EXPECT_TRUE(rig.view().undoHistory().empty());
+}
+
+// A name with a dot is saved as its stem and ".project.orbi": whichever
+// chooser answers, the question is about that file, and it is written only
+// once replacing it was confirmed.
+TEST_F(HeaderProjectFiles, SavingUnderANameThatBecomesAnExistingFileAsksAboutThatFile) {
+  const fs::path existing = folder / "my.project.orbi";
+  ui::test::writeWhole(existing, "old");
+  struct Case {
+    const char* program;  // empty: the in-editor chooser
+    const char* typed;
+    bool replace;
+  };
+  for (const Case& c :
+       {Case{"kdialog", "my.orbi", false}, Case{"", "my.song", false}, Case{"zenity", "my.song", true}}) {
+    SCOPED_TRACE(testing::Message() << (*c.program ? c.program : "in-editor") << " " << c.typed);
+    std::error_code ec;
+    for (const char* program : {"zenity", "kdialog"}) fs::remove(programs.dir() / program, ec);
+    ui::FileChooserSession* session = nullptr;
+    if (*c.program) {
+      programs.install(c.program);
+      programs.answer(c.program, (folder / c.typed).string() + "\n", 0);
+      session = askFromMenu("Save project...");
+      ASSERT_NE(session, nullptr);
+    } else {
+      session = chooseFromMenu("Save project...");
+      ASSERT_NE(session, nullptr);
+      session->name = c.typed;
+      ui::acceptChoice(*session);
+    }
+    EXPECT_EQ(session->replacing, existing.string());
+    rig.frames(3);
+    EXPECT_EQ(ui::test::readWhole(existing), "old") << "nothing is written before the answer";
+    if (c.replace)
+      ui::confirmReplace(*session);
+    else
+      ui::cancelChoice(*session);
+    rig.frames(3);
+    EXPECT_EQ(ui::test::readWhole(existing) == "old", !c.replace);
+    EXPECT_EQ(rig.view().statusText(), c.replace ? "Saved my.project.orbi" : "");
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1)
+      << "no file under the name as typed";
+}
+
+// A chooser program that is there but does not run leaves the choice to
+// the in-editor chooser.
+TEST_F(HeaderProjectFiles, AChooserProgramThatFailsGivesWayToTheInEditorChooser) {
+  programs.install("zenity");
+  programs.answer("zenity", "", 127);
+  testing::internal::CaptureStderr();
+  ui::FileChooserSession* save = chooseFromMenu("Save project...");
+  testing::internal::GetCapturedStderr();
+  ASSERT_NE(save, nullptr);
+  EXPECT_EQ(programs.runs("zenity"), 1);
+  save->name = "beat";
+  ui::acceptChoice(*save);
+  rig.frames(3);
+  EXPECT_TRUE(fs::exists(folder / "beat.project.orbi"));
+  EXPECT_EQ(rig.view().statusText(), "Saved beat.project.orbi");
 }
 
 TEST_F(HeaderProjectFiles, OpenListsProjectsOfEitherFormatAndSaveOnlyTheNewOne) {
@@ -407,6 +479,43 @@ TEST(HeaderBarKit, TheFieldMarksChangesAndDrivesTheKitBrowser) {
   ASSERT_TRUE(click(rig, "save"));
   rig.frames(3);
   EXPECT_NE(nthItem(rig, "save", 1), nullptr);
+}
+
+// "Save As..." under the name of another kit in the library asks before
+// replacing its file; Ctrl+S on the file the kit was saved to does not.
+TEST(HeaderBarKit, SavingOverAnotherKitAsksAndTheKitsOwnFileDoesNot) {
+  TempHome home;
+  fs::create_directories(home.kitsFolder());
+  const fs::path other = home.kitsFolder() / "Other.kit.orbi";
+  writeKit(home.kitsFolder(), {"Other.kit.orbi", "Other", "", ""});
+  const std::string before = ui::test::readWhole(other);
+  EditorRig rig;
+  ASSERT_TRUE(click(rig, "button"));
+  rig.frames(2);
+  ASSERT_TRUE(click(rig, "Save As..."));
+  rig.frames(3);
+  rig.view().kitBrowser().saveName = "Other";
+  ASSERT_TRUE(click(rig, "save", 1));  // the form's, after the kit field's
+  rig.frames(2);
+  EXPECT_NE(nthItem(rig, "replace"), nullptr);
+  EXPECT_EQ(ui::test::readWhole(other), before);
+  EXPECT_NE(rig.view().statusText(), "Saved Other");
+  ASSERT_TRUE(click(rig, "replace"));
+  rig.frames(2);
+  EXPECT_EQ(rig.view().statusText(), "Saved Other");
+  const std::string saved = ui::test::readWhole(other);
+  EXPECT_NE(saved, before);
+
+  ob::EditCommand value;
+  value.kind = ob::kEditMacroValue;
+  value.value = 0.9f;
+  rig.view().apply(value);
+  pressChord(rig, {ui::Key::S, ui::kModCtrl});
+  rig.frames(3);
+  ASSERT_TRUE(click(rig, "save", 1));
+  rig.frames(2);
+  EXPECT_EQ(nthItem(rig, "replace"), nullptr);
+  EXPECT_NE(ui::test::readWhole(other), saved) << "written at once";
 }
 
 TEST(SamplesPageInTheView, ImportFailuresStayOffTheStatusLine) {

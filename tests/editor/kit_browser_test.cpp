@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,6 +24,11 @@ namespace kit_browser_test {
 using test::centreOf;
 using test::KitRig;
 namespace fs = std::filesystem;
+
+std::string fileText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 bool has(const std::vector<std::string>& names, const std::string& name) {
   return std::find(names.begin(), names.end(), name) != names.end();
@@ -172,6 +178,79 @@ TEST(KitBrowser, TheSaveFormIsFilledFromTheKitAndItsButtonSaves) {
   EXPECT_EQ(rig.status(), "Saved Mine");
   EXPECT_TRUE(fs::is_regular_file(rig.library / "Mine.kit.orbi"));
   EXPECT_TRUE(rig.items("save").empty()) << "the form closed";
+}
+
+// Pressing the save form's button of the id, as a user does: apart from
+// the press before, which may have been at the same place.
+void pressFormButton(KitRig& rig, const char* id) {
+  rig.steps(30);
+  const std::vector<ui::Rect> buttons = rig.items(id);
+  ASSERT_EQ(buttons.size(), 1u) << id;
+  rig.clickAt(centreOf(buttons[0]));
+  rig.steps(2);
+}
+
+// Another kit's file is replaced only once the user says so; "Back" returns
+// to the name and changes nothing.
+TEST(KitBrowser, SavingOverAnotherKitsFileAsksFirst) {
+  KitRig rig;
+  const fs::path other = rig.library / "glass.kit.orbi";
+  const std::string before = fileText(other);
+  const std::string name = rig.kitName();
+  rig.browser.prefillSaveForm();
+  rig.browser.saveName = "glass";
+  pressFormButton(rig, "save");
+  EXPECT_EQ(rig.browser.replacing, other);
+  EXPECT_TRUE(rig.drew("glass.kit.orbi is already in the library."));
+  EXPECT_EQ(fileText(other), before);
+  EXPECT_FALSE(rig.browser.pendingStatus) << "nothing saved yet";
+  EXPECT_TRUE(rig.root.snapshots.empty()) << "and nothing renamed";
+  EXPECT_EQ(rig.kitName(), name);
+
+  pressFormButton(rig, "back");
+  EXPECT_TRUE(rig.browser.replacing.empty());
+  EXPECT_EQ(rig.items("save").size(), 1u) << "the form again";
+  EXPECT_TRUE(rig.items("replace").empty());
+  EXPECT_EQ(fileText(other), before);
+
+  pressFormButton(rig, "save");
+  pressFormButton(rig, "replace");
+  EXPECT_EQ(rig.status(), "Saved glass");
+  EXPECT_NE(fileText(other), before);
+  EXPECT_EQ(rig.kitName(), "glass");
+  EXPECT_EQ(rig.browser.kitFile, other);
+  EXPECT_TRUE(rig.items("save").empty() && rig.items("replace").empty()) << "the form closed";
+}
+
+// The file the kit was loaded from or last saved to is its own: saving to
+// it again asks nothing, a built-in or new kit owns no file.
+TEST(KitBrowser, ItsOwnFileIsSavedWithoutAQuestion) {
+  KitRig rig;
+  const auto saveAs = [&](const std::string& name) {
+    rig.browser.saveName = name;
+    rig.browser.pendingStatus.reset();
+    const bool done = rig.browser.saveKit();
+    EXPECT_EQ(done, rig.browser.replacing.empty());
+    return done;
+  };
+  rig.browser.rescan();
+  ASSERT_TRUE(rig.browser.loadKit(rig.browser.entries[rig.entryNamed("Dark Live")]));
+  EXPECT_TRUE(saveAs("dark")) << "loaded from it";
+  EXPECT_EQ(rig.status(), "Saved dark");
+  EXPECT_TRUE(saveAs("Mine")) << "a new file";
+  EXPECT_TRUE(saveAs("Mine")) << "saved to it";
+  EXPECT_FALSE(saveAs("dark")) << "no longer its own";
+  EXPECT_EQ(rig.browser.replacing, rig.library / "dark.kit.orbi");
+
+  rig.browser.prefillSaveForm();
+  EXPECT_TRUE(rig.browser.replacing.empty()) << "a new form asks afresh";
+  ASSERT_TRUE(rig.browser.loadKit(rig.browser.entries.front()));
+  ASSERT_TRUE(rig.browser.entries.front().builtIn);
+  EXPECT_FALSE(saveAs("Mine")) << "a built-in kit";
+  rig.browser.newKit();
+  EXPECT_FALSE(saveAs("Mine")) << "a new kit";
+  rig.browser.confirmReplace();
+  EXPECT_EQ(rig.status(), "Saved Mine");
 }
 
 TEST(KitBrowser, SteppingWrapsAtBothEndsAndStartsFromAnUnknownName) {

@@ -1,8 +1,8 @@
 #pragma once
 // Stand-ins for the desktop's helper programs (zenity, kdialog, xdg-open):
 // shell scripts in a fresh folder that is all of PATH while the object
-// lives. Each logs its arguments and process id, then prints and exits as
-// the test told it, or sleeps until it is killed.
+// lives. Each logs its arguments and process id, then prints and exits (or
+// dies by a signal) as the test told it, or sleeps until it is killed.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -61,6 +61,7 @@ class FakePrograms {
            << "echo $$ > \"$d/$n.pid.new\"; /bin/mv \"$d/$n.pid.new\" \"$d/$n.pid\"\n"
            << "if [ -e \"$d/$n.hang\" ]; then exec /bin/sleep 60; fi\n"
            << "if [ -e \"$d/$n.out\" ]; then /bin/cat \"$d/$n.out\"; fi\n"
+           << "if [ -e \"$d/$n.signal\" ]; then read s < \"$d/$n.signal\"; kill -$s $$; fi\n"
            << "code=0; if [ -e \"$d/$n.exit\" ]; then read code < \"$d/$n.exit\"; fi\n"
            << "exit $code\n";
     writeWhole(dir_ / name, script.str());
@@ -70,6 +71,10 @@ class FakePrograms {
   void answer(const std::string& name, const std::string& output, int exitCode) {
     writeWhole(dir_ / (name + ".out"), output);
     writeWhole(dir_ / (name + ".exit"), std::to_string(exitCode) + "\n");
+  }
+  // Prints what it was told, then dies by the signal.
+  void dieBy(const std::string& name, int signal) {
+    writeWhole(dir_ / (name + ".signal"), std::to_string(signal) + "\n");
   }
   void hang(const std::string& name) { writeWhole(dir_ / (name + ".hang"), ""); }
   void stopHanging(const std::string& name) { std::filesystem::remove(dir_ / (name + ".hang")); }

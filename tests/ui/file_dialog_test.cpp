@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <unistd.h>
 
 #include <imgui_internal.h>
@@ -247,6 +248,20 @@ TEST_F(FileDialogs, SavingATypedNameAddsTheDefaultExtensionAndAsksBeforeReplacin
   EXPECT_EQ(result->paths, Paths{(folder_ / "Groove.project.orbi").string()});
 
   touch("Groove.project.orbi");
+  // Any name that the extension makes "Groove.project.orbi" asks about it.
+  for (const char* typed : {"Groove.orbi", "Groove.song"}) {
+    SCOPED_TRACE(typed);
+    ASSERT_TRUE(request("saveAs", saveIn(folder_)));
+    session()->name = typed;
+    press(Key::Enter);
+    ASSERT_NE(session(), nullptr);
+    EXPECT_EQ(session()->replacing, (folder_ / "Groove.project.orbi").string());
+    press(Key::Escape);
+    press(Key::Escape);
+    const std::optional<FileDialogResult> cancelled = take("saveAs");
+    ASSERT_TRUE(cancelled);
+    EXPECT_EQ(cancelled->status, FileDialogStatus::Cancelled);
+  }
   ASSERT_TRUE(request("saveAs", saveIn(folder_)));
   session()->name = "Groove";
   press(Key::Enter);
@@ -313,6 +328,52 @@ TEST_F(FileDialogs, ThePathFieldGoesWhereEnterSends) {
   press(Key::Enter);
   ASSERT_NE(session(), nullptr);
   EXPECT_EQ(session()->replacing, (live / "Groove.project.orbi").string());
+}
+
+// What the path field cannot go to is refused with the reason, shown in
+// the chooser until the path is put right; the chooser stays where it was.
+TEST_F(FileDialogs, ThePathFieldSaysWhyItRefusesAPath) {
+  ASSERT_EQ(mkfifo((folder_ / "pipe").c_str(), 0600), 0);
+  ASSERT_EQ(mkfifo((folder_ / "pipe.project.orbi").c_str(), 0600), 0);
+  touch("kick.wav");
+  struct Case {
+    FileDialogKind kind;
+    std::string typed;
+    std::string notice;
+  };
+  const std::string f = folder_.string();
+  const Case cases[] = {
+      {FileDialogKind::Open, "pipe", f + "/pipe is a pipe, not a file"},
+      {FileDialogKind::Open, "/dev/null", "/dev/null is a device, not a file"},
+      {FileDialogKind::Open, "gone.wav", f + "/gone.wav does not exist"},
+      {FileDialogKind::Open, "gone/kick.wav", f + "/gone/kick.wav does not exist"},
+      {FileDialogKind::Save, "gone/Groove", "The folder " + f + "/gone does not exist"},
+      {FileDialogKind::Save, "pipe.song", f + "/pipe.project.orbi is a pipe, not a file"},
+      {FileDialogKind::Folder, "kick.wav", f + "/kick.wav is not a folder"},
+      {FileDialogKind::Folder, "gone", f + "/gone does not exist"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    FileDialogRequest r = c.kind == FileDialogKind::Save ? saveIn(folder_) : openIn(folder_);
+    r.kind = c.kind;
+    ASSERT_TRUE(request("dialog", r));
+    harness_.frames(3);
+    session()->path = c.typed;
+    ASSERT_TRUE(harness_.clickItem("Path", {}));
+    press(Key::Enter);
+    ASSERT_NE(session(), nullptr);
+    EXPECT_FALSE(session()->result);
+    EXPECT_EQ(session()->notice, c.notice);
+    EXPECT_EQ(session()->folder, folder_);
+    EXPECT_NE(harness_.drawLog().findItem(c.notice), nullptr) << "shown in the chooser";
+    ASSERT_TRUE(harness_.clickItem("Path", {}));
+    EXPECT_EQ(session()->notice, c.notice);
+    harness_.typeText("x");
+    harness_.frame();
+    EXPECT_TRUE(session()->notice.empty()) << "an edit of the path takes it away";
+    press(Key::Escape);
+    take("dialog");
+  }
 }
 
 // The list of the folder entered starts at its top, wherever the last

@@ -29,14 +29,20 @@ FileDialogResult failed(const char* what, long code) {
 
 }  // namespace
 
+std::filesystem::path withSavedExtension(const std::filesystem::path& path, std::string_view extension) {
+  const std::string ending = "." + std::string(extension);
+  const std::string name = path.filename().string();
+  if (name.empty() || name.ends_with(ending)) return path;
+  std::filesystem::path completed = path;
+  completed.replace_extension(ending);
+  return completed;
+}
+
 std::string withDefaultExtension(const FileDialogRequest& request, std::string path) {
   if (request.kind != FileDialogKind::Save || request.filters.empty() ||
       request.filters.front().patterns.empty())
     return path;
-  const std::size_t slash = path.rfind('/');
-  const std::string_view name = std::string_view(path).substr(slash == std::string::npos ? 0 : slash + 1);
-  if (name.empty() || name.find('.') != std::string_view::npos) return path;
-  return path + '.' + request.filters.front().patterns.front();
+  return withSavedExtension(path, request.filters.front().patterns.front()).string();
 }
 
 FileDialogResult chooserOutcome(const FileDialogRequest& request, ChooserExit exit, std::string_view output) {

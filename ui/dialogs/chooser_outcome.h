@@ -26,14 +26,14 @@ struct ChooserExit {
 // request keeps the first path only. Paths are as printed.
 FileDialogResult chooserOutcome(const FileDialogRequest& request, ChooserExit exit, std::string_view output);
 
-// A save request's path whose file name has no dot gets "." and the first
-// filter's first pattern; other paths are returned as they are.
+// A save request's path completed to its first filter's first pattern by
+// withSavedExtension; other paths are returned as they are.
 std::string withDefaultExtension(const FileDialogRequest& request, std::string path);
 
-// Gives a chosen save's path its default extension. A chooser program asks
-// about replacing the name as typed, so the path that gets the extension
-// here and then names a file that exists has been asked about by nobody:
-// it is returned for the editor to ask.
+// Completes a chosen save's path to its default extension. A chooser program
+// asks about replacing the name as typed, so a path that the completion
+// changes into the name of a file that exists has been asked about by
+// nobody: it is returned for the in-editor chooser to ask.
 std::optional<std::string> completeSavedPath(const FileDialogRequest& request, FileDialogResult& result);
 
 }  // namespace orbi::ui

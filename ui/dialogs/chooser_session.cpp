@@ -46,17 +46,41 @@ void answer(FileChooserSession& s, FileDialogStatus status, std::vector<std::str
   s.result = FileDialogResult{status, std::move(paths)};
 }
 
+// Why the path, which is no folder, cannot be taken as a file.
+std::string notAFile(const fs::path& path, fs::file_status status, const std::error_code& ec) {
+  const std::string p = path.string();
+  switch (status.type()) {
+    case fs::file_type::not_found: return p + " does not exist";
+    case fs::file_type::fifo: return p + " is a pipe, not a file";
+    case fs::file_type::block:
+    case fs::file_type::character: return p + " is a device, not a file";
+    case fs::file_type::socket: return p + " is a socket, not a file";
+    default: break;
+  }
+  return "Cannot use " + p + (ec ? ": " + ec.message() : std::string());
+}
+
 void acceptSave(FileChooserSession& s) {
   if (s.name.empty()) return;
-  const fs::path path = withDefaultExtension(s.request, (s.folder / s.name).string());
+  const fs::path typed = s.folder / s.name;
   std::error_code ec;
-  if (fs::is_directory(path, ec)) {
+  if (fs::is_directory(typed, ec)) {
+    s.name.clear();
+    openFolder(s, typed);
+    return;
+  }
+  // What the save writes: asked about, refused or taken as it is.
+  const fs::path path = withDefaultExtension(s.request, typed.string());
+  const fs::file_status status = fs::status(path, ec);
+  if (fs::is_directory(status)) {
     s.name.clear();
     openFolder(s, path);
-  } else if (fs::exists(path, ec)) {
+  } else if (fs::is_regular_file(status)) {
     s.replacing = path.string();
-  } else {
+  } else if (status.type() == fs::file_type::not_found) {
     answer(s, FileDialogStatus::Chosen, {path.string()});
+  } else {
+    s.notice = notAFile(path, status, ec);
   }
 }
 
@@ -89,29 +113,42 @@ void openFolder(FileChooserSession& s, fs::path folder) {
   s.entries = listFolder(s.folder, shownPatterns(s), s.request.kind == FileDialogKind::Folder);
   s.selection.clear();
   s.replacing.clear();
+  s.notice.clear();
   s.path = s.folder.string();
   s.fromTop = true;
 }
 
 void goToPath(FileChooserSession& s) {
   if (s.result || s.path.empty()) return;
+  s.notice.clear();
   const fs::path typed = tidy(s.folder / fs::path(s.path));  // an absolute path replaces the folder
   std::error_code ec;
-  if (fs::is_directory(typed, ec)) {
+  const fs::file_status status = fs::status(typed, ec);
+  if (fs::is_directory(status)) {
     openFolder(s, typed);
     return;
   }
   switch (s.request.kind) {
     case FileDialogKind::Open:
-      if (fs::is_regular_file(typed, ec)) answer(s, FileDialogStatus::Chosen, {typed.string()});
+      if (fs::is_regular_file(status))
+        answer(s, FileDialogStatus::Chosen, {typed.string()});
+      else
+        s.notice = notAFile(typed, status, ec);
       break;
-    case FileDialogKind::Save:
-      if (!typed.has_filename() || !fs::is_directory(typed.parent_path(), ec)) break;
-      openFolder(s, typed.parent_path());
+    case FileDialogKind::Save: {
+      const fs::path folder = typed.parent_path();
+      if (!fs::is_directory(folder, ec)) {
+        s.notice = "The folder " + folder.string() + " does not exist";
+        break;
+      }
+      openFolder(s, folder);
       s.name = typed.filename().string();
       acceptSave(s);
       break;
-    case FileDialogKind::Folder: break;
+    }
+    case FileDialogKind::Folder:
+      s.notice = fs::exists(status) ? typed.string() + " is not a folder" : notAFile(typed, status, ec);
+      break;
   }
 }
 
@@ -131,6 +168,7 @@ void selectEntry(FileChooserSession& s, std::size_t index, bool extend) {
 
 void acceptChoice(FileChooserSession& s) {
   if (s.result) return;
+  s.notice.clear();
   if (s.selection.size() == 1 && s.entries[s.selection.front()].folder &&
       s.request.kind != FileDialogKind::Folder) {
     openFolder(s, s.folder / s.entries[s.selection.front()].name);

@@ -1,7 +1,7 @@
 #pragma once
 // What shows a file dialog on this platform: a chooser program (zenity, then
-// kdialog) running beside the host, or, when neither is installed, the
-// in-editor chooser drawn by the root window. Neither blocks: the pump asks
+// kdialog) running beside the host, or, when neither is installed or works,
+// the in-editor chooser drawn by the root window. Neither blocks: the pump asks
 // a running chooser after every frame whether it has finished.
 
 #include <memory>
@@ -20,8 +20,10 @@ class FileChooser {
   virtual std::optional<FileDialogResult> poll() = 0;
 };
 
-// Starts the first chooser that starts for the request: zenity, kdialog,
-// and last the in-editor chooser.
+// Shows the request in the first chooser that answers it: zenity, kdialog,
+// and last the in-editor chooser. A program counts when it chose (exit 0
+// with a path) or cancelled (its exit 1); one that cannot start or ends in
+// any other way is logged and the next is shown.
 std::unique_ptr<FileChooser> startFileChooser(UiContext& ui, const FileDialogRequest& request);
 
 }  // namespace orbi::ui

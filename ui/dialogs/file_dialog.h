@@ -5,8 +5,10 @@
 // One request at a time per window may be pending or open. Paths are UTF-8.
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orbi::ui {
@@ -43,5 +45,14 @@ std::optional<FileDialogResult> takeFileDialogResult(const char* id);
 
 // A request is pending or a chooser is open.
 bool fileDialogBusy();
+
+// The file a save to the path writes when it is completed to the extension
+// (written without its dot, as a filter's pattern): a file name that ends in
+// "." and the extension (exactly) is kept; any other has its last extension
+// replaced by it, or gains it when it has none. So "my.song" becomes
+// "my.project.orbi" for "project.orbi". A save dialog completes its chosen
+// path by this rule with its first filter's first pattern, and asks about
+// replacing the completed file.
+std::filesystem::path withSavedExtension(const std::filesystem::path& path, std::string_view extension);
 
 }  // namespace orbi::ui

@@ -11,6 +11,8 @@
 #include "ui/interact/item_log.h"
 #include "ui/keys.h"
 #include "ui/store.h"
+#include "ui/theme/colour.h"
+#include "ui/theme/palette.h"
 
 namespace orbi::ui {
 namespace {
@@ -97,7 +99,24 @@ bool canAccept(const FileChooserSession& s) {
   return !s.selection.empty();
 }
 
+// The notice's wrapped lines and the spacing under them; 0 without one.
+float noticeHeight(const FileChooserSession& s) {
+  if (s.notice.empty()) return 0.0f;
+  const float width = ImGui::GetContentRegionAvail().x;
+  return ImGui::CalcTextSize(s.notice.c_str(), nullptr, false, width).y + ImGui::GetStyle().ItemSpacing.y;
+}
+
+// Why the last path or name was refused, in the warning colour.
+void drawNotice(const FileChooserSession& s) {
+  if (s.notice.empty()) return;
+  ImGui::PushStyleColor(ImGuiCol_Text, colourToVec4(palette::kWarning));
+  ImGui::TextWrapped("%s", s.notice.c_str());
+  ImGui::PopStyleColor();
+  logLastItem(s.notice.c_str());
+}
+
 void drawButtons(FileChooserSession& s, bool enterPressed) {
+  drawNotice(s);
   if (!s.replacing.empty()) {
     ImGui::TextWrapped("%s already exists. Replace it?", s.replacing.c_str());
     if (ImGui::Button("Replace") || enterPressed) confirmReplace(s);
@@ -127,6 +146,7 @@ bool drawPathRow(FileChooserSession& s) {
   ImGui::SetNextItemWidth(-FLT_MIN);
   const bool entered = ImGui::InputText("##path", &s.path, ImGuiInputTextFlags_EnterReturnsTrue);
   logLastItem("Path");
+  if (ImGui::IsItemEdited()) s.notice.clear();  // what it refused is being put right
   if (entered) goToPath(s);
   return entered;
 }
@@ -137,7 +157,8 @@ void drawBody(FileChooserSession& s) {
   const bool saving = s.request.kind == FileDialogKind::Save;
   const bool typed = s.request.kind != FileDialogKind::Folder && !s.request.filters.empty();
   const int rows = 1 + (saving ? 1 : 0) + (typed ? 1 : 0) + (s.replacing.empty() ? 0 : 1);
-  drawEntries(s, ImGui::GetContentRegionAvail().y - rows * ImGui::GetFrameHeightWithSpacing());
+  drawEntries(s,
+              ImGui::GetContentRegionAvail().y - rows * ImGui::GetFrameHeightWithSpacing() - noticeHeight(s));
 
   bool enterPressed = !pathEntered && (keyPressed(Key::Enter) || keyPressed(Key::KeypadEnter));
   if (saving) {

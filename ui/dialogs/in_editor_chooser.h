@@ -38,6 +38,7 @@ struct FileChooserSession {
   std::string name;                    // save: the name typed
   std::string path;                    // the path field: the folder shown, or what is typed over it
   std::string replacing;               // save: the existing file awaiting confirmation
+  std::string notice;                  // why the path or name last entered was refused; empty: none
   bool fromTop = false;                // the folder changed: its list starts at the top
   bool shown = false;                  // the modal was opened
   bool abandoned = false;              // the pump that asked for it is gone
@@ -48,11 +49,14 @@ struct FileChooserSession {
 void openFolder(FileChooserSession& session, std::filesystem::path folder);
 // Enter in the path field: a folder (relative ones from the folder shown)
 // is shown; a file is the answer when opening, and the name to save under
-// (asked about when it exists); anything else stays typed to be put right.
+// (asked about when it exists); anything else stays typed to be put right,
+// with the notice saying why it was refused (nothing there, a pipe or a
+// device, no such folder to save in, a file where a folder is wanted).
 void goToPath(FileChooserSession& session);
 void selectEntry(FileChooserSession& session, std::size_t index, bool extend);
 // The accept button: enters a single selected folder, or answers with the
-// choice; a save onto an existing file first asks to replace it.
+// choice; a save onto an existing file first asks to replace it, and one
+// onto something that is no file (a pipe, a device) is refused with a notice.
 void acceptChoice(FileChooserSession& session);
 void confirmReplace(FileChooserSession& session);
 void cancelChoice(FileChooserSession& session);
