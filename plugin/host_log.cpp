@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include "plugin/caller_record.h"
+
 namespace ob::clap {
 
 namespace {
@@ -38,10 +40,8 @@ void logDiagnosticsToHost(const clap_host_t* host, const Diagnostics& list) {
 }
 
 bool toDiagnosticInfo(const Diagnostic& d, DiagnosticInfo* record) {
-  if (record == nullptr || record->size < 4) return false;
-  DiagnosticInfo full;
-  std::memset(&full, 0, sizeof full);
-  full.size = record->size;
+  if (record == nullptr) return false;
+  DiagnosticInfo full{};
   const auto s = static_cast<std::uint32_t>(d.severity);
   full.severity = s <= 1 ? s : 2;
   full.index = static_cast<std::int32_t>(d.index);
@@ -49,8 +49,7 @@ bool toDiagnosticInfo(const Diagnostic& d, DiagnosticInfo* record) {
   copyCut(full.detail, d.detail);
   copyCut(full.path, d.path);
   copyCut(full.message, d.message);
-  std::memcpy(record, &full, std::min<std::size_t>(record->size, sizeof full));
-  return true;
+  return writeCallerRecord(record, full);
 }
 
 }  // namespace ob::clap

@@ -332,6 +332,7 @@ TEST(PluginModule, PortsAndExtensionLookup) {
     EXPECT_EQ(info.channel_count, 2u);
     std::string expected = std::to_string(port) + " ";
     oc::VoiceTrackInfo track{};
+    track.size = sizeof track;
     if (port - 1 < tracks) {
       ASSERT_TRUE(voices->getTrack(p, port - 1, &track));
       expected += track.soundName;
