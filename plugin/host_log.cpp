@@ -11,6 +11,12 @@ namespace ob::clap {
 
 namespace {
 
+const clap_host_log_t* hostLog(const clap_host_t* host) {
+  if (host == nullptr || host->get_extension == nullptr) return nullptr;
+  const auto* log = static_cast<const clap_host_log_t*>(host->get_extension(host, CLAP_EXT_LOG));
+  return log != nullptr && log->log != nullptr ? log : nullptr;
+}
+
 template <std::size_t N>
 void copyCut(char (&dest)[N], const std::string& text) {
   const std::size_t n = std::min(text.size(), N - 1);
@@ -24,10 +30,16 @@ void logToConsole(const char* message) {
   std::fprintf(stderr, "orbitrane: %s\n", message != nullptr ? message : "");
 }
 
+void logToHost(const clap_host_t* host, clap_log_severity severity, const char* message) {
+  if (const clap_host_log_t* log = hostLog(host))
+    log->log(host, severity, message != nullptr ? message : "");
+  else
+    logToConsole(message);
+}
+
 void logDiagnosticsToHost(const clap_host_t* host, const Diagnostics& list) {
-  if (host == nullptr || host->get_extension == nullptr) return;
-  const auto* log = static_cast<const clap_host_log_t*>(host->get_extension(host, CLAP_EXT_LOG));
-  if (log == nullptr || log->log == nullptr) return;
+  const clap_host_log_t* log = hostLog(host);
+  if (log == nullptr) return;
   std::string line;
   for (const Diagnostic& d : list) {
     const clap_log_severity level = d.severity == Severity::Note      ? CLAP_LOG_INFO
