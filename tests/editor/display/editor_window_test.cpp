@@ -259,6 +259,40 @@ TEST_F(EditorWindow, PlayingItKeepsDrawingStoppedItSettles) {
   EXPECT_EQ(dynamic_cast<orbi::EditorView&>(*editor().view()).playhead(), -1.0f);
 }
 
+// A host that stops processing (or deactivates) while its transport plays
+// sends no block that says it stopped; the editor settles all the same.
+TEST_F(EditorWindow, ProcessingStoppedWhileTheHostPlaysItSettles) {
+  ASSERT_TRUE(open());
+  ASSERT_TRUE(settled(*this));
+  // The instance destroys the plug-in as it goes; the fixture then must not.
+  struct Handover {
+    const clap_plugin_t*& clap;
+    ~Handover() { clap = nullptr; }
+  } handover{clap};
+  auto instance = orbi::host::Instance::adopt(host, clap);
+  const struct {
+    const char* what;
+    void (orbi::host::Instance::*stop)();
+  } stops[] = {{"stop_processing", &orbi::host::Instance::stopProcessing},
+               {"deactivate", &orbi::host::Instance::deactivate}};
+  for (const auto& stop : stops) {
+    SCOPED_TRACE(stop.what);
+    ASSERT_TRUE(instance->activate(48000.0, 512));
+    instance->setTransport(true, 90.0);
+    for (int b = 0; b < 3; ++b) instance->process(512);
+    const std::uint64_t playing = window().framesDrawn();
+    tick(3);
+    EXPECT_EQ(window().framesDrawn(), playing + 3);
+    ((*instance).*stop.stop)();
+    ASSERT_TRUE(settled(*this));
+    const std::uint64_t before = window().framesDrawn();
+    tick(30);
+    EXPECT_EQ(window().framesDrawn(), before);
+    EXPECT_EQ(dynamic_cast<orbi::EditorView&>(*editor().view()).playhead(), -1.0f);
+    instance->deactivate();
+  }
+}
+
 // Whatever the editor last drew when it stops is the picture one more
 // frame would draw: after a hover that ends in a tooltip, a click that adds
 // a hit (its previews render over the frames that follow), and the pointer
