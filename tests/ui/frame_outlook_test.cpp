@@ -211,6 +211,22 @@ TEST(FrameOutlook, HeldInputKeepsFramesComing) {
   EXPECT_FALSE(settle(h, page).again);
 }
 
+// Ctrl, Shift, Alt or Super held with nothing else changes nothing after
+// the frames that show it went down.
+TEST(FrameOutlook, AModifierHeldAloneAsksForNoFrames) {
+  UiHarness h;
+  SmallPage page;
+  settle(h, page);
+  h.movePointer({700, 700});
+  for (const std::uint8_t mod : {kModCtrl, kModShift, kModAlt, kModSuper}) {
+    SCOPED_TRACE(static_cast<int>(mod));
+    h.setMods(mod);
+    EXPECT_FALSE(settle(h, page, FrameDemand::kSettleFrames + 1).again);
+    h.setMods(0);
+    settle(h, page);
+  }
+}
+
 TEST(FrameOutlook, TheFramesCodeAsksThroughItsRequests) {
   UiHarness h;
   SmallPage page;

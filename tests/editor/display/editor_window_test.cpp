@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <poll.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -26,6 +28,8 @@
 // After our own headers: Xlib defines macros such as None.
 #include "support/ui/snapshot_png.h"
 #include "support/ui/x_host.h"
+
+#include <X11/keysym.h>
 
 // Mesa's driver and Xlib keep allocations of their own for the process's
 // life; everything else must be freed.
@@ -290,6 +294,27 @@ TEST_F(EditorWindow, ProcessingStoppedWhileTheHostPlaysItSettles) {
     EXPECT_EQ(window().framesDrawn(), before);
     EXPECT_EQ(dynamic_cast<orbi::EditorView&>(*editor().view()).playhead(), -1.0f);
     instance->deactivate();
+  }
+}
+
+// A modifier held down with nothing else, as before a Ctrl+Z or an
+// alt-click that never comes, leaves the idle editor idle.
+TEST_F(EditorWindow, AModifierHeldAloneDrawsNothing) {
+  ASSERT_TRUE(open());
+  ASSERT_TRUE(settled(*this));
+  XSetInputFocus(x.display(), window().nativeWindow(), RevertToParent, CurrentTime);
+  for (const KeySym key : {XK_Control_L, XK_Shift_L, XK_Alt_L}) {
+    SCOPED_TRACE(XKeysymToString(key));
+    x.key(key, true);
+    // Once the press is on the editor's connection, the ticks take it in.
+    pollfd connection{window().connectionFd(), POLLIN, 0};
+    ASSERT_EQ(poll(&connection, 1, 10000), 1);
+    ASSERT_TRUE(settled(*this));
+    const std::uint64_t before = window().framesDrawn();
+    tick(30);
+    EXPECT_EQ(window().framesDrawn(), before);
+    x.key(key, false);
+    ASSERT_TRUE(settled(*this));
   }
 }
 
