@@ -18,6 +18,7 @@
 #include "ui/controls/text_field.h"
 #include "ui/draw/shapes.h"
 #include "ui/frame_demand.h"
+#include "ui/frame_failures.h"
 #include "ui/interact/interaction.h"
 #include "ui/popups/menu.h"
 
@@ -268,6 +269,41 @@ TEST(FrameOutlook, RequestsOutsideAnyWindowGoNowhere) {
   h.frame(std::ref(page));
   EXPECT_FALSE(h.outlook().again);
   EXPECT_EQ(h.outlook().at, std::numeric_limits<double>::infinity());
+}
+
+// A run of failed frames: the first few are tried again at once; then
+// each waits, never less than the one before, from the first wait up to
+// the longest; a frame that works ends the run and the next failure is
+// tried at once again.
+TEST(FrameFailures, AFewAtOnceThenWaitsThatGrowToTheLongest) {
+  FrameFailures failures;
+  double now = 5.0;
+  for (int i = 1; i < FrameFailures::kTriedAtOnce; ++i) {
+    EXPECT_TRUE(failures.failed(now).again);
+    EXPECT_FALSE(failures.holdsOff(now));
+    EXPECT_FALSE(failures.backingOff());
+    now += kFrameSeconds;
+  }
+  double wait = 0.0;
+  for (int i = 0; i < 12; ++i) {
+    SCOPED_TRACE(i);
+    const FrameOutlook o = failures.failed(now);
+    EXPECT_TRUE(failures.backingOff());
+    EXPECT_FALSE(o.again);
+    const double next = o.at - now;
+    EXPECT_GE(next, i == 0 ? FrameFailures::kFirstWait : wait);
+    EXPECT_LE(next, FrameFailures::kLongestWait);
+    EXPECT_TRUE(failures.holdsOff(now));
+    EXPECT_TRUE(failures.holdsOff(o.at - 1e-6));
+    EXPECT_FALSE(failures.holdsOff(o.at));
+    wait = next;
+    now = o.at;
+  }
+  EXPECT_EQ(wait, FrameFailures::kLongestWait);
+  EXPECT_EQ(failures.succeeded(), FrameFailures::kTriedAtOnce - 1 + 12);
+  EXPECT_FALSE(failures.holdsOff(now));
+  EXPECT_EQ(failures.inARow(), 0);
+  EXPECT_TRUE(failures.failed(now).again);
 }
 
 TEST(FrameDemand, AWakeDrawsTheSettlingFramesThenWhatFramesAskFor) {
