@@ -41,7 +41,10 @@ void cbDeactivate(const clap_plugin_t* p) {
 }
 
 bool cbStartProcessing(const clap_plugin_t*) { return true; }
-void cbStopProcessing(const clap_plugin_t*) {}
+
+void cbStopProcessing(const clap_plugin_t* p) {
+  if (Plugin* self = Plugin::from(p)) self->stopProcessing();
+}
 
 void cbReset(const clap_plugin_t* p) {
   if (Plugin* self = Plugin::from(p)) self->reset();

@@ -4,6 +4,7 @@
 
 #include "engine/params/param_tables.h"
 #include "engine/session/engine_host.h"
+#include "plugin/caller_record.h"
 #include "plugin/extensions.h"
 #include "plugin/plugin.h"
 
@@ -35,22 +36,22 @@ uint32_t trackCount(const clap_plugin_t* p) {
   return project != nullptr ? trackCountOf(*project) : 0;
 }
 
+// Filled whole here, then cut to the caller's record.
 bool getTrack(const clap_plugin_t* p, uint32_t index, VoiceTrackInfo* info) {
   const Project* project = projectOf(p);
   if (project == nullptr || info == nullptr || index >= trackCountOf(*project)) return false;
   const Pattern& pattern = project->patterns[0];
   const Track& track = pattern.tracks[index];
-  info->trackIndex = index;
-  fitText(info->trackId, track.id, sizeof track.id);
-  info->soundName[0] = '\0';
-  info->machineType[0] = '\0';
+  VoiceTrackInfo full{};
+  full.trackIndex = index;
+  fitText(full.trackId, track.id, sizeof track.id);
   if (track.soundIndex >= 0 && track.soundIndex < kMaxTracks) {
     const Sound& sound = pattern.kit.sounds[track.soundIndex];
-    fitText(info->soundName, sound.name, sizeof sound.name);
-    fitText(info->machineType, machineTypeName(sound.machine));
+    fitText(full.soundName, sound.name, sizeof sound.name);
+    fitText(full.machineType, machineTypeName(sound.machine));
   }
-  info->auxPort = index < 8 ? index + 1 : 0xFFFFFFFFu;
-  return true;
+  full.auxPort = index < 8 ? index + 1 : 0xFFFFFFFFu;
+  return writeCallerRecord(info, full);
 }
 
 uint32_t soundCount(const clap_plugin_t* p) {
@@ -70,10 +71,11 @@ bool getSound(const clap_plugin_t* p, uint32_t n, VoiceSoundInfo* info) {
     const Sound& s = kit.sounds[slot];
     if (s.id[0] == '\0') continue;
     if (seen++ != n) continue;
-    info->soundSlot = static_cast<std::uint32_t>(slot);
-    fitText(info->soundId, s.id, sizeof s.id);
-    fitText(info->soundName, s.name, sizeof s.name);
-    return true;
+    VoiceSoundInfo full{};
+    full.soundSlot = static_cast<std::uint32_t>(slot);
+    fitText(full.soundId, s.id, sizeof s.id);
+    fitText(full.soundName, s.name, sizeof s.name);
+    return writeCallerRecord(info, full);
   }
   return false;
 }

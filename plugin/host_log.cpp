@@ -5,9 +5,17 @@
 #include <cstring>
 #include <string>
 
+#include "plugin/caller_record.h"
+
 namespace ob::clap {
 
 namespace {
+
+const clap_host_log_t* hostLog(const clap_host_t* host) {
+  if (host == nullptr || host->get_extension == nullptr) return nullptr;
+  const auto* log = static_cast<const clap_host_log_t*>(host->get_extension(host, CLAP_EXT_LOG));
+  return log != nullptr && log->log != nullptr ? log : nullptr;
+}
 
 template <std::size_t N>
 void copyCut(char (&dest)[N], const std::string& text) {
@@ -22,10 +30,16 @@ void logToConsole(const char* message) {
   std::fprintf(stderr, "orbitrane: %s\n", message != nullptr ? message : "");
 }
 
+void logToHost(const clap_host_t* host, clap_log_severity severity, const char* message) {
+  if (const clap_host_log_t* log = hostLog(host))
+    log->log(host, severity, message != nullptr ? message : "");
+  else
+    logToConsole(message);
+}
+
 void logDiagnosticsToHost(const clap_host_t* host, const Diagnostics& list) {
-  if (host == nullptr || host->get_extension == nullptr) return;
-  const auto* log = static_cast<const clap_host_log_t*>(host->get_extension(host, CLAP_EXT_LOG));
-  if (log == nullptr || log->log == nullptr) return;
+  const clap_host_log_t* log = hostLog(host);
+  if (log == nullptr) return;
   std::string line;
   for (const Diagnostic& d : list) {
     const clap_log_severity level = d.severity == Severity::Note      ? CLAP_LOG_INFO
@@ -38,10 +52,8 @@ void logDiagnosticsToHost(const clap_host_t* host, const Diagnostics& list) {
 }
 
 bool toDiagnosticInfo(const Diagnostic& d, DiagnosticInfo* record) {
-  if (record == nullptr || record->size < 4) return false;
-  DiagnosticInfo full;
-  std::memset(&full, 0, sizeof full);
-  full.size = record->size;
+  if (record == nullptr) return false;
+  DiagnosticInfo full{};
   const auto s = static_cast<std::uint32_t>(d.severity);
   full.severity = s <= 1 ? s : 2;
   full.index = static_cast<std::int32_t>(d.index);
@@ -49,8 +61,7 @@ bool toDiagnosticInfo(const Diagnostic& d, DiagnosticInfo* record) {
   copyCut(full.detail, d.detail);
   copyCut(full.path, d.path);
   copyCut(full.message, d.message);
-  std::memcpy(record, &full, std::min<std::size_t>(record->size, sizeof full));
-  return true;
+  return writeCallerRecord(record, full);
 }
 
 }  // namespace ob::clap

@@ -10,6 +10,10 @@ namespace ob::clap {
 // Console fallback: "orbitrane: " and the message on standard error.
 void logToConsole(const char* message);
 
+// One line to the host's "clap.log" at the given level, or to the console
+// when the host has no log.
+void logToHost(const clap_host_t* host, clap_log_severity severity, const char* message);
+
 // Every diagnostic in order, as "code path: message", at info, warning or
 // error level; nothing without a host log.
 void logDiagnosticsToHost(const clap_host_t* host, const Diagnostics& list);

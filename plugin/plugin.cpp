@@ -1,12 +1,14 @@
 #include "plugin/plugin.h"
 
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <random>
 #include <string_view>
 
 #include "content/factory/factory_content.h"
 #include "content/factory/factory_preload.h"
+#include "engine/engine/sample_rates.h"
 #include "engine/model/demo_project.h"
 #include "engine/session/engine_host.h"
 #include "plugin/descriptor.h"
@@ -113,6 +115,15 @@ bool Plugin::init() {
 
 bool Plugin::activate(double sampleRate, std::uint32_t /*minFrames*/, std::uint32_t maxFrames) {
   if (!engineHost) return false;
+  // 0 is a host that names no rate: the engine's default. Any other rate the
+  // engine cannot run is refused before anything changes.
+  if (sampleRate != 0.0 && !runsAtSampleRate(sampleRate)) {
+    char line[160];
+    std::snprintf(line, sizeof line, "cannot run at a sample rate of %g Hz; the rate must be %g to %g Hz",
+                  sampleRate, kLowestSampleRate, kHighestSampleRate);
+    logToHost(host, CLAP_LOG_ERROR, line);
+    return false;
+  }
   orbi::EngineHost& eh = *engineHost;
   // The engine and the scratch buffer agree on the largest block, 512 when
   // the host names none, so a stem never lands outside scratch.

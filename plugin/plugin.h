@@ -82,7 +82,10 @@ struct Plugin {
   // the CLAP callbacks catch and report false.
   bool init();
   bool activate(double sampleRate, std::uint32_t minFrames, std::uint32_t maxFrames);
-  void deactivate() { active = 0; }
+  void deactivate() {
+    forgetHostTransport();
+    active = 0;
+  }
   void reset();
   const void* getExtension(const char* id) const;
   // The main-thread pass: frees retired project copies and retired sample
@@ -92,6 +95,13 @@ struct Plugin {
 
   // Audio thread.
   clap_process_status process(const clap_process_t* process);
+  void stopProcessing() { forgetHostTransport(); }
+  // No block follows until the host starts processing again, so nothing
+  // plays at the host's tempo: the editor shows the project's own, to be
+  // edited, and no playhead. Plain stores of lock-free atomics, so the audio
+  // thread's stop_processing may call it as well as the main thread's
+  // deactivate.
+  void forgetHostTransport();
 
   // Audio thread, inside process: input events (event_input.cpp). Times are
   // block offsets; what goes to the engine is rebased when its piece is

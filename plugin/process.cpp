@@ -132,6 +132,13 @@ clap_process_status Plugin::process(const clap_process_t* pr) {
   return CLAP_PROCESS_CONTINUE;
 }
 
+void Plugin::forgetHostTransport() {
+  hostWasPlaying = 0;
+  if (!engineHost) return;
+  engineHost->hostPlaying.store(0, std::memory_order_release);
+  engineHost->hostTempo.store(0.0, std::memory_order_relaxed);
+}
+
 void Plugin::handOverPending(std::uint32_t end, const clap_output_events_t* out) {
   Engine& engine = engineHost->engine;
   const std::int32_t base = static_cast<std::int32_t>(pieceStart);

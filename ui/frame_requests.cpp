@@ -91,11 +91,12 @@ std::uint64_t digestOf(const ImDrawData& data) {
 }
 
 bool inputHeld(const ImGuiIO& io) {
-  // Dear ImGui repeats held keys and follows held buttons by its clock.
+  // Dear ImGui repeats held keys and follows held buttons by its clock. A
+  // modifier held alone repeats nothing: what it changes is drawn when it
+  // goes down or up, which wakes the window anyway.
   const auto down = [](bool d) { return d; };
   return std::any_of(std::begin(io.MouseDown), std::end(io.MouseDown), down) ||
-         std::any_of(std::begin(io.KeysDown), std::end(io.KeysDown), down) || io.KeyCtrl || io.KeyShift ||
-         io.KeyAlt || io.KeySuper;
+         std::any_of(std::begin(io.KeysDown), std::end(io.KeysDown), down);
 }
 
 // What Dear ImGui settles only in a later frame.

@@ -6,7 +6,8 @@
 // requestFrameAt (something changes by itself at a known time: a tooltip's
 // delay, a text cursor's blink). Dear ImGui's own unfinished business
 // counts too (a hover or activation that changed, a window laid out hidden
-// first, a popup or a scroll still to come, a button or key held), and so
+// first, a popup or a scroll still to come, a button or a key other than a
+// modifier held), and so
 // does a picture that differs from the frame before.
 
 #include <cstdint>

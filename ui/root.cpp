@@ -49,12 +49,16 @@ void drawRoot(View& view, const FrameInfo& frame, bool framed) {
   endDropFrame();
 }
 
-void abandonFrame(UiContext& ui) {
-  ContextScope scope(ui);
+void recoverFrame() {
   endEveryWindow();
-  ImGui::EndFrame();
   // Settled as a whole frame settles it: a drop is offered to one frame.
   endDropFrame();
+}
+
+void abandonFrame(UiContext& ui) {
+  ContextScope scope(ui);
+  recoverFrame();
+  ImGui::EndFrame();
 }
 
 }  // namespace orbi::ui

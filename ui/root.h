@@ -19,10 +19,13 @@ float contentInset(bool framed);
 // An exception from the view leaves the frame open: abandonFrame closes it.
 void drawRoot(View& view, const FrameInfo& frame, bool framed);
 
-// Closes a frame that an exception cut short, so that the next NewFrame
-// finds Dear ImGui between frames: every window still open is ended after
-// what was pushed in it is popped, and the drop the frame offered is
-// settled.
+// Inside a frame that an exception cut short: every window still open is
+// ended after what was pushed in it is popped, and the drop the frame
+// offered is settled. What was drawn before the throw can then be rendered.
+void recoverFrame();
+
+// Recovers such a frame and ends it unrendered, so that the next NewFrame
+// finds Dear ImGui between frames.
 void abandonFrame(UiContext& ui);
 
 }  // namespace orbi::ui

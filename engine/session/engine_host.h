@@ -28,16 +28,18 @@ struct EngineHost {
   // Internal transport: the editor turns it on, process clears it when the
   // host starts playing.
   std::atomic<std::uint8_t> internalPlay{1};
-  // The host transport plays; written by process, read by the editor.
+  // The host transport plays; written by process (and cleared when
+  // processing stops), read by the editor.
   std::atomic<std::uint8_t> hostPlaying{0};
+  static_assert(std::atomic<std::uint8_t>::is_always_lock_free);
   // Main thread: the pattern plays, by either transport.
   bool playing() const {
     return internalPlay.load(std::memory_order_relaxed) != 0 ||
            hostPlaying.load(std::memory_order_relaxed) != 0;
   }
   // The tempo the host's transport plays the pattern at, in place of the
-  // pattern's own; 0 while it stops or gives none. Written by process,
-  // read by the editor.
+  // pattern's own; 0 while it stops or gives none, and once processing
+  // stops. Written by process, read by the editor.
   std::atomic<double> hostTempo{0.0};
   static_assert(std::atomic<double>::is_always_lock_free);
   AuditionPreview preview;

@@ -406,6 +406,37 @@ TEST(HeaderBarTempo, TheHostsTempoShowsReadOnlyWhileItsTransportPlays) {
   EXPECT_EQ(model(rig).transport->options.tempoMode, ui::TempoMode::Editable);
 }
 
+// A host that stops processing (or deactivates) while its transport plays
+// sends no block saying it stopped: the part's tempo comes back, to be
+// edited, and the editor, left alone, wants no more frames.
+TEST(HeaderBarTempo, TheProjectsTempoComesBackWhenProcessingStops) {
+  const struct {
+    const char* what;
+    void (*stop)(const clap_plugin_t*);
+  } stops[] = {
+      {"stop_processing", [](const clap_plugin_t* p) { p->stop_processing(p); }},
+      {"deactivate", [](const clap_plugin_t* p) { p->deactivate(p); }},
+  };
+  for (const auto& stop : stops) {
+    SCOPED_TRACE(stop.what);
+    EditorRig rig;
+    rig.activate();
+    ASSERT_TRUE(rig.clap()->start_processing(rig.clap()));
+    const float own = rig.project().patterns[0].bpm;
+    rig.hostBlock(true, 90.0);
+    rig.frames(1);
+    ASSERT_EQ(model(rig).transport->options.tempoMode, ui::TempoMode::ReadOnly);
+    ASSERT_TRUE(rig.view().wantsFrame());
+
+    stop.stop(rig.clap());
+    rig.frames(2);
+    EXPECT_EQ(model(rig).transport->tempo->value(), own);
+    EXPECT_EQ(model(rig).transport->options.tempoMode, ui::TempoMode::Editable);
+    EXPECT_FALSE(model(rig).transport->state.playing);
+    EXPECT_FALSE(rig.view().wantsFrame());
+  }
+}
+
 TEST(HeaderBarTransport, PlayStartsTheInternalTransportOnlyWhenNothingPlays) {
   EditorRig rig;
   EngineHost& host = rig.engineHost();

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -236,6 +237,73 @@ TEST(PluginDiagnostics, HostWithoutLogGetsNothing) {
   EXPECT_EQ(diagnosticsExtension()->count(m.clap), 1u);
 }
 
+// Every query of the own extensions fills a record whose first four bytes
+// give the caller's size: a caller with an older, shorter record gets the
+// leading bytes of the whole record and nothing past its size.
+TEST(PluginOwnExtensions, QueriesWriteNoMoreThanTheCallersSize) {
+  TestHost host;
+  Made m(host);
+  ASSERT_TRUE(m.clap->init(m.clap));
+  ob::Diagnostics list;
+  list.append(diagnostic(ob::Severity::Warning, "w-code", "/b", std::string(600, 'm')));
+  m.self->publishDiagnostics(list);
+  const PluginVoices* voices = voicesExtension();
+  const PluginDiagnostics* diagnostics = diagnosticsExtension();
+  const struct Query {
+    const char* name;
+    std::size_t full;
+    std::function<bool(void*)> ask;
+  } queries[] = {
+      {"getTrack", sizeof(VoiceTrackInfo),
+       [&](void* r) { return voices->getTrack(m.clap, 0, static_cast<VoiceTrackInfo*>(r)); }},
+      {"getSound", sizeof(VoiceSoundInfo),
+       [&](void* r) { return voices->getSound(m.clap, 0, static_cast<VoiceSoundInfo*>(r)); }},
+      {"diagnostics get", sizeof(DiagnosticInfo),
+       [&](void* r) { return diagnostics->get(m.clap, 0, static_cast<DiagnosticInfo*>(r)); }},
+  };
+  constexpr std::size_t kGuard = 64;
+  constexpr unsigned char kUntouched = 0x5A;
+  for (const Query& q : queries) {
+    SCOPED_TRACE(q.name);
+    // The whole record, as a caller of today's size gets it.
+    std::vector<unsigned char> whole(q.full, kUntouched);
+    const auto wholeSize = static_cast<std::uint32_t>(q.full);
+    std::memcpy(whole.data(), &wholeSize, sizeof wholeSize);
+    ASSERT_TRUE(q.ask(whole.data()));
+    for (const std::size_t size : {std::size_t{4}, std::size_t{8}, std::size_t{100}, q.full - 1, q.full}) {
+      SCOPED_TRACE(size);
+      std::vector<unsigned char> record(size + kGuard, kUntouched);
+      const auto declared = static_cast<std::uint32_t>(size);
+      std::memcpy(record.data(), &declared, sizeof declared);
+      ASSERT_TRUE(q.ask(record.data()));
+      std::uint32_t after = 0;
+      std::memcpy(&after, record.data(), sizeof after);
+      EXPECT_EQ(after, declared);
+      EXPECT_TRUE(std::equal(record.begin() + 4, record.begin() + static_cast<std::ptrdiff_t>(size),
+                             whole.begin() + 4));
+      EXPECT_TRUE(std::all_of(record.begin() + static_cast<std::ptrdiff_t>(size), record.end(),
+                              [&](unsigned char b) { return b == kUntouched; }))
+          << "written past the caller's size";
+    }
+    // A size that cannot even hold itself gets nothing.
+    std::vector<unsigned char> tiny(q.full, kUntouched);
+    tiny[0] = 3;
+    tiny[1] = tiny[2] = tiny[3] = 0;
+    EXPECT_FALSE(q.ask(tiny.data()));
+    EXPECT_TRUE(std::all_of(tiny.begin() + 4, tiny.end(), [&](unsigned char b) { return b == kUntouched; }));
+  }
+  // The one record a host hands in is read no further than its size: a
+  // hello of the smallest size, in a block of just that size.
+  const auto smallest = std::make_unique<unsigned char[]>(kHelloMinSize);
+  const SessionHelloRecord full = helloRecord(0x1234, 1, {});
+  std::memcpy(smallest.get(), &full, kHelloMinSize);
+  const auto smallestSize = static_cast<std::uint32_t>(kHelloMinSize);
+  std::memcpy(smallest.get(), &smallestSize, sizeof smallestSize);
+  ASSERT_TRUE(sessionExtension()->hello(m.clap, reinterpret_cast<const SessionHelloRecord*>(smallest.get())));
+  EXPECT_EQ(m.self->hello.seed, 0x1234u);
+  EXPECT_TRUE(m.self->hello.features.empty());
+}
+
 TEST(PluginVoices, FollowTheEditorSideProject) {
   TestHost host;
   Made m(host);
@@ -258,6 +326,7 @@ TEST(PluginVoices, FollowTheEditorSideProject) {
   const PluginVoices* voices = voicesExtension();
   EXPECT_EQ(voices->trackCount(m.clap), 8u);
   VoiceTrackInfo t{};
+  t.size = sizeof t;
   EXPECT_FALSE(voices->getTrack(m.clap, 8, &t));
   ASSERT_TRUE(voices->getTrack(m.clap, 0, &t));
   EXPECT_EQ(std::string(t.trackId), std::string(24, 'x'));
@@ -273,6 +342,7 @@ TEST(PluginVoices, FollowTheEditorSideProject) {
 
   EXPECT_EQ(voices->soundCount(m.clap), 2u);
   VoiceSoundInfo s{};
+  s.size = sizeof s;
   ASSERT_TRUE(voices->getSound(m.clap, 1, &s));
   EXPECT_EQ(s.soundSlot, 3u);
   EXPECT_STREQ(s.soundId, "hat");

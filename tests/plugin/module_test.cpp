@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -292,6 +293,47 @@ TEST(PluginModule, HostWithoutTimerSupport) {
   EXPECT_TRUE(host.unregistered.empty());
 }
 
+// A rate the engine cannot run is refused with a line in the host's log and
+// leaves the instance as it was; 0 (no rate named) and both edges of the
+// range play finite sound.
+TEST(PluginModule, SampleRatesTheEngineCannotRunAreRefused) {
+  const ClapLibrary* lib = load();
+  ASSERT_NE(lib, nullptr);
+  TestHost host;
+  std::string error;
+  auto instance = Instance::create(*lib, host, kId, error);
+  ASSERT_TRUE(instance) << error;
+  const double inf = std::numeric_limits<double>::infinity();
+  for (const double rate : {std::nan(""), inf, -inf, -48000.0, 1.0, 10.0, 7999.0, 192001.0, 1e9}) {
+    SCOPED_TRACE(rate);
+    const std::size_t lines = host.logLines.size();
+    EXPECT_FALSE(instance->activate(rate, 512));
+    EXPECT_FALSE(instance->active());
+    ASSERT_EQ(host.logLines.size(), lines + 1);
+    EXPECT_EQ(host.logLines.back().severity, CLAP_LOG_ERROR);
+    EXPECT_NE(host.logLines.back().text.find("sample rate"), std::string::npos) << host.logLines.back().text;
+  }
+  for (const double rate : {0.0, 8000.0, 192000.0}) {
+    SCOPED_TRACE(rate);
+    ASSERT_TRUE(instance->activate(rate, 512));
+    instance->setTransport(true, 120.0);
+    instance->rewind();
+    LevelMeter meter;
+    bool finite = true;
+    // Half a second (of 44.1 kHz when no rate was named): the first hits.
+    const double played = rate > 0.0 ? rate : 44100.0;
+    for (int b = 0; b < static_cast<int>(std::ceil(0.5 * played / 512.0)); ++b) {
+      instance->process(512);
+      finite = finite && allFinite(instance->channel(0, 0)) && allFinite(instance->channel(0, 1));
+      meter.add(instance->channel(0, 0).data(), instance->channel(0, 1).data(), 512);
+    }
+    EXPECT_TRUE(finite);
+    EXPECT_GT(meter.level().peak, 0.01);
+    EXPECT_LT(meter.level().peak, 4.0);
+    instance->deactivate();
+  }
+}
+
 TEST(PluginModule, PortsAndExtensionLookup) {
   const ClapLibrary* lib = load();
   ASSERT_NE(lib, nullptr);
@@ -332,6 +374,7 @@ TEST(PluginModule, PortsAndExtensionLookup) {
     EXPECT_EQ(info.channel_count, 2u);
     std::string expected = std::to_string(port) + " ";
     oc::VoiceTrackInfo track{};
+    track.size = sizeof track;
     if (port - 1 < tracks) {
       ASSERT_TRUE(voices->getTrack(p, port - 1, &track));
       expected += track.soundName;

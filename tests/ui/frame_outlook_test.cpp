@@ -18,6 +18,7 @@
 #include "ui/controls/text_field.h"
 #include "ui/draw/shapes.h"
 #include "ui/frame_demand.h"
+#include "ui/frame_failures.h"
 #include "ui/interact/interaction.h"
 #include "ui/popups/menu.h"
 
@@ -211,6 +212,22 @@ TEST(FrameOutlook, HeldInputKeepsFramesComing) {
   EXPECT_FALSE(settle(h, page).again);
 }
 
+// Ctrl, Shift, Alt or Super held with nothing else changes nothing after
+// the frames that show it went down.
+TEST(FrameOutlook, AModifierHeldAloneAsksForNoFrames) {
+  UiHarness h;
+  SmallPage page;
+  settle(h, page);
+  h.movePointer({700, 700});
+  for (const std::uint8_t mod : {kModCtrl, kModShift, kModAlt, kModSuper}) {
+    SCOPED_TRACE(static_cast<int>(mod));
+    h.setMods(mod);
+    EXPECT_FALSE(settle(h, page, FrameDemand::kSettleFrames + 1).again);
+    h.setMods(0);
+    settle(h, page);
+  }
+}
+
 TEST(FrameOutlook, TheFramesCodeAsksThroughItsRequests) {
   UiHarness h;
   SmallPage page;
@@ -252,6 +269,41 @@ TEST(FrameOutlook, RequestsOutsideAnyWindowGoNowhere) {
   h.frame(std::ref(page));
   EXPECT_FALSE(h.outlook().again);
   EXPECT_EQ(h.outlook().at, std::numeric_limits<double>::infinity());
+}
+
+// A run of failed frames: the first few are tried again at once; then
+// each waits, never less than the one before, from the first wait up to
+// the longest; a frame that works ends the run and the next failure is
+// tried at once again.
+TEST(FrameFailures, AFewAtOnceThenWaitsThatGrowToTheLongest) {
+  FrameFailures failures;
+  double now = 5.0;
+  for (int i = 1; i < FrameFailures::kTriedAtOnce; ++i) {
+    EXPECT_TRUE(failures.failed(now).again);
+    EXPECT_FALSE(failures.holdsOff(now));
+    EXPECT_FALSE(failures.backingOff());
+    now += kFrameSeconds;
+  }
+  double wait = 0.0;
+  for (int i = 0; i < 12; ++i) {
+    SCOPED_TRACE(i);
+    const FrameOutlook o = failures.failed(now);
+    EXPECT_TRUE(failures.backingOff());
+    EXPECT_FALSE(o.again);
+    const double next = o.at - now;
+    EXPECT_GE(next, i == 0 ? FrameFailures::kFirstWait : wait);
+    EXPECT_LE(next, FrameFailures::kLongestWait);
+    EXPECT_TRUE(failures.holdsOff(now));
+    EXPECT_TRUE(failures.holdsOff(o.at - 1e-6));
+    EXPECT_FALSE(failures.holdsOff(o.at));
+    wait = next;
+    now = o.at;
+  }
+  EXPECT_EQ(wait, FrameFailures::kLongestWait);
+  EXPECT_EQ(failures.succeeded(), FrameFailures::kTriedAtOnce - 1 + 12);
+  EXPECT_FALSE(failures.holdsOff(now));
+  EXPECT_EQ(failures.inARow(), 0);
+  EXPECT_TRUE(failures.failed(now).again);
 }
 
 TEST(FrameDemand, AWakeDrawsTheSettlingFramesThenWhatFramesAskFor) {

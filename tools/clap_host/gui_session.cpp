@@ -208,7 +208,7 @@ void GuiSession::serveRequests() {
 }
 
 void GuiSession::processAudio(double nowMs) {
-  if (!options_.audio || !instance_.active()) return;
+  if (!options_.audio || !instance_.active() || !instance_.processing()) return;
   const double blockMs = 1000.0 * options_.blockFrames / instance_.sampleRate();
   const auto due = static_cast<std::uint64_t>(std::max(0.0, (nowMs - audioStartMs_) / blockMs));
   if (due > blocks_ + kMostBlocksAtOnce) blocks_ = due - kMostBlocksAtOnce;

@@ -339,10 +339,20 @@ bool Instance::activate(double sampleRate, std::uint32_t maxFrames, std::uint32_
 
 void Instance::deactivate() {
   if (!active_) return;
-  if (processing_) plugin_->stop_processing(plugin_);
-  processing_ = false;
+  stopProcessing();
   plugin_->deactivate(plugin_);
   active_ = false;
+}
+
+void Instance::stopProcessing() {
+  if (processing_) plugin_->stop_processing(plugin_);
+  processing_ = false;
+}
+
+bool Instance::startProcessing() {
+  if (!active_ || processing_) return processing_;
+  processing_ = plugin_->start_processing(plugin_);
+  return processing_;
 }
 
 void Instance::reset() { plugin_->reset(plugin_); }

@@ -178,8 +178,15 @@ class Instance {
     return static_cast<const T*>(plugin_->get_extension(plugin_, id));
   }
 
+  // Activates and starts processing.
   bool activate(double sampleRate, std::uint32_t maxFrames, std::uint32_t outputPorts = 9);
+  // Stops processing when it runs, then deactivates.
   void deactivate();
+  // Processing alone, as a host that suspends an idle plug-in stops and
+  // starts it while it stays active.
+  void stopProcessing();
+  bool startProcessing();
+  bool processing() const { return processing_; }
 
   // The plug-in's reset, as a host calls it on a jump of its transport.
   void reset();

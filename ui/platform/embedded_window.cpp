@@ -229,10 +229,12 @@ void EmbeddedWindow::Impl::dispatch(XEvent& event) {
 }
 
 void EmbeddedWindow::Impl::drawFrame() {
+  const double now = surface.clockNow();
+  // A view that keeps failing waits its turn; the frame stays owed.
+  if (surface.holdsOff(now)) return;
   drawWanted = false;
   if (!visible || gone || !input) return;
   if (clipboard) clipboard->setEventTime(input->lastTime());
-  const double now = surface.clockNow();
   surface.render(view, options.framed, *input);
   ++frames;
   demand.drawn(surface.outlook(), now);

@@ -21,6 +21,8 @@ namespace {
 
 // 1.86 asserts unless every frame after the first has a positive DeltaTime.
 constexpr float kMinDeltaTime = 1e-6f;
+// The longest text of a view's exception that is told.
+constexpr std::size_t kWhyLength = 256;
 
 // The theme's light effects: source times its alpha added to what is there.
 void additiveBlend(const ImDrawList*, const ImDrawCmd*) {
@@ -86,6 +88,7 @@ bool RenderSurface::init(Display* display, int screen, unsigned long window, GLX
   ui_->setAdditiveBlendHook(additiveBlend);
   pump_ = std::make_unique<FileDialogPump>();
   clock_.reset();
+  failures_ = {};
   return true;
 }
 
@@ -155,22 +158,21 @@ bool RenderSurface::frame(View& view, bool framed, X11Input& input) {
   info.dt = t.dt;
   info.display = {0.0f, 0.0f, io.DisplaySize.x, io.DisplaySize.y};
   info.scale = ui_->displayScale();
+  bool failed = true;
+  char why[kWhyLength] = "";  // kept without allocating: the failure may be memory
   try {
     drawRoot(view, info, framed);
+    failed = false;
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "orbi-ui: the view's frame failed: %s\n", e.what());
-    abandonFrame(*ui_);
-    input.endFrame(io);
-    return false;
+    std::snprintf(why, sizeof why, "%s", e.what());
   } catch (...) {
-    std::fprintf(stderr, "orbi-ui: the view's frame failed\n");
-    abandonFrame(*ui_);
-    input.endFrame(io);
-    return false;
   }
+  // What a failed frame drew before the throw is shown all the same.
+  if (failed) recoverFrame();
   ImGui::Render();
   input.endFrame(io);
-  outlook_ = takeFrameOutlook(*ui_);
+  const FrameOutlook drawn = takeFrameOutlook(*ui_);
+  outlook_ = failed ? frameFailed(t.time, why) : frameDrawn(drawn);
 
   glViewport(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_));
   glClearColor(kClearRgb[0] / 255.0f, kClearRgb[1] / 255.0f, kClearRgb[2] / 255.0f, 1.0f);
@@ -178,7 +180,25 @@ bool RenderSurface::frame(View& view, bool framed, X11Input& input) {
   ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
   if (std::exchange(captureWanted_, false)) readBack();
   glXSwapBuffers(display_, window_);
-  return true;
+  return !failed;
+}
+
+FrameOutlook RenderSurface::frameFailed(double time, const char* why) {
+  const FrameOutlook next = failures_.failed(time);
+  const int count = failures_.inARow();
+  // Only the first failures of a run are told, not every frame's.
+  if (count > FrameFailures::kTriedAtOnce) return next;
+  std::fprintf(stderr, "orbi-ui: the view's frame failed%s%s\n", *why ? ": " : "", why);
+  if (count == FrameFailures::kTriedAtOnce)
+    std::fprintf(stderr, "orbi-ui: %d failed frames in a row; the view is tried less often until it works\n",
+                 count);
+  return next;
+}
+
+FrameOutlook RenderSurface::frameDrawn(const FrameOutlook& outlook) {
+  if (failures_.succeeded() >= FrameFailures::kTriedAtOnce)
+    std::fprintf(stderr, "orbi-ui: the view's frame works again\n");
+  return outlook;
 }
 
 void RenderSurface::uploadAtlas() {

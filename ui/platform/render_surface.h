@@ -14,6 +14,7 @@
 #include "ui/context.h"
 #include "ui/dialogs/file_dialog_pump.h"
 #include "ui/frame_clock.h"
+#include "ui/frame_failures.h"
 #include "ui/frame_requests.h"
 #include "ui/platform/glx_context.h"
 #include "ui/view.h"
@@ -55,12 +56,16 @@ class RenderSurface {
   void resize(unsigned width, unsigned height);
 
   // Draws one frame of the view and presents it, then pumps file dialogs.
-  // False when nothing was presented: no context, a frame already running,
-  // or the view threw (one line on standard error; the frame is closed).
+  // False when nothing was presented (no context, a frame already running)
+  // or the view threw: then what it drew before the throw is presented,
+  // and the first failures of a run are told on standard error.
   bool render(View& view, bool framed, X11Input& input);
-  // What the last frame said of the next; a frame that did not finish, or
-  // after which a file chooser finished, asks for another.
+  // What the last frame said of the next; a frame that did not start, or
+  // after which a file chooser finished, asks for another, and one that
+  // failed for the failures' schedule.
   const FrameOutlook& outlook() const { return outlook_; }
+  // A view that keeps failing waits for its next try: no frame now.
+  bool holdsOff(double now) const { return failures_.holdsOff(now); }
   // The frame clock's time for a frame that would start now.
   double clockNow() const { return clock_.peek(monotonicNs()); }
   // Between frames: starts a requested file chooser or polls the running
@@ -73,6 +78,10 @@ class RenderSurface {
 
  private:
   bool frame(View& view, bool framed, X11Input& input);
+  // A frame started at `time` failed, or drew whole: what it says of the
+  // next. The first failures of a run, and the end of a long one, are told.
+  FrameOutlook frameFailed(double time, const char* why);
+  FrameOutlook frameDrawn(const FrameOutlook& outlook);
   void uploadAtlas();
   void readBack();
 
@@ -84,6 +93,7 @@ class RenderSurface {
   unsigned width_ = 1, height_ = 1;
   FrameClock clock_;
   FrameOutlook outlook_;
+  FrameFailures failures_;
   bool inFrame_ = false;
   std::unique_ptr<FileDialogPump> pump_;
   bool captureWanted_ = false;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <poll.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -26,6 +28,8 @@
 // After our own headers: Xlib defines macros such as None.
 #include "support/ui/snapshot_png.h"
 #include "support/ui/x_host.h"
+
+#include <X11/keysym.h>
 
 // Mesa's driver and Xlib keep allocations of their own for the process's
 // life; everything else must be freed.
@@ -257,6 +261,61 @@ TEST_F(EditorWindow, PlayingItKeepsDrawingStoppedItSettles) {
   engineHost.internalPlay.store(0);
   ASSERT_TRUE(settled(*this));
   EXPECT_EQ(dynamic_cast<orbi::EditorView&>(*editor().view()).playhead(), -1.0f);
+}
+
+// A host that stops processing (or deactivates) while its transport plays
+// sends no block that says it stopped; the editor settles all the same.
+TEST_F(EditorWindow, ProcessingStoppedWhileTheHostPlaysItSettles) {
+  ASSERT_TRUE(open());
+  ASSERT_TRUE(settled(*this));
+  // The instance destroys the plug-in as it goes; the fixture then must not.
+  struct Handover {
+    const clap_plugin_t*& clap;
+    ~Handover() { clap = nullptr; }
+  } handover{clap};
+  auto instance = orbi::host::Instance::adopt(host, clap);
+  const struct {
+    const char* what;
+    void (orbi::host::Instance::*stop)();
+  } stops[] = {{"stop_processing", &orbi::host::Instance::stopProcessing},
+               {"deactivate", &orbi::host::Instance::deactivate}};
+  for (const auto& stop : stops) {
+    SCOPED_TRACE(stop.what);
+    ASSERT_TRUE(instance->activate(48000.0, 512));
+    instance->setTransport(true, 90.0);
+    for (int b = 0; b < 3; ++b) instance->process(512);
+    const std::uint64_t playing = window().framesDrawn();
+    tick(3);
+    EXPECT_EQ(window().framesDrawn(), playing + 3);
+    ((*instance).*stop.stop)();
+    ASSERT_TRUE(settled(*this));
+    const std::uint64_t before = window().framesDrawn();
+    tick(30);
+    EXPECT_EQ(window().framesDrawn(), before);
+    EXPECT_EQ(dynamic_cast<orbi::EditorView&>(*editor().view()).playhead(), -1.0f);
+    instance->deactivate();
+  }
+}
+
+// A modifier held down with nothing else, as before a Ctrl+Z or an
+// alt-click that never comes, leaves the idle editor idle.
+TEST_F(EditorWindow, AModifierHeldAloneDrawsNothing) {
+  ASSERT_TRUE(open());
+  ASSERT_TRUE(settled(*this));
+  XSetInputFocus(x.display(), window().nativeWindow(), RevertToParent, CurrentTime);
+  for (const KeySym key : {XK_Control_L, XK_Shift_L, XK_Alt_L}) {
+    SCOPED_TRACE(XKeysymToString(key));
+    x.key(key, true);
+    // Once the press is on the editor's connection, the ticks take it in.
+    pollfd connection{window().connectionFd(), POLLIN, 0};
+    ASSERT_EQ(poll(&connection, 1, 10000), 1);
+    ASSERT_TRUE(settled(*this));
+    const std::uint64_t before = window().framesDrawn();
+    tick(30);
+    EXPECT_EQ(window().framesDrawn(), before);
+    x.key(key, false);
+    ASSERT_TRUE(settled(*this));
+  }
 }
 
 // Whatever the editor last drew when it stops is the picture one more

@@ -24,6 +24,7 @@
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
 #include "ui/frame_demand.h"
+#include "ui/frame_failures.h"
 #include "ui/frame_requests.h"
 
 // After our own headers: Xlib defines macros such as None.
@@ -39,8 +40,9 @@ using namespace std::chrono_literals;
 using test::pumpFor;
 using test::pumpUntil;
 
-// Records every frame; fills its content with one colour; throws once when
-// told to. It asks for every next frame, as a view that moves does.
+// Records every frame; fills its content with one colour; throws in the
+// frames it is told to. It asks for every next frame, as a view that moves
+// does.
 class FakeView : public View {
  public:
   explicit FakeView(std::uint32_t colour = 0xFF3060C0) : colour_(colour) {}
@@ -49,7 +51,8 @@ class FakeView : public View {
     frames.push_back(frame);
     contexts.push_back(ImGui::GetCurrentContext());
     fillRect(ImGui::GetWindowDrawList(), frame.content, colour_);
-    if (static_cast<int>(frames.size()) == throwOnFrame) {
+    const int count = static_cast<int>(frames.size());
+    if (throwOnFrame > 0 && count >= throwOnFrame && count < throwOnFrame + throwFrames) {
       // Leaves pushed state behind, as a real failure would, in the root
       // window and in a scroll area whose scope ends it while unwinding.
       ImGui::PushID("unbalanced");
@@ -63,6 +66,7 @@ class FakeView : public View {
   std::vector<FrameInfo> frames;
   std::vector<ImGuiContext*> contexts;
   int throwOnFrame = -1;  // 1-based
+  int throwFrames = 1;    // from throwOnFrame on
 
  private:
   std::uint32_t colour_;
@@ -445,12 +449,48 @@ TEST_F(EmbeddedWindowTest, AViewThatThrowsOnceDrawsNormallyNextFrame) {
   const std::string said = testing::internal::GetCapturedStderr();
   EXPECT_NE(said.find("orbi-ui: "), std::string::npos);
   EXPECT_NE(said.find("the view broke"), std::string::npos);
-  // Nothing was presented for it; the next frame is drawn whole.
-  EXPECT_FALSE(window.takeCapture());
+  // What it drew before the throw was presented; the next frame is drawn
+  // whole.
+  const auto failed = window.takeCapture();
+  ASSERT_TRUE(failed);
+  EXPECT_EQ(pixelAt(*failed, 60, 50), 0xFFD02020u);
   const auto pixels = captureFrame(window);
   ASSERT_TRUE(pixels);
   EXPECT_EQ(view.frames.size(), 3u);
   EXPECT_EQ(pixelAt(*pixels, 60, 50), 0xFFD02020u);
+}
+
+// A view that fails frame after frame is tried at once only a few times,
+// each told once; then the ticks wait before the next try, which fails
+// without a word.
+TEST_F(EmbeddedWindowTest, AViewThatKeepsThrowingIsTriedLessOften) {
+  const Window parent = host.makeParent(0, 0, 120, 100);
+  FakeView view;
+  EmbeddedWindow window(view, {});
+  ASSERT_TRUE(window.attach(parent));
+  ASSERT_TRUE(pumpUntil(window, [&] { return view.frames.size() >= 1; }));
+  constexpr int kFailing = FrameFailures::kTriedAtOnce;
+  const int first = static_cast<int>(view.frames.size()) + 1;
+  view.throwOnFrame = first;
+  view.throwFrames = kFailing + 1;
+  testing::internal::CaptureStderr();
+  int ticks = 0;
+  ASSERT_TRUE(pumpUntil(window, [&] {
+    ++ticks;
+    return static_cast<int>(view.frames.size()) >= first + kFailing;
+  }));
+  const std::string said = testing::internal::GetCapturedStderr();
+  // Frame numbers count from 1, the record's indices from 0.
+  const double lastAtOnce = view.frames[first + kFailing - 2].time;
+  const double retried = view.frames[first + kFailing - 1].time;
+  EXPECT_GE(retried - lastAtOnce, FrameFailures::kFirstWait);
+  EXPECT_GT(ticks, 2 * kFailing) << "the ticks came slower than the wait";
+  std::size_t told = 0;
+  for (std::size_t at = said.find("the view broke"); at != std::string::npos;
+       at = said.find("the view broke", at + 1))
+    ++told;
+  EXPECT_EQ(told, static_cast<std::size_t>(kFailing)) << said;
+  EXPECT_NE(said.find("in a row"), std::string::npos) << said;
 }
 
 // ---- Frames only when something changed
