@@ -4,8 +4,18 @@
 
 #include "editor/editor_context.h"
 #include "engine/model/edit_command.h"
+#include "engine/model/machine_change.h"
 
 namespace orbi {
+
+namespace {
+
+std::int32_t machineOfTrack(const ob::Pattern& part, std::int32_t track) {
+  const int s = part.tracks[track].soundIndex;
+  return s >= 0 && s < ob::kMaxTracks ? part.kit.sounds[s].machine : -1;
+}
+
+}  // namespace
 
 void copyTrack(EditorClipboard& clipboard, const ob::Track* tracks, int track) {
   std::copy_n(tracks[track].steps, ob::kStepsPerTrack, clipboard.steps);
@@ -39,6 +49,7 @@ void EditActions::copy() {
   if (!isTrackIndex(track)) return;
   EditorClipboard& clipboard = context_.clipboard();
   const std::int32_t step = context_.selectedStep();
+  clipboard.machine = machineOfTrack(part(), track);
   if (!isStepIndex(step)) {
     copyTrack(clipboard, part().tracks, track);
     return;
@@ -55,10 +66,17 @@ void EditActions::paste() {
   const int track = selectedTrack();
   if (track < 0) return;
   context_.pushUndo();
-  if (clipboard.kind == ClipboardKind::Step)
-    part().tracks[track].steps[step] = clipboard.step;
-  else
+  ob::Step* pasted = part().tracks[track].steps;
+  int count = ob::kStepsPerTrack;
+  if (clipboard.kind == ClipboardKind::Step) {
+    pasted += step;
+    count = 1;
+    *pasted = clipboard.step;
+  } else {
     pasteTrack(clipboard, part().tracks, track);
+  }
+  const std::int32_t machine = machineOfTrack(part(), track);
+  if (clipboard.machine >= 0 && machine >= 0) ob::followStepParams(pasted, count, clipboard.machine, machine);
   commitSteps();
 }
 

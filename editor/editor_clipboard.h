@@ -18,6 +18,10 @@ struct EditorClipboard {
   ClipboardKind kind = ClipboardKind::Empty;
   ob::Step step;                       // kind Step
   ob::Step steps[ob::kStepsPerTrack];  // kind Track
+  // The machine whose parameter indices the locks hold: that of the copied
+  // track's sound, -1 for a track without one. A paste onto another
+  // machine moves them to the same parameters by key.
+  std::int32_t machine = -1;
 };
 
 void copyTrack(EditorClipboard& clipboard, const ob::Track* tracks, int track);

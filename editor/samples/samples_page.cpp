@@ -123,20 +123,33 @@ std::vector<std::string> SamplesPage::collectTags() const {
   return {tags.begin(), tags.end()};
 }
 
+// The commands of one frame share one undo snapshot, and the first of them
+// here (a machine or layer change) always takes one: the assign never
+// joins a drag made just before it.
 void SamplesPage::assignToTrack(std::int32_t track) {
-  ob::EditCommand machine;
-  machine.kind = ob::kEditMachine;
-  machine.track = static_cast<std::uint32_t>(track);
-  machine.param = ob::kMachineSample;
-  machine.value = static_cast<float>(ob::kMachineSample);
-  context_.apply(machine);
-  if (const int param = ob::findParamIndex(ob::kMachineSample, "slot"); param >= 0) {
-    ob::EditCommand slot;
-    slot.kind = ob::kEditSoundParam;
-    slot.track = static_cast<std::uint32_t>(track);
-    slot.param = param;
-    slot.value = static_cast<float>(selected_);
-    context_.apply(slot);
+  const ob::Pattern& part = context_.project().patterns[context_.selectedPart()];
+  const bool isTrack = track >= 0 && track < ob::kMaxTracks;
+  const int soundIndex = isTrack ? part.tracks[track].soundIndex : -1;
+  if (soundIndex >= 0 && soundIndex < ob::kMaxTracks) {
+    const ob::Sound& sound = part.kit.sounds[soundIndex];
+    const auto send = [&](ob::EditKind kind, std::int32_t param, float value) {
+      ob::EditCommand command;
+      command.kind = kind;
+      command.track = static_cast<std::uint32_t>(track);
+      command.param = param;
+      command.value = value;
+      context_.apply(command);
+    };
+    // A sampler keeps its settings (room, decay, level): only the sample changes.
+    if (sound.machine != ob::kMachineSample) send(ob::kEditMachine, ob::kMachineSample, ob::kMachineSample);
+    // Velocity layers would go on playing their own samples over the base
+    // slot: they go, and every zone holds the sample, so a split made later
+    // starts from it.
+    const float slot = static_cast<float>(selected_);
+    send(ob::kEditZoneLayout, sound.mode, 0.0f);
+    for (std::int32_t zone = 0; zone < ob::kListCapacity; ++zone) send(ob::kEditZoneSlot, zone, slot);
+    if (const int param = ob::findParamIndex(ob::kMachineSample, "slot"); param >= 0)
+      send(ob::kEditSoundParam, param, slot);
   }
   context_.setSelectedTrack(track);
 }

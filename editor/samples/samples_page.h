@@ -46,7 +46,8 @@ class SamplesPage {
   // The distinct tags of the slots in use, sorted.
   std::vector<std::string> collectTags() const;
   // The selected slot becomes the sound of track `track` of the part,
-  // played by the sample machine; the track is selected.
+  // played by the sample machine at every velocity (one undo step); a
+  // sampler keeps its other settings. The track is selected.
   void assignToTrack(std::int32_t track);
 
   // How bright slot i's cell is drawn: dimmed when the filter leaves a

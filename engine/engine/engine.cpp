@@ -569,7 +569,13 @@ void Engine::applyEdit(const EditCommand& c) {
       if (pat.bpm > 0.0f) clock_.samplesPerSixteenth = 60.0 / pat.bpm * 0.25 * clock_.sampleRate;
       break;
     case kEditMachine:
-      if (track.soundIndex >= 0 && track.soundIndex < kTracks) rebindTrack(t, track.soundIndex);
+      // Every track playing the sound takes the new machine, not only the
+      // one the command named: their references moved with it.
+      if (track.soundIndex >= 0 && track.soundIndex < kTracks) {
+        rebindTrack(t, track.soundIndex);
+        for (int u = 0; u < activeTrackCount(); ++u)
+          if (u != t && pat.tracks[u].soundIndex == track.soundIndex) rebindTrack(u, track.soundIndex);
+      }
       break;
     case kEditTrackChromatic:
       if (track.soundIndex >= 0) player.setChromatic(track.chromatic);

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 
+#include "engine/model/machine_change.h"
 #include "engine/model/project_ids.h"
 #include "engine/params/param_tables.h"
 
@@ -112,6 +113,20 @@ void copyCommandText(char* dest, std::size_t capacity, const EditCommand& cmd) {
   copyBoundedString(dest, text, capacity);
 }
 
+// A track that comes into use starts with no macro moving it: a destination
+// left on its index named a parameter of no sound, and would land on
+// whatever the new sound has there.
+void dropMacroDests(Pattern& pattern, int track) {
+  for (Macro& macro : pattern.kit.macros) {
+    const int count = listSize(macro.destCount);
+    int kept = 0;
+    for (int i = 0; i < count; ++i)
+      if (macro.dests[i].track != track) macro.dests[kept++] = macro.dests[i];
+    for (int i = kept; i < count; ++i) std::construct_at(&macro.dests[i]);
+    macro.destCount = static_cast<std::uint8_t>(kept);
+  }
+}
+
 void addTrack(Pattern& pattern, const EditCommand& cmd) {
   const int n = pattern.numTracks;
   if (n >= kMaxTracks) return;
@@ -132,6 +147,7 @@ void addTrack(Pattern& pattern, const EditCommand& cmd) {
   else
     copyText(sound.name, machineTypeName(machine));
 
+  dropMacroDests(pattern, n);
   pattern.numTracks = static_cast<std::uint8_t>(n + 1);
   assignPatternIds(pattern);
 }
@@ -205,6 +221,7 @@ void duplicateTrack(Pattern& pattern, std::uint32_t t) {
       }
     }
   }
+  dropMacroDests(pattern, n);
   pattern.numTracks = static_cast<std::uint8_t>(n + 1);
   assignPatternIds(pattern);
 }
@@ -311,7 +328,11 @@ void applyTrackCommand(Pattern& pattern, const EditCommand& cmd) {
       return;
     case kEditMachine:
       if (p < 0 || p > 3) return;
-      if (Sound* sound = soundOf(pattern, track)) initSoundParams(*sound, p);
+      if (Sound* sound = soundOf(pattern, track)) {
+        const int before = sound->machine;
+        initSoundParams(*sound, p);
+        followMachineChange(pattern, track.soundIndex, before, p);
+      }
       return;
     case kEditStepRandom:
       if (s > 15 || !paramIndexOk(p)) return;

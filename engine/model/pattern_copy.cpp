@@ -2,13 +2,25 @@
 
 #include <cstring>
 
+#include "engine/model/machine_change.h"
 #include "engine/model/project_ids.h"
 
 namespace ob {
+namespace {
+
+// The machine of the track's sound; -1 for a track without one.
+int machineOf(const Pattern& pattern, int track) {
+  const int s = pattern.tracks[track].soundIndex;
+  return s >= 0 && s < kMaxTracks ? pattern.kit.sounds[s].machine : -1;
+}
+
+}  // namespace
 
 void copyPatternIntoProject(Project& project, const Pattern& source) {
   Pattern& dest = project.patterns[0];
   if (&dest != &source) {
+    int machinesBefore[kMaxTracks];
+    for (int t = 0; t < kMaxTracks; ++t) machinesBefore[t] = machineOf(dest, t);
     dest.kit = source.kit;
     dest.numTracks = source.numTracks;
     for (int t = 0; t < kMaxTracks; ++t) {
@@ -38,6 +50,13 @@ void copyPatternIntoProject(Project& project, const Pattern& source) {
       dest.swing = source.swing;
       dest.bpm = source.bpm;
       dest.seed = source.seed;
+    } else {
+      // The user's steps stay, and their locks now play the kit's sounds.
+      for (int t = 0; t < kMaxTracks; ++t) {
+        const int after = machineOf(dest, t);
+        if (machinesBefore[t] >= 0 && after >= 0)
+          followStepParams(dest.tracks[t].steps, kStepsPerTrack, machinesBefore[t], after);
+      }
     }
   }
   assignPatternIds(dest);

@@ -6,6 +6,9 @@
 #include <vector>
 
 #include "editor_rig.h"
+#include "engine/model/edit_command.h"
+#include "engine/params/param_info.h"
+#include "engine/params/param_tables.h"
 #include "ui/keys.h"
 
 namespace orbi::test {
@@ -154,6 +157,38 @@ TEST_F(Clipboard, ASelectionOutsideThePartIsNone) {
   rig.view().setSelectedStep(40);
   rig.view().editActions().copy();
   EXPECT_EQ(rig.view().clipboard().kind, ClipboardKind::Track);
+}
+
+// Locks hold parameter indices of the copied track's machine: on a track
+// of another machine they name the same parameters, or go.
+TEST_F(Clipboard, PastedLocksKeepTheirParametersOnAnotherMachine) {
+  ob::Sound& sampler = part().kit.sounds[part().tracks[1].soundIndex];
+  ASSERT_NE(part().tracks[1].soundIndex, part().tracks[0].soundIndex);
+  ob::initSoundParams(sampler, ob::kMachineSample);
+  const int drum = part().kit.sounds[part().tracks[0].soundIndex].machine;
+  ASSERT_EQ(drum, ob::kMachineDrum);
+  ob::Step marked = markedStep(60, 100);
+  marked.lockCount = 0;
+  ob::setStepLock(marked, ob::findParamIndex(drum, "res_tune"), 80.0f);
+  ob::setStepLock(marked, ob::findParamIndex(drum, "flt_cutoff"), 1200.0f);
+  ob::setParamListEntry(marked.rands, marked.randCount, ob::findParamIndex(drum, "level"), 0.2f);
+  part().tracks[0].steps[5] = marked;
+  for (const int selectedStep : {5, -1}) {
+    SCOPED_TRACE(selectedStep < 0 ? "the track" : "a step");
+    part().tracks[1].steps[5] = ob::Step{};
+    rig.view().setSelectedTrack(0);
+    rig.view().setSelectedStep(selectedStep);
+    rig.view().editActions().copy();
+    rig.view().setSelectedTrack(1);
+    rig.view().editActions().paste();
+    const ob::Step& pasted = part().tracks[1].steps[5];
+    EXPECT_EQ(pasted.active, 1);
+    ASSERT_EQ(pasted.lockCount, 1);
+    EXPECT_EQ(pasted.locks[0].param, ob::findParamIndex(ob::kMachineSample, "flt_cutoff"));
+    EXPECT_EQ(pasted.locks[0].value, 1200.0f);
+    ASSERT_EQ(pasted.randCount, 1);
+    EXPECT_EQ(pasted.rands[0].param, ob::findParamIndex(ob::kMachineSample, "level"));
+  }
 }
 
 }  // namespace clipboard_test

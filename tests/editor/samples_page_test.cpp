@@ -7,17 +7,25 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "content/kits/factory_kit_builder.h"
+#include "engine/engine/engine.h"
+#include "engine/model/pattern_copy.h"
 #include "engine/params/param_info.h"
 #include "engine/params/param_tables.h"
 #include "engine/pool/sample_pool.h"
 #include "support/editor/wav_writer.h"
 #include "support/ui/ui_harness.h"
+#include "tests/editor/editor_rig.h"
 #include "tests/editor/fake_editor_context.h"
 #include "tests/ui/fake_programs.h"
 #include "ui/dialogs/in_editor_chooser.h"
@@ -305,16 +313,54 @@ TEST_F(SamplesPageTest, AssignMakesTheTrackASamplerOfTheSlotAndSelectsIt) {
   part.numTracks = 3;
   for (int t = 0; t < 3; ++t) part.tracks[t].soundIndex = static_cast<std::int8_t>(t);
   page.assignToTrack(2);
-  ASSERT_EQ(context.order,
-            (std::vector<int>{ob::kEditMachine, ob::kEditSoundParam, test::FakeEditorContext::kSelectTrack}));
-  EXPECT_EQ(context.commands[0].track, 2u);
-  EXPECT_EQ(context.commands[0].param, ob::kMachineSample);
-  EXPECT_EQ(context.commands[1].param, slotParam());
-  EXPECT_EQ(context.commands[1].value, 1.0f);
+  ASSERT_FALSE(context.order.empty());
+  EXPECT_EQ(context.order.front(), ob::kEditMachine);
+  EXPECT_EQ(context.order.back(), test::FakeEditorContext::kSelectTrack);
+  EXPECT_EQ(context.commands.front().param, ob::kMachineSample);
+  for (const ob::EditCommand& c : context.commands) EXPECT_EQ(c.track, 2u);
   EXPECT_EQ(context.track, 2);
   const ob::Sound& sound = part.kit.sounds[part.tracks[2].soundIndex];
   EXPECT_EQ(sound.machine, ob::kMachineSample);
   EXPECT_EQ(sound.params[slotParam()], 1.0f);
+}
+
+// A sampler keeps everything but its sample, and layers that would play
+// other samples go: whatever the velocity, the assigned slot plays.
+TEST_F(SamplesPageTest, AssignToASamplerKeepsItsSettingsAndReplacesItsLayers) {
+  for (const char* name : {"a.wav", "b.wav", "c.wav", "d.wav"}) page.loadWav(wav(name));
+  page.previewSlot(3);
+  ob::Pattern& part = context.project().patterns[0];
+  part.numTracks = 1;
+  part.tracks[0].soundIndex = 0;
+  ob::Sound& sound = part.kit.sounds[0];
+  ob::initSoundParams(sound, ob::kMachineSample);
+  const int room = ob::findParamIndex(ob::kMachineSample, "space_mix");
+  const int decay = ob::findParamIndex(ob::kMachineSample, "decay");
+  sound.params[room] = 0.3f;
+  sound.params[decay] = 0.7f;
+  sound.zoneCount = 3;
+  sound.mode = 2;
+  for (int z = 0; z < 3; ++z) sound.slot[z] = static_cast<std::uint8_t>(z);
+  const ob::Sound before = sound;
+
+  page.assignToTrack(0);
+  EXPECT_EQ(std::count(context.order.begin(), context.order.end(), ob::kEditMachine), 0);
+  EXPECT_EQ(context.snapshots + context.coalescedSnapshots, 0);  // the undo step is the commands' own
+  EXPECT_EQ(sound.params[slotParam()], 3.0f);
+  for (int i = 0; i < ob::kSoundParamSlots; ++i) {
+    if (i == slotParam()) continue;
+    EXPECT_EQ(sound.params[i], before.params[i]) << i;
+  }
+  EXPECT_EQ(sound.mode, before.mode);
+  for (float velocity : {0.05f, 0.5f, 1.0f}) {
+    std::uint8_t counter = 0;
+    for (int hit = 0; hit < 4; ++hit) {
+      const int zone = ob::Engine::pickLayerZone(sound, velocity, counter);
+      EXPECT_TRUE(zone < 0 || zone == 3) << velocity << " hit " << hit << " zone " << zone;
+    }
+  }
+  // A split made later starts from the assigned sample.
+  for (int z = 0; z < ob::kListCapacity; ++z) EXPECT_EQ(sound.slot[z], 3) << z;
 }
 
 TEST_F(SamplesPageTest, AClickOnAnEmptyCellAsksForAWav) {
@@ -364,6 +410,90 @@ TEST_F(SamplesPageTest, TheOverviewFollowsAudioReplacedInPlace) {
   for (float& v : audio.left) v *= 0.25f;
   context.publishSamples();
   EXPECT_LT(tallest(), loud * 0.5f);
+}
+
+// The magnitude at one frequency of a stretch of the signal under a Hann window.
+double magnitudeAt(const std::vector<float>& x, std::size_t from, std::size_t count, double hz, double rate) {
+  double re = 0.0;
+  double im = 0.0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const double window = 0.5 - 0.5 * std::cos(2.0 * M_PI * (i + 0.5) / count);
+    const double phase = 2.0 * M_PI * hz * i / rate;
+    re += x[from + i] * window * std::cos(phase);
+    im -= x[from + i] * window * std::sin(phase);
+  }
+  return std::hypot(re, im);
+}
+
+// The kick of "Modern Acoustic" plays three velocity layers. Once a tone
+// is assigned to it, a soft and a hard hit both sound the tone, and one undo
+// brings the layers back.
+TEST(SamplesAssign, ALayeredKickPlaysTheAssignedSampleAtEveryVelocity) {
+  constexpr double kRate = 44100.0;
+  constexpr double kToneHz = 1000.0;
+  test::EditorRig rig;
+  rig.activate(kRate);
+  rig.frames(1);
+  std::optional<ob::Pattern> kit;
+  for (std::int32_t i = 0; i < ob::factoryKitCount() && !kit; ++i)
+    if (ob::Pattern k = ob::makeFactoryKit(static_cast<std::uint32_t>(i));
+        std::strcmp(k.kit.name, "Modern Acoustic") == 0)
+      kit = k;
+  ASSERT_TRUE(kit.has_value());
+  ob::copyPatternIntoProject(rig.project(), *kit);
+  rig.view().commitProject(false);
+  const ob::Pattern& part = rig.project().patterns[0];
+  ASSERT_STREQ(part.kit.sounds[part.tracks[0].soundIndex].name, "Kick");
+  ASSERT_GT(part.kit.sounds[part.tracks[0].soundIndex].zoneCount, 1);
+
+  // The track's stem after one hit, probed at the tone and at the kick's
+  // low body: the share of the tone in the two.
+  ob::Engine& engine = rig.engineHost().engine;
+  const auto toneShare = [&](float velocity) {
+    engine.reset();  // nothing of the hit before rings on
+    std::vector<float> stems(16 * 512);
+    float* channels[16];
+    for (int c = 0; c < 16; ++c) channels[c] = stems.data() + c * 512;
+    std::vector<float> track;
+    for (int block = 0; block < 12; ++block) {
+      if (block == 0) {
+        ob::Trigger hit;
+        hit.track = 0;
+        hit.gain = velocity;
+        hit.note = 60;
+        EXPECT_TRUE(engine.queueTrigger(hit));
+      }
+      engine.processBlock(channels, 8, 512, ob::RenderInfo{});
+      track.insert(track.end(), channels[0], channels[0] + 512);
+    }
+    const auto probe = [&](double hz) { return magnitudeAt(track, 512, 4096, hz, kRate); };
+    const double tone = probe(kToneHz);
+    const double low = probe(60.0) + probe(120.0);
+    return tone / (tone + low + 1e-12);
+  };
+  EXPECT_LT(toneShare(1.0f), 0.1) << "the kick's own layer plays";
+
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("orbi-assign-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  const std::filesystem::path wav = folder / "tone.wav";
+  test::writeFile(wav, test::wavBytes(test::tone(kRate, 1.0, 1, kToneHz), 1, kRate, WavFormat::Pcm16));
+  SamplesPage& page = rig.view().samplesPage();
+  const std::int32_t slot = page.loadWav(wav.string());
+  std::filesystem::remove_all(folder);
+  ASSERT_GE(slot, 0);
+  page.previewSlot(slot);
+  rig.frames(1);
+
+  const ob::Project before = rig.project();
+  const std::size_t steps = rig.view().undoHistory().size();
+  page.assignToTrack(0);
+  EXPECT_EQ(rig.view().undoHistory().size(), steps + 1);
+  for (float velocity : {0.1f, 0.6f, 1.0f}) EXPECT_GT(toneShare(velocity), 0.99) << "velocity " << velocity;
+
+  rig.view().undo();
+  EXPECT_TRUE(test::sameBytes(rig.project(), before));
+  EXPECT_LT(toneShare(1.0f), 0.1);
 }
 
 }  // namespace samples_page_test

@@ -291,8 +291,12 @@ TEST_F(EditFixture, SoundParameterAndMachineChange) {
   Sound& s = pat.kit.sounds[2];
   s.zoneCount = 2;
   s.slot[1] = 9;
-  s.velDestCount = 1;
-  s.velDests[0] = ParamLock{4, 0.5f};
+  // A route on a parameter both machines have follows its key; one on a
+  // parameter the sampler lacks goes.
+  const int drumLevel = findParamIndex(kMachineDrum, "level");
+  s.velDestCount = 2;
+  s.velDests[0] = ParamLock{static_cast<std::uint8_t>(findParamIndex(kMachineDrum, "exc1_aux1")), 0.5f};
+  s.velDests[1] = ParamLock{static_cast<std::uint8_t>(drumLevel), -0.25f};
   const std::string id = s.id;
   apply(cmd(10, 2, 0, kMachineSample));
   EXPECT_EQ(s.machine, kMachineSample);
@@ -303,7 +307,9 @@ TEST_F(EditFixture, SoundParameterAndMachineChange) {
   EXPECT_EQ(id, s.id);
   EXPECT_EQ(s.zoneCount, 2);
   EXPECT_EQ(s.slot[1], 9);
-  EXPECT_EQ(s.velDestCount, 1);
+  ASSERT_EQ(s.velDestCount, 1);
+  EXPECT_EQ(s.velDests[0].param, findParamIndex(kMachineSample, "level"));
+  EXPECT_EQ(s.velDests[0].value, -0.25f);
   expectNoChange(cmd(10, 2, 0, 4), "machine 4");
   expectNoChange(cmd(10, 2, 0, -1), "machine -1");
 }
