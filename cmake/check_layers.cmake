@@ -1,5 +1,6 @@
 # Fails when a file includes a folder above its own layer, as the table in
-# cmake/Layers.cmake draws them, naming every such include.
+# cmake/Layers.cmake draws them, or reads Dear ImGui's internals outside the
+# framework, naming every such include.
 #   cmake -DROOT=<source folder> -P cmake/check_layers.cmake
 cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/Layers.cmake)
@@ -59,6 +60,19 @@ function(ob_allowed_for out layer)
   set(${out} ${allowed} PARENT_SCOPE)
 endfunction()
 
+# Dear ImGui's internals are read only inside the framework, through the
+# one header that pins the release they are read as. Tests may look too.
+function(ob_check_imgui_internals file layer included)
+  if(included STREQUAL "imgui_internal.h" AND NOT file STREQUAL "ui/imgui_internals.h")
+    set(finding "${file} includes ${included} (only ui/imgui_internals.h does)")
+  elseif(included STREQUAL "ui/imgui_internals.h" AND NOT layer MATCHES "^(ui|tests/.*)$")
+    set(finding "${file} includes ${included} (outside ui/, use ui/imgui_adapter.h)")
+  else()
+    return()
+  endif()
+  set(findings ${findings} "${finding}" PARENT_SCOPE)
+endfunction()
+
 set(patterns "")
 foreach(top ${OB_LAYER_FOLDERS} tests)
   foreach(ext h hpp cpp c inl)
@@ -87,6 +101,7 @@ foreach(file ${files})
       list(JOIN allowed ", " allowedText)
       list(APPEND findings "${file} includes ${included} (${layer} may include ${allowedText})")
     endif()
+    ob_check_imgui_internals("${file}" "${layer}" "${included}")
   endforeach()
 endforeach()
 

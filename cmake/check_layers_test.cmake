@@ -28,6 +28,13 @@ source(tests/plugin/within_test.cpp "#include \"tools/clap_host/test_host.h\""
 source(tests/document/above_test.cpp "#include \"tests/plugin/state_harness.h\"")
 source(benchmarks/above.cpp "#include \"tests/plugin/state_harness.h\"")
 source(support/above.h "#include \"engine/engine/engine.h\"")
+# Dear ImGui's internals: through the framework's one header, and only there.
+source(ui/imgui_internals.h "#include <imgui_internal.h>")
+source(ui/internals_within.cpp "#include \"ui/imgui_internals.h\"")
+source(ui/internals_direct.cpp "#include <imgui_internal.h>")
+source(editor/internals_direct.cpp "#include <imgui_internal.h>")
+source(editor/widgets/internals_through.cpp "#include \"ui/imgui_internals.h\"")
+source(tests/editor/internals_within_test.cpp "#include \"ui/imgui_internals.h\"")
 
 execute_process(COMMAND ${CMAKE_COMMAND} -DROOT=${tree} -P ${CMAKE_CURRENT_LIST_DIR}/check_layers.cmake
                 RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
@@ -38,7 +45,8 @@ endif()
 set(failed FALSE)
 foreach(file engine/above.cpp document/above.cpp ui/above.h editor/widgets/shell.cpp
         editor/widgets/plugin.cpp plugin/editor.cpp tests/engine/above_test.cpp
-        tests/document/above_test.cpp benchmarks/above.cpp support/above.h)
+        tests/document/above_test.cpp benchmarks/above.cpp support/above.h ui/internals_direct.cpp
+        editor/internals_direct.cpp editor/widgets/internals_through.cpp)
   string(FIND "${output}" "${file} includes" at)
   if(at LESS 0)
     message(SEND_ERROR "not named: ${file}")
@@ -46,7 +54,8 @@ foreach(file engine/above.cpp document/above.cpp ui/above.h editor/widgets/shell
   endif()
 endforeach()
 foreach(file engine/within.h document/within.cpp editor/widgets/within.cpp editor/within.cpp
-        tests/engine/within_test.cpp tests/plugin/within_test.cpp)
+        tests/engine/within_test.cpp tests/plugin/within_test.cpp ui/imgui_internals.h ui/internals_within.cpp
+        tests/editor/internals_within_test.cpp)
   string(FIND "${output}" "${file} includes" at)
   if(at GREATER_EQUAL 0)
     message(SEND_ERROR "named though within its layer: ${file}")

@@ -5,11 +5,11 @@
 // that the window keeps the size it was opened with. Inside a popup.
 
 #include <imgui.h>
-#include <imgui_internal.h>
 
 #include <algorithm>
 
 #include "ui/geometry.h"
+#include "ui/imgui_adapter.h"
 
 namespace orbi {
 
@@ -17,7 +17,7 @@ class PopupArea {
  public:
   // size: the popup's outer size in pixels, padding included.
   explicit PopupArea(ImVec2 size) : origin_(ImGui::GetCursorScreenPos()) {
-    const ImVec2 pad = ImGui::GetCurrentWindow()->WindowPadding;
+    const ImVec2 pad = ui::windowPadding();
     rect_ = {origin_.x, origin_.y, std::max(size.x - 2.0f * pad.x, 0.0f),
              std::max(size.y - 2.0f * pad.y, 0.0f)};
   }

@@ -1,7 +1,5 @@
 #include "ui/context.h"
 
-#include <imgui_internal.h>
-
 #include <cmath>
 #include <stdexcept>
 #include <utility>

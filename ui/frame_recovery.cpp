@@ -1,8 +1,7 @@
 #include "ui/frame_recovery.h"
 
-#include <imgui_internal.h>
-
 #include "ui/draw/text.h"
+#include "ui/imgui_internals.h"
 
 namespace orbi::ui {
 namespace {

@@ -1,13 +1,12 @@
 #include "ui/frame_requests.h"
 
-#include <imgui_internal.h>
-
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstring>
 
 #include "ui/draw/pictures.h"
+#include "ui/imgui_internals.h"
 #include "ui/store.h"
 
 namespace orbi::ui {

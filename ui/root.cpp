@@ -1,7 +1,5 @@
 #include "ui/root.h"
 
-#include <imgui_internal.h>
-
 #include <algorithm>
 
 #include "ui/controls/held_edits.h"

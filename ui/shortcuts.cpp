@@ -1,7 +1,5 @@
 #include "ui/shortcuts.h"
 
-#include <imgui_internal.h>
-
 #include "ui/context.h"
 #include "ui/store.h"
 
@@ -9,7 +7,7 @@ namespace orbi::ui {
 
 bool shortcutsBlocked() {
   return ImGui::GetIO().WantTextInput ||
-         ImGui::IsPopupOpen(0u, ImGuiPopupFlags_AnyPopupId | ImGuiPopupFlags_AnyPopupLevel);
+         ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId | ImGuiPopupFlags_AnyPopupLevel);
 }
 
 std::optional<Shortcut> shortcutPressed() {

@@ -1,27 +1,19 @@
 #include "editor/widgets/number_entry.h"
 
-#include <imgui_internal.h>
-
 #include <algorithm>
 #include <cmath>
 
 #include "editor/widgets/widget_support.h"
 #include "ui/controls/number_entry.h"
+#include "ui/imgui_adapter.h"
 
 namespace orbi {
 namespace {
 
 constexpr float kSmallestSpan = 1e-6f;
+// The box's id, in the entry's own id scope: the same whichever scope the
+// owner opens or draws it from.
 constexpr const char* kBoxId = "entry";
-
-// Pushes the entry's own scope for as long as it lives.
-class EntryScope {
- public:
-  explicit EntryScope(ImGuiID id) { ImGui::PushOverrideID(id); }
-  ~EntryScope() { ImGui::PopID(); }
-  EntryScope(const EntryScope&) = delete;
-  EntryScope& operator=(const EntryScope&) = delete;
-};
 
 }  // namespace
 
@@ -40,11 +32,6 @@ void NumberEntry::Value::describe(std::string_view name, float lo, float hi, con
   unit_ = unit ? unit : "";
 }
 
-ImGuiID NumberEntry::scopeId() const {
-  const NumberEntry* self = this;
-  return ImHashData(&self, sizeof self);
-}
-
 void NumberEntry::open(ImVec2 anchor, const Request& request, float height) {
   // Written so that a range of nan is refused too.
   if (!(std::fabs(request.hi - request.lo) >= kSmallestSpan)) return;
@@ -53,7 +40,7 @@ void NumberEntry::open(ImVec2 anchor, const Request& request, float height) {
   hi_ = request.hi;
   value.describe(request.label ? request.label : "", request.lo, request.hi, request.unit);
   value.setValue(request.value);
-  const EntryScope scope(scopeId());
+  const ui::OwnerIdScope scope(this);
   ui::beginNumberEntry(kBoxId, anchor, value, height);
 }
 
@@ -61,7 +48,7 @@ void NumberEntry::draw() {
   if (openId_ < 0) return;
   ui::NumberEntryResult result;
   {
-    const EntryScope scope(scopeId());
+    const ui::OwnerIdScope scope(this);
     result = ui::numberEntry(kBoxId, value);
   }
   if (result == ui::NumberEntryResult::Editing) return;

@@ -69,10 +69,6 @@ class NumberEntry {
   int openId() const { return openId_; }
 
  private:
-  // The id scope of this entry's box, the same whichever scope the owner
-  // opens or draws it from.
-  ImGuiID scopeId() const;
-
   int openId_ = -1;
   float lo_ = 0.0f;  // the request's range, unsorted
   float hi_ = 1.0f;

@@ -4,8 +4,6 @@
 // full pool's notice opens on the frame after the refusal.
 #include <gtest/gtest.h>
 
-#include <imgui_internal.h>
-
 #include <cstdio>
 
 #include "editor/widgets/anatomy/half_browser.h"
@@ -13,6 +11,7 @@
 #include "engine/params/param_tables.h"
 #include "engine/pool/sample_pool.h"
 #include "ui/context.h"
+#include "ui/imgui_internals.h"
 
 namespace orbi::test {
 namespace bench_frames_test {

@@ -4,7 +4,6 @@
 // pointer gestures, keys and typing.
 
 #include <imgui.h>
-#include <imgui_internal.h>
 
 #include <functional>
 #include <memory>
@@ -21,6 +20,7 @@
 #include "support/ui/ui_harness.h"
 #include "ui/context.h"
 #include "ui/draw/draw_log.h"
+#include "ui/imgui_internals.h"
 #include "ui/keys.h"
 
 namespace orbi::test {

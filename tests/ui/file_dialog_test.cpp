@@ -3,8 +3,6 @@
 #include <sys/types.h>
 #include <unistd.h>
 
-#include <imgui_internal.h>
-
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -15,6 +13,7 @@
 #include "ui/dialogs/file_dialog.h"
 #include "ui/dialogs/file_dialog_queue.h"
 #include "ui/dialogs/in_editor_chooser.h"
+#include "ui/imgui_internals.h"
 
 namespace orbi::ui {
 namespace file_dialog_test {

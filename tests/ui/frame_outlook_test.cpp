@@ -6,7 +6,6 @@
 #include "ui/frame_requests.h"
 
 #include <gtest/gtest.h>
-#include <imgui_internal.h>
 
 #include <cstring>
 #include <functional>
@@ -19,6 +18,7 @@
 #include "ui/draw/shapes.h"
 #include "ui/frame_demand.h"
 #include "ui/frame_failures.h"
+#include "ui/imgui_internals.h"
 #include "ui/interact/interaction.h"
 #include "ui/popups/menu.h"
 

@@ -5,7 +5,6 @@
 // and the next frame draws whole.
 
 #include <gtest/gtest.h>
-#include <imgui_internal.h>
 
 #include <functional>
 #include <ostream>
@@ -18,6 +17,7 @@
 #include "ui/controls/virtual_list.h"
 #include "ui/draw/text.h"
 #include "ui/frame_recovery.h"
+#include "ui/imgui_internals.h"
 #include "ui/popups/popup.h"
 
 namespace orbi::ui {

@@ -1,7 +1,6 @@
 #include "ui/interact/interaction.h"
 
 #include <gtest/gtest.h>
-#include <imgui_internal.h>
 
 #include <cmath>
 #include <functional>
@@ -11,6 +10,7 @@
 
 #include "support/ui/ui_harness.h"
 #include "ui/draw/draw_log.h"
+#include "ui/imgui_internals.h"
 #include "ui/interact/tooltip.h"
 
 namespace orbi::ui {

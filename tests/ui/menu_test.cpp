@@ -5,7 +5,6 @@
 #include "ui/popups/menu.h"
 
 #include <gtest/gtest.h>
-#include <imgui_internal.h>
 
 #include <cmath>
 #include <cstdint>
@@ -16,6 +15,7 @@
 
 #include "support/ui/ui_harness.h"
 #include "ui/draw/draw_log.h"
+#include "ui/imgui_internals.h"
 #include "ui/shortcuts.h"
 
 namespace orbi::ui {

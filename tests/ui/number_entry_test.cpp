@@ -4,7 +4,6 @@
 #include "ui/controls/number_entry.h"
 
 #include <gtest/gtest.h>
-#include <imgui_internal.h>
 
 #include <cmath>
 #include <functional>
@@ -17,6 +16,7 @@
 #include "support/ui/ui_harness.h"
 #include "tests/ui/fake_param.h"
 #include "ui/context.h"
+#include "ui/imgui_internals.h"
 
 namespace orbi::ui {
 namespace number_entry_test {

@@ -5,7 +5,6 @@
 #include "ui/controls/panel.h"
 
 #include <gtest/gtest.h>
-#include <imgui_internal.h>
 
 #include <functional>
 #include <stdexcept>
@@ -15,6 +14,7 @@
 #include "ui/controls/scroll_area.h"
 #include "ui/controls/virtual_list.h"
 #include "ui/draw/draw_log.h"
+#include "ui/imgui_internals.h"
 #include "ui/interact/interaction.h"
 
 namespace orbi::ui {

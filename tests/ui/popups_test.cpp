@@ -5,7 +5,6 @@
 #include "ui/popups/popup.h"
 
 #include <gtest/gtest.h>
-#include <imgui_internal.h>
 
 #include <functional>
 #include <set>
@@ -14,6 +13,7 @@
 
 #include "support/ui/ui_harness.h"
 #include "ui/draw/draw_log.h"
+#include "ui/imgui_internals.h"
 #include "ui/keys.h"
 #include "ui/popups/dialogs.h"
 #include "ui/popups/menu.h"

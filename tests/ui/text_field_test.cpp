@@ -4,7 +4,6 @@
 #include "ui/controls/text_field.h"
 
 #include <gtest/gtest.h>
-#include <imgui_internal.h>
 
 #include <algorithm>
 #include <string>
@@ -12,6 +11,7 @@
 
 #include "support/ui/ui_harness.h"
 #include "ui/draw/draw_log.h"
+#include "ui/imgui_internals.h"
 
 namespace orbi::ui {
 namespace text_field_test {

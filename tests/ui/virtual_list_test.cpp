@@ -6,7 +6,6 @@
 #include "ui/controls/virtual_list.h"
 
 #include <gtest/gtest.h>
-#include <imgui_internal.h>
 
 #include <stdexcept>
 #include <vector>
@@ -14,6 +13,7 @@
 #include "support/ui/ui_harness.h"
 #include "tests/ui/rect_expect.h"
 #include "ui/draw/draw_log.h"
+#include "ui/imgui_internals.h"
 
 namespace orbi::ui {
 namespace virtual_list_test {

@@ -1,13 +1,13 @@
 #include "ui/dialogs/in_editor_chooser.h"
 
 #include <imgui.h>
-#include <imgui_internal.h>
 #include <imgui_stdlib.h>
 
 #include <cfloat>
 #include <string>
 #include <utility>
 
+#include "ui/imgui_adapter.h"
 #include "ui/interact/item_log.h"
 #include "ui/keys.h"
 #include "ui/store.h"
@@ -52,7 +52,7 @@ bool isSelected(const FileChooserSession& s, std::size_t index) {
 
 void drawEntries(FileChooserSession& s, float height) {
   // A folder just shown starts at its top, not where the last one was left.
-  if (std::exchange(s.fromTop, false)) ImGui::SetNextWindowScroll(ImVec2(-1.0f, 0.0f));
+  if (std::exchange(s.fromTop, false)) scrollNextWindowToTop();
   if (!ImGui::BeginListBox("##entries", ImVec2(-FLT_MIN, height))) return;
   std::optional<std::size_t> opened;
   for (std::size_t i = 0; i < s.entries.size(); ++i) {

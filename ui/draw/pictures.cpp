@@ -1,9 +1,9 @@
 #include "ui/draw/pictures.h"
 
-#include <imgui_internal.h>
 #include <stb/stb_image.h>
 
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -85,7 +85,8 @@ void Pictures::reserve(ImFontAtlas& atlas) {
   }
   // Dear ImGui picks the texture's width from the glyphs alone, as narrow
   // as 512 pixels; a wider picture would find no room in it.
-  atlas.TexDesiredWidth = widest > kNarrowestAtlas ? ImUpperPowerOfTwo(widest) : 0;
+  atlas.TexDesiredWidth =
+      widest > kNarrowestAtlas ? static_cast<int>(std::bit_ceil(static_cast<unsigned>(widest))) : 0;
 }
 
 void Pictures::write(ImFontAtlas& atlas) {

@@ -1,7 +1,5 @@
 #include "ui/draw/text.h"
 
-#include <imgui_internal.h>
-
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
@@ -11,6 +9,7 @@
 #include "ui/context.h"
 #include "ui/draw/draw_log.h"
 #include "ui/draw/utf8.h"
+#include "ui/imgui_adapter.h"
 #include "ui/theme/colour.h"
 
 namespace orbi::ui {
@@ -123,8 +122,7 @@ void popTextStyle() {
 }
 
 void popTextStylesTo(int depth) {
-  const ImGuiContext& g = *GImGui;
-  while (g.FontStack.Size > depth) {
+  while (fontStackDepth() > depth) {
     if (context().pushedFaces().empty())
       ImGui::PopFont();
     else

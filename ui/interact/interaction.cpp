@@ -1,13 +1,12 @@
 #include "ui/interact/interaction.h"
 
-#include <imgui_internal.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "ui/context.h"
 #include "ui/draw/draw_log.h"
+#include "ui/imgui_internals.h"
 #include "ui/interact/tooltip.h"
 
 namespace orbi::ui {

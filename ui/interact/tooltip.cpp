@@ -1,21 +1,14 @@
 #include "ui/interact/tooltip.h"
 
-#include <imgui_internal.h>
-
 #include "ui/context.h"
 #include "ui/draw/text.h"
 #include "ui/frame_requests.h"
+#include "ui/imgui_adapter.h"
 #include "ui/interact/hover_clock.h"
 #include "ui/store.h"
 
 namespace orbi::ui {
 namespace {
-
-// Items without an id (plain text) are told apart by where they are.
-ImGuiID lastItemKey() {
-  const ImGuiLastItemData& item = GImGui->LastItemData;
-  return item.ID != 0 ? item.ID : ImHashData(&item.Rect, sizeof item.Rect);
-}
 
 bool tooltipDue() {
   if (!ImGui::IsItemHovered(ImGuiHoveredFlags_AllowWhenDisabled)) return false;

@@ -1,11 +1,10 @@
 #include "ui/popups/menu.h"
 
-#include <imgui_internal.h>
-
 #include <string_view>
 #include <utility>
 
 #include "ui/draw/text.h"
+#include "ui/imgui_adapter.h"
 #include "ui/interact/item_log.h"
 #include "ui/popups/popup.h"
 #include "ui/popups/popup_text.h"
@@ -14,8 +13,7 @@
 namespace orbi::ui {
 namespace {
 
-// Dear ImGui asserts on tables of more columns.
-constexpr std::size_t kMostColumns = IMGUI_TABLE_MAX_COLUMNS;
+constexpr std::size_t kMostColumns = kMostTableColumns;
 
 struct PointKeys {
   ImGuiID x;

@@ -1,10 +1,9 @@
 #include "ui/popups/popup.h"
 
-#include <imgui_internal.h>
-
 #include <algorithm>
 
 #include "ui/context.h"
+#include "ui/imgui_internals.h"
 #include "ui/layout/keep_inside.h"
 #include "ui/style_scope.h"
 

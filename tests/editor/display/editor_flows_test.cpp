@@ -15,7 +15,6 @@
 #include <optional>
 #include <string>
 
-#include <imgui_internal.h>
 #include <unistd.h>
 
 #include "editor/editor_view.h"
@@ -36,6 +35,7 @@
 #include "support/editor/wav_writer.h"
 #include "support/scoped_env.h"
 #include "support/ui/stored_picture.h"
+#include "ui/imgui_internals.h"
 
 namespace orbi::test {
 namespace editor_flows_test {

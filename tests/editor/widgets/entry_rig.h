@@ -3,7 +3,6 @@
 // pointer gestures, and a record of (id, value) callbacks.
 
 #include <imgui.h>
-#include <imgui_internal.h>
 
 #include <functional>
 #include <string>
@@ -13,6 +12,7 @@
 
 #include "support/ui/ui_harness.h"
 #include "ui/draw/draw_log.h"
+#include "ui/imgui_internals.h"
 #include "ui/keys.h"
 
 namespace orbi::test {
