@@ -9,6 +9,7 @@
 #include <iterator>
 #include <string_view>
 
+#include "editor/widgets/drag_sweep.h"
 #include "editor/widgets/widget_support.h"
 #include "engine/params/param_tables.h"
 #include "ui/context.h"
@@ -52,9 +53,10 @@ ui::Interaction area(const char* id, const ui::Rect& r, ImGuiMouseCursor cursor)
 bool dragMoves(const ui::Interaction& it) { return it.held && !it.pressed && it.delta.x != 0.0f; }
 
 // The 0..1 position dragged to: the one at the press moved as far along
-// the strip as the pointer moved.
+// the strip as the pointer moved, and on a short strip no faster than the
+// least sweep allows.
 float draggedAlong(const ui::Interaction& it, float atPress, const ui::Rect& strip) {
-  return clamp01(atPress + it.total.x / std::max(strip.width, 1.0f));
+  return clamp01(atPress + it.total.x / sweepLength(strip.width, ui::scale()));
 }
 
 std::string oneDecimal(float v) {

@@ -247,6 +247,28 @@ TEST(AmpLane, ThePeakAxisIsDecidedAtThreePixels) {
   for (const auto& [id, v] : rig.calls) EXPECT_EQ(id, 2);
 }
 
+// A lane as short as the bench gives it, 14 of content: a few pixels move
+// the level by a few hundredths, and the whole level takes 100 pixels.
+TEST(AmpLane, OnAShortLaneTheLevelMovesFinely) {
+  LaneRig<AmpEnvView> rig(46.0f);
+  ampSlots(rig.lane, 0.05f, 1.0f, 0.95f);
+  const ui::Rect c = rig.content();
+  ASSERT_FLOAT_EQ(c.height, 14.0f);
+  float peak = 0.0f;
+  rig.harness.frame([&] { peak = rig.lane.peakX(); });
+  const ImVec2 from{std::round(peak), std::round(rig.lane.peakY(0.95f))};
+  rig.drag(from, {{0.0f, 5.0f}});
+  EXPECT_NEAR(rig.lane.slots[2].value, 0.90f, 0.011f);
+  // From the top: 95 stop short of silence, 100 reach it.
+  ampSlots(rig.lane, 0.05f, 1.0f, 1.0f);
+  const ImVec2 top{from.x, std::round(rig.lane.peakY(1.0f))};
+  rig.drag(top, {{0.0f, 95.0f}});
+  EXPECT_NEAR(rig.lane.slots[2].value, 0.05f, 0.011f);
+  ampSlots(rig.lane, 0.05f, 1.0f, 1.0f);
+  rig.drag(top, {{0.0f, 101.0f}});
+  EXPECT_EQ(rig.lane.slots[2].value, 0.0f);
+}
+
 TEST(AmpLane, AFlatLaneSetsTheLevelToZero) {
   LaneRig<AmpEnvView> rig(40.0f);  // content 8 tall
   ampSlots(rig.lane);
@@ -439,6 +461,23 @@ TEST(ToneBlock, AShiftPressDrivesTheRateReductionToTheEnd) {
   EXPECT_FLOAT_EQ(rig.lane.slots[1].value, 0.5f);  // 120 px sweep the range
   EXPECT_EQ(rig.lane.slots[0].value, 16.0f);
   EXPECT_EQ(rig.ends, 1);
+}
+
+// At the lowest cutoff the handle sits on the corner's left edge: a press
+// on the left half of its disc takes it all the same.
+TEST(ToneBlock, AtTheLowestCutoffTheHandleIsTakenFromEitherSide) {
+  ToneRig rig(16.0f, 0.0f, 200.0f);
+  ui::Rect corner;
+  rig.harness.frame([&] { corner = rig.lane.toneCornerRect(); });
+  rig.step();
+  const ui::HandleRecord* lp = rig.harness.drawLog().findHandle(&rig.lane, "lp");
+  ASSERT_NE(lp, nullptr);
+  ASSERT_FLOAT_EQ(lp->centre.x, corner.x);
+  const ImVec2 from{std::floor(corner.x) - 1.0f, lp->centre.y};
+  rig.drag(from, {{20.0f, 0.0f}, {40.0f, 0.0f}});
+  ASSERT_FALSE(rig.calls.empty());
+  EXPECT_EQ(rig.calls.back().first, 2);
+  EXPECT_GT(rig.lane.slots[2].value, 200.0f);
 }
 
 TEST(ToneBlock, TheCornerMovesTheLowPassFromWhereItWas) {
