@@ -49,8 +49,8 @@ TEST_P(LayoutAtScale, WithoutAMiddleLaneTwoGapsAndTwoConnectors) {
 TEST_P(LayoutAtScale, ALowPanelGivesTheLowerRowsTheirHeightsFirst) {
   const float s = GetParam();
   const auto rows = SamplerLanes::layout({0.0f, 0.0f, 300.0f, 90.0f * s}, SamplerLanes::kNoMiddle, s);
-  EXPECT_FLOAT_EQ(rows.amp.height, 56.0f * s);
-  EXPECT_FLOAT_EQ(rows.speed.height, 26.0f * s);
+  EXPECT_FLOAT_EQ(rows.amp.height, 46.0f * s);
+  EXPECT_FLOAT_EQ(rows.speed.height, 40.0f * s);
   EXPECT_FLOAT_EQ(rows.speed.y, 0.0f);
   EXPECT_FLOAT_EQ(rows.sample.height, 0.0f);
   EXPECT_EQ(rows.connectors.size(), 2u);  // no room left for the upper gap
@@ -65,6 +65,27 @@ TEST_P(LayoutAtScale, AMiddleLaneAddsARowAndAGap) {
     EXPECT_FLOAT_EQ(rows.middle.y + rows.middle.height + 8.0f * s, rows.amp.y);
     EXPECT_FLOAT_EQ(rows.speed.y + rows.speed.height + 8.0f * s, rows.middle.y);
     EXPECT_EQ(rows.connectors.size(), 6u);
+  }
+}
+
+// Between its floor and its roomy height the panel gives the AMP lane its
+// larger row first, then the gaps theirs; the sample view keeps 72.
+TEST_P(LayoutAtScale, PastItsFloorTheAmpRowAndTheGapsGrow) {
+  const float s = GetParam();
+  for (const auto mode : {SamplerLanes::kNoMiddle, SamplerLanes::kTone}) {
+    SCOPED_TRACE(mode);
+    const float floor = SamplerLanes::floorHeight(mode, s), roomy = SamplerLanes::roomyHeight(mode, s);
+    ASSERT_GT(roomy, floor);
+    const auto atFloor = SamplerLanes::layout({0.0f, 0.0f, 300.0f, floor}, mode, s);
+    EXPECT_NEAR(atFloor.amp.height, 46.0f * s, 1e-3f * s);
+    EXPECT_NEAR(atFloor.speed.y - (atFloor.sample.y + atFloor.sample.height), 4.0f * s, 1e-3f * s);
+    const auto between = SamplerLanes::layout({0.0f, 0.0f, 300.0f, floor + 6.0f * s}, mode, s);
+    EXPECT_NEAR(between.amp.height, 52.0f * s, 1e-3f * s);
+    EXPECT_NEAR(between.sample.height, 72.0f * s, 1e-3f * s);
+    const auto atRoomy = SamplerLanes::layout({0.0f, 0.0f, 300.0f, roomy}, mode, s);
+    EXPECT_NEAR(atRoomy.amp.height, 56.0f * s, 1e-3f * s);
+    EXPECT_NEAR(atRoomy.speed.y - (atRoomy.sample.y + atRoomy.sample.height), 8.0f * s, 1e-3f * s);
+    EXPECT_NEAR(atRoomy.sample.height, 72.0f * s, 1e-3f * s);
   }
 }
 
@@ -185,7 +206,7 @@ TEST(SamplerLanes, ARowWithoutHeightShowsNothingAndTakesNoPress) {
   // Room for AMP, TONE and their gaps only: the speed row and the sample
   // view above it get nothing.
   const float s = ui::scale();
-  const ui::Rect r{50.0f, 50.0f, 600.0f, 116.0f * s};
+  const ui::Rect r{50.0f, 50.0f, 600.0f, 100.0f * s};
   rig.body = [&] { panel.draw(r); };
   rig.step();
   const SamplerLanes::Layout rows = SamplerLanes::layout(r, panel.mode, s);
