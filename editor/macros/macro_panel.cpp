@@ -247,11 +247,13 @@ void MacroPanel::drawAddRow(const ui::Rect& r, bool inStrip) {
     const float width = std::min(ui::measureText(kAdd, ui::TextStyle::Small).x, r.width);
     hit = {r.x + r.width - width, r.y, width, r.height};
   }
+  // The strip lies outside the panel's content, whose clip would leave the
+  // words neither drawn nor taking the click.
+  if (inStrip) ImGui::PushClipRect(ImVec2(r.x, r.y), ImVec2(r.x + r.width, r.y + r.height), false);
   const ui::Interaction it = area("macro.add", hit, ImGuiMouseCursor_Hand);
-  if (inStrip) dl->PushClipRect(ImVec2(r.x, r.y), ImVec2(r.x + r.width, r.y + r.height), false);
   ui::drawText(dl, r, kAdd, ui::TextStyle::Small, it.hovered ? palette::kAccentHovered : palette::kAccent,
                align);
-  if (inStrip) dl->PopClipRect();
+  if (inStrip) ImGui::PopClipRect();
   if (it.clicked) openParamBrowser(selectedMacro);
 }
 

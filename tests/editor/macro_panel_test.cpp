@@ -252,16 +252,26 @@ TEST(MacroPanel, EightDestinationsHideTheAddRowAndTheListShowsWholeRows) {
   const ui::Rect add = rig.items("macro.add")[0];
   EXPECT_GT(add.y, rig.items("row").back().y) << "the add row sits under the rows";
   EXPECT_EQ(rig.items("row").size(), 3u);
-  // With one, the add row goes there and the rows keep the list.
+  // With one, the add row goes there and the rows keep the list. The strip
+  // lies outside the panel's content, drawn under its clip as the root view
+  // draws it, and takes the click all the same.
   const ui::Rect strip{kArea.x, kArea.y - 26.0f, kArea.width, 24.0f};
-  rig.body = [&rig, strip] { rig.panel.draw(kArea, strip); };
-  rig.step();
+  rig.body = [&rig, strip] {
+    ImGui::PushClipRect(ImVec2(kArea.x, kArea.y), ImVec2(kArea.x + kArea.width, kArea.y + kArea.height),
+                        true);
+    rig.panel.draw(kArea, strip);
+    ImGui::PopClipRect();
+  };
+  rig.steps(30);
   ASSERT_EQ(rig.items("macro.add").size(), 1u);
   const ui::Rect inStrip = rig.items("macro.add")[0];
   EXPECT_GE(inStrip.y, strip.y);
   EXPECT_LE(inStrip.y + inStrip.height, strip.y + strip.height);
   EXPECT_GT(inStrip.x, strip.x + strip.width / 2.0f) << "right-aligned";
   EXPECT_EQ(rig.items("row").size(), 4u);
+  rig.clickAt(centreOf(inStrip));
+  rig.steps(2);
+  EXPECT_EQ(rig.panel.browserMacro, 1) << "the add row in the strip opens the browser";
 }
 
 TEST(MacroPanel, ItsHeightsShowEveryRowThreeOrOneAndTheWheelBringsTheOthers) {
