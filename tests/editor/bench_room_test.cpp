@@ -112,12 +112,12 @@ class BenchRoom : public testing::TestWithParam<std::tuple<float, bool>> {
     return false;
   }
 
-  // The wheel over the point, one notch a row: the rows below come up.
+  // The wheel over the point, one notch a row: the rows below come up in
+  // the same frame.
   void wheelAt(EditorRig& rig, ImVec2 at, float notches) {
     rig.harness.movePointer(at);
-    rig.frames(1);
     rig.harness.scrollWheel(notches);
-    rig.frames(2);
+    rig.frames(1);
     rig.harness.pointerAway();
   }
 
