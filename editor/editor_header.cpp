@@ -58,9 +58,9 @@ void EditorView::drawBelowHeader(ui::Rect content) {
   const BenchPage::LayoutInput benchInput = bench ? benchPage_.layoutInput() : BenchPage::LayoutInput{};
   const MacroPanel::Heights macros = macroPanel_.contentHeights();
   const float chrome = ui::titledPanelChrome();
-  const ColumnRects column =
-      layoutColumn(content, {macros.least + chrome, macros.floor + chrome, macros.wanted + chrome},
-                   bench ? &benchInput : nullptr, ui::scale());
+  const BandHeight band{macros.least + chrome, macros.floor + chrome,  macros.comfort + chrome,
+                        macros.full + chrome,  macros.wanted + chrome, macros.row};
+  const ColumnRects column = layoutColumn(content, band, bench ? &benchInput : nullptr, ui::scale());
   credits_.draw(column.credits, host_.project);
   {
     const ui::Panel panel(column.macros, "Macros");

@@ -9,10 +9,10 @@
 #include <iterator>
 #include <string_view>
 
+#include "editor/widgets/drag_sweep.h"
 #include "editor/widgets/widget_support.h"
 #include "engine/params/param_tables.h"
 #include "ui/context.h"
-#include "ui/controls/scroll_area.h"
 #include "ui/draw/draw_log.h"
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
@@ -27,9 +27,10 @@ constexpr float kTargetKnob = 4.0f;  // a destination's target knob, radius
 constexpr float kInset = 2.0f;
 constexpr float kCellBand = 34.0f;
 constexpr float kListGap = 4.0f;
-constexpr float kLine = 16.0f;      // the add row and "no destinations"
-constexpr float kLeastRow = 18.0f;  // a destination row: 16 and its margins
+constexpr float kLine = 16.0f;  // the add row and "no destinations"
+constexpr float kLeastRow = 16.0f;
 constexpr float kMostRow = 20.0f;
+constexpr int kRowsShown = 3;  // whenever the page keeps its own floors beside them
 
 constexpr std::uint32_t kDimFill = palette::withAlphaByte(palette::kAccent, 0x8C);
 constexpr std::uint32_t kKnobRim = palette::withAlphaByte(palette::kBackground, 0x99);
@@ -52,9 +53,10 @@ ui::Interaction area(const char* id, const ui::Rect& r, ImGuiMouseCursor cursor)
 bool dragMoves(const ui::Interaction& it) { return it.held && !it.pressed && it.delta.x != 0.0f; }
 
 // The 0..1 position dragged to: the one at the press moved as far along
-// the strip as the pointer moved.
+// the strip as the pointer moved, and on a short strip no faster than the
+// least sweep allows.
 float draggedAlong(const ui::Interaction& it, float atPress, const ui::Rect& strip) {
-  return clamp01(atPress + it.total.x / std::max(strip.width, 1.0f));
+  return clamp01(atPress + it.total.x / sweepLength(strip.width, ui::scale()));
 }
 
 std::string oneDecimal(float v) {
@@ -98,19 +100,25 @@ const ob::Macro* MacroPanel::selected() {
   return &pattern->kit.macros[selectedMacro];
 }
 
-float MacroPanel::listHeight(int count, bool roomy) {
-  const bool canAdd = count < ob::kListCapacity;
-  const float rows = count > 0 ? static_cast<float>(count) * (roomy ? kMostRow : kLeastRow) : kLine;
-  return (rows + (canAdd ? kLine : 0.0f)) * ui::scale();
+// The add row goes to the title strip the root view gives the panel: the
+// heights count none.
+float MacroPanel::listHeight(int count, float row) {
+  return (count > 0 ? static_cast<float>(count) * row : kLine) * ui::scale();
 }
 
 MacroPanel::Heights MacroPanel::contentHeights() {
   const float s = ui::scale();
   const float cells = (2.0f * kInset + kCellBand) * s;
   const ob::Macro* macro = selected();
-  if (macro == nullptr) return {cells, cells, cells};
+  if (macro == nullptr) return {cells, cells, cells, cells, cells, kLeastRow * s};
   const int count = std::min<int>(macro->destCount, ob::kListCapacity);
-  return {cells, cells + (kListGap + kLeastRow) * s, cells + kListGap * s + listHeight(count, true)};
+  const float gap = kListGap * s;
+  return {cells,
+          cells + gap + listHeight(std::min(count, 1), kLeastRow),
+          cells + gap + listHeight(std::min(count, kRowsShown), kLeastRow),
+          cells + gap + listHeight(count, kLeastRow),
+          cells + gap + listHeight(count, kMostRow),
+          kLeastRow * s};
 }
 
 void MacroPanel::draw(const ui::Rect& r, const ui::Rect& hintStrip) {
@@ -129,10 +137,26 @@ void MacroPanel::draw(const ui::Rect& r, const ui::Rect& hintStrip) {
     drawCell(i, pattern->kit.macros[i]);
     ImGui::PopID();
   }
-  if (selectedMacro < 0 || selectedMacro >= ob::kMacroCount)
+  if (selectedMacro < 0 || selectedMacro >= ob::kMacroCount) {
     drawHint(inner, hintStrip);
-  else if (inner.height >= 1.0f)  // a panel cut to its cells has no list
-    drawDestinations(inner, *pattern);
+  } else {
+    if (listMacro_ != selectedMacro) rows_.reset();
+    listMacro_ = selectedMacro;
+    const ob::Macro& macro = pattern->kit.macros[selectedMacro];
+    // The add row in the title strip, where the hint goes while no macro is
+    // selected, else at the bottom of the list.
+    if (macro.destCount < ob::kListCapacity) {
+      const bool inStrip = hintStrip.width > 0.0f && hintStrip.height > 0.0f;
+      if (inStrip) {
+        drawAddRow(hintStrip, true);
+      } else {
+        const float h = std::min(kLine * s, inner.height);
+        inner.height -= h;
+        drawAddRow({inner.x, inner.y + inner.height, inner.width, h}, false);
+      }
+    }
+    if (inner.height >= 1.0f) drawList(inner, *pattern, macro);  // a panel cut to its cells has no list
+  }
   if (browserMacro >= 0 && browserMacro < ob::kMacroCount)
     addChosenDestination(drawParamBrowser(cellRects[browserMacro]));
   renamePopup();
@@ -213,44 +237,47 @@ void MacroPanel::drawHint(const ui::Rect& list, const ui::Rect& hintStrip) {
   dl->PopClipRect();
 }
 
-void MacroPanel::drawDestinations(ui::Rect list, const ob::Pattern& pattern) {
-  const ob::Macro& macro = pattern.kit.macros[selectedMacro];
-  const float needed = listHeight(std::min<int>(macro.destCount, ob::kListCapacity), false);
-  if (needed <= list.height + 0.5f * ui::scale()) {
-    drawList(list, pattern, macro);
-    return;
+void MacroPanel::drawAddRow(const ui::Rect& r, bool inStrip) {
+  ImDrawList* dl = ImGui::GetWindowDrawList();
+  constexpr const char* kAdd = "+ add destination";
+  const ui::TextAlign align = inStrip ? ui::TextAlign::Right : ui::TextAlign::Centre;
+  // In the strip only the words take the click: the rest is the title.
+  ui::Rect hit = r;
+  if (inStrip) {
+    const float width = std::min(ui::measureText(kAdd, ui::TextStyle::Small).x, r.width);
+    hit = {r.x + r.width - width, r.y, width, r.height};
   }
-  // Too low for every row at its least height: the list scrolls.
-  const ui::ScrollArea area("macro.list", list, needed);
-  if (area.began()) drawList({area.origin().x, area.origin().y, area.contentWidth(), needed}, pattern, macro);
+  // The strip lies outside the panel's content, whose clip would leave the
+  // words neither drawn nor taking the click.
+  if (inStrip) ImGui::PushClipRect(ImVec2(r.x, r.y), ImVec2(r.x + r.width, r.y + r.height), false);
+  const ui::Interaction it = area("macro.add", hit, ImGuiMouseCursor_Hand);
+  ui::drawText(dl, r, kAdd, ui::TextStyle::Small, it.hovered ? palette::kAccentHovered : palette::kAccent,
+               align);
+  if (inStrip) ImGui::PopClipRect();
+  if (it.clicked) openParamBrowser(selectedMacro);
 }
 
-void MacroPanel::drawList(ui::Rect list, const ob::Pattern& pattern, const ob::Macro& macro) {
+void MacroPanel::drawList(const ui::Rect& list, const ob::Pattern& pattern, const ob::Macro& macro) {
   const float s = ui::scale();
   ImDrawList* dl = ImGui::GetWindowDrawList();
   const int count = std::min<int>(macro.destCount, ob::kListCapacity);
-  if (count < ob::kListCapacity) {
-    const float rowHeight = std::min(kLine * s, list.height);
-    const ui::Rect add{list.x, list.y + list.height - rowHeight, list.width, rowHeight};
-    list.height -= rowHeight;
-    const ui::Interaction it = area("macro.add", add, ImGuiMouseCursor_Hand);
-    ui::drawText(dl, add, "+ add destination", ui::TextStyle::Small,
-                 it.hovered ? palette::kAccentHovered : palette::kAccent, ui::TextAlign::Centre);
-    if (it.clicked) openParamBrowser(selectedMacro);
-  }
   if (count == 0) {
     ui::drawText(dl, list, "no destinations", ui::TextStyle::Small, palette::kMuted, ui::TextAlign::Centre);
     return;
   }
-  const float h = std::min(list.height / count, kMostRow * s);
-  for (int j = 0; j < count; ++j) {
-    const ui::Rect row{list.x + 2.0f * s, list.y + j * h + 1.0f * s, std::max(list.width - 4.0f * s, 0.0f),
-                       std::max(h - 2.0f * s, 0.0f)};
+  // Too low for every row at its least height: whole rows, the others a
+  // wheel turn or a click on the readout away.
+  const RowWindow::Shown shown = rows_.layout(list, count, kLeastRow * s, kMostRow * s);
+  for (int j = shown.first; j < shown.first + shown.count; ++j) {
+    const ui::Rect row{shown.rows.x + 2.0f * s,
+                       shown.rows.y + static_cast<float>(j - shown.first) * shown.pitch,
+                       std::max(shown.rows.width - 4.0f * s, 0.0f), shown.pitch};
     ImGui::PushID(j);
     const bool kept = drawDestinationRow(j, row, pattern, macro);
     ImGui::PopID();
     if (!kept) break;
   }
+  rows_.drive("macro.rows", shown, count);
 }
 
 bool MacroPanel::drawDestinationRow(int j, const ui::Rect& row, const ob::Pattern& pattern,
@@ -285,12 +312,15 @@ bool MacroPanel::drawDestinationRow(int j, const ui::Rect& row, const ob::Patter
   }
 
   ui::drawText(dl, label, info.label, ui::TextStyle::Small, palette::kLight, ui::TextAlign::Left);
-  ui::fillRect(dl, slider, palette::kTrackFill, 3.0f);
+  // Rows touch: the slider is drawn a pixel in from each, and takes the
+  // whole row's height.
+  const ui::Rect bar{slider.x, slider.y + s, slider.width, std::max(slider.height - 2.0f * s, 0.0f)};
+  ui::fillRect(dl, bar, palette::kTrackFill, 3.0f);
   const float range = info.max > info.min ? info.max - info.min : 1.0f;
   const auto xOf = [&](float v) { return slider.x + slider.width * clamp01((v - info.min) / range); };
   const float centre = slider.y + slider.height / 2.0f;
   const float baseX = xOf(info.base), targetX = xOf(dest.target);
-  ui::drawLine(dl, {baseX, slider.y}, {baseX, slider.y + slider.height}, palette::kBorder, 1.0f, 0.0f, 0.0f);
+  ui::drawLine(dl, {baseX, bar.y}, {baseX, bar.y + bar.height}, palette::kBorder, 1.0f, 0.0f, 0.0f);
   ui::fillRect(dl, {std::min(baseX, targetX), centre - s, std::abs(targetX - baseX), 2.0f * s}, kTargetBar);
   ui::fillCircle(dl, {xOf(current), centre}, 2.5f * s, palette::kAccentHovered);
   ui::fillCircle(dl, {targetX, centre}, kTargetKnob * s, palette::kAccent);

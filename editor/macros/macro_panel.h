@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "editor/panel_context.h"
+#include "editor/widgets/row_window.h"
 #include "engine/model/project.h"
 #include "ui/geometry.h"
 
@@ -51,13 +52,17 @@ class MacroPanel {
     float height = 0.0f;
   };
 
-  // Heights of the panel's content: the cells alone, what it cannot do
-  // without (the cells and, while a macro is selected, one row of its list,
-  // which scrolls through the rest) and what shows every row.
+  // Heights of the panel's content, the add row counted in the title strip:
+  // the cells alone, the cells and one row of the selected macro's list,
+  // with its first three rows, with every row at its least and at its most
+  // height, and the least row, by which the list grows.
   struct Heights {
     float least = 0.0f;
     float floor = 0.0f;
+    float comfort = 0.0f;
+    float full = 0.0f;
     float wanted = 0.0f;
+    float row = 0.0f;
   };
 
   explicit MacroPanel(PanelContext& context) : ctx_(context) {}
@@ -65,7 +70,8 @@ class MacroPanel {
   Heights contentHeights();
   // Lays out, draws and runs the cells, the destination rows, the browser
   // and the rename popup inside r. Once per frame. While no macro is
-  // selected the hint goes into hintStrip, or into r when that is empty.
+  // selected the hint goes into hintStrip, while one is the add row; each
+  // into r when the strip is empty.
   void draw(const ui::Rect& r, const ui::Rect& hintStrip = {});
   // Lists the selected track's continuous parameters and opens the browser
   // for macro m from the next draw; nothing opens without a sound or such a
@@ -95,17 +101,18 @@ class MacroPanel {
   ob::Pattern* part();
   // The selected macro of the part, null for none.
   const ob::Macro* selected();
-  // The list's rows (or its "no destinations" line) and its add row, the
-  // rows at their most or least height.
-  static float listHeight(int count, bool roomy);
+  // The list's rows at the pitch, or its "no destinations" line.
+  static float listHeight(int count, float row);
   const ob::Sound* soundOfTrack(int track);
   void send(ob::EditKind kind, std::uint32_t track, std::uint32_t step, std::int32_t param, float value);
   void drawCell(int i, const ob::Macro& macro);
   void drawHint(const ui::Rect& list, const ui::Rect& hintStrip);
-  void drawDestinations(ui::Rect list, const ob::Pattern& part);
-  // The add row at the bottom while the macro has room for more, the rows
-  // from the top, at most 20 design pixels each.
-  void drawList(ui::Rect list, const ob::Pattern& part, const ob::Macro& macro);
+  // "+ add destination", right-aligned in the title strip or centred in a
+  // row of its own.
+  void drawAddRow(const ui::Rect& r, bool inStrip);
+  // The rows from the top, at most 20 design pixels each; whole rows of 16
+  // at least when not all fit.
+  void drawList(const ui::Rect& list, const ob::Pattern& part, const ob::Macro& macro);
   // False when the row was removed: the rows below wait for the next frame.
   bool drawDestinationRow(int j, const ui::Rect& row, const ob::Pattern& part, const ob::Macro& macro);
   BrowserChoice runParamBrowser(ui::Rect content, const BrowserLayout& layout);
@@ -115,6 +122,8 @@ class MacroPanel {
   std::string cellLabel_;        // of the cell being drawn, kept for the frame
   float atPress_ = 0.0f;         // the dragged fader's or target's 0..1 position at its press
   bool browserOpening_ = false;  // the browser opens on the next draw
+  RowWindow rows_;               // the destination rows shown
+  std::int32_t listMacro_ = -1;  // the macro whose rows they are
 };
 
 }  // namespace orbi

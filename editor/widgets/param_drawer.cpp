@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "ui/context.h"
-#include "ui/controls/scroll_area.h"
 
 namespace orbi {
 namespace {
@@ -23,30 +22,29 @@ ParamDrawer::ParamDrawer() {
 
 void ParamDrawer::draw(const ui::Rect& r) {
   ImGui::PushID(this);
-  const float s = ui::scale();
-  const float row = kRowHeight * s;
-  const std::size_t shown = std::min(rows.size(), faders.size());
-  if (static_cast<float>(shown) * row > std::max(r.height, 0.0f) + 0.5f) {
-    // Whole rows in a band too low for all of them: the band scrolls.
-    const ui::ScrollArea area("drawer.scroll", r, static_cast<float>(shown) * row);
-    if (area.began()) drawRows({area.origin().x, area.origin().y, area.contentWidth(), area.contentHeight()});
-  } else {
-    drawRows(r);
+  const float row = kRowHeight * ui::scale();
+  const int count = static_cast<int>(std::min(rows.size(), faders.size()));
+  // Another sound's rows start from the top.
+  const bool same = shownParams_.size() == static_cast<std::size_t>(count) &&
+                    std::equal(shownParams_.begin(), shownParams_.end(), rows.begin(),
+                               [](int index, const Row& row) { return index == row.index; });
+  if (!same) {
+    window_.reset();
+    shownParams_.clear();
+    for (int i = 0; i < count; ++i) shownParams_.push_back(rows[static_cast<std::size_t>(i)].index);
   }
-  ImGui::PopID();
-}
-
-void ParamDrawer::drawRows(const ui::Rect& r) {
-  const float s = ui::scale();
-  const float bottom = r.y + std::max(r.height, 0.0f);
-  float y = r.y;
+  // Whole rows in a band too low for all of them: the others are a wheel
+  // turn or a click on the readout away.
+  const RowWindow::Shown shown = window_.layout(r, count, row, row);
   // The row count is read again after every fader: a fader's callback may
   // rebuild the rows.
-  for (std::size_t i = 0; i < std::min(rows.size(), faders.size()); ++i) {
-    const float height = std::max(0.0f, std::min(kRowHeight * s, bottom - y));
-    faders[i].draw({r.x, y, r.width, height});
-    y += height;
-  }
+  for (int i = shown.first;
+       i < shown.first + shown.count && i < static_cast<int>(std::min(rows.size(), faders.size())); ++i)
+    faders[static_cast<std::size_t>(i)].draw(
+        {shown.rows.x, shown.rows.y + static_cast<float>(i - shown.first) * shown.pitch, shown.rows.width,
+         shown.pitch});
+  window_.drive("drawer.rows", shown, count);
+  ImGui::PopID();
 }
 
 }  // namespace orbi

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/widgets/row_window.h"
 #include "editor/widgets/slot_fader.h"
 #include "ui/geometry.h"
 
@@ -40,7 +41,8 @@ class ParamDrawer {
   ParamDrawer& operator=(const ParamDrawer&) = delete;
 
   // One fader a row from the top, 16 design pixels high, the rows beyond
-  // the 16th not drawn; a band too low for the rows scrolls through them.
+  // the 16th not drawn; a band too low for the rows shows whole rows and
+  // says which show of how many.
   void draw(const ui::Rect& r);
 
   std::function<void(int id, float value)> onChange;  // parameter units
@@ -48,7 +50,8 @@ class ParamDrawer {
   std::array<SlotFader, kFaderCount> faders;
 
  private:
-  void drawRows(const ui::Rect& r);
+  RowWindow window_;
+  std::vector<int> shownParams_;  // the rows' parameters the window was last drawn for
 };
 
 }  // namespace orbi

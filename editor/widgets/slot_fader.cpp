@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "editor/widgets/drag_sweep.h"
 #include "ui/context.h"
 #include "ui/controls/number_entry.h"
 #include "ui/draw/draw_log.h"
@@ -127,7 +128,7 @@ void SlotFader::draw(const ui::Rect& r) {
   // change.
   if (it.pressed) valueAtPress_ = value;
   if (it.held && !it.pressed && it.delta.x != 0.0f) {
-    const float at = range().position(valueAtPress_) + it.total.x / std::max(row.track.width, 1.0f);
+    const float at = range().position(valueAtPress_) + it.total.x / sweepLength(row.track.width, s);
     const float v = paramLo + (paramHi - paramLo) * clamp01(at);
     if (v != value && change) change(id, v);
   }

@@ -3,11 +3,12 @@
 // as the last of 1 to 8 tracks with and without its chain stages) at scale
 // 1 and 1.5, and for each handle a widget drew: a press and release at its
 // drawn centre takes that handle and changes nothing (no edit, no undo
-// step, no audition); a drag from there along each of its axes changes its
-// value, and far drags both ways reach both ends of the parameter's range
-// (at scale 1, for every kit's track and for each new machine as the only
-// track); with a macro of eight destinations selected, the same for the
-// first track.
+// step, no audition); far drags both ways reach both ends of the
+// parameter's range, and from either end a drag a little shorter than 100
+// pixels (times the scale) moves the value without reaching the other end,
+// however small the widget (at scale 1, for every kit's track and for each
+// new machine as the only track); with a macro of eight destinations
+// selected, the same for the first track.
 // Through the real root view, controller and widgets, in the headless
 // harness.
 #include <gtest/gtest.h>
@@ -29,6 +30,9 @@ namespace bench_handles_test {
 
 constexpr float kFar = 3000.0f;     // a drag far past every edge and every sweep
 constexpr float kEndSlack = 1e-3f;  // of a parameter's span
+// Every drag sweeps its whole range over no less than 100 pixels times the
+// scale, however small its widget: a drag a little shorter stops short.
+constexpr float kShortOfSweep = 95.0f;
 
 struct Handle {
   const void* owner = nullptr;
@@ -128,16 +132,8 @@ class HandleSweep {
     std::vector<std::pair<int, float>> params;
   };
 
-  Outcome dragFar(const Handle& h, ImVec2 direction) {
-    restore();
-    const ui::HandleRecord* now = find(h);
-    EXPECT_NE(now, nullptr) << "gone after a restore";
-    const ImVec2 from = now ? now->centre : h.centre;
-    pressAt(from);
-    const float d = kFar * scale_;
-    rig_.harness.movePointer(ImVec2(from.x + direction.x * d, from.y + direction.y * d));
-    rig_.frames(1);
-    release();
+  // The selected sound's parameters that differ from the state as staged.
+  Outcome outcome() {
     Outcome out;
     out.changed = !sameBytes(rig_.project(), *baseline_);
     const ob::Sound& before = selectedSound(*baseline_);
@@ -147,10 +143,59 @@ class HandleSweep {
     return out;
   }
 
+  // The pointer moved from the press by the distance along the direction,
+  // a frame; whether the handle is held (a handle dragged out of its
+  // picture is not drawn, and counts as held).
+  bool moveBy(const Handle& h, ImVec2 from, ImVec2 direction, float distance) {
+    rig_.harness.movePointer(ImVec2(from.x + direction.x * distance, from.y + direction.y * distance));
+    rig_.frames(1);
+    const ui::HandleRecord* held = find(h);
+    return held == nullptr || held->held;
+  }
+
+  // Far drags both ways reach the two ends of the range: one from the state
+  // as staged, and one on from that end, in which a drag of a little less
+  // than the least sweep moves the value without reaching the other end.
+  // Measured from an end where the handle is drawn and no other handle lies
+  // over it; the first tried is the one a drag back reaches.
   void dragBothWays(const Handle& h, ImVec2 direction) {
     SCOPED_TRACE(direction.x != 0.0f ? "sideways" : "up and down");
-    const Outcome forward = dragFar(h, direction);
-    const Outcome back = dragFar(h, ImVec2(-direction.x, -direction.y));
+    Outcome ends[2];  // back, forward
+    bool measured = false;
+    for (int k = 0; k < 2 && !measured; ++k) {
+      const ImVec2 toEnd = k == 0 ? ImVec2(-direction.x, -direction.y) : direction;
+      const ImVec2 away(-toEnd.x, -toEnd.y);
+      restore();
+      const ui::HandleRecord* now = find(h);
+      ASSERT_NE(now, nullptr) << "gone after a restore";
+      ImVec2 from = now->centre;
+      pressAt(from);
+      EXPECT_TRUE(moveBy(h, from, toEnd, kFar * scale_)) << "a drag from where it is drawn does not hold it";
+      release();
+      ends[k] = outcome();
+      const std::unique_ptr<ob::Project> atEnd = std::make_unique<ob::Project>(rig_.project());
+      now = find(h);
+      if (now == nullptr) continue;  // not drawn at that end
+      from = now->centre;
+      pressAt(from);
+      const bool took = moveBy(h, from, away, kShortOfSweep * scale_);
+      const std::unique_ptr<ob::Project> short_ = std::make_unique<ob::Project>(rig_.project());
+      moveBy(h, from, away, kFar * scale_);
+      release();
+      if (!took) continue;  // another handle lies over it at that end
+      ends[1 - k] = outcome();
+      EXPECT_FALSE(sameBytes(*short_, *atEnd))
+          << "a drag of " << kShortOfSweep << " from an end changes nothing";
+      if (!onlySwitches(*atEnd, *short_)) {
+        EXPECT_FALSE(sameBytes(*short_, rig_.project()))
+            << "a drag of " << kShortOfSweep << " sweeps the whole range" << describe(*atEnd, *short_);
+      }
+      measured = true;
+    }
+    EXPECT_TRUE(measured) << "at neither end of its range can it be taken and dragged";
+    if (!measured) return;
+    const Outcome& back = ends[0];
+    const Outcome& forward = ends[1];
     EXPECT_TRUE(forward.changed || back.changed) << "neither way changes a value";
     const ob::Sound& sound = selectedSound(*baseline_);
     const auto reached = [&](const Outcome& o, int p) {
@@ -176,6 +221,22 @@ class HandleSweep {
     }
   }
 
+  // Whether the drag between the two projects changed the selected sound's
+  // parameters and nothing but switches of two places, which a drag moves
+  // to the nearer place: they have no range to sweep.
+  bool onlySwitches(const ob::Project& from, const ob::Project& to) {
+    const ob::Sound& a = selectedSound(from);
+    const ob::Sound& b = selectedSound(to);
+    bool any = false;
+    for (int p = 0; p < ob::kSoundParamSlots; ++p) {
+      if (a.params[p] == b.params[p]) continue;
+      const ob::ParamInfo info = ob::paramInfo(a.machine, p);
+      if (!(info.stepped && info.max - info.min <= 1.0f)) return false;
+      any = true;
+    }
+    return any;
+  }
+
   // The sample window's edges keep a thousandth apart: each reaches only
   // as far as the other.
   static bool boundedAbove(const Handle& h) { return h.name == "start"; }
@@ -191,16 +252,17 @@ class HandleSweep {
     return out;
   }
 
-  std::string describe() {
+  std::string describe() { return describe(*baseline_, rig_.project()); }
+  std::string describe(const ob::Project& from, const ob::Project& to) {
     std::string out;
-    const ob::Sound& a = selectedSound(*baseline_);
-    const ob::Sound& b = selectedSound(rig_.project());
+    const ob::Sound& a = selectedSound(from);
+    const ob::Sound& b = selectedSound(to);
     for (int p = 0; p < ob::kSoundParamSlots; ++p)
       if (a.params[p] != b.params[p])
         out += std::string(" ") + ob::paramInfo(a.machine, p).id + " " + std::to_string(a.params[p]) +
                " -> " + std::to_string(b.params[p]);
-    const auto* x = reinterpret_cast<const unsigned char*>(baseline_.get());
-    const auto* y = reinterpret_cast<const unsigned char*>(&rig_.project());
+    const auto* x = reinterpret_cast<const unsigned char*>(&from);
+    const auto* y = reinterpret_cast<const unsigned char*>(&to);
     for (std::size_t i = 0; i < sizeof(ob::Project); ++i)
       if (x[i] != y[i]) {
         out += " first byte " + std::to_string(i);

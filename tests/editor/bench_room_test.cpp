@@ -4,11 +4,16 @@
 // destinations, the views keep the room their handles need: every node
 // graph 64 tall and the sample view 72, every sampler lane 14 of content
 // with its texts inside its own row, the macro's rows 16 each, and no band
-// the page draws cut to nothing. Through the real root view, kits and
+// the page draws cut to nothing. On every factory kit a selected macro
+// shows three rows at least and the hit cells keep the room their
+// waveforms need, and at scale 1 without one every row of the drawer
+// shows. Where a list shows fewer rows than it has, it says so, and the
+// wheel over it brings its last row. Through the real root view, kits and
 // bench rebuild, in the headless harness.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "editor_rig.h"
@@ -23,6 +28,8 @@ constexpr float kLeastSample = 72.0f;
 constexpr float kLeastLaneContent = 14.0f;
 constexpr float kLeastMacroRow = 16.0f;
 constexpr float kDrawerRow = 16.0f;
+constexpr int kLeastMacroRowsShown = 3;
+constexpr float kLeastHitCell = 29.0f;  // a waveform, not a line
 constexpr float kSlack = 0.01f;
 
 float bottomOf(const ui::Rect& r) { return r.y + r.height; }
@@ -58,7 +65,7 @@ class BenchRoom : public testing::TestWithParam<std::tuple<float, bool>> {
   bool macroSelected() const { return std::get<1>(GetParam()); }
 
   void expectGraphs(BenchPage& page) {
-    const float least = kLeastGraph * scale();
+    const float least = kLeastGraph * scale() - kSlack;
     EXPECT_GE(page.anatomy.hitGraph.rect().height, least);
     EXPECT_GE(page.anatomy.bodyGraph.rect().height, least);
     if (page.anatomy.hasSecondHit) {
@@ -70,14 +77,14 @@ class BenchRoom : public testing::TestWithParam<std::tuple<float, bool>> {
   void expectLanes(BenchPage& page, const ui::DrawLog& log) {
     const float s = scale();
     SamplerLanes& lanes = page.sampler;
-    EXPECT_GE(lanes.sampleView.rect.height, kLeastSample * s);
+    EXPECT_GE(lanes.sampleView.rect.height, kLeastSample * s - kSlack);
     std::vector<std::pair<SamplerLane*, const char*>> shown = {{&lanes.speed, "SPEED"}, {&lanes.amp, "AMP"}};
     if (lanes.mode == SamplerLanes::kTone) shown.emplace_back(&lanes.tone, "TONE");
     if (lanes.mode == SamplerLanes::kGrains) shown.emplace_back(&lanes.grains, "GRAINS");
     for (const auto& [lane, name] : shown) {
       SCOPED_TRACE(name);
       EXPECT_TRUE(holds(lanes.lastRect, lane->rect));
-      EXPECT_GE(lane->contentRect().height, kLeastLaneContent * s);
+      EXPECT_GE(lane->contentRect().height, kLeastLaneContent * s - kSlack);
       expectTextsInside(log, lane->rect, name);
     }
     expectTextsInside(log, lanes.sampleView.rect, "the sample view");
@@ -90,18 +97,97 @@ class BenchRoom : public testing::TestWithParam<std::tuple<float, bool>> {
     EXPECT_TRUE(found) << "no readout " << readout << " in the SPEED lane";
   }
 
-  void expectMacroRows(EditorView& view, const ui::DrawLog& log) {
+  // The handles drawn whose names start so, in drawing order.
+  static std::vector<const ui::HandleRecord*> handlesNamed(const ui::DrawLog& log, std::string_view prefix) {
+    std::vector<const ui::HandleRecord*> out;
+    for (const ui::HandleRecord& h : log.handles())
+      if (h.name.rfind(prefix, 0) == 0) out.push_back(&h);
+    return out;
+  }
+
+  // Whether some text drawn inside the band holds the words.
+  static bool drewTextWith(const ui::DrawLog& log, const ui::Rect& band, std::string_view words) {
+    for (const ui::DrawRecord* text : log.find(ui::DrawOp::Text))
+      if (text->text.find(words) != std::string::npos && holds(band, text->rect)) return true;
+    return false;
+  }
+
+  // The wheel over the point, one notch a row: the rows below come up in
+  // the same frame.
+  void wheelAt(EditorRig& rig, ImVec2 at, float notches) {
+    rig.harness.movePointer(at);
+    rig.harness.scrollWheel(notches);
+    rig.frames(1);
+    rig.harness.pointerAway();
+  }
+
+  void expectMacroRows(EditorRig& rig, bool factoryKit) {
+    EditorView& view = rig.view();
     const float s = scale();
     const ob::Macro& macro = view.project().patterns[0].kit.macros[0];
+    const ui::DrawLog& log = rig.harness.drawLog();
+    const ui::Rect& cell = view.macroPanel().cellRects[0];
+    const ui::Rect band{cell.x, bottomOf(cell), view.benchPage().rects.page.width,
+                        view.benchPage().rects.page.y - bottomOf(cell)};
     std::vector<ui::Rect> rows;
     for (const ui::ItemRecord& item : log.items())
       if (item.idText == "target") rows.push_back(item.hitArea);
-    ASSERT_EQ(static_cast<int>(rows.size()), macro.destCount);
-    for (const ui::Rect& row : rows) EXPECT_GE(row.height, kLeastMacroRow * s);
-    // The first row shows between the cells and the page.
-    const ui::Rect& cell = view.macroPanel().cellRects[0];
-    EXPECT_GE(rows.front().y, bottomOf(cell));
-    EXPECT_LE(bottomOf(rows.front()), view.benchPage().rects.page.y);
+    ASSERT_FALSE(rows.empty());
+    for (const ui::Rect& row : rows) {
+      EXPECT_GE(row.height, kLeastMacroRow * s);
+      EXPECT_GE(row.y, band.y - kSlack);
+      EXPECT_LE(bottomOf(row), bottomOf(band) + kSlack);
+    }
+    const int count = macro.destCount;
+    if (factoryKit) {
+      EXPECT_GE(static_cast<int>(rows.size()), std::min(count, kLeastMacroRowsShown));
+    }
+    if (static_cast<int>(rows.size()) == count) return;
+    // Fewer show than there are: the list says how many, and the wheel
+    // brings the last.
+    EXPECT_TRUE(drewTextWith(log, band, " of " + std::to_string(count) + " \u00B7 scroll"))
+        << "no readout of the rows that show";
+    const ImVec2 over(rows.front().x + rows.front().width / 2.0f,
+                      rows.front().y + rows.front().height / 2.0f);
+    wheelAt(rig, over, -static_cast<float>(count));
+    const std::string last = "target " + std::to_string(count);
+    EXPECT_NE(rig.harness.drawLog().findHandle(&view.macroPanel(), last), nullptr)
+        << "the wheel does not bring the last row";
+    wheelAt(rig, over, static_cast<float>(count));
+  }
+
+  void expectDrawerRows(EditorRig& rig, bool everyRow) {
+    BenchPage& page = rig.view().benchPage();
+    if (!page.showDrawer || page.drawer.rows.empty()) return;
+    const ui::Rect& band = page.rects.drawer;
+    const int count = static_cast<int>(std::min<std::size_t>(page.drawer.rows.size(), 16));
+    int shown = 0;
+    for (int i = 0; i < count; ++i)
+      if (holds(band, page.drawer.faders[static_cast<std::size_t>(i)].rect) &&
+          rig.harness.drawLog().findHandle(&page.drawer.faders[static_cast<std::size_t>(i)],
+                                           page.drawer.faders[static_cast<std::size_t>(i)].label))
+        ++shown;
+    if (everyRow) {
+      EXPECT_EQ(shown, count) << "the drawer hides rows";
+    }
+    if (shown == count) return;
+    EXPECT_TRUE(drewTextWith(rig.harness.drawLog(), band, " of " + std::to_string(count) + " \u00B7 scroll"))
+        << "the drawer does not say that more rows follow";
+    const ImVec2 over(band.x + band.width / 2.0f, band.y + band.height / 2.0f);
+    wheelAt(rig, over, -static_cast<float>(count));
+    const SlotFader& last = page.drawer.faders[static_cast<std::size_t>(count - 1)];
+    EXPECT_NE(rig.harness.drawLog().findHandle(&last, last.label), nullptr)
+        << "the wheel does not bring the drawer's last row";
+    wheelAt(rig, over, static_cast<float>(count));
+  }
+
+  void expectHitCells(const BenchPage& page, const ui::DrawLog& log) {
+    for (const ui::ItemRecord& item : log.items())
+      if (item.idText == "cell" && holds(page.rects.hitsGrid, item.hitArea)) {
+        EXPECT_GE(item.hitArea.height, kLeastHitCell * scale() - kSlack)
+            << "the hit cells lose their waveforms";
+        return;
+      }
   }
 
   void expectBands(EditorView& view, const ui::DrawLog& log) {
@@ -148,8 +234,11 @@ TEST_P(BenchRoom, EveryViewKeepsTheRoomItsHandlesNeed) {
     BenchPage& page = rig.view().benchPage();
     if (page.showAnatomy) expectGraphs(page);
     if (page.showSampler) expectLanes(page, log);
-    if (state.macroSelected) expectMacroRows(rig.view(), log);
     expectBands(rig.view(), log);
+    const bool kit = state.machine == BenchMachine::kKit;
+    if (kit) expectHitCells(page, log);
+    if (state.macroSelected) expectMacroRows(rig, kit);
+    expectDrawerRows(rig, kit && !state.macroSelected && scale() == 1.0f);
     if (HasFailure()) return;  // one state's report is enough
   }
 }

@@ -221,22 +221,60 @@ TEST(MacroPanel, ARightClickRemovesADestinationAndLaterRowsWaitAFrame) {
   EXPECT_EQ(rig.macro(0).dests[0].param, 11);
 }
 
-TEST(MacroPanel, EightDestinationsHideTheAddRowAndFillTheList) {
+// The rows that show, by the handles drawn, in order.
+std::vector<std::string> shownTargets(MacroRig& rig) {
+  std::vector<std::string> out;
+  for (const ui::HandleRecord& h : rig.harness.drawLog().handles())
+    if (h.name.rfind("target ", 0) == 0) out.push_back(h.name);
+  return out;
+}
+
+std::string readoutOf(MacroRig& rig) {
+  for (const ui::DrawRecord& r : rig.harness.drawLog().records())
+    if (r.text.find(" scroll ") != std::string::npos) return r.text;
+  return {};
+}
+
+TEST(MacroPanel, EightDestinationsHideTheAddRowAndTheListShowsWholeRows) {
   MacroRig rig;
   for (int i = 0; i < ob::kListCapacity; ++i) rig.addDestination(1, 0, i, 0.1f);
   rig.select(1);
   EXPECT_TRUE(rig.items("macro.add").empty());
+  // Four rows of 16 fit under the cells: they show, and say so.
   const std::vector<ui::Rect> rows = rig.items("row");
-  ASSERT_EQ(rows.size(), 8u);
+  ASSERT_EQ(rows.size(), 4u);
+  for (const ui::Rect& row : rows) EXPECT_GE(row.height, 16.0f);
+  EXPECT_EQ(readoutOf(rig), "1\u20134 of 8 \u00B7 scroll \u25BE");
   rig.macro(1).destCount = 7;
   rig.step();
+  // Without a title strip the add row sits under the rows, which make room.
   ASSERT_EQ(rig.items("macro.add").size(), 1u);
   const ui::Rect add = rig.items("macro.add")[0];
   EXPECT_GT(add.y, rig.items("row").back().y) << "the add row sits under the rows";
-  EXPECT_LT(rig.items("row").back().y + rig.items("row").back().height, rows.back().y + rows.back().height);
+  EXPECT_EQ(rig.items("row").size(), 3u);
+  // With one, the add row goes there and the rows keep the list. The strip
+  // lies outside the panel's content, drawn under its clip as the root view
+  // draws it, and takes the click all the same.
+  const ui::Rect strip{kArea.x, kArea.y - 26.0f, kArea.width, 24.0f};
+  rig.body = [&rig, strip] {
+    ImGui::PushClipRect(ImVec2(kArea.x, kArea.y), ImVec2(kArea.x + kArea.width, kArea.y + kArea.height),
+                        true);
+    rig.panel.draw(kArea, strip);
+    ImGui::PopClipRect();
+  };
+  rig.steps(30);
+  ASSERT_EQ(rig.items("macro.add").size(), 1u);
+  const ui::Rect inStrip = rig.items("macro.add")[0];
+  EXPECT_GE(inStrip.y, strip.y);
+  EXPECT_LE(inStrip.y + inStrip.height, strip.y + strip.height);
+  EXPECT_GT(inStrip.x, strip.x + strip.width / 2.0f) << "right-aligned";
+  EXPECT_EQ(rig.items("row").size(), 4u);
+  rig.clickAt(centreOf(inStrip));
+  rig.steps(2);
+  EXPECT_EQ(rig.panel.browserMacro, 1) << "the add row in the strip opens the browser";
 }
 
-TEST(MacroPanel, ItsHeightsShowEveryRowOrOneAndTheListScrollsThroughTheRest) {
+TEST(MacroPanel, ItsHeightsShowEveryRowThreeOrOneAndTheWheelBringsTheOthers) {
   MacroRig rig;
   const auto heights = [&rig] { return rig.scoped([&rig] { return rig.panel.contentHeights(); }); };
   const MacroPanel::Heights folded = heights();
@@ -246,32 +284,38 @@ TEST(MacroPanel, ItsHeightsShowEveryRowOrOneAndTheListScrollsThroughTheRest) {
   rig.select(1);
   const MacroPanel::Heights open = heights();
   EXPECT_GT(open.floor, folded.floor);
-  EXPECT_GT(open.wanted, open.floor);
+  EXPECT_GT(open.comfort, open.floor);
+  EXPECT_GT(open.full, open.comfort);
+  EXPECT_GT(open.wanted, open.full);
   const auto bottom = [](const ui::Rect& r) { return r.y + r.height; };
-  for (const float height : {open.wanted, open.floor}) {
+  const std::pair<float, std::size_t> shown[] = {
+      {open.wanted, 8u}, {open.full, 8u}, {open.comfort, 3u}, {open.floor, 1u}};
+  for (const auto& [height, count] : shown) {
     SCOPED_TRACE(height);
     const ui::Rect area{kArea.x, kArea.y, kArea.width, height};
     rig.body = [&rig, area] { rig.panel.draw(area); };
     rig.steps(2);
     const std::vector<ui::Rect> rows = rig.items("row");
-    ASSERT_EQ(rows.size(), 8u);
-    for (const ui::Rect& row : rows) EXPECT_GE(row.height, 16.0f);
-    EXPECT_LE(bottom(rows.front()), bottom(area));
-    if (height == open.wanted) {
-      EXPECT_LE(bottom(rows.back()), bottom(area));
+    ASSERT_EQ(rows.size(), count);
+    for (const ui::Rect& row : rows) {
+      EXPECT_GE(row.height, 16.0f);
+      EXPECT_LE(bottom(row), bottom(area) + 1e-3f);
     }
+    EXPECT_EQ(readoutOf(rig).empty(), count == 8u);
   }
   // The wheel over the low list brings the last row in, whole.
   const ui::Rect first = rig.items("row").front();
   rig.moveTo(centreOf(first));
-  for (int i = 0; i < 20; ++i) {
-    rig.harness.scrollWheel(-1.0f);
-    rig.step();
-  }
+  rig.harness.scrollWheel(-20.0f);
   rig.step();
+  EXPECT_EQ(shownTargets(rig), (std::vector<std::string>{"target 8"}));
   const ui::Rect last = rig.items("row").back();
   EXPECT_LE(bottom(last), kArea.y + open.floor + 0.5f);
   EXPECT_GE(last.y, first.y - 0.5f);
+  // And back, a notch a row.
+  rig.harness.scrollWheel(1.0f);
+  rig.step();
+  EXPECT_EQ(shownTargets(rig), (std::vector<std::string>{"target 7"}));
 }
 
 TEST(MacroPanel, WithoutASelectionTheHintGoesToTheStripItIsGiven) {

@@ -29,6 +29,8 @@ BenchPage::LayoutInput BenchPage::layoutInput() const {
   in.drawerRows = showDrawer ? static_cast<int>(drawer.rows.size()) : 0;
   if (showAnatomy) in.mainFloor = anatomyFloorHeight(anatomy.hasSecondHit, s);
   if (showSampler) in.mainFloor = std::max(in.mainFloor, SamplerLanes::floorHeight(sampler.mode, s));
+  in.mainRoomy =
+      showSampler ? std::max(in.mainFloor, SamplerLanes::roomyHeight(sampler.mode, s)) : in.mainFloor;
   if (!rateLabel.empty()) in.titleWidth = ui::measureText(shownTitle(), ui::TextStyle::Heading).x;
   return in;
 }

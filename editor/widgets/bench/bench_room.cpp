@@ -15,16 +15,20 @@ constexpr float kCreditsBand = 20.0f;
 constexpr float kRow = 16.0f;          // a track row and a drawer row
 constexpr float kPanelChrome = 40.0f;  // a panel's title strip and bottom padding
 constexpr float kPanelGap = 10.0f;
+constexpr float kInnerGap = 10.0f;  // between the anatomy panel's bands
+constexpr float kInnerGapLeast = 6.0f;
 constexpr float kSide = 10.0f;
 constexpr float kTop = 30.0f;
-constexpr float kHitsFloor = 32.0f;  // cells of 17 over the step numbers
-constexpr float kHitsLeast = 68.0f;  // what the grid has whenever the page can spare it
+constexpr float kHitsBare = 32.0f;       // cells of 17 over the step numbers: their waveforms are lines
+constexpr float kHitsWaveforms = 44.0f;  // cells of 29, whose waveforms read as waveforms
+constexpr float kHitsUsual = 68.0f;      // what the grid has whenever the page can spare it
 constexpr float kHitsMost = 108.0f;
 constexpr float kHitsShare = 0.32f;
 constexpr float kVelocity = 54.0f;
 constexpr float kVelocityLeast = 40.0f;   // with routes: a graph of 23 for their handles
 constexpr float kVelocityFolded = 17.0f;  // one line
 constexpr float kChainActive = 62.0f;
+constexpr float kChainActiveLeast = 52.0f;  // tiles whose plots are 35 high
 constexpr float kChainIdle = 16.0f;
 constexpr float kRatePillWidth = 46.0f;
 constexpr float kRatePillHeight = 18.0f;
@@ -58,43 +62,86 @@ float grooveHeight(const BenchRoomInput& in, float s) {
 }
 
 float velocityFloor(const BenchRoomInput& in) { return in.velocityFolded ? kVelocityFolded : kVelocityLeast; }
+float chainFloor(const BenchRoomInput& in) { return in.anyStageActive ? kChainActiveLeast : kChainIdle; }
+// Between the velocity tile, the chain strip, the drawer and the main area.
+int innerGaps(const BenchRoomInput& in) { return drawerRowsOf(in) > 0 ? 3 : 2; }
 
 // Everything of the page but the hits grid, the drawer, the main area and
-// the velocity tile above its floor.
+// the bands above their floors.
 float fixedHeight(const BenchRoomInput& in, float s) {
-  const float anatomy = kPanelChrome + velocityFloor(in) + kPanelGap +
-                        (in.anyStageActive ? kChainActive : kChainIdle) + kPanelGap +
-                        (drawerRowsOf(in) > 0 ? kPanelGap : 0.0f);
+  const float anatomy =
+      kPanelChrome + velocityFloor(in) + chainFloor(in) + static_cast<float>(innerGaps(in)) * kInnerGapLeast;
   return grooveHeight(in, s) + (kPanelGap + kPanelChrome + kPanelGap + anatomy) * s;
 }
 
-// The room of the flexible bands, shared in order of need.
-struct Flexible {
+// The room of the flexible bands, shared in order of need; each above its
+// part of the fixed height.
+struct Shares {
+  float macros = 0.0f;  // the whole band
   float grid = 0.0f;
   float drawer = 0.0f;
   float main = 0.0f;
-  float velocity = 0.0f;  // above its floor
+  float velocity = 0.0f;
+  float chain = 0.0f;
+  float gaps = 0.0f;  // all of them
 };
 
-Flexible shareFlexible(float room, const BenchRoomInput& in, float s, float gridShare) {
-  Flexible out;
-  float left = std::max(room, 0.0f);
-  const auto give = [&left](float& band, float upTo) {
-    const float taken = clampTo(upTo - band, 0.0f, left);
+class Sharer {
+ public:
+  explicit Sharer(float room) : left_(room) {}
+  // Up to the height, as far as the room goes.
+  void give(float& band, float upTo) {
+    const float taken = clampTo(upTo - band, 0.0f, left_);
     band += taken;
-    left -= taken;
-  };
+    left_ -= taken;
+  }
+  // Up to the height in whole rows.
+  void giveRows(float& band, float upTo, float row) {
+    if (row <= 0.0f) return give(band, upTo);
+    give(band, std::min(upTo, band + std::floor(std::max(left_, 0.0f) / row + 1e-4f) * row));
+  }
+  // Up to the height, or nothing when the room does not reach it.
+  void giveAll(float& band, float upTo) {
+    if (upTo - band <= left_ + 1e-4f) give(band, upTo);
+  }
+  void take(float height) { left_ -= height; }
+  float left() const { return std::max(left_, 0.0f); }
+
+ private:
+  float left_;
+};
+
+// The bench's share of the room, and with macros, the macros band's.
+Shares shareRoom(float room, const BenchRoomInput& in, float s, float gridShare, const BandHeight* macros) {
+  Shares out;
+  Sharer sharer(room);
   const float row = kRow * s;
   const int rows = drawerRowsOf(in);
-  give(out.main, in.mainFloor);
-  give(out.drawer, rows > 0 ? row : 0.0f);
-  give(out.grid, kHitsFloor * s);
-  give(out.grid, kHitsLeast * s);
-  if (!in.velocityFolded) give(out.velocity, (kVelocity - kVelocityLeast) * s);
+  if (macros) {
+    out.macros = macros->least;
+    sharer.take(macros->least);
+  }
+  sharer.give(out.main, in.mainFloor);
+  sharer.give(out.drawer, rows > 0 ? row : 0.0f);
+  sharer.give(out.grid, kHitsBare * s);
+  if (macros) sharer.giveAll(out.macros, macros->floor);
+  sharer.give(out.grid, kHitsWaveforms * s);
+  // The list grows only past a first row it has.
+  const bool listed = macros && out.macros >= macros->floor - 1e-3f * s;
+  if (listed) sharer.giveRows(out.macros, macros->comfort, macros->row);
+  sharer.give(out.main, std::max(in.mainRoomy, in.mainFloor));
+  if (in.anyStageActive) sharer.give(out.chain, (kChainActive - kChainActiveLeast) * s);
+  sharer.give(out.gaps, static_cast<float>(innerGaps(in)) * (kInnerGap - kInnerGapLeast) * s);
   // Whole rows only: the drawer scrolls through the others.
-  give(out.drawer, std::min(out.drawer + std::floor(left / row + 1e-4f) * row, rows * row));
-  give(out.grid, gridShare);
-  out.main += left;
+  sharer.giveRows(out.drawer, static_cast<float>(rows) * row, row);
+  sharer.give(out.grid, kHitsUsual * s);
+  if (!in.velocityFolded) sharer.give(out.velocity, (kVelocity - kVelocityLeast) * s);
+  if (listed) {
+    sharer.giveRows(out.macros, macros->full, macros->row);
+    if (out.macros >= macros->full - 1e-3f * s) sharer.give(out.macros, macros->wanted);
+  }
+  sharer.give(out.grid, gridShare);
+  out.main += sharer.left();
   return out;
 }
 
@@ -108,10 +155,10 @@ BenchRects layoutBenchRoom(const ui::Rect& page, const BenchRoomInput& in, float
   out.groovePanel = {x, y + h - G, w, G};
   float r = h - G;
   r -= clampTo(kPanelGap * s, 0.0f, r);
-  const float gridShare = clampTo(kHitsShare * (r - kPanelChrome * s), kHitsLeast * s, kHitsMost * s);
-  const Flexible flexible = shareFlexible(h - fixedHeight(in, s), in, s, gridShare);
+  const float gridShare = clampTo(kHitsShare * (r - kPanelChrome * s), kHitsUsual * s, kHitsMost * s);
+  const Shares shares = shareRoom(h - fixedHeight(in, s), in, s, gridShare, nullptr);
 
-  const float H = clampTo(flexible.grid + kPanelChrome * s, 0.0f, r);
+  const float H = clampTo(shares.grid + kPanelChrome * s, 0.0f, r);
   out.hitsPanel = {x, y, w, H};
   r -= H;
   const float g = clampTo(kPanelGap * s, 0.0f, r);
@@ -125,12 +172,13 @@ BenchRects layoutBenchRoom(const ui::Rect& page, const BenchRoomInput& in, float
                     kRatePillHeight * s};
 
   ui::Rect box = contentOf(out.anatomyPanel, s);
-  out.velocity = takeBottom(box, velocityFloor(in) * s + flexible.velocity);
-  takeBottom(box, kPanelGap * s);
-  out.chainStrip = takeBottom(box, (in.anyStageActive ? kChainActive : kChainIdle) * s);
-  takeBottom(box, kPanelGap * s);
-  out.drawer = takeBottom(box, flexible.drawer);
-  if (out.drawer.height > 0.0f) takeBottom(box, kPanelGap * s);
+  const float gap = kInnerGapLeast * s + shares.gaps / static_cast<float>(innerGaps(in));
+  out.velocity = takeBottom(box, velocityFloor(in) * s + shares.velocity);
+  takeBottom(box, gap);
+  out.chainStrip = takeBottom(box, chainFloor(in) * s + shares.chain);
+  takeBottom(box, gap);
+  out.drawer = takeBottom(box, shares.drawer);
+  if (out.drawer.height > 0.0f) takeBottom(box, gap);
   out.mainArea = box;
 
   ui::Rect groove = contentOf(out.groovePanel, s);
@@ -141,7 +189,7 @@ BenchRects layoutBenchRoom(const ui::Rect& page, const BenchRoomInput& in, float
 
 float benchRoomFloor(const BenchRoomInput& in, float s, bool roomyHits) {
   return fixedHeight(in, s) + std::max(in.mainFloor, 0.0f) + (drawerRowsOf(in) > 0 ? kRow * s : 0.0f) +
-         (roomyHits ? kHitsLeast : kHitsFloor) * s;
+         (roomyHits ? kHitsUsual : kHitsWaveforms) * s;
 }
 
 ColumnRects layoutColumn(const ui::Rect& content, const BandHeight& macros, const BenchRoomInput* bench,
@@ -153,14 +201,8 @@ ColumnRects layoutColumn(const ui::Rect& content, const BandHeight& macros, cons
   rest.takeTop(kBandGap * s);
   float height = std::max(macros.wanted, macros.floor);
   if (bench) {
-    // The bench keeps its floors and its hits their usual height before the
-    // macros list grows past its own floor; a bench that cannot keep even
-    // its floors beside that leaves the list out.
-    const float beside = rest.height - kBandGap * s - macros.floor;
-    const float spare = beside - benchRoomFloor(*bench, s, true);
-    height = beside >= benchRoomFloor(*bench, s, false)
-                 ? macros.floor + clampTo(macros.wanted - macros.floor, 0.0f, std::max(spare, 0.0f))
-                 : macros.least;
+    const float room = rest.height - kBandGap * s - fixedHeight(*bench, s);
+    height = shareRoom(room, *bench, s, 0.0f, &macros).macros;
   }
   out.macros = rest.takeTop(height);
   rest.takeTop(kBandGap * s);

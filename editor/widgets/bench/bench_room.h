@@ -6,9 +6,12 @@
 // the sampler lanes fill. The window's height is fixed, so every band
 // first gets the floor below which its views stop working (the main area's
 // is what its view asks for), and what is left goes, in this order, to the
-// hits grid up to its usual least height, the selected macro's list, the
-// velocity tile's routes, the drawer's rows, the hits grid up to its share
-// of the page, and the main area. Pure: heights in pixels for a UI scale.
+// selected macro's first row, the hits grid up to the room its waveforms
+// need, the macro's first three rows, the ease of the main area, the chain
+// strip and the gaps between them, the drawer's rows, the hits grid up to
+// its usual height, the velocity tile's routes, the macro's other rows, the
+// hits grid up to its share of the page, and the main area. Pure: heights
+// in pixels for a UI scale.
 
 #include "ui/geometry.h"
 
@@ -21,6 +24,7 @@ struct BenchRoomInput {
   bool velocityFolded = false;  // the velocity tile shows one line
   int drawerRows = 0;           // 0 for a hidden drawer
   float mainFloor = 0.0f;       // what the main area's view needs, in pixels
+  float mainRoomy = 0.0f;       // what it takes when the page can spare it; the floor when less
   float titleWidth = -1.0f;     // of the hits title; negative: no rate pill
 };
 
@@ -33,16 +37,23 @@ struct BenchRects {
 // through the rest.
 BenchRects layoutBenchRoom(const ui::Rect& page, const BenchRoomInput& in, float s);
 
-// The least page height that keeps every band at its floor; with
-// roomyHits, the hits grid at its usual least height too.
+// The least page height that keeps every band at its floor and the hits
+// grid the room its waveforms need; with roomyHits, the hits grid at its
+// usual height too.
 float benchRoomFloor(const BenchRoomInput& in, float s, bool roomyHits);
 
-// A band that can make do with less than it would take, and in a page too
-// full even for its floor, with least.
+// A band of rows that can make do with less than it would take, in
+// pixels: its least (in a page too full even for its floor), its floor,
+// what it shows whenever the page keeps its own floors beside it, every row
+// at its least, every row at its most, and the least row, the step in
+// which it grows up to every row.
 struct BandHeight {
   float least = 0.0f;
   float floor = 0.0f;
+  float comfort = 0.0f;
+  float full = 0.0f;
   float wanted = 0.0f;
+  float row = 0.0f;
 };
 
 struct ColumnRects {
@@ -50,9 +61,9 @@ struct ColumnRects {
 };
 
 // The bands under the header: a gap, the credits strip, a gap, the macros
-// panel (its floor, more as the page can spare it, its least when the page
-// cannot keep its own floors beside it), a gap and the page. bench is the
-// bench page's input, null on another page.
+// panel, a gap and the page. On the bench (bench not null) the macros panel
+// takes its share of the room by the order above; on another page all it
+// wants.
 ColumnRects layoutColumn(const ui::Rect& content, const BandHeight& macros, const BenchRoomInput* bench,
                          float s);
 

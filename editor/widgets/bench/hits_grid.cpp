@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "editor/widgets/drag_sweep.h"
 #include "editor/widgets/widget_support.h"
 #include "ui/context.h"
 #include "ui/interact/interaction.h"
@@ -262,7 +263,9 @@ void HitsGrid::dragCell(const Geometry& g, int i, ImVec2 total, bool altAtPress)
   // not accumulate.
   switch (dragMode_) {
     case kMicro:
-      if (onMicro) onMicro(i, clampTo(total.x / std::max(g.cellWidth, 1.0f) + baseMicro_, -1.0f, 1.0f));
+      // From -1 to 1 over two cells' width, no faster than the least sweep.
+      if (onMicro)
+        onMicro(i, clampTo(2.0f * total.x / sweepLength(2.0f * g.cellWidth, s) + baseMicro_, -1.0f, 1.0f));
       break;
     case kRetrigCount: {
       int n = baseCount_ + static_cast<int>(std::trunc(total.x / (kRetrigPitch * s)));

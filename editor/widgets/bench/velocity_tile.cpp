@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "editor/widgets/drag_sweep.h"
 #include "editor/widgets/widget_support.h"
 #include "ui/context.h"
 #include "ui/interact/interaction.h"
@@ -188,10 +189,15 @@ void VelocityTile::press(ImVec2 at) {
 
 void VelocityTile::drag(const ui::Interaction& it) {
   if (dragKind_ == kRoute && dragIndex_ >= 0 && static_cast<std::size_t>(dragIndex_) < model_.routes.size()) {
+    // The amount runs from -1 to 1 over twice the graph's height, and no
+    // faster than the least sweep allows.
     const float h = graphRect().height;
-    if (h > 0.0f) setRouteAmount(dragIndex_, clampTo(amountAtPress_ - it.total.y / h, -1.0f, 1.0f));
+    if (h > 0.0f)
+      setRouteAmount(
+          dragIndex_,
+          clampTo(amountAtPress_ - 2.0f * it.total.y / sweepLength(2.0f * h, ui::scale()), -1.0f, 1.0f));
   } else if (dragKind_ == kDivider && dragIndex_ >= 0 && dragIndex_ <= zones() - 2) {
-    moveDivider(dragIndex_, it.pressPos.x + it.total.x + grabDx_);
+    moveDivider(dragIndex_, it.pressPos.x + grabDx_ + sweptBy(it.total.x, graphRect().width, ui::scale()));
   }
 }
 

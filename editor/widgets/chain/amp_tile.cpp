@@ -117,6 +117,20 @@ ImVec2 AmpTile::cornerPoint(int k, const ui::Rect& p) const {
   return ImVec2(p.x + ampTimeToX(t) * p.width, k == 2 ? p.y + p.height : p.y);
 }
 
+// The pixels over which the corner's drag sweeps its whole range, the
+// corners before it held where they are.
+float AmpTile::cornerSpan(int k, const ui::Rect& p) const {
+  const bool divisions = sync && k != 1;
+  const float lo = divisions ? divisionSeconds(0, tempo) : 0.0f;
+  const float hi = divisions ? divisionSeconds(ob::kDivisionCount - 1, tempo)
+                   : k == 0  ? kMaxAttack
+                   : k == 1  ? kMaxHold
+                             : kMaxDecay;
+  const float before = k == 0 ? 0.0f : k == 1 ? attackSeconds() : attackSeconds() + hold;
+  const float scale = k == 2 ? 3.0f : 1.0f;  // the corner sits three decays on
+  return (ampTimeToX(before + scale * hi) - ampTimeToX(before + scale * lo)) * p.width;
+}
+
 int AmpTile::hitTest(ImVec2 p) const {
   if (!contains(rect, p)) return -1;
   const ui::Rect plot = plotRect();
@@ -180,9 +194,9 @@ void AmpTile::draw(const ui::Rect& r) {
     case TileGesture::Press: {
       const int h = hitTest(it.pressPos);
       if (h >= 0 && onHandle(it.pressPos, cornerPoint(h, p)))
-        grab(h, it, cornerPoint(h, p));
+        grab(h, cornerPoint(h, p), {cornerSpan(h, p), 0.0f});
       else if (!clickPill(it.pressPos) && h >= 0)
-        grab(h, it, cornerPoint(h, p));
+        grab(h, cornerPoint(h, p), {cornerSpan(h, p), 0.0f});
       break;
     }
     case TileGesture::SecondClick: clickPill(it.pressPos); break;

@@ -36,6 +36,8 @@ class AmpTile : public StageTileFrame {
   // 0 attack, 1 hold, 2 decay, -1 none.
   int hitTest(ImVec2 p) const;
   ImVec2 cornerPoint(int k, const ui::Rect& plot) const;
+  // The pixels over which its drag sweeps the corner's whole range.
+  float cornerSpan(int k, const ui::Rect& plot) const;
   // The seconds/tempo pill at the bottom right of the plot.
   ui::Rect pillRect() const;
 

@@ -128,7 +128,9 @@ void FilterTile::draw(const ui::Rect& r) {
       const bool onIt = h >= 0 && onHandle(it.pressPos, StageCurves::filterPoint(*this, h, p));
       if ((onIt || !clickPill(it.pressPos)) && h >= 0) {
         const ImVec2 handle = StageCurves::filterPoint(*this, h, p);
-        grab(h, it, handle);
+        // Three decades of cutoff over the width, the resonance over the top
+        // quarter of the height.
+        grab(h, handle, {p.width, kResonanceSweep * p.height});
         resonanceAtPress_ = filters[static_cast<std::size_t>(h)].resonance;
         cutoffAtPress_ = filters[static_cast<std::size_t>(h)].cutoff;
         pressX_ = handle.x;

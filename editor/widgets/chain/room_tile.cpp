@@ -89,6 +89,21 @@ ImVec2 RoomTile::handlePoint(int k, const ui::Rect& p) const {
   return ImVec2(p.x + x / 2.0f * p.width, p.y + p.height - level * p.height);
 }
 
+// The pixels over which the handle's drag sweeps its whole range: the size
+// between the shortest and the longest tail at this damping, the mix over
+// the height, the damping between the levels of the droop at its ends.
+ImVec2 RoomTile::handleSpan(int k, const ui::Rect& p) const {
+  if (k == 0)
+    return {(timeToX(roomRt(1.0f, damp, sampleRate)) - timeToX(roomRt(0.0f, damp, sampleRate))) * p.width,
+            0.0f};
+  if (k == 1) return {0.0f, p.height};
+  const auto droop = [this](float d) {
+    const float t = xToTime(timeToX(roomRt(size, d, sampleRate)) / 2.0f);
+    return roomTailGain(size, d, t, sampleRate) * mix;
+  };
+  return {0.0f, std::fabs(droop(0.0f) - droop(1.0f)) * p.height};
+}
+
 int RoomTile::hitTest(ImVec2 p) const {
   const ui::Rect plot = plotRect();
   const ImVec2 handles[] = {handlePoint(0, plot), handlePoint(1, plot), handlePoint(2, plot)};
@@ -193,7 +208,7 @@ void RoomTile::draw(const ui::Rect& r) {
     // A press only takes the handle; the drag moves it from where it was.
     const int h = hitTest(it.pressPos);
     dragTarget_ = -1;
-    if (h >= 0) grab(h, it, handlePoint(h, p));
+    if (h >= 0) grab(h, handlePoint(h, p), handleSpan(h, p));
   } else if (it.held && dragTarget_ >= 0 && (it.delta.x != 0.0f || it.delta.y != 0.0f)) {
     dragTo(dragPoint(it));
   } else if (it.released) {

@@ -31,6 +31,8 @@ class RoomTile : public StageTileFrame {
   float xToTime(float u) const;
   // 0 size, 1 mix, 2 damp.
   ImVec2 handlePoint(int k, const ui::Rect& plot) const;
+  // The pixels over which its drag sweeps the handle's whole range.
+  ImVec2 handleSpan(int k, const ui::Rect& plot) const;
   // The handle within 13 s of p, nearest first; -1. Not limited to rect.
   int hitTest(ImVec2 p) const;
   // Sets and sends the dragged value for the pointer.

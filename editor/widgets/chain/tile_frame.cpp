@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
+#include "editor/widgets/drag_sweep.h"
 #include "editor/widgets/widget_support.h"
 #include "ui/context.h"
 #include "ui/controls/value_text.h"
@@ -32,6 +34,7 @@ int nearestWithin(std::span<const ImVec2> points, ImVec2 p, float reach) {
 
 namespace {
 constexpr float kGrabReach = 6.0f;  // a handle's disc and a little around it
+constexpr float kEndless = std::numeric_limits<float>::infinity();
 }  // namespace
 
 ui::Rect StageTileFrame::plotRect() const {
@@ -61,7 +64,9 @@ TileGesture StageTileFrame::gesture(const ui::Interaction& it) {
   if (it.rightClicked) return TileGesture::RightClick;
   if (it.pressed) {
     changed_ = false;
-    grabOffset_ = ImVec2(0.0f, 0.0f);
+    // Until a handle is grabbed the point follows the pointer.
+    handleAtPress_ = it.pressPos;
+    handleSpan_ = ImVec2(kEndless, kEndless);
     return TileGesture::Press;
   }
   if (it.doubleClicked) return TileGesture::SecondClick;
@@ -70,10 +75,16 @@ TileGesture StageTileFrame::gesture(const ui::Interaction& it) {
   return TileGesture::None;
 }
 
-void StageTileFrame::grab(int target, const ui::Interaction& it, ImVec2 handle) {
+void StageTileFrame::grab(int target, ImVec2 handle, ImVec2 span) {
   dragTarget_ = target;
   changed_ = false;
-  grabOffset_ = ImVec2(handle.x - it.pressPos.x, handle.y - it.pressPos.y);
+  handleAtPress_ = handle;
+  handleSpan_ = span;
+}
+
+ImVec2 StageTileFrame::dragPoint(const ui::Interaction& it) const {
+  const ImVec2 moved = sweptBy(it.total, handleSpan_, ui::scale());
+  return ImVec2(handleAtPress_.x + moved.x, handleAtPress_.y + moved.y);
 }
 
 bool StageTileFrame::onHandle(ImVec2 press, ImVec2 handle) {

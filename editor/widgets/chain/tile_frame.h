@@ -77,15 +77,15 @@ class StageTileFrame {
   // The gesture of this frame. A drag is sent only in frames in which the
   // pointer moved: a press alone changes nothing.
   TileGesture gesture(const ui::Interaction& it);
-  // The press took the target, whose handle is at the point: a drag moves
-  // the handle as far as the pointer moves, from where it was, so the
-  // value never jumps to the press point.
-  void grab(int target, const ui::Interaction& it, ImVec2 handle);
-  // Where the grabbed handle is dragged to: its place at the press plus
-  // the drag so far.
-  ImVec2 dragPoint(const ui::Interaction& it) const {
-    return ImVec2(it.pressPos.x + it.total.x + grabOffset_.x, it.pressPos.y + it.total.y + grabOffset_.y);
-  }
+  // The press took the target, whose handle is at the point and sweeps its
+  // ranges over span pixels sideways and up and down: a drag moves the
+  // handle from where it was, as far as the pointer moves, or slower over a
+  // span shorter than the least sweep; the value never jumps to the press
+  // point.
+  void grab(int target, ImVec2 handle, ImVec2 span);
+  // Where the grabbed handle is dragged to: its place at the press moved
+  // by the drag so far.
+  ImVec2 dragPoint(const ui::Interaction& it) const;
   // Whether a press at the point lies on the handle drawn there: it then
   // takes the handle before any pill.
   static bool onHandle(ImVec2 press, ImVec2 handle);
@@ -125,7 +125,8 @@ class StageTileFrame {
 
  private:
   float headerRight_ = 0.0f;  // where the title row ends, before a pill in it
-  ImVec2 grabOffset_;         // from the press point to the grabbed handle
+  ImVec2 handleAtPress_;      // where the grabbed handle was
+  ImVec2 handleSpan_;         // the pixels over which its drags sweep their ranges
   bool changed_ = false;      // the drag since the press has sent a new value
 };
 

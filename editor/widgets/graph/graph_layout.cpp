@@ -1,8 +1,10 @@
 #include "editor/widgets/graph/graph_layout.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
+#include "editor/widgets/drag_sweep.h"
 #include "editor/widgets/widget_support.h"
 
 namespace orbi::graph {
@@ -16,6 +18,10 @@ bool isBody(const Layout& l, int type) { return l.half.body && l.half.mode == ty
 constexpr float kHandleRadius = 4.0f;     // as painted, scaled
 constexpr float kGrabReach = 7.0f;        // a press this close takes the handle before any chip
 constexpr float kRelativeSweep = 120.0f;  // scaled pixels for a whole range
+// How far either way of the handle a drag's span is looked for, in the
+// picture's larger side, and the halvings that find it.
+constexpr float kSpanSearch = 24.0f;
+constexpr int kSpanBisections = 32;
 
 // Above the bottom edge: where the length handle of a half without an
 // envelope curve sits, clear of the choice chip, and of the width bar when
@@ -383,13 +389,93 @@ std::optional<float> dragDisplayValue(const Layout& l, const Node& node, Point p
   }
 }
 
+namespace {
+
+// A value drag's display value along its axis, as the drag maps the
+// pointer (times past the right edge, frequencies on a log axis, pitches
+// and ratios on it, the tone band's share of the height), over a wide
+// stretch either way of the handle, where it runs monotonically.
+class AxisMap {
+ public:
+  AxisMap(const Layout& l, const Node& node, Point handle, DragStart start)
+      : l_(l), node_(node), handle_(handle), start_(start), vertical_(dragsVertically(node.kind)) {
+    const float origin = vertical_ ? handle.y : handle.x;
+    const float reach = kSpanSearch * std::max({l.inner.width, l.inner.height, l.s});
+    a_ = origin - reach;
+    b_ = origin + reach;
+    const float va = at(a_), vb = at(b_);
+    sign_ = vb >= va ? 1.0f : -1.0f;
+    lowest = std::min(va, vb);
+    highest = std::max(va, vb);
+  }
+
+  float at(float u) const {
+    Point p = handle_;
+    (vertical_ ? p.y : p.x) = u;
+    return dragDisplayValue(l_, node_, p, start_).value_or(0.0f);
+  }
+  Point pointAt(float u) const {
+    Point p = handle_;
+    (vertical_ ? p.y : p.x) = u;
+    return p;
+  }
+  // Walking the way the value rises: the first place past which it
+  // exceeds the value (or, reaching, where it comes to it).
+  float firstPast(float value, bool reaching) const {
+    float before = sign_ > 0.0f ? a_ : b_, after = sign_ > 0.0f ? b_ : a_;
+    for (int i = 0; i < kSpanBisections; ++i) {
+      const float mid = 0.5f * (before + after);
+      const float v = at(mid);
+      ((reaching ? v >= value : v > value) ? after : before) = mid;
+    }
+    return after;
+  }
+
+  float lowest = 0.0f, highest = 0.0f;  // the values at the stretch's ends
+
+ private:
+  const Layout& l_;
+  const Node& node_;
+  Point handle_;
+  DragStart start_;
+  bool vertical_;
+  float a_ = 0.0f, b_ = 0.0f;
+  float sign_ = 1.0f;
+};
+
+}  // namespace
+
+// Bisection finds where the value leaves the lower end of the range and
+// where it reaches the upper. A mapping that reaches only part of the
+// range is taken to cover the rest at the same rate.
+float dragSpan(const Layout& l, const Node& node, Point handle, DragStart start) {
+  const float lo = std::min(node.displayLo, node.displayHi), hi = std::max(node.displayLo, node.displayHi);
+  const AxisMap map(l, node, handle, start);
+  const float from = clampTo(map.lowest, lo, hi), to = clampTo(map.highest, lo, hi);
+  if (!(hi > lo) || !(to > from)) return std::numeric_limits<float>::infinity();
+  return std::fabs(map.firstPast(to, true) - map.firstPast(from, false)) * (hi - lo) / (to - from);
+}
+
+// Where the mapping gives the value; a value at an end of the mapping's
+// reach starts where a drag away from that end changes it at once.
+Point dragOrigin(const Layout& l, const Node& node, Point handle, DragStart start) {
+  const AxisMap map(l, node, handle, start);
+  const float v = start.value;
+  if (!(v >= map.lowest && v <= map.highest) || !(map.highest > map.lowest)) return handle;
+  if (v <= map.lowest) return map.pointAt(map.firstPast(v, false));
+  if (v >= map.highest) return map.pointAt(map.firstPast(v, true));
+  return map.pointAt(0.5f * (map.firstPast(v, true) + map.firstPast(v, false)));
+}
+
 float modAmount(const Layout& l, const Node& node, Point p) {
   const std::optional<Point> handle = nodePosition(l, node);
   if (!handle) return 0.0f;
   const bool vertical = dragsVertically(node.kind);
   const float d = vertical ? p.y - handle->y : p.x - handle->x;
   const float extent = vertical ? l.inner.height : l.inner.width;
-  const float amount = std::min(2.0f * std::fabs(d) / std::max(0.5f * extent, 1.0f), 1.0f);
+  // A quarter of the picture away is the whole amount, and no less far
+  // than the least sweep.
+  const float amount = std::min(std::fabs(d) / sweepLength(0.25f * extent, l.s), 1.0f);
   return amount < 0.03f ? 0.0f : amount;
 }
 

@@ -82,6 +82,15 @@ bool dragsByDistance(const Layout& l, const Node& node);
 // The display value a value drag with the pointer at p asks for; none for
 // kinds that are not dragged.
 std::optional<float> dragDisplayValue(const Layout& l, const Node& node, Point p, DragStart start);
+// The pixels along its drag axis over which a value drag of the node's
+// handle, taken at the handle, sweeps the whole display range; infinite
+// when the drag does not move the value.
+float dragSpan(const Layout& l, const Node& node, Point handle, DragStart start);
+// Where along its drag axis from the handle a value drag's mapping gives
+// the value at the press: the drag runs from there, so that a handle
+// clamped into the picture moves on from its value and reaches both ends
+// of its range. The handle itself when the mapping never gives the value.
+Point dragOrigin(const Layout& l, const Node& node, Point handle, DragStart start);
 // The 0..1 amount of a modulation drag with the pointer at p.
 float modAmount(const Layout& l, const Node& node, Point p);
 

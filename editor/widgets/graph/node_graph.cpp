@@ -7,6 +7,7 @@
 #include <optional>
 #include <span>
 
+#include "editor/widgets/drag_sweep.h"
 #include "editor/widgets/widget_support.h"
 #include "ui/context.h"
 #include "ui/interact/interaction.h"
@@ -228,8 +229,10 @@ void NodeGraph::startValueDrag(const Layout& l, int i, Point p) {
   const graph::Point handle = *graph::nodePosition(l, nodes[i]);
   dragStart_.value = graph::nodeDisplayValue(nodes[i]);
   dragStart_.y = handle.y;
-  grabOffset_ = {handle.x - p.x, handle.y - p.y};
-  startDisplay_ = *graph::dragDisplayValue(l, nodes[i], handle, dragStart_);
+  handleAtPress_ = graph::dragOrigin(l, nodes[i], handle, dragStart_);
+  dragFrom_ = p;
+  startDisplay_ = *graph::dragDisplayValue(l, nodes[i], handleAtPress_, dragStart_);
+  dragSpan_ = graph::dragSpan(l, nodes[i], handleAtPress_, dragStart_);
 }
 
 bool NodeGraph::pickAxis(Point p) {
@@ -292,16 +295,21 @@ void NodeGraph::openEntry(const Layout& l, int i) {
   entry_.open(ImVec2(handle->x, handle->y), request);
 }
 
-// The handle moves as far as the pointer did since the press: the value is
-// the one at the press, moved by what that distance means at the handle.
-// A handle held at an edge (its value past the axis) so moves on from its
-// value, not from the edge.
+// The handle moves as far as the pointer did since the press, or slower
+// where the picture gives its whole range fewer pixels than the least
+// sweep: the value is the one at the press, moved by what that distance
+// means at the handle. A handle held at an edge (its value past the axis)
+// so moves on from its value, not from the edge.
 void NodeGraph::dragValue(Point p) {
   if (!validNode(valueDrag_) || !pickAxis(p)) return;
   // A copy: the value callback replaces the nodes.
   const Node node = nodes[valueDrag_];
   if (node.id < 0) return;
-  const Point at{p.x + grabOffset_.x, p.y + grabOffset_.y};
+  const bool vertical = graph::dragsVertically(node.kind);
+  const float s = ui::scale();
+  const Point at{
+      handleAtPress_.x + (vertical ? p.x - dragFrom_.x : sweptBy(p.x - dragFrom_.x, dragSpan_, s)),
+      handleAtPress_.y + (vertical ? sweptBy(p.y - dragFrom_.y, dragSpan_, s) : p.y - dragFrom_.y)};
   const std::optional<float> display = graph::dragDisplayValue(layout(), node, at, dragStart_);
   if (!display || !value) return;
   const float next = clampedParam(node, dragStart_.value + (*display - startDisplay_));

@@ -119,9 +119,11 @@ class NodeGraph {
   int lfoDrag_ = -1;
   int breatheDrag_ = -1;
   graph::DragStart dragStart_;
-  graph::Point grabOffset_;    // from the press point to the handle's centre
-  float startDisplay_ = 0.0f;  // what the handle's own place asks for
-  bool dragSent_ = false;      // the gesture has sent a value
+  graph::Point handleAtPress_;  // where the drag's mapping gives the value at the press
+  graph::Point dragFrom_;       // the pointer at the press
+  float dragSpan_ = 0.0f;       // the pixels over which the drag sweeps the whole range
+  float startDisplay_ = 0.0f;   // what the handle's own place asks for
+  bool dragSent_ = false;       // the gesture has sent a value
   int otherAxisDrag_ = -1;
   graph::Point pressPoint_;
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "editor/widgets/drag_sweep.h"
 #include "editor/widgets/sample/lane_geometry.h"
 #include "editor/widgets/widget_support.h"
 #include "ui/context.h"
@@ -67,17 +68,23 @@ ImGuiMouseCursor AmpEnvView::cursorAt(ImVec2 pointer) const {
   return contains(contentRect(), pointer) ? ImGuiMouseCursor_Hand : ImGuiMouseCursor_Arrow;
 }
 
-// A press takes the peak or the tail; the drag moves it from where it was.
+// A press takes the peak or the tail; the drag moves it from where it was,
+// over the lane's short height no faster than the least sweep allows.
 void AmpEnvView::press(const ui::Interaction& it) {
-  target_ = it.pressPos.x <= peakX() + kPeakReach * ui::scale() ? kPeak : kTail;
+  const ui::Rect c = contentRect();
+  const float s = ui::scale();
+  target_ = it.pressPos.x <= peakX() + kPeakReach * s ? kPeak : kTail;
   peakAxis_ = 1;
-  const ImVec2 handle = target_ == kPeak ? ImVec2(peakX(), peakY(value(2))) : tailHandle();
-  grabOffset_ = ImVec2(handle.x - it.pressPos.x, handle.y - it.pressPos.y);
+  handleAtPress_ = target_ == kPeak ? ImVec2(peakX(), peakY(value(2))) : tailHandle();
+  // The pixels over which each drag sweeps its range: the attack over its
+  // share of the width, the level over the height, the decay over its share.
+  handleSpan_ = target_ == kPeak ? ImVec2(kAttackShare * c.width, c.height - 8.0f * s)
+                                 : ImVec2(kDecayShare * c.width, 0.0f);
 }
 
 void AmpEnvView::move(const ui::Interaction& it) {
-  dragTo(ImVec2(it.pressPos.x + it.total.x + grabOffset_.x, it.pressPos.y + it.total.y + grabOffset_.y),
-         it.total);
+  const ImVec2 moved = sweptBy(it.total, handleSpan_, ui::scale());
+  dragTo(ImVec2(handleAtPress_.x + moved.x, handleAtPress_.y + moved.y), it.total);
 }
 
 void AmpEnvView::endGesture() {

@@ -39,8 +39,9 @@ class AmpEnvView : public SamplerLane {
 
   // Gesture state, from the press to the gesture's end.
   int target_ = kNoTarget;
-  int peakAxis_ = 1;   // 1 undecided, 2 horizontal (attack), 3 vertical (level)
-  ImVec2 grabOffset_;  // from the press point to the grabbed handle
+  int peakAxis_ = 1;      // 1 undecided, 2 horizontal (attack), 3 vertical (level)
+  ImVec2 handleAtPress_;  // where the grabbed handle was
+  ImVec2 handleSpan_;     // the pixels over which its drags sweep their ranges
 };
 
 }  // namespace orbi

@@ -172,8 +172,12 @@ void SampleView::drawWindowView() {
         windowDrag_ == kStart || windowDrag_ == kEnd || windowDrag_ == kFadeIn || windowDrag_ == kFadeOut
             ? windowHandleX(windowDrag_) - it.pressPos.x
             : 0.0f;
+    // A fade sweeps its range over the window's width, which a short window
+    // makes narrow.
+    const float window = std::max(slotValue("end", 1.0f) - slotValue("start", 0.0f), kSmallestSpan);
+    grabSpan_ = contentRect().width * (windowDrag_ == kFadeIn || windowDrag_ == kFadeOut ? window : 1.0f);
   } else if ((it.held || it.released) && moved(it) && windowDrag_ != kNone && slots.size() >= 2) {
-    applyWindowDrag(it.pressPos.x + it.total.x + grabDx_, it.total.y);
+    applyWindowDrag(draggedX(it), it.total.y);
   }
   if (it.released) {
     windowDrag_ = kNone;
@@ -263,6 +267,7 @@ void SampleView::drawSlicesView() {
     dragIndex_ = i >= 1 ? i : -1;
     if (dragIndex_ >= 1)
       grabDx_ = contentRect().x + contentRect().width * clamp01(markers[i]) - it.pressPos.x;
+    grabSpan_ = contentRect().width;
     if (i < 1 && markers && markerCount > 0) {
       const float u = xToFraction(it.pressPos.x);
       int k = 0;
@@ -271,7 +276,7 @@ void SampleView::drawSlicesView() {
       if (!slots.empty()) setParam(0, static_cast<float>(k));
     }
   } else if ((it.held || it.released) && it.delta.x != 0.0f && dragIndex_ >= 1 && onSliceMove) {
-    onSliceMove(dragIndex_, xToFraction(it.pressPos.x + it.total.x + grabDx_));
+    onSliceMove(dragIndex_, xToFraction(draggedX(it)));
   }
   if (it.released) dragIndex_ = -1;
 
@@ -325,6 +330,7 @@ void SampleView::drawGrainsView() {
     axisLock_ = 1;
     gainAtPress_ = gainDb();
     grabDx_ = dragIndex_ >= 0 ? grainHandleX(dragIndex_, it.pressPos.x) - it.pressPos.x : 0.0f;
+    grabSpan_ = c.width;
     sprayRight_ = dragIndex_ == 1 && grainHandleX(1, it.pressPos.x) >= grainHandleX(0, it.pressPos.x);
   } else if ((it.held || it.released) && moved(it) && dragIndex_ >= 0 && slots.size() >= 2) {
     if (axisLock_ == 1 &&
@@ -336,7 +342,7 @@ void SampleView::drawGrainsView() {
         changeParam(gain,
                     clampTo(gainAtPress_ - it.total.y * kDbPerSweep / (kSweep * s), -kGainRange, kGainRange));
     } else if (axisLock_ == 2) {
-      const float x = it.pressPos.x + it.total.x + grabDx_;
+      const float x = draggedX(it);
       if (dragIndex_ == 0) {
         changeParam(0, xToFraction(x));
       } else {

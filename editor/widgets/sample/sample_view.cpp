@@ -5,6 +5,7 @@
 #include <cstring>
 #include <span>
 
+#include "editor/widgets/drag_sweep.h"
 #include "editor/widgets/widget_support.h"
 #include "ui/context.h"
 #include "ui/draw/axis.h"
@@ -58,6 +59,10 @@ float SampleView::xToFraction(float x) const {
   const ui::Rect c = contentRect();
   if (c.width <= 0.0f) return 0.0f;
   return clamp01((x - c.x) / c.width);
+}
+
+float SampleView::draggedX(const ui::Interaction& it) const {
+  return it.pressPos.x + grabDx_ + sweptBy(it.total.x, grabSpan_, ui::scale());
 }
 
 ui::Rect SampleView::body() const {

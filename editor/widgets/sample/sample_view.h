@@ -20,6 +20,7 @@
 #include "editor/widgets/param_widget.h"
 #include "ui/draw/wave_overview.h"
 #include "ui/geometry.h"
+#include "ui/interact/interaction.h"
 
 namespace orbi {
 
@@ -104,6 +105,8 @@ class SampleView : public ParamWidget {
   float windowGainAt(float position, float a, float b) const;
   bool sampleLoaded() const { return samples && frameCount > 0 && !overview.empty(); }
   float xToFraction(float x) const;
+  // Where the grabbed edge, fade, marker or line is dragged to.
+  float draggedX(const ui::Interaction& it) const;
   // Where the window view's edge or fade handle is.
   float windowHandleX(int handle) const;
   // The grains view's position line (0) or the spray edge (1) nearer x.
@@ -118,6 +121,7 @@ class SampleView : public ParamWidget {
   float gainAtPress_ = 0.0f;
   int dragIndex_ = -1;       // slices: the marker dragged; grains: 0 position, 1 spray
   float grabDx_ = 0.0f;      // from the press to the grabbed edge, fade, marker or line
+  float grabSpan_ = 0.0f;    // the pixels over which its drag sweeps its range
   bool sprayRight_ = false;  // the grabbed spray edge is the one right of the line
   // The title strip's hovered items and the chop menu asked for this frame.
   std::uint8_t pillHovered_ = 0;

@@ -11,10 +11,14 @@ namespace {
 
 // A lane's frame, title strip and content margins take 32 of its row, so
 // the middle lanes and SPEED keep 14 for their picture, readout and caption.
+// The AMP row and the gaps are their larger sizes when the panel can spare
+// it; a panel at its floor gives every lane 14 of content and the gaps 4.
 constexpr float kAmpRow = 56.0f;
+constexpr float kAmpRowLeast = 46.0f;
 constexpr float kMiddleRow = 46.0f;
 constexpr float kSpeedRow = 46.0f;
 constexpr float kGap = 8.0f;
+constexpr float kGapLeast = 4.0f;
 constexpr float kLeastSample = 72.0f;  // a sample view whose handles can all be taken
 constexpr std::uint32_t kConnector = ui::palette::withAlphaByte(ui::palette::kMuted, 0x99);
 
@@ -47,16 +51,20 @@ SamplerLanes::Layout SamplerLanes::layout(const ui::Rect& r, std::uint32_t mode,
     const float taken = cut(left, height);
     return ui::Rect{r.x, r.y + left, width, taken};
   };
+  out.hasMiddle = mode == kTone || mode == kGrains;
+  // What the panel has past its floor goes to the AMP row, then the gaps.
+  const float spare = std::max(left - floorHeight(mode, s), 0.0f);
+  const float ampExtra = std::min(spare, (kAmpRow - kAmpRowLeast) * s);
+  const float gapExtra = std::min((spare - ampExtra) / (out.hasMiddle ? 3.0f : 2.0f), (kGap - kGapLeast) * s);
   // Each gap as (its top, its bottom), kept from the bottom up.
   std::vector<std::pair<float, float>> gaps;
   const auto gap = [&] {
     const float bottom = r.y + left;
-    const float taken = cut(left, kGap * s);
+    const float taken = cut(left, kGapLeast * s + gapExtra);
     gaps.emplace_back(bottom - taken, bottom);
   };
-  out.amp = row(kAmpRow * s);
+  out.amp = row(kAmpRowLeast * s + ampExtra);
   gap();
-  out.hasMiddle = mode == kTone || mode == kGrains;
   if (out.hasMiddle) {
     out.middle = row(kMiddleRow * s);
     gap();
@@ -75,7 +83,14 @@ SamplerLanes::Layout SamplerLanes::layout(const ui::Rect& r, std::uint32_t mode,
 
 float SamplerLanes::floorHeight(std::uint32_t mode, float s) {
   const bool middle = mode == kTone || mode == kGrains;
-  return (kLeastSample + kGap + kSpeedRow + kGap + (middle ? kMiddleRow + kGap : 0.0f) + kAmpRow) * s;
+  return (kLeastSample + kGapLeast + kSpeedRow + kGapLeast + (middle ? kMiddleRow + kGapLeast : 0.0f) +
+          kAmpRowLeast) *
+         s;
+}
+
+float SamplerLanes::roomyHeight(std::uint32_t mode, float s) {
+  const bool middle = mode == kTone || mode == kGrains;
+  return floorHeight(mode, s) + (kAmpRow - kAmpRowLeast + (middle ? 3.0f : 2.0f) * (kGap - kGapLeast)) * s;
 }
 
 void SamplerLanes::draw(const ui::Rect& r) {

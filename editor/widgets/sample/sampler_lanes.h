@@ -34,6 +34,8 @@ class SamplerLanes {
   // The least panel height at which the sample view and every lane keep
   // room for what they show.
   static float floorHeight(std::uint32_t mode, float s);
+  // The height at which the AMP lane and the gaps have their larger sizes.
+  static float roomyHeight(std::uint32_t mode, float s);
 
   void draw(const ui::Rect& r);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "editor/widgets/drag_sweep.h"
 #include "editor/widgets/sample/lane_geometry.h"
 #include "editor/widgets/widget_support.h"
 #include "ui/context.h"
@@ -35,6 +36,10 @@ float SpeedLane::lengthX(float pitch) const {
   const ui::Rect c = contentRect();
   return c.x + c.width * clampTo(0.5f * std::exp2(-pitch / 12.0f), kShortestBar, 1.0f);
 }
+
+// The bar's length for the pitch, in widths, as far as the drag runs: past
+// the right edge too.
+float SpeedLane::lengthAt(float pitch) { return 0.5f * std::exp2(-pitch / 12.0f); }
 
 float SpeedLane::fanOffset() const { return kFanSemitones * clamp01(value(spreadSlot())); }
 
@@ -105,10 +110,16 @@ void SpeedLane::endGesture() {
 
 // The pitch moves by what the pointer's movement means at the handle: from
 // the value at the press, so a handle held at the edge moves on from its
-// own value.
+// own value. A fan short enough to lie over fewer pixels than the least
+// sweep moves slower than the pointer.
 void SpeedLane::dragTo(float dx) {
   if (!dragging_) return;
-  const float moved = pitchAtX(grabX_ + dx) - pitchAtX(grabX_);
+  const ui::Rect c = contentRect();
+  const float span = target_ == kFan
+                         ? std::fabs(lengthAt(tuneAtPress_ - kFanSemitones) - lengthAt(tuneAtPress_))
+                         : lengthAt(-kTuneRange) - lengthAt(kTuneRange);
+  const float x = grabX_ + sweptBy(dx, span * c.width, ui::scale());
+  const float moved = pitchAtX(x) - pitchAtX(grabX_);
   if (target_ == kBar) {
     change(0, clampTo(tuneAtPress_ + moved, -kTuneRange, kTuneRange));
   } else if (target_ == kFan) {

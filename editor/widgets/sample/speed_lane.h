@@ -42,6 +42,7 @@ class SpeedLane : public SamplerLane {
   void paint(ImDrawList* dl) override;
 
  private:
+  static float lengthAt(float pitch);
   float fanOffset() const;
   // The pitch whose bar ends at x, also past the right edge.
   float pitchAtX(float x) const;

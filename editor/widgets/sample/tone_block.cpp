@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "editor/widgets/drag_sweep.h"
 #include "editor/widgets/sample/lane_geometry.h"
 #include "editor/widgets/widget_support.h"
 #include "ui/context.h"
@@ -16,7 +17,8 @@ namespace {
 
 constexpr float kCrushShare = 0.46f;
 constexpr float kGap = 6.0f;
-constexpr float kSweep = 120.0f;  // pixels (times the scale) for a whole range
+constexpr float kHandleReach = 4.0f;  // the corner handle's disc and a little around it
+constexpr float kSweep = 120.0f;      // pixels (times the scale) for a whole range
 constexpr float kCleanBits = 16.0f;
 constexpr float kLongestHold = 49.0f;  // extra columns a value holds at full srr
 constexpr float kActiveLowPass = 19000.0f;
@@ -93,7 +95,7 @@ float ToneBlock::lowPassGain(float lp, float f) {
 }
 
 ImGuiMouseCursor ToneBlock::cursorAt(ImVec2 pointer) const {
-  if (contains(toneCornerRect(), pointer)) return ImGuiMouseCursor_ResizeEW;
+  if (onCorner(pointer)) return ImGuiMouseCursor_ResizeEW;
   if (contains(crushRect(), pointer)) return ImGuiMouseCursor_ResizeNS;
   return ImGuiMouseCursor_Arrow;
 }
@@ -101,13 +103,26 @@ ImGuiMouseCursor ToneBlock::cursorAt(ImVec2 pointer) const {
 // A press takes the corner or the crush area; only a drag changes them,
 // the corner from where its handle was.
 void ToneBlock::press(const ui::Interaction& it) {
-  target_ = contains(toneCornerRect(), it.pressPos) ? kLowPass : it.shiftAtPress ? kSrr : kCrush;
+  target_ = onCorner(it.pressPos) ? kLowPass : it.shiftAtPress ? kSrr : kCrush;
   valueAtPress_ = value(target_);
   dragging_ = true;
   grabDx_ = target_ == kLowPass ? lowPassHandle().x - it.pressPos.x : 0.0f;
 }
 
-void ToneBlock::move(const ui::Interaction& it) { dragTo(it.pressPos.x + it.total.x + grabDx_, it.total.y); }
+// The corner sweeps its range over its own width, no faster than the least
+// sweep allows.
+void ToneBlock::move(const ui::Interaction& it) {
+  const float dx = sweptBy(it.total.x, toneCornerRect().width, ui::scale());
+  dragTo(it.pressPos.x + grabDx_ + dx, it.total.y);
+}
+
+// In the corner, or on its handle, whose disc at the lowest frequency
+// reaches past the corner's left edge.
+bool ToneBlock::onCorner(ImVec2 p) const {
+  const ImVec2 h = lowPassHandle();
+  const float reach = kHandleReach * ui::scale();
+  return contains(toneCornerRect(), p) || (std::fabs(p.x - h.x) <= reach && std::fabs(p.y - h.y) <= reach);
+}
 
 ImVec2 ToneBlock::lowPassHandle() const {
   const ui::Rect t = toneCornerRect();
@@ -136,7 +151,7 @@ void ToneBlock::dragTo(float x, float dy) {
 }
 
 int ToneBlock::pickTyped(ImVec2 pointer) const {
-  if (contains(toneCornerRect(), pointer)) return kLowPass;
+  if (onCorner(pointer)) return kLowPass;
   return ImGui::GetIO().KeyShift ? kSrr : kCrush;
 }
 

@@ -23,6 +23,8 @@ class ToneBlock : public SamplerLane {
 
   ui::Rect crushRect() const;
   ui::Rect toneCornerRect() const;
+  // Whether a press at the point takes the corner.
+  bool onCorner(ImVec2 p) const;
   // The test sine's n + 1 values after crush and rate reduction.
   static std::vector<float> processedSine(int n, float crush, float srr);
   // The one-pole low-pass's gain at frequency f (Hz) for a corner at lp.

@@ -146,9 +146,12 @@ TEST_P(PageLayoutAtScale, TheHitsGridGivesWayToTheMainAreasFloor) {
   // A velocity tile with routes gives way before the hits grid goes below
   // its usual height, down to a graph for their handles.
   BenchPage::LayoutInput tighter = in;
-  tighter.mainFloor += squeezed.hitsGrid.height - 68.0f * s + 7.0f * s;
+  tighter.drawerRows = 1;
+  const Rects one = BenchPage::layoutOf(page, tighter, s);
+  ASSERT_GT(one.hitsGrid.height, 68.0f * s);
+  tighter.mainFloor += one.hitsGrid.height - 68.0f * s + 7.0f * s;
   const Rects routes = BenchPage::layoutOf(page, tighter, s);
-  EXPECT_LT(routes.velocity.height, squeezed.velocity.height);
+  EXPECT_LT(routes.velocity.height, one.velocity.height);
   EXPECT_GT(routes.velocity.height, 17.0f * s);
   EXPECT_NEAR(routes.hitsGrid.height, 68.0f * s, 1e-3f * s);
   // A folded velocity tile gives its room to the hits.
@@ -180,18 +183,53 @@ TEST_P(PageLayoutAtScale, APageAtItsFloorKeepsEveryBand) {
   EXPECT_GT(benchRoomFloor(in, s, true), benchRoomFloor(in, s, false));
 }
 
+// Past the floors the room goes first to the hits grid's waveforms, then
+// to the ease of the chain strip and the gaps, then to the drawer's rows,
+// and only then to the hits grid's usual height.
+TEST_P(PageLayoutAtScale, TheDrawersRowsComeBeforeTheHitsGridsUsualHeight) {
+  const float s = GetParam();
+  BenchPage::LayoutInput in;
+  in.rowCount = 8;
+  in.anyStageActive = true;
+  in.velocityFolded = true;
+  in.drawerRows = 3;
+  in.mainFloor = 240.0f * s;
+  const float floor = benchRoomFloor(in, s, false);
+  const Rects tight = BenchPage::layoutOf({0.0f, 0.0f, 960.0f * s, floor}, in, s);
+  EXPECT_NEAR(tight.hitsGrid.height, 44.0f * s, 1e-3f * s);
+  EXPECT_NEAR(tight.chainStrip.height, 52.0f * s, 1e-3f * s);
+  EXPECT_NEAR(tight.drawer.height, 16.0f * s, 1e-3f * s);
+  EXPECT_NEAR(tight.velocity.y - bottomOf(tight.chainStrip), 6.0f * s, 1e-3f * s);
+  // The chain strip and the gaps at their ease, then every drawer row.
+  const float eased = floor + (10.0f + 3.0f * 4.0f) * s;
+  const Rects easy = BenchPage::layoutOf({0.0f, 0.0f, 960.0f * s, eased + 32.0f * s}, in, s);
+  EXPECT_NEAR(easy.chainStrip.height, 62.0f * s, 1e-3f * s);
+  EXPECT_NEAR(easy.velocity.y - bottomOf(easy.chainStrip), 10.0f * s, 1e-3f * s);
+  EXPECT_NEAR(easy.drawer.height, 48.0f * s, 1e-3f * s);
+  EXPECT_NEAR(easy.hitsGrid.height, 44.0f * s, 1e-3f * s);
+  const Rects roomy = BenchPage::layoutOf({0.0f, 0.0f, 960.0f * s, eased + 32.0f * s + 24.0f * s}, in, s);
+  EXPECT_NEAR(roomy.hitsGrid.height, 68.0f * s, 1e-3f * s);
+}
+
 TEST_P(PageLayoutAtScale, TheMacrosBandGrowsAsTheBenchCanSpareIt) {
   const float s = GetParam();
   const ui::Rect content{0.0f, 100.0f * s, 960.0f * s, 820.0f * s};
-  const BandHeight macros{60.0f * s, 80.0f * s, 300.0f * s};
+  // Cells of 60, a gap of 4 and eight rows of 16 to 20.
+  BandHeight macros;
+  macros.least = 60.0f * s;
+  macros.row = 16.0f * s;
+  macros.floor = macros.least + 4.0f * s + macros.row;
+  macros.comfort = macros.floor + 2.0f * macros.row;
+  macros.full = macros.floor + 7.0f * macros.row;
+  macros.wanted = macros.least + 4.0f * s + 8.0f * 20.0f * s;
   // Another page: the band takes what it wants.
   const ColumnRects other = layoutColumn(content, macros, nullptr, s);
   EXPECT_FLOAT_EQ(other.macros.height, macros.wanted);
   EXPECT_LT(other.credits.y + other.credits.height, other.macros.y);
   EXPECT_LT(other.macros.y + other.macros.height, other.page.y);
   EXPECT_FLOAT_EQ(bottomOf(other.page), bottomOf(content));
-  // The bench: a light page lets it grow, a heavy one keeps it at its
-  // floor, and the page keeps its own floors either way.
+  // The bench: a light page lets it grow, a heavy one keeps three rows,
+  // and the page keeps its floors either way.
   BenchPage::LayoutInput light;
   light.rowCount = 2;
   BenchPage::LayoutInput heavy;
@@ -199,17 +237,30 @@ TEST_P(PageLayoutAtScale, TheMacrosBandGrowsAsTheBenchCanSpareIt) {
   heavy.anyStageActive = true;
   heavy.drawerRows = 5;
   heavy.velocityFolded = true;
-  heavy.mainFloor = 244.0f * s;
+  heavy.mainFloor = 222.0f * s;  // sampler lanes, at their ease 244
+  heavy.mainRoomy = 244.0f * s;
   const ColumnRects roomy = layoutColumn(content, macros, &light, s);
   const ColumnRects tight = layoutColumn(content, macros, &heavy, s);
   EXPECT_FLOAT_EQ(roomy.macros.height, macros.wanted);
   EXPECT_LT(tight.macros.height, macros.wanted);
-  EXPECT_GE(tight.macros.height, macros.floor);
+  EXPECT_GE(tight.macros.height, macros.comfort - 1e-3f * s);
   EXPECT_GE(tight.page.height, benchRoomFloor(heavy, s, false) - 1e-3f * s);
   EXPECT_GE(roomy.page.height, benchRoomFloor(light, s, true) - 1e-3f * s);
-  // A bench that cannot keep its floors beside the list leaves it out.
-  const ui::Rect low{content.x, content.y, content.width, content.height - 60.0f * s};
+  // Grown in whole rows up to every row.
+  const float rows = (tight.macros.height - macros.floor) / macros.row;
+  if (tight.macros.height < macros.full) EXPECT_NEAR(rows, std::round(rows), 1e-3f);
+  // A bench that cannot keep even its floors beside one row leaves the list
+  // out; beside a page a little fuller than its floors the list keeps its
+  // first row and the hits grid its waveforms before more rows show.
+  const float chrome = tight.macros.y - content.y + (tight.page.y - bottomOf(tight.macros));
+  const ui::Rect low{content.x, content.y, content.width,
+                     chrome + macros.least + benchRoomFloor(heavy, s, false) - 20.0f * s};
   EXPECT_FLOAT_EQ(layoutColumn(low, macros, &heavy, s).macros.height, macros.least);
+  const ui::Rect one{content.x, content.y, content.width,
+                     chrome + macros.floor + benchRoomFloor(heavy, s, false)};
+  EXPECT_NEAR(layoutColumn(one, macros, &heavy, s).macros.height, macros.floor, 1e-3f * s);
+  const ui::Rect three{content.x, content.y, content.width, one.height + 2.0f * macros.row};
+  EXPECT_NEAR(layoutColumn(three, macros, &heavy, s).macros.height, macros.comfort, 1e-3f * s);
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, PageLayoutAtScale, testing::Values(1.0f, 2.0f));

@@ -260,14 +260,21 @@ TEST(FilterTile, APillNeverCoversItsHandleNorTheOther) {
   EXPECT_TRUE(rig.sent.values("type2").empty());
 }
 
-TEST(FilterTile, AQuarterOfThePlotUpwardsSweepsTheResonance) {
+// The whole resonance lies over a quarter of the plot, far fewer than 100
+// pixels: a drag sweeps it over 100 instead.
+TEST(FilterTile, AHundredPixelsUpwardsSweepTheResonanceHoweverLowThePlot) {
   TileRig<FilterTile> rig;
   rig.tile.filters[0] = {300.0f, 0.0f, 1};
   rig.step();
   const ui::Rect p = rig.plot();
+  ASSERT_LT(0.25f * p.height, 100.0f);
   const ImVec2 h = StageCurves::filterPoint(rig.tile, 0, p);
   rig.dragFromTo(h, ImVec2(h.x, h.y - 0.25f * p.height));
   ASSERT_FALSE(rig.sent.values("resonance").empty());
+  EXPECT_GT(rig.sent.values("resonance").back(), 0.0f);
+  EXPECT_LT(rig.sent.values("resonance").back(), 0.5f);
+  rig.tile.filters[0].resonance = 0.0f;
+  rig.dragFromTo(h, ImVec2(h.x, h.y - 100.0f));
   EXPECT_FLOAT_EQ(rig.sent.values("resonance").back(), 1.0f);
   // An upright drag leaves the cutoff as it was.
   EXPECT_TRUE(rig.sent.values("cutoff").empty());

@@ -224,7 +224,7 @@ TEST(StageTiles, TilesWithoutCallbacksDrawAndSendNothing) {
   rig.step();
   const ui::Rect amp = rig.tileAreas("amp").at(0);
   const ImVec2 hold = rig.scoped([&] { return rig.strip.amp.cornerPoint(1, rig.strip.amp.plotRect()); });
-  rig.dragFromTo(hold, ImVec2(amp.x + 5.0f, hold.y));
+  rig.dragFromTo(hold, ImVec2(amp.x - 300.0f, hold.y));
   EXPECT_FLOAT_EQ(rig.strip.amp.hold, 0.0f);  // its own copy follows
   const ImVec2 pill = rig.scoped([&] { return test::centreOf(rig.strip.drive.pillRect()); });
   rig.clickAt(pill);

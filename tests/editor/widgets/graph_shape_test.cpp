@@ -161,17 +161,28 @@ TEST(GraphLayout, InharmonicDragIsRelative) {
   }
 }
 
+// A quarter of the picture away is the whole amount, but never less far
+// than 100 pixels (times the scale): on this picture the quarters are
+// nearer, on one four times as large further.
 TEST(GraphLayout, ModulationAmountsGrowAwayFromTheHandle) {
   const std::vector<Node> nodes{testing::setNode(18, NodeKind::kBrightness, "brightness", "", 0, 1),
                                 testing::setNode(17, NodeKind::kLength, "decay", "s", 0.02f, 4)};
   const Layout l = layoutOf({true, body_type::kString}, {}, nodes);
+  const float whole = 100.0f;
+  ASSERT_LT(0.25f * l.inner.width, whole);
   const Point v = *nodePosition(l, nodes[0]);
-  EXPECT_FLOAT_EQ(modAmount(l, nodes[0], {v.x + 50.0f, v.y + 0.25f * l.inner.height}), 1.0f);
-  EXPECT_FLOAT_EQ(modAmount(l, nodes[0], {v.x, v.y - 0.125f * l.inner.height}), 0.5f);
+  EXPECT_FLOAT_EQ(modAmount(l, nodes[0], {v.x + 50.0f, v.y + whole}), 1.0f);
+  EXPECT_FLOAT_EQ(modAmount(l, nodes[0], {v.x, v.y - 0.5f * whole}), 0.5f);
   // 0.029 is below the dead zone.
-  EXPECT_EQ(modAmount(l, nodes[0], {v.x, v.y + 0.029f * 0.25f * l.inner.height}), 0.0f);
+  EXPECT_EQ(modAmount(l, nodes[0], {v.x, v.y + 0.029f * whole}), 0.0f);
   const Point hz = *nodePosition(l, nodes[1]);
-  EXPECT_FLOAT_EQ(modAmount(l, nodes[1], {hz.x - 0.25f * l.inner.width, hz.y + 80.0f}), 1.0f);
+  EXPECT_FLOAT_EQ(modAmount(l, nodes[1], {hz.x - whole, hz.y + 80.0f}), 1.0f);
+
+  Layout big = l;
+  big.inner = innerRect(ui::Rect{10.0f, 20.0f, 1200.0f, 800.0f}, 1.0f);
+  const Point b = *nodePosition(big, nodes[0]);
+  EXPECT_FLOAT_EQ(modAmount(big, nodes[0], {b.x, b.y + 0.25f * big.inner.height}), 1.0f);
+  EXPECT_NEAR(modAmount(big, nodes[0], {b.x, b.y - 0.125f * big.inner.height}), 0.5f, 1e-5f);
 }
 
 TEST(GraphLayout, ChipsNeedRoomAndAChoiceOrAnLfo) {

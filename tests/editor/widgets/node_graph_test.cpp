@@ -112,6 +112,8 @@ TEST(NodeGraphInput, APressWithoutMovementSendsNothingAndEndsNoGesture) {
 
 TEST(NodeGraphInput, ADragMovesTheHandleAsFarAsThePointerFromWhereItWas) {
   GraphRig rig;
+  // Tall enough that the brightness has more than 100 pixels for its range.
+  rig.area.height = 400.0f;
   half::HalfSet set = setFor(true, graph::body_type::kString);
   set.nodes[0].value = 0.5f;
   rig.graph.setModel(modelOf(set));
@@ -128,6 +130,32 @@ TEST(NodeGraphInput, ADragMovesTheHandleAsFarAsThePointerFromWhereItWas) {
   rig.graph.setModel(modelOf(moved));
   EXPECT_NEAR(rig.handleOf(0).y, h.y - 12.0f, 0.01f);
   EXPECT_EQ(rig.edits, 1);
+}
+
+// In this picture the brightness has far fewer than 100 pixels for its
+// range: the handle moves slower than the pointer, so that the whole range
+// takes 100, at scale 1 and 2.
+TEST(NodeGraphInput, OnASmallPictureTheWholeRangeTakesTheLeastSweep) {
+  for (const float s : {1.0f, 2.0f}) {
+    SCOPED_TRACE(s);
+    GraphRig rig(s);
+    half::HalfSet set = setFor(true, graph::body_type::kString);
+    set.nodes[0].value = 0.0f;
+    rig.graph.setModel(modelOf(set));
+    const ImVec2 h = rig.handleOf(0);
+    rig.press(h);
+    rig.harness.movePointer(ImVec2(h.x, h.y - 95.0f * s));
+    rig.step();
+    ASSERT_FALSE(rig.values.empty());
+    const float short_ = rig.values.back().second;
+    EXPECT_GT(short_, 0.5f);
+    EXPECT_LT(short_, 1.0f);
+    // Dear ImGui floors the pointer to whole pixels.
+    rig.harness.movePointer(ImVec2(h.x, h.y - 100.0f * s - 1.0f));
+    rig.step();
+    EXPECT_NEAR(rig.values.back().second, 1.0f, 1e-4f);
+    rig.release();
+  }
 }
 
 TEST(NodeGraphInput, DoubleClickDragEndsWithOneEditDone) {
@@ -158,7 +186,10 @@ TEST(NodeGraphInput, AltDragWithoutLfoCallbackIsAValueDrag) {
   EXPECT_TRUE(rig.values.empty());
 }
 
-TEST(NodeGraphInput, LfoReachGrowsToOneAQuarterHeightAway) {
+// A quarter of the picture's height away is the whole reach, but never
+// less far than 100 pixels (times the scale), which this picture's quarter
+// is.
+TEST(NodeGraphInput, LfoReachGrowsToOneAQuarterHeightOrTheLeastSweepAway) {
   for (float s : {1.0f, 2.0f}) {
     SCOPED_TRACE(s);
     GraphRig rig(s);
@@ -166,24 +197,25 @@ TEST(NodeGraphInput, LfoReachGrowsToOneAQuarterHeightAway) {
     rig.graph.lfoReach = test::recordInto(reach);
     rig.graph.setModel(modelOf(setFor(true, graph::body_type::kString)));
     const ImVec2 h = rig.handleOf(0);
-    const float quarter = 0.25f * (rig.area.height - 2.0f * s);
+    const float whole = 100.0f * s;
+    ASSERT_LT(0.25f * (rig.area.height - 2.0f * s), whole);
     rig.harness.setMods(ui::kModAlt);
     rig.press(h);
     ASSERT_EQ(rig.graph.lfoDragNode(), 0);
     EXPECT_TRUE(reach.empty());  // a press alone sends nothing
-    rig.harness.movePointer(ImVec2(h.x, h.y + 0.029f * quarter));
+    rig.harness.movePointer(ImVec2(h.x, h.y + 0.029f * whole));
     rig.step();
     ASSERT_EQ(reach.size(), 1u);
     EXPECT_EQ(reach[0].second, 0.0f);
     // Dear ImGui floors the pointer to whole pixels.
-    rig.harness.movePointer(ImVec2(h.x, h.y + quarter + 1.0f));
+    rig.harness.movePointer(ImVec2(h.x, h.y + whole + 1.0f));
     rig.step();
     ASSERT_EQ(reach.size(), 2u);
     EXPECT_EQ(reach[1].second, 1.0f);
-    rig.harness.movePointer(ImVec2(h.x, h.y - 0.5f * quarter));
+    rig.harness.movePointer(ImVec2(h.x, h.y - 0.5f * whole));
     rig.step();
     ASSERT_EQ(reach.size(), 3u);
-    EXPECT_NEAR(reach[2].second, 0.5f, 2.0f / quarter);
+    EXPECT_NEAR(reach[2].second, 0.5f, 2.0f / whole);
     EXPECT_TRUE(rig.values.empty());
     rig.release();
     EXPECT_EQ(rig.edits, 1);

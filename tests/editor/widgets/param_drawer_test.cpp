@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -93,37 +94,77 @@ TEST(ParamDrawer, TwentyRowsDrawSixteenFaders) {
 
 class ParamDrawerAtScale : public testing::TestWithParam<float> {};
 
-TEST_P(ParamDrawerAtScale, ABandTooLowForItsRowsScrollsThroughWholeRows) {
+// A band too low for every row shows whole rows and says so at its right
+// end: which rows of how many, and how to reach the others. The wheel over
+// it moves by a row a notch; a click on the readout shows the next rows.
+TEST_P(ParamDrawerAtScale, ABandTooLowForItsRowsShowsWholeRowsAndSaysSo) {
   const float s = GetParam();
   const auto bottom = [](const ui::Rect& r) { return r.y + r.height; };
+  // The rows drawn this frame, in order.
+  const auto drawn = [](DrawerRig& rig) {
+    std::vector<int> out;
+    for (int i = 0; i < 4; ++i)
+      if (rig.harness.drawLog().findHandle(&rig.drawer.faders[i], "p" + std::to_string(i))) out.push_back(i);
+    return out;
+  };
+  const auto readout = [](DrawerRig& rig) {
+    for (const ui::DrawRecord* r : rig.harness.drawLog().find(DrawOp::Text))
+      if (r->text.find(" of 4") != std::string::npos) return r->text;
+    return std::string();
+  };
   for (const float height : {64.0f, 40.0f}) {
     SCOPED_TRACE(height);
     DrawerRig rig(s);
     rig.area = {10.0f, 20.0f, 300.0f * s, height * s};
-    for (int i = 0; i < 4; ++i) rig.drawer.rows.push_back(row(i, "p"));
+    for (int i = 0; i < 4; ++i) rig.drawer.rows.push_back(row(i, "p" + std::to_string(i)));
     loadFaders(rig.drawer);
-    // A scroll bar shows from the frame after the rows first overflow.
-    rig.steps(2);
-    const bool scrolls = height < 64.0f;
-    for (int i = 0; i < 4; ++i) {
-      SCOPED_TRACE(i);
+    rig.step();
+    if (height >= 64.0f) {
+      EXPECT_EQ(drawn(rig), (std::vector<int>{0, 1, 2, 3}));
+      for (int i = 0; i < 4; ++i) {
+        const ui::Rect& r = rig.drawer.faders[i].rect;
+        EXPECT_FLOAT_EQ(r.height, 16.0f * s);
+        EXPECT_FLOAT_EQ(r.y, 20.0f + 16.0f * s * static_cast<float>(i));
+        EXPECT_FLOAT_EQ(r.width, rig.area.width);
+      }
+      EXPECT_EQ(readout(rig), "");
+      continue;
+    }
+    EXPECT_EQ(drawn(rig), (std::vector<int>{0, 1}));
+    EXPECT_EQ(readout(rig), "1\u20132 of 4 \u00B7 scroll \u25BE");
+    for (const int i : {0, 1}) {
       const ui::Rect& r = rig.drawer.faders[i].rect;
       EXPECT_FLOAT_EQ(r.height, 16.0f * s);
-      EXPECT_FLOAT_EQ(r.y, 20.0f + 16.0f * s * static_cast<float>(i));
-      EXPECT_EQ(r.width < rig.area.width, scrolls);
+      EXPECT_LT(r.width, rig.area.width);  // the readout takes the right end
+      EXPECT_LE(bottom(r), bottom(rig.area) + 1e-3f);
     }
-    if (!scrolls) continue;
-    // The wheel over the band brings the last row into it, whole.
-    rig.harness.movePointer({rig.area.x + rig.area.width / 2.0f, rig.area.y + rig.area.height / 2.0f});
+    // The wheel over the band, a notch a row, no further than the last.
+    rig.harness.movePointer({rig.area.x + rig.area.width / 4.0f, rig.area.y + rig.area.height / 2.0f});
     rig.step();
-    for (int i = 0; i < 4; ++i) {
-      rig.harness.scrollWheel(-1.0f);
-      rig.step();
-    }
+    rig.harness.scrollWheel(-1.0f);
     rig.step();
-    const ui::Rect& last = rig.drawer.faders[3].rect;
-    EXPECT_NEAR(bottom(last), bottom(rig.area), 0.5f);
-    EXPECT_FLOAT_EQ(last.height, 16.0f * s);
+    EXPECT_EQ(drawn(rig), (std::vector<int>{1, 2}));
+    rig.harness.scrollWheel(-5.0f);
+    rig.step();
+    EXPECT_EQ(drawn(rig), (std::vector<int>{2, 3}));
+    EXPECT_EQ(readout(rig), "3\u20134 of 4 \u00B7 scroll \u25BE");
+    EXPECT_LE(bottom(rig.drawer.faders[3].rect), bottom(rig.area) + 1e-3f);
+    // A click on the readout after the last rows shows the first again.
+    const auto texts = rig.harness.drawLog().find(DrawOp::Text);
+    const auto at = std::find_if(texts.begin(), texts.end(), [](const ui::DrawRecord* r) {
+      return r->text.find(" of 4") != std::string::npos;
+    });
+    ASSERT_NE(at, texts.end());
+    rig.clickAt({(*at)->rect.x + (*at)->rect.width / 2.0f, (*at)->rect.y + (*at)->rect.height / 2.0f});
+    rig.step();
+    EXPECT_EQ(drawn(rig), (std::vector<int>{0, 1}));
+    // Another sound's rows start from the top.
+    rig.harness.scrollWheel(-1.0f);
+    rig.step();
+    rig.drawer.rows[0].index = 40;
+    loadFaders(rig.drawer);
+    rig.step();
+    EXPECT_EQ(drawn(rig).front(), 0);
   }
 }
 

@@ -49,8 +49,8 @@ TEST_P(LayoutAtScale, WithoutAMiddleLaneTwoGapsAndTwoConnectors) {
 TEST_P(LayoutAtScale, ALowPanelGivesTheLowerRowsTheirHeightsFirst) {
   const float s = GetParam();
   const auto rows = SamplerLanes::layout({0.0f, 0.0f, 300.0f, 90.0f * s}, SamplerLanes::kNoMiddle, s);
-  EXPECT_FLOAT_EQ(rows.amp.height, 56.0f * s);
-  EXPECT_FLOAT_EQ(rows.speed.height, 26.0f * s);
+  EXPECT_FLOAT_EQ(rows.amp.height, 46.0f * s);
+  EXPECT_FLOAT_EQ(rows.speed.height, 40.0f * s);
   EXPECT_FLOAT_EQ(rows.speed.y, 0.0f);
   EXPECT_FLOAT_EQ(rows.sample.height, 0.0f);
   EXPECT_EQ(rows.connectors.size(), 2u);  // no room left for the upper gap
@@ -65,6 +65,27 @@ TEST_P(LayoutAtScale, AMiddleLaneAddsARowAndAGap) {
     EXPECT_FLOAT_EQ(rows.middle.y + rows.middle.height + 8.0f * s, rows.amp.y);
     EXPECT_FLOAT_EQ(rows.speed.y + rows.speed.height + 8.0f * s, rows.middle.y);
     EXPECT_EQ(rows.connectors.size(), 6u);
+  }
+}
+
+// Between its floor and its roomy height the panel gives the AMP lane its
+// larger row first, then the gaps theirs; the sample view keeps 72.
+TEST_P(LayoutAtScale, PastItsFloorTheAmpRowAndTheGapsGrow) {
+  const float s = GetParam();
+  for (const auto mode : {SamplerLanes::kNoMiddle, SamplerLanes::kTone}) {
+    SCOPED_TRACE(mode);
+    const float floor = SamplerLanes::floorHeight(mode, s), roomy = SamplerLanes::roomyHeight(mode, s);
+    ASSERT_GT(roomy, floor);
+    const auto atFloor = SamplerLanes::layout({0.0f, 0.0f, 300.0f, floor}, mode, s);
+    EXPECT_NEAR(atFloor.amp.height, 46.0f * s, 1e-3f * s);
+    EXPECT_NEAR(atFloor.speed.y - (atFloor.sample.y + atFloor.sample.height), 4.0f * s, 1e-3f * s);
+    const auto between = SamplerLanes::layout({0.0f, 0.0f, 300.0f, floor + 6.0f * s}, mode, s);
+    EXPECT_NEAR(between.amp.height, 52.0f * s, 1e-3f * s);
+    EXPECT_NEAR(between.sample.height, 72.0f * s, 1e-3f * s);
+    const auto atRoomy = SamplerLanes::layout({0.0f, 0.0f, 300.0f, roomy}, mode, s);
+    EXPECT_NEAR(atRoomy.amp.height, 56.0f * s, 1e-3f * s);
+    EXPECT_NEAR(atRoomy.speed.y - (atRoomy.sample.y + atRoomy.sample.height), 8.0f * s, 1e-3f * s);
+    EXPECT_NEAR(atRoomy.sample.height, 72.0f * s, 1e-3f * s);
   }
 }
 
@@ -185,7 +206,7 @@ TEST(SamplerLanes, ARowWithoutHeightShowsNothingAndTakesNoPress) {
   // Room for AMP, TONE and their gaps only: the speed row and the sample
   // view above it get nothing.
   const float s = ui::scale();
-  const ui::Rect r{50.0f, 50.0f, 600.0f, 116.0f * s};
+  const ui::Rect r{50.0f, 50.0f, 600.0f, 100.0f * s};
   rig.body = [&] { panel.draw(r); };
   rig.step();
   const SamplerLanes::Layout rows = SamplerLanes::layout(r, panel.mode, s);
@@ -245,6 +266,28 @@ TEST(AmpLane, ThePeakAxisIsDecidedAtThreePixels) {
   rig.drag(from, {{1.0f, -3.5f}, {30.0f, -4.0f}});
   ASSERT_FALSE(rig.calls.empty());
   for (const auto& [id, v] : rig.calls) EXPECT_EQ(id, 2);
+}
+
+// A lane as short as the bench gives it, 14 of content: a few pixels move
+// the level by a few hundredths, and the whole level takes 100 pixels.
+TEST(AmpLane, OnAShortLaneTheLevelMovesFinely) {
+  LaneRig<AmpEnvView> rig(46.0f);
+  ampSlots(rig.lane, 0.05f, 1.0f, 0.95f);
+  const ui::Rect c = rig.content();
+  ASSERT_FLOAT_EQ(c.height, 14.0f);
+  float peak = 0.0f;
+  rig.harness.frame([&] { peak = rig.lane.peakX(); });
+  const ImVec2 from{std::round(peak), std::round(rig.lane.peakY(0.95f))};
+  rig.drag(from, {{0.0f, 5.0f}});
+  EXPECT_NEAR(rig.lane.slots[2].value, 0.90f, 0.011f);
+  // From the top: 95 stop short of silence, 100 reach it.
+  ampSlots(rig.lane, 0.05f, 1.0f, 1.0f);
+  const ImVec2 top{from.x, std::round(rig.lane.peakY(1.0f))};
+  rig.drag(top, {{0.0f, 95.0f}});
+  EXPECT_NEAR(rig.lane.slots[2].value, 0.05f, 0.011f);
+  ampSlots(rig.lane, 0.05f, 1.0f, 1.0f);
+  rig.drag(top, {{0.0f, 101.0f}});
+  EXPECT_EQ(rig.lane.slots[2].value, 0.0f);
 }
 
 TEST(AmpLane, AFlatLaneSetsTheLevelToZero) {
@@ -439,6 +482,23 @@ TEST(ToneBlock, AShiftPressDrivesTheRateReductionToTheEnd) {
   EXPECT_FLOAT_EQ(rig.lane.slots[1].value, 0.5f);  // 120 px sweep the range
   EXPECT_EQ(rig.lane.slots[0].value, 16.0f);
   EXPECT_EQ(rig.ends, 1);
+}
+
+// At the lowest cutoff the handle sits on the corner's left edge: a press
+// on the left half of its disc takes it all the same.
+TEST(ToneBlock, AtTheLowestCutoffTheHandleIsTakenFromEitherSide) {
+  ToneRig rig(16.0f, 0.0f, 200.0f);
+  ui::Rect corner;
+  rig.harness.frame([&] { corner = rig.lane.toneCornerRect(); });
+  rig.step();
+  const ui::HandleRecord* lp = rig.harness.drawLog().findHandle(&rig.lane, "lp");
+  ASSERT_NE(lp, nullptr);
+  ASSERT_FLOAT_EQ(lp->centre.x, corner.x);
+  const ImVec2 from{std::floor(corner.x) - 1.0f, lp->centre.y};
+  rig.drag(from, {{20.0f, 0.0f}, {40.0f, 0.0f}});
+  ASSERT_FALSE(rig.calls.empty());
+  EXPECT_EQ(rig.calls.back().first, 2);
+  EXPECT_GT(rig.lane.slots[2].value, 200.0f);
 }
 
 TEST(ToneBlock, TheCornerMovesTheLowPassFromWhereItWas) {

@@ -11,6 +11,7 @@
 #include <random>
 #include <string>
 
+#include "editor/widgets/drag_sweep.h"
 #include "support/comma_locale.h"
 
 namespace orbi {
@@ -100,6 +101,30 @@ TEST(WidgetSupport, LeadingNumbersAreReadAsStrtofReadsThemInTheCLocale) {
   if (!comma.active()) GTEST_SKIP() << "no comma-decimal locale available";
   check();
   EXPECT_EQ(valueText(250.0f, 50.0f, "ms"), "250.0 ms");
+}
+
+// A handle follows the pointer while its range lies over 100 pixels
+// (times the scale) or more, and moves slower over fewer, so that whatever
+// the span a whole sweep takes 100 at least.
+TEST(DragSweep, AWholeRangeTakesAHundredPixelsAtLeast) {
+  for (const float s : {1.0f, 1.5f, 2.0f}) {
+    SCOPED_TRACE(s);
+    for (const float span : {0.0f, 6.0f * s, 40.0f * s, 99.0f * s, 100.0f * s, 300.0f * s}) {
+      SCOPED_TRACE(span);
+      const float sweep = sweepLength(span, s);
+      EXPECT_GE(sweep, 100.0f * s);
+      EXPECT_GE(sweep, span);
+      // The movement that sweeps the whole range moves the handle over it.
+      EXPECT_NEAR(sweptBy(sweep, span, s), span, 1e-3f * s);
+      EXPECT_NEAR(sweptBy(-0.5f * sweep, span, s), -0.5f * span, 1e-3f * s);
+    }
+    EXPECT_EQ(sweptBy(12.0f, 300.0f * s, s), 12.0f);
+    const float endless = std::numeric_limits<float>::infinity();
+    EXPECT_EQ(sweptBy(12.0f, endless, s), 12.0f);
+    EXPECT_EQ(sweptBy(ImVec2(12.0f, 12.0f), ImVec2(endless, 50.0f * s), s).x, 12.0f);
+    EXPECT_FLOAT_EQ(sweptBy(ImVec2(12.0f, 12.0f), ImVec2(endless, 50.0f * s), s).y, 6.0f);
+    EXPECT_EQ(sweepLength(std::numeric_limits<float>::quiet_NaN(), s), 100.0f * s);
+  }
 }
 
 }  // namespace widget_support_test
