@@ -21,14 +21,7 @@ constexpr std::uint32_t kRouteColour = palette::withAlphaByte(palette::kAccent, 
 constexpr std::uint32_t kSoftHard = palette::withAlphaByte(palette::kMuted, 0x99);
 constexpr std::uint32_t kEmptyHint = palette::withAlphaByte(palette::kMuted, 0x80);
 constexpr float kHeader = 11.0f;
-
-const char* modeWord(int mode) {
-  switch (mode) {
-    case VelocityTile::kRoundRobin: return "ROUND-ROBIN";
-    case VelocityTile::kVelocityRoundRobin: return "VEL + RR";
-    default: return "VELOCITY";
-  }
-}
+constexpr float kChipGap = 4.0f;  // between the chip and a label left of it
 
 }  // namespace
 
@@ -44,15 +37,14 @@ void VelocityTile::paint(ImDrawList* dl) const {
       folded() ? std::max(rect.height, 0.0f) : std::min(kHeader * s, std::max(rect.height, 0.0f));
   ui::drawText(dl, {rect.x + 5.0f * s, rect.y, std::max(rect.width - 5.0f * s, 0.0f), header}, "VELOCITY",
                ui::TextStyle::Caption, palette::kMuted);
-  ui::drawText(dl, {rect.x, rect.y, std::max(rect.width - 4.0f * s, 0.0f), header}, "soft ....... hard",
+  ui::drawText(dl, {rect.x, rect.y, std::max(rect.width - 4.0f * s, 0.0f), header}, legend(),
                ui::TextStyle::Caption, kSoftHard, ui::TextAlign::Right);
   const ui::Rect g = graphRect();
   if (g.width >= 8.0f * s && g.height >= 8.0f * s) {
-    const bool layered = model_.sampleBased && zones() >= 1;
-    if (layered) paintZones(dl, g);
+    if (layered()) paintZones(dl, g);
     ui::drawLine(dl, {g.x, g.y + g.height}, {g.x + g.width, g.y + g.height}, kBaseLine, 1.0f);
     paintRoutes(dl, g);
-    if (model_.routes.empty() && !layered)
+    if (model_.routes.empty() && !layered())
       ui::drawText(dl, g, "right-click to add a velocity route", ui::TextStyle::Caption, kEmptyHint,
                    ui::TextAlign::Centre);
   }
@@ -63,14 +55,20 @@ void VelocityTile::paintZones(ImDrawList* dl, const ui::Rect& g) const {
   const float s = ui::scale();
   const int n = zones();
   const float bottom = g.y + g.height;
+  const ui::Rect chip = modeChip();
+  // The names keep left of the chip.
+  const float namesEnd = chip.x - kChipGap * s;
   float left = g.x;
   for (int z = 0; z < n; ++z) {
     const float right = xOfVelocity(model_.zoneVelMax[static_cast<std::size_t>(z)]);
     const ui::Rect span{left, g.y, std::max(right - left, 0.0f), g.height};
     if (z % 2 == 0) ui::fillRect(dl, span, kZoneFill);
-    ui::drawText(dl, {span.x, span.y, span.width, kHeader * s},
-                 slotLabel(model_.zoneSlots[static_cast<std::size_t>(z)]), ui::TextStyle::Caption, kZoneLabel,
-                 ui::TextAlign::Centre);
+    const float nameWidth = std::min(span.x + span.width, namesEnd) - span.x;
+    if (nameWidth > 0.0f) {
+      ui::drawText(dl, {span.x, span.y, nameWidth, kHeader * s},
+                   slotLabel(model_.zoneSlots[static_cast<std::size_t>(z)]), ui::TextStyle::Caption,
+                   kZoneLabel, ui::TextAlign::Centre);
+    }
     left = right;
   }
   for (int i = 0; i + 1 < n; ++i) {
@@ -83,7 +81,6 @@ void VelocityTile::paintZones(ImDrawList* dl, const ui::Rect& g) const {
                   dragKind_ == kDivider && dragIndex_ == i);
   }
   const bool chipHot = hoverKind_ == kModeChip;
-  const ui::Rect chip{g.x + g.width - 60.0f * s, g.y, 58.0f * s, kHeader * s};
   ui::fillRect(dl, chip, chipHot ? kChipHovered : palette::kTrackFill, 4.0f);
   ui::drawText(dl, chip, modeWord(model_.layerMode), ui::TextStyle::Caption,
                chipHot ? palette::kAccent : palette::kMuted, ui::TextAlign::Centre);
@@ -104,8 +101,10 @@ void VelocityTile::paintRoutes(ImDrawList* dl, const ui::Rect& g) const {
     if (!hot) continue;
     const Route& r = model_.routes[j];
     const std::string label = r.label + "  " + std::to_string(std::lround(r.amount * 100.0f)) + "%";
-    ui::drawText(dl, {g.x, g.y, g.width, kHeader * s}, label, ui::TextStyle::Caption, palette::kLight,
-                 ui::TextAlign::Right);
+    // Left of the mode chip when there is one.
+    const float end = layered() ? modeChip().x - kChipGap * s : g.x + g.width;
+    ui::drawText(dl, {g.x, g.y, std::max(end - g.x, 0.0f), kHeader * s}, label, ui::TextStyle::Caption,
+                 palette::kLight, ui::TextAlign::Right);
   }
 }
 
