@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "ui/draw/text.h"
+#include "ui/interact/tooltip.h"
 
 namespace orbi {
 namespace {
@@ -123,6 +124,14 @@ ui::Rect textInk(const ui::Rect& box, std::string_view text, ui::TextStyle style
   if (alignment == ui::TextAlign::Centre) x = box.x + 0.5f * (box.width - w);
   if (alignment == ui::TextAlign::Right) x = box.x + box.width - w;
   return {x, box.y + 0.5f * (box.height - h), w, h};
+}
+
+ui::Rect drawReadout(ImDrawList* dl, const ui::Rect& box, std::string_view text, ui::TextStyle style,
+                     std::uint32_t colour, ui::TextAlign alignment) {
+  ui::drawText(dl, box, text, style, colour, alignment);
+  const ui::Rect ink = textInk(box, text, style, alignment);
+  ui::keepTooltipClearOf(ink);
+  return ink;
 }
 
 }  // namespace orbi

@@ -8,6 +8,7 @@
 
 #include <imgui.h>
 
+#include <cstdint>
 #include <span>
 #include <string_view>
 #include <utility>
@@ -67,5 +68,10 @@ class InkMap {
 
 // Where the glyphs of a text drawn by ui::drawText into the box lie.
 ui::Rect textInk(const ui::Rect& box, std::string_view text, ui::TextStyle style, ui::TextAlign alignment);
+
+// A value shown beside a handle, drawn as ui::drawText draws it; the
+// frame's tooltip keeps off it. Returns where its glyphs lie.
+ui::Rect drawReadout(ImDrawList* dl, const ui::Rect& box, std::string_view text, ui::TextStyle style,
+                     std::uint32_t colour, ui::TextAlign alignment = ui::TextAlign::Left);
 
 }  // namespace orbi

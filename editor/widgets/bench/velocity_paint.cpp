@@ -3,6 +3,7 @@
 #include <string>
 
 #include "editor/widgets/bench/velocity_tile.h"
+#include "editor/widgets/ink_map.h"
 #include "editor/widgets/widget_support.h"
 #include "ui/context.h"
 #include "ui/draw/draw_log.h"
@@ -103,8 +104,8 @@ void VelocityTile::paintRoutes(ImDrawList* dl, const ui::Rect& g) const {
     const std::string label = r.label + "  " + std::to_string(std::lround(r.amount * 100.0f)) + "%";
     // Left of the mode chip when there is one.
     const float end = layered() ? modeChip().x - kChipGap * s : g.x + g.width;
-    ui::drawText(dl, {g.x, g.y, std::max(end - g.x, 0.0f), kHeader * s}, label, ui::TextStyle::Caption,
-                 palette::kLight, ui::TextAlign::Right);
+    drawReadout(dl, {g.x, g.y, std::max(end - g.x, 0.0f), kHeader * s}, label, ui::TextStyle::Caption,
+                palette::kLight, ui::TextAlign::Right);
   }
 }
 

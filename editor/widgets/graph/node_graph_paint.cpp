@@ -20,6 +20,7 @@
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
 #include "ui/draw/waveform.h"
+#include "ui/interact/tooltip.h"
 
 namespace orbi {
 
@@ -218,7 +219,7 @@ class Painter {
   // Text in the first of the spots nothing drawn crosses, else over curves
   // on a plate of its own, never over a handle or another label; it then
   // counts as drawn for the labels after it.
-  void label(std::span<const Spot> spots, std::string_view text, TextStyle style, std::uint32_t colour) {
+  ui::Rect label(std::span<const Spot> spots, std::string_view text, TextStyle style, std::uint32_t colour) {
     std::vector<ui::Rect> inks;
     for (const Spot& spot : spots) inks.push_back(textInk(spot.box, text, style, spot.alignment));
     const InkMap::Placement at = ink_.settle(inks);
@@ -226,12 +227,13 @@ class Painter {
     if (!at.clear) ui::fillRect(dl_, ink.inset(-2.0f * s_, -s_), kPlate, 2.0f);
     ui::drawText(dl_, spots[at.index].box, text, style, colour, spots[at.index].alignment);
     ink_.panel(ink);
+    return ink;
   }
-  void label(std::span<const ui::Rect> boxes, std::string_view text, TextStyle style, std::uint32_t colour,
-             TextAlign alignment = TextAlign::Left) {
+  ui::Rect label(std::span<const ui::Rect> boxes, std::string_view text, TextStyle style,
+                 std::uint32_t colour, TextAlign alignment = TextAlign::Left) {
     std::vector<Spot> spots;
     for (const ui::Rect& box : boxes) spots.push_back({box, alignment});
-    label(spots, text, style, colour);
+    return label(spots, text, style, colour);
   }
   void hLine(float x0, float x1, float yy, std::uint32_t colour, float width) {
     line(at(x0, yy), at(x1, yy), colour, width);
@@ -614,7 +616,8 @@ class Painter {
         std::string(node.label) + "  " +
         valueText(graph::nodeDisplayValue(node), node.displayHi - node.displayLo, node.unit ? node.unit : "");
     const ui::Rect boxes[] = {boxAt(p.y - 16.0f * s_), boxAt(p.y + 8.0f * s_)};
-    label(boxes, text, TextStyle::MonoBold, palette::kLight, TextAlign::Centre);
+    // The handle's readout: the tooltip keeps off it.
+    ui::keepTooltipClearOf(label(boxes, text, TextStyle::MonoBold, palette::kLight, TextAlign::Centre));
     std::string hint = "right-click: type a value";
     if (g_.lfoReach)
       hint.append("    /    ").append(node.hasLfo ? "alt-drag: LFO reach" : "alt-drag: add LFO");
