@@ -6,6 +6,7 @@
 #include "ui/dialogs/in_editor_chooser.h"
 #include "ui/drop/drop_zone.h"
 #include "ui/frame_recovery.h"
+#include "ui/interact/tooltip.h"
 #include "ui/theme/painters.h"
 
 namespace orbi::ui {
@@ -42,6 +43,7 @@ void drawRoot(View& view, const FrameInfo& frame, bool framed) {
   view.frame(info);
   if (framed) paintFrameAfter(dl, d);
   drawFileChooser();
+  drawDueTooltip();
   endUndrawnEdits();
   ImGui::End();
   endDropFrame();

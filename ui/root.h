@@ -14,8 +14,9 @@ namespace orbi::ui {
 float contentInset(bool framed);
 
 // Inside a frame: sets the frame record's content rectangle, draws the
-// root window "##orbi.root" with the view in it, ends the edits of held
-// controls the view no longer drew, then ends the drop frame.
+// root window "##orbi.root" with the view in it and the frame's tooltip,
+// ends the edits of held controls the view no longer drew, then ends the
+// drop frame.
 // An exception from the view leaves the frame open: abandonFrame closes it.
 void drawRoot(View& view, const FrameInfo& frame, bool framed);
 

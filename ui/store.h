@@ -2,9 +2,10 @@
 // Typed per-window objects kept by the UI context under 32-bit keys. Asking
 // for a type under a key that holds another type replaces the object with a
 // fresh one. Keys in use: 'KCMD' (consumed shortcuts), 'HOVR' (the tooltip's
-// hover clock), 'FDLG' (the file-dialog queue), 'FCHS' (the in-editor file
-// chooser), 'DROP' (the drop state), 'PICT' (the pictures), 'EDIT' (the edits
-// of held controls), 'NEXT' (the frame requests).
+// hover clock), 'TIPS' (the frame's tooltip), 'FDLG' (the file-dialog
+// queue), 'FCHS' (the in-editor file chooser), 'DROP' (the drop state),
+// 'PICT' (the pictures), 'EDIT' (the edits of held controls), 'NEXT' (the
+// frame requests).
 
 #include <cstdint>
 #include <memory>

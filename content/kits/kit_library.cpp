@@ -29,6 +29,7 @@ constexpr std::uint64_t kMaxKitFileBytes = 16u * 1024u * 1024u;
 
 constexpr std::size_t kKitNameBytes = sizeof(Kit::name) - 1;
 constexpr std::size_t kKitTagBytes = sizeof(Kit::tags[0]) - 1;
+constexpr std::string_view kEllipsis = "\xE2\x80\xA6";  // U+2026
 
 void setError(std::string* error, std::string text) {
   if (error != nullptr) *error = std::move(text);
@@ -308,7 +309,16 @@ void KitLibrary::fillEntryFromKit(KitEntry& entry, const Pattern& pattern) {
   for (int i = 0; i < tags; ++i) entry.tags.push_back(fieldText(kit.tags[i]));
 }
 
-void setKitName(Kit& kit, std::string_view text) { storeCut(kit.name, text, kKitNameBytes); }
+void setKitName(Kit& kit, std::string_view text) {
+  if (text.size() <= kKitNameBytes) {
+    storeCut(kit.name, text, kKitNameBytes);
+    return;
+  }
+  // A name cut to fit says so wherever it is shown.
+  std::string cut(utf8Prefix(text, kKitNameBytes - kEllipsis.size()));
+  while (!cut.empty() && isBlank(cut.back())) cut.pop_back();
+  storeCut(kit.name, cut.append(kEllipsis), kKitNameBytes);
+}
 
 void setKitTags(Kit& kit, std::string_view text) {
   kit.tagCount = 0;

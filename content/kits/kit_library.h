@@ -61,7 +61,9 @@ struct KitLibrary {
   static void fillEntryFromKit(KitEntry& entry, const Pattern& pattern);
 };
 
-// The kit's name becomes text, cut to 47 bytes at a character boundary.
+// The kit's name becomes text; a longer text than its 47 bytes hold is
+// cut at a character boundary, trailing blanks dropped, and ends in an
+// ellipsis.
 void setKitName(Kit& kit, std::string_view text);
 // Comma-separated tags, each trimmed of blanks and cut to 23 bytes; empty
 // pieces are skipped; at most 8 are kept.

@@ -34,15 +34,15 @@ struct AddRow {
 };
 // The synthesiser is not offered.
 constexpr std::array<AddRow, 3> kAddRows = {
-    {{ob::kMachineDrum, "Drum"}, {ob::kMachineSample, "Sample"}, {ob::kMachineGranular, "Granul"}}};
+    {{ob::kMachineDrum, "Drum"}, {ob::kMachineSample, "Sample"}, {ob::kMachineGranular, "Granular"}}};
 
 struct Starter {
   const char* key;
   float value;
 };
 constexpr Starter kSamplerStart[] = {{"attack", 0.001f}, {"decay", 8.0f}, {"loop", 0.0f}, {"reverse", 0.0f}};
-constexpr Starter kSynthStart[] = {{"tune", 55.0f},  {"wave1", 0.0f},   {"wave2", 0.0f}, {"cutoff", 800.0f},
-                                   {"reso", 0.3f},   {"env_amt", 0.4f}, {"decay", 0.4f}};
+constexpr Starter kSynthStart[] = {{"tune", 55.0f}, {"wave1", 0.0f},   {"wave2", 0.0f}, {"cutoff", 800.0f},
+                                   {"reso", 0.3f},  {"env_amt", 0.4f}, {"decay", 0.4f}};
 constexpr Starter kGranularStart[] = {
     {"size", 80.0f}, {"density", 30.0f}, {"position", 0.2f}, {"spray", 0.3f}, {"decay", 2.0f}};
 constexpr Starter kDrumStart[] = {{"exc1_type", 1.0f},  {"exc1_tone", 0.5f},  {"exc1_decay", 0.003f},
@@ -95,9 +95,10 @@ void BenchController::drawTrackMenu() {
     ui::openPopup(kPoolFullPopup);
     poolFullPending = 0;
   }
-  ui::messageDialog(kPoolFullPopup, "Sample pool full",
-                    "Every loadable slot is in use. Free one on the SAMPLES page to load another recorded half.",
-                    "OK", nullptr);
+  ui::messageDialog(
+      kPoolFullPopup, "Sample pool full",
+      "Every loadable slot is in use. Free one on the SAMPLES page to load another recorded half.", "OK",
+      nullptr);
 }
 
 BenchController::AddTrackChoice BenchController::addTrackPopup() {
@@ -113,7 +114,8 @@ BenchController::AddTrackChoice BenchController::addTrackPopup() {
   const float blockHeight = 80.0f * s;
   float y = 0.0f;
   for (int i = 0; i < static_cast<int>(kAddRows.size()); ++i) {
-    const ui::Rect row{origin.x, origin.y + y, 160.0f * s, std::min(24.0f * s, std::max(blockHeight - y, 0.0f))};
+    const ui::Rect row{origin.x, origin.y + y, 160.0f * s,
+                       std::min(24.0f * s, std::max(blockHeight - y, 0.0f))};
     ImGui::PushID(i);
     ui::InteractSpec desc;
     desc.kind = ui::HitKind::Rectangle;
@@ -183,8 +185,9 @@ void BenchController::trackMenuEntries(int track) {
 
   const int slot = selectedSampleSlot();
   if (slot >= 0 && context->project().samples.slots[slot].sliceCount >= 2)
-    entries.emplace_back("Fill slices across trigs",
-                         std::vector<ui::MenuEntry>{{"Linear (in order)", kFillLinear}, {"Random", kFillRandom}});
+    entries.emplace_back(
+        "Fill slices across trigs",
+        std::vector<ui::MenuEntry>{{"Linear (in order)", kFillLinear}, {"Random", kFillRandom}});
 
   trackMenu = std::move(entries);
   trackMenuTrack = track;
@@ -193,7 +196,8 @@ void BenchController::trackMenuEntries(int track) {
 
 std::string BenchController::removeTrackBlocker(const ob::TrackRemovalStatus& status) {
   if (status.status == 2) return "Can't remove - a Part needs one track";
-  if (status.status == 3) return "Can't remove - track " + std::to_string(status.other + 1) + " uses this sound";
+  if (status.status == 3)
+    return "Can't remove - track " + std::to_string(status.other + 1) + " uses this sound";
   return "Can't remove this track";
 }
 

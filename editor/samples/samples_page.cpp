@@ -3,6 +3,7 @@
 #include "editor/samples/samples_page.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <iterator>
@@ -16,6 +17,7 @@
 #include "engine/params/param_tables.h"
 #include "engine/pool/sample_pool.h"
 #include "engine/session/engine_host.h"
+#include "ui/controls/value_text.h"
 
 namespace orbi {
 
@@ -34,8 +36,9 @@ std::string_view trimmed(std::string_view text) {
 const ob::SamplePoolSlot* poolAudio(const ob::SamplePool& pool, std::int32_t slot) {
   if (slot < 0 || slot >= static_cast<std::int32_t>(pool.slots.size())) return nullptr;
   const ob::SamplePoolSlot* audio = pool.slots[slot].get();
-  return audio && audio->frames > 0 && audio->left.size() >= static_cast<std::size_t>(audio->frames) ? audio
-                                                                                                      : nullptr;
+  return audio && audio->frames > 0 && audio->left.size() >= static_cast<std::size_t>(audio->frames)
+             ? audio
+             : nullptr;
 }
 
 }  // namespace
@@ -106,7 +109,8 @@ void SamplesPage::removeTag(std::int32_t slot, std::int32_t index) {
   ob::SampleSlot& record = context_.project().samples.slots[slot];
   if (index < 0 || index >= record.tagCount) return;
   context_.pushUndo();
-  for (int i = index; i + 1 < record.tagCount; ++i) std::memcpy(record.tags[i], record.tags[i + 1], sizeof record.tags[i]);
+  for (int i = index; i + 1 < record.tagCount; ++i)
+    std::memcpy(record.tags[i], record.tags[i + 1], sizeof record.tags[i]);
   --record.tagCount;
   std::memset(record.tags[record.tagCount], 0, sizeof record.tags[0]);
   context_.commitProject(true);
@@ -162,13 +166,23 @@ float SamplesPage::cellBrightness(std::int32_t slot) const {
   return kFilteredOut;
 }
 
+SamplesPage::PreviewLevel SamplesPage::previewLevel(const ui::WaveOverview& overview) {
+  const ui::MinMax range = overview.range(0, overview.size());
+  const float peak = std::max(std::fabs(range.min), std::fabs(range.max));
+  // Below this a recording is silence with some noise: drawn as it is.
+  constexpr float kSilence = 1e-6f;
+  if (!(peak >= kSilence)) return {1.0f, "silent"};
+  return {1.0f / peak, "peak " + ui::formatNumber(20.0f * std::log10(peak), 1) + " dBFS"};
+}
+
 const ui::WaveOverview& SamplesPage::selectedOverview() {
   const ob::SamplePoolSlot* audio = poolAudio(context_.samplePool(), selected_);
   OverviewKey key;
   if (audio) key = {selected_, context_.host().poolChanges, audio->left.data(), audio->frames};
   if (!(key == overviewKey_)) {
     overviewKey_ = key;
-    overview_ = audio ? ui::WaveOverview(std::span<const float>(audio->left.data(), static_cast<std::size_t>(audio->frames)),
+    overview_ = audio ? ui::WaveOverview(std::span<const float>(audio->left.data(),
+                                                                static_cast<std::size_t>(audio->frames)),
                                          audio->sampleRate)
                       : ui::WaveOverview();
   }

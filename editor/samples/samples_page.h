@@ -63,6 +63,15 @@ class SamplesPage {
   // side, and the gap after it.
   static ui::Rect takeButtonColumn(ui::Rect& row, std::string_view label);
 
+  // How the preview shows a slot's level: the waveform is drawn to its own
+  // peak, so a quiet recording still shows its shape, and the true level is
+  // written beside it.
+  struct PreviewLevel {
+    float gain = 1.0f;  // on the waveform
+    std::string text;   // "peak -23.4 dBFS", or "silent"
+  };
+  static PreviewLevel previewLevel(const ui::WaveOverview& overview);
+
  private:
   void drawToolbar(const ui::Rect& row);
   void runAssignMenu();

@@ -40,6 +40,7 @@ using ui::palette::kMuted;
 using ui::palette::kWarning;
 using ui::palette::withAlphaByte;
 
+constexpr float kLevelLine = 12.0f;      // the preview's level, above its waveform
 constexpr std::uint32_t kFilterAll = 1;  // then 2, 3, ... one per tag
 constexpr std::uint32_t kAddTag = 1;
 constexpr std::uint32_t kRemoveTagFirst = 100;
@@ -265,12 +266,17 @@ void SamplesPage::drawPreview(ui::Rect band) {
     ui::drawText(dl, inside, hint, ui::TextStyle::Body, kMuted, ui::TextAlign::Centre);
     return;
   }
+  // The level above the waveform, which is drawn to its peak.
+  const PreviewLevel level = previewLevel(overview);
+  ui::Rect wave = inside;
+  ui::drawText(dl, wave.takeTop(kLevelLine * s), level.text, ui::TextStyle::Caption, kMuted,
+               ui::TextAlign::Right);
   const double seconds = static_cast<double>(overview.size()) / overview.sampleRate();
-  const ui::Axis axis{ui::AxisKind::Linear, 0.0f, static_cast<float>(seconds), inside.x,
-                      inside.x + inside.width};
+  const ui::Axis axis{ui::AxisKind::Linear, 0.0f, static_cast<float>(seconds), wave.x, wave.x + wave.width};
   ui::WaveformStyle style;
   style.colour = kAccent;
-  ui::drawWaveform(dl, inside, axis, overview, style);
+  style.gain = level.gain;
+  ui::drawWaveform(dl, wave, axis, overview, style);
 }
 
 void SamplesPage::drawFooter(const ui::Rect& band) {

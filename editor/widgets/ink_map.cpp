@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "ui/draw/text.h"
+#include "ui/interact/tooltip.h"
 
 namespace orbi {
 namespace {
@@ -38,6 +39,9 @@ bool overlaps(const ui::Rect& a, const ui::Rect& b) {
   return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
 }
 
+// A column this short is no ink.
+constexpr float kInkless = 0.5f;
+
 }  // namespace
 
 void InkMap::line(ImVec2 a, ImVec2 b, float width) { marks_.push_back({a, b, 0.5f * width}); }
@@ -46,29 +50,70 @@ void InkMap::polyline(std::span<const ImVec2> points, float width) {
   for (std::size_t i = 1; i < points.size(); ++i) line(points[i - 1], points[i], width);
 }
 
-void InkMap::disc(ImVec2 centre, float radius) { marks_.push_back({centre, centre, radius}); }
+void InkMap::disc(ImVec2 centre, float radius) { marks_.push_back({centre, centre, radius, true}); }
 
 void InkMap::panel(const ui::Rect& r) { panels_.push_back(r); }
 
-int InkMap::crossings(const ui::Rect& box) const {
-  int n = 0;
-  for (const Mark& m : marks_) n += segmentMeets(m.a, m.b, m.reach + kClearance, box) ? 1 : 0;
-  for (const ui::Rect& p : panels_) n += overlaps(p, box) ? 1 : 0;
-  return n;
+void InkMap::waveform(const ui::WaveformInk& drawn) {
+  if (!drawn.tops.empty()) columns_.push_back({drawn.x0, drawn.tops, drawn.bottoms});
+  polyline(drawn.line, 1.5f);
 }
 
-std::size_t InkMap::place(std::span<const ui::Rect> candidates) const {
+std::pair<int, int> InkMap::touches(const ui::Rect& box) const {
+  int soft = 0, hard = 0;
+  for (const Mark& m : marks_) {
+    if (segmentMeets(m.a, m.b, m.reach + kClearance, box)) ++(m.hard ? hard : soft);
+  }
+  for (const Columns& c : columns_) {
+    const float left = box.x - kClearance - c.x0, right = box.x + box.width + kClearance - c.x0;
+    const auto first = static_cast<std::size_t>(std::max(std::floor(left), 0.0f));
+    const std::size_t end =
+        std::min(static_cast<std::size_t>(std::max(std::ceil(right), 0.0f)), c.tops.size());
+    for (std::size_t i = first; i < end; ++i) {
+      const float top = std::min(c.tops[i], c.bottoms[i]), bottom = std::max(c.tops[i], c.bottoms[i]);
+      if (bottom - top < kInkless) continue;
+      if (top - kClearance < box.y + box.height && box.y < bottom + kClearance) {
+        ++soft;
+        break;
+      }
+    }
+  }
+  for (const ui::Rect& p : panels_) hard += overlaps(p, box) ? 1 : 0;
+  return {soft, hard};
+}
+
+int InkMap::crossings(const ui::Rect& box) const {
+  const auto [soft, hard] = touches(box);
+  return soft + hard;
+}
+
+std::size_t InkMap::leastTouched(std::span<const ui::Rect> candidates) const {
   std::size_t best = 0;
   int fewest = -1;
   for (std::size_t i = 0; i < candidates.size(); ++i) {
     const int n = crossings(candidates[i]);
-    if (n == 0) return i;
     if (fewest < 0 || n < fewest) {
       fewest = n;
       best = i;
     }
   }
   return best;
+}
+
+std::size_t InkMap::place(std::span<const ui::Rect> candidates) const {
+  for (std::size_t i = 0; i < candidates.size(); ++i)
+    if (crossings(candidates[i]) == 0) return i;
+  return leastTouched(candidates);
+}
+
+InkMap::Placement InkMap::settle(std::span<const ui::Rect> candidates) const {
+  std::size_t softOnly = candidates.size();
+  for (std::size_t i = 0; i < candidates.size(); ++i) {
+    const auto [soft, hard] = touches(candidates[i]);
+    if (soft + hard == 0) return {i, true};
+    if (hard == 0 && softOnly == candidates.size()) softOnly = i;
+  }
+  return {softOnly < candidates.size() ? softOnly : leastTouched(candidates), false};
 }
 
 ui::Rect textInk(const ui::Rect& box, std::string_view text, ui::TextStyle style, ui::TextAlign alignment) {
@@ -79,6 +124,14 @@ ui::Rect textInk(const ui::Rect& box, std::string_view text, ui::TextStyle style
   if (alignment == ui::TextAlign::Centre) x = box.x + 0.5f * (box.width - w);
   if (alignment == ui::TextAlign::Right) x = box.x + box.width - w;
   return {x, box.y + 0.5f * (box.height - h), w, h};
+}
+
+ui::Rect drawReadout(ImDrawList* dl, const ui::Rect& box, std::string_view text, ui::TextStyle style,
+                     std::uint32_t colour, ui::TextAlign alignment) {
+  ui::drawText(dl, box, text, style, colour, alignment);
+  const ui::Rect ink = textInk(box, text, style, alignment);
+  ui::keepTooltipClearOf(ink);
+  return ink;
 }
 
 }  // namespace orbi

@@ -1,16 +1,21 @@
 #pragma once
 // Where a label can go with no curve, wire or handle drawn through it: a
-// painter notes the strokes, discs and panels it drew, then places each
-// label in the first of its candidate boxes that none of them crosses.
+// painter notes the strokes, waveforms, discs and panels it drew, then
+// places each label in the first of its candidate boxes that none of them
+// crosses. Strokes and waveforms may lie under a label that has a plate of
+// its own; discs (handles) and panels (chips, other labels) never do.
 // Pixels; main thread, one frame's painting.
 
 #include <imgui.h>
 
+#include <cstdint>
 #include <span>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "ui/draw/text_style.h"
+#include "ui/draw/waveform.h"
 #include "ui/geometry.h"
 
 namespace orbi {
@@ -22,6 +27,9 @@ class InkMap {
   void polyline(std::span<const ImVec2> points, float width);
   void disc(ImVec2 centre, float radius);
   void panel(const ui::Rect& r);
+  // What drawWaveform reported it drew; columns less than half a pixel
+  // high drew nothing.
+  void waveform(const ui::WaveformInk& drawn);
 
   // How many noted marks the box touches.
   int crossings(const ui::Rect& box) const;
@@ -29,16 +37,41 @@ class InkMap {
   // touched. Candidates must not be empty.
   std::size_t place(std::span<const ui::Rect> candidates) const;
 
+  struct Placement {
+    std::size_t index = 0;
+    bool clear = true;  // nothing lies under it; else it needs a plate
+  };
+  // The first candidate nothing touches; else the first that only strokes
+  // and waveforms touch; else the first of the least touched. Candidates
+  // must not be empty.
+  Placement settle(std::span<const ui::Rect> candidates) const;
+
  private:
   struct Mark {
     ImVec2 a, b;
     float reach = 0.0f;  // half the stroke, or the radius
+    bool hard = false;   // a disc
   };
+  struct Columns {
+    float x0 = 0.0f;
+    std::vector<float> tops, bottoms;
+  };
+  // Soft and hard crossings of the box.
+  std::pair<int, int> touches(const ui::Rect& box) const;
+  // The first of the candidates with the fewest crossings.
+  std::size_t leastTouched(std::span<const ui::Rect> candidates) const;
+
   std::vector<Mark> marks_;
+  std::vector<Columns> columns_;
   std::vector<ui::Rect> panels_;
 };
 
 // Where the glyphs of a text drawn by ui::drawText into the box lie.
 ui::Rect textInk(const ui::Rect& box, std::string_view text, ui::TextStyle style, ui::TextAlign alignment);
+
+// A value shown beside a handle, drawn as ui::drawText draws it; the
+// frame's tooltip keeps off it. Returns where its glyphs lie.
+ui::Rect drawReadout(ImDrawList* dl, const ui::Rect& box, std::string_view text, ui::TextStyle style,
+                     std::uint32_t colour, ui::TextAlign alignment = ui::TextAlign::Left);
 
 }  // namespace orbi

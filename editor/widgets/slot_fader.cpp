@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "editor/widgets/drag_sweep.h"
+#include "editor/widgets/ink_map.h"
 #include "ui/context.h"
 #include "ui/controls/number_entry.h"
 #include "ui/draw/draw_log.h"
@@ -60,7 +61,7 @@ void paintRow(const SlotFader& f, const RowLayout& row, float s) {
   ImDrawList* dl = ImGui::GetWindowDrawList();
   const DisplayRange range = f.range();
   ui::drawText(dl, row.label, f.label, ui::TextStyle::Small, palette::kMuted);
-  ui::drawText(dl, row.value, f.valueText(), ui::TextStyle::MonoValue, palette::kLight, ui::TextAlign::Right);
+  drawReadout(dl, row.value, f.valueText(), ui::TextStyle::MonoValue, palette::kLight, ui::TextAlign::Right);
   ui::fillRect(dl, row.track, palette::kTrackFill, kTrackRadius);
   const float xv = xAt(row.track, range.position(f.value));
   if (f.locked) {

@@ -452,6 +452,32 @@ TEST(KitLibrary, FailedSaveLeavesTheOldKit) {
   }
 }
 
+// A name longer than the kit holds is cut at a character, before any
+// blanks there, and ends in an ellipsis, so the header shows it was cut; a
+// name that fits is kept as typed.
+TEST(KitLibrary, ALongKitNameIsCutWithAnEllipsis) {
+  const std::string_view ellipsis = "\xE2\x80\xA6";
+  ob::Kit kit;
+  const std::string fits(sizeof kit.name - 1, 'k');
+  ob::setKitName(kit, fits);
+  EXPECT_EQ(std::string(kit.name), fits);
+  ob::setKitName(kit, "Heavy Industrial Warehouse Rave Session Kit Number Two");
+  const std::string cut = kit.name;
+  EXPECT_LE(cut.size(), sizeof kit.name - 1);
+  EXPECT_EQ(cut.substr(cut.size() - ellipsis.size()), ellipsis);
+  const std::string kept = cut.substr(0, cut.size() - ellipsis.size());
+  EXPECT_EQ(std::string("Heavy Industrial Warehouse Rave Session Kit Number Two").rfind(kept, 0), 0u);
+  EXPECT_NE(kept.back(), ' ');
+  // Two-byte characters across the cut: none is split.
+  std::string accents;
+  for (int i = 0; i < 30; ++i) accents += "\xC3\xA9";
+  ob::setKitName(kit, accents);
+  const std::string accented = kit.name;
+  const std::string head = accented.substr(0, accented.size() - ellipsis.size());
+  EXPECT_EQ(head.size() % 2, 0u);
+  EXPECT_EQ(accented.substr(head.size()), ellipsis);
+}
+
 TEST(KitLibrary, SetKitTags) {
   ob::Kit kit;
   ob::setKitTags(kit, " dark, , lofi ,  warm,a,b,c,d,e,f");
@@ -481,12 +507,12 @@ TEST(KitLibrary, SetKitName) {
   ob::setKitName(kit, "Short");
   EXPECT_STREQ(kit.name, "Short");
   ob::setKitName(kit, std::string(80, 'n'));
-  EXPECT_EQ(std::string(kit.name), std::string(47, 'n'));
-  // Sixteen euro signs are 48 bytes: fifteen fit in 47.
+  EXPECT_EQ(std::string(kit.name), std::string(44, 'n') + "\xE2\x80\xA6");
+  // Sixteen euro signs are 48 bytes: fourteen and the ellipsis fit in 47.
   std::string euros;
   for (int i = 0; i < 16; ++i) euros += "\xE2\x82\xAC";
   ob::setKitName(kit, euros);
-  EXPECT_EQ(std::string(kit.name), euros.substr(0, 45));
+  EXPECT_EQ(std::string(kit.name), euros.substr(0, 42) + "\xE2\x80\xA6");
   ob::setKitName(kit, "");
   EXPECT_STREQ(kit.name, "");
 }

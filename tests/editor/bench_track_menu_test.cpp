@@ -6,7 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "engine/params/param_tables.h"
+#include "support/ui/ui_harness.h"
 #include "tests/editor/bench_rig.h"
+#include "ui/draw/draw_log.h"
+#include "ui/draw/text.h"
 
 namespace orbi::test {
 namespace bench_track_menu_test {
@@ -184,6 +188,30 @@ TEST_F(TrackMenu, DuplicateSelectsTheCopyAndAFullPartOffersNone) {
   const std::size_t sent = rig.context.commands.size();
   rig.bench.runTrackMenuAction(1, Menu::kDuplicateTrack);
   EXPECT_EQ(rig.context.commands.size(), sent);
+}
+
+// Each machine the add-track popup offers is named whole, and the name
+// fits its row, at both scales.
+TEST_F(TrackMenu, TheAddTrackPopupNamesEachMachineWhole) {
+  for (const float s : {1.0f, 1.5f}) {
+    SCOPED_TRACE(s);
+    ui::UiHarness harness(s);
+    rig.bench.addTrackAnchor = {20.0f, 20.0f, 80.0f, 20.0f};
+    rig.bench.addPopupPending = 1;
+    harness.frames(3, [&] { rig.bench.drawTrackMenu(); });
+    ui::ContextScope scope(harness.ui());
+    for (const std::uint8_t machine : {ob::kMachineDrum, ob::kMachineSample, ob::kMachineGranular}) {
+      std::string name = ob::machineTypeName(machine);
+      name[0] = static_cast<char>(name[0] - 'a' + 'A');
+      SCOPED_TRACE(name);
+      ASSERT_NE(harness.drawLog().findItem(name), nullptr);
+      const ui::DrawRecord* label = nullptr;
+      for (const ui::DrawRecord* r : harness.drawLog().find(ui::DrawOp::Text))
+        if (r->text == name) label = r;
+      ASSERT_NE(label, nullptr);
+      EXPECT_FALSE(ui::fitTextToWidth(name, label->style, label->rect.width).truncated);
+    }
+  }
 }
 
 TEST_F(TrackMenu, ANewGranularTrackGetsItsStarterValues) {

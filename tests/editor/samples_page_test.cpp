@@ -31,6 +31,7 @@
 #include "ui/dialogs/in_editor_chooser.h"
 #include "ui/draw/draw_log.h"
 #include "ui/drop/drop_state.h"
+#include "ui/theme/palette.h"
 
 namespace orbi {
 namespace samples_page_test {
@@ -391,23 +392,23 @@ TEST_F(SamplesPageTest, AClickOnAnEmptyCellAsksForAWav) {
 TEST_F(SamplesPageTest, TheOverviewFollowsAudioReplacedInPlace) {
   // Long enough for the columns to be read from the overview's levels.
   page.loadWav(wav("a.wav", WavFormat::Pcm16, 1, 2.0));
-  // The tallest column of the preview's waveform.
+  // The tallest column of the second half of the preview's waveform.
   const auto tallest = [&] {
     step();
     const std::vector<const ui::DrawRecord*> bands = harness.drawLog().find(ui::DrawOp::FillBand);
     EXPECT_EQ(bands.size(), 1u);
     float height = 0.0f;
     for (const ui::DrawRecord* band : bands)
-      for (std::size_t i = 0; i < band->points.size(); ++i)
+      for (std::size_t i = band->points.size() / 2 + 1; i < band->points.size(); ++i)
         height = std::max(height, band->partners[i].y - band->points[i].y);
     return height;
   };
   const float loud = tallest();
   ASSERT_GT(loud, 0.0f);
-  // Same buffer, same length, quieter: what a reload that lands where the
-  // freed audio was looks like to the page.
+  // Same buffer, same length, its second half quieter: what a reload that
+  // lands where the freed audio was looks like to the page.
   ob::SamplePoolSlot& audio = *context.samplePool().slots[0];
-  for (float& v : audio.left) v *= 0.25f;
+  for (std::size_t i = audio.left.size() / 2; i < audio.left.size(); ++i) audio.left[i] *= 0.25f;
   context.publishSamples();
   EXPECT_LT(tallest(), loud * 0.5f);
 }
@@ -494,6 +495,40 @@ TEST(SamplesAssign, ALayeredKickPlaysTheAssignedSampleAtEveryVelocity) {
   rig.view().undo();
   EXPECT_TRUE(test::sameBytes(rig.project(), before));
   EXPECT_LT(toneShare(1.0f), 0.1);
+}
+
+// A quiet recording still shows its shape: the preview is drawn to its own
+// peak, as tall as a loud one, and its true level is written above it.
+TEST_F(SamplesPageTest, AQuietSlotIsDrawnToItsPeakWithItsLevelWritten) {
+  struct Case {
+    float gain;  // on the test tone's 0.5
+    const char* level;
+  };
+  float loud = 0.0f;
+  for (const Case& c : {Case{1.0f, "peak -6.0 dBFS"}, Case{0.02f, "peak -40.0 dBFS"}, Case{0.0f, "silent"}}) {
+    SCOPED_TRACE(c.level);
+    const std::int32_t slot = page.loadWav(wav(std::to_string(c.gain) + ".wav", WavFormat::Float32, 1, 1.0));
+    ASSERT_GE(slot, 0);
+    for (float& v : context.samplePool().slots[slot]->left) v *= c.gain;
+    context.publishSamples();
+    page.previewSlot(slot);
+    step();
+    const std::vector<const ui::DrawRecord*> bands = harness.drawLog().find(ui::DrawOp::FillBand);
+    ASSERT_EQ(bands.size(), 1u);
+    float top = 1e9f, bottom = -1e9f;
+    for (std::size_t i = 0; i < bands[0]->points.size(); ++i) {
+      top = std::min(top, bands[0]->points[i].y);
+      bottom = std::max(bottom, bands[0]->partners[i].y);
+    }
+    if (c.gain == 1.0f) loud = bottom - top;
+    if (c.gain > 0.0f) {
+      EXPECT_NEAR(bottom - top, loud, 2.0f);
+    } else {
+      EXPECT_LT(bottom - top, 2.0f);
+    }
+    EXPECT_TRUE(textDrawn(c.level, ui::palette::kMuted)) << c.level;
+  }
+  EXPECT_GT(loud, 60.0f);
 }
 
 }  // namespace samples_page_test

@@ -564,5 +564,66 @@ TEST(Tooltip, ShowsForADisabledItemToo) {
   EXPECT_EQ(frames, kHoverFrames);
 }
 
+TEST(Tooltip, GoesRightOfThePointerElseBelowAboveOrLeftOfIt) {
+  const Rect display{0, 0, 800, 600};
+  const ImVec2 size(100, 40);
+  const ImVec2 pointer(300, 300);
+  const auto box = [&](ImVec2 at) { return Rect{at.x, at.y, size.x, size.y}; };
+  const auto meet = [](const Rect& a, const Rect& b) {
+    return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
+  };
+  for (const float s : {1.0f, 1.5f}) {
+    SCOPED_TRACE(s);
+    // Nothing to keep clear of: where Dear ImGui puts it.
+    const ImVec2 right = placeTooltip(pointer, size, display, {}, s);
+    EXPECT_EQ(right.x, pointer.x + 24.0f * s);
+    EXPECT_EQ(right.y, pointer.y);
+    // A value right of the pointer sends it below, then above, then left.
+    std::vector<Rect> clear = {{pointer.x + 10, pointer.y - 6, 60, 12}};
+    const ImVec2 below = placeTooltip(pointer, size, display, clear, s);
+    EXPECT_GT(below.y, pointer.y);
+    EXPECT_FALSE(meet(box(below), clear[0]));
+    clear.push_back(box(below));
+    const ImVec2 above = placeTooltip(pointer, size, display, clear, s);
+    EXPECT_LT(above.y + size.y, pointer.y);
+    clear.push_back(box(above));
+    const ImVec2 left = placeTooltip(pointer, size, display, clear, s);
+    EXPECT_LT(left.x + size.x, pointer.x);
+    for (const Rect& r : clear) EXPECT_FALSE(meet(box(left), r));
+    // Nowhere clear: where Dear ImGui puts it. Always inside the display.
+    clear.push_back(box(left));
+    EXPECT_EQ(placeTooltip(pointer, size, display, clear, s).x, right.x);
+    const ImVec2 corner = placeTooltip({790, 590}, size, display, {}, s);
+    EXPECT_LE(corner.x + size.x, display.width);
+    EXPECT_LE(corner.y + size.y, display.height);
+  }
+}
+
+// The tooltip of a hovered item keeps off what the frame asked it to keep
+// clear of: a value shown right of the pointer.
+TEST(Tooltip, KeepsOffWhatTheFrameKeepsClear) {
+  for (const bool keep : {false, true}) {
+    SCOPED_TRACE(keep);
+    UiHarness harness;
+    InteractSpec item;
+    item.kind = HitKind::Rectangle;
+    item.rect = {100, 100, 200, 40};
+    item.tooltip = "A handle that sets a value";
+    const Rect readout{160, 112, 80, 14};
+    auto body = [&] {
+      interact("handle", item);
+      if (keep) keepTooltipClearOf(readout);
+    };
+    harness.movePointer({130, 120});
+    harness.frames(kHoverFrames + 2, body);
+    ASSERT_TRUE(tooltipShown(harness));
+    ContextScope scope(harness.ui());
+    const ImGuiWindow* tip = ImGui::FindWindowByName("##Tooltip_00");
+    const bool covers = tip->Pos.x < readout.x + readout.width && readout.x < tip->Pos.x + tip->Size.x &&
+                        tip->Pos.y < readout.y + readout.height && readout.y < tip->Pos.y + tip->Size.y;
+    EXPECT_EQ(covers, !keep);
+  }
+}
+
 }  // namespace interaction_test
 }  // namespace orbi::ui

@@ -94,6 +94,44 @@ TEST_F(Waveform, FiveMillisecondsOverFourHundredEightyPixelsIsALineThroughEveryS
   }
 }
 
+// What a drawing reports as its ink is what it drew: the columns, or the
+// line when zoomed in; nothing when it drew nothing.
+TEST_F(Waveform, TheInkReportedIsWhatWasDrawn) {
+  for (const float seconds : {1.0f, 0.005f}) {
+    SCOPED_TRACE(seconds);
+    WaveformInk ink;
+    ink.line = {ImVec2(1.0f, 1.0f)};  // what an earlier drawing left
+    harness.frame([&] {
+      drawWaveform(ImGui::GetWindowDrawList(), kRect, linearSeconds(0, seconds), overview, style, &ink);
+    });
+    const auto bands = harness.drawLog().find(DrawOp::FillBand);
+    const auto lines = harness.drawLog().find(DrawOp::Polyline);
+    ASSERT_EQ(bands.size() + lines.size(), 1u);
+    if (!bands.empty()) {
+      EXPECT_TRUE(ink.line.empty());
+      ASSERT_EQ(ink.tops.size(), bands[0]->points.size());
+      ASSERT_EQ(ink.bottoms.size(), bands[0]->partners.size());
+      EXPECT_EQ(ink.x0, bands[0]->points[0].x);
+      for (std::size_t i = 0; i < ink.tops.size(); ++i) {
+        EXPECT_EQ(ink.tops[i], bands[0]->points[i].y);
+        EXPECT_EQ(ink.bottoms[i], bands[0]->partners[i].y);
+      }
+    } else {
+      EXPECT_TRUE(ink.tops.empty());
+      ASSERT_EQ(ink.line.size(), lines[0]->points.size());
+      for (std::size_t i = 0; i < ink.line.size(); ++i) {
+        EXPECT_EQ(ink.line[i].x, lines[0]->points[i].x);
+        EXPECT_EQ(ink.line[i].y, lines[0]->points[i].y);
+      }
+    }
+  }
+  WaveformInk none;
+  none.tops = {1.0f};
+  harness.frame(
+      [&] { drawWaveform(ImGui::GetWindowDrawList(), kRect, linearSeconds(5, 6), overview, style, &none); });
+  EXPECT_TRUE(none.tops.empty() && none.line.empty());
+}
+
 TEST_F(Waveform, SpeedAndStartTimeMoveAndShrinkTheSpan) {
   struct Case {
     double speed, startTime;

@@ -71,7 +71,8 @@ std::uint32_t withAlphaScaled(std::uint32_t colour, float factor) {
 
 // One column per pixel, from the overview's peaks over each pixel's samples.
 void drawColumns(ImDrawList* dl, const SampleMap& map, const Lane& lane, const WaveOverview& overview,
-                 const WaveformStyle& style, std::uint64_t a, std::uint64_t b, double left, double right) {
+                 const WaveformStyle& style, std::uint64_t a, std::uint64_t b, double left, double right,
+                 WaveformInk* ink) {
   const auto first = static_cast<long long>(std::floor(left));
   const auto end = static_cast<long long>(std::ceil(right));
   std::vector<float> tops, bottoms;
@@ -86,6 +87,11 @@ void drawColumns(ImDrawList* dl, const SampleMap& map, const Lane& lane, const W
     const double g = gainFor(style, (s0 + s1) / 2.0 / overview.sampleRate());
     tops.push_back(lane.y(peaks.max, g));
     bottoms.push_back(lane.y(peaks.min, g));
+  }
+  if (ink) {
+    ink->x0 = static_cast<float>(first);
+    ink->tops = tops;
+    ink->bottoms = bottoms;
   }
   if (style.mode == WaveformMode::Bars) {
     fillBand(dl, static_cast<float>(first), 1.0f, tops, bottoms, style.colour);
@@ -106,7 +112,8 @@ void drawColumns(ImDrawList* dl, const SampleMap& map, const Lane& lane, const W
 
 // Fewer than one sample per pixel: the samples as a line.
 void drawSamples(ImDrawList* dl, const SampleMap& map, const Lane& lane, const WaveOverview& overview,
-                 const WaveformStyle& style, std::uint64_t a, std::uint64_t b, double left, double right) {
+                 const WaveformStyle& style, std::uint64_t a, std::uint64_t b, double left, double right,
+                 WaveformInk* ink) {
   const double sl = map.at(left), sr = map.at(right);
   const std::uint64_t i0 = indexAt(std::min(sl, sr), a, b - 1);
   const std::uint64_t i1 = indexAt(std::ceil(std::max(sl, sr)), a, b - 1);
@@ -119,12 +126,14 @@ void drawSamples(ImDrawList* dl, const SampleMap& map, const Lane& lane, const W
     points.emplace_back(static_cast<float>(map.xOf(static_cast<double>(i))), lane.y(samples[i], g));
   }
   drawPolyline(dl, points, style.colour, 1.5f);
+  if (ink) ink->line = std::move(points);
 }
 
 }  // namespace
 
 void drawWaveform(ImDrawList* dl, const Rect& rect, const Axis& axis, const WaveOverview& overview,
-                  const WaveformStyle& style) {
+                  const WaveformStyle& style, WaveformInk* ink) {
+  if (ink) *ink = WaveformInk{};
   if (overview.empty() || !(overview.sampleRate() > 0.0) || !(style.speed > 0.0)) return;
   if (!(rect.width > 0.0f && rect.height > 0.0f)) return;
   const std::uint64_t a = std::min(style.from, overview.size()), b = std::min(style.to, overview.size());
@@ -139,9 +148,9 @@ void drawWaveform(ImDrawList* dl, const Rect& rect, const Axis& axis, const Wave
   const double mid = rect.y + rect.height / 2.0;
   const Lane lane{rect.y, static_cast<double>(rect.y) + rect.height, mid, rect.height / 2.0 * style.height};
   if (std::fabs(map.at(left + 1.0) - map.at(left)) >= 1.0)
-    drawColumns(dl, map, lane, overview, style, a, b, left, right);
+    drawColumns(dl, map, lane, overview, style, a, b, left, right, ink);
   else
-    drawSamples(dl, map, lane, overview, style, a, b, left, right);
+    drawSamples(dl, map, lane, overview, style, a, b, left, right, ink);
 }
 
 }  // namespace orbi::ui

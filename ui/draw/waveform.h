@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <vector>
 
 #include "ui/draw/axis.h"
 #include "ui/draw/wave_overview.h"
@@ -36,9 +37,19 @@ struct WaveformStyle {
   std::uint64_t to = std::numeric_limits<std::uint64_t>::max();  // end of the drawn samples, exclusive
 };
 
+// Where a drawing put its ink, for a painter that keeps labels off it:
+// zoomed out, column i spans x from x0 + i to x0 + i + 1 and y from tops[i]
+// to bottoms[i]; zoomed in, the line through the points (1.5 wide).
+struct WaveformInk {
+  float x0 = 0.0f;
+  std::vector<float> tops, bottoms;
+  std::vector<ImVec2> line;
+};
+
 // The axis maps time in seconds to x. The columns or the line are clipped to
-// the rect's height; the span is cut to its width.
+// the rect's height; the span is cut to its width. With ink given, it is
+// filled with what was drawn (emptied when nothing was).
 void drawWaveform(ImDrawList* dl, const Rect& rect, const Axis& axis, const WaveOverview& overview,
-                  const WaveformStyle& style);
+                  const WaveformStyle& style, WaveformInk* ink = nullptr);
 
 }  // namespace orbi::ui

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "editor/widgets/anatomy/anatomy_view.h"
+#include "editor/widgets/ink_map.h"
 #include "editor/widgets/widget_support.h"
 #include "ui/context.h"
 #include "ui/draw/axis.h"
@@ -40,8 +41,8 @@ std::string AnatomyView::valueLabelText(const char* label, float v) {
 
 void AnatomyView::valueLabel(ImDrawList* dl, const char* label, float v, ImVec2 at) const {
   const float s = ui::scale();
-  ui::drawText(dl, {at.x, at.y, 380.0f * s, 12.0f * s}, valueLabelText(label, v), ui::TextStyle::Caption,
-               palette::kLight);
+  drawReadout(dl, {at.x, at.y, 380.0f * s, 12.0f * s}, valueLabelText(label, v), ui::TextStyle::Caption,
+              palette::kLight);
 }
 
 void AnatomyView::paintDiagram(ImDrawList* dl) const {

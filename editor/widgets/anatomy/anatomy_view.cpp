@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <span>
+#include <string_view>
 
+#include "editor/widgets/ink_map.h"
 #include "editor/widgets/widget_support.h"
 #include "ui/context.h"
 #include "ui/draw/shapes.h"
@@ -17,6 +19,7 @@ constexpr float kSweep = 120.0f;  // a wire drag this long sweeps the whole leve
 // The socket's centre in the body, from the wire's start: half its 34
 // pixels less the 4 between the body column and the wire, and 2 to spare.
 constexpr float kSocketInBody = 15.0f;
+constexpr float kWordGap = 4.0f;  // between the add tile's words and its dashes
 constexpr const char* kAddTip =
     "A SECOND HIT - a strike layered on the first, struck at the same moment.\n"
     "a stick and wires, a knock under a click: click to add one";
@@ -110,9 +113,15 @@ void AnatomyView::drawAddTile() {
   const float a = it.hovered ? 0.85f : 0.4f;
   ImDrawList* dl = ImGui::GetWindowDrawList();
   const float mid = t.y + t.height / 2.0f;
-  ui::drawLine(dl, {t.x, mid}, {t.x + t.width, mid}, withAlpha(palette::kMuted, a * 0.5f), 1.0f, 4.0f, 3.0f);
-  ui::drawText(dl, t, "+ second hit", ui::TextStyle::Caption, withAlpha(palette::kMuted, a),
-               ui::TextAlign::Centre);
+  // The dashed line stops short of the words on either side.
+  constexpr std::string_view kWords = "+ second hit";
+  const ui::Rect words = textInk(t, kWords, ui::TextStyle::Caption, ui::TextAlign::Centre);
+  const float gap = kWordGap * ui::scale();
+  const std::uint32_t dash = withAlpha(palette::kMuted, a * 0.5f);
+  if (words.x - gap > t.x) ui::drawLine(dl, {t.x, mid}, {words.x - gap, mid}, dash, 1.0f, 4.0f, 3.0f);
+  if (words.x + words.width + gap < t.x + t.width)
+    ui::drawLine(dl, {words.x + words.width + gap, mid}, {t.x + t.width, mid}, dash, 1.0f, 4.0f, 3.0f);
+  ui::drawText(dl, t, kWords, ui::TextStyle::Caption, withAlpha(palette::kMuted, a), ui::TextAlign::Centre);
   if (it.clicked && onSecondHit) onSecondHit();
 }
 

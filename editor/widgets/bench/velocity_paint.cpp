@@ -3,6 +3,7 @@
 #include <string>
 
 #include "editor/widgets/bench/velocity_tile.h"
+#include "editor/widgets/ink_map.h"
 #include "editor/widgets/widget_support.h"
 #include "ui/context.h"
 #include "ui/draw/draw_log.h"
@@ -21,14 +22,7 @@ constexpr std::uint32_t kRouteColour = palette::withAlphaByte(palette::kAccent, 
 constexpr std::uint32_t kSoftHard = palette::withAlphaByte(palette::kMuted, 0x99);
 constexpr std::uint32_t kEmptyHint = palette::withAlphaByte(palette::kMuted, 0x80);
 constexpr float kHeader = 11.0f;
-
-const char* modeWord(int mode) {
-  switch (mode) {
-    case VelocityTile::kRoundRobin: return "ROUND-ROBIN";
-    case VelocityTile::kVelocityRoundRobin: return "VEL + RR";
-    default: return "VELOCITY";
-  }
-}
+constexpr float kChipGap = 4.0f;  // between the chip and a label left of it
 
 }  // namespace
 
@@ -44,15 +38,14 @@ void VelocityTile::paint(ImDrawList* dl) const {
       folded() ? std::max(rect.height, 0.0f) : std::min(kHeader * s, std::max(rect.height, 0.0f));
   ui::drawText(dl, {rect.x + 5.0f * s, rect.y, std::max(rect.width - 5.0f * s, 0.0f), header}, "VELOCITY",
                ui::TextStyle::Caption, palette::kMuted);
-  ui::drawText(dl, {rect.x, rect.y, std::max(rect.width - 4.0f * s, 0.0f), header}, "soft ....... hard",
+  ui::drawText(dl, {rect.x, rect.y, std::max(rect.width - 4.0f * s, 0.0f), header}, legend(),
                ui::TextStyle::Caption, kSoftHard, ui::TextAlign::Right);
   const ui::Rect g = graphRect();
   if (g.width >= 8.0f * s && g.height >= 8.0f * s) {
-    const bool layered = model_.sampleBased && zones() >= 1;
-    if (layered) paintZones(dl, g);
+    if (layered()) paintZones(dl, g);
     ui::drawLine(dl, {g.x, g.y + g.height}, {g.x + g.width, g.y + g.height}, kBaseLine, 1.0f);
     paintRoutes(dl, g);
-    if (model_.routes.empty() && !layered)
+    if (model_.routes.empty() && !layered())
       ui::drawText(dl, g, "right-click to add a velocity route", ui::TextStyle::Caption, kEmptyHint,
                    ui::TextAlign::Centre);
   }
@@ -63,14 +56,20 @@ void VelocityTile::paintZones(ImDrawList* dl, const ui::Rect& g) const {
   const float s = ui::scale();
   const int n = zones();
   const float bottom = g.y + g.height;
+  const ui::Rect chip = modeChip();
+  // The names keep left of the chip.
+  const float namesEnd = chip.x - kChipGap * s;
   float left = g.x;
   for (int z = 0; z < n; ++z) {
     const float right = xOfVelocity(model_.zoneVelMax[static_cast<std::size_t>(z)]);
     const ui::Rect span{left, g.y, std::max(right - left, 0.0f), g.height};
     if (z % 2 == 0) ui::fillRect(dl, span, kZoneFill);
-    ui::drawText(dl, {span.x, span.y, span.width, kHeader * s},
-                 slotLabel(model_.zoneSlots[static_cast<std::size_t>(z)]), ui::TextStyle::Caption, kZoneLabel,
-                 ui::TextAlign::Centre);
+    const float nameWidth = std::min(span.x + span.width, namesEnd) - span.x;
+    if (nameWidth > 0.0f) {
+      ui::drawText(dl, {span.x, span.y, nameWidth, kHeader * s},
+                   slotLabel(model_.zoneSlots[static_cast<std::size_t>(z)]), ui::TextStyle::Caption,
+                   kZoneLabel, ui::TextAlign::Centre);
+    }
     left = right;
   }
   for (int i = 0; i + 1 < n; ++i) {
@@ -79,11 +78,13 @@ void VelocityTile::paintZones(ImDrawList* dl, const ui::Rect& g) const {
     const std::uint32_t colour = hot ? palette::kAccentHovered : kDividerColour;
     ui::fillRect(dl, {x - s, g.y, 2.0f * s, g.height}, colour);
     ui::fillCircle(dl, {x, bottom}, 3.0f * s, colour);
-    ui::logHandle(this, "zone limit " + std::to_string(i + 1), {x, g.y + 0.5f * g.height}, ui::kAlongX,
+    // Where the chip covers the line's top, the chip takes the press there:
+    // the divider is taken below it.
+    const float top = x + kDividerReach * s > chip.x ? std::max(g.y, chip.y + chip.height) : g.y;
+    ui::logHandle(this, "zone limit " + std::to_string(i + 1), {x, 0.5f * (top + bottom)}, ui::kAlongX,
                   dragKind_ == kDivider && dragIndex_ == i);
   }
   const bool chipHot = hoverKind_ == kModeChip;
-  const ui::Rect chip{g.x + g.width - 60.0f * s, g.y, 58.0f * s, kHeader * s};
   ui::fillRect(dl, chip, chipHot ? kChipHovered : palette::kTrackFill, 4.0f);
   ui::drawText(dl, chip, modeWord(model_.layerMode), ui::TextStyle::Caption,
                chipHot ? palette::kAccent : palette::kMuted, ui::TextAlign::Centre);
@@ -104,8 +105,10 @@ void VelocityTile::paintRoutes(ImDrawList* dl, const ui::Rect& g) const {
     if (!hot) continue;
     const Route& r = model_.routes[j];
     const std::string label = r.label + "  " + std::to_string(std::lround(r.amount * 100.0f)) + "%";
-    ui::drawText(dl, {g.x, g.y, g.width, kHeader * s}, label, ui::TextStyle::Caption, palette::kLight,
-                 ui::TextAlign::Right);
+    // Left of the mode chip when there is one.
+    const float end = layered() ? modeChip().x - kChipGap * s : g.x + g.width;
+    drawReadout(dl, {g.x, g.y, std::max(end - g.x, 0.0f), kHeader * s}, label, ui::TextStyle::Caption,
+                palette::kLight, ui::TextAlign::Right);
   }
 }
 

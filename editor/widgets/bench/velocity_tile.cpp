@@ -6,6 +6,7 @@
 #include "editor/widgets/drag_sweep.h"
 #include "editor/widgets/widget_support.h"
 #include "ui/context.h"
+#include "ui/draw/text.h"
 #include "ui/interact/interaction.h"
 
 namespace orbi {
@@ -16,14 +17,16 @@ constexpr float kTopBottom = 3.0f;
 constexpr float kHeader = 11.0f;
 constexpr float kFoldedTitle = 48.0f;  // "VELOCITY" and a gap, left of a folded graph
 constexpr float kFoldedScale = 64.0f;  // "soft ....... hard" and a gap, right of it
+constexpr float kScaleGap = 6.0f;      // left of a longer scale
 constexpr float kMinGraph = 8.0f;
 constexpr float kHandleReach = 8.0f;
-constexpr float kDividerReach = 5.0f;
 constexpr float kChipRightGap = 2.0f;
-constexpr float kChipLeft = 60.0f;
-constexpr float kHandleLift = 3.0f;  // above the tile's bottom for a route below it
+constexpr float kChipWidth = 58.0f;   // at least
+constexpr float kChipPadding = 8.0f;  // around its longest word
+constexpr float kHandleLift = 3.0f;   // above the tile's bottom for a route below it
 constexpr int kMaxVelocity = 127;
 
+constexpr const char* kSoftToHard = "soft ....... hard";
 constexpr const char* kHelp =
     "VELOCITY - what changes as the hit gets harder (soft on the left, hard on the right).\n"
     "drag a ramp handle: how much a param opens with force  /  right-click empty: add a route\n"
@@ -78,8 +81,43 @@ ui::Rect VelocityTile::graphRect() const {
     return g;
   }
   g.takeLeft(kFoldedTitle * s);
-  g.takeRight(kFoldedScale * s);
+  // Room for the longest scale of the sound's modes: the graph stays put
+  // while the chip cycles them.
+  float scale = ui::measureText(legend(), ui::TextStyle::Caption).x;
+  if (layered()) {
+    for (const int mode : {kVelocity, kRoundRobin, kVelocityRoundRobin})
+      scale = std::max(scale, ui::measureText(layeredLegend(mode), ui::TextStyle::Caption).x);
+  }
+  g.takeRight(std::max(kFoldedScale * s, scale + kScaleGap * s));
   return g;
+}
+
+const char* VelocityTile::modeWord(int mode) {
+  switch (mode) {
+    case kRoundRobin: return "ROUND-ROBIN";
+    case kVelocityRoundRobin: return "VEL + RR";
+    default: return "VELOCITY";
+  }
+}
+
+const char* VelocityTile::layeredLegend(int mode) {
+  switch (mode) {
+    case kRoundRobin: return "layers in turn, hit by hit";
+    case kVelocityRoundRobin: return "soft ... hard, then in turn";
+    default: return kSoftToHard;
+  }
+}
+
+const char* VelocityTile::legend() const { return layered() ? layeredLegend(model_.layerMode) : kSoftToHard; }
+
+ui::Rect VelocityTile::modeChip() const {
+  const float s = ui::scale();
+  const ui::Rect g = graphRect();
+  float widest = 0.0f;
+  for (const int mode : {kVelocity, kRoundRobin, kVelocityRoundRobin})
+    widest = std::max(widest, ui::measureText(modeWord(mode), ui::TextStyle::Caption).x);
+  const float width = std::max(kChipWidth * s, widest + kChipPadding * s);
+  return {g.x + g.width - kChipRightGap * s - width, g.y, width, kHeader * s};
 }
 
 float VelocityTile::xOfVelocity(int v) const {
@@ -103,17 +141,13 @@ VelocityTile::Hit VelocityTile::hitTest(ImVec2 p) const {
   const float s = ui::scale();
   const ui::Rect g = graphRect();
   if (g.width < kMinGraph * s) return {};
-  const float right = g.x + g.width;
   const int n = zones();
-  const bool layered = model_.sampleBased && n >= 1;
-  if (layered && p.x >= right - kChipLeft * s && p.x < right - kChipRightGap * s && p.y >= g.y &&
-      p.y < g.y + kHeader * s)
-    return {kModeChip, 0};
+  if (layered() && inside(modeChip(), p)) return {kModeChip, 0};
   for (std::size_t j = 0; j < model_.routes.size(); ++j) {
     const ImVec2 h = shownHandlePoint(static_cast<int>(j));
     if (std::hypot(p.x - h.x, p.y - h.y) < kHandleReach * s) return {kRoute, static_cast<int>(j)};
   }
-  if (!layered) return {};
+  if (!layered()) return {};
   for (int i = 0; i + 1 < n; ++i)
     if (std::fabs(p.x - xOfVelocity(model_.zoneVelMax[static_cast<std::size_t>(i)])) < kDividerReach * s)
       return {kDivider, i};

@@ -25,6 +25,8 @@ namespace orbi {
 class VelocityTile {
  public:
   static constexpr int kMaxZones = 8;
+  // Design pixels either side of a divider that take it.
+  static constexpr float kDividerReach = 5.0f;
 
   enum HitKind : int { kNothing = -1, kRoute = 0, kDivider = 1, kZone = 2, kModeChip = 3 };
   enum LayerMode : int { kVelocity = 0, kRoundRobin = 1, kVelocityRoundRobin = 2 };
@@ -81,7 +83,16 @@ class VelocityTile {
   // that a right-click adds a route) and the soft-to-hard scale side by
   // side.
   bool folded() const { return model_.routes.empty(); }
+  // A sample sound with zones: the zones, dividers and mode chip show.
+  bool layered() const { return model_.sampleBased && zones() >= 1; }
   ui::Rect graphRect() const;
+  // The chip at the graph's top right, as wide as its longest word.
+  ui::Rect modeChip() const;
+  static const char* modeWord(int mode);
+  // What the scale beside the title says: soft to hard, or how a layered
+  // sound's mode picks the layer of each hit.
+  const char* legend() const;
+  static const char* layeredLegend(int mode);
   Hit hitTest(ImVec2 p) const;
   // The zones the model can back: a short list is never read past its end.
   int zones() const;

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "editor/widgets/drag_sweep.h"
+#include "editor/widgets/ink_map.h"
 #include "editor/widgets/widget_support.h"
 #include "ui/context.h"
 #include "ui/controls/value_text.h"
@@ -118,8 +119,8 @@ void StageTileFrame::drawHoverLabel(ImDrawList* dl, std::string_view text) const
   const float s = ui::scale();
   const ui::Rect p = plotRect();
   const float right = std::min(p.x + p.width, headerRight_);
-  ui::drawText(dl, {p.x, rect.y, std::max(right - p.x, 0.0f), std::max(11.0f * s, 0.0f)}, text,
-               ui::TextStyle::Caption, tilecolour::kLight, ui::TextAlign::Right);
+  drawReadout(dl, {p.x, rect.y, std::max(right - p.x, 0.0f), std::max(11.0f * s, 0.0f)}, text,
+              ui::TextStyle::Caption, tilecolour::kLight, ui::TextAlign::Right);
 }
 
 void StageTileFrame::drawHandle(ImDrawList* dl, ImVec2 at, int index, std::string_view name,

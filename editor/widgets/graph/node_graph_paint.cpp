@@ -20,6 +20,7 @@
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
 #include "ui/draw/waveform.h"
+#include "ui/interact/tooltip.h"
 
 namespace orbi {
 
@@ -65,10 +66,13 @@ constexpr std::uint32_t kDirectionHint = palette::withAlphaByte(palette::kMuted,
 constexpr std::uint32_t kTrigOff = palette::withAlphaByte(palette::kMuted, 0xB3);
 constexpr std::uint32_t kEmptyChipBorder = palette::withAlphaByte(palette::kMuted, 0x4D);
 constexpr std::uint32_t kEmptyChipText = palette::withAlphaByte(palette::kMuted, 0x66);
+// Behind a label that could only go over a curve or the waveform.
+constexpr std::uint32_t kPlate = palette::withAlphaByte(palette::kTilePanel, 0xE6);
 
 constexpr float kShapeEpsilon = 0.000001f;
 constexpr std::uint32_t kSparkleSeed = 0x5417AE;
-constexpr float kToneWordInset = 36.0f;  // how far a tone word may move in from its end
+constexpr float kToneWordStep = 18.0f;  // a tone word moves in from its end by steps of this
+constexpr int kToneWordSteps = 4;
 
 const char* const kTrigModes[] = {"FRE", "TRG", "HLD", "ONE", "HALF"};
 
@@ -164,7 +168,7 @@ class Painter {
     if (isHit(l_, graph::hit_type::kBandPass) || isHit(l_, graph::hit_type::kClap)) bandPass();
     if (isBody(l_, graph::body_type::kMetal) || isHit(l_, graph::hit_type::kHighPass)) lowPass();
     if (isHit(l_, graph::hit_type::kClap)) clapSpacing();
-    widthBar();
+    const bool bar = widthBar();
     curve([&](float t) { return envelopeY(l_.shape, t); }, kEnvelopeCurve, 1.5f);
     if (hasPitchLayer(l_)) pitchLayer();
     ui::strokeRect(dl_, r_, palette::kBorder, 0.0f, 1.0f);
@@ -173,6 +177,7 @@ class Painter {
     choiceChip();
     for (std::size_t i = 0; i < l_.nodes.size(); ++i) handle(static_cast<int>(i));
     // The labels last, each where nothing drawn crosses it.
+    if (bar) widthWords();
     if (hasPitchLayer(l_) || isBody(l_, graph::body_type::kModal)) axisLabel();
     toneWords();
     if (frequencyLabel_) frequencyLabel();
@@ -206,15 +211,29 @@ class Painter {
     ui::drawPolyline(dl_, points, colour, width);
     ink_.polyline(points, width * s_);
   }
-  // Text in the first of the boxes nothing drawn crosses; it then counts
-  // as drawn for the labels after it.
-  void label(std::span<const ui::Rect> boxes, std::string_view text, TextStyle style, std::uint32_t colour,
-             TextAlign alignment = TextAlign::Left) {
+  // A box a label may go in, aligned in it.
+  struct Spot {
+    ui::Rect box;
+    TextAlign alignment = TextAlign::Left;
+  };
+  // Text in the first of the spots nothing drawn crosses, else over curves
+  // on a plate of its own, never over a handle or another label; it then
+  // counts as drawn for the labels after it.
+  ui::Rect label(std::span<const Spot> spots, std::string_view text, TextStyle style, std::uint32_t colour) {
     std::vector<ui::Rect> inks;
-    for (const ui::Rect& box : boxes) inks.push_back(textInk(box, text, style, alignment));
-    const std::size_t i = ink_.place(inks);
-    ui::drawText(dl_, boxes[i], text, style, colour, alignment);
-    ink_.panel(inks[i]);
+    for (const Spot& spot : spots) inks.push_back(textInk(spot.box, text, style, spot.alignment));
+    const InkMap::Placement at = ink_.settle(inks);
+    const ui::Rect& ink = inks[at.index];
+    if (!at.clear) ui::fillRect(dl_, ink.inset(-2.0f * s_, -s_), kPlate, 2.0f);
+    ui::drawText(dl_, spots[at.index].box, text, style, colour, spots[at.index].alignment);
+    ink_.panel(ink);
+    return ink;
+  }
+  ui::Rect label(std::span<const ui::Rect> boxes, std::string_view text, TextStyle style,
+                 std::uint32_t colour, TextAlign alignment = TextAlign::Left) {
+    std::vector<Spot> spots;
+    for (const ui::Rect& box : boxes) spots.push_back({box, alignment});
+    return label(spots, text, style, colour);
   }
   void hLine(float x0, float x1, float yy, std::uint32_t colour, float width) {
     line(at(x0, yy), at(x1, yy), colour, width);
@@ -250,7 +269,9 @@ class Painter {
     // A range given right to left draws the sample mirrored.
     const ui::Axis axis{ui::AxisKind::Linear, rev ? frames : 0.0f, rev ? 0.0f : frames, r_.x,
                         r_.x + r_.width};
-    ui::drawWaveform(dl_, r_, axis, overview, style);
+    ui::WaveformInk drawn;
+    ui::drawWaveform(dl_, r_, axis, overview, style, &drawn);
+    ink_.waveform(drawn);
   }
 
   void directionMarks() {
@@ -311,25 +332,26 @@ class Painter {
   }
 
   // "dark" and "bright" at the band's two ends, on the side of the line
-  // away from its end there.
+  // away from its end there first, then on its other side; each moving in
+  // from its end by steps, where a decaying curve has left the band's
+  // corner.
   void toneWords() {
     if (!hasToneLine_) return;
     const ui::Rect band = graph::toneBand(l_);
     const float h = 0.5f * band.height;
     const bool leftHigh = toneTilt_ > 0.0f;  // the left end above the middle
-    // Each word a little in from its end as well, where a decaying curve
-    // has left the band's corner.
-    const float in = kToneWordInset * s_;
     // Half the band, less the line's width at the middle.
     const float gap = 1.5f * s_;
     const auto half = [&](bool top, float shift) {
       return ui::Rect{band.x + std::max(shift, 0.0f), top ? band.y : band.y + h + gap,
                       std::max(band.width - std::fabs(shift), 0.0f), std::max(h - gap, 0.0f)};
     };
-    const ui::Rect darkBoxes[] = {half(!leftHigh, 0.0f), half(leftHigh, 0.0f), half(!leftHigh, in),
-                                  half(leftHigh, in)};
-    const ui::Rect brightBoxes[] = {half(leftHigh, 0.0f), half(!leftHigh, 0.0f), half(leftHigh, -in),
-                                    half(!leftHigh, -in)};
+    std::vector<ui::Rect> darkBoxes, brightBoxes;
+    for (int step = 0; step < kToneWordSteps; ++step) {
+      const float in = static_cast<float>(step) * kToneWordStep * s_;
+      darkBoxes.insert(darkBoxes.end(), {half(!leftHigh, in), half(leftHigh, in)});
+      brightBoxes.insert(brightBoxes.end(), {half(leftHigh, -in), half(!leftHigh, -in)});
+    }
     label(darkBoxes, "dark", TextStyle::Caption, kToneWord);
     label(brightBoxes, "bright", TextStyle::Caption, kToneWord, TextAlign::Right);
   }
@@ -402,19 +424,12 @@ class Painter {
     const float rows[] = {clampTo(frequencyLabel_->top + s_, r_.y + s_, lowest),
                           clampTo(line + 4.0f * s_, r_.y + s_, lowest),
                           clampTo(line - h - 4.0f * s_, r_.y + s_, lowest)};
-    std::vector<ui::Rect> boxes, inks;
-    std::vector<TextAlign> alignments;
+    std::vector<Spot> spots;
     for (float row : rows) {
-      for (TextAlign alignment : {TextAlign::Left, TextAlign::Right, TextAlign::Centre}) {
-        const ui::Rect box{r_.x + 5.0f * s_, row, std::max(r_.width - 10.0f * s_, 0.0f), h};
-        boxes.push_back(box);
-        inks.push_back(textInk(box, text, TextStyle::Caption, alignment));
-        alignments.push_back(alignment);
-      }
+      for (TextAlign alignment : {TextAlign::Left, TextAlign::Right, TextAlign::Centre})
+        spots.push_back({{r_.x + 5.0f * s_, row, std::max(r_.width - 10.0f * s_, 0.0f), h}, alignment});
     }
-    const std::size_t i = ink_.place(inks);
-    ui::drawText(dl_, boxes[i], text, TextStyle::Caption, kCaption, alignments[i]);
-    ink_.panel(inks[i]);
+    label(spots, text, TextStyle::Caption, kCaption);
   }
 
   void bandPass() {
@@ -487,30 +502,46 @@ class Painter {
     }
   }
 
-  void widthBar() {
+  // The bar itself; its "L" and "R" come with the labels, and until then
+  // the bar counts as nothing drawn for them.
+  bool widthBar() {
     const graph::Node* width = graph::firstOfKind(l_.nodes, NodeKind::kWidth);
     const bool stereoHit = isHit(l_, graph::hit_type::kClick) || isHit(l_, graph::hit_type::kBandPass) ||
                            isHit(l_, graph::hit_type::kClap) || isHit(l_, graph::hit_type::kHighPass);
-    if (!width || !stereoHit) return;
+    if (!width || !stereoHit) return false;
     const ui::Rect bar = graph::widthBar(l_);
     const float mid = bar.y + 0.5f * bar.height, cx = bar.x + 0.5f * bar.width;
     const float n = graph::normalised(*width);
-    ink_.panel({bar.x - 8.0f * s_, bar.y - 3.0f * s_, bar.width + 16.0f * s_, bar.height + 6.0f * s_});
-    hLine(bar.x, bar.x + bar.width, mid, kWidthAxes, 1.0f);
-    vLine(cx, bar.y, bar.y + bar.height, kWidthAxes, 1.0f);
-    ui::drawText(dl_, {bar.x - 8.0f * s_, bar.y, 8.0f * s_, bar.height}, "L", TextStyle::Caption, kCaption,
-                 TextAlign::Right);
-    ui::drawText(dl_, {bar.x + bar.width, bar.y, 8.0f * s_, bar.height}, "R", TextStyle::Caption, kCaption);
+    ui::drawLine(dl_, at(bar.x, mid), at(bar.x + bar.width, mid), kWidthAxes, 1.0f);
+    ui::drawLine(dl_, at(cx, bar.y), at(cx, bar.y + bar.height), kWidthAxes, 1.0f);
     const float half = std::max(n * 0.5f * bar.width, 2.0f * s_);
     ui::fillRect(dl_, {cx - half, bar.y, 2.0f * half, bar.height}, kWidthFill, 3.0f);
     if (isHit(l_, graph::hit_type::kClap)) {
       const float spread = n * 0.5f * bar.width;
       const float ticks[] = {cx - spread, cx + spread, cx};
       for (int i = 0; i < 3; ++i) {
-        vLine(ticks[i], bar.y - 3.0f * s_, bar.y + bar.height + 3.0f * s_,
-              withAlpha(palette::kAccent, 0.85f - 0.2f * i), i == 0 ? 2.0f : 1.5f);
+        ui::drawLine(dl_, at(ticks[i], bar.y - 3.0f * s_), at(ticks[i], bar.y + bar.height + 3.0f * s_),
+                     withAlpha(palette::kAccent, 0.85f - 0.2f * i), i == 0 ? 2.0f : 1.5f);
       }
     }
+    return true;
+  }
+
+  // "L" just left of the width bar and "R" just right of it, else above or
+  // below its ends; then the bar with its words counts as drawn.
+  void widthWords() {
+    const ui::Rect bar = graph::widthBar(l_);
+    const float w = 8.0f * s_, h = 10.0f * s_;
+    const float above = bar.y - h - s_, below = bar.y + bar.height + s_;
+    const Spot left[] = {{{bar.x - w, bar.y, w, bar.height}, TextAlign::Right},
+                         {{bar.x, above, w, h}, TextAlign::Left},
+                         {{bar.x, below, w, h}, TextAlign::Left}};
+    const Spot right[] = {{{bar.x + bar.width, bar.y, w, bar.height}, TextAlign::Left},
+                          {{bar.x + bar.width - w, above, w, h}, TextAlign::Right},
+                          {{bar.x + bar.width - w, below, w, h}, TextAlign::Right}};
+    label(left, "L", TextStyle::Caption, kCaption);
+    label(right, "R", TextStyle::Caption, kCaption);
+    ink_.panel({bar.x - w, bar.y - 3.0f * s_, bar.width + 2.0f * w, bar.height + 6.0f * s_});
   }
 
   void pitchLayer() {
@@ -585,7 +616,8 @@ class Painter {
         std::string(node.label) + "  " +
         valueText(graph::nodeDisplayValue(node), node.displayHi - node.displayLo, node.unit ? node.unit : "");
     const ui::Rect boxes[] = {boxAt(p.y - 16.0f * s_), boxAt(p.y + 8.0f * s_)};
-    label(boxes, text, TextStyle::MonoBold, palette::kLight, TextAlign::Centre);
+    // The handle's readout: the tooltip keeps off it.
+    ui::keepTooltipClearOf(label(boxes, text, TextStyle::MonoBold, palette::kLight, TextAlign::Centre));
     std::string hint = "right-click: type a value";
     if (g_.lfoReach)
       hint.append("    /    ").append(node.hasLfo ? "alt-drag: LFO reach" : "alt-drag: add LFO");
@@ -604,13 +636,8 @@ class Painter {
   void axisLabel() {
     const std::string text = ui::formatNumber(graph::frequencyHi(l_), 0) + " Hz";
     const ui::Rect strip{r_.x + 4.0f * s_, r_.y, std::max(r_.width - 8.0f * s_, 0.0f), 11.0f * s_};
-    std::vector<ui::Rect> inks = {textInk(strip, text, TextStyle::Caption, TextAlign::Left),
-                                  textInk(strip, text, TextStyle::Caption, TextAlign::Right),
-                                  textInk(strip, text, TextStyle::Caption, TextAlign::Centre)};
-    const std::size_t i = ink_.place(inks);
-    const TextAlign alignment = i == 0 ? TextAlign::Left : i == 1 ? TextAlign::Right : TextAlign::Centre;
-    ui::drawText(dl_, strip, text, TextStyle::Caption, kCaption, alignment);
-    ink_.panel(inks[i]);
+    const Spot spots[] = {{strip, TextAlign::Left}, {strip, TextAlign::Right}, {strip, TextAlign::Centre}};
+    label(spots, text, TextStyle::Caption, kCaption);
   }
 
   void shapeIcon(const ui::Rect& box, int shape, std::uint32_t colour) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "editor/widgets/ink_map.h"
 #include "editor/widgets/sample/lane_geometry.h"
 #include "editor/widgets/sample/sample_view.h"
 #include "editor/widgets/widget_support.h"
@@ -226,8 +227,8 @@ void SampleView::drawWindowView() {
     const bool live = gainHovered_ || windowDrag_ == kBody;
     if (live || std::fabs(db) > 0.05f) {
       const std::string text = std::string("gain ") + (db >= 0.0f ? "+" : "") + valueText(db, 5.0f, "dB");
-      ui::drawText(dl, {c.x + 6.0f * s, c.y + 3.0f * s, std::max(0.0f, c.width - 12.0f * s), 14.0f * s}, text,
-                   ui::TextStyle::Small, live ? kStartBar : kGainIdle, ui::TextAlign::Right);
+      drawReadout(dl, {c.x + 6.0f * s, c.y + 3.0f * s, std::max(0.0f, c.width - 12.0f * s), 14.0f * s}, text,
+                  ui::TextStyle::Small, live ? kStartBar : kGainIdle, ui::TextAlign::Right);
     }
   }
   drawFooter(dl, "edges = trim · top corners = fade · up-down = gain", 14.0f * s, 2, kFooter);

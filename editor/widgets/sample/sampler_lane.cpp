@@ -44,14 +44,15 @@ bool SamplerLane::change(int slot, float v) {
   return true;
 }
 
-void SamplerLane::placeText(std::span<const ui::Rect> boxes, std::string_view text, std::uint32_t colour,
-                            std::span<const ui::TextAlign> alignments) {
+ui::Rect SamplerLane::placeText(std::span<const ui::Rect> boxes, std::string_view text, std::uint32_t colour,
+                                std::span<const ui::TextAlign> alignments) {
   std::vector<ui::Rect> inks;
   for (std::size_t i = 0; i < boxes.size(); ++i)
     inks.push_back(textInk(boxes[i], text, ui::TextStyle::Caption, alignments[i]));
   const std::size_t i = ink_.place(inks);
   ui::drawText(ImGui::GetWindowDrawList(), boxes[i], text, ui::TextStyle::Caption, colour, alignments[i]);
   ink_.panel(inks[i]);
+  return inks[i];
 }
 
 void SamplerLane::caption(std::string_view text, std::uint32_t colour) {

@@ -59,9 +59,9 @@ class SamplerLane : public ParamWidget {
   // What the lane drew this frame, for placing its texts.
   InkMap& ink() { return ink_; }
   // The text in the first box nothing drawn crosses (see InkMap); it then
-  // counts as drawn.
-  void placeText(std::span<const ui::Rect> boxes, std::string_view text, std::uint32_t colour,
-                 std::span<const ui::TextAlign> alignments);
+  // counts as drawn. Returns where its glyphs lie.
+  ui::Rect placeText(std::span<const ui::Rect> boxes, std::string_view text, std::uint32_t colour,
+                     std::span<const ui::TextAlign> alignments);
   // The caption: along the bottom as first choice, else along the top,
   // centred, then at the right or the left; where the content leaves no
   // room clear of its drawing, in the title row.

@@ -11,6 +11,7 @@
 #include "ui/draw/draw_log.h"
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
+#include "ui/interact/tooltip.h"
 
 namespace orbi {
 namespace {
@@ -180,7 +181,8 @@ void SpeedLane::paint(ImDrawList* dl) {
   const ui::Rect boxes[] = {readout, afterBar, readout, titleRow()};
   const ui::TextAlign alignments[] = {ui::TextAlign::Left, ui::TextAlign::Left, ui::TextAlign::Right,
                                       ui::TextAlign::Left};
-  placeText(boxes, lengthLabel(tune), kReadout, alignments);
+  // The length is the handle's readout: the tooltip keeps off it.
+  ui::keepTooltipClearOf(placeText(boxes, lengthLabel(tune), kReadout, alignments));
   caption(spread >= 0 ? "drag: pitch (as length)  ·  the fan: spread"
                       : "drag: pitch (as length)  ·  right-click: type",
           kCaption);

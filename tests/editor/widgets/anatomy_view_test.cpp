@@ -9,6 +9,7 @@
 
 #include "editor/widgets/widget_support.h"
 #include "tests/editor/widgets/chain_rig.h"
+#include "tests/editor/widgets/ink_check.h"
 
 namespace orbi {
 namespace anatomy_view_test {
@@ -142,6 +143,27 @@ TEST(AnatomyView, AClickOnTheAddTileAsksOnce) {
   const ImVec2 from = test::centreOf(rig.view.layout.addTile);
   rig.dragFromTo(from, ImVec2(from.x + 40.0f, from.y));
   EXPECT_EQ(rig.sent.values("secondHit").size(), 1u);
+}
+
+// The add tile's dashes stop short of its words, hovered or not.
+TEST(AnatomyView, TheAddTileWordsAreNotStruckThrough) {
+  for (float s : {1.0f, 1.5f}) {
+    SCOPED_TRACE(s);
+    ViewRig rig(s);
+    for (const bool hovered : {false, true}) {
+      rig.harness.movePointer(hovered ? test::centreOf(rig.view.layout.addTile) : ImVec2(-50.0f, -50.0f));
+      rig.steps(2);
+      ui::ContextScope scope(rig.harness.ui());
+      const auto records = rig.harness.drawLog().records();
+      bool found = false;
+      for (std::size_t i = 0; i < records.size(); ++i) {
+        if (records[i].op != DrawOp::Text || records[i].text != "+ second hit") continue;
+        found = true;
+        EXPECT_EQ(test::markUnderText(records, i, s), -1);
+      }
+      EXPECT_TRUE(found);
+    }
+  }
 }
 
 TEST(AnatomyView, ABleedDragFollowsTheVerticalMovement) {

@@ -5,6 +5,7 @@
 #include <imgui.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -57,6 +58,19 @@ class FrameRig {
     step();
     harness.setButton(button, false);
     step();
+  }
+
+  // Rests the pointer on the point until a tooltip shows; where it shows,
+  // or nothing when none does within a second.
+  std::optional<ui::Rect> tooltipAt(ImVec2 point) {
+    harness.movePointer(point);
+    for (int frame = 0; frame < 60; ++frame) {
+      step();
+      ui::ContextScope scope(harness.ui());
+      const ImGuiWindow* tip = ImGui::FindWindowByName("##Tooltip_00");
+      if (tip && tip->Active) return ui::Rect{tip->Pos.x, tip->Pos.y, tip->Size.x, tip->Size.y};
+    }
+    return std::nullopt;
   }
 
   // The hit areas of every item registered under the id text last frame.

@@ -9,8 +9,10 @@
 #include <cstring>
 #include <vector>
 
+#include "support/editor/widgets/graph_gallery.h"
 #include "support/editor/widgets/graph_half_sets.h"
 #include "tests/editor/widgets/entry_rig.h"
+#include "tests/editor/widgets/ink_check.h"
 #include "ui/context.h"
 #include "ui/draw/draw_log.h"
 
@@ -560,6 +562,58 @@ TEST(NodeGraphPaint, ClapSpacingDrawsThreeLinesThatStopAtTheEdge) {
       EXPECT_NEAR(xs[i], x0 + w * i * spreadMs / 1000.0f / rig.graph.window(), 1e-3f);
     }
   }
+}
+
+// A preview that fills most of its band: full-scale noise under a fast
+// decay, as a noise hit or a struck body makes it.
+std::vector<float> loudPreview() {
+  std::vector<float> out(8820);
+  std::uint32_t state = 1;
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    state = state * 1664525u + 1013904223u;
+    const float noise = static_cast<float>(state >> 8) / 8388608.0f - 1.0f;
+    out[i] = noise * std::exp(-static_cast<float>(i) / 4000.0f);
+  }
+  return out;
+}
+
+// The graph's words for its axes and ends read clear wherever the picture
+// is busy: over the preview, the partials and the curves of every half
+// type, in a hit's short graph and a body's tall one, at both scales.
+TEST(NodeGraphPaint, AxisWordsAreNeverUnderTheWaveformOrACurve) {
+  const std::vector<float> preview = loudPreview();
+  const std::vector<float> body = half::previewOfBody(8820);
+  int words = 0;
+  for (float s : {1.0f, 1.5f}) {
+    GraphRig rig(s);
+    for (float height : {64.0f, 170.0f}) {
+      for (const half::HalfSet& set : half::halfSets()) {
+        SCOPED_TRACE(::testing::Message() << "scale " << s << " height " << height << " body " << set.body
+                                          << " type " << set.mode);
+        rig.area = {100.0f, 100.0f, 320.0f * s, height * s};
+        NodeGraph::Model model = modelOf(set);
+        model.shape.tone = 0.2f;  // partials bright, the tone line low at the left
+        rig.graph.setModel(model);
+        const std::vector<float>& samples = set.body ? body : preview;
+        rig.graph.setWaveform(samples.data(), static_cast<int>(samples.size()), 0.4f);
+        rig.step();
+        ui::ContextScope scope(rig.harness.ui());
+        const auto records = rig.harness.drawLog().records();
+        for (std::size_t i = 0; i < records.size(); ++i) {
+          const ui::DrawRecord& r = records[i];
+          if (r.op != DrawOp::Text) continue;
+          if (r.text != "dark" && r.text != "bright" && r.text != "L" && r.text != "R" &&
+              r.text.find(" Hz") == std::string::npos)
+            continue;
+          ++words;
+          const int under = test::markUnderText(records, i, s);
+          EXPECT_EQ(under, -1) << "\"" << r.text << "\" over record " << under << " (op "
+                               << static_cast<int>(under >= 0 ? records[under].op : DrawOp::Text) << ")";
+        }
+      }
+    }
+  }
+  EXPECT_GT(words, 50);
 }
 
 }  // namespace node_graph_test

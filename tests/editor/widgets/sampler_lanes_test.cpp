@@ -6,10 +6,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <set>
 #include <vector>
 
+#include "editor/widgets/ink_map.h"
 #include "tests/editor/widgets/sample_rig.h"
+#include "ui/context.h"
 
 namespace orbi {
 namespace sampler_lanes_test {
@@ -389,6 +392,34 @@ TEST(SpeedLane, TheReadoutIsTheLengthOrTheFactor) {
   lane.sampleSeconds = 0.0f;
   EXPECT_EQ(lane.lengthLabel(0.0f), "\u00D71.00");
   EXPECT_EQ(lane.lengthLabel(12.0f), "\u00D70.50");
+}
+
+// On a low lane the length is written after the bar's end, beside the
+// handle: the handle's tooltip keeps off it.
+TEST(SpeedLane, TheHandlesTooltipKeepsOffTheReadout) {
+  LaneRig<SpeedLane> rig(50.0f);
+  rig.lane.sampleSeconds = 0.5f;
+  rig.lane.setSlots({keyed(0, "tune", -24, 24, 0)});
+  rig.step();
+  ImVec2 handle;
+  rig.harness.frame([&] {
+    rig.body();
+    handle = rig.lane.barHandle();
+  });
+  const std::optional<ui::Rect> tip = rig.tooltipAt(handle);
+  ASSERT_TRUE(tip);
+  const ui::DrawRecord* readout = nullptr;
+  for (const ui::DrawRecord* r : rig.harness.drawLog().find(DrawOp::Text))
+    if (r->text == rig.lane.lengthLabel(0.0f)) readout = r;
+  ASSERT_NE(readout, nullptr);
+  ui::ContextScope scope(rig.harness.ui());
+  const ui::Rect ink = textInk(readout->rect, readout->text, readout->style, readout->alignment);
+  EXPECT_GT(ink.x, handle.x);  // beside it
+  EXPECT_LT(ink.y, handle.y + 2.0f);
+  EXPECT_GT(ink.y + ink.height, handle.y - 2.0f);
+  const bool covered = tip->x < ink.x + ink.width && ink.x < tip->x + tip->width &&
+                       tip->y < ink.y + ink.height && ink.y < tip->y + tip->height;
+  EXPECT_FALSE(covered);
 }
 
 TEST(SpeedLane, TheFanEdgeCannotPassTheBar) {

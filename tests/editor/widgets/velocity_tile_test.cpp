@@ -7,9 +7,11 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
+#include "editor/widgets/ink_map.h"
 #include "tests/editor/widgets/chain_rig.h"
 #include "ui/draw/draw_log.h"
 #include "ui/draw/text.h"
@@ -26,7 +28,7 @@ struct TileCalls {
 
 class VelocityRig : public test::PointerRig {
  public:
-  VelocityRig() {
+  explicit VelocityRig(float s = 1.0f) : PointerRig(s) {
     tile.onRoute = [this](int p, float a) { calls.routes.emplace_back(p, a); };
     tile.onZoneLimit = [this](int z, int v) { calls.limits.emplace_back(z, v); };
     tile.onZoneSlot = [this](int z, int slot) { calls.slots.emplace_back(z, slot); };
@@ -373,6 +375,99 @@ TEST(VelocityTile, AHoveredRouteShowsItsTrueAmount) {
   for (const ui::DrawRecord* r : rig.harness.drawLog().find(ui::DrawOp::Text))
     shown |= r->text == "flt_cutoff  -90%";
   EXPECT_TRUE(shown);
+}
+
+// The last drawing of the text: the chip's "VELOCITY" comes after the
+// title's.
+const ui::DrawRecord* textOf(const VelocityRig& rig, std::string_view text) {
+  const ui::DrawRecord* last = nullptr;
+  for (const ui::DrawRecord* r : rig.harness.drawLog().find(ui::DrawOp::Text))
+    if (r->text == text) last = r;
+  return last;
+}
+
+bool boxesMeet(const ui::Rect& a, const ui::Rect& b) {
+  return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
+}
+
+// Layers named as a kit's are, in every mode, folded and not, narrow and
+// wide, at both scales: the chip's word shows whole inside the chip it is
+// taken by, and no layer's name nor a hovered route's label runs under it.
+TEST(VelocityTile, TheChipShowsItsWordWholeAndNamesKeepClearOfIt) {
+  for (float s : {1.0f, 1.5f}) {
+    VelocityRig rig(s);
+    for (float width : {300.0f, 900.0f}) {
+      for (const bool routes : {false, true}) {
+        for (const int mode : {Tile::kVelocity, Tile::kRoundRobin, Tile::kVelocityRoundRobin}) {
+          SCOPED_TRACE(::testing::Message() << s << " " << width << " " << routes << " " << mode);
+          rig.area = {50.0f, 100.0f, width * s, (routes ? 81.0f : 17.0f) * s};
+          Tile::Model m = layered(3, {40, 90, 127}, mode);
+          m.zoneSlots = {0, 1, 2};
+          m.slotNames = {"Snare Ghost", "Snare MP", "Snare FF"};
+          if (routes) m.routes = {{3, "flt_cutoff", 0.5f}};
+          rig.tile.setModel(m);
+          rig.step();  // the tile takes its new rect
+          rig.moveTo(routes ? rig.shownHandle(0) : ImVec2(0.0f, 0.0f));
+          rig.step();
+          ui::ContextScope scope(rig.harness.ui());
+          const ui::Rect chip = rig.tile.modeChip();
+          const char* word = Tile::modeWord(mode);
+          const ui::DrawRecord* drawn = textOf(rig, word);
+          ASSERT_NE(drawn, nullptr);
+          EXPECT_FALSE(ui::fitTextToWidth(word, drawn->style, drawn->rect.width).truncated);
+          const ui::Rect ink = textInk(drawn->rect, word, drawn->style, drawn->alignment);
+          EXPECT_EQ(rig.tile.hitTest(test::centreOf(ink)).kind, Tile::kModeChip);
+          EXPECT_LE(ink.x + ink.width, chip.x + chip.width);
+          EXPECT_GE(ink.x, chip.x);
+          // A layer whose span lies wholly under the chip shows no name.
+          EXPECT_NE(textOf(rig, m.slotNames[0]), nullptr);
+          for (const std::string& name : m.slotNames) {
+            const ui::DrawRecord* label = textOf(rig, name);
+            if (!label) continue;
+            EXPECT_FALSE(boxesMeet(textInk(label->rect, name, label->style, label->alignment), chip)) << name;
+          }
+          if (routes) {
+            const ui::DrawRecord* route = textOf(rig, "flt_cutoff  50%");
+            ASSERT_NE(route, nullptr);
+            EXPECT_FALSE(boxesMeet(textInk(route->rect, route->text, route->style, route->alignment), chip));
+          }
+        }
+      }
+    }
+  }
+}
+
+// Soft to hard while force picks the layer (or there are no layers); in
+// round robin the layers take turns whatever the force.
+TEST(VelocityTile, TheScaleSaysHowAHitPicksItsLayer) {
+  VelocityRig rig;
+  const auto scale = [&](const Tile::Model& m) {
+    rig.tile.setModel(m);
+    rig.step();
+    const std::string legend = rig.tile.legend();
+    EXPECT_NE(textOf(rig, legend), nullptr) << legend;
+    return legend;
+  };
+  const auto byForce = [](const std::string& legend) {
+    return legend.find("soft") != std::string::npos && legend.find("hard") != std::string::npos;
+  };
+  EXPECT_TRUE(byForce(scale(routed({}))));
+  Tile::Model drum = layered(3, {40, 90, 127}, Tile::kRoundRobin);
+  drum.sampleBased = false;
+  EXPECT_TRUE(byForce(scale(drum)));
+  const std::string velocity = scale(layered(3, {40, 90, 127}, Tile::kVelocity));
+  const std::string turns = scale(layered(3, {40, 90, 127}, Tile::kRoundRobin));
+  const std::string both = scale(layered(3, {40, 90, 127}, Tile::kVelocityRoundRobin));
+  EXPECT_TRUE(byForce(velocity));
+  EXPECT_FALSE(byForce(turns));
+  EXPECT_TRUE(byForce(both));
+  EXPECT_NE(both, velocity);
+  // A longer scale keeps the folded line's graph clear of it.
+  rig.area.height = 17.0f;
+  rig.tile.setModel(layered(3, {40, 90, 127}, Tile::kRoundRobin));
+  rig.step();
+  const float width = rig.scoped([&] { return ui::measureText(turns, ui::TextStyle::Caption).x; });
+  EXPECT_LT(rig.graph().x + rig.graph().width, rig.area.x + rig.area.width - width);
 }
 
 }  // namespace velocity_tile_test
