@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "engine/dsp/unit_range.h"
+#include "engine/model/project.h"
 #include "engine/session/engine_host.h"
 #include "plugin/event_input.h"
 #include "plugin/ext_params.h"
@@ -289,8 +290,8 @@ bool Plugin::mapNoteToTrigger(std::int32_t noteId, std::int16_t key, double velo
         takeValue(d.secondValues[i], trigger.secondAbsolute, trigger.secondAbsoluteCount,
                   trigger.secondOffsets, trigger.secondOffsetCount);
     }
-    result = trigger.track < 8;
-  } else if (key >= kFirstTrackKey && key < kFirstTrackKey + 8) {
+    result = trigger.track < kMaxTracks;
+  } else if (key >= kFirstTrackKey && key < kFirstTrackKey + kMaxTracks) {
     trigger.track = static_cast<std::uint8_t>(key - kFirstTrackKey);
     result = true;
   } else {

@@ -35,7 +35,7 @@ constexpr double kMaxIndex = 9.0e15;
 
 void StepClock::setSampleRate(double rate) { sampleRate = rate > 0.0 ? rate : 44100.0; }
 
-int StepClock::activeTracks() const { return pattern ? std::min<int>(pattern->numTracks, kTracks) : 0; }
+int StepClock::activeTracks() const { return pattern ? std::min<int>(pattern->numTracks, kMaxTracks) : 0; }
 
 void StepClock::reset(const Pattern* p) {
   pattern = p;
@@ -45,7 +45,7 @@ void StepClock::reset(const Pattern* p) {
   stepInPattern = 0;
   patternPass = 0;
   pendingCount = 0;
-  for (int t = 0; t < kTracks; ++t) {
+  for (int t = 0; t < kMaxTracks; ++t) {
     untilTrackStep[t] = 0.0;
     trackStep[t] = 0;
     started[t] = 0;
@@ -94,7 +94,7 @@ void StepClock::syncTo(double target) {
   if (std::fabs(d) < 0.5 * samplesPerSixteenth) {
     // Small drift: shift everything in place, nothing is dropped.
     untilNextStep -= d;
-    for (int t = 0; t < kTracks; ++t) untilTrackStep[t] -= d;
+    for (int t = 0; t < kMaxTracks; ++t) untilTrackStep[t] -= d;
     for (int i = 0; i < pendingCount; ++i) pending[i].countdown -= d;
     return;
   }
@@ -239,7 +239,7 @@ void StepClock::skipQuiet(std::int32_t frames, int n) {
 }
 
 void StepClock::retrigEvents(int t, std::int64_t k, double offset) {
-  if (!pattern || t < 0 || t >= kTracks) return;
+  if (!pattern || t < 0 || t >= kMaxTracks) return;
   const Track& track = pattern->tracks[t];
   const int len = trackLength(track);
   if (len == 0 || (pattern->muteMask >> t) & 1u) return;

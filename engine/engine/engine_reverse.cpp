@@ -25,7 +25,7 @@ void Engine::setSpreadReverse(bool on) {
 }
 
 void Engine::cancelReverseHits() {
-  for (int t = 0; t < kTracks; ++t) {
+  for (int t = 0; t < kMaxTracks; ++t) {
     prerenders_[t].cancel();
     reverseTargets_[t] = ReverseTarget{};
   }
@@ -100,7 +100,7 @@ void Engine::prepareReverseHits(int frames) {
   const bool recheck = reverseRecheck_ != 0;
   reverseRecheck_ = 0;
   const int tracks = activeTrackCount();
-  for (int t = 0; t < kTracks; ++t) {
+  for (int t = 0; t < kMaxTracks; ++t) {
     ReversePrerender& prerender = prerenders_[t];
     ReverseTarget& target = reverseTargets_[t];
     StepEvent e;
@@ -159,7 +159,7 @@ void Engine::prepareStartHits(int frames, double tempo) {
     startClock_.process(1, startEvents_);
   }
   const int tracks = activeTrackCount();
-  for (int t = 0; t < kTracks; ++t) {
+  for (int t = 0; t < kMaxTracks; ++t) {
     ReversePrerender& prerender = prerenders_[t];
     if (t >= tracks) {
       prerender.cancel();
