@@ -23,11 +23,6 @@ std::int64_t wrap(std::int64_t k, std::int64_t n) {
   return m < 0 ? m + n : m;
 }
 
-double sixteenthFor(float bpm, double sampleRate) {
-  const double tempo = bpm > 0.0f ? static_cast<double>(bpm) : 120.0;
-  return 60.0 / tempo * 0.25 * sampleRate;
-}
-
 // Largest integer a double converts to without overflow.
 constexpr double kMaxIndex = 9.0e15;
 
@@ -50,13 +45,13 @@ void StepClock::reset(const Pattern* p) {
     trackStep[t] = 0;
     started[t] = 0;
   }
-  if (p) samplesPerSixteenth = sixteenthFor(p->bpm, sampleRate);
+  if (p) setTempo(p->bpm > 0.0f ? p->bpm : 120.0f);
   updateStepLengths();
 }
 
 void StepClock::setKit(const Pattern* p) {
   pattern = p;
-  if (p) samplesPerSixteenth = sixteenthFor(p->bpm, sampleRate);
+  if (p) setTempo(p->bpm > 0.0f ? p->bpm : 120.0f);
   updateStepLengths();
 }
 

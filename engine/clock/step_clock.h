@@ -47,6 +47,11 @@ struct StepClock {
   std::int32_t pendingCount = 0;
 
   void setSampleRate(double rate);
+  // samplesPerSixteenth for a tempo in BPM; one that is not positive (or no
+  // number) leaves it as it is.
+  void setTempo(double bpm) {
+    if (bpm > 0.0) samplesPerSixteenth = 60.0 / bpm * 0.25 * sampleRate;
+  }
   // Attaches and rewinds to the start.
   void reset(const Pattern* p);
   // Attaches without moving (tempo and step lengths re-read).

@@ -305,7 +305,7 @@ void Engine::runPiece(float* left, float* right, int base, int frames, const Ren
   const bool clockRuns =
       info.clockRunning && (info.internalPlay || !auditionMode_.load(std::memory_order_relaxed));
   if (clockRuns) {
-    if (tempo > 0.0) clock_.samplesPerSixteenth = 60.0 / tempo * 0.25 * clock_.sampleRate;
+    clock_.setTempo(tempo);
     if (first && info.hasBeats) clock_.syncTo(info.beats * 4.0);
     clock_.process(frames, stepEvents_);
     playheadStep_.store(clock_.currentStep(), std::memory_order_relaxed);
@@ -565,9 +565,7 @@ void Engine::applyEdit(const EditCommand& c) {
       if (c.param >= 0 && c.param < kParams && track.soundIndex >= 0 && track.soundIndex < kMaxTracks)
         player.mod().layers[layer::kBase][c.param] = pat.kit.sounds[track.soundIndex].params[c.param];
       break;
-    case kEditBpm:
-      if (pat.bpm > 0.0f) clock_.samplesPerSixteenth = 60.0 / pat.bpm * 0.25 * clock_.sampleRate;
-      break;
+    case kEditBpm: clock_.setTempo(pat.bpm); break;
     case kEditMachine:
       // Every track playing the sound takes the new machine, not only the
       // one the command named: their references moved with it.

@@ -155,7 +155,7 @@ void Engine::prepareStartHits(int frames, double tempo) {
     reverseTempo_ = tempo;
     startProbed_ = 1;
     startClock_ = clock_;
-    startClock_.samplesPerSixteenth = 60.0 / tempo * 0.25 * startClock_.sampleRate;
+    startClock_.setTempo(tempo);
     startClock_.process(1, startEvents_);
   }
   const int tracks = activeTrackCount();
