@@ -1,6 +1,6 @@
 #pragma once
-// Helpers shared by the archive tests: test data and a bit writer for
-// hand-made DEFLATE streams.
+// What the archive tests work on: test data, a bit writer for hand-made
+// DEFLATE streams and hand-made archives.
 #include <cstdint>
 #include <random>
 #include <string>
