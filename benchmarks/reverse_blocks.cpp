@@ -196,7 +196,7 @@ void BM_StartBlocks(benchmark::State& state) {
     engine->loadProject(*project);
     for (long done = 0; done < static_cast<long>(kRate / 2); done += frames)
       engine->processBlock(channels, 8, frames, stopped);
-    for (int t = 0; t < ob::Engine::kTracks; ++t) ready += engine->prerender(t).complete() ? 1 : 0;
+    for (int t = 0; t < ob::kMaxTracks; ++t) ready += engine->prerender(t).complete() ? 1 : 0;
     state.ResumeTiming();
     for (int b = 0; b < kTimedBlocks; ++b) {
       const auto t0 = Clock::now();

@@ -51,8 +51,6 @@ class OrbitraneEditor : public PluginEditor {
   orbi::ui::View* view() const { return view_.get(); }
   clap_id timerId() const { return timerId_; }
   int fd() const { return fd_; }
-  // The timer descriptor standing in for the host's timer; -1 while none.
-  int tickFd() const { return tick_.fd(); }
 
  private:
   std::uint32_t scaled(float base) const;

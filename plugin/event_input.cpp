@@ -6,6 +6,8 @@
 #include <cfloat>
 #include <cmath>
 
+#include "engine/dsp/unit_range.h"
+#include "engine/model/project.h"
 #include "engine/session/engine_host.h"
 #include "plugin/event_input.h"
 #include "plugin/ext_params.h"
@@ -21,13 +23,6 @@ constexpr int kTriggerList = 8;
 constexpr std::uint32_t kParamLimit = 64;
 constexpr int kFirstMacroKey = 24;
 constexpr int kFirstTrackKey = 60;
-
-// 0..1; a value that is no number counts as 0 so nothing undefined reaches
-// the sound.
-float unit(double v) {
-  if (!(v >= 0.0)) return 0.0f;
-  return v >= 1.0 ? 1.0f : static_cast<float>(v);
-}
 
 // Finite also once narrowed to the float the engine keeps.
 bool finite(double v) { return std::isfinite(v) && std::fabs(v) <= static_cast<double>(FLT_MAX); }
@@ -66,7 +61,7 @@ bool pushMacroToEngine(Plugin& plugin, int index, double value, std::uint32_t ti
   BlockEvent ev{};
   ev.command.kind = kEditMacroValue;
   ev.command.param = index;
-  ev.command.value = unit(value);
+  ev.command.value = static_cast<float>(clamp01NanTo0(value));
   ev.time = static_cast<std::int32_t>(time);
   return queueEdit(plugin, ev);
 }
@@ -137,7 +132,8 @@ void Plugin::handleEvent(const clap_event_header_t* event, std::uint32_t time,
       const int index = macroIndexForParamId(pv->param_id);
       if (index < 0) break;
       // The main-thread pass reads and writes it while blocks run.
-      std::atomic_ref<float>(macroCurrent[index]).store(unit(pv->value), std::memory_order_relaxed);
+      std::atomic_ref<float>(macroCurrent[index])
+          .store(static_cast<float>(clamp01NanTo0(pv->value)), std::memory_order_relaxed);
       pushMacroToEngine(*this, index, pv->value, time);
       break;
     }
@@ -261,7 +257,7 @@ bool Plugin::mapNoteToTrigger(std::int32_t noteId, std::int16_t key, double velo
 
   trigger.note = 60;
   trigger.sound = 255;
-  trigger.gain = unit(velocity);
+  trigger.gain = static_cast<float>(clamp01NanTo0(velocity));
   trigger.hasSeed = d.hasSeed;
   trigger.seed = d.seed;
   trigger.hasLayer = d.hasLayer;
@@ -294,8 +290,8 @@ bool Plugin::mapNoteToTrigger(std::int32_t noteId, std::int16_t key, double velo
         takeValue(d.secondValues[i], trigger.secondAbsolute, trigger.secondAbsoluteCount,
                   trigger.secondOffsets, trigger.secondOffsetCount);
     }
-    result = trigger.track < 8;
-  } else if (key >= kFirstTrackKey && key < kFirstTrackKey + 8) {
+    result = trigger.track < kMaxTracks;
+  } else if (key >= kFirstTrackKey && key < kFirstTrackKey + kMaxTracks) {
     trigger.track = static_cast<std::uint8_t>(key - kFirstTrackKey);
     result = true;
   } else {

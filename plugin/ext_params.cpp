@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "engine/dsp/unit_range.h"
 #include "engine/model/edit_command.h"
 #include "engine/session/engine_host.h"
 #include "plugin/plugin.h"
@@ -17,8 +18,6 @@ namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-double clampUnit(double v) { return v < 0.0 ? 0.0 : (v > 1.0 ? 1.0 : v); }
 
 uint32_t count(const clap_plugin_t*) { return kMacroParams; }
 
@@ -119,7 +118,7 @@ bool parseMacroText(const char* text, double& value) {
     return false;
   }
   const double percent = negative ? -magnitude : magnitude;
-  value = clampUnit(percent / 100.0);
+  value = clamp01(percent / 100.0);
   return true;
 }
 
@@ -137,7 +136,7 @@ void Plugin::flushParams(const clap_input_events_t* in) {
     const int macro = macroIndexForParamId(ev->param_id);
     // A value that is no number would poison the project and the sound.
     if (macro < 0 || !std::isfinite(ev->value)) continue;
-    const float v = static_cast<float>(clampUnit(ev->value));
+    const float v = static_cast<float>(clamp01(ev->value));
     std::atomic_ref<float>(macroCurrent[macro]).store(v, std::memory_order_relaxed);
     if (!engineHost) continue;
     if (active) {

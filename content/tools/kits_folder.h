@@ -1,6 +1,7 @@
 #pragma once
 // The default kit library folder: the user's data folder, never the host's
-// current directory. The one place the plug-in reads the environment.
+// current directory. Its home folder follows the rule of the UI framework's
+// file chooser (ui/platform/home_folder.h), which this layer cannot include.
 
 #include <filesystem>
 

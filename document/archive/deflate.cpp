@@ -5,6 +5,8 @@
 #include <cstring>
 #include <utility>
 
+#include "document/archive/deflate_tables.h"
+
 namespace ob::zip {
 namespace {
 
@@ -13,16 +15,6 @@ constexpr std::size_t kHashSize = 32768;
 constexpr int kMaxCandidates = 64;
 constexpr std::size_t kMaxMatch = 258;
 constexpr std::size_t kMinMatch = 3;
-
-constexpr std::uint16_t kLengthBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
-                                           31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
-constexpr std::uint8_t kLengthExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
-                                           2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-constexpr std::uint16_t kDistBase[30] = {1,    2,    3,    4,    5,    7,    9,    13,    17,    25,
-                                         33,   49,   65,   97,   129,  193,  257,  385,   513,   769,
-                                         1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
-constexpr std::uint8_t kDistExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
-                                         6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
 
 constexpr std::uint32_t reverseBits(std::uint32_t code, int n) {
   std::uint32_t r = 0;

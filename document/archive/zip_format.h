@@ -4,20 +4,15 @@
 #include <string_view>
 #include <vector>
 
+#include "document/little_endian.h"
+
 namespace ob::zip {
 
-inline std::uint16_t readU16LE(const std::uint8_t* p) { return std::uint16_t(p[0] | p[1] << 8); }
-inline std::uint32_t readU32LE(const std::uint8_t* p) {
-  return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
-         std::uint32_t(p[3]) << 24;
-}
-inline void writeU16LE(std::vector<std::uint8_t>& out, std::uint16_t v) {
-  out.push_back(std::uint8_t(v));
-  out.push_back(std::uint8_t(v >> 8));
-}
-inline void writeU32LE(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(std::uint8_t(v >> (8 * i)));
-}
+// The archive's fields are little-endian.
+using ob::readU16LE;
+using ob::readU32LE;
+using ob::writeU16LE;
+using ob::writeU32LE;
 
 inline constexpr std::uint32_t kLocalHeaderSignature = 0x04034b50;
 inline constexpr std::uint32_t kCentralHeaderSignature = 0x02014b50;

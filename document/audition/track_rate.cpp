@@ -1,5 +1,7 @@
 #include "document/audition/track_rate.h"
 
+#include "engine/model/project.h"
+
 namespace ob {
 namespace {
 
@@ -8,7 +10,7 @@ struct RateRow {
   const char* grid;
 };
 
-constexpr RateRow kRates[6] = {
+constexpr RateRow kRates[kTrackRateCount] = {
     {"1-8", "1/8"},   {"1-16", "1/16"},  {"1-32", "1/32"},
     {"1-8t", "1/12"}, {"1-16t", "1/24"}, {"1-32t", "1/48"},
 };
@@ -16,7 +18,7 @@ constexpr RateRow kRates[6] = {
 }  // namespace
 
 std::uint8_t readTrackRate(std::string_view word) {
-  for (std::uint8_t i = 0; i < 6; ++i)
+  for (std::uint8_t i = 0; i < kTrackRateCount; ++i)
     if (word == kRates[i].word) return i;
   return 1;
 }
@@ -26,9 +28,13 @@ std::uint8_t readTrackRate(const JsonValue* value) {
   return readTrackRate(std::string_view(value->text));
 }
 
-const char* trackRateName(int rate) { return rate >= 0 && rate < 6 ? kRates[rate].word : "1-16"; }
+const char* trackRateName(int rate) {
+  return rate >= 0 && rate < kTrackRateCount ? kRates[rate].word : "1-16";
+}
 
-const char* trackRateGrid(int rate) { return rate >= 0 && rate < 6 ? kRates[rate].grid : "1/16"; }
+const char* trackRateGrid(int rate) {
+  return rate >= 0 && rate < kTrackRateCount ? kRates[rate].grid : "1/16";
+}
 
 double swingFraction(double percent) { return (percent - 50.0) / 200.0 + 0.5; }
 

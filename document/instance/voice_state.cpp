@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "document/audition/track_rate.h"
 #include "document/instance/division_words.h"
 #include "document/instance/state_fields.h"
 #include "document/reading/json_pointer.h"
@@ -12,7 +13,6 @@
 namespace ob {
 namespace {
 
-constexpr const char* kStepRates[6] = {"1-8", "1-16", "1-32", "1-8t", "1-16t", "1-32t"};
 constexpr const char* kShapes[6] = {"sine", "tri", "sawup", "sawdown", "square", "random"};
 constexpr const char* kTrigModes[5] = {"free", "trig", "hold", "one", "half"};
 
@@ -99,9 +99,7 @@ void readVoice(const JsonValue& voice, Project& project, int trackIndex, Diagnos
   readFloat(voice, "swing", track.swing);
   track.chromatic = isTrue(voice, "chromatic") ? 1 : 0;
 
-  track.rate = 1;
-  if (const JsonValue* rate = voice.find("rate"); rate != nullptr && rate->isString())
-    track.rate = static_cast<std::uint8_t>(wordIndex(kStepRates, 6, rate->text, 1));
+  track.rate = readTrackRate(voice.find("rate"));
 
   track.chokeGroup = kNoChokeGroup;
   if (const JsonValue* choke = voice.find("choke");
@@ -164,7 +162,7 @@ JsonValue writeVoice(const Project& project, int trackIndex) {
   add("gain", makeJsonNumber(track.gain));
   add("pan", makeJsonNumber(track.pan));
   if (track.chromatic != 0) add("chromatic", makeJsonBool(true));
-  if (track.rate != 1) add("rate", makeJsonString(track.rate < 6 ? kStepRates[track.rate] : "1-16"));
+  if (track.rate != 1) add("rate", makeJsonString(trackRateName(track.rate)));
   if (track.swing >= 0.0f) add("swing", makeJsonNumber(track.swing));
   if (track.chokeGroup < kNoChokeGroup) add("choke", makeJsonDouble(track.chokeGroup));
   if ((pattern.muteMask >> trackIndex) & 1u) add("muted", makeJsonBool(true));

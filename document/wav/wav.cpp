@@ -6,18 +6,14 @@
 #include <limits>
 #include <utility>
 
+#include "document/little_endian.h"
+#include "document/wav/wav_header.h"
+
 namespace ob {
 namespace {
 
 constexpr const char* kNotWave = "not a RIFF/WAVE file";
 constexpr const char* kBadChunks = "missing/invalid fmt or data chunk";
-
-std::uint16_t u16At(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-
-std::uint32_t u32At(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
 
 bool tagIs(const std::uint8_t* p, const char* tag) { return std::memcmp(p, tag, 4) == 0; }
 
@@ -41,7 +37,8 @@ Encoding encodingOf(bool isFloat, std::uint32_t bits) {
 float sampleAt(const std::uint8_t* p, Encoding enc) {
   switch (enc) {
     case Encoding::Pcm8: return static_cast<float>(static_cast<int>(p[0]) - 128) * 0.0078125f;
-    case Encoding::Pcm16: return static_cast<float>(static_cast<std::int16_t>(u16At(p))) * (1.0f / 32768.0f);
+    case Encoding::Pcm16:
+      return static_cast<float>(static_cast<std::int16_t>(readU16LE(p))) * (1.0f / 32768.0f);
     case Encoding::Pcm24: {
       std::int32_t v = static_cast<std::int32_t>(static_cast<std::uint32_t>(p[0]) |
                                                  (static_cast<std::uint32_t>(p[1]) << 8) |
@@ -50,16 +47,16 @@ float sampleAt(const std::uint8_t* p, Encoding enc) {
       return static_cast<float>(v) * (1.0f / 8388608.0f);
     }
     case Encoding::Pcm32:
-      return static_cast<float>(static_cast<std::int32_t>(u32At(p))) * (1.0f / 2147483648.0f);
+      return static_cast<float>(static_cast<std::int32_t>(readU32LE(p))) * (1.0f / 2147483648.0f);
     case Encoding::Float32: {
-      std::uint32_t bits = u32At(p);
+      std::uint32_t bits = readU32LE(p);
       float f;
       std::memcpy(&f, &bits, sizeof f);
       return f;
     }
     case Encoding::Float64: {
       std::uint64_t bits =
-          static_cast<std::uint64_t>(u32At(p)) | (static_cast<std::uint64_t>(u32At(p + 4)) << 32);
+          static_cast<std::uint64_t>(readU32LE(p)) | (static_cast<std::uint64_t>(readU32LE(p + 4)) << 32);
       double d;
       std::memcpy(&d, &bits, sizeof d);
       // Narrowing a double beyond float range is undefined; saturate to
@@ -73,21 +70,10 @@ float sampleAt(const std::uint8_t* p, Encoding enc) {
   return 0.0f;
 }
 
-void putU16(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  out.push_back(static_cast<std::uint8_t>(v & 0xFF));
-  out.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFF));
-}
-
-void putU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>((v >> (8 * i)) & 0xFF));
-}
-
-void putTag(std::vector<std::uint8_t>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
-
 void putFloat(std::vector<std::uint8_t>& out, float f) {
   std::uint32_t bits;
   std::memcpy(&bits, &f, sizeof bits);
-  putU32(out, bits);
+  writeU32LE(out, bits);
 }
 
 }  // namespace
@@ -103,7 +89,7 @@ bool decodeWav(const std::uint8_t* bytes, std::size_t count, DecodedWav& out, st
     if (error) *error = message;
     return false;
   };
-  if (count < 44 || !opensAsWav(bytes, count)) return failWith(kNotWave);
+  if (count < kWavHeaderBytes || !opensAsWav(bytes, count)) return failWith(kNotWave);
 
   // Chunk walk in 64-bit arithmetic so a hostile size cannot wrap.
   const std::uint64_t total = count;
@@ -116,7 +102,7 @@ bool decodeWav(const std::uint8_t* bytes, std::size_t count, DecodedWav& out, st
   std::uint64_t pos = 12;
   while (pos + 8 <= total) {
     const std::uint8_t* head = bytes + pos;
-    const std::uint64_t size = u32At(head + 4);
+    const std::uint64_t size = readU32LE(head + 4);
     if (pos + 8 + size > total) break;
     const std::uint8_t* body = head + 8;
     if (tagIs(head, "fmt ")) {
@@ -124,11 +110,12 @@ bool decodeWav(const std::uint8_t* bytes, std::size_t count, DecodedWav& out, st
       // read past.
       if (size >= 16) {
         haveFmt = true;
-        formatTag = u16At(body);
-        channels = u16At(body + 2);
-        rate = u32At(body + 4);
-        bits = u16At(body + 14);
-        isFloat = formatTag == 3 || (formatTag == 0xFFFE && size >= 26 && u16At(body + 24) == 3);
+        formatTag = readU16LE(body);
+        channels = readU16LE(body + 2);
+        rate = readU32LE(body + 4);
+        bits = readU16LE(body + 14);
+        isFloat = formatTag == kWavFormatFloat ||
+                  (formatTag == 0xFFFE && size >= 26 && readU16LE(body + 24) == kWavFormatFloat);
       }
     } else if (tagIs(head, "data")) {
       haveData = true;
@@ -198,24 +185,10 @@ std::vector<std::uint8_t> encodeWavHeader(std::uint32_t channels, std::uint64_t 
   double r = sampleRate + 0.5;
   std::uint32_t rate = 0;
   if (std::isfinite(r) && r >= 1.0) rate = r >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(r);
-  const std::uint32_t byteRate =
-      static_cast<std::uint32_t>(static_cast<std::uint64_t>(rate) * blockAlign & 0xFFFFFFFFull);
 
   std::vector<std::uint8_t> out;
-  out.reserve(44);
-  putTag(out, "RIFF");
-  putU32(out, 36 + dataSize);
-  putTag(out, "WAVE");
-  putTag(out, "fmt ");
-  putU32(out, 16);
-  putU16(out, 3);
-  putU16(out, channels);
-  putU32(out, rate);
-  putU32(out, byteRate);
-  putU16(out, blockAlign);
-  putU16(out, 32);
-  putTag(out, "data");
-  putU32(out, dataSize);
+  out.reserve(kWavHeaderBytes);
+  writeWavHeader(out, kWavFormatFloat, static_cast<std::uint16_t>(channels), rate, 32, dataSize);
   return out;
 }
 

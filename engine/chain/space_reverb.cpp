@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/dsp/unit_range.h"
+
 namespace ob {
 
 namespace {
@@ -10,13 +12,10 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr float kDenormalFloor = 1e-15f;
 
-// NaN counts as 0.
-float clamp01(float v) { return v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f; }
-
 }  // namespace
 
 float roomDecayTime(float size, double rate) {
-  const double s = 0.45 + 0.55 * static_cast<double>(clamp01(size));
+  const double s = 0.45 + 0.55 * static_cast<double>(clamp01NanTo0(size));
   // A rate that is not positive counts as 44.1 kHz throughout, so the
   // result is never zero or negative.
   const double r = (rate > 0.0 && std::isfinite(rate)) ? rate : 44100.0;
@@ -32,7 +31,7 @@ void SpaceReverb::setRate(double rate) {
 
 float SpaceReverb::configure(float size, float damp) {
   if (configured_ && size == configSize_ && damp == configDamp_) return configGain_;
-  const float s = clamp01(size);
+  const float s = clamp01NanTo0(size);
   const float g = 0.55f + 0.38f * s;
   const float d = damp > 0.0f ? std::min(damp, 0.95f) : 0.0f;
   const float t = 3.0f * roomDecayTime(size, rate_);

@@ -3,12 +3,13 @@
 #include <cmath>
 
 #include "engine/fnv.h"
+#include "engine/model/project.h"
 
 namespace ob {
 
 namespace {
 
-constexpr RateInfo kRates[6] = {
+constexpr RateInfo kRates[kTrackRateCount] = {
     {2, 1, 8},   // 1/8
     {1, 1, 16},  // 1/16
     {1, 2, 32},  // 1/32
@@ -23,7 +24,7 @@ std::uint64_t f(std::uint64_t x) { return splitMix64(x + kGolden); }
 
 }  // namespace
 
-RateInfo rateInfo(std::uint8_t rate) { return rate < 6 ? kRates[rate] : kRates[1]; }
+RateInfo rateInfo(std::uint8_t rate) { return rate < kTrackRateCount ? kRates[rate] : kRates[1]; }
 
 double rateBeats(std::uint8_t rate) {
   const RateInfo r = rateInfo(rate);

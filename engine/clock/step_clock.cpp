@@ -23,11 +23,6 @@ std::int64_t wrap(std::int64_t k, std::int64_t n) {
   return m < 0 ? m + n : m;
 }
 
-double sixteenthFor(float bpm, double sampleRate) {
-  const double tempo = bpm > 0.0f ? static_cast<double>(bpm) : 120.0;
-  return 60.0 / tempo * 0.25 * sampleRate;
-}
-
 // Largest integer a double converts to without overflow.
 constexpr double kMaxIndex = 9.0e15;
 
@@ -35,7 +30,7 @@ constexpr double kMaxIndex = 9.0e15;
 
 void StepClock::setSampleRate(double rate) { sampleRate = rate > 0.0 ? rate : 44100.0; }
 
-int StepClock::activeTracks() const { return pattern ? std::min<int>(pattern->numTracks, kTracks) : 0; }
+int StepClock::activeTracks() const { return pattern ? std::min<int>(pattern->numTracks, kMaxTracks) : 0; }
 
 void StepClock::reset(const Pattern* p) {
   pattern = p;
@@ -45,18 +40,18 @@ void StepClock::reset(const Pattern* p) {
   stepInPattern = 0;
   patternPass = 0;
   pendingCount = 0;
-  for (int t = 0; t < kTracks; ++t) {
+  for (int t = 0; t < kMaxTracks; ++t) {
     untilTrackStep[t] = 0.0;
     trackStep[t] = 0;
     started[t] = 0;
   }
-  if (p) samplesPerSixteenth = sixteenthFor(p->bpm, sampleRate);
+  if (p) setTempo(p->bpm > 0.0f ? p->bpm : 120.0f);
   updateStepLengths();
 }
 
 void StepClock::setKit(const Pattern* p) {
   pattern = p;
-  if (p) samplesPerSixteenth = sixteenthFor(p->bpm, sampleRate);
+  if (p) setTempo(p->bpm > 0.0f ? p->bpm : 120.0f);
   updateStepLengths();
 }
 
@@ -94,7 +89,7 @@ void StepClock::syncTo(double target) {
   if (std::fabs(d) < 0.5 * samplesPerSixteenth) {
     // Small drift: shift everything in place, nothing is dropped.
     untilNextStep -= d;
-    for (int t = 0; t < kTracks; ++t) untilTrackStep[t] -= d;
+    for (int t = 0; t < kMaxTracks; ++t) untilTrackStep[t] -= d;
     for (int i = 0; i < pendingCount; ++i) pending[i].countdown -= d;
     return;
   }
@@ -239,7 +234,7 @@ void StepClock::skipQuiet(std::int32_t frames, int n) {
 }
 
 void StepClock::retrigEvents(int t, std::int64_t k, double offset) {
-  if (!pattern || t < 0 || t >= kTracks) return;
+  if (!pattern || t < 0 || t >= kMaxTracks) return;
   const Track& track = pattern->tracks[t];
   const int len = trackLength(track);
   if (len == 0 || (pattern->muteMask >> t) & 1u) return;

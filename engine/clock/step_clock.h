@@ -2,17 +2,15 @@
 #include <cstdint>
 
 #include "engine/clock/step_event.h"
+#include "engine/model/project.h"
 
 namespace ob {
-
-struct Pattern;
 
 // Plays a pattern sample by sample into timed step events. Each track's next
 // step is scheduled one step ahead, so swing, micro timing, retrigs and
 // random timing can move a hit either way around its nominal start.
 struct StepClock {
   static constexpr int kMaxPending = 128;
-  static constexpr int kTracks = 8;
 
   struct Pending {
     StepEvent event;
@@ -39,16 +37,21 @@ struct StepClock {
   std::int64_t globalStep = 0;
   std::int32_t stepInPattern = 0;
   std::int64_t patternPass = 0;
-  double untilTrackStep[kTracks] = {};
-  std::int64_t trackStep[kTracks] = {};
-  double trackStepLength[kTracks] = {};
-  std::uint8_t started[kTracks] = {};
+  double untilTrackStep[kMaxTracks] = {};
+  std::int64_t trackStep[kMaxTracks] = {};
+  double trackStepLength[kMaxTracks] = {};
+  std::uint8_t started[kMaxTracks] = {};
   std::uint64_t seed = 0;
   std::uint8_t patternIndex = 0;
   Pending pending[kMaxPending];
   std::int32_t pendingCount = 0;
 
   void setSampleRate(double rate);
+  // samplesPerSixteenth for a tempo in BPM; one that is not positive (or no
+  // number) leaves it as it is.
+  void setTempo(double bpm) {
+    if (bpm > 0.0) samplesPerSixteenth = 60.0 / bpm * 0.25 * sampleRate;
+  }
   // Attaches and rewinds to the start.
   void reset(const Pattern* p);
   // Attaches without moving (tempo and step lengths re-read).

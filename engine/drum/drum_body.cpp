@@ -4,6 +4,8 @@
 #include <cmath>
 #include <iterator>
 
+#include "engine/dsp/unit_range.h"
+
 namespace ob {
 namespace {
 

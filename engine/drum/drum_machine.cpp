@@ -6,6 +6,7 @@
 
 #include "engine/drum/drum_params.h"
 #include "engine/drum/wave_bank.h"
+#include "engine/dsp/unit_range.h"
 #include "engine/params/param_tables.h"
 
 namespace ob {

@@ -82,7 +82,6 @@ inline float decayFactor(float seconds, double rate) {
   return static_cast<float>(std::exp(-1.0 / (t * rate)));
 }
 
-inline float clamp01(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
 inline float clampf(float v, float lo, float hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
 // Parameter sums come from arbitrary modulation; a non-finite one is read as 0.

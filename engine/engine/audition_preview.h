@@ -25,7 +25,6 @@ class AuditionPreview {
   void mix(float* left, float* right, std::uint32_t frames);
 
   std::uint32_t requestCount() const { return request_.load(std::memory_order_acquire); }
-  std::uint32_t seenCount() const { return seen_; }
   bool playing() const { return playing_; }
   double position() const { return position_; }
 

@@ -35,9 +35,9 @@ std::int32_t clampTime(std::int32_t t, int frames) { return std::clamp(t, 0, std
 
 Engine::Engine() {
   followerDecay_ = static_cast<float>(std::exp(-1.0 / (sampleRate_ * 0.05)));
-  for (int t = 0; t < kTracks; ++t) {
+  for (int t = 0; t < kMaxTracks; ++t) {
     active_[t] = &players_[t];
-    spare_[t] = &players_[t + kTracks];
+    spare_[t] = &players_[t + kMaxTracks];
   }
   for (auto& row : modDisplay_)
     for (auto& v : row) v.store(0.0f, std::memory_order_relaxed);
@@ -47,8 +47,8 @@ Engine::Engine() {
 void Engine::sizeBuffers() {
   scratchL_.assign(static_cast<std::size_t>(maxBlock_), 0.0f);
   scratchR_.assign(static_cast<std::size_t>(maxBlock_), 0.0f);
-  followerInput_.assign(static_cast<std::size_t>(kTracks) * static_cast<std::size_t>(maxBlock_), 0.0f);
-  controlSignals_.assign(static_cast<std::size_t>((maxBlock_ / kSignalPeriod + 1) * kTracks),
+  followerInput_.assign(static_cast<std::size_t>(kMaxTracks) * static_cast<std::size_t>(maxBlock_), 0.0f);
+  controlSignals_.assign(static_cast<std::size_t>((maxBlock_ / kSignalPeriod + 1) * kMaxTracks),
                          ControlSignal{});
 }
 
@@ -78,7 +78,7 @@ void Engine::preparePlayers() {
   // At the rate they were sized for, the players only start over: the
   // host's reset reaches here on the audio thread and allocates nothing.
   for (int i = 0; i < kPlayers; ++i) {
-    const int t = i % kTracks;
+    const int t = i % kMaxTracks;
     players_[i].setRandomSeeds(static_cast<std::uint32_t>(t + 809),
                                static_cast<std::uint32_t>(t + 405) ^ 0x9e3779b9u);
     players_[i].prepare(sampleRate_);
@@ -141,7 +141,7 @@ void Engine::handOverSeed(std::uint64_t seed) {
 }
 
 float Engine::modulatedParam(std::uint32_t track, std::uint32_t param) const {
-  if (track >= kTracks || param >= kParams) return 0.0f;
+  if (track >= kMaxTracks || param >= kParams) return 0.0f;
   return modDisplay_[track][param].load(std::memory_order_relaxed);
 }
 
@@ -190,7 +190,7 @@ void Engine::checkSampleSet() {
     anyOld |= holdsOld_[i] != 0;
   }
   sampleSet_.acknowledge(anyOld);
-  for (int t = 0; t < kTracks; ++t) giveSnapshot(*active_[t]);
+  for (int t = 0; t < kMaxTracks; ++t) giveSnapshot(*active_[t]);
 }
 
 void Engine::giveSnapshot(TrackPlayer& player) { player.setSampleSnapshot(sampleSet_.current()); }
@@ -277,7 +277,7 @@ void Engine::runPiece(float* left, float* right, int base, int frames, const Ren
   noteEndTime_ = 0;
   const int end = base + frames;
   if (controlSignalsOn_ && frames > 0)
-    for (int t = 0; t < kTracks; ++t)
+    for (int t = 0; t < kMaxTracks; ++t)
       std::fill_n(followerInput_.data() + static_cast<std::size_t>(t) * maxBlock_, frames, 0.0f);
 
   if (first) {
@@ -305,7 +305,7 @@ void Engine::runPiece(float* left, float* right, int base, int frames, const Ren
   const bool clockRuns =
       info.clockRunning && (info.internalPlay || !auditionMode_.load(std::memory_order_relaxed));
   if (clockRuns) {
-    if (tempo > 0.0) clock_.samplesPerSixteenth = 60.0 / tempo * 0.25 * clock_.sampleRate;
+    clock_.setTempo(tempo);
     if (first && info.hasBeats) clock_.syncTo(info.beats * 4.0);
     clock_.process(frames, stepEvents_);
     playheadStep_.store(clock_.currentStep(), std::memory_order_relaxed);
@@ -369,7 +369,7 @@ void Engine::runPiece(float* left, float* right, int base, int frames, const Ren
   hostPosition_ += frames;
 }
 
-int Engine::activeTrackCount() const { return std::min<int>(pattern().numTracks, kTracks); }
+int Engine::activeTrackCount() const { return std::min<int>(pattern().numTracks, kMaxTracks); }
 
 void Engine::panGains(float pan, float gain, float& left, float& right) {
   const float p = std::clamp(std::isfinite(pan) ? pan : 0.0f, -1.0f, 1.0f);
@@ -383,7 +383,7 @@ void Engine::renderSegment(float* left, float* right, int from, int to) {
   const int n = to - from;
   const int tracks = activeTrackCount();
   const Pattern& pat = pattern();
-  for (int t = 0; t < kTracks; ++t) {
+  for (int t = 0; t < kMaxTracks; ++t) {
     TrackPlayer& a = *active_[t];
     TrackPlayer& s = *spare_[t];
     if (t >= tracks) {
@@ -481,7 +481,7 @@ void Engine::publishDisplay(int frames) {
   displayDirty_ = 0;
   const int tracks = activeTrackCount();
   float sums[kParams];
-  for (int t = 0; t < kTracks; ++t) {
+  for (int t = 0; t < kMaxTracks; ++t) {
     if (t < tracks)
       active_[t]->mod().sumFirst(sums);
     else
@@ -556,22 +556,20 @@ void Engine::applyEdit(const EditCommand& c) {
     followTrackRemoval(static_cast<int>(c.track), tracksBefore - 1);
   if (pat.numTracks < tracksBefore) stopTracksFrom(pat.numTracks);
 
-  if (c.pattern != currentPattern_ || c.track >= static_cast<std::uint32_t>(kTracks)) return;
+  if (c.pattern != currentPattern_ || c.track >= static_cast<std::uint32_t>(kMaxTracks)) return;
   const int t = static_cast<int>(c.track);
   const Track& track = pat.tracks[t];
   TrackPlayer& player = *active_[t];
   switch (c.kind) {
     case kEditSoundParam:
-      if (c.param >= 0 && c.param < kParams && track.soundIndex >= 0 && track.soundIndex < kTracks)
+      if (c.param >= 0 && c.param < kParams && track.soundIndex >= 0 && track.soundIndex < kMaxTracks)
         player.mod().layers[layer::kBase][c.param] = pat.kit.sounds[track.soundIndex].params[c.param];
       break;
-    case kEditBpm:
-      if (pat.bpm > 0.0f) clock_.samplesPerSixteenth = 60.0 / pat.bpm * 0.25 * clock_.sampleRate;
-      break;
+    case kEditBpm: clock_.setTempo(pat.bpm); break;
     case kEditMachine:
       // Every track playing the sound takes the new machine, not only the
       // one the command named: their references moved with it.
-      if (track.soundIndex >= 0 && track.soundIndex < kTracks) {
+      if (track.soundIndex >= 0 && track.soundIndex < kMaxTracks) {
         rebindTrack(t, track.soundIndex);
         for (int u = 0; u < activeTrackCount(); ++u)
           if (u != t && pat.tracks[u].soundIndex == track.soundIndex) rebindTrack(u, track.soundIndex);
@@ -585,7 +583,7 @@ void Engine::applyEdit(const EditCommand& c) {
     case kEditDuplicateTrack:
       // Tracks and sounds may have moved: a sound index no longer names what
       // a player holds, so every track binds afresh at its next hit.
-      for (int u = 0; u < kTracks; ++u) boundSound_[u] = -1;
+      for (int u = 0; u < kMaxTracks; ++u) boundSound_[u] = -1;
       break;
     default:
       if (c.kind >= kEditLfoEnabled && c.kind <= kEditLfoRateDiv && (c.param == 0 || c.param == 1)) {
@@ -643,7 +641,7 @@ void Engine::rebuildPlayers() {
   const int tracks = activeTrackCount();
   for (int t = 0; t < tracks; ++t) {
     const int s = pattern().tracks[t].soundIndex;
-    if (s >= 0 && s < kTracks) rebindTrack(t, s);
+    if (s >= 0 && s < kMaxTracks) rebindTrack(t, s);
   }
   stopTracksFrom(tracks);
 }
@@ -665,7 +663,7 @@ void Engine::followTrackRemoval(int removed, int last) {
 void Engine::stopTracksFrom(int firstTrack) {
   // A track that no longer exists is not rendered: its voices must end now,
   // with their host notes, rather than hang and resume if a track returns.
-  for (int t = std::max(0, firstTrack); t < kTracks; ++t) {
+  for (int t = std::max(0, firstTrack); t < kMaxTracks; ++t) {
     for (TrackPlayer* p : {active_[t], spare_[t]}) {
       resetPlayer(*p);
       flushNoteEnd(playerIndex(*p));
@@ -675,7 +673,7 @@ void Engine::stopTracksFrom(int firstTrack) {
 }
 
 void Engine::rebindTrack(int t, int s) {
-  if (t < 0 || t >= kTracks || s < 0 || s >= kTracks) return;
+  if (t < 0 || t >= kMaxTracks || s < 0 || s >= kMaxTracks) return;
   if (active_[t]->isSounding()) {
     std::swap(active_[t], spare_[t]);
     spareGainL_[t] = activeGainL_[t];

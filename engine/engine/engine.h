@@ -43,8 +43,8 @@ struct PostedProject {
 
 class Engine {
  public:
-  static constexpr int kTracks = 8;
-  static constexpr int kPlayers = 16;
+  // Two a track: a sounding hit rings out on one while the next sound starts.
+  static constexpr int kPlayers = 2 * kMaxTracks;
   static constexpr int kCommandRingSize = 1024;
   static constexpr int kHostRingSize = 256;
   static constexpr int kRetireSlots = 8;
@@ -228,7 +228,7 @@ class Engine {
   std::atomic<std::uint64_t> seedValue_{0};
   std::atomic<std::uint8_t> seedPending_{0};
   std::atomic<std::uint8_t> auditionMode_{0};
-  std::atomic<float> modDisplay_[kTracks][kParams];
+  std::atomic<float> modDisplay_[kMaxTracks][kParams];
 
   // Audio-thread state.
   double sampleRate_ = 44100.0;
@@ -238,12 +238,12 @@ class Engine {
   Project project_;
   std::int32_t currentPattern_ = 0;
   TrackPlayer players_[kPlayers];
-  TrackPlayer* active_[kTracks];
-  TrackPlayer* spare_[kTracks];
-  float activeGainL_[kTracks] = {};
-  float activeGainR_[kTracks] = {};
-  float spareGainL_[kTracks] = {};
-  float spareGainR_[kTracks] = {};
+  TrackPlayer* active_[kMaxTracks];
+  TrackPlayer* spare_[kMaxTracks];
+  float activeGainL_[kMaxTracks] = {};
+  float activeGainR_[kMaxTracks] = {};
+  float spareGainL_[kMaxTracks] = {};
+  float spareGainR_[kMaxTracks] = {};
   std::uint8_t holdsOld_[kPlayers] = {};
   // Players fading out after a transport stop; each stops when its fade ends.
   FadeOutRamp stopFade_[kPlayers];
@@ -255,17 +255,17 @@ class Engine {
   std::int32_t carriedCount_ = 0;
   std::int32_t noteEndTime_ = 0;
   std::uint8_t controlSignalsOn_ = 0;
-  std::vector<float> followerInput_;  // kTracks rows of maxBlock
-  float follower_[kTracks] = {};
-  float lastSent_[kTracks] = {-1, -1, -1, -1, -1, -1, -1, -1};
+  std::vector<float> followerInput_;  // kMaxTracks rows of maxBlock
+  float follower_[kMaxTracks] = {};
+  float lastSent_[kMaxTracks] = {-1, -1, -1, -1, -1, -1, -1, -1};
   float followerDecay_ = 0.0f;
   std::vector<ControlSignal> controlSignals_;
-  std::int8_t boundSound_[kTracks] = {-1, -1, -1, -1, -1, -1, -1, -1};
-  std::uint8_t roundRobin_[kTracks] = {};
+  std::int8_t boundSound_[kMaxTracks] = {-1, -1, -1, -1, -1, -1, -1, -1};
+  std::uint8_t roundRobin_[kMaxTracks] = {};
   std::uint64_t hitCounter_ = 0;
   std::uint8_t seedSet_ = 0;
   std::uint64_t takenSeed_ = 0;
-  float hitPan_[kTracks] = {};
+  float hitPan_[kMaxTracks] = {};
   StepClock clock_;
   StepEventList stepEvents_;
 
@@ -278,14 +278,14 @@ class Engine {
     std::uint8_t patternIndex = 0;
     std::int64_t due = 0;  // host sample of the hit
   };
-  ReverseTarget reverseTargets_[kTracks];
-  ReversePrerender prerenders_[kTracks];
+  ReverseTarget reverseTargets_[kMaxTracks];
+  ReversePrerender prerenders_[kMaxTracks];
   PlayerModulation hitForecast_;  // a player's modulators as a hit will leave them
   // While stopped: the clock as a start would run its first sample, what
   // that sample brought, and each track's machine count at its forecast.
   StepClock startClock_;
   StepEventList startEvents_;
-  std::uint32_t startEpoch_[kTracks] = {};
+  std::uint32_t startEpoch_[kMaxTracks] = {};
   std::uint8_t startProbed_ = 0;  // startClock_ holds the start as things are
   std::uint8_t spreadReverse_ = 1;
   std::uint8_t reverseRecheck_ = 0;  // something changed: forecasts are made again

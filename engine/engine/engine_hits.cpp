@@ -83,7 +83,7 @@ void Engine::stepHit(const StepEvent& e) {
   const Track& track = pat.tracks[t];
   active_[t]->stopGlide();
   const int s = track.soundIndex;
-  if (s >= 0 && s < kTracks && s != boundSound_[t]) rebindTrack(t, s);
+  if (s >= 0 && s < kMaxTracks && s != boundSound_[t]) rebindTrack(t, s);
   TrackPlayer& player = *active_[t];
 
   bool lockOnSlot = false;
@@ -132,7 +132,7 @@ void Engine::writeStepRoutes(PlayerModulation& player, const Sound& sound, float
 }
 
 void Engine::slide(const StepEvent& e) {
-  if (e.track < 0 || e.track >= kTracks) return;
+  if (e.track < 0 || e.track >= kMaxTracks) return;
   glideToNextStep(*active_[e.track], e);
 }
 
@@ -167,7 +167,7 @@ void Engine::fireHit(const Trigger& tr) {
   const Pattern& pat = pattern();
   const Track& track = pat.tracks[t];
   const int s = tr.sound <= 7 ? tr.sound : track.soundIndex;
-  if (s < 0 || s >= kTracks) {
+  if (s < 0 || s >= kMaxTracks) {
     logTrigger(tr.noteRef);
     return;
   }

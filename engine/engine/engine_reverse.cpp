@@ -25,7 +25,7 @@ void Engine::setSpreadReverse(bool on) {
 }
 
 void Engine::cancelReverseHits() {
-  for (int t = 0; t < kTracks; ++t) {
+  for (int t = 0; t < kMaxTracks; ++t) {
     prerenders_[t].cancel();
     reverseTargets_[t] = ReverseTarget{};
   }
@@ -100,7 +100,7 @@ void Engine::prepareReverseHits(int frames) {
   const bool recheck = reverseRecheck_ != 0;
   reverseRecheck_ = 0;
   const int tracks = activeTrackCount();
-  for (int t = 0; t < kTracks; ++t) {
+  for (int t = 0; t < kMaxTracks; ++t) {
     ReversePrerender& prerender = prerenders_[t];
     ReverseTarget& target = reverseTargets_[t];
     StepEvent e;
@@ -155,11 +155,11 @@ void Engine::prepareStartHits(int frames, double tempo) {
     reverseTempo_ = tempo;
     startProbed_ = 1;
     startClock_ = clock_;
-    startClock_.samplesPerSixteenth = 60.0 / tempo * 0.25 * startClock_.sampleRate;
+    startClock_.setTempo(tempo);
     startClock_.process(1, startEvents_);
   }
   const int tracks = activeTrackCount();
-  for (int t = 0; t < kTracks; ++t) {
+  for (int t = 0; t < kMaxTracks; ++t) {
     ReversePrerender& prerender = prerenders_[t];
     if (t >= tracks) {
       prerender.cancel();

@@ -50,7 +50,6 @@ class SpscRing {
 
   // Producer: the index the next entry will be written at.
   std::int32_t writeIndex() const { return write_.load(std::memory_order_relaxed); }
-  std::int32_t readIndex() const { return read_.load(std::memory_order_acquire); }
   int size() const {
     const std::int32_t w = write_.load(std::memory_order_acquire);
     const std::int32_t r = read_.load(std::memory_order_acquire);

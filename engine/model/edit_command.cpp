@@ -346,7 +346,7 @@ void applyTrackCommand(Pattern& pattern, const EditCommand& cmd) {
       if (!paramIndexOk(p)) return;
       setParamListEntry(track.trackRands, track.trackRandCount, p, v);
       return;
-    case kEditTrackRate: track.rate = clampTrunc<std::uint8_t>(v, 0.0f, 5.0f); return;
+    case kEditTrackRate: track.rate = clampTrunc<std::uint8_t>(v, 0.0f, kTrackRateCount - 1.0f); return;
     case kEditTrackLength: track.length = clampTrunc<std::uint16_t>(v, 1.0f, 16.0f); return;
     case kEditTrackChromatic: track.chromatic = toFlag(v); return;
     case kEditTrackSwing: track.swing = v < 0.0f ? -1.0f : clampf(v, 50.0f, 80.0f); return;

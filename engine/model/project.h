@@ -13,6 +13,7 @@ namespace ob {
 
 inline constexpr int kMaxTracks = 8;
 inline constexpr int kStepsPerTrack = 16;
+inline constexpr int kTrackRateCount = 6;    // step-rate codes 0..5; any other plays as 1 (sixteenths)
 inline constexpr int kListCapacity = 8;      // locks, randoms, zones, routes, macro dests
 inline constexpr int kSoundParamSlots = 64;  // a sound's parameter array
 inline constexpr int kMacroCount = 4;
@@ -80,7 +81,7 @@ struct Track {
   char id[24] = {};
   Step steps[kStepsPerTrack];
   std::uint16_t length = 16;  // 1..16
-  std::uint8_t rate = 1;      // step-rate code 0..5
+  std::uint8_t rate = 1;      // step-rate code, below kTrackRateCount
   std::uint8_t chromatic = 0;
   float swing = -1.0f;          // negative: follow the pattern
   std::int8_t soundIndex = -1;  // kit sound 0..7, -1 none

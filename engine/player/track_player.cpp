@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "engine/dsp/fast_math.h"
 #include "engine/model/project.h"
 #include "engine/params/param_tables.h"
 #include "engine/player/reverse_prerender.h"
@@ -14,8 +15,6 @@ namespace ob {
 namespace {
 constexpr float kTailFloor = 0.000001f;
 constexpr double kDefaultRate = 44100.0;
-
-float clampVelocity(float v) { return std::isfinite(v) ? v : 0.0f; }
 
 void zero(float* p, int n) { std::memset(p, 0, sizeof(float) * static_cast<std::size_t>(n)); }
 
@@ -134,7 +133,7 @@ void TrackPlayer::setRandomSeeds(std::uint32_t drumSeed, std::uint32_t granularS
 // ---- Hits
 
 TrackPlayer::HitInput TrackPlayer::hitInput(float note, float velocity) const {
-  return {chromatic_ ? note : 60.0f, clampVelocity(velocity)};
+  return {chromatic_ ? note : 60.0f, finiteOr0(velocity)};
 }
 
 void TrackPlayer::startHit(float note, float velocity) {
@@ -172,7 +171,7 @@ void TrackPlayer::checkReverse(float velocity) {
     reverseTailR_ += reverseLastR_;
   }
   stopReversePlayback();
-  reverseVelocity_ = clampVelocity(velocity);
+  reverseVelocity_ = finiteOr0(velocity);
   reverseRequested_ = wantsReverse() ? 1 : 0;
 }
 

@@ -131,7 +131,6 @@ class TrackPlayer : public PlayerModulation {
   bool reversePlaying() const { return reversePlaying_ != 0; }
   bool reverseStereo() const { return reverseStereo_ != 0; }
   std::int32_t reverseLength() const { return reverseLength_; }
-  std::uint32_t reversePosition() const { return reversePosition_; }
   std::int32_t reverseCapacity() const { return static_cast<std::int32_t>(reverseLeft_.size()); }
   const float* reverseLeft() const { return reverseLeft_.data(); }
   const float* reverseRight() const { return reverseRight_.data(); }

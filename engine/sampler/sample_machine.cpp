@@ -5,6 +5,7 @@
 
 #include "engine/chain/bit_crush.h"
 #include "engine/chain/finite_param.h"
+#include "engine/dsp/unit_range.h"
 #include "engine/params/param_tables.h"
 
 namespace ob {
@@ -12,9 +13,6 @@ namespace ob {
 namespace {
 
 constexpr double kTwoPi = 6.28318530717958647692;
-
-// Clamp to 0..1 with NaN counted as 0, so a window fraction is always usable.
-float unit(float v) { return v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f; }
 
 // Pitch offsets beyond this many semitones are out of any playable range;
 // keeping them finite keeps the read position finite.
@@ -85,13 +83,13 @@ void SampleMachine::setUp(const ModLayers& mod) {
   float s = 0.0f;
   float e = 1.0f;
   if (!mod.flag(kWindowMode)) {
-    s = unit(value(mod, kStart));
-    e = unit(value(mod, kEnd));
+    s = clamp01NanTo0(value(mod, kStart));
+    e = clamp01NanTo0(value(mod, kEnd));
   } else if (info.slices && info.sliceCount >= 1) {
     const int n = std::min<int>(info.sliceCount, kSnapshotMaxSlices);
     const int i = std::clamp(mod.choice(kSlice), 0, n - 1);
-    s = unit(info.slices[i]);
-    e = i + 1 < n ? unit(info.slices[i + 1]) : 1.0f;
+    s = clamp01NanTo0(info.slices[i]);
+    e = i + 1 < n ? clamp01NanTo0(info.slices[i + 1]) : 1.0f;
   }
   if (e < s) std::swap(s, e);
 

@@ -1,7 +1,7 @@
 #pragma once
 // The CLAP 1.2 C ABI as far as this plug-in uses it: layouts, ids and
 // constants as published. Declared here because no CLAP headers are
-// installed; tests/plugin/clap_abi_layout.cpp pins sizes and offsets.
+// installed; tests/plugin/clap_abi_layout_test.cpp pins sizes and offsets.
 #include <cstddef>
 #include <cstdint>
 

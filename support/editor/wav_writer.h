@@ -11,18 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "document/little_endian.h"
+#include "document/wav/wav_header.h"
+
 namespace orbi::test {
 
 enum class WavFormat { Pcm16, Pcm24, Float32 };
-
-inline void putU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-inline void putU16(std::vector<std::uint8_t>& out, std::uint16_t v) {
-  out.push_back(static_cast<std::uint8_t>(v));
-  out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-inline void putTag(std::vector<std::uint8_t>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
 
 // Interleaved frames: channels values per frame, each -1..1.
 inline std::vector<std::uint8_t> wavBytes(const std::vector<float>& interleaved, int channels, double rate,
@@ -30,37 +24,28 @@ inline std::vector<std::uint8_t> wavBytes(const std::vector<float>& interleaved,
   const int bytes = format == WavFormat::Pcm16 ? 2 : format == WavFormat::Pcm24 ? 3 : 4;
   const std::uint32_t data = static_cast<std::uint32_t>(interleaved.size() * bytes);
   std::vector<std::uint8_t> out;
-  putTag(out, "RIFF");
-  putU32(out, 36 + data);
-  putTag(out, "WAVE");
-  putTag(out, "fmt ");
-  putU32(out, 16);
-  putU16(out, format == WavFormat::Float32 ? 3 : 1);
-  putU16(out, static_cast<std::uint16_t>(channels));
-  putU32(out, static_cast<std::uint32_t>(rate));
-  putU32(out, static_cast<std::uint32_t>(rate) * channels * bytes);
-  putU16(out, static_cast<std::uint16_t>(channels * bytes));
-  putU16(out, static_cast<std::uint16_t>(bytes * 8));
-  putTag(out, "data");
-  putU32(out, data);
+  ob::writeWavHeader(out, format == WavFormat::Float32 ? ob::kWavFormatFloat : ob::kWavFormatPcm,
+                     static_cast<std::uint16_t>(channels), static_cast<std::uint32_t>(rate),
+                     static_cast<std::uint16_t>(bytes * 8), data);
   for (const float v : interleaved) {
     const float c = std::clamp(v, -1.0f, 1.0f);
     if (format == WavFormat::Float32) {
       std::uint32_t bits;
       std::memcpy(&bits, &c, 4);
-      putU32(out, bits);
+      ob::writeU32LE(out, bits);
       continue;
     }
     const double full = format == WavFormat::Pcm16 ? 32767.0 : 8388607.0;
     const auto q = static_cast<std::int32_t>(std::lround(c * full));
-    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(q) >> (8 * i)));
+    for (int i = 0; i < bytes; ++i)
+      out.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(q) >> (8 * i)));
   }
   return out;
 }
 
 inline void writeFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                              static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 // A drum hit: a bright click decaying fast over a ringing low body.
@@ -84,7 +69,8 @@ inline std::vector<float> tone(double rate, double seconds, int channels, double
   std::vector<float> out(static_cast<std::size_t>(frames) * channels);
   for (int i = 0; i < frames; ++i)
     for (int c = 0; c < channels; ++c)
-      out[static_cast<std::size_t>(i) * channels + c] = static_cast<float>(0.5 * std::sin(2.0 * M_PI * hz * i / rate));
+      out[static_cast<std::size_t>(i) * channels + c] =
+          static_cast<float>(0.5 * std::sin(2.0 * M_PI * hz * i / rate));
   return out;
 }
 

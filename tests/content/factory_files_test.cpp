@@ -16,6 +16,7 @@
 #include "content/factory/embedded_files.h"
 #include "content/factory/factory_content.h"
 #include "document/archive/sha256.h"
+#include "document/little_endian.h"
 #include "document/wav/wav.h"
 
 namespace factory_files_test {
@@ -52,10 +53,6 @@ bool endsWith(const std::string& s, const char* tail) {
   return s.size() >= n && s.compare(s.size() - n, n, tail) == 0;
 }
 
-std::uint32_t read32(const std::uint8_t* p) {
-  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-std::uint16_t read16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
 std::uint32_t readBe32(const std::uint8_t* p) {
   return (static_cast<std::uint32_t>(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
 }
@@ -83,11 +80,11 @@ TEST(FactoryFiles, EveryWavIsMono16BitAt48kAndDecodes) {
     ASSERT_GE(f.size, 46u);
     EXPECT_EQ(std::memcmp(f.data, "RIFF", 4), 0);
     EXPECT_EQ(std::memcmp(f.data + 8, "WAVEfmt ", 8), 0);
-    EXPECT_EQ(read16(f.data + 20), 1);  // PCM
-    EXPECT_EQ(read16(f.data + 22), 1);  // mono
-    EXPECT_EQ(read32(f.data + 24), 48000u);
-    EXPECT_EQ(read16(f.data + 34), 16);
-    EXPECT_EQ(read32(f.data + 40), f.size - 44);
+    EXPECT_EQ(ob::readU16LE(f.data + 20), 1);  // PCM
+    EXPECT_EQ(ob::readU16LE(f.data + 22), 1);  // mono
+    EXPECT_EQ(ob::readU32LE(f.data + 24), 48000u);
+    EXPECT_EQ(ob::readU16LE(f.data + 34), 16);
+    EXPECT_EQ(ob::readU32LE(f.data + 40), f.size - 44);
     ob::DecodedWav wav;
     std::string error;
     ASSERT_TRUE(ob::decodeWav(f.data, f.size, wav, &error)) << error;

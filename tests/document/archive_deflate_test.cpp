@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "archive_test_util.h"
+#include "archive_rig.h"
 #include "document/archive/deflate.h"
 #include "document/archive/inflate.h"
 

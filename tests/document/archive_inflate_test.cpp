@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "archive_test_util.h"
+#include "archive_rig.h"
 #include "document/archive/inflate.h"
 
 namespace archive_inflate_test {

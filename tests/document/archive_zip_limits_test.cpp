@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "archive_test_util.h"
+#include "archive_rig.h"
 #include "document/archive/crc32.h"
 #include "document/archive/deflate.h"
 #include "document/archive/inflate.h"

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "document/project/atomic_file.h"
-#include "project_test_support.h"
+#include "project_rig.h"
 
 namespace atomic_file_test {
 

@@ -5,7 +5,7 @@
 
 #include "document/clip/clip_reader.h"
 #include "document/instance/instance_envelope.h"
-#include "instance_test_util.h"
+#include "instance_rig.h"
 
 namespace instance_envelope_test {
 

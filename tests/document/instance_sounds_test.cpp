@@ -9,7 +9,7 @@
 
 #include "document/instance/sample_state.h"
 #include "document/instance/sound_state.h"
-#include "instance_test_util.h"
+#include "instance_rig.h"
 
 namespace instance_sounds_test {
 

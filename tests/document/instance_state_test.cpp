@@ -9,7 +9,7 @@
 
 #include "document/instance/instance_state.h"
 #include "document/package/package.h"
-#include "instance_test_util.h"
+#include "instance_rig.h"
 
 namespace instance_state_test {
 

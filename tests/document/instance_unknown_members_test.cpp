@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "document/instance/instance_state.h"
-#include "instance_test_util.h"
+#include "instance_rig.h"
 
 namespace instance_unknown_members_test {
 

@@ -10,7 +10,7 @@
 #include "document/instance/instance_envelope.h"
 #include "document/instance/macro_state.h"
 #include "document/instance/voice_state.h"
-#include "instance_test_util.h"
+#include "instance_rig.h"
 
 namespace instance_voices_test {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "archive_test_util.h"
+#include "archive_rig.h"
 #include "document/archive/sha256.h"
 #include "document/archive/zip_reader.h"
 #include "document/json/json_parse.h"

@@ -10,14 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "archive_test_util.h"
+#include "archive_rig.h"
 #include "document/archive/deflate.h"
 #include "document/json/json.h"
 #include "document/project/project_load.h"
 #include "document/project/project_save.h"
 #include "engine/model/demo_project.h"
 #include "engine/pool/sample_pool.h"
-#include "project_test_support.h"
+#include "project_rig.h"
 #include "support/allocation_counter.h"
 
 namespace project_load_limits_test {

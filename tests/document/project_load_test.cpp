@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "archive_test_util.h"
+#include "archive_rig.h"
 #include "document/archive/zip_reader.h"
 #include "document/json/json.h"
 #include "document/project/foreign_members.h"
@@ -19,7 +19,7 @@
 #include "document/project/project_save.h"
 #include "engine/fnv.h"
 #include "engine/model/demo_project.h"
-#include "project_test_support.h"
+#include "project_rig.h"
 
 namespace project_load_test {
 

@@ -21,7 +21,7 @@
 #include "engine/model/demo_project.h"
 #include "engine/model/project_ids.h"
 #include "engine/params/param_tables.h"
-#include "project_test_support.h"
+#include "project_rig.h"
 
 namespace project_save_test {
 

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "project_test_support.h"
+#include "project_rig.h"
 
 namespace reading_file_test {
 

@@ -6,19 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "document/little_endian.h"
 #include "document/wav/wav.h"
 
 namespace wav_codec_test {
 
 using Bytes = std::vector<std::uint8_t>;
 
-void put16(Bytes& b, std::uint32_t v) {
-  b.push_back(v & 0xFF);
-  b.push_back((v >> 8) & 0xFF);
-}
-void put32(Bytes& b, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b.push_back((v >> (8 * i)) & 0xFF);
-}
 void putTag(Bytes& b, const char* t) {
   for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(t[i]));
 }
@@ -31,18 +25,18 @@ Bytes fmtChunk(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate, st
   Bytes c;
   putTag(c, "fmt ");
   const bool ext = subFormat >= 0;
-  put32(c, ext ? 40 : 16);
-  put16(c, tag);
-  put16(c, channels);
-  put32(c, rate);
-  put32(c, rate * channels * (bits / 8));
-  put16(c, channels * (bits / 8));
-  put16(c, bits);
+  ob::writeU32LE(c, ext ? 40 : 16);
+  ob::writeU16LE(c, tag);
+  ob::writeU16LE(c, channels);
+  ob::writeU32LE(c, rate);
+  ob::writeU32LE(c, rate * channels * (bits / 8));
+  ob::writeU16LE(c, channels * (bits / 8));
+  ob::writeU16LE(c, bits);
   if (ext) {
-    put16(c, 22);    // extension size
-    put16(c, bits);  // valid bits
-    put32(c, 0);     // channel mask
-    put16(c, static_cast<std::uint16_t>(subFormat));
+    ob::writeU16LE(c, 22);    // extension size
+    ob::writeU16LE(c, bits);  // valid bits
+    ob::writeU32LE(c, 0);     // channel mask
+    ob::writeU16LE(c, static_cast<std::uint16_t>(subFormat));
     const std::uint8_t guidRest[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
                                        0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
     for (std::uint8_t x : guidRest) c.push_back(x);
@@ -53,7 +47,7 @@ Bytes fmtChunk(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate, st
 Bytes dataChunk(const Bytes& data) {
   Bytes c;
   putTag(c, "data");
-  put32(c, static_cast<std::uint32_t>(data.size()));
+  ob::writeU32LE(c, static_cast<std::uint32_t>(data.size()));
   append(c, data);
   if (data.size() & 1) c.push_back(0);
   return c;
@@ -64,7 +58,7 @@ Bytes riff(std::initializer_list<Bytes> chunks) {
   for (const Bytes& c : chunks) append(body, c);
   Bytes b;
   putTag(b, "RIFF");
-  put32(b, static_cast<std::uint32_t>(4 + body.size()));
+  ob::writeU32LE(b, static_cast<std::uint32_t>(4 + body.size()));
   putTag(b, "WAVE");
   append(b, body);
   return b;
@@ -72,7 +66,7 @@ Bytes riff(std::initializer_list<Bytes> chunks) {
 
 Bytes pcm16(std::initializer_list<int> samples) {
   Bytes d;
-  for (int s : samples) put16(d, static_cast<std::uint16_t>(s));
+  for (int s : samples) ob::writeU16LE(d, static_cast<std::uint16_t>(s));
   return d;
 }
 
@@ -122,8 +116,8 @@ TEST(WavDecode, EveryFormatDecodesToTheRightValues) {
   }
   {  // 32-bit PCM
     Bytes d;
-    put32(d, 0x80000000u);
-    put32(d, 0x40000000u);
+    ob::writeU32LE(d, 0x80000000u);
+    ob::writeU32LE(d, 0x40000000u);
     ob::DecodedWav w = decoded(riff({fmtChunk(1, 1, 48000, 32), dataChunk(d)}));
     ASSERT_EQ(w.frames, 2);
     EXPECT_EQ(w.left[0], -1.0f);
@@ -135,7 +129,7 @@ TEST(WavDecode, EveryFormatDecodesToTheRightValues) {
     for (float f : vals) {
       std::uint32_t u;
       std::memcpy(&u, &f, 4);
-      put32(d, u);
+      ob::writeU32LE(d, u);
     }
     ob::DecodedWav w = decoded(riff({fmtChunk(3, 2, 96000, 32), dataChunk(d)}));
     ASSERT_EQ(w.frames, 2);
@@ -150,8 +144,8 @@ TEST(WavDecode, EveryFormatDecodesToTheRightValues) {
     for (double v : vals) {
       std::uint64_t u;
       std::memcpy(&u, &v, 8);
-      put32(d, static_cast<std::uint32_t>(u));
-      put32(d, static_cast<std::uint32_t>(u >> 32));
+      ob::writeU32LE(d, static_cast<std::uint32_t>(u));
+      ob::writeU32LE(d, static_cast<std::uint32_t>(u >> 32));
     }
     ob::DecodedWav w = decoded(riff({fmtChunk(3, 1, 22050, 64), dataChunk(d)}));
     ASSERT_EQ(w.frames, 2);
@@ -170,7 +164,7 @@ TEST(WavDecode, EveryFormatDecodesToTheRightValues) {
 
 TEST(WavDecode, ExtensibleSubFormatPicksFloatOrPcm) {
   Bytes d;
-  put32(d, 0x3F000000u);  // 0.5f as float, 0x3F000000 as int
+  ob::writeU32LE(d, 0x3F000000u);  // 0.5f as float, 0x3F000000 as int
   ob::DecodedWav asFloat = decoded(riff({fmtChunk(0xFFFE, 1, 48000, 32, 3), dataChunk(d)}));
   EXPECT_EQ(asFloat.left[0], 0.5f);
   ob::DecodedWav asPcm = decoded(riff({fmtChunk(0xFFFE, 1, 48000, 32, 1), dataChunk(d)}));
@@ -212,7 +206,7 @@ TEST(WavDecode, ChunkWalk) {
   // An odd-sized chunk is followed by a pad byte.
   Bytes odd;
   putTag(odd, "LIST");
-  put32(odd, 3);
+  ob::writeU32LE(odd, 3);
   append(odd, {'a', 'b', 'c', 0});
   ob::DecodedWav padded = decoded(riff({fmtChunk(1, 1, 44100, 16), odd, dataChunk(data)}));
   EXPECT_EQ(padded.left, usual.left);
@@ -252,14 +246,14 @@ TEST(WavDecode, HostileInputIsRefused) {
   // A fmt chunk too short for its fields is not read.
   Bytes shortFmt;
   putTag(shortFmt, "fmt ");
-  put32(shortFmt, 6);
+  ob::writeU32LE(shortFmt, 6);
   append(shortFmt, {1, 0, 1, 0, 0x44, 0xAC});
   EXPECT_EQ(failure(riff({shortFmt, dataChunk(pcm16({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}))})), bad);
   // Chunk sizes near 4 GiB do not wrap the walk.
   Bytes huge = riff({fmtChunk(1, 1, 44100, 16), dataChunk(pcm16({1, 2, 3, 4}))});
   Bytes hugeChunk;
   putTag(hugeChunk, "junk");
-  put32(hugeChunk, 0xFFFFFFF8u);
+  ob::writeU32LE(hugeChunk, 0xFFFFFFF8u);
   Bytes hostile = riff({fmtChunk(1, 1, 44100, 16), hugeChunk, dataChunk(pcm16({1, 2}))});
   EXPECT_EQ(failure(hostile), bad);
   Bytes hugeData = good;
@@ -281,18 +275,18 @@ TEST(WavEncode, HeaderLayout) {
   ASSERT_EQ(empty.size(), 44u);
   Bytes expected;
   putTag(expected, "RIFF");
-  put32(expected, 36);
+  ob::writeU32LE(expected, 36);
   putTag(expected, "WAVE");
   putTag(expected, "fmt ");
-  put32(expected, 16);
-  put16(expected, 3);
-  put16(expected, 1);
-  put32(expected, 44100);
-  put32(expected, 44100 * 4);
-  put16(expected, 4);
-  put16(expected, 32);
+  ob::writeU32LE(expected, 16);
+  ob::writeU16LE(expected, 3);
+  ob::writeU16LE(expected, 1);
+  ob::writeU32LE(expected, 44100);
+  ob::writeU32LE(expected, 44100 * 4);
+  ob::writeU16LE(expected, 4);
+  ob::writeU16LE(expected, 32);
   putTag(expected, "data");
-  put32(expected, 0);
+  ob::writeU32LE(expected, 0);
   EXPECT_EQ(empty, expected);
   EXPECT_EQ(ob::encodeWav(nullptr, nullptr, -5, 44100.0).size(), 44u);
 

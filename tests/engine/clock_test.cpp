@@ -72,6 +72,20 @@ TEST(StepClockTiming, RateTableAndStepLengths) {
   EXPECT_DOUBLE_EQ(c->samplesPerSixteenth, 5512.5);
 }
 
+TEST(StepClockTiming, TempoSetsTheSixteenthAndIgnoresNoTempo) {
+  auto p = onePattern();
+  auto c = makeClock(*p, 48000.0);
+  c->setTempo(90.0);
+  EXPECT_DOUBLE_EQ(c->samplesPerSixteenth, 8000.0);
+  for (double none : {0.0, -120.0, std::nan("")}) {
+    SCOPED_TRACE(none);
+    c->setTempo(none);
+    EXPECT_DOUBLE_EQ(c->samplesPerSixteenth, 8000.0);
+  }
+  c->setTempo(180.0);
+  EXPECT_DOUBLE_EQ(c->samplesPerSixteenth, 4000.0);
+}
+
 TEST(StepClockTiming, StraightSixteenthsLandOnTheirSamplesAtAnyBlockSize) {
   auto p = onePattern();
   for (int block : {1, 64, 512, 4096}) {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "drum_test_support.h"
+#include "drum_harness.h"
 #include "engine/drum/drum_exciter.h"
 #include "engine/drum/drum_machine.h"
 #include "engine/pool/sample_pool_snapshot.h"

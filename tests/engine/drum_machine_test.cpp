@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "drum_test_support.h"
+#include "drum_harness.h"
 #include "engine/drum/drum_machine.h"
 #include "engine/drum/drum_params.h"
 #include "engine/drum/string_loop.h"

@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "drum_test_support.h"
+#include "drum_harness.h"
 #include "engine/drum/drum_machine.h"
 #include "engine/params/param_tables.h"
 #include "support/allocation_counter.h"

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "engine/dsp/dc_blocker.h"
@@ -11,6 +12,7 @@
 #include "engine/dsp/noise.h"
 #include "engine/dsp/pink_filter.h"
 #include "engine/dsp/svf.h"
+#include "engine/dsp/unit_range.h"
 
 namespace dsp_filters_test {
 
@@ -154,6 +156,31 @@ TEST(FastMath, SineAndPhaseWrap) {
   EXPECT_GE(ob::fastTanh(-100.0f), -1.0f);
   EXPECT_NEAR(ob::decayFactor(0.01f, 48000.0), std::exp(-1.0 / 480.0), 1e-7);
   EXPECT_EQ(ob::decayFactor(-1.0f, 48000.0), ob::decayFactor(0.0001f, 48000.0));
+}
+
+// Host values, file values and modulation sums: NaN must read as 0, while
+// the plain clamp is kept for values already known to be numbers.
+template <class T>
+void expectUnitClamps() {
+  const T nan = std::numeric_limits<T>::quiet_NaN();
+  const T inf = std::numeric_limits<T>::infinity();
+  const struct {
+    T in, want;
+  } cases[] = {{T(-2), T(0)}, {T(0), T(0)}, {T(0.25), T(0.25)}, {T(1), T(1)},
+               {T(7), T(1)},  {-inf, T(0)}, {inf, T(1)}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.in);
+    EXPECT_EQ(ob::clamp01NanTo0(c.in), c.want);
+    EXPECT_EQ(ob::clamp01(c.in), c.want);
+  }
+  EXPECT_EQ(ob::clamp01NanTo0(nan), T(0));
+  EXPECT_EQ(ob::clamp01NanTo0(-nan), T(0));
+  EXPECT_TRUE(std::isnan(ob::clamp01(nan)));
+}
+
+TEST(UnitRange, ClampsAndReadsNanAsZero) {
+  expectUnitClamps<float>();
+  expectUnitClamps<double>();
 }
 
 }  // namespace dsp_filters_test

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/clock/step_clock.h"
-#include "engine_test_util.h"
+#include "engine_harness.h"
 
 #if defined(__SSE__) || defined(__x86_64__)
 #include <xmmintrin.h>

@@ -6,7 +6,7 @@
 #include <random>
 
 #include "engine/session/engine_host.h"
-#include "engine_test_util.h"
+#include "engine_harness.h"
 #include "support/allocation_counter.h"
 
 namespace engine_realtime_test {

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "engine/drum/drum_params.h"
-#include "engine_test_util.h"
+#include "engine_harness.h"
 #include "random_reverse_project.h"
 #include "support/allocation_counter.h"
 

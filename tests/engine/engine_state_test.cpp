@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "engine/session/engine_host.h"
-#include "engine_test_util.h"
+#include "engine_harness.h"
 
 namespace engine_state_test {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "engine/session/engine_host.h"
-#include "engine_test_util.h"
+#include "engine_harness.h"
 
 namespace engine_stress_test {
 

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "engine/player/modulator_state.h"
-#include "player_test_util.h"
+#include "player_harness.h"
 
 namespace ob {
 namespace player_modulation_test {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "player_test_util.h"
+#include "player_harness.h"
 #include "support/allocation_counter.h"
 
 namespace ob {

@@ -8,7 +8,7 @@
 
 #include "engine/player/offline_render.h"
 #include "engine/player/render_sound_offline.h"
-#include "player_test_util.h"
+#include "player_harness.h"
 
 namespace ob {
 namespace player_render_test {

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "player_test_util.h"
+#include "player_harness.h"
 
 namespace ob {
 namespace player_reverse_test {

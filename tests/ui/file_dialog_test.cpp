@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -8,12 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "support/scoped_env.h"
 #include "support/ui/ui_harness.h"
 #include "tests/ui/fake_programs.h"
 #include "ui/dialogs/file_dialog.h"
 #include "ui/dialogs/file_dialog_queue.h"
 #include "ui/dialogs/in_editor_chooser.h"
 #include "ui/imgui_internals.h"
+#include "ui/platform/home_folder.h"
 
 namespace orbi::ui {
 namespace file_dialog_test {
@@ -147,6 +150,34 @@ TEST_F(FileDialogs, AResultNotTakenIsReplacedByTheNextUnderItsId) {
   ASSERT_TRUE(result);
   EXPECT_EQ(result->status, FileDialogStatus::Chosen);
   EXPECT_FALSE(take("samples.load"));
+}
+
+// Asked for no folder, the chooser starts at home: $HOME when absolute, else
+// the password entry, as the kits folder finds it; the host's current
+// directory only when there is no home at all.
+TEST_F(FileDialogs, WithoutAFolderTheChooserStartsAtHome) {
+  ob::test::ScopedEnv home{"HOME"};
+  fs::create_directory(folder_ / "home");
+  fs::create_directory(folder_ / "cwd");
+  const fs::path previous = fs::current_path();
+  fs::current_path(folder_ / "cwd");
+  home.set((folder_ / "home").string());
+  EXPECT_EQ(homeFolder(), folder_ / "home");
+  EXPECT_EQ(newChooserSession(openIn(""))->folder, folder_ / "home");
+
+  const passwd* user = getpwuid(getuid());
+  const bool hasEntry = user != nullptr && user->pw_dir != nullptr && user->pw_dir[0] == '/';
+  for (const std::optional<std::string>& value :
+       {std::optional<std::string>(), std::optional<std::string>(""), std::optional<std::string>("home")}) {
+    SCOPED_TRACE(value.value_or("(unset)"));
+    home.set(value);
+    const fs::path expected = hasEntry ? fs::path(user->pw_dir) : fs::path();
+    EXPECT_EQ(homeFolder(), expected);
+    // Compared as folders: the chooser drops a trailing separator.
+    EXPECT_EQ((newChooserSession(openIn(""))->folder / "").lexically_normal(),
+              ((hasEntry ? expected : folder_ / "cwd") / "").lexically_normal());
+  }
+  fs::current_path(previous);
 }
 
 TEST_F(FileDialogs, TheChooserListsFoldersThenMatchingFiles) {

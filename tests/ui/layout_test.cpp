@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "support/ui/ui_harness.h"
-#include "tests/ui/rect_expect.h"
+#include "tests/ui/geometry_rig.h"
 #include "ui/animation.h"
 #include "ui/controls/rail.h"
 #include "ui/draw/draw_log.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "support/ui/ui_harness.h"
-#include "tests/ui/draw_probe.h"
+#include "tests/ui/draw_harness.h"
 #include "ui/draw/draw_log.h"
 #include "ui/draw/utf8.h"
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "support/ui/ui_harness.h"
-#include "tests/ui/draw_probe.h"
+#include "tests/ui/draw_harness.h"
 #include "ui/draw/text.h"
 #include "ui/theme/colour.h"
 #include "ui/theme/embedded_resources.h"

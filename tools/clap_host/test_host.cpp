@@ -7,7 +7,9 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <iterator>
+
+#include "document/reading/regular_file.h"
+#include "plugin/ext_state.h"
 
 namespace orbi::host {
 
@@ -483,17 +485,15 @@ Level LevelMeter::level() const {
 }
 
 bool readFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = "cannot open " + path;
-    return false;
+  // The largest state the plug-in takes; scripts and recordings are far smaller.
+  switch (ob::readRegularFile(path, bytes, ob::clap::kMaxStateBytes)) {
+    case ob::FileReadStatus::Read: return true;
+    case ob::FileReadStatus::NotARegularFile: error = path + " is not a regular file"; break;
+    case ob::FileReadStatus::TooLarge: error = path + " is too large"; break;
+    case ob::FileReadStatus::ReadFailed: error = "cannot read " + path; break;
+    default: error = "cannot open " + path; break;
   }
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (in.bad()) {
-    error = "cannot read " + path;
-    return false;
-  }
-  return true;
+  return false;
 }
 
 bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& error) {

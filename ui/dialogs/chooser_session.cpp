@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <cstdlib>
 #include <string_view>
 #include <system_error>
 #include <utility>
@@ -7,6 +6,7 @@
 #include "ui/ascii.h"
 #include "ui/dialogs/chooser_outcome.h"
 #include "ui/dialogs/in_editor_chooser.h"
+#include "ui/platform/home_folder.h"
 
 namespace orbi::ui {
 namespace {
@@ -29,9 +29,11 @@ fs::path tidy(const fs::path& folder) {
   return p;
 }
 
+// The request's folder, else the home folder; the host's current directory
+// only when there is no home at all.
 fs::path startFolder(const FileDialogRequest& request) {
   if (!request.folder.empty()) return request.folder;
-  if (const char* home = std::getenv("HOME"); home && *home) return home;
+  if (fs::path home = homeFolder(); !home.empty()) return home;
   std::error_code ec;
   fs::path here = fs::current_path(ec);
   return ec ? fs::path("/") : here;

@@ -5,13 +5,23 @@
 
 namespace orbi::ui {
 
+namespace {
+
+// 0..1 with NaN read as 0 (the framework includes nothing of the engine,
+// which has the same clamp).
+float clamp01NanTo0(float v) { return std::isnan(v) ? 0.0f : std::clamp(v, 0.0f, 1.0f); }
+
+std::uint32_t byte(float v) { return static_cast<std::uint32_t>(std::lround(clamp01NanTo0(v) * 255.0f)); }
+
+}  // namespace
+
 ImVec4 colourToVec4(std::uint32_t argb) {
   auto channel = [argb](int shift) { return static_cast<float>((argb >> shift) & 0xFFu) / 255.0f; };
   return ImVec4(channel(16), channel(8), channel(0), channel(24));
 }
 
 std::uint32_t lerpColor(std::uint32_t a, std::uint32_t b, float t) {
-  const float k = t > 0.0f ? (t < 1.0f ? t : 1.0f) : 0.0f;  // NaN blends nothing
+  const float k = clamp01NanTo0(t);  // NaN blends nothing
   std::uint32_t out = 0;
   for (int shift = 0; shift < 32; shift += 8) {
     const float ca = static_cast<float>((a >> shift) & 0xFFu);
@@ -21,18 +31,10 @@ std::uint32_t lerpColor(std::uint32_t a, std::uint32_t b, float t) {
   return out;
 }
 
-namespace {
-
-float unit(float v) { return std::isnan(v) ? 0.0f : std::clamp(v, 0.0f, 1.0f); }
-
-std::uint32_t byte(float v) { return static_cast<std::uint32_t>(std::lround(unit(v) * 255.0f)); }
-
-}  // namespace
-
 std::uint32_t hsvToArgb(float hue, float saturation, float value, float alpha) {
   if (!std::isfinite(hue)) hue = 0.0f;
-  saturation = unit(saturation);
-  value = unit(value);
+  saturation = clamp01NanTo0(saturation);
+  value = clamp01NanTo0(value);
   const float h = (hue - std::floor(hue)) * 6.0f;
   const int sector = static_cast<int>(h);
   const float f = std::fabs(std::fmod(h, 2.0f) - 1.0f);

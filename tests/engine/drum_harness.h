@@ -1,6 +1,6 @@
 #pragma once
-// Helpers for the drum and DSP tests: a modulation block at the drum's
-// defaults, hit rendering and pitch measurement.
+// Drives the drum machine as a player would, without it: a modulation block
+// at the drum's defaults, hits rendered in blocks and pitch measurement.
 #include <algorithm>
 #include <cmath>
 #include <vector>

@@ -1,12 +1,13 @@
 #pragma once
-// Helpers shared by the archive tests: test data and a bit writer for
-// hand-made DEFLATE streams.
+// What the archive tests work on: test data, a bit writer for hand-made
+// DEFLATE streams and hand-made archives.
 #include <cstdint>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "document/archive/crc32.h"
+#include "document/little_endian.h"
 
 namespace archive_test {
 
@@ -202,49 +203,41 @@ inline RawEntry zeroEntry(const std::string& name, std::uint32_t n, bool tight, 
   return e;
 }
 
-inline void putU16(Bytes& b, std::uint32_t v) {
-  b.push_back(std::uint8_t(v));
-  b.push_back(std::uint8_t(v >> 8));
-}
-inline void putU32(Bytes& b, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b.push_back(std::uint8_t(v >> (8 * i)));
-}
-
 inline Bytes buildArchive(const RawArchive& a) {
   Bytes local, central;
   for (const RawEntry& e : a.entries) {
     const std::uint32_t offset = e.overrideOffset ? e.localOffset : std::uint32_t(local.size());
-    putU32(local, e.badLocalSignature ? 0x04034b51u : 0x04034b50u);
-    putU16(local, 20);
-    putU16(local, e.flags);
-    putU16(local, e.method);
-    putU16(local, 0);
-    putU16(local, 0x21);
-    putU32(local, e.crc);
-    putU32(local, e.packedSize);
-    putU32(local, e.unpackedSize);
-    putU16(local, std::uint32_t(e.name.size()));
-    putU16(local, 0);
+    ob::writeU32LE(local, e.badLocalSignature ? 0x04034b51u : 0x04034b50u);
+    ob::writeU16LE(local, 20);
+    ob::writeU16LE(local, e.flags);
+    ob::writeU16LE(local, e.method);
+    ob::writeU16LE(local, 0);
+    ob::writeU16LE(local, 0x21);
+    ob::writeU32LE(local, e.crc);
+    ob::writeU32LE(local, e.packedSize);
+    ob::writeU32LE(local, e.unpackedSize);
+    ob::writeU16LE(local, std::uint32_t(e.name.size()));
+    ob::writeU16LE(local, 0);
     local.insert(local.end(), e.name.begin(), e.name.end());
     local.insert(local.end(), e.payload.begin(), e.payload.end());
 
-    putU32(central, 0x02014b50u);
-    putU16(central, 20);
-    putU16(central, 20);
-    putU16(central, e.flags);
-    putU16(central, e.method);
-    putU16(central, 0);
-    putU16(central, 0x21);
-    putU32(central, e.crc);
-    putU32(central, e.packedSize);
-    putU32(central, e.unpackedSize);
-    putU16(central, std::uint32_t(e.name.size()));
-    putU16(central, std::uint32_t(e.centralExtra.size()));
-    putU16(central, std::uint32_t(e.centralComment.size()));
-    putU16(central, 0);
-    putU16(central, 0);
-    putU32(central, 0);
-    putU32(central, offset);
+    ob::writeU32LE(central, 0x02014b50u);
+    ob::writeU16LE(central, 20);
+    ob::writeU16LE(central, 20);
+    ob::writeU16LE(central, e.flags);
+    ob::writeU16LE(central, e.method);
+    ob::writeU16LE(central, 0);
+    ob::writeU16LE(central, 0x21);
+    ob::writeU32LE(central, e.crc);
+    ob::writeU32LE(central, e.packedSize);
+    ob::writeU32LE(central, e.unpackedSize);
+    ob::writeU16LE(central, std::uint32_t(e.name.size()));
+    ob::writeU16LE(central, std::uint32_t(e.centralExtra.size()));
+    ob::writeU16LE(central, std::uint32_t(e.centralComment.size()));
+    ob::writeU16LE(central, 0);
+    ob::writeU16LE(central, 0);
+    ob::writeU32LE(central, 0);
+    ob::writeU32LE(central, offset);
     central.insert(central.end(), e.name.begin(), e.name.end());
     central.insert(central.end(), e.centralExtra.begin(), e.centralExtra.end());
     central.insert(central.end(), e.centralComment.begin(), e.centralComment.end());
@@ -252,14 +245,14 @@ inline Bytes buildArchive(const RawArchive& a) {
   Bytes out = local;
   out.insert(out.end(), central.begin(), central.end());
   const int n = int(a.entries.size());
-  putU32(out, 0x06054b50u);
-  putU16(out, a.thisDisk);
-  putU16(out, a.directoryDisk);
-  putU16(out, std::uint32_t(a.entriesHere < 0 ? n : a.entriesHere));
-  putU16(out, std::uint32_t(a.total < 0 ? n : a.total));
-  putU32(out, a.overrideDirectory ? a.directorySize : std::uint32_t(central.size()));
-  putU32(out, a.overrideDirectory ? a.directoryOffset : std::uint32_t(local.size()));
-  putU16(out, std::uint32_t(a.comment.size()));
+  ob::writeU32LE(out, 0x06054b50u);
+  ob::writeU16LE(out, a.thisDisk);
+  ob::writeU16LE(out, a.directoryDisk);
+  ob::writeU16LE(out, std::uint32_t(a.entriesHere < 0 ? n : a.entriesHere));
+  ob::writeU16LE(out, std::uint32_t(a.total < 0 ? n : a.total));
+  ob::writeU32LE(out, a.overrideDirectory ? a.directorySize : std::uint32_t(central.size()));
+  ob::writeU32LE(out, a.overrideDirectory ? a.directoryOffset : std::uint32_t(local.size()));
+  ob::writeU16LE(out, std::uint32_t(a.comment.size()));
   out.insert(out.end(), a.comment.begin(), a.comment.end());
   return out;
 }

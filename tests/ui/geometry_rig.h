@@ -1,5 +1,5 @@
 #pragma once
-// Comparing rectangles in tests, field by field.
+// The check the layout tests repeat: rectangles compared field by field.
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 #pragma once
-// Helpers for the engine tests: an engine on the heap, projects built from
-// the demo, transport records and block loops that collect the stems.
+// Drives the engine as the plug-in would, without it: an engine on the heap,
+// projects built from the demo, transport records and block loops that
+// collect the stems.
 
 #include <cmath>
 #include <cstring>

@@ -1,5 +1,6 @@
 #pragma once
-// Helpers shared by the track-player tests.
+// Drives track players as the engine would, without it: players, sounds,
+// block loops and measures of what they render.
 
 #include <cmath>
 #include <cstdint>

@@ -1,5 +1,5 @@
 #pragma once
-// Helpers for the project load and save tests: generated WAV audio, a
+// What the project load and save tests work on: generated WAV audio, a
 // temporary folder, a resolver over made-up factory audio, and pool checks.
 
 #include <fcntl.h>
@@ -25,7 +25,7 @@
 #include "document/wav/wav.h"
 #include "document/wav/wav_pool.h"
 #include "engine/pool/sample_pool.h"
-#include "instance_test_util.h"  // countCode
+#include "instance_rig.h"  // countCode
 
 namespace obtest {
 

@@ -1,5 +1,5 @@
 #pragma once
-// Helpers for the instance state tests: JSON from text, finding lookups, a
+// What the instance state tests work on: JSON from text, finding lookups, a
 // grid-only test audition, and a richer project than the demo.
 
 #include <gtest/gtest.h>
