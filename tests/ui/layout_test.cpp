@@ -1,10 +1,12 @@
 // Shared geometry: rectangles, fitting boxes, the size rules, animation
-// values, the focus ring and the rail with its pill buttons.
+// values, the focus ring, the rail with its pill buttons and where labels
+// go among what was drawn.
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+#include <span>
 
 #include "support/ui/ui_harness.h"
 #include "tests/ui/geometry_rig.h"
@@ -13,6 +15,7 @@
 #include "ui/draw/draw_log.h"
 #include "ui/draw/focus_ring.h"
 #include "ui/geometry.h"
+#include "ui/layout/label_placer.h"
 #include "ui/layout/scale_to_fit.h"
 
 namespace orbi::ui {
@@ -268,6 +271,32 @@ TEST(Rail, PillButtonsFillWhenSelectedOrHoveredAndReportClicks) {
   ASSERT_EQ(harness.drawLog().find(DrawOp::FillRect).size(), 1u);
   EXPECT_EQ(harness.drawLog().find(DrawOp::FillRect)[0]->colour, 0xFF3E5827u);
   EXPECT_EQ(pillContentColour(state, true), 0xFF8DC63Fu);
+}
+
+// A label goes where nothing is drawn; else over strokes and waveforms
+// only (its painter plates it), never over a handle or another label.
+TEST(LabelPlacer, ALabelSettlesClearThenOverStrokesNeverOverHandles) {
+  const Rect left{0, 0, 20, 10}, middle{40, 0, 20, 10}, right{80, 0, 20, 10};
+  const Rect candidates[] = {left, middle, right};
+  LabelPlacer placer;
+  EXPECT_EQ(placer.settle(candidates).index, 0u);
+  EXPECT_TRUE(placer.settle(candidates).clear);
+  placer.disc({10, 5}, 4);  // a handle on the left
+  placer.waveform({.x0 = 40, .tops = {0, 0, 0}, .bottoms = {10, 10, 10}, .line = {}});  // columns at 40..43
+  const Rect busy[] = {left, middle};
+  EXPECT_EQ(placer.settle(busy).index, 1u);
+  EXPECT_FALSE(placer.settle(busy).clear);
+  EXPECT_EQ(placer.settle(candidates).index, 2u);
+  EXPECT_TRUE(placer.settle(candidates).clear);
+  // Columns under half a pixel drew nothing; a stroke on the right is soft.
+  LabelPlacer flat;
+  flat.waveform({.x0 = 40, .tops = {5, 5}, .bottoms = {5.2f, 5}, .line = {}});
+  EXPECT_TRUE(flat.settle(std::span<const Rect>(&middle, 1)).clear);
+  flat.line({70, 5}, {110, 5}, 1.0f);
+  flat.panel(left);
+  const Rect taken[] = {left, right};
+  EXPECT_EQ(flat.settle(taken).index, 1u);
+  EXPECT_FALSE(flat.settle(taken).clear);
 }
 
 }  // namespace layout_test
