@@ -1,6 +1,6 @@
 // Shared geometry: rectangles, fitting boxes, the size rules, animation
-// values, the focus ring, the rail with its pill buttons and where labels
-// go among what was drawn.
+// values, the focus ring, the rail with its pill buttons, where labels go
+// among what was drawn and a height shared in order of need.
 
 #include <gtest/gtest.h>
 
@@ -15,6 +15,7 @@
 #include "ui/draw/draw_log.h"
 #include "ui/draw/focus_ring.h"
 #include "ui/geometry.h"
+#include "ui/layout/height_sharer.h"
 #include "ui/layout/label_placer.h"
 #include "ui/layout/scale_to_fit.h"
 
@@ -297,6 +298,31 @@ TEST(LabelPlacer, ALabelSettlesClearThenOverStrokesNeverOverHandles) {
   const Rect taken[] = {left, right};
   EXPECT_EQ(flat.settle(taken).index, 1u);
   EXPECT_FALSE(flat.settle(taken).clear);
+}
+
+// Bands asked first keep their room; rows come whole, an all-or-nothing
+// band waits for room for all of it, and an overdrawn height gives nothing.
+TEST(HeightSharer, GivesInTheOrderAskedAsFarAsTheHeightGoes) {
+  HeightSharer sharer(100.0f);
+  float first = 0.0f, rows = 0.0f, whole = 0.0f, rest = 0.0f;
+  sharer.give(first, 30.0f);
+  sharer.giveRows(rows, 80.0f, 16.0f);  // four whole rows of the 70 left
+  EXPECT_FLOAT_EQ(first, 30.0f);
+  EXPECT_FLOAT_EQ(rows, 64.0f);
+  sharer.giveAll(whole, 10.0f);  // 6 left: not enough
+  EXPECT_FLOAT_EQ(whole, 0.0f);
+  sharer.give(rest, 50.0f);
+  EXPECT_FLOAT_EQ(rest, 6.0f);
+  EXPECT_FLOAT_EQ(sharer.left(), 0.0f);
+
+  HeightSharer overdrawn(20.0f);
+  overdrawn.take(35.0f);
+  float band = 5.0f;
+  overdrawn.give(band, 40.0f);
+  overdrawn.giveRows(band, 40.0f, 4.0f);
+  overdrawn.giveAll(band, 5.0f);
+  EXPECT_FLOAT_EQ(band, 5.0f);
+  EXPECT_FLOAT_EQ(overdrawn.left(), 0.0f);
 }
 
 }  // namespace layout_test

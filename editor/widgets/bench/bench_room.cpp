@@ -1,10 +1,10 @@
 #include "editor/widgets/bench/bench_room.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "editor/widgets/param_drawer.h"
 #include "editor/widgets/widget_support.h"
+#include "ui/layout/height_sharer.h"
 
 namespace orbi {
 namespace {
@@ -86,35 +86,10 @@ struct Shares {
   float gaps = 0.0f;  // all of them
 };
 
-class Sharer {
- public:
-  explicit Sharer(float room) : left_(room) {}
-  // Up to the height, as far as the room goes.
-  void give(float& band, float upTo) {
-    const float taken = clampTo(upTo - band, 0.0f, left_);
-    band += taken;
-    left_ -= taken;
-  }
-  // Up to the height in whole rows.
-  void giveRows(float& band, float upTo, float row) {
-    if (row <= 0.0f) return give(band, upTo);
-    give(band, std::min(upTo, band + std::floor(std::max(left_, 0.0f) / row + 1e-4f) * row));
-  }
-  // Up to the height, or nothing when the room does not reach it.
-  void giveAll(float& band, float upTo) {
-    if (upTo - band <= left_ + 1e-4f) give(band, upTo);
-  }
-  void take(float height) { left_ -= height; }
-  float left() const { return std::max(left_, 0.0f); }
-
- private:
-  float left_;
-};
-
 // The bench's share of the room, and with macros, the macros band's.
 Shares shareRoom(float room, const BenchRoomInput& in, float s, float gridShare, const BandHeight* macros) {
   Shares out;
-  Sharer sharer(room);
+  ui::HeightSharer sharer(room);
   const float row = kRow * s;
   const int rows = drawerRowsOf(in);
   if (macros) {
