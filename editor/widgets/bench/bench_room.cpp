@@ -1,6 +1,7 @@
 #include "editor/widgets/bench/bench_room.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "editor/widgets/param_drawer.h"
 #include "editor/widgets/widget_support.h"
@@ -10,8 +11,6 @@ namespace orbi {
 namespace {
 
 // Design heights.
-constexpr float kBandGap = 10.0f;
-constexpr float kCreditsBand = 20.0f;
 constexpr float kRow = 16.0f;          // a track row and a drawer row
 constexpr float kPanelChrome = 40.0f;  // a panel's title strip and bottom padding
 constexpr float kPanelGap = 10.0f;
@@ -77,33 +76,32 @@ float fixedHeight(const BenchRoomInput& in, float s) {
 // The room of the flexible bands, shared in order of need; each above its
 // part of the fixed height.
 struct Shares {
-  float macros = 0.0f;  // the whole band
   float grid = 0.0f;
   float drawer = 0.0f;
   float main = 0.0f;
   float velocity = 0.0f;
   float chain = 0.0f;
   float gaps = 0.0f;  // all of them
+
+  float total() const { return grid + drawer + main + velocity + chain + gaps; }
 };
 
-// The bench's share of the room, and with macros, the macros band's.
-Shares shareRoom(float room, const BenchRoomInput& in, float s, float gridShare, const BandHeight* macros) {
+// The stages of the bench's needs (BenchNeeds), and past them the hits
+// grid's share and the main area's rest.
+enum class Stage { Floors, Waveforms, Ease, Whole };
+
+// The room shared up to the end of the stage.
+Shares shareRoom(float room, const BenchRoomInput& in, float s, float gridShare, Stage last) {
   Shares out;
   ui::HeightSharer sharer(room);
   const float row = kRow * s;
   const int rows = drawerRowsOf(in);
-  if (macros) {
-    out.macros = macros->least;
-    sharer.take(macros->least);
-  }
   sharer.give(out.main, in.mainFloor);
   sharer.give(out.drawer, rows > 0 ? row : 0.0f);
   sharer.give(out.grid, kHitsBare * s);
-  if (macros) sharer.giveAll(out.macros, macros->floor);
+  if (last == Stage::Floors) return out;
   sharer.give(out.grid, kHitsWaveforms * s);
-  // The list grows only past a first row it has.
-  const bool listed = macros && out.macros >= macros->floor - 1e-3f * s;
-  if (listed) sharer.giveRows(out.macros, macros->comfort, macros->row);
+  if (last == Stage::Waveforms) return out;
   sharer.give(out.main, std::max(in.mainRoomy, in.mainFloor));
   if (in.anyStageActive) sharer.give(out.chain, (kChainActive - kChainActiveLeast) * s);
   sharer.give(out.gaps, static_cast<float>(innerGaps(in)) * (kInnerGap - kInnerGapLeast) * s);
@@ -111,13 +109,16 @@ Shares shareRoom(float room, const BenchRoomInput& in, float s, float gridShare,
   sharer.giveRows(out.drawer, static_cast<float>(rows) * row, row);
   sharer.give(out.grid, kHitsUsual * s);
   if (!in.velocityFolded) sharer.give(out.velocity, (kVelocity - kVelocityLeast) * s);
-  if (listed) {
-    sharer.giveRows(out.macros, macros->full, macros->row);
-    if (out.macros >= macros->full - 1e-3f * s) sharer.give(out.macros, macros->wanted);
-  }
+  if (last == Stage::Ease) return out;
   sharer.give(out.grid, gridShare);
   out.main += sharer.left();
   return out;
+}
+
+// The page height at the end of the stage, with room for all of it.
+float heightAt(const BenchRoomInput& in, float s, Stage stage) {
+  const float all = std::numeric_limits<float>::infinity();
+  return fixedHeight(in, s) + shareRoom(all, in, s, 0.0f, stage).total();
 }
 
 }  // namespace
@@ -131,7 +132,7 @@ BenchRects layoutBenchRoom(const ui::Rect& page, const BenchRoomInput& in, float
   float r = h - G;
   r -= clampTo(kPanelGap * s, 0.0f, r);
   const float gridShare = clampTo(kHitsShare * (r - kPanelChrome * s), kHitsUsual * s, kHitsMost * s);
-  const Shares shares = shareRoom(h - fixedHeight(in, s), in, s, gridShare, nullptr);
+  const Shares shares = shareRoom(h - fixedHeight(in, s), in, s, gridShare, Stage::Whole);
 
   const float H = clampTo(shares.grid + kPanelChrome * s, 0.0f, r);
   out.hitsPanel = {x, y, w, H};
@@ -167,22 +168,8 @@ float benchRoomFloor(const BenchRoomInput& in, float s, bool roomyHits) {
          (roomyHits ? kHitsUsual : kHitsWaveforms) * s;
 }
 
-ColumnRects layoutColumn(const ui::Rect& content, const BandHeight& macros, const BenchRoomInput* bench,
-                         float s) {
-  ColumnRects out;
-  ui::Rect rest = content;
-  rest.takeTop(kBandGap * s);
-  out.credits = rest.takeTop(kCreditsBand * s);
-  rest.takeTop(kBandGap * s);
-  float height = std::max(macros.wanted, macros.floor);
-  if (bench) {
-    const float room = rest.height - kBandGap * s - fixedHeight(*bench, s);
-    height = shareRoom(room, *bench, s, 0.0f, &macros).macros;
-  }
-  out.macros = rest.takeTop(height);
-  rest.takeTop(kBandGap * s);
-  out.page = rest;
-  return out;
+BenchNeeds benchNeeds(const BenchRoomInput& in, float s) {
+  return {heightAt(in, s, Stage::Floors), heightAt(in, s, Stage::Waveforms), heightAt(in, s, Stage::Ease)};
 }
 
 }  // namespace orbi
