@@ -9,7 +9,7 @@
 // another page the band takes all it wants. Pure: heights in pixels for a
 // UI scale.
 
-#include "editor/widgets/bench/bench_room.h"
+#include "editor/widgets/bench/bench_heights.h"
 #include "ui/geometry.h"
 
 namespace orbi {

@@ -51,8 +51,8 @@ TEST_P(ColumnAtScale, TheMacrosBandGrowsAsTheBenchCanSpareIt) {
   EXPECT_FLOAT_EQ(roomy.macros.height, macros.wanted);
   EXPECT_LT(tight.macros.height, macros.wanted);
   EXPECT_GE(tight.macros.height, macros.comfort - 1e-3f * s);
-  EXPECT_GE(tight.page.height, benchRoomFloor(heavy, s, false) - 1e-3f * s);
-  EXPECT_GE(roomy.page.height, benchRoomFloor(light, s, true) - 1e-3f * s);
+  EXPECT_GE(tight.page.height, benchHeightFloor(heavy, s, false) - 1e-3f * s);
+  EXPECT_GE(roomy.page.height, benchHeightFloor(light, s, true) - 1e-3f * s);
   // Grown in whole rows up to every row.
   const float rows = (tight.macros.height - macros.floor) / macros.row;
   if (tight.macros.height < macros.full) {
@@ -63,10 +63,10 @@ TEST_P(ColumnAtScale, TheMacrosBandGrowsAsTheBenchCanSpareIt) {
   // first row and the hits grid its waveforms before more rows show.
   const float chrome = tight.macros.y - content.y + (tight.page.y - bottomOf(tight.macros));
   const ui::Rect low{content.x, content.y, content.width,
-                     chrome + macros.least + benchRoomFloor(heavy, s, false) - 20.0f * s};
+                     chrome + macros.least + benchHeightFloor(heavy, s, false) - 20.0f * s};
   EXPECT_FLOAT_EQ(layoutColumn(low, macros, &heavyNeeds, s).macros.height, macros.least);
   const ui::Rect one{content.x, content.y, content.width,
-                     chrome + macros.floor + benchRoomFloor(heavy, s, false)};
+                     chrome + macros.floor + benchHeightFloor(heavy, s, false)};
   EXPECT_NEAR(layoutColumn(one, macros, &heavyNeeds, s).macros.height, macros.floor, 1e-3f * s);
   const ui::Rect beforeWaveforms{content.x, content.y, content.width,
                                  chrome + macros.floor + heavyNeeds.floors + macros.row};

@@ -171,7 +171,7 @@ TEST_P(PageLayoutAtScale, APageAtItsFloorKeepsEveryBand) {
   in.mainFloor = 244.0f * s;
   for (const bool roomyHits : {false, true}) {
     SCOPED_TRACE(roomyHits);
-    const float floor = benchRoomFloor(in, s, roomyHits);
+    const float floor = benchHeightFloor(in, s, roomyHits);
     const Rects r = BenchPage::layoutOf({0.0f, 0.0f, 960.0f * s, floor}, in, s);
     EXPECT_NEAR(r.mainArea.height, in.mainFloor, 1e-3f * s);
     EXPECT_NEAR(r.drawer.height, 16.0f * s, 1e-3f * s);
@@ -180,7 +180,7 @@ TEST_P(PageLayoutAtScale, APageAtItsFloorKeepsEveryBand) {
     const Rects lower = BenchPage::layoutOf({0.0f, 0.0f, 960.0f * s, floor - 4.0f * s}, in, s);
     EXPECT_LT(lower.hitsGrid.height, r.hitsGrid.height);
   }
-  EXPECT_GT(benchRoomFloor(in, s, true), benchRoomFloor(in, s, false));
+  EXPECT_GT(benchHeightFloor(in, s, true), benchHeightFloor(in, s, false));
 }
 
 // Past the floors the room goes first to the hits grid's waveforms, then
@@ -194,7 +194,7 @@ TEST_P(PageLayoutAtScale, TheDrawersRowsComeBeforeTheHitsGridsUsualHeight) {
   in.velocityFolded = true;
   in.drawerRows = 3;
   in.mainFloor = 240.0f * s;
-  const float floor = benchRoomFloor(in, s, false);
+  const float floor = benchHeightFloor(in, s, false);
   const Rects tight = BenchPage::layoutOf({0.0f, 0.0f, 960.0f * s, floor}, in, s);
   EXPECT_NEAR(tight.hitsGrid.height, 44.0f * s, 1e-3f * s);
   EXPECT_NEAR(tight.chainStrip.height, 52.0f * s, 1e-3f * s);
@@ -224,7 +224,7 @@ TEST_P(PageLayoutAtScale, AtEachStageOfItsNeedsThePageKeepsWhatItPromises) {
   const BenchNeeds needs = benchNeeds(in, s);
   EXPECT_LT(needs.floors, needs.waveforms);
   EXPECT_LT(needs.waveforms, needs.ease);
-  EXPECT_NEAR(needs.waveforms, benchRoomFloor(in, s, false), 1e-3f * s);
+  EXPECT_NEAR(needs.waveforms, benchHeightFloor(in, s, false), 1e-3f * s);
   const auto at = [&](float height) { return BenchPage::layoutOf({0.0f, 0.0f, 960.0f * s, height}, in, s); };
 
   const Rects floors = at(needs.floors);

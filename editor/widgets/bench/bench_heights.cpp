@@ -1,4 +1,4 @@
-#include "editor/widgets/bench/bench_room.h"
+#include "editor/widgets/bench/bench_heights.h"
 
 #include <algorithm>
 #include <limits>
@@ -52,22 +52,24 @@ ui::Rect takeBottom(ui::Rect& box, float height) {
   return {box.x, box.y + box.height, box.width, band};
 }
 
-int drawerRowsOf(const BenchRoomInput& in) { return std::clamp(in.drawerRows, 0, kMaxDrawerRows); }
+int drawerRowsOf(const BenchHeightInput& in) { return std::clamp(in.drawerRows, 0, kMaxDrawerRows); }
 
-float grooveHeight(const BenchRoomInput& in, float s) {
+float grooveHeight(const BenchHeightInput& in, float s) {
   const int n = std::max(in.rowCount, 0);
   const float rowsShown = static_cast<float>(std::max(n, 1) + (n < kMaxTracks ? 1 : 0));
   return (rowsShown * kRow + kPanelChrome) * s;
 }
 
-float velocityFloor(const BenchRoomInput& in) { return in.velocityFolded ? kVelocityFolded : kVelocityLeast; }
-float chainFloor(const BenchRoomInput& in) { return in.anyStageActive ? kChainActiveLeast : kChainIdle; }
+float velocityFloor(const BenchHeightInput& in) {
+  return in.velocityFolded ? kVelocityFolded : kVelocityLeast;
+}
+float chainFloor(const BenchHeightInput& in) { return in.anyStageActive ? kChainActiveLeast : kChainIdle; }
 // Between the velocity tile, the chain strip, the drawer and the main area.
-int innerGaps(const BenchRoomInput& in) { return drawerRowsOf(in) > 0 ? 3 : 2; }
+int innerGaps(const BenchHeightInput& in) { return drawerRowsOf(in) > 0 ? 3 : 2; }
 
 // Everything of the page but the hits grid, the drawer, the main area and
 // the bands above their floors.
-float fixedHeight(const BenchRoomInput& in, float s) {
+float fixedHeight(const BenchHeightInput& in, float s) {
   const float anatomy =
       kPanelChrome + velocityFloor(in) + chainFloor(in) + static_cast<float>(innerGaps(in)) * kInnerGapLeast;
   return grooveHeight(in, s) + (kPanelGap + kPanelChrome + kPanelGap + anatomy) * s;
@@ -91,7 +93,7 @@ struct Shares {
 enum class Stage { Floors, Waveforms, Ease, Whole };
 
 // The room shared up to the end of the stage.
-Shares shareRoom(float room, const BenchRoomInput& in, float s, float gridShare, Stage last) {
+Shares shareRoom(float room, const BenchHeightInput& in, float s, float gridShare, Stage last) {
   Shares out;
   ui::HeightSharer sharer(room);
   const float row = kRow * s;
@@ -116,14 +118,14 @@ Shares shareRoom(float room, const BenchRoomInput& in, float s, float gridShare,
 }
 
 // The page height at the end of the stage, with room for all of it.
-float heightAt(const BenchRoomInput& in, float s, Stage stage) {
+float heightAt(const BenchHeightInput& in, float s, Stage stage) {
   const float all = std::numeric_limits<float>::infinity();
   return fixedHeight(in, s) + shareRoom(all, in, s, 0.0f, stage).total();
 }
 
 }  // namespace
 
-BenchRects layoutBenchRoom(const ui::Rect& page, const BenchRoomInput& in, float s) {
+BenchRects shareBenchHeight(const ui::Rect& page, const BenchHeightInput& in, float s) {
   BenchRects out;
   out.page = page;
   const float x = page.x, y = page.y, w = std::max(page.width, 0.0f), h = std::max(page.height, 0.0f);
@@ -163,12 +165,12 @@ BenchRects layoutBenchRoom(const ui::Rect& page, const BenchRoomInput& in, float
   return out;
 }
 
-float benchRoomFloor(const BenchRoomInput& in, float s, bool roomyHits) {
+float benchHeightFloor(const BenchHeightInput& in, float s, bool roomyHits) {
   return fixedHeight(in, s) + std::max(in.mainFloor, 0.0f) + (drawerRowsOf(in) > 0 ? kRow * s : 0.0f) +
          (roomyHits ? kHitsUsual : kHitsWaveforms) * s;
 }
 
-BenchNeeds benchNeeds(const BenchRoomInput& in, float s) {
+BenchNeeds benchNeeds(const BenchHeightInput& in, float s) {
   return {heightAt(in, s, Stage::Floors), heightAt(in, s, Stage::Waveforms), heightAt(in, s, Stage::Ease)};
 }
 

@@ -17,7 +17,7 @@
 namespace orbi {
 
 // What the bench page's layout reads besides the page rectangle.
-struct BenchRoomInput {
+struct BenchHeightInput {
   int rowCount = 0;  // tracks of the part
   bool anyStageActive = false;
   bool velocityFolded = false;  // the velocity tile shows one line
@@ -34,12 +34,12 @@ struct BenchRects {
 
 // The bench page's rectangles. The drawer holds whole rows and scrolls
 // through the rest.
-BenchRects layoutBenchRoom(const ui::Rect& page, const BenchRoomInput& in, float s);
+BenchRects shareBenchHeight(const ui::Rect& page, const BenchHeightInput& in, float s);
 
 // The least page height that keeps every band at its floor and the hits
 // grid the room its waveforms need; with roomyHits, the hits grid at its
 // usual height too.
-float benchRoomFloor(const BenchRoomInput& in, float s, bool roomyHits);
+float benchHeightFloor(const BenchHeightInput& in, float s, bool roomyHits);
 
 // The page heights at which its bands have met their needs in turn: every
 // band at its floor with the hits grid's cells bare lines; then the hits
@@ -51,6 +51,6 @@ struct BenchNeeds {
   float waveforms = 0.0f;
   float ease = 0.0f;
 };
-BenchNeeds benchNeeds(const BenchRoomInput& in, float s);
+BenchNeeds benchNeeds(const BenchHeightInput& in, float s);
 
 }  // namespace orbi
