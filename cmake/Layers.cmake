@@ -4,9 +4,10 @@
 #
 # The product, lowest first: engine <- document <- content <- plugin; ui
 # stands beside them and knows none of them; editor/widgets builds on ui and
-# the sound side but not on the editor shell or the plug-in; the editor uses
-# them all. Libraries declare their links with ob_add_subsystem, which
-# refuses a dependency this table does not allow.
+# the engine's parameter tables, nothing of the documents, the content, the
+# editor shell or the plug-in; the editor uses them all. A product layer's
+# row is also what its library links: ob_add_subsystem refuses a library
+# whose links differ from its row (ob_check_layer_links).
 set(OB_LAYER_FOLDERS
   engine document content plugin ui editor/widgets editor
   plugin_module tools resources support support/plugin support/ui support/editor/widgets support/editor benchmarks
@@ -19,7 +20,7 @@ set(OB_LAYER_USES_document engine)
 set(OB_LAYER_USES_content engine document)
 set(OB_LAYER_USES_plugin engine document content)
 set(OB_LAYER_USES_ui "")
-set(OB_LAYER_USES_editor/widgets ui engine document content)
+set(OB_LAYER_USES_editor/widgets ui engine)
 set(OB_LAYER_USES_editor ui editor/widgets engine document content plugin)
 
 # Around the product: the module links the plug-in and the editor together,
@@ -31,7 +32,7 @@ set(OB_LAYER_USES_resources engine document content)
 set(OB_LAYER_USES_support "")
 set(OB_LAYER_USES_support/plugin engine document content plugin support)
 set(OB_LAYER_USES_support/ui ui support)
-set(OB_LAYER_USES_support/editor/widgets editor/widgets ui engine document content support support/ui)
+set(OB_LAYER_USES_support/editor/widgets editor/widgets ui engine support support/ui)
 # The editor's helpers; the end-to-end ones drive the built plug-in through
 # the test host.
 set(OB_LAYER_USES_support/editor editor ui editor/widgets engine document content plugin tools support support/ui)
@@ -45,3 +46,21 @@ set(OB_TEST_USES_plugin tools)
 # The editor's tests drive the header's dialogs with the UI tests' stand-ins
 # for the desktop's chooser programs.
 set(OB_TEST_USES_editor tools tests/ui)
+
+# Fails unless the layers a product library links (the folders of its
+# DEPENDS) are its row of the table, no more and no fewer.
+#   ob_check_layer_links(ob_document document engine)
+function(ob_check_layer_links name dir)
+  set(linked ${ARGN})
+  foreach(used ${linked})
+    if(NOT used IN_LIST OB_LAYER_USES_${dir})
+      message(FATAL_ERROR "${name} (${dir}/) may not link ${used}/: see cmake/Layers.cmake")
+    endif()
+  endforeach()
+  foreach(used ${OB_LAYER_USES_${dir}})
+    if(NOT used IN_LIST linked)
+      message(FATAL_ERROR "${name} (${dir}/) does not link ${used}/, which its row of cmake/Layers.cmake "
+                          "lets it use: link it or take it off the row")
+    endif()
+  endforeach()
+endfunction()

@@ -37,23 +37,23 @@ endfunction()
 
 # One static library per subsystem folder, made of every .cpp below it.
 # DEPENDS lists the subsystem libraries it uses; each must be declared
-# before it and be a layer its folder may include (cmake/Layers.cmake).
+# before it, and their folders must be the folder's row of the layer table
+# (cmake/Layers.cmake), every one of them and nothing else.
 #   ob_add_subsystem(ob_document document DEPENDS ob_engine)
 function(ob_add_subsystem name dir)
   cmake_parse_arguments(PARSE_ARGV 2 arg "" "" "DEPENDS")
   if(NOT dir IN_LIST OB_PRODUCT_LAYERS)
     message(FATAL_ERROR "${dir}/ is not a layer: add it to cmake/Layers.cmake")
   endif()
+  set(depDirs "")
   foreach(dep ${arg_DEPENDS})
     get_property(depDir GLOBAL PROPERTY OB_SUBSYSTEM_DIR_${dep})
     if(NOT depDir)
       message(FATAL_ERROR "${name} depends on ${dep}, which is not declared before it")
     endif()
-    if(NOT depDir IN_LIST OB_LAYER_USES_${dir})
-      message(FATAL_ERROR "${name} (${dir}/) may not depend on ${dep} (${depDir}/): "
-                          "see cmake/Layers.cmake")
-    endif()
+    list(APPEND depDirs ${depDir})
   endforeach()
+  ob_check_layer_links(${name} ${dir} ${depDirs})
   ob_sources_of(sources subsystem ${dir})
   if(NOT sources)
     return()

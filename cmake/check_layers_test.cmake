@@ -1,5 +1,6 @@
 # The layer check on a made-up tree: every include above its layer is named,
-# and nothing within its layer is.
+# and nothing within its layer is. Then the links: a library whose links
+# differ from its row of the table is refused.
 #   cmake -DWORK=<scratch folder> -P cmake/check_layers_test.cmake
 cmake_minimum_required(VERSION 3.25)
 
@@ -15,7 +16,9 @@ source(engine/above.cpp "#include \"document/json/json_value.h\"")
 source(document/within.cpp "#include \"engine/fnv.h\"" "#include \"document/wav/wav.h\"")
 source(document/above.cpp "  #  include <content/kits/kit_library.h>")
 source(ui/above.h "#include \"engine/engine/engine.h\"")
-source(editor/widgets/within.cpp "#include \"ui/theme.h\"" "#include \"content/kits/kit_library.h\"")
+source(editor/widgets/within.cpp "#include \"ui/theme.h\"" "#include \"engine/params/param_info.h\"")
+source(editor/widgets/content.cpp "#include \"content/kits/kit_library.h\"")
+source(editor/widgets/document.cpp "#include \"document/json/json_value.h\"")
 source(editor/widgets/shell.cpp "#include \"editor/root_view.h\"")
 source(editor/widgets/plugin.cpp "#include \"plugin/plugin.h\"")
 source(editor/within.cpp "#include \"editor/widgets/tile.h\"" "#include \"plugin/plugin.h\"")
@@ -44,7 +47,7 @@ endif()
 
 set(failed FALSE)
 foreach(file engine/above.cpp document/above.cpp ui/above.h editor/widgets/shell.cpp
-        editor/widgets/plugin.cpp plugin/editor.cpp tests/engine/above_test.cpp
+        editor/widgets/plugin.cpp editor/widgets/content.cpp editor/widgets/document.cpp plugin/editor.cpp tests/engine/above_test.cpp
         tests/document/above_test.cpp benchmarks/above.cpp support/above.h ui/internals_direct.cpp
         editor/internals_direct.cpp editor/widgets/internals_through.cpp)
   string(FIND "${output}" "${file} includes" at)
@@ -65,4 +68,28 @@ endforeach()
 if(failed)
   message(FATAL_ERROR "${output}")
 endif()
+
+# A library's links against its row: each case is (library, folder, linked
+# folders, whether the table takes it).
+function(links_case name dir linked accepted)
+  set(script ${tree}/links_${name}.cmake)
+  file(WRITE ${script} "cmake_minimum_required(VERSION 3.25)\ninclude(${CMAKE_CURRENT_LIST_DIR}/Layers.cmake)\n"
+                       "ob_check_layer_links(${name} ${dir} ${linked})\n")
+  execute_process(COMMAND ${CMAKE_COMMAND} -P ${script} RESULT_VARIABLE result OUTPUT_VARIABLE output
+                  ERROR_VARIABLE output)
+  if(accepted AND NOT result EQUAL 0)
+    message(SEND_ERROR "${name} links its row ${linked}, yet is refused:\n${output}")
+  elseif(NOT accepted AND result EQUAL 0)
+    message(SEND_ERROR "${name} links ${linked}, not its row, yet is taken")
+  elseif(NOT accepted AND NOT output MATCHES "${name} \\(${dir}/\\)")
+    message(SEND_ERROR "${name} is refused without being named:\n${output}")
+  endif()
+endfunction()
+links_case(ob_engine engine "" TRUE)
+links_case(ob_plugin plugin "engine;document;content" TRUE)
+links_case(ob_widgets editor/widgets "ui;engine" TRUE)
+links_case(ob_widgets_more editor/widgets "ui;engine;content" FALSE)
+links_case(ob_widgets_fewer editor/widgets "ui" FALSE)
+links_case(ob_content_above content "engine;document;plugin" FALSE)
+links_case(ob_ui_engine ui "engine" FALSE)
 file(REMOVE_RECURSE ${tree})

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 
+#include "editor/column_layout.h"
 #include "editor/editor_view.h"
 #include "engine/session/engine_host.h"
 #include "ui/context.h"
@@ -55,12 +56,13 @@ void EditorView::runKitCommands(const HeaderBarResult& header) {
 
 void EditorView::drawBelowHeader(ui::Rect content) {
   const bool bench = page_ == EditorPage::Bench;
-  const BenchPage::LayoutInput benchInput = bench ? benchPage_.layoutInput() : BenchPage::LayoutInput{};
+  const float s = ui::scale();
+  const BenchNeeds benchNeeded = bench ? benchNeeds(benchPage_.layoutInput(), s) : BenchNeeds{};
   const MacroPanel::Heights macros = macroPanel_.contentHeights();
   const float chrome = ui::titledPanelChrome();
   const BandHeight band{macros.least + chrome, macros.floor + chrome,  macros.comfort + chrome,
                         macros.full + chrome,  macros.wanted + chrome, macros.row};
-  const ColumnRects column = layoutColumn(content, band, bench ? &benchInput : nullptr, ui::scale());
+  const ColumnRects column = layoutColumn(content, band, bench ? &benchNeeded : nullptr, s);
   credits_.draw(column.credits, host_.project);
   {
     const ui::Panel panel(column.macros, "Macros");

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "editor/column_layout.h"
 #include "editor/panel_context.h"
 #include "editor/widgets/row_window.h"
 #include "engine/model/project.h"
@@ -53,17 +54,11 @@ class MacroPanel {
   };
 
   // Heights of the panel's content, the add row counted in the title strip:
-  // the cells alone, the cells and one row of the selected macro's list,
-  // with its first three rows, with every row at its least and at its most
-  // height, and the least row, by which the list grows.
-  struct Heights {
-    float least = 0.0f;
-    float floor = 0.0f;
-    float comfort = 0.0f;
-    float full = 0.0f;
-    float wanted = 0.0f;
-    float row = 0.0f;
-  };
+  // the cells alone (least), the cells and one row of the selected macro's
+  // list (floor), with its first three rows (comfort), with every row at
+  // its least (full) and at its most height (wanted), and the least row, by
+  // which the list grows.
+  using Heights = BandHeight;
 
   explicit MacroPanel(PanelContext& context) : ctx_(context) {}
 

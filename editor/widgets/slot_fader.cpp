@@ -6,13 +6,13 @@
 #include <cmath>
 
 #include "editor/widgets/drag_sweep.h"
-#include "editor/widgets/ink_map.h"
 #include "ui/context.h"
 #include "ui/controls/number_entry.h"
 #include "ui/draw/draw_log.h"
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
 #include "ui/interact/interaction.h"
+#include "ui/interact/tooltip.h"
 
 namespace orbi {
 namespace {
@@ -61,7 +61,8 @@ void paintRow(const SlotFader& f, const RowLayout& row, float s) {
   ImDrawList* dl = ImGui::GetWindowDrawList();
   const DisplayRange range = f.range();
   ui::drawText(dl, row.label, f.label, ui::TextStyle::Small, palette::kMuted);
-  drawReadout(dl, row.value, f.valueText(), ui::TextStyle::MonoValue, palette::kLight, ui::TextAlign::Right);
+  ui::drawReadout(dl, row.value, f.valueText(), ui::TextStyle::MonoValue, palette::kLight,
+                  ui::TextAlign::Right);
   ui::fillRect(dl, row.track, palette::kTrackFill, kTrackRadius);
   const float xv = xAt(row.track, range.position(f.value));
   if (f.locked) {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace orbi {
+namespace ob {
 
 AuditionPreview::AuditionPreview() = default;
 
@@ -47,4 +47,4 @@ void AuditionPreview::mix(float* left, float* right, std::uint32_t frames) {
   }
 }
 
-}  // namespace orbi
+}  // namespace ob

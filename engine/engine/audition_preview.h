@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace orbi {
+namespace ob {
 
 class AuditionPreview {
  public:
@@ -46,4 +46,4 @@ class AuditionPreview {
   bool playing_ = false;    // audio thread
 };
 
-}  // namespace orbi
+}  // namespace ob

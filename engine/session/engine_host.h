@@ -42,7 +42,7 @@ struct EngineHost {
   // stops. Written by process, read by the editor.
   std::atomic<double> hostTempo{0.0};
   static_assert(std::atomic<double>::is_always_lock_free);
-  AuditionPreview preview;
+  ob::AuditionPreview preview;
   double hostSampleRate = 44100.0;
   // Counts the state loads that replaced the project and pool; an open
   // editor sees it change and starts over on the new project. Main thread.

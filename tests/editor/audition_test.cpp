@@ -16,10 +16,10 @@ namespace orbi::test {
 namespace audition_test {
 
 // What the preview plays, one frame per sample at a rate step of 1.
-std::vector<float> played(AuditionPreview& preview, std::size_t frames) {
+std::vector<float> played(ob::AuditionPreview& preview, std::size_t frames) {
   std::vector<float> out(frames, 0.0f);
   preview.mix(out.data(), nullptr, static_cast<std::uint32_t>(frames));
-  for (float& s : out) s /= AuditionPreview::kGain;
+  for (float& s : out) s /= ob::AuditionPreview::kGain;
   return out;
 }
 
@@ -63,7 +63,7 @@ TEST(Audition, StepsAtTheHostRate) {
   rig.frames(1);
   rig.view().audition(rig.project().patterns[0].kit.sounds[0], 1.0f, 1.0f);
   rig.frames(1);
-  AuditionPreview& preview = rig.engineHost().preview;
+  ob::AuditionPreview& preview = rig.engineHost().preview;
   std::vector<float> out(480, 0.0f);
   preview.mix(out.data(), nullptr, 480);
   EXPECT_TRUE(preview.playing());
@@ -79,7 +79,7 @@ TEST(Audition, InPiecesOverFramesPlaysTheSameSound) {
   rig.frames(1);
   rig.view().setRenderShare(0.0);
   const ob::Pattern& part = rig.project().patterns[0];
-  AuditionPreview& preview = rig.engineHost().preview;
+  ob::AuditionPreview& preview = rig.engineHost().preview;
   std::uint32_t requests = preview.requestCount();
   rig.view().audition(part.kit.sounds[1], 1.0f, 1.0f);  // replaced before it is heard
   rig.frames(1);

@@ -35,7 +35,7 @@ class BenchInView : public testing::Test {
   std::vector<float> played(std::size_t frames) {
     std::vector<float> out(frames, 0.0f);
     rig.engineHost().preview.mix(out.data(), nullptr, static_cast<std::uint32_t>(frames));
-    for (float& s : out) s /= AuditionPreview::kGain;
+    for (float& s : out) s /= ob::AuditionPreview::kGain;
     return out;
   }
   static double distance(const std::vector<float>& a, const std::vector<float>& b, std::size_t n) {

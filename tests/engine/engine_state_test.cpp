@@ -300,7 +300,7 @@ TEST(EngineHostObject, AReplacedPoolOutlivesTheHitThatReadsIt) {
 }
 
 TEST(EngineHostObject, AuditionPreviewPlaysTheLatestAndStops) {
-  orbi::AuditionPreview preview;
+  ob::AuditionPreview preview;
   const float a[4] = {1.0f, 1.0f, 1.0f, 1.0f};
   const float b[3] = {0.5f, 0.5f, 0.5f};
   preview.publish(a, 4, 1.0);

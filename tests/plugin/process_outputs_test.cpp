@@ -84,7 +84,7 @@ TEST(ProcessOutputs, MonoMainSumsTheLeftStems) {
 TEST(ProcessOutputs, AuditionPreviewIsInterpolatedAndStops) {
   ProcessHarness h;
   ASSERT_TRUE(h.activate(44100.0, 256));
-  orbi::AuditionPreview& preview = h.self->engineHost->preview;
+  ob::AuditionPreview& preview = h.self->engineHost->preview;
   // Empty and one-frame previews play nothing and read nothing outside.
   for (std::uint32_t length : {0u, 1u}) {
     const float one[1] = {0.5f};

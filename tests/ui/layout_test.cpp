@@ -1,10 +1,12 @@
 // Shared geometry: rectangles, fitting boxes, the size rules, animation
-// values, the focus ring and the rail with its pill buttons.
+// values, the focus ring, the rail with its pill buttons, where labels go
+// among what was drawn and a height shared in order of need.
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+#include <span>
 
 #include "support/ui/ui_harness.h"
 #include "tests/ui/geometry_rig.h"
@@ -13,6 +15,8 @@
 #include "ui/draw/draw_log.h"
 #include "ui/draw/focus_ring.h"
 #include "ui/geometry.h"
+#include "ui/layout/height_sharer.h"
+#include "ui/layout/label_placer.h"
 #include "ui/layout/scale_to_fit.h"
 
 namespace orbi::ui {
@@ -268,6 +272,57 @@ TEST(Rail, PillButtonsFillWhenSelectedOrHoveredAndReportClicks) {
   ASSERT_EQ(harness.drawLog().find(DrawOp::FillRect).size(), 1u);
   EXPECT_EQ(harness.drawLog().find(DrawOp::FillRect)[0]->colour, 0xFF3E5827u);
   EXPECT_EQ(pillContentColour(state, true), 0xFF8DC63Fu);
+}
+
+// A label goes where nothing is drawn; else over strokes and waveforms
+// only (its painter plates it), never over a handle or another label.
+TEST(LabelPlacer, ALabelSettlesClearThenOverStrokesNeverOverHandles) {
+  const Rect left{0, 0, 20, 10}, middle{40, 0, 20, 10}, right{80, 0, 20, 10};
+  const Rect candidates[] = {left, middle, right};
+  LabelPlacer placer;
+  EXPECT_EQ(placer.settle(candidates).index, 0u);
+  EXPECT_TRUE(placer.settle(candidates).clear);
+  placer.disc({10, 5}, 4);  // a handle on the left
+  placer.waveform({.x0 = 40, .tops = {0, 0, 0}, .bottoms = {10, 10, 10}, .line = {}});  // columns at 40..43
+  const Rect busy[] = {left, middle};
+  EXPECT_EQ(placer.settle(busy).index, 1u);
+  EXPECT_FALSE(placer.settle(busy).clear);
+  EXPECT_EQ(placer.settle(candidates).index, 2u);
+  EXPECT_TRUE(placer.settle(candidates).clear);
+  // Columns under half a pixel drew nothing; a stroke on the right is soft.
+  LabelPlacer flat;
+  flat.waveform({.x0 = 40, .tops = {5, 5}, .bottoms = {5.2f, 5}, .line = {}});
+  EXPECT_TRUE(flat.settle(std::span<const Rect>(&middle, 1)).clear);
+  flat.line({70, 5}, {110, 5}, 1.0f);
+  flat.panel(left);
+  const Rect taken[] = {left, right};
+  EXPECT_EQ(flat.settle(taken).index, 1u);
+  EXPECT_FALSE(flat.settle(taken).clear);
+}
+
+// Bands asked first keep their room; rows come whole, an all-or-nothing
+// band waits for room for all of it, and an overdrawn height gives nothing.
+TEST(HeightSharer, GivesInTheOrderAskedAsFarAsTheHeightGoes) {
+  HeightSharer sharer(100.0f);
+  float first = 0.0f, rows = 0.0f, whole = 0.0f, rest = 0.0f;
+  sharer.give(first, 30.0f);
+  sharer.giveRows(rows, 80.0f, 16.0f);  // four whole rows of the 70 left
+  EXPECT_FLOAT_EQ(first, 30.0f);
+  EXPECT_FLOAT_EQ(rows, 64.0f);
+  sharer.giveAll(whole, 10.0f);  // 6 left: not enough
+  EXPECT_FLOAT_EQ(whole, 0.0f);
+  sharer.give(rest, 50.0f);
+  EXPECT_FLOAT_EQ(rest, 6.0f);
+  EXPECT_FLOAT_EQ(sharer.left(), 0.0f);
+
+  HeightSharer overdrawn(20.0f);
+  overdrawn.take(35.0f);
+  float band = 5.0f;
+  overdrawn.give(band, 40.0f);
+  overdrawn.giveRows(band, 40.0f, 4.0f);
+  overdrawn.giveAll(band, 5.0f);
+  EXPECT_FLOAT_EQ(band, 5.0f);
+  EXPECT_FLOAT_EQ(overdrawn.left(), 0.0f);
 }
 
 }  // namespace layout_test

@@ -205,4 +205,14 @@ void drawText(ImDrawList* dl, const Rect& rect, std::string_view text, TextStyle
   paintText(dl, font, ImVec2(x, y), shown, tracking, packColour(colour));
 }
 
+Rect textInk(const Rect& rect, std::string_view text, TextStyle style, TextAlign alignment) {
+  const ImVec2 size = measureText(text, style);
+  const float w = std::min(size.x, std::max(rect.width, 0.0f));
+  const float h = size.y;
+  float x = rect.x;
+  if (alignment == TextAlign::Centre) x = rect.x + 0.5f * (rect.width - w);
+  if (alignment == TextAlign::Right) x = rect.x + rect.width - w;
+  return {x, rect.y + 0.5f * (rect.height - h), w, h};
+}
+
 }  // namespace orbi::ui

@@ -62,4 +62,7 @@ void drawTextAt(ImDrawList* dl, ImVec2 point, std::string_view text, TextStyle s
 void drawText(ImDrawList* dl, const Rect& rect, std::string_view text, TextStyle style, std::uint32_t colour,
               TextAlign alignment = TextAlign::Left);
 
+// Where the glyphs of a text drawn by drawText into the rect lie.
+Rect textInk(const Rect& rect, std::string_view text, TextStyle style, TextAlign alignment);
+
 }  // namespace orbi::ui

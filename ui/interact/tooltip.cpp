@@ -97,6 +97,14 @@ void keepTooltipClearOf(const Rect& r) {
   tip.clear.push_back(r);
 }
 
+Rect drawReadout(ImDrawList* dl, const Rect& box, std::string_view text, TextStyle style,
+                 std::uint32_t colour, TextAlign alignment) {
+  drawText(dl, box, text, style, colour, alignment);
+  const Rect ink = textInk(box, text, style, alignment);
+  keepTooltipClearOf(ink);
+  return ink;
+}
+
 void drawDueTooltip() {
   DueTooltip& tip = due();
   const int frame = ImGui::GetFrameCount();

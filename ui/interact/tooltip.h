@@ -6,9 +6,11 @@
 
 #include <imgui.h>
 
+#include <cstdint>
 #include <span>
 #include <string_view>
 
+#include "ui/draw/text_style.h"
 #include "ui/geometry.h"
 
 namespace orbi::ui {
@@ -20,6 +22,11 @@ void tooltip(std::string_view text);
 
 // Keeps this frame's tooltip off the rectangle. Inside a frame.
 void keepTooltipClearOf(const Rect& r);
+
+// A value shown beside a handle, drawn as drawText draws it; this frame's
+// tooltip keeps off it. Returns where its glyphs lie. Inside a frame.
+Rect drawReadout(ImDrawList* dl, const Rect& box, std::string_view text, TextStyle style,
+                 std::uint32_t colour, TextAlign alignment = TextAlign::Left);
 
 // Draws the frame's tooltip, when one is due, where placeTooltip puts it.
 // The root calls it once a frame, after the view.

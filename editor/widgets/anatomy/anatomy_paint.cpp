@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "editor/widgets/anatomy/anatomy_view.h"
-#include "editor/widgets/ink_map.h"
 #include "editor/widgets/widget_support.h"
 #include "ui/context.h"
 #include "ui/draw/axis.h"
@@ -11,6 +10,7 @@
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
 #include "ui/draw/waveform.h"
+#include "ui/interact/tooltip.h"
 
 namespace orbi {
 namespace {
@@ -41,8 +41,8 @@ std::string AnatomyView::valueLabelText(const char* label, float v) {
 
 void AnatomyView::valueLabel(ImDrawList* dl, const char* label, float v, ImVec2 at) const {
   const float s = ui::scale();
-  drawReadout(dl, {at.x, at.y, 380.0f * s, 12.0f * s}, valueLabelText(label, v), ui::TextStyle::Caption,
-              palette::kLight);
+  ui::drawReadout(dl, {at.x, at.y, 380.0f * s, 12.0f * s}, valueLabelText(label, v), ui::TextStyle::Caption,
+                  palette::kLight);
 }
 
 void AnatomyView::paintDiagram(ImDrawList* dl) const {

@@ -5,7 +5,6 @@
 #include <span>
 #include <string_view>
 
-#include "editor/widgets/ink_map.h"
 #include "editor/widgets/widget_support.h"
 #include "ui/context.h"
 #include "ui/draw/shapes.h"
@@ -115,7 +114,7 @@ void AnatomyView::drawAddTile() {
   const float mid = t.y + t.height / 2.0f;
   // The dashed line stops short of the words on either side.
   constexpr std::string_view kWords = "+ second hit";
-  const ui::Rect words = textInk(t, kWords, ui::TextStyle::Caption, ui::TextAlign::Centre);
+  const ui::Rect words = ui::textInk(t, kWords, ui::TextStyle::Caption, ui::TextAlign::Centre);
   const float gap = kWordGap * ui::scale();
   const std::uint32_t dash = withAlpha(palette::kMuted, a * 0.5f);
   if (words.x - gap > t.x) ui::drawLine(dl, {t.x, mid}, {words.x - gap, mid}, dash, 1.0f, 4.0f, 3.0f);

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "editor/widgets/anatomy/anatomy_view.h"
-#include "editor/widgets/bench/bench_room.h"
+#include "editor/widgets/bench/bench_heights.h"
 #include "editor/widgets/bench/hits_grid.h"
 #include "editor/widgets/bench/velocity_tile.h"
 #include "editor/widgets/chain/chain_strip.h"
@@ -39,10 +39,10 @@ class BenchPage {
   };
 
   // What the layout reads besides the page rectangle, and what it gives.
-  using LayoutInput = BenchRoomInput;
+  using LayoutInput = BenchHeightInput;
   using Rects = BenchRects;
   static Rects layoutOf(const ui::Rect& page, const LayoutInput& in, float s) {
-    return layoutBenchRoom(page, in, s);
+    return shareBenchHeight(page, in, s);
   }
 
   BenchPage();

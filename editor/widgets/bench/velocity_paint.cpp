@@ -3,12 +3,12 @@
 #include <string>
 
 #include "editor/widgets/bench/velocity_tile.h"
-#include "editor/widgets/ink_map.h"
 #include "editor/widgets/widget_support.h"
 #include "ui/context.h"
 #include "ui/draw/draw_log.h"
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
+#include "ui/interact/tooltip.h"
 
 namespace orbi {
 namespace {
@@ -107,8 +107,8 @@ void VelocityTile::paintRoutes(ImDrawList* dl, const ui::Rect& g) const {
     const std::string label = r.label + "  " + std::to_string(std::lround(r.amount * 100.0f)) + "%";
     // Left of the mode chip when there is one.
     const float end = layered() ? modeChip().x - kChipGap * s : g.x + g.width;
-    drawReadout(dl, {g.x, g.y, std::max(end - g.x, 0.0f), kHeader * s}, label, ui::TextStyle::Caption,
-                palette::kLight, ui::TextAlign::Right);
+    ui::drawReadout(dl, {g.x, g.y, std::max(end - g.x, 0.0f), kHeader * s}, label, ui::TextStyle::Caption,
+                    palette::kLight, ui::TextAlign::Right);
   }
 }
 

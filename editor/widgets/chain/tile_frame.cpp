@@ -5,12 +5,12 @@
 #include <limits>
 
 #include "editor/widgets/drag_sweep.h"
-#include "editor/widgets/ink_map.h"
 #include "editor/widgets/widget_support.h"
 #include "ui/context.h"
 #include "ui/controls/value_text.h"
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
+#include "ui/interact/tooltip.h"
 
 namespace orbi {
 
@@ -119,8 +119,8 @@ void StageTileFrame::drawHoverLabel(ImDrawList* dl, std::string_view text) const
   const float s = ui::scale();
   const ui::Rect p = plotRect();
   const float right = std::min(p.x + p.width, headerRight_);
-  drawReadout(dl, {p.x, rect.y, std::max(right - p.x, 0.0f), std::max(11.0f * s, 0.0f)}, text,
-              ui::TextStyle::Caption, tilecolour::kLight, ui::TextAlign::Right);
+  ui::drawReadout(dl, {p.x, rect.y, std::max(right - p.x, 0.0f), std::max(11.0f * s, 0.0f)}, text,
+                  ui::TextStyle::Caption, tilecolour::kLight, ui::TextAlign::Right);
 }
 
 void StageTileFrame::drawHandle(ImDrawList* dl, ImVec2 at, int index, std::string_view name,

@@ -11,7 +11,6 @@
 
 #include "editor/widgets/graph/bank_wave.h"
 #include "editor/widgets/graph/node_graph.h"
-#include "editor/widgets/ink_map.h"
 #include "editor/widgets/widget_support.h"
 #include "engine/params/param_tables.h"
 #include "ui/controls/value_text.h"
@@ -21,6 +20,7 @@
 #include "ui/draw/text.h"
 #include "ui/draw/waveform.h"
 #include "ui/interact/tooltip.h"
+#include "ui/layout/label_placer.h"
 
 namespace orbi {
 
@@ -205,11 +205,11 @@ class Painter {
   // Lines and strokes also count as drawn for the labels placed after them.
   void line(ImVec2 a, ImVec2 b, std::uint32_t colour, float width) {
     ui::drawLine(dl_, a, b, colour, width);
-    ink_.line(a, b, width * s_);
+    placer_.line(a, b, width * s_);
   }
   void stroke(std::span<const ImVec2> points, std::uint32_t colour, float width) {
     ui::drawPolyline(dl_, points, colour, width);
-    ink_.polyline(points, width * s_);
+    placer_.polyline(points, width * s_);
   }
   // A box a label may go in, aligned in it.
   struct Spot {
@@ -221,12 +221,12 @@ class Painter {
   // counts as drawn for the labels after it.
   ui::Rect label(std::span<const Spot> spots, std::string_view text, TextStyle style, std::uint32_t colour) {
     std::vector<ui::Rect> inks;
-    for (const Spot& spot : spots) inks.push_back(textInk(spot.box, text, style, spot.alignment));
-    const InkMap::Placement at = ink_.settle(inks);
+    for (const Spot& spot : spots) inks.push_back(ui::textInk(spot.box, text, style, spot.alignment));
+    const ui::LabelPlacer::Placement at = placer_.settle(inks);
     const ui::Rect& ink = inks[at.index];
     if (!at.clear) ui::fillRect(dl_, ink.inset(-2.0f * s_, -s_), kPlate, 2.0f);
     ui::drawText(dl_, spots[at.index].box, text, style, colour, spots[at.index].alignment);
-    ink_.panel(ink);
+    placer_.panel(ink);
     return ink;
   }
   ui::Rect label(std::span<const ui::Rect> boxes, std::string_view text, TextStyle style,
@@ -271,7 +271,7 @@ class Painter {
                         r_.x + r_.width};
     ui::WaveformInk drawn;
     ui::drawWaveform(dl_, r_, axis, overview, style, &drawn);
-    ink_.waveform(drawn);
+    placer_.waveform(drawn);
   }
 
   void directionMarks() {
@@ -440,7 +440,7 @@ class Painter {
                  2.0f);
     ui::fillRect(dl_, {r_.x + 2.0f * s_, y(fc) - 0.5f * s_, std::max(r_.width - 4.0f * s_, 0.0f), s_},
                  kBandCentre);
-    ink_.line(at(r_.x, y(fc)), at(r_.x + r_.width, y(fc)), s_);
+    placer_.line(at(r_.x, y(fc)), at(r_.x + r_.width, y(fc)), s_);
     frequencyLabel_ = FrequencyLabel{fc, top, y(fc)};
   }
 
@@ -464,7 +464,7 @@ class Painter {
       }
     }
     ui::fillRect(dl_, {region.x, yc - 0.5f * s_, region.width, s_}, kCutoffLine);
-    ink_.line(at(region.x, yc), at(region.x + region.width, yc), s_);
+    placer_.line(at(region.x, yc), at(region.x + region.width, yc), s_);
     if (const graph::Node* resonance = graph::firstOfKind(l_.nodes, NodeKind::kResonance)) {
       const float q = graph::normalised(*resonance);
       if (q > 0.001f) resonancePeak(yc, yc - 0.25f * q * r_.height);
@@ -541,13 +541,13 @@ class Painter {
                           {{bar.x + bar.width - w, below, w, h}, TextAlign::Right}};
     label(left, "L", TextStyle::Caption, kCaption);
     label(right, "R", TextStyle::Caption, kCaption);
-    ink_.panel({bar.x - w, bar.y - 3.0f * s_, bar.width + 2.0f * w, bar.height + 6.0f * s_});
+    placer_.panel({bar.x - w, bar.y - 3.0f * s_, bar.width + 2.0f * w, bar.height + 6.0f * s_});
   }
 
   void pitchLayer() {
     const float base = y(graph::baseFrequency(l_.half, l_.shape));
     ui::drawLine(dl_, at(r_.x, base), at(r_.x + r_.width, base), kBasePitch, 1.0f, 2.0f, 3.0f);
-    ink_.line(at(r_.x, base), at(r_.x + r_.width, base), s_);
+    placer_.line(at(r_.x, base), at(r_.x + r_.width, base), s_);
     curve([&](float t) { return y(graph::pitchAt(l_.half, l_.shape, t)); }, kPitchCurve, 2.0f);
   }
 
@@ -594,7 +594,7 @@ class Painter {
     } else if (node.hasModEnvelope) {
       ui::strokeCircle(dl_, at(p->x, p->y), 6.0f * s_, kEnvelopeRing, 1.0f);
     }
-    ink_.disc(at(p->x, p->y), 6.0f * s_);
+    placer_.disc(at(p->x, p->y), 6.0f * s_);
     ui::logHandle(&g_, node.label ? node.label : "", at(p->x, p->y),
                   graph::dragsVertically(node.kind) ? ui::kAlongY : ui::kAlongX,
                   g_.valueDragNode() == i || g_.otherAxisDragNode() == i);
@@ -675,7 +675,7 @@ class Painter {
     const ui::Rect& c = *chip;
     ui::fillRect(dl_, c, withAlpha(palette::kDarkFill, hot ? 0.96f : 0.82f), 3.0f);
     ui::strokeRect(dl_, c, withAlpha(palette::kAccent, hot ? 1.0f : 0.55f), 3.0f, 1.0f);
-    ink_.panel(c);
+    placer_.panel(c);
     shapeIcon(ui::Rect{c.x, c.y, 18.0f * s_, c.height}.inset(3.0f * s_, 3.0f * s_),
               std::clamp(node.lfoShape, 0, 5), withAlpha(palette::kAccent, hot ? 1.0f : 0.85f));
     const int trig = std::clamp(node.lfoTrig, 0, 4);
@@ -702,7 +702,7 @@ class Painter {
     const bool has = node.choices && node.choiceCount >= 1;
     const bool hot = has && g_.overChoiceChip();
     ui::fillRect(dl_, *chip, withAlpha(palette::kDarkFill, hot ? 0.96f : has ? 0.82f : 0.45f), 3.0f);
-    ink_.panel(*chip);
+    placer_.panel(*chip);
     ui::strokeRect(dl_, *chip, has ? withAlpha(palette::kAccent, hot ? 1.0f : 0.55f) : kEmptyChipBorder, 3.0f,
                    1.0f);
     const ui::Rect inside = chip->inset(3.0f * s_, 3.0f * s_);
@@ -740,7 +740,7 @@ class Painter {
   ui::Rect r_;
   int columns_;
   std::vector<ImVec2> points_;
-  InkMap ink_;
+  ui::LabelPlacer placer_;
   bool hasToneLine_ = false;
   float toneTilt_ = 0.0f;
   std::optional<FrequencyLabel> frequencyLabel_;

@@ -147,12 +147,12 @@ void AmpEnvView::paint(ImDrawList* dl) {
     curve.emplace_back(x, peakY(level * std::exp(-(x - px) / d)));
   }
   ui::drawPolyline(dl, curve, palette::kAccent, 1.8f);
-  ink().polyline(curve, 1.8f * s);
+  placer().polyline(curve, 1.8f * s);
   const ImVec2 peak(px, peakY(level));
   ui::fillCircle(dl, peak, 3.5f * s, palette::kAccentHovered);
   ui::fillCircle(dl, tailHandle(), 3.0f * s, kTailHandle);
-  ink().disc(peak, 3.5f * s);
-  ink().disc(tailHandle(), 3.0f * s);
+  placer().disc(peak, 3.5f * s);
+  placer().disc(tailHandle(), 3.0f * s);
   ui::logHandle(this, "peak", peak, ui::kAlongBoth, target_ == kPeak);
   ui::logHandle(this, "decay", tailHandle(), ui::kAlongX, target_ == kTail);
   for (std::size_t i = 0; i < slots.size(); ++i) drawModulation(dl, static_cast<int>(i));

@@ -112,7 +112,7 @@ void GrainLane::paint(ImDrawList* dl) {
       hump[static_cast<std::size_t>(j)] = {x - g / 2.0f + g * u, base - 2.0f * u * (1.0f - u) * k};
     }
     ui::fillUnder(dl, hump, base, kGrainFill);
-    ink().polyline(hump, s);
+    placer().polyline(hump, s);
   }
   dl->PopClipRect();
   for (std::size_t i = 0; i < slots.size(); ++i) drawModulation(dl, static_cast<int>(i));

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "editor/widgets/ink_map.h"
 #include "editor/widgets/sample/lane_geometry.h"
 #include "editor/widgets/sample/sample_view.h"
 #include "editor/widgets/widget_support.h"
@@ -12,6 +11,8 @@
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
 #include "ui/interact/interaction.h"
+#include "ui/interact/tooltip.h"
+#include "ui/layout/label_placer.h"
 
 namespace orbi {
 namespace {
@@ -35,10 +36,10 @@ constexpr std::uint32_t kSprayBand = palette::withAlphaByte(palette::kAccent, 0x
 constexpr std::uint32_t kSprayEdge = palette::withAlphaByte(palette::kWarning, 0xCC);
 
 // A marker across the content, noted so the footer keeps clear of it.
-void bar(ImDrawList* dl, const ui::Rect& c, float x, std::uint32_t colour, InkMap& ink) {
+void bar(ImDrawList* dl, const ui::Rect& c, float x, std::uint32_t colour, ui::LabelPlacer& placer) {
   const float s = ui::scale();
   ui::fillRect(dl, {x - s, c.y, 2.0f * s, c.height}, colour);
-  ink.line({x, c.y}, {x, c.y + c.height}, 2.0f * s);
+  placer.line({x, c.y}, {x, c.y + c.height}, 2.0f * s);
 }
 
 ui::Interaction bodyItem(const char* id, const ui::Rect& body, ImGuiMouseCursor cursor,
@@ -191,8 +192,8 @@ void SampleView::drawWindowView() {
   const float s = ui::scale();
   const float a = clamp01(slots[0].value), b = clamp01(slots[1].value);
   paintWave(dl, c, a, b, [this, a, b](float position) { return windowGainAt(position, a, b); });
-  bar(dl, c, c.x + c.width * a, kStartBar, barInk_);
-  bar(dl, c, c.x + c.width * b, kEndBar, barInk_);
+  bar(dl, c, c.x + c.width * a, kStartBar, barPlacer_);
+  bar(dl, c, c.x + c.width * b, kEndBar, barPlacer_);
   const int inSlot = findSlot("fadeIn"), outSlot = findSlot("fadeOut");
   if (inSlot >= 0 && outSlot >= 0) {
     const float fi = clamp01(slots[static_cast<std::size_t>(inSlot)].value);
@@ -227,8 +228,8 @@ void SampleView::drawWindowView() {
     const bool live = gainHovered_ || windowDrag_ == kBody;
     if (live || std::fabs(db) > 0.05f) {
       const std::string text = std::string("gain ") + (db >= 0.0f ? "+" : "") + valueText(db, 5.0f, "dB");
-      drawReadout(dl, {c.x + 6.0f * s, c.y + 3.0f * s, std::max(0.0f, c.width - 12.0f * s), 14.0f * s}, text,
-                  ui::TextStyle::Small, live ? kStartBar : kGainIdle, ui::TextAlign::Right);
+      ui::drawReadout(dl, {c.x + 6.0f * s, c.y + 3.0f * s, std::max(0.0f, c.width - 12.0f * s), 14.0f * s},
+                      text, ui::TextStyle::Small, live ? kStartBar : kGainIdle, ui::TextAlign::Right);
     }
   }
   drawFooter(dl, "edges = trim · top corners = fade · up-down = gain", 14.0f * s, 2, kFooter);
@@ -295,7 +296,7 @@ void SampleView::drawSlicesView() {
   if (markers && markerCount > 0) {
     for (int i = 0; i < markerCount; ++i) {
       const float x = c.x + c.width * clamp01(markers[i]);
-      bar(dl, c, x, i == 0 ? kFirstMarker : kEndBar, barInk_);
+      bar(dl, c, x, i == 0 ? kFirstMarker : kEndBar, barPlacer_);
       if (i >= 1)
         ui::logHandle(this, "slice " + std::to_string(i), {x, c.y + 0.5f * c.height}, ui::kAlongX,
                       dragIndex_ == i);
@@ -368,10 +369,10 @@ void SampleView::drawGrainsView() {
   if (w > 0.0f) {
     const float x0 = c.x + c.width * std::max(p - w, 0.0f), x1 = c.x + c.width * std::min(p + w, 1.0f);
     ui::fillRect(dl, {x0, c.y, x1 - x0, c.height}, kSprayBand);
-    bar(dl, c, x0, kSprayEdge, barInk_);
-    bar(dl, c, x1, kSprayEdge, barInk_);
+    bar(dl, c, x0, kSprayEdge, barPlacer_);
+    bar(dl, c, x1, kSprayEdge, barPlacer_);
   }
-  bar(dl, c, c.x + c.width * p, kStartBar, barInk_);
+  bar(dl, c, c.x + c.width * p, kStartBar, barPlacer_);
   const float mid = c.y + 0.5f * c.height;
   ui::logHandle(this, "position", {grainHandleX(0, c.x + c.width), mid}, ui::kAlongBoth, dragIndex_ == 0);
   if (w > 0.0f)

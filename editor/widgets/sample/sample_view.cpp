@@ -197,15 +197,15 @@ void SampleView::drawFooter(ImDrawList* dl, const char* text, float height, int 
                                       ui::TextAlign::Right, ui::TextAlign::Centre};
   std::vector<ui::Rect> inks;
   for (std::size_t i = 0; i < std::size(boxes); ++i)
-    inks.push_back(textInk(boxes[i], text, textStyle, alignments[i]));
-  const std::size_t i = barInk_.place(inks);
+    inks.push_back(ui::textInk(boxes[i], text, textStyle, alignments[i]));
+  const std::size_t i = barPlacer_.place(inks);
   ui::drawText(dl, boxes[i], text, textStyle, colour, alignments[i]);
 }
 
 void SampleView::draw(const ui::Rect& r) {
   ImGui::PushID(this);
   drawFrame(r);
-  barInk_ = InkMap();
+  barPlacer_ = ui::LabelPlacer();
   hintText = hint();
   drawModePills();
   if (mode == kSlices)

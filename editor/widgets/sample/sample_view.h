@@ -15,12 +15,12 @@
 #include <string>
 #include <vector>
 
-#include "editor/widgets/ink_map.h"
 #include "editor/widgets/number_entry.h"
 #include "editor/widgets/param_widget.h"
 #include "ui/draw/wave_overview.h"
 #include "ui/geometry.h"
 #include "ui/interact/interaction.h"
+#include "ui/layout/label_placer.h"
 
 namespace orbi {
 
@@ -114,7 +114,7 @@ class SampleView : public ParamWidget {
   void drawFooter(ImDrawList* dl, const char* text, float height, int style, std::uint32_t colour) const;
 
   StripLayout strip_;
-  InkMap barInk_;  // the markers drawn this frame, for the footer
+  ui::LabelPlacer barPlacer_;  // the markers drawn this frame, for the footer
   // Gesture state, from a press to its release.
   int windowDrag_ = kNone;
   int axisLock_ = 0;  // grains view: 0 idle, 1 undecided, 2 horizontal, 3 vertical

@@ -48,10 +48,10 @@ ui::Rect SamplerLane::placeText(std::span<const ui::Rect> boxes, std::string_vie
                                 std::span<const ui::TextAlign> alignments) {
   std::vector<ui::Rect> inks;
   for (std::size_t i = 0; i < boxes.size(); ++i)
-    inks.push_back(textInk(boxes[i], text, ui::TextStyle::Caption, alignments[i]));
-  const std::size_t i = ink_.place(inks);
+    inks.push_back(ui::textInk(boxes[i], text, ui::TextStyle::Caption, alignments[i]));
+  const std::size_t i = placer_.place(inks);
   ui::drawText(ImGui::GetWindowDrawList(), boxes[i], text, ui::TextStyle::Caption, colour, alignments[i]);
-  ink_.panel(inks[i]);
+  placer_.panel(inks[i]);
   return inks[i];
 }
 
@@ -125,7 +125,7 @@ void SamplerLane::handleInput() {
 void SamplerLane::draw(const ui::Rect& r) {
   ImGui::PushID(this);
   drawFrame(r);
-  ink_ = InkMap();
+  placer_ = ui::LabelPlacer();
   if (slots.size() >= slotsNeeded_) {
     handleInput();
     paint(ImGui::GetWindowDrawList());

@@ -8,14 +8,18 @@
 
 #include <imgui.h>
 
+#include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
+#include <string_view>
 
-#include "editor/widgets/ink_map.h"
 #include "editor/widgets/number_entry.h"
 #include "editor/widgets/param_widget.h"
+#include "ui/draw/text_style.h"
 #include "ui/geometry.h"
 #include "ui/interact/interaction.h"
+#include "ui/layout/label_placer.h"
 
 namespace orbi {
 
@@ -57,9 +61,9 @@ class SamplerLane : public ParamWidget {
   // something; true when it did.
   bool change(int slot, float v);
   // What the lane drew this frame, for placing its texts.
-  InkMap& ink() { return ink_; }
-  // The text in the first box nothing drawn crosses (see InkMap); it then
-  // counts as drawn. Returns where its glyphs lie.
+  ui::LabelPlacer& placer() { return placer_; }
+  // The text in the first box nothing drawn crosses (see ui::LabelPlacer);
+  // it then counts as drawn. Returns where its glyphs lie.
   ui::Rect placeText(std::span<const ui::Rect> boxes, std::string_view text, std::uint32_t colour,
                      std::span<const ui::TextAlign> alignments);
   // The caption: along the bottom as first choice, else along the top,
@@ -86,7 +90,7 @@ class SamplerLane : public ParamWidget {
   const char* idText_;
   std::size_t slotsNeeded_;
   bool changed_ = false;  // the gesture since the press has sent a new value
-  InkMap ink_;
+  ui::LabelPlacer placer_;
 };
 
 }  // namespace orbi

@@ -148,28 +148,28 @@ void SpeedLane::paint(ImDrawList* dl) {
   const float unityX = c.x + 0.5f * c.width;
   const ImVec2 unity[] = {{unityX, c.y + 2.0f * s}, {unityX, c.y + c.height - 12.0f * s}};
   ui::drawPolyline(dl, unity, kUnityMark, 1.0f);
-  ink().polyline(unity, s);
+  placer().polyline(unity, s);
   const int spread = spreadSlot();
   if (spread >= 0 && value(spread) > 0.0f) {
     const float f = fanOffset();
     for (const float pitch : {tune - f, tune + f}) {
       const ui::Rect band{c.x, mid - 4.0f * s, lengthX(pitch) - c.x, 8.0f * s};
       ui::fillRect(dl, band, kFanFill);
-      ink().panel(band);
+      placer().panel(band);
     }
   }
   const float end = lengthX(tune);
   const ui::Rect bar{c.x, mid - 3.0f * s, std::max(end - c.x, 0.0f), 6.0f * s};
   ui::fillRect(dl, bar, palette::kAccent, 3.0f);
-  ink().panel(bar);
+  placer().panel(bar);
   ui::fillCircle(dl, {end, mid}, 3.5f * s, palette::kAccentHovered);
-  ink().disc({end, mid}, 3.5f * s);
+  placer().disc({end, mid}, 3.5f * s);
   ui::logHandle(this, "tune", {end, mid}, ui::kAlongX, dragging_ && target_ == kBar);
   // Drawn even at no spread: a fan dragged shut can be dragged open again.
   if (spread >= 0) {
     const ImVec2 fan = fanHandle();
     ui::fillCircle(dl, fan, 3.0f * s, kFanHandle);
-    ink().disc(fan, 3.0f * s);
+    placer().disc(fan, 3.0f * s);
     ui::logHandle(this, "spread", fan, ui::kAlongX, dragging_ && target_ == kFan);
   }
   for (std::size_t i = 0; i < slots.size(); ++i) drawModulation(dl, static_cast<int>(i));

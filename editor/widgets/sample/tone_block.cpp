@@ -179,8 +179,8 @@ void ToneBlock::paintCrush(ImDrawList* dl) {
   }
   ui::drawPolyline(dl, reference, kReference, 1.0f);
   ui::drawPolyline(dl, processed, active ? palette::kAccent : kDim, 1.6f);
-  ink().polyline(reference, ui::scale());
-  ink().polyline(processed, 1.6f * ui::scale());
+  placer().polyline(reference, ui::scale());
+  placer().polyline(processed, 1.6f * ui::scale());
 }
 
 void ToneBlock::paintTone(ImDrawList* dl) {
@@ -196,12 +196,12 @@ void ToneBlock::paintTone(ImDrawList* dl) {
     response.emplace_back(t.x + static_cast<float>(i) * step, t.y + t.height - t.height * lowPassGain(lp, f));
   }
   ui::drawPolyline(dl, response, active ? palette::kAccent : kDim, 1.6f);
-  ink().polyline(response, 1.6f * ui::scale());
+  placer().polyline(response, 1.6f * ui::scale());
   // Drawn only while the low-pass does something; a press anywhere in the
   // corner takes it all the same.
   if (active) {
     ui::fillCircle(dl, lowPassHandle(), 3.0f * ui::scale(), palette::kAccentHovered);
-    ink().disc(lowPassHandle(), 3.0f * ui::scale());
+    placer().disc(lowPassHandle(), 3.0f * ui::scale());
     ui::logHandle(this, "lp", lowPassHandle(), ui::kAlongX, dragging_ && target_ == kLowPass);
   }
 }

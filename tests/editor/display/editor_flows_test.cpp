@@ -542,9 +542,9 @@ TEST_F(EditorPictures, BenchMachines) {
   compare("bench_drum_1_5");
 }
 
-// Benches that were once short of room: a drum with two hits, a kit of
+// Benches that were once short of height: a drum with two hits, a kit of
 // eight sampler tracks, and a sampler added as the seventh track.
-TEST_F(EditorPictures, BenchRoom) {
+TEST_F(EditorPictures, BenchesOnceShortOfHeight) {
   const std::pair<const char*, BenchState> benches[] = {
       {"bench_idm_glitch_1", BenchState{.kit = 5}},
       {"bench_70s_rock_1", BenchState{.kit = 8}},

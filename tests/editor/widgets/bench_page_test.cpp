@@ -171,7 +171,7 @@ TEST_P(PageLayoutAtScale, APageAtItsFloorKeepsEveryBand) {
   in.mainFloor = 244.0f * s;
   for (const bool roomyHits : {false, true}) {
     SCOPED_TRACE(roomyHits);
-    const float floor = benchRoomFloor(in, s, roomyHits);
+    const float floor = benchHeightFloor(in, s, roomyHits);
     const Rects r = BenchPage::layoutOf({0.0f, 0.0f, 960.0f * s, floor}, in, s);
     EXPECT_NEAR(r.mainArea.height, in.mainFloor, 1e-3f * s);
     EXPECT_NEAR(r.drawer.height, 16.0f * s, 1e-3f * s);
@@ -180,7 +180,7 @@ TEST_P(PageLayoutAtScale, APageAtItsFloorKeepsEveryBand) {
     const Rects lower = BenchPage::layoutOf({0.0f, 0.0f, 960.0f * s, floor - 4.0f * s}, in, s);
     EXPECT_LT(lower.hitsGrid.height, r.hitsGrid.height);
   }
-  EXPECT_GT(benchRoomFloor(in, s, true), benchRoomFloor(in, s, false));
+  EXPECT_GT(benchHeightFloor(in, s, true), benchHeightFloor(in, s, false));
 }
 
 // Past the floors the room goes first to the hits grid's waveforms, then
@@ -194,7 +194,7 @@ TEST_P(PageLayoutAtScale, TheDrawersRowsComeBeforeTheHitsGridsUsualHeight) {
   in.velocityFolded = true;
   in.drawerRows = 3;
   in.mainFloor = 240.0f * s;
-  const float floor = benchRoomFloor(in, s, false);
+  const float floor = benchHeightFloor(in, s, false);
   const Rects tight = BenchPage::layoutOf({0.0f, 0.0f, 960.0f * s, floor}, in, s);
   EXPECT_NEAR(tight.hitsGrid.height, 44.0f * s, 1e-3f * s);
   EXPECT_NEAR(tight.chainStrip.height, 52.0f * s, 1e-3f * s);
@@ -211,56 +211,40 @@ TEST_P(PageLayoutAtScale, TheDrawersRowsComeBeforeTheHitsGridsUsualHeight) {
   EXPECT_NEAR(roomy.hitsGrid.height, 68.0f * s, 1e-3f * s);
 }
 
-TEST_P(PageLayoutAtScale, TheMacrosBandGrowsAsTheBenchCanSpareIt) {
+// The page's needs in turn: at each stage's height its bands stand as the
+// stage says, and a little below it the last of them gives way.
+TEST_P(PageLayoutAtScale, AtEachStageOfItsNeedsThePageKeepsWhatItPromises) {
   const float s = GetParam();
-  const ui::Rect content{0.0f, 100.0f * s, 960.0f * s, 820.0f * s};
-  // Cells of 60, a gap of 4 and eight rows of 16 to 20.
-  BandHeight macros;
-  macros.least = 60.0f * s;
-  macros.row = 16.0f * s;
-  macros.floor = macros.least + 4.0f * s + macros.row;
-  macros.comfort = macros.floor + 2.0f * macros.row;
-  macros.full = macros.floor + 7.0f * macros.row;
-  macros.wanted = macros.least + 4.0f * s + 8.0f * 20.0f * s;
-  // Another page: the band takes what it wants.
-  const ColumnRects other = layoutColumn(content, macros, nullptr, s);
-  EXPECT_FLOAT_EQ(other.macros.height, macros.wanted);
-  EXPECT_LT(other.credits.y + other.credits.height, other.macros.y);
-  EXPECT_LT(other.macros.y + other.macros.height, other.page.y);
-  EXPECT_FLOAT_EQ(bottomOf(other.page), bottomOf(content));
-  // The bench: a light page lets it grow, a heavy one keeps three rows,
-  // and the page keeps its floors either way.
-  BenchPage::LayoutInput light;
-  light.rowCount = 2;
-  BenchPage::LayoutInput heavy;
-  heavy.rowCount = 8;
-  heavy.anyStageActive = true;
-  heavy.drawerRows = 5;
-  heavy.velocityFolded = true;
-  heavy.mainFloor = 222.0f * s;  // sampler lanes, at their ease 244
-  heavy.mainRoomy = 244.0f * s;
-  const ColumnRects roomy = layoutColumn(content, macros, &light, s);
-  const ColumnRects tight = layoutColumn(content, macros, &heavy, s);
-  EXPECT_FLOAT_EQ(roomy.macros.height, macros.wanted);
-  EXPECT_LT(tight.macros.height, macros.wanted);
-  EXPECT_GE(tight.macros.height, macros.comfort - 1e-3f * s);
-  EXPECT_GE(tight.page.height, benchRoomFloor(heavy, s, false) - 1e-3f * s);
-  EXPECT_GE(roomy.page.height, benchRoomFloor(light, s, true) - 1e-3f * s);
-  // Grown in whole rows up to every row.
-  const float rows = (tight.macros.height - macros.floor) / macros.row;
-  if (tight.macros.height < macros.full) EXPECT_NEAR(rows, std::round(rows), 1e-3f);
-  // A bench that cannot keep even its floors beside one row leaves the list
-  // out; beside a page a little fuller than its floors the list keeps its
-  // first row and the hits grid its waveforms before more rows show.
-  const float chrome = tight.macros.y - content.y + (tight.page.y - bottomOf(tight.macros));
-  const ui::Rect low{content.x, content.y, content.width,
-                     chrome + macros.least + benchRoomFloor(heavy, s, false) - 20.0f * s};
-  EXPECT_FLOAT_EQ(layoutColumn(low, macros, &heavy, s).macros.height, macros.least);
-  const ui::Rect one{content.x, content.y, content.width,
-                     chrome + macros.floor + benchRoomFloor(heavy, s, false)};
-  EXPECT_NEAR(layoutColumn(one, macros, &heavy, s).macros.height, macros.floor, 1e-3f * s);
-  const ui::Rect three{content.x, content.y, content.width, one.height + 2.0f * macros.row};
-  EXPECT_NEAR(layoutColumn(three, macros, &heavy, s).macros.height, macros.comfort, 1e-3f * s);
+  BenchPage::LayoutInput in;
+  in.rowCount = 8;
+  in.anyStageActive = true;
+  in.drawerRows = 3;
+  in.mainFloor = 222.0f * s;
+  in.mainRoomy = 244.0f * s;
+  const BenchNeeds needs = benchNeeds(in, s);
+  EXPECT_LT(needs.floors, needs.waveforms);
+  EXPECT_LT(needs.waveforms, needs.ease);
+  EXPECT_NEAR(needs.waveforms, benchHeightFloor(in, s, false), 1e-3f * s);
+  const auto at = [&](float height) { return BenchPage::layoutOf({0.0f, 0.0f, 960.0f * s, height}, in, s); };
+
+  const Rects floors = at(needs.floors);
+  EXPECT_NEAR(floors.mainArea.height, in.mainFloor, 1e-3f * s);
+  EXPECT_NEAR(floors.drawer.height, 16.0f * s, 1e-3f * s);
+  EXPECT_NEAR(floors.hitsGrid.height, 32.0f * s, 1e-3f * s);
+  EXPECT_NEAR(bottomOf(floors.groovePanel), needs.floors, 1e-3f * s);
+  EXPECT_LT(at(needs.floors - 2.0f * s).hitsGrid.height, floors.hitsGrid.height);
+
+  const Rects waveforms = at(needs.waveforms);
+  EXPECT_NEAR(waveforms.hitsGrid.height, 44.0f * s, 1e-3f * s);
+  EXPECT_NEAR(waveforms.mainArea.height, in.mainFloor, 1e-3f * s);
+
+  const Rects ease = at(needs.ease);
+  EXPECT_NEAR(ease.mainArea.height, in.mainRoomy, 1e-3f * s);
+  EXPECT_NEAR(ease.chainStrip.height, 62.0f * s, 1e-3f * s);
+  EXPECT_NEAR(ease.drawer.height, 48.0f * s, 1e-3f * s);
+  EXPECT_NEAR(ease.hitsGrid.height, 68.0f * s, 1e-3f * s);
+  EXPECT_NEAR(ease.velocity.height, 54.0f * s, 1e-3f * s);
+  EXPECT_LT(at(needs.ease - 2.0f * s).velocity.height, ease.velocity.height);
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, PageLayoutAtScale, testing::Values(1.0f, 2.0f));

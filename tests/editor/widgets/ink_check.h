@@ -9,8 +9,8 @@
 #include <span>
 #include <string>
 
-#include "editor/widgets/ink_map.h"
 #include "ui/draw/draw_log.h"
+#include "ui/draw/text.h"
 
 namespace orbi::test {
 
@@ -64,7 +64,7 @@ inline bool covers(const ui::Rect& outer, const ui::Rect& inner) {
 // the text's advance less a pixel on every side, where no glyph inks.
 inline int markUnderText(std::span<const ui::DrawRecord> records, std::size_t text, float scale) {
   const ui::DrawRecord& label = records[text];
-  const ui::Rect glyphs = textInk(label.rect, label.text, label.style, label.alignment).inset(1.0f, 1.0f);
+  const ui::Rect glyphs = ui::textInk(label.rect, label.text, label.style, label.alignment).inset(1.0f, 1.0f);
   for (std::size_t i = 0; i < text; ++i) {
     if (!markMeets(records[i], glyphs, scale)) continue;
     bool plated = false;

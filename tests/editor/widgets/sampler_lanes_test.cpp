@@ -10,9 +10,9 @@
 #include <set>
 #include <vector>
 
-#include "editor/widgets/ink_map.h"
 #include "tests/editor/widgets/sample_rig.h"
 #include "ui/context.h"
+#include "ui/draw/text.h"
 
 namespace orbi {
 namespace sampler_lanes_test {
@@ -413,7 +413,7 @@ TEST(SpeedLane, TheHandlesTooltipKeepsOffTheReadout) {
     if (r->text == rig.lane.lengthLabel(0.0f)) readout = r;
   ASSERT_NE(readout, nullptr);
   ui::ContextScope scope(rig.harness.ui());
-  const ui::Rect ink = textInk(readout->rect, readout->text, readout->style, readout->alignment);
+  const ui::Rect ink = ui::textInk(readout->rect, readout->text, readout->style, readout->alignment);
   EXPECT_GT(ink.x, handle.x);  // beside it
   EXPECT_LT(ink.y, handle.y + 2.0f);
   EXPECT_GT(ink.y + ink.height, handle.y - 2.0f);

@@ -11,7 +11,6 @@
 #include <utility>
 #include <vector>
 
-#include "editor/widgets/ink_map.h"
 #include "tests/editor/widgets/chain_rig.h"
 #include "ui/draw/draw_log.h"
 #include "ui/draw/text.h"
@@ -415,7 +414,7 @@ TEST(VelocityTile, TheChipShowsItsWordWholeAndNamesKeepClearOfIt) {
           const ui::DrawRecord* drawn = textOf(rig, word);
           ASSERT_NE(drawn, nullptr);
           EXPECT_FALSE(ui::fitTextToWidth(word, drawn->style, drawn->rect.width).truncated);
-          const ui::Rect ink = textInk(drawn->rect, word, drawn->style, drawn->alignment);
+          const ui::Rect ink = ui::textInk(drawn->rect, word, drawn->style, drawn->alignment);
           EXPECT_EQ(rig.tile.hitTest(test::centreOf(ink)).kind, Tile::kModeChip);
           EXPECT_LE(ink.x + ink.width, chip.x + chip.width);
           EXPECT_GE(ink.x, chip.x);
@@ -424,12 +423,14 @@ TEST(VelocityTile, TheChipShowsItsWordWholeAndNamesKeepClearOfIt) {
           for (const std::string& name : m.slotNames) {
             const ui::DrawRecord* label = textOf(rig, name);
             if (!label) continue;
-            EXPECT_FALSE(boxesMeet(textInk(label->rect, name, label->style, label->alignment), chip)) << name;
+            EXPECT_FALSE(boxesMeet(ui::textInk(label->rect, name, label->style, label->alignment), chip))
+                << name;
           }
           if (routes) {
             const ui::DrawRecord* route = textOf(rig, "flt_cutoff  50%");
             ASSERT_NE(route, nullptr);
-            EXPECT_FALSE(boxesMeet(textInk(route->rect, route->text, route->style, route->alignment), chip));
+            EXPECT_FALSE(
+                boxesMeet(ui::textInk(route->rect, route->text, route->style, route->alignment), chip));
           }
         }
       }

@@ -12,7 +12,6 @@
 #include <string>
 
 #include "editor/widgets/drag_sweep.h"
-#include "editor/widgets/ink_map.h"
 #include "support/comma_locale.h"
 
 namespace orbi {
@@ -126,32 +125,6 @@ TEST(DragSweep, AWholeRangeTakesAHundredPixelsAtLeast) {
     EXPECT_FLOAT_EQ(sweptBy(ImVec2(12.0f, 12.0f), ImVec2(endless, 50.0f * s), s).y, 6.0f);
     EXPECT_EQ(sweepLength(std::numeric_limits<float>::quiet_NaN(), s), 100.0f * s);
   }
-}
-
-// A label goes where nothing is drawn; else over strokes and waveforms
-// only (its painter plates it), never over a handle or another label.
-TEST(InkMap, ALabelSettlesClearThenOverStrokesNeverOverHandles) {
-  const ui::Rect left{0, 0, 20, 10}, middle{40, 0, 20, 10}, right{80, 0, 20, 10};
-  const ui::Rect candidates[] = {left, middle, right};
-  InkMap ink;
-  EXPECT_EQ(ink.settle(candidates).index, 0u);
-  EXPECT_TRUE(ink.settle(candidates).clear);
-  ink.disc({10, 5}, 4);                                                              // a handle on the left
-  ink.waveform({.x0 = 40, .tops = {0, 0, 0}, .bottoms = {10, 10, 10}, .line = {}});  // columns at 40..43
-  const ui::Rect busy[] = {left, middle};
-  EXPECT_EQ(ink.settle(busy).index, 1u);
-  EXPECT_FALSE(ink.settle(busy).clear);
-  EXPECT_EQ(ink.settle(candidates).index, 2u);
-  EXPECT_TRUE(ink.settle(candidates).clear);
-  // Columns under half a pixel drew nothing; a stroke on the right is soft.
-  InkMap flat;
-  flat.waveform({.x0 = 40, .tops = {5, 5}, .bottoms = {5.2f, 5}, .line = {}});
-  EXPECT_TRUE(flat.settle(std::span<const ui::Rect>(&middle, 1)).clear);
-  flat.line({70, 5}, {110, 5}, 1.0f);
-  flat.panel(left);
-  const ui::Rect taken[] = {left, right};
-  EXPECT_EQ(flat.settle(taken).index, 1u);
-  EXPECT_FALSE(flat.settle(taken).clear);
 }
 
 }  // namespace widget_support_test

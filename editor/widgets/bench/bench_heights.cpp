@@ -1,17 +1,16 @@
-#include "editor/widgets/bench/bench_room.h"
+#include "editor/widgets/bench/bench_heights.h"
 
 #include <algorithm>
-#include <cmath>
+#include <limits>
 
 #include "editor/widgets/param_drawer.h"
 #include "editor/widgets/widget_support.h"
+#include "ui/layout/height_sharer.h"
 
 namespace orbi {
 namespace {
 
 // Design heights.
-constexpr float kBandGap = 10.0f;
-constexpr float kCreditsBand = 20.0f;
 constexpr float kRow = 16.0f;          // a track row and a drawer row
 constexpr float kPanelChrome = 40.0f;  // a panel's title strip and bottom padding
 constexpr float kPanelGap = 10.0f;
@@ -53,22 +52,24 @@ ui::Rect takeBottom(ui::Rect& box, float height) {
   return {box.x, box.y + box.height, box.width, band};
 }
 
-int drawerRowsOf(const BenchRoomInput& in) { return std::clamp(in.drawerRows, 0, kMaxDrawerRows); }
+int drawerRowsOf(const BenchHeightInput& in) { return std::clamp(in.drawerRows, 0, kMaxDrawerRows); }
 
-float grooveHeight(const BenchRoomInput& in, float s) {
+float grooveHeight(const BenchHeightInput& in, float s) {
   const int n = std::max(in.rowCount, 0);
   const float rowsShown = static_cast<float>(std::max(n, 1) + (n < kMaxTracks ? 1 : 0));
   return (rowsShown * kRow + kPanelChrome) * s;
 }
 
-float velocityFloor(const BenchRoomInput& in) { return in.velocityFolded ? kVelocityFolded : kVelocityLeast; }
-float chainFloor(const BenchRoomInput& in) { return in.anyStageActive ? kChainActiveLeast : kChainIdle; }
+float velocityFloor(const BenchHeightInput& in) {
+  return in.velocityFolded ? kVelocityFolded : kVelocityLeast;
+}
+float chainFloor(const BenchHeightInput& in) { return in.anyStageActive ? kChainActiveLeast : kChainIdle; }
 // Between the velocity tile, the chain strip, the drawer and the main area.
-int innerGaps(const BenchRoomInput& in) { return drawerRowsOf(in) > 0 ? 3 : 2; }
+int innerGaps(const BenchHeightInput& in) { return drawerRowsOf(in) > 0 ? 3 : 2; }
 
 // Everything of the page but the hits grid, the drawer, the main area and
 // the bands above their floors.
-float fixedHeight(const BenchRoomInput& in, float s) {
+float fixedHeight(const BenchHeightInput& in, float s) {
   const float anatomy =
       kPanelChrome + velocityFloor(in) + chainFloor(in) + static_cast<float>(innerGaps(in)) * kInnerGapLeast;
   return grooveHeight(in, s) + (kPanelGap + kPanelChrome + kPanelGap + anatomy) * s;
@@ -77,58 +78,32 @@ float fixedHeight(const BenchRoomInput& in, float s) {
 // The room of the flexible bands, shared in order of need; each above its
 // part of the fixed height.
 struct Shares {
-  float macros = 0.0f;  // the whole band
   float grid = 0.0f;
   float drawer = 0.0f;
   float main = 0.0f;
   float velocity = 0.0f;
   float chain = 0.0f;
   float gaps = 0.0f;  // all of them
+
+  float total() const { return grid + drawer + main + velocity + chain + gaps; }
 };
 
-class Sharer {
- public:
-  explicit Sharer(float room) : left_(room) {}
-  // Up to the height, as far as the room goes.
-  void give(float& band, float upTo) {
-    const float taken = clampTo(upTo - band, 0.0f, left_);
-    band += taken;
-    left_ -= taken;
-  }
-  // Up to the height in whole rows.
-  void giveRows(float& band, float upTo, float row) {
-    if (row <= 0.0f) return give(band, upTo);
-    give(band, std::min(upTo, band + std::floor(std::max(left_, 0.0f) / row + 1e-4f) * row));
-  }
-  // Up to the height, or nothing when the room does not reach it.
-  void giveAll(float& band, float upTo) {
-    if (upTo - band <= left_ + 1e-4f) give(band, upTo);
-  }
-  void take(float height) { left_ -= height; }
-  float left() const { return std::max(left_, 0.0f); }
+// The stages of the bench's needs (BenchNeeds), and past them the hits
+// grid's share and the main area's rest.
+enum class Stage { Floors, Waveforms, Ease, Whole };
 
- private:
-  float left_;
-};
-
-// The bench's share of the room, and with macros, the macros band's.
-Shares shareRoom(float room, const BenchRoomInput& in, float s, float gridShare, const BandHeight* macros) {
+// The room shared up to the end of the stage.
+Shares shareRoom(float room, const BenchHeightInput& in, float s, float gridShare, Stage last) {
   Shares out;
-  Sharer sharer(room);
+  ui::HeightSharer sharer(room);
   const float row = kRow * s;
   const int rows = drawerRowsOf(in);
-  if (macros) {
-    out.macros = macros->least;
-    sharer.take(macros->least);
-  }
   sharer.give(out.main, in.mainFloor);
   sharer.give(out.drawer, rows > 0 ? row : 0.0f);
   sharer.give(out.grid, kHitsBare * s);
-  if (macros) sharer.giveAll(out.macros, macros->floor);
+  if (last == Stage::Floors) return out;
   sharer.give(out.grid, kHitsWaveforms * s);
-  // The list grows only past a first row it has.
-  const bool listed = macros && out.macros >= macros->floor - 1e-3f * s;
-  if (listed) sharer.giveRows(out.macros, macros->comfort, macros->row);
+  if (last == Stage::Waveforms) return out;
   sharer.give(out.main, std::max(in.mainRoomy, in.mainFloor));
   if (in.anyStageActive) sharer.give(out.chain, (kChainActive - kChainActiveLeast) * s);
   sharer.give(out.gaps, static_cast<float>(innerGaps(in)) * (kInnerGap - kInnerGapLeast) * s);
@@ -136,18 +111,21 @@ Shares shareRoom(float room, const BenchRoomInput& in, float s, float gridShare,
   sharer.giveRows(out.drawer, static_cast<float>(rows) * row, row);
   sharer.give(out.grid, kHitsUsual * s);
   if (!in.velocityFolded) sharer.give(out.velocity, (kVelocity - kVelocityLeast) * s);
-  if (listed) {
-    sharer.giveRows(out.macros, macros->full, macros->row);
-    if (out.macros >= macros->full - 1e-3f * s) sharer.give(out.macros, macros->wanted);
-  }
+  if (last == Stage::Ease) return out;
   sharer.give(out.grid, gridShare);
   out.main += sharer.left();
   return out;
 }
 
+// The page height at the end of the stage, with room for all of it.
+float heightAt(const BenchHeightInput& in, float s, Stage stage) {
+  const float all = std::numeric_limits<float>::infinity();
+  return fixedHeight(in, s) + shareRoom(all, in, s, 0.0f, stage).total();
+}
+
 }  // namespace
 
-BenchRects layoutBenchRoom(const ui::Rect& page, const BenchRoomInput& in, float s) {
+BenchRects shareBenchHeight(const ui::Rect& page, const BenchHeightInput& in, float s) {
   BenchRects out;
   out.page = page;
   const float x = page.x, y = page.y, w = std::max(page.width, 0.0f), h = std::max(page.height, 0.0f);
@@ -156,7 +134,7 @@ BenchRects layoutBenchRoom(const ui::Rect& page, const BenchRoomInput& in, float
   float r = h - G;
   r -= clampTo(kPanelGap * s, 0.0f, r);
   const float gridShare = clampTo(kHitsShare * (r - kPanelChrome * s), kHitsUsual * s, kHitsMost * s);
-  const Shares shares = shareRoom(h - fixedHeight(in, s), in, s, gridShare, nullptr);
+  const Shares shares = shareRoom(h - fixedHeight(in, s), in, s, gridShare, Stage::Whole);
 
   const float H = clampTo(shares.grid + kPanelChrome * s, 0.0f, r);
   out.hitsPanel = {x, y, w, H};
@@ -187,27 +165,13 @@ BenchRects layoutBenchRoom(const ui::Rect& page, const BenchRoomInput& in, float
   return out;
 }
 
-float benchRoomFloor(const BenchRoomInput& in, float s, bool roomyHits) {
+float benchHeightFloor(const BenchHeightInput& in, float s, bool roomyHits) {
   return fixedHeight(in, s) + std::max(in.mainFloor, 0.0f) + (drawerRowsOf(in) > 0 ? kRow * s : 0.0f) +
          (roomyHits ? kHitsUsual : kHitsWaveforms) * s;
 }
 
-ColumnRects layoutColumn(const ui::Rect& content, const BandHeight& macros, const BenchRoomInput* bench,
-                         float s) {
-  ColumnRects out;
-  ui::Rect rest = content;
-  rest.takeTop(kBandGap * s);
-  out.credits = rest.takeTop(kCreditsBand * s);
-  rest.takeTop(kBandGap * s);
-  float height = std::max(macros.wanted, macros.floor);
-  if (bench) {
-    const float room = rest.height - kBandGap * s - fixedHeight(*bench, s);
-    height = shareRoom(room, *bench, s, 0.0f, &macros).macros;
-  }
-  out.macros = rest.takeTop(height);
-  rest.takeTop(kBandGap * s);
-  out.page = rest;
-  return out;
+BenchNeeds benchNeeds(const BenchHeightInput& in, float s) {
+  return {heightAt(in, s, Stage::Floors), heightAt(in, s, Stage::Waveforms), heightAt(in, s, Stage::Ease)};
 }
 
 }  // namespace orbi

@@ -1,12 +1,9 @@
-#include "editor/widgets/ink_map.h"
+#include "ui/layout/label_placer.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "ui/draw/text.h"
-#include "ui/interact/tooltip.h"
-
-namespace orbi {
+namespace orbi::ui {
 namespace {
 
 // Pixels kept between a label's glyphs and any stroke or disc: a line
@@ -15,7 +12,7 @@ constexpr float kClearance = 1.5f;
 
 // Whether the segment a-b meets the rectangle grown by the reach (a
 // slab test on each axis).
-bool segmentMeets(ImVec2 a, ImVec2 b, float reach, const ui::Rect& r) {
+bool segmentMeets(ImVec2 a, ImVec2 b, float reach, const Rect& r) {
   const float lo[2] = {r.x - reach, r.y - reach};
   const float hi[2] = {r.x + r.width + reach, r.y + r.height + reach};
   const float from[2] = {a.x, a.y};
@@ -35,7 +32,7 @@ bool segmentMeets(ImVec2 a, ImVec2 b, float reach, const ui::Rect& r) {
   return true;
 }
 
-bool overlaps(const ui::Rect& a, const ui::Rect& b) {
+bool overlaps(const Rect& a, const Rect& b) {
   return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
 }
 
@@ -44,22 +41,22 @@ constexpr float kInkless = 0.5f;
 
 }  // namespace
 
-void InkMap::line(ImVec2 a, ImVec2 b, float width) { marks_.push_back({a, b, 0.5f * width}); }
+void LabelPlacer::line(ImVec2 a, ImVec2 b, float width) { marks_.push_back({a, b, 0.5f * width}); }
 
-void InkMap::polyline(std::span<const ImVec2> points, float width) {
+void LabelPlacer::polyline(std::span<const ImVec2> points, float width) {
   for (std::size_t i = 1; i < points.size(); ++i) line(points[i - 1], points[i], width);
 }
 
-void InkMap::disc(ImVec2 centre, float radius) { marks_.push_back({centre, centre, radius, true}); }
+void LabelPlacer::disc(ImVec2 centre, float radius) { marks_.push_back({centre, centre, radius, true}); }
 
-void InkMap::panel(const ui::Rect& r) { panels_.push_back(r); }
+void LabelPlacer::panel(const Rect& r) { panels_.push_back(r); }
 
-void InkMap::waveform(const ui::WaveformInk& drawn) {
+void LabelPlacer::waveform(const WaveformInk& drawn) {
   if (!drawn.tops.empty()) columns_.push_back({drawn.x0, drawn.tops, drawn.bottoms});
   polyline(drawn.line, 1.5f);
 }
 
-std::pair<int, int> InkMap::touches(const ui::Rect& box) const {
+std::pair<int, int> LabelPlacer::touches(const Rect& box) const {
   int soft = 0, hard = 0;
   for (const Mark& m : marks_) {
     if (segmentMeets(m.a, m.b, m.reach + kClearance, box)) ++(m.hard ? hard : soft);
@@ -78,16 +75,16 @@ std::pair<int, int> InkMap::touches(const ui::Rect& box) const {
       }
     }
   }
-  for (const ui::Rect& p : panels_) hard += overlaps(p, box) ? 1 : 0;
+  for (const Rect& p : panels_) hard += overlaps(p, box) ? 1 : 0;
   return {soft, hard};
 }
 
-int InkMap::crossings(const ui::Rect& box) const {
+int LabelPlacer::crossings(const Rect& box) const {
   const auto [soft, hard] = touches(box);
   return soft + hard;
 }
 
-std::size_t InkMap::leastTouched(std::span<const ui::Rect> candidates) const {
+std::size_t LabelPlacer::leastTouched(std::span<const Rect> candidates) const {
   std::size_t best = 0;
   int fewest = -1;
   for (std::size_t i = 0; i < candidates.size(); ++i) {
@@ -100,13 +97,13 @@ std::size_t InkMap::leastTouched(std::span<const ui::Rect> candidates) const {
   return best;
 }
 
-std::size_t InkMap::place(std::span<const ui::Rect> candidates) const {
+std::size_t LabelPlacer::place(std::span<const Rect> candidates) const {
   for (std::size_t i = 0; i < candidates.size(); ++i)
     if (crossings(candidates[i]) == 0) return i;
   return leastTouched(candidates);
 }
 
-InkMap::Placement InkMap::settle(std::span<const ui::Rect> candidates) const {
+LabelPlacer::Placement LabelPlacer::settle(std::span<const Rect> candidates) const {
   std::size_t softOnly = candidates.size();
   for (std::size_t i = 0; i < candidates.size(); ++i) {
     const auto [soft, hard] = touches(candidates[i]);
@@ -116,22 +113,4 @@ InkMap::Placement InkMap::settle(std::span<const ui::Rect> candidates) const {
   return {softOnly < candidates.size() ? softOnly : leastTouched(candidates), false};
 }
 
-ui::Rect textInk(const ui::Rect& box, std::string_view text, ui::TextStyle style, ui::TextAlign alignment) {
-  const ImVec2 size = ui::measureText(text, style);
-  const float w = std::min(size.x, std::max(box.width, 0.0f));
-  const float h = size.y;
-  float x = box.x;
-  if (alignment == ui::TextAlign::Centre) x = box.x + 0.5f * (box.width - w);
-  if (alignment == ui::TextAlign::Right) x = box.x + box.width - w;
-  return {x, box.y + 0.5f * (box.height - h), w, h};
-}
-
-ui::Rect drawReadout(ImDrawList* dl, const ui::Rect& box, std::string_view text, ui::TextStyle style,
-                     std::uint32_t colour, ui::TextAlign alignment) {
-  ui::drawText(dl, box, text, style, colour, alignment);
-  const ui::Rect ink = textInk(box, text, style, alignment);
-  ui::keepTooltipClearOf(ink);
-  return ink;
-}
-
-}  // namespace orbi
+}  // namespace orbi::ui

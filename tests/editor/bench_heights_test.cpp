@@ -1,11 +1,11 @@
-// Room on the bench: in the editor's fixed window, at scale 1 and 1.5, for
-// every factory kit with each track selected and every machine kind as the
-// last of 1 to 8 tracks, with and without a selected macro of eight
-// destinations, the views keep the room their handles need: every node
-// graph 64 tall and the sample view 72, every sampler lane 14 of content
-// with its texts inside its own row, the macro's rows 16 each, and no band
-// the page draws cut to nothing. On every factory kit a selected macro
-// shows three rows at least and the hit cells keep the room their
+// The bench's height shared in the editor's fixed window: at scale 1 and
+// 1.5, for every factory kit with each track selected and every machine
+// kind as the last of 1 to 8 tracks, with and without a selected macro of
+// eight destinations, the views keep the room their handles need: every
+// node graph 64 tall and the sample view 72, every sampler lane 14 of
+// content with its texts inside its own row, the macro's rows 16 each, and
+// no band the page draws cut to nothing. On every factory kit a selected
+// macro shows three rows at least and the hit cells keep the room their
 // waveforms need, and at scale 1 without one every row of the drawer
 // shows. Where a list shows fewer rows than it has, it says so, and the
 // wheel over it brings its last row. Through the real root view, kits and
@@ -21,7 +21,7 @@
 #include "ui/draw/draw_log.h"
 
 namespace orbi::test {
-namespace bench_room_test {
+namespace bench_heights_test {
 
 constexpr float kLeastGraph = 64.0f;
 constexpr float kLeastSample = 72.0f;
@@ -59,7 +59,7 @@ void expectTextIn(const ui::DrawLog& log, const std::string& wanted, const ui::R
   EXPECT_GT(found, 0) << "no \"" << wanted << "\" inside its band";
 }
 
-class BenchRoom : public testing::TestWithParam<std::tuple<float, bool>> {
+class BenchHeights : public testing::TestWithParam<std::tuple<float, bool>> {
  protected:
   float scale() const { return std::get<0>(GetParam()); }
   bool macroSelected() const { return std::get<1>(GetParam()); }
@@ -222,7 +222,7 @@ class BenchRoom : public testing::TestWithParam<std::tuple<float, bool>> {
   }
 };
 
-TEST_P(BenchRoom, EveryViewKeepsTheRoomItsHandlesNeed) {
+TEST_P(BenchHeights, EveryViewKeepsTheRoomItsHandlesNeed) {
   EditorRig rig(scale());
   rig.frames(2);
   for (const BenchState& state : benchStates()) {
@@ -243,12 +243,12 @@ TEST_P(BenchRoom, EveryViewKeepsTheRoomItsHandlesNeed) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(ScalesAndMacro, BenchRoom,
+INSTANTIATE_TEST_SUITE_P(ScalesAndMacro, BenchHeights,
                          testing::Combine(testing::ValuesIn(kBenchScales), testing::Bool()),
                          [](const testing::TestParamInfo<std::tuple<float, bool>>& info) {
                            return std::string(std::get<0>(info.param) == 1.0f ? "Scale1" : "Scale1_5") +
                                   (std::get<1>(info.param) ? "MacroSelected" : "NoMacro");
                          });
 
-}  // namespace bench_room_test
+}  // namespace bench_heights_test
 }  // namespace orbi::test
