@@ -174,10 +174,6 @@ float frequencyHi(const Layout& l) {
 
 float xAtTime(const Layout& l, float t) { return l.inner.x + l.inner.width * clamp01(t / l.window); }
 
-float timeAtX(const Layout& l, float x) {
-  return clamp01((x - l.inner.x) / std::max(l.inner.width, 1.0f)) * l.window;
-}
-
 float dragTimeAtX(const Layout& l, float x) {
   const float u = (x - l.inner.x) / std::max(l.inner.width, 1.0f);
   if (u <= 1.0f) return std::max(u, 0.0f) * l.window;

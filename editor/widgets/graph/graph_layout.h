@@ -34,7 +34,6 @@ ui::Rect innerRect(const ui::Rect& graph, float s);
 // frequency a handle of it can be set to.
 float frequencyHi(const Layout& l);
 float xAtTime(const Layout& l, float t);
-float timeAtX(const Layout& l, float x);
 // The time a drag at x asks for: past the right edge it runs on, growing
 // by e every width.
 float dragTimeAtX(const Layout& l, float x);
