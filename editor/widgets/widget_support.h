@@ -6,12 +6,12 @@
 // host whose toolkit switched LC_NUMERIC to a comma locale must still see
 // "250.0 ms" and have a typed "0.5" read as one half. Main thread.
 
-#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "ui/clamp.h"
 #include "ui/theme/colour.h"
 #include "ui/theme/palette.h"
 
@@ -30,10 +30,9 @@ std::uint8_t alphaByte(float alpha);
 // The colour's red, green and blue with that alpha.
 std::uint32_t withAlpha(std::uint32_t colour, float alpha);
 
-// v kept within lo..hi; lo when the bounds cross (lo > hi, as the margins of
-// a narrow rectangle make them) and when v is not a number. std::clamp is
-// undefined for crossed bounds.
-constexpr float clampTo(float v, float lo, float hi) { return std::max(lo, std::min(v, hi)); }
+// The framework's clamps: lo for crossed bounds and for a value that is
+// not a number.
+using ui::clampTo;
 constexpr float clamp01(float v) { return clampTo(v, 0.0f, 1.0f); }
 
 // A parameter range and the range it is shown and typed in.

@@ -1,4 +1,4 @@
-// Shared geometry: rectangles, fitting boxes, the size rules, animation
+// Shared geometry: clamps, rectangles, fitting boxes, the size rules, animation
 // values, the focus ring and the rail with its pill buttons.
 
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 #include "support/ui/ui_harness.h"
 #include "tests/ui/geometry_rig.h"
 #include "ui/animation.h"
+#include "ui/clamp.h"
 #include "ui/controls/rail.h"
 #include "ui/draw/draw_log.h"
 #include "ui/draw/focus_ring.h"
@@ -19,6 +20,28 @@ namespace orbi::ui {
 namespace layout_test {
 
 using test::expectRect;
+
+TEST(Clamp, TheLowerBoundWhenTheBoundsCrossOrTheValueIsNoNumber) {
+  EXPECT_EQ(clampTo(5.0f, 0.0f, 10.0f), 5.0f);
+  EXPECT_EQ(clampTo(-1.0f, 0.0f, 10.0f), 0.0f);
+  EXPECT_EQ(clampTo(11.0f, 0.0f, 10.0f), 10.0f);
+  // A rectangle narrower than its two margins.
+  for (float v : {-5.0f, 3.0f, 7.0f, 50.0f}) EXPECT_EQ(clampTo(v, 8.0f, 2.0f), 8.0f);
+  EXPECT_EQ(clampTo(std::nanf(""), 1.0f, 2.0f), 1.0f);
+}
+
+TEST(Clamp, ToTheUnitRangeWithNanReadAsZero) {
+  const float inf = std::numeric_limits<float>::infinity();
+  struct Case {
+    float v;
+    float clamped;
+  };
+  for (const Case& c : {Case{0.25f, 0.25f}, Case{0.0f, 0.0f}, Case{1.0f, 1.0f}, Case{-0.5f, 0.0f},
+                        Case{1.5f, 1.0f}, Case{-inf, 0.0f}, Case{inf, 1.0f}, Case{std::nanf(""), 0.0f}}) {
+    SCOPED_TRACE(c.v);
+    EXPECT_EQ(clamp01NanTo0(c.v), c.clamped);
+  }
+}
 
 TEST(Rect, InsetShrinksEachSideAndStopsAtZero) {
   expectRect(Rect{10, 20, 100, 50}.inset(5, 10), {15, 30, 90, 30});

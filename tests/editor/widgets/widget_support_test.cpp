@@ -1,6 +1,6 @@
-// The helpers every widget shares: alpha bytes, the clamp for crossed
-// bounds, parameter and display units, the value text and its reading
-// back under any LC_NUMERIC, and where a label may go.
+// The helpers every widget shares: alpha bytes, parameter and display
+// units, the value text and its reading back under any LC_NUMERIC, and
+// where a label may go.
 #include "editor/widgets/widget_support.h"
 
 #include <gtest/gtest.h>
@@ -32,15 +32,6 @@ TEST(WidgetSupport, AlphaFactorsBecomeTheNearestByte) {
   }
   EXPECT_EQ(withAlpha(palette::kLfoBlue, 0.55f), 0x8C4A9EFFu);
   EXPECT_EQ(withAlpha(0x12345678u, 1.0f), 0xFF345678u);
-}
-
-TEST(WidgetSupport, TheClampTakesTheLowerBoundWhenTheBoundsCross) {
-  EXPECT_EQ(clampTo(5.0f, 0.0f, 10.0f), 5.0f);
-  EXPECT_EQ(clampTo(-1.0f, 0.0f, 10.0f), 0.0f);
-  EXPECT_EQ(clampTo(11.0f, 0.0f, 10.0f), 10.0f);
-  // A rectangle narrower than its two margins.
-  for (float v : {-5.0f, 3.0f, 7.0f, 50.0f}) EXPECT_EQ(clampTo(v, 8.0f, 2.0f), 8.0f);
-  EXPECT_EQ(clampTo(std::nanf(""), 1.0f, 2.0f), 1.0f);
 }
 
 TEST(WidgetSupport, DisplayValuesRoundTripThroughParameterUnits) {
