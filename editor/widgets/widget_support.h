@@ -32,8 +32,8 @@ std::uint32_t withAlpha(std::uint32_t colour, float alpha);
 
 // The framework's clamps: lo for crossed bounds and for a value that is
 // not a number.
+using ui::clamp01NanTo0;
 using ui::clampTo;
-constexpr float clamp01(float v) { return clampTo(v, 0.0f, 1.0f); }
 
 // A parameter range and the range it is shown and typed in.
 struct DisplayRange {

@@ -128,7 +128,7 @@ float HitsGrid::repeatGain(const Cell& c, int k) {
   if (k == 0 && r <= 0.0f) return 1.0f;
   // The ramp runs over the repeats, as the step clock plays it.
   const float t = static_cast<float>(k) / static_cast<float>(std::max(c.retrigCount - 1, 1));
-  return clamp01(r >= 0.0f ? 1.0f - (1.0f - t) * r : 1.0f + r * t);
+  return clamp01NanTo0(r >= 0.0f ? 1.0f - (1.0f - t) * r : 1.0f + r * t);
 }
 
 void HitsGrid::setBaseWaveform(const float* samples, int frames) { baseWave = waveOf(samples, frames); }

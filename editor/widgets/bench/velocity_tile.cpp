@@ -122,7 +122,7 @@ ui::Rect VelocityTile::modeChip() const {
 
 float VelocityTile::xOfVelocity(int v) const {
   const ui::Rect g = graphRect();
-  return g.x + g.width * clamp01(static_cast<float>(v) / kMaxVelocity);
+  return g.x + g.width * clamp01NanTo0(static_cast<float>(v) / kMaxVelocity);
 }
 
 ImVec2 VelocityTile::handlePoint(int j) const {
@@ -252,7 +252,7 @@ void VelocityTile::setRouteAmount(int j, float amount) {
 void VelocityTile::moveDivider(int i, float x) {
   const ui::Rect g = graphRect();
   const auto at = [this](int k) { return model_.zoneVelMax[static_cast<std::size_t>(k)]; };
-  const float t = g.width > 0.0f ? clamp01((x - g.x) / g.width) : 0.0f;
+  const float t = g.width > 0.0f ? clamp01NanTo0((x - g.x) / g.width) : 0.0f;
   int v = static_cast<int>(std::lround(t * kMaxVelocity));
   const int lo = i > 0 ? at(i - 1) + 1 : 1;
   const int hi = i + 1 < zones() ? at(i + 1) - 1 : kMaxVelocity - 1;

@@ -49,7 +49,7 @@ int snapToDivision(float seconds, double tempo) {
 }
 
 float ampTimeToX(float seconds) {
-  return clamp01(std::log1p(std::max(seconds, 0.0f) / kAxisStart) / std::log1p(kAxisSpan));
+  return clamp01NanTo0(std::log1p(std::max(seconds, 0.0f) / kAxisStart) / std::log1p(kAxisSpan));
 }
 
 float ampXToTime(float u) { return kAxisStart * (std::exp(u * std::log1p(kAxisSpan)) - 1.0f); }
@@ -154,7 +154,7 @@ ui::Rect AmpTile::pillRect() const {
 
 void AmpTile::dragCorner(int k, ImVec2 at) {
   const ui::Rect p = plotRect();
-  const float t = ampXToTime(clamp01((at.x - p.x) / std::max(p.width, 1.0f)));
+  const float t = ampXToTime(clamp01NanTo0((at.x - p.x) / std::max(p.width, 1.0f)));
   const float a = attackSeconds();
   if (k == 0) {
     dragTime(0, t);

@@ -26,7 +26,7 @@ constexpr const char* kHelp =
 
 const char* typeWord(int type) { return type == 1 ? "high" : type == 2 ? "band" : "low"; }
 
-float qOf(float resonance) { return clamp01(resonance) * 9.0f + 0.5f; }
+float qOf(float resonance) { return clamp01NanTo0(resonance) * 9.0f + 0.5f; }
 
 }  // namespace
 
@@ -35,12 +35,12 @@ FilterTile::FilterTile() {
 }
 
 float FilterTile::frequencyX(float hz, const ui::Rect& p) {
-  return p.x + clamp01(std::log(std::max(hz, kLowestHz) / kLowestHz) / std::log(1000.0f)) * p.width;
+  return p.x + clamp01NanTo0(std::log(std::max(hz, kLowestHz) / kLowestHz) / std::log(1000.0f)) * p.width;
 }
 
 float FilterTile::magnitudeY(float magnitude, const ui::Rect& p) {
   const float yn = (20.0f * std::log10(std::max(magnitude, 1e-5f)) - kFloorDb) / kRangeDb;
-  return p.y + p.height - clamp01(yn) * p.height;
+  return p.y + p.height - clamp01NanTo0(yn) * p.height;
 }
 
 int FilterTile::hitTest(ImVec2 p) const {
@@ -87,7 +87,8 @@ void FilterTile::dragCorner(ImVec2 at) {
   // scale, so an absolute mapping would change the resonance on a mere
   // press. The top quarter of the plot spans the whole range.
   const float dy = at.y - pressY_;
-  const float resonance = clamp01(resonanceAtPress_ + (-dy) / std::max(kResonanceSweep * p.height, 1.0f));
+  const float resonance =
+      clamp01NanTo0(resonanceAtPress_ + (-dy) / std::max(kResonanceSweep * p.height, 1.0f));
   if (changes(f.resonance, resonance) && onResonance) onResonance(k, f.resonance);
 }
 

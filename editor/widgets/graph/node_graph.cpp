@@ -102,7 +102,8 @@ namespace {
 
 // The live mark's new position, when the modulated value moved it.
 std::optional<float> movedLive(const graph::Node& node, float modulated) {
-  const float position = clamp01((modulated - node.paramLo) / std::max(node.paramHi - node.paramLo, 1e-9f));
+  const float position =
+      clamp01NanTo0((modulated - node.paramLo) / std::max(node.paramHi - node.paramLo, 1e-9f));
   if (std::fabs(position - node.liveAmount) > kLiveStep) return position;
   return std::nullopt;
 }
