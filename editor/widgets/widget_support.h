@@ -6,6 +6,7 @@
 // host whose toolkit switched LC_NUMERIC to a comma locale must still see
 // "250.0 ms" and have a typed "0.5" read as one half. Main thread.
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -34,6 +35,9 @@ std::uint32_t withAlpha(std::uint32_t colour, float alpha);
 // not a number.
 using ui::clamp01NanTo0;
 using ui::clampTo;
+// v kept between a and b given in either order (a display range may run
+// downwards); the lower of the two when v is not a number.
+constexpr float clampBetween(float v, float a, float b) { return clampTo(v, std::min(a, b), std::max(a, b)); }
 
 // A parameter range and the range it is shown and typed in.
 struct DisplayRange {

@@ -341,7 +341,7 @@ float byDistance(const Layout& l, const Node& node, Point p, DragStart start) {
   const float up = (start.y - p.y) / (kRelativeSweep * l.s);
   const float sign = node.nodeKind() == NodeKind::kResonance && hasBandPass(l) ? -1.0f : 1.0f;
   const float d = start.value + sign * up * (node.displayHi - node.displayLo);
-  return clampTo(d, std::min(node.displayLo, node.displayHi), std::max(node.displayLo, node.displayHi));
+  return clampBetween(d, node.displayLo, node.displayHi);
 }
 
 }  // namespace

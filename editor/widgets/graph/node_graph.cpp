@@ -25,10 +25,8 @@ constexpr float kAxisPick = 3.0f;    // scaled pixels of movement pick between t
 
 // The display value as a parameter value, each clamped into its own range.
 float clampedParam(const graph::Node& node, float display) {
-  const float shown =
-      clampTo(display, std::min(node.displayLo, node.displayHi), std::max(node.displayLo, node.displayHi));
-  const float v = graph::displayToParam(node, shown);
-  return clampTo(v, std::min(node.paramLo, node.paramHi), std::max(node.paramLo, node.paramHi));
+  const float shown = clampBetween(display, node.displayLo, node.displayHi);
+  return clampBetween(graph::displayToParam(node, shown), node.paramLo, node.paramHi);
 }
 
 Point pointOf(ImVec2 v) { return {v.x, v.y}; }

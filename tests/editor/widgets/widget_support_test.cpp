@@ -10,6 +10,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <utility>
 
 #include "editor/widgets/drag_sweep.h"
 #include "editor/widgets/ink_map.h"
@@ -32,6 +33,16 @@ TEST(WidgetSupport, AlphaFactorsBecomeTheNearestByte) {
   }
   EXPECT_EQ(withAlpha(palette::kLfoBlue, 0.55f), 0x8C4A9EFFu);
   EXPECT_EQ(withAlpha(0x12345678u, 1.0f), 0xFF345678u);
+}
+
+TEST(WidgetSupport, ClampBetweenTakesItsBoundsInEitherOrder) {
+  for (const auto& [a, b] : {std::pair{2.0f, 8.0f}, std::pair{8.0f, 2.0f}}) {
+    SCOPED_TRACE(a);
+    EXPECT_EQ(clampBetween(5.0f, a, b), 5.0f);
+    EXPECT_EQ(clampBetween(-1.0f, a, b), 2.0f);
+    EXPECT_EQ(clampBetween(50.0f, a, b), 8.0f);
+    EXPECT_EQ(clampBetween(std::nanf(""), a, b), 2.0f);
+  }
 }
 
 TEST(WidgetSupport, DisplayValuesRoundTripThroughParameterUnits) {
