@@ -185,8 +185,7 @@ void MacroPanel::drawCell(int i, const ob::Macro& macro) {
 
   const ui::Interaction whole = area("cell", cellRects[i], ImGuiMouseCursor_Arrow);
   const ImVec2 at = ImGui::GetIO().MousePos;
-  const bool onName = at.x >= nameBand.x && at.x < nameBand.x + nameBand.width && at.y >= nameBand.y &&
-                      at.y < nameBand.y + nameBand.height;
+  const bool onName = nameBand.contains(at);
   if (whole.doubleClicked && onName) {
     selectedMacro = i;
     renameMacro = i;

@@ -1,7 +1,8 @@
-// Shared geometry: clamps, rectangles, fitting boxes, the size rules, animation
-// values, the focus ring and the rail with its pill buttons.
+// Shared geometry: clamps, rectangles, fitting boxes, the size rules,
+// animation values, the focus ring and the rail with its pill buttons.
 
 #include <gtest/gtest.h>
+#include <imgui.h>
 
 #include <cmath>
 #include <limits>
@@ -47,6 +48,35 @@ TEST(Rect, InsetShrinksEachSideAndStopsAtZero) {
   expectRect(Rect{10, 20, 100, 50}.inset(5, 10), {15, 30, 90, 30});
   expectRect(Rect{10, 20, 100, 50}.inset(-2, 0), {8, 20, 104, 50});
   expectRect(Rect{10, 20, 100, 50}.inset(60, 30), {70, 50, 0, 0});
+}
+
+TEST(Rect, ContainsTakesTheLeftAndTopEdgesAndWithEdgesAllFour) {
+  struct Case {
+    ImVec2 p;
+    bool contains;
+    bool withEdges;
+  };
+  const Rect r{10, 20, 100, 50};
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  for (const Case& c :
+       {Case{{50, 40}, true, true}, Case{{10, 20}, true, true}, Case{{110, 40}, false, true},
+        Case{{50, 70}, false, true}, Case{{110, 70}, false, true}, Case{{9.9f, 40}, false, false},
+        Case{{50, 70.1f}, false, false}, Case{{nan, 40}, false, false}}) {
+    SCOPED_TRACE(testing::Message() << c.p.x << ", " << c.p.y);
+    EXPECT_EQ(r.contains(c.p), c.contains);
+    EXPECT_EQ(r.containsWithEdges(c.p), c.withEdges);
+  }
+  // Two rectangles side by side: a point on the edge they share is in one.
+  const Rect left{0, 0, 50, 10}, right{50, 0, 50, 10};
+  for (const ImVec2 p : {ImVec2{50, 5}, ImVec2{49.99f, 5}, ImVec2{50.01f, 5}})
+    EXPECT_NE(left.contains(p), right.contains(p)) << p.x;
+  // Any point with x and y will do.
+  struct Point {
+    float x, y;
+  };
+  EXPECT_TRUE(r.contains(Point{10, 20}));
+  EXPECT_FALSE(Rect{}.containsWithEdges(Point{1, 0}));
+  EXPECT_TRUE(Rect{}.containsWithEdges(Point{0, 0}));
 }
 
 TEST(Rect, TakeTopCutsABandWithinTheHeight) {

@@ -58,8 +58,7 @@ bool moved(const ui::Interaction& it) { return it.delta.x != 0.0f || it.delta.y 
 
 int HitsGrid::Geometry::cellAt(ImVec2 p) const {
   for (int i = 0; i < count; ++i) {
-    const ui::Rect c = cell(i);
-    if (p.x >= c.x && p.x < c.x + c.width && p.y >= c.y && p.y < c.y + c.height) return i;
+    if (cell(i).contains(p)) return i;
   }
   return -1;
 }

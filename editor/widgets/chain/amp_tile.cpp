@@ -132,7 +132,7 @@ float AmpTile::cornerSpan(int k, const ui::Rect& p) const {
 }
 
 int AmpTile::hitTest(ImVec2 p) const {
-  if (!contains(rect, p)) return -1;
+  if (!rect.contains(p)) return -1;
   const ui::Rect plot = plotRect();
   // The hold corner is tried first, so a tie with the attack goes to it: a
   // hold dragged to 0 sits on the attack corner and must be reachable to
@@ -166,7 +166,7 @@ void AmpTile::dragCorner(int k, ImVec2 at) {
 }
 
 bool AmpTile::clickPill(ImVec2 p) {
-  if (!contains(pillRect(), p)) return false;
+  if (!pillRect().contains(p)) return false;
   dragTarget_ = -1;
   if (onSync) onSync(!sync);
   gestureEnded();

@@ -78,8 +78,8 @@ ui::Rect DriveTile::pillRect() const {
 }
 
 int DriveTile::hitTest(ImVec2 p, bool shift) const {
-  if (contains(curveBox, p)) return 0;
-  if (contains(crushBox, p)) return shift ? 2 : 1;
+  if (curveBox.contains(p)) return 0;
+  if (crushBox.contains(p)) return shift ? 2 : 1;
   return -1;
 }
 
@@ -154,7 +154,7 @@ void DriveTile::paintCrush(ImDrawList* dl, const ui::Rect& box) const {
 }
 
 bool DriveTile::clickPill(ImVec2 p) {
-  if (!contains(pillRect(), p)) return false;
+  if (!pillRect().contains(p)) return false;
   dragTarget_ = -1;
   if (onShape) onShape((shape + 1) % 3);
   gestureEnded();

@@ -44,7 +44,7 @@ float FilterTile::magnitudeY(float magnitude, const ui::Rect& p) {
 }
 
 int FilterTile::hitTest(ImVec2 p) const {
-  if (!contains(rect, p)) return -1;
+  if (!rect.contains(p)) return -1;
   const ui::Rect plot = plotRect();
   int best = -1;
   float bestDistance = kReach * ui::scale();
@@ -94,7 +94,7 @@ void FilterTile::dragCorner(ImVec2 at) {
 
 bool FilterTile::clickPill(ImVec2 p) {
   for (int k = 0; k < 2; ++k) {
-    if (!isOn(k) || !contains(pillRect(k), p)) continue;
+    if (!isOn(k) || !pillRect(k).contains(p)) continue;
     dragTarget_ = -1;
     if (onType) onType(k, (filters[static_cast<std::size_t>(k)].type + 1) % 3);
     gestureEnded();

@@ -192,7 +192,7 @@ void RoomTile::paint(ImDrawList* dl, const ui::Rect& r) const {
 void RoomTile::draw(const ui::Rect& r) {
   rect = r;
   const ImVec2 mouse = pointer();
-  const int underPointer = active() && contains(r, mouse) ? hitTest(mouse) : -1;
+  const int underPointer = active() && r.contains(mouse) ? hitTest(mouse) : -1;
   const ui::Interaction it =
       begin("room", r, kHelp, underPointer >= 0 ? ImGuiMouseCursor_Hand : ImGuiMouseCursor_Arrow);
   if (!it.held) hoverTarget_ = it.hovered ? underPointer : -1;

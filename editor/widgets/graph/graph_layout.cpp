@@ -242,10 +242,6 @@ std::optional<ui::Rect> directionBand(const Layout& l) {
   return ui::Rect{r.x, r.y + 0.1f * r.height, r.width, 0.8f * r.height};
 }
 
-bool contains(const ui::Rect& r, Point p) {
-  return p.x >= r.x && p.y >= r.y && p.x < r.x + r.width && p.y < r.y + r.height;
-}
-
 bool dragsVertically(int kind) {
   switch (static_cast<NodeKind>(kind)) {
     case NodeKind::kLength:
@@ -315,7 +311,7 @@ int otherAxisNode(const Layout& l, int i, Point p) {
 ChipHit chipAt(const Layout& l, Point p) {
   for (std::size_t i = 0; i < l.nodes.size(); ++i) {
     const std::optional<ui::Rect> chip = lfoChip(l, l.nodes[i]);
-    if (!chip || !contains(*chip, p)) continue;
+    if (!chip || !chip->contains(p)) continue;
     const float offset = p.x - chip->x;
     const int zone = offset < 18.0f * l.s ? 0 : offset < 42.0f * l.s ? 1 : 2;
     return {static_cast<int>(i), zone};

@@ -47,8 +47,6 @@ const Node* choiceNode(const Layout& l);
 std::optional<ui::Rect> choiceChip(const Layout& l);
 std::optional<ui::Rect> lfoChip(const Layout& l, const Node& node);
 std::optional<ui::Rect> directionBand(const Layout& l);
-// Left and top edges inside, right and bottom outside.
-bool contains(const ui::Rect& r, Point p);
 
 // Whether modulation drags of the kind run up and down.
 bool dragsVertically(int kind);

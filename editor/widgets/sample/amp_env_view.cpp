@@ -65,7 +65,7 @@ ImVec2 AmpEnvView::anchorFor(int slot, float t) const {
 }
 
 ImGuiMouseCursor AmpEnvView::cursorAt(ImVec2 pointer) const {
-  return contains(contentRect(), pointer) ? ImGuiMouseCursor_Hand : ImGuiMouseCursor_Arrow;
+  return contentRect().containsWithEdges(pointer) ? ImGuiMouseCursor_Hand : ImGuiMouseCursor_Arrow;
 }
 
 // A press takes the peak or the tail; the drag moves it from where it was,

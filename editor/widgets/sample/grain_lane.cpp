@@ -48,7 +48,7 @@ float GrainLane::grainWidth(float sizeMs, float contentWidth, float s) {
 }
 
 ImGuiMouseCursor GrainLane::cursorAt(ImVec2 pointer) const {
-  return contains(contentRect(), pointer) ? ImGuiMouseCursor_Hand : ImGuiMouseCursor_Arrow;
+  return contentRect().containsWithEdges(pointer) ? ImGuiMouseCursor_Hand : ImGuiMouseCursor_Arrow;
 }
 
 void GrainLane::press(const ui::Interaction&) {

@@ -79,7 +79,7 @@ int SampleView::windowHit(ImVec2 point) const {
   // An edge or fade at the content's side is taken within its reach on
   // both sides, outside the content too.
   const ui::Rect reach{c.x - kReach * s, c.y, c.width + 2.0f * kReach * s, c.height};
-  if (slots.size() < 2 || !contains(reach, point)) return kNone;
+  if (slots.size() < 2 || !reach.containsWithEdges(point)) return kNone;
   const float a = clamp01NanTo0(slots[0].value), b = clamp01NanTo0(slots[1].value);
   const float startX = c.x + c.width * a, endX = c.x + c.width * b;
   const int fadeIn = findSlot("fadeIn"), fadeOut = findSlot("fadeOut");
@@ -320,8 +320,9 @@ void SampleView::drawGrainsView() {
   const ui::Rect c = contentRect();
   const float s = ui::scale();
   const ImVec2 pointer = ImGui::GetIO().MousePos;
-  const ui::Interaction it = bodyItem(
-      "grains", body(), contains(c, pointer) ? ImGuiMouseCursor_Hand : ImGuiMouseCursor_Arrow, hintText);
+  const ui::Interaction it =
+      bodyItem("grains", body(),
+               c.containsWithEdges(pointer) ? ImGuiMouseCursor_Hand : ImGuiMouseCursor_Arrow, hintText);
   if (it.rightClicked) {
     const int k = grainsPick(pointer.x);
     if (k >= 0) openEntryFor(k);

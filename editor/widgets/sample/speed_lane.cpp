@@ -88,7 +88,7 @@ std::string SpeedLane::lengthLabel(float tune) const {
 }
 
 ImGuiMouseCursor SpeedLane::cursorAt(ImVec2 pointer) const {
-  return contains(contentRect(), pointer) ? ImGuiMouseCursor_ResizeEW : ImGuiMouseCursor_Arrow;
+  return contentRect().containsWithEdges(pointer) ? ImGuiMouseCursor_ResizeEW : ImGuiMouseCursor_Arrow;
 }
 
 // A press takes a handle; the drag moves it from where it was.

@@ -96,7 +96,7 @@ float ToneBlock::lowPassGain(float lp, float f) {
 
 ImGuiMouseCursor ToneBlock::cursorAt(ImVec2 pointer) const {
   if (onCorner(pointer)) return ImGuiMouseCursor_ResizeEW;
-  if (contains(crushRect(), pointer)) return ImGuiMouseCursor_ResizeNS;
+  if (crushRect().containsWithEdges(pointer)) return ImGuiMouseCursor_ResizeNS;
   return ImGuiMouseCursor_Arrow;
 }
 
@@ -121,7 +121,8 @@ void ToneBlock::move(const ui::Interaction& it) {
 bool ToneBlock::onCorner(ImVec2 p) const {
   const ImVec2 h = lowPassHandle();
   const float reach = kHandleReach * ui::scale();
-  return contains(toneCornerRect(), p) || (std::fabs(p.x - h.x) <= reach && std::fabs(p.y - h.y) <= reach);
+  return toneCornerRect().containsWithEdges(p) ||
+         (std::fabs(p.x - h.x) <= reach && std::fabs(p.y - h.y) <= reach);
 }
 
 ImVec2 ToneBlock::lowPassHandle() const {
