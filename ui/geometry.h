@@ -40,6 +40,12 @@ struct Rect {
     height -= band;
     return top;
   }
+  // The same off the bottom.
+  Rect takeBottom(float bandHeight) {
+    const float band = std::max(0.0f, std::min(bandHeight, height));
+    height -= band;
+    return {x, y + height, std::max(width, 0.0f), band};
+  }
 
   // The same across: a band of the width asked for, kept within 0 and this
   // rectangle's width, cut off the left or the right end.

@@ -79,7 +79,7 @@ TEST(Rect, ContainsTakesTheLeftAndTopEdgesAndWithEdgesAllFour) {
   EXPECT_TRUE(Rect{}.containsWithEdges(Point{0, 0}));
 }
 
-TEST(Rect, TakeTopCutsABandWithinTheHeight) {
+TEST(Rect, TakeTopAndTakeBottomCutBandsWithinTheHeight) {
   struct Case {
     float asked;
     float band;
@@ -87,14 +87,17 @@ TEST(Rect, TakeTopCutsABandWithinTheHeight) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
   for (const Case& c : {Case{20, 20}, Case{0, 0}, Case{50, 50}, Case{80, 50}, Case{-10, 0}, Case{nan, 0}}) {
     SCOPED_TRACE(c.asked);
-    Rect r{10, 20, 100, 50};
-    const Rect top = r.takeTop(c.asked);
-    expectRect(top, {10, 20, 100, c.band});
-    expectRect(r, {10, 20 + c.band, 100, 50 - c.band});
+    Rect top{10, 20, 100, 50};
+    expectRect(top.takeTop(c.asked), {10, 20, 100, c.band});
+    expectRect(top, {10, 20 + c.band, 100, 50 - c.band});
+    Rect bottom{10, 20, 100, 50};
+    expectRect(bottom.takeBottom(c.asked), {10, 70 - c.band, 100, c.band});
+    expectRect(bottom, {10, 20, 100, 50 - c.band});
   }
   // A rectangle of negative size gives nothing and keeps its place.
   Rect odd{0, 0, -5, -10};
   expectRect(odd.takeTop(4), {0, 0, 0, 0});
+  expectRect(odd.takeBottom(4), {0, -10, 0, 0});
   expectRect(odd, {0, 0, -5, -10});
 }
 
