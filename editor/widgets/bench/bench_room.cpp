@@ -5,6 +5,7 @@
 
 #include "editor/widgets/param_drawer.h"
 #include "editor/widgets/widget_support.h"
+#include "engine/model/project.h"
 
 namespace orbi {
 namespace {
@@ -33,7 +34,7 @@ constexpr float kChainIdle = 16.0f;
 constexpr float kRatePillWidth = 46.0f;
 constexpr float kRatePillHeight = 18.0f;
 constexpr float kRatePillGap = 12.0f;
-constexpr int kMaxTracks = 8;
+using ob::kMaxTracks;
 constexpr int kMaxDrawerRows = ParamDrawer::kFaderCount;
 
 // A panel's content box: 10 at the sides and bottom, 30 at the top.
