@@ -23,9 +23,9 @@ class FrameDemand {
   // A frame that started at `now` was drawn; it said this of the next. A
   // time asked for earlier and not yet come still stands; of two, the
   // earlier, and the frame at it asks again for whatever still waits.
-  void drawn(const FrameOutlook& outlook, double now) {
-    owed_ = std::max(owed_ - 1, outlook.again ? 1 : 0);
-    at_ = at_ > now ? std::min(at_, outlook.at) : outlook.at;
+  void drawn(const NextFrameRequest& next, double now) {
+    owed_ = std::max(owed_ - 1, next.again ? 1 : 0);
+    at_ = at_ > now ? std::min(at_, next.at) : next.at;
   }
   // Nothing asks for a frame, now or later.
   bool idle() const { return owed_ == 0 && at_ == std::numeric_limits<double>::infinity(); }

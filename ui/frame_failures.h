@@ -22,7 +22,7 @@ class FrameFailures {
   static constexpr double kLongestWait = 1.0;
 
   // A frame that started at `now` failed: what it says of the next.
-  FrameOutlook failed(double now) {
+  NextFrameRequest failed(double now) {
     ++inARow_;
     if (inARow_ < kTriedAtOnce) return {true};
     const int doublings = std::min(inARow_ - kTriedAtOnce, 8);

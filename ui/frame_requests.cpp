@@ -146,21 +146,21 @@ void requestFrameAt(double time) {
   if (FrameRequests* r = currentRequests()) r->at = std::min(r->at, time);
 }
 
-FrameOutlook takeFrameOutlook(UiContext& ui) {
+NextFrameRequest takeNextFrameRequest(UiContext& ui) {
   const ImGuiContext& g = *ImGui::GetCurrentContext();
   FrameRequests& r = store<FrameRequests>(ui, kFrameRequestsKey);
-  FrameOutlook outlook{r.again, std::min(r.at, nextBlink(g))};
+  NextFrameRequest next{r.again, std::min(r.at, nextBlink(g))};
   r.again = false;
   r.at = std::numeric_limits<double>::infinity();
 
   const ImDrawData* data = ImGui::GetDrawData();
   const std::uint64_t picture = data ? digestOf(*data) : 0;
   const Pictures* pictures = findStore<Pictures>(ui, kPicturesKey);
-  outlook.again = outlook.again || picture != r.picture || g.NavWindow != r.focus || inputHeld(g.IO) ||
-                  imguiUnsettled(g) || (pictures && pictures->waiting());
+  next.again = next.again || picture != r.picture || g.NavWindow != r.focus || inputHeld(g.IO) ||
+               imguiUnsettled(g) || (pictures && pictures->waiting());
   r.picture = picture;
   r.focus = g.NavWindow;
-  return outlook;
+  return next;
 }
 
 }  // namespace orbi::ui

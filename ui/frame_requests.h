@@ -25,7 +25,8 @@ void requestFrame();
 // for the next in each frame.
 void requestFrameAt(double time);
 
-struct FrameOutlook {
+// What a frame asks of the next: to follow at once, or to come at a time.
+struct NextFrameRequest {
   bool again = false;                                   // draw the next frame
   double at = std::numeric_limits<double>::infinity();  // else one at this time
 };
@@ -33,6 +34,6 @@ struct FrameOutlook {
 // After ImGui::Render, with the context's Dear ImGui context current: what
 // the frame asked for (the requests start afresh), Dear ImGui's unfinished
 // business, and whether the draw data differs from the previous frame's.
-FrameOutlook takeFrameOutlook(UiContext& ui);
+NextFrameRequest takeNextFrameRequest(UiContext& ui);
 
 }  // namespace orbi::ui

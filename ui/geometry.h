@@ -18,6 +18,19 @@ struct Rect {
     return {x + dx, y + dy, std::max(width - 2.0f * dx, 0.0f), std::max(height - 2.0f * dy, 0.0f)};
   }
 
+  // Whether a point (anything with x and y) lies inside: the left and top
+  // edges in, the right and bottom out, so of two rectangles side by side
+  // only one takes a point on the edge they share.
+  template <class Point>
+  bool contains(const Point& p) const {
+    return p.x >= x && p.x < x + width && p.y >= y && p.y < y + height;
+  }
+  // The same with every edge in, for a handle drawn on the far edge.
+  template <class Point>
+  bool containsWithEdges(const Point& p) const {
+    return p.x >= x && p.x <= x + width && p.y >= y && p.y <= y + height;
+  }
+
   // Cuts a band off the top and returns it: the height asked for, kept
   // within 0 and this rectangle's height. This rectangle keeps the rest.
   Rect takeTop(float bandHeight) {
@@ -26,6 +39,12 @@ struct Rect {
     y += band;
     height -= band;
     return top;
+  }
+  // The same off the bottom.
+  Rect takeBottom(float bandHeight) {
+    const float band = std::max(0.0f, std::min(bandHeight, height));
+    height -= band;
+    return {x, y + height, std::max(width, 0.0f), band};
   }
 
   // The same across: a band of the width asked for, kept within 0 and this

@@ -1,7 +1,8 @@
 #pragma once
 // The framework's one way into Dear ImGui's internals: the members of its
-// context, windows and popups that the frame's recovery and outlook, the
-// interaction and the popup placement read, and the functions beside them.
+// context, windows and popups that the frame's recovery, its request for
+// the next frame, the interaction and the popup placement read, and the
+// functions beside them.
 // None of it is a stable interface; it is read as Dear ImGui 1.86 (Debian
 // 12's) lays it out, and another release stops the build here rather than
 // compiling against fields that mean something else. Only the framework's

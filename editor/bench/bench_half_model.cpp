@@ -10,6 +10,7 @@
 #include "editor/bench/sound_values.h"
 #include "editor/editor_context.h"
 #include "editor/widgets/graph/node_graph.h"
+#include "editor/widgets/widget_support.h"
 #include "engine/params/param_tables.h"
 
 namespace orbi {
@@ -82,8 +83,6 @@ int slotParam(int machine, bool isBody, int paramBase, int slot) {
   if (slot < 5) return paramBase + kHitSlotOffsets[slot];
   return ob::findParamIndex(machine, paramBase == 0 ? "exc1_width" : "exc2_width");
 }
-
-float clampTo(float v, float lo, float hi) { return std::clamp(v, std::min(lo, hi), std::max(lo, hi)); }
 
 }  // namespace
 
@@ -180,8 +179,8 @@ ParamWidget::ModMarks BenchController::modulationSummary(const ob::Pattern& p, i
     }
   if (lfo) {
     m.hasLfo = 1;
-    m.lfoLow = clampTo(b - spread, lo, hi);
-    m.lfoHigh = clampTo(b + spread, lo, hi);
+    m.lfoLow = clampBetween(b - spread, lo, hi);
+    m.lfoHigh = clampBetween(b + spread, lo, hi);
   }
   float offset = 0.0f;
   bool env = false;
@@ -192,8 +191,8 @@ ParamWidget::ModMarks BenchController::modulationSummary(const ob::Pattern& p, i
     }
   if (env) {
     m.hasEnv = 1;
-    m.envLow = clampTo(std::min(b, b + offset), lo, hi);
-    m.envHigh = clampTo(std::max(b, b + offset), lo, hi);
+    m.envLow = clampBetween(std::min(b, b + offset), lo, hi);
+    m.envHigh = clampBetween(std::max(b, b + offset), lo, hi);
   }
   for (const ob::Macro& macro : p.kit.macros)
     for (int d = 0; d < std::min<int>(macro.destCount, ob::kListCapacity); ++d)

@@ -92,9 +92,9 @@ void BenchController::buildPanels() {
   RoomTile& room = page->chain.room;
   const double rate = context->host().hostSampleRate;
   room.sampleRate = rate > 0.0 ? rate : 44100.0;
-  room.size = clamp01(readParamByKey("", "space_size"));
-  room.mix = clamp01(readParamByKey("", "space_mix"));
-  room.damp = clamp01(readParamByKey("", "space_damp"));
+  room.size = clamp01NanTo0(readParamByKey("", "space_size"));
+  room.mix = clamp01NanTo0(readParamByKey("", "space_mix"));
+  room.damp = clamp01NanTo0(readParamByKey("", "space_damp"));
   buildChainPanel(s);
   buildVelocityModel(kitSound_);
 
@@ -179,11 +179,11 @@ void BenchController::buildDrum(const ob::Sound& s) {
   buildHalfPresets(a.hitBrowser, s, "exc1_type", PanelGroup::kHit, "exc1_");
   buildHalfPresets(a.bodyBrowser, s, "res_type", PanelGroup::kBody, "exc1_");
 
-  a.bleed = clamp01(readParamByKey("", "bleed"));
-  a.bodyLevel = clamp01(readParamByKey("", "res_level"));
-  a.socket.drive = clamp01(readParamByKey("", "dist_amt"));
-  a.socket.bias = clamp01(readParamByKey("", "dist_bias"));
-  a.socket.fold = clamp01(readParamByKey("", "dist_fold"));
+  a.bleed = clamp01NanTo0(readParamByKey("", "bleed"));
+  a.bodyLevel = clamp01NanTo0(readParamByKey("", "res_level"));
+  a.socket.drive = clamp01NanTo0(readParamByKey("", "dist_amt"));
+  a.socket.bias = clamp01NanTo0(readParamByKey("", "dist_bias"));
+  a.socket.fold = clamp01NanTo0(readParamByKey("", "dist_fold"));
   a.socket.position = nearest(readParamByKey("", "dist_pos"));
 
   const int e2 = nearest(readParamByKey("", "exc2_type"));

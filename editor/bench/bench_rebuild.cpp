@@ -8,12 +8,15 @@
 #include "editor/bench/bench_controller.h"
 #include "editor/editor_context.h"
 #include "editor/widgets/bench/bench_page.h"
+#include "engine/model/project.h"
 #include "engine/params/param_tables.h"
 
 namespace orbi {
 namespace {
 
-constexpr std::array<const char*, 6> kRateLabels = {"1/8", "1/16", "1/32", "1/8T", "1/16T", "1/32T"};
+// The rate pill's words for the project's step-rate codes.
+constexpr std::array<const char*, ob::kTrackRateCount> kRateLabels = {"1/8",  "1/16",  "1/32",
+                                                                      "1/8T", "1/16T", "1/32T"};
 
 const char* rateLabelOf(int rate) {
   return rate >= 0 && rate < static_cast<int>(kRateLabels.size())

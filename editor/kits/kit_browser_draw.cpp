@@ -3,7 +3,6 @@
 
 #include <imgui.h>
 
-#include <algorithm>
 #include <system_error>
 
 #include "content/tools/kits_folder.h"
@@ -23,12 +22,6 @@ namespace {
 constexpr const char* kBrowserPopup = "kits.browser";
 constexpr const char* kSavePopup = "kits.save";
 constexpr const char* kFolderDialog = "kits.folder";
-
-ui::Rect takeBottom(ui::Rect& r, float height) {
-  const float band = std::clamp(height, 0.0f, r.height);
-  r.height -= band;
-  return {r.x, r.y + r.height, r.width, band};
-}
 
 void heading(ui::Rect band, const char* text) {
   ui::drawText(ImGui::GetWindowDrawList(), band, text, ui::TextStyle::Heading, palette::kLight,
@@ -107,8 +100,8 @@ void KitBrowser::runBrowser(ImVec2 size) {
   r.takeTop(4.0f * s);
   if (textBand("filter", r.takeTop(24.0f * s), filter, "filter by name / tag...")) applyFilter();
   r.takeTop(8.0f * s);
-  ui::Rect bottom = takeBottom(r, 26.0f * s);
-  takeBottom(r, 6.0f * s);
+  ui::Rect bottom = r.takeBottom(26.0f * s);
+  r.takeBottom(6.0f * s);
 
   const bool deletable = selectedRow >= 0 && selectedRow < static_cast<std::int32_t>(filtered.size()) &&
                          !entries[filtered[selectedRow]].builtIn;

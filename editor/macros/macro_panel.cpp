@@ -56,7 +56,7 @@ bool dragMoves(const ui::Interaction& it) { return it.held && !it.pressed && it.
 // the strip as the pointer moved, and on a short strip no faster than the
 // least sweep allows.
 float draggedAlong(const ui::Interaction& it, float atPress, const ui::Rect& strip) {
-  return clamp01(atPress + it.total.x / sweepLength(strip.width, ui::scale()));
+  return clamp01NanTo0(atPress + it.total.x / sweepLength(strip.width, ui::scale()));
 }
 
 std::string oneDecimal(float v) {
@@ -176,7 +176,7 @@ void MacroPanel::drawCell(int i, const ob::Macro& macro) {
   const ui::Interaction fader = area("fader", faderArea, ImGuiMouseCursor_ResizeEW);
   if (fader.pressed) {
     selectedMacro = i;
-    atPress_ = clamp01(macro.value);
+    atPress_ = clamp01NanTo0(macro.value);
   }
   if (dragMoves(fader)) {
     const float v = draggedAlong(fader, atPress_, strip);
@@ -185,8 +185,7 @@ void MacroPanel::drawCell(int i, const ob::Macro& macro) {
 
   const ui::Interaction whole = area("cell", cellRects[i], ImGuiMouseCursor_Arrow);
   const ImVec2 at = ImGui::GetIO().MousePos;
-  const bool onName = at.x >= nameBand.x && at.x < nameBand.x + nameBand.width && at.y >= nameBand.y &&
-                      at.y < nameBand.y + nameBand.height;
+  const bool onName = nameBand.contains(at);
   if (whole.doubleClicked && onName) {
     selectedMacro = i;
     renameMacro = i;
@@ -207,7 +206,7 @@ void MacroPanel::drawCell(int i, const ob::Macro& macro) {
   ui::drawText(dl, nameBand, cellLabel_, ui::TextStyle::Small, selected ? palette::kAccent : palette::kMuted,
                ui::TextAlign::Left);
 
-  const float value = clamp01(macro.value);
+  const float value = clamp01NanTo0(macro.value);
   ui::fillRect(dl, strip, palette::kTrackFill, 4.0f);
   // An empty fill would still show its rounded corners.
   if (strip.width * value >= 1.0f)
@@ -286,7 +285,7 @@ bool MacroPanel::drawDestinationRow(int j, const ui::Rect& row, const ob::Patter
   ImDrawList* dl = ImGui::GetWindowDrawList();
   const ob::MacroDest dest = macro.dests[j];
   const DestinationInfo info = describeDestination(pattern, dest);
-  const float macroValue = clamp01(macro.value);
+  const float macroValue = clamp01NanTo0(macro.value);
   const float current = (dest.target - info.base) * macroValue + info.base;
 
   ui::Rect rest = row;
@@ -300,7 +299,7 @@ bool MacroPanel::drawDestinationRow(int j, const ui::Rect& row, const ob::Patter
       "target", {slider.x - kTargetKnob * s, slider.y, slider.width + 2.0f * kTargetKnob * s, slider.height},
       ImGuiMouseCursor_ResizeEW);
   const float span = info.max > info.min ? info.max - info.min : 1.0f;
-  if (drag.pressed) atPress_ = clamp01((dest.target - info.min) / span);
+  if (drag.pressed) atPress_ = clamp01NanTo0((dest.target - info.min) / span);
   if (dragMoves(drag)) {
     const float v = info.min + (info.max - info.min) * draggedAlong(drag, atPress_, slider);
     if (v != dest.target) send(ob::kEditMacroDest, dest.track, dest.param, selectedMacro, v);
@@ -317,7 +316,7 @@ bool MacroPanel::drawDestinationRow(int j, const ui::Rect& row, const ob::Patter
   const ui::Rect bar{slider.x, slider.y + s, slider.width, std::max(slider.height - 2.0f * s, 0.0f)};
   ui::fillRect(dl, bar, palette::kTrackFill, 3.0f);
   const float range = info.max > info.min ? info.max - info.min : 1.0f;
-  const auto xOf = [&](float v) { return slider.x + slider.width * clamp01((v - info.min) / range); };
+  const auto xOf = [&](float v) { return slider.x + slider.width * clamp01NanTo0((v - info.min) / range); };
   const float centre = slider.y + slider.height / 2.0f;
   const float baseX = xOf(info.base), targetX = xOf(dest.target);
   ui::drawLine(dl, {baseX, bar.y}, {baseX, bar.y + bar.height}, palette::kBorder, 1.0f, 0.0f, 0.0f);

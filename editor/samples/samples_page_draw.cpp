@@ -57,13 +57,6 @@ std::uint32_t dimmed(std::uint32_t colour, float factor) {
 
 ImVec2 bottomLeft(const ui::Rect& r) { return {r.x, r.y + r.height}; }
 
-// Cuts a band of the height (kept within the rectangle) off its bottom.
-ui::Rect takeBottom(ui::Rect& r, float height) {
-  const float band = std::max(0.0f, std::min(height, r.height));
-  r.height -= band;
-  return {r.x, r.y + r.height, std::max(r.width, 0.0f), band};
-}
-
 ImDrawList* drawList() { return ImGui::GetWindowDrawList(); }
 
 }  // namespace
@@ -81,11 +74,11 @@ void SamplesPage::draw(const ui::Rect& rect) {
   ImGui::PushID(this);
   const float s = ui::scale();
   ui::Rect area = rect.inset(4.0f * s, 4.0f * s);
-  const ui::Rect footer = takeBottom(area, 16.0f * s);
+  const ui::Rect footer = area.takeBottom(16.0f * s);
   const ui::Rect toolbar = area.takeTop(26.0f * s);
   area.takeTop(8.0f * s);
-  const ui::Rect preview = takeBottom(area, 110.0f * s);
-  takeBottom(area, 8.0f * s);
+  const ui::Rect preview = area.takeBottom(110.0f * s);
+  area.takeBottom(8.0f * s);
   drawToolbar(toolbar);
   drawGrid(area);
   takeDroppedFiles(area);

@@ -55,7 +55,7 @@ void NumberEntry::draw() {
   const int id = openId_;
   openId_ = -1;
   if (result == ui::NumberEntryResult::Committed && onCommit)
-    onCommit(id, clampTo(value.value(), std::min(lo_, hi_), std::max(lo_, hi_)));
+    onCommit(id, clampBetween(value.value(), lo_, hi_));
 }
 
 }  // namespace orbi

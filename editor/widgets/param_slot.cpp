@@ -10,14 +10,14 @@ float ParamSlot::toNormalized(float v) const {
   if (lo >= hi) return 0.0f;
   if (logScale && lo > 0.0f) {
     const float logLo = std::log(lo);
-    return clamp01((std::log(std::max(v, lo)) - logLo) / (std::log(hi) - logLo));
+    return clamp01NanTo0((std::log(std::max(v, lo)) - logLo) / (std::log(hi) - logLo));
   }
-  return clamp01((v - lo) / (hi - lo));
+  return clamp01NanTo0((v - lo) / (hi - lo));
 }
 
 float ParamSlot::fromNormalized(float t) const {
   const float lo = info.min, hi = info.max;
-  const float u = clamp01(t);
+  const float u = clamp01NanTo0(t);
   if (logScale && lo > 0.0f) {
     const float logLo = std::log(lo);
     return std::exp(logLo + (std::log(hi) - logLo) * u);

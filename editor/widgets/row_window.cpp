@@ -15,10 +15,6 @@ namespace {
 
 constexpr float kReadoutWidth = 100.0f;  // "10–12 of 16 · scroll ▾" in the caption style
 
-bool contains(const ui::Rect& r, ImVec2 p) {
-  return p.x >= r.x && p.x < r.x + r.width && p.y >= r.y && p.y < r.y + r.height;
-}
-
 }  // namespace
 
 RowWindow::Shown RowWindow::layout(const ui::Rect& band, int rows, float least, float most) {
@@ -40,7 +36,7 @@ RowWindow::Shown RowWindow::layout(const ui::Rect& band, int rows, float least, 
   // The wheel over the band, before the rows are drawn: they move at once.
   // The rows' own items take the hover, so the band is tested itself.
   const ImGuiIO& io = ImGui::GetIO();
-  if (io.MouseWheel != 0.0f && contains(band, io.MousePos) &&
+  if (io.MouseWheel != 0.0f && band.contains(io.MousePos) &&
       ImGui::IsWindowHovered(ImGuiHoveredFlags_AllowWhenBlockedByActiveItem))
     first_ -= static_cast<int>(std::lround(io.MouseWheel));
   first_ = std::clamp(first_, 0, rows - out.count);

@@ -131,7 +131,7 @@ void SlotFader::draw(const ui::Rect& r) {
   if (it.pressed) valueAtPress_ = value;
   if (it.held && !it.pressed && it.delta.x != 0.0f) {
     const float at = range().position(valueAtPress_) + it.total.x / sweepLength(row.track.width, s);
-    const float v = paramLo + (paramHi - paramLo) * clamp01(at);
+    const float v = paramLo + (paramHi - paramLo) * clamp01NanTo0(at);
     if (v != value && change) change(id, v);
   }
   ui::logHandle(this, label, {xAt(row.track, range().position(value)), r.y + 0.5f * r.height}, ui::kAlongX,

@@ -24,7 +24,7 @@ locale_t cLocale() {
 }  // namespace
 
 std::uint8_t alphaByte(float alpha) {
-  return static_cast<std::uint8_t>(std::lround(clamp01(alpha) * 255.0f));
+  return static_cast<std::uint8_t>(std::lround(clamp01NanTo0(alpha) * 255.0f));
 }
 
 std::uint32_t withAlpha(std::uint32_t colour, float alpha) {
@@ -32,14 +32,15 @@ std::uint32_t withAlpha(std::uint32_t colour, float alpha) {
 }
 
 float DisplayRange::position(float value) const {
-  return clamp01((value - paramLo) / std::max(paramHi - paramLo, kSmallestDisplaySpan));
+  return clamp01NanTo0((value - paramLo) / std::max(paramHi - paramLo, kSmallestDisplaySpan));
 }
 
 float DisplayRange::shown(float value) const { return displayLo + (displayHi - displayLo) * position(value); }
 
 float DisplayRange::fromShown(float shownValue) const {
   const float span = displayHi - displayLo;
-  const float t = std::fabs(span) < kSmallestDisplaySpan ? 0.0f : clamp01((shownValue - displayLo) / span);
+  const float t =
+      std::fabs(span) < kSmallestDisplaySpan ? 0.0f : clamp01NanTo0((shownValue - displayLo) / span);
   return paramLo + (paramHi - paramLo) * t;
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "ui/clamp.h"
 #include "ui/theme/colour.h"
 #include "ui/theme/palette.h"
 
@@ -30,11 +31,13 @@ std::uint8_t alphaByte(float alpha);
 // The colour's red, green and blue with that alpha.
 std::uint32_t withAlpha(std::uint32_t colour, float alpha);
 
-// v kept within lo..hi; lo when the bounds cross (lo > hi, as the margins of
-// a narrow rectangle make them) and when v is not a number. std::clamp is
-// undefined for crossed bounds.
-constexpr float clampTo(float v, float lo, float hi) { return std::max(lo, std::min(v, hi)); }
-constexpr float clamp01(float v) { return clampTo(v, 0.0f, 1.0f); }
+// The framework's clamps: lo for crossed bounds and for a value that is
+// not a number.
+using ui::clamp01NanTo0;
+using ui::clampTo;
+// v kept between a and b given in either order (a display range may run
+// downwards); the lower of the two when v is not a number.
+constexpr float clampBetween(float v, float a, float b) { return clampTo(v, std::min(a, b), std::max(a, b)); }
 
 // A parameter range and the range it is shown and typed in.
 struct DisplayRange {

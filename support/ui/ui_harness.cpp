@@ -110,7 +110,7 @@ const ImDrawData& UiHarness::frame(View& view) {
     throw;
   }
   ImGui::Render();
-  outlook_ = takeFrameOutlook(ui_);
+  nextFrameRequest_ = takeNextFrameRequest(ui_);
   ++frames_;
   time_ += kFrameSeconds;
   if (pump_) pump_->pump(&ui_);

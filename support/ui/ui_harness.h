@@ -79,7 +79,7 @@ class UiHarness {
   // How many times the atlas texture would have been uploaded.
   int atlasUploads() const { return atlasUploads_; }
   // What the last frame said of the next, as a window reads it.
-  const FrameOutlook& outlook() const { return outlook_; }
+  const NextFrameRequest& nextFrameRequest() const { return nextFrameRequest_; }
 
   // The pump run after every frame; destroying it is what closing the
   // window does to a chooser that still runs. Later frames pump nothing.
@@ -102,7 +102,7 @@ class UiHarness {
   int frames_ = 0;
   double time_ = 0.0;
   int atlasUploads_ = 0;
-  FrameOutlook outlook_;
+  NextFrameRequest nextFrameRequest_;
   std::unique_ptr<FileDialogPump> pump_ = std::make_unique<FileDialogPump>();
 };
 

@@ -245,10 +245,8 @@ class HandleSweep {
   // The id texts of the items whose areas hold the point, for the report.
   std::string itemsAt(ImVec2 p) const {
     std::string out;
-    for (const ui::ItemRecord& item : rig_.harness.drawLog().items()) {
-      const ui::Rect& a = item.hitArea;
-      if (p.x >= a.x && p.x < a.x + a.width && p.y >= a.y && p.y < a.y + a.height) out += " " + item.idText;
-    }
+    for (const ui::ItemRecord& item : rig_.harness.drawLog().items())
+      if (item.hitArea.contains(p)) out += " " + item.idText;
     return out;
   }
 

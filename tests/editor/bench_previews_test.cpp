@@ -220,7 +220,7 @@ TEST_F(Previews, StalePreviewsKeepTheFramesComing) {
       rig.bench.renderPreviews(now, budget);
     });
     now += 1000.0 / 60.0;
-    return harness.outlook().again;
+    return harness.nextFrameRequest().again;
   };
   frame();
   frame();

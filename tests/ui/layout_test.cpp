@@ -1,8 +1,9 @@
-// Shared geometry: rectangles, fitting boxes, the size rules, animation
-// values, the focus ring, the rail with its pill buttons, where labels go
-// among what was drawn and a height shared in order of need.
+// Shared geometry: clamps, rectangles, fitting boxes, the size rules,
+// animation values, the focus ring, the rail with its pill buttons, where
+// labels go among what was drawn and a height shared in order of need.
 
 #include <gtest/gtest.h>
+#include <imgui.h>
 
 #include <cmath>
 #include <limits>
@@ -11,6 +12,7 @@
 #include "support/ui/ui_harness.h"
 #include "tests/ui/geometry_rig.h"
 #include "ui/animation.h"
+#include "ui/clamp.h"
 #include "ui/controls/rail.h"
 #include "ui/draw/draw_log.h"
 #include "ui/draw/focus_ring.h"
@@ -24,13 +26,64 @@ namespace layout_test {
 
 using test::expectRect;
 
+TEST(Clamp, TheLowerBoundWhenTheBoundsCrossOrTheValueIsNoNumber) {
+  EXPECT_EQ(clampTo(5.0f, 0.0f, 10.0f), 5.0f);
+  EXPECT_EQ(clampTo(-1.0f, 0.0f, 10.0f), 0.0f);
+  EXPECT_EQ(clampTo(11.0f, 0.0f, 10.0f), 10.0f);
+  // A rectangle narrower than its two margins.
+  for (float v : {-5.0f, 3.0f, 7.0f, 50.0f}) EXPECT_EQ(clampTo(v, 8.0f, 2.0f), 8.0f);
+  EXPECT_EQ(clampTo(std::nanf(""), 1.0f, 2.0f), 1.0f);
+}
+
+TEST(Clamp, ToTheUnitRangeWithNanReadAsZero) {
+  const float inf = std::numeric_limits<float>::infinity();
+  struct Case {
+    float v;
+    float clamped;
+  };
+  for (const Case& c : {Case{0.25f, 0.25f}, Case{0.0f, 0.0f}, Case{1.0f, 1.0f}, Case{-0.5f, 0.0f},
+                        Case{1.5f, 1.0f}, Case{-inf, 0.0f}, Case{inf, 1.0f}, Case{std::nanf(""), 0.0f}}) {
+    SCOPED_TRACE(c.v);
+    EXPECT_EQ(clamp01NanTo0(c.v), c.clamped);
+  }
+}
+
 TEST(Rect, InsetShrinksEachSideAndStopsAtZero) {
   expectRect(Rect{10, 20, 100, 50}.inset(5, 10), {15, 30, 90, 30});
   expectRect(Rect{10, 20, 100, 50}.inset(-2, 0), {8, 20, 104, 50});
   expectRect(Rect{10, 20, 100, 50}.inset(60, 30), {70, 50, 0, 0});
 }
 
-TEST(Rect, TakeTopCutsABandWithinTheHeight) {
+TEST(Rect, ContainsTakesTheLeftAndTopEdgesAndWithEdgesAllFour) {
+  struct Case {
+    ImVec2 p;
+    bool contains;
+    bool withEdges;
+  };
+  const Rect r{10, 20, 100, 50};
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  for (const Case& c :
+       {Case{{50, 40}, true, true}, Case{{10, 20}, true, true}, Case{{110, 40}, false, true},
+        Case{{50, 70}, false, true}, Case{{110, 70}, false, true}, Case{{9.9f, 40}, false, false},
+        Case{{50, 70.1f}, false, false}, Case{{nan, 40}, false, false}}) {
+    SCOPED_TRACE(testing::Message() << c.p.x << ", " << c.p.y);
+    EXPECT_EQ(r.contains(c.p), c.contains);
+    EXPECT_EQ(r.containsWithEdges(c.p), c.withEdges);
+  }
+  // Two rectangles side by side: a point on the edge they share is in one.
+  const Rect left{0, 0, 50, 10}, right{50, 0, 50, 10};
+  for (const ImVec2 p : {ImVec2{50, 5}, ImVec2{49.99f, 5}, ImVec2{50.01f, 5}})
+    EXPECT_NE(left.contains(p), right.contains(p)) << p.x;
+  // Any point with x and y will do.
+  struct Point {
+    float x, y;
+  };
+  EXPECT_TRUE(r.contains(Point{10, 20}));
+  EXPECT_FALSE(Rect{}.containsWithEdges(Point{1, 0}));
+  EXPECT_TRUE(Rect{}.containsWithEdges(Point{0, 0}));
+}
+
+TEST(Rect, TakeTopAndTakeBottomCutBandsWithinTheHeight) {
   struct Case {
     float asked;
     float band;
@@ -38,14 +91,17 @@ TEST(Rect, TakeTopCutsABandWithinTheHeight) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
   for (const Case& c : {Case{20, 20}, Case{0, 0}, Case{50, 50}, Case{80, 50}, Case{-10, 0}, Case{nan, 0}}) {
     SCOPED_TRACE(c.asked);
-    Rect r{10, 20, 100, 50};
-    const Rect top = r.takeTop(c.asked);
-    expectRect(top, {10, 20, 100, c.band});
-    expectRect(r, {10, 20 + c.band, 100, 50 - c.band});
+    Rect top{10, 20, 100, 50};
+    expectRect(top.takeTop(c.asked), {10, 20, 100, c.band});
+    expectRect(top, {10, 20 + c.band, 100, 50 - c.band});
+    Rect bottom{10, 20, 100, 50};
+    expectRect(bottom.takeBottom(c.asked), {10, 70 - c.band, 100, c.band});
+    expectRect(bottom, {10, 20, 100, 50 - c.band});
   }
   // A rectangle of negative size gives nothing and keeps its place.
   Rect odd{0, 0, -5, -10};
   expectRect(odd.takeTop(4), {0, 0, 0, 0});
+  expectRect(odd.takeBottom(4), {0, -10, 0, 0});
   expectRect(odd, {0, 0, -5, -10});
 }
 

@@ -10,10 +10,6 @@
 namespace orbi::ui {
 namespace {
 
-bool inside(const Rect& r, ImVec2 p) {
-  return r.x <= p.x && p.x < r.x + r.width && r.y <= p.y && p.y < r.y + r.height;
-}
-
 bool takes(std::string_view path, std::span<const std::string_view> endings) {
   if (endings.empty()) return true;
   return std::any_of(endings.begin(), endings.end(),
@@ -39,7 +35,7 @@ DropState& dropState(UiContext& ui) { return store<DropState>(ui, kDropStateKey)
 DropZoneResult dropZone(const Rect& rect, std::span<const std::string_view> endings) {
   DropZoneResult result;
   DropState& drop = dropState(context());
-  if (!drop.over || !inside(rect, drop.point)) return result;
+  if (!drop.over || !rect.contains(drop.point)) return result;
   for (const std::string& path : drop.paths)
     if (takes(path, endings)) result.paths.push_back(path);
   if (result.paths.empty()) return result;

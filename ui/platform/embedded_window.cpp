@@ -237,7 +237,7 @@ void EmbeddedWindow::Impl::drawFrame() {
   if (clipboard) clipboard->setEventTime(input->lastTime());
   surface.render(view, options.framed, *input);
   ++frames;
-  demand.drawn(surface.outlook(), now);
+  demand.drawn(surface.nextFrameRequest(), now);
   if (drop) drop->afterFrame();
 }
 

@@ -130,14 +130,14 @@ bool RenderSurface::pumpDialogs() {
   pump_->pump(ui_.get());
   const bool finished = choosing && !pump_->choosing();
   // The outcome reaches the view in a frame.
-  outlook_.again = outlook_.again || finished;
+  nextFrameRequest_.again = nextFrameRequest_.again || finished;
   return finished;
 }
 
 bool RenderSurface::frame(View& view, bool framed, X11Input& input) {
   if (!ui_ || !gl_ || !rendererBound_ || inFrame_) return false;
   FrameGuard guard(inFrame_);
-  outlook_ = {true};
+  nextFrameRequest_ = {true};
   GlxCurrent current(*gl_, window_);
   if (!current.made()) return false;
   ContextScope scope(*ui_);
@@ -171,8 +171,8 @@ bool RenderSurface::frame(View& view, bool framed, X11Input& input) {
   if (failed) recoverFrame();
   ImGui::Render();
   input.endFrame(io);
-  const FrameOutlook drawn = takeFrameOutlook(*ui_);
-  outlook_ = failed ? frameFailed(t.time, why) : frameDrawn(drawn);
+  const NextFrameRequest drawn = takeNextFrameRequest(*ui_);
+  nextFrameRequest_ = failed ? frameFailed(t.time, why) : frameDrawn(drawn);
 
   glViewport(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_));
   glClearColor(kClearRgb[0] / 255.0f, kClearRgb[1] / 255.0f, kClearRgb[2] / 255.0f, 1.0f);
@@ -183,8 +183,8 @@ bool RenderSurface::frame(View& view, bool framed, X11Input& input) {
   return !failed;
 }
 
-FrameOutlook RenderSurface::frameFailed(double time, const char* why) {
-  const FrameOutlook next = failures_.failed(time);
+NextFrameRequest RenderSurface::frameFailed(double time, const char* why) {
+  const NextFrameRequest next = failures_.failed(time);
   const int count = failures_.inARow();
   // Only the first failures of a run are told, not every frame's.
   if (count > FrameFailures::kTriedAtOnce) return next;
@@ -195,10 +195,10 @@ FrameOutlook RenderSurface::frameFailed(double time, const char* why) {
   return next;
 }
 
-FrameOutlook RenderSurface::frameDrawn(const FrameOutlook& outlook) {
+NextFrameRequest RenderSurface::frameDrawn(const NextFrameRequest& next) {
   if (failures_.succeeded() >= FrameFailures::kTriedAtOnce)
     std::fprintf(stderr, "orbi-ui: the view's frame works again\n");
-  return outlook;
+  return next;
 }
 
 void RenderSurface::uploadAtlas() {

@@ -63,7 +63,7 @@ class RenderSurface {
   // What the last frame said of the next; a frame that did not start, or
   // after which a file chooser finished, asks for another, and one that
   // failed for the failures' schedule.
-  const FrameOutlook& outlook() const { return outlook_; }
+  const NextFrameRequest& nextFrameRequest() const { return nextFrameRequest_; }
   // A view that keeps failing waits for its next try: no frame now.
   bool holdsOff(double now) const { return failures_.holdsOff(now); }
   // The frame clock's time for a frame that would start now.
@@ -80,8 +80,8 @@ class RenderSurface {
   bool frame(View& view, bool framed, X11Input& input);
   // A frame started at `time` failed, or drew whole: what it says of the
   // next. The first failures of a run, and the end of a long one, are told.
-  FrameOutlook frameFailed(double time, const char* why);
-  FrameOutlook frameDrawn(const FrameOutlook& outlook);
+  NextFrameRequest frameFailed(double time, const char* why);
+  NextFrameRequest frameDrawn(const NextFrameRequest& next);
   void uploadAtlas();
   void readBack();
 
@@ -92,7 +92,7 @@ class RenderSurface {
   bool rendererBound_ = false;
   unsigned width_ = 1, height_ = 1;
   FrameClock clock_;
-  FrameOutlook outlook_;
+  NextFrameRequest nextFrameRequest_;
   FrameFailures failures_;
   bool inFrame_ = false;
   std::unique_ptr<FileDialogPump> pump_;

@@ -1,15 +1,12 @@
 #include "ui/theme/colour.h"
 
-#include <algorithm>
 #include <cmath>
+
+#include "ui/clamp.h"
 
 namespace orbi::ui {
 
 namespace {
-
-// 0..1 with NaN read as 0 (the framework includes nothing of the engine,
-// which has the same clamp).
-float clamp01NanTo0(float v) { return std::isnan(v) ? 0.0f : std::clamp(v, 0.0f, 1.0f); }
 
 std::uint32_t byte(float v) { return static_cast<std::uint32_t>(std::lround(clamp01NanTo0(v) * 255.0f)); }
 

@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "ui/clamp.h"
 #include "ui/context.h"
 #include "ui/draw/mesh_runs.h"
 #include "ui/theme/colour.h"
@@ -23,9 +24,7 @@ constexpr float kShadowCorner = 20.0f;  // in pixels of the glow image, and desi
 
 bool hasArea(const Rect& r) { return r.width > 0.0f && r.height > 0.0f; }
 
-ImU32 alphaByte(float a) {
-  return static_cast<ImU32>(std::clamp(a > 0.0f ? a : 0.0f, 0.0f, 1.0f) * 255.0f + 0.5f);
-}
+ImU32 alphaByte(float a) { return static_cast<ImU32>(clamp01NanTo0(a) * 255.0f + 0.5f); }
 
 ImTextureID atlasTexture() { return ImGui::GetIO().Fonts->TexID; }
 
@@ -156,7 +155,7 @@ void drawShadow(ImDrawList* dl, const Rect& rect, float strength, float offset) 
 void fillVerticalGradient(ImDrawList* dl, const Rect& rect, float radius,
                           std::span<const GradientStop> stops) {
   if (!hasArea(rect) || stops.empty()) return;
-  const float r = std::clamp(radius > 0.0f ? radius : 0.0f, 0.0f, std::min(rect.width, rect.height) / 2.0f);
+  const float r = clampTo(radius, 0.0f, std::min(rect.width, rect.height) / 2.0f);
   const std::vector<float> rows = gradientRows(rect, r, stops);
   if (rows.size() < 2) return;
   fillStrip(dl, rows.size(), [&](std::size_t k) {

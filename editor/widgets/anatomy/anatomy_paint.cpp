@@ -22,7 +22,7 @@ constexpr std::uint32_t kArrowIdle = palette::withAlphaByte(palette::kMuted, 0x7
 constexpr std::uint32_t kSumSubtitle = palette::withAlphaByte(palette::kMuted, 0x99);
 
 // A level wire's brightness: full while its handle is hot.
-float wireAlpha(bool hot, float level) { return hot ? 1.0f : clamp01(level * 0.6f + 0.25f); }
+float wireAlpha(bool hot, float level) { return hot ? 1.0f : clamp01NanTo0(level * 0.6f + 0.25f); }
 // The framework scales line widths itself: this is in design units.
 float wireWidth(float level) { return level * 3.5f + 0.5f; }
 

@@ -54,7 +54,7 @@ void AnatomyView::setSumWaveform(const float* samples, int frames) {
 }
 
 void AnatomyView::commitTyped(int id, float typed) {
-  const float v = clamp01(typed / 100.0f);
+  const float v = clamp01NanTo0(typed / 100.0f);
   if (id == kBleedHandle) {
     if (onBleed) onBleed(v);
   } else if (onBodyLevel) {
@@ -173,7 +173,7 @@ bool AnatomyView::dragBleedBodyLevel(int handle, const ui::Rect& area, const std
   }
   if (it.held && it.dragging && it.delta.y != 0.0f && activeHandle_ == handle) {
     // The view shows what the owner writes back; it keeps no level of its own.
-    const float v = clamp01(valueAtPress_ - it.total.y / (kSweep * ui::scale()));
+    const float v = clamp01NanTo0(valueAtPress_ - it.total.y / (kSweep * ui::scale()));
     const std::function<void(float)> send = isBleed ? onBleed : onBodyLevel;
     if (send) send(v);
   }

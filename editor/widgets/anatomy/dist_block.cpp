@@ -55,7 +55,7 @@ std::string DistBlock::tooltip(float drive, float bias, float fold, const char* 
 }
 
 void DistBlock::commitTyped(int id, float typed) {
-  const float v = clamp01(typed / 100.0f);
+  const float v = clamp01NanTo0(typed / 100.0f);
   if (id == 0 && onDrive) onDrive(v);
   if (id == 1 && onBias) onBias(v);
   if (id == 2 && onFold) onFold(v);
@@ -94,11 +94,11 @@ void DistBlock::dragTo(const ui::Interaction& it) {
     if (send) send(amount);
   };
   if (it.altAtPress)
-    set(bias, clamp01(biasAtPress_ - d), onBias);
+    set(bias, clamp01NanTo0(biasAtPress_ - d), onBias);
   else if (it.shiftAtPress)
-    set(fold, clamp01(foldAtPress_ - d), onFold);
+    set(fold, clamp01NanTo0(foldAtPress_ - d), onFold);
   else
-    set(drive, clamp01(driveAtPress_ - d), onDrive);
+    set(drive, clamp01NanTo0(driveAtPress_ - d), onDrive);
   transferCurve();
 }
 

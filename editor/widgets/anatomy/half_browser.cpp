@@ -79,7 +79,7 @@ std::string HalfBrowser::hint() const {
 
 ImVec2 HalfBrowser::anchorFor(int, float t) const {
   const ui::Rect c = contentRect();
-  return ImVec2(c.x + c.width * clamp01(t), c.y + c.height / 2.0f);
+  return ImVec2(c.x + c.width * clamp01NanTo0(t), c.y + c.height / 2.0f);
 }
 
 void HalfBrowser::applyPreset(const ResolvedPreset& preset) {

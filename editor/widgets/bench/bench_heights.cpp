@@ -5,6 +5,7 @@
 
 #include "editor/widgets/param_drawer.h"
 #include "editor/widgets/widget_support.h"
+#include "engine/model/project.h"
 #include "ui/layout/height_sharer.h"
 
 namespace orbi {
@@ -32,7 +33,7 @@ constexpr float kChainIdle = 16.0f;
 constexpr float kRatePillWidth = 46.0f;
 constexpr float kRatePillHeight = 18.0f;
 constexpr float kRatePillGap = 12.0f;
-constexpr int kMaxTracks = 8;
+using ob::kMaxTracks;
 constexpr int kMaxDrawerRows = ParamDrawer::kFaderCount;
 
 // A panel's content box: 10 at the sides and bottom, 30 at the top.
@@ -43,13 +44,6 @@ ui::Rect contentOf(const ui::Rect& panel, float s) {
 
 ui::Rect titleStripOf(const ui::Rect& panel, float s) {
   return {panel.x + kSide * s, panel.y + 2.0f * s, std::max(panel.width - 2.0f * kSide * s, 0.0f), 24.0f * s};
-}
-
-// A band off the bottom of the box, kept within what is left of it.
-ui::Rect takeBottom(ui::Rect& box, float height) {
-  const float band = clampTo(height, 0.0f, box.height);
-  box.height -= band;
-  return {box.x, box.y + box.height, box.width, band};
 }
 
 int drawerRowsOf(const BenchHeightInput& in) { return std::clamp(in.drawerRows, 0, kMaxDrawerRows); }
@@ -151,16 +145,16 @@ BenchRects shareBenchHeight(const ui::Rect& page, const BenchHeightInput& in, fl
 
   ui::Rect box = contentOf(out.anatomyPanel, s);
   const float gap = kInnerGapLeast * s + shares.gaps / static_cast<float>(innerGaps(in));
-  out.velocity = takeBottom(box, velocityFloor(in) * s + shares.velocity);
-  takeBottom(box, gap);
-  out.chainStrip = takeBottom(box, chainFloor(in) * s + shares.chain);
-  takeBottom(box, gap);
-  out.drawer = takeBottom(box, shares.drawer);
-  if (out.drawer.height > 0.0f) takeBottom(box, gap);
+  out.velocity = box.takeBottom(velocityFloor(in) * s + shares.velocity);
+  box.takeBottom(gap);
+  out.chainStrip = box.takeBottom(chainFloor(in) * s + shares.chain);
+  box.takeBottom(gap);
+  out.drawer = box.takeBottom(shares.drawer);
+  if (out.drawer.height > 0.0f) box.takeBottom(gap);
   out.mainArea = box;
 
   ui::Rect groove = contentOf(out.groovePanel, s);
-  if (in.rowCount < kMaxTracks) out.addRow = takeBottom(groove, kRow * s);
+  if (in.rowCount < kMaxTracks) out.addRow = groove.takeBottom(kRow * s);
   out.trackRows = groove;
   return out;
 }

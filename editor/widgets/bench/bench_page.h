@@ -29,8 +29,6 @@ namespace orbi {
 
 class BenchPage {
  public:
-  static constexpr int kMaxTracks = 8;
-
   struct TrackRow {
     std::string label;                     // the sound's name, or "TRK " and the number
     std::array<std::uint8_t, 16> steps{};  // 1 where the step is active

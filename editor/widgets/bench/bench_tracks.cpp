@@ -9,6 +9,7 @@
 
 #include "editor/widgets/bench/bench_page.h"
 #include "editor/widgets/widget_support.h"
+#include "engine/model/project.h"
 #include "ui/context.h"
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
@@ -88,7 +89,7 @@ void BenchPage::handleTrackInput() {
     if ((it.pressed || it.doubleClicked || it.rightClicked) && cycleRate) cycleRate();
   }
   addHovered_ = false;
-  if (rows.size() < kMaxTracks) {
+  if (rows.size() < ob::kMaxTracks) {
     const ui::Interaction it = button("add", rects.addRow);
     addHovered_ = it.hovered;
     if ((it.pressed || it.doubleClicked || it.rightClicked) && addTrack) addTrack();
@@ -123,7 +124,7 @@ void BenchPage::drawTracks(ImDrawList* dl) const {
   ui::drawText(dl, rects.grooveTitle, kGrooveHelp, ui::TextStyle::Caption, palette::kMuted,
                ui::TextAlign::Right);
   for (int i = 0; static_cast<std::size_t>(i) < rows.size(); ++i) drawTrackRow(dl, i);
-  if (rows.size() < kMaxTracks) drawAddTrack(dl);
+  if (rows.size() < ob::kMaxTracks) drawAddTrack(dl);
 }
 
 void BenchPage::drawTrackRow(ImDrawList* dl, int i) const {
@@ -132,7 +133,7 @@ void BenchPage::drawTrackRow(ImDrawList* dl, int i) const {
   const ui::Rect r = rowRect(i);
   const float yc = r.y + r.height / 2.0f;
   const bool selected = i == selectedTrack;
-  const bool choked = row.chokeGroup >= 0 && row.chokeGroup < kMaxTracks;
+  const bool choked = row.chokeGroup >= 0 && row.chokeGroup < ob::kMaxTracks;
   if (selected)
     ui::fillRect(dl, {r.x, r.y + s, 3.0f * s, std::max(r.height - 2.0f * s, 0.0f)}, palette::kAccent);
   const std::uint32_t nameColour = row.muted ? kMutedName : selected ? palette::kLight : palette::kMuted;

@@ -22,9 +22,9 @@ constexpr float kChipWidth = 30.0f;
 constexpr float kChipHeight = 11.0f;
 constexpr float kChipInset = 2.0f;
 
-constexpr std::array<int, HitsGrid::kRateCodes> kRateTicks = {96, 48, 32, 24, 16, 12, 8, 6};
-constexpr std::array<const char*, HitsGrid::kRateCodes> kRateLabels = {"1/4",   "1/8",  "1/8T",  "1/16",
-                                                                       "1/16T", "1/32", "1/32T", "1/64"};
+constexpr std::array<int, HitsGrid::kRateCodes> kRetrigTicks = {96, 48, 32, 24, 16, 12, 8, 6};
+constexpr std::array<const char*, HitsGrid::kRateCodes> kRetrigLabels = {"1/4",   "1/8",  "1/8T",  "1/16",
+                                                                         "1/16T", "1/32", "1/32T", "1/64"};
 
 constexpr const char* kHelp =
     "THE 16 HITS - each cell is this drum rendered at that step.\n"
@@ -58,8 +58,7 @@ bool moved(const ui::Interaction& it) { return it.delta.x != 0.0f || it.delta.y 
 
 int HitsGrid::Geometry::cellAt(ImVec2 p) const {
   for (int i = 0; i < count; ++i) {
-    const ui::Rect c = cell(i);
-    if (p.x >= c.x && p.x < c.x + c.width && p.y >= c.y && p.y < c.y + c.height) return i;
+    if (cell(i).contains(p)) return i;
   }
   return -1;
 }
@@ -109,26 +108,28 @@ ui::Rect HitsGrid::chipRect(const Geometry& g, int i) {
 }
 
 int HitsGrid::rateTicks(int code) {
-  return code >= 0 && code < kRateCodes ? kRateTicks[static_cast<std::size_t>(code)] : kDefaultRetrigTicks;
+  return code >= 0 && code < kRateCodes ? kRetrigTicks[static_cast<std::size_t>(code)] : kDefaultRetrigTicks;
 }
 
 int HitsGrid::rateCode(int ticks) {
   int best = 0;
   for (int code = 1; code < kRateCodes; ++code)
-    if (std::abs(kRateTicks[static_cast<std::size_t>(code)] - ticks) <
-        std::abs(kRateTicks[static_cast<std::size_t>(best)] - ticks))
+    if (std::abs(kRetrigTicks[static_cast<std::size_t>(code)] - ticks) <
+        std::abs(kRetrigTicks[static_cast<std::size_t>(best)] - ticks))
       best = code;
   return best;
 }
 
-const char* HitsGrid::rateLabel(int ticks) { return kRateLabels[static_cast<std::size_t>(rateCode(ticks))]; }
+const char* HitsGrid::rateLabel(int ticks) {
+  return kRetrigLabels[static_cast<std::size_t>(rateCode(ticks))];
+}
 
 float HitsGrid::repeatGain(const Cell& c, int k) {
   const float r = static_cast<float>(c.retrigRamp) / 128.0f;
   if (k == 0 && r <= 0.0f) return 1.0f;
   // The ramp runs over the repeats, as the step clock plays it.
   const float t = static_cast<float>(k) / static_cast<float>(std::max(c.retrigCount - 1, 1));
-  return clamp01(r >= 0.0f ? 1.0f - (1.0f - t) * r : 1.0f + r * t);
+  return clamp01NanTo0(r >= 0.0f ? 1.0f - (1.0f - t) * r : 1.0f + r * t);
 }
 
 void HitsGrid::setBaseWaveform(const float* samples, int frames) { baseWave = waveOf(samples, frames); }

@@ -82,7 +82,7 @@ void HitsGrid::drawCell(ImDrawList* dl, const Geometry& g, int i) const {
 void HitsGrid::drawWave(ImDrawList* dl, const ui::Rect& cell, const ui::Rect& box, int i, float a) const {
   const auto index = static_cast<std::size_t>(i);
   const Cell& c = cells[index];
-  const float level = std::max(c.silent ? 0.0f : clamp01(c.velocity), kMinLevel);
+  const float level = std::max(c.silent ? 0.0f : clamp01NanTo0(c.velocity), kMinLevel);
   const auto paint = [&](const Wave& w, std::uint32_t colour) {
     if (w.frames <= 0) return;
     ui::WaveformStyle style;

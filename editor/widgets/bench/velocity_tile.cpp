@@ -32,10 +32,6 @@ constexpr const char* kHelp =
     "drag a ramp handle: how much a param opens with force  /  right-click empty: add a route\n"
     "samplers: drag a divider to move a layer split  /  click a zone: pick its sample";
 
-bool inside(const ui::Rect& r, ImVec2 p) {
-  return p.x >= r.x && p.x < r.x + r.width && p.y >= r.y && p.y < r.y + r.height;
-}
-
 ImGuiMouseCursor cursorFor(int kind) {
   switch (kind) {
     case VelocityTile::kRoute: return ImGuiMouseCursor_ResizeNS;
@@ -122,7 +118,7 @@ ui::Rect VelocityTile::modeChip() const {
 
 float VelocityTile::xOfVelocity(int v) const {
   const ui::Rect g = graphRect();
-  return g.x + g.width * clamp01(static_cast<float>(v) / kMaxVelocity);
+  return g.x + g.width * clamp01NanTo0(static_cast<float>(v) / kMaxVelocity);
 }
 
 ImVec2 VelocityTile::handlePoint(int j) const {
@@ -142,7 +138,7 @@ VelocityTile::Hit VelocityTile::hitTest(ImVec2 p) const {
   const ui::Rect g = graphRect();
   if (g.width < kMinGraph * s) return {};
   const int n = zones();
-  if (layered() && inside(modeChip(), p)) return {kModeChip, 0};
+  if (layered() && modeChip().contains(p)) return {kModeChip, 0};
   for (std::size_t j = 0; j < model_.routes.size(); ++j) {
     const ImVec2 h = shownHandlePoint(static_cast<int>(j));
     if (std::hypot(p.x - h.x, p.y - h.y) < kHandleReach * s) return {kRoute, static_cast<int>(j)};
@@ -151,7 +147,7 @@ VelocityTile::Hit VelocityTile::hitTest(ImVec2 p) const {
   for (int i = 0; i + 1 < n; ++i)
     if (std::fabs(p.x - xOfVelocity(model_.zoneVelMax[static_cast<std::size_t>(i)])) < kDividerReach * s)
       return {kDivider, i};
-  if (!inside(g, p)) return {};
+  if (!g.contains(p)) return {};
   float left = g.x;
   for (int z = 0; z < n; ++z) {
     const float end = xOfVelocity(model_.zoneVelMax[static_cast<std::size_t>(z)]);
@@ -170,7 +166,7 @@ std::string VelocityTile::slotLabel(int slot) const {
 
 void VelocityTile::handleInput() {
   const ImVec2 pointer = ImGui::GetIO().MousePos;
-  const Hit under = inside(rect, pointer) ? hitTest(pointer) : Hit{};
+  const Hit under = rect.contains(pointer) ? hitTest(pointer) : Hit{};
   help = kHelp;
   ui::InteractSpec desc;
   desc.kind = ui::HitKind::Rectangle;
@@ -252,7 +248,7 @@ void VelocityTile::setRouteAmount(int j, float amount) {
 void VelocityTile::moveDivider(int i, float x) {
   const ui::Rect g = graphRect();
   const auto at = [this](int k) { return model_.zoneVelMax[static_cast<std::size_t>(k)]; };
-  const float t = g.width > 0.0f ? clamp01((x - g.x) / g.width) : 0.0f;
+  const float t = g.width > 0.0f ? clamp01NanTo0((x - g.x) / g.width) : 0.0f;
   int v = static_cast<int>(std::lround(t * kMaxVelocity));
   const int lo = i > 0 ? at(i - 1) + 1 : 1;
   const int hi = i + 1 < zones() ? at(i + 1) - 1 : kMaxVelocity - 1;

@@ -49,7 +49,7 @@ int snapToDivision(float seconds, double tempo) {
 }
 
 float ampTimeToX(float seconds) {
-  return clamp01(std::log1p(std::max(seconds, 0.0f) / kAxisStart) / std::log1p(kAxisSpan));
+  return clamp01NanTo0(std::log1p(std::max(seconds, 0.0f) / kAxisStart) / std::log1p(kAxisSpan));
 }
 
 float ampXToTime(float u) { return kAxisStart * (std::exp(u * std::log1p(kAxisSpan)) - 1.0f); }
@@ -132,7 +132,7 @@ float AmpTile::cornerSpan(int k, const ui::Rect& p) const {
 }
 
 int AmpTile::hitTest(ImVec2 p) const {
-  if (!contains(rect, p)) return -1;
+  if (!rect.contains(p)) return -1;
   const ui::Rect plot = plotRect();
   // The hold corner is tried first, so a tie with the attack goes to it: a
   // hold dragged to 0 sits on the attack corner and must be reachable to
@@ -154,7 +154,7 @@ ui::Rect AmpTile::pillRect() const {
 
 void AmpTile::dragCorner(int k, ImVec2 at) {
   const ui::Rect p = plotRect();
-  const float t = ampXToTime(clamp01((at.x - p.x) / std::max(p.width, 1.0f)));
+  const float t = ampXToTime(clamp01NanTo0((at.x - p.x) / std::max(p.width, 1.0f)));
   const float a = attackSeconds();
   if (k == 0) {
     dragTime(0, t);
@@ -166,7 +166,7 @@ void AmpTile::dragCorner(int k, ImVec2 at) {
 }
 
 bool AmpTile::clickPill(ImVec2 p) {
-  if (!contains(pillRect(), p)) return false;
+  if (!pillRect().contains(p)) return false;
   dragTarget_ = -1;
   if (onSync) onSync(!sync);
   gestureEnded();

@@ -58,7 +58,7 @@ void DriveTile::commitTyped(int id, float value) {
   } else if (id == 1) {
     setBits(value);
   } else {
-    rate = clamp01(value / 100.0f);
+    rate = clamp01NanTo0(value / 100.0f);
     if (onRate) onRate(rate);
   }
 }
@@ -78,8 +78,8 @@ ui::Rect DriveTile::pillRect() const {
 }
 
 int DriveTile::hitTest(ImVec2 p, bool shift) const {
-  if (contains(curveBox, p)) return 0;
-  if (contains(crushBox, p)) return shift ? 2 : 1;
+  if (curveBox.contains(p)) return 0;
+  if (crushBox.contains(p)) return shift ? 2 : 1;
   return -1;
 }
 
@@ -99,14 +99,14 @@ void DriveTile::dragArea(int k, float totalDy) {
     if (changes(drive, clampTo(dragStartValue_ + 15.0f * n, 1.0f, 16.0f)) && onDrive) onDrive(drive);
   } else if (k == 1) {
     if (changes(bits, clampTo(dragStartValue_ + 15.0f * n, 1.0f, 16.0f)) && onBits) onBits(bits);
-  } else if (changes(rate, clamp01(dragStartValue_ - n)) && onRate) {
+  } else if (changes(rate, clamp01NanTo0(dragStartValue_ - n)) && onRate) {
     onRate(rate);
   }
 }
 
 std::vector<ImVec2> DriveTile::transferPoints(const ui::Rect& box) const {
   const float d = clampTo(drive, 1.0f, 16.0f);
-  const float m = clamp01((drive - 1.0f) * 4.0f);
+  const float m = clamp01NanTo0((drive - 1.0f) * 4.0f);
   std::vector<ImVec2> points(kTransferPoints);
   for (int i = 0; i < kTransferPoints; ++i) {
     const float u = 2.0f * i / (kTransferPoints - 1) - 1.0f;
@@ -128,7 +128,7 @@ std::vector<ImVec2> DriveTile::crushPoints(const ui::Rect& box, bool crushed) co
     if (rate > 0.0f) {
       if (counter <= 0.0f) {
         heldValue = q;
-        counter += 1.0f + 49.0f * clamp01(rate);
+        counter += 1.0f + 49.0f * clamp01NanTo0(rate);
       }
       counter -= 1.0f;
       q = heldValue;
@@ -154,7 +154,7 @@ void DriveTile::paintCrush(ImDrawList* dl, const ui::Rect& box) const {
 }
 
 bool DriveTile::clickPill(ImVec2 p) {
-  if (!contains(pillRect(), p)) return false;
+  if (!pillRect().contains(p)) return false;
   dragTarget_ = -1;
   if (onShape) onShape((shape + 1) % 3);
   gestureEnded();

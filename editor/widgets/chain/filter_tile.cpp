@@ -26,7 +26,7 @@ constexpr const char* kHelp =
 
 const char* typeWord(int type) { return type == 1 ? "high" : type == 2 ? "band" : "low"; }
 
-float qOf(float resonance) { return clamp01(resonance) * 9.0f + 0.5f; }
+float qOf(float resonance) { return clamp01NanTo0(resonance) * 9.0f + 0.5f; }
 
 }  // namespace
 
@@ -35,16 +35,16 @@ FilterTile::FilterTile() {
 }
 
 float FilterTile::frequencyX(float hz, const ui::Rect& p) {
-  return p.x + clamp01(std::log(std::max(hz, kLowestHz) / kLowestHz) / std::log(1000.0f)) * p.width;
+  return p.x + clamp01NanTo0(std::log(std::max(hz, kLowestHz) / kLowestHz) / std::log(1000.0f)) * p.width;
 }
 
 float FilterTile::magnitudeY(float magnitude, const ui::Rect& p) {
   const float yn = (20.0f * std::log10(std::max(magnitude, 1e-5f)) - kFloorDb) / kRangeDb;
-  return p.y + p.height - clamp01(yn) * p.height;
+  return p.y + p.height - clamp01NanTo0(yn) * p.height;
 }
 
 int FilterTile::hitTest(ImVec2 p) const {
-  if (!contains(rect, p)) return -1;
+  if (!rect.contains(p)) return -1;
   const ui::Rect plot = plotRect();
   int best = -1;
   float bestDistance = kReach * ui::scale();
@@ -87,13 +87,14 @@ void FilterTile::dragCorner(ImVec2 at) {
   // scale, so an absolute mapping would change the resonance on a mere
   // press. The top quarter of the plot spans the whole range.
   const float dy = at.y - pressY_;
-  const float resonance = clamp01(resonanceAtPress_ + (-dy) / std::max(kResonanceSweep * p.height, 1.0f));
+  const float resonance =
+      clamp01NanTo0(resonanceAtPress_ + (-dy) / std::max(kResonanceSweep * p.height, 1.0f));
   if (changes(f.resonance, resonance) && onResonance) onResonance(k, f.resonance);
 }
 
 bool FilterTile::clickPill(ImVec2 p) {
   for (int k = 0; k < 2; ++k) {
-    if (!isOn(k) || !contains(pillRect(k), p)) continue;
+    if (!isOn(k) || !pillRect(k).contains(p)) continue;
     dragTarget_ = -1;
     if (onType) onType(k, (filters[static_cast<std::size_t>(k)].type + 1) % 3);
     gestureEnded();

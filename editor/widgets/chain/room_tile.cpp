@@ -25,7 +25,9 @@ constexpr const char* kHelp =
     "ROOM - the space this drum sits in, drawn as its decay tail.\n"
     "drag a handle: size (length), mix (height), damp (droop)  /  right-click: type";
 
-float loopTime(float size, double rate) { return rate > 0.0 ? ob::roomDecayTime(clamp01(size), rate) : 0.0f; }
+float loopTime(float size, double rate) {
+  return rate > 0.0 ? ob::roomDecayTime(clamp01NanTo0(size), rate) : 0.0f;
+}
 
 float& valueOf(RoomTile& tile, int k) { return k == 0 ? tile.size : k == 1 ? tile.mix : tile.damp; }
 
@@ -44,7 +46,8 @@ float bisect(TooFar tooFar) {
 }  // namespace
 
 float roomFeedback(float size, float damp) {
-  return clampTo((0.38f * clamp01(size) + 0.55f) * (1.0f - 0.55f * clampTo(damp, 0.0f, 0.95f)), 0.0f, 0.999f);
+  return clampTo((0.38f * clamp01NanTo0(size) + 0.55f) * (1.0f - 0.55f * clampTo(damp, 0.0f, 0.95f)), 0.0f,
+                 0.999f);
 }
 
 float roomTailGain(float size, float damp, float t, double sampleRate) {
@@ -69,14 +72,14 @@ float RoomTile::timeToX(float t) const {
   const float t0 = loopTime(0.0f, sampleRate);
   const float rtMax = roomRt(1.0f, 0.0f, sampleRate);
   if (t0 <= 0.0f) return 0.0f;
-  return clamp01(std::log1p(std::max(t, 0.0f) / t0) / std::log1p(rtMax / t0));
+  return clamp01NanTo0(std::log1p(std::max(t, 0.0f) / t0) / std::log1p(rtMax / t0));
 }
 
 float RoomTile::xToTime(float u) const {
   const float t0 = loopTime(0.0f, sampleRate);
   const float rtMax = roomRt(1.0f, 0.0f, sampleRate);
   if (t0 <= 0.0f) return 0.0f;
-  return (std::exp(clamp01(u) * std::log1p(rtMax / t0)) - 1.0f) * t0;
+  return (std::exp(clamp01NanTo0(u) * std::log1p(rtMax / t0)) - 1.0f) * t0;
 }
 
 float RoomTile::dampHandleTime() const { return xToTime(timeToX(roomRt(size, damp, sampleRate)) / 2.0f); }
@@ -114,7 +117,7 @@ void RoomTile::dragTo(ImVec2 p) {
   const ui::Rect plot = plotRect();
   const float s = ui::scale();
   if (plot.width < kSmallestPlot * s || plot.height < kSmallestPlot * s) return;
-  const float v = clamp01((plot.y + plot.height - p.y) / plot.height);
+  const float v = clamp01NanTo0((plot.y + plot.height - p.y) / plot.height);
   if (dragTarget_ == 0) {
     const float target = clampTo(xToTime((p.x - plot.x) / plot.width), roomRt(0.0f, 1.0f, sampleRate),
                                  roomRt(1.0f, 0.0f, sampleRate));
@@ -123,7 +126,7 @@ void RoomTile::dragTo(ImVec2 p) {
   } else if (dragTarget_ == 1) {
     if (changes(mix, v) && onMix) onMix(mix);
   } else if (dragTarget_ == 2) {
-    const float wanted = mix > 0.001f ? clamp01(v / mix) : 0.0f;
+    const float wanted = mix > 0.001f ? clamp01NanTo0(v / mix) : 0.0f;
     const float t = dampHandleTime();
     if (changes(damp, bisect([&](float mid) { return roomTailGain(size, mid, t, sampleRate) <= wanted; })) &&
         onDamp)
@@ -132,7 +135,7 @@ void RoomTile::dragTo(ImVec2 p) {
 }
 
 void RoomTile::commitTyped(int id, float value) {
-  const float v = clamp01(value / 100.0f);
+  const float v = clamp01NanTo0(value / 100.0f);
   const int k = id == 0 || id == 1 ? id : 2;
   valueOf(*this, k) = v;
   const auto& send = k == 0 ? onSize : k == 1 ? onMix : onDamp;
@@ -166,14 +169,15 @@ void RoomTile::paint(ImDrawList* dl, const ui::Rect& r) const {
 
   const std::vector<ImVec2> tail = tailPoints(p);
   const float bottom = p.y + p.height;
-  ui::fillUnder(dl, tail, bottom, withAlpha(tilecolour::kCurve, on ? clamp01(0.3f - 0.16f * damp) : 0.06f));
+  ui::fillUnder(dl, tail, bottom,
+                withAlpha(tilecolour::kCurve, on ? clamp01NanTo0(0.3f - 0.16f * damp) : 0.06f));
   std::vector<ImVec2> outline;
   outline.reserve(tail.size() + 3);
   outline.emplace_back(p.x, bottom);
   outline.insert(outline.end(), tail.begin(), tail.end());
   outline.emplace_back(p.x + p.width, bottom);
   outline.emplace_back(p.x, bottom);
-  ui::drawPolyline(dl, outline, on ? withAlpha(tilecolour::kCurve, clamp01(1.0f - 0.35f * damp)) : kOff,
+  ui::drawPolyline(dl, outline, on ? withAlpha(tilecolour::kCurve, clamp01NanTo0(1.0f - 0.35f * damp)) : kOff,
                    1.4f);
   if (on) {
     for (int k = 0; k < 3; ++k) {
@@ -188,7 +192,7 @@ void RoomTile::paint(ImDrawList* dl, const ui::Rect& r) const {
 void RoomTile::draw(const ui::Rect& r) {
   rect = r;
   const ImVec2 mouse = pointer();
-  const int underPointer = active() && contains(r, mouse) ? hitTest(mouse) : -1;
+  const int underPointer = active() && r.contains(mouse) ? hitTest(mouse) : -1;
   const ui::Interaction it =
       begin("room", r, kHelp, underPointer >= 0 ? ImGuiMouseCursor_Hand : ImGuiMouseCursor_Arrow);
   if (!it.held) hoverTarget_ = it.hovered ? underPointer : -1;

@@ -25,7 +25,7 @@ float sectionMagnitude(const FilterTile::Filter& f, double rate, float hz) {
   if (g <= 0.0) return f.type == 0 ? 1.0f : 0.0f;
   const double fp = std::clamp(static_cast<double>(hz), 0.0, 0.5 * rate * 0.999);
   const double r = std::tan(std::numbers::pi * fp / rate) / g;
-  const double q = clamp01(f.resonance) * 9.0 + 0.5;
+  const double q = clamp01NanTo0(f.resonance) * 9.0 + 0.5;
   const double den = std::sqrt((r / q) * (r / q) + (1.0 - r * r) * (1.0 - r * r));
   if (den <= 0.0) return 0.0f;
   const double num = f.type == 1 ? r * r : f.type == 2 ? r : 1.0;

@@ -14,10 +14,6 @@
 
 namespace orbi {
 
-bool contains(const ui::Rect& r, ImVec2 p) {
-  return p.x >= r.x && p.x < r.x + r.width && p.y >= r.y && p.y < r.y + r.height;
-}
-
 float distance(ImVec2 a, ImVec2 b) { return std::hypot(a.x - b.x, a.y - b.y); }
 
 int nearestWithin(std::span<const ImVec2> points, ImVec2 p, float reach) {

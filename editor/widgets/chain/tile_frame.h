@@ -45,8 +45,6 @@ enum class TileGesture : std::uint8_t {
   Release,
 };
 
-// A point inside a rectangle, left and top edges included.
-bool contains(const ui::Rect& r, ImVec2 p);
 float distance(ImVec2 a, ImVec2 b);
 // The index of the point nearest to p among those closer than reach, ties
 // going to the lower index; -1 when none is.

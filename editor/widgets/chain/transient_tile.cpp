@@ -80,7 +80,7 @@ ImVec2 TransientTile::handlePoint(int k) const {
 }
 
 int TransientTile::hitTest(ImVec2 p) const {
-  if (!contains(rect, p)) return -1;
+  if (!rect.contains(p)) return -1;
   const ImVec2 handles[] = {handlePoint(0), handlePoint(1)};
   return nearestWithin(handles, p, kReach * ui::scale());
 }

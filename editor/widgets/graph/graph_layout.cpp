@@ -106,12 +106,12 @@ std::optional<Point> placeHandle(const Layout& l, const Node& node) {
         const float rise = hasWidthBar(l) ? kLengthRiseOverBar : kLengthRise;
         return atTime(l, v, std::max(r.y + r.height - rise * s, r.y + 0.5f * r.height));
       }
-      return atTime(l, v, r.y + r.height - r.height * clamp01(envelopeAt(l.half, l.shape, v)));
+      return atTime(l, v, r.y + r.height - r.height * clamp01NanTo0(envelopeAt(l.half, l.shape, v)));
     case NodeKind::kColour:
     case NodeKind::kBrightness:
       // The tone line's right end, which rises with brightness as a drag
       // upwards raises the value.
-      return Point{band.x + band.width, bandMiddle(band) + (0.5f - clamp01(v)) * 0.8f * band.height};
+      return Point{band.x + band.width, bandMiddle(band) + (0.5f - clamp01NanTo0(v)) * 0.8f * band.height};
     case NodeKind::kFrequency: return frequencyHandle(l, node);
     case NodeKind::kDrop:
     case NodeKind::kBlip: return Point{r.x + 3.0f * s, yForFrequency(l, pitchAt(l.half, l.shape, 0.0f))};
@@ -128,7 +128,7 @@ std::optional<Point> placeHandle(const Layout& l, const Node& node) {
     case NodeKind::kInharmonic:
       if (!isBody(l, body_type::kModal)) return std::nullopt;
       return atTime(l, 0.26f * l.shape.decay,
-                    yForFrequency(l, l.shape.tune * 5.4f * (1.0f + 0.24f * clamp01(l.shape.aux1))));
+                    yForFrequency(l, l.shape.tune * 5.4f * (1.0f + 0.24f * clamp01NanTo0(l.shape.aux1))));
     case NodeKind::kRate: {
       if (!(node.sampleSeconds > 0.0f)) return std::nullopt;
       const float x = clampTo(xAtTime(l, sampleDuration(node)), r.x + 8.0f * s, r.x + r.width - 4.0f * s);
@@ -147,7 +147,7 @@ std::optional<Point> placeHandle(const Layout& l, const Node& node) {
         return std::nullopt;
       return atTime(l, 0.35f * l.shape.decay, yForFrequency(l, (v + 1.0f) * l.shape.tune));
     case NodeKind::kBrightTime: return atTime(l, v, bandMiddle(band));
-    case NodeKind::kPosition: return Point{band.x + band.width * clamp01(v), bandMiddle(band)};
+    case NodeKind::kPosition: return Point{band.x + band.width * clamp01NanTo0(v), bandMiddle(band)};
     case NodeKind::kDetune:
       return Point{band.x + band.width - 10.0f * s, band.y + band.height - n * band.height};
     case NodeKind::kWidth: {
@@ -172,11 +172,7 @@ float frequencyHi(const Layout& l) {
   return hi;
 }
 
-float xAtTime(const Layout& l, float t) { return l.inner.x + l.inner.width * clamp01(t / l.window); }
-
-float timeAtX(const Layout& l, float x) {
-  return clamp01((x - l.inner.x) / std::max(l.inner.width, 1.0f)) * l.window;
-}
+float xAtTime(const Layout& l, float t) { return l.inner.x + l.inner.width * clamp01NanTo0(t / l.window); }
 
 float dragTimeAtX(const Layout& l, float x) {
   const float u = (x - l.inner.x) / std::max(l.inner.width, 1.0f);
@@ -190,14 +186,14 @@ float yForFrequency(const Layout& l, float f) {
   const float lo = frequencyLo(l);
   const float octaves = std::log2(frequencyHi(l) / lo);
   const float h = l.inner.height;
-  return l.inner.y + h - h * clamp01(std::log2(std::max(f, 1.0f) / lo) / octaves);
+  return l.inner.y + h - h * clamp01NanTo0(std::log2(std::max(f, 1.0f) / lo) / octaves);
 }
 
 float frequencyForY(const Layout& l, float y) {
   const float lo = frequencyLo(l);
   const float octaves = std::log2(frequencyHi(l) / lo);
   const float h = l.inner.height;
-  return lo * std::exp2(octaves * clamp01((l.inner.y + h - y) / std::max(h, 1.0f)));
+  return lo * std::exp2(octaves * clamp01NanTo0((l.inner.y + h - y) / std::max(h, 1.0f)));
 }
 
 ui::Rect toneBand(const Layout& l) {
@@ -244,10 +240,6 @@ std::optional<ui::Rect> directionBand(const Layout& l) {
   if (!rate || !firstOfKind(l.nodes, NodeKind::kReverse)) return std::nullopt;
   const ui::Rect& r = l.inner;
   return ui::Rect{r.x, r.y + 0.1f * r.height, r.width, 0.8f * r.height};
-}
-
-bool contains(const ui::Rect& r, Point p) {
-  return p.x >= r.x && p.y >= r.y && p.x < r.x + r.width && p.y < r.y + r.height;
 }
 
 bool dragsVertically(int kind) {
@@ -319,7 +311,7 @@ int otherAxisNode(const Layout& l, int i, Point p) {
 ChipHit chipAt(const Layout& l, Point p) {
   for (std::size_t i = 0; i < l.nodes.size(); ++i) {
     const std::optional<ui::Rect> chip = lfoChip(l, l.nodes[i]);
-    if (!chip || !contains(*chip, p)) continue;
+    if (!chip || !chip->contains(p)) continue;
     const float offset = p.x - chip->x;
     const int zone = offset < 18.0f * l.s ? 0 : offset < 42.0f * l.s ? 1 : 2;
     return {static_cast<int>(i), zone};
@@ -345,7 +337,7 @@ float byDistance(const Layout& l, const Node& node, Point p, DragStart start) {
   const float up = (start.y - p.y) / (kRelativeSweep * l.s);
   const float sign = node.nodeKind() == NodeKind::kResonance && hasBandPass(l) ? -1.0f : 1.0f;
   const float d = start.value + sign * up * (node.displayHi - node.displayLo);
-  return clampTo(d, std::min(node.displayLo, node.displayHi), std::max(node.displayLo, node.displayHi));
+  return clampBetween(d, node.displayLo, node.displayHi);
 }
 
 }  // namespace
@@ -358,14 +350,15 @@ std::optional<float> dragDisplayValue(const Layout& l, const Node& node, Point p
   const float tx = dragTimeAtX(l, p.x);
   const float f = frequencyForY(l, p.y);
   const float bandHeight = std::max(0.34f * r.height, 0.0f);
-  const auto across = [&](float t) { return lerp(node.displayLo, node.displayHi, clamp01(t)); };
+  const auto across = [&](float t) { return lerp(node.displayLo, node.displayHi, clamp01NanTo0(t)); };
   switch (node.nodeKind()) {
     case NodeKind::kLength:
     case NodeKind::kHold:
     case NodeKind::kBrightTime: return tx;
     case NodeKind::kColour:
     case NodeKind::kBrightness:
-      return clamp01((0.5f * bandHeight + r.y + 4.0f * s - p.y) / std::max(0.8f * bandHeight, 1.0f) + 0.5f);
+      return clamp01NanTo0((0.5f * bandHeight + r.y + 4.0f * s - p.y) / std::max(0.8f * bandHeight, 1.0f) +
+                           0.5f);
     case NodeKind::kFrequency: return f;
     case NodeKind::kDrop:
     case NodeKind::kBlip:
@@ -378,7 +371,7 @@ std::optional<float> dragDisplayValue(const Layout& l, const Node& node, Point p
     case NodeKind::kSpread: return std::max(tx, 0.0f) * 0.5f * 1000.0f;
     case NodeKind::kRatio: return std::max(f / std::max(l.shape.tune, 1.0f) - 1.0f, 0.0f);
     case NodeKind::kPosition:
-      return clamp01((p.x - r.x - 8.0f * s) / std::max(std::max(r.width - 16.0f * s, 0.0f), 1.0f));
+      return clamp01NanTo0((p.x - r.x - 8.0f * s) / std::max(std::max(r.width - 16.0f * s, 0.0f), 1.0f));
     case NodeKind::kDetune: return across((bandHeight + r.y + 4.0f * s - p.y) / std::max(bandHeight, 1.0f));
     case NodeKind::kWidth: {
       const ui::Rect bar = widthBar(l);

@@ -34,7 +34,6 @@ ui::Rect innerRect(const ui::Rect& graph, float s);
 // frequency a handle of it can be set to.
 float frequencyHi(const Layout& l);
 float xAtTime(const Layout& l, float t);
-float timeAtX(const Layout& l, float x);
 // The time a drag at x asks for: past the right edge it runs on, growing
 // by e every width.
 float dragTimeAtX(const Layout& l, float x);
@@ -48,8 +47,6 @@ const Node* choiceNode(const Layout& l);
 std::optional<ui::Rect> choiceChip(const Layout& l);
 std::optional<ui::Rect> lfoChip(const Layout& l, const Node& node);
 std::optional<ui::Rect> directionBand(const Layout& l);
-// Left and top edges inside, right and bottom outside.
-bool contains(const ui::Rect& r, Point p);
 
 // Whether modulation drags of the kind run up and down.
 bool dragsVertically(int kind);

@@ -13,7 +13,7 @@ constexpr float kDecayFloor = 0.0001f;
 constexpr float kBandPassAttack = 0.0008f;  // the band-pass hit's snap
 
 float fraction(float value, float lo, float hi) {
-  return clamp01((value - lo) / std::max(hi - lo, kParamSpanFloor));
+  return clamp01NanTo0((value - lo) / std::max(hi - lo, kParamSpanFloor));
 }
 
 float lerp(float a, float b, float t) { return a + (b - a) * t; }
@@ -30,7 +30,7 @@ float paramToDisplay(const Node& node, float value) {
 
 float displayToParam(const Node& node, float display) {
   const float span = node.displayHi - node.displayLo;
-  const float t = clamp01((display - node.displayLo) / (std::fabs(span) < 1e-9f ? 1.0f : span));
+  const float t = clamp01NanTo0((display - node.displayLo) / (std::fabs(span) < 1e-9f ? 1.0f : span));
   return lerp(node.paramLo, node.paramHi, t);
 }
 
@@ -57,7 +57,7 @@ float envelopeAt(Half half, const Shape& shape, float t) {
   }
   if (half.mode == hit_type::kClick || half.mode == hit_type::kKnock) return std::exp(-t / d);
   if (half.mode == hit_type::kBandPass) {
-    const float peak = 1.0f + 2.0f * clamp01(shape.aux2);
+    const float peak = 1.0f + 2.0f * clamp01NanTo0(shape.aux2);
     if (t < kBandPassAttack) return peak * t / kBandPassAttack;
     return std::exp(-(t - kBandPassAttack) / d);
   }
@@ -69,38 +69,40 @@ float pitchAt(Half half, const Shape& shape, float t) {
   if (half.body) {
     if (half.mode == body_type::kSine) {
       const float onset = onsetOffset(half, shape);
-      const float env = t <= onset ? 1.0f : std::exp(-(t - onset) / (0.395f * clamp01(shape.aux2) + 0.005f));
-      return shape.tune * std::exp2(48.0f * clamp01(shape.aux1) * env / 12.0f);
+      const float env =
+          t <= onset ? 1.0f : std::exp(-(t - onset) / (0.395f * clamp01NanTo0(shape.aux2) + 0.005f));
+      return shape.tune * std::exp2(48.0f * clamp01NanTo0(shape.aux1) * env / 12.0f);
     }
     if (half.mode == body_type::kShell) {
-      return shape.tune *
-             (1.0f + clamp01(shape.aux1) * std::exp(-t / (0.14500001f * clamp01(shape.aux2) + 0.005f)));
+      return shape.tune * (1.0f + clamp01NanTo0(shape.aux1) *
+                                      std::exp(-t / (0.14500001f * clamp01NanTo0(shape.aux2) + 0.005f)));
     }
     if (half.mode == body_type::kModal) return shape.tune;
     return 0.0f;
   }
   if (half.mode == hit_type::kKnock) {
     const float base = baseFrequency(half, shape);
-    const float env = std::exp(-(1.0f + 3.0f * clamp01(shape.aux2)) * t / std::max(shape.decay, kDecayFloor));
-    return base * std::exp2(env * 24.0f * clamp01(shape.aux1) / 12.0f);
+    const float env =
+        std::exp(-(1.0f + 3.0f * clamp01NanTo0(shape.aux2)) * t / std::max(shape.decay, kDecayFloor));
+    return base * std::exp2(env * 24.0f * clamp01NanTo0(shape.aux1) / 12.0f);
   }
-  if (half.mode == hit_type::kBandPass) return 200.0f + 11800.0f * clamp01(shape.tone);
+  if (half.mode == hit_type::kBandPass) return 200.0f + 11800.0f * clamp01NanTo0(shape.tone);
   return 0.0f;
 }
 
 float baseFrequency(Half half, const Shape& shape) {
-  return half.body ? shape.tune : 40.0f + 460.0f * clamp01(shape.tone);
+  return half.body ? shape.tune : 40.0f + 460.0f * clamp01NanTo0(shape.tone);
 }
 
 float onsetOffset(Half half, const Shape& shape) {
-  return half.body && half.mode == body_type::kSine ? 0.05f * clamp01(shape.tone) : 0.0f;
+  return half.body && half.mode == body_type::kSine ? 0.05f * clamp01NanTo0(shape.tone) : 0.0f;
 }
 
 float toneFrequency(std::span<const Node> nodes, const Shape& shape) {
   for (const Node& node : nodes) {
     if (node.nodeKind() == NodeKind::kFrequency && !node.fixedPitch) return paramToDisplay(node, shape.tone);
   }
-  return 200.0f + 11800.0f * clamp01(shape.tone);
+  return 200.0f + 11800.0f * clamp01NanTo0(shape.tone);
 }
 
 float bandOctaves(Half half, std::span<const Node> nodes, const Shape& shape) {

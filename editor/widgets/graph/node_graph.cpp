@@ -25,10 +25,8 @@ constexpr float kAxisPick = 3.0f;    // scaled pixels of movement pick between t
 
 // The display value as a parameter value, each clamped into its own range.
 float clampedParam(const graph::Node& node, float display) {
-  const float shown =
-      clampTo(display, std::min(node.displayLo, node.displayHi), std::max(node.displayLo, node.displayHi));
-  const float v = graph::displayToParam(node, shown);
-  return clampTo(v, std::min(node.paramLo, node.paramHi), std::max(node.paramLo, node.paramHi));
+  const float shown = clampBetween(display, node.displayLo, node.displayHi);
+  return clampBetween(graph::displayToParam(node, shown), node.paramLo, node.paramHi);
 }
 
 Point pointOf(ImVec2 v) { return {v.x, v.y}; }
@@ -102,7 +100,8 @@ namespace {
 
 // The live mark's new position, when the modulated value moved it.
 std::optional<float> movedLive(const graph::Node& node, float modulated) {
-  const float position = clamp01((modulated - node.paramLo) / std::max(node.paramHi - node.paramLo, 1e-9f));
+  const float position =
+      clamp01NanTo0((modulated - node.paramLo) / std::max(node.paramHi - node.paramLo, 1e-9f));
   if (std::fabs(position - node.liveAmount) > kLiveStep) return position;
   return std::nullopt;
 }
@@ -181,7 +180,7 @@ void NodeGraph::updateHover(bool hovered, Point p) {
   if (hovered_ >= 0) return;
   const std::optional<ui::Rect> chip = graph::choiceChip(l);
   const graph::Node* choice = graph::choiceNode(l);
-  if (chip && graph::contains(*chip, p) && choice->choices && choice->choiceCount >= 1) {
+  if (chip && chip->contains(p) && choice->choices && choice->choiceCount >= 1) {
     overChoice_ = true;
     return;
   }
@@ -190,7 +189,7 @@ void NodeGraph::updateHover(bool hovered, Point p) {
   hovered_ = graph::nearestNode(l, p);
   if (hovered_ >= 0) return;
   const std::optional<ui::Rect> band = graph::directionBand(l);
-  overDirection_ = band && graph::contains(*band, p);
+  overDirection_ = band && band->contains(p);
 }
 
 // A press only picks what the drag that follows moves: nothing is sent
@@ -248,7 +247,7 @@ bool NodeGraph::pickAxis(Point p) {
 
 bool NodeGraph::pressChoiceChip(const Layout& l, Point p) {
   const std::optional<ui::Rect> chip = graph::choiceChip(l);
-  if (!chip || !graph::contains(*chip, p)) return false;
+  if (!chip || !chip->contains(p)) return false;
   const Node node = *graph::choiceNode(l);
   if (node.choices && node.choiceCount >= 1) {
     const int n = node.choiceCount;
@@ -271,7 +270,7 @@ bool NodeGraph::pressLfoChip(const Layout& l, Point p) {
 
 bool NodeGraph::toggleDirection(const Layout& l, Point p) {
   const std::optional<ui::Rect> band = graph::directionBand(l);
-  if (!band || !graph::contains(*band, p)) return false;
+  if (!band || !band->contains(p)) return false;
   const Node reverse = *graph::firstOfKind(nodes, NodeKind::kReverse);
   if (reverse.id < 0 || !value) return true;
   const float next = graph::nodeDisplayValue(reverse) >= 0.5f ? 0.0f : 1.0f;

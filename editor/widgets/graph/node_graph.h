@@ -68,7 +68,6 @@ class NodeGraph {
   int hoveredNode() const { return hovered_; }
   int hoveredChipNode() const { return hoveredChip_; }
   bool overChoiceChip() const { return overChoice_; }
-  bool overDirectionBand() const { return overDirection_; }
   const NumberEntry& entry() const { return entry_; }
   static const char* helpText();
   // Where the nodes lie in the latest draw.
@@ -94,7 +93,6 @@ class NodeGraph {
   bool pressLfoChip(const graph::Layout& l, graph::Point p);
   bool toggleDirection(const graph::Layout& l, graph::Point p);
   void openEntry(const graph::Layout& l, int i);
-  void startDrag(const graph::Layout& l, const Press& press, int i);
   void startValueDrag(const graph::Layout& l, int i, graph::Point p);
   // False while the movement has not yet picked between two handles.
   bool pickAxis(graph::Point p);

@@ -142,7 +142,7 @@ constexpr float kModalRatios[] = {1.0f, 2.01f, 3.0f, 4.2f, 5.4f};
 constexpr float kModalWeights[] = {1.0f, 0.6f, 0.45f, 0.35f, 0.28f};
 
 float modalPartial(const graph::Shape& shape, int k) {
-  return shape.tune * kModalRatios[k] * (1.0f + 0.06f * static_cast<float>(k) * clamp01(shape.aux1));
+  return shape.tune * kModalRatios[k] * (1.0f + 0.06f * static_cast<float>(k) * clamp01NanTo0(shape.aux1));
 }
 
 class Painter {
@@ -191,7 +191,7 @@ class Painter {
   float y(float f) const { return graph::yForFrequency(l_, f); }
   float x(float t) const { return graph::xAtTime(l_, t); }
   float envelopeY(const graph::Shape& shape, float t) const {
-    return r_.y + r_.height - r_.height * clamp01(graph::envelopeAt(l_.half, shape, t));
+    return r_.y + r_.height - r_.height * clamp01NanTo0(graph::envelopeAt(l_.half, shape, t));
   }
   bool active(int i) const { return g_.hoveredNode() == i || g_.valueDragNode() == i; }
   ui::Rect bottomStrip() const {
@@ -247,7 +247,7 @@ class Painter {
   void curve(YAt yAt, std::uint32_t colour, float width) {
     points_.clear();
     for (int i = 0; i < columns_; ++i) {
-      const float t = clamp01(static_cast<float>(i) / std::max(r_.width, 1.0f)) * l_.window;
+      const float t = clamp01NanTo0(static_cast<float>(i) / std::max(r_.width, 1.0f)) * l_.window;
       points_.push_back(at(r_.x + static_cast<float>(i), yAt(t)));
     }
     stroke(points_, colour, width);
@@ -279,14 +279,15 @@ class Painter {
     if (!rate) return;
     const bool rev = reversed(l_);
     const float top = r_.y + 0.1f * r_.height, bottom = r_.y + 0.9f * r_.height;
-    const float recorded = mirrored(r_.x + r_.width * clamp01(rate->sampleSeconds / l_.window), rev);
+    const float recorded = mirrored(r_.x + r_.width * clamp01NanTo0(rate->sampleSeconds / l_.window), rev);
     if (recorded > r_.x + s_ && recorded < r_.x + r_.width - s_) {
       vLine(recorded, top, bottom, kRecordedLength, 1.0f);
       const float labelX = rev ? recorded - 3.0f * s_ - 64.0f * s_ : recorded + 3.0f * s_;
       ui::drawText(dl_, {labelX, top - 11.0f * s_, 64.0f * s_, 10.0f * s_}, "as recorded", TextStyle::Caption,
                    kRecordedLength, rev ? TextAlign::Right : TextAlign::Left);
     }
-    const float played = mirrored(r_.x + r_.width * clamp01(graph::sampleDuration(*rate) / l_.window), rev);
+    const float played =
+        mirrored(r_.x + r_.width * clamp01NanTo0(graph::sampleDuration(*rate) / l_.window), rev);
     vLine(played, top, bottom, kPlayedLength, 2.0f);
     if (rev) {
       ui::drawText(dl_, {r_.x + 3.0f * s_, bottom, 60.0f * s_, 10.0f * s_}, "reversed", TextStyle::Caption,
@@ -321,7 +322,7 @@ class Painter {
     }
     if (index < 0) return;
     const ui::Rect band = graph::toneBand(l_);
-    const float tilt = (0.5f - clamp01(graph::nodeDisplayValue(l_.nodes[index]))) * 0.8f * band.height;
+    const float tilt = (0.5f - clamp01NanTo0(graph::nodeDisplayValue(l_.nodes[index]))) * 0.8f * band.height;
     const float mid = band.y + 0.5f * band.height;
     const bool on = active(index);
     // Rising to the right with brightness, the right end under the handle.
@@ -360,7 +361,7 @@ class Painter {
     const graph::Shape& shape = l_.shape;
     for (int k = 0; k < 5; ++k) {
       const float d = shape.decay * (1.0f - 0.12f * k);
-      const float a = kModalWeights[k] * (k == 0 ? 1.0f : 0.3f + 0.7f * clamp01(shape.tone));
+      const float a = kModalWeights[k] * (k == 0 ? 1.0f : 0.3f + 0.7f * clamp01NanTo0(shape.tone));
       const float py = y(modalPartial(shape, k));
       hLine(r_.x + 2.0f * s_, x(d), py, withAlpha(palette::kAccent, clampTo(a, 0.12f, 0.85f)),
             clampTo(3.0f * a, 1.0f, 3.0f));
@@ -497,7 +498,7 @@ class Painter {
     for (int i = 0; i < 3; ++i) {
       const float t = static_cast<float>(i) * v / 1000.0f / l_.window;
       if (t > 1.0f) break;
-      vLine(r_.x + r_.width * clamp01(t), r_.y, r_.y + r_.height,
+      vLine(r_.x + r_.width * clamp01NanTo0(t), r_.y, r_.y + r_.height,
             withAlpha(palette::kAccent, 0.85f - 0.2f * i), i == 0 ? 2.0f : 1.5f);
     }
   }

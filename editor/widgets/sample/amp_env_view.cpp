@@ -39,7 +39,7 @@ float AmpEnvView::peakX() const {
 float AmpEnvView::peakY(float level) const {
   const ui::Rect c = contentRect();
   const float s = ui::scale();
-  return c.y + c.height - 4.0f * s - (c.height - 8.0f * s) * clamp01(level);
+  return c.y + c.height - 4.0f * s - (c.height - 8.0f * s) * clamp01NanTo0(level);
 }
 
 float AmpEnvView::tailLength() const {
@@ -54,7 +54,7 @@ ImVec2 AmpEnvView::tailHandle() const {
 
 ImVec2 AmpEnvView::anchorFor(int slot, float t) const {
   const ui::Rect c = contentRect();
-  const float u = clamp01(t);
+  const float u = clamp01NanTo0(t);
   const float level = value(2);
   if (slot == 0) return {c.x + kAttackShare * c.width * u, peakY(level)};
   if (slot == 1)
@@ -65,7 +65,7 @@ ImVec2 AmpEnvView::anchorFor(int slot, float t) const {
 }
 
 ImGuiMouseCursor AmpEnvView::cursorAt(ImVec2 pointer) const {
-  return contains(contentRect(), pointer) ? ImGuiMouseCursor_Hand : ImGuiMouseCursor_Arrow;
+  return contentRect().containsWithEdges(pointer) ? ImGuiMouseCursor_Hand : ImGuiMouseCursor_Arrow;
 }
 
 // A press takes the peak or the tail; the drag moves it from where it was,
@@ -108,12 +108,12 @@ void AmpEnvView::dragTo(ImVec2 pointer, ImVec2 total) {
     peakAxis_ = std::fabs(total.y) > std::fabs(total.x) ? 3 : 2;
   }
   if (peakAxis_ == 2) {
-    const float t = clamp01((pointer.x - c.x) / std::max(kAttackShare * c.width, s));
+    const float t = clamp01NanTo0((pointer.x - c.x) / std::max(kAttackShare * c.width, s));
     change(0, slots[0].fromNormalized(t));
   } else {
     const float level = c.height <= 8.0f * s
                             ? 0.0f
-                            : clamp01((c.y + c.height - 4.0f * s - pointer.y) / (c.height - 8.0f * s));
+                            : clamp01NanTo0((c.y + c.height - 4.0f * s - pointer.y) / (c.height - 8.0f * s));
     change(2, level);
   }
 }

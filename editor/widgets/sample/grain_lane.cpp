@@ -30,7 +30,7 @@ std::string GrainLane::hint() const {
 ImVec2 GrainLane::anchorFor(int slot, float t) const {
   const ui::Rect c = contentRect();
   const float s = ui::scale();
-  const float u = clamp01(t);
+  const float u = clamp01NanTo0(t);
   if (slot == 0) return {c.x + c.width * u, c.y + c.height / 2.0f};
   return {c.x + 6.0f * s, c.y + c.height - 12.0f * s - (c.height - 16.0f * s) * u};
 }
@@ -48,7 +48,7 @@ float GrainLane::grainWidth(float sizeMs, float contentWidth, float s) {
 }
 
 ImGuiMouseCursor GrainLane::cursorAt(ImVec2 pointer) const {
-  return contains(contentRect(), pointer) ? ImGuiMouseCursor_Hand : ImGuiMouseCursor_Arrow;
+  return contentRect().containsWithEdges(pointer) ? ImGuiMouseCursor_Hand : ImGuiMouseCursor_Arrow;
 }
 
 void GrainLane::press(const ui::Interaction&) {
@@ -67,10 +67,10 @@ void GrainLane::move(const ui::Interaction& it) {
     axis_ = std::fabs(dy) > std::fabs(dx) ? 3 : 2;
   }
   if (axis_ == 2) {
-    const float t = clamp01(slots[0].toNormalized(sizeAtPress_) + dx / (kSweep * s));
+    const float t = clamp01NanTo0(slots[0].toNormalized(sizeAtPress_) + dx / (kSweep * s));
     change(0, slots[0].fromNormalized(t));
   } else if (axis_ == 3) {
-    const float t = clamp01(slots[1].toNormalized(densityAtPress_) - dy / (kSweep * s));
+    const float t = clamp01NanTo0(slots[1].toNormalized(densityAtPress_) - dy / (kSweep * s));
     change(1, slots[1].fromNormalized(t));
   }
 }

@@ -80,8 +80,8 @@ int SampleView::windowHit(ImVec2 point) const {
   // An edge or fade at the content's side is taken within its reach on
   // both sides, outside the content too.
   const ui::Rect reach{c.x - kReach * s, c.y, c.width + 2.0f * kReach * s, c.height};
-  if (slots.size() < 2 || !contains(reach, point)) return kNone;
-  const float a = clamp01(slots[0].value), b = clamp01(slots[1].value);
+  if (slots.size() < 2 || !reach.containsWithEdges(point)) return kNone;
+  const float a = clamp01NanTo0(slots[0].value), b = clamp01NanTo0(slots[1].value);
   const float startX = c.x + c.width * a, endX = c.x + c.width * b;
   const int fadeIn = findSlot("fadeIn"), fadeOut = findSlot("fadeOut");
   if (fadeIn >= 0 && fadeOut >= 0 && point.y <= c.y + kFadeBand * s) {
@@ -101,7 +101,7 @@ int SampleView::windowHit(ImVec2 point) const {
 
 float SampleView::windowHandleX(int handle) const {
   const ui::Rect c = contentRect();
-  const float a = clamp01(slotValue("start", 0.0f)), b = clamp01(slotValue("end", 1.0f));
+  const float a = clamp01NanTo0(slotValue("start", 0.0f)), b = clamp01NanTo0(slotValue("end", 1.0f));
   const float span = std::max(b - a, kSmallestSpan);
   switch (handle) {
     case kStart: return c.x + c.width * a;
@@ -116,7 +116,7 @@ float SampleView::windowHandleX(int handle) const {
 float SampleView::grainHandleX(int which, float x) const {
   const ui::Rect c = contentRect();
   if (slots.size() < 2) return c.x;
-  const float p = clamp01(slots[0].value), w = clamp01(slots[1].value);
+  const float p = clamp01NanTo0(slots[0].value), w = clamp01NanTo0(slots[1].value);
   if (which == 0) return c.x + c.width * p;
   const float right = c.x + c.width * (p + w), left = c.x + c.width * (p - w);
   const bool rightInside = p + w <= 1.0f, leftInside = p - w >= 0.0f;
@@ -134,8 +134,8 @@ void SampleView::applyWindowDrag(float pointerX, float dy) {
   switch (windowDrag_) {
     case kStart: changeParam(slot, std::min(u, end - kSmallestWindow)); break;
     case kEnd: changeParam(slot, std::max(u, start + kSmallestWindow)); break;
-    case kFadeIn: changeParam(slot, clamp01((u - start) / span)); break;
-    case kFadeOut: changeParam(slot, clamp01((end - u) / span)); break;
+    case kFadeIn: changeParam(slot, clamp01NanTo0((u - start) / span)); break;
+    case kFadeOut: changeParam(slot, clamp01NanTo0((end - u) / span)); break;
     case kBody:
       changeParam(slot, clampTo(gainAtPress_ - dy * kDbPerSweep / (kSweep * s), -kGainRange, kGainRange));
       break;
@@ -149,7 +149,7 @@ float SampleView::windowGainAt(float position, float a, float b) const {
   if (inSlot < 0 || outSlot < 0 || position < a || position > b) return g;
   const float fadeIn = slots[static_cast<std::size_t>(inSlot)].value;
   const float fadeOut = slots[static_cast<std::size_t>(outSlot)].value;
-  const float u = clamp01((position - a) / std::max(b - a, kSmallestSpan));
+  const float u = clamp01NanTo0((position - a) / std::max(b - a, kSmallestSpan));
   float e = fadeIn > 0.0f && u < fadeIn ? u / fadeIn : 1.0f;
   if (fadeOut > 0.0f && u > 1.0f - fadeOut) e *= (1.0f - u) / fadeOut;
   return g * e;
@@ -190,14 +190,14 @@ void SampleView::drawWindowView() {
   ImDrawList* dl = ImGui::GetWindowDrawList();
   const ui::Rect c = contentRect();
   const float s = ui::scale();
-  const float a = clamp01(slots[0].value), b = clamp01(slots[1].value);
+  const float a = clamp01NanTo0(slots[0].value), b = clamp01NanTo0(slots[1].value);
   paintWave(dl, c, a, b, [this, a, b](float position) { return windowGainAt(position, a, b); });
   bar(dl, c, c.x + c.width * a, kStartBar, barPlacer_);
   bar(dl, c, c.x + c.width * b, kEndBar, barPlacer_);
   const int inSlot = findSlot("fadeIn"), outSlot = findSlot("fadeOut");
   if (inSlot >= 0 && outSlot >= 0) {
-    const float fi = clamp01(slots[static_cast<std::size_t>(inSlot)].value);
-    const float fo = clamp01(slots[static_cast<std::size_t>(outSlot)].value);
+    const float fi = clamp01NanTo0(slots[static_cast<std::size_t>(inSlot)].value);
+    const float fo = clamp01NanTo0(slots[static_cast<std::size_t>(outSlot)].value);
     const float x0 = c.x + c.width * a, x1 = c.x + c.width * b, y = c.y + s;
     const auto flag = [&](float x, float dir, float fade) {
       const ImVec2 p0{x, y}, p1{x, y + 7.0f * s}, p2{x + dir * 5.0f * s, y};
@@ -244,7 +244,7 @@ int SampleView::slicePick(float x) const {
   int best = -1;
   float bestDistance = reach;
   for (int i = 0; i < markerCount; ++i) {
-    const float d = std::fabs(x - (c.x + c.width * clamp01(markers[i])));
+    const float d = std::fabs(x - (c.x + c.width * clamp01NanTo0(markers[i])));
     if (d < bestDistance) {
       best = i;
       bestDistance = d;
@@ -268,7 +268,7 @@ void SampleView::drawSlicesView() {
     const int i = slicePick(it.pressPos.x);
     dragIndex_ = i >= 1 ? i : -1;
     if (dragIndex_ >= 1)
-      grabDx_ = contentRect().x + contentRect().width * clamp01(markers[i]) - it.pressPos.x;
+      grabDx_ = contentRect().x + contentRect().width * clamp01NanTo0(markers[i]) - it.pressPos.x;
     grabSpan_ = contentRect().width;
     if (i < 1 && markers && markerCount > 0) {
       const float u = xToFraction(it.pressPos.x);
@@ -295,7 +295,7 @@ void SampleView::drawSlicesView() {
   }
   if (markers && markerCount > 0) {
     for (int i = 0; i < markerCount; ++i) {
-      const float x = c.x + c.width * clamp01(markers[i]);
+      const float x = c.x + c.width * clamp01NanTo0(markers[i]);
       bar(dl, c, x, i == 0 ? kFirstMarker : kEndBar, barPlacer_);
       if (i >= 1)
         ui::logHandle(this, "slice " + std::to_string(i), {x, c.y + 0.5f * c.height}, ui::kAlongX,
@@ -311,7 +311,7 @@ void SampleView::drawSlicesView() {
 
 int SampleView::grainsPick(float x) const {
   if (slots.size() < 2 || contentRect().width <= 0.0f) return -1;
-  const float spray = clamp01(slots[1].value);
+  const float spray = clamp01NanTo0(slots[1].value);
   if (spray == 0.0f) return 0;
   const float d = std::fabs(xToFraction(x) - slots[0].value);
   return std::fabs(d - spray) < d ? 1 : 0;
@@ -321,8 +321,9 @@ void SampleView::drawGrainsView() {
   const ui::Rect c = contentRect();
   const float s = ui::scale();
   const ImVec2 pointer = ImGui::GetIO().MousePos;
-  const ui::Interaction it = bodyItem(
-      "grains", body(), contains(c, pointer) ? ImGuiMouseCursor_Hand : ImGuiMouseCursor_Arrow, hintText);
+  const ui::Interaction it =
+      bodyItem("grains", body(),
+               c.containsWithEdges(pointer) ? ImGuiMouseCursor_Hand : ImGuiMouseCursor_Arrow, hintText);
   if (it.rightClicked) {
     const int k = grainsPick(pointer.x);
     if (k >= 0) openEntryFor(k);
@@ -351,7 +352,7 @@ void SampleView::drawGrainsView() {
         // The grabbed edge follows the pointer out to either end of the
         // range and stops at the line rather than crossing it.
         const float u = (x - contentRect().x) / std::max(contentRect().width, 1.0f);
-        const float p = clamp01(slots[0].value);
+        const float p = clamp01NanTo0(slots[0].value);
         changeParam(1, std::max(sprayRight_ ? u - p : p - u, 0.0f));
       }
     }
@@ -363,7 +364,7 @@ void SampleView::drawGrainsView() {
   if (slots.size() < 2) return;
 
   ImDrawList* dl = ImGui::GetWindowDrawList();
-  const float p = clamp01(slots[0].value), w = clamp01(slots[1].value);
+  const float p = clamp01NanTo0(slots[0].value), w = clamp01NanTo0(slots[1].value);
   const float gain = linearGain();
   paintWave(dl, c, p - w, p + w, [gain](float) { return gain; });
   if (w > 0.0f) {

@@ -58,7 +58,7 @@ float SampleView::linearGain() const {
 float SampleView::xToFraction(float x) const {
   const ui::Rect c = contentRect();
   if (c.width <= 0.0f) return 0.0f;
-  return clamp01((x - c.x) / c.width);
+  return clamp01NanTo0((x - c.x) / c.width);
 }
 
 float SampleView::draggedX(const ui::Interaction& it) const {
@@ -75,7 +75,7 @@ ui::Rect SampleView::body() const {
 ImVec2 SampleView::anchorFor(int slot, float t) const {
   const ui::Rect c = contentRect();
   const float s = ui::scale();
-  const float u = clamp01(t);
+  const float u = clamp01NanTo0(t);
   const float top = c.y + 4.0f * s, bottom = c.y + c.height - 4.0f * s;
   if (slot < 0 || static_cast<std::size_t>(slot) >= slots.size())
     return {c.x + c.width * u, c.y + c.height / 2.0f};
@@ -85,7 +85,7 @@ ImVec2 SampleView::anchorFor(int slot, float t) const {
   if (keyIs(p, "end")) return {c.x + c.width * u, bottom};
   if (keyIs(p, "fadeIn") || keyIs(p, "fadeOut")) {
     const float span = std::max(end - start, 0.0001f);
-    const float at = keyIs(p, "fadeIn") ? clamp01(start + span * u) : clamp01(end - span * u);
+    const float at = keyIs(p, "fadeIn") ? clamp01NanTo0(start + span * u) : clamp01NanTo0(end - span * u);
     return {c.x + c.width * at, c.y + 3.0f * s};
   }
   if (keyIs(p, "gain")) return {c.x + c.width * (start + end) / 2.0f, bottom - (c.height - 8.0f * s) * u};
@@ -107,7 +107,7 @@ void SampleView::openEntryFor(int slot) {
     request.unit = "dB";
     at = p.normalized();
   } else if (keyIs(p, "fadeIn") || keyIs(p, "fadeOut")) {
-    at = clamp01(p.value);
+    at = clamp01NanTo0(p.value);
     request.value = 100.0f * at;
     request.lo = 0.0f;
     request.hi = 100.0f;
@@ -116,7 +116,7 @@ void SampleView::openEntryFor(int slot) {
   } else {
     const bool timed = seconds > 0.0f;
     const float scale = timed ? 1000.0f * seconds : 100.0f;
-    at = clamp01(p.value);
+    at = clamp01NanTo0(p.value);
     request.value = at * scale;
     request.lo = 0.0f;
     const bool spray = keyIs(p, "spray");
@@ -138,17 +138,17 @@ void SampleView::commitTyped(int slot, float x) {
     return;
   }
   if (keyIs(p, "fadeIn") || keyIs(p, "fadeOut")) {
-    setParam(slot, clamp01(x / 100.0f));
+    setParam(slot, clamp01NanTo0(x / 100.0f));
     return;
   }
   const float scale = seconds > 0.0f ? 1000.0f * seconds : 100.0f;
   if (!(scale > 0.0f)) return;
-  float t = clamp01(x / scale);
+  float t = clamp01NanTo0(x / scale);
   if (mode != kGrains) {
     if (keyIs(p, "start") && findSlot("end") >= 0) t = std::min(t, slotValue("end", 1.0f) - kSmallestWindow);
     if (keyIs(p, "end") && findSlot("start") >= 0)
       t = std::max(t, slotValue("start", 0.0f) + kSmallestWindow);
-    t = clamp01(t);
+    t = clamp01NanTo0(t);
   }
   setParam(slot, t);
 }
@@ -174,7 +174,7 @@ void SampleView::paintWave(ImDrawList* dl, const ui::Rect& r, float from, float 
       return duration > 0.0 ? gain(static_cast<float>(time / duration)) : gain(0.0f);
     };
   ui::drawWaveform(dl, r, axis, overview, style);
-  const float a = clamp01(from), b = clamp01(to);
+  const float a = clamp01NanTo0(from), b = clamp01NanTo0(to);
   if (!(b > a)) return;
   const double n = static_cast<double>(frameCount);
   style.colour = palette::kAccent;

@@ -42,7 +42,7 @@ float SpeedLane::lengthX(float pitch) const {
 // the right edge too.
 float SpeedLane::lengthAt(float pitch) { return 0.5f * std::exp2(-pitch / 12.0f); }
 
-float SpeedLane::fanOffset() const { return kFanSemitones * clamp01(value(spreadSlot())); }
+float SpeedLane::fanOffset() const { return kFanSemitones * clamp01NanTo0(value(spreadSlot())); }
 
 float SpeedLane::pitchAtX(float x) const {
   const ui::Rect c = contentRect();
@@ -68,8 +68,8 @@ ImVec2 SpeedLane::anchorFor(int slot, float t) const {
   if (slot == 0) return {lengthX(slots.empty() ? 0.0f : slots[0].fromNormalized(t)), mid};
   const float at = slot >= 0 && static_cast<std::size_t>(slot) < slots.size()
                        ? slots[static_cast<std::size_t>(slot)].fromNormalized(t)
-                       : clamp01(t);
-  return {lengthX(value(0) - kFanSemitones * clamp01(at)), mid};
+                       : clamp01NanTo0(t);
+  return {lengthX(value(0) - kFanSemitones * clamp01NanTo0(at)), mid};
 }
 
 // The fan's handle hangs under the bar's end, so it stays apart from it
@@ -88,7 +88,7 @@ std::string SpeedLane::lengthLabel(float tune) const {
 }
 
 ImGuiMouseCursor SpeedLane::cursorAt(ImVec2 pointer) const {
-  return contains(contentRect(), pointer) ? ImGuiMouseCursor_ResizeEW : ImGuiMouseCursor_Arrow;
+  return contentRect().containsWithEdges(pointer) ? ImGuiMouseCursor_ResizeEW : ImGuiMouseCursor_Arrow;
 }
 
 // A press takes a handle; the drag moves it from where it was.
@@ -125,7 +125,7 @@ void SpeedLane::dragTo(float dx) {
     change(0, clampTo(tuneAtPress_ + moved, -kTuneRange, kTuneRange));
   } else if (target_ == kFan) {
     // The fan's edge is the lower pitch: a longer edge is a wider fan.
-    change(spreadSlot(), clamp01(spreadAtPress_ - moved / kFanSemitones));
+    change(spreadSlot(), clamp01NanTo0(spreadAtPress_ - moved / kFanSemitones));
   }
 }
 

@@ -55,7 +55,7 @@ ui::Rect ToneBlock::toneCornerRect() const {
 }
 
 ImVec2 ToneBlock::anchorFor(int slot, float t) const {
-  const float u = clamp01(t);
+  const float u = clamp01NanTo0(t);
   const ui::Rect k = crushRect(), tone = toneCornerRect();
   if (slot == 0) return {k.x + 0.3f * k.width, k.y + k.height - k.height * (1.0f - u)};
   if (slot == 1) return {k.x + 0.7f * k.width, k.y + k.height - k.height * u};
@@ -75,7 +75,7 @@ std::vector<float> ToneBlock::processedSine(int n, float crush, float srr) {
     if (srr > 0.0f) {
       if (hold <= 0.0f) {
         held = v;
-        hold += kLongestHold * clamp01(srr) + 1.0f;
+        hold += kLongestHold * clamp01NanTo0(srr) + 1.0f;
       }
       hold -= 1.0f;
       v = held;
@@ -87,16 +87,16 @@ std::vector<float> ToneBlock::processedSine(int n, float crush, float srr) {
 
 float ToneBlock::lowPassGain(float lp, float f) {
   const float a = std::exp(-kTwoPi * lp / kResponseRate);
-  const float b = clamp01(1.0f - a);
+  const float b = clamp01NanTo0(1.0f - a);
   const float w = kTwoPi * f / kResponseRate;
   const float re = 1.0f - (1.0f - b) * std::cos(w), im = (1.0f - b) * std::sin(w);
   const float m = std::sqrt(re * re + im * im);
-  return m <= 1e-12f ? 1.0f : clamp01(b / m);
+  return m <= 1e-12f ? 1.0f : clamp01NanTo0(b / m);
 }
 
 ImGuiMouseCursor ToneBlock::cursorAt(ImVec2 pointer) const {
   if (onCorner(pointer)) return ImGuiMouseCursor_ResizeEW;
-  if (contains(crushRect(), pointer)) return ImGuiMouseCursor_ResizeNS;
+  if (crushRect().containsWithEdges(pointer)) return ImGuiMouseCursor_ResizeNS;
   return ImGuiMouseCursor_Arrow;
 }
 
@@ -121,7 +121,8 @@ void ToneBlock::move(const ui::Interaction& it) {
 bool ToneBlock::onCorner(ImVec2 p) const {
   const ImVec2 h = lowPassHandle();
   const float reach = kHandleReach * ui::scale();
-  return contains(toneCornerRect(), p) || (std::fabs(p.x - h.x) <= reach && std::fabs(p.y - h.y) <= reach);
+  return toneCornerRect().containsWithEdges(p) ||
+         (std::fabs(p.x - h.x) <= reach && std::fabs(p.y - h.y) <= reach);
 }
 
 ImVec2 ToneBlock::lowPassHandle() const {
@@ -140,12 +141,14 @@ void ToneBlock::dragTo(float x, float dy) {
   const float sweep = kSweep * ui::scale();
   if (target_ == kLowPass) {
     const ui::Rect t = toneCornerRect();
-    change(kLowPass, slots[kLowPass].fromNormalized(t.width <= 0.0f ? 0.0f : clamp01((x - t.x) / t.width)));
+    change(kLowPass,
+           slots[kLowPass].fromNormalized(t.width <= 0.0f ? 0.0f : clamp01NanTo0((x - t.x) / t.width)));
   } else if (target_ == kSrr) {
-    change(kSrr, slots[kSrr].fromNormalized(clamp01(slots[kSrr].toNormalized(valueAtPress_) + dy / sweep)));
+    change(kSrr,
+           slots[kSrr].fromNormalized(clamp01NanTo0(slots[kSrr].toNormalized(valueAtPress_) + dy / sweep)));
   } else if (target_ == kCrush) {
     // Down raises the crush amount, which is one less the bit depth's position.
-    const float amount = clamp01(1.0f - slots[kCrush].toNormalized(valueAtPress_) + dy / sweep);
+    const float amount = clamp01NanTo0(1.0f - slots[kCrush].toNormalized(valueAtPress_) + dy / sweep);
     change(kCrush, slots[kCrush].fromNormalized(1.0f - amount));
   }
 }

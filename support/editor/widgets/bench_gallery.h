@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "editor/widgets/bench/bench_page.h"
+#include "engine/model/project.h"
 #include "support/editor/widgets/anatomy_gallery.h"
 #include "support/editor/widgets/sampler_gallery.h"
 
@@ -71,7 +72,7 @@ inline BenchPage::TrackRow trackRow(const char* label, std::uint32_t stepBits, b
 }
 
 inline std::vector<BenchPage::TrackRow> trackRows(int count) {
-  const std::array<BenchPage::TrackRow, BenchPage::kMaxTracks> all = {
+  const std::array<BenchPage::TrackRow, ob::kMaxTracks> all = {
       trackRow("Kick", 0x1515), trackRow("Snare", 0x1010),       trackRow("Hat", 0x5555, false, 0),
       trackRow("TRK 4", 0x0000), trackRow("Open hat", 0x2222, false, 0), trackRow("Clap", 0x9010, true),
       trackRow("Tom", 0x0480),   trackRow("Rim", 0x0842)};

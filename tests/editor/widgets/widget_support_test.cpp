@@ -1,6 +1,6 @@
-// The helpers every widget shares: alpha bytes, the clamp for crossed
-// bounds, parameter and display units, the value text and its reading
-// back under any LC_NUMERIC, and where a label may go.
+// The helpers every widget shares: alpha bytes, parameter and display
+// units, the value text and its reading back under any LC_NUMERIC, and
+// where a label may go.
 #include "editor/widgets/widget_support.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <utility>
 
 #include "editor/widgets/drag_sweep.h"
 #include "support/comma_locale.h"
@@ -33,13 +34,14 @@ TEST(WidgetSupport, AlphaFactorsBecomeTheNearestByte) {
   EXPECT_EQ(withAlpha(0x12345678u, 1.0f), 0xFF345678u);
 }
 
-TEST(WidgetSupport, TheClampTakesTheLowerBoundWhenTheBoundsCross) {
-  EXPECT_EQ(clampTo(5.0f, 0.0f, 10.0f), 5.0f);
-  EXPECT_EQ(clampTo(-1.0f, 0.0f, 10.0f), 0.0f);
-  EXPECT_EQ(clampTo(11.0f, 0.0f, 10.0f), 10.0f);
-  // A rectangle narrower than its two margins.
-  for (float v : {-5.0f, 3.0f, 7.0f, 50.0f}) EXPECT_EQ(clampTo(v, 8.0f, 2.0f), 8.0f);
-  EXPECT_EQ(clampTo(std::nanf(""), 1.0f, 2.0f), 1.0f);
+TEST(WidgetSupport, ClampBetweenTakesItsBoundsInEitherOrder) {
+  for (const auto& [a, b] : {std::pair{2.0f, 8.0f}, std::pair{8.0f, 2.0f}}) {
+    SCOPED_TRACE(a);
+    EXPECT_EQ(clampBetween(5.0f, a, b), 5.0f);
+    EXPECT_EQ(clampBetween(-1.0f, a, b), 2.0f);
+    EXPECT_EQ(clampBetween(50.0f, a, b), 8.0f);
+    EXPECT_EQ(clampBetween(std::nanf(""), a, b), 2.0f);
+  }
 }
 
 TEST(WidgetSupport, DisplayValuesRoundTripThroughParameterUnits) {

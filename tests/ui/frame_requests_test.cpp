@@ -23,7 +23,7 @@
 #include "ui/popups/menu.h"
 
 namespace orbi::ui {
-namespace frame_outlook_test {
+namespace frame_requests_test {
 
 constexpr ImGuiMouseButton kLeft = ImGuiMouseButton_Left;
 constexpr double kFrameSeconds = 1.0 / 60.0;
@@ -93,15 +93,15 @@ class SmallPage {
 
 // Draws frames with the input left alone until one says the next is not
 // due (nothing left but a time to wake), failing when that takes more than
-// `most`. Returns that frame's outlook.
-FrameOutlook settle(UiHarness& h, SmallPage& page, int most = 8) {
+// `most`. Returns that frame's request for the next.
+NextFrameRequest settle(UiHarness& h, SmallPage& page, int most = 8) {
   for (int frame = 0; frame < most; ++frame) {
     h.frame(std::ref(page));
-    const FrameOutlook o = h.outlook();
+    const NextFrameRequest o = h.nextFrameRequest();
     if (!o.again && imguiTime(h) + kFrameSeconds < o.at) return o;
   }
   ADD_FAILURE() << "no settled frame in " << most;
-  return h.outlook();
+  return h.nextFrameRequest();
 }
 
 // A press in one frame and the release in the next.
@@ -119,7 +119,7 @@ void quietFor(UiHarness& h, SmallPage& page, double seconds) {
   std::vector<unsigned char> last = pictureOf(h.frame(std::ref(page)));
   const int frames = static_cast<int>(seconds / kFrameSeconds);
   for (int frame = 0; frame < frames; ++frame) {
-    const FrameOutlook o = h.outlook();
+    const NextFrameRequest o = h.nextFrameRequest();
     const bool due = o.again || imguiTime(h) + kFrameSeconds >= o.at;
     std::vector<unsigned char> now = pictureOf(h.frame(std::ref(page)));
     if (!due) {
@@ -129,7 +129,7 @@ void quietFor(UiHarness& h, SmallPage& page, double seconds) {
   }
 }
 
-TEST(FrameOutlook, FramesThatAreNotDueRepeatThePicture) {
+TEST(NextFrameRequest, FramesThatAreNotDueRepeatThePicture) {
   UiHarness h;
   SmallPage page;
   const struct Step {
@@ -173,17 +173,17 @@ TEST(FrameOutlook, FramesThatAreNotDueRepeatThePicture) {
   }
   EXPECT_EQ(page.text, "ab");
   // Everything done, nothing is due, now or later.
-  const FrameOutlook last = settle(h, page);
+  const NextFrameRequest last = settle(h, page);
   EXPECT_FALSE(last.again);
   EXPECT_EQ(last.at, std::numeric_limits<double>::infinity());
 }
 
-TEST(FrameOutlook, ATooltipAndABlinkingCursorAskForTheirTime) {
+TEST(NextFrameRequest, ATooltipAndABlinkingCursorAskForTheirTime) {
   UiHarness h;
   SmallPage page;
   settle(h, page);
   h.movePointer({80, 60});
-  FrameOutlook o = settle(h, page);
+  NextFrameRequest o = settle(h, page);
   // The tooltip's 0.6 s from a hovered frame just past.
   EXPECT_GT(o.at, imguiTime(h) + 0.5);
   EXPECT_LT(o.at, imguiTime(h) + 0.6);
@@ -196,25 +196,25 @@ TEST(FrameOutlook, ATooltipAndABlinkingCursorAskForTheirTime) {
   EXPECT_LT(o.at, imguiTime(h) + 1.3);
 }
 
-TEST(FrameOutlook, HeldInputKeepsFramesComing) {
+TEST(NextFrameRequest, HeldInputKeepsFramesComing) {
   UiHarness h;
   SmallPage page;
   settle(h, page);
   h.movePointer({700, 700});
   h.setButton(kLeft, true);
   h.frames(10, std::ref(page));
-  EXPECT_TRUE(h.outlook().again);
+  EXPECT_TRUE(h.nextFrameRequest().again);
   h.setButton(kLeft, false);
   h.setKey(Key::Backspace, true);
   h.frames(10, std::ref(page));
-  EXPECT_TRUE(h.outlook().again);
+  EXPECT_TRUE(h.nextFrameRequest().again);
   h.setKey(Key::Backspace, false);
   EXPECT_FALSE(settle(h, page).again);
 }
 
 // Ctrl, Shift, Alt or Super held with nothing else changes nothing after
 // the frames that show it went down.
-TEST(FrameOutlook, AModifierHeldAloneAsksForNoFrames) {
+TEST(NextFrameRequest, AModifierHeldAloneAsksForNoFrames) {
   UiHarness h;
   SmallPage page;
   settle(h, page);
@@ -228,7 +228,7 @@ TEST(FrameOutlook, AModifierHeldAloneAsksForNoFrames) {
   }
 }
 
-TEST(FrameOutlook, TheFramesCodeAsksThroughItsRequests) {
+TEST(NextFrameRequest, TheFramesCodeAsksThroughItsRequests) {
   UiHarness h;
   SmallPage page;
   settle(h, page);
@@ -236,7 +236,7 @@ TEST(FrameOutlook, TheFramesCodeAsksThroughItsRequests) {
     page();
     requestFrame();
   });
-  EXPECT_TRUE(h.outlook().again);
+  EXPECT_TRUE(h.nextFrameRequest().again);
   double at = 0.0;
   h.frame([&] {
     page();
@@ -244,16 +244,16 @@ TEST(FrameOutlook, TheFramesCodeAsksThroughItsRequests) {
     requestFrameAt(at + 1.0);
     requestFrameAt(at);
   });
-  EXPECT_FALSE(h.outlook().again);
-  EXPECT_EQ(h.outlook().at, at);
+  EXPECT_FALSE(h.nextFrameRequest().again);
+  EXPECT_EQ(h.nextFrameRequest().at, at);
   // Each frame asks afresh.
   h.frame(std::ref(page));
-  EXPECT_EQ(h.outlook().at, std::numeric_limits<double>::infinity());
+  EXPECT_EQ(h.nextFrameRequest().at, std::numeric_limits<double>::infinity());
 }
 
 // A model driven without a window asks into nothing, with no Dear ImGui
 // context current or one that no window made.
-TEST(FrameOutlook, RequestsOutsideAnyWindowGoNowhere) {
+TEST(NextFrameRequest, RequestsOutsideAnyWindowGoNowhere) {
   UiHarness h;
   SmallPage page;
   settle(h, page);
@@ -267,8 +267,8 @@ TEST(FrameOutlook, RequestsOutsideAnyWindowGoNowhere) {
   ImGui::DestroyContext(bare);
   ImGui::SetCurrentContext(before);
   h.frame(std::ref(page));
-  EXPECT_FALSE(h.outlook().again);
-  EXPECT_EQ(h.outlook().at, std::numeric_limits<double>::infinity());
+  EXPECT_FALSE(h.nextFrameRequest().again);
+  EXPECT_EQ(h.nextFrameRequest().at, std::numeric_limits<double>::infinity());
 }
 
 // A run of failed frames: the first few are tried again at once; then
@@ -287,7 +287,7 @@ TEST(FrameFailures, AFewAtOnceThenWaitsThatGrowToTheLongest) {
   double wait = 0.0;
   for (int i = 0; i < 12; ++i) {
     SCOPED_TRACE(i);
-    const FrameOutlook o = failures.failed(now);
+    const NextFrameRequest o = failures.failed(now);
     EXPECT_TRUE(failures.backingOff());
     EXPECT_FALSE(o.again);
     const double next = o.at - now;
@@ -356,5 +356,5 @@ TEST(FrameDemand, ATimeAskedForStandsUntilAFrameIsDrawnThen) {
   EXPECT_TRUE(demand.due(4.5));
 }
 
-}  // namespace frame_outlook_test
+}  // namespace frame_requests_test
 }  // namespace orbi::ui
