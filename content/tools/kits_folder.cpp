@@ -1,12 +1,10 @@
 #include "content/tools/kits_folder.h"
 
-#include <pwd.h>
-#include <unistd.h>
+#include "content/tools/home_folder.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <system_error>
-#include <vector>
 
 namespace ob {
 
@@ -21,21 +19,9 @@ fs::path absoluteFromEnvironment(const char* name) {
   return fs::path(value);
 }
 
-fs::path homeOfUser() {
-  if (fs::path home = absoluteFromEnvironment("HOME"); !home.empty()) return home;
-  long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
-  std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
-  passwd entry{};
-  passwd* found = nullptr;
-  if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || found == nullptr ||
-      found->pw_dir == nullptr || found->pw_dir[0] != '/')
-    return {};
-  return fs::path(found->pw_dir);
-}
-
 fs::path dataHome() {
   if (fs::path data = absoluteFromEnvironment("XDG_DATA_HOME"); !data.empty()) return data;
-  const fs::path home = homeOfUser();
+  const fs::path home = homeFolder();
   return home.empty() ? fs::path() : home / ".local" / "share";
 }
 

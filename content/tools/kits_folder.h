@@ -1,15 +1,14 @@
 #pragma once
 // The default kit library folder: the user's data folder, never the host's
-// current directory. Its home folder follows the rule of the UI framework's
-// file chooser (ui/platform/home_folder.h), which this layer cannot include.
+// current directory.
 
 #include <filesystem>
 
 namespace ob {
 
 // $XDG_DATA_HOME/Orbitrane/kits; when XDG_DATA_HOME is unset, empty or not
-// absolute, ~/.local/share/Orbitrane/kits, the home being $HOME when it is
-// absolute, else the user's password entry. Empty when no home is found.
+// absolute, ~/.local/share/Orbitrane/kits under homeFolder(). Empty when no
+// home is found.
 // Creates nothing.
 std::filesystem::path defaultKitsFolder();
 

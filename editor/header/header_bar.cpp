@@ -4,6 +4,7 @@
 #include <atomic>
 
 #include "content/factory/factory_content.h"
+#include "content/tools/home_folder.h"
 #include "editor/editor_context.h"
 #include "editor/project_files.h"
 #include "engine/session/engine_host.h"
@@ -54,7 +55,7 @@ ui::AboutInfo aboutOrbitrane() {
   return about;
 }
 
-ui::HeaderDocument kitDocument(std::string_view name, bool modified) {
+ui::HeaderDocument kitDocument(std::string_view name, bool modified, std::string_view folder) {
   ui::HeaderDocument kit;
   kit.kind = ui::DocumentKind::Delegated;
   kit.label = "Kit";
@@ -64,6 +65,7 @@ ui::HeaderDocument kitDocument(std::string_view name, bool modified) {
   kit.browsable = true;
   kit.canSave = true;
   kit.confirmDiscard = false;
+  kit.folder = folder;
   return kit;
 }
 
@@ -74,10 +76,11 @@ HeaderBar::HeaderBar(EditorContext& context, EngineHost& host)
 
 const ui::HeaderModel& HeaderBar::fillModel(const HeaderBarInput& input) {
   kitName_.assign(input.kitName);
+  homeFolder_ = ob::homeFolder().string();
   ui::HeaderModel& m = model_;
   m = ui::HeaderModel{};
   m.about = aboutOrbitrane();
-  m.document = kitDocument(kitName_, input.kitModified);
+  m.document = kitDocument(kitName_, input.kitModified, homeFolder_);
   m.canUndo = input.canUndo;
   m.canRedo = input.canRedo;
   m.showUndoRedo = true;

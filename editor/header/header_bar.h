@@ -49,8 +49,8 @@ struct HeaderBarResult {
   bool newKit = false;
   bool saveKit = false;
   bool browseKits = false;
-  std::int32_t kitStep = 0;  // -1 previous kit, +1 next
-  ui::Rect anchor;           // the kit field, where the kit panels open
+  std::int32_t kitStep = 0;             // -1 previous kit, +1 next
+  ui::Rect anchor;                      // the kit field, where the kit panels open
   std::optional<std::string> openPath;  // UTF-8
   std::optional<std::string> savePath;
 };
@@ -82,7 +82,8 @@ class HeaderBar {
   HostTempo hostTempo_;  // shown instead while the host's transport plays
   ui::Rect tempoField_;
   std::vector<ui::HeaderItem> projectItems_;
-  std::string kitName_;  // the model's views point here and into the input's strings
+  std::string homeFolder_;  // where the project dialogs start; the model points here
+  std::string kitName_;     // the model's views point here and into the input's strings
   ui::HeaderModel model_;
 };
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "content/tools/home_folder.h"
 #include "editor/editor_context.h"
 #include "editor/samples/samples_page.h"
 #include "engine/model/project.h"
@@ -119,6 +120,7 @@ void SamplesPage::requestLoad() {
   request.kind = ui::FileDialogKind::Open;
   request.title = "Load a WAV sample";
   request.filters = {{"WAV audio", {"wav"}}};
+  request.folder = ob::homeFolder().string();
   ui::requestFileDialog(kLoadDialog, std::move(request));
 }
 

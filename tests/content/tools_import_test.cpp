@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "content/tools/home_folder.h"
 #include "content/tools/kits_folder.h"
 #include "content/tools/sample_import.h"
 #include "document/wav/wav.h"
@@ -266,6 +267,7 @@ TEST_F(KitsFolderTest, WithoutAnAbsoluteHomeThePasswordEntryGivesIt) {
     SCOPED_TRACE(value.value_or("(unset)"));
     home.set(value);
     // Only the path: the user's real home is left alone.
+    EXPECT_EQ(ob::homeFolder(), fs::path(user->pw_dir));
     EXPECT_EQ(ob::defaultKitsFolder(), fs::path(user->pw_dir) / ".local" / "share" / "Orbitrane" / "kits");
   }
 }

@@ -16,6 +16,7 @@
 
 #include "editor/project_files.h"
 #include "editor_rig.h"
+#include "support/scoped_env.h"
 #include "tests/editor/kit_rig.h"
 #include "tests/ui/fake_programs.h"
 #include "ui/dialogs/in_editor_chooser.h"
@@ -322,6 +323,42 @@ TEST_F(HeaderProjectFiles, AChooserProgramThatFailsGivesWayToTheInEditorChooser)
   rig.frames(3);
   EXPECT_TRUE(fs::exists(folder / "beat.project.orbi"));
   EXPECT_EQ(rig.view().statusText(), "Saved beat.project.orbi");
+}
+
+// The file choosers the editor opens start in the user's home, found by the
+// kits folder's rule, not wherever the host was started.
+TEST(HeaderProjectFilesStart, TheProjectAndSampleChoosersStartAtHome) {
+  char pattern[] = "/tmp/orbi-home-XXXXXX";
+  const fs::path home = mkdtemp(pattern);
+  ob::test::ScopedEnv homeEnv{"HOME", home.string()};
+  ui::test::FakePrograms programs;  // no chooser program: the in-editor chooser answers
+  EditorRig rig;
+  const auto chooser = [&rig] {
+    ui::FileChooserSession* session = nullptr;
+    ui::test::eventually([&] {
+      rig.frames(1);
+      return (session = ui::activeFileChooser(rig.harness.ui())) != nullptr;
+    });
+    return session;
+  };
+  ASSERT_TRUE(click(rig, "button"));
+  rig.frames(2);
+  ASSERT_TRUE(click(rig, "Open project..."));
+  ui::FileChooserSession* open = chooser();
+  ASSERT_NE(open, nullptr);
+  EXPECT_EQ(open->folder, home);
+  ui::cancelChoice(*open);
+  rig.frames(3);
+
+  ASSERT_TRUE(click(rig, "page", 1));
+  ASSERT_TRUE(click(rig, "load"));
+  ui::FileChooserSession* load = chooser();
+  ASSERT_NE(load, nullptr);
+  EXPECT_EQ(load->folder, home);
+  ui::cancelChoice(*load);
+  rig.frames(3);
+  std::error_code ec;
+  fs::remove_all(home, ec);
 }
 
 TEST_F(HeaderProjectFiles, OpenListsProjectsOfEitherFormatAndSaveOnlyTheNewOne) {

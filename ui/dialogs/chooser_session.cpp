@@ -6,7 +6,6 @@
 #include "ui/ascii.h"
 #include "ui/dialogs/chooser_outcome.h"
 #include "ui/dialogs/in_editor_chooser.h"
-#include "ui/platform/home_folder.h"
 
 namespace orbi::ui {
 namespace {
@@ -29,11 +28,10 @@ fs::path tidy(const fs::path& folder) {
   return p;
 }
 
-// The request's folder, else the home folder; the host's current directory
-// only when there is no home at all.
+// The request's folder (the editor asks for the user's home when it has no
+// better place); the host's current directory only when none is given.
 fs::path startFolder(const FileDialogRequest& request) {
   if (!request.folder.empty()) return request.folder;
-  if (fs::path home = homeFolder(); !home.empty()) return home;
   std::error_code ec;
   fs::path here = fs::current_path(ec);
   return ec ? fs::path("/") : here;
