@@ -84,7 +84,10 @@ inline float decayFactor(float seconds, double rate) {
 
 inline float clampf(float v, float lo, float hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
-// Parameter sums come from arbitrary modulation; a non-finite one is read as 0.
-inline float finiteOr0(float v) { return std::isfinite(v) ? v : 0.0f; }
+// Parameter sums come from arbitrary modulation (a broken host value, say):
+// a non-finite one reads as the fallback, so one bad number cannot poison a
+// voice's filter states.
+inline float finiteOr(float v, float fallback) { return std::isfinite(v) ? v : fallback; }
+inline float finiteOr0(float v) { return finiteOr(v, 0.0f); }
 
 }  // namespace ob
