@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/dsp/fast_math.h"
 #include "engine/dsp/unit_range.h"
 
 namespace ob {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr float kDenormalFloor = 1e-15f;
 
 }  // namespace

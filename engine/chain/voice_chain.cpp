@@ -6,6 +6,8 @@
 #include <limits>
 
 #include "engine/chain/bit_crush.h"
+#include "engine/clock/tempo.h"
+#include "engine/dsp/fast_math.h"
 #include "engine/machine/layer_sums.h"
 #include "engine/params/param_tables.h"
 
@@ -13,7 +15,6 @@ namespace ob {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr float kHalfPi = 1.57079632679489661923f;
 constexpr float kTiny = 1e-15f;
 constexpr int kSpaceChunk = 64;
@@ -29,17 +30,6 @@ inline Vec4 load4(const float* p) {
   Vec4 v;
   std::memcpy(&v, p, sizeof v);
   return v;
-}
-
-// tanh to within a few float steps, at a fraction of libm's cost.
-inline float fastTanh(float x) {
-  const float a = std::fabs(x);
-  if (a < 0.0625f) {
-    const float x2 = x * x;
-    return x * (1.0f + x2 * (-1.0f / 3.0f + x2 * (2.0f / 15.0f)));
-  }
-  const float t = 1.0f - 2.0f / (std::exp(2.0f * a) + 1.0f);
-  return x < 0.0f ? -t : t;
 }
 
 // Drive curves on a signal with the velocity divided out.
@@ -198,7 +188,7 @@ void VoiceChain::process(float* left, float* right, int frames, const ModLayers&
   float attackTime = p.ampAttack;
   float decayTime = p.ampDecay;
   if (p.ampSync) {
-    const double secondsPerBeat = 60.0 / (tempo_ > 0.0 ? tempo_ : 120.0);
+    const double secondsPerBeat = 60.0 / effectiveTempo(tempo_);
     attackTime = static_cast<float>(secondsPerBeat * divisionBeats(roundHalfUp(p.atkDiv)));
     decayTime = static_cast<float>(secondsPerBeat * divisionBeats(roundHalfUp(p.decDiv)));
   }

@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "engine/chain/space_reverb.h"
+#include "engine/clock/tempo.h"
 #include "engine/dsp/svf.h"
 #include "engine/machine/mod_layers.h"
 #include "engine/machine/param_ramp.h"
@@ -53,7 +54,7 @@ class VoiceChain {
   void resetForHit();
   // Velocity used to divide out around drive and crush (at least 0.001).
   void setVelocity(float velocity);
-  // Tempo for the tempo-synced envelope; not positive counts as 120.
+  // Tempo for the tempo-synced envelope; not positive counts as the default.
   void setTempo(double bpm) { tempo_ = bpm; }
 
   // base = the machine's own parameter count (where the common rows begin).
@@ -92,7 +93,7 @@ class VoiceChain {
   // Common row defaults, read in place of a non-finite layer sum.
   float fallback_[kCommonParamCount] = {};
   double rate_ = 44100.0;
-  double tempo_ = 120.0;
+  double tempo_ = kDefaultTempo;
 
   // Transient shaper followers and their one-pole coefficients.
   float fast_ = 0.0f;

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "engine/clock/clock_math.h"
+#include "engine/clock/tempo.h"
 #include "engine/fnv.h"
 #include "engine/model/project.h"
 
@@ -45,13 +46,13 @@ void StepClock::reset(const Pattern* p) {
     trackStep[t] = 0;
     started[t] = 0;
   }
-  if (p) setTempo(p->bpm > 0.0f ? p->bpm : 120.0f);
+  if (p) setTempo(effectiveTempo(p->bpm));
   updateStepLengths();
 }
 
 void StepClock::setKit(const Pattern* p) {
   pattern = p;
-  if (p) setTempo(p->bpm > 0.0f ? p->bpm : 120.0f);
+  if (p) setTempo(effectiveTempo(p->bpm));
   updateStepLengths();
 }
 

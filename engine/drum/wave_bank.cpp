@@ -4,11 +4,12 @@
 #include <memory>
 #include <vector>
 
+#include "engine/dsp/fast_math.h"
+
 namespace ob {
 namespace {
 
 double partialAmplitude(int bank, int wave, int k) {
-  constexpr double kPi = 3.14159265358979323846264338327950;
   switch (bank) {
     case 0:
       switch (wave) {

@@ -3,10 +3,11 @@
 #include <cmath>
 #include <complex>
 
+#include "engine/dsp/fast_math.h"
+
 namespace ob {
 
 void PinkFilter::setup(double rate) {
-  constexpr double kTwoPi = 6.283185307179586476925286766559;
   const std::complex<double> zInv = std::polar(1.0, -kTwoPi * 1000.0 / rate);
   std::complex<double> h(1.0, 0.0);
   for (int k = 0; k < kSections; ++k) {

@@ -6,6 +6,7 @@
 #include <numbers>
 #include <utility>
 
+#include "engine/clock/tempo.h"
 #include "engine/engine/denormal_guard.h"
 #include "engine/model/demo_project.h"
 
@@ -299,7 +300,7 @@ void Engine::runPiece(float* left, float* right, int base, int frames, const Ren
 
   const Pattern& pat = pattern();
   const double tempo = info.tempo > 0.0 ? info.tempo : static_cast<double>(pat.bpm);
-  const double playerTempo = tempo > 0.0 ? tempo : 120.0;
+  const double playerTempo = effectiveTempo(tempo);
   stepEvents_.clear();
   nextStepEvent_ = 0;
   const bool clockRuns =

@@ -2,10 +2,11 @@
 
 #include <cmath>
 
+#include "engine/dsp/fast_math.h"
+
 namespace ob {
 
 void makeHannWindow(float* w) {
-  constexpr double kTwoPi = 6.28318530717958647692;
   for (int i = 0; i < kGrainWindowSize - 1; ++i) {
     w[i] = static_cast<float>((1.0 - std::cos(kTwoPi * i / 2047.0)) * 0.5);
   }

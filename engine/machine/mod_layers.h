@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "engine/clock/tempo.h"
+
 namespace ob {
 
 // Rounds a choice parameter half up (v + 0.5 truncated toward zero). Values
@@ -22,7 +24,7 @@ struct ModLayers {
   static constexpr int kSlots = 64;
 
   float layers[kLayers][kSlots] = {};
-  double tempo = 120.0;
+  double tempo = kDefaultTempo;
   std::uint32_t serial = 0;     // a change posts new glide targets
   std::int32_t rampLength = 1;  // samples a glide takes; below 1 counts as 1
 

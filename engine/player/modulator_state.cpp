@@ -3,11 +3,12 @@
 #include <cmath>
 
 #include "engine/chain/voice_chain.h"
+#include "engine/clock/tempo.h"
+#include "engine/dsp/fast_math.h"
 
 namespace ob {
 
 namespace {
-constexpr double kTwoPi = 6.283185307179586476925286766559;
 constexpr double kEnvFloor = 0.0001;
 }  // namespace
 
@@ -29,8 +30,6 @@ std::uint32_t xorshift32(std::uint32_t x) {
   x ^= x << 5;
   return x;
 }
-
-double effectiveTempo(double bpm) { return (bpm > 0.0 && std::isfinite(bpm)) ? bpm : 120.0; }
 
 double divisionSeconds(int code, double bpm) {
   return 60.0 / effectiveTempo(bpm) * divisionBeats(code > 9 ? 9 : code);

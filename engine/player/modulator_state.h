@@ -65,9 +65,6 @@ float lfoShapeValue(int shape, double phase, float randomValue);
 // One xorshift32 step; the LFO's random shape draws from it.
 std::uint32_t xorshift32(std::uint32_t x);
 
-// Positive tempo, or 120 for anything else.
-double effectiveTempo(double bpm);
-
 // Seconds of a tempo division code (codes above 9 count as 9).
 double divisionSeconds(int code, double bpm);
 

@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/clock/tempo.h"
 #include "engine/player/track_player.h"
 
 namespace ob {
 
 namespace {
-constexpr double kOfflineTempo = 120.0;
+constexpr double kOfflineTempo = kDefaultTempo;
 }  // namespace
 
 OfflineRender::OfflineRender() = default;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "engine/clock/tempo.h"
 #include "engine/machine/mod_layers.h"
 #include "engine/model/project.h"
 #include "engine/player/modulator_state.h"
@@ -141,7 +142,7 @@ class PlayerModulation {
   ModLayers mod_{};
   std::uint8_t machineType_ = 3;
   double sampleRate_ = 44100.0;
-  double tempo_ = 120.0;
+  double tempo_ = kDefaultTempo;
   std::uint8_t chromatic_ = 0;
   float glideTargets_[kSlots] = {};
   std::int32_t glideRemaining_ = 0;

@@ -12,7 +12,6 @@ namespace ob {
 
 namespace {
 
-constexpr double kTwoPi = 6.28318530717958647692;
 
 // Pitch offsets beyond this many semitones are out of any playable range;
 // keeping them finite keeps the read position finite.

@@ -4,13 +4,12 @@
 #include <cmath>
 
 #include "engine/chain/finite_param.h"
+#include "engine/dsp/fast_math.h"
 #include "engine/params/param_tables.h"
 
 namespace ob {
 
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
 
 // Signed distance of p from edge e, in samples; 2 (no correction) when the
 // oscillator does not move.
