@@ -15,7 +15,7 @@
 
 #include "engine/drum/drum_params.h"
 #include "engine_harness.h"
-#include "random_reverse_project.h"
+#include "reverse_project_rig.h"
 #include "support/allocation_counter.h"
 
 namespace engine_reverse_ahead_test {

@@ -9,7 +9,7 @@
 
 #include "editor/widgets/widget_support.h"
 #include "tests/editor/widgets/chain_rig.h"
-#include "tests/editor/widgets/ink_check.h"
+#include "tests/editor/widgets/label_rig.h"
 
 namespace orbi {
 namespace anatomy_view_test {

@@ -12,7 +12,7 @@
 #include "support/editor/widgets/graph_gallery.h"
 #include "support/editor/widgets/graph_half_sets.h"
 #include "tests/editor/widgets/entry_rig.h"
-#include "tests/editor/widgets/ink_check.h"
+#include "tests/editor/widgets/label_rig.h"
 #include "ui/context.h"
 #include "ui/draw/draw_log.h"
 
