@@ -30,7 +30,8 @@ FileDialogResult failed(const char* what, long code) {
 }  // namespace
 
 std::filesystem::path withSavedExtension(const std::filesystem::path& path, std::string_view extension) {
-  const std::string ending = "." + std::string(extension);
+  std::string ending(1, '.');
+  ending.append(extension);
   const std::string name = path.filename().string();
   if (name.empty() || name.ends_with(ending)) return path;
   std::filesystem::path completed = path;
