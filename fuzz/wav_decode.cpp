@@ -1,12 +1,16 @@
 // Decoder must never crash or read out of bounds; what it decodes must be
-// consistent and survive an encode and decode unchanged.
+// consistent, finite and within the sample limit, and survive an encode
+// and decode unchanged.
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "document/wav/wav.h"
+#include "engine/pool/sample_limits.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   ob::DecodedWav wav;
@@ -19,6 +23,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (wav.frames < 0 || wav.left.size() != frames) std::abort();
   if (!wav.right.empty() && wav.right.size() != frames) std::abort();
   if (!(wav.sampleRate >= 1.0)) std::abort();
+  for (const std::vector<float>* channel : {&wav.left, &wav.right})
+    for (float x : *channel)
+      if (!(std::fabs(x) <= ob::kMaxSampleMagnitude)) std::abort();
 
   const float* right = wav.right.empty() ? nullptr : wav.right.data();
   const auto bytes = ob::encodeWav(wav.left.data(), right, wav.frames, wav.sampleRate);

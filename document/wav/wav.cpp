@@ -2,72 +2,189 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
+#include <optional>
+#include <string>
 #include <utility>
 
 #include "document/little_endian.h"
 #include "document/wav/wav_header.h"
+#include "engine/pool/sample_limits.h"
 
 namespace ob {
 namespace {
 
 constexpr const char* kNotWave = "not a RIFF/WAVE file";
 constexpr const char* kBadChunks = "missing/invalid fmt or data chunk";
+constexpr std::uint16_t kWavFormatExtensible = 0xFFFE;
 
 bool tagIs(const std::uint8_t* p, const char* tag) { return std::memcmp(p, tag, 4) == 0; }
 
-enum class Encoding { Pcm8, Pcm16, Pcm24, Pcm32, Float32, Float64, Silent };
+// What a "fmt " chunk says, as stored.
+struct FormatChunk {
+  std::uint16_t tag = 0;
+  std::uint32_t channels = 0;
+  std::uint32_t rate = 0;
+  std::uint32_t blockAlign = 0;
+  std::uint32_t bits = 0;       // bits per sample; an extensible file's container size
+  std::uint32_t validBits = 0;  // an extensible file's, 0 when not given
+  std::uint16_t subFormat = 0;  // an extensible file's, 0 when the chunk is too short for it
+};
 
-Encoding encodingOf(bool isFloat, std::uint32_t bits) {
-  if (isFloat) {
-    if (bits == 32) return Encoding::Float32;
-    if (bits == 64) return Encoding::Float64;
-    return Encoding::Silent;
+FormatChunk readFormatChunk(const std::uint8_t* body, std::uint64_t size) {
+  FormatChunk f;
+  f.tag = readU16LE(body);
+  f.channels = readU16LE(body + 2);
+  f.rate = readU32LE(body + 4);
+  f.blockAlign = readU16LE(body + 12);
+  f.bits = readU16LE(body + 14);
+  if (f.tag == kWavFormatExtensible) {
+    if (size >= 20) f.validBits = readU16LE(body + 18);
+    if (size >= 26) f.subFormat = readU16LE(body + 24);
   }
-  switch (bits) {
-    case 8: return Encoding::Pcm8;
-    case 16: return Encoding::Pcm16;
-    case 24: return Encoding::Pcm24;
-    case 32: return Encoding::Pcm32;
-    default: return Encoding::Silent;
-  }
+  return f;
 }
 
-float sampleAt(const std::uint8_t* p, Encoding enc) {
-  switch (enc) {
-    case Encoding::Pcm8: return static_cast<float>(static_cast<int>(p[0]) - 128) * 0.0078125f;
-    case Encoding::Pcm16:
-      return static_cast<float>(static_cast<std::int16_t>(readU16LE(p))) * (1.0f / 32768.0f);
-    case Encoding::Pcm24: {
-      std::int32_t v = static_cast<std::int32_t>(static_cast<std::uint32_t>(p[0]) |
-                                                 (static_cast<std::uint32_t>(p[1]) << 8) |
-                                                 (static_cast<std::uint32_t>(p[2]) << 16));
-      if (v & 0x800000) v -= 0x1000000;
-      return static_cast<float>(v) * (1.0f / 8388608.0f);
+enum class Encoding { Pcm, Float32, Float64 };
+
+// How every sample is stored: a container of whole bytes (the block align
+// over the channels) whose top validBits carry the value.
+struct SampleLayout {
+  Encoding encoding = Encoding::Pcm;
+  std::uint32_t bytes = 0;
+  std::uint32_t validBits = 0;
+};
+
+std::string describedFormat(std::uint16_t tag) {
+  char text[64];
+  std::snprintf(text, sizeof text, "not PCM or float audio (WAV format 0x%04X)", tag);
+  return text;
+}
+
+// The layout, or the reason the samples cannot be read into *why.
+std::optional<SampleLayout> layoutOf(const FormatChunk& f, std::string& why) {
+  bool isFloat = false;
+  if (f.tag == kWavFormatFloat) {
+    isFloat = true;
+  } else if (f.tag == kWavFormatExtensible) {
+    // An extensible chunk too short to name its sub-format is taken for PCM.
+    if (f.subFormat == kWavFormatFloat) {
+      isFloat = true;
+    } else if (f.subFormat != kWavFormatPcm && f.subFormat != 0) {
+      why = describedFormat(f.subFormat);
+      return std::nullopt;
     }
-    case Encoding::Pcm32:
-      return static_cast<float>(static_cast<std::int32_t>(readU32LE(p))) * (1.0f / 2147483648.0f);
-    case Encoding::Float32: {
-      std::uint32_t bits = readU32LE(p);
-      float f;
-      std::memcpy(&f, &bits, sizeof f);
-      return f;
-    }
-    case Encoding::Float64: {
-      std::uint64_t bits =
-          static_cast<std::uint64_t>(readU32LE(p)) | (static_cast<std::uint64_t>(readU32LE(p + 4)) << 32);
-      double d;
-      std::memcpy(&d, &bits, sizeof d);
-      // Narrowing a double beyond float range is undefined; saturate to
-      // the infinity it would round to.
-      if (std::fabs(d) > static_cast<double>(std::numeric_limits<float>::max()))
-        return d > 0 ? std::numeric_limits<float>::infinity() : -std::numeric_limits<float>::infinity();
-      return static_cast<float>(d);
-    }
-    case Encoding::Silent: break;
+  } else if (f.tag != kWavFormatPcm) {
+    why = describedFormat(f.tag);
+    return std::nullopt;
   }
-  return 0.0f;
+
+  if (f.bits < 8) {
+    why = kBadChunks;
+    return std::nullopt;
+  }
+  SampleLayout layout;
+  layout.validBits = f.tag == kWavFormatExtensible && f.validBits != 0 ? f.validBits : f.bits;
+  // A writer that left the block align out packs whole bytes.
+  const std::uint32_t blockAlign = f.blockAlign != 0 ? f.blockAlign : (f.bits + 7) / 8 * f.channels;
+  layout.bytes = blockAlign / f.channels;
+  if (blockAlign % f.channels != 0 || layout.validBits > 8 * layout.bytes) {
+    why = "block align " + std::to_string(blockAlign) + " does not hold " + std::to_string(f.channels) +
+          (f.channels == 1 ? " channel" : " channels") + " of " + std::to_string(layout.validBits) + " bits";
+    return std::nullopt;
+  }
+  if (!isFloat) {
+    if (layout.bytes > 4) {
+      why = "PCM samples of " + std::to_string(8 * layout.bytes) + " bits are not read (8 to 32)";
+      return std::nullopt;
+    }
+    return layout;
+  }
+  if (layout.bytes == 4 && layout.validBits == 32) {
+    layout.encoding = Encoding::Float32;
+  } else if (layout.bytes == 8 && layout.validBits == 64) {
+    layout.encoding = Encoding::Float64;
+  } else {
+    why = "float samples of " + std::to_string(layout.validBits) + " bits are not read (32 or 64)";
+    return std::nullopt;
+  }
+  return layout;
+}
+
+// Turns stored samples into floats. PCM is left-justified in its container
+// (the bits below the valid ones are padding), 8-bit PCM unsigned. Float
+// samples that are no number become silence; one past the sample limit
+// is counted, and the file is then refused whole.
+class SampleReader {
+ public:
+  explicit SampleReader(const SampleLayout& layout)
+      : layout_(layout),
+        pcmMask_(layout.validBits >= 32 ? 0xFFFFFFFFu : ~(0xFFFFFFFFu >> layout.validBits)),
+        pcmShift_(8 * (4 - std::min<std::uint32_t>(layout.bytes, 4))),
+        pcmUnsigned_(layout.bytes == 1) {}
+
+  float operator()(const std::uint8_t* p) {
+    switch (layout_.encoding) {
+      case Encoding::Pcm: return pcm(p);
+      case Encoding::Float32: {
+        float f;
+        const std::uint32_t bits = readU32LE(p);
+        std::memcpy(&f, &bits, sizeof f);
+        return bounded(f);
+      }
+      case Encoding::Float64: {
+        double d;
+        const std::uint64_t bits =
+            static_cast<std::uint64_t>(readU32LE(p)) | (static_cast<std::uint64_t>(readU32LE(p + 4)) << 32);
+        std::memcpy(&d, &bits, sizeof d);
+        // Checked before narrowing, which is undefined past the float range.
+        return static_cast<float>(bounded(d));
+      }
+    }
+    return 0.0f;
+  }
+
+  // The largest magnitude past the limit, 0 when none was.
+  double overPeak() const { return overPeak_; }
+
+ private:
+  float pcm(const std::uint8_t* p) const {
+    std::uint32_t v = 0;
+    for (std::uint32_t i = 0; i < layout_.bytes; ++i) v |= static_cast<std::uint32_t>(p[i]) << (8 * i);
+    v = (v << pcmShift_) & pcmMask_;
+    if (pcmUnsigned_) v ^= 0x80000000u;
+    return static_cast<float>(static_cast<std::int32_t>(v)) * (1.0f / 2147483648.0f);
+  }
+
+  template <typename T>
+  T bounded(T x) {
+    if (std::isnan(x)) return T(0);
+    const T magnitude = std::fabs(x);
+    if (magnitude <= static_cast<T>(kMaxSampleMagnitude)) return x;
+    overPeak_ = std::max(overPeak_, static_cast<double>(magnitude));
+    return T(0);
+  }
+
+  SampleLayout layout_;
+  std::uint32_t pcmMask_;
+  std::uint32_t pcmShift_;
+  bool pcmUnsigned_;
+  double overPeak_ = 0.0;
+};
+
+std::string pastFullScale(double peak) {
+  char text[128];
+  const double limit = 20.0 * std::log10(static_cast<double>(kMaxSampleMagnitude));
+  if (std::isinf(peak))
+    std::snprintf(text, sizeof text,
+                  "float samples far past full scale (infinite; at most %+.1f dBFS is read)", limit);
+  else
+    std::snprintf(text, sizeof text,
+                  "float samples far past full scale (%+.1f dBFS; at most %+.1f dBFS is read)",
+                  20.0 * std::log10(peak), limit);
+  return text;
 }
 
 void putFloat(std::vector<std::uint8_t>& out, float f) {
@@ -85,8 +202,8 @@ bool opensAsWav(const std::uint8_t* bytes, std::size_t count, std::string* error
 }
 
 bool decodeWav(const std::uint8_t* bytes, std::size_t count, DecodedWav& out, std::string* error) {
-  auto failWith = [error](const char* message) {
-    if (error) *error = message;
+  auto failWith = [error](std::string message) {
+    if (error) *error = std::move(message);
     return false;
   };
   if (count < kWavHeaderBytes || !opensAsWav(bytes, count)) return failWith(kNotWave);
@@ -94,8 +211,7 @@ bool decodeWav(const std::uint8_t* bytes, std::size_t count, DecodedWav& out, st
   // Chunk walk in 64-bit arithmetic so a hostile size cannot wrap.
   const std::uint64_t total = count;
   bool haveFmt = false;
-  std::uint32_t formatTag = 0, channels = 0, bits = 0, rate = 0;
-  bool isFloat = false;
+  FormatChunk format;
   bool haveData = false;
   std::uint64_t dataPos = 0, dataSize = 0;
 
@@ -110,12 +226,7 @@ bool decodeWav(const std::uint8_t* bytes, std::size_t count, DecodedWav& out, st
       // read past.
       if (size >= 16) {
         haveFmt = true;
-        formatTag = readU16LE(body);
-        channels = readU16LE(body + 2);
-        rate = readU32LE(body + 4);
-        bits = readU16LE(body + 14);
-        isFloat = formatTag == kWavFormatFloat ||
-                  (formatTag == 0xFFFE && size >= 26 && readU16LE(body + 24) == kWavFormatFloat);
+        format = readFormatChunk(body, size);
       }
     } else if (tagIs(head, "data")) {
       haveData = true;
@@ -125,25 +236,29 @@ bool decodeWav(const std::uint8_t* bytes, std::size_t count, DecodedWav& out, st
     pos += 8 + size + (size & 1);
   }
 
-  if (!haveData || !haveFmt || channels < 1 || bits < 8) return failWith(kBadChunks);
+  if (!haveData || !haveFmt || format.channels < 1) return failWith(kBadChunks);
   // A rate of 0 cannot be played or resampled.
-  if (rate == 0) return failWith(kBadChunks);
+  if (format.rate == 0) return failWith(kBadChunks);
+  std::string why;
+  const std::optional<SampleLayout> layout = layoutOf(format, why);
+  if (!layout) return failWith(std::move(why));
 
-  const std::uint64_t bytesPerSample = bits / 8;
+  const std::uint32_t channels = format.channels;
+  const std::uint64_t bytesPerSample = layout->bytes;
   const std::uint64_t frameSize = bytesPerSample * channels;
   const std::uint64_t frames64 = dataSize / frameSize;
   if (frames64 > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()))
     return failWith(kBadChunks);
   const std::size_t frames = static_cast<std::size_t>(frames64);
-  const Encoding enc = encodingOf(isFloat, bits);
+  SampleReader sampleAt(*layout);
   const std::uint8_t* data = bytes + dataPos;
 
   DecodedWav result;
-  result.sampleRate = static_cast<double>(rate);
+  result.sampleRate = static_cast<double>(format.rate);
   result.frames = static_cast<std::int32_t>(frames);
   result.left.resize(frames);
   if (channels == 1) {
-    for (std::size_t f = 0; f < frames; ++f) result.left[f] = sampleAt(data + f * frameSize, enc);
+    for (std::size_t f = 0; f < frames; ++f) result.left[f] = sampleAt(data + f * frameSize);
   } else {
     result.right.resize(frames);
     const float evenCount = static_cast<float>((channels + 1) / 2);
@@ -152,10 +267,10 @@ bool decodeWav(const std::uint8_t* bytes, std::size_t count, DecodedWav& out, st
       const std::uint8_t* frame = data + f * frameSize;
       // Start from the first pair rather than from 0 so two channels
       // come back bit for bit (0 + -0 would lose the sign).
-      float l = sampleAt(frame, enc);
-      float r = sampleAt(frame + bytesPerSample, enc);
+      float l = sampleAt(frame);
+      float r = sampleAt(frame + bytesPerSample);
       for (std::uint32_t c = 2; c < channels; ++c) {
-        float s = sampleAt(frame + c * bytesPerSample, enc);
+        float s = sampleAt(frame + c * bytesPerSample);
         if (c & 1)
           r += s;
         else
@@ -165,6 +280,7 @@ bool decodeWav(const std::uint8_t* bytes, std::size_t count, DecodedWav& out, st
       result.right[f] = r / oddCount;
     }
   }
+  if (sampleAt.overPeak() > 0.0) return failWith(pastFullScale(sampleAt.overPeak()));
   out = std::move(result);
   return true;
 }

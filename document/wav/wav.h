@@ -1,7 +1,10 @@
 #pragma once
-// RIFF/WAVE codec. Decodes PCM 8/16/24/32-bit and IEEE float 32/64-bit, plain
-// or extensible, mixing more than two channels down to stereo; encodes one or
-// two channels as 32-bit float with a 44-byte header.
+// RIFF/WAVE codec. Decodes PCM in containers of 8 to 32 bits, whatever
+// their valid bits (12 in 16, 20 in 24), and IEEE float of 32 or 64 bits,
+// plain or extensible, mixing more than two channels down to stereo;
+// refuses every other encoding, and float samples far past full scale,
+// with a message. Encodes one or two channels as 32-bit float with a
+// 44-byte header.
 
 #include <cstddef>
 #include <cstdint>
@@ -25,7 +28,8 @@ inline constexpr std::size_t kWavTagBytes = 12;
 bool opensAsWav(const std::uint8_t* bytes, std::size_t count, std::string* error = nullptr);
 
 // On failure returns false, writes the reason to *error when given and leaves
-// out unchanged.
+// out unchanged. Every sample decoded is finite and within
+// kMaxSampleMagnitude; a float sample that is no number decodes as 0.
 bool decodeWav(const std::uint8_t* bytes, std::size_t count, DecodedWav& out, std::string* error = nullptr);
 inline bool decodeWav(const std::vector<std::uint8_t>& bytes, DecodedWav& out, std::string* error = nullptr) {
   return decodeWav(bytes.data(), bytes.size(), out, error);

@@ -13,6 +13,8 @@
 #include "content/tools/sample_split.h"
 #include "content/tools/utf8_fit.h"
 #include "editor/editor_context.h"
+#include "editor/samples/sample_preview.h"
+#include "engine/engine/audition_preview.h"
 #include "engine/params/param_info.h"
 #include "engine/params/param_tables.h"
 #include "engine/pool/sample_pool.h"
@@ -30,6 +32,9 @@ std::string_view trimmed(std::string_view text) {
   while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
   return text;
 }
+
+// The rate the preview plays at before a host has given one.
+constexpr double kUnknownOutputRate = 44100.0;
 
 // The pool's audio of the slot, or null when it holds none. Read without
 // SamplePool::slot, which grows the pool up to the index it is asked for.
@@ -65,12 +70,16 @@ std::int32_t SamplesPage::loadWav(std::string_view utf8Path) {
 
 void SamplesPage::previewSlot(std::int32_t slot) {
   selected_ = slot;
-  if (!poolAudio(context_.samplePool(), slot)) return;
-  ob::Sound sound;
-  ob::initSoundParams(sound, ob::kMachineSample);
-  if (const int param = ob::findParamIndex(ob::kMachineSample, "slot"); param >= 0)
-    sound.params[param] = static_cast<float>(slot);
-  context_.audition(sound, 1.0f, 1.0f);
+  const ob::SamplePoolSlot* audio = poolAudio(context_.samplePool(), slot);
+  if (!audio) return;
+  std::vector<float> samples = samplePreview(*audio);
+  // The preview is mixed in at its own gain: undone here, so the sample
+  // reaches the output at its own level.
+  for (float& s : samples) s /= ob::AuditionPreview::kGain;
+  EngineHost& host = context_.host();
+  const double outputRate = host.hostSampleRate > 0.0 ? host.hostSampleRate : kUnknownOutputRate;
+  host.preview.publish(samples.data(), static_cast<std::uint32_t>(samples.size()),
+                       audio->sampleRate / outputRate);
 }
 
 void SamplesPage::splitSlot() {
@@ -166,27 +175,35 @@ float SamplesPage::cellBrightness(std::int32_t slot) const {
   return kFilteredOut;
 }
 
-SamplesPage::PreviewLevel SamplesPage::previewLevel(const ui::WaveOverview& overview) {
-  const ui::MinMax range = overview.range(0, overview.size());
-  const float peak = std::max(std::fabs(range.min), std::fabs(range.max));
+SamplesPage::PreviewLevel SamplesPage::previewLevel(const SlotOverviews& overviews) {
+  float peak = 0.0f;
+  for (const ui::WaveOverview* overview : {&overviews.left, &overviews.right}) {
+    const ui::MinMax range = overview->range(0, overview->size());
+    peak = std::max({peak, std::fabs(range.min), std::fabs(range.max)});
+  }
   // Below this a recording is silence with some noise: drawn as it is.
   constexpr float kSilence = 1e-6f;
   if (!(peak >= kSilence)) return {1.0f, "silent"};
   return {1.0f / peak, "peak " + ui::formatNumber(20.0f * std::log10(peak), 1) + " dBFS"};
 }
 
-const ui::WaveOverview& SamplesPage::selectedOverview() {
+const SamplesPage::SlotOverviews& SamplesPage::selectedOverviews() {
   const ob::SamplePoolSlot* audio = poolAudio(context_.samplePool(), selected_);
+  const bool stereo = audio && audio->right.size() >= static_cast<std::size_t>(audio->frames);
   OverviewKey key;
-  if (audio) key = {selected_, context_.host().poolChanges, audio->left.data(), audio->frames};
+  if (audio)
+    key = {selected_, context_.host().poolChanges, audio->left.data(), stereo ? audio->right.data() : nullptr,
+           audio->frames};
   if (!(key == overviewKey_)) {
     overviewKey_ = key;
-    overview_ = audio ? ui::WaveOverview(std::span<const float>(audio->left.data(),
-                                                                static_cast<std::size_t>(audio->frames)),
-                                         audio->sampleRate)
-                      : ui::WaveOverview();
+    const auto overviewOf = [&](const float* samples) {
+      return samples ? ui::WaveOverview(std::span<const float>(samples, static_cast<std::size_t>(key.frames)),
+                                        audio->sampleRate)
+                     : ui::WaveOverview();
+    };
+    overviews_ = {overviewOf(key.left), overviewOf(key.right)};
   }
-  return overview_;
+  return overviews_;
 }
 
 }  // namespace orbi

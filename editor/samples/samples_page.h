@@ -36,7 +36,8 @@ class SamplesPage {
   // or -1 with the reason on the footer line.
   std::int32_t loadWav(std::string_view utf8Path);
   bool slotLoaded(std::int32_t slot) const;
-  // Selects the slot and auditions it when the pool holds its audio.
+  // Selects the slot and, when the pool holds its audio, plays it through
+  // the preview as it is (samplePreview).
   void previewSlot(std::int32_t slot);
   // Splits the selected slot into a hit and a body and previews the hit.
   void splitSlot();
@@ -63,14 +64,21 @@ class SamplesPage {
   // side, and the gap after it.
   static ui::Rect takeButtonColumn(ui::Rect& row, std::string_view label);
 
+  // The selected slot's audio as the preview draws it: one overview a
+  // channel, the right one empty for mono.
+  struct SlotOverviews {
+    ui::WaveOverview left;
+    ui::WaveOverview right;
+  };
+
   // How the preview shows a slot's level: the waveform is drawn to its own
-  // peak, so a quiet recording still shows its shape, and the true level is
-  // written beside it.
+  // peak over both channels, so a quiet recording still shows its shape,
+  // and the true level is written beside it.
   struct PreviewLevel {
     float gain = 1.0f;  // on the waveform
     std::string text;   // "peak -23.4 dBFS", or "silent"
   };
-  static PreviewLevel previewLevel(const ui::WaveOverview& overview);
+  static PreviewLevel previewLevel(const SlotOverviews& overviews);
 
  private:
   void drawToolbar(const ui::Rect& row);
@@ -85,9 +93,9 @@ class SamplesPage {
   void takeDroppedFiles(const ui::Rect& grid);
   void drawPreview(ui::Rect band);
   void drawFooter(const ui::Rect& band);
-  // The selected slot's overview, rebuilt when the slot, the pool or its
-  // audio changed since it was built.
-  const ui::WaveOverview& selectedOverview();
+  // The selected slot's overviews, rebuilt when the slot, the pool or its
+  // audio changed since they were built.
+  const SlotOverviews& selectedOverviews();
 
   EditorContext& context_;
   std::int32_t selected_ = 0;
@@ -101,12 +109,13 @@ class SamplesPage {
   struct OverviewKey {
     std::int32_t slot = -1;
     std::uint32_t poolChanges = 0;
-    const float* data = nullptr;
+    const float* left = nullptr;
+    const float* right = nullptr;
     std::int32_t frames = 0;
     bool operator==(const OverviewKey&) const = default;
   };
   OverviewKey overviewKey_;
-  ui::WaveOverview overview_;
+  SlotOverviews overviews_;
 };
 
 }  // namespace orbi

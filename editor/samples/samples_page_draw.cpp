@@ -253,7 +253,8 @@ void SamplesPage::drawPreview(ui::Rect band) {
   ui::fillRect(dl, band, ui::palette::kTilePanel, 4.0f);
   ui::strokeRect(dl, band, kBorder, 4.0f, 1.0f);
   const ui::Rect inside = band.inset(6.0f * s, 6.0f * s);
-  const ui::WaveOverview& overview = selectedOverview();
+  const SlotOverviews& overviews = selectedOverviews();
+  const ui::WaveOverview& overview = overviews.left;
   if (overview.size() < 2) {
     const char* hint = context_.project().samples.count == 0
                            ? "pool is empty - drop a WAV here or Load to begin"
@@ -261,8 +262,9 @@ void SamplesPage::drawPreview(ui::Rect band) {
     ui::drawText(dl, inside, hint, ui::TextStyle::Body, kMuted, ui::TextAlign::Centre);
     return;
   }
-  // The level above the waveform, which is drawn to its peak.
-  const PreviewLevel level = previewLevel(overview);
+  // The level above the waveform, which is drawn to its peak; a stereo
+  // slot's left channel above its right, to the same scale.
+  const PreviewLevel level = previewLevel(overviews);
   ui::Rect wave = inside;
   ui::drawText(dl, wave.takeTop(kLevelLine * s), level.text, ui::TextStyle::Caption, kMuted,
                ui::TextAlign::Right);
@@ -271,7 +273,13 @@ void SamplesPage::drawPreview(ui::Rect band) {
   ui::WaveformStyle style;
   style.colour = kAccent;
   style.gain = level.gain;
-  ui::drawWaveform(dl, wave, axis, overview, style);
+  if (overviews.right.empty()) {
+    ui::drawWaveform(dl, wave, axis, overview, style);
+    return;
+  }
+  const ui::Rect left = wave.takeTop(wave.height / 2.0f);
+  ui::drawWaveform(dl, left, axis, overview, style);
+  ui::drawWaveform(dl, wave, axis, overviews.right, style);
 }
 
 void SamplesPage::drawFooter(const ui::Rect& band) {

@@ -13,4 +13,9 @@ inline constexpr std::uint64_t kMaxSampleDecodedBytes = std::uint64_t(256) << 20
 // Every slot of the pool together: four samples at the limit.
 inline constexpr std::uint64_t kPoolDecodedBudgetBytes = std::uint64_t(1) << 30;
 
+// The largest sample magnitude the pool holds: +24 dBFS. Float files a
+// little over full scale play as they are; a sample far past it is damage,
+// not sound, and must never reach the output.
+inline constexpr float kMaxSampleMagnitude = 16.0f;
+
 }  // namespace ob

@@ -4,23 +4,25 @@
 #include <cmath>
 
 #include "engine/model/project.h"
+#include "engine/pool/sample_limits.h"
 
 namespace ob {
 
 namespace {
 
-// A fresh slot for the audio. Non-finite samples become silence so they
-// never reach the voices.
+// A fresh slot for the audio. Non-finite samples become silence and the
+// rest are held within the sample limit: no damage reaches the voices.
 std::unique_ptr<SamplePoolSlot> makeSlot(SampleAudio audio) {
   auto slot = std::make_unique<SamplePoolSlot>();
   std::size_t frames = audio.left.size();
   if (!audio.right.empty()) frames = std::min(frames, audio.right.size());
   audio.left.resize(frames);
   if (!audio.right.empty()) audio.right.resize(frames);
-  for (float& x : audio.left)
-    if (!std::isfinite(x)) x = 0.0f;
-  for (float& x : audio.right)
-    if (!std::isfinite(x)) x = 0.0f;
+  const auto playable = [](float x) {
+    return std::isfinite(x) ? std::clamp(x, -kMaxSampleMagnitude, kMaxSampleMagnitude) : 0.0f;
+  };
+  for (float& x : audio.left) x = playable(x);
+  for (float& x : audio.right) x = playable(x);
   slot->left = std::move(audio.left);
   slot->right = std::move(audio.right);
   slot->sampleRate = audio.sampleRate > 0.0 && std::isfinite(audio.sampleRate) ? audio.sampleRate : 44100.0;

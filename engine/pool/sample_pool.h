@@ -49,7 +49,8 @@ class SamplePool {
 
   // Every way in makes the audio safe to play: both channels cut to the
   // shorter one, samples that are not finite (only a damaged file holds
-  // them) silenced, a rate that is not positive and finite read as 44,100.
+  // them) silenced and the rest held within kMaxSampleMagnitude, a rate
+  // that is not positive and finite read as 44,100.
 
   // Puts audio into a new slot after the last one and returns its index. No
   // limit here: callers refuse an index of 64 or more.

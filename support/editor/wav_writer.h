@@ -1,6 +1,8 @@
 #pragma once
 // WAV files as a user's recorder writes them, for import tests and
-// benchmarks: 16-bit or 24-bit PCM or 32-bit float, one or two channels.
+// benchmarks: 16-bit or 24-bit PCM or 32-bit float, or the odd depths
+// converters write (12 bits in 16-bit containers, 20 in 24, plain or as
+// WAVE_FORMAT_EXTENSIBLE with their valid bits), one or two channels.
 
 #include <algorithm>
 #include <cmath>
@@ -16,17 +18,67 @@
 
 namespace orbi::test {
 
-enum class WavFormat { Pcm16, Pcm24, Float32 };
+enum class WavFormat { Pcm16, Pcm24, Float32, Pcm12, Pcm20, Extensible20 };
 
-// Interleaved frames: channels values per frame, each -1..1.
+struct WavDepth {
+  int containerBytes;
+  int bits;  // of the container that carry the value, from the top
+};
+
+inline WavDepth wavDepth(WavFormat format) {
+  switch (format) {
+    case WavFormat::Pcm16: return {2, 16};
+    case WavFormat::Pcm24: return {3, 24};
+    case WavFormat::Float32: return {4, 32};
+    case WavFormat::Pcm12: return {2, 12};
+    case WavFormat::Pcm20:
+    case WavFormat::Extensible20: return {3, 20};
+  }
+  return {2, 16};
+}
+
+// The head of an extensible file: a 40-byte "fmt " chunk naming the
+// container, the valid bits, the speakers and the PCM sub-format.
+inline void writeExtensibleHeader(std::vector<std::uint8_t>& out, std::uint16_t channels, std::uint32_t rate,
+                                  WavDepth depth, std::uint32_t dataBytes) {
+  const auto tag = [&out](const char* t) { out.insert(out.end(), t, t + 4); };
+  const auto blockAlign = static_cast<std::uint16_t>(channels * depth.containerBytes);
+  tag("RIFF");
+  ob::writeU32LE(out, 4 + 48 + 8 + dataBytes);
+  tag("WAVE");
+  tag("fmt ");
+  ob::writeU32LE(out, 40);
+  ob::writeU16LE(out, 0xFFFE);
+  ob::writeU16LE(out, channels);
+  ob::writeU32LE(out, rate);
+  ob::writeU32LE(out, rate * blockAlign);
+  ob::writeU16LE(out, blockAlign);
+  ob::writeU16LE(out, static_cast<std::uint16_t>(8 * depth.containerBytes));
+  ob::writeU16LE(out, 22);
+  ob::writeU16LE(out, static_cast<std::uint16_t>(depth.bits));
+  ob::writeU32LE(out, channels == 2 ? 3u : 4u);  // front left and right, or centre
+  ob::writeU16LE(out, ob::kWavFormatPcm);
+  const std::uint8_t guidRest[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                     0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+  out.insert(out.end(), guidRest, guidRest + 14);
+  tag("data");
+  ob::writeU32LE(out, dataBytes);
+}
+
+// Interleaved frames: channels values per frame, each -1..1. Integer
+// samples sit at the top of their containers, as the format asks.
 inline std::vector<std::uint8_t> wavBytes(const std::vector<float>& interleaved, int channels, double rate,
                                           WavFormat format) {
-  const int bytes = format == WavFormat::Pcm16 ? 2 : format == WavFormat::Pcm24 ? 3 : 4;
-  const std::uint32_t data = static_cast<std::uint32_t>(interleaved.size() * bytes);
+  const WavDepth depth = wavDepth(format);
+  const std::uint32_t data = static_cast<std::uint32_t>(interleaved.size() * depth.containerBytes);
+  const auto wide = static_cast<std::uint16_t>(channels);
   std::vector<std::uint8_t> out;
-  ob::writeWavHeader(out, format == WavFormat::Float32 ? ob::kWavFormatFloat : ob::kWavFormatPcm,
-                     static_cast<std::uint16_t>(channels), static_cast<std::uint32_t>(rate),
-                     static_cast<std::uint16_t>(bytes * 8), data);
+  if (format == WavFormat::Extensible20)
+    writeExtensibleHeader(out, wide, static_cast<std::uint32_t>(rate), depth, data);
+  else
+    ob::writeWavHeader(out, format == WavFormat::Float32 ? ob::kWavFormatFloat : ob::kWavFormatPcm, wide,
+                       static_cast<std::uint32_t>(rate), static_cast<std::uint16_t>(depth.bits), data,
+                       static_cast<std::uint16_t>(depth.containerBytes));
   for (const float v : interleaved) {
     const float c = std::clamp(v, -1.0f, 1.0f);
     if (format == WavFormat::Float32) {
@@ -35,10 +87,10 @@ inline std::vector<std::uint8_t> wavBytes(const std::vector<float>& interleaved,
       ob::writeU32LE(out, bits);
       continue;
     }
-    const double full = format == WavFormat::Pcm16 ? 32767.0 : 8388607.0;
-    const auto q = static_cast<std::int32_t>(std::lround(c * full));
-    for (int i = 0; i < bytes; ++i)
-      out.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(q) >> (8 * i)));
+    const double full = static_cast<double>((1 << (depth.bits - 1)) - 1);
+    const auto q = static_cast<std::uint32_t>(static_cast<std::int32_t>(std::lround(c * full)))
+                   << (8 * depth.containerBytes - depth.bits);
+    for (int i = 0; i < depth.containerBytes; ++i) out.push_back(static_cast<std::uint8_t>(q >> (8 * i)));
   }
   return out;
 }

@@ -7,11 +7,13 @@
 #include <vector>
 
 #include "engine/model/project.h"
+#include "engine/pool/sample_limits.h"
 #include "engine/pool/sample_pool.h"
 #include "engine/pool/sample_set_publisher.h"
 
 namespace pool_test {
 
+using ob::kMaxSampleMagnitude;
 using ob::SamplePool;
 using ob::SamplePoolSnapshot;
 using ob::SampleSetHandshake;
@@ -58,6 +60,12 @@ TEST(SamplePoolLoad, DamagedSamplesAndRatesAreMadeSafe) {
   const auto& s = *pool.slots[0];
   EXPECT_EQ(s.left, (std::vector<float>{0.0f, 0.25f, 0.0f, 0.0f}));
   EXPECT_FLOAT_EQ(s.peak, 0.25f);
+  // Samples far past full scale are held at the pool's limit; a little
+  // over stays as it is.
+  const int hot = pool.append(audioOf({1e38f, 1.5f}, {-1e38f, -16.5f}));
+  EXPECT_EQ(pool.slots[hot]->left, (std::vector<float>{kMaxSampleMagnitude, 1.5f}));
+  EXPECT_EQ(pool.slots[hot]->right, (std::vector<float>{-kMaxSampleMagnitude, -kMaxSampleMagnitude}));
+  EXPECT_FLOAT_EQ(pool.slots[hot]->peak, kMaxSampleMagnitude);
   // Channels of different lengths are cut to the shorter; a rate that could
   // never be played back is read as the default.
   for (const double rate : {0.0, -1.0, std::numeric_limits<double>::infinity()}) {

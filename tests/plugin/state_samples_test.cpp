@@ -1,0 +1,164 @@
+// Kit 7 ("Modern Acoustic") with every sample asset replaced by one file a
+// user might bring, loaded as a state and played through the plug-in:
+// damaged float files never reach the output at absurd levels, and the odd
+// bit depths converters write are heard as plain 16-bit files are.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "document/json/json_value.h"
+#include "document/package/package.h"
+#include "document/wav/wav.h"
+#include "document/wav/wav_header.h"
+#include "tests/plugin/state_harness.h"
+#include "tools/clap_host/factory_kit.h"
+
+namespace state_samples_test {
+
+using namespace statetest;
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr double kRate = 48000.0;
+
+// The kit-7 state, every sample of it the given WAV file.
+Bytes kitStateWithEverySample(const Bytes& wav) {
+  Bytes text;
+  std::string error;
+  EXPECT_TRUE(orbi::host::factoryKitState("7", text, error)) << error;
+  ob::Diagnostics diagnostics;
+  std::optional<ob::JsonValue> document = ob::parseDocumentText(text.data(), text.size(), "", diagnostics);
+  if (!document) {
+    ADD_FAILURE() << "the kit's state does not read back";
+    return {};
+  }
+  ob::Package package;
+  package.document = std::move(*document);
+  const std::string ref = ob::assetRefFor(package, wav);
+  ob::JsonValue* assets = package.document.find("assets");
+  EXPECT_TRUE(assets != nullptr && !assets->members.empty());
+  if (assets != nullptr)
+    for (ob::JsonMember& asset : assets->members) asset.value = ob::makeJsonString(ref);
+  const std::optional<Bytes> packed = ob::writePackage(package, diagnostics);
+  EXPECT_TRUE(packed.has_value());
+  Bytes chunk = {'O', 'B', 'S', '1', 0, 0, 0, 0};
+  if (packed) chunk.insert(chunk.end(), packed->begin(), packed->end());
+  return chunk;
+}
+
+struct Heard {
+  bool finite = true;
+  float peak = 0.0f;
+  double rms = 0.0;
+};
+
+// Half a second of the kit's groove (its first three steps) from a fresh
+// instance holding the state.
+Heard play(const Bytes& chunk) {
+  FakeHost host;
+  Instance inst(host);
+  EXPECT_TRUE(loadChunk(inst, chunk));
+  EXPECT_TRUE(inst.activate(kRate, 256));
+  inst.engineHost().internalPlay.store(1);
+  Heard heard;
+  const std::vector<float> out = renderMain(inst, static_cast<int>(kRate / 2 / 256));
+  for (float x : out) {
+    if (!std::isfinite(x)) {
+      heard.finite = false;
+      continue;
+    }
+    heard.peak = std::max(heard.peak, std::fabs(x));
+    heard.rms += static_cast<double>(x) * x;
+  }
+  heard.rms = std::sqrt(heard.rms / static_cast<double>(out.size()));
+  return heard;
+}
+
+// A decaying 150 Hz hit at half scale, at the given depth: integers at the
+// top of containers of the given bytes.
+Bytes pcmHit(int depth, int containerBytes, int channels) {
+  const int frames = static_cast<int>(kRate / 2);
+  Bytes wav;
+  ob::writeWavHeader(wav, ob::kWavFormatPcm, static_cast<std::uint16_t>(channels),
+                     static_cast<std::uint32_t>(kRate), static_cast<std::uint16_t>(depth),
+                     static_cast<std::uint32_t>(frames * channels * containerBytes),
+                     static_cast<std::uint16_t>(containerBytes));
+  const double full = static_cast<double>((1 << (depth - 1)) - 1);
+  for (int i = 0; i < frames; ++i) {
+    const double v = 0.5 * std::sin(2.0 * M_PI * 150.0 * i / kRate) * std::exp(-4.0 * i / kRate);
+    const auto word = static_cast<std::uint32_t>(static_cast<std::int32_t>(std::lround(v * full)))
+                      << (8 * containerBytes - depth);
+    for (int c = 0; c < channels; ++c)
+      for (int b = 0; b < containerBytes; ++b) wav.push_back(static_cast<std::uint8_t>(word >> (8 * b)));
+  }
+  return wav;
+}
+
+Bytes floatFile(std::uint16_t bits, const std::vector<double>& cycle) {
+  const int frames = static_cast<int>(kRate / 2);
+  const std::uint16_t bytes = bits / 8;
+  Bytes wav;
+  ob::writeWavHeader(wav, ob::kWavFormatFloat, 1, static_cast<std::uint32_t>(kRate), bits,
+                     static_cast<std::uint32_t>(frames * bytes));
+  for (int i = 0; i < frames; ++i) {
+    const double v = cycle[static_cast<std::size_t>(i) % cycle.size()];
+    std::uint64_t word = 0;
+    if (bits == 32) {
+      const float f = static_cast<float>(v);
+      std::uint32_t u;
+      std::memcpy(&u, &f, 4);
+      word = u;
+    } else {
+      std::memcpy(&word, &v, 8);
+    }
+    for (int b = 0; b < bytes; ++b) wav.push_back(static_cast<std::uint8_t>(word >> (8 * b)));
+  }
+  return wav;
+}
+
+TEST(StateSamples, DamagedFloatFilesNeverReachTheOutput) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  std::vector<double> rareSpike(4000, 0.5);
+  rareSpike[1234] = 1e38;
+  struct Case {
+    const char* name;
+    Bytes wav;
+  };
+  const Case cases[] = {
+      {"32-bit: NaN, infinities, 1e38 and 0.5", floatFile(32, {nan, inf, -inf, 1e38, -1e38, 0.5, 0.5, 0.5})},
+      {"32-bit: a rare 1e38 among 0.5", floatFile(32, rareSpike)},
+      {"64-bit: 1e300 and 0.5", floatFile(64, {1e300, 0.5, -0.5})},
+      {"64-bit: 1e39 and 0.5", floatFile(64, {-1e39, 0.5, 0.5, -0.5})},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Heard heard = play(kitStateWithEverySample(c.wav));
+    EXPECT_TRUE(heard.finite);
+    EXPECT_LT(heard.peak, 4.0f);
+  }
+}
+
+// 12 bits in 16-bit containers and 20 in 24-bit ones, as converters write
+// them, play as loud as the same hit in 16 bits.
+TEST(StateSamples, OddBitDepthsAreHeardAsSixteenBitsAre) {
+  const Heard reference = play(kitStateWithEverySample(pcmHit(16, 2, 1)));
+  ASSERT_GT(reference.rms, 0.01);
+  struct Case {
+    const char* name;
+    int depth, containerBytes, channels;
+  };
+  for (const Case& c : {Case{"12 bits", 12, 2, 1}, Case{"12 bits, stereo", 12, 2, 2},
+                        Case{"20 bits", 20, 3, 1}, Case{"20 bits, stereo", 20, 3, 2}}) {
+    SCOPED_TRACE(c.name);
+    const Heard heard = play(kitStateWithEverySample(pcmHit(c.depth, c.containerBytes, c.channels)));
+    EXPECT_TRUE(heard.finite);
+    EXPECT_NEAR(20.0 * std::log10(heard.rms / reference.rms), 0.0, 0.05);
+  }
+}
+
+}  // namespace state_samples_test
