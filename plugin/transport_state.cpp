@@ -25,8 +25,8 @@ void updateTransportPosition(TransportState& t, const clap_event_transport_t* ho
     return;
   }
   const double p = std::floor(seconds * t.sampleRate + 0.5);
-  // A position no 64-bit count can hold is no position.
-  if (!std::isfinite(p) || std::fabs(p) >= 9.2e18) return;
+  // A position no 64-bit count can hold, or run on from, is no position.
+  if (!(std::fabs(p) < static_cast<double>(kHostPositionLimit))) return;
   t.valid = 1;
   t.position = static_cast<std::int64_t>(p);
 }

@@ -489,6 +489,37 @@ TEST(ProcessTransport, PositionEvents) {
   EXPECT_EQ(p.engineHost->engine.hostPosition(), 990 + 512);
 }
 
+// A position event is held to the positions the host transport may give:
+// one beyond them is no position, and the blocks run on from the last one.
+TEST(ProcessTransport, PositionEventsBeyondAnySongAreNone) {
+  ProcessHarness h;
+  ASSERT_TRUE(h.activate(48000.0, 512));
+  Plugin& p = *h.self;
+  // A playing host without a timeline: the events alone place the blocks.
+  h.withTransport = true;
+  h.transport.flags = CLAP_TRANSPORT_IS_PLAYING;
+  const std::uint64_t beyond[] = {0x7FFFFFFFFFFFFFFFull, 0x8000000000000000ull,
+                                  static_cast<std::uint64_t>(kHostPositionLimit),
+                                  static_cast<std::uint64_t>(-kHostPositionLimit)};
+  for (const std::uint64_t value : beyond) {
+    SCOPED_TRACE(value);
+    put<std::uint64_t>(h.own(kOwnPosition, 24, 0), 16, value);
+    h.process(256);
+    EXPECT_EQ(p.transport.byEvent, 1);
+    EXPECT_EQ(p.transport.valid, 0);
+  }
+  // The last position taken runs on by the blocks' lengths, without a wrap.
+  const std::int64_t last = kHostPositionLimit - 1;
+  put<std::uint64_t>(h.own(kOwnPosition, 24, 10), 16, static_cast<std::uint64_t>(last) + 10);
+  for (int b = 0; b < 4; ++b) h.process(512);
+  EXPECT_EQ(p.transport.valid, 1);
+  EXPECT_EQ(p.transport.position, last + 3 * 512);
+  EXPECT_EQ(p.engineHost->engine.hostPosition(), last + 4 * 512);
+  put<std::uint64_t>(h.own(kOwnPosition, 24, 0), 16, 0x7FFFFFFFFFFFFFFFull);
+  h.process(512);
+  EXPECT_EQ(p.transport.position, last + 4 * 512);
+}
+
 TEST(ProcessNotes, NoNumberOrHugeValuesNeverReachTheEngine) {
   Fixture f;
   f.target(3, 1, 1, std::nan(""));
