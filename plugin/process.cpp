@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "engine/clock/tempo.h"
 #include "engine/session/engine_host.h"
 #include "plugin/input_events.h"
 #include "plugin/plugin.h"
@@ -38,7 +39,7 @@ clap_process_status Plugin::process(const clap_process_t* pr) {
   std::uint8_t playing = 0;
   if (hostTransport != nullptr) {
     playing = (hostTransport->flags & CLAP_TRANSPORT_IS_PLAYING) ? 1 : 0;
-    if (hostTransport->flags & CLAP_TRANSPORT_HAS_TEMPO) info.tempo = hostTransport->tempo;
+    if (hostTransport->flags & CLAP_TRANSPORT_HAS_TEMPO) info.tempo = tempoInRange(hostTransport->tempo);
     if (playing && (hostTransport->flags & CLAP_TRANSPORT_HAS_BEATS_TIMELINE)) {
       info.hasBeats = 1;
       info.beats = static_cast<double>(hostTransport->song_pos_beats) * kFixedPointScale;
@@ -47,8 +48,7 @@ clap_process_status Plugin::process(const clap_process_t* pr) {
   }
   hostWasPlaying = playing;
   eh.hostPlaying.store(playing, std::memory_order_release);
-  eh.hostTempo.store(playing && std::isfinite(info.tempo) && info.tempo > 0.0 ? info.tempo : 0.0,
-                     std::memory_order_relaxed);
+  eh.hostTempo.store(playing ? info.tempo : 0.0, std::memory_order_relaxed);
   if (!playing && eh.internalPlay.load(std::memory_order_acquire) != 0) {
     playing = 1;
     info.internalPlay = 1;

@@ -19,7 +19,7 @@ void updateTransportPosition(TransportState& t, const clap_event_transport_t* ho
   if (host->flags & CLAP_TRANSPORT_HAS_SECONDS_TIMELINE) {
     seconds = static_cast<double>(host->song_pos_seconds) * kFixedPointScale;
   } else if ((host->flags & CLAP_TRANSPORT_HAS_TEMPO) && (host->flags & CLAP_TRANSPORT_HAS_BEATS_TIMELINE) &&
-             host->tempo > 0.0) {
+             host->tempo > 0.0 && std::isfinite(host->tempo)) {
     seconds = static_cast<double>(host->song_pos_beats) * kFixedPointScale * 60.0 / host->tempo;
   } else {
     return;

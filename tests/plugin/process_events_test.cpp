@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include "plugin/event_input.h"
 #include "plugin/ext_params.h"
@@ -487,6 +488,25 @@ TEST(ProcessTransport, PositionEvents) {
   h.process(256);
   EXPECT_EQ(p.transport.position, 990 + 256);
   EXPECT_EQ(p.engineHost->engine.hostPosition(), 990 + 512);
+}
+
+// The host's tempo is taken, and shown to the editor, held to the engine's
+// range; one that is no finite number, or not positive, is none.
+TEST(ProcessTransport, HostTempoIsHeldToTheEnginesRange) {
+  ProcessHarness h;
+  ASSERT_TRUE(h.activate(48000.0, 512));
+  h.withTransport = true;
+  h.transport.flags = CLAP_TRANSPORT_IS_PLAYING | CLAP_TRANSPORT_HAS_TEMPO;
+  const double inf = std::numeric_limits<double>::infinity();
+  const std::pair<double, double> takenAs[] = {{140.0, 140.0}, {1e6, ob::kMaxBpm}, {1e-6, ob::kMinBpm},
+                                               {inf, 0.0},     {-inf, 0.0},        {std::nan(""), 0.0},
+                                               {-120.0, 0.0},  {0.0, 0.0}};
+  for (const auto& [given, expected] : takenAs) {
+    SCOPED_TRACE(given);
+    h.transport.tempo = given;
+    h.process(256);
+    EXPECT_EQ(h.self->engineHost->hostTempo.load(), expected);
+  }
 }
 
 // A position event is held to the positions the host transport may give:
