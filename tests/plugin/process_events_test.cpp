@@ -509,6 +509,30 @@ TEST(ProcessTransport, HostTempoIsHeldToTheEnginesRange) {
   }
 }
 
+// Beats that run at a tempo beyond the range are not followed: however
+// short the blocks, the steps come no faster than at the range's edge.
+TEST(ProcessTransport, BeatsBeyondTheTempoRangeDoNotDriveTheSteps) {
+  auto stepsAfterASecond = [](double tempo) {
+    ProcessHarness h;
+    EXPECT_TRUE(h.activate(48000.0, 512));
+    h.withTransport = true;
+    h.transport.flags =
+        CLAP_TRANSPORT_IS_PLAYING | CLAP_TRANSPORT_HAS_TEMPO | CLAP_TRANSPORT_HAS_BEATS_TIMELINE;
+    h.transport.tempo = tempo;
+    const std::uint32_t block = 16;
+    for (std::uint32_t at = 0; at < 48000; at += block) {
+      const double beats = at / 48000.0 * tempo / 60.0;
+      h.transport.song_pos_beats = static_cast<clap_beattime>(beats * CLAP_BEATTIME_FACTOR);
+      h.process(block);
+    }
+    return h.self->engineHost->engine.clock().globalStep;
+  };
+  const std::int64_t fastest = stepsAfterASecond(ob::kMaxBpm);
+  EXPECT_GT(fastest, 16);
+  EXPECT_LE(stepsAfterASecond(1e6), fastest + 1);
+  EXPECT_LE(stepsAfterASecond(1e9), fastest + 1);
+}
+
 // A position event is held to the positions the host transport may give:
 // one beyond them is no position, and the blocks run on from the last one.
 TEST(ProcessTransport, PositionEventsBeyondAnySongAreNone) {
