@@ -75,6 +75,9 @@ void applyPositionEvent(TransportState& transport, const clap_event_header_t* ev
   transport.byEvent = 1;
   const std::int64_t p = static_cast<std::int64_t>(eventField<std::uint64_t>(event, 16) -
                                                    static_cast<std::uint64_t>(event->time));
+  // As with the host's transport: a position no block could run on from is
+  // none.
+  if (!withinHostPositionLimit(p)) return;
   if (transport.valid && p == transport.position) return;
   transport.position = p;
   transport.valid = 1;

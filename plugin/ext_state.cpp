@@ -10,6 +10,7 @@
 #include <string>
 #include <utility>
 
+#include "document/archive/zip_format.h"
 #include "document/diagnostics.h"
 #include "document/project/project_load.h"
 #include "document/project/project_save.h"
@@ -43,17 +44,57 @@ bool load(const clap_plugin_t* p, const clap_istream_t* stream) {
 
 const clap_plugin_state_t kState = {save, load};
 
+std::string mebibytes(std::uint64_t n) { return std::to_string(n >> 20) + " MiB"; }
+
+// Why a stream was not read whole.
+void reportRefusedRead(StateRead read, const std::vector<std::uint8_t>& bytes, Diagnostics& list) {
+  const std::size_t offset = stateDocumentOffset(bytes.data(), bytes.size());
+  switch (read) {
+    case StateRead::Read: return;
+    case StateRead::StreamFailed:
+      list.error("state-unreadable", "", "The host's stream reported an error");
+      return;
+    case StateRead::NotAState:
+      list.error("state-rejected", "",
+                 bytes.size() <= offset ? "The state is empty"
+                                        : "The state does not begin as a document of this plug-in");
+      return;
+    case StateRead::TooLarge:
+      list.error("state-rejected", "",
+                 zip::looksLikeZip(bytes.data() + offset, bytes.size() - offset)
+                     ? "The state is larger than " + mebibytes(kMaxStateBytes)
+                     : "The state's document is larger than " + mebibytes(kMaxDocumentTextBytes));
+      return;
+  }
+}
+
 }  // namespace
 
-bool readHostStream(const clap_istream_t* stream, std::vector<std::uint8_t>& bytes) {
-  if (stream == nullptr || stream->read == nullptr) return false;
+StateRead readHostStream(const clap_istream_t* stream, std::vector<std::uint8_t>& bytes,
+                         const StateLimits& limits) {
+  bytes.clear();
+  if (stream == nullptr || stream->read == nullptr) return StateRead::StreamFailed;
+  // The head is checked once a header and a document file's head are in,
+  // or the stream has ended; from then on the state may grow to the limit
+  // of what its head says it is.
+  constexpr std::uint64_t kHeadEnd = kStateHeaderSize + kDocumentHeadBytes;
+  bool headChecked = false;
+  std::uint64_t limit = 0;
   std::uint8_t piece[kReadPiece];
   for (;;) {
     const std::int64_t got = stream->read(stream, piece, sizeof piece);
-    if (got == 0) return true;
-    if (got < 0 || static_cast<std::uint64_t>(got) > sizeof piece) return false;
-    if (bytes.size() + static_cast<std::uint64_t>(got) > kMaxStateBytes) return false;
+    if (got < 0 || static_cast<std::uint64_t>(got) > sizeof piece) return StateRead::StreamFailed;
     bytes.insert(bytes.end(), piece, piece + got);
+    if (!headChecked && (got == 0 || bytes.size() >= kHeadEnd)) {
+      const std::size_t offset = stateDocumentOffset(bytes.data(), bytes.size());
+      const std::uint8_t* document = bytes.data() + offset;
+      const std::size_t head = std::min<std::size_t>(bytes.size() - offset, kDocumentHeadBytes);
+      if (!opensAsDocument(document, head)) return StateRead::NotAState;
+      limit = offset + (zip::looksLikeZip(document, head) ? limits.package : limits.text);
+      headChecked = true;
+    }
+    if (headChecked && bytes.size() > limit) return StateRead::TooLarge;
+    if (got == 0) return StateRead::Read;
   }
 }
 
@@ -93,16 +134,15 @@ bool Plugin::loadState(const clap_istream_t* stream) {
   if (!engineHost) return false;
   orbi::EngineHost& eh = *engineHost;
   std::vector<std::uint8_t> bytes;
-  bool readOk = false;
+  Diagnostics refused;
   try {
-    readOk = readHostStream(stream, bytes);
+    const StateRead read = readHostStream(stream, bytes);
+    reportRefusedRead(read, bytes, refused);
   } catch (const std::bad_alloc&) {
-    readOk = false;
+    refused.error("out-of-memory", "", "Not enough memory to read the state");
   }
-  if (!readOk) {
-    Diagnostics list;
-    list.error("state-unreadable", "", "The host's stream reported an error");
-    publishDiagnostics(list);
+  if (!refused.empty()) {
+    publishDiagnostics(refused);
     return false;
   }
   const std::size_t offset = stateDocumentOffset(bytes.data(), bytes.size());

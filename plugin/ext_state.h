@@ -5,19 +5,39 @@
 #include <cstdint>
 #include <vector>
 
+#include "document/reading/document_limits.h"
 #include "plugin/clap/abi.h"
 
 namespace ob::clap {
 
 inline constexpr std::uint8_t kStateMagic[4] = {'O', 'B', 'S', '1'};
 inline constexpr std::size_t kStateHeaderSize = 8;  // magic, then four zero bytes
-// Larger states are refused rather than read until memory runs out.
+// A larger package is refused rather than read until memory runs out; a
+// document given as JSON text has the smaller limit of its own,
+// kMaxDocumentTextBytes.
 inline constexpr std::uint64_t kMaxStateBytes = 0xC0000000ull;
 
-// Reads the whole stream, piece by piece, until a read returns 0. False for a
-// null stream, a negative read, a read that claims more than was asked, or a
-// state beyond kMaxStateBytes.
-bool readHostStream(const clap_istream_t* stream, std::vector<std::uint8_t>& bytes);
+// How far a host stream was read.
+enum class StateRead : std::uint8_t {
+  Read,          // the whole stream is in bytes
+  StreamFailed,  // null stream, a negative read or one that claims more than asked
+  NotAState,     // its first bytes begin no document: refused before the rest is read
+  TooLarge,      // past its limit: refused as soon as it was
+};
+
+// The most a state's document (what follows the header) may hold, by what
+// its first bytes say it is.
+struct StateLimits {
+  std::uint64_t text = kMaxDocumentTextBytes;  // JSON text
+  std::uint64_t package = kMaxStateBytes;      // a zip package
+};
+
+// Reads the stream piece by piece until a read returns 0. The first bytes
+// are checked as soon as enough of them are in (the header, then the head
+// a document file is checked by), and the size against its limit with
+// every piece, so a state that is none, or too large, stops the reading.
+StateRead readHostStream(const clap_istream_t* stream, std::vector<std::uint8_t>& bytes,
+                         const StateLimits& limits = {});
 // Writes every byte, calling write again for what a call did not take. False
 // for a null stream or a call that takes nothing, fails or claims too much.
 bool writeHostStream(const clap_ostream_t* stream, const std::uint8_t* data, std::size_t size);

@@ -1,9 +1,12 @@
 #include "plugin/plugin.h"
 
+#include <charconv>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <random>
+#include <string>
 #include <string_view>
 
 #include "content/factory/factory_content.h"
@@ -20,6 +23,17 @@
 namespace ob::clap {
 
 namespace {
+
+// A rate as the host gave it: 7999.999 is not rounded to 8000, and a whole
+// number prints without decimals, 200000 as such rather than as 2e+05.
+std::string rateText(double rate) {
+  const double size = std::fabs(rate);
+  const std::chars_format format =
+      rate == 0.0 || (size >= 1e-6 && size < 1e15) ? std::chars_format::fixed : std::chars_format::general;
+  char text[64];
+  const std::to_chars_result written = std::to_chars(text, text + sizeof text, rate, format);
+  return written.ec == std::errc() ? std::string(text, written.ptr) : std::string("?");
+}
 
 std::uint32_t randomDraw(std::random_device& device) {
   try {
@@ -119,8 +133,8 @@ bool Plugin::activate(double sampleRate, std::uint32_t /*minFrames*/, std::uint3
   // engine cannot run is refused before anything changes.
   if (sampleRate != 0.0 && !runsAtSampleRate(sampleRate)) {
     char line[160];
-    std::snprintf(line, sizeof line, "cannot run at a sample rate of %g Hz; the rate must be %g to %g Hz",
-                  sampleRate, kLowestSampleRate, kHighestSampleRate);
+    std::snprintf(line, sizeof line, "cannot run at a sample rate of %s Hz; the rate must be %g to %g Hz",
+                  rateText(sampleRate).c_str(), kLowestSampleRate, kHighestSampleRate);
     logToHost(host, CLAP_LOG_ERROR, line);
     return false;
   }

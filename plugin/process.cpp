@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "engine/clock/tempo.h"
 #include "engine/session/engine_host.h"
 #include "plugin/input_events.h"
 #include "plugin/plugin.h"
@@ -38,8 +39,13 @@ clap_process_status Plugin::process(const clap_process_t* pr) {
   std::uint8_t playing = 0;
   if (hostTransport != nullptr) {
     playing = (hostTransport->flags & CLAP_TRANSPORT_IS_PLAYING) ? 1 : 0;
-    if (hostTransport->flags & CLAP_TRANSPORT_HAS_TEMPO) info.tempo = hostTransport->tempo;
-    if (playing && (hostTransport->flags & CLAP_TRANSPORT_HAS_BEATS_TIMELINE)) {
+    const bool hasTempo = (hostTransport->flags & CLAP_TRANSPORT_HAS_TEMPO) != 0;
+    if (hasTempo) info.tempo = tempoInRange(hostTransport->tempo);
+    // Beats that run at a tempo beyond the range are a timeline the clock
+    // could only follow by a jump, and a step, every block: it runs on at
+    // the edge of the range instead.
+    const bool beyondRange = hasTempo && info.tempo > 0.0 && info.tempo != hostTransport->tempo;
+    if (playing && !beyondRange && (hostTransport->flags & CLAP_TRANSPORT_HAS_BEATS_TIMELINE)) {
       info.hasBeats = 1;
       info.beats = static_cast<double>(hostTransport->song_pos_beats) * kFixedPointScale;
     }
@@ -47,8 +53,7 @@ clap_process_status Plugin::process(const clap_process_t* pr) {
   }
   hostWasPlaying = playing;
   eh.hostPlaying.store(playing, std::memory_order_release);
-  eh.hostTempo.store(playing && std::isfinite(info.tempo) && info.tempo > 0.0 ? info.tempo : 0.0,
-                     std::memory_order_relaxed);
+  eh.hostTempo.store(playing ? info.tempo : 0.0, std::memory_order_relaxed);
   if (!playing && eh.internalPlay.load(std::memory_order_acquire) != 0) {
     playing = 1;
     info.internalPlay = 1;

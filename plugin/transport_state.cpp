@@ -19,14 +19,14 @@ void updateTransportPosition(TransportState& t, const clap_event_transport_t* ho
   if (host->flags & CLAP_TRANSPORT_HAS_SECONDS_TIMELINE) {
     seconds = static_cast<double>(host->song_pos_seconds) * kFixedPointScale;
   } else if ((host->flags & CLAP_TRANSPORT_HAS_TEMPO) && (host->flags & CLAP_TRANSPORT_HAS_BEATS_TIMELINE) &&
-             host->tempo > 0.0) {
+             host->tempo > 0.0 && std::isfinite(host->tempo)) {
     seconds = static_cast<double>(host->song_pos_beats) * kFixedPointScale * 60.0 / host->tempo;
   } else {
     return;
   }
   const double p = std::floor(seconds * t.sampleRate + 0.5);
-  // A position no 64-bit count can hold is no position.
-  if (!std::isfinite(p) || std::fabs(p) >= 9.2e18) return;
+  // A position no 64-bit count can hold, or run on from, is no position.
+  if (!(std::fabs(p) < static_cast<double>(kHostPositionLimit))) return;
   t.valid = 1;
   t.position = static_cast<std::int64_t>(p);
 }

@@ -6,6 +6,15 @@
 
 namespace ob::clap {
 
+// A host's sample position is taken only within this many samples of 0,
+// either way (some six million years at 44.1 kHz), so that a block start
+// plus the blocks that follow stays within 64 bits.
+inline constexpr std::int64_t kHostPositionLimit = 9'200'000'000'000'000'000;
+
+constexpr bool withinHostPositionLimit(std::int64_t p) {
+  return p > -kHostPositionLimit && p < kHostPositionLimit;
+}
+
 struct TransportState {
   double sampleRate = 48000.0;  // the host's rate unchanged once activated
   std::int64_t position = 0;    // sample position of the block start

@@ -12,6 +12,9 @@
 namespace ob {
 namespace {
 
+static_assert(kListCapacity == 8, "the message below names the count");
+constexpr const char* kMacroFullMessage = "A macro holds at most eight destinations; kept but not applied";
+
 int tracksInUse(const Pattern& pattern) {
   return pattern.numTracks < kMaxTracks ? pattern.numTracks : kMaxTracks;
 }
@@ -73,7 +76,12 @@ void readStateMacros(const InstanceEnvelope& envelope, Project& project, const S
     const std::string base = memberPath("/state/macros", id) + "/dests";
     for (const JsonMember& m : dests->members) {
       std::optional<MacroDest> d = resolveDest(m.value, pattern, samples);
-      if (d && macro.destCount < kListCapacity) {
+      if (!d) {
+        diagnostics.warn("unknown-macro-dest", memberPath(base, m.key),
+                         "No such voice and param in this kit; kept but not applied");
+      } else if (macro.destCount >= kListCapacity) {
+        diagnostics.warn("unknown-macro-dest", memberPath(base, m.key), kMacroFullMessage);
+      } else {
         // Field by field: the record's padding stays as the
         // project made it, so copies compare bytewise.
         MacroDest& slot = macro.dests[macro.destCount];
@@ -81,9 +89,6 @@ void readStateMacros(const InstanceEnvelope& envelope, Project& project, const S
         slot.param = d->param;
         slot.target = d->target;
         ++macro.destCount;
-      } else {
-        diagnostics.warn("unknown-macro-dest", memberPath(base, m.key),
-                         "No such voice and param in this kit; kept but not applied");
       }
     }
   }

@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "engine/clock/step_event.h"
+#include "engine/clock/tempo.h"
 #include "engine/model/project.h"
 
 namespace ob {
@@ -47,10 +48,11 @@ struct StepClock {
   std::int32_t pendingCount = 0;
 
   void setSampleRate(double rate);
-  // samplesPerSixteenth for a tempo in BPM; one that is not positive (or no
-  // number) leaves it as it is.
+  // samplesPerSixteenth for a tempo in BPM, held to the engine's range; one
+  // that is not positive (or no finite number) leaves it as it is.
   void setTempo(double bpm) {
-    if (bpm > 0.0) samplesPerSixteenth = 60.0 / bpm * 0.25 * sampleRate;
+    const double tempo = tempoInRange(bpm);
+    if (tempo > 0.0) samplesPerSixteenth = 60.0 / tempo * 0.25 * sampleRate;
   }
   // Attaches and rewinds to the start.
   void reset(const Pattern* p);

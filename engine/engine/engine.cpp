@@ -299,7 +299,9 @@ void Engine::runPiece(float* left, float* right, int base, int frames, const Ren
   }
 
   const Pattern& pat = pattern();
-  const double tempo = info.tempo > 0.0 ? info.tempo : static_cast<double>(pat.bpm);
+  // The host's tempo, held to the engine's range, else the pattern's.
+  const double hostTempo = tempoInRange(info.tempo);
+  const double tempo = hostTempo > 0.0 ? hostTempo : static_cast<double>(pat.bpm);
   const double playerTempo = effectiveTempo(tempo);
   stepEvents_.clear();
   nextStepEvent_ = 0;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "engine/clock/tempo.h"  // kMinBpm and kMaxBpm, which the applier keeps the bpm within
 #include "engine/model/project.h"
 
 namespace ob {
@@ -97,14 +98,6 @@ enum StepField : std::uint8_t {
   kStepPanLocked = 12,
   kStepPanValue = 13,
 };
-
-// Tempo limits the applier keeps the pattern's bpm within. The step clock
-// and the tempo-synced modulators divide by the tempo, and documents write it
-// as a plain number, so an edit must never store zero, a negative tempo or
-// something huge: at 999 BPM a sixteenth still lasts over 600 samples at
-// 44.1 kHz (a retrig tick over 27), at 1 BPM a bar lasts four minutes.
-inline constexpr float kMinBpm = 1.0f;
-inline constexpr float kMaxBpm = 999.0f;
 
 // Applies one command to the project's single pattern.
 void applyEditCommand(Project& project, const EditCommand& command);

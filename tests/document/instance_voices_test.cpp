@@ -266,6 +266,15 @@ TEST(InstanceMacros, NinthDestinationAndTracksBeyondTheCount) {
   EXPECT_EQ(p->patterns[0].kit.macros[3].destCount, 8);
   EXPECT_EQ(countCode(d, "unknown-macro-dest", "/state/macros/macro4/dests/d8"), 1);
   EXPECT_EQ(countCode(d, "unknown-macro-dest", "/state/macros/macro4/dests/late"), 1);
+  // The ninth is refused for the macro's size, the late one for its voice.
+  for (const Diagnostic& x : d) {
+    SCOPED_TRACE(x.path);
+    if (x.path.ends_with("/d8")) {
+      EXPECT_EQ(x.message, "A macro holds at most eight destinations; kept but not applied");
+    } else if (x.path.ends_with("/late")) {
+      EXPECT_EQ(x.message, "No such voice and param in this kit; kept but not applied");
+    }
+  }
 }
 
 TEST(InstanceMacros, Writing) {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -77,13 +78,32 @@ TEST(StepClockTiming, TempoSetsTheSixteenthAndIgnoresNoTempo) {
   auto c = makeClock(*p, 48000.0);
   c->setTempo(90.0);
   EXPECT_DOUBLE_EQ(c->samplesPerSixteenth, 8000.0);
-  for (double none : {0.0, -120.0, std::nan("")}) {
+  const double inf = std::numeric_limits<double>::infinity();
+  for (double none : {0.0, -120.0, std::nan(""), inf, -inf}) {
     SCOPED_TRACE(none);
     c->setTempo(none);
     EXPECT_DOUBLE_EQ(c->samplesPerSixteenth, 8000.0);
   }
   c->setTempo(180.0);
   EXPECT_DOUBLE_EQ(c->samplesPerSixteenth, 4000.0);
+}
+
+// A tempo beyond the engine's range runs at its edge: never a step a sample.
+TEST(StepClockTiming, TempoIsHeldToTheEnginesRange) {
+  auto p = onePattern();
+  auto c = makeClock(*p, 48000.0);
+  c->setTempo(ob::kMaxBpm);
+  const double fastest = c->samplesPerSixteenth;
+  c->setTempo(ob::kMinBpm);
+  const double slowest = c->samplesPerSixteenth;
+  for (double fast : {1000.0, 1e6, 1e308}) {
+    c->setTempo(fast);
+    EXPECT_DOUBLE_EQ(c->samplesPerSixteenth, fastest) << fast;
+  }
+  for (double slow : {0.5, 1e-9, 5e-324}) {
+    c->setTempo(slow);
+    EXPECT_DOUBLE_EQ(c->samplesPerSixteenth, slowest) << slow;
+  }
 }
 
 TEST(StepClockTiming, StraightSixteenthsLandOnTheirSamplesAtAnyBlockSize) {

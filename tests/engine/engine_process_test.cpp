@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/clock/step_clock.h"
@@ -547,6 +549,28 @@ void expectSameStems(const enginetest::Stems& a, const enginetest::Stems& b) {
     for (std::size_t i = 0; i < a.ch[c].size() && first < 0; ++i)
       if (a.ch[c][i] != b.ch[c][i]) first = static_cast<int>(i);
     EXPECT_EQ(first, -1) << a.ch[c][first] << " against " << b.ch[c][first];
+  }
+}
+
+// The host's tempo is held to the engine's range, and one that is no finite
+// number is none (the pattern's tempo plays): the stems are those of the
+// tempo it is taken as.
+TEST(EngineTempo, AHostTempoPlaysAsTheTempoInRangeItIsTakenAs) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const std::pair<double, double> takenAs[] = {
+      {1e6, ob::kMaxBpm}, {inf, 0.0}, {std::nan(""), 0.0}, {-inf, 0.0}, {1e-3, ob::kMinBpm}};
+  auto stemsAt = [](double tempo) {
+    auto e = makeEngine(48000.0, 256);
+    e->loadProject(*enginetest::busyDemo());
+    e->handOverSeed(7);
+    ob::RenderInfo info = enginetest::internalPlay();
+    info.internalPlay = 0;
+    info.tempo = tempo;
+    return enginetest::runStems(*e, 24000, 256, info);
+  };
+  for (const auto& [given, expected] : takenAs) {
+    SCOPED_TRACE(testing::Message() << given << " plays as " << expected);
+    expectSameStems(stemsAt(given), stemsAt(expected));
   }
 }
 

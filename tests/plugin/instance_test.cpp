@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -574,6 +575,20 @@ TEST(PluginTransport, PositionFollowsTheHostOrTheBlockLengths) {
   EXPECT_EQ(t.position, 96256);
   updateTransportPosition(t, &host, 64);
   EXPECT_EQ(t.position, 96320);
+}
+
+// Beats become a position only at a tempo that is a finite number above 0.
+TEST(PluginTransport, BeatsAtNoUsableTempoGiveNoPosition) {
+  clap_event_transport_t host{};
+  host.flags = CLAP_TRANSPORT_IS_PLAYING | CLAP_TRANSPORT_HAS_TEMPO | CLAP_TRANSPORT_HAS_BEATS_TIMELINE;
+  host.song_pos_beats = 3 * CLAP_BEATTIME_FACTOR;
+  for (double tempo : {std::numeric_limits<double>::infinity(), std::nan(""), 0.0, -90.0}) {
+    SCOPED_TRACE(tempo);
+    TransportState t;
+    host.tempo = tempo;
+    updateTransportPosition(t, &host, 256);
+    EXPECT_EQ(t.valid, 0);
+  }
 }
 
 // Control signals the engine emitted over a second of the playing demo.

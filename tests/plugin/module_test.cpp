@@ -12,6 +12,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "content/kits/kit_library.h"
@@ -312,6 +313,14 @@ TEST(PluginModule, SampleRatesTheEngineCannotRunAreRefused) {
     ASSERT_EQ(host.logLines.size(), lines + 1);
     EXPECT_EQ(host.logLines.back().severity, CLAP_LOG_ERROR);
     EXPECT_NE(host.logLines.back().text.find("sample rate"), std::string::npos) << host.logLines.back().text;
+  }
+  // The rate is named as given, never rounded into the range it missed.
+  const std::pair<double, const char*> named[] = {
+      {7999.999, "of 7999.999 Hz;"}, {192000.5, "of 192000.5 Hz;"}, {200000.0, "of 200000 Hz;"},
+      {7999.0, "of 7999 Hz;"},       {-44100.0, "of -44100 Hz;"},   {0.0001, "of 0.0001 Hz;"}};
+  for (const auto& [rate, words] : named) {
+    EXPECT_FALSE(instance->activate(rate, 512));
+    EXPECT_NE(host.logLines.back().text.find(words), std::string::npos) << host.logLines.back().text;
   }
   for (const double rate : {0.0, 8000.0, 192000.0}) {
     SCOPED_TRACE(rate);

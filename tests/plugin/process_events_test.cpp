@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include "plugin/event_input.h"
 #include "plugin/ext_params.h"
@@ -487,6 +488,80 @@ TEST(ProcessTransport, PositionEvents) {
   h.process(256);
   EXPECT_EQ(p.transport.position, 990 + 256);
   EXPECT_EQ(p.engineHost->engine.hostPosition(), 990 + 512);
+}
+
+// The host's tempo is taken, and shown to the editor, held to the engine's
+// range; one that is no finite number, or not positive, is none.
+TEST(ProcessTransport, HostTempoIsHeldToTheEnginesRange) {
+  ProcessHarness h;
+  ASSERT_TRUE(h.activate(48000.0, 512));
+  h.withTransport = true;
+  h.transport.flags = CLAP_TRANSPORT_IS_PLAYING | CLAP_TRANSPORT_HAS_TEMPO;
+  const double inf = std::numeric_limits<double>::infinity();
+  const std::pair<double, double> takenAs[] = {{140.0, 140.0}, {1e6, ob::kMaxBpm}, {1e-6, ob::kMinBpm},
+                                               {inf, 0.0},     {-inf, 0.0},        {std::nan(""), 0.0},
+                                               {-120.0, 0.0},  {0.0, 0.0}};
+  for (const auto& [given, expected] : takenAs) {
+    SCOPED_TRACE(given);
+    h.transport.tempo = given;
+    h.process(256);
+    EXPECT_EQ(h.self->engineHost->hostTempo.load(), expected);
+  }
+}
+
+// Beats that run at a tempo beyond the range are not followed: however
+// short the blocks, the steps come no faster than at the range's edge.
+TEST(ProcessTransport, BeatsBeyondTheTempoRangeDoNotDriveTheSteps) {
+  auto stepsAfterASecond = [](double tempo) {
+    ProcessHarness h;
+    EXPECT_TRUE(h.activate(48000.0, 512));
+    h.withTransport = true;
+    h.transport.flags =
+        CLAP_TRANSPORT_IS_PLAYING | CLAP_TRANSPORT_HAS_TEMPO | CLAP_TRANSPORT_HAS_BEATS_TIMELINE;
+    h.transport.tempo = tempo;
+    const std::uint32_t block = 16;
+    for (std::uint32_t at = 0; at < 48000; at += block) {
+      const double beats = at / 48000.0 * tempo / 60.0;
+      h.transport.song_pos_beats = static_cast<clap_beattime>(beats * CLAP_BEATTIME_FACTOR);
+      h.process(block);
+    }
+    return h.self->engineHost->engine.clock().globalStep;
+  };
+  const std::int64_t fastest = stepsAfterASecond(ob::kMaxBpm);
+  EXPECT_GT(fastest, 16);
+  EXPECT_LE(stepsAfterASecond(1e6), fastest + 1);
+  EXPECT_LE(stepsAfterASecond(1e9), fastest + 1);
+}
+
+// A position event is held to the positions the host transport may give:
+// one beyond them is no position, and the blocks run on from the last one.
+TEST(ProcessTransport, PositionEventsBeyondAnySongAreNone) {
+  ProcessHarness h;
+  ASSERT_TRUE(h.activate(48000.0, 512));
+  Plugin& p = *h.self;
+  // A playing host without a timeline: the events alone place the blocks.
+  h.withTransport = true;
+  h.transport.flags = CLAP_TRANSPORT_IS_PLAYING;
+  const std::uint64_t beyond[] = {0x7FFFFFFFFFFFFFFFull, 0x8000000000000000ull,
+                                  static_cast<std::uint64_t>(kHostPositionLimit),
+                                  static_cast<std::uint64_t>(-kHostPositionLimit)};
+  for (const std::uint64_t value : beyond) {
+    SCOPED_TRACE(value);
+    put<std::uint64_t>(h.own(kOwnPosition, 24, 0), 16, value);
+    h.process(256);
+    EXPECT_EQ(p.transport.byEvent, 1);
+    EXPECT_EQ(p.transport.valid, 0);
+  }
+  // The last position taken runs on by the blocks' lengths, without a wrap.
+  const std::int64_t last = kHostPositionLimit - 1;
+  put<std::uint64_t>(h.own(kOwnPosition, 24, 10), 16, static_cast<std::uint64_t>(last) + 10);
+  for (int b = 0; b < 4; ++b) h.process(512);
+  EXPECT_EQ(p.transport.valid, 1);
+  EXPECT_EQ(p.transport.position, last + 3 * 512);
+  EXPECT_EQ(p.engineHost->engine.hostPosition(), last + 4 * 512);
+  put<std::uint64_t>(h.own(kOwnPosition, 24, 0), 16, 0x7FFFFFFFFFFFFFFFull);
+  h.process(512);
+  EXPECT_EQ(p.transport.position, last + 4 * 512);
 }
 
 TEST(ProcessNotes, NoNumberOrHugeValuesNeverReachTheEngine) {

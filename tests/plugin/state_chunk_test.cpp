@@ -306,10 +306,11 @@ TEST(StateChunk, BadChunksAreRefusedWithoutAChange) {
 // Bytes no reader understands are a rejected state, in the reader's own
 // words; a file load of the same bytes keeps its own code.
 TEST(StateChunk, TextNoReaderUnderstandsIsARejectedState) {
-  const std::string chunks[] = {"hello", "[]", std::string("OBS1\0\0\0\0hello", 13)};
+  const std::string chunks[] = {"{hello", " {]", std::string("OBS1\0\0\0\0{hello", 14)};
   for (const std::string& chunk : chunks) {
     SCOPED_TRACE(chunk);
-    const std::string document = chunk.size() > 8 ? chunk.substr(8) : chunk;
+    const std::string document =
+        chunk.size() > 8 && chunk.compare(0, 4, "OBS1") == 0 ? chunk.substr(8) : chunk;
     auto fileProject = ob::makeProject();
     ob::SamplePool filePool;
     ob::KeptDocument fileKept;
@@ -331,6 +332,107 @@ TEST(StateChunk, TextNoReaderUnderstandsIsARejectedState) {
     EXPECT_STREQ(found[0].path, "");
     EXPECT_EQ(std::string(found[0].message), fileError);
   }
+}
+
+// The one error of a refused state.
+void expectRejected(Instance& inst, const std::string& words) {
+  const auto found = diagnosticsOf(inst);
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_STREQ(found[0].code, "state-rejected");
+  EXPECT_EQ(found[0].severity, 2u);
+  EXPECT_NE(std::string(found[0].message).find(words), std::string::npos) << found[0].message;
+}
+
+bool loadEndless(Instance& inst, statetest::EndlessStream& in) {
+  return inst.extension<clap_plugin_state_t>(CLAP_EXT_STATE)->load(inst.clap, &in.stream);
+}
+
+// However long the stream, a state whose first bytes begin no document is
+// refused once its head is in, and changes nothing.
+TEST(StateChunk, AStreamThatBeginsNoDocumentIsRefusedAtItsHead) {
+  const std::string header("OBS1\0\0\0\0", 8);
+  const std::pair<std::string, char> streams[] = {
+      {"", '\0'}, {header, '\0'}, {"", ' '}, {header, ' '}, {"hello", ' '}, {"[]", ' '}, {"PK", '\0'},
+  };
+  for (const auto& [head, fill] : streams) {
+    SCOPED_TRACE(testing::Message() << "head \"" << head.substr(0, 4) << "\", fill " << int(fill));
+    FakeHost host;
+    Instance inst(host);
+    const Before before(inst);
+    statetest::EndlessStream in(head, fill);
+    EXPECT_FALSE(loadEndless(inst, in));
+    EXPECT_LE(in.given, ob::clap::kStateHeaderSize + 2 * ob::kDocumentHeadBytes);
+    before.expectSame(inst);
+    expectRejected(inst, "does not begin as a document");
+  }
+  // Whole chunks too short to be one.
+  const std::pair<std::vector<std::uint8_t>, const char*> chunks[] = {
+      {{}, "is empty"},
+      {bytesOf(header), "is empty"},
+      {bytesOf("hello"), "does not begin as a document"},
+      {bytesOf("[]"), "does not begin as a document"},
+      {withHeader("\"kind\""), "does not begin as a document"},
+  };
+  for (const auto& [chunk, words] : chunks) {
+    SCOPED_TRACE(words);
+    FakeHost host;
+    Instance inst(host);
+    EXPECT_FALSE(loadChunk(inst, chunk, 3));
+    expectRejected(inst, words);
+  }
+}
+
+// A document's text is refused while it is read, as soon as it passes its
+// limit, with the header or without.
+TEST(StateChunk, DocumentTextPastItsLimitStopsTheReading) {
+  for (const std::string& head : {std::string("OBS1\0\0\0\0{", 9), std::string("\n{")}) {
+    FakeHost host;
+    Instance inst(host);
+    const Before before(inst);
+    statetest::EndlessStream in(head, ' ');
+    EXPECT_FALSE(loadEndless(inst, in));
+    EXPECT_GT(in.given, ob::kMaxDocumentTextBytes);
+    EXPECT_LE(in.given, ob::clap::kStateHeaderSize + ob::kMaxDocumentTextBytes + ob::kDocumentHeadBytes);
+    before.expectSame(inst);
+    expectRejected(inst, "document is larger than");
+  }
+}
+
+// Each kind of document is read up to its own limit and not a byte further.
+TEST(StateChunk, EachDocumentIsReadToItsOwnLimit) {
+  FakeHost hostA;
+  Instance a(hostA);
+  const std::vector<std::uint8_t> saved = saveChunk(a);
+  const std::string text = std::string(saved.begin() + 8, saved.end());
+  const std::string package = std::string("PK\x05\x06", 4) + std::string(18, '\0');
+  const std::pair<std::vector<std::uint8_t>, bool> documents[] = {
+      {saved, false}, {bytesOf(text), false}, {withHeader(package), true}, {bytesOf(package), true}};
+  for (const auto& [chunk, isPackage] : documents) {
+    const std::uint64_t size = chunk.size() - ob::clap::stateDocumentOffset(chunk.data(), chunk.size());
+    for (const std::uint64_t limit : {size, size - 1}) {
+      SCOPED_TRACE(testing::Message() << (isPackage ? "package" : "text") << " of " << size << ", limit "
+                                      << limit << (chunk.size() > size ? ", with header" : ""));
+      ob::clap::StateLimits limits;
+      (isPackage ? limits.package : limits.text) = limit;
+      InStream in(chunk);
+      in.maxPerCall = 1000;
+      std::vector<std::uint8_t> bytes;
+      const ob::clap::StateRead read = ob::clap::readHostStream(&in.stream, bytes, limits);
+      if (limit == size) {
+        EXPECT_EQ(read, ob::clap::StateRead::Read);
+        EXPECT_EQ(bytes, chunk);
+      } else {
+        EXPECT_EQ(read, ob::clap::StateRead::TooLarge);
+      }
+    }
+  }
+  // An endless package stops at its limit.
+  ob::clap::StateLimits small;
+  small.package = 65536;
+  statetest::EndlessStream in(std::string("PK\x03\x04", 4), '\0');
+  std::vector<std::uint8_t> bytes;
+  EXPECT_EQ(ob::clap::readHostStream(&in.stream, bytes, small), ob::clap::StateRead::TooLarge);
+  EXPECT_LE(in.given, small.package + ob::kDocumentHeadBytes);
 }
 
 TEST(StateChunk, StreamsOfOneByteACallWork) {

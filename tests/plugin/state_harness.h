@@ -226,6 +226,29 @@ struct InStream {
   }
 };
 
+// A stream that never ends: head, then fill bytes for as long as it is
+// read, counting what it gave, so a test sees how far a reader went
+// without holding the bytes itself.
+struct EndlessStream {
+  EndlessStream(std::string h, char f) : head(std::move(h)), fill(f) {}
+  std::string head;
+  char fill;
+  std::uint64_t given = 0;
+  clap_istream_t stream{this, &EndlessStream::read};
+
+ private:
+  static std::int64_t read(const clap_istream_t* s, void* buffer, std::uint64_t size) {
+    auto* self = static_cast<EndlessStream*>(s->ctx);
+    auto* out = static_cast<char*>(buffer);
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(size, 1u << 20));
+    std::memset(out, self->fill, n);
+    for (std::uint64_t at = self->given; at < self->head.size() && at < self->given + n; ++at)
+      out[at - self->given] = self->head[static_cast<std::size_t>(at)];
+    self->given += n;
+    return static_cast<std::int64_t>(n);
+  }
+};
+
 inline std::vector<std::uint8_t> saveChunk(Instance& inst, bool* ok = nullptr) {
   const auto* state = inst.extension<clap_plugin_state_t>(CLAP_EXT_STATE);
   OutStream out;
