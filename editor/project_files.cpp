@@ -40,10 +40,15 @@ std::string cutInTheMiddle(std::string_view text, std::size_t keep) {
 
 }  // namespace
 
+const std::array<std::string, 3>& projectFamilyEndings() {
+  static const std::array<std::string, 3> endings{"orbi", "obp", "json"};
+  return endings;
+}
+
 std::filesystem::path withProjectSuffix(const std::filesystem::path& path) {
   // The save dialog completes a chosen name by the same rule, so the file
   // it asked about replacing is the one written here.
-  return ui::withSavedExtension(path, kProjectExtension);
+  return ui::withSavedExtension(path, kProjectExtension, projectFamilyEndings());
 }
 
 std::string fileNameOf(const std::filesystem::path& path) {

@@ -1,6 +1,7 @@
 #pragma once
 // Names of the project files the editor opens and saves.
 
+#include <array>
 #include <cstddef>
 #include <filesystem>
 #include <string>
@@ -11,8 +12,13 @@ namespace orbi {
 // Project files end in "." and this, written as file-dialog filters write it.
 inline constexpr char kProjectExtension[] = "project.orbi";
 
-// The path to save to: unchanged when its name already ends in
-// ".project.orbi" (exactly), else with its last extension replaced by it.
+// The project files' family of endings, which a saved name gives up for
+// kProjectExtension: the product's own and the older project formats'.
+const std::array<std::string, 3>& projectFamilyEndings();
+
+// The path to save to: its name kept whole, with ".project.orbi" added
+// unless it ends so already (in any case); only an ending of the family
+// (".orbi", ".obp", ".json") is replaced.
 std::filesystem::path withProjectSuffix(const std::filesystem::path& path);
 
 // The file name as status messages show it (UTF-8).

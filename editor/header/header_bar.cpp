@@ -25,7 +25,8 @@ constexpr std::array<ui::ShortcutRow, 3> kEditingRows{{
 constexpr std::array<ui::ShortcutGroup, 1> kShortcutGroups{{{"Editing", kEditingRows}}};
 
 const ui::FileFilter& orbiProjectFilter() {
-  static const ui::FileFilter filter{"Orbi project", {kProjectExtension}};
+  static const ui::FileFilter filter{
+      "Orbi project", {kProjectExtension}, {projectFamilyEndings().begin(), projectFamilyEndings().end()}};
   return filter;
 }
 

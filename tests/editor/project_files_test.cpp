@@ -5,9 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <random>
 #include <string>
 #include <string_view>
 
@@ -42,19 +45,55 @@ class ProjectFiles : public ::testing::Test {
   EditorRig rig;
 };
 
-TEST(ProjectSuffix, ReplacesOnlyTheLastExtension) {
+// A name is kept whole; only the project family's own endings give way,
+// and endings are compared in any case.
+TEST(ProjectSuffix, KeepsTheNameWholeAndReplacesOnlyTheFamilysEndings) {
   struct Case {
     const char* given;
     const char* saved;
   };
   for (const Case c :
-       {Case{"beat", "beat.project.orbi"}, Case{"beat.json", "beat.project.orbi"},
-        Case{"a.b.c", "a.b.project.orbi"}, Case{".hidden", ".hidden.project.orbi"},
-        Case{"kit.PROJECT.ORBI", "kit.PROJECT.project.orbi"}, Case{"x.project.orbi", "x.project.orbi"}}) {
+       {Case{"beat", "beat.project.orbi"}, Case{"Song ft. Anna", "Song ft. Anna.project.orbi"},
+        Case{"Mix 2024.03.15", "Mix 2024.03.15.project.orbi"}, Case{"v2.0", "v2.0.project.orbi"},
+        Case{"beat.v2", "beat.v2.project.orbi"}, Case{"Backup 1.4", "Backup 1.4.project.orbi"},
+        Case{"Backup 1.5", "Backup 1.5.project.orbi"}, Case{"a.b.c", "a.b.c.project.orbi"},
+        Case{".hidden", ".hidden.project.orbi"}, Case{"beat.json", "beat.project.orbi"},
+        Case{"beat.OBP", "beat.project.orbi"}, Case{"beat.Orbi", "beat.project.orbi"},
+        Case{"x.kit.orbi", "x.kit.project.orbi"}, Case{".json", ".json.project.orbi"},
+        Case{"kit.PROJECT.ORBI", "kit.PROJECT.ORBI"}, Case{"SONG.PROJECT.ORBI", "SONG.PROJECT.ORBI"},
+        Case{"x.project.orbi", "x.project.orbi"}}) {
     SCOPED_TRACE(c.given);
     EXPECT_EQ(withProjectSuffix(fs::path("/some/dir") / c.given), fs::path("/some/dir") / c.saved);
   }
   EXPECT_EQ(fileNameOf("/a/b/song.project.orbi"), "song.project.orbi");
+}
+
+// Over random names of letters, digits, blanks and dots: a completed name
+// is complete, and a name without an ending of the family is the start of
+// its file's name, so that two such names never share a file.
+TEST(ProjectSuffix, TwoNamesNeverBecomeOneFile) {
+  std::mt19937 random(0x5EED);
+  const std::string alphabet = "aBo.j 1rnpstbcO.";
+  const auto endsInTheFamily = [](std::string name) {
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const std::string& ending : projectFamilyEndings())
+      if (name.size() > ending.size() && name.ends_with("." + ending)) return true;
+    return name.ends_with(".project.orbi");
+  };
+  std::map<fs::path, std::string> files;
+  for (int i = 0; i < 4000; ++i) {
+    std::string name(1 + random() % 12, ' ');
+    for (char& c : name) c = alphabet[random() % alphabet.size()];
+    if (name == "." || name == ".." || name.find_first_not_of(' ') == std::string::npos) continue;
+    SCOPED_TRACE(name);
+    const fs::path saved = withProjectSuffix(fs::path("/d") / name);
+    EXPECT_EQ(withProjectSuffix(saved), saved);
+    if (endsInTheFamily(name)) continue;
+    EXPECT_EQ(saved.filename().string(), name + ".project.orbi");
+    const auto [at, added] = files.emplace(saved, name);
+    EXPECT_TRUE(added || at->second == name) << at->second << " and " << name << " share " << saved;
+  }
+  EXPECT_GT(files.size(), 1000u);
 }
 
 TEST_F(ProjectFiles, SaveChangeOpenGivesTheSavedProject) {
