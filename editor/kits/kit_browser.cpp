@@ -102,7 +102,7 @@ bool KitBrowser::loadKit(const ob::KitEntry& entry) {
   const std::unique_ptr<ob::Pattern> loaded = newEmptyPart();
   std::string error;
   if (!ob::KitLibrary::loadKit(entry.reference, *loaded, &error)) {
-    report("Could not load " + entry.name + ": " + error, true);
+    report("Could not load ", entry.name, error, true);
     return false;
   }
   ctx_.pushUndo();
@@ -202,21 +202,29 @@ void KitBrowser::rescan() {
   }
   if (folderProblem)
     report(std::move(*folderProblem), true);
-  else if (!leftOut.empty())
-    report(leftOutText(), true);
+  else if (!leftOut.empty()) {
+    FileStatus status = leftOutStatus();
+    report(std::move(status.text), true, status.name);
+  }
   selectedRow = -1;
   applyFilter();
 }
 
-std::string KitBrowser::leftOutText() const {
+FileStatus KitBrowser::leftOutStatus() const {
   if (leftOut.empty()) return {};
   const ob::KitScanProblem& first = leftOut.front();
-  const std::size_t slash = first.path.find_last_of('/');
-  std::string text = "Could not read " + first.path.substr(slash == std::string::npos ? 0 : slash + 1) +
-                     ": " + first.message;
+  FileStatus status = fileStatus("Could not read ", ob::kitPathFromUtf8(first.path), first.message);
   if (const std::size_t more = leftOut.size() - 1; more > 0)
-    text += " (and " + std::to_string(more) + (more == 1 ? " more kit file)" : " more kit files)");
-  return text;
+    status.text += " (and " + std::to_string(more) + (more == 1 ? " more kit file)" : " more kit files)");
+  return status;
+}
+
+void KitBrowser::report(std::string_view verb, std::string_view name, std::string_view reason, bool error) {
+  Status status{std::string(verb), error, {}};
+  status.name = {status.text.size(), name.size()};
+  status.text.append(name);
+  if (!reason.empty()) status.text.append(": ").append(reason);
+  pendingStatus = std::move(status);
 }
 
 void KitBrowser::applyFilter() {
@@ -308,7 +316,7 @@ void KitBrowser::writeKit(const std::filesystem::path& target) {
   const std::string base = saveName.empty() ? std::string("kit") : saveName;
   const std::string fileName = kitFileName(base);
   if (target.empty()) {
-    report("Could not save " + fileName + ": no kits folder (choose one)", true);
+    report("Could not save ", fileName, "no kits folder (choose one)", true);
     return;
   }
   std::string error;
@@ -321,7 +329,7 @@ void KitBrowser::writeKit(const std::filesystem::path& target) {
       text += ", beside the built-in kit of that name";
     report(std::move(text), false);
   } else {
-    report("Could not save " + fileName + ": " + error, true);
+    report("Could not save ", fileName, error, true);
   }
 }
 
@@ -336,7 +344,7 @@ void KitBrowser::deleteSelected() {
   if (deleted)
     report("Deleted " + entry.name, false);
   else
-    report("Could not delete " + entry.name + ": " + error, true);
+    report("Could not delete ", entry.name, error, true);
 }
 
 }  // namespace orbi

@@ -23,6 +23,7 @@
 #include "content/kits/kit_library.h"
 #include "document/legacy/legacy_writer.h"
 #include "editor/panel_context.h"
+#include "editor/project_files.h"
 #include "engine/model/project.h"
 #include "ui/controls/virtual_list.h"
 #include "ui/geometry.h"
@@ -44,6 +45,7 @@ class KitBrowser {
   struct Status {
     std::string text;
     bool error = false;
+    StatusName name;  // the kit's or file's name in the text, which may give way
   };
 
   explicit KitBrowser(PanelContext& context) : ctx_(context) {}
@@ -92,7 +94,7 @@ class KitBrowser {
   static std::string rowDetail(const ob::KitEntry& entry);
   // What the list says of the kit files it left out: the first, why, and
   // how many more; empty when none.
-  std::string leftOutText() const;
+  FileStatus leftOutStatus() const;
   // Whether the form's name is a built-in kit's: the kit saved under it
   // sits beside the built-in one in the library.
   bool namesABuiltInKit(std::string_view name);
@@ -125,7 +127,12 @@ class KitBrowser {
  private:
   ob::Pattern& part();
   std::string kitName();
-  void report(std::string text, bool error) { pendingStatus = Status{std::move(text), error}; }
+  void report(std::string text, bool error, StatusName name = {}) {
+    pendingStatus = Status{std::move(text), error, name};
+  }
+  // The verb, the name and, when given, ": " and the reason; the name may
+  // give way on the status line.
+  void report(std::string_view verb, std::string_view name, std::string_view reason, bool error);
   void runBrowser(ImVec2 size);
   void runSavePanel(ImVec2 size);
   void runReplaceQuestion(ui::Rect r);

@@ -111,8 +111,8 @@ void KitBrowser::runBrowser(ImVec2 size) {
   if (ui::iconButton("delete", bottom.takeLeft(70.0f * s), "Delete", deleteStyle)) deleteSelected();
   if (!leftOut.empty()) {
     bottom.takeLeft(10.0f * s);
-    ui::drawText(ImGui::GetWindowDrawList(), bottom, leftOutText(), ui::TextStyle::Caption, palette::kWarning,
-                 ui::TextAlign::Left);
+    ui::drawText(ImGui::GetWindowDrawList(), bottom, leftOutStatus().text, ui::TextStyle::Caption,
+                 palette::kWarning, ui::TextAlign::Left);
   }
 
   // The kit's own row is brought into view as the browser opens.
