@@ -17,7 +17,7 @@ bool EditorView::openProject(const std::filesystem::path& path) {
   // The load replaces the project and the kept document only when it
   // succeeds as a whole.
   if (!ob::loadDocumentFile(path, host_.project, pool, kept_, &error, nullptr)) {
-    setStatus(refusalStatus("Could not open ", path, error), true);
+    setStatus(fileStatus("Could not open ", path, error), true);
     return false;
   }
   ob::preloadFactorySamples(host_.project, pool);
@@ -25,7 +25,7 @@ bool EditorView::openProject(const std::filesystem::path& path) {
   startOver();
   commitProject(false);
   refresh();
-  setStatus("Opened " + fileNameOf(path), false);
+  setStatus(fileStatus("Opened ", path), false);
   return true;
 }
 
@@ -33,10 +33,10 @@ bool EditorView::saveProject(const std::filesystem::path& path) {
   const std::filesystem::path target = withProjectSuffix(path);
   std::string error;
   if (!ob::saveDocumentFile(target, host_.project, host_.pool, kept_, &error)) {
-    setStatus("Could not save " + fileNameOf(target) + ": " + error, true);
+    setStatus(fileStatus("Could not save ", target, error), true);
     return false;
   }
-  setStatus("Saved " + fileNameOf(target), false);
+  setStatus(fileStatus("Saved ", target), false);
   return true;
 }
 

@@ -80,7 +80,8 @@ EditorView::MacroValues EditorView::hostMacros() const {
 
 void EditorView::takeKitStatus() {
   if (!kitBrowser_.pendingStatus) return;
-  setStatus(std::move(kitBrowser_.pendingStatus->text), kitBrowser_.pendingStatus->error);
+  setStatus(std::move(kitBrowser_.pendingStatus->text), kitBrowser_.pendingStatus->error,
+            kitBrowser_.pendingStatus->name);
   kitBrowser_.pendingStatus.reset();
 }
 

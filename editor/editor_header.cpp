@@ -28,6 +28,7 @@ HeaderBarResult EditorView::drawHeaderBar(const ui::FrameInfo& frame, ui::Rect& 
   input.kitModified = kitModified();
   input.statusText = statusText_;
   input.statusError = statusError_;
+  input.statusName = statusName_;
   return headerBar_.draw(input, frame, content);
 }
 

@@ -179,9 +179,10 @@ void EditorView::startOver() {
   kitBrowser_.markClean();
 }
 
-void EditorView::setStatus(std::string text, bool error) {
+void EditorView::setStatus(std::string text, bool error, StatusName name) {
   statusText_ = std::move(text);
   statusError_ = error;
+  statusName_ = name;
 }
 
 }  // namespace orbi

@@ -101,7 +101,8 @@ class EditorView : public ui::View, public EditorContext {
   // The header's kit field in the latest frame, its arrows at the right.
   const ui::Rect& kitField() const { return kitAnchor_; }
 
-  void setStatus(std::string text, bool error);
+  void setStatus(std::string text, bool error, StatusName name = {});
+  void setStatus(FileStatus status, bool error) { setStatus(std::move(status.text), error, status.name); }
   const std::string& statusText() const { return statusText_; }
   bool statusError() const { return statusError_; }
 
@@ -197,6 +198,7 @@ class EditorView : public ui::View, public EditorContext {
   ui::Rect kitAnchor_;     // the header's kit field in the latest frame
   std::string statusText_;
   bool statusError_ = false;
+  StatusName statusName_;  // the file name in the status text, which may give way
   Audition audition_;
   double renderShareMs_ = RenderBudget::kFrameShareMs;
   // The engine host's state-load count this view has caught up with.

@@ -1,6 +1,7 @@
 #pragma once
 // Names of the project files the editor opens and saves.
 
+#include <array>
 #include <cstddef>
 #include <filesystem>
 #include <string>
@@ -11,19 +12,34 @@ namespace orbi {
 // Project files end in "." and this, written as file-dialog filters write it.
 inline constexpr char kProjectExtension[] = "project.orbi";
 
-// The path to save to: unchanged when its name already ends in
-// ".project.orbi" (exactly), else with its last extension replaced by it.
+// The project files' family of endings, which a saved name gives up for
+// kProjectExtension: the product's own and the older project formats'.
+const std::array<std::string, 3>& projectFamilyEndings();
+
+// The path to save to: its name kept whole, with ".project.orbi" added
+// unless it ends so already (in any case); only an ending of the family
+// (".orbi", ".obp", ".json") is replaced.
 std::filesystem::path withProjectSuffix(const std::filesystem::path& path);
 
 // The file name as status messages show it (UTF-8).
 std::string fileNameOf(const std::filesystem::path& path);
 
-// The status of a refused file action: the verb, the file name, ": " and
-// the reason. The status line shows about kStatusLineChars characters
-// whole; a longer line gives the name's middle away, down to
-// kShortestStatusName characters, so that the reason still shows.
-inline constexpr std::size_t kStatusLineChars = 54;
-inline constexpr std::size_t kShortestStatusName = 12;
-std::string refusalStatus(std::string_view verb, const std::filesystem::path& path, std::string_view reason);
+// Where a file's name lies in a status text (bytes): the header's status
+// line lets it give way in its middle when the whole text does not fit, so
+// that a reason after it still shows.
+struct StatusName {
+  std::size_t from = 0;
+  std::size_t length = 0;
+};
+
+// A status text about a file and where its name lies in it.
+struct FileStatus {
+  std::string text;
+  StatusName name;
+};
+
+// The verb and the file name, then ": " and the reason when there is one:
+// "Could not open song.obp: no such file".
+FileStatus fileStatus(std::string_view verb, const std::filesystem::path& path, std::string_view reason = {});
 
 }  // namespace orbi

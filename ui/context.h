@@ -94,6 +94,8 @@ class UiContext {
     // Counts openings: each gets an input of its own, which reads the new
     // text even when the box is taken over while its input has the keys.
     unsigned openings = 0;
+    // The text is the param's word for a refused entry, shown until edited.
+    bool refused = false;
   };
   NumberEntryState& numberEntryState() { return numberEntry_; }
 

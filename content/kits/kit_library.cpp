@@ -51,8 +51,14 @@ void storeCut(char (&field)[N], std::string_view text, std::size_t maxBytes) {
   std::copy(fitted.begin(), fitted.end(), field);
 }
 
+char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// File endings compare without regard to case, as the editor writes them.
 bool endsWith(std::string_view text, std::string_view tail) {
-  return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
+  if (text.size() < tail.size()) return false;
+  const std::string_view end = text.substr(text.size() - tail.size());
+  return std::equal(end.begin(), end.end(), tail.begin(),
+                    [](char a, char b) { return asciiLower(a) == asciiLower(b); });
 }
 
 bool isKitFileName(std::string_view name) {
@@ -60,9 +66,9 @@ bool isKitFileName(std::string_view name) {
 }
 
 std::string nameFromFileName(std::string_view fileName) {
-  if (endsWith(fileName, kKitFileExtension))
-    return std::string(fileName.substr(0, fileName.size() - kKitFileExtension.size()));
-  return std::string(fileName.substr(0, fileName.size() >= 4 ? fileName.size() - 4 : 0));
+  const std::size_t ending =
+      endsWith(fileName, kKitFileExtension) ? kKitFileExtension.size() : kOldKitFileExtension.size();
+  return std::string(fileName.substr(0, fileName.size() >= ending ? fileName.size() - ending : 0));
 }
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
@@ -91,19 +97,41 @@ bool parseBuiltinIndex(std::string_view reference, std::uint32_t& index) {
   return true;
 }
 
-bool loadKitFileUnguarded(std::string_view path, Pattern& pattern, std::string* error) {
+// Why a kit file could not be read, in the words a project open uses.
+std::string unreadableReason(FileReadStatus status) {
+  switch (status) {
+    case FileReadStatus::Missing: return "no such file";
+    case FileReadStatus::Forbidden: return "permission denied";
+    case FileReadStatus::NotARegularFile: return "not a regular file";
+    case FileReadStatus::TooLarge:
+      return "the file is larger than " + std::to_string(kMaxKitFileBytes >> 20) + " MiB, more than a kit";
+    default: return "cannot read the file";
+  }
+}
+
+// Whether the path's reasons name the file: a load does, for its caller's
+// message; a folder scan's problems name it apart.
+enum class Naming { WithPath, ReasonOnly };
+
+bool loadKitFileUnguarded(std::string_view path, Pattern& pattern, std::string* error, Naming naming) {
   std::vector<std::uint8_t> bytes;
-  if (readRegularFile(kitPathFromUtf8(path), bytes, kMaxKitFileBytes) != FileReadStatus::Read) {
-    setError(error, "cannot open " + std::string(path));
+  if (const FileReadStatus read = readRegularFile(kitPathFromUtf8(path), bytes, kMaxKitFileBytes);
+      read != FileReadStatus::Read) {
+    const std::string reason = unreadableReason(read);
+    setError(error, naming == Naming::WithPath ? "cannot open " + std::string(path) + ": " + reason : reason);
     return false;
   }
   std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) {
+    setError(error, "the file is empty");
+    return false;
+  }
 
   JsonValue document;
   std::string parseError;
   if (!parseJson(text, document, parseError)) {
-    setError(error, parseError);
+    setError(error, "not a kit file (" + parseError + ")");
     return false;
   }
   if (isInstanceDocument(document)) {
@@ -123,6 +151,16 @@ bool loadKitFileUnguarded(std::string_view path, Pattern& pattern, std::string* 
     return true;
   }
   return loadKitDocument(document, pattern, error, nullptr);
+}
+
+bool loadKitFileGuarded(std::string_view path, Pattern& pattern, std::string* error, Naming naming) {
+  try {
+    return loadKitFileUnguarded(path, pattern, error, naming);
+  } catch (const std::exception& e) {
+    setError(error, naming == Naming::WithPath ? "cannot load " + std::string(path) + ": " + e.what()
+                                               : std::string("cannot load the file: ") + e.what());
+    return false;
+  }
 }
 
 bool saveKitFileUnguarded(std::string_view path, const Pattern& pattern, std::string* error) {
@@ -181,7 +219,7 @@ std::vector<KitEntry> scanFolderUnguarded(const fs::path& folder, std::vector<Ki
     }
     std::unique_ptr<Pattern> pattern = std::make_unique<Pattern>();
     std::string reason;
-    if (!KitLibrary::loadKitFile(path, *pattern, &reason)) {
+    if (!loadKitFileGuarded(path, *pattern, &reason, Naming::ReasonOnly)) {
       report(problems, path, reason);
       continue;
     }
@@ -263,12 +301,7 @@ bool KitLibrary::loadKit(std::string_view reference, Pattern& pattern, std::stri
 }
 
 bool KitLibrary::loadKitFile(std::string_view path, Pattern& pattern, std::string* error) {
-  try {
-    return loadKitFileUnguarded(path, pattern, error);
-  } catch (const std::exception& e) {
-    setError(error, "cannot load " + std::string(path) + ": " + e.what());
-    return false;
-  }
+  return loadKitFileGuarded(path, pattern, error, Naming::WithPath);
 }
 
 bool KitLibrary::saveKitFile(std::string_view path, const Pattern& pattern, std::string* error) {

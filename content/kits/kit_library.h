@@ -28,8 +28,8 @@ struct KitEntry {
 
 // A kit file or folder that a scan had to leave out, and why.
 struct KitScanProblem {
-  std::string path;  // UTF-8
-  std::string message;
+  std::string path;     // UTF-8
+  std::string message;  // the reason, which does not repeat a file's path
 };
 
 inline constexpr std::string_view kKitFileExtension = ".kit.orbi";

@@ -21,6 +21,8 @@ std::string EditParam::format(float v) const { return ui::formatParamValue(desc_
 
 std::optional<float> EditParam::parse(std::string_view text) const { return ui::parseParamText(desc_, text); }
 
+std::string EditParam::refusal(std::string_view text) const { return ui::paramTextRefusal(desc_, text); }
+
 EditParam makeBpmParam(EditorContext& context) {
   ui::ParamSpec desc;
   desc.name = "BPM";

@@ -33,6 +33,7 @@ class EditParam final : public ui::Param {
   void endEdit() override {}
   std::string format(float v) const override;
   std::optional<float> parse(std::string_view text) const override;
+  std::string refusal(std::string_view text) const override;
 
  private:
   EditorContext& context_;

@@ -25,7 +25,8 @@ constexpr std::array<ui::ShortcutRow, 3> kEditingRows{{
 constexpr std::array<ui::ShortcutGroup, 1> kShortcutGroups{{{"Editing", kEditingRows}}};
 
 const ui::FileFilter& orbiProjectFilter() {
-  static const ui::FileFilter filter{"Orbi project", {kProjectExtension}};
+  static const ui::FileFilter filter{
+      "Orbi project", {kProjectExtension}, {projectFamilyEndings().begin(), projectFamilyEndings().end()}};
   return filter;
 }
 
@@ -86,6 +87,8 @@ const ui::HeaderModel& HeaderBar::fillModel(const HeaderBarInput& input) {
   m.showUndoRedo = true;
   m.status.primary.text = input.statusText;
   m.status.primary.tone = input.statusError ? ui::StatusTone::Error : ui::StatusTone::Plain;
+  m.status.primary.yieldFrom = input.statusName.from;
+  m.status.primary.yieldLength = input.statusName.length;
   m.pages = kPages;
   m.page = static_cast<std::uint32_t>(input.page);
   ui::HeaderTransport transport;

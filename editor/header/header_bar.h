@@ -15,6 +15,7 @@
 
 #include "editor/header/edit_param.h"
 #include "editor/header/host_tempo.h"
+#include "editor/project_files.h"
 #include "ui/geometry.h"
 #include "ui/header/header_model.h"
 #include "ui/view.h"
@@ -38,6 +39,7 @@ struct HeaderBarInput {
   bool kitModified = false;
   std::string_view statusText;
   bool statusError = false;
+  StatusName statusName;  // gives way in its middle when the line is short
 };
 
 // What the user asked for this frame.

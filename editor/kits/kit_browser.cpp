@@ -11,6 +11,7 @@
 #include "engine/model/pattern_copy.h"
 #include "engine/params/param_info.h"
 #include "engine/params/param_tables.h"
+#include "ui/dialogs/file_dialog.h"
 
 namespace orbi {
 namespace {
@@ -32,6 +33,9 @@ bool matches(const ob::KitEntry& entry, const std::string& needle) {
 }
 
 bool forbiddenInFileName(unsigned char c) { return c < 32 || std::strchr("\\/:*?\"<>|", c) != nullptr; }
+
+// How far a save looks for a free "name n" beside a file of another kit.
+constexpr int kNumberedNames = 99;
 
 }  // namespace
 
@@ -57,7 +61,10 @@ std::string kitFileName(std::string_view kitName) {
   std::string name = kitName.empty() ? std::string("kit") : std::string(kitName);
   for (char& c : name)
     if (forbiddenInFileName(static_cast<unsigned char>(c))) c = '_';
-  return name.append(ob::kKitFileExtension);
+  // Kept whole, as a project's name is: a kit named "Dub v1.2" is
+  // "Dub v1.2.kit.orbi"; only the kit files' own endings give way.
+  static const std::string family[] = {"orbi", std::string(ob::kOldKitFileExtension.substr(1))};
+  return ui::completedFileName(name, ob::kKitFileExtension.substr(1), family);
 }
 
 ob::Pattern& KitBrowser::part() {
@@ -72,8 +79,11 @@ std::string KitBrowser::kitName() {
   return std::string(kit.name, strnlen(kit.name, sizeof kit.name));
 }
 
-void KitBrowser::markClean(const std::filesystem::path& file) {
-  kitFile = file;
+void KitBrowser::markClean(const std::string& reference) {
+  kitReference = reference;
+  kitFile = reference.empty() || reference.starts_with(ob::kBuiltinKitPrefix)
+                ? std::filesystem::path()
+                : ob::kitPathFromUtf8(reference);
   baseline = kitText(part());
   comparedRevision = lastRevision;
   modified = false;
@@ -92,14 +102,14 @@ bool KitBrowser::loadKit(const ob::KitEntry& entry) {
   const std::unique_ptr<ob::Pattern> loaded = newEmptyPart();
   std::string error;
   if (!ob::KitLibrary::loadKit(entry.reference, *loaded, &error)) {
-    report("Could not load " + entry.name + ": " + error, true);
+    report("Could not load ", entry.name, error, true);
     return false;
   }
   ctx_.pushUndo();
   ob::copyPatternIntoProject(ctx_.project(), *loaded);
   ctx_.commitProject(true);
   ctx_.refresh();
-  markClean(entry.builtIn ? std::filesystem::path() : ob::kitPathFromUtf8(entry.reference));
+  markClean(entry.reference);
   report("Loaded " + entry.name, false);
   return true;
 }
@@ -133,32 +143,36 @@ void KitBrowser::prefillSaveForm() {
   savePending = true;
 }
 
+int KitBrowser::currentEntry() {
+  const int n = static_cast<int>(entries.size());
+  // By entry: kits of one name (a user kit saved under a built-in kit's
+  // name) are told apart by where they came from.
+  if (!kitReference.empty()) {
+    for (int i = 0; i < n; ++i)
+      if (entries[i].reference == kitReference) return i;
+  }
+  const std::string name = kitName();
+  for (int i = 0; i < n; ++i)
+    if (entries[i].name == name) return i;
+  return -1;
+}
+
 void KitBrowser::syncSelection() {
   filter.clear();
   selectedRow = -1;
   rescan();
-  const std::string name = kitName();
-  for (std::size_t row = 0; row < filtered.size(); ++row) {
-    if (entries[filtered[row]].name == name) {
-      selectedRow = static_cast<std::int32_t>(row);
-      break;
-    }
-  }
+  // Nothing is filtered yet: the entry's index is its row.
+  selectedRow = currentEntry();
   browserPending = true;
+  revealSelection = true;
 }
 
 void KitBrowser::stepKit(int step) {
   rescan();
   const int n = static_cast<int>(entries.size());
   if (n == 0) return;
-  const std::string name = kitName();
-  int target = step < 1 ? n - 1 : 0;
-  for (int i = 0; i < n; ++i) {
-    if (entries[i].name == name) {
-      target = ((i + step) % n + n) % n;
-      break;
-    }
-  }
+  const int at = currentEntry();
+  const int target = at >= 0 ? ((at + step) % n + n) % n : (step < 1 ? n - 1 : 0);
   // A copy: the load reports with the entry's name, and nothing may move
   // the list under it.
   const ob::KitEntry entry = entries[target];
@@ -175,13 +189,42 @@ void KitBrowser::rescan() {
   resolvedFolder = libraryFolder();
   std::vector<ob::KitScanProblem> problems;
   entries = ob::KitLibrary::listAll(resolvedFolder, &problems);
-  // A kit file that does not load is left out quietly; a folder that
-  // cannot be read is worth a message.
+  // A folder that cannot be read says so; otherwise a kit file left out
+  // says which and why, as a project that does not open does.
   const std::string where = ob::kitPathToUtf8(resolvedFolder);
-  for (const ob::KitScanProblem& problem : problems)
-    if (problem.path == where) report("Could not list the kits: " + problem.message, true);
+  leftOut.clear();
+  std::optional<std::string> folderProblem;
+  for (ob::KitScanProblem& problem : problems) {
+    if (problem.path == where)
+      folderProblem = "Could not list the kits: " + problem.message;
+    else
+      leftOut.push_back(std::move(problem));
+  }
+  if (folderProblem)
+    report(std::move(*folderProblem), true);
+  else if (!leftOut.empty()) {
+    FileStatus status = leftOutStatus();
+    report(std::move(status.text), true, status.name);
+  }
   selectedRow = -1;
   applyFilter();
+}
+
+FileStatus KitBrowser::leftOutStatus() const {
+  if (leftOut.empty()) return {};
+  const ob::KitScanProblem& first = leftOut.front();
+  FileStatus status = fileStatus("Could not read ", ob::kitPathFromUtf8(first.path), first.message);
+  if (const std::size_t more = leftOut.size() - 1; more > 0)
+    status.text += " (and " + std::to_string(more) + (more == 1 ? " more kit file)" : " more kit files)");
+  return status;
+}
+
+void KitBrowser::report(std::string_view verb, std::string_view name, std::string_view reason, bool error) {
+  Status status{std::string(verb), error, {}};
+  status.name = {status.text.size(), name.size()};
+  status.text.append(name);
+  if (!reason.empty()) status.text.append(": ").append(reason);
+  pendingStatus = std::move(status);
 }
 
 void KitBrowser::applyFilter() {
@@ -213,14 +256,50 @@ bool KitBrowser::replacesAnotherKit(const std::filesystem::path& target) const {
   return kitFile.empty() || !std::filesystem::equivalent(target, kitFile, ec);
 }
 
+bool KitBrowser::holdsAKitNamedOtherwise(const std::filesystem::path& file, const std::string& name) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(file, ec)) return false;
+  const std::unique_ptr<ob::Pattern> held = std::make_unique<ob::Pattern>();
+  // A file that is no kit may be what the user means to write over: asked.
+  if (!ob::KitLibrary::loadKitFile(ob::kitPathToUtf8(file), *held, nullptr)) return false;
+  const ob::Kit& kit = held->kit;
+  return foldAscii(std::string_view(kit.name, strnlen(kit.name, sizeof kit.name))) != foldAscii(name);
+}
+
+std::filesystem::path KitBrowser::targetFor(const std::string& base) {
+  const std::filesystem::path first = saveTarget(kitFileName(base));
+  if (first.empty()) return first;
+  // The name as the kit will hold it.
+  const std::unique_ptr<ob::Kit> probe = std::make_unique<ob::Kit>();
+  ob::setKitName(*probe, saveName);
+  const std::string stored(probe->name, strnlen(probe->name, sizeof probe->name));
+  std::error_code ec;
+  for (int n = 1; n <= kNumberedNames; ++n) {
+    const std::filesystem::path candidate =
+        n == 1 ? first : resolvedFolder / ob::kitPathFromUtf8(kitFileName(base + " " + std::to_string(n)));
+    const bool own = !kitFile.empty() && std::filesystem::equivalent(candidate, kitFile, ec);
+    if (own || !holdsAKitNamedOtherwise(candidate, stored)) return candidate;
+  }
+  return first;
+}
+
 bool KitBrowser::saveKit() {
-  const std::filesystem::path target = saveTarget(kitFileName(saveName.empty() ? "kit" : saveName));
+  const std::filesystem::path target = targetFor(saveName.empty() ? std::string("kit") : saveName);
   if (!target.empty() && replacesAnotherKit(target)) {
     replacing = target;
     return false;
   }
   writeKit(target);
   return true;
+}
+
+bool KitBrowser::namesABuiltInKit(std::string_view name) {
+  if (builtInNames_.empty()) {
+    for (const ob::KitEntry& entry : ob::KitLibrary::listBuiltinKits()) builtInNames_.push_back(entry.name);
+  }
+  const std::string folded = foldAscii(name);
+  return std::any_of(builtInNames_.begin(), builtInNames_.end(),
+                     [&](const std::string& builtIn) { return foldAscii(builtIn) == folded; });
 }
 
 void KitBrowser::confirmReplace() {
@@ -237,15 +316,20 @@ void KitBrowser::writeKit(const std::filesystem::path& target) {
   const std::string base = saveName.empty() ? std::string("kit") : saveName;
   const std::string fileName = kitFileName(base);
   if (target.empty()) {
-    report("Could not save " + fileName + ": no kits folder (choose one)", true);
+    report("Could not save ", fileName, "no kits folder (choose one)", true);
     return;
   }
   std::string error;
   if (ob::KitLibrary::saveKitFile(ob::kitPathToUtf8(target), part(), &error)) {
-    markClean(target);
-    report("Saved " + base, false);
+    markClean(ob::kitPathToUtf8(target));
+    std::string text = "Saved " + base;
+    if (const std::string written = ob::kitPathToUtf8(target.filename()); written != fileName)
+      text += " as " + written;
+    else if (namesABuiltInKit(saveName))
+      text += ", beside the built-in kit of that name";
+    report(std::move(text), false);
   } else {
-    report("Could not save " + fileName + ": " + error, true);
+    report("Could not save ", fileName, error, true);
   }
 }
 
@@ -254,11 +338,13 @@ void KitBrowser::deleteSelected() {
   const ob::KitEntry entry = entries[filtered[selectedRow]];
   if (entry.builtIn) return;
   std::string error;
-  if (ob::KitLibrary::deleteKit(entry.reference, &error))
+  const bool deleted = ob::KitLibrary::deleteKit(entry.reference, &error);
+  rescan();
+  // What the click did is the news, over what the listing found.
+  if (deleted)
     report("Deleted " + entry.name, false);
   else
-    report("Could not delete " + entry.name + ": " + error, true);
-  rescan();
+    report("Could not delete ", entry.name, error, true);
 }
 
 }  // namespace orbi

@@ -23,6 +23,7 @@
 #include "content/kits/kit_library.h"
 #include "document/legacy/legacy_writer.h"
 #include "editor/panel_context.h"
+#include "editor/project_files.h"
 #include "engine/model/project.h"
 #include "ui/controls/virtual_list.h"
 #include "ui/geometry.h"
@@ -34,7 +35,9 @@ namespace orbi {
 std::unique_ptr<ob::Pattern> newEmptyPart();
 
 // The kit file name for a kit name: characters that file systems refuse
-// become underscores, an empty name becomes "kit", and ".kit.orbi" follows.
+// become underscores, an empty name becomes "kit", and ".kit.orbi" follows
+// unless the name ends so already (in any case); a name's ".orbi" or ".obk"
+// gives way to it.
 std::string kitFileName(std::string_view kitName);
 
 class KitBrowser {
@@ -42,6 +45,7 @@ class KitBrowser {
   struct Status {
     std::string text;
     bool error = false;
+    StatusName name;  // the kit's or file's name in the text, which may give way
   };
 
   explicit KitBrowser(PanelContext& context) : ctx_(context) {}
@@ -50,9 +54,10 @@ class KitBrowser {
   // anchor. Every frame.
   void draw(const ui::Rect& anchor);
   // The selected part's kit as it is now becomes the unmodified state, and
-  // the kit of the file given: the file it was loaded from or saved to, none
-  // for a kit that came from elsewhere (built in, new, a project).
-  void markClean(const std::filesystem::path& file = {});
+  // the library entry given its own: the reference of the built-in kit or
+  // the file it was loaded from or saved to; none for a kit that came from
+  // elsewhere (new, a project).
+  void markClean(const std::string& reference = {});
   // Whether the selected part's kit differs from the last clean state; the
   // kit text is built at most once per revision.
   bool isModified(std::uint64_t revision);
@@ -61,7 +66,8 @@ class KitBrowser {
   // Clears the filter, lists the library and selects the part's kit; the
   // browser opens on the next draw.
   void syncSelection();
-  // -1 the previous kit of the library, +1 the next, wrapping.
+  // -1 the previous entry of the library, +1 the next, wrapping; from the
+  // entry last loaded or saved, else from the first entry of the kit's name.
   void stepKit(int step);
 
   bool loadKit(const ob::KitEntry& entry);
@@ -70,7 +76,10 @@ class KitBrowser {
   // The save form's Save: writes the kit under the form's name, unless
   // that replaces a kit file other than this kit's own, which is asked
   // about first (replacing is set and false returned while the question
-  // waits). True once written or failed.
+  // waits). True once written or failed. A file that holds a kit of
+  // another name (two names that file names cannot tell apart, as "A/B"
+  // and "A_B") is left alone: the kit goes to the first free "name 2",
+  // "name 3", ...
   bool saveKit();
   // The answer to the question: writes over the file asked about.
   void confirmReplace();
@@ -80,6 +89,15 @@ class KitBrowser {
   void drawBrowser(const ui::Rect& anchor);
   void drawSavePanel(const ui::Rect& anchor);
   void paintRow(ImDrawList* dl, const ui::ListRow& row) const;
+  // The second line of a row: tags, author, and "built-in" or the kit's
+  // file, so that a user kit is told from a built-in one of its name.
+  static std::string rowDetail(const ob::KitEntry& entry);
+  // What the list says of the kit files it left out: the first, why, and
+  // how many more; empty when none.
+  FileStatus leftOutStatus() const;
+  // Whether the form's name is a built-in kit's: the kit saved under it
+  // sits beside the built-in one in the library.
+  bool namesABuiltInKit(std::string_view name);
 
   std::string baseline;  // the kit text at the latest markClean
   bool modified = false;
@@ -89,34 +107,52 @@ class KitBrowser {
   std::vector<std::int32_t> filtered;  // indices into entries of the rows shown
   std::int32_t selectedRow = -1;       // index into filtered
   bool browserPending = false;
+  bool revealSelection = false;  // scroll the selected row into view on the next draw
   bool savePending = false;
   std::string filter;
   std::string saveName;
   std::string saveTags;
-  std::filesystem::path kitFile;    // the file the part's kit was last loaded from or saved to; empty: none
-  std::filesystem::path replacing;  // the save form asks whether to replace this file; empty: not asking
-  std::filesystem::path folder;     // chosen in the folder dialog; empty for none
+  // The entry the part's kit was last loaded from or saved to: its
+  // reference, and the file for a kit file; empty: none.
+  std::string kitReference;
+  std::filesystem::path kitFile;
+  std::filesystem::path replacing;       // the save form asks whether to replace this file; empty: not asking
+  std::filesystem::path folder;          // chosen in the folder dialog; empty for none
   std::filesystem::path resolvedFolder;  // the library folder as last resolved, shown in the popup
   std::optional<Status> pendingStatus;   // taken by the frame
+  std::vector<ob::KitScanProblem> leftOut;  // kit files the last listing could not read
   // The kit text of a part: a seam so that tests can count the builds.
   std::string (*kitText)(const ob::Pattern&) = &ob::patternToJsonText;
 
  private:
   ob::Pattern& part();
   std::string kitName();
-  void report(std::string text, bool error) { pendingStatus = Status{std::move(text), error}; }
+  void report(std::string text, bool error, StatusName name = {}) {
+    pendingStatus = Status{std::move(text), error, name};
+  }
+  // The verb, the name and, when given, ": " and the reason; the name may
+  // give way on the status line.
+  void report(std::string_view verb, std::string_view name, std::string_view reason, bool error);
   void runBrowser(ImVec2 size);
   void runSavePanel(ImVec2 size);
   void runReplaceQuestion(ui::Rect r);
   // Where the form's name saves to; empty without a library folder.
   std::filesystem::path saveTarget(const std::string& fileName);
+  // The file the form's name, whose file name comes from base, saves to:
+  // its own, or the first numbered one beside a file of another kit.
+  std::filesystem::path targetFor(const std::string& base);
   bool replacesAnotherKit(const std::filesystem::path& target) const;
+  // Whether the file holds a readable kit whose name is not the one given.
+  static bool holdsAKitNamedOtherwise(const std::filesystem::path& file, const std::string& name);
+  // The index of the entry the part's kit came from, else -1.
+  int currentEntry();
   void writeKit(const std::filesystem::path& target);
   void chooseFolder();
   void deleteSelected();
 
   PanelContext& ctx_;
-  bool folderDialogWanted_ = false;  // asked inside the popup, filed in draw's id scope
+  bool folderDialogWanted_ = false;        // asked inside the popup, filed in draw's id scope
+  std::vector<std::string> builtInNames_;  // listed once: the built-in kits never change
 };
 
 }  // namespace orbi

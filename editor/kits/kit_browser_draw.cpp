@@ -4,6 +4,7 @@
 #include <imgui.h>
 
 #include <system_error>
+#include <utility>
 
 #include "content/tools/kits_folder.h"
 #include "editor/kits/kit_browser.h"
@@ -108,10 +109,17 @@ void KitBrowser::runBrowser(ImVec2 size) {
   ui::ButtonStyle deleteStyle;
   deleteStyle.disabled = !deletable;
   if (ui::iconButton("delete", bottom.takeLeft(70.0f * s), "Delete", deleteStyle)) deleteSelected();
+  if (!leftOut.empty()) {
+    bottom.takeLeft(10.0f * s);
+    ui::drawText(ImGui::GetWindowDrawList(), bottom, leftOutStatus().text, ui::TextStyle::Caption,
+                 palette::kWarning, ui::TextAlign::Left);
+  }
 
-  const ui::ListResult list =
-      ui::virtualList("list", r, static_cast<std::int32_t>(filtered.size()), selectedRow, 40.0f,
-                      [this](ImDrawList* dl, const ui::ListRow& row) { paintRow(dl, row); });
+  // The kit's own row is brought into view as the browser opens.
+  const std::int32_t reveal = std::exchange(revealSelection, false) ? selectedRow : -1;
+  const ui::ListResult list = ui::virtualList(
+      "list", r, static_cast<std::int32_t>(filtered.size()), selectedRow, 40.0f,
+      [this](ImDrawList* dl, const ui::ListRow& row) { paintRow(dl, row); }, reveal);
   if (list.selectionChanged && selectedRow >= 0 && selectedRow < static_cast<std::int32_t>(filtered.size())) {
     const ob::KitEntry entry = entries[filtered[selectedRow]];
     loadKit(entry);
@@ -126,11 +134,17 @@ void KitBrowser::paintRow(ImDrawList* dl, const ui::ListRow& row) const {
   ui::Rect inner = row.rect.inset(10.0f * s, 4.0f * s);
   ui::drawText(dl, inner.takeTop(18.0f * s), entry.name, ui::TextStyle::Body, palette::kLight,
                ui::TextAlign::Left);
+  ui::drawText(dl, inner, rowDetail(entry), ui::TextStyle::Caption, palette::kMuted, ui::TextAlign::Left);
+}
+
+std::string KitBrowser::rowDetail(const ob::KitEntry& entry) {
   std::string line;
   for (const std::string& tag : entry.tags) line += (line.empty() ? "#" : " #") + tag;
   if (!entry.author.empty()) line += (line.empty() ? "by " : "   by ") + entry.author;
-  if (entry.builtIn) line += line.empty() ? "built-in" : "   built-in";
-  ui::drawText(dl, inner, line, ui::TextStyle::Caption, palette::kMuted, ui::TextAlign::Left);
+  if (!line.empty()) line += "   ";
+  if (entry.builtIn) return line + "built-in";
+  const std::size_t slash = entry.reference.find_last_of('/');
+  return line + entry.reference.substr(slash == std::string::npos ? 0 : slash + 1);
 }
 
 void KitBrowser::drawSavePanel(const ui::Rect& anchor) {
@@ -161,6 +175,11 @@ void KitBrowser::runSavePanel(ImVec2 size) {
   saveStyle.tooltip = "Save the kit (sounds, macros and voice config, not the groove) to the library";
   // A save that asks first keeps the form open for the question.
   if (ui::iconButton("save", buttons.takeRight(100.0f * s), "Save", saveStyle) && saveKit()) ui::closePopup();
+  if (namesABuiltInKit(saveName)) {
+    buttons.takeRight(8.0f * s);
+    ui::drawText(ImGui::GetWindowDrawList(), buttons, "Sits beside the built-in kit of this name",
+                 ui::TextStyle::Caption, palette::kWarning, ui::TextAlign::Left);
+  }
 }
 
 // In place of the fields: whether to write over another kit's file.

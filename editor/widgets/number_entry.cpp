@@ -5,6 +5,7 @@
 
 #include "editor/widgets/widget_support.h"
 #include "ui/controls/number_entry.h"
+#include "ui/controls/typed_unit.h"
 #include "ui/imgui_adapter.h"
 
 namespace orbi {
@@ -21,8 +22,25 @@ std::string NumberEntry::Value::format(float v) const {
   return valueText(v, spec_.max - spec_.min, unit_ ? unit_ : "");
 }
 
+bool NumberEntry::Value::showsAFraction() const {
+  return *unit_ == '\0' && ui::isFractionRange(spec_.min, spec_.max);
+}
+
 std::optional<float> NumberEntry::Value::parse(std::string_view text) const {
-  return readLeadingNumber(text);
+  std::string_view rest;
+  const std::optional<float> number = readLeadingNumber(text, &rest);
+  if (!number) return std::nullopt;
+  const std::optional<double> factor = ui::typedUnitFactor(unit_, rest, showsAFraction());
+  if (!factor) return std::nullopt;
+  const float value = static_cast<float>(*number * *factor);
+  if (!std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+std::string NumberEntry::Value::refusal(std::string_view text) const {
+  std::string_view rest;
+  if (!readLeadingNumber(text, &rest) || ui::typedUnitFactor(unit_, rest, showsAFraction())) return {};
+  return ui::unitRefusal(unit_, showsAFraction());
 }
 
 void NumberEntry::Value::describe(std::string_view name, float lo, float hi, const char* unit) {

@@ -39,13 +39,22 @@ class NumberEntry {
     void beginEdit() override {}
     void endEdit() override {}
     std::string format(float v) const override;
+    // The number that starts the text, in the box's unit: what follows it
+    // may be the box's own unit (so the opening text reads back), one that
+    // scales it (ms and s, Hz and kHz or k, % where the box shows a
+    // fraction), or nothing; any other unit is refused.
     std::optional<float> parse(std::string_view text) const override;
+    // For a number with a unit the box cannot read: the units it takes.
+    std::string refusal(std::string_view text) const override;
 
     // Names the value and its range (sorted here) and keeps the unit
     // pointer, which is read only as the box opens.
     void describe(std::string_view name, float lo, float hi, const char* unit);
 
    private:
+    // A box without a unit over a range within -1..1 shows a fraction.
+    bool showsAFraction() const;
+
     ui::ParamSpec spec_;
     float held_ = 0.0f;
     const char* unit_ = "";

@@ -55,13 +55,15 @@ std::string valueText(float v, float span, std::string_view unit) {
   return text;
 }
 
-std::optional<float> readLeadingNumber(std::string_view text) {
+std::optional<float> readLeadingNumber(std::string_view text, std::string_view* rest) {
   const locale_t c = cLocale();
   if (c == locale_t{}) return std::nullopt;
   const std::string terminated(text);  // strtof_l reads up to a NUL
   char* end = nullptr;
   const float v = strtof_l(terminated.c_str(), &end, c);
   if (end == terminated.c_str() || !std::isfinite(v)) return std::nullopt;
+  if (rest != nullptr)
+    *rest = text.substr(std::min(text.size(), static_cast<std::size_t>(end - terminated.c_str())));
   return v;
 }
 

@@ -66,7 +66,8 @@ std::string valueText(float v, float span, std::string_view unit);
 // The number at the start of the text, read as strtof reads it in the C
 // locale (leading white space, a sign, decimal, exponent and hexadecimal
 // forms); what follows it is ignored, so a shown "250 ms" reads back as
-// 250. Nothing when no number starts the text or it is not finite.
-std::optional<float> readLeadingNumber(std::string_view text);
+// 250. Nothing when no number starts the text or it is not finite. The
+// text after the number goes to rest when it is given.
+std::optional<float> readLeadingNumber(std::string_view text, std::string_view* rest = nullptr);
 
 }  // namespace orbi

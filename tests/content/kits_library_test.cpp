@@ -235,13 +235,21 @@ TEST(KitLibrary, LoadFailuresKeepThePattern) {
   std::string error;
   const std::string missing = dir.file("missing.kit.orbi");
   EXPECT_FALSE(KitLibrary::loadKitFile(missing, p, &error));
-  EXPECT_EQ(error, "cannot open " + missing);
+  EXPECT_EQ(error, "cannot open " + missing + ": no such file");
   EXPECT_FALSE(KitLibrary::loadKit(missing, p, &error));
-  EXPECT_EQ(error, "cannot open " + missing);
+  EXPECT_EQ(error, "cannot open " + missing + ": no such file");
 
   // A folder is no kit file.
   EXPECT_FALSE(KitLibrary::loadKitFile(dir.path().string(), p, &error));
-  EXPECT_EQ(error, "cannot open " + dir.path().string());
+  EXPECT_EQ(error, "cannot open " + dir.path().string() + ": not a regular file");
+
+  // Nothing, or no JSON, says so.
+  writeText(dir.file("blank.kit.orbi"), " \n");
+  EXPECT_FALSE(KitLibrary::loadKitFile(dir.file("blank.kit.orbi"), p, &error));
+  EXPECT_EQ(error, "the file is empty");
+  writeText(dir.file("text.kit.orbi"), "drums");
+  EXPECT_FALSE(KitLibrary::loadKitFile(dir.file("text.kit.orbi"), p, &error));
+  EXPECT_EQ(error.rfind("not a kit file (", 0), 0u) << error;
 
   // An instance document for another plug-in: its first finding.
   const std::string other = dir.file("other.kit.orbi");
@@ -301,20 +309,22 @@ TEST(KitLibrary, FolderListsKitFilesAfterTheBuiltinKits) {
   Pattern unnamed = ob::makeFactoryKit(6);
   ob::setKitName(unnamed.kit, "");
   ASSERT_TRUE(KitLibrary::saveKitFile(dir.file("c.kit.orbi"), unnamed, nullptr));
+  // Endings in capitals are kit files too, and give way to the name as well.
+  ASSERT_TRUE(KitLibrary::saveKitFile(dir.file("D.KIT.ORBI"), unnamed, nullptr));
   writeText(dir.file("notes.txt"), "not a kit");
   fs::create_directory(dir.path() / "sub.kit.orbi");  // a folder, not a kit
 
   std::vector<ob::KitScanProblem> problems;
   const std::vector<KitEntry> all = KitLibrary::listAll(dir.path(), &problems);
   EXPECT_TRUE(problems.empty());
-  ASSERT_EQ(all.size(), 12u);
+  ASSERT_EQ(all.size(), 13u);
   for (int i = 0; i < 9; ++i) EXPECT_TRUE(all[i].builtIn);
   std::set<std::string> names;
   for (std::size_t i = 9; i < all.size(); ++i) {
     EXPECT_FALSE(all[i].builtIn);
     names.insert(all[i].name);
   }
-  EXPECT_EQ(names, (std::set<std::string>{"Punchy", "b", "c"}));
+  EXPECT_EQ(names, (std::set<std::string>{"Punchy", "b", "c", "D"}));
   const auto m = byName(all);
   EXPECT_EQ(m.at("Punchy").reference, dir.file("a.kit.orbi"));
   EXPECT_EQ(m.at("Punchy").author, "Orbitrane");
@@ -363,9 +373,11 @@ TEST(KitLibrary, DamagedAndUnreadableFilesAreSkippedWithAReport) {
   EXPECT_FALSE(reported["damaged.kit.orbi"].empty());
   EXPECT_NE(reported["truncated.obk"].find("\"x\""), std::string::npos) << reported["truncated.obk"];
   EXPECT_TRUE(reported.count("dangling.kit.orbi"));
-  EXPECT_EQ(reported["huge.kit.orbi"], "cannot open " + dir.file("huge.kit.orbi"));
+  // A problem names its file by its path alone and says why.
+  EXPECT_EQ(reported["huge.kit.orbi"], "the file is larger than 16 MiB, more than a kit");
+  EXPECT_EQ(reported["dangling.kit.orbi"].find(dir.path().string()), std::string::npos);
   if (unreadableMade) {
-    EXPECT_EQ(reported["locked.kit.orbi"], "cannot open " + dir.file("locked.kit.orbi"));
+    EXPECT_EQ(reported["locked.kit.orbi"], "permission denied");
   }
 
   // Without a problem list the same files are skipped silently.

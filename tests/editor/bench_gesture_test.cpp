@@ -7,6 +7,7 @@
 #include <functional>
 #include <vector>
 
+#include "editor/widgets/graph/graph_layout.h"
 #include "editor_rig.h"
 #include "engine/params/param_tables.h"
 #include "ui/context.h"
@@ -213,6 +214,62 @@ TEST_F(Gestures, ARightClickOnATrackOpensItsMenuAndAChoiceRunsIt) {
     }
   ASSERT_TRUE(removed);
   EXPECT_EQ(pattern().numTracks, 5);
+}
+
+// A value typed with a unit that scales the handle's own is read in it: the
+// body decay, shown in seconds, takes "300 ms" as 0.3 s, and a handle in
+// hertz takes "2k" as 2000 Hz.
+TEST_F(Gestures, TypedUnitsScaleTheHandlesOwn) {
+  struct Case {
+    NodeGraph AnatomyView::*graph;
+    const char* unit;
+    const char* typed;
+    float shown;  // in the handle's own unit
+  };
+  const Case cases[] = {
+      {&AnatomyView::bodyGraph, "s", "300 ms", 0.3f},
+      {&AnatomyView::hitGraph, "Hz", "2k", 2000.0f},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    NodeGraph& graph = page().anatomy.*c.graph;
+    const auto typable = [&] {
+      return std::find_if(graph.nodes.begin(), graph.nodes.end(), [&](const graph::Node& n) {
+        return n.label != nullptr && n.unit != nullptr && std::string(n.unit) == c.unit && n.id >= 0 &&
+               n.displayLo <= c.shown && c.shown <= n.displayHi;
+      });
+    };
+    // The first track whose drum has such a handle.
+    for (int t = 0; t < pattern().numTracks && typable() == graph.nodes.end(); ++t) {
+      steps(30);
+      clickAt(centreOf(row(t)));
+      steps(2);
+    }
+    steps(30);
+    const auto node = typable();
+    ASSERT_NE(node, graph.nodes.end()) << "a handle in " << c.unit;
+    const int id = node->id;
+    ImVec2 at;
+    {
+      ui::ContextScope scope(harness().ui());
+      const std::optional<graph::Point> p = graph::nodePosition(graph.layout(), *node);
+      ASSERT_TRUE(p);
+      at = ImVec2(p->x, p->y);
+    }
+    clickAt(at, ImGuiMouseButton_Right);
+    ASSERT_GE(graph.entry().openId(), 0);
+    harness().typeText(c.typed);
+    step();
+    harness().setKey(ui::Key::Enter, true);
+    step();
+    harness().setKey(ui::Key::Enter, false);
+    steps(2);
+    // The handle, rebuilt from the project, shows what was typed.
+    const auto edited = std::find_if(graph.nodes.begin(), graph.nodes.end(),
+                                     [&](const graph::Node& n) { return n.id == id; });
+    ASSERT_NE(edited, graph.nodes.end());
+    EXPECT_NEAR(graph::nodeDisplayValue(*edited), c.shown, 1e-3f * c.shown);
+  }
 }
 
 }  // namespace bench_gesture_test

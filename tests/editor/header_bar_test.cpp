@@ -265,9 +265,9 @@ TEST_F(HeaderProjectFiles, SaveAndOpenThroughTheHeadersDialogs) {
   EXPECT_TRUE(rig.view().undoHistory().empty());
 }
 
-// A name with a dot is saved as its stem and ".project.orbi": whichever
-// chooser answers, the question is about that file, and it is written only
-// once replacing it was confirmed.
+// A name ending in one of the project family's endings is saved as its
+// stem and ".project.orbi": whichever chooser answers, the question is
+// about that file, and it is written only once replacing it was confirmed.
 TEST_F(HeaderProjectFiles, SavingUnderANameThatBecomesAnExistingFileAsksAboutThatFile) {
   const fs::path existing = folder / "my.project.orbi";
   ui::test::writeWhole(existing, "old");
@@ -277,7 +277,7 @@ TEST_F(HeaderProjectFiles, SavingUnderANameThatBecomesAnExistingFileAsksAboutTha
     bool replace;
   };
   for (const Case& c :
-       {Case{"kdialog", "my.orbi", false}, Case{"", "my.song", false}, Case{"zenity", "my.song", true}}) {
+       {Case{"kdialog", "my.orbi", false}, Case{"", "my.OBP", false}, Case{"zenity", "my.json", true}}) {
     SCOPED_TRACE(testing::Message() << (*c.program ? c.program : "in-editor") << " " << c.typed);
     std::error_code ec;
     for (const char* program : {"zenity", "kdialog"}) fs::remove(programs.dir() / program, ec);
@@ -306,6 +306,50 @@ TEST_F(HeaderProjectFiles, SavingUnderANameThatBecomesAnExistingFileAsksAboutTha
   }
   EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1)
       << "no file under the name as typed";
+}
+
+// Whichever chooser answers, a name is saved whole: its dots are part of
+// it, an ending in capitals is kept, and two names are two files.
+TEST_F(HeaderProjectFiles, DottedNamesAreSavedWhole) {
+  struct Case {
+    const char* program;  // empty: the in-editor chooser
+    const char* typed;
+    const char* file;
+  };
+  const Case cases[] = {
+      {"kdialog", "Song ft. Anna", "Song ft. Anna.project.orbi"},
+      {"zenity", "Backup 1.4", "Backup 1.4.project.orbi"},
+      {"", "Backup 1.5", "Backup 1.5.project.orbi"},
+      {"zenity", "Mix 2024.03.15", "Mix 2024.03.15.project.orbi"},
+      {"", "SONG.PROJECT.ORBI", "SONG.PROJECT.ORBI"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << (*c.program ? c.program : "in-editor") << " " << c.typed);
+    std::error_code ec;
+    for (const char* program : {"zenity", "kdialog"}) fs::remove(programs.dir() / program, ec);
+    if (*c.program) {
+      programs.install(c.program);
+      programs.answer(c.program, (folder / c.typed).string() + "\n", 0);
+      ASSERT_TRUE(click(rig, "button"));
+      rig.frames(2);
+      ASSERT_TRUE(click(rig, "Save project..."));
+      ASSERT_TRUE(ui::test::eventually([&] {
+        rig.frames(1);
+        return fs::exists(folder / c.file);
+      }));
+    } else {
+      ui::FileChooserSession* session = chooseFromMenu("Save project...");
+      ASSERT_NE(session, nullptr);
+      session->name = c.typed;
+      ui::acceptChoice(*session);
+    }
+    rig.frames(3);
+    EXPECT_TRUE(fs::is_regular_file(folder / c.file));
+    EXPECT_EQ(rig.view().statusText(), std::string("Saved ") + c.file);
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()),
+            static_cast<long>(std::size(cases)))
+      << "one file a name";
 }
 
 // A chooser program that is there but does not run leaves the choice to

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -45,9 +46,11 @@ ob::EditCommand command(ob::EditKind kind, std::uint32_t track, std::uint32_t st
   return c;
 }
 
-TEST(KitBrowser, ListsBuiltInKitsFirstAndLeavesTheBrokenFileOutQuietly) {
+// A kit file that cannot be read is left out of the list, and the
+// browser says which and why, on the status line and under the list.
+TEST(KitBrowser, ListsBuiltInKitsFirstAndSaysWhichFileItLeftOut) {
   KitRig rig;
-  rig.browser.rescan();
+  rig.browser.syncSelection();
   ASSERT_FALSE(rig.browser.entries.empty());
   EXPECT_TRUE(rig.browser.entries.front().builtIn);
   const auto firstFile = std::find_if(rig.browser.entries.begin(), rig.browser.entries.end(),
@@ -57,8 +60,34 @@ TEST(KitBrowser, ListsBuiltInKitsFirstAndLeavesTheBrokenFileOutQuietly) {
       0);
   EXPECT_EQ(rig.browser.entries.end() - firstFile, static_cast<long>(test::libraryKits().size()));
   EXPECT_EQ(rig.entryNamed("broken"), -1);
-  EXPECT_FALSE(rig.browser.pendingStatus.has_value());
+  const std::string leftOut = "Could not read broken.kit.orbi: not a kit file (expected key)";
+  EXPECT_EQ(rig.status(), leftOut);
+  EXPECT_TRUE(rig.statusIsError());
   EXPECT_EQ(rig.browser.resolvedFolder, rig.library);
+  rig.steps(3);
+  EXPECT_TRUE(rig.drew(leftOut)) << "under the list";
+
+  // Several: the first, and how many more.
+  std::ofstream(rig.library / "empty.kit.orbi").flush();
+  fs::create_symlink(rig.library / "nowhere", rig.library / "dangling.obk");
+  rig.browser.rescan();
+  EXPECT_EQ(rig.browser.leftOut.size(), 3u);
+  EXPECT_NE(rig.status().find(": "), std::string::npos);
+  EXPECT_TRUE(rig.status().ends_with(" (and 2 more kit files)")) << rig.status();
+  std::set<std::string> reasons;
+  for (const ob::KitScanProblem& problem : rig.browser.leftOut) reasons.insert(problem.message);
+  EXPECT_TRUE(reasons.count("the file is empty"));
+  EXPECT_EQ(rig.browser.entries.size(),
+            ob::KitLibrary::listBuiltinKits().size() + test::libraryKits().size());
+
+  // A readable library says nothing.
+  fs::remove(rig.library / "broken.kit.orbi");
+  fs::remove(rig.library / "empty.kit.orbi");
+  fs::remove(rig.library / "dangling.obk");
+  rig.browser.pendingStatus.reset();
+  rig.browser.rescan();
+  EXPECT_FALSE(rig.browser.pendingStatus.has_value());
+  EXPECT_TRUE(rig.browser.leftOut.empty());
 }
 
 TEST(KitBrowser, TheFilterMatchesNameTagsAndAuthorInAnyAsciiCase) {
@@ -270,12 +299,136 @@ TEST(KitBrowser, SteppingWrapsAtBothEndsAndStartsFromAnUnknownName) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.from + " " + std::to_string(c.step));
+    rig.browser.markClean();  // a kit from elsewhere: only its name is known
     ob::setKitName(rig.root.pattern().kit, c.from);
     rig.browser.stepKit(c.step);
     EXPECT_EQ(rig.kitName(), c.to);
     EXPECT_EQ(rig.status(), "Loaded " + c.to);
   }
   EXPECT_EQ(rig.root.snapshots.size(), std::size(cases));
+}
+
+// A user kit named like a built-in one traps nothing: the arrows go
+// through every entry of the library in turn, from the one last loaded or
+// saved, and come back round to where they started.
+TEST(KitBrowser, TheArrowsStepByEntryWhateverTheKitsAreCalled) {
+  KitRig rig;
+  rig.browser.rescan();
+  const int builtIns = static_cast<int>(ob::KitLibrary::listBuiltinKits().size());
+  ASSERT_GE(rig.entryNamed("Hard Rave"), 0);
+  ASSERT_LT(rig.entryNamed("Hard Rave"), builtIns);
+  for (const char* name : {"Hard Rave", "Dub v1.2", "Techno/Dark"}) {
+    rig.browser.saveName = name;
+    ASSERT_TRUE(rig.browser.saveKit()) << name;
+  }
+  rig.browser.rescan();
+  const std::vector<ob::KitEntry> all = rig.browser.entries;
+  const int n = static_cast<int>(all.size());
+  ASSERT_EQ(n, builtIns + static_cast<int>(test::libraryKits().size()) + 3);
+
+  for (const int step : {+1, -1}) {
+    SCOPED_TRACE(step);
+    const int start = rig.entryNamed("70s Rock");
+    ASSERT_GE(start, 0);
+    ASSERT_TRUE(rig.browser.loadKit(all[start]));
+    std::vector<std::string> visited;
+    for (int i = 1; i <= n; ++i) {
+      rig.browser.stepKit(step);
+      const int expected = ((start + step * i) % n + n) % n;
+      ASSERT_EQ(rig.browser.kitReference, all[expected].reference) << "step " << i;
+      visited.push_back(rig.browser.kitReference);
+    }
+    std::sort(visited.begin(), visited.end());
+    EXPECT_EQ(std::unique(visited.begin(), visited.end()) - visited.begin(), n) << "every entry once";
+  }
+}
+
+// The list shows which of two kits of one name is the user's, and the
+// browser opens on the entry the kit came from.
+TEST(KitBrowser, TheListTellsAUserKitFromABuiltInOneOfItsName) {
+  KitRig rig;
+  rig.browser.saveName = "Hard Rave";
+  ASSERT_TRUE(rig.browser.saveKit());
+  rig.browser.syncSelection();
+  std::vector<std::string> details;
+  int userRow = -1;
+  for (std::size_t row = 0; row < rig.browser.filtered.size(); ++row) {
+    const ob::KitEntry& entry = rig.browser.entries[rig.browser.filtered[row]];
+    if (entry.name != "Hard Rave") continue;
+    details.push_back(KitBrowser::rowDetail(entry));
+    if (!entry.builtIn) userRow = static_cast<int>(row);
+  }
+  ASSERT_EQ(details.size(), 2u);
+  EXPECT_NE(details[0], details[1]);
+  EXPECT_TRUE(details[0].ends_with("built-in")) << details[0];
+  EXPECT_TRUE(details[1].ends_with("Hard Rave.kit.orbi")) << details[1];
+  EXPECT_EQ(rig.browser.selectedRow, userRow) << "the saved one, not the first of its name";
+  rig.steps(3);
+  EXPECT_TRUE(rig.drew(details[1]));
+}
+
+// Saving under a built-in kit's name says, before and after, that the kit
+// will sit beside the built-in one rather than replace it.
+TEST(KitBrowser, SavingUnderABuiltInNameSaysItSitsBesideIt) {
+  KitRig rig;
+  const char* note = "Sits beside the built-in kit of this name";
+  rig.browser.prefillSaveForm();
+  rig.browser.saveName = "Mine";
+  rig.steps(3);
+  EXPECT_FALSE(rig.drew(note));
+  for (const char* name : {"Hard Rave", "hard rave"}) {
+    SCOPED_TRACE(name);
+    rig.browser.saveName = name;
+    rig.steps(2);
+    EXPECT_TRUE(rig.drew(note));
+  }
+  rig.browser.saveName = "Hard Rave";
+  pressFormButton(rig, "save");
+  EXPECT_EQ(rig.status(), "Saved Hard Rave, beside the built-in kit of that name");
+  EXPECT_TRUE(fs::is_regular_file(rig.library / "Hard Rave.kit.orbi"));
+  rig.browser.rescan();
+  EXPECT_EQ(std::count_if(rig.browser.entries.begin(), rig.browser.entries.end(),
+                          [](const ob::KitEntry& e) { return e.name == "Hard Rave"; }),
+            2);
+}
+
+// Kit names are kept whole in their file names; only the kit files' own
+// endings give way, in any case, and two names never share a file: one
+// whose file name another kit already holds goes beside it.
+TEST(KitBrowser, KitFileNamesKeepTheNameWhole) {
+  struct Case {
+    const char* name;
+    const char* file;
+  };
+  for (const Case c : {Case{"Dub v1.2", "Dub v1.2.kit.orbi"}, Case{"beat.v2", "beat.v2.kit.orbi"},
+                       Case{"Old.obk", "Old.kit.orbi"}, Case{"Mine.KIT.ORBI", "Mine.KIT.ORBI"},
+                       Case{"Mine.orbi", "Mine.kit.orbi"}, Case{".obk", ".obk.kit.orbi"}}) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(kitFileName(c.name), c.file);
+  }
+
+  KitRig rig;
+  rig.browser.saveName = "Techno/Dark";
+  ASSERT_TRUE(rig.browser.saveKit());
+  rig.browser.newKit();
+  rig.browser.saveName = "Techno_Dark";
+  ASSERT_TRUE(rig.browser.saveKit()) << "no question: the file holds another kit";
+  EXPECT_EQ(rig.status(), "Saved Techno_Dark as Techno_Dark 2.kit.orbi");
+  rig.browser.rescan();
+  EXPECT_GE(rig.entryNamed("Techno/Dark"), 0);
+  EXPECT_GE(rig.entryNamed("Techno_Dark"), 0);
+  // Saved again, it goes to its own file.
+  ASSERT_TRUE(rig.browser.saveKit());
+  EXPECT_EQ(rig.status(), "Saved Techno_Dark as Techno_Dark 2.kit.orbi");
+  rig.browser.rescan();
+  EXPECT_EQ(rig.browser.entries.size(),
+            ob::KitLibrary::listBuiltinKits().size() + test::libraryKits().size() + 2);
+
+  // A kit file in capitals is listed as any other.
+  rig.browser.saveName = "Loud.KIT.ORBI";
+  ASSERT_TRUE(rig.browser.saveKit());
+  rig.browser.rescan();
+  EXPECT_GE(rig.entryNamed("Loud.KIT.ORBI"), 0);
 }
 
 TEST(KitBrowser, NewKitGivesEachTrackAFreshDrumAndKeepsTheSteps) {
@@ -325,7 +478,7 @@ TEST(KitBrowser, AFailedLoadReportsAndTakesNoSnapshot) {
     EXPECT_TRUE(rig.statusIsError());
     EXPECT_EQ(rig.status().rfind("Could not load " + entry.name + ": ", 0), 0u) << rig.status();
   }
-  EXPECT_EQ(rig.status(), "Could not load Gone: cannot open " + bad[2].reference);
+  EXPECT_EQ(rig.status(), "Could not load Gone: cannot open " + bad[2].reference + ": no such file");
   EXPECT_TRUE(rig.root.snapshots.empty());
   EXPECT_TRUE(rig.root.commits.empty());
   EXPECT_EQ(std::memcmp(&before, &rig.root.project(), sizeof before), 0);
@@ -429,7 +582,7 @@ TEST(KitBrowser, ALoadFromTheListClosesThePopupAndKeepsThePosition) {
   rig.browser.filter = "dark";
   rig.browser.applyFilter();
   rig.steps(3);
-  EXPECT_TRUE(rig.drew("#dark #live   by X"));
+  EXPECT_TRUE(rig.drew("#dark #live   by X   dark.kit.orbi"));
   const std::vector<ui::Rect> rows = rig.items("row");
   ASSERT_EQ(rows.size(), 1u);
   rig.clickAt(centreOf(rows[0]));

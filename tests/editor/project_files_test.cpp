@@ -5,9 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <random>
 #include <string>
 #include <string_view>
 
@@ -42,19 +45,55 @@ class ProjectFiles : public ::testing::Test {
   EditorRig rig;
 };
 
-TEST(ProjectSuffix, ReplacesOnlyTheLastExtension) {
+// A name is kept whole; only the project family's own endings give way,
+// and endings are compared in any case.
+TEST(ProjectSuffix, KeepsTheNameWholeAndReplacesOnlyTheFamilysEndings) {
   struct Case {
     const char* given;
     const char* saved;
   };
   for (const Case c :
-       {Case{"beat", "beat.project.orbi"}, Case{"beat.json", "beat.project.orbi"},
-        Case{"a.b.c", "a.b.project.orbi"}, Case{".hidden", ".hidden.project.orbi"},
-        Case{"kit.PROJECT.ORBI", "kit.PROJECT.project.orbi"}, Case{"x.project.orbi", "x.project.orbi"}}) {
+       {Case{"beat", "beat.project.orbi"}, Case{"Song ft. Anna", "Song ft. Anna.project.orbi"},
+        Case{"Mix 2024.03.15", "Mix 2024.03.15.project.orbi"}, Case{"v2.0", "v2.0.project.orbi"},
+        Case{"beat.v2", "beat.v2.project.orbi"}, Case{"Backup 1.4", "Backup 1.4.project.orbi"},
+        Case{"Backup 1.5", "Backup 1.5.project.orbi"}, Case{"a.b.c", "a.b.c.project.orbi"},
+        Case{".hidden", ".hidden.project.orbi"}, Case{"beat.json", "beat.project.orbi"},
+        Case{"beat.OBP", "beat.project.orbi"}, Case{"beat.Orbi", "beat.project.orbi"},
+        Case{"x.kit.orbi", "x.kit.project.orbi"}, Case{".json", ".json.project.orbi"},
+        Case{"kit.PROJECT.ORBI", "kit.PROJECT.ORBI"}, Case{"SONG.PROJECT.ORBI", "SONG.PROJECT.ORBI"},
+        Case{"x.project.orbi", "x.project.orbi"}}) {
     SCOPED_TRACE(c.given);
     EXPECT_EQ(withProjectSuffix(fs::path("/some/dir") / c.given), fs::path("/some/dir") / c.saved);
   }
   EXPECT_EQ(fileNameOf("/a/b/song.project.orbi"), "song.project.orbi");
+}
+
+// Over random names of letters, digits, blanks and dots: a completed name
+// is complete, and a name without an ending of the family is the start of
+// its file's name, so that two such names never share a file.
+TEST(ProjectSuffix, TwoNamesNeverBecomeOneFile) {
+  std::mt19937 random(0x5EED);
+  const std::string alphabet = "aBo.j 1rnpstbcO.";
+  const auto endsInTheFamily = [](std::string name) {
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const std::string& ending : projectFamilyEndings())
+      if (name.size() > ending.size() && name.ends_with("." + ending)) return true;
+    return name.ends_with(".project.orbi");
+  };
+  std::map<fs::path, std::string> files;
+  for (int i = 0; i < 4000; ++i) {
+    std::string name(1 + random() % 12, ' ');
+    for (char& c : name) c = alphabet[random() % alphabet.size()];
+    if (name == "." || name == ".." || name.find_first_not_of(' ') == std::string::npos) continue;
+    SCOPED_TRACE(name);
+    const fs::path saved = withProjectSuffix(fs::path("/d") / name);
+    EXPECT_EQ(withProjectSuffix(saved), saved);
+    if (endsInTheFamily(name)) continue;
+    EXPECT_EQ(saved.filename().string(), name + ".project.orbi");
+    const auto [at, added] = files.emplace(saved, name);
+    EXPECT_TRUE(added || at->second == name) << at->second << " and " << name << " share " << saved;
+  }
+  EXPECT_GT(files.size(), 1000u);
 }
 
 TEST_F(ProjectFiles, SaveChangeOpenGivesTheSavedProject) {
@@ -111,50 +150,35 @@ TEST_F(ProjectFiles, AFailedOpenChangesNothing) {
   }
 }
 
-// The status line shows about so many characters; a long file name gives
-// way in its middle to the reason of the refusal.
-TEST(RefusalStatus, ALongNameGivesWayToTheReason) {
-  EXPECT_EQ(refusalStatus("Could not open ", "/a/song.obp", "no such file"),
-            "Could not open song.obp: no such file");
+// A file's status names it whole and says where the name lies, for the
+// status line to shorten it only where it has to.
+TEST(FileStatus, NamesTheFileAndSaysWhereItsNameLies) {
+  const FileStatus refused = fileStatus("Could not open ", "/a/Song ft. Anna.obp", "no such file");
+  EXPECT_EQ(refused.text, "Could not open Song ft. Anna.obp: no such file");
+  EXPECT_EQ(refused.text.substr(refused.name.from, refused.name.length), "Song ft. Anna.obp");
+  const FileStatus saved = fileStatus("Saved ", "/a/b/\xC3\x9C.project.orbi");
+  EXPECT_EQ(saved.text, "Saved \xC3\x9C.project.orbi");
+  EXPECT_EQ(saved.text.substr(saved.name.from, saved.name.length), "\xC3\x9C.project.orbi");
+}
 
-  auto characters = [](std::string_view text) {
-    std::size_t n = 0;
-    for (const char c : text) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    return n;
-  };
-  struct Case {
-    std::string name;
-    std::string reason;
-  };
-  const Case cases[] = {
-      {"Warehouse Set Final Mix For Friday Night.project.orbi", "not a project file"},
-      {std::string(20, 'a') + "\xC3\x9C\xC3\x9C\xC3\x9C\xC3\x9C" + std::string(30, 'z') + ".obp",
-       "no such file"},
-      {std::string(80, 'x') + ".json",
-       "A clip document is not a Orbitrane state (/kind), and then some more"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const std::string text = refusalStatus("Could not open ", fs::path("/some/dir") / c.name, c.reason);
-    ASSERT_TRUE(text.ends_with(": " + c.reason)) << text;
-    const std::string shown = text.substr(15, text.size() - 15 - 2 - c.reason.size());
-    ASSERT_EQ(text.substr(0, 15), "Could not open ");
-    // The name keeps its start and its ending, cut between whole characters.
-    const std::size_t mark = shown.find("\xE2\x80\xA6");
-    ASSERT_NE(mark, std::string::npos) << shown;
-    EXPECT_TRUE(c.name.starts_with(shown.substr(0, mark)));
-    EXPECT_TRUE(c.name.ends_with(shown.substr(mark + 3)));
-    EXPECT_GE(mark, 1u);
-    EXPECT_GT(shown.size(), mark + 3);
-    for (const std::size_t cut : {mark, mark + 3})
-      EXPECT_NE(static_cast<unsigned char>(text[15 + cut]) & 0xC0, 0x80) << "a character split at " << cut;
-    // As long as the line allows; a reason too long for it leaves the
-    // name its shortest.
-    if (c.reason.size() < 30)
-      EXPECT_EQ(characters(text), kStatusLineChars);
-    else
-      EXPECT_EQ(characters(shown), kShortestStatusName);
-  }
+// The status line drawn in the last frame: the text drawn in the header's
+// band that starts as the status does.
+const ui::DrawRecord* statusLine(EditorRig& rig, std::string_view start) {
+  const ui::DrawRecord* line = nullptr;
+  for (const ui::DrawRecord* r : rig.harness.drawLog().find(ui::DrawOp::Text))
+    if (r->text.starts_with(start) && r->rect.y < 60.0f) line = r;
+  return line;
+}
+
+// While the header has room, a refused file's name is shown whole.
+TEST_F(ProjectFiles, AShortNameShowsWholeWhileTheHeaderHasRoom) {
+  std::ofstream(folder / "notproj.project.orbi", std::ios::binary) << "not a project at all";
+  EXPECT_FALSE(rig.view().openProject(folder / "notproj.project.orbi"));
+  EXPECT_EQ(rig.view().statusText(), "Could not open notproj.project.orbi: not a project file");
+  rig.frames(1);
+  const ui::DrawRecord* line = statusLine(rig, "Could not open ");
+  ASSERT_NE(line, nullptr);
+  EXPECT_EQ(line->text, rig.view().statusText());
 }
 
 // However long its name, a file refused for any of these reasons says so on
@@ -184,12 +208,13 @@ TEST_F(ProjectFiles, ARefusedOpenShowsItsReasonWholeOnTheStatusLine) {
     EXPECT_TRUE(status.starts_with("Could not open ")) << status;
     EXPECT_TRUE(status.ends_with(std::string(": ") + c.reason)) << status;
     rig.frames(1);
-    const ui::DrawRecord* line = nullptr;
-    for (const ui::DrawRecord* r : rig.harness.drawLog().find(ui::DrawOp::Text))
-      if (r->text == status) line = r;
+    const ui::DrawRecord* line = statusLine(rig, "Could not open ");
     ASSERT_NE(line, nullptr) << "the status line is drawn";
+    // The name gives way in its middle; the reason shows whole.
+    EXPECT_TRUE(line->text.ends_with(std::string(": ") + c.reason)) << line->text;
+    EXPECT_TRUE(line->text.starts_with("Could not open Warehouse")) << line->text;
     ui::ContextScope scope(rig.harness.ui());
-    EXPECT_FALSE(ui::fitTextToWidth(status, line->style, line->rect.width).truncated) << status;
+    EXPECT_FALSE(ui::fitTextToWidth(line->text, line->style, line->rect.width).truncated) << line->text;
   }
 }
 

@@ -424,6 +424,53 @@ TEST_F(SamplesPageTest, AClickOnAnEmptyCellAsksForAWav) {
   EXPECT_EQ(page.selected(), 1);
 }
 
+// "Load WAV..." takes a file by its whole name, dots and an ending in
+// capitals included, whichever chooser answers; the chooser programs list
+// WAV files whatever the case of their ending.
+TEST_F(SamplesPageTest, LoadWavTakesDottedNamesWholeFromEveryChooser) {
+  struct Case {
+    const char* program;  // empty: the in-editor chooser
+    const char* file;
+  };
+  const Case cases[] = {{"zenity", "Kick 1.5.WAV"}, {"kdialog", "Snare v2.0.wav"}, {"", "Hat ft. Room.Wav"}};
+  std::int32_t slot = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    wav(c.file);
+    std::error_code ec;
+    for (const char* program : {"zenity", "kdialog"}) fs::remove(programs.dir() / program, ec);
+    if (*c.program) {
+      programs.install(c.program);
+      programs.answer(c.program, (folder / c.file).string() + "\n", 0);
+    }
+    clickCell(slot);
+    if (*c.program) {
+      ASSERT_TRUE(ui::test::eventually([&] {
+        step();
+        return page.slotLoaded(slot);
+      }));
+      const std::vector<std::string> args = programs.arguments(c.program);
+      EXPECT_NE(
+          std::find_if(args.begin(), args.end(),
+                       [](const std::string& a) { return a.find("*.[wW][aA][vV]") != std::string::npos; }),
+          args.end())
+          << "a filter that lists KICK.WAV";
+    } else {
+      ui::FileChooserSession* chooser = ui::activeFileChooser(harness.ui());
+      ASSERT_NE(chooser, nullptr);
+      ui::openFolder(*chooser, folder);
+      const auto entry = std::find_if(chooser->entries.begin(), chooser->entries.end(),
+                                      [&](const ui::ChooserEntry& e) { return e.name == c.file; });
+      ASSERT_NE(entry, chooser->entries.end()) << "listed";
+      ui::selectEntry(*chooser, static_cast<std::size_t>(entry - chooser->entries.begin()), false);
+      ui::acceptChoice(*chooser);
+      step(3);
+    }
+    EXPECT_STREQ(table().slots[slot].name, c.file);
+    ++slot;
+  }
+}
+
 TEST_F(SamplesPageTest, TheOverviewFollowsAudioReplacedInPlace) {
   // Long enough for the columns to be read from the overview's levels.
   page.loadWav(wav("a.wav", WavFormat::Pcm16, 1, 2.0));

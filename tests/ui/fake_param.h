@@ -33,6 +33,9 @@ class FakeParam : public Param {
   std::optional<float> parse(std::string_view text) const override {
     return reader ? reader(text) : parseParamText(spec_, text);
   }
+  std::string refusal(std::string_view text) const override {
+    return reader ? std::string() : paramTextRefusal(spec_, text);
+  }
 
   // Sets the value without recording it, as the owner's model would.
   void reset(float v) {

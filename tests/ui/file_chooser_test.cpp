@@ -33,7 +33,7 @@ FileDialogRequest openSeveral() {
 }
 
 FileDialogRequest saveProject() {
-  return {FileDialogKind::Save, "Save project", {{"Project", {"project.orbi"}}},
+  return {FileDialogKind::Save, "Save project", {{"Project", {"project.orbi"}, {"orbi"}}},
           "/home/u/projects",   "Untitled",     false};
 }
 
@@ -99,29 +99,29 @@ TEST_P(ChooserArguments, FollowTheRequest) {
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, ChooserArguments,
-    testing::Values(ArgumentCase{"open",
-                                 openWav(),
-                                 {"--file-selection", "--title=Load a WAV sample",
-                                  "--filename=/data/samples/", "--file-filter=WAV audio | *.wav"},
-                                 {"--title", "Load a WAV sample", "--getopenfilename", "/data/samples/",
-                                  "*.wav|WAV audio"}},
-                    ArgumentCase{"multiple",
-                                 openSeveral(),
-                                 {"--file-selection", "--multiple", "--separator=\n",
-                                  "--file-filter=Audio | *.wav *.aif", "--file-filter=All | *.*"},
-                                 {"--multiple", "--separate-output", "--getopenfilename", "",
-                                  "*.wav *.aif|Audio\n*.*|All"}},
-                    ArgumentCase{
-                        "save",
-                        saveProject(),
-                        {"--file-selection", "--title=Save project", "--save", "--confirm-overwrite",
-                         "--filename=/home/u/projects/Untitled", "--file-filter=Project | *.project.orbi"},
-                        {"--title", "Save project", "--getsavefilename", "/home/u/projects/Untitled",
-                         "*.project.orbi|Project"}},
-                    ArgumentCase{"folder",
-                                 chooseFolder(),
-                                 {"--file-selection", "--title=Kit folder", "--directory", "--filename=/k/"},
-                                 {"--title", "Kit folder", "--getexistingdirectory", "/k/"}}),
+    testing::Values(
+        ArgumentCase{"open",
+                     openWav(),
+                     {"--file-selection", "--title=Load a WAV sample", "--filename=/data/samples/",
+                      "--file-filter=WAV audio | *.[wW][aA][vV]"},
+                     {"--title", "Load a WAV sample", "--getopenfilename", "/data/samples/",
+                      "*.[wW][aA][vV]|WAV audio"}},
+        ArgumentCase{"multiple",
+                     openSeveral(),
+                     {"--file-selection", "--multiple", "--separator=\n",
+                      "--file-filter=Audio | *.[wW][aA][vV] *.[aA][iI][fF]", "--file-filter=All | *.*"},
+                     {"--multiple", "--separate-output", "--getopenfilename", "",
+                      "*.[wW][aA][vV] *.[aA][iI][fF]|Audio\n*.*|All"}},
+        ArgumentCase{"save",
+                     saveProject(),
+                     {"--file-selection", "--title=Save project", "--save", "--confirm-overwrite",
+                      "--filename=/home/u/projects/Untitled", "--file-filter=Project | *.project.orbi"},
+                     {"--title", "Save project", "--getsavefilename", "/home/u/projects/Untitled",
+                      "*.project.orbi|Project"}},
+        ArgumentCase{"folder",
+                     chooseFolder(),
+                     {"--file-selection", "--title=Kit folder", "--directory", "--filename=/k/"},
+                     {"--title", "Kit folder", "--getexistingdirectory", "/k/"}}),
     [](const testing::TestParamInfo<ArgumentCase>& info) { return std::string(info.param.name); });
 
 TEST(ChooserPrograms, ExitCodesGiveTheStatus) {
@@ -218,16 +218,18 @@ TEST(ChooserPrograms, ASingleChoiceKeepsTheFirstPath) {
   EXPECT_EQ(result->paths, Args{"/s/one.wav"});
 }
 
-// The name is completed to the file the save writes: only a name that
-// already ends in the whole default extension is kept.
+// The name is completed to the file the save writes: kept whole, with the
+// default extension after it unless it ends so in any case; only an
+// ending of the filter's family gives way.
 TEST(ChooserPrograms, ASavedNameIsCompletedToTheDefaultExtension) {
   struct Case {
     std::string printed, expected;
   };
   for (const Case& c :
        {Case{"/p/Groove\n", "/p/Groove.project.orbi"}, Case{"/p/Groove.orbi\n", "/p/Groove.project.orbi"},
-        Case{"/p/my.song\n", "/p/my.project.orbi"}, Case{"/p/Backup 1.5\n", "/p/Backup 1.project.orbi"},
-        Case{"/p/x.project.orbi\n", "/p/x.project.orbi"},
+        Case{"/p/my.song\n", "/p/my.song.project.orbi"},
+        Case{"/p/Backup 1.5\n", "/p/Backup 1.5.project.orbi"},
+        Case{"/p/x.project.orbi\n", "/p/x.project.orbi"}, Case{"/p/X.Project.ORBI\n", "/p/X.Project.ORBI"},
         Case{"/p.d/Groove\n", "/p.d/Groove.project.orbi"}}) {
     SCOPED_TRACE(c.printed);
     const std::optional<FileDialogResult> result = answeredBy("kdialog", c.printed, 0, saveProject());
@@ -246,7 +248,7 @@ TEST(ChooserPrograms, ASavedNameIsCompletedToTheDefaultExtension) {
 // is what would be written, and the in-editor chooser asks about that.
 TEST(ChooserPrograms, ASavedNameThatTheExtensionMakesAnExistingFileIsConfirmedInTheEditor) {
   for (const bool replace : {true, false}) {
-    for (const char* typed : {"Groove", "Groove.song"}) {
+    for (const char* typed : {"Groove", "Groove.orbi"}) {
       SCOPED_TRACE(testing::Message() << (replace ? "replace " : "back out ") << typed);
       FakePrograms fakes;
       const std::filesystem::path existing = fakes.dir() / "Groove.project.orbi";

@@ -44,7 +44,8 @@ class FileDialogs : public testing::Test {
             folder.string(),      "",     multiple};
   }
   FileDialogRequest saveIn(const fs::path& folder) {
-    return {FileDialogKind::Save, "Save", {{"Project", {"project.orbi"}}}, folder.string(), "", false};
+    return {FileDialogKind::Save, "Save", {{"Project", {"project.orbi"}, {"orbi"}}},
+            folder.string(),      "",     false};
   }
 
   // Requests in a frame of its own; true when it was filed.
@@ -265,7 +266,7 @@ TEST_F(FileDialogs, SavingATypedNameAddsTheDefaultExtensionAndAsksBeforeReplacin
 
   touch("Groove.project.orbi");
   // Any name that the extension makes "Groove.project.orbi" asks about it.
-  for (const char* typed : {"Groove.orbi", "Groove.song"}) {
+  for (const char* typed : {"Groove.orbi", "Groove.ORBI"}) {
     SCOPED_TRACE(typed);
     ASSERT_TRUE(request("saveAs", saveIn(folder_)));
     session()->name = typed;
@@ -364,7 +365,7 @@ TEST_F(FileDialogs, ThePathFieldSaysWhyItRefusesAPath) {
       {FileDialogKind::Open, "gone.wav", f + "/gone.wav does not exist"},
       {FileDialogKind::Open, "gone/kick.wav", f + "/gone/kick.wav does not exist"},
       {FileDialogKind::Save, "gone/Groove", "The folder " + f + "/gone does not exist"},
-      {FileDialogKind::Save, "pipe.song", f + "/pipe.project.orbi is a pipe, not a file"},
+      {FileDialogKind::Save, "pipe.orbi", f + "/pipe.project.orbi is a pipe, not a file"},
       {FileDialogKind::Folder, "kick.wav", f + "/kick.wav is not a folder"},
       {FileDialogKind::Folder, "gone", f + "/gone does not exist"},
   };

@@ -13,6 +13,7 @@
 #include "ui/draw/text.h"
 #include "ui/header/header.h"
 #include "ui/header/header_layout.h"
+#include "ui/header/header_status.h"
 
 namespace orbi::ui {
 namespace header_layout_test {
@@ -303,6 +304,52 @@ TEST(HeaderStatus, AShortenedTextAndADetailShowAsTheTooltip) {
     EXPECT_EQ(item->tooltip, c.tooltip);
     EXPECT_EQ(item->cursor, ImGuiMouseCursor_Arrow);
   }
+}
+
+// A status whose file name may give way: whole while it fits; in a
+// narrower place the name loses its middle, as little as it must, and the
+// reason after it shows whole; a place too narrow for even the shortest
+// name cuts the rest at the end as any text. The tooltip has it all.
+TEST(HeaderStatus, AYieldingNameGivesWayInItsMiddleOnlyWhenTheTextDoesNotFit) {
+  const std::string name = "Warehouse Set Final Mix \xC3\x9C\xC3\x9C For Friday Night.project.orbi";
+  const std::string text = "Could not open " + name + ": not a project file";
+  StatusMessage message{text, "", StatusTone::Error};
+  message.yieldFrom = std::string_view("Could not open ").size();
+  message.yieldLength = name.size();
+  HeaderRig rig;
+  ContextScope scope(rig.harness.ui());
+  const float whole = measureText(text, TextStyle::Small).x;
+  EXPECT_EQ(fitStatusText(message, whole + 1.0f), text);
+  const auto characters = [](std::string_view t) {
+    return std::count_if(t.begin(), t.end(),
+                         [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
+  };
+  auto lastLength = characters(text);
+  for (float width = whole - 1.0f; width > 60.0f; width -= 23.0f) {
+    SCOPED_TRACE(width);
+    const std::string shown = fitStatusText(message, width);
+    const std::size_t mark = shown.find("\xE2\x80\xA6");
+    ASSERT_NE(mark, std::string::npos) << shown;
+    EXPECT_TRUE(shown.starts_with("Could not open Ware")) << shown;
+    EXPECT_TRUE(shown.ends_with("orbi: not a project file")) << shown;
+    EXPECT_TRUE(text.starts_with(shown.substr(0, mark)));
+    EXPECT_TRUE(text.ends_with(shown.substr(mark + 3)));
+    for (const std::size_t cut : {mark, mark + 3})
+      EXPECT_NE(static_cast<unsigned char>(shown[cut]) & 0xC0, 0x80) << "a character split at " << cut;
+    EXPECT_LE(characters(shown), lastLength);
+    lastLength = characters(shown);
+    const bool fits = !fitTextToWidth(shown, TextStyle::Small, width).truncated;
+    if (!fits) {
+      EXPECT_EQ(characters(shown), characters(text) - characters(name) + static_cast<long>(kShortestYield))
+          << "only when the name is at its shortest";
+    } else {
+      // As little cut as fits: within a character of the place's width.
+      EXPECT_GT(measureText(shown, TextStyle::Small).x, width - 2.0f * measureText("W", TextStyle::Small).x);
+    }
+  }
+  // Without a yielding part the text is left to the end cut.
+  message.yieldLength = 0;
+  EXPECT_EQ(fitStatusText(message, 100.0f), text);
 }
 
 }  // namespace header_layout_test

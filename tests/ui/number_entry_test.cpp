@@ -144,6 +144,24 @@ TEST(NumberEntry, RejectedOrNanTextCallsNothing) {
   }
 }
 
+// Text the param refuses with a word keeps the entry open: the word takes
+// the text's place, selected, and the next text typed replaces it.
+TEST(NumberEntry, ARefusalWithAWordKeepsTheEntryOpen) {
+  EntryRig rig;
+  rig.openFocused();
+  EXPECT_EQ(rig.typeAndEnter("120 bpm"), NumberEntryResult::Editing);
+  EXPECT_STREQ(rig.harness.ui().numberEntryState().entryText, "a number");
+  EXPECT_TRUE(rig.param.calls.empty());
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(rig.step(), NumberEntryResult::Editing);
+  {
+    ContextScope scope(rig.harness.ui());
+    EXPECT_NE(GImGui->ActiveId, 0u) << "the input has the keyboard again";
+  }
+  EXPECT_EQ(rig.typeAndEnter("96"), NumberEntryResult::Committed);
+  EXPECT_EQ(rig.param.values, std::vector<float>{96.0f});
+  EXPECT_FALSE(rig.harness.ui().numberEntryState().refused);
+}
+
 TEST(NumberEntry, EscapeAndAClickElsewhereCancel) {
   {
     EntryRig rig;

@@ -236,18 +236,24 @@ std::vector<ParseCase> parseCases() {
       {"kHz with a space", hertz, "2 kHz", 2000.0f},
       {"k", hertz, "2k", 2000.0f},
       {"hz", hertz, "2000hz", 2000.0f},
-      {"k in a plain parameter", wide, "2.5k", 2500.0f},
+      {"k in a plain parameter", wide, "2.5k", std::nullopt},
       {"ms", seconds, "500ms", 0.5f},
+      {"ms with a space", seconds, "300 ms", 0.3f},
       {"s", seconds, "2s", 2.0f},
+      {"hz in seconds", seconds, "300 Hz", std::nullopt},
+      {"ms in hertz", hertz, "300 ms", std::nullopt},
       {"bare percent", percent, "50", 0.5f},
       {"percent sign", percent, "50%", 0.5f},
-      {"k in a percent parameter", percent, "0.5k", 500.0f},
-      {"percent sign elsewhere", wide, "50%", 0.5f},
+      {"k in a percent parameter", percent, "0.5k", std::nullopt},
+      {"percent sign in a plain fraction", range(0, 1), "50%", 0.5f},
+      {"percent sign in a plain number", wide, "50%", std::nullopt},
       {"custom label before the table", swing(), "55%", 55.0f},
       {"custom label with spaces", swing(), " 60 % ", 60.0f},
+      {"another unit than the custom label", swing(), "55 ms", std::nullopt},
       {"db", range(-60, 12, ParamUnit::Decibels), "-6db", -6.0f},
-      {"ct and st", wide, "12 ct", 12.0f},
-      {"st", wide, "-7st", -7.0f},
+      {"ct", range(-100, 100, ParamUnit::Cents), "12 ct", 12.0f},
+      {"st", range(-24, 24, ParamUnit::Semitones), "-7st", -7.0f},
+      {"st in cents", range(-100, 100, ParamUnit::Cents), "7 st", std::nullopt},
       {"exponent", range(0, 2000), "1e3", 1000.0f},
       {"inf", range(0, 2000), "inf", 2000.0f},
       {"infinity", range(0, 2000), "Infinity", 2000.0f},
@@ -279,6 +285,32 @@ void expectParses(const ParseCase& c) {
 
 TEST(ParseParamText, ReadsTypedTextAsWritten) {
   for (const ParseCase& c : parseCases()) expectParses(c);
+}
+
+// A number with a unit the parameter cannot read is refused with the
+// units it takes; text that is no number at all, or reads, has no word.
+TEST(ParseParamText, AUnitItCannotReadIsRefusedWithAWord) {
+  struct Case {
+    ParamSpec desc;
+    const char* text;
+    const char* word;
+  };
+  const Case cases[] = {
+      {range(0, 10, ParamUnit::Seconds), "300 Hz", "s or ms"},
+      {range(0, 20000, ParamUnit::Hertz), "2 s", "Hz or kHz"},
+      {range(0, 1, ParamUnit::Percent), "5 dB", "in %"},
+      {range(-24, 24, ParamUnit::Semitones), "3 ct", "in st"},
+      {tempo(), "120 bpm", "a number"},
+      {range(0, 1), "0.5 s", "0-1 or %"},
+      {tempo(), "120", ""},
+      {tempo(), "abc", ""},
+      {range(0, 10, ParamUnit::Seconds), "300 ms", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(paramTextRefusal(c.desc, c.text), c.word);
+    EXPECT_EQ(parseParamText(c.desc, c.text).has_value(), *c.word == '\0' && c.text != std::string("abc"));
+  }
 }
 
 // The place value of the last digit the text shows, in the parameter's own

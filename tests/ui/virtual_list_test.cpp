@@ -35,11 +35,12 @@ class ListRun {
 
   UiHarness& harness() { return harness_; }
 
-  ListResult step() {
+  ListResult step(std::int32_t reveal = -1) {
     painted.clear();
     harness_.frame([&] {
-      result = virtualList("list", rect, count_, selected, 20.0f,
-                           [&](ImDrawList*, const ListRow& row) { painted.push_back(row); });
+      result = virtualList(
+          "list", rect, count_, selected, 20.0f,
+          [&](ImDrawList*, const ListRow& row) { painted.push_back(row); }, reveal);
     });
     return result;
   }
@@ -263,6 +264,28 @@ TEST(VirtualList, APainterThatThrowsLeavesTheWindowAndStyleAsTheyWere) {
     EXPECT_EQ(ImGui::GetStyle().ItemSpacing.y, spacing.y);
   });
   harness.frame();  // Dear ImGui starts the next frame without complaint
+}
+
+// A row asked to be revealed is scrolled into the middle of the view on
+// the next frame; one already in view leaves the scroll where it is.
+TEST(VirtualList, ARevealedRowComesIntoView) {
+  ListRun run(100);
+  run.step(60);
+  run.step();
+  const auto shows = [&](std::int32_t index) {
+    for (const ListRow& row : run.painted)
+      if (row.index == index)
+        return row.rect.y >= run.rect.y && row.rect.y + row.rect.height <= run.rect.y + run.rect.height;
+    return false;
+  };
+  EXPECT_TRUE(shows(60));
+  EXPECT_FALSE(shows(0));
+  const float before = run.painted.front().rect.y;
+  const std::int32_t first = run.painted.front().index;
+  run.step(first + 2);
+  run.step();
+  EXPECT_EQ(run.painted.front().index, first);
+  EXPECT_EQ(run.painted.front().rect.y, before);
 }
 
 }  // namespace virtual_list_test

@@ -24,6 +24,7 @@ constexpr float kTextPx = 12.0f;
 constexpr int kFramesToFocus = 3;
 
 constexpr std::uint32_t kBoxFill = palette::kTrackFill;
+constexpr std::uint32_t kRefusedText = palette::kWarning;
 constexpr std::uint32_t kBoxBorder = palette::kAccentDim;
 
 constexpr ImGuiWindowFlags kBoxFlags = ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize |
@@ -69,11 +70,15 @@ InputState drawBox(UiContext::NumberEntryState& entry) {
   if (entry.entryFrames == 0) ImGui::SetKeyboardFocusHere();
   ImGui::SetNextItemWidth(-FLT_MIN);
   ImGui::PushID(static_cast<int>(entry.openings));
+  const bool refused = entry.refused;
+  if (refused) ImGui::PushStyleColor(ImGuiCol_Text, colourToVec4(kRefusedText));
   InputState input;
   input.enter = ImGui::InputText("##value", entry.entryText, sizeof entry.entryText,
                                  ImGuiInputTextFlags_EnterReturnsTrue | ImGuiInputTextFlags_AutoSelectAll);
   input.active = ImGui::IsItemActive();
   input.deactivated = ImGui::IsItemDeactivated();
+  if (ImGui::IsItemEdited()) entry.refused = false;
+  if (refused) ImGui::PopStyleColor();
   ImGui::PopID();
   popTextStyle();
   ImGui::End();
@@ -82,10 +87,28 @@ InputState drawBox(UiContext::NumberEntryState& entry) {
   return input;
 }
 
-// Enter: the typed value through the param, or nothing for text that is not
-// a number. A nan a param's reader lets through would reach the project.
-NumberEntryResult commit(const std::string& typed, Param& param) {
+// The box asks again, showing the param's word for the refused text, all
+// selected so that typing replaces it.
+void askAgain(UiContext::NumberEntryState& entry, const std::string& word) {
+  copyText(word, entry.entryText);
+  entry.entryFrames = 0;
+  ++entry.openings;
+  entry.refused = true;
+}
+
+// Enter: the typed value through the param; text the param refuses with a
+// word keeps the box open with that word; other text that is not a number
+// closes it. A nan a param's reader lets through would reach the project.
+NumberEntryResult commit(UiContext::NumberEntryState& entry, Param& param) {
+  const std::string typed = entry.entryText;
   const std::optional<float> value = param.parse(typed);
+  if (!value) {
+    if (const std::string word = param.refusal(typed); !word.empty()) {
+      askAgain(entry, word);
+      return NumberEntryResult::Editing;
+    }
+  }
+  entry.entryId = 0;
   if (!value || std::isnan(*value)) return NumberEntryResult::Cancelled;
   param.beginEdit();
   param.setValue(clampToParam(param.spec(), *value));
@@ -102,6 +125,7 @@ void beginNumberEntry(const char* id, ImVec2 anchor, Param& param, float height)
   entry.height = height;
   entry.entryFrames = 0;
   ++entry.openings;
+  entry.refused = false;
   copyText(param.format(param.value()), entry.entryText);
 }
 
@@ -110,10 +134,7 @@ NumberEntryResult numberEntry(const char* id, Param& param) {
   if (entry.entryId == 0 || entry.entryId != ImGui::GetID(id)) return NumberEntryResult::Closed;
   const InputState input = drawBox(entry);
   const int shown = entry.entryFrames++;
-  if (input.enter) {
-    entry.entryId = 0;
-    return commit(entry.entryText, param);
-  }
+  if (input.enter) return commit(entry, param);
   if (!input.deactivated && (input.active || shown < kFramesToFocus)) return NumberEntryResult::Editing;
   entry.entryId = 0;
   return NumberEntryResult::Cancelled;

@@ -16,7 +16,7 @@ enum class NumberEntryResult : std::uint32_t {
   Closed,  // the entry does not belong to this id
   Editing,
   Committed,  // Enter on text the param read: beginEdit, setValue, endEdit
-  Cancelled,  // left without Enter, never focused, or the text was not a value
+  Cancelled,  // left without Enter, never focused, or the text was not a value and had no word
 };
 
 // The entry box's width and usual height, design pixels.
@@ -32,7 +32,8 @@ void beginNumberEntry(const char* id, ImVec2 anchor, Param& param, float height 
 
 // Runs the entry while it belongs to id; called every frame by the
 // control that owns the id, after its own interaction. A commit or a
-// cancel closes it.
+// cancel closes it. Enter on text the param refuses with a word (its
+// refusal) keeps the entry open, showing the word in its place.
 NumberEntryResult numberEntry(const char* id, Param& param);
 
 }  // namespace orbi::ui

@@ -52,6 +52,10 @@ class Param {
   virtual std::string format(float v) const = 0;
   // Nothing for text that is not a value.
   virtual std::optional<float> parse(std::string_view text) const = 0;
+  // For text that parse refused: a few words that the number entry shows
+  // in its place, so that the user can put it right (a number with a unit
+  // the param cannot read); empty when the entry is simply left.
+  virtual std::string refusal(std::string_view /*text*/) const { return {}; }
 };
 
 // v within the range; a whole number (halves away from zero) when the desc

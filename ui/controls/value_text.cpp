@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstddef>
 
+#include "ui/controls/typed_unit.h"
+
 namespace orbi::ui {
 namespace {
 
@@ -26,10 +28,6 @@ char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + '
 bool equalIgnoringCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() &&
          std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lower(x) == lower(y); });
-}
-
-bool endsWithIgnoringCase(std::string_view text, std::string_view suffix) {
-  return suffix.size() <= text.size() && equalIgnoringCase(text.substr(text.size() - suffix.size()), suffix);
 }
 
 // 0 decimals from 100 up, 1 from 10, else 2.
@@ -80,31 +78,39 @@ const std::string& choiceLabel(const std::vector<std::string>& choices, float x)
   return choices[static_cast<std::size_t>(x)];
 }
 
-struct Suffix {
-  std::string_view text;
-  double factor;
+// The unit a desc's values are shown in, as a box writes it after them.
+std::string_view shownUnit(const ParamSpec& desc) {
+  switch (desc.unit) {
+    case ParamUnit::Hertz: return "Hz";
+    case ParamUnit::Seconds: return "s";
+    case ParamUnit::Percent: return "%";
+    case ParamUnit::Decibels: return "dB";
+    case ParamUnit::Cents: return "ct";
+    case ParamUnit::Semitones: return "st";
+    case ParamUnit::Custom: return desc.unitLabel;
+    default: return {};
+  }
+}
+
+bool showsAFraction(const ParamSpec& desc) {
+  return desc.unit == ParamUnit::Plain && isFractionRange(desc.min, desc.max);
+}
+
+// A number read from the start of the text (one leading "+" skipped), and
+// the text after it.
+struct LeadingNumber {
+  double value = 0.0;
+  std::string_view rest;
 };
 
-// Searched in order, whatever the unit: "ms" before "s", "khz" before "hz"
-// and "k".
-constexpr Suffix kSuffixes[] = {
-    {"khz", 1000.0}, {"hz", 1.0}, {"ms", 0.001}, {"s", 1.0},    {"db", 1.0},
-    {"ct", 1.0},     {"st", 1.0}, {"%", 0.01},   {"k", 1000.0},
-};
-
-// Cuts a unit suffix off the trimmed text and returns the rest, trimmed,
-// with the suffix's factor. The custom label goes first, so a swing typed
-// as 55% reads as 55 rather than 0.55.
-std::string_view cutUnit(const ParamSpec& desc, std::string_view text, double& factor) {
-  factor = 1.0;
-  if (desc.unit == ParamUnit::Custom && !desc.unitLabel.empty() && endsWithIgnoringCase(text, desc.unitLabel))
-    return trim(text.substr(0, text.size() - desc.unitLabel.size()));
-  for (const Suffix& suffix : kSuffixes)
-    if (endsWithIgnoringCase(text, suffix.text)) {
-      factor = suffix.factor;
-      return trim(text.substr(0, text.size() - suffix.text.size()));
-    }
-  return text;
+std::optional<LeadingNumber> readLeadingNumber(std::string_view text) {
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  LeadingNumber read;
+  const char* end = text.data() + text.size();
+  const auto result = std::from_chars(text.data(), end, read.value, std::chars_format::general);
+  if (result.ec != std::errc()) return std::nullopt;
+  read.rest = text.substr(static_cast<std::size_t>(result.ptr - text.data()));
+  return read;
 }
 
 }  // namespace
@@ -136,22 +142,25 @@ std::optional<float> parseParamText(const ParamSpec& desc, std::string_view type
   const float lowerBound = std::min(desc.min, desc.max);
   if (!desc.minText.empty() && equalIgnoringCase(text, desc.minText)) return lowerBound;
 
-  double factor = 1.0;
-  text = cutUnit(desc, text, factor);
+  const std::optional<LeadingNumber> read = readLeadingNumber(text);
+  if (!read) return std::nullopt;
+  std::optional<double> factor = typedUnitFactor(shownUnit(desc), read->rest, showsAFraction(desc));
+  if (!factor) return std::nullopt;
   // A bare number in a percent parameter is a percentage.
-  if (desc.unit == ParamUnit::Percent && factor == 1.0) factor = 0.01;
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-
-  double number = 0.0;
-  const char* end = text.data() + text.size();
-  const auto read = std::from_chars(text.data(), end, number, std::chars_format::general);
-  if (read.ec != std::errc() || read.ptr != end) return std::nullopt;
-  const double scaled = number * factor;
+  if (desc.unit == ParamUnit::Percent) *factor *= 0.01;
+  const double number = read->value;
+  const double scaled = number * *factor;
   if (std::isnan(scaled)) return std::nullopt;
   // Within the range while still a double: a float cannot hold every typed number.
   const double within =
       std::clamp(scaled, static_cast<double>(lowerBound), static_cast<double>(std::max(desc.min, desc.max)));
   return clampToParam(desc, static_cast<float>(within));
+}
+
+std::string paramTextRefusal(const ParamSpec& desc, std::string_view typed) {
+  const std::optional<LeadingNumber> read = readLeadingNumber(trim(typed));
+  if (!read || typedUnitFactor(shownUnit(desc), read->rest, showsAFraction(desc))) return {};
+  return unitRefusal(shownUnit(desc), showsAFraction(desc));
 }
 
 }  // namespace orbi::ui

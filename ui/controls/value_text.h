@@ -24,6 +24,13 @@ std::string formatParamValue(const ParamSpec& desc, float v);
 
 // The value of a typed text, clamped and snapped; nothing for text that is
 // not a number (nor a choice label or the minText), and nothing for nan.
+// A unit after the number is read against the desc's unit (typed_unit.h):
+// its own, one that scales it, or % where the desc is a plain fraction;
+// any other gives nothing.
 std::optional<float> parseParamText(const ParamSpec& desc, std::string_view text);
+
+// For a number typed with a unit the desc cannot read, the words the entry
+// shows instead ("s or ms"); empty for any other text.
+std::string paramTextRefusal(const ParamSpec& desc, std::string_view text);
 
 }  // namespace orbi::ui

@@ -80,12 +80,18 @@ void runRow(std::int32_t i, float h, std::int32_t& selected, const RowPainter& p
 }  // namespace
 
 ListResult virtualList(const char* id, const Rect& rect, std::int32_t count, std::int32_t& selected,
-                       float rowHeight, const RowPainter& painter) {
+                       float rowHeight, const RowPainter& painter, std::int32_t reveal) {
   ListResult result;
   ListRegion region(id, rect);
   // Dear ImGui's clipper asserts on rows that do not move the cursor down.
   const float h = std::max(1.0f, rowHeight * scale());
   if (count <= 0 || !std::isfinite(h)) return result;
+  if (reveal >= 0 && reveal < count) {
+    const float top = static_cast<float>(reveal) * h;
+    const float view = ImGui::GetWindowHeight();
+    const float scroll = ImGui::GetScrollY();
+    if (top < scroll || top + h > scroll + view) ImGui::SetScrollY(std::max(0.0f, top - (view - h) / 2.0f));
+  }
   ImGuiListClipper clipper;  // its destructor ends it, also when a painter throws
   clipper.Begin(count, h);
   while (clipper.Step())

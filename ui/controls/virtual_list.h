@@ -32,7 +32,9 @@ using RowPainter = std::function<void(ImDrawList* dl, const ListRow& row)>;
 // Runs the list over the rect in the current window, with count rows of
 // rowHeight design pixels (at least one pixel each). A click on a row other
 // than the selected one selects it. An empty painter draws backgrounds only.
+// A row given to reveal (0 or more) is scrolled into the middle of the view
+// from the next frame on when it is not in view.
 ListResult virtualList(const char* id, const Rect& rect, std::int32_t count, std::int32_t& selected,
-                       float rowHeight, const RowPainter& painter);
+                       float rowHeight, const RowPainter& painter, std::int32_t reveal = -1);
 
 }  // namespace orbi::ui

@@ -1,15 +1,37 @@
 #include "ui/dialogs/chooser_arguments.h"
 
+#include <string_view>
+
+#include "ui/ascii.h"
+
 namespace orbi::ui {
 namespace {
 
-// "*.wav *.aif", or "*.*" for a filter without patterns.
-std::string globs(const FileFilter& filter) {
+// The pattern as a glob that matches its ending in any case, as the
+// in-editor chooser and a drop compare endings: "wav" is "*.[wW][aA][vV]".
+std::string caseBlindGlob(std::string_view pattern) {
+  std::string glob = "*.";
+  for (const char c : pattern) {
+    const char lower = asciiLower(c);
+    if (lower >= 'a' && lower <= 'z') {
+      const char upper = static_cast<char>(lower - 'a' + 'A');
+      glob.append({'[', lower, upper, ']'});
+    } else {
+      glob += c;
+    }
+  }
+  return glob;
+}
+
+// "*.wav *.aif", or "*.*" for a filter without patterns. An open lists
+// files whatever the case of their ending ("*.[wW][aA][vV]"); a save keeps
+// plain globs, from which a chooser may take the ending it adds.
+std::string globs(const FileDialogRequest& request, const FileFilter& filter) {
   if (filter.patterns.empty()) return "*.*";
   std::string out;
   for (const std::string& pattern : filter.patterns) {
     if (!out.empty()) out += ' ';
-    out += "*." + pattern;
+    out += request.kind == FileDialogKind::Open ? caseBlindGlob(pattern) : "*." + pattern;
   }
   return out;
 }
@@ -45,8 +67,9 @@ std::vector<std::string> zenityArguments(const FileDialogRequest& request) {
   if (!start.empty()) args.push_back("--filename=" + start);
   if (showsTypes(request))
     for (const FileFilter& filter : request.filters)
-      args.push_back("--file-filter=" +
-                     (filter.label.empty() ? globs(filter) : filter.label + " | " + globs(filter)));
+      args.push_back("--file-filter=" + (filter.label.empty()
+                                             ? globs(request, filter)
+                                             : filter.label + " | " + globs(request, filter)));
   return args;
 }
 
@@ -67,7 +90,7 @@ std::vector<std::string> kdialogArguments(const FileDialogRequest& request) {
     std::string list;
     for (const FileFilter& filter : request.filters) {
       if (!list.empty()) list += '\n';
-      list += globs(filter);
+      list += globs(request, filter);
       if (!filter.label.empty()) list += '|' + filter.label;
     }
     args.push_back(list);

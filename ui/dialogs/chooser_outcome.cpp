@@ -5,6 +5,7 @@
 #include <system_error>
 #include <vector>
 
+#include "ui/ascii.h"
 #include "ui/platform/spawn.h"
 
 namespace orbi::ui {
@@ -29,21 +30,38 @@ FileDialogResult failed(const char* what, long code) {
 
 }  // namespace
 
-std::filesystem::path withSavedExtension(const std::filesystem::path& path, std::string_view extension) {
+std::string completedFileName(std::string_view name, std::string_view extension,
+                              std::span<const std::string> family) {
   std::string ending(1, '.');
   ending.append(extension);
+  std::string completed(name);
+  if (endsWithIgnoringCase(name, ending)) return completed;
+  for (const std::string& kin : family) {
+    const std::size_t cut = kin.size() + 1;
+    // A name that is nothing but the ending keeps it: there is no name
+    // left to complete.
+    if (completed.size() > cut && completed[completed.size() - cut] == '.' &&
+        endsWithIgnoringCase(completed, kin)) {
+      completed.resize(completed.size() - cut);
+      break;
+    }
+  }
+  return completed.append(ending);
+}
+
+std::filesystem::path withSavedExtension(const std::filesystem::path& path, std::string_view extension,
+                                         std::span<const std::string> family) {
   const std::string name = path.filename().string();
-  if (name.empty() || name.ends_with(ending)) return path;
-  std::filesystem::path completed = path;
-  completed.replace_extension(ending);
-  return completed;
+  if (name.empty() || name == "." || name == "..") return path;
+  return path.parent_path() / completedFileName(name, extension, family);
 }
 
 std::string withDefaultExtension(const FileDialogRequest& request, std::string path) {
   if (request.kind != FileDialogKind::Save || request.filters.empty() ||
       request.filters.front().patterns.empty())
     return path;
-  return withSavedExtension(path, request.filters.front().patterns.front()).string();
+  const FileFilter& first = request.filters.front();
+  return withSavedExtension(path, first.patterns.front(), first.family).string();
 }
 
 FileDialogResult chooserOutcome(const FileDialogRequest& request, ChooserExit exit, std::string_view output) {

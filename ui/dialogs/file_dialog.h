@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +21,10 @@ enum class FileDialogStatus : std::uint32_t { Chosen, Cancelled, Failed };
 struct FileFilter {
   std::string label;                  // shown in the type list
   std::vector<std::string> patterns;  // endings without "*.", e.g. "wav" or "project.orbi"
+  // Endings of the first pattern's own family, written as patterns are
+  // ("orbi", an older format's "obp"): a save completed to the first
+  // pattern puts it in their place. Any other ending is part of the name.
+  std::vector<std::string> family = {};
 };
 
 struct FileDialogRequest {
@@ -46,13 +51,21 @@ std::optional<FileDialogResult> takeFileDialogResult(const char* id);
 // A request is pending or a chooser is open.
 bool fileDialogBusy();
 
-// The file a save to the path writes when it is completed to the extension
-// (written without its dot, as a filter's pattern): a file name that ends in
-// "." and the extension (exactly) is kept; any other has its last extension
-// replaced by it, or gains it when it has none. So "my.song" becomes
-// "my.project.orbi" for "project.orbi". A save dialog completes its chosen
-// path by this rule with its first filter's first pattern, and asks about
-// replacing the completed file.
-std::filesystem::path withSavedExtension(const std::filesystem::path& path, std::string_view extension);
+// The file name a save completes the name to, for an extension written
+// without its dot, as a filter's pattern. The name is kept whole: "." and
+// the extension follow it, unless it already ends so (in any case); only
+// an ending of the family is replaced. So for "project.orbi" of the family
+// "orbi", "obp" and "json": "Song ft. Anna" becomes
+// "Song ft. Anna.project.orbi", "beat.JSON" "beat.project.orbi", and
+// "SONG.PROJECT.ORBI" stays. Two names that differ in more than such an
+// ending never become one file.
+std::string completedFileName(std::string_view name, std::string_view extension,
+                              std::span<const std::string> family = {});
+
+// The path whose file name is completed so. A save dialog completes its
+// chosen path by this rule with its first filter's first pattern and
+// family, and asks about replacing the completed file.
+std::filesystem::path withSavedExtension(const std::filesystem::path& path, std::string_view extension,
+                                         std::span<const std::string> family = {});
 
 }  // namespace orbi::ui

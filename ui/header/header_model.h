@@ -55,6 +55,11 @@ struct StatusMessage {
   std::string_view text;
   std::string_view detail;  // only in the tooltip
   StatusTone tone = StatusTone::Plain;
+  // Bytes of the text (a file's name) that give way in their middle when
+  // the whole text does not fit its place, so that what follows them (a
+  // reason) still shows; none: the text is cut at its end.
+  std::size_t yieldFrom = 0;
+  std::size_t yieldLength = 0;
 };
 
 struct HeaderStatus {

@@ -2,10 +2,14 @@
 
 #include <imgui.h>
 
+#include <algorithm>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "ui/context.h"
 #include "ui/draw/text.h"
+#include "ui/draw/utf8.h"
 #include "ui/interact/interaction.h"
 #include "ui/theme/palette.h"
 
@@ -13,6 +17,39 @@ namespace orbi::ui {
 namespace {
 
 constexpr float kStatusPadding = 4.0f;  // design pixels
+constexpr std::string_view kEllipsis = "\xE2\x80\xA6";
+
+// The byte offsets at which the text's characters start, and its end.
+std::vector<std::size_t> characterStarts(std::string_view text) {
+  std::vector<std::size_t> starts;
+  forEachUtf8Char(text, [&](std::size_t at, std::size_t) { starts.push_back(at); });
+  starts.push_back(text.size());
+  return starts;
+}
+
+// The text with its part [from, from + length) cut to keep characters in
+// all: its first and last characters around an ellipsis.
+std::string cutInTheMiddle(std::string_view text, std::size_t from, std::size_t length, std::size_t keep) {
+  const std::string_view part = text.substr(from, length);
+  const std::vector<std::size_t> starts = characterStarts(part);
+  const std::size_t total = starts.size() - 1;
+  std::string out(text.substr(0, from));
+  if (total <= keep) {
+    out += part;
+  } else {
+    const std::size_t kept = keep > 1 ? keep - 1 : 0;
+    const std::size_t head = (kept + 1) / 2;
+    out += part.substr(0, starts[head]);
+    out += kEllipsis;
+    out += part.substr(starts[total - (kept - head)]);
+  }
+  out += text.substr(from + length);
+  return out;
+}
+
+bool fits(std::string_view text, float width) {
+  return !fitTextToWidth(text, TextStyle::Small, width).truncated;
+}
 
 // The full text when it was shortened, then the detail: empty for none.
 std::string statusTooltip(const StatusMessage& message, bool shortened) {
@@ -45,11 +82,33 @@ float statusWidth(const HeaderStatus& status) {
   return measureText(message.text, TextStyle::Small).x + kStatusPadding * scale();
 }
 
+std::string fitStatusText(const StatusMessage& message, float width) {
+  const std::string_view text = message.text;
+  const std::size_t from = std::min(message.yieldFrom, text.size());
+  const std::size_t length = std::min(message.yieldLength, text.size() - from);
+  if (fits(text, width) || length == 0) return std::string(text);
+  // The most characters of the part that let the whole fit, found by
+  // halving: fewer kept never makes the text wider.
+  const std::size_t total = characterStarts(text.substr(from, length)).size() - 1;
+  if (total <= kShortestYield) return std::string(text);
+  std::size_t lo = kShortestYield, hi = total - 1;
+  if (!fits(cutInTheMiddle(text, from, length, lo), width)) return cutInTheMiddle(text, from, length, lo);
+  while (lo < hi) {
+    const std::size_t mid = (lo + hi + 1) / 2;
+    if (fits(cutInTheMiddle(text, from, length, mid), width))
+      lo = mid;
+    else
+      hi = mid - 1;
+  }
+  return cutInTheMiddle(text, from, length, lo);
+}
+
 void drawStatus(const char* id, const Rect& rect, const HeaderStatus& status) {
   const StatusMessage& message = shownStatus(status);
   if (message.text.empty() || rect.width <= 0.0f || rect.height <= 0.0f) return;
-  const bool shortened = fitTextToWidth(message.text, TextStyle::Small, rect.width).truncated;
-  drawText(ImGui::GetWindowDrawList(), rect, message.text, TextStyle::Small, statusColour(message.tone),
+  const std::string shown = fitStatusText(message, rect.width);
+  const bool shortened = shown != message.text || !fits(shown, rect.width);
+  drawText(ImGui::GetWindowDrawList(), rect, shown, TextStyle::Small, statusColour(message.tone),
            status.align);
   const std::string tip = statusTooltip(message, shortened);
   if (tip.empty()) return;

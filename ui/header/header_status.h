@@ -3,7 +3,9 @@
 // primary, coloured by its tone and cut with an ellipsis to its place; a
 // shortened text or a detail shows as its tooltip.
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "ui/geometry.h"
 #include "ui/header/header_model.h"
@@ -18,6 +20,16 @@ std::uint32_t statusColour(StatusTone tone);
 // The shown text's width in the Small style plus 4 design pixels; 0 when
 // there is no text.
 float statusWidth(const HeaderStatus& status);
+
+// A yielding part keeps at least this many characters, the ellipsis among
+// them.
+inline constexpr std::size_t kShortestYield = 12;
+
+// The message's text as its place shows it: whole when it fits the width
+// (pixels, Small style); otherwise with its yielding part cut in the middle
+// to an ellipsis, as little as makes it fit and never below kShortestYield
+// characters. What still does not fit is cut at its end when drawn.
+std::string fitStatusText(const StatusMessage& message, float width);
 
 void drawStatus(const char* id, const Rect& rect, const HeaderStatus& status);
 

@@ -105,6 +105,79 @@ TEST(TypedEntry, TypedTextIsReadFromItsStart) {
   }
 }
 
+// A unit typed after the number is honoured when it scales the box's own:
+// "300 ms" in a box in seconds is 0.3, "2k" in one in hertz 2000, and "50%"
+// in a box that shows a fraction 0.5. The box's own unit, in any case,
+// reads as the number.
+TEST(TypedEntry, AUnitThatScalesTheBoxsOwnIsHonoured) {
+  struct Case {
+    const char* unit;
+    float lo, hi;
+    const char* typed;
+    float committed;
+  };
+  const Case cases[] = {
+      {"s", 0.02f, 4.0f, "300 ms", 0.3f},
+      {"s", 0.02f, 4.0f, "0.3", 0.3f},
+      {"s", 0.02f, 4.0f, "1.5 S", 1.5f},
+      {"ms", 0.0f, 500.0f, "0.25s", 250.0f},
+      {"ms", 0.0f, 500.0f, "120 MS", 120.0f},
+      {"Hz", 20.0f, 20000.0f, "2k", 2000.0f},
+      {"Hz", 20.0f, 20000.0f, "2.5 kHz", 2500.0f},
+      {"Hz", 20.0f, 20000.0f, "440 hz", 440.0f},
+      {"%", 0.0f, 100.0f, "40%", 40.0f},
+      {"", 0.0f, 1.0f, "50%", 0.5f},
+      {"", 0.0f, 1.0f, "0.25", 0.25f},
+      {"st", -24.0f, 24.0f, "-7 st", -7.0f},
+      {"dB", -24.0f, 24.0f, "-6db", -6.0f},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.typed << " in " << c.unit);
+    EntryRig rig;
+    rig.openFocused(request(4, c.lo, c.lo, c.hi, c.unit));
+    rig.typeAndEnter(c.typed);
+    ASSERT_EQ(rig.commits.size(), 1u);
+    EXPECT_FLOAT_EQ(rig.commits[0].second, c.committed);
+  }
+}
+
+// A unit the box cannot read refuses the entry: the box stays open and
+// shows, selected, the units it takes; what is typed next replaces it.
+TEST(TypedEntry, AUnitItCannotReadKeepsTheBoxOpenWithAWord) {
+  struct Case {
+    const char* unit;
+    float lo, hi;
+    const char* typed;
+    const char* word;
+  };
+  const Case cases[] = {
+      {"s", 0.02f, 4.0f, "300 Hz", "s or ms"}, {"Hz", 20.0f, 20000.0f, "2 s", "Hz or kHz"},
+      {"st", -24.0f, 24.0f, "3 ms", "in st"},  {"%", 0.0f, 100.0f, "0.5k", "in %"},
+      {"", 1.0f, 16.0f, "50%", "a number"},    {"", 0.0f, 1.0f, "3 dB", "0-1 or %"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.typed << " in " << c.unit);
+    EntryRig rig;
+    rig.openFocused(request(5, c.lo, c.lo, c.hi, c.unit));
+    rig.typeAndEnter(c.typed);
+    EXPECT_TRUE(rig.commits.empty());
+    EXPECT_EQ(rig.entry.openId(), 5) << "still open";
+    EXPECT_EQ(rig.shown(), c.word);
+    EXPECT_TRUE(rig.harness.ui().numberEntryState().refused);
+    rig.steps(2);
+    EXPECT_TRUE(rig.typing()) << "and has the keyboard again";
+  }
+  EntryRig rig;
+  rig.openFocused(request(6, 1.0f, 0.02f, 4.0f, "s"));
+  rig.typeAndEnter("300 kg");
+  rig.steps(2);
+  ASSERT_TRUE(rig.typing());
+  rig.typeAndEnter("300 ms");
+  ASSERT_EQ(rig.commits.size(), 1u);
+  EXPECT_FLOAT_EQ(rig.commits[0].second, 0.3f);
+  EXPECT_EQ(rig.entry.openId(), -1);
+}
+
 TEST(TypedEntry, TextThatIsNoFiniteNumberClosesWithoutACallback) {
   for (const char* typed : {"abc", "inf", "1e50", ""}) {
     SCOPED_TRACE(typed);
