@@ -7,7 +7,8 @@
 # the engine's parameter tables, nothing of the documents, the content, the
 # editor shell or the plug-in; the editor uses them all. A product layer's
 # row is also what its library links: ob_add_subsystem refuses a library
-# whose links differ from its row (ob_check_layer_links).
+# whose DEPENDS differ from its row, and the configure ends by checking what
+# each library links however the link was made (ob_check_layer_links).
 set(OB_LAYER_FOLDERS
   engine document content plugin ui editor/widgets editor
   plugin_module tools resources support support/plugin support/ui support/editor/widgets support/editor benchmarks
@@ -47,20 +48,33 @@ set(OB_TEST_USES_plugin tools)
 # for the desktop's chooser programs.
 set(OB_TEST_USES_editor tools tests/ui)
 
-# Fails unless the layers a product library links (the folders of its
-# DEPENDS) are its row of the table, no more and no fewer.
-#   ob_check_layer_links(ob_document document engine)
-function(ob_check_layer_links name dir)
+# How the layers a product library links (the folders of the libraries it
+# links) differ from its row of the table, no more and no fewer: one finding
+# a difference into out, none when they agree.
+function(ob_layer_link_findings out name dir)
   set(linked ${ARGN})
+  set(found "")
   foreach(used ${linked})
     if(NOT used IN_LIST OB_LAYER_USES_${dir})
-      message(FATAL_ERROR "${name} (${dir}/) may not link ${used}/: see cmake/Layers.cmake")
+      list(APPEND found "${name} (${dir}/) may not link ${used}/: see cmake/Layers.cmake")
     endif()
   endforeach()
   foreach(used ${OB_LAYER_USES_${dir}})
     if(NOT used IN_LIST linked)
-      message(FATAL_ERROR "${name} (${dir}/) does not link ${used}/, which its row of cmake/Layers.cmake "
-                          "lets it use: link it or take it off the row")
+      string(CONCAT finding "${name} (${dir}/) does not link ${used}/, which its row of cmake/Layers.cmake "
+                    "lets it use: link it or take it off the row")
+      list(APPEND found "${finding}")
     endif()
   endforeach()
+  set(${out} "${found}" PARENT_SCOPE)
+endfunction()
+
+# Fails unless the layers a product library links are its row of the table.
+#   ob_check_layer_links(ob_document document engine)
+function(ob_check_layer_links name dir)
+  ob_layer_link_findings(found ${name} ${dir} ${ARGN})
+  if(found)
+    list(JOIN found "\n  " text)
+    message(FATAL_ERROR "${text}")
+  endif()
 endfunction()

@@ -1,6 +1,7 @@
 # Fails when a file includes a folder above its own layer, as the table in
 # cmake/Layers.cmake draws them, or reads Dear ImGui's internals outside the
-# framework, naming every such include.
+# framework, naming every such include. An include counts by the file the
+# compiler finds for it, however it is spelled.
 #   cmake -DROOT=<source folder> -P cmake/check_layers.cmake
 cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/Layers.cmake)
@@ -8,6 +9,7 @@ include(${CMAKE_CURRENT_LIST_DIR}/Layers.cmake)
 if(NOT ROOT)
   message(FATAL_ERROR "usage: cmake -DROOT=<source folder> -P check_layers.cmake")
 endif()
+get_filename_component(ROOT "${ROOT}" ABSOLUTE)
 
 # The longest folder of the table that starts path; empty when none does.
 function(ob_layer_folder out path)
@@ -60,12 +62,57 @@ function(ob_allowed_for out layer)
   set(${out} ${allowed} PARENT_SCOPE)
 endfunction()
 
+# The file an include names, as the compiler looks for it: a quoted name
+# first beside the including file, then along the include path (the source
+# folder, and tests/ for the tests). A name found nowhere counts as written
+# from the source folder, or from the including file's folder when it starts
+# with ./ or ../. out is the path within ROOT, or empty outside it (a system
+# header).
+function(ob_resolve_include out file included quoted)
+  cmake_path(GET file PARENT_PATH dir)
+  set(bases "")
+  if(quoted)
+    list(APPEND bases "${ROOT}/${dir}")
+  endif()
+  list(APPEND bases "${ROOT}")
+  if(file MATCHES "^tests/")
+    list(APPEND bases "${ROOT}/tests")
+  endif()
+  set(found "")
+  foreach(base ${bases})
+    cmake_path(APPEND base "${included}" OUTPUT_VARIABLE path)
+    cmake_path(NORMAL_PATH path)
+    if(EXISTS "${path}" AND NOT IS_DIRECTORY "${path}")
+      set(found "${path}")
+      break()
+    endif()
+  endforeach()
+  if(NOT found)
+    set(base "${ROOT}")
+    if(quoted AND included MATCHES "^\\.\\.?/")
+      set(base "${ROOT}/${dir}")
+    endif()
+    cmake_path(APPEND base "${included}" OUTPUT_VARIABLE found)
+    cmake_path(NORMAL_PATH found)
+  endif()
+  cmake_path(IS_PREFIX ROOT "${found}" NORMALIZE inside)
+  if(inside)
+    file(RELATIVE_PATH found "${ROOT}" "${found}")
+  else()
+    set(found "")
+  endif()
+  set(${out} "${found}" PARENT_SCOPE)
+endfunction()
+
 # Dear ImGui's internals are read only inside the framework, through the
 # one header that pins the release they are read as. Tests may look too.
-function(ob_check_imgui_internals file layer included)
-  if(included STREQUAL "imgui_internal.h" AND NOT file STREQUAL "ui/imgui_internals.h")
+# Dear ImGui's header counts by its file name, from whatever folder it is
+# reached.
+function(ob_check_imgui_internals file layer included resolved)
+  cmake_path(GET included FILENAME name)
+  if(name STREQUAL "imgui_internal.h" AND NOT file STREQUAL "ui/imgui_internals.h")
     set(finding "${file} includes ${included} (only ui/imgui_internals.h does)")
-  elseif(included STREQUAL "ui/imgui_internals.h" AND NOT layer MATCHES "^(ui|tests/.*)$")
+  elseif(resolved STREQUAL "ui/imgui_internals.h" AND NOT layer MATCHES "^(ui|tests/.*)$")
     set(finding "${file} includes ${included} (outside ui/, use ui/imgui_adapter.h)")
   else()
     return()
@@ -90,18 +137,20 @@ foreach(file ${files})
     continue()
   endif()
   ob_allowed_for(allowed "${layer}")
-  file(STRINGS ${ROOT}/${file} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<]")
+  file(STRINGS ${ROOT}/${file} lines REGEX "^[ \t]*#[ \t]*include(_next)?[ \t]*[\"<]")
   foreach(line ${lines})
-    if(NOT line MATCHES "include[ \t]*[\"<]([^\">]+)[\">]")
+    if(NOT line MATCHES "include(_next)?[ \t]*([\"<])([^\">]+)[\">]")
       continue()
     endif()
-    set(included "${CMAKE_MATCH_1}")
-    ob_layer_of(target "${included}")
+    set(included "${CMAKE_MATCH_3}")
+    string(COMPARE EQUAL "${CMAKE_MATCH_2}" "\"" quoted)
+    ob_resolve_include(resolved "${file}" "${included}" ${quoted})
+    ob_layer_of(target "${resolved}")
     if(target AND NOT target IN_LIST allowed)
       list(JOIN allowed ", " allowedText)
       list(APPEND findings "${file} includes ${included} (${layer} may include ${allowedText})")
     endif()
-    ob_check_imgui_internals("${file}" "${layer}" "${included}")
+    ob_check_imgui_internals("${file}" "${layer}" "${included}" "${resolved}")
   endforeach()
 endforeach()
 

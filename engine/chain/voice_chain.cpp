@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "engine/chain/bit_crush.h"
+#include "engine/chain/drive_shape.h"
 #include "engine/clock/tempo.h"
 #include "engine/dsp/fast_math.h"
 #include "engine/machine/layer_sums.h"
@@ -15,7 +16,6 @@ namespace ob {
 
 namespace {
 
-constexpr float kHalfPi = 1.57079632679489661923f;
 constexpr float kTiny = 1e-15f;
 constexpr int kSpaceChunk = 64;
 
@@ -30,14 +30,6 @@ inline Vec4 load4(const float* p) {
   Vec4 v;
   std::memcpy(&v, p, sizeof v);
   return v;
-}
-
-// Drive curves on a signal with the velocity divided out.
-inline float shapeSample(float y, float k, int shape, float tanhK) {
-  if (shape == 1) return tanhK > 1e-6f ? fastTanh(k * y) / tanhK : y;
-  if (shape == 2) return std::sin(k * kHalfPi * y);
-  const float u = std::clamp(k * y, -1.0f, 1.0f);
-  return 1.5f * u - 0.5f * u * u * u;
 }
 
 }  // namespace
@@ -213,7 +205,7 @@ void VoiceChain::process(float* left, float* right, int frames, const ModLayers&
   // Which per-sample stages (envelope, drive and shape, crush, rate
   // reduction) run this block.
   const bool envNeeded = !(!p.ampSync && p.ampAttack == 0.0f && p.ampHold >= 2.0f && p.ampDecay >= 8.0f);
-  const float targetMix = std::clamp((p.fxDrive - 1.0f) * 4.0f, 0.0f, 1.0f);
+  const float targetMix = driveMixTarget(p.fxDrive);
   if (firstBlock_) {
     driveMix_ = targetMix;
     firstBlock_ = false;
@@ -279,12 +271,12 @@ void VoiceChain::process(float* left, float* right, int frames, const ModLayers&
         driveMix_ += (targetMix - driveMix_) * driveCoeff_;
         if (targetMix == 0.0f && driveMix_ < 1e-6f) driveMix_ = 0.0f;
         const float k = std::clamp(driveRamp_.advance(), 1.0f, 16.0f);
-        if (shape == 1 && k != lastK) {
+        if (shape == kDriveTanh && k != lastK) {
           tanhK = fastTanh(k);
           lastK = k;
         }
-        yl += (shapeSample(yl, k, shape, tanhK) - yl) * driveMix_;
-        if constexpr (Stereo) yr += (shapeSample(yr, k, shape, tanhK) - yr) * driveMix_;
+        yl = driveSample(yl, k, shape, tanhK, driveMix_);
+        if constexpr (Stereo) yr = driveSample(yr, k, shape, tanhK, driveMix_);
         if (driveMix_ == 0.0f && p.fxDrive <= 1.0f) driveRamp_.restart();
         if (crushOn) {
           yl = bitCrush(yl, levels);

@@ -5,9 +5,17 @@
 
 #include "engine/chain/finite_param.h"
 #include "engine/granular/grain_window.h"
+#include "engine/machine/pitch_step.h"
 #include "engine/params/param_tables.h"
 
 namespace ob {
+
+namespace {
+
+// A cloud starts at full level when its attack is next to nothing.
+constexpr HitEnvelopeFloors kEnvelopeFloors{1e-5f, 0.0, 0.0001};
+
+}  // namespace
 
 GranularMachine::GranularMachine() : window_(grainWindowTable()) {
   for (int i = 0; i < kParamCount; ++i) fallback_[i] = ownParamInfo(kMachineGranular, i).defaultValue;
@@ -22,13 +30,11 @@ void GranularMachine::prepare(double sampleRate) {
   rate_ = (sampleRate > 0.0 && std::isfinite(sampleRate)) ? sampleRate : 44100.0;
   active_ = false;
   needsSetup_ = false;
-  envelope_ = 0.0f;
-  inDecay_ = false;
+  envelope_.prepare();
   countdown_ = 0.0;
   for (Grain& g : grains_) g = Grain{};
   window_ = grainWindowTable();
   pitchMemo_.reset();
-  decayMemo_.reset();
 }
 
 int GranularMachine::paramCount() const { return ownParamCount(kMachineGranular); }
@@ -38,8 +44,7 @@ ParamInfo GranularMachine::paramInfo(int index) const { return ownParamInfo(kMac
 void GranularMachine::trigger(float note, float velocity) {
   note_ = std::isfinite(note) ? note : 60.0f;
   velocity_ = std::isfinite(velocity) ? velocity : 0.0f;
-  envelope_ = 0.0f;
-  inDecay_ = false;
+  envelope_.restart();
   countdown_ = 0.0;
   for (Grain& g : grains_) g.active = false;
   active_ = true;
@@ -91,21 +96,15 @@ void GranularMachine::render(float* left, float* right, int frames, const ModLay
   const double size = static_cast<double>(value(mod, kSize));
   const std::int32_t grainLength =
       static_cast<std::int32_t>(std::max(std::min(size * 0.001 * rate_, 1.0e9), 2.0));
-  const double semis = std::clamp(static_cast<double>(value(mod, kTune)) + note_ - 60.0, -160.0, 160.0);
-  const double srcRate =
-      (slot_.sampleRate > 0.0 && std::isfinite(slot_.sampleRate)) ? slot_.sampleRate : 44100.0;
-  const double baseStep =
-      pitchMemo_.get(semis, [](double st) { return std::exp2(st / 12.0); }) * srcRate / rate_;
+  const double baseStep = sampleReadStep(pitchMemo_, value(mod, kTune), note_, slot_.sampleRate, rate_);
   // At most one grain start per sample, whatever the modulation pushes in.
   const double density = std::clamp(static_cast<double>(value(mod, kDensity)), 1.0, rate_);
   const double interval = rate_ / (density > 1.0 ? density : 1.0);
   const double pos = std::clamp(static_cast<double>(value(mod, kPosition)), 0.0, 1.0);
   const double spray = std::clamp(static_cast<double>(value(mod, kSpray)), 0.0, 1.0);
   const double spread = std::clamp(static_cast<double>(value(mod, kSpread)), 0.0, 1.0);
-  const float attack = value(mod, kAttack);
-  const float attackInc = attack > 1e-5f ? static_cast<float>(1.0 / (rate_ * attack)) : 1.0f;
-  const float decayFactor = static_cast<float>(decayMemo_.get(
-      value(mod, kDecay), [this](double d) { return std::exp(-1.0 / (std::max(d, 0.0001) * rate_)); }));
+  const HitEnvelopeSteps envelopeSteps =
+      envelope_.steps(value(mod, kAttack), value(mod, kDecay), rate_, kEnvelopeFloors);
   const float level = value(mod, kLevel);
 
   const float* srcL = slot_.left;
@@ -158,23 +157,15 @@ void GranularMachine::render(float* left, float* right, int frames, const ModLay
     }
 
     // Output through the cloud's envelope.
-    const float a = level * envelope_ * velocity_ * gain_;
+    const float a = level * envelope_.level() * velocity_ * gain_;
     left[n] += a * sumL;
     if constexpr (Stereo) right[n] += a * sumR;
 
     // Envelope; a decayed cloud ends.
-    if (!inDecay_) {
-      envelope_ += attackInc;
-      if (envelope_ >= 1.0f) {
-        envelope_ = 1.0f;
-        inDecay_ = true;
-      }
-    } else {
-      envelope_ *= decayFactor;
-      if (envelope_ < 0.0001f) {
-        active_ = false;
-        return;
-      }
+    envelope_.advance(envelopeSteps);
+    if (envelope_.ended()) {
+      active_ = false;
+      return;
     }
   }
 }

@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "engine/chain/block_memo.h"
+#include "engine/machine/hit_envelope.h"
 #include "engine/machine/machine.h"
 #include "engine/pool/sample_pool_snapshot.h"
 
@@ -68,14 +69,13 @@ class GranularMachine final : public Machine {
   SampleSlotInfo slot_{};
   float velocity_ = 1.0f;
   float note_ = 60.0f;
-  float envelope_ = 0.0f;
-  bool inDecay_ = false;
+  HitEnvelope envelope_;
   float gain_ = 1.0f;
   double countdown_ = 0.0;
   Grain grains_[kMaxGrains]{};
   std::uint32_t random_ = 0x9E3779B9u;
   const float* window_ = nullptr;
-  BlockMemo pitchMemo_, decayMemo_;
+  BlockMemo pitchMemo_;
 };
 
 }  // namespace ob

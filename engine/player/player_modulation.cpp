@@ -35,6 +35,23 @@ bool sameBits(const ModEnvState& a, const ModEnvState& b) {
          a.sync == b.sync && a.atkDiv == b.atkDiv && a.decDiv == b.decDiv && a.counter == b.counter &&
          a.running == b.running && sameBits(a.output, b.output);
 }
+
+// An enabled LFO whose destination is a slot of the block.
+bool aimed(const LfoState& lfo) {
+  return lfo.enabled && lfo.dest < static_cast<std::uint32_t>(ModLayers::kSlots);
+}
+
+// The LFO's shape at its phase, scaled to its depth.
+float shapeOutput(const LfoState& lfo) {
+  return lfoShapeValue(lfo.shape, lfo.phase, lfo.randomValue) * lfo.amplitude;
+}
+
+// Each aimed LFO's output added at its destination (both may aim at one):
+// the held value in the hold mode, else the shape.
+void addLfoOutputs(const LfoState (&lfos)[2], float* layer) {
+  for (const LfoState& lfo : lfos)
+    if (aimed(lfo)) layer[lfo.dest] += lfo.mode == kLfoHold ? lfo.heldOutput : shapeOutput(lfo);
+}
 }  // namespace
 
 float PlayerModulation::paramRange(int index) const {
@@ -104,12 +121,7 @@ void PlayerModulation::bindModEnv(int index, const ModEnv& src) {
 void PlayerModulation::rebuildLfoLayer() {
   float* layer = mod_.layers[layer::kLfo];
   std::memset(layer, 0, sizeof(float) * kSlots);
-  for (const LfoState& lfo : lfos_) {
-    if (!lfo.enabled || lfo.dest >= static_cast<std::uint32_t>(kSlots)) continue;
-    layer[lfo.dest] += lfo.mode == kLfoHold
-                           ? lfo.heldOutput
-                           : lfoShapeValue(lfo.shape, lfo.phase, lfo.randomValue) * lfo.amplitude;
-  }
+  addLfoOutputs(lfos_, layer);
 }
 
 // Between binds the layer is zero outside the enabled LFOs' destinations, so
@@ -118,13 +130,8 @@ void PlayerModulation::rebuildLfoLayer() {
 void PlayerModulation::refreshLfoSlots() {
   float* layer = mod_.layers[layer::kLfo];
   for (const LfoState& lfo : lfos_)
-    if (lfo.enabled && lfo.dest < static_cast<std::uint32_t>(kSlots)) layer[lfo.dest] = 0.0f;
-  for (const LfoState& lfo : lfos_) {
-    if (!lfo.enabled || lfo.dest >= static_cast<std::uint32_t>(kSlots)) continue;
-    layer[lfo.dest] += lfo.mode == kLfoHold
-                           ? lfo.heldOutput
-                           : lfoShapeValue(lfo.shape, lfo.phase, lfo.randomValue) * lfo.amplitude;
-  }
+    if (aimed(lfo)) layer[lfo.dest] = 0.0f;
+  addLfoOutputs(lfos_, layer);
 }
 
 void PlayerModulation::rebuildModEnvLayer() {
@@ -201,9 +208,7 @@ void PlayerModulation::retriggerLfos() {
         lfo.phase = 0.0;
         lfo.running = 1;
         break;
-      case kLfoHold:
-        lfo.heldOutput = lfoShapeValue(lfo.shape, lfo.phase, lfo.randomValue) * lfo.amplitude;
-        break;
+      case kLfoHold: lfo.heldOutput = shapeOutput(lfo); break;
       default: break;
     }
   }

@@ -14,24 +14,12 @@ bool sameTrigger(const TrackPlayer::HitInput& a, const TrackPlayer::HitInput& b)
 
 void ReversePrerender::prepare(double sampleRate, std::int32_t capacity) {
   sampleRate_ = sampleRate;
-  drum_.prepare(sampleRate);
-  sampler_.prepare(sampleRate);
-  va_.prepare(sampleRate);
-  granular_.prepare(sampleRate);
+  machines_.prepare(sampleRate);
   chain_.prepare(sampleRate);
   const std::size_t size = capacity > 0 ? static_cast<std::size_t>(capacity) : 0;
   left_.assign(size, 0.0f);
   right_.assign(size, 0.0f);
   player_ = nullptr;
-}
-
-Machine& ReversePrerender::machine(std::uint8_t machineType) {
-  switch (machineType) {
-    case kMachineSample: return sampler_;
-    case kMachineVa: return va_;
-    case kMachineGranular: return granular_;
-    default: return drum_;
-  }
 }
 
 void ReversePrerender::begin(const TrackPlayer& player, const PlayerModulation& atHit,
@@ -45,8 +33,8 @@ void ReversePrerender::begin(const TrackPlayer& player, const PlayerModulation& 
   trigger_ = trigger;
   planned_ = 0;
   faded_ = false;
-  copyMachineState(player.machineType(), player, *this);
-  Machine& m = machine(player.machineType());
+  machines_.copyState(player.machineType(), player.machines());
+  Machine& m = machines_.of(player.machineType());
   m.trigger(trigger.note, trigger.velocity);
   atHit_ = atHit;
   modulators_ = atHit;

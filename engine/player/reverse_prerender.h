@@ -15,14 +15,11 @@
 #include <vector>
 
 #include "engine/chain/voice_chain.h"
-#include "engine/drum/drum_machine.h"
-#include "engine/granular/granular_machine.h"
 #include "engine/model/project.h"
+#include "engine/player/machine_set.h"
 #include "engine/player/player_modulation.h"
 #include "engine/player/reverse_render.h"
 #include "engine/player/track_player.h"
-#include "engine/sampler/sample_machine.h"
-#include "engine/va/va_machine.h"
 
 namespace ob {
 
@@ -66,22 +63,10 @@ class ReversePrerender {
   std::uint32_t chunks() const { return render_.chunks(); }
   bool stereo() const { return render_.stereo(); }
 
-  DrumMachine& drum() { return drum_; }
-  SampleMachine& sampler() { return sampler_; }
-  VaMachine& va() { return va_; }
-  GranularMachine& granular() { return granular_; }
-  const DrumMachine& drum() const { return drum_; }
-  const SampleMachine& sampler() const { return sampler_; }
-  const VaMachine& va() const { return va_; }
-  const GranularMachine& granular() const { return granular_; }
+  const MachineSet& machines() const { return machines_; }
 
  private:
-  Machine& machine(std::uint8_t machineType);
-
-  DrumMachine drum_;
-  SampleMachine sampler_;
-  VaMachine va_;
-  GranularMachine granular_;
+  MachineSet machines_;
   VoiceChain chain_;
   PlayerModulation atHit_;       // the modulators at the hit, as begun
   PlayerModulation modulators_;  // the same, advanced by the render
@@ -95,18 +80,5 @@ class ReversePrerender {
   std::int32_t planned_ = 0;  // samples due by the end of this block
   bool faded_ = false;
 };
-
-// Copies the state of the machine of a type between two sets of the four
-// machines (a player's, a pre-render's). Both sides are prepared at the same
-// rate, so the drum's string buffer is copied in place and nothing allocates.
-template <typename From, typename To>
-void copyMachineState(std::uint8_t machineType, const From& from, To& to) {
-  switch (machineType) {
-    case kMachineSample: to.sampler() = from.sampler(); break;
-    case kMachineVa: to.va() = from.va(); break;
-    case kMachineGranular: to.granular() = from.granular(); break;
-    default: to.drum() = from.drum(); break;
-  }
-}
 
 }  // namespace ob

@@ -35,11 +35,8 @@ inline void addTail(float* out, int frames, float& tail, float coeff) {
 }  // namespace
 
 TrackPlayer::TrackPlayer() {
-  drum_.prepare(kDefaultRate);
-  sampler_.prepare(kDefaultRate);
-  va_.prepare(kDefaultRate);
-  granular_.prepare(kDefaultRate);
-  active_ = machineFor(machineType_);
+  machines_.prepare(kDefaultRate);
+  active_ = &machines_.of(machineType_);
   ownCount_ = ob::ownParamCount(machineType_);
 }
 
@@ -51,14 +48,11 @@ void TrackPlayer::prepare(double sampleRate) {
   // or offset left from an earlier hit, the control clock at its start.
   static_cast<PlayerModulation&>(*this) = PlayerModulation{};
   setModulationRate(rate);
-  active_ = machineFor(machineType_);
+  active_ = &machines_.of(machineType_);
   ownCount_ = ob::ownParamCount(machineType_);
   controlPhase_ = 0;
   updateCounter_ = 0;
-  drum_.prepare(rate);
-  sampler_.prepare(rate);
-  va_.prepare(rate);
-  granular_.prepare(rate);
+  machines_.prepare(rate);
   chain_.prepare(rate);
   reverseChain_.prepare(rate);
   declickCoeff_ = tailCoeff_ = static_cast<float>(std::exp(-1.0 / (rate * 0.003)));
@@ -81,20 +75,11 @@ void TrackPlayer::prepare(double sampleRate) {
   ++machineEpoch_;
 }
 
-Machine* TrackPlayer::machineFor(std::uint8_t machineType) {
-  switch (machineType) {
-    case kMachineSample: return &sampler_;
-    case kMachineVa: return &va_;
-    case kMachineGranular: return &granular_;
-    default: return &drum_;
-  }
-}
-
 // ---- Binding
 
 void TrackPlayer::bindSound(std::uint8_t machineType) {
   bindModulation(machineType);
-  active_ = machineFor(machineType_);
+  active_ = &machines_.of(machineType_);
   ownCount_ = ob::ownParamCount(machineType);
   chain_.reset();
   clearReverse();
@@ -119,14 +104,14 @@ void TrackPlayer::setSampleSnapshot(const SamplePoolSnapshot* snapshot) {
   // changes what the machines play.
   if (snapshot != snapshot_) ++machineEpoch_;
   snapshot_ = snapshot;
-  drum_.setSampleSnapshot(snapshot);
-  sampler_.setSnapshot(snapshot);
-  granular_.setSnapshot(snapshot);
+  machines_.drum.setSampleSnapshot(snapshot);
+  machines_.sampler.setSnapshot(snapshot);
+  machines_.granular.setSnapshot(snapshot);
 }
 
 void TrackPlayer::setRandomSeeds(std::uint32_t drumSeed, std::uint32_t granularSeed) {
-  drum_.setSeed(drumSeed);
-  granular_.setRandomSeed(granularSeed);
+  machines_.drum.setSeed(drumSeed);
+  machines_.granular.setRandomSeed(granularSeed);
   ++machineEpoch_;
 }
 
@@ -294,7 +279,7 @@ void TrackPlayer::adoptPrerender(ReversePrerender& prerender) {
   reverseRequested_ = 0;
   prerender.finish();
   // The machine ends where the render left it, as if it had rendered here.
-  copyMachineState(machineType_, prerender, *this);
+  machines_.copyState(machineType_, prerender.machines());
   updateCounter_ += prerender.chunks();
   ++machineEpoch_;
   ++reverseHitsAhead_;

@@ -21,12 +21,9 @@
 
 #include "engine/chain/fade_out_ramp.h"
 #include "engine/chain/voice_chain.h"
-#include "engine/drum/drum_machine.h"
-#include "engine/granular/granular_machine.h"
+#include "engine/player/machine_set.h"
 #include "engine/player/player_modulation.h"
 #include "engine/pool/sample_pool_snapshot.h"
-#include "engine/sampler/sample_machine.h"
-#include "engine/va/va_machine.h"
 
 namespace ob {
 
@@ -137,14 +134,7 @@ class TrackPlayer : public PlayerModulation {
   float reverseTailLeft() const { return reverseTailL_; }
   float reverseTailRight() const { return reverseTailR_; }
 
-  DrumMachine& drum() { return drum_; }
-  SampleMachine& sampler() { return sampler_; }
-  VaMachine& va() { return va_; }
-  GranularMachine& granular() { return granular_; }
-  const DrumMachine& drum() const { return drum_; }
-  const SampleMachine& sampler() const { return sampler_; }
-  const VaMachine& va() const { return va_; }
-  const GranularMachine& granular() const { return granular_; }
+  const MachineSet& machines() const { return machines_; }
   VoiceChain& chain() { return chain_; }
 
  private:
@@ -154,9 +144,9 @@ class TrackPlayer : public PlayerModulation {
   void renderBlockImpl(float* left, float* right, int frames);
   // The drum is asked directly: a call the compiler can see through.
   bool machineSounding() const {
-    return started_ && !stopped_ && (active_ == &drum_ ? drum_.isActive() : active_->isActive());
+    return started_ && !stopped_ &&
+           (active_ == &machines_.drum ? machines_.drum.isActive() : active_->isActive());
   }
-  Machine* machineFor(std::uint8_t machineType);
   void clearReverse();
   void stopReversePlayback();
   // At a reversed hit's first chunk: the lent pre-render, or one in place.
@@ -164,12 +154,9 @@ class TrackPlayer : public PlayerModulation {
   void adoptPrerender(ReversePrerender& prerender);
   void startReversePlayback(std::int32_t length, bool stereo);
 
-  DrumMachine drum_;
-  SampleMachine sampler_;
-  VaMachine va_;
-  GranularMachine granular_;
+  MachineSet machines_;
   VoiceChain chain_;
-  Machine* active_ = &drum_;
+  Machine* active_ = &machines_.drum;
   int ownCount_ = 30;
 
   // Hit state.

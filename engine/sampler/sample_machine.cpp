@@ -6,16 +6,15 @@
 #include "engine/chain/bit_crush.h"
 #include "engine/chain/finite_param.h"
 #include "engine/dsp/unit_range.h"
+#include "engine/machine/pitch_step.h"
 #include "engine/params/param_tables.h"
 
 namespace ob {
 
 namespace {
 
-
-// Pitch offsets beyond this many semitones are out of any playable range;
-// keeping them finite keeps the read position finite.
-constexpr double kMaxSemitones = 160.0;
+// A hit starts at full level when its attack is next to nothing.
+constexpr HitEnvelopeFloors kEnvelopeFloors{1e-5f, 0.0, 0.0001};
 
 }  // namespace
 
@@ -32,14 +31,12 @@ void SampleMachine::prepare(double sampleRate) {
   rate_ = (sampleRate > 0.0 && std::isfinite(sampleRate)) ? sampleRate : 44100.0;
   active_ = false;
   needsSetup_ = false;
-  envelope_ = 0.0f;
-  inDecay_ = false;
+  envelope_.prepare();
   position_ = 0.0;
   heldL_ = heldR_ = holdCounter_ = 0.0f;
   lpL_ = lpR_ = 0.0f;
   smoothing_ = static_cast<float>(std::exp(-1.0 / (rate_ * 0.003)));
   pitchMemo_.reset();
-  decayMemo_.reset();
   lpMemo_.reset();
 }
 
@@ -50,8 +47,7 @@ ParamInfo SampleMachine::paramInfo(int index) const { return ownParamInfo(kMachi
 void SampleMachine::trigger(float note, float velocity) {
   note_ = std::isfinite(note) ? note : 60.0f;
   velocity_ = std::isfinite(velocity) ? velocity : 0.0f;
-  envelope_ = 0.0f;
-  inDecay_ = false;
+  envelope_.restart();
   heldL_ = heldR_ = holdCounter_ = 0.0f;
   lpL_ = lpR_ = 0.0f;
   active_ = true;
@@ -127,17 +123,10 @@ void SampleMachine::render(float* left, float* right, int frames, const ModLayer
   }
 
   const bool oneShot = !mod.flag(kLoop);
-  const double semis =
-      std::clamp(static_cast<double>(value(mod, kTune)) + note_ - 60.0, -kMaxSemitones, kMaxSemitones);
-  const double srcRate =
-      (slot_.sampleRate > 0.0 && std::isfinite(slot_.sampleRate)) ? slot_.sampleRate : 44100.0;
-  double step = pitchMemo_.get(semis, [](double st) { return std::exp2(st / 12.0); }) * srcRate / rate_;
+  double step = sampleReadStep(pitchMemo_, value(mod, kTune), note_, slot_.sampleRate, rate_);
   if (reverse_) step = -step;
-
-  const float attack = value(mod, kAttack);
-  const float attackInc = attack > 1e-5f ? static_cast<float>(1.0 / (rate_ * attack)) : 1.0f;
-  const float decayFactor = static_cast<float>(decayMemo_.get(
-      value(mod, kDecay), [this](double d) { return std::exp(-1.0 / (std::max(d, 0.0001) * rate_)); }));
+  const HitEnvelopeSteps envelopeSteps =
+      envelope_.steps(value(mod, kAttack), value(mod, kDecay), rate_, kEnvelopeFloors);
 
   const double len = static_cast<double>(end_ - start_);
   const float crush = value(mod, kCrush);
@@ -230,20 +219,12 @@ void SampleMachine::render(float* left, float* right, int frames, const ModLayer
     }
 
     // Output.
-    const float a = level * envelope_ * velocity_ * g;
+    const float a = level * envelope_.level() * velocity_ * g;
     left[n] += a * l;
     if constexpr (Stereo) right[n] += a * r;
 
     // Envelope (the hit's first sample plays at 0).
-    if (!inDecay_) {
-      envelope_ += attackInc;
-      if (envelope_ >= 1.0f) {
-        envelope_ = 1.0f;
-        inDecay_ = true;
-      }
-    } else {
-      envelope_ *= decayFactor;
-    }
+    envelope_.advance(envelopeSteps);
 
     // Advance; loops wrap in one step whatever the pitch.
     position_ += step;
@@ -269,7 +250,7 @@ void SampleMachine::render(float* left, float* right, int frames, const ModLayer
     }
 
     // A decayed voice ends.
-    if (inDecay_ && envelope_ < 0.0001f) {
+    if (envelope_.ended()) {
       active_ = false;
       return;
     }

@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "engine/chain/block_memo.h"
+#include "engine/machine/hit_envelope.h"
 #include "engine/machine/machine.h"
 #include "engine/pool/sample_pool_snapshot.h"
 
@@ -81,14 +82,13 @@ class SampleMachine final : public Machine {
   float declickR_ = 0.0f;
   float velocity_ = 1.0f;
   float note_ = 60.0f;
-  float envelope_ = 0.0f;
-  bool inDecay_ = false;
+  HitEnvelope envelope_;
   float heldL_ = 0.0f;
   float heldR_ = 0.0f;
   float holdCounter_ = 0.0f;
   float lpL_ = 0.0f;
   float lpR_ = 0.0f;
-  BlockMemo pitchMemo_, decayMemo_, lpMemo_;
+  BlockMemo pitchMemo_, lpMemo_;
 };
 
 }  // namespace ob

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "engine/chain/finite_param.h"
 #include "engine/dsp/fast_math.h"
+#include "engine/machine/pitch_step.h"
 #include "engine/params/param_tables.h"
 
 namespace ob {
@@ -34,6 +36,12 @@ inline double blamp(double t) {
   }
   return 0.0;
 }
+
+// The synthesiser ramps over at least 0.1 ms and decays over at least 1 ms.
+constexpr HitEnvelopeFloors kEnvelopeFloors{-std::numeric_limits<float>::infinity(), 0.0001, 0.001};
+
+// Notes further than this from 60 play as if this far: 16 octaves.
+constexpr double kMaxSemitones = 192.0;
 
 // Choices here round to nearest, halves away from zero, limited to 0..2.
 inline int waveChoice(float v) {
@@ -80,14 +88,12 @@ void VaMachine::prepare(double sampleRate) {
   rate_ = (sampleRate > 0.0 && std::isfinite(sampleRate)) ? sampleRate : 44100.0;
   phase1_ = phase2_ = 0.0;
   filter_.reset();
-  envelope_ = 0.0f;
+  envelope_.prepare();
   pitchEnvelope_ = 0.0f;
-  inDecay_ = false;
   active_ = false;
   sweepFactor_ = static_cast<float>(std::exp(-1.0 / (rate_ * 0.04)));
   noteMemo_.reset();
   detuneMemo_.reset();
-  decayMemo_.reset();
 }
 
 int VaMachine::paramCount() const { return ownParamCount(kMachineVa); }
@@ -99,9 +105,8 @@ void VaMachine::trigger(float note, float velocity) {
   velocity_ = std::isfinite(velocity) ? velocity : 0.0f;
   phase1_ = phase2_ = 0.0;
   filter_.reset();
-  envelope_ = 0.0f;
+  envelope_.restart();
   pitchEnvelope_ = 1.0f;
-  inDecay_ = false;
   level_.restart();
   active_ = true;
 }
@@ -119,7 +124,7 @@ void VaMachine::render(float* left, float* right, int frames, const ModLayers& m
   if (!active_ || frames < 1) return;
 
   const double noteFactor =
-      noteMemo_.get(note_, [](double n) { return std::exp2(std::clamp((n - 60.0) / 12.0, -16.0, 16.0)); });
+      noteMemo_.get(note_, [](double n) { return pitchRatio(n - 60.0, kMaxSemitones); });
   const double f0 = std::clamp(static_cast<double>(value(mod, kTune)), 20.0, 2000.0) * noteFactor;
   const double detuneRatio = detuneMemo_.get(
       value(mod, kDetune), [](double d) { return std::exp2(std::clamp(d, 0.0, 12.0) / 12.0); });
@@ -128,10 +133,8 @@ void VaMachine::render(float* left, float* right, int frames, const ModLayers& m
   const double cutoffBase = std::clamp(static_cast<double>(value(mod, kCutoff)), 20.0, nyquistGuard);
   const double envDepth = 4.0 * std::clamp(static_cast<double>(value(mod, kEnvAmt)), 0.0, 1.0);
   const float k = 1.0f / (9.5f * std::clamp(value(mod, kReso), 0.0f, 1.0f) + 0.5f);
-  const float attackInc =
-      static_cast<float>(1.0 / (rate_ * std::max(static_cast<double>(value(mod, kAttack)), 0.0001)));
-  const float decayFactor = static_cast<float>(decayMemo_.get(
-      value(mod, kDecay), [this](double d) { return std::exp(-1.0 / (std::max(d, 0.001) * rate_)); }));
+  const HitEnvelopeSteps envelopeSteps =
+      envelope_.steps(value(mod, kAttack), value(mod, kDecay), rate_, kEnvelopeFloors);
   const float sweepFactor = sweepFactor_;
   const int wave1 = waveChoice(value(mod, kWave1));
   const int wave2 = waveChoice(value(mod, kWave2));
@@ -148,15 +151,9 @@ void VaMachine::render(float* left, float* right, int frames, const ModLayers& m
     filter_.setCoefficients(std::tan(static_cast<float>(std::min(cutoffBase, nyquistGuard)) * piOverRate), k);
   }
   for (int i = 0; i < frames; ++i) {
-    if (!inDecay_) {
-      envelope_ += attackInc;
-      if (envelope_ >= 1.0f) {
-        envelope_ = 1.0f;
-        inDecay_ = true;
-      }
-    } else {
-      envelope_ *= decayFactor;
-    }
+    // The first sample of a hit already carries one step.
+    envelope_.advance(envelopeSteps);
+    const float envelope = envelope_.level();
 
     const double f = (sweep == 0.0 || pitchEnvelope_ == 0.0f)
                          ? f0
@@ -175,18 +172,18 @@ void VaMachine::render(float* left, float* right, int frames, const ModLayers& m
 
     if (!fixedCutoff) {
       // Single precision is plenty here: the coefficient is a float anyway.
-      const float fc = std::min(std::exp2(envelope_ * envDepthF) * cutoffBaseF, nyquistGuardF);
+      const float fc = std::min(std::exp2(envelope * envDepthF) * cutoffBaseF, nyquistGuardF);
       filter_.setCoefficients(std::tan(fc * piOverRate), k);
     }
     const SvfOutput o = filter_.tick(0.5f * (o1 + o2));
     const float filtered = mode == 0 ? o.low : (mode == 1 ? o.high : o.band);
 
     const float level = level_.advance();
-    const float v = envelope_ * filtered * level * velocity_;
+    const float v = envelope * filtered * level * velocity_;
     left[i] += v;
     if (right) right[i] += v;
 
-    if (inDecay_ && envelope_ < 0.0001f) {
+    if (envelope_.ended()) {
       active_ = false;
       return;
     }

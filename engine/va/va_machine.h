@@ -2,6 +2,7 @@
 
 #include "engine/chain/block_memo.h"
 #include "engine/dsp/svf.h"
+#include "engine/machine/hit_envelope.h"
 #include "engine/machine/machine.h"
 #include "engine/machine/param_ramp.h"
 
@@ -55,15 +56,14 @@ class VaMachine final : public Machine {
   double phase1_ = 0.0;
   double phase2_ = 0.0;
   Svf filter_{};
-  float envelope_ = 0.0f;
+  HitEnvelope envelope_;
   float pitchEnvelope_ = 1.0f;
-  bool inDecay_ = false;
   ParamRamp level_{};
   float velocity_ = 1.0f;
   float note_ = 60.0f;
   bool active_ = false;
   float sweepFactor_ = 0.0f;  // the fixed 40 ms pitch-sweep fall
-  BlockMemo noteMemo_, detuneMemo_, decayMemo_;
+  BlockMemo noteMemo_, detuneMemo_;
 };
 
 }  // namespace ob

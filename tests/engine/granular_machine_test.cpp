@@ -235,6 +235,18 @@ TEST(GranularMachine, DecayEndsTheCloud) {
   EXPECT_NEAR(off, 0.02 * kRate * std::log(10000.0), 128);
 }
 
+// The cloud's own floors: no attack starts it at full level at once, and
+// no decay falls with a 0.1 ms time constant.
+TEST(GranularMachine, NoAttackAndNoDecayPlayAsItsFloors) {
+  Source src = tone(48000);
+  ModLayers mod = defaults();
+  mod.layers[0][GranularMachine::kDecay] = 0.0f;
+  GranularMachine g = triggered(&src.snap);
+  int samples = 0;
+  for (float out = 0.0f; samples < 48000 && g.isActive(); ++samples) g.renderMono(&out, 1, mod);
+  EXPECT_NEAR(samples, 1 + 0.0001 * kRate * std::log(10000.0), 1.0);
+}
+
 TEST(GranularMachine, InRangeParametersNeverGiveNanOrInf) {
   Source src = tone(20000);
   std::uint32_t seed = 31337;

@@ -337,6 +337,27 @@ TEST(SampleMachine, StereoReadsBothSidesAndMonoServesBoth) {
   EXPECT_EQ(l, r);
 }
 
+// The sampler's own floors: no attack plays the second sample at full
+// level, and no decay falls with a 0.1 ms time constant.
+TEST(SampleMachine, NoAttackAndNoDecayPlayAsItsFloors) {
+  Fixture f;
+  f.left.assign(44100, 0.5f);
+  f.publish();
+  ModLayers mod = defaults();
+  mod.layers[0][SampleMachine::kDecay] = 0.0f;
+  SampleMachine m = triggered(&f.snap);
+  std::vector<float> out;
+  for (float sample = 0.0f; out.size() < 44100 && m.isActive(); out.push_back(sample)) {
+    sample = 0.0f;
+    m.renderMono(&sample, 1, mod);
+  }
+  ASSERT_GE(out.size(), 3u);
+  EXPECT_EQ(out[0], 0.0f);
+  EXPECT_EQ(out[1], 0.5f);
+  EXPECT_NEAR(out[2], 0.5f * envAt(2, 0.0001f), 1e-7f);
+  EXPECT_NEAR(static_cast<double>(out.size()), 1 + 0.0001 * kRate * std::log(10000.0), 1.0);
+}
+
 TEST(SampleMachine, InRangeParametersNeverGiveNanOrInf) {
   Fixture fx;
   fx.left = sine(3000, 700.0, 1.0f);

@@ -202,6 +202,20 @@ TEST(VaMachine, DecaysToSilenceAndEnds) {
   EXPECT_STREQ(m.paramInfo(6).id, "mode");
 }
 
+// The synthesiser's own floors: no attack still rises over 0.1 ms, and no
+// decay falls with a 1 ms time constant.
+TEST(VaMachine, NoAttackAndNoDecayPlayAsItsFloors) {
+  ModLayers mod = defaults();
+  mod.layers[0][VaMachine::kAttack] = 0.0f;
+  mod.layers[0][VaMachine::kDecay] = 0.0f;
+  VaMachine m;
+  m.prepare(kRate);
+  m.trigger(60.0f, 1.0f);
+  int samples = 0;
+  for (float out = 0.0f; samples < 44100 && m.isActive(); ++samples) m.renderMono(&out, 1, mod);
+  EXPECT_NEAR(samples, std::ceil(0.0001 * kRate) + 0.001 * kRate * std::log(10000.0), 1.0);
+}
+
 TEST(VaMachine, InRangeParametersNeverGiveNanOrInf) {
   std::uint32_t seed = 777;
   auto rnd = [&]() {

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 #include "editor/widgets/widget_support.h"
+#include "engine/drum/drum_distortion.h"
 #include "ui/context.h"
 #include "ui/draw/draw_log.h"
 
@@ -18,15 +18,6 @@ constexpr float kCurveLimit = 1.2f;
 
 std::string percent(float v) { return std::to_string(std::lround(v * 100.0f)) + "%"; }
 
-float shapedSample(float drive, float bias, float fold, float x) {
-  if (drive <= 0.0f) return x;
-  const float g = 8.0f * drive + 1.0f;
-  const float n = std::max(std::tanh(g), 0.000001f);
-  float y = (std::tanh(2.0f * bias + g * x) - std::tanh(2.0f * bias)) / n;
-  if (fold > 0.0f) y += fold * (std::sin((3.0f * fold + 1.0f) * y * std::numbers::pi_v<float> / 2.0f) - y);
-  return y;
-}
-
 }  // namespace
 
 DistBlock::DistBlock() {
@@ -35,10 +26,12 @@ DistBlock::DistBlock() {
 
 void DistBlock::transferCurve() {
   if (curve.valid && drive == cachedDrive_ && bias == cachedBias_ && fold == cachedFold_) return;
+  ob::DrumDistortion distortion;
+  distortion.set(drive, bias, fold);
   constexpr int kLast = ui::kCurveSampleCount - 1;
   for (int i = 0; i <= kLast; ++i) {
     const float x = 2.0f * static_cast<float>(i) / kLast - 1.0f;
-    curve.values[i] = clampTo(shapedSample(drive, bias, fold, x), -kCurveLimit, kCurveLimit);
+    curve.values[i] = clampTo(distortion.apply(x), -kCurveLimit, kCurveLimit);
   }
   cachedDrive_ = drive;
   cachedBias_ = bias;

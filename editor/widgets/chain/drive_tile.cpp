@@ -5,6 +5,8 @@
 #include <numbers>
 
 #include "editor/widgets/widget_support.h"
+#include "engine/chain/bit_crush.h"
+#include "engine/chain/drive_shape.h"
 #include "ui/context.h"
 #include "ui/controls/value_text.h"
 #include "ui/draw/shapes.h"
@@ -22,17 +24,9 @@ constexpr const char* kHelp =
     "drag the curve: drive  /  the pill: its shape  /  right of it: crush, shift for rate  /  right-click: "
     "type";
 
-float shaped(int shape, float d, float u) {
-  if (shape == 1) {
-    const float t0 = std::tanh(d);
-    return t0 > 1e-6f ? std::tanh(d * u) / t0 : u;
-  }
-  if (shape == 2) return std::sin(d * std::numbers::pi_v<float> / 2.0f * u);
-  const float v = clampTo(d * u, -1.0f, 1.0f);
-  return 1.5f * v - 0.5f * v * v * v;
+const char* shapeWord(int shape) {
+  return shape == ob::kDriveTanh ? "tanh" : shape == ob::kDriveFold ? "fold" : "cubic";
 }
-
-const char* shapeWord(int shape) { return shape == 1 ? "tanh" : shape == 2 ? "fold" : "cubic"; }
 
 ImVec2 centreOf(const ui::Rect& r) { return ImVec2(r.x + r.width / 2.0f, r.y + r.height / 2.0f); }
 
@@ -104,13 +98,16 @@ void DriveTile::dragArea(int k, float totalDy) {
   }
 }
 
+float DriveTile::transferAt(float u) const {
+  const float k = clampTo(drive, 1.0f, 16.0f);
+  return ob::driveSample(u, k, shape, ob::fastTanh(k), ob::driveMixTarget(k));
+}
+
 std::vector<ImVec2> DriveTile::transferPoints(const ui::Rect& box) const {
-  const float d = clampTo(drive, 1.0f, 16.0f);
-  const float m = clamp01NanTo0((drive - 1.0f) * 4.0f);
   std::vector<ImVec2> points(kTransferPoints);
   for (int i = 0; i < kTransferPoints; ++i) {
     const float u = 2.0f * i / (kTransferPoints - 1) - 1.0f;
-    const float out = u + (shaped(shape, d, u) - u) * m;
+    const float out = transferAt(u);
     points[i] = ImVec2(box.x + (0.5f * u + 0.5f) * box.width,
                        box.y + 0.5f * box.height - clampTo(out, -1.2f, 1.2f) * 0.5f * box.height / 1.2f);
   }
@@ -118,13 +115,13 @@ std::vector<ImVec2> DriveTile::transferPoints(const ui::Rect& box) const {
 }
 
 std::vector<ImVec2> DriveTile::crushPoints(const ui::Rect& box, bool crushed) const {
-  const float levels = std::exp2(clampTo(bits, 1.0f, 16.0f)) * 0.5f;
+  const float levels = ob::bitCrushLevels(clampTo(bits, 1.0f, 16.0f));  // a NaN draws as 1 bit
   float counter = 0.0f, heldValue = 0.0f;
   std::vector<ImVec2> points(kCrushPoints);
   for (int i = 0; i < kCrushPoints; ++i) {
     const float p = static_cast<float>(i) / (kCrushPoints - 1);
     const float s = std::sin(4.0f * std::numbers::pi_v<float> * p);
-    float q = std::round(levels * s) / levels;
+    float q = ob::bitCrush(s, levels);
     if (rate > 0.0f) {
       if (counter <= 0.0f) {
         heldValue = q;

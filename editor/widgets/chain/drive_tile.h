@@ -26,6 +26,9 @@ class DriveTile : public StageTileFrame {
   // The two pictures.
   void paintTransfer(ImDrawList* dl, const ui::Rect& box) const;
   void paintCrush(ImDrawList* dl, const ui::Rect& box) const;
+  // What the voice chain's drive makes of an input u (-1..1) at the tile's
+  // drive and shape: the transfer curve.
+  float transferAt(float u) const;
   // The points of the pictures, for painting and tests.
   std::vector<ImVec2> transferPoints(const ui::Rect& box) const;
   std::vector<ImVec2> crushPoints(const ui::Rect& box, bool crushed) const;

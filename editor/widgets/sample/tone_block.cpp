@@ -7,6 +7,7 @@
 #include "editor/widgets/drag_sweep.h"
 #include "editor/widgets/sample/lane_geometry.h"
 #include "editor/widgets/widget_support.h"
+#include "engine/chain/bit_crush.h"
 #include "ui/context.h"
 #include "ui/draw/draw_log.h"
 #include "ui/draw/shapes.h"
@@ -68,10 +69,7 @@ std::vector<float> ToneBlock::processedSine(int n, float crush, float srr) {
   float hold = 0.0f, held = 0.0f;
   for (int i = 0; i <= n; ++i) {
     float v = sineAt(i, n);
-    if (crush < kCleanBits) {
-      const float q = std::exp2(clampTo(crush, 1.0f, kCleanBits)) * 0.5f;
-      v = std::round(q * v) / q;
-    }
+    if (crush < kCleanBits) v = ob::bitCrush(v, ob::bitCrushLevels(clampTo(crush, 1.0f, kCleanBits)));
     if (srr > 0.0f) {
       if (hold <= 0.0f) {
         held = v;

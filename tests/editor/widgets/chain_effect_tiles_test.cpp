@@ -10,6 +10,9 @@
 #include "editor/widgets/chain/filter_tile.h"
 #include "editor/widgets/chain/room_tile.h"
 #include "editor/widgets/chain/stage_curves.h"
+#include "engine/chain/drive_shape.h"
+#include "engine/chain/voice_chain.h"
+#include "engine/params/param_tables.h"
 #include "tests/editor/widgets/chain_rig.h"
 #include "ui/draw/draw_log.h"
 
@@ -60,6 +63,35 @@ TEST(DriveTile, FoldAtSixteenRunsEightPeriods) {
     for (const ImVec2& p : polylines(rig.harness)[0]->points) {
       EXPECT_GT(p.y, box.y);
       EXPECT_LT(p.y, box.y + box.height);
+    }
+  }
+}
+
+// The curve is the voice chain's drive: at every drive and shape, what the
+// tile draws for an input is what a chain set so plays for it (velocity 1,
+// every other stage at its default).
+TEST(DriveTile, TheCurveIsWhatTheChainPlays) {
+  constexpr int kInputs = 129;
+  std::vector<float> inputs(kInputs);
+  for (int i = 0; i < kInputs; ++i) inputs[i] = -1.0f + 2.0f * static_cast<float>(i) / (kInputs - 1);
+  for (int shape : {ob::kDriveCubic, ob::kDriveTanh, ob::kDriveFold}) {
+    for (float drive : {1.0f, 1.1f, 1.25f, 2.5f, 7.0f, 16.0f}) {
+      SCOPED_TRACE(testing::Message() << "shape " << shape << " drive " << drive);
+      ob::ModLayers mod;
+      for (int j = 0; j < ob::commonParamCount(); ++j) mod.layers[0][j] = ob::commonParamInfo(j).defaultValue;
+      mod.layers[0][ob::voice::kFxDrive] = drive;
+      mod.layers[0][ob::voice::kFxShape] = static_cast<float>(shape);
+      ob::VoiceChain chain;
+      chain.prepare(48000.0);
+      chain.setVelocity(1.0f);
+      std::vector<float> played = inputs;
+      chain.processMono(played.data(), kInputs, mod, 0);
+
+      DriveTile tile;
+      tile.drive = drive;
+      tile.shape = shape;
+      for (int i = 0; i < kInputs; ++i)
+        ASSERT_EQ(tile.transferAt(inputs[i]), played[i]) << "input " << inputs[i];
     }
   }
 }

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <vector>
 
+#include "engine/drum/drum_machine.h"
 #include "tests/editor/widgets/chain_rig.h"
 
 namespace orbi {
@@ -77,6 +78,30 @@ TEST(DistBlock, FullDriveIsNormalisedAndBiasIsClipped) {
   socket.fold = 1.0f;
   socket.transferCurve();
   EXPECT_LT(socket.curve.values.back(), 0.9f);
+}
+
+// The thumbnail is the drum's own distortion at the socket's amounts,
+// wherever it lies within the picture's +-1.2.
+TEST(DistBlock, TheCurveIsTheDrumsDistortion) {
+  for (float drive : {0.0f, 0.1f, 0.5f, 1.0f}) {
+    for (float bias : {0.0f, 0.35f, 1.0f}) {
+      for (float fold : {0.0f, 0.4f, 1.0f}) {
+        SCOPED_TRACE(testing::Message() << "drive " << drive << " bias " << bias << " fold " << fold);
+        DistBlock socket;
+        socket.drive = drive;
+        socket.bias = bias;
+        socket.fold = fold;
+        socket.transferCurve();
+        for (int i = 0; i < kCurveSampleCount; ++i) {
+          const float x = 2.0f * static_cast<float>(i) / (kCurveSampleCount - 1) - 1.0f;
+          const float played = ob::DrumMachine::distort(x, drive, bias, fold);
+          if (std::fabs(played) <= 1.2f) {
+            ASSERT_EQ(socket.curve.values[i], played) << "x " << x;
+          }
+        }
+      }
+    }
+  }
 }
 
 TEST(DistBlock, TheCurveIsComputedOnlyWhenAnAmountChanged) {
