@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <random>
 
+#include "editor/bench/sound_values.h"
 #include "editor/editor_context.h"
 #include "editor/widgets/bench/bench_page.h"
 #include "engine/params/param_tables.h"
@@ -94,10 +95,7 @@ ob::Sound BenchController::soundAtSelection(const ob::Pattern& p, int track) con
   ob::Sound sound = p.kit.sounds[std::clamp<int>(tr.soundIndex, 0, ob::kMaxTracks - 1)];
   const int s = context->selectedStep();
   if (!isStep(s) || !tr.steps[s].active) return sound;
-  const ob::Step& step = tr.steps[s];
-  for (int i = 0; i < std::min<int>(step.lockCount, ob::kListCapacity); ++i)
-    if (step.locks[i].param < ob::kSoundParamSlots) sound.params[step.locks[i].param] = step.locks[i].value;
-  return sound;
+  return withStepLocks(sound, tr.steps[s]);
 }
 
 int BenchController::selectedSampleSlot() const {

@@ -72,6 +72,39 @@ TEST_F(ChainAndAudition, AnActiveStepIsHeardWithItsLocks) {
   EXPECT_NE(rig.soundOf(0).params[tone], 0.77f);
 }
 
+// A lock on the sample slot is heard instead of the sound's velocity
+// layers, as the step's hit plays it; other locks leave the layers alone.
+TEST_F(ChainAndAudition, ALockOnTheSlotIsHeardOverTheLayers) {
+  ob::Sound& sampler = rig.selectMachine(0, ob::kMachineSample);
+  sampler.zoneCount = 2;
+  sampler.slot[0] = 3;
+  sampler.slot[1] = 4;
+  sampler.velMax[0] = 70;
+  sampler.velMax[1] = 127;
+  const int slot = samplerParam("slot");
+  const int gain = samplerParam("gain");
+  ASSERT_EQ(slot, 0);
+  ob::Step& step = rig.pattern().tracks[0].steps[0];
+  step.active = 1;
+  step.velocity = 120;
+  rig.context.step = 0;
+  struct Case {
+    int param;
+    float value;
+    std::uint8_t zones;
+  };
+  for (const Case c : {Case{gain, 3.0f, 2}, Case{slot, 9.0f, 0}}) {
+    SCOPED_TRACE(c.param);
+    ob::setStepLock(step, c.param, c.value);
+    rig.context.auditions.clear();
+    rig.bench.audition();
+    ASSERT_EQ(rig.context.auditions.size(), 1u);
+    EXPECT_EQ(rig.context.auditions[0].sound.params[c.param], c.value);
+    EXPECT_EQ(rig.context.auditions[0].sound.zoneCount, c.zones);
+  }
+  EXPECT_EQ(rig.soundOf(0).zoneCount, 2);
+}
+
 TEST_F(ChainAndAudition, NoSoundOrNoTrackAuditionsNothing) {
   rig.pattern().tracks[0].soundIndex = -1;
   rig.bench.audition();
