@@ -151,9 +151,6 @@ class Engine {
   int pendingCommands() const { return commandRing_.size(); }
   bool mailboxFull() const { return projectMailbox_.load(std::memory_order_acquire) != nullptr; }
 
-  // Stem gains of track t for pan p (-1..1) and gain g: constant power.
-  static void panGains(float pan, float gain, float& left, float& right);
-
  private:
   // ---- Block processing steps (audio thread)
   void applyEdit(const EditCommand& command);

@@ -39,26 +39,38 @@ TEST_F(ChainAndAudition, EachStageWritesItsDefaultsThenAuditions) {
   }
 }
 
-TEST_F(ChainAndAudition, TheLevelIsTheSelectedStepsVelocityAndTheGainTheTracks) {
+// The sound goes the track's way to the output: the track's gain at the
+// pan the selected step's hit starts from (its lock, else the track's).
+TEST_F(ChainAndAudition, TheLevelIsTheSelectedStepsVelocityAndTheOutputTheTracks) {
   ob::Track& t = rig.pattern().tracks[1];
   t.gain = 0.7f;
+  t.pan = -0.5f;
   t.steps[4].active = 1;
   t.steps[4].velocity = 64;
+  t.steps[4].panLocked = 1;
+  t.steps[4].panValue = 0.6f;
   t.steps[5].active = 0;
   t.steps[5].velocity = 64;
+  t.steps[5].panLocked = 1;
+  t.steps[5].panValue = 0.6f;
   struct Case {
     int step;
-    float level;
+    float level, pan;
   };
   rig.context.track = 1;
-  for (Case c : {Case{4, 64.0f / 127.0f}, Case{5, 1.0f}, Case{-1, 1.0f}}) {
+  for (Case c : {Case{4, 64.0f / 127.0f, 0.6f}, Case{5, 1.0f, -0.5f}, Case{-1, 1.0f, -0.5f}}) {
     SCOPED_TRACE(c.step);
     rig.context.auditions.clear();
     rig.context.step = c.step;
     rig.page.anatomy.onHearBoth();
-    ASSERT_EQ(rig.context.auditions.size(), 1u);
-    EXPECT_FLOAT_EQ(rig.context.auditions[0].level, c.level);
-    EXPECT_FLOAT_EQ(rig.context.auditions[0].gain, 0.7f);
+    rig.page.anatomy.hitBrowser.onLand();
+    ASSERT_EQ(rig.context.auditions.size(), 2u);
+    const ob::OutputGains want = ob::trackOutputGains(c.pan, 0.7f);
+    for (const Audition& heard : rig.context.auditions) {
+      EXPECT_FLOAT_EQ(heard.level, c.level);
+      EXPECT_FLOAT_EQ(heard.gains.left, want.left);
+      EXPECT_FLOAT_EQ(heard.gains.right, want.right);
+    }
   }
 }
 
