@@ -290,7 +290,7 @@ void BM_AuditionFrames(benchmark::State& state) {
           e,
           [&] {
             const auto t0 = FrameClock::now();
-            e.view->audition(kit.sounds[sound], 1.0f, 1.0f);
+            e.view->audition(kit.sounds[sound], 1.0f, ob::OutputGains{});
             call = std::chrono::duration<double, std::milli>(FrameClock::now() - t0).count();
           },
           10);
@@ -330,7 +330,7 @@ void BM_Audition(benchmark::State& state) {
   Editor e;
   const ob::Sound& sound = e.host->project.patterns[0].kit.sounds[state.range(0)];
   for (auto _ : state) {
-    e.view->audition(sound, 1.0f, 1.0f);
+    e.view->audition(sound, 1.0f, ob::OutputGains{});
     e.view->finishRenders();
   }
   state.SetLabel(sound.name);

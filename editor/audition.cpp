@@ -1,6 +1,7 @@
 #include "editor/audition.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "engine/session/engine_host.h"
@@ -14,15 +15,26 @@ float clampedGain(float gain) {
   return std::min(gain, Audition::kMaxGain);
 }
 
+// The gains lowered together, when need be, so that neither side of the
+// preview goes past full scale: the shape and the balance stay.
+ob::OutputGains withinFullScale(const std::vector<float>& samples, ob::OutputGains gains) {
+  float peak = 0.0f;
+  for (const float s : samples) peak = std::max(peak, std::fabs(s));
+  const float loudest = peak * std::max(gains.left, gains.right);
+  if (!(loudest > Audition::kFullScale)) return gains;
+  const float scale = Audition::kFullScale / loudest;
+  return {gains.left * scale, gains.right * scale};
+}
+
 }  // namespace
 
 Audition::Audition(EngineHost& host) : host_(host) {}
 
-void Audition::start(const ob::Sound& sound, float level, float gain) {
+void Audition::start(const ob::Sound& sound, float level, ob::OutputGains gains) {
   index_ ^= 1u;
   sound_ = sound;
   level_ = level;
-  gain_ = clampedGain(gain);
+  gains_ = {clampedGain(gains.left), clampedGain(gains.right)};
   pending_ = true;
   begin();
 }
@@ -57,11 +69,10 @@ void Audition::publish() {
   pending_ = false;
   std::vector<float>& buffer = buffers_[index_];
   render_.takeSamples(buffer);
-  if (gain_ != 1.0f)
-    for (float& s : buffer) s *= gain_;
   if (buffer.empty()) return;
   const double outputRate = host_.hostSampleRate > 0.0 ? host_.hostSampleRate : kRate;
-  host_.preview.publish(buffer.data(), static_cast<std::uint32_t>(buffer.size()), kRate / outputRate);
+  host_.preview.publish(buffer.data(), static_cast<std::uint32_t>(buffer.size()), kRate / outputRate,
+                        withinFullScale(buffer, gains_));
 }
 
 }  // namespace orbi

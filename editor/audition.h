@@ -1,15 +1,18 @@
 #pragma once
 // The editor's audition of a sound: two seconds rendered offline at
 // 44.1 kHz against a snapshot of the editor's own pool (a publish may still
-// wait for the audio thread while the audio it brings is heard here),
-// scaled by the clamped gain and handed to the preview the audio thread
-// plays. The render goes a piece at a time within the frames' render
-// budget; a new audition replaces one still rendering. Main thread.
+// wait for the audio thread while the audio it brings is heard here), and
+// handed to the preview the audio thread plays, each side of the output at
+// the gain the caller gives: a track's sound through its track's own output
+// gains, so that it is heard at the level the track plays it. The render
+// goes a piece at a time within the frames' render budget; a new audition
+// replaces one still rendering. Main thread.
 
 #include <cstdint>
 #include <vector>
 
 #include "editor/render_budget.h"
+#include "engine/engine/output_gains.h"
 #include "engine/model/project.h"
 #include "engine/player/offline_render.h"
 #include "engine/pool/sample_pool_snapshot.h"
@@ -22,12 +25,15 @@ class Audition {
  public:
   static constexpr double kRate = 44100.0;
   static constexpr int kFrames = 88200;  // two seconds
+  // Each side's gain is clamped to 0..kMaxGain (not a number is 0), and
+  // lowered further when the sound would go past full scale.
   static constexpr float kMaxGain = 2.0f;
+  static constexpr float kFullScale = 1.0f;
 
   explicit Audition(EngineHost& host);
 
   // Which of the two buffers the render fills flips now.
-  void start(const ob::Sound& sound, float level, float gain);
+  void start(const ob::Sound& sound, float level, ob::OutputGains gains);
   // Renders within the budget and hands the samples to the preview once
   // they are all in.
   void run(RenderBudget& budget);
@@ -35,6 +41,7 @@ class Audition {
   void finish();
   bool pending() const { return pending_; }
 
+  // The render as the sound made it, before the gains.
   const std::vector<float>& buffer(int index) const { return buffers_[index & 1]; }
   std::uint32_t index() const { return index_; }
 
@@ -49,7 +56,7 @@ class Audition {
   std::uint32_t poolChanges_ = 0;  // the host's count the snapshot was taken at
   ob::Sound sound_;
   float level_ = 1.0f;
-  float gain_ = 1.0f;
+  ob::OutputGains gains_;
   bool pending_ = false;
   std::vector<float> buffers_[2];
   std::uint32_t index_ = 0;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "engine/engine/output_gains.h"
 #include "engine/model/edit_command.h"
 #include "engine/model/project.h"
 
@@ -53,9 +54,10 @@ class EditorContext {
   // Hands the audio side a fresh snapshot after the sample pool changed.
   virtual void publishSamples() = 0;
   virtual void toggleMute(std::int32_t track) = 0;
-  // Renders the sound once, over the next frames' render budget, and then
-  // plays it through the preview; a later audition replaces one not yet heard.
-  virtual void audition(const ob::Sound& sound, float level, float gain) = 0;
+  // Renders the sound once at the level (its velocity), over the next
+  // frames' render budget, and then plays it through the preview, each side
+  // of the output at its gain; a later audition replaces one not yet heard.
+  virtual void audition(const ob::Sound& sound, float level, ob::OutputGains gains) = 0;
   // Brings the selection back inside the project and rebuilds the pages.
   virtual void refresh() = 0;
   // Called after parameter, track, step, sample-slot and chop edits.

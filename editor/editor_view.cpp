@@ -154,8 +154,8 @@ void EditorView::toggleMute(std::int32_t track) {
   apply(command);
 }
 
-void EditorView::audition(const ob::Sound& sound, float level, float gain) {
-  audition_.start(sound, level, gain);
+void EditorView::audition(const ob::Sound& sound, float level, ob::OutputGains gains) {
+  audition_.start(sound, level, gains);
 }
 
 void EditorView::refresh() {

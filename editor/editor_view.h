@@ -64,7 +64,7 @@ class EditorView : public ui::View, public EditorContext {
   void commitProject(bool keepPosition) override;
   void publishSamples() override;
   void toggleMute(std::int32_t track) override;
-  void audition(const ob::Sound& sound, float level, float gain) override;
+  void audition(const ob::Sound& sound, float level, ob::OutputGains gains) override;
   void refresh() override;
   void benchChanged() override {}
 

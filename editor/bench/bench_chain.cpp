@@ -41,7 +41,9 @@ void BenchController::bindChainStages() {
   chain.drive.onGestureEnd = hear;
 
   // Filter 0 is the first filter; any other index the second.
-  chain.filter.onCutoff = [this](int f, float v) { setParamByName(f == 0 ? "flt_cutoff" : "flt2_cutoff", v); };
+  chain.filter.onCutoff = [this](int f, float v) {
+    setParamByName(f == 0 ? "flt_cutoff" : "flt2_cutoff", v);
+  };
   chain.filter.onResonance = [this](int f, float v) { setParamByName(f == 0 ? "flt_reso" : "flt2_reso", v); };
   chain.filter.onType = [this](int f, int type) {
     setParamByName(f == 0 ? "flt_type" : "flt2_type", static_cast<float>(type));
@@ -68,13 +70,13 @@ void BenchController::addStage(Stage stage) {
 void BenchController::audition() {
   const int t = context->selectedTrack();
   if (context->selectedSound() < 0 || t < 0 || t >= ob::kMaxTracks) return;
-  context->audition(soundAtSelection(pattern(), t), stepLevel(), trackGain());
+  context->audition(soundAtSelection(pattern(), t), stepLevel(), trackOutput());
 }
 
 void BenchController::auditionWithParam(int half) {
   const int t = context->selectedTrack();
   if (t < 0 || t >= ob::kMaxTracks) return;
-  context->audition(isolateHalf(soundAtSelection(pattern(), t), half), stepLevel(), trackGain());
+  context->audition(isolateHalf(soundAtSelection(pattern(), t), half), stepLevel(), trackOutput());
 }
 
 }  // namespace orbi

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <random>
 
+#include "editor/bench/sound_values.h"
 #include "editor/editor_context.h"
 #include "editor/widgets/bench/bench_page.h"
 #include "engine/params/param_tables.h"
@@ -42,7 +43,8 @@ int BenchController::validTrack() const {
   return t >= 0 && t < count ? t : -1;
 }
 
-ob::EditCommand BenchController::command(std::uint8_t kind, int track, int step, int index, float value) const {
+ob::EditCommand BenchController::command(std::uint8_t kind, int track, int step, int index,
+                                         float value) const {
   ob::EditCommand c;
   c.kind = kind;
   c.track = static_cast<std::uint32_t>(std::max(track, 0));
@@ -94,10 +96,7 @@ ob::Sound BenchController::soundAtSelection(const ob::Pattern& p, int track) con
   ob::Sound sound = p.kit.sounds[std::clamp<int>(tr.soundIndex, 0, ob::kMaxTracks - 1)];
   const int s = context->selectedStep();
   if (!isStep(s) || !tr.steps[s].active) return sound;
-  const ob::Step& step = tr.steps[s];
-  for (int i = 0; i < std::min<int>(step.lockCount, ob::kListCapacity); ++i)
-    if (step.locks[i].param < ob::kSoundParamSlots) sound.params[step.locks[i].param] = step.locks[i].value;
-  return sound;
+  return withStepLocks(sound, tr.steps[s]);
 }
 
 int BenchController::selectedSampleSlot() const {
@@ -127,9 +126,13 @@ float BenchController::stepLevel() const {
   return step.active && step.velocity > 0 ? static_cast<float>(step.velocity) / 127.0f : 1.0f;
 }
 
-float BenchController::trackGain() const {
+ob::OutputGains BenchController::trackOutput() const {
   const int t = context->selectedTrack();
-  return t >= 0 && t < ob::kMaxTracks ? pattern().tracks[t].gain : 1.0f;
+  if (t < 0 || t >= ob::kMaxTracks) return {};
+  const ob::Track& track = pattern().tracks[t];
+  const int s = context->selectedStep();
+  const float pan = isStep(s) && track.steps[s].active ? ob::stepPan(track.steps[s], track) : track.pan;
+  return ob::trackOutputGains(pan, track.gain);
 }
 
 std::function<float(int)> BenchController::tickLive() const {
@@ -137,7 +140,8 @@ std::function<float(int)> BenchController::tickLive() const {
   if (t < 0 || t >= ob::kMaxTracks) return {};
   const ob::Engine* engine = &context->host().engine;
   return [engine, t](int i) {
-    return i < 0 ? 0.0f : engine->modulatedParam(static_cast<std::uint32_t>(t), static_cast<std::uint32_t>(i));
+    return i < 0 ? 0.0f
+                 : engine->modulatedParam(static_cast<std::uint32_t>(t), static_cast<std::uint32_t>(i));
   };
 }
 

@@ -20,6 +20,7 @@
 #include "editor/widgets/graph/graph_model.h"
 #include "editor/widgets/param_widget.h"
 #include "editor/widgets/sample/sample_view.h"
+#include "engine/engine/output_gains.h"
 #include "engine/model/edit_command.h"
 #include "engine/model/project.h"
 #include "ui/geometry.h"
@@ -99,7 +100,9 @@ class BenchController {
   std::string trackLabel(int track) const;
   bool selectedStepActive() const;
   float stepLevel() const;
-  float trackGain() const;
+  // How the selected track's hit at the selected step reaches the main
+  // output: the track's gain at the step's pan.
+  ob::OutputGains trackOutput() const;
 
   // ---- Tracks: the add-track popup and the track menu
   void drawTrackMenu();

@@ -27,12 +27,6 @@ constexpr double kRenderIntervalMs = 100.0;
 constexpr std::uint64_t kGolden = 0x9e3779b97f4a7c15ull;
 constexpr int kRecordedHalf = 4;
 
-ob::Sound withLocks(ob::Sound sound, const ob::Step& step) {
-  for (int i = 0; i < std::min<int>(step.lockCount, ob::kListCapacity); ++i)
-    if (step.locks[i].param < ob::kSoundParamSlots) sound.params[step.locks[i].param] = step.locks[i].value;
-  return sound;
-}
-
 }  // namespace
 
 std::vector<BenchController::RandomAmount> BenchController::effectiveRandoms(const ob::Track& track,
@@ -104,7 +98,7 @@ void BenchController::buildPreviews() {
     std::uint8_t& cell = plan_.cells[static_cast<std::size_t>(k)];
     cell = 0;
     if (!step.active || (step.lockCount == 0 && randoms.empty())) continue;
-    const ob::Sound played = withLocks(kit, step);
+    const ob::Sound played = withStepLocks(kit, step);
     if (randoms.empty()) {
       stepPreviews_[static_cast<std::size_t>(k)].request(keyOf(played, PreviewBuffer::kShortFrames));
       cell = 1;

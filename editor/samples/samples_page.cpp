@@ -73,13 +73,11 @@ void SamplesPage::previewSlot(std::int32_t slot) {
   const ob::SamplePoolSlot* audio = poolAudio(context_.samplePool(), slot);
   if (!audio) return;
   std::vector<float> samples = samplePreview(*audio);
-  // The preview is mixed in at its own gain: undone here, so the sample
-  // reaches the output at its own level.
-  for (float& s : samples) s /= ob::AuditionPreview::kGain;
   EngineHost& host = context_.host();
   const double outputRate = host.hostSampleRate > 0.0 ? host.hostSampleRate : kUnknownOutputRate;
+  // At its own level: both sides of the output get the sample as it is.
   host.preview.publish(samples.data(), static_cast<std::uint32_t>(samples.size()),
-                       audio->sampleRate / outputRate);
+                       audio->sampleRate / outputRate, ob::OutputGains{});
 }
 
 void SamplesPage::splitSlot() {

@@ -5,14 +5,20 @@
 
 namespace ob {
 
+namespace {
+float finiteOr0(float gain) { return std::isfinite(gain) ? gain : 0.0f; }
+}  // namespace
+
 AuditionPreview::AuditionPreview() = default;
 
-void AuditionPreview::publish(const float* samples, std::uint32_t length, double rateStep) {
+void AuditionPreview::publish(const float* samples, std::uint32_t length, double rateStep,
+                              OutputGains gains) {
   Buffer& b = buffers_[back_];
   if (!samples) length = 0;
   b.samples.assign(samples, samples + length);
   b.length = length;
   b.rateStep = (rateStep > 0.0 && std::isfinite(rateStep)) ? rateStep : 1.0;
+  b.gains = {finiteOr0(gains.left), finiteOr0(gains.right)};
   back_ = middle_.exchange(back_ | kFresh, std::memory_order_acq_rel) & 3u;
   request_.fetch_add(1, std::memory_order_release);
 }
@@ -31,6 +37,8 @@ void AuditionPreview::mix(float* left, float* right, std::uint32_t frames) {
   const Buffer& b = buffers_[front_];
   const float* data = b.samples.data();
   const bool stereo = right && right != left;
+  const float gainL = b.gains.left;
+  const float gainR = b.gains.right;
   for (std::uint32_t i = 0; i < frames; ++i) {
     const double p = position_;
     const std::uint64_t n = static_cast<std::uint64_t>(p);
@@ -40,9 +48,9 @@ void AuditionPreview::mix(float* left, float* right, std::uint32_t frames) {
       return;
     }
     const float f = static_cast<float>(p - static_cast<double>(n));
-    const float s = ((1.0f - f) * data[n] + f * data[n + 1]) * kGain;
-    left[i] += s;
-    if (stereo) right[i] += s;
+    const float s = (1.0f - f) * data[n] + f * data[n + 1];
+    left[i] += s * gainL;
+    if (stereo) right[i] += s * gainR;
     position_ += b.rateStep;
   }
 }

@@ -9,19 +9,21 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/engine/output_gains.h"
+
 namespace ob {
 
 class AuditionPreview {
  public:
-  static constexpr float kGain = 0.8f;
-
   AuditionPreview();
 
   // Main thread: copies the samples in and asks for playback from the start
-  // at the given read step per output frame (source rate / output rate).
-  void publish(const float* samples, std::uint32_t length, double rateStep);
-  // Audio thread: adds the preview (gain 0.8, linear interpolation) to the
-  // outputs. right may be null or equal to left (added once).
+  // at the given read step per output frame (source rate / output rate),
+  // each side of the output at its own gain (not finite is silent).
+  void publish(const float* samples, std::uint32_t length, double rateStep, OutputGains gains);
+  // Audio thread: adds the preview (linear interpolation) to the outputs at
+  // the gains it was published with, as the main mix adds the stems. right
+  // may be null or equal to left (a mono output: the left side, added once).
   void mix(float* left, float* right, std::uint32_t frames);
 
   std::uint32_t requestCount() const { return request_.load(std::memory_order_acquire); }
@@ -33,6 +35,7 @@ class AuditionPreview {
     std::vector<float> samples;
     std::uint32_t length = 0;
     double rateStep = 1.0;
+    OutputGains gains;
   };
   static constexpr std::uint32_t kFresh = 4;
 

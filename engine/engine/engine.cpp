@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <numbers>
 #include <utility>
 
 #include "engine/clock/tempo.h"
 #include "engine/engine/denormal_guard.h"
+#include "engine/engine/output_gains.h"
 #include "engine/model/demo_project.h"
 
 namespace ob {
@@ -374,14 +374,6 @@ void Engine::runPiece(float* left, float* right, int base, int frames, const Ren
 
 int Engine::activeTrackCount() const { return std::min<int>(pattern().numTracks, kMaxTracks); }
 
-void Engine::panGains(float pan, float gain, float& left, float& right) {
-  const float p = std::clamp(std::isfinite(pan) ? pan : 0.0f, -1.0f, 1.0f);
-  const float a = (p + 1.0f) * 0.25f * std::numbers::pi_v<float>;
-  const float g = gain * 0.55f;
-  left = std::cos(a) * g;
-  right = std::sin(a) * g;
-}
-
 void Engine::renderSegment(float* left, float* right, int from, int to) {
   const int n = to - from;
   const int tracks = activeTrackCount();
@@ -396,7 +388,9 @@ void Engine::renderSegment(float* left, float* right, int from, int to) {
     }
     if (a.isSounding()) {
       const Track& track = pat.tracks[t];
-      panGains(hitPan_[t] + track.pan, track.gain, activeGainL_[t], activeGainR_[t]);
+      const OutputGains gains = trackOutputGains(hitPan_[t] + track.pan, track.gain);
+      activeGainL_[t] = gains.left;
+      activeGainR_[t] = gains.right;
       renderTrack(a, t, activeGainL_[t], activeGainR_[t], left ? left + from : nullptr,
                   right ? right + from : nullptr, n, from);
     } else {

@@ -113,6 +113,10 @@ class Engine {
   // without zones or a machine that plays no samples. Round-robin modes
   // advance the counter.
   static int pickLayerZone(const Sound& sound, float velocity, std::uint8_t& counter);
+  // The hit's sample slot (layer 1) set to the zone's, when the sound has
+  // zones: every hit of the sound plays its layer, offline renders too.
+  static void writeLayerZone(PlayerModulation& player, const Sound& sound, float velocity,
+                             std::uint8_t& counter);
 
   // ---- Results of the last block, read by the plug-in afterwards
   Trigger triggers[kMaxTriggers];
@@ -146,9 +150,6 @@ class Engine {
   const ReversePrerender& prerender(int track) const { return prerenders_[track]; }
   int pendingCommands() const { return commandRing_.size(); }
   bool mailboxFull() const { return projectMailbox_.load(std::memory_order_acquire) != nullptr; }
-
-  // Stem gains of track t for pan p (-1..1) and gain g: constant power.
-  static void panGains(float pan, float gain, float& left, float& right);
 
  private:
   // ---- Block processing steps (audio thread)
@@ -187,7 +188,6 @@ class Engine {
   void followTrackRemoval(int removed, int last);
   void applySeedRule();
   void chokeOthers(int track);
-  void writeLayerZone(PlayerModulation& player, const Sound& sound, float velocity, std::uint8_t& counter);
   // A step hit's writes into the modulators, shared by the hit and its
   // forecast: the lock layer and the random offsets (true when a lock sets
   // the sample slot), then the velocity routes and the layer zone.

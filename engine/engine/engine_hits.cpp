@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "engine/engine/engine.h"
+#include "engine/engine/output_gains.h"
 #include "engine/fnv.h"
 #include "engine/params/param_tables.h"
 
@@ -90,7 +91,7 @@ void Engine::stepHit(const StepEvent& e) {
   if (e.step) {
     const Step& step = *e.step;
     lockOnSlot = writeStepLocks(player, step, track, e.hash);
-    float pan = step.panLocked ? step.panValue : track.pan;
+    float pan = stepPan(step, track);
     if (step.randPan > 0.0f) pan += static_cast<float>(2.0 * unitDraw(e.hash, 3) - 1.0) * step.randPan;
     hitPan_[t] = pan - track.pan;
   }

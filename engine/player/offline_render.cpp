@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "engine/clock/tempo.h"
+#include "engine/engine/engine.h"
 #include "engine/player/track_player.h"
 
 namespace ob {
@@ -31,9 +32,12 @@ void OfflineRender::begin(const Sound& sound, const SamplePoolSnapshot* snapshot
   player_->setTempo(kOfflineTempo);
 
   const float v = std::isfinite(velocity) ? std::clamp(velocity, 0.0f, 1.0f) : 0.0f;
-  // Velocity routes first, as a live hit writes them, so that a route onto
-  // the reverse switch decides the same way.
+  // Velocity routes and the layer zone first, as a live hit writes them, so
+  // that a route onto the reverse switch decides the same way and a layered
+  // sound plays the sample of its velocity. The zones count from the first.
   player_->applyVelocityDests(v, sound.velDests, std::min<int>(sound.velDestCount, kListCapacity));
+  std::uint8_t roundRobin = 0;
+  Engine::writeLayerZone(*player_, sound, v, roundRobin);
   player_->startHit(60.0f, v);
 }
 

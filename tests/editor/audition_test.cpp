@@ -1,6 +1,6 @@
-// The editor's audition: an offline render of the sound, scaled by the
-// clamped gain, handed to the preview at the host's rate once all of it
-// is in, however many frames the render took.
+// The editor's audition: an offline render of the sound, handed to the
+// preview at the host's rate once all of it is in, however many frames the
+// render took, each side at its clamped gain and never past full scale.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -15,45 +15,98 @@
 namespace orbi::test {
 namespace audition_test {
 
-// What the preview plays, one frame per sample at a rate step of 1.
-std::vector<float> played(ob::AuditionPreview& preview, std::size_t frames) {
-  std::vector<float> out(frames, 0.0f);
-  preview.mix(out.data(), nullptr, static_cast<std::uint32_t>(frames));
-  for (float& s : out) s /= ob::AuditionPreview::kGain;
+struct Sides {
+  std::vector<float> left, right;
+};
+
+// What the preview plays on each side, one frame per sample at a rate step
+// of 1.
+Sides played(ob::AuditionPreview& preview, std::size_t frames) {
+  Sides out{std::vector<float>(frames, 0.0f), std::vector<float>(frames, 0.0f)};
+  preview.mix(out.left.data(), out.right.data(), static_cast<std::uint32_t>(frames));
   return out;
 }
 
-TEST(Audition, PlaysTheRenderTimesTheClampedGain) {
+float peakOf(const std::vector<float>& samples) {
+  float peak = 0.0f;
+  for (float s : samples) peak = std::max(peak, std::fabs(s));
+  return peak;
+}
+
+// The demo's kick auditioned in the editor of an active instance.
+class KickAudition : public testing::Test {
+ protected:
+  void SetUp() override {
+    rig.activate(44100.0);
+    rig.frames(1);
+  }
+  const ob::Sound& kick() { return rig.project().patterns[0].kit.sounds[0]; }
+  // The render the preview plays before its gains.
+  std::vector<float> direct(float level) {
+    std::vector<float> out;
+    const int published = rig.engineHost().samples.currentIndex();
+    EXPECT_GE(published, 0);
+    ob::renderSoundOffline(kick(), published < 0 ? nullptr : &rig.engineHost().samples.snapshot(published),
+                           44100.0, 88200, out, level);
+    return out;
+  }
   EditorRig rig;
-  rig.activate(44100.0);
-  rig.frames(1);
-  const ob::Sound& sound = rig.project().patterns[0].kit.sounds[0];
-  std::vector<float> direct;
-  const int published = rig.engineHost().samples.currentIndex();
-  ASSERT_GE(published, 0);
-  ob::renderSoundOffline(sound, &rig.engineHost().samples.snapshot(published), 44100.0, 88200, direct, 0.8f);
+};
+
+TEST_F(KickAudition, PlaysTheRenderTimesEachSidesClampedGain) {
+  const ob::Sound& sound = kick();
+  const std::vector<float> direct = this->direct(0.8f);
   const std::size_t n = 4096;
 
+  ASSERT_LT(peakOf(direct), 1.0f);  // heard whole at a gain of 1
+  ASSERT_GT(peakOf(direct), 0.1f);
+
   struct Case {
-    float gain, applied;
+    ob::OutputGains gains, applied;
   };
+  const float nan = std::nanf("");
   std::uint32_t index = rig.view().auditionIndex();
-  for (const Case c : {Case{1.0f, 1.0f}, Case{0.5f, 0.5f}, Case{3.0f, 2.0f}, Case{-1.0f, 0.0f}}) {
-    SCOPED_TRACE(c.gain);
-    rig.view().audition(sound, 0.8f, c.gain);
+  for (const Case c : {Case{{1.0f, 1.0f}, {1.0f, 1.0f}}, Case{{0.5f, 0.25f}, {0.5f, 0.25f}},
+                       Case{{0.0f, 1.0f}, {0.0f, 1.0f}}, Case{{-1.0f, nan}, {0.0f, 0.0f}}}) {
+    SCOPED_TRACE(testing::Message() << c.gains.left << " " << c.gains.right);
+    rig.view().audition(sound, 0.8f, c.gains);
     rig.frames(1);
     EXPECT_NE(rig.view().auditionIndex(), index);
     index = rig.view().auditionIndex();
     EXPECT_EQ(rig.view().auditionBuffer(index).size(), 88200u);
-    const std::vector<float> out = played(rig.engineHost().preview, n);
-    double peak = 0.0;
+    const Sides out = played(rig.engineHost().preview, n);
     for (std::size_t i = 0; i < n; ++i) {
-      ASSERT_NEAR(out[i], direct[i] * c.applied, 1e-6f) << i;
-      peak = std::max(peak, std::fabs(static_cast<double>(out[i])));
+      ASSERT_NEAR(out.left[i], direct[i] * c.applied.left, 1e-6f) << i;
+      ASSERT_NEAR(out.right[i], direct[i] * c.applied.right, 1e-6f) << i;
     }
-    if (c.applied > 0.0f) {
-      EXPECT_GT(peak, 0.01);
-    }
+  }
+}
+
+// However loud the track's way to the output, the preview stops at full
+// scale: both sides lowered together, the sound's shape and balance kept.
+TEST_F(KickAudition, NeverGoesPastFullScale) {
+  const ob::Sound& sound = kick();
+  const std::vector<float> direct = this->direct(1.0f);
+  const float peak = peakOf(direct);
+  ASSERT_GT(peak, 0.55f);  // past full scale at a gain of 2
+
+  struct Case {
+    ob::OutputGains gains;
+    float balance;  // left over right, as heard
+  };
+  for (const Case c : {Case{{2.0f, 2.0f}, 1.0f}, Case{{9.0f, 0.5f}, Audition::kMaxGain / 0.5f},
+                       Case{{1.0f / peak, 0.25f / peak}, 4.0f}}) {
+    SCOPED_TRACE(testing::Message() << c.gains.left << " " << c.gains.right);
+    rig.view().audition(sound, 1.0f, c.gains);
+    rig.frames(1);
+    const Sides out = played(rig.engineHost().preview, direct.size());
+    const float loud = std::max(peakOf(out.left), peakOf(out.right));
+    EXPECT_LE(loud, Audition::kFullScale * (1.0f + 1e-6f));
+    EXPECT_GE(loud, 0.999f * Audition::kFullScale);
+    EXPECT_NEAR(peakOf(out.left) / peakOf(out.right), c.balance, 1e-3f * c.balance);
+    const float scale = peakOf(out.left) / peak;
+    for (std::size_t i = 0; i + 1 < direct.size(); i += 97)
+      ASSERT_NEAR(out.left[i], direct[i] * scale, 1e-6f) << i;
   }
 }
 
@@ -61,7 +114,7 @@ TEST(Audition, StepsAtTheHostRate) {
   EditorRig rig;
   rig.activate(48000.0);
   rig.frames(1);
-  rig.view().audition(rig.project().patterns[0].kit.sounds[0], 1.0f, 1.0f);
+  rig.view().audition(rig.project().patterns[0].kit.sounds[0], 1.0f, ob::OutputGains{});
   rig.frames(1);
   ob::AuditionPreview& preview = rig.engineHost().preview;
   std::vector<float> out(480, 0.0f);
@@ -81,9 +134,9 @@ TEST(Audition, InPiecesOverFramesPlaysTheSameSound) {
   const ob::Pattern& part = rig.project().patterns[0];
   ob::AuditionPreview& preview = rig.engineHost().preview;
   std::uint32_t requests = preview.requestCount();
-  rig.view().audition(part.kit.sounds[1], 1.0f, 1.0f);  // replaced before it is heard
+  rig.view().audition(part.kit.sounds[1], 1.0f, ob::OutputGains{});  // replaced before it is heard
   rig.frames(1);
-  rig.view().audition(part.kit.sounds[4], 0.9f, 0.5f);
+  rig.view().audition(part.kit.sounds[4], 0.9f, {0.5f, 0.5f});
   int frames = 0;
   while (rig.view().rendersPending() && frames < 1000) {
     EXPECT_EQ(preview.requestCount(), requests);
@@ -94,15 +147,9 @@ TEST(Audition, InPiecesOverFramesPlaysTheSameSound) {
   EXPECT_EQ(preview.requestCount(), requests + 1);
   std::vector<float> direct;
   ob::renderSoundOffline(part.kit.sounds[4], nullptr, 44100.0, 88200, direct, 0.9f);
-  const std::vector<float> out = played(preview, direct.size());
+  const std::vector<float> out = played(preview, direct.size()).left;
   // The preview stops before its last sample, which it would only blend towards.
   for (std::size_t i = 0; i + 1 < direct.size(); ++i) ASSERT_FLOAT_EQ(out[i], direct[i] * 0.5f) << i;
-}
-
-float peakOf(const std::vector<float>& samples) {
-  float peak = 0.0f;
-  for (float s : samples) peak = std::max(peak, std::fabs(s));
-  return peak;
 }
 
 // A two-file drop: the second import lands while the first one's publish
@@ -121,7 +168,7 @@ TEST(Audition, EachImportOfOneDropPreviewsItsOwnAudio) {
     const std::int32_t slot = page.loadWav(path.string());
     ASSERT_GE(slot, 0);
     page.previewSlot(slot);
-    EXPECT_GT(peakOf(played(rig.engineHost().preview, 4096)), 0.1f);
+    EXPECT_GT(peakOf(played(rig.engineHost().preview, 4096).left), 0.1f);
   }
   EXPECT_TRUE(rig.engineHost().samples.publishPending());  // the second publish still waits
   std::filesystem::remove_all(folder);

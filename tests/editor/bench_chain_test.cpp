@@ -39,26 +39,38 @@ TEST_F(ChainAndAudition, EachStageWritesItsDefaultsThenAuditions) {
   }
 }
 
-TEST_F(ChainAndAudition, TheLevelIsTheSelectedStepsVelocityAndTheGainTheTracks) {
+// The sound goes the track's way to the output: the track's gain at the
+// pan the selected step's hit starts from (its lock, else the track's).
+TEST_F(ChainAndAudition, TheLevelIsTheSelectedStepsVelocityAndTheOutputTheTracks) {
   ob::Track& t = rig.pattern().tracks[1];
   t.gain = 0.7f;
+  t.pan = -0.5f;
   t.steps[4].active = 1;
   t.steps[4].velocity = 64;
+  t.steps[4].panLocked = 1;
+  t.steps[4].panValue = 0.6f;
   t.steps[5].active = 0;
   t.steps[5].velocity = 64;
+  t.steps[5].panLocked = 1;
+  t.steps[5].panValue = 0.6f;
   struct Case {
     int step;
-    float level;
+    float level, pan;
   };
   rig.context.track = 1;
-  for (Case c : {Case{4, 64.0f / 127.0f}, Case{5, 1.0f}, Case{-1, 1.0f}}) {
+  for (Case c : {Case{4, 64.0f / 127.0f, 0.6f}, Case{5, 1.0f, -0.5f}, Case{-1, 1.0f, -0.5f}}) {
     SCOPED_TRACE(c.step);
     rig.context.auditions.clear();
     rig.context.step = c.step;
     rig.page.anatomy.onHearBoth();
-    ASSERT_EQ(rig.context.auditions.size(), 1u);
-    EXPECT_FLOAT_EQ(rig.context.auditions[0].level, c.level);
-    EXPECT_FLOAT_EQ(rig.context.auditions[0].gain, 0.7f);
+    rig.page.anatomy.hitBrowser.onLand();
+    ASSERT_EQ(rig.context.auditions.size(), 2u);
+    const ob::OutputGains want = ob::trackOutputGains(c.pan, 0.7f);
+    for (const Audition& heard : rig.context.auditions) {
+      EXPECT_FLOAT_EQ(heard.level, c.level);
+      EXPECT_FLOAT_EQ(heard.gains.left, want.left);
+      EXPECT_FLOAT_EQ(heard.gains.right, want.right);
+    }
   }
 }
 
@@ -70,6 +82,39 @@ TEST_F(ChainAndAudition, AnActiveStepIsHeardWithItsLocks) {
   ASSERT_EQ(rig.context.auditions.size(), 1u);
   EXPECT_FLOAT_EQ(rig.context.auditions[0].sound.params[tone], 0.77f);
   EXPECT_NE(rig.soundOf(0).params[tone], 0.77f);
+}
+
+// A lock on the sample slot is heard instead of the sound's velocity
+// layers, as the step's hit plays it; other locks leave the layers alone.
+TEST_F(ChainAndAudition, ALockOnTheSlotIsHeardOverTheLayers) {
+  ob::Sound& sampler = rig.selectMachine(0, ob::kMachineSample);
+  sampler.zoneCount = 2;
+  sampler.slot[0] = 3;
+  sampler.slot[1] = 4;
+  sampler.velMax[0] = 70;
+  sampler.velMax[1] = 127;
+  const int slot = samplerParam("slot");
+  const int gain = samplerParam("gain");
+  ASSERT_EQ(slot, 0);
+  ob::Step& step = rig.pattern().tracks[0].steps[0];
+  step.active = 1;
+  step.velocity = 120;
+  rig.context.step = 0;
+  struct Case {
+    int param;
+    float value;
+    std::uint8_t zones;
+  };
+  for (const Case c : {Case{gain, 3.0f, 2}, Case{slot, 9.0f, 0}}) {
+    SCOPED_TRACE(c.param);
+    ob::setStepLock(step, c.param, c.value);
+    rig.context.auditions.clear();
+    rig.bench.audition();
+    ASSERT_EQ(rig.context.auditions.size(), 1u);
+    EXPECT_EQ(rig.context.auditions[0].sound.params[c.param], c.value);
+    EXPECT_EQ(rig.context.auditions[0].sound.zoneCount, c.zones);
+  }
+  EXPECT_EQ(rig.soundOf(0).zoneCount, 2);
 }
 
 TEST_F(ChainAndAudition, NoSoundOrNoTrackAuditionsNothing) {

@@ -21,8 +21,8 @@ class BenchInView : public testing::Test {
  protected:
   ob::Pattern& pattern() { return rig.project().patterns[0]; }
   BenchPage& page() { return rig.view().benchPage(); }
-  // The render the preview must play: the sound at the level, times the
-  // gain.
+  // The render the preview must play on one side: the sound at the level,
+  // times that side's gain.
   std::vector<float> expected(const ob::Sound& sound, float level, float gain) {
     std::vector<float> out;
     const int published = rig.engineHost().samples.currentIndex();
@@ -32,10 +32,10 @@ class BenchInView : public testing::Test {
     for (float& s : out) s *= gain;
     return out;
   }
+  // The left side of the output, one frame per sample at a rate step of 1.
   std::vector<float> played(std::size_t frames) {
     std::vector<float> out(frames, 0.0f);
     rig.engineHost().preview.mix(out.data(), nullptr, static_cast<std::uint32_t>(frames));
-    for (float& s : out) s /= ob::AuditionPreview::kGain;
     return out;
   }
   static double distance(const std::vector<float>& a, const std::vector<float>& b, std::size_t n) {
@@ -94,6 +94,8 @@ TEST_F(BenchInView, TheAuditionLevelAndGainReachThePublishedPreview) {
   hat.gain = 0.5f;
   hat.steps[3].active = 1;
   hat.steps[3].velocity = 64;
+  hat.steps[3].panLocked = 1;
+  hat.steps[3].panValue = -0.4f;
   page().selectTrack(2);
   page().selectStep(3);
   const std::uint32_t requests = rig.engineHost().preview.requestCount();
@@ -101,8 +103,9 @@ TEST_F(BenchInView, TheAuditionLevelAndGainReachThePublishedPreview) {
   rig.frames(1);  // the frame's renders
   EXPECT_EQ(rig.engineHost().preview.requestCount(), requests + 1);
   const ob::Sound& sound = pattern().kit.sounds[hat.soundIndex];
-  const std::vector<float> want = expected(sound, 64.0f / 127.0f, 0.5f);
-  const std::vector<float> full = expected(sound, 1.0f, 1.0f);
+  const float left = ob::trackOutputGains(-0.4f, 0.5f).left;
+  const std::vector<float> want = expected(sound, 64.0f / 127.0f, left);
+  const std::vector<float> full = expected(sound, 1.0f, left);
   const std::vector<float> got = played(4096);
   EXPECT_LT(distance(got, want, 4096), 1e-6);
   EXPECT_GT(distance(got, full, 4096), 1e-3);
@@ -120,8 +123,10 @@ TEST_F(BenchInView, AHalfAuditionOfAReversedDrumPlaysForward) {
   ob::Sound backward = forward;
   backward.params[drumParam("voice_rev")] = 1.0f;
   const std::vector<float> got = played(4096);
-  EXPECT_LT(distance(got, expected(forward, 1.0f, pattern().tracks[0].gain), 4096), 1e-6);
-  EXPECT_GT(distance(got, expected(backward, 1.0f, pattern().tracks[0].gain), 4096), 1e-3);
+  const ob::Track& track = pattern().tracks[0];
+  const float left = ob::trackOutputGains(track.pan, track.gain).left;
+  EXPECT_LT(distance(got, expected(forward, 1.0f, left), 4096), 1e-6);
+  EXPECT_GT(distance(got, expected(backward, 1.0f, left), 4096), 1e-3);
 }
 
 TEST_F(BenchInView, AnLfoReachThatRetargetsAndEnablesIsOneUndoStep) {

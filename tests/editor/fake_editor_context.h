@@ -23,7 +23,7 @@ namespace orbi::test {
 struct Audition {
   ob::Sound sound;
   float level = 0.0f;
-  float gain = 0.0f;
+  ob::OutputGains gains;
 };
 
 class FakeEditorContext final : public EditorContext {
@@ -68,8 +68,8 @@ class FakeEditorContext final : public EditorContext {
     host_->publishSamples();
   }
   void toggleMute(std::int32_t t) override { mutes.push_back(t); }
-  void audition(const ob::Sound& sound, float level, float gain) override {
-    auditions.push_back({sound, level, gain});
+  void audition(const ob::Sound& sound, float level, ob::OutputGains gains) override {
+    auditions.push_back({sound, level, gains});
   }
   void refresh() override {}
   void benchChanged() override {}

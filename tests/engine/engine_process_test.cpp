@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/clock/step_clock.h"
+#include "engine/engine/output_gains.h"
 #include "engine_harness.h"
 
 #if defined(__SSE__) || defined(__x86_64__)
@@ -81,13 +82,15 @@ TEST(EngineHits, TriggersFireAtTheirSampleClampedToTheBlock) {
 }
 
 TEST(EngineHits, CentrePanAtUnitGainGivesEqualStemGains) {
-  float l = 0, r = 0;
-  ob::Engine::panGains(0.0f, 1.0f, l, r);
-  EXPECT_NEAR(l, 0.3889f, 1e-4);
-  EXPECT_NEAR(r, 0.3889f, 1e-4);
-  ob::Engine::panGains(-3.0f, 1.0f, l, r);  // clamped hard left
-  EXPECT_NEAR(l, 0.55f, 1e-6);
-  EXPECT_NEAR(r, 0.0f, 1e-6);
+  const ob::OutputGains centre = ob::trackOutputGains(0.0f, 1.0f);
+  EXPECT_NEAR(centre.left, 0.3889f, 1e-4);
+  EXPECT_NEAR(centre.right, 0.3889f, 1e-4);
+  const ob::OutputGains left = ob::trackOutputGains(-3.0f, 1.0f);  // clamped hard left
+  EXPECT_NEAR(left.left, 0.55f, 1e-6);
+  EXPECT_NEAR(left.right, 0.0f, 1e-6);
+  const ob::OutputGains lost = ob::trackOutputGains(std::nanf(""), 1.0f);  // the centre
+  EXPECT_EQ(lost.left, centre.left);
+  EXPECT_EQ(lost.right, centre.right);
 
   auto e = makeEngine();
   auto p = silentDemo();

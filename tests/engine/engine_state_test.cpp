@@ -3,7 +3,9 @@
 // values the editor reads back.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "engine/session/engine_host.h"
 #include "engine_harness.h"
@@ -303,23 +305,29 @@ TEST(EngineHostObject, AuditionPreviewPlaysTheLatestAndStops) {
   ob::AuditionPreview preview;
   const float a[4] = {1.0f, 1.0f, 1.0f, 1.0f};
   const float b[3] = {0.5f, 0.5f, 0.5f};
-  preview.publish(a, 4, 1.0);
-  preview.publish(b, 3, 1.0);
+  preview.publish(a, 4, 1.0, {1.0f, 1.0f});
+  preview.publish(b, 3, 1.0, {0.8f, 0.4f});
   float l[8] = {}, r[8] = {};
   preview.mix(l, r, 8);
-  // Plays the second until its read index reaches length - 1.
+  // Plays the second, each side at its gain, until its read index reaches
+  // length - 1.
   EXPECT_FLOAT_EQ(l[0], 0.4f);
-  EXPECT_FLOAT_EQ(r[1], 0.4f);
+  EXPECT_FLOAT_EQ(r[1], 0.2f);
   EXPECT_FLOAT_EQ(l[2], 0.0f);
   EXPECT_FALSE(preview.playing());
   EXPECT_DOUBLE_EQ(preview.position(), 3.0);
   float m[4] = {};
   preview.mix(m, m, 4);  // finished: silent until the next request
   EXPECT_FLOAT_EQ(m[0], 0.0f);
-  preview.publish(a, 4, 0.5);
-  preview.mix(m, m, 4);  // mono output: added once
+  preview.publish(a, 4, 0.5, {0.8f, 0.3f});
+  preview.mix(m, m, 4);  // mono output: the left side, added once
   EXPECT_FLOAT_EQ(m[0], 0.8f);
   EXPECT_FLOAT_EQ(m[3], 0.8f);
+  float n[4] = {}, o[4] = {};
+  preview.publish(a, 4, 1.0, {std::nanf(""), -std::numeric_limits<float>::infinity()});
+  preview.mix(n, o, 3);  // a gain that is not a number leaves its side silent
+  EXPECT_EQ(n[0], 0.0f);
+  EXPECT_EQ(o[1], 0.0f);
 }
 
 }  // namespace engine_state_test

@@ -126,7 +126,8 @@ TEST(EngineStress, MainThreadHandOversWhileTheAudioThreadRuns) {
       ++sampleSets;
     } else {
       std::vector<float> audition(static_cast<std::size_t>(500 + rng() % 3000), 0.25f);
-      host->preview.publish(audition.data(), static_cast<std::uint32_t>(audition.size()), 44100.0 / 48000.0);
+      host->preview.publish(audition.data(), static_cast<std::uint32_t>(audition.size()), 44100.0 / 48000.0,
+                            {0.4f, 0.3f});
       ++previews;
     }
     host->mainThreadPass();

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <random>
 
@@ -115,6 +116,57 @@ TEST(PlayerOffline, EqualsLivePlayer) {
       done += n;
     }
     EXPECT_EQ(std::memcmp(live.data(), offline.data(), frames * sizeof(float)), 0);
+  }
+}
+
+// A layered sound renders the layer its velocity picks, as its hit plays
+// it: the samples of the same sound pointed at that layer's slot. The
+// round-robin counter starts at the first layer every time.
+TEST(PlayerOffline, PlaysTheLayerOfItsVelocity) {
+  constexpr int kFirstSlot = 4;
+  std::vector<float> tones[3];
+  SamplePoolSnapshot snapshot;
+  for (int z = 0; z < 3; ++z) {
+    tones[z].resize(8000);
+    for (std::size_t i = 0; i < tones[z].size(); ++i)
+      tones[z][i] = (0.2f + 0.3f * static_cast<float>(z)) * std::sin(0.03f * static_cast<float>(i));
+    snapshot[kFirstSlot + z].left = tones[z].data();
+    snapshot[kFirstSlot + z].frames = static_cast<std::int32_t>(tones[z].size());
+  }
+  const int slotParam = findParamIndex(kMachineSample, "slot");
+  ASSERT_GE(slotParam, 0);
+  Sound layered = defaultSound(kMachineSample);
+  layered.zoneCount = 3;
+  for (int z = 0; z < 3; ++z) layered.slot[z] = static_cast<std::uint8_t>(kFirstSlot + z);
+  layered.velMax[0] = 40;
+  layered.velMax[1] = 80;
+  layered.velMax[2] = 127;
+  const auto render = [&](const Sound& sound, float velocity) {
+    std::vector<float> out;
+    renderSoundOffline(sound, &snapshot, 44100.0, 4000, out, velocity);
+    return out;
+  };
+  const auto onSlot = [&](int slot) {
+    Sound single = layered;
+    single.zoneCount = 0;
+    single.params[slotParam] = static_cast<float>(slot);
+    return single;
+  };
+
+  struct Case {
+    std::uint8_t mode;
+    float velocity;
+    int slot;
+  };
+  for (const Case c :
+       {Case{0, 0.2f, kFirstSlot}, Case{0, 0.5f, kFirstSlot + 1}, Case{0, 1.0f, kFirstSlot + 2},
+        Case{1, 1.0f, kFirstSlot}, Case{2, 0.5f, kFirstSlot + 1}}) {
+    SCOPED_TRACE(testing::Message() << "mode " << int{c.mode} << " at " << c.velocity);
+    layered.mode = c.mode;
+    const std::vector<float> heard = render(layered, c.velocity);
+    EXPECT_GT(peak(heard), 0.01f);
+    EXPECT_EQ(heard, render(onSlot(c.slot), c.velocity));
+    EXPECT_NE(heard, render(onSlot(c.slot == kFirstSlot ? kFirstSlot + 1 : kFirstSlot), c.velocity));
   }
 }
 

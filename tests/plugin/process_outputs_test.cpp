@@ -88,17 +88,17 @@ TEST(ProcessOutputs, AuditionPreviewIsInterpolatedAndStops) {
   // Empty and one-frame previews play nothing and read nothing outside.
   for (std::uint32_t length : {0u, 1u}) {
     const float one[1] = {0.5f};
-    preview.publish(one, length, 1.0);
+    preview.publish(one, length, 1.0, {1.0f, 1.0f});
     h.process(64);
     EXPECT_EQ(peak(h.buffers[0], 0, 64), 0.0) << length;
   }
   const float ramp[4] = {0.1f, 0.2f, 0.4f, -0.2f};
-  preview.publish(ramp, 4, 0.5);
+  preview.publish(ramp, 4, 0.5, {0.8f, 0.5f});
   h.process(16);
   const float expected[6] = {0.1f, 0.15f, 0.2f, 0.3f, 0.4f, 0.1f};
   for (int i = 0; i < 6; ++i) {
     EXPECT_NEAR(h.buffers[0][i], 0.8f * expected[i], 1e-6) << i;
-    EXPECT_NEAR(h.buffers[1][i], 0.8f * expected[i], 1e-6) << i;
+    EXPECT_NEAR(h.buffers[1][i], 0.5f * expected[i], 1e-6) << i;
   }
   // Index 3 is the last frame: reaching it ends the preview.
   for (int i = 6; i < 16; ++i) EXPECT_EQ(h.buffers[0][i], 0.0f) << i;

@@ -43,13 +43,21 @@ void usage() {
                "  --play             run the transport at the tempo\n"
                "  --script FILE      steps to run, one a line (repeatable)\n"
                "  --steps TEXT       steps separated by ';' (repeatable)\n"
-               "  --snapshot FILE    a PNG of the editor window at the end\n");
+               "  --snapshot FILE    a PNG of the editor window at the end\n"
+               "  --out FILE         also write the main output as the editor plays\n");
 }
 
 bool parseNumber(const char* text, double& out) {
   char* end = nullptr;
   out = std::strtod(text, &end);
   return end != text && *end == '\0' && std::isfinite(out);
+}
+
+// The line that sums up a written main output.
+void printLevel(const std::string& path, std::uint64_t frames, double rate, const orbi::host::Level& level) {
+  auto db = [](double v) { return v > 0.0 ? 20.0 * std::log10(v) : -INFINITY; };
+  std::printf("%s: %.2f s at %.0f Hz, peak %.6f (%.2f dBFS), RMS %.6f (%.2f dBFS)\n", path.c_str(),
+              static_cast<double>(frames) / rate, rate, level.peak, db(level.peak), level.rms, db(level.rms));
 }
 
 // The state after the run, when a file is named for it.
@@ -81,6 +89,7 @@ int main(int argc, char** argv) {
   HostOptions options;
   options.echoLog = true;
   bool gui = false;
+  bool outGiven = false;
   GuiCommand guiCommand;
   for (int i = 2; i < argc; ++i) {
     const std::string a = argv[i];
@@ -110,9 +119,10 @@ int main(int argc, char** argv) {
       number(seconds);
     else if (a == "--bars")
       number(bars);
-    else if (a == "--out")
+    else if (a == "--out") {
       text(outPath);
-    else if (a == "--aux")
+      outGiven = true;
+    } else if (a == "--aux")
       text(auxPrefix);
     else if (a == "--load-state")
       text(loadPath);
@@ -233,7 +243,31 @@ int main(int argc, char** argv) {
   if (gui) {
     guiCommand.options.blockFrames = static_cast<std::uint32_t>(block);
     guiCommand.tempo = tempo;
+    // Asked for, the main output is written as the editor plays it: the
+    // transport's tracks and the editor's auditions.
+    WavStream guiOut;
+    LevelMeter guiMeter;
+    std::uint64_t guiFrames = 0;
+    bool recorded = true;
+    if (outGiven) {
+      if (!guiOut.open(outPath, 2, rate, error)) {
+        std::fprintf(stderr, "orbi-clap-host: %s\n", error.c_str());
+        return 1;
+      }
+      guiCommand.options.onBlock = [&](const Instance& in, std::uint32_t n) {
+        guiMeter.add(in.channel(0, 0).data(), in.channel(0, 1).data(), n);
+        recorded = recorded && guiOut.append(in.channel(0, 0).data(), in.channel(0, 1).data(), n, error);
+        guiFrames += n;
+      };
+    }
     const int status = runGui(*instance, guiCommand);
+    if (outGiven) {
+      if (!(recorded && guiOut.close(error))) {
+        std::fprintf(stderr, "orbi-clap-host: %s\n", error.c_str());
+        return 1;
+      }
+      printLevel(outPath, guiFrames, rate, guiMeter.level());
+    }
     return status == 0 && !saveStateFile(*instance, savePath) ? 1 : status;
   }
   WavStream mainOut;
@@ -261,9 +295,6 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (!saveStateFile(*instance, savePath)) return 1;
-  const Level level = meter.level();
-  auto db = [](double v) { return v > 0.0 ? 20.0 * std::log10(v) : -INFINITY; };
-  std::printf("%s: %.2f s at %.0f Hz, peak %.6f (%.2f dBFS), RMS %.6f (%.2f dBFS)\n", outPath.c_str(),
-              static_cast<double>(frames) / rate, rate, level.peak, db(level.peak), level.rms, db(level.rms));
+  printLevel(outPath, frames, rate, meter.level());
   return 0;
 }
