@@ -1,5 +1,6 @@
-// The inflater must never crash, overrun or outgrow the declared size, and
-// whatever it decodes must survive our deflate and inflate unchanged.
+// The inflater must never crash, overrun or outgrow the declared size,
+// whatever it decodes must survive our deflate and inflate unchanged, and a
+// stream read from a file in pieces must inflate as it does from memory.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -8,6 +9,24 @@
 
 #include "document/archive/deflate.h"
 #include "document/archive/inflate.h"
+#include "document/reading/byte_source.h"
+
+namespace {
+
+// The bytes as a file gives them: by reads, never whole.
+class FileLikeBytes final : public ob::ByteSource {
+ public:
+  FileLikeBytes(const std::uint8_t* data, std::size_t size) : memory_(data, size) {}
+  std::uint64_t size() const override { return memory_.size(); }
+  bool read(std::uint64_t offset, std::uint8_t* out, std::size_t count) const override {
+    return memory_.read(offset, out, count);
+  }
+
+ private:
+  ob::MemoryBytes memory_;
+};
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 0;
@@ -17,6 +36,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string error;
   const bool ok = ob::zip::inflate(data + 2, size - 2, declared, out, error);
   if (out.size() > declared) std::abort();
+  std::vector<std::uint8_t> pieces;
+  std::string piecesError;
+  const FileLikeBytes file(data, size);
+  if (ob::zip::inflate(file, 2, size - 2, declared, pieces, piecesError) != ok || pieces != out ||
+      piecesError != error)
+    std::abort();
   if (!ok) {
     if (error.empty()) std::abort();
     return 0;
