@@ -9,24 +9,7 @@
 
 #include "document/archive/deflate.h"
 #include "document/archive/inflate.h"
-#include "document/reading/byte_source.h"
-
-namespace {
-
-// The bytes as a file gives them: by reads, never whole.
-class FileLikeBytes final : public ob::ByteSource {
- public:
-  FileLikeBytes(const std::uint8_t* data, std::size_t size) : memory_(data, size) {}
-  std::uint64_t size() const override { return memory_.size(); }
-  bool read(std::uint64_t offset, std::uint8_t* out, std::size_t count) const override {
-    return memory_.read(offset, out, count);
-  }
-
- private:
-  ob::MemoryBytes memory_;
-};
-
-}  // namespace
+#include "fuzz/file_like_bytes.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 0;
@@ -38,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (out.size() > declared) std::abort();
   std::vector<std::uint8_t> pieces;
   std::string piecesError;
-  const FileLikeBytes file(data, size);
+  const obfuzz::FileLikeBytes file(data, size);
   if (ob::zip::inflate(file, 2, size - 2, declared, pieces, piecesError) != ok || pieces != out ||
       piecesError != error)
     std::abort();

@@ -12,32 +12,16 @@
 #include "document/archive/zip_reader.h"
 #include "document/archive/zip_writer.h"
 #include "document/package/package.h"
-#include "document/reading/byte_source.h"
-
-namespace {
-
-// The bytes as a file gives them: by reads, never whole.
-class FileLikeBytes final : public ob::ByteSource {
- public:
-  FileLikeBytes(const std::uint8_t* data, std::size_t size) : memory_(data, size) {}
-  std::uint64_t size() const override { return memory_.size(); }
-  bool read(std::uint64_t offset, std::uint8_t* out, std::size_t count) const override {
-    return memory_.read(offset, out, count);
-  }
-
- private:
-  ob::MemoryBytes memory_;
-};
-
-}  // namespace
+#include "fuzz/file_like_bytes.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const ob::zip::Limits limits{64, 1u << 20, 4u << 20};
   ob::Diagnostics diagnostics;
   const auto entries = ob::zip::readZip(data, size, diagnostics, limits);
   ob::Diagnostics fromFileFindings;
-  const auto fromFile = ob::zip::readZip(FileLikeBytes(data, size), fromFileFindings, limits);
-  if (fromFile.has_value() != entries.has_value() || fromFileFindings.size() != diagnostics.size()) std::abort();
+  const auto fromFile = ob::zip::readZip(obfuzz::FileLikeBytes(data, size), fromFileFindings, limits);
+  if (fromFile.has_value() != entries.has_value() || fromFileFindings.size() != diagnostics.size())
+    std::abort();
   for (std::size_t i = 0; entries && i < entries->size(); ++i)
     if ((*fromFile)[i].name != (*entries)[i].name || (*fromFile)[i].data != (*entries)[i].data) std::abort();
   if (!entries) {

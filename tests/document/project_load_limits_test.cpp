@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
@@ -74,7 +75,12 @@ struct Measured {
   std::size_t kept = 0;
 };
 
-Measured measureLoad(const std::vector<std::uint8_t>& bytes, ob::SamplePool* into = nullptr) {
+using Load =
+    std::function<bool(ob::Project&, ob::SamplePool&, ob::KeptDocument&, std::string*, ob::Diagnostics*)>;
+
+// What a load holds at its peak, into the given pool (with its limits) or
+// a fresh one.
+Measured measure(const Load& load, ob::SamplePool* into) {
   Measured m;
   auto project = ob::makeProject();
   ob::SamplePool own;
@@ -82,25 +88,29 @@ Measured measureLoad(const std::vector<std::uint8_t>& bytes, ob::SamplePool* int
   ob::KeptDocument kept;
   ob::test::resetPeakLiveBytes();
   const std::size_t before = ob::test::liveBytes();
-  m.ok = ob::readDocument(bytes, *project, pool, kept, &m.error, &m.diagnostics);
+  m.ok = load(*project, pool, kept, &m.error, &m.diagnostics);
   m.peak = ob::test::peakLiveBytes() - before;
   m.kept = kept.keptEntries.size();
   return m;
 }
 
+Measured measureLoad(const std::vector<std::uint8_t>& bytes, ob::SamplePool* into = nullptr) {
+  return measure(
+      [&](ob::Project& project, ob::SamplePool& pool, ob::KeptDocument& kept, std::string* error,
+          ob::Diagnostics* diagnostics) {
+        return ob::readDocument(bytes, project, pool, kept, error, diagnostics);
+      },
+      into);
+}
+
 // The same through "Open project...": the file is read where it is needed.
 Measured measureFileLoad(const std::filesystem::path& path, ob::SamplePool* into = nullptr) {
-  Measured m;
-  auto project = ob::makeProject();
-  ob::SamplePool own;
-  ob::SamplePool& pool = into != nullptr ? *into : own;
-  ob::KeptDocument kept;
-  ob::test::resetPeakLiveBytes();
-  const std::size_t before = ob::test::liveBytes();
-  m.ok = ob::loadDocumentFile(path, *project, pool, kept, &m.error, &m.diagnostics);
-  m.peak = ob::test::peakLiveBytes() - before;
-  m.kept = kept.keptEntries.size();
-  return m;
+  return measure(
+      [&](ob::Project& project, ob::SamplePool& pool, ob::KeptDocument& kept, std::string* error,
+          ob::Diagnostics* diagnostics) {
+        return ob::loadDocumentFile(path, project, pool, kept, error, diagnostics);
+      },
+      into);
 }
 
 // 16-bit stereo: a file of four bytes a frame that decodes to eight.
