@@ -458,37 +458,46 @@ TEST_F(PoolFixture, RefusedHalfLeavesPoolAndProjectAsTheyWere) {
 // pool as rendered, with no file of their own held beside them, and a save
 // writes each as its float WAV, which loads back the same audio.
 TEST_F(PoolFixture, HalvesCostTheirAudioAndSaveAsTheirOwnFloatFiles) {
-  std::vector<float> x(std::size_t(1) << 19, 0.0f);  // 2 MiB decoded
-  addTone(x, 90.0, 0.5f, 3000.0);
-  addClick(x, 0, 0.9f);
-  ASSERT_EQ(addSample(x, {}, "long.wav"), 0);
-  const std::size_t source = x.size() * sizeof(float);
-  x = {};
+  for (const bool stereo : {false, true}) {
+    SCOPED_TRACE(stereo ? "stereo" : "mono");
+    pool = ob::SamplePool{};
+    project = ob::makeProject();
+    std::vector<float> x(std::size_t(1) << 18, 0.0f);
+    addTone(x, 90.0, 0.5f, 3000.0);
+    addClick(x, 0, 0.9f);
+    ASSERT_EQ(addSample(x, stereo ? x : std::vector<float>{}, "long.wav"), 0);
+    const std::size_t source = pool.decodedBytes();
+    x = {};
 
-  ob::test::resetPeakLiveBytes();
-  const std::size_t before = ob::test::liveBytes();
-  std::string error;
-  const ob::SplitResult res = ob::splitSampleIntoHitAndBody(pool, *project, 0, &error);
-  const std::size_t peak = ob::test::peakLiveBytes() - before;
-  ASSERT_EQ(res.bodySlot, 2) << error;
-  EXPECT_LT(peak, source + source / 2);
-  EXPECT_TRUE(pool.slots[1]->bytes.empty());
-  EXPECT_TRUE(pool.slots[2]->bytes.empty());
-  const auto framesOfSlots = pool.slots[0]->frames + pool.slots[1]->frames + pool.slots[2]->frames;
-  EXPECT_EQ(pool.decodedBytes(), std::size_t(framesOfSlots) * sizeof(float));
+    ob::test::resetPeakLiveBytes();
+    const std::size_t before = ob::test::liveBytes();
+    std::string error;
+    const ob::SplitResult res = ob::splitSampleIntoHitAndBody(pool, *project, 0, &error);
+    const std::size_t peak = ob::test::peakLiveBytes() - before;
+    ASSERT_EQ(res.bodySlot, 2) << error;
+    EXPECT_LT(peak, source + source / 4);
+    EXPECT_TRUE(pool.slots[1]->bytes.empty());
+    EXPECT_TRUE(pool.slots[2]->bytes.empty());
+    const std::size_t halves = pool.slots[1]->data->decodedBytes() + pool.slots[2]->data->decodedBytes();
+    EXPECT_EQ(pool.decodedBytes(), source + halves);
 
-  ob::assignSampleIds(project->samples);
-  const std::vector<std::uint8_t> saved = ob::writeProjectDocument(*project, pool, {});
-  auto back = ob::makeProject();
-  ob::SamplePool backPool;
-  ob::KeptDocument kept;
-  ASSERT_TRUE(ob::readDocument(saved, *back, backPool, kept, &error, nullptr)) << error;
-  for (int i : {1, 2}) {
-    SCOPED_TRACE(i);
-    ASSERT_LT(i, backPool.slotCount());
-    EXPECT_EQ(std::vector<float>(backPool.slots[i]->left.begin(), backPool.slots[i]->left.end()),
-              std::vector<float>(pool.slots[i]->left.begin(), pool.slots[i]->left.end()));
-    EXPECT_EQ(backPool.slots[i]->bytes.size(), ob::kWavHeaderBytes + pool.slots[i]->left.size() * 4);
+    ob::assignSampleIds(project->samples);
+    const std::vector<std::uint8_t> saved = ob::writeProjectDocument(*project, pool, {});
+    auto back = ob::makeProject();
+    ob::SamplePool backPool;
+    ob::KeptDocument kept;
+    ASSERT_TRUE(ob::readDocument(saved, *back, backPool, kept, &error, nullptr)) << error;
+    for (int i : {1, 2}) {
+      SCOPED_TRACE(i);
+      ASSERT_LT(i, backPool.slotCount());
+      const ob::SamplePoolSlot& made = *pool.slots[i];
+      const ob::SamplePoolSlot& read = *backPool.slots[i];
+      EXPECT_EQ(std::vector<float>(read.left.begin(), read.left.end()),
+                std::vector<float>(made.left.begin(), made.left.end()));
+      EXPECT_EQ(std::vector<float>(read.right.begin(), read.right.end()),
+                std::vector<float>(made.right.begin(), made.right.end()));
+      EXPECT_EQ(read.bytes.size(), ob::kWavHeaderBytes + made.data->decodedBytes());
+    }
   }
 }
 
