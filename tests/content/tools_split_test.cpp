@@ -462,7 +462,7 @@ TEST_F(PoolFixture, HalvesCostTheirAudioAndSaveAsTheirOwnFloatFiles) {
     SCOPED_TRACE(stereo ? "stereo" : "mono");
     pool = ob::SamplePool{};
     project = ob::makeProject();
-    std::vector<float> x(std::size_t(1) << 18, 0.0f);
+    std::vector<float> x(std::size_t(1) << 17, 0.0f);
     addTone(x, 90.0, 0.5f, 3000.0);
     addClick(x, 0, 0.9f);
     ASSERT_EQ(addSample(x, stereo ? x : std::vector<float>{}, "long.wav"), 0);

@@ -176,7 +176,7 @@ TEST(PackageWrite, ZipWriterFindingsFailTheWrite) {
 // sample takes the archive's memory and no more.
 TEST(PackageWrite, AssetsAreCopiedOnlyIntoTheArchive) {
   ob::Package package = packageOf(R"({"kind":"instance"})");
-  const std::size_t size = std::size_t(4) << 20;
+  const std::size_t size = std::size_t(1) << 20;
   const std::string ref = ob::assetRefFor(package, randomBytes(size, 3));
   Diagnostics d;
   ob::test::resetPeakLiveBytes();
