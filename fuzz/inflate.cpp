@@ -1,5 +1,6 @@
-// The inflater must never crash, overrun or outgrow the declared size, and
-// whatever it decodes must survive our deflate and inflate unchanged.
+// The inflater must never crash, overrun or outgrow the declared size,
+// whatever it decodes must survive our deflate and inflate unchanged, and a
+// stream read from a file in pieces must inflate as it does from memory.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -8,6 +9,7 @@
 
 #include "document/archive/deflate.h"
 #include "document/archive/inflate.h"
+#include "fuzz/file_like_bytes.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 0;
@@ -17,6 +19,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string error;
   const bool ok = ob::zip::inflate(data + 2, size - 2, declared, out, error);
   if (out.size() > declared) std::abort();
+  std::vector<std::uint8_t> pieces;
+  std::string piecesError;
+  const obfuzz::FileLikeBytes file(data, size);
+  if (ob::zip::inflate(file, 2, size - 2, declared, pieces, piecesError) != ok || pieces != out ||
+      piecesError != error)
+    std::abort();
   if (!ok) {
     if (error.empty()) std::abort();
     return 0;

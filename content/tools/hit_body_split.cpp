@@ -215,19 +215,26 @@ void renderHitBodyHalves(const float* samples, std::int32_t frames, const SplitP
     body[k - start] = samples[k];
 }
 
+namespace {
+
+// The split of the mono mix. The mix of a stereo sound is let go before the
+// halves are rendered, so the two never take memory at once.
+SplitPoint splitOfMix(const float* left, const float* right, std::int32_t frames, double sampleRate,
+                      const SplitParams& params) {
+  if (!right) return findHitBodySplit(left, frames, sampleRate, params);
+  std::vector<float> mix(static_cast<std::size_t>(frames));
+  for (std::int32_t k = 0; k < frames; ++k) mix[k] = (left[k] + right[k]) * 0.5f;
+  return findHitBodySplit(mix.data(), frames, sampleRate, params);
+}
+
+}  // namespace
+
 HitBodyHalves splitHitBody(const float* left, const float* right, std::int32_t frames, double sampleRate,
                            const SplitParams& params) {
   HitBodyHalves out;
   if (!left || frames < 1) return out;
 
-  const float* mono = left;
-  std::vector<float> mix;
-  if (right) {
-    mix.resize(frames);
-    for (std::int32_t k = 0; k < frames; ++k) mix[k] = (left[k] + right[k]) * 0.5f;
-    mono = mix.data();
-  }
-  out.point = findHitBodySplit(mono, frames, sampleRate, params);
+  out.point = splitOfMix(left, right, frames, sampleRate, params);
   out.bodyStart = out.point.bodyStart();
   const std::int32_t hitLength = out.point.hitLength();
   const std::int32_t bodyLength = out.point.bodyLength(frames);

@@ -11,6 +11,7 @@
 #include "document/wav/wav.h"
 #include "document/wav/wav_pool.h"
 #include "engine/model/project.h"
+#include "engine/pool/sample_limits.h"
 #include "engine/pool/sample_pool.h"
 
 namespace ob {
@@ -23,22 +24,22 @@ std::int32_t fail(std::string* error, std::string why) {
 }
 
 // The file's bytes, or why there are none. Anything but a regular file is
-// refused without waiting on it, a file over the cap without reading it, and
-// a file that does not open like a WAV file after its first bytes.
-std::optional<std::string> readWavFile(const std::filesystem::path& path, std::vector<std::uint8_t>& out) {
+// refused without waiting on it, a file over the pool's file limit without
+// reading it, and a file that does not open like a WAV file after its first
+// bytes.
+std::optional<std::string> readWavFile(const SamplePool& pool, const std::filesystem::path& path,
+                                       std::vector<std::uint8_t>& out) {
   std::string notWav;
   const FileHeaderCheck header{kWavTagBytes, [&notWav](const std::uint8_t* data, std::size_t count) {
                                  return opensAsWav(data, count, &notWav);
                                }};
-  switch (readRegularFile(path, out, kMaxWavFileBytes, header)) {
+  switch (readRegularFile(path, out, pool.limits().sampleFileBytes, header)) {
     case FileReadStatus::Read: return std::nullopt;
     case FileReadStatus::Missing:
     case FileReadStatus::Forbidden:
     case FileReadStatus::CannotOpen: return "cannot open the file";
     case FileReadStatus::NotARegularFile: return "not a regular file";
-    case FileReadStatus::TooLarge:
-      return "the file is larger than " + std::to_string(kMaxWavFileBytes >> 20) +
-             " MiB, the most a sample may be";
+    case FileReadStatus::TooLarge: return sampleRefusalText(SampleRefusal::FileTooLarge, pool.limits());
     case FileReadStatus::RefusedHeader: return notWav;
     case FileReadStatus::ReadFailed: break;
   }
@@ -59,16 +60,17 @@ std::int32_t importWavFile(SamplePool& pool, Project& project, const std::filesy
   if (pool.slotCount() >= kSampleSlots) return fail(error, "the sample pool is full");
 
   std::vector<std::uint8_t> bytes;
-  if (std::optional<std::string> why = readWavFile(path, bytes)) return fail(error, std::move(*why));
+  if (std::optional<std::string> why = readWavFile(pool, path, bytes)) return fail(error, std::move(*why));
 
-  std::string decodeError;
-  std::optional<SampleAudio> audio = decodeSampleAudio(std::move(bytes), &decodeError);
-  if (!audio) return fail(error, decodeError.empty() ? "not a readable WAV" : decodeError);
+  PoolDecode decoded = decodeForPool(pool, -1, std::move(bytes));
+  if (!decoded.audio) return fail(error, decoded.error.empty() ? "not a readable WAV" : decoded.error);
   // A data chunk without one whole frame decodes, but would make a slot that
   // never sounds and that every page takes for empty. Documents still carry
   // such a sample through as written; only a new import refuses it.
-  if (audio->left.empty()) return fail(error, "the file holds no audio");
-  const std::int32_t slot = pool.append(std::move(*audio));
+  if (decoded.audio->frames < 1) return fail(error, "the file holds no audio");
+  SampleRefusal refusal = SampleRefusal::None;
+  const std::int32_t slot = pool.append(std::move(decoded.audio), &refusal);
+  if (slot < 0) return fail(error, sampleRefusalText(refusal, pool.limits()));
   if (slot >= kSampleSlots) {
     dropUnpublishedSlot(pool, slot);
     return fail(error, "the sample pool is full");

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "content/tools/hit_body_split.h"
 #include "content/tools/pool_rollback.h"
 #include "content/tools/utf8_fit.h"
-#include "document/wav/wav.h"
-#include "document/wav/wav_pool.h"
 #include "engine/model/project.h"
 #include "engine/pool/sample_pool.h"
 
@@ -16,9 +16,18 @@ namespace ob {
 
 namespace {
 
-SplitResult fail(std::string* error, const char* why) {
-  if (error) *error = why;
+SplitResult fail(std::string* error, std::string why) {
+  if (error) *error = std::move(why);
   return SplitResult{};
+}
+
+// One half of one or two channels, at the source's rate.
+SampleAudio halfAudio(std::vector<float> left, std::vector<float> right, double sampleRate) {
+  SampleAudio audio;
+  audio.left = std::move(left);
+  audio.right = std::move(right);
+  audio.sampleRate = sampleRate;
+  return audio;
 }
 
 std::string_view fieldText(const char* field, std::size_t capacity) {
@@ -71,18 +80,18 @@ std::int32_t writeSplitHalfSlot(std::string_view baseName, const SampleSlot& sou
   return slot + 1;
 }
 
-SplitResult addHitBodySlots(SamplePool& pool, Project& project, std::int32_t source,
-                            std::vector<std::uint8_t> hitWav, std::vector<std::uint8_t> bodyWav,
-                            std::int32_t bodyStart, std::string* error) {
+SplitResult addHitBodySlots(SamplePool& pool, Project& project, std::int32_t source, SampleAudio hitAudio,
+                            SampleAudio bodyAudio, std::int32_t bodyStart, std::string* error) {
   if (source < 0 || source >= kSampleSlots) return fail(error, "that slot holds no sample");
   if (pool.slotCount() + 2 > kSampleSlots) return fail(error, "the sample pool is full");
 
-  const std::int32_t hit = loadWav(pool, std::move(hitWav));
-  if (hit < 0) return fail(error, "could not decode the split hit");
-  const std::int32_t body = loadWav(pool, std::move(bodyWav));
+  SampleRefusal refusal = SampleRefusal::None;
+  const std::int32_t hit = pool.append(std::move(hitAudio), &refusal);
+  if (hit < 0) return fail(error, sampleRefusalText(refusal, pool.limits()));
+  const std::int32_t body = pool.append(std::move(bodyAudio), &refusal);
   if (body < 0) {
     dropUnpublishedSlot(pool, hit);
-    return fail(error, "could not decode the split body");
+    return fail(error, sampleRefusalText(refusal, pool.limits()));
   }
 
   const SampleSlot sourceRecord = project.samples.slots[source];
@@ -104,18 +113,20 @@ SplitResult splitSampleIntoHitAndBody(SamplePool& pool, Project& project, std::i
   std::size_t frames = std::min<std::size_t>(static_cast<std::size_t>(src.frames), src.left.size());
   if (stereo) frames = std::min(frames, src.right.size());
   if (frames < 1) return fail(error, "that slot holds no sample");
+  // The halves together hold the whole source and a little more: refused
+  // before they are made when even the source would not fit again.
+  const std::uint64_t atLeast = decodedSampleBytes(frames, stereo ? 2 : 1);
+  if (const SampleRefusal refusal = pool.refusalForAudio(atLeast); refusal == SampleRefusal::PoolFull)
+    return fail(error, sampleRefusalText(refusal, pool.limits()));
 
-  const HitBodyHalves halves =
-      splitHitBody(src.left.data(), stereo ? src.right.data() : nullptr, static_cast<std::int32_t>(frames),
-                   src.sampleRate, kDefaultSplitParams);
+  HitBodyHalves halves = splitHitBody(src.left.data(), stereo ? src.right.data() : nullptr,
+                                      static_cast<std::int32_t>(frames), src.sampleRate, kDefaultSplitParams);
   if (!halves.usable()) return fail(error, "too short to split");
 
-  auto hitWav = encodeWav(halves.hitLeft.data(), stereo ? halves.hitRight.data() : nullptr,
-                          static_cast<std::int32_t>(halves.hitLeft.size()), src.sampleRate);
-  auto bodyWav = encodeWav(halves.bodyLeft.data(), stereo ? halves.bodyRight.data() : nullptr,
-                           static_cast<std::int32_t>(halves.bodyLeft.size()), src.sampleRate);
-  return addHitBodySlots(pool, project, source, std::move(hitWav), std::move(bodyWav), halves.bodyStart,
-                         error);
+  const double rate = src.sampleRate;
+  return addHitBodySlots(
+      pool, project, source, halfAudio(std::move(halves.hitLeft), std::move(halves.hitRight), rate),
+      halfAudio(std::move(halves.bodyLeft), std::move(halves.bodyRight), rate), halves.bodyStart, error);
 }
 
 }  // namespace ob

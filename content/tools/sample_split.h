@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
+
+#include "engine/pool/sample_data.h"
 
 namespace ob {
 
@@ -21,17 +22,19 @@ struct SplitResult {
 };
 
 // Splits pool slot `source` with the default analysis. On failure returns
-// {-1, -1, 0}, sets *error (when given) to a short lower-case reason and
-// leaves the pool and the project as they were.
+// {-1, -1, 0}, sets *error (when given) to a short lower-case reason (the
+// pool's refusal when the halves would pass its limits) and leaves the pool
+// and the project as they were. The halves' audio goes into the pool as it
+// was rendered, with no file of its own: a save writes each as a 32-bit
+// float WAV.
 SplitResult splitSampleIntoHitAndBody(SamplePool& pool, Project& project, std::int32_t source,
                                       std::string* error = nullptr);
 
-// The loading step: decodes the two encoded halves into new pool slots (hit
-// first) and writes their records, named after the source's record. All or
-// nothing: when the body does not decode, the hit is taken out again.
-SplitResult addHitBodySlots(SamplePool& pool, Project& project, std::int32_t source,
-                            std::vector<std::uint8_t> hitWav, std::vector<std::uint8_t> bodyWav,
-                            std::int32_t bodyStart, std::string* error = nullptr);
+// The loading step: puts the two halves into new pool slots (hit first) and
+// writes their records, named after the source's record. All or nothing:
+// when the pool refuses the body, the hit is taken out again.
+SplitResult addHitBodySlots(SamplePool& pool, Project& project, std::int32_t source, SampleAudio hit,
+                            SampleAudio body, std::int32_t bodyStart, std::string* error = nullptr);
 
 // The source's name without a final ".wav" (any case) when the name is longer
 // than that suffix.

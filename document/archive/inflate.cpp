@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "document/archive/deflate_tables.h"
+#include "document/reading/byte_source.h"
 
 namespace ob::zip {
 namespace {
@@ -17,6 +18,13 @@ constexpr int kLengthTableBits = 7;
 
 constexpr const char* kEndsEarly = "stream ends early";
 constexpr const char* kTooMuch = "more data than declared";
+constexpr const char* kCannotRead = "the archive cannot be read";
+
+// A stream read from a file comes in pieces of this size.
+constexpr std::size_t kInputPiece = std::size_t(64) << 10;
+// Bytes kept before the reader's position when a piece is pulled: the bit
+// buffer holds at most seven whole bytes, which a stored block hands back.
+constexpr std::size_t kKeptBehind = 8;
 
 constexpr std::uint8_t kCodeLengthOrder[19] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
                                                11, 4,  12, 3, 13, 2, 14, 1, 15};
@@ -169,16 +177,28 @@ inline std::uint64_t load64(const std::uint8_t* p) {
   return v;
 }
 
+// A stream that is not held in memory, pulled from its source a piece at a
+// time into one buffer.
+struct InputFeed {
+  const ByteSource* source = nullptr;
+  std::uint64_t next = 0;  // source offset of the next byte to pull
+  std::uint64_t end = 0;   // source offset after the stream
+  std::vector<std::uint8_t> buffer;
+  bool failed = false;  // the source could not be read
+};
+
 // LSB-first bit reader. Bits past the end of the input read as zero; a
 // caller that needs more bits than `count` has run out of input.
 struct BitReader {
   const std::uint8_t* in;
   const std::uint8_t* end;
+  InputFeed* feed = nullptr;  // null when the whole stream lies in [in, end)
   std::uint64_t buf = 0;
   unsigned count = 0;
 
   // Afterwards at least 56 bits are held, or all the input that is left.
   void refill() {
+    if (end - in < 8 && feed) pull();
     if (end - in >= 8) {
       buf |= load64(in) << count;
       in += (63 - count) >> 3;
@@ -203,6 +223,27 @@ struct BitReader {
     buf = 0;
     count = 0;
   }
+  // The input bytes not yet read, whether held or still in the source.
+  std::uint64_t left() const { return std::uint64_t(end - in) + (feed ? feed->end - feed->next : 0); }
+  // Moves the unread bytes (and a few before them) to the front of the
+  // buffer and fills the rest from the source; false when nothing came.
+  bool pull() {
+    if (!feed || feed->failed || feed->next >= feed->end) return false;
+    std::uint8_t* base = feed->buffer.data();
+    const std::size_t behind = std::min<std::size_t>(kKeptBehind, std::size_t(in - base));
+    const std::uint8_t* from = in - behind;
+    const std::size_t keep = std::size_t(end - from);
+    std::memmove(base, from, keep);
+    const auto n = std::size_t(std::min<std::uint64_t>(feed->buffer.size() - keep, feed->end - feed->next));
+    if (!feed->source->read(feed->next, base + keep, n)) {
+      feed->failed = true;
+      return false;
+    }
+    feed->next += n;
+    in = base + behind;
+    end = base + keep + n;
+    return true;
+  }
 };
 
 class Inflater {
@@ -213,9 +254,15 @@ class Inflater {
     limit_ = declared > SIZE_MAX - start_ ? SIZE_MAX : start_ + declared;
     data_ = out_.data();
   }
+  // Reads the stream from the feed, which starts with an empty buffer.
+  Inflater(InputFeed& feed, std::size_t declared, std::vector<std::uint8_t>& out)
+      : Inflater(feed.buffer.data(), 0, declared, out) {
+    bits_.feed = &feed;
+  }
 
   bool run(std::string& error) {
     const char* failure = decode();
+    if (failure && bits_.feed && bits_.feed->failed) failure = kCannotRead;
     out_.resize(pos_);
     if (failure) {
       error = failure;
@@ -262,16 +309,24 @@ class Inflater {
 
   const char* stored() {
     bits_.alignToByte();
+    while (bits_.end - bits_.in < 4 && bits_.pull()) {
+    }
     if (bits_.end - bits_.in < 4) return kEndsEarly;
     const unsigned len = bits_.in[0] | unsigned(bits_.in[1]) << 8;
     const unsigned nlen = bits_.in[2] | unsigned(bits_.in[3]) << 8;
     bits_.in += 4;
     if (len != (~nlen & 0xFFFFu)) return "stored block length does not match its complement";
-    if (std::size_t(bits_.end - bits_.in) < len) return kEndsEarly;
+    if (bits_.left() < len) return kEndsEarly;
     if (!ensure(pos_ + len)) return kTooMuch;
-    if (len) std::memcpy(data_ + pos_, bits_.in, len);
-    pos_ += len;
-    bits_.in += len;
+    // The block's bytes may span pieces of the input.
+    for (std::size_t copied = 0; copied < len;) {
+      if (bits_.in == bits_.end && !bits_.pull()) return kEndsEarly;
+      const std::size_t n = std::min<std::size_t>(len - copied, std::size_t(bits_.end - bits_.in));
+      std::memcpy(data_ + pos_, bits_.in, n);
+      pos_ += n;
+      bits_.in += n;
+      copied += n;
+    }
     return nullptr;
   }
 
@@ -463,6 +518,26 @@ class Inflater {
 bool inflate(const std::uint8_t* input, std::size_t inputLength, std::size_t declaredSize,
              std::vector<std::uint8_t>& output, std::string& error) {
   Inflater inflater(input, inputLength, declaredSize, output);
+  return inflater.run(error);
+}
+
+bool inflate(const ByteSource& source, std::uint64_t offset, std::uint64_t inputLength,
+             std::size_t declaredSize, std::vector<std::uint8_t>& output, std::string& error) {
+  if (offset > source.size() || inputLength > source.size() - offset) {
+    error = kEndsEarly;
+    return false;
+  }
+  const std::span<const std::uint8_t> memory = source.inMemory();
+  if (memory.data() != nullptr) {
+    return inflate(memory.data() + offset, static_cast<std::size_t>(inputLength), declaredSize, output,
+                   error);
+  }
+  InputFeed feed;
+  feed.source = &source;
+  feed.next = offset;
+  feed.end = offset + inputLength;
+  feed.buffer.resize(kInputPiece);
+  Inflater inflater(feed, declaredSize, output);
   return inflater.run(error);
 }
 

@@ -8,14 +8,21 @@ namespace ob::zip {
 namespace {
 
 // The end record sits at the very end, after a comment of up to 65,535
-// bytes; the first candidate whose comment reaches exactly to the end wins.
-std::optional<std::uint64_t> findEndRecord(const std::uint8_t* bytes, std::uint64_t total) {
-  const std::uint64_t lowest = total >= kEndRecordSize + 65535 ? total - kEndRecordSize - 65535 : 0;
-  for (std::uint64_t cand = total - kEndRecordSize;; --cand) {
-    const std::uint8_t* p = bytes + cand;
-    if (readU32LE(p) == kEndRecordSignature && cand + kEndRecordSize + readU16LE(p + 20) == total)
+// bytes.
+constexpr std::uint64_t kTailBytes = kEndRecordSize + 65535;
+// The directory is read whole before its records: 16 MiB holds 10,000
+// records with names of over 1,500 bytes, while a crafted one could claim
+// gigabytes of a file.
+constexpr std::uint32_t kMaxDirectoryBytes = std::uint32_t(16) << 20;
+
+// Where the end record starts within the tail (the archive's last bytes):
+// the first candidate whose comment reaches exactly to the end wins.
+std::optional<std::size_t> findEndRecord(std::span<const std::uint8_t> tail) {
+  for (std::size_t cand = tail.size() - kEndRecordSize;; --cand) {
+    const std::uint8_t* p = tail.data() + cand;
+    if (readU32LE(p) == kEndRecordSignature && cand + kEndRecordSize + readU16LE(p + 20) == tail.size())
       return cand;
-    if (cand == lowest) return std::nullopt;
+    if (cand == 0) return std::nullopt;
   }
 }
 
@@ -23,18 +30,31 @@ std::optional<std::uint64_t> findEndRecord(const std::uint8_t* bytes, std::uint6
 
 std::optional<std::vector<DirectoryRecord>> readZipDirectory(const std::uint8_t* bytes, std::size_t size,
                                                              Diagnostics& diagnostics, const Limits& limits) {
-  const std::uint64_t total = size;
+  return readZipDirectory(MemoryBytes(bytes, size), diagnostics, limits);
+}
+
+std::optional<std::vector<DirectoryRecord>> readZipDirectory(const ByteSource& source,
+                                                             Diagnostics& diagnostics, const Limits& limits) {
+  const std::uint64_t total = source.size();
   if (total < kEndRecordSize) {
     diagnostics.error("zip-unreadable", "", "Too short to be a zip archive");
     return std::nullopt;
   }
-  const std::optional<std::uint64_t> end = findEndRecord(bytes, total);
-  if (!end) {
+  const std::uint64_t tailStart = total - std::min(total, kTailBytes);
+  std::vector<std::uint8_t> tailScratch;
+  const auto tail = source.view(tailStart, static_cast<std::size_t>(total - tailStart), tailScratch);
+  if (!tail) {
+    diagnostics.error("zip-unreadable", "", "The archive cannot be read");
+    return std::nullopt;
+  }
+  const std::optional<std::size_t> endInTail = findEndRecord(*tail);
+  if (!endInTail) {
     diagnostics.error("zip-unreadable", "", "No end-of-archive record");
     return std::nullopt;
   }
+  const std::uint64_t end = tailStart + *endInTail;
 
-  const std::uint8_t* er = bytes + *end;
+  const std::uint8_t* er = tail->data() + *endInTail;
   const std::uint16_t thisDisk = readU16LE(er + 4);
   const std::uint16_t directoryDisk = readU16LE(er + 6);
   const std::uint16_t entriesHere = readU16LE(er + 8);
@@ -55,18 +75,31 @@ std::optional<std::vector<DirectoryRecord>> readZipDirectory(const std::uint8_t*
     return std::nullopt;
   }
   const std::uint64_t directoryEnd = std::uint64_t(directoryOffset) + directorySize;
-  if (directoryEnd > *end) {
+  if (directoryEnd > end) {
     diagnostics.error("zip-unreadable", "", "Central directory out of bounds");
     return std::nullopt;
   }
+  if (directorySize > kMaxDirectoryBytes) {
+    diagnostics.error(
+        "zip-too-large", "",
+        "The archive's directory is larger than " + std::to_string(kMaxDirectoryBytes >> 20) + " MiB");
+    return std::nullopt;
+  }
+  std::vector<std::uint8_t> directoryScratch;
+  const auto directory = source.view(directoryOffset, directorySize, directoryScratch);
+  if (!directory) {
+    diagnostics.error("zip-unreadable", "", "The archive cannot be read");
+    return std::nullopt;
+  }
+  const std::uint8_t* bytes = directory->data();
 
   std::vector<DirectoryRecord> records;
   records.reserve(std::min<std::uint64_t>(entryCount, directorySize / kCentralHeaderSize));
   std::uint64_t unpacked = 0;
-  std::uint64_t pos = directoryOffset;
+  std::uint64_t pos = 0;  // within the directory
   for (std::uint32_t n = 0; n < entryCount; ++n) {
-    if (pos + kCentralHeaderSize > directoryEnd || readU32LE(bytes + pos) != kCentralHeaderSignature ||
-        pos + kCentralHeaderSize + readU16LE(bytes + pos + 28) > directoryEnd) {
+    if (pos + kCentralHeaderSize > directorySize || readU32LE(bytes + pos) != kCentralHeaderSignature ||
+        pos + kCentralHeaderSize + readU16LE(bytes + pos + 28) > directorySize) {
       diagnostics.error("zip-unreadable", "", "Damaged central directory");
       return std::nullopt;
     }

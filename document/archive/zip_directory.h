@@ -10,6 +10,7 @@
 
 #include "document/archive/zip_entry.h"
 #include "document/diagnostics.h"
+#include "document/reading/byte_source.h"
 
 namespace ob::zip {
 
@@ -27,7 +28,9 @@ struct DirectoryRecord {
 
 // Every record, directories included, in directory order, once the whole
 // directory is known to be readable and within the limits; nothing after
-// reporting one error.
+// reporting one error. Only the archive's end and its directory are read.
+std::optional<std::vector<DirectoryRecord>> readZipDirectory(const ByteSource& source,
+                                                             Diagnostics& diagnostics, const Limits& limits);
 std::optional<std::vector<DirectoryRecord>> readZipDirectory(const std::uint8_t* bytes, std::size_t size,
                                                              Diagnostics& diagnostics, const Limits& limits);
 

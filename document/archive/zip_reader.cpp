@@ -45,17 +45,20 @@ bool passesRecordChecks(const DirectoryRecord& record, const std::string& path,
   return true;
 }
 
-// Where the payload starts, when the local header and the payload lie inside
-// the data.
-std::optional<std::uint64_t> findPayload(const std::uint8_t* bytes, std::uint64_t total,
-                                         const DirectoryRecord& record, const std::string& path,
-                                         Diagnostics& diagnostics) {
+}  // namespace
+
+std::optional<std::uint64_t> locateEntry(const ByteSource& source, const DirectoryRecord& record,
+                                         std::unordered_set<std::string>& names, Diagnostics& diagnostics) {
+  const std::string path = "/" + record.name;
+  if (!passesRecordChecks(record, path, names, diagnostics)) return std::nullopt;
+  const std::uint64_t total = source.size();
   const std::uint64_t localOffset = record.localOffset;
-  if (localOffset + kLocalHeaderSize > total || readU32LE(bytes + localOffset) != kLocalHeaderSignature) {
+  std::uint8_t lh[kLocalHeaderSize];
+  if (localOffset + kLocalHeaderSize > total || !source.read(localOffset, lh, kLocalHeaderSize) ||
+      readU32LE(lh) != kLocalHeaderSignature) {
     diagnostics.warn("zip-damaged-entry", path, "The entry's header is damaged; skipped");
     return std::nullopt;
   }
-  const std::uint8_t* lh = bytes + localOffset;
   const std::uint64_t payload = localOffset + kLocalHeaderSize + readU16LE(lh + 26) + readU16LE(lh + 28);
   if (payload + record.packedSize > total) {
     diagnostics.warn("zip-damaged-entry", path, "The entry runs past the archive; skipped");
@@ -64,59 +67,62 @@ std::optional<std::uint64_t> findPayload(const std::uint8_t* bytes, std::uint64_
   return payload;
 }
 
-std::optional<Entry> unpack(const std::uint8_t* payload, DirectoryRecord& record, const std::string& path,
-                            Diagnostics& diagnostics) {
-  Entry entry;
-  entry.name = std::move(record.name);
-  entry.compress = record.method == 8;
+std::optional<std::vector<std::uint8_t>> unpackEntry(const ByteSource& source, const DirectoryRecord& record,
+                                                     std::uint64_t payload, Diagnostics& diagnostics) {
+  const std::string path = "/" + record.name;
+  std::vector<std::uint8_t> data;
   if (record.method == 0) {
     if (record.packedSize != record.size) {
       diagnostics.warn("zip-damaged-entry", path, "Stored sizes disagree; skipped");
       return std::nullopt;
     }
-    entry.data.assign(payload, payload + record.packedSize);
+    data.resize(record.size);
+    if (!source.read(payload, data.data(), data.size())) {
+      diagnostics.warn("zip-damaged-entry", path, "The archive cannot be read; skipped");
+      return std::nullopt;
+    }
   } else {
-    entry.data.reserve(reserveFor(record.size, record.packedSize));
+    data.reserve(reserveFor(record.size, record.packedSize));
     std::string reason;
-    const bool ok = inflate(payload, record.packedSize, record.size, entry.data, reason);
-    if (!ok || entry.data.size() != record.size) {
+    const bool ok = inflate(source, payload, record.packedSize, record.size, data, reason);
+    if (!ok || data.size() != record.size) {
       if (reason.empty()) reason = "wrong size";
       diagnostics.warn("zip-damaged-entry", path, "Cannot decompress: " + reason + "; skipped");
       return std::nullopt;
     }
   }
-  if (crc32(entry.data.data(), entry.data.size()) != record.crc) {
+  if (crc32(data.data(), data.size()) != record.crc) {
     diagnostics.warn("zip-checksum", path, "Checksum mismatch; skipped");
     return std::nullopt;
   }
-  return entry;
+  return data;
 }
 
-std::optional<Entry> readEntry(const std::uint8_t* bytes, std::uint64_t total, DirectoryRecord& record,
-                               std::unordered_set<std::string>& names, Diagnostics& diagnostics,
-                               const EntryFilter& admit) {
-  const std::string path = "/" + record.name;
-  if (!passesRecordChecks(record, path, names, diagnostics)) return std::nullopt;
-  const std::optional<std::uint64_t> payload = findPayload(bytes, total, record, path, diagnostics);
-  if (!payload || (admit && !admit(record))) return std::nullopt;
-  return unpack(bytes + *payload, record, path, diagnostics);
-}
-
-}  // namespace
-
-std::optional<std::vector<Entry>> readZip(const std::uint8_t* bytes, std::size_t size,
-                                          Diagnostics& diagnostics, const Limits& limits,
-                                          const EntryFilter& admit) {
-  std::optional<std::vector<DirectoryRecord>> directory = readZipDirectory(bytes, size, diagnostics, limits);
+std::optional<std::vector<Entry>> readZip(const ByteSource& source, Diagnostics& diagnostics,
+                                          const Limits& limits, const EntryFilter& admit) {
+  std::optional<std::vector<DirectoryRecord>> directory = readZipDirectory(source, diagnostics, limits);
   if (!directory) return std::nullopt;
   std::vector<Entry> entries;
   entries.reserve(directory->size());
   std::unordered_set<std::string> names;
   for (DirectoryRecord& record : *directory) {
-    std::optional<Entry> entry = readEntry(bytes, size, record, names, diagnostics, admit);
-    if (entry) entries.push_back(std::move(*entry));
+    const std::optional<std::uint64_t> payload = locateEntry(source, record, names, diagnostics);
+    if (!payload || (admit && !admit(record))) continue;
+    std::optional<std::vector<std::uint8_t>> data = unpackEntry(source, record, *payload, diagnostics);
+    if (!data) continue;
+    Entry entry;
+    entry.name = std::move(record.name);
+    entry.data = std::move(*data);
+    entry.compress = record.method == 8;
+    entries.push_back(std::move(entry));
   }
   return entries;
+}
+
+std::optional<std::vector<Entry>> readZip(const std::uint8_t* bytes, std::size_t size,
+                                          Diagnostics& diagnostics, const Limits& limits,
+                                          const EntryFilter& admit) {
+  return readZip(MemoryBytes(bytes, size), diagnostics, limits, admit);
 }
 
 }  // namespace ob::zip

@@ -3,11 +3,14 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "document/archive/zip_directory.h"
 #include "document/archive/zip_entry.h"
 #include "document/diagnostics.h"
+#include "document/reading/byte_source.h"
 
 namespace ob::zip {
 
@@ -16,12 +19,30 @@ namespace ob::zip {
 // why). Lets a caller refuse an entry by its declared sizes alone.
 using EntryFilter = std::function<bool(const DirectoryRecord& record)>;
 
-// Reads an archive held in memory, treating it as untrusted: entries come out
-// in central-directory order, a bad entry is skipped with a warning, and a
+// Reads an archive, treating it as untrusted: entries come out in
+// central-directory order, a bad entry is skipped with a warning, and a
 // problem of the whole archive reports one error and gives nothing. The
 // whole directory is held against the limits before anything is unpacked.
+std::optional<std::vector<Entry>> readZip(const ByteSource& source, Diagnostics& diagnostics,
+                                          const Limits& limits = {}, const EntryFilter& admit = {});
 std::optional<std::vector<Entry>> readZip(const std::uint8_t* bytes, std::size_t size,
                                           Diagnostics& diagnostics, const Limits& limits = {},
                                           const EntryFilter& admit = {});
+
+// The two steps of readZip for one record, for readers that unpack entries
+// one at a time, only when they need them.
+//
+// Where the record's payload starts, once it passes the checks that need no
+// unpacking: not a folder, a safe name not taken by an earlier record (the
+// name is claimed in `names` even when a later check fails), not encrypted,
+// stored or deflated, and its local header and payload inside the archive.
+// Nothing, with the reader's warning (none for a folder), otherwise.
+std::optional<std::uint64_t> locateEntry(const ByteSource& source, const DirectoryRecord& record,
+                                         std::unordered_set<std::string>& names, Diagnostics& diagnostics);
+// The record's bytes from the payload at `payload`, inflated a piece of
+// input at a time and never past the declared size, checked against the
+// record's checksum. Nothing, with the reader's warning, otherwise.
+std::optional<std::vector<std::uint8_t>> unpackEntry(const ByteSource& source, const DirectoryRecord& record,
+                                                     std::uint64_t payload, Diagnostics& diagnostics);
 
 }  // namespace ob::zip

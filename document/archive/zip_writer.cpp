@@ -15,19 +15,48 @@ constexpr std::uint16_t kUtf8Names = 0x0800;
 constexpr std::uint16_t kDate1980 = 0x0021;  // 1 January 1980
 constexpr std::uint64_t kNoZip64 = 0xFFFFFFFFu;
 
+// One entry as it goes into the archive.
+struct Planned {
+  const EntryView* entry = nullptr;
+  std::vector<std::uint8_t> deflated;  // empty unless it is stored deflated
+  std::uint16_t method = 0;
+  std::uint32_t crc = 0;
+  std::uint32_t offset = 0;
+  std::span<const std::uint8_t> payload() const {
+    return method == 8 ? std::span<const std::uint8_t>(deflated) : entry->data;
+  }
+};
+
+// The fields the local header and the directory record share, from the
+// version needed on.
+void writeCommonFields(std::vector<std::uint8_t>& out, const Planned& p) {
+  writeU16LE(out, kVersion);  // needed
+  writeU16LE(out, kUtf8Names);
+  writeU16LE(out, p.method);
+  writeU16LE(out, 0);  // time
+  writeU16LE(out, kDate1980);
+  writeU32LE(out, p.crc);
+  writeU32LE(out, std::uint32_t(p.payload().size()));
+  writeU32LE(out, std::uint32_t(p.entry->data.size()));
+  writeU16LE(out, std::uint16_t(p.entry->name.size()));
+  writeU16LE(out, 0);  // extra field
+}
+
 }  // namespace
 
-std::optional<std::vector<std::uint8_t>> writeZip(const std::vector<Entry>& entries,
-                                                  Diagnostics& diagnostics) {
+std::optional<std::vector<std::uint8_t>> writeZipViews(std::span<const EntryView> entries,
+                                                       Diagnostics& diagnostics) {
   if (entries.size() >= 65535) {
     diagnostics.error("zip-too-large", "", "Too many entries for a zip without Zip64");
     return std::nullopt;
   }
-  std::vector<std::uint8_t> local;
-  std::vector<std::uint8_t> central;
-  std::unordered_set<std::string> names;
-  for (const Entry& entry : entries) {
-    const std::string path = "/" + entry.name;
+  std::vector<Planned> plan(entries.size());
+  std::unordered_set<std::string_view> names;
+  std::uint64_t localSize = 0;
+  std::uint64_t centralSize = 0;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const EntryView& entry = entries[i];
+    const std::string path = "/" + std::string(entry.name);
     if (!isSafeEntryName(entry.name)) {
       diagnostics.error("zip-unsafe-name", path, "Unsafe entry name");
       return std::nullopt;
@@ -36,74 +65,68 @@ std::optional<std::vector<std::uint8_t>> writeZip(const std::vector<Entry>& entr
       diagnostics.error("zip-duplicate-name", path, "Two entries share a name");
       return std::nullopt;
     }
-    std::vector<std::uint8_t> deflated;
-    std::uint16_t method = 0;
+    Planned& p = plan[i];
+    p.entry = &entry;
     if (entry.compress) {
-      deflated = deflate(entry.data.data(), entry.data.size());
-      if (deflated.size() < entry.data.size()) method = 8;
+      p.deflated = deflate(entry.data.data(), entry.data.size());
+      if (p.deflated.size() < entry.data.size())
+        p.method = 8;
+      else
+        p.deflated = {};
     }
-    const std::uint8_t* payload = method == 8 ? deflated.data() : entry.data.data();
-    const std::uint64_t payloadSize = method == 8 ? deflated.size() : entry.data.size();
-    if (entry.data.size() >= kNoZip64 || local.size() >= kNoZip64 || local.size() + payloadSize >= kNoZip64) {
+    const std::uint64_t payloadSize = p.payload().size();
+    if (entry.data.size() >= kNoZip64 || localSize >= kNoZip64 || localSize + payloadSize >= kNoZip64) {
       diagnostics.error("zip-too-large", path, "Too large for a zip without Zip64");
       return std::nullopt;
     }
-    const std::uint32_t crc = crc32(entry.data.data(), entry.data.size());
-    const std::uint32_t offset = std::uint32_t(local.size());
-    const auto nameLength = std::uint16_t(entry.name.size());
-
-    writeU32LE(local, kLocalHeaderSignature);
-    writeU16LE(local, kVersion);
-    writeU16LE(local, kUtf8Names);
-    writeU16LE(local, method);
-    writeU16LE(local, 0);  // time
-    writeU16LE(local, kDate1980);
-    writeU32LE(local, crc);
-    writeU32LE(local, std::uint32_t(payloadSize));
-    writeU32LE(local, std::uint32_t(entry.data.size()));
-    writeU16LE(local, nameLength);
-    writeU16LE(local, 0);  // extra field
-    local.insert(local.end(), entry.name.begin(), entry.name.end());
-    local.insert(local.end(), payload, payload + payloadSize);
-
-    writeU32LE(central, kCentralHeaderSignature);
-    writeU16LE(central, kVersion);  // made by
-    writeU16LE(central, kVersion);  // needed
-    writeU16LE(central, kUtf8Names);
-    writeU16LE(central, method);
-    writeU16LE(central, 0);
-    writeU16LE(central, kDate1980);
-    writeU32LE(central, crc);
-    writeU32LE(central, std::uint32_t(payloadSize));
-    writeU32LE(central, std::uint32_t(entry.data.size()));
-    writeU16LE(central, nameLength);
-    writeU16LE(central, 0);  // extra field
-    writeU16LE(central, 0);  // comment
-    writeU16LE(central, 0);  // disk
-    writeU16LE(central, 0);  // internal attributes
-    writeU32LE(central, 0);  // external attributes
-    writeU32LE(central, offset);
-    central.insert(central.end(), entry.name.begin(), entry.name.end());
+    p.crc = crc32(entry.data.data(), entry.data.size());
+    p.offset = std::uint32_t(localSize);
+    localSize += kLocalHeaderSize + entry.name.size() + payloadSize;
+    centralSize += kCentralHeaderSize + entry.name.size();
   }
-  if (std::uint64_t(local.size()) + central.size() >= kNoZip64) {
+  if (localSize + centralSize >= kNoZip64) {
     diagnostics.error("zip-too-large", "", "Too large for a zip without Zip64");
     return std::nullopt;
   }
+
+  std::vector<std::uint8_t> out;
+  out.reserve(static_cast<std::size_t>(localSize + centralSize + kEndRecordSize));
+  for (const Planned& p : plan) {
+    writeU32LE(out, kLocalHeaderSignature);
+    writeCommonFields(out, p);
+    out.insert(out.end(), p.entry->name.begin(), p.entry->name.end());
+    const std::span<const std::uint8_t> payload = p.payload();
+    out.insert(out.end(), payload.begin(), payload.end());
+  }
+  for (const Planned& p : plan) {
+    writeU32LE(out, kCentralHeaderSignature);
+    writeU16LE(out, kVersion);  // made by
+    writeCommonFields(out, p);
+    writeU16LE(out, 0);  // comment
+    writeU16LE(out, 0);  // disk
+    writeU16LE(out, 0);  // internal attributes
+    writeU32LE(out, 0);  // external attributes
+    writeU32LE(out, p.offset);
+    out.insert(out.end(), p.entry->name.begin(), p.entry->name.end());
+  }
   const auto count = std::uint16_t(entries.size());
-  const auto directoryOffset = std::uint32_t(local.size());
-  const auto directorySize = std::uint32_t(central.size());
-  std::vector<std::uint8_t> out = std::move(local);
-  out.reserve(out.size() + central.size() + kEndRecordSize);
-  out.insert(out.end(), central.begin(), central.end());
   writeU32LE(out, kEndRecordSignature);
   writeU16LE(out, 0);
   writeU16LE(out, 0);
   writeU16LE(out, count);
   writeU16LE(out, count);
-  writeU32LE(out, directorySize);
-  writeU32LE(out, directoryOffset);
+  writeU32LE(out, std::uint32_t(centralSize));
+  writeU32LE(out, std::uint32_t(localSize));
   writeU16LE(out, 0);  // comment
   return out;
+}
+
+std::optional<std::vector<std::uint8_t>> writeZip(const std::vector<Entry>& entries,
+                                                  Diagnostics& diagnostics) {
+  std::vector<EntryView> views;
+  views.reserve(entries.size());
+  for (const Entry& entry : entries) views.push_back({entry.name, entry.data, entry.compress});
+  return writeZipViews(views, diagnostics);
 }
 
 }  // namespace ob::zip

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 #include <optional>
+#include <span>
+#include <string_view>
 #include <vector>
 
 #include "document/archive/zip_entry.h"
@@ -8,9 +10,19 @@
 
 namespace ob::zip {
 
+// An entry to write, whose name and bytes stay the caller's: the archive is
+// the only copy the writer makes.
+struct EntryView {
+  std::string_view name;
+  std::span<const std::uint8_t> data;
+  bool compress = false;
+};
+
 // Writes the entries in list order (stored, or deflated when asked and
-// smaller; no Zip64). Fails with an error for too many entries, an unsafe or
-// duplicate name, or sizes beyond 32 bits.
+// smaller; no Zip64) into an archive sized once. Fails with an error for
+// too many entries, an unsafe or duplicate name, or sizes beyond 32 bits.
+std::optional<std::vector<std::uint8_t>> writeZipViews(std::span<const EntryView> entries,
+                                                       Diagnostics& diagnostics);
 std::optional<std::vector<std::uint8_t>> writeZip(const std::vector<Entry>& entries,
                                                   Diagnostics& diagnostics);
 

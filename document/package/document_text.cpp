@@ -2,6 +2,7 @@
 
 #include "document/json/json_parse.h"
 #include "document/package/package.h"
+#include "document/package/unpack_limits.h"
 
 namespace ob {
 
@@ -14,6 +15,10 @@ bool is64LowerHex(std::string_view text) {
 
 std::optional<JsonValue> parseDocumentText(const std::uint8_t* bytes, std::size_t size, std::string_view path,
                                            Diagnostics& diagnostics) {
+  if (isOversizedDocument(size)) {
+    reportOversizedDocument(diagnostics, std::string(path));
+    return std::nullopt;
+  }
   std::size_t start = 0;
   if (size >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) start = 3;
   const std::string_view text(reinterpret_cast<const char*>(bytes) + start, size - start);

@@ -11,8 +11,10 @@
 #include <vector>
 
 #include "document/archive/zip_entry.h"
+#include "document/archive/zip_index.h"
 #include "document/diagnostics.h"
 #include "document/json/json_value.h"
+#include "document/reading/byte_source.h"
 
 namespace ob {
 
@@ -28,11 +30,38 @@ struct Package {
   std::vector<zip::Entry> otherEntries;  // as read: name, bytes, compress flag
 };
 
-// Reads JSON text (first non-blank byte "{", after an optional byte-order
-// mark) or a zip archive, verifying every asset against its name. Nothing
-// that claims to unpack beyond reason is unpacked, and unknown entries are
-// kept only within their budget (see unpack_limits.h). Gives nothing after
-// reporting why.
+// A package opened from bytes in memory or from a file: JSON text (first
+// non-blank byte "{", after an optional byte-order mark) or a zip archive.
+// The document is read and parsed and the other entries kept at once,
+// while each asset stays in the archive until it is asked for. Nothing that
+// claims to unpack beyond reason is unpacked, a document's text is held to
+// kMaxDocumentTextBytes, and unknown entries are kept only within their
+// budget (see unpack_limits.h). The source must outlive the reader.
+class PackageReader {
+ public:
+  // Nothing after reporting why.
+  static std::optional<PackageReader> open(const ByteSource& source, std::string_view documentName,
+                                           Diagnostics& diagnostics, const zip::Limits& limits = {});
+
+  // The document and the other entries; no assets.
+  Package& package() { return package_; }
+  // The asset entry of that name (the digits, without "assets/"), or null.
+  const zip::LocatedEntry* findAsset(std::string_view name) const;
+  // Its bytes, checked against its name; nothing when it claims to unpack
+  // beyond reason (the slot that needs it says so), or after the zip
+  // reader's warning or "asset-corrupt".
+  std::optional<std::vector<std::uint8_t>> readAsset(const zip::LocatedEntry& asset,
+                                                     Diagnostics& diagnostics) const;
+  // The well-named asset entries, in archive order.
+  std::vector<const zip::LocatedEntry*> assetEntries() const;
+
+ private:
+  Package package_;
+  std::optional<zip::ArchiveIndex> archive_;  // none for JSON text
+};
+
+// The whole package at once: every asset read and verified, in archive
+// order. Gives nothing after reporting why.
 std::optional<Package> readPackage(const std::uint8_t* bytes, std::size_t size, std::string_view documentName,
                                    Diagnostics& diagnostics, const zip::Limits& limits = {});
 
@@ -53,7 +82,8 @@ bool is64LowerHex(std::string_view text);
 
 // Parses document bytes (a leading UTF-8 byte-order mark skipped); on
 // failure reports "document-unreadable" at `path` ("document-too-large" for
-// more values than the parser takes) and gives nothing.
+// more bytes than kMaxDocumentTextBytes, which are not looked at, or more
+// values than the parser takes) and gives nothing.
 std::optional<JsonValue> parseDocumentText(const std::uint8_t* bytes, std::size_t size, std::string_view path,
                                            Diagnostics& diagnostics);
 

@@ -1,8 +1,8 @@
+#include <algorithm>
 #include <utility>
 
 #include "document/archive/sha256.h"
 #include "document/archive/zip_format.h"
-#include "document/archive/zip_reader.h"
 #include "document/package/package.h"
 #include "document/package/unpack_limits.h"
 
@@ -24,87 +24,143 @@ bool hasFindingAt(const Diagnostics& diagnostics, std::size_t from, const std::s
   return false;
 }
 
-// Nothing that claims to grow beyond reason is unpacked: an asset left out
-// is reported by the slot that needs it, an unknown entry here, the document
-// by the read failing.
-std::optional<std::vector<zip::Entry>> unpackArchive(const std::uint8_t* bytes, std::size_t size,
-                                                     const Package& package, Diagnostics& diagnostics,
-                                                     const zip::Limits& limits) {
-  const std::size_t findingsBefore = diagnostics.size();
-  bool documentRefused = false;
-  KeptEntryBudget kept;
-  auto admit = [&](const zip::DirectoryRecord& record) {
-    if (record.name == package.documentName) {
-      documentRefused = claimsTooMuchGrowth(record);
-      return !documentRefused;
-    }
-    if (isAssetEntry(record.name)) return !claimsTooMuchGrowth(record);
-    return kept.admit(record, diagnostics);
-  };
-  auto entries = zip::readZip(bytes, size, diagnostics, limits, admit);
-  if (!entries) return std::nullopt;
-  for (const zip::Entry& entry : *entries)
-    if (entry.name == package.documentName) return entries;
+// Of a file, only this much is looked at for the opening brace; every
+// writer opens its root object well within it.
+constexpr std::uint64_t kFileHeadBytes = 4096;
 
-  const std::string path = "/" + package.documentName;
-  if (documentRefused) {
-    reportOvergrownDocument(diagnostics, package.documentName);
-  } else if (hasFindingAt(diagnostics, findingsBefore, path)) {
-    // The archive names the document, but the zip reader had to skip it.
-    diagnostics.error("document-unreadable", path, "The document cannot be unpacked from the archive");
-  } else {
-    diagnostics.error("document-missing", path, "The archive has no " + package.documentName);
-  }
-  return std::nullopt;
+// Whether the first byte after a byte-order mark and blanks opens an object.
+bool opensJsonObject(const ByteSource& source) {
+  std::vector<std::uint8_t> scratch;
+  const std::uint64_t look =
+      source.inMemory().data() != nullptr ? source.size() : std::min(source.size(), kFileHeadBytes);
+  const auto head = source.view(0, static_cast<std::size_t>(look), scratch);
+  if (!head) return false;
+  std::size_t first = 0;
+  if (head->size() >= 3 && (*head)[0] == 0xEF && (*head)[1] == 0xBB && (*head)[2] == 0xBF) first = 3;
+  while (first < head->size() && isBlank((*head)[first])) ++first;
+  return first < head->size() && (*head)[first] == '{';
 }
 
-std::optional<Package> readArchive(const std::uint8_t* bytes, std::size_t size, Package package,
-                                   Diagnostics& diagnostics, const zip::Limits& limits) {
-  auto entries = unpackArchive(bytes, size, package, diagnostics, limits);
-  if (!entries) return std::nullopt;
-  for (zip::Entry& entry : *entries) {
-    const std::string path = "/" + entry.name;
-    if (entry.name == package.documentName) {
-      auto document = parseDocumentText(entry.data.data(), entry.data.size(), path, diagnostics);
-      if (!document) return std::nullopt;
-      package.document = std::move(*document);
-      continue;
-    }
-    if (isAssetEntry(entry.name)) {
-      const std::string_view digits = std::string_view(entry.name).substr(kAssetPrefix.size());
-      if (sha256Hex(entry.data.data(), entry.data.size()) == digits) {
-        package.assets.push_back({std::string(digits), std::move(entry.data)});
-      } else {
-        diagnostics.warn("asset-corrupt", path,
-                         "The asset does not match its name; left out, the plugin falls back");
-      }
-      continue;
-    }
-    package.otherEntries.push_back(std::move(entry));
+// The document's text, parsed; nothing after the error.
+std::optional<JsonValue> readDocumentEntry(const zip::ArchiveIndex& archive, const zip::LocatedEntry& entry,
+                                           Diagnostics& diagnostics) {
+  const std::string path = "/" + entry.record.name;
+  if (claimsTooMuchGrowth(entry.record)) {
+    reportOvergrownDocument(diagnostics, entry.record.name);
+    return std::nullopt;
   }
-  return package;
+  if (isOversizedDocument(entry.record.size)) {
+    reportOversizedDocument(diagnostics, path);
+    return std::nullopt;
+  }
+  const std::optional<std::vector<std::uint8_t>> text = archive.unpack(entry, diagnostics);
+  if (!text) {
+    diagnostics.error("document-unreadable", path, "The document cannot be unpacked from the archive");
+    return std::nullopt;
+  }
+  return parseDocumentText(text->data(), text->size(), path, diagnostics);
 }
 
 }  // namespace
 
-std::optional<Package> readPackage(const std::uint8_t* bytes, std::size_t size, std::string_view documentName,
-                                   Diagnostics& diagnostics, const zip::Limits& limits) {
-  Package package;
+std::optional<PackageReader> PackageReader::open(const ByteSource& source, std::string_view documentName,
+                                                 Diagnostics& diagnostics, const zip::Limits& limits) {
+  PackageReader reader;
+  Package& package = reader.package_;
   package.documentName = std::string(documentName);
-  if (zip::looksLikeZip(bytes, size))
-    return readArchive(bytes, size, std::move(package), diagnostics, limits);
+  std::vector<std::uint8_t> scratch;
+  const auto head =
+      source.view(0, static_cast<std::size_t>(std::min<std::uint64_t>(source.size(), 4)), scratch);
+  if (head && zip::looksLikeZip(head->data(), head->size())) {
+    const std::size_t findingsBefore = diagnostics.size();
+    reader.archive_ = zip::ArchiveIndex::open(source, diagnostics, limits);
+    if (!reader.archive_) return std::nullopt;
+    const zip::LocatedEntry* document = nullptr;
+    KeptEntryBudget kept;
+    for (const zip::LocatedEntry& entry : reader.archive_->entries()) {
+      const std::string& name = entry.record.name;
+      if (name == package.documentName) {
+        document = &entry;
+      } else if (!isAssetEntry(name) && kept.admit(entry.record, diagnostics)) {
+        if (auto data = reader.archive_->unpack(entry, diagnostics))
+          package.otherEntries.push_back({name, std::move(*data), entry.record.method == 8});
+      }
+    }
+    const std::string path = "/" + package.documentName;
+    if (document == nullptr) {
+      if (hasFindingAt(diagnostics, findingsBefore, path)) {
+        // The archive names the document, but the zip reader had to skip it.
+        diagnostics.error("document-unreadable", path, "The document cannot be unpacked from the archive");
+      } else {
+        diagnostics.error("document-missing", path, "The archive has no " + package.documentName);
+      }
+      return std::nullopt;
+    }
+    std::optional<JsonValue> parsed = readDocumentEntry(*reader.archive_, *document, diagnostics);
+    if (!parsed) return std::nullopt;
+    package.document = std::move(*parsed);
+    return reader;
+  }
 
-  std::size_t first = 0;
-  if (size >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) first = 3;
-  while (first < size && isBlank(bytes[first])) ++first;
-  if (first < size && bytes[first] == '{') {
-    auto document = parseDocumentText(bytes, size, "", diagnostics);
+  if (opensJsonObject(source)) {
+    if (isOversizedDocument(source.size())) {
+      reportOversizedDocument(diagnostics, "");
+      return std::nullopt;
+    }
+    const auto text = source.view(0, static_cast<std::size_t>(source.size()), scratch);
+    if (!text) {
+      diagnostics.error("document-unreadable", "", "The document cannot be read");
+      return std::nullopt;
+    }
+    auto document = parseDocumentText(text->data(), text->size(), "", diagnostics);
     if (!document) return std::nullopt;
     package.document = std::move(*document);
-    return package;
+    return reader;
   }
   diagnostics.error("package-unreadable", "", "Neither a JSON document nor a zip archive");
   return std::nullopt;
+}
+
+const zip::LocatedEntry* PackageReader::findAsset(std::string_view name) const {
+  if (!archive_) return nullptr;
+  std::string entryName(kAssetPrefix);
+  entryName += name;
+  return isAssetEntry(entryName) ? archive_->find(entryName) : nullptr;
+}
+
+std::vector<const zip::LocatedEntry*> PackageReader::assetEntries() const {
+  std::vector<const zip::LocatedEntry*> assets;
+  if (archive_)
+    for (const zip::LocatedEntry& entry : archive_->entries())
+      if (isAssetEntry(entry.record.name)) assets.push_back(&entry);
+  return assets;
+}
+
+std::optional<std::vector<std::uint8_t>> PackageReader::readAsset(const zip::LocatedEntry& asset,
+                                                                  Diagnostics& diagnostics) const {
+  if (!archive_ || claimsTooMuchGrowth(asset.record)) return std::nullopt;
+  std::optional<std::vector<std::uint8_t>> data = archive_->unpack(asset, diagnostics);
+  if (!data) return std::nullopt;
+  const std::string_view digits = std::string_view(asset.record.name).substr(kAssetPrefix.size());
+  if (sha256Hex(data->data(), data->size()) != digits) {
+    diagnostics.warn("asset-corrupt", "/" + asset.record.name,
+                     "The asset does not match its name; left out, the plugin falls back");
+    return std::nullopt;
+  }
+  return data;
+}
+
+std::optional<Package> readPackage(const std::uint8_t* bytes, std::size_t size, std::string_view documentName,
+                                   Diagnostics& diagnostics, const zip::Limits& limits) {
+  const MemoryBytes source(bytes, size);
+  std::optional<PackageReader> reader = PackageReader::open(source, documentName, diagnostics, limits);
+  if (!reader) return std::nullopt;
+  Package package = std::move(reader->package());
+  for (const zip::LocatedEntry* asset : reader->assetEntries()) {
+    std::optional<std::vector<std::uint8_t>> data = reader->readAsset(*asset, diagnostics);
+    if (data) package.assets.push_back({asset->record.name.substr(kAssetPrefix.size()), std::move(*data)});
+  }
+  return package;
 }
 
 }  // namespace ob

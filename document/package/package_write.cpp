@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <span>
+#include <string>
 
 #include "document/archive/sha256.h"
 #include "document/archive/zip_writer.h"
@@ -12,18 +14,20 @@ std::optional<std::vector<std::uint8_t>> writePackage(const Package& package, Di
   if (package.assets.empty() && package.otherEntries.empty())
     return std::vector<std::uint8_t>(text.begin(), text.end());
 
-  std::vector<zip::Entry> entries;
+  // Views of the document, the assets and the other entries: the archive
+  // is the only copy of their bytes the write makes.
+  std::vector<zip::EntryView> entries;
   entries.reserve(1 + package.assets.size() + package.otherEntries.size());
-  zip::Entry document;
-  document.name = package.documentName;
-  document.data.assign(text.begin(), text.end());
-  document.compress = true;
-  entries.push_back(std::move(document));
+  const auto* textBytes = reinterpret_cast<const std::uint8_t*>(text.data());
+  entries.push_back({package.documentName, std::span(textBytes, text.size()), true});
 
   std::vector<const PackageAsset*> sorted;
   for (const PackageAsset& asset : package.assets) sorted.push_back(&asset);
   std::stable_sort(sorted.begin(), sorted.end(),
                    [](const PackageAsset* a, const PackageAsset* b) { return a->name < b->name; });
+  // Reserved whole, so the names the views point at never move.
+  std::vector<std::string> assetNames;
+  assetNames.reserve(sorted.size());
   for (const PackageAsset* asset : sorted) {
     // A name that is not the digest of the data would be refused as corrupt
     // on the next read, losing the sample; refuse it here instead.
@@ -31,13 +35,12 @@ std::optional<std::vector<std::uint8_t>> writePackage(const Package& package, Di
       diagnostics.error("asset-name", "/" + asset->name, "An asset is named by the sha256 of its data");
       return std::nullopt;
     }
-    zip::Entry entry;
-    entry.name = "assets/" + asset->name;
-    entry.data = asset->data;
-    entries.push_back(std::move(entry));
+    assetNames.push_back("assets/" + asset->name);
+    entries.push_back({assetNames.back(), asset->data, false});
   }
-  for (const zip::Entry& other : package.otherEntries) entries.push_back(other);
-  return zip::writeZip(entries, diagnostics);
+  for (const zip::Entry& other : package.otherEntries)
+    entries.push_back({other.name, other.data, other.compress});
+  return zip::writeZipViews(entries, diagnostics);
 }
 
 std::string assetRefFor(Package& package, std::vector<std::uint8_t> bytes) {

@@ -3,6 +3,8 @@
 #include <string>
 #include <utility>
 
+#include "document/reading/document_limits.h"
+
 namespace ob {
 
 bool claimsTooMuchGrowth(const zip::DirectoryRecord& record) {
@@ -14,6 +16,14 @@ void reportOvergrownDocument(Diagnostics& diagnostics, std::string_view entryNam
   path += entryName;
   diagnostics.error("document-unreadable", std::move(path),
                     "The document claims to unpack to more than 1000 times its packed size; not unpacked");
+}
+
+bool isOversizedDocument(std::uint64_t textBytes) { return textBytes > kMaxDocumentTextBytes; }
+
+void reportOversizedDocument(Diagnostics& diagnostics, std::string path) {
+  diagnostics.error("document-too-large", std::move(path),
+                    "The document is larger than " + std::to_string(kMaxDocumentTextBytes >> 20) +
+                        " MiB; a real one is well under a megabyte");
 }
 
 bool KeptEntryBudget::admit(const zip::DirectoryRecord& record, Diagnostics& diagnostics) {

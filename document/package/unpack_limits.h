@@ -22,6 +22,12 @@ bool claimsTooMuchGrowth(const zip::DirectoryRecord& record);
 // The error for a document entry that is refused for its claimed growth.
 void reportOvergrownDocument(Diagnostics& diagnostics, std::string_view entryName);
 
+// A document's text beyond kMaxDocumentTextBytes (document_limits.h), as
+// given, read or declared by an archive entry, is refused unread.
+bool isOversizedDocument(std::uint64_t textBytes);
+// The error for it: "document-too-large" at path.
+void reportOversizedDocument(Diagnostics& diagnostics, std::string path);
+
 // Entries kept for a later save, in archive order: each is taken while the
 // declared sizes taken so far stay within the budget, else it is dropped
 // with a warning that names it.

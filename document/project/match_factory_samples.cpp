@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <span>
 
 #include "document/factory/factory_sample.h"
 #include "document/factory/sample_resolver.h"
@@ -17,7 +18,7 @@ void matchFactorySamplesIn(SampleSlotTable& table, const SamplePool& pool, const
     if (slot.factory[0] != '\0' || slot.src == 0) continue;
     if (static_cast<std::size_t>(i) >= pool.slots.size() || !pool.slots[i] || pool.slots[i]->bytes.empty())
       continue;
-    const std::vector<std::uint8_t>& mine = pool.slots[i]->bytes;
+    const std::span<const std::uint8_t> mine = pool.slots[i]->bytes;
     bool matched = false;
     for (std::size_t r = 0; r < rowCount && !matched; ++r) {
       const std::uint32_t first = rows[r].split ? kFactoryPartHit : kFactoryPartWhole;
@@ -26,7 +27,7 @@ void matchFactorySamplesIn(SampleSlotTable& table, const SamplePool& pool, const
         const SampleSlot candidate = makeFactorySampleSlotFrom(rows[r], part);
         if (std::strncmp(candidate.name, slot.name, sizeof slot.name) != 0) continue;
         const std::vector<std::uint8_t> theirs = resolveSample(candidate.factory);
-        if (theirs.empty() || theirs != mine) continue;
+        if (theirs.empty() || !std::ranges::equal(theirs, mine)) continue;
         copyText(slot.factory, candidate.factory);
         matched = true;
       }

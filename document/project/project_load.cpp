@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "document/archive/zip_format.h"
-#include "document/archive/zip_reader.h"
+#include "document/archive/zip_index.h"
 #include "document/factory/factory_ref.h"
 #include "document/factory/sample_resolver.h"
 #include "document/instance/instance_state.h"
@@ -17,12 +17,12 @@
 #include "document/package/package.h"
 #include "document/package/unpack_limits.h"
 #include "document/project/foreign_members.h"
+#include "document/project/load_samples.h"
 #include "document/project/match_factory_samples.h"
 #include "document/project/sanitize_project.h"
 #include "document/reading/asset_ref.h"
 #include "document/reading/json_pointer.h"
 #include "document/reading/regular_file.h"
-#include "document/wav/wav_pool.h"
 #include "engine/fnv.h"
 #include "engine/model/project_ids.h"
 #include "engine/pool/sample_pool.h"
@@ -36,8 +36,8 @@ constexpr std::uint64_t kMaxDocumentFileBytes = 0xC0000000ull;
 constexpr const char* kLegacyDocumentName = "project.json";
 constexpr std::string_view kLegacySamplePrefix = "samples/";
 
-std::string_view asText(const std::uint8_t* bytes, std::size_t size) {
-  return std::string_view(reinterpret_cast<const char*>(bytes), size);
+std::string_view asText(std::span<const std::uint8_t> bytes) {
+  return std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
 std::string_view withoutByteOrderMark(std::string_view text) {
@@ -47,12 +47,25 @@ std::string_view withoutByteOrderMark(std::string_view text) {
   return text;
 }
 
-std::uint64_t hashBytes(const std::uint8_t* bytes, std::size_t size) { return fnv1a64(asText(bytes, size)); }
+// FNV-1a 64 of the whole source, a piece at a time.
+std::uint64_t hashSource(const ByteSource& source) {
+  constexpr std::size_t kPiece = std::size_t(1) << 20;
+  std::uint64_t h = kFnvOffsetBasis;
+  std::vector<std::uint8_t> scratch;
+  for (std::uint64_t at = 0; at < source.size();) {
+    const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, source.size() - at));
+    const auto piece = source.view(at, n, scratch);
+    if (!piece) break;  // the file changed under the load: the bytes read so far
+    h = fnv1a64(asText(*piece), h);
+    at += n;
+  }
+  return h;
+}
 
-const zip::Entry* findEntry(const std::vector<zip::Entry>& entries, std::string_view name) {
-  for (const zip::Entry& e : entries)
-    if (e.name == name) return &e;
-  return nullptr;
+bool looksLikeZip(const ByteSource& source) {
+  std::uint8_t head[4] = {};
+  const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(source.size(), sizeof head));
+  return source.read(0, head, n) && zip::looksLikeZip(head, n);
 }
 
 // The document's text parsed once, for whichever reader takes it.
@@ -61,9 +74,9 @@ struct ParsedText {
   std::string error;  // the parser's message; empty when the text parsed
 };
 
-ParsedText parseText(const std::uint8_t* bytes, std::size_t size) {
+ParsedText parseText(std::span<const std::uint8_t> bytes) {
   ParsedText text;
-  if (!parseJson(withoutByteOrderMark(asText(bytes, size)), text.root, text.error) && text.error.empty())
+  if (!parseJson(withoutByteOrderMark(asText(bytes)), text.root, text.error) && text.error.empty())
     text.error = "parse error";
   return text;
 }
@@ -75,9 +88,9 @@ bool isInstanceRoot(const JsonValue& root) {
 
 // Decided by the central directory alone, so a damaged or refused
 // "instance.json" is still read, and reported, as an instance package.
-bool namesInstanceEntry(const std::uint8_t* bytes, std::size_t size) {
+bool namesInstanceEntry(const ByteSource& source) {
   Diagnostics own;
-  const auto directory = zip::readZipDirectory(bytes, size, own, kDocumentZipLimits);
+  const auto directory = zip::readZipDirectory(source, own, kDocumentZipLimits);
   if (!directory) return false;
   for (const zip::DirectoryRecord& record : *directory)
     if (record.name == "instance.json") return true;
@@ -91,35 +104,44 @@ std::string fixedText(const char* field, std::size_t capacity) {
 }
 
 // Loads slot i's audio from its reference; a problem leaves the slot silent
-// with one warning.
-void loadReferencedSample(const Package& package, const std::string& ref, const SampleSlot& entry, int i,
-                          SamplePool& pool, Diagnostics& diagnostics) {
+// with one warning. assets is null for a document without an archive.
+void loadReferencedSample(const PackageReader* assets, const std::string& ref, const SampleSlot& entry, int i,
+                          SampleFiles& files, SamplePool& pool, Diagnostics& diagnostics) {
   const std::string path = memberPath("/assets", fixedText(entry.id, sizeof entry.id));
   const std::optional<AssetRef> parsed = parseAssetRef(ref);
-  bool loaded = false;
+  SampleFileOutcome outcome = SampleFileOutcome::Missing;
+  std::string key;
   if (!parsed) {
     diagnostics.warn("bad-asset-ref", path, "Not an asset reference; the sample plays silent");
   } else if (parsed->kind == kAssetRefFactory) {
     // The resolver takes the bare sample name, without the set word.
     std::string name;
-    std::vector<std::uint8_t> bytes;
-    if (parseFactoryRef(ref, name)) bytes = resolveSample(name);
-    loaded = !bytes.empty() && replaceSlotWav(pool, static_cast<std::uint32_t>(i), std::move(bytes)) >= 0;
-    if (!loaded) {
+    const bool named = parseFactoryRef(ref, name);
+    key = "factory:" + name;
+    outcome = files.load(key, i, 0, [&]() -> std::optional<std::vector<std::uint8_t>> {
+      std::vector<std::uint8_t> bytes;
+      if (named) bytes = resolveSample(name);
+      if (bytes.empty()) return std::nullopt;
+      return bytes;
+    });
+    if (outcome == SampleFileOutcome::Missing || outcome == SampleFileOutcome::Unreadable) {
       diagnostics.warn("missing-factory-sample", path,
                        "This build has no bundled sample \"" + ref.substr(8) + "\"; the sample plays silent");
     }
   } else {
-    const std::vector<std::uint8_t>* bytes = findAsset(package, parsed->value);
-    if (bytes == nullptr) {
+    const zip::LocatedEntry* asset = assets != nullptr ? assets->findAsset(parsed->value) : nullptr;
+    key = "asset:" + parsed->value;
+    if (asset != nullptr)
+      outcome =
+          files.load(key, i, asset->record.size, [&] { return assets->readAsset(*asset, diagnostics); });
+    if (outcome == SampleFileOutcome::Missing)
       diagnostics.warn("missing-asset", path, "The archive has no such asset; the sample plays silent");
-    } else {
-      loaded = addDecoded(pool, i, *bytes);
-      if (!loaded)
-        diagnostics.warn("asset-unreadable", path, "Not audio this build reads; the sample plays silent");
-    }
+    else if (outcome == SampleFileOutcome::Unreadable)
+      diagnostics.warn("asset-unreadable", path, "Not audio this build reads; the sample plays silent");
   }
-  if (!loaded) pool.slot(i);
+  if (outcome == SampleFileOutcome::Refused)
+    reportRefusedSample(diagnostics, path, files.refusal(key), pool.limits());
+  if (outcome != SampleFileOutcome::Loaded) pool.slot(i);
 }
 
 void reportUnreadableLegacy(DocumentSource source, const char* path, const std::string& error,
@@ -128,8 +150,8 @@ void reportUnreadableLegacy(DocumentSource source, const char* path, const std::
     diagnostics.error("legacy-unreadable", path, "The project cannot be read: " + error);
 }
 
-bool readInstancePackage(Package package, const std::uint8_t* bytes, std::size_t size, Project& project,
-                         SamplePool& pool, KeptDocument& kept, std::uint64_t currentSeed,
+bool readInstancePackage(Package package, const PackageReader* assets, const ByteSource& source,
+                         Project& project, SamplePool& pool, KeptDocument& kept, std::uint64_t currentSeed,
                          Diagnostics& diagnostics, std::string& error) {
   std::vector<std::string> refs;
   if (!readInstanceState(package.document, project, refs, diagnostics)) {
@@ -137,12 +159,13 @@ bool readInstancePackage(Package package, const std::uint8_t* bytes, std::size_t
     return false;
   }
   sanitizeProject(project);
+  SampleFiles files(pool);
   const int count = project.samples.count;
   for (int i = 0; i < count; ++i) {
     if (static_cast<std::size_t>(i) >= refs.size() || refs[i].empty()) continue;
-    loadReferencedSample(package, refs[i], project.samples.slots[i], i, pool, diagnostics);
+    loadReferencedSample(assets, refs[i], project.samples.slots[i], i, files, pool, diagnostics);
   }
-  if (project.seed == 0) project.seed = currentSeed != 0 ? currentSeed : hashBytes(bytes, size);
+  if (project.seed == 0) project.seed = currentSeed != 0 ? currentSeed : hashSource(source);
 
   const JsonValue rewritten = writeInstanceState(project, refs, isKitOnlyDocument(package.document) ? 1u : 0u,
                                                  kPluginVersionText, "");
@@ -154,70 +177,86 @@ bool readInstancePackage(Package package, const std::uint8_t* bytes, std::size_t
 }
 
 // An instance document given as text, already parsed.
-bool readInstanceText(JsonValue document, const std::uint8_t* bytes, std::size_t size, Project& project,
-                      SamplePool& pool, KeptDocument& kept, std::uint64_t currentSeed,
-                      Diagnostics& diagnostics, std::string& error) {
+bool readInstanceText(JsonValue document, const ByteSource& source, Project& project, SamplePool& pool,
+                      KeptDocument& kept, std::uint64_t currentSeed, Diagnostics& diagnostics,
+                      std::string& error) {
   Package package;
   package.document = std::move(document);
-  return readInstancePackage(std::move(package), bytes, size, project, pool, kept, currentSeed, diagnostics,
-                             error);
+  return readInstancePackage(std::move(package), nullptr, source, project, pool, kept, currentSeed,
+                             diagnostics, error);
 }
 
-// A legacy package is read for its document and the samples it may name;
-// nothing else in it is unpacked, and nothing that claims to grow beyond
-// reason.
-std::optional<std::vector<zip::Entry>> unpackLegacyArchive(const std::uint8_t* bytes, std::size_t size,
-                                                           Diagnostics& diagnostics) {
-  bool documentRefused = false;
-  auto admit = [&](const zip::DirectoryRecord& record) {
-    const bool isDocument = record.name == kLegacyDocumentName;
-    if (!isDocument && record.name.rfind(kLegacySamplePrefix, 0) != 0) return false;
-    if (!claimsTooMuchGrowth(record)) return true;
-    documentRefused = documentRefused || isDocument;
-    return false;
-  };
-  auto entries = zip::readZip(bytes, size, diagnostics, kDocumentZipLimits, admit);
-  if (entries && documentRefused) {
-    reportOvergrownDocument(diagnostics, kLegacyDocumentName);
-    return std::nullopt;
-  }
-  return entries;
-}
-
-bool readLegacyArchive(const std::uint8_t* bytes, std::size_t size, Project& project, SamplePool& pool,
-                       Diagnostics& diagnostics, std::string& error, DocumentSource source) {
-  const auto entries = unpackLegacyArchive(bytes, size, diagnostics);
-  if (!entries) {
+bool readInstanceFrom(const ByteSource& source, Project& project, SamplePool& pool, KeptDocument& kept,
+                      std::uint64_t currentSeed, Diagnostics& diagnostics, std::string& error) {
+  std::optional<PackageReader> reader =
+      PackageReader::open(source, "instance.json", diagnostics, kDocumentZipLimits);
+  if (!reader) {
     error = joinDiagnosticMessages(diagnostics);
     return false;
   }
-  const zip::Entry* doc = findEntry(*entries, kLegacyDocumentName);
-  if (doc == nullptr) {
+  return readInstancePackage(std::move(reader->package()), &*reader, source, project, pool, kept, currentSeed,
+                             diagnostics, error);
+}
+
+// A legacy package is read for its document and the samples it names;
+// nothing else in it is unpacked, and nothing that claims to grow beyond
+// reason.
+bool readLegacyArchive(const ByteSource& source, Project& project, SamplePool& pool, Diagnostics& diagnostics,
+                       std::string& error, DocumentSource documentSource) {
+  const std::optional<zip::ArchiveIndex> archive =
+      zip::ArchiveIndex::open(source, diagnostics, kDocumentZipLimits);
+  if (!archive) {
+    error = joinDiagnosticMessages(diagnostics);
+    return false;
+  }
+  const zip::LocatedEntry* doc = archive->find(kLegacyDocumentName);
+  if (doc != nullptr && (claimsTooMuchGrowth(doc->record) || isOversizedDocument(doc->record.size))) {
+    if (claimsTooMuchGrowth(doc->record))
+      reportOvergrownDocument(diagnostics, kLegacyDocumentName);
+    else
+      reportOversizedDocument(diagnostics, std::string("/") + kLegacyDocumentName);
+    error = joinDiagnosticMessages(diagnostics);
+    return false;
+  }
+  const std::optional<std::vector<std::uint8_t>> text =
+      doc ? archive->unpack(*doc, diagnostics) : std::nullopt;
+  if (!text) {
     error = "package is missing project.json";
     return false;
   }
-  const std::string_view text = withoutByteOrderMark(asText(doc->data.data(), doc->data.size()));
-  if (!readLegacyProject(text, project, &error, &diagnostics)) {
-    reportUnreadableLegacy(source, "/project.json", error, diagnostics);
+  if (!readLegacyProject(withoutByteOrderMark(asText(*text)), project, &error, &diagnostics)) {
+    reportUnreadableLegacy(documentSource, "/project.json", error, diagnostics);
     return false;
   }
+  SampleFiles files(pool);
   const int count = project.samples.count < kSampleSlots ? project.samples.count : kSampleSlots;
   for (int i = 0; i < count; ++i) {
     const std::string name = fixedText(project.samples.slots[i].name, sizeof project.samples.slots[i].name);
-    const zip::Entry* audio =
-        name.empty() ? nullptr : findEntry(*entries, std::string(kLegacySamplePrefix) + name);
-    if (audio != nullptr && addDecoded(pool, i, audio->data)) continue;
+    const std::string entryName = std::string(kLegacySamplePrefix) + name;
+    const zip::LocatedEntry* audio = name.empty() ? nullptr : archive->find(entryName);
+    SampleFileOutcome outcome = SampleFileOutcome::Missing;
+    if (audio != nullptr) {
+      outcome =
+          files.load(entryName, i, audio->record.size, [&]() -> std::optional<std::vector<std::uint8_t>> {
+            if (claimsTooMuchGrowth(audio->record)) return std::nullopt;
+            return archive->unpack(*audio, diagnostics);
+          });
+    }
+    if (outcome == SampleFileOutcome::Loaded) continue;
     pool.slot(i);
-    diagnostics.warn("missing-asset", indexPath("/samples", static_cast<std::uint64_t>(i)),
-                     "No readable audio for " + name + "; the sample plays silent");
+    const std::string path = indexPath("/samples", static_cast<std::uint64_t>(i));
+    if (outcome == SampleFileOutcome::Refused)
+      reportRefusedSample(diagnostics, path, files.refusal(entryName), pool.limits());
+    else
+      diagnostics.warn("missing-asset", path, "No readable audio for " + name + "; the sample plays silent");
   }
-  project.seed = hashBytes(bytes, size);
+  project.seed = hashSource(source);
   return true;
 }
 
 // The text form carries no audio.
-bool readLegacyText(const ParsedText& text, const std::uint8_t* bytes, std::size_t size, Project& project,
-                    Diagnostics& diagnostics, std::string& error, DocumentSource source) {
+bool readLegacyText(const ParsedText& text, const ByteSource& source, Project& project,
+                    Diagnostics& diagnostics, std::string& error, DocumentSource documentSource) {
   if (text.error.empty() && text.root.isObject()) {
     if (const JsonValue* kind = text.root.find("kind")) {
       diagnostics.error(
@@ -230,36 +269,54 @@ bool readLegacyText(const ParsedText& text, const std::uint8_t* bytes, std::size
   if (!text.error.empty()) {
     error = text.error;
   } else if (readLegacyProject(text.root, project, &error, &diagnostics)) {
-    project.seed = hashBytes(bytes, size);
+    project.seed = hashSource(source);
     return true;
   }
-  reportUnreadableLegacy(source, "", error, diagnostics);
+  reportUnreadableLegacy(documentSource, "", error, diagnostics);
   return false;
 }
 
-bool readDocumentUnguarded(const std::uint8_t* bytes, std::size_t size, Project& project, SamplePool& pool,
-                           KeptDocument& kept, std::string* error, Diagnostics& diagnostics,
-                           DocumentSource source) {
+// The whole source as document text, held to the document limit; nothing
+// after the error.
+std::optional<std::span<const std::uint8_t>> documentText(const ByteSource& source,
+                                                          std::vector<std::uint8_t>& scratch,
+                                                          Diagnostics& diagnostics, std::string& error) {
+  if (isOversizedDocument(source.size())) {
+    reportOversizedDocument(diagnostics, "");
+  } else if (auto text = source.view(0, static_cast<std::size_t>(source.size()), scratch)) {
+    return text;
+  } else {
+    diagnostics.error("document-unreadable", "", "The document cannot be read");
+  }
+  error = joinDiagnosticMessages(diagnostics);
+  return std::nullopt;
+}
+
+bool readDocumentUnguarded(const ByteSource& source, Project& project, SamplePool& pool, KeptDocument& kept,
+                           std::string* error, Diagnostics& diagnostics, DocumentSource documentSource) {
   std::unique_ptr<Project> fresh = makeProject();
   if (!fresh) {
     if (error != nullptr) *error = "out of memory";
     return false;
   }
   SamplePool freshPool;
+  freshPool.setLimits(pool.limits());
   KeptDocument freshKept;
   std::string localError;
   bool ok = false;
-  if (zip::looksLikeZip(bytes, size)) {
-    ok = namesInstanceEntry(bytes, size)
-             ? readInstanceDocument(bytes, size, *fresh, freshPool, freshKept, project.seed, diagnostics,
-                                    localError)
-             : readLegacyProjectDocument(bytes, size, *fresh, freshPool, diagnostics, localError, source);
+  if (looksLikeZip(source)) {
+    ok = namesInstanceEntry(source)
+             ? readInstanceFrom(source, *fresh, freshPool, freshKept, project.seed, diagnostics, localError)
+             : readLegacyArchive(source, *fresh, freshPool, diagnostics, localError, documentSource);
   } else {
-    ParsedText text = parseText(bytes, size);
-    ok = text.error.empty() && isInstanceRoot(text.root)
-             ? readInstanceText(std::move(text.root), bytes, size, *fresh, freshPool, freshKept, project.seed,
-                                diagnostics, localError)
-             : readLegacyText(text, bytes, size, *fresh, diagnostics, localError, source);
+    std::vector<std::uint8_t> scratch;
+    if (const auto bytes = documentText(source, scratch, diagnostics, localError)) {
+      ParsedText text = parseText(*bytes);
+      ok = text.error.empty() && isInstanceRoot(text.root)
+               ? readInstanceText(std::move(text.root), source, *fresh, freshPool, freshKept, project.seed,
+                                  diagnostics, localError)
+               : readLegacyText(text, source, *fresh, diagnostics, localError, documentSource);
+    }
   }
   if (!ok) {
     if (error != nullptr) *error = !localError.empty() ? localError : joinDiagnosticMessages(diagnostics);
@@ -283,43 +340,46 @@ bool isKitOnlyDocument(const JsonValue& document) {
 }
 
 bool isInstanceBytes(const std::uint8_t* bytes, std::size_t size) {
-  if (zip::looksLikeZip(bytes, size)) return namesInstanceEntry(bytes, size);
-  const ParsedText text = parseText(bytes, size);
+  const MemoryBytes source(bytes, size);
+  if (looksLikeZip(source)) return namesInstanceEntry(source);
+  if (isOversizedDocument(size)) return false;
+  const ParsedText text = parseText(source.inMemory());
   return text.error.empty() && isInstanceRoot(text.root);
 }
 
 bool readInstanceDocument(const std::uint8_t* bytes, std::size_t size, Project& project, SamplePool& pool,
                           KeptDocument& kept, std::uint64_t currentSeed, Diagnostics& diagnostics,
                           std::string& error) {
-  std::optional<Package> package = readPackage(bytes, size, "instance.json", diagnostics, kDocumentZipLimits);
-  if (!package) {
-    error = joinDiagnosticMessages(diagnostics);
-    return false;
-  }
-  return readInstancePackage(std::move(*package), bytes, size, project, pool, kept, currentSeed, diagnostics,
-                             error);
+  return readInstanceFrom(MemoryBytes(bytes, size), project, pool, kept, currentSeed, diagnostics, error);
 }
 
 bool readLegacyProjectDocument(const std::uint8_t* bytes, std::size_t size, Project& project,
                                SamplePool& pool, Diagnostics& diagnostics, std::string& error,
                                DocumentSource source) {
-  if (zip::looksLikeZip(bytes, size))
-    return readLegacyArchive(bytes, size, project, pool, diagnostics, error, source);
-  return readLegacyText(parseText(bytes, size), bytes, size, project, diagnostics, error, source);
+  const MemoryBytes memory(bytes, size);
+  if (looksLikeZip(memory)) return readLegacyArchive(memory, project, pool, diagnostics, error, source);
+  std::vector<std::uint8_t> scratch;
+  const auto text = documentText(memory, scratch, diagnostics, error);
+  return text && readLegacyText(parseText(*text), memory, project, diagnostics, error, source);
 }
 
-bool readDocument(const std::uint8_t* bytes, std::size_t size, Project& project, SamplePool& pool,
-                  KeptDocument& kept, std::string* error, Diagnostics* diagnostics, DocumentSource source) {
+bool readDocument(const ByteSource& source, Project& project, SamplePool& pool, KeptDocument& kept,
+                  std::string* error, Diagnostics* diagnostics, DocumentSource documentSource) {
   Diagnostics own;
   Diagnostics& list = diagnostics != nullptr ? *diagnostics : own;
   try {
-    return readDocumentUnguarded(bytes, size, project, pool, kept, error, list, source);
+    return readDocumentUnguarded(source, project, pool, kept, error, list, documentSource);
   } catch (const std::bad_alloc&) {
     // Nothing was handed over before the last step, which cannot throw.
     list.error("out-of-memory", "", "Not enough memory to read the document");
     if (error != nullptr) *error = "Not enough memory to read the document";
     return false;
   }
+}
+
+bool readDocument(const std::uint8_t* bytes, std::size_t size, Project& project, SamplePool& pool,
+                  KeptDocument& kept, std::string* error, Diagnostics* diagnostics, DocumentSource source) {
+  return readDocument(MemoryBytes(bytes, size), project, pool, kept, error, diagnostics, source);
 }
 
 bool readDocument(const std::vector<std::uint8_t>& bytes, Project& project, SamplePool& pool,
@@ -334,40 +394,68 @@ bool opensAsDocument(const std::uint8_t* bytes, std::size_t count, std::string* 
   };
   if (count == 0) return refuse("the file is empty");
   if (zip::looksLikeZip(bytes, count)) return true;
-  const std::string_view text = withoutByteOrderMark(asText(bytes, count));
+  const std::string_view text = withoutByteOrderMark(asText(std::span(bytes, count)));
   const std::size_t first = text.find_first_not_of(" \t\r\n");
   if (first != std::string_view::npos && text[first] == '{') return true;
   return refuse("not a project file");
 }
 
-bool readDocumentFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes, std::string& why) {
+namespace {
+
+// Why a project file is refused before its contents are read.
+std::string fileRefusal(FileReadStatus status, std::string why) {
+  switch (status) {
+    case FileReadStatus::Read: break;
+    case FileReadStatus::Missing: return "no such file";
+    case FileReadStatus::Forbidden: return "permission denied";
+    case FileReadStatus::CannotOpen: return "cannot open the file";
+    case FileReadStatus::NotARegularFile: return "not a regular file";
+    case FileReadStatus::TooLarge:
+      return "the file is larger than " + std::to_string(kMaxDocumentFileBytes >> 30) + " GiB";
+    case FileReadStatus::RefusedHeader: return why;  // the check said why
+    case FileReadStatus::ReadFailed: return "cannot read the file";
+  }
+  return {};
+}
+
+// Opens a project file that passes opensAsDocument; why says what else.
+FileReadStatus openDocumentFile(const std::filesystem::path& path, RegularFile& file, std::string& why) {
   const FileHeaderCheck head{kDocumentHeadBytes, [&why](const std::uint8_t* data, std::size_t count) {
                                return opensAsDocument(data, count, &why);
                              }};
-  switch (readRegularFile(path, bytes, kMaxDocumentFileBytes, head)) {
-    case FileReadStatus::Read: return true;
-    case FileReadStatus::Missing: why = "no such file"; break;
-    case FileReadStatus::Forbidden: why = "permission denied"; break;
-    case FileReadStatus::CannotOpen: why = "cannot open the file"; break;
-    case FileReadStatus::NotARegularFile: why = "not a regular file"; break;
-    case FileReadStatus::TooLarge:
-      why = "the file is larger than " + std::to_string(kMaxDocumentFileBytes >> 30) + " GiB";
-      break;
-    case FileReadStatus::RefusedHeader: break;  // the check said why
-    case FileReadStatus::ReadFailed: why = "cannot read the file"; break;
+  const FileReadStatus status = file.open(path, kMaxDocumentFileBytes, head);
+  why = fileRefusal(status, std::move(why));
+  return status;
+}
+
+}  // namespace
+
+bool readDocumentFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes, std::string& why) {
+  bytes.clear();
+  RegularFile file;
+  if (openDocumentFile(path, file, why) != FileReadStatus::Read) return false;
+  try {
+    bytes.resize(static_cast<std::size_t>(file.size()));
+  } catch (const std::bad_alloc&) {
+    bytes.clear();
+    why = fileRefusal(FileReadStatus::ReadFailed, {});
+    return false;
   }
+  if (file.read(0, bytes.data(), bytes.size())) return true;
+  bytes.clear();
+  why = fileRefusal(FileReadStatus::ReadFailed, {});
   return false;
 }
 
 bool loadDocumentFile(const std::filesystem::path& path, Project& project, SamplePool& pool,
                       KeptDocument& kept, std::string* error, Diagnostics* diagnostics) {
-  std::vector<std::uint8_t> bytes;
+  RegularFile file;
   std::string why;
-  if (!readDocumentFile(path, bytes, why)) {
+  if (openDocumentFile(path, file, why) != FileReadStatus::Read) {
     if (error != nullptr) *error = std::move(why);
     return false;
   }
-  return readDocument(bytes, project, pool, kept, error, diagnostics);
+  return readDocument(file, project, pool, kept, error, diagnostics);
 }
 
 }  // namespace ob

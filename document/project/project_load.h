@@ -15,6 +15,7 @@
 #include "document/diagnostics.h"
 #include "document/json/json_value.h"
 #include "document/project/kept_document.h"
+#include "document/reading/byte_source.h"
 #include "engine/model/project.h"
 
 namespace ob {
@@ -34,15 +35,27 @@ enum class DocumentSource : std::uint8_t { File, State };
 // previous slots are displaced, not freed) and kept is replaced by what the
 // next save puts back. On failure only the error text and the list change.
 // Both may be null.
+//
+// What is held while reading stays bounded: a document's text is refused
+// beyond kMaxDocumentTextBytes ("document-too-large") before it is read or
+// unpacked, an archive is read entry by entry from its source, each sample
+// file is unpacked only when a slot names it and decoded once however many
+// slots do, and the fresh pool takes the caller's pool's limits: a file
+// over them is left out with a warning ("sample-too-large",
+// "samples-over-budget") before it is unpacked or decoded, and its slots
+// play silent.
+bool readDocument(const ByteSource& source, Project& project, SamplePool& pool, KeptDocument& kept,
+                  std::string* error, Diagnostics* diagnostics,
+                  DocumentSource documentSource = DocumentSource::File);
 bool readDocument(const std::uint8_t* bytes, std::size_t size, Project& project, SamplePool& pool,
                   KeptDocument& kept, std::string* error, Diagnostics* diagnostics,
                   DocumentSource source = DocumentSource::File);
 bool readDocument(const std::vector<std::uint8_t>& bytes, Project& project, SamplePool& pool,
                   KeptDocument& kept, std::string* error, Diagnostics* diagnostics);
 
-// Reads the whole file and calls readDocument. A file that cannot be read
-// fails with readDocumentFile's reason, which leaves naming the file to
-// the caller.
+// Opens the file as readDocumentFile would and reads the document from it
+// piece by piece, never whole. A file that cannot be opened fails with
+// readDocumentFile's reason, which leaves naming the file to the caller.
 bool loadDocumentFile(const std::filesystem::path& path, Project& project, SamplePool& pool,
                       KeptDocument& kept, std::string* error, Diagnostics* diagnostics);
 

@@ -1,6 +1,7 @@
 #include "document/project/project_save.h"
 
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <new>
 
@@ -12,12 +13,22 @@
 #include "document/project/atomic_file.h"
 #include "document/project/foreign_members.h"
 #include "document/project/project_load.h"
+#include "document/wav/wav.h"
 #include "engine/fnv.h"
 #include "engine/model/project_ids.h"
 #include "engine/pool/sample_pool.h"
 
 namespace ob {
 namespace {
+
+// The file a slot's audio is saved as: the one it was decoded from, or for
+// audio made here its own 32-bit float WAV; none for a slot without either.
+std::vector<std::uint8_t> savedFileOf(const SampleData& audio) {
+  if (!audio.bytes.empty()) return audio.bytes;
+  if (audio.frames < 1) return {};
+  return encodeWav(audio.left.data(), audio.right.empty() ? nullptr : audio.right.data(), audio.frames,
+                   audio.sampleRate);
+}
 
 std::vector<std::uint8_t> writeUnguarded(const Project& project, const SamplePool& pool,
                                          const KeptDocument& kept) {
@@ -29,13 +40,22 @@ std::vector<std::uint8_t> writeUnguarded(const Project& project, const SamplePoo
   package.documentName = "instance.json";
   const int count = copy->samples.count < kSampleSlots ? copy->samples.count : kSampleSlots;
   std::vector<std::string> refs(static_cast<std::size_t>(count));
+  // Audio that several slots share is hashed and stored once.
+  std::map<const SampleData*, std::string> refOf;
   for (int i = 0; i < count; ++i) {
     const SampleSlot& slot = copy->samples.slots[i];
+    const SampleData* audio = static_cast<std::size_t>(i) < pool.slots.size() && pool.slots[i]
+                                  ? pool.slots[i]->data.get()
+                                  : nullptr;
     if (slot.factory[0] != '\0') {
       refs[i] = factoryRef(slot.factory);
-    } else if (slot.id[0] != '\0' && static_cast<std::size_t>(i) < pool.slots.size() && pool.slots[i] &&
-               !pool.slots[i]->bytes.empty()) {
-      refs[i] = assetRefFor(package, pool.slots[i]->bytes);
+    } else if (slot.id[0] != '\0' && audio != nullptr) {
+      auto [known, fresh] = refOf.try_emplace(audio);
+      if (fresh) {
+        std::vector<std::uint8_t> file = savedFileOf(*audio);
+        if (!file.empty()) known->second = assetRefFor(package, std::move(file));
+      }
+      refs[i] = known->second;
     }
   }
 

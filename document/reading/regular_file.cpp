@@ -12,36 +12,6 @@ namespace ob {
 
 namespace {
 
-class OpenFile {
- public:
-  explicit OpenFile(const std::filesystem::path& path)
-      : fd_(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)),
-        error_(fd_ < 0 ? errno : 0) {}
-  ~OpenFile() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  OpenFile(const OpenFile&) = delete;
-  OpenFile& operator=(const OpenFile&) = delete;
-  int fd() const { return fd_; }
-  int error() const { return error_; }  // the open's errno when it failed
-
- private:
-  int fd_;
-  int error_;
-};
-
-// Exactly count bytes, or false on an error or an early end.
-bool readExactly(int fd, std::uint8_t* data, std::size_t count) {
-  while (count > 0) {
-    const ssize_t n = ::read(fd, data, count);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    count -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
 // Why the open failed, from the error it set.
 FileReadStatus openFailure(int error) {
   switch (error) {
@@ -60,27 +30,64 @@ FileReadStatus failed(std::vector<std::uint8_t>& out, FileReadStatus status) {
 
 }  // namespace
 
+RegularFile::~RegularFile() { close(); }
+
+void RegularFile::close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  size_ = 0;
+}
+
+FileReadStatus RegularFile::open(const std::filesystem::path& path, std::uint64_t maxSize,
+                                 const FileHeaderCheck& header) {
+  close();
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return openFailure(errno);
+  fd_ = fd;
+  struct stat info {};
+  FileReadStatus status = FileReadStatus::Read;
+  if (::fstat(fd_, &info) != 0) {
+    status = FileReadStatus::CannotOpen;
+  } else if (!S_ISREG(info.st_mode)) {
+    status = FileReadStatus::NotARegularFile;
+  } else if (info.st_size < 0 || static_cast<std::uint64_t>(info.st_size) > maxSize) {
+    status = FileReadStatus::TooLarge;
+  } else {
+    size_ = static_cast<std::uint64_t>(info.st_size);
+    if (header.accepts) {
+      std::vector<std::uint8_t> head(static_cast<std::size_t>(std::min<std::uint64_t>(header.bytes, size_)));
+      if (!read(0, head.data(), head.size()))
+        status = FileReadStatus::ReadFailed;
+      else if (!header.accepts(head.data(), head.size()))
+        status = FileReadStatus::RefusedHeader;
+    }
+  }
+  if (status != FileReadStatus::Read) close();
+  return status;
+}
+
+bool RegularFile::read(std::uint64_t offset, std::uint8_t* out, std::size_t count) const {
+  if (fd_ < 0 || offset > size_ || count > size_ - offset) return false;
+  while (count > 0) {
+    const ssize_t n = ::pread(fd_, out, count, static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;  // a read error, or the file shrank
+    out += n;
+    offset += static_cast<std::uint64_t>(n);
+    count -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
 FileReadStatus readRegularFile(const std::filesystem::path& path, std::vector<std::uint8_t>& out,
                                std::uint64_t maxSize, const FileHeaderCheck& header) {
   out.clear();
-  const OpenFile file(path);
-  if (file.fd() < 0) return openFailure(file.error());
-  struct stat info {};
-  if (::fstat(file.fd(), &info) != 0) return FileReadStatus::CannotOpen;
-  if (!S_ISREG(info.st_mode)) return FileReadStatus::NotARegularFile;
-  const auto size = static_cast<std::uint64_t>(info.st_size);
-  if (info.st_size < 0 || size > maxSize) return FileReadStatus::TooLarge;
+  RegularFile file;
   try {
-    std::size_t done = 0;
-    if (header.accepts) {
-      done = static_cast<std::size_t>(std::min<std::uint64_t>(header.bytes, size));
-      out.resize(done);
-      if (!readExactly(file.fd(), out.data(), done)) return failed(out, FileReadStatus::ReadFailed);
-      if (!header.accepts(out.data(), done)) return failed(out, FileReadStatus::RefusedHeader);
-    }
-    out.resize(static_cast<std::size_t>(size));
-    if (!readExactly(file.fd(), out.data() + done, out.size() - done))
-      return failed(out, FileReadStatus::ReadFailed);
+    const FileReadStatus status = file.open(path, maxSize, header);
+    if (status != FileReadStatus::Read) return status;
+    out.resize(static_cast<std::size_t>(file.size()));
+    if (!file.read(0, out.data(), out.size())) return failed(out, FileReadStatus::ReadFailed);
   } catch (const std::bad_alloc&) {
     return failed(out, FileReadStatus::ReadFailed);
   }

@@ -201,7 +201,8 @@ bool opensAsWav(const std::uint8_t* bytes, std::size_t count, std::string* error
   return false;
 }
 
-bool decodeWav(const std::uint8_t* bytes, std::size_t count, DecodedWav& out, std::string* error) {
+bool decodeWav(const std::uint8_t* bytes, std::size_t count, DecodedWav& out, std::string* error,
+               const DecodeAdmission& admit) {
   auto failWith = [error](std::string message) {
     if (error) *error = std::move(message);
     return false;
@@ -250,6 +251,7 @@ bool decodeWav(const std::uint8_t* bytes, std::size_t count, DecodedWav& out, st
   if (frames64 > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()))
     return failWith(kBadChunks);
   const std::size_t frames = static_cast<std::size_t>(frames64);
+  if (admit && !admit(frames64 * (channels > 1 ? 2u : 1u) * sizeof(float))) return false;
   SampleReader sampleAt(*layout);
   const std::uint8_t* data = bytes + dataPos;
 

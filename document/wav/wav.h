@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,10 +28,16 @@ inline constexpr std::size_t kWavTagBytes = 12;
 // given) gets the decoder's message for it.
 bool opensAsWav(const std::uint8_t* bytes, std::size_t count, std::string* error = nullptr);
 
+// Asked once the file's layout is known and before any audio is decoded,
+// with the bytes the decoded audio will take (32-bit floats, one channel or
+// two); false refuses the file, and *error is left to the one who refused.
+using DecodeAdmission = std::function<bool(std::uint64_t decodedBytes)>;
+
 // On failure returns false, writes the reason to *error when given and leaves
 // out unchanged. Every sample decoded is finite and within
 // kMaxSampleMagnitude; a float sample that is no number decodes as 0.
-bool decodeWav(const std::uint8_t* bytes, std::size_t count, DecodedWav& out, std::string* error = nullptr);
+bool decodeWav(const std::uint8_t* bytes, std::size_t count, DecodedWav& out, std::string* error = nullptr,
+               const DecodeAdmission& admit = {});
 inline bool decodeWav(const std::vector<std::uint8_t>& bytes, DecodedWav& out, std::string* error = nullptr) {
   return decodeWav(bytes.data(), bytes.size(), out, error);
 }

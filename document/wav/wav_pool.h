@@ -1,9 +1,9 @@
 #pragma once
 // WAV files into the sample pool: the bytes are decoded here, so the pool
-// itself only ever takes audio. Main thread, like the pool.
+// itself only ever takes audio. Every file is held to the pool's limits
+// before its audio is decoded. Main thread, like the pool.
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,21 +11,28 @@
 
 namespace ob {
 
-// The decoded audio, carrying the bytes along for saving; nothing with the
-// decoder's message when the bytes are not a WAV file this build reads.
-std::optional<SampleAudio> decodeSampleAudio(std::vector<std::uint8_t> bytes, std::string* error = nullptr);
+// A file decoded for the pool, or why not.
+struct PoolDecode {
+  SharedSampleData audio;                       // null on failure
+  SampleRefusal refusal = SampleRefusal::None;  // set when the pool's limits refused it
+  std::string error;                            // the decoder's message or the refusal's words
+};
+
+// Decodes the file, carrying its bytes along for saving, for slot `into`
+// (a new slot when it is none of the pool's): a file over the pool's file
+// limit is refused before it is looked at, and one whose audio would pass
+// the sample limit or the pool's budget as soon as its header tells,
+// before a sample is decoded. The pool is not changed.
+PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, std::vector<std::uint8_t> bytes);
 
 // Decodes into a new slot after the last one and returns its index, or -1
-// with the decoder's message. No limit here: callers refuse an index of 64
-// or more.
+// with the decoder's message or the refusal's words. No slot limit here:
+// callers refuse an index of 64 or more.
 std::int32_t loadWav(SamplePool& pool, std::vector<std::uint8_t> bytes, std::string* error = nullptr);
 // Decodes into slot index (0..63), creating empty slots up to it; the
-// slot's slice list is emptied. -1 on a bad index or a decode failure, which
-// leave the pool unchanged.
+// slot's slice list is emptied. -1 on a bad index, a decode failure or a
+// refusal, which leave the pool unchanged.
 std::int32_t replaceSlotWav(SamplePool& pool, std::uint32_t index, std::vector<std::uint8_t> bytes,
                             std::string* error = nullptr);
-// For document readers: makes sure slot index (0..63) exists, then decodes
-// into it keeping its slices. Returns whether the bytes decoded.
-bool addDecoded(SamplePool& pool, std::int32_t index, const std::vector<std::uint8_t>& bytes);
 
 }  // namespace ob

@@ -1,43 +1,28 @@
 #include "engine/pool/sample_pool.h"
 
 #include <algorithm>
-#include <cmath>
+#include <utility>
 
 #include "engine/model/project.h"
 #include "engine/pool/sample_limits.h"
 
 namespace ob {
 
-namespace {
-
-// A fresh slot for the audio. Non-finite samples become silence and the
-// rest are held within the sample limit: no damage reaches the voices.
-std::unique_ptr<SamplePoolSlot> makeSlot(SampleAudio audio) {
-  auto slot = std::make_unique<SamplePoolSlot>();
-  std::size_t frames = audio.left.size();
-  if (!audio.right.empty()) frames = std::min(frames, audio.right.size());
-  audio.left.resize(frames);
-  if (!audio.right.empty()) audio.right.resize(frames);
-  const auto playable = [](float x) {
-    return std::isfinite(x) ? std::clamp(x, -kMaxSampleMagnitude, kMaxSampleMagnitude) : 0.0f;
-  };
-  for (float& x : audio.left) x = playable(x);
-  for (float& x : audio.right) x = playable(x);
-  slot->left = std::move(audio.left);
-  slot->right = std::move(audio.right);
-  slot->sampleRate = audio.sampleRate > 0.0 && std::isfinite(audio.sampleRate) ? audio.sampleRate : 44100.0;
-  slot->frames = static_cast<std::int32_t>(frames);
-  slot->peak = SamplePool::peakOf(*slot);
-  slot->bytes = std::move(audio.bytes);
-  return slot;
+SamplePoolSlot::SamplePoolSlot(SharedSampleData audio) : data(std::move(audio)) {
+  if (!data) return;
+  left = data->left;
+  right = data->right;
+  sampleRate = data->sampleRate;
+  frames = data->frames;
+  peak = data->peak;
+  bytes = data->bytes;
 }
-
-}  // namespace
 
 SamplePool& SamplePool::operator=(SamplePool&& other) {
   if (this == &other) return *this;
   adoptSlots(std::move(other.slots));
   other.slots.clear();
+  limits_ = other.limits_;
   for (auto& d : other.displaced_) displace(std::move(d));
   other.displaced_.clear();
   return *this;
@@ -65,26 +50,96 @@ void SamplePool::install(std::int32_t index, std::unique_ptr<SamplePoolSlot> fre
   slots[index] = std::move(fresh);
 }
 
-std::int32_t SamplePool::append(SampleAudio audio) {
-  slots.push_back(makeSlot(std::move(audio)));
+bool SamplePool::holdsElsewhere(const SampleData* audio, std::int32_t except) const {
+  for (std::int32_t i = 0; i < slotCount(); ++i)
+    if (i != except && slots[i] && slots[i]->data.get() == audio) return true;
+  return false;
+}
+
+std::uint64_t SamplePool::decodedBytes() const {
+  std::uint64_t total = 0;
+  for (std::int32_t i = 0; i < slotCount(); ++i) {
+    const SampleData* audio = slots[i] ? slots[i]->data.get() : nullptr;
+    bool counted = false;  // at an earlier slot that shares it
+    for (std::int32_t j = 0; j < i && audio && !counted; ++j)
+      counted = slots[j] && slots[j]->data.get() == audio;
+    if (audio && !counted) total += audio->decodedBytes();
+  }
+  return total;
+}
+
+SampleRefusal SamplePool::refusalForFile(std::uint64_t fileBytes) const {
+  return fileBytes > limits_.sampleFileBytes ? SampleRefusal::FileTooLarge : SampleRefusal::None;
+}
+
+SampleRefusal SamplePool::refusalForAudio(std::uint64_t decodedBytes, std::int32_t into) const {
+  if (decodedBytes > limits_.sampleDecodedBytes) return SampleRefusal::SampleTooLarge;
+  std::uint64_t held = this->decodedBytes();
+  // The audio the slot lets go no longer counts, unless another slot keeps it.
+  if (into >= 0 && into < slotCount() && slots[into] && slots[into]->data &&
+      !holdsElsewhere(slots[into]->data.get(), into))
+    held -= slots[into]->data->decodedBytes();
+  return decodedBytes > limits_.poolDecodedBytes - std::min(held, limits_.poolDecodedBytes)
+             ? SampleRefusal::PoolFull
+             : SampleRefusal::None;
+}
+
+SampleRefusal SamplePool::refusalFor(const SampleData& audio, std::int32_t into) const {
+  if (holdsElsewhere(&audio, into)) return SampleRefusal::None;
+  // Audio made here has no file of its own to hold.
+  const SampleRefusal file = refusalForFile(audio.bytes.size());
+  return file != SampleRefusal::None ? file : refusalForAudio(audio.decodedBytes(), into);
+}
+
+std::int32_t SamplePool::append(SampleAudio audio, SampleRefusal* why) {
+  return append(makeSampleData(std::move(audio)), why);
+}
+
+std::int32_t SamplePool::append(SharedSampleData audio, SampleRefusal* why) {
+  if (!audio) audio = makeSampleData({});
+  const SampleRefusal refusal = refusalFor(*audio, -1);
+  if (why) *why = refusal;
+  if (refusal != SampleRefusal::None) return -1;
+  slots.push_back(std::make_unique<SamplePoolSlot>(std::move(audio)));
   return static_cast<std::int32_t>(slots.size()) - 1;
 }
 
 std::int32_t SamplePool::replaceSlot(std::uint32_t index, SampleAudio audio, std::string* error) {
+  if (index >= static_cast<std::uint32_t>(kSamplePoolSlots))
+    return replaceSlot(index, SharedSampleData{}, error);
+  return replaceSlot(index, makeSampleData(std::move(audio)), error);
+}
+
+std::int32_t SamplePool::replaceSlot(std::uint32_t index, SharedSampleData audio, std::string* error) {
   if (index >= static_cast<std::uint32_t>(kSamplePoolSlots)) {
     if (error) *error = "sample slot index out of range";
     return -1;
   }
   const auto i = static_cast<std::int32_t>(index);
+  if (!audio) audio = makeSampleData({});
+  const SampleRefusal refusal = refusalFor(*audio, i);
+  if (refusal != SampleRefusal::None) {
+    if (error) *error = sampleRefusalText(refusal, limits_);
+    return -1;
+  }
   slot(i);
-  install(i, makeSlot(std::move(audio)));
+  install(i, std::make_unique<SamplePoolSlot>(std::move(audio)));
   return i;
 }
 
-bool SamplePool::replaceAudio(std::int32_t index, SampleAudio audio) {
+bool SamplePool::replaceAudio(std::int32_t index, SampleAudio audio, SampleRefusal* why) {
+  if (index < 0 || index >= kSamplePoolSlots) return false;
+  return replaceAudio(index, makeSampleData(std::move(audio)), why);
+}
+
+bool SamplePool::replaceAudio(std::int32_t index, SharedSampleData audio, SampleRefusal* why) {
+  if (index < 0 || index >= kSamplePoolSlots) return false;
+  if (!audio) audio = makeSampleData({});
+  const SampleRefusal refusal = refusalFor(*audio, index);
+  if (why) *why = refusal;
+  if (refusal != SampleRefusal::None) return false;
   SamplePoolSlot* existing = slot(index);
-  if (!existing) return false;
-  auto fresh = makeSlot(std::move(audio));
+  auto fresh = std::make_unique<SamplePoolSlot>(std::move(audio));
   fresh->slices = existing->slices;
   install(index, std::move(fresh));
   return true;
@@ -96,13 +151,6 @@ SamplePoolSlot* SamplePool::slot(std::int32_t index) {
     slots.push_back(std::make_unique<SamplePoolSlot>());
   if (!slots[index]) slots[index] = std::make_unique<SamplePoolSlot>();
   return slots[index].get();
-}
-
-float SamplePool::peakOf(const SamplePoolSlot& slot) {
-  float peak = 0.0f;
-  for (float x : slot.left) peak = std::max(peak, std::fabs(x));
-  for (float x : slot.right) peak = std::max(peak, std::fabs(x));
-  return peak > 0.0f ? peak : 1.0f;
 }
 
 void SamplePool::resetInfo(SamplePoolSnapshot& out) {

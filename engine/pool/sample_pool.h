@@ -4,32 +4,33 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "engine/pool/sample_data.h"
+#include "engine/pool/sample_limits.h"
 #include "engine/pool/sample_pool_snapshot.h"
 
 namespace ob {
 
 struct SampleSlotTable;
 
-// Decoded audio handed to the pool by its caller, with the file bytes it
-// was decoded from (kept for saving).
-struct SampleAudio {
-  std::vector<float> left;
-  std::vector<float> right;  // empty for mono
-  double sampleRate = 44100.0;
-  std::vector<std::uint8_t> bytes;
-};
-
+// One slot of the pool: the shared audio it plays, with views of it for
+// readers, and the slice positions last published for it.
 struct SamplePoolSlot {
-  std::vector<float> left;
-  std::vector<float> right;  // empty for mono
+  SamplePoolSlot() = default;
+  explicit SamplePoolSlot(SharedSampleData audio);
+
+  SharedSampleData data;  // null while the slot is empty
+  // Views of data (empty, 44,100, 0 and 1 while there is none).
+  std::span<const float> left;
+  std::span<const float> right;  // empty for mono
   double sampleRate = 44100.0;
   std::int32_t frames = 0;
   float peak = 1.0f;
-  std::vector<std::uint8_t> bytes;  // the file the audio was decoded from, for saving
-  std::vector<float> slices;        // positions last published for this slot
+  std::span<const std::uint8_t> bytes;  // see SampleData::bytes
+  std::vector<float> slices;            // positions last published for this slot
 };
 
 class SamplePool {
@@ -47,26 +48,37 @@ class SamplePool {
   SamplePool(const SamplePool&) = delete;
   SamplePool& operator=(const SamplePool&) = delete;
 
-  // Every way in makes the audio safe to play: both channels cut to the
-  // shorter one, samples that are not finite (only a damaged file holds
-  // them) silenced and the rest held within kMaxSampleMagnitude, a rate
-  // that is not positive and finite read as 44,100.
+  // Every way in makes the audio safe to play (see makeSampleData) and
+  // holds it to the pool's limits: audio that a slot already holds costs
+  // nothing more, and a refused sample leaves the pool unchanged.
 
-  // Puts audio into a new slot after the last one and returns its index. No
-  // limit here: callers refuse an index of 64 or more.
-  std::int32_t append(SampleAudio audio);
+  // Puts audio into a new slot after the last one and returns its index, or
+  // -1 when refused (*why, when given, says why). No slot limit here:
+  // callers refuse an index of 64 or more.
+  std::int32_t append(SampleAudio audio, SampleRefusal* why = nullptr);
+  std::int32_t append(SharedSampleData audio, SampleRefusal* why = nullptr);
   // Puts new audio into slot index (0..63), creating empty slots up to it;
-  // the slot's slice list is emptied. -1 on a bad index, which leaves the
-  // pool unchanged.
+  // the slot's slice list is emptied. -1 on a bad index or a refusal, which
+  // leave the pool unchanged, with *error saying why.
   std::int32_t replaceSlot(std::uint32_t index, SampleAudio audio, std::string* error = nullptr);
-  // The same keeping the slot's slices. False on a bad index.
-  bool replaceAudio(std::int32_t index, SampleAudio audio);
+  std::int32_t replaceSlot(std::uint32_t index, SharedSampleData audio, std::string* error = nullptr);
+  // The same keeping the slot's slices. False on a bad index or a refusal.
+  bool replaceAudio(std::int32_t index, SampleAudio audio, SampleRefusal* why = nullptr);
+  bool replaceAudio(std::int32_t index, SharedSampleData audio, SampleRefusal* why = nullptr);
   // The slot at index 0..63, appending empty slots up to it; null outside.
   SamplePoolSlot* slot(std::int32_t index);
   std::int32_t slotCount() const { return static_cast<std::int32_t>(slots.size()); }
 
-  // Largest absolute sample over both channels; 1 for silence.
-  static float peakOf(const SamplePoolSlot& slot);
+  const SampleLimits& limits() const { return limits_; }
+  void setLimits(const SampleLimits& limits) { limits_ = limits; }
+  // The decoded audio the slots hold, each shared audio counted once.
+  std::uint64_t decodedBytes() const;
+  // Whether the pool would take a file of this size, before it is decoded.
+  SampleRefusal refusalForFile(std::uint64_t fileBytes) const;
+  // Whether the pool would take audio decoding to this many bytes into slot
+  // `into` (whose own audio it would let go), or into a new slot when
+  // `into` is none of its slots; asked before the audio is decoded.
+  SampleRefusal refusalForAudio(std::uint64_t decodedBytes, std::int32_t into = -1) const;
 
   // Fills a snapshot with views of the slots and copies of the table's slice
   // positions. Returns the slot count.
@@ -86,8 +98,12 @@ class SamplePool {
  private:
   void install(std::int32_t index, std::unique_ptr<SamplePoolSlot> fresh);
   void displace(std::unique_ptr<SamplePoolSlot> old);
+  // The refusal for audio about to go into slot `into`.
+  SampleRefusal refusalFor(const SampleData& audio, std::int32_t into) const;
+  bool holdsElsewhere(const SampleData* audio, std::int32_t except) const;
 
   std::vector<std::unique_ptr<SamplePoolSlot>> displaced_;
+  SampleLimits limits_;
 };
 
 }  // namespace ob

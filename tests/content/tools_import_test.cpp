@@ -16,8 +16,11 @@
 #include "content/tools/kits_folder.h"
 #include "content/tools/sample_import.h"
 #include "document/wav/wav.h"
+#include "document/wav/wav_header.h"
 #include "engine/model/project.h"
+#include "engine/pool/sample_limits.h"
 #include "engine/pool/sample_pool.h"
+#include "support/allocation_counter.h"
 #include "support/scoped_env.h"
 
 namespace tools_import_test {
@@ -132,10 +135,10 @@ TEST_F(ImportTest, PipesDevicesAndHugeFilesAreRefusedUnread) {
   // Over the cap, yet only a header on the disk.
   const fs::path huge = dir.path / "huge.wav";
   writeFile(huge, toneWav());
-  fs::resize_file(huge, ob::kMaxWavFileBytes + 1);
+  fs::resize_file(huge, ob::kMaxSampleFileBytes + 1);
   const fs::path atCap = dir.path / "cap.wav";
   writeFile(atCap, {'n', 'o', 't', ' ', 'r', 'i', 'f', 'f'});
-  fs::resize_file(atCap, ob::kMaxWavFileBytes);
+  fs::resize_file(atCap, ob::kMaxSampleFileBytes);
   const auto before = *project;
   const struct {
     fs::path path;
@@ -143,7 +146,7 @@ TEST_F(ImportTest, PipesDevicesAndHugeFilesAreRefusedUnread) {
   } cases[] = {
       {dir.path / "pipe.wav", "not a regular file"},
       {"/dev/zero", "not a regular file"},
-      {huge, "the file is larger than 256 MiB, the most a sample may be"},
+      {huge, "the file is larger than 512 MiB, the most a sample's file may be"},
       {atCap, "not a RIFF/WAVE file"},
   };
   for (const auto& c : cases) {
@@ -188,6 +191,39 @@ TEST_F(ImportTest, FullPoolIsRefusedBeforeDecoding) {
   EXPECT_EQ(ob::importWavFile(pool, *project, file, &error), -1);
   EXPECT_EQ(error, "the sample pool is full");
   expectUnchanged(64, before);  // the pool never grows past 64 slots
+}
+
+// An 8-bit file decodes to four times its size: the pool's limits count the
+// decoded audio, and a file past them is refused before it is decoded.
+TEST_F(ImportTest, TheLimitsCountDecodedMemoryAndRefuseBeforeDecoding) {
+  const std::uint32_t frames = 20000;
+  std::vector<std::uint8_t> bytes;
+  ob::writeWavHeader(bytes, ob::kWavFormatPcm, 1, 22050, 8, frames);
+  bytes.resize(bytes.size() + frames, 0x90);
+  const fs::path file = dir.path / "eight.wav";
+  writeFile(file, bytes);
+
+  ob::SampleLimits limits;
+  limits.sampleDecodedBytes = frames * sizeof(float) - 1;
+  limits.poolDecodedBytes = 3 * frames * sizeof(float) / 2;
+  pool.setLimits(limits);
+  const auto before = *project;
+  ob::test::resetPeakLiveBytes();
+  const std::size_t held = ob::test::liveBytes();
+  std::string error;
+  EXPECT_EQ(ob::importWavFile(pool, *project, file, &error), -1);
+  EXPECT_EQ(error, ob::sampleRefusalText(ob::SampleRefusal::SampleTooLarge, limits));
+  EXPECT_LT(ob::test::peakLiveBytes() - held, 2 * std::size_t(frames));
+  expectUnchanged(0, before);
+
+  // At the sample limit it is taken; a second one would pass the budget.
+  limits.sampleDecodedBytes = frames * sizeof(float);
+  pool.setLimits(limits);
+  ASSERT_EQ(ob::importWavFile(pool, *project, file, &error), 0) << error;
+  EXPECT_EQ(pool.decodedBytes(), frames * sizeof(float));
+  EXPECT_EQ(ob::importWavFile(pool, *project, file, &error), -1);
+  EXPECT_EQ(error, ob::sampleRefusalText(ob::SampleRefusal::PoolFull, limits));
+  EXPECT_EQ(pool.slotCount(), 1);
 }
 
 TEST_F(ImportTest, LongNamesAreCutToWholeCharacters) {

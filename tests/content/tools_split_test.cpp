@@ -10,10 +10,15 @@
 
 #include "content/tools/hit_body_split.h"
 #include "content/tools/sample_split.h"
+#include "document/project/project_load.h"
+#include "document/project/project_save.h"
 #include "document/wav/wav.h"
+#include "document/wav/wav_header.h"
 #include "document/wav/wav_pool.h"
 #include "engine/model/project.h"
+#include "engine/model/project_ids.h"
 #include "engine/pool/sample_pool.h"
+#include "support/allocation_counter.h"
 
 namespace tools_split_test {
 
@@ -317,10 +322,10 @@ TEST_F(PoolFixture, StereoSplitAddsTwoSlotsWithRecords) {
   const ob::SamplePoolSlot& hit = *pool.slots[1];
   const ob::SamplePoolSlot& body = *pool.slots[2];
   EXPECT_DOUBLE_EQ(hit.sampleRate, 48000.0);
-  EXPECT_EQ(hit.left, h.hitLeft);  // float WAV: bit exact
-  EXPECT_EQ(hit.right, h.hitRight);
-  EXPECT_EQ(body.left, h.bodyLeft);
-  EXPECT_EQ(body.right, h.bodyRight);
+  EXPECT_EQ(std::vector<float>(hit.left.begin(), hit.left.end()), h.hitLeft);
+  EXPECT_EQ(std::vector<float>(hit.right.begin(), hit.right.end()), h.hitRight);
+  EXPECT_EQ(std::vector<float>(body.left.begin(), body.left.end()), h.bodyLeft);
+  EXPECT_EQ(std::vector<float>(body.right.begin(), body.right.end()), h.bodyRight);
 
   const ob::SampleSlot& hr = project->samples.slots[1];
   const ob::SampleSlot& br = project->samples.slots[2];
@@ -411,33 +416,106 @@ TEST_F(PoolFixture, MissingOrTooShortSourcesLeaveEverythingAlone) {
   expectUnchanged(slots, before);
 }
 
-TEST_F(PoolFixture, FailedLoadOfAHalfLeavesPoolAndProjectAsTheyWere) {
+ob::SampleAudio halfOf(std::size_t frames) {
+  ob::SampleAudio half;
+  half.left.assign(frames, 0.25f);
+  half.sampleRate = kRate;
+  return half;
+}
+
+TEST_F(PoolFixture, RefusedHalfLeavesPoolAndProjectAsTheyWere) {
   addSample(drum(), {}, "drum");
   const auto before = *project;
-  const std::vector<float> half(100, 0.25f);
-  const auto good = ob::encodeWav(half.data(), nullptr, 100, kRate);
-  const std::vector<std::uint8_t> broken = {'R', 'I', 'F', 'F', 0, 0};
+  // Room for the drum and 100 frames more.
+  ob::SampleLimits limits;
+  limits.poolDecodedBytes = pool.decodedBytes() + 100 * sizeof(float);
+  pool.setLimits(limits);
+  const std::string full = ob::sampleRefusalText(ob::SampleRefusal::PoolFull, limits);
 
   std::string error;
-  ob::SplitResult res = ob::addHitBodySlots(pool, *project, 0, good, broken, 50, &error);
+  ob::SplitResult res = ob::addHitBodySlots(pool, *project, 0, halfOf(60), halfOf(41), 50, &error);
   EXPECT_EQ(res.hitSlot, -1);
   EXPECT_EQ(res.bodySlot, -1);
   EXPECT_EQ(res.bodyStart, 0);
-  EXPECT_EQ(error, "could not decode the split body");
+  EXPECT_EQ(error, full);
   expectUnchanged(1, before);
   EXPECT_FALSE(pool.hasDisplaced());
 
-  res = ob::addHitBodySlots(pool, *project, 0, broken, good, 50, &error);
+  res = ob::addHitBodySlots(pool, *project, 0, halfOf(101), halfOf(10), 50, &error);
   EXPECT_EQ(res.hitSlot, -1);
-  EXPECT_EQ(error, "could not decode the split hit");
+  EXPECT_EQ(error, full);
   expectUnchanged(1, before);
 
-  // The same step succeeds with two good halves.
-  res = ob::addHitBodySlots(pool, *project, 0, good, good, 50, &error);
+  // The same step succeeds with two halves that fit.
+  res = ob::addHitBodySlots(pool, *project, 0, halfOf(60), halfOf(40), 50, &error);
   EXPECT_EQ(res.hitSlot, 1);
   EXPECT_EQ(res.bodySlot, 2);
   EXPECT_EQ(res.bodyStart, 50);
   EXPECT_STREQ(project->samples.slots[2].name, "drum body");
+}
+
+// A long recording splits at about the cost of its halves: they go into the
+// pool as rendered, with no file of their own held beside them, and a save
+// writes each as its float WAV, which loads back the same audio.
+TEST_F(PoolFixture, HalvesCostTheirAudioAndSaveAsTheirOwnFloatFiles) {
+  for (const bool stereo : {false, true}) {
+    SCOPED_TRACE(stereo ? "stereo" : "mono");
+    pool = ob::SamplePool{};
+    project = ob::makeProject();
+    std::vector<float> x(std::size_t(1) << 17, 0.0f);
+    addTone(x, 90.0, 0.5f, 3000.0);
+    addClick(x, 0, 0.9f);
+    ASSERT_EQ(addSample(x, stereo ? x : std::vector<float>{}, "long.wav"), 0);
+    const std::size_t source = pool.decodedBytes();
+    x = {};
+
+    ob::test::resetPeakLiveBytes();
+    const std::size_t before = ob::test::liveBytes();
+    std::string error;
+    const ob::SplitResult res = ob::splitSampleIntoHitAndBody(pool, *project, 0, &error);
+    const std::size_t peak = ob::test::peakLiveBytes() - before;
+    ASSERT_EQ(res.bodySlot, 2) << error;
+    EXPECT_LT(peak, source + source / 4);
+    EXPECT_TRUE(pool.slots[1]->bytes.empty());
+    EXPECT_TRUE(pool.slots[2]->bytes.empty());
+    const std::size_t halves = pool.slots[1]->data->decodedBytes() + pool.slots[2]->data->decodedBytes();
+    EXPECT_EQ(pool.decodedBytes(), source + halves);
+
+    ob::assignSampleIds(project->samples);
+    const std::vector<std::uint8_t> saved = ob::writeProjectDocument(*project, pool, {});
+    auto back = ob::makeProject();
+    ob::SamplePool backPool;
+    ob::KeptDocument kept;
+    ASSERT_TRUE(ob::readDocument(saved, *back, backPool, kept, &error, nullptr)) << error;
+    for (int i : {1, 2}) {
+      SCOPED_TRACE(i);
+      ASSERT_LT(i, backPool.slotCount());
+      const ob::SamplePoolSlot& made = *pool.slots[i];
+      const ob::SamplePoolSlot& read = *backPool.slots[i];
+      EXPECT_EQ(std::vector<float>(read.left.begin(), read.left.end()),
+                std::vector<float>(made.left.begin(), made.left.end()));
+      EXPECT_EQ(std::vector<float>(read.right.begin(), read.right.end()),
+                std::vector<float>(made.right.begin(), made.right.end()));
+      EXPECT_EQ(read.bytes.size(), ob::kWavHeaderBytes + made.data->decodedBytes());
+    }
+  }
+}
+
+// The halves together take what the source takes: with no room for that in
+// the pool's budget the split is refused before it is made.
+TEST_F(PoolFixture, ASplitPastThePoolsBudgetIsRefusedBeforeItIsMade) {
+  addSample(drum(), {}, "drum.wav");
+  ob::SampleLimits limits;
+  limits.poolDecodedBytes = pool.decodedBytes() * 3 / 2;
+  pool.setLimits(limits);
+  const auto before = *project;
+  ob::test::resetPeakLiveBytes();
+  const std::size_t held = ob::test::liveBytes();
+  std::string error;
+  EXPECT_EQ(ob::splitSampleIntoHitAndBody(pool, *project, 0, &error).hitSlot, -1);
+  EXPECT_EQ(error, ob::sampleRefusalText(ob::SampleRefusal::PoolFull, limits));
+  EXPECT_LT(ob::test::peakLiveBytes() - held, pool.decodedBytes() / 2);
+  expectUnchanged(1, before);
 }
 
 }  // namespace tools_split_test

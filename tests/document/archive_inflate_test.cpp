@@ -9,6 +9,7 @@
 
 #include "archive_rig.h"
 #include "document/archive/inflate.h"
+#include "document/reading/byte_source.h"
 
 namespace archive_inflate_test {
 
@@ -152,6 +153,63 @@ TEST(Inflate, RestoresZlibStreamsOfEveryStrategyAndFlushedBlocks) {
     ASSERT_TRUE(small.ok) << small.error;
     EXPECT_EQ(small.out, data);
   }
+}
+
+// Bytes served as a file serves them: a read at a time, never as a whole,
+// remembering the largest read and failing from `failAt` on.
+class FileLikeBytes final : public ob::ByteSource {
+ public:
+  explicit FileLikeBytes(Bytes bytes, std::uint64_t failAt = UINT64_MAX)
+      : bytes_(std::move(bytes)), failAt_(failAt) {}
+  std::uint64_t size() const override { return bytes_.size(); }
+  bool read(std::uint64_t offset, std::uint8_t* out, std::size_t count) const override {
+    largest = std::max(largest, count);
+    if (offset + count > bytes_.size() || offset + count > failAt_) return false;
+    std::copy_n(bytes_.begin() + std::ptrdiff_t(offset), count, out);
+    return true;
+  }
+  mutable std::size_t largest = 0;
+
+ private:
+  Bytes bytes_;
+  std::uint64_t failAt_;
+};
+
+TEST(Inflate, AStreamReadInPiecesInflatesAsFromMemory) {
+  const Bytes before = bytesOf("archive bytes before the stream");
+  for (const auto& [name, data] : samples()) {
+    for (int level : {0, 1, 9}) {
+      SCOPED_TRACE(name + " level " + std::to_string(level));
+      const Bytes packed = zlibDeflate(data, level, Z_DEFAULT_STRATEGY);
+      // Whole, and cut short inside the stream.
+      for (const std::size_t length : {packed.size(), packed.size() / 2}) {
+        Bytes file = before;
+        file.insert(file.end(), packed.begin(), packed.end());
+        const FileLikeBytes source(file);
+        Result pieces;
+        pieces.ok = ob::zip::inflate(source, before.size(), length, data.size(), pieces.out, pieces.error);
+        const Result whole = run(Bytes(packed.begin(), packed.begin() + std::ptrdiff_t(length)), data.size());
+        EXPECT_EQ(pieces.ok, whole.ok);
+        EXPECT_EQ(pieces.error, whole.error);
+        EXPECT_EQ(pieces.out, whole.out);
+        EXPECT_LE(source.largest, std::size_t(64) << 10);
+      }
+    }
+  }
+}
+
+TEST(Inflate, ASourceThatFailsToReadIsReportedAsSuch) {
+  const Bytes data = compressibleBytes(300000, 9);
+  const Bytes packed = zlibDeflate(data, 6, Z_DEFAULT_STRATEGY);
+  const FileLikeBytes source(packed, packed.size() / 2);
+  Result r;
+  r.ok = ob::zip::inflate(source, 0, packed.size(), data.size(), r.out, r.error);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.error, "the archive cannot be read");
+  EXPECT_LT(r.out.size(), data.size());
+  // A range past the source's end is refused before anything is read.
+  EXPECT_FALSE(ob::zip::inflate(source, 10, packed.size(), data.size(), r.out, r.error));
+  EXPECT_EQ(r.error, "stream ends early");
 }
 
 TEST(Inflate, DeclaredSizeBoundsTheOutput) {

@@ -13,6 +13,7 @@
 #include "document/json/json_parse.h"
 #include "document/json/json_write.h"
 #include "document/package/package.h"
+#include "support/allocation_counter.h"
 
 namespace package_write_test {
 
@@ -169,6 +170,25 @@ TEST(PackageWrite, ZipWriterFindingsFailTheWrite) {
   EXPECT_FALSE(ob::writePackage(p, d2));
   ASSERT_EQ(d2.size(), 1u);
   EXPECT_EQ(d2[0].code, "zip-duplicate-name");
+}
+
+// A package's assets are copied once, into the archive: a save of a long
+// sample takes the archive's memory and no more.
+TEST(PackageWrite, AssetsAreCopiedOnlyIntoTheArchive) {
+  ob::Package package = packageOf(R"({"kind":"instance"})");
+  const std::size_t size = std::size_t(1) << 20;
+  const std::string ref = ob::assetRefFor(package, randomBytes(size, 3));
+  Diagnostics d;
+  ob::test::resetPeakLiveBytes();
+  const std::size_t before = ob::test::liveBytes();
+  const auto bytes = ob::writePackage(package, d);
+  const std::size_t peak = ob::test::peakLiveBytes() - before;
+  ASSERT_TRUE(bytes) << ob::joinDiagnosticMessages(d);
+  EXPECT_LT(peak, size + size / 4);
+  const auto entries = entriesOf(*bytes);
+  ASSERT_EQ(2u, entries.size());
+  EXPECT_EQ("assets/" + ref.substr(6), entries[1].name);
+  EXPECT_EQ(package.assets[0].data, entries[1].data);
 }
 
 }  // namespace package_write_test

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
@@ -13,8 +16,11 @@
 #include "archive_rig.h"
 #include "document/archive/deflate.h"
 #include "document/json/json.h"
+#include "document/package/package.h"
 #include "document/project/project_load.h"
 #include "document/project/project_save.h"
+#include "document/wav/wav_header.h"
+#include "document/wav/wav_pool.h"
 #include "engine/model/demo_project.h"
 #include "engine/pool/sample_pool.h"
 #include "project_rig.h"
@@ -22,6 +28,7 @@
 
 namespace project_load_limits_test {
 
+using archive_test::Bytes;
 using archive_test::RawArchive;
 using archive_test::RawEntry;
 using archive_test::storedEntry;
@@ -68,17 +75,75 @@ struct Measured {
   std::size_t kept = 0;
 };
 
-Measured measureLoad(const std::vector<std::uint8_t>& bytes) {
+using Load =
+    std::function<bool(ob::Project&, ob::SamplePool&, ob::KeptDocument&, std::string*, ob::Diagnostics*)>;
+
+// What a load holds at its peak, into the given pool (with its limits) or
+// a fresh one.
+Measured measure(const Load& load, ob::SamplePool* into) {
   Measured m;
   auto project = ob::makeProject();
-  ob::SamplePool pool;
+  ob::SamplePool own;
+  ob::SamplePool& pool = into != nullptr ? *into : own;
   ob::KeptDocument kept;
   ob::test::resetPeakLiveBytes();
   const std::size_t before = ob::test::liveBytes();
-  m.ok = ob::readDocument(bytes, *project, pool, kept, &m.error, &m.diagnostics);
+  m.ok = load(*project, pool, kept, &m.error, &m.diagnostics);
   m.peak = ob::test::peakLiveBytes() - before;
   m.kept = kept.keptEntries.size();
   return m;
+}
+
+Measured measureLoad(const std::vector<std::uint8_t>& bytes, ob::SamplePool* into = nullptr) {
+  return measure(
+      [&](ob::Project& project, ob::SamplePool& pool, ob::KeptDocument& kept, std::string* error,
+          ob::Diagnostics* diagnostics) {
+        return ob::readDocument(bytes, project, pool, kept, error, diagnostics);
+      },
+      into);
+}
+
+// The same through "Open project...": the file is read where it is needed.
+Measured measureFileLoad(const std::filesystem::path& path, ob::SamplePool* into = nullptr) {
+  return measure(
+      [&](ob::Project& project, ob::SamplePool& pool, ob::KeptDocument& kept, std::string* error,
+          ob::Diagnostics* diagnostics) {
+        return ob::loadDocumentFile(path, project, pool, kept, error, diagnostics);
+      },
+      into);
+}
+
+// 16-bit stereo: a file of four bytes a frame that decodes to eight.
+std::vector<std::uint8_t> pcm16Wav(std::uint32_t frames, std::uint8_t seed) {
+  std::vector<std::uint8_t> wav;
+  ob::writeWavHeader(wav, ob::kWavFormatPcm, 2, 44100, 16, frames * 4);
+  wav.resize(wav.size() + std::size_t(frames) * 4);
+  for (std::size_t i = ob::kWavHeaderBytes; i < wav.size(); ++i) wav[i] = std::uint8_t(i * seed);
+  return wav;
+}
+
+// The demo saved with `slots` samples that play the given files in turn,
+// each file's audio shared by every slot that plays it.
+std::vector<std::uint8_t> packageOf(const std::vector<std::vector<std::uint8_t>>& files, int slots) {
+  auto project = ob::makeProject();
+  ob::buildDemoProject(*project);
+  ob::SamplePool pool;
+  std::vector<ob::SharedSampleData> audio;
+  for (const auto& file : files) audio.push_back(ob::decodeForPool(pool, -1, file).audio);
+  project->samples.count = static_cast<std::uint8_t>(slots);
+  for (int i = 0; i < slots; ++i) {
+    ob::SampleSlot& slot = project->samples.slots[i];
+    slot = {};
+    ob::copyText(slot.name, ("big " + std::to_string(i) + ".wav").c_str());
+    EXPECT_EQ(i, pool.replaceSlot(static_cast<std::uint32_t>(i), audio[std::size_t(i) % audio.size()]));
+  }
+  return ob::writeProjectDocument(*project, pool, {});
+}
+
+ob::SamplePool poolWithin(const ob::SampleLimits& limits) {
+  ob::SamplePool pool;
+  pool.setLimits(limits);
+  return pool;
 }
 
 TEST(DocumentLimits, HugeUnknownEntriesAreDroppedWithoutBeingUnpacked) {
@@ -151,6 +216,164 @@ TEST(DocumentLimits, ARealDocumentWithRoomToSpareLoads) {
   const std::string text = documentWithManyValues(1000000);
   const Measured m = measureLoad(std::vector<std::uint8_t>(text.begin(), text.end()));
   EXPECT_TRUE(m.ok) << m.error;
+}
+
+// One asset named by every slot of the pool is decoded once: the slots
+// share its audio, and the load holds the file and one decoded copy.
+TEST(DocumentLimits, SlotsThatNameOneAssetShareItsDecodedAudio) {
+  const std::uint32_t frames = 1u << 18;  // a 1 MiB file, 2 MiB decoded
+  const auto package = packageOf({pcm16Wav(frames, 3)}, ob::kSampleSlots);
+  ob::Diagnostics written;
+  const auto stored = ob::readPackage(package.data(), package.size(), "instance.json", written);
+  ASSERT_TRUE(stored);
+  EXPECT_EQ(1u, stored->assets.size());
+
+  ob::SamplePool pool;
+  const Measured m = measureLoad(package, &pool);
+  ASSERT_TRUE(m.ok) << m.error;
+  EXPECT_TRUE(m.diagnostics.empty());
+  ASSERT_EQ(ob::kSampleSlots, pool.slotCount());
+  for (int i = 0; i < ob::kSampleSlots; ++i) {
+    SCOPED_TRACE(i);
+    ASSERT_NE(nullptr, pool.slots[i]->data);
+    EXPECT_EQ(pool.slots[0]->data, pool.slots[i]->data);
+    EXPECT_EQ(std::int32_t(frames), pool.slots[i]->frames);
+  }
+  EXPECT_EQ(std::uint64_t(frames) * 8, pool.decodedBytes());
+  EXPECT_LT(m.peak, 6 * kMiB);
+}
+
+// Past a limit a sample is left out with a warning at every slot that names
+// it, before it is decoded (past the sample limit or the budget) or before
+// it is unpacked at all (past the file limit).
+TEST(DocumentLimits, SamplesPastThePoolsLimitsAreLeftOutBeforeTheyAreDecoded) {
+  const std::uint32_t frames = 1u << 18;  // a 1 MiB file, 2 MiB decoded
+  const auto one = packageOf({pcm16Wav(frames, 3)}, 3);
+  const auto two = packageOf({pcm16Wav(frames, 3), pcm16Wav(frames, 5)}, 2);
+  ob::SampleLimits limits;
+  limits.sampleDecodedBytes = kMiB;
+  limits.poolDecodedBytes = 3 * kMiB;
+  limits.sampleFileBytes = 4 * kMiB;
+  const struct {
+    const char* what;
+    std::vector<std::uint8_t> package;
+    ob::SampleLimits limits;
+    const char* code;
+    int refused;
+    std::size_t peak;
+  } cases[] = {
+      {"sample", one, limits, "sample-too-large", 3, 2 * kMiB},
+      {"file", one, {4 * kMiB, 8 * kMiB, kMiB / 2}, "sample-too-large", 3, kMiB},
+      {"budget", two, {4 * kMiB, 3 * kMiB, 4 * kMiB}, "samples-over-budget", 1, 5 * kMiB},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ob::SamplePool pool = poolWithin(c.limits);
+    const Measured m = measureLoad(c.package, &pool);
+    ASSERT_TRUE(m.ok) << m.error;
+    EXPECT_EQ(c.refused, obtest::countCode(m.diagnostics, c.code));
+    EXPECT_EQ(std::size_t(c.refused), m.diagnostics.size());
+    for (const ob::Diagnostic& d : m.diagnostics)
+      EXPECT_NE(std::string::npos, d.message.find("; the sample plays silent")) << d.message;
+    int silent = 0;
+    for (const auto& slot : pool.slots) silent += slot->frames == 0;
+    EXPECT_EQ(c.refused, silent);
+    EXPECT_LE(pool.decodedBytes(), c.limits.poolDecodedBytes);
+    EXPECT_LT(m.peak, c.peak);
+  }
+}
+
+// An asset that declares more than a sample's file may be (here a gigabyte
+// of zeros packed 688:1) is refused by its declaration, never unpacked.
+TEST(DocumentLimits, AnAssetPastTheFileLimitIsNeverUnpacked) {
+  const auto small = packageOf({pcm16Wav(100, 3)}, 2);
+  ob::Diagnostics d;
+  auto entries = ob::zip::readZip(small.data(), small.size(), d);
+  ASSERT_TRUE(entries);
+  ASSERT_EQ(2u, entries->size());
+  RawArchive a;
+  a.entries.push_back(storedEntry((*entries)[0].name, (*entries)[0].data));
+  a.entries.push_back(archive_test::zeroEntry((*entries)[1].name, (1u << 30) - 1024, false));
+  const Measured m = measureLoad(archive_test::buildArchive(a));
+  ASSERT_TRUE(m.ok) << m.error;
+  EXPECT_EQ(2, obtest::countCode(m.diagnostics, "sample-too-large"));
+  EXPECT_LT(m.peak, kMiB);
+}
+
+// A document's text has a limit no real one comes near: past it, whether
+// given whole, packed in an archive or lying in a file, it is refused
+// before it is unpacked or read.
+TEST(DocumentLimits, ADocumentPastItsLimitIsRefusedUnread) {
+  const std::uint32_t past = (32u << 20) + 1;
+  for (const char* name : {"instance.json", "project.json"}) {
+    SCOPED_TRACE(name);
+    RawArchive a;
+    a.entries.push_back(archive_test::zeroEntry(name, past, false));
+    const Measured m = measureLoad(archive_test::buildArchive(a));
+    EXPECT_FALSE(m.ok);
+    EXPECT_EQ(1, obtest::countCode(m.diagnostics, "document-too-large", std::string("/") + name));
+    EXPECT_LT(m.peak, kMiB);
+  }
+
+  obtest::TempDir dir;
+  obtest::writeSparse(dir / "text.json", "{", past);
+  obtest::writeSparse(dir / "zip.project.orbi", "PK", past);
+  const Measured text = measureFileLoad(dir / "text.json");
+  EXPECT_FALSE(text.ok);
+  EXPECT_EQ(1, obtest::countCode(text.diagnostics, "document-too-large", ""));
+  EXPECT_NE(std::string::npos, text.error.find("larger than 32 MiB")) << text.error;
+  EXPECT_LT(text.peak, kMiB);
+  const Measured zip = measureFileLoad(dir / "zip.project.orbi");
+  EXPECT_FALSE(zip.ok);
+  EXPECT_EQ(1, obtest::countCode(zip.diagnostics, "zip-unreadable", ""));
+  EXPECT_LT(zip.peak, kMiB);
+}
+
+// A package file is read entry by entry: an entry no reader needs (here an
+// asset no slot names, 64 MiB that the file only declares) is never read,
+// while the asset the slots name is, and plays as from memory.
+TEST(DocumentLimits, APackageFileIsReadEntryByEntry) {
+  const std::uint32_t frames = 1u << 16;
+  const auto package = packageOf({pcm16Wav(frames, 7)}, 4);
+  ob::Diagnostics d;
+  auto entries = ob::zip::readZip(package.data(), package.size(), d);
+  ASSERT_TRUE(entries);
+  RawArchive a;
+  for (const auto& e : *entries) a.entries.push_back(storedEntry(e.name, e.data));
+  const std::uint32_t hole = 64u << 20;
+  RawEntry unnamed = storedEntry("assets/" + std::string(64, 'a'), {});
+  unnamed.packedSize = unnamed.unpackedSize = hole;
+  a.entries.push_back(unnamed);
+  // The last entry's payload is a hole in the file, which the directory
+  // follows: its offset, the end record's last field but the comment's
+  // length, moves past the hole.
+  Bytes bytes = archive_test::buildArchive(a);
+  const std::uint32_t split = ob::readU32LE(bytes.data() + bytes.size() - 6);
+  bytes.resize(bytes.size() - 6);
+  ob::writeU32LE(bytes, split + hole);
+  ob::writeU16LE(bytes, 0);
+  obtest::TempDir dir;
+  const auto path = dir / "hollow.project.orbi";
+  {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(nullptr, f);
+    ASSERT_EQ(split, std::fwrite(bytes.data(), 1, split, f));
+    ASSERT_EQ(0, std::fseek(f, long(split) + long(hole), SEEK_SET));
+    ASSERT_EQ(bytes.size() - split, std::fwrite(bytes.data() + split, 1, bytes.size() - split, f));
+    std::fclose(f);
+  }
+
+  ob::SamplePool fromFile;
+  const Measured m = measureFileLoad(path, &fromFile);
+  ASSERT_TRUE(m.ok) << m.error;
+  EXPECT_TRUE(m.diagnostics.empty());
+  EXPECT_LT(m.peak, 4 * kMiB);
+  ob::SamplePool fromMemory;
+  ASSERT_TRUE(measureLoad(package, &fromMemory).ok);
+  ASSERT_EQ(4, fromFile.slotCount());
+  EXPECT_EQ(fromFile.slots[3]->data, fromFile.slots[0]->data);
+  EXPECT_EQ(obtest::listOf(fromMemory.slots[0]->left), obtest::listOf(fromFile.slots[0]->left));
+  EXPECT_EQ(obtest::listOf(fromMemory.slots[0]->bytes), obtest::listOf(fromFile.slots[0]->bytes));
 }
 
 }  // namespace project_load_limits_test

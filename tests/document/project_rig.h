@@ -13,8 +13,10 @@
 #include <fstream>
 #include <map>
 #include <random>
+#include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "document/archive/zip_writer.h"
@@ -28,6 +30,12 @@
 #include "instance_rig.h"  // countCode
 
 namespace obtest {
+
+// A pool slot's view as a list, to compare with one.
+template <typename T>
+std::vector<std::remove_const_t<T>> listOf(std::span<T> view) {
+  return {view.begin(), view.end()};
+}
 
 // A decaying stereo tone; seed and length make every sample distinct.
 inline std::vector<std::uint8_t> toneWav(int seed, int frames = 2000, bool stereo = true) {
@@ -140,7 +148,8 @@ inline PoolPicture pictureOf(const ob::SamplePool& pool, const ob::KeptDocument&
   p.foreign = kept.foreignMembers.size();
   for (const auto& e : kept.keptEntries) p.kept.push_back(e.name);
   for (const auto& s : pool.slots) {
-    p.slotBytes.push_back(s ? s->bytes : std::vector<std::uint8_t>{});
+    p.slotBytes.push_back(s ? std::vector<std::uint8_t>(s->bytes.begin(), s->bytes.end())
+                            : std::vector<std::uint8_t>{});
     p.slotAddresses.push_back(s.get());
   }
   return p;

@@ -192,9 +192,9 @@ TEST_F(ProjectSave, PackageRoundTripThroughAFile) {
   EXPECT_EQ(demo->seed, back->seed);
   ASSERT_EQ(4u, backPool.slots.size());
   for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(pool.slots[i]->bytes, backPool.slots[i]->bytes) << i;
-    EXPECT_EQ(pool.slots[i]->left, backPool.slots[i]->left) << i;
-    EXPECT_EQ(pool.slots[i]->right, backPool.slots[i]->right) << i;
+    EXPECT_EQ(obtest::listOf(pool.slots[i]->bytes), obtest::listOf(backPool.slots[i]->bytes)) << i;
+    EXPECT_EQ(obtest::listOf(pool.slots[i]->left), obtest::listOf(backPool.slots[i]->left)) << i;
+    EXPECT_EQ(obtest::listOf(pool.slots[i]->right), obtest::listOf(backPool.slots[i]->right)) << i;
   }
   EXPECT_EQ(saved, ob::writeProjectDocument(*back, backPool, backKept));
 }

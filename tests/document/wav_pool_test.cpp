@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <limits>
+#include <span>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "document/wav/wav.h"
@@ -14,6 +16,11 @@
 namespace wav_pool_test {
 
 using Bytes = std::vector<std::uint8_t>;
+
+template <typename T>
+std::vector<std::remove_const_t<T>> listOf(std::span<T> view) {
+  return {view.begin(), view.end()};
+}
 
 Bytes wavOf(std::vector<float> left, std::vector<float> right = {}, double rate = 48000.0) {
   return ob::encodeWav(left.data(), right.empty() ? nullptr : right.data(),
@@ -28,12 +35,12 @@ TEST(WavPool, LoadWavAppendsTheDecodedAudioAndKeepsTheBytes) {
   EXPECT_EQ(ob::loadWav(pool, wavOf({0.0f, 0.0f}), &error), 1);
   ASSERT_EQ(pool.slotCount(), 2);
   const ob::SamplePoolSlot& s = *pool.slots[0];
-  EXPECT_EQ(s.left, (std::vector<float>{0.0f, 0.5f, -0.75f, 0.25f}));
-  EXPECT_EQ(s.right, (std::vector<float>{0.1f, 0.2f, 0.3f, -0.9f}));
+  EXPECT_EQ(listOf(s.left), (std::vector<float>{0.0f, 0.5f, -0.75f, 0.25f}));
+  EXPECT_EQ(listOf(s.right), (std::vector<float>{0.1f, 0.2f, 0.3f, -0.9f}));
   EXPECT_EQ(s.frames, 4);
   EXPECT_DOUBLE_EQ(s.sampleRate, 22050.0);
   EXPECT_FLOAT_EQ(s.peak, 0.9f);
-  EXPECT_EQ(s.bytes, bytes);
+  EXPECT_EQ(listOf(s.bytes), bytes);
   EXPECT_TRUE(pool.slots[1]->right.empty());
 }
 
@@ -47,7 +54,7 @@ TEST(WavPool, DecodeFailuresLeaveThePoolUnchanged) {
   EXPECT_EQ(ob::loadWav(pool, wavOf({0.5f}, {}, 0.0)), -1);
   EXPECT_EQ(ob::replaceSlotWav(pool, 0, {'R', 'I', 'F', 'F'}, &error), -1);
   EXPECT_EQ(ob::replaceSlotWav(pool, 5, {}, &error), -1);
-  EXPECT_FALSE(ob::addDecoded(pool, 0, {9, 9}));
+  EXPECT_FALSE(ob::decodeForPool(pool, 0, {9, 9}).audio);
   EXPECT_FALSE(pool.hasDisplaced());
   EXPECT_EQ(pool.slotCount(), 1);
   EXPECT_FLOAT_EQ(pool.slots[0]->left[0], 0.5f);
@@ -70,22 +77,26 @@ TEST(WavPool, ReplaceSlotRefusesABadIndexBeforeDecoding) {
   EXPECT_FLOAT_EQ(pool.slots[3]->peak, 0.5f);
 }
 
-TEST(WavPool, AddDecodedKeepsSlicesAndLeavesAFailedSlotSilent) {
+TEST(WavPool, DecodedAudioGoesInKeepingSlicesAndAFailureChangesNothing) {
   ob::SamplePool pool;
-  EXPECT_TRUE(ob::addDecoded(pool, 4, wavOf({0.3f, 0.3f})));
+  EXPECT_TRUE(pool.replaceAudio(4, ob::decodeForPool(pool, 4, wavOf({0.3f, 0.3f})).audio));
   pool.slots[4]->slices = {0.1f, 0.7f};
   const Bytes bytes = wavOf({0.6f, -0.6f, 0.6f});
-  EXPECT_TRUE(ob::addDecoded(pool, 4, bytes));
+  const ob::PoolDecode decoded = ob::decodeForPool(pool, 4, bytes);
+  ASSERT_TRUE(decoded.audio);
+  EXPECT_EQ(decoded.refusal, ob::SampleRefusal::None);
+  EXPECT_TRUE(pool.replaceAudio(4, decoded.audio));
   EXPECT_EQ(pool.slots[4]->slices, (std::vector<float>{0.1f, 0.7f}));
   EXPECT_EQ(pool.slots[4]->frames, 3);
-  EXPECT_EQ(pool.slots[4]->bytes, bytes);
-  // The slot is made before the bytes are looked at, and stays silent.
-  EXPECT_FALSE(ob::addDecoded(pool, 7, {1, 2}));
-  ASSERT_EQ(pool.slotCount(), 8);
-  EXPECT_EQ(pool.slots[7]->frames, 0);
-  EXPECT_FALSE(ob::addDecoded(pool, 64, bytes));
-  EXPECT_FALSE(ob::addDecoded(pool, -1, bytes));
-  EXPECT_EQ(pool.slotCount(), 8);
+  EXPECT_EQ(listOf(pool.slots[4]->bytes), bytes);
+  // A file that does not decode gives the decoder's words and no audio.
+  const ob::PoolDecode broken = ob::decodeForPool(pool, 7, {1, 2});
+  EXPECT_FALSE(broken.audio);
+  EXPECT_EQ(broken.error, "not a RIFF/WAVE file");
+  EXPECT_EQ(broken.refusal, ob::SampleRefusal::None);
+  EXPECT_FALSE(pool.replaceAudio(64, decoded.audio));
+  EXPECT_FALSE(pool.replaceAudio(-1, decoded.audio));
+  EXPECT_EQ(pool.slotCount(), 5);
 }
 
 }  // namespace wav_pool_test

@@ -489,8 +489,10 @@ TEST_F(SamplesPageTest, TheOverviewFollowsAudioReplacedInPlace) {
   ASSERT_GT(loud, 0.0f);
   // Same buffer, same length, its second half quieter: what a reload that
   // lands where the freed audio was looks like to the page.
-  ob::SamplePoolSlot& audio = *context.samplePool().slots[0];
-  for (std::size_t i = audio.left.size() / 2; i < audio.left.size(); ++i) audio.left[i] *= 0.25f;
+  // Pool audio is never changed once made; only this test writes into it.
+  const std::span<const float> shown = context.samplePool().slots[0]->left;
+  float* audio = const_cast<float*>(shown.data());
+  for (std::size_t i = shown.size() / 2; i < shown.size(); ++i) audio[i] *= 0.25f;
   context.publishSamples();
   EXPECT_LT(tallest(), loud * 0.5f);
 }
@@ -591,7 +593,9 @@ TEST_F(SamplesPageTest, AQuietSlotIsDrawnToItsPeakWithItsLevelWritten) {
     SCOPED_TRACE(c.level);
     const std::int32_t slot = page.loadWav(wav(std::to_string(c.gain) + ".wav", WavFormat::Float32, 1, 1.0));
     ASSERT_GE(slot, 0);
-    for (float& v : context.samplePool().slots[slot]->left) v *= c.gain;
+    // Pool audio is never changed once made; only this test writes into it.
+    const std::span<const float> made = context.samplePool().slots[slot]->left;
+    for (float& v : std::span(const_cast<float*>(made.data()), made.size())) v *= c.gain;
     context.publishSamples();
     page.previewSlot(slot);
     step();

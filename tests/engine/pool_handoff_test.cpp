@@ -149,6 +149,19 @@ TEST(SampleSetHandoff, SnapshotsStayValidWhileTheMainThreadReplacesAndAddsSlots)
         }
         break;
       }
+      case 6: {
+        // One audio played by two slots, as a document's shared asset.
+        const int from = static_cast<int>(rng() % 24);
+        const int to = static_cast<int>(rng() % 24);
+        if (from < pool->slotCount() && pool->slots[from] && pool->slots[from]->frames > 0) {
+          const float v = pool->slots[from]->left[0];
+          ASSERT_EQ(pool->replaceSlot(static_cast<std::uint32_t>(to), pool->slots[from]->data), to);
+          auto& entry = table->slots[to];
+          entry.sliceCount = static_cast<std::uint16_t>(rng() % 70);
+          for (float& s : entry.slices) s = v;
+        }
+        break;
+      }
       case 5: {
         // A whole new pool, as after a state load or an open.
         SamplePool fresh;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "engine/model/project.h"
@@ -18,6 +19,8 @@ using ob::SamplePool;
 using ob::SamplePoolSnapshot;
 using ob::SampleSetHandshake;
 using ob::SampleSetPublisher;
+
+std::vector<float> copyOf(std::span<const float> s) { return {s.begin(), s.end()}; }
 
 ob::SampleAudio audioOf(std::vector<float> left, std::vector<float> right = {}, double rate = 48000.0) {
   ob::SampleAudio a;
@@ -45,7 +48,7 @@ TEST(SamplePoolLoad, AppendKeepsTheAudioAndItsBytes) {
   EXPECT_EQ(s.frames, 4);
   EXPECT_DOUBLE_EQ(s.sampleRate, 22050.0);
   EXPECT_FLOAT_EQ(s.peak, 0.9f);
-  EXPECT_EQ(s.bytes, copy);
+  EXPECT_EQ(std::vector<std::uint8_t>(s.bytes.begin(), s.bytes.end()), copy);
   EXPECT_EQ(s.right.size(), 4u);
   // A silent sample has peak 1, so normalising by it never divides by zero.
   EXPECT_FLOAT_EQ(pool.slots[1]->peak, 1.0f);
@@ -58,13 +61,13 @@ TEST(SamplePoolLoad, DamagedSamplesAndRatesAreMadeSafe) {
   const float inf = std::numeric_limits<float>::infinity();
   ASSERT_EQ(pool.append(audioOf({nan, 0.25f, inf, -inf})), 0);
   const auto& s = *pool.slots[0];
-  EXPECT_EQ(s.left, (std::vector<float>{0.0f, 0.25f, 0.0f, 0.0f}));
+  EXPECT_EQ(copyOf(s.left), (std::vector<float>{0.0f, 0.25f, 0.0f, 0.0f}));
   EXPECT_FLOAT_EQ(s.peak, 0.25f);
   // Samples far past full scale are held at the pool's limit; a little
   // over stays as it is.
   const int hot = pool.append(audioOf({1e38f, 1.5f}, {-1e38f, -16.5f}));
-  EXPECT_EQ(pool.slots[hot]->left, (std::vector<float>{kMaxSampleMagnitude, 1.5f}));
-  EXPECT_EQ(pool.slots[hot]->right, (std::vector<float>{-kMaxSampleMagnitude, -kMaxSampleMagnitude}));
+  EXPECT_EQ(copyOf(pool.slots[hot]->left), (std::vector<float>{kMaxSampleMagnitude, 1.5f}));
+  EXPECT_EQ(copyOf(pool.slots[hot]->right), (std::vector<float>{-kMaxSampleMagnitude, -kMaxSampleMagnitude}));
   EXPECT_FLOAT_EQ(pool.slots[hot]->peak, kMaxSampleMagnitude);
   // Channels of different lengths are cut to the shorter; a rate that could
   // never be played back is read as the default.
@@ -121,7 +124,7 @@ TEST(SamplePoolReplace, ReplaceAudioKeepsSlicesAndCreatesTheSlot) {
   EXPECT_TRUE(pool.replaceAudio(4, audio));
   EXPECT_EQ(pool.slots[4]->slices, (std::vector<float>{0.1f, 0.7f}));
   EXPECT_FLOAT_EQ(pool.slots[4]->peak, 0.6f);
-  EXPECT_EQ(pool.slots[4]->bytes, audio.bytes);
+  EXPECT_EQ(std::vector<std::uint8_t>(pool.slots[4]->bytes.begin(), pool.slots[4]->bytes.end()), audio.bytes);
   EXPECT_FALSE(pool.replaceAudio(64, audio));
   EXPECT_FALSE(pool.replaceAudio(-1, audio));
   EXPECT_EQ(pool.slotCount(), 5);
@@ -174,6 +177,80 @@ TEST(SamplePoolSnapshotFill, ViewsSlicesAndResetEntries) {
   for (int i = 3; i < 70; ++i) pool.append(constantAudio(0.1f, 8));
   EXPECT_EQ(pool.snapshot(*snap, *table), 70);
   EXPECT_EQ((*snap)[63].frames, 8);
+}
+
+TEST(SamplePoolShare, SlotsShareOneAudioAndTheLimitsCountItOnce) {
+  SamplePool pool;
+  const ob::SharedSampleData audio = ob::makeSampleData(constantAudio(0.5f, 100));
+  ASSERT_EQ(pool.append(audio), 0);
+  for (std::uint32_t i : {3u, 9u}) ASSERT_EQ(pool.replaceSlot(i, audio), static_cast<std::int32_t>(i));
+  for (int i : {0, 3, 9}) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(pool.slots[i]->data, audio);
+    EXPECT_EQ(pool.slots[i]->left.data(), audio->left.data());
+    EXPECT_EQ(pool.slots[i]->frames, 100);
+  }
+  EXPECT_EQ(pool.decodedBytes(), 100 * sizeof(float));
+
+  // Room for that audio once more: every further slot of it costs nothing.
+  ob::SampleLimits limits;
+  limits.poolDecodedBytes = 2 * 100 * sizeof(float);
+  pool.setLimits(limits);
+  EXPECT_EQ(pool.append(audio), 10);
+  EXPECT_EQ(pool.append(constantAudio(0.25f, 100)), 11);
+  ob::SampleRefusal why = ob::SampleRefusal::None;
+  EXPECT_EQ(pool.append(constantAudio(0.25f, 1), &why), -1);
+  EXPECT_EQ(why, ob::SampleRefusal::PoolFull);
+  EXPECT_EQ(pool.append(pool.slots[11]->data), 12);
+  EXPECT_EQ(pool.decodedBytes(), limits.poolDecodedBytes);
+}
+
+TEST(SamplePoolShare, EachLimitRefusesWithItsReasonAndChangesNothing) {
+  SamplePool pool;
+  ob::SampleLimits limits;
+  limits.sampleDecodedBytes = 256 * sizeof(float);
+  limits.poolDecodedBytes = 400 * sizeof(float);
+  limits.sampleFileBytes = 64;
+  pool.setLimits(limits);
+
+  ASSERT_EQ(pool.append(constantAudio(0.1f, 200)), 0);
+  ob::SampleRefusal why = ob::SampleRefusal::None;
+  EXPECT_EQ(pool.append(constantAudio(0.1f, 129, true), &why), -1);  // two channels count
+  EXPECT_EQ(why, ob::SampleRefusal::SampleTooLarge);
+  EXPECT_EQ(pool.append(constantAudio(0.1f, 201), &why), -1);
+  EXPECT_EQ(why, ob::SampleRefusal::PoolFull);
+  ob::SampleAudio bigFile = constantAudio(0.1f, 4);
+  bigFile.bytes.assign(65, 0);
+  EXPECT_EQ(pool.append(std::move(bigFile), &why), -1);
+  EXPECT_EQ(why, ob::SampleRefusal::FileTooLarge);
+
+  std::string error;
+  EXPECT_EQ(pool.replaceSlot(1, constantAudio(0.1f, 201), &error), -1);
+  EXPECT_EQ(error, ob::sampleRefusalText(ob::SampleRefusal::PoolFull, limits));
+  EXPECT_FALSE(pool.replaceAudio(1, constantAudio(0.1f, 201), &why));
+  EXPECT_EQ(pool.slotCount(), 1);
+  EXPECT_FALSE(pool.hasDisplaced());
+
+  // The audio a slot lets go no longer counts: slot 0 may grow to the limit
+  // of one sample, since nothing else holds its old audio.
+  EXPECT_EQ(pool.refusalForAudio(256 * sizeof(float), 0), ob::SampleRefusal::None);
+  EXPECT_EQ(pool.refusalForAudio(256 * sizeof(float)), ob::SampleRefusal::PoolFull);
+  EXPECT_EQ(pool.replaceSlot(0, constantAudio(0.2f, 256)), 0);
+  EXPECT_EQ(pool.decodedBytes(), 256 * sizeof(float));
+}
+
+TEST(SamplePoolShare, RefusalsNameTheirLimit) {
+  const ob::SampleLimits limits;
+  EXPECT_EQ(ob::sampleRefusalText(ob::SampleRefusal::SampleTooLarge, limits),
+            "the sample would take more than 256 MiB decoded, the most one sample may");
+  EXPECT_EQ(ob::sampleRefusalText(ob::SampleRefusal::PoolFull, limits),
+            "the samples would take more than 1 GiB decoded together, the most the pool holds");
+  EXPECT_EQ(ob::sampleRefusalText(ob::SampleRefusal::FileTooLarge, limits),
+            "the file is larger than 512 MiB, the most a sample's file may be");
+  EXPECT_EQ(ob::sampleRefusalText(ob::SampleRefusal::None, limits), "");
+  EXPECT_EQ(ob::sizeText(1000), "1000 bytes");
+  EXPECT_EQ(ob::sizeText(std::uint64_t(3) << 20), "3 MiB");
+  EXPECT_EQ(ob::sizeText(std::uint64_t(2) << 30), "2 GiB");
 }
 
 // Plays the audio thread's part of the handshake for one block.
@@ -274,6 +351,42 @@ TEST(SampleSetRetire, WholePoolWaitsForTheNextPublish) {
   EXPECT_FALSE(pool->hasDisplaced());
   ASSERT_EQ(pub->retired().size(), 1u);
   EXPECT_EQ(pub->retired()[0].generation, 3u);
+}
+
+TEST(SampleSetRetire, SharedAudioOutlivesEveryRetiredSlotThatHeldIt) {
+  SamplePool pool;
+  auto table = std::make_unique<ob::SampleSlotTable>();
+  auto hs = std::make_unique<SampleSetHandshake>();
+  auto pub = std::make_unique<SampleSetPublisher>();
+  std::weak_ptr<const ob::SampleData> watch;
+  {
+    const ob::SharedSampleData shared = ob::makeSampleData(constantAudio(0.5f));
+    watch = shared;
+    ASSERT_EQ(pool.append(shared), 0);
+    ASSERT_EQ(pool.append(shared), 1);
+  }
+  pub->publishNow(pool, *table, *hs);
+  EXPECT_EQ(hs->current()->slots[0].left, hs->current()->slots[1].left);
+
+  // Publishes the pool's change and plays blocks until what it retired is freed.
+  auto retireAll = [&] {
+    pub->publish(pool, *table, *hs);
+    for (int i = 0; i < 2 * (SampleSetPublisher::kPassesAfterAck + 2); ++i) {
+      audioBlock(*hs, false);
+      pub->pass(pool, *table, *hs);
+    }
+    EXPECT_TRUE(pub->retired().empty());
+  };
+  // Slot 0's copy is retired and freed; slot 1 still plays the audio.
+  ASSERT_EQ(pool.replaceSlot(0, constantAudio(0.25f)), 0);
+  retireAll();
+  ASSERT_FALSE(watch.expired());
+  EXPECT_FLOAT_EQ(hs->current()->slots[1].left[0], 0.5f);
+  // Only the last slot to let it go frees it, after its own retirement.
+  ASSERT_EQ(pool.replaceSlot(1, constantAudio(0.125f)), 1);
+  EXPECT_FALSE(watch.expired());
+  retireAll();
+  EXPECT_TRUE(watch.expired());
 }
 
 TEST(SampleSetRetire, GenerationComparisonSurvivesWrapAround) {

@@ -1,0 +1,44 @@
+#pragma once
+// An archive opened for reading entry by entry: its directory is read and
+// every record checked in directory order (see locateEntry), while no entry
+// is unpacked until a reader asks for it. So a package is never taken
+// whole, and an entry no one needs is never inflated.
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "document/archive/zip_directory.h"
+#include "document/diagnostics.h"
+#include "document/reading/byte_source.h"
+
+namespace ob::zip {
+
+// A record that passed the checks, with where its payload starts.
+struct LocatedEntry {
+  DirectoryRecord record;
+  std::uint64_t payload = 0;
+};
+
+class ArchiveIndex {
+ public:
+  // Reads the directory of the archive in source, which must outlive the
+  // index; nothing after reporting a problem of the whole archive.
+  static std::optional<ArchiveIndex> open(const ByteSource& source, Diagnostics& diagnostics,
+                                          const Limits& limits);
+
+  // The sound entries, in directory order.
+  const std::vector<LocatedEntry>& entries() const { return entries_; }
+  // The entry of exactly that name, or null.
+  const LocatedEntry* find(std::string_view name) const;
+  // Its bytes (see unpackEntry); nothing with the reader's warning.
+  std::optional<std::vector<std::uint8_t>> unpack(const LocatedEntry& entry, Diagnostics& diagnostics) const;
+
+ private:
+  explicit ArchiveIndex(const ByteSource& source) : source_(&source) {}
+
+  const ByteSource* source_;
+  std::vector<LocatedEntry> entries_;
+};
+
+}  // namespace ob::zip

@@ -1,0 +1,43 @@
+#pragma once
+// The bytes a document or an archive is read from: held in memory (a host's
+// state), or a file read piece by piece where it is needed, so that a file
+// is never taken whole to find out what it holds.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace ob {
+
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  virtual std::uint64_t size() const = 0;
+  // Exactly count bytes from offset into out; false when they are not all
+  // there (past the end, a read error).
+  virtual bool read(std::uint64_t offset, std::uint8_t* out, std::size_t count) const = 0;
+  // All the bytes when they are held in memory, so readers need no copy;
+  // empty for a file.
+  virtual std::span<const std::uint8_t> inMemory() const { return {}; }
+
+  // count bytes from offset: a view of the memory, or read into scratch;
+  // nothing when they are not all there.
+  std::optional<std::span<const std::uint8_t>> view(std::uint64_t offset, std::size_t count,
+                                                    std::vector<std::uint8_t>& scratch) const;
+};
+
+class MemoryBytes final : public ByteSource {
+ public:
+  MemoryBytes(const std::uint8_t* bytes, std::size_t size) : bytes_(bytes, size) {}
+  explicit MemoryBytes(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+  std::uint64_t size() const override { return bytes_.size(); }
+  bool read(std::uint64_t offset, std::uint8_t* out, std::size_t count) const override;
+  std::span<const std::uint8_t> inMemory() const override { return bytes_; }
+
+ private:
+  std::span<const std::uint8_t> bytes_;
+};
+
+}  // namespace ob
