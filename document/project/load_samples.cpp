@@ -23,6 +23,7 @@ SampleFiles::Known SampleFiles::decode(std::int32_t slot, std::uint64_t declared
     known.outcome = SampleFileOutcome::Refused;
   } else if (!decoded.audio) {
     known.outcome = SampleFileOutcome::Unreadable;
+    known.decodeError = std::move(decoded.error);
   } else {
     known.outcome = SampleFileOutcome::Loaded;
     known.audio = std::move(decoded.audio);
@@ -47,6 +48,11 @@ SampleFileOutcome SampleFiles::load(const std::string& key, std::int32_t slot, s
 SampleRefusal SampleFiles::refusal(const std::string& key) const {
   const auto found = known_.find(key);
   return found == known_.end() ? SampleRefusal::None : found->second.refusal;
+}
+
+std::string SampleFiles::decodeError(const std::string& key) const {
+  const auto found = known_.find(key);
+  return found == known_.end() ? std::string() : found->second.decodeError;
 }
 
 void reportRefusedSample(Diagnostics& diagnostics, std::string path, SampleRefusal refusal,

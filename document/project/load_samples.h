@@ -40,12 +40,15 @@ class SampleFiles {
                          const Read& read);
   // Why the last Refused outcome of `key` was refused.
   SampleRefusal refusal(const std::string& key) const;
+  // The decoder's words for an Unreadable outcome of `key`.
+  std::string decodeError(const std::string& key) const;
 
  private:
   struct Known {
     SampleFileOutcome outcome = SampleFileOutcome::Missing;
     SampleRefusal refusal = SampleRefusal::None;
     SharedSampleData audio;
+    std::string decodeError;
   };
   Known decode(std::int32_t slot, std::uint64_t declaredBytes, const Read& read) const;
 

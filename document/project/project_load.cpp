@@ -103,6 +103,13 @@ std::string fixedText(const char* field, std::size_t capacity) {
   return std::string(field, n);
 }
 
+// The decoder's words say what the file holds that this build does not read.
+void reportUnreadableAsset(Diagnostics& diagnostics, const std::string& path, const std::string& why) {
+  std::string message = "Not audio this build reads";
+  if (!why.empty()) message += " (" + why + ")";
+  diagnostics.warn("asset-unreadable", path, message + "; the sample plays silent");
+}
+
 // Loads slot i's audio from its reference; a problem leaves the slot silent
 // with one warning. assets is null for a document without an archive.
 void loadReferencedSample(const PackageReader* assets, const std::string& ref, const SampleSlot& entry, int i,
@@ -137,7 +144,7 @@ void loadReferencedSample(const PackageReader* assets, const std::string& ref, c
     if (outcome == SampleFileOutcome::Missing)
       diagnostics.warn("missing-asset", path, "The archive has no such asset; the sample plays silent");
     else if (outcome == SampleFileOutcome::Unreadable)
-      diagnostics.warn("asset-unreadable", path, "Not audio this build reads; the sample plays silent");
+      reportUnreadableAsset(diagnostics, path, files.decodeError(key));
   }
   if (outcome == SampleFileOutcome::Refused)
     reportRefusedSample(diagnostics, path, files.refusal(key), pool.limits());

@@ -460,6 +460,40 @@ TEST(ProjectLoad, AnOvergrownAssetPlaysSilent) {
   }
 }
 
+// An asset the decoder refuses says why in its warning, so a user can tell
+// a damaged file from a format this build does not read.
+TEST(ProjectLoad, AnAssetTheDecoderRefusesSaysWhy) {
+  std::vector<float> hot(64, 0.5f);
+  hot[7] = 1e30f;
+  struct Case {
+    const char* name;
+    std::vector<std::uint8_t> asset;
+    const char* why;
+  };
+  const Case cases[] = {
+      {"far past full scale", ob::encodeWav(hot.data(), nullptr, 64, 44100.0), "far past full scale"},
+      {"not a WAV file", bytesOf("OggS and the rest of some other format"), "RIFF/WAVE"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ob::Project demo;
+    ob::buildDemoProject(demo);
+    demo.samples.count = 1;
+    ob::copyText(demo.samples.slots[0].name, "damaged.wav");
+    ob::SamplePool pool;
+    ob::SampleAudio carried;
+    carried.bytes = c.asset;
+    ASSERT_EQ(0, pool.replaceSlot(0, std::move(carried)));
+    auto l = load(ob::writeProjectDocument(demo, pool, {}));
+    ASSERT_TRUE(l->ok) << l->error;
+    ASSERT_EQ(1, obtest::countCode(l->diags, "asset-unreadable"));
+    for (const ob::Diagnostic& d : l->diags)
+      if (d.code == "asset-unreadable") EXPECT_NE(d.message.find(c.why), std::string::npos) << d.message;
+    ASSERT_EQ(1u, l->pool.slots.size());
+    EXPECT_EQ(0, l->pool.slots[0]->frames);
+  }
+}
+
 // A WAV file with an empty data chunk holds no sample to play, but a
 // document's sample is carried as written: it loads as a silent slot and is
 // saved back with its bytes.
