@@ -14,9 +14,10 @@ namespace orbi {
 bool EditorView::openProject(const std::filesystem::path& path) {
   ob::SamplePool pool;
   std::string error;
+  ob::Diagnostics findings;
   // The load replaces the project and the kept document only when it
   // succeeds as a whole.
-  if (!ob::loadDocumentFile(path, host_.project, pool, kept_, &error, nullptr)) {
+  if (!ob::loadDocumentFile(path, host_.project, pool, kept_, &error, &findings)) {
     setStatus(fileStatus("Could not open ", path, error), true);
     return false;
   }
@@ -25,7 +26,9 @@ bool EditorView::openProject(const std::filesystem::path& path) {
   startOver();
   commitProject(false);
   refresh();
-  setStatus(fileStatus("Opened ", path), false);
+  // A sample left out plays silent: the user is told which way and why.
+  const std::string leftOut = leftOutSamples(findings);
+  setStatus(fileStatus("Opened ", path, leftOut), !leftOut.empty());
   return true;
 }
 

@@ -1,5 +1,7 @@
 #include "editor/project_files.h"
 
+#include <cctype>
+
 #include "ui/dialogs/file_dialog.h"
 
 namespace orbi {
@@ -27,6 +29,36 @@ FileStatus fileStatus(std::string_view verb, const std::filesystem::path& path, 
   status.name.length = status.text.size() - status.name.from;
   if (!reason.empty()) status.text.append(": ").append(reason);
   return status;
+}
+
+namespace {
+
+// The findings that leave one sample slot silent.
+bool leavesASlotSilent(const ob::Diagnostic& d) {
+  for (const char* code : {"missing-asset", "asset-unreadable", "missing-factory-sample", "bad-asset-ref",
+                           "sample-too-large", "samples-over-budget"})
+    if (d.code == code) return true;
+  return false;
+}
+
+std::string startingLowerCase(std::string text) {
+  if (!text.empty()) text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+  return text;
+}
+
+}  // namespace
+
+std::string leftOutSamples(const ob::Diagnostics& diagnostics) {
+  const ob::Diagnostic* first = nullptr;
+  int count = 0;
+  for (const ob::Diagnostic& d : diagnostics) {
+    if (!leavesASlotSilent(d)) continue;
+    if (first == nullptr) first = &d;
+    ++count;
+  }
+  if (first == nullptr) return {};
+  if (count == 1) return startingLowerCase(first->message);
+  return std::to_string(count) + " samples play silent, the first: " + startingLowerCase(first->message);
 }
 
 }  // namespace orbi

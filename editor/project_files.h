@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "document/diagnostics.h"
+
 namespace orbi {
 
 // Project files end in "." and this, written as file-dialog filters write it.
@@ -41,5 +43,11 @@ struct FileStatus {
 // The verb and the file name, then ": " and the reason when there is one:
 // "Could not open song.obp: no such file".
 FileStatus fileStatus(std::string_view verb, const std::filesystem::path& path, std::string_view reason = {});
+
+// What an open says of the samples it left out, from the load's findings:
+// empty when every slot plays; else the finding itself for one slot, or
+// the count and the first finding for several ("2 samples play silent,
+// the first: ...").
+std::string leftOutSamples(const ob::Diagnostics& diagnostics);
 
 }  // namespace orbi

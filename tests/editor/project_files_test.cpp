@@ -14,8 +14,11 @@
 #include <string>
 #include <string_view>
 
+#include "document/project/project_save.h"
+#include "document/wav/wav.h"
 #include "editor/project_files.h"
 #include "editor_rig.h"
+#include "engine/model/demo_project.h"
 #include "ui/context.h"
 #include "ui/draw/text.h"
 
@@ -147,6 +150,49 @@ TEST_F(ProjectFiles, AFailedOpenChangesNothing) {
     EXPECT_TRUE(sameBytes(rig.project(), before));
     EXPECT_EQ(rig.view().undoHistory().size(), undo);
     rig.frames(30);
+  }
+}
+
+// An open that leaves samples out says so and why: they play silent, and
+// a user who hears nothing is not left to guess.
+TEST_F(ProjectFiles, AnOpenSaysWhichSamplesItLeftOutAndWhy) {
+  std::vector<float> hot(64, 0.5f);
+  hot[9] = 1e30f;
+  const std::vector<std::uint8_t> damaged = ob::encodeWav(hot.data(), nullptr, 64, 44100.0);
+  const std::vector<float> fine(64, 0.25f);
+  struct Case {
+    const char* file;
+    int damagedSlots;
+    const char* reason;  // the status after the name; empty: none
+  };
+  for (const Case c :
+       {Case{"fine.project.orbi", 0, ""},
+        Case{"one.project.orbi", 1, "not audio this build reads (float samples far past full scale"},
+        Case{"two.project.orbi", 2, "2 samples play silent, the first: not audio this build reads"}}) {
+    SCOPED_TRACE(c.file);
+    ob::Project project;
+    ob::buildDemoProject(project);
+    ob::SamplePool pool;
+    project.samples.count = 3;
+    for (int i = 0; i < 3; ++i) {
+      ob::copyText(project.samples.slots[i].name, ("s" + std::to_string(i) + ".wav").c_str());
+      ob::SampleAudio audio;
+      audio.bytes = i < c.damagedSlots ? damaged : ob::encodeWav(fine.data(), nullptr, 64, 44100.0);
+      ASSERT_EQ(i, pool.replaceSlot(static_cast<std::uint32_t>(i), std::move(audio)));
+    }
+    const std::vector<std::uint8_t> bytes = ob::writeProjectDocument(project, pool, {});
+    std::ofstream(folder / c.file, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    ASSERT_TRUE(rig.view().openProject(folder / c.file));
+    const std::string opened = std::string("Opened ") + c.file;
+    if (*c.reason == '\0') {
+      EXPECT_EQ(rig.view().statusText(), opened);
+      EXPECT_FALSE(rig.view().statusError());
+    } else {
+      EXPECT_EQ(rig.view().statusText().rfind(opened + ": " + c.reason, 0), 0u) << rig.view().statusText();
+      EXPECT_TRUE(rig.view().statusError());
+    }
+    rig.frames(2);
   }
 }
 
