@@ -226,13 +226,14 @@ std::optional<ui::Rect> choiceChip(const Layout& l) {
 }
 
 std::optional<ui::Rect> lfoChip(const Layout& l, int i) {
+  if (i < 0 || static_cast<std::size_t>(i) >= l.nodes.size()) return std::nullopt;
+  return lfoChip(l, l.nodes[static_cast<std::size_t>(i)], handlePlace(l, i));
+}
+
+std::optional<ui::Rect> lfoChip(const Layout& l, const Node& node, std::optional<Point> handle) {
   const ui::Rect& r = l.inner;
   const float s = l.s;
-  if (i < 0 || static_cast<std::size_t>(i) >= l.nodes.size()) return std::nullopt;
-  if (l.nodes[static_cast<std::size_t>(i)].lfo < 0 || r.width < 82.0f * s || r.height < 17.0f * s)
-    return std::nullopt;
-  const std::optional<Point> handle = handlePlace(l, i);
-  if (!handle) return std::nullopt;
+  if (node.lfo < 0 || r.width < 82.0f * s || r.height < 17.0f * s || !handle) return std::nullopt;
   const float x =
       r.x + s > handle->x + 9.0f * s ? r.x + s : std::min(r.x + r.width - 79.0f * s, handle->x + 9.0f * s);
   const float y =
@@ -327,9 +328,11 @@ std::optional<Point> handlePlace(const Layout& l, int i) {
   return handlePlaces(l)[static_cast<std::size_t>(i)];
 }
 
-int nearestNode(const Layout& l, Point p) {
+int nearestNode(const Layout& l, Point p) { return nearestNode(l, p, kHandleReach); }
+
+int nearestNode(const Layout& l, Point p, float reach) {
   int best = -1;
-  float bestDistance = kHandleReach * l.s;
+  float bestDistance = reach * l.s;
   const std::vector<std::optional<Point>> places = handlePlaces(l);
   for (std::size_t i = 0; i < l.nodes.size(); ++i) {
     const std::optional<Point>& handle = places[i];
@@ -345,14 +348,13 @@ int nearestNode(const Layout& l, Point p) {
 
 int grabbedNode(const Layout& l, Point p) {
   const int i = nearestNode(l, p);
-  if (i < 0) return -1;
-  const Point h = *handlePlace(l, i);
-  return std::hypot(h.x - p.x, h.y - p.y) <= kGrabReach * l.s ? i : -1;
+  return i >= 0 && nearestNode(l, p, kGrabReach) == i ? i : -1;
 }
 
 ChipHit chipAt(const Layout& l, Point p) {
+  const std::vector<std::optional<Point>> places = handlePlaces(l);
   for (std::size_t i = 0; i < l.nodes.size(); ++i) {
-    const std::optional<ui::Rect> chip = lfoChip(l, static_cast<int>(i));
+    const std::optional<ui::Rect> chip = lfoChip(l, l.nodes[i], places[i]);
     if (!chip || !chip->contains(p)) continue;
     const float offset = p.x - chip->x;
     const int zone = offset < 18.0f * l.s ? 0 : offset < 42.0f * l.s ? 1 : 2;

@@ -46,8 +46,10 @@ ui::Rect widthBar(const Layout& l);
 // The node the choice chip steps through (the first of kind 17, else 14).
 const Node* choiceNode(const Layout& l);
 std::optional<ui::Rect> choiceChip(const Layout& l);
-// The LFO chip beside node i's handle; none without an LFO or room.
+// The LFO chip beside node i's handle; none without an LFO or room. The
+// second form takes the handle's place from the caller.
 std::optional<ui::Rect> lfoChip(const Layout& l, int i);
+std::optional<ui::Rect> lfoChip(const Layout& l, const Node& node, std::optional<Point> handle);
 std::optional<ui::Rect> directionBand(const Layout& l);
 
 // Whether modulation drags of the kind run up and down.
@@ -61,8 +63,10 @@ std::optional<Point> nodePosition(const Layout& l, const Node& node);
 std::vector<std::optional<Point>> handlePlaces(const Layout& l);
 std::optional<Point> handlePlace(const Layout& l, int i);
 
-// The node whose handle lies nearest p within 14 scaled pixels; -1 none.
+// The node whose handle lies nearest p within 14 scaled pixels (or the
+// reach given); -1 none.
 int nearestNode(const Layout& l, Point p);
+int nearestNode(const Layout& l, Point p, float reach);
 // The node whose handle is under p (within 7 scaled pixels): it takes the
 // press before a chip drawn near it; -1 none.
 int grabbedNode(const Layout& l, Point p);

@@ -678,10 +678,13 @@ class Painter {
     std::optional<std::size_t> strokesOnly, offHandles;
     for (std::size_t i = 0; i < spots.size(); ++i) {
       const ui::Rect ink = ui::textInk(spots[i].box, text, style, spots[i].alignment);
+      // The few discs and panels first: most places fail on them, before
+      // the strokes are counted.
+      if (placer_.discsUnder(ink) != 0) continue;
+      if (!offHandles) offHandles = i;
+      if (placer_.panelsUnder(ink) != 0) continue;
       if (placer_.crossings(ink) == 0) return i;
-      const int discs = placer_.discsUnder(ink), panels = placer_.panelsUnder(ink);
-      if (!strokesOnly && discs == 0 && panels == 0) strokesOnly = i;
-      if (!offHandles && discs == 0) offHandles = i;
+      if (!strokesOnly) strokesOnly = i;
     }
     if (strokesOnly) return strokesOnly;
     return overLabels ? offHandles : std::nullopt;
@@ -733,7 +736,7 @@ class Painter {
 
   void lfoChip(int i) {
     const graph::Node& node = l_.nodes[i];
-    const std::optional<ui::Rect> chip = graph::lfoChip(l_, i);
+    const std::optional<ui::Rect> chip = graph::lfoChip(l_, node, places_[static_cast<std::size_t>(i)]);
     if (!chip) return;
     const bool hot = g_.hoveredChipNode() == i;
     const ui::Rect& c = *chip;
