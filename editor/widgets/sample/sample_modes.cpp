@@ -46,6 +46,19 @@ void bar(ImDrawList* dl, const ui::Rect& c, float x, std::uint32_t colour, ui::L
   placer.line({x, c.y}, {x, c.y + c.height}, kBarWidth * s);
 }
 
+// A flag at the top of a line, pointing right (dir 1) or left (-1):
+// filled while its value does something, else outlined.
+void flag(ImDrawList* dl, ImVec2 top, float dir, std::uint32_t colour, bool filled) {
+  const float s = ui::scale();
+  const ImVec2 p1{top.x, top.y + kFlagHeight * s}, p2{top.x + dir * kFlagWidth * s, top.y};
+  if (filled) {
+    ui::fillTriangle(dl, top, p1, p2, colour);
+  } else {
+    const ImVec2 outline[] = {top, p1, p2, top};
+    ui::drawPolyline(dl, outline, colour, 1.2f);
+  }
+}
+
 ui::Interaction bodyItem(const char* id, const ui::Rect& body, ImGuiMouseCursor cursor,
                          const std::string& tip) {
   ui::InteractSpec desc;
@@ -218,17 +231,8 @@ void SampleView::drawWindowView() {
     const float fi = clamp01NanTo0(slots[static_cast<std::size_t>(inSlot)].value);
     const float fo = clamp01NanTo0(slots[static_cast<std::size_t>(outSlot)].value);
     const float x0 = c.x + c.width * a, x1 = c.x + c.width * b, y = c.y + s;
-    const auto flag = [&](float x, float dir, float fade) {
-      const ImVec2 p0{x, y}, p1{x, y + kFlagHeight * s}, p2{x + dir * kFlagWidth * s, y};
-      if (fade > 0.0f) {
-        ui::fillTriangle(dl, p0, p1, p2, kStartBar);
-      } else {
-        const ImVec2 outline[] = {p0, p1, p2, p0};
-        ui::drawPolyline(dl, outline, kFadeOutline, 1.2f);
-      }
-    };
-    flag(x0 + (x1 - x0) * fi, 1.0f, fi);
-    flag(x1 - (x1 - x0) * fo, -1.0f, fo);
+    flag(dl, {x0 + (x1 - x0) * fi, y}, 1.0f, fi > 0.0f ? kStartBar : kFadeOutline, fi > 0.0f);
+    flag(dl, {x1 - (x1 - x0) * fo, y}, -1.0f, fo > 0.0f ? kStartBar : kFadeOutline, fo > 0.0f);
     ui::logHandle(this, "fade in", fadeFlagCentre(kFadeIn), ui::kAlongX, windowDrag_ == kFadeIn);
     ui::logHandle(this, "fade out", fadeFlagCentre(kFadeOut), ui::kAlongX, windowDrag_ == kFadeOut);
   }
@@ -437,16 +441,8 @@ void SampleView::drawGrainsView() {
     bar(dl, c, x1, kSprayEdge, barPlacer_);
   }
   bar(dl, c, c.x + c.width * p, kStartBar, barPlacer_);
-  for (const bool right : {true, false}) {
-    const float x = sprayEdgeX(right), y = c.y + s, dir = right ? 1.0f : -1.0f;
-    const ImVec2 p0{x, y}, p1{x, y + kFlagHeight * s}, p2{x + dir * kFlagWidth * s, y};
-    if (w > 0.0f) {
-      ui::fillTriangle(dl, p0, p1, p2, kSprayEdge);
-    } else {
-      const ImVec2 outline[] = {p0, p1, p2, p0};
-      ui::drawPolyline(dl, outline, kSprayEdge, 1.2f);
-    }
-  }
+  for (const bool right : {true, false})
+    flag(dl, {sprayEdgeX(right), c.y + s}, right ? 1.0f : -1.0f, kSprayEdge, w > 0.0f);
   const float mid = c.y + 0.5f * c.height;
   ui::logHandle(this, "position", {grainHandleX(0, c.x + c.width), mid}, ui::kAlongBoth, dragIndex_ == 0);
   ui::logHandle(this, "spray", sprayFlagCentre(true), ui::kAlongX, dragIndex_ == 1);
