@@ -154,48 +154,26 @@ class HandleSweep {
   }
 
   // Far drags both ways reach the two ends of the range: one from the state
-  // as staged, and one on from that end, in which a drag of a little less
-  // than the least sweep moves the value without reaching the other end.
-  // Measured from an end where the handle is drawn and no other handle lies
-  // over it; the first tried is the one a drag back reaches.
+  // as staged to the back end, and one on from there to the front end.
+  // Whatever end it was dragged to, the handle is drawn, a press at its
+  // centre takes it (no control and no other handle lies over it), and a
+  // drag of a little less than the least sweep takes it back without
+  // reaching the other end. Only a chain stage leaves the page, at the end
+  // where it is back to neutral, as the add-stage tile says; then the
+  // drags start from the other end.
   void dragBothWays(const Handle& h, ImVec2 direction) {
     SCOPED_TRACE(direction.x != 0.0f ? "sideways" : "up and down");
-    Outcome ends[2];  // back, forward
-    bool measured = false;
-    for (int k = 0; k < 2 && !measured; ++k) {
-      const ImVec2 toEnd = k == 0 ? ImVec2(-direction.x, -direction.y) : direction;
-      const ImVec2 away(-toEnd.x, -toEnd.y);
-      restore();
-      const ui::HandleRecord* now = find(h);
-      ASSERT_NE(now, nullptr) << "gone after a restore";
-      ImVec2 from = now->centre;
-      pressAt(from);
-      EXPECT_TRUE(moveBy(h, from, toEnd, kFar * scale_)) << "a drag from where it is drawn does not hold it";
-      release();
-      ends[k] = outcome();
-      const std::unique_ptr<ob::Project> atEnd = std::make_unique<ob::Project>(rig_.project());
-      now = find(h);
-      if (now == nullptr) continue;  // not drawn at that end
-      from = now->centre;
-      pressAt(from);
-      const bool took = moveBy(h, from, away, kShortOfSweep * scale_);
-      const std::unique_ptr<ob::Project> short_ = std::make_unique<ob::Project>(rig_.project());
-      moveBy(h, from, away, kFar * scale_);
-      release();
-      if (!took) continue;  // another handle lies over it at that end
-      ends[1 - k] = outcome();
-      EXPECT_FALSE(sameBytes(*short_, *atEnd))
-          << "a drag of " << kShortOfSweep << " from an end changes nothing";
-      if (!onlySwitches(*atEnd, *short_)) {
-        EXPECT_FALSE(sameBytes(*short_, rig_.project()))
-            << "a drag of " << kShortOfSweep << " sweeps the whole range" << describe(*atEnd, *short_);
-      }
-      measured = true;
+    const ImVec2 toBack(-direction.x, -direction.y);
+    Outcome back, forward;
+    dragFromStaged(h, toBack, back);
+    if (widgetShown(h)) {
+      if (!takeBackFrom(h, "back", direction, &forward)) return;
+      if (widgetShown(h) && !takeBackFrom(h, "front", toBack, nullptr)) return;
+    } else {
+      dragFromStaged(h, direction, forward);
+      EXPECT_TRUE(widgetShown(h)) << "gone at both ends of its range";
+      if (!takeBackFrom(h, "front", toBack, &back)) return;
     }
-    EXPECT_TRUE(measured) << "at neither end of its range can it be taken and dragged";
-    if (!measured) return;
-    const Outcome& back = ends[0];
-    const Outcome& forward = ends[1];
     EXPECT_TRUE(forward.changed || back.changed) << "neither way changes a value";
     const ob::Sound& sound = selectedSound(*baseline_);
     const auto reached = [&](const Outcome& o, int p) {
@@ -219,6 +197,73 @@ class HandleSweep {
         EXPECT_NEAR(std::min(a, b), info.min, slack) << "the bottom of the range is out of reach";
       }
     }
+  }
+
+  // From the state as staged, a press at the handle's centre and a far
+  // drag along the direction; what it reached.
+  void dragFromStaged(const Handle& h, ImVec2 direction, Outcome& reached) {
+    restore();
+    const ui::HandleRecord* now = find(h);
+    ASSERT_NE(now, nullptr) << "gone after a restore";
+    const ImVec2 from = now->centre;
+    pressAt(from);
+    EXPECT_TRUE(moveBy(h, from, direction, kFar * scale_))
+        << "a drag from where it is drawn does not hold it";
+    release();
+    reached = outcome();
+    lastCentre_ = from;
+  }
+
+  bool onGraph(const Handle& h) {
+    const AnatomyView& a = rig_.view().benchPage().anatomy;
+    return h.owner == &a.hitGraph || h.owner == &a.secondHitGraph || h.owner == &a.bodyGraph;
+  }
+
+  // Whether the widget that drew the handle draws any handle now.
+  bool widgetShown(const Handle& h) const {
+    const auto drawn = rig_.harness.drawLog().handles();
+    return std::any_of(drawn.begin(), drawn.end(),
+                       [&](const ui::HandleRecord& r) { return r.owner == h.owner; });
+  }
+
+  // At the end the handle was dragged to: drawn, taken by a press at its
+  // centre and moved by a drag away a little shorter than the least sweep;
+  // given `far`, the drag does not reach the other end, and a far drag on
+  // leaves what it reached there.
+  bool takeBackFrom(const Handle& h, const char* end, ImVec2 away, Outcome* far) {
+    SCOPED_TRACE(std::string("dragged to its ") + end + " end");
+    // A graph's time axis is its preview's length: rendered, as it is by
+    // the time a user presses again.
+    if (onGraph(h)) {
+      rig_.view().bench().flushPreviews();
+      rig_.frames(1);
+    }
+    const std::unique_ptr<ob::Project> atEnd = std::make_unique<ob::Project>(rig_.project());
+    // A handle the widget no longer draws at this end (an open low-pass)
+    // is taken where it was last drawn, and the drag must move it.
+    const ui::HandleRecord* now = find(h);
+    const bool drawn = now != nullptr;
+    const ImVec2 from = drawn ? now->centre : lastCentre_;
+    pressAt(from);
+    bool took = moveBy(h, from, away, kShortOfSweep * scale_);
+    const std::unique_ptr<ob::Project> short_ = std::make_unique<ob::Project>(rig_.project());
+    if (!drawn) took = !sameBytes(*short_, *atEnd);
+    if (const ui::HandleRecord* seen = find(h)) lastCentre_ = seen->centre;
+    if (far) {
+      moveBy(h, from, away, kFar * scale_);
+      if (const ui::HandleRecord* seen = find(h)) lastCentre_ = seen->centre;
+    }
+    release();
+    if (far) *far = outcome();
+    EXPECT_TRUE(took) << "a press at its centre does not take it back; under it:" << itemsAt(from);
+    if (!took) return false;
+    EXPECT_FALSE(sameBytes(*short_, *atEnd))
+        << "a drag of " << kShortOfSweep << " from an end changes nothing";
+    if (far && !onlySwitches(*atEnd, *short_)) {
+      EXPECT_FALSE(sameBytes(*short_, rig_.project()))
+          << "a drag of " << kShortOfSweep << " sweeps the whole range" << describe(*atEnd, *short_);
+    }
+    return !::testing::Test::HasFailure();
   }
 
   // Whether the drag between the two projects changed the selected sound's
@@ -280,6 +325,7 @@ class HandleSweep {
   float scale_;
   std::unique_ptr<ob::Project> baseline_;
   bool macroSelected_ = false;
+  ImVec2 lastCentre_;  // where the swept handle was last drawn
 };
 
 // Scale, and which of the states: kits or new tracks, with a macro

@@ -12,6 +12,7 @@
 // bench rebuild, in the headless harness.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,7 @@ constexpr float kLeastMacroRow = 16.0f;
 constexpr float kDrawerRow = 16.0f;
 constexpr int kLeastMacroRowsShown = 3;
 constexpr float kLeastHitCell = 29.0f;  // a waveform, not a line
+constexpr float kHandlesApart = 6.0f;   // centres of two handles of one view
 constexpr float kSlack = 0.01f;
 
 float bottomOf(const ui::Rect& r) { return r.y + r.height; }
@@ -190,6 +192,21 @@ class BenchHeights : public testing::TestWithParam<std::tuple<float, bool>> {
       }
   }
 
+  // No handle lies on another of its view: each shows, and a press on it
+  // takes it rather than its neighbour.
+  void expectHandlesApart(const ui::DrawLog& log) {
+    const auto handles = log.handles();
+    for (std::size_t i = 0; i < handles.size(); ++i)
+      for (std::size_t j = 0; j < i; ++j) {
+        const ui::HandleRecord& a = handles[i];
+        const ui::HandleRecord& b = handles[j];
+        if (a.owner != b.owner) continue;
+        EXPECT_GE(std::hypot(a.centre.x - b.centre.x, a.centre.y - b.centre.y),
+                  kHandlesApart * scale() - kSlack)
+            << "\"" << a.name << "\" lies on \"" << b.name << "\"";
+      }
+  }
+
   void expectBands(EditorView& view, const ui::DrawLog& log) {
     const float s = scale();
     BenchPage& page = view.benchPage();
@@ -235,6 +252,7 @@ TEST_P(BenchHeights, EveryViewKeepsTheRoomItsHandlesNeed) {
     if (page.showAnatomy) expectGraphs(page);
     if (page.showSampler) expectLanes(page, log);
     expectBands(rig.view(), log);
+    expectHandlesApart(log);
     const bool kit = state.machine == BenchMachine::kKit;
     if (kit) expectHitCells(page, log);
     if (state.macroSelected) expectMacroRows(rig, kit);

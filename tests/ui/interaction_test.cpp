@@ -590,9 +590,14 @@ TEST(Tooltip, GoesRightOfThePointerElseBelowAboveOrLeftOfIt) {
     const ImVec2 left = placeTooltip(pointer, size, display, clear, s);
     EXPECT_LT(left.x + size.x, pointer.x);
     for (const Rect& r : clear) EXPECT_FALSE(meet(box(left), r));
-    // Nowhere clear: where Dear ImGui puts it. Always inside the display.
-    clear.push_back(box(left));
-    EXPECT_EQ(placeTooltip(pointer, size, display, clear, s).x, right.x);
+    // Nowhere clear: where it covers fewest, the first of those. A value
+    // and a handle right of the pointer, a handle at each other place:
+    // below. Always inside the display.
+    const std::vector<Rect> marks = {
+        {396, 302, 8, 8}, {406, 326, 8, 8}, {296, 351, 8, 8}, {296, 266, 8, 8}, {196, 316, 8, 8}};
+    const ImVec2 least = placeTooltip(pointer, size, display, marks, s);
+    EXPECT_EQ(least.x, below.x);
+    EXPECT_EQ(least.y, below.y);
     const ImVec2 corner = placeTooltip({790, 590}, size, display, {}, s);
     EXPECT_LE(corner.x + size.x, display.width);
     EXPECT_LE(corner.y + size.y, display.height);

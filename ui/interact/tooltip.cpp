@@ -69,15 +69,20 @@ ImVec2 placeTooltip(ImVec2 pointer, ImVec2 size, const Rect& display, std::span<
       {pointer.x - before, pointer.y - above - size.y},  // above
       {pointer.x - before - size.x, pointer.y},          // left
   };
-  ImVec2 first{};
-  for (std::size_t i = 0; i < std::size(tries); ++i) {
-    const ImVec2 at = keptInside(tries[i], size, display);
-    if (i == 0) first = at;
+  ImVec2 best{};
+  std::ptrdiff_t fewest = -1;
+  for (const ImVec2& tried : tries) {
+    const ImVec2 at = keptInside(tried, size, display);
     const Rect box{at.x, at.y, size.x, size.y};
-    if (std::none_of(keepClear.begin(), keepClear.end(), [&](const Rect& r) { return overlaps(r, box); }))
-      return at;
+    const std::ptrdiff_t covered =
+        std::count_if(keepClear.begin(), keepClear.end(), [&](const Rect& r) { return overlaps(r, box); });
+    if (covered == 0) return at;
+    if (fewest < 0 || covered < fewest) {
+      fewest = covered;
+      best = at;
+    }
   }
-  return first;
+  return best;
 }
 
 void tooltip(std::string_view text) {

@@ -2,7 +2,7 @@
 // The framework's tooltip box: padded, rounded, the text in the default
 // text style wrapped at 320 design pixels. It is drawn at the end of the
 // frame, beside the pointer, off the places a widget asked it to keep
-// clear of (a value shown beside the handle the pointer is on).
+// clear of (a value shown beside the handle the pointer is on, handles).
 
 #include <imgui.h>
 
@@ -34,8 +34,8 @@ void drawDueTooltip();
 
 // Where a tooltip of the size goes: right of the pointer at its height, as
 // Dear ImGui puts one, else below, above or left of it; the first of these
-// that, kept inside the display, covers none of the rectangles (the first
-// when each covers one). Pixels; s is the UI scale.
+// that, kept inside the display, covers none of the rectangles, else the
+// first that covers fewest. Pixels; s is the UI scale.
 ImVec2 placeTooltip(ImVec2 pointer, ImVec2 size, const Rect& display, std::span<const Rect> keepClear,
                     float s);
 

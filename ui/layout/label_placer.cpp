@@ -84,6 +84,17 @@ int LabelPlacer::crossings(const Rect& box) const {
   return soft + hard;
 }
 
+int LabelPlacer::discsUnder(const Rect& box) const {
+  return static_cast<int>(std::count_if(marks_.begin(), marks_.end(), [&](const Mark& m) {
+    return m.hard && segmentMeets(m.a, m.b, m.reach + kClearance, box);
+  }));
+}
+
+int LabelPlacer::panelsUnder(const Rect& box) const {
+  return static_cast<int>(
+      std::count_if(panels_.begin(), panels_.end(), [&](const Rect& p) { return overlaps(p, box); }));
+}
+
 std::size_t LabelPlacer::leastTouched(std::span<const Rect> candidates) const {
   std::size_t best = 0;
   int fewest = -1;

@@ -31,6 +31,10 @@ class LabelPlacer {
 
   // How many noted marks the box touches.
   int crossings(const Rect& box) const;
+  // How many discs (handles) and how many panels (chips, labels) the box
+  // touches: a label on a plate may cover strokes, never these.
+  int discsUnder(const Rect& box) const;
+  int panelsUnder(const Rect& box) const;
   // The first candidate nothing touches, else the first of the least
   // touched. Candidates must not be empty.
   std::size_t place(std::span<const Rect> candidates) const;

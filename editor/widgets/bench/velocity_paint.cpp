@@ -22,7 +22,7 @@ constexpr std::uint32_t kRouteColour = palette::withAlphaByte(palette::kAccent, 
 constexpr std::uint32_t kSoftHard = palette::withAlphaByte(palette::kMuted, 0x99);
 constexpr std::uint32_t kEmptyHint = palette::withAlphaByte(palette::kMuted, 0x80);
 constexpr float kHeader = 11.0f;
-constexpr float kChipGap = 4.0f;  // between the chip and a label left of it
+constexpr float kReadoutClear = 8.0f;  // a hovered route's readout keeps left of the route handles
 
 }  // namespace
 
@@ -57,8 +57,7 @@ void VelocityTile::paintZones(ImDrawList* dl, const ui::Rect& g) const {
   const int n = zones();
   const float bottom = g.y + g.height;
   const ui::Rect chip = modeChip();
-  // The names keep left of the chip.
-  const float namesEnd = chip.x - kChipGap * s;
+  const float namesEnd = g.x + g.width;
   float left = g.x;
   for (int z = 0; z < n; ++z) {
     const float right = xOfVelocity(model_.zoneVelMax[static_cast<std::size_t>(z)]);
@@ -78,10 +77,7 @@ void VelocityTile::paintZones(ImDrawList* dl, const ui::Rect& g) const {
     const std::uint32_t colour = hot ? palette::kAccentHovered : kDividerColour;
     ui::fillRect(dl, {x - s, g.y, 2.0f * s, g.height}, colour);
     ui::fillCircle(dl, {x, bottom}, 3.0f * s, colour);
-    // Where the chip covers the line's top, the chip takes the press there:
-    // the divider is taken below it.
-    const float top = x + kDividerReach * s > chip.x ? std::max(g.y, chip.y + chip.height) : g.y;
-    ui::logHandle(this, "zone limit " + std::to_string(i + 1), {x, 0.5f * (top + bottom)}, ui::kAlongX,
+    ui::logHandle(this, "zone limit " + std::to_string(i + 1), {x, 0.5f * (g.y + bottom)}, ui::kAlongX,
                   dragKind_ == kDivider && dragIndex_ == i);
   }
   const bool chipHot = hoverKind_ == kModeChip;
@@ -105,8 +101,8 @@ void VelocityTile::paintRoutes(ImDrawList* dl, const ui::Rect& g) const {
     if (!hot) continue;
     const Route& r = model_.routes[j];
     const std::string label = r.label + "  " + std::to_string(std::lround(r.amount * 100.0f)) + "%";
-    // Left of the mode chip when there is one.
-    const float end = layered() ? modeChip().x - kChipGap * s : g.x + g.width;
+    // Left of the handles on the graph's right edge.
+    const float end = g.x + g.width - kReadoutClear * s;
     ui::drawReadout(dl, {g.x, g.y, std::max(end - g.x, 0.0f), kHeader * s}, label, ui::TextStyle::Caption,
                     palette::kLight, ui::TextAlign::Right);
   }

@@ -20,7 +20,7 @@ constexpr float kFoldedScale = 64.0f;  // "soft ....... hard" and a gap, right o
 constexpr float kScaleGap = 6.0f;      // left of a longer scale
 constexpr float kMinGraph = 8.0f;
 constexpr float kHandleReach = 8.0f;
-constexpr float kChipRightGap = 2.0f;
+constexpr float kChipApart = 6.0f;    // between the folded graph and the chip: past a divider's reach
 constexpr float kChipWidth = 58.0f;   // at least
 constexpr float kChipPadding = 8.0f;  // around its longest word
 constexpr float kHandleLift = 3.0f;   // above the tile's bottom for a route below it
@@ -69,6 +69,29 @@ int VelocityTile::zones() const {
   return std::max(0, std::min(model_.zoneCount, static_cast<int>(std::min<std::size_t>(sized, kMaxZones))));
 }
 
+// Room for the longest scale of the sound's modes: the graph and the chip
+// stay put while the chip cycles them.
+float VelocityTile::legendRoom() const {
+  const float s = ui::scale();
+  float scale = ui::measureText(legend(), ui::TextStyle::Caption).x;
+  if (layered()) {
+    for (const int mode : {kVelocity, kRoundRobin, kVelocityRoundRobin})
+      scale = std::max(scale, ui::measureText(layeredLegend(mode), ui::TextStyle::Caption).x);
+  }
+  return std::max(kFoldedScale * s, scale + kScaleGap * s);
+}
+
+float VelocityTile::chipWidth() {
+  const float s = ui::scale();
+  float widest = 0.0f;
+  for (const int mode : {kVelocity, kRoundRobin, kVelocityRoundRobin})
+    widest = std::max(widest, ui::measureText(modeWord(mode), ui::TextStyle::Caption).x);
+  return std::max(kChipWidth * s, widest + kChipPadding * s);
+}
+
+// Folded, the line holds the title, the graph, the chip and the scale;
+// else the title, chip and scale head the graph. The chip never lies over
+// the graph, so no divider goes under it.
 ui::Rect VelocityTile::graphRect() const {
   const float s = ui::scale();
   ui::Rect g = rect.inset(kSide * s, kTopBottom * s);
@@ -77,14 +100,8 @@ ui::Rect VelocityTile::graphRect() const {
     return g;
   }
   g.takeLeft(kFoldedTitle * s);
-  // Room for the longest scale of the sound's modes: the graph stays put
-  // while the chip cycles them.
-  float scale = ui::measureText(legend(), ui::TextStyle::Caption).x;
-  if (layered()) {
-    for (const int mode : {kVelocity, kRoundRobin, kVelocityRoundRobin})
-      scale = std::max(scale, ui::measureText(layeredLegend(mode), ui::TextStyle::Caption).x);
-  }
-  g.takeRight(std::max(kFoldedScale * s, scale + kScaleGap * s));
+  g.takeRight(legendRoom());
+  if (layered()) g.takeRight(chipWidth() + kChipApart * s);
   return g;
 }
 
@@ -108,12 +125,12 @@ const char* VelocityTile::legend() const { return layered() ? layeredLegend(mode
 
 ui::Rect VelocityTile::modeChip() const {
   const float s = ui::scale();
+  const float width = chipWidth();
   const ui::Rect g = graphRect();
-  float widest = 0.0f;
-  for (const int mode : {kVelocity, kRoundRobin, kVelocityRoundRobin})
-    widest = std::max(widest, ui::measureText(modeWord(mode), ui::TextStyle::Caption).x);
-  const float width = std::max(kChipWidth * s, widest + kChipPadding * s);
-  return {g.x + g.width - kChipRightGap * s - width, g.y, width, kHeader * s};
+  if (folded()) return {g.x + g.width + kChipApart * s, g.y, width, kHeader * s};
+  // In the header, just left of the scale.
+  const float right = rect.x + rect.width - kSide * s - legendRoom();
+  return {right - width, rect.y, width, std::min(kHeader * s, std::max(rect.height, 0.0f))};
 }
 
 float VelocityTile::xOfVelocity(int v) const {
@@ -138,15 +155,30 @@ VelocityTile::Hit VelocityTile::hitTest(ImVec2 p) const {
   const ui::Rect g = graphRect();
   if (g.width < kMinGraph * s) return {};
   const int n = zones();
-  if (layered() && modeChip().contains(p)) return {kModeChip, 0};
+  // Handles first, each the nearest of its kind: a divider dragged onto
+  // its neighbour is still taken at its own bar.
+  Hit nearest;
+  float best = kHandleReach * s;
   for (std::size_t j = 0; j < model_.routes.size(); ++j) {
     const ImVec2 h = shownHandlePoint(static_cast<int>(j));
-    if (std::hypot(p.x - h.x, p.y - h.y) < kHandleReach * s) return {kRoute, static_cast<int>(j)};
+    const float d = std::hypot(p.x - h.x, p.y - h.y);
+    if (d < best) {
+      nearest = {kRoute, static_cast<int>(j)};
+      best = d;
+    }
   }
+  if (nearest.kind != kNothing) return nearest;
   if (!layered()) return {};
-  for (int i = 0; i + 1 < n; ++i)
-    if (std::fabs(p.x - xOfVelocity(model_.zoneVelMax[static_cast<std::size_t>(i)])) < kDividerReach * s)
-      return {kDivider, i};
+  best = kDividerReach * s;
+  for (int i = 0; i + 1 < n; ++i) {
+    const float d = std::fabs(p.x - xOfVelocity(model_.zoneVelMax[static_cast<std::size_t>(i)]));
+    if (d < best) {
+      nearest = {kDivider, i};
+      best = d;
+    }
+  }
+  if (nearest.kind != kNothing) return nearest;
+  if (modeChip().contains(p)) return {kModeChip, 0};
   if (!g.contains(p)) return {};
   float left = g.x;
   for (int z = 0; z < n; ++z) {

@@ -86,8 +86,12 @@ class VelocityTile {
   // A sample sound with zones: the zones, dividers and mode chip show.
   bool layered() const { return model_.sampleBased && zones() >= 1; }
   ui::Rect graphRect() const;
-  // The chip at the graph's top right, as wide as its longest word.
+  // The mode chip, as wide as its longest word: beside the folded graph,
+  // else in the header, left of the scale.
   ui::Rect modeChip() const;
+  static float chipWidth();
+  // The width the scale right of the folded graph keeps.
+  float legendRoom() const;
   static const char* modeWord(int mode);
   // What the scale beside the title says: soft to hard, or how a layered
   // sound's mode picks the layer of each hit.

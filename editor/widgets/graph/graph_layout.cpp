@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "editor/widgets/drag_sweep.h"
 #include "editor/widgets/widget_support.h"
@@ -15,7 +16,12 @@ constexpr float kHandleReach = 14.0f;  // hit radius of a handle, scaled
 bool isHit(const Layout& l, int type) { return !l.half.body && l.half.mode == type; }
 bool isBody(const Layout& l, int type) { return l.half.body && l.half.mode == type; }
 
-constexpr float kHandleRadius = 4.0f;     // as painted, scaled
+constexpr float kHandleRadius = 4.0f;  // as painted, scaled
+// Handles keep this far apart, so that each shows whole and a press on it
+// takes it: a handle that would lie on one before it is moved across its
+// own drag axis, by up to kSpreadSteps scaled pixels.
+constexpr float kHandlesApart = 2.0f * kHandleRadius;
+constexpr int kSpreadSteps = 24;
 constexpr float kGrabReach = 7.0f;        // a press this close takes the handle before any chip
 constexpr float kRelativeSweep = 120.0f;  // scaled pixels for a whole range
 // How far either way of the handle a drag's span is looked for, in the
@@ -219,12 +225,15 @@ std::optional<ui::Rect> choiceChip(const Layout& l) {
   return ui::Rect{r.x + r.width - 59.0f * l.s, r.y + r.height - 16.0f * l.s, 56.0f * l.s, 13.0f * l.s};
 }
 
-std::optional<ui::Rect> lfoChip(const Layout& l, const Node& node) {
+std::optional<ui::Rect> lfoChip(const Layout& l, int i) {
+  if (i < 0 || static_cast<std::size_t>(i) >= l.nodes.size()) return std::nullopt;
+  return lfoChip(l, l.nodes[static_cast<std::size_t>(i)], handlePlace(l, i));
+}
+
+std::optional<ui::Rect> lfoChip(const Layout& l, const Node& node, std::optional<Point> handle) {
   const ui::Rect& r = l.inner;
   const float s = l.s;
-  if (node.lfo < 0 || r.width < 82.0f * s || r.height < 17.0f * s) return std::nullopt;
-  const std::optional<Point> handle = nodePosition(l, node);
-  if (!handle) return std::nullopt;
+  if (node.lfo < 0 || r.width < 82.0f * s || r.height < 17.0f * s || !handle) return std::nullopt;
   const float x =
       r.x + s > handle->x + 9.0f * s ? r.x + s : std::min(r.x + r.width - 79.0f * s, handle->x + 9.0f * s);
   const float y =
@@ -269,11 +278,64 @@ std::optional<Point> nodePosition(const Layout& l, const Node& node) {
   return Point{clampTo(p->x, r.x + in, r.x + r.width - in), clampTo(p->y, r.y + in, r.y + r.height - in)};
 }
 
-int nearestNode(const Layout& l, Point p) {
+namespace {
+
+bool clearOf(std::span<const std::optional<Point>> placed, Point p, float apart) {
+  return std::none_of(placed.begin(), placed.end(), [&](const std::optional<Point>& q) {
+    return q && std::hypot(q->x - p.x, q->y - p.y) < apart;
+  });
+}
+
+// The first place across the handle's drag axis, nearest first and on the
+// side away from the handle it would lie on, that keeps apart from those
+// placed before it and inside the picture; the place itself when none does.
+Point placedApart(const Layout& l, const Node& node, Point p, std::span<const std::optional<Point>> placed) {
+  const float apart = kHandlesApart * l.s;
+  if (clearOf(placed, p, apart)) return p;
+  const bool sideways = dragsVertically(node.kind);  // moved across its axis
+  float away = 0.0f;
+  for (const std::optional<Point>& q : placed)
+    if (q && std::hypot(q->x - p.x, q->y - p.y) < apart) away = sideways ? p.x - q->x : p.y - q->y;
+  const float first = away < 0.0f ? -1.0f : 1.0f;
+  const ui::Rect& r = l.inner;
+  const float in = kHandleRadius * l.s;
+  for (int k = 1; k <= kSpreadSteps; ++k) {
+    for (const float side : {first, -first}) {
+      const float step = side * static_cast<float>(k) * l.s;
+      const Point q = sideways ? Point{p.x + step, p.y} : Point{p.x, p.y + step};
+      const bool inside =
+          q.x >= r.x + in && q.x <= r.x + r.width - in && q.y >= r.y + in && q.y <= r.y + r.height - in;
+      if (inside && clearOf(placed, q, apart)) return q;
+    }
+  }
+  return p;
+}
+
+}  // namespace
+
+std::vector<std::optional<Point>> handlePlaces(const Layout& l) {
+  std::vector<std::optional<Point>> places;
+  places.reserve(l.nodes.size());
+  for (const Node& node : l.nodes) {
+    const std::optional<Point> p = nodePosition(l, node);
+    places.push_back(p ? std::optional<Point>(placedApart(l, node, *p, places)) : std::nullopt);
+  }
+  return places;
+}
+
+std::optional<Point> handlePlace(const Layout& l, int i) {
+  if (i < 0 || static_cast<std::size_t>(i) >= l.nodes.size()) return std::nullopt;
+  return handlePlaces(l)[static_cast<std::size_t>(i)];
+}
+
+int nearestNode(const Layout& l, Point p) { return nearestNode(l, p, kHandleReach); }
+
+int nearestNode(const Layout& l, Point p, float reach) {
   int best = -1;
-  float bestDistance = kHandleReach * l.s;
+  float bestDistance = reach * l.s;
+  const std::vector<std::optional<Point>> places = handlePlaces(l);
   for (std::size_t i = 0; i < l.nodes.size(); ++i) {
-    const std::optional<Point> handle = nodePosition(l, l.nodes[i]);
+    const std::optional<Point>& handle = places[i];
     if (!handle) continue;
     const float distance = std::hypot(handle->x - p.x, handle->y - p.y);
     if (distance <= bestDistance && (best < 0 || distance < bestDistance)) {
@@ -286,31 +348,13 @@ int nearestNode(const Layout& l, Point p) {
 
 int grabbedNode(const Layout& l, Point p) {
   const int i = nearestNode(l, p);
-  if (i < 0) return -1;
-  const Point h = *nodePosition(l, l.nodes[static_cast<std::size_t>(i)]);
-  return std::hypot(h.x - p.x, h.y - p.y) <= kGrabReach * l.s ? i : -1;
-}
-
-int otherAxisNode(const Layout& l, int i, Point p) {
-  const bool vertical = dragsVertically(l.nodes[static_cast<std::size_t>(i)].kind);
-  int best = -1;
-  float bestDistance = kGrabReach * l.s;
-  for (std::size_t k = 0; k < l.nodes.size(); ++k) {
-    if (dragsVertically(l.nodes[k].kind) == vertical) continue;
-    const std::optional<Point> h = nodePosition(l, l.nodes[k]);
-    if (!h) continue;
-    const float d = std::hypot(h->x - p.x, h->y - p.y);
-    if (d <= bestDistance) {
-      best = static_cast<int>(k);
-      bestDistance = d;
-    }
-  }
-  return best;
+  return i >= 0 && nearestNode(l, p, kGrabReach) == i ? i : -1;
 }
 
 ChipHit chipAt(const Layout& l, Point p) {
+  const std::vector<std::optional<Point>> places = handlePlaces(l);
   for (std::size_t i = 0; i < l.nodes.size(); ++i) {
-    const std::optional<ui::Rect> chip = lfoChip(l, l.nodes[i]);
+    const std::optional<ui::Rect> chip = lfoChip(l, l.nodes[i], places[i]);
     if (!chip || !chip->contains(p)) continue;
     const float offset = p.x - chip->x;
     const int zone = offset < 18.0f * l.s ? 0 : offset < 42.0f * l.s ? 1 : 2;

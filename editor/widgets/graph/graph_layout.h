@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "editor/widgets/graph/graph_model.h"
 #include "editor/widgets/graph/graph_shape.h"
@@ -45,22 +46,30 @@ ui::Rect widthBar(const Layout& l);
 // The node the choice chip steps through (the first of kind 17, else 14).
 const Node* choiceNode(const Layout& l);
 std::optional<ui::Rect> choiceChip(const Layout& l);
-std::optional<ui::Rect> lfoChip(const Layout& l, const Node& node);
+// The LFO chip beside node i's handle; none without an LFO or room. The
+// second form takes the handle's place from the caller.
+std::optional<ui::Rect> lfoChip(const Layout& l, int i);
+std::optional<ui::Rect> lfoChip(const Layout& l, const Node& node, std::optional<Point> handle);
 std::optional<ui::Rect> directionBand(const Layout& l);
 
 // Whether modulation drags of the kind run up and down.
 bool dragsVertically(int kind);
-// The node's handle; none for nodes the half type does not place.
+// Where the node's value puts its handle on the picture; none for nodes
+// the half type does not place. Drags map the pointer from here.
 std::optional<Point> nodePosition(const Layout& l, const Node& node);
+// Where each node's handle is drawn and taken, in node order: its place on
+// the picture, or moved a little across its drag axis where it would lie
+// on a handle before it, so that handles never cover one another.
+std::vector<std::optional<Point>> handlePlaces(const Layout& l);
+std::optional<Point> handlePlace(const Layout& l, int i);
 
-// The node whose handle lies nearest p within 14 scaled pixels; -1 none.
+// The node whose handle lies nearest p within 14 scaled pixels (or the
+// reach given); -1 none.
 int nearestNode(const Layout& l, Point p);
+int nearestNode(const Layout& l, Point p, float reach);
 // The node whose handle is under p (within 7 scaled pixels): it takes the
 // press before a chip drawn near it; -1 none.
 int grabbedNode(const Layout& l, Point p);
-// The node nearest p within the same 7 scaled pixels whose handle is
-// dragged along the other axis than node i's; -1 none.
-int otherAxisNode(const Layout& l, int i, Point p);
 struct ChipHit {
   int node = -1;
   int zone = 0;  // 0 shape, 1 trigger mode, 2 rate

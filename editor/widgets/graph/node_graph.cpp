@@ -21,7 +21,6 @@ using graph::Point;
 namespace {
 
 constexpr float kLiveStep = 0.002f;  // smaller live movements are not stored
-constexpr float kAxisPick = 3.0f;    // scaled pixels of movement pick between two handles on one spot
 
 // The display value as a parameter value, each clamped into its own range.
 float clampedParam(const graph::Node& node, float display) {
@@ -75,7 +74,7 @@ void NodeGraph::setModel(Model model) {
   model.nodes.clear();
   // A model of another half type may arrive mid-gesture (an undo, a state
   // load): indices past the new nodes end their drag without editDone.
-  for (int* index : {&valueDrag_, &lfoDrag_, &breatheDrag_, &otherAxisDrag_, &hovered_, &hoveredChip_}) {
+  for (int* index : {&valueDrag_, &lfoDrag_, &breatheDrag_, &hovered_, &hoveredChip_}) {
     if (!validNode(*index)) *index = -1;
   }
   const int typed = entry_.openId();
@@ -166,7 +165,7 @@ void NodeGraph::continueDrag(Point p) {
 // Once, on the first frame the button is up, and only after a drag that
 // sent something: the owner auditions the half on every editDone.
 void NodeGraph::endDrag() {
-  valueDrag_ = lfoDrag_ = breatheDrag_ = otherAxisDrag_ = -1;
+  valueDrag_ = lfoDrag_ = breatheDrag_ = -1;
   if (dragSent_ && editDone) editDone();
   dragSent_ = false;
 }
@@ -216,10 +215,6 @@ void NodeGraph::handlePress(const Press& press) {
     breatheDrag_ = i;
   } else {
     startValueDrag(l, i, press.p);
-    // Two handles on one spot, one dragged sideways and one up and down:
-    // the first movement picks the one whose axis it follows.
-    pressPoint_ = press.p;
-    otherAxisDrag_ = graph::otherAxisNode(l, i, press.p);
   }
 }
 
@@ -232,17 +227,6 @@ void NodeGraph::startValueDrag(const Layout& l, int i, Point p) {
   dragFrom_ = p;
   startDisplay_ = *graph::dragDisplayValue(l, nodes[i], handleAtPress_, dragStart_);
   dragSpan_ = graph::dragSpan(l, nodes[i], handleAtPress_, dragStart_);
-}
-
-bool NodeGraph::pickAxis(Point p) {
-  if (!validNode(otherAxisDrag_)) return true;
-  const float dx = p.x - pressPoint_.x, dy = p.y - pressPoint_.y;
-  if (std::max(std::fabs(dx), std::fabs(dy)) <= kAxisPick * ui::scale()) return false;
-  const bool sideways = std::fabs(dx) >= std::fabs(dy);
-  const int other = otherAxisDrag_;
-  otherAxisDrag_ = -1;
-  if (graph::dragsVertically(nodes[other].kind) != sideways) startValueDrag(layout(), other, pressPoint_);
-  return true;
 }
 
 bool NodeGraph::pressChoiceChip(const Layout& l, Point p) {
@@ -282,7 +266,7 @@ bool NodeGraph::toggleDirection(const Layout& l, Point p) {
 void NodeGraph::openEntry(const Layout& l, int i) {
   if (!validNode(i)) return;
   const Node& node = nodes[i];
-  const std::optional<Point> handle = graph::nodePosition(l, node);
+  const std::optional<Point> handle = graph::handlePlace(l, i);
   if (node.id < 0 || !node.label || !handle) return;
   NumberEntry::Request request;
   request.id = node.id;
@@ -300,7 +284,7 @@ void NodeGraph::openEntry(const Layout& l, int i) {
 // means at the handle. A handle held at an edge (its value past the axis)
 // so moves on from its value, not from the edge.
 void NodeGraph::dragValue(Point p) {
-  if (!validNode(valueDrag_) || !pickAxis(p)) return;
+  if (!validNode(valueDrag_)) return;
   // A copy: the value callback replaces the nodes.
   const Node node = nodes[valueDrag_];
   if (node.id < 0) return;

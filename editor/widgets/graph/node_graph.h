@@ -60,9 +60,6 @@ class NodeGraph {
   float window() const { return window_; }
   // The drag in progress: node index or -1.
   int valueDragNode() const { return valueDrag_; }
-  // The handle on the same spot that the first movement may pick instead;
-  // -1 none.
-  int otherAxisDragNode() const { return otherAxisDrag_; }
   int lfoDragNode() const { return lfoDrag_; }
   int breatheDragNode() const { return breatheDrag_; }
   int hoveredNode() const { return hovered_; }
@@ -94,8 +91,6 @@ class NodeGraph {
   bool toggleDirection(const graph::Layout& l, graph::Point p);
   void openEntry(const graph::Layout& l, int i);
   void startValueDrag(const graph::Layout& l, int i, graph::Point p);
-  // False while the movement has not yet picked between two handles.
-  bool pickAxis(graph::Point p);
   void dragValue(graph::Point p);
   void dragModulation(int i, graph::Point p, const std::function<void(int, float)>& send);
   void commitTyped(int id, float display);
@@ -122,8 +117,6 @@ class NodeGraph {
   float dragSpan_ = 0.0f;       // the pixels over which the drag sweeps the whole range
   float startDisplay_ = 0.0f;   // what the handle's own place asks for
   bool dragSent_ = false;       // the gesture has sent a value
-  int otherAxisDrag_ = -1;
-  graph::Point pressPoint_;
 
   NumberEntry entry_;
 };

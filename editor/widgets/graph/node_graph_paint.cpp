@@ -75,6 +75,7 @@ constexpr float kToneWordStep = 18.0f;  // a tone word moves in from its end by 
 constexpr int kToneWordSteps = 4;
 
 const char* const kTrigModes[] = {"FRE", "TRG", "HLD", "ONE", "HALF"};
+constexpr const char* kTypeHint = "right-click: type a value";
 
 bool isHit(const Layout& l, int type) { return !l.half.body && l.half.mode == type; }
 bool isBody(const Layout& l, int type) { return l.half.body && l.half.mode == type; }
@@ -153,7 +154,8 @@ class Painter {
         dl_(dl),
         s_(l.s),
         r_(l.inner),
-        columns_(std::max(2, static_cast<int>(std::floor(l.inner.width)))) {}
+        columns_(std::max(2, static_cast<int>(std::floor(l.inner.width)))),
+        places_(graph::handlePlaces(l)) {}
 
   void paint(const ui::WaveOverview& overview, bool hasSample, bool overDirection) {
     ui::fillRect(dl_, r_, palette::kTilePanel);
@@ -584,7 +586,7 @@ class Painter {
 
   void handle(int i) {
     const graph::Node& node = l_.nodes[i];
-    const std::optional<Point> p = graph::nodePosition(l_, node);
+    const std::optional<Point>& p = places_[static_cast<std::size_t>(i)];
     if (!p) return;
     modulationMarks(node, *p);
     const bool on = active(i);
@@ -596,41 +598,105 @@ class Painter {
       ui::strokeCircle(dl_, at(p->x, p->y), 6.0f * s_, kEnvelopeRing, 1.0f);
     }
     placer_.disc(at(p->x, p->y), 6.0f * s_);
+    // The help keeps off the handles where it can.
+    ui::keepTooltipClearOf({p->x - 6.0f * s_, p->y - 6.0f * s_, 12.0f * s_, 12.0f * s_});
     ui::logHandle(&g_, node.label ? node.label : "", at(p->x, p->y),
-                  graph::dragsVertically(node.kind) ? ui::kAlongY : ui::kAlongX,
-                  g_.valueDragNode() == i || g_.otherAxisDragNode() == i);
+                  graph::dragsVertically(node.kind) ? ui::kAlongY : ui::kAlongX, g_.valueDragNode() == i);
   }
 
-  // The hovered or dragged handle's value, above it or else below, and
-  // its gestures along the bottom of the graph or else its top.
+  // The hovered or dragged handle's value next to it, and its gestures
+  // where they cover no handle.
   void valueLabel(int i) {
     const graph::Node& node = l_.nodes[i];
-    const Point p = *graph::nodePosition(l_, node);
-    const float width = std::min(r_.width - 4.0f * s_, 190.0f * s_);
-    const float height = 12.0f * s_;
-    const float bx = clampTo(p.x - 0.5f * width, r_.x + 2.0f * s_, r_.x + r_.width - 2.0f * s_ - width);
-    const auto boxAt = [&](float by) {
-      return ui::Rect{bx, clampTo(by, r_.y + 2.0f * s_, r_.y + r_.height - 14.0f * s_), std::max(width, 0.0f),
-                      height};
-    };
+    const Point p = *places_[static_cast<std::size_t>(i)];
     const std::string text =
         std::string(node.label) + "  " +
         valueText(graph::nodeDisplayValue(node), node.displayHi - node.displayLo, node.unit ? node.unit : "");
-    const ui::Rect boxes[] = {boxAt(p.y - 16.0f * s_), boxAt(p.y + 8.0f * s_)};
-    // The handle's readout: the tooltip keeps off it.
-    ui::keepTooltipClearOf(label(boxes, text, TextStyle::MonoBold, palette::kLight, TextAlign::Centre));
-    std::string hint = "right-click: type a value";
+    // As wide as the text, so that centred on the handle it stays by it
+    // where the picture's edge moves it in.
+    const float width =
+        std::min({r_.width - 4.0f * s_, 190.0f * s_, ui::measureText(text, TextStyle::MonoBold).x});
+    const std::vector<Spot> spots = valueSpots(p, width);
+    // The handle's readout: the tooltip keeps off it. Where every place
+    // would cover a handle it still shows, where least is under it.
+    const std::optional<std::size_t> at = clearSpot(spots, text, TextStyle::MonoBold, true);
+    ui::keepTooltipClearOf(at ? drawLabel(spots[*at], text, TextStyle::MonoBold, palette::kLight)
+                              : label(spots, text, TextStyle::MonoBold, palette::kLight));
+    std::string hint = kTypeHint;
     if (g_.lfoReach)
       hint.append("    /    ").append(node.hasLfo ? "alt-drag: LFO reach" : "alt-drag: add LFO");
     if (g_.breatheEnabled && g_.breathe) {
       hint.append("    /    ").append(node.hasBreathe ? "shift-drag: breathe" : "shift-drag: add breathe");
     }
-    hintLine(hint, kHint);
+    // Where the whole line has no place, its first gesture may.
+    if (!hintLine(hint, kHint)) hintLine(kTypeHint, kHint);
   }
 
-  void hintLine(std::string_view text, std::uint32_t colour) {
-    const ui::Rect strips[] = {bottomStrip(), topStrip()};
-    label(strips, text, TextStyle::Caption, colour, TextAlign::Centre);
+  // Where a value as wide as `width` may go by the handle at p: above it,
+  // else below, centred on it (moved in from the picture's edges); else
+  // beside it, at its height, above or below; else further up or down.
+  std::vector<Spot> valueSpots(Point p, float width) const {
+    const float height = 12.0f * s_;
+    const float bx = clampTo(p.x - 0.5f * width, r_.x + 2.0f * s_, r_.x + r_.width - 2.0f * s_ - width);
+    const auto rowAt = [&](float by) { return clampTo(by, r_.y + 2.0f * s_, r_.y + r_.height - 14.0f * s_); };
+    const auto centred = [&](float by) {
+      return Spot{{bx, rowAt(by), std::max(width, 0.0f), height}, TextAlign::Centre};
+    };
+    const float above = p.y - 16.0f * s_, below = p.y + 8.0f * s_, level = p.y - 0.5f * height;
+    const float farAbove = p.y - 30.0f * s_, farBelow = p.y + 22.0f * s_;
+    std::vector<Spot> spots{centred(above), centred(below)};
+    for (const float by : {level, above, below, farAbove, farBelow}) {
+      for (const Spot& spot : {Spot{{p.x + 9.0f * s_, rowAt(by), width, height}, TextAlign::Left},
+                               Spot{{p.x - 9.0f * s_ - width, rowAt(by), width, height}, TextAlign::Right}})
+        if (spot.box.x >= r_.x && spot.box.x + spot.box.width <= r_.x + r_.width) spots.push_back(spot);
+    }
+    for (const float by : {farAbove, farBelow}) spots.push_back(centred(by));
+    return spots;
+  }
+
+  // A hint goes where it covers no handle, chip or label: along the bottom
+  // of the graph or its top, centred or at either side, else on a row
+  // between them; nowhere (false), when every place would cover one.
+  bool hintLine(std::string_view text, std::uint32_t colour) {
+    std::vector<Spot> spots;
+    const ui::Rect bottom = bottomStrip(), top = topStrip();
+    for (const ui::Rect& strip : {bottom, top})
+      for (const TextAlign align : {TextAlign::Centre, TextAlign::Left, TextAlign::Right})
+        spots.push_back({strip, align});
+    for (float y = bottom.y - bottom.height; y > top.y + top.height; y -= bottom.height)
+      for (const TextAlign align : {TextAlign::Centre, TextAlign::Left, TextAlign::Right})
+        spots.push_back({{bottom.x, y, bottom.width, bottom.height}, align});
+    const std::optional<std::size_t> at = clearSpot(spots, text, TextStyle::Caption, false);
+    if (at) drawLabel(spots[*at], text, TextStyle::Caption, colour);
+    return at.has_value();
+  }
+  // The first spot nothing drawn crosses, else the first over strokes only
+  // (on a plate); then, when it may, the first over no handle. None when
+  // each would cover what it must not.
+  std::optional<std::size_t> clearSpot(std::span<const Spot> spots, std::string_view text, TextStyle style,
+                                       bool overLabels) const {
+    std::optional<std::size_t> strokesOnly, offHandles;
+    for (std::size_t i = 0; i < spots.size(); ++i) {
+      const ui::Rect ink = ui::textInk(spots[i].box, text, style, spots[i].alignment);
+      // The few discs and panels first: most places fail on them, before
+      // the strokes are counted.
+      if (placer_.discsUnder(ink) != 0) continue;
+      if (!offHandles) offHandles = i;
+      if (placer_.panelsUnder(ink) != 0) continue;
+      if (placer_.crossings(ink) == 0) return i;
+      if (!strokesOnly) strokesOnly = i;
+    }
+    if (strokesOnly) return strokesOnly;
+    return overLabels ? offHandles : std::nullopt;
+  }
+  // The text in the spot, on a plate when it crosses anything; it then
+  // counts as drawn for the labels after it.
+  ui::Rect drawLabel(const Spot& spot, std::string_view text, TextStyle style, std::uint32_t colour) {
+    const ui::Rect ink = ui::textInk(spot.box, text, style, spot.alignment);
+    if (placer_.crossings(ink) != 0) ui::fillRect(dl_, ink.inset(-2.0f * s_, -s_), kPlate, 2.0f);
+    ui::drawText(dl_, spot.box, text, style, colour, spot.alignment);
+    placer_.panel(ink);
+    return ink;
   }
 
   // The top of the frequency axis, in a top corner.
@@ -670,7 +736,7 @@ class Painter {
 
   void lfoChip(int i) {
     const graph::Node& node = l_.nodes[i];
-    const std::optional<ui::Rect> chip = graph::lfoChip(l_, node);
+    const std::optional<ui::Rect> chip = graph::lfoChip(l_, node, places_[static_cast<std::size_t>(i)]);
     if (!chip) return;
     const bool hot = g_.hoveredChipNode() == i;
     const ui::Rect& c = *chip;
@@ -740,6 +806,7 @@ class Painter {
   float s_;
   ui::Rect r_;
   int columns_;
+  std::vector<std::optional<Point>> places_;  // where each handle is drawn
   std::vector<ImVec2> points_;
   ui::LabelPlacer placer_;
   bool hasToneLine_ = false;

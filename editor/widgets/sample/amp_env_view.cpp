@@ -73,7 +73,7 @@ ImGuiMouseCursor AmpEnvView::cursorAt(ImVec2 pointer) const {
 void AmpEnvView::press(const ui::Interaction& it) {
   const ui::Rect c = contentRect();
   const float s = ui::scale();
-  target_ = it.pressPos.x <= peakX() + kPeakReach * s ? kPeak : kTail;
+  target_ = targetAt(it.pressPos);
   peakAxis_ = 1;
   handleAtPress_ = target_ == kPeak ? ImVec2(peakX(), peakY(value(2))) : tailHandle();
   // The pixels over which each drag sweeps its range: the attack over its
@@ -118,9 +118,21 @@ void AmpEnvView::dragTo(ImVec2 pointer, ImVec2 total) {
   }
 }
 
+// Left of the peak's reach the peak, right of it the tail; and where the
+// tail lies within that reach (a short decay), the nearer of the two, so
+// that the tail is taken on its own disc.
+int AmpEnvView::targetAt(ImVec2 p) const {
+  if (p.x > peakX() + kPeakReach * ui::scale()) return kTail;
+  if (p.x <= peakX()) return kPeak;
+  const ImVec2 peak(peakX(), peakY(value(2))), tail = tailHandle();
+  const float toPeak = std::hypot(p.x - peak.x, p.y - peak.y),
+              toTail = std::hypot(p.x - tail.x, p.y - tail.y);
+  return toTail < toPeak ? kTail : kPeak;
+}
+
 int AmpEnvView::pickTyped(ImVec2 pointer) const {
   const ui::Rect c = contentRect();
-  if (pointer.x > peakX() + kPeakReach * ui::scale()) return 1;
+  if (targetAt(pointer) == kTail) return 1;
   return pointer.y < c.y + c.height / 2.0f ? 2 : 0;
 }
 

@@ -35,6 +35,8 @@ class AmpEnvView : public SamplerLane {
 
  private:
   float tailLength() const;
+  // Which handle a press at p takes.
+  int targetAt(ImVec2 p) const;
   void dragTo(ImVec2 pointer, ImVec2 total);
 
   // Gesture state, from the press to the gesture's end.

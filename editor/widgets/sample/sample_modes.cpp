@@ -19,6 +19,10 @@ namespace {
 
 constexpr float kReach = 8.0f;      // handle and marker reach
 constexpr float kFadeBand = 10.0f;  // the fade handles live in the top band
+constexpr float kBarWidth = 2.0f;   // a window edge's bar or a marker
+constexpr float kFlagWidth = 5.0f;  // a fade's flag beside its line
+constexpr float kFlagHeight = 7.0f;
+constexpr float kMarkerApart = 4.0f;  // between two slice markers
 constexpr float kGainRange = 24.0f;
 constexpr float kDbPerSweep = 48.0f;
 constexpr float kSweep = 160.0f;
@@ -38,8 +42,21 @@ constexpr std::uint32_t kSprayEdge = palette::withAlphaByte(palette::kWarning, 0
 // A marker across the content, noted so the footer keeps clear of it.
 void bar(ImDrawList* dl, const ui::Rect& c, float x, std::uint32_t colour, ui::LabelPlacer& placer) {
   const float s = ui::scale();
-  ui::fillRect(dl, {x - s, c.y, 2.0f * s, c.height}, colour);
-  placer.line({x, c.y}, {x, c.y + c.height}, 2.0f * s);
+  ui::fillRect(dl, {x - 0.5f * kBarWidth * s, c.y, kBarWidth * s, c.height}, colour);
+  placer.line({x, c.y}, {x, c.y + c.height}, kBarWidth * s);
+}
+
+// A flag at the top of a line, pointing right (dir 1) or left (-1):
+// filled while its value does something, else outlined.
+void flag(ImDrawList* dl, ImVec2 top, float dir, std::uint32_t colour, bool filled) {
+  const float s = ui::scale();
+  const ImVec2 p1{top.x, top.y + kFlagHeight * s}, p2{top.x + dir * kFlagWidth * s, top.y};
+  if (filled) {
+    ui::fillTriangle(dl, top, p1, p2, colour);
+  } else {
+    const ImVec2 outline[] = {top, p1, p2, top};
+    ui::drawPolyline(dl, outline, colour, 1.2f);
+  }
 }
 
 ui::Interaction bodyItem(const char* id, const ui::Rect& body, ImGuiMouseCursor cursor,
@@ -85,15 +102,16 @@ int SampleView::windowHit(ImVec2 point) const {
   const float startX = c.x + c.width * a, endX = c.x + c.width * b;
   const int fadeIn = findSlot("fadeIn"), fadeOut = findSlot("fadeOut");
   if (fadeIn >= 0 && fadeOut >= 0 && point.y <= c.y + kFadeBand * s) {
-    const float span = std::max(b - a, kSmallestSpan);
-    const float inX = c.x + c.width * (a + span * slots[static_cast<std::size_t>(fadeIn)].value);
-    const float outX = c.x + c.width * (b - span * slots[static_cast<std::size_t>(fadeOut)].value);
-    if (std::fabs(point.x - inX) <= kReach * s) return kFadeIn;
-    if (std::fabs(point.x - outX) <= kReach * s) return kFadeOut;
+    // The nearer flag: a fade-out drawn back onto the fade-in (or on past
+    // it) still shows its own flag, left of the line, and is taken there.
+    const float toIn = std::fabs(point.x - fadeFlagCentre(kFadeIn).x);
+    const float toOut = std::fabs(point.x - fadeFlagCentre(kFadeOut).x);
+    if (std::min(toIn, toOut) <= kReach * s) return toIn <= toOut ? kFadeIn : kFadeOut;
   }
-  // The nearer of the two edges: with the window squeezed to almost nothing
-  // both lie within reach, and the end must stay reachable.
-  const float toStart = std::fabs(point.x - startX), toEnd = std::fabs(point.x - endX);
+  // The nearer of the two edges' bars: with the window squeezed to almost
+  // nothing both lie within reach, each bar outside its own edge.
+  const float toStart = std::fabs(point.x - edgeBarX(startX, kStart));
+  const float toEnd = std::fabs(point.x - edgeBarX(endX, kEnd));
   if (toStart <= kReach * s && toStart <= toEnd) return kStart;
   if (toEnd <= kReach * s) return kEnd;
   return kBody;
@@ -110,6 +128,20 @@ float SampleView::windowHandleX(int handle) const {
     case kFadeOut: return c.x + c.width * (b - span * slotValue("fadeOut", 0.0f));
     default: return c.x;
   }
+}
+
+// An edge's bar lies just outside the window: the start's left of its
+// line and the end's right, so that a window squeezed to nothing still
+// shows both.
+float SampleView::edgeBarX(float edgeX, int handle) const {
+  return edgeX + (handle == kStart ? -1.0f : 1.0f) * 0.5f * kBarWidth * ui::scale();
+}
+
+// The fade-in's flag points right of its line and the fade-out's left.
+ImVec2 SampleView::fadeFlagCentre(int handle) const {
+  const float s = ui::scale();
+  const float side = handle == kFadeIn ? 1.0f : -1.0f;
+  return {windowHandleX(handle) + side * 0.5f * kFlagWidth * s, contentRect().y + s + 0.5f * kFlagHeight * s};
 }
 
 // The position line, or the spray edge nearer x (the right one first).
@@ -192,32 +224,22 @@ void SampleView::drawWindowView() {
   const float s = ui::scale();
   const float a = clamp01NanTo0(slots[0].value), b = clamp01NanTo0(slots[1].value);
   paintWave(dl, c, a, b, [this, a, b](float position) { return windowGainAt(position, a, b); });
-  bar(dl, c, c.x + c.width * a, kStartBar, barPlacer_);
-  bar(dl, c, c.x + c.width * b, kEndBar, barPlacer_);
+  bar(dl, c, edgeBarX(c.x + c.width * a, kStart), kStartBar, barPlacer_);
+  bar(dl, c, edgeBarX(c.x + c.width * b, kEnd), kEndBar, barPlacer_);
   const int inSlot = findSlot("fadeIn"), outSlot = findSlot("fadeOut");
   if (inSlot >= 0 && outSlot >= 0) {
     const float fi = clamp01NanTo0(slots[static_cast<std::size_t>(inSlot)].value);
     const float fo = clamp01NanTo0(slots[static_cast<std::size_t>(outSlot)].value);
     const float x0 = c.x + c.width * a, x1 = c.x + c.width * b, y = c.y + s;
-    const auto flag = [&](float x, float dir, float fade) {
-      const ImVec2 p0{x, y}, p1{x, y + 7.0f * s}, p2{x + dir * 5.0f * s, y};
-      if (fade > 0.0f) {
-        ui::fillTriangle(dl, p0, p1, p2, kStartBar);
-      } else {
-        const ImVec2 outline[] = {p0, p1, p2, p0};
-        ui::drawPolyline(dl, outline, kFadeOutline, 1.2f);
-      }
-    };
-    flag(x0 + (x1 - x0) * fi, 1.0f, fi);
-    flag(x1 - (x1 - x0) * fo, -1.0f, fo);
-    ui::logHandle(this, "fade in", {windowHandleX(kFadeIn), y + 3.5f * s}, ui::kAlongX,
-                  windowDrag_ == kFadeIn);
-    ui::logHandle(this, "fade out", {windowHandleX(kFadeOut), y + 3.5f * s}, ui::kAlongX,
-                  windowDrag_ == kFadeOut);
+    flag(dl, {x0 + (x1 - x0) * fi, y}, 1.0f, fi > 0.0f ? kStartBar : kFadeOutline, fi > 0.0f);
+    flag(dl, {x1 - (x1 - x0) * fo, y}, -1.0f, fo > 0.0f ? kStartBar : kFadeOutline, fo > 0.0f);
+    ui::logHandle(this, "fade in", fadeFlagCentre(kFadeIn), ui::kAlongX, windowDrag_ == kFadeIn);
+    ui::logHandle(this, "fade out", fadeFlagCentre(kFadeOut), ui::kAlongX, windowDrag_ == kFadeOut);
   }
   const float mid = c.y + 0.5f * c.height;
-  ui::logHandle(this, "start", {windowHandleX(kStart), mid}, ui::kAlongX, windowDrag_ == kStart);
-  ui::logHandle(this, "end", {windowHandleX(kEnd), mid}, ui::kAlongX, windowDrag_ == kEnd);
+  ui::logHandle(this, "start", {edgeBarX(windowHandleX(kStart), kStart), mid}, ui::kAlongX,
+                windowDrag_ == kStart);
+  ui::logHandle(this, "end", {edgeBarX(windowHandleX(kEnd), kEnd), mid}, ui::kAlongX, windowDrag_ == kEnd);
   if (findSlot("gain") >= 0)
     ui::logHandle(this, "gain",
                   {0.5f * (windowHandleX(kStart) + windowHandleX(kEnd)), mid + 0.25f * c.height}, ui::kAlongY,
@@ -253,6 +275,19 @@ int SampleView::slicePick(float x) const {
   return best;
 }
 
+// A marker stops a few pixels short of its neighbours, so that it never
+// lies on one: each shows and each is taken at its own bar. Squeezed
+// between two that leave it no such room, it keeps between them.
+float SampleView::keptApart(int index, float u) const {
+  const ui::Rect c = contentRect();
+  if (!markers || index < 1 || index >= markerCount || c.width <= 0.0f) return u;
+  const float gap = kMarkerApart * ui::scale() / c.width;
+  const float prev = clamp01NanTo0(markers[index - 1]);
+  const float next = index + 1 < markerCount ? clamp01NanTo0(markers[index + 1]) : 1.0f + gap;
+  if (next - prev < 2.0f * gap) return clampTo(u, prev, next);
+  return clampTo(u, prev + gap, next - gap);
+}
+
 void SampleView::drawSlicesView() {
   const float pointerX = ImGui::GetIO().MousePos.x;
   const bool onMarker = dragIndex_ >= 1 || slicePick(pointerX) >= 1;
@@ -278,7 +313,7 @@ void SampleView::drawSlicesView() {
       if (!slots.empty()) setParam(0, static_cast<float>(k));
     }
   } else if ((it.held || it.released) && it.delta.x != 0.0f && dragIndex_ >= 1 && onSliceMove) {
-    onSliceMove(dragIndex_, xToFraction(draggedX(it)));
+    onSliceMove(dragIndex_, keptApart(dragIndex_, xToFraction(draggedX(it))));
   }
   if (it.released) dragIndex_ = -1;
 
@@ -317,6 +352,34 @@ int SampleView::grainsPick(float x) const {
   return std::fabs(d - spray) < d ? 1 : 0;
 }
 
+// The spray's edges as drawn (each kept inside the content), and the flag
+// at the top of each, pointing away from the line: at no spray both flags
+// sit on the line, one each side, so that the spray can still be taken.
+float SampleView::sprayEdgeX(bool right) const {
+  const ui::Rect c = contentRect();
+  if (slots.size() < 2) return c.x;
+  const float p = clamp01NanTo0(slots[0].value), w = clamp01NanTo0(slots[1].value);
+  return c.x + c.width * (right ? std::min(p + w, 1.0f) : std::max(p - w, 0.0f));
+}
+
+ImVec2 SampleView::sprayFlagCentre(bool right) const {
+  const float s = ui::scale();
+  return {sprayEdgeX(right) + (right ? 0.5f : -0.5f) * kFlagWidth * s,
+          contentRect().y + s + 0.5f * kFlagHeight * s};
+}
+
+// In the top band the nearer spray flag within reach, 1 for the right one
+// and 2 for the left; 0 elsewhere.
+int SampleView::sprayFlagAt(ImVec2 p) const {
+  const ui::Rect c = contentRect();
+  const float s = ui::scale();
+  if (slots.size() < 2 || p.y > c.y + kFadeBand * s) return 0;
+  const float toRight = std::fabs(p.x - sprayFlagCentre(true).x);
+  const float toLeft = std::fabs(p.x - sprayFlagCentre(false).x);
+  if (std::min(toRight, toLeft) > kReach * s) return 0;
+  return toRight <= toLeft ? 1 : 2;
+}
+
 void SampleView::drawGrainsView() {
   const ui::Rect c = contentRect();
   const float s = ui::scale();
@@ -325,16 +388,20 @@ void SampleView::drawGrainsView() {
       bodyItem("grains", body(),
                c.containsWithEdges(pointer) ? ImGuiMouseCursor_Hand : ImGuiMouseCursor_Arrow, hintText);
   if (it.rightClicked) {
-    const int k = grainsPick(pointer.x);
+    const int k = sprayFlagAt(pointer) != 0 ? 1 : grainsPick(pointer.x);
     if (k >= 0) openEntryFor(k);
   }
   if (it.pressed) {
-    dragIndex_ = grainsPick(it.pressPos.x);
+    const int flag = sprayFlagAt(it.pressPos);
+    dragIndex_ = flag != 0 ? 1 : grainsPick(it.pressPos.x);
     axisLock_ = 1;
     gainAtPress_ = gainDb();
-    grabDx_ = dragIndex_ >= 0 ? grainHandleX(dragIndex_, it.pressPos.x) - it.pressPos.x : 0.0f;
+    const float handleX = flag != 0 ? sprayEdgeX(flag == 1) : grainHandleX(dragIndex_, it.pressPos.x);
+    grabDx_ = dragIndex_ >= 0 ? handleX - it.pressPos.x : 0.0f;
     grabSpan_ = c.width;
-    sprayRight_ = dragIndex_ == 1 && grainHandleX(1, it.pressPos.x) >= grainHandleX(0, it.pressPos.x);
+    sprayRight_ = flag != 0
+                      ? flag == 1
+                      : dragIndex_ == 1 && grainHandleX(1, it.pressPos.x) >= grainHandleX(0, it.pressPos.x);
   } else if ((it.held || it.released) && moved(it) && dragIndex_ >= 0 && slots.size() >= 2) {
     if (axisLock_ == 1 &&
         (std::fabs(it.total.x) >= kAxisDecision * s || std::fabs(it.total.y) >= kAxisDecision * s))
@@ -374,10 +441,11 @@ void SampleView::drawGrainsView() {
     bar(dl, c, x1, kSprayEdge, barPlacer_);
   }
   bar(dl, c, c.x + c.width * p, kStartBar, barPlacer_);
+  for (const bool right : {true, false})
+    flag(dl, {sprayEdgeX(right), c.y + s}, right ? 1.0f : -1.0f, kSprayEdge, w > 0.0f);
   const float mid = c.y + 0.5f * c.height;
   ui::logHandle(this, "position", {grainHandleX(0, c.x + c.width), mid}, ui::kAlongBoth, dragIndex_ == 0);
-  if (w > 0.0f)
-    ui::logHandle(this, "spray", {grainHandleX(1, c.x + c.width), mid}, ui::kAlongX, dragIndex_ == 1);
+  ui::logHandle(this, "spray", sprayFlagCentre(true), ui::kAlongX, dragIndex_ == 1);
   drawFooter(dl, "drag the line = position · an edge = spray · up-down = gain", 14.0f * s, 2, kFooter);
   for (std::size_t i = 0; i < slots.size(); ++i) drawModulation(dl, static_cast<int>(i));
 }

@@ -98,6 +98,8 @@ class SampleView : public ParamWidget {
   void drawSlicesView();
   void drawGrainsView();
   void applyWindowDrag(float pointerX, float dy);
+  // Where a slice marker dragged to u goes.
+  float keptApart(int index, float u) const;
 
   float slotValue(const char* key, float fallback) const;
   float gainDb() const { return slotValue("gain", 0.0f); }
@@ -109,8 +111,17 @@ class SampleView : public ParamWidget {
   float draggedX(const ui::Interaction& it) const;
   // Where the window view's edge or fade handle is.
   float windowHandleX(int handle) const;
+  // Where the bar of the start or end edge at edgeX is drawn and taken.
+  float edgeBarX(float edgeX, int handle) const;
+  // The middle of a fade's flag, where it is drawn and taken.
+  ImVec2 fadeFlagCentre(int handle) const;
   // The grains view's position line (0) or the spray edge (1) nearer x.
   float grainHandleX(int which, float x) const;
+  // The spray's right or left edge as drawn, and the middle of its flag.
+  float sprayEdgeX(bool right) const;
+  ImVec2 sprayFlagCentre(bool right) const;
+  // 1 over the right spray flag, 2 over the left, else 0.
+  int sprayFlagAt(ImVec2 p) const;
   void drawFooter(ImDrawList* dl, const char* text, float height, int style, std::uint32_t colour) const;
 
   StripLayout strip_;

@@ -192,8 +192,8 @@ TEST(GraphLayout, ChipsNeedRoomAndAChoiceOrAnLfo) {
   nodes[0].lfo = 0;
   Layout l = layoutOf({true, body_type::kWavetable}, {}, nodes);
   ASSERT_TRUE(choiceChip(l).has_value());
-  ASSERT_TRUE(lfoChip(l, nodes[0]).has_value());
-  const ui::Rect chip = *lfoChip(l, nodes[0]);
+  ASSERT_TRUE(lfoChip(l, 0).has_value());
+  const ui::Rect chip = *lfoChip(l, 0);
   EXPECT_EQ(chipAt(l, {chip.x + 1.0f, chip.y + 1.0f}).zone, 0);
   EXPECT_EQ(chipAt(l, {chip.x + 20.0f, chip.y + 1.0f}).zone, 1);
   EXPECT_EQ(chipAt(l, {chip.x + 50.0f, chip.y + 1.0f}).zone, 2);
@@ -205,9 +205,9 @@ TEST(GraphLayout, ChipsNeedRoomAndAChoiceOrAnLfo) {
     l.inner.width = 62.0f * s;
     EXPECT_TRUE(choiceChip(l).has_value());
     l.inner.width = 81.9f * s;
-    EXPECT_FALSE(lfoChip(l, nodes[0]).has_value());
+    EXPECT_FALSE(lfoChip(l, 0).has_value());
     l.inner.width = 82.0f * s;
-    EXPECT_TRUE(lfoChip(l, nodes[0]).has_value());
+    EXPECT_TRUE(lfoChip(l, 0).has_value());
   }
 }
 
@@ -216,15 +216,59 @@ TEST(GraphLayout, NearestNodeTakesTheClosestWithinReach) {
                           testing::setNode(21, NodeKind::kPosition, "position", "", 0, 1)};
   nodes[1].value = 0.52f;
   const Layout l = layoutOf({true, body_type::kWavetable}, {}, nodes);
-  const Point a = *nodePosition(l, nodes[0]);
-  const Point b = *nodePosition(l, nodes[1]);
+  const Point a = *handlePlace(l, 0);
+  const Point b = *handlePlace(l, 1);
   EXPECT_EQ(nearestNode(l, a), 0);
   EXPECT_EQ(nearestNode(l, b), 1);
   EXPECT_EQ(nearestNode(l, {a.x - 13.9f, a.y}), 0);
   EXPECT_EQ(nearestNode(l, {a.x - 14.1f, a.y}), -1);
-  // Both the same: the first wins.
+  // Both the same: the second is drawn a little apart, and each is taken
+  // at its own place.
   nodes[1].value = nodes[0].value;
   EXPECT_EQ(nearestNode(l, a), 0);
+  const Point shown = *handlePlace(l, 1);
+  EXPECT_NEAR(std::hypot(shown.x - a.x, shown.y - a.y), 8.0f, 1e-4f);
+  EXPECT_EQ(shown.x, a.x) << "moved along its own axis";
+  EXPECT_EQ(nearestNode(l, shown), 1);
+}
+
+// Over every half type's node set, with values and shapes across their
+// ranges and at two scales: no handle lies on another, each is taken at
+// the place it is drawn, and each is drawn within a few pixels of where
+// its value puts it, across its drag axis only.
+TEST(GraphLayout, HandlesKeepApartAndEachIsTakenWhereItIsDrawn) {
+  for (const float s : {1.0f, 2.0f}) {
+    for (testing::HalfSet set : halfSets()) {
+      for (const float position : {0.0f, 0.001f, 0.25f, 0.5f, 0.999f, 1.0f}) {
+        for (Node& n : set.nodes) n.value = n.paramLo + (n.paramHi - n.paramLo) * position;
+        for (const float shapeValue : {0.0f, 0.5f, 1.0f}) {
+          const Shape shape{set.body ? 20.0f + 380.0f * shapeValue : 0.0f, shapeValue, shapeValue, shapeValue,
+                            0.0001f + 4.0f * shapeValue};
+          const Layout l = layoutOf({set.body, set.mode}, shape, set.nodes, s);
+          const std::vector<std::optional<Point>> places = handlePlaces(l);
+          ASSERT_EQ(places.size(), set.nodes.size());
+          for (std::size_t i = 0; i < places.size(); ++i) {
+            SCOPED_TRACE(::testing::Message()
+                         << (set.body ? "body " : "hit ") << set.mode << " kind " << set.nodes[i].kind
+                         << " at " << position << " shape " << shapeValue << " s " << s);
+            const std::optional<Point> value = nodePosition(l, set.nodes[i]);
+            ASSERT_EQ(places[i].has_value(), value.has_value());
+            if (!places[i]) continue;
+            const Point p = *places[i];
+            EXPECT_EQ(dragsVertically(set.nodes[i].kind) ? p.y : p.x,
+                      dragsVertically(set.nodes[i].kind) ? value->y : value->x);
+            EXPECT_LE(std::hypot(p.x - value->x, p.y - value->y), 24.0f * s);
+            EXPECT_EQ(nearestNode(l, p), static_cast<int>(i));
+            for (std::size_t j = 0; j < i; ++j) {
+              if (places[j]) {
+                EXPECT_GE(std::hypot(p.x - places[j]->x, p.y - places[j]->y), 8.0f * s - 1e-3f);
+              }
+            }
+          }
+        }
+      }
+    }
+  }
 }
 
 }  // namespace graph_shape_test

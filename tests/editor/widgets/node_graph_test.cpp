@@ -61,7 +61,7 @@ class GraphRig : public test::FrameRig {
   }
   ImVec2 handleOf(int i) {
     ui::ContextScope scope(harness.ui());
-    const graph::Point p = *graph::nodePosition(layout(), graph.nodes[i]);
+    const graph::Point p = *graph::handlePlace(layout(), i);
     return ImVec2(p.x, p.y);
   }
   void press(ImVec2 at) {
@@ -537,6 +537,56 @@ TEST(NodeGraphPaint, ValueLabelDecimalsFollowTheDisplaySpan) {
     EXPECT_EQ(rig.countText(c.text), 1);
     EXPECT_EQ(rig.countText("right-click: type a value"), 1);
   }
+}
+
+// Hovering each handle of every half type, on pictures as small as the
+// bench gives them and larger, at two scales: the hint of its gestures and
+// its value cover no handle, and the hint does not cover the value.
+TEST(NodeGraphPaint, AHoveredHandlesHintCoversNoHandleNorItsValue) {
+  int hints = 0;
+  for (const float s : {1.0f, 1.5f}) {
+    GraphRig rig(s);
+    rig.graph.lfoReach = [](int, float) {};
+    rig.graph.breathe = [](int, float) {};
+    rig.graph.breatheEnabled = 1;
+    for (const float height : {64.0f, 120.0f}) {
+      for (const half::HalfSet& set : half::halfSets()) {
+        rig.area = {100.0f, 100.0f, 316.0f * s, height * s};
+        rig.graph.setModel(modelOf(set));
+        rig.step();
+        for (std::size_t i = 0; i < set.nodes.size(); ++i) {
+          const ui::HandleRecord* h = rig.harness.drawLog().findHandle(&rig.graph, set.nodes[i].label);
+          if (!h || !set.nodes[i].label) continue;
+          SCOPED_TRACE(::testing::Message() << "scale " << s << " height " << height << " body " << set.body
+                                            << " type " << set.mode << " \"" << set.nodes[i].label << "\"");
+          rig.harness.movePointer(h->centre);
+          rig.steps(2);
+          ASSERT_EQ(rig.graph.hoveredNode(), static_cast<int>(i));
+          ui::ContextScope scope(rig.harness.ui());
+          const ui::DrawLog& log = rig.harness.drawLog();
+          const auto inkOf = [](const ui::DrawRecord* r) {
+            return ui::textInk(r->rect, r->text, r->style, r->alignment);
+          };
+          const ui::DrawRecord* value = rig.textStarting(std::string(set.nodes[i].label) + "  ");
+          ASSERT_NE(value, nullptr);
+          const ui::DrawRecord* hint = rig.textStarting("right-click: type a value");
+          for (const ui::HandleRecord& other : log.handles()) {
+            const ui::Rect disc{other.centre.x - 4.0f * s, other.centre.y - 4.0f * s, 8.0f * s, 8.0f * s};
+            if (hint) {
+              EXPECT_FALSE(test::boxesMeet(inkOf(hint), disc)) << "the hint covers " << other.name;
+            }
+            if (&other != h) {
+              EXPECT_FALSE(test::boxesMeet(inkOf(value), disc)) << "the value covers " << other.name;
+            }
+          }
+          if (!hint) continue;
+          ++hints;
+          EXPECT_FALSE(test::boxesMeet(inkOf(hint), inkOf(value))) << "the hint covers the value";
+        }
+      }
+    }
+  }
+  EXPECT_GT(hints, 100);
 }
 
 TEST(NodeGraphPaint, ClapSpacingDrawsThreeLinesThatStopAtTheEdge) {

@@ -302,6 +302,51 @@ TEST(SampleViewWindow, FadesAreHitOnlyInTheTopBandAndReachOne) {
   EXPECT_EQ(rig.value("fadeIn"), 1.0f);
 }
 
+TEST(SampleViewWindow, AWindowSqueezedToNothingShowsBothEdgesEachTakenAtItsBar) {
+  // The start's bar lies left of its edge and the end's right of it: both
+  // show, and a press on either (at a whole pixel, as the pointer is) takes
+  // that edge.
+  constexpr std::uint32_t kStartBar = 0xFFA4D165, kEndBar = 0xFFD0A828;
+  for (const float s : {1.0f, 1.5f}) {
+    SCOPED_TRACE(s);
+    ViewRig rig(s);
+    rig.windowSlots(0.3f, 0.301f);
+    const ui::Rect c = rig.content();
+    const auto barOf = [&](std::uint32_t colour) {
+      for (const ui::DrawRecord* r : rig.drawn(DrawOp::FillRect, colour))
+        if (r->rect.height == c.height) return r->rect;
+      ADD_FAILURE() << "no bar";
+      return ui::Rect{};
+    };
+    const ui::Rect start = barOf(kStartBar), end = barOf(kEndBar);
+    EXPECT_LE(start.x + start.width, end.x) << "one bar hides the other";
+    const float y = c.y + c.height / 2.0f;
+    rig.harness.frame([&] {
+      EXPECT_EQ(rig.view.windowHit({std::floor(start.x + start.width / 2.0f), y}), SampleView::kStart);
+      EXPECT_EQ(rig.view.windowHit({std::floor(end.x + end.width / 2.0f), y}), SampleView::kEnd);
+    });
+  }
+}
+
+TEST(SampleViewWindow, AFadeOutDrawnOntoTheFadeInIsTakenAtItsOwnFlag) {
+  // Both fades on the window's start: the fade-in's flag points right of
+  // the line and the fade-out's left, and a press on either flag takes it.
+  for (const float s : {1.0f, 1.5f}) {
+    SCOPED_TRACE(s);
+    ViewRig rig(s);
+    rig.windowSlots(0.2f, 0.6f, 0.0f, 1.0f);
+    const ui::Rect c = rig.content();
+    const float line = c.x + c.width * 0.2f, flag = c.y + 4.0f * s;
+    rig.harness.frame([&] {
+      EXPECT_EQ(rig.view.windowHit({line - 3.0f * s, flag}), SampleView::kFadeOut);
+      EXPECT_EQ(rig.view.windowHit({line + 3.0f * s, flag}), SampleView::kFadeIn);
+    });
+    rig.drag({line - 3.0f * s, flag}, {{0.1f * c.width, 0.0f}});
+    EXPECT_NEAR(rig.value("fadeOut"), 0.75f, 0.01f);  // moved a quarter of the window back
+    EXPECT_EQ(rig.value("fadeIn"), 0.0f);
+  }
+}
+
 TEST(SampleViewWindow, TheBodyCarriesTheGain) {
   ViewRig rig;
   rig.windowSlots(0.0f, 1.0f);
@@ -332,7 +377,7 @@ TEST(SampleViewWindow, TheGainLabelShowsWhileTheBodyIsHovered) {
 
 class SlicesRig : public ViewRig {
  public:
-  SlicesRig() {
+  explicit SlicesRig(float s = 1.0f) : ViewRig(s) {
     view.mode = SampleView::kSlices;
     view.setSlots({keyed(0, "slice", 0, 63, 3)});
     view.markers = markers;
@@ -382,6 +427,29 @@ TEST(SampleViewSlices, AMarkerDragReportsEveryMovedFrame) {
   EXPECT_TRUE(rig.calls.empty());
 }
 
+TEST(SampleViewSlices, AMarkerStopsShortOfItsNeighboursAndEachIsTakenAtItsBar) {
+  // Dragged onto the marker before it, or past the one after, a marker
+  // stops four pixels short: both bars show and a press at each takes it.
+  for (const float s : {1.0f, 1.5f}) {
+    SCOPED_TRACE(s);
+    SlicesRig rig(s);
+    const float gap = 4.0f * s / rig.c.width;
+    rig.drag(rig.at(0.5f), {{-rig.c.width, 0.0f}});
+    ASSERT_FALSE(rig.moves.empty());
+    EXPECT_NEAR(rig.moves.back().second, 0.25f + gap, 1e-5f);
+    rig.markers[2] = rig.moves.back().second;
+    rig.harness.frame([&] {
+      rig.view.draw(rig.area);
+      EXPECT_EQ(rig.view.slicePick(std::floor(rig.at(0.25f).x)), 1);
+      EXPECT_EQ(rig.view.slicePick(std::floor(rig.at(rig.markers[2]).x) + 1.0f), 2);
+    });
+    rig.drag(rig.at(0.25f), {{-rig.c.width, 0.0f}});
+    EXPECT_NEAR(rig.moves.back().second, gap, 1e-5f);
+    rig.drag(rig.at(0.75f), {{rig.c.width, 0.0f}});
+    EXPECT_NEAR(rig.moves.back().second, 1.0f, 1e-5f);  // the sample's end is no marker
+  }
+}
+
 // ---- grains view
 
 class GrainsRig : public ViewRig {
@@ -420,6 +488,25 @@ TEST(SampleViewGrains, AnEdgeSetsTheSprayAndNoSprayLeavesOnlyTheLine) {
   rig.harness.frame([&] {
     for (float u = 0.0f; u <= 1.0f; u += 0.05f) EXPECT_EQ(rig.view.grainsPick(rig.at(u).x), 0) << u;
   });
+}
+
+TEST(SampleViewGrains, WithNoSprayItsFlagsStillTakeIt) {
+  GrainsRig rig;
+  rig.view.slots[1].value = 0.0f;
+  rig.step();
+  const ui::HandleRecord* spray = rig.harness.drawLog().findHandle(&rig.view, "spray");
+  ASSERT_NE(spray, nullptr) << "no spray to take";
+  const ImVec2 line = rig.at(0.5f);
+  EXPECT_GT(spray->centre.x, line.x + 1.0f) << "the flag lies on the position line";
+  rig.drag({std::floor(spray->centre.x) + 1.0f, spray->centre.y},
+           {{10.0f, 0.0f}, {0.1f * rig.c.width, 0.0f}});
+  EXPECT_NEAR(rig.value("spray"), 0.1f, 2.0f / rig.c.width);
+  EXPECT_EQ(rig.value("position"), 0.5f);
+  // The left flag widens it the other way.
+  rig.view.slots[1].value = 0.0f;
+  rig.drag({std::floor(line.x) - 3.0f, spray->centre.y}, {{-10.0f, 0.0f}, {-0.1f * rig.c.width, 0.0f}});
+  EXPECT_NEAR(rig.value("spray"), 0.1f, 2.0f / rig.c.width);
+  EXPECT_EQ(rig.value("position"), 0.5f);
 }
 
 }  // namespace sample_view_test

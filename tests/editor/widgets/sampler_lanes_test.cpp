@@ -251,6 +251,25 @@ TEST(AmpLane, AClickChangesNothingAndTheTailMovesFromWhereItWas) {
   EXPECT_FALSE(decay->held);
 }
 
+TEST(AmpLane, WithTheShortestDecayTheTailBesideThePeakIsTakenOnItsOwnDisc) {
+  LaneRig<AmpEnvView> rig;
+  ampSlots(rig.lane, 0.05f, 0.01f, 0.8f);
+  rig.content();
+  ImVec2 tail, peak;
+  rig.harness.frame([&] {
+    tail = rig.lane.tailHandle();
+    peak = {rig.lane.peakX(), rig.lane.peakY(0.8f)};
+  });
+  rig.drag({std::round(tail.x), std::round(tail.y)}, {{20.0f, 0.0f}, {60.0f, 0.0f}});
+  ASSERT_FALSE(rig.calls.empty());
+  EXPECT_EQ(rig.calls.back().first, 1) << "the tail is not taken on its disc";
+  rig.calls.clear();
+  ampSlots(rig.lane, 0.05f, 0.01f, 0.8f);
+  rig.drag({std::round(peak.x), std::round(peak.y)}, {{20.0f, 0.0f}, {60.0f, 0.0f}});
+  ASSERT_FALSE(rig.calls.empty());
+  EXPECT_EQ(rig.calls.back().first, 0) << "the peak is not taken on its disc";
+}
+
 TEST(AmpLane, ThePeakAxisIsDecidedAtThreePixels) {
   LaneRig<AmpEnvView> rig;
   ampSlots(rig.lane);

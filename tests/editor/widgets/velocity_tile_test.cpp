@@ -70,6 +70,10 @@ class VelocityRig : public test::PointerRig {
   ui::Rect area{50.0f, 100.0f, 400.0f, 81.0f};  // a graph 64 high: whole-pixel drags
 };
 
+bool boxesMeet(const ui::Rect& a, const ui::Rect& b) {
+  return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
+}
+
 Tile::Model routed(std::vector<Tile::Route> routes) {
   Tile::Model m;
   m.routes = std::move(routes);
@@ -226,6 +230,49 @@ TEST(VelocityTile, DividersStayBetweenTheirNeighbours) {
   }
 }
 
+// A divider dragged to the top of the range, folded and not, at both
+// scales: the chip never lies over the graph, and a press at the middle
+// of the divider's bar takes it back.
+TEST(VelocityTile, ADividerDraggedToTheTopIsTakenBackAtItsBar) {
+  for (const float s : {1.0f, 1.5f}) {
+    for (const bool routes : {false, true}) {
+      SCOPED_TRACE(::testing::Message() << s << (routes ? " with a route" : " folded"));
+      VelocityRig rig(s);
+      rig.area = {50.0f, 100.0f, 900.0f * s, (routes ? 54.0f : 17.0f) * s};
+      Tile::Model m = layered(3, {50, 95, 127});
+      if (routes) m.routes = {{3, "flt_cutoff", 0.2f}};
+      rig.tile.setModel(m);
+      rig.step();
+      const ui::Rect g = rig.graph();
+      const ui::Rect chip = rig.scoped([&] { return rig.tile.modeChip(); });
+      EXPECT_FALSE(boxesMeet(chip, g)) << "the chip lies over the graph";
+      const float mid = g.y + g.height / 2.0f;
+      rig.dragBy(ImVec2(rig.xOf(95), mid), {2000.0f * s, 0.0f});
+      ASSERT_FALSE(rig.calls.limits.empty());
+      EXPECT_EQ(rig.calls.limits.back(), std::make_pair(1, 126));
+      m.zoneVelMax = {50, 126, 127};
+      rig.tile.setModel(m);
+      rig.step();
+      const ImVec2 bar(std::floor(rig.xOf(126)), std::floor(mid));
+      EXPECT_EQ(rig.hitAt(bar).kind, Tile::kDivider);
+      rig.dragBy(bar, {-100.0f * s, 0.0f});
+      EXPECT_LT(rig.calls.limits.back().second, 126) << "not taken back";
+      EXPECT_TRUE(rig.calls.layers.empty()) << "the press went to the chip";
+      rig.clickAt(test::centreOf(chip));
+      EXPECT_EQ(rig.calls.layers.size(), 1u) << "the chip is not taken";
+    }
+  }
+}
+
+TEST(VelocityTile, ADividerOnItsNeighbourIsTakenAtItsOwnBar) {
+  VelocityRig rig;
+  rig.tile.setModel(layered(3, {40, 41, 127}));
+  rig.step();
+  const float y = rig.graph().y + 20.0f;
+  EXPECT_EQ(rig.hitAt(ImVec2(std::floor(rig.xOf(41)), y)).index, 1);
+  EXPECT_EQ(rig.hitAt(ImVec2(std::floor(rig.xOf(40)), y)).index, 0);
+}
+
 TEST(VelocityTile, ADividerPressedBesideItMovesFromWhereItWas) {
   VelocityRig rig;
   rig.tile.setModel(layered(3, {40, 90, 127}));
@@ -305,7 +352,7 @@ TEST(VelocityTile, WithoutRoutesItIsOneLineOfTitleZonesAndScale) {
   const float mid = g.y + g.height / 2.0f;
   EXPECT_EQ(rig.hitAt(ImVec2(g.x + 10.0f, mid)).kind, Tile::kZone);
   EXPECT_EQ(rig.hitAt(ImVec2(rig.xOf(60), mid)).kind, Tile::kDivider);
-  EXPECT_EQ(rig.hitAt(ImVec2(g.x + g.width - 30.0f, mid)).kind, Tile::kModeChip);
+  EXPECT_EQ(rig.hitAt(test::centreOf(rig.scoped([&] { return rig.tile.modeChip(); }))).kind, Tile::kModeChip);
   // Without zones the line holds the hint that a right-click adds a route.
   rig.tile.setModel(routed({}));
   rig.step();
@@ -328,8 +375,7 @@ TEST(VelocityTile, TheChipCyclesTheModeOnEveryClick) {
   VelocityRig rig;
   rig.tile.setModel(layered(3, {40, 90, 127}, Tile::kVelocityRoundRobin));
   rig.step();
-  const ui::Rect g = rig.graph();
-  const ImVec2 chip(g.x + g.width - 30.0f, g.y + 5.0f);
+  const ImVec2 chip = test::centreOf(rig.scoped([&] { return rig.tile.modeChip(); }));
   ASSERT_EQ(rig.hitAt(chip).kind, Tile::kModeChip);
   rig.steps(30);
   rig.clickAt(chip);
@@ -383,10 +429,6 @@ const ui::DrawRecord* textOf(const VelocityRig& rig, std::string_view text) {
   for (const ui::DrawRecord* r : rig.harness.drawLog().find(ui::DrawOp::Text))
     if (r->text == text) last = r;
   return last;
-}
-
-bool boxesMeet(const ui::Rect& a, const ui::Rect& b) {
-  return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
 }
 
 // Layers named as a kit's are, in every mode, folded and not, narrow and
