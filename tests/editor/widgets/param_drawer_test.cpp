@@ -168,6 +168,79 @@ TEST_P(ParamDrawerAtScale, ABandTooLowForItsRowsShowsWholeRowsAndSaysSo) {
   }
 }
 
+// A band too low for its rows but wide enough for more than one column
+// shows them all side by side, top to bottom, then left to right; each row
+// takes its drags in its own column. Too narrow for two columns, it
+// scrolls.
+TEST_P(ParamDrawerAtScale, ALowWideBandShowsEveryRowInColumns) {
+  const float s = GetParam();
+  const auto drawn = [](DrawerRig& rig, int count) {
+    std::vector<int> out;
+    for (int i = 0; i < count; ++i)
+      if (rig.harness.drawLog().findHandle(&rig.drawer.faders[i], "p" + std::to_string(i))) out.push_back(i);
+    return out;
+  };
+  const auto scrolls = [](DrawerRig& rig) {
+    for (const ui::DrawRecord* r : rig.harness.drawLog().find(DrawOp::Text))
+      if (r->text.find("scroll") != std::string::npos) return true;
+    return false;
+  };
+  struct Case {
+    int rows;
+    float lines;  // the band's height in rows
+    float width;
+    int columns;  // 1: it scrolls
+  };
+  DrawerRig rig(s);
+  for (const Case c : {Case{2, 1.0f, 900.0f, 2}, Case{5, 2.5f, 900.0f, 3}, Case{5, 2.0f, 520.0f, 1},
+                       Case{2, 1.0f, 400.0f, 1}, Case{9, 1.0f, 900.0f, 1}}) {
+    SCOPED_TRACE(::testing::Message() << c.rows << " rows in " << c.lines << " x " << c.width);
+    rig.area = {10.0f, 20.0f, c.width * s, c.lines * 16.0f * s};
+    rig.drawer.rows.clear();
+    for (int i = 0; i < c.rows; ++i) rig.drawer.rows.push_back(row(i, "p" + std::to_string(i)));
+    loadFaders(rig.drawer);
+    rig.calls.clear();
+    rig.step();
+    EXPECT_EQ(ParamDrawer::columnsFor(rig.area, c.rows, s), c.columns);
+    EXPECT_EQ(scrolls(rig), c.columns == 1);
+    if (c.columns == 1) continue;
+    std::vector<int> all(static_cast<std::size_t>(c.rows));
+    for (int i = 0; i < c.rows; ++i) all[static_cast<std::size_t>(i)] = i;
+    EXPECT_EQ(drawn(rig, c.rows), all);
+    const int perColumn = (c.rows + c.columns - 1) / c.columns;
+    for (int i = 0; i < c.rows; ++i) {
+      const ui::Rect& r = rig.drawer.faders[i].rect;
+      EXPECT_FLOAT_EQ(r.height, 16.0f * s);
+      EXPECT_GE(r.x, rig.area.x);
+      EXPECT_LE(r.x + r.width, rig.area.x + rig.area.width + 1e-3f);
+      EXPECT_LE(r.y + r.height, rig.area.y + rig.area.height + 1e-3f);
+      if (i % perColumn != 0) {
+        const ui::Rect& above = rig.drawer.faders[i - 1].rect;
+        EXPECT_FLOAT_EQ(r.x, above.x);
+        EXPECT_FLOAT_EQ(r.y, above.y + above.height);
+      } else if (i > 0) {
+        const ui::Rect& before = rig.drawer.faders[i - perColumn].rect;
+        EXPECT_FLOAT_EQ(r.y, rig.area.y);
+        EXPECT_GT(r.x, before.x + before.width);
+      }
+    }
+    // A far drag on the last row sends its top.
+    const ui::Rect last = rig.drawer.faders[c.rows - 1].rect;
+    const SlotFader& fader = rig.drawer.faders[c.rows - 1];
+    rig.harness.movePointer(test::centreOf(last));
+    rig.step();
+    rig.harness.setButton(ImGuiMouseButton_Left, true);
+    rig.step();
+    rig.harness.movePointer({last.x + last.width + 600.0f * s, last.y + last.height / 2.0f});
+    rig.step();
+    rig.harness.setButton(ImGuiMouseButton_Left, false);
+    rig.step();
+    ASSERT_FALSE(rig.calls.empty());
+    EXPECT_EQ(rig.calls.back().first, c.rows - 1);
+    EXPECT_NEAR(rig.calls.back().second, fader.paramHi, 0.02f);
+  }
+}
+
 TEST_P(ParamDrawerAtScale, TheRowsColumnsAndTrack) {
   const float s = GetParam();
   FaderRig rig(s);
