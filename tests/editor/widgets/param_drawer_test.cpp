@@ -6,12 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include "tests/editor/widgets/entry_rig.h"
 #include "ui/context.h"
 #include "ui/draw/draw_log.h"
+#include "ui/draw/text.h"
 
 namespace orbi {
 namespace param_drawer_test {
@@ -112,6 +114,24 @@ TEST_P(ParamDrawerAtScale, ABandTooLowForItsRowsShowsWholeRowsAndSaysSo) {
       if (r->text.find(" of 4") != std::string::npos) return r->text;
     return std::string();
   };
+  // The readout's arrow, drawn after its words and right of them, big
+  // enough to read as an arrow: +1 pointing down, -1 up, 0 none.
+  const auto arrow = [s](DrawerRig& rig) {
+    const auto records = rig.harness.drawLog().records();
+    const auto words = std::find_if(records.begin(), records.end(), [](const ui::DrawRecord& r) {
+      return r.op == DrawOp::Text && r.text.find(" of 4") != std::string::npos;
+    });
+    if (words == records.end()) return 0;
+    const ui::Rect ink = ui::textInk(words->rect, words->text, words->style, words->alignment);
+    for (auto r = words; r != records.end(); ++r) {
+      if (r->op != DrawOp::FillTriangle) continue;
+      const ImVec2 a = r->points[0], b = r->points[1], apex = r->points[2];
+      EXPECT_GE(std::min(a.x, apex.x), ink.x + ink.width) << "the arrow lies on the words";
+      EXPECT_GE(std::fabs(b.x - a.x), 3.0f * s) << "a dot, not an arrow";
+      return apex.y > a.y ? 1 : -1;
+    }
+    return 0;
+  };
   for (const float height : {64.0f, 40.0f}) {
     SCOPED_TRACE(height);
     DrawerRig rig(s);
@@ -128,10 +148,12 @@ TEST_P(ParamDrawerAtScale, ABandTooLowForItsRowsShowsWholeRowsAndSaysSo) {
         EXPECT_FLOAT_EQ(r.width, rig.area.width);
       }
       EXPECT_EQ(readout(rig), "");
+      EXPECT_EQ(arrow(rig), 0);
       continue;
     }
     EXPECT_EQ(drawn(rig), (std::vector<int>{0, 1}));
-    EXPECT_EQ(readout(rig), "1\u20132 of 4 \u00B7 scroll \u25BE");
+    EXPECT_EQ(readout(rig), "1\u20132 of 4 \u00B7 scroll");
+    EXPECT_EQ(arrow(rig), 1) << "more rows below";
     for (const int i : {0, 1}) {
       const ui::Rect& r = rig.drawer.faders[i].rect;
       EXPECT_FLOAT_EQ(r.height, 16.0f * s);
@@ -147,7 +169,8 @@ TEST_P(ParamDrawerAtScale, ABandTooLowForItsRowsShowsWholeRowsAndSaysSo) {
     rig.harness.scrollWheel(-5.0f);
     rig.step();
     EXPECT_EQ(drawn(rig), (std::vector<int>{2, 3}));
-    EXPECT_EQ(readout(rig), "3\u20134 of 4 \u00B7 scroll \u25BE");
+    EXPECT_EQ(readout(rig), "3\u20134 of 4 \u00B7 scroll");
+    EXPECT_EQ(arrow(rig), -1) << "a click goes back up to the first rows";
     EXPECT_LE(bottom(rig.drawer.faders[3].rect), bottom(rig.area) + 1e-3f);
     // A click on the readout after the last rows shows the first again.
     const auto texts = rig.harness.drawLog().find(DrawOp::Text);
