@@ -40,6 +40,7 @@ class MacroPanel {
     float min = 0.0f;
     float max = 1.0f;
     std::string label;
+    const char* unit = "";  // the parameter's, static
   };
 
   // Where the browser's headers and cells go, relative to its content.
@@ -115,6 +116,7 @@ class MacroPanel {
 
   PanelContext& ctx_;
   std::string cellLabel_;        // of the cell being drawn, kept for the frame
+  std::string valueLabel_;       // its value while its fader is dragged or pointed at
   float atPress_ = 0.0f;         // the dragged fader's or target's 0..1 position at its press
   bool browserOpening_ = false;  // the browser opens on the next draw
   RowWindow rows_;               // the destination rows shown
