@@ -148,8 +148,8 @@ void MacroPanel::draw(const ui::Rect& r, const ui::Rect& hintStrip) {
     const ob::Macro& macro = pattern->kit.macros[selectedMacro];
     // The add row in the title strip, where the hint goes while no macro is
     // selected, else at the bottom of the list.
+    const bool inStrip = hintStrip.width > 0.0f && hintStrip.height > 0.0f;
     if (macro.destCount < ob::kListCapacity) {
-      const bool inStrip = hintStrip.width > 0.0f && hintStrip.height > 0.0f;
       if (inStrip) {
         drawAddRow(hintStrip, true);
       } else {
@@ -157,6 +157,8 @@ void MacroPanel::draw(const ui::Rect& r, const ui::Rect& hintStrip) {
         inner.height -= h;
         drawAddRow({inner.x, inner.y + inner.height, inner.width, h}, false);
       }
+    } else if (inStrip) {
+      drawFull(hintStrip);
     }
     if (inner.height >= 1.0f) drawList(inner, *pattern, macro);  // a panel cut to its cells has no list
   }
@@ -266,6 +268,15 @@ void MacroPanel::drawAddRow(const ui::Rect& r, bool inStrip) {
                align);
   if (inStrip) ImGui::PopClipRect();
   if (it.clicked) openParamBrowser(selectedMacro);
+}
+
+// Where "+ add destination" stands while there is room: why it is gone.
+void MacroPanel::drawFull(const ui::Rect& strip) {
+  ImDrawList* dl = ImGui::GetWindowDrawList();
+  dl->PushClipRect(ImVec2(strip.x, strip.y), ImVec2(strip.x + strip.width, strip.y + strip.height), false);
+  ui::drawText(dl, strip, "macro full: " + std::to_string(ob::kListCapacity) + " destinations",
+               ui::TextStyle::Small, palette::kMuted, ui::TextAlign::Right);
+  dl->PopClipRect();
 }
 
 void MacroPanel::drawList(const ui::Rect& list, const ob::Pattern& pattern, const ob::Macro& macro) {

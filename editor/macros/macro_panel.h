@@ -106,6 +106,8 @@ class MacroPanel {
   // "+ add destination", right-aligned in the title strip or centred in a
   // row of its own.
   void drawAddRow(const ui::Rect& r, bool inStrip);
+  // "macro full: 8 destinations" in the title strip, in the add row's place.
+  void drawFull(const ui::Rect& strip);
   // The rows from the top, at most 20 design pixels each; whole rows of 16
   // at least when not all fit.
   void drawList(const ui::Rect& list, const ob::Pattern& part, const ob::Macro& macro);

@@ -276,6 +276,30 @@ TEST(MacroPanel, EightDestinationsHideTheAddRowAndTheListShowsWholeRows) {
   EXPECT_EQ(rig.panel.browserMacro, 1) << "the add row in the strip opens the browser";
 }
 
+// At eight destinations the title strip says the macro is full where it
+// offered another; below eight it offers one again.
+TEST(MacroPanel, AFullMacroSaysSoWhereTheAddRowWas) {
+  MacroRig rig;
+  const ui::Rect strip{kArea.x, kArea.y - 26.0f, kArea.width, 24.0f};
+  rig.body = [&rig, strip] { rig.panel.draw(kArea, strip); };
+  for (int i = 0; i < ob::kListCapacity; ++i) rig.addDestination(1, 0, i, 0.1f);
+  rig.select(1);
+  const auto fullWord = [&rig]() -> const ui::DrawRecord* {
+    for (const ui::DrawRecord& r : rig.harness.drawLog().records())
+      if (r.op == ui::DrawOp::Text && r.text == "macro full: 8 destinations") return &r;
+    return nullptr;
+  };
+  const ui::DrawRecord* full = fullWord();
+  ASSERT_NE(full, nullptr);
+  EXPECT_TRUE(rig.items("macro.add").empty());
+  EXPECT_GE(full->rect.y, strip.y);
+  EXPECT_LE(full->rect.y + full->rect.height, strip.y + strip.height);
+  rig.macro(1).destCount = 7;
+  rig.step();
+  EXPECT_EQ(fullWord(), nullptr);
+  EXPECT_EQ(rig.items("macro.add").size(), 1u);
+}
+
 TEST(MacroPanel, ItsHeightsShowEveryRowThreeOrOneAndTheWheelBringsTheOthers) {
   MacroRig rig;
   const auto heights = [&rig] { return rig.scoped([&rig] { return rig.panel.contentHeights(); }); };
