@@ -310,17 +310,7 @@ class BenchHandles : public testing::TestWithParam<std::tuple<float, bool, bool>
 // Under the sanitizers the same code runs over a thinner set of states:
 // the first track of each kit and each new machine as the only track,
 // with its stages, at scale 1.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kThin = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-constexpr bool kThin = true;
-#else
-constexpr bool kThin = false;
-#endif
-#else
-constexpr bool kThin = false;
-#endif
+constexpr bool kThin = kSanitizedBuild;
 
 TEST_P(BenchHandles, EveryHandleIsTakenAtItsCentreAndSetsItsWholeRange) {
   const auto [scale, kits, macro] = GetParam();
