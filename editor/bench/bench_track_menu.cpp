@@ -6,7 +6,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <span>
+#include <string>
+#include <string_view>
 
 #include "editor/bench/bench_controller.h"
 #include "editor/editor_context.h"
@@ -69,6 +72,71 @@ bool hasTrackRandom(const ob::Track& track, int param) {
   for (int i = 0; i < std::min<int>(track.trackRandCount, ob::kListCapacity); ++i)
     if (track.trackRands[i].param == param) return true;
   return false;
+}
+
+// A new sound's name: the machine as the add-track popup offers it.
+const char* machineWord(int machine) {
+  for (const AddRow& row : kAddRows)
+    if (row.machine == machine) return row.label;
+  return machine == ob::kMachineVa ? "Synth" : "Drum";
+}
+
+// What a copy of the named sound is numbered from: the name and 2, or for
+// a name that ends in the number of a copy (" 2" to " 9") the name before
+// it and the next number.
+struct Numbering {
+  std::string_view base;
+  int first = 2;
+};
+Numbering copyNumbering(std::string_view name) {
+  if (name.size() >= 3 && name[name.size() - 2] == ' ' && name.back() >= '2' && name.back() <= '9')
+    return {name.substr(0, name.size() - 2), name.back() - '0' + 1};
+  return {name, 2};
+}
+
+// The text cut to at most the bytes, at a character's start.
+std::string_view cutToBytes(std::string_view text, std::size_t bytes) {
+  if (text.size() <= bytes) return text;
+  std::size_t end = bytes;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0u) == 0x80u) --end;
+  return text.substr(0, end);
+}
+
+// The base when it may stand alone and no other sound the part's tracks
+// play has that name, else the base with the first free number from first;
+// within the name field either way.
+std::string freeSoundName(const ob::Pattern& p, Numbering numbering, bool bare, int renamed) {
+  const auto taken = [&](const std::string& name) {
+    for (int t = 0; t < std::min<int>(p.numTracks, ob::kMaxTracks); ++t) {
+      const int s = p.tracks[t].soundIndex;
+      if (s < 0 || s >= ob::kMaxTracks || s == renamed) continue;
+      const ob::Sound& sound = p.kit.sounds[s];
+      if (name == std::string_view(sound.name, strnlen(sound.name, sizeof sound.name))) return true;
+    }
+    return false;
+  };
+  constexpr std::size_t kRoom = sizeof(ob::Sound::name) - 1;
+  const auto numbered = [&](int n) {
+    const std::string number = std::to_string(n);
+    std::string name(cutToBytes(numbering.base, kRoom - number.size() - 1));
+    name.push_back(' ');
+    name.append(number);
+    return name;
+  };
+  if (bare) {
+    std::string name(cutToBytes(numbering.base, kRoom));
+    if (!taken(name)) return name;
+  }
+  // Eight tracks take at most eight names: one of the next nine is free.
+  int n = std::max(numbering.first, 2);
+  while (taken(numbered(n)) && n < numbering.first + ob::kMaxTracks) ++n;
+  return numbered(n);
+}
+
+// Gives the sound a name no other sound of the part's tracks has.
+void nameSound(ob::Pattern& p, int sound, Numbering numbering, bool bare) {
+  if (sound < 0 || sound >= ob::kMaxTracks) return;
+  ob::copyText(p.kit.sounds[sound].name, freeSoundName(p, numbering, bare, sound).c_str());
 }
 
 std::uint32_t xorshift(std::uint32_t x) {
@@ -155,7 +223,10 @@ void BenchController::addTrackOf(std::uint8_t machine) {
   }
   // The new track plays the lowest free sound, which need not be sound n.
   const int sound = p.tracks[n].soundIndex;
-  if (sound >= 0 && sound < ob::kMaxTracks) writeStarterValues(p.kit.sounds[sound]);
+  if (sound >= 0 && sound < ob::kMaxTracks) {
+    writeStarterValues(p.kit.sounds[sound]);
+    nameSound(p, sound, {machineWord(machine), 2}, true);
+  }
   context->commitProject(true);
   context->setSelectedTrack(n);
   context->setSelectedStep(-1);
@@ -241,6 +312,16 @@ void BenchController::runTrackMenuAction(int track, int id) {
     case kDuplicateTrack:
       if (!valid || count >= ob::kMaxTracks) return;
       send(command(ob::kEditDuplicateTrack, track, 0, 0, 0.0f));
+      // The copy is numbered after its source: two tracks of one name
+      // cannot be told apart.
+      if (p.numTracks > count) {
+        const int copy = p.tracks[count].soundIndex;
+        if (copy >= 0 && copy < ob::kMaxTracks) {
+          const ob::Sound& sound = p.kit.sounds[copy];
+          const std::string name(sound.name, strnlen(sound.name, sizeof sound.name));
+          nameSound(p, copy, copyNumbering(name), false);
+        }
+      }
       context->commitProject(true);
       context->setSelectedTrack(count);
       context->setSelectedStep(-1);

@@ -13,15 +13,18 @@
 #include "editor/widgets/widget_support.h"
 #include "engine/params/param_tables.h"
 #include "ui/context.h"
+#include "ui/controls/value_text.h"
 #include "ui/draw/draw_log.h"
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
 #include "ui/interact/interaction.h"
+#include "ui/interact/tooltip.h"
 
 namespace orbi {
 namespace {
 
 constexpr float kTargetKnob = 4.0f;  // a destination's target knob, radius
+constexpr float kReadoutGap = 6.0f;  // between a cell's name and its value
 
 // Design heights of the content.
 constexpr float kInset = 2.0f;
@@ -145,8 +148,8 @@ void MacroPanel::draw(const ui::Rect& r, const ui::Rect& hintStrip) {
     const ob::Macro& macro = pattern->kit.macros[selectedMacro];
     // The add row in the title strip, where the hint goes while no macro is
     // selected, else at the bottom of the list.
+    const bool inStrip = hintStrip.width > 0.0f && hintStrip.height > 0.0f;
     if (macro.destCount < ob::kListCapacity) {
-      const bool inStrip = hintStrip.width > 0.0f && hintStrip.height > 0.0f;
       if (inStrip) {
         drawAddRow(hintStrip, true);
       } else {
@@ -154,6 +157,8 @@ void MacroPanel::draw(const ui::Rect& r, const ui::Rect& hintStrip) {
         inner.height -= h;
         drawAddRow({inner.x, inner.y + inner.height, inner.width, h}, false);
       }
+    } else if (inStrip) {
+      drawFull(hintStrip);
     }
     if (inner.height >= 1.0f) drawList(inner, *pattern, macro);  // a panel cut to its cells has no list
   }
@@ -203,10 +208,19 @@ void MacroPanel::drawCell(int i, const ob::Macro& macro) {
   const std::string_view name = fieldText(macro.name, sizeof macro.name);
   cellLabel_ = name.empty() ? "macro " + std::to_string(i + 1) : std::string(name);
   if (macro.destCount > 0) cellLabel_ += "  (" + std::to_string(macro.destCount) + ")";
+  const float value = clamp01NanTo0(macro.value);
+  // While the fader is dragged or pointed at, its value, as the host shows
+  // the macro: the name gives way on the left.
+  if (fader.held || fader.hovered) {
+    valueLabel_ = ui::formatNumber(value * 100.0f, 0) + "%";
+    const float width = std::min(ui::measureText(valueLabel_, ui::TextStyle::Small).x, nameBand.width);
+    ui::drawReadout(dl, nameBand.takeRight(width), valueLabel_, ui::TextStyle::Small, palette::kLight,
+                    ui::TextAlign::Right);
+    nameBand.takeRight(std::min(kReadoutGap * s, nameBand.width));
+  }
   ui::drawText(dl, nameBand, cellLabel_, ui::TextStyle::Small, selected ? palette::kAccent : palette::kMuted,
                ui::TextAlign::Left);
 
-  const float value = clamp01NanTo0(macro.value);
   ui::fillRect(dl, strip, palette::kTrackFill, 4.0f);
   // An empty fill would still show its rounded corners.
   if (strip.width * value >= 1.0f)
@@ -256,6 +270,15 @@ void MacroPanel::drawAddRow(const ui::Rect& r, bool inStrip) {
   if (it.clicked) openParamBrowser(selectedMacro);
 }
 
+// Where "+ add destination" stands while there is room: why it is gone.
+void MacroPanel::drawFull(const ui::Rect& strip) {
+  ImDrawList* dl = ImGui::GetWindowDrawList();
+  dl->PushClipRect(ImVec2(strip.x, strip.y), ImVec2(strip.x + strip.width, strip.y + strip.height), false);
+  ui::drawText(dl, strip, "macro full: " + std::to_string(ob::kListCapacity) + " destinations",
+               ui::TextStyle::Small, palette::kMuted, ui::TextAlign::Right);
+  dl->PopClipRect();
+}
+
 void MacroPanel::drawList(const ui::Rect& list, const ob::Pattern& pattern, const ob::Macro& macro) {
   const float s = ui::scale();
   ImDrawList* dl = ImGui::GetWindowDrawList();
@@ -283,11 +306,8 @@ bool MacroPanel::drawDestinationRow(int j, const ui::Rect& row, const ob::Patter
                                     const ob::Macro& macro) {
   const float s = ui::scale();
   ImDrawList* dl = ImGui::GetWindowDrawList();
-  const ob::MacroDest dest = macro.dests[j];
+  ob::MacroDest dest = macro.dests[j];
   const DestinationInfo info = describeDestination(pattern, dest);
-  const float macroValue = clamp01NanTo0(macro.value);
-  const float current = (dest.target - info.base) * macroValue + info.base;
-
   ui::Rect rest = row;
   const ui::Rect label = rest.takeLeft(std::min(0.4f * row.width, row.width));
   const ui::Rect valueRect = rest.takeRight(46.0f * s);
@@ -302,7 +322,10 @@ bool MacroPanel::drawDestinationRow(int j, const ui::Rect& row, const ob::Patter
   if (drag.pressed) atPress_ = clamp01NanTo0((dest.target - info.min) / span);
   if (dragMoves(drag)) {
     const float v = info.min + (info.max - info.min) * draggedAlong(drag, atPress_, slider);
-    if (v != dest.target) send(ob::kEditMacroDest, dest.track, dest.param, selectedMacro, v);
+    if (v != dest.target) {
+      send(ob::kEditMacroDest, dest.track, dest.param, selectedMacro, v);
+      dest.target = v;  // the row shows the value it sets in this frame
+    }
   }
   const ui::Interaction whole = area("row", row, ImGuiMouseCursor_Arrow);
   if (drag.rightClicked || whole.rightClicked) {
@@ -310,6 +333,7 @@ bool MacroPanel::drawDestinationRow(int j, const ui::Rect& row, const ob::Patter
     return false;
   }
 
+  const float current = (dest.target - info.base) * clamp01NanTo0(macro.value) + info.base;
   ui::drawText(dl, label, info.label, ui::TextStyle::Small, palette::kLight, ui::TextAlign::Left);
   // Rows touch: the slider is drawn a pixel in from each, and takes the
   // whole row's height.
@@ -325,8 +349,15 @@ bool MacroPanel::drawDestinationRow(int j, const ui::Rect& row, const ob::Patter
   ui::fillCircle(dl, {targetX, centre}, kTargetKnob * s, palette::kAccent);
   ui::strokeCircle(dl, {targetX, centre}, kTargetKnob * s, kKnobRim, 1.0f);
   ui::logHandle(this, "target " + std::to_string(j + 1), {targetX, centre}, ui::kAlongX, drag.held);
-  ui::drawText(dl, valueRect, oneDecimal(current), ui::TextStyle::Caption, palette::kMuted,
-               ui::TextAlign::Left);
+  // While the target is dragged or pointed at, the value it sets, with
+  // its unit; else the value the parameter takes now.
+  if (drag.held || drag.hovered) {
+    ui::drawReadout(dl, valueRect, valueText(dest.target, span, info.unit), ui::TextStyle::Caption,
+                    palette::kLight, ui::TextAlign::Left);
+  } else {
+    ui::drawText(dl, valueRect, oneDecimal(current), ui::TextStyle::Caption, palette::kMuted,
+                 ui::TextAlign::Left);
+  }
   return true;
 }
 
@@ -344,6 +375,7 @@ MacroPanel::DestinationInfo MacroPanel::describeDestination(const ob::Pattern& p
   info.base = d.param < ob::kSoundParamSlots ? sound.params[d.param] : 0.0f;
   info.min = param.min;
   info.max = param.max;
+  info.unit = param.unit;
   info.label = std::string(fieldText(sound.name, sizeof sound.name)) + ":" + param.id;
   return info;
 }

@@ -40,6 +40,7 @@ class MacroPanel {
     float min = 0.0f;
     float max = 1.0f;
     std::string label;
+    const char* unit = "";  // the parameter's, static
   };
 
   // Where the browser's headers and cells go, relative to its content.
@@ -105,6 +106,8 @@ class MacroPanel {
   // "+ add destination", right-aligned in the title strip or centred in a
   // row of its own.
   void drawAddRow(const ui::Rect& r, bool inStrip);
+  // "macro full: 8 destinations" in the title strip, in the add row's place.
+  void drawFull(const ui::Rect& strip);
   // The rows from the top, at most 20 design pixels each; whole rows of 16
   // at least when not all fit.
   void drawList(const ui::Rect& list, const ob::Pattern& part, const ob::Macro& macro);
@@ -115,6 +118,7 @@ class MacroPanel {
 
   PanelContext& ctx_;
   std::string cellLabel_;        // of the cell being drawn, kept for the frame
+  std::string valueLabel_;       // its value while its fader is dragged or pointed at
   float atPress_ = 0.0f;         // the dragged fader's or target's 0..1 position at its press
   bool browserOpening_ = false;  // the browser opens on the next draw
   RowWindow rows_;               // the destination rows shown

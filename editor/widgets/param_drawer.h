@@ -41,9 +41,17 @@ class ParamDrawer {
   ParamDrawer& operator=(const ParamDrawer&) = delete;
 
   // One fader a row from the top, 16 design pixels high, the rows beyond
-  // the 16th not drawn; a band too low for the rows shows whole rows and
-  // says which show of how many.
+  // the 16th not drawn. A band too low for the rows lays them out in
+  // columns side by side, top to bottom and then left to right, while each
+  // column keeps the width a row needs; else it shows whole rows and says
+  // which show of how many.
   void draw(const ui::Rect& r);
+
+  // How many columns the rows take in the band: 1 while one column holds
+  // them all, and when no columns wide enough do.
+  static int columnsFor(const ui::Rect& band, int rows, float s);
+  // Row i's rectangle in the columns.
+  static ui::Rect cellOf(const ui::Rect& band, int rows, int columns, int i, float s);
 
   std::function<void(int id, float value)> onChange;  // parameter units
   std::vector<Row> rows;

@@ -9,6 +9,7 @@
 #include "editor/widgets/widget_support.h"
 #include "ui/context.h"
 #include "ui/controls/buttons.h"
+#include "ui/draw/icons.h"
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
 
@@ -64,7 +65,8 @@ void ParamWidget::drawPresetMenu() {
   style.width = {ui::SizeMode::Fill, 0.0f};  // the whole cell, at full scale
   style.compact = true;
   style.tooltip = "Presets for this panel";
-  if (ui::iconButton("presets", button, "▾", style))
+  // The arrow drawn: the fonts' triangle is a dot at the button's size.
+  if (ui::painterButton("presets", button, ui::paintCaretDown, style.tooltip, false, style))
     ui::openPopupAt(kPresetMenuId, ImVec2(button.x, button.y + button.height));
   std::optional<std::uint32_t> chosen;
   if (ImGui::IsPopupOpen(kPresetMenuId)) {

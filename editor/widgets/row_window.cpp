@@ -7,13 +7,19 @@
 
 #include "editor/widgets/widget_support.h"
 #include "ui/context.h"
+#include "ui/draw/icons.h"
 #include "ui/draw/text.h"
 #include "ui/interact/interaction.h"
+#include "ui/theme/colour.h"
 
 namespace orbi {
 namespace {
 
-constexpr float kReadoutWidth = 100.0f;  // "10–12 of 16 · scroll ▾" in the caption style
+constexpr float kReadoutWidth = 100.0f;  // "10–12 of 16 · scroll" and its arrow in the caption style
+// The arrow after the words: drawn, since the fonts' triangle is a dot at
+// the caption's size.
+constexpr float kArrowBox = 8.0f;
+constexpr float kArrowGap = 2.0f;
 
 }  // namespace
 
@@ -52,9 +58,13 @@ void RowWindow::drive(const char* id, const Shown& shown, int rows) {
   const int last = std::min(shown.first + shown.count, rows);
   readout_ = std::to_string(shown.first + 1);
   if (last > shown.first + 1) readout_ += "\u2013" + std::to_string(last);
-  readout_ += " of " + std::to_string(rows) + " \u00B7 scroll \u25BE";
+  readout_ += " of " + std::to_string(rows) + " \u00B7 scroll";
+  // Once the last rows show, a click goes back to the first: the arrow
+  // points up.
+  const bool atEnd = last >= rows;
   tooltip_ = "MORE ROWS - " + std::to_string(shown.count) + " of " + std::to_string(rows) +
-             " show.\nwheel over the list: the rows above or below  /  click: the next rows";
+             " show.\nwheel over the list: the rows above or below  /  click: " +
+             (atEnd ? "the first rows again" : "the next rows");
   ui::InteractSpec desc;
   desc.kind = ui::HitKind::Rectangle;
   desc.rect = shown.readout;
@@ -66,8 +76,17 @@ void RowWindow::drive(const char* id, const Shown& shown, int rows) {
     const int end = std::max(rows - shown.count, 0);
     first_ = first_ >= end ? 0 : std::min(first_ + shown.count, end);
   }
-  ui::drawText(ImGui::GetWindowDrawList(), shown.readout, readout_, ui::TextStyle::Caption,
-               it.hovered ? palette::kAccentHovered : palette::kMuted, ui::TextAlign::Right);
+  const float s = ui::scale();
+  const std::uint32_t colour = it.hovered ? palette::kAccentHovered : palette::kMuted;
+  ImDrawList* dl = ImGui::GetWindowDrawList();
+  ui::Rect words = shown.readout;
+  const float arrow = std::min(kArrowBox * s, words.width);
+  const ui::Rect arrowBox = words.takeRight(arrow);
+  words.takeRight(kArrowGap * s);
+  ui::drawText(dl, words, readout_, ui::TextStyle::Caption, colour, ui::TextAlign::Right);
+  // Centred on the band's height, as the words are.
+  ui::paintCaret(dl, {arrowBox.x, arrowBox.y + (arrowBox.height - arrow) / 2.0f, arrow, arrow},
+                 ui::packColour(colour), atEnd);
 }
 
 }  // namespace orbi

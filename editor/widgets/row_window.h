@@ -3,8 +3,9 @@
 // time: the rows from the first shown, as many as fit. The wheel over the
 // band moves the rows by one a notch, and a readout at the band's right end
 // says which rows show of how many and how to reach the others ("1–3 of 8
-// · scroll ▾"); a click on it shows the next rows, and the first again
-// after the last. Main thread, inside a frame.
+// · scroll" and an arrow down, up once the last rows show); a click on it
+// shows the next rows, and the first again after the last. Main thread,
+// inside a frame.
 
 #include <string>
 

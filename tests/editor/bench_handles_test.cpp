@@ -6,8 +6,9 @@
 // step, no audition); far drags both ways reach both ends of the
 // parameter's range, and from either end a drag a little shorter than 100
 // pixels (times the scale) moves the value without reaching the other end,
-// however small the widget (at scale 1, for every kit's track and for each
-// new machine as the only track); with a macro of eight destinations
+// however small the widget, and a drag that moves a value shows a number
+// it did not show at the press (at scale 1, for every kit's track and for
+// each new machine as the only track); with a macro of eight destinations
 // selected, the same for the first track.
 // Through the real root view, controller and widgets, in the headless
 // harness.
@@ -245,9 +246,12 @@ class HandleSweep {
     const bool drawn = now != nullptr;
     const ImVec2 from = drawn ? now->centre : lastCentre_;
     pressAt(from);
+    const std::vector<std::string> atPress = texts();
     bool took = moveBy(h, from, away, kShortOfSweep * scale_);
     const std::unique_ptr<ob::Project> short_ = std::make_unique<ob::Project>(rig_.project());
     if (!drawn) took = !sameBytes(*short_, *atEnd);
+    // A switch of two places shows where it is; the others their number.
+    if (took && !sameBytes(*short_, *atEnd) && !onlySwitches(*atEnd, *short_)) expectNewNumber(atPress);
     if (const ui::HandleRecord* seen = find(h)) lastCentre_ = seen->centre;
     if (far) {
       moveBy(h, from, away, kFar * scale_);
@@ -280,6 +284,23 @@ class HandleSweep {
       any = true;
     }
     return any;
+  }
+
+  // The texts the last frame drew.
+  std::vector<std::string> texts() const {
+    std::vector<std::string> out;
+    for (const ui::DrawRecord* r : rig_.harness.drawLog().find(ui::DrawOp::Text)) out.push_back(r->text);
+    return out;
+  }
+
+  // A drag shows the value it sets while it moves: the frame that moved
+  // the value draws a number that the press's frame did not.
+  void expectNewNumber(const std::vector<std::string>& before) const {
+    for (const std::string& text : texts())
+      if (std::any_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }) &&
+          std::find(before.begin(), before.end(), text) == before.end())
+        return;
+    ADD_FAILURE() << "the drag moved the value and shows no new number";
   }
 
   // The sample window's edges keep a thousandth apart: each reaches only
@@ -335,17 +356,7 @@ class BenchHandles : public testing::TestWithParam<std::tuple<float, bool, bool>
 // Under the sanitizers the same code runs over a thinner set of states:
 // the first track of each kit and each new machine as the only track,
 // with its stages, at scale 1.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kThin = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-constexpr bool kThin = true;
-#else
-constexpr bool kThin = false;
-#endif
-#else
-constexpr bool kThin = false;
-#endif
+constexpr bool kThin = kSanitizedBuild;
 
 TEST_P(BenchHandles, EveryHandleIsTakenAtItsCentreAndSetsItsWholeRange) {
   const auto [scale, kits, macro] = GetParam();

@@ -247,6 +247,40 @@ TEST_F(TrackMenu, StarterValuesLandInTheSoundTheNewTrackPlays) {
   }
 }
 
+// A new track is named by its machine as the popup offers it, numbered
+// when a sound of the part already has that name.
+TEST_F(TrackMenu, ANewTrackIsNamedByItsMachineAndNumberedWhenTaken) {
+  rig.bench.addTrackOf(ob::kMachineGranular);
+  rig.bench.addTrackOf(ob::kMachineGranular);
+  ASSERT_EQ(rig.pattern().numTracks, 8);
+  EXPECT_STREQ(rig.soundOf(6).name, "Granular");
+  EXPECT_STREQ(rig.soundOf(7).name, "Granular 2");
+}
+
+// A copy gets a name of its own, numbered after its source's; a number
+// that is part of a name stays, and a long name is cut at a character to
+// make room for the number.
+TEST_F(TrackMenu, ADuplicateIsNumberedAfterItsSource) {
+  struct Case {
+    std::string source;
+    std::vector<std::string> copies;
+  };
+  const std::string longName = std::string(44, 'x') + "\u00E9";  // 46 bytes
+  for (const Case& c : {Case{"Snare", {"Snare 2", "Snare 3"}}, Case{"Tom 2", {"Tom 3", "Tom 4"}},
+                        Case{"TR 808", {"TR 808 2", "TR 808 3"}},
+                        Case{longName, {std::string(44, 'x') + " 2", std::string(44, 'x') + " 3"}}}) {
+    SCOPED_TRACE(c.source);
+    BenchRig fresh;
+    ob::copyText(fresh.soundOf(1).name, c.source.c_str());
+    fresh.bench.runTrackMenuAction(1, Menu::kDuplicateTrack);
+    fresh.bench.runTrackMenuAction(1, Menu::kDuplicateTrack);
+    ASSERT_EQ(fresh.pattern().numTracks, 8);
+    EXPECT_EQ(std::string(fresh.soundOf(1).name), c.source) << "the source keeps its name";
+    EXPECT_EQ(std::string(fresh.soundOf(6).name), c.copies[0]);
+    EXPECT_EQ(std::string(fresh.soundOf(7).name), c.copies[1]);
+  }
+}
+
 TEST_F(TrackMenu, AFullPartIgnoresTheAddTrackButtonAndAChoice) {
   rig.bench.addTrackOf(ob::kMachineDrum);
   rig.bench.addTrackOf(ob::kMachineDrum);

@@ -7,11 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string>
 
 #include "tests/editor/shell_rig.h"
 #include "ui/context.h"
+#include "ui/controls/value_text.h"
 #include "ui/draw/text.h"
 
 namespace orbi {
@@ -231,7 +233,7 @@ std::vector<std::string> shownTargets(MacroRig& rig) {
 
 std::string readoutOf(MacroRig& rig) {
   for (const ui::DrawRecord& r : rig.harness.drawLog().records())
-    if (r.text.find(" scroll ") != std::string::npos) return r.text;
+    if (r.text.find(" \u00B7 scroll") != std::string::npos) return r.text;
   return {};
 }
 
@@ -244,7 +246,7 @@ TEST(MacroPanel, EightDestinationsHideTheAddRowAndTheListShowsWholeRows) {
   const std::vector<ui::Rect> rows = rig.items("row");
   ASSERT_EQ(rows.size(), 4u);
   for (const ui::Rect& row : rows) EXPECT_GE(row.height, 16.0f);
-  EXPECT_EQ(readoutOf(rig), "1\u20134 of 8 \u00B7 scroll \u25BE");
+  EXPECT_EQ(readoutOf(rig), "1\u20134 of 8 \u00B7 scroll");
   rig.macro(1).destCount = 7;
   rig.step();
   // Without a title strip the add row sits under the rows, which make room.
@@ -272,6 +274,30 @@ TEST(MacroPanel, EightDestinationsHideTheAddRowAndTheListShowsWholeRows) {
   rig.clickAt(centreOf(inStrip));
   rig.steps(2);
   EXPECT_EQ(rig.panel.browserMacro, 1) << "the add row in the strip opens the browser";
+}
+
+// At eight destinations the title strip says the macro is full where it
+// offered another; below eight it offers one again.
+TEST(MacroPanel, AFullMacroSaysSoWhereTheAddRowWas) {
+  MacroRig rig;
+  const ui::Rect strip{kArea.x, kArea.y - 26.0f, kArea.width, 24.0f};
+  rig.body = [&rig, strip] { rig.panel.draw(kArea, strip); };
+  for (int i = 0; i < ob::kListCapacity; ++i) rig.addDestination(1, 0, i, 0.1f);
+  rig.select(1);
+  const auto fullWord = [&rig]() -> const ui::DrawRecord* {
+    for (const ui::DrawRecord& r : rig.harness.drawLog().records())
+      if (r.op == ui::DrawOp::Text && r.text == "macro full: 8 destinations") return &r;
+    return nullptr;
+  };
+  const ui::DrawRecord* full = fullWord();
+  ASSERT_NE(full, nullptr);
+  EXPECT_TRUE(rig.items("macro.add").empty());
+  EXPECT_GE(full->rect.y, strip.y);
+  EXPECT_LE(full->rect.y + full->rect.height, strip.y + strip.height);
+  rig.macro(1).destCount = 7;
+  rig.step();
+  EXPECT_EQ(fullWord(), nullptr);
+  EXPECT_EQ(rig.items("macro.add").size(), 1u);
 }
 
 TEST(MacroPanel, ItsHeightsShowEveryRowThreeOrOneAndTheWheelBringsTheOthers) {
@@ -363,6 +389,42 @@ TEST(MacroPanel, ADestinationWithoutSoundIsNumberedAndSpansZeroToOne) {
   EXPECT_NEAR(set[0].value, 0.0f, 0.01f);
   EXPECT_EQ(set[0].track, 2u);
   EXPECT_EQ(set[0].step, 17u);
+}
+
+// A dragged target shows the value it sets, with its unit, while the
+// macro at 0 leaves the parameter where it was; a dragged fader shows the
+// macro's value.
+TEST(MacroPanel, ADraggedTargetOrFaderShowsTheValueItSets) {
+  MacroRig rig;
+  const int cutoff = ob::findParamIndex(ob::kMachineVa, "cutoff");
+  ASSERT_GE(cutoff, 0);
+  rig.addDestination(0, 1, cutoff, 2000.0f);
+  rig.select(0);
+  const auto drawn = [&rig](const std::string& text) {
+    for (const ui::DrawRecord& r : rig.harness.drawLog().records())
+      if (r.op == ui::DrawOp::Text && r.text == text) return true;
+    return false;
+  };
+  const ui::Rect slider = rig.items("target").at(0);
+  const float y = slider.y + slider.height / 2.0f;
+  rig.pressAt({slider.x + slider.width * 0.1f, y});
+  rig.moveTo({slider.x + slider.width * 0.3f, y});
+  const std::vector<ob::EditCommand> set = rig.root.sentOf(ob::kEditMacroDest);
+  ASSERT_FALSE(set.empty());
+  const ob::ParamInfo range = ob::paramInfo(ob::kMachineVa, cutoff);
+  const std::string target = ui::formatNumber(set.back().value, 0) + " Hz";
+  EXPECT_GT(range.max - range.min, 100.0f);  // whole hertz
+  EXPECT_TRUE(drawn(target)) << "no \"" << target << "\" while the target moves";
+  rig.button(false);
+
+  rig.steps(30);
+  const ui::Rect s = rig.strip(2);
+  rig.pressAt({s.x + 10.0f, s.y + s.height / 2.0f});
+  rig.moveTo({s.x + 10.0f + s.width * 0.42f, s.y + s.height / 2.0f});
+  const std::string percent = std::to_string(std::lround(rig.macro(2).value * 100.0f)) + "%";
+  EXPECT_GT(rig.macro(2).value, 0.0f);
+  EXPECT_TRUE(drawn(percent)) << "no \"" << percent << "\" while the fader moves";
+  rig.button(false);
 }
 
 TEST(MacroPanel, PickingAnExistingDestinationOnlyRetargetsIt) {

@@ -103,6 +103,17 @@ void paintChevronLeft(ImDrawList* dl, const Rect& box, std::uint32_t packedColou
   paintChevron(dl, box, packedColour, -1.0f);
 }
 
+void paintCaret(ImDrawList* dl, const Rect& box, std::uint32_t packedColour, bool up) {
+  const ImVec2 c = centre(box);
+  const float half = 0.32f * box.width, rise = (up ? -0.18f : 0.18f) * box.width;
+  fillTriangle(dl, ImVec2(c.x - half, c.y - rise), ImVec2(c.x + half, c.y - rise), ImVec2(c.x, c.y + rise),
+               argb(packedColour));
+}
+
+void paintCaretDown(ImDrawList* dl, const Rect& box, std::uint32_t packedColour) {
+  paintCaret(dl, box, packedColour, false);
+}
+
 void paintCurvedArrow(ImDrawList* dl, const Rect& box, std::uint32_t packedColour, bool headOnTheRight) {
   const ImVec2 c = centre(box);
   const float r = 0.32f * box.width;

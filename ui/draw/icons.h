@@ -27,6 +27,10 @@ void paintLoop(ImDrawList* dl, const Rect& box, std::uint32_t packedColour);
 void paintChevron(ImDrawList* dl, const Rect& box, std::uint32_t packedColour, float direction);
 void paintChevronRight(ImDrawList* dl, const Rect& box, std::uint32_t packedColour);
 void paintChevronLeft(ImDrawList* dl, const Rect& box, std::uint32_t packedColour);
+// A small solid triangle pointing down (more below, a menu that opens) or
+// up, about two thirds as wide as the box.
+void paintCaret(ImDrawList* dl, const Rect& box, std::uint32_t packedColour, bool up);
+void paintCaretDown(ImDrawList* dl, const Rect& box, std::uint32_t packedColour);
 // An arc over the top with a downward arrowhead on the right (redo) or the
 // left (undo).
 void paintCurvedArrow(ImDrawList* dl, const Rect& box, std::uint32_t packedColour, bool headOnTheRight);

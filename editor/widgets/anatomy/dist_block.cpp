@@ -9,12 +9,15 @@
 #include "engine/drum/drum_distortion.h"
 #include "ui/context.h"
 #include "ui/draw/draw_log.h"
+#include "ui/draw/text.h"
+#include "ui/interact/tooltip.h"
 
 namespace orbi {
 namespace {
 
 constexpr float kSweep = 120.0f;  // a drag this long sweeps the whole range
 constexpr float kCurveLimit = 1.2f;
+constexpr float kReadoutWidth = 80.0f;
 
 std::string percent(float v) { return std::to_string(std::lround(v * 100.0f)) + "%"; }
 
@@ -69,6 +72,7 @@ void DistBlock::openEntry(const ui::Rect& square) {
 // something.
 void DistBlock::dragTo(const ui::Interaction& it) {
   if (it.axis == ui::DragAxis::Horizontal) {
+    dragged_ = kPlace;
     const float x = it.pressPos.x + it.total.x;
     const int next = std::abs(x - xAfterMix) < std::abs(x - xInBody) ? 1 : 0;
     if (next != position && onPosition) {
@@ -86,13 +90,21 @@ void DistBlock::dragTo(const ui::Interaction& it) {
     changed_ = true;
     if (send) send(amount);
   };
-  if (it.altAtPress)
+  dragged_ = it.altAtPress ? kBias : it.shiftAtPress ? kFold : kDrive;
+  if (dragged_ == kBias)
     set(bias, clamp01NanTo0(biasAtPress_ - d), onBias);
-  else if (it.shiftAtPress)
+  else if (dragged_ == kFold)
     set(fold, clamp01NanTo0(foldAtPress_ - d), onFold);
   else
     set(drive, clamp01NanTo0(driveAtPress_ - d), onDrive);
   transferCurve();
+}
+
+std::string DistBlock::readout(int amount) const {
+  if (amount == kPlace) return position == 1 ? "after mix" : "in body";
+  if (amount == kBias) return "bias  " + percent(bias);
+  if (amount == kFold) return "fold  " + percent(fold);
+  return "drive  " + percent(drive);
 }
 
 void DistBlock::draw(const ui::Rect& area) {
@@ -116,6 +128,7 @@ void DistBlock::draw(const ui::Rect& area) {
     foldAtPress_ = fold;
     dragging_ = true;
     changed_ = false;
+    dragged_ = kNone;
   }
   const bool moved = it.delta.x != 0.0f || it.delta.y != 0.0f;
   if (it.held && dragging_ && moved) dragTo(it);
@@ -124,6 +137,15 @@ void DistBlock::draw(const ui::Rect& area) {
     if (dragging_ && changed_ && onGestureEnd) onGestureEnd();
     dragging_ = false;
     changed_ = false;
+    dragged_ = kNone;
+  }
+  // What the drag sets, while it moves: above the socket's place in the
+  // body, the gap between the body's picture and the drum's, at either
+  // place.
+  if (dragging_ && dragged_ != kNone) {
+    const float h = 12.0f * s, w = kReadoutWidth * s;
+    ui::drawReadout(ImGui::GetWindowDrawList(), {xInBody - w / 2.0f, square.y - h - 2.0f * s, w, h},
+                    readout(dragged_), ui::TextStyle::Caption, palette::kLight, ui::TextAlign::Centre);
   }
   ui::logHandle(this, "drive", {x, square.y + 0.5f * square.height}, ui::kAlongBoth, dragging_);
   entry.draw();

@@ -26,6 +26,10 @@ class DistBlock {
   static std::string tooltip(float drive, float bias, float fold, const char* positionLabel);
   // A typed percentage: id 0 drive, 1 bias, 2 fold.
   void commitTyped(int id, float typed);
+  // What a drag sets, as it shows it: an amount's name and value ("drive
+  // 40%"), or the socket's place.
+  enum Amount : int { kNone = -1, kDrive = 0, kBias = 1, kFold = 2, kPlace = 3 };
+  std::string readout(int amount) const;
 
   std::function<void(float)> onDrive;
   std::function<void(float)> onBias;
@@ -56,6 +60,7 @@ class DistBlock {
   float foldAtPress_ = 0.0f;
   bool dragging_ = false;
   bool changed_ = false;  // the drag has sent a new value
+  int dragged_ = kNone;   // what the drag sets
   // The amounts the curve was computed for; curve.valid says whether it was.
   float cachedDrive_ = 0.0f;
   float cachedBias_ = 0.0f;

@@ -64,10 +64,16 @@ void VelocityTile::paintZones(ImDrawList* dl, const ui::Rect& g) const {
     const ui::Rect span{left, g.y, std::max(right - left, 0.0f), g.height};
     if (z % 2 == 0) ui::fillRect(dl, span, kZoneFill);
     const float nameWidth = std::min(span.x + span.width, namesEnd) - span.x;
-    if (nameWidth > 0.0f) {
-      ui::drawText(dl, {span.x, span.y, nameWidth, kHeader * s},
-                   slotLabel(model_.zoneSlots[static_cast<std::size_t>(z)]), ui::TextStyle::Caption,
-                   kZoneLabel, ui::TextAlign::Centre);
+    const ui::Rect nameBox{span.x, span.y, std::max(nameWidth, 0.0f), kHeader * s};
+    // Beside a divider that is pointed at or dragged, the zones it parts
+    // show the velocities each plays instead of their names.
+    const int hot = dragKind_ == kDivider ? dragIndex_ : hoverKind_ == kDivider ? hoverIndex_ : -1;
+    if (hot >= 0 && (z == hot || z == hot + 1)) {
+      ui::drawReadout(dl, nameBox, velocityRange(z), ui::TextStyle::Caption, palette::kLight,
+                      ui::TextAlign::Centre);
+    } else if (nameWidth > 0.0f) {
+      ui::drawText(dl, nameBox, slotLabel(model_.zoneSlots[static_cast<std::size_t>(z)]),
+                   ui::TextStyle::Caption, kZoneLabel, ui::TextAlign::Centre);
     }
     left = right;
   }

@@ -196,6 +196,17 @@ std::string VelocityTile::slotLabel(int slot) const {
   return "slot " + std::to_string(slot);
 }
 
+// A missing limit counts as the top; a hit of velocity 0 plays nothing.
+std::string VelocityTile::velocityRange(int z) const {
+  const auto limit = [this](int i) {
+    return i >= 0 && static_cast<std::size_t>(i) < model_.zoneVelMax.size()
+               ? std::clamp(model_.zoneVelMax[static_cast<std::size_t>(i)], 0, 127)
+               : 127;
+  };
+  const int lo = z > 0 ? std::min(limit(z - 1) + 1, 127) : 1;
+  return "vel " + std::to_string(lo) + "\u2013" + std::to_string(std::max(limit(z), lo));
+}
+
 void VelocityTile::handleInput() {
   const ImVec2 pointer = ImGui::GetIO().MousePos;
   const Hit under = rect.contains(pointer) ? hitTest(pointer) : Hit{};

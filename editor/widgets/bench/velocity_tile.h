@@ -101,6 +101,8 @@ class VelocityTile {
   // The zones the model can back: a short list is never read past its end.
   int zones() const;
   std::string slotLabel(int slot) const;
+  // The velocities zone z plays: "vel 1–52".
+  std::string velocityRange(int z) const;
   void buildRouteMenu(Hit at);
   void commitTyped(int id, float typed);
   // Where route j's handle is, and where it is drawn and grabbed: a point

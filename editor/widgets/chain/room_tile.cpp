@@ -6,6 +6,7 @@
 #include "editor/widgets/widget_support.h"
 #include "engine/chain/space_reverb.h"
 #include "ui/context.h"
+#include "ui/controls/value_text.h"
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
 
@@ -30,6 +31,7 @@ float loopTime(float size, double rate) {
 }
 
 float& valueOf(RoomTile& tile, int k) { return k == 0 ? tile.size : k == 1 ? tile.mix : tile.damp; }
+float valueIn(const RoomTile& tile, int k) { return k == 0 ? tile.size : k == 1 ? tile.mix : tile.damp; }
 
 // The 0..1 value in lo..hi at which more is too much, by bisection: tooFar
 // (mid) says the answer lies at or below mid.
@@ -134,6 +136,13 @@ void RoomTile::dragTo(ImVec2 p) {
   }
 }
 
+// In percent, as it is typed.
+std::string RoomTile::handleLabel(int k) const {
+  const int handle = std::clamp(k, 0, 2);
+  return std::string(kHandleNames[handle]) + "  " + ui::formatNumber(valueIn(*this, handle) * 100.0f, 0) +
+         "%";
+}
+
 void RoomTile::commitTyped(int id, float value) {
   const float v = clamp01NanTo0(value / 100.0f);
   const int k = id == 0 || id == 1 ? id : 2;
@@ -186,7 +195,7 @@ void RoomTile::paint(ImDrawList* dl, const ui::Rect& r) const {
       ui::logHandle(this, kHandleNames[k], at, k == 0 ? ui::kAlongX : ui::kAlongY, k == dragTarget_);
     }
   }
-  if (hoverTarget_ >= 0) drawHoverLabel(dl, kHandleNames[hoverTarget_]);
+  if (hoverTarget_ >= 0) drawHoverLabel(dl, handleLabel(hoverTarget_));
 }
 
 void RoomTile::draw(const ui::Rect& r) {
@@ -195,7 +204,6 @@ void RoomTile::draw(const ui::Rect& r) {
   const int underPointer = active() && r.contains(mouse) ? hitTest(mouse) : -1;
   const ui::Interaction it =
       begin("room", r, kHelp, underPointer >= 0 ? ImGuiMouseCursor_Hand : ImGuiMouseCursor_Arrow);
-  if (!it.held) hoverTarget_ = it.hovered ? underPointer : -1;
   const ui::Rect p = plotRect();
   if (it.rightClicked) {
     const int h = hitTest(mouse);
@@ -218,6 +226,11 @@ void RoomTile::draw(const ui::Rect& r) {
   } else if (it.released) {
     release();
   }
+  // The dragged handle stays hot, with its value, however fast the press.
+  if (dragTarget_ >= 0)
+    hoverTarget_ = dragTarget_;
+  else if (!it.held)
+    hoverTarget_ = it.hovered ? underPointer : -1;
   paint(ImGui::GetWindowDrawList(), r);
   end();
 }

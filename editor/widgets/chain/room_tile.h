@@ -6,6 +6,7 @@
 // Main thread.
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "editor/widgets/chain/tile_frame.h"
@@ -39,6 +40,8 @@ class RoomTile : public StageTileFrame {
   void dragTo(ImVec2 p);
   // The 41 points of the tail.
   std::vector<ImVec2> tailPoints(const ui::Rect& plot) const;
+  // The hover label: the handle's name and its value ("mix  35%").
+  std::string handleLabel(int k) const;
 
   std::function<void(float)> onSize;
   std::function<void(float)> onMix;

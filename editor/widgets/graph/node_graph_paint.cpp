@@ -2,6 +2,7 @@
 // with their modulation marks, the chips and the hint lines.
 #include <imgui.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -72,7 +73,13 @@ constexpr std::uint32_t kPlate = palette::withAlphaByte(palette::kTilePanel, 0xE
 constexpr float kShapeEpsilon = 0.000001f;
 constexpr std::uint32_t kSparkleSeed = 0x5417AE;
 constexpr float kToneWordStep = 18.0f;  // a tone word moves in from its end by steps of this
-constexpr int kToneWordSteps = 4;
+constexpr int kToneWordSteps = 8;
+// Where its first places are crossed, a word slides along its row by steps
+// of this: a word that marks a place on the bar no further than the near
+// reach, one that names a row or an axis as far as a third of the picture.
+constexpr float kSlideStep = 5.0f;
+constexpr float kNearReach = 30.0f;
+constexpr float kFarReach = 1.0f / 3.0f;  // of the picture's width
 
 const char* const kTrigModes[] = {"FRE", "TRG", "HLD", "ONE", "HALF"};
 constexpr const char* kTypeHint = "right-click: type a value";
@@ -237,6 +244,23 @@ class Painter {
     for (const ui::Rect& box : boxes) spots.push_back({box, alignment});
     return label(spots, text, style, colour);
   }
+  // The spot's text box moved sideways by each step in turn, the way the
+  // direction says (+1 right, -1 left): where a line crosses a word's first
+  // places, a little along its row is often clear. The spot is a copy: it
+  // may be one of out's own.
+  void slide(std::vector<Spot>& out, Spot spot, std::string_view text, TextStyle style, float direction,
+             float reach) const {
+    const ui::Rect ink = ui::textInk(spot.box, text, style, spot.alignment);
+    // A long word moves by half itself: no finer step clears a line sooner.
+    const float step = std::max(kSlideStep * s_, 0.5f * ink.width);
+    const int steps = static_cast<int>(std::floor(reach / step));
+    for (int k = 1; k <= steps; ++k) {
+      const float dx = direction * static_cast<float>(k) * step;
+      const ui::Rect box{ink.x + dx, spot.box.y, ink.width, spot.box.height};
+      if (box.x < r_.x + s_ || box.x + box.width > r_.x + r_.width - s_) break;
+      out.push_back({box, TextAlign::Left});
+    }
+  }
   void hLine(float x0, float x1, float yy, std::uint32_t colour, float width) {
     line(at(x0, yy), at(x1, yy), colour, width);
   }
@@ -349,14 +373,33 @@ class Painter {
       return ui::Rect{band.x + std::max(shift, 0.0f), top ? band.y : band.y + h + gap,
                       std::max(band.width - std::fabs(shift), 0.0f), std::max(h - gap, 0.0f)};
     };
-    std::vector<ui::Rect> darkBoxes, brightBoxes;
+    std::vector<Spot> dark, bright;
     for (int step = 0; step < kToneWordSteps; ++step) {
       const float in = static_cast<float>(step) * kToneWordStep * s_;
-      darkBoxes.insert(darkBoxes.end(), {half(!leftHigh, in), half(leftHigh, in)});
-      brightBoxes.insert(brightBoxes.end(), {half(leftHigh, -in), half(!leftHigh, -in)});
+      dark.insert(dark.end(),
+                  {{half(!leftHigh, in), TextAlign::Left}, {half(leftHigh, in), TextAlign::Left}});
+      bright.insert(bright.end(),
+                    {{half(leftHigh, -in), TextAlign::Right}, {half(!leftHigh, -in), TextAlign::Right}});
     }
-    label(darkBoxes, "dark", TextStyle::Caption, kToneWord);
-    label(brightBoxes, "bright", TextStyle::Caption, kToneWord, TextAlign::Right);
+    // Then the two rows under the band and the two at the picture's
+    // bottom, each at the ends first: a busy band, or one too low for a
+    // word, leaves them at their own end of the picture.
+    const float row = 11.0f * s_;
+    const float first = band.y + band.height + gap;
+    const int count = static_cast<int>(std::floor((r_.y + r_.height - s_ - first) / row));
+    std::vector<float> rows;
+    for (const int k : {0, 1, count - 2, count - 1})
+      if (k >= 0 && k < count && (rows.empty() || first + static_cast<float>(k) * row > rows.back()))
+        rows.push_back(first + static_cast<float>(k) * row);
+    for (int step = 0; step < kToneWordSteps; ++step) {
+      const float in = static_cast<float>(step) * kToneWordStep * s_;
+      for (const float y : rows) {
+        dark.push_back({{band.x + in, y, std::max(band.width - in, 0.0f), row}, TextAlign::Left});
+        bright.push_back({{band.x, y, std::max(band.width - in, 0.0f), row}, TextAlign::Right});
+      }
+    }
+    label(dark, "dark", TextStyle::Caption, kToneWord);
+    label(bright, "bright", TextStyle::Caption, kToneWord);
   }
 
   void modalPartials() {
@@ -431,6 +474,14 @@ class Painter {
     for (float row : rows) {
       for (TextAlign alignment : {TextAlign::Left, TextAlign::Right, TextAlign::Centre})
         spots.push_back({{r_.x + 5.0f * s_, row, std::max(r_.width - 10.0f * s_, 0.0f), h}, alignment});
+    }
+    // Then along the same rows, in from either side.
+    const float far = kFarReach * r_.width;
+    const std::size_t first = spots.size();
+    for (std::size_t i = 0; i < first; ++i) {
+      if (spots[i].alignment == TextAlign::Left) slide(spots, spots[i], text, TextStyle::Caption, 1.0f, far);
+      if (spots[i].alignment == TextAlign::Right)
+        slide(spots, spots[i], text, TextStyle::Caption, -1.0f, far);
     }
     label(spots, text, TextStyle::Caption, kCaption);
   }
@@ -522,26 +573,35 @@ class Painter {
     if (isHit(l_, graph::hit_type::kClap)) {
       const float spread = n * 0.5f * bar.width;
       const float ticks[] = {cx - spread, cx + spread, cx};
+      // The ticks reach past the bar, where the words may go: they count.
       for (int i = 0; i < 3; ++i) {
-        ui::drawLine(dl_, at(ticks[i], bar.y - 3.0f * s_), at(ticks[i], bar.y + bar.height + 3.0f * s_),
-                     withAlpha(palette::kAccent, 0.85f - 0.2f * i), i == 0 ? 2.0f : 1.5f);
+        line(at(ticks[i], bar.y - 3.0f * s_), at(ticks[i], bar.y + bar.height + 3.0f * s_),
+             withAlpha(palette::kAccent, 0.85f - 0.2f * i), i == 0 ? 2.0f : 1.5f);
       }
     }
     return true;
   }
 
   // "L" just left of the width bar and "R" just right of it, else above or
-  // below its ends; then the bar with its words counts as drawn.
+  // below its ends, else a little in from them along those rows (where a
+  // line or the handle stands at an end), else beyond the handle; then the
+  // bar with its words counts as drawn.
   void widthWords() {
     const ui::Rect bar = graph::widthBar(l_);
     const float w = 8.0f * s_, h = 10.0f * s_;
     const float above = bar.y - h - s_, below = bar.y + bar.height + s_;
-    const Spot left[] = {{{bar.x - w, bar.y, w, bar.height}, TextAlign::Right},
-                         {{bar.x, above, w, h}, TextAlign::Left},
-                         {{bar.x, below, w, h}, TextAlign::Left}};
-    const Spot right[] = {{{bar.x + bar.width, bar.y, w, bar.height}, TextAlign::Left},
-                          {{bar.x + bar.width - w, above, w, h}, TextAlign::Right},
-                          {{bar.x + bar.width - w, below, w, h}, TextAlign::Right}};
+    std::vector<Spot> left = {{{bar.x - w, bar.y, w, bar.height}, TextAlign::Right},
+                              {{bar.x, above, w, h}, TextAlign::Left},
+                              {{bar.x, below, w, h}, TextAlign::Left}};
+    std::vector<Spot> right = {{{bar.x + bar.width, bar.y, w, bar.height}, TextAlign::Left},
+                               {{bar.x + bar.width - w, above, w, h}, TextAlign::Right},
+                               {{bar.x + bar.width - w, below, w, h}, TextAlign::Right}};
+    for (std::size_t i = 1; i < 3; ++i) {
+      slide(left, left[i], "L", TextStyle::Caption, 1.0f, kNearReach * s_);
+      slide(right, right[i], "R", TextStyle::Caption, -1.0f, kNearReach * s_);
+    }
+    // Past the handle's disc at the bar's right end.
+    right.push_back({{bar.x + bar.width + 7.0f * s_, bar.y, w, bar.height}, TextAlign::Left});
     label(left, "L", TextStyle::Caption, kCaption);
     label(right, "R", TextStyle::Caption, kCaption);
     placer_.panel({bar.x - w, bar.y - 3.0f * s_, bar.width + 2.0f * w, bar.height + 6.0f * s_});
@@ -699,11 +759,14 @@ class Painter {
     return ink;
   }
 
-  // The top of the frequency axis, in a top corner.
+  // The top of the frequency axis, in a top corner, else along the top.
   void axisLabel() {
     const std::string text = ui::formatNumber(graph::frequencyHi(l_), 0) + " Hz";
     const ui::Rect strip{r_.x + 4.0f * s_, r_.y, std::max(r_.width - 8.0f * s_, 0.0f), 11.0f * s_};
-    const Spot spots[] = {{strip, TextAlign::Left}, {strip, TextAlign::Right}, {strip, TextAlign::Centre}};
+    std::vector<Spot> spots = {
+        {strip, TextAlign::Left}, {strip, TextAlign::Right}, {strip, TextAlign::Centre}};
+    slide(spots, spots[0], text, TextStyle::Caption, 1.0f, kFarReach * r_.width);
+    slide(spots, spots[1], text, TextStyle::Caption, -1.0f, kFarReach * r_.width);
     label(spots, text, TextStyle::Caption, kCaption);
   }
 

@@ -168,7 +168,15 @@ void AmpEnvView::paint(ImDrawList* dl) {
   ui::logHandle(this, "peak", peak, ui::kAlongBoth, target_ == kPeak);
   ui::logHandle(this, "decay", tailHandle(), ui::kAlongX, target_ == kTail);
   for (std::size_t i = 0; i < slots.size(); ++i) drawModulation(dl, static_cast<int>(i));
-  caption("peak: drag = attack, up-down = level  ·  tail = decay", kCaption);
+  // While a handle moves, the caption is the value it sets.
+  if (target_ == kTail)
+    caption(readout(1), palette::kLight);
+  else if (target_ == kPeak && peakAxis_ != 1)
+    caption(readout(peakAxis_ == 2 ? 0 : 2), palette::kLight);
+  else if (target_ == kPeak)
+    caption(readout(0) + "  \u00B7  " + readout(2), palette::kLight);
+  else
+    caption("peak: drag = attack, up-down = level  ·  tail = decay", kCaption);
 }
 
 }  // namespace orbi

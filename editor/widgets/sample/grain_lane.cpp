@@ -119,7 +119,15 @@ void GrainLane::paint(ImDrawList* dl) {
   // The whole lane is the handle: sideways for the size, up and down for
   // the density.
   ui::logHandle(this, "grains", {c.x + 0.5f * c.width, c.y + 0.5f * c.height}, ui::kAlongBoth, dragging_);
-  caption("drag: grain size  ·  up-down: density  ·  right-click: type", kCaption);
+  // While it moves, the caption is what the drag sets.
+  if (dragging_ && axis_ == 2)
+    caption(readout(0), palette::kLight);
+  else if (dragging_ && axis_ == 3)
+    caption(readout(1), palette::kLight);
+  else if (dragging_)
+    caption(readout(0) + "  \u00B7  " + readout(1), palette::kLight);
+  else
+    caption("drag: grain size  ·  up-down: density  ·  right-click: type", kCaption);
 }
 
 }  // namespace orbi

@@ -7,6 +7,7 @@
 #include "editor/widgets/sample/sample_view.h"
 #include "editor/widgets/widget_support.h"
 #include "ui/context.h"
+#include "ui/controls/value_text.h"
 #include "ui/draw/draw_log.h"
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
@@ -144,6 +145,39 @@ ImVec2 SampleView::fadeFlagCentre(int handle) const {
   return {windowHandleX(handle) + side * 0.5f * kFlagWidth * s, contentRect().y + s + 0.5f * kFlagHeight * s};
 }
 
+// A stretch of the sample as a time, or in percent of it while its length
+// is unknown.
+std::string SampleView::lengthText(float fraction) const {
+  if (!(seconds > 0.0f)) return ui::formatNumber(fraction * 100.0f, 0) + " %";
+  const float t = fraction * seconds;
+  return t < 1.0f ? ui::formatNumber(t * 1000.0f, 0) + " ms" : ui::formatNumber(t, 2) + " s";
+}
+
+std::string SampleView::gainText() const {
+  const float db = gainDb();
+  return std::string("gain ") + (db >= 0.0f ? "+" : "") + valueText(db, 5.0f, "dB");
+}
+
+// At the content's top right, where the gain is read.
+void SampleView::drawCornerReadout(ImDrawList* dl, const std::string& text, std::uint32_t colour) const {
+  const ui::Rect c = contentRect();
+  const float s = ui::scale();
+  ui::drawReadout(dl, {c.x + 6.0f * s, c.y + 3.0f * s, std::max(0.0f, c.width - 12.0f * s), 14.0f * s}, text,
+                  ui::TextStyle::Small, colour, ui::TextAlign::Right);
+}
+
+std::string SampleView::windowReadout(int handle) const {
+  const float a = clamp01NanTo0(slotValue("start", 0.0f)), b = clamp01NanTo0(slotValue("end", 1.0f));
+  const float span = std::max(b - a, 0.0f);
+  switch (handle) {
+    case kStart: return "start  " + lengthText(a);
+    case kEnd: return "end  " + lengthText(b);
+    case kFadeIn: return "fade in  " + lengthText(span * clamp01NanTo0(slotValue("fadeIn", 0.0f)));
+    case kFadeOut: return "fade out  " + lengthText(span * clamp01NanTo0(slotValue("fadeOut", 0.0f)));
+    default: return {};
+  }
+}
+
 // The position line, or the spray edge nearer x (the right one first).
 float SampleView::grainHandleX(int which, float x) const {
   const ui::Rect c = contentRect();
@@ -245,14 +279,13 @@ void SampleView::drawWindowView() {
                   {0.5f * (windowHandleX(kStart) + windowHandleX(kEnd)), mid + 0.25f * c.height}, ui::kAlongY,
                   windowDrag_ == kBody);
   for (std::size_t i = 0; i < slots.size(); ++i) drawModulation(dl, static_cast<int>(i));
-  if (findSlot("gain") >= 0) {
-    const float db = gainDb();
+  if (windowDrag_ != kNone && windowDrag_ != kBody) {
+    // An edge or a fade shows where it is while it moves, in the gain's
+    // place.
+    drawCornerReadout(dl, windowReadout(windowDrag_), kStartBar);
+  } else if (findSlot("gain") >= 0) {
     const bool live = gainHovered_ || windowDrag_ == kBody;
-    if (live || std::fabs(db) > 0.05f) {
-      const std::string text = std::string("gain ") + (db >= 0.0f ? "+" : "") + valueText(db, 5.0f, "dB");
-      ui::drawReadout(dl, {c.x + 6.0f * s, c.y + 3.0f * s, std::max(0.0f, c.width - 12.0f * s), 14.0f * s},
-                      text, ui::TextStyle::Small, live ? kStartBar : kGainIdle, ui::TextAlign::Right);
-    }
+    if (live || std::fabs(gainDb()) > 0.05f) drawCornerReadout(dl, gainText(), live ? kStartBar : kGainIdle);
   }
   drawFooter(dl, "edges = trim · top corners = fade · up-down = gain", 14.0f * s, 2, kFooter);
 }
@@ -337,6 +370,12 @@ void SampleView::drawSlicesView() {
                       dragIndex_ == i);
     }
     drawFooter(dl, "drag = move · double-click = add · right-click = delete", 14.0f * s, 2, kFooter);
+    // A dragged marker shows where it is while it moves.
+    if (dragIndex_ >= 1 && dragIndex_ < markerCount)
+      drawCornerReadout(
+          dl,
+          "slice " + std::to_string(dragIndex_ + 1) + "  " + lengthText(clamp01NanTo0(markers[dragIndex_])),
+          kStartBar);
   } else {
     drawFooter(dl, "no slices — double-click the wave to add one", 16.0f * s, 1, kEmptyHint);
   }
@@ -448,6 +487,12 @@ void SampleView::drawGrainsView() {
   ui::logHandle(this, "spray", sprayFlagCentre(true), ui::kAlongX, dragIndex_ == 1);
   drawFooter(dl, "drag the line = position · an edge = spray · up-down = gain", 14.0f * s, 2, kFooter);
   for (std::size_t i = 0; i < slots.size(); ++i) drawModulation(dl, static_cast<int>(i));
+  // What the drag sets, while it moves.
+  if (dragIndex_ >= 0 && axisLock_ == 3 && findSlot("gain") >= 0)
+    drawCornerReadout(dl, gainText(), kStartBar);
+  else if (dragIndex_ >= 0 && axisLock_ == 2)
+    drawCornerReadout(dl, dragIndex_ == 0 ? "position  " + lengthText(p) : "spray  " + lengthText(w),
+                      kStartBar);
 }
 
 }  // namespace orbi

@@ -54,6 +54,11 @@ class SampleView : public ParamWidget {
 
   // Which window-view handle a point takes.
   int windowHit(ImVec2 point) const;
+  // What a drag of an edge or a fade shows: its name and where it is in
+  // the sample ("start  120 ms"), or how long the fade is.
+  std::string windowReadout(int handle) const;
+  std::string lengthText(float fraction) const;
+  std::string gainText() const;  // "gain +3.0 dB"
   // The marker nearest to x within reach, -1 when none.
   int slicePick(float x) const;
   // 0 the position line, 1 a spray edge, -1 with fewer than two slots.
@@ -123,6 +128,8 @@ class SampleView : public ParamWidget {
   // 1 over the right spray flag, 2 over the left, else 0.
   int sprayFlagAt(ImVec2 p) const;
   void drawFooter(ImDrawList* dl, const char* text, float height, int style, std::uint32_t colour) const;
+  // A readout of what is dragged or pointed at, in the view's top right.
+  void drawCornerReadout(ImDrawList* dl, const std::string& text, std::uint32_t colour) const;
 
   StripLayout strip_;
   ui::LabelPlacer barPlacer_;  // the markers drawn this frame, for the footer

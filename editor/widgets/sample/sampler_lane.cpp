@@ -76,6 +76,12 @@ ui::Rect SamplerLane::titleRow() const {
   return {left, frame.y, std::max(right - left, 0.0f), height};
 }
 
+std::string SamplerLane::readout(int slot) const {
+  const TypedField field = typedField(slot);
+  return std::string(field.label) + "  " +
+         valueText(value(slot) * field.scale, field.hi - field.lo, field.unit);
+}
+
 void SamplerLane::openTyped(int slot, ImVec2 at) {
   if (slot < 0 || static_cast<std::size_t>(slot) >= slots.size()) return;
   const TypedField field = typedField(slot);

@@ -72,6 +72,9 @@ class SamplerLane : public ParamWidget {
   void caption(std::string_view text, std::uint32_t colour);
   // The title row right of the title, before the presets button.
   ui::Rect titleRow() const;
+  // What a drag of the slot shows while it moves: its name and value in
+  // the units it is typed in ("crush  8 bits").
+  std::string readout(int slot) const;
 
   virtual ImGuiMouseCursor cursorAt(ImVec2 pointer) const = 0;
   virtual void press(const ui::Interaction& it) = 0;

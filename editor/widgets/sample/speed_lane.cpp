@@ -175,17 +175,21 @@ void SpeedLane::paint(ImDrawList* dl) {
   for (std::size_t i = 0; i < slots.size(); ++i) drawModulation(dl, static_cast<int>(i));
   // The readout where the bar leaves room: at the top left, else after the
   // bar's end, else at the right.
-  const ui::Rect readout{c.x + 4.0f * s, c.y + 2.0f * s, std::max(c.width - 8.0f * s, 0.0f), 12.0f * s};
-  const ui::Rect afterBar{end + 8.0f * s, readout.y, std::max(c.x + c.width - end - 12.0f * s, 0.0f),
-                          readout.height};
-  const ui::Rect boxes[] = {readout, afterBar, readout, titleRow()};
+  const ui::Rect lengthBox{c.x + 4.0f * s, c.y + 2.0f * s, std::max(c.width - 8.0f * s, 0.0f), 12.0f * s};
+  const ui::Rect afterBar{end + 8.0f * s, lengthBox.y, std::max(c.x + c.width - end - 12.0f * s, 0.0f),
+                          lengthBox.height};
+  const ui::Rect boxes[] = {lengthBox, afterBar, lengthBox, titleRow()};
   const ui::TextAlign alignments[] = {ui::TextAlign::Left, ui::TextAlign::Left, ui::TextAlign::Right,
                                       ui::TextAlign::Left};
   // The length is the handle's readout: the tooltip keeps off it.
   ui::keepTooltipClearOf(placeText(boxes, lengthLabel(tune), kReadout, alignments));
-  caption(spread >= 0 ? "drag: pitch (as length)  ·  the fan: spread"
-                      : "drag: pitch (as length)  ·  right-click: type",
-          kCaption);
+  // While the fan moves, the caption is its spread.
+  if (dragging_ && target_ == kFan)
+    caption(readout(spread), palette::kLight);
+  else
+    caption(spread >= 0 ? "drag: pitch (as length)  ·  the fan: spread"
+                        : "drag: pitch (as length)  ·  right-click: type",
+            kCaption);
 }
 
 }  // namespace orbi

@@ -209,7 +209,7 @@ void ToneBlock::paintTone(ImDrawList* dl) {
 
 // A part's caption along its bottom, else its top; centred, then at either
 // side.
-void ToneBlock::partCaption(const ui::Rect& r, const char* text) {
+void ToneBlock::partCaption(const ui::Rect& r, std::string_view text, std::uint32_t colour) {
   const float h = std::min(12.0f * ui::scale(), r.height);
   const ui::Rect bottom{r.x, r.y + r.height - h, r.width, h}, top{r.x, r.y, r.width, h};
   // In the title row, over the part: its x range within the row.
@@ -220,7 +220,7 @@ void ToneBlock::partCaption(const ui::Rect& r, const char* text) {
   const ui::TextAlign alignments[] = {ui::TextAlign::Centre, ui::TextAlign::Centre, ui::TextAlign::Left,
                                       ui::TextAlign::Left,   ui::TextAlign::Right,  ui::TextAlign::Right,
                                       ui::TextAlign::Left};
-  placeText(boxes, text, kCaption, alignments);
+  placeText(boxes, text, colour, alignments);
 }
 
 void ToneBlock::paint(ImDrawList* dl) {
@@ -230,8 +230,11 @@ void ToneBlock::paint(ImDrawList* dl) {
   paintCrush(dl);
   paintTone(dl);
   for (std::size_t i = 0; i < slots.size(); ++i) drawModulation(dl, static_cast<int>(i));
-  partCaption(k, "crush / srr");
-  partCaption(toneCornerRect(), "tone");
+  // A dragged part's caption is its value while it moves.
+  const bool crushing = dragging_ && (target_ == kCrush || target_ == kSrr);
+  const bool toning = dragging_ && target_ == kLowPass;
+  partCaption(k, crushing ? readout(target_) : "crush / srr", crushing ? palette::kLight : kCaption);
+  partCaption(toneCornerRect(), toning ? readout(kLowPass) : "tone", toning ? palette::kLight : kCaption);
 }
 
 }  // namespace orbi

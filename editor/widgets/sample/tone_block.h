@@ -6,6 +6,8 @@
 // frequency. Slots: 0 "crush" (bits 1..16, 16 clean), 1 "srr" (0..1), 2
 // "lp" (Hz, logarithmic).
 
+#include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "editor/widgets/sample/sampler_lane.h"
@@ -46,7 +48,7 @@ class ToneBlock : public SamplerLane {
   ImVec2 lowPassHandle() const;
   void paintCrush(ImDrawList* dl);
   void paintTone(ImDrawList* dl);
-  void partCaption(const ui::Rect& r, const char* text);
+  void partCaption(const ui::Rect& r, std::string_view text, std::uint32_t colour);
 
   // Gesture state, from the press to the gesture's end.
   int target_ = kNoTarget;

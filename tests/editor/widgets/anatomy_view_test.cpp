@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "editor/widgets/widget_support.h"
+#include "support/editor/widgets/label_rig.h"
 #include "tests/editor/widgets/chain_rig.h"
-#include "tests/editor/widgets/label_rig.h"
 
 namespace orbi {
 namespace anatomy_view_test {

@@ -388,6 +388,31 @@ TEST(RoomTile, WithAlmostNoMixADampDragGoesNearOne) {
   EXPECT_NEAR(rig.sent.values("damp").back(), 1.0f, 1e-4f);
 }
 
+// Each handle shows the value it sets while it moves, in percent as it is
+// typed, from the press on (a press and a move in one frame included).
+TEST(RoomTile, ADraggedHandleShowsItsValueInPercent) {
+  const char* names[] = {"size", "mix", "damp"};
+  const ImVec2 moves[] = {{30.0f, 0.0f}, {0.0f, -12.0f}, {0.0f, -8.0f}};
+  for (int k = 0; k < 3; ++k) {
+    SCOPED_TRACE(names[k]);
+    RoomRig rig;
+    rig.steps(30);
+    const ImVec2 h = rig.handle(k);
+    rig.harness.movePointer(h);
+    rig.harness.setButton(ImGuiMouseButton_Left, true);
+    rig.step();
+    rig.moveTo(ImVec2(h.x + moves[k].x, h.y + moves[k].y));
+    const float value = k == 0 ? rig.tile.size : k == 1 ? rig.tile.mix : rig.tile.damp;
+    const std::string wanted =
+        std::string(names[k]) + "  " + std::to_string(std::lround(value * 100.0f)) + "%";
+    int found = 0;
+    for (const ui::DrawRecord* r : rig.harness.drawLog().find(DrawOp::Text))
+      found += r->text == wanted ? 1 : 0;
+    EXPECT_EQ(found, 1) << "no \"" << wanted << "\"";
+    rig.releaseButton();
+  }
+}
+
 TEST(RoomTile, ATypedOneHundredTwentyStoresOne) {
   RoomRig rig;
   rig.rightClickAt(rig.handle(1));

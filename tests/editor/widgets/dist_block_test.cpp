@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "engine/drum/drum_machine.h"
@@ -166,6 +167,43 @@ TEST(DistBlock, ModifiersPickTheAmountAndForceAVerticalDrag) {
     EXPECT_EQ(rig.socket.position, 0);
     EXPECT_EQ(rig.sent.gestureEnds, 1);
   }
+}
+
+// While it moves, a drag shows what it sets above the socket: the amount
+// with its percentage, or the place the socket goes to.
+TEST(DistBlock, ADragShowsWhatItSetsWhileItMoves) {
+  const auto drawn = [](SocketRig& rig, const std::string& text) {
+    for (const ui::DrawRecord* r : rig.harness.drawLog().find(ui::DrawOp::Text))
+      if (r->text == text)
+        return r->rect.y + r->rect.height <= rig.socket.rect.y + rig.socket.rect.height / 2.0f;
+    return false;
+  };
+  for (const int mods : {ui::kModNone, ui::kModAlt, ui::kModShift}) {
+    SCOPED_TRACE(mods);
+    SocketRig rig;
+    rig.steps(30);
+    const ImVec2 from = rig.centre();
+    rig.harness.setMods(mods);
+    rig.pressAt(from);
+    rig.moveTo(ImVec2(from.x, from.y - 30.0f));
+    const float v = mods == ui::kModAlt     ? rig.socket.bias
+                    : mods == ui::kModShift ? rig.socket.fold
+                                            : rig.socket.drive;
+    const char* name = mods == ui::kModAlt ? "bias" : mods == ui::kModShift ? "fold" : "drive";
+    EXPECT_GT(v, 0.0f);
+    EXPECT_TRUE(drawn(rig, std::string(name) + "  " + std::to_string(std::lround(v * 100.0f)) + "%"));
+    rig.releaseButton();
+    rig.harness.setMods(ui::kModNone);
+    EXPECT_TRUE(rig.harness.drawLog().find(ui::DrawOp::Text).empty()) << "nothing once it is let go";
+  }
+  SocketRig rig;
+  rig.steps(30);
+  const ImVec2 from = rig.centre();
+  rig.pressAt(from);
+  rig.moveTo(ImVec2(from.x + 250.0f, from.y));
+  EXPECT_EQ(rig.socket.position, 1);
+  EXPECT_TRUE(drawn(rig, "after mix"));
+  rig.releaseButton();
 }
 
 TEST(DistBlock, ADragDownStopsAtZero) {

@@ -11,8 +11,8 @@
 
 #include "support/editor/widgets/graph_gallery.h"
 #include "support/editor/widgets/graph_half_sets.h"
+#include "support/editor/widgets/label_rig.h"
 #include "tests/editor/widgets/entry_rig.h"
-#include "tests/editor/widgets/label_rig.h"
 #include "ui/context.h"
 #include "ui/draw/draw_log.h"
 
@@ -664,6 +664,48 @@ TEST(NodeGraphPaint, AxisWordsAreNeverUnderTheWaveformOrACurve) {
     }
   }
   EXPECT_GT(words, 50);
+}
+
+// The width bar's "L" and "R" find a place where nothing is drawn at every
+// width, the widest included, where the handle stands at the bar's right
+// end and the clap's ticks at both: no handle, tick or line lies under
+// them and no plate hides one, in a hit's short graph and a tall one, at
+// both scales.
+TEST(NodeGraphPaint, TheWidthWordsKeepClearOfTheHandleAndTheTicks) {
+  int words = 0;
+  for (float s : {1.0f, 1.5f}) {
+    GraphRig rig(s);
+    for (float height : {64.0f, 170.0f}) {
+      for (const half::HalfSet& set : half::halfSets()) {
+        if (set.body) continue;
+        for (float width : {0.0f, 0.5f, 1.0f}) {
+          SCOPED_TRACE(::testing::Message() << "scale " << s << " height " << height << " type " << set.mode
+                                            << " width " << width);
+          rig.area = {100.0f, 100.0f, 320.0f * s, height * s};
+          NodeGraph::Model model = modelOf(set);
+          bool hasWidth = false;
+          for (graph::Node& node : model.nodes)
+            if (node.nodeKind() == NodeKind::kWidth) {
+              node.value = node.paramLo + width * (node.paramHi - node.paramLo);
+              hasWidth = true;
+            }
+          if (!hasWidth) continue;
+          rig.graph.setModel(model);
+          rig.step();
+          ui::ContextScope scope(rig.harness.ui());
+          const auto records = rig.harness.drawLog().records();
+          for (std::size_t i = 0; i < records.size(); ++i) {
+            if (records[i].op != DrawOp::Text || (records[i].text != "L" && records[i].text != "R")) continue;
+            ++words;
+            const int under = test::markUnderText(records, i, s, false);
+            EXPECT_EQ(under, -1) << "\"" << records[i].text << "\" over record " << under << " (op "
+                                 << static_cast<int>(under >= 0 ? records[under].op : DrawOp::Text) << ")";
+          }
+        }
+      }
+    }
+  }
+  EXPECT_GT(words, 20);
 }
 
 }  // namespace node_graph_test

@@ -6,12 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include "tests/editor/widgets/entry_rig.h"
 #include "ui/context.h"
 #include "ui/draw/draw_log.h"
+#include "ui/draw/text.h"
 
 namespace orbi {
 namespace param_drawer_test {
@@ -112,6 +114,24 @@ TEST_P(ParamDrawerAtScale, ABandTooLowForItsRowsShowsWholeRowsAndSaysSo) {
       if (r->text.find(" of 4") != std::string::npos) return r->text;
     return std::string();
   };
+  // The readout's arrow, drawn after its words and right of them, big
+  // enough to read as an arrow: +1 pointing down, -1 up, 0 none.
+  const auto arrow = [s](DrawerRig& rig) {
+    const auto records = rig.harness.drawLog().records();
+    const auto words = std::find_if(records.begin(), records.end(), [](const ui::DrawRecord& r) {
+      return r.op == DrawOp::Text && r.text.find(" of 4") != std::string::npos;
+    });
+    if (words == records.end()) return 0;
+    const ui::Rect ink = ui::textInk(words->rect, words->text, words->style, words->alignment);
+    for (auto r = words; r != records.end(); ++r) {
+      if (r->op != DrawOp::FillTriangle) continue;
+      const ImVec2 a = r->points[0], b = r->points[1], apex = r->points[2];
+      EXPECT_GE(std::min(a.x, apex.x), ink.x + ink.width) << "the arrow lies on the words";
+      EXPECT_GE(std::fabs(b.x - a.x), 3.0f * s) << "a dot, not an arrow";
+      return apex.y > a.y ? 1 : -1;
+    }
+    return 0;
+  };
   for (const float height : {64.0f, 40.0f}) {
     SCOPED_TRACE(height);
     DrawerRig rig(s);
@@ -128,10 +148,12 @@ TEST_P(ParamDrawerAtScale, ABandTooLowForItsRowsShowsWholeRowsAndSaysSo) {
         EXPECT_FLOAT_EQ(r.width, rig.area.width);
       }
       EXPECT_EQ(readout(rig), "");
+      EXPECT_EQ(arrow(rig), 0);
       continue;
     }
     EXPECT_EQ(drawn(rig), (std::vector<int>{0, 1}));
-    EXPECT_EQ(readout(rig), "1\u20132 of 4 \u00B7 scroll \u25BE");
+    EXPECT_EQ(readout(rig), "1\u20132 of 4 \u00B7 scroll");
+    EXPECT_EQ(arrow(rig), 1) << "more rows below";
     for (const int i : {0, 1}) {
       const ui::Rect& r = rig.drawer.faders[i].rect;
       EXPECT_FLOAT_EQ(r.height, 16.0f * s);
@@ -147,7 +169,8 @@ TEST_P(ParamDrawerAtScale, ABandTooLowForItsRowsShowsWholeRowsAndSaysSo) {
     rig.harness.scrollWheel(-5.0f);
     rig.step();
     EXPECT_EQ(drawn(rig), (std::vector<int>{2, 3}));
-    EXPECT_EQ(readout(rig), "3\u20134 of 4 \u00B7 scroll \u25BE");
+    EXPECT_EQ(readout(rig), "3\u20134 of 4 \u00B7 scroll");
+    EXPECT_EQ(arrow(rig), -1) << "a click goes back up to the first rows";
     EXPECT_LE(bottom(rig.drawer.faders[3].rect), bottom(rig.area) + 1e-3f);
     // A click on the readout after the last rows shows the first again.
     const auto texts = rig.harness.drawLog().find(DrawOp::Text);
@@ -165,6 +188,79 @@ TEST_P(ParamDrawerAtScale, ABandTooLowForItsRowsShowsWholeRowsAndSaysSo) {
     loadFaders(rig.drawer);
     rig.step();
     EXPECT_EQ(drawn(rig).front(), 0);
+  }
+}
+
+// A band too low for its rows but wide enough for more than one column
+// shows them all side by side, top to bottom, then left to right; each row
+// takes its drags in its own column. Too narrow for two columns, it
+// scrolls.
+TEST_P(ParamDrawerAtScale, ALowWideBandShowsEveryRowInColumns) {
+  const float s = GetParam();
+  const auto drawn = [](DrawerRig& rig, int count) {
+    std::vector<int> out;
+    for (int i = 0; i < count; ++i)
+      if (rig.harness.drawLog().findHandle(&rig.drawer.faders[i], "p" + std::to_string(i))) out.push_back(i);
+    return out;
+  };
+  const auto scrolls = [](DrawerRig& rig) {
+    for (const ui::DrawRecord* r : rig.harness.drawLog().find(DrawOp::Text))
+      if (r->text.find("scroll") != std::string::npos) return true;
+    return false;
+  };
+  struct Case {
+    int rows;
+    float lines;  // the band's height in rows
+    float width;
+    int columns;  // 1: it scrolls
+  };
+  DrawerRig rig(s);
+  for (const Case c : {Case{2, 1.0f, 900.0f, 2}, Case{5, 2.5f, 900.0f, 3}, Case{5, 2.0f, 520.0f, 1},
+                       Case{2, 1.0f, 400.0f, 1}, Case{9, 1.0f, 900.0f, 1}}) {
+    SCOPED_TRACE(::testing::Message() << c.rows << " rows in " << c.lines << " x " << c.width);
+    rig.area = {10.0f, 20.0f, c.width * s, c.lines * 16.0f * s};
+    rig.drawer.rows.clear();
+    for (int i = 0; i < c.rows; ++i) rig.drawer.rows.push_back(row(i, "p" + std::to_string(i)));
+    loadFaders(rig.drawer);
+    rig.calls.clear();
+    rig.step();
+    EXPECT_EQ(ParamDrawer::columnsFor(rig.area, c.rows, s), c.columns);
+    EXPECT_EQ(scrolls(rig), c.columns == 1);
+    if (c.columns == 1) continue;
+    std::vector<int> all(static_cast<std::size_t>(c.rows));
+    for (int i = 0; i < c.rows; ++i) all[static_cast<std::size_t>(i)] = i;
+    EXPECT_EQ(drawn(rig, c.rows), all);
+    const int perColumn = (c.rows + c.columns - 1) / c.columns;
+    for (int i = 0; i < c.rows; ++i) {
+      const ui::Rect& r = rig.drawer.faders[i].rect;
+      EXPECT_FLOAT_EQ(r.height, 16.0f * s);
+      EXPECT_GE(r.x, rig.area.x);
+      EXPECT_LE(r.x + r.width, rig.area.x + rig.area.width + 1e-3f);
+      EXPECT_LE(r.y + r.height, rig.area.y + rig.area.height + 1e-3f);
+      if (i % perColumn != 0) {
+        const ui::Rect& above = rig.drawer.faders[i - 1].rect;
+        EXPECT_FLOAT_EQ(r.x, above.x);
+        EXPECT_FLOAT_EQ(r.y, above.y + above.height);
+      } else if (i > 0) {
+        const ui::Rect& before = rig.drawer.faders[i - perColumn].rect;
+        EXPECT_FLOAT_EQ(r.y, rig.area.y);
+        EXPECT_GT(r.x, before.x + before.width);
+      }
+    }
+    // A far drag on the last row sends its top.
+    const ui::Rect last = rig.drawer.faders[c.rows - 1].rect;
+    const SlotFader& fader = rig.drawer.faders[c.rows - 1];
+    rig.harness.movePointer(test::centreOf(last));
+    rig.step();
+    rig.harness.setButton(ImGuiMouseButton_Left, true);
+    rig.step();
+    rig.harness.movePointer({last.x + last.width + 600.0f * s, last.y + last.height / 2.0f});
+    rig.step();
+    rig.harness.setButton(ImGuiMouseButton_Left, false);
+    rig.step();
+    ASSERT_FALSE(rig.calls.empty());
+    EXPECT_EQ(rig.calls.back().first, c.rows - 1);
+    EXPECT_NEAR(rig.calls.back().second, fader.paramHi, 0.02f);
   }
 }
 

@@ -339,6 +339,28 @@ TEST_P(ParamWidgetAtScale, ModulationMarksDrawAtTheSlotsAnchors) {
   EXPECT_FLOAT_EQ(records[4].points[3].x, 100.0f - 4.0f * s);
 }
 
+// The presets button's arrow is drawn, as wide as a third of the button
+// and pointing down, not left to a glyph that is a dot at its size.
+TEST_P(ParamWidgetAtScale, ThePresetsButtonShowsAnArrowDown) {
+  const float s = GetParam();
+  test::FrameRig rig(s);
+  LineWidget w;
+  w.title = "AMP";
+  w.setPresets({preset("Deep", "")});
+  rig.body = [&w] {
+    w.drawFrame({40.0f, 60.0f, 300.0f, 200.0f});
+    w.drawPresetMenu();
+  };
+  rig.step();
+  const auto triangles = rig.harness.drawLog().find(DrawOp::FillTriangle);
+  ASSERT_EQ(triangles.size(), 1u);
+  const std::vector<ImVec2>& p = triangles[0]->points;
+  EXPECT_GE(std::fabs(p[1].x - p[0].x), 5.0f * s);
+  EXPECT_GT(p[2].y, p[0].y) << "it points down";
+  for (const ui::DrawRecord* text : rig.harness.drawLog().find(DrawOp::Text))
+    EXPECT_NE(text->text, "\u25BE") << "the fonts' triangle is a dot";
+}
+
 INSTANTIATE_TEST_SUITE_P(Scales, ParamWidgetAtScale, testing::Values(1.0f, 2.0f));
 
 TEST(ParamWidget, ModulationOutsideTheMarksOrSlotsDrawsNothing) {

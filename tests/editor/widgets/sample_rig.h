@@ -2,9 +2,14 @@
 // Frames for the sample view and sampler-lane tests: slots by key, drags
 // frame by frame, and lookups in the draw log.
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "editor/widgets/param_widget.h"
@@ -80,6 +85,47 @@ class GestureRig : public FrameRig {
       if (r->text == text) return true;
     return false;
   }
+  std::vector<std::string> texts() const {
+    std::vector<std::string> out;
+    for (const ui::DrawRecord* r : harness.drawLog().find(ui::DrawOp::Text)) out.push_back(r->text);
+    return out;
+  }
+  // The texts of the frames after each of two moves of a drag from the
+  // point (measured from the press), before the release.
+  std::pair<std::vector<std::string>, std::vector<std::string>> textsWhileDragged(ImVec2 from, ImVec2 first,
+                                                                                  ImVec2 second) {
+    harness.movePointer(from);
+    steps(20);
+    harness.setButton(ImGuiMouseButton_Left, true);
+    step();
+    harness.movePointer({from.x + first.x, from.y + first.y});
+    step();
+    std::vector<std::string> a = texts();
+    harness.movePointer({from.x + second.x, from.y + second.y});
+    step();
+    std::vector<std::string> b = texts();
+    harness.setButton(ImGuiMouseButton_Left, false);
+    step();
+    return {std::move(a), std::move(b)};
+  }
 };
+
+// A text of the second frame that names the value and ends with its unit,
+// new since the first: the value shown moved with the drag.
+inline ::testing::AssertionResult showsMovingValue(
+    const std::pair<std::vector<std::string>, std::vector<std::string>>& frames, std::string_view name,
+    std::string_view unit) {
+  const std::string prefix = std::string(name) + "  ";
+  for (const std::string& text : frames.second) {
+    const bool named = text.rfind(prefix, 0) == 0;
+    const bool inUnit =
+        text.size() > unit.size() && text.compare(text.size() - unit.size(), unit.size(), unit) == 0;
+    if (named && inUnit && std::find(frames.first.begin(), frames.first.end(), text) == frames.first.end())
+      return ::testing::AssertionSuccess();
+  }
+  std::string seen;
+  for (const std::string& text : frames.second) seen += " \"" + text + "\"";
+  return ::testing::AssertionFailure() << "no moving \"" << name << " ... " << unit << "\" among" << seen;
+}
 
 }  // namespace orbi::test

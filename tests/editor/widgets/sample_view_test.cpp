@@ -509,5 +509,39 @@ TEST(SampleViewGrains, WithNoSprayItsFlagsStillTakeIt) {
   EXPECT_EQ(rig.value("position"), 0.5f);
 }
 
+// ---- what a drag shows while it moves
+
+// An edge or a fade, a marker and the grains' line each show where they are
+// while they move, as a time in the sample.
+TEST(SampleViewReadouts, EveryDragShowsItsPlaceWhileItMoves) {
+  {
+    ViewRig rig;
+    rig.load(0.5f);
+    rig.windowSlots(0.2f, 0.6f, 0.25f, 0.25f);
+    const ui::Rect c = rig.content();
+    const float y = c.y + c.height / 2.0f;
+    EXPECT_TRUE(test::showsMovingValue(
+        rig.textsWhileDragged({c.x + c.width * 0.2f, y}, {10.0f, 0.0f}, {40.0f, 0.0f}), "start", " ms"));
+    EXPECT_TRUE(test::showsMovingValue(
+        rig.textsWhileDragged({c.x + c.width * 0.6f, y}, {-10.0f, 0.0f}, {-40.0f, 0.0f}), "end", " ms"));
+    rig.windowSlots(0.2f, 0.6f, 0.25f, 0.25f);
+    const float fadeInX = c.x + c.width * (0.2f + 0.4f * 0.25f);
+    EXPECT_TRUE(test::showsMovingValue(
+        rig.textsWhileDragged({fadeInX, c.y + 4.0f}, {10.0f, 0.0f}, {30.0f, 0.0f}), "fade in", " ms"));
+  }
+  {
+    SlicesRig rig;
+    rig.load(0.5f);
+    rig.view.onSliceMove = [&rig](int i, float u) { rig.markers[i] = u; };
+    EXPECT_TRUE(test::showsMovingValue(rig.textsWhileDragged(rig.at(0.5f), {10.0f, 0.0f}, {40.0f, 0.0f}),
+                                       "slice 3", " ms"));
+  }
+  {
+    GrainsRig rig;
+    EXPECT_TRUE(test::showsMovingValue(rig.textsWhileDragged(rig.at(0.5f), {10.0f, 0.0f}, {40.0f, 0.0f}),
+                                       "position", " %"));
+  }
+}
+
 }  // namespace sample_view_test
 }  // namespace orbi

@@ -8,6 +8,9 @@
 #include <cmath>
 #include <optional>
 #include <set>
+#include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "tests/editor/widgets/sample_rig.h"
@@ -565,6 +568,62 @@ TEST(ToneBlock, TheCornerMovesTheLowPassFromWhereItWas) {
   EXPECT_EQ(rig.calls.back().first, 2);
   EXPECT_NEAR(rig.lane.slots[2].value, 2000.0f * std::pow(100.0f, 0.25f), 130.0f);  // to the pixel
   EXPECT_EQ(rig.ends, 1);
+}
+
+// ---- what a drag shows while it moves
+
+TEST(SamplerLane, EveryDragShowsItsValueAndUnitWhileItMoves) {
+  {
+    ToneRig rig;
+    const ImVec2 crush{rig.c.x + 20.0f, rig.c.y + rig.c.height / 2.0f};
+    EXPECT_TRUE(
+        test::showsMovingValue(rig.textsWhileDragged(crush, {0.0f, 12.0f}, {0.0f, 40.0f}), "crush", " bits"));
+  }
+  {
+    ToneRig rig(16.0f, 0.0f, 2000.0f);
+    ui::Rect corner;
+    rig.harness.frame([&] { corner = rig.lane.toneCornerRect(); });
+    const ImVec2 from{std::round(corner.x + corner.width / 4.0f), corner.y + 4.0f};
+    EXPECT_TRUE(
+        test::showsMovingValue(rig.textsWhileDragged(from, {20.0f, 0.0f}, {40.0f, 0.0f}), "tone", " Hz"));
+  }
+  {
+    LaneRig<AmpEnvView> rig;
+    ampSlots(rig.lane);
+    const ui::Rect c = rig.content();
+    ImVec2 tail;
+    float peak = 0.0f;
+    rig.harness.frame([&] {
+      tail = rig.lane.tailHandle();
+      peak = rig.lane.peakX();
+    });
+    EXPECT_TRUE(
+        test::showsMovingValue(rig.textsWhileDragged({std::round(tail.x + 40.0f), c.y + c.height / 2.0f},
+                                                     {10.0f, 0.0f}, {30.0f, 0.0f}),
+                               "decay", " s"));
+    EXPECT_TRUE(test::showsMovingValue(
+        rig.textsWhileDragged({std::round(peak), c.y + 4.0f}, {10.0f, 0.0f}, {30.0f, 0.0f}), "attack",
+        " ms"));
+  }
+  {
+    LaneRig<GrainLane> rig;
+    rig.lane.setSlots({keyed(0, "size", 0, 160, 80), keyed(1, "density", 0, 160, 80)});
+    const ui::Rect c = rig.content();
+    const ImVec2 from{c.x + 100.0f, c.y + 10.0f};
+    EXPECT_TRUE(test::showsMovingValue(rig.textsWhileDragged(from, {10.0f, 0.0f}, {30.0f, 0.0f}),
+                                       "grain size", " ms"));
+    EXPECT_TRUE(test::showsMovingValue(rig.textsWhileDragged(from, {0.0f, -10.0f}, {0.0f, -30.0f}), "density",
+                                       " /s"));
+  }
+  {
+    LaneRig<SpeedLane> rig;
+    rig.lane.setSlots({keyed(0, "tune", -24, 24, 0), keyed(1, "spread", 0, 1, 0.5f)});
+    rig.step();
+    ImVec2 fan;
+    rig.harness.frame([&] { fan = rig.lane.fanHandle(); });
+    EXPECT_TRUE(
+        test::showsMovingValue(rig.textsWhileDragged(fan, {-10.0f, 0.0f}, {-30.0f, 0.0f}), "spread", " %"));
+  }
 }
 
 }  // namespace sampler_lanes_test

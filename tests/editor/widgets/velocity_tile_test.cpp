@@ -285,6 +285,36 @@ TEST(VelocityTile, ADividerPressedBesideItMovesFromWhereItWas) {
   EXPECT_EQ(rig.calls.limits.back(), std::make_pair(0, 50));
 }
 
+// While a divider is dragged, the two zones it parts show the velocities
+// each now plays, in place of their names; the other zones keep theirs.
+TEST(VelocityTile, ADraggedDividerShowsTheVelocitiesOfTheZonesItParts) {
+  VelocityRig rig;
+  Tile::Model m = layered(3, {40, 90, 127});
+  m.zoneSlots = {0, 1, 2};
+  m.slotNames = {"soft", "mid", "hard"};
+  rig.tile.setModel(m);
+  rig.step();
+  const auto drawn = [&rig](const std::string& text) {
+    for (const ui::DrawRecord* r : rig.harness.drawLog().find(ui::DrawOp::Text))
+      if (r->text == text) return true;
+    return false;
+  };
+  EXPECT_TRUE(drawn("soft") && drawn("mid"));
+  rig.steps(30);
+  rig.pressAt(ImVec2(rig.xOf(90), rig.graph().y + 20.0f));
+  rig.moveTo(ImVec2(rig.xOf(70), rig.graph().y + 20.0f));
+  ASSERT_FALSE(rig.calls.limits.empty());
+  EXPECT_EQ(rig.calls.limits.back(), std::make_pair(1, 70));
+  EXPECT_TRUE(drawn("vel 41\u201370"));
+  EXPECT_TRUE(drawn("vel 71\u2013127"));
+  EXPECT_FALSE(drawn("mid"));
+  EXPECT_TRUE(drawn("soft")) << "the first zone keeps its name";
+  rig.releaseButton();
+  rig.moveTo(ImVec2(rig.area.x + rig.area.width + 50.0f, rig.area.y));
+  EXPECT_TRUE(drawn("mid")) << "the names come back";
+  EXPECT_FALSE(drawn("vel 41\u201370"));
+}
+
 TEST(VelocityTile, AClickOnAZoneOpensItsSlotMenu) {
   VelocityRig rig;
   Tile::Model m = layered(2, {60, 127});

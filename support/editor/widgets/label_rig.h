@@ -62,13 +62,16 @@ inline bool covers(const ui::Rect& outer, const ui::Rect& inner) {
 // The first mark under the text record's glyphs that no plate covers, as
 // its index in the records; -1 when the label reads clear. The glyphs are
 // the text's advance less a pixel on every side, where no glyph inks.
-inline int markUnderText(std::span<const ui::DrawRecord> records, std::size_t text, float scale) {
+// Without plates, a mark a plate hides counts too: the label did not find
+// a place where nothing is drawn.
+inline int markUnderText(std::span<const ui::DrawRecord> records, std::size_t text, float scale,
+                         bool plates = true) {
   const ui::DrawRecord& label = records[text];
   const ui::Rect glyphs = ui::textInk(label.rect, label.text, label.style, label.alignment).inset(1.0f, 1.0f);
   for (std::size_t i = 0; i < text; ++i) {
     if (!markMeets(records[i], glyphs, scale)) continue;
     bool plated = false;
-    for (std::size_t j = i + 1; j < text && !plated; ++j)
+    for (std::size_t j = i + 1; j < text && !plated && plates; ++j)
       plated = records[j].op == ui::DrawOp::FillRect && covers(records[j].rect, glyphs);
     if (!plated) return static_cast<int>(i);
   }
