@@ -13,6 +13,7 @@
 #include "plugin/clap/own_extensions.h"
 #include "plugin/host_note.h"
 #include "plugin/note_slot.h"
+#include "plugin/output_ports.h"
 #include "plugin/plugin_editor.h"
 #include "plugin/session_hello.h"
 #include "plugin/transport_state.h"
@@ -27,8 +28,6 @@ inline constexpr std::uint32_t kTimerPeriodMs = 100;
 inline constexpr int kNoteSlots = 32;
 inline constexpr int kMaxPending = 64;
 inline constexpr int kMaxNoteEnds = 128;
-inline constexpr int kOutputPorts = 9;  // main + one stereo stem per track
-inline constexpr int kStemChannels = 16;
 
 struct Plugin {
   Plugin(const clap_host_t* host, EditorFactory editorFactory);

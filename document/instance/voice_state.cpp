@@ -103,7 +103,7 @@ void readVoice(const JsonValue& voice, Project& project, int trackIndex, Diagnos
 
   track.chokeGroup = kNoChokeGroup;
   if (const JsonValue* choke = voice.find("choke");
-      choke != nullptr && choke->isNumber() && choke->number >= 0.0 && choke->number <= 7.0)
+      choke != nullptr && choke->isNumber() && choke->number >= 0.0 && choke->number <= kChokeGroups - 1)
     track.chokeGroup = static_cast<std::uint8_t>(choke->number);
 
   if (isTrue(voice, "muted"))

@@ -126,7 +126,7 @@ void readEnv(const JsonValue& e, ModEnv& env, int machineType) {
 // A hand-written -1 (or any other value outside the groups) means no group.
 std::uint8_t readChokeGroup(const JsonValue& object) {
   const std::int32_t g = readInt<std::int32_t>(object, "chokeGroup", kNoChokeGroup);
-  return g >= 0 && g < kMaxTracks ? static_cast<std::uint8_t>(g) : kNoChokeGroup;
+  return g >= 0 && g < kChokeGroups ? static_cast<std::uint8_t>(g) : kNoChokeGroup;
 }
 
 void readTrack(const JsonValue& t, Pattern& pattern, int index) {

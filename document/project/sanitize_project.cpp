@@ -125,7 +125,7 @@ void fixTrack(Fixer& f, Track& t) {
   }
   f.finite(t.gain, 1.0f);
   f.clampFloat(t.pan, -1.0f, 1.0f, 0.0f);
-  if (t.chokeGroup >= kMaxTracks && t.chokeGroup != kNoChokeGroup) {
+  if (t.chokeGroup >= kChokeGroups && t.chokeGroup != kNoChokeGroup) {
     t.chokeGroup = kNoChokeGroup;
     ++f.changed;
   }

@@ -75,7 +75,7 @@ void BenchController::rebuild() {
     const ob::Track& track = p.tracks[i];
     row.label = trackLabel(i);
     row.muted = (p.muteMask >> i) & 1u;
-    row.chokeGroup = track.chokeGroup < 8 ? track.chokeGroup : -1;
+    row.chokeGroup = track.chokeGroup < ob::kChokeGroups ? track.chokeGroup : -1;
     for (int k = 0; k < ob::kStepsPerTrack; ++k)
       row.steps[static_cast<std::size_t>(k)] = track.steps[k].active ? 1 : 0;
   }

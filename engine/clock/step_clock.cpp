@@ -270,7 +270,7 @@ void StepClock::retrigEvents(int t, std::int64_t k, double offset) {
 
 StepClock::StepResult StepClock::stepEvent(int t, std::int64_t k, std::int32_t sub) const {
   StepResult r;
-  if (!pattern || t < 0 || t >= pattern->numTracks || t > 7) return r;
+  if (!pattern || t < 0 || t >= pattern->numTracks || t >= kMaxTracks) return r;
   const Track& track = pattern->tracks[t];
   const int len = trackLength(track);
   if (len == 0) return r;
@@ -351,7 +351,7 @@ StepClock::StepResult StepClock::stepEvent(int t, std::int64_t k, std::int32_t s
 
 StepClock::Playable StepClock::nextPlayableStep(int t, std::int64_t k, std::int32_t sub) const {
   Playable none;
-  if (!pattern || t < 0 || t >= pattern->numTracks || t > 7) return none;
+  if (!pattern || t < 0 || t >= pattern->numTracks || t >= kMaxTracks) return none;
   const int len = trackLength(pattern->tracks[t]);
   if (len == 0) return none;
   if (stepEvent(t, k, sub + 1).fire) return {true, k, sub + 1};

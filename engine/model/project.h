@@ -24,6 +24,8 @@ inline constexpr std::uint8_t kNoParam = 255;  // empty list entry
 inline constexpr std::uint8_t kNoChokeGroup = 255;
 inline constexpr std::uint8_t kNoTrack = 255;  // empty macro destination
 inline constexpr std::uint64_t kDefaultPatternSeed = 0x5a17c3e9d04b88f1ull;
+// Choke groups 0..7: one for each track at most.
+inline constexpr int kChokeGroups = kMaxTracks;
 
 // Entry of every parameter list: step locks, step and track random depths,
 // velocity destinations.

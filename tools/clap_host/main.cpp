@@ -10,6 +10,7 @@
 
 #include "document/wav/wav.h"
 #include "plugin/clap/own_extensions.h"
+#include "plugin/output_ports.h"
 #include "tools/clap_host/factory_kit.h"
 #include "tools/clap_host/gui_command.h"
 #include "tools/clap_host/render.h"
@@ -237,7 +238,7 @@ int main(int argc, char** argv) {
     return status == 0 && !saveStateFile(*instance, savePath) ? 1 : status;
   }
   WavStream mainOut;
-  std::vector<WavStream> auxOut(auxPrefix.empty() ? 0 : 8);
+  std::vector<WavStream> auxOut(auxPrefix.empty() ? 0 : ob::clap::kOutputPorts - 1);
   bool opened = mainOut.open(outPath, 2, rate, error);
   for (std::size_t t = 0; opened && t < auxOut.size(); ++t)
     opened = auxOut[t].open(auxPrefix + std::to_string(t + 1) + ".wav", 2, rate, error);

@@ -35,7 +35,7 @@ using BlockSink = std::function<bool(const Instance& instance, std::uint32_t fra
 // sink took.
 std::uint64_t renderBlocks(Instance& instance, const RenderRequest& request, const BlockSink& sink);
 
-// renderBlocks keeping the main output and, with keepAux, the eight stems.
+// renderBlocks keeping the main output and, with keepAux, the stems.
 Rendered render(Instance& instance, const RenderRequest& request);
 
 }  // namespace orbi::host

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "plugin/clap/abi.h"
+#include "plugin/output_ports.h"
 
 namespace orbi::host {
 
@@ -179,7 +180,8 @@ class Instance {
   }
 
   // Activates and starts processing.
-  bool activate(double sampleRate, std::uint32_t maxFrames, std::uint32_t outputPorts = 9);
+  bool activate(double sampleRate, std::uint32_t maxFrames,
+                std::uint32_t outputPorts = ob::clap::kOutputPorts);
   // Stops processing when it runs, then deactivates.
   void deactivate();
   // Processing alone, as a host that suspends an idle plug-in stops and
