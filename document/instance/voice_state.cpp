@@ -162,7 +162,7 @@ JsonValue writeVoice(const Project& project, int trackIndex) {
   add("gain", makeJsonNumber(track.gain));
   add("pan", makeJsonNumber(track.pan));
   if (track.chromatic != 0) add("chromatic", makeJsonBool(true));
-  if (track.rate != 1) add("rate", makeJsonString(trackRateName(track.rate)));
+  if (track.rate != kSixteenthRate) add("rate", makeJsonString(trackRateName(track.rate)));
   if (track.swing >= 0.0f) add("swing", makeJsonNumber(track.swing));
   if (track.chokeGroup < kNoChokeGroup) add("choke", makeJsonDouble(track.chokeGroup));
   if ((pattern.muteMask >> trackIndex) & 1u) add("muted", makeJsonBool(true));

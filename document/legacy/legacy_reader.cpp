@@ -134,7 +134,7 @@ void readTrack(const JsonValue& t, Pattern& pattern, int index) {
   readText(t, "id", track.id);
   track.soundIndex = readInt<std::int8_t>(t, "soundIndex", -1);
   track.length = readInt<std::uint16_t>(t, "length", 16);
-  track.rate = readInt<std::uint8_t>(t, "rate", 1);
+  track.rate = readInt<std::uint8_t>(t, "rate", kSixteenthRate);
   track.chromatic = readBool(t, "chromatic") ? 1 : 0;
   track.swing = readF32(t, "swing", -1.0f);
   track.gain = readF32(t, "gain", 1.0f);

@@ -24,6 +24,9 @@ inline constexpr std::uint8_t kNoParam = 255;  // empty list entry
 inline constexpr std::uint8_t kNoChokeGroup = 255;
 inline constexpr std::uint8_t kNoTrack = 255;  // empty macro destination
 inline constexpr std::uint64_t kDefaultPatternSeed = 0x5a17c3e9d04b88f1ull;
+// The step-rate code of sixteenths: a track's rate unless set, and what any
+// code past the table of rates (engine/clock/step_rate.h) plays as.
+inline constexpr std::uint8_t kSixteenthRate = 1;
 // Choke groups 0..7: one for each track at most.
 inline constexpr int kChokeGroups = kMaxTracks;
 
@@ -82,8 +85,8 @@ struct ModEnv {
 struct Track {
   char id[24] = {};
   Step steps[kStepsPerTrack];
-  std::uint16_t length = 16;  // 1..16
-  std::uint8_t rate = 1;      // step-rate code, below kTrackRateCount
+  std::uint16_t length = 16;           // 1..16
+  std::uint8_t rate = kSixteenthRate;  // step-rate code, below kTrackRateCount
   std::uint8_t chromatic = 0;
   float swing = -1.0f;          // negative: follow the pattern
   std::int8_t soundIndex = -1;  // kit sound 0..7, -1 none
