@@ -9,6 +9,7 @@
 #include "document/json/json_parse.h"
 #include "document/project/sanitize_project.h"
 #include "document/reading/narrow.h"
+#include "engine/clock/tempo.h"
 #include "engine/model/project_ids.h"
 #include "engine/params/param_tables.h"
 
@@ -279,7 +280,7 @@ bool readLegacyKit(const JsonValue& object, Kit& kit, std::string* error) {
 }
 
 void readLegacyPatternBody(const JsonValue& object, Pattern& pattern) {
-  pattern.bpm = readF32(object, "bpm", 120.0f);
+  pattern.bpm = readF32(object, "bpm", kDefaultTempo);
   pattern.swing = readF32(object, "swing", 50.0f);
   pattern.length = readInt<std::uint16_t>(object, "length", 16);
   pattern.numTracks = readInt<std::uint8_t>(object, "numTracks", 0);

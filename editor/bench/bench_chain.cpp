@@ -7,6 +7,7 @@
 #include "editor/bench/sound_values.h"
 #include "editor/editor_context.h"
 #include "editor/widgets/bench/bench_page.h"
+#include "engine/clock/tempo.h"
 #include "engine/params/param_tables.h"
 #include "engine/session/engine_host.h"
 
@@ -41,7 +42,9 @@ void BenchController::bindChainStages() {
   chain.drive.onGestureEnd = hear;
 
   // Filter 0 is the first filter; any other index the second.
-  chain.filter.onCutoff = [this](int f, float v) { setParamByName(f == 0 ? "flt_cutoff" : "flt2_cutoff", v); };
+  chain.filter.onCutoff = [this](int f, float v) {
+    setParamByName(f == 0 ? "flt_cutoff" : "flt2_cutoff", v);
+  };
   chain.filter.onResonance = [this](int f, float v) { setParamByName(f == 0 ? "flt_reso" : "flt2_reso", v); };
   chain.filter.onType = [this](int f, int type) {
     setParamByName(f == 0 ? "flt_type" : "flt2_type", static_cast<float>(type));
@@ -102,8 +105,7 @@ void BenchController::buildChainPanel(const ob::Sound& s) {
   amp.sync = v("amp_sync") >= 0.5f ? 1 : 0;
   amp.attackDivision = std::clamp(nearestIndex(v("amp_atk_div")), 0, ob::kDivisionCount - 1);
   amp.decayDivision = std::clamp(nearestIndex(v("amp_dec_div")), 0, ob::kDivisionCount - 1);
-  const float tempo = pattern().bpm;
-  amp.tempo = tempo > 0.0f ? static_cast<double>(tempo) : 120.0;
+  amp.tempo = ob::effectiveTempo(pattern().bpm);
 
   chain.drive.drive = v("fx_drive");
   chain.drive.bits = v("fx_crush");

@@ -9,6 +9,8 @@
 #include <memory>
 #include <type_traits>
 
+#include "engine/clock/tempo.h"
+
 namespace ob {
 
 inline constexpr int kMaxTracks = 8;
@@ -143,8 +145,8 @@ struct Pattern {
   std::uint8_t grooveEdited = 0;
   std::uint8_t muteMask = 0;  // bit t = track t muted
   std::uint16_t length = 16;
-  float swing = 50.0f;  // percent, 50 = straight
-  float bpm = 120.0f;   // not positive: 120 wherever a tempo is needed
+  float swing = 50.0f;        // percent, 50 = straight
+  float bpm = kDefaultTempo;  // not positive: the default wherever a tempo is needed
   float accentAmount = 0.0f;
   std::uint8_t accentEvery = 4;
   float accentCurve = 0.5f;

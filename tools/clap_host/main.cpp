@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "document/wav/wav.h"
+#include "engine/clock/tempo.h"
 #include "plugin/clap/own_extensions.h"
 #include "plugin/output_ports.h"
 #include "tools/clap_host/factory_kit.h"
@@ -25,7 +26,7 @@ void usage() {
                "  --id ID            plug-in id (default: the factory's first)\n"
                "  --rate HZ          sample rate (48000)\n"
                "  --block FRAMES     block size (512)\n"
-               "  --tempo BPM        transport tempo (120)\n"
+               "  --tempo BPM        transport tempo (%g)\n"
                "  --seconds S        time to render (8 bars at the tempo)\n"
                "  --bars N           bars of 4/4 to render (8)\n"
                "  --out FILE         main output WAV (out.wav)\n"
@@ -44,7 +45,8 @@ void usage() {
                "  --play             run the transport at the tempo\n"
                "  --script FILE      steps to run, one a line (repeatable)\n"
                "  --steps TEXT       steps separated by ';' (repeatable)\n"
-               "  --snapshot FILE    a PNG of the editor window at the end\n");
+               "  --snapshot FILE    a PNG of the editor window at the end\n",
+               static_cast<double>(ob::kDefaultTempo));
 }
 
 bool parseNumber(const char* text, double& out) {
@@ -75,7 +77,7 @@ int main(int argc, char** argv) {
   }
   const std::string path = argv[1];
   std::string id, outPath = "out.wav", auxPrefix, loadPath, savePath, kit;
-  double rate = 48000.0, block = 512.0, tempo = 120.0, seconds = -1.0, bars = 8.0;
+  double rate = 48000.0, block = 512.0, tempo = ob::kDefaultTempo, seconds = -1.0, bars = 8.0;
   bool hello = false;
   std::uint64_t seed = 0;
   std::vector<std::string> features;

@@ -5,13 +5,14 @@
 #include <functional>
 #include <vector>
 
+#include "engine/clock/tempo.h"
 #include "tools/clap_host/test_host.h"
 
 namespace orbi::host {
 
 struct RenderRequest {
   std::uint32_t blockFrames = 512;
-  double tempo = 120.0;
+  double tempo = ob::kDefaultTempo;
   double seconds = 16.0;
   bool keepAux = false;
 };

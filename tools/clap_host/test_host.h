@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/clock/tempo.h"
 #include "plugin/clap/abi.h"
 #include "plugin/output_ports.h"
 
@@ -235,7 +236,7 @@ class Instance {
   clap_event_transport_t transport_{};
   bool playing_ = false;
   bool seconds_ = true;
-  double tempo_ = 120.0;
+  double tempo_ = ob::kDefaultTempo;
   std::int64_t playedFrames_ = 0;
   std::int64_t steadyTime_ = 0;
   std::vector<std::vector<std::uint8_t>> inEvents_;
