@@ -4,14 +4,13 @@
 #include <cstring>
 #include <memory>
 
+#include "engine/dsp/unit_range.h"
 #include "engine/model/machine_change.h"
 #include "engine/model/project_ids.h"
 #include "engine/params/param_tables.h"
 
 namespace ob {
 namespace {
-
-float clampf(float v, float lo, float hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
 // Clamp, then truncate toward zero into an integer field.
 template <class T>
