@@ -9,6 +9,7 @@
 #include "ui/frame_requests.h"
 #include "ui/imgui_adapter.h"
 #include "ui/interact/hover_clock.h"
+#include "ui/layout/keep_inside.h"
 #include "ui/store.h"
 
 namespace orbi::ui {
@@ -48,16 +49,6 @@ bool tooltipDue() {
   return false;
 }
 
-bool overlaps(const Rect& a, const Rect& b) {
-  return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
-}
-
-// The box moved inside the display as far as it fits.
-ImVec2 keptInside(ImVec2 at, ImVec2 size, const Rect& display) {
-  return {std::max(display.x, std::min(at.x, display.x + display.width - size.x)),
-          std::max(display.y, std::min(at.y, display.y + display.height - size.y))};
-}
-
 }  // namespace
 
 ImVec2 placeTooltip(ImVec2 pointer, ImVec2 size, const Rect& display, std::span<const Rect> keepClear,
@@ -71,10 +62,10 @@ ImVec2 placeTooltip(ImVec2 pointer, ImVec2 size, const Rect& display, std::span<
   };
   ImVec2 first{};
   for (std::size_t i = 0; i < std::size(tries); ++i) {
-    const ImVec2 at = keptInside(tries[i], size, display);
+    const ImVec2 at = keepInside(tries[i], size, display);
     if (i == 0) first = at;
     const Rect box{at.x, at.y, size.x, size.y};
-    if (std::none_of(keepClear.begin(), keepClear.end(), [&](const Rect& r) { return overlaps(r, box); }))
+    if (std::none_of(keepClear.begin(), keepClear.end(), [&](const Rect& r) { return r.overlaps(box); }))
       return at;
   }
   return first;
