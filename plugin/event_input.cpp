@@ -59,7 +59,7 @@ bool queueEdit(Plugin& plugin, const BlockEvent& event) {
 }
 
 bool pushMacroToEngine(Plugin& plugin, int index, double value, std::uint32_t time) {
-  if (index < 0 || index > 3) return false;
+  if (index < 0 || index >= kMacroCount) return false;
   BlockEvent ev{};
   ev.command.kind = kEditMacroValue;
   ev.command.param = index;
@@ -225,7 +225,7 @@ NoteData* Plugin::findSlot(std::int32_t noteId) {
 void Plugin::noteOn(const NoteRef& ref, double velocity, std::uint32_t time,
                     const clap_output_events_t* out) {
   const std::int32_t at = static_cast<std::int32_t>(time);
-  if (ref.key >= kFirstMacroKey && ref.key < kFirstMacroKey + 4) {
+  if (ref.key >= kFirstMacroKey && ref.key < kFirstMacroKey + kMacroCount) {
     // Per-note data of a macro key is used up like any note's.
     Trigger discarded;
     mapNoteToTrigger(ref.noteId, ref.key, velocity, discarded);

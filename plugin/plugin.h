@@ -9,6 +9,7 @@
 #include "document/diagnostics.h"
 #include "document/project/kept_document.h"
 #include "engine/model/host_records.h"
+#include "engine/model/project.h"
 #include "plugin/clap/abi.h"
 #include "plugin/clap/own_extensions.h"
 #include "plugin/host_note.h"
@@ -51,13 +52,13 @@ struct Plugin {
   std::uint16_t eventSpace = kNoEventSpace;
   std::uint8_t active = 0;
   std::uint8_t hostWasPlaying = 0;
-  std::uint8_t macroKeyToggles[4] = {};
+  std::uint8_t macroKeyToggles[kMacroCount] = {};
   // The output names as the host last heard them (at init or with a
   // rescan); main thread.
   char portNamesTold[kOutputPorts][CLAP_NAME_SIZE] = {};
-  float macroCurrent[4] = {};
-  float macroSeen[4] = {};
-  float macroSent[4] = {};
+  float macroCurrent[kMacroCount] = {};
+  float macroSeen[kMacroCount] = {};
+  float macroSent[kMacroCount] = {};
   SessionHello hello;
   std::atomic<std::uint8_t> audition{0};
   TransportState transport;
@@ -122,6 +123,9 @@ struct Plugin {
   // project moved a macro and the host was told.
   void flushParams(const clap_input_events_t* in);
   bool syncMacros();
+  // The host's view of the macros starts from the project's values (after
+  // init and a state load; main thread).
+  void takeProjectMacros();
 
   // The pass's port step (ext_ports.cpp): when a load or an edit renamed an
   // output, the host is asked to rescan the names. True when one changed.
