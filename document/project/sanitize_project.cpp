@@ -110,7 +110,7 @@ void fixTrack(Fixer& f, Track& t) {
   f.text(t.id);
   for (Step& s : t.steps) fixStep(f, s);
   f.clampInt(t.length, 1, kStepsPerTrack);
-  f.clampInt(t.rate, 0, 5);
+  f.clampInt(t.rate, 0, kTrackRateCount - 1);
   f.flag(t.chromatic);
   if (!std::isfinite(t.swing) || t.swing < 0.0f) {
     if (t.swing != -1.0f) {
