@@ -19,8 +19,10 @@ namespace ob::clap {
 
 namespace {
 
-constexpr int kTriggerList = 8;
-constexpr std::uint32_t kParamLimit = 64;
+constexpr int kTriggerList = kListCapacity;  // a trigger's value, offset and random lists
+// The project's limits, as the unsigned fields of host events hold them.
+constexpr std::uint32_t kTrackLimit = kMaxTracks;
+constexpr std::uint32_t kParamLimit = kSoundParamSlots;
 constexpr int kFirstMacroKey = 24;
 constexpr int kFirstTrackKey = 60;
 
@@ -57,7 +59,7 @@ bool queueEdit(Plugin& plugin, const BlockEvent& event) {
 }
 
 bool pushMacroToEngine(Plugin& plugin, int index, double value, std::uint32_t time) {
-  if (index < 0 || index > 3) return false;
+  if (index < 0 || index >= kMacroCount) return false;
   BlockEvent ev{};
   ev.command.kind = kEditMacroValue;
   ev.command.param = index;
@@ -95,7 +97,7 @@ void Plugin::handleEvent(const clap_event_header_t* event, std::uint32_t time,
       const std::uint32_t track = eventField<std::uint32_t>(event, 16);
       const std::uint32_t param = eventField<std::uint32_t>(event, 20);
       const double value = eventField<double>(event, 24);
-      if (track >= 8 || param >= kParamLimit || !finite(value)) return;
+      if (track >= kTrackLimit || param >= kParamLimit || !finite(value)) return;
       BlockEvent ev{};
       ev.command.kind = kEditSoundParam;
       ev.command.track = track;
@@ -223,7 +225,7 @@ NoteData* Plugin::findSlot(std::int32_t noteId) {
 void Plugin::noteOn(const NoteRef& ref, double velocity, std::uint32_t time,
                     const clap_output_events_t* out) {
   const std::int32_t at = static_cast<std::int32_t>(time);
-  if (ref.key >= kFirstMacroKey && ref.key < kFirstMacroKey + 4) {
+  if (ref.key >= kFirstMacroKey && ref.key < kFirstMacroKey + kMacroCount) {
     // Per-note data of a macro key is used up like any note's.
     Trigger discarded;
     mapNoteToTrigger(ref.noteId, ref.key, velocity, discarded);
@@ -269,8 +271,8 @@ bool Plugin::mapNoteToTrigger(std::int32_t noteId, std::int16_t key, double velo
 
   bool result;
   if (d.hasTarget) {
-    trigger.track = d.track < 8 ? static_cast<std::uint8_t>(d.track) : 255;
-    trigger.sound = d.sound < 8 ? static_cast<std::uint8_t>(d.sound) : 255;
+    trigger.track = d.track < kTrackLimit ? static_cast<std::uint8_t>(d.track) : 255;
+    trigger.sound = d.sound < kTrackLimit ? static_cast<std::uint8_t>(d.sound) : 255;
     trigger.pitchOffset = finite(d.pitchOffset) ? static_cast<float>(d.pitchOffset) : 0.0f;
     const std::uint32_t values = std::min<std::uint32_t>(d.valueCount, NoteData::kListCapacity);
     for (std::uint32_t i = 0; i < values; ++i)

@@ -4,11 +4,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "engine/model/project.h"
 #include "plugin/clap/abi.h"
 
 namespace ob::clap {
 
-inline constexpr std::uint32_t kMacroParams = 4;
+inline constexpr std::uint32_t kMacroParams = kMacroCount;
 
 // String hash of "macro1".."macro4" (h = h * 31 + c over signed chars).
 clap_id macroParamId(std::uint32_t n);

@@ -172,12 +172,7 @@ bool Plugin::loadState(const clap_istream_t* stream) {
   eh.replacePool(std::move(pool));
   ++eh.stateLoads;
   if (active) eh.postProject(false);
-  for (int i = 0; i < 4; ++i) {
-    const float v = eh.project.patterns[0].kit.macros[i].value;
-    std::atomic_ref<float>(macroCurrent[i]).store(v, std::memory_order_relaxed);
-    macroSeen[i] = v;
-    macroSent[i] = v;
-  }
+  takeProjectMacros();
   onMainThread();
   if (hostParams != nullptr && hostParams->rescan != nullptr)
     hostParams->rescan(host, CLAP_PARAM_RESCAN_VALUES);

@@ -50,7 +50,7 @@ bool getTrack(const clap_plugin_t* p, uint32_t index, VoiceTrackInfo* info) {
     fitText(full.soundName, sound.name, sizeof sound.name);
     fitText(full.machineType, machineTypeName(sound.machine));
   }
-  full.auxPort = index < 8 ? index + 1 : 0xFFFFFFFFu;
+  full.auxPort = index + 1 < static_cast<uint32_t>(kOutputPorts) ? index + 1 : 0xFFFFFFFFu;
   return writeCallerRecord(info, full);
 }
 

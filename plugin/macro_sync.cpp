@@ -13,11 +13,21 @@ namespace {
 bool same(float a, float b) { return a == b || (std::isnan(a) && std::isnan(b)); }
 }  // namespace
 
+void Plugin::takeProjectMacros() {
+  const Macro* macros = engineHost->project.patterns[0].kit.macros;
+  for (int i = 0; i < kMacroCount; ++i) {
+    const float v = macros[i].value;
+    std::atomic_ref<float>(macroCurrent[i]).store(v, std::memory_order_relaxed);
+    macroSeen[i] = v;
+    macroSent[i] = v;
+  }
+}
+
 bool Plugin::syncMacros() {
   if (!engineHost) return false;
   Macro* macros = engineHost->project.patterns[0].kit.macros;
   bool changed = false;
-  for (int i = 0; i < 4; ++i) {
+  for (int i = 0; i < kMacroCount; ++i) {
     std::atomic_ref<float> current(macroCurrent[i]);
     float& p = macros[i].value;
     const float fromHost = current.load(std::memory_order_relaxed);

@@ -104,12 +104,7 @@ bool Plugin::init() {
   eh.sessionSeed = drawSessionSeed();
   preloadFactorySamples(eh.project, eh.pool);
   eh.internalPlay.exchange(0, std::memory_order_acq_rel);
-  for (int i = 0; i < 4; ++i) {
-    const float v = eh.project.patterns[0].kit.macros[i].value;
-    macroCurrent[i] = v;
-    macroSeen[i] = v;
-    macroSent[i] = v;
-  }
+  takeProjectMacros();
   if (editorFactory != nullptr) {
     std::unique_ptr<PluginEditor> made = editorFactory(host, eh, keptDocument);
     editor = std::move(made);

@@ -9,10 +9,12 @@
 #include "document/diagnostics.h"
 #include "document/project/kept_document.h"
 #include "engine/model/host_records.h"
+#include "engine/model/project.h"
 #include "plugin/clap/abi.h"
 #include "plugin/clap/own_extensions.h"
 #include "plugin/host_note.h"
 #include "plugin/note_slot.h"
+#include "plugin/output_ports.h"
 #include "plugin/plugin_editor.h"
 #include "plugin/session_hello.h"
 #include "plugin/transport_state.h"
@@ -27,8 +29,6 @@ inline constexpr std::uint32_t kTimerPeriodMs = 100;
 inline constexpr int kNoteSlots = 32;
 inline constexpr int kMaxPending = 64;
 inline constexpr int kMaxNoteEnds = 128;
-inline constexpr int kOutputPorts = 9;  // main + one stereo stem per track
-inline constexpr int kStemChannels = 16;
 
 struct Plugin {
   Plugin(const clap_host_t* host, EditorFactory editorFactory);
@@ -52,13 +52,13 @@ struct Plugin {
   std::uint16_t eventSpace = kNoEventSpace;
   std::uint8_t active = 0;
   std::uint8_t hostWasPlaying = 0;
-  std::uint8_t macroKeyToggles[4] = {};
+  std::uint8_t macroKeyToggles[kMacroCount] = {};
   // The output names as the host last heard them (at init or with a
   // rescan); main thread.
   char portNamesTold[kOutputPorts][CLAP_NAME_SIZE] = {};
-  float macroCurrent[4] = {};
-  float macroSeen[4] = {};
-  float macroSent[4] = {};
+  float macroCurrent[kMacroCount] = {};
+  float macroSeen[kMacroCount] = {};
+  float macroSent[kMacroCount] = {};
   SessionHello hello;
   std::atomic<std::uint8_t> audition{0};
   TransportState transport;
@@ -123,6 +123,9 @@ struct Plugin {
   // project moved a macro and the host was told.
   void flushParams(const clap_input_events_t* in);
   bool syncMacros();
+  // The host's view of the macros starts from the project's values (after
+  // init and a state load; main thread).
+  void takeProjectMacros();
 
   // The pass's port step (ext_ports.cpp): when a load or an edit renamed an
   // output, the host is asked to rescan the names. True when one changed.

@@ -10,11 +10,11 @@
 #include "engine/session/engine_host.h"
 #include "plugin/input_events.h"
 #include "plugin/plugin.h"
+#include "plugin/transport_state.h"
 
 namespace ob::clap {
 
 namespace {
-constexpr double kFixedPointScale = 4.656612873077393e-10;  // 2^-31
 
 // Channel c of a port when it has one, else null.
 float* channelOf(const clap_audio_buffer_t& port, std::uint32_t c) {
@@ -47,7 +47,7 @@ clap_process_status Plugin::process(const clap_process_t* pr) {
     const bool beyondRange = hasTempo && info.tempo > 0.0 && info.tempo != hostTransport->tempo;
     if (playing && !beyondRange && (hostTransport->flags & CLAP_TRANSPORT_HAS_BEATS_TIMELINE)) {
       info.hasBeats = 1;
-      info.beats = static_cast<double>(hostTransport->song_pos_beats) * kFixedPointScale;
+      info.beats = beatsOf(hostTransport->song_pos_beats);
     }
     if (playing && !hostWasPlaying) eh.internalPlay.store(0, std::memory_order_release);
   }

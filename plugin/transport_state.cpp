@@ -4,10 +4,6 @@
 
 namespace ob::clap {
 
-namespace {
-constexpr double kFixedPointScale = 4.656612873077393e-10;  // 2^-31
-}
-
 void updateTransportPosition(TransportState& t, const clap_event_transport_t* host, std::uint32_t frames) {
   t.expected = t.position + (t.playing ? static_cast<std::int64_t>(t.lastFrames) : 0);
   t.position = t.expected;
@@ -17,10 +13,10 @@ void updateTransportPosition(TransportState& t, const clap_event_transport_t* ho
   if (t.byEvent) return;
   double seconds = 0.0;
   if (host->flags & CLAP_TRANSPORT_HAS_SECONDS_TIMELINE) {
-    seconds = static_cast<double>(host->song_pos_seconds) * kFixedPointScale;
+    seconds = secondsOf(host->song_pos_seconds);
   } else if ((host->flags & CLAP_TRANSPORT_HAS_TEMPO) && (host->flags & CLAP_TRANSPORT_HAS_BEATS_TIMELINE) &&
              host->tempo > 0.0 && std::isfinite(host->tempo)) {
-    seconds = static_cast<double>(host->song_pos_beats) * kFixedPointScale * 60.0 / host->tempo;
+    seconds = beatsOf(host->song_pos_beats) * 60.0 / host->tempo;
   } else {
     return;
   }

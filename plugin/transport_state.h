@@ -15,6 +15,10 @@ constexpr bool withinHostPositionLimit(std::int64_t p) {
   return p > -kHostPositionLimit && p < kHostPositionLimit;
 }
 
+// A host's fixed-point song position in beats, and in seconds.
+constexpr double beatsOf(clap_beattime t) { return static_cast<double>(t) / CLAP_BEATTIME_FACTOR; }
+constexpr double secondsOf(clap_sectime t) { return static_cast<double>(t) / CLAP_SECTIME_FACTOR; }
+
 struct TransportState {
   double sampleRate = 48000.0;  // the host's rate unchanged once activated
   std::int64_t position = 0;    // sample position of the block start

@@ -31,6 +31,12 @@ struct Rect {
     return p.x >= x && p.x <= x + width && p.y >= y && p.y <= y + height;
   }
 
+  // Whether the two overlap: rectangles that only touch along an edge do
+  // not; an empty one overlaps what it lies inside.
+  bool overlaps(const Rect& o) const {
+    return x < o.x + o.width && o.x < x + width && y < o.y + o.height && o.y < y + height;
+  }
+
   // Cuts a band off the top and returns it: the height asked for, kept
   // within 0 and this rectangle's height. This rectangle keeps the rest.
   Rect takeTop(float bandHeight) {

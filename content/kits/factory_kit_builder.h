@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "engine/clock/tempo.h"
 #include "engine/model/project.h"
 
 namespace ob {
@@ -45,7 +46,7 @@ struct KitRoom {
 struct KitRecipe {
   const char* name = "";
   std::initializer_list<const char*> tags = {};
-  float tempo = 120.0f;
+  float tempo = ob::kDefaultTempo;
   float swing = 50.0f;
   bool hasTrim = false;
   float trimExponent = 0.0f;  // gains times 10^e

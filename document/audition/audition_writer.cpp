@@ -9,7 +9,7 @@
 #include "document/audition/track_rate.h"
 #include "document/clip/clip_writer.h"
 #include "document/params/param_values.h"
-#include "engine/clock/clock_math.h"
+#include "engine/clock/step_rate.h"
 #include "engine/params/param_tables.h"
 
 namespace ob {
@@ -181,7 +181,7 @@ JsonValue writeAudition(const Project& project, const SampleSlotTable& samples) 
     clip::setNamedValue(
         c.voices, idText(track.id),
         makeJsonStringFrom(std::string_view(sound.name, strnlen(sound.name, sizeof sound.name))));
-    if (!(track.swing < 0.0f && track.rate == 1)) {
+    if (!(track.swing < 0.0f && track.rate == kSixteenthRate)) {
       clip::SwingEntry swing;
       swing.grid = trackRateGrid(track.rate);
       swing.amount = swingFraction(track.swing >= 0.0f ? track.swing : pattern.swing);

@@ -10,7 +10,7 @@
 #include "document/params/param_values.h"
 #include "document/reading/json_pointer.h"
 #include "document/reading/narrow.h"
-#include "engine/clock/clock_math.h"
+#include "engine/clock/step_rate.h"
 #include "engine/params/param_tables.h"
 
 namespace ob {

@@ -1,6 +1,7 @@
 #pragma once
-// Track step rates in documents: the six rate words, the clip grid of each
-// rate's swing, and the swing percent as a clip swing amount.
+// Track step rates in documents: the rate words and the clip grid of each
+// rate's swing (from the engine's table of step rates), and the swing
+// percent as a clip swing amount.
 
 #include <cstdint>
 #include <string_view>

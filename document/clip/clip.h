@@ -14,12 +14,13 @@
 
 #include "document/json/json_value.h"
 #include "document/reading/extension_id.h"
+#include "engine/clock/tempo.h"
 
 namespace ob::clip {
 
 struct TempoPoint {
   double at = 0.0;
-  double bpm = 120.0;
+  double bpm = kDefaultTempo;
   JsonValue kept = makeJsonObject();
   JsonValue source;
   bool invalid = false;

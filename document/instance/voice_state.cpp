@@ -103,7 +103,7 @@ void readVoice(const JsonValue& voice, Project& project, int trackIndex, Diagnos
 
   track.chokeGroup = kNoChokeGroup;
   if (const JsonValue* choke = voice.find("choke");
-      choke != nullptr && choke->isNumber() && choke->number >= 0.0 && choke->number <= 7.0)
+      choke != nullptr && choke->isNumber() && choke->number >= 0.0 && choke->number <= kChokeGroups - 1)
     track.chokeGroup = static_cast<std::uint8_t>(choke->number);
 
   if (isTrue(voice, "muted"))
@@ -162,7 +162,7 @@ JsonValue writeVoice(const Project& project, int trackIndex) {
   add("gain", makeJsonNumber(track.gain));
   add("pan", makeJsonNumber(track.pan));
   if (track.chromatic != 0) add("chromatic", makeJsonBool(true));
-  if (track.rate != 1) add("rate", makeJsonString(trackRateName(track.rate)));
+  if (track.rate != kSixteenthRate) add("rate", makeJsonString(trackRateName(track.rate)));
   if (track.swing >= 0.0f) add("swing", makeJsonNumber(track.swing));
   if (track.chokeGroup < kNoChokeGroup) add("choke", makeJsonDouble(track.chokeGroup));
   if ((pattern.muteMask >> trackIndex) & 1u) add("muted", makeJsonBool(true));

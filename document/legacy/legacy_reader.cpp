@@ -9,6 +9,7 @@
 #include "document/json/json_parse.h"
 #include "document/project/sanitize_project.h"
 #include "document/reading/narrow.h"
+#include "engine/clock/tempo.h"
 #include "engine/model/project_ids.h"
 #include "engine/params/param_tables.h"
 
@@ -126,7 +127,7 @@ void readEnv(const JsonValue& e, ModEnv& env, int machineType) {
 // A hand-written -1 (or any other value outside the groups) means no group.
 std::uint8_t readChokeGroup(const JsonValue& object) {
   const std::int32_t g = readInt<std::int32_t>(object, "chokeGroup", kNoChokeGroup);
-  return g >= 0 && g < kMaxTracks ? static_cast<std::uint8_t>(g) : kNoChokeGroup;
+  return g >= 0 && g < kChokeGroups ? static_cast<std::uint8_t>(g) : kNoChokeGroup;
 }
 
 void readTrack(const JsonValue& t, Pattern& pattern, int index) {
@@ -134,7 +135,7 @@ void readTrack(const JsonValue& t, Pattern& pattern, int index) {
   readText(t, "id", track.id);
   track.soundIndex = readInt<std::int8_t>(t, "soundIndex", -1);
   track.length = readInt<std::uint16_t>(t, "length", 16);
-  track.rate = readInt<std::uint8_t>(t, "rate", 1);
+  track.rate = readInt<std::uint8_t>(t, "rate", kSixteenthRate);
   track.chromatic = readBool(t, "chromatic") ? 1 : 0;
   track.swing = readF32(t, "swing", -1.0f);
   track.gain = readF32(t, "gain", 1.0f);
@@ -279,7 +280,7 @@ bool readLegacyKit(const JsonValue& object, Kit& kit, std::string* error) {
 }
 
 void readLegacyPatternBody(const JsonValue& object, Pattern& pattern) {
-  pattern.bpm = readF32(object, "bpm", 120.0f);
+  pattern.bpm = readF32(object, "bpm", kDefaultTempo);
   pattern.swing = readF32(object, "swing", 50.0f);
   pattern.length = readInt<std::uint16_t>(object, "length", 16);
   pattern.numTracks = readInt<std::uint8_t>(object, "numTracks", 0);

@@ -314,7 +314,7 @@ void writeLegacyTracks(std::string& out, const Pattern& pattern) {
     out += ",\n          \"pan\": ";
     appendLegacyNumber(out, tr.pan);
     out += ",\n";
-    if (tr.rate != 1) {
+    if (tr.rate != kSixteenthRate) {
       out += "          \"rate\": ";
       appendLegacyNumber(out, tr.rate);
       out += ",\n";

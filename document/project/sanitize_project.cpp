@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 
+#include "engine/clock/tempo.h"
 #include "engine/model/edit_command.h"
 #include "engine/params/param_tables.h"
 
@@ -109,7 +110,7 @@ void fixTrack(Fixer& f, Track& t) {
   f.text(t.id);
   for (Step& s : t.steps) fixStep(f, s);
   f.clampInt(t.length, 1, kStepsPerTrack);
-  f.clampInt(t.rate, 0, 5);
+  f.clampInt(t.rate, 0, kTrackRateCount - 1);
   f.flag(t.chromatic);
   if (!std::isfinite(t.swing) || t.swing < 0.0f) {
     if (t.swing != -1.0f) {
@@ -125,7 +126,7 @@ void fixTrack(Fixer& f, Track& t) {
   }
   f.finite(t.gain, 1.0f);
   f.clampFloat(t.pan, -1.0f, 1.0f, 0.0f);
-  if (t.chokeGroup >= kMaxTracks && t.chokeGroup != kNoChokeGroup) {
+  if (t.chokeGroup >= kChokeGroups && t.chokeGroup != kNoChokeGroup) {
     t.chokeGroup = kNoChokeGroup;
     ++f.changed;
   }
@@ -223,12 +224,12 @@ void fixPattern(Fixer& f, Pattern& p) {
   f.text(p.name);
   f.flag(p.grooveEdited);
   f.clampFloat(p.swing, 50.0f, 80.0f, 50.0f);
-  // Zero or a negative tempo already means 120 to every reader of it.
+  // Zero or a negative tempo already means the default to every reader of it.
   if (!std::isfinite(p.bpm)) {
-    p.bpm = 120.0f;
+    p.bpm = kDefaultTempo;
     ++f.changed;
   } else if (p.bpm > 0.0f) {
-    f.clampFloat(p.bpm, kMinBpm, kMaxBpm, 120.0f);
+    f.clampFloat(p.bpm, kMinBpm, kMaxBpm, kDefaultTempo);
   }
   f.clampFloat(p.accentAmount, 0.0f, 1.0f, 0.0f);
   f.clampInt(p.accentEvery, 1, 16);

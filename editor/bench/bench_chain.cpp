@@ -7,6 +7,7 @@
 #include "editor/bench/sound_values.h"
 #include "editor/editor_context.h"
 #include "editor/widgets/bench/bench_page.h"
+#include "engine/clock/tempo.h"
 #include "engine/params/param_tables.h"
 #include "engine/session/engine_host.h"
 
@@ -104,8 +105,7 @@ void BenchController::buildChainPanel(const ob::Sound& s) {
   amp.sync = v("amp_sync") >= 0.5f ? 1 : 0;
   amp.attackDivision = std::clamp(nearestIndex(v("amp_atk_div")), 0, ob::kDivisionCount - 1);
   amp.decayDivision = std::clamp(nearestIndex(v("amp_dec_div")), 0, ob::kDivisionCount - 1);
-  const float tempo = pattern().bpm;
-  amp.tempo = tempo > 0.0f ? static_cast<double>(tempo) : 120.0;
+  amp.tempo = ob::effectiveTempo(pattern().bpm);
 
   chain.drive.drive = v("fx_drive");
   chain.drive.bits = v("fx_crush");

@@ -2,27 +2,17 @@
 // written from the project, and the small operations the panels share.
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 
 #include "editor/bench/bench_controller.h"
 #include "editor/editor_context.h"
 #include "editor/widgets/bench/bench_page.h"
+#include "engine/clock/step_rate.h"
 #include "engine/model/project.h"
 #include "engine/params/param_tables.h"
 
 namespace orbi {
 namespace {
-
-// The rate pill's words for the project's step-rate codes.
-constexpr std::array<const char*, ob::kTrackRateCount> kRateLabels = {"1/8",  "1/16",  "1/32",
-                                                                      "1/8T", "1/16T", "1/32T"};
-
-const char* rateLabelOf(int rate) {
-  return rate >= 0 && rate < static_cast<int>(kRateLabels.size())
-             ? kRateLabels[static_cast<std::size_t>(rate)]
-             : "1/16";
-}
 
 bool hasRandomAmount(const ob::ParamLock* list, int count) {
   for (int i = 0; i < std::min(count, ob::kListCapacity); ++i)
@@ -75,7 +65,7 @@ void BenchController::rebuild() {
     const ob::Track& track = p.tracks[i];
     row.label = trackLabel(i);
     row.muted = (p.muteMask >> i) & 1u;
-    row.chokeGroup = track.chokeGroup < 8 ? track.chokeGroup : -1;
+    row.chokeGroup = track.chokeGroup < ob::kChokeGroups ? track.chokeGroup : -1;
     for (int k = 0; k < ob::kStepsPerTrack; ++k)
       row.steps[static_cast<std::size_t>(k)] = track.steps[k].active ? 1 : 0;
   }
@@ -92,7 +82,7 @@ void BenchController::rebuild() {
     const ob::Track& track = p.tracks[t];
     page->grid.loopLength =
         std::clamp<int>(track.length == 0 ? p.length : track.length, 1, ob::kStepsPerTrack);
-    page->rateLabel = rateLabelOf(track.rate);
+    page->rateLabel = ob::stepRate(track.rate).label;
     writeStepRecords(track);
   }
   buildPreviews();

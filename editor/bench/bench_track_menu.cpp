@@ -251,7 +251,8 @@ void BenchController::trackMenuEntries(int track) {
   const int group = p.tracks[track].chokeGroup;
   std::vector<ui::MenuEntry> choke;
   choke.emplace_back("None", kNoChoke, group == ob::kNoChokeGroup);
-  for (int k = 1; k <= 8; ++k) choke.emplace_back(std::to_string(k), kFirstChoke + k - 1, group == k - 1);
+  for (int k = 1; k <= ob::kChokeGroups; ++k)
+    choke.emplace_back(std::to_string(k), kFirstChoke + k - 1, group == k - 1);
   entries.emplace_back("Choke group", std::move(choke));
 
   const int slot = selectedSampleSlot();
@@ -346,7 +347,7 @@ void BenchController::runTrackMenuAction(int track, int id) {
     }
     case kNoChoke: setChokeGroup(track, -1); return;
     default:
-      if (id >= static_cast<int>(kFirstChoke) && id < static_cast<int>(kFirstChoke) + 8)
+      if (id >= static_cast<int>(kFirstChoke) && id < static_cast<int>(kFirstChoke) + ob::kChokeGroups)
         setChokeGroup(track, id - static_cast<int>(kFirstChoke));
       return;
   }

@@ -6,6 +6,7 @@
 #include "editor/bench/bench_controller.h"
 #include "editor/editor_context.h"
 #include "editor/widgets/bench/bench_page.h"
+#include "engine/model/project.h"
 #include "engine/params/param_tables.h"
 
 namespace orbi {
@@ -41,8 +42,8 @@ void BenchController::wirePage() {
   p.cycleRate = [this] {
     const int t = validTrack();
     if (t < 0) return;
-    const int rate = std::min<int>(pattern().tracks[t].rate, 5);
-    send(command(ob::kEditTrackRate, t, 0, 0, static_cast<float>((rate + 1) % 6)));
+    const int rate = std::min<int>(pattern().tracks[t].rate, ob::kTrackRateCount - 1);
+    send(command(ob::kEditTrackRate, t, 0, 0, static_cast<float>((rate + 1) % ob::kTrackRateCount)));
     rebuild();
   };
   p.addTrack = [this] {

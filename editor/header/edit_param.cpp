@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "editor/editor_context.h"
+#include "engine/clock/tempo.h"
 #include "ui/controls/value_text.h"
 
 namespace orbi {
@@ -28,7 +29,7 @@ EditParam makeBpmParam(EditorContext& context) {
   desc.name = "BPM";
   desc.min = 40.0f;
   desc.max = 240.0f;
-  desc.defaultValue = 120.0f;
+  desc.defaultValue = ob::kDefaultTempo;
   desc.unit = ui::ParamUnit::Plain;
   desc.curve = ui::ParamCurve::Linear;
   desc.stepped = true;

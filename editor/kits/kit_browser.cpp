@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "content/tools/kits_folder.h"
+#include "engine/clock/tempo.h"
 #include "engine/model/pattern_copy.h"
 #include "engine/params/param_info.h"
 #include "engine/params/param_tables.h"
@@ -49,7 +50,7 @@ std::unique_ptr<ob::Pattern> newEmptyPart() {
   part->muteMask = 0;
   part->length = 16;
   part->swing = 50.0f;
-  part->bpm = 120.0f;
+  part->bpm = ob::kDefaultTempo;
   part->accentAmount = 0.0f;
   part->accentEvery = 4;
   part->accentCurve = 0.5f;

@@ -32,12 +32,10 @@ std::uint8_t alphaByte(float alpha);
 std::uint32_t withAlpha(std::uint32_t colour, float alpha);
 
 // The framework's clamps: lo for crossed bounds and for a value that is
-// not a number.
+// not a number; clampBetween takes its bounds in either order.
 using ui::clamp01NanTo0;
+using ui::clampBetween;
 using ui::clampTo;
-// v kept between a and b given in either order (a display range may run
-// downwards); the lower of the two when v is not a number.
-constexpr float clampBetween(float v, float a, float b) { return clampTo(v, std::min(a, b), std::max(a, b)); }
 
 // A parameter range and the range it is shown and typed in.
 struct DisplayRange {

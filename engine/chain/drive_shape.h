@@ -19,9 +19,8 @@ inline float driveMixTarget(float drive) { return std::clamp((drive - 1.0f) * 4.
 // The curve on a signal with the velocity divided out; k is the drive
 // (1..16) and tanhK = fastTanh(k), which the caller keeps while k holds.
 inline float shapeSample(float y, float k, int shape, float tanhK) {
-  constexpr float kHalfPi = 1.57079632679489661923f;
   if (shape == kDriveTanh) return tanhK > 1e-6f ? fastTanh(k * y) / tanhK : y;
-  if (shape == kDriveFold) return std::sin(k * kHalfPi * y);
+  if (shape == kDriveFold) return std::sin(k * kHalfPiF * y);
   const float u = std::clamp(k * y, -1.0f, 1.0f);
   return 1.5f * u - 0.5f * u * u * u;
 }

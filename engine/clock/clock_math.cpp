@@ -3,33 +3,16 @@
 #include <cmath>
 
 #include "engine/fnv.h"
-#include "engine/model/project.h"
 
 namespace ob {
 
 namespace {
-
-constexpr RateInfo kRates[kTrackRateCount] = {
-    {2, 1, 8},   // 1/8
-    {1, 1, 16},  // 1/16
-    {1, 2, 32},  // 1/32
-    {4, 3, 12},  // 1/8 triplet
-    {2, 3, 24},  // 1/16 triplet
-    {1, 3, 48},  // 1/32 triplet
-};
 
 constexpr std::uint64_t kGolden = 0x9e3779b97f4a7c15ull;
 
 std::uint64_t f(std::uint64_t x) { return splitMix64(x + kGolden); }
 
 }  // namespace
-
-RateInfo rateInfo(std::uint8_t rate) { return rate < kTrackRateCount ? kRates[rate] : kRates[1]; }
-
-double rateBeats(std::uint8_t rate) {
-  const RateInfo r = rateInfo(rate);
-  return r.numerator * 0.25 / r.denominator;
-}
 
 double swingWarp(double t, double s, double a) {
   if (!(s > 0.0)) return t;

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "engine/clock/clock_math.h"
+#include "engine/clock/step_rate.h"
 #include "engine/clock/tempo.h"
 #include "engine/fnv.h"
 #include "engine/model/project.h"
@@ -59,8 +60,8 @@ void StepClock::setKit(const Pattern* p) {
 void StepClock::updateStepLengths() {
   const int n = activeTracks();
   for (int t = 0; t < n; ++t) {
-    const RateInfo r = rateInfo(pattern->tracks[t].rate);
-    trackStepLength[t] = r.numerator * samplesPerSixteenth / r.denominator;
+    // Sixteen sixteenths to the whole note.
+    trackStepLength[t] = 16.0 * samplesPerSixteenth / stepRate(pattern->tracks[t].rate).stepsPerWhole;
   }
 }
 
@@ -270,7 +271,7 @@ void StepClock::retrigEvents(int t, std::int64_t k, double offset) {
 
 StepClock::StepResult StepClock::stepEvent(int t, std::int64_t k, std::int32_t sub) const {
   StepResult r;
-  if (!pattern || t < 0 || t >= pattern->numTracks || t > 7) return r;
+  if (!pattern || t < 0 || t >= pattern->numTracks || t >= kMaxTracks) return r;
   const Track& track = pattern->tracks[t];
   const int len = trackLength(track);
   if (len == 0) return r;
@@ -310,12 +311,12 @@ StepClock::StepResult StepClock::stepEvent(int t, std::int64_t k, std::int32_t s
   // Swing: straight sixteenths following a straight pattern skip the warp.
   const bool followsPattern = track.swing < 0.0f;
   const double sw = followsPattern ? pattern->swing : track.swing;
-  if (!(followsPattern && track.rate == 1 && pattern->swing == 50.0f)) {
+  if (!(followsPattern && track.rate == kSixteenthRate && pattern->swing == 50.0f)) {
     double amount = (sw - 50.0) / 200.0 + 0.5;
     // Out-of-range swing would fold steps past their pair; NaN keeps straight.
     amount = amount == amount ? std::clamp(amount, 0.0, 1.0) : 0.5;
     const double whole = std::floor(time * 0.25 + 1e-9);
-    time = swingWarp(time - 4.0 * whole, 4.0 / rateInfo(track.rate).swingEntry, amount) + 4.0 * whole;
+    time = swingWarp(time - 4.0 * whole, rateBeats(track.rate), amount) + 4.0 * whole;
   }
 
   const double u2 = unitFromDraw(hashDraw(r.hash, 2));
@@ -351,7 +352,7 @@ StepClock::StepResult StepClock::stepEvent(int t, std::int64_t k, std::int32_t s
 
 StepClock::Playable StepClock::nextPlayableStep(int t, std::int64_t k, std::int32_t sub) const {
   Playable none;
-  if (!pattern || t < 0 || t >= pattern->numTracks || t > 7) return none;
+  if (!pattern || t < 0 || t >= pattern->numTracks || t >= kMaxTracks) return none;
   const int len = trackLength(pattern->tracks[t]);
   if (len == 0) return none;
   if (stepEvent(t, k, sub + 1).fire) return {true, k, sub + 1};

@@ -7,7 +7,7 @@
 
 namespace ob {
 
-inline constexpr double kDefaultTempo = 120.0;
+inline constexpr float kDefaultTempo = 120.0f;
 
 // Tempo limits. The step clock and the tempo-synced modulators divide by the
 // tempo, and documents write it as a plain number, so an edit must never

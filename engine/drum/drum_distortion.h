@@ -26,7 +26,7 @@ struct DrumDistortion {
     offset = fastTanh(2.0f * c);
     const float t = fastTanh(drive);
     scale = 1.0f / (t > 1e-6f ? t : 1e-6f);
-    foldFreq = (3.0f * f + 1.0f) * 1.57079632679489661923f;
+    foldFreq = (3.0f * f + 1.0f) * kHalfPiF;
   }
 
   float apply(float x) const {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/dsp/fast_math.h"
+
 namespace ob {
 
 void StringLoop::prepare(double rate) {
@@ -23,7 +25,7 @@ void StringLoop::start(double frequency) {
   if (!(fc >= lowestFrequency)) fc = lowestFrequency;  // NaN lands here too
   fc = std::min(fc, 0.45 * sampleRate);
   delay = sampleRate / fc;
-  omega = 6.283185307179586476925286766559 * fc / sampleRate;
+  omega = kTwoPi * fc / sampleRate;
   const auto size = static_cast<std::int32_t>(buffer.size());
   length = std::min(size, static_cast<std::int32_t>(delay) + 2);
   std::fill(buffer.begin(), buffer.begin() + length, 0.0f);
@@ -39,8 +41,8 @@ void StringLoop::update(float tone, float decaySeconds) {
     // Damping corner from the tone: none at 1, strongest at 0.
     double b = 0.0;
     if (tone < 1.0f) {
-      const double d = -std::log((1.0 - tone) * 0.85) * 44100.0 / 6.283185307179586476925286766559;
-      b = std::exp(-6.283185307179586476925286766559 * d / sampleRate);
+      const double d = -std::log((1.0 - tone) * 0.85) * 44100.0 / kTwoPi;
+      b = std::exp(-kTwoPi * d / sampleRate);
     }
     const double w = omega;
     const double tau = std::atan2(b * std::sin(w), 1.0 - b * std::cos(w)) / w;

@@ -34,8 +34,7 @@ std::unique_ptr<float[]> buildBank() {
   // sin(k 2pi i / N) depends only on k i mod N, so one period of the sine
   // serves every partial.
   std::vector<double> sine(kWavePoints);
-  for (int i = 0; i < kWavePoints; ++i)
-    sine[i] = std::sin(6.283185307179586476925286766559 * i / kWavePoints);
+  for (int i = 0; i < kWavePoints; ++i) sine[i] = std::sin(kTwoPi * i / kWavePoints);
   std::vector<double> acc(kWavePoints);
   for (int b = 0; b < kWaveBanks; ++b) {
     for (int w = 0; w < kWavesPerBank; ++w) {

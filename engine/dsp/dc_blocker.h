@@ -1,6 +1,8 @@
 #pragma once
 #include <cmath>
 
+#include "engine/dsp/fast_math.h"
+
 namespace ob {
 
 // One-pole DC blocker: y = x - x[-1] + pole * y[-1].
@@ -10,7 +12,7 @@ struct DcBlocker {
   float pole = 0.0f;
 
   // Corner of about 5 Hz.
-  void setRate(double rate) { pole = static_cast<float>(1.0 - 10.0 * 3.14159265358979323846 / rate); }
+  void setRate(double rate) { pole = static_cast<float>(1.0 - 10.0 * kPi / rate); }
   void clear() { prevIn = prevOut = 0.0f; }
 
   float process(float x) {

@@ -4,8 +4,13 @@
 
 namespace ob {
 
-inline constexpr double kTwoPi = 6.283185307179586476925286766559;
 inline constexpr double kPi = 3.14159265358979323846264338327950;
+inline constexpr double kTwoPi = 2.0 * kPi;
+// The same in float (each the float nearest its value), for the
+// per-sample paths.
+inline constexpr float kPiF = static_cast<float>(kPi);
+inline constexpr float kTwoPiF = static_cast<float>(kTwoPi);
+inline constexpr float kHalfPiF = static_cast<float>(kPi / 2.0);
 
 // The odd sine polynomial on [-pi/2, pi/2]; T is float or a vector
 // of floats, so scalar and vector oscillators give the same values.
@@ -24,12 +29,9 @@ inline T sinPoly(T r) {
 // Sine of an oscillator phase in [0, 2 pi], about twice as fast as the
 // library sine, which remains the choice for arbitrary arguments.
 inline float fastSinPhase(float x) {
-  constexpr float kTwoPiF = 6.28318530717958647692f;
-  constexpr float kPiF = 3.14159265358979323846f;
-  constexpr float kHalfPi = 1.57079632679489661923f;
   float r = x > kPiF ? x - kTwoPiF : x;  // [-pi, pi]
-  r = r > kHalfPi ? kPiF - r : r;
-  r = r < -kHalfPi ? -kPiF - r : r;
+  r = r > kHalfPiF ? kPiF - r : r;
+  r = r < -kHalfPiF ? -kPiF - r : r;
   return sinPoly(r);
 }
 
@@ -37,12 +39,9 @@ using Float4 = float __attribute__((vector_size(16)));
 
 // fastSinPhase on four phases at once.
 inline Float4 fastSinPhase4(Float4 x) {
-  constexpr float kTwoPiF = 6.28318530717958647692f;
-  constexpr float kPiF = 3.14159265358979323846f;
-  constexpr float kHalfPi = 1.57079632679489661923f;
   Float4 r = x > kPiF ? x - kTwoPiF : x;
-  r = r > kHalfPi ? kPiF - r : r;
-  r = r < -kHalfPi ? -kPiF - r : r;
+  r = r > kHalfPiF ? kPiF - r : r;
+  r = r < -kHalfPiF ? -kPiF - r : r;
   return sinPoly(r);
 }
 
@@ -81,8 +80,6 @@ inline float decayFactor(float seconds, double rate) {
   const double t = seconds > 0.0001f ? static_cast<double>(seconds) : 0.0001;
   return static_cast<float>(std::exp(-1.0 / (t * rate)));
 }
-
-inline float clampf(float v, float lo, float hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
 // Parameter sums come from arbitrary modulation (a broken host value, say):
 // a non-finite one reads as the fallback, so one bad number cannot poison a

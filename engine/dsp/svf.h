@@ -1,6 +1,8 @@
 #pragma once
 #include <cmath>
 
+#include "engine/dsp/fast_math.h"
+
 namespace ob {
 
 struct SvfOutput {
@@ -22,7 +24,7 @@ struct Svf {
   // Coefficients from a frequency in Hz and a quality; the tangent is taken
   // in single precision. Callers keep freq below half the rate.
   void setup(float freq, float q, double rate) {
-    const float w = static_cast<float>(3.14159265358979323846 * static_cast<double>(freq) / rate);
+    const float w = static_cast<float>(kPi * static_cast<double>(freq) / rate);
     setCoefficients(std::tan(w), 1.0f / q);
   }
 

@@ -1,7 +1,11 @@
 #pragma once
-// Clamping to 0..1, in the two ways callers need it.
+// Clamping to a range, and to 0..1 in the two ways callers need it.
 
 namespace ob {
+
+// v within lo..hi, for a value already known to be a number: NaN passes
+// through unchanged.
+constexpr float clampf(float v, float lo, float hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
 // For a value already known to be a number: NaN passes through unchanged.
 template <class T>

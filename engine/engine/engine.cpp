@@ -40,6 +40,8 @@ Engine::Engine() {
     active_[t] = &players_[t];
     spare_[t] = &players_[t + kMaxTracks];
   }
+  std::fill(std::begin(lastSent_), std::end(lastSent_), -1.0f);
+  std::fill(std::begin(boundSound_), std::end(boundSound_), static_cast<std::int8_t>(-1));
   for (auto& row : modDisplay_)
     for (auto& v : row) v.store(0.0f, std::memory_order_relaxed);
   sizeBuffers();

@@ -257,10 +257,10 @@ class Engine {
   std::uint8_t controlSignalsOn_ = 0;
   std::vector<float> followerInput_;  // kMaxTracks rows of maxBlock
   float follower_[kMaxTracks] = {};
-  float lastSent_[kMaxTracks] = {-1, -1, -1, -1, -1, -1, -1, -1};
+  float lastSent_[kMaxTracks];  // -1 until a level is sent
   float followerDecay_ = 0.0f;
   std::vector<ControlSignal> controlSignals_;
-  std::int8_t boundSound_[kMaxTracks] = {-1, -1, -1, -1, -1, -1, -1, -1};
+  std::int8_t boundSound_[kMaxTracks];  // -1: no sound bound
   std::uint8_t roundRobin_[kMaxTracks] = {};
   std::uint64_t hitCounter_ = 0;
   std::uint8_t seedSet_ = 0;

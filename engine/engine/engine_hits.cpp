@@ -167,7 +167,7 @@ void Engine::fireHit(const Trigger& tr) {
   }
   const Pattern& pat = pattern();
   const Track& track = pat.tracks[t];
-  const int s = tr.sound <= 7 ? tr.sound : track.soundIndex;
+  const int s = tr.sound < kMaxTracks ? tr.sound : track.soundIndex;
   if (s < 0 || s >= kMaxTracks) {
     logTrigger(tr.noteRef);
     return;

@@ -4,14 +4,13 @@
 #include <cstring>
 #include <memory>
 
+#include "engine/dsp/unit_range.h"
 #include "engine/model/machine_change.h"
 #include "engine/model/project_ids.h"
 #include "engine/params/param_tables.h"
 
 namespace ob {
 namespace {
-
-float clampf(float v, float lo, float hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
 // Clamp, then truncate toward zero into an integer field.
 template <class T>
@@ -210,10 +209,10 @@ void duplicateTrack(Pattern& pattern, std::uint32_t t) {
   sound.id[0] = '\0';
 
   if (source.chokeGroup == kNoChokeGroup) {
-    bool used[kMaxTracks] = {};
+    bool used[kChokeGroups] = {};
     for (int i = 0; i < n; ++i)
-      if (pattern.tracks[i].chokeGroup < kMaxTracks) used[pattern.tracks[i].chokeGroup] = true;
-    for (int g = 0; g < kMaxTracks; ++g) {
+      if (pattern.tracks[i].chokeGroup < kChokeGroups) used[pattern.tracks[i].chokeGroup] = true;
+    for (int g = 0; g < kChokeGroups; ++g) {
       if (!used[g]) {
         source.chokeGroup = static_cast<std::uint8_t>(g);
         copy.chokeGroup = static_cast<std::uint8_t>(g);
@@ -355,23 +354,25 @@ void applyTrackCommand(Pattern& pattern, const EditCommand& cmd) {
                  static_cast<std::int32_t>(s));
       return;
     case kEditChokeGroup: {
-      // Rounded half up; a negative value or one that rounds past 7 is no group.
+      // Rounded half up; a negative value or one that rounds past the last
+      // group is no group.
       const float rounded = std::trunc(v + 0.5f);
-      track.chokeGroup = (v >= 0.0f && rounded <= 7.0f) ? static_cast<std::uint8_t>(rounded) : kNoChokeGroup;
+      track.chokeGroup =
+          (v >= 0.0f && rounded < kChokeGroups) ? static_cast<std::uint8_t>(rounded) : kNoChokeGroup;
       return;
     }
     case kEditZoneLayout:
       if (Sound* sound = soundOf(pattern, track)) {
-        sound->zoneCount = clampTrunc<std::uint8_t>(v, 0.0f, 8.0f);
+        sound->zoneCount = clampTrunc<std::uint8_t>(v, 0.0f, kListCapacity);
         sound->mode = static_cast<std::uint8_t>(p < 0 ? 0 : (p > 2 ? 2 : p));
       }
       return;
     case kEditZoneSlot:
-      if (p < 0 || p > 7) return;
+      if (p < 0 || p >= kListCapacity) return;
       if (Sound* sound = soundOf(pattern, track)) sound->slot[p] = clampTrunc<std::uint8_t>(v, 0.0f, 63.0f);
       return;
     case kEditZoneVelMax:
-      if (p < 0 || p > 7) return;
+      if (p < 0 || p >= kListCapacity) return;
       if (Sound* sound = soundOf(pattern, track))
         sound->velMax[p] = clampTrunc<std::uint8_t>(v, 0.0f, 127.0f);
       return;

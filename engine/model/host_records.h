@@ -53,12 +53,12 @@ struct Trigger {
   std::uint8_t sound = 255;  // kit sound 0..7; 255 = the track's own
   std::uint8_t note = 60;
   std::uint8_t absoluteCount = 0;
-  std::uint32_t time = 0;    // sample offset of the note-on in the block
-  float gain = 1.0f;         // velocity 0..1
-  TriggerValue absolute[8];  // values set for this hit
-  float pitchOffset = 0.0f;  // added to the note
+  std::uint32_t time = 0;                // sample offset of the note-on in the block
+  float gain = 1.0f;                     // velocity 0..1
+  TriggerValue absolute[kListCapacity];  // values set for this hit
+  float pitchOffset = 0.0f;              // added to the note
   std::uint8_t offsetCount = 0;
-  TriggerValue offsets[8];  // values added for this hit
+  TriggerValue offsets[kListCapacity];  // values added for this hit
   std::uint8_t hasPan = 0;
   float pan = 0.0f;  // -1..1
   std::uint8_t hasSeed = 0;
@@ -67,13 +67,13 @@ struct Trigger {
   std::uint64_t layer = 0;  // round-robin choice for zoned sounds
   float panSpread = 0.0f;   // random pan amount
   std::uint8_t randomCount = 0;
-  TriggerRandom randoms[8];
+  TriggerRandom randoms[kListCapacity];
   std::uint8_t hasSecond = 0;     // a second part (glide) follows
   std::uint32_t secondDelay = 0;  // samples until it is reached
   std::uint8_t secondAbsoluteCount = 0;
   std::uint8_t secondOffsetCount = 0;
-  TriggerValue secondAbsolute[8];
-  TriggerValue secondOffsets[8];
+  TriggerValue secondAbsolute[kListCapacity];
+  TriggerValue secondOffsets[kListCapacity];
   NoteRef noteRef;
 };
 

@@ -9,6 +9,8 @@
 #include <memory>
 #include <type_traits>
 
+#include "engine/clock/tempo.h"
+
 namespace ob {
 
 inline constexpr int kMaxTracks = 8;
@@ -24,6 +26,11 @@ inline constexpr std::uint8_t kNoParam = 255;  // empty list entry
 inline constexpr std::uint8_t kNoChokeGroup = 255;
 inline constexpr std::uint8_t kNoTrack = 255;  // empty macro destination
 inline constexpr std::uint64_t kDefaultPatternSeed = 0x5a17c3e9d04b88f1ull;
+// The step-rate code of sixteenths: a track's rate unless set, and what any
+// code past the table of rates (engine/clock/step_rate.h) plays as.
+inline constexpr std::uint8_t kSixteenthRate = 1;
+// Choke groups 0..7: one for each track at most.
+inline constexpr int kChokeGroups = kMaxTracks;
 
 // Entry of every parameter list: step locks, step and track random depths,
 // velocity destinations.
@@ -80,8 +87,8 @@ struct ModEnv {
 struct Track {
   char id[24] = {};
   Step steps[kStepsPerTrack];
-  std::uint16_t length = 16;  // 1..16
-  std::uint8_t rate = 1;      // step-rate code, below kTrackRateCount
+  std::uint16_t length = 16;           // 1..16
+  std::uint8_t rate = kSixteenthRate;  // step-rate code, below kTrackRateCount
   std::uint8_t chromatic = 0;
   float swing = -1.0f;          // negative: follow the pattern
   std::int8_t soundIndex = -1;  // kit sound 0..7, -1 none
@@ -138,8 +145,8 @@ struct Pattern {
   std::uint8_t grooveEdited = 0;
   std::uint8_t muteMask = 0;  // bit t = track t muted
   std::uint16_t length = 16;
-  float swing = 50.0f;  // percent, 50 = straight
-  float bpm = 120.0f;   // not positive: 120 wherever a tempo is needed
+  float swing = 50.0f;        // percent, 50 = straight
+  float bpm = kDefaultTempo;  // not positive: the default wherever a tempo is needed
   float accentAmount = 0.0f;
   std::uint8_t accentEvery = 4;
   float accentCurve = 0.5f;

@@ -89,16 +89,16 @@ class ProcessHarness {
 
   bool activate(double rate, std::uint32_t maxFrames, std::uint32_t bufferFrames = 0) {
     frames_ = bufferFrames > 0 ? bufferFrames : (maxFrames > 0 ? maxFrames : 512);
-    buffers.assign(18, std::vector<float>(frames_, 0.0f));
-    for (int i = 0; i < 18; ++i) pointers_[i] = buffers[i].data();
-    setPorts(9, 2);
+    buffers.assign(kChannels, std::vector<float>(frames_, 0.0f));
+    for (int i = 0; i < kChannels; ++i) pointers_[i] = buffers[i].data();
+    setPorts(ob::clap::kOutputPorts, 2);
     return clap->activate(clap, rate, 0, maxFrames);
   }
 
   // n ports of `channels` channels each; port p uses buffers 2p and 2p + 1.
   void setPorts(std::uint32_t n, std::uint32_t channels) {
     ports = n;
-    for (std::uint32_t p = 0; p < 9; ++p) {
+    for (int p = 0; p < ob::clap::kOutputPorts; ++p) {
       outputs[p] = clap_audio_buffer_t{};
       outputs[p].data32 = pointers_ + 2 * p;
       outputs[p].channel_count = channels;
@@ -142,8 +142,8 @@ class ProcessHarness {
   const clap_plugin_t* clap = nullptr;
   ob::clap::Plugin* self = nullptr;
   std::vector<std::vector<float>> buffers;
-  clap_audio_buffer_t outputs[9] = {};
-  std::uint32_t ports = 9;
+  clap_audio_buffer_t outputs[ob::clap::kOutputPorts] = {};
+  std::uint32_t ports = ob::clap::kOutputPorts;
   clap_event_transport_t transport{};
   bool withTransport = false;
   bool withOutQueue = true;
@@ -168,7 +168,8 @@ class ProcessHarness {
   clap_input_events_t inList_{};
   clap_output_events_t outQueue_{};
   std::vector<OutRecord> in_;
-  float* pointers_[18] = {};
+  static constexpr int kChannels = 2 * ob::clap::kOutputPorts;
+  float* pointers_[kChannels] = {};
   std::uint32_t frames_ = 0;
 };
 

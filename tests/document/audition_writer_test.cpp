@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -8,7 +9,9 @@
 #include "document/audition/audition_writer.h"
 #include "document/audition/notes_fingerprint.h"
 #include "document/audition/track_rate.h"
+#include "document/clip/clip_grid.h"
 #include "document/json/json.h"
+#include "engine/clock/step_rate.h"
 #include "engine/model/project.h"
 #include "engine/params/param_tables.h"
 
@@ -59,6 +62,18 @@ TEST(AuditionRates, WordsGridsAndSwing) {
   EXPECT_DOUBLE_EQ(ob::swingFraction(50), 0.5);
   EXPECT_DOUBLE_EQ(ob::swingFraction(75), 0.625);
   EXPECT_DOUBLE_EQ(ob::swingPercent(0.625), 75.0);
+}
+
+// A rate written as its word reads back as that rate, and the swing grid the
+// clip names for it is the step the clock plays.
+TEST(AuditionRates, EachWordReadsBackAndEachGridIsTheClocksStep) {
+  for (int code = 0; code < ob::kTrackRateCount; ++code) {
+    SCOPED_TRACE(code);
+    EXPECT_EQ(ob::readTrackRate(ob::trackRateName(code)), code);
+    const std::optional<double> grid = ob::clip::parseGrid(ob::trackRateGrid(code));
+    ASSERT_TRUE(grid.has_value());
+    EXPECT_DOUBLE_EQ(*grid, ob::rateBeats(code));
+  }
 }
 
 TEST(GridToNotes, StepPositionsAndRepeats) {

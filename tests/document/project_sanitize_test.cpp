@@ -8,8 +8,12 @@
 #include <limits>
 #include <memory>
 #include <random>
+#include <string>
 
+#include "document/clip/clip.h"
+#include "document/legacy/legacy_reader.h"
 #include "document/project/sanitize_project.h"
+#include "engine/clock/tempo.h"
 #include "engine/model/demo_project.h"
 #include "engine/params/param_tables.h"
 
@@ -92,6 +96,27 @@ void expectInRange(const ob::Project& p) {
     EXPECT_TRUE(terminated(s.factory, sizeof s.factory));
   }
   EXPECT_TRUE(terminated(p.name, sizeof p.name));
+}
+
+// A pattern given no tempo, or one that is no number, is at the tempo the
+// engine plays when none is given; a legacy pattern naming none reads so.
+TEST(ProjectSanitize, ATempoNotGivenIsTheEnginesDefault) {
+  const double none = ob::effectiveTempo(0.0);
+  EXPECT_EQ(ob::makeProject()->patterns[0].bpm, none);
+  for (float bpm : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                    -std::numeric_limits<float>::infinity()}) {
+    SCOPED_TRACE(bpm);
+    auto p = ob::makeProject();
+    p->patterns[0].bpm = bpm;
+    ob::sanitizeProject(*p);
+    EXPECT_EQ(p->patterns[0].bpm, none);
+  }
+  auto legacy = ob::makeProject();
+  std::string error;
+  ASSERT_TRUE(ob::readLegacyProject(R"({"patterns":[{"name":"A","bpm":98}]})", *legacy, &error, nullptr));
+  ASSERT_TRUE(ob::readLegacyProject(R"({"patterns":[{"name":"A"}]})", *legacy, &error, nullptr)) << error;
+  EXPECT_EQ(legacy->patterns[0].bpm, none);
+  EXPECT_EQ(ob::clip::TempoPoint{}.bpm, none);
 }
 
 TEST(ProjectSanitize, CleanRecordsAreLeftAlone) {

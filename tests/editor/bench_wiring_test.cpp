@@ -7,6 +7,7 @@
 #include <cmath>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -182,6 +183,18 @@ TEST_F(Wiring, TheRatePillCyclesFromFiveBackToZero) {
   rig.page.cycleRate();
   EXPECT_EQ(rig.pattern().tracks[0].rate, 0);
   EXPECT_EQ(rig.page.rateLabel, "1/8");
+}
+
+TEST_F(Wiring, TheRatePillShowsEveryRateOnceBeforeItComesBack) {
+  rig.pattern().tracks[0].rate = 0;
+  rig.bench.rebuild();
+  std::set<std::string> shown;
+  for (int i = 0; i < ob::kTrackRateCount; ++i) {
+    shown.insert(rig.page.rateLabel);
+    rig.page.cycleRate();
+  }
+  EXPECT_EQ(rig.pattern().tracks[0].rate, 0);
+  EXPECT_EQ(shown.size(), static_cast<std::size_t>(ob::kTrackRateCount));
 }
 
 TEST_F(Wiring, RetrigRateStepsThroughTheEightCodesAndWraps) {

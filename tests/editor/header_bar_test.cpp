@@ -14,9 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "editor/header/edit_param.h"
 #include "editor/project_files.h"
 #include "editor_rig.h"
+#include "engine/clock/tempo.h"
 #include "support/scoped_env.h"
+#include "tests/editor/fake_editor_context.h"
 #include "tests/editor/kit_rig.h"
 #include "tests/ui/fake_programs.h"
 #include "ui/dialogs/in_editor_chooser.h"
@@ -79,6 +82,14 @@ bool drew(EditorRig& rig, std::string_view text) {
   for (const ui::DrawRecord* record : rig.harness.drawLog().find(ui::DrawOp::Text))
     if (record->text == text) return true;
   return false;
+}
+
+// The tempo field resets to, and a new empty part plays at, the tempo the
+// engine plays when none is given.
+TEST(HeaderBarModel, TheTempoFieldAndAnEmptyPartStartAtTheEnginesDefaultTempo) {
+  FakeEditorContext context;
+  EXPECT_EQ(makeBpmParam(context).spec().defaultValue, ob::effectiveTempo(0.0));
+  EXPECT_EQ(newEmptyPart()->bpm, ob::effectiveTempo(0.0));
 }
 
 TEST(HeaderBarModel, ShowsTheKitThePagesAndTheVersionThePluginReports) {

@@ -15,7 +15,7 @@
 #include "editor/editor_view.h"
 #include "editor/editor_wrapper.h"
 #include "editor/widgets/bench/bench_page.h"
-#include "engine/clock/clock_math.h"
+#include "engine/clock/step_rate.h"
 #include "engine/session/engine_host.h"
 #include "plugin/plugin.h"
 #include "support/ui/ui_harness.h"

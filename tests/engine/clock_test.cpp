@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <limits>
 #include <memory>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "engine/clock/clock_math.h"
 #include "engine/clock/step_clock.h"
+#include "engine/clock/step_rate.h"
 #include "engine/fnv.h"
 #include "engine/model/project.h"
 
@@ -71,6 +75,45 @@ TEST(StepClockTiming, RateTableAndStepLengths) {
   p->bpm = 0.0f;  // not positive: 120
   c->reset(p.get());
   EXPECT_DOUBLE_EQ(c->samplesPerSixteenth, 5512.5);
+}
+
+// The beats a rate's pill label names ("1/8" a half beat, "1/8T" two thirds
+// of that); 0 when the label is no such name.
+double labelBeats(const std::string& label) {
+  const bool triplet = !label.empty() && label.back() == 'T';
+  const std::string note = triplet ? label.substr(0, label.size() - 1) : label;
+  if (note.rfind("1/", 0) != 0 || note.size() < 3) return 0.0;
+  const int n = std::stoi(note.substr(2));
+  return n > 0 ? 4.0 / n * (triplet ? 2.0 / 3.0 : 1.0) : 0.0;
+}
+
+// Each rate's names say the step the clock plays, so a name and a length
+// written apart cannot drift.
+TEST(StepRates, EveryNameOfARateSaysTheStepTheClockPlays) {
+  auto p = onePattern(1);
+  std::set<std::string> words, labels;
+  for (int code = 0; code < ob::kTrackRateCount; ++code) {
+    SCOPED_TRACE(code);
+    const ob::StepRate& rate = ob::stepRate(code);
+    p->tracks[0].rate = static_cast<std::uint8_t>(code);
+    auto c = makeClock(*p);
+    EXPECT_DOUBLE_EQ(c->trackStepLength[0], ob::rateBeats(code) * 4.0 * c->samplesPerSixteenth);
+    EXPECT_NEAR(labelBeats(rate.label), ob::rateBeats(code), 1e-12) << rate.label;
+    EXPECT_EQ(std::string(rate.grid), "1/" + std::to_string(rate.stepsPerWhole));
+    std::string word = rate.label;
+    for (char& ch : word)
+      ch = ch == '/' ? '-' : static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    EXPECT_EQ(word, rate.word);
+    words.insert(rate.word);
+    labels.insert(rate.label);
+  }
+  EXPECT_EQ(words.size(), static_cast<std::size_t>(ob::kTrackRateCount));
+  EXPECT_EQ(labels.size(), static_cast<std::size_t>(ob::kTrackRateCount));
+  // Codes past the table play, and are named, as sixteenths.
+  for (int code : {-1, ob::kTrackRateCount, 255}) {
+    EXPECT_EQ(&ob::stepRate(code), &ob::stepRate(ob::kSixteenthRate));
+    EXPECT_DOUBLE_EQ(labelBeats(ob::stepRate(code).label), 0.25);
+  }
 }
 
 TEST(StepClockTiming, TempoSetsTheSixteenthAndIgnoresNoTempo) {

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <limits>
 #include <span>
+#include <utility>
 
 #include "support/ui/ui_harness.h"
 #include "tests/ui/geometry_rig.h"
@@ -18,6 +19,7 @@
 #include "ui/draw/focus_ring.h"
 #include "ui/geometry.h"
 #include "ui/layout/height_sharer.h"
+#include "ui/layout/keep_inside.h"
 #include "ui/layout/label_placer.h"
 #include "ui/layout/scale_to_fit.h"
 
@@ -45,6 +47,16 @@ TEST(Clamp, ToTheUnitRangeWithNanReadAsZero) {
                         Case{1.5f, 1.0f}, Case{-inf, 0.0f}, Case{inf, 1.0f}, Case{std::nanf(""), 0.0f}}) {
     SCOPED_TRACE(c.v);
     EXPECT_EQ(clamp01NanTo0(c.v), c.clamped);
+  }
+}
+
+TEST(Clamp, BetweenTakesItsBoundsInEitherOrder) {
+  for (const auto& [a, b] : {std::pair{2.0f, 8.0f}, std::pair{8.0f, 2.0f}}) {
+    SCOPED_TRACE(a);
+    EXPECT_EQ(clampBetween(5.0f, a, b), 5.0f);
+    EXPECT_EQ(clampBetween(-1.0f, a, b), 2.0f);
+    EXPECT_EQ(clampBetween(50.0f, a, b), 8.0f);
+    EXPECT_EQ(clampBetween(std::nanf(""), a, b), 2.0f);
   }
 }
 
@@ -81,6 +93,45 @@ TEST(Rect, ContainsTakesTheLeftAndTopEdgesAndWithEdgesAllFour) {
   EXPECT_TRUE(r.contains(Point{10, 20}));
   EXPECT_FALSE(Rect{}.containsWithEdges(Point{1, 0}));
   EXPECT_TRUE(Rect{}.containsWithEdges(Point{0, 0}));
+}
+
+TEST(Rect, OverlapsUnlessTheTwoOnlyTouchOrLieApart) {
+  struct Case {
+    Rect other;
+    bool overlaps;
+  };
+  const Rect r{10, 20, 100, 50};
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  for (const Case& c :
+       {Case{{50, 40, 5, 5}, true}, Case{{0, 0, 200, 200}, true}, Case{{105, 65, 10, 10}, true},
+        Case{{110, 20, 10, 50}, false}, Case{{10, 70, 100, 5}, false}, Case{{0, 20, 10, 50}, false},
+        Case{{200, 200, 5, 5}, false}, Case{{50, 40, 0, 0}, true}, Case{{nan, 40, 5, 5}, false}}) {
+    SCOPED_TRACE(testing::Message() << c.other.x << ", " << c.other.y);
+    EXPECT_EQ(r.overlaps(c.other), c.overlaps);
+    EXPECT_EQ(c.other.overlaps(r), c.overlaps);
+  }
+}
+
+TEST(KeepInside, ABoxMovesInAsLittleAsItTakesAndABoxTooLargeKeepsItsTopLeft) {
+  struct Case {
+    ImVec2 at;
+    ImVec2 size;
+    ImVec2 kept;
+  };
+  // A display whose corner is not the origin, and the same from the origin.
+  const Rect display{100, 50, 400, 300};
+  for (const Case& c : {Case{{150, 80}, {50, 40}, {150, 80}}, Case{{480, 80}, {50, 40}, {450, 80}},
+                        Case{{150, 330}, {50, 40}, {150, 310}}, Case{{20, 10}, {50, 40}, {100, 50}},
+                        Case{{480, 330}, {500, 400}, {100, 50}}}) {
+    SCOPED_TRACE(testing::Message() << c.at.x << ", " << c.at.y);
+    const ImVec2 kept = keepInside(c.at, c.size, display);
+    EXPECT_EQ(kept.x, c.kept.x);
+    EXPECT_EQ(kept.y, c.kept.y);
+    const ImVec2 fromOrigin =
+        keepInside({c.at.x - display.x, c.at.y - display.y}, c.size, ImVec2(display.width, display.height));
+    EXPECT_EQ(fromOrigin.x, c.kept.x - display.x);
+    EXPECT_EQ(fromOrigin.y, c.kept.y - display.y);
+  }
 }
 
 TEST(Rect, TakeTopAndTakeBottomCutBandsWithinTheHeight) {

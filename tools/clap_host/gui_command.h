@@ -4,6 +4,7 @@
 // a script or a picture the window stays until the user closes it.
 #include <string>
 
+#include "engine/clock/tempo.h"
 #include "tools/clap_host/gui_session.h"
 
 namespace orbi::host {
@@ -13,7 +14,7 @@ struct GuiCommand {
   std::string script;    // steps, from --script files and --steps
   std::string snapshot;  // the last picture's file; empty: none
   bool play = false;
-  double tempo = 120.0;
+  double tempo = ob::kDefaultTempo;
 };
 
 // The exit status: 0, or 1 with the reason on standard error.

@@ -7,6 +7,8 @@
 #include <sstream>
 #include <vector>
 
+#include "engine/clock/tempo.h"
+
 namespace orbi::host {
 
 namespace {
@@ -108,7 +110,7 @@ bool runStep(GuiSession& s, const Step& step, std::string& error) {
       return false;
     }
   } else if (command == "play" || command == "stop") {
-    n = {120};
+    n = {static_cast<int>(ob::kDefaultTempo)};
     if (command == "stop" ? step.words.size() != 1 : !numbers(step, 0, 1, n) || n[0] <= 0)
       return fail("play [BPM] or stop");
     s.instance().setTransport(command == "play", n[0]);

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "document/wav/wav.h"
+#include "engine/clock/tempo.h"
 #include "plugin/clap/own_extensions.h"
+#include "plugin/output_ports.h"
 #include "tools/clap_host/factory_kit.h"
 #include "tools/clap_host/gui_command.h"
 #include "tools/clap_host/render.h"
@@ -24,7 +26,7 @@ void usage() {
                "  --id ID            plug-in id (default: the factory's first)\n"
                "  --rate HZ          sample rate (48000)\n"
                "  --block FRAMES     block size (512)\n"
-               "  --tempo BPM        transport tempo (120)\n"
+               "  --tempo BPM        transport tempo (%g)\n"
                "  --seconds S        time to render (8 bars at the tempo)\n"
                "  --bars N           bars of 4/4 to render (8)\n"
                "  --out FILE         main output WAV (out.wav)\n"
@@ -44,7 +46,8 @@ void usage() {
                "  --script FILE      steps to run, one a line (repeatable)\n"
                "  --steps TEXT       steps separated by ';' (repeatable)\n"
                "  --snapshot FILE    a PNG of the editor window at the end\n"
-               "  --out FILE         also write the main output as the editor plays\n");
+               "  --out FILE         also write the main output as the editor plays\n",
+               static_cast<double>(ob::kDefaultTempo));
 }
 
 bool parseNumber(const char* text, double& out) {
@@ -82,7 +85,7 @@ int main(int argc, char** argv) {
   }
   const std::string path = argv[1];
   std::string id, outPath = "out.wav", auxPrefix, loadPath, savePath, kit;
-  double rate = 48000.0, block = 512.0, tempo = 120.0, seconds = -1.0, bars = 8.0;
+  double rate = 48000.0, block = 512.0, tempo = ob::kDefaultTempo, seconds = -1.0, bars = 8.0;
   bool hello = false;
   std::uint64_t seed = 0;
   std::vector<std::string> features;
@@ -271,7 +274,7 @@ int main(int argc, char** argv) {
     return status == 0 && !saveStateFile(*instance, savePath) ? 1 : status;
   }
   WavStream mainOut;
-  std::vector<WavStream> auxOut(auxPrefix.empty() ? 0 : 8);
+  std::vector<WavStream> auxOut(auxPrefix.empty() ? 0 : ob::clap::kOutputPorts - 1);
   bool opened = mainOut.open(outPath, 2, rate, error);
   for (std::size_t t = 0; opened && t < auxOut.size(); ++t)
     opened = auxOut[t].open(auxPrefix + std::to_string(t + 1) + ".wav", 2, rate, error);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "plugin/output_ports.h"
+
 namespace orbi::host {
 
 std::uint64_t framesToRender(const RenderRequest& request, double sampleRate) {
@@ -31,7 +33,7 @@ Rendered render(Instance& instance, const RenderRequest& request) {
   out.left.reserve(total);
   out.right.reserve(total);
   if (request.keepAux) {
-    out.aux.resize(16);
+    out.aux.resize(ob::clap::kStemChannels);
     for (auto& ch : out.aux) ch.reserve(total);
   }
   auto keep = [](std::vector<float>& to, const std::vector<float>& from, std::uint32_t n) {
@@ -41,7 +43,7 @@ Rendered render(Instance& instance, const RenderRequest& request) {
     keep(out.left, in.channel(0, 0), n);
     keep(out.right, in.channel(0, 1), n);
     if (request.keepAux)
-      for (std::uint32_t p = 1; p <= 8; ++p)
+      for (std::uint32_t p = 1; p < static_cast<std::uint32_t>(ob::clap::kOutputPorts); ++p)
         for (std::uint32_t c = 0; c < 2; ++c) keep(out.aux[(p - 1) * 2 + c], in.channel(p, c), n);
     out.outEvents += in.outEvents().size();
     return true;

@@ -5,13 +5,14 @@
 #include <functional>
 #include <vector>
 
+#include "engine/clock/tempo.h"
 #include "tools/clap_host/test_host.h"
 
 namespace orbi::host {
 
 struct RenderRequest {
   std::uint32_t blockFrames = 512;
-  double tempo = 120.0;
+  double tempo = ob::kDefaultTempo;
   double seconds = 16.0;
   bool keepAux = false;
 };
@@ -35,7 +36,7 @@ using BlockSink = std::function<bool(const Instance& instance, std::uint32_t fra
 // sink took.
 std::uint64_t renderBlocks(Instance& instance, const RenderRequest& request, const BlockSink& sink);
 
-// renderBlocks keeping the main output and, with keepAux, the eight stems.
+// renderBlocks keeping the main output and, with keepAux, the stems.
 Rendered render(Instance& instance, const RenderRequest& request);
 
 }  // namespace orbi::host

@@ -11,7 +11,9 @@
 #include <utility>
 #include <vector>
 
+#include "engine/clock/tempo.h"
 #include "plugin/clap/abi.h"
+#include "plugin/output_ports.h"
 
 namespace orbi::host {
 
@@ -179,7 +181,8 @@ class Instance {
   }
 
   // Activates and starts processing.
-  bool activate(double sampleRate, std::uint32_t maxFrames, std::uint32_t outputPorts = 9);
+  bool activate(double sampleRate, std::uint32_t maxFrames,
+                std::uint32_t outputPorts = ob::clap::kOutputPorts);
   // Stops processing when it runs, then deactivates.
   void deactivate();
   // Processing alone, as a host that suspends an idle plug-in stops and
@@ -233,7 +236,7 @@ class Instance {
   clap_event_transport_t transport_{};
   bool playing_ = false;
   bool seconds_ = true;
-  double tempo_ = 120.0;
+  double tempo_ = ob::kDefaultTempo;
   std::int64_t playedFrames_ = 0;
   std::int64_t steadyTime_ = 0;
   std::vector<std::vector<std::uint8_t>> inEvents_;

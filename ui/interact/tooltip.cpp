@@ -9,6 +9,7 @@
 #include "ui/frame_requests.h"
 #include "ui/imgui_adapter.h"
 #include "ui/interact/hover_clock.h"
+#include "ui/layout/keep_inside.h"
 #include "ui/store.h"
 
 namespace orbi::ui {
@@ -48,16 +49,6 @@ bool tooltipDue() {
   return false;
 }
 
-bool overlaps(const Rect& a, const Rect& b) {
-  return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
-}
-
-// The box moved inside the display as far as it fits.
-ImVec2 keptInside(ImVec2 at, ImVec2 size, const Rect& display) {
-  return {std::max(display.x, std::min(at.x, display.x + display.width - size.x)),
-          std::max(display.y, std::min(at.y, display.y + display.height - size.y))};
-}
-
 }  // namespace
 
 ImVec2 placeTooltip(ImVec2 pointer, ImVec2 size, const Rect& display, std::span<const Rect> keepClear,
@@ -72,10 +63,10 @@ ImVec2 placeTooltip(ImVec2 pointer, ImVec2 size, const Rect& display, std::span<
   ImVec2 best{};
   std::ptrdiff_t fewest = -1;
   for (const ImVec2& tried : tries) {
-    const ImVec2 at = keptInside(tried, size, display);
+    const ImVec2 at = keepInside(tried, size, display);
     const Rect box{at.x, at.y, size.x, size.y};
     const std::ptrdiff_t covered =
-        std::count_if(keepClear.begin(), keepClear.end(), [&](const Rect& r) { return overlaps(r, box); });
+        std::count_if(keepClear.begin(), keepClear.end(), [&](const Rect& r) { return r.overlaps(box); });
     if (covered == 0) return at;
     if (fewest < 0 || covered < fewest) {
       fewest = covered;

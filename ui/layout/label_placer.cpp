@@ -32,10 +32,6 @@ bool segmentMeets(ImVec2 a, ImVec2 b, float reach, const Rect& r) {
   return true;
 }
 
-bool overlaps(const Rect& a, const Rect& b) {
-  return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
-}
-
 // A column this short is no ink.
 constexpr float kInkless = 0.5f;
 
@@ -75,7 +71,7 @@ std::pair<int, int> LabelPlacer::touches(const Rect& box) const {
       }
     }
   }
-  for (const Rect& p : panels_) hard += overlaps(p, box) ? 1 : 0;
+  for (const Rect& p : panels_) hard += p.overlaps(box) ? 1 : 0;
   return {soft, hard};
 }
 
@@ -92,7 +88,7 @@ int LabelPlacer::discsUnder(const Rect& box) const {
 
 int LabelPlacer::panelsUnder(const Rect& box) const {
   return static_cast<int>(
-      std::count_if(panels_.begin(), panels_.end(), [&](const Rect& p) { return overlaps(p, box); }));
+      std::count_if(panels_.begin(), panels_.end(), [&](const Rect& p) { return p.overlaps(box); }));
 }
 
 std::size_t LabelPlacer::leastTouched(std::span<const Rect> candidates) const {

@@ -6,6 +6,7 @@
 #include "editor/widgets/chain/stage_curves.h"
 #include "editor/widgets/widget_support.h"
 #include "engine/chain/voice_chain.h"
+#include "engine/clock/tempo.h"
 #include "engine/params/param_tables.h"
 #include "ui/context.h"
 #include "ui/controls/value_text.h"
@@ -25,7 +26,7 @@ constexpr const char* kHelp =
     "AMP - a second envelope over the whole drum: rise, hold, fall.\n"
     "drag a corner: attack, hold, decay  /  the pill: seconds or tempo  /  right-click: type";
 
-double beatSeconds(double tempo) { return 60.0 / (tempo > 0.0 ? tempo : 120.0); }
+double beatSeconds(double tempo) { return 60.0 / ob::effectiveTempo(tempo); }
 
 float divisionSeconds(int division, double tempo) {
   return static_cast<float>(beatSeconds(tempo) *

@@ -8,11 +8,12 @@
 #include <string>
 
 #include "editor/widgets/chain/tile_frame.h"
+#include "engine/clock/tempo.h"
 
 namespace orbi {
 
 // The division (0..9) whose length at the tempo is nearest to t seconds,
-// ties going to the shorter; a tempo of 0 or below counts as 120.
+// ties going to the shorter; a tempo of 0 or below plays as the default.
 int snapToDivision(float seconds, double tempo);
 // Seconds 0..28 on the amp tile's time axis, 0..1.
 float ampTimeToX(float seconds);
@@ -53,7 +54,7 @@ class AmpTile : public StageTileFrame {
   std::uint8_t sync = 0;  // tempo mode
   int attackDivision = 2;
   int decayDivision = 5;
-  double tempo = 120.0;
+  double tempo = ob::kDefaultTempo;
 
  private:
   void dragCorner(int k, ImVec2 at);
