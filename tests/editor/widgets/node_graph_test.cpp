@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "support/editor/widgets/graph_gallery.h"
-#include "support/editor/widgets/graph_half_sets.h"
-#include "support/editor/widgets/label_rig.h"
+#include "support/editor/widgets/half_set_gallery.h"
+#include "support/editor/widgets/label_check.h"
 #include "tests/editor/widgets/entry_rig.h"
 #include "ui/context.h"
 #include "ui/draw/draw_log.h"
