@@ -8,7 +8,7 @@
 
 #include "editor/widgets/graph/node_graph.h"
 #include "support/editor/widgets/graph_gallery.h"
-#include "support/editor/widgets/graph_half_sets.h"
+#include "support/editor/widgets/half_set_gallery.h"
 #include "support/ui/ui_harness.h"
 
 namespace {

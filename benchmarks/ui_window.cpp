@@ -9,7 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "support/ui/showcase_view.h"
+#include "support/ui/showcase_gallery.h"
 #include "support/ui/ui_harness.h"
 #include "ui/platform/embedded_window.h"
 

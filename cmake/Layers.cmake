@@ -4,11 +4,14 @@
 #
 # The product, lowest first: engine <- document <- content <- plugin; ui
 # stands beside them and knows none of them; editor/widgets builds on ui and
-# the engine's parameter tables, nothing of the documents, the content, the
-# editor shell or the plug-in; the editor uses them all. A product layer's
-# row is also what its library links: ob_add_subsystem refuses a library
-# whose DEPENDS differ from its row, and the configure ends by checking what
-# each library links however the link was made (ob_check_layer_links).
+# the engine (its parameter tables, the project model's track count, the
+# tempo, and the curves the widgets draw as the engine plays them: the voice
+# chain's drive, crush, room decay and synced divisions, the drum's
+# distortion), on nothing of the documents, the content, the editor shell or
+# the plug-in; the editor uses them all. A product layer's row is also what
+# its library links: ob_add_subsystem refuses a library whose DEPENDS differ
+# from its row, and the configure ends by checking what each library links
+# however the link was made (ob_check_layer_links).
 set(OB_LAYER_FOLDERS
   engine document content plugin ui editor/widgets editor
   plugin_module tools resources support support/plugin support/ui support/editor/widgets support/editor benchmarks

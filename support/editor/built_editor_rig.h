@@ -4,6 +4,8 @@
 // X server the test runner starts. Flow tests derive from BuiltEditorRig,
 // open the editor, work it (GuiSession's input or a step script) and check
 // the saved state, the rendered sound and pictures. Skips without DISPLAY.
+// Tests of the plug-in's own calls take the loaded library alone
+// (builtClap).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -11,14 +13,25 @@
 #include <string>
 #include <vector>
 
-#include "support/editor/built_clap.h"
 #include "tools/clap_host/gui_script.h"
 #include "tools/clap_host/gui_session.h"
+#include "tools/clap_host/test_host.h"
 
 // After our own headers: Xlib defines macros such as None.
-#include "support/ui/x_host.h"
+#include "support/ui/window_harness.h"
 
 namespace orbi::test {
+
+// The built Orbitrane.clap, loaded once per test program through dlopen and
+// clap_entry as a host loads it, and kept for the program's life.
+inline const host::ClapLibrary* builtClap() {
+  static std::string error;
+  static const host::ClapLibrary* library = host::ClapLibrary::open(OB_CLAP_PATH, error).release();
+  EXPECT_NE(library, nullptr) << error;
+  return library;
+}
+
+inline constexpr char kPluginId[] = "io.tarnex.orbitrane";
 
 inline constexpr double kSampleRate = 48000.0;
 inline constexpr std::uint32_t kBlockFrames = 512;
@@ -75,7 +88,7 @@ class BuiltEditorRig : public ::testing::Test {
 
   // Keeps Mesa's driver loaded for the program's life, so that the leak
   // checker still knows what it holds when the program ends.
-  ui::test::XHost keepDriver;
+  ui::test::WindowHarness keepDriver;
   host::TestHost host;
   std::unique_ptr<host::Instance> instance;
   std::unique_ptr<host::GuiSession> session;

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "editor/widgets/graph/node_graph.h"
-#include "support/editor/widgets/graph_half_sets.h"
+#include "support/editor/widgets/half_set_gallery.h"
 #include "tests/editor/bench_rig.h"
 
 namespace orbi::test {

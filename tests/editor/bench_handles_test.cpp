@@ -22,7 +22,7 @@
 
 #include "editor_rig.h"
 #include "engine/params/param_tables.h"
-#include "support/editor/bench_states.h"
+#include "support/editor/bench_state_gallery.h"
 #include "ui/context.h"
 #include "ui/draw/draw_log.h"
 

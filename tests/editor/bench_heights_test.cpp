@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "editor_rig.h"
-#include "support/editor/bench_states.h"
+#include "support/editor/bench_state_gallery.h"
 #include "ui/draw/draw_log.h"
 
 namespace orbi::test {

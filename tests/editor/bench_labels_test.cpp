@@ -13,8 +13,8 @@
 #include <tuple>
 
 #include "editor_rig.h"
-#include "support/editor/bench_states.h"
-#include "support/editor/widgets/label_rig.h"
+#include "support/editor/bench_state_gallery.h"
+#include "support/editor/widgets/label_check.h"
 #include "ui/context.h"
 #include "ui/draw/draw_log.h"
 

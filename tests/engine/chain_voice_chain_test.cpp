@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "dft_rig.h"
+#include "dft.h"
 #include "engine/chain/fade_out_ramp.h"
 #include "engine/chain/voice_chain.h"
 #include "engine/params/param_tables.h"

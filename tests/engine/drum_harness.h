@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "dft_rig.h"
+#include "dft.h"
 #include "engine/drum/drum_machine.h"
 #include "engine/drum/drum_params.h"
 #include "engine/machine/mod_layers.h"

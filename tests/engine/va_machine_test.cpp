@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "dft_rig.h"
+#include "dft.h"
 #include "engine/params/param_tables.h"
 #include "engine/va/va_machine.h"
 

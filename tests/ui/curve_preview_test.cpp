@@ -9,7 +9,7 @@
 #include <string>
 
 #include "support/ui/ui_harness.h"
-#include "tests/ui/geometry_rig.h"
+#include "tests/ui/rect_check.h"
 #include "ui/draw/draw_log.h"
 #include "ui/keys.h"
 

@@ -11,7 +11,7 @@
 #include <utility>
 
 #include "support/ui/ui_harness.h"
-#include "tests/ui/geometry_rig.h"
+#include "tests/ui/rect_check.h"
 #include "ui/animation.h"
 #include "ui/clamp.h"
 #include "ui/controls/rail.h"

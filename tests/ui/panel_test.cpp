@@ -10,7 +10,7 @@
 #include <stdexcept>
 
 #include "support/ui/ui_harness.h"
-#include "tests/ui/geometry_rig.h"
+#include "tests/ui/rect_check.h"
 #include "ui/controls/scroll_area.h"
 #include "ui/controls/virtual_list.h"
 #include "ui/draw/draw_log.h"

@@ -8,7 +8,7 @@
 
 #include "editor/widgets/anatomy/anatomy_view.h"
 #include "support/editor/widgets/graph_gallery.h"
-#include "support/editor/widgets/graph_half_sets.h"
+#include "support/editor/widgets/half_set_gallery.h"
 
 namespace orbi::graph::testing {
 

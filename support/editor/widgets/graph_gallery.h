@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "editor/widgets/graph/node_graph.h"
-#include "support/editor/widgets/graph_half_sets.h"
+#include "support/editor/widgets/half_set_gallery.h"
 
 namespace orbi::graph::testing {
 

@@ -23,7 +23,7 @@
 // After our own headers: Xlib defines macros such as None.
 #include "support/editor/demo_gallery.h"
 #include "support/ui/snapshot_png.h"
-#include "support/ui/x_host.h"
+#include "support/ui/window_harness.h"
 
 namespace ob::clap {
 namespace bench_pictures_test {
@@ -72,7 +72,7 @@ class BenchPictures : public ::testing::Test {
     return shot ? *shot : orbi::ui::FramePixels{};
   }
 
-  orbi::ui::test::XHost x;
+  orbi::ui::test::WindowHarness x;
   orbi::host::TestHost host;
   Plugin* plugin = nullptr;
   const clap_plugin_t* clap = nullptr;

@@ -13,11 +13,11 @@
 #include <utility>
 #include <vector>
 
-#include "support/editor/built_clap.h"
+#include "support/editor/built_editor_rig.h"
 #include "tools/clap_host/test_host.h"
 
 // After our own headers: Xlib defines macros such as None.
-#include "support/ui/x_host.h"
+#include "support/ui/window_harness.h"
 
 namespace clap_gui_test {
 
@@ -43,7 +43,7 @@ class ClapGui : public ::testing::Test {
 
   // Opened before the plug-in loads: keeps Mesa's driver loaded for the
   // program's life, so the leak checker still knows what it holds at exit.
-  orbi::ui::test::XHost x;
+  orbi::ui::test::WindowHarness x;
   TestHost host;
   std::unique_ptr<Instance> instance;
   const clap_plugin_gui_t* gui = nullptr;

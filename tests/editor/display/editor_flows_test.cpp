@@ -29,7 +29,7 @@
 #include "ui/platform/embedded_window.h"
 
 // After our own headers: Xlib defines macros such as None.
-#include "support/editor/bench_states.h"
+#include "support/editor/bench_state_gallery.h"
 #include "support/editor/built_editor_rig.h"
 #include "support/editor/demo_gallery.h"
 #include "support/editor/wav_writer.h"
@@ -174,7 +174,7 @@ class EditorFlows : public ::testing::Test {
     ASSERT_TRUE(session->key(chord, error)) << error;
   }
 
-  const ui::test::XHost keepDriver;
+  const ui::test::WindowHarness keepDriver;
   host::TestHost host;
   ui::DrawLog log;
   ob::clap::Plugin* plugin = nullptr;

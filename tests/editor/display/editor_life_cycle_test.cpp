@@ -130,7 +130,7 @@ TEST_F(EditorLifeCycle, AStateLoadUnderTheOpenEditorKeepsItDrawing) {
 // be looked at: the new view starts with empty histories.
 TEST(EditorLifeCycleInProcess, AReopenedEditorStartsWithEmptyHistories) {
   if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";
-  const ui::test::XHost keepDriver;
+  const ui::test::WindowHarness keepDriver;
   host::TestHost host;
   auto* plugin = new ob::clap::Plugin(host.clapHost(), ob::clap::makeEditor);
   ASSERT_TRUE(plugin->plugin.init(&plugin->plugin));

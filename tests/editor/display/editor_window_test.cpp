@@ -27,7 +27,7 @@
 
 // After our own headers: Xlib defines macros such as None.
 #include "support/ui/snapshot_png.h"
-#include "support/ui/x_host.h"
+#include "support/ui/window_harness.h"
 
 #include <X11/keysym.h>
 
@@ -41,7 +41,7 @@ extern "C" const char* __lsan_default_suppressions() {
 namespace ob::clap {
 namespace editor_window_test {
 
-using orbi::ui::test::XHost;
+using orbi::ui::test::WindowHarness;
 
 class CountingView : public orbi::ui::View {
  public:
@@ -93,7 +93,7 @@ class EditorWindow : public ::testing::Test {
     return {a.width, a.height};
   }
 
-  XHost x;
+  WindowHarness x;
   orbi::host::TestHost host;
   Plugin* plugin = nullptr;
   const clap_plugin_t* clap = nullptr;
@@ -377,7 +377,7 @@ class EditorWrapper : public ::testing::Test {
     return o;
   }
 
-  XHost x;
+  WindowHarness x;
   orbi::host::TestHost host{zeroIds()};
   int frames = 0;
   std::unique_ptr<OrbitraneEditor> editor = std::make_unique<OrbitraneEditor>(

@@ -18,7 +18,7 @@
 
 // After our own headers: Xlib defines macros such as None.
 #include "support/ui/snapshot_png.h"
-#include "support/ui/x_host.h"
+#include "support/ui/window_harness.h"
 
 namespace ob::clap {
 namespace samples_snapshot_test {
@@ -26,7 +26,7 @@ namespace samples_snapshot_test {
 namespace fs = std::filesystem;
 
 TEST(SamplesSnapshot, ThePageShowsTheGridAndTheSelectedWaveform) {
-  orbi::ui::test::XHost x;
+  orbi::ui::test::WindowHarness x;
   if (!orbi::ui::test::haveDisplay() || !x.display()) GTEST_SKIP() << "no X display";
   orbi::host::TestHost host;
   Plugin* plugin = new Plugin(host.clapHost(), makeEditor);

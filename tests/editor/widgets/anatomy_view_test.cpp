@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "editor/widgets/widget_support.h"
-#include "support/editor/widgets/label_rig.h"
+#include "support/editor/widgets/label_check.h"
 #include "tests/editor/widgets/chain_rig.h"
 
 namespace orbi {

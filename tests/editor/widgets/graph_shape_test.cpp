@@ -8,7 +8,7 @@
 
 #include "editor/widgets/graph/graph_layout.h"
 #include "editor/widgets/graph/graph_shape.h"
-#include "support/editor/widgets/graph_half_sets.h"
+#include "support/editor/widgets/half_set_gallery.h"
 
 namespace orbi::graph {
 namespace graph_shape_test {

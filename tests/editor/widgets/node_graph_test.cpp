@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "support/editor/widgets/graph_gallery.h"
-#include "support/editor/widgets/graph_half_sets.h"
-#include "support/editor/widgets/label_rig.h"
+#include "support/editor/widgets/half_set_gallery.h"
+#include "support/editor/widgets/label_check.h"
 #include "tests/editor/widgets/entry_rig.h"
 #include "ui/context.h"
 #include "ui/draw/draw_log.h"
@@ -573,15 +573,15 @@ TEST(NodeGraphPaint, AHoveredHandlesHintCoversNoHandleNorItsValue) {
           for (const ui::HandleRecord& other : log.handles()) {
             const ui::Rect disc{other.centre.x - 4.0f * s, other.centre.y - 4.0f * s, 8.0f * s, 8.0f * s};
             if (hint) {
-              EXPECT_FALSE(test::boxesMeet(inkOf(hint), disc)) << "the hint covers " << other.name;
+              EXPECT_FALSE(inkOf(hint).overlaps(disc)) << "the hint covers " << other.name;
             }
             if (&other != h) {
-              EXPECT_FALSE(test::boxesMeet(inkOf(value), disc)) << "the value covers " << other.name;
+              EXPECT_FALSE(inkOf(value).overlaps(disc)) << "the value covers " << other.name;
             }
           }
           if (!hint) continue;
           ++hints;
-          EXPECT_FALSE(test::boxesMeet(inkOf(hint), inkOf(value))) << "the hint covers the value";
+          EXPECT_FALSE(inkOf(hint).overlaps(inkOf(value))) << "the hint covers the value";
         }
       }
     }

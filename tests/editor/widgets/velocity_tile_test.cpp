@@ -70,10 +70,6 @@ class VelocityRig : public test::PointerRig {
   ui::Rect area{50.0f, 100.0f, 400.0f, 81.0f};  // a graph 64 high: whole-pixel drags
 };
 
-bool boxesMeet(const ui::Rect& a, const ui::Rect& b) {
-  return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
-}
-
 Tile::Model routed(std::vector<Tile::Route> routes) {
   Tile::Model m;
   m.routes = std::move(routes);
@@ -245,7 +241,7 @@ TEST(VelocityTile, ADividerDraggedToTheTopIsTakenBackAtItsBar) {
       rig.step();
       const ui::Rect g = rig.graph();
       const ui::Rect chip = rig.scoped([&] { return rig.tile.modeChip(); });
-      EXPECT_FALSE(boxesMeet(chip, g)) << "the chip lies over the graph";
+      EXPECT_FALSE(chip.overlaps(g)) << "the chip lies over the graph";
       const float mid = g.y + g.height / 2.0f;
       rig.dragBy(ImVec2(rig.xOf(95), mid), {2000.0f * s, 0.0f});
       ASSERT_FALSE(rig.calls.limits.empty());
@@ -495,14 +491,14 @@ TEST(VelocityTile, TheChipShowsItsWordWholeAndNamesKeepClearOfIt) {
           for (const std::string& name : m.slotNames) {
             const ui::DrawRecord* label = textOf(rig, name);
             if (!label) continue;
-            EXPECT_FALSE(boxesMeet(ui::textInk(label->rect, name, label->style, label->alignment), chip))
+            EXPECT_FALSE(ui::textInk(label->rect, name, label->style, label->alignment).overlaps(chip))
                 << name;
           }
           if (routes) {
             const ui::DrawRecord* route = textOf(rig, "flt_cutoff  50%");
             ASSERT_NE(route, nullptr);
             EXPECT_FALSE(
-                boxesMeet(ui::textInk(route->rect, route->text, route->style, route->alignment), chip));
+                ui::textInk(route->rect, route->text, route->style, route->alignment).overlaps(chip));
           }
         }
       }

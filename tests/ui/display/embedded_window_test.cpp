@@ -28,7 +28,7 @@
 #include "ui/frame_requests.h"
 
 // After our own headers: Xlib defines macros such as None.
-#include "support/ui/x_host.h"
+#include "support/ui/window_harness.h"
 
 #include <GL/glx.h>
 #include <X11/Xatom.h>
@@ -88,7 +88,7 @@ std::optional<FramePixels> captureFrame(EmbeddedWindow& window) {
 // old one back after.
 class DesktopResources {
  public:
-  explicit DesktopResources(test::XHost& host) : host_(host) {
+  explicit DesktopResources(test::WindowHarness& host) : host_(host) {
     Atom type = None;
     int format = 0;
     unsigned long items = 0, after = 0;
@@ -115,7 +115,7 @@ class DesktopResources {
   }
 
  private:
-  test::XHost& host_;
+  test::WindowHarness& host_;
   std::string saved_;
   bool had_ = false;
 };
@@ -125,7 +125,7 @@ class EmbeddedWindowTest : public ::testing::Test {
   void SetUp() override {
     if (!test::haveDisplay() || !host.display()) GTEST_SKIP() << "no X display";
   }
-  test::XHost host;
+  test::WindowHarness host;
 };
 
 TEST(EmbeddedWindowOptions, FrameIntervalFollowsTheRate) {

@@ -21,7 +21,7 @@
 #include "ui/platform/embedded_window.h"
 
 // After our own headers: Xlib defines macros such as None.
-#include "support/ui/x_host.h"
+#include "support/ui/window_harness.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
@@ -117,7 +117,7 @@ class WindowInputTest : public ::testing::Test {
     ASSERT_TRUE(pumpUntil(*window, [&] { return view.fieldActive; }));
   }
 
-  test::XHost host;
+  test::WindowHarness host;
   Window parent = 0;
   InputView view;
   std::optional<EmbeddedWindow> window;
@@ -292,7 +292,8 @@ TEST_F(WindowInputTest, TextCopiedInOneWindowPastesInAnother) {
 }
 
 // What another program gets when it asks the window for CLIPBOARD.
-std::optional<std::string> convertFrom(test::XHost& host, EmbeddedWindow& window, const char* target) {
+std::optional<std::string> convertFrom(test::WindowHarness& host, EmbeddedWindow& window,
+                                       const char* target) {
   Display* d = host.display();
   const Window requestor = XCreateSimpleWindow(d, host.root(), 0, 0, 1, 1, 0, 0, 0);
   const Atom property = XInternAtom(d, "TEST_CLIP", False);

@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "support/ui/showcase_view.h"
+#include "support/ui/showcase_gallery.h"
 #include "ui/platform/embedded_window.h"
 
 #include "support/ui/stored_picture.h"
@@ -19,7 +19,7 @@
 #include <GL/gl.h>
 
 // After our own headers: Xlib defines macros such as None.
-#include "support/ui/x_host.h"
+#include "support/ui/window_harness.h"
 
 namespace orbi::ui {
 namespace window_snapshot_test {
@@ -77,7 +77,7 @@ class WindowSnapshotTest : public ::testing::TestWithParam<Snapshot> {
     pumpUntil(window, [&] { return (pixels = window.takeCapture()).has_value(); });
     return pixels;
   }
-  test::XHost host;
+  test::WindowHarness host;
 };
 
 TEST_P(WindowSnapshotTest, MatchesTheStoredPicture) {

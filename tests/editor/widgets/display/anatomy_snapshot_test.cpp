@@ -16,7 +16,7 @@
 #include "support/ui/stored_picture.h"
 
 // After our own headers: Xlib defines macros such as None.
-#include "support/ui/x_host.h"
+#include "support/ui/window_harness.h"
 
 namespace orbi {
 namespace anatomy_snapshot_test {
@@ -35,7 +35,7 @@ class DiagramView : public ui::View {
 };
 
 TEST(AnatomySnapshot, SecondHitSocketAfterTheMixReversedMatchesTheStoredPicture) {
-  ui::test::XHost host;
+  ui::test::WindowHarness host;
   if (!ui::test::haveDisplay() || !host.display()) GTEST_SKIP() << "no X display";
   DiagramView view;
   const Window parent = host.makeParent(0, 0, kWidth, kHeight);

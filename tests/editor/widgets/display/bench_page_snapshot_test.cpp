@@ -18,7 +18,7 @@
 #include "support/ui/stored_picture.h"
 
 // After our own headers: Xlib defines macros such as None.
-#include "support/ui/x_host.h"
+#include "support/ui/window_harness.h"
 
 namespace orbi {
 namespace bench_page_snapshot_test {
@@ -39,7 +39,7 @@ class PageView : public ui::View {
 
 template <class Gallery>
 void expectStoredPicture(const char* name) {
-  ui::test::XHost host;
+  ui::test::WindowHarness host;
   if (!ui::test::haveDisplay() || !host.display()) GTEST_SKIP() << "no X display";
   PageView<Gallery> view;
   const Window parent = host.makeParent(0, 0, kWidth, kHeight);

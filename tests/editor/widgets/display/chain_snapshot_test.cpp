@@ -16,7 +16,7 @@
 #include "support/ui/stored_picture.h"
 
 // After our own headers: Xlib defines macros such as None.
-#include "support/ui/x_host.h"
+#include "support/ui/window_harness.h"
 
 namespace orbi {
 namespace chain_snapshot_test {
@@ -63,7 +63,7 @@ class ChainView : public ui::View {
 };
 
 TEST(ChainStripSnapshot, AllFiveTilesMatchTheStoredPicture) {
-  ui::test::XHost host;
+  ui::test::WindowHarness host;
   if (!ui::test::haveDisplay() || !host.display()) GTEST_SKIP() << "no X display";
   ChainView view;
   const auto width = static_cast<unsigned>(ChainView::kWidth);

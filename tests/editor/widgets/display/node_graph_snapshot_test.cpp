@@ -20,7 +20,7 @@
 #include "support/ui/stored_picture.h"
 
 // After our own headers: Xlib defines macros such as None.
-#include "support/ui/x_host.h"
+#include "support/ui/window_harness.h"
 
 namespace orbi {
 namespace node_graph_snapshot_test {
@@ -57,7 +57,7 @@ class NodeGraphSnapshotTest : public ::testing::TestWithParam<Snapshot> {
   void SetUp() override {
     if (!ui::test::haveDisplay() || !host.display()) GTEST_SKIP() << "no X display";
   }
-  ui::test::XHost host;
+  ui::test::WindowHarness host;
 };
 
 TEST_P(NodeGraphSnapshotTest, MatchesTheStoredPicture) {

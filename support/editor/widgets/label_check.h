@@ -11,12 +11,9 @@
 
 #include "ui/draw/draw_log.h"
 #include "ui/draw/text.h"
+#include "ui/geometry.h"
 
 namespace orbi::test {
-
-inline bool boxesMeet(const ui::Rect& a, const ui::Rect& b) {
-  return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
-}
 
 // The segment's stroke, as a chain of small boxes along it.
 inline bool strokeMeets(ImVec2 a, ImVec2 b, float half, const ui::Rect& box) {
@@ -25,7 +22,7 @@ inline bool strokeMeets(ImVec2 a, ImVec2 b, float half, const ui::Rect& box) {
   for (int i = 0; i <= steps; ++i) {
     const float t = static_cast<float>(i) / static_cast<float>(steps);
     const ImVec2 p(a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t);
-    if (boxesMeet({p.x - half, p.y - half, 2.0f * half, 2.0f * half}, box)) return true;
+    if (ui::Rect{p.x - half, p.y - half, 2.0f * half, 2.0f * half}.overlaps(box)) return true;
   }
   return false;
 }
@@ -44,12 +41,13 @@ inline bool markMeets(const ui::DrawRecord& r, const ui::Rect& box, float scale)
       for (std::size_t i = 0; i < r.points.size(); ++i) {
         const float top = std::min(r.points[i].y, r.partners[i].y),
                     bottom = std::max(r.points[i].y, r.partners[i].y);
-        if (bottom - top >= 0.5f && boxesMeet({r.points[i].x, top, r.width, bottom - top}, box)) return true;
+        if (bottom - top >= 0.5f && ui::Rect{r.points[i].x, top, r.width, bottom - top}.overlaps(box))
+          return true;
       }
       return false;
     case ui::DrawOp::FillCircle:
-      return boxesMeet({r.points[0].x - r.radius, r.points[0].y - r.radius, 2.0f * r.radius, 2.0f * r.radius},
-                       box);
+      return ui::Rect{r.points[0].x - r.radius, r.points[0].y - r.radius, 2.0f * r.radius, 2.0f * r.radius}
+          .overlaps(box);
     default: return false;
   }
 }

@@ -1,4 +1,4 @@
-#include "support/ui/showcase_view.h"
+#include "support/ui/showcase_gallery.h"
 
 #include <imgui.h>
 

@@ -51,16 +51,16 @@ inline Display* openDisplay() {
   return nullptr;
 }
 
-class XHost {
+class WindowHarness {
  public:
-  XHost() : display_(haveDisplay() ? openDisplay() : nullptr) {
+  WindowHarness() : display_(haveDisplay() ? openDisplay() : nullptr) {
     if (display_) keepGlDriverLoaded(display_);
   }
-  ~XHost() {
+  ~WindowHarness() {
     if (display_) XCloseDisplay(display_);
   }
-  XHost(const XHost&) = delete;
-  XHost& operator=(const XHost&) = delete;
+  WindowHarness(const WindowHarness&) = delete;
+  WindowHarness& operator=(const WindowHarness&) = delete;
 
   Display* display() const { return display_; }
   Window root() const { return DefaultRootWindow(display_); }
