@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "document/archive/zip_format.h"
+#include "document/archive/zip_stream_walk.h"
 #include "document/diagnostics.h"
 #include "document/project/project_load.h"
 #include "document/project/project_save.h"
@@ -65,6 +66,9 @@ void reportRefusedRead(StateRead read, const std::vector<std::uint8_t>& bytes, D
                      ? "The state is larger than " + mebibytes(kMaxStateBytes)
                      : "The state's document is larger than " + mebibytes(kMaxDocumentTextBytes));
       return;
+    case StateRead::Damaged:
+      list.error("state-rejected", "", "The state's package is damaged: its records break off");
+      return;
   }
 }
 
@@ -80,19 +84,26 @@ StateRead readHostStream(const clap_istream_t* stream, std::vector<std::uint8_t>
   constexpr std::uint64_t kHeadEnd = kStateHeaderSize + kDocumentHeadBytes;
   bool headChecked = false;
   std::uint64_t limit = 0;
+  std::size_t offset = 0;
+  bool package = false;
+  zip::StreamWalk walk;
   std::uint8_t piece[kReadPiece];
   for (;;) {
     const std::int64_t got = stream->read(stream, piece, sizeof piece);
     if (got < 0 || static_cast<std::uint64_t>(got) > sizeof piece) return StateRead::StreamFailed;
     bytes.insert(bytes.end(), piece, piece + got);
     if (!headChecked && (got == 0 || bytes.size() >= kHeadEnd)) {
-      const std::size_t offset = stateDocumentOffset(bytes.data(), bytes.size());
+      offset = stateDocumentOffset(bytes.data(), bytes.size());
       const std::uint8_t* document = bytes.data() + offset;
       const std::size_t head = std::min<std::size_t>(bytes.size() - offset, kDocumentHeadBytes);
       if (!opensAsDocument(document, head)) return StateRead::NotAState;
-      limit = offset + (zip::looksLikeZip(document, head) ? limits.package : limits.text);
+      package = zip::looksLikeZip(document, head);
+      limit = offset + (package ? limits.package : limits.text);
       headChecked = true;
     }
+    if (package &&
+        walk.follow(bytes.data() + offset, bytes.size() - offset) == zip::StreamWalk::Verdict::Broken)
+      return StateRead::Damaged;
     if (headChecked && bytes.size() > limit) return StateRead::TooLarge;
     if (got == 0) return StateRead::Read;
   }

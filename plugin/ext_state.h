@@ -23,6 +23,7 @@ enum class StateRead : std::uint8_t {
   StreamFailed,  // null stream, a negative read or one that claims more than asked
   NotAState,     // its first bytes begin no document: refused before the rest is read
   TooLarge,      // past its limit: refused as soon as it was
+  Damaged,       // a package whose records break off into bytes that are none
 };
 
 // The most a state's document (what follows the header) may hold, by what
@@ -35,7 +36,9 @@ struct StateLimits {
 // Reads the stream piece by piece until a read returns 0. The first bytes
 // are checked as soon as enough of them are in (the header, then the head
 // a document file is checked by), and the size against its limit with
-// every piece, so a state that is none, or too large, stops the reading.
+// every piece, so a state that is none, or too large, stops the reading. A
+// package's records are followed as they arrive, so one that turns into
+// bytes of no record stops it too.
 StateRead readHostStream(const clap_istream_t* stream, std::vector<std::uint8_t>& bytes,
                          const StateLimits& limits = {});
 // Writes every byte, calling write again for what a call did not take. False

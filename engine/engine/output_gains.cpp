@@ -13,7 +13,7 @@ constexpr float kMixHeadroom = 0.55f;
 OutputGains trackOutputGains(float pan, float gain) {
   const float p = std::clamp(std::isfinite(pan) ? pan : 0.0f, -1.0f, 1.0f);
   const float a = (p + 1.0f) * 0.25f * std::numbers::pi_v<float>;
-  const float g = gain * kMixHeadroom;
+  const float g = (std::isfinite(gain) ? std::clamp(gain, 0.0f, kMaxTrackGain) : 0.0f) * kMixHeadroom;
   return {std::cos(a) * g, std::sin(a) * g};
 }
 

@@ -2,6 +2,7 @@
 // pan law, choke, layer zones, note ends and block splitting.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -106,6 +107,38 @@ TEST(EngineHits, CentrePanAtUnitGainGivesEqualStemGains) {
   EXPECT_GT(rms(s.right(0), 0, 512), 0.0);
   EXPECT_LT(rms(s.left(0), 0, 512), 1e-6 * rms(s.right(0), 0, 512) + 1e-12);
   EXPECT_FLOAT_EQ(e->hitPan(0), 1.0f);
+}
+
+// A document may give a track any finite gain; what reaches the output is
+// held to the track's range, so a gain of 2^63 plays as the loudest one.
+TEST(EngineHits, ATracksGainIsHeldToItsRange) {
+  const ob::OutputGains loudest = ob::trackOutputGains(0.0f, ob::kMaxTrackGain);
+  const std::pair<float, float> cases[] = {
+      {9.2233720e18f, loudest.left}, {3.0f, loudest.left}, {-0.5f, 0.0f}, {-1e30f, 0.0f},
+      {std::nanf(""), 0.0f},         {INFINITY, 0.0f},
+  };
+  for (const auto& [gain, side] : cases) {
+    SCOPED_TRACE(gain);
+    const ob::OutputGains g = ob::trackOutputGains(0.0f, gain);
+    EXPECT_EQ(g.left, side);
+    EXPECT_EQ(g.right, side);
+  }
+
+  auto peakAt = [](float gain) {
+    auto e = makeEngine();
+    auto p = silentDemo();
+    p->patterns[0].tracks[0].gain = gain;
+    e->loadProject(*p);
+    const Stems s = runStems(*e, 512, 512, stopped(), [&](int at) {
+      if (at == 0) e->queueTrigger(trigger(0, 0));
+    });
+    float peak = 0.0f;
+    for (const float v : s.left(0)) peak = std::max(peak, std::fabs(v));
+    return peak;
+  };
+  const float atMost = peakAt(ob::kMaxTrackGain);
+  EXPECT_GT(atMost, 0.0f);
+  EXPECT_EQ(peakAt(9.2233720e18f), atMost);
 }
 
 TEST(EngineHits, AMacroEventChangesTheSoundFromItsSample) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "document/archive/zip_format.h"
 #include "document/project/project_load.h"
 #include "document/wav/wav.h"
 #include "document/wav/wav_pool.h"
@@ -382,6 +383,26 @@ TEST(StateChunk, AStreamThatBeginsNoDocumentIsRefusedAtItsHead) {
   }
 }
 
+// A package whose records break off into bytes that are none is refused
+// there, however long the stream: one of zeros after its first signature
+// goes no further than its head.
+TEST(StateChunk, APackageThatBreaksOffIsRefusedWhereItDoes) {
+  const std::string header("OBS1\0\0\0\0", 8);
+  const std::string local("PK\x03\x04", 4);
+  const std::string empty = std::string("PK\x05\x06", 4) + std::string(18, '\0');
+  for (const std::string& head : {local, header + local, empty, header + empty}) {
+    SCOPED_TRACE(testing::Message() << "head of " << head.size() << " bytes");
+    FakeHost host;
+    Instance inst(host);
+    const Before before(inst);
+    statetest::EndlessStream in(head, '\0');
+    EXPECT_FALSE(loadEndless(inst, in));
+    EXPECT_LE(in.given, ob::clap::kStateHeaderSize + 2 * ob::kDocumentHeadBytes);
+    before.expectSame(inst);
+    expectRejected(inst, "package is damaged");
+  }
+}
+
 // A document's text is refused while it is read, as soon as it passes its
 // limit, with the header or without.
 TEST(StateChunk, DocumentTextPastItsLimitStopsTheReading) {
@@ -426,10 +447,15 @@ TEST(StateChunk, EachDocumentIsReadToItsOwnLimit) {
       }
     }
   }
-  // An endless package stops at its limit.
+  // An endless package, its first entry claiming more than the limit,
+  // stops at the limit.
   ob::clap::StateLimits small;
   small.package = 65536;
-  statetest::EndlessStream in(std::string("PK\x03\x04", 4), '\0');
+  std::string claim("PK\x03\x04", 4);
+  claim.resize(ob::zip::kLocalHeaderSize, '\0');
+  claim[18] = claim[19] = claim[20] = '\x7f';  // the packed size, 0x007f7f7f
+  claim[26] = 1;                               // a one-byte name
+  statetest::EndlessStream in(claim + "a", '\0');
   std::vector<std::uint8_t> bytes;
   EXPECT_EQ(ob::clap::readHostStream(&in.stream, bytes, small), ob::clap::StateRead::TooLarge);
   EXPECT_LE(in.given, small.package + ob::kDocumentHeadBytes);

@@ -1,0 +1,113 @@
+// Following an archive's records as its bytes arrive, as a host's state
+// stream gives them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "archive_rig.h"
+#include "document/archive/zip_format.h"
+#include "document/archive/zip_stream_walk.h"
+#include "document/archive/zip_writer.h"
+
+namespace archive_zip_stream_walk_test {
+
+using namespace archive_test;
+namespace zip = ob::zip;
+using Verdict = zip::StreamWalk::Verdict;
+
+// The verdict once every byte is in, given piece by piece; a verdict other
+// than Going ends the walk where it came.
+Verdict walkInPieces(const Bytes& bytes, std::size_t piece, std::size_t* seen = nullptr) {
+  zip::StreamWalk walk;
+  for (std::size_t n = std::min(piece, bytes.size());; n = std::min(n + piece, bytes.size())) {
+    const Verdict verdict = walk.follow(bytes.data(), n);
+    if (seen != nullptr) *seen = n;
+    if (verdict != Verdict::Going || n == bytes.size()) return verdict;
+  }
+}
+
+Bytes written() {
+  std::vector<zip::Entry> in(4);
+  in[0].name = "instance.json", in[0].data = compressibleBytes(5000, 1), in[0].compress = true;
+  in[1].name = "assets/noise.wav", in[1].data = randomBytes(3000, 2);
+  in[2].name = "empty";
+  in[3].name = "dir/\xC3\xA9t\xC3\xA9.bin", in[3].data = Bytes(1000, 7), in[3].compress = true;
+  ob::Diagnostics d;
+  return zip::writeZip(in, d).value_or(Bytes{});
+}
+
+Bytes withComment() {
+  RawArchive a;
+  a.entries.push_back(storedEntry("a", bytesOf("first")));
+  a.entries.push_back(storedEntry("b", Bytes(300, 9)));
+  a.entries[1].centralExtra = "xy";
+  a.entries[1].centralComment = "about b";
+  a.comment = std::string(1000, 'c');
+  return buildArchive(a);
+}
+
+TEST(ZipStreamWalk, AnArchiveThisProjectWritesIsFollowedToItsEnd) {
+  Bytes empty = {0x50, 0x4B, 0x05, 0x06};
+  empty.resize(22, 0);
+  const std::pair<const char*, Bytes> archives[] = {
+      {"written", written()}, {"with comments and extras", withComment()}, {"empty", empty}};
+  for (const auto& [name, bytes] : archives) {
+    ASSERT_FALSE(bytes.empty());
+    for (const std::size_t piece : {std::size_t{1}, std::size_t{7}, std::size_t{4096}, bytes.size()}) {
+      SCOPED_TRACE(testing::Message() << name << ", pieces of " << piece);
+      EXPECT_EQ(walkInPieces(bytes, piece), Verdict::Going);
+    }
+  }
+}
+
+TEST(ZipStreamWalk, BytesWhereARecordShouldStartBreakIt) {
+  Bytes zeros = bytesOf("PK\x03\x04");
+  zeros.resize(4096, 0);
+  Bytes trailing = written();
+  trailing.push_back(0);
+  RawArchive a;
+  a.entries.push_back(storedEntry("a", bytesOf("first")));
+  a.entries.push_back(storedEntry("b", bytesOf("second")));
+  a.entries[1].badLocalSignature = true;
+  const Bytes badSecond = buildArchive(a);
+  a.entries[1].badLocalSignature = false;
+  a.entries[0].packedSize -= 1;  // the record after it is looked for a byte early
+  const Bytes shortFirst = buildArchive(a);
+  Bytes emptyThenZeros = {0x50, 0x4B, 0x05, 0x06};
+  emptyThenZeros.resize(4096, 0);
+  const std::pair<const char*, Bytes> streams[] = {{"a local header, then zeros", zeros},
+                                                   {"a byte after the end", trailing},
+                                                   {"the second entry's signature", badSecond},
+                                                   {"a size one short", shortFirst},
+                                                   {"an empty archive, then zeros", emptyThenZeros}};
+  for (const auto& [name, bytes] : streams) {
+    for (const std::size_t piece : {std::size_t{1}, std::size_t{4096}}) {
+      SCOPED_TRACE(testing::Message() << name << ", pieces of " << piece);
+      std::size_t seen = 0;
+      EXPECT_EQ(walkInPieces(bytes, piece, &seen), Verdict::Broken);
+      if (piece == 1 && bytes == zeros) {
+        EXPECT_EQ(seen, zip::kLocalHeaderSize + 4);
+      }
+    }
+  }
+}
+
+TEST(ZipStreamWalk, AnEntryWhoseSizesFollowItsDataStopsTheWalk) {
+  for (const bool zip64 : {false, true}) {
+    SCOPED_TRACE(zip64 ? "Zip64 sizes" : "sizes after the data");
+    RawArchive a;
+    a.entries.push_back(storedEntry("a", bytesOf("first")));
+    a.entries.push_back(storedEntry("b", bytesOf("second")));
+    if (zip64)
+      a.entries[1].packedSize = 0xFFFFFFFFu;
+    else
+      a.entries[1].flags = 0x0008;
+    Bytes bytes = buildArchive(a);
+    bytes.resize(bytes.size() + 100, 0);  // whatever follows is left to the limit
+    EXPECT_EQ(walkInPieces(bytes, 1), Verdict::Stopped);
+  }
+}
+
+}  // namespace archive_zip_stream_walk_test
