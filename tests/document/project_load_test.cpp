@@ -487,8 +487,11 @@ TEST(ProjectLoad, AnAssetTheDecoderRefusesSaysWhy) {
     auto l = load(ob::writeProjectDocument(demo, pool, {}));
     ASSERT_TRUE(l->ok) << l->error;
     ASSERT_EQ(1, obtest::countCode(l->diags, "asset-unreadable"));
-    for (const ob::Diagnostic& d : l->diags)
-      if (d.code == "asset-unreadable") EXPECT_NE(d.message.find(c.why), std::string::npos) << d.message;
+    for (const ob::Diagnostic& d : l->diags) {
+      if (d.code == "asset-unreadable") {
+        EXPECT_NE(d.message.find(c.why), std::string::npos) << d.message;
+      }
+    }
     ASSERT_EQ(1u, l->pool.slots.size());
     EXPECT_EQ(0, l->pool.slots[0]->frames);
   }
