@@ -28,6 +28,13 @@ void Diagnostics::note(std::string code, std::string path, std::string message) 
   add(Severity::Note, std::move(code), std::move(path), std::move(message));
 }
 
+std::string quotedText(std::string_view text) {
+  if (text.size() <= kLongestQuote) return std::string(text);
+  std::size_t end = kLongestQuote;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0u) == 0x80u) --end;
+  return std::string(text.substr(0, end)) + "\xE2\x80\xA6";
+}
+
 std::string joinDiagnosticMessages(const Diagnostics& list) {
   std::string out;
   for (const Diagnostic& d : list) {

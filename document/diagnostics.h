@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ob {
@@ -48,6 +49,14 @@ class Diagnostics {
  private:
   std::vector<Diagnostic> items_;
 };
+
+// The most of a document's own text (bytes) a message quotes.
+inline constexpr std::size_t kLongestQuote = 64;
+
+// A document's text as a message quotes it: whole when short, else its first
+// kLongestQuote bytes cut at a character's start and an ellipsis, so a value
+// of megabytes never makes a message of megabytes.
+std::string quotedText(std::string_view text);
 
 // All messages in list order, "; " between them, each followed by " (path)"
 // when it has a path.

@@ -56,7 +56,8 @@ std::optional<std::vector<std::uint8_t>> writeZipViews(std::span<const EntryView
   std::uint64_t centralSize = 0;
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const EntryView& entry = entries[i];
-    const std::string path = "/" + std::string(entry.name);
+    std::string path = "/";  // appended, as GCC 12 misreads "/" + a temporary
+    path += entry.name;
     if (!isSafeEntryName(entry.name)) {
       diagnostics.error("zip-unsafe-name", path, "Unsafe entry name");
       return std::nullopt;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "document/audition/audition_numbers.h"
+#include "document/diagnostics.h"
 #include "document/params/param_values.h"
 #include "document/reading/extension_id.h"
 #include "document/reading/json_pointer.h"
@@ -253,8 +254,9 @@ void readGroove(const JsonValue& groove, Project& project, const SampleSlotTable
     const std::string voicePath = memberPath(voicesPath, voice.key);
     const int t = voiceIndexByName(project, voice.key);
     if (t < 0) {
-      diagnostics.warn("unknown-voice", voicePath,
-                       "No voice " + voice.key + " in this kit; its steps are kept but not played");
+      diagnostics.warn(
+          "unknown-voice", voicePath,
+          "No voice " + quotedText(voice.key) + " in this kit; its steps are kept but not played");
       continue;
     }
     Track& track = pattern.tracks[t];

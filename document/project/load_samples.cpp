@@ -41,7 +41,7 @@ SampleFileOutcome SampleFiles::load(const std::string& key, std::int32_t slot, s
   if (pool_.replaceAudio(slot, known.audio, &refusal)) return SampleFileOutcome::Loaded;
   // Audio the pool holds costs nothing more, so only audio that has not
   // reached a slot yet can be refused here.
-  known = Known{SampleFileOutcome::Refused, refusal, nullptr};
+  known = Known{SampleFileOutcome::Refused, refusal, nullptr, {}};
   return known.outcome;
 }
 

@@ -266,9 +266,9 @@ bool readLegacyText(const ParsedText& text, const ByteSource& source, Project& p
                     Diagnostics& diagnostics, std::string& error, DocumentSource documentSource) {
   if (text.error.empty() && text.root.isObject()) {
     if (const JsonValue* kind = text.root.find("kind")) {
-      diagnostics.error(
-          "not-an-instance", "/kind",
-          "A " + (kind->isString() ? kind->text : std::string("?")) + " document is not a Orbitrane state");
+      diagnostics.error("not-an-instance", "/kind",
+                        "A " + (kind->isString() ? quotedText(kind->text) : std::string("?")) +
+                            " document is not a Orbitrane state");
       error = joinDiagnosticMessages(diagnostics);
       return false;
     }

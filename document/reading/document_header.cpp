@@ -1,5 +1,6 @@
 #include "document/reading/document_header.h"
 
+#include "document/diagnostics.h"
 #include "document/reading/json_pointer.h"
 #include "document/reading/parse_int.h"
 
@@ -57,8 +58,8 @@ DocumentHeader readDocumentHeader(const JsonValue& document, std::string_view ex
   } else if (version->isString() && parseSpecVersion(version->text, h.specMajor, h.specMinor)) {
     if (h.specMajor >= 2) {
       diagnostics.warn("spec-newer-major", "/spec",
-                       "Document uses spec " + version->text + ", newer than " + formatSpecVersion() +
-                           "; known fields are read and the rest is kept");
+                       "Document uses spec " + quotedText(version->text) + ", newer than " +
+                           formatSpecVersion() + "; known fields are read and the rest is kept");
     }
   } else {
     h.specMajor = 1;

@@ -53,3 +53,28 @@ TEST(Diagnostics, BlankRecordsAddNothing) {
   list.error("e", "/p", "");
   EXPECT_EQ(ob::joinDiagnosticMessages(list), "real;  (/p)");
 }
+
+// A document's text in a message: whole while short; past the limit its
+// start, cut where a character starts, and an ellipsis, whatever the
+// characters' widths.
+TEST(Diagnostics, AQuotedTextIsWholeWhileShortAndItsStartOtherwise) {
+  const std::string ellipsis = "\xE2\x80\xA6";
+  for (const std::string unit : {"a", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\xA5\x81"}) {
+    for (std::size_t length = 0; length < 3 * ob::kLongestQuote; length += 7) {
+      std::string text;
+      while (text.size() < length) text += unit;
+      SCOPED_TRACE(testing::Message() << unit.size() << "-byte characters, " << text.size() << " bytes");
+      const std::string quoted = ob::quotedText(text);
+      if (text.size() <= ob::kLongestQuote) {
+        EXPECT_EQ(quoted, text);
+        continue;
+      }
+      ASSERT_TRUE(quoted.ends_with(ellipsis));
+      const std::string start = quoted.substr(0, quoted.size() - ellipsis.size());
+      EXPECT_LE(start.size(), ob::kLongestQuote);
+      EXPECT_GT(start.size() + unit.size(), ob::kLongestQuote) << "no more cut than a character";
+      EXPECT_TRUE(text.starts_with(start));
+      EXPECT_EQ(start.size() % unit.size(), 0u) << "a character split";
+    }
+  }
+}

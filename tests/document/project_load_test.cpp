@@ -150,6 +150,14 @@ TEST(ProjectLoad, ErrorTexts) {
   EXPECT_EQ("A clip document is not a Orbitrane state (/kind)", clip->error);
   EXPECT_EQ(1, obtest::countCode(clip->diags, "not-an-instance", "/kind"));
 
+  // A kind of megabytes is quoted by its start: the message stays a line.
+  const std::string huge(1 << 20, 'k');
+  auto hugeKind = load(bytesOf(R"({"kind":")" + huge + R"(","spec":"1.0"})"));
+  EXPECT_FALSE(hugeKind->ok);
+  EXPECT_TRUE(hugeKind->error.starts_with("A kkkk")) << hugeKind->error.substr(0, 100);
+  EXPECT_TRUE(hugeKind->error.ends_with(" document is not a Orbitrane state (/kind)"));
+  EXPECT_LT(hugeKind->error.size(), 200u);
+
   auto noProject = load(obtest::zipOf({{"readme.txt", bytesOf("hi"), false}}));
   EXPECT_EQ("package is missing project.json", noProject->error);
 

@@ -352,5 +352,34 @@ TEST(HeaderStatus, AYieldingNameGivesWayInItsMiddleOnlyWhenTheTextDoesNotFit) {
   EXPECT_EQ(fitStatusText(message, 100.0f), text);
 }
 
+// A message of megabytes (a document can quote one) is measured, drawn
+// and shown in its tooltip only as far as any header shows it: its start,
+// cut where a character starts, and an ellipsis.
+TEST(HeaderStatus, AMessageOfMegabytesIsCutBeforeItIsMeasured) {
+  const std::string ellipsis = "\xE2\x80\xA6";
+  std::string text = "Could not open x: A ";
+  while (text.size() < (std::size_t{4} << 20)) text += "\xC3\xA9";
+  HeaderRig rig;
+  ContextScope scope(rig.harness.ui());
+  for (const std::size_t yieldLength : {std::size_t{0}, std::size_t{1}}) {
+    SCOPED_TRACE(yieldLength);
+    StatusMessage message{text, "", StatusTone::Error};
+    message.yieldFrom = std::string_view("Could not open ").size();
+    message.yieldLength = yieldLength;
+    const std::string shown = fitStatusText(message, 300.0f);
+    ASSERT_TRUE(shown.ends_with(ellipsis));
+    const std::string start = shown.substr(0, shown.size() - ellipsis.size());
+    EXPECT_LE(start.size(), kLongestStatusBytes);
+    EXPECT_TRUE(text.starts_with(start));
+    EXPECT_NE(static_cast<unsigned char>(text[start.size()]) & 0xC0, 0x80) << "a character split";
+    // Its width is the shown text's, with the padding any status has.
+    HeaderStatus huge, small;
+    huge.primary = message;
+    small.primary = StatusMessage{"x", "", StatusTone::Error};
+    EXPECT_FLOAT_EQ(statusWidth(huge) - measureText(shown, TextStyle::Small).x,
+                    statusWidth(small) - measureText("x", TextStyle::Small).x);
+  }
+}
+
 }  // namespace header_layout_test
 }  // namespace orbi::ui

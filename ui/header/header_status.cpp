@@ -19,6 +19,18 @@ namespace {
 constexpr float kStatusPadding = 4.0f;  // design pixels
 constexpr std::string_view kEllipsis = "\xE2\x80\xA6";
 
+// The text as far as any header could show it, cut at a character's start
+// with an ellipsis: a message that quotes megabytes costs a frame no more
+// than a long one does.
+std::string boundedText(std::string_view text) {
+  if (text.size() <= kLongestStatusBytes) return std::string(text);
+  std::size_t end = kLongestStatusBytes;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0u) == 0x80u) --end;
+  std::string out(text.substr(0, end));
+  out += kEllipsis;
+  return out;
+}
+
 // The byte offsets at which the text's characters start, and its end.
 std::vector<std::size_t> characterStarts(std::string_view text) {
   std::vector<std::size_t> starts;
@@ -54,10 +66,10 @@ bool fits(std::string_view text, float width) {
 // The full text when it was shortened, then the detail: empty for none.
 std::string statusTooltip(const StatusMessage& message, bool shortened) {
   std::string tip;
-  if (shortened) tip = message.text;
+  if (shortened) tip = boundedText(message.text);
   if (!message.detail.empty()) {
     if (!tip.empty()) tip += '\n';
-    tip += message.detail;
+    tip += boundedText(message.detail);
   }
   return tip;
 }
@@ -79,11 +91,12 @@ std::uint32_t statusColour(StatusTone tone) {
 float statusWidth(const HeaderStatus& status) {
   const StatusMessage& message = shownStatus(status);
   if (message.text.empty()) return 0.0f;
-  return measureText(message.text, TextStyle::Small).x + kStatusPadding * scale();
+  return measureText(boundedText(message.text), TextStyle::Small).x + kStatusPadding * scale();
 }
 
 std::string fitStatusText(const StatusMessage& message, float width) {
-  const std::string_view text = message.text;
+  const std::string bounded = boundedText(message.text);
+  const std::string_view text = bounded;
   const std::size_t from = std::min(message.yieldFrom, text.size());
   const std::size_t length = std::min(message.yieldLength, text.size() - from);
   if (fits(text, width) || length == 0) return std::string(text);

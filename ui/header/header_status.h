@@ -24,6 +24,9 @@ float statusWidth(const HeaderStatus& status);
 // A yielding part keeps at least this many characters, the ellipsis among
 // them.
 inline constexpr std::size_t kShortestYield = 12;
+// The most of a message's text (bytes) that is measured, drawn or put in
+// its tooltip; more than any header shows at any scale.
+inline constexpr std::size_t kLongestStatusBytes = 2048;
 
 // The message's text as its place shows it: whole when it fits the width
 // (pixels, Small style); otherwise with its yielding part cut in the middle
