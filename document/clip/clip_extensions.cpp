@@ -37,10 +37,10 @@ bool needsSlide(const Clip& clip) {
 
 std::vector<ExtensionId> usedExtensions(const Clip& clip) {
   std::vector<ExtensionId> out;
-  if (needsVoices(clip)) out.push_back({kExtVoices, 1});
-  if (needsPerNoteParams(clip)) out.push_back({kExtPerNoteParams, 1});
-  if (needsNoteRandom(clip)) out.push_back({kExtNoteRandom, 1});
-  if (needsSlide(clip)) out.push_back({kExtSlide, 1});
+  if (needsVoices(clip)) out.emplace_back(kExtVoices, 1);
+  if (needsPerNoteParams(clip)) out.emplace_back(kExtPerNoteParams, 1);
+  if (needsNoteRandom(clip)) out.emplace_back(kExtNoteRandom, 1);
+  if (needsSlide(clip)) out.emplace_back(kExtSlide, 1);
   return out;
 }
 
