@@ -22,23 +22,13 @@
 #include "engine/model/project.h"
 #include "engine/params/param_info.h"
 #include "engine/params/param_tables.h"
+#include "support/sanitized_build.h"
 
 namespace orbi::test {
 
-inline constexpr float kBenchScales[] = {1.0f, 1.5f};
+using ob::test::kSanitizedBuild;
 
-// Whether the sanitizers watch this build: the sweeps then run thinner.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-inline constexpr bool kSanitizedBuild = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-inline constexpr bool kSanitizedBuild = true;
-#else
-inline constexpr bool kSanitizedBuild = false;
-#endif
-#else
-inline constexpr bool kSanitizedBuild = false;
-#endif
+inline constexpr float kBenchScales[] = {1.0f, 1.5f};
 
 enum class BenchMachine : std::uint8_t {
   kKit,  // a factory kit's own track

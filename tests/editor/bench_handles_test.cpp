@@ -355,7 +355,7 @@ class BenchHandles : public testing::TestWithParam<std::tuple<float, bool, bool>
 
 // Under the sanitizers the same code runs over a thinner set of states:
 // the first track of each kit and each new machine as the only track,
-// with its stages, at scale 1.
+// with its stages, at scale 1; with a macro selected, the presses only.
 constexpr bool kThin = kSanitizedBuild;
 
 TEST_P(BenchHandles, EveryHandleIsTakenAtItsCentreAndSetsItsWholeRange) {
@@ -370,7 +370,7 @@ TEST_P(BenchHandles, EveryHandleIsTakenAtItsCentreAndSetsItsWholeRange) {
     // The presses everywhere; the far drags, which only the mappings feel,
     // at scale 1 for every kit's track, for a new track of each kind as the
     // only one, and with a macro selected for the first track.
-    const bool reach = scale == 1.0f && ((kits && !macro) || first);
+    const bool reach = scale == 1.0f && ((kits && !macro) || first) && !(kThin && macro);
     sweep.run(state, reach);
     if (HasFailure()) return;  // one state's report is enough
   }

@@ -8,6 +8,7 @@
 #include "engine/session/engine_host.h"
 #include "engine_harness.h"
 #include "support/allocation_counter.h"
+#include "support/sanitized_build.h"
 
 namespace engine_realtime_test {
 
@@ -42,7 +43,9 @@ TEST(EngineRealtime, ProcessNeitherAllocatesNorFrees) {
   ob::SamplePoolSnapshot other;
   long worstAllocations = 0, worstFrees = 0;
 
-  for (int b = 0; b < 3000; ++b) {
+  // A thousand blocks already meet every hand-over several times over.
+  const int blocks = ob::test::kSanitizedBuild ? 1000 : 3000;
+  for (int b = 0; b < blocks; ++b) {
     // Main-thread work between blocks (may allocate; not counted).
     if (b % 97 == 5) host->postProject(b % 2 == 0);
     if (b % 89 == 3) host->engine.handOverSeed(rng());
