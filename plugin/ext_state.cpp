@@ -15,6 +15,7 @@
 #include "document/diagnostics.h"
 #include "document/project/project_load.h"
 #include "document/project/project_save.h"
+#include "engine/pool/sample_limits.h"
 #include "engine/pool/sample_pool.h"
 #include "engine/session/engine_host.h"
 #include "plugin/no_throw.h"
@@ -45,8 +46,6 @@ bool load(const clap_plugin_t* p, const clap_istream_t* stream) {
 
 const clap_plugin_state_t kState = {save, load};
 
-std::string mebibytes(std::uint64_t n) { return std::to_string(n >> 20) + " MiB"; }
-
 // Why a stream was not read whole.
 void reportRefusedRead(StateRead read, const std::vector<std::uint8_t>& bytes, Diagnostics& list) {
   const std::size_t offset = stateDocumentOffset(bytes.data(), bytes.size());
@@ -63,8 +62,8 @@ void reportRefusedRead(StateRead read, const std::vector<std::uint8_t>& bytes, D
     case StateRead::TooLarge:
       list.error("state-rejected", "",
                  zip::looksLikeZip(bytes.data() + offset, bytes.size() - offset)
-                     ? "The state is larger than " + mebibytes(kMaxStateBytes)
-                     : "The state's document is larger than " + mebibytes(kMaxDocumentTextBytes));
+                     ? "The state is larger than " + sizeText(kMaxStateBytes)
+                     : "The state's document is larger than " + sizeText(kMaxDocumentTextBytes));
       return;
     case StateRead::Damaged:
       list.error("state-rejected", "", "The state's package is damaged: its records break off");

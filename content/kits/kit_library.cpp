@@ -99,14 +99,9 @@ bool parseBuiltinIndex(std::string_view reference, std::uint32_t& index) {
 
 // Why a kit file could not be read, in the words a project open uses.
 std::string unreadableReason(FileReadStatus status) {
-  switch (status) {
-    case FileReadStatus::Missing: return "no such file";
-    case FileReadStatus::Forbidden: return "permission denied";
-    case FileReadStatus::NotARegularFile: return "not a regular file";
-    case FileReadStatus::TooLarge:
-      return "the file is larger than " + std::to_string(kMaxKitFileBytes >> 20) + " MiB, more than a kit";
-    default: return "cannot read the file";
-  }
+  const std::string words = fileReadRefusal(status, kMaxKitFileBytes);
+  if (status == FileReadStatus::TooLarge) return words + ", more than a kit";
+  return words.empty() ? "cannot read the file" : words;
 }
 
 // Whether the path's reasons name the file: a load does, for its caller's

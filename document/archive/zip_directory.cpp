@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "document/archive/zip_format.h"
+#include "engine/pool/sample_limits.h"
 
 namespace ob::zip {
 namespace {
@@ -80,9 +81,8 @@ std::optional<std::vector<DirectoryRecord>> readZipDirectory(const ByteSource& s
     return std::nullopt;
   }
   if (directorySize > kMaxDirectoryBytes) {
-    diagnostics.error(
-        "zip-too-large", "",
-        "The archive's directory is larger than " + std::to_string(kMaxDirectoryBytes >> 20) + " MiB");
+    diagnostics.error("zip-too-large", "",
+                      "The archive's directory is larger than " + sizeText(kMaxDirectoryBytes));
     return std::nullopt;
   }
   std::vector<std::uint8_t> directoryScratch;

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "document/reading/document_limits.h"
+#include "engine/pool/sample_limits.h"
 
 namespace ob {
 
@@ -22,8 +23,8 @@ bool isOversizedDocument(std::uint64_t textBytes) { return textBytes > kMaxDocum
 
 void reportOversizedDocument(Diagnostics& diagnostics, std::string path) {
   diagnostics.error("document-too-large", std::move(path),
-                    "The document is larger than " + std::to_string(kMaxDocumentTextBytes >> 20) +
-                        " MiB; a real one is well under a megabyte");
+                    "The document is larger than " + sizeText(kMaxDocumentTextBytes) +
+                        "; a real one is well under a megabyte");
 }
 
 bool KeptEntryBudget::admit(const zip::DirectoryRecord& record, Diagnostics& diagnostics) {

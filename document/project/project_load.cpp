@@ -411,18 +411,8 @@ namespace {
 
 // Why a project file is refused before its contents are read.
 std::string fileRefusal(FileReadStatus status, std::string why) {
-  switch (status) {
-    case FileReadStatus::Read: break;
-    case FileReadStatus::Missing: return "no such file";
-    case FileReadStatus::Forbidden: return "permission denied";
-    case FileReadStatus::CannotOpen: return "cannot open the file";
-    case FileReadStatus::NotARegularFile: return "not a regular file";
-    case FileReadStatus::TooLarge:
-      return "the file is larger than " + std::to_string(kMaxDocumentFileBytes >> 30) + " GiB";
-    case FileReadStatus::RefusedHeader: return why;  // the check said why
-    case FileReadStatus::ReadFailed: return "cannot read the file";
-  }
-  return {};
+  if (status == FileReadStatus::RefusedHeader) return why;  // the check said why
+  return fileReadRefusal(status, kMaxDocumentFileBytes);
 }
 
 // Opens a project file that passes opensAsDocument; why says what else.

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <new>
 
+#include "engine/pool/sample_limits.h"
+
 namespace ob {
 
 namespace {
@@ -92,6 +94,20 @@ FileReadStatus readRegularFile(const std::filesystem::path& path, std::vector<st
     return failed(out, FileReadStatus::ReadFailed);
   }
   return FileReadStatus::Read;
+}
+
+std::string fileReadRefusal(FileReadStatus status, std::uint64_t maxSize) {
+  switch (status) {
+    case FileReadStatus::Read:
+    case FileReadStatus::RefusedHeader: break;
+    case FileReadStatus::Missing: return "no such file";
+    case FileReadStatus::Forbidden: return "permission denied";
+    case FileReadStatus::CannotOpen: return "cannot open the file";
+    case FileReadStatus::NotARegularFile: return "not a regular file";
+    case FileReadStatus::TooLarge: return "the file is larger than " + sizeText(maxSize);
+    case FileReadStatus::ReadFailed: return "cannot read the file";
+  }
+  return {};
 }
 
 }  // namespace ob

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "document/reading/byte_source.h"
@@ -60,5 +61,11 @@ class RegularFile final : public ByteSource {
 // The whole file into out; out is empty after any failure.
 FileReadStatus readRegularFile(const std::filesystem::path& path, std::vector<std::uint8_t>& out,
                                std::uint64_t maxSize, const FileHeaderCheck& header = {});
+
+// Why a file was not read, in the words a reader shows the user: "no such
+// file", "permission denied", "the file is larger than 3 GiB" (the cap the
+// reader gave) and the like. Empty for Read, and for RefusedHeader, whose
+// reason is the header check's own.
+std::string fileReadRefusal(FileReadStatus status, std::uint64_t maxSize);
 
 }  // namespace ob
