@@ -2,10 +2,12 @@
 // saves under.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -265,13 +267,20 @@ TEST_F(ProjectFiles, ARefusedOpenShowsItsReasonWholeOnTheStatusLine) {
 }
 
 TEST_F(ProjectFiles, AFailedSaveLeavesTheOldFile) {
-  // A name so long that the temporary beside it cannot be made.
-  const fs::path target = folder / (std::string(250 - 13, 'n') + ".project.orbi");
+  const fs::path target = folder / "Full disk.project.orbi";
   std::ofstream(target, std::ios::binary) << "an older project";
   const std::vector<char> old = fileBytes(target);
   firstParam() = 0.77f;
   const std::uint64_t revision = rig.view().revision();
-  EXPECT_FALSE(rig.view().saveProject(target));
+  ::signal(SIGXFSZ, SIG_IGN);  // the disk fills up half way through the save
+  rlimit limit{};
+  ASSERT_EQ(0, ::getrlimit(RLIMIT_FSIZE, &limit));
+  const rlim_t unlimited = std::exchange(limit.rlim_cur, 64);
+  ASSERT_EQ(0, ::setrlimit(RLIMIT_FSIZE, &limit));
+  const bool saved = rig.view().saveProject(target);
+  limit.rlim_cur = unlimited;
+  ASSERT_EQ(0, ::setrlimit(RLIMIT_FSIZE, &limit));
+  EXPECT_FALSE(saved);
   EXPECT_EQ(rig.view().statusText().rfind("Could not save " + target.filename().string() + ": ", 0), 0u);
   EXPECT_TRUE(rig.view().statusError());
   EXPECT_EQ(fileBytes(target), old);
