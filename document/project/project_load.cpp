@@ -1,5 +1,6 @@
 #include "document/project/project_load.h"
 
+#include <cctype>
 #include <memory>
 #include <new>
 #include <optional>
@@ -110,6 +111,21 @@ void reportUnreadableAsset(Diagnostics& diagnostics, const std::string& path, co
   diagnostics.warn("asset-unreadable", path, message + "; the sample plays silent");
 }
 
+constexpr const char* kNoSuchAsset = "The archive has no such asset; the sample plays silent";
+
+// Why the archive gave no entry for a slot's asset: it may hold one that the
+// zip reader left out, and then the reader's words say why.
+std::string unlocatedAssetText(const Diagnostics& diagnostics, const std::string& entryPath) {
+  constexpr std::string_view kSkipped = "; skipped";
+  for (const Diagnostic& d : diagnostics) {
+    if (d.path != entryPath || !d.code.starts_with("zip-") || !d.message.ends_with(kSkipped)) continue;
+    std::string why = d.message.substr(0, d.message.size() - kSkipped.size());
+    if (!why.empty()) why[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(why[0])));
+    return "The archive holds the asset, but " + why + "; the sample plays silent";
+  }
+  return kNoSuchAsset;
+}
+
 // Loads slot i's audio from its reference; a problem leaves the slot silent
 // with one warning. assets is null for a document without an archive.
 void loadReferencedSample(const PackageReader* assets, const std::string& ref, const SampleSlot& entry, int i,
@@ -142,7 +158,9 @@ void loadReferencedSample(const PackageReader* assets, const std::string& ref, c
       outcome =
           files.load(key, i, asset->record.size, [&] { return assets->readAsset(*asset, diagnostics); });
     if (outcome == SampleFileOutcome::Missing)
-      diagnostics.warn("missing-asset", path, "The archive has no such asset; the sample plays silent");
+      diagnostics.warn("missing-asset", path,
+                       asset == nullptr ? unlocatedAssetText(diagnostics, "/assets/" + parsed->value)
+                                        : std::string(kNoSuchAsset));
     else if (outcome == SampleFileOutcome::Unreadable)
       reportUnreadableAsset(diagnostics, path, files.decodeError(key));
   }

@@ -15,6 +15,7 @@
 
 #include "archive_rig.h"
 #include "document/archive/deflate.h"
+#include "document/archive/zip_format.h"
 #include "document/json/json.h"
 #include "document/package/package.h"
 #include "document/project/project_load.h"
@@ -298,6 +299,23 @@ TEST(DocumentLimits, AnAssetPastTheFileLimitIsNeverUnpacked) {
   ASSERT_TRUE(m.ok) << m.error;
   EXPECT_EQ(2, obtest::countCode(m.diagnostics, "sample-too-large"));
   EXPECT_LT(m.peak, kMiB);
+
+  // Nor is one whose bytes two other records claim too: all three are left
+  // out unread, and the slots say why.
+  a.entries[1] = storedEntry((*entries)[1].name, Bytes(4 * kMiB, 0));
+  for (const char digit : {'1', '2'}) {
+    a.entries.push_back(storedEntry("assets/" + std::string(64, digit), {}));
+    a.entries.back().packedSize = a.entries.back().unpackedSize = 4 * kMiB;
+    a.entries.back().overrideOffset = true;
+    a.entries.back().localOffset =
+        std::uint32_t(ob::zip::kLocalHeaderSize + (*entries)[0].name.size() + (*entries)[0].data.size());
+  }
+  const Measured shared = measureLoad(archive_test::buildArchive(a));
+  ASSERT_TRUE(shared.ok) << shared.error;
+  EXPECT_EQ(2, obtest::countCode(shared.diagnostics, "missing-asset"));
+  const std::string& why = shared.diagnostics[shared.diagnostics.size() - 1].message;
+  EXPECT_NE(std::string::npos, why.find("overlaps another entry")) << why;
+  EXPECT_LT(shared.peak, kMiB);
 }
 
 // A document's text has a limit no real one comes near: past it, whether
