@@ -30,13 +30,15 @@ std::optional<std::vector<std::uint8_t>> writePackage(const Package& package, Di
   assetNames.reserve(sorted.size());
   for (const PackageAsset* asset : sorted) {
     // A name that is not the digest of the data would be refused as corrupt
-    // on the next read, losing the sample; refuse it here instead.
-    if (!is64LowerHex(asset->name) || sha256Hex(asset->data.data(), asset->data.size()) != asset->name) {
+    // on the next read, losing the sample; refuse it here instead. A kept
+    // asset goes back as it came, never unpacked to be checked.
+    if (!is64LowerHex(asset->name) ||
+        (!asset->packed && sha256Hex(asset->data.data(), asset->data.size()) != asset->name)) {
       diagnostics.error("asset-name", "/" + asset->name, "An asset is named by the sha256 of its data");
       return std::nullopt;
     }
     assetNames.push_back("assets/" + asset->name);
-    entries.push_back({assetNames.back(), asset->data, false});
+    entries.push_back({assetNames.back(), asset->data, false, asset->packed});
   }
   for (const zip::Entry& other : package.otherEntries)
     entries.push_back({other.name, other.data, other.compress});
@@ -47,6 +49,12 @@ std::string assetRefFor(Package& package, std::vector<std::uint8_t> bytes) {
   std::string digits = sha256Hex(bytes.data(), bytes.size());
   if (!findAsset(package, digits)) package.assets.push_back({digits, std::move(bytes)});
   return "asset:" + digits;
+}
+
+std::string keptAssetRefFor(Package& package, PackageAsset kept) {
+  std::string ref = "asset:" + kept.name;
+  if (!findAsset(package, kept.name)) package.assets.push_back(std::move(kept));
+  return ref;
 }
 
 const std::vector<std::uint8_t>* findAsset(const Package& package, std::string_view name) {

@@ -12,6 +12,11 @@ bool claimsTooMuchGrowth(const zip::DirectoryRecord& record) {
   return std::uint64_t(record.size) > kMaxUnpackRatio * record.packedSize;
 }
 
+std::string overpackedText() {
+  return "the file claims to unpack to more than " + std::to_string(kMaxUnpackRatio) +
+         " times its packed size, past what this build unpacks";
+}
+
 void reportOvergrownDocument(Diagnostics& diagnostics, std::string_view entryName) {
   std::string path = "/";
   path += entryName;

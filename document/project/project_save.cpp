@@ -30,6 +30,12 @@ std::vector<std::uint8_t> savedFileOf(const SampleData& audio) {
                    audio.sampleRate);
 }
 
+// A sample that cannot play goes back as its document stored it.
+PackageAsset keptAssetOf(const KeptSampleFile& file) {
+  return {file.digest, file.stored,
+          zip::PackedForm{std::uint16_t(file.packed ? 8 : 0), file.crc, std::uint32_t(file.size)}};
+}
+
 std::vector<std::uint8_t> writeUnguarded(const Project& project, const SamplePool& pool,
                                          const KeptDocument& kept) {
   std::unique_ptr<Project> copy = std::make_unique<Project>(project);
@@ -51,7 +57,9 @@ std::vector<std::uint8_t> writeUnguarded(const Project& project, const SamplePoo
       refs[i] = factoryRef(slot.factory);
     } else if (slot.id[0] != '\0' && audio != nullptr) {
       auto [known, fresh] = refOf.try_emplace(audio);
-      if (fresh) {
+      if (fresh && audio->kept) {
+        known->second = keptAssetRefFor(package, keptAssetOf(*audio->kept));
+      } else if (fresh) {
         std::vector<std::uint8_t> file = savedFileOf(*audio);
         if (!file.empty()) known->second = assetRefFor(package, std::move(file));
       }

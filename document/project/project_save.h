@@ -17,7 +17,8 @@ namespace ob {
 class SamplePool;
 
 // Indented JSON text when nothing needs an archive, else a zip package.
-// Works on a copy: nothing given changes. Empty bytes when the package
+// Works on a copy: nothing given changes. A sample that cannot play goes
+// back as it was kept. Empty bytes when the package
 // cannot be written (the reason goes to standard error).
 std::vector<std::uint8_t> writeProjectDocument(const Project& project, const SamplePool& pool,
                                                const KeptDocument& kept);
