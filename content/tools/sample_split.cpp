@@ -120,6 +120,9 @@ SplitResult splitSampleIntoHitAndBody(SamplePool& pool, Project& project, std::i
   const std::uint64_t atLeast = decodedSampleBytes(frames, stereo ? 2 : 1);
   if (const SampleRefusal refusal = pool.refusalForAudio(atLeast); refusal == SampleRefusal::PoolFull)
     return fail(error, sampleRefusalText(refusal, pool.limits()));
+  if (const SampleRefusal refusal = pool.refusalForNewFile(atLeast);
+      refusal == SampleRefusal::FilesOverBudget)
+    return fail(error, sampleRefusalText(refusal, pool.limits()));
 
   HitBodyHalves halves = splitHitBody(src.left.data(), stereo ? src.right.data() : nullptr,
                                       static_cast<std::int32_t>(frames), src.sampleRate, kDefaultSplitParams);

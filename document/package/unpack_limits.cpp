@@ -8,6 +8,11 @@
 
 namespace ob {
 
+// The samples' files a pool holds are what a save writes beside the largest
+// document and kept entries a load takes, within the reader's total.
+static_assert(kPoolFileBudgetBytes + kMaxDocumentTextBytes + kKeptEntriesBudget ==
+              zip::Limits{}.maxTotalSize);
+
 bool claimsTooMuchGrowth(const zip::DirectoryRecord& record) {
   return std::uint64_t(record.size) > kMaxUnpackRatio * record.packedSize;
 }

@@ -36,6 +36,9 @@ struct KeptSampleFile {
   std::string digest;                // its SHA-256, 64 lower-case hex digits
 };
 
+// The header of the 32-bit float WAV file that audio made here is saved as.
+inline constexpr std::uint64_t kMadeFileHeaderBytes = 44;
+
 struct SampleData {
   std::vector<float> left;
   std::vector<float> right;  // empty for mono
@@ -51,6 +54,12 @@ struct SampleData {
 
   // The memory the decoded audio takes, which the pool's limits count.
   std::uint64_t decodedBytes() const { return (left.size() + right.size()) * sizeof(float); }
+  // The size of the file a save writes for it.
+  std::uint64_t savedFileBytes() const {
+    if (kept) return kept->size;
+    if (!bytes.empty()) return bytes.size();
+    return frames > 0 ? kMadeFileHeaderBytes + decodedBytes() : 0;
+  }
 };
 
 using SharedSampleData = std::shared_ptr<const SampleData>;
