@@ -19,6 +19,7 @@
 #include "engine/pool/sample_limits.h"
 #include "engine/pool/sample_pool.h"
 #include "engine/session/engine_host.h"
+#include "plugin/host_log.h"
 #include "plugin/no_throw.h"
 #include "plugin/plugin.h"
 
@@ -163,10 +164,15 @@ const clap_plugin_state_t* stateExtension() { return &kState; }
 bool Plugin::saveState(const clap_ostream_t* stream) {
   if (!engineHost) return false;
   onMainThread();
+  std::string why;
   const std::vector<std::uint8_t> document =
-      writeProjectDocument(engineHost->project, engineHost->pool, keptDocument);
-  // A header without a document would be a state no load accepts.
-  if (document.empty()) return false;
+      writeProjectDocument(engineHost->project, engineHost->pool, keptDocument, &why);
+  // A header without a document, or a document no load accepts, would be a
+  // state that loses the session: the host keeps the one it has.
+  if (document.empty()) {
+    logToHost(host, CLAP_LOG_ERROR, ("the state cannot be saved: " + why).c_str());
+    return false;
+  }
   std::uint8_t header[kStateHeaderSize] = {};
   std::memcpy(header, kStateMagic, sizeof kStateMagic);
   return writeHostStream(stream, header, sizeof header) &&

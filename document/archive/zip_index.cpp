@@ -68,4 +68,10 @@ std::optional<std::vector<std::uint8_t>> ArchiveIndex::unpack(const LocatedEntry
   return unpackEntry(*source_, entry.record, entry.payload, diagnostics);
 }
 
+std::optional<std::vector<std::uint8_t>> ArchiveIndex::stored(const LocatedEntry& entry) const {
+  std::vector<std::uint8_t> payload(entry.record.packedSize);
+  if (!source_->read(entry.payload, payload.data(), payload.size())) return std::nullopt;
+  return payload;
+}
+
 }  // namespace ob::zip

@@ -34,6 +34,9 @@ class ArchiveIndex {
   const LocatedEntry* find(std::string_view name) const;
   // Its bytes (see unpackEntry); nothing with the reader's warning.
   std::optional<std::vector<std::uint8_t>> unpack(const LocatedEntry& entry, Diagnostics& diagnostics) const;
+  // Its payload as stored, packed or not, never unpacked; nothing when the
+  // source cannot be read there.
+  std::optional<std::vector<std::uint8_t>> stored(const LocatedEntry& entry) const;
 
  private:
   explicit ArchiveIndex(const ByteSource& source) : source_(&source) {}

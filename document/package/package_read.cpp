@@ -136,6 +136,11 @@ std::vector<const zip::LocatedEntry*> PackageReader::assetEntries() const {
   return assets;
 }
 
+std::optional<std::vector<std::uint8_t>> PackageReader::storedAsset(const zip::LocatedEntry& asset) const {
+  if (!archive_) return std::nullopt;
+  return archive_->stored(asset);
+}
+
 std::optional<std::vector<std::uint8_t>> PackageReader::readAsset(const zip::LocatedEntry& asset,
                                                                   Diagnostics& diagnostics) const {
   if (!archive_ || claimsTooMuchGrowth(asset.record)) return std::nullopt;

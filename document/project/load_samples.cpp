@@ -3,19 +3,36 @@
 #include <cctype>
 #include <utility>
 
+#include "document/package/unpack_limits.h"
 #include "document/wav/wav_pool.h"
 
 namespace ob {
+namespace {
 
-SampleFiles::Known SampleFiles::decode(std::int32_t slot, std::uint64_t declaredBytes,
-                                       const Read& read) const {
+std::string startingUpperCase(std::string text) {
+  if (!text.empty()) text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+  return text;
+}
+
+bool keepsItsFile(SampleFileOutcome outcome) {
+  return outcome == SampleFileOutcome::Unreadable || outcome == SampleFileOutcome::Refused ||
+         outcome == SampleFileOutcome::Overpacked;
+}
+
+}  // namespace
+
+SampleFiles::Known SampleFiles::decode(std::int32_t slot, const SampleSource& source) const {
   Known known;
-  known.refusal = pool_.refusalForFile(declaredBytes);
+  known.refusal = pool_.refusalForFile(source.declaredBytes);
   if (known.refusal != SampleRefusal::None) {
     known.outcome = SampleFileOutcome::Refused;
     return known;
   }
-  std::optional<std::vector<std::uint8_t>> bytes = read();
+  if (source.overpacked) {
+    known.outcome = SampleFileOutcome::Overpacked;
+    return known;
+  }
+  std::optional<std::vector<std::uint8_t>> bytes = source.read();
   if (!bytes) return known;  // Missing
   PoolDecode decoded = decodeForPool(pool_, slot, std::move(*bytes));
   known.refusal = decoded.refusal;
@@ -31,17 +48,38 @@ SampleFiles::Known SampleFiles::decode(std::int32_t slot, std::uint64_t declared
   return known;
 }
 
-SampleFileOutcome SampleFiles::load(const std::string& key, std::int32_t slot, std::uint64_t declaredBytes,
-                                    const Read& read) {
+std::string SampleFiles::cannotPlay(const Known& known) const {
+  switch (known.outcome) {
+    case SampleFileOutcome::Refused: return sampleRefusalText(known.refusal, pool_.limits());
+    case SampleFileOutcome::Overpacked: return overpackedText();
+    case SampleFileOutcome::Unreadable:
+      return known.decodeError.empty() ? "not audio this build reads" : known.decodeError;
+    case SampleFileOutcome::Loaded:
+    case SampleFileOutcome::Missing: break;
+  }
+  return {};
+}
+
+SampleFileOutcome SampleFiles::load(const std::string& key, std::int32_t slot, const SampleSource& source) {
   auto found = known_.find(key);
-  if (found == known_.end()) found = known_.emplace(key, decode(slot, declaredBytes, read)).first;
+  if (found == known_.end()) found = known_.emplace(key, decode(slot, source)).first;
   Known& known = found->second;
-  if (known.outcome != SampleFileOutcome::Loaded) return known.outcome;
-  SampleRefusal refusal = SampleRefusal::None;
-  if (pool_.replaceAudio(slot, known.audio, &refusal)) return SampleFileOutcome::Loaded;
-  // Audio the pool holds costs nothing more, so only audio that has not
-  // reached a slot yet can be refused here.
-  known = Known{SampleFileOutcome::Refused, refusal, nullptr, {}};
+  if (known.outcome == SampleFileOutcome::Loaded) {
+    SampleRefusal refusal = SampleRefusal::None;
+    if (pool_.replaceAudio(slot, known.audio, &refusal)) return SampleFileOutcome::Loaded;
+    // Audio the pool holds costs nothing more, so only audio that has not
+    // reached a slot yet can be refused here.
+    known = Known{SampleFileOutcome::Refused, refusal, nullptr, {}};
+  }
+  if (!keepsItsFile(known.outcome) || !source.keep) return known.outcome;
+  if (!known.audio) {
+    std::optional<KeptSampleFile> file = source.keep();
+    if (!file) return known.outcome;
+    file->why = cannotPlay(known);
+    known.audio = makeKeptSample(std::move(*file));
+  }
+  // A kept file holds no audio: the pool takes it whatever its limits.
+  pool_.replaceAudio(slot, known.audio);
   return known.outcome;
 }
 
@@ -55,12 +93,25 @@ std::string SampleFiles::decodeError(const std::string& key) const {
   return found == known_.end() ? std::string() : found->second.decodeError;
 }
 
+bool SampleFiles::kept(const std::string& key) const {
+  const auto found = known_.find(key);
+  return found != known_.end() && found->second.audio && found->second.audio->kept;
+}
+
+std::string playsSilent(bool kept) {
+  return kept ? "; the sample plays silent and its file is kept" : "; the sample plays silent";
+}
+
 void reportRefusedSample(Diagnostics& diagnostics, std::string path, SampleRefusal refusal,
-                         const SampleLimits& limits) {
-  std::string message = sampleRefusalText(refusal, limits);
-  if (!message.empty()) message[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(message[0])));
+                         const SampleLimits& limits, bool kept) {
   diagnostics.warn(refusal == SampleRefusal::PoolFull ? "samples-over-budget" : "sample-too-large",
-                   std::move(path), message + "; the sample plays silent");
+                   std::move(path),
+                   startingUpperCase(sampleRefusalText(refusal, limits)) + playsSilent(kept));
+}
+
+void reportOverpackedSample(Diagnostics& diagnostics, std::string path, bool kept) {
+  diagnostics.warn("asset-overpacked", std::move(path),
+                   startingUpperCase(overpackedText()) + playsSilent(kept));
 }
 
 }  // namespace ob

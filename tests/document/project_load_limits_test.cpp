@@ -244,9 +244,10 @@ TEST(DocumentLimits, SlotsThatNameOneAssetShareItsDecodedAudio) {
   EXPECT_LT(m.peak, 6 * kMiB);
 }
 
-// Past a limit a sample is left out with a warning at every slot that names
-// it, before it is decoded (past the sample limit or the budget) or before
-// it is unpacked at all (past the file limit).
+// Past a limit a sample plays silent with a warning at every slot that
+// names it, before it is decoded (past the sample limit or the budget) or
+// before it is unpacked at all (past the file limit). Its slots keep the
+// file as stored, outside the budget, and a save writes it back unchanged.
 TEST(DocumentLimits, SamplesPastThePoolsLimitsAreLeftOutBeforeTheyAreDecoded) {
   const std::uint32_t frames = 1u << 18;  // a 1 MiB file, 2 MiB decoded
   const auto one = packageOf({pcm16Wav(frames, 3)}, 3);
@@ -263,9 +264,9 @@ TEST(DocumentLimits, SamplesPastThePoolsLimitsAreLeftOutBeforeTheyAreDecoded) {
     int refused;
     std::size_t peak;
   } cases[] = {
-      {"sample", one, limits, "sample-too-large", 3, 2 * kMiB},
-      {"file", one, {4 * kMiB, 8 * kMiB, kMiB / 2}, "sample-too-large", 3, kMiB},
-      {"budget", two, {4 * kMiB, 3 * kMiB, 4 * kMiB}, "samples-over-budget", 1, 5 * kMiB},
+      {"sample", one, limits, "sample-too-large", 3, 3 * kMiB},
+      {"file", one, {4 * kMiB, 8 * kMiB, kMiB / 2}, "sample-too-large", 3, 2 * kMiB},
+      {"budget", two, {4 * kMiB, 3 * kMiB, 4 * kMiB}, "samples-over-budget", 1, 6 * kMiB},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -276,11 +277,22 @@ TEST(DocumentLimits, SamplesPastThePoolsLimitsAreLeftOutBeforeTheyAreDecoded) {
     EXPECT_EQ(std::size_t(c.refused), m.diagnostics.size());
     for (const ob::Diagnostic& d : m.diagnostics)
       EXPECT_NE(std::string::npos, d.message.find("; the sample plays silent")) << d.message;
-    int silent = 0;
-    for (const auto& slot : pool.slots) silent += slot->frames == 0;
-    EXPECT_EQ(c.refused, silent);
+    int kept = 0;
+    for (const auto& slot : pool.slots) kept += slot->frames == 0 && slot->data && slot->data->kept;
+    EXPECT_EQ(c.refused, kept);
     EXPECT_LE(pool.decodedBytes(), c.limits.poolDecodedBytes);
     EXPECT_LT(m.peak, c.peak);
+
+    auto project = ob::makeProject();
+    ob::KeptDocument document;
+    ASSERT_TRUE(ob::readDocument(c.package, *project, pool, document, nullptr, nullptr));
+    const auto saved = ob::writeProjectDocument(*project, pool, document);
+    for (int i = 0; i < project->samples.count; ++i) {
+      const std::string ref = obtest::savedAssetRef(c.package, project->samples.slots[i].id);
+      EXPECT_EQ(ref, obtest::savedAssetRef(saved, project->samples.slots[i].id));
+      const std::string entry = "assets/" + ref.substr(6);
+      EXPECT_EQ(obtest::storedEntry(c.package, entry), obtest::storedEntry(saved, entry));
+    }
   }
 }
 
@@ -298,7 +310,8 @@ TEST(DocumentLimits, AnAssetPastTheFileLimitIsNeverUnpacked) {
   const Measured m = measureLoad(archive_test::buildArchive(a));
   ASSERT_TRUE(m.ok) << m.error;
   EXPECT_EQ(2, obtest::countCode(m.diagnostics, "sample-too-large"));
-  EXPECT_LT(m.peak, kMiB);
+  // What the slots keep is the gigabyte as stored, a thousandth of it.
+  EXPECT_LT(m.peak, a.entries[1].payload.size() + kMiB);
 
   // Nor is one whose bytes two other records claim too: all three are left
   // out unread, and the slots say why.

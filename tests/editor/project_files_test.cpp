@@ -16,6 +16,8 @@
 #include <string>
 #include <string_view>
 
+#include "document/archive/sha256.h"
+#include "document/package/package.h"
 #include "document/project/project_save.h"
 #include "document/wav/wav.h"
 #include "editor/project_files.h"
@@ -155,8 +157,9 @@ TEST_F(ProjectFiles, AFailedOpenChangesNothing) {
   }
 }
 
-// An open that leaves samples out says so and why: they play silent, and
-// a user who hears nothing is not left to guess.
+// An open that leaves samples out says which and why: they play silent,
+// and a user who hears nothing is not left to guess. Their files outlast
+// edits, undo and redo: the next save holds them.
 TEST_F(ProjectFiles, AnOpenSaysWhichSamplesItLeftOutAndWhy) {
   std::vector<float> hot(64, 0.5f);
   hot[9] = 1e30f;
@@ -169,8 +172,8 @@ TEST_F(ProjectFiles, AnOpenSaysWhichSamplesItLeftOutAndWhy) {
   };
   for (const Case c :
        {Case{"fine.project.orbi", 0, ""},
-        Case{"one.project.orbi", 1, "not audio this build reads (float samples far past full scale"},
-        Case{"two.project.orbi", 2, "2 samples play silent, the first: not audio this build reads"}}) {
+        Case{"one.project.orbi", 1, "slot 0 (s0.wav) cannot play: float samples far past full scale"},
+        Case{"two.project.orbi", 2, "slots 0 and 1 cannot play; slot 0 (s0.wav): float samples far past"}}) {
     SCOPED_TRACE(c.file);
     ob::Project project;
     ob::buildDemoProject(project);
@@ -194,6 +197,25 @@ TEST_F(ProjectFiles, AnOpenSaysWhichSamplesItLeftOutAndWhy) {
       EXPECT_EQ(rig.view().statusText().rfind(opened + ": " + c.reason, 0), 0u) << rig.view().statusText();
       EXPECT_TRUE(rig.view().statusError());
     }
+    ob::EditCommand duplicate{};
+    duplicate.kind = ob::kEditDuplicateTrack;
+    rig.view().apply(duplicate);
+    rig.view().undo();
+    rig.view().redo();
+    ASSERT_TRUE(rig.view().saveProject(folder / "again"));
+    const std::vector<char> again = fileBytes(folder / "again.project.orbi");
+    ob::Diagnostics d;
+    const auto saved = ob::readPackage(reinterpret_cast<const std::uint8_t*>(again.data()), again.size(),
+                                       "instance.json", d);
+    const std::string digest = ob::sha256Hex(damaged.data(), damaged.size());
+    ASSERT_TRUE(saved);
+    const std::vector<std::uint8_t>* kept = ob::findAsset(*saved, digest);
+    EXPECT_EQ(kept != nullptr, c.damagedSlots > 0);
+    EXPECT_TRUE(kept == nullptr || *kept == damaged);
+    int naming = 0;
+    for (const ob::JsonMember& m : saved->document.find("assets")->members)
+      naming += m.value.text == "asset:" + digest;
+    EXPECT_EQ(naming, c.damagedSlots);
     rig.frames(2);
   }
 }
