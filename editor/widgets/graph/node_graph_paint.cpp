@@ -658,8 +658,11 @@ class Painter {
       ui::strokeCircle(dl_, at(p->x, p->y), 6.0f * s_, kEnvelopeRing, 1.0f);
     }
     placer_.disc(at(p->x, p->y), 6.0f * s_);
-    // The help keeps off the handles where it can.
-    ui::keepTooltipClearOf({p->x - 6.0f * s_, p->y - 6.0f * s_, 12.0f * s_, 12.0f * s_});
+    // The help keeps off the handles where it can (as every handle noted
+    // below), and off the one it is shown for always.
+    if (on)
+      ui::keepTooltipClearOf({p->x - 6.0f * s_, p->y - 6.0f * s_, 12.0f * s_, 12.0f * s_},
+                             ui::KeepClear::Always);
     ui::logHandle(&g_, node.label ? node.label : "", at(p->x, p->y),
                   graph::dragsVertically(node.kind) ? ui::kAlongY : ui::kAlongX, g_.valueDragNode() == i);
   }
@@ -681,7 +684,8 @@ class Painter {
     // would cover a handle it still shows, where least is under it.
     const std::optional<std::size_t> at = clearSpot(spots, text, TextStyle::MonoBold, true);
     ui::keepTooltipClearOf(at ? drawLabel(spots[*at], text, TextStyle::MonoBold, palette::kLight)
-                              : label(spots, text, TextStyle::MonoBold, palette::kLight));
+                              : label(spots, text, TextStyle::MonoBold, palette::kLight),
+                           ui::KeepClear::Always);
     std::string hint = kTypeHint;
     if (g_.lfoReach)
       hint.append("    /    ").append(node.hasLfo ? "alt-drag: LFO reach" : "alt-drag: add LFO");
@@ -731,23 +735,14 @@ class Painter {
     return at.has_value();
   }
   // The first spot nothing drawn crosses, else the first over strokes only
-  // (on a plate); then, when it may, the first over no handle. None when
-  // each would cover what it must not.
+  // (on a plate); then, when it may, the one over fewest labels and chips
+  // and no handle. None when each would cover what it must not.
   std::optional<std::size_t> clearSpot(std::span<const Spot> spots, std::string_view text, TextStyle style,
                                        bool overLabels) const {
-    std::optional<std::size_t> strokesOnly, offHandles;
-    for (std::size_t i = 0; i < spots.size(); ++i) {
-      const ui::Rect ink = ui::textInk(spots[i].box, text, style, spots[i].alignment);
-      // The few discs and panels first: most places fail on them, before
-      // the strokes are counted.
-      if (placer_.discsUnder(ink) != 0) continue;
-      if (!offHandles) offHandles = i;
-      if (placer_.panelsUnder(ink) != 0) continue;
-      if (placer_.crossings(ink) == 0) return i;
-      if (!strokesOnly) strokesOnly = i;
-    }
-    if (strokesOnly) return strokesOnly;
-    return overLabels ? offHandles : std::nullopt;
+    std::vector<ui::Rect> inks;
+    inks.reserve(spots.size());
+    for (const Spot& spot : spots) inks.push_back(ui::textInk(spot.box, text, style, spot.alignment));
+    return placer_.firstClear(inks, overLabels);
   }
   // The text in the spot, on a plate when it crosses anything; it then
   // counts as drawn for the labels after it.
