@@ -91,6 +91,11 @@ class KitRig {
   // measures the main output.
   template <typename Hear>
   Loudness audition(int track, int step, Hear&& hear) {
+    // The last audition runs out first, away from the output and the
+    // engine's clock: one cut short would fade out into this one's measure.
+    ob::AuditionPreview& last = plugin_->engineHost->preview;
+    std::vector<float> away(kBlock);
+    while (last.playing()) last.mix(away.data(), away.data(), kBlock);
     view_->setSelectedTrack(track);
     view_->setSelectedStep(step);
     hear(view_->benchPage());

@@ -3,9 +3,11 @@
 // values the editor reads back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 #include "engine/session/engine_host.h"
 #include "engine_harness.h"
@@ -324,10 +326,36 @@ TEST(EngineHostObject, AuditionPreviewPlaysTheLatestAndStops) {
   EXPECT_FLOAT_EQ(m[0], 0.8f);
   EXPECT_FLOAT_EQ(m[3], 0.8f);
   float n[4] = {}, o[4] = {};
+  preview.mix(m, m, 4);  // to its end, so that no fading tail sounds below
   preview.publish(a, 4, 1.0, {std::nanf(""), -std::numeric_limits<float>::infinity()});
   preview.mix(n, o, 3);  // a gain that is not a number leaves its side silent
   EXPECT_EQ(n[0], 0.0f);
   EXPECT_EQ(o[1], 0.0f);
+}
+
+// An audition that takes over from one still sounding, however often, never
+// steps the output: the old one fades out beside the new, then is gone.
+TEST(EngineHostObject, AnInterruptedAuditionFadesOutInsteadOfClicking) {
+  ob::AuditionPreview preview;
+  const std::vector<float> loud(20000, 1.0f), quiet(20000, 0.0f);
+  std::vector<float> out;
+  auto play = [&](std::uint32_t frames) {
+    std::vector<float> l(frames), r(frames);
+    preview.mix(l.data(), r.data(), frames);
+    out.insert(out.end(), l.begin(), l.end());
+  };
+  preview.publish(loud.data(), 20000, 1.0, {1.0f, 1.0f});
+  play(300);
+  // Restarts while the tail still sounds carry it on.
+  for (const std::uint32_t frames : {100u, 150u, 4096u}) {
+    preview.publish(quiet.data(), 20000, 1.0, {1.0f, 1.0f});
+    play(frames);
+  }
+  float largestStep = 0.0f;
+  for (std::size_t i = 1; i < out.size(); ++i)
+    largestStep = std::max(largestStep, std::fabs(out[i] - out[i - 1]));
+  EXPECT_LT(largestStep, 0.02f);
+  EXPECT_EQ(out.back(), 0.0f);
 }
 
 }  // namespace engine_state_test
