@@ -32,4 +32,10 @@ std::optional<std::vector<std::uint8_t>> ArchiveIndex::unpack(const LocatedEntry
   return unpackEntry(*source_, entry.record, entry.payload, diagnostics);
 }
 
+std::optional<std::span<const std::uint8_t>> ArchiveIndex::view(const LocatedEntry& entry,
+                                                                std::vector<std::uint8_t>& scratch,
+                                                                Diagnostics& diagnostics) const {
+  return viewEntry(*source_, entry.record, entry.payload, scratch, diagnostics);
+}
+
 }  // namespace ob::zip

@@ -5,6 +5,7 @@
 // whole, and an entry no one needs is never inflated.
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -33,6 +34,12 @@ class ArchiveIndex {
   const LocatedEntry* find(std::string_view name) const;
   // Its bytes (see unpackEntry); nothing with the reader's warning.
   std::optional<std::vector<std::uint8_t>> unpack(const LocatedEntry& entry, Diagnostics& diagnostics) const;
+  // What the archive is read from.
+  const ByteSource& source() const { return *source_; }
+  // The same as a view (see viewEntry).
+  std::optional<std::span<const std::uint8_t>> view(const LocatedEntry& entry,
+                                                    std::vector<std::uint8_t>& scratch,
+                                                    Diagnostics& diagnostics) const;
 
  private:
   explicit ArchiveIndex(const ByteSource& source) : source_(&source) {}

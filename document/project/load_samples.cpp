@@ -3,21 +3,31 @@
 #include <cctype>
 #include <utility>
 
+#include "document/reading/byte_source.h"
 #include "document/wav/wav_pool.h"
 
 namespace ob {
 
-SampleFiles::Known SampleFiles::decode(std::int32_t slot, std::uint64_t declaredBytes,
-                                       const Read& read) const {
+SampleFiles::Known SampleFiles::decode(std::int32_t slot, std::uint64_t declaredBytes, const Read& read,
+                                       const Match& match) const {
   Known known;
   known.refusal = pool_.refusalForFile(declaredBytes);
   if (known.refusal != SampleRefusal::None) {
     known.outcome = SampleFileOutcome::Refused;
     return known;
   }
-  std::optional<std::vector<std::uint8_t>> bytes = read();
-  if (!bytes) return known;  // Missing
-  PoolDecode decoded = decodeForPool(pool_, slot, std::move(*bytes));
+  const auto shared = [&known](SharedSampleData audio) {
+    known.outcome = SampleFileOutcome::Loaded;
+    known.audio = std::move(audio);
+    return known;
+  };
+  if (SharedSampleData audio = held(declaredBytes, match)) return shared(std::move(audio));
+  std::vector<std::uint8_t> scratch;
+  const std::optional<std::span<const std::uint8_t>> file = read(scratch);
+  if (!file) return known;  // Missing
+  if (SharedSampleData audio = held(*file)) return shared(std::move(audio));
+  PoolDecode decoded = decodeForPool(
+      pool_, slot, *file, viewsScratch(*file, scratch) ? std::move(scratch) : std::vector<std::uint8_t>{});
   known.refusal = decoded.refusal;
   if (decoded.refusal != SampleRefusal::None) {
     known.outcome = SampleFileOutcome::Refused;
@@ -25,16 +35,36 @@ SampleFiles::Known SampleFiles::decode(std::int32_t slot, std::uint64_t declared
     known.outcome = SampleFileOutcome::Unreadable;
     known.decodeError = std::move(decoded.error);
   } else {
-    known.outcome = SampleFileOutcome::Loaded;
-    known.audio = std::move(decoded.audio);
+    return shared(std::move(decoded.audio));
   }
   return known;
 }
 
+SharedSampleData SampleFiles::held(std::span<const std::uint8_t> file) const {
+  if (shareFrom_ == nullptr) return nullptr;
+  for (const auto& slot : shareFrom_->slots)
+    if (slot && slot->data && isFileOf(file, *slot->data)) return slot->data;
+  return nullptr;
+}
+
+SharedSampleData SampleFiles::held(std::uint64_t size, const Match& match) const {
+  if (shareFrom_ == nullptr || !match || size == 0) return nullptr;
+  std::vector<std::uint8_t> scratch;
+  for (const auto& slot : shareFrom_->slots) {
+    if (!slot || !slot->data || fileSizeOf(*slot->data) != size) continue;
+    const SampleData& audio = *slot->data;
+    if (match([&](std::uint64_t offset, std::span<const std::uint8_t> piece) {
+          return fileHolds(audio, offset, piece, scratch);
+        }))
+      return slot->data;
+  }
+  return nullptr;
+}
+
 SampleFileOutcome SampleFiles::load(const std::string& key, std::int32_t slot, std::uint64_t declaredBytes,
-                                    const Read& read) {
+                                    const Read& read, const Match& match) {
   auto found = known_.find(key);
-  if (found == known_.end()) found = known_.emplace(key, decode(slot, declaredBytes, read)).first;
+  if (found == known_.end()) found = known_.emplace(key, decode(slot, declaredBytes, read, match)).first;
   Known& known = found->second;
   if (known.outcome != SampleFileOutcome::Loaded) return known.outcome;
   SampleRefusal refusal = SampleRefusal::None;

@@ -2,16 +2,20 @@
 // The sample files of one document load, decoded into the fresh pool: each
 // file is read and decoded once however many slots name it, and held to
 // the pool's limits before it is unpacked (by the size its archive entry
-// declares) and before it is decoded (by its header). Main thread.
+// declares) and before it is decoded (by its header). A file that the pool
+// being replaced already holds, byte for byte, is not decoded again: the
+// two pools share its audio. Main thread.
 
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "document/diagnostics.h"
+#include "document/package/package.h"
 #include "engine/pool/sample_pool.h"
 
 namespace ob {
@@ -26,18 +30,28 @@ enum class SampleFileOutcome : std::uint8_t {
 
 class SampleFiles {
  public:
-  explicit SampleFiles(SamplePool& pool) : pool_(pool) {}
+  // shareFrom, when given, is the pool the new one replaces.
+  explicit SampleFiles(SamplePool& pool, const SamplePool* shareFrom = nullptr)
+      : pool_(pool), shareFrom_(shareFrom) {}
 
-  // The file's bytes, or nothing when it cannot be had.
-  using Read = std::function<std::optional<std::vector<std::uint8_t>>()>;
+  // The file's bytes, as a view of memory that outlives the load or of
+  // scratch, or nothing when they cannot be had.
+  using View = std::optional<std::span<const std::uint8_t>>;
+  using Read = std::function<View(std::vector<std::uint8_t>& scratch)>;
+  // Whether the file is, byte for byte, the one `same` is asked about
+  // piece by piece, found without holding the file whole; false when it
+  // differs or cannot be read that way.
+  using SamePiece = PackageReader::SamePiece;
+  using Match = std::function<bool(const SamePiece& same)>;
 
   // Puts the audio of the file known as `key` into pool slot `slot`: the
-  // audio already decoded for that key, or the file's bytes from `read`,
-  // asked only when the declared size (0 when none is known) is within the
-  // pool's file limit. On anything but Loaded the slot is left as it was;
-  // refusal() then says why for Refused.
+  // audio already decoded for that key, audio of the pool being replaced
+  // that `match` (when given) finds the file to be, or the file's bytes from
+  // `read`, asked only when the declared size (0 when none is known) is
+  // within the pool's file limit. On anything but Loaded the slot is left
+  // as it was; refusal() then says why for Refused.
   SampleFileOutcome load(const std::string& key, std::int32_t slot, std::uint64_t declaredBytes,
-                         const Read& read);
+                         const Read& read, const Match& match = {});
   // Why the last Refused outcome of `key` was refused.
   SampleRefusal refusal(const std::string& key) const;
   // The decoder's words for an Unreadable outcome of `key`.
@@ -50,9 +64,13 @@ class SampleFiles {
     SharedSampleData audio;
     std::string decodeError;
   };
-  Known decode(std::int32_t slot, std::uint64_t declaredBytes, const Read& read) const;
+  Known decode(std::int32_t slot, std::uint64_t declaredBytes, const Read& read, const Match& match) const;
+  // The audio shareFrom holds for exactly this file, or null.
+  SharedSampleData held(std::span<const std::uint8_t> file) const;
+  SharedSampleData held(std::uint64_t size, const Match& match) const;
 
   SamplePool& pool_;
+  const SamplePool* shareFrom_;
   std::map<std::string, Known> known_;
 };
 

@@ -318,6 +318,56 @@ void appendWavFrames(std::vector<std::uint8_t>& out, const float* left, const fl
   }
 }
 
+std::uint64_t encodedWavSize(std::uint32_t channels, std::int32_t frames) {
+  channels = channels > 1 ? 2 : 1;
+  const std::uint64_t count =
+      std::min<std::uint64_t>(frames > 0 ? static_cast<std::uint64_t>(frames) : 0, maxWavFrames(channels));
+  return kWavHeaderBytes + count * 4 * channels;
+}
+
+bool encodeWavPart(const float* left, const float* right, std::int32_t frames, double sampleRate,
+                   std::uint64_t offset, std::span<std::uint8_t> out) {
+  const std::uint32_t channels = right ? 2 : 1;
+  const std::uint64_t size = encodedWavSize(channels, frames);
+  if (left == nullptr || offset > size || out.size() > size - offset) return false;
+  const std::vector<std::uint8_t> header =
+      encodeWavHeader(channels, (size - kWavHeaderBytes) / (4 * channels), sampleRate);
+  // Sample words are interleaved and little-endian, as putFloat writes them.
+  const auto wordOf = [left, right](std::uint64_t word) {
+    const float sample = right == nullptr ? left[word] : (word & 1u) != 0 ? right[word / 2] : left[word / 2];
+    std::uint32_t bits;
+    std::memcpy(&bits, &sample, sizeof bits);
+    return bits;
+  };
+  std::size_t i = 0;
+  for (; i < out.size() && offset + i < kWavHeaderBytes; ++i) out[i] = header[offset + i];
+  std::uint64_t at = offset + i - kWavHeaderBytes;  // into the samples
+  const auto byteAt = [&](std::uint64_t k) {
+    return static_cast<std::uint8_t>(wordOf(k / 4) >> (8 * (k % 4)));
+  };
+  for (; i < out.size() && at % 4 != 0; ++i, ++at) out[i] = byteAt(at);
+  for (; i + 4 <= out.size(); i += 4, at += 4) {
+    const std::uint32_t bits = wordOf(at / 4);
+    for (int b = 0; b < 4; ++b) out[i + b] = static_cast<std::uint8_t>(bits >> (8 * b));
+  }
+  for (; i < out.size(); ++i, ++at) out[i] = byteAt(at);
+  return true;
+}
+
+bool isEncodedWav(std::span<const std::uint8_t> file, const float* left, const float* right,
+                  std::int32_t frames, double sampleRate) {
+  if (file.size() != encodedWavSize(right ? 2 : 1, frames)) return false;
+  std::uint8_t expected[16384];
+  for (std::size_t at = 0; at < file.size();) {
+    const std::size_t n = std::min(sizeof expected, file.size() - at);
+    if (!encodeWavPart(left, right, frames, sampleRate, at, std::span(expected, n)) ||
+        std::memcmp(expected, file.data() + at, n) != 0)
+      return false;
+    at += n;
+  }
+  return true;
+}
+
 std::vector<std::uint8_t> encodeWav(const float* left, const float* right, std::int32_t frames,
                                     double sampleRate) {
   const std::uint32_t channels = right ? 2 : 1;

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,14 @@ inline bool decodeWav(const std::vector<std::uint8_t>& bytes, DecodedWav& out, s
 // right may be null for mono; a negative frame count counts as 0.
 std::vector<std::uint8_t> encodeWav(const float* left, const float* right, std::int32_t frames,
                                     double sampleRate);
+// Whether the file is byte for byte what encodeWav writes for this audio.
+bool isEncodedWav(std::span<const std::uint8_t> file, const float* left, const float* right,
+                  std::int32_t frames, double sampleRate);
+// What encodeWav writes in part: its size, and out.size() of its bytes from
+// offset (false when they reach past its end), without the rest.
+std::uint64_t encodedWavSize(std::uint32_t channels, std::int32_t frames);
+bool encodeWavPart(const float* left, const float* right, std::int32_t frames, double sampleRate,
+                   std::uint64_t offset, std::span<std::uint8_t> out);
 
 // encodeWav in pieces, for writers that stream: the 44-byte header of one or
 // two channels for that many frames, and frames appended as interleaved
