@@ -1,8 +1,8 @@
 #include "tools/clap_host/reload.h"
 
-#include <cmath>
 #include <cstdio>
-#include <fstream>
+
+#include "tools/clap_host/resident_memory.h"
 
 namespace orbi::host {
 
@@ -24,8 +24,6 @@ void idle(Instance& instance, double seconds) {
   for (double ms = 0.0; ms < seconds * 1000.0; ms += kTimerStepMs) instance.runMainThread(kTimerStepMs);
 }
 
-double mib(std::uint64_t bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
-
 }  // namespace
 
 bool parseReloadWhen(const std::string& text, ReloadWhen& when) {
@@ -38,18 +36,6 @@ bool parseReloadWhen(const std::string& text, ReloadWhen& when) {
   else
     return false;
   return true;
-}
-
-Resident residentMemory() {
-  Resident r;
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    unsigned long long kb = 0;
-    if (std::sscanf(line.c_str(), "VmRSS: %llu kB", &kb) == 1) r.now = kb * 1024;
-    if (std::sscanf(line.c_str(), "VmHWM: %llu kB", &kb) == 1) r.peak = kb * 1024;
-  }
-  return r;
 }
 
 bool reloadState(Instance& instance, const std::vector<std::uint8_t>& state, const ReloadRequest& request,
@@ -71,8 +57,8 @@ bool reloadState(Instance& instance, const std::vector<std::uint8_t>& state, con
   }
   const Resident after = residentMemory();
   std::printf("%d loads while %s: resident %.1f MiB before, %.1f MiB after (%+.1f MiB), peak %.1f MiB\n",
-              request.times, whenName(request.when), mib(before.now), mib(after.now),
-              mib(after.now) - mib(before.now), mib(after.peak));
+              request.times, whenName(request.when), mebibytes(before.now), mebibytes(after.now),
+              mebibytes(after.now) - mebibytes(before.now), mebibytes(after.peak));
   if (request.when == ReloadWhen::Stopped) instance.startProcessing();
   return true;
 }

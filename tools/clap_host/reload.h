@@ -25,13 +25,6 @@ struct ReloadRequest {
   double secondsBetween = 1.0;
 };
 
-// This process's resident memory in bytes, now and at its peak.
-struct Resident {
-  std::uint64_t now = 0;
-  std::uint64_t peak = 0;
-};
-Resident residentMemory();
-
 // Loads the state request.times times and prints how resident memory went.
 // The instance is inactive for Inactive and active otherwise; Stopped stops
 // its processing for the loads and starts it again after them.
