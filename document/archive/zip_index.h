@@ -36,6 +36,10 @@ class ArchiveIndex {
   std::optional<std::vector<std::uint8_t>> unpack(const LocatedEntry& entry, Diagnostics& diagnostics) const;
   // What the archive is read from.
   const ByteSource& source() const { return *source_; }
+  // count bytes of a stored entry from offset, read where they lie; false
+  // for a deflated entry or past its end.
+  bool readStored(const LocatedEntry& entry, std::uint64_t offset, std::uint8_t* out,
+                  std::size_t count) const;
   // The same as a view (see viewEntry).
   std::optional<std::span<const std::uint8_t>> view(const LocatedEntry& entry,
                                                     std::vector<std::uint8_t>& scratch,

@@ -67,6 +67,12 @@ class PackageReader {
   // whole then says why).
   using SamePiece = std::function<bool(std::uint64_t offset, std::span<const std::uint8_t> piece)>;
   bool assetIs(const zip::LocatedEntry& asset, const SamePiece& same) const;
+  // count bytes of a stored asset from offset, unchecked (see
+  // ArchiveIndex::readStored).
+  bool readAssetAt(const zip::LocatedEntry& asset, std::uint64_t offset, std::uint8_t* out,
+                   std::size_t count) const {
+    return archive_ && archive_->readStored(asset, offset, out, count);
+  }
   // The well-named asset entries, in archive order.
   std::vector<const zip::LocatedEntry*> assetEntries() const;
 

@@ -8,10 +8,12 @@
 
 namespace ob {
 
-SampleFiles::Known SampleFiles::decode(std::int32_t slot, std::uint64_t declaredBytes, const Read& read,
-                                       const Match& match) const {
+SampleFiles::Known SampleFiles::decode(std::int32_t slot, const File& source) const {
   Known known;
-  known.refusal = pool_.refusalForFile(declaredBytes);
+  known.refusal = pool_.refusalForFile(source.declaredBytes);
+  if (known.refusal == SampleRefusal::None && source.at)
+    if (const auto decodedBytes = wavDecodedBytes(source.declaredBytes, source.at))
+      known.refusal = pool_.refusalForAudio(*decodedBytes, slot);
   if (known.refusal != SampleRefusal::None) {
     known.outcome = SampleFileOutcome::Refused;
     return known;
@@ -21,9 +23,9 @@ SampleFiles::Known SampleFiles::decode(std::int32_t slot, std::uint64_t declared
     known.audio = std::move(audio);
     return known;
   };
-  if (SharedSampleData audio = held(declaredBytes, match)) return shared(std::move(audio));
+  if (SharedSampleData audio = held(source.declaredBytes, source.match)) return shared(std::move(audio));
   std::vector<std::uint8_t> scratch;
-  const std::optional<std::span<const std::uint8_t>> file = read(scratch);
+  const std::optional<std::span<const std::uint8_t>> file = source.read(scratch);
   if (!file) return known;  // Missing
   if (SharedSampleData audio = held(*file)) return shared(std::move(audio));
   PoolDecode decoded = decodeForPool(
@@ -61,10 +63,9 @@ SharedSampleData SampleFiles::held(std::uint64_t size, const Match& match) const
   return nullptr;
 }
 
-SampleFileOutcome SampleFiles::load(const std::string& key, std::int32_t slot, std::uint64_t declaredBytes,
-                                    const Read& read, const Match& match) {
+SampleFileOutcome SampleFiles::load(const std::string& key, std::int32_t slot, const File& file) {
   auto found = known_.find(key);
-  if (found == known_.end()) found = known_.emplace(key, decode(slot, declaredBytes, read, match)).first;
+  if (found == known_.end()) found = known_.emplace(key, decode(slot, file)).first;
   Known& known = found->second;
   if (known.outcome != SampleFileOutcome::Loaded) return known.outcome;
   SampleRefusal refusal = SampleRefusal::None;

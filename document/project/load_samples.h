@@ -16,6 +16,7 @@
 
 #include "document/diagnostics.h"
 #include "document/package/package.h"
+#include "document/wav/wav.h"
 #include "engine/pool/sample_pool.h"
 
 namespace ob {
@@ -44,14 +45,23 @@ class SampleFiles {
   using SamePiece = PackageReader::SamePiece;
   using Match = std::function<bool(const SamePiece& same)>;
 
+  // A sample file as a document holds it: its declared size (0 when none
+  // is known) and the ways it can be read.
+  struct File {
+    std::uint64_t declaredBytes = 0;
+    Read read;          // whole
+    Match match = {};   // a piece at a time, when it can be
+    WavReadAt at = {};  // where its bytes lie, when they can be read so
+  };
+
   // Puts the audio of the file known as `key` into pool slot `slot`: the
   // audio already decoded for that key, audio of the pool being replaced
-  // that `match` (when given) finds the file to be, or the file's bytes from
-  // `read`, asked only when the declared size (0 when none is known) is
-  // within the pool's file limit. On anything but Loaded the slot is left
-  // as it was; refusal() then says why for Refused.
-  SampleFileOutcome load(const std::string& key, std::int32_t slot, std::uint64_t declaredBytes,
-                         const Read& read, const Match& match = {});
+  // that the file is found to be, or the file's bytes read whole. A file
+  // over the pool's limits is refused before it is read, by its declared
+  // size and, when its chunks can be read where they lie, by what its audio
+  // decodes to. On anything but Loaded the slot is left as it was;
+  // refusal() then says why for Refused.
+  SampleFileOutcome load(const std::string& key, std::int32_t slot, const File& file);
   // Why the last Refused outcome of `key` was refused.
   SampleRefusal refusal(const std::string& key) const;
   // The decoder's words for an Unreadable outcome of `key`.
@@ -64,7 +74,7 @@ class SampleFiles {
     SharedSampleData audio;
     std::string decodeError;
   };
-  Known decode(std::int32_t slot, std::uint64_t declaredBytes, const Read& read, const Match& match) const;
+  Known decode(std::int32_t slot, const File& file) const;
   // The audio shareFrom holds for exactly this file, or null.
   SharedSampleData held(std::span<const std::uint8_t> file) const;
   SharedSampleData held(std::uint64_t size, const Match& match) const;

@@ -125,11 +125,11 @@ void loadReferencedSample(const PackageReader* assets, const std::string& ref, c
     std::string name;
     const bool named = parseFactoryRef(ref, name);
     key = "factory:" + name;
-    outcome = files.load(key, i, 0, [&](std::vector<std::uint8_t>& scratch) -> SampleFiles::View {
-      if (named) scratch = resolveSample(name);
-      if (scratch.empty()) return std::nullopt;
-      return std::span<const std::uint8_t>(scratch);
-    });
+    outcome = files.load(key, i, {0, [&](std::vector<std::uint8_t>& scratch) -> SampleFiles::View {
+                                    if (named) scratch = resolveSample(name);
+                                    if (scratch.empty()) return std::nullopt;
+                                    return std::span<const std::uint8_t>(scratch);
+                                  }});
     if (outcome == SampleFileOutcome::Missing || outcome == SampleFileOutcome::Unreadable) {
       diagnostics.warn("missing-factory-sample", path,
                        "This build has no bundled sample \"" + ref.substr(8) + "\"; the sample plays silent");
@@ -138,10 +138,15 @@ void loadReferencedSample(const PackageReader* assets, const std::string& ref, c
     const zip::LocatedEntry* asset = assets != nullptr ? assets->findAsset(parsed->value) : nullptr;
     key = "asset:" + parsed->value;
     if (asset != nullptr)
-      outcome = files.load(
-          key, i, asset->record.size,
-          [&](std::vector<std::uint8_t>& scratch) { return assets->viewAsset(*asset, scratch, diagnostics); },
-          [&](const SampleFiles::SamePiece& same) { return assets->assetIs(*asset, same); });
+      outcome = files.load(key, i,
+                           {asset->record.size,
+                            [&](std::vector<std::uint8_t>& scratch) {
+                              return assets->viewAsset(*asset, scratch, diagnostics);
+                            },
+                            [&](const SampleFiles::SamePiece& same) { return assets->assetIs(*asset, same); },
+                            [&](std::uint64_t offset, std::uint8_t* out, std::size_t count) {
+                              return assets->readAssetAt(*asset, offset, out, count);
+                            }});
     if (outcome == SampleFileOutcome::Missing)
       diagnostics.warn("missing-asset", path, "The archive has no such asset; the sample plays silent");
     else if (outcome == SampleFileOutcome::Unreadable)
@@ -246,11 +251,16 @@ bool readLegacyArchive(const ByteSource& source, Project& project, SamplePool& p
     const zip::LocatedEntry* audio = name.empty() ? nullptr : archive->find(entryName);
     SampleFileOutcome outcome = SampleFileOutcome::Missing;
     if (audio != nullptr) {
-      outcome = files.load(entryName, i, audio->record.size,
-                           [&](std::vector<std::uint8_t>& scratch) -> SampleFiles::View {
-                             if (claimsTooMuchGrowth(audio->record)) return std::nullopt;
-                             return archive->view(*audio, scratch, diagnostics);
-                           });
+      outcome = files.load(entryName, i,
+                           {audio->record.size,
+                            [&](std::vector<std::uint8_t>& scratch) -> SampleFiles::View {
+                              if (claimsTooMuchGrowth(audio->record)) return std::nullopt;
+                              return archive->view(*audio, scratch, diagnostics);
+                            },
+                            {},
+                            [&](std::uint64_t offset, std::uint8_t* out, std::size_t count) {
+                              return archive->readStored(*audio, offset, out, count);
+                            }});
     }
     if (outcome == SampleFileOutcome::Loaded) continue;
     pool.slot(i);

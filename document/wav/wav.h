@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -33,6 +34,14 @@ bool opensAsWav(const std::uint8_t* bytes, std::size_t count, std::string* error
 // with the bytes the decoded audio will take (32-bit floats, one channel or
 // two); false refuses the file, and *error is left to the one who refused.
 using DecodeAdmission = std::function<bool(std::uint64_t decodedBytes)>;
+
+// Reads exactly count bytes of a file from offset into out; false past its
+// end or when they cannot be had.
+using WavReadAt = std::function<bool(std::uint64_t offset, std::uint8_t* out, std::size_t count)>;
+// What decodeWav's admission would be asked of a file of `size` bytes, read
+// only where its chunks are described: the bytes its audio decodes to, or
+// nothing when it would be refused before that.
+std::optional<std::uint64_t> wavDecodedBytes(std::uint64_t size, const WavReadAt& read);
 
 // On failure returns false, writes the reason to *error when given and leaves
 // out unchanged. Every sample decoded is finite and within

@@ -256,10 +256,13 @@ TEST(DocumentLimits, SamplesPastThePoolsLimitsAreLeftOutBeforeTheyAreDecoded) {
   const std::uint32_t frames = 1u << 18;  // a 1 MiB file, 2 MiB decoded
   const auto one = packageOf({pcm16Wav(frames, 3)}, 3);
   const auto two = packageOf({pcm16Wav(frames, 3), pcm16Wav(frames, 5)}, 2);
+  // That, then a file four times as large that the budget has no room for.
+  const auto uneven = packageOf({pcm16Wav(frames, 3), pcm16Wav(4 * frames, 5)}, 2);
   ob::SampleLimits limits;
   limits.sampleDecodedBytes = kMiB;
   limits.poolDecodedBytes = 3 * kMiB;
   limits.sampleFileBytes = 4 * kMiB;
+  obtest::TempDir dir;
   const struct {
     const char* what;
     std::vector<std::uint8_t> package;
@@ -267,15 +270,32 @@ TEST(DocumentLimits, SamplesPastThePoolsLimitsAreLeftOutBeforeTheyAreDecoded) {
     const char* code;
     int refused;
     std::size_t peak;
+    bool fromFile;
   } cases[] = {
-      {"sample", one, limits, "sample-too-large", 3, 2 * kMiB},
-      {"file", one, {4 * kMiB, 8 * kMiB, kMiB / 2}, "sample-too-large", 3, kMiB},
-      {"budget", two, {4 * kMiB, 3 * kMiB, 4 * kMiB}, "samples-over-budget", 1, 5 * kMiB},
+      {"sample", one, limits, "sample-too-large", 3, 2 * kMiB, false},
+      {"file", one, {4 * kMiB, 8 * kMiB, kMiB / 2}, "sample-too-large", 3, kMiB, false},
+      {"budget", two, {4 * kMiB, 3 * kMiB, 4 * kMiB}, "samples-over-budget", 1, 5 * kMiB, false},
+      // Read from a file, the one past the budget is refused by its chunks
+      // before the rest of it is read.
+      {"budget, from a file",
+       uneven,
+       {8 * kMiB, 3 * kMiB, 8 * kMiB},
+       "samples-over-budget",
+       1,
+       4 * kMiB,
+       true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     ob::SamplePool pool = poolWithin(c.limits);
-    const Measured m = measureLoad(c.package, &pool);
+    const auto path = dir / "limits.project.orbi";
+    if (c.fromFile) {
+      std::FILE* f = std::fopen(path.c_str(), "wb");
+      ASSERT_NE(nullptr, f);
+      ASSERT_EQ(c.package.size(), std::fwrite(c.package.data(), 1, c.package.size(), f));
+      std::fclose(f);
+    }
+    const Measured m = c.fromFile ? measureFileLoad(path, &pool) : measureLoad(c.package, &pool);
     ASSERT_TRUE(m.ok) << m.error;
     EXPECT_EQ(c.refused, obtest::countCode(m.diagnostics, c.code));
     EXPECT_EQ(std::size_t(c.refused), m.diagnostics.size());
