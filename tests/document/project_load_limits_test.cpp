@@ -289,12 +289,7 @@ TEST(DocumentLimits, SamplesPastThePoolsLimitsAreLeftOutBeforeTheyAreDecoded) {
     SCOPED_TRACE(c.what);
     ob::SamplePool pool = poolWithin(c.limits);
     const auto path = dir / "limits.project.orbi";
-    if (c.fromFile) {
-      std::FILE* f = std::fopen(path.c_str(), "wb");
-      ASSERT_NE(nullptr, f);
-      ASSERT_EQ(c.package.size(), std::fwrite(c.package.data(), 1, c.package.size(), f));
-      std::fclose(f);
-    }
+    if (c.fromFile) obtest::writeFile(path, c.package);
     const Measured m = c.fromFile ? measureFileLoad(path, &pool) : measureLoad(c.package, &pool);
     ASSERT_TRUE(m.ok) << m.error;
     EXPECT_EQ(c.refused, obtest::countCode(m.diagnostics, c.code));
@@ -414,12 +409,7 @@ TEST(DocumentLimits, OwnFloatAssetsAreHeldOnceAndSharedWhenLoadedAgain) {
   const Bytes package = packageOf(files, 2);
   obtest::TempDir dir;
   const auto path = dir / "floats.project.orbi";
-  {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(nullptr, f);
-    ASSERT_EQ(package.size(), std::fwrite(package.data(), 1, package.size(), f));
-    std::fclose(f);
-  }
+  obtest::writeFile(path, package);
   ob::SamplePool first;
   const Measured loaded = measureLoad(package, &first);
   ASSERT_TRUE(loaded.ok) << loaded.error;
