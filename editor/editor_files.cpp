@@ -7,6 +7,7 @@
 #include "document/project/project_save.h"
 #include "editor/editor_view.h"
 #include "editor/project_files.h"
+#include "editor/samples/unplayable_samples.h"
 #include "engine/session/engine_host.h"
 
 namespace orbi {
@@ -26,8 +27,9 @@ bool EditorView::openProject(const std::filesystem::path& path) {
   startOver();
   commitProject(false);
   refresh();
-  // A sample left out plays silent: the user is told which way and why.
-  const std::string leftOut = leftOutSamples(findings);
+  // A sample left out plays silent: the user is told which and why.
+  std::string leftOut = unplayableSummary(host_.project, host_.pool);
+  if (leftOut.empty()) leftOut = leftOutSamples(findings);
   setStatus(fileStatus("Opened ", path, leftOut), !leftOut.empty());
   return true;
 }

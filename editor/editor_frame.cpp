@@ -29,6 +29,7 @@ void EditorView::frame(const ui::FrameInfo& frame) {
     seenStateLoads_ = host_.stateLoads;
     startOver();
     refresh();
+    showUnplayableSamples();
   }
   if (!started_) {
     bench_.rebuild();

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <limits>
 
+#include "editor/samples/unplayable_samples.h"
 #include "editor/undo_rule.h"
 #include "engine/session/engine_host.h"
 
@@ -48,6 +49,7 @@ EditorView::EditorView(EngineHost& host, ob::KeptDocument& kept)
       seenStateLoads_(host.stateLoads) {
   // Last: the handlers may reach any member.
   bench_.wire();
+  showUnplayableSamples();
 }
 
 ob::Project& EditorView::project() { return host_.project; }
@@ -177,6 +179,11 @@ void EditorView::startOver() {
   selectedStep_ = -1;
   macroPanel_.selectedMacro = -1;
   kitBrowser_.markClean();
+}
+
+void EditorView::showUnplayableSamples() {
+  if (std::string line = unplayableLine(host_.project, host_.pool); !line.empty())
+    setStatus(std::move(line), true);
 }
 
 void EditorView::setStatus(std::string text, bool error, StatusName name) {

@@ -142,6 +142,8 @@ class EditorView : public ui::View, public EditorContext {
   // What a fresh project asks of the view: no history, the first part, no
   // step, no macro selected and the kit as it came as the clean state.
   void startOver();
+  // The status line names the slots whose sample cannot play, and why.
+  void showUnplayableSamples();
 
   // Frame stages (editor_frame.cpp).
   // The macros the host moves, as bits: a NaN equals itself.

@@ -36,7 +36,7 @@ namespace {
 // The findings that leave one sample slot silent.
 bool leavesASlotSilent(const ob::Diagnostic& d) {
   for (const char* code : {"missing-asset", "asset-unreadable", "missing-factory-sample", "bad-asset-ref",
-                           "sample-too-large", "samples-over-budget"})
+                           "sample-too-large", "samples-over-budget", "asset-overpacked"})
     if (d.code == code) return true;
   return false;
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <utility>
 
+#include "document/archive/zip_directory.h"
 #include "document/archive/zip_format.h"
 #include "document/archive/zip_stream_walk.h"
 #include "document/diagnostics.h"
@@ -18,6 +19,7 @@
 #include "engine/pool/sample_limits.h"
 #include "engine/pool/sample_pool.h"
 #include "engine/session/engine_host.h"
+#include "plugin/host_log.h"
 #include "plugin/no_throw.h"
 #include "plugin/plugin.h"
 
@@ -46,6 +48,33 @@ bool load(const clap_plugin_t* p, const clap_istream_t* stream) {
 
 const clap_plugin_state_t kState = {save, load};
 
+// The walk a state's package is followed by as it arrives: held to the
+// zip limits every document reader passes, and to the state's own.
+zip::StreamWalk packageWalk(std::uint64_t maxBytes) { return zip::StreamWalk(zip::Limits{}, maxBytes); }
+
+// Why the walk refused a package, in the words of the limit it passed.
+std::string refusedPackageText(zip::StreamWalk::Verdict verdict) {
+  using Verdict = zip::StreamWalk::Verdict;
+  const zip::Limits limits;
+  const std::string package = "The state's package ";
+  switch (verdict) {
+    case Verdict::Stopped:
+      return package + "holds an entry whose size only follows its data, which this plug-in never writes";
+    case Verdict::Zip64: return package + "holds a Zip64 entry, which this plug-in does not read";
+    case Verdict::EntryTooLarge:
+      return package + "holds an entry of more than " + sizeText(limits.maxEntrySize);
+    case Verdict::TotalTooLarge: return package + "unpacks to more than " + sizeText(limits.maxTotalSize);
+    case Verdict::TooManyEntries:
+      return package + "holds more than " + std::to_string(limits.maxEntries) + " entries";
+    case Verdict::NamesTooLarge:
+      return package + "holds more than " + sizeText(zip::kMaxDirectoryBytes) + " of entry names";
+    case Verdict::PastSizeLimit: return package + "declares more than " + sizeText(kMaxStateBytes);
+    case Verdict::Going:
+    case Verdict::Broken: break;
+  }
+  return package + "is damaged: its records break off";
+}
+
 // Why a stream was not read whole.
 void reportRefusedRead(StateRead read, const ArrivingBytes& bytes, Diagnostics& list) {
   const std::size_t offset = stateDocumentOffset(bytes.data(), bytes.size());
@@ -66,7 +95,10 @@ void reportRefusedRead(StateRead read, const ArrivingBytes& bytes, Diagnostics& 
                      : "The state's document is larger than " + sizeText(kMaxDocumentTextBytes));
       return;
     case StateRead::Damaged:
-      list.error("state-rejected", "", "The state's package is damaged: its records break off");
+      // The walk that refused it comes to the same verdict over the bytes read.
+      list.error("state-rejected", "",
+                 refusedPackageText(
+                     packageWalk(kMaxStateBytes).follow(bytes.data() + offset, bytes.size() - offset)));
       return;
   }
 }
@@ -84,7 +116,7 @@ StateRead readHostStream(const clap_istream_t* stream, ArrivingBytes& bytes, con
   std::uint64_t limit = 0;
   std::size_t offset = 0;
   bool package = false;
-  zip::StreamWalk walk;
+  zip::StreamWalk walk = packageWalk(limits.package);
   std::uint8_t piece[kReadPiece];
   for (;;) {
     const std::int64_t got = stream->read(stream, piece, sizeof piece);
@@ -99,8 +131,10 @@ StateRead readHostStream(const clap_istream_t* stream, ArrivingBytes& bytes, con
       limit = offset + (package ? limits.package : limits.text);
       headChecked = true;
     }
+    // A package this plug-in wrote is walked to its end; one the walk
+    // cannot follow could only be read to the limit.
     if (package &&
-        walk.follow(bytes.data() + offset, bytes.size() - offset) == zip::StreamWalk::Verdict::Broken)
+        walk.follow(bytes.data() + offset, bytes.size() - offset) != zip::StreamWalk::Verdict::Going)
       return StateRead::Damaged;
     if (headChecked && bytes.size() > limit) return StateRead::TooLarge;
     if (got == 0) return StateRead::Read;
@@ -129,10 +163,15 @@ const clap_plugin_state_t* stateExtension() { return &kState; }
 bool Plugin::saveState(const clap_ostream_t* stream) {
   if (!engineHost) return false;
   onMainThread();
+  std::string why;
   const std::vector<std::uint8_t> document =
-      writeProjectDocument(engineHost->project, engineHost->pool, keptDocument);
-  // A header without a document would be a state no load accepts.
-  if (document.empty()) return false;
+      writeProjectDocument(engineHost->project, engineHost->pool, keptDocument, &why);
+  // A header without a document, or a document no load accepts, would be a
+  // state that loses the session: the host keeps the one it has.
+  if (document.empty()) {
+    logToHost(host, CLAP_LOG_ERROR, ("the state cannot be saved: " + why).c_str());
+    return false;
+  }
   std::uint8_t header[kStateHeaderSize] = {};
   std::memcpy(header, kStateMagic, sizeof kStateMagic);
   return writeHostStream(stream, header, sizeof header) &&

@@ -24,7 +24,8 @@ enum class StateRead : std::uint8_t {
   StreamFailed,  // null stream, a negative read or one that claims more than asked
   NotAState,     // its first bytes begin no document: refused before the rest is read
   TooLarge,      // past its limit: refused as soon as it was
-  Damaged,       // a package whose records break off into bytes that are none
+  Damaged,       // a package whose records break off into bytes that are none, declare
+                 // more than the reader takes, or cannot be followed
 };
 
 // The most a state's document (what follows the header) may hold, by what
@@ -39,7 +40,8 @@ struct StateLimits {
 // a document file is checked by), and the size against its limit with
 // every piece, so a state that is none, or too large, stops the reading. A
 // package's records are followed as they arrive, so one that turns into
-// bytes of no record stops it too.
+// bytes of no record, or declares more than a package may hold, stops it
+// too.
 StateRead readHostStream(const clap_istream_t* stream, ArrivingBytes& bytes, const StateLimits& limits = {});
 // Writes every byte, calling write again for what a call did not take. False
 // for a null stream or a call that takes nothing, fails or claims too much.

@@ -9,6 +9,7 @@
 #include <imgui.h>
 
 #include <cstdint>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -96,6 +97,11 @@ class UiContext {
     unsigned openings = 0;
     // The text is the param's word for a refused entry, shown until edited.
     bool refused = false;
+    // After a commit held to the range: what it was held to, where the box
+    // was, and until when (Dear ImGui's clock) that is said.
+    std::string heldNote;
+    ImVec2 noteAnchor;
+    double noteUntil = 0.0;
   };
   NumberEntryState& numberEntryState() { return numberEntry_; }
 

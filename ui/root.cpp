@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ui/controls/held_edits.h"
+#include "ui/controls/number_entry.h"
 #include "ui/dialogs/in_editor_chooser.h"
 #include "ui/drop/drop_zone.h"
 #include "ui/frame_recovery.h"
@@ -43,6 +44,7 @@ void drawRoot(View& view, const FrameInfo& frame, bool framed) {
   view.frame(info);
   if (framed) paintFrameAfter(dl, d);
   drawFileChooser();
+  drawHeldNote();
   drawDueTooltip();
   endUndrawnEdits();
   ImGui::End();

@@ -1,5 +1,6 @@
 #include "content/tools/sample_import.h"
 
+#include <new>
 #include <optional>
 #include <string>
 #include <utility>
@@ -24,25 +25,36 @@ std::int32_t fail(std::string* error, std::string why) {
 }
 
 // The file's bytes, or why there are none. Anything but a regular file is
-// refused without waiting on it, a file over the pool's file limit without
-// reading it, and a file that does not open like a WAV file after its first
-// bytes.
+// refused without waiting on it, a file the pool would not take (over its
+// file limit, or past what a saved project holds with the files it has)
+// without reading it, and a file that does not open like a WAV file after
+// its first bytes.
 std::optional<std::string> readWavFile(const SamplePool& pool, const std::filesystem::path& path,
                                        std::vector<std::uint8_t>& out) {
   std::string notWav;
   const FileHeaderCheck header{kWavTagBytes, [&notWav](const std::uint8_t* data, std::size_t count) {
                                  return opensAsWav(data, count, &notWav);
                                }};
-  switch (readRegularFile(path, out, pool.limits().sampleFileBytes, header)) {
-    case FileReadStatus::Read: return std::nullopt;
+  RegularFile file;
+  switch (file.open(path, pool.limits().sampleFileBytes, header)) {
+    case FileReadStatus::Read: break;
     case FileReadStatus::Missing:
     case FileReadStatus::Forbidden:
     case FileReadStatus::CannotOpen: return "cannot open the file";
     case FileReadStatus::NotARegularFile: return "not a regular file";
     case FileReadStatus::TooLarge: return sampleRefusalText(SampleRefusal::FileTooLarge, pool.limits());
     case FileReadStatus::RefusedHeader: return notWav;
-    case FileReadStatus::ReadFailed: break;
+    case FileReadStatus::ReadFailed: return "cannot read the file";
   }
+  if (const SampleRefusal refusal = pool.refusalForNewFile(file.size()); refusal != SampleRefusal::None)
+    return sampleRefusalText(refusal, pool.limits());
+  try {
+    out.resize(static_cast<std::size_t>(file.size()));
+  } catch (const std::bad_alloc&) {
+    return "cannot read the file";
+  }
+  if (file.read(0, out.data(), out.size())) return std::nullopt;
+  out.clear();
   return "cannot read the file";
 }
 

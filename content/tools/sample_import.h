@@ -14,7 +14,8 @@ struct Project;
 
 // Decodes the file into a new pool slot and gives it a fresh record in the
 // project's sample table, named after the file (extension kept, at most 63
-// bytes). The pool's limits hold: a file over its file limit is refused
+// bytes). The pool's limits hold: a file over its file limit, or one that
+// would take the samples' files past what a saved project holds, is refused
 // unread, and one whose audio would pass the sample limit or the pool's
 // budget before it is decoded. Returns the slot (0..63), or -1 with *error
 // (when given) set to "the sample pool is full", "cannot open the file",

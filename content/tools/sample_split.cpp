@@ -103,9 +103,11 @@ SplitResult addHitBodySlots(SamplePool& pool, Project& project, std::int32_t sou
 
 SplitResult splitSampleIntoHitAndBody(SamplePool& pool, Project& project, std::int32_t source,
                                       std::string* error) {
-  if (source < 0 || source >= kSampleSlots || source >= pool.slotCount() || !pool.slots[source] ||
-      pool.slots[source]->frames < 1)
-    return fail(error, "that slot holds no sample");
+  const bool held = source >= 0 && source < kSampleSlots && source < pool.slotCount() && pool.slots[source];
+  // A sample that cannot play has no audio to split: the user is told why.
+  if (held && pool.slots[source]->data && pool.slots[source]->data->kept)
+    return fail(error, pool.slots[source]->data->kept->why);
+  if (!held || pool.slots[source]->frames < 1) return fail(error, "that slot holds no sample");
   if (pool.slotCount() + 2 > kSampleSlots) return fail(error, "the sample pool is full");
 
   const SamplePoolSlot& src = *pool.slots[source];
@@ -117,6 +119,9 @@ SplitResult splitSampleIntoHitAndBody(SamplePool& pool, Project& project, std::i
   // before they are made when even the source would not fit again.
   const std::uint64_t atLeast = decodedSampleBytes(frames, stereo ? 2 : 1);
   if (const SampleRefusal refusal = pool.refusalForAudio(atLeast); refusal == SampleRefusal::PoolFull)
+    return fail(error, sampleRefusalText(refusal, pool.limits()));
+  if (const SampleRefusal refusal = pool.refusalForNewFile(atLeast);
+      refusal == SampleRefusal::FilesOverBudget)
     return fail(error, sampleRefusalText(refusal, pool.limits()));
 
   HitBodyHalves halves = splitHitBody(src.left.data(), stereo ? src.right.data() : nullptr,

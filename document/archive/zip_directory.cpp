@@ -11,10 +11,6 @@ namespace {
 // The end record sits at the very end, after a comment of up to 65,535
 // bytes.
 constexpr std::uint64_t kTailBytes = kEndRecordSize + 65535;
-// The directory is read whole before its records: 16 MiB holds 10,000
-// records with names of over 1,500 bytes, while a crafted one could claim
-// gigabytes of a file.
-constexpr std::uint32_t kMaxDirectoryBytes = std::uint32_t(16) << 20;
 
 // Where the end record starts within the tail (the archive's last bytes):
 // the first candidate whose comment reaches exactly to the end wins.

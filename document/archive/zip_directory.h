@@ -14,6 +14,11 @@
 
 namespace ob::zip {
 
+// The directory is read whole before its records: 16 MiB holds 10,000
+// records with names of over 1,500 bytes, while a crafted one could claim
+// gigabytes of a file.
+inline constexpr std::uint32_t kMaxDirectoryBytes = std::uint32_t(16) << 20;
+
 // One central-directory record as the archive declares it; nothing in it is
 // trusted beyond the limits it passed.
 struct DirectoryRecord {

@@ -13,6 +13,15 @@ struct Entry {
   bool compress = false;
 };
 
+// How an entry was stored in the archive it came from, for copying it into
+// another as it is, never unpacked: its method (0 stored, 8 deflated) and
+// what it unpacks to.
+struct PackedForm {
+  std::uint16_t method = 0;
+  std::uint32_t crc = 0;   // CRC-32 of the unpacked bytes
+  std::uint32_t size = 0;  // unpacked
+};
+
 // Bounds the reader holds an untrusted archive to. The defaults are the ones
 // every document reader passes.
 struct Limits {

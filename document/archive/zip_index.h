@@ -1,8 +1,9 @@
 #pragma once
-// An archive opened for reading entry by entry: its directory is read and
-// every record checked in directory order (see locateEntry), while no entry
-// is unpacked until a reader asks for it. So a package is never taken
-// whole, and an entry no one needs is never inflated.
+// An archive opened for reading entry by entry: its directory is read, every
+// record checked in directory order (see locateEntry) and those that share
+// bytes with another left out, while no entry is unpacked until a reader
+// asks for it. So a package is never taken whole, and an entry no one needs
+// is never inflated.
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -44,6 +45,9 @@ class ArchiveIndex {
   std::optional<std::span<const std::uint8_t>> view(const LocatedEntry& entry,
                                                     std::vector<std::uint8_t>& scratch,
                                                     Diagnostics& diagnostics) const;
+  // Its payload as stored, packed or not, never unpacked; nothing when the
+  // source cannot be read there.
+  std::optional<std::vector<std::uint8_t>> stored(const LocatedEntry& entry) const;
 
  private:
   explicit ArchiveIndex(const ByteSource& source) : source_(&source) {}

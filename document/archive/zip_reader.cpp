@@ -7,6 +7,7 @@
 #include "document/archive/crc32.h"
 #include "document/archive/inflate.h"
 #include "document/archive/zip_format.h"
+#include "document/archive/zip_index.h"
 
 namespace ob::zip {
 namespace {
@@ -112,20 +113,18 @@ std::optional<std::vector<std::uint8_t>> unpackEntry(const ByteSource& source, c
 
 std::optional<std::vector<Entry>> readZip(const ByteSource& source, Diagnostics& diagnostics,
                                           const Limits& limits, const EntryFilter& admit) {
-  std::optional<std::vector<DirectoryRecord>> directory = readZipDirectory(source, diagnostics, limits);
-  if (!directory) return std::nullopt;
+  const std::optional<ArchiveIndex> archive = ArchiveIndex::open(source, diagnostics, limits);
+  if (!archive) return std::nullopt;
   std::vector<Entry> entries;
-  entries.reserve(directory->size());
-  std::unordered_set<std::string> names;
-  for (DirectoryRecord& record : *directory) {
-    const std::optional<std::uint64_t> payload = locateEntry(source, record, names, diagnostics);
-    if (!payload || (admit && !admit(record))) continue;
-    std::optional<std::vector<std::uint8_t>> data = unpackEntry(source, record, *payload, diagnostics);
+  entries.reserve(archive->entries().size());
+  for (const LocatedEntry& located : archive->entries()) {
+    if (admit && !admit(located.record)) continue;
+    std::optional<std::vector<std::uint8_t>> data = archive->unpack(located, diagnostics);
     if (!data) continue;
     Entry entry;
-    entry.name = std::move(record.name);
+    entry.name = located.record.name;
     entry.data = std::move(*data);
-    entry.compress = record.method == 8;
+    entry.compress = located.record.method == 8;
     entries.push_back(std::move(entry));
   }
   return entries;

@@ -23,7 +23,8 @@ using EntryFilter = std::function<bool(const DirectoryRecord& record)>;
 // Reads an archive, treating it as untrusted: entries come out in
 // central-directory order, a bad entry is skipped with a warning, and a
 // problem of the whole archive reports one error and gives nothing. The
-// whole directory is held against the limits before anything is unpacked.
+// whole directory is held against the limits, and every entry located (see
+// ArchiveIndex), before anything is unpacked.
 std::optional<std::vector<Entry>> readZip(const ByteSource& source, Diagnostics& diagnostics,
                                           const Limits& limits = {}, const EntryFilter& admit = {});
 std::optional<std::vector<Entry>> readZip(const std::uint8_t* bytes, std::size_t size,

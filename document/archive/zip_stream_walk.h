@@ -1,32 +1,56 @@
 #pragma once
 // Follows an archive's records from its first byte as the bytes arrive, so a
 // stream that only begins like an archive is caught at the first record that
-// does not start where the one before it ends, long before its end is read.
-// An archive this project writes is its entries' local records one after
-// another, then the directory's records and the end record, with nothing
-// after it (the reader finds no end record otherwise). An entry whose sizes
-// follow its data, or are Zip64's, cannot be stepped over: the walk stops
-// there and leaves the stream to its size limit.
+// does not start where the one before it ends, or that declares more than
+// the reader would take, long before its end is read. An archive this
+// project writes is its entries' local records one after another, then the
+// directory's records and the end record, with nothing after it (the reader
+// finds no end record otherwise). zip, writing to a pipe, puts an entry's
+// sizes after its data as well, but a stored entry's in its header too, so
+// it is stepped over all the same. A deflated entry whose sizes only follow
+// its data cannot be stepped over without decoding it: the walk stops
+// there, and its caller decides what to make of the rest.
 #include <cstddef>
 #include <cstdint>
+
+#include "document/archive/zip_entry.h"
 
 namespace ob::zip {
 
 class StreamWalk {
  public:
   enum class Verdict : std::uint8_t {
-    Going,    // every record so far starts where it should
-    Broken,   // bytes where a record should start are none, or follow the end
-    Stopped,  // a record the walk cannot step over: no further verdict
+    Going,           // every record so far starts where it should
+    Broken,          // bytes where a record should start are none, or follow the end
+    Stopped,         // a record the walk cannot step over: no further verdict
+    Zip64,           // an entry's sizes are Zip64's, which the reader refuses
+    EntryTooLarge,   // an entry unpacks to more than one may
+    TotalTooLarge,   // the entries unpack to more than all may
+    TooManyEntries,  // more entries than the archive may hold
+    NamesTooLarge,   // the records' names and extra fields pass what a directory may hold
+    PastSizeLimit,   // an entry ends past the most the archive may take
   };
+
+  // limits: the reader's; maxBytes: the most the whole archive may take.
+  StreamWalk(const Limits& limits, std::uint64_t maxBytes) : limits_(limits), maxBytes_(maxBytes) {}
 
   // bytes: the archive from its first byte, as much of it as has arrived;
   // each call gives at least what the one before it gave.
   Verdict follow(const std::uint8_t* bytes, std::size_t size);
 
  private:
-  std::uint64_t next_ = 0;  // where the next record starts
-  bool ended_ = false;      // next_ is past the end record and its comment
+  // The local record at next_, whose fixed part has arrived.
+  Verdict stepOverEntry(const std::uint8_t* header);
+
+  Limits limits_;
+  std::uint64_t maxBytes_;
+  std::uint64_t next_ = 0;              // where the next record starts
+  std::uint64_t entries_ = 0;           // local records stepped over
+  std::uint64_t unpacked_ = 0;          // their declared unpacked sizes
+  std::uint64_t localRecordBytes_ = 0;  // their headers, names and extra fields
+  std::uint64_t directoryBytes_ = 0;    // the directory's records so far
+  bool descriptorNext_ = false;         // the sizes after a stored entry's data start at next_
+  bool ended_ = false;                  // next_ is past the end record and its comment
   Verdict verdict_ = Verdict::Going;
 };
 

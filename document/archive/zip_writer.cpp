@@ -21,9 +21,10 @@ struct Planned {
   std::vector<std::uint8_t> deflated;  // empty unless it is stored deflated
   std::uint16_t method = 0;
   std::uint32_t crc = 0;
+  std::uint64_t size = 0;  // unpacked
   std::uint32_t offset = 0;
   std::span<const std::uint8_t> payload() const {
-    return method == 8 ? std::span<const std::uint8_t>(deflated) : entry->data;
+    return method == 8 && !entry->packed ? std::span<const std::uint8_t>(deflated) : entry->data;
   }
 };
 
@@ -37,7 +38,7 @@ void writeCommonFields(std::vector<std::uint8_t>& out, const Planned& p) {
   writeU16LE(out, kDate1980);
   writeU32LE(out, p.crc);
   writeU32LE(out, std::uint32_t(p.payload().size()));
-  writeU32LE(out, std::uint32_t(p.entry->data.size()));
+  writeU32LE(out, std::uint32_t(p.size));
   writeU16LE(out, std::uint16_t(p.entry->name.size()));
   writeU16LE(out, 0);  // extra field
 }
@@ -68,7 +69,10 @@ std::optional<std::vector<std::uint8_t>> writeZipViews(std::span<const EntryView
     }
     Planned& p = plan[i];
     p.entry = &entry;
-    if (entry.compress) {
+    p.size = entry.packed ? entry.packed->size : entry.data.size();
+    if (entry.packed) {
+      p.method = entry.packed->method;
+    } else if (entry.compress) {
       p.deflated = deflate(entry.data.data(), entry.data.size());
       if (p.deflated.size() < entry.data.size())
         p.method = 8;
@@ -76,11 +80,11 @@ std::optional<std::vector<std::uint8_t>> writeZipViews(std::span<const EntryView
         p.deflated = {};
     }
     const std::uint64_t payloadSize = p.payload().size();
-    if (entry.data.size() >= kNoZip64 || localSize >= kNoZip64 || localSize + payloadSize >= kNoZip64) {
+    if (p.size >= kNoZip64 || localSize >= kNoZip64 || localSize + payloadSize >= kNoZip64) {
       diagnostics.error("zip-too-large", path, "Too large for a zip without Zip64");
       return std::nullopt;
     }
-    p.crc = crc32(entry.data.data(), entry.data.size());
+    p.crc = entry.packed ? entry.packed->crc : crc32(entry.data.data(), entry.data.size());
     p.offset = std::uint32_t(localSize);
     localSize += kLocalHeaderSize + entry.name.size() + payloadSize;
     centralSize += kCentralHeaderSize + entry.name.size();

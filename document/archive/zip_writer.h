@@ -16,6 +16,9 @@ struct EntryView {
   std::string_view name;
   std::span<const std::uint8_t> data;
   bool compress = false;
+  // Set for an entry copied as another archive stored it: data is then its
+  // stored payload, written as it is.
+  std::optional<PackedForm> packed = {};
 };
 
 // Writes the entries in list order (stored, or deflated when asked and

@@ -21,8 +21,18 @@
 namespace ob {
 
 struct PackageAsset {
-  std::string name;  // 64 lower-case hex digits of the SHA-256 of data, no "assets/" prefix
+  std::string name;  // 64 lower-case hex digits of the SHA-256 of its bytes, no "assets/" prefix
   std::vector<std::uint8_t> data;
+  // Set for an asset kept as an archive stored it, unread: its bytes are
+  // then the stored payload, written back as they are.
+  std::optional<zip::PackedForm> packed = {};
+  // Bytes the writer's caller holds for the whole write, in place of data,
+  // so that a save writes the pool's files without a copy of its own.
+  std::span<const std::uint8_t> borrowed = {};
+
+  std::span<const std::uint8_t> bytes() const {
+    return borrowed.empty() ? std::span<const std::uint8_t>(data) : borrowed;
+  }
 };
 
 struct Package {
@@ -75,6 +85,9 @@ class PackageReader {
   }
   // The well-named asset entries, in archive order.
   std::vector<const zip::LocatedEntry*> assetEntries() const;
+  // The asset's bytes as the archive stores them, packed or not, for
+  // keeping it unread; nothing when they cannot be read.
+  std::optional<std::vector<std::uint8_t>> storedAsset(const zip::LocatedEntry& asset) const;
 
  private:
   Package package_;
@@ -88,12 +101,20 @@ std::optional<Package> readPackage(const std::uint8_t* bytes, std::size_t size, 
 
 // Plain indented JSON when the package has no assets and no other entries,
 // else a zip: the document (deflated when smaller), the assets in name
-// order (stored), then the other entries as read.
-std::optional<std::vector<std::uint8_t>> writePackage(const Package& package, Diagnostics& diagnostics);
+// order (stored, or as they were kept), then the other entries as read.
+// Nothing is written that the reader would refuse: a document past
+// kMaxDocumentTextBytes ("document-too-large"), or an archive past the
+// reader's limits ("package-too-large"), fails before the write.
+std::optional<std::vector<std::uint8_t>> writePackage(const Package& package, Diagnostics& diagnostics,
+                                                      const zip::Limits& readable = {});
 
 // Records the bytes as an asset unless one of that name exists (then they
 // are dropped) and returns "asset:" followed by their SHA-256 digits.
 std::string assetRefFor(Package& package, std::vector<std::uint8_t> bytes);
+// The same for bytes the caller holds until the package is written.
+std::string borrowedAssetRefFor(Package& package, std::span<const std::uint8_t> bytes);
+// The same for an asset kept as stored, under its own name.
+std::string keptAssetRefFor(Package& package, PackageAsset kept);
 
 // Bytes of the first asset of exactly this name (digits only), or null.
 const std::vector<std::uint8_t>* findAsset(const Package& package, std::string_view name);

@@ -137,6 +137,11 @@ std::vector<const zip::LocatedEntry*> PackageReader::assetEntries() const {
   return assets;
 }
 
+std::optional<std::vector<std::uint8_t>> PackageReader::storedAsset(const zip::LocatedEntry& asset) const {
+  if (!archive_) return std::nullopt;
+  return archive_->stored(asset);
+}
+
 std::optional<std::span<const std::uint8_t>> PackageReader::viewAsset(const zip::LocatedEntry& asset,
                                                                       std::vector<std::uint8_t>& scratch,
                                                                       Diagnostics& diagnostics) const {

@@ -8,8 +8,18 @@
 
 namespace ob {
 
+// The samples' files a pool holds are what a save writes beside the largest
+// document and kept entries a load takes, within the reader's total.
+static_assert(kPoolFileBudgetBytes + kMaxDocumentTextBytes + kKeptEntriesBudget ==
+              zip::Limits{}.maxTotalSize);
+
 bool claimsTooMuchGrowth(const zip::DirectoryRecord& record) {
   return std::uint64_t(record.size) > kMaxUnpackRatio * record.packedSize;
+}
+
+std::string overpackedText() {
+  return "the file claims to unpack to more than " + std::to_string(kMaxUnpackRatio) +
+         " times its packed size, past what this build unpacks";
 }
 
 void reportOvergrownDocument(Diagnostics& diagnostics, std::string_view entryName) {

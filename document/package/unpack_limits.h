@@ -5,6 +5,7 @@
 // DEFLATE's 1,032:1), and of the entries the reader does not understand only
 // what fits a budget, since those stay in memory and go back at every save.
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "document/archive/zip_directory.h"
@@ -18,6 +19,9 @@ inline constexpr std::uint64_t kKeptEntriesBudget = std::uint64_t(64) << 20;
 // The entry's declared size is more than kMaxUnpackRatio times what it
 // takes in the archive.
 bool claimsTooMuchGrowth(const zip::DirectoryRecord& record);
+
+// Why a file that claims it is not unpacked, in lower-case words.
+std::string overpackedText();
 
 // The error for a document entry that is refused for its claimed growth.
 void reportOvergrownDocument(Diagnostics& diagnostics, std::string_view entryName);

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <optional>
 #include <system_error>
 
@@ -17,17 +18,42 @@ namespace fs = std::filesystem;
 namespace {
 
 // A temporary is the target's name, this mark and twelve lower-case hex
-// digits; nothing else is ever taken for one.
+// digits; nothing else is ever taken for one. A target whose name leaves
+// no room for them in a file name lends only as much of its name as fits.
 constexpr std::string_view kTemporaryMark = ".tmp-";
 constexpr std::size_t kTemporaryDigits = 12;
+constexpr std::size_t kTemporaryTail = kTemporaryMark.size() + kTemporaryDigits;
 
 void setError(std::string* error, const char* text) {
   if (error != nullptr) *error = text;
 }
 
-// A name no other writer in this folder will pick: the target's name, a
+fs::path folderOf(const fs::path& target) {
+  return target.parent_path().empty() ? fs::path(".") : target.parent_path();
+}
+
+// The longest file name the target's folder takes, in bytes.
+std::size_t longestFileName(const fs::path& target) {
+  const long limit = ::pathconf(folderOf(target).c_str(), _PC_NAME_MAX);
+  return limit > 0 ? static_cast<std::size_t>(limit) : NAME_MAX;
+}
+
+// The part of the target's name that starts its temporaries: all of it
+// when the temporary's name still fits, else as much as fits, cut before
+// a character rather than inside one.
+std::string temporaryStem(const fs::path& target) {
+  std::string name = target.filename().string();
+  const std::size_t longest = longestFileName(target);
+  if (longest <= kTemporaryTail || name.size() + kTemporaryTail <= longest) return name;
+  std::size_t keep = longest - kTemporaryTail;
+  while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) --keep;
+  name.resize(keep);
+  return name;
+}
+
+// A name no other writer in this folder will pick: the target's stem, a
 // per-process draw and a counter.
-fs::path temporaryNameFor(const fs::path& target) {
+fs::path temporaryNameFor(const fs::path& target, const std::string& stem) {
   static std::atomic<std::uint64_t> counter{0};
   const auto now = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
   const std::uint64_t n = counter.fetch_add(1, std::memory_order_relaxed);
@@ -35,15 +61,13 @@ fs::path temporaryNameFor(const fs::path& target) {
   static constexpr char kHex[] = "0123456789abcdef";
   std::string suffix(kTemporaryMark);
   for (std::size_t i = 0; i < kTemporaryDigits; ++i) suffix += kHex[(draw >> (4 * i)) & 15];
-  fs::path name = target.filename();
-  name += suffix;
-  return target.parent_path() / name;
+  return target.parent_path() / (stem + suffix);
 }
 
-bool isTemporaryOf(std::string_view name, std::string_view targetName) {
-  if (name.size() != targetName.size() + kTemporaryMark.size() + kTemporaryDigits) return false;
-  if (name.substr(0, targetName.size()) != targetName) return false;
-  name.remove_prefix(targetName.size());
+bool isTemporaryOf(std::string_view name, std::string_view stem) {
+  if (name.size() != stem.size() + kTemporaryTail) return false;
+  if (name.substr(0, stem.size()) != stem) return false;
+  name.remove_prefix(stem.size());
   if (name.substr(0, kTemporaryMark.size()) != kTemporaryMark) return false;
   name.remove_prefix(kTemporaryMark.size());
   for (char c : name)
@@ -51,19 +75,15 @@ bool isTemporaryOf(std::string_view name, std::string_view targetName) {
   return true;
 }
 
-fs::path folderOf(const fs::path& target) {
-  return target.parent_path().empty() ? fs::path(".") : target.parent_path();
-}
-
 // A replace killed half way leaves its temporary behind for good; the next
-// replace of the same file clears them. Only regular files go, never what a
-// link points to.
-void removeStaleTemporaries(const fs::path& target) {
-  const std::string targetName = target.filename().string();
+// replace of the same file clears them (of a name too long to lend all of
+// itself, those of every name that starts the same). Only regular files go,
+// never what a link points to.
+void removeStaleTemporaries(const fs::path& target, const std::string& stem) {
   std::error_code ec;
   for (fs::directory_iterator it(folderOf(target), ec), end; !ec && it != end; it.increment(ec)) {
     std::error_code entryError;
-    if (!isTemporaryOf(it->path().filename().string(), targetName)) continue;
+    if (!isTemporaryOf(it->path().filename().string(), stem)) continue;
     if (it->symlink_status(entryError).type() == fs::file_type::regular) fs::remove(it->path(), entryError);
   }
 }
@@ -127,11 +147,12 @@ bool writeFileAtomically(const fs::path& path, const std::uint8_t* data, std::si
     setError(error, "cannot open output file");
     return false;
   }
-  removeStaleTemporaries(target);
+  const std::string stem = temporaryStem(target);
+  removeStaleTemporaries(target, stem);
   const fs::file_status old = fs::status(target, ec);
   std::optional<fs::perms> permissions;
   if (!ec && fs::is_regular_file(old)) permissions = old.permissions();
-  const fs::path temp = temporaryNameFor(target);
+  const fs::path temp = temporaryNameFor(target, stem);
   if (!writeTemporary(temp, data, size, permissions, sync, error)) return false;
   if (::rename(temp.c_str(), target.c_str()) != 0) {
     ::unlink(temp.c_str());

@@ -3,31 +3,54 @@
 #include <cctype>
 #include <utility>
 
+#include "document/package/unpack_limits.h"
 #include "document/reading/byte_source.h"
 #include "document/wav/wav_pool.h"
 
 namespace ob {
+namespace {
 
-SampleFiles::Known SampleFiles::decode(std::int32_t slot, const File& source) const {
+std::string startingUpperCase(std::string text) {
+  if (!text.empty()) text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+  return text;
+}
+
+// Only audio a file decoded to stands for that file.
+bool playsAudio(const std::unique_ptr<SamplePoolSlot>& slot) {
+  return slot && slot->data && slot->data->frames > 0;
+}
+
+bool keepsItsFile(SampleFileOutcome outcome) {
+  return outcome == SampleFileOutcome::Unreadable || outcome == SampleFileOutcome::Refused ||
+         outcome == SampleFileOutcome::Overpacked;
+}
+
+}  // namespace
+
+SampleFiles::Known SampleFiles::decode(std::int32_t slot, const SampleSource& source) const {
   Known known;
   known.refusal = pool_.refusalForFile(source.declaredBytes);
-  if (known.refusal == SampleRefusal::None && source.at)
+  if (known.refusal == SampleRefusal::None && !source.overpacked && source.at)
     if (const auto decodedBytes = wavDecodedBytes(source.declaredBytes, source.at))
       known.refusal = pool_.refusalForAudio(*decodedBytes, slot);
   if (known.refusal != SampleRefusal::None) {
     known.outcome = SampleFileOutcome::Refused;
     return known;
   }
-  const auto shared = [&known](SharedSampleData audio) {
+  if (source.overpacked) {
+    known.outcome = SampleFileOutcome::Overpacked;
+    return known;
+  }
+  const auto loaded = [&known](SharedSampleData audio) {
     known.outcome = SampleFileOutcome::Loaded;
     known.audio = std::move(audio);
     return known;
   };
-  if (SharedSampleData audio = held(source.declaredBytes, source.match)) return shared(std::move(audio));
+  if (SharedSampleData audio = held(source)) return loaded(std::move(audio));
   std::vector<std::uint8_t> scratch;
-  const std::optional<std::span<const std::uint8_t>> file = source.read(scratch);
+  const SampleSource::View file = source.read(scratch);
   if (!file) return known;  // Missing
-  if (SharedSampleData audio = held(*file)) return shared(std::move(audio));
+  if (SharedSampleData audio = held(*file)) return loaded(std::move(audio));
   PoolDecode decoded = decodeForPool(
       pool_, slot, *file, viewsScratch(*file, scratch) ? std::move(scratch) : std::vector<std::uint8_t>{});
   known.refusal = decoded.refusal;
@@ -37,25 +60,37 @@ SampleFiles::Known SampleFiles::decode(std::int32_t slot, const File& source) co
     known.outcome = SampleFileOutcome::Unreadable;
     known.decodeError = std::move(decoded.error);
   } else {
-    return shared(std::move(decoded.audio));
+    return loaded(std::move(decoded.audio));
   }
   return known;
+}
+
+std::string SampleFiles::cannotPlay(const Known& known) const {
+  switch (known.outcome) {
+    case SampleFileOutcome::Refused: return sampleRefusalText(known.refusal, pool_.limits());
+    case SampleFileOutcome::Overpacked: return overpackedText();
+    case SampleFileOutcome::Unreadable:
+      return known.decodeError.empty() ? "not audio this build reads" : known.decodeError;
+    case SampleFileOutcome::Loaded:
+    case SampleFileOutcome::Missing: break;
+  }
+  return {};
 }
 
 SharedSampleData SampleFiles::held(std::span<const std::uint8_t> file) const {
   if (shareFrom_ == nullptr) return nullptr;
   for (const auto& slot : shareFrom_->slots)
-    if (slot && slot->data && isFileOf(file, *slot->data)) return slot->data;
+    if (playsAudio(slot) && isFileOf(file, *slot->data)) return slot->data;
   return nullptr;
 }
 
-SharedSampleData SampleFiles::held(std::uint64_t size, const Match& match) const {
-  if (shareFrom_ == nullptr || !match || size == 0) return nullptr;
+SharedSampleData SampleFiles::held(const SampleSource& source) const {
+  if (shareFrom_ == nullptr || !source.match || source.declaredBytes == 0) return nullptr;
   std::vector<std::uint8_t> scratch;
   for (const auto& slot : shareFrom_->slots) {
-    if (!slot || !slot->data || fileSizeOf(*slot->data) != size) continue;
+    if (!playsAudio(slot) || slot->data->savedFileBytes() != source.declaredBytes) continue;
     const SampleData& audio = *slot->data;
-    if (match([&](std::uint64_t offset, std::span<const std::uint8_t> piece) {
+    if (source.match([&](std::uint64_t offset, std::span<const std::uint8_t> piece) {
           return fileHolds(audio, offset, piece, scratch);
         }))
       return slot->data;
@@ -63,16 +98,38 @@ SharedSampleData SampleFiles::held(std::uint64_t size, const Match& match) const
   return nullptr;
 }
 
-SampleFileOutcome SampleFiles::load(const std::string& key, std::int32_t slot, const File& file) {
+SharedSampleData SampleFiles::heldKept(const SampleSource& source, const std::string& why) const {
+  if (shareFrom_ == nullptr || source.keptDigest.empty()) return nullptr;
+  for (const auto& slot : shareFrom_->slots) {
+    const SampleData* audio = slot ? slot->data.get() : nullptr;
+    if (audio != nullptr && audio->kept && audio->kept->digest == source.keptDigest &&
+        audio->kept->size == source.declaredBytes && audio->kept->why == why)
+      return slot->data;
+  }
+  return nullptr;
+}
+
+SampleFileOutcome SampleFiles::load(const std::string& key, std::int32_t slot, const SampleSource& source) {
   auto found = known_.find(key);
-  if (found == known_.end()) found = known_.emplace(key, decode(slot, file)).first;
+  if (found == known_.end()) found = known_.emplace(key, decode(slot, source)).first;
   Known& known = found->second;
-  if (known.outcome != SampleFileOutcome::Loaded) return known.outcome;
-  SampleRefusal refusal = SampleRefusal::None;
-  if (pool_.replaceAudio(slot, known.audio, &refusal)) return SampleFileOutcome::Loaded;
-  // Audio the pool holds costs nothing more, so only audio that has not
-  // reached a slot yet can be refused here.
-  known = Known{SampleFileOutcome::Refused, refusal, nullptr, {}};
+  if (known.outcome == SampleFileOutcome::Loaded) {
+    SampleRefusal refusal = SampleRefusal::None;
+    if (pool_.replaceAudio(slot, known.audio, &refusal)) return SampleFileOutcome::Loaded;
+    // Audio the pool holds costs nothing more, so only audio that has not
+    // reached a slot yet can be refused here.
+    known = Known{SampleFileOutcome::Refused, refusal, nullptr, {}};
+  }
+  if (!keepsItsFile(known.outcome) || !source.keep) return known.outcome;
+  if (!known.audio) known.audio = heldKept(source, cannotPlay(known));
+  if (!known.audio) {
+    std::optional<KeptSampleFile> file = source.keep();
+    if (!file) return known.outcome;
+    file->why = cannotPlay(known);
+    known.audio = makeKeptSample(std::move(*file));
+  }
+  // A kept file holds no audio: the pool takes it whatever its limits.
+  pool_.replaceAudio(slot, known.audio);
   return known.outcome;
 }
 
@@ -86,12 +143,25 @@ std::string SampleFiles::decodeError(const std::string& key) const {
   return found == known_.end() ? std::string() : found->second.decodeError;
 }
 
+bool SampleFiles::kept(const std::string& key) const {
+  const auto found = known_.find(key);
+  return found != known_.end() && found->second.audio && found->second.audio->kept;
+}
+
+std::string playsSilent(bool kept) {
+  return kept ? "; the sample plays silent and its file is kept" : "; the sample plays silent";
+}
+
 void reportRefusedSample(Diagnostics& diagnostics, std::string path, SampleRefusal refusal,
-                         const SampleLimits& limits) {
-  std::string message = sampleRefusalText(refusal, limits);
-  if (!message.empty()) message[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(message[0])));
+                         const SampleLimits& limits, bool kept) {
   diagnostics.warn(refusal == SampleRefusal::PoolFull ? "samples-over-budget" : "sample-too-large",
-                   std::move(path), message + "; the sample plays silent");
+                   std::move(path),
+                   startingUpperCase(sampleRefusalText(refusal, limits)) + playsSilent(kept));
+}
+
+void reportOverpackedSample(Diagnostics& diagnostics, std::string path, bool kept) {
+  diagnostics.warn("asset-overpacked", std::move(path),
+                   startingUpperCase(overpackedText()) + playsSilent(kept));
 }
 
 }  // namespace ob

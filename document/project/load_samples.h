@@ -2,9 +2,10 @@
 // The sample files of one document load, decoded into the fresh pool: each
 // file is read and decoded once however many slots name it, and held to
 // the pool's limits before it is unpacked (by the size its archive entry
-// declares) and before it is decoded (by its header). A file that the pool
-// being replaced already holds, byte for byte, is not decoded again: the
-// two pools share its audio. Main thread.
+// declares) and before it is decoded (by its header). A file that cannot
+// play is kept in its slots as it was stored, for the next save. A file
+// that the pool being replaced already holds, byte for byte, is not read
+// whole nor decoded again: the two pools share it. Main thread.
 
 #include <cstdint>
 #include <functional>
@@ -27,6 +28,29 @@ enum class SampleFileOutcome : std::uint8_t {
   Missing,     // the file could not be read (the reader said why, or the caller does)
   Unreadable,  // not audio this build reads
   Refused,     // over the pool's limits
+  Overpacked,  // claims to unpack beyond reason, so it is never unpacked
+};
+
+// A slot's file as its document holds it.
+struct SampleSource {
+  std::uint64_t declaredBytes = 0;  // 0 when none is known
+  bool overpacked = false;
+  // The file's bytes, as a view of memory that outlives the load or of
+  // scratch, or nothing when they cannot be had.
+  using View = std::optional<std::span<const std::uint8_t>>;
+  std::function<View(std::vector<std::uint8_t>& scratch)> read;
+  // The file as stored, for a slot to keep when it cannot play; nothing
+  // when it cannot be had. Null where nothing is kept (a bundled sample).
+  std::function<std::optional<KeptSampleFile>()> keep;
+  // The digest a kept file would carry, so that one the pool being
+  // replaced keeps can stand for it; empty when it is not known unread.
+  std::string keptDigest;
+  // Whether the file is, byte for byte, the one `same` is asked about
+  // piece by piece, found without holding it whole; null when it cannot be
+  // read so.
+  std::function<bool(const PackageReader::SamePiece& same)> match;
+  // Reads the file's bytes where they lie; null when it cannot.
+  WavReadAt at;
 };
 
 class SampleFiles {
@@ -35,59 +59,55 @@ class SampleFiles {
   explicit SampleFiles(SamplePool& pool, const SamplePool* shareFrom = nullptr)
       : pool_(pool), shareFrom_(shareFrom) {}
 
-  // The file's bytes, as a view of memory that outlives the load or of
-  // scratch, or nothing when they cannot be had.
-  using View = std::optional<std::span<const std::uint8_t>>;
-  using Read = std::function<View(std::vector<std::uint8_t>& scratch)>;
-  // Whether the file is, byte for byte, the one `same` is asked about
-  // piece by piece, found without holding the file whole; false when it
-  // differs or cannot be read that way.
-  using SamePiece = PackageReader::SamePiece;
-  using Match = std::function<bool(const SamePiece& same)>;
-
-  // A sample file as a document holds it: its declared size (0 when none
-  // is known) and the ways it can be read.
-  struct File {
-    std::uint64_t declaredBytes = 0;
-    Read read;          // whole
-    Match match = {};   // a piece at a time, when it can be
-    WavReadAt at = {};  // where its bytes lie, when they can be read so
-  };
-
   // Puts the audio of the file known as `key` into pool slot `slot`: the
-  // audio already decoded for that key, audio of the pool being replaced
-  // that the file is found to be, or the file's bytes read whole. A file
-  // over the pool's limits is refused before it is read, by its declared
-  // size and, when its chunks can be read where they lie, by what its audio
-  // decodes to. On anything but Loaded the slot is left as it was;
-  // refusal() then says why for Refused.
-  SampleFileOutcome load(const std::string& key, std::int32_t slot, const File& file);
+  // audio already decoded for that key, what the pool being replaced holds
+  // of the file, or the file's bytes from the source, read only when the
+  // declared size is within the pool's file limit, the file is not
+  // overpacked and, when its chunks can be read where they lie, its audio
+  // is within the pool's limits. On Unreadable, Refused or Overpacked the
+  // slot keeps the file when the source can give it (see kept()); on
+  // anything else but Loaded it is left as it was.
+  SampleFileOutcome load(const std::string& key, std::int32_t slot, const SampleSource& source);
   // Why the last Refused outcome of `key` was refused.
   SampleRefusal refusal(const std::string& key) const;
   // The decoder's words for an Unreadable outcome of `key`.
   std::string decodeError(const std::string& key) const;
+  // Whether the slots of `key` keep its file.
+  bool kept(const std::string& key) const;
 
  private:
   struct Known {
     SampleFileOutcome outcome = SampleFileOutcome::Missing;
     SampleRefusal refusal = SampleRefusal::None;
-    SharedSampleData audio;
+    SharedSampleData audio;  // decoded, or kept
     std::string decodeError;
   };
-  Known decode(std::int32_t slot, const File& file) const;
-  // The audio shareFrom holds for exactly this file, or null.
+  Known decode(std::int32_t slot, const SampleSource& source) const;
+  // Why a file of that outcome cannot play, as the kept file says it.
+  std::string cannotPlay(const Known& known) const;
+  // What shareFrom holds of the file: its audio, found from its bytes or a
+  // piece at a time, or its file kept for the same reason; null when
+  // nothing.
   SharedSampleData held(std::span<const std::uint8_t> file) const;
-  SharedSampleData held(std::uint64_t size, const Match& match) const;
+  SharedSampleData held(const SampleSource& source) const;
+  SharedSampleData heldKept(const SampleSource& source, const std::string& why) const;
 
   SamplePool& pool_;
   const SamplePool* shareFrom_;
   std::map<std::string, Known> known_;
 };
 
+// The ending of a warning for a slot that plays silent: with "and its file
+// is kept" when it is.
+std::string playsSilent(bool kept);
+
 // The warning for a slot whose file the pool refused, at path:
 // "sample-too-large" for a file or a sample over its limit,
 // "samples-over-budget" when the pool's budget is spent.
 void reportRefusedSample(Diagnostics& diagnostics, std::string path, SampleRefusal refusal,
-                         const SampleLimits& limits);
+                         const SampleLimits& limits, bool kept);
+// The warning for one that claims to unpack beyond reason:
+// "asset-overpacked".
+void reportOverpackedSample(Diagnostics& diagnostics, std::string path, bool kept);
 
 }  // namespace ob

@@ -1,5 +1,6 @@
 #include "document/project/project_load.h"
 
+#include <cctype>
 #include <memory>
 #include <new>
 #include <optional>
@@ -7,6 +8,7 @@
 #include <string_view>
 #include <utility>
 
+#include "document/archive/sha256.h"
 #include "document/archive/zip_format.h"
 #include "document/archive/zip_index.h"
 #include "document/factory/factory_ref.h"
@@ -104,14 +106,54 @@ std::string fixedText(const char* field, std::size_t capacity) {
 }
 
 // The decoder's words say what the file holds that this build does not read.
-void reportUnreadableAsset(Diagnostics& diagnostics, const std::string& path, const std::string& why) {
+void reportUnreadableAsset(Diagnostics& diagnostics, const std::string& path, const std::string& why,
+                           bool kept) {
   std::string message = "Not audio this build reads";
   if (!why.empty()) message += " (" + why + ")";
-  diagnostics.warn("asset-unreadable", path, message + "; the sample plays silent");
+  diagnostics.warn("asset-unreadable", path, message + playsSilent(kept));
+}
+
+// The warning for a file that cannot play, by what became of it.
+void reportFileThatCannotPlay(Diagnostics& diagnostics, const std::string& path, SampleFileOutcome outcome,
+                              const SampleFiles& files, const std::string& key, const SampleLimits& limits) {
+  const bool kept = files.kept(key);
+  if (outcome == SampleFileOutcome::Unreadable)
+    reportUnreadableAsset(diagnostics, path, files.decodeError(key), kept);
+  else if (outcome == SampleFileOutcome::Refused)
+    reportRefusedSample(diagnostics, path, files.refusal(key), limits, kept);
+  else if (outcome == SampleFileOutcome::Overpacked)
+    reportOverpackedSample(diagnostics, path, kept);
+}
+
+KeptSampleFile keptFileOf(std::vector<std::uint8_t> stored, const zip::DirectoryRecord& record,
+                          std::string digest) {
+  KeptSampleFile file;
+  file.stored = std::move(stored);
+  file.packed = record.method == 8;
+  file.crc = record.crc;
+  file.size = record.size;
+  file.digest = std::move(digest);
+  return file;
+}
+
+constexpr const char* kNoSuchAsset = "The archive has no such asset; the sample plays silent";
+
+// Why the archive gave no entry for a slot's asset: it may hold one that the
+// zip reader left out, and then the reader's words say why.
+std::string unlocatedAssetText(const Diagnostics& diagnostics, const std::string& entryPath) {
+  constexpr std::string_view kSkipped = "; skipped";
+  for (const Diagnostic& d : diagnostics) {
+    if (d.path != entryPath || !d.code.starts_with("zip-") || !d.message.ends_with(kSkipped)) continue;
+    std::string why = d.message.substr(0, d.message.size() - kSkipped.size());
+    if (!why.empty()) why[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(why[0])));
+    return "The archive holds the asset, but " + why + "; the sample plays silent";
+  }
+  return kNoSuchAsset;
 }
 
 // Loads slot i's audio from its reference; a problem leaves the slot silent
-// with one warning. assets is null for a document without an archive.
+// with one warning, and an asset that cannot play kept in it as stored.
+// assets is null for a document without an archive.
 void loadReferencedSample(const PackageReader* assets, const std::string& ref, const SampleSlot& entry, int i,
                           SampleFiles& files, SamplePool& pool, Diagnostics& diagnostics) {
   const std::string path = memberPath("/assets", fixedText(entry.id, sizeof entry.id));
@@ -125,36 +167,80 @@ void loadReferencedSample(const PackageReader* assets, const std::string& ref, c
     std::string name;
     const bool named = parseFactoryRef(ref, name);
     key = "factory:" + name;
-    outcome = files.load(key, i, {0, [&](std::vector<std::uint8_t>& scratch) -> SampleFiles::View {
-                                    if (named) scratch = resolveSample(name);
-                                    if (scratch.empty()) return std::nullopt;
-                                    return std::span<const std::uint8_t>(scratch);
-                                  }});
+    SampleSource source;
+    source.read = [&](std::vector<std::uint8_t>& scratch) -> SampleSource::View {
+      if (named) scratch = resolveSample(name);
+      if (scratch.empty()) return std::nullopt;
+      return std::span<const std::uint8_t>(scratch);
+    };
+    outcome = files.load(key, i, source);
     if (outcome == SampleFileOutcome::Missing || outcome == SampleFileOutcome::Unreadable) {
       diagnostics.warn("missing-factory-sample", path,
                        "This build has no bundled sample \"" + ref.substr(8) + "\"; the sample plays silent");
+    } else {
+      reportFileThatCannotPlay(diagnostics, path, outcome, files, key, pool.limits());
     }
   } else {
     const zip::LocatedEntry* asset = assets != nullptr ? assets->findAsset(parsed->value) : nullptr;
     key = "asset:" + parsed->value;
-    if (asset != nullptr)
-      outcome = files.load(key, i,
-                           {asset->record.size,
-                            [&](std::vector<std::uint8_t>& scratch) {
-                              return assets->viewAsset(*asset, scratch, diagnostics);
-                            },
-                            [&](const SampleFiles::SamePiece& same) { return assets->assetIs(*asset, same); },
-                            [&](std::uint64_t offset, std::uint8_t* out, std::size_t count) {
-                              return assets->readAssetAt(*asset, offset, out, count);
-                            }});
+    if (asset != nullptr) {
+      SampleSource source;
+      source.declaredBytes = asset->record.size;
+      source.overpacked = claimsTooMuchGrowth(asset->record);
+      source.read = [&](std::vector<std::uint8_t>& scratch) {
+        return assets->viewAsset(*asset, scratch, diagnostics);
+      };
+      source.keep = [&]() -> std::optional<KeptSampleFile> {
+        std::optional<std::vector<std::uint8_t>> stored = assets->storedAsset(*asset);
+        if (!stored) return std::nullopt;
+        return keptFileOf(std::move(*stored), asset->record, parsed->value);
+      };
+      source.keptDigest = parsed->value;
+      source.match = [&](const PackageReader::SamePiece& same) { return assets->assetIs(*asset, same); };
+      source.at = [&](std::uint64_t offset, std::uint8_t* out, std::size_t count) {
+        return assets->readAssetAt(*asset, offset, out, count);
+      };
+      outcome = files.load(key, i, source);
+    }
     if (outcome == SampleFileOutcome::Missing)
-      diagnostics.warn("missing-asset", path, "The archive has no such asset; the sample plays silent");
-    else if (outcome == SampleFileOutcome::Unreadable)
-      reportUnreadableAsset(diagnostics, path, files.decodeError(key));
+      diagnostics.warn("missing-asset", path,
+                       asset == nullptr ? unlocatedAssetText(diagnostics, "/assets/" + parsed->value)
+                                        : std::string(kNoSuchAsset));
+    else
+      reportFileThatCannotPlay(diagnostics, path, outcome, files, key, pool.limits());
   }
-  if (outcome == SampleFileOutcome::Refused)
-    reportRefusedSample(diagnostics, path, files.refusal(key), pool.limits());
   if (outcome != SampleFileOutcome::Loaded) pool.slot(i);
+}
+
+// A legacy sample is saved as an asset named by the digest of its file,
+// which its archive does not give: found from the stored bytes, or from
+// the file unpacked for the purpose while it is within the pool's file
+// limit; nothing is kept of one beyond.
+std::optional<KeptSampleFile> keptLegacyFile(const zip::ArchiveIndex& archive, const zip::LocatedEntry& entry,
+                                             const SampleLimits& limits) {
+  const zip::DirectoryRecord& record = entry.record;
+  if (record.method != 0 && (record.size > limits.sampleFileBytes || claimsTooMuchGrowth(record)))
+    return std::nullopt;
+  std::optional<std::vector<std::uint8_t>> stored = archive.stored(entry);
+  if (!stored) return std::nullopt;
+  std::string digest;
+  if (record.method == 0) {
+    digest = sha256Hex(stored->data(), stored->size());
+  } else {
+    Diagnostics unused;
+    const std::optional<std::vector<std::uint8_t>> file = archive.unpack(entry, unused);
+    if (!file) return std::nullopt;
+    digest = sha256Hex(file->data(), file->size());
+  }
+  return keptFileOf(std::move(*stored), record, std::move(digest));
+}
+
+// The decoder's words, when it gave any, say why a legacy sample cannot play.
+void reportUnreadableLegacySample(Diagnostics& diagnostics, const std::string& path, const std::string& name,
+                                  const std::string& why, bool kept) {
+  std::string message = "No readable audio for " + name;
+  if (!why.empty()) message += " (" + why + ")";
+  diagnostics.warn("missing-asset", path, message + playsSilent(kept));
 }
 
 void reportUnreadableLegacy(DocumentSource source, const char* path, const std::string& error,
@@ -251,24 +337,26 @@ bool readLegacyArchive(const ByteSource& source, Project& project, SamplePool& p
     const zip::LocatedEntry* audio = name.empty() ? nullptr : archive->find(entryName);
     SampleFileOutcome outcome = SampleFileOutcome::Missing;
     if (audio != nullptr) {
-      outcome = files.load(entryName, i,
-                           {audio->record.size,
-                            [&](std::vector<std::uint8_t>& scratch) -> SampleFiles::View {
-                              if (claimsTooMuchGrowth(audio->record)) return std::nullopt;
-                              return archive->view(*audio, scratch, diagnostics);
-                            },
-                            {},
-                            [&](std::uint64_t offset, std::uint8_t* out, std::size_t count) {
-                              return archive->readStored(*audio, offset, out, count);
-                            }});
+      SampleSource source;
+      source.declaredBytes = audio->record.size;
+      source.overpacked = claimsTooMuchGrowth(audio->record);
+      source.read = [&](std::vector<std::uint8_t>& scratch) {
+        return archive->view(*audio, scratch, diagnostics);
+      };
+      source.keep = [&] { return keptLegacyFile(*archive, *audio, pool.limits()); };
+      source.at = [&](std::uint64_t offset, std::uint8_t* out, std::size_t count) {
+        return archive->readStored(*audio, offset, out, count);
+      };
+      outcome = files.load(entryName, i, source);
     }
     if (outcome == SampleFileOutcome::Loaded) continue;
     pool.slot(i);
     const std::string path = indexPath("/samples", static_cast<std::uint64_t>(i));
-    if (outcome == SampleFileOutcome::Refused)
-      reportRefusedSample(diagnostics, path, files.refusal(entryName), pool.limits());
+    if (outcome == SampleFileOutcome::Refused || outcome == SampleFileOutcome::Overpacked)
+      reportFileThatCannotPlay(diagnostics, path, outcome, files, entryName, pool.limits());
     else
-      diagnostics.warn("missing-asset", path, "No readable audio for " + name + "; the sample plays silent");
+      reportUnreadableLegacySample(diagnostics, path, name, files.decodeError(entryName),
+                                   files.kept(entryName));
   }
   project.seed = hashSource(source);
   return true;

@@ -1,5 +1,6 @@
 #include "document/project/project_save.h"
 
+#include <cctype>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -21,17 +22,32 @@
 namespace ob {
 namespace {
 
-// The file a slot's audio is saved as: the one it was decoded from, or for
-// audio made here its own 32-bit float WAV; none for a slot without either.
-std::vector<std::uint8_t> savedFileOf(const SampleData& audio) {
-  if (!audio.bytes.empty()) return audio.bytes;
+// The reference of a slot's audio, its file recorded in the package: the
+// file as the pool holds it (the one it was decoded from, or as a document
+// stored it when it cannot play), borrowed for the write, or for audio
+// made here its own 32-bit float WAV; none for a slot without either.
+std::string recordedFileOf(const SampleData& audio, Package& package) {
+  if (audio.kept) {
+    const KeptSampleFile& file = *audio.kept;
+    return keptAssetRefFor(
+        package, {file.digest,
+                  {},
+                  zip::PackedForm{std::uint16_t(file.packed ? 8 : 0), file.crc, std::uint32_t(file.size)},
+                  file.stored});
+  }
+  if (!audio.bytes.empty()) return borrowedAssetRefFor(package, audio.bytes);
   if (audio.frames < 1) return {};
-  return encodeWav(audio.left.data(), audio.right.empty() ? nullptr : audio.right.data(), audio.frames,
-                   audio.sampleRate);
+  return assetRefFor(package, encodeWav(audio.left.data(), audio.right.empty() ? nullptr : audio.right.data(),
+                                        audio.frames, audio.sampleRate));
+}
+
+std::string startingLowerCase(std::string text) {
+  if (!text.empty()) text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+  return text;
 }
 
 std::vector<std::uint8_t> writeUnguarded(const Project& project, const SamplePool& pool,
-                                         const KeptDocument& kept) {
+                                         const KeptDocument& kept, std::string& why) {
   std::unique_ptr<Project> copy = std::make_unique<Project>(project);
   assignPatternIds(copy->patterns[0]);
   assignSampleIds(copy->samples);
@@ -51,10 +67,7 @@ std::vector<std::uint8_t> writeUnguarded(const Project& project, const SamplePoo
       refs[i] = factoryRef(slot.factory);
     } else if (slot.id[0] != '\0' && audio != nullptr) {
       auto [known, fresh] = refOf.try_emplace(audio);
-      if (fresh) {
-        std::vector<std::uint8_t> file = savedFileOf(*audio);
-        if (!file.empty()) known->second = assetRefFor(package, std::move(file));
-      }
+      if (fresh) known->second = recordedFileOf(*audio, package);
       refs[i] = known->second;
     }
   }
@@ -74,8 +87,8 @@ std::vector<std::uint8_t> writeUnguarded(const Project& project, const SamplePoo
   Diagnostics findings;
   std::optional<std::vector<std::uint8_t>> bytes = writePackage(package, findings);
   if (!bytes || bytes->empty()) {
-    std::fprintf(stderr, "orbitrane: cannot write the project: %s\n",
-                 joinDiagnosticMessages(findings).c_str());
+    why = findings.empty() ? std::string("the package cannot be written")
+                           : startingLowerCase(findings[0].message);
     return {};
   }
   return std::move(*bytes);
@@ -84,20 +97,28 @@ std::vector<std::uint8_t> writeUnguarded(const Project& project, const SamplePoo
 }  // namespace
 
 std::vector<std::uint8_t> writeProjectDocument(const Project& project, const SamplePool& pool,
-                                               const KeptDocument& kept) {
+                                               const KeptDocument& kept, std::string* why) {
+  std::string reason;
+  std::vector<std::uint8_t> bytes;
   try {
-    return writeUnguarded(project, pool, kept);
+    bytes = writeUnguarded(project, pool, kept, reason);
   } catch (const std::bad_alloc&) {
-    std::fprintf(stderr, "orbitrane: cannot write the project: out of memory\n");
-    return {};
+    reason = "out of memory";
   }
+  if (!bytes.empty()) return bytes;
+  if (why != nullptr)
+    *why = std::move(reason);
+  else
+    std::fprintf(stderr, "orbitrane: cannot write the project: %s\n", reason.c_str());
+  return {};
 }
 
 bool saveDocumentFile(const std::filesystem::path& path, const Project& project, const SamplePool& pool,
                       const KeptDocument& kept, std::string* error) {
-  const std::vector<std::uint8_t> bytes = writeProjectDocument(project, pool, kept);
+  std::string why;
+  const std::vector<std::uint8_t> bytes = writeProjectDocument(project, pool, kept, &why);
   if (bytes.empty()) {
-    if (error != nullptr) *error = "cannot write the project";
+    if (error != nullptr) *error = why;
     return false;
   }
   return writeFileAtomically(path, bytes, error);

@@ -73,11 +73,6 @@ bool isFileOf(std::span<const std::uint8_t> file, const SampleData& audio) {
   return audio.frames > 0 && encodes(file, audio.left, audio.right, audio.sampleRate);
 }
 
-std::uint64_t fileSizeOf(const SampleData& audio) {
-  if (!audio.bytes.empty()) return audio.bytes.size();
-  return audio.frames > 0 ? encodedWavSize(audio.right.empty() ? 1 : 2, audio.frames) : 0;
-}
-
 bool fileHolds(const SampleData& audio, std::uint64_t offset, std::span<const std::uint8_t> piece,
                std::vector<std::uint8_t>& scratch) {
   if (!audio.bytes.empty()) {

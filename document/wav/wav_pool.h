@@ -35,9 +35,8 @@ PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, std::span<co
 // Whether the file is the one the audio was decoded from: its bytes, or
 // what a save writes for it when they were not kept.
 bool isFileOf(std::span<const std::uint8_t> file, const SampleData& audio);
-// The same a piece at a time: the size of that file (0 for audio without
-// frames or a file), and whether it holds `piece` at `offset`.
-std::uint64_t fileSizeOf(const SampleData& audio);
+// The same a piece at a time: whether that file (of audio.savedFileBytes())
+// holds `piece` at `offset`.
 bool fileHolds(const SampleData& audio, std::uint64_t offset, std::span<const std::uint8_t> piece,
                std::vector<std::uint8_t>& scratch);
 

@@ -136,6 +136,8 @@ void KitBrowser::prefillSaveForm() {
   saveName = kitName();
   saveTags.clear();
   replacing.clear();
+  beside.clear();
+  saveNotice.clear();
   const int count = std::min<int>(kit.tagCount, ob::kTagCapacity);
   for (int i = 0; i < count; ++i) {
     if (i > 0) saveTags += ", ";
@@ -257,14 +259,19 @@ bool KitBrowser::replacesAnotherKit(const std::filesystem::path& target) const {
   return kitFile.empty() || !std::filesystem::equivalent(target, kitFile, ec);
 }
 
-bool KitBrowser::holdsAKitNamedOtherwise(const std::filesystem::path& file, const std::string& name) {
+std::optional<std::string> KitBrowser::heldKitName(const std::filesystem::path& file) {
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(file, ec)) return false;
+  if (!std::filesystem::is_regular_file(file, ec)) return std::nullopt;
   const std::unique_ptr<ob::Pattern> held = std::make_unique<ob::Pattern>();
-  // A file that is no kit may be what the user means to write over: asked.
-  if (!ob::KitLibrary::loadKitFile(ob::kitPathToUtf8(file), *held, nullptr)) return false;
+  if (!ob::KitLibrary::loadKitFile(ob::kitPathToUtf8(file), *held, nullptr)) return std::nullopt;
   const ob::Kit& kit = held->kit;
-  return foldAscii(std::string_view(kit.name, strnlen(kit.name, sizeof kit.name))) != foldAscii(name);
+  return std::string(kit.name, strnlen(kit.name, sizeof kit.name));
+}
+
+bool KitBrowser::holdsAKitNamedOtherwise(const std::filesystem::path& file, const std::string& name) {
+  // A file that is no kit may be what the user means to write over: asked.
+  const std::optional<std::string> held = heldKitName(file);
+  return held && foldAscii(*held) != foldAscii(name);
 }
 
 std::filesystem::path KitBrowser::targetFor(const std::string& base) {
@@ -274,24 +281,43 @@ std::filesystem::path KitBrowser::targetFor(const std::string& base) {
   const std::unique_ptr<ob::Kit> probe = std::make_unique<ob::Kit>();
   ob::setKitName(*probe, saveName);
   const std::string stored(probe->name, strnlen(probe->name, sizeof probe->name));
-  std::error_code ec;
   for (int n = 1; n <= kNumberedNames; ++n) {
     const std::filesystem::path candidate =
         n == 1 ? first : resolvedFolder / ob::kitPathFromUtf8(kitFileName(base + " " + std::to_string(n)));
-    const bool own = !kitFile.empty() && std::filesystem::equivalent(candidate, kitFile, ec);
-    if (own || !holdsAKitNamedOtherwise(candidate, stored)) return candidate;
+    if (!holdsAKitNamedOtherwise(candidate, stored)) return candidate;
   }
   return first;
 }
 
-bool KitBrowser::saveKit() {
-  const std::filesystem::path target = targetFor(saveName.empty() ? std::string("kit") : saveName);
+bool KitBrowser::writeOrAsk(const std::filesystem::path& target) {
   if (!target.empty() && replacesAnotherKit(target)) {
     replacing = target;
     return false;
   }
   writeKit(target);
   return true;
+}
+
+bool KitBrowser::saveKit() {
+  replacing.clear();
+  beside.clear();
+  saveNotice.clear();
+  const std::string base = saveName.empty() ? std::string("kit") : saveName;
+  const std::filesystem::path target = targetFor(base);
+  if (target.empty()) return writeOrAsk(target);
+  saveNotice = ui::tooLongForAFileName(target);
+  if (!saveNotice.empty()) return false;  // the form stays open to put it right
+  // The kit's own file under another name (a kit named "A/B" saved as
+  // "A_B"): renamed only when the user says so.
+  const std::filesystem::path named = saveTarget(kitFileName(base));
+  std::error_code ec;
+  if (target != named && !kitFile.empty() && std::filesystem::equivalent(named, kitFile, ec)) {
+    replacing = named;
+    beside = target;
+    replacedKit = heldKitName(named).value_or(std::string());
+    return false;
+  }
+  return writeOrAsk(target);
 }
 
 bool KitBrowser::namesABuiltInKit(std::string_view name) {
@@ -305,7 +331,14 @@ bool KitBrowser::namesABuiltInKit(std::string_view name) {
 
 void KitBrowser::confirmReplace() {
   if (replacing.empty()) return;
+  beside.clear();
   writeKit(std::exchange(replacing, {}));
+}
+
+bool KitBrowser::keepBoth() {
+  if (beside.empty()) return false;
+  replacing.clear();
+  return writeOrAsk(std::exchange(beside, {}));
 }
 
 void KitBrowser::writeKit(const std::filesystem::path& target) {

@@ -79,10 +79,15 @@ class KitBrowser {
   // waits). True once written or failed. A file that holds a kit of
   // another name (two names that file names cannot tell apart, as "A/B"
   // and "A_B") is left alone: the kit goes to the first free "name 2",
-  // "name 3", ...
+  // "name 3", ... When that file is this kit's own, the question offers
+  // both: replacing it (a rename) or keeping both (beside is set). A name
+  // too long for a file name is refused with saveNotice, and false.
   bool saveKit();
-  // The answer to the question: writes over the file asked about.
+  // The answers to the question: writes over the file asked about, or
+  // keeps it and saves beside it (asking again should that replace
+  // another kit's file; false then).
   void confirmReplace();
+  bool keepBoth();
   // The chosen folder while it exists, else the default "kits" folder,
   // created when missing. Touches the disk: asked at a rescan or a save.
   std::filesystem::path libraryFolder();
@@ -117,6 +122,9 @@ class KitBrowser {
   std::string kitReference;
   std::filesystem::path kitFile;
   std::filesystem::path replacing;       // the save form asks whether to replace this file; empty: not asking
+  std::filesystem::path beside;          // with replacing, the file that keeps both; empty: not offered
+  std::string replacedKit;               // with beside, the name of the kit the asked-about file holds
+  std::string saveNotice;                // why the form's name was refused; shown until the name changes
   std::filesystem::path folder;          // chosen in the folder dialog; empty for none
   std::filesystem::path resolvedFolder;  // the library folder as last resolved, shown in the popup
   std::optional<Status> pendingStatus;   // taken by the frame
@@ -142,6 +150,11 @@ class KitBrowser {
   // its own, or the first numbered one beside a file of another kit.
   std::filesystem::path targetFor(const std::string& base);
   bool replacesAnotherKit(const std::filesystem::path& target) const;
+  // Writes to the target, or asks first when that replaces another kit's
+  // file (false then).
+  bool writeOrAsk(const std::filesystem::path& target);
+  // The name of the kit the file holds; none when it holds no readable kit.
+  static std::optional<std::string> heldKitName(const std::filesystem::path& file);
   // Whether the file holds a readable kit whose name is not the one given.
   static bool holdsAKitNamedOtherwise(const std::filesystem::path& file, const std::string& name);
   // The index of the entry the part's kit came from, else -1.

@@ -166,7 +166,7 @@ void KitBrowser::runSavePanel(ImVec2 size) {
     runReplaceQuestion(r);
     return;
   }
-  textBand("name", r.takeTop(24.0f * s), saveName, "kit name");
+  if (textBand("name", r.takeTop(24.0f * s), saveName, "kit name")) saveNotice.clear();
   r.takeTop(4.0f * s);
   textBand("tags", r.takeTop(24.0f * s), saveTags, "tags, comma separated");
   r.takeTop(8.0f * s);
@@ -175,23 +175,32 @@ void KitBrowser::runSavePanel(ImVec2 size) {
   saveStyle.tooltip = "Save the kit (sounds, macros and voice config, not the groove) to the library";
   // A save that asks first keeps the form open for the question.
   if (ui::iconButton("save", buttons.takeRight(100.0f * s), "Save", saveStyle) && saveKit()) ui::closePopup();
-  if (namesABuiltInKit(saveName)) {
+  const std::string note = !saveNotice.empty() ? saveNotice
+                           : namesABuiltInKit(saveName)
+                               ? std::string("Sits beside the built-in kit of this name")
+                               : std::string();
+  if (!note.empty()) {
     buttons.takeRight(8.0f * s);
-    ui::drawText(ImGui::GetWindowDrawList(), buttons, "Sits beside the built-in kit of this name",
-                 ui::TextStyle::Caption, palette::kWarning, ui::TextAlign::Left);
+    ui::drawText(ImGui::GetWindowDrawList(), buttons, note, ui::TextStyle::Caption, palette::kWarning,
+                 ui::TextAlign::Left);
   }
 }
 
-// In place of the fields: whether to write over another kit's file.
+// In place of the fields: whether to write over another kit's file, or,
+// for the kit's own file under another name, also whether to keep both.
 void KitBrowser::runReplaceQuestion(ui::Rect r) {
   const float s = ui::scale();
   ImDrawList* dl = ImGui::GetWindowDrawList();
-  ui::drawText(dl, r.takeTop(24.0f * s),
-               ob::kitPathToUtf8(replacing.filename()) + " is already in the library.", ui::TextStyle::Body,
-               palette::kLight, ui::TextAlign::Left);
+  const std::string file = ob::kitPathToUtf8(replacing.filename());
+  const bool offersBoth = !beside.empty();
+  ui::drawText(
+      dl, r.takeTop(24.0f * s),
+      offersBoth ? file + " holds the kit " + replacedKit + "." : file + " is already in the library.",
+      ui::TextStyle::Body, palette::kLight, ui::TextAlign::Left);
   r.takeTop(4.0f * s);
-  ui::drawText(dl, r.takeTop(24.0f * s), "Replace it with this kit?", ui::TextStyle::Body, palette::kMuted,
-               ui::TextAlign::Left);
+  ui::drawText(dl, r.takeTop(24.0f * s),
+               offersBoth ? "Replace it with this kit, or keep both?" : "Replace it with this kit?",
+               ui::TextStyle::Body, palette::kMuted, ui::TextAlign::Left);
   r.takeTop(8.0f * s);
   // "Back" takes the place of "Save", so that a second click there is harmless.
   ui::Rect buttons = r.takeTop(24.0f * s);
@@ -207,7 +216,15 @@ void KitBrowser::runReplaceQuestion(ui::Rect r) {
   if (ui::iconButton("replace", buttons.takeRight(100.0f * s), "Replace", replaceStyle)) {
     confirmReplace();
     ui::closePopup();
+    return;
   }
+  if (!offersBoth) return;
+  buttons.takeRight(8.0f * s);
+  ui::ButtonStyle bothStyle;
+  const std::string bothTip = "Save this kit beside it, as " + ob::kitPathToUtf8(beside.filename());
+  bothStyle.tooltip = bothTip.c_str();
+  if (ui::iconButton("keep", buttons.takeRight(100.0f * s), "Keep both", bothStyle) && keepBoth())
+    ui::closePopup();
 }
 
 }  // namespace orbi

@@ -10,6 +10,7 @@
 #include "content/tools/home_folder.h"
 #include "editor/editor_context.h"
 #include "editor/samples/samples_page.h"
+#include "editor/samples/unplayable_samples.h"
 #include "engine/model/project.h"
 #include "ui/context.h"
 #include "ui/controls/buttons.h"
@@ -201,17 +202,19 @@ void SamplesPage::drawCell(std::int32_t slot, const ui::Rect& cell) {
   const float s = ui::scale();
   const bool loaded = slotLoaded(slot);
   const bool isSelected = slot == selected_;
+  const bool unplayable = loaded && cannotPlayReason(context_.samplePool(), slot) != nullptr;
   const float brightness = cellBrightness(slot);
   ImDrawList* dl = drawList();
   const std::uint32_t fill = isSelected ? withAlphaByte(kAccent, 0x38)
                              : loaded   ? ui::palette::kGreenSoft
                                         : withAlphaByte(ui::palette::kTrackFill, 0x80);
   ui::fillRect(dl, cell, dimmed(fill, brightness), 4.0f);
-  ui::strokeRect(dl, cell, dimmed(isSelected ? kAccent : kBorder, brightness), 4.0f,
-                 isSelected ? 1.5f : 1.0f);
+  const std::uint32_t border = isSelected ? kAccent : unplayable ? kWarning : kBorder;
+  ui::strokeRect(dl, cell, dimmed(border, brightness), 4.0f, isSelected ? 1.5f : 1.0f);
   ui::Rect inner = cell.inset(4.0f * s, 1.0f * s);
-  ui::drawText(dl, inner.takeTop(11.0f * s), std::to_string(slot), ui::TextStyle::Small,
-               dimmed(kMuted, brightness));
+  const std::string number = std::to_string(slot);
+  ui::drawText(dl, inner.takeTop(11.0f * s), unplayable ? number + "  cannot play" : number,
+               ui::TextStyle::Small, dimmed(unplayable ? kWarning : kMuted, brightness));
   if (loaded)
     ui::drawText(dl, inner, context_.project().samples.slots[slot].name, ui::TextStyle::Body,
                  dimmed(isSelected ? kLight : kMuted, brightness));
@@ -253,6 +256,16 @@ void SamplesPage::drawPreview(ui::Rect band) {
   ui::fillRect(dl, band, ui::palette::kTilePanel, 4.0f);
   ui::strokeRect(dl, band, kBorder, 4.0f, 1.0f);
   const ui::Rect inside = band.inset(6.0f * s, 6.0f * s);
+  if (const std::string* why =
+          slotLoaded(selected_) ? cannotPlayReason(context_.samplePool(), selected_) : nullptr) {
+    ui::Rect lines = inside;
+    lines.takeTop((lines.height - 36.0f * s) / 2.0f);
+    ui::drawText(dl, lines.takeTop(18.0f * s), "This sample cannot play: " + *why, ui::TextStyle::Body,
+                 kWarning, ui::TextAlign::Centre);
+    ui::drawText(dl, lines.takeTop(18.0f * s), "Its file is kept, and saved as it is", ui::TextStyle::Body,
+                 kMuted, ui::TextAlign::Centre);
+    return;
+  }
   const SlotOverviews& overviews = selectedOverviews();
   const ui::WaveOverview& overview = overviews.left;
   if (overview.size() < 2) {
@@ -283,8 +296,10 @@ void SamplesPage::drawPreview(ui::Rect band) {
 }
 
 void SamplesPage::drawFooter(const ui::Rect& band) {
-  if (!message_.empty())
-    ui::drawText(drawList(), band, message_, ui::TextStyle::Small, kWarning);
+  std::string unplayable;
+  if (message_.empty()) unplayable = unplayableLine(context_.project(), context_.samplePool());
+  if (!message_.empty() || !unplayable.empty())
+    ui::drawText(drawList(), band, message_.empty() ? unplayable : message_, ui::TextStyle::Small, kWarning);
   else
     ui::drawText(drawList(), band, kHelpLine, ui::TextStyle::Small, withAlphaByte(kMuted, 0x99));
 }

@@ -12,6 +12,7 @@
 #include "ui/draw/icons.h"
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
+#include "ui/interact/tooltip.h"
 
 namespace orbi {
 namespace {
@@ -43,6 +44,8 @@ void ParamWidget::drawFrame(const ui::Rect& r) {
   ImDrawList* dl = ImGui::GetWindowDrawList();
   ui::fillRect(dl, frame, palette::kTilePanel, 4.0f);
   ui::strokeRect(dl, frame, palette::kBorder, 4.0f, 1.0f);
+  // The panel with its title, not only its controls, is kept clear.
+  ui::keepTooltipClearOfControl(frame);
   if (title.empty()) return;
   const float strip = clampTo(kTitleStrip * s, 0.0f, frame.height);
   const ui::Rect titleBox{frame.x + 8.0f * s, frame.y + s, std::max(0.0f, frame.width - 16.0f * s),

@@ -41,4 +41,10 @@ SharedSampleData makeSampleData(SampleAudio audio) {
   return data;
 }
 
+SharedSampleData makeKeptSample(KeptSampleFile file) {
+  auto data = std::make_shared<SampleData>();
+  data->kept = std::move(file);
+  return data;
+}
+
 }  // namespace ob

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace ob {
@@ -21,6 +23,22 @@ struct SampleAudio {
   std::vector<std::uint8_t> bytes;
 };
 
+// A sample's file that cannot play here (a format this build does not read,
+// a limit it passes), kept as its document stored it: never unpacked nor
+// decoded, it costs the bytes it was stored in and every save writes it
+// back unchanged, so that whatever can read it plays it again.
+struct KeptSampleFile {
+  std::string why;                   // lower-case words, for the user
+  std::vector<std::uint8_t> stored;  // as stored, packed or not
+  bool packed = false;               // stored DEFLATE-packed
+  std::uint32_t crc = 0;             // CRC-32 of the file
+  std::uint64_t size = 0;            // the file's own size
+  std::string digest;                // its SHA-256, 64 lower-case hex digits
+};
+
+// The header of the 32-bit float WAV file that audio made here is saved as.
+inline constexpr std::uint64_t kMadeFileHeaderBytes = 44;
+
 struct SampleData {
   std::vector<float> left;
   std::vector<float> right;  // empty for mono
@@ -32,9 +50,17 @@ struct SampleData {
   // a save writes for the audio (its own 32-bit float WAV): written when
   // saved rather than held twice.
   std::vector<std::uint8_t> bytes;
+  // Set, with no audio, for a sample that cannot play here.
+  std::optional<KeptSampleFile> kept;
 
   // The memory the decoded audio takes, which the pool's limits count.
   std::uint64_t decodedBytes() const { return (left.size() + right.size()) * sizeof(float); }
+  // The size of the file a save writes for it.
+  std::uint64_t savedFileBytes() const {
+    if (kept) return kept->size;
+    if (!bytes.empty()) return bytes.size();
+    return frames > 0 ? kMadeFileHeaderBytes + decodedBytes() : 0;
+  }
 };
 
 using SharedSampleData = std::shared_ptr<const SampleData>;
@@ -44,5 +70,7 @@ using SharedSampleData = std::shared_ptr<const SampleData>;
 // kMaxSampleMagnitude, a rate that is not positive and finite read as
 // 44,100; the peak measured.
 SharedSampleData makeSampleData(SampleAudio audio);
+// A sample that holds no audio, only its kept file.
+SharedSampleData makeKeptSample(KeptSampleFile file);
 
 }  // namespace ob

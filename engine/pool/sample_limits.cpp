@@ -22,6 +22,9 @@ std::string sampleRefusalText(SampleRefusal refusal, const SampleLimits& limits)
     case SampleRefusal::PoolFull:
       return "the samples would take more than " + sizeText(limits.poolDecodedBytes) +
              " decoded together, the most the pool holds";
+    case SampleRefusal::FilesOverBudget:
+      return "the samples' files would take more than " + sizeText(limits.poolFileBytes) +
+             " together, the most a saved project holds";
   }
   return {};
 }

@@ -17,20 +17,26 @@ inline constexpr std::uint64_t kPoolDecodedBudgetBytes = std::uint64_t(1) << 30;
 // twice the sample's limit, the file of 64-bit float stereo at the limit.
 // Only a file of many channels goes past it with its audio within.
 inline constexpr std::uint64_t kMaxSampleFileBytes = 2 * kMaxSampleDecodedBytes;
+// The files the samples are saved as, together: what a saved state or
+// project holds of them and still loads, beside its document and the
+// entries it keeps (document/package/unpack_limits.h holds the two equal).
+inline constexpr std::uint64_t kPoolFileBudgetBytes = std::uint64_t(1952) << 20;
 
 // The limits one pool holds its samples to; tests give small ones.
 struct SampleLimits {
   std::uint64_t sampleDecodedBytes = kMaxSampleDecodedBytes;
   std::uint64_t poolDecodedBytes = kPoolDecodedBudgetBytes;
   std::uint64_t sampleFileBytes = kMaxSampleFileBytes;
+  std::uint64_t poolFileBytes = kPoolFileBudgetBytes;
 };
 
 // Why the pool does not take a sample.
 enum class SampleRefusal : std::uint8_t {
   None,
-  FileTooLarge,    // its file is over the file limit
-  SampleTooLarge,  // its audio decodes to more than one sample may take
-  PoolFull,        // with it the pool's samples would pass their budget
+  FileTooLarge,     // its file is over the file limit
+  SampleTooLarge,   // its audio decodes to more than one sample may take
+  PoolFull,         // with it the pool's samples would pass their budget
+  FilesOverBudget,  // with it the samples' files would pass what a save holds
 };
 
 // The bytes a sample's decoded audio takes: 32-bit floats, one channel or

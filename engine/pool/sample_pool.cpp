@@ -61,20 +61,37 @@ bool SamplePool::holdsElsewhere(const SampleData* audio, std::int32_t except) co
   return false;
 }
 
-std::uint64_t SamplePool::decodedBytes() const {
-  std::uint64_t total = 0;
+template <typename Visit>
+void SamplePool::forEachSample(Visit visit) const {
   for (std::int32_t i = 0; i < slotCount(); ++i) {
     const SampleData* audio = slots[i] ? slots[i]->data.get() : nullptr;
     bool counted = false;  // at an earlier slot that shares it
     for (std::int32_t j = 0; j < i && audio && !counted; ++j)
       counted = slots[j] && slots[j]->data.get() == audio;
-    if (audio && !counted) total += audio->decodedBytes();
+    if (audio && !counted) visit(*audio);
   }
+}
+
+std::uint64_t SamplePool::decodedBytes() const {
+  std::uint64_t total = 0;
+  forEachSample([&](const SampleData& audio) { total += audio.decodedBytes(); });
+  return total;
+}
+
+std::uint64_t SamplePool::savedFileBytes() const {
+  std::uint64_t total = 0;
+  forEachSample([&](const SampleData& audio) { total += audio.savedFileBytes(); });
   return total;
 }
 
 SampleRefusal SamplePool::refusalForFile(std::uint64_t fileBytes) const {
   return fileBytes > limits_.sampleFileBytes ? SampleRefusal::FileTooLarge : SampleRefusal::None;
+}
+
+SampleRefusal SamplePool::refusalForNewFile(std::uint64_t fileBytes) const {
+  if (const SampleRefusal file = refusalForFile(fileBytes); file != SampleRefusal::None) return file;
+  const std::uint64_t held = std::min(savedFileBytes(), limits_.poolFileBytes);
+  return fileBytes > limits_.poolFileBytes - held ? SampleRefusal::FilesOverBudget : SampleRefusal::None;
 }
 
 SampleRefusal SamplePool::refusalForAudio(std::uint64_t decodedBytes, std::int32_t into) const {
@@ -102,7 +119,9 @@ std::int32_t SamplePool::append(SampleAudio audio, SampleRefusal* why) {
 
 std::int32_t SamplePool::append(SharedSampleData audio, SampleRefusal* why) {
   if (!audio) audio = makeSampleData({});
-  const SampleRefusal refusal = refusalFor(*audio, -1);
+  SampleRefusal refusal = refusalFor(*audio, -1);
+  if (refusal == SampleRefusal::None && !holdsElsewhere(audio.get(), -1))
+    refusal = refusalForNewFile(audio->savedFileBytes());
   if (why) *why = refusal;
   if (refusal != SampleRefusal::None) return -1;
   slots.push_back(std::make_unique<SamplePoolSlot>(std::move(audio)));

@@ -53,11 +53,13 @@ class SamplePool {
 
   // Every way in makes the audio safe to play (see makeSampleData) and
   // holds it to the pool's limits: audio that a slot already holds costs
-  // nothing more, and a refused sample leaves the pool unchanged.
+  // nothing more, and a refused sample leaves the pool unchanged. A kept
+  // sample (SampleData::kept) holds no audio and counts for none.
 
   // Puts audio into a new slot after the last one and returns its index, or
-  // -1 when refused (*why, when given, says why). No slot limit here:
-  // callers refuse an index of 64 or more.
+  // -1 when refused (*why, when given, says why). A new slot's file also
+  // counts against what a save holds (refusalForNewFile). No slot limit
+  // here: callers refuse an index of 64 or more.
   std::int32_t append(SampleAudio audio, SampleRefusal* why = nullptr);
   std::int32_t append(SharedSampleData audio, SampleRefusal* why = nullptr);
   // Puts new audio into slot index (0..63), creating empty slots up to it;
@@ -76,8 +78,13 @@ class SamplePool {
   void setLimits(const SampleLimits& limits) { limits_ = limits; }
   // The decoded audio the slots hold, each shared audio counted once.
   std::uint64_t decodedBytes() const;
+  // The files a save writes for the slots, each shared sample counted once.
+  std::uint64_t savedFileBytes() const;
   // Whether the pool would take a file of this size, before it is decoded.
   SampleRefusal refusalForFile(std::uint64_t fileBytes) const;
+  // The same for a file that comes into a new slot: the files of every
+  // sample together stay within what a saved project holds and loads.
+  SampleRefusal refusalForNewFile(std::uint64_t fileBytes) const;
   // Whether the pool would take audio decoding to this many bytes into slot
   // `into` (whose own audio it would let go), or into a new slot when
   // `into` is none of its slots; asked before the audio is decoded.
@@ -107,6 +114,9 @@ class SamplePool {
   // The refusal for audio about to go into slot `into`.
   SampleRefusal refusalFor(const SampleData& audio, std::int32_t into) const;
   bool holdsElsewhere(const SampleData* audio, std::int32_t except) const;
+  // Each distinct sample of the slots once.
+  template <typename Visit>
+  void forEachSample(Visit visit) const;
 
   std::vector<std::unique_ptr<SamplePoolSlot>> displaced_;
   SampleLimits limits_;

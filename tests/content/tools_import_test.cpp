@@ -226,6 +226,31 @@ TEST_F(ImportTest, TheLimitsCountDecodedMemoryAndRefuseBeforeDecoding) {
   EXPECT_EQ(pool.slotCount(), 1);
 }
 
+// A file that holds far more than its audio (a chunk no reader plays)
+// counts by its size against what a saved project holds: past it, the file
+// is refused before it is read, so a save never writes what no load reads.
+TEST_F(ImportTest, FilesCountAgainstWhatASaveHolds) {
+  std::vector<std::uint8_t> bytes = toneWav();
+  const std::uint8_t chunk[8] = {'j', 'u', 'n', 'k', 0, 0, 4, 0};  // 256 KiB
+  bytes.insert(bytes.end(), chunk, chunk + 8);
+  bytes.resize(bytes.size() + (256u << 10), 0x55);
+  const fs::path file = dir.path / "padded.wav";
+  writeFile(file, bytes);
+  ob::SampleLimits limits;
+  limits.poolFileBytes = 5 * bytes.size() / 2;
+  pool.setLimits(limits);
+  ASSERT_EQ(ob::importWavFile(pool, *project, file), 0);
+  ASSERT_EQ(ob::importWavFile(pool, *project, file), 1);
+  const auto before = *project;
+  ob::test::resetPeakLiveBytes();
+  const std::size_t held = ob::test::liveBytes();
+  std::string error;
+  EXPECT_EQ(ob::importWavFile(pool, *project, file, &error), -1);
+  EXPECT_EQ(error, ob::sampleRefusalText(ob::SampleRefusal::FilesOverBudget, limits));
+  EXPECT_LT(ob::test::peakLiveBytes() - held, bytes.size() / 8);
+  expectUnchanged(2, before);
+}
+
 TEST_F(ImportTest, LongNamesAreCutToWholeCharacters) {
   // 70 bytes: cut to the first 63.
   const std::string longName = std::string(66, 'k') + ".wav";

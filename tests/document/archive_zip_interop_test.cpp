@@ -14,6 +14,7 @@
 #include "archive_rig.h"
 #include "document/archive/sha256.h"
 #include "document/archive/zip_reader.h"
+#include "document/archive/zip_stream_walk.h"
 #include "document/archive/zip_writer.h"
 
 namespace archive_zip_interop_test {
@@ -90,6 +91,15 @@ TEST_F(ZipInterop, InfoZipArchivesRead) {
   ASSERT_EQ(shell("cd '" + (dir_ / "in").string() + "' && zip -q -r - . | cat > '" + streamed.string() + "'"),
             0);
   expectReadsAs(streamed, files);
+  // Stored, zip gives the sizes in the header too: a stream of those is
+  // followed to its end.
+  ASSERT_EQ(
+      shell("cd '" + (dir_ / "in").string() + "' && zip -q -r -0 - . | cat > '" + streamed.string() + "'"),
+      0);
+  expectReadsAs(streamed, files);
+  const Bytes stored = readFile(streamed);
+  EXPECT_EQ(zip::StreamWalk({}, stored.size()).follow(stored.data(), stored.size()),
+            zip::StreamWalk::Verdict::Going);
 }
 
 TEST_F(ZipInterop, PythonZipfileArchivesRead) {

@@ -20,7 +20,7 @@ using Verdict = zip::StreamWalk::Verdict;
 // The verdict once every byte is in, given piece by piece; a verdict other
 // than Going ends the walk where it came.
 Verdict walkInPieces(const Bytes& bytes, std::size_t piece, std::size_t* seen = nullptr) {
-  zip::StreamWalk walk;
+  zip::StreamWalk walk({}, std::uint64_t(3) << 30);
   for (std::size_t n = std::min(piece, bytes.size());; n = std::min(n + piece, bytes.size())) {
     const Verdict verdict = walk.follow(bytes.data(), n);
     if (seen != nullptr) *seen = n;
@@ -103,11 +103,28 @@ TEST(ZipStreamWalk, AnEntryWhoseSizesFollowItsDataStopsTheWalk) {
     if (zip64)
       a.entries[1].packedSize = 0xFFFFFFFFu;
     else
-      a.entries[1].flags = 0x0008;
+      a.entries[1].flags = 0x0008, a.entries[1].method = 8;  // deflated: only decoding finds its end
     Bytes bytes = buildArchive(a);
-    bytes.resize(bytes.size() + 100, 0);  // whatever follows is left to the limit
-    EXPECT_EQ(walkInPieces(bytes, 1), Verdict::Stopped);
+    bytes.resize(bytes.size() + 100, 0);  // whatever follows is not looked at
+    EXPECT_EQ(walkInPieces(bytes, 1), zip64 ? Verdict::Zip64 : Verdict::Stopped);
   }
+}
+
+// Records that together declare what the reader would refuse end the walk
+// at the one that passes the limit (the state's tests follow single ones).
+TEST(ZipStreamWalk, RecordsPastTheReadersLimitsEndTheWalkThere) {
+  const auto walk = [](std::size_t count, const RawEntry& entry) {
+    RawArchive a;
+    for (std::size_t i = 0; i < count; ++i)
+      a.entries.push_back(entry), a.entries[i].name += std::to_string(i);
+    const Bytes bytes = buildArchive(a);
+    return zip::StreamWalk({300, 100, 150}, std::uint64_t(3) << 30).follow(bytes.data(), bytes.size());
+  };
+  RawEntry beyond = storedEntry("a", {});
+  beyond.packedSize = 0xF0000000u;  // past the 3 GiB the walk is given
+  EXPECT_EQ(walk(1, beyond), Verdict::PastSizeLimit);
+  EXPECT_EQ(walk(2, storedEntry("a", Bytes(80, 1))), Verdict::TotalTooLarge);
+  EXPECT_EQ(walk(257, storedEntry(std::string(65530, 'n'), {})), Verdict::NamesTooLarge);
 }
 
 }  // namespace archive_zip_stream_walk_test

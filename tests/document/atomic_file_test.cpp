@@ -122,6 +122,15 @@ TEST(DurableSave, StaleTemporariesOfTheTargetAreRemovedAndNothingElse) {
   EXPECT_EQ("new", textOf(obtest::readFile(file)));
 }
 
+// Every name a file may have is saved: the temporary beside it still fits.
+TEST(DurableSave, TheLongestNameIsSaved) {
+  obtest::TempDir dir;
+  const std::string name(static_cast<std::size_t>(::pathconf(dir.path().c_str(), _PC_NAME_MAX)), 'c');
+  std::string error;
+  ASSERT_TRUE(ob::writeFileAtomically(dir / name, bytesOf("new"), &error)) << error;
+  EXPECT_EQ(std::set<std::string>{name}, namesIn(dir.path()));
+}
+
 TEST(DurableSave, ASaveKilledHalfWayLeavesATemporaryTheNextSaveClears) {
   obtest::TempDir dir;
   const fs::path file = dir / "song.orbi";

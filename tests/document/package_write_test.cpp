@@ -172,6 +172,27 @@ TEST(PackageWrite, ZipWriterFindingsFailTheWrite) {
   EXPECT_EQ(d2[0].code, "zip-duplicate-name");
 }
 
+// A package is written only when the reader takes it: past a limit the
+// write stops before anything is made, naming the limit.
+TEST(PackageWrite, APackageTheReaderWouldRefuseIsNotWritten) {
+  const std::pair<ob::zip::Limits, const char*> cases[] = {
+      {{2, 1000, 1000}, "The save would hold more than 2 files, the most a load takes"},
+      {{10, 499, 1000}, "A file of the save would unpack to more than 499 bytes, the most a load takes"},
+      {{10, 1000, 900}, "The save would unpack to more than 900 bytes, the most a load takes"},
+  };
+  for (const auto& [readable, message] : cases) {
+    SCOPED_TRACE(message);
+    ob::Package p = packageOf(kDoc);
+    ob::assetRefFor(p, randomBytes(500, 1));
+    ob::assetRefFor(p, randomBytes(400, 2));
+    Diagnostics d;
+    EXPECT_FALSE(ob::writePackage(p, d, readable));
+    ASSERT_EQ(d.size(), 1u);
+    EXPECT_EQ(d[0].code, "package-too-large");
+    EXPECT_EQ(d[0].message, message);
+  }
+}
+
 // A package's assets are copied once, into the archive: a save of a long
 // sample takes the archive's memory and no more.
 TEST(PackageWrite, AssetsAreCopiedOnlyIntoTheArchive) {

@@ -16,6 +16,7 @@
 
 #include "archive_rig.h"
 #include "document/archive/deflate.h"
+#include "document/archive/zip_format.h"
 #include "document/json/json.h"
 #include "document/package/package.h"
 #include "document/project/project_load.h"
@@ -249,20 +250,18 @@ TEST(DocumentLimits, SlotsThatNameOneAssetShareItsDecodedAudio) {
   EXPECT_LT(m.peak, 6 * kMiB);
 }
 
-// Past a limit a sample is left out with a warning at every slot that names
-// it, before it is decoded (past the sample limit or the budget) or before
-// it is unpacked at all (past the file limit).
+// Past a limit a sample plays silent with a warning at every slot that
+// names it, before it is decoded (past the sample limit or the budget) or
+// before it is unpacked at all (past the file limit). Its slots keep the
+// file as stored, outside the budget, and a save writes it back unchanged.
 TEST(DocumentLimits, SamplesPastThePoolsLimitsAreLeftOutBeforeTheyAreDecoded) {
   const std::uint32_t frames = 1u << 18;  // a 1 MiB file, 2 MiB decoded
   const auto one = packageOf({pcm16Wav(frames, 3)}, 3);
   const auto two = packageOf({pcm16Wav(frames, 3), pcm16Wav(frames, 5)}, 2);
-  // That, then a file four times as large that the budget has no room for.
-  const auto uneven = packageOf({pcm16Wav(frames, 3), pcm16Wav(4 * frames, 5)}, 2);
   ob::SampleLimits limits;
   limits.sampleDecodedBytes = kMiB;
   limits.poolDecodedBytes = 3 * kMiB;
   limits.sampleFileBytes = 4 * kMiB;
-  obtest::TempDir dir;
   const struct {
     const char* what;
     std::vector<std::uint8_t> package;
@@ -270,37 +269,36 @@ TEST(DocumentLimits, SamplesPastThePoolsLimitsAreLeftOutBeforeTheyAreDecoded) {
     const char* code;
     int refused;
     std::size_t peak;
-    bool fromFile;
   } cases[] = {
-      {"sample", one, limits, "sample-too-large", 3, 2 * kMiB, false},
-      {"file", one, {4 * kMiB, 8 * kMiB, kMiB / 2}, "sample-too-large", 3, kMiB, false},
-      {"budget", two, {4 * kMiB, 3 * kMiB, 4 * kMiB}, "samples-over-budget", 1, 5 * kMiB, false},
-      // Read from a file, the one past the budget is refused by its chunks
-      // before the rest of it is read.
-      {"budget, from a file",
-       uneven,
-       {8 * kMiB, 3 * kMiB, 8 * kMiB},
-       "samples-over-budget",
-       1,
-       4 * kMiB,
-       true},
+      {"sample", one, limits, "sample-too-large", 3, 3 * kMiB},
+      {"file", one, {4 * kMiB, 8 * kMiB, kMiB / 2}, "sample-too-large", 3, 2 * kMiB},
+      {"budget", two, {4 * kMiB, 3 * kMiB, 4 * kMiB}, "samples-over-budget", 1, 6 * kMiB},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     ob::SamplePool pool = poolWithin(c.limits);
-    const auto path = dir / "limits.project.orbi";
-    if (c.fromFile) obtest::writeFile(path, c.package);
-    const Measured m = c.fromFile ? measureFileLoad(path, &pool) : measureLoad(c.package, &pool);
+    const Measured m = measureLoad(c.package, &pool);
     ASSERT_TRUE(m.ok) << m.error;
     EXPECT_EQ(c.refused, obtest::countCode(m.diagnostics, c.code));
     EXPECT_EQ(std::size_t(c.refused), m.diagnostics.size());
     for (const ob::Diagnostic& d : m.diagnostics)
       EXPECT_NE(std::string::npos, d.message.find("; the sample plays silent")) << d.message;
-    int silent = 0;
-    for (const auto& slot : pool.slots) silent += slot->frames == 0;
-    EXPECT_EQ(c.refused, silent);
+    int kept = 0;
+    for (const auto& slot : pool.slots) kept += slot->frames == 0 && slot->data && slot->data->kept;
+    EXPECT_EQ(c.refused, kept);
     EXPECT_LE(pool.decodedBytes(), c.limits.poolDecodedBytes);
     EXPECT_LT(m.peak, c.peak);
+
+    auto project = ob::makeProject();
+    ob::KeptDocument document;
+    ASSERT_TRUE(ob::readDocument(c.package, *project, pool, document, nullptr, nullptr));
+    const auto saved = ob::writeProjectDocument(*project, pool, document);
+    for (int i = 0; i < project->samples.count; ++i) {
+      const std::string ref = obtest::savedAssetRef(c.package, project->samples.slots[i].id);
+      EXPECT_EQ(ref, obtest::savedAssetRef(saved, project->samples.slots[i].id));
+      const std::string entry = "assets/" + ref.substr(6);
+      EXPECT_EQ(obtest::storedEntry(c.package, entry), obtest::storedEntry(saved, entry));
+    }
   }
 }
 
@@ -318,7 +316,25 @@ TEST(DocumentLimits, AnAssetPastTheFileLimitIsNeverUnpacked) {
   const Measured m = measureLoad(archive_test::buildArchive(a));
   ASSERT_TRUE(m.ok) << m.error;
   EXPECT_EQ(2, obtest::countCode(m.diagnostics, "sample-too-large"));
-  EXPECT_LT(m.peak, kMiB);
+  // What the slots keep is the gigabyte as stored, a thousandth of it.
+  EXPECT_LT(m.peak, a.entries[1].payload.size() + kMiB);
+
+  // Nor is one whose bytes two other records claim too: all three are left
+  // out unread, and the slots say why.
+  a.entries[1] = storedEntry((*entries)[1].name, Bytes(4 * kMiB, 0));
+  for (const char digit : {'1', '2'}) {
+    a.entries.push_back(storedEntry("assets/" + std::string(64, digit), {}));
+    a.entries.back().packedSize = a.entries.back().unpackedSize = 4 * kMiB;
+    a.entries.back().overrideOffset = true;
+    a.entries.back().localOffset =
+        std::uint32_t(ob::zip::kLocalHeaderSize + (*entries)[0].name.size() + (*entries)[0].data.size());
+  }
+  const Measured shared = measureLoad(archive_test::buildArchive(a));
+  ASSERT_TRUE(shared.ok) << shared.error;
+  EXPECT_EQ(2, obtest::countCode(shared.diagnostics, "missing-asset"));
+  const std::string& why = shared.diagnostics[shared.diagnostics.size() - 1].message;
+  EXPECT_NE(std::string::npos, why.find("overlaps another entry")) << why;
+  EXPECT_LT(shared.peak, kMiB);
 }
 
 // A document's text has a limit no real one comes near: past it, whether
@@ -400,8 +416,8 @@ TEST(DocumentLimits, APackageFileIsReadEntryByEntry) {
 // Float assets in this build's own form are held once, as their decoded
 // audio (a save writes the file again), and read in place from a package
 // in memory. Loaded again beside the pool that holds them, from memory or
-// from a file, they are shared, each checked a piece at a time; a damaged
-// copy is not.
+// from a file, they are shared, each checked a piece at a time, as is a
+// file kept because the pool had no room for it; a damaged copy is not.
 TEST(DocumentLimits, OwnFloatAssetsAreHeldOnceAndSharedWhenLoadedAgain) {
   const std::vector<float> quiet(std::size_t(1) << 20, 0.25f), loud(std::size_t(1) << 20, -0.5f);
   const std::vector<Bytes> files = {ob::encodeWav(quiet.data(), nullptr, std::int32_t(quiet.size()), 48000.0),
@@ -427,6 +443,20 @@ TEST(DocumentLimits, OwnFloatAssetsAreHeldOnceAndSharedWhenLoadedAgain) {
     ASSERT_TRUE(m.ok) << m.error;
     ASSERT_EQ(2, again.slotCount());
     for (int i = 0; i < 2; ++i) EXPECT_EQ(again.slots[i]->data, first.slots[i]->data) << i;
+    EXPECT_LT(m.peak, files[0].size());
+  }
+  {
+    // With room for one, the other is refused by its chunks and its file
+    // kept; loaded again, the kept file is shared too, and no file is read.
+    ob::SampleLimits roomForOne;
+    roomForOne.poolDecodedBytes = decoded * 3 / 4;
+    ob::SamplePool one = poolWithin(roomForOne);
+    ASSERT_TRUE(measureFileLoad(path, &one).ok);
+    ASSERT_TRUE(one.slots[1]->data->kept);
+    ob::SamplePool again = poolWithin(roomForOne);
+    const Measured m = measureFileLoad(path, &again, &one);
+    ASSERT_TRUE(m.ok) << m.error;
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(again.slots[i]->data, one.slots[i]->data) << i;
     EXPECT_LT(m.peak, files[0].size());
   }
 

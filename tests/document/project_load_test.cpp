@@ -12,11 +12,13 @@
 #include <string>
 
 #include "archive_rig.h"
+#include "document/archive/sha256.h"
 #include "document/archive/zip_reader.h"
 #include "document/json/json.h"
 #include "document/project/foreign_members.h"
 #include "document/project/project_load.h"
 #include "document/project/project_save.h"
+#include "document/wav/wav_header.h"
 #include "document/wav/wav_pool.h"
 #include "engine/fnv.h"
 #include "engine/model/demo_project.h"
@@ -445,7 +447,24 @@ TEST(ProjectLoad, HostileLegacyValuesAreClampedOnTheWayIn) {
   EXPECT_EQ(0, l->project->samples.slots[0].src);
 }
 
-TEST(ProjectLoad, AnOvergrownAssetPlaysSilent) {
+// An asset that cannot play is kept as the archive stored it, never
+// unpacked, and goes back into the next save unchanged under its own name.
+void expectSavedAsStored(const Loaded& l, const std::vector<std::uint8_t>& original, const std::string& entry,
+                         const char* why) {
+  ASSERT_EQ(1u, l.pool.slots.size());
+  EXPECT_EQ(0, l.pool.slots[0]->frames);
+  ASSERT_TRUE(l.pool.slots[0]->data && l.pool.slots[0]->data->kept);
+  const ob::KeptSampleFile& kept = *l.pool.slots[0]->data->kept;
+  EXPECT_NE(kept.why.find(why), std::string::npos) << kept.why;
+  const std::optional<obtest::StoredEntry> stored = obtest::storedEntry(original, entry);
+  ASSERT_TRUE(stored);
+  EXPECT_EQ(std::get<3>(*stored), kept.stored);
+  const std::vector<std::uint8_t> saved = ob::writeProjectDocument(*l.project, l.pool, l.kept);
+  EXPECT_EQ(stored, obtest::storedEntry(saved, entry));
+  EXPECT_EQ("asset:" + entry.substr(7), obtest::savedAssetRef(saved, l.project->samples.slots[0].id));
+}
+
+TEST(ProjectLoad, AnOvergrownAssetPlaysSilentWithItsReason) {
   const auto entries = demoPackageEntries(1);
   ASSERT_EQ(2u, entries.size());
 
@@ -454,18 +473,20 @@ TEST(ProjectLoad, AnOvergrownAssetPlaysSilent) {
   const struct {
     std::uint32_t size;
     const char* code;
-  } cases[] = {{100000000u, "missing-asset"}, {1000000000u, "sample-too-large"}};
+    const char* why;
+  } cases[] = {{100000000u, "asset-overpacked", "more than 1000 times its packed size"},
+               {1000000000u, "sample-too-large", "larger than 512 MiB"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.size);
     archive_test::RawArchive a;
     a.entries.push_back(archive_test::storedEntry(entries[0].name, entries[0].data));
     a.entries.push_back(archive_test::zeroEntry(entries[1].name, c.size, true));
-    auto l = load(archive_test::buildArchive(a));
+    const auto original = archive_test::buildArchive(a);
+    auto l = load(original);
     ASSERT_TRUE(l->ok) << l->error;
     EXPECT_EQ(1, obtest::countCode(l->diags, c.code));
     EXPECT_EQ(1u, l->diags.size());
-    ASSERT_EQ(1u, l->pool.slots.size());
-    EXPECT_EQ(0, l->pool.slots[0]->frames);
+    expectSavedAsStored(*l, original, entries[1].name, c.why);
   }
 }
 
@@ -474,6 +495,9 @@ TEST(ProjectLoad, AnOvergrownAssetPlaysSilent) {
 TEST(ProjectLoad, AnAssetTheDecoderRefusesSaysWhy) {
   std::vector<float> hot(64, 0.5f);
   hot[7] = 1e30f;
+  std::vector<std::uint8_t> muLaw;
+  ob::writeWavHeader(muLaw, 7, 1, 8000, 8, 64);
+  muLaw.resize(muLaw.size() + 64, 0xFF);
   struct Case {
     const char* name;
     std::vector<std::uint8_t> asset;
@@ -482,6 +506,7 @@ TEST(ProjectLoad, AnAssetTheDecoderRefusesSaysWhy) {
   const Case cases[] = {
       {"far past full scale", ob::encodeWav(hot.data(), nullptr, 64, 44100.0), "far past full scale"},
       {"not a WAV file", bytesOf("OggS and the rest of some other format"), "RIFF/WAVE"},
+      {"mu-law", muLaw, "WAV format 0x0007"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -493,7 +518,8 @@ TEST(ProjectLoad, AnAssetTheDecoderRefusesSaysWhy) {
     ob::SampleAudio carried;
     carried.bytes = c.asset;
     ASSERT_EQ(0, pool.replaceSlot(0, std::move(carried)));
-    auto l = load(ob::writeProjectDocument(demo, pool, {}));
+    const auto original = ob::writeProjectDocument(demo, pool, {});
+    auto l = load(original);
     ASSERT_TRUE(l->ok) << l->error;
     ASSERT_EQ(1, obtest::countCode(l->diags, "asset-unreadable"));
     for (const ob::Diagnostic& d : l->diags) {
@@ -501,8 +527,7 @@ TEST(ProjectLoad, AnAssetTheDecoderRefusesSaysWhy) {
         EXPECT_NE(d.message.find(c.why), std::string::npos) << d.message;
       }
     }
-    ASSERT_EQ(1u, l->pool.slots.size());
-    EXPECT_EQ(0, l->pool.slots[0]->frames);
+    expectSavedAsStored(*l, original, "assets/" + ob::sha256Hex(c.asset.data(), c.asset.size()), c.why);
   }
 }
 
@@ -582,7 +607,7 @@ TEST(ProjectLoad, LegacyPackagesUnpackOnlyWhatTheyRead) {
   ASSERT_EQ(2u, l->pool.slots.size());
   EXPECT_TRUE(ob::isFileOf(kick, *l->pool.slots[0]->data));
   EXPECT_EQ(0, l->pool.slots[1]->frames);
-  EXPECT_EQ(1, obtest::countCode(l->diags, "missing-asset", "/samples/1"));
+  EXPECT_EQ(1, obtest::countCode(l->diags, "asset-overpacked", "/samples/1"));
   EXPECT_EQ(1u, l->diags.size());
 
   a.entries[0] = archive_test::zeroEntry("project.json", 100000000u, true);

@@ -12,17 +12,21 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <random>
 #include <span>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <type_traits>
 #include <vector>
 
+#include "document/archive/zip_index.h"
 #include "document/archive/zip_writer.h"
 #include "document/factory/factory_catalogue.h"
 #include "document/factory/factory_sample.h"
 #include "document/factory/sample_resolver.h"
+#include "document/package/package.h"
 #include "document/project/kept_document.h"
 #include "document/wav/wav.h"
 #include "document/wav/wav_pool.h"
@@ -153,6 +157,29 @@ inline PoolPicture pictureOf(const ob::SamplePool& pool, const ob::KeptDocument&
     p.slotAddresses.push_back(s.get());
   }
   return p;
+}
+
+// An archive's entry as stored there, never unpacked: method, CRC-32,
+// unpacked size and payload.
+using StoredEntry = std::tuple<std::uint16_t, std::uint32_t, std::uint32_t, std::vector<std::uint8_t>>;
+inline std::optional<StoredEntry> storedEntry(const std::vector<std::uint8_t>& archive,
+                                              std::string_view name) {
+  const ob::MemoryBytes source(archive.data(), archive.size());
+  ob::Diagnostics d;
+  const std::optional<ob::zip::ArchiveIndex> index = ob::zip::ArchiveIndex::open(source, d, {});
+  const ob::zip::LocatedEntry* entry = index ? index->find(name) : nullptr;
+  if (entry == nullptr || !index->stored(*entry)) return std::nullopt;
+  return StoredEntry{entry->record.method, entry->record.crc, entry->record.size, *index->stored(*entry)};
+}
+
+// The reference a saved document's "assets" gives a sample id; empty when none.
+inline std::string savedAssetRef(const std::vector<std::uint8_t>& saved, std::string_view id) {
+  const ob::MemoryBytes source(saved.data(), saved.size());
+  ob::Diagnostics d;
+  std::optional<ob::PackageReader> reader = ob::PackageReader::open(source, "instance.json", d);
+  const ob::JsonValue* assets = reader ? reader->package().document.find("assets") : nullptr;
+  const ob::JsonValue* ref = assets != nullptr ? assets->find(id) : nullptr;
+  return ref != nullptr && ref->isString() ? ref->text : std::string();
 }
 
 }  // namespace obtest

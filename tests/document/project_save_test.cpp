@@ -206,13 +206,19 @@ TEST_F(ProjectSave, FailedSavesLeaveTheOldFile) {
   obtest::writeFile(file, old);
   std::string error;
 
-  // A package that cannot be written: nothing is touched.
+  // A package that cannot be written, or that a load would refuse (here a
+  // document past 32 MiB): nothing is touched, and the reason says why.
   kept.keptEntries.push_back({"../escape", bytesOf("x"), false});
   EXPECT_TRUE(ob::writeProjectDocument(*demo, pool, kept).empty());
   EXPECT_FALSE(ob::saveDocumentFile(file, *demo, pool, kept, &error));
-  EXPECT_EQ("cannot write the project", error);
+  EXPECT_EQ("unsafe entry name", error);
   EXPECT_EQ(old, obtest::readFile(file));
   kept.keptEntries.clear();
+  kept.foreignMembers.push_back({{"huge"}, ob::makeJsonString(std::string(std::size_t(32) << 20, 'x')), ""});
+  EXPECT_FALSE(ob::saveDocumentFile(file, *demo, pool, kept, &error));
+  EXPECT_EQ("the save's document would be larger than 32 MiB, the most a load reads", error);
+  EXPECT_EQ(old, obtest::readFile(file));
+  kept.foreignMembers.clear();
 
   // A folder that does not exist.
   EXPECT_FALSE(ob::saveDocumentFile(dir / "missing" / "song.orbi", *demo, pool, kept, &error));

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "document/wav/wav.h"
 #include "editor/bench/bench_controller.h"
 #include "editor/undo_rule.h"
 #include "editor_rig.h"
@@ -423,6 +424,16 @@ struct Bytes {
 TEST(StateLoad, AnOpenEditorStartsOverOnTheLoadedProject) {
   EditorRig rig;
   rig.frames(1);
+  // A sample that the load will refuse: the status line names its slot.
+  std::vector<float> hot(64, 0.5f);
+  hot[3] = 1e30f;
+  ob::SampleAudio damaged;
+  damaged.bytes = ob::encodeWav(hot.data(), nullptr, 64, 44100.0);
+  ob::SampleSlotTable& table = rig.project().samples;
+  const int slot = table.count;
+  ASSERT_EQ(slot, rig.engineHost().pool.replaceSlot(static_cast<std::uint32_t>(slot), std::move(damaged)));
+  ob::copyText(table.slots[slot].name, "hot.wav");
+  table.count = static_cast<std::uint8_t>(slot + 1);
   Bytes saved;
   clap_ostream_t out{&saved, [](const clap_ostream_t* s, const void* b, std::uint64_t n) -> std::int64_t {
                        auto* bytes = static_cast<Bytes*>(s->ctx);
@@ -451,6 +462,9 @@ TEST(StateLoad, AnOpenEditorStartsOverOnTheLoadedProject) {
                     }};
   ASSERT_TRUE(ob::clap::stateExtension()->load(rig.clap(), &in));
   rig.frames(1);
+  EXPECT_TRUE(rig.view().statusText().starts_with("Slot " + std::to_string(slot) +
+                                                  " (hot.wav) cannot play: float samples far past"))
+      << rig.view().statusText();
   EXPECT_TRUE(rig.view().undoHistory().empty());
   EXPECT_TRUE(rig.view().redoHistory().empty());
   EXPECT_EQ(rig.view().selectedStep(), -1);

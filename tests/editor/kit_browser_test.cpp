@@ -191,6 +191,9 @@ TEST(KitBrowser, AFailedSaveNamesTheFileAndKeepsTheNewName) {
   EXPECT_EQ(rig.status().rfind("Could not save Taken.kit.orbi: ", 0), 0u) << rig.status();
   EXPECT_EQ(rig.kitName(), "Taken");
   EXPECT_EQ(rig.root.snapshots.size(), 1u);
+  rig.browser.saveName = std::string(250, 'k');
+  EXPECT_FALSE(rig.browser.saveKit()) << "refused: the form stays open";
+  EXPECT_EQ(rig.browser.saveNotice, "Too long for a file name: 259 of 255 bytes");
 }
 
 TEST(KitBrowser, TheSaveFormIsFilledFromTheKitAndItsButtonSaves) {
@@ -263,13 +266,13 @@ TEST(KitBrowser, ItsOwnFileIsSavedWithoutAQuestion) {
     return done;
   };
   rig.browser.rescan();
-  ASSERT_TRUE(rig.browser.loadKit(rig.browser.entries[rig.entryNamed("Dark Live")]));
-  EXPECT_TRUE(saveAs("dark")) << "loaded from it";
-  EXPECT_EQ(rig.status(), "Saved dark");
+  ASSERT_TRUE(rig.browser.loadKit(rig.browser.entries[rig.entryNamed("Glass")]));
+  EXPECT_TRUE(saveAs("glass")) << "loaded from it";
+  EXPECT_EQ(rig.status(), "Saved glass");
   EXPECT_TRUE(saveAs("Mine")) << "a new file";
   EXPECT_TRUE(saveAs("Mine")) << "saved to it";
-  EXPECT_FALSE(saveAs("dark")) << "no longer its own";
-  EXPECT_EQ(rig.browser.replacing, rig.library / "dark.kit.orbi");
+  EXPECT_FALSE(saveAs("glass")) << "no longer its own";
+  EXPECT_EQ(rig.browser.replacing, rig.library / "glass.kit.orbi");
 
   rig.browser.prefillSaveForm();
   EXPECT_TRUE(rig.browser.replacing.empty()) << "a new form asks afresh";
@@ -429,6 +432,24 @@ TEST(KitBrowser, KitFileNamesKeepTheNameWhole) {
   ASSERT_TRUE(rig.browser.saveKit());
   rig.browser.rescan();
   EXPECT_GE(rig.entryNamed("Loud.KIT.ORBI"), 0);
+}
+
+// In one session too, "Techno_Dark" after stepping to "Techno/Dark" with
+// the arrows replaces its file only when asked; kept, two kits remain.
+TEST(KitBrowser, AKitOfAnotherNameInItsOwnFileIsReplacedOnlyWhenAsked) {
+  KitRig rig;
+  rig.browser.saveName = "Techno/Dark";
+  ASSERT_TRUE(rig.browser.saveKit());
+  rig.browser.rescan();
+  ASSERT_TRUE(rig.browser.loadKit(rig.browser.entries[rig.entryNamed("Techno/Dark") - 1]));
+  rig.browser.stepKit(+1);
+  rig.browser.prefillSaveForm();
+  rig.browser.saveName = "Techno_Dark";
+  pressFormButton(rig, "save");
+  EXPECT_TRUE(rig.drew("Techno_Dark.kit.orbi holds the kit Techno/Dark."));
+  pressFormButton(rig, "keep");
+  EXPECT_EQ(rig.status(), "Saved Techno_Dark as Techno_Dark 2.kit.orbi");
+  EXPECT_TRUE(fs::exists(rig.library / "Techno_Dark.kit.orbi"));
 }
 
 TEST(KitBrowser, NewKitGivesEachTrackAFreshDrumAndKeepsTheSteps) {

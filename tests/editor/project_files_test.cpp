@@ -2,10 +2,12 @@
 // saves under.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -14,6 +16,8 @@
 #include <string>
 #include <string_view>
 
+#include "document/archive/sha256.h"
+#include "document/package/package.h"
 #include "document/project/project_save.h"
 #include "document/wav/wav.h"
 #include "editor/project_files.h"
@@ -153,8 +157,9 @@ TEST_F(ProjectFiles, AFailedOpenChangesNothing) {
   }
 }
 
-// An open that leaves samples out says so and why: they play silent, and
-// a user who hears nothing is not left to guess.
+// An open that leaves samples out says which and why: they play silent,
+// and a user who hears nothing is not left to guess. Their files outlast
+// edits, undo and redo: the next save holds them.
 TEST_F(ProjectFiles, AnOpenSaysWhichSamplesItLeftOutAndWhy) {
   std::vector<float> hot(64, 0.5f);
   hot[9] = 1e30f;
@@ -167,8 +172,8 @@ TEST_F(ProjectFiles, AnOpenSaysWhichSamplesItLeftOutAndWhy) {
   };
   for (const Case c :
        {Case{"fine.project.orbi", 0, ""},
-        Case{"one.project.orbi", 1, "not audio this build reads (float samples far past full scale"},
-        Case{"two.project.orbi", 2, "2 samples play silent, the first: not audio this build reads"}}) {
+        Case{"one.project.orbi", 1, "slot 0 (s0.wav) cannot play: float samples far past full scale"},
+        Case{"two.project.orbi", 2, "slots 0 and 1 cannot play; slot 0 (s0.wav): float samples far past"}}) {
     SCOPED_TRACE(c.file);
     ob::Project project;
     ob::buildDemoProject(project);
@@ -192,6 +197,25 @@ TEST_F(ProjectFiles, AnOpenSaysWhichSamplesItLeftOutAndWhy) {
       EXPECT_EQ(rig.view().statusText().rfind(opened + ": " + c.reason, 0), 0u) << rig.view().statusText();
       EXPECT_TRUE(rig.view().statusError());
     }
+    ob::EditCommand duplicate{};
+    duplicate.kind = ob::kEditDuplicateTrack;
+    rig.view().apply(duplicate);
+    rig.view().undo();
+    rig.view().redo();
+    ASSERT_TRUE(rig.view().saveProject(folder / "again"));
+    const std::vector<char> again = fileBytes(folder / "again.project.orbi");
+    ob::Diagnostics d;
+    const auto saved = ob::readPackage(reinterpret_cast<const std::uint8_t*>(again.data()), again.size(),
+                                       "instance.json", d);
+    const std::string digest = ob::sha256Hex(damaged.data(), damaged.size());
+    ASSERT_TRUE(saved);
+    const std::vector<std::uint8_t>* kept = ob::findAsset(*saved, digest);
+    EXPECT_EQ(kept != nullptr, c.damagedSlots > 0);
+    EXPECT_TRUE(kept == nullptr || *kept == damaged);
+    int naming = 0;
+    for (const ob::JsonMember& m : saved->document.find("assets")->members)
+      naming += m.value.text == "asset:" + digest;
+    EXPECT_EQ(naming, c.damagedSlots);
     rig.frames(2);
   }
 }
@@ -265,13 +289,20 @@ TEST_F(ProjectFiles, ARefusedOpenShowsItsReasonWholeOnTheStatusLine) {
 }
 
 TEST_F(ProjectFiles, AFailedSaveLeavesTheOldFile) {
-  // A name so long that the temporary beside it cannot be made.
-  const fs::path target = folder / (std::string(250 - 13, 'n') + ".project.orbi");
+  const fs::path target = folder / "Full disk.project.orbi";
   std::ofstream(target, std::ios::binary) << "an older project";
   const std::vector<char> old = fileBytes(target);
   firstParam() = 0.77f;
   const std::uint64_t revision = rig.view().revision();
-  EXPECT_FALSE(rig.view().saveProject(target));
+  ::signal(SIGXFSZ, SIG_IGN);  // the disk fills up half way through the save
+  rlimit limit{};
+  ASSERT_EQ(0, ::getrlimit(RLIMIT_FSIZE, &limit));
+  const rlim_t unlimited = std::exchange(limit.rlim_cur, 64);
+  ASSERT_EQ(0, ::setrlimit(RLIMIT_FSIZE, &limit));
+  const bool saved = rig.view().saveProject(target);
+  limit.rlim_cur = unlimited;
+  ASSERT_EQ(0, ::setrlimit(RLIMIT_FSIZE, &limit));
+  EXPECT_FALSE(saved);
   EXPECT_EQ(rig.view().statusText().rfind("Could not save " + target.filename().string() + ": ", 0), 0u);
   EXPECT_TRUE(rig.view().statusError());
   EXPECT_EQ(fileBytes(target), old);

@@ -252,6 +252,25 @@ TEST_F(SamplesPageTest, SplittingADrumHitGivesTwoSlotsAndPreviewsTheHit) {
   EXPECT_EQ(page.selected(), blip);
 }
 
+// A slot whose file a load kept because it cannot play says so in its cell,
+// and why in the preview and on the footer; a split says why it cannot.
+TEST_F(SamplesPageTest, ASampleThatCannotPlaySaysSoAndWhy) {
+  ASSERT_EQ(page.loadWav(wav("fine.wav")), 0);
+  ob::KeptSampleFile file;
+  file.why = "float samples far past full scale (+26.0 dBFS; at most +24.1 dBFS is read)";
+  ASSERT_EQ(context.samplePool().replaceSlot(1, ob::makeKeptSample(file)), 1);
+  ob::copyText(context.project().samples.slots[1].name, "hot.wav");
+  context.project().samples.count = 2;
+  const std::uint32_t warning = ui::palette::kWarning;
+  step();
+  EXPECT_TRUE(textDrawn("1  cannot play", warning));
+  EXPECT_TRUE(textDrawn("Slot 1 (hot.wav) cannot play: " + file.why, warning));
+  clickCell(1);
+  EXPECT_TRUE(textDrawn("This sample cannot play: " + file.why, warning));
+  page.splitSlot();
+  EXPECT_EQ(page.message(), "Could not split hot.wav: " + file.why);
+}
+
 TEST_F(SamplesPageTest, TagsAreAddedOnceRemovedAndUndone) {
   ASSERT_EQ(page.loadWav(wav("kick.wav")), 0);
   const ob::SampleSlot& slot = table().slots[0];

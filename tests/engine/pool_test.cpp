@@ -250,6 +250,8 @@ TEST(SamplePoolShare, RefusalsNameTheirLimit) {
             "the samples would take more than 1 GiB decoded together, the most the pool holds");
   EXPECT_EQ(ob::sampleRefusalText(ob::SampleRefusal::FileTooLarge, limits),
             "the file is larger than 512 MiB, the most a sample's file may be");
+  EXPECT_EQ(ob::sampleRefusalText(ob::SampleRefusal::FilesOverBudget, limits),
+            "the samples' files would take more than 1952 MiB together, the most a saved project holds");
   EXPECT_EQ(ob::sampleRefusalText(ob::SampleRefusal::None, limits), "");
   EXPECT_EQ(ob::sizeText(1000), "1000 bytes");
   EXPECT_EQ(ob::sizeText(std::uint64_t(3) << 20), "3 MiB");

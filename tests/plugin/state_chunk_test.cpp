@@ -383,23 +383,41 @@ TEST(StateChunk, AStreamThatBeginsNoDocumentIsRefusedAtItsHead) {
   }
 }
 
-// A package whose records break off into bytes that are none is refused
-// there, however long the stream: one of zeros after its first signature
-// goes no further than its head.
+// A package whose records break off into bytes that are none, or declare
+// more than a package may hold, is refused there, however long the stream:
+// one of zeros after such a head goes no further than its head.
 TEST(StateChunk, APackageThatBreaksOffIsRefusedWhereItDoes) {
   const std::string header("OBS1\0\0\0\0", 8);
   const std::string local("PK\x03\x04", 4);
   const std::string empty = std::string("PK\x05\x06", 4) + std::string(18, '\0');
-  for (const std::string& head : {local, header + local, empty, header + empty}) {
-    SCOPED_TRACE(testing::Message() << "head of " << head.size() << " bytes");
+  // A local header of an unnamed entry: its flags, method and both sizes.
+  const auto entry = [&](char flags, char method, char size) {
+    return local + std::string{20, 0, flags, 0, method} + std::string(9, 0) + std::string(8, size) +
+           std::string(4, 0);
+  };
+  std::string empties;
+  for (int i = 0; i <= 10000; ++i) empties += entry(0, 0, 0);
+  const std::pair<std::string, const char*> heads[] = {
+      {local, "package is damaged"},
+      {header + local, "package is damaged"},
+      {empty, "package is damaged"},
+      {header + empty, "package is damaged"},
+      {header + entry(8, 0, 0), "package is damaged"},
+      {header + entry(8, 8, 0), "whose size only follows its data"},
+      {header + entry(8, 0, '\xff'), "holds a Zip64 entry"},
+      {header + entry(8, 0, '\xfe'), "an entry of more than 1 GiB"},
+      {header + empties, "holds more than 10000 entries"},
+  };
+  for (const auto& [head, words] : heads) {
+    SCOPED_TRACE(testing::Message() << "head of " << head.size() << " bytes: " << words);
     FakeHost host;
     Instance inst(host);
     const Before before(inst);
     statetest::EndlessStream in(head, '\0');
     EXPECT_FALSE(loadEndless(inst, in));
-    EXPECT_LE(in.given, ob::clap::kStateHeaderSize + 2 * ob::kDocumentHeadBytes);
+    EXPECT_LE(in.given, head.size() + ob::clap::kStateHeaderSize + 2 * ob::kDocumentHeadBytes);
     before.expectSame(inst);
-    expectRejected(inst, "package is damaged");
+    expectRejected(inst, words);
   }
 }
 
@@ -447,8 +465,7 @@ TEST(StateChunk, EachDocumentIsReadToItsOwnLimit) {
       }
     }
   }
-  // An endless package, its first entry claiming more than the limit,
-  // stops at the limit.
+  // An endless package whose first entry claims more than the limit is refused at its head.
   ob::clap::StateLimits small;
   small.package = 65536;
   std::string claim("PK\x03\x04", 4);
@@ -457,8 +474,8 @@ TEST(StateChunk, EachDocumentIsReadToItsOwnLimit) {
   claim[26] = 1;                               // a one-byte name
   statetest::EndlessStream in(claim + "a", '\0');
   ob::clap::ArrivingBytes bytes;
-  EXPECT_EQ(ob::clap::readHostStream(&in.stream, bytes, small), ob::clap::StateRead::TooLarge);
-  EXPECT_LE(in.given, small.package + ob::kDocumentHeadBytes);
+  EXPECT_EQ(ob::clap::readHostStream(&in.stream, bytes, small), ob::clap::StateRead::Damaged);
+  EXPECT_LE(in.given, 2 * ob::kDocumentHeadBytes);
 }
 
 TEST(StateChunk, StreamsOfOneByteACallWork) {

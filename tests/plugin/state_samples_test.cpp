@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "document/archive/sha256.h"
 #include "document/json/json_value.h"
 #include "document/package/package.h"
 #include "document/wav/wav.h"
@@ -54,6 +55,7 @@ struct Heard {
   bool finite = true;
   float peak = 0.0f;
   double rms = 0.0;
+  Bytes saved;  // the state the instance saves afterwards
 };
 
 // Half a second of the kit's groove (its first three steps) from a fresh
@@ -75,7 +77,19 @@ Heard play(const Bytes& chunk) {
     heard.rms += static_cast<double>(x) * x;
   }
   heard.rms = std::sqrt(heard.rms / static_cast<double>(out.size()));
+  heard.saved = saveChunk(inst);
   return heard;
+}
+
+// The saved state holds the file byte for byte, and every sample names it.
+void expectEverySampleSaved(const Bytes& chunk, const Bytes& wav) {
+  ob::Diagnostics d;
+  const auto package = ob::readPackage(chunk.data() + 8, chunk.size() - 8, "instance.json", d);
+  const std::string digest = ob::sha256Hex(wav.data(), wav.size());
+  ASSERT_TRUE(package && ob::findAsset(*package, digest));
+  EXPECT_EQ(*ob::findAsset(*package, digest), wav);
+  for (const ob::JsonMember& asset : package->document.find("assets")->members)
+    EXPECT_EQ(asset.value.text, "asset:" + digest);
 }
 
 // A decaying 150 Hz hit at half scale, at the given depth: integers at the
@@ -140,6 +154,8 @@ TEST(StateSamples, DamagedFloatFilesNeverReachTheOutput) {
     const Heard heard = play(kitStateWithEverySample(c.wav));
     EXPECT_TRUE(heard.finite);
     EXPECT_LT(heard.peak, 4.0f);
+    // What cannot play is kept: the next save holds it as it came.
+    expectEverySampleSaved(heard.saved, c.wav);
   }
 }
 

@@ -244,6 +244,22 @@ TEST(ChooserPrograms, ASavedNameIsCompletedToTheDefaultExtension) {
   EXPECT_EQ(result->paths, Args{"/p/Groove"});
 }
 
+// A name the program took that cannot be saved is put right in the editor.
+TEST(ChooserPrograms, ANameThatCannotBeSavedIsPutRightInTheEditor) {
+  FakePrograms fakes;
+  fakes.install("zenity");
+  fakes.answer("zenity", (fakes.dir() / "...").string() + "\n", 0);
+  Surface surface;
+  ASSERT_TRUE(surface.queue().request(kId, saveProject()));
+  FileChooserSession* session = nullptr;
+  ASSERT_TRUE(test::eventually([&] {
+    surface.pump->pump(&surface.ui);
+    return (session = activeFileChooser(surface.ui)) != nullptr;
+  }));
+  EXPECT_FALSE(session->notice.empty());
+  EXPECT_EQ(session->name, "....project.orbi");
+}
+
 // The program asked about replacing the name typed; "Groove.project.orbi"
 // is what would be written, and the in-editor chooser asks about that.
 TEST(ChooserPrograms, ASavedNameThatTheExtensionMakesAnExistingFileIsConfirmedInTheEditor) {

@@ -366,6 +366,9 @@ TEST_F(FileDialogs, ThePathFieldSaysWhyItRefusesAPath) {
       {FileDialogKind::Open, "gone/kick.wav", f + "/gone/kick.wav does not exist"},
       {FileDialogKind::Save, "gone/Groove", "The folder " + f + "/gone does not exist"},
       {FileDialogKind::Save, "pipe.orbi", f + "/pipe.project.orbi is a pipe, not a file"},
+      {FileDialogKind::Save, "...",
+       "A name that starts with a dot makes a hidden file, which Open does not list"},
+      {FileDialogKind::Save, std::string(250, 'n'), "Too long for a file name: 263 of 255 bytes"},
       {FileDialogKind::Folder, "kick.wav", f + "/kick.wav is not a folder"},
       {FileDialogKind::Folder, "gone", f + "/gone does not exist"},
   };

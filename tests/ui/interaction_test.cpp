@@ -564,7 +564,7 @@ TEST(Tooltip, ShowsForADisabledItemToo) {
   EXPECT_EQ(frames, kHoverFrames);
 }
 
-TEST(Tooltip, GoesRightOfThePointerElseBelowAboveOrLeftOfIt) {
+TEST(Tooltip, GoesRightOfThePointerElseBelowAboveOrLeftOfItElseFurtherOut) {
   const Rect display{0, 0, 800, 600};
   const ImVec2 size(100, 40);
   const ImVec2 pointer(300, 300);
@@ -578,26 +578,32 @@ TEST(Tooltip, GoesRightOfThePointerElseBelowAboveOrLeftOfIt) {
     const ImVec2 right = placeTooltip(pointer, size, display, {}, s);
     EXPECT_EQ(right.x, pointer.x + 24.0f * s);
     EXPECT_EQ(right.y, pointer.y);
-    // A value right of the pointer sends it below, then above, then left.
-    std::vector<Rect> clear = {{pointer.x + 10, pointer.y - 6, 60, 12}};
+    // A value right of the pointer sends it below, a control there above,
+    // one there left, controls at all four a little further out.
+    const Rect value{pointer.x + 10, pointer.y - 6, 60, 12};
+    LabelPlacer clear;
+    clear.block(value);
     const ImVec2 below = placeTooltip(pointer, size, display, clear, s);
     EXPECT_GT(below.y, pointer.y);
-    EXPECT_FALSE(meet(box(below), clear[0]));
-    clear.push_back(box(below));
+    clear.panel(box(below));
     const ImVec2 above = placeTooltip(pointer, size, display, clear, s);
     EXPECT_LT(above.y + size.y, pointer.y);
-    clear.push_back(box(above));
+    clear.panel(box(above));
     const ImVec2 left = placeTooltip(pointer, size, display, clear, s);
     EXPECT_LT(left.x + size.x, pointer.x);
-    for (const Rect& r : clear) EXPECT_FALSE(meet(box(left), r));
-    // Nowhere clear: where it covers fewest, the first of those. A value
-    // and a handle right of the pointer, a handle at each other place:
-    // below. Always inside the display.
-    const std::vector<Rect> marks = {
-        {396, 302, 8, 8}, {406, 326, 8, 8}, {296, 351, 8, 8}, {296, 266, 8, 8}, {196, 316, 8, 8}};
-    const ImVec2 least = placeTooltip(pointer, size, display, marks, s);
-    EXPECT_EQ(least.x, below.x);
-    EXPECT_EQ(least.y, below.y);
+    clear.panel(box(left));
+    const ImVec2 further = placeTooltip(pointer, size, display, clear, s);
+    EXPECT_LT(std::hypot(further.x - right.x, further.y - right.y), 150.0f * s);
+    for (const Rect& r : {value, box(below), box(above), box(left)}) EXPECT_FALSE(meet(box(further), r));
+    // Nowhere clear: never over the value (a row right of the pointer),
+    // over the fewest controls: one everywhere, one from the pointer down.
+    LabelPlacer crowded;
+    crowded.block({pointer.x + 10, pointer.y - 6, 700, 12});
+    crowded.panel(display);
+    crowded.panel({0, pointer.y - 4, 800, 304});
+    const ImVec2 least = placeTooltip(pointer, size, display, crowded, s);
+    EXPECT_EQ(least.x, above.x);
+    EXPECT_EQ(least.y, above.y);
     const ImVec2 corner = placeTooltip({790, 590}, size, display, {}, s);
     EXPECT_LE(corner.x + size.x, display.width);
     EXPECT_LE(corner.y + size.y, display.height);
@@ -605,9 +611,10 @@ TEST(Tooltip, GoesRightOfThePointerElseBelowAboveOrLeftOfIt) {
 }
 
 // The tooltip of a hovered item keeps off what the frame asked it to keep
-// clear of: a value shown right of the pointer.
-TEST(Tooltip, KeepsOffWhatTheFrameKeepsClear) {
-  for (const bool keep : {false, true}) {
+// clear of, and off other controls: a value or a button right of the
+// pointer.
+TEST(Tooltip, KeepsOffWhatTheFrameKeepsClearAndOtherControls) {
+  for (const int keep : {0, 1, 2}) {  // nothing, a value, a button
     SCOPED_TRACE(keep);
     UiHarness harness;
     InteractSpec item;
@@ -615,9 +622,12 @@ TEST(Tooltip, KeepsOffWhatTheFrameKeepsClear) {
     item.rect = {100, 100, 200, 40};
     item.tooltip = "A handle that sets a value";
     const Rect readout{160, 112, 80, 14};
+    InteractSpec button = item;
+    button.rect = readout;
     auto body = [&] {
       interact("handle", item);
-      if (keep) keepTooltipClearOf(readout);
+      if (keep == 1) keepTooltipClearOf(readout, KeepClear::Always);
+      if (keep == 2) interact("button", button);
     };
     harness.movePointer({130, 120});
     harness.frames(kHoverFrames + 2, body);
@@ -626,7 +636,7 @@ TEST(Tooltip, KeepsOffWhatTheFrameKeepsClear) {
     const ImGuiWindow* tip = ImGui::FindWindowByName("##Tooltip_00");
     const bool covers = tip->Pos.x < readout.x + readout.width && readout.x < tip->Pos.x + tip->Size.x &&
                         tip->Pos.y < readout.y + readout.height && readout.y < tip->Pos.y + tip->Size.y;
-    EXPECT_EQ(covers, !keep);
+    EXPECT_EQ(covers, keep == 0);
   }
 }
 

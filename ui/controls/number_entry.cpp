@@ -11,6 +11,7 @@
 #include "ui/context.h"
 #include "ui/draw/text.h"
 #include "ui/draw/utf8.h"
+#include "ui/frame_requests.h"
 #include "ui/layout/keep_inside.h"
 #include "ui/theme/colour.h"
 #include "ui/theme/palette.h"
@@ -22,6 +23,9 @@ constexpr float kTextPx = 12.0f;
 // The input is not focused until the frame after the request: the box
 // lives through this many frames before an inactive input closes it.
 constexpr int kFramesToFocus = 3;
+// How long a held commit's note shows.
+constexpr double kNoteSeconds = 2.5;
+constexpr float kNotePadding = 6.0f;  // design pixels
 
 constexpr std::uint32_t kBoxFill = palette::kTrackFill;
 constexpr std::uint32_t kRefusedText = palette::kWarning;
@@ -110,9 +114,16 @@ NumberEntryResult commit(UiContext::NumberEntryState& entry, Param& param) {
   }
   entry.entryId = 0;
   if (!value || std::isnan(*value)) return NumberEntryResult::Cancelled;
+  const float held = clampToParam(param.spec(), *value);
   param.beginEdit();
-  param.setValue(clampToParam(param.spec(), *value));
+  param.setValue(held);
   param.endEdit();
+  if (*value < param.spec().min || *value > param.spec().max) {
+    entry.heldNote =
+        "held to " + param.format(held) + (*value > param.spec().max ? ", the highest" : ", the lowest");
+    entry.noteAnchor = entry.anchor;
+    entry.noteUntil = ImGui::GetTime() + kNoteSeconds;
+  }
   return NumberEntryResult::Committed;
 }
 
@@ -120,6 +131,7 @@ NumberEntryResult commit(UiContext::NumberEntryState& entry, Param& param) {
 
 void beginNumberEntry(const char* id, ImVec2 anchor, Param& param, float height) {
   UiContext::NumberEntryState& entry = context().numberEntryState();
+  entry.heldNote.clear();
   entry.entryId = ImGui::GetID(id);
   entry.anchor = anchor;
   entry.height = height;
@@ -138,6 +150,36 @@ NumberEntryResult numberEntry(const char* id, Param& param) {
   if (!input.deactivated && (input.active || shown < kFramesToFocus)) return NumberEntryResult::Editing;
   entry.entryId = 0;
   return NumberEntryResult::Cancelled;
+}
+
+void drawHeldNote() {
+  UiContext::NumberEntryState& entry = context().numberEntryState();
+  if (entry.heldNote.empty()) return;
+  if (ImGui::GetTime() >= entry.noteUntil) {
+    entry.heldNote.clear();
+    return;
+  }
+  // It goes by itself, with no input to draw the frame that clears it.
+  requestFrameAt(entry.noteUntil);
+  const float s = scale();
+  const ImVec2 text = measureText(entry.heldNote, TextStyle::Mono);
+  const ImVec2 size(text.x + 2.0f * kNotePadding * s, kNumberEntryHeight * s);
+  const ImVec2 corner(entry.noteAnchor.x - size.x / 2.0f, entry.noteAnchor.y - size.y / 2.0f);
+  ImGui::SetNextWindowPos(keepInside(corner, size, ImGui::GetIO().DisplaySize));
+  ImGui::SetNextWindowSize(size);
+  ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(0.0f, 0.0f));
+  ImGui::PushStyleVar(ImGuiStyleVar_WindowBorderSize, s);
+  ImGui::PushStyleVar(ImGuiStyleVar_WindowRounding, 4.0f * s);
+  ImGui::PushStyleVar(ImGuiStyleVar_WindowMinSize, ImVec2(0.0f, 0.0f));
+  ImGui::PushStyleColor(ImGuiCol_WindowBg, colourToVec4(kBoxFill));
+  ImGui::PushStyleColor(ImGuiCol_Border, colourToVec4(kBoxBorder));
+  ImGui::Begin("##orbi.heldNote", nullptr, kBoxFlags | ImGuiWindowFlags_NoInputs);
+  const ImVec2 at = ImGui::GetWindowPos();
+  drawText(ImGui::GetWindowDrawList(), {at.x, at.y, size.x, size.y}, entry.heldNote, TextStyle::Mono,
+           kRefusedText, TextAlign::Centre);
+  ImGui::End();
+  ImGui::PopStyleColor(2);
+  ImGui::PopStyleVar(4);
 }
 
 }  // namespace orbi::ui

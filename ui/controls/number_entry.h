@@ -33,7 +33,13 @@ void beginNumberEntry(const char* id, ImVec2 anchor, Param& param, float height 
 // Runs the entry while it belongs to id; called every frame by the
 // control that owns the id, after its own interaction. A commit or a
 // cancel closes it. Enter on text the param refuses with a word (its
-// refusal) keeps the entry open, showing the word in its place.
+// refusal) keeps the entry open, showing the word in its place. A number
+// past the param's range is held to its nearer end, and where the box was
+// a note says so for a moment.
 NumberEntryResult numberEntry(const char* id, Param& param);
+
+// The note of a commit held to the range, while it lasts. The root calls
+// it once a frame, after the view.
+void drawHeldNote();
 
 }  // namespace orbi::ui

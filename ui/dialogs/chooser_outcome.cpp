@@ -1,6 +1,9 @@
 #include "ui/dialogs/chooser_outcome.h"
 
+#include <unistd.h>
+
 #include <cerrno>
+#include <climits>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -54,6 +57,21 @@ std::filesystem::path withSavedExtension(const std::filesystem::path& path, std:
   const std::string name = path.filename().string();
   if (name.empty() || name == "." || name == "..") return path;
   return path.parent_path() / completedFileName(name, extension, family);
+}
+
+std::string tooLongForAFileName(const std::filesystem::path& path) {
+  const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
+  const long limit = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+  const std::size_t longest = limit > 0 ? static_cast<std::size_t>(limit) : NAME_MAX;
+  const std::size_t length = path.filename().native().size();
+  if (length <= longest) return {};
+  return "Too long for a file name: " + std::to_string(length) + " of " + std::to_string(longest) + " bytes";
+}
+
+std::string refusedSaveName(const std::filesystem::path& path) {
+  if (path.filename().native().starts_with('.'))
+    return "A name that starts with a dot makes a hidden file, which Open does not list";
+  return tooLongForAFileName(path);
 }
 
 std::string withDefaultExtension(const FileDialogRequest& request, std::string path) {

@@ -60,7 +60,17 @@ std::optional<FileDialogResult> ChooserProcess::poll() {
   drainOutput();
   const ChooserExit exit = reaped > 0 ? exitOf(status) : ChooserExit{ChooserExit::How::Vanished, 0};
   FileDialogResult result = chooserOutcome(request_, exit, printed_);
-  if (const std::optional<std::string> unasked = completeSavedPath(request_, result)) {
+  const std::optional<std::string> unasked = completeSavedPath(request_, result);
+  // The program takes any name; one that cannot be saved is put right in
+  // the in-editor chooser, which says why.
+  const bool saved = request_.kind == FileDialogKind::Save && result.status == FileDialogStatus::Chosen &&
+                     !result.paths.empty();
+  if (std::string refused = saved ? refusedSaveName(result.paths.front()) : std::string(); !refused.empty()) {
+    asking_ = std::make_unique<InEditorChooser>(
+        ui_, refusedNameSession(request_, result.paths.front(), std::move(refused)));
+    return std::nullopt;
+  }
+  if (unasked) {
     asking_ = std::make_unique<InEditorChooser>(ui_, askToReplaceSession(request_, *unasked));
     return std::nullopt;
   }

@@ -3,8 +3,9 @@
 // as it comes (a long list of paths must not fill the pipe and stall it),
 // and it is reaped without blocking. Destroying a chooser that still runs
 // kills it and waits for it, so no child outlives its window. A saved name
-// that only the default extension makes the name of an existing file is
-// put to the user in the in-editor chooser before it is the answer.
+// that only the default extension makes the name of an existing file, and
+// one that cannot be saved (refusedSaveName), are put to the user in the
+// in-editor chooser before either is the answer.
 
 #include <sys/types.h>
 

@@ -71,6 +71,10 @@ void acceptSave(FileChooserSession& s) {
   }
   // What the save writes: asked about, refused or taken as it is.
   const fs::path path = withDefaultExtension(s.request, typed.string());
+  if (std::string refused = refusedSaveName(path); !refused.empty()) {
+    s.notice = std::move(refused);
+    return;
+  }
   const fs::file_status status = fs::status(path, ec);
   if (fs::is_directory(status)) {
     s.name.clear();
@@ -215,6 +219,16 @@ std::shared_ptr<FileChooserSession> askToReplaceSession(const FileDialogRequest&
   openFolder(*session, path.parent_path());
   session->name = path.filename().string();
   session->replacing = path.string();
+  return session;
+}
+
+std::shared_ptr<FileChooserSession> refusedNameSession(const FileDialogRequest& request, const fs::path& path,
+                                                       std::string notice) {
+  auto session = std::make_shared<FileChooserSession>();
+  session->request = request;
+  openFolder(*session, path.parent_path());
+  session->name = path.filename().string();
+  session->notice = std::move(notice);
   return session;
 }
 

@@ -68,4 +68,13 @@ std::string completedFileName(std::string_view name, std::string_view extension,
 std::filesystem::path withSavedExtension(const std::filesystem::path& path, std::string_view extension,
                                          std::span<const std::string> family = {});
 
+// Why a save cannot take the path's file name, or empty: the name is
+// longer than its folder lets a file name be ("Too long for a file name:
+// 263 of 255 bytes").
+std::string tooLongForAFileName(const std::filesystem::path& path);
+
+// As tooLongForAFileName, and a save dialog refuses a name that starts
+// with a dot too: the file would be hidden, and Open does not list it.
+std::string refusedSaveName(const std::filesystem::path& path);
+
 }  // namespace orbi::ui

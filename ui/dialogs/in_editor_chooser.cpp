@@ -166,6 +166,7 @@ void drawBody(FileChooserSession& s) {
     // Enter in the field accepts through enterPressed; the field only edits.
     ImGui::InputText("Name", &s.name);
     logLastItem("Name");
+    if (ImGui::IsItemEdited()) s.notice.clear();
   }
   drawTypeChoice(s);
   if (keyPressed(Key::Escape)) {

@@ -56,7 +56,8 @@ void goToPath(FileChooserSession& session);
 void selectEntry(FileChooserSession& session, std::size_t index, bool extend);
 // The accept button: enters a single selected folder, or answers with the
 // choice; a save onto an existing file first asks to replace it, and one
-// onto something that is no file (a pipe, a device) is refused with a notice.
+// onto something that is no file (a pipe, a device), or under a name that
+// cannot be saved (refusedSaveName), is refused with a notice.
 void acceptChoice(FileChooserSession& session);
 void confirmReplace(FileChooserSession& session);
 void cancelChoice(FileChooserSession& session);
@@ -68,6 +69,11 @@ std::shared_ptr<FileChooserSession> newChooserSession(const FileDialogRequest& r
 // path, in its folder and with its name typed.
 std::shared_ptr<FileChooserSession> askToReplaceSession(const FileDialogRequest& request,
                                                         const std::filesystem::path& path);
+
+// A save session that opens in the path's folder with its name typed and
+// the notice saying why that name was refused.
+std::shared_ptr<FileChooserSession> refusedNameSession(const FileDialogRequest& request,
+                                                       const std::filesystem::path& path, std::string notice);
 
 // The session shown in the window, or null.
 FileChooserSession* activeFileChooser(UiContext& ui);

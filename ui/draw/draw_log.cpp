@@ -1,8 +1,15 @@
 #include "ui/draw/draw_log.h"
 
 #include "ui/context.h"
+#include "ui/interact/tooltip.h"
 
 namespace orbi::ui {
+namespace {
+
+// Half the side of the square a handle's disc and ring fill, design pixels.
+constexpr float kHandleReach = 6.0f;
+
+}  // namespace
 
 std::vector<const DrawRecord*> DrawLog::find(DrawOp op) const {
   std::vector<const DrawRecord*> found;
@@ -24,13 +31,13 @@ const HandleRecord* DrawLog::findHandle(const void* owner, std::string_view name
 }
 
 void logHandle(const void* owner, std::string_view name, ImVec2 centre, HandleAxes axes, bool held) {
-  DrawLog* log = activeDrawLog();
-  if (!log) return;
   // A handle scrolled or clipped out of sight is not there to be taken.
   const ImDrawList* dl = ImGui::GetWindowDrawList();
   const ImVec2 lo = dl->GetClipRectMin(), hi = dl->GetClipRectMax();
   if (centre.x < lo.x || centre.y < lo.y || centre.x >= hi.x || centre.y >= hi.y) return;
-  if (log)
+  const float reach = kHandleReach * scale();
+  keepTooltipClearOf({centre.x - reach, centre.y - reach, 2.0f * reach, 2.0f * reach});
+  if (DrawLog* log = activeDrawLog())
     log->addHandle({owner, std::string(name), centre, (axes & kAlongX) != 0, (axes & kAlongY) != 0, held});
 }
 

@@ -128,8 +128,9 @@ void logDraw(DrawOp op, std::uint32_t colour, Fill&& fill) {
 // Which drags move a handle.
 enum HandleAxes : std::uint8_t { kAlongX = 1, kAlongY = 2, kAlongBoth = 3 };
 
-// Records a handle the widget drew, when a log is attached and the handle
-// lies inside the current clip rectangle.
+// Notes a handle the widget drew that lies inside the current clip
+// rectangle: the frame's tooltip keeps off it where it can, and a log, when
+// one is attached, records it.
 void logHandle(const void* owner, std::string_view name, ImVec2 centre, HandleAxes axes, bool held);
 
 }  // namespace orbi::ui

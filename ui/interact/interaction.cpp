@@ -188,6 +188,7 @@ Interaction interact(const char* id, const InteractSpec& desc) {
   const ImGuiMouseCursor cursor = cursorFor(desc);
   if (out.hovered || out.held) ImGui::SetMouseCursor(cursor);
   if (desc.tooltip && out.hovered && !out.held) tooltip(desc.tooltip);
+  keepTooltipClearOfControl({area.Min.x, area.Min.y, area.GetWidth(), area.GetHeight()});
   logItem(id, item, area, cursor, desc.tooltip);
   return out;
 }

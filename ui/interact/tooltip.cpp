@@ -1,6 +1,7 @@
 #include "ui/interact/tooltip.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,14 @@ constexpr float kWrap = 320.0f;
 constexpr float kPointerBefore = 16.0f;
 constexpr float kPointerAbove = 8.0f;
 constexpr float kPointerAfter = 24.0f;
+// Past its places beside the pointer, a tooltip looks this much further
+// out each time, this many times, for a place that covers nothing it keeps
+// clear of.
+constexpr float kStep = 8.0f;
+constexpr int kSteps = 12;
+// A control no larger than this square is small: a tooltip over it hides
+// it whole.
+constexpr float kSmallControl = 48.0f;
 
 // One frame's tooltip and the places it keeps off; stale once the frame
 // count moves on.
@@ -32,7 +41,7 @@ struct DueTooltip {
   int frame = -1;
   std::string text;
   int clearFrame = -1;
-  std::vector<Rect> clear;
+  LabelPlacer clear;
 };
 
 inline constexpr std::uint32_t kDueTooltipKey = fourCc("TIPS");
@@ -51,29 +60,28 @@ bool tooltipDue() {
 
 }  // namespace
 
-ImVec2 placeTooltip(ImVec2 pointer, ImVec2 size, const Rect& display, std::span<const Rect> keepClear,
-                    float s) {
+ImVec2 placeTooltip(ImVec2 pointer, ImVec2 size, const Rect& display, const LabelPlacer& keepClear, float s) {
   const float before = kPointerBefore * s, above = kPointerAbove * s, after = kPointerAfter * s;
-  const ImVec2 tries[] = {
-      {pointer.x + after, pointer.y},                    // right, as Dear ImGui
-      {pointer.x - before, pointer.y + after},           // below
-      {pointer.x - before, pointer.y - above - size.y},  // above
-      {pointer.x - before - size.x, pointer.y},          // left
-  };
-  ImVec2 best{};
-  std::ptrdiff_t fewest = -1;
-  for (const ImVec2& tried : tries) {
-    const ImVec2 at = keepInside(tried, size, display);
-    const Rect box{at.x, at.y, size.x, size.y};
-    const std::ptrdiff_t covered =
-        std::count_if(keepClear.begin(), keepClear.end(), [&](const Rect& r) { return r.overlaps(box); });
-    if (covered == 0) return at;
-    if (fewest < 0 || covered < fewest) {
-      fewest = covered;
-      best = at;
+  const float endingAtPointer = pointer.x + before - size.x;
+  std::vector<Rect> places;
+  for (int step = 0; step <= kSteps; ++step) {
+    const float out = static_cast<float>(step) * kStep * s;
+    const ImVec2 tries[] = {
+        {pointer.x + after + out, pointer.y},                    // right, as Dear ImGui
+        {pointer.x - before, pointer.y + after + out},           // below
+        {pointer.x - before, pointer.y - above - size.y - out},  // above
+        {pointer.x - before - size.x - out, pointer.y},          // left
+        {endingAtPointer, pointer.y + after + out},              // below, to the left
+        {endingAtPointer, pointer.y - above - size.y - out},     // above, to the left
+    };
+    for (const ImVec2& tried : tries) {
+      const ImVec2 at = keepInside(tried, size, display);
+      places.push_back({at.x, at.y, size.x, size.y});
     }
   }
-  return best;
+  const std::optional<std::size_t> clear = keepClear.firstClear(places, true);
+  const std::size_t i = clear ? *clear : keepClear.place(places);
+  return {places[i].x, places[i].y};
 }
 
 void tooltip(std::string_view text) {
@@ -83,21 +91,33 @@ void tooltip(std::string_view text) {
   tip.text.assign(text);
 }
 
-void keepTooltipClearOf(const Rect& r) {
+void keepTooltipClearOf(const Rect& r, KeepClear how) {
   DueTooltip& tip = due();
   const int frame = ImGui::GetFrameCount();
   if (tip.clearFrame != frame) {
     tip.clearFrame = frame;
     tip.clear.clear();
   }
-  tip.clear.push_back(r);
+  switch (how) {
+    case KeepClear::Always: tip.clear.block(r); break;
+    case KeepClear::WhereItCan: tip.clear.panel(r); break;
+    case KeepClear::Lightly: tip.clear.area(r); break;
+  }
+}
+
+void keepTooltipClearOfControl(const Rect& r) {
+  if (!(r.width > 0.0f && r.height > 0.0f)) return;
+  const ImVec2 pointer = ImGui::GetIO().MousePos;
+  if (r.contains(pointer)) return;
+  const float small = kSmallControl * scale();
+  keepTooltipClearOf(r, r.width * r.height <= small * small ? KeepClear::WhereItCan : KeepClear::Lightly);
 }
 
 Rect drawReadout(ImDrawList* dl, const Rect& box, std::string_view text, TextStyle style,
                  std::uint32_t colour, TextAlign alignment) {
   drawText(dl, box, text, style, colour, alignment);
   const Rect ink = textInk(box, text, style, alignment);
-  keepTooltipClearOf(ink);
+  keepTooltipClearOf(ink, KeepClear::Always);
   return ink;
 }
 
@@ -106,8 +126,7 @@ void drawDueTooltip() {
   const int frame = ImGui::GetFrameCount();
   if (tip.frame != frame) return;
   tip.frame = -1;
-  const std::span<const Rect> clear =
-      tip.clearFrame == frame ? std::span<const Rect>(tip.clear) : std::span<const Rect>();
+  if (tip.clearFrame != frame) tip.clear.clear();
   const float s = scale();
   pushTextStyle(TextStyle::Body);
   const ImVec2 text =
@@ -115,7 +134,7 @@ void drawDueTooltip() {
   const ImVec2 size(text.x + 2.0f * kPaddingX * s, text.y + 2.0f * kPaddingY * s);
   const ImGuiIO& io = ImGui::GetIO();
   ImGui::SetNextWindowPos(
-      placeTooltip(io.MousePos, size, {0.0f, 0.0f, io.DisplaySize.x, io.DisplaySize.y}, clear, s));
+      placeTooltip(io.MousePos, size, {0.0f, 0.0f, io.DisplaySize.x, io.DisplaySize.y}, tip.clear, s));
   ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(kPaddingX * s, kPaddingY * s));
   ImGui::PushStyleVar(ImGuiStyleVar_WindowRounding, kRounding * s);
   ImGui::BeginTooltip();

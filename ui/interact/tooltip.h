@@ -1,17 +1,18 @@
 #pragma once
 // The framework's tooltip box: padded, rounded, the text in the default
 // text style wrapped at 320 design pixels. It is drawn at the end of the
-// frame, beside the pointer, off the places a widget asked it to keep
-// clear of (a value shown beside the handle the pointer is on, handles).
+// frame, beside the pointer, off the places the frame asked it to keep
+// clear of: never over a value shown beside the handle the pointer is on,
+// nor over that handle, and where it can over no other control or handle.
 
 #include <imgui.h>
 
 #include <cstdint>
-#include <span>
 #include <string_view>
 
 #include "ui/draw/text_style.h"
 #include "ui/geometry.h"
+#include "ui/layout/label_placer.h"
 
 namespace orbi::ui {
 
@@ -20,11 +21,22 @@ namespace orbi::ui {
 // text. Inside a frame, after the item. The last call of a frame wins.
 void tooltip(std::string_view text);
 
+// How firmly this frame's tooltip keeps off a place.
+enum class KeepClear : std::uint8_t {
+  Always,      // what the tooltip is about: the handle under the pointer, its value
+  WhereItCan,  // a small control or a handle: covered only where every place covers one
+  Lightly,     // a large control (a picture, a row): covered before any small one
+};
+
 // Keeps this frame's tooltip off the rectangle. Inside a frame.
-void keepTooltipClearOf(const Rect& r);
+void keepTooltipClearOf(const Rect& r, KeepClear how = KeepClear::WhereItCan);
+// The same for a control: where it can, a large one lightly; nothing when
+// the pointer is on it, which is what the tooltip is about. Every item of
+// interact asks this of itself. Inside a frame.
+void keepTooltipClearOfControl(const Rect& r);
 
 // A value shown beside a handle, drawn as drawText draws it; this frame's
-// tooltip keeps off it. Returns where its glyphs lie. Inside a frame.
+// tooltip never covers it. Returns where its glyphs lie. Inside a frame.
 Rect drawReadout(ImDrawList* dl, const Rect& box, std::string_view text, TextStyle style,
                  std::uint32_t colour, TextAlign alignment = TextAlign::Left);
 
@@ -32,11 +44,15 @@ Rect drawReadout(ImDrawList* dl, const Rect& box, std::string_view text, TextSty
 // The root calls it once a frame, after the view.
 void drawDueTooltip();
 
-// Where a tooltip of the size goes: right of the pointer at its height, as
-// Dear ImGui puts one, else below, above or left of it; the first of these
-// that, kept inside the display, covers none of the rectangles, else the
-// first that covers fewest. Pixels; s is the UI scale.
-ImVec2 placeTooltip(ImVec2 pointer, ImVec2 size, const Rect& display, std::span<const Rect> keepClear,
-                    float s);
+// Where a tooltip of the size goes, kept inside the display: right of the
+// pointer at its height, as Dear ImGui puts one, else below, above or left
+// of it, or below or above it reaching left; then the same a step further
+// out each time, up to a reach. Of
+// these, as a label is placed (LabelPlacer::firstClear): the nearest that
+// covers nothing kept clear; else the nearest over large controls only;
+// else, of those over nothing kept clear always, the one that hides least
+// of the small controls; else the least covering. Pixels; s is the UI
+// scale.
+ImVec2 placeTooltip(ImVec2 pointer, ImVec2 size, const Rect& display, const LabelPlacer& keepClear, float s);
 
 }  // namespace orbi::ui

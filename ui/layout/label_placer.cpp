@@ -45,7 +45,19 @@ void LabelPlacer::polyline(std::span<const ImVec2> points, float width) {
 
 void LabelPlacer::disc(ImVec2 centre, float radius) { marks_.push_back({centre, centre, radius, true}); }
 
+void LabelPlacer::block(const Rect& r) { blocks_.push_back(r); }
+
 void LabelPlacer::panel(const Rect& r) { panels_.push_back(r); }
+
+void LabelPlacer::area(const Rect& r) { areas_.push_back(r); }
+
+void LabelPlacer::clear() {
+  marks_.clear();
+  columns_.clear();
+  blocks_.clear();
+  panels_.clear();
+  areas_.clear();
+}
 
 void LabelPlacer::waveform(const WaveformInk& drawn) {
   if (!drawn.tops.empty()) columns_.push_back({drawn.x0, drawn.tops, drawn.bottoms});
@@ -71,7 +83,9 @@ std::pair<int, int> LabelPlacer::touches(const Rect& box) const {
       }
     }
   }
+  for (const Rect& a : areas_) soft += a.overlaps(box) ? 1 : 0;
   for (const Rect& p : panels_) hard += p.overlaps(box) ? 1 : 0;
+  for (const Rect& b : blocks_) hard += b.overlaps(box) ? 1 : 0;
   return {soft, hard};
 }
 
@@ -81,14 +95,29 @@ int LabelPlacer::crossings(const Rect& box) const {
 }
 
 int LabelPlacer::discsUnder(const Rect& box) const {
-  return static_cast<int>(std::count_if(marks_.begin(), marks_.end(), [&](const Mark& m) {
+  const auto discs = std::count_if(marks_.begin(), marks_.end(), [&](const Mark& m) {
     return m.hard && segmentMeets(m.a, m.b, m.reach + kClearance, box);
-  }));
+  });
+  const auto blocks =
+      std::count_if(blocks_.begin(), blocks_.end(), [&](const Rect& b) { return b.overlaps(box); });
+  return static_cast<int>(discs + blocks);
 }
 
 int LabelPlacer::panelsUnder(const Rect& box) const {
   return static_cast<int>(
       std::count_if(panels_.begin(), panels_.end(), [&](const Rect& p) { return p.overlaps(box); }));
+}
+
+float LabelPlacer::panelShareUnder(const Rect& box) const {
+  float share = 0.0f;
+  for (const Rect& p : panels_) {
+    if (!p.overlaps(box)) continue;
+    const float w = std::min(p.x + p.width, box.x + box.width) - std::max(p.x, box.x);
+    const float h = std::min(p.y + p.height, box.y + box.height) - std::max(p.y, box.y);
+    // A panel with no area is hidden whole by whatever lies over it.
+    share += p.width > 0.0f && p.height > 0.0f ? (w * h) / (p.width * p.height) : 1.0f;
+  }
+  return share;
 }
 
 std::size_t LabelPlacer::leastTouched(std::span<const Rect> candidates) const {
@@ -118,6 +147,28 @@ LabelPlacer::Placement LabelPlacer::settle(std::span<const Rect> candidates) con
     if (hard == 0 && softOnly == candidates.size()) softOnly = i;
   }
   return {softOnly < candidates.size() ? softOnly : leastTouched(candidates), false};
+}
+
+std::optional<std::size_t> LabelPlacer::firstClear(std::span<const Rect> candidates, bool overPanels) const {
+  std::optional<std::size_t> strokesOnly, leastPanels;
+  float least = 0.0f;
+  for (std::size_t i = 0; i < candidates.size(); ++i) {
+    // The few discs and panels first: most places fail on them, before the
+    // strokes are counted.
+    if (discsUnder(candidates[i]) != 0) continue;
+    if (panelsUnder(candidates[i]) != 0) {
+      const float share = panelShareUnder(candidates[i]);
+      if (!leastPanels || share < least) {
+        leastPanels = i;
+        least = share;
+      }
+      continue;
+    }
+    if (crossings(candidates[i]) == 0) return i;
+    if (!strokesOnly) strokesOnly = i;
+  }
+  if (strokesOnly) return strokesOnly;
+  return overPanels ? leastPanels : std::nullopt;
 }
 
 }  // namespace orbi::ui

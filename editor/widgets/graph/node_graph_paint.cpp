@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <numbers>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,8 @@ constexpr std::uint32_t kLfoRing = palette::withAlphaByte(palette::kLfoBlue, 0xE
 constexpr std::uint32_t kEnvelopeRing = palette::withAlphaByte(palette::kEnvelopeGreen, 0xE6);
 // Frequencies, the width bar's L and R, the top strip.
 constexpr std::uint32_t kCaption = palette::withAlphaByte(palette::kMuted, 0x99);
+// The rail a pitch handle runs on, where it ends below the axis' top.
+constexpr std::uint32_t kReach = palette::withAlphaByte(palette::kMuted, 0x73);
 constexpr std::uint32_t kHint = palette::withAlphaByte(palette::kMuted, 0xBF);
 constexpr std::uint32_t kDirectionHint = palette::withAlphaByte(palette::kMuted, 0xCC);
 // The free-running mode word, at rest.
@@ -181,6 +184,7 @@ class Painter {
     curve([&](float t) { return envelopeY(l_.shape, t); }, kEnvelopeCurve, 1.5f);
     if (hasPitchLayer(l_)) pitchLayer();
     ui::strokeRect(dl_, r_, palette::kBorder, 0.0f, 1.0f);
+    for (std::size_t i = 0; i < l_.nodes.size(); ++i) reachRail(static_cast<int>(i));
     // Chips under the handles: a handle is never hidden by one.
     for (std::size_t i = 0; i < l_.nodes.size(); ++i) lfoChip(static_cast<int>(i));
     choiceChip();
@@ -188,6 +192,7 @@ class Painter {
     // The labels last, each where nothing drawn crosses it.
     if (bar) widthWords();
     if (hasPitchLayer(l_) || isBody(l_, graph::body_type::kModal)) axisLabel();
+    for (std::size_t i = 0; i < l_.nodes.size(); ++i) reachLabel(static_cast<int>(i));
     toneWords();
     if (frequencyLabel_) frequencyLabel();
     for (std::size_t i = 0; i < l_.nodes.size(); ++i) {
@@ -658,8 +663,11 @@ class Painter {
       ui::strokeCircle(dl_, at(p->x, p->y), 6.0f * s_, kEnvelopeRing, 1.0f);
     }
     placer_.disc(at(p->x, p->y), 6.0f * s_);
-    // The help keeps off the handles where it can.
-    ui::keepTooltipClearOf({p->x - 6.0f * s_, p->y - 6.0f * s_, 12.0f * s_, 12.0f * s_});
+    // The help keeps off the handles where it can (as every handle noted
+    // below), and off the one it is shown for always.
+    if (on)
+      ui::keepTooltipClearOf({p->x - 6.0f * s_, p->y - 6.0f * s_, 12.0f * s_, 12.0f * s_},
+                             ui::KeepClear::Always);
     ui::logHandle(&g_, node.label ? node.label : "", at(p->x, p->y),
                   graph::dragsVertically(node.kind) ? ui::kAlongY : ui::kAlongX, g_.valueDragNode() == i);
   }
@@ -681,7 +689,8 @@ class Painter {
     // would cover a handle it still shows, where least is under it.
     const std::optional<std::size_t> at = clearSpot(spots, text, TextStyle::MonoBold, true);
     ui::keepTooltipClearOf(at ? drawLabel(spots[*at], text, TextStyle::MonoBold, palette::kLight)
-                              : label(spots, text, TextStyle::MonoBold, palette::kLight));
+                              : label(spots, text, TextStyle::MonoBold, palette::kLight),
+                           ui::KeepClear::Always);
     std::string hint = kTypeHint;
     if (g_.lfoReach)
       hint.append("    /    ").append(node.hasLfo ? "alt-drag: LFO reach" : "alt-drag: add LFO");
@@ -731,23 +740,14 @@ class Painter {
     return at.has_value();
   }
   // The first spot nothing drawn crosses, else the first over strokes only
-  // (on a plate); then, when it may, the first over no handle. None when
-  // each would cover what it must not.
+  // (on a plate); then, when it may, the one over fewest labels and chips
+  // and no handle. None when each would cover what it must not.
   std::optional<std::size_t> clearSpot(std::span<const Spot> spots, std::string_view text, TextStyle style,
                                        bool overLabels) const {
-    std::optional<std::size_t> strokesOnly, offHandles;
-    for (std::size_t i = 0; i < spots.size(); ++i) {
-      const ui::Rect ink = ui::textInk(spots[i].box, text, style, spots[i].alignment);
-      // The few discs and panels first: most places fail on them, before
-      // the strokes are counted.
-      if (placer_.discsUnder(ink) != 0) continue;
-      if (!offHandles) offHandles = i;
-      if (placer_.panelsUnder(ink) != 0) continue;
-      if (placer_.crossings(ink) == 0) return i;
-      if (!strokesOnly) strokesOnly = i;
-    }
-    if (strokesOnly) return strokesOnly;
-    return overLabels ? offHandles : std::nullopt;
+    std::vector<ui::Rect> inks;
+    inks.reserve(spots.size());
+    for (const Spot& spot : spots) inks.push_back(ui::textInk(spot.box, text, style, spot.alignment));
+    return placer_.firstClear(inks, overLabels);
   }
   // The text in the spot, on a plate when it crosses anything; it then
   // counts as drawn for the labels after it.
@@ -757,6 +757,50 @@ class Painter {
     ui::drawText(dl_, spot.box, text, style, colour, spot.alignment);
     placer_.panel(ink);
     return ink;
+  }
+
+  // Where a pitch handle's range ends below the top of the axis it sits
+  // on: its rail up to that end, and the end's frequency beside it.
+  std::optional<float> reachTop(int i) const {
+    const graph::Node& node = l_.nodes[i];
+    if (node.nodeKind() != NodeKind::kFrequency || !node.fixedPitch || !places_[static_cast<std::size_t>(i)])
+      return std::nullopt;
+    const float top = std::max(node.displayLo, node.displayHi);
+    if (!(top < graph::frequencyHi(l_))) return std::nullopt;
+    return top;
+  }
+  void reachRail(int i) {
+    const std::optional<float> top = reachTop(i);
+    if (!top) return;
+    const graph::Node& node = l_.nodes[i];
+    const float x = places_[static_cast<std::size_t>(i)]->x, yTop = y(*top);
+    vLine(x, y(std::min(node.displayLo, node.displayHi)), yTop, kReach, 1.0f);
+    hLine(x - 4.0f * s_, x + 4.0f * s_, yTop, kReach, 1.0f);
+  }
+  // The handle's name and its highest frequency: left of the rail's end,
+  // else above or below it, else along those rows, else along the top.
+  void reachLabel(int i) {
+    const std::optional<float> top = reachTop(i);
+    if (!top) return;
+    const graph::Node& node = l_.nodes[i];
+    const std::string text =
+        std::string(node.label ? node.label : "") + " to " + ui::formatNumber(*top, 0) + " Hz";
+    const float x = places_[static_cast<std::size_t>(i)]->x, yTop = y(*top);
+    const float w = std::min(ui::measureText(text, TextStyle::Caption).x + 2.0f * s_, r_.width),
+                h = 10.0f * s_;
+    const auto row = [&](float by) { return clampTo(by, r_.y + s_, r_.y + r_.height - h - s_); };
+    std::vector<Spot> spots = {{{x - 8.0f * s_ - w, row(yTop - 0.5f * h), w, h}, TextAlign::Right},
+                               {{x + 6.0f * s_ - w, row(yTop - h - 2.0f * s_), w, h}, TextAlign::Right},
+                               {{x + 6.0f * s_ - w, row(yTop + 2.0f * s_), w, h}, TextAlign::Right}};
+    const ui::Rect strip = topStrip();
+    for (const TextAlign align : {TextAlign::Right, TextAlign::Left, TextAlign::Centre})
+      spots.push_back({{strip.x, r_.y, strip.width, 11.0f * s_}, align});
+    for (std::size_t k = 0; k < 3; ++k)
+      slide(spots, spots[k], text, TextStyle::Caption, -1.0f, kFarReach * r_.width);
+    for (std::size_t k = 3; k < 5; ++k) {
+      slide(spots, spots[k], text, TextStyle::Caption, k == 3 ? -1.0f : 1.0f, kFarReach * r_.width);
+    }
+    label(spots, text, TextStyle::Caption, kCaption);
   }
 
   // The top of the frequency axis, in a top corner, else along the top.

@@ -182,7 +182,7 @@ void SpeedLane::paint(ImDrawList* dl) {
   const ui::TextAlign alignments[] = {ui::TextAlign::Left, ui::TextAlign::Left, ui::TextAlign::Right,
                                       ui::TextAlign::Left};
   // The length is the handle's readout: the tooltip keeps off it.
-  ui::keepTooltipClearOf(placeText(boxes, lengthLabel(tune), kReadout, alignments));
+  ui::keepTooltipClearOf(placeText(boxes, lengthLabel(tune), kReadout, alignments), ui::KeepClear::Always);
   // While the fan moves, the caption is its spread.
   if (dragging_ && target_ == kFan)
     caption(readout(spread), palette::kLight);

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -629,7 +631,9 @@ std::vector<float> loudPreview() {
 
 // The graph's words for its axes and ends read clear wherever the picture
 // is busy: over the preview, the partials and the curves of every half
-// type, in a hit's short graph and a body's tall one, at both scales.
+// type, in a hit's short graph and a body's tall one, at both scales. An
+// axis that reads higher than a handle in hertz reaches says where that
+// handle stops.
 TEST(NodeGraphPaint, AxisWordsAreNeverUnderTheWaveformOrACurve) {
   const std::vector<float> preview = loudPreview();
   const std::vector<float> body = half::previewOfBody(8820);
@@ -649,6 +653,17 @@ TEST(NodeGraphPaint, AxisWordsAreNeverUnderTheWaveformOrACurve) {
         rig.step();
         ui::ContextScope scope(rig.harness.ui());
         const auto records = rig.harness.drawLog().records();
+        std::vector<int> hertz = {0};  // the frequencies written, as "2000 Hz" or "pitch to 500 Hz"
+        for (const ui::DrawRecord& r : records)
+          if (r.op == DrawOp::Text && r.text.ends_with(" Hz"))
+            hertz.push_back(std::atoi(r.text.c_str() + r.text.rfind(' ', r.text.size() - 4) + 1));
+        for (const graph::Node& node : model.nodes) {
+          const int top = static_cast<int>(std::lround(std::max(node.displayLo, node.displayHi)));
+          if (std::strcmp(node.unit, "Hz") == 0 && rig.harness.drawLog().findHandle(&rig.graph, node.label) &&
+              *std::max_element(hertz.begin(), hertz.end()) > top) {
+            EXPECT_EQ(std::count(hertz.begin(), hertz.end(), top), 1) << node.label << " stops at " << top;
+          }
+        }
         for (std::size_t i = 0; i < records.size(); ++i) {
           const ui::DrawRecord& r = records[i];
           if (r.op != DrawOp::Text) continue;

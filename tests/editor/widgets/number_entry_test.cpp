@@ -74,12 +74,15 @@ TEST(TypedEntry, OpensShowingTheValueWithTheDecimalsOfItsSpan) {
   }
 }
 
-TEST(TypedEntry, ADescendingRangeClampsTypedValues) {
+// A value held to the range says so where the box was, for a moment.
+TEST(TypedEntry, ADescendingRangeClampsTypedValuesAndSaysSo) {
   struct Case {
     const char* typed;
     float committed;
+    const char* said;
   };
-  for (const Case& c : {Case{"15", 10.0f}, Case{"-3", 0.0f}, Case{"7.5", 7.5f}}) {
+  for (const Case& c : {Case{"15", 10.0f, "held to 10.0 ms, the highest"},
+                        Case{"-3", 0.0f, "held to 0.0 ms, the lowest"}, Case{"7.5", 7.5f, nullptr}}) {
     SCOPED_TRACE(c.typed);
     EntryRig rig;
     rig.openFocused(request(4, 2.0f, 10.0f, 0.0f));
@@ -87,6 +90,12 @@ TEST(TypedEntry, ADescendingRangeClampsTypedValues) {
     rig.typeAndEnter(c.typed);
     EXPECT_EQ(rig.commits, (Calls{{4, c.committed}}));
     EXPECT_EQ(rig.entry.openId(), -1);
+    for (const int frames : {1, 150}) {  // said, then gone
+      rig.steps(frames);
+      int said = 0;
+      for (const ui::DrawRecord& r : rig.harness.drawLog().records()) said += c.said && r.text == c.said;
+      EXPECT_EQ(said, c.said && frames == 1 ? 1 : 0) << frames;
+    }
   }
 }
 

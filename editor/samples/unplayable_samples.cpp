@@ -1,0 +1,66 @@
+#include "editor/samples/unplayable_samples.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <vector>
+
+#include "engine/model/project.h"
+#include "engine/pool/sample_pool.h"
+
+namespace orbi {
+namespace {
+
+// The slots in use whose sample cannot play, in order.
+std::vector<std::int32_t> unplayableSlots(const ob::Project& project, const ob::SamplePool& pool) {
+  std::vector<std::int32_t> slots;
+  const int count = std::min<int>(project.samples.count, ob::kSampleSlots);
+  for (std::int32_t i = 0; i < count; ++i)
+    if (cannotPlayReason(pool, i) != nullptr) slots.push_back(i);
+  return slots;
+}
+
+// "3, 5 and 9-12": runs of three or more neighbours as ranges, so that
+// what follows the list shows.
+std::string listed(const std::vector<std::int32_t>& slots) {
+  std::string text;
+  for (std::size_t i = 0; i < slots.size();) {
+    std::size_t last = i;
+    while (last + 1 < slots.size() && slots[last + 1] == slots[last] + 1) ++last;
+    if (last < i + 2) last = i;
+    if (i > 0) text += last + 1 == slots.size() ? " and " : ", ";
+    text += std::to_string(slots[i]);
+    if (last > i) text.append("-").append(std::to_string(slots[last]));
+    i = last + 1;
+  }
+  return text;
+}
+
+}  // namespace
+
+const std::string* cannotPlayReason(const ob::SamplePool& pool, std::int32_t slot) {
+  if (slot < 0 || slot >= pool.slotCount() || !pool.slots[slot] || !pool.slots[slot]->data) return nullptr;
+  const std::optional<ob::KeptSampleFile>& kept = pool.slots[slot]->data->kept;
+  return kept ? &kept->why : nullptr;
+}
+
+std::string unplayableSummary(const ob::Project& project, const ob::SamplePool& pool) {
+  const std::vector<std::int32_t> slots = unplayableSlots(project, pool);
+  if (slots.empty()) return {};
+  const std::int32_t first = slots.front();
+  const char* name = project.samples.slots[first].name;
+  std::string firstSlot = "slot " + std::to_string(first);
+  if (name[0] != '\0')
+    firstSlot.append(" (").append(name, strnlen(name, sizeof project.samples.slots[0].name)).append(")");
+  const std::string& why = *cannotPlayReason(pool, first);
+  if (slots.size() == 1) return firstSlot + " cannot play: " + why;
+  return "slots " + listed(slots) + " cannot play; " + firstSlot + ": " + why;
+}
+
+std::string unplayableLine(const ob::Project& project, const ob::SamplePool& pool) {
+  std::string line = unplayableSummary(project, pool);
+  if (!line.empty()) line[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(line[0])));
+  return line;
+}
+
+}  // namespace orbi
