@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "editor/preview_fade.h"
 #include "engine/session/engine_host.h"
 
 namespace orbi {
@@ -15,12 +16,17 @@ float clampedGain(float gain) {
   return std::min(gain, Audition::kMaxGain);
 }
 
-// The gains lowered together, when need be, so that neither side of the
-// preview goes past full scale: the shape and the balance stay.
-ob::OutputGains withinFullScale(const std::vector<float>& samples, ob::OutputGains gains) {
+float peakOf(const std::vector<float>& samples) {
   float peak = 0.0f;
   for (const float s : samples) peak = std::max(peak, std::fabs(s));
-  const float loudest = peak * std::max(gains.left, gains.right);
+  return peak;
+}
+
+// The gains lowered together, when need be, so that neither side of the
+// preview goes past full scale: the shape and the balance stay.
+ob::OutputGains withinFullScale(const std::vector<float>& left, const std::vector<float>& right,
+                                ob::OutputGains gains) {
+  const float loudest = std::max(peakOf(left) * gains.left, peakOf(right) * gains.right);
   if (!(loudest > Audition::kFullScale)) return gains;
   const float scale = Audition::kFullScale / loudest;
   return {gains.left * scale, gains.right * scale};
@@ -42,7 +48,7 @@ void Audition::start(const ob::Sound& sound, float level, ob::OutputGains gains)
 void Audition::begin() {
   host_.pool.snapshot(snapshot_, host_.project.samples);
   poolChanges_ = host_.poolChanges;
-  render_.begin(sound_, &snapshot_, kRate, kFrames, level_);
+  render_.begin(sound_, &snapshot_, kRate, kFrames, level_, ob::OfflineRender::Sides::Stereo);
 }
 
 void Audition::run(RenderBudget& budget) {
@@ -67,12 +73,17 @@ void Audition::finish() {
 
 void Audition::publish() {
   pending_ = false;
-  std::vector<float>& buffer = buffers_[index_];
-  render_.takeSamples(buffer);
-  if (buffer.empty()) return;
+  Sides& sides = buffers_[index_];
+  render_.takeSamples(sides.left);
+  render_.takeRight(sides.right);
+  if (sides.left.empty() || sides.right.size() != sides.left.size()) return;
+  if (render_.cutShort()) {
+    fadeOutEnd(sides.left, kRate);
+    fadeOutEnd(sides.right, kRate);
+  }
   const double outputRate = host_.hostSampleRate > 0.0 ? host_.hostSampleRate : kRate;
-  host_.preview.publish(buffer.data(), static_cast<std::uint32_t>(buffer.size()), kRate / outputRate,
-                        withinFullScale(buffer, gains_));
+  host_.preview.publish(sides.left.data(), sides.right.data(), static_cast<std::uint32_t>(sides.left.size()),
+                        kRate / outputRate, withinFullScale(sides.left, sides.right, gains_));
 }
 
 }  // namespace orbi

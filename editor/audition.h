@@ -2,11 +2,13 @@
 // The editor's audition of a sound: two seconds rendered offline at
 // 44.1 kHz against a snapshot of the editor's own pool (a publish may still
 // wait for the audio thread while the audio it brings is heard here), and
-// handed to the preview the audio thread plays, each side of the output at
+// handed to the preview the audio thread plays. Both sides are rendered as
+// a track plays them (a stereo sample, a wide hit, a room), each through
 // the gain the caller gives: a track's sound through its track's own output
-// gains, so that it is heard at the level the track plays it. The render
-// goes a piece at a time within the frames' render budget; a new audition
-// replaces one still rendering. Main thread.
+// gains, so that it is heard as the track plays it. A sound the two
+// seconds cut short fades out at the cut. The render goes a piece at a time
+// within the frames' render budget; a new audition replaces one still
+// rendering. Main thread.
 
 #include <cstdint>
 #include <vector>
@@ -41,8 +43,8 @@ class Audition {
   void finish();
   bool pending() const { return pending_; }
 
-  // The render as the sound made it, before the gains.
-  const std::vector<float>& buffer(int index) const { return buffers_[index & 1]; }
+  // The render's left side as the sound made it, before the gains.
+  const std::vector<float>& buffer(int index) const { return buffers_[index & 1].left; }
   std::uint32_t index() const { return index_; }
 
  private:
@@ -58,7 +60,10 @@ class Audition {
   float level_ = 1.0f;
   ob::OutputGains gains_;
   bool pending_ = false;
-  std::vector<float> buffers_[2];
+  struct Sides {
+    std::vector<float> left, right;
+  };
+  Sides buffers_[2];
   std::uint32_t index_ = 0;
 };
 

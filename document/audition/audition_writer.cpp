@@ -111,7 +111,7 @@ void trackHits(const Project& project, const SampleSlotTable& samples, int t, do
     const auto source = static_cast<std::uint32_t>(stepNotes.size());
     stepNotes.push_back(stepNote(project, samples, t, j, at, b));
     const int n = std::max<int>(1, step.count);
-    const double spacing = step.rateTicks / 24.0 * b;
+    const double spacing = static_cast<double>(retrigTicks(step)) / kTicksPerStep * b;
     for (int k = 0; k < n; ++k) {
       const double hitAt = at + k * spacing;
       if (!(hitAt < end)) break;  // later hits are later still

@@ -174,17 +174,33 @@ class SampleReader {
   double overPeak_ = 0.0;
 };
 
+// Decibels as the refusal writes them: "+24.1".
+std::string decibelText(double level, int decimals) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%+.*f", decimals, level);
+  return text;
+}
+
+// The level a file reaches beside the most that is read, with as many
+// decimals as it takes to tell the two apart: a file just past the limit
+// must not read as if it were at it. Past kMostDecimals the level is
+// rounded up, which is still at least what the file reaches.
 std::string pastFullScale(double peak) {
-  char text[128];
+  constexpr int kMostDecimals = 9;
   const double limit = 20.0 * std::log10(static_cast<double>(kMaxSampleMagnitude));
   if (std::isinf(peak))
-    std::snprintf(text, sizeof text,
-                  "float samples far past full scale (infinite; at most %+.1f dBFS is read)", limit);
-  else
-    std::snprintf(text, sizeof text,
-                  "float samples far past full scale (%+.1f dBFS; at most %+.1f dBFS is read)",
-                  20.0 * std::log10(peak), limit);
-  return text;
+    return "float samples far past full scale (infinite; at most " + decibelText(limit, 1) + " dBFS is read)";
+  // Taken from the limit, so that it never falls below it however close.
+  const double level = limit + 20.0 * std::log10(peak / static_cast<double>(kMaxSampleMagnitude));
+  int decimals = 1;
+  while (decimals < kMostDecimals && decibelText(level, decimals) == decibelText(limit, decimals)) ++decimals;
+  std::string levelText = decibelText(level, decimals);
+  if (levelText == decibelText(limit, decimals)) {
+    const double scale = std::pow(10.0, decimals);
+    levelText = decibelText(std::ceil(level * scale) / scale, decimals);
+  }
+  return "float samples far past full scale (" + levelText + " dBFS; at most " +
+         decibelText(limit, decimals) + " dBFS is read)";
 }
 
 void putFloat(std::vector<std::uint8_t>& out, float f) {

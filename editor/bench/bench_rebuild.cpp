@@ -48,7 +48,7 @@ void BenchController::writeStepRecords(const ob::Track& track) {
     cell.velocity = static_cast<float>(step.velocity) / 127.0f;
     cell.micro = static_cast<float>(step.micro) / 64.0f;
     cell.retrigCount = step.count;
-    cell.retrigTicks = step.rateTicks == 0 ? HitsGrid::kDefaultRetrigTicks : step.rateTicks;
+    cell.retrigTicks = ob::retrigTicks(step);
     cell.retrigRamp = step.velCurve;
   }
 }

@@ -26,14 +26,22 @@ using L = BenchController::Lane;
 
 // Keys whose lane does not depend on the slices view; the rest below.
 constexpr std::array<LaneRow, 17> kLanes = {{
-    {"slot", L::kSampleView, L::kSampleView},   {"attack", L::kAmp, L::kAmp},
-    {"decay", L::kAmp, L::kAmp},                {"level", L::kAmp, L::kAmp},
-    {"normalize", L::kTitleStrip, L::kTitleStrip}, {"tune", L::kSpeed, L::kSpeed},
-    {"spread", L::kSpeed, L::kSpeed},           {"position", L::kNone, L::kSampleView},
-    {"spray", L::kNone, L::kSampleView},        {"size", L::kNone, L::kGrains},
-    {"density", L::kNone, L::kGrains},          {"crush", L::kTone, L::kNone},
-    {"srr", L::kTone, L::kNone},                {"lp", L::kTone, L::kNone},
-    {"window_mode", L::kTitleStrip, L::kNone},  {"loop", L::kTitleStrip, L::kNone},
+    {"slot", L::kSampleView, L::kSampleView},
+    {"attack", L::kAmp, L::kAmp},
+    {"decay", L::kAmp, L::kAmp},
+    {"level", L::kAmp, L::kAmp},
+    {"normalize", L::kTitleStrip, L::kTitleStrip},
+    {"tune", L::kSpeed, L::kSpeed},
+    {"spread", L::kSpeed, L::kSpeed},
+    {"position", L::kNone, L::kSampleView},
+    {"spray", L::kNone, L::kSampleView},
+    {"size", L::kNone, L::kGrains},
+    {"density", L::kNone, L::kGrains},
+    {"crush", L::kTone, L::kNone},
+    {"srr", L::kTone, L::kNone},
+    {"lp", L::kTone, L::kNone},
+    {"window_mode", L::kTitleStrip, L::kNone},
+    {"loop", L::kTitleStrip, L::kNone},
     {"reverse", L::kTitleStrip, L::kNone},
 }};
 
@@ -72,8 +80,8 @@ void BenchController::fillSlots(ParamWidget& widget, const ob::Sound& s,
   const int t = context->selectedTrack();
   const bool active = selectedStepActive();
   for (std::size_t k = 0; k < widget.slots.size(); ++k)
-    widget.modMarks[k] = modulationSummary(p, p.tracks[t].soundIndex, t, context->selectedStep(), active, s.machine,
-                                           widget.slots[k].id);
+    widget.modMarks[k] = modulationSummary(p, p.tracks[t].soundIndex, t, context->selectedStep(), active,
+                                           s.machine, widget.slots[k].id);
 }
 
 void BenchController::addFlagChip(const char* label, const char* key) {
@@ -111,18 +119,21 @@ void BenchController::buildSamplePanel(const ob::Sound& s) {
   const int slotKey = ob::findParamIndex(s.machine, "slot");
   const int slot = slotKey >= 0 ? static_cast<int>(s.params[slotKey] + 0.5f) : -1;
   const ob::SamplePool& pool = context->samplePool();
-  const ob::SamplePoolSlot* audio =
-      slot >= 0 && slot < static_cast<int>(pool.slots.size()) ? pool.slots[static_cast<std::size_t>(slot)].get() : nullptr;
+  const ob::SamplePoolSlot* audio = slot >= 0 && slot < static_cast<int>(pool.slots.size())
+                                        ? pool.slots[static_cast<std::size_t>(slot)].get()
+                                        : nullptr;
   float seconds = 0.0f;
   if (audio && audio->frames > 0 && audio->sampleRate > 0.0)
     seconds = static_cast<float>(audio->frames / audio->sampleRate);
   const float* data = audio && !audio->left.empty() ? audio->left.data() : nullptr;
   const int frames = audio ? audio->frames : 0;
+  const bool stereo = data && frames > 0 && audio->right.size() >= static_cast<std::size_t>(frames);
+  const float* right = stereo ? audio->right.data() : nullptr;
   // The summary of a long recording costs more than the rest of a rebuild:
   // made again only for other audio.
-  if (data != view.samples || frames != view.frameCount || seconds != view.seconds ||
+  if (data != view.samples || right != view.right || frames != view.frameCount || seconds != view.seconds ||
       sampleViewEdits_ != sampleEdits_) {
-    view.setSample(data, frames, seconds);
+    view.setSample(data, frames, seconds, right);
     sampleViewEdits_ = sampleEdits_;
   }
 

@@ -6,6 +6,7 @@
 #include "editor/bench/bench_controller.h"
 #include "editor/editor_context.h"
 #include "editor/widgets/bench/bench_page.h"
+#include "engine/clock/step_rate.h"
 #include "engine/model/project.h"
 #include "engine/params/param_tables.h"
 
@@ -100,8 +101,8 @@ void BenchController::wireGrid() {
   g.onRetrigRate = [this](int step, bool up) { retrigRate(step, up); };
 }
 
-// A step without a retrig rate plays all its repeats at once; the grid
-// draws it at the default rate, so repeats that start there store it.
+// Repeats that start on a step without a retrig rate store the one it
+// plays and is drawn at, so the document says what is heard.
 void BenchController::retrigCount(int step, int count) {
   const int t = validTrack();
   if (t < 0 || !isStep(step)) return;
@@ -116,8 +117,7 @@ void BenchController::retrigCount(int step, int count) {
 void BenchController::retrigRate(int step, bool up) {
   const int t = validTrack();
   if (t < 0 || !isStep(step)) return;
-  const int stored = pattern().tracks[t].steps[step].rateTicks;
-  const int code = HitsGrid::rateCode(stored == 0 ? HitsGrid::kDefaultRetrigTicks : stored);
+  const int code = HitsGrid::rateCode(ob::retrigTicks(pattern().tracks[t].steps[step]));
   const int next = (code + (up ? 1 : HitsGrid::kRateCodes - 1)) % HitsGrid::kRateCodes;
   setStepField(step, ob::kStepRateTicks, static_cast<float>(HitsGrid::rateTicks(next)));
 }

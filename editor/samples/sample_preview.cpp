@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstddef>
 
+#include "editor/preview_fade.h"
 #include "engine/engine/sample_rates.h"
 #include "engine/pool/sample_pool.h"
 
@@ -44,11 +45,7 @@ std::vector<float> samplePreview(const ob::SamplePoolSlot& audio) {
       for (float& s : out) s *= gain;
   }
 
-  if (length < frames) {
-    const std::size_t fade = std::min(length, static_cast<std::size_t>(rate * kSamplePreviewFadeSeconds) + 1);
-    for (std::size_t i = 0; i < fade; ++i)
-      out[length - 1 - i] *= static_cast<float>(i) / static_cast<float>(fade);
-  }
+  if (length < frames) fadeOutEnd(out, rate);
   return out;
 }
 

@@ -12,10 +12,9 @@ struct SamplePoolSlot;
 
 namespace orbi {
 
-// As long as an audition: enough for any drum hit.
+// As long as an audition: enough for any drum hit. A longer sample fades
+// out at the cut.
 inline constexpr double kSamplePreviewSeconds = 2.0;
-// A cut preview fades out over this long instead of clicking.
-inline constexpr double kSamplePreviewFadeSeconds = 0.005;
 // A fold of two channels that cancel is lifted at most this much (+6 dB,
 // what a sample heard on one side only needs).
 inline constexpr float kMaxFoldGain = 2.0f;

@@ -280,7 +280,7 @@ StepClock::StepResult StepClock::stepEvent(int t, std::int64_t k, std::int32_t s
   const double P = pattern->length;
 
   const int n = step.count < 2 ? 1 : step.count;
-  const double R = step.rateTicks;
+  const double R = retrigTicks(step);
 
   const double base = static_cast<double>(k) * B;
   const double bar = P * 0.25;
@@ -297,7 +297,7 @@ StepClock::StepResult StepClock::stepEvent(int t, std::int64_t k, std::int32_t s
     inBar = base - barIndex * bar;
   }
 
-  const double ro = sub * (R / 24.0 * B);
+  const double ro = sub * (R / kTicksPerStep * B);
   double time = ro + base;
 
   r.fire = step.active && !step.muted && step.velocity > 0 && !((pattern->muteMask >> t) & 1u) && sub < n &&

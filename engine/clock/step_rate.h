@@ -27,4 +27,14 @@ constexpr const StepRate& stepRate(int code) {
 // Beats (quarter notes) a step of the rate lasts.
 constexpr double rateBeats(int code) { return 4.0 / stepRate(code).stepsPerWhole; }
 
+// A step lasts 24 ticks; its retrig hits come rateTicks apart. A rate
+// never set (0, which documents may hold) repeats once a step: the rate
+// the editor draws and first stores, rather than every hit at once.
+inline constexpr int kTicksPerStep = 24;
+inline constexpr int kDefaultRetrigTicks = kTicksPerStep;
+
+constexpr int retrigTicks(const Step& step) {
+  return step.rateTicks == 0 ? kDefaultRetrigTicks : step.rateTicks;
+}
+
 }  // namespace ob

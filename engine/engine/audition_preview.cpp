@@ -11,11 +11,15 @@ float finiteOr0(float gain) { return std::isfinite(gain) ? gain : 0.0f; }
 
 AuditionPreview::AuditionPreview() = default;
 
-void AuditionPreview::publish(const float* samples, std::uint32_t length, double rateStep,
+void AuditionPreview::publish(const float* left, const float* right, std::uint32_t length, double rateStep,
                               OutputGains gains) {
   Buffer& b = buffers_[back_];
-  if (!samples) length = 0;
-  b.samples.assign(samples, samples + length);
+  if (!left) length = 0;
+  b.samples.assign(left, left + length);
+  if (right)
+    b.right.assign(right, right + length);
+  else
+    b.right.clear();
   b.length = length;
   b.rateStep = (rateStep > 0.0 && std::isfinite(rateStep)) ? rateStep : 1.0;
   b.gains = {finiteOr0(gains.left), finiteOr0(gains.right)};
@@ -36,6 +40,7 @@ void AuditionPreview::mix(float* left, float* right, std::uint32_t frames) {
   if (!playing_ || !left) return;
   const Buffer& b = buffers_[front_];
   const float* data = b.samples.data();
+  const float* dataR = b.right.empty() ? data : b.right.data();
   const bool stereo = right && right != left;
   const float gainL = b.gains.left;
   const float gainR = b.gains.right;
@@ -48,9 +53,8 @@ void AuditionPreview::mix(float* left, float* right, std::uint32_t frames) {
       return;
     }
     const float f = static_cast<float>(p - static_cast<double>(n));
-    const float s = (1.0f - f) * data[n] + f * data[n + 1];
-    left[i] += s * gainL;
-    if (stereo) right[i] += s * gainR;
+    left[i] += ((1.0f - f) * data[n] + f * data[n + 1]) * gainL;
+    if (stereo) right[i] += ((1.0f - f) * dataR[n] + f * dataR[n + 1]) * gainR;
     position_ += b.rateStep;
   }
 }

@@ -19,8 +19,14 @@ class AuditionPreview {
 
   // Main thread: copies the samples in and asks for playback from the start
   // at the given read step per output frame (source rate / output rate),
-  // each side of the output at its own gain (not finite is silent).
-  void publish(const float* samples, std::uint32_t length, double rateStep, OutputGains gains);
+  // each side of the output at its own gain (not finite is silent). With
+  // right samples as long (a stereo sound) each side plays its own;
+  // without, both play the one.
+  void publish(const float* left, const float* right, std::uint32_t length, double rateStep,
+               OutputGains gains);
+  void publish(const float* samples, std::uint32_t length, double rateStep, OutputGains gains) {
+    publish(samples, nullptr, length, rateStep, gains);
+  }
   // Audio thread: adds the preview (linear interpolation) to the outputs at
   // the gains it was published with, as the main mix adds the stems. right
   // may be null or equal to left (a mono output: the left side, added once).
@@ -33,6 +39,7 @@ class AuditionPreview {
  private:
   struct Buffer {
     std::vector<float> samples;
+    std::vector<float> right;  // empty: both sides play samples
     std::uint32_t length = 0;
     double rateStep = 1.0;
     OutputGains gains;

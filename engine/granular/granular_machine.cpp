@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "engine/chain/finite_param.h"
+#include "engine/dsp/louder_side.h"
 #include "engine/granular/grain_window.h"
 #include "engine/machine/pitch_step.h"
 #include "engine/params/param_tables.h"
@@ -151,13 +152,14 @@ void GranularMachine::render(float* left, float* right, int frames, const ModLay
       const int wi = std::min(static_cast<int>(x), kGrainWindowSize - 2);
       const float wv = w[wi] + (w[wi + 1] - w[wi]) * (x - static_cast<float>(wi));
       sumL += (srcL[i] + (srcL[i + 1] - srcL[i]) * f) * wv;
-      if constexpr (Stereo) sumR += (srcR[i] + (srcR[i + 1] - srcR[i]) * f) * wv;
+      if (Stereo || slot_.right) sumR += (srcR[i] + (srcR[i + 1] - srcR[i]) * f) * wv;
       g.position = p + g.step;
       if (++g.age >= g.length) g.active = false;
     }
 
     // Output through the cloud's envelope.
     const float a = level * envelope_.level() * velocity_ * gain_;
+    if (!Stereo && slot_.right) sumL = louderSide(sumL, sumR);
     left[n] += a * sumL;
     if constexpr (Stereo) right[n] += a * sumR;
 

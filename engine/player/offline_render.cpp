@@ -17,11 +17,13 @@ OfflineRender::OfflineRender() = default;
 OfflineRender::~OfflineRender() = default;
 
 void OfflineRender::begin(const Sound& sound, const SamplePoolSnapshot* snapshot, double sampleRate,
-                          int frames, float velocity) {
+                          int frames, float velocity, Sides sides) {
   player_.reset();
   const int n = frames > 0 ? frames : 0;
   samples_.assign(static_cast<std::size_t>(n), 0.0f);
+  right_.assign(sides == Sides::Stereo ? static_cast<std::size_t>(n) : 0u, 0.0f);
   rendered_ = 0;
+  cutShort_ = false;
   if (n == 0) return;
 
   // Far too large for the stack: four machines, two chains, the reverse buffers.
@@ -48,10 +50,14 @@ bool OfflineRender::render(int frames) {
       std::min<std::int64_t>(n, static_cast<std::int64_t>(rendered_) + std::max(frames, 1));
   while (rendered_ < target) {
     const int block = std::min(kBlock, n - rendered_);
-    player_->renderBlockMono(samples_.data() + rendered_, block);
+    if (right_.empty())
+      player_->renderBlockMono(samples_.data() + rendered_, block);
+    else
+      player_->renderBlock(samples_.data() + rendered_, right_.data() + rendered_, block);
     rendered_ += block;
   }
   if (rendered_ < n) return false;
+  cutShort_ = player_->isSounding();
   player_.reset();
   return true;
 }
@@ -59,5 +65,7 @@ bool OfflineRender::render(int frames) {
 void OfflineRender::finish() { render(length()); }
 
 void OfflineRender::takeSamples(std::vector<float>& out) { samples_.swap(out); }
+
+void OfflineRender::takeRight(std::vector<float>& out) { right_.swap(out); }
 
 }  // namespace ob

@@ -5,6 +5,7 @@
 
 #include "engine/chain/bit_crush.h"
 #include "engine/chain/finite_param.h"
+#include "engine/dsp/louder_side.h"
 #include "engine/dsp/unit_range.h"
 #include "engine/machine/pitch_step.h"
 #include "engine/params/param_tables.h"
@@ -158,7 +159,10 @@ void SampleMachine::render(float* left, float* right, int frames, const ModLayer
     const float f = static_cast<float>(position_ - static_cast<double>(i));
     float l = srcL[i] + (srcL[j] - srcL[i]) * f;
     float r = 0.0f;
-    if constexpr (Stereo) r = srcR[i] + (srcR[j] - srcR[i]) * f;
+    if constexpr (Stereo)
+      r = srcR[i] + (srcR[j] - srcR[i]) * f;
+    else if (slot_.right)
+      l = louderSide(l, srcR[i] + (srcR[j] - srcR[i]) * f);
 
     // Loop declick: carry the jump's step and let it fade out.
     if (loopJump_) {

@@ -147,6 +147,10 @@ TEST(GridToNotes, Retriggers) {
   notes = notesOf(*p, 0);
   EXPECT_NEAR(notes[0].vel, 1.0, 1e-6);
   EXPECT_NEAR(notes[3].vel, 0.0, 1e-6);
+  s.rateTicks = 0;  // never set: a step apart, as the engine plays them
+  notes = notesOf(*p, 0);
+  ASSERT_EQ(notes.size(), 4u);
+  for (int k = 0; k < 4; ++k) EXPECT_DOUBLE_EQ(notes[k].at, 0.5 + k * 0.25);
 
   // Hits that pass the clip's end are dropped.
   auto q = makeTracks(1);

@@ -430,6 +430,14 @@ TEST(WavDecode, FloatSamplesFarPastFullScaleAreRefused) {
   // Four channels are mixed down only once every channel is read.
   EXPECT_EQ(failure(riff({fmtChunk(3, 4, 48000, 32), dataChunk(ieee<float>({0.5f, 0.5f, 0.5f, -inf}))})),
             "float samples far past full scale (infinite; " + limit);
+  // Just past the limit, the level and the limit never read the same.
+  EXPECT_EQ(failure(riff({fmtChunk(3, 1, 48000, 32), dataChunk(ieee<float>({16.0001f}))})),
+            "float samples far past full scale (+24.0825 dBFS; at most +24.0824 dBFS is read)");
+  EXPECT_EQ(
+      failure(riff({fmtChunk(3, 1, 48000, 32), dataChunk(ieee<float>({std::nextafter(16.0f, 17.0f)}))})),
+      "float samples far past full scale (+24.082401 dBFS; at most +24.082400 dBFS is read)");
+  EXPECT_EQ(failure(riff({fmtChunk(3, 1, 48000, 64), dataChunk(ieee<double>({std::nextafter(16.0, 17.0)}))})),
+            "float samples far past full scale (+24.082399654 dBFS; at most +24.082399653 dBFS is read)");
 }
 
 TEST(WavEncode, HeaderLayout) {

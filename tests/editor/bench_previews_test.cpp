@@ -255,6 +255,24 @@ TEST_F(Previews, ViewsFollowABufferThatGrew) {
   EXPECT_NEAR(rig.page.anatomy.bodyGraph.window(), 4.6f, 1e-4f);
 }
 
+// A stereo recording far quieter on its left is drawn as its louder side.
+TEST_F(Previews, AStereoSampleIsDrawnAsItsLouderSidePlays) {
+  rig.putSample(3, 0.5, "wide", 0.0316f, 0.708f);
+  rig.putSample(4, 0.5, "right alone", 0.708f);
+  ob::Sound& sound = rig.selectMachine(0, ob::kMachineSample);
+  std::vector<std::vector<float>> drawn;
+  for (const float slot : {4.0f, 3.0f}) {
+    sound.params[samplerParam("slot")] = slot;
+    rig.bench.rebuild();
+    rig.bench.flushPreviews();
+    drawn.push_back(copyOf(rig.page.grid.baseWave.samples, rig.page.grid.baseWave.frames));
+  }
+  ASSERT_FALSE(drawn[0].empty());
+  EXPECT_EQ(drawn[1], drawn[0]);
+  const ui::WaveOverview& shown = rig.page.sampler.sampleView.overview;
+  EXPECT_NEAR(shown.range(0, shown.size()).max, 0.708f, 1e-3f);
+}
+
 // The kick with random amounts on six steps, its hit and body a 1.5 s
 // recording, played reversed.
 void makeHeavy(EditorRig& rig) {

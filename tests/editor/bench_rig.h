@@ -35,12 +35,16 @@ struct BenchRig {
     bench.rebuild();
     return soundOf(t);
   }
-  // A sine of the given length in pool slot `slot`, named in the table.
-  void putSample(int slot, double seconds, const char* name = "tone") {
+  // A sine of the given length in pool slot `slot` (on the right too at a level there), named in the table.
+  void putSample(int slot, double seconds, const char* name = "tone", float level = 0.5f,
+                 float right = 0.0f) {
     ob::SampleAudio audio;
     audio.sampleRate = 44100.0;
     audio.left.resize(static_cast<std::size_t>(seconds * audio.sampleRate));
-    for (std::size_t i = 0; i < audio.left.size(); ++i) audio.left[i] = 0.5f * std::sin(0.05f * static_cast<float>(i));
+    for (std::size_t i = 0; i < audio.left.size(); ++i)
+      audio.left[i] = level * std::sin(0.05f * static_cast<float>(i));
+    for (std::size_t i = 0; right > 0.0f && i < audio.left.size(); ++i)
+      audio.right.push_back(right * std::sin(0.05f * static_cast<float>(i)));
     context.samplePool().replaceSlot(static_cast<std::uint32_t>(slot), std::move(audio));
     ob::SampleSlotTable& table = context.project().samples;
     std::snprintf(table.slots[slot].name, sizeof table.slots[slot].name, "%s", name);

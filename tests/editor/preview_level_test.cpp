@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <memory>
 #include <string>
@@ -18,6 +19,7 @@
 #include "engine/clock/step_rate.h"
 #include "engine/session/engine_host.h"
 #include "plugin/plugin.h"
+#include "support/editor/wav_writer.h"
 #include "support/ui/ui_harness.h"
 #include "tools/clap_host/factory_kit.h"
 #include "tools/clap_host/test_host.h"
@@ -72,6 +74,17 @@ class KitRig {
     harness_.frame(*view_);
   }
   const ob::Pattern& part() const { return plugin_->engineHost->project.patterns[0]; }
+  // A WAV file imported and given to the track on the samples page.
+  void assignSample(const std::string& path, int track) {
+    const std::int32_t slot = view_->samplesPage().loadWav(path);
+    ASSERT_GE(slot, 0) << view_->samplesPage().message();
+    view_->samplesPage().previewSlot(slot);
+    view_->samplesPage().assignToTrack(track);
+    for (int pass = 0; pass < 3; ++pass) {
+      instance_->process(kBlock);
+      instance_->runMainThread(100.0);
+    }
+  }
 
   // Selects the track and the step (-1 for none) as the bench does, then
   // runs `hear` on the bench page and the render it asked for, and
@@ -219,6 +232,21 @@ TEST(PreviewLevel, TheDrumOfTheIdmKitIsNoLouderThanItsPattern) {
     EXPECT_LE(preview, 1.0);
     EXPECT_LE(decibels(preview / pattern[t].peak), 2.0) << preview << " against " << pattern[t].peak;
   }
+}
+
+// A stereo recording at -30 dBFS on the left and -3 on the right: its track
+// is heard on both sides as it plays, not from its left channel alone.
+TEST(PreviewLevel, AStereoSampleIsHeardOnBothSidesAsTheTrackPlaysIt) {
+  KitRig rig;
+  ASSERT_TRUE(rig.ready());
+  ASSERT_NO_FATAL_FAILURE(rig.load(0));
+  std::vector<float> frames;
+  for (const float s : drumHit(kRate, 0.5)) frames.insert(frames.end(), {s * 0.0316f, s * 0.708f});
+  const std::string path = testing::TempDir() + "orbi-preview-level-wide.wav";
+  writeFile(path, wavBytes(frames, 2, kRate, WavFormat::Float32));
+  ASSERT_NO_FATAL_FAILURE(rig.assignSample(path, 0));
+  std::remove(path.c_str());
+  checkKit(rig);
 }
 
 }  // namespace preview_level_test

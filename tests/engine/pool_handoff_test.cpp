@@ -123,7 +123,9 @@ TEST(SampleSetHandoff, SnapshotsStayValidWhileTheMainThreadReplacesAndAddsSlots)
   int counter = 0;
 
   auto fill = [&](SamplePool& p, int index, bool viaAdd) {
-    const float v = 0.001f * static_cast<float>(++counter);
+    // Values repeat before they reach the pool's largest magnitude, past
+    // which it holds samples (a long run on a busy machine fills often).
+    const float v = 0.001f * static_cast<float>(1 + ++counter % 15000);
     auto audio = constantAudio(v, 16 + static_cast<int>(rng() % 300), rng() % 2 == 0);
     const bool ok = viaAdd ? p.replaceAudio(index, std::move(audio))
                            : p.replaceSlot(static_cast<std::uint32_t>(index), std::move(audio)) == index;

@@ -32,6 +32,9 @@ TEST_P(OverviewRange, EqualsTheBruteForcePeaksOfAnyRange) {
   const std::vector<float> samples = noise(n, rng);
   const WaveOverview overview(samples, 48000.0);
   EXPECT_EQ(overview.size(), n);
+  // A stereo buffer's overview holds the extremes of both channels.
+  const std::vector<float> right = noise(n, rng);
+  const WaveOverview stereo(samples, right, 48000.0);
 
   std::uniform_int_distribution<std::uint64_t> anywhere(0, n + 40);
   std::uniform_int_distribution<std::uint64_t> shortSpan(0, 70);
@@ -44,6 +47,9 @@ TEST_P(OverviewRange, EqualsTheBruteForcePeaksOfAnyRange) {
     const MinMax got = overview.range(from, to);
     EXPECT_EQ(got.min, expected.min);
     EXPECT_EQ(got.max, expected.max);
+    const MinMax other = bruteForce(right, from, to), both = stereo.range(from, to);
+    EXPECT_EQ(both.min, std::min(expected.min, other.min));
+    EXPECT_EQ(both.max, std::max(expected.max, other.max));
   }
   // The whole buffer, and past its end.
   for (const std::uint64_t to :

@@ -6,14 +6,22 @@
 namespace orbi::ui {
 namespace {
 
-OverviewLevel blockPeaks(std::span<const float> samples) {
+OverviewLevel blockPeaks(std::span<const float> samples, std::span<const float> second) {
   OverviewLevel level(samples.size() / kOverviewBlock);
   const float* block = samples.data();
+  const float* other = second.empty() ? nullptr : second.data();
   for (MinMax& pair : level) {
     float lo = block[0], hi = block[0];
     for (std::uint64_t i = 1; i < kOverviewBlock; ++i) {
       lo = std::min(lo, block[i]);
       hi = std::max(hi, block[i]);
+    }
+    if (other) {
+      for (std::uint64_t i = 0; i < kOverviewBlock; ++i) {
+        lo = std::min(lo, other[i]);
+        hi = std::max(hi, other[i]);
+      }
+      other += kOverviewBlock;
     }
     pair = {lo, hi};
     block += kOverviewBlock;
@@ -38,27 +46,38 @@ void take(MinMax& acc, float lo, float hi) {
 }  // namespace
 
 WaveOverview::WaveOverview(std::span<const float> samples, double sampleRate)
-    : samples_(samples), sampleRate_(sampleRate) {
-  levels_.push_back(blockPeaks(samples));
+    : WaveOverview(samples, {}, sampleRate) {}
+
+WaveOverview::WaveOverview(std::span<const float> samples, std::span<const float> second, double sampleRate)
+    : samples_(samples),
+      second_(second.first(std::min(second.size(), samples.size()))),
+      sampleRate_(sampleRate) {
+  if (second_.size() < samples_.size()) second_ = {};
+  levels_.push_back(blockPeaks(samples_, second_));
   while (levels_.back().size() >= 2) levels_.push_back(halved(levels_.back()));
 }
 
 MinMax WaveOverview::range(std::uint64_t from, std::uint64_t to) const {
-  return overviewRange(samples_, levels_, from, to);
+  return overviewRange(samples_, levels_, from, to, second_);
 }
 
 MinMax overviewRange(std::span<const float> samples, std::span<const OverviewLevel> levels,
-                     std::uint64_t from, std::uint64_t to) {
+                     std::uint64_t from, std::uint64_t to, std::span<const float> second) {
   to = std::min<std::uint64_t>(to, samples.size());
   if (from >= to) return {};
   MinMax acc{std::numeric_limits<float>::max(), -std::numeric_limits<float>::max()};
+  const bool both = second.size() >= samples.size();
+  const auto takeSample = [&](std::uint64_t i) {
+    take(acc, samples[i], samples[i]);
+    if (both) take(acc, second[i], second[i]);
+  };
   // Single samples up to the first block boundary, and back from the end to
   // the last one.
   for (; from % kOverviewBlock != 0; ++from) {
     if (from == to) return acc;
-    take(acc, samples[from], samples[from]);
+    takeSample(from);
   }
-  for (; to % kOverviewBlock != 0 && to > from; --to) take(acc, samples[to - 1], samples[to - 1]);
+  for (; to % kOverviewBlock != 0 && to > from; --to) takeSample(to - 1);
   // Whole blocks, climbing the levels: an odd block at either end is taken
   // at this level, the rest pair up in the next.
   std::uint64_t a = from / kOverviewBlock, b = to / kOverviewBlock;

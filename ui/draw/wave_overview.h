@@ -4,7 +4,9 @@
 // (min, max) pair per whole block of 16 samples; each further level one pair
 // per two pairs of the level below (an odd last pair is not carried up),
 // until a level has fewer than two pairs. Samples after the last whole
-// block are in no level: queries read them one by one.
+// block are in no level: queries read them one by one. A stereo buffer's
+// overview is of both channels at once: each pair holds the extremes of
+// either, so it is drawn as loud as its louder side.
 
 #include <cstdint>
 #include <span>
@@ -28,8 +30,12 @@ class WaveOverview {
   // Keeps a pointer to the samples, which are not copied: they must outlive
   // the overview, and whoever changes them builds it again.
   WaveOverview(std::span<const float> samples, double sampleRate);
+  // Both channels of one length; a second channel that is shorter (or
+  // empty) is left out.
+  WaveOverview(std::span<const float> samples, std::span<const float> second, double sampleRate);
 
   std::span<const float> samples() const { return samples_; }
+  std::span<const float> second() const { return second_; }
   std::uint64_t size() const { return samples_.size(); }
   bool empty() const { return samples_.empty(); }
   double sampleRate() const { return sampleRate_; }
@@ -41,13 +47,14 @@ class WaveOverview {
 
  private:
   std::span<const float> samples_;
+  std::span<const float> second_;  // empty for one channel
   double sampleRate_ = 0.0;
   std::vector<OverviewLevel> levels_;
 };
 
 // The query WaveOverview::range answers, over levels built as above from
-// these samples.
+// these samples (and the second channel, when it is as long).
 MinMax overviewRange(std::span<const float> samples, std::span<const OverviewLevel> levels,
-                     std::uint64_t from, std::uint64_t to);
+                     std::uint64_t from, std::uint64_t to, std::span<const float> second = {});
 
 }  // namespace orbi::ui

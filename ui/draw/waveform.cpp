@@ -118,14 +118,19 @@ void drawSamples(ImDrawList* dl, const SampleMap& map, const Lane& lane, const W
   const std::uint64_t i0 = indexAt(std::min(sl, sr), a, b - 1);
   const std::uint64_t i1 = indexAt(std::ceil(std::max(sl, sr)), a, b - 1);
   if (i1 < i0) return;
-  const std::span<const float> samples = overview.samples();
-  std::vector<ImVec2> points;
-  points.reserve(static_cast<std::size_t>(i1 - i0 + 1));
-  for (std::uint64_t i = i0; i <= i1; ++i) {
-    const double g = gainFor(style, static_cast<double>(i) / overview.sampleRate());
-    points.emplace_back(static_cast<float>(map.xOf(static_cast<double>(i))), lane.y(samples[i], g));
-  }
-  drawPolyline(dl, points, style.colour, 1.5f);
+  const auto line = [&](std::span<const float> samples) {
+    std::vector<ImVec2> points;
+    points.reserve(static_cast<std::size_t>(i1 - i0 + 1));
+    for (std::uint64_t i = i0; i <= i1; ++i) {
+      const double g = gainFor(style, static_cast<double>(i) / overview.sampleRate());
+      points.emplace_back(static_cast<float>(map.xOf(static_cast<double>(i))), lane.y(samples[i], g));
+    }
+    drawPolyline(dl, points, style.colour, 1.5f);
+    return points;
+  };
+  // A stereo buffer draws one line a channel; the ink is the first's.
+  if (!overview.second().empty()) line(overview.second());
+  std::vector<ImVec2> points = line(overview.samples());
   if (ink) ink->line = std::move(points);
 }
 

@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/clock/step_rate.h"
 #include "ui/draw/wave_overview.h"
 #include "ui/geometry.h"
 
@@ -27,9 +28,9 @@ class HitsGrid {
  public:
   static constexpr int kCells = 16;
   static constexpr int kMaxRetrig = 32;
-  // The retrig rate a step without one is drawn at, one repeat a step
-  // (ticks are 24ths of a step); repeats started on such a step store it.
-  static constexpr int kDefaultRetrigTicks = 24;
+  // The retrig rate a step without one plays and is drawn at, one repeat
+  // a step; repeats started on such a step store it.
+  static constexpr int kDefaultRetrigTicks = ob::kDefaultRetrigTicks;
 
   enum DragMode : int { kUndecided = 0, kMicro = 1, kRetrigCount = 2, kRetrigRamp = 3 };
 

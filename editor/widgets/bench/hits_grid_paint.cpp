@@ -109,7 +109,7 @@ void HitsGrid::drawRepeats(ImDrawList* dl, const Geometry& g, int i, float a) co
   const ui::Rect cell = g.cell(i);
   const float right = cell.x + cell.width - 2.0f * s;
   const float bottom = cell.y + cell.height - 3.0f * s;
-  const float pitch = static_cast<float>(c.retrigTicks) / 24.0f * g.cellWidth;
+  const float pitch = static_cast<float>(c.retrigTicks) / ob::kTicksPerStep * g.cellWidth;
   const int repeats = std::min(c.retrigCount, kMaxRetrig);
   const std::uint32_t colour = faded(kAmber, 217.0f, a);
   int k = 0;

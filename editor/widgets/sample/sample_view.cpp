@@ -33,13 +33,16 @@ SampleView::SampleView() {
   entry.onCommit = [this](int id, float value) { commitTyped(id, value); };
 }
 
-void SampleView::setSample(const float* data, int frames, float duration) {
+void SampleView::setSample(const float* data, int frames, float duration, const float* rightData) {
   samples = data;
+  right = data ? rightData : nullptr;
   frameCount = frames;
   seconds = std::max(duration, 0.0f);
   if (data && frames >= 1) {
     const double rate = seconds > 0.0f ? static_cast<double>(frames) / seconds : 1.0;
-    overview = ui::WaveOverview(std::span<const float>(data, static_cast<std::size_t>(frames)), rate);
+    const auto n = static_cast<std::size_t>(frames);
+    overview = ui::WaveOverview(std::span<const float>(data, n),
+                                right ? std::span<const float>(right, n) : std::span<const float>(), rate);
   } else {
     overview = ui::WaveOverview();
   }

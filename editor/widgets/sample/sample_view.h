@@ -41,9 +41,10 @@ class SampleView : public ParamWidget {
 
   ImVec2 anchorFor(int slot, float t) const override;
 
-  // Keeps the pointer (not copied; valid until the owner sets it again) and
-  // summarises the samples.
-  void setSample(const float* samples, int frames, float seconds);
+  // Keeps the pointers (not copied; valid until the owner sets them again)
+  // and summarises the samples: a stereo sample's right channel as long,
+  // drawn as loud as its louder side, as the track plays it.
+  void setSample(const float* samples, int frames, float seconds, const float* right = nullptr);
   void draw(const ui::Rect& r);
   void openEntryFor(int slot);
   void commitTyped(int slot, float typed);
@@ -77,6 +78,7 @@ class SampleView : public ParamWidget {
   std::vector<Chip> chips;
 
   const float* samples = nullptr;  // not owned
+  const float* right = nullptr;    // a stereo sample's, not owned
   int frameCount = 0;
   float seconds = 0.0f;
   ui::WaveOverview overview;
