@@ -17,8 +17,8 @@ bool EditorView::openProject(const std::filesystem::path& path) {
   std::string error;
   ob::Diagnostics findings;
   // The load replaces the project and the kept document only when it
-  // succeeds as a whole.
-  if (!ob::loadDocumentFile(path, host_.project, pool, kept_, &error, &findings)) {
+  // succeeds as a whole; samples the open pool holds already are shared.
+  if (!ob::loadDocumentFile(path, host_.project, pool, kept_, &error, &findings, &host_.pool)) {
     setStatus(fileStatus("Could not open ", path, error), true);
     return false;
   }

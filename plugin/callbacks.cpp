@@ -37,7 +37,9 @@ bool cbActivate(const clap_plugin_t* p, double rate, uint32_t minFrames, uint32_
 }
 
 void cbDeactivate(const clap_plugin_t* p) {
-  if (Plugin* self = Plugin::from(p)) self->deactivate();
+  Plugin* self = Plugin::from(p);
+  if (self == nullptr) return;
+  guardedVoid("deactivate", [&] { self->deactivate(); });
 }
 
 bool cbStartProcessing(const clap_plugin_t*) { return true; }

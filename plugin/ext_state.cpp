@@ -76,7 +76,7 @@ std::string refusedPackageText(zip::StreamWalk::Verdict verdict) {
 }
 
 // Why a stream was not read whole.
-void reportRefusedRead(StateRead read, const std::vector<std::uint8_t>& bytes, Diagnostics& list) {
+void reportRefusedRead(StateRead read, const ArrivingBytes& bytes, Diagnostics& list) {
   const std::size_t offset = stateDocumentOffset(bytes.data(), bytes.size());
   switch (read) {
     case StateRead::Read: return;
@@ -105,8 +105,7 @@ void reportRefusedRead(StateRead read, const std::vector<std::uint8_t>& bytes, D
 
 }  // namespace
 
-StateRead readHostStream(const clap_istream_t* stream, std::vector<std::uint8_t>& bytes,
-                         const StateLimits& limits) {
+StateRead readHostStream(const clap_istream_t* stream, ArrivingBytes& bytes, const StateLimits& limits) {
   bytes.clear();
   if (stream == nullptr || stream->read == nullptr) return StateRead::StreamFailed;
   // The head is checked once a header and a document file's head are in,
@@ -122,7 +121,7 @@ StateRead readHostStream(const clap_istream_t* stream, std::vector<std::uint8_t>
   for (;;) {
     const std::int64_t got = stream->read(stream, piece, sizeof piece);
     if (got < 0 || static_cast<std::uint64_t>(got) > sizeof piece) return StateRead::StreamFailed;
-    bytes.insert(bytes.end(), piece, piece + got);
+    bytes.append(piece, static_cast<std::size_t>(got));
     if (!headChecked && (got == 0 || bytes.size() >= kHeadEnd)) {
       offset = stateDocumentOffset(bytes.data(), bytes.size());
       const std::uint8_t* document = bytes.data() + offset;
@@ -182,7 +181,7 @@ bool Plugin::saveState(const clap_ostream_t* stream) {
 bool Plugin::loadState(const clap_istream_t* stream) {
   if (!engineHost) return false;
   orbi::EngineHost& eh = *engineHost;
-  std::vector<std::uint8_t> bytes;
+  ArrivingBytes bytes;
   Diagnostics refused;
   try {
     const StateRead read = readHostStream(stream, bytes);
@@ -207,8 +206,9 @@ bool Plugin::loadState(const clap_istream_t* stream) {
   SamplePool pool;
   KeptDocument kept;
   std::string error;
+  // Samples the running pool holds already are shared, not decoded twice.
   const bool ok = readDocument(bytes.data() + offset, bytes.size() - offset, *project, pool, kept, &error,
-                               &list, DocumentSource::State);
+                               &list, DocumentSource::State, &eh.pool);
   if (!ok && !hasError(list))
     list.error("state-rejected", "", error.empty() ? std::string("The state could not be read") : error);
   publishDiagnostics(list);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "document/reading/document_limits.h"
+#include "plugin/arriving_bytes.h"
 #include "plugin/clap/abi.h"
 
 namespace ob::clap {
@@ -41,8 +42,7 @@ struct StateLimits {
 // package's records are followed as they arrive, so one that turns into
 // bytes of no record, or declares more than a package may hold, stops it
 // too.
-StateRead readHostStream(const clap_istream_t* stream, std::vector<std::uint8_t>& bytes,
-                         const StateLimits& limits = {});
+StateRead readHostStream(const clap_istream_t* stream, ArrivingBytes& bytes, const StateLimits& limits = {});
 // Writes every byte, calling write again for what a call did not take. False
 // for a null stream or a call that takes nothing, fails or claims too much.
 bool writeHostStream(const clap_ostream_t* stream, const std::uint8_t* data, std::size_t size);

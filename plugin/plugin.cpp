@@ -154,6 +154,19 @@ bool Plugin::activate(double sampleRate, std::uint32_t /*minFrames*/, std::uint3
   return true;
 }
 
+void Plugin::deactivate() {
+  forgetHostTransport();
+  active = 0;
+  if (!engineHost) return;
+  engineHost->engine.stopProcessing();
+  engineHost->mainThreadPass();
+}
+
+void Plugin::stopProcessing() {
+  forgetHostTransport();
+  if (engineHost) engineHost->engine.stopProcessing();
+}
+
 void Plugin::reset() {
   if (engineHost) engineHost->engine.reset();
 }

@@ -82,10 +82,8 @@ struct Plugin {
   // the CLAP callbacks catch and report false.
   bool init();
   bool activate(double sampleRate, std::uint32_t minFrames, std::uint32_t maxFrames);
-  void deactivate() {
-    forgetHostTransport();
-    active = 0;
-  }
+  // No block follows: what the audio thread held is freed now.
+  void deactivate();
   void reset();
   const void* getExtension(const char* id) const;
   // The main-thread pass: frees retired project copies and retired sample
@@ -95,7 +93,7 @@ struct Plugin {
 
   // Audio thread.
   clap_process_status process(const clap_process_t* process);
-  void stopProcessing() { forgetHostTransport(); }
+  void stopProcessing();
   // No block follows until the host starts processing again, so nothing
   // plays at the host's tempo: the editor shows the project's own, to be
   // edited, and no playhead. Plain stores of lock-free atomics, so the audio

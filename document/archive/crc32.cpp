@@ -25,8 +25,8 @@ constexpr CrcTables kTables = makeTables();
 
 }  // namespace
 
-std::uint32_t crc32(const std::uint8_t* bytes, std::size_t length) {
-  std::uint32_t crc = 0xFFFFFFFFu;
+std::uint32_t crc32(const std::uint8_t* bytes, std::size_t length, std::uint32_t before) {
+  std::uint32_t crc = ~before;
   const std::uint8_t* p = bytes;
   std::size_t n = length;
   while (n >= 8) {

@@ -1,5 +1,6 @@
 #include "document/archive/sha256.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace ob {
@@ -57,29 +58,49 @@ void sha256Block(std::uint32_t state[8], const std::uint8_t block[64]) {
   state[7] += h;
 }
 
-std::string sha256Hex(const std::uint8_t* bytes, std::size_t length) {
-  std::uint32_t state[8];
-  std::memcpy(state, kInitial, sizeof state);
-  const std::size_t whole = length / 64;
-  for (std::size_t i = 0; i < whole; ++i) sha256Block(state, bytes + 64 * i);
+Sha256::Sha256() { std::memcpy(state_, kInitial, sizeof state_); }
 
+void Sha256::add(const std::uint8_t* bytes, std::size_t length) {
+  length_ += length;
+  if (pendingBytes_ > 0) {
+    const std::size_t n = std::min(length, 64 - pendingBytes_);
+    std::memcpy(pending_ + pendingBytes_, bytes, n);
+    pendingBytes_ += n;
+    bytes += n;
+    length -= n;
+    if (pendingBytes_ < 64) return;
+    sha256Block(state_, pending_);
+    pendingBytes_ = 0;
+  }
+  for (; length >= 64; bytes += 64, length -= 64) sha256Block(state_, bytes);
+  if (length > 0) std::memcpy(pending_, bytes, length);
+  pendingBytes_ = length;
+}
+
+std::string Sha256::hex() {
   // Padding: 0x80, zeros, then the bit length big-endian at the end of the
   // first or, when it does not fit after the remainder, the second block.
   std::uint8_t tail[128] = {};
-  const std::size_t rest = length - whole * 64;
-  if (rest) std::memcpy(tail, bytes + whole * 64, rest);
+  const std::size_t rest = pendingBytes_;
+  if (rest) std::memcpy(tail, pending_, rest);
   tail[rest] = 0x80;
   const std::size_t blocks = rest + 9 <= 64 ? 1 : 2;
-  const std::uint64_t bits = std::uint64_t(length) * 8;
+  const std::uint64_t bits = length_ * 8;
   for (int i = 0; i < 8; ++i) tail[blocks * 64 - 1 - i] = std::uint8_t(bits >> (8 * i));
-  sha256Block(state, tail);
-  if (blocks == 2) sha256Block(state, tail + 64);
+  sha256Block(state_, tail);
+  if (blocks == 2) sha256Block(state_, tail + 64);
 
   static constexpr char kHex[] = "0123456789abcdef";
   std::string out(64, '0');
   for (int i = 0; i < 8; ++i)
-    for (int k = 0; k < 8; ++k) out[8 * i + k] = kHex[(state[i] >> (28 - 4 * k)) & 0xF];
+    for (int k = 0; k < 8; ++k) out[8 * i + k] = kHex[(state_[i] >> (28 - 4 * k)) & 0xF];
   return out;
+}
+
+std::string sha256Hex(const std::uint8_t* bytes, std::size_t length) {
+  Sha256 hash;
+  hash.add(bytes, length);
+  return hash.hex();
 }
 
 }  // namespace ob

@@ -8,6 +8,21 @@ namespace ob {
 // SHA-256 of the whole span as 64 lower-case hexadecimal digits.
 std::string sha256Hex(const std::uint8_t* bytes, std::size_t length);
 
+// The same over bytes given a piece at a time.
+class Sha256 {
+ public:
+  Sha256();
+  void add(const std::uint8_t* bytes, std::size_t length);
+  // The digest of everything added; the hash is used up.
+  std::string hex();
+
+ private:
+  std::uint32_t state_[8];
+  std::uint8_t pending_[64];
+  std::size_t pendingBytes_ = 0;
+  std::uint64_t length_ = 0;
+};
+
 // The compression function on one 64-byte block, words read big-endian.
 void sha256Block(std::uint32_t state[8], const std::uint8_t block[64]);
 

@@ -6,6 +6,7 @@
 // is never inflated.
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -34,6 +35,16 @@ class ArchiveIndex {
   const LocatedEntry* find(std::string_view name) const;
   // Its bytes (see unpackEntry); nothing with the reader's warning.
   std::optional<std::vector<std::uint8_t>> unpack(const LocatedEntry& entry, Diagnostics& diagnostics) const;
+  // What the archive is read from.
+  const ByteSource& source() const { return *source_; }
+  // count bytes of a stored entry from offset, read where they lie; false
+  // for a deflated entry or past its end.
+  bool readStored(const LocatedEntry& entry, std::uint64_t offset, std::uint8_t* out,
+                  std::size_t count) const;
+  // The same as a view (see viewEntry).
+  std::optional<std::span<const std::uint8_t>> view(const LocatedEntry& entry,
+                                                    std::vector<std::uint8_t>& scratch,
+                                                    Diagnostics& diagnostics) const;
   // Its payload as stored, packed or not, never unpacked; nothing when the
   // source cannot be read there.
   std::optional<std::vector<std::uint8_t>> stored(const LocatedEntry& entry) const;

@@ -68,35 +68,47 @@ std::optional<std::uint64_t> locateEntry(const ByteSource& source, const Directo
   return payload;
 }
 
-std::optional<std::vector<std::uint8_t>> unpackEntry(const ByteSource& source, const DirectoryRecord& record,
-                                                     std::uint64_t payload, Diagnostics& diagnostics) {
+std::optional<std::span<const std::uint8_t>> viewEntry(const ByteSource& source,
+                                                       const DirectoryRecord& record, std::uint64_t payload,
+                                                       std::vector<std::uint8_t>& scratch,
+                                                       Diagnostics& diagnostics) {
   const std::string path = "/" + record.name;
-  std::vector<std::uint8_t> data;
+  std::optional<std::span<const std::uint8_t>> data;
   if (record.method == 0) {
     if (record.packedSize != record.size) {
       diagnostics.warn("zip-damaged-entry", path, "Stored sizes disagree; skipped");
       return std::nullopt;
     }
-    data.resize(record.size);
-    if (!source.read(payload, data.data(), data.size())) {
+    data = source.view(payload, static_cast<std::size_t>(record.size), scratch);
+    if (!data) {
       diagnostics.warn("zip-damaged-entry", path, "The archive cannot be read; skipped");
       return std::nullopt;
     }
   } else {
-    data.reserve(reserveFor(record.size, record.packedSize));
+    scratch.clear();
+    scratch.reserve(reserveFor(record.size, record.packedSize));
     std::string reason;
-    const bool ok = inflate(source, payload, record.packedSize, record.size, data, reason);
-    if (!ok || data.size() != record.size) {
+    const bool ok = inflate(source, payload, record.packedSize, record.size, scratch, reason);
+    if (!ok || scratch.size() != record.size) {
       if (reason.empty()) reason = "wrong size";
       diagnostics.warn("zip-damaged-entry", path, "Cannot decompress: " + reason + "; skipped");
       return std::nullopt;
     }
+    data = std::span<const std::uint8_t>(scratch);
   }
-  if (crc32(data.data(), data.size()) != record.crc) {
+  if (crc32(data->data(), data->size()) != record.crc) {
     diagnostics.warn("zip-checksum", path, "Checksum mismatch; skipped");
     return std::nullopt;
   }
   return data;
+}
+
+std::optional<std::vector<std::uint8_t>> unpackEntry(const ByteSource& source, const DirectoryRecord& record,
+                                                     std::uint64_t payload, Diagnostics& diagnostics) {
+  std::vector<std::uint8_t> scratch;
+  const auto data = viewEntry(source, record, payload, scratch, diagnostics);
+  if (!data) return std::nullopt;
+  return ownBytes(*data, std::move(scratch));
 }
 
 std::optional<std::vector<Entry>> readZip(const ByteSource& source, Diagnostics& diagnostics,

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -45,5 +46,11 @@ std::optional<std::uint64_t> locateEntry(const ByteSource& source, const Directo
 // record's checksum. Nothing, with the reader's warning, otherwise.
 std::optional<std::vector<std::uint8_t>> unpackEntry(const ByteSource& source, const DirectoryRecord& record,
                                                      std::uint64_t payload, Diagnostics& diagnostics);
+// The same as a view: of the source itself for a stored entry held in
+// memory, so that it is not copied, else of scratch.
+std::optional<std::span<const std::uint8_t>> viewEntry(const ByteSource& source,
+                                                       const DirectoryRecord& record, std::uint64_t payload,
+                                                       std::vector<std::uint8_t>& scratch,
+                                                       Diagnostics& diagnostics);
 
 }  // namespace ob::zip

@@ -5,6 +5,7 @@
 // save puts them back.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -63,6 +64,25 @@ class PackageReader {
   // reader's warning or "asset-corrupt".
   std::optional<std::vector<std::uint8_t>> readAsset(const zip::LocatedEntry& asset,
                                                      Diagnostics& diagnostics) const;
+  // The same as a view: of the package itself when it is held in memory and
+  // the asset is stored, so that it is not copied, else of scratch.
+  std::optional<std::span<const std::uint8_t>> viewAsset(const zip::LocatedEntry& asset,
+                                                         std::vector<std::uint8_t>& scratch,
+                                                         Diagnostics& diagnostics) const;
+  // Whether a stored asset is, byte for byte, a file the caller knows:
+  // read a piece at a time, each piece is given to `same` with its offset
+  // and checked with the rest against the asset's checksum and name, and
+  // no more than a piece is held. False, without a finding, at the first
+  // difference, for a deflated asset, or when the checks fail (reading it
+  // whole then says why).
+  using SamePiece = std::function<bool(std::uint64_t offset, std::span<const std::uint8_t> piece)>;
+  bool assetIs(const zip::LocatedEntry& asset, const SamePiece& same) const;
+  // count bytes of a stored asset from offset, unchecked (see
+  // ArchiveIndex::readStored).
+  bool readAssetAt(const zip::LocatedEntry& asset, std::uint64_t offset, std::uint8_t* out,
+                   std::size_t count) const {
+    return archive_ && archive_->readStored(asset, offset, out, count);
+  }
   // The well-named asset entries, in archive order.
   std::vector<const zip::LocatedEntry*> assetEntries() const;
   // The asset's bytes as the archive stores them, packed or not, for

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "document/archive/crc32.h"
 #include "document/archive/sha256.h"
 #include "document/archive/zip_format.h"
 #include "document/package/package.h"
@@ -141,10 +142,11 @@ std::optional<std::vector<std::uint8_t>> PackageReader::storedAsset(const zip::L
   return archive_->stored(asset);
 }
 
-std::optional<std::vector<std::uint8_t>> PackageReader::readAsset(const zip::LocatedEntry& asset,
-                                                                  Diagnostics& diagnostics) const {
+std::optional<std::span<const std::uint8_t>> PackageReader::viewAsset(const zip::LocatedEntry& asset,
+                                                                      std::vector<std::uint8_t>& scratch,
+                                                                      Diagnostics& diagnostics) const {
   if (!archive_ || claimsTooMuchGrowth(asset.record)) return std::nullopt;
-  std::optional<std::vector<std::uint8_t>> data = archive_->unpack(asset, diagnostics);
+  const auto data = archive_->view(asset, scratch, diagnostics);
   if (!data) return std::nullopt;
   const std::string_view digits = std::string_view(asset.record.name).substr(kAssetPrefix.size());
   if (sha256Hex(data->data(), data->size()) != digits) {
@@ -153,6 +155,32 @@ std::optional<std::vector<std::uint8_t>> PackageReader::readAsset(const zip::Loc
     return std::nullopt;
   }
   return data;
+}
+
+bool PackageReader::assetIs(const zip::LocatedEntry& asset, const SamePiece& same) const {
+  constexpr std::uint64_t kPiece = std::uint64_t(1) << 20;
+  const zip::DirectoryRecord& record = asset.record;
+  if (!archive_ || record.method != 0 || record.packedSize != record.size) return false;
+  Sha256 hash;
+  std::uint32_t crc = 0;
+  std::vector<std::uint8_t> scratch;
+  for (std::uint64_t at = 0; at < record.size;) {
+    const auto n = static_cast<std::size_t>(std::min(kPiece, record.size - at));
+    const auto piece = archive_->source().view(asset.payload + at, n, scratch);
+    if (!piece || !same(at, *piece)) return false;
+    crc = zip::crc32(piece->data(), piece->size(), crc);
+    hash.add(piece->data(), piece->size());
+    at += n;
+  }
+  return crc == record.crc && hash.hex() == std::string_view(record.name).substr(kAssetPrefix.size());
+}
+
+std::optional<std::vector<std::uint8_t>> PackageReader::readAsset(const zip::LocatedEntry& asset,
+                                                                  Diagnostics& diagnostics) const {
+  std::vector<std::uint8_t> scratch;
+  const auto data = viewAsset(asset, scratch, diagnostics);
+  if (!data) return std::nullopt;
+  return ownBytes(*data, std::move(scratch));
 }
 
 std::optional<Package> readPackage(const std::uint8_t* bytes, std::size_t size, std::string_view documentName,

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "document/package/unpack_limits.h"
+#include "document/reading/byte_source.h"
 #include "document/wav/wav_pool.h"
 
 namespace ob {
@@ -12,6 +13,11 @@ namespace {
 std::string startingUpperCase(std::string text) {
   if (!text.empty()) text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
   return text;
+}
+
+// Only audio a file decoded to stands for that file.
+bool playsAudio(const std::unique_ptr<SamplePoolSlot>& slot) {
+  return slot && slot->data && slot->data->frames > 0;
 }
 
 bool keepsItsFile(SampleFileOutcome outcome) {
@@ -24,6 +30,9 @@ bool keepsItsFile(SampleFileOutcome outcome) {
 SampleFiles::Known SampleFiles::decode(std::int32_t slot, const SampleSource& source) const {
   Known known;
   known.refusal = pool_.refusalForFile(source.declaredBytes);
+  if (known.refusal == SampleRefusal::None && !source.overpacked && source.at)
+    if (const auto decodedBytes = wavDecodedBytes(source.declaredBytes, source.at))
+      known.refusal = pool_.refusalForAudio(*decodedBytes, slot);
   if (known.refusal != SampleRefusal::None) {
     known.outcome = SampleFileOutcome::Refused;
     return known;
@@ -32,9 +41,18 @@ SampleFiles::Known SampleFiles::decode(std::int32_t slot, const SampleSource& so
     known.outcome = SampleFileOutcome::Overpacked;
     return known;
   }
-  std::optional<std::vector<std::uint8_t>> bytes = source.read();
-  if (!bytes) return known;  // Missing
-  PoolDecode decoded = decodeForPool(pool_, slot, std::move(*bytes));
+  const auto loaded = [&known](SharedSampleData audio) {
+    known.outcome = SampleFileOutcome::Loaded;
+    known.audio = std::move(audio);
+    return known;
+  };
+  if (SharedSampleData audio = held(source)) return loaded(std::move(audio));
+  std::vector<std::uint8_t> scratch;
+  const SampleSource::View file = source.read(scratch);
+  if (!file) return known;  // Missing
+  if (SharedSampleData audio = held(*file)) return loaded(std::move(audio));
+  PoolDecode decoded = decodeForPool(
+      pool_, slot, *file, viewsScratch(*file, scratch) ? std::move(scratch) : std::vector<std::uint8_t>{});
   known.refusal = decoded.refusal;
   if (decoded.refusal != SampleRefusal::None) {
     known.outcome = SampleFileOutcome::Refused;
@@ -42,8 +60,7 @@ SampleFiles::Known SampleFiles::decode(std::int32_t slot, const SampleSource& so
     known.outcome = SampleFileOutcome::Unreadable;
     known.decodeError = std::move(decoded.error);
   } else {
-    known.outcome = SampleFileOutcome::Loaded;
-    known.audio = std::move(decoded.audio);
+    return loaded(std::move(decoded.audio));
   }
   return known;
 }
@@ -60,6 +77,38 @@ std::string SampleFiles::cannotPlay(const Known& known) const {
   return {};
 }
 
+SharedSampleData SampleFiles::held(std::span<const std::uint8_t> file) const {
+  if (shareFrom_ == nullptr) return nullptr;
+  for (const auto& slot : shareFrom_->slots)
+    if (playsAudio(slot) && isFileOf(file, *slot->data)) return slot->data;
+  return nullptr;
+}
+
+SharedSampleData SampleFiles::held(const SampleSource& source) const {
+  if (shareFrom_ == nullptr || !source.match || source.declaredBytes == 0) return nullptr;
+  std::vector<std::uint8_t> scratch;
+  for (const auto& slot : shareFrom_->slots) {
+    if (!playsAudio(slot) || slot->data->savedFileBytes() != source.declaredBytes) continue;
+    const SampleData& audio = *slot->data;
+    if (source.match([&](std::uint64_t offset, std::span<const std::uint8_t> piece) {
+          return fileHolds(audio, offset, piece, scratch);
+        }))
+      return slot->data;
+  }
+  return nullptr;
+}
+
+SharedSampleData SampleFiles::heldKept(const SampleSource& source, const std::string& why) const {
+  if (shareFrom_ == nullptr || source.keptDigest.empty()) return nullptr;
+  for (const auto& slot : shareFrom_->slots) {
+    const SampleData* audio = slot ? slot->data.get() : nullptr;
+    if (audio != nullptr && audio->kept && audio->kept->digest == source.keptDigest &&
+        audio->kept->size == source.declaredBytes && audio->kept->why == why)
+      return slot->data;
+  }
+  return nullptr;
+}
+
 SampleFileOutcome SampleFiles::load(const std::string& key, std::int32_t slot, const SampleSource& source) {
   auto found = known_.find(key);
   if (found == known_.end()) found = known_.emplace(key, decode(slot, source)).first;
@@ -72,6 +121,7 @@ SampleFileOutcome SampleFiles::load(const std::string& key, std::int32_t slot, c
     known = Known{SampleFileOutcome::Refused, refusal, nullptr, {}};
   }
   if (!keepsItsFile(known.outcome) || !source.keep) return known.outcome;
+  if (!known.audio) known.audio = heldKept(source, cannotPlay(known));
   if (!known.audio) {
     std::optional<KeptSampleFile> file = source.keep();
     if (!file) return known.outcome;

@@ -3,17 +3,21 @@
 // file is read and decoded once however many slots name it, and held to
 // the pool's limits before it is unpacked (by the size its archive entry
 // declares) and before it is decoded (by its header). A file that cannot
-// play is kept in its slots as it was stored, for the next save. Main
-// thread.
+// play is kept in its slots as it was stored, for the next save. A file
+// that the pool being replaced already holds, byte for byte, is not read
+// whole nor decoded again: the two pools share it. Main thread.
 
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "document/diagnostics.h"
+#include "document/package/package.h"
+#include "document/wav/wav.h"
 #include "engine/pool/sample_pool.h"
 
 namespace ob {
@@ -31,23 +35,38 @@ enum class SampleFileOutcome : std::uint8_t {
 struct SampleSource {
   std::uint64_t declaredBytes = 0;  // 0 when none is known
   bool overpacked = false;
-  // The file's bytes, or nothing when they cannot be had.
-  std::function<std::optional<std::vector<std::uint8_t>>()> read;
+  // The file's bytes, as a view of memory that outlives the load or of
+  // scratch, or nothing when they cannot be had.
+  using View = std::optional<std::span<const std::uint8_t>>;
+  std::function<View(std::vector<std::uint8_t>& scratch)> read;
   // The file as stored, for a slot to keep when it cannot play; nothing
   // when it cannot be had. Null where nothing is kept (a bundled sample).
   std::function<std::optional<KeptSampleFile>()> keep;
+  // The digest a kept file would carry, so that one the pool being
+  // replaced keeps can stand for it; empty when it is not known unread.
+  std::string keptDigest;
+  // Whether the file is, byte for byte, the one `same` is asked about
+  // piece by piece, found without holding it whole; null when it cannot be
+  // read so.
+  std::function<bool(const PackageReader::SamePiece& same)> match;
+  // Reads the file's bytes where they lie; null when it cannot.
+  WavReadAt at;
 };
 
 class SampleFiles {
  public:
-  explicit SampleFiles(SamplePool& pool) : pool_(pool) {}
+  // shareFrom, when given, is the pool the new one replaces.
+  explicit SampleFiles(SamplePool& pool, const SamplePool* shareFrom = nullptr)
+      : pool_(pool), shareFrom_(shareFrom) {}
 
   // Puts the audio of the file known as `key` into pool slot `slot`: the
-  // audio already decoded for that key, or the file's bytes from the
-  // source, read only when the declared size is within the pool's file
-  // limit and the file is not overpacked. On Unreadable, Refused or
-  // Overpacked the slot keeps the file when the source can give it (see
-  // kept()); on anything else but Loaded it is left as it was.
+  // audio already decoded for that key, what the pool being replaced holds
+  // of the file, or the file's bytes from the source, read only when the
+  // declared size is within the pool's file limit, the file is not
+  // overpacked and, when its chunks can be read where they lie, its audio
+  // is within the pool's limits. On Unreadable, Refused or Overpacked the
+  // slot keeps the file when the source can give it (see kept()); on
+  // anything else but Loaded it is left as it was.
   SampleFileOutcome load(const std::string& key, std::int32_t slot, const SampleSource& source);
   // Why the last Refused outcome of `key` was refused.
   SampleRefusal refusal(const std::string& key) const;
@@ -66,8 +85,15 @@ class SampleFiles {
   Known decode(std::int32_t slot, const SampleSource& source) const;
   // Why a file of that outcome cannot play, as the kept file says it.
   std::string cannotPlay(const Known& known) const;
+  // What shareFrom holds of the file: its audio, found from its bytes or a
+  // piece at a time, or its file kept for the same reason; null when
+  // nothing.
+  SharedSampleData held(std::span<const std::uint8_t> file) const;
+  SharedSampleData held(const SampleSource& source) const;
+  SharedSampleData heldKept(const SampleSource& source, const std::string& why) const;
 
   SamplePool& pool_;
+  const SamplePool* shareFrom_;
   std::map<std::string, Known> known_;
 };
 

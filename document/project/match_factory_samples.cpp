@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <span>
 
 #include "document/factory/factory_sample.h"
 #include "document/factory/sample_resolver.h"
+#include "document/wav/wav_pool.h"
 #include "engine/pool/sample_pool.h"
 
 namespace ob {
@@ -16,9 +16,10 @@ void matchFactorySamplesIn(SampleSlotTable& table, const SamplePool& pool, const
   for (int i = 0; i < n; ++i) {
     SampleSlot& slot = table.slots[i];
     if (slot.factory[0] != '\0' || slot.src == 0) continue;
-    if (static_cast<std::size_t>(i) >= pool.slots.size() || !pool.slots[i] || pool.slots[i]->bytes.empty())
+    if (static_cast<std::size_t>(i) >= pool.slots.size() || !pool.slots[i] || !pool.slots[i]->data ||
+        pool.slots[i]->frames < 1)
       continue;
-    const std::span<const std::uint8_t> mine = pool.slots[i]->bytes;
+    const SampleData& mine = *pool.slots[i]->data;
     bool matched = false;
     for (std::size_t r = 0; r < rowCount && !matched; ++r) {
       const std::uint32_t first = rows[r].split ? kFactoryPartHit : kFactoryPartWhole;
@@ -27,7 +28,7 @@ void matchFactorySamplesIn(SampleSlotTable& table, const SamplePool& pool, const
         const SampleSlot candidate = makeFactorySampleSlotFrom(rows[r], part);
         if (std::strncmp(candidate.name, slot.name, sizeof slot.name) != 0) continue;
         const std::vector<std::uint8_t> theirs = resolveSample(candidate.factory);
-        if (theirs.empty() || !std::ranges::equal(theirs, mine)) continue;
+        if (theirs.empty() || !isFileOf(theirs, mine)) continue;
         copyText(slot.factory, candidate.factory);
         matched = true;
       }

@@ -168,11 +168,10 @@ void loadReferencedSample(const PackageReader* assets, const std::string& ref, c
     const bool named = parseFactoryRef(ref, name);
     key = "factory:" + name;
     SampleSource source;
-    source.read = [&]() -> std::optional<std::vector<std::uint8_t>> {
-      std::vector<std::uint8_t> bytes;
-      if (named) bytes = resolveSample(name);
-      if (bytes.empty()) return std::nullopt;
-      return bytes;
+    source.read = [&](std::vector<std::uint8_t>& scratch) -> SampleSource::View {
+      if (named) scratch = resolveSample(name);
+      if (scratch.empty()) return std::nullopt;
+      return std::span<const std::uint8_t>(scratch);
     };
     outcome = files.load(key, i, source);
     if (outcome == SampleFileOutcome::Missing || outcome == SampleFileOutcome::Unreadable) {
@@ -188,11 +187,18 @@ void loadReferencedSample(const PackageReader* assets, const std::string& ref, c
       SampleSource source;
       source.declaredBytes = asset->record.size;
       source.overpacked = claimsTooMuchGrowth(asset->record);
-      source.read = [&] { return assets->readAsset(*asset, diagnostics); };
+      source.read = [&](std::vector<std::uint8_t>& scratch) {
+        return assets->viewAsset(*asset, scratch, diagnostics);
+      };
       source.keep = [&]() -> std::optional<KeptSampleFile> {
         std::optional<std::vector<std::uint8_t>> stored = assets->storedAsset(*asset);
         if (!stored) return std::nullopt;
         return keptFileOf(std::move(*stored), asset->record, parsed->value);
+      };
+      source.keptDigest = parsed->value;
+      source.match = [&](const PackageReader::SamePiece& same) { return assets->assetIs(*asset, same); };
+      source.at = [&](std::uint64_t offset, std::uint8_t* out, std::size_t count) {
+        return assets->readAssetAt(*asset, offset, out, count);
       };
       outcome = files.load(key, i, source);
     }
@@ -244,15 +250,15 @@ void reportUnreadableLegacy(DocumentSource source, const char* path, const std::
 }
 
 bool readInstancePackage(Package package, const PackageReader* assets, const ByteSource& source,
-                         Project& project, SamplePool& pool, KeptDocument& kept, std::uint64_t currentSeed,
-                         Diagnostics& diagnostics, std::string& error) {
+                         Project& project, SamplePool& pool, const SamplePool* shareFrom, KeptDocument& kept,
+                         std::uint64_t currentSeed, Diagnostics& diagnostics, std::string& error) {
   std::vector<std::string> refs;
   if (!readInstanceState(package.document, project, refs, diagnostics)) {
     error = joinDiagnosticMessages(diagnostics);
     return false;
   }
   sanitizeProject(project);
-  SampleFiles files(pool);
+  SampleFiles files(pool, shareFrom);
   const int count = project.samples.count;
   for (int i = 0; i < count; ++i) {
     if (static_cast<std::size_t>(i) >= refs.size() || refs[i].empty()) continue;
@@ -271,31 +277,33 @@ bool readInstancePackage(Package package, const PackageReader* assets, const Byt
 
 // An instance document given as text, already parsed.
 bool readInstanceText(JsonValue document, const ByteSource& source, Project& project, SamplePool& pool,
-                      KeptDocument& kept, std::uint64_t currentSeed, Diagnostics& diagnostics,
-                      std::string& error) {
+                      const SamplePool* shareFrom, KeptDocument& kept, std::uint64_t currentSeed,
+                      Diagnostics& diagnostics, std::string& error) {
   Package package;
   package.document = std::move(document);
-  return readInstancePackage(std::move(package), nullptr, source, project, pool, kept, currentSeed,
+  return readInstancePackage(std::move(package), nullptr, source, project, pool, shareFrom, kept, currentSeed,
                              diagnostics, error);
 }
 
-bool readInstanceFrom(const ByteSource& source, Project& project, SamplePool& pool, KeptDocument& kept,
-                      std::uint64_t currentSeed, Diagnostics& diagnostics, std::string& error) {
+bool readInstanceFrom(const ByteSource& source, Project& project, SamplePool& pool,
+                      const SamplePool* shareFrom, KeptDocument& kept, std::uint64_t currentSeed,
+                      Diagnostics& diagnostics, std::string& error) {
   std::optional<PackageReader> reader =
       PackageReader::open(source, "instance.json", diagnostics, kDocumentZipLimits);
   if (!reader) {
     error = joinDiagnosticMessages(diagnostics);
     return false;
   }
-  return readInstancePackage(std::move(reader->package()), &*reader, source, project, pool, kept, currentSeed,
-                             diagnostics, error);
+  return readInstancePackage(std::move(reader->package()), &*reader, source, project, pool, shareFrom, kept,
+                             currentSeed, diagnostics, error);
 }
 
 // A legacy package is read for its document and the samples it names;
 // nothing else in it is unpacked, and nothing that claims to grow beyond
 // reason.
-bool readLegacyArchive(const ByteSource& source, Project& project, SamplePool& pool, Diagnostics& diagnostics,
-                       std::string& error, DocumentSource documentSource) {
+bool readLegacyArchive(const ByteSource& source, Project& project, SamplePool& pool,
+                       const SamplePool* shareFrom, Diagnostics& diagnostics, std::string& error,
+                       DocumentSource documentSource) {
   const std::optional<zip::ArchiveIndex> archive =
       zip::ArchiveIndex::open(source, diagnostics, kDocumentZipLimits);
   if (!archive) {
@@ -321,7 +329,7 @@ bool readLegacyArchive(const ByteSource& source, Project& project, SamplePool& p
     reportUnreadableLegacy(documentSource, "/project.json", error, diagnostics);
     return false;
   }
-  SampleFiles files(pool);
+  SampleFiles files(pool, shareFrom);
   const int count = project.samples.count < kSampleSlots ? project.samples.count : kSampleSlots;
   for (int i = 0; i < count; ++i) {
     const std::string name = fixedText(project.samples.slots[i].name, sizeof project.samples.slots[i].name);
@@ -332,8 +340,13 @@ bool readLegacyArchive(const ByteSource& source, Project& project, SamplePool& p
       SampleSource source;
       source.declaredBytes = audio->record.size;
       source.overpacked = claimsTooMuchGrowth(audio->record);
-      source.read = [&] { return archive->unpack(*audio, diagnostics); };
+      source.read = [&](std::vector<std::uint8_t>& scratch) {
+        return archive->view(*audio, scratch, diagnostics);
+      };
       source.keep = [&] { return keptLegacyFile(*archive, *audio, pool.limits()); };
+      source.at = [&](std::uint64_t offset, std::uint8_t* out, std::size_t count) {
+        return archive->readStored(*audio, offset, out, count);
+      };
       outcome = files.load(entryName, i, source);
     }
     if (outcome == SampleFileOutcome::Loaded) continue;
@@ -388,7 +401,8 @@ std::optional<std::span<const std::uint8_t>> documentText(const ByteSource& sour
 }
 
 bool readDocumentUnguarded(const ByteSource& source, Project& project, SamplePool& pool, KeptDocument& kept,
-                           std::string* error, Diagnostics& diagnostics, DocumentSource documentSource) {
+                           std::string* error, Diagnostics& diagnostics, DocumentSource documentSource,
+                           const SamplePool* shareFrom) {
   std::unique_ptr<Project> fresh = makeProject();
   if (!fresh) {
     if (error != nullptr) *error = "out of memory";
@@ -400,16 +414,17 @@ bool readDocumentUnguarded(const ByteSource& source, Project& project, SamplePoo
   std::string localError;
   bool ok = false;
   if (looksLikeZip(source)) {
-    ok = namesInstanceEntry(source)
-             ? readInstanceFrom(source, *fresh, freshPool, freshKept, project.seed, diagnostics, localError)
-             : readLegacyArchive(source, *fresh, freshPool, diagnostics, localError, documentSource);
+    ok = namesInstanceEntry(source) ? readInstanceFrom(source, *fresh, freshPool, shareFrom, freshKept,
+                                                       project.seed, diagnostics, localError)
+                                    : readLegacyArchive(source, *fresh, freshPool, shareFrom, diagnostics,
+                                                        localError, documentSource);
   } else {
     std::vector<std::uint8_t> scratch;
     if (const auto bytes = documentText(source, scratch, diagnostics, localError)) {
       ParsedText text = parseText(*bytes);
       ok = text.error.empty() && isInstanceRoot(text.root)
-               ? readInstanceText(std::move(text.root), source, *fresh, freshPool, freshKept, project.seed,
-                                  diagnostics, localError)
+               ? readInstanceText(std::move(text.root), source, *fresh, freshPool, shareFrom, freshKept,
+                                  project.seed, diagnostics, localError)
                : readLegacyText(text, source, *fresh, diagnostics, localError, documentSource);
     }
   }
@@ -445,25 +460,28 @@ bool isInstanceBytes(const std::uint8_t* bytes, std::size_t size) {
 bool readInstanceDocument(const std::uint8_t* bytes, std::size_t size, Project& project, SamplePool& pool,
                           KeptDocument& kept, std::uint64_t currentSeed, Diagnostics& diagnostics,
                           std::string& error) {
-  return readInstanceFrom(MemoryBytes(bytes, size), project, pool, kept, currentSeed, diagnostics, error);
+  return readInstanceFrom(MemoryBytes(bytes, size), project, pool, nullptr, kept, currentSeed, diagnostics,
+                          error);
 }
 
 bool readLegacyProjectDocument(const std::uint8_t* bytes, std::size_t size, Project& project,
                                SamplePool& pool, Diagnostics& diagnostics, std::string& error,
                                DocumentSource source) {
   const MemoryBytes memory(bytes, size);
-  if (looksLikeZip(memory)) return readLegacyArchive(memory, project, pool, diagnostics, error, source);
+  if (looksLikeZip(memory))
+    return readLegacyArchive(memory, project, pool, nullptr, diagnostics, error, source);
   std::vector<std::uint8_t> scratch;
   const auto text = documentText(memory, scratch, diagnostics, error);
   return text && readLegacyText(parseText(*text), memory, project, diagnostics, error, source);
 }
 
 bool readDocument(const ByteSource& source, Project& project, SamplePool& pool, KeptDocument& kept,
-                  std::string* error, Diagnostics* diagnostics, DocumentSource documentSource) {
+                  std::string* error, Diagnostics* diagnostics, DocumentSource documentSource,
+                  const SamplePool* shareFrom) {
   Diagnostics own;
   Diagnostics& list = diagnostics != nullptr ? *diagnostics : own;
   try {
-    return readDocumentUnguarded(source, project, pool, kept, error, list, documentSource);
+    return readDocumentUnguarded(source, project, pool, kept, error, list, documentSource, shareFrom);
   } catch (const std::bad_alloc&) {
     // Nothing was handed over before the last step, which cannot throw.
     list.error("out-of-memory", "", "Not enough memory to read the document");
@@ -473,8 +491,9 @@ bool readDocument(const ByteSource& source, Project& project, SamplePool& pool, 
 }
 
 bool readDocument(const std::uint8_t* bytes, std::size_t size, Project& project, SamplePool& pool,
-                  KeptDocument& kept, std::string* error, Diagnostics* diagnostics, DocumentSource source) {
-  return readDocument(MemoryBytes(bytes, size), project, pool, kept, error, diagnostics, source);
+                  KeptDocument& kept, std::string* error, Diagnostics* diagnostics, DocumentSource source,
+                  const SamplePool* shareFrom) {
+  return readDocument(MemoryBytes(bytes, size), project, pool, kept, error, diagnostics, source, shareFrom);
 }
 
 bool readDocument(const std::vector<std::uint8_t>& bytes, Project& project, SamplePool& pool,
@@ -533,14 +552,15 @@ bool readDocumentFile(const std::filesystem::path& path, std::vector<std::uint8_
 }
 
 bool loadDocumentFile(const std::filesystem::path& path, Project& project, SamplePool& pool,
-                      KeptDocument& kept, std::string* error, Diagnostics* diagnostics) {
+                      KeptDocument& kept, std::string* error, Diagnostics* diagnostics,
+                      const SamplePool* shareFrom) {
   RegularFile file;
   std::string why;
   if (openDocumentFile(path, file, why) != FileReadStatus::Read) {
     if (error != nullptr) *error = std::move(why);
     return false;
   }
-  return readDocument(file, project, pool, kept, error, diagnostics);
+  return readDocument(file, project, pool, kept, error, diagnostics, DocumentSource::File, shareFrom);
 }
 
 }  // namespace ob

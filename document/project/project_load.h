@@ -34,7 +34,9 @@ enum class DocumentSource : std::uint8_t { File, State };
 // On success the project is replaced, the pool takes the new samples (its
 // previous slots are displaced, not freed) and kept is replaced by what the
 // next save puts back. On failure only the error text and the list change.
-// Both may be null.
+// Both may be null. shareFrom, when given, is the pool the caller is about
+// to replace: a sample file it holds byte for byte is shared, not decoded
+// again, so that loading what is already loaded costs no second copy.
 //
 // What is held while reading stays bounded: a document's text is refused
 // beyond kMaxDocumentTextBytes ("document-too-large") before it is read or
@@ -46,10 +48,11 @@ enum class DocumentSource : std::uint8_t { File, State };
 // play silent.
 bool readDocument(const ByteSource& source, Project& project, SamplePool& pool, KeptDocument& kept,
                   std::string* error, Diagnostics* diagnostics,
-                  DocumentSource documentSource = DocumentSource::File);
+                  DocumentSource documentSource = DocumentSource::File,
+                  const SamplePool* shareFrom = nullptr);
 bool readDocument(const std::uint8_t* bytes, std::size_t size, Project& project, SamplePool& pool,
                   KeptDocument& kept, std::string* error, Diagnostics* diagnostics,
-                  DocumentSource source = DocumentSource::File);
+                  DocumentSource source = DocumentSource::File, const SamplePool* shareFrom = nullptr);
 bool readDocument(const std::vector<std::uint8_t>& bytes, Project& project, SamplePool& pool,
                   KeptDocument& kept, std::string* error, Diagnostics* diagnostics);
 
@@ -57,7 +60,8 @@ bool readDocument(const std::vector<std::uint8_t>& bytes, Project& project, Samp
 // piece by piece, never whole. A file that cannot be opened fails with
 // readDocumentFile's reason, which leaves naming the file to the caller.
 bool loadDocumentFile(const std::filesystem::path& path, Project& project, SamplePool& pool,
-                      KeptDocument& kept, std::string* error, Diagnostics* diagnostics);
+                      KeptDocument& kept, std::string* error, Diagnostics* diagnostics,
+                      const SamplePool* shareFrom = nullptr);
 
 // How much of a file opensAsDocument sees before the rest is read; every
 // writer opens its root object well within it.

@@ -1,6 +1,7 @@
 #include "document/reading/byte_source.h"
 
 #include <cstring>
+#include <utility>
 
 namespace ob {
 
@@ -13,6 +14,11 @@ std::optional<std::span<const std::uint8_t>> ByteSource::view(std::uint64_t offs
   scratch.resize(count);
   if (!read(offset, scratch.data(), count)) return std::nullopt;
   return std::span<const std::uint8_t>(scratch);
+}
+
+std::vector<std::uint8_t> ownBytes(std::span<const std::uint8_t> view, std::vector<std::uint8_t>&& scratch) {
+  if (viewsScratch(view, scratch)) return std::move(scratch);
+  return std::vector<std::uint8_t>(view.begin(), view.end());
 }
 
 bool MemoryBytes::read(std::uint64_t offset, std::uint8_t* out, std::size_t count) const {

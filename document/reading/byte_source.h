@@ -28,6 +28,16 @@ class ByteSource {
                                                     std::vector<std::uint8_t>& scratch) const;
 };
 
+// Whether a view shows `scratch`, into which it was read, rather than
+// memory held elsewhere.
+inline bool viewsScratch(std::span<const std::uint8_t> view, const std::vector<std::uint8_t>& scratch) {
+  return !view.empty() && view.data() == scratch.data();
+}
+
+// The viewed bytes as a vector of their own: scratch itself when the view
+// shows it, else a copy.
+std::vector<std::uint8_t> ownBytes(std::span<const std::uint8_t> view, std::vector<std::uint8_t>&& scratch);
+
 class MemoryBytes final : public ByteSource {
  public:
   MemoryBytes(const std::uint8_t* bytes, std::size_t size) : bytes_(bytes, size) {}

@@ -217,62 +217,116 @@ bool opensAsWav(const std::uint8_t* bytes, std::size_t count, std::string* error
   return false;
 }
 
+namespace {
+
+// Where a file's audio lies, as the decoder takes it: its last format
+// chunk and its last audio chunk.
+struct ChunkWalk {
+  bool haveFmt = false;
+  FormatChunk format;
+  bool haveData = false;
+  std::uint64_t dataPos = 0;
+  std::uint64_t dataSize = 0;
+};
+
+// The chunks of a file of `total` bytes, reading only their heads and the
+// format chunk's fields. The walk is in 64-bit arithmetic so a hostile size
+// cannot wrap.
+ChunkWalk walkChunks(std::uint64_t total, const WavReadAt& read) {
+  ChunkWalk walk;
+  std::uint64_t pos = 12;
+  while (pos + 8 <= total) {
+    std::uint8_t head[8];
+    if (!read(pos, head, sizeof head)) break;
+    const std::uint64_t size = readU32LE(head + 4);
+    if (pos + 8 + size > total) break;
+    if (tagIs(head, "fmt ")) {
+      // A body too short for its fixed fields is ignored rather than
+      // read past.
+      std::uint8_t body[26] = {};
+      if (size >= 16 &&
+          read(pos + 8, body, static_cast<std::size_t>(std::min<std::uint64_t>(size, sizeof body)))) {
+        walk.haveFmt = true;
+        walk.format = readFormatChunk(body, size);
+      }
+    } else if (tagIs(head, "data")) {
+      walk.haveData = true;
+      walk.dataPos = pos + 8;
+      walk.dataSize = size;
+    }
+    pos += 8 + size + (size & 1);
+  }
+  return walk;
+}
+
+// How the audio of a walked file is read, or why it cannot be.
+struct AudioPlan {
+  SampleLayout layout;
+  std::uint32_t channels = 0;
+  std::uint64_t frames = 0;
+  std::uint64_t decodedBytes() const { return frames * (channels > 1 ? 2u : 1u) * sizeof(float); }
+};
+
+std::optional<AudioPlan> planOf(const ChunkWalk& walk, std::string& why) {
+  // A rate of 0 cannot be played or resampled.
+  if (!walk.haveData || !walk.haveFmt || walk.format.channels < 1 || walk.format.rate == 0) {
+    why = kBadChunks;
+    return std::nullopt;
+  }
+  const std::optional<SampleLayout> layout = layoutOf(walk.format, why);
+  if (!layout) return std::nullopt;
+  AudioPlan plan;
+  plan.layout = *layout;
+  plan.channels = walk.format.channels;
+  plan.frames = walk.dataSize / (std::uint64_t(layout->bytes) * plan.channels);
+  if (plan.frames > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
+    why = kBadChunks;
+    return std::nullopt;
+  }
+  return plan;
+}
+
+bool opensAsWavAt(std::uint64_t size, const WavReadAt& read) {
+  std::uint8_t tag[kWavTagBytes];
+  return size >= kWavHeaderBytes && read(0, tag, sizeof tag) && opensAsWav(tag, sizeof tag);
+}
+
+}  // namespace
+
+std::optional<std::uint64_t> wavDecodedBytes(std::uint64_t size, const WavReadAt& read) {
+  if (!opensAsWavAt(size, read)) return std::nullopt;
+  std::string why;
+  const std::optional<AudioPlan> plan = planOf(walkChunks(size, read), why);
+  if (!plan) return std::nullopt;
+  return plan->decodedBytes();
+}
+
 bool decodeWav(const std::uint8_t* bytes, std::size_t count, DecodedWav& out, std::string* error,
                const DecodeAdmission& admit) {
   auto failWith = [error](std::string message) {
     if (error) *error = std::move(message);
     return false;
   };
-  if (count < kWavHeaderBytes || !opensAsWav(bytes, count)) return failWith(kNotWave);
-
-  // Chunk walk in 64-bit arithmetic so a hostile size cannot wrap.
-  const std::uint64_t total = count;
-  bool haveFmt = false;
-  FormatChunk format;
-  bool haveData = false;
-  std::uint64_t dataPos = 0, dataSize = 0;
-
-  std::uint64_t pos = 12;
-  while (pos + 8 <= total) {
-    const std::uint8_t* head = bytes + pos;
-    const std::uint64_t size = readU32LE(head + 4);
-    if (pos + 8 + size > total) break;
-    const std::uint8_t* body = head + 8;
-    if (tagIs(head, "fmt ")) {
-      // A body too short for its fixed fields is ignored rather than
-      // read past.
-      if (size >= 16) {
-        haveFmt = true;
-        format = readFormatChunk(body, size);
-      }
-    } else if (tagIs(head, "data")) {
-      haveData = true;
-      dataPos = pos + 8;
-      dataSize = size;
-    }
-    pos += 8 + size + (size & 1);
-  }
-
-  if (!haveData || !haveFmt || format.channels < 1) return failWith(kBadChunks);
-  // A rate of 0 cannot be played or resampled.
-  if (format.rate == 0) return failWith(kBadChunks);
+  const WavReadAt read = [bytes, count](std::uint64_t offset, std::uint8_t* to, std::size_t n) {
+    if (offset > count || n > count - offset) return false;
+    std::memcpy(to, bytes + offset, n);
+    return true;
+  };
+  if (bytes == nullptr || !opensAsWavAt(count, read)) return failWith(kNotWave);
+  const ChunkWalk walk = walkChunks(count, read);
   std::string why;
-  const std::optional<SampleLayout> layout = layoutOf(format, why);
-  if (!layout) return failWith(std::move(why));
-
-  const std::uint32_t channels = format.channels;
-  const std::uint64_t bytesPerSample = layout->bytes;
+  const std::optional<AudioPlan> plan = planOf(walk, why);
+  if (!plan) return failWith(std::move(why));
+  if (admit && !admit(plan->decodedBytes())) return false;
+  SampleReader sampleAt(plan->layout);
+  const std::uint32_t channels = plan->channels;
+  const std::uint64_t bytesPerSample = plan->layout.bytes;
   const std::uint64_t frameSize = bytesPerSample * channels;
-  const std::uint64_t frames64 = dataSize / frameSize;
-  if (frames64 > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()))
-    return failWith(kBadChunks);
-  const std::size_t frames = static_cast<std::size_t>(frames64);
-  if (admit && !admit(frames64 * (channels > 1 ? 2u : 1u) * sizeof(float))) return false;
-  SampleReader sampleAt(*layout);
-  const std::uint8_t* data = bytes + dataPos;
+  const auto frames = static_cast<std::size_t>(plan->frames);
+  const std::uint8_t* data = bytes + walk.dataPos;
 
   DecodedWav result;
-  result.sampleRate = static_cast<double>(format.rate);
+  result.sampleRate = static_cast<double>(walk.format.rate);
   result.frames = static_cast<std::int32_t>(frames);
   result.left.resize(frames);
   if (channels == 1) {
@@ -332,6 +386,56 @@ void appendWavFrames(std::vector<std::uint8_t>& out, const float* left, const fl
     putFloat(out, left ? left[f] : 0.0f);
     if (right) putFloat(out, right[f]);
   }
+}
+
+std::uint64_t encodedWavSize(std::uint32_t channels, std::int32_t frames) {
+  channels = channels > 1 ? 2 : 1;
+  const std::uint64_t count =
+      std::min<std::uint64_t>(frames > 0 ? static_cast<std::uint64_t>(frames) : 0, maxWavFrames(channels));
+  return kWavHeaderBytes + count * 4 * channels;
+}
+
+bool encodeWavPart(const float* left, const float* right, std::int32_t frames, double sampleRate,
+                   std::uint64_t offset, std::span<std::uint8_t> out) {
+  const std::uint32_t channels = right ? 2 : 1;
+  const std::uint64_t size = encodedWavSize(channels, frames);
+  if (left == nullptr || offset > size || out.size() > size - offset) return false;
+  const std::vector<std::uint8_t> header =
+      encodeWavHeader(channels, (size - kWavHeaderBytes) / (4 * channels), sampleRate);
+  // Sample words are interleaved and little-endian, as putFloat writes them.
+  const auto wordOf = [left, right](std::uint64_t word) {
+    const float sample = right == nullptr ? left[word] : (word & 1u) != 0 ? right[word / 2] : left[word / 2];
+    std::uint32_t bits;
+    std::memcpy(&bits, &sample, sizeof bits);
+    return bits;
+  };
+  std::size_t i = 0;
+  for (; i < out.size() && offset + i < kWavHeaderBytes; ++i) out[i] = header[offset + i];
+  std::uint64_t at = offset + i - kWavHeaderBytes;  // into the samples
+  const auto byteAt = [&](std::uint64_t k) {
+    return static_cast<std::uint8_t>(wordOf(k / 4) >> (8 * (k % 4)));
+  };
+  for (; i < out.size() && at % 4 != 0; ++i, ++at) out[i] = byteAt(at);
+  for (; i + 4 <= out.size(); i += 4, at += 4) {
+    const std::uint32_t bits = wordOf(at / 4);
+    for (int b = 0; b < 4; ++b) out[i + b] = static_cast<std::uint8_t>(bits >> (8 * b));
+  }
+  for (; i < out.size(); ++i, ++at) out[i] = byteAt(at);
+  return true;
+}
+
+bool isEncodedWav(std::span<const std::uint8_t> file, const float* left, const float* right,
+                  std::int32_t frames, double sampleRate) {
+  if (file.size() != encodedWavSize(right ? 2 : 1, frames)) return false;
+  std::uint8_t expected[16384];
+  for (std::size_t at = 0; at < file.size();) {
+    const std::size_t n = std::min(sizeof expected, file.size() - at);
+    if (!encodeWavPart(left, right, frames, sampleRate, at, std::span(expected, n)) ||
+        std::memcmp(expected, file.data() + at, n) != 0)
+      return false;
+    at += n;
+  }
+  return true;
 }
 
 std::vector<std::uint8_t> encodeWav(const float* left, const float* right, std::int32_t frames,

@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -33,6 +35,14 @@ bool opensAsWav(const std::uint8_t* bytes, std::size_t count, std::string* error
 // two); false refuses the file, and *error is left to the one who refused.
 using DecodeAdmission = std::function<bool(std::uint64_t decodedBytes)>;
 
+// Reads exactly count bytes of a file from offset into out; false past its
+// end or when they cannot be had.
+using WavReadAt = std::function<bool(std::uint64_t offset, std::uint8_t* out, std::size_t count)>;
+// What decodeWav's admission would be asked of a file of `size` bytes, read
+// only where its chunks are described: the bytes its audio decodes to, or
+// nothing when it would be refused before that.
+std::optional<std::uint64_t> wavDecodedBytes(std::uint64_t size, const WavReadAt& read);
+
 // On failure returns false, writes the reason to *error when given and leaves
 // out unchanged. Every sample decoded is finite and within
 // kMaxSampleMagnitude; a float sample that is no number decodes as 0.
@@ -45,6 +55,14 @@ inline bool decodeWav(const std::vector<std::uint8_t>& bytes, DecodedWav& out, s
 // right may be null for mono; a negative frame count counts as 0.
 std::vector<std::uint8_t> encodeWav(const float* left, const float* right, std::int32_t frames,
                                     double sampleRate);
+// Whether the file is byte for byte what encodeWav writes for this audio.
+bool isEncodedWav(std::span<const std::uint8_t> file, const float* left, const float* right,
+                  std::int32_t frames, double sampleRate);
+// What encodeWav writes in part: its size, and out.size() of its bytes from
+// offset (false when they reach past its end), without the rest.
+std::uint64_t encodedWavSize(std::uint32_t channels, std::int32_t frames);
+bool encodeWavPart(const float* left, const float* right, std::int32_t frames, double sampleRate,
+                   std::uint64_t offset, std::span<std::uint8_t> out);
 
 // encodeWav in pieces, for writers that stream: the 44-byte header of one or
 // two channels for that many frames, and frames appended as interleaved

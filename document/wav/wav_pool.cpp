@@ -1,28 +1,49 @@
 #include "document/wav/wav_pool.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "document/wav/wav.h"
 
 namespace ob {
 
-PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, std::vector<std::uint8_t> bytes) {
+namespace {
+
+bool encodes(std::span<const std::uint8_t> file, const std::vector<float>& left,
+             const std::vector<float>& right, double sampleRate) {
+  return isEncodedWav(file, left.data(), right.empty() ? nullptr : right.data(),
+                      static_cast<std::int32_t>(left.size()), sampleRate);
+}
+
+// Whether a save writes the file again from the decoded audio. Decoded
+// samples are all such as the pool holds them; a rate the pool reads as
+// another, or channels it cuts, keep the file.
+bool rewritesItsFile(std::span<const std::uint8_t> file, const SampleAudio& audio) {
+  const bool heldAsItIs = audio.sampleRate > 0.0 && std::isfinite(audio.sampleRate) &&
+                          (audio.right.empty() || audio.right.size() == audio.left.size());
+  return heldAsItIs && encodes(file, audio.left, audio.right, audio.sampleRate);
+}
+
+}  // namespace
+
+PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, std::span<const std::uint8_t> file,
+                         std::vector<std::uint8_t> owned) {
   PoolDecode result;
   auto refuse = [&](SampleRefusal refusal) {
     result.refusal = refusal;
     result.error = sampleRefusalText(refusal, pool.limits());
     return result;
   };
-  if (const SampleRefusal file = pool.refusalForFile(bytes.size()); file != SampleRefusal::None)
-    return refuse(file);
+  if (const SampleRefusal tooLarge = pool.refusalForFile(file.size()); tooLarge != SampleRefusal::None)
+    return refuse(tooLarge);
   SampleRefusal byHeader = SampleRefusal::None;
   const DecodeAdmission admit = [&](std::uint64_t decodedBytes) {
     byHeader = pool.refusalForAudio(decodedBytes, into);
     return byHeader == SampleRefusal::None;
   };
   DecodedWav wav;
-  if (!decodeWav(bytes.data(), bytes.size(), wav, &result.error, admit)) {
+  if (!decodeWav(file.data(), file.size(), wav, &result.error, admit)) {
     if (byHeader != SampleRefusal::None) return refuse(byHeader);
     return result;
   }
@@ -34,9 +55,36 @@ PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, std::vector<
   audio.left = std::move(wav.left);
   audio.right = std::move(wav.right);
   audio.sampleRate = wav.sampleRate;
-  audio.bytes = std::move(bytes);
+  if (!rewritesItsFile(file, audio)) {
+    if (owned.empty()) owned.assign(file.begin(), file.end());
+    audio.bytes = std::move(owned);
+  }
   result.audio = makeSampleData(std::move(audio));
   return result;
+}
+
+PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, std::vector<std::uint8_t> bytes) {
+  const std::span<const std::uint8_t> file(bytes);
+  return decodeForPool(pool, into, file, std::move(bytes));
+}
+
+bool isFileOf(std::span<const std::uint8_t> file, const SampleData& audio) {
+  if (!audio.bytes.empty()) return std::ranges::equal(file, audio.bytes);
+  return audio.frames > 0 && encodes(file, audio.left, audio.right, audio.sampleRate);
+}
+
+bool fileHolds(const SampleData& audio, std::uint64_t offset, std::span<const std::uint8_t> piece,
+               std::vector<std::uint8_t>& scratch) {
+  if (!audio.bytes.empty()) {
+    const std::span<const std::uint8_t> file(audio.bytes);
+    return offset <= file.size() && piece.size() <= file.size() - offset &&
+           std::ranges::equal(piece, file.subspan(static_cast<std::size_t>(offset), piece.size()));
+  }
+  scratch.resize(piece.size());
+  return audio.frames > 0 &&
+         encodeWavPart(audio.left.data(), audio.right.empty() ? nullptr : audio.right.data(), audio.frames,
+                       audio.sampleRate, offset, scratch) &&
+         std::ranges::equal(piece, scratch);
 }
 
 std::int32_t loadWav(SamplePool& pool, std::vector<std::uint8_t> bytes, std::string* error) {

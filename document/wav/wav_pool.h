@@ -4,6 +4,7 @@
 // before its audio is decoded. Main thread, like the pool.
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -22,8 +23,22 @@ struct PoolDecode {
 // (a new slot when it is none of the pool's): a file over the pool's file
 // limit is refused before it is looked at, and one whose audio would pass
 // the sample limit or the pool's budget as soon as its header tells,
-// before a sample is decoded. The pool is not changed.
+// before a sample is decoded. The pool is not changed. A file that is
+// exactly what a save writes for its audio is not kept (see
+// SampleData::bytes).
 PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, std::vector<std::uint8_t> bytes);
+// The same for a file the caller holds: `owned`, when not empty, holds its
+// bytes and is taken, else they are copied, and only when they are kept.
+PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, std::span<const std::uint8_t> file,
+                         std::vector<std::uint8_t> owned);
+
+// Whether the file is the one the audio was decoded from: its bytes, or
+// what a save writes for it when they were not kept.
+bool isFileOf(std::span<const std::uint8_t> file, const SampleData& audio);
+// The same a piece at a time: whether that file (of audio.savedFileBytes())
+// holds `piece` at `offset`.
+bool fileHolds(const SampleData& audio, std::uint64_t offset, std::span<const std::uint8_t> piece,
+               std::vector<std::uint8_t>& scratch);
 
 // Decodes into a new slot after the last one and returns its index, or -1
 // with the decoder's message or the refusal's words. No slot limit here:

@@ -194,6 +194,7 @@ const SamplesPage::SlotOverviews& SamplesPage::selectedOverviews() {
            audio->frames};
   if (!(key == overviewKey_)) {
     overviewKey_ = key;
+    overviews_ = {};  // before the new ones are built, as the sample view does
     const auto overviewOf = [&](const float* samples) {
       return samples ? ui::WaveOverview(std::span<const float>(samples, static_cast<std::size_t>(key.frames)),
                                         audio->sampleRate)

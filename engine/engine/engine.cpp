@@ -85,7 +85,6 @@ void Engine::preparePlayers() {
     players_[i].setRandomSeeds(static_cast<std::uint32_t>(t + 809),
                                static_cast<std::uint32_t>(t + 405) ^ 0x9e3779b9u);
     players_[i].prepare(sampleRate_);
-    holdsOld_[i] = 0;
     stopFade_[i].clear();
   }
 }
@@ -133,6 +132,8 @@ int Engine::drainRetired() {
   }
   return freed;
 }
+
+void Engine::stopProcessing() { sampleSet_.leaveProcessing(); }
 
 void Engine::setSampleSnapshot(const SamplePoolSnapshot* snapshot) {
   sampleSet_.snapshot.store(snapshot, std::memory_order_release);
@@ -182,18 +183,28 @@ void Engine::applySeedRule() {
 }
 
 void Engine::checkSampleSet() {
-  if (sampleSet_.takeGeneration()) {
-    for (int i = 0; i < kPlayers; ++i) holdsOld_[i] |= players_[i].isSounding() ? 1 : 0;
-    // A pre-render reads the old samples: it must not outlive them.
-    cancelReverseHits();
-  }
-  bool anyOld = false;
-  for (int i = 0; i < kPlayers; ++i) {
-    if (holdsOld_[i] && !players_[i].isSounding()) holdsOld_[i] = 0;
-    anyOld |= holdsOld_[i] != 0;
-  }
-  sampleSet_.acknowledge(anyOld);
+  // Taken before the generation, so the generation is at least the one the
+  // release came after.
+  const bool released = sampleSet_.takeRelease();
+  // A pre-render reads the old samples: it must not outlive them.
+  if (sampleSet_.takeGeneration()) cancelReverseHits();
+  if (released) dropOldVoices();
+  std::uint32_t oldest = sampleSet_.seen;
+  for (int i = 0; i < kPlayers; ++i)
+    if (players_[i].isSounding() && static_cast<std::int32_t>(hitGeneration_[i] - oldest) < 0)
+      oldest = hitGeneration_[i];
+  sampleSet_.acknowledge(oldest);
   for (int t = 0; t < kMaxTracks; ++t) giveSnapshot(*active_[t]);
+}
+
+void Engine::dropOldVoices() {
+  // Their audio is gone: they stop where they are, their host notes ended.
+  for (int i = 0; i < kPlayers; ++i) {
+    if (!holdsOldSamples(i)) continue;
+    flushNoteEnd(i);
+    resetPlayer(players_[i]);
+  }
+  cancelReverseHits();
 }
 
 void Engine::giveSnapshot(TrackPlayer& player) { player.setSampleSnapshot(sampleSet_.current()); }
@@ -239,6 +250,7 @@ void Engine::processBlock(float* const* channels, int pairCount, int frames, con
 }
 
 int Engine::process(float* left, float* right, int frames, const RenderInfo& info) {
+  sampleSet_.enterBlock();
   const DenormalGuard denormals;
   noteEndCount = 0;
   controlSignalCount = 0;
@@ -413,7 +425,6 @@ void Engine::renderTrack(TrackPlayer& player, int t, float gainL, float gainR, f
   float* sr = scratchR_.data();
   player.renderBlock(sl, sr, frames);
   fadeAfterStop(player, sl, sr, frames);
-  if (!player.isSounding()) holdsOld_[playerIndex(player)] = 0;
   if (controlSignalsOn_) {
     float* row = followerInput_.data() + static_cast<std::size_t>(t) * maxBlock_ + offset;
     for (int i = 0; i < frames; ++i) row[i] = std::max({row[i], std::fabs(sl[i]), std::fabs(sr[i])});
@@ -512,7 +523,6 @@ void Engine::carryPendingNoteEnds() {
 
 void Engine::resetPlayer(TrackPlayer& player) {
   player.reset();
-  holdsOld_[playerIndex(player)] = 0;
   stopFade_[playerIndex(player)].clear();
 }
 
@@ -521,7 +531,7 @@ void Engine::startPlayerHit(TrackPlayer& player, float note, float velocity) {
   // A hit while a stop fades the player out starts from silence.
   if (stopFade_[index].running) resetPlayer(player);
   player.startHit(note, velocity);
-  holdsOld_[index] = 0;
+  hitGeneration_[index] = sampleSet_.seen;
 }
 
 void Engine::stopPlayers() {

@@ -10,7 +10,9 @@
 // while no block is processed. postCommand, postProject, drainRetired,
 // handOverSeed, setSampleSnapshot and the display reads run on the main
 // thread at any time. postHostCommand is the parameter flush's (one caller at
-// a time, never during a block). Everything else is the audio thread's.
+// a time, never during a block). stopProcessing is the audio thread's after
+// its last block, or the main thread's once no block can follow. Everything
+// else is the audio thread's.
 
 #include <atomic>
 #include <cstdint>
@@ -108,6 +110,10 @@ class Engine {
   // One block mixed into left/right (either may be null). Returns frames.
   int process(float* left, float* right, int frames, const RenderInfo& info);
   void reset();
+  // No block follows until processing starts again (the host's
+  // stop_processing, or its deactivate): until then sample memory may be
+  // freed without waiting for an acknowledgement.
+  void stopProcessing();
 
   // Zone slot for a hit of the sound at velocity 0..1, or -1 for a sound
   // without zones or a machine that plays no samples. Round-robin modes
@@ -143,7 +149,9 @@ class Engine {
   float activeGainL(int track) const { return activeGainL_[track]; }
   float activeGainR(int track) const { return activeGainR_[track]; }
   const NoteRef& pendingNoteEnd(int playerIndex) const { return pendingNoteEnd_[playerIndex]; }
-  bool holdsOldSamples(int playerIndex) const { return holdsOld_[playerIndex] != 0; }
+  bool holdsOldSamples(int playerIndex) const {
+    return players_[playerIndex].isSounding() && hitGeneration_[playerIndex] != sampleSet_.seen;
+  }
   std::uint64_t hitCounter() const { return hitCounter_; }
   std::int64_t hostPosition() const { return hostPosition_; }
   const StepClock& clock() const { return clock_; }
@@ -179,6 +187,8 @@ class Engine {
   bool takeMailbox();
   void takeSeed();
   void checkSampleSet();
+  // After the main thread freed old audio: every player that holds some stops.
+  void dropOldVoices();
   void drainCommands();
   void runPiece(float* left, float* right, int base, int frames, const RenderInfo& info, bool first);
   void renderSegment(float* left, float* right, int from, int to);
@@ -244,7 +254,9 @@ class Engine {
   float activeGainR_[kMaxTracks] = {};
   float spareGainL_[kMaxTracks] = {};
   float spareGainR_[kMaxTracks] = {};
-  std::uint8_t holdsOld_[kPlayers] = {};
+  // The sample-set generation each player's last hit was given; its audio
+  // stays in use while the player sounds.
+  std::uint32_t hitGeneration_[kPlayers] = {};
   // Players fading out after a transport stop; each stops when its fade ends.
   FadeOutRamp stopFade_[kPlayers];
   NoteRef pendingNoteEnd_[kPlayers];

@@ -46,8 +46,9 @@ struct SampleData {
   std::int32_t frames = 0;
   float peak = 1.0f;  // largest absolute sample; 1 for silence
   // The file the audio was decoded from, written back when saved. Empty for
-  // audio made here (a split's halves): its file is its own 32-bit float
-  // WAV, written when saved rather than held twice.
+  // audio made here (a split's halves), and for a file that is exactly what
+  // a save writes for the audio (its own 32-bit float WAV): written when
+  // saved rather than held twice.
   std::vector<std::uint8_t> bytes;
   // Set, with no audio, for a sample that cannot play here.
   std::optional<KeptSampleFile> kept;

@@ -28,10 +28,15 @@ SamplePool& SamplePool::operator=(SamplePool&& other) {
   return *this;
 }
 
-// A slot without frames is never published, so only slots with audio need
-// to outlive their replacement.
+// Only slots whose audio a published snapshot shows need to outlive their
+// replacement; a slot without frames is never shown.
 void SamplePool::displace(std::unique_ptr<SamplePoolSlot> old) {
-  if (old && old->frames > 0) displaced_.push_back(std::move(old));
+  if (old && old->published && old->frames > 0) displaced_.push_back(std::move(old));
+}
+
+void SamplePool::markPublished() {
+  for (auto& s : slots)
+    if (s) s->published = true;
 }
 
 void SamplePool::adoptSlots(std::vector<std::unique_ptr<SamplePoolSlot>> fresh) {

@@ -31,6 +31,9 @@ struct SamplePoolSlot {
   float peak = 1.0f;
   std::span<const std::uint8_t> bytes;  // see SampleData::bytes
   std::vector<float> slices;            // positions last published for this slot
+  // Shown to the audio thread in a published snapshot; until then the slot
+  // may go the moment it is replaced.
+  bool published = false;
 };
 
 class SamplePool {
@@ -101,6 +104,9 @@ class SamplePool {
   // Replaces every slot with the given ones; the old slots are displaced,
   // not freed. Use this rather than assigning to `slots`.
   void adoptSlots(std::vector<std::unique_ptr<SamplePoolSlot>> fresh);
+
+  // Every slot is in the snapshot just handed to the audio thread.
+  void markPublished();
 
  private:
   void install(std::int32_t index, std::unique_ptr<SamplePoolSlot> fresh);

@@ -5,7 +5,7 @@
 namespace ob {
 
 bool SampleSetPublisher::publish(SamplePool& pool, const SampleSlotTable& table, SampleSetHandshake& hs) {
-  if (current_ >= 0 && !hs.acknowledged(publishedGeneration_)) {
+  if (current_ >= 0 && !hs.acknowledged(publishedGeneration_) && !hs.quiet()) {
     pending_ = true;
     return false;
   }
@@ -22,12 +22,15 @@ void SampleSetPublisher::retirePool(SamplePool&& old) {
   r.pool.adoptSlots(std::move(old.slots));
   old.slots.clear();
   r.pool.adoptSlots(old.takeDisplaced());
+  // What no snapshot showed is gone already.
+  if (r.pool.slots.empty() && !r.pool.hasDisplaced()) return;
   retired_.push_back(std::move(r));
 }
 
 void SampleSetPublisher::flip(SamplePool& pool, const SampleSlotTable& table, SampleSetHandshake& hs) {
   const int next = current_ < 0 ? 0 : 1 - current_;
   pool.snapshot(snapshots_[next], table);
+  pool.markPublished();
   // The old audio stays reachable through the snapshot being replaced until
   // the audio thread acknowledges the generation this publish starts.
   if (pool.hasDisplaced()) {
@@ -42,7 +45,6 @@ void SampleSetPublisher::flip(SamplePool& pool, const SampleSlotTable& table, Sa
   for (RetiredSamplePool& r : retired_) {
     if (!r.dated) {
       r.generation = g;
-      r.countdown = -1;
       r.dated = true;
     }
   }
@@ -50,23 +52,27 @@ void SampleSetPublisher::flip(SamplePool& pool, const SampleSlotTable& table, Sa
 
 void SampleSetPublisher::pass(SamplePool& pool, const SampleSlotTable& table, SampleSetHandshake& hs) {
   if (pending_) publish(pool, table, hs);
-  for (RetiredSamplePool& r : retired_) {
+  freeReleased(hs);
+}
+
+void SampleSetPublisher::freeReleased(SampleSetHandshake& hs) {
+  bool any = false;
+  bool waiting = false;
+  for (const RetiredSamplePool& r : retired_) {
     if (!r.dated) continue;
-    if (r.countdown < 0) {
-      if (hs.acknowledged(r.generation)) r.countdown = kPassesAfterAck;
-    } else if (r.countdown > 0) {
-      --r.countdown;
-    }
+    any = true;
+    waiting |= !hs.acknowledged(r.generation);
   }
-  bool due = false;
-  for (const RetiredSamplePool& r : retired_) due |= r.dated && r.countdown == 0;
-  if (!due) return;
+  if (!any) return;
+  // Asked only when something waits, so the audio thread drops voices only
+  // when there is memory to free.
+  const bool all = waiting && hs.quiet();
   // Rebuilt by move construction, so one record's memory never passes into
-  // another's; the due ones are freed with the old list.
+  // another's; the freed ones go with the old list.
   std::vector<RetiredSamplePool> keep;
   keep.reserve(retired_.size());
   for (RetiredSamplePool& r : retired_)
-    if (!(r.dated && r.countdown == 0)) keep.push_back(std::move(r));
+    if (!r.dated || !(all || hs.acknowledged(r.generation))) keep.push_back(std::move(r));
   retired_.swap(keep);
 }
 

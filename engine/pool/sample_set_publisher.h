@@ -1,7 +1,8 @@
 #pragma once
 // Main-thread side of the sample hand-over: two snapshots used alternately,
 // and the sample memory given up by the pool, kept until the audio thread
-// can no longer read it.
+// can no longer read it: until it acknowledges the snapshot that replaced
+// it, or, while no block runs, not at all.
 
 #include <cstdint>
 #include <vector>
@@ -19,20 +20,17 @@ struct SampleSlotTable;
 struct RetiredSamplePool {
   SamplePool pool;
   std::uint32_t generation = 0;
-  std::int32_t countdown = -1;  // -1 while waiting for the acknowledgement
   bool dated = false;
 };
 
 class SampleSetPublisher {
  public:
-  // Main-thread passes a retired pool is kept after its acknowledgement.
-  static constexpr std::int32_t kPassesAfterAck = 60;
-
   // Refills the snapshot not in use from the pool and the sample table and
   // publishes it. The spare snapshot may still be in the audio thread's hands
-  // until the current one has been acknowledged; until then the request is
-  // remembered, nothing is touched, false is returned and pass() publishes
-  // it later. Memory the pool displaced is retired under the new generation.
+  // until the current one has been acknowledged, unless no block runs; until
+  // then the request is remembered, nothing is touched, false is returned
+  // and pass() publishes it later. Memory the pool displaced is retired
+  // under the new generation.
   bool publish(SamplePool& pool, const SampleSlotTable& table, SampleSetHandshake& hs);
 
   // The same without waiting, for when the audio thread is not processing
@@ -45,7 +43,7 @@ class SampleSetPublisher {
   void retirePool(SamplePool&& old);
 
   // Every main-thread pass: publishes a remembered request once allowed,
-  // then counts retired pools down and frees those that are due.
+  // then frees the retired pools the audio thread can no longer read.
   void pass(SamplePool& pool, const SampleSlotTable& table, SampleSetHandshake& hs);
 
   bool publishPending() const { return pending_; }
@@ -57,6 +55,7 @@ class SampleSetPublisher {
 
  private:
   void flip(SamplePool& pool, const SampleSlotTable& table, SampleSetHandshake& hs);
+  void freeReleased(SampleSetHandshake& hs);
 
   SamplePoolSnapshot snapshots_[2];
   int current_ = -1;

@@ -34,6 +34,8 @@ void EngineHost::replacePool(ob::SamplePool&& fresh) {
   samples.retirePool(std::move(pool));
   pool = std::move(fresh);
   publishSamples();
+  // While no block runs, the old pool goes now rather than at a later pass.
+  samples.pass(pool, project.samples, engine.sampleSet());
 }
 
 void EngineHost::mainThreadPass() {

@@ -70,11 +70,11 @@ struct EngineHost {
   // The same at once; only while no block is processed (activate).
   void publishSamplesNow();
   // Main thread: the pool is replaced by the given one (a state load or an
-  // open) and the new samples published; the old pool is freed only after
-  // the audio thread has finished with it.
+  // open) and the new samples published; the old pool is freed once the
+  // audio thread has finished with it, at once while no block runs.
   void replacePool(ob::SamplePool&& fresh);
   // Main thread, every pass: frees retired project copies, publishes a
-  // deferred snapshot, counts retired pools down and frees those that are due.
+  // deferred snapshot and frees the retired pools the audio thread has let go.
   void mainThreadPass();
   // The audio thread's acknowledged sample-set generation.
   std::uint32_t acknowledgedGeneration() const {

@@ -496,7 +496,7 @@ TEST_F(PoolFixture, HalvesCostTheirAudioAndSaveAsTheirOwnFloatFiles) {
                 std::vector<float>(made.left.begin(), made.left.end()));
       EXPECT_EQ(std::vector<float>(read.right.begin(), read.right.end()),
                 std::vector<float>(made.right.begin(), made.right.end()));
-      EXPECT_EQ(read.bytes.size(), ob::kWavHeaderBytes + made.data->decodedBytes());
+      EXPECT_TRUE(read.bytes.empty()) << "its own float WAV, written again when saved, is not held twice";
     }
   }
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -20,6 +21,7 @@
 #include "document/package/package.h"
 #include "document/project/project_load.h"
 #include "document/project/project_save.h"
+#include "document/wav/wav.h"
 #include "document/wav/wav_header.h"
 #include "document/wav/wav_pool.h"
 #include "engine/model/demo_project.h"
@@ -95,21 +97,25 @@ Measured measure(const Load& load, ob::SamplePool* into) {
   return m;
 }
 
-Measured measureLoad(const std::vector<std::uint8_t>& bytes, ob::SamplePool* into = nullptr) {
+// shareFrom, when given, is the pool the load replaces.
+Measured measureLoad(const std::vector<std::uint8_t>& bytes, ob::SamplePool* into = nullptr,
+                     const ob::SamplePool* shareFrom = nullptr) {
   return measure(
       [&](ob::Project& project, ob::SamplePool& pool, ob::KeptDocument& kept, std::string* error,
           ob::Diagnostics* diagnostics) {
-        return ob::readDocument(bytes, project, pool, kept, error, diagnostics);
+        return ob::readDocument(bytes.data(), bytes.size(), project, pool, kept, error, diagnostics,
+                                ob::DocumentSource::File, shareFrom);
       },
       into);
 }
 
 // The same through "Open project...": the file is read where it is needed.
-Measured measureFileLoad(const std::filesystem::path& path, ob::SamplePool* into = nullptr) {
+Measured measureFileLoad(const std::filesystem::path& path, ob::SamplePool* into = nullptr,
+                         const ob::SamplePool* shareFrom = nullptr) {
   return measure(
       [&](ob::Project& project, ob::SamplePool& pool, ob::KeptDocument& kept, std::string* error,
           ob::Diagnostics* diagnostics) {
-        return ob::loadDocumentFile(path, project, pool, kept, error, diagnostics);
+        return ob::loadDocumentFile(path, project, pool, kept, error, diagnostics, shareFrom);
       },
       into);
 }
@@ -405,6 +411,68 @@ TEST(DocumentLimits, APackageFileIsReadEntryByEntry) {
   EXPECT_EQ(fromFile.slots[3]->data, fromFile.slots[0]->data);
   EXPECT_EQ(obtest::listOf(fromMemory.slots[0]->left), obtest::listOf(fromFile.slots[0]->left));
   EXPECT_EQ(obtest::listOf(fromMemory.slots[0]->bytes), obtest::listOf(fromFile.slots[0]->bytes));
+}
+
+// Float assets in this build's own form are held once, as their decoded
+// audio (a save writes the file again), and read in place from a package
+// in memory. Loaded again beside the pool that holds them, from memory or
+// from a file, they are shared, each checked a piece at a time, as is a
+// file kept because the pool had no room for it; a damaged copy is not.
+TEST(DocumentLimits, OwnFloatAssetsAreHeldOnceAndSharedWhenLoadedAgain) {
+  const std::vector<float> quiet(std::size_t(1) << 20, 0.25f), loud(std::size_t(1) << 20, -0.5f);
+  const std::vector<Bytes> files = {ob::encodeWav(quiet.data(), nullptr, std::int32_t(quiet.size()), 48000.0),
+                                    ob::encodeWav(loud.data(), nullptr, std::int32_t(loud.size()), 48000.0)};
+  const Bytes package = packageOf(files, 2);
+  obtest::TempDir dir;
+  const auto path = dir / "floats.project.orbi";
+  obtest::writeFile(path, package);
+  ob::SamplePool first;
+  const Measured loaded = measureLoad(package, &first);
+  ASSERT_TRUE(loaded.ok) << loaded.error;
+  ASSERT_EQ(2, first.slotCount());
+  const std::uint64_t decoded = first.decodedBytes();
+  EXPECT_EQ(decoded, 2 * quiet.size() * sizeof(float));
+  for (int i = 0; i < 2; ++i) EXPECT_TRUE(first.slots[i]->bytes.empty()) << i;
+  EXPECT_LT(loaded.peak, decoded + kMiB);
+
+  for (const bool fromFile : {false, true}) {
+    SCOPED_TRACE(fromFile ? "from a file" : "from memory");
+    ob::SamplePool again;
+    const Measured m =
+        fromFile ? measureFileLoad(path, &again, &first) : measureLoad(package, &again, &first);
+    ASSERT_TRUE(m.ok) << m.error;
+    ASSERT_EQ(2, again.slotCount());
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(again.slots[i]->data, first.slots[i]->data) << i;
+    EXPECT_LT(m.peak, files[0].size());
+  }
+  {
+    // With room for one, the other is refused by its chunks and its file
+    // kept; loaded again, the kept file is shared too, and no file is read.
+    ob::SampleLimits roomForOne;
+    roomForOne.poolDecodedBytes = decoded * 3 / 4;
+    ob::SamplePool one = poolWithin(roomForOne);
+    ASSERT_TRUE(measureFileLoad(path, &one).ok);
+    ASSERT_TRUE(one.slots[1]->data->kept);
+    ob::SamplePool again = poolWithin(roomForOne);
+    const Measured m = measureFileLoad(path, &again, &one);
+    ASSERT_TRUE(m.ok) << m.error;
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(again.slots[i]->data, one.slots[i]->data) << i;
+    EXPECT_LT(m.peak, files[0].size());
+  }
+
+  Bytes damaged = package;
+  const auto riff = std::search(damaged.begin(), damaged.end(), files[0].begin(), files[0].begin() + 4);
+  ASSERT_NE(riff, damaged.end());
+  riff[ob::kWavHeaderBytes + 8] ^= 0x01;
+  ob::SamplePool again;
+  const Measured m = measureLoad(damaged, &again, &first);
+  ASSERT_TRUE(m.ok) << m.error;
+  const auto at = package.begin() + (riff - damaged.begin());
+  const int changed = std::equal(files[0].begin(), files[0].end(), at) ? 0 : 1;
+  EXPECT_NE(again.slots[changed]->data, first.slots[changed]->data);
+  EXPECT_EQ(again.slots[changed]->frames, 0);
+  EXPECT_EQ(again.slots[1 - changed]->data, first.slots[1 - changed]->data);
+  EXPECT_FALSE(m.diagnostics.empty());
 }
 
 }  // namespace project_load_limits_test

@@ -19,6 +19,7 @@
 #include "document/project/project_load.h"
 #include "document/project/project_save.h"
 #include "document/wav/wav_header.h"
+#include "document/wav/wav_pool.h"
 #include "engine/fnv.h"
 #include "engine/model/demo_project.h"
 #include "project_rig.h"
@@ -248,7 +249,7 @@ TEST(ProjectLoad, LegacyPackageLoadsItsSamples) {
   ASSERT_TRUE(l->ok) << l->error;
   ASSERT_EQ(3, l->project->samples.count);
   ASSERT_EQ(3u, l->pool.slots.size());
-  EXPECT_EQ(kick, obtest::listOf(l->pool.slots[0]->bytes));
+  EXPECT_TRUE(ob::isFileOf(kick, *l->pool.slots[0]->data));
   EXPECT_EQ(2000, l->pool.slots[0]->frames);
   EXPECT_EQ(0, l->pool.slots[1]->frames);
   EXPECT_EQ(1, obtest::countCode(l->diags, "missing-asset", "/samples/1"));
@@ -285,7 +286,7 @@ TEST(ProjectLoad, FactoryReferencesResolveByBareName) {
   ASSERT_TRUE(l->ok) << l->error;
   EXPECT_EQ(0, obtest::countCode(l->diags, "missing-factory-sample"));
   ASSERT_EQ(1u, l->pool.slots.size());
-  EXPECT_EQ(factory.bytes("tp_low_hit"), obtest::listOf(l->pool.slots[0]->bytes));
+  EXPECT_TRUE(ob::isFileOf(factory.bytes("tp_low_hit"), *l->pool.slots[0]->data));
   EXPECT_STREQ("tp_low_hit", l->project->samples.slots[0].factory);
 
   // A name the build does not carry loads silent with its own warning.
@@ -604,7 +605,7 @@ TEST(ProjectLoad, LegacyPackagesUnpackOnlyWhatTheyRead) {
   auto l = load(archive_test::buildArchive(a));
   ASSERT_TRUE(l->ok) << l->error;
   ASSERT_EQ(2u, l->pool.slots.size());
-  EXPECT_EQ(kick, obtest::listOf(l->pool.slots[0]->bytes));
+  EXPECT_TRUE(ob::isFileOf(kick, *l->pool.slots[0]->data));
   EXPECT_EQ(0, l->pool.slots[1]->frames);
   EXPECT_EQ(1, obtest::countCode(l->diags, "asset-overpacked", "/samples/1"));
   EXPECT_EQ(1u, l->diags.size());

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "document/wav/wav.h"
+#include "document/wav/wav_header.h"
 #include "document/wav/wav_pool.h"
 #include "engine/pool/sample_pool.h"
 
@@ -27,7 +28,7 @@ Bytes wavOf(std::vector<float> left, std::vector<float> right = {}, double rate 
                        static_cast<std::int32_t>(left.size()), rate);
 }
 
-TEST(WavPool, LoadWavAppendsTheDecodedAudioAndKeepsTheBytes) {
+TEST(WavPool, LoadWavAppendsTheDecodedAudioAndKeepsItsFile) {
   ob::SamplePool pool;
   const Bytes bytes = wavOf({0.0f, 0.5f, -0.75f, 0.25f}, {0.1f, 0.2f, 0.3f, -0.9f}, 22050.0);
   std::string error;
@@ -40,8 +41,31 @@ TEST(WavPool, LoadWavAppendsTheDecodedAudioAndKeepsTheBytes) {
   EXPECT_EQ(s.frames, 4);
   EXPECT_DOUBLE_EQ(s.sampleRate, 22050.0);
   EXPECT_FLOAT_EQ(s.peak, 0.9f);
-  EXPECT_EQ(listOf(s.bytes), bytes);
+  EXPECT_TRUE(ob::isFileOf(bytes, *s.data));
   EXPECT_TRUE(pool.slots[1]->right.empty());
+
+  // A file a save writes again byte for byte is not held beside its audio;
+  // any other is, since nothing else could bring it back.
+  Bytes chunked = bytes;  // a chunk after the audio
+  for (const char c : {'L', 'I', 'S', 'T', '\4', '\0', '\0', '\0', 'I', 'N', 'F', 'O'})
+    chunked.push_back(static_cast<std::uint8_t>(c));
+  chunked[4] = static_cast<std::uint8_t>(chunked[4] + 12);
+  Bytes notANumber = bytes;  // decodes as silence there
+  for (int i = 0; i < 4; ++i) notANumber[ob::kWavHeaderBytes + i] = i == 3 ? 0x7F : 0xFF;
+  const struct {
+    const char* name;
+    const Bytes& file;
+    bool held;
+  } files[] = {{"its own float form", bytes, false},
+               {"with a chunk after the audio", chunked, true},
+               {"a sample that is no number", notANumber, true}};
+  for (const auto& f : files) {
+    SCOPED_TRACE(f.name);
+    const ob::PoolDecode decoded = ob::decodeForPool(pool, 2, f.file);
+    ASSERT_TRUE(decoded.audio) << decoded.error;
+    EXPECT_EQ(!decoded.audio->bytes.empty(), f.held);
+    for (const auto& other : files) EXPECT_EQ(ob::isFileOf(other.file, *decoded.audio), &other == &f);
+  }
 }
 
 TEST(WavPool, DecodeFailuresLeaveThePoolUnchanged) {
@@ -88,7 +112,7 @@ TEST(WavPool, DecodedAudioGoesInKeepingSlicesAndAFailureChangesNothing) {
   EXPECT_TRUE(pool.replaceAudio(4, decoded.audio));
   EXPECT_EQ(pool.slots[4]->slices, (std::vector<float>{0.1f, 0.7f}));
   EXPECT_EQ(pool.slots[4]->frames, 3);
-  EXPECT_EQ(listOf(pool.slots[4]->bytes), bytes);
+  EXPECT_TRUE(ob::isFileOf(bytes, *pool.slots[4]->data));
   // A file that does not decode gives the decoder's words and no audio.
   const ob::PoolDecode broken = ob::decodeForPool(pool, 7, {1, 2});
   EXPECT_FALSE(broken.audio);

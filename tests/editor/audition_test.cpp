@@ -173,6 +173,7 @@ TEST(Audition, InPiecesOverFramesPlaysTheSameSound) {
 TEST(Audition, EachImportOfOneDropPreviewsItsOwnAudio) {
   EditorRig rig;
   rig.activate(44100.0);
+  rig.audioBlock();  // the audio thread runs: publishes wait for it
   rig.frames(1);
   char pattern[] = "/tmp/orbi-audition-XXXXXX";
   const std::filesystem::path folder = mkdtemp(pattern);

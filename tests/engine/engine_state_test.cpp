@@ -242,49 +242,53 @@ TEST(EngineDisplay, ModulatedParamIsZeroOutOfRangeAndFollowsLayers) {
   EXPECT_FLOAT_EQ(e->modulatedParam(0, static_cast<std::uint32_t>(tune)), 80.0f);
 }
 
-TEST(EngineHostObject, SamplesAreRetiredThroughTheGeneration) {
-  auto host = orbi::EngineHost::create();
-  ASSERT_TRUE(host);
-  host->engine.prepare(48000.0, 256);
-  host->publishSamplesNow();
-  host->engine.loadProject(host->project);
-  std::vector<float> l(256), r(256);
-  host->engine.process(l.data(), r.data(), 256, stopped());
-  host->replacePool(ob::SamplePool{});
-  ASSERT_EQ(host->samples.retired().size(), 1u);
-  host->engine.process(l.data(), r.data(), 256, stopped());
-  int passes = 0;
-  while (!host->samples.retired().empty() && passes < 100) {
-    host->mainThreadPass();
-    ++passes;
-  }
-  EXPECT_TRUE(host->samples.retired().empty());
-  EXPECT_EQ(passes, 61);
+// The demo project with track 0 playing pool slot 0, a tone of `frames`.
+ob::SamplePool tonePool(int frames, float level) {
+  ob::SampleAudio tone;
+  tone.left.resize(static_cast<std::size_t>(frames));
+  for (std::size_t i = 0; i < tone.left.size(); ++i)
+    tone.left[i] = level * std::sin(0.05f * static_cast<float>(i));
+  tone.sampleRate = 48000.0;
+  ob::SamplePool pool;
+  pool.append(std::move(tone));
+  return pool;
 }
 
-TEST(EngineHostObject, AReplacedPoolOutlivesTheHitThatReadsIt) {
+std::unique_ptr<orbi::EngineHost> samplerHost(int frames) {
   auto host = orbi::EngineHost::create();
-  ASSERT_TRUE(host);
   ob::buildDemoProject(host->project);
   ob::Pattern& pat = host->project.patterns[0];
-  ob::Sound& snd = pat.kit.sounds[pat.tracks[0].soundIndex];
-  ob::initSoundParams(snd, ob::kMachineSample);
-  ob::SampleAudio tone;
-  tone.left.resize(48000);
-  for (std::size_t i = 0; i < tone.left.size(); ++i)
-    tone.left[i] = 0.5f * std::sin(0.05f * static_cast<float>(i));
-  tone.sampleRate = 48000.0;
-  ASSERT_EQ(host->pool.append(std::move(tone)), 0);
+  ob::initSoundParams(pat.kit.sounds[pat.tracks[0].soundIndex], ob::kMachineSample);
+  host->pool = tonePool(frames, 0.5f);
   host->engine.prepare(48000.0, 512);
   host->publishSamplesNow();
   host->engine.loadProject(host->project);
+  return host;
+}
+
+TEST(EngineHostObject, SamplesAreRetiredThroughTheGenerationOrAtOnceWhileStopped) {
+  auto host = samplerHost(4800);
+  std::vector<float> l(512), r(512);
+  host->engine.process(l.data(), r.data(), 512, stopped());
+  host->replacePool(tonePool(4800, 0.25f));
+  ASSERT_EQ(host->samples.retired().size(), 1u) << "a block may be running";
+  host->engine.process(l.data(), r.data(), 512, stopped());
+  host->mainThreadPass();
+  EXPECT_TRUE(host->samples.retired().empty()) << "freed at the first pass after the acknowledgement";
+  host->engine.stopProcessing();
+  host->replacePool(tonePool(4800, 0.125f));
+  EXPECT_TRUE(host->samples.retired().empty()) << "no block runs: freed at once";
+}
+
+TEST(EngineHostObject, AReplacedPoolOutlivesTheHitThatReadsIt) {
+  auto host = samplerHost(48000);
   std::vector<float> l(512), r(512);
   host->engine.queueTrigger(trigger(0, 0));
   host->engine.process(l.data(), r.data(), 512, stopped());
   ASSERT_TRUE(host->engine.activePlayer(0).isSounding());
   ASSERT_GT(rms(l, 0, 512), 0.0);
 
-  host->replacePool(ob::SamplePool{});
+  host->replacePool(tonePool(48000, 0.25f));
   int blocks = 0;
   while (host->engine.activePlayer(0).isSounding() && blocks < 1000) {
     host->engine.process(l.data(), r.data(), 512, stopped());
@@ -296,11 +300,43 @@ TEST(EngineHostObject, AReplacedPoolOutlivesTheHitThatReadsIt) {
     ++blocks;
   }
   EXPECT_GT(blocks, 10);
-  for (int i = 0; i < 70 && !host->samples.retired().empty(); ++i) {
-    host->engine.process(l.data(), r.data(), 512, stopped());
-    host->mainThreadPass();
-  }
+  host->engine.process(l.data(), r.data(), 512, stopped());
+  host->mainThreadPass();
   EXPECT_TRUE(host->samples.retired().empty());
+
+  // Stopped while a hit rings: its audio goes at once, and the hit with it
+  // before the next block reads any.
+  host->engine.queueTrigger(trigger(0, 0));
+  host->engine.process(l.data(), r.data(), 512, stopped());
+  ASSERT_TRUE(host->engine.activePlayer(0).isSounding());
+  host->engine.stopProcessing();
+  host->replacePool(ob::SamplePool{});
+  EXPECT_TRUE(host->samples.retired().empty());
+  host->engine.process(l.data(), r.data(), 512, stopped());
+  EXPECT_FALSE(host->engine.activePlayer(0).isSounding());
+  EXPECT_EQ(rms(l, 0, 512), 0.0);
+}
+
+TEST(EngineHostObject, ARingingHitKeepsOnlyTheAudioItPlays) {
+  auto host = samplerHost(480000);
+  std::vector<float> l(512), r(512);
+  auto hitAndLoad = [&](float level) {
+    host->engine.queueTrigger(trigger(0, 0));
+    host->engine.process(l.data(), r.data(), 512, stopped());
+    // A load: the ringing hit moves to the spare player and rings on.
+    host->replacePool(tonePool(480000, level));
+    host->postProject(false);
+    for (int i = 0; i < 4; ++i) {
+      host->engine.process(l.data(), r.data(), 512, stopped());
+      host->mainThreadPass();
+    }
+  };
+  hitAndLoad(0.25f);
+  hitAndLoad(0.125f);
+  hitAndLoad(0.0625f);
+  // Only the pool the last ringing hit reads is left; the others are freed.
+  ASSERT_TRUE(host->engine.sparePlayer(0).isSounding());
+  EXPECT_EQ(host->samples.retired().size(), 1u);
 }
 
 TEST(EngineHostObject, AuditionPreviewPlaysTheLatestAndStops) {

@@ -153,4 +153,65 @@ TEST(EngineStress, MainThreadHandOversWhileTheAudioThreadRuns) {
       << "after " << commands << " commands and " << projects << " projects";
 }
 
+// The host stops and starts processing while the main thread loads new
+// pools: a pool is freed without waiting whenever no block runs, and any
+// hit still ringing from it must be gone before the next block reads.
+TEST(EngineStress, PoolsFreedWhileTheHostStopsAndStartsProcessing) {
+  auto host = orbi::EngineHost::create();
+  ASSERT_TRUE(host);
+  std::mt19937 rng(67);
+  ob::buildDemoProject(host->project);
+  ob::Pattern& pat = host->project.patterns[0];
+  for (int t = 0; t < 3; ++t) {
+    ob::Sound& snd = pat.kit.sounds[pat.tracks[t].soundIndex];
+    ob::initSoundParams(snd, ob::kMachineSample);
+    snd.slot[0] = static_cast<std::uint8_t>(t);
+  }
+  // Long enough to ring through many loads.
+  auto longPool = [&] {
+    ob::SamplePool pool;
+    for (int i = 0; i < 3; ++i)
+      pool.append(tone(48000 + static_cast<int>(rng() % 48000), 150.0f + 50.0f * i));
+    return pool;
+  };
+  host->pool = longPool();
+  constexpr int kBlock = 128;
+  host->engine.prepare(48000.0, kBlock);
+  host->publishSamplesNow();
+  host->engine.loadProject(host->project);
+
+  std::atomic<bool> mainDone{false};
+  std::atomic<int> stops{0};
+  std::thread audio([&] {
+    std::vector<float> buf(16 * kBlock);
+    float* ch[16];
+    for (int c = 0; c < 16; ++c) ch[c] = buf.data() + c * kBlock;
+    std::mt19937 arng(11);
+    const ob::RenderInfo info = internalPlay();
+    while (!mainDone.load(std::memory_order_acquire)) {
+      if (arng() % 3 == 0) host->engine.queueTrigger(trigger(static_cast<int>(arng() % 3), 0, 0.9f));
+      host->engine.processBlock(ch, 8, kBlock, info);
+      if (arng() % 16 == 0) {
+        host->engine.stopProcessing();
+        stops.fetch_add(1, std::memory_order_relaxed);
+        std::this_thread::sleep_for(std::chrono::microseconds(arng() % 300));
+      }
+    }
+  });
+
+  int loads = 0;
+  while (loads < 300 || stops.load() < 100) {
+    host->replacePool(longPool());
+    host->postProject(false);
+    host->mainThreadPass();
+    ++loads;
+    if (rng() % 4 == 0) std::this_thread::sleep_for(std::chrono::microseconds(rng() % 500));
+  }
+  mainDone.store(true, std::memory_order_release);
+  audio.join();
+  host->engine.stopProcessing();
+  host->mainThreadPass();
+  EXPECT_TRUE(host->samples.retired().empty());
+}
+
 }  // namespace engine_stress_test

@@ -1,6 +1,7 @@
 // The audio side reads samples through published snapshots while the main
-// thread replaces, adds and swaps pool audio. Run under the sanitizer build:
-// any audio freed too early is a use-after-free there.
+// thread replaces, adds and swaps pool audio, and now and then stops
+// processing, which lets the main thread free without waiting. Run under the
+// sanitizer build: any audio freed too early is a use-after-free there.
 
 #include <gtest/gtest.h>
 
@@ -49,8 +50,8 @@ bool entryConsistent(const SampleSlotInfo& e) {
 
 struct Voice {
   bool sounding = false;
-  bool holdsOld = false;
-  SampleSlotInfo info;  // copied at the hit, as the machines do
+  std::uint32_t generation = 0;  // seen at the hit
+  SampleSlotInfo info;           // copied at the hit, as the machines do
   float value = 0.0f;
   int blocksLeft = 0;
 };
@@ -63,11 +64,22 @@ class FakeAudioThread {
     std::mt19937 rng(7);
     Voice voices[6];
     while (!stop.load(std::memory_order_acquire)) {
-      if (hs_.takeGeneration())
-        for (Voice& v : voices) v.holdsOld |= v.sounding;
-      bool any = false;
-      for (const Voice& v : voices) any |= v.holdsOld;
-      hs_.acknowledge(any);
+      // Now and then the host stops processing for a while; voices ring on
+      // across it unless their audio was let go meanwhile.
+      if (rng() % 32 == 0) {
+        hs_.leaveProcessing();
+        std::this_thread::sleep_for(std::chrono::microseconds(rng() % 400));
+        stops.fetch_add(1);
+      }
+      hs_.enterBlock();
+      const bool released = hs_.takeRelease();
+      hs_.takeGeneration();
+      std::uint32_t oldest = hs_.seen;
+      for (Voice& v : voices) {
+        if (released && v.generation != hs_.seen) v.sounding = false;
+        if (v.sounding && static_cast<std::int32_t>(v.generation - oldest) < 0) oldest = v.generation;
+      }
+      hs_.acknowledge(oldest);
       const SamplePoolSnapshot* snap = hs_.current();
       if (snap) {
         for (const SampleSlotInfo& e : snap->slots)
@@ -75,7 +87,7 @@ class FakeAudioThread {
         for (Voice& v : voices) {
           if (v.sounding) {
             if (!entryConsistent(v.info) || v.info.left[0] != v.value) errors.fetch_add(1);
-            if (--v.blocksLeft == 0) v.sounding = v.holdsOld = false;
+            if (--v.blocksLeft == 0) v.sounding = false;
             continue;
           }
           const SampleSlotInfo& e = snap->slots[rng() % 24];
@@ -83,7 +95,7 @@ class FakeAudioThread {
           v.info = e;
           v.value = e.left[0];
           v.sounding = true;
-          v.holdsOld = false;
+          v.generation = hs_.seen;
           v.blocksLeft = 1 + static_cast<int>(rng() % 40);
           hits.fetch_add(1);
         }
@@ -96,6 +108,7 @@ class FakeAudioThread {
   std::atomic<int> errors{0};
   std::atomic<int> blocks{0};
   std::atomic<int> hits{0};
+  std::atomic<int> stops{0};
 
  private:
   SampleSetHandshake& hs_;
@@ -136,8 +149,9 @@ TEST(SampleSetHandoff, SnapshotsStayValidWhileTheMainThreadReplacesAndAddsSlots)
   // audio thread read them, and enough hits have held on to their entries.
   constexpr int kPublishes = 2000;
   constexpr int kHits = 500;
+  constexpr int kStops = 40;
   int published = 0;
-  while (published < kPublishes || audio.hits.load() < kHits) {
+  while (published < kPublishes || audio.hits.load() < kHits || audio.stops.load() < kStops) {
     switch (rng() % 8) {
       case 0:
       case 1:
@@ -188,13 +202,10 @@ TEST(SampleSetHandoff, SnapshotsStayValidWhileTheMainThreadReplacesAndAddsSlots)
 
   EXPECT_EQ(audio.errors.load(), 0);
 
-  // With the audio thread gone (acknowledging here in its place), a pending
-  // publish goes out and everything retired is freed in time.
-  for (int i = 0; i < 2 * (SampleSetPublisher::kPassesAfterAck + 2); ++i) {
-    hs->takeGeneration();
-    hs->acknowledge(false);
-    pub->pass(*pool, *table, *hs);
-  }
+  // With processing stopped, a pending publish goes out and everything
+  // retired is freed at the next pass.
+  hs->leaveProcessing();
+  pub->pass(*pool, *table, *hs);
   EXPECT_FALSE(pub->publishPending());
   EXPECT_TRUE(pub->retired().empty());
 }

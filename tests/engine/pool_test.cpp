@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -102,7 +103,9 @@ TEST(SamplePoolReplace, BadIndexIsRefusedAndMissingSlotsAreCreatedEmpty) {
   EXPECT_EQ(pool.slots[10]->frames, 32);
   EXPECT_EQ(pool.slots[10]->right.size(), 32u);
 
-  // Replacing a slot empties its slices and keeps the old audio alive.
+  // Replacing a published slot empties its slices and keeps the old audio
+  // alive.
+  pool.markPublished();
   pool.slots[1]->slices = {0.25f, 0.5f};
   const float* old = pool.slots[1]->left.data();
   EXPECT_EQ(pool.replaceSlot(1, constantAudio(0.9f)), 1);
@@ -255,13 +258,16 @@ TEST(SamplePoolShare, RefusalsNameTheirLimit) {
   EXPECT_EQ(ob::sizeText(std::uint64_t(2) << 30), "2 GiB");
 }
 
-// Plays the audio thread's part of the handshake for one block.
-void audioBlock(SampleSetHandshake& hs, bool sounding) {
+// Plays the audio thread's part of the handshake for one block, with a
+// voice still ringing from generation `ringing` when one is given.
+void audioBlock(SampleSetHandshake& hs, std::optional<std::uint32_t> ringing = {}) {
+  hs.enterBlock();
+  hs.takeRelease();
   hs.takeGeneration();
-  hs.acknowledge(sounding);
+  hs.acknowledge(ringing.value_or(hs.seen));
 }
 
-TEST(SampleSetRetire, ReplacedAudioLivesUntilAcknowledgedAndSixtyPasses) {
+TEST(SampleSetRetire, ReplacedAudioLivesUntilAcknowledgedOrProcessingStops) {
   SamplePool pool;
   auto table = std::make_unique<ob::SampleSlotTable>();
   auto hs = std::make_unique<SampleSetHandshake>();
@@ -272,8 +278,17 @@ TEST(SampleSetRetire, ReplacedAudioLivesUntilAcknowledgedAndSixtyPasses) {
   EXPECT_EQ(hs->current(), &pub->snapshot(0));
   EXPECT_EQ(pub->publishedGeneration(), 1u);
   const float* old = hs->current()->slots[0].left;
+  hs->enterBlock();  // the audio thread runs from here on
 
+  // Audio no snapshot showed goes as soon as it is replaced.
+  std::weak_ptr<const ob::SampleData> unshown;
+  {
+    const ob::SharedSampleData audio = ob::makeSampleData(constantAudio(0.6f));
+    unshown = audio;
+    ASSERT_EQ(pool.replaceSlot(0, audio), 0);
+  }
   ASSERT_EQ(pool.replaceSlot(0, constantAudio(0.75f)), 0);
+  EXPECT_TRUE(unshown.expired());
   // The audio thread has not acknowledged snapshot 0 yet, so snapshot 1
   // (which it may also still hold) is not refilled.
   EXPECT_FALSE(pub->publish(pool, *table, *hs));
@@ -283,30 +298,36 @@ TEST(SampleSetRetire, ReplacedAudioLivesUntilAcknowledgedAndSixtyPasses) {
   pub->pass(pool, *table, *hs);
   EXPECT_TRUE(pub->publishPending());
 
-  audioBlock(*hs, false);  // acknowledges generation 1
+  audioBlock(*hs);  // acknowledges generation 1
   pub->pass(pool, *table, *hs);
   EXPECT_FALSE(pub->publishPending());
   EXPECT_EQ(hs->current(), &pub->snapshot(1));
   EXPECT_FLOAT_EQ(hs->current()->slots[0].left[0], 0.75f);
   ASSERT_EQ(pub->retired().size(), 1u);
   EXPECT_EQ(pub->retired()[0].generation, 2u);
-  EXPECT_EQ(pub->retired()[0].countdown, -1);
 
   // A voice still rings with the old audio: no acknowledgement, no freeing.
-  audioBlock(*hs, true);
+  audioBlock(*hs, 1u);
   for (int i = 0; i < 200; ++i) pub->pass(pool, *table, *hs);
   ASSERT_EQ(pub->retired().size(), 1u);
   EXPECT_FLOAT_EQ(old[0], 0.5f);
-
-  audioBlock(*hs, false);
-  pub->pass(pool, *table, *hs);
-  ASSERT_EQ(pub->retired().size(), 1u);
-  EXPECT_EQ(pub->retired()[0].countdown, 60);
-  for (int i = 0; i < 59; ++i) pub->pass(pool, *table, *hs);
-  ASSERT_EQ(pub->retired().size(), 1u);
-  EXPECT_FLOAT_EQ(old[0], 0.5f);
+  EXPECT_EQ(hs->releases.load(), 0u) << "nothing is let go while a block may run";
+  // Acknowledged: freed at the next pass.
+  audioBlock(*hs);
   pub->pass(pool, *table, *hs);
   EXPECT_TRUE(pub->retired().empty());
+
+  // With processing stopped the next change is published and its old audio
+  // freed at once, and the next block is told to let old voices go.
+  audioBlock(*hs, 2u);
+  hs->leaveProcessing();
+  ASSERT_EQ(pool.replaceSlot(0, constantAudio(0.25f)), 0);
+  EXPECT_TRUE(pub->publish(pool, *table, *hs));
+  pub->pass(pool, *table, *hs);
+  EXPECT_TRUE(pub->retired().empty());
+  hs->enterBlock();
+  EXPECT_TRUE(hs->takeRelease());
+  EXPECT_FALSE(hs->takeRelease());
 }
 
 TEST(SampleSetRetire, WholePoolWaitsForTheNextPublish) {
@@ -328,7 +349,7 @@ TEST(SampleSetRetire, WholePoolWaitsForTheNextPublish) {
   EXPECT_FALSE(pub->retired()[0].dated);
 
   // Not dated before a publish has replaced the snapshot: never freed.
-  audioBlock(*hs, false);
+  audioBlock(*hs);
   for (int i = 0; i < 100; ++i) pub->pass(*pool, *table, *hs);
   ASSERT_EQ(pub->retired().size(), 1u);
   EXPECT_FLOAT_EQ(old[0], 0.5f);
@@ -338,8 +359,8 @@ TEST(SampleSetRetire, WholePoolWaitsForTheNextPublish) {
   ASSERT_EQ(pub->retired().size(), 1u);
   EXPECT_TRUE(pub->retired()[0].dated);
   EXPECT_EQ(pub->retired()[0].generation, 2u);
-  audioBlock(*hs, false);
-  for (int i = 0; i < 61; ++i) pub->pass(*pool, *table, *hs);
+  audioBlock(*hs);
+  pub->pass(*pool, *table, *hs);
   EXPECT_TRUE(pub->retired().empty());
 
   // Assigning a pool over another displaces its slots instead of freeing them.
@@ -373,10 +394,8 @@ TEST(SampleSetRetire, SharedAudioOutlivesEveryRetiredSlotThatHeldIt) {
   // Publishes the pool's change and plays blocks until what it retired is freed.
   auto retireAll = [&] {
     pub->publish(pool, *table, *hs);
-    for (int i = 0; i < 2 * (SampleSetPublisher::kPassesAfterAck + 2); ++i) {
-      audioBlock(*hs, false);
-      pub->pass(pool, *table, *hs);
-    }
+    audioBlock(*hs);
+    pub->pass(pool, *table, *hs);
     EXPECT_TRUE(pub->retired().empty());
   };
   // Slot 0's copy is retired and freed; slot 1 still plays the audio.
@@ -399,7 +418,7 @@ TEST(SampleSetRetire, GenerationComparisonSurvivesWrapAround) {
   EXPECT_EQ(hs->publish(nullptr), 0xffffffffu);
   EXPECT_EQ(hs->publish(nullptr), 0u);
   EXPECT_FALSE(hs->acknowledged(0u));
-  audioBlock(*hs, false);
+  audioBlock(*hs);
   EXPECT_TRUE(hs->acknowledged(0u));
   EXPECT_TRUE(hs->acknowledged(0xffffffffu));
   EXPECT_FALSE(hs->acknowledged(1u));

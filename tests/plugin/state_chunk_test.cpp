@@ -455,11 +455,11 @@ TEST(StateChunk, EachDocumentIsReadToItsOwnLimit) {
       (isPackage ? limits.package : limits.text) = limit;
       InStream in(chunk);
       in.maxPerCall = 1000;
-      std::vector<std::uint8_t> bytes;
+      ob::clap::ArrivingBytes bytes;
       const ob::clap::StateRead read = ob::clap::readHostStream(&in.stream, bytes, limits);
       if (limit == size) {
         EXPECT_EQ(read, ob::clap::StateRead::Read);
-        EXPECT_EQ(bytes, chunk);
+        EXPECT_TRUE(std::ranges::equal(bytes.view(), chunk));
       } else {
         EXPECT_EQ(read, ob::clap::StateRead::TooLarge);
       }
@@ -473,7 +473,7 @@ TEST(StateChunk, EachDocumentIsReadToItsOwnLimit) {
   claim[18] = claim[19] = claim[20] = '\x7f';  // the packed size, 0x007f7f7f
   claim[26] = 1;                               // a one-byte name
   statetest::EndlessStream in(claim + "a", '\0');
-  std::vector<std::uint8_t> bytes;
+  ob::clap::ArrivingBytes bytes;
   EXPECT_EQ(ob::clap::readHostStream(&in.stream, bytes, small), ob::clap::StateRead::Damaged);
   EXPECT_LE(in.given, 2 * ob::kDocumentHeadBytes);
 }
@@ -566,8 +566,14 @@ TEST(StateChunk, ALoadWhileInactiveWaitsForActivate) {
   ASSERT_TRUE(b.activate());
   runBlock(b);
   b.deactivate();
+  ASSERT_FALSE(b.engineHost().pool.slots.empty());
+  const ob::SharedSampleData held = b.engineHost().pool.slots[0]->data;
   ASSERT_TRUE(loadChunk(b, chunk));
   EXPECT_FALSE(b.engineHost().engine.mailboxFull());
+  // No block can run: the old pool is gone at once, and the samples it
+  // held that the state names too were shared rather than decoded again.
+  EXPECT_TRUE(b.engineHost().samples.retired().empty());
+  EXPECT_EQ(b.engineHost().pool.slots[0]->data, held);
   ASSERT_TRUE(b.activate());
   expectSameContent(a.project(), b.project());
   EXPECT_EQ(b.engineHost().engine.pattern().bpm, 97.0f);

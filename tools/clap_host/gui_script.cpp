@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/clock/tempo.h"
+#include "tools/clap_host/resident_memory.h"
 
 namespace orbi::host {
 
@@ -67,6 +68,15 @@ void printUsage() {
   std::fflush(stdout);
 }
 
+// What the process holds now and held at most since the last such line, for
+// a measurement to read the cost of the steps between two of them.
+void printMemory() {
+  const Resident r = residentMemory();
+  std::printf("memory: resident %.1f MiB, peak %.1f MiB\n", mebibytes(r.now), mebibytes(r.peak));
+  std::fflush(stdout);
+  resetResidentPeak();
+}
+
 bool runStep(GuiSession& s, const Step& step, std::string& error) {
   const std::string& command = step.words[0];
   std::vector<int> n;
@@ -121,6 +131,9 @@ bool runStep(GuiSession& s, const Step& step, std::string& error) {
   } else if (command == "usage") {
     if (step.words.size() != 1) return fail("usage");
     printUsage();
+  } else if (command == "memory") {
+    if (step.words.size() != 1) return fail("memory");
+    printMemory();
   } else {
     error = "unknown step \"" + command + "\"";
     return false;

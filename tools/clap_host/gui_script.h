@@ -16,6 +16,9 @@
 //   snapshot FILE.png     a picture of the editor window
 //   usage                 prints "usage: cpu S wall S": the CPU seconds of
 //                         every thread so far, and the steady clock
+//   memory                prints "memory: resident M MiB, peak M MiB": what
+//                         the process holds, and held at most since the
+//                         last memory step
 #include <string>
 
 #include "tools/clap_host/gui_session.h"

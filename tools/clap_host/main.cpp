@@ -1,6 +1,7 @@
 // orbi-clap-host: renders a CLAP instrument with its transport playing and
 // writes its outputs to WAV files as the render goes; with --gui it opens
 // the instrument's editor in a window of its own instead.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include "plugin/output_ports.h"
 #include "tools/clap_host/factory_kit.h"
 #include "tools/clap_host/gui_command.h"
+#include "tools/clap_host/reload.h"
 #include "tools/clap_host/render.h"
 #include "tools/clap_host/test_host.h"
 #include "tools/clap_host/wav_stream.h"
@@ -36,6 +38,11 @@ void usage() {
                "  --load-state FILE  load this state before activating\n"
                "  --kit N            load factory kit N (0..8) before activating\n"
                "  --save-state FILE  save the state after rendering\n"
+               "  --reload N         load the state N times more, and print the memory\n"
+               "                     this process holds before and after\n"
+               "  --reload-while W   inactive (before activating, the default), stopped\n"
+               "                     (active, processing stopped) or playing\n"
+               "  --reload-every S   seconds of timer (or of playing) between loads (1)\n"
                "  --no-timer         offer no timer support\n"
                "  --quiet-log        do not echo the plug-in's log\n"
                "GUI mode (on an X display):\n"
@@ -94,6 +101,7 @@ int main(int argc, char** argv) {
   bool gui = false;
   bool outGiven = false;
   GuiCommand guiCommand;
+  ReloadRequest reload;
   for (int i = 2; i < argc; ++i) {
     const std::string a = argv[i];
     const bool hasValue = i + 1 < argc;
@@ -133,6 +141,19 @@ int main(int argc, char** argv) {
       text(kit);
     else if (a == "--save-state")
       text(savePath);
+    else if (a == "--reload") {
+      double times = 0.0;
+      number(times);
+      reload.times = static_cast<int>(std::clamp(times, 0.0, 1e6));
+    } else if (a == "--reload-while") {
+      std::string when;
+      text(when);
+      if (!parseReloadWhen(when, reload.when)) {
+        std::fprintf(stderr, "orbi-clap-host: --reload-while takes inactive, stopped or playing\n");
+        return 2;
+      }
+    } else if (a == "--reload-every")
+      number(reload.secondsBetween);
     else if (a == "--no-timer")
       options.timerSupport = false;
     else if (a == "--quiet-log")
@@ -231,18 +252,29 @@ int main(int argc, char** argv) {
     if (session == nullptr || !session->hello(instance->plugin(), &record))
       std::fprintf(stderr, "orbi-clap-host: the plug-in took no session hello\n");
   }
+  std::vector<std::uint8_t> bytes;
   if (!loadPath.empty() || !kit.empty()) {
-    std::vector<std::uint8_t> bytes;
     const bool made = kit.empty() ? readFile(loadPath, bytes, error) : factoryKitState(kit, bytes, error);
     if (!made || !instance->loadState(bytes, error)) {
       std::fprintf(stderr, "orbi-clap-host: %s\n", error.c_str());
       return 1;
     }
   }
+  auto reloadOrSay = [&] {
+    if (reloadState(*instance, bytes, reload, request, error)) return true;
+    std::fprintf(stderr, "orbi-clap-host: %s\n", error.c_str());
+    return false;
+  };
+  if (reload.times > 0 && bytes.empty()) {
+    std::fprintf(stderr, "orbi-clap-host: --reload needs --load-state or --kit\n");
+    return 2;
+  }
+  if (reload.times > 0 && reload.when == ReloadWhen::Inactive && !reloadOrSay()) return 1;
   if (!instance->activate(rate, static_cast<std::uint32_t>(block))) {
     std::fprintf(stderr, "orbi-clap-host: the plug-in did not activate\n");
     return 1;
   }
+  if (reload.times > 0 && reload.when != ReloadWhen::Inactive && !reloadOrSay()) return 1;
   if (gui) {
     guiCommand.options.blockFrames = static_cast<std::uint32_t>(block);
     guiCommand.tempo = tempo;

@@ -38,13 +38,14 @@ void SampleView::setSample(const float* data, int frames, float duration, const 
   right = data ? rightData : nullptr;
   frameCount = frames;
   seconds = std::max(duration, 0.0f);
+  // The old overview goes first: a long sample's takes a quarter of its
+  // audio, and two of them at once would be the peak of an open.
+  overview = ui::WaveOverview();
   if (data && frames >= 1) {
     const double rate = seconds > 0.0f ? static_cast<double>(frames) / seconds : 1.0;
     const auto n = static_cast<std::size_t>(frames);
     overview = ui::WaveOverview(std::span<const float>(data, n),
                                 right ? std::span<const float>(right, n) : std::span<const float>(), rate);
-  } else {
-    overview = ui::WaveOverview();
   }
 }
 

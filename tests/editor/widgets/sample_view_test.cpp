@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/allocation_counter.h"
 #include "tests/editor/widgets/sample_rig.h"
 
 namespace orbi {
@@ -247,6 +248,18 @@ TEST(SampleViewWave, WithoutASampleItSaysSo) {
   rig.step();
   EXPECT_TRUE(rig.showsText("no sample loaded"));
   EXPECT_TRUE(rig.harness.drawLog().find(DrawOp::FillBand).empty());
+}
+
+// A long sample's overview takes a quarter of its audio: set again (as
+// every rebuild of the bench does), the view never holds two at once.
+TEST(SampleViewWave, ASampleSetAgainHoldsOneOverview) {
+  const std::vector<float> sample(std::size_t(1) << 20, 0.5f);
+  SampleView view;
+  view.setSample(sample.data(), static_cast<int>(sample.size()), 20.0f);
+  ob::test::resetPeakLiveBytes();
+  const std::size_t held = ob::test::liveBytes();
+  view.setSample(sample.data(), static_cast<int>(sample.size()), 20.0f);
+  EXPECT_LT(ob::test::peakLiveBytes() - held, sample.size() * sizeof(float) / 16);
 }
 
 TEST(SampleViewWave, AnEmptyStretchDrawsOnlyTheDimPass) {

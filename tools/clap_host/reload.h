@@ -1,0 +1,34 @@
+#pragma once
+// Loads one state again and again, as a host restoring a session or a user
+// browsing presets does, and reports the memory the loads leave behind.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tools/clap_host/render.h"
+#include "tools/clap_host/test_host.h"
+
+namespace orbi::host {
+
+// When the loads come: before activation, while active with processing
+// stopped, or between blocks while the transport plays.
+enum class ReloadWhen : std::uint8_t { Inactive, Stopped, Playing };
+
+// "inactive", "stopped" or "playing"; false for anything else.
+bool parseReloadWhen(const std::string& text, ReloadWhen& when);
+
+struct ReloadRequest {
+  int times = 0;
+  ReloadWhen when = ReloadWhen::Inactive;
+  // Between two loads the host's main thread runs this long (and the
+  // transport plays this long while Playing).
+  double secondsBetween = 1.0;
+};
+
+// Loads the state request.times times and prints how resident memory went.
+// The instance is inactive for Inactive and active otherwise; Stopped stops
+// its processing for the loads and starts it again after them.
+bool reloadState(Instance& instance, const std::vector<std::uint8_t>& state, const ReloadRequest& request,
+                 const RenderRequest& play, std::string& error);
+
+}  // namespace orbi::host
