@@ -8,8 +8,9 @@
 #
 # The whole tree compiles with both compilers the README's commands use, and
 # a warning fails the build: clang (as scripts/fuzz.sh) for the Release
-# build, in build-clang/, which it compiles in half the time GCC takes; GCC
-# (as scripts/build.sh) for the sanitizer builds.
+# build, in build-clang/, which it compiles in about half the time GCC
+# takes; GCC (as scripts/build.sh) for the sanitizer builds, whose -Og it
+# compiles far quicker than clang, for which -Og means -O1.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
