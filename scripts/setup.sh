@@ -5,7 +5,7 @@ set -euo pipefail
 
 OB_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev libstb-dev
   libimgui-dev libx11-dev libgl-dev libxtst-dev fonts-inter fonts-jetbrains-mono)
-OB_TEST_PACKAGES=(zlib1g-dev zip unzip python3 locales xvfb xauth libgl1-mesa-dri)
+OB_TEST_PACKAGES=(clang zlib1g-dev zip unzip python3 locales xvfb xauth libgl1-mesa-dri)
 OB_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 OB_FORMAT_PACKAGES=(clang-format)
 

@@ -33,14 +33,22 @@ bool needsSlide(const Clip& clip) {
   return false;
 }
 
+// Built in place: GCC 12 misreads the move of a temporary id's short name
+// as a write past the id.
+void addAtVersion1(std::vector<ExtensionId>& out, const char* name) {
+  ExtensionId& id = out.emplace_back();
+  id.name = name;
+  id.version = 1;
+}
+
 }  // namespace
 
 std::vector<ExtensionId> usedExtensions(const Clip& clip) {
   std::vector<ExtensionId> out;
-  if (needsVoices(clip)) out.emplace_back(kExtVoices, 1);
-  if (needsPerNoteParams(clip)) out.emplace_back(kExtPerNoteParams, 1);
-  if (needsNoteRandom(clip)) out.emplace_back(kExtNoteRandom, 1);
-  if (needsSlide(clip)) out.emplace_back(kExtSlide, 1);
+  if (needsVoices(clip)) addAtVersion1(out, kExtVoices);
+  if (needsPerNoteParams(clip)) addAtVersion1(out, kExtPerNoteParams);
+  if (needsNoteRandom(clip)) addAtVersion1(out, kExtNoteRandom);
+  if (needsSlide(clip)) addAtVersion1(out, kExtSlide);
   return out;
 }
 

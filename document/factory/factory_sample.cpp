@@ -34,7 +34,9 @@ std::string factorySampleNameOf(const FactorySampleRow& row, std::uint32_t part)
 }
 
 SampleSlot makeFactorySampleSlotFrom(const FactorySampleRow& row, std::uint32_t part) {
-  SampleSlot slot{};
+  // Value-initialised, padding too, so a slot made here compares bytewise
+  // with its copies, whatever the caller's memory held.
+  SampleSlot slot = SampleSlot();
   std::string name = row.displayName ? row.displayName : "";
   if (part == kFactoryPartHit) name += " hit";
   if (part == kFactoryPartBody) name += " body";

@@ -25,7 +25,8 @@ struct SoundRead {
 
 SoundRead readOne(const std::string& text, const SampleSlotTable* samples = nullptr) {
   static SampleSlotTable empty;
-  SoundRead r;
+  // Value-initialised, padding zeroed, so a whole record compares bytewise.
+  SoundRead r = SoundRead();
   r.ok = readSound("k", json(text), r.sound, samples ? *samples : empty, r.diags, "/state/sounds/k");
   return r;
 }
@@ -59,7 +60,7 @@ TEST(InstanceSounds, MachineWordDecidesTheDefaults) {
   EXPECT_EQ(d->severity, Severity::Warning);
   EXPECT_EQ(d->path, "/state/sounds/k/machine");
   EXPECT_EQ(d->message, "No machine \"\" in this build; the sound is kept but not loaded");
-  Sound fresh;
+  const Sound fresh = Sound();
   EXPECT_EQ(std::memcmp(&fresh, &none.sound, sizeof fresh), 0);
 
   for (const char* word : {"fm", "tape", "physical", "noise", "808", "synth"}) {

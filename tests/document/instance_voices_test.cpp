@@ -43,7 +43,6 @@ Track readTrack(const std::string& voice, Diagnostics& d, std::uint8_t* mask = n
 TEST(InstanceVoices, BareVoiceGetsDefaultsAndWritesGainAndPan) {
   Diagnostics d;
   Track t = readTrack(R"({"order":0,"sound":"s"})", d);
-  Track fresh;
   EXPECT_EQ(t.gain, 1.0f);
   EXPECT_EQ(t.pan, 0.0f);
   EXPECT_EQ(t.rate, 1);

@@ -269,7 +269,9 @@ TEST(SampleViewWave, AnEmptyStretchDrawsOnlyTheDimPass) {
   for (const auto& [from, to, bright] :
        {std::tuple{0.5f, 0.5f, false}, std::tuple{0.6f, 0.2f, false}, std::tuple{0.2f, 0.6f, true}}) {
     SCOPED_TRACE(from);
-    rig.harness.frame([&] { rig.view.paintWave(ImGui::GetWindowDrawList(), r, from, to, {}); });
+    // Copied: clang 14 captures no structured binding.
+    rig.harness.frame(
+        [&, from = from, to = to] { rig.view.paintWave(ImGui::GetWindowDrawList(), r, from, to, {}); });
     EXPECT_EQ(rig.drawn(DrawOp::FillBand, kDimWave).size(), 1u);
     EXPECT_EQ(rig.drawn(DrawOp::FillBand, kBrightWave).size(), bright ? 1u : 0u);
   }
