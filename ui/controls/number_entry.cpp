@@ -54,22 +54,35 @@ struct InputState {
 };
 
 // The box with its text input, in a window of its own over everything.
-InputState drawBox(UiContext::NumberEntryState& entry) {
+// A window of the box's look, centred on anchor and kept on the display;
+// endBoxWindow closes it.
+void beginBoxWindow(const char* name, ImVec2 anchor, ImVec2 size, ImGuiWindowFlags flags) {
   const float s = scale();
-  const ImVec2 size(kNumberEntryWidth * s, entry.height > 0.0f ? entry.height : kNumberEntryHeight * s);
-  const ImVec2 corner(entry.anchor.x - size.x / 2.0f, entry.anchor.y - size.y / 2.0f);
+  const ImVec2 corner(anchor.x - size.x / 2.0f, anchor.y - size.y / 2.0f);
   ImGui::SetNextWindowPos(keepInside(corner, size, ImGui::GetIO().DisplaySize));
   ImGui::SetNextWindowSize(size);
   ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(0.0f, 0.0f));
   ImGui::PushStyleVar(ImGuiStyleVar_WindowBorderSize, s);
   ImGui::PushStyleVar(ImGuiStyleVar_WindowRounding, 4.0f * s);
-  ImGui::PushStyleVar(ImGuiStyleVar_FramePadding,
-                      ImVec2(6.0f * s, std::max(0.0f, (size.y - kTextPx * s) / 2.0f)));
   // Dear ImGui would make the box at least 32 pixels high, taller than its input.
   ImGui::PushStyleVar(ImGuiStyleVar_WindowMinSize, ImVec2(0.0f, 0.0f));
   ImGui::PushStyleColor(ImGuiCol_WindowBg, colourToVec4(kBoxFill));
   ImGui::PushStyleColor(ImGuiCol_Border, colourToVec4(kBoxBorder));
-  ImGui::Begin("##orbi.numberEntry", nullptr, kBoxFlags);
+  ImGui::Begin(name, nullptr, flags);
+}
+
+void endBoxWindow() {
+  ImGui::End();
+  ImGui::PopStyleColor(2);
+  ImGui::PopStyleVar(4);
+}
+
+InputState drawBox(UiContext::NumberEntryState& entry) {
+  const float s = scale();
+  const ImVec2 size(kNumberEntryWidth * s, entry.height > 0.0f ? entry.height : kNumberEntryHeight * s);
+  beginBoxWindow("##orbi.numberEntry", entry.anchor, size, kBoxFlags);
+  ImGui::PushStyleVar(ImGuiStyleVar_FramePadding,
+                      ImVec2(6.0f * s, std::max(0.0f, (size.y - kTextPx * s) / 2.0f)));
   pushTextStyle(TextStyle::Mono);
   if (entry.entryFrames == 0) ImGui::SetKeyboardFocusHere();
   ImGui::SetNextItemWidth(-FLT_MIN);
@@ -85,9 +98,8 @@ InputState drawBox(UiContext::NumberEntryState& entry) {
   if (refused) ImGui::PopStyleColor();
   ImGui::PopID();
   popTextStyle();
-  ImGui::End();
-  ImGui::PopStyleColor(2);
-  ImGui::PopStyleVar(5);
+  ImGui::PopStyleVar();
+  endBoxWindow();
   return input;
 }
 
@@ -164,22 +176,11 @@ void drawHeldNote() {
   const float s = scale();
   const ImVec2 text = measureText(entry.heldNote, TextStyle::Mono);
   const ImVec2 size(text.x + 2.0f * kNotePadding * s, kNumberEntryHeight * s);
-  const ImVec2 corner(entry.noteAnchor.x - size.x / 2.0f, entry.noteAnchor.y - size.y / 2.0f);
-  ImGui::SetNextWindowPos(keepInside(corner, size, ImGui::GetIO().DisplaySize));
-  ImGui::SetNextWindowSize(size);
-  ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(0.0f, 0.0f));
-  ImGui::PushStyleVar(ImGuiStyleVar_WindowBorderSize, s);
-  ImGui::PushStyleVar(ImGuiStyleVar_WindowRounding, 4.0f * s);
-  ImGui::PushStyleVar(ImGuiStyleVar_WindowMinSize, ImVec2(0.0f, 0.0f));
-  ImGui::PushStyleColor(ImGuiCol_WindowBg, colourToVec4(kBoxFill));
-  ImGui::PushStyleColor(ImGuiCol_Border, colourToVec4(kBoxBorder));
-  ImGui::Begin("##orbi.heldNote", nullptr, kBoxFlags | ImGuiWindowFlags_NoInputs);
+  beginBoxWindow("##orbi.heldNote", entry.noteAnchor, size, kBoxFlags | ImGuiWindowFlags_NoInputs);
   const ImVec2 at = ImGui::GetWindowPos();
   drawText(ImGui::GetWindowDrawList(), {at.x, at.y, size.x, size.y}, entry.heldNote, TextStyle::Mono,
            kRefusedText, TextAlign::Centre);
-  ImGui::End();
-  ImGui::PopStyleColor(2);
-  ImGui::PopStyleVar(4);
+  endBoxWindow();
 }
 
 }  // namespace orbi::ui
