@@ -2,13 +2,13 @@
 # Builds the Orbitrane plug-in (Release) in build/, installing build tools
 # when missing, installs it and renders the demo. Only the plug-in and the
 # command-line host that renders the demo are built: scripts/test.sh builds
-# and runs the tests.
+# and tests the same configuration in the same folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
 ob_install "${OB_BUILD_PACKAGES[@]}"
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
+ob_configure_release
 cmake --build build -j "$(ob_jobs)" --target orbitrane_clap orbi-clap-host
 
 # Install the plug-in where CLAP hosts look for a user's plug-ins, then play

@@ -3,9 +3,9 @@
 # Sourced by build.sh and test.sh; pass the package list to ob_install.
 set -euo pipefail
 
-OB_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev libstb-dev
+OB_BUILD_PACKAGES=(cmake ninja-build clang g++ pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev libstb-dev
   libimgui-dev libx11-dev libgl-dev libxtst-dev fonts-inter fonts-jetbrains-mono)
-OB_TEST_PACKAGES=(clang zlib1g-dev zip unzip python3 locales xvfb xauth libgl1-mesa-dri)
+OB_TEST_PACKAGES=(zlib1g-dev zip unzip python3 locales xvfb xauth libgl1-mesa-dri)
 OB_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 OB_FORMAT_PACKAGES=(clang-format)
 
@@ -26,3 +26,12 @@ ob_install() {
 }
 
 ob_jobs() { nproc 2>/dev/null || echo 2; }
+
+# The Release build in build/: the one scripts/build.sh installs and the one
+# whose tests scripts/test.sh runs, so the plug-in users get is the one CI
+# tested. clang compiles it in about half the time GCC takes; a warning
+# fails it.
+ob_configure_release() {
+  CC=clang CXX=clang++ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_COMPILE_WARNING_AS_ERROR=ON "$@"
+}
