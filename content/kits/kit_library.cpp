@@ -27,7 +27,6 @@ namespace {
 // reading it whole during a folder scan would stall the editor.
 constexpr std::uint64_t kMaxKitFileBytes = 16u * 1024u * 1024u;
 
-constexpr std::size_t kKitNameBytes = sizeof(Kit::name) - 1;
 constexpr std::size_t kKitTagBytes = sizeof(Kit::tags[0]) - 1;
 constexpr std::string_view kEllipsis = "\xE2\x80\xA6";  // U+2026
 

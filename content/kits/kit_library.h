@@ -6,6 +6,7 @@
 // with an error text, and a folder scan skips what it cannot read and says
 // so in its problem list.
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -61,7 +62,10 @@ struct KitLibrary {
   static void fillEntryFromKit(KitEntry& entry, const Pattern& pattern);
 };
 
-// The kit's name becomes text; a longer text than its 47 bytes hold is
+// The most bytes of UTF-8 a kit's name holds.
+inline constexpr std::size_t kKitNameBytes = sizeof(Kit::name) - 1;
+
+// The kit's name becomes text; a longer text than kKitNameBytes hold is
 // cut at a character boundary, trailing blanks dropped, and ends in an
 // ellipsis.
 void setKitName(Kit& kit, std::string_view text);

@@ -302,6 +302,14 @@ bool KitBrowser::saveKit() {
   replacing.clear();
   beside.clear();
   saveNotice.clear();
+  // The kit would hold the name cut, and a cut name could match another
+  // kit's whose name the user sees as different: refused, as the form's
+  // field refuses what does not fit.
+  if (saveName.size() > ob::kKitNameBytes) {
+    saveNotice = "Too long for a kit name: " + std::to_string(saveName.size()) + " of " +
+                 std::to_string(ob::kKitNameBytes) + " bytes";
+    return false;
+  }
   const std::string base = saveName.empty() ? std::string("kit") : saveName;
   const std::filesystem::path target = targetFor(base);
   if (target.empty()) return writeOrAsk(target);

@@ -193,7 +193,31 @@ TEST(KitBrowser, AFailedSaveNamesTheFileAndKeepsTheNewName) {
   EXPECT_EQ(rig.root.snapshots.size(), 1u);
   rig.browser.saveName = std::string(250, 'k');
   EXPECT_FALSE(rig.browser.saveKit()) << "refused: the form stays open";
-  EXPECT_EQ(rig.browser.saveNotice, "Too long for a file name: 259 of 255 bytes");
+  EXPECT_EQ(rig.browser.saveNotice, "Too long for a kit name: 250 of 47 bytes");
+}
+
+// Two names that differ only past what a kit's name holds would share a
+// file unasked: the form takes no more than the kit holds, says so, and
+// a longer name never reaches the kit.
+TEST(KitBrowser, TheFormTakesNoMoreThanAKitNameHolds) {
+  const std::string typed = "Late night techno drums for the warehouse set v/2";
+  KitRig rig;
+  rig.browser.prefillSaveForm();
+  rig.steps(3);
+  ASSERT_EQ(rig.items("##name").size(), 1u);
+  rig.clickAt(centreOf(rig.items("##name")[0]));
+  rig.harness.pressChord({ui::Key::A, ui::kModCtrl});
+  rig.step();
+  rig.harness.releaseKeys();
+  rig.type(typed);
+  EXPECT_EQ(rig.browser.saveName, typed.substr(0, ob::kKitNameBytes));
+  rig.step();
+  EXPECT_TRUE(rig.drew("A kit name holds 47 bytes: the rest was left out"));
+
+  rig.browser.saveName = typed;
+  EXPECT_FALSE(rig.browser.saveKit());
+  EXPECT_EQ(rig.browser.saveNotice, "Too long for a kit name: 49 of 47 bytes");
+  EXPECT_TRUE(rig.root.snapshots.empty()) << "nothing named or written";
 }
 
 TEST(KitBrowser, TheSaveFormIsFilledFromTheKitAndItsButtonSaves) {

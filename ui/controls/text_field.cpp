@@ -8,6 +8,7 @@
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
 #include "ui/imgui_adapter.h"
+#include "ui/interact/item_log.h"
 #include "ui/interact/tooltip.h"
 #include "ui/keys.h"
 #include "ui/theme/colour.h"
@@ -74,6 +75,7 @@ TextFieldResult textField(const char* id, const Rect& rect, std::string& text,
   if (options.decimal) input.flags |= ImGuiInputTextFlags_CharsDecimal;
   input.maxBytes = options.maxBytes;
   const TextInputOutcome outcome = inputText(label.c_str(), text, input);
+  logLastItem(label.c_str());
   const bool enter = outcome.returned;
   const bool edited = ImGui::IsItemEdited();
   const bool deactivated = ImGui::IsItemDeactivated();
