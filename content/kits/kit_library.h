@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/model/project.h"
+#include "engine/pool/sample_pool.h"
 
 namespace ob {
 
@@ -72,6 +73,12 @@ void setKitName(Kit& kit, std::string_view text);
 // Comma-separated tags, each trimmed of blanks and cut to 23 bytes; empty
 // pieces are skipped; at most 8 are kept.
 void setKitTags(Kit& kit, std::string_view text);
+
+// The tracks of the part in use (indices, in order) whose sampler or
+// granular sound plays a pool slot that holds no sample, so plays silent:
+// a kit saved with samples of another project. A sound with velocity
+// zones plays their slots, any other its "slot" parameter.
+std::vector<int> tracksMissingSamples(const Pattern& part, const SamplePool& pool);
 
 // UTF-8 text to a path and back.
 std::filesystem::path kitPathFromUtf8(std::string_view text);

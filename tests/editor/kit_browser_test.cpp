@@ -529,6 +529,50 @@ TEST(KitBrowser, AFailedLoadReportsAndTakesNoSnapshot) {
   EXPECT_EQ(std::memcmp(&before, &rig.root.project(), sizeof before), 0);
 }
 
+// A kit saved with another project's samples loads, and the status line
+// names the tracks whose slots hold no sample here: a sampler's own slot,
+// any of a layered sound's zones; a drum plays no slot.
+TEST(KitBrowser, ALoadNamesTheTracksWhoseSampleIsMissing) {
+  KitRig rig;
+  auto part = newEmptyPart();
+  const auto add = [&](std::uint8_t machine, const char* name, float slot) -> ob::Sound& {
+    ob::Sound& sound = part->kit.sounds[part->numTracks];
+    ob::initSoundParams(sound, machine);
+    ob::copyText(sound.name, name);
+    if (const int param = ob::findParamIndex(machine, "slot"); param >= 0) sound.params[param] = slot;
+    part->tracks[part->numTracks].soundIndex = static_cast<std::int8_t>(part->numTracks);
+    ++part->numTracks;
+    return sound;
+  };
+  add(ob::kMachineSample, "Kick", 40.0f);
+  add(ob::kMachineSample, "Snare", 3.0f);
+  ob::Sound& layered = add(ob::kMachineGranular, "", 3.0f);
+  layered.zoneCount = 2;
+  layered.slot[0] = 3;
+  layered.slot[1] = 41;
+  add(ob::kMachineDrum, "Tom", 0.0f);
+  const std::string file = ob::kitPathToUtf8(rig.library / "borrowed.kit.orbi");
+  ASSERT_TRUE(ob::KitLibrary::saveKitFile(file, *part, nullptr));
+  const ob::KitEntry entry{file, "Borrowed", "", 1, {}, false};
+  const auto fill = [&](std::uint32_t slot) {
+    ASSERT_GE(
+        rig.root.samples.replaceSlot(slot, ob::SampleAudio{std::vector<float>(64, 0.5f), {}, 44100.0, {}}),
+        0);
+  };
+
+  fill(3);
+  ASSERT_TRUE(rig.browser.loadKit(entry));
+  EXPECT_EQ(rig.status(), "Loaded Borrowed: no sample for Kick and track 3");
+  EXPECT_TRUE(rig.statusIsError());
+  fill(41);
+  ASSERT_TRUE(rig.browser.loadKit(entry));
+  EXPECT_EQ(rig.status(), "Loaded Borrowed: no sample for Kick");
+  fill(40);
+  ASSERT_TRUE(rig.browser.loadKit(entry));
+  EXPECT_EQ(rig.status(), "Loaded Borrowed");
+  EXPECT_FALSE(rig.statusIsError());
+}
+
 TEST(KitBrowser, TheGrooveEditedFlagDecidesWhetherAKitBringsItsSteps) {
   KitRig rig;
   rig.browser.rescan();
