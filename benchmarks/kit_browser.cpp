@@ -31,6 +31,7 @@ class BenchRoot : public orbi::PanelContext {
     }
   }
   ob::Project& project() override { return *project_; }
+  const ob::SamplePool& pool() override { return pool_; }
   std::int32_t selectedPart() const override { return 0; }
   std::int32_t selectedTrack() const override { return 0; }
   void apply(ob::EditCommand& command) override { ob::applyEditCommand(*project_, command); }
@@ -40,6 +41,7 @@ class BenchRoot : public orbi::PanelContext {
 
  private:
   std::unique_ptr<ob::Project> project_;
+  ob::SamplePool pool_;
 };
 
 // A folder of kit files written by the library, removed at the end.

@@ -1,6 +1,6 @@
 #pragma once
 // What the macros panel and the kit browser ask of the root view: the
-// project, the selection, and edits with their undo snapshots and posts.
+// project and its samples, the selection, and edits with their undo snapshots and posts.
 // Narrower than the editor context, so that the panels run without a whole
 // editor around them. Main thread.
 
@@ -8,6 +8,7 @@
 
 #include "engine/model/edit_command.h"
 #include "engine/model/project.h"
+#include "engine/pool/sample_pool.h"
 
 namespace orbi {
 
@@ -15,6 +16,8 @@ class PanelContext {
  public:
   virtual ~PanelContext() = default;
   virtual ob::Project& project() = 0;
+  // The samples the project's slots hold.
+  virtual const ob::SamplePool& pool() = 0;
   virtual std::int32_t selectedPart() const = 0;
   virtual std::int32_t selectedTrack() const = 0;
   // Takes the undo snapshot by the command's rule, changes the project and

@@ -1,8 +1,56 @@
 #include "ui/imgui_adapter.h"
 
+#include <imgui_stdlib.h>
+
+#include "ui/context.h"
 #include "ui/imgui_internals.h"
+#include "ui/store.h"
+#include "ui/text_stand_ins.h"
 
 namespace orbi::ui {
+namespace {
+
+TextStandIns& standIns() { return store<TextStandIns>(context(), kTextStandInsKey); }
+
+struct Limit {
+  const TextStandIns& standIns;
+  std::size_t maxBytes;
+  bool cut = false;
+};
+
+// The start of the character before byte `at` of the text.
+int characterBefore(std::string_view text, int at) {
+  int start = at - 1;
+  while (start > 0 && (static_cast<unsigned char>(text[static_cast<std::size_t>(start)]) & 0xC0) == 0x80)
+    --start;
+  return start;
+}
+
+// Takes characters off before the cursor, where an edit's typed or pasted
+// text ends, then off the end, until the text fits.
+int keepWithinLimit(ImGuiInputTextCallbackData* data) {
+  Limit& limit = *static_cast<Limit*>(data->UserData);
+  if (data->EventFlag != ImGuiInputTextFlags_CallbackEdit) return 0;
+  std::size_t size =
+      limit.standIns.sizeBack(std::string_view(data->Buf, static_cast<std::size_t>(data->BufTextLen)));
+  for (const bool beforeCursor : {true, false}) {
+    const std::string_view text(data->Buf, static_cast<std::size_t>(data->BufTextLen));
+    const int end = beforeCursor ? data->CursorPos : data->BufTextLen;
+    int from = end;
+    while (size > limit.maxBytes && from > 0) {
+      const int start = characterBefore(text, from);
+      size -= limit.standIns.sizeBack(
+          text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(from - start)));
+      from = start;
+    }
+    if (from == end) continue;
+    data->DeleteChars(from, end - from);
+    limit.cut = true;
+  }
+  return 0;
+}
+
+}  // namespace
 
 static_assert(kMostTableColumns == IMGUI_TABLE_MAX_COLUMNS);
 
@@ -23,6 +71,29 @@ ImGuiID lastItemKey() {
 int fontStackDepth() { return GImGui->FontStack.Size; }
 
 void scrollNextWindowToTop() { ImGui::SetNextWindowScroll(ImVec2(-1.0f, 0.0f)); }
+
+void addInputText(std::string_view utf8) {
+  ImGui::GetIO().AddInputCharactersUTF8(standIns().toImGui(utf8).c_str());
+}
+
+std::string textForImGui(std::string_view utf8) { return standIns().toImGui(utf8); }
+
+std::string textFromImGui(std::string_view text) { return standIns().fromImGui(text); }
+
+TextInputOutcome inputText(const char* label, std::string& text, const TextInput& input) {
+  TextStandIns& table = standIns();
+  std::string held = table.toImGui(text);
+  Limit limit{table, input.maxBytes};
+  TextInputOutcome outcome;
+  if (input.maxBytes > 0)
+    outcome.returned = ImGui::InputTextWithHint(
+        label, input.hint, &held, input.flags | ImGuiInputTextFlags_CallbackEdit, keepWithinLimit, &limit);
+  else
+    outcome.returned = ImGui::InputTextWithHint(label, input.hint, &held, input.flags);
+  if (ImGui::IsItemEdited()) text = table.fromImGui(held);
+  outcome.cut = limit.cut;
+  return outcome;
+}
 
 OwnerIdScope::OwnerIdScope(const void* owner) { ImGui::PushOverrideID(ImHashData(&owner, sizeof owner)); }
 

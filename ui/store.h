@@ -5,7 +5,7 @@
 // hover clock), 'TIPS' (the frame's tooltip), 'FDLG' (the file-dialog
 // queue), 'FCHS' (the in-editor file chooser), 'DROP' (the drop state),
 // 'PICT' (the pictures), 'EDIT' (the edits of held controls), 'NEXT' (the
-// frame requests).
+// frame requests), 'WIDE' (the text input's stand-ins).
 
 #include <cstdint>
 #include <memory>

@@ -1,6 +1,7 @@
 #include "content/kits/kit_library.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <exception>
 #include <memory>
@@ -18,6 +19,8 @@
 #include "document/project/sanitize_project.h"
 #include "document/reading/regular_file.h"
 #include "engine/model/project_ids.h"
+#include "engine/params/param_info.h"
+#include "engine/params/param_tables.h"
 
 namespace ob {
 namespace fs = std::filesystem;
@@ -27,7 +30,6 @@ namespace {
 // reading it whole during a folder scan would stall the editor.
 constexpr std::uint64_t kMaxKitFileBytes = 16u * 1024u * 1024u;
 
-constexpr std::size_t kKitNameBytes = sizeof(Kit::name) - 1;
 constexpr std::size_t kKitTagBytes = sizeof(Kit::tags[0]) - 1;
 constexpr std::string_view kEllipsis = "\xE2\x80\xA6";  // U+2026
 
@@ -231,6 +233,26 @@ std::vector<KitEntry> scanFolderUnguarded(const fs::path& folder, std::vector<Ki
 }
 
 }  // namespace
+
+std::vector<int> tracksMissingSamples(const Pattern& part, const SamplePool& pool) {
+  const auto holdsNoSample = [&](long slot) {
+    return slot < 0 || slot >= pool.slotCount() || !pool.slots[slot] || !pool.slots[slot]->data;
+  };
+  std::vector<int> tracks;
+  for (int t = 0; t < std::min<int>(part.numTracks, kMaxTracks); ++t) {
+    const int s = part.tracks[t].soundIndex;
+    if (s < 0 || s >= kMaxTracks) continue;
+    const Sound& sound = part.kit.sounds[s];
+    if (sound.machine != kMachineSample && sound.machine != kMachineGranular) continue;
+    bool missing = false;
+    const int zones = std::min<int>(sound.zoneCount, kListCapacity);
+    for (int z = 0; z < zones; ++z) missing = missing || holdsNoSample(sound.slot[z]);
+    if (const int param = findParamIndex(sound.machine, "slot"); zones == 0 && param >= 0)
+      missing = holdsNoSample(std::lround(sound.params[param]));
+    if (missing) tracks.push_back(t);
+  }
+  return tracks;
+}
 
 fs::path kitPathFromUtf8(std::string_view text) {
   return fs::path(std::u8string(reinterpret_cast<const char8_t*>(text.data()), text.size()));

@@ -6,6 +6,7 @@
 // with an error text, and a folder scan skips what it cannot read and says
 // so in its problem list.
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "engine/model/project.h"
+#include "engine/pool/sample_pool.h"
 
 namespace ob {
 
@@ -61,13 +63,22 @@ struct KitLibrary {
   static void fillEntryFromKit(KitEntry& entry, const Pattern& pattern);
 };
 
-// The kit's name becomes text; a longer text than its 47 bytes hold is
+// The most bytes of UTF-8 a kit's name holds.
+inline constexpr std::size_t kKitNameBytes = sizeof(Kit::name) - 1;
+
+// The kit's name becomes text; a longer text than kKitNameBytes hold is
 // cut at a character boundary, trailing blanks dropped, and ends in an
 // ellipsis.
 void setKitName(Kit& kit, std::string_view text);
 // Comma-separated tags, each trimmed of blanks and cut to 23 bytes; empty
 // pieces are skipped; at most 8 are kept.
 void setKitTags(Kit& kit, std::string_view text);
+
+// The tracks of the part in use (indices, in order) whose sampler or
+// granular sound plays a pool slot that holds no sample, so plays silent:
+// a kit saved with samples of another project. A sound with velocity
+// zones plays their slots, any other its "slot" parameter.
+std::vector<int> tracksMissingSamples(const Pattern& part, const SamplePool& pool);
 
 // UTF-8 text to a path and back.
 std::filesystem::path kitPathFromUtf8(std::string_view text);

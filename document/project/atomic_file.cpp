@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -17,12 +18,17 @@ namespace ob {
 namespace fs = std::filesystem;
 namespace {
 
-// A temporary is the target's name, this mark and twelve lower-case hex
-// digits; nothing else is ever taken for one. A target whose name leaves
-// no room for them in a file name lends only as much of its name as fits.
+// A temporary is the target's name, this mark, a digest of the whole name,
+// a dash and twelve lower-case hex digits of its own; nothing else is ever
+// taken for one. A target whose name leaves no room for them in a file
+// name lends only as much of its name as fits: the digest still tells
+// whose it is.
 constexpr std::string_view kTemporaryMark = ".tmp-";
-constexpr std::size_t kTemporaryDigits = 12;
-constexpr std::size_t kTemporaryTail = kTemporaryMark.size() + kTemporaryDigits;
+constexpr std::size_t kDigestDigits = 8;
+constexpr std::size_t kDrawDigits = 12;
+constexpr std::size_t kTemporaryTail = kTemporaryMark.size() + kDigestDigits + 1 + kDrawDigits;
+// Earlier builds wrote the name, the mark and the twelve digits alone.
+constexpr std::size_t kEarlierTemporaryTail = kTemporaryMark.size() + kDrawDigits;
 
 void setError(std::string* error, const char* text) {
   if (error != nullptr) *error = text;
@@ -38,52 +44,61 @@ std::size_t longestFileName(const fs::path& target) {
   return limit > 0 ? static_cast<std::size_t>(limit) : NAME_MAX;
 }
 
-// The part of the target's name that starts its temporaries: all of it
-// when the temporary's name still fits, else as much as fits, cut before
-// a character rather than inside one.
-std::string temporaryStem(const fs::path& target) {
-  std::string name = target.filename().string();
-  const std::size_t longest = longestFileName(target);
-  if (longest <= kTemporaryTail || name.size() + kTemporaryTail <= longest) return name;
-  std::size_t keep = longest - kTemporaryTail;
-  while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) --keep;
-  name.resize(keep);
-  return name;
+std::string hexDigits(std::uint64_t value, std::size_t count) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string digits;
+  for (std::size_t i = 0; i < count; ++i) digits += kHex[(value >> (4 * i)) & 15];
+  return digits;
 }
 
-// A name no other writer in this folder will pick: the target's stem, a
+// What starts every temporary of the target: as much of its name as fits
+// with the tail, cut before a character rather than inside one, the mark
+// and the digest of the whole name.
+std::string temporaryPrefix(const fs::path& target) {
+  const std::string name = target.filename().string();
+  const std::size_t longest = longestFileName(target);
+  std::size_t keep = name.size();
+  if (longest > kTemporaryTail && name.size() + kTemporaryTail > longest) {
+    keep = longest - kTemporaryTail;
+    while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) --keep;
+  }
+  const auto digest = static_cast<std::uint32_t>(splitMix64(fnv1a64(name)));
+  return name.substr(0, keep) + std::string(kTemporaryMark) + hexDigits(digest, kDigestDigits) + "-";
+}
+
+// A name no other writer in this folder will pick: the target's prefix, a
 // per-process draw and a counter.
-fs::path temporaryNameFor(const fs::path& target, const std::string& stem) {
+fs::path temporaryNameFor(const fs::path& target, const std::string& prefix) {
   static std::atomic<std::uint64_t> counter{0};
   const auto now = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
   const std::uint64_t n = counter.fetch_add(1, std::memory_order_relaxed);
   const std::uint64_t draw = hashDraw(now ^ reinterpret_cast<std::uintptr_t>(&counter), n);
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string suffix(kTemporaryMark);
-  for (std::size_t i = 0; i < kTemporaryDigits; ++i) suffix += kHex[(draw >> (4 * i)) & 15];
-  return target.parent_path() / (stem + suffix);
+  return target.parent_path() / (prefix + hexDigits(draw, kDrawDigits));
 }
 
-bool isTemporaryOf(std::string_view name, std::string_view stem) {
-  if (name.size() != stem.size() + kTemporaryTail) return false;
-  if (name.substr(0, stem.size()) != stem) return false;
-  name.remove_prefix(stem.size());
-  if (name.substr(0, kTemporaryMark.size()) != kTemporaryMark) return false;
-  name.remove_prefix(kTemporaryMark.size());
-  for (char c : name)
-    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
-  return true;
+// The prefix followed by exactly the draw's digits.
+bool isTemporaryOf(std::string_view name, std::string_view prefix) {
+  if (name.size() != prefix.size() + kDrawDigits || name.substr(0, prefix.size()) != prefix) return false;
+  name.remove_prefix(prefix.size());
+  return std::all_of(name.begin(), name.end(),
+                     [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
 // A replace killed half way leaves its temporary behind for good; the next
-// replace of the same file clears them (of a name too long to lend all of
-// itself, those of every name that starts the same). Only regular files go,
-// never what a link points to.
-void removeStaleTemporaries(const fs::path& target, const std::string& stem) {
+// replace of the same file clears them, and never another file's: those of
+// an earlier build only where they carry the whole name, since a name it
+// cut is shared by every target that starts the same. Only regular files
+// go, never what a link points to.
+void removeStaleTemporaries(const fs::path& target, const std::string& prefix) {
+  const std::string name = target.filename().string();
+  const std::string earlier = name.size() + kEarlierTemporaryTail <= longestFileName(target)
+                                  ? name + std::string(kTemporaryMark)
+                                  : "";
   std::error_code ec;
   for (fs::directory_iterator it(folderOf(target), ec), end; !ec && it != end; it.increment(ec)) {
     std::error_code entryError;
-    if (!isTemporaryOf(it->path().filename().string(), stem)) continue;
+    const std::string entry = it->path().filename().string();
+    if (!isTemporaryOf(entry, prefix) && (earlier.empty() || !isTemporaryOf(entry, earlier))) continue;
     if (it->symlink_status(entryError).type() == fs::file_type::regular) fs::remove(it->path(), entryError);
   }
 }
@@ -147,12 +162,12 @@ bool writeFileAtomically(const fs::path& path, const std::uint8_t* data, std::si
     setError(error, "cannot open output file");
     return false;
   }
-  const std::string stem = temporaryStem(target);
-  removeStaleTemporaries(target, stem);
+  const std::string prefix = temporaryPrefix(target);
+  removeStaleTemporaries(target, prefix);
   const fs::file_status old = fs::status(target, ec);
   std::optional<fs::perms> permissions;
   if (!ec && fs::is_regular_file(old)) permissions = old.permissions();
-  const fs::path temp = temporaryNameFor(target, stem);
+  const fs::path temp = temporaryNameFor(target, prefix);
   if (!writeTemporary(temp, data, size, permissions, sync, error)) return false;
   if (::rename(temp.c_str(), target.c_str()) != 0) {
     ::unlink(temp.c_str());

@@ -21,7 +21,9 @@ using SyncToDisk = std::function<int(int fd)>;
 
 // Replaces (or creates) the file with the bytes. Before writing, temporaries
 // that an earlier, interrupted replace of the same file left behind are
-// removed (only names of exactly the form this replace makes). On failure
+// removed: only names of exactly the form a replace of this file makes,
+// which carry a digest of its whole name, so that no other file's replace
+// in progress loses its temporary. On failure
 // returns false with a short reason ("cannot open output file", "short
 // write", "cannot sync the file", "cannot replace the file") and leaves any
 // existing file untouched; the temporary file is removed. "cannot sync the

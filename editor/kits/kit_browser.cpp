@@ -38,6 +38,21 @@ bool forbiddenInFileName(unsigned char c) { return c < 32 || std::strchr("\\/:*?
 // How far a save looks for a free "name n" beside a file of another kit.
 constexpr int kNumberedNames = 99;
 
+// "no sample for Kick", or "... for Kick, track 3 and Sample": the tracks
+// by the names the groove shows, short enough for the status line.
+std::string silentTracksNote(const ob::Pattern& part, const std::vector<int>& tracks) {
+  std::string note = "no sample for ";
+  for (std::size_t i = 0; i < tracks.size(); ++i) {
+    if (i > 0) note += i + 1 == tracks.size() ? " and " : ", ";
+    const char* name = part.kit.sounds[part.tracks[tracks[i]].soundIndex].name;
+    if (name[0] != '\0')
+      note.append(name, strnlen(name, sizeof part.kit.sounds[0].name));
+    else
+      note += "track " + std::to_string(tracks[i] + 1);
+  }
+  return note;
+}
+
 }  // namespace
 
 std::unique_ptr<ob::Pattern> newEmptyPart() {
@@ -111,7 +126,13 @@ bool KitBrowser::loadKit(const ob::KitEntry& entry) {
   ctx_.commitProject(true);
   ctx_.refresh();
   markClean(entry.reference);
-  report("Loaded " + entry.name, false);
+  // A kit saved with samples of another project names slots this one has
+  // not filled: the user is told which tracks stay silent.
+  const std::vector<int> silent = ob::tracksMissingSamples(part(), ctx_.pool());
+  if (silent.empty())
+    report("Loaded " + entry.name, false);
+  else
+    report("Loaded ", entry.name, silentTracksNote(part(), silent), true);
   return true;
 }
 
@@ -302,6 +323,14 @@ bool KitBrowser::saveKit() {
   replacing.clear();
   beside.clear();
   saveNotice.clear();
+  // The kit would hold the name cut, and a cut name could match another
+  // kit's whose name the user sees as different: refused, as the form's
+  // field refuses what does not fit.
+  if (saveName.size() > ob::kKitNameBytes) {
+    saveNotice = "Too long for a kit name: " + std::to_string(saveName.size()) + " of " +
+                 std::to_string(ob::kKitNameBytes) + " bytes";
+    return false;
+  }
   const std::string base = saveName.empty() ? std::string("kit") : saveName;
   const std::filesystem::path target = targetFor(base);
   if (target.empty()) return writeOrAsk(target);

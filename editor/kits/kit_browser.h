@@ -81,7 +81,8 @@ class KitBrowser {
   // and "A_B") is left alone: the kit goes to the first free "name 2",
   // "name 3", ... When that file is this kit's own, the question offers
   // both: replacing it (a rename) or keeping both (beside is set). A name
-  // too long for a file name is refused with saveNotice, and false.
+  // longer than a kit's name holds, or too long for a file name, is
+  // refused with saveNotice, and false.
   bool saveKit();
   // The answers to the question: writes over the file asked about, or
   // keeps it and saves beside it (asking again should that replace

@@ -29,11 +29,13 @@ void heading(ui::Rect band, const char* text) {
                ui::TextAlign::Left);
 }
 
-bool textBand(const char* id, const ui::Rect& band, std::string& text, const char* hint) {
+ui::TextFieldResult textBand(const char* id, const ui::Rect& band, std::string& text, const char* hint,
+                             std::size_t maxBytes = 0) {
   ui::TextFieldOptions options;
   options.fit = ui::SizeMode::Fill;
   options.hint = hint;
-  return ui::textField(id, band, text, options) == ui::TextFieldResult::Edited;
+  options.maxBytes = maxBytes;
+  return ui::textField(id, band, text, options);
 }
 
 // Opens the popup when its flag asks for it; true while it is open.
@@ -99,7 +101,9 @@ void KitBrowser::runBrowser(ImVec2 size) {
   ui::drawText(ImGui::GetWindowDrawList(), r.takeTop(14.0f * s), ob::kitPathToUtf8(resolvedFolder),
                ui::TextStyle::Caption, palette::kMuted, ui::TextAlign::Left);
   r.takeTop(4.0f * s);
-  if (textBand("filter", r.takeTop(24.0f * s), filter, "filter by name / tag...")) applyFilter();
+  if (textBand("filter", r.takeTop(24.0f * s), filter, "filter by name / tag...") ==
+      ui::TextFieldResult::Edited)
+    applyFilter();
   r.takeTop(8.0f * s);
   ui::Rect bottom = r.takeBottom(26.0f * s);
   r.takeBottom(6.0f * s);
@@ -166,7 +170,14 @@ void KitBrowser::runSavePanel(ImVec2 size) {
     runReplaceQuestion(r);
     return;
   }
-  if (textBand("name", r.takeTop(24.0f * s), saveName, "kit name")) saveNotice.clear();
+  // The field takes no more than the kit holds, so that the name saved is
+  // the name seen; it says when it left some out.
+  const ui::TextFieldResult name =
+      textBand("name", r.takeTop(24.0f * s), saveName, "kit name", ob::kKitNameBytes);
+  if (name == ui::TextFieldResult::Cut)
+    saveNotice = "A kit name holds " + std::to_string(ob::kKitNameBytes) + " bytes: the rest was left out";
+  else if (name == ui::TextFieldResult::Edited)
+    saveNotice.clear();
   r.takeTop(4.0f * s);
   textBand("tags", r.takeTop(24.0f * s), saveTags, "tags, comma separated");
   r.takeTop(8.0f * s);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "ui/imgui_adapter.h"
 #include "ui/root.h"
 
 namespace orbi::ui {
@@ -63,7 +64,7 @@ void UiHarness::applyInput(ImGuiIO& io) {
   io.MouseWheel = wheel_;
   io.MouseWheelH = wheelH_;
   wheel_ = wheelH_ = 0.0f;
-  if (!text_.empty()) io.AddInputCharactersUTF8(text_.c_str());
+  if (!text_.empty()) addInputText(text_);
   text_.clear();
 }
 

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "document/project/atomic_file.h"
@@ -120,6 +121,32 @@ TEST(DurableSave, StaleTemporariesOfTheTargetAreRemovedAndNothingElse) {
   EXPECT_EQ(expected, namesIn(dir.path()));
   for (const auto& name : others) EXPECT_EQ("keep me", textOf(obtest::readFile(dir / name))) << name;
   EXPECT_EQ("new", textOf(obtest::readFile(file)));
+}
+
+// Names too long to lend all of themselves to their temporaries: a save of
+// one leaves alone the temporary of another's save in progress, and the
+// cut temporaries an earlier build left, which name no one target.
+TEST(DurableSave, ASaveLeavesTheTemporariesOfOtherLongNamesAlone) {
+  obtest::TempDir dir;
+  const std::string shared(238, 'p');
+  const fs::path a = dir / (shared + "-A.project.orbi");
+  const fs::path b = dir / (shared + "-B.project.orbi");
+  const std::string earlier = shared + ".tmp-0123456789ab";
+  obtest::writeFile(dir / earlier, bytesOf("an earlier build's"));
+  bool savedA = false;
+  const auto saveAMeanwhile = [&](int fd) {
+    if (!std::exchange(savedA, true)) {
+      std::string error;
+      EXPECT_TRUE(ob::writeFileAtomically(a, bytesOf("A"), &error)) << error;
+    }
+    return ::fsync(fd);
+  };
+  std::string error;
+  ASSERT_TRUE(ob::writeFileAtomically(b, bytesOf("B"), &error, saveAMeanwhile)) << error;
+  EXPECT_EQ("A", textOf(obtest::readFile(a)));
+  EXPECT_EQ("B", textOf(obtest::readFile(b)));
+  EXPECT_EQ((std::set<std::string>{a.filename().string(), b.filename().string(), earlier}),
+            namesIn(dir.path()));
 }
 
 // Every name a file may have is saved: the temporary beside it still fits.

@@ -193,7 +193,31 @@ TEST(KitBrowser, AFailedSaveNamesTheFileAndKeepsTheNewName) {
   EXPECT_EQ(rig.root.snapshots.size(), 1u);
   rig.browser.saveName = std::string(250, 'k');
   EXPECT_FALSE(rig.browser.saveKit()) << "refused: the form stays open";
-  EXPECT_EQ(rig.browser.saveNotice, "Too long for a file name: 259 of 255 bytes");
+  EXPECT_EQ(rig.browser.saveNotice, "Too long for a kit name: 250 of 47 bytes");
+}
+
+// Two names that differ only past what a kit's name holds would share a
+// file unasked: the form takes no more than the kit holds, says so, and
+// a longer name never reaches the kit.
+TEST(KitBrowser, TheFormTakesNoMoreThanAKitNameHolds) {
+  const std::string typed = "Late night techno drums for the warehouse set v/2";
+  KitRig rig;
+  rig.browser.prefillSaveForm();
+  rig.steps(3);
+  ASSERT_EQ(rig.items("##name").size(), 1u);
+  rig.clickAt(centreOf(rig.items("##name")[0]));
+  rig.harness.pressChord({ui::Key::A, ui::kModCtrl});
+  rig.step();
+  rig.harness.releaseKeys();
+  rig.type(typed);
+  EXPECT_EQ(rig.browser.saveName, typed.substr(0, ob::kKitNameBytes));
+  rig.step();
+  EXPECT_TRUE(rig.drew("A kit name holds 47 bytes: the rest was left out"));
+
+  rig.browser.saveName = typed;
+  EXPECT_FALSE(rig.browser.saveKit());
+  EXPECT_EQ(rig.browser.saveNotice, "Too long for a kit name: 49 of 47 bytes");
+  EXPECT_TRUE(rig.root.snapshots.empty()) << "nothing named or written";
 }
 
 TEST(KitBrowser, TheSaveFormIsFilledFromTheKitAndItsButtonSaves) {
@@ -503,6 +527,50 @@ TEST(KitBrowser, AFailedLoadReportsAndTakesNoSnapshot) {
   EXPECT_TRUE(rig.root.snapshots.empty());
   EXPECT_TRUE(rig.root.commits.empty());
   EXPECT_EQ(std::memcmp(&before, &rig.root.project(), sizeof before), 0);
+}
+
+// A kit saved with another project's samples loads, and the status line
+// names the tracks whose slots hold no sample here: a sampler's own slot,
+// any of a layered sound's zones; a drum plays no slot.
+TEST(KitBrowser, ALoadNamesTheTracksWhoseSampleIsMissing) {
+  KitRig rig;
+  auto part = newEmptyPart();
+  const auto add = [&](std::uint8_t machine, const char* name, float slot) -> ob::Sound& {
+    ob::Sound& sound = part->kit.sounds[part->numTracks];
+    ob::initSoundParams(sound, machine);
+    ob::copyText(sound.name, name);
+    if (const int param = ob::findParamIndex(machine, "slot"); param >= 0) sound.params[param] = slot;
+    part->tracks[part->numTracks].soundIndex = static_cast<std::int8_t>(part->numTracks);
+    ++part->numTracks;
+    return sound;
+  };
+  add(ob::kMachineSample, "Kick", 40.0f);
+  add(ob::kMachineSample, "Snare", 3.0f);
+  ob::Sound& layered = add(ob::kMachineGranular, "", 3.0f);
+  layered.zoneCount = 2;
+  layered.slot[0] = 3;
+  layered.slot[1] = 41;
+  add(ob::kMachineDrum, "Tom", 0.0f);
+  const std::string file = ob::kitPathToUtf8(rig.library / "borrowed.kit.orbi");
+  ASSERT_TRUE(ob::KitLibrary::saveKitFile(file, *part, nullptr));
+  const ob::KitEntry entry{file, "Borrowed", "", 1, {}, false};
+  const auto fill = [&](std::uint32_t slot) {
+    ASSERT_GE(
+        rig.root.samples.replaceSlot(slot, ob::SampleAudio{std::vector<float>(64, 0.5f), {}, 44100.0, {}}),
+        0);
+  };
+
+  fill(3);
+  ASSERT_TRUE(rig.browser.loadKit(entry));
+  EXPECT_EQ(rig.status(), "Loaded Borrowed: no sample for Kick and track 3");
+  EXPECT_TRUE(rig.statusIsError());
+  fill(41);
+  ASSERT_TRUE(rig.browser.loadKit(entry));
+  EXPECT_EQ(rig.status(), "Loaded Borrowed: no sample for Kick");
+  fill(40);
+  ASSERT_TRUE(rig.browser.loadKit(entry));
+  EXPECT_EQ(rig.status(), "Loaded Borrowed");
+  EXPECT_FALSE(rig.statusIsError());
 }
 
 TEST(KitBrowser, TheGrooveEditedFlagDecidesWhetherAKitBringsItsSteps) {

@@ -32,6 +32,7 @@ class FakeRoot : public PanelContext {
   FakeRoot() : project_(ob::makeProject()) {}
 
   ob::Project& project() override { return *project_; }
+  const ob::SamplePool& pool() override { return samples; }
   std::int32_t selectedPart() const override { return part; }
   std::int32_t selectedTrack() const override { return track; }
   void apply(ob::EditCommand& command) override {
@@ -61,6 +62,7 @@ class FakeRoot : public PanelContext {
 
   int part = 0;
   int track = 0;
+  ob::SamplePool samples;
   std::vector<ob::EditCommand> sent;
   std::vector<std::unique_ptr<ob::Project>> snapshots;
   std::vector<bool> commits;

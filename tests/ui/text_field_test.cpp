@@ -181,6 +181,38 @@ TEST(TextField, TheStringGrowsAsTheUserTypes) {
   EXPECT_EQ(rig.text, longText);
 }
 
+// Characters past U+FFFF, and those of the block that carries them through
+// Dear ImGui, survive being given, typed, edited around and deleted whole.
+TEST(TextField, KeepsEveryCharacterGivenOrTyped) {
+  const std::string drum = "\xF0\x9F\xA5\x81", rare = "\xE3\x90\x80";  // U+1F941, U+3400
+  FieldRig rig;
+  rig.text = "Drums " + drum + rare;
+  rig.focus();
+  rig.press(Key::End);
+  rig.type(("x" + drum + rare + drum).c_str());
+  EXPECT_EQ(rig.text, "Drums " + drum + rare + "x" + drum + rare + drum);
+  rig.press(Key::Backspace);
+  rig.press(Key::Left);
+  rig.press(Key::Backspace);
+  EXPECT_EQ(rig.text, "Drums " + drum + rare + "x" + rare);
+}
+
+// A limit takes what fits of a typing or a paste, whole characters, and
+// says it left the rest out.
+TEST(TextField, TakesNoMoreThanItsLimit) {
+  FieldRig rig;
+  rig.options.maxBytes = 8;
+  rig.focus();
+  EXPECT_EQ(rig.type("abc"), TextFieldResult::Edited);
+  EXPECT_EQ(rig.type("de\xF0\x9F\xA5\x81"), TextFieldResult::Cut);
+  EXPECT_EQ(rig.text, "abcde");
+  EXPECT_EQ(rig.type("fghi"), TextFieldResult::Cut);
+  EXPECT_EQ(rig.text, "abcdefgh");
+  rig.press(Key::Home);
+  EXPECT_EQ(rig.type("z"), TextFieldResult::Cut) << "a full field takes nothing more, wherever typed";
+  EXPECT_EQ(rig.text, "abcdefgh");
+}
+
 TEST(TextField, AFocusBorderShowsWhileTheFieldHasTheKeyboard) {
   FieldRig rig;
   rig.step();

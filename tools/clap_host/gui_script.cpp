@@ -113,6 +113,8 @@ bool runStep(GuiSession& s, const Step& step, std::string& error) {
     return s.key(step.words[1], error);
   } else if (command == "type") {
     return s.type(step.rest, error);
+  } else if (command == "clipboard") {
+    return s.offerClipboard(step.rest, error);
   } else if (command == "hide" || command == "show") {
     if (step.words.size() != 1) return fail("hide or show");
     if (!(command == "hide" ? s.hide() : s.show())) {

@@ -10,7 +10,10 @@
 //   click X Y [B]
 //   drag X1 Y1 X2 Y2 [B]
 //   key CHORD             e.g. ctrl+z, ctrl+shift+z, Delete, Return
-//   type TEXT             the rest of the step, typed (no ; or #)
+//   type TEXT             the rest of the step, typed (no ; or #); any
+//                         UTF-8 text
+//   clipboard TEXT        the rest of the step put on the clipboard, as
+//                         another program would, for a ctrl+v to paste
 //   hide / show           the editor, through "clap.gui"
 //   play [BPM] / stop     the host's transport
 //   snapshot FILE.png     a picture of the editor window

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <sstream>
@@ -52,6 +53,30 @@ Display* openDisplay() {
     std::this_thread::sleep_for(pause);
   }
   return nullptr;
+}
+
+std::string hexOf(char32_t c) {
+  char digits[16];
+  std::snprintf(digits, sizeof digits, "%04X", static_cast<unsigned>(c));
+  return digits;
+}
+
+// The characters of UTF-8 text; false at bytes that are no UTF-8.
+bool decodeUtf8(const std::string& text, std::vector<char32_t>& out) {
+  for (std::size_t at = 0; at < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    const std::size_t n = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+    if (n == 0 || at + n > text.size()) return false;
+    char32_t c = n == 1 ? lead : lead & (0x7F >> n);
+    for (std::size_t i = 1; i < n; ++i) {
+      const auto next = static_cast<unsigned char>(text[at + i]);
+      if ((next & 0xC0) != 0x80) return false;
+      c = (c << 6) | (next & 0x3F);
+    }
+    out.push_back(c);
+    at += n;
+  }
+  return true;
 }
 
 }  // namespace
@@ -356,17 +381,37 @@ bool GuiSession::key(const std::string& chord, std::string& error) {
 }
 
 bool GuiSession::type(const std::string& text, std::string& error) {
+  std::vector<char32_t> characters;
+  if (!decodeUtf8(text, characters)) {
+    error = "the text is not UTF-8";
+    return false;
+  }
   std::vector<unsigned> keycodes;
-  for (const char c : text)
-    if (!input_->characterKeys(c, keycodes)) {
-      error = std::string("the keyboard cannot type '") + c + "'";
+  for (const char32_t c : characters) {
+    if (input_->characterKeys(c, keycodes)) {
+      pressKeys(keycodes);
+      continue;
+    }
+    // A character the keyboard lacks is typed, as a user's input method
+    // would, from a spare key bound to it for the one press; the editor
+    // learns the new binding in the frames before.
+    const unsigned spare = input_->bindSpareKey(c);
+    if (spare == 0) {
+      error = "no spare key to type U+" + hexOf(c);
       return false;
     }
-  for (const char c : text) {
-    input_->characterKeys(c, keycodes);
-    pressKeys(keycodes);
+    afterInput();
+    pressKeys({spare});
+    input_->unbind(spare);
+    afterInput();
   }
   return true;
+}
+
+bool GuiSession::offerClipboard(const std::string& text, std::string& error) {
+  clipboard_.reset();
+  clipboard_ = ClipboardOwner::offer(text, error);
+  return clipboard_ != nullptr;
 }
 
 std::optional<Picture> GuiSession::picture(std::string& error) {

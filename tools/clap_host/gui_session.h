@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/clap_host/clipboard_owner.h"
 #include "tools/clap_host/test_host.h"
 #include "tools/clap_host/window_picture.h"
 #include "tools/clap_host/x_input.h"
@@ -76,7 +77,12 @@ class GuiSession {
   // "ctrl+z", "ctrl+shift+z", "Delete", "Return": modifiers held while the
   // key is pressed and released.
   bool key(const std::string& chord, std::string& error);
+  // Any UTF-8 text: a character the keyboard lacks is typed from a key
+  // bound to it for the press.
   bool type(const std::string& text, std::string& error);
+  // The text goes on the clipboard as another program's, for the editor to
+  // paste; it stays there until the next offer or the session's end.
+  bool offerClipboard(const std::string& text, std::string& error);
 
   // The editor's child window as the server holds it now.
   std::optional<Picture> picture(std::string& error);
@@ -117,6 +123,7 @@ class GuiSession {
   unsigned long window_ = 0;
   unsigned long deleteAtom_ = 0;
   std::unique_ptr<XInput> input_;
+  std::unique_ptr<ClipboardOwner> clipboard_;
   bool created_ = false;
   bool shown_ = false;
   bool closeRequested_ = false;

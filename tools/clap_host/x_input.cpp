@@ -20,6 +20,9 @@ unsigned long modifierKeysym(const std::string& name) {
   return NoSymbol;
 }
 
+// Latin-1 characters are their own keysyms; the others have Unicode ones.
+unsigned long characterKeysym(char32_t c) { return c <= 0xFF ? c : 0x01000000UL | c; }
+
 }  // namespace
 
 bool XInput::available() const {
@@ -73,10 +76,10 @@ bool XInput::chordKeys(const std::string& chord, std::vector<unsigned>& keycodes
   return true;
 }
 
-bool XInput::characterKeys(char c, std::vector<unsigned>& keycodes) const {
+bool XInput::characterKeys(char32_t c, std::vector<unsigned>& keycodes) const {
   keycodes.clear();
-  const auto keysym = static_cast<unsigned long>(static_cast<unsigned char>(c));
-  // Latin-1 characters are their own keysyms; the line feed is Return.
+  const unsigned long keysym = characterKeysym(c);
+  // The line feed is Return.
   const unsigned code = keycodeOf(c == '\n' ? XK_Return : keysym);
   if (code == 0) return false;
   if (c != '\n' && XkbKeycodeToKeysym(display_, static_cast<KeyCode>(code), 0, 0) != keysym) {
@@ -85,6 +88,31 @@ bool XInput::characterKeys(char c, std::vector<unsigned>& keycodes) const {
   }
   keycodes.push_back(code);
   return true;
+}
+
+unsigned XInput::bindSpareKey(char32_t c) {
+  int min = 0, max = 0, perCode = 0;
+  XDisplayKeycodes(display_, &min, &max);
+  KeySym* map = XGetKeyboardMapping(display_, static_cast<KeyCode>(min), max - min + 1, &perCode);
+  if (map == nullptr) return 0;
+  int spare = 0;
+  for (int code = max; code >= min && spare == 0; --code) {
+    bool empty = true;
+    for (int i = 0; i < perCode; ++i) empty = empty && map[(code - min) * perCode + i] == NoSymbol;
+    if (empty) spare = code;
+  }
+  XFree(map);
+  if (spare == 0) return 0;
+  KeySym keysym = characterKeysym(c);
+  XChangeKeyboardMapping(display_, spare, 1, &keysym, 1);
+  XSync(display_, False);
+  return static_cast<unsigned>(spare);
+}
+
+void XInput::unbind(unsigned keycode) {
+  KeySym none = NoSymbol;
+  XChangeKeyboardMapping(display_, static_cast<int>(keycode), 1, &none, 1);
+  XSync(display_, False);
 }
 
 }  // namespace orbi::host

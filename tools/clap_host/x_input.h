@@ -27,7 +27,12 @@ class XInput {
   void key(unsigned keycode, bool down);
   // The keys that type one character (Shift first where the keyboard needs
   // it). False for a character the keyboard does not have.
-  bool characterKeys(char c, std::vector<unsigned>& keycodes) const;
+  bool characterKeys(char32_t c, std::vector<unsigned>& keycodes) const;
+  // For a character the keyboard lacks: a key code that held no keysym,
+  // now bound to the character's; 0 when none is spare. unbind gives it
+  // back.
+  unsigned bindSpareKey(char32_t c);
+  void unbind(unsigned keycode);
 
  private:
   unsigned keycodeOf(unsigned long keysym) const;

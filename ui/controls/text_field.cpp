@@ -1,13 +1,14 @@
 #include "ui/controls/text_field.h"
 
 #include <imgui.h>
-#include <imgui_stdlib.h>
 
 #include <algorithm>
 
 #include "ui/context.h"
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
+#include "ui/imgui_adapter.h"
+#include "ui/interact/item_log.h"
 #include "ui/interact/tooltip.h"
 #include "ui/keys.h"
 #include "ui/theme/colour.h"
@@ -68,9 +69,14 @@ TextFieldResult textField(const char* id, const Rect& rect, std::string& text,
   const bool escape = keyPressed(Key::Escape);
   pushTextStyle(style);
   const std::string label = std::string("##") + id;
-  ImGuiInputTextFlags flags = ImGuiInputTextFlags_EnterReturnsTrue;
-  if (options.decimal) flags |= ImGuiInputTextFlags_CharsDecimal;
-  const bool enter = ImGui::InputTextWithHint(label.c_str(), options.hint, &text, flags);
+  TextInput input;
+  input.hint = options.hint;
+  input.flags = ImGuiInputTextFlags_EnterReturnsTrue;
+  if (options.decimal) input.flags |= ImGuiInputTextFlags_CharsDecimal;
+  input.maxBytes = options.maxBytes;
+  const TextInputOutcome outcome = inputText(label.c_str(), text, input);
+  logLastItem(label.c_str());
+  const bool enter = outcome.returned;
   const bool edited = ImGui::IsItemEdited();
   const bool deactivated = ImGui::IsItemDeactivated();
   const bool active = ImGui::IsItemActive();
@@ -80,6 +86,7 @@ TextFieldResult textField(const char* id, const Rect& rect, std::string& text,
 
   if (enter) return TextFieldResult::Entered;
   if (deactivated) return escape ? TextFieldResult::Escaped : TextFieldResult::Left;
+  if (outcome.cut) return TextFieldResult::Cut;
   return edited ? TextFieldResult::Edited : TextFieldResult::Nothing;
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 // The text field: a string edited in place, with an optional grey hint
-// while it is empty. The kit browser's filter and the macro rename field
+// while it is empty. It keeps every character typed or pasted, and takes
+// no more than a limit when given one. The kit browser's filter and the macro rename field
 // are text fields. Main thread, inside a frame.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -19,6 +21,7 @@ struct TextFieldOptions {
   bool decimal = false;              // only the characters of a decimal number
   bool compact = false;              // 18 design pixels high, small text
   const char* tooltip = nullptr;     // null for none
+  std::size_t maxBytes = 0;          // the most bytes of UTF-8 the text takes; 0: no limit
 };
 
 // What the field did this frame. Enter wins over the edit and the leaving
@@ -27,6 +30,7 @@ struct TextFieldOptions {
 enum class TextFieldResult : std::uint32_t {
   Nothing,
   Edited,   // the text changed
+  Cut,      // the text changed, and of what was typed or pasted only what fits in maxBytes was taken
   Entered,  // Enter was pressed
   Escaped,  // left with Escape
   Left,     // left any other way: a click elsewhere, Tab

@@ -1,7 +1,6 @@
 #include "ui/dialogs/in_editor_chooser.h"
 
 #include <imgui.h>
-#include <imgui_stdlib.h>
 
 #include <cfloat>
 #include <string>
@@ -144,7 +143,7 @@ bool drawPathRow(FileChooserSession& s) {
   logLastItem("Up");
   ImGui::SameLine();
   ImGui::SetNextItemWidth(-FLT_MIN);
-  const bool entered = ImGui::InputText("##path", &s.path, ImGuiInputTextFlags_EnterReturnsTrue);
+  const bool entered = inputText("##path", s.path, {nullptr, ImGuiInputTextFlags_EnterReturnsTrue}).returned;
   logLastItem("Path");
   if (ImGui::IsItemEdited()) s.notice.clear();  // what it refused is being put right
   if (entered) goToPath(s);
@@ -164,7 +163,7 @@ void drawBody(FileChooserSession& s) {
   if (saving) {
     if (ImGui::IsWindowAppearing()) ImGui::SetKeyboardFocusHere();
     // Enter in the field accepts through enterPressed; the field only edits.
-    ImGui::InputText("Name", &s.name);
+    inputText("Name", s.name);
     logLastItem("Name");
     if (ImGui::IsItemEdited()) s.notice.clear();
   }

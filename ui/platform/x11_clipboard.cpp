@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/imgui_adapter.h"
 #include "ui/platform/x11_error_trap.h"
 
 // After our own headers: Xlib defines macros such as None and Status.
@@ -31,8 +32,12 @@ OwnedClipboard& owned() {
   return record;
 }
 
-void setTextFn(void* user, const char* text) { static_cast<X11Clipboard*>(user)->setText(text); }
-const char* getTextFn(void* user) { return static_cast<X11Clipboard*>(user)->text(); }
+// Dear ImGui's text input copies and pastes through these: its text goes
+// out, and the clipboard's comes in, with every character kept.
+void setTextFn(void* user, const char* text) {
+  static_cast<X11Clipboard*>(user)->setText(textFromImGui(text ? text : "").c_str());
+}
+const char* getTextFn(void* user) { return static_cast<X11Clipboard*>(user)->textForInput(); }
 
 // The record's owner window is the selection's owner on the same server.
 bool ownedHere(Display* display, Window owner) {
@@ -80,6 +85,11 @@ const char* X11Clipboard::text() {
   XFlush(display_);
   XEvent reply;
   if (waitForReply(reply)) read_ = readReply(reply);
+  return read_.c_str();
+}
+
+const char* X11Clipboard::textForInput() {
+  read_ = textForImGui(text());
   return read_.c_str();
 }
 

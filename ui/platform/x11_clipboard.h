@@ -42,6 +42,8 @@ class X11Clipboard {
   void setText(const char* utf8);
   // The clipboard's text, "" for none; valid until the next call.
   const char* text();
+  // The same as Dear ImGui's text input takes it (ui/imgui_adapter.h).
+  const char* textForInput();
 
  private:
   struct Atoms {

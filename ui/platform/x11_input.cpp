@@ -3,6 +3,8 @@
 #include <cfloat>
 #include <string>
 
+#include "ui/draw/utf8.h"
+#include "ui/imgui_adapter.h"
 #include "ui/platform/x11_keys.h"
 
 // After our own headers: Xlib defines macros such as None and Status.
@@ -181,7 +183,6 @@ void X11Input::onKey(XEvent& event, bool press) {
 }
 
 void X11Input::typeText(XEvent& event) {
-  ImGuiIO& io = ImGui::GetIO();
   if (ic_) {
     char buffer[64];
     KeySym keysym = NoSymbol;
@@ -199,14 +200,18 @@ void X11Input::typeText(XEvent& event) {
     // Control characters (Ctrl+letter, Delete) are keys, not text.
     for (const char c : text)
       if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return;
-    io.AddInputCharactersUTF8(text.c_str());
+    addInputText(text);
     return;
   }
   char bytes[8];
   KeySym keysym = NoSymbol;
   XLookupString(&event.xkey, bytes, sizeof bytes, &keysym, nullptr);
   if (event.xkey.state & ControlMask) return;
-  if (const char32_t cp = keysymCodePoint(keysym)) io.AddInputCharacter(static_cast<unsigned int>(cp));
+  if (const char32_t cp = keysymCodePoint(keysym)) {
+    std::string text;
+    appendUtf8(text, cp);
+    addInputText(text);
+  }
 }
 
 void X11Input::pointerAt(int x, int y) {

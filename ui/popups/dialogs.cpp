@@ -10,7 +10,6 @@
 #include "ui/controls/text_field.h"
 #include "ui/draw/text.h"
 #include "ui/frame_recovery.h"
-#include "ui/interact/item_log.h"
 #include "ui/keys.h"
 #include "ui/popups/popup_text.h"
 #include "ui/style_scope.h"
@@ -86,7 +85,6 @@ bool entryField(std::string& value) {
   options.fit = SizeMode::Fill;
   if (ImGui::IsWindowAppearing()) ImGui::SetKeyboardFocusHere();
   const TextFieldResult result = textField("text", row, value, options);
-  logLastItem("##text");
   return result == TextFieldResult::Entered;
 }
 

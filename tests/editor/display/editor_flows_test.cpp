@@ -319,12 +319,13 @@ TEST_F(EditorFlows, ASampleTrackAndProjectFilesThroughTheChooser) {
     ASSERT_NE(waitForItem([](const ui::ItemRecord& i) { return i.idText == "Name"; }), nullptr);
     std::string error;
     key("ctrl+a");
-    ASSERT_TRUE(session->type("flows", error)) << error;
+    const std::string name = "flows \xF0\x9F\xA5\x81";  // a character past U+FFFF, kept
+    ASSERT_TRUE(session->type(name, error)) << error;
     key("Return");
     std::filesystem::path file;
     for (int frame = 0; frame < 20 && file.empty(); ++frame) {
       ASSERT_TRUE(session->runFrames(1));
-      file = savedProject(home.path(), "flows");
+      file = savedProject(home.path(), name);
     }
     ASSERT_FALSE(file.empty()) << "no project saved";
     // Changed after saving: the opened file must bring the saved project back.

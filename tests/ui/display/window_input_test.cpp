@@ -1,8 +1,8 @@
 // Input that reaches a view in the embedded window through the X server,
 // sent as a user's would be with XTest: clicks, drags, both wheels, typed
-// UTF-8 text into a text field, a shortcut held down while the key
-// repeats, focus leaving with Ctrl held, and text through CLIPBOARD between
-// windows and other programs.
+// UTF-8 text into a text field, pasted into it and copied out, a shortcut
+// held down while the key repeats, focus leaving with Ctrl held, and text
+// through CLIPBOARD between windows and other programs.
 
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -217,15 +217,16 @@ TEST_F(WindowInputTest, TypedUtf8TextReachesATextField) {
   const unsigned eAcute = spare.bind(XK_eacute);
   const unsigned euro = spare.bind(0x10020AC);  // U+20AC as a Unicode keysym
   const unsigned han = spare.bind(0x1006F22);   // U+6F22
-  ASSERT_TRUE(eAcute && euro && han) << "no spare key codes";
+  const unsigned drum = spare.bind(0x101F941);  // U+1F941, past 16 bits
+  ASSERT_TRUE(eAcute && euro && han && drum) << "no spare key codes";
   focusField();
   host.key(XK_a, true);
   host.key(XK_a, false);
-  for (const unsigned code : {eAcute, euro, han}) {
+  for (const unsigned code : {eAcute, euro, han, drum}) {
     host.keycode(code, true);
     host.keycode(code, false);
   }
-  const std::string typed = "a\xC3\xA9\xE2\x82\xAC\xE6\xBC\xA2";
+  const std::string typed = "a\xC3\xA9\xE2\x82\xAC\xE6\xBC\xA2\xF0\x9F\xA5\x81";
   EXPECT_TRUE(pumpUntil(*window, [&] { return view.field == typed; })) << view.field;
 }
 
@@ -418,6 +419,29 @@ TEST_F(WindowInputTest, TextOwnedByAnotherProgramPastes) {
     ASSERT_TRUE(pumpUntil(*window, [&] { return view.pasted.has_value(); }));
     EXPECT_EQ(*view.pasted, c.expected);
   }
+}
+
+// Pasted into a field and copied out of it, text keeps its characters past
+// U+FFFF.
+TEST_F(WindowInputTest, TextPastedIntoAFieldAndCopiedOutStaysWhole) {
+  const std::string text = "Drums \xF0\x9F\xA5\x81";
+  {
+    OutsideOwner owner(OutsideOwner::Reply::Text, text);
+    ASSERT_TRUE(owner.ok());
+    focusField();
+    const auto chord = [&](KeySym key) {
+      host.key(XK_Control_L, true);
+      host.key(key, true);
+      host.key(key, false);
+      host.key(XK_Control_L, false);
+      pumpFor(*window, 50ms);
+    };
+    chord(XK_v);
+    EXPECT_TRUE(pumpUntil(*window, [&] { return view.field == text; })) << view.field;
+    chord(XK_a);
+    chord(XK_c);
+  }
+  EXPECT_EQ(convertFrom(host, *window, "UTF8_STRING"), text);
 }
 
 }  // namespace window_input_test
