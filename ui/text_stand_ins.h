@@ -32,7 +32,7 @@ class TextStandIns {
   // The character a stand-in is for, or none (itself).
   char32_t original(char32_t standIn) const;
 
-  std::vector<char32_t> originals_;  // of U+E000, U+E001, ... in turn
+  std::vector<char32_t> originals_;  // of U+3400, U+3401, ... in turn
   std::unordered_map<char32_t, char32_t> standIns_;
 };
 
