@@ -191,10 +191,10 @@ void Engine::checkSampleSet() {
 }
 
 void Engine::reportReading() {
-  // Every record pointer a player or pre-render holds came from
-  // giveSnapshot, which the word always names while it is the one taken,
-  // and it is named for as long as its machine may read through it: a
-  // frozen machine is pointed at the newest before it is triggered again.
+  // A machine reads through the record it was given, always the one the
+  // block took, which the word names; after that block it is named here
+  // for as long as the machine may read. A frozen machine reads nothing,
+  // and is given the newest before it is triggered again.
   std::uint32_t records = 0;
   for (const TrackPlayer& player : players_)
     if (!player.machineFrozen()) records |= sampleSet_.recordBit(player.sampleSnapshot());
@@ -248,9 +248,10 @@ void Engine::processBlock(float* const* channels, int pairCount, int frames, con
 int Engine::process(float* left, float* right, int frames, const RenderInfo& info) {
   // Before anything else: from here a fence on the main thread fails, or
   // this block comes after it and takes the newest publication at its
-  // sample-set check. Until that check nothing reads sample memory (the
-  // mailbox only rebinds players to the record taken last block), so the
-  // last word still names everything read.
+  // sample-set check. A fence lets the record taken last block go unless a
+  // machine holds it, so until that check nothing reads sample memory: the
+  // mailbox's rebinds only point frozen players at that record, and the
+  // check gives them the newest before any hit or render.
   sampleSet_.enterBlock();
   const DenormalGuard denormals;
   noteEndCount = 0;

@@ -5,9 +5,9 @@
 // generation. At the start of each block the audio thread takes the newest,
 // points every player whose machine reads nothing at it, and a player that
 // is hit is pointed at it too; a machine that plays keeps the record it was
-// hit with until it stops. Then the audio thread stores one word: the
-// generation it has taken and the records it may still read. The word
-// answers two questions apart:
+// hit with until it stops. Then, and again at the block's end with its
+// hits, the audio thread stores one word: the generation it has taken and
+// the records it may still read. The word answers two questions apart:
 //   - a record may be refilled once the audio thread has taken a later
 //     publication and reads it no more;
 //   - retired memory may be freed once the audio thread has taken a
@@ -69,15 +69,14 @@ struct SampleSetHandshake {
   // The audio thread's word: the generation taken in the high half; in the
   // low half a bit for each record its machines and pre-renders hold, and
   // from bit kTakenShift the record taken. Stored at each block's start
-  // (release), and when the players start over while no block runs; loaded
-  // by the main thread (acquire): what the audio thread read before storing
-  // it happens before the main thread refills or frees what the word leaves
-  // out.
+  // and end (release), and when the players start over; loaded by the main
+  // thread (acquire): what the audio thread read before storing it happens
+  // before the main thread refills or frees what the word leaves out.
   std::atomic<std::uint64_t> reading{kNoTaken};
   // Bit 0: a block may be running. Set by the audio thread as a block begins
-  // (an exchange that acquires: see fenceWhileIdle), cleared when processing
-  // stops (release: the blocks' reads come before a fence that sees it).
-  // The bits above count the main thread's fences.
+  // (a read-modify-write that acquires: see fenceWhileIdle), cleared when
+  // processing stops (release: the blocks' reads come before a fence that
+  // sees it). The bits above count the main thread's fences.
   std::atomic<std::uint32_t> blockState{0};
   static_assert(std::atomic<std::uint64_t>::is_always_lock_free);
 
@@ -85,7 +84,7 @@ struct SampleSetHandshake {
   std::uint32_t seen = 0;
   std::uint32_t seenRecord = kNoRecord;
 
-  // ---- Main thread only
+  // ---- Main thread only (which also reads `published`, its own, relaxed)
   // The generation each record was last published at.
   std::uint32_t recordGeneration[kSampleRecords] = {};
   // What the audio thread can read, as the last fence left it.
