@@ -83,10 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       std::memcmp(saved.data(), ob::clap::kStateMagic, sizeof ob::clap::kStateMagic) != 0)
     std::abort();
   if (!load(plugin, saved.data(), saved.size(), 4096)) std::abort();
-  // Let the retired pools go, so a long run does not pile them up.
-  for (int i = 0; i < 70; ++i) {
-    eh.engine.sampleSet().ack.store(eh.engine.sampleSet().generation.load());
-    plugin.onMainThread();
-  }
+  // No block ever runs here: what a load retires goes with the load.
+  if (!eh.samples.retired().empty()) std::abort();
   return 0;
 }

@@ -142,7 +142,7 @@ bool Plugin::activate(double sampleRate, std::uint32_t /*minFrames*/, std::uint3
   eh.engine.prepare(sampleRate, maxBlock);
   eh.hostSampleRate = sampleRate > 0.0 ? sampleRate : 44100.0;
   transport.sampleRate = sampleRate;
-  // No block runs now, so the flip never has to wait.
+  // No block runs now, so the publish never has to wait.
   eh.publishSamplesNow();
   eh.engine.loadProject(eh.project);
   const bool auditionOn = audition.load(std::memory_order_acquire) != 0;

@@ -116,7 +116,9 @@ std::string borrowedAssetRefFor(Package& package, std::span<const std::uint8_t> 
 // The same for an asset kept as stored, under its own name.
 std::string keptAssetRefFor(Package& package, PackageAsset kept);
 
-// Bytes of the first asset of exactly this name (digits only), or null.
+// The data of the first asset of exactly this name (digits only), or null:
+// its bytes, but the stored payload of an asset kept as stored, and nothing
+// for one whose bytes are borrowed (a pool's shared file).
 const std::vector<std::uint8_t>* findAsset(const Package& package, std::string_view name);
 
 // Exactly 64 characters of 0-9 and a-f.

@@ -75,6 +75,8 @@ void Engine::prepare(double sampleRate, int maxBlock) {
   cancelReverseHits();
   buildDemoProject(project_);
   loadProject(project_);
+  // The players started over: the records their hits read are let go.
+  reportReading();
 }
 
 void Engine::preparePlayers() {
@@ -135,10 +137,6 @@ int Engine::drainRetired() {
 
 void Engine::stopProcessing() { sampleSet_.leaveProcessing(); }
 
-void Engine::setSampleSnapshot(const SamplePoolSnapshot* snapshot) {
-  sampleSet_.snapshot.store(snapshot, std::memory_order_release);
-}
-
 void Engine::handOverSeed(std::uint64_t seed) {
   seedValue_.store(seed, std::memory_order_relaxed);
   seedPending_.store(1, std::memory_order_release);
@@ -183,28 +181,26 @@ void Engine::applySeedRule() {
 }
 
 void Engine::checkSampleSet() {
-  // Taken before the generation, so the generation is at least the one the
-  // release came after.
-  const bool released = sampleSet_.takeRelease();
-  // A pre-render reads the old samples: it must not outlive them.
+  // A pre-render is of a hit to come, which plays the newest samples.
   if (sampleSet_.takeGeneration()) cancelReverseHits();
-  if (released) dropOldVoices();
-  std::uint32_t oldest = sampleSet_.seen;
-  for (int i = 0; i < kPlayers; ++i)
-    if (players_[i].isSounding() && static_cast<std::int32_t>(hitGeneration_[i] - oldest) < 0)
-      oldest = hitGeneration_[i];
-  sampleSet_.acknowledge(oldest);
-  for (int t = 0; t < kMaxTracks; ++t) giveSnapshot(*active_[t]);
+  // A machine that plays keeps the record of its hit; the others read
+  // nothing until their next hit, which gives them the newest anyway.
+  for (TrackPlayer& player : players_)
+    if (player.machineFrozen()) giveSnapshot(player);
+  reportReading();
 }
 
-void Engine::dropOldVoices() {
-  // Their audio is gone: they stop where they are, their host notes ended.
-  for (int i = 0; i < kPlayers; ++i) {
-    if (!holdsOldSamples(i)) continue;
-    flushNoteEnd(i);
-    resetPlayer(players_[i]);
-  }
-  cancelReverseHits();
+void Engine::reportReading() {
+  // A machine reads through the record it was given, always the one the
+  // block took, which the word names; after that block it is named here
+  // for as long as the machine may read. A frozen machine reads nothing,
+  // and is given the newest before it is triggered again.
+  std::uint32_t records = 0;
+  for (const TrackPlayer& player : players_)
+    if (!player.machineFrozen()) records |= sampleSet_.recordBit(player.sampleSnapshot());
+  for (const ReversePrerender& prerender : prerenders_)
+    if (prerender.active()) records |= sampleSet_.recordBit(prerender.sampleSnapshot());
+  sampleSet_.report(records);
 }
 
 void Engine::giveSnapshot(TrackPlayer& player) { player.setSampleSnapshot(sampleSet_.current()); }
@@ -250,6 +246,12 @@ void Engine::processBlock(float* const* channels, int pairCount, int frames, con
 }
 
 int Engine::process(float* left, float* right, int frames, const RenderInfo& info) {
+  // Before anything else: from here a fence on the main thread fails, or
+  // this block comes after it and takes the newest publication at its
+  // sample-set check. A fence lets the record taken last block go unless a
+  // machine holds it, so until that check nothing reads sample memory: the
+  // mailbox's rebinds only point frozen players at that record, and the
+  // check gives them the newest before any hit or render.
   sampleSet_.enterBlock();
   const DenormalGuard denormals;
   noteEndCount = 0;
@@ -284,6 +286,8 @@ int Engine::process(float* left, float* right, int frames, const RenderInfo& inf
   triggerCount = 0;
   blockEventCount = 0;
   publishDisplay(frames);
+  // Again with the block's hits: what a fence finds until the next block.
+  reportReading();
   return frames;
 }
 
@@ -298,6 +302,7 @@ void Engine::runPiece(float* left, float* right, int base, int frames, const Ren
   if (first) {
     takeMailbox();
     takeSeed();
+    // Before any hit or render of the block: see process.
     checkSampleSet();
     if (info.hasPosition) {
       hostPosition_ = info.position;
@@ -510,6 +515,7 @@ void Engine::reset() {
   selectPattern(false);
   std::fill(std::begin(follower_), std::end(follower_), 0.0f);
   std::fill(std::begin(lastSent_), std::end(lastSent_), -1.0f);
+  reportReading();
 }
 
 void Engine::carryPendingNoteEnds() {
@@ -530,8 +536,9 @@ void Engine::startPlayerHit(TrackPlayer& player, float note, float velocity) {
   const int index = playerIndex(player);
   // A hit while a stop fades the player out starts from silence.
   if (stopFade_[index].running) resetPlayer(player);
+  // Every hit plays the newest samples the block took.
+  giveSnapshot(player);
   player.startHit(note, velocity);
-  hitGeneration_[index] = sampleSet_.seen;
 }
 
 void Engine::stopPlayers() {

@@ -8,11 +8,11 @@
 //
 // Threads: prepare, loadProject, enableControlSignals run on the main thread
 // while no block is processed. postCommand, postProject, drainRetired,
-// handOverSeed, setSampleSnapshot and the display reads run on the main
-// thread at any time. postHostCommand is the parameter flush's (one caller at
-// a time, never during a block). stopProcessing is the audio thread's after
-// its last block, or the main thread's once no block can follow. Everything
-// else is the audio thread's.
+// handOverSeed and the display reads run on the main thread at any time.
+// postHostCommand is the parameter flush's (one caller at a time, never
+// during a block). stopProcessing is the audio thread's after its last
+// block, or the main thread's once no block can follow. Everything else is
+// the audio thread's.
 
 #include <atomic>
 #include <cstdint>
@@ -47,6 +47,8 @@ class Engine {
  public:
   // Two a track: a sounding hit rings out on one while the next sound starts.
   static constexpr int kPlayers = 2 * kMaxTracks;
+  // A record for every player's old hit, and some to publish into.
+  static_assert(kSampleRecords >= kPlayers + 4);
   static constexpr int kCommandRingSize = 1024;
   static constexpr int kHostRingSize = 256;
   static constexpr int kRetireSlots = 8;
@@ -81,7 +83,7 @@ class Engine {
   void postProject(const Project& project, bool keepPosition);
   // Frees the copies the audio thread retired; returns how many.
   int drainRetired();
-  void setSampleSnapshot(const SamplePoolSnapshot* snapshot);
+  // Samples reach the engine only through the handshake's records.
   SampleSetHandshake& sampleSet() { return sampleSet_; }
   const SampleSetHandshake& sampleSet() const { return sampleSet_; }
   void handOverSeed(std::uint64_t seed);
@@ -111,8 +113,8 @@ class Engine {
   int process(float* left, float* right, int frames, const RenderInfo& info);
   void reset();
   // No block follows until processing starts again (the host's
-  // stop_processing, or its deactivate): until then sample memory may be
-  // freed without waiting for an acknowledgement.
+  // stop_processing, or its deactivate): until then the main thread need
+  // not wait for a block to take what it publishes.
   void stopProcessing();
 
   // Zone slot for a hit of the sound at velocity 0..1, or -1 for a sound
@@ -149,9 +151,6 @@ class Engine {
   float activeGainL(int track) const { return activeGainL_[track]; }
   float activeGainR(int track) const { return activeGainR_[track]; }
   const NoteRef& pendingNoteEnd(int playerIndex) const { return pendingNoteEnd_[playerIndex]; }
-  bool holdsOldSamples(int playerIndex) const {
-    return players_[playerIndex].isSounding() && hitGeneration_[playerIndex] != sampleSet_.seen;
-  }
   std::uint64_t hitCounter() const { return hitCounter_; }
   std::int64_t hostPosition() const { return hostPosition_; }
   const StepClock& clock() const { return clock_; }
@@ -187,8 +186,9 @@ class Engine {
   bool takeMailbox();
   void takeSeed();
   void checkSampleSet();
-  // After the main thread freed old audio: every player that holds some stops.
-  void dropOldVoices();
+  // Tells the main thread every record a machine or pre-render may still
+  // read through.
+  void reportReading();
   void drainCommands();
   void runPiece(float* left, float* right, int base, int frames, const RenderInfo& info, bool first);
   void renderSegment(float* left, float* right, int from, int to);
@@ -219,6 +219,7 @@ class Engine {
   bool hostNoteFirst(int track, std::int64_t at) const;
   bool forecastStepHit(int track, const StepEvent& hit, std::int64_t at, bool timed);
   int activeTrackCount() const;
+  // Points the player at the record the block took.
   void giveSnapshot(TrackPlayer& player);
   void resetPlayer(TrackPlayer& player);
   void startPlayerHit(TrackPlayer& player, float note, float velocity);
@@ -254,9 +255,6 @@ class Engine {
   float activeGainR_[kMaxTracks] = {};
   float spareGainL_[kMaxTracks] = {};
   float spareGainR_[kMaxTracks] = {};
-  // The sample-set generation each player's last hit was given; its audio
-  // stays in use while the player sounds.
-  std::uint32_t hitGeneration_[kPlayers] = {};
   // Players fading out after a transport stop; each stops when its fade ends.
   FadeOutRamp stopFade_[kPlayers];
   NoteRef pendingNoteEnd_[kPlayers];

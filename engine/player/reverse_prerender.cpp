@@ -29,6 +29,7 @@ void ReversePrerender::begin(const TrackPlayer& player, const PlayerModulation& 
   // Prepared apart from the player: only its twin can stand in for it.
   if (capacity < 1 || capacity != player.reverseCapacity() || sampleRate_ != player.sampleRate()) return;
   player_ = &player;
+  snapshot_ = player.sampleSnapshot();
   epoch_ = player.machineEpoch();
   trigger_ = trigger;
   planned_ = 0;

@@ -57,6 +57,8 @@ class ReversePrerender {
   void handOver(std::vector<float>& left, std::vector<float>& right);
 
   bool active() const { return player_ != nullptr; }
+  // The sample memory the copied machine reads through.
+  const SamplePoolSnapshot* sampleSnapshot() const { return snapshot_; }
   bool complete() const { return active() && render_.complete(); }
   std::int32_t remaining() const { return active() ? render_.capacity() - render_.length() : 0; }
   std::int32_t length() const { return render_.length(); }
@@ -74,8 +76,9 @@ class ReversePrerender {
   std::vector<float> right_;
   ReverseRender render_;
   double sampleRate_ = 44100.0;
-  const TrackPlayer* player_ = nullptr;  // null while idle
-  std::uint32_t epoch_ = 0;              // the player's machine count at the copy
+  const TrackPlayer* player_ = nullptr;           // null while idle
+  const SamplePoolSnapshot* snapshot_ = nullptr;  // the player's at the copy
+  std::uint32_t epoch_ = 0;                       // the player's machine count at the copy
   TrackPlayer::HitInput trigger_{};
   std::int32_t planned_ = 0;  // samples due by the end of this block
   bool faded_ = false;

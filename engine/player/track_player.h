@@ -57,6 +57,7 @@ class TrackPlayer : public PlayerModulation {
   // Layer 0 = values[0..count) within the bound machine's parameters.
   void setBaseParams(const float* values, int count);
   void setSampleSnapshot(const SamplePoolSnapshot* snapshot);
+  const SamplePoolSnapshot* sampleSnapshot() const { return snapshot_; }
   // Drum noise seed (takes effect at the next prepare) and granular seed.
   void setRandomSeeds(std::uint32_t drumSeed, std::uint32_t granularSeed);
 

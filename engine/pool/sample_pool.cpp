@@ -34,9 +34,12 @@ void SamplePool::displace(std::unique_ptr<SamplePoolSlot> old) {
   if (old && old->published && old->frames > 0) displaced_.push_back(std::move(old));
 }
 
-void SamplePool::markPublished() {
-  for (auto& s : slots)
-    if (s) s->published = true;
+void SamplePool::markPublished(std::uint32_t generation) {
+  for (auto& s : slots) {
+    if (!s || s->published) continue;
+    s->published = true;
+    s->shownSince = generation;
+  }
 }
 
 void SamplePool::adoptSlots(std::vector<std::unique_ptr<SamplePoolSlot>> fresh) {

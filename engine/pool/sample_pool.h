@@ -31,9 +31,10 @@ struct SamplePoolSlot {
   float peak = 1.0f;
   std::span<const std::uint8_t> bytes;  // see SampleData::bytes
   std::vector<float> slices;            // positions last published for this slot
-  // Shown to the audio thread in a published snapshot; until then the slot
-  // may go the moment it is replaced.
+  // Shown to the audio thread in a published snapshot, from publication
+  // shownSince on; until then the slot may go the moment it is replaced.
   bool published = false;
+  std::uint32_t shownSince = 0;
 };
 
 class SamplePool {
@@ -105,8 +106,8 @@ class SamplePool {
   // not freed. Use this rather than assigning to `slots`.
   void adoptSlots(std::vector<std::unique_ptr<SamplePoolSlot>> fresh);
 
-  // Every slot is in the snapshot just handed to the audio thread.
-  void markPublished();
+  // Every slot is in the snapshot just published under `generation`.
+  void markPublished(std::uint32_t generation);
 
  private:
   void install(std::int32_t index, std::unique_ptr<SamplePoolSlot> fresh);

@@ -1,64 +1,55 @@
 #pragma once
-// Main-thread side of the sample hand-over: two snapshots used alternately,
-// and the sample memory given up by the pool, kept until the audio thread
-// can no longer read it: until it acknowledges the snapshot that replaced
-// it, or, while no block runs, not at all.
+// Main-thread side of the sample hand-over: fills a free snapshot record
+// from the pool and publishes it, and keeps the sample memory the pool gave
+// up until no voice can read it (see SampleSetHandshake).
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "engine/pool/sample_pool.h"
-#include "engine/pool/sample_pool_snapshot.h"
 #include "engine/pool/sample_set_handshake.h"
 
 namespace ob {
 
 struct SampleSlotTable;
 
-// Sample memory waiting to be freed. Until a publish has replaced the
-// snapshot that points into it, it has no generation yet (dated false).
+// Sample memory waiting to be freed: shown by the publications from
+// firstShown up to, not including, generation. Until a publish has replaced
+// the record that shows it, it has no generation yet (dated false).
 struct RetiredSamplePool {
-  SamplePool pool;
+  std::vector<std::unique_ptr<SamplePoolSlot>> slots;
+  std::uint32_t firstShown = 0;
   std::uint32_t generation = 0;
   bool dated = false;
 };
 
 class SampleSetPublisher {
  public:
-  // Refills the snapshot not in use from the pool and the sample table and
-  // publishes it. The spare snapshot may still be in the audio thread's hands
-  // until the current one has been acknowledged, unless no block runs; until
-  // then the request is remembered, nothing is touched, false is returned
-  // and pass() publishes it later. Memory the pool displaced is retired
-  // under the new generation.
+  // Fills a free record from the pool and the sample table and publishes
+  // it; memory the pool displaced is retired under the new generation. When
+  // no record is free (voices ring on records of their own and the audio
+  // thread has not taken the last publications yet) nothing is touched,
+  // the request is remembered, false is returned and pass() publishes it
+  // once one is. While no block runs a record is always free.
   bool publish(SamplePool& pool, const SampleSlotTable& table, SampleSetHandshake& hs);
 
-  // The same without waiting, for when the audio thread is not processing
-  // (activate, or before the first block).
-  void publishNow(SamplePool& pool, const SampleSlotTable& table, SampleSetHandshake& hs);
-
-  // Takes over a whole pool that is being replaced. Its memory is freed
-  // only after a later publish has replaced the snapshot and the audio
-  // thread has acknowledged that.
+  // Takes over a whole pool that is being replaced; its memory goes once no
+  // voice can read it.
   void retirePool(SamplePool&& old);
 
-  // Every main-thread pass: publishes a remembered request once allowed,
-  // then frees the retired pools the audio thread can no longer read.
+  // Every main-thread pass: publishes a remembered request once a record is
+  // free, then frees the retired memory no voice can read any more.
   void pass(SamplePool& pool, const SampleSlotTable& table, SampleSetHandshake& hs);
 
   bool publishPending() const { return pending_; }
-  // 0 or 1: the snapshot last published; -1 before the first publish.
-  int currentIndex() const { return current_; }
-  const SamplePoolSnapshot& snapshot(int i) const { return snapshots_[i & 1]; }
   std::uint32_t publishedGeneration() const { return publishedGeneration_; }
   const std::vector<RetiredSamplePool>& retired() const { return retired_; }
 
  private:
-  void flip(SamplePool& pool, const SampleSlotTable& table, SampleSetHandshake& hs);
-  void freeReleased(SampleSetHandshake& hs);
+  void retire(std::vector<std::unique_ptr<SamplePoolSlot>> slots);
+  void freeUnread(SampleSetHandshake& hs);
 
-  SamplePoolSnapshot snapshots_[2];
-  int current_ = -1;
   std::uint32_t publishedGeneration_ = 0;
   bool pending_ = false;
   std::vector<RetiredSamplePool> retired_;

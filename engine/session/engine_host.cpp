@@ -25,10 +25,7 @@ bool EngineHost::publishSamples() {
   return samples.publish(pool, project.samples, engine.sampleSet());
 }
 
-void EngineHost::publishSamplesNow() {
-  ++poolChanges;
-  samples.publishNow(pool, project.samples, engine.sampleSet());
-}
+void EngineHost::publishSamplesNow() { publishSamples(); }
 
 void EngineHost::replacePool(ob::SamplePool&& fresh) {
   samples.retirePool(std::move(pool));

@@ -2,7 +2,7 @@
 // The instance's main-thread session: everything the plug-in instance owns
 // of the sound side and hands to the editor: the engine with its hand-over
 // points, the editor-side project, the session seed, the sample pool with
-// its two snapshots and retired pools, the transport flags the editor and
+// its publisher and retired pools, the transport flags the editor and
 // the process call share, and the audition preview. What a document load
 // keeps for the next save lives beside it, with whoever loads documents.
 
@@ -23,7 +23,7 @@ struct EngineHost {
   ob::Project project;  // editor-side copy; main thread only
   std::uint64_t sessionSeed = 0;
   ob::SamplePool pool;  // main thread only
-  // The two snapshots, the index of the published one and the retired pools.
+  // Publishes the pool into the engine's records; holds the retired pools.
   ob::SampleSetPublisher samples;
   // Internal transport: the editor turns it on, process clears it when the
   // host starts playing.
@@ -50,7 +50,7 @@ struct EngineHost {
   // Counts every change of the pool or its slot table that was published
   // (an import, a split, an open, a state load). Caches of pool audio key
   // on it: new audio can land where freed audio was, with its length, and
-  // the published generation lags until the audio thread acknowledges.
+  // a publication may wait for a free record.
   // Main thread.
   std::uint32_t poolChanges = 0;
 
@@ -63,23 +63,22 @@ struct EngineHost {
   bool applyEdit(const ob::EditCommand& command);
   // Main thread: posts the editor-side copy as a whole.
   void postProject(bool keepPosition);
-  // Main thread: refills the spare snapshot from the pool and the editor-side
-  // sample table and hands it to the engine (deferred to a later pass while
-  // the audio thread still reads the spare one). False when deferred.
+  // Main thread: fills a free snapshot record from the pool and the
+  // editor-side sample table and publishes it (deferred to a later pass
+  // while every record is still read). False when deferred.
   bool publishSamples();
-  // The same at once; only while no block is processed (activate).
+  // The same while no block is processed (activate), when it never waits.
   void publishSamplesNow();
   // Main thread: the pool is replaced by the given one (a state load or an
-  // open) and the new samples published; the old pool is freed once the
-  // audio thread has finished with it, at once while no block runs.
+  // open) and the new samples published; the old pool is freed once no
+  // voice can read it, at once when none rings while no block runs.
   void replacePool(ob::SamplePool&& fresh);
   // Main thread, every pass: frees retired project copies, publishes a
-  // deferred snapshot and frees the retired pools the audio thread has let go.
+  // deferred snapshot and frees the retired pools no voice can read.
   void mainThreadPass();
-  // The audio thread's acknowledged sample-set generation.
-  std::uint32_t acknowledgedGeneration() const {
-    return engine.sampleSet().ack.load(std::memory_order_acquire);
-  }
+  // The sample-set generation the audio thread has taken, as far as the
+  // main thread knows.
+  std::uint32_t takenGeneration() const { return engine.sampleSet().known().generation; }
 };
 
 }  // namespace orbi

@@ -25,9 +25,7 @@ class BenchInView : public testing::Test {
   // times that side's gain.
   std::vector<float> expected(const ob::Sound& sound, float level, float gain) {
     std::vector<float> out;
-    const int published = rig.engineHost().samples.currentIndex();
-    const ob::SamplePoolSnapshot* snapshot =
-        published < 0 ? nullptr : &rig.engineHost().samples.snapshot(published);
+    const ob::SamplePoolSnapshot* snapshot = rig.engineHost().engine.sampleSet().newest();
     ob::renderSoundOffline(sound, snapshot, 44100.0, 88200, out, level);
     for (float& s : out) s *= gain;
     return out;
@@ -169,15 +167,14 @@ TEST_F(BenchInView, AMarkerDragIsOneUndoStepAndPublishesThePool) {
   }
   EXPECT_FLOAT_EQ(slot.slices[1], 0.45f);
   EXPECT_EQ(rig.view().undoHistory().size(), 1u);
-  // Housekeeping publishes a snapshot held back until the audio side took
-  // the one before.
+  // Housekeeping publishes the slices the drags left.
   for (int i = 0; i < 6; ++i) {
     rig.audioBlock();
     rig.frames(2);
   }
-  const int published = rig.engineHost().samples.currentIndex();
-  ASSERT_GE(published, 0);
-  const ob::SampleSlotInfo& info = rig.engineHost().samples.snapshot(published)[3];
+  const ob::SamplePoolSnapshot* published = rig.engineHost().engine.sampleSet().newest();
+  ASSERT_NE(published, nullptr);
+  const ob::SampleSlotInfo& info = (*published)[3];
   ASSERT_EQ(info.sliceCount, 3);
   EXPECT_FLOAT_EQ(info.slices[1], 0.45f);
   rig.view().undo();

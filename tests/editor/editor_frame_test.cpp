@@ -82,8 +82,8 @@ TEST_F(Housekeeping, FramesAloneFreeAnOpenedProjectsOldPool) {
     rig.frames(1);
     ++frames;
   }
-  // The first pass after the acknowledgement frees it (passes come at
-  // thirty a second, frames faster).
+  // The first pass after a block took the next publication frees it
+  // (passes come at thirty a second, frames faster).
   EXPECT_LE(frames, 2);
 }
 

@@ -200,7 +200,7 @@ TEST(UndoRedo, AnEditJustAfterAnUndoIsKept) {
 // Where the first slice of the selected sampler ends, as a hit started now
 // on the audio thread would play it: through the snapshot the engine reads.
 std::int32_t audibleSliceEnd(EditorRig& rig) {
-  const ob::SamplePoolSnapshot* published = rig.engineHost().engine.sampleSet().current();
+  const ob::SamplePoolSnapshot* published = rig.engineHost().engine.sampleSet().newest();
   if (published == nullptr) return -1;
   ob::ModLayers mod;
   const ob::Sound& sound = rig.project().patterns[0].kit.sounds[rig.view().selectedSound()];

@@ -21,6 +21,16 @@ inline std::unique_ptr<ob::Engine> makeEngine(double rate = 44100.0, int maxBloc
   return engine;
 }
 
+// Publishes a copy of the snapshot as the main thread does: into a record
+// the audio thread reads no more. The next block takes it.
+inline void publishSamples(ob::Engine& engine, const ob::SamplePoolSnapshot& samples) {
+  ob::SampleSetHandshake& hs = engine.sampleSet();
+  const int r = hs.freeRecord(hs.known());
+  if (r < 0) return;
+  hs.records[r] = samples;
+  hs.publish(r);
+}
+
 inline std::unique_ptr<ob::Project> demo() {
   auto p = ob::makeProject();
   ob::buildDemoProject(*p);

@@ -49,7 +49,7 @@ TEST(EngineRealtime, ProcessNeitherAllocatesNorFrees) {
     // Main-thread work between blocks (may allocate; not counted).
     if (b % 97 == 5) host->postProject(b % 2 == 0);
     if (b % 89 == 3) host->engine.handOverSeed(rng());
-    if (b % 151 == 7) host->engine.sampleSet().publish(b % 2 ? &other : nullptr);
+    if (b % 151 == 7) publishSamples(host->engine, other);
     if (b % 11 == 0) {
       ob::EditCommand c;
       c.kind = static_cast<std::uint8_t>(rng() % 50);

@@ -31,7 +31,7 @@ struct Rig {
 
   Rig(double rate, int maxBlock, int block, bool spread) : engine(std::make_unique<ob::Engine>()) {
     engine->prepare(rate, maxBlock);
-    engine->setSampleSnapshot(&testSamples());
+    publishSamples(*engine, testSamples());
     engine->setSpreadReverse(spread);
     buffer.assign(16 * static_cast<std::size_t>(block), 0.0f);
     for (int c = 0; c < 16; ++c) channels[c] = buffer.data() + static_cast<std::size_t>(c) * block;
@@ -286,9 +286,9 @@ TEST(ReverseAhead, ChangesBeforeTheHitStartOverInTime) {
       reference.engine->postCommand(c);
     }
     if (samples) {
-      const ob::SamplePoolSnapshot* snap = track % 2 ? &other : &testSamples();
-      spread.engine->sampleSet().publish(snap);
-      reference.engine->sampleSet().publish(snap);
+      const ob::SamplePoolSnapshot& snap = track % 2 ? other : testSamples();
+      publishSamples(*spread.engine, snap);
+      publishSamples(*reference.engine, snap);
     }
     const std::int32_t before = spread.engine->prerender(track).remaining();
     spread.process(64, internalPlay());
@@ -318,7 +318,7 @@ TEST(ReverseAhead, ProcessNeitherAllocatesNorFrees) {
     ob::SamplePoolSnapshot other = testSamples();
     long allocations = 0, frees = 0;
     for (int b = 0; b < 1000; ++b) {
-      if (b % 211 == 100) rig.engine->sampleSet().publish(b % 2 ? &other : &testSamples());
+      if (b % 211 == 100) publishSamples(*rig.engine, b % 2 ? other : testSamples());
       const int n = b % 40 == 0 ? 1000 : 256;
       const ob::RenderInfo info = host.next(n, 48000.0, [&](auto queue) { queue(*rig.engine); });
       const long a0 = ob::test::allocationCount(), f0 = ob::test::freeCount();

@@ -179,46 +179,50 @@ TEST(EngineSeed, TakenSeedReplacesEveryProjectsSeed) {
   EXPECT_EQ(e->project().seed, 0x1234u);
 }
 
-TEST(EngineSampleSet, AcknowledgementWaitsForARingingHit) {
+// The records the audio thread's last word names.
+std::uint32_t readRecords(ob::Engine& e) { return e.sampleSet().known().records; }
+
+TEST(EngineSampleSet, ARingingHitKeepsItsRecordAndNewHitsTakeTheNewest) {
   auto e = makeEngine();
   e->loadProject(*silentDemo());
-  ob::SamplePoolSnapshot a, b;
-  e->setSampleSnapshot(&a);
-  // Nothing sounds: acknowledged in the same block.
-  const std::uint32_t g1 = e->sampleSet().publish(&a);
+  const ob::SampleSetHandshake& hs = e->sampleSet();
+  publishSamples(*e, ob::SamplePoolSnapshot{});
   block(*e);
-  EXPECT_TRUE(e->sampleSet().acknowledged(g1));
+  const ob::SamplePoolSnapshot* first = hs.current();
+  EXPECT_EQ(readRecords(*e), hs.recordBit(first)) << "nothing sounds: only the record taken";
 
   e->queueTrigger(trigger(0, 0));
   block(*e);
-  ASSERT_TRUE(e->activePlayer(0).isSounding());
-  const std::uint32_t g2 = e->sampleSet().publish(&b);
+  ASSERT_FALSE(e->activePlayer(0).machineFrozen());
+  publishSamples(*e, ob::SamplePoolSnapshot{});
   block(*e);
-  EXPECT_FALSE(e->sampleSet().acknowledged(g2));
-  const int index = e->playerIndex(e->activePlayer(0));
-  EXPECT_TRUE(e->holdsOldSamples(index));
-  // A new hit restarts the player on the new samples.
+  const ob::SamplePoolSnapshot* second = hs.current();
+  ASSERT_NE(second, first);
+  EXPECT_EQ(e->activePlayer(0).sampleSnapshot(), first);
+  EXPECT_EQ(e->activePlayer(1).sampleSnapshot(), second);
+  EXPECT_EQ(readRecords(*e), hs.recordBit(first) | hs.recordBit(second));
+  // A new hit restarts the player on the newest; the old record goes.
   e->queueTrigger(trigger(0, 0));
   block(*e);
-  EXPECT_FALSE(e->holdsOldSamples(index));
-  block(*e);  // acknowledged at the start of the next block
-  EXPECT_TRUE(e->sampleSet().acknowledged(g2));
+  EXPECT_EQ(e->activePlayer(0).sampleSnapshot(), second);
+  block(*e);
+  EXPECT_EQ(readRecords(*e), hs.recordBit(second));
 }
 
-TEST(EngineSampleSet, AcknowledgedOnceTheOldHitEnds) {
+TEST(EngineSampleSet, AnOldRecordGoesOnceTheHitThatReadsItEnds) {
   auto e = makeEngine();
   e->loadProject(*silentDemo());
+  publishSamples(*e, ob::SamplePoolSnapshot{});
   e->queueTrigger(trigger(0, 0));
   block(*e);
-  ob::SamplePoolSnapshot b;
-  const std::uint32_t g = e->sampleSet().publish(&b);
+  const std::uint32_t old = e->sampleSet().recordBit(e->sampleSet().current());
+  publishSamples(*e, ob::SamplePoolSnapshot{});
   int blocks = 0;
-  while (!e->sampleSet().acknowledged(g) && blocks < 10000) {
+  while ((readRecords(*e) & old) != 0 && blocks < 10000) {
     block(*e, 512);
     ++blocks;
   }
-  EXPECT_TRUE(e->sampleSet().acknowledged(g));
-  EXPECT_FALSE(e->activePlayer(0).isSounding());
+  EXPECT_TRUE(e->activePlayer(0).machineFrozen());
   EXPECT_GT(blocks, 1);
 }
 
@@ -294,7 +298,7 @@ TEST(EngineHostObject, AReplacedPoolOutlivesTheHitThatReadsIt) {
     host->engine.process(l.data(), r.data(), 512, stopped());
     host->mainThreadPass();
     // The ringing hit still reads the old audio: it must not be freed yet.
-    if (host->engine.activePlayer(0).isSounding()) {
+    if (!host->engine.activePlayer(0).machineFrozen()) {
       ASSERT_FALSE(host->samples.retired().empty());
     }
     ++blocks;
@@ -304,17 +308,19 @@ TEST(EngineHostObject, AReplacedPoolOutlivesTheHitThatReadsIt) {
   host->mainThreadPass();
   EXPECT_TRUE(host->samples.retired().empty());
 
-  // Stopped while a hit rings: its audio goes at once, and the hit with it
-  // before the next block reads any.
+  // Stopped while a hit rings: two loads free at once the pool between, not
+  // the one the hit reads, and the hit rings on when processing starts
+  // again rather than stopping dead.
   host->engine.queueTrigger(trigger(0, 0));
   host->engine.process(l.data(), r.data(), 512, stopped());
-  ASSERT_TRUE(host->engine.activePlayer(0).isSounding());
+  const double ringing = rms(l, 256, 512);
   host->engine.stopProcessing();
-  host->replacePool(ob::SamplePool{});
-  EXPECT_TRUE(host->samples.retired().empty());
+  host->replacePool(tonePool(48000, 0.2f));
+  host->replacePool(tonePool(48000, 0.125f));
+  EXPECT_EQ(host->samples.retired().size(), 1u);
   host->engine.process(l.data(), r.data(), 512, stopped());
-  EXPECT_FALSE(host->engine.activePlayer(0).isSounding());
-  EXPECT_EQ(rms(l, 0, 512), 0.0);
+  EXPECT_FALSE(host->engine.activePlayer(0).machineFrozen());
+  EXPECT_GT(rms(l, 0, 256), 0.5 * ringing);
 }
 
 TEST(EngineHostObject, ARingingHitKeepsOnlyTheAudioItPlays) {
@@ -337,6 +343,24 @@ TEST(EngineHostObject, ARingingHitKeepsOnlyTheAudioItPlays) {
   // Only the pool the last ringing hit reads is left; the others are freed.
   ASSERT_TRUE(host->engine.sparePlayer(0).isSounding());
   EXPECT_EQ(host->samples.retired().size(), 1u);
+
+  // Forty loads while that hit rings leave no other pool behind, and a new
+  // hit plays the last one loaded.
+  for (int load = 1; load <= 40; ++load) {
+    host->replacePool(tonePool(480000, 0.5f / static_cast<float>(load)));
+    host->postProject(false);
+    for (int i = 0; i < 2; ++i) {
+      host->engine.process(l.data(), r.data(), 512, stopped());
+      host->mainThreadPass();
+    }
+  }
+  ASSERT_TRUE(host->engine.sparePlayer(0).isSounding());
+  EXPECT_EQ(host->samples.retired().size(), 1u);
+  host->engine.queueTrigger(trigger(0, 0));
+  host->engine.process(l.data(), r.data(), 512, stopped());
+  const ob::SamplePoolSnapshot* played = host->engine.activePlayer(0).sampleSnapshot();
+  ASSERT_NE(played, nullptr);
+  EXPECT_EQ(played->slots[0].left, host->pool.slots[0]->left.data());
 }
 
 TEST(EngineHostObject, AuditionPreviewPlaysTheLatestAndStops) {

@@ -154,8 +154,9 @@ TEST(EngineStress, MainThreadHandOversWhileTheAudioThreadRuns) {
 }
 
 // The host stops and starts processing while the main thread loads new
-// pools: a pool is freed without waiting whenever no block runs, and any
-// hit still ringing from it must be gone before the next block reads.
+// pools: whenever no block runs a pool is freed without waiting, unless a
+// ringing hit reads it. Every hit plays the newest publication, and one
+// that rings reads its own pool only, however many loads come meanwhile.
 TEST(EngineStress, PoolsFreedWhileTheHostStopsAndStartsProcessing) {
   auto host = orbi::EngineHost::create();
   ASSERT_TRUE(host);
@@ -182,15 +183,23 @@ TEST(EngineStress, PoolsFreedWhileTheHostStopsAndStartsProcessing) {
 
   std::atomic<bool> mainDone{false};
   std::atomic<int> stops{0};
+  std::atomic<std::uint32_t> loaded{0};  // the main thread's newest publication
+  std::atomic<int> stale{0};             // blocks or hits that played an older one
   std::thread audio([&] {
     std::vector<float> buf(16 * kBlock);
     float* ch[16];
     for (int c = 0; c < 16; ++c) ch[c] = buf.data() + c * kBlock;
     std::mt19937 arng(11);
     const ob::RenderInfo info = internalPlay();
+    const ob::SampleSetHandshake& hs = host->engine.sampleSet();
     while (!mainDone.load(std::memory_order_acquire)) {
-      if (arng() % 3 == 0) host->engine.queueTrigger(trigger(static_cast<int>(arng() % 3), 0, 0.9f));
+      const std::uint32_t newest = loaded.load(std::memory_order_acquire);
+      const int hit = arng() % 3 == 0 ? static_cast<int>(arng() % 3) : -1;
+      if (hit >= 0) host->engine.queueTrigger(trigger(hit, 0, 0.9f));
       host->engine.processBlock(ch, 8, kBlock, info);
+      if (!ob::atOrAfter(hs.seen, newest) ||
+          (hit >= 0 && host->engine.activePlayer(hit).sampleSnapshot() != hs.current()))
+        stale.fetch_add(1, std::memory_order_relaxed);
       if (arng() % 16 == 0) {
         host->engine.stopProcessing();
         stops.fetch_add(1, std::memory_order_relaxed);
@@ -204,12 +213,20 @@ TEST(EngineStress, PoolsFreedWhileTheHostStopsAndStartsProcessing) {
     host->replacePool(longPool());
     host->postProject(false);
     host->mainThreadPass();
+    loaded.store(host->samples.publishedGeneration(), std::memory_order_release);
     ++loads;
     if (rng() % 4 == 0) std::this_thread::sleep_for(std::chrono::microseconds(rng() % 500));
   }
   mainDone.store(true, std::memory_order_release);
   audio.join();
   host->engine.stopProcessing();
+  host->mainThreadPass();
+  EXPECT_EQ(stale.load(), 0);
+  // Left: at most the pool of each hit that still rings, until it ends.
+  std::size_t ringing = 0;
+  for (int i = 0; i < ob::Engine::kPlayers; ++i) ringing += host->engine.player(i).machineFrozen() ? 0 : 1;
+  EXPECT_LE(host->samples.retired().size(), ringing);
+  host->engine.reset();
   host->mainThreadPass();
   EXPECT_TRUE(host->samples.retired().empty());
 }

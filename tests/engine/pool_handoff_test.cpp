@@ -49,9 +49,9 @@ bool entryConsistent(const SampleSlotInfo& e) {
 }
 
 struct Voice {
-  bool sounding = false;
-  std::uint32_t generation = 0;  // seen at the hit
-  SampleSlotInfo info;           // copied at the hit, as the machines do
+  const SamplePoolSnapshot* record = nullptr;  // null while silent
+  int slot = 0;
+  SampleSlotInfo info;  // copied at the hit, as the machines do
   float value = 0.0f;
   int blocksLeft = 0;
 };
@@ -65,46 +65,57 @@ class FakeAudioThread {
     Voice voices[6];
     while (!stop.load(std::memory_order_acquire)) {
       // Now and then the host stops processing for a while; voices ring on
-      // across it unless their audio was let go meanwhile.
+      // across it.
       if (rng() % 32 == 0) {
         hs_.leaveProcessing();
         std::this_thread::sleep_for(std::chrono::microseconds(rng() % 400));
         stops.fetch_add(1);
       }
+      // Every block starts on the newest publication the main thread made
+      // before it.
+      const std::uint32_t newest = published.load(std::memory_order_acquire);
       hs_.enterBlock();
-      const bool released = hs_.takeRelease();
       hs_.takeGeneration();
-      std::uint32_t oldest = hs_.seen;
-      for (Voice& v : voices) {
-        if (released && v.generation != hs_.seen) v.sounding = false;
-        if (v.sounding && static_cast<std::int32_t>(v.generation - oldest) < 0) oldest = v.generation;
-      }
-      hs_.acknowledge(oldest);
+      if (!ob::atOrAfter(hs_.seen, newest)) errors.fetch_add(1);
+      report(voices);
       const SamplePoolSnapshot* snap = hs_.current();
       if (snap) {
         for (const SampleSlotInfo& e : snap->slots)
           if (!entryConsistent(e)) errors.fetch_add(1);
         for (Voice& v : voices) {
-          if (v.sounding) {
-            if (!entryConsistent(v.info) || v.info.left[0] != v.value) errors.fetch_add(1);
-            if (--v.blocksLeft == 0) v.sounding = false;
+          if (v.record) {
+            // Neither its record is refilled nor its audio freed, however
+            // many publications come meanwhile.
+            if (!entryConsistent(v.info) || v.info.left[0] != v.value ||
+                v.record->slots[v.slot].left != v.info.left)
+              errors.fetch_add(1);
+            if (--v.blocksLeft == 0) v.record = nullptr;
             continue;
           }
-          const SampleSlotInfo& e = snap->slots[rng() % 24];
+          v.slot = static_cast<int>(rng() % 24);
+          const SampleSlotInfo& e = snap->slots[v.slot];
           if (e.frames <= 0) continue;
           v.info = e;
           v.value = e.left[0];
-          v.sounding = true;
-          v.generation = hs_.seen;
-          v.blocksLeft = 1 + static_cast<int>(rng() % 40);
+          v.record = snap;
+          v.blocksLeft = 1 + static_cast<int>(rng() % 400);
           hits.fetch_add(1);
         }
       }
+      // Again with the block's hits, as the engine does.
+      report(voices);
       blocks.fetch_add(1);
       std::this_thread::yield();
     }
   }
 
+  void report(const Voice (&voices)[6]) {
+    std::uint32_t holders = 0;
+    for (const Voice& v : voices) holders |= hs_.recordBit(v.record);
+    hs_.report(holders);
+  }
+
+  std::atomic<std::uint32_t> published{0};  // the main thread's newest generation
   std::atomic<int> errors{0};
   std::atomic<int> blocks{0};
   std::atomic<int> hits{0};
@@ -138,7 +149,7 @@ TEST(SampleSetHandoff, SnapshotsStayValidWhileTheMainThreadReplacesAndAddsSlots)
   };
 
   for (int i = 0; i < 12; ++i) fill(*pool, i, false);
-  pub->publishNow(*pool, *table, *hs);
+  ASSERT_TRUE(pub->publish(*pool, *table, *hs));
 
   FakeAudioThread audio(*hs);
   std::atomic<bool> stop{false};
@@ -195,6 +206,7 @@ TEST(SampleSetHandoff, SnapshotsStayValidWhileTheMainThreadReplacesAndAddsSlots)
     }
     if (pub->publish(*pool, *table, *hs)) ++published;
     pub->pass(*pool, *table, *hs);
+    audio.published.store(pub->publishedGeneration(), std::memory_order_release);
     std::this_thread::sleep_for(std::chrono::microseconds(50));
   }
   stop.store(true, std::memory_order_release);
@@ -202,9 +214,10 @@ TEST(SampleSetHandoff, SnapshotsStayValidWhileTheMainThreadReplacesAndAddsSlots)
 
   EXPECT_EQ(audio.errors.load(), 0);
 
-  // With processing stopped, a pending publish goes out and everything
-  // retired is freed at the next pass.
+  // With processing stopped, a pending publish goes out and, once the
+  // voices have stopped, everything retired is freed at the next pass.
   hs->leaveProcessing();
+  hs->report(0);
   pub->pass(*pool, *table, *hs);
   EXPECT_FALSE(pub->publishPending());
   EXPECT_TRUE(pub->retired().empty());

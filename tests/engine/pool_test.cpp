@@ -105,7 +105,7 @@ TEST(SamplePoolReplace, BadIndexIsRefusedAndMissingSlotsAreCreatedEmpty) {
 
   // Replacing a published slot empties its slices and keeps the old audio
   // alive.
-  pool.markPublished();
+  pool.markPublished(1);
   pool.slots[1]->slices = {0.25f, 0.5f};
   const float* old = pool.slots[1]->left.data();
   EXPECT_EQ(pool.replaceSlot(1, constantAudio(0.9f)), 1);
@@ -259,26 +259,26 @@ TEST(SamplePoolShare, RefusalsNameTheirLimit) {
 }
 
 // Plays the audio thread's part of the handshake for one block, with a
-// voice still ringing from generation `ringing` when one is given.
-void audioBlock(SampleSetHandshake& hs, std::optional<std::uint32_t> ringing = {}) {
+// voice still reading the given record when one is given.
+void audioBlock(SampleSetHandshake& hs, const SamplePoolSnapshot* ringing = nullptr) {
   hs.enterBlock();
-  hs.takeRelease();
   hs.takeGeneration();
-  hs.acknowledge(ringing.value_or(hs.seen));
+  hs.report(hs.recordBit(ringing));
 }
 
-TEST(SampleSetRetire, ReplacedAudioLivesUntilAcknowledgedOrProcessingStops) {
+TEST(SampleSetRetire, ReplacedAudioLivesWhileAVoiceCanReadIt) {
   SamplePool pool;
   auto table = std::make_unique<ob::SampleSlotTable>();
   auto hs = std::make_unique<SampleSetHandshake>();
   auto pub = std::make_unique<SampleSetPublisher>();
   ASSERT_EQ(pool.append(constantAudio(0.5f)), 0);
 
-  EXPECT_TRUE(pub->publish(pool, *table, *hs));  // nothing published yet: at once
-  EXPECT_EQ(hs->current(), &pub->snapshot(0));
+  EXPECT_TRUE(pub->publish(pool, *table, *hs));
   EXPECT_EQ(pub->publishedGeneration(), 1u);
-  const float* old = hs->current()->slots[0].left;
-  hs->enterBlock();  // the audio thread runs from here on
+  const SamplePoolSnapshot* first = hs->newest();
+  const float* old = first->slots[0].left;
+  audioBlock(*hs);  // the audio thread runs from here on
+  EXPECT_EQ(hs->current(), first);
 
   // Audio no snapshot showed goes as soon as it is replaced.
   std::weak_ptr<const ob::SampleData> unshown;
@@ -289,45 +289,45 @@ TEST(SampleSetRetire, ReplacedAudioLivesUntilAcknowledgedOrProcessingStops) {
   }
   ASSERT_EQ(pool.replaceSlot(0, constantAudio(0.75f)), 0);
   EXPECT_TRUE(unshown.expired());
-  // The audio thread has not acknowledged snapshot 0 yet, so snapshot 1
-  // (which it may also still hold) is not refilled.
-  EXPECT_FALSE(pub->publish(pool, *table, *hs));
-  EXPECT_TRUE(pub->publishPending());
-  EXPECT_EQ(hs->current(), &pub->snapshot(0));
-  EXPECT_EQ(pub->snapshot(1).slots[0].left, nullptr);
-  pub->pass(pool, *table, *hs);
-  EXPECT_TRUE(pub->publishPending());
 
-  audioBlock(*hs);  // acknowledges generation 1
-  pub->pass(pool, *table, *hs);
-  EXPECT_FALSE(pub->publishPending());
-  EXPECT_EQ(hs->current(), &pub->snapshot(1));
-  EXPECT_FLOAT_EQ(hs->current()->slots[0].left[0], 0.75f);
-  ASSERT_EQ(pub->retired().size(), 1u);
-  EXPECT_EQ(pub->retired()[0].generation, 2u);
-
-  // A voice still rings with the old audio: no acknowledgement, no freeing.
-  audioBlock(*hs, 1u);
-  for (int i = 0; i < 200; ++i) pub->pass(pool, *table, *hs);
-  ASSERT_EQ(pub->retired().size(), 1u);
-  EXPECT_FLOAT_EQ(old[0], 0.5f);
-  EXPECT_EQ(hs->releases.load(), 0u) << "nothing is let go while a block may run";
-  // Acknowledged: freed at the next pass.
+  // A voice rings on the first record: publishes never wait for it, each
+  // one's audio goes once a block has taken the next, and the voice's
+  // record and audio stay as they were.
+  audioBlock(*hs, first);
+  for (int i = 0; i < 3 * ob::kSampleRecords; ++i) {
+    SCOPED_TRACE(i);
+    ASSERT_TRUE(pub->publish(pool, *table, *hs));
+    EXPECT_FLOAT_EQ(hs->newest()->slots[0].left[0], i == 0 ? 0.75f : 0.25f);
+    audioBlock(*hs, first);
+    pub->pass(pool, *table, *hs);
+    ASSERT_EQ(pub->retired().size(), 1u);
+    EXPECT_EQ(pub->retired()[0].generation, 2u);
+    EXPECT_EQ(first->slots[0].left, old);
+    EXPECT_FLOAT_EQ(old[0], 0.5f);
+    ASSERT_EQ(pool.replaceSlot(0, constantAudio(0.25f)), 0);
+  }
+  EXPECT_EQ(hs->blockState.load() >> 1, 0u) << "no fence while a block may run";
+  // The voice ends: its audio goes at the next pass.
+  EXPECT_TRUE(pub->publish(pool, *table, *hs));
   audioBlock(*hs);
   pub->pass(pool, *table, *hs);
   EXPECT_TRUE(pub->retired().empty());
 
-  // With processing stopped the next change is published and its old audio
-  // freed at once, and the next block is told to let old voices go.
-  audioBlock(*hs, 2u);
+  // With processing stopped, what a ringing voice reads stays and the rest
+  // goes at once: the audio of a publication no block took, too.
+  const SamplePoolSnapshot* ringing = hs->current();
+  audioBlock(*hs, ringing);
   hs->leaveProcessing();
-  ASSERT_EQ(pool.replaceSlot(0, constantAudio(0.25f)), 0);
-  EXPECT_TRUE(pub->publish(pool, *table, *hs));
+  for (float v : {0.125f, 0.0625f}) {
+    ASSERT_EQ(pool.replaceSlot(0, constantAudio(v)), 0);
+    EXPECT_TRUE(pub->publish(pool, *table, *hs));
+    pub->pass(pool, *table, *hs);
+  }
+  ASSERT_EQ(pub->retired().size(), 1u);
+  EXPECT_FLOAT_EQ(ringing->slots[0].left[0], 0.25f);
+  audioBlock(*hs);
   pub->pass(pool, *table, *hs);
   EXPECT_TRUE(pub->retired().empty());
-  hs->enterBlock();
-  EXPECT_TRUE(hs->takeRelease());
-  EXPECT_FALSE(hs->takeRelease());
 }
 
 TEST(SampleSetRetire, WholePoolWaitsForTheNextPublish) {
@@ -336,8 +336,8 @@ TEST(SampleSetRetire, WholePoolWaitsForTheNextPublish) {
   auto hs = std::make_unique<SampleSetHandshake>();
   auto pub = std::make_unique<SampleSetPublisher>();
   ASSERT_EQ(pool->append(constantAudio(0.5f)), 0);
-  pub->publishNow(*pool, *table, *hs);
-  const float* old = hs->current()->slots[0].left;
+  EXPECT_TRUE(pub->publish(*pool, *table, *hs));
+  const float* old = hs->newest()->slots[0].left;
 
   // A state load: the old pool is retired and a fresh one takes its place.
   SamplePool fresh;
@@ -355,7 +355,7 @@ TEST(SampleSetRetire, WholePoolWaitsForTheNextPublish) {
   EXPECT_FLOAT_EQ(old[0], 0.5f);
 
   EXPECT_TRUE(pub->publish(*pool, *table, *hs));
-  EXPECT_FLOAT_EQ(hs->current()->slots[0].left[0], 0.25f);
+  EXPECT_FLOAT_EQ(hs->newest()->slots[0].left[0], 0.25f);
   ASSERT_EQ(pub->retired().size(), 1u);
   EXPECT_TRUE(pub->retired()[0].dated);
   EXPECT_EQ(pub->retired()[0].generation, 2u);
@@ -388,8 +388,8 @@ TEST(SampleSetRetire, SharedAudioOutlivesEveryRetiredSlotThatHeldIt) {
     ASSERT_EQ(pool.append(shared), 0);
     ASSERT_EQ(pool.append(shared), 1);
   }
-  pub->publishNow(pool, *table, *hs);
-  EXPECT_EQ(hs->current()->slots[0].left, hs->current()->slots[1].left);
+  EXPECT_TRUE(pub->publish(pool, *table, *hs));
+  EXPECT_EQ(hs->newest()->slots[0].left, hs->newest()->slots[1].left);
 
   // Publishes the pool's change and plays blocks until what it retired is freed.
   auto retireAll = [&] {
@@ -402,7 +402,7 @@ TEST(SampleSetRetire, SharedAudioOutlivesEveryRetiredSlotThatHeldIt) {
   ASSERT_EQ(pool.replaceSlot(0, constantAudio(0.25f)), 0);
   retireAll();
   ASSERT_FALSE(watch.expired());
-  EXPECT_FLOAT_EQ(hs->current()->slots[1].left[0], 0.5f);
+  EXPECT_FLOAT_EQ(hs->newest()->slots[1].left[0], 0.5f);
   // Only the last slot to let it go frees it, after its own retirement.
   ASSERT_EQ(pool.replaceSlot(1, constantAudio(0.125f)), 1);
   EXPECT_FALSE(watch.expired());
@@ -412,16 +412,16 @@ TEST(SampleSetRetire, SharedAudioOutlivesEveryRetiredSlotThatHeldIt) {
 
 TEST(SampleSetRetire, GenerationComparisonSurvivesWrapAround) {
   auto hs = std::make_unique<SampleSetHandshake>();
-  hs->generation = 0xfffffffeu;
-  hs->ack = 0xfffffffeu;
-  hs->seen = 0xfffffffeu;
-  EXPECT_EQ(hs->publish(nullptr), 0xffffffffu);
-  EXPECT_EQ(hs->publish(nullptr), 0u);
-  EXPECT_FALSE(hs->acknowledged(0u));
-  audioBlock(*hs);
-  EXPECT_TRUE(hs->acknowledged(0u));
-  EXPECT_TRUE(hs->acknowledged(0xffffffffu));
-  EXPECT_FALSE(hs->acknowledged(1u));
+  hs->published = SampleSetHandshake::pack(0xfffffffeu, SampleSetHandshake::kNoRecord);
+  EXPECT_EQ(hs->publish(0), 0xffffffffu);
+  EXPECT_EQ(hs->publish(1), 0u);
+  EXPECT_TRUE(ob::atOrAfter(0u, 0xffffffffu));
+  EXPECT_FALSE(ob::atOrAfter(0xffffffffu, 0u));
+  // The audio thread took generation 0 while a voice reads record 0.
+  const ob::SampleReading k{0u, 0b11u};
+  EXPECT_TRUE(hs->mayRead(0xfffffffeu, 0u, k));
+  EXPECT_FALSE(hs->mayRead(0xfffffff0u, 0xffffffffu, k));
+  EXPECT_TRUE(hs->mayRead(0xffffffffu, 1u, k)) << "not taken past yet";
 }
 
 }  // namespace pool_test

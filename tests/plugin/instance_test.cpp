@@ -414,7 +414,7 @@ TEST(PluginLifecycle, BlocksLongerThanPreparedStayInsideScratch) {
 // The main-thread pass, run by whichever driver the host offers.
 class RetiredPools : public ::testing::TestWithParam<bool> {};
 
-TEST_P(RetiredPools, FreedOnThePassAfterTheAcknowledgementOrOnceProcessingStops) {
+TEST_P(RetiredPools, FreedOnThePassAfterABlockTookTheNextOrOnceProcessingStops) {
   const bool viaTimer = GetParam();
   HostOptions options;
   options.timerSupport = viaTimer;
@@ -439,15 +439,15 @@ TEST_P(RetiredPools, FreedOnThePassAfterTheAcknowledgementOrOnceProcessingStops)
   ASSERT_TRUE(m.clap->activate(m.clap, 48000.0, 1, 64));
   orbi::EngineHost& eh = *m.self->engineHost;
   runBlock(*m.self);  // the audio thread takes the first sample set
-  ASSERT_TRUE(eh.acknowledgedGeneration() == eh.samples.publishedGeneration());
+  ASSERT_TRUE(eh.takenGeneration() == eh.samples.publishedGeneration());
 
   eh.replacePool(somePool());
   ASSERT_EQ(eh.samples.retired().size(), 1u);
-  // Without the audio thread's acknowledgement nothing is ever freed.
+  // Until a block takes the new publication nothing is ever freed.
   for (int i = 0; i < 300; ++i) pass();
   ASSERT_EQ(eh.samples.retired().size(), 1u);
 
-  runBlock(*m.self);  // acknowledges the new generation
+  runBlock(*m.self);  // takes the new publication
   pass();
   EXPECT_TRUE(eh.samples.retired().empty());
 

@@ -89,7 +89,7 @@ struct Before {
       : project(inst.project()),
         slots(inst.engineHost().pool.slots.size()),
         firstSlot(slots > 0 ? inst.engineHost().pool.slots[0].get() : nullptr),
-        generation(inst.engineHost().engine.sampleSet().generation.load()),
+        generation(inst.engineHost().engine.sampleSet().newestGeneration()),
         retired(inst.engineHost().samples.retired().size()) {
     for (int i = 0; i < 4; ++i) macros[i] = inst.self->macroCurrent[i];
   }
@@ -99,7 +99,7 @@ struct Before {
     if (slots > 0) {
       EXPECT_EQ(inst.engineHost().pool.slots[0].get(), firstSlot);
     }
-    EXPECT_EQ(inst.engineHost().engine.sampleSet().generation.load(), generation);
+    EXPECT_EQ(inst.engineHost().engine.sampleSet().newestGeneration(), generation);
     EXPECT_EQ(inst.engineHost().samples.retired().size(), retired);
     EXPECT_FALSE(inst.engineHost().engine.mailboxFull());
     for (int i = 0; i < 4; ++i) EXPECT_EQ(inst.self->macroCurrent[i], macros[i]);

@@ -18,6 +18,7 @@
 #include "tools/clap_host/reload.h"
 #include "tools/clap_host/render.h"
 #include "tools/clap_host/test_host.h"
+#include "tools/clap_host/timed_actions.h"
 #include "tools/clap_host/wav_stream.h"
 
 namespace {
@@ -43,6 +44,9 @@ void usage() {
                "  --reload-while W   inactive (before activating, the default), stopped\n"
                "                     (active, processing stopped) or playing\n"
                "  --reload-every S   seconds of timer (or of playing) between loads (1)\n"
+               "  --at S:note=KEY    a note-on of KEY S seconds into the render (repeatable)\n"
+               "  --at S:load=FILE   load this state S seconds into the render, and print\n"
+               "                     the memory this process then holds (repeatable)\n"
                "  --no-timer         offer no timer support\n"
                "  --quiet-log        do not echo the plug-in's log\n"
                "GUI mode (on an X display):\n"
@@ -102,6 +106,7 @@ int main(int argc, char** argv) {
   bool outGiven = false;
   GuiCommand guiCommand;
   ReloadRequest reload;
+  std::vector<TimedAction> actions;
   for (int i = 2; i < argc; ++i) {
     const std::string a = argv[i];
     const bool hasValue = i + 1 < argc;
@@ -154,7 +159,16 @@ int main(int argc, char** argv) {
       }
     } else if (a == "--reload-every")
       number(reload.secondsBetween);
-    else if (a == "--no-timer")
+    else if (a == "--at") {
+      std::string at;
+      text(at);
+      TimedAction action;
+      if (!parseTimedAction(at, action)) {
+        std::fprintf(stderr, "orbi-clap-host: --at takes S:note=KEY or S:load=FILE\n");
+        return 2;
+      }
+      actions.push_back(action);
+    } else if (a == "--no-timer")
       options.timerSupport = false;
     else if (a == "--quiet-log")
       options.echoLog = false;
@@ -315,14 +329,18 @@ int main(int argc, char** argv) {
     return 1;
   }
   LevelMeter meter;
-  bool written = true;
-  const std::uint64_t frames = renderBlocks(*instance, request, [&](const Instance& in, std::uint32_t n) {
-    meter.add(in.channel(0, 0).data(), in.channel(0, 1).data(), n);
-    written = mainOut.append(in.channel(0, 0).data(), in.channel(0, 1).data(), n, error);
-    for (std::uint32_t t = 0; written && t < auxOut.size(); ++t)
-      written = auxOut[t].append(in.channel(t + 1, 0).data(), in.channel(t + 1, 1).data(), n, error);
-    return written;
-  });
+  Timeline timeline(std::move(actions));
+  bool written = timeline.runDue(*instance, 0.0, error);
+  std::uint64_t rendered = 0;
+  const std::uint64_t frames =
+      !written ? 0 : renderBlocks(*instance, request, [&](const Instance& in, std::uint32_t n) {
+        meter.add(in.channel(0, 0).data(), in.channel(0, 1).data(), n);
+        written = mainOut.append(in.channel(0, 0).data(), in.channel(0, 1).data(), n, error);
+        for (std::uint32_t t = 0; written && t < auxOut.size(); ++t)
+          written = auxOut[t].append(in.channel(t + 1, 0).data(), in.channel(t + 1, 1).data(), n, error);
+        rendered += n;
+        return written && timeline.runDue(*instance, static_cast<double>(rendered) / rate, error);
+      });
   written = written && mainOut.close(error);
   for (WavStream& out : auxOut) written = written && out.close(error);
   if (!written) {
