@@ -1,31 +1,11 @@
 #include "document/wav/wav_pool.h"
 
 #include <algorithm>
-#include <cmath>
 #include <utility>
 
 #include "document/wav/wav.h"
 
 namespace ob {
-
-namespace {
-
-bool encodes(std::span<const std::uint8_t> file, const std::vector<float>& left,
-             const std::vector<float>& right, double sampleRate) {
-  return isEncodedWav(file, left.data(), right.empty() ? nullptr : right.data(),
-                      static_cast<std::int32_t>(left.size()), sampleRate);
-}
-
-// Whether a save writes the file again from the decoded audio. Decoded
-// samples are all such as the pool holds them; a rate the pool reads as
-// another, or channels it cuts, keep the file.
-bool rewritesItsFile(std::span<const std::uint8_t> file, const SampleAudio& audio) {
-  const bool heldAsItIs = audio.sampleRate > 0.0 && std::isfinite(audio.sampleRate) &&
-                          (audio.right.empty() || audio.right.size() == audio.left.size());
-  return heldAsItIs && encodes(file, audio.left, audio.right, audio.sampleRate);
-}
-
-}  // namespace
 
 PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, std::span<const std::uint8_t> file,
                          std::vector<std::uint8_t> owned) {
@@ -55,7 +35,9 @@ PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, std::span<co
   audio.left = std::move(wav.left);
   audio.right = std::move(wav.right);
   audio.sampleRate = wav.sampleRate;
-  if (!rewritesItsFile(file, audio)) {
+  if (std::optional<RebuiltSampleFile> rebuilt = rebuiltWavOf(file, wav, audio.left, audio.right)) {
+    audio.rebuilt = std::move(rebuilt);
+  } else {
     if (owned.empty()) owned.assign(file.begin(), file.end());
     audio.bytes = std::move(owned);
   }
@@ -68,9 +50,27 @@ PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, std::vector<
   return decodeForPool(pool, into, file, std::move(bytes));
 }
 
+bool sampleFileBytes(const SampleData& audio, std::uint64_t offset, std::span<std::uint8_t> out) {
+  const std::uint64_t size = audio.savedFileBytes();
+  if (audio.kept || offset > size || out.size() > size - offset) return false;
+  const std::span<const float> right(audio.right);
+  if (!audio.bytes.empty()) {
+    std::copy_n(audio.bytes.begin() + static_cast<std::ptrdiff_t>(offset), out.size(), out.begin());
+    return true;
+  }
+  if (audio.rebuilt) return rebuiltWavPart(*audio.rebuilt, audio.left, right, offset, out);
+  return audio.frames > 0 &&
+         rebuiltWavPart(encodedWavFile(right.empty() ? 1 : 2, audio.frames, audio.sampleRate), audio.left,
+                        right, offset, out);
+}
+
 bool isFileOf(std::span<const std::uint8_t> file, const SampleData& audio) {
-  if (!audio.bytes.empty()) return std::ranges::equal(file, audio.bytes);
-  return audio.frames > 0 && encodes(file, audio.left, audio.right, audio.sampleRate);
+  if (file.size() != audio.savedFileBytes()) return false;
+  constexpr std::size_t kPiece = 65536;
+  std::vector<std::uint8_t> scratch;
+  for (std::size_t at = 0; at < file.size(); at += kPiece)
+    if (!fileHolds(audio, at, file.subspan(at, std::min(kPiece, file.size() - at)), scratch)) return false;
+  return !file.empty() || sampleFileBytes(audio, 0, {});
 }
 
 bool fileHolds(const SampleData& audio, std::uint64_t offset, std::span<const std::uint8_t> piece,
@@ -81,10 +81,7 @@ bool fileHolds(const SampleData& audio, std::uint64_t offset, std::span<const st
            std::ranges::equal(piece, file.subspan(static_cast<std::size_t>(offset), piece.size()));
   }
   scratch.resize(piece.size());
-  return audio.frames > 0 &&
-         encodeWavPart(audio.left.data(), audio.right.empty() ? nullptr : audio.right.data(), audio.frames,
-                       audio.sampleRate, offset, scratch) &&
-         std::ranges::equal(piece, scratch);
+  return sampleFileBytes(audio, offset, scratch) && std::ranges::equal(piece, scratch);
 }
 
 std::int32_t loadWav(SamplePool& pool, std::vector<std::uint8_t> bytes, std::string* error) {

@@ -19,18 +19,23 @@ struct PoolDecode {
   std::string error;                            // the decoder's message or the refusal's words
 };
 
-// Decodes the file, carrying its bytes along for saving, for slot `into`
-// (a new slot when it is none of the pool's): a file over the pool's file
-// limit is refused before it is looked at, and one whose audio would pass
-// the sample limit or the pool's budget as soon as its header tells,
-// before a sample is decoded. The pool is not changed. A file that is
-// exactly what a save writes for its audio is not kept (see
-// SampleData::bytes).
+// Decodes the file for slot `into` (a new slot when it is none of the
+// pool's), with what a save needs to write it again: a file over the pool's
+// file limit is refused before it is looked at, and one whose audio would
+// pass the sample limit or the pool's budget as soon as its header tells,
+// before a sample is decoded. The pool is not changed. The file is held
+// beside its audio only when the audio does not give it back byte for byte
+// (see SampleData::bytes).
 PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, std::vector<std::uint8_t> bytes);
 // The same for a file the caller holds: `owned`, when not empty, holds its
 // bytes and is taken, else they are copied, and only when they are kept.
 PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, std::span<const std::uint8_t> file,
                          std::vector<std::uint8_t> owned);
+
+// out.size() bytes from offset of the file a save writes for the audio:
+// held or rebuilt from the audio; false past its end, and for a kept file
+// or audio made here without frames.
+bool sampleFileBytes(const SampleData& audio, std::uint64_t offset, std::span<std::uint8_t> out);
 
 // Whether the file is the one the audio was decoded from: its bytes, or
 // what a save writes for it when they were not kept.

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "document/archive/sha256.h"
 #include "document/archive/zip_reader.h"
 #include "document/json/json.h"
 #include "document/project/atomic_file.h"
@@ -152,16 +153,20 @@ TEST_F(ProjectSave, PuttingMembersBack) {
   EXPECT_EQ(R"({"a":1,"o":{"first":0,"k":1,"n":3,"m":2,"last":9},"l":[{"z":1,"y":4}]})", ob::writeJson(doc));
 }
 
-// The demo with two user and two factory samples goes to a file as a
-// package and comes back equal; saving what was loaded gives the same bytes.
+// The demo with three user and two factory samples goes to a file as a
+// package and comes back equal, each user file byte for byte; saving what
+// was loaded gives the same bytes.
 TEST_F(ProjectSave, PackageRoundTripThroughAFile) {
   obtest::FakeFactory factory;
   obtest::TempDir dir;
-  addUserSample(0, "Kick Take.wav", obtest::toneWav(1, 3000));
-  addUserSample(1, "snare.wav", obtest::toneWav(2, 2500, false));
+  const std::vector<std::vector<std::uint8_t>> userFiles = {
+      obtest::toneWav(1, 3000), obtest::toneWav(2, 2500, false),
+      obtest::riffOf(
+          {{"fmt ", obtest::fmtOf(1, 2, 3)}, {"data", obtest::noiseBytes(6000, 1)}, {"LIST", {7}}})};
+  const char* userNames[] = {"Kick Take.wav", "snare.wav", "room.wav"};
+  for (int i = 0; i < 3; ++i) addUserSample(i < 2 ? i : i + 2, userNames[i], userFiles[std::size_t(i)]);
   demo->samples.slots[2] = factory.add(0, ob::kFactoryPartWhole, 3);
   demo->samples.slots[3] = factory.add(36, ob::kFactoryPartBody, 4);
-  demo->samples.count = 4;
   ASSERT_GE(ob::replaceSlotWav(pool, 2, factory.bytes(demo->samples.slots[2].factory)), 0);
   ASSERT_GE(ob::replaceSlotWav(pool, 3, factory.bytes(demo->samples.slots[3].factory)), 0);
   demo->patterns[0].kit.sounds[0].zoneCount = 1;
@@ -175,7 +180,10 @@ TEST_F(ProjectSave, PackageRoundTripThroughAFile) {
   const auto saved = obtest::readFile(file);
   ASSERT_GE(saved.size(), 4u);
   EXPECT_EQ('P', saved[0]);
-  EXPECT_EQ(3u, entryNames(saved).size());  // the document and two user assets
+  EXPECT_EQ(4u, entryNames(saved).size());  // the document and three user assets
+  for (const auto& wav : userFiles)
+    EXPECT_EQ(std::get<3>(*obtest::storedEntry(saved, "assets/" + ob::sha256Hex(wav.data(), wav.size()))),
+              wav);
   EXPECT_EQ(1u, dir.fileCount());
 
   auto back = ob::makeProject();
@@ -190,9 +198,9 @@ TEST_F(ProjectSave, PackageRoundTripThroughAFile) {
   ob::assignSampleIds(expected.samples);
   EXPECT_EQ(0, std::memcmp(&expected, back.get(), sizeof expected));
   EXPECT_EQ(demo->seed, back->seed);
-  ASSERT_EQ(4u, backPool.slots.size());
-  for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(obtest::listOf(pool.slots[i]->bytes), obtest::listOf(backPool.slots[i]->bytes)) << i;
+  ASSERT_EQ(5u, backPool.slots.size());
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_TRUE(backPool.slots[i]->bytes.empty()) << i;
     EXPECT_EQ(obtest::listOf(pool.slots[i]->left), obtest::listOf(backPool.slots[i]->left)) << i;
     EXPECT_EQ(obtest::listOf(pool.slots[i]->right), obtest::listOf(backPool.slots[i]->right)) << i;
   }
