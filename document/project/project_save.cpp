@@ -28,32 +28,48 @@ namespace {
 
 constexpr std::size_t kFilePiece = std::size_t(1) << 20;
 
-// Records a file that no one holds whole, rebuilt from the audio piece by
-// piece as the archive is written, and hashed first, to be named.
+// Records a file that no one holds whole, made piece by piece as the archive
+// is written: rebuilt from the audio (hashed first, to be named), or read
+// again where the load found it, checked on the way against what the load
+// found; a file that changed since fails the save, naming the sample.
 std::string streamedFileOf(const SampleData& audio, const std::string& sampleName, Package& package) {
+  const ReadAgainFile* again = audio.readAgain ? &*audio.readAgain : nullptr;
   zip::StreamedPayload payload;
   payload.size = audio.savedFileBytes();
-  Sha256 hash;
-  std::vector<std::uint8_t> piece;
-  for (std::uint64_t at = 0; at < payload.size; at += piece.size()) {
-    piece.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kFilePiece, payload.size - at)));
-    if (!sampleFileBytes(audio, at, piece)) break;  // and the write says so
-    hash.add(piece.data(), piece.size());
-    payload.crc = zip::crc32(piece.data(), piece.size(), payload.crc);
+  std::string digest;
+  if (again) {
+    digest = again->digest;
+    payload.crc = again->crc;
+  } else {
+    Sha256 hash;
+    std::vector<std::uint8_t> piece;
+    for (std::uint64_t at = 0; at < payload.size; at += piece.size()) {
+      piece.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kFilePiece, payload.size - at)));
+      if (!sampleFileBytes(audio, at, piece)) break;  // and the write says so
+      hash.add(piece.data(), piece.size());
+      payload.crc = zip::crc32(piece.data(), piece.size(), payload.crc);
+    }
+    digest = hash.hex();
   }
-  std::string digest = hash.hex();
-  payload.append = [&audio, digest, sampleName, size = payload.size](std::vector<std::uint8_t>& out,
-                                                                     Diagnostics& diagnostics) {
+  payload.append = [&audio, again, digest, sampleName, size = payload.size](std::vector<std::uint8_t>& out,
+                                                                            Diagnostics& diagnostics) {
+    Sha256 hash;
+    std::uint32_t crc = 0;
     std::uint64_t at = 0;
     while (at < size) {
       const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(kFilePiece, size - at));
       out.resize(out.size() + n);
-      if (!sampleFileBytes(audio, at, std::span(out.data() + out.size() - n, n))) break;
+      const std::span<std::uint8_t> piece(out.data() + out.size() - n, n);
+      if (!sampleFileBytes(audio, at, piece)) break;
+      if (again) {
+        hash.add(piece.data(), piece.size());
+        crc = zip::crc32(piece.data(), piece.size(), crc);
+      }
       at += n;
     }
-    if (at == size) return true;
-    diagnostics.error("sample-file-lost", "/assets/" + digest,
-                      "Sample \"" + sampleName + "\" cannot be written");
+    if (at == size && (!again || (crc == again->crc && hash.hex() == again->digest))) return true;
+    diagnostics.error("sample-file-changed", "/assets/" + digest,
+                      "Sample \"" + sampleName + "\" changed in the file the project was opened from");
     return false;
   };
   return streamedAssetRefFor(package, std::move(digest), std::move(payload));

@@ -3,12 +3,41 @@
 #include <algorithm>
 #include <utility>
 
+#include "document/archive/crc32.h"
+#include "document/archive/sha256.h"
+#include "document/reading/byte_source.h"
 #include "document/wav/wav.h"
 
 namespace ob {
 
+namespace {
+
+// A file a save reads again: bytes of a source held open, from an offset.
+class HeldOpenPlace final : public SampleFilePlace {
+ public:
+  HeldOpenPlace(std::shared_ptr<const ByteSource> source, std::uint64_t offset)
+      : source_(std::move(source)), offset_(offset) {}
+  bool read(std::uint64_t offset, std::uint8_t* out, std::size_t count) const override {
+    return source_->read(offset_ + offset, out, count);
+  }
+
+ private:
+  std::shared_ptr<const ByteSource> source_;
+  std::uint64_t offset_;
+};
+
+}  // namespace
+
+std::optional<ReadAgainFile> readAgainAt(const ByteSource& source, std::uint64_t offset, std::uint64_t size,
+                                         std::string digest, std::uint32_t crc) {
+  std::shared_ptr<const ByteSource> held = source.heldOpen();
+  if (!held) return std::nullopt;
+  return ReadAgainFile{std::make_shared<HeldOpenPlace>(std::move(held), offset), size, crc,
+                       std::move(digest)};
+}
+
 PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, std::span<const std::uint8_t> file,
-                         std::vector<std::uint8_t> owned) {
+                         std::vector<std::uint8_t> owned, std::optional<ReadAgainFile> again) {
   PoolDecode result;
   auto refuse = [&](SampleRefusal refusal) {
     result.refusal = refusal;
@@ -37,6 +66,12 @@ PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, std::span<co
   audio.sampleRate = wav.sampleRate;
   if (std::optional<RebuiltSampleFile> rebuilt = rebuiltWavOf(file, wav, audio.left, audio.right)) {
     audio.rebuilt = std::move(rebuilt);
+  } else if (again && again->size == file.size()) {
+    if (again->digest.empty()) {
+      again->digest = sha256Hex(file.data(), file.size());
+      again->crc = zip::crc32(file.data(), file.size());
+    }
+    audio.readAgain = std::move(again);
   } else {
     if (owned.empty()) owned.assign(file.begin(), file.end());
     audio.bytes = std::move(owned);
@@ -58,6 +93,7 @@ bool sampleFileBytes(const SampleData& audio, std::uint64_t offset, std::span<st
     std::copy_n(audio.bytes.begin() + static_cast<std::ptrdiff_t>(offset), out.size(), out.begin());
     return true;
   }
+  if (audio.readAgain) return audio.readAgain->place->read(offset, out.data(), out.size());
   if (audio.rebuilt) return rebuiltWavPart(*audio.rebuilt, audio.left, right, offset, out);
   return audio.frames > 0 &&
          rebuiltWavPart(encodedWavFile(right.empty() ? 1 : 2, audio.frames, audio.sampleRate), audio.left,

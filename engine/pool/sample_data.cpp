@@ -39,6 +39,7 @@ SharedSampleData makeSampleData(SampleAudio audio) {
   data->peak = peakOf(data->left, data->right);
   data->bytes = std::move(audio.bytes);
   data->rebuilt = std::move(audio.rebuilt);
+  data->readAgain = std::move(audio.readAgain);
   return data;
 }
 

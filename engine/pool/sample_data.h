@@ -5,6 +5,7 @@
 // published snapshot, and the last slot that lets it go is freed on the
 // main thread after the sample-set handshake, like any retired slot.
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -39,6 +40,26 @@ struct RebuiltSampleFile {
   SampleCoding coding = SampleCoding::Float32;
 };
 
+// Where a file lies that a save reads again, as the document layer knows
+// it (a stored entry of a project file held open).
+class SampleFilePlace {
+ public:
+  virtual ~SampleFilePlace() = default;
+  // Exactly count bytes of the file from offset; false when they cannot be
+  // had any more.
+  virtual bool read(std::uint64_t offset, std::uint8_t* out, std::size_t count) const = 0;
+};
+
+// A file that its audio cannot give back, which a save reads again where
+// the load found it instead of the pool holding it, checked on the way
+// against what the load found.
+struct ReadAgainFile {
+  std::shared_ptr<const SampleFilePlace> place;
+  std::uint64_t size = 0;
+  std::uint32_t crc = 0;  // CRC-32 of the file, as zip stores it
+  std::string digest;     // its SHA-256, 64 lower-case hex digits
+};
+
 // Decoded audio handed to the pool by its caller, with the file it was
 // decoded from as a save writes it again (none for audio made here, see
 // SampleData::bytes).
@@ -48,6 +69,7 @@ struct SampleAudio {
   double sampleRate = 44100.0;
   std::vector<std::uint8_t> bytes;
   std::optional<RebuiltSampleFile> rebuilt;
+  std::optional<ReadAgainFile> readAgain;
 };
 
 // A sample's file that cannot play here (a format this build does not read,
@@ -74,10 +96,12 @@ struct SampleData {
   float peak = 1.0f;  // largest absolute sample; 1 for silence
   // The file the audio was decoded from, written back when saved, held only
   // when a save can have it in no other way: a file the audio gives back is
-  // rebuilt from it. Neither for audio made here (a split's halves), saved
-  // as its own 32-bit float WAV.
+  // rebuilt from it, and one a save can read again where it was loaded is
+  // read there. None of the three for audio made here (a split's halves),
+  // saved as its own 32-bit float WAV.
   std::vector<std::uint8_t> bytes;
   std::optional<RebuiltSampleFile> rebuilt;
+  std::optional<ReadAgainFile> readAgain;
   // Set, with no audio, for a sample that cannot play here.
   std::optional<KeptSampleFile> kept;
 
@@ -87,6 +111,7 @@ struct SampleData {
   std::uint64_t savedFileBytes() const {
     if (kept) return kept->size;
     if (!bytes.empty()) return bytes.size();
+    if (readAgain) return readAgain->size;
     if (rebuilt)
       return rebuilt->head.size() +
              left.size() * (right.empty() ? 1u : 2u) * codedSampleBytes(rebuilt->coding) +

@@ -477,10 +477,14 @@ TEST(DocumentLimits, OwnFloatAssetsAreHeldOnceAndSharedWhenLoadedAgain) {
   EXPECT_FALSE(m.diagnostics.empty());
 }
 
-// Samples whose files their audio gives back cost their decoded audio, from
-// a project file or from memory: a save rebuilds the file from the audio.
+// Whatever their encoding, the samples of a project opened from a file cost
+// their decoded audio: a file that its audio gives back is rebuilt from it
+// when saved, and any other read again from the project's file. A package
+// in memory cannot be read again, so it holds only those.
 TEST(DocumentLimits, ProjectFileSamplesAreHeldOnceWhateverTheirEncoding) {
   const std::uint32_t frames = 1u << 18;
+  std::vector<double> fine(std::size_t(frames) * 2);
+  for (std::size_t i = 0; i < fine.size(); ++i) fine[i] = std::sin(0.001 * double(i)) / 3.0;
   const struct {
     const char* name;
     Bytes file;
@@ -488,7 +492,9 @@ TEST(DocumentLimits, ProjectFileSamplesAreHeldOnceWhateverTheirEncoding) {
   } cases[] = {
       {"24-bit",
        obtest::riffOf({{"fmt ", obtest::fmtOf(1, 2, 3)}, {"data", obtest::noiseBytes(frames * 6, 3)}}),
-       false}};
+       false},
+      {"64-bit float",
+       obtest::riffOf({{"fmt ", obtest::fmtOf(3, 2, 8)}, {"data", obtest::doubleBytes(fine)}}), true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const Bytes package = packageOf({c.file}, 2);
