@@ -1,10 +1,12 @@
 // Project save and load with 64 user samples of one to two seconds of stereo
-// float audio, and the kit text the kit browser compares every frame.
+// audio in each of three encodings, in memory and through a file, and the
+// kit text the kit browser compares every frame.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <random>
 #include <string>
@@ -14,6 +16,7 @@
 #include "document/project/project_load.h"
 #include "document/project/project_save.h"
 #include "document/wav/wav.h"
+#include "document/wav/wav_header.h"
 #include "document/wav/wav_pool.h"
 #include "engine/model/demo_project.h"
 #include "engine/params/param_tables.h"
@@ -21,13 +24,38 @@
 
 namespace {
 
+// How the samples' files store their audio: this build's own 32-bit float
+// form, 24-bit PCM as recorders write it, or 64-bit float finer than 32 bits.
+enum Encoding : int { kOwnFloat, kPcm24, kFineFloat64 };
+
+std::vector<std::uint8_t> wavOf(Encoding encoding, const std::vector<float>& l, const std::vector<float>& r) {
+  const auto n = static_cast<std::uint32_t>(l.size());
+  if (encoding == kOwnFloat) return ob::encodeWav(l.data(), r.data(), static_cast<std::int32_t>(n), 44100.0);
+  const std::uint16_t bytes = encoding == kPcm24 ? 3 : 8;
+  std::vector<std::uint8_t> wav;
+  ob::writeWavHeader(wav, encoding == kPcm24 ? ob::kWavFormatPcm : ob::kWavFormatFloat, 2, 44100,
+                     static_cast<std::uint16_t>(8 * bytes), n * 2 * bytes);
+  for (std::uint32_t i = 0; i < 2 * n; ++i) {
+    const double x = (i % 2 == 0 ? l : r)[i / 2];
+    std::uint64_t word = 0;
+    if (encoding == kPcm24) {
+      word = static_cast<std::uint32_t>(static_cast<std::int32_t>(x * 8388607.0));
+    } else {
+      const double fine = x + 1e-12 * (i % 7);
+      std::memcpy(&word, &fine, sizeof word);
+    }
+    for (std::uint16_t b = 0; b < bytes; ++b) wav.push_back(static_cast<std::uint8_t>(word >> (8 * b)));
+  }
+  return wav;
+}
+
 struct Fixture {
   std::unique_ptr<ob::Project> project = std::make_unique<ob::Project>();
   ob::SamplePool pool;
   ob::KeptDocument kept;
   std::size_t audioBytes = 0;
 
-  Fixture() {
+  explicit Fixture(Encoding encoding) {
     ob::buildDemoProject(*project);
     std::mt19937 rng(7);
     std::uniform_int_distribution<int> frames(44100, 88200);
@@ -39,7 +67,7 @@ struct Fixture {
         l[k] = noise(rng);
         r[k] = noise(rng);
       }
-      std::vector<std::uint8_t> wav = ob::encodeWav(l.data(), r.data(), n, 44100.0);
+      std::vector<std::uint8_t> wav = wavOf(encoding, l, r);
       audioBytes += wav.size();
       ob::replaceSlotWav(pool, static_cast<std::uint32_t>(i), std::move(wav));
       std::snprintf(project->samples.slots[i].name, sizeof project->samples.slots[i].name, "take %02d.wav",
@@ -49,13 +77,16 @@ struct Fixture {
   }
 };
 
-Fixture& fixture() {
-  static Fixture f;
-  return f;
+Fixture& fixture(std::int64_t encoding) {
+  static std::map<std::int64_t, std::unique_ptr<Fixture>> made;
+  std::unique_ptr<Fixture>& f = made[encoding];
+  if (!f) f = std::make_unique<Fixture>(static_cast<Encoding>(encoding));
+  return *f;
 }
 
+// Arg: the samples' encoding.
 void BM_SaveProject(benchmark::State& state) {
-  Fixture& f = fixture();
+  Fixture& f = fixture(state.range(0));
   std::size_t size = 0;
   for (auto _ : state) {
     std::vector<std::uint8_t> bytes = ob::writeProjectDocument(*f.project, f.pool, f.kept);
@@ -65,10 +96,10 @@ void BM_SaveProject(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));
   state.counters["MiB"] = static_cast<double>(size) / (1024.0 * 1024.0);
 }
-BENCHMARK(BM_SaveProject)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveProject)->Arg(kOwnFloat)->Arg(kPcm24)->Arg(kFineFloat64)->Unit(benchmark::kMillisecond);
 
 void BM_SaveProjectFile(benchmark::State& state) {
-  Fixture& f = fixture();
+  Fixture& f = fixture(state.range(0));
   const auto path = std::filesystem::temp_directory_path() / "ob_benchmark_project.orbi";
   for (auto _ : state) {
     std::string error;
@@ -77,10 +108,10 @@ void BM_SaveProjectFile(benchmark::State& state) {
   std::error_code ec;
   std::filesystem::remove(path, ec);
 }
-BENCHMARK(BM_SaveProjectFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveProjectFile)->Arg(kOwnFloat)->Arg(kPcm24)->Arg(kFineFloat64)->Unit(benchmark::kMillisecond);
 
 void BM_LoadProject(benchmark::State& state) {
-  Fixture& f = fixture();
+  Fixture& f = fixture(state.range(0));
   const std::vector<std::uint8_t> bytes = ob::writeProjectDocument(*f.project, f.pool, f.kept);
   auto project = ob::makeProject();
   for (auto _ : state) {
@@ -92,7 +123,33 @@ void BM_LoadProject(benchmark::State& state) {
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
 }
-BENCHMARK(BM_LoadProject)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadProject)->Arg(kOwnFloat)->Arg(kPcm24)->Arg(kFineFloat64)->Unit(benchmark::kMillisecond);
+
+// The same opened from a file (arg 0), or saved from what was opened (1).
+void BM_OpenProjectFile(benchmark::State& state) {
+  Fixture& f = fixture(state.range(0));
+  const auto path = std::filesystem::temp_directory_path() / "ob_benchmark_open.orbi";
+  std::string error;
+  if (!ob::saveDocumentFile(path, *f.project, f.pool, f.kept, &error)) state.SkipWithError(error.c_str());
+  auto project = ob::makeProject();
+  ob::SamplePool pool;
+  ob::KeptDocument kept;
+  const bool save = state.range(1) != 0;
+  if (save && !ob::loadDocumentFile(path, *project, pool, kept, &error, nullptr))
+    state.SkipWithError(error.c_str());
+  for (auto _ : state) {
+    if (save)
+      benchmark::DoNotOptimize(ob::writeProjectDocument(*project, pool, kept).data());
+    else if (!ob::loadDocumentFile(path, *project, pool, kept, &error, nullptr))
+      state.SkipWithError(error.c_str());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * std::filesystem::file_size(path)));
+  std::error_code ec;
+  std::filesystem::remove(path, ec);
+}
+BENCHMARK(BM_OpenProjectFile)
+    ->ArgsProduct({{kOwnFloat, kPcm24, kFineFloat64}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
 
 // Eight tracks with modulators, locks and routes over eight sounds.
 void BM_KitText(benchmark::State& state) {

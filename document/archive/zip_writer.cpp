@@ -26,6 +26,7 @@ struct Planned {
   std::span<const std::uint8_t> payload() const {
     return method == 8 && !entry->packed ? std::span<const std::uint8_t>(deflated) : entry->data;
   }
+  std::uint64_t payloadSize() const { return entry->streamed ? entry->streamed->size : payload().size(); }
 };
 
 // The fields the local header and the directory record share, from the
@@ -37,7 +38,7 @@ void writeCommonFields(std::vector<std::uint8_t>& out, const Planned& p) {
   writeU16LE(out, 0);  // time
   writeU16LE(out, kDate1980);
   writeU32LE(out, p.crc);
-  writeU32LE(out, std::uint32_t(p.payload().size()));
+  writeU32LE(out, std::uint32_t(p.payloadSize()));
   writeU32LE(out, std::uint32_t(p.size));
   writeU16LE(out, std::uint16_t(p.entry->name.size()));
   writeU16LE(out, 0);  // extra field
@@ -69,22 +70,24 @@ std::optional<std::vector<std::uint8_t>> writeZipViews(std::span<const EntryView
     }
     Planned& p = plan[i];
     p.entry = &entry;
-    p.size = entry.packed ? entry.packed->size : entry.data.size();
+    p.size = entry.streamed ? entry.streamed->size : entry.packed ? entry.packed->size : entry.data.size();
     if (entry.packed) {
       p.method = entry.packed->method;
-    } else if (entry.compress) {
+    } else if (entry.compress && !entry.streamed) {
       p.deflated = deflate(entry.data.data(), entry.data.size());
       if (p.deflated.size() < entry.data.size())
         p.method = 8;
       else
         p.deflated = {};
     }
-    const std::uint64_t payloadSize = p.payload().size();
+    const std::uint64_t payloadSize = p.payloadSize();
     if (p.size >= kNoZip64 || localSize >= kNoZip64 || localSize + payloadSize >= kNoZip64) {
       diagnostics.error("zip-too-large", path, "Too large for a zip without Zip64");
       return std::nullopt;
     }
-    p.crc = entry.packed ? entry.packed->crc : crc32(entry.data.data(), entry.data.size());
+    p.crc = entry.streamed ? entry.streamed->crc
+            : entry.packed ? entry.packed->crc
+                           : crc32(entry.data.data(), entry.data.size());
     p.offset = std::uint32_t(localSize);
     localSize += kLocalHeaderSize + entry.name.size() + payloadSize;
     centralSize += kCentralHeaderSize + entry.name.size();
@@ -100,8 +103,14 @@ std::optional<std::vector<std::uint8_t>> writeZipViews(std::span<const EntryView
     writeU32LE(out, kLocalHeaderSignature);
     writeCommonFields(out, p);
     out.insert(out.end(), p.entry->name.begin(), p.entry->name.end());
-    const std::span<const std::uint8_t> payload = p.payload();
-    out.insert(out.end(), payload.begin(), payload.end());
+    if (const StreamedPayload* streamed = p.entry->streamed) {
+      // Bytes other than the declared ones would make a damaged archive.
+      const std::size_t start = out.size();
+      if (!streamed->append(out, diagnostics) || out.size() - start != streamed->size) return std::nullopt;
+    } else {
+      const std::span<const std::uint8_t> payload = p.payload();
+      out.insert(out.end(), payload.begin(), payload.end());
+    }
   }
   for (const Planned& p : plan) {
     writeU32LE(out, kCentralHeaderSignature);

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -10,6 +11,16 @@
 
 namespace ob::zip {
 
+// An entry's bytes made while the archive is written, for a file no one
+// holds whole: their size and CRC-32, known beforehand, and what appends
+// them to the archive in order, false (after its finding) when it cannot
+// give them all.
+struct StreamedPayload {
+  std::uint64_t size = 0;
+  std::uint32_t crc = 0;
+  std::function<bool(std::vector<std::uint8_t>& out, Diagnostics& diagnostics)> append;
+};
+
 // An entry to write, whose name and bytes stay the caller's: the archive is
 // the only copy the writer makes.
 struct EntryView {
@@ -19,6 +30,8 @@ struct EntryView {
   // Set for an entry copied as another archive stored it: data is then its
   // stored payload, written as it is.
   std::optional<PackedForm> packed = {};
+  // Set for an entry stored as it is made, in place of data.
+  const StreamedPayload* streamed = nullptr;
 };
 
 // Writes the entries in list order (stored, or deflated when asked and

@@ -14,6 +14,7 @@
 
 #include "document/archive/zip_entry.h"
 #include "document/archive/zip_index.h"
+#include "document/archive/zip_writer.h"
 #include "document/diagnostics.h"
 #include "document/json/json_value.h"
 #include "document/reading/byte_source.h"
@@ -29,6 +30,9 @@ struct PackageAsset {
   // Bytes the writer's caller holds for the whole write, in place of data,
   // so that a save writes the pool's files without a copy of its own.
   std::span<const std::uint8_t> borrowed = {};
+  // Set for an asset that no one holds whole, made as it is written: its
+  // maker answers for its name.
+  std::optional<zip::StreamedPayload> streamed = {};
 
   std::span<const std::uint8_t> bytes() const {
     return borrowed.empty() ? std::span<const std::uint8_t>(data) : borrowed;
@@ -115,6 +119,8 @@ std::string assetRefFor(Package& package, std::vector<std::uint8_t> bytes);
 std::string borrowedAssetRefFor(Package& package, std::span<const std::uint8_t> bytes);
 // The same for an asset kept as stored, under its own name.
 std::string keptAssetRefFor(Package& package, PackageAsset kept);
+// The same for one made as it is written, under the digest its maker gives.
+std::string streamedAssetRefFor(Package& package, std::string digest, zip::StreamedPayload payload);
 
 // The data of the first asset of exactly this name (digits only), or null:
 // its bytes, but the stored payload of an asset kept as stored, and nothing

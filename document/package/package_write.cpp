@@ -13,6 +13,7 @@ namespace ob {
 namespace {
 
 std::uint64_t unpackedSize(const zip::EntryView& entry) {
+  if (entry.streamed) return entry.streamed->size;
   return entry.packed ? entry.packed->size : entry.data.size();
 }
 
@@ -82,12 +83,13 @@ std::optional<std::vector<std::uint8_t>> writePackage(const Package& package, Di
     // asset goes back as it came, never unpacked to be checked.
     const std::span<const std::uint8_t> bytes = asset->bytes();
     if (!is64LowerHex(asset->name) ||
-        (!asset->packed && sha256Hex(bytes.data(), bytes.size()) != asset->name)) {
+        (!asset->packed && !asset->streamed && sha256Hex(bytes.data(), bytes.size()) != asset->name)) {
       diagnostics.error("asset-name", "/" + asset->name, "An asset is named by the sha256 of its data");
       return std::nullopt;
     }
     assetNames.push_back("assets/" + asset->name);
-    entries.push_back({assetNames.back(), bytes, false, asset->packed});
+    entries.push_back(
+        {assetNames.back(), bytes, false, asset->packed, asset->streamed ? &*asset->streamed : nullptr});
   }
   for (const zip::Entry& other : package.otherEntries)
     entries.push_back({other.name, other.data, other.compress});
@@ -110,6 +112,13 @@ std::string borrowedAssetRefFor(Package& package, std::span<const std::uint8_t> 
 std::string keptAssetRefFor(Package& package, PackageAsset kept) {
   std::string ref = "asset:" + kept.name;
   if (!findAsset(package, kept.name)) package.assets.push_back(std::move(kept));
+  return ref;
+}
+
+std::string streamedAssetRefFor(Package& package, std::string digest, zip::StreamedPayload payload) {
+  std::string ref = "asset:" + digest;
+  if (!findAsset(package, digest))
+    package.assets.push_back({std::move(digest), {}, {}, {}, std::move(payload)});
   return ref;
 }
 

@@ -52,7 +52,8 @@ SampleFiles::Known SampleFiles::decode(std::int32_t slot, const SampleSource& so
   if (!file) return known;  // Missing
   if (SharedSampleData audio = held(*file)) return loaded(std::move(audio));
   PoolDecode decoded = decodeForPool(
-      pool_, slot, *file, viewsScratch(*file, scratch) ? std::move(scratch) : std::vector<std::uint8_t>{});
+      pool_, slot, *file, viewsScratch(*file, scratch) ? std::move(scratch) : std::vector<std::uint8_t>{},
+      source.readAgain);
   known.refusal = decoded.refusal;
   if (decoded.refusal != SampleRefusal::None) {
     known.outcome = SampleFileOutcome::Refused;

@@ -51,6 +51,9 @@ struct SampleSource {
   std::function<bool(const PackageReader::SamePiece& same)> match;
   // Reads the file's bytes where they lie; null when it cannot.
   WavReadAt at;
+  // Where a save can read the file again (see readAgainAt); none when it
+  // cannot.
+  std::optional<ReadAgainFile> readAgain;
 };
 
 class SampleFiles {

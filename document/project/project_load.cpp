@@ -25,6 +25,7 @@
 #include "document/reading/asset_ref.h"
 #include "document/reading/json_pointer.h"
 #include "document/reading/regular_file.h"
+#include "document/wav/wav_pool.h"
 #include "engine/fnv.h"
 #include "engine/model/project_ids.h"
 #include "engine/pool/sample_pool.h"
@@ -136,6 +137,16 @@ KeptSampleFile keptFileOf(std::vector<std::uint8_t> stored, const zip::Directory
   return file;
 }
 
+// Where a save can read a stored entry of an archive file held open again,
+// checked against the digest, when known, and the CRC-32 the load checked.
+std::optional<ReadAgainFile> readAgainOf(const ByteSource& archive, const zip::LocatedEntry& entry,
+                                         std::string digest = {}) {
+  const zip::DirectoryRecord& record = entry.record;
+  if (record.method != 0 || record.packedSize != record.size) return std::nullopt;
+  if (digest.empty()) return readAgainAt(archive, entry.payload, record.size);
+  return readAgainAt(archive, entry.payload, record.size, std::move(digest), record.crc);
+}
+
 constexpr const char* kNoSuchAsset = "The archive has no such asset; the sample plays silent";
 
 // Why the archive gave no entry for a slot's asset: it may hold one that the
@@ -154,8 +165,9 @@ std::string unlocatedAssetText(const Diagnostics& diagnostics, const std::string
 // Loads slot i's audio from its reference; a problem leaves the slot silent
 // with one warning, and an asset that cannot play kept in it as stored.
 // assets is null for a document without an archive.
-void loadReferencedSample(const PackageReader* assets, const std::string& ref, const SampleSlot& entry, int i,
-                          SampleFiles& files, SamplePool& pool, Diagnostics& diagnostics) {
+void loadReferencedSample(const PackageReader* assets, const ByteSource& archive, const std::string& ref,
+                          const SampleSlot& entry, int i, SampleFiles& files, SamplePool& pool,
+                          Diagnostics& diagnostics) {
   const std::string path = memberPath("/assets", fixedText(entry.id, sizeof entry.id));
   const std::optional<AssetRef> parsed = parseAssetRef(ref);
   SampleFileOutcome outcome = SampleFileOutcome::Missing;
@@ -200,6 +212,7 @@ void loadReferencedSample(const PackageReader* assets, const std::string& ref, c
       source.at = [&](std::uint64_t offset, std::uint8_t* out, std::size_t count) {
         return assets->readAssetAt(*asset, offset, out, count);
       };
+      source.readAgain = readAgainOf(archive, *asset, parsed->value);
       outcome = files.load(key, i, source);
     }
     if (outcome == SampleFileOutcome::Missing)
@@ -262,7 +275,7 @@ bool readInstancePackage(Package package, const PackageReader* assets, const Byt
   const int count = project.samples.count;
   for (int i = 0; i < count; ++i) {
     if (static_cast<std::size_t>(i) >= refs.size() || refs[i].empty()) continue;
-    loadReferencedSample(assets, refs[i], project.samples.slots[i], i, files, pool, diagnostics);
+    loadReferencedSample(assets, source, refs[i], project.samples.slots[i], i, files, pool, diagnostics);
   }
   if (project.seed == 0) project.seed = currentSeed != 0 ? currentSeed : hashSource(source);
 
@@ -347,6 +360,7 @@ bool readLegacyArchive(const ByteSource& source, Project& project, SamplePool& p
       source.at = [&](std::uint64_t offset, std::uint8_t* out, std::size_t count) {
         return archive->readStored(*audio, offset, out, count);
       };
+      source.readAgain = readAgainOf(archive->source(), *audio);
       outcome = files.load(entryName, i, source);
     }
     if (outcome == SampleFileOutcome::Loaded) continue;
@@ -554,13 +568,14 @@ bool readDocumentFile(const std::filesystem::path& path, std::vector<std::uint8_
 bool loadDocumentFile(const std::filesystem::path& path, Project& project, SamplePool& pool,
                       KeptDocument& kept, std::string* error, Diagnostics* diagnostics,
                       const SamplePool* shareFrom) {
-  RegularFile file;
+  // Shared, so that samples a save reads again from it keep it open.
+  const auto file = std::make_shared<RegularFile>();
   std::string why;
-  if (openDocumentFile(path, file, why) != FileReadStatus::Read) {
+  if (openDocumentFile(path, *file, why) != FileReadStatus::Read) {
     if (error != nullptr) *error = std::move(why);
     return false;
   }
-  return readDocument(file, project, pool, kept, error, diagnostics, DocumentSource::File, shareFrom);
+  return readDocument(*file, project, pool, kept, error, diagnostics, DocumentSource::File, shareFrom);
 }
 
 }  // namespace ob

@@ -1,20 +1,24 @@
 #include "document/project/project_save.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <map>
 #include <memory>
 #include <new>
 
+#include "document/archive/crc32.h"
+#include "document/archive/sha256.h"
 #include "document/factory/factory_ref.h"
 #include "document/instance/instance_state.h"
+#include "document/instance/state_fields.h"
 #include "document/json/json_write.h"
 #include "document/package/package.h"
 #include "document/params/number_spellings.h"
 #include "document/project/atomic_file.h"
 #include "document/project/foreign_members.h"
 #include "document/project/project_load.h"
-#include "document/wav/wav.h"
+#include "document/wav/wav_pool.h"
 #include "engine/fnv.h"
 #include "engine/model/project_ids.h"
 #include "engine/pool/sample_pool.h"
@@ -22,11 +26,59 @@
 namespace ob {
 namespace {
 
-// The reference of a slot's audio, its file recorded in the package: the
-// file as the pool holds it (the one it was decoded from, or as a document
-// stored it when it cannot play), borrowed for the write, or for audio
-// made here its own 32-bit float WAV; none for a slot without either.
-std::string recordedFileOf(const SampleData& audio, Package& package) {
+constexpr std::size_t kFilePiece = std::size_t(1) << 20;
+
+// Records a file that no one holds whole, made piece by piece as the archive
+// is written: rebuilt from the audio (hashed first, to be named), or read
+// again where the load found it, checked on the way against what the load
+// found; a file that changed since fails the save, naming the sample.
+std::string streamedFileOf(const SampleData& audio, const std::string& sampleName, Package& package) {
+  const ReadAgainFile* again = audio.readAgain ? &*audio.readAgain : nullptr;
+  zip::StreamedPayload payload;
+  payload.size = audio.savedFileBytes();
+  std::string digest;
+  if (again) {
+    digest = again->digest;
+    payload.crc = again->crc;
+  } else {
+    Sha256 hash;
+    std::vector<std::uint8_t> piece;
+    for (std::uint64_t at = 0; at < payload.size; at += piece.size()) {
+      piece.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kFilePiece, payload.size - at)));
+      if (!sampleFileBytes(audio, at, piece)) break;  // and the write says so
+      hash.add(piece.data(), piece.size());
+      payload.crc = zip::crc32(piece.data(), piece.size(), payload.crc);
+    }
+    digest = hash.hex();
+  }
+  payload.append = [&audio, again, digest, sampleName, size = payload.size](std::vector<std::uint8_t>& out,
+                                                                            Diagnostics& diagnostics) {
+    Sha256 hash;
+    std::uint32_t crc = 0;
+    std::uint64_t at = 0;
+    while (at < size) {
+      const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(kFilePiece, size - at));
+      out.resize(out.size() + n);
+      const std::span<std::uint8_t> piece(out.data() + out.size() - n, n);
+      if (!sampleFileBytes(audio, at, piece)) break;
+      if (again) {
+        hash.add(piece.data(), piece.size());
+        crc = zip::crc32(piece.data(), piece.size(), crc);
+      }
+      at += n;
+    }
+    if (at == size && (!again || (crc == again->crc && hash.hex() == again->digest))) return true;
+    diagnostics.error("sample-file-changed", "/assets/" + digest,
+                      "Sample \"" + sampleName + "\" changed in the file the project was opened from");
+    return false;
+  };
+  return streamedAssetRefFor(package, std::move(digest), std::move(payload));
+}
+
+// The reference of a slot's audio, its file recorded in the package: as a
+// document stored it when it cannot play, the pool's own bytes borrowed for
+// the write, or else made as it is written; none for a slot without a file.
+std::string recordedFileOf(const SampleData& audio, const std::string& sampleName, Package& package) {
   if (audio.kept) {
     const KeptSampleFile& file = *audio.kept;
     return keptAssetRefFor(
@@ -36,9 +88,8 @@ std::string recordedFileOf(const SampleData& audio, Package& package) {
                   file.stored});
   }
   if (!audio.bytes.empty()) return borrowedAssetRefFor(package, audio.bytes);
-  if (audio.frames < 1) return {};
-  return assetRefFor(package, encodeWav(audio.left.data(), audio.right.empty() ? nullptr : audio.right.data(),
-                                        audio.frames, audio.sampleRate));
+  if (audio.savedFileBytes() == 0) return {};
+  return streamedFileOf(audio, sampleName, package);
 }
 
 std::string startingLowerCase(std::string text) {
@@ -67,7 +118,7 @@ std::vector<std::uint8_t> writeUnguarded(const Project& project, const SamplePoo
       refs[i] = factoryRef(slot.factory);
     } else if (slot.id[0] != '\0' && audio != nullptr) {
       auto [known, fresh] = refOf.try_emplace(audio);
-      if (fresh) known->second = recordedFileOf(*audio, package);
+      if (fresh) known->second = recordedFileOf(*audio, std::string(fixedText(slot.name)), package);
       refs[i] = known->second;
     }
   }

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -21,6 +22,9 @@ class ByteSource {
   // All the bytes when they are held in memory, so readers need no copy;
   // empty for a file.
   virtual std::span<const std::uint8_t> inMemory() const { return {}; }
+  // The source itself, shared, when it stays open for as long as a holder
+  // of it wants to read it again (a file opened shared); else null.
+  virtual std::shared_ptr<const ByteSource> heldOpen() const { return nullptr; }
 
   // count bytes from offset: a view of the memory, or read into scratch;
   // nothing when they are not all there.

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,8 +36,9 @@ struct FileHeaderCheck {
 };
 
 // A regular file held open and read piece by piece where a reader needs
-// it, never whole. Main thread; closed with the object.
-class RegularFile final : public ByteSource {
+// it, never whole. Main thread; closed with the object, so one made shared
+// is held open by whatever keeps it to read again (see heldOpen).
+class RegularFile final : public ByteSource, public std::enable_shared_from_this<RegularFile> {
  public:
   RegularFile() = default;
   ~RegularFile() override;
@@ -50,6 +52,7 @@ class RegularFile final : public ByteSource {
 
   std::uint64_t size() const override { return size_; }
   bool read(std::uint64_t offset, std::uint8_t* out, std::size_t count) const override;
+  std::shared_ptr<const ByteSource> heldOpen() const override { return weak_from_this().lock(); }
 
  private:
   void close();

@@ -113,6 +113,17 @@ std::optional<SampleLayout> layoutOf(const FormatChunk& f, std::string& why) {
   return layout;
 }
 
+SampleCoding codingOf(const SampleLayout& layout) {
+  switch (layout.encoding) {
+    case Encoding::Float32: return SampleCoding::Float32;
+    case Encoding::Float64: return SampleCoding::Float64;
+    case Encoding::Pcm: break;
+  }
+  constexpr SampleCoding kPcm[] = {SampleCoding::Pcm8, SampleCoding::Pcm16, SampleCoding::Pcm24,
+                                   SampleCoding::Pcm32};
+  return kPcm[std::clamp<std::uint32_t>(layout.bytes, 1, 4) - 1];
+}
+
 // Turns stored samples into floats. PCM is left-justified in its container
 // (the bits below the valid ones are padding), 8-bit PCM unsigned. Float
 // samples that are no number become silence; one past the sample limit
@@ -328,6 +339,9 @@ bool decodeWav(const std::uint8_t* bytes, std::size_t count, DecodedWav& out, st
   DecodedWav result;
   result.sampleRate = static_cast<double>(walk.format.rate);
   result.frames = static_cast<std::int32_t>(frames);
+  result.audioOffset = walk.dataPos;
+  result.channels = channels;
+  result.coding = codingOf(plan->layout);
   result.left.resize(frames);
   if (channels == 1) {
     for (std::size_t f = 0; f < frames; ++f) result.left[f] = sampleAt(data + f * frameSize);
@@ -388,54 +402,124 @@ void appendWavFrames(std::vector<std::uint8_t>& out, const float* left, const fl
   }
 }
 
-std::uint64_t encodedWavSize(std::uint32_t channels, std::int32_t frames) {
-  channels = channels > 1 ? 2 : 1;
-  const std::uint64_t count =
-      std::min<std::uint64_t>(frames > 0 ? static_cast<std::uint64_t>(frames) : 0, maxWavFrames(channels));
-  return kWavHeaderBytes + count * 4 * channels;
-}
+namespace {
 
-bool encodeWavPart(const float* left, const float* right, std::int32_t frames, double sampleRate,
-                   std::uint64_t offset, std::span<std::uint8_t> out) {
-  const std::uint32_t channels = right ? 2 : 1;
-  const std::uint64_t size = encodedWavSize(channels, frames);
-  if (left == nullptr || offset > size || out.size() > size - offset) return false;
-  const std::vector<std::uint8_t> header =
-      encodeWavHeader(channels, (size - kWavHeaderBytes) / (4 * channels), sampleRate);
-  // Sample words are interleaved and little-endian, as putFloat writes them.
-  const auto wordOf = [left, right](std::uint64_t word) {
-    const float sample = right == nullptr ? left[word] : (word & 1u) != 0 ? right[word / 2] : left[word / 2];
+// One sample as the file stores it: the inverse of SampleReader for every
+// value it gives, PCM left-justified in its container.
+template <SampleCoding kCoding>
+void encodeSample(float x, std::uint8_t* to) {
+  constexpr std::uint32_t kBytes = codedSampleBytes(kCoding);
+  std::uint64_t word = 0;
+  if constexpr (kCoding == SampleCoding::Float32) {
     std::uint32_t bits;
-    std::memcpy(&bits, &sample, sizeof bits);
-    return bits;
-  };
-  std::size_t i = 0;
-  for (; i < out.size() && offset + i < kWavHeaderBytes; ++i) out[i] = header[offset + i];
-  std::uint64_t at = offset + i - kWavHeaderBytes;  // into the samples
-  const auto byteAt = [&](std::uint64_t k) {
-    return static_cast<std::uint8_t>(wordOf(k / 4) >> (8 * (k % 4)));
-  };
-  for (; i < out.size() && at % 4 != 0; ++i, ++at) out[i] = byteAt(at);
-  for (; i + 4 <= out.size(); i += 4, at += 4) {
-    const std::uint32_t bits = wordOf(at / 4);
-    for (int b = 0; b < 4; ++b) out[i + b] = static_cast<std::uint8_t>(bits >> (8 * b));
+    std::memcpy(&bits, &x, sizeof bits);
+    word = bits;
+  } else if constexpr (kCoding == SampleCoding::Float64) {
+    const double wide = x;
+    std::memcpy(&word, &wide, sizeof word);
+  } else {
+    // Decoded PCM is a whole multiple of 2^-31 in [-1, 1).
+    const std::int32_t whole = !(x >= -1.0f) ? std::numeric_limits<std::int32_t>::min()
+                               : x >= 1.0f   ? std::numeric_limits<std::int32_t>::max()
+                                             : static_cast<std::int32_t>(x * 2147483648.0f);
+    word = static_cast<std::uint32_t>(whole) >> (32 - 8 * kBytes);
+    if constexpr (kBytes == 1) word ^= 0x80u;
   }
-  for (; i < out.size(); ++i, ++at) out[i] = byteAt(at);
-  return true;
+  for (std::uint32_t b = 0; b < kBytes; ++b) to[b] = static_cast<std::uint8_t>(word >> (8 * b));
 }
 
-bool isEncodedWav(std::span<const std::uint8_t> file, const float* left, const float* right,
-                  std::int32_t frames, double sampleRate) {
-  if (file.size() != encodedWavSize(right ? 2 : 1, frames)) return false;
-  std::uint8_t expected[16384];
-  for (std::size_t at = 0; at < file.size();) {
-    const std::size_t n = std::min(sizeof expected, file.size() - at);
-    if (!encodeWavPart(left, right, frames, sampleRate, at, std::span(expected, n)) ||
-        std::memcmp(expected, file.data() + at, n) != 0)
-      return false;
+// count samples from `first` on, the channels interleaved.
+template <SampleCoding kCoding>
+void encodeSamples(std::span<const float> left, std::span<const float> right, std::uint64_t first,
+                   std::size_t count, std::uint8_t* to) {
+  constexpr std::uint32_t kBytes = codedSampleBytes(kCoding);
+  if (right.empty()) {
+    for (std::size_t k = 0; k < count; ++k) encodeSample<kCoding>(left[first + k], to + k * kBytes);
+    return;
+  }
+  for (std::size_t k = 0; k < count; ++k) {
+    const std::uint64_t sample = first + k;
+    encodeSample<kCoding>(((sample & 1u) != 0 ? right : left)[sample / 2], to + k * kBytes);
+  }
+}
+
+void encodeSamplesAs(SampleCoding coding, std::span<const float> left, std::span<const float> right,
+                     std::uint64_t first, std::size_t count, std::uint8_t* to) {
+  switch (coding) {
+    case SampleCoding::Pcm8: return encodeSamples<SampleCoding::Pcm8>(left, right, first, count, to);
+    case SampleCoding::Pcm16: return encodeSamples<SampleCoding::Pcm16>(left, right, first, count, to);
+    case SampleCoding::Pcm24: return encodeSamples<SampleCoding::Pcm24>(left, right, first, count, to);
+    case SampleCoding::Pcm32: return encodeSamples<SampleCoding::Pcm32>(left, right, first, count, to);
+    case SampleCoding::Float32: return encodeSamples<SampleCoding::Float32>(left, right, first, count, to);
+    case SampleCoding::Float64: return encodeSamples<SampleCoding::Float64>(left, right, first, count, to);
+  }
+}
+
+std::uint64_t audioBytesOf(const RebuiltSampleFile& file, std::span<const float> left,
+                           std::span<const float> right) {
+  return left.size() * (right.empty() ? 1u : 2u) * std::uint64_t(codedSampleBytes(file.coding));
+}
+
+}  // namespace
+
+RebuiltSampleFile encodedWavFile(std::uint32_t channels, std::int32_t frames, double sampleRate) {
+  const std::uint64_t count = frames > 0 ? static_cast<std::uint64_t>(frames) : 0;
+  return {encodeWavHeader(channels, count, sampleRate), {}, SampleCoding::Float32};
+}
+
+bool rebuiltWavPart(const RebuiltSampleFile& file, std::span<const float> left, std::span<const float> right,
+                    std::uint64_t offset, std::span<std::uint8_t> out) {
+  const std::uint64_t head = file.head.size();
+  const std::uint64_t audio = audioBytesOf(file, left, right);
+  const std::uint64_t size = head + audio + file.tail.size();
+  if (offset > size || out.size() > size - offset) return false;
+  std::size_t i = 0;
+  for (; i < out.size() && offset + i < head; ++i) out[i] = file.head[static_cast<std::size_t>(offset + i)];
+  const std::uint32_t sampleBytes = codedSampleBytes(file.coding);
+  for (std::uint64_t at = offset + i - head; i < out.size() && at < audio;) {
+    const std::uint64_t sample = at / sampleBytes;
+    const auto from = static_cast<std::uint32_t>(at % sampleBytes);
+    const std::size_t whole =
+        std::min<std::uint64_t>((out.size() - i) / sampleBytes, (audio - at) / sampleBytes);
+    std::size_t n = 0;
+    if (from == 0 && whole > 0) {
+      encodeSamplesAs(file.coding, left, right, sample, whole, out.data() + i);
+      n = whole * sampleBytes;
+    } else {  // a sample the piece's edge cuts
+      std::uint8_t coded[8];
+      encodeSamplesAs(file.coding, left, right, sample, 1, coded);
+      n = std::min<std::size_t>(sampleBytes - from, out.size() - i);
+      std::memcpy(out.data() + i, coded + from, n);
+    }
+    i += n;
     at += n;
   }
+  for (; i < out.size(); ++i) out[i] = file.tail[static_cast<std::size_t>(offset + i - head - audio)];
   return true;
+}
+
+std::optional<RebuiltSampleFile> rebuiltWavOf(std::span<const std::uint8_t> file, const DecodedWav& decoded,
+                                              std::span<const float> left, std::span<const float> right) {
+  const std::uint32_t channels = right.empty() ? 1 : 2;
+  if ((!left.empty() && decoded.channels != channels) || (!right.empty() && right.size() != left.size()))
+    return std::nullopt;
+  RebuiltSampleFile rebuilt;
+  rebuilt.coding = decoded.coding;
+  const std::uint64_t start = decoded.audioOffset;
+  const std::uint64_t audio = audioBytesOf(rebuilt, left, right);
+  if (start > file.size() || audio > file.size() - start) return std::nullopt;
+  std::uint8_t piece[16384];
+  for (std::uint64_t at = 0; at < audio;) {
+    const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(sizeof piece, audio - at));
+    // Checked before the head and tail are taken: they stand for themselves.
+    if (!rebuiltWavPart(rebuilt, left, right, at, std::span(piece, n)) ||
+        std::memcmp(piece, file.data() + start + at, n) != 0)
+      return std::nullopt;
+    at += n;
+  }
+  rebuilt.head.assign(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(start));
+  rebuilt.tail.assign(file.begin() + static_cast<std::ptrdiff_t>(start + audio), file.end());
+  return rebuilt;
 }
 
 std::vector<std::uint8_t> encodeWav(const float* left, const float* right, std::int32_t frames,

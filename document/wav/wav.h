@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/pool/sample_data.h"
+
 namespace ob {
 
 struct DecodedWav {
@@ -21,6 +23,11 @@ struct DecodedWav {
   std::vector<float> right;  // empty for mono; else second / mean of odd channels
   double sampleRate = 0.0;
   std::int32_t frames = 0;
+  // Where the audio lies in the file and how it is stored there, for
+  // writing the file again from it (see rebuiltWavOf).
+  std::uint64_t audioOffset = 0;  // of the first sample
+  std::uint32_t channels = 0;     // as stored, before any mix-down
+  SampleCoding coding = SampleCoding::Float32;
 };
 
 // A WAV file opens with "RIFF", a 32-bit size and "WAVE".
@@ -55,14 +62,21 @@ inline bool decodeWav(const std::vector<std::uint8_t>& bytes, DecodedWav& out, s
 // right may be null for mono; a negative frame count counts as 0.
 std::vector<std::uint8_t> encodeWav(const float* left, const float* right, std::int32_t frames,
                                     double sampleRate);
-// Whether the file is byte for byte what encodeWav writes for this audio.
-bool isEncodedWav(std::span<const std::uint8_t> file, const float* left, const float* right,
-                  std::int32_t frames, double sampleRate);
-// What encodeWav writes in part: its size, and out.size() of its bytes from
-// offset (false when they reach past its end), without the rest.
-std::uint64_t encodedWavSize(std::uint32_t channels, std::int32_t frames);
-bool encodeWavPart(const float* left, const float* right, std::int32_t frames, double sampleRate,
-                   std::uint64_t offset, std::span<std::uint8_t> out);
+
+// The file described for writing it again from the audio decoded from it
+// (as the pool holds it: left, and right for stereo), when that gives back
+// every byte of it, as checked here a piece at a time; nothing when it does
+// not (channels mixed down, bits set below the valid ones, a float sample
+// that was no number, 64-bit floats finer than 32 bits).
+std::optional<RebuiltSampleFile> rebuiltWavOf(std::span<const std::uint8_t> file, const DecodedWav& decoded,
+                                              std::span<const float> left, std::span<const float> right);
+// What encodeWav writes for audio of that many frames, as a file rebuilt
+// from it.
+RebuiltSampleFile encodedWavFile(std::uint32_t channels, std::int32_t frames, double sampleRate);
+// out.size() bytes from offset of the file rebuilt from the audio, without
+// the rest; false when they reach past its end.
+bool rebuiltWavPart(const RebuiltSampleFile& file, std::span<const float> left, std::span<const float> right,
+                    std::uint64_t offset, std::span<std::uint8_t> out);
 
 // encodeWav in pieces, for writers that stream: the 44-byte header of one or
 // two channels for that many frames, and frames appended as interleaved

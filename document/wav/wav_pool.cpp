@@ -1,34 +1,43 @@
 #include "document/wav/wav_pool.h"
 
 #include <algorithm>
-#include <cmath>
 #include <utility>
 
+#include "document/archive/crc32.h"
+#include "document/archive/sha256.h"
+#include "document/reading/byte_source.h"
 #include "document/wav/wav.h"
 
 namespace ob {
 
 namespace {
 
-bool encodes(std::span<const std::uint8_t> file, const std::vector<float>& left,
-             const std::vector<float>& right, double sampleRate) {
-  return isEncodedWav(file, left.data(), right.empty() ? nullptr : right.data(),
-                      static_cast<std::int32_t>(left.size()), sampleRate);
-}
+// A file a save reads again: bytes of a source held open, from an offset.
+class HeldOpenPlace final : public SampleFilePlace {
+ public:
+  HeldOpenPlace(std::shared_ptr<const ByteSource> source, std::uint64_t offset)
+      : source_(std::move(source)), offset_(offset) {}
+  bool read(std::uint64_t offset, std::uint8_t* out, std::size_t count) const override {
+    return source_->read(offset_ + offset, out, count);
+  }
 
-// Whether a save writes the file again from the decoded audio. Decoded
-// samples are all such as the pool holds them; a rate the pool reads as
-// another, or channels it cuts, keep the file.
-bool rewritesItsFile(std::span<const std::uint8_t> file, const SampleAudio& audio) {
-  const bool heldAsItIs = audio.sampleRate > 0.0 && std::isfinite(audio.sampleRate) &&
-                          (audio.right.empty() || audio.right.size() == audio.left.size());
-  return heldAsItIs && encodes(file, audio.left, audio.right, audio.sampleRate);
-}
+ private:
+  std::shared_ptr<const ByteSource> source_;
+  std::uint64_t offset_;
+};
 
 }  // namespace
 
+std::optional<ReadAgainFile> readAgainAt(const ByteSource& source, std::uint64_t offset, std::uint64_t size,
+                                         std::string digest, std::uint32_t crc) {
+  std::shared_ptr<const ByteSource> held = source.heldOpen();
+  if (!held) return std::nullopt;
+  return ReadAgainFile{std::make_shared<HeldOpenPlace>(std::move(held), offset), size, crc,
+                       std::move(digest)};
+}
+
 PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, std::span<const std::uint8_t> file,
-                         std::vector<std::uint8_t> owned) {
+                         std::vector<std::uint8_t> owned, std::optional<ReadAgainFile> again) {
   PoolDecode result;
   auto refuse = [&](SampleRefusal refusal) {
     result.refusal = refusal;
@@ -55,7 +64,15 @@ PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, std::span<co
   audio.left = std::move(wav.left);
   audio.right = std::move(wav.right);
   audio.sampleRate = wav.sampleRate;
-  if (!rewritesItsFile(file, audio)) {
+  if (std::optional<RebuiltSampleFile> rebuilt = rebuiltWavOf(file, wav, audio.left, audio.right)) {
+    audio.rebuilt = std::move(rebuilt);
+  } else if (again && again->size == file.size()) {
+    if (again->digest.empty()) {
+      again->digest = sha256Hex(file.data(), file.size());
+      again->crc = zip::crc32(file.data(), file.size());
+    }
+    audio.readAgain = std::move(again);
+  } else {
     if (owned.empty()) owned.assign(file.begin(), file.end());
     audio.bytes = std::move(owned);
   }
@@ -68,9 +85,28 @@ PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, std::vector<
   return decodeForPool(pool, into, file, std::move(bytes));
 }
 
+bool sampleFileBytes(const SampleData& audio, std::uint64_t offset, std::span<std::uint8_t> out) {
+  const std::uint64_t size = audio.savedFileBytes();
+  if (audio.kept || offset > size || out.size() > size - offset) return false;
+  const std::span<const float> right(audio.right);
+  if (!audio.bytes.empty()) {
+    std::copy_n(audio.bytes.begin() + static_cast<std::ptrdiff_t>(offset), out.size(), out.begin());
+    return true;
+  }
+  if (audio.readAgain) return audio.readAgain->place->read(offset, out.data(), out.size());
+  if (audio.rebuilt) return rebuiltWavPart(*audio.rebuilt, audio.left, right, offset, out);
+  return audio.frames > 0 &&
+         rebuiltWavPart(encodedWavFile(right.empty() ? 1 : 2, audio.frames, audio.sampleRate), audio.left,
+                        right, offset, out);
+}
+
 bool isFileOf(std::span<const std::uint8_t> file, const SampleData& audio) {
-  if (!audio.bytes.empty()) return std::ranges::equal(file, audio.bytes);
-  return audio.frames > 0 && encodes(file, audio.left, audio.right, audio.sampleRate);
+  if (file.size() != audio.savedFileBytes()) return false;
+  constexpr std::size_t kPiece = 65536;
+  std::vector<std::uint8_t> scratch;
+  for (std::size_t at = 0; at < file.size(); at += kPiece)
+    if (!fileHolds(audio, at, file.subspan(at, std::min(kPiece, file.size() - at)), scratch)) return false;
+  return !file.empty() || sampleFileBytes(audio, 0, {});
 }
 
 bool fileHolds(const SampleData& audio, std::uint64_t offset, std::span<const std::uint8_t> piece,
@@ -81,10 +117,7 @@ bool fileHolds(const SampleData& audio, std::uint64_t offset, std::span<const st
            std::ranges::equal(piece, file.subspan(static_cast<std::size_t>(offset), piece.size()));
   }
   scratch.resize(piece.size());
-  return audio.frames > 0 &&
-         encodeWavPart(audio.left.data(), audio.right.empty() ? nullptr : audio.right.data(), audio.frames,
-                       audio.sampleRate, offset, scratch) &&
-         std::ranges::equal(piece, scratch);
+  return sampleFileBytes(audio, offset, scratch) && std::ranges::equal(piece, scratch);
 }
 
 std::int32_t loadWav(SamplePool& pool, std::vector<std::uint8_t> bytes, std::string* error) {

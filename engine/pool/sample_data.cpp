@@ -38,6 +38,8 @@ SharedSampleData makeSampleData(SampleAudio audio) {
   data->frames = static_cast<std::int32_t>(frames);
   data->peak = peakOf(data->left, data->right);
   data->bytes = std::move(audio.bytes);
+  data->rebuilt = std::move(audio.rebuilt);
+  data->readAgain = std::move(audio.readAgain);
   return data;
 }
 

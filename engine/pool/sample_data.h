@@ -5,6 +5,7 @@
 // published snapshot, and the last slot that lets it go is freed on the
 // main thread after the sample-set handshake, like any retired slot.
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -13,14 +14,62 @@
 
 namespace ob {
 
-// Decoded audio handed to the pool by its caller, with the file bytes it
-// was decoded from (kept for saving; none for audio made here, see
+// How a file stores each sample of its audio: PCM in a container of one to
+// four bytes (one byte unsigned), or IEEE float.
+enum class SampleCoding : std::uint8_t { Pcm8, Pcm16, Pcm24, Pcm32, Float32, Float64 };
+
+constexpr std::uint32_t codedSampleBytes(SampleCoding coding) {
+  switch (coding) {
+    case SampleCoding::Pcm8: return 1;
+    case SampleCoding::Pcm16: return 2;
+    case SampleCoding::Pcm24: return 3;
+    case SampleCoding::Pcm32:
+    case SampleCoding::Float32: return 4;
+    case SampleCoding::Float64: return 8;
+  }
+  return 0;
+}
+
+// A file that its decoded audio gives back byte for byte (checked when it
+// was decoded), so a save writes it again from the audio rather than the
+// pool holding it: what of it is not audio, as it was, and how the audio
+// is stored, in the audio's one or two channels, interleaved.
+struct RebuiltSampleFile {
+  std::vector<std::uint8_t> head;  // the bytes before the first sample
+  std::vector<std::uint8_t> tail;  // the bytes after the last whole frame
+  SampleCoding coding = SampleCoding::Float32;
+};
+
+// Where a file lies that a save reads again, as the document layer knows
+// it (a stored entry of a project file held open).
+class SampleFilePlace {
+ public:
+  virtual ~SampleFilePlace() = default;
+  // Exactly count bytes of the file from offset; false when they cannot be
+  // had any more.
+  virtual bool read(std::uint64_t offset, std::uint8_t* out, std::size_t count) const = 0;
+};
+
+// A file that its audio cannot give back, which a save reads again where
+// the load found it instead of the pool holding it, checked on the way
+// against what the load found.
+struct ReadAgainFile {
+  std::shared_ptr<const SampleFilePlace> place;
+  std::uint64_t size = 0;
+  std::uint32_t crc = 0;  // CRC-32 of the file, as zip stores it
+  std::string digest;     // its SHA-256, 64 lower-case hex digits
+};
+
+// Decoded audio handed to the pool by its caller, with the file it was
+// decoded from as a save writes it again (none for audio made here, see
 // SampleData::bytes).
 struct SampleAudio {
   std::vector<float> left;
   std::vector<float> right;  // empty for mono
   double sampleRate = 44100.0;
   std::vector<std::uint8_t> bytes;
+  std::optional<RebuiltSampleFile> rebuilt;
+  std::optional<ReadAgainFile> readAgain;
 };
 
 // A sample's file that cannot play here (a format this build does not read,
@@ -45,11 +94,14 @@ struct SampleData {
   double sampleRate = 44100.0;
   std::int32_t frames = 0;
   float peak = 1.0f;  // largest absolute sample; 1 for silence
-  // The file the audio was decoded from, written back when saved. Empty for
-  // audio made here (a split's halves), and for a file that is exactly what
-  // a save writes for the audio (its own 32-bit float WAV): written when
-  // saved rather than held twice.
+  // The file the audio was decoded from, written back when saved, held only
+  // when a save can have it in no other way: a file the audio gives back is
+  // rebuilt from it, and one a save can read again where it was loaded is
+  // read there. None of the three for audio made here (a split's halves),
+  // saved as its own 32-bit float WAV.
   std::vector<std::uint8_t> bytes;
+  std::optional<RebuiltSampleFile> rebuilt;
+  std::optional<ReadAgainFile> readAgain;
   // Set, with no audio, for a sample that cannot play here.
   std::optional<KeptSampleFile> kept;
 
@@ -59,6 +111,11 @@ struct SampleData {
   std::uint64_t savedFileBytes() const {
     if (kept) return kept->size;
     if (!bytes.empty()) return bytes.size();
+    if (readAgain) return readAgain->size;
+    if (rebuilt)
+      return rebuilt->head.size() +
+             left.size() * (right.empty() ? 1u : 2u) * codedSampleBytes(rebuilt->coding) +
+             rebuilt->tail.size();
     return frames > 0 ? kMadeFileHeaderBytes + decodedBytes() : 0;
   }
 };

@@ -111,8 +111,8 @@ SampleRefusal SamplePool::refusalForAudio(std::uint64_t decodedBytes, std::int32
 
 SampleRefusal SamplePool::refusalFor(const SampleData& audio, std::int32_t into) const {
   if (holdsElsewhere(&audio, into)) return SampleRefusal::None;
-  // Audio made here has no file of its own to hold.
-  const SampleRefusal file = refusalForFile(audio.bytes.size());
+  // A kept file is no file of this pool's: it goes back as it came.
+  const SampleRefusal file = refusalForFile(audio.kept ? 0 : audio.savedFileBytes());
   return file != SampleRefusal::None ? file : refusalForAudio(audio.decodedBytes(), into);
 }
 

@@ -75,6 +75,7 @@ struct Measured {
   std::string error;
   ob::Diagnostics diagnostics;
   std::size_t peak = 0;  // bytes held at the peak beyond those held before
+  std::size_t held = 0;  // and once the load is done
   std::size_t kept = 0;
 };
 
@@ -93,6 +94,7 @@ Measured measure(const Load& load, ob::SamplePool* into) {
   const std::size_t before = ob::test::liveBytes();
   m.ok = load(*project, pool, kept, &m.error, &m.diagnostics);
   m.peak = ob::test::peakLiveBytes() - before;
+  m.held = ob::test::liveBytes() - before;
   m.kept = kept.keptEntries.size();
   return m;
 }
@@ -473,6 +475,44 @@ TEST(DocumentLimits, OwnFloatAssetsAreHeldOnceAndSharedWhenLoadedAgain) {
   EXPECT_EQ(again.slots[changed]->frames, 0);
   EXPECT_EQ(again.slots[1 - changed]->data, first.slots[1 - changed]->data);
   EXPECT_FALSE(m.diagnostics.empty());
+}
+
+// Whatever their encoding, the samples of a project opened from a file cost
+// their decoded audio: a file that its audio gives back is rebuilt from it
+// when saved, and any other read again from the project's file. A package
+// in memory cannot be read again, so it holds only those.
+TEST(DocumentLimits, ProjectFileSamplesAreHeldOnceWhateverTheirEncoding) {
+  const std::uint32_t frames = 1u << 18;
+  std::vector<double> fine(std::size_t(frames) * 2);
+  for (std::size_t i = 0; i < fine.size(); ++i) fine[i] = std::sin(0.001 * double(i)) / 3.0;
+  const struct {
+    const char* name;
+    Bytes file;
+    bool heldInMemory;
+  } cases[] = {
+      {"24-bit",
+       obtest::riffOf({{"fmt ", obtest::fmtOf(1, 2, 3)}, {"data", obtest::noiseBytes(frames * 6, 3)}}),
+       false},
+      {"64-bit float",
+       obtest::riffOf({{"fmt ", obtest::fmtOf(3, 2, 8)}, {"data", obtest::doubleBytes(fine)}}), true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Bytes package = packageOf({c.file}, 2);
+    obtest::TempDir dir;
+    const auto path = dir / "encoded.project.orbi";
+    obtest::writeFile(path, package);
+    const std::size_t decoded = std::size_t(frames) * 2 * sizeof(float);
+    ob::SamplePool fromFile;
+    const Measured opened = measureFileLoad(path, &fromFile);
+    ASSERT_TRUE(opened.ok) << opened.error;
+    EXPECT_GE(opened.held, decoded);
+    EXPECT_LT(opened.held, decoded + kMiB);
+    ob::SamplePool fromMemory;
+    const Measured loaded = measureLoad(package, &fromMemory);
+    ASSERT_TRUE(loaded.ok) << loaded.error;
+    EXPECT_LT(loaded.held, decoded + (c.heldInMemory ? c.file.size() : 0) + kMiB);
+    EXPECT_EQ(loaded.held > decoded + kMiB, c.heldInMemory);
+  }
 }
 
 }  // namespace project_load_limits_test

@@ -549,7 +549,7 @@ TEST(ProjectLoad, ASampleWithoutAWholeFrameIsKeptAsWritten) {
   EXPECT_EQ(0, obtest::countCode(instance->diags, "asset-unreadable"));
   ASSERT_EQ(1u, instance->pool.slots.size());
   EXPECT_EQ(0, instance->pool.slots[0]->frames);
-  EXPECT_EQ(empty, obtest::listOf(instance->pool.slots[0]->bytes));
+  EXPECT_TRUE(ob::isFileOf(empty, *instance->pool.slots[0]->data));
 
   archive_test::RawArchive a;
   a.entries.push_back(
@@ -559,7 +559,7 @@ TEST(ProjectLoad, ASampleWithoutAWholeFrameIsKeptAsWritten) {
   ASSERT_TRUE(legacy->ok) << legacy->error;
   EXPECT_EQ(0, obtest::countCode(legacy->diags, "missing-asset", "/samples/0"));
   ASSERT_EQ(1u, legacy->pool.slots.size());
-  EXPECT_EQ(empty, obtest::listOf(legacy->pool.slots[0]->bytes));
+  EXPECT_TRUE(ob::isFileOf(empty, *legacy->pool.slots[0]->data));
 }
 
 TEST(ProjectLoad, ADamagedInstanceDocumentReportsItsOwnError) {

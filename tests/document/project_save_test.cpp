@@ -8,10 +8,12 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
 
+#include "document/archive/sha256.h"
 #include "document/archive/zip_reader.h"
 #include "document/json/json.h"
 #include "document/project/atomic_file.h"
@@ -152,16 +154,22 @@ TEST_F(ProjectSave, PuttingMembersBack) {
   EXPECT_EQ(R"({"a":1,"o":{"first":0,"k":1,"n":3,"m":2,"last":9},"l":[{"z":1,"y":4}]})", ob::writeJson(doc));
 }
 
-// The demo with two user and two factory samples goes to a file as a
-// package and comes back equal; saving what was loaded gives the same bytes.
+// The demo with four user and two factory samples goes to a file as a
+// package and comes back equal, each user file byte for byte; saving what
+// was loaded gives the same bytes, also once the file it was opened from is
+// replaced, but no longer once that file changes in place.
 TEST_F(ProjectSave, PackageRoundTripThroughAFile) {
   obtest::FakeFactory factory;
   obtest::TempDir dir;
-  addUserSample(0, "Kick Take.wav", obtest::toneWav(1, 3000));
-  addUserSample(1, "snare.wav", obtest::toneWav(2, 2500, false));
+  const std::vector<std::vector<std::uint8_t>> userFiles = {
+      obtest::toneWav(1, 3000), obtest::toneWav(2, 2500, false),
+      obtest::riffOf(
+          {{"fmt ", obtest::fmtOf(1, 2, 3)}, {"data", obtest::noiseBytes(6000, 1)}, {"LIST", {7}}}),
+      obtest::riffOf({{"fmt ", obtest::fmtOf(3, 1, 8)}, {"data", obtest::doubleBytes({0.1, -0.7, 1e-9})}})};
+  const char* userNames[] = {"Kick Take.wav", "snare.wav", "room.wav", "fine.wav"};
+  for (int i = 0; i < 4; ++i) addUserSample(i < 2 ? i : i + 2, userNames[i], userFiles[std::size_t(i)]);
   demo->samples.slots[2] = factory.add(0, ob::kFactoryPartWhole, 3);
   demo->samples.slots[3] = factory.add(36, ob::kFactoryPartBody, 4);
-  demo->samples.count = 4;
   ASSERT_GE(ob::replaceSlotWav(pool, 2, factory.bytes(demo->samples.slots[2].factory)), 0);
   ASSERT_GE(ob::replaceSlotWav(pool, 3, factory.bytes(demo->samples.slots[3].factory)), 0);
   demo->patterns[0].kit.sounds[0].zoneCount = 1;
@@ -175,7 +183,10 @@ TEST_F(ProjectSave, PackageRoundTripThroughAFile) {
   const auto saved = obtest::readFile(file);
   ASSERT_GE(saved.size(), 4u);
   EXPECT_EQ('P', saved[0]);
-  EXPECT_EQ(3u, entryNames(saved).size());  // the document and two user assets
+  EXPECT_EQ(5u, entryNames(saved).size());  // the document and four user assets
+  for (const auto& wav : userFiles)
+    EXPECT_EQ(std::get<3>(*obtest::storedEntry(saved, "assets/" + ob::sha256Hex(wav.data(), wav.size()))),
+              wav);
   EXPECT_EQ(1u, dir.fileCount());
 
   auto back = ob::makeProject();
@@ -190,13 +201,27 @@ TEST_F(ProjectSave, PackageRoundTripThroughAFile) {
   ob::assignSampleIds(expected.samples);
   EXPECT_EQ(0, std::memcmp(&expected, back.get(), sizeof expected));
   EXPECT_EQ(demo->seed, back->seed);
-  ASSERT_EQ(4u, backPool.slots.size());
-  for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(obtest::listOf(pool.slots[i]->bytes), obtest::listOf(backPool.slots[i]->bytes)) << i;
+  ASSERT_EQ(6u, backPool.slots.size());
+  for (int i = 0; i < 6; ++i) {
+    EXPECT_TRUE(backPool.slots[i]->bytes.empty()) << i;
     EXPECT_EQ(obtest::listOf(pool.slots[i]->left), obtest::listOf(backPool.slots[i]->left)) << i;
     EXPECT_EQ(obtest::listOf(pool.slots[i]->right), obtest::listOf(backPool.slots[i]->right)) << i;
   }
   EXPECT_EQ(saved, ob::writeProjectDocument(*back, backPool, backKept));
+  ASSERT_TRUE(ob::saveDocumentFile(file, *back, backPool, backKept, &error)) << error;
+  EXPECT_EQ(saved, ob::writeProjectDocument(*back, backPool, backKept));
+
+  ASSERT_TRUE(ob::loadDocumentFile(file, *back, backPool, backKept, &error, &d)) << error;
+  {
+    std::fstream changed(file, std::ios::in | std::ios::out | std::ios::binary);
+    const auto asset = std::search(saved.begin(), saved.end(), userFiles[3].begin(), userFiles[3].end());
+    const auto at = static_cast<std::size_t>(asset - saved.begin()) + userFiles[3].size() - 1;
+    changed.seekp(static_cast<std::streamoff>(at));
+    changed.put(static_cast<char>(saved[at] ^ 1));
+  }
+  std::string why;
+  EXPECT_TRUE(ob::writeProjectDocument(*back, backPool, backKept, &why).empty());
+  EXPECT_EQ(why, "sample \"fine.wav\" changed in the file the project was opened from");
 }
 
 TEST_F(ProjectSave, FailedSavesLeaveTheOldFile) {

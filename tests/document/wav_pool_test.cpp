@@ -13,6 +13,7 @@
 #include "document/wav/wav_header.h"
 #include "document/wav/wav_pool.h"
 #include "engine/pool/sample_pool.h"
+#include "project_rig.h"
 
 namespace wav_pool_test {
 
@@ -44,27 +45,48 @@ TEST(WavPool, LoadWavAppendsTheDecodedAudioAndKeepsItsFile) {
   EXPECT_TRUE(ob::isFileOf(bytes, *s.data));
   EXPECT_TRUE(pool.slots[1]->right.empty());
 
-  // A file a save writes again byte for byte is not held beside its audio;
-  // any other is, since nothing else could bring it back.
-  Bytes chunked = bytes;  // a chunk after the audio
-  for (const char c : {'L', 'I', 'S', 'T', '\4', '\0', '\0', '\0', 'I', 'N', 'F', 'O'})
-    chunked.push_back(static_cast<std::uint8_t>(c));
-  chunked[4] = static_cast<std::uint8_t>(chunked[4] + 12);
+  // A file that its audio gives back byte for byte, whatever its encoding
+  // and whatever chunks lie around the audio, is not held beside it; any
+  // other is, since nothing else could bring it back. Either way the file
+  // comes back exactly, and its size is what a save writes.
   Bytes notANumber = bytes;  // decodes as silence there
   for (int i = 0; i < 4; ++i) notANumber[ob::kWavHeaderBytes + i] = i == 3 ? 0x7F : 0xFF;
+  Bytes zeroPadded = obtest::noiseBytes(400, 4);  // 24 valid bits in each 32
+  for (std::size_t i = 0; i < zeroPadded.size(); i += 4) zeroPadded[i] = 0;
+  const std::vector<double> floats = {0.5, -0.25, 0.125, -1.0, 0.0};
+  using obtest::fmtOf;
+  using obtest::noiseBytes;
+  using obtest::riffOf;
   const struct {
     const char* name;
-    const Bytes& file;
+    Bytes file;
     bool held;
-  } files[] = {{"its own float form", bytes, false},
-               {"with a chunk after the audio", chunked, true},
-               {"a sample that is no number", notANumber, true}};
+  } files[] = {
+      {"its own float form", bytes, false},
+      {"8-bit mono, its odd audio chunk padded",
+       riffOf({{"fmt ", fmtOf(1, 1, 1)}, {"data", noiseBytes(301, 1)}}), false},
+      {"16-bit stereo, an odd chunk after the audio",
+       riffOf({{"fmt ", fmtOf(1, 2, 2)}, {"data", noiseBytes(400, 2)}, {"LIST", noiseBytes(5, 3)}}), false},
+      {"24-bit stereo, a chunk before it and a partial frame after",
+       riffOf({{"junk", noiseBytes(10, 5)}, {"fmt ", fmtOf(1, 2, 3)}, {"data", noiseBytes(6 * 50 + 4, 6)}}),
+       false},
+      {"extensible, 24 bits in 32", riffOf({{"fmt ", fmtOf(0xFFFE, 1, 4, 24)}, {"data", zeroPadded}}), false},
+      {"64-bit floats that 32 bits hold",
+       riffOf({{"fmt ", fmtOf(3, 1, 8)}, {"data", obtest::doubleBytes(floats)}}), false},
+      {"64-bit floats finer than 32 bits",
+       riffOf({{"fmt ", fmtOf(3, 1, 8)}, {"data", obtest::doubleBytes({0.1, 1.0 / 3.0})}}), true},
+      {"20 bits in 24, the bits below them set",
+       riffOf({{"fmt ", fmtOf(0xFFFE, 2, 3, 20)}, {"data", noiseBytes(60, 7)}}), true},
+      {"three channels mixed down", riffOf({{"fmt ", fmtOf(1, 3, 2)}, {"data", noiseBytes(60, 8)}}), true},
+      {"a sample that is no number", notANumber, true}};
   for (const auto& f : files) {
     SCOPED_TRACE(f.name);
     const ob::PoolDecode decoded = ob::decodeForPool(pool, 2, f.file);
     ASSERT_TRUE(decoded.audio) << decoded.error;
     EXPECT_EQ(!decoded.audio->bytes.empty(), f.held);
-    for (const auto& other : files) EXPECT_EQ(ob::isFileOf(other.file, *decoded.audio), &other == &f);
+    EXPECT_EQ(decoded.audio->savedFileBytes(), f.file.size());
+    for (const auto& other : files)
+      EXPECT_EQ(ob::isFileOf(other.file, *decoded.audio), &other == &f) << other.name;
   }
 }
 
