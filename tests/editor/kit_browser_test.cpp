@@ -555,9 +555,9 @@ TEST(KitBrowser, ALoadNamesTheTracksWhoseSampleIsMissing) {
   ASSERT_TRUE(ob::KitLibrary::saveKitFile(file, *part, nullptr));
   const ob::KitEntry entry{file, "Borrowed", "", 1, {}, false};
   const auto fill = [&](std::uint32_t slot) {
-    ASSERT_GE(
-        rig.root.samples.replaceSlot(slot, ob::SampleAudio{std::vector<float>(64, 0.5f), {}, 44100.0, {}}),
-        0);
+    ob::SampleAudio audio;
+    audio.left.assign(64, 0.5f);
+    ASSERT_GE(rig.root.samples.replaceSlot(slot, std::move(audio)), 0);
   };
 
   fill(3);
