@@ -24,16 +24,18 @@ namespace {
 
 // The reference of a slot's audio, its file recorded in the package: the
 // file as the pool holds it (the one it was decoded from, or as a document
-// stored it when it cannot play), borrowed for the write, or for audio
-// made here its own 32-bit float WAV; none for a slot without either.
+// stored it when it cannot play, with the reference as written), borrowed
+// for the write, or for audio made here its own 32-bit float WAV; none
+// for a slot without either.
 std::string recordedFileOf(const SampleData& audio, Package& package) {
   if (audio.kept) {
     const KeptSampleFile& file = *audio.kept;
-    return keptAssetRefFor(
-        package, {file.digest,
-                  {},
-                  zip::PackedForm{std::uint16_t(file.packed ? 8 : 0), file.crc, std::uint32_t(file.size)},
-                  file.stored});
+    if (!file.digest.empty())
+      keptAssetRefFor(package, {file.digest,
+                                {},
+                                zip::PackedForm{file.method, file.flags, file.crc, std::uint32_t(file.size)},
+                                file.stored});
+    return file.ref;
   }
   if (!audio.bytes.empty()) return borrowedAssetRefFor(package, audio.bytes);
   if (audio.frames < 1) return {};
@@ -63,7 +65,7 @@ std::vector<std::uint8_t> writeUnguarded(const Project& project, const SamplePoo
     const SampleData* audio = static_cast<std::size_t>(i) < pool.slots.size() && pool.slots[i]
                                   ? pool.slots[i]->data.get()
                                   : nullptr;
-    if (slot.factory[0] != '\0') {
+    if (slot.factory[0] != '\0' && !(audio != nullptr && audio->kept)) {
       refs[i] = factoryRef(slot.factory);
     } else if (slot.id[0] != '\0' && audio != nullptr) {
       auto [known, fresh] = refOf.try_emplace(audio);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "archive_rig.h"
+#include "document/archive/crc32.h"
 #include "document/archive/sha256.h"
 #include "document/archive/zip_reader.h"
 #include "document/json/json_parse.h"
@@ -43,6 +44,12 @@ std::vector<ob::zip::Entry> entriesOf(const Bytes& b) {
 }
 
 const char* kDoc = "{\"kind\": \"instance\", \"tempo\": 120.0, \"assets\": {}}";
+
+// An entry kept as another archive stored it, stored there.
+ob::zip::StoredEntry keptEntry(std::string name, const Bytes& data) {
+  return {
+      std::move(name), data, {0, 0, ob::zip::crc32(data.data(), data.size()), std::uint32_t(data.size())}};
+}
 
 TEST(PackageWrite, WithoutAssetsItIsPlainJson) {
   const ob::Package p = packageOf(kDoc);
@@ -89,12 +96,8 @@ TEST(PackageWrite, FixedEntryOrder) {
   std::vector<std::string> names;
   for (std::uint32_t seed = 1; seed <= 6; ++seed)
     names.push_back(ob::assetRefFor(p, randomBytes(64 + seed, seed)).substr(6));
-  ob::zip::Entry other;
-  other.name = "zz-first-of-others.txt";
-  other.data = bytesOf("other");
-  p.otherEntries.push_back(other);
-  other.name = "assets/NOT-A-DIGEST";
-  p.otherEntries.push_back(other);
+  p.otherEntries.push_back(keptEntry("zz-first-of-others.txt", bytesOf("other")));
+  p.otherEntries.push_back(keptEntry("assets/NOT-A-DIGEST", bytesOf("other")));
   Diagnostics d;
   const auto entries = entriesOf(*ob::writePackage(p, d));
   std::sort(names.begin(), names.end());
@@ -112,10 +115,7 @@ TEST(PackageWrite, RoundTripThroughTheReader) {
   const std::string refB = ob::assetRefFor(p, b);
   p.document.find("assets")->set("one", ob::makeJsonString(refA));
   p.document.find("assets")->set("two", ob::makeJsonString(refB));
-  ob::zip::Entry kept;
-  kept.name = "assets/ABC";
-  kept.data = bytesOf("upper-case name, kept as written");
-  kept.compress = true;
+  const ob::zip::StoredEntry kept = keptEntry("assets/ABC", bytesOf("upper-case name, kept as written"));
   p.otherEntries.push_back(kept);
   Diagnostics d;
   const auto bytes = ob::writePackage(p, d);
@@ -130,7 +130,7 @@ TEST(PackageWrite, RoundTripThroughTheReader) {
   EXPECT_EQ(*ob::findAsset(*back, refB.substr(6)), b);
   ASSERT_EQ(back->otherEntries.size(), 1u);
   EXPECT_EQ(back->otherEntries[0].name, kept.name);
-  EXPECT_EQ(back->otherEntries[0].data, kept.data);
+  EXPECT_EQ(back->otherEntries[0].payload, kept.payload);
   // Written again, the package gives the same bytes.
   EXPECT_EQ(*ob::writePackage(*back, d), *bytes);
 }
@@ -157,9 +157,7 @@ TEST(PackageWrite, MisnamedAssetsStopTheWrite) {
 
 TEST(PackageWrite, ZipWriterFindingsFailTheWrite) {
   ob::Package p = packageOf(kDoc);
-  ob::zip::Entry bad;
-  bad.name = "../escape";
-  p.otherEntries.push_back(bad);
+  p.otherEntries.push_back(keptEntry("../escape", {}));
   Diagnostics d;
   EXPECT_FALSE(ob::writePackage(p, d));
   ASSERT_EQ(d.size(), 1u);
