@@ -144,20 +144,6 @@ std::vector<zip::EntryView> entriesOf(const Package& package, const std::string&
   return entries;
 }
 
-// A plan in which nothing packed here claims to grow more than a load
-// unpacks: such an entry (a long silence, say) is stored instead.
-std::optional<zip::ArchivePlan> planReadable(std::vector<zip::EntryView>& entries, Diagnostics& diagnostics) {
-  std::optional<zip::ArchivePlan> plan = zip::planZip(entries, diagnostics);
-  bool stored = false;
-  for (std::size_t i = 0; plan && i < entries.size(); ++i) {
-    if (entries[i].packed || !claimsTooMuchGrowth(plan->entries()[i].record)) continue;
-    entries[i].compress = false;
-    stored = true;
-  }
-  if (stored) plan = zip::planZip(entries, diagnostics);
-  return plan;
-}
-
 }  // namespace
 
 std::optional<std::vector<std::uint8_t>> writePackage(const Package& package, Diagnostics& diagnostics,
@@ -179,7 +165,9 @@ std::optional<std::vector<std::uint8_t>> writePackage(const Package& package, Di
     std::size_t firstOther = 0;
     std::vector<zip::EntryView> entries = entriesOf(package, text, form, names, firstOther, diagnostics);
     if (entries.empty()) return std::nullopt;
-    const std::optional<zip::ArchivePlan> plan = planReadable(entries, diagnostics);
+    // Nothing deflated here claims more growth than a load unpacks: the
+    // writer's fixed codes pack at most about 160-fold.
+    const std::optional<zip::ArchivePlan> plan = zip::planZip(entries, diagnostics);
     if (!plan) return std::nullopt;
     refusal = refusalOf(*plan, package, firstOther, readable);
     if (refusal.over == Over::Nothing) return zip::writePlannedZip(*plan);

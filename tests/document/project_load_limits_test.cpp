@@ -17,6 +17,7 @@
 #include "archive_rig.h"
 #include "document/archive/deflate.h"
 #include "document/archive/zip_format.h"
+#include "document/archive/zip_reader.h"
 #include "document/json/json.h"
 #include "document/package/package.h"
 #include "document/project/project_load.h"
@@ -26,6 +27,7 @@
 #include "document/wav/wav_pool.h"
 #include "engine/model/demo_project.h"
 #include "engine/pool/sample_pool.h"
+#include "fuzz/kept_entries.h"
 #include "project_rig.h"
 #include "support/allocation_counter.h"
 
@@ -475,6 +477,66 @@ TEST(DocumentLimits, OwnFloatAssetsAreHeldOnceAndSharedWhenLoadedAgain) {
   EXPECT_EQ(again.slots[changed]->frames, 0);
   EXPECT_EQ(again.slots[1 - changed]->data, first.slots[1 - changed]->data);
   EXPECT_FALSE(m.diagnostics.empty());
+}
+
+// Whatever a load takes, a save writes and the load takes again, keeping
+// every entry as stored or, for a sample it plays, its bytes: packages of
+// four samples, each stored, deflated, of another method, failing its
+// checksum or declaring up to a gigabyte it never unpacks, beside entries
+// no slot names, the document indented or compact, declared sizes near the
+// total limit. A second save writes the same bytes.
+TEST(DocumentLimits, WhatALoadTakesASaveWritesAndTheLoadTakesAgain) {
+  std::mt19937 rng(11);
+  const auto entries = [] {
+    ob::Diagnostics d;
+    const auto package =
+        packageOf({pcm16Wav(400, 3), pcm16Wav(300, 5), pcm16Wav(200, 7), pcm16Wav(100, 9)}, 4);
+    return *ob::zip::readZip(package.data(), package.size(), d);
+  }();
+  for (int round = 0; round < 24; ++round) {
+    SCOPED_TRACE(round);
+    RawArchive a;
+    ob::JsonValue doc;
+    std::string error;
+    ASSERT_TRUE(ob::parseJson(std::string(entries[0].data.begin(), entries[0].data.end()), doc, error));
+    const std::string text = rng() % 2 ? ob::writeJson(doc) : ob::dumpJson(doc);
+    a.entries.push_back(rng() % 2 ? storedEntry("instance.json", Bytes(text.begin(), text.end()))
+                                  : deflatedEntry("instance.json", Bytes(text.begin(), text.end())));
+    std::uint64_t declared = text.size();
+    for (std::size_t i = 1; i < entries.size(); ++i) {
+      RawEntry e = rng() % 2 ? storedEntry(entries[i].name, entries[i].data)
+                             : deflatedEntry(entries[i].name, entries[i].data);
+      switch (rng() % 5) {
+        case 0: e.method = 12; break;
+        case 1: e.crc ^= 1; break;
+        case 2:  // declares what a load never unpacks, up to the total but a MiB
+          e.method = 8;
+          e.unpackedSize = std::uint32_t(std::clamp<std::int64_t>(
+              0x80000000 - 0x100000 - std::int64_t(declared), e.unpackedSize, 0x40000000));
+          break;
+        default: break;
+      }
+      declared += e.unpackedSize;
+      a.entries.push_back(e);
+    }
+    a.entries.push_back(deflatedEntry("extra/notes", archive_test::compressibleBytes(rng() % 5000, 2)));
+    a.entries.push_back(storedEntry("assets/" + std::string(64, 'e'), pcm16Wav(50, 11)));
+    const Bytes original = archive_test::buildArchive(a);
+
+    auto project = ob::makeProject();
+    ob::SamplePool pool;
+    ob::KeptDocument kept;
+    ob::Diagnostics found;
+    ASSERT_TRUE(ob::readDocument(original, *project, pool, kept, &error, &found)) << error;
+    const auto saved = ob::writeProjectDocument(*project, pool, kept, &error);
+    ASSERT_FALSE(saved.empty()) << error;
+    EXPECT_TRUE(obfuzz::keepsWhatTheLoadRead(original.data(), original.size(), saved, found));
+    ob::KeptDocument again;
+    ob::Diagnostics refound;
+    ASSERT_TRUE(ob::readDocument(saved, *project, pool, again, &error, &refound)) << error;
+    EXPECT_TRUE(obfuzz::keepsWhatTheLoadRead(saved.data(), saved.size(), saved, refound));
+    EXPECT_EQ(saved, ob::writeProjectDocument(*project, pool, again));
+  }
 }
 
 }  // namespace project_load_limits_test
