@@ -1,6 +1,6 @@
 // Any bytes given to the document load: no crash, a failure leaves the
 // caller's project, pool and kept document alone, and a success is a project inside the
-// model's ranges that saves again and loads back.
+// model's ranges that saves again, keeping what the load read, and loads back.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -12,6 +12,7 @@
 #include "document/project/project_save.h"
 #include "document/project/sanitize_project.h"
 #include "engine/pool/sample_pool.h"
+#include "fuzz/kept_entries.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   auto project = ob::makeProject();
@@ -35,6 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const std::vector<std::uint8_t> saved = ob::writeProjectDocument(*project, pool, kept);
   if (saved.empty()) std::abort();
+  if (!obfuzz::keepsWhatTheLoadRead(data, size, saved, diagnostics)) std::abort();
   auto again = ob::makeProject();
   ob::SamplePool againPool;
   ob::KeptDocument againKept;

@@ -1,70 +1,117 @@
 #include <algorithm>
 #include <span>
 #include <string>
+#include <unordered_set>
 
 #include "document/archive/sha256.h"
+#include "document/archive/zip_measure.h"
 #include "document/archive/zip_writer.h"
 #include "document/json/json_write.h"
 #include "document/package/package.h"
+#include "document/package/unpack_limits.h"
 #include "document/reading/document_limits.h"
 #include "engine/pool/sample_limits.h"
 
 namespace ob {
 namespace {
 
-std::uint64_t unpackedSize(const zip::EntryView& entry) {
-  if (entry.streamed) return entry.streamed->size;
-  return entry.packed ? entry.packed->size : entry.data.size();
+// The ways a package may be written, the cheapest first: each later one
+// writes less, at more cost, and is tried only when the one before passes a
+// limit that it could bring the package under.
+struct Form {
+  bool compactDocument = false;
+  bool packSamples = false;  // deflate the samples' files where that makes them smaller
+};
+constexpr Form kForms[] = {{false, false}, {true, false}, {true, true}};
+
+// What passes a limit of the load, and so which later form may help.
+enum class Over : std::uint8_t { Nothing, Document, Total, Archive, Other };
+
+struct Refusal {
+  Over over = Over::Nothing;
+  std::string code;
+  std::string path;
+  std::string message;
+};
+
+// Whether writing in `next` rather than `last` may bring under the limit
+// that `last` passed.
+bool helps(const Form& last, const Form& next, Over over) {
+  const bool compacts = next.compactDocument && !last.compactDocument;
+  switch (over) {
+    case Over::Document:
+    case Over::Total: return compacts;
+    case Over::Archive: return compacts || (next.packSamples && !last.packSamples);
+    case Over::Nothing:
+    case Over::Other: break;
+  }
+  return false;
 }
 
-// Whether the reader would take the archive the entries make, by what it
-// holds them to before it unpacks anything; false after the error.
-bool readableArchive(std::span<const zip::EntryView> entries, const zip::Limits& readable,
-                     Diagnostics& diagnostics) {
-  if (entries.size() > readable.maxEntries) {
-    diagnostics.error("package-too-large", "",
+std::string entryPath(std::string_view name) {
+  std::string path = "/";  // appended, as GCC 12 misreads "/" + a temporary
+  path += name;
+  return path;
+}
+
+Refusal tooLarge(Over over, std::string path, std::string message) {
+  return {over, "package-too-large", std::move(path), std::move(message)};
+}
+
+Refusal documentTooLarge(const std::string& documentName) {
+  return {Over::Document, "document-too-large", entryPath(documentName),
+          "The save's document would be larger than " + sizeText(kMaxDocumentTextBytes) +
+              ", the most a load reads"};
+}
+
+// What a load would refuse of the planned archive, by the measure the load
+// holds every archive to: the archive's own limits, the document's, and
+// the budget of the entries it keeps unread (those after the assets).
+Refusal refusalOf(const zip::ArchivePlan& plan, const Package& package, std::size_t firstOther,
+                  const zip::Limits& readable) {
+  zip::ArchiveMeasure measure(readable);
+  switch (measure.archive(plan.bytes(), plan.entries().size(), plan.directoryBytes())) {
+    case zip::Excess::ArchiveTooLarge:
+      return tooLarge(
+          Over::Archive, "",
+          "The save would be larger than " + sizeText(readable.maxArchiveBytes) + ", the most a load reads");
+    case zip::Excess::TooManyEntries:
+      return tooLarge(Over::Other, "",
                       "The save would hold more than " + std::to_string(readable.maxEntries) +
                           " files, the most a load takes");
-    return false;
+    case zip::Excess::DirectoryTooLarge:
+      return tooLarge(Over::Other, "",
+                      "The save's file names would take more than " + sizeText(zip::kMaxDirectoryBytes) +
+                          ", the most a load reads");
+    default: break;
   }
-  std::uint64_t total = 0;
-  for (const zip::EntryView& entry : entries) {
-    const std::uint64_t size = unpackedSize(entry);
-    if (size > readable.maxEntrySize) {
-      std::string path = "/";  // appended, as GCC 12 misreads "/" + a temporary
-      path += entry.name;
-      diagnostics.error("package-too-large", std::move(path),
-                        "A file of the save would unpack to more than " + sizeText(readable.maxEntrySize) +
-                            ", the most a load takes");
-      return false;
-    }
-    total += size;
+  KeptEntryBudget kept;
+  for (std::size_t i = 0; i < plan.entries().size(); ++i) {
+    const zip::DirectoryRecord& record = plan.entries()[i].record;
+    const zip::Excess excess = measure.record(record);
+    if (excess == zip::Excess::TotalTooLarge)
+      return tooLarge(Over::Total, "",
+                      "The save would unpack to more than " + sizeText(readable.maxTotalSize) +
+                          ", the most a load takes");
+    if (excess != zip::Excess::None)  // the writer takes no Zip64 sizes
+      return tooLarge(Over::Other, entryPath(record.name),
+                      "A file of the save would unpack to more than " + sizeText(readable.maxEntrySize) +
+                          ", the most a load takes");
+    if (i == 0 && isOversizedDocument(record.size)) return documentTooLarge(package.documentName);
+    if (i >= firstOther && !kept.fits(record))
+      return tooLarge(
+          Over::Other, entryPath(record.name),
+          "The entries kept unread would pass " + sizeText(kKeptEntriesBudget) + ", the most a load keeps");
   }
-  if (total > readable.maxTotalSize) {
-    diagnostics.error(
-        "package-too-large", "",
-        "The save would unpack to more than " + sizeText(readable.maxTotalSize) + ", the most a load takes");
-    return false;
-  }
-  return true;
+  return {};
 }
 
-}  // namespace
-
-std::optional<std::vector<std::uint8_t>> writePackage(const Package& package, Diagnostics& diagnostics,
-                                                      const zip::Limits& readable) {
-  const std::string text = dumpJson(package.document);
-  if (text.size() > kMaxDocumentTextBytes) {
-    diagnostics.error("document-too-large", "/" + package.documentName,
-                      "The save's document would be larger than " + sizeText(kMaxDocumentTextBytes) +
-                          ", the most a load reads");
-    return std::nullopt;
-  }
-  if (package.assets.empty() && package.otherEntries.empty())
-    return std::vector<std::uint8_t>(text.begin(), text.end());
-
-  // Views of the document, the assets and the other entries: the archive
-  // is the only copy of their bytes the write makes.
+// The entries of a package: the document, the assets in name order, then
+// the other entries as read, bar one that an asset now writes. Names and
+// views point into the package, the text and `names`.
+std::vector<zip::EntryView> entriesOf(const Package& package, const std::string& text, const Form& form,
+                                      std::vector<std::string>& names, std::size_t& firstOther,
+                                      Diagnostics& diagnostics) {
   std::vector<zip::EntryView> entries;
   entries.reserve(1 + package.assets.size() + package.otherEntries.size());
   const auto* textBytes = reinterpret_cast<const std::uint8_t*>(text.data());
@@ -75,8 +122,8 @@ std::optional<std::vector<std::uint8_t>> writePackage(const Package& package, Di
   std::stable_sort(sorted.begin(), sorted.end(),
                    [](const PackageAsset* a, const PackageAsset* b) { return a->name < b->name; });
   // Reserved whole, so the names the views point at never move.
-  std::vector<std::string> assetNames;
-  assetNames.reserve(sorted.size());
+  names.clear();
+  names.reserve(sorted.size());
   for (const PackageAsset* asset : sorted) {
     // A name that is not the digest of the data would be refused as corrupt
     // on the next read, losing the sample; refuse it here instead. A kept
@@ -85,16 +132,49 @@ std::optional<std::vector<std::uint8_t>> writePackage(const Package& package, Di
     if (!is64LowerHex(asset->name) ||
         (!asset->packed && !asset->streamed && sha256Hex(bytes.data(), bytes.size()) != asset->name)) {
       diagnostics.error("asset-name", "/" + asset->name, "An asset is named by the sha256 of its data");
-      return std::nullopt;
+      return {};
     }
-    assetNames.push_back("assets/" + asset->name);
-    entries.push_back(
-        {assetNames.back(), bytes, false, asset->packed, asset->streamed ? &*asset->streamed : nullptr});
+    names.push_back("assets/" + asset->name);
+    entries.push_back({names.back(), bytes, form.packSamples && !asset->packed, asset->packed,
+                       asset->streamed ? &*asset->streamed : nullptr});
   }
-  for (const zip::Entry& other : package.otherEntries)
-    entries.push_back({other.name, other.data, other.compress});
-  if (!readableArchive(entries, readable, diagnostics)) return std::nullopt;
-  return zip::writeZipViews(entries, diagnostics);
+  firstOther = entries.size();
+  const std::unordered_set<std::string_view> written(names.begin(), names.end());
+  for (const zip::StoredEntry& other : package.otherEntries)
+    if (!written.contains(other.name)) entries.push_back({other.name, other.payload, false, other.form});
+  return entries;
+}
+
+}  // namespace
+
+std::optional<std::vector<std::uint8_t>> writePackage(const Package& package, Diagnostics& diagnostics,
+                                                      const zip::Limits& readable) {
+  const bool plainText = package.assets.empty() && package.otherEntries.empty();
+  Refusal refusal;
+  const Form* last = nullptr;
+  for (const Form& form : kForms) {
+    if (last != nullptr && !helps(*last, form, refusal.over)) continue;
+    last = &form;
+    if (plainText && form.packSamples) break;
+    const std::string text = form.compactDocument ? writeJson(package.document) : dumpJson(package.document);
+    if (isOversizedDocument(text.size())) {
+      refusal = documentTooLarge(package.documentName);
+      continue;
+    }
+    if (plainText) return std::vector<std::uint8_t>(text.begin(), text.end());
+    std::vector<std::string> names;
+    std::size_t firstOther = 0;
+    std::vector<zip::EntryView> entries = entriesOf(package, text, form, names, firstOther, diagnostics);
+    if (entries.empty()) return std::nullopt;
+    // Nothing deflated here claims more growth than a load unpacks: the
+    // writer's fixed codes pack at most about 160-fold.
+    const std::optional<zip::ArchivePlan> plan = zip::planZip(entries, diagnostics);
+    if (!plan) return std::nullopt;
+    refusal = refusalOf(*plan, package, firstOther, readable);
+    if (refusal.over == Over::Nothing) return zip::writePlannedZip(*plan, diagnostics);
+  }
+  diagnostics.error(refusal.code, refusal.path, refusal.message);
+  return std::nullopt;
 }
 
 std::string assetRefFor(Package& package, std::vector<std::uint8_t> bytes) {

@@ -1,7 +1,8 @@
 #pragma once
 // What the last document load keeps for the next save: the document itself
 // (a save takes from it how each unchanged number was written), its members
-// that no reader applied, and the package's other archive entries. A load
+// that no reader applied, and the package's archive entries that the load
+// did not use, as they were stored. A load
 // hands a fresh one back beside the project and pool it read; whoever holds
 // that project passes it to the save. Main thread.
 
@@ -16,7 +17,7 @@ namespace ob {
 struct KeptDocument {
   JsonValue loadedDocument;
   std::vector<ForeignMember> foreignMembers;
-  std::vector<zip::Entry> keptEntries;
+  std::vector<zip::StoredEntry> keptEntries;
 };
 
 }  // namespace ob

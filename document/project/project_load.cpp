@@ -33,9 +33,11 @@
 namespace ob {
 namespace {
 
-const zip::Limits kDocumentZipLimits{10000, 0x40000000ull, 0x80000000ull};
+// Every archive a document is read from is held to the one measure a save
+// is held to as well.
+constexpr zip::Limits kDocumentZipLimits{};
 // The largest project or package file read: 3 GiB.
-constexpr std::uint64_t kMaxDocumentFileBytes = 0xC0000000ull;
+constexpr std::uint64_t kMaxDocumentFileBytes = kDocumentZipLimits.maxArchiveBytes;
 constexpr const char* kLegacyDocumentName = "project.json";
 constexpr std::string_view kLegacySamplePrefix = "samples/";
 
@@ -129,8 +131,10 @@ void reportFileThatCannotPlay(Diagnostics& diagnostics, const std::string& path,
 KeptSampleFile keptFileOf(std::vector<std::uint8_t> stored, const zip::DirectoryRecord& record,
                           std::string digest) {
   KeptSampleFile file;
+  file.ref = "asset:" + digest;
   file.stored = std::move(stored);
-  file.packed = record.method == 8;
+  file.method = record.method;
+  file.flags = static_cast<std::uint16_t>(record.flags & zip::kPayloadFlags);
   file.crc = record.crc;
   file.size = record.size;
   file.digest = std::move(digest);
@@ -147,33 +151,52 @@ std::optional<ReadAgainFile> readAgainOf(const ByteSource& archive, const zip::L
   return readAgainAt(archive, entry.payload, record.size, std::move(digest), record.crc);
 }
 
-constexpr const char* kNoSuchAsset = "The archive has no such asset; the sample plays silent";
+std::string startingUpperCase(std::string text) {
+  if (!text.empty()) text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+  return text;
+}
 
-// Why the archive gave no entry for a slot's asset: it may hold one that the
-// zip reader left out, and then the reader's words say why.
-std::string unlocatedAssetText(const Diagnostics& diagnostics, const std::string& entryPath) {
+// Why the archive gave no entry for a slot's asset, in lower-case words: it
+// may hold one that the zip reader left out, and then the reader's words
+// say why.
+std::string unlocatedAsset(const Diagnostics& diagnostics, const std::string& entryPath) {
   constexpr std::string_view kSkipped = "; skipped";
   for (const Diagnostic& d : diagnostics) {
     if (d.path != entryPath || !d.code.starts_with("zip-") || !d.message.ends_with(kSkipped)) continue;
     std::string why = d.message.substr(0, d.message.size() - kSkipped.size());
     if (!why.empty()) why[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(why[0])));
-    return "The archive holds the asset, but " + why + "; the sample plays silent";
+    return "the archive holds the asset, but " + why;
   }
-  return kNoSuchAsset;
+  return "the archive has no such asset";
+}
+
+// The ending of a warning for a slot that keeps only its reference.
+constexpr const char* kReferenceKept = "; the sample plays silent and its reference is kept";
+
+// A slot whose reference this load cannot follow keeps it as written, with
+// why, so that the samples page says so and a save writes it back.
+void keepReference(SamplePool& pool, int i, const std::string& ref, std::string why) {
+  KeptSampleFile reference;
+  reference.ref = ref;
+  reference.why = std::move(why);
+  pool.replaceAudio(i, makeKeptSample(std::move(reference)));
 }
 
 // Loads slot i's audio from its reference; a problem leaves the slot silent
-// with one warning, and an asset that cannot play kept in it as stored.
-// assets is null for a document without an archive.
-void loadReferencedSample(const PackageReader* assets, const ByteSource& archive, const std::string& ref,
+// with one warning, keeping the asset as stored when the archive holds it
+// and the reference as written when not. An asset a slot plays or keeps is
+// marked used. assets is null for a document without an archive.
+void loadReferencedSample(PackageReader* assets, const ByteSource& archive, const std::string& ref,
                           const SampleSlot& entry, int i, SampleFiles& files, SamplePool& pool,
                           Diagnostics& diagnostics) {
   const std::string path = memberPath("/assets", fixedText(entry.id, sizeof entry.id));
   const std::optional<AssetRef> parsed = parseAssetRef(ref);
   SampleFileOutcome outcome = SampleFileOutcome::Missing;
   std::string key;
+  std::string why;  // for a slot that keeps only its reference
   if (!parsed) {
-    diagnostics.warn("bad-asset-ref", path, "Not an asset reference; the sample plays silent");
+    why = "its reference \"" + quotedText(ref) + "\" is not one this build reads";
+    diagnostics.warn("bad-asset-ref", path, std::string("Not an asset reference") + kReferenceKept);
   } else if (parsed->kind == kAssetRefFactory) {
     // The resolver takes the bare sample name, without the set word.
     std::string name;
@@ -187,21 +210,23 @@ void loadReferencedSample(const PackageReader* assets, const ByteSource& archive
     };
     outcome = files.load(key, i, source);
     if (outcome == SampleFileOutcome::Missing || outcome == SampleFileOutcome::Unreadable) {
-      diagnostics.warn("missing-factory-sample", path,
-                       "This build has no bundled sample \"" + ref.substr(8) + "\"; the sample plays silent");
+      why = "this build has no bundled sample \"" + ref.substr(8) + "\"";
+      diagnostics.warn("missing-factory-sample", path, startingUpperCase(why) + "; the sample plays silent");
     } else {
       reportFileThatCannotPlay(diagnostics, path, outcome, files, key, pool.limits());
     }
   } else {
     const zip::LocatedEntry* asset = assets != nullptr ? assets->findAsset(parsed->value) : nullptr;
     key = "asset:" + parsed->value;
+    std::string fault;
     if (asset != nullptr) {
       SampleSource source;
       source.declaredBytes = asset->record.size;
       source.overpacked = claimsTooMuchGrowth(asset->record);
       source.read = [&](std::vector<std::uint8_t>& scratch) {
-        return assets->viewAsset(*asset, scratch, diagnostics);
+        return assets->viewAsset(*asset, scratch, diagnostics, &fault);
       };
+      source.fault = &fault;
       source.keep = [&]() -> std::optional<KeptSampleFile> {
         std::optional<std::vector<std::uint8_t>> stored = assets->storedAsset(*asset);
         if (!stored) return std::nullopt;
@@ -214,15 +239,21 @@ void loadReferencedSample(const PackageReader* assets, const ByteSource& archive
       };
       source.readAgain = readAgainOf(archive, *asset, parsed->value);
       outcome = files.load(key, i, source);
+      if (outcome == SampleFileOutcome::Loaded || files.kept(key)) assets->markUsed(*asset);
     }
-    if (outcome == SampleFileOutcome::Missing)
-      diagnostics.warn("missing-asset", path,
-                       asset == nullptr ? unlocatedAssetText(diagnostics, "/assets/" + parsed->value)
-                                        : std::string(kNoSuchAsset));
-    else
+    if (outcome == SampleFileOutcome::Missing) {
+      why = asset == nullptr ? unlocatedAsset(diagnostics, "/assets/" + parsed->value)
+                             : std::string("the archive has no such asset");
+      diagnostics.warn("missing-asset", path, startingUpperCase(why) + kReferenceKept);
+    } else if (outcome == SampleFileOutcome::Unpackable) {
+      why = "the archive holds the sample's file, but " + files.decodeError(key);
+      diagnostics.warn("asset-unreadable", path, startingUpperCase(why) + playsSilent(files.kept(key)));
+    } else {
       reportFileThatCannotPlay(diagnostics, path, outcome, files, key, pool.limits());
+    }
   }
-  if (outcome != SampleFileOutcome::Loaded) pool.slot(i);
+  if (outcome == SampleFileOutcome::Loaded || files.kept(key)) return;
+  keepReference(pool, i, ref, why.empty() ? "its file cannot be read" : std::move(why));
 }
 
 // A legacy sample is saved as an asset named by the digest of its file,
@@ -262,8 +293,8 @@ void reportUnreadableLegacy(DocumentSource source, const char* path, const std::
     diagnostics.error("legacy-unreadable", path, "The project cannot be read: " + error);
 }
 
-bool readInstancePackage(Package package, const PackageReader* assets, const ByteSource& source,
-                         Project& project, SamplePool& pool, const SamplePool* shareFrom, KeptDocument& kept,
+bool readInstancePackage(Package package, PackageReader* assets, const ByteSource& source, Project& project,
+                         SamplePool& pool, const SamplePool* shareFrom, KeptDocument& kept,
                          std::uint64_t currentSeed, Diagnostics& diagnostics, std::string& error) {
   std::vector<std::string> refs;
   if (!readInstanceState(package.document, project, refs, diagnostics)) {
@@ -284,7 +315,7 @@ bool readInstancePackage(Package package, const PackageReader* assets, const Byt
   std::vector<std::string> path;
   collectForeignMembers(kept.foreignMembers, package.document, rewritten, path);
   kept.loadedDocument = std::move(package.document);
-  kept.keptEntries = std::move(package.otherEntries);
+  if (assets != nullptr) kept.keptEntries = assets->keepUnused(diagnostics);
   return true;
 }
 

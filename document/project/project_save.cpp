@@ -76,16 +76,18 @@ std::string streamedFileOf(const SampleData& audio, const std::string& sampleNam
 }
 
 // The reference of a slot's audio, its file recorded in the package: as a
-// document stored it when it cannot play, the pool's own bytes borrowed for
-// the write, or else made as it is written; none for a slot without a file.
+// document stored it when it cannot play, with the reference as written,
+// the pool's own bytes borrowed for the write, or else made as it is
+// written; none for a slot without a file.
 std::string recordedFileOf(const SampleData& audio, const std::string& sampleName, Package& package) {
   if (audio.kept) {
     const KeptSampleFile& file = *audio.kept;
-    return keptAssetRefFor(
-        package, {file.digest,
-                  {},
-                  zip::PackedForm{std::uint16_t(file.packed ? 8 : 0), file.crc, std::uint32_t(file.size)},
-                  file.stored});
+    if (!file.digest.empty())
+      keptAssetRefFor(package, {file.digest,
+                                {},
+                                zip::PackedForm{file.method, file.flags, file.crc, std::uint32_t(file.size)},
+                                file.stored});
+    return file.ref;
   }
   if (!audio.bytes.empty()) return borrowedAssetRefFor(package, audio.bytes);
   if (audio.savedFileBytes() == 0) return {};
@@ -114,7 +116,7 @@ std::vector<std::uint8_t> writeUnguarded(const Project& project, const SamplePoo
     const SampleData* audio = static_cast<std::size_t>(i) < pool.slots.size() && pool.slots[i]
                                   ? pool.slots[i]->data.get()
                                   : nullptr;
-    if (slot.factory[0] != '\0') {
+    if (slot.factory[0] != '\0' && !(audio != nullptr && audio->kept)) {
       refs[i] = factoryRef(slot.factory);
     } else if (slot.id[0] != '\0' && audio != nullptr) {
       auto [known, fresh] = refOf.try_emplace(audio);

@@ -17,6 +17,7 @@
 #include "archive_rig.h"
 #include "document/archive/deflate.h"
 #include "document/archive/zip_format.h"
+#include "document/archive/zip_reader.h"
 #include "document/json/json.h"
 #include "document/package/package.h"
 #include "document/project/project_load.h"
@@ -26,6 +27,7 @@
 #include "document/wav/wav_pool.h"
 #include "engine/model/demo_project.h"
 #include "engine/pool/sample_pool.h"
+#include "fuzz/kept_entries.h"
 #include "project_rig.h"
 #include "support/allocation_counter.h"
 
@@ -368,9 +370,10 @@ TEST(DocumentLimits, ADocumentPastItsLimitIsRefusedUnread) {
   EXPECT_LT(zip.peak, kMiB);
 }
 
-// A package file is read entry by entry: an entry no reader needs (here an
-// asset no slot names, 64 MiB that the file only declares) is never read,
-// while the asset the slots name is, and plays as from memory.
+// A package file is read entry by entry: an entry no reader needs and too
+// large to keep (here an asset no slot names, 65 MiB that the file only
+// declares) is never read, while the asset the slots name is, and plays as
+// from memory.
 TEST(DocumentLimits, APackageFileIsReadEntryByEntry) {
   const std::uint32_t frames = 1u << 16;
   const auto package = packageOf({pcm16Wav(frames, 7)}, 4);
@@ -379,7 +382,7 @@ TEST(DocumentLimits, APackageFileIsReadEntryByEntry) {
   ASSERT_TRUE(entries);
   RawArchive a;
   for (const auto& e : *entries) a.entries.push_back(storedEntry(e.name, e.data));
-  const std::uint32_t hole = 64u << 20;
+  const std::uint32_t hole = 65u << 20;
   RawEntry unnamed = storedEntry("assets/" + std::string(64, 'a'), {});
   unnamed.packedSize = unnamed.unpackedSize = hole;
   a.entries.push_back(unnamed);
@@ -405,7 +408,8 @@ TEST(DocumentLimits, APackageFileIsReadEntryByEntry) {
   ob::SamplePool fromFile;
   const Measured m = measureFileLoad(path, &fromFile);
   ASSERT_TRUE(m.ok) << m.error;
-  EXPECT_TRUE(m.diagnostics.empty());
+  EXPECT_EQ(1u, m.diagnostics.size());
+  EXPECT_EQ(1, obtest::countCode(m.diagnostics, "entry-dropped", "/" + unnamed.name));
   EXPECT_LT(m.peak, 4 * kMiB);
   ob::SamplePool fromMemory;
   ASSERT_TRUE(measureLoad(package, &fromMemory).ok);
@@ -512,6 +516,66 @@ TEST(DocumentLimits, ProjectFileSamplesAreHeldOnceWhateverTheirEncoding) {
     ASSERT_TRUE(loaded.ok) << loaded.error;
     EXPECT_LT(loaded.held, decoded + (c.heldInMemory ? c.file.size() : 0) + kMiB);
     EXPECT_EQ(loaded.held > decoded + kMiB, c.heldInMemory);
+  }
+}
+
+// Whatever a load takes, a save writes and the load takes again, keeping
+// every entry as stored or, for a sample it plays, its bytes: packages of
+// four samples, each stored, deflated, of another method, failing its
+// checksum or declaring up to a gigabyte it never unpacks, beside entries
+// no slot names, the document indented or compact, declared sizes near the
+// total limit. A second save writes the same bytes.
+TEST(DocumentLimits, WhatALoadTakesASaveWritesAndTheLoadTakesAgain) {
+  std::mt19937 rng(11);
+  const auto entries = [] {
+    ob::Diagnostics d;
+    const auto package =
+        packageOf({pcm16Wav(400, 3), pcm16Wav(300, 5), pcm16Wav(200, 7), pcm16Wav(100, 9)}, 4);
+    return *ob::zip::readZip(package.data(), package.size(), d);
+  }();
+  for (int round = 0; round < 24; ++round) {
+    SCOPED_TRACE(round);
+    RawArchive a;
+    ob::JsonValue doc;
+    std::string error;
+    ASSERT_TRUE(ob::parseJson(std::string(entries[0].data.begin(), entries[0].data.end()), doc, error));
+    const std::string text = rng() % 2 ? ob::writeJson(doc) : ob::dumpJson(doc);
+    a.entries.push_back(rng() % 2 ? storedEntry("instance.json", Bytes(text.begin(), text.end()))
+                                  : deflatedEntry("instance.json", Bytes(text.begin(), text.end())));
+    std::uint64_t declared = text.size();
+    for (std::size_t i = 1; i < entries.size(); ++i) {
+      RawEntry e = rng() % 2 ? storedEntry(entries[i].name, entries[i].data)
+                             : deflatedEntry(entries[i].name, entries[i].data);
+      switch (rng() % 5) {
+        case 0: e.method = 12; break;
+        case 1: e.crc ^= 1; break;
+        case 2:  // declares what a load never unpacks, up to the total but a MiB
+          e.method = 8;
+          e.unpackedSize = std::uint32_t(std::clamp<std::int64_t>(
+              0x80000000 - 0x100000 - std::int64_t(declared), e.unpackedSize, 0x40000000));
+          break;
+        default: break;
+      }
+      declared += e.unpackedSize;
+      a.entries.push_back(e);
+    }
+    a.entries.push_back(deflatedEntry("extra/notes", archive_test::compressibleBytes(rng() % 5000, 2)));
+    a.entries.push_back(storedEntry("assets/" + std::string(64, 'e'), pcm16Wav(50, 11)));
+    const Bytes original = archive_test::buildArchive(a);
+
+    auto project = ob::makeProject();
+    ob::SamplePool pool;
+    ob::KeptDocument kept;
+    ob::Diagnostics found;
+    ASSERT_TRUE(ob::readDocument(original, *project, pool, kept, &error, &found)) << error;
+    const auto saved = ob::writeProjectDocument(*project, pool, kept, &error);
+    ASSERT_FALSE(saved.empty()) << error;
+    EXPECT_TRUE(obfuzz::keepsWhatTheLoadRead(original.data(), original.size(), saved, found));
+    ob::KeptDocument again;
+    ob::Diagnostics refound;
+    ASSERT_TRUE(ob::readDocument(saved, *project, pool, again, &error, &refound)) << error;
+    EXPECT_TRUE(obfuzz::keepsWhatTheLoadRead(saved.data(), saved.size(), saved, refound));
+    EXPECT_EQ(saved, ob::writeProjectDocument(*project, pool, again));
   }
 }
 
