@@ -1,6 +1,7 @@
 // Any bytes given to the document load: no crash, a failure leaves the
-// caller's project, pool and kept document alone, and a success is a project inside the
-// model's ranges that saves again, keeping what the load read, and loads back.
+// caller's project, pool and kept document alone, and a success is a project
+// inside the model's ranges that saves, keeping what the load read, and
+// whose save loads back keeping all of it and saves again the same bytes.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -40,7 +41,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   auto again = ob::makeProject();
   ob::SamplePool againPool;
   ob::KeptDocument againKept;
-  if (!ob::readDocument(saved, *again, againPool, againKept, &error, nullptr)) std::abort();
+  ob::Diagnostics refound;
+  if (!ob::readDocument(saved, *again, againPool, againKept, &error, &refound)) std::abort();
   if (again->seed != project->seed) std::abort();
+  if (!obfuzz::keepsWhatTheLoadRead(saved.data(), saved.size(), saved, refound)) std::abort();
+  if (ob::writeProjectDocument(*again, againPool, againKept) != saved) std::abort();
   return 0;
 }

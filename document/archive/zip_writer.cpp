@@ -17,13 +17,13 @@ constexpr std::uint64_t kNoZip64 = 0xFFFFFFFFu;
 
 // The fields the local header and the directory record share, from the
 // version needed on.
-void writeCommonFields(std::vector<std::uint8_t>& out, const ArchivePlan::Planned& p) {
+void writeCommonFields(std::vector<std::uint8_t>& out, const ArchivePlan::Planned& p, std::uint32_t crc) {
   writeU16LE(out, kVersion);  // needed
   writeU16LE(out, p.record.flags);
   writeU16LE(out, p.record.method);
   writeU16LE(out, 0);  // time
   writeU16LE(out, kDate1980);
-  writeU32LE(out, p.record.crc);
+  writeU32LE(out, crc);
   writeU32LE(out, p.record.packedSize);
   writeU32LE(out, p.record.size);
   writeU16LE(out, std::uint16_t(p.entry->name.size()));
@@ -83,9 +83,7 @@ std::optional<ArchivePlan> planZip(std::span<const EntryView> entries, Diagnosti
       diagnostics.error("zip-too-large", path, "Too large for a zip without Zip64");
       return std::nullopt;
     }
-    r.crc = entry.streamed ? entry.streamed->crc
-            : entry.packed ? entry.packed->crc
-                           : crc32(entry.data.data(), entry.data.size());
+    if (entry.streamed || entry.packed) r.crc = entry.streamed ? entry.streamed->crc : entry.packed->crc;
     r.size = std::uint32_t(size);
     r.packedSize = std::uint32_t(payloadSize);
     r.localOffset = std::uint32_t(plan.localBytes_);
@@ -100,11 +98,17 @@ std::optional<ArchivePlan> planZip(std::span<const EntryView> entries, Diagnosti
 }
 
 std::optional<std::vector<std::uint8_t>> writePlannedZip(const ArchivePlan& plan, Diagnostics& diagnostics) {
+  std::vector<std::uint32_t> crcs;
+  crcs.reserve(plan.entries().size());
+  for (const ArchivePlan::Planned& p : plan.entries())
+    crcs.push_back(p.entry->streamed || p.entry->packed ? p.record.crc
+                                                        : crc32(p.entry->data.data(), p.entry->data.size()));
   std::vector<std::uint8_t> out;
   out.reserve(static_cast<std::size_t>(plan.bytes()));
-  for (const ArchivePlan::Planned& p : plan.entries()) {
+  for (std::size_t i = 0; i < plan.entries().size(); ++i) {
+    const ArchivePlan::Planned& p = plan.entries()[i];
     writeU32LE(out, kLocalHeaderSignature);
-    writeCommonFields(out, p);
+    writeCommonFields(out, p, crcs[i]);
     out.insert(out.end(), p.entry->name.begin(), p.entry->name.end());
     if (const StreamedPayload* streamed = p.entry->streamed) {
       // Bytes other than the declared ones would make a damaged archive.
@@ -116,10 +120,11 @@ std::optional<std::vector<std::uint8_t>> writePlannedZip(const ArchivePlan& plan
     }
   }
   const std::uint64_t directoryOffset = out.size();
-  for (const ArchivePlan::Planned& p : plan.entries()) {
+  for (std::size_t i = 0; i < plan.entries().size(); ++i) {
+    const ArchivePlan::Planned& p = plan.entries()[i];
     writeU32LE(out, kCentralHeaderSignature);
     writeU16LE(out, kVersion);  // made by
-    writeCommonFields(out, p);
+    writeCommonFields(out, p, crcs[i]);
     writeU16LE(out, 0);  // comment
     writeU16LE(out, 0);  // disk
     writeU16LE(out, 0);  // internal attributes

@@ -38,14 +38,15 @@ struct EntryView {
 
 // An archive laid out, every entry packed as it will be, before a byte of
 // it is written: what its directory will declare, for measuring it as a
-// reader would. It keeps pointers to the entries it was made from, which
-// must outlive it.
+// reader would, bar the checksums of the bytes it is given whole, which
+// are found as they are written. It keeps pointers to the entries it was
+// made from, which must outlive it.
 class ArchivePlan {
  public:
   struct Planned {
     const EntryView* entry = nullptr;
     std::vector<std::uint8_t> deflated;  // empty unless deflated here
-    DirectoryRecord record;
+    DirectoryRecord record;              // crc 0 for bytes given whole
     std::span<const std::uint8_t> payload() const;  // none for a streamed one
     std::uint64_t payloadSize() const;
   };

@@ -116,24 +116,53 @@ class PackageReader {
 std::optional<Package> readPackage(const std::uint8_t* bytes, std::size_t size, std::string_view documentName,
                                    Diagnostics& diagnostics, const zip::Limits& limits = {});
 
-// Plain JSON text when the package has no assets and no other entries,
-// else a zip: the document (deflated when smaller), the assets in name
-// order (stored, or as they were kept), then the other entries as stored
-// (bar one of an asset's name, which the asset writes). Before a byte is
-// written the archive is measured as a load measures it (zip_measure.h,
-// unpack_limits.h), and nothing is written that the load would refuse:
-// the document is written indented, or compact when indented it would
-// pass a limit, and the samples' files stored, or deflated when stored
-// they would; an entry deflated beyond what a load unpacks is stored. Past
-// a limit still: "document-too-large" or "package-too-large", naming it.
+// The limit of a load that a package's save would pass.
+enum class PackageExcess : std::uint8_t {
+  None,
+  Document,  // the document's text
+  Total,     // what the archive declares it unpacks to
+  Archive,   // the archive's own size
+  Other,     // its entries, their names, one entry's size, the entries kept unread
+};
+
+// A package laid out as it is written, every entry packed as it will be,
+// and measured as a load measures what it reads (zip_measure.h,
+// unpack_limits.h): plain JSON text when the package has no assets and no
+// other entries, else a zip of the document (deflated when smaller), the
+// assets in name order (stored, or as they were kept), then the other
+// entries as stored (bar one of an asset's name, which the asset writes).
+// The document is indented, or compact when indented it would pass a limit.
+// It points into the package, which must outlive it.
+struct PackageLayout {
+  PackageLayout() = default;
+  PackageLayout(const PackageLayout&) = delete;
+  PackageLayout& operator=(const PackageLayout&) = delete;
+
+  std::string text;                         // the document as written
+  std::vector<std::string> names;           // the assets' entry names
+  std::vector<zip::EntryView> entries;      // none for plain text
+  std::optional<zip::ArchivePlan> archive;  // none for plain text
+  PackageExcess excess = PackageExcess::None;
+};
+
+// Lays the package out; false after the finding when it cannot be written
+// (an asset not named by its digest, a zip writer's finding) or when a load
+// would refuse it however it is written: then `excess` names the limit, and
+// the finding is "document-too-large" or "package-too-large".
+bool layOutPackage(const Package& package, PackageLayout& layout, Diagnostics& diagnostics,
+                   const zip::Limits& readable = {});
+
+// The package as layOutPackage lays it out, written; nothing is written
+// that the load would refuse.
 std::optional<std::vector<std::uint8_t>> writePackage(const Package& package, Diagnostics& diagnostics,
                                                       const zip::Limits& readable = {});
 
 // Records the bytes as an asset unless one of that name exists (then they
 // are dropped) and returns "asset:" followed by their SHA-256 digits.
 std::string assetRefFor(Package& package, std::vector<std::uint8_t> bytes);
-// The same for bytes the caller holds until the package is written.
-std::string borrowedAssetRefFor(Package& package, std::span<const std::uint8_t> bytes);
+// The same for bytes the caller holds until the package is written, under
+// their digest, which the caller gives.
+std::string borrowedAssetRefFor(Package& package, std::span<const std::uint8_t> bytes, std::string digest);
 // The same for an asset kept as stored, under its own name.
 std::string keptAssetRefFor(Package& package, PackageAsset kept);
 // The same for one made as it is written, under the digest its maker gives.

@@ -15,20 +15,16 @@
 namespace ob {
 namespace {
 
-// The ways a package may be written, the cheapest first: each later one
-// writes less, at more cost, and is tried only when the one before passes a
-// limit that it could bring the package under.
+// The ways a package may be written, the cheapest first: the document
+// indented, or compact when indented it passes a limit that compacting may
+// bring it under.
 struct Form {
   bool compactDocument = false;
-  bool packSamples = false;  // deflate the samples' files where that makes them smaller
 };
-constexpr Form kForms[] = {{false, false}, {true, false}, {true, true}};
-
-// What passes a limit of the load, and so which later form may help.
-enum class Over : std::uint8_t { Nothing, Document, Total, Archive, Other };
+constexpr Form kForms[] = {{false}, {true}};
 
 struct Refusal {
-  Over over = Over::Nothing;
+  PackageExcess over = PackageExcess::None;
   std::string code;
   std::string path;
   std::string message;
@@ -36,16 +32,9 @@ struct Refusal {
 
 // Whether writing in `next` rather than `last` may bring under the limit
 // that `last` passed.
-bool helps(const Form& last, const Form& next, Over over) {
+bool helps(const Form& last, const Form& next, PackageExcess over) {
   const bool compacts = next.compactDocument && !last.compactDocument;
-  switch (over) {
-    case Over::Document:
-    case Over::Total: return compacts;
-    case Over::Archive: return compacts || (next.packSamples && !last.packSamples);
-    case Over::Nothing:
-    case Over::Other: break;
-  }
-  return false;
+  return compacts && over != PackageExcess::Other;
 }
 
 std::string entryPath(std::string_view name) {
@@ -54,12 +43,12 @@ std::string entryPath(std::string_view name) {
   return path;
 }
 
-Refusal tooLarge(Over over, std::string path, std::string message) {
+Refusal tooLarge(PackageExcess over, std::string path, std::string message) {
   return {over, "package-too-large", std::move(path), std::move(message)};
 }
 
 Refusal documentTooLarge(const std::string& documentName) {
-  return {Over::Document, "document-too-large", entryPath(documentName),
+  return {PackageExcess::Document, "document-too-large", entryPath(documentName),
           "The save's document would be larger than " + sizeText(kMaxDocumentTextBytes) +
               ", the most a load reads"};
 }
@@ -73,14 +62,14 @@ Refusal refusalOf(const zip::ArchivePlan& plan, const Package& package, std::siz
   switch (measure.archive(plan.bytes(), plan.entries().size(), plan.directoryBytes())) {
     case zip::Excess::ArchiveTooLarge:
       return tooLarge(
-          Over::Archive, "",
+          PackageExcess::Archive, "",
           "The save would be larger than " + sizeText(readable.maxArchiveBytes) + ", the most a load reads");
     case zip::Excess::TooManyEntries:
-      return tooLarge(Over::Other, "",
+      return tooLarge(PackageExcess::Other, "",
                       "The save would hold more than " + std::to_string(readable.maxEntries) +
                           " files, the most a load takes");
     case zip::Excess::DirectoryTooLarge:
-      return tooLarge(Over::Other, "",
+      return tooLarge(PackageExcess::Other, "",
                       "The save's file names would take more than " + sizeText(zip::kMaxDirectoryBytes) +
                           ", the most a load reads");
     default: break;
@@ -90,53 +79,56 @@ Refusal refusalOf(const zip::ArchivePlan& plan, const Package& package, std::siz
     const zip::DirectoryRecord& record = plan.entries()[i].record;
     const zip::Excess excess = measure.record(record);
     if (excess == zip::Excess::TotalTooLarge)
-      return tooLarge(Over::Total, "",
+      return tooLarge(PackageExcess::Total, "",
                       "The save would unpack to more than " + sizeText(readable.maxTotalSize) +
                           ", the most a load takes");
     if (excess != zip::Excess::None)  // the writer takes no Zip64 sizes
-      return tooLarge(Over::Other, entryPath(record.name),
+      return tooLarge(PackageExcess::Other, entryPath(record.name),
                       "A file of the save would unpack to more than " + sizeText(readable.maxEntrySize) +
                           ", the most a load takes");
     if (i == 0 && isOversizedDocument(record.size)) return documentTooLarge(package.documentName);
     if (i >= firstOther && !kept.fits(record))
       return tooLarge(
-          Over::Other, entryPath(record.name),
+          PackageExcess::Other, entryPath(record.name),
           "The entries kept unread would pass " + sizeText(kKeptEntriesBudget) + ", the most a load keeps");
   }
   return {};
 }
 
 // The entries of a package: the document, the assets in name order, then
-// the other entries as read, bar one that an asset now writes. Names and
-// views point into the package, the text and `names`.
-std::vector<zip::EntryView> entriesOf(const Package& package, const std::string& text, const Form& form,
-                                      std::vector<std::string>& names, std::size_t& firstOther,
+// the other entries as read, bar one that an asset now writes. Views point
+// into the package and the layout's text and names. Empty after the
+// finding for an asset whose name is not its digest.
+std::vector<zip::EntryView> entriesOf(const Package& package, PackageLayout& layout, std::size_t& firstOther,
                                       Diagnostics& diagnostics) {
   std::vector<zip::EntryView> entries;
   entries.reserve(1 + package.assets.size() + package.otherEntries.size());
-  const auto* textBytes = reinterpret_cast<const std::uint8_t*>(text.data());
-  entries.push_back({package.documentName, std::span(textBytes, text.size()), true});
+  const auto* textBytes = reinterpret_cast<const std::uint8_t*>(layout.text.data());
+  entries.push_back({package.documentName, std::span(textBytes, layout.text.size()), true});
 
   std::vector<const PackageAsset*> sorted;
   for (const PackageAsset& asset : package.assets) sorted.push_back(&asset);
   std::stable_sort(sorted.begin(), sorted.end(),
                    [](const PackageAsset* a, const PackageAsset* b) { return a->name < b->name; });
   // Reserved whole, so the names the views point at never move.
+  std::vector<std::string>& names = layout.names;
   names.clear();
   names.reserve(sorted.size());
   for (const PackageAsset* asset : sorted) {
     // A name that is not the digest of the data would be refused as corrupt
     // on the next read, losing the sample; refuse it here instead. A kept
-    // asset goes back as it came, never unpacked to be checked.
+    // asset goes back as it came, never unpacked to be checked, and one
+    // made or lent by the save is named by it.
     const std::span<const std::uint8_t> bytes = asset->bytes();
+    const bool namedByItsMaker = asset->packed || asset->streamed || !asset->borrowed.empty();
     if (!is64LowerHex(asset->name) ||
-        (!asset->packed && !asset->streamed && sha256Hex(bytes.data(), bytes.size()) != asset->name)) {
+        (!namedByItsMaker && sha256Hex(bytes.data(), bytes.size()) != asset->name)) {
       diagnostics.error("asset-name", "/" + asset->name, "An asset is named by the sha256 of its data");
       return {};
     }
     names.push_back("assets/" + asset->name);
-    entries.push_back({names.back(), bytes, form.packSamples && !asset->packed, asset->packed,
-                       asset->streamed ? &*asset->streamed : nullptr});
+    entries.push_back(
+        {names.back(), bytes, false, asset->packed, asset->streamed ? &*asset->streamed : nullptr});
   }
   firstOther = entries.size();
   const std::unordered_set<std::string_view> written(names.begin(), names.end());
@@ -147,34 +139,49 @@ std::vector<zip::EntryView> entriesOf(const Package& package, const std::string&
 
 }  // namespace
 
-std::optional<std::vector<std::uint8_t>> writePackage(const Package& package, Diagnostics& diagnostics,
-                                                      const zip::Limits& readable) {
+bool layOutPackage(const Package& package, PackageLayout& layout, Diagnostics& diagnostics,
+                   const zip::Limits& readable) {
   const bool plainText = package.assets.empty() && package.otherEntries.empty();
   Refusal refusal;
   const Form* last = nullptr;
   for (const Form& form : kForms) {
     if (last != nullptr && !helps(*last, form, refusal.over)) continue;
     last = &form;
-    if (plainText && form.packSamples) break;
-    const std::string text = form.compactDocument ? writeJson(package.document) : dumpJson(package.document);
-    if (isOversizedDocument(text.size())) {
+    layout.archive.reset();
+    layout.entries.clear();
+    layout.text = form.compactDocument ? writeJson(package.document) : dumpJson(package.document);
+    if (isOversizedDocument(layout.text.size())) {
       refusal = documentTooLarge(package.documentName);
       continue;
     }
-    if (plainText) return std::vector<std::uint8_t>(text.begin(), text.end());
-    std::vector<std::string> names;
+    if (plainText) {
+      layout.excess = PackageExcess::None;
+      return true;
+    }
     std::size_t firstOther = 0;
-    std::vector<zip::EntryView> entries = entriesOf(package, text, form, names, firstOther, diagnostics);
-    if (entries.empty()) return std::nullopt;
+    layout.entries = entriesOf(package, layout, firstOther, diagnostics);
+    if (layout.entries.empty()) return false;
     // Nothing deflated here claims more growth than a load unpacks: the
     // writer's fixed codes pack at most about 160-fold.
-    const std::optional<zip::ArchivePlan> plan = zip::planZip(entries, diagnostics);
-    if (!plan) return std::nullopt;
-    refusal = refusalOf(*plan, package, firstOther, readable);
-    if (refusal.over == Over::Nothing) return zip::writePlannedZip(*plan, diagnostics);
+    layout.archive = zip::planZip(layout.entries, diagnostics);
+    if (!layout.archive) return false;
+    refusal = refusalOf(*layout.archive, package, firstOther, readable);
+    if (refusal.over == PackageExcess::None) {
+      layout.excess = PackageExcess::None;
+      return true;
+    }
   }
+  layout.excess = refusal.over;
   diagnostics.error(refusal.code, refusal.path, refusal.message);
-  return std::nullopt;
+  return false;
+}
+
+std::optional<std::vector<std::uint8_t>> writePackage(const Package& package, Diagnostics& diagnostics,
+                                                      const zip::Limits& readable) {
+  PackageLayout layout;
+  if (!layOutPackage(package, layout, diagnostics, readable)) return std::nullopt;
+  if (!layout.archive) return std::vector<std::uint8_t>(layout.text.begin(), layout.text.end());
+  return zip::writePlannedZip(*layout.archive, diagnostics);
 }
 
 std::string assetRefFor(Package& package, std::vector<std::uint8_t> bytes) {
@@ -183,10 +190,10 @@ std::string assetRefFor(Package& package, std::vector<std::uint8_t> bytes) {
   return "asset:" + digits;
 }
 
-std::string borrowedAssetRefFor(Package& package, std::span<const std::uint8_t> bytes) {
-  std::string digits = sha256Hex(bytes.data(), bytes.size());
-  if (!findAsset(package, digits)) package.assets.push_back({digits, {}, {}, bytes});
-  return "asset:" + digits;
+std::string borrowedAssetRefFor(Package& package, std::span<const std::uint8_t> bytes, std::string digest) {
+  std::string ref = "asset:" + digest;
+  if (!findAsset(package, digest)) package.assets.push_back({std::move(digest), {}, {}, bytes});
+  return ref;
 }
 
 std::string keptAssetRefFor(Package& package, PackageAsset kept) {

@@ -18,6 +18,10 @@ struct KeptDocument {
   JsonValue loadedDocument;
   std::vector<ForeignMember> foreignMembers;
   std::vector<zip::StoredEntry> keptEntries;
+  // Played samples' files as the archive stored them, deflated, under the
+  // names a save writes them by: held only where written whole they would
+  // pass the largest archive a load reads, and copied by a save as read.
+  std::vector<zip::StoredEntry> packedSampleFiles;
 };
 
 }  // namespace ob

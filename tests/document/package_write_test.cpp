@@ -10,6 +10,7 @@
 
 #include "archive_rig.h"
 #include "document/archive/crc32.h"
+#include "document/archive/deflate.h"
 #include "document/archive/sha256.h"
 #include "document/archive/zip_directory.h"
 #include "document/archive/zip_reader.h"
@@ -204,8 +205,9 @@ TEST(PackageWrite, APackageTheReaderWouldRefuseIsNotWritten) {
 
 // What a load would refuse written one way is written another way the load
 // takes: a document deeply nested past the document limit when indented
-// goes compact, samples that stored pass the archive limit go deflated
-// where that makes them smaller.
+// goes compact. Samples are written as they come, stored or as a load kept
+// them packed, never packed anew: stored past the archive limit, the
+// package is refused.
 TEST(PackageWrite, APackageIsWrittenInAFormTheReaderTakes) {
   ob::JsonValue leaves = ob::makeJsonArray();
   for (int i = 0; i < 40000; ++i) leaves.elements.push_back(parse(R"({"a":1})"));
@@ -223,22 +225,32 @@ TEST(PackageWrite, APackageIsWrittenInAFormTheReaderTakes) {
   ASSERT_TRUE(text) << ob::joinDiagnosticMessages(d);
   EXPECT_EQ(std::string(text->begin(), text->end()), ob::writeJson(nested.document));
 
-  ob::Package samples = packageOf(kDoc);
   const Bytes noise = randomBytes(200000, 3), tone = compressibleBytes(200000, 4);
-  ob::assetRefFor(samples, noise);
-  ob::assetRefFor(samples, tone);
+  const std::string toneName = ob::sha256Hex(tone.data(), tone.size());
   ob::zip::Limits readable;
   readable.maxArchiveBytes = 300000;
+  ob::Package whole = packageOf(kDoc);
+  ob::assetRefFor(whole, noise);
+  ob::assetRefFor(whole, tone);
+  EXPECT_FALSE(ob::writePackage(whole, d, readable));
+  EXPECT_EQ(d[d.size() - 1].message, "The save would be larger than 300000 bytes, the most a load reads");
+
+  ob::Package samples = packageOf(kDoc);
+  ob::assetRefFor(samples, noise);
+  ob::keptAssetRefFor(samples, {toneName, ob::zip::deflate(tone.data(), tone.size()),
+                                ob::zip::PackedForm{8, 0, ob::zip::crc32(tone.data(), tone.size()),
+                                                    std::uint32_t(tone.size())}});
   const auto packed = ob::writePackage(samples, d, readable);
   ASSERT_TRUE(packed) << ob::joinDiagnosticMessages(d);
+  d = {};
   const auto back = ob::readPackage(packed->data(), packed->size(), "instance.json", d, readable);
   ASSERT_TRUE(back);
   EXPECT_TRUE(d.empty()) << ob::joinDiagnosticMessages(d);
   EXPECT_EQ(*ob::findAsset(*back, ob::sha256Hex(noise.data(), noise.size())), noise);
-  EXPECT_EQ(*ob::findAsset(*back, ob::sha256Hex(tone.data(), tone.size())), tone);
+  EXPECT_EQ(*ob::findAsset(*back, toneName), tone);
   const auto methods = rawMethods(*packed);
   EXPECT_EQ(methods.at("assets/" + ob::sha256Hex(noise.data(), noise.size())), 0);
-  EXPECT_EQ(methods.at("assets/" + ob::sha256Hex(tone.data(), tone.size())), 8);
+  EXPECT_EQ(methods.at("assets/" + toneName), 8);
 
   readable.maxArchiveBytes = 150000;
   EXPECT_FALSE(ob::writePackage(samples, d, readable));

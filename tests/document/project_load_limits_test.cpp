@@ -523,8 +523,10 @@ TEST(DocumentLimits, ProjectFileSamplesAreHeldOnceWhateverTheirEncoding) {
 // every entry as stored or, for a sample it plays, its bytes: packages of
 // four samples, each stored, deflated, of another method, failing its
 // checksum or declaring up to a gigabyte it never unpacks, beside entries
-// no slot names, the document indented or compact, declared sizes near the
-// total limit. A second save writes the same bytes.
+// no slot names, the document indented, compact or without a member the
+// save writes, declared sizes a few bytes under the total limit, the
+// archive's own limit about its size. A second save writes the same bytes.
+// What a save could not write the load refuses whole, and saying so.
 TEST(DocumentLimits, WhatALoadTakesASaveWritesAndTheLoadTakesAgain) {
   std::mt19937 rng(11);
   const auto entries = [] {
@@ -533,50 +535,78 @@ TEST(DocumentLimits, WhatALoadTakesASaveWritesAndTheLoadTakesAgain) {
         packageOf({pcm16Wav(400, 3), pcm16Wav(300, 5), pcm16Wav(200, 7), pcm16Wav(100, 9)}, 4);
     return *ob::zip::readZip(package.data(), package.size(), d);
   }();
-  for (int round = 0; round < 24; ++round) {
+  int taken = 0, takenPacked = 0, refusedAsUnsaveable = 0;
+  for (int round = 0; round < 96; ++round) {
     SCOPED_TRACE(round);
     RawArchive a;
     ob::JsonValue doc;
     std::string error;
     ASSERT_TRUE(ob::parseJson(std::string(entries[0].data.begin(), entries[0].data.end()), doc, error));
-    const std::string text = rng() % 2 ? ob::writeJson(doc) : ob::dumpJson(doc);
+    const unsigned form = rng() % 3;  // indented, compact, compact without a member the save writes
+    if (form == 2) doc.members.pop_back();
+    const std::string text = form == 0 ? ob::dumpJson(doc) : ob::writeJson(doc);
     a.entries.push_back(rng() % 2 ? storedEntry("instance.json", Bytes(text.begin(), text.end()))
                                   : deflatedEntry("instance.json", Bytes(text.begin(), text.end())));
-    std::uint64_t declared = text.size();
+    const RawEntry notes = deflatedEntry("extra/notes", archive_test::compressibleBytes(rng() % 5000, 2));
+    const RawEntry unnamed = storedEntry("assets/" + std::string(64, 'e'), pcm16Wav(50, 11));
+    std::uint64_t declared = text.size() + notes.unpackedSize + unnamed.unpackedSize;
+    for (std::size_t i = 1; i < entries.size(); ++i) declared += entries[i].data.size();
     for (std::size_t i = 1; i < entries.size(); ++i) {
       RawEntry e = rng() % 2 ? storedEntry(entries[i].name, entries[i].data)
                              : deflatedEntry(entries[i].name, entries[i].data);
-      switch (rng() % 5) {
+      // Every other round two of them bring the total near its limit.
+      switch (round % 2 == 0 && i <= 2 ? 2 : rng() % 6) {
         case 0: e.method = 12; break;
         case 1: e.crc ^= 1; break;
-        case 2:  // declares what a load never unpacks, up to the total but a MiB
+        case 2:
+        case 3:  // declares what a load never unpacks, up to the total but a few bytes
           e.method = 8;
-          e.unpackedSize = std::uint32_t(std::clamp<std::int64_t>(
-              0x80000000 - 0x100000 - std::int64_t(declared), e.unpackedSize, 0x40000000));
+          declared -= e.unpackedSize;
+          e.unpackedSize = std::uint32_t(
+              std::clamp<std::int64_t>(0x80000000 - 64 - std::int64_t(rng() % 4000) - std::int64_t(declared),
+                                       e.unpackedSize, 0x40000000));
+          declared += e.unpackedSize;
           break;
         default: break;
       }
-      declared += e.unpackedSize;
       a.entries.push_back(e);
     }
-    a.entries.push_back(deflatedEntry("extra/notes", archive_test::compressibleBytes(rng() % 5000, 2)));
-    a.entries.push_back(storedEntry("assets/" + std::string(64, 'e'), pcm16Wav(50, 11)));
+    a.entries.push_back(notes);
+    a.entries.push_back(unnamed);
     const Bytes original = archive_test::buildArchive(a);
+    ob::zip::Limits limits;
+    limits.maxArchiveBytes = original.size() + rng() % 2500 - 500;
 
     auto project = ob::makeProject();
     ob::SamplePool pool;
     ob::KeptDocument kept;
     ob::Diagnostics found;
-    ASSERT_TRUE(ob::readDocument(original, *project, pool, kept, &error, &found)) << error;
-    const auto saved = ob::writeProjectDocument(*project, pool, kept, &error);
+    const ob::MemoryBytes bytes(original.data(), original.size());
+    if (!ob::readDocument(bytes, *project, pool, kept, &error, &found, ob::DocumentSource::File, nullptr,
+                          limits)) {
+      EXPECT_TRUE(pool.slots.empty());
+      refusedAsUnsaveable += error.starts_with("The project could not be saved again: ");
+      continue;
+    }
+    ++taken;
+    takenPacked += !kept.packedSampleFiles.empty();
+    const auto saved = ob::writeProjectDocument(*project, pool, kept, &error, limits);
     ASSERT_FALSE(saved.empty()) << error;
+    EXPECT_LE(saved.size(), limits.maxArchiveBytes);
     EXPECT_TRUE(obfuzz::keepsWhatTheLoadRead(original.data(), original.size(), saved, found));
     ob::KeptDocument again;
     ob::Diagnostics refound;
-    ASSERT_TRUE(ob::readDocument(saved, *project, pool, again, &error, &refound)) << error;
+    ASSERT_TRUE(ob::readDocument(ob::MemoryBytes(saved.data(), saved.size()), *project, pool, again, &error,
+                                 &refound, ob::DocumentSource::File, nullptr, limits))
+        << error;
     EXPECT_TRUE(obfuzz::keepsWhatTheLoadRead(saved.data(), saved.size(), saved, refound));
-    EXPECT_EQ(saved, ob::writeProjectDocument(*project, pool, again));
+    EXPECT_EQ(saved, ob::writeProjectDocument(*project, pool, again, nullptr, limits));
   }
+  // Each way is taken: loads that save as they are, loads that keep samples
+  // packed to fit, and loads refused because no save would.
+  EXPECT_GT(taken - takenPacked, 0);
+  EXPECT_GT(takenPacked, 0);
+  EXPECT_GT(refusedAsUnsaveable, 0);
 }
 
 }  // namespace project_load_limits_test
