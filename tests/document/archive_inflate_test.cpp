@@ -193,6 +193,27 @@ TEST(Inflate, AStreamReadInPiecesInflatesAsFromMemory) {
         EXPECT_EQ(pieces.error, whole.error);
         EXPECT_EQ(pieces.out, whole.out);
         EXPECT_LE(source.largest, std::size_t(64) << 10);
+        // Decoded as far as it is read, and handed on a piece at a time.
+        Bytes handed, at(100);
+        ob::zip::StreamInflater stream(
+            source, before.size(), length, data.size(),
+            [&](std::span<const std::uint8_t> p) { handed.insert(handed.end(), p.begin(), p.end()); });
+        for (std::size_t offset = 0; offset < data.size(); offset += 7919) {
+          const std::size_t count = std::min(at.size(), data.size() - offset);
+          const bool decoded = offset + count <= whole.out.size();
+          ASSERT_EQ(stream.read(offset, at.data(), count), decoded) << offset;
+          if (decoded) {
+            EXPECT_TRUE(std::equal(at.begin(), at.begin() + std::ptrdiff_t(count),
+                                   data.begin() + std::ptrdiff_t(offset)));
+          }
+        }
+        if (data.size() > (1u << 20)) {
+          EXPECT_FALSE(stream.read(0, at.data(), 1));  // left behind
+        }
+        std::string error;
+        EXPECT_EQ(stream.finish(error), whole.ok ? std::optional<std::uint64_t>(data.size()) : std::nullopt);
+        EXPECT_EQ(error, whole.error);
+        EXPECT_EQ(handed, whole.out);
       }
     }
   }
