@@ -282,7 +282,7 @@ class Inflater {
     window_ = true;
     out_.resize(kWindowBytes);
     data_ = out_.data();
-    size_ = kWindowBytes;
+    size_ = std::min(kWindowBytes, limit_);
   }
 
   // The whole stream into the caller's vector.
@@ -345,6 +345,9 @@ class Inflater {
     pos_ = keep;
     given_ = keep;
     limit_ -= shift;
+    // As a growing output never grows past the declared size, the window
+    // never holds room beyond it.
+    size_ = std::min(out_.size(), limit_);
   }
 
   // The output position `end` bytes from the stream's first, where the
