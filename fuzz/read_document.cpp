@@ -1,6 +1,7 @@
-// Any bytes given to the document load: no crash, a failure leaves the
-// caller's project, pool and kept document alone, and a success is a project inside the
-// model's ranges that saves again and loads back.
+// Any bytes given to the document load, into a pool of small limits: no
+// crash, a failure leaves the caller's project, pool and kept document
+// alone, and a success is a project inside the model's ranges that saves
+// again and loads back.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -13,12 +14,22 @@
 #include "document/project/sanitize_project.h"
 #include "engine/pool/sample_pool.h"
 
+namespace {
+
+// Limits a few kilobytes reach, so that small inputs take the paths of
+// samples and pools past them: a packed sample of a megabyte is one.
+constexpr std::uint64_t kMiB = std::uint64_t(1) << 20;
+constexpr ob::SampleLimits kSmallLimits{kMiB, 4 * kMiB, 2 * kMiB, 8 * kMiB};
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   auto project = ob::makeProject();
   project->seed = 42;
   project->patterns[0].numTracks = 3;
   auto before = std::make_unique<ob::Project>(*project);
   ob::SamplePool pool;
+  pool.setLimits(kSmallLimits);
   ob::KeptDocument kept;
   ob::Diagnostics diagnostics;
   std::string error;
@@ -37,6 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (saved.empty()) std::abort();
   auto again = ob::makeProject();
   ob::SamplePool againPool;
+  againPool.setLimits(kSmallLimits);
   ob::KeptDocument againKept;
   if (!ob::readDocument(saved, *again, againPool, againKept, &error, nullptr)) std::abort();
   if (again->seed != project->seed) std::abort();
