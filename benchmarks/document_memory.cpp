@@ -1,9 +1,10 @@
 // Peak memory of reading hostile JSON: 1, 10 and 100 MB of small arrays,
 // alone and as a foreign member of an instance document, through the parser
 // and through the whole document load; and of reading a package of sample
-// assets, fresh or beside the pool that holds them. The peak is the bytes
-// held through operator new at the worst moment, counted by the replaced
-// allocation functions; it is reported as a counter next to the time.
+// assets, fresh or beside the pool that holds them, or of packed samples it
+// refuses. The peak is the bytes held through operator new at the worst
+// moment, counted by the replaced allocation functions; it is reported as a
+// counter next to the time.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -12,10 +13,14 @@
 #include <string>
 #include <vector>
 
+#include "document/archive/crc32.h"
+#include "document/archive/deflate.h"
+#include "document/archive/sha256.h"
 #include "document/json/json.h"
 #include "document/project/project_load.h"
 #include "document/project/project_save.h"
 #include "document/wav/wav.h"
+#include "document/wav/wav_header.h"
 #include "document/wav/wav_pool.h"
 #include "engine/model/demo_project.h"
 #include "engine/pool/sample_pool.h"
@@ -142,5 +147,45 @@ void BM_ReadSamplePackagePeak(benchmark::State& state) {
   report(state, peak, accepted, bytes.size());
 }
 BENCHMARK(BM_ReadSamplePackagePeak)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The demo with three deflated 8-bit samples, each a 100 MB file that
+// decodes past the sample limit: a package of about a megabyte that the
+// load refuses sample by sample.
+const std::vector<std::uint8_t>& refusedPackage() {
+  static const std::vector<std::uint8_t> bytes = [] {
+    constexpr std::uint32_t kFrames = 100 * kMB;
+    auto demo = ob::makeProject();
+    ob::buildDemoProject(*demo);
+    ob::SamplePool pool;
+    demo->samples.count = 3;
+    for (std::uint32_t i = 0; i < 3; ++i) {
+      std::vector<std::uint8_t> file;
+      ob::writeWavHeader(file, ob::kWavFormatPcm, 1, 44100, 8, kFrames);
+      file.resize(file.size() + kFrames, 0x80);
+      for (std::size_t at = ob::kWavHeaderBytes; at < file.size(); at += 4096)
+        file[at] = std::uint8_t(at * i);
+      ob::KeptSampleFile kept;
+      kept.stored = ob::zip::deflate(file.data(), file.size());
+      kept.method = 8;
+      kept.crc = ob::zip::crc32(file.data(), file.size());
+      kept.size = file.size();
+      kept.digest = ob::sha256Hex(file.data(), file.size());
+      demo->samples.slots[i] = {};
+      ob::copyText(demo->samples.slots[i].name, ("long " + std::to_string(i) + ".wav").c_str());
+      pool.replaceSlot(i, ob::makeKeptSample(std::move(kept)));
+    }
+    return ob::writeProjectDocument(*demo, pool, {});
+  }();
+  return bytes;
+}
+
+void BM_ReadRefusedSamplePackagePeak(benchmark::State& state) {
+  const std::vector<std::uint8_t>& bytes = refusedPackage();
+  std::size_t peak = 0;
+  bool accepted = false;
+  for (auto _ : state) peak = peakOfRead(bytes, nullptr, accepted);
+  report(state, peak, accepted, bytes.size());
+}
+BENCHMARK(BM_ReadRefusedSamplePackagePeak)->Unit(benchmark::kMillisecond);
 
 }  // namespace

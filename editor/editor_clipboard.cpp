@@ -48,7 +48,7 @@ void EditActions::copy() {
   const std::int32_t track = context_.selectedTrack();
   if (!isTrackIndex(track)) return;
   EditorClipboard& clipboard = context_.clipboard();
-  const std::int32_t step = context_.selectedStep();
+  const std::int32_t step = context_.selectedCell();
   clipboard.machine = machineOfTrack(part(), track);
   if (!isStepIndex(step)) {
     copyTrack(clipboard, part().tracks, track);
@@ -60,7 +60,7 @@ void EditActions::copy() {
 
 void EditActions::paste() {
   const EditorClipboard& clipboard = context_.clipboard();
-  const std::int32_t step = context_.selectedStep();
+  const std::int32_t step = context_.selectedCell();
   if (clipboard.kind == ClipboardKind::Empty) return;
   if (clipboard.kind == ClipboardKind::Step && !isStepIndex(step)) return;
   const int track = selectedTrack();
@@ -89,7 +89,7 @@ void EditActions::clearTrack() {
 }
 
 void EditActions::clearStep() {
-  const std::int32_t step = context_.selectedStep();
+  const std::int32_t step = context_.selectedCell();
   const int track = selectedTrack();
   if (track < 0 || !isStepIndex(step)) return;
   context_.pushUndo();
@@ -98,7 +98,7 @@ void EditActions::clearStep() {
 }
 
 void EditActions::clear() {
-  if (isStepIndex(context_.selectedStep()))
+  if (isStepIndex(context_.selectedCell()))
     clearStep();
   else
     clearTrack();

@@ -1,6 +1,8 @@
 #pragma once
-// Copy, paste and clear on the editor's selection: one step when a step is
-// selected, else the selected track's sixteen steps. Only step records
+// Copy, paste and clear on the editor's selection: the chosen step, hit or
+// not, when there is one, else the selected track's sixteen steps. A step
+// whose hit went stays chosen, so that copy, clear and paste round trip and
+// a second Delete clears nothing more. Only step records
 // travel; the track's sound, length and modulators stay where they are.
 // Paste and clear take an undo snapshot, write the editor copy and post it.
 
@@ -36,14 +38,14 @@ class EditActions {
  public:
   explicit EditActions(EditorContext& context) : context_(context) {}
 
-  // The selected step, or the selected track without one.
+  // The chosen step, or the selected track without one.
   void copy();
-  // A copied step lands only on a selected step; a copied track lands on
-  // the selected track whatever step is selected.
+  // A copied step lands only on a chosen step; a copied track lands on the
+  // selected track whatever step is chosen.
   void paste();
   void clearTrack();
   void clearStep();
-  // Delete: the selected step, or the whole track without one.
+  // Delete: the chosen step, or the whole track without one.
   void clear();
 
  private:

@@ -32,8 +32,15 @@ class EditorContext {
 
   virtual std::int32_t selectedPart() const = 0;
   virtual std::int32_t selectedTrack() const = 0;
-  // -1 when no step is selected.
+  // The selected hit: the step last chosen while it holds a hit of the
+  // selected track, else -1 (the base sound). Read from the project each
+  // time, so that whatever takes the hit away (an undo, a clear, a kit)
+  // leaves the bench on the base, and whatever brings it back (a redo, a
+  // paste) finds it selected again.
   virtual std::int32_t selectedStep() const = 0;
+  // The step last chosen, hit or not, -1 none: what copy, paste and Delete
+  // act on.
+  virtual std::int32_t selectedCell() const = 0;
   // The selected track's sound in the kit, -1 for none (also when the
   // selected track is no track).
   virtual std::int32_t selectedSound() const = 0;

@@ -61,12 +61,19 @@ std::int32_t EditorView::selectedSound() const {
   return host_.project.patterns[selectedPart_].tracks[selectedTrack_].soundIndex;
 }
 
+std::int32_t EditorView::selectedStep() const {
+  if (!isStepIndex(selectedCell_) || !isTrackIndex(selectedTrack_)) return -1;
+  const ob::Pattern& part = host_.project.patterns[selectedPart_];
+  if (selectedTrack_ >= part.numTracks) return -1;
+  return part.tracks[selectedTrack_].steps[selectedCell_].active ? selectedCell_ : -1;
+}
+
 void EditorView::selectPart(std::int32_t part) {
   if (part < 0 || part >= partCount(host_.project)) return;
   selectedPart_ = part;
   const int tracks = host_.project.patterns[part].numTracks;
   if (selectedTrack_ >= tracks) selectedTrack_ = std::max(tracks - 1, 0);
-  selectedStep_ = -1;
+  selectedCell_ = -1;
   macroPanel_.selectedMacro = -1;
   bench_.rebuild();
 }
@@ -166,7 +173,7 @@ void EditorView::refresh() {
   if (selectedPart_ < 0) selectedPart_ = 0;
   const int tracks = host_.project.patterns[selectedPart_].numTracks;
   if (selectedTrack_ >= tracks) selectedTrack_ = std::max(tracks - 1, 0);
-  if (selectedStep_ >= ob::kStepsPerTrack) selectedStep_ = -1;
+  if (selectedCell_ >= ob::kStepsPerTrack) selectedCell_ = -1;
   bench_.rebuild();
 }
 
@@ -176,7 +183,7 @@ void EditorView::startOver() {
   redoHistory_.clear();
   endCoalescing();
   selectedPart_ = 0;
-  selectedStep_ = -1;
+  selectedCell_ = -1;
   macroPanel_.selectedMacro = -1;
   kitBrowser_.markClean();
 }

@@ -53,10 +53,11 @@ class EditorView : public ui::View, public EditorContext {
   UndoHistory& undoHistory() override { return undoHistory_; }
   std::int32_t selectedPart() const override { return selectedPart_; }
   std::int32_t selectedTrack() const override { return selectedTrack_; }
-  std::int32_t selectedStep() const override { return selectedStep_; }
+  std::int32_t selectedStep() const override;
+  std::int32_t selectedCell() const override { return selectedCell_; }
   std::int32_t selectedSound() const override;
   void setSelectedTrack(std::int32_t track) override { selectedTrack_ = track; }
-  void setSelectedStep(std::int32_t step) override { selectedStep_ = step; }
+  void setSelectedStep(std::int32_t step) override { selectedCell_ = step; }
   void selectPart(std::int32_t part) override;
   void apply(ob::EditCommand& command) override;
   void pushUndo() override;
@@ -171,7 +172,8 @@ class EditorView : public ui::View, public EditorContext {
   std::uint64_t revision_ = 0;
   std::int32_t selectedPart_ = 0;
   std::int32_t selectedTrack_ = 0;
-  std::int32_t selectedStep_ = -1;
+  // The step last chosen; the bench edits it only while it holds a hit.
+  std::int32_t selectedCell_ = -1;
   double housekeepingInterval_ = 1.0 / 30.0;
   double nextHousekeeping_ = 0.0;
   std::int32_t lastStep_ = -1, prevStep_ = -1;

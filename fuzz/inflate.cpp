@@ -1,9 +1,12 @@
 // The inflater must never crash, overrun or outgrow the declared size,
 // whatever it decodes must survive our deflate and inflate unchanged, and a
-// stream read from a file in pieces must inflate as it does from memory.
+// stream read from a file in pieces, or decoded only as far as it is read,
+// must inflate as it does from memory.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -25,6 +28,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (ob::zip::inflate(file, 2, size - 2, declared, pieces, piecesError) != ok || pieces != out ||
       piecesError != error)
     std::abort();
+  // Decoded only as far as read, then to the end: the same bytes, handed
+  // on once each, and the same verdict.
+  std::vector<std::uint8_t> handed;
+  ob::zip::StreamInflater stream(file, 2, size - 2, declared, [&handed](std::span<const std::uint8_t> p) {
+    handed.insert(handed.end(), p.begin(), p.end());
+  });
+  std::uint8_t head[16];
+  const std::size_t at = out.size() / 2;
+  const std::size_t count = std::min(sizeof head, out.size() - at);
+  if (!stream.read(at, head, count) ||
+      (count > 0 && !std::equal(head, head + count, out.begin() + static_cast<std::ptrdiff_t>(at))))
+    std::abort();
+  std::string streamError;
+  const auto streamed = stream.finish(streamError);
+  if (streamed.has_value() != ok || streamError != error || handed != out) std::abort();
   if (!ok) {
     if (error.empty()) std::abort();
     return 0;

@@ -1,7 +1,8 @@
-// Any bytes given to the document load: no crash, a failure leaves the
-// caller's project, pool and kept document alone, and a success is a project
-// inside the model's ranges that saves, keeping what the load read, and
-// whose save loads back keeping all of it and saves again the same bytes.
+// Any bytes given to the document load, into a pool of small limits: no
+// crash, a failure leaves the caller's project, pool and kept document
+// alone, and a success is a project inside the model's ranges that saves,
+// keeping what the load read, and whose save loads back keeping all of it
+// and saves again the same bytes.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -15,12 +16,22 @@
 #include "engine/pool/sample_pool.h"
 #include "fuzz/kept_entries.h"
 
+namespace {
+
+// Limits a few kilobytes reach, so that small inputs take the paths of
+// samples and pools past them: a packed sample of a megabyte is one.
+constexpr std::uint64_t kMiB = std::uint64_t(1) << 20;
+constexpr ob::SampleLimits kSmallLimits{kMiB, 4 * kMiB, 2 * kMiB, 8 * kMiB};
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   auto project = ob::makeProject();
   project->seed = 42;
   project->patterns[0].numTracks = 3;
   auto before = std::make_unique<ob::Project>(*project);
   ob::SamplePool pool;
+  pool.setLimits(kSmallLimits);
   ob::KeptDocument kept;
   ob::Diagnostics diagnostics;
   std::string error;
@@ -40,6 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!obfuzz::keepsWhatTheLoadRead(data, size, saved, diagnostics)) std::abort();
   auto again = ob::makeProject();
   ob::SamplePool againPool;
+  againPool.setLimits(kSmallLimits);
   ob::KeptDocument againKept;
   ob::Diagnostics refound;
   if (!ob::readDocument(saved, *again, againPool, againKept, &error, &refound)) std::abort();

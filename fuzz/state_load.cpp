@@ -59,6 +59,12 @@ ob::clap::Plugin* instance() {
 
 }  // namespace
 
+// The instance is made before the first input, whose cost it is not.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  instance();
+  return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   ob::clap::Plugin& plugin = *instance();
   orbi::EngineHost& eh = *plugin.engineHost;

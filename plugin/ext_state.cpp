@@ -58,8 +58,10 @@ std::string refusedPackageText(zip::StreamWalk::Verdict verdict) {
   const zip::Limits limits;
   const std::string package = "The state's package ";
   switch (verdict) {
-    case Verdict::Stopped:
-      return package + "holds an entry whose size only follows its data, which this plug-in never writes";
+    case Verdict::SizesFollowData:
+      return package + "holds an entry whose sizes follow its data, which this plug-in never writes";
+    case Verdict::PackedSizeWrong:
+      return package + "holds an entry whose packed size does not fit its size, which no writer makes";
     case Verdict::Zip64: return package + "holds a Zip64 entry, which this plug-in does not read";
     case Verdict::EntryTooLarge:
       return package + "holds an entry of more than " + sizeText(limits.maxEntrySize);

@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
 # Fuzzes each target in fuzz/ with libFuzzer (clang, ASan and UBSan): first
-# its seed corpus, then new inputs for OB_FUZZ_SECONDS (default 60) each.
-# New inputs that raise coverage collect in build-fuzz/corpus-<name>/; copy
-# the useful ones into fuzz/corpus/<name>/, where every test run replays
-# them. Stops at the first failure, with the end of the target's log.
+# its seed corpus, then new inputs of at most 32 KiB for OB_FUZZ_SECONDS
+# (default 60) each, every input held to the memory fuzz/memory_limits
+# gives its target: no allocation past it, and no more resident memory than
+# that above the fuzzer's own. New inputs that raise coverage collect in
+# build-fuzz/corpus-<name>/; copy the useful ones into fuzz/corpus/<name>/,
+# where every test run replays them. Stops at the first failure, with the
+# end of the target's log.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
 ob_install "${OB_BUILD_PACKAGES[@]}" "${OB_FUZZ_PACKAGES[@]}"
 jobs="$(ob_jobs)"
 fuzz_seconds="${OB_FUZZ_SECONDS:-60}"
+# What libFuzzer, AddressSanitizer's quarantine of freed memory (256 MiB)
+# and the target's program hold besides the input's own.
+fuzzer_own_mb=512
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DOB_FUZZ=ON -DOB_TESTS=OFF -DOB_BENCHMARKS=OFF \
@@ -26,7 +32,14 @@ for src in fuzz/*.cpp; do
   mkdir -p "$work"
   echo "-- fuzz_$name: ${fuzz_seconds}s"
   log="build-fuzz/fuzz-$name.log"
-  if ! "build-fuzz/fuzz_$name" -max_total_time="$fuzz_seconds" -print_final_stats=1 \
+  limit_mb="$(awk -v name="$name" '$1 == name { print $2 }' fuzz/memory_limits)"
+  if [ -z "$limit_mb" ]; then
+    echo "fuzz/memory_limits gives no limit for $name" >&2
+    exit 1
+  fi
+  if ! "build-fuzz/fuzz_$name" -max_total_time="$fuzz_seconds" -print_final_stats=1 -max_len=32768 \
+      -malloc_limit_mb="$limit_mb" -rss_limit_mb="$((limit_mb + fuzzer_own_mb))" \
+      -artifact_prefix="build-fuzz/$name-" \
       "$work" $( [ -d "$corpus" ] && echo "$corpus" ) > "$log" 2>&1; then
     tail -n 80 "$log"
     echo "fuzz_$name found a failure" >&2

@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "ui/geometry.h"
 #include "ui/store_map.h"
 #include "ui/theme/fonts.h"
 #include "ui/theme/skin.h"
@@ -97,11 +98,15 @@ class UiContext {
     unsigned openings = 0;
     // The text is the param's word for a refused entry, shown until edited.
     bool refused = false;
-    // After a commit held to the range: what it was held to, where the box
-    // was, and until when (Dear ImGui's clock) that is said.
+    // After a commit held to the range: what it was held to, the entry
+    // that took it, until when (Dear ImGui's clock) that is said, and where
+    // its value and panel were in the frame its control last placed them.
     std::string heldNote;
-    ImVec2 noteAnchor;
+    ImGuiID noteOwner = 0;
     double noteUntil = 0.0;
+    int noteShown = -1;
+    Rect noteValue;
+    Rect notePanel;
   };
   NumberEntryState& numberEntryState() { return numberEntry_; }
 

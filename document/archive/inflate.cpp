@@ -4,6 +4,9 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <memory>
+#include <optional>
+#include <utility>
 
 #include "document/archive/deflate_tables.h"
 #include "document/reading/byte_source.h"
@@ -246,8 +249,20 @@ struct BitReader {
   }
 };
 
+// The farthest back a copy reaches, and what a sliding output keeps.
+constexpr std::size_t kHistory = 32768;
+// A sliding output: the history, then room for the longest stored block
+// and a copy past it, many times over so that it slides seldom.
+constexpr std::size_t kWindowBytes = kHistory + (std::size_t(192) << 10);
+
+// Decodes into the caller's vector, grown up to the declared size, or
+// into a window of its own that slides, handing each byte on before it
+// leaves. Decoding goes on where it left off: it stops between symbols once
+// the output reaches the point it is asked to, and after the final block.
 class Inflater {
  public:
+  using Piece = StreamInflater::Piece;
+
   Inflater(const std::uint8_t* input, std::size_t length, std::size_t declared,
            std::vector<std::uint8_t>& out)
       : bits_{input, input + length}, out_(out), start_(out.size()), pos_(out.size()), size_(out.size()) {
@@ -260,9 +275,19 @@ class Inflater {
     bits_.feed = &feed;
   }
 
+  // Makes the output a window of out's, which must be empty: `piece`, when
+  // given, has every byte before it leaves the window or the stream ends.
+  void slide(Piece piece) {
+    piece_ = std::move(piece);
+    window_ = true;
+    out_.resize(kWindowBytes);
+    data_ = out_.data();
+    size_ = std::min(kWindowBytes, limit_);
+  }
+
+  // The whole stream into the caller's vector.
   bool run(std::string& error) {
-    const char* failure = decode();
-    if (failure && bits_.feed && bits_.feed->failed) failure = kCannotRead;
+    const char* failure = decodeTo(SIZE_MAX);
     out_.resize(pos_);
     if (failure) {
       error = failure;
@@ -271,12 +296,33 @@ class Inflater {
     return true;
   }
 
+  // Decodes until the output reaches `end` bytes from the stream's first,
+  // or the stream ends; nothing, or why it failed.
+  const char* decodeTo(std::uint64_t end) {
+    if (failure_ == nullptr && !done_) {
+      failure_ = decode(end);
+      if (failure_ && bits_.feed && bits_.feed->failed) failure_ = kCannotRead;
+      if ((done_ || failure_) && window_) handOn();
+    }
+    return failure_;
+  }
+
+  // Output bytes from the stream's first up to those decoded.
+  std::uint64_t decoded() const { return dropped_ + (pos_ - start_); }
+  // The decoded bytes still held, from the stream's first output byte
+  // `decoded() - held().size()`.
+  std::span<const std::uint8_t> held() const { return {data_ + start_, pos_ - start_}; }
+
  private:
-  // Grows the output so that `need` bytes fit, never past the declared size.
-  bool ensure(std::size_t need) {
-    if (need <= size_) return true;
-    if (need > limit_) return false;
-    std::size_t grown = std::max({need, size_ + size_ / 2, start_ + std::size_t(32768)});
+  // Room for `count` more bytes of output, never past the declared size.
+  bool room(std::size_t count) {
+    if (count <= size_ - pos_) return true;
+    if (count > limit_ - pos_) return false;
+    if (window_) {
+      drop();
+      return true;
+    }
+    std::size_t grown = std::max({pos_ + count, size_ + size_ / 2, start_ + std::size_t(32768)});
     grown = std::min(grown, limit_);
     out_.resize(grown);
     data_ = out_.data();
@@ -284,26 +330,69 @@ class Inflater {
     return true;
   }
 
-  const char* decode() {
+  // Hands on what the window holds that it has not yet, and keeps only
+  // the history before the decoding position.
+  void handOn() {
+    if (piece_ && pos_ > given_) piece_(std::span<const std::uint8_t>(data_ + given_, pos_ - given_));
+    given_ = pos_;
+  }
+  void drop() {
+    handOn();
+    const std::size_t keep = std::min(pos_, kHistory);
+    const std::size_t shift = pos_ - keep;
+    std::memmove(data_, data_ + shift, keep);
+    dropped_ += shift;
+    pos_ = keep;
+    given_ = keep;
+    limit_ -= shift;
+    // As a growing output never grows past the declared size, the window
+    // never holds room beyond it.
+    size_ = std::min(out_.size(), limit_);
+  }
+
+  // The output position `end` bytes from the stream's first, where the
+  // decoding stops; at most the end of the declared size.
+  std::size_t stopAt(std::uint64_t end) const {
+    if (end <= dropped_) return start_;
+    const std::uint64_t ahead = end - dropped_;
+    return ahead > limit_ - start_ ? SIZE_MAX : start_ + static_cast<std::size_t>(ahead);
+  }
+
+  const char* decode(std::uint64_t end) {
     for (;;) {
+      if (inBlock_) {
+        const char* failure = block(*blockLit_, *blockDist_, end);
+        if (failure) return failure;
+        if (inBlock_) return nullptr;  // stopped where asked
+        if (final_) {
+          done_ = true;
+          return nullptr;
+        }
+      }
+      if (pos_ >= stopAt(end)) return nullptr;
       bits_.refill();
       if (bits_.count < 3) return kEndsEarly;
-      const bool final = bits_.peek(1);
+      final_ = bits_.peek(1);
       const unsigned type = (bits_.buf >> 1) & 3u;
       bits_.consume(3);
-      const char* failure = nullptr;
       if (type == 0) {
-        failure = stored();
+        if (const char* failure = stored()) return failure;
+        if (final_) {
+          done_ = true;
+          return nullptr;
+        }
       } else if (type == 1) {
-        failure = block(fixedCodes().lit, fixedCodes().dist);
+        blockLit_ = &fixedCodes().lit;
+        blockDist_ = &fixedCodes().dist;
+        inBlock_ = true;
       } else if (type == 2) {
-        failure = dynamicTables();
-        if (!failure) failure = block(lit_, dist_);
+        if (const char* failure = dynamicTables()) return failure;
+        blockLit_ = &lit_;
+        blockDist_ = &dist_;
+        inBlock_ = true;
       } else {
-        failure = "invalid block type";
+        return "invalid block type";
       }
-      if (failure) return failure;
-      if (final) return nullptr;
     }
   }
 
@@ -317,7 +406,7 @@ class Inflater {
     bits_.in += 4;
     if (len != (~nlen & 0xFFFFu)) return "stored block length does not match its complement";
     if (bits_.left() < len) return kEndsEarly;
-    if (!ensure(pos_ + len)) return kTooMuch;
+    if (!room(len)) return kTooMuch;
     // The block's bytes may span pieces of the input.
     for (std::size_t copied = 0; copied < len;) {
       if (bits_.in == bits_.end && !bits_.pull()) return kEndsEarly;
@@ -403,13 +492,24 @@ class Inflater {
     return used == 1 && ones == 1;
   }
 
-  const char* block(const Code& lit, const Code& dist) {
+  // The block's symbols until its end, or until the output reaches `end`
+  // (the block then goes on at the next call).
+  const char* block(const Code& lit, const Code& dist, std::uint64_t end) {
     BitReader b = bits_;  // local copy keeps the hot state in registers
     std::uint8_t* data = data_;
     std::size_t pos = pos_;
     std::size_t size = size_;
+    std::size_t stop = stopAt(end);
     const char* failure = nullptr;
+    // After room() the window may have slid: everything held is read again.
+    const auto reload = [&] {
+      data = data_;
+      size = size_;
+      pos = pos_;
+      stop = stopAt(end);
+    };
     for (;;) {
+      if (pos >= stop) break;
       b.refill();
       Entry e = lit.lookup(b.buf);
       if (e.bits > b.count) {
@@ -420,18 +520,18 @@ class Inflater {
         b.consume(e.bits);
         if (pos >= size) {
           pos_ = pos;
-          if (!ensure(pos + 1)) {
+          if (!room(1)) {
             failure = kTooMuch;
             break;
           }
-          data = data_;
-          size = size_;
+          reload();
         }
         data[pos++] = std::uint8_t(e.value);
         continue;
       }
       if (e.kind == kEnd) {
         b.consume(e.bits);
+        inBlock_ = false;
         break;
       }
       if (e.kind == kNoMatch) {
@@ -466,29 +566,28 @@ class Inflater {
       }
       const std::size_t distance = d.value + b.peek(d.extra);
       b.consume(d.extra);
-      if (distance > pos - start_) {
+      if (distance > pos - start_ + dropped_) {
         failure = "distance reaches before the start";
         break;
       }
       if (pos + length + 8 > size) {
         pos_ = pos;
-        if (!ensure(pos + length)) {
+        if (!room(length)) {
           failure = kTooMuch;
           break;
         }
-        ensure(std::min(pos + length + 8, limit_));
-        data = data_;
-        size = size_;
+        room(std::min(length + 8, limit_ - pos_));
+        reload();
       }
       std::uint8_t* dst = data + pos;
       const std::uint8_t* src = dst - distance;
       if (distance >= 8 && pos + length + 8 <= size) {
-        std::uint8_t* const stop = dst + length;
+        std::uint8_t* const stop8 = dst + length;
         do {
           std::memcpy(dst, src, 8);
           dst += 8;
           src += 8;
-        } while (dst < stop);
+        } while (dst < stop8);
       } else if (distance == 1) {
         std::memset(dst, *src, length);
       } else {
@@ -503,11 +602,21 @@ class Inflater {
 
   BitReader bits_;
   std::vector<std::uint8_t>& out_;
-  std::size_t start_;
+  std::size_t start_;  // where the stream's output starts in out_ (0 for a window)
   std::size_t pos_;
   std::size_t size_;
-  std::size_t limit_ = 0;
+  std::size_t limit_ = 0;  // where the declared size ends in out_
   std::uint8_t* data_ = nullptr;
+  bool window_ = false;
+  Piece piece_;
+  std::size_t given_ = 0;           // window bytes before this were handed on
+  std::uint64_t dropped_ = 0;       // output bytes that left the window
+  bool inBlock_ = false;            // within a block of codes, at a symbol
+  bool final_ = false;              // the block in hand is the last
+  bool done_ = false;               // the final block is decoded
+  const char* failure_ = nullptr;   // why decoding stopped for good
+  const Code* blockLit_ = nullptr;  // the codes of the block in hand
+  const Code* blockDist_ = nullptr;
   Code lengthCode_;
   Code lit_;
   Code dist_;
@@ -521,24 +630,86 @@ bool inflate(const std::uint8_t* input, std::size_t inputLength, std::size_t dec
   return inflater.run(error);
 }
 
+namespace {
+
+// A feed for the stream in source at [offset, offset + length), or none
+// when the source is in memory.
+std::unique_ptr<InputFeed> feedFor(const ByteSource& source, std::uint64_t offset, std::uint64_t length) {
+  if (source.inMemory().data() != nullptr) return nullptr;
+  auto feed = std::make_unique<InputFeed>();
+  feed->source = &source;
+  feed->next = offset;
+  feed->end = offset + length;
+  feed->buffer.resize(kInputPiece);
+  return feed;
+}
+
+bool withinSource(const ByteSource& source, std::uint64_t offset, std::uint64_t length) {
+  return offset <= source.size() && length <= source.size() - offset;
+}
+
+}  // namespace
+
 bool inflate(const ByteSource& source, std::uint64_t offset, std::uint64_t inputLength,
              std::size_t declaredSize, std::vector<std::uint8_t>& output, std::string& error) {
-  if (offset > source.size() || inputLength > source.size() - offset) {
+  if (!withinSource(source, offset, inputLength)) {
     error = kEndsEarly;
     return false;
   }
-  const std::span<const std::uint8_t> memory = source.inMemory();
-  if (memory.data() != nullptr) {
-    return inflate(memory.data() + offset, static_cast<std::size_t>(inputLength), declaredSize, output,
-                   error);
-  }
-  InputFeed feed;
-  feed.source = &source;
-  feed.next = offset;
-  feed.end = offset + inputLength;
-  feed.buffer.resize(kInputPiece);
-  Inflater inflater(feed, declaredSize, output);
+  const std::unique_ptr<InputFeed> feed = feedFor(source, offset, inputLength);
+  if (!feed)
+    return inflate(source.inMemory().data() + offset, static_cast<std::size_t>(inputLength), declaredSize,
+                   output, error);
+  Inflater inflater(*feed, declaredSize, output);
   return inflater.run(error);
+}
+
+struct StreamInflater::Decoder {
+  std::unique_ptr<InputFeed> feed;
+  std::vector<std::uint8_t> window;
+  std::optional<Inflater> inflater;
+  const char* failure = nullptr;  // when the stream lies outside its source
+};
+
+StreamInflater::StreamInflater(const ByteSource& source, std::uint64_t offset, std::uint64_t length,
+                               std::uint64_t declared, Piece piece)
+    : decoder_(std::make_unique<Decoder>()) {
+  Decoder& d = *decoder_;
+  if (!withinSource(source, offset, length)) {
+    d.failure = kEndsEarly;
+    return;
+  }
+  const auto size = static_cast<std::size_t>(std::min<std::uint64_t>(declared, SIZE_MAX));
+  d.feed = feedFor(source, offset, length);
+  if (d.feed)
+    d.inflater.emplace(*d.feed, size, d.window);
+  else
+    d.inflater.emplace(source.inMemory().data() + offset, static_cast<std::size_t>(length), size, d.window);
+  d.inflater->slide(std::move(piece));
+}
+
+StreamInflater::~StreamInflater() = default;
+
+bool StreamInflater::read(std::uint64_t offset, std::uint8_t* out, std::size_t count) {
+  Decoder& d = *decoder_;
+  if (d.failure || count > kHistory || offset > UINT64_MAX - count) return false;
+  Inflater& in = *d.inflater;
+  if (in.decoded() < offset + count && in.decodeTo(offset + count) != nullptr) return false;
+  const std::span<const std::uint8_t> held = in.held();
+  const std::uint64_t first = in.decoded() - held.size();
+  if (offset < first || offset + count > in.decoded()) return false;
+  if (count > 0) std::memcpy(out, held.data() + (offset - first), count);
+  return true;
+}
+
+std::optional<std::uint64_t> StreamInflater::finish(std::string& error) {
+  Decoder& d = *decoder_;
+  const char* failure = d.failure ? d.failure : d.inflater->decodeTo(UINT64_MAX);
+  if (failure) {
+    error = failure;
+    return std::nullopt;
+  }
+  return d.inflater->decoded();
 }
 
 }  // namespace ob::zip

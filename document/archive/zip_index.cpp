@@ -69,14 +69,6 @@ std::optional<std::vector<std::uint8_t>> ArchiveIndex::unpack(const LocatedEntry
   return unpackEntry(*source_, entry.record, entry.payload, diagnostics, fault);
 }
 
-bool ArchiveIndex::readStored(const LocatedEntry& entry, std::uint64_t offset, std::uint8_t* out,
-                              std::size_t count) const {
-  const DirectoryRecord& record = entry.record;
-  if (record.method != 0 || record.packedSize != record.size) return false;
-  if (offset > record.size || count > record.size - offset) return false;
-  return source_->read(entry.payload + offset, out, count);
-}
-
 std::optional<std::span<const std::uint8_t>> ArchiveIndex::view(const LocatedEntry& entry,
                                                                 std::vector<std::uint8_t>& scratch,
                                                                 Diagnostics& diagnostics,

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "document/archive/zip_directory.h"
+#include "document/archive/zip_reader.h"
 #include "document/diagnostics.h"
 #include "document/reading/byte_source.h"
 
@@ -40,10 +41,12 @@ class ArchiveIndex {
                                                   std::string* fault = nullptr) const;
   // What the archive is read from.
   const ByteSource& source() const { return *source_; }
-  // count bytes of a stored entry from offset, read where they lie; false
-  // for a deflated entry or past its end.
-  bool readStored(const LocatedEntry& entry, std::uint64_t offset, std::uint8_t* out,
-                  std::size_t count) const;
+  // A reader of its bytes where they lie (see EntryReader).
+  EntryReader reader(const LocatedEntry& entry) const { return {*source_, entry.record, entry.payload}; }
+  // Its bytes a piece at a time as they are unpacked (see unpackInPieces).
+  bool unpackInPieces(const LocatedEntry& entry, const StreamInflater::Piece& piece) const {
+    return zip::unpackInPieces(*source_, entry.record, entry.payload, piece);
+  }
   // The same as a view (see viewEntry).
   std::optional<std::span<const std::uint8_t>> view(const LocatedEntry& entry,
                                                     std::vector<std::uint8_t>& scratch,

@@ -136,6 +136,44 @@ std::optional<std::vector<std::uint8_t>> unpackEntry(const ByteSource& source, c
   return ownBytes(*data, std::move(scratch));
 }
 
+bool unpackInPieces(const ByteSource& source, const DirectoryRecord& record, std::uint64_t payload,
+                    const StreamInflater::Piece& piece) {
+  std::uint32_t crc = 0;
+  const auto checked = [&](std::span<const std::uint8_t> bytes) {
+    crc = crc32(bytes.data(), bytes.size(), crc);
+    piece(bytes);
+  };
+  std::uint64_t size = 0;
+  if (record.method == 0) {
+    constexpr std::uint64_t kPiece = std::uint64_t(1) << 20;
+    std::vector<std::uint8_t> scratch;
+    if (record.packedSize != record.size) return false;
+    for (; size < record.size;) {
+      const auto n = static_cast<std::size_t>(std::min(kPiece, record.size - size));
+      const auto bytes = source.view(payload + size, n, scratch);
+      if (!bytes) return false;
+      checked(*bytes);
+      size += n;
+    }
+  } else {
+    std::string reason;
+    const auto unpacked =
+        StreamInflater(source, payload, record.packedSize, record.size, checked).finish(reason);
+    if (!unpacked) return false;
+    size = *unpacked;
+  }
+  return size == record.size && crc == record.crc;
+}
+
+bool EntryReader::read(std::uint64_t offset, std::uint8_t* out, std::size_t count) {
+  if (offset > record_.size || count > record_.size - offset) return false;
+  if (record_.method == 0)
+    return record_.packedSize == record_.size && source_->read(payload_ + offset, out, count);
+  if (!inflater_)
+    inflater_ = std::make_unique<StreamInflater>(*source_, payload_, record_.packedSize, record_.size);
+  return inflater_->read(offset, out, count);
+}
+
 std::optional<std::vector<Entry>> readZip(const ByteSource& source, Diagnostics& diagnostics,
                                           const Limits& limits, const EntryFilter& admit) {
   const std::optional<ArchiveIndex> archive = ArchiveIndex::open(source, diagnostics, limits);

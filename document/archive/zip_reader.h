@@ -2,12 +2,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <unordered_set>
 #include <vector>
 
+#include "document/archive/inflate.h"
 #include "document/archive/zip_directory.h"
 #include "document/archive/zip_entry.h"
 #include "document/diagnostics.h"
@@ -58,5 +60,30 @@ std::optional<std::span<const std::uint8_t>> viewEntry(const ByteSource& source,
                                                        std::vector<std::uint8_t>& scratch,
                                                        Diagnostics& diagnostics,
                                                        std::string* fault = nullptr);
+
+// The record's bytes handed to `piece` a piece at a time as they are
+// unpacked, never held whole; true when they are all there, of the
+// declared size and checksum. No warning: the caller says why.
+bool unpackInPieces(const ByteSource& source, const DirectoryRecord& record, std::uint64_t payload,
+                    const StreamInflater::Piece& piece);
+
+// A record's bytes read front to back where they lie, unchecked (the
+// checksum needs them all): a stored entry's straight from the archive, a
+// deflated one's decoded only as far as it is read, so that a file's head
+// costs what the head holds. The source must outlive it.
+class EntryReader {
+ public:
+  EntryReader(const ByteSource& source, const DirectoryRecord& record, std::uint64_t payload)
+      : source_(&source), record_(record), payload_(payload) {}
+  // count bytes from offset; false past the entry's end, for bytes before
+  // those a deflated entry has read last, or where they cannot be had.
+  bool read(std::uint64_t offset, std::uint8_t* out, std::size_t count);
+
+ private:
+  const ByteSource* source_;
+  DirectoryRecord record_;
+  std::uint64_t payload_;
+  std::unique_ptr<StreamInflater> inflater_;  // made at the first read of a deflated entry
+};
 
 }  // namespace ob::zip

@@ -6,13 +6,20 @@
 namespace ob::zip {
 namespace {
 
+constexpr std::uint16_t kEncrypted = 0x0001;
 constexpr std::uint16_t kSizesFollowData = 0x0008;
 constexpr std::uint16_t kStoredMethod = 0;
 constexpr std::uint32_t kZip64Size = 0xFFFFFFFFu;
-// The sizes after the data: checksum, packed and unpacked size, after a
-// signature that writers may leave out.
-constexpr std::uint32_t kDescriptorSignature = 0x08074b50;
-constexpr std::size_t kDescriptorSize = 12;
+
+// The most an entry of `size` bytes can take in the archive. Stored, its
+// bytes are its payload. Packed, even data that does not shrink takes
+// little more: DEFLATE's stored blocks add five bytes in 65,535, its fixed
+// codes at most one bit a byte, a block's own codes a few hundred bytes;
+// a quarter and a kilobyte more is past any writer.
+std::uint64_t mostPackedBytes(std::uint16_t flags, std::uint16_t method, std::uint64_t size) {
+  if (method == kStoredMethod && (flags & kEncrypted) == 0) return size;
+  return size + size / 4 + 1024;
+}
 
 }  // namespace
 
@@ -21,17 +28,17 @@ StreamWalk::Verdict StreamWalk::stepOverEntry(const std::uint8_t* header) {
   if (++entries_ > limits_.maxEntries) return Verdict::TooManyEntries;
   localRecordBytes_ += record;
   if (localRecordBytes_ > kMaxDirectoryBytes) return Verdict::NamesTooLarge;
-  const bool sizesFollow = (readU16LE(header + 6) & kSizesFollowData) != 0;
-  if (sizesFollow && readU16LE(header + 8) != kStoredMethod) return Verdict::Stopped;
+  const std::uint16_t flags = readU16LE(header + 6);
+  if ((flags & kSizesFollowData) != 0) return Verdict::SizesFollowData;
   const std::uint32_t packed = readU32LE(header + 18);
   const std::uint32_t size = readU32LE(header + 22);
   if (packed == kZip64Size || size == kZip64Size) return Verdict::Zip64;
   if (size > limits_.maxEntrySize) return Verdict::EntryTooLarge;
   unpacked_ += size;
   if (unpacked_ > limits_.maxTotalSize) return Verdict::TotalTooLarge;
+  if (packed > mostPackedBytes(flags, readU16LE(header + 8), size)) return Verdict::PackedSizeWrong;
   next_ += record + packed;
   if (next_ > maxBytes_) return Verdict::PastSizeLimit;
-  descriptorNext_ = sizesFollow;
   return Verdict::Going;
 }
 
@@ -45,12 +52,7 @@ StreamWalk::Verdict StreamWalk::follow(const std::uint8_t* bytes, std::size_t si
     const std::uint8_t* at = bytes + next_;
     const std::size_t have = size - static_cast<std::size_t>(next_);
     const std::uint32_t signature = readU32LE(at);
-    if (descriptorNext_) {
-      const std::size_t descriptor = kDescriptorSize + (signature == kDescriptorSignature ? 4 : 0);
-      if (have < descriptor) break;
-      next_ += descriptor;
-      descriptorNext_ = false;
-    } else if (signature == kLocalHeaderSignature) {
+    if (signature == kLocalHeaderSignature) {
       if (have < kLocalHeaderSize) break;
       verdict_ = stepOverEntry(at);
     } else if (signature == kCentralHeaderSignature) {

@@ -5,11 +5,10 @@
 // the reader would take, long before its end is read. An archive this
 // project writes is its entries' local records one after another, then the
 // directory's records and the end record, with nothing after it (the reader
-// finds no end record otherwise). zip, writing to a pipe, puts an entry's
-// sizes after its data as well, but a stored entry's in its header too, so
-// it is stepped over all the same. A deflated entry whose sizes only follow
-// its data cannot be stepped over without decoding it: the walk stops
-// there, and its caller decides what to make of the rest.
+// finds no end record otherwise), and every local record gives the sizes
+// its central one gives. So an entry whose sizes follow its data, or whose
+// packed size its size cannot account for, was written by no one whose
+// archive is worth reading to its end: the walk refuses it at its record.
 #include <cstddef>
 #include <cstdint>
 
@@ -20,15 +19,16 @@ namespace ob::zip {
 class StreamWalk {
  public:
   enum class Verdict : std::uint8_t {
-    Going,           // every record so far starts where it should
-    Broken,          // bytes where a record should start are none, or follow the end
-    Stopped,         // a record the walk cannot step over: no further verdict
-    Zip64,           // an entry's sizes are Zip64's, which the reader refuses
-    EntryTooLarge,   // an entry unpacks to more than one may
-    TotalTooLarge,   // the entries unpack to more than all may
-    TooManyEntries,  // more entries than the archive may hold
-    NamesTooLarge,   // the records' names and extra fields pass what a directory may hold
-    PastSizeLimit,   // an entry ends past the most the archive may take
+    Going,            // every record so far starts where it should
+    Broken,           // bytes where a record should start are none, or follow the end
+    SizesFollowData,  // an entry whose sizes come after its data (a data descriptor)
+    Zip64,            // an entry's sizes are Zip64's, which the reader refuses
+    EntryTooLarge,    // an entry unpacks to more than one may
+    TotalTooLarge,    // the entries unpack to more than all may
+    TooManyEntries,   // more entries than the archive may hold
+    NamesTooLarge,    // the records' names and extra fields pass what a directory may hold
+    PackedSizeWrong,  // an entry's packed size is not what its size can pack to
+    PastSizeLimit,    // an entry ends past the most the archive may take
   };
 
   // limits: the reader's; maxBytes: the most the whole archive may take.
@@ -49,7 +49,6 @@ class StreamWalk {
   std::uint64_t unpacked_ = 0;          // their declared unpacked sizes
   std::uint64_t localRecordBytes_ = 0;  // their headers, names and extra fields
   std::uint64_t directoryBytes_ = 0;    // the directory's records so far
-  bool descriptorNext_ = false;         // the sizes after a stored entry's data start at next_
   bool ended_ = false;                  // next_ is past the end record and its comment
   Verdict verdict_ = Verdict::Going;
 };

@@ -85,11 +85,11 @@ class PackageReader {
   // whole then says why).
   using SamePiece = std::function<bool(std::uint64_t offset, std::span<const std::uint8_t> piece)>;
   bool assetIs(const zip::LocatedEntry& asset, const SamePiece& same) const;
-  // count bytes of a stored asset from offset, unchecked (see
-  // ArchiveIndex::readStored).
-  bool readAssetAt(const zip::LocatedEntry& asset, std::uint64_t offset, std::uint8_t* out,
-                   std::size_t count) const {
-    return archive_ && archive_->readStored(asset, offset, out, count);
+  // A reader of the asset's bytes where they lie, unchecked (see
+  // zip::EntryReader); none for JSON text.
+  std::optional<zip::EntryReader> assetReader(const zip::LocatedEntry& asset) const {
+    if (!archive_) return std::nullopt;
+    return archive_->reader(asset);
   }
   // The well-named asset entries, in archive order.
   std::vector<const zip::LocatedEntry*> assetEntries() const;

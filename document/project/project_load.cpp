@@ -258,8 +258,9 @@ void loadReferencedSample(PackageReader* assets, const ByteSource& archive, cons
       };
       source.keptDigest = parsed->value;
       source.match = [&](const PackageReader::SamePiece& same) { return assets->assetIs(*asset, same); };
+      std::optional<zip::EntryReader> reader = assets->assetReader(*asset);
       source.at = [&](std::uint64_t offset, std::uint8_t* out, std::size_t count) {
-        return assets->readAssetAt(*asset, offset, out, count);
+        return reader && reader->read(offset, out, count);
       };
       source.readAgain = readAgainOf(archive, *asset, parsed->value);
       outcome = files.load(key, i, source);
@@ -282,9 +283,9 @@ void loadReferencedSample(PackageReader* assets, const ByteSource& archive, cons
 }
 
 // A legacy sample is saved as an asset named by the digest of its file,
-// which its archive does not give: found from the stored bytes, or from
-// the file unpacked for the purpose while it is within the pool's file
-// limit; nothing is kept of one beyond.
+// which its archive does not give: found from the stored bytes, or hashed
+// as the file unpacks, a piece at a time, while it is within the pool's
+// file limit; nothing is kept of one beyond.
 std::optional<KeptSampleFile> keptLegacyFile(const zip::ArchiveIndex& archive, const zip::LocatedEntry& entry,
                                              const SampleLimits& limits) {
   const zip::DirectoryRecord& record = entry.record;
@@ -296,10 +297,11 @@ std::optional<KeptSampleFile> keptLegacyFile(const zip::ArchiveIndex& archive, c
   if (record.method == 0) {
     digest = sha256Hex(stored->data(), stored->size());
   } else {
-    Diagnostics unused;
-    const std::optional<std::vector<std::uint8_t>> file = archive.unpack(entry, unused);
-    if (!file) return std::nullopt;
-    digest = sha256Hex(file->data(), file->size());
+    Sha256 hash;
+    if (!archive.unpackInPieces(
+            entry, [&hash](std::span<const std::uint8_t> piece) { hash.add(piece.data(), piece.size()); }))
+      return std::nullopt;
+    digest = hash.hex();
   }
   return keptFileOf(std::move(*stored), record, std::move(digest));
 }
@@ -414,8 +416,9 @@ bool readLegacyArchive(const ByteSource& source, const zip::Limits& limits, Proj
         return archive->view(*audio, scratch, diagnostics);
       };
       source.keep = [&] { return keptLegacyFile(*archive, *audio, pool.limits()); };
+      zip::EntryReader reader = archive->reader(*audio);
       source.at = [&](std::uint64_t offset, std::uint8_t* out, std::size_t count) {
-        return archive->readStored(*audio, offset, out, count);
+        return reader.read(offset, out, count);
       };
       source.readAgain = readAgainOf(archive->source(), *audio);
       outcome = files.load(entryName, i, source);

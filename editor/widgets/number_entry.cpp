@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "editor/widgets/widget_support.h"
+#include "ui/context.h"
 #include "ui/controls/number_entry.h"
 #include "ui/controls/typed_unit.h"
 #include "ui/imgui_adapter.h"
@@ -58,22 +60,32 @@ void NumberEntry::open(ImVec2 anchor, const Request& request, float height) {
   hi_ = request.hi;
   value.describe(request.label ? request.label : "", request.lo, request.hi, request.unit);
   value.setValue(request.value);
+  const float s = ui::scale();
+  const float w = ui::kNumberEntryWidth * s, h = height > 0.0f ? height : ui::kNumberEntryHeight * s;
+  box_ = {anchor.x - w / 2.0f, anchor.y - h / 2.0f, w, h};
   const ui::OwnerIdScope scope(this);
   ui::beginNumberEntry(kBoxId, anchor, value, height);
 }
 
-void NumberEntry::draw() {
-  if (openId_ < 0) return;
-  ui::NumberEntryResult result;
-  {
-    const ui::OwnerIdScope scope(this);
-    result = ui::numberEntry(kBoxId, value);
+void NumberEntry::draw(const ui::Rect& panel) {
+  if (openId_ >= 0) {
+    ui::NumberEntryResult result;
+    {
+      const ui::OwnerIdScope scope(this);
+      result = ui::numberEntry(kBoxId, value);
+    }
+    if (result == ui::NumberEntryResult::Editing) return;
+    const int id = std::exchange(openId_, -1);
+    if (result == ui::NumberEntryResult::Committed) {
+      committedId_ = id;
+      if (onCommit) onCommit(id, clampBetween(value.value(), lo_, hi_));
+    }
   }
-  if (result == ui::NumberEntryResult::Editing) return;
-  const int id = openId_;
-  openId_ = -1;
-  if (result == ui::NumberEntryResult::Committed && onCommit)
-    onCommit(id, clampBetween(value.value(), lo_, hi_));
+  if (committedId_ < 0) return;
+  // After the commit: the value may have moved its handle, or gone.
+  const std::optional<Shown> shown = shownAt ? shownAt(committedId_) : Shown{box_, panel};
+  const ui::OwnerIdScope scope(this);
+  if (!shown || !ui::keepHeldNote(kBoxId, shown->handle, shown->panel)) committedId_ = -1;
 }
 
 }  // namespace orbi

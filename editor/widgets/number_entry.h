@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "ui/controls/param.h"
+#include "ui/geometry.h"
 
 namespace orbi {
 
@@ -60,9 +61,20 @@ class NumberEntry {
     const char* unit_ = "";
   };
 
+  // Where a value is shown: its handle, and the panel it is drawn in.
+  struct Shown {
+    ui::Rect handle;
+    ui::Rect panel;
+  };
+
   // Called inside draw with the request's id and the typed value, kept
   // within the request's range.
   std::function<void(int id, float value)> onCommit;
+  // Where the value of the request's id is shown in this frame, none once
+  // it is not: a value typed past its range is said to be held beside it,
+  // inside its panel, and no longer than it is shown. Without it that is
+  // said beside where the box was, while the entry is drawn.
+  std::function<std::optional<Shown>(int id)> shownAt;
   Value value;
 
   // Opens the box centred on the anchor (a screen point: the handle, or
@@ -70,8 +82,10 @@ class NumberEntry {
   // ignored, leaving an open entry as it was. Opening again replaces the
   // request. A height (pixels) above 0 fits the box to a lower row.
   void open(ImVec2 anchor, const Request& request, float height = 0.0f);
-  // Runs the box while open; once a frame, whether open or not.
-  void draw();
+  // Runs the box while open; once a frame, whether open or not. Without
+  // shownAt, a note of a value held to its range stays inside the panel
+  // (the owner's area; none: the window).
+  void draw(const ui::Rect& panel = {});
   // Forgets the request without a callback; the box is no longer drawn.
   void close() { openId_ = -1; }
   // The open request's id; -1 while closed.
@@ -81,6 +95,8 @@ class NumberEntry {
   int openId_ = -1;
   float lo_ = 0.0f;  // the request's range, unsorted
   float hi_ = 1.0f;
+  ui::Rect box_;          // where the box opened
+  int committedId_ = -1;  // the last commit, while a note about it may show
 };
 
 }  // namespace orbi

@@ -193,6 +193,27 @@ TEST(Inflate, AStreamReadInPiecesInflatesAsFromMemory) {
         EXPECT_EQ(pieces.error, whole.error);
         EXPECT_EQ(pieces.out, whole.out);
         EXPECT_LE(source.largest, std::size_t(64) << 10);
+        // Decoded as far as it is read, and handed on a piece at a time.
+        Bytes handed, at(100);
+        ob::zip::StreamInflater stream(
+            source, before.size(), length, data.size(),
+            [&](std::span<const std::uint8_t> p) { handed.insert(handed.end(), p.begin(), p.end()); });
+        for (std::size_t offset = 0; offset < data.size(); offset += 7919) {
+          const std::size_t count = std::min(at.size(), data.size() - offset);
+          const bool decoded = offset + count <= whole.out.size();
+          ASSERT_EQ(stream.read(offset, at.data(), count), decoded) << offset;
+          if (decoded) {
+            EXPECT_TRUE(std::equal(at.begin(), at.begin() + std::ptrdiff_t(count),
+                                   data.begin() + std::ptrdiff_t(offset)));
+          }
+        }
+        if (data.size() > (1u << 20)) {
+          EXPECT_FALSE(stream.read(0, at.data(), 1));  // left behind
+        }
+        std::string error;
+        EXPECT_EQ(stream.finish(error), whole.ok ? std::optional<std::uint64_t>(data.size()) : std::nullopt);
+        EXPECT_EQ(error, whole.error);
+        EXPECT_EQ(handed, whole.out);
       }
     }
   }
@@ -213,17 +234,29 @@ TEST(Inflate, ASourceThatFailsToReadIsReportedAsSuch) {
 }
 
 TEST(Inflate, DeclaredSizeBoundsTheOutput) {
-  const Bytes data = compressibleBytes(50000, 7);
+  const Bytes data = compressibleBytes(500000, 7);
   for (int level : {0, 1, 6}) {
     const Bytes packed = zlibDeflate(data, level, Z_DEFAULT_STRATEGY);
     const Result shortByOne = run(packed, data.size() + 1);
     EXPECT_TRUE(shortByOne.ok) << shortByOne.error;
     EXPECT_EQ(shortByOne.out, data);
-    const Result overByOne = run(packed, data.size() - 1);
-    EXPECT_FALSE(overByOne.ok);
-    EXPECT_EQ(overByOne.error, "more data than declared");
-    EXPECT_LE(overByOne.out.size(), data.size() - 1);
-    EXPECT_EQ(Bytes(data.begin(), data.begin() + std::ptrdiff_t(overByOne.out.size())), overByOne.out);
+    for (const std::size_t declared : {data.size() - 1, std::size_t(50000)}) {
+      const Result over = run(packed, declared);
+      EXPECT_FALSE(over.ok);
+      EXPECT_EQ(over.error, "more data than declared");
+      EXPECT_LE(over.out.size(), declared);
+      EXPECT_EQ(Bytes(data.begin(), data.begin() + std::ptrdiff_t(over.out.size())), over.out);
+      // Decoded as it is read, it stops at the same byte.
+      Bytes handed;
+      const ob::MemoryBytes source(packed);
+      ob::zip::StreamInflater stream(
+          source, 0, packed.size(), declared,
+          [&](std::span<const std::uint8_t> p) { handed.insert(handed.end(), p.begin(), p.end()); });
+      std::string error;
+      EXPECT_FALSE(stream.finish(error));
+      EXPECT_EQ(error, over.error);
+      EXPECT_EQ(handed, over.out);
+    }
   }
 }
 

@@ -91,15 +91,16 @@ TEST_F(ZipInterop, InfoZipArchivesRead) {
   ASSERT_EQ(shell("cd '" + (dir_ / "in").string() + "' && zip -q -r - . | cat > '" + streamed.string() + "'"),
             0);
   expectReadsAs(streamed, files);
-  // Stored, zip gives the sizes in the header too: a stream of those is
-  // followed to its end.
+  // Stored, zip gives the sizes in the header too; the reader takes them,
+  // while a state's stream, which this project never writes so, is refused
+  // at the first.
   ASSERT_EQ(
       shell("cd '" + (dir_ / "in").string() + "' && zip -q -r -0 - . | cat > '" + streamed.string() + "'"),
       0);
   expectReadsAs(streamed, files);
   const Bytes stored = readFile(streamed);
   EXPECT_EQ(zip::StreamWalk({}, stored.size()).follow(stored.data(), stored.size()),
-            zip::StreamWalk::Verdict::Going);
+            zip::StreamWalk::Verdict::SizesFollowData);
 }
 
 TEST_F(ZipInterop, PythonZipfileArchivesRead) {

@@ -94,19 +94,22 @@ TEST(ZipStreamWalk, BytesWhereARecordShouldStartBreakIt) {
   }
 }
 
-TEST(ZipStreamWalk, AnEntryWhoseSizesFollowItsDataStopsTheWalk) {
-  for (const bool zip64 : {false, true}) {
-    SCOPED_TRACE(zip64 ? "Zip64 sizes" : "sizes after the data");
-    RawArchive a;
-    a.entries.push_back(storedEntry("a", bytesOf("first")));
-    a.entries.push_back(storedEntry("b", bytesOf("second")));
-    if (zip64)
-      a.entries[1].packedSize = 0xFFFFFFFFu;
-    else
-      a.entries[1].flags = 0x0008, a.entries[1].method = 8;  // deflated: only decoding finds its end
-    Bytes bytes = buildArchive(a);
-    bytes.resize(bytes.size() + 100, 0);  // whatever follows is not looked at
-    EXPECT_EQ(walkInPieces(bytes, 1), zip64 ? Verdict::Zip64 : Verdict::Stopped);
+TEST(ZipStreamWalk, AnEntryWhoseSizesFollowItsDataEndsTheWalk) {
+  for (const std::uint16_t method : {0, 8}) {
+    for (const bool zip64 : {false, true}) {
+      SCOPED_TRACE(testing::Message() << "method " << method << (zip64 ? ", Zip64 sizes" : ", descriptor"));
+      RawArchive a;
+      a.entries.push_back(storedEntry("a", bytesOf("first")));
+      a.entries.push_back(storedEntry("b", bytesOf("second")));
+      a.entries[1].method = method;
+      if (zip64)
+        a.entries[1].packedSize = 0xFFFFFFFFu;
+      else
+        a.entries[1].flags = 0x0008;  // its sizes given in its header too, as zip writes a pipe
+      Bytes bytes = buildArchive(a);
+      bytes.resize(bytes.size() + 100, 0);  // whatever follows is not looked at
+      EXPECT_EQ(walkInPieces(bytes, 1), zip64 ? Verdict::Zip64 : Verdict::SizesFollowData);
+    }
   }
 }
 
@@ -120,9 +123,21 @@ TEST(ZipStreamWalk, RecordsPastTheReadersLimitsEndTheWalkThere) {
     const Bytes bytes = buildArchive(a);
     return zip::StreamWalk({300, 100, 150}, std::uint64_t(3) << 30).follow(bytes.data(), bytes.size());
   };
-  RawEntry beyond = storedEntry("a", {});
-  beyond.packedSize = 0xF0000000u;  // past the 3 GiB the walk is given
-  EXPECT_EQ(walk(1, beyond), Verdict::PastSizeLimit);
+  RawArchive beyond;
+  beyond.entries.push_back(storedEntry("a", {}));
+  beyond.entries[0].packedSize = beyond.entries[0].unpackedSize = 200;
+  const Bytes past = buildArchive(beyond);
+  EXPECT_EQ(zip::StreamWalk({}, 199).follow(past.data(), zip::kLocalHeaderSize), Verdict::PastSizeLimit);
+  // A packed size its size cannot account for, however much the limits leave.
+  for (const std::uint16_t method : {0, 8}) {
+    for (const std::uint32_t size : {0u, 80u}) {
+      SCOPED_TRACE(testing::Message() << "method " << method << ", size " << size);
+      RawEntry lying = storedEntry("a", Bytes(size, 1));
+      lying.method = method;
+      lying.packedSize = method == 0 ? size + 1 : 0xBFFFFF00u;
+      EXPECT_EQ(walk(1, lying), Verdict::PackedSizeWrong);
+    }
+  }
   EXPECT_EQ(walk(2, storedEntry("a", Bytes(80, 1))), Verdict::TotalTooLarge);
   EXPECT_EQ(walk(257, storedEntry(std::string(65530, 'n'), {})), Verdict::NamesTooLarge);
 }

@@ -16,6 +16,7 @@
 
 #include "archive_rig.h"
 #include "document/archive/deflate.h"
+#include "document/archive/sha256.h"
 #include "document/archive/zip_format.h"
 #include "document/archive/zip_reader.h"
 #include "document/json/json.h"
@@ -339,6 +340,41 @@ TEST(DocumentLimits, AnAssetPastTheFileLimitIsNeverUnpacked) {
   const std::string& why = shared.diagnostics[shared.diagnostics.size() - 1].message;
   EXPECT_NE(std::string::npos, why.find("overlaps another entry")) << why;
   EXPECT_LT(shared.peak, kMiB);
+}
+
+// A packed sample whose header declares more audio than a sample may hold
+// is refused from its first bytes, never unpacked whole; kept for a save,
+// an older project's is hashed as it unpacks, once.
+TEST(DocumentLimits, APackedSampleIsRefusedByItsHeader) {
+  std::vector<std::uint8_t> wav;
+  ob::writeWavHeader(wav, ob::kWavFormatPcm, 1, 44100, 8, 8 * kMiB);
+  wav.resize(ob::kWavHeaderBytes + 8 * kMiB, 0x80);
+  for (std::size_t i = ob::kWavHeaderBytes; i < wav.size(); i += 4096) wav[i] = std::uint8_t(i >> 12);
+  const std::string digest = ob::sha256Hex(wav.data(), wav.size());
+  // The document of a package of one small sample, made to name this one.
+  const Bytes small = packageOf({pcm16Wav(100, 3)}, 1);
+  ob::Diagnostics d;
+  const auto entries = ob::zip::readZip(small.data(), small.size(), d);
+  ASSERT_TRUE(entries);
+  std::string text((*entries)[0].data.begin(), (*entries)[0].data.end());
+  text.replace(text.find((*entries)[1].name.substr(7)), digest.size(), digest);
+  RawArchive state, legacy;
+  state.entries.push_back(storedEntry("instance.json", Bytes(text.begin(), text.end())));
+  state.entries.push_back(deflatedEntry("assets/" + digest, wav));
+  legacy.entries.push_back(storedEntry("project.json", archive_test::bytesOf(R"({"samples":["big.wav"]})")));
+  legacy.entries.push_back(deflatedEntry("samples/big.wav", wav));
+  ob::SampleLimits limits;
+  limits.sampleDecodedBytes = kMiB;
+  for (const RawArchive* archive : {&state, &legacy}) {
+    SCOPED_TRACE(archive == &state ? "state" : "older project");
+    ob::SamplePool pool = poolWithin(limits);
+    const Measured m = measureLoad(archive_test::buildArchive(*archive), &pool);
+    ASSERT_TRUE(m.ok) << m.error;
+    EXPECT_EQ(1, obtest::countCode(m.diagnostics, "sample-too-large"));
+    ASSERT_TRUE(pool.slots[0]->data && pool.slots[0]->data->kept);
+    EXPECT_EQ(pool.slots[0]->data->kept->digest, digest);
+    EXPECT_LT(m.peak, kMiB);
+  }
 }
 
 // A document's text has a limit no real one comes near: past it, whether

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <functional>
+#include <string_view>
 #include <vector>
 
 #include "editor/widgets/graph/graph_layout.h"
@@ -270,6 +271,43 @@ TEST_F(Gestures, TypedUnitsScaleTheHandlesOwn) {
                                      [&](const graph::Node& n) { return n.id == id; });
     ASSERT_NE(edited, graph.nodes.end());
     EXPECT_NEAR(graph::nodeDisplayValue(*edited), c.shown, 1e-3f * c.shown);
+  }
+}
+
+// What takes the selected hit away leaves the kick's base selected, and
+// what brings it back selects it again: the title names what the next
+// fader drag edits, a lock of the hit or the sound. The edits: z undo,
+// y redo, c copy, v paste, d Delete, x a right-click on the hit.
+TEST_F(Gestures, TheSelectionFollowsEveryEditThatRemovesOrRestoresItsHit) {
+  using ui::Key, ui::kModCtrl;
+  const Key keys[] = {Key::Z, Key::Z, Key::C, Key::V, Key::Delete, Key::None};
+  const std::uint8_t mods[] = {kModCtrl,    kModCtrl | ui::kModShift, kModCtrl, kModCtrl, ui::kModNone,
+                               ui::kModNone};
+  const std::pair<std::string_view, bool> cases[] = {{"z", true},  {"zz", false}, {"zzy", true}, {"x", false},
+                                                     {"xz", true}, {"dd", false}, {"cdv", true}};
+  const ob::Project start = rig.project();
+  const int level = drumParam("exc1_level");
+  for (const auto& [edits, hit] : cases) {
+    SCOPED_TRACE(edits);
+    rig.project() = start;
+    view().refresh();
+    steps(30);
+    clickAt(centreOf(cell(4)));
+    page().drawer.onChange(level, 0.2f);  // as a fader's drag: a lock of the new hit
+    for (const char edit : edits) {
+      const std::size_t i = std::string_view("zycvdx").find(edit);
+      if (edit == 'x') clickAt(centreOf(cell(4)), ImGuiMouseButton_Right);
+      harness().pressChord({keys[i], mods[i]});
+      step();
+      harness().releaseKeys();
+      steps(2);
+    }
+    EXPECT_EQ(page().hitsTitle, hit ? "Kick / hit 5" : "Kick / base");
+    EXPECT_EQ(page().grid.selectedStep, hit ? 4 : -1);
+    EXPECT_TRUE(kickStep(0).active);  // a second Delete clears no more than the first
+    page().drawer.onChange(level, 0.9f);
+    EXPECT_EQ(kickStep(4).lockCount == 1 && kickStep(4).locks[0].value == 0.9f, hit);
+    EXPECT_EQ(pattern().kit.sounds[pattern().tracks[0].soundIndex].params[level] == 0.9f, !hit);
   }
 }
 

@@ -383,10 +383,11 @@ TEST(Selection, PartsAndRefresh) {
   rig.view().setSelectedTrack(part.numTracks + 2);
   rig.view().setSelectedStep(5);
   rig.view().selectPart(rig.project().patternCount);  // ignored
-  EXPECT_EQ(rig.view().selectedStep(), 5);
+  EXPECT_EQ(rig.view().selectedCell(), 5);
+  EXPECT_EQ(rig.view().selectedStep(), -1);  // no hit of a track outside the part
   rig.view().selectPart(0);
   EXPECT_EQ(rig.view().selectedTrack(), part.numTracks - 1);
-  EXPECT_EQ(rig.view().selectedStep(), -1);
+  EXPECT_EQ(rig.view().selectedCell(), -1);
 
   part.numTracks = 0;
   rig.view().setSelectedTrack(3);
@@ -395,7 +396,7 @@ TEST(Selection, PartsAndRefresh) {
 
   rig.view().setSelectedStep(16);
   rig.view().refresh();
-  EXPECT_EQ(rig.view().selectedStep(), -1);
+  EXPECT_EQ(rig.view().selectedCell(), -1);
   rig.view().setSelectedStep(-1);
   rig.view().refresh();
   EXPECT_EQ(rig.view().selectedStep(), -1);

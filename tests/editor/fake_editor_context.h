@@ -38,6 +38,7 @@ class FakeEditorContext final : public EditorContext {
   std::int32_t selectedPart() const override { return 0; }
   std::int32_t selectedTrack() const override { return track; }
   std::int32_t selectedStep() const override { return step; }
+  std::int32_t selectedCell() const override { return step; }
   std::int32_t selectedSound() const override {
     const ob::Pattern& p = host_->project.patterns[0];
     return track >= 0 && track < p.numTracks ? p.tracks[track].soundIndex : -1;

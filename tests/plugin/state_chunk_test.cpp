@@ -383,29 +383,40 @@ TEST(StateChunk, AStreamThatBeginsNoDocumentIsRefusedAtItsHead) {
   }
 }
 
-// A package whose records break off into bytes that are none, or declare
-// more than a package may hold, is refused there, however long the stream:
-// one of zeros after such a head goes no further than its head.
+// A package whose records break off into bytes that are none, declare more
+// than a package may hold or sizes no writer gives, is refused there, however
+// long the stream: one of zeros after such a head goes no further than it.
 TEST(StateChunk, APackageThatBreaksOffIsRefusedWhereItDoes) {
   const std::string header("OBS1\0\0\0\0", 8);
   const std::string local("PK\x03\x04", 4);
   const std::string empty = std::string("PK\x05\x06", 4) + std::string(18, '\0');
-  // A local header of an unnamed entry: its flags, method and both sizes.
-  const auto entry = [&](char flags, char method, char size) {
-    return local + std::string{20, 0, flags, 0, method} + std::string(9, 0) + std::string(8, size) +
-           std::string(4, 0);
+  // A local header of an unnamed entry: its flags, method and sizes.
+  const auto entry = [&](char flags, char method, std::uint32_t packed, std::uint32_t size) {
+    std::string head = local + std::string{20, 0, flags, 0, method} + std::string(9, 0);
+    for (const std::uint32_t field : {packed, size})
+      for (int shift = 0; shift < 32; shift += 8) head += static_cast<char>(field >> shift);
+    return head + std::string(4, 0);
   };
   std::string empties;
-  for (int i = 0; i <= 10000; ++i) empties += entry(0, 0, 0);
+  for (int i = 0; i <= 10000; ++i) empties += entry(0, 0, 0, 0);
+  constexpr std::uint32_t kLie = 0xBFFFFF00;  // within the state's limit
+  FakeHost documentHost;
+  Instance documentInstance(documentHost);
+  const std::string document = text(saveChunk(documentInstance), ob::clap::kStateHeaderSize);
+  const auto size = static_cast<std::uint32_t>(document.size());
   const std::pair<std::string, const char*> heads[] = {
       {local, "package is damaged"},
       {header + local, "package is damaged"},
       {empty, "package is damaged"},
       {header + empty, "package is damaged"},
-      {header + entry(8, 0, 0), "package is damaged"},
-      {header + entry(8, 8, 0), "whose size only follows its data"},
-      {header + entry(8, 0, '\xff'), "holds a Zip64 entry"},
-      {header + entry(8, 0, '\xfe'), "an entry of more than 1 GiB"},
+      {header + entry(8, 0, 0, 0), "whose sizes follow its data"},
+      {header + entry(8, 8, 0, 0), "whose sizes follow its data"},
+      {header + entry(8, 0, 1u << 30, 1u << 30), "whose sizes follow its data"},
+      {header + entry(0, 0, 0xFFFFFFFF, 0xFFFFFFFF), "holds a Zip64 entry"},
+      {header + entry(0, 0, 0xFEFEFEFE, 0xFEFEFEFE), "an entry of more than 1 GiB"},
+      {header + entry(0, 0, kLie, 0), "packed size does not fit its size"},
+      {header + entry(0, 8, kLie, 0), "packed size does not fit its size"},
+      {header + entry(0, 0, size, size) + document + entry(0, 0, kLie, 0), "packed size does not fit"},
       {header + empties, "holds more than 10000 entries"},
   };
   for (const auto& [head, words] : heads) {

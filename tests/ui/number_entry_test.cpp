@@ -273,6 +273,27 @@ TEST_P(NumberEntryBox, IsCentredOnItsAnchorAndStaysInsideTheWindow) {
 
 INSTANTIATE_TEST_SUITE_P(Scales, NumberEntryBox, testing::Values(1.0f, 2.0f));
 
+// Wherever its handle lies in a picture as low as a drum's pitch curve, the
+// held-to note stays in the picture, over neither the handle nor the value
+// shown beside it, towards the picture's middle.
+TEST(NumberEntry, AHeldNoteStaysInItsPanelClearOfItsHandleAndValue) {
+  for (const float s : {1.0f, 1.5f}) {
+    const Rect panel{30.0f * s, 517.0f * s, 320.0f * s, 61.0f * s};
+    for (float x = panel.x; x <= panel.x + panel.width; x += 4.0f * s)
+      for (float y = panel.y; y <= panel.y + panel.height; y += 3.0f * s) {
+        const Rect handle{x - 6.0f * s, y - 6.0f * s, 12.0f * s, 12.0f * s};
+        const float towardsMiddle = x > panel.x + panel.width / 2.0f ? -110.0f * s : 10.0f * s;
+        const Rect value{x + towardsMiddle, y - 6.0f * s, 100.0f * s, 12.0f * s};
+        LabelPlacer clear;
+        clear.block(value);
+        const Rect note = placeHeldNote(handle, ImVec2(158.0f * s, 24.0f * s), panel, clear, s);
+        EXPECT_FALSE(note.overlaps(handle) || note.overlaps(value)) << s << ": " << x << "," << y;
+        EXPECT_TRUE(panel.containsWithEdges(ImVec2(note.x, note.y)) &&
+                    panel.containsWithEdges(ImVec2(note.x + note.width, note.y + note.height)));
+      }
+  }
+}
+
 TEST(NumberEntry, TextLongerThanTheBufferIsCutBetweenCharacters) {
   EntryRig rig;
   // 31 two-byte characters fill 62 bytes; the next one would pass 63.

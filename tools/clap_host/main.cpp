@@ -266,20 +266,23 @@ int main(int argc, char** argv) {
     if (session == nullptr || !session->hello(instance->plugin(), &record))
       std::fprintf(stderr, "orbi-clap-host: the plug-in took no session hello\n");
   }
-  std::vector<std::uint8_t> bytes;
+  // A state file is streamed as a host reads it from its project.
+  std::vector<std::uint8_t> kitState;
+  const StateLoad loadState = [&](std::string& why) {
+    return kit.empty() ? instance->loadStateFile(loadPath, why) : instance->loadState(kitState, why);
+  };
   if (!loadPath.empty() || !kit.empty()) {
-    const bool made = kit.empty() ? readFile(loadPath, bytes, error) : factoryKitState(kit, bytes, error);
-    if (!made || !instance->loadState(bytes, error)) {
+    if ((!kit.empty() && !factoryKitState(kit, kitState, error)) || !loadState(error)) {
       std::fprintf(stderr, "orbi-clap-host: %s\n", error.c_str());
       return 1;
     }
   }
   auto reloadOrSay = [&] {
-    if (reloadState(*instance, bytes, reload, request, error)) return true;
+    if (reloadState(*instance, loadState, reload, request, error)) return true;
     std::fprintf(stderr, "orbi-clap-host: %s\n", error.c_str());
     return false;
   };
-  if (reload.times > 0 && bytes.empty()) {
+  if (reload.times > 0 && loadPath.empty() && kit.empty()) {
     std::fprintf(stderr, "orbi-clap-host: --reload needs --load-state or --kit\n");
     return 2;
   }

@@ -38,7 +38,7 @@ bool parseReloadWhen(const std::string& text, ReloadWhen& when) {
   return true;
 }
 
-bool reloadState(Instance& instance, const std::vector<std::uint8_t>& state, const ReloadRequest& request,
+bool reloadState(Instance& instance, const StateLoad& load, const ReloadRequest& request,
                  const RenderRequest& play, std::string& error) {
   RenderRequest between = play;
   between.seconds = request.secondsBetween;
@@ -49,7 +49,7 @@ bool reloadState(Instance& instance, const std::vector<std::uint8_t>& state, con
   }
   const Resident before = residentMemory();
   for (int i = 0; i < request.times; ++i) {
-    if (!instance.loadState(state, error)) return false;
+    if (!load(error)) return false;
     if (request.when == ReloadWhen::Playing)
       renderBlocks(instance, between, [](const Instance&, std::uint32_t) { return true; });
     else

@@ -2,6 +2,7 @@
 // Loads one state again and again, as a host restoring a session or a user
 // browsing presets does, and reports the memory the loads leave behind.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,10 +26,12 @@ struct ReloadRequest {
   double secondsBetween = 1.0;
 };
 
-// Loads the state request.times times and prints how resident memory went.
-// The instance is inactive for Inactive and active otherwise; Stopped stops
-// its processing for the loads and starts it again after them.
-bool reloadState(Instance& instance, const std::vector<std::uint8_t>& state, const ReloadRequest& request,
+// Loads the state request.times times, each time through `load`, and
+// prints how resident memory went. The instance is inactive for Inactive
+// and active otherwise; Stopped stops its processing for the loads and
+// starts it again after them.
+using StateLoad = std::function<bool(std::string& error)>;
+bool reloadState(Instance& instance, const StateLoad& load, const ReloadRequest& request,
                  const RenderRequest& play, std::string& error);
 
 }  // namespace orbi::host

@@ -283,6 +283,13 @@ std::int64_t streamRead(const clap_istream_t* s, void* buffer, std::uint64_t siz
   return static_cast<std::int64_t>(n);
 }
 
+// A file read as a host reads the state from its project: a piece a call.
+std::int64_t fileStreamRead(const clap_istream_t* s, void* buffer, std::uint64_t size) {
+  auto* in = static_cast<std::ifstream*>(s->ctx);
+  in->read(static_cast<char*>(buffer), static_cast<std::streamsize>(std::min<std::uint64_t>(size, 1u << 20)));
+  return in->bad() ? -1 : static_cast<std::int64_t>(in->gcount());
+}
+
 }  // namespace
 
 std::unique_ptr<Instance> Instance::create(const ClapLibrary& library, TestHost& host, const char* pluginId,
@@ -449,13 +456,25 @@ bool Instance::saveState(std::vector<std::uint8_t>& bytes, std::string& error) {
 }
 
 bool Instance::loadState(const std::vector<std::uint8_t>& bytes, std::string& error) {
+  InStream ctx{&bytes, 0};
+  return loadState(clap_istream_t{&ctx, streamRead}, error);
+}
+
+bool Instance::loadStateFile(const std::string& path, std::string& error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error = "cannot open " + path;
+    return false;
+  }
+  return loadState(clap_istream_t{&in, fileStreamRead}, error);
+}
+
+bool Instance::loadState(const clap_istream_t& stream, std::string& error) {
   const auto* state = extension<clap_plugin_state_t>(CLAP_EXT_STATE);
   if (state == nullptr || state->load == nullptr) {
     error = "the plug-in has no state extension";
     return false;
   }
-  InStream ctx{&bytes, 0};
-  clap_istream_t stream{&ctx, streamRead};
   if (!state->load(plugin_, &stream)) {
     error = "the plug-in refused the state";
     return false;

@@ -219,9 +219,14 @@ class Instance {
   // has none or it refuses.
   bool saveState(std::vector<std::uint8_t>& bytes, std::string& error);
   bool loadState(const std::vector<std::uint8_t>& bytes, std::string& error);
+  // The same from a file, streamed a piece at a time as a host streams its
+  // project's copy, so that the host holds no more of it than the plug-in
+  // asks for.
+  bool loadStateFile(const std::string& path, std::string& error);
 
  private:
   Instance(TestHost& host) : host_(host) {}
+  bool loadState(const clap_istream_t& stream, std::string& error);
 
   TestHost& host_;
   const clap_plugin_t* plugin_ = nullptr;

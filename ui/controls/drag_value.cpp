@@ -179,6 +179,7 @@ DragValueResult dragValue(const char* id, const Rect& rect, Param& param, const 
     beginNumberEntry(id, ImVec2(field.x + field.width / 2.0f, field.y + field.height / 2.0f - above), param);
   }
   if (numberEntry(id, param) == NumberEntryResult::Committed) result.changed = true;
+  keepHeldNote(id, field, {});
 
   // The number entry drew a window of its own: back to this window's list.
   ImDrawList* dl = ImGui::GetWindowDrawList();

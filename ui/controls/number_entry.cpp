@@ -12,6 +12,7 @@
 #include "ui/draw/text.h"
 #include "ui/draw/utf8.h"
 #include "ui/frame_requests.h"
+#include "ui/interact/tooltip.h"
 #include "ui/layout/keep_inside.h"
 #include "ui/theme/colour.h"
 #include "ui/theme/palette.h"
@@ -54,12 +55,11 @@ struct InputState {
 };
 
 // The box with its text input, in a window of its own over everything.
-// A window of the box's look, centred on anchor and kept on the display;
+// A window of the box's look, its corner at topLeft, kept on the display;
 // endBoxWindow closes it.
-void beginBoxWindow(const char* name, ImVec2 anchor, ImVec2 size, ImGuiWindowFlags flags) {
+void beginBoxWindow(const char* name, ImVec2 topLeft, ImVec2 size, ImGuiWindowFlags flags) {
   const float s = scale();
-  const ImVec2 corner(anchor.x - size.x / 2.0f, anchor.y - size.y / 2.0f);
-  ImGui::SetNextWindowPos(keepInside(corner, size, ImGui::GetIO().DisplaySize));
+  ImGui::SetNextWindowPos(keepInside(topLeft, size, ImGui::GetIO().DisplaySize));
   ImGui::SetNextWindowSize(size);
   ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(0.0f, 0.0f));
   ImGui::PushStyleVar(ImGuiStyleVar_WindowBorderSize, s);
@@ -80,7 +80,8 @@ void endBoxWindow() {
 InputState drawBox(UiContext::NumberEntryState& entry) {
   const float s = scale();
   const ImVec2 size(kNumberEntryWidth * s, entry.height > 0.0f ? entry.height : kNumberEntryHeight * s);
-  beginBoxWindow("##orbi.numberEntry", entry.anchor, size, kBoxFlags);
+  const ImVec2 corner(entry.anchor.x - size.x / 2.0f, entry.anchor.y - size.y / 2.0f);
+  beginBoxWindow("##orbi.numberEntry", corner, size, kBoxFlags);
   ImGui::PushStyleVar(ImGuiStyleVar_FramePadding,
                       ImVec2(6.0f * s, std::max(0.0f, (size.y - kTextPx * s) / 2.0f)));
   pushTextStyle(TextStyle::Mono);
@@ -116,6 +117,7 @@ void askAgain(UiContext::NumberEntryState& entry, const std::string& word) {
 // word keeps the box open with that word; other text that is not a number
 // closes it. A nan a param's reader lets through would reach the project.
 NumberEntryResult commit(UiContext::NumberEntryState& entry, Param& param) {
+  const ImGuiID owner = entry.entryId;
   const std::string typed = entry.entryText;
   const std::optional<float> value = param.parse(typed);
   if (!value) {
@@ -133,10 +135,19 @@ NumberEntryResult commit(UiContext::NumberEntryState& entry, Param& param) {
   if (*value < param.spec().min || *value > param.spec().max) {
     entry.heldNote =
         "held to " + param.format(held) + (*value > param.spec().max ? ", the highest" : ", the lowest");
-    entry.noteAnchor = entry.anchor;
+    entry.noteOwner = owner;
     entry.noteUntil = ImGui::GetTime() + kNoteSeconds;
   }
   return NumberEntryResult::Committed;
+}
+
+// What the window shows of the panel; the whole window for none.
+Rect shownPart(const Rect& panel) {
+  const ImVec2 display = ImGui::GetIO().DisplaySize;
+  if (!(panel.width > 0.0f && panel.height > 0.0f)) return {0.0f, 0.0f, display.x, display.y};
+  const float x = std::max(panel.x, 0.0f), y = std::max(panel.y, 0.0f);
+  return {x, y, std::max(std::min(panel.x + panel.width, display.x) - x, 0.0f),
+          std::max(std::min(panel.y + panel.height, display.y) - y, 0.0f)};
 }
 
 }  // namespace
@@ -164,10 +175,26 @@ NumberEntryResult numberEntry(const char* id, Param& param) {
   return NumberEntryResult::Cancelled;
 }
 
+bool keepHeldNote(const char* id, const Rect& value, const Rect& panel) {
+  UiContext::NumberEntryState& entry = context().numberEntryState();
+  if (entry.heldNote.empty() || entry.noteOwner != ImGui::GetID(id)) return false;
+  entry.noteShown = ImGui::GetFrameCount();
+  entry.noteValue = value;
+  entry.notePanel = panel;
+  return true;
+}
+
+Rect placeHeldNote(const Rect& value, ImVec2 size, const Rect& panel, LabelPlacer keepClear, float s) {
+  keepClear.block(value);
+  const ImVec2 centre(value.x + value.width / 2.0f, value.y + value.height / 2.0f);
+  const ImVec2 at = placeTooltip(centre, size, panel, keepClear, s);
+  return {at.x, at.y, size.x, size.y};
+}
+
 void drawHeldNote() {
   UiContext::NumberEntryState& entry = context().numberEntryState();
   if (entry.heldNote.empty()) return;
-  if (ImGui::GetTime() >= entry.noteUntil) {
+  if (ImGui::GetTime() >= entry.noteUntil || entry.noteShown != ImGui::GetFrameCount()) {
     entry.heldNote.clear();
     return;
   }
@@ -176,11 +203,15 @@ void drawHeldNote() {
   const float s = scale();
   const ImVec2 text = measureText(entry.heldNote, TextStyle::Mono);
   const ImVec2 size(text.x + 2.0f * kNotePadding * s, kNumberEntryHeight * s);
-  beginBoxWindow("##orbi.heldNote", entry.noteAnchor, size, kBoxFlags | ImGuiWindowFlags_NoInputs);
+  const Rect box = placeHeldNote(entry.noteValue, size, shownPart(entry.notePanel), tooltipKeepClear(), s);
+  beginBoxWindow("##orbi.heldNote", ImVec2(box.x, box.y), size, kBoxFlags | ImGuiWindowFlags_NoInputs);
   const ImVec2 at = ImGui::GetWindowPos();
-  drawText(ImGui::GetWindowDrawList(), {at.x, at.y, size.x, size.y}, entry.heldNote, TextStyle::Mono,
-           kRefusedText, TextAlign::Centre);
+  const Rect shown{at.x, at.y, size.x, size.y};
+  drawText(ImGui::GetWindowDrawList(), shown, entry.heldNote, TextStyle::Mono, kRefusedText,
+           TextAlign::Centre);
   endBoxWindow();
+  // A tooltip hides the note only where it has no other place.
+  keepTooltipClearOf(shown, KeepClear::WhereItCan);
 }
 
 }  // namespace orbi::ui

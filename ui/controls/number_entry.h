@@ -9,6 +9,8 @@
 #include <cstdint>
 
 #include "ui/controls/param.h"
+#include "ui/geometry.h"
+#include "ui/layout/label_placer.h"
 
 namespace orbi::ui {
 
@@ -34,11 +36,24 @@ void beginNumberEntry(const char* id, ImVec2 anchor, Param& param, float height 
 // control that owns the id, after its own interaction. A commit or a
 // cancel closes it. Enter on text the param refuses with a word (its
 // refusal) keeps the entry open, showing the word in its place. A number
-// past the param's range is held to its nearer end, and where the box was
+// past the param's range is held to its nearer end, and beside the value
 // a note says so for a moment.
 NumberEntryResult numberEntry(const char* id, Param& param);
 
-// The note of a commit held to the range, while it lasts. The root calls
+// The control that owns id says, in every frame it shows the value that a
+// held commit's note is about, where that value is (its handle or field)
+// and the panel the note stays in (none: the window). A note whose value
+// no control placed in a frame goes. False once the note is no longer id's.
+bool keepHeldNote(const char* id, const Rect& value, const Rect& panel);
+
+// Where a held commit's note of the size goes: beside the value, as a
+// tooltip goes beside the pointer, inside the panel, and where the panel
+// has room over neither the value nor what keepClear holds always.
+// Pixels; s is the UI scale.
+Rect placeHeldNote(const Rect& value, ImVec2 size, const Rect& panel, LabelPlacer keepClear, float s);
+
+// The note of a commit held to the range, while it lasts and its value is
+// shown, clear of what the frame's tooltip keeps clear of. The root calls
 // it once a frame, after the view.
 void drawHeldNote();
 

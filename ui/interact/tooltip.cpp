@@ -48,6 +48,17 @@ inline constexpr std::uint32_t kDueTooltipKey = fourCc("TIPS");
 
 DueTooltip& due() { return store<DueTooltip>(context(), kDueTooltipKey); }
 
+// What the tooltip keeps off in this frame; a new frame starts with none.
+LabelPlacer& keptClear() {
+  DueTooltip& tip = due();
+  const int frame = ImGui::GetFrameCount();
+  if (tip.clearFrame != frame) {
+    tip.clearFrame = frame;
+    tip.clear.clear();
+  }
+  return tip.clear;
+}
+
 bool tooltipDue() {
   if (!ImGui::IsItemHovered(ImGuiHoveredFlags_AllowWhenDisabled)) return false;
   const ImGuiIO& io = ImGui::GetIO();
@@ -92,18 +103,15 @@ void tooltip(std::string_view text) {
 }
 
 void keepTooltipClearOf(const Rect& r, KeepClear how) {
-  DueTooltip& tip = due();
-  const int frame = ImGui::GetFrameCount();
-  if (tip.clearFrame != frame) {
-    tip.clearFrame = frame;
-    tip.clear.clear();
-  }
+  LabelPlacer& clear = keptClear();
   switch (how) {
-    case KeepClear::Always: tip.clear.block(r); break;
-    case KeepClear::WhereItCan: tip.clear.panel(r); break;
-    case KeepClear::Lightly: tip.clear.area(r); break;
+    case KeepClear::Always: clear.block(r); break;
+    case KeepClear::WhereItCan: clear.panel(r); break;
+    case KeepClear::Lightly: clear.area(r); break;
   }
 }
+
+const LabelPlacer& tooltipKeepClear() { return keptClear(); }
 
 void keepTooltipClearOfControl(const Rect& r) {
   if (!(r.width > 0.0f && r.height > 0.0f)) return;
@@ -126,7 +134,6 @@ void drawDueTooltip() {
   const int frame = ImGui::GetFrameCount();
   if (tip.frame != frame) return;
   tip.frame = -1;
-  if (tip.clearFrame != frame) tip.clear.clear();
   const float s = scale();
   pushTextStyle(TextStyle::Body);
   const ImVec2 text =
@@ -134,7 +141,7 @@ void drawDueTooltip() {
   const ImVec2 size(text.x + 2.0f * kPaddingX * s, text.y + 2.0f * kPaddingY * s);
   const ImGuiIO& io = ImGui::GetIO();
   ImGui::SetNextWindowPos(
-      placeTooltip(io.MousePos, size, {0.0f, 0.0f, io.DisplaySize.x, io.DisplaySize.y}, tip.clear, s));
+      placeTooltip(io.MousePos, size, {0.0f, 0.0f, io.DisplaySize.x, io.DisplaySize.y}, keptClear(), s));
   ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(kPaddingX * s, kPaddingY * s));
   ImGui::PushStyleVar(ImGuiStyleVar_WindowRounding, kRounding * s);
   ImGui::BeginTooltip();

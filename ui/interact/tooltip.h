@@ -40,6 +40,10 @@ void keepTooltipClearOfControl(const Rect& r);
 Rect drawReadout(ImDrawList* dl, const Rect& box, std::string_view text, TextStyle style,
                  std::uint32_t colour, TextAlign alignment = TextAlign::Left);
 
+// What this frame's tooltip keeps clear of so far: another box placed
+// beside a point as a tooltip is keeps clear of it too. Inside a frame.
+const LabelPlacer& tooltipKeepClear();
+
 // Draws the frame's tooltip, when one is due, where placeTooltip puts it.
 // The root calls it once a frame, after the view.
 void drawDueTooltip();

@@ -54,7 +54,7 @@ void VelocityTile::draw(const ui::Rect& r) {
   handleInput();
   paint(ImGui::GetWindowDrawList());
   runPopups();
-  entry.draw();
+  entry.draw(r);
   ImGui::PopID();
 }
 

@@ -224,7 +224,7 @@ void SampleView::draw(const ui::Rect& r) {
     drawWindowView();
   drawPresetMenu();
   drawChopMenu();
-  entry.draw();
+  entry.draw(r);
   ImGui::PopID();
 }
 

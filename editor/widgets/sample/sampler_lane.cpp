@@ -137,7 +137,7 @@ void SamplerLane::draw(const ui::Rect& r) {
     paint(ImGui::GetWindowDrawList());
   }
   drawPresetMenu();
-  entry.draw();
+  entry.draw(r);
   ImGui::PopID();
 }
 

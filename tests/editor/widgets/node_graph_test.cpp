@@ -350,6 +350,22 @@ TEST(NodeGraphInput, ModelWithoutTheTypedNodeClosesTheEntry) {
   EXPECT_EQ(rig.edits, 0);
 }
 
+// A value typed past its range is said to be held only while its handle is
+// drawn: not once the model has lost it (a body switched to none).
+TEST(NodeGraphInput, AHeldValuesNoteGoesWithItsHandle) {
+  GraphRig rig;
+  half::HalfSet set = setFor(true, graph::body_type::kString);
+  rig.graph.setModel(modelOf(set));
+  rig.clickAt(rig.handleOf(1), ImGuiMouseButton_Right);
+  rig.type("1e9");
+  rig.pressKey(ui::Key::Enter);
+  ASSERT_NE(rig.textStarting("held to "), nullptr);
+  set.nodes.erase(set.nodes.begin() + 1);
+  rig.graph.setModel(modelOf(set));
+  rig.step();
+  EXPECT_EQ(rig.textStarting("held to "), nullptr);
+}
+
 TEST(NodeGraphInput, InharmonicMovesOneUnitPer120ScaledPixels) {
   for (float s : {1.0f, 2.0f}) {
     SCOPED_TRACE(s);
