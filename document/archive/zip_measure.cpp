@@ -21,4 +21,12 @@ Excess ArchiveMeasure::record(const DirectoryRecord& record) {
   return Excess::None;
 }
 
+bool ArchiveMeasure::payloadFits(const DirectoryRecord& record) {
+  constexpr std::uint16_t kEncrypted = 0x0001;
+  constexpr std::uint16_t kStored = 0;
+  const std::uint64_t size = record.size;
+  if (record.method == kStored && (record.flags & kEncrypted) == 0) return record.packedSize == size;
+  return record.packedSize <= size + size / 4 + 1024;
+}
+
 }  // namespace ob::zip

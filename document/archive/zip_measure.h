@@ -31,6 +31,13 @@ class ArchiveMeasure {
   // One record as the directory declares it, in directory order:
   // directories and entries a reader skips count too.
   Excess record(const DirectoryRecord& record);
+  // Whether the record's packed size is one its size can take: a stored
+  // entry's payload is its bytes, and a packed one is never much larger
+  // (DEFLATE's stored blocks add five bytes in 65,535, its fixed codes at
+  // most a bit a byte, a block's own codes a few hundred bytes; other
+  // methods and encryption as little). One that is not can never be read,
+  // and a reader that trusted it would read past any real payload.
+  static bool payloadFits(const DirectoryRecord& record);
 
  private:
   Limits limits_;

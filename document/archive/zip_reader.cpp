@@ -8,6 +8,7 @@
 #include "document/archive/inflate.h"
 #include "document/archive/zip_format.h"
 #include "document/archive/zip_index.h"
+#include "document/archive/zip_measure.h"
 
 namespace ob::zip {
 namespace {
@@ -76,6 +77,13 @@ std::optional<std::uint64_t> locateEntry(const ByteSource& source, const Directo
     diagnostics.warn("zip-damaged-entry", path, "The entry's header is damaged; skipped");
     return std::nullopt;
   }
+  // Such an entry can never be read, nor written back as a load would take it.
+  if (!ArchiveMeasure::payloadFits(record)) {
+    diagnostics.warn("zip-damaged-entry", path,
+                     record.method == 0 ? "Stored sizes disagree; skipped"
+                                        : "The entry's packed size does not fit its size; skipped");
+    return std::nullopt;
+  }
   const std::uint64_t payload = localOffset + kLocalHeaderSize + readU16LE(lh + 26) + readU16LE(lh + 28);
   if (payload + record.packedSize > total) {
     diagnostics.warn("zip-damaged-entry", path, "The entry runs past the archive; skipped");
@@ -95,11 +103,6 @@ std::optional<std::span<const std::uint8_t>> viewEntry(const ByteSource& source,
   }
   std::optional<std::span<const std::uint8_t>> data;
   if (record.method == 0) {
-    if (record.packedSize != record.size) {
-      diagnostics.warn("zip-damaged-entry", path, "Stored sizes disagree; skipped");
-      setFault(fault, "its stored sizes disagree");
-      return std::nullopt;
-    }
     data = source.view(payload, static_cast<std::size_t>(record.size), scratch);
     if (!data) {
       diagnostics.warn("zip-damaged-entry", path, "The archive cannot be read; skipped");

@@ -86,6 +86,9 @@ Refusal refusalOf(const zip::ArchivePlan& plan, const Package& package, std::siz
       return tooLarge(PackageExcess::Other, entryPath(record.name),
                       "A file of the save would unpack to more than " + sizeText(readable.maxEntrySize) +
                           ", the most a load takes");
+    if (!zip::ArchiveMeasure::payloadFits(record))
+      return tooLarge(PackageExcess::Other, entryPath(record.name),
+                      "A file of the save would be packed into more than its size can take, which a load refuses");
     if (i == 0 && isOversizedDocument(record.size)) return documentTooLarge(package.documentName);
     if (i >= firstOther && !kept.fits(record))
       return tooLarge(

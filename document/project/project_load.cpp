@@ -219,8 +219,8 @@ void loadReferencedSample(PackageReader* assets, const ByteSource& archive, cons
   std::string key;
   std::string why;  // for a slot that keeps only its reference
   if (!parsed) {
+    // The document's reader has said so where it read the reference.
     why = "its reference \"" + quotedText(ref) + "\" is not one this build reads";
-    diagnostics.warn("bad-asset-ref", path, std::string("Not an asset reference") + kReferenceKept);
   } else if (parsed->kind == kAssetRefFactory) {
     // The resolver takes the bare sample name, without the set word.
     std::string name;
@@ -479,16 +479,16 @@ std::optional<std::span<const std::uint8_t>> documentText(const ByteSource& sour
 
 // The packed bytes of each sample read deflated, as read, under the name
 // its save writes it by, where they are fewer than its file's.
-std::vector<zip::StoredEntry> packedFilesOf(const PlayedFiles& played, const ByteSource& source) {
+std::vector<zip::StoredEntry> packedFilesOf(PlayedFiles& played, const ByteSource& source) {
   std::vector<zip::StoredEntry> packed;
   std::unordered_set<const SampleData*> taken;
   for (const PlayedFiles::Deflated& file : played.deflated) {
     const zip::DirectoryRecord& record = file.record;
-    const auto known = played.known.find(file.audio);
-    if (known == played.known.end() || record.packedSize >= record.size ||
-        record.size != file.audio->savedFileBytes() || !taken.insert(file.audio).second)
+    if (record.packedSize >= record.size || record.size != file.audio->savedFileBytes() ||
+        !taken.insert(file.audio).second)
       continue;
-    zip::StoredEntry entry{"assets/" + known->second.digest, std::vector<std::uint8_t>(record.packedSize),
+    const KnownSampleFile& known = findSampleFile(*file.audio, played.known);
+    zip::StoredEntry entry{"assets/" + known.digest, std::vector<std::uint8_t>(record.packedSize),
                            zip::PackedForm{record.method, std::uint16_t(record.flags & zip::kPayloadFlags),
                                            record.crc, record.size}};
     if (source.read(file.payload, entry.payload.data(), entry.payload.size()))

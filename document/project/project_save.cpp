@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -28,29 +29,25 @@ namespace {
 
 constexpr std::size_t kFilePiece = std::size_t(1) << 20;
 
+// Whether a save finds the digests of files not known yet, or only wants
+// its own size, which a file's digest does not change.
+enum class Digests : std::uint8_t { Find, StandIn };
+
+// A digest standing for one no one has found: as long as a real one and
+// never shared, so that a measured save takes no two files for one.
+KnownSampleFile standInFor(const SampleData& audio) {
+  char hex[17];
+  std::snprintf(hex, sizeof hex, "%016llx",
+                static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(&audio)));
+  return {std::string(48, '0') + hex, 0};
+}
+
 // What the file a save writes for the audio hashes to: as known, as the
 // load of a file read again found it, or found a piece at a time.
-const KnownSampleFile& knownFileOf(const SampleData& audio, KnownSampleFiles& known) {
-  auto [found, fresh] = known.try_emplace(&audio);
-  KnownSampleFile& file = found->second;
-  if (!fresh) return file;
-  if (audio.readAgain) {
-    file = {audio.readAgain->digest, audio.readAgain->crc};
-  } else if (!audio.bytes.empty()) {
-    file.digest = sha256Hex(audio.bytes.data(), audio.bytes.size());
-  } else {
-    Sha256 hash;
-    std::vector<std::uint8_t> piece;
-    const std::uint64_t size = audio.savedFileBytes();
-    for (std::uint64_t at = 0; at < size; at += piece.size()) {
-      piece.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kFilePiece, size - at)));
-      if (!sampleFileBytes(audio, at, piece)) break;  // and the write says so
-      hash.add(piece.data(), piece.size());
-      file.crc = zip::crc32(piece.data(), piece.size(), file.crc);
-    }
-    file.digest = hash.hex();
-  }
-  return file;
+KnownSampleFile knownFileOf(const SampleData& audio, KnownSampleFiles& known, Digests digests) {
+  if (const auto found = known.find(&audio); found != known.end()) return found->second;
+  if (digests == Digests::StandIn && !audio.readAgain) return standInFor(audio);
+  return findSampleFile(audio, known);
 }
 
 // Records a file that no one holds whole, made piece by piece as the archive
@@ -99,7 +96,7 @@ const zip::StoredEntry* packedFileOf(const KeptDocument& kept, std::string_view 
 // as the load kept it packed; the pool's own bytes borrowed for the write;
 // or else made as it is written. None for a slot without a file.
 std::string recordedFileOf(const SampleData& audio, const std::string& sampleName, const KeptDocument& kept,
-                           KnownSampleFiles& known, Package& package) {
+                           KnownSampleFiles& known, Digests digests, Package& package) {
   if (audio.kept) {
     const KeptSampleFile& file = *audio.kept;
     if (!file.digest.empty())
@@ -110,7 +107,7 @@ std::string recordedFileOf(const SampleData& audio, const std::string& sampleNam
     return file.ref;
   }
   if (audio.savedFileBytes() == 0) return {};
-  const KnownSampleFile& file = knownFileOf(audio, known);
+  const KnownSampleFile file = knownFileOf(audio, known, digests);
   if (const zip::StoredEntry* packed = packedFileOf(kept, file.digest))
     return keptAssetRefFor(package, {file.digest, {}, packed->form, packed->payload});
   if (!audio.bytes.empty()) return borrowedAssetRefFor(package, audio.bytes, file.digest);
@@ -134,7 +131,7 @@ std::string refusalOf(const Diagnostics& findings) {
 // file recorded once however many slots play it, and the entries the load
 // kept unread. It borrows from the pool and kept, which must outlive it.
 Package packageOf(const Project& project, const SamplePool& pool, const KeptDocument& kept,
-                  KnownSampleFiles& known) {
+                  KnownSampleFiles& known, Digests digests) {
   std::unique_ptr<Project> copy = std::make_unique<Project>(project);
   assignPatternIds(copy->patterns[0]);
   assignSampleIds(copy->samples);
@@ -154,7 +151,8 @@ Package packageOf(const Project& project, const SamplePool& pool, const KeptDocu
     } else if (slot.id[0] != '\0' && audio != nullptr) {
       auto [recorded, fresh] = refOf.try_emplace(audio);
       if (fresh)
-        recorded->second = recordedFileOf(*audio, std::string(fixedText(slot.name)), kept, known, package);
+        recorded->second =
+            recordedFileOf(*audio, std::string(fixedText(slot.name)), kept, known, digests, package);
       refs[i] = recorded->second;
     }
   }
@@ -178,7 +176,7 @@ std::vector<std::uint8_t> writeUnguarded(const Project& project, const SamplePoo
                                          const KeptDocument& kept, std::string& why,
                                          const zip::Limits& readable) {
   KnownSampleFiles known;  // a save hashes what it writes
-  const Package package = packageOf(project, pool, kept, known);
+  const Package package = packageOf(project, pool, kept, known, Digests::Find);
   Diagnostics findings;
   std::optional<std::vector<std::uint8_t>> bytes = writePackage(package, findings, readable);
   if (!bytes || bytes->empty()) {
@@ -190,9 +188,32 @@ std::vector<std::uint8_t> writeUnguarded(const Project& project, const SamplePoo
 
 }  // namespace
 
+const KnownSampleFile& findSampleFile(const SampleData& audio, KnownSampleFiles& known) {
+  auto [found, fresh] = known.try_emplace(&audio);
+  KnownSampleFile& file = found->second;
+  if (!fresh) return file;
+  if (audio.readAgain) {
+    file = {audio.readAgain->digest, audio.readAgain->crc};
+  } else if (!audio.bytes.empty()) {
+    file.digest = sha256Hex(audio.bytes.data(), audio.bytes.size());
+  } else {
+    Sha256 hash;
+    std::vector<std::uint8_t> piece;
+    const std::uint64_t size = audio.savedFileBytes();
+    for (std::uint64_t at = 0; at < size; at += piece.size()) {
+      piece.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kFilePiece, size - at)));
+      if (!sampleFileBytes(audio, at, piece)) break;  // and the write says so
+      hash.add(piece.data(), piece.size());
+      file.crc = zip::crc32(piece.data(), piece.size(), file.crc);
+    }
+    file.digest = hash.hex();
+  }
+  return file;
+}
+
 SaveMeasure measureSave(const Project& project, const SamplePool& pool, const KeptDocument& kept,
                         KnownSampleFiles& known, const zip::Limits& readable) {
-  const Package package = packageOf(project, pool, kept, known);
+  const Package package = packageOf(project, pool, kept, known, Digests::StandIn);
   PackageLayout layout;
   Diagnostics findings;
   if (layOutPackage(package, layout, findings, readable)) return {};

@@ -37,10 +37,13 @@ struct SaveMeasure {
   std::string why;
 };
 
+// The digest and CRC-32 of the file a save writes for the audio: as
+// `known` gives them, or found now, a piece at a time, and added to it.
+const KnownSampleFile& findSampleFile(const SampleData& audio, KnownSampleFiles& known);
+
 // The save of the project as it is, laid out and measured as
-// writeProjectDocument lays it out and measures it, with nothing written.
-// The files `known` gives are not hashed again, and those found here are
-// added to it.
+// writeProjectDocument lays it out and measures it, with nothing written
+// and nothing hashed: a file `known` does not give stands in by its size.
 SaveMeasure measureSave(const Project& project, const SamplePool& pool, const KeptDocument& kept,
                         KnownSampleFiles& known, const zip::Limits& readable = {});
 

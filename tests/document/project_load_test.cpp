@@ -15,6 +15,7 @@
 #include "document/archive/deflate.h"
 #include "document/archive/sha256.h"
 #include "document/archive/zip_reader.h"
+#include "document/archive/zip_stream_walk.h"
 #include "document/json/json.h"
 #include "document/project/foreign_members.h"
 #include "document/project/project_load.h"
@@ -450,6 +451,11 @@ TEST(ProjectLoad, HostileLegacyValuesAreClampedOnTheWayIn) {
 
 // An asset that cannot play is kept as the archive stored it, never
 // unpacked, and goes back into the next save unchanged under its own name.
+// How a host's state load follows the bytes as they arrive.
+ob::zip::StreamWalk::Verdict walkAsAState(const std::vector<std::uint8_t>& bytes) {
+  return ob::zip::StreamWalk({}, ob::zip::Limits{}.maxArchiveBytes).follow(bytes.data(), bytes.size());
+}
+
 void expectSavedAsStored(const Loaded& l, const std::vector<std::uint8_t>& original, const std::string& entry,
                          const char* why) {
   ASSERT_EQ(1u, l.pool.slots.size());
@@ -463,6 +469,7 @@ void expectSavedAsStored(const Loaded& l, const std::vector<std::uint8_t>& origi
   const std::vector<std::uint8_t> saved = ob::writeProjectDocument(*l.project, l.pool, l.kept);
   EXPECT_EQ(stored, obtest::storedEntry(saved, entry));
   EXPECT_EQ("asset:" + entry.substr(7), obtest::savedAssetRef(saved, l.project->samples.slots[0].id));
+  EXPECT_EQ(walkAsAState(saved), ob::zip::StreamWalk::Verdict::Going);
 }
 
 TEST(ProjectLoad, AnOvergrownAssetPlaysSilentWithItsReason) {
@@ -529,6 +536,27 @@ TEST(ProjectLoad, AnAssetTheArchiveCannotGiveIsKeptWithItsReason) {
     EXPECT_EQ(0, obtest::countCode(l->diags, "missing-asset"));
     EXPECT_EQ(1, obtest::countCode(l->diags, "asset-unreadable"));
     expectSavedAsStored(*l, original, entries[1].name, c.why);
+  }
+}
+
+// An entry whose packed size its size cannot take can never be read: it is
+// left out, so that no save holds what a state's load refuses at its record.
+TEST(ProjectLoad, AnEntryPackedIntoMoreThanItsSizeIsLeftOut) {
+  const auto entries = demoPackageEntries(1);
+  for (const std::uint16_t method : {0, 12}) {
+    SCOPED_TRACE(method);
+    archive_test::RawArchive a;
+    for (const auto& e : entries) a.entries.push_back(archive_test::storedEntry(e.name, e.data));
+    archive_test::RawEntry lying = archive_test::storedEntry("extra/notes", std::vector<std::uint8_t>(4096, 7));
+    lying.method = method;
+    lying.unpackedSize = 16;
+    a.entries.push_back(lying);
+    auto l = load(archive_test::buildArchive(a));
+    ASSERT_TRUE(l->ok) << l->error;
+    EXPECT_EQ(1, obtest::countCode(l->diags, "zip-damaged-entry"));
+    const std::vector<std::uint8_t> saved = ob::writeProjectDocument(*l->project, l->pool, l->kept);
+    EXPECT_FALSE(obtest::storedEntry(saved, "extra/notes"));
+    EXPECT_EQ(walkAsAState(saved), ob::zip::StreamWalk::Verdict::Going);
   }
 }
 
