@@ -547,7 +547,8 @@ TEST(ProjectLoad, AnEntryPackedIntoMoreThanItsSizeIsLeftOut) {
     SCOPED_TRACE(method);
     archive_test::RawArchive a;
     for (const auto& e : entries) a.entries.push_back(archive_test::storedEntry(e.name, e.data));
-    archive_test::RawEntry lying = archive_test::storedEntry("extra/notes", std::vector<std::uint8_t>(4096, 7));
+    archive_test::RawEntry lying =
+        archive_test::storedEntry("extra/notes", std::vector<std::uint8_t>(4096, 7));
     lying.method = method;
     lying.unpackedSize = 16;
     a.entries.push_back(lying);
@@ -589,6 +590,8 @@ TEST(ProjectLoad, ReferencesAndEntriesNoSlotFollowsGoBackAsWritten) {
 
   auto l = load(original);
   ASSERT_TRUE(l->ok) << l->error;
+  for (const std::size_t unread : {0u, 2u})
+    EXPECT_EQ(1, obtest::countCode(l->diags, "bad-asset-ref", "/assets/" + ids[unread]));
   const auto saved = ob::writeProjectDocument(*l->project, l->pool, l->kept);
   for (const std::string& name : {entries[1].name, entries[2].name, upper}) {
     SCOPED_TRACE(name);
