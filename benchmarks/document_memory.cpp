@@ -166,7 +166,7 @@ const std::vector<std::uint8_t>& refusedPackage() {
         file[at] = std::uint8_t(at * i);
       ob::KeptSampleFile kept;
       kept.stored = ob::zip::deflate(file.data(), file.size());
-      kept.packed = true;
+      kept.method = 8;
       kept.crc = ob::zip::crc32(file.data(), file.size());
       kept.size = file.size();
       kept.digest = ob::sha256Hex(file.data(), file.size());

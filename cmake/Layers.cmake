@@ -48,6 +48,9 @@ set(OB_LAYER_USES_fuzz ${OB_PRODUCT_LAYERS} support)
 # test helpers and the support helpers of those layers; and what is listed
 # here besides.
 set(OB_TEST_USES_plugin tools)
+# The document tests hold saves to the rule the fuzz targets check, by the
+# targets' own check of it.
+set(OB_TEST_USES_document fuzz)
 # The editor's tests drive the header's dialogs with the UI tests' stand-ins
 # for the desktop's chooser programs.
 set(OB_TEST_USES_editor tools tests/ui)

@@ -1,7 +1,8 @@
 // Any bytes given to the document load, into a pool of small limits: no
 // crash, a failure leaves the caller's project, pool and kept document
-// alone, and a success is a project inside the model's ranges that saves
-// again and loads back.
+// alone, and a success is a project inside the model's ranges that saves,
+// keeping what the load read, that a state's load follows to its end, and
+// whose save loads back keeping all of it and saves again the same bytes.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -9,10 +10,13 @@
 #include <memory>
 #include <string>
 
+#include "document/archive/zip_format.h"
+#include "document/archive/zip_stream_walk.h"
 #include "document/project/project_load.h"
 #include "document/project/project_save.h"
 #include "document/project/sanitize_project.h"
 #include "engine/pool/sample_pool.h"
+#include "fuzz/kept_entries.h"
 
 namespace {
 
@@ -46,11 +50,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const std::vector<std::uint8_t> saved = ob::writeProjectDocument(*project, pool, kept);
   if (saved.empty()) std::abort();
+  if (!obfuzz::keepsWhatTheLoadRead(data, size, saved, diagnostics)) std::abort();
+  // What a file load takes, a host's state load takes too.
+  if (ob::zip::looksLikeZip(saved.data(), saved.size()) &&
+      ob::zip::StreamWalk({}, ob::zip::Limits{}.maxArchiveBytes).follow(saved.data(), saved.size()) !=
+          ob::zip::StreamWalk::Verdict::Going)
+    std::abort();
   auto again = ob::makeProject();
   ob::SamplePool againPool;
   againPool.setLimits(kSmallLimits);
   ob::KeptDocument againKept;
-  if (!ob::readDocument(saved, *again, againPool, againKept, &error, nullptr)) std::abort();
+  ob::Diagnostics refound;
+  if (!ob::readDocument(saved, *again, againPool, againKept, &error, &refound)) std::abort();
   if (again->seed != project->seed) std::abort();
+  if (!obfuzz::keepsWhatTheLoadRead(saved.data(), saved.size(), saved, refound)) std::abort();
+  if (ob::writeProjectDocument(*again, againPool, againKept) != saved) std::abort();
   return 0;
 }

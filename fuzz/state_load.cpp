@@ -1,6 +1,7 @@
 // Any bytes as a host's saved state: no crash; a refused state leaves the
-// instance exactly as it was and says why; an accepted one saves again and
-// the saved chunk loads back.
+// instance exactly as it was and says why; an accepted one saves, keeping
+// what the load read, and the saved chunk loads back, keeping all of it,
+// and saves again the same bytes.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "engine/session/engine_host.h"
+#include "fuzz/kept_entries.h"
 #include "plugin/clap/abi.h"
 #include "plugin/ext_state.h"
 #include "plugin/plugin.h"
@@ -88,7 +90,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (saved.size() < ob::clap::kStateHeaderSize ||
       std::memcmp(saved.data(), ob::clap::kStateMagic, sizeof ob::clap::kStateMagic) != 0)
     std::abort();
+  const std::size_t offset = ob::clap::stateDocumentOffset(data, size);
+  const std::vector<std::uint8_t> document(saved.begin() + ob::clap::kStateHeaderSize, saved.end());
+  if (!obfuzz::keepsWhatTheLoadRead(data + offset, size - offset, document, plugin.diagnostics)) std::abort();
   if (!load(plugin, saved.data(), saved.size(), 4096)) std::abort();
+  if (!obfuzz::keepsWhatTheLoadRead(document.data(), document.size(), document, plugin.diagnostics))
+    std::abort();
+  std::vector<std::uint8_t> again;
+  clap_ostream_t out2{&again, writeAll};
+  if (!plugin.saveState(&out2) || again != saved) std::abort();
   // No block ever runs here: what a load retires goes with the load.
   if (!eh.samples.retired().empty()) std::abort();
   return 0;

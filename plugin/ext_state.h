@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "document/archive/zip_entry.h"
 #include "document/reading/document_limits.h"
 #include "plugin/arriving_bytes.h"
 #include "plugin/clap/abi.h"
@@ -13,10 +14,10 @@ namespace ob::clap {
 
 inline constexpr std::uint8_t kStateMagic[4] = {'O', 'B', 'S', '1'};
 inline constexpr std::size_t kStateHeaderSize = 8;  // magic, then four zero bytes
-// A larger package is refused rather than read until memory runs out; a
-// document given as JSON text has the smaller limit of its own,
-// kMaxDocumentTextBytes.
-inline constexpr std::uint64_t kMaxStateBytes = 0xC0000000ull;
+// A larger package is refused rather than read until memory runs out, as
+// every archive a document is read from; a document given as JSON text has
+// the smaller limit of its own, kMaxDocumentTextBytes.
+inline constexpr std::uint64_t kMaxStateBytes = zip::Limits{}.maxArchiveBytes;
 
 // How far a host stream was read.
 enum class StateRead : std::uint8_t {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "document/archive/zip_format.h"
+#include "document/archive/zip_measure.h"
 #include "engine/pool/sample_limits.h"
 
 namespace ob::zip {
@@ -66,20 +67,26 @@ std::optional<std::vector<DirectoryRecord>> readZipDirectory(const ByteSource& s
     diagnostics.error("zip-unsupported", "", "Zip64 archives are not supported");
     return std::nullopt;
   }
-  if (entryCount > limits.maxEntries) {
-    diagnostics.error("zip-too-large", "",
-                      "More entries than allowed (" + std::to_string(limits.maxEntries) + ")");
-    return std::nullopt;
-  }
   const std::uint64_t directoryEnd = std::uint64_t(directoryOffset) + directorySize;
   if (directoryEnd > end) {
     diagnostics.error("zip-unreadable", "", "Central directory out of bounds");
     return std::nullopt;
   }
-  if (directorySize > kMaxDirectoryBytes) {
-    diagnostics.error("zip-too-large", "",
-                      "The archive's directory is larger than " + sizeText(kMaxDirectoryBytes));
-    return std::nullopt;
+  ArchiveMeasure measure(limits);
+  switch (measure.archive(total, entryCount, directorySize)) {
+    case Excess::ArchiveTooLarge:
+      diagnostics.error("zip-too-large", "",
+                        "The archive is larger than " + sizeText(limits.maxArchiveBytes));
+      return std::nullopt;
+    case Excess::TooManyEntries:
+      diagnostics.error("zip-too-large", "",
+                        "More entries than allowed (" + std::to_string(limits.maxEntries) + ")");
+      return std::nullopt;
+    case Excess::DirectoryTooLarge:
+      diagnostics.error("zip-too-large", "",
+                        "The archive's directory is larger than " + sizeText(kMaxDirectoryBytes));
+      return std::nullopt;
+    default: break;
   }
   std::vector<std::uint8_t> directoryScratch;
   const auto directory = source.view(directoryOffset, directorySize, directoryScratch);
@@ -91,7 +98,6 @@ std::optional<std::vector<DirectoryRecord>> readZipDirectory(const ByteSource& s
 
   std::vector<DirectoryRecord> records;
   records.reserve(std::min<std::uint64_t>(entryCount, directorySize / kCentralHeaderSize));
-  std::uint64_t unpacked = 0;
   std::uint64_t pos = 0;  // within the directory
   for (std::uint32_t n = 0; n < entryCount; ++n) {
     if (pos + kCentralHeaderSize > directorySize || readU32LE(bytes + pos) != kCentralHeaderSignature ||
@@ -111,13 +117,12 @@ std::optional<std::vector<DirectoryRecord>> readZipDirectory(const ByteSource& s
     record.name.assign(reinterpret_cast<const char*>(cd + kCentralHeaderSize), nameLength);
     pos += kCentralHeaderSize + std::uint64_t(nameLength) + readU16LE(cd + 30) + readU16LE(cd + 32);
 
-    if (record.packedSize == 0xFFFFFFFFu || record.size == 0xFFFFFFFFu || record.localOffset == 0xFFFFFFFFu) {
+    const Excess excess = measure.record(record);
+    if (excess == Excess::Zip64Entry) {
       diagnostics.error("zip-unsupported", "/" + record.name, "Zip64 entries are not supported");
       return std::nullopt;
     }
-    // Directories and entries skipped later count too.
-    unpacked += record.size;
-    if (record.size > limits.maxEntrySize || unpacked > limits.maxTotalSize) {
+    if (excess != Excess::None) {
       diagnostics.error("zip-too-large", "/" + record.name, "The archive unpacks to more than allowed");
       return std::nullopt;
     }

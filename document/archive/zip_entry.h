@@ -14,20 +14,36 @@ struct Entry {
 };
 
 // How an entry was stored in the archive it came from, for copying it into
-// another as it is, never unpacked: its method (0 stored, 8 deflated) and
-// what it unpacks to.
+// another as it is, never unpacked: its method (0 stored, 8 deflated, or
+// any other), the flags that say how its payload reads, and what it
+// unpacks to.
 struct PackedForm {
   std::uint16_t method = 0;
-  std::uint32_t crc = 0;   // CRC-32 of the unpacked bytes
-  std::uint32_t size = 0;  // unpacked
+  std::uint16_t flags = 0;  // only kPayloadFlags
+  std::uint32_t crc = 0;    // CRC-32 of the unpacked bytes, as declared
+  std::uint32_t size = 0;   // unpacked, as declared
+};
+
+// The flag bits that belong to an entry's payload: encryption and the
+// method's own options (an LZMA stream's end marker, say). The rest
+// describe the record, which a copy writes anew.
+inline constexpr std::uint16_t kPayloadFlags = 0x0047;
+
+// An entry as its archive stores it, held unread for copying into another:
+// its payload, packed or not, and how it is packed.
+struct StoredEntry {
+  std::string name;
+  std::vector<std::uint8_t> payload;
+  PackedForm form;
 };
 
 // Bounds the reader holds an untrusted archive to. The defaults are the ones
-// every document reader passes.
+// every document reader passes, and every save is measured by.
 struct Limits {
   std::uint64_t maxEntries = 10000;
-  std::uint64_t maxEntrySize = 0x40000000;  // declared unpacked size of one entry
-  std::uint64_t maxTotalSize = 0x80000000;  // sum over all records, directories too
+  std::uint64_t maxEntrySize = 0x40000000;     // declared unpacked size of one entry
+  std::uint64_t maxTotalSize = 0x80000000;     // sum over all records, directories too
+  std::uint64_t maxArchiveBytes = 0xC0000000;  // the whole archive as stored
 };
 
 }  // namespace ob::zip

@@ -24,4 +24,22 @@ bool isSafeEntryName(std::string_view name) {
   return true;
 }
 
+std::string methodName(std::uint16_t method) {
+  switch (method) {
+    case 0: return "no compression";
+    case 1: return "Shrink";
+    case 6: return "Implode";
+    case 8: return "Deflate";
+    case 9: return "Deflate64";
+    case 12: return "bzip2";
+    case 14: return "LZMA";
+    case 93: return "Zstandard";
+    case 95: return "XZ";
+    case 96: return "JPEG";
+    case 97: return "WavPack";
+    case 98: return "PPMd";
+    default: return "method " + std::to_string(method);
+  }
+}
+
 }  // namespace ob::zip

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -29,5 +30,9 @@ bool looksLikeZip(const std::uint8_t* bytes, std::size_t size);
 // leading "/", no backslash, no drive letter, no ".." segment, no control
 // bytes.
 bool isSafeEntryName(std::string_view name);
+
+// A compression method as people know it ("bzip2", "LZMA"), or "method
+// 17" for one without a common name.
+std::string methodName(std::uint16_t method);
 
 }  // namespace ob::zip

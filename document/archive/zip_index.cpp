@@ -64,20 +64,31 @@ const LocatedEntry* ArchiveIndex::find(std::string_view name) const {
 }
 
 std::optional<std::vector<std::uint8_t>> ArchiveIndex::unpack(const LocatedEntry& entry,
-                                                              Diagnostics& diagnostics) const {
-  return unpackEntry(*source_, entry.record, entry.payload, diagnostics);
+                                                              Diagnostics& diagnostics,
+                                                              std::string* fault) const {
+  return unpackEntry(*source_, entry.record, entry.payload, diagnostics, fault);
 }
 
 std::optional<std::span<const std::uint8_t>> ArchiveIndex::view(const LocatedEntry& entry,
                                                                 std::vector<std::uint8_t>& scratch,
-                                                                Diagnostics& diagnostics) const {
-  return viewEntry(*source_, entry.record, entry.payload, scratch, diagnostics);
+                                                                Diagnostics& diagnostics,
+                                                                std::string* fault) const {
+  return viewEntry(*source_, entry.record, entry.payload, scratch, diagnostics, fault);
 }
 
 std::optional<std::vector<std::uint8_t>> ArchiveIndex::stored(const LocatedEntry& entry) const {
   std::vector<std::uint8_t> payload(entry.record.packedSize);
   if (!source_->read(entry.payload, payload.data(), payload.size())) return std::nullopt;
   return payload;
+}
+
+std::optional<StoredEntry> ArchiveIndex::keep(const LocatedEntry& entry) const {
+  std::optional<std::vector<std::uint8_t>> payload = stored(entry);
+  if (!payload) return std::nullopt;
+  const DirectoryRecord& record = entry.record;
+  return StoredEntry{
+      record.name, std::move(*payload),
+      PackedForm{record.method, std::uint16_t(record.flags & kPayloadFlags), record.crc, record.size}};
 }
 
 }  // namespace ob::zip

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -34,8 +35,10 @@ class ArchiveIndex {
   const std::vector<LocatedEntry>& entries() const { return entries_; }
   // The entry of exactly that name, or null.
   const LocatedEntry* find(std::string_view name) const;
-  // Its bytes (see unpackEntry); nothing with the reader's warning.
-  std::optional<std::vector<std::uint8_t>> unpack(const LocatedEntry& entry, Diagnostics& diagnostics) const;
+  // Its bytes (see unpackEntry); nothing with the reader's warning, and
+  // *fault, when given, saying why.
+  std::optional<std::vector<std::uint8_t>> unpack(const LocatedEntry& entry, Diagnostics& diagnostics,
+                                                  std::string* fault = nullptr) const;
   // What the archive is read from.
   const ByteSource& source() const { return *source_; }
   // A reader of its bytes where they lie (see EntryReader).
@@ -47,10 +50,14 @@ class ArchiveIndex {
   // The same as a view (see viewEntry).
   std::optional<std::span<const std::uint8_t>> view(const LocatedEntry& entry,
                                                     std::vector<std::uint8_t>& scratch,
-                                                    Diagnostics& diagnostics) const;
+                                                    Diagnostics& diagnostics,
+                                                    std::string* fault = nullptr) const;
   // Its payload as stored, packed or not, never unpacked; nothing when the
   // source cannot be read there.
   std::optional<std::vector<std::uint8_t>> stored(const LocatedEntry& entry) const;
+  // The entry as it is stored, to be written into another archive as it
+  // is; nothing when the source cannot be read there.
+  std::optional<StoredEntry> keep(const LocatedEntry& entry) const;
 
  private:
   explicit ArchiveIndex(const ByteSource& source) : source_(&source) {}

@@ -8,6 +8,7 @@
 #include "document/archive/inflate.h"
 #include "document/archive/zip_format.h"
 #include "document/archive/zip_index.h"
+#include "document/archive/zip_measure.h"
 
 namespace ob::zip {
 namespace {
@@ -21,9 +22,16 @@ std::uint64_t reserveFor(std::uint64_t declared, std::uint64_t compressed) {
   return std::min(declared, compressed * kMaxDeflateRatio + kMaxDeflateRatio);
 }
 
-// The checks on the record alone. Names are claimed before the checks after
-// the name rule, so a skipped entry still makes a later one of its name a
-// duplicate.
+// Whether a record's payload can be unpacked here at all: by its method
+// and whether it is encrypted.
+bool unpackable(const DirectoryRecord& record) {
+  return (record.flags & 1u) == 0 && (record.method == 0 || record.method == 8);
+}
+
+// The checks on the record alone; false skips it. Names are claimed before
+// the checks after the name rule, so a skipped entry still makes a later
+// one of its name a duplicate. An entry that cannot be unpacked here is
+// said so, but located all the same, for keeping it as it is stored.
 bool passesRecordChecks(const DirectoryRecord& record, const std::string& path,
                         std::unordered_set<std::string>& names, Diagnostics& diagnostics) {
   if (!record.name.empty() && record.name.back() == '/') return false;  // a directory
@@ -37,13 +45,22 @@ bool passesRecordChecks(const DirectoryRecord& record, const std::string& path,
   }
   if (record.flags & 1u) {
     diagnostics.warn("zip-encrypted", path, "Encrypted entries are not supported; skipped");
-    return false;
-  }
-  if (record.method != 0 && record.method != 8) {
+  } else if (!unpackable(record)) {
     diagnostics.warn("zip-method", path, "Entries are stored or deflated; skipped");
-    return false;
   }
   return true;
+}
+
+// Why an entry that passed the record checks cannot be unpacked, in
+// lower-case words; empty when it can.
+std::string sealedReason(const DirectoryRecord& record) {
+  if (record.flags & 1u) return "it is encrypted";
+  if (unpackable(record)) return {};
+  return "it is compressed with " + methodName(record.method) + ", which this build does not unpack";
+}
+
+void setFault(std::string* fault, std::string why) {
+  if (fault != nullptr) *fault = std::move(why);
 }
 
 }  // namespace
@@ -60,6 +77,13 @@ std::optional<std::uint64_t> locateEntry(const ByteSource& source, const Directo
     diagnostics.warn("zip-damaged-entry", path, "The entry's header is damaged; skipped");
     return std::nullopt;
   }
+  // Such an entry can never be read, nor written back as a load would take it.
+  if (!ArchiveMeasure::payloadFits(record)) {
+    diagnostics.warn("zip-damaged-entry", path,
+                     record.method == 0 ? "Stored sizes disagree; skipped"
+                                        : "The entry's packed size does not fit its size; skipped");
+    return std::nullopt;
+  }
   const std::uint64_t payload = localOffset + kLocalHeaderSize + readU16LE(lh + 26) + readU16LE(lh + 28);
   if (payload + record.packedSize > total) {
     diagnostics.warn("zip-damaged-entry", path, "The entry runs past the archive; skipped");
@@ -71,17 +95,18 @@ std::optional<std::uint64_t> locateEntry(const ByteSource& source, const Directo
 std::optional<std::span<const std::uint8_t>> viewEntry(const ByteSource& source,
                                                        const DirectoryRecord& record, std::uint64_t payload,
                                                        std::vector<std::uint8_t>& scratch,
-                                                       Diagnostics& diagnostics) {
+                                                       Diagnostics& diagnostics, std::string* fault) {
   const std::string path = "/" + record.name;
+  if (std::string sealed = sealedReason(record); !sealed.empty()) {
+    setFault(fault, std::move(sealed));  // locateEntry has said so
+    return std::nullopt;
+  }
   std::optional<std::span<const std::uint8_t>> data;
   if (record.method == 0) {
-    if (record.packedSize != record.size) {
-      diagnostics.warn("zip-damaged-entry", path, "Stored sizes disagree; skipped");
-      return std::nullopt;
-    }
     data = source.view(payload, static_cast<std::size_t>(record.size), scratch);
     if (!data) {
       diagnostics.warn("zip-damaged-entry", path, "The archive cannot be read; skipped");
+      setFault(fault, "the archive cannot be read there");
       return std::nullopt;
     }
   } else {
@@ -92,21 +117,24 @@ std::optional<std::span<const std::uint8_t>> viewEntry(const ByteSource& source,
     if (!ok || scratch.size() != record.size) {
       if (reason.empty()) reason = "wrong size";
       diagnostics.warn("zip-damaged-entry", path, "Cannot decompress: " + reason + "; skipped");
+      setFault(fault, "its packed bytes are damaged (" + reason + ")");
       return std::nullopt;
     }
     data = std::span<const std::uint8_t>(scratch);
   }
   if (crc32(data->data(), data->size()) != record.crc) {
     diagnostics.warn("zip-checksum", path, "Checksum mismatch; skipped");
+    setFault(fault, "its bytes fail their checksum");
     return std::nullopt;
   }
   return data;
 }
 
 std::optional<std::vector<std::uint8_t>> unpackEntry(const ByteSource& source, const DirectoryRecord& record,
-                                                     std::uint64_t payload, Diagnostics& diagnostics) {
+                                                     std::uint64_t payload, Diagnostics& diagnostics,
+                                                     std::string* fault) {
   std::vector<std::uint8_t> scratch;
-  const auto data = viewEntry(source, record, payload, scratch, diagnostics);
+  const auto data = viewEntry(source, record, payload, scratch, diagnostics, fault);
   if (!data) return std::nullopt;
   return ownBytes(*data, std::move(scratch));
 }
@@ -156,7 +184,7 @@ std::optional<std::vector<Entry>> readZip(const ByteSource& source, Diagnostics&
   std::vector<Entry> entries;
   entries.reserve(archive->entries().size());
   for (const LocatedEntry& located : archive->entries()) {
-    if (admit && !admit(located.record)) continue;
+    if (!sealedReason(located.record).empty() || (admit && !admit(located.record))) continue;
     std::optional<std::vector<std::uint8_t>> data = archive->unpack(located, diagnostics);
     if (!data) continue;
     Entry entry;

@@ -38,22 +38,28 @@ std::optional<std::vector<Entry>> readZip(const std::uint8_t* bytes, std::size_t
 //
 // Where the record's payload starts, once it passes the checks that need no
 // unpacking: not a folder, a safe name not taken by an earlier record (the
-// name is claimed in `names` even when a later check fails), not encrypted,
-// stored or deflated, and its local header and payload inside the archive.
-// Nothing, with the reader's warning (none for a folder), otherwise.
+// name is claimed in `names` even when a later check fails), and its local
+// header and payload inside the archive. Nothing, with the reader's warning
+// (none for a folder), otherwise. An encrypted entry, or one of a method
+// other than stored or deflated, is warned of but located, so that it can
+// be kept as it is stored; it never unpacks.
 std::optional<std::uint64_t> locateEntry(const ByteSource& source, const DirectoryRecord& record,
                                          std::unordered_set<std::string>& names, Diagnostics& diagnostics);
 // The record's bytes from the payload at `payload`, inflated a piece of
 // input at a time and never past the declared size, checked against the
-// record's checksum. Nothing, with the reader's warning, otherwise.
+// record's checksum. Nothing, with the reader's warning, otherwise (none
+// for an entry locateEntry has warned cannot unpack), and *fault, when
+// given, says why in lower-case words ("its bytes fail their checksum").
 std::optional<std::vector<std::uint8_t>> unpackEntry(const ByteSource& source, const DirectoryRecord& record,
-                                                     std::uint64_t payload, Diagnostics& diagnostics);
+                                                     std::uint64_t payload, Diagnostics& diagnostics,
+                                                     std::string* fault = nullptr);
 // The same as a view: of the source itself for a stored entry held in
 // memory, so that it is not copied, else of scratch.
 std::optional<std::span<const std::uint8_t>> viewEntry(const ByteSource& source,
                                                        const DirectoryRecord& record, std::uint64_t payload,
                                                        std::vector<std::uint8_t>& scratch,
-                                                       Diagnostics& diagnostics);
+                                                       Diagnostics& diagnostics,
+                                                       std::string* fault = nullptr);
 
 // The record's bytes handed to `piece` a piece at a time as they are
 // unpacked, never held whole; true when they are all there, of the

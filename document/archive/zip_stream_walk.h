@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "document/archive/zip_entry.h"
+#include "document/archive/zip_measure.h"
 
 namespace ob::zip {
 
@@ -32,7 +33,7 @@ class StreamWalk {
   };
 
   // limits: the reader's; maxBytes: the most the whole archive may take.
-  StreamWalk(const Limits& limits, std::uint64_t maxBytes) : limits_(limits), maxBytes_(maxBytes) {}
+  StreamWalk(const Limits& limits, std::uint64_t maxBytes) : measure_(withArchiveBytes(limits, maxBytes)) {}
 
   // bytes: the archive from its first byte, as much of it as has arrived;
   // each call gives at least what the one before it gave.
@@ -42,11 +43,14 @@ class StreamWalk {
   // The local record at next_, whose fixed part has arrived.
   Verdict stepOverEntry(const std::uint8_t* header);
 
-  Limits limits_;
-  std::uint64_t maxBytes_;
+  static Limits withArchiveBytes(Limits limits, std::uint64_t maxBytes) {
+    limits.maxArchiveBytes = maxBytes;
+    return limits;
+  }
+
+  ArchiveMeasure measure_;              // the local records so far, as a directory's would be
   std::uint64_t next_ = 0;              // where the next record starts
   std::uint64_t entries_ = 0;           // local records stepped over
-  std::uint64_t unpacked_ = 0;          // their declared unpacked sizes
   std::uint64_t localRecordBytes_ = 0;  // their headers, names and extra fields
   std::uint64_t directoryBytes_ = 0;    // the directory's records so far
   bool ended_ = false;                  // next_ is past the end record and its comment

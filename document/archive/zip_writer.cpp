@@ -15,47 +15,39 @@ constexpr std::uint16_t kUtf8Names = 0x0800;
 constexpr std::uint16_t kDate1980 = 0x0021;  // 1 January 1980
 constexpr std::uint64_t kNoZip64 = 0xFFFFFFFFu;
 
-// One entry as it goes into the archive.
-struct Planned {
-  const EntryView* entry = nullptr;
-  std::vector<std::uint8_t> deflated;  // empty unless it is stored deflated
-  std::uint16_t method = 0;
-  std::uint32_t crc = 0;
-  std::uint64_t size = 0;  // unpacked
-  std::uint32_t offset = 0;
-  std::span<const std::uint8_t> payload() const {
-    return method == 8 && !entry->packed ? std::span<const std::uint8_t>(deflated) : entry->data;
-  }
-  std::uint64_t payloadSize() const { return entry->streamed ? entry->streamed->size : payload().size(); }
-};
-
 // The fields the local header and the directory record share, from the
 // version needed on.
-void writeCommonFields(std::vector<std::uint8_t>& out, const Planned& p) {
+void writeCommonFields(std::vector<std::uint8_t>& out, const ArchivePlan::Planned& p, std::uint32_t crc) {
   writeU16LE(out, kVersion);  // needed
-  writeU16LE(out, kUtf8Names);
-  writeU16LE(out, p.method);
+  writeU16LE(out, p.record.flags);
+  writeU16LE(out, p.record.method);
   writeU16LE(out, 0);  // time
   writeU16LE(out, kDate1980);
-  writeU32LE(out, p.crc);
-  writeU32LE(out, std::uint32_t(p.payloadSize()));
-  writeU32LE(out, std::uint32_t(p.size));
+  writeU32LE(out, crc);
+  writeU32LE(out, p.record.packedSize);
+  writeU32LE(out, p.record.size);
   writeU16LE(out, std::uint16_t(p.entry->name.size()));
   writeU16LE(out, 0);  // extra field
 }
 
 }  // namespace
 
-std::optional<std::vector<std::uint8_t>> writeZipViews(std::span<const EntryView> entries,
-                                                       Diagnostics& diagnostics) {
+std::span<const std::uint8_t> ArchivePlan::Planned::payload() const {
+  return record.method == 8 && !entry->packed ? std::span<const std::uint8_t>(deflated) : entry->data;
+}
+
+std::uint64_t ArchivePlan::Planned::payloadSize() const {
+  return entry->streamed ? entry->streamed->size : payload().size();
+}
+
+std::optional<ArchivePlan> planZip(std::span<const EntryView> entries, Diagnostics& diagnostics) {
   if (entries.size() >= 65535) {
     diagnostics.error("zip-too-large", "", "Too many entries for a zip without Zip64");
     return std::nullopt;
   }
-  std::vector<Planned> plan(entries.size());
+  ArchivePlan plan;
+  plan.entries_.resize(entries.size());
   std::unordered_set<std::string_view> names;
-  std::uint64_t localSize = 0;
-  std::uint64_t centralSize = 0;
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const EntryView& entry = entries[i];
     std::string path = "/";  // appended, as GCC 12 misreads "/" + a temporary
@@ -68,40 +60,55 @@ std::optional<std::vector<std::uint8_t>> writeZipViews(std::span<const EntryView
       diagnostics.error("zip-duplicate-name", path, "Two entries share a name");
       return std::nullopt;
     }
-    Planned& p = plan[i];
+    ArchivePlan::Planned& p = plan.entries_[i];
     p.entry = &entry;
-    p.size = entry.streamed ? entry.streamed->size : entry.packed ? entry.packed->size : entry.data.size();
+    DirectoryRecord& r = p.record;
+    r.name = std::string(entry.name);
+    r.flags = kUtf8Names;
+    const std::uint64_t size = entry.streamed ? entry.streamed->size
+                               : entry.packed ? entry.packed->size
+                                              : entry.data.size();
     if (entry.packed) {
-      p.method = entry.packed->method;
+      r.method = entry.packed->method;
+      r.flags |= entry.packed->flags & kPayloadFlags;
     } else if (entry.compress && !entry.streamed) {
       p.deflated = deflate(entry.data.data(), entry.data.size());
       if (p.deflated.size() < entry.data.size())
-        p.method = 8;
+        r.method = 8;
       else
         p.deflated = {};
     }
     const std::uint64_t payloadSize = p.payloadSize();
-    if (p.size >= kNoZip64 || localSize >= kNoZip64 || localSize + payloadSize >= kNoZip64) {
+    if (size >= kNoZip64 || plan.localBytes_ >= kNoZip64 || plan.localBytes_ + payloadSize >= kNoZip64) {
       diagnostics.error("zip-too-large", path, "Too large for a zip without Zip64");
       return std::nullopt;
     }
-    p.crc = entry.streamed ? entry.streamed->crc
-            : entry.packed ? entry.packed->crc
-                           : crc32(entry.data.data(), entry.data.size());
-    p.offset = std::uint32_t(localSize);
-    localSize += kLocalHeaderSize + entry.name.size() + payloadSize;
-    centralSize += kCentralHeaderSize + entry.name.size();
+    if (entry.streamed || entry.packed) r.crc = entry.streamed ? entry.streamed->crc : entry.packed->crc;
+    r.size = std::uint32_t(size);
+    r.packedSize = std::uint32_t(payloadSize);
+    r.localOffset = std::uint32_t(plan.localBytes_);
+    plan.localBytes_ += kLocalHeaderSize + entry.name.size() + payloadSize;
+    plan.directoryBytes_ += kCentralHeaderSize + entry.name.size();
   }
-  if (localSize + centralSize >= kNoZip64) {
+  if (plan.localBytes_ + plan.directoryBytes_ >= kNoZip64) {
     diagnostics.error("zip-too-large", "", "Too large for a zip without Zip64");
     return std::nullopt;
   }
+  return plan;
+}
 
+std::optional<std::vector<std::uint8_t>> writePlannedZip(const ArchivePlan& plan, Diagnostics& diagnostics) {
+  std::vector<std::uint32_t> crcs;
+  crcs.reserve(plan.entries().size());
+  for (const ArchivePlan::Planned& p : plan.entries())
+    crcs.push_back(p.entry->streamed || p.entry->packed ? p.record.crc
+                                                        : crc32(p.entry->data.data(), p.entry->data.size()));
   std::vector<std::uint8_t> out;
-  out.reserve(static_cast<std::size_t>(localSize + centralSize + kEndRecordSize));
-  for (const Planned& p : plan) {
+  out.reserve(static_cast<std::size_t>(plan.bytes()));
+  for (std::size_t i = 0; i < plan.entries().size(); ++i) {
+    const ArchivePlan::Planned& p = plan.entries()[i];
     writeU32LE(out, kLocalHeaderSignature);
-    writeCommonFields(out, p);
+    writeCommonFields(out, p, crcs[i]);
     out.insert(out.end(), p.entry->name.begin(), p.entry->name.end());
     if (const StreamedPayload* streamed = p.entry->streamed) {
       // Bytes other than the declared ones would make a damaged archive.
@@ -112,27 +119,36 @@ std::optional<std::vector<std::uint8_t>> writeZipViews(std::span<const EntryView
       out.insert(out.end(), payload.begin(), payload.end());
     }
   }
-  for (const Planned& p : plan) {
+  const std::uint64_t directoryOffset = out.size();
+  for (std::size_t i = 0; i < plan.entries().size(); ++i) {
+    const ArchivePlan::Planned& p = plan.entries()[i];
     writeU32LE(out, kCentralHeaderSignature);
     writeU16LE(out, kVersion);  // made by
-    writeCommonFields(out, p);
+    writeCommonFields(out, p, crcs[i]);
     writeU16LE(out, 0);  // comment
     writeU16LE(out, 0);  // disk
     writeU16LE(out, 0);  // internal attributes
     writeU32LE(out, 0);  // external attributes
-    writeU32LE(out, p.offset);
+    writeU32LE(out, p.record.localOffset);
     out.insert(out.end(), p.entry->name.begin(), p.entry->name.end());
   }
-  const auto count = std::uint16_t(entries.size());
+  const auto count = std::uint16_t(plan.entries().size());
   writeU32LE(out, kEndRecordSignature);
   writeU16LE(out, 0);
   writeU16LE(out, 0);
   writeU16LE(out, count);
   writeU16LE(out, count);
-  writeU32LE(out, std::uint32_t(centralSize));
-  writeU32LE(out, std::uint32_t(localSize));
+  writeU32LE(out, std::uint32_t(plan.directoryBytes()));
+  writeU32LE(out, std::uint32_t(directoryOffset));
   writeU16LE(out, 0);  // comment
   return out;
+}
+
+std::optional<std::vector<std::uint8_t>> writeZipViews(std::span<const EntryView> entries,
+                                                       Diagnostics& diagnostics) {
+  const std::optional<ArchivePlan> plan = planZip(entries, diagnostics);
+  if (!plan) return std::nullopt;
+  return writePlannedZip(*plan, diagnostics);
 }
 
 std::optional<std::vector<std::uint8_t>> writeZip(const std::vector<Entry>& entries,

@@ -6,7 +6,9 @@
 #include <string_view>
 #include <vector>
 
+#include "document/archive/zip_directory.h"
 #include "document/archive/zip_entry.h"
+#include "document/archive/zip_format.h"
 #include "document/diagnostics.h"
 
 namespace ob::zip {
@@ -34,9 +36,40 @@ struct EntryView {
   const StreamedPayload* streamed = nullptr;
 };
 
-// Writes the entries in list order (stored, or deflated when asked and
-// smaller; no Zip64) into an archive sized once. Fails with an error for
-// too many entries, an unsafe or duplicate name, or sizes beyond 32 bits.
+// An archive laid out, every entry packed as it will be, before a byte of
+// it is written: what its directory will declare, for measuring it as a
+// reader would, bar the checksums of the bytes it is given whole, which
+// are found as they are written. It keeps pointers to the entries it was
+// made from, which must outlive it.
+class ArchivePlan {
+ public:
+  struct Planned {
+    const EntryView* entry = nullptr;
+    std::vector<std::uint8_t> deflated;  // empty unless deflated here
+    DirectoryRecord record;              // crc 0 for bytes given whole
+    std::span<const std::uint8_t> payload() const;  // none for a streamed one
+    std::uint64_t payloadSize() const;
+  };
+
+  const std::vector<Planned>& entries() const { return entries_; }
+  std::uint64_t bytes() const { return localBytes_ + directoryBytes_ + kEndRecordSize; }
+  std::uint64_t directoryBytes() const { return directoryBytes_; }
+
+ private:
+  friend std::optional<ArchivePlan> planZip(std::span<const EntryView> entries, Diagnostics& diagnostics);
+  std::vector<Planned> entries_;
+  std::uint64_t localBytes_ = 0;
+  std::uint64_t directoryBytes_ = 0;
+};
+
+// Lays the entries out in list order (stored, or deflated when asked and
+// smaller; no Zip64). Fails with an error for too many entries, an unsafe
+// or duplicate name, or sizes beyond 32 bits.
+std::optional<ArchivePlan> planZip(std::span<const EntryView> entries, Diagnostics& diagnostics);
+// The archive of a plan, sized once; nothing, after the finding, when a
+// streamed entry cannot give its bytes.
+std::optional<std::vector<std::uint8_t>> writePlannedZip(const ArchivePlan& plan, Diagnostics& diagnostics);
+// Both at once.
 std::optional<std::vector<std::uint8_t>> writeZipViews(std::span<const EntryView> entries,
                                                        Diagnostics& diagnostics);
 std::optional<std::vector<std::uint8_t>> writeZip(const std::vector<Entry>& entries,

@@ -1,8 +1,8 @@
 #pragma once
 // An instance document as it travels: plain JSON text, or a zip archive
 // holding the document and each sample's bytes under "assets/" followed by
-// the SHA-256 of those bytes. Archive entries that are neither are kept so a
-// save puts them back.
+// the SHA-256 of those bytes. Every archive entry a load does not use is
+// kept as it is stored, so a save puts it back.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "document/archive/zip_entry.h"
@@ -42,37 +43,40 @@ struct PackageAsset {
 struct Package {
   std::string documentName = "instance.json";
   JsonValue document;
-  std::vector<PackageAsset> assets;      // archive order on reading, first recording on writing
-  std::vector<zip::Entry> otherEntries;  // as read: name, bytes, compress flag
+  std::vector<PackageAsset> assets;            // archive order on reading, first recording on writing
+  std::vector<zip::StoredEntry> otherEntries;  // unused by the load, as stored
 };
 
 // A package opened from bytes in memory or from a file: JSON text (first
 // non-blank byte "{", after an optional byte-order mark) or a zip archive.
-// The document is read and parsed and the other entries kept at once,
-// while each asset stays in the archive until it is asked for. Nothing that
-// claims to unpack beyond reason is unpacked, a document's text is held to
-// kMaxDocumentTextBytes, and unknown entries are kept only within their
-// budget (see unpack_limits.h). The source must outlive the reader.
+// The document is read and parsed at once, while every other entry stays
+// in the archive until it is asked for; what the load has not used by its
+// end is kept as it is stored (keepUnused). Nothing that claims to unpack
+// beyond reason is unpacked, a document's text is held to
+// kMaxDocumentTextBytes, and entries kept unread only within their budget
+// (see unpack_limits.h). The source must outlive the reader.
 class PackageReader {
  public:
   // Nothing after reporting why.
   static std::optional<PackageReader> open(const ByteSource& source, std::string_view documentName,
                                            Diagnostics& diagnostics, const zip::Limits& limits = {});
 
-  // The document and the other entries; no assets.
+  // The document; no assets and no other entries.
   Package& package() { return package_; }
   // The asset entry of that name (the digits, without "assets/"), or null.
   const zip::LocatedEntry* findAsset(std::string_view name) const;
   // Its bytes, checked against its name; nothing when it claims to unpack
   // beyond reason (the slot that needs it says so), or after the zip
-  // reader's warning or "asset-corrupt".
-  std::optional<std::vector<std::uint8_t>> readAsset(const zip::LocatedEntry& asset,
-                                                     Diagnostics& diagnostics) const;
+  // reader's warning or "asset-corrupt", with *fault, when given, saying
+  // why in lower-case words.
+  std::optional<std::vector<std::uint8_t>> readAsset(const zip::LocatedEntry& asset, Diagnostics& diagnostics,
+                                                     std::string* fault = nullptr) const;
   // The same as a view: of the package itself when it is held in memory and
   // the asset is stored, so that it is not copied, else of scratch.
   std::optional<std::span<const std::uint8_t>> viewAsset(const zip::LocatedEntry& asset,
                                                          std::vector<std::uint8_t>& scratch,
-                                                         Diagnostics& diagnostics) const;
+                                                         Diagnostics& diagnostics,
+                                                         std::string* fault = nullptr) const;
   // Whether a stored asset is, byte for byte, a file the caller knows:
   // read a piece at a time, each piece is given to `same` with its offset
   // and checked with the rest against the asset's checksum and name, and
@@ -93,30 +97,72 @@ class PackageReader {
   // keeping it unread; nothing when they cannot be read.
   std::optional<std::vector<std::uint8_t>> storedAsset(const zip::LocatedEntry& asset) const;
 
+  // The load has taken the entry: a slot plays it or keeps it.
+  void markUsed(const zip::LocatedEntry& entry) { used_.insert(&entry); }
+  // Every entry but the document that the load has not used, in archive
+  // order, as stored, while they fit their budget; one past it is dropped
+  // with a warning ("entry-dropped").
+  std::vector<zip::StoredEntry> keepUnused(Diagnostics& diagnostics) const;
+
  private:
   Package package_;
-  std::optional<zip::ArchiveIndex> archive_;  // none for JSON text
+  std::optional<zip::ArchiveIndex> archive_;           // none for JSON text
+  std::unordered_set<const zip::LocatedEntry*> used_;  // the document among them
 };
 
 // The whole package at once: every asset read and verified, in archive
-// order. Gives nothing after reporting why.
+// order, and every other entry kept as stored. Gives nothing after
+// reporting why.
 std::optional<Package> readPackage(const std::uint8_t* bytes, std::size_t size, std::string_view documentName,
                                    Diagnostics& diagnostics, const zip::Limits& limits = {});
 
-// Plain indented JSON when the package has no assets and no other entries,
-// else a zip: the document (deflated when smaller), the assets in name
-// order (stored, or as they were kept), then the other entries as read.
-// Nothing is written that the reader would refuse: a document past
-// kMaxDocumentTextBytes ("document-too-large"), or an archive past the
-// reader's limits ("package-too-large"), fails before the write.
+// The limit of a load that a package's save would pass.
+enum class PackageExcess : std::uint8_t {
+  None,
+  Document,  // the document's text
+  Total,     // what the archive declares it unpacks to
+  Archive,   // the archive's own size
+  Other,     // its entries, their names, one entry's size, the entries kept unread
+};
+
+// A package laid out as it is written, every entry packed as it will be,
+// and measured as a load measures what it reads (zip_measure.h,
+// unpack_limits.h): plain JSON text when the package has no assets and no
+// other entries, else a zip of the document (deflated when smaller), the
+// assets in name order (stored, or as they were kept), then the other
+// entries as stored (bar one of an asset's name, which the asset writes).
+// The document is indented, or compact when indented it would pass a limit.
+// It points into the package, which must outlive it.
+struct PackageLayout {
+  PackageLayout() = default;
+  PackageLayout(const PackageLayout&) = delete;
+  PackageLayout& operator=(const PackageLayout&) = delete;
+
+  std::string text;                         // the document as written
+  std::vector<std::string> names;           // the assets' entry names
+  std::vector<zip::EntryView> entries;      // none for plain text
+  std::optional<zip::ArchivePlan> archive;  // none for plain text
+  PackageExcess excess = PackageExcess::None;
+};
+
+// Lays the package out; false after the finding when it cannot be written
+// (an asset not named by its digest, a zip writer's finding) or when a load
+// would refuse it however it is written: then `excess` names the limit, and
+// the finding is "document-too-large" or "package-too-large".
+bool layOutPackage(const Package& package, PackageLayout& layout, Diagnostics& diagnostics,
+                   const zip::Limits& readable = {});
+
+// The package as layOutPackage lays it out, written; nothing is written
+// that the load would refuse.
 std::optional<std::vector<std::uint8_t>> writePackage(const Package& package, Diagnostics& diagnostics,
                                                       const zip::Limits& readable = {});
 
 // Records the bytes as an asset unless one of that name exists (then they
 // are dropped) and returns "asset:" followed by their SHA-256 digits.
 std::string assetRefFor(Package& package, std::vector<std::uint8_t> bytes);
-// The same for bytes the caller holds until the package is written.
-std::string borrowedAssetRefFor(Package& package, std::span<const std::uint8_t> bytes);
+// The same for bytes the caller holds until the package is written, under
+// their digest, which the caller gives.
+std::string borrowedAssetRefFor(Package& package, std::span<const std::uint8_t> bytes, std::string digest);
 // The same for an asset kept as stored, under its own name.
 std::string keptAssetRefFor(Package& package, PackageAsset kept);
 // The same for one made as it is written, under the digest its maker gives.

@@ -76,17 +76,7 @@ std::optional<PackageReader> PackageReader::open(const ByteSource& source, std::
     const std::size_t findingsBefore = diagnostics.size();
     reader.archive_ = zip::ArchiveIndex::open(source, diagnostics, limits);
     if (!reader.archive_) return std::nullopt;
-    const zip::LocatedEntry* document = nullptr;
-    KeptEntryBudget kept;
-    for (const zip::LocatedEntry& entry : reader.archive_->entries()) {
-      const std::string& name = entry.record.name;
-      if (name == package.documentName) {
-        document = &entry;
-      } else if (!isAssetEntry(name) && kept.admit(entry.record, diagnostics)) {
-        if (auto data = reader.archive_->unpack(entry, diagnostics))
-          package.otherEntries.push_back({name, std::move(*data), entry.record.method == 8});
-      }
-    }
+    const zip::LocatedEntry* document = reader.archive_->find(package.documentName);
     const std::string path = "/" + package.documentName;
     if (document == nullptr) {
       if (hasFindingAt(diagnostics, findingsBefore, path)) {
@@ -100,6 +90,7 @@ std::optional<PackageReader> PackageReader::open(const ByteSource& source, std::
     std::optional<JsonValue> parsed = readDocumentEntry(*reader.archive_, *document, diagnostics);
     if (!parsed) return std::nullopt;
     package.document = std::move(*parsed);
+    reader.markUsed(*document);
     return reader;
   }
 
@@ -144,14 +135,16 @@ std::optional<std::vector<std::uint8_t>> PackageReader::storedAsset(const zip::L
 
 std::optional<std::span<const std::uint8_t>> PackageReader::viewAsset(const zip::LocatedEntry& asset,
                                                                       std::vector<std::uint8_t>& scratch,
-                                                                      Diagnostics& diagnostics) const {
+                                                                      Diagnostics& diagnostics,
+                                                                      std::string* fault) const {
   if (!archive_ || claimsTooMuchGrowth(asset.record)) return std::nullopt;
-  const auto data = archive_->view(asset, scratch, diagnostics);
+  const auto data = archive_->view(asset, scratch, diagnostics, fault);
   if (!data) return std::nullopt;
   const std::string_view digits = std::string_view(asset.record.name).substr(kAssetPrefix.size());
   if (sha256Hex(data->data(), data->size()) != digits) {
     diagnostics.warn("asset-corrupt", "/" + asset.record.name,
                      "The asset does not match its name; left out, the plugin falls back");
+    if (fault != nullptr) *fault = "its bytes are not the file its name says";
     return std::nullopt;
   }
   return data;
@@ -176,11 +169,23 @@ bool PackageReader::assetIs(const zip::LocatedEntry& asset, const SamePiece& sam
 }
 
 std::optional<std::vector<std::uint8_t>> PackageReader::readAsset(const zip::LocatedEntry& asset,
-                                                                  Diagnostics& diagnostics) const {
+                                                                  Diagnostics& diagnostics,
+                                                                  std::string* fault) const {
   std::vector<std::uint8_t> scratch;
-  const auto data = viewAsset(asset, scratch, diagnostics);
+  const auto data = viewAsset(asset, scratch, diagnostics, fault);
   if (!data) return std::nullopt;
   return ownBytes(*data, std::move(scratch));
+}
+
+std::vector<zip::StoredEntry> PackageReader::keepUnused(Diagnostics& diagnostics) const {
+  std::vector<zip::StoredEntry> kept;
+  if (!archive_) return kept;
+  KeptEntryBudget budget;
+  for (const zip::LocatedEntry& entry : archive_->entries()) {
+    if (used_.contains(&entry) || !budget.admit(entry.record, diagnostics)) continue;
+    if (std::optional<zip::StoredEntry> stored = archive_->keep(entry)) kept.push_back(std::move(*stored));
+  }
+  return kept;
 }
 
 std::optional<Package> readPackage(const std::uint8_t* bytes, std::size_t size, std::string_view documentName,
@@ -191,8 +196,11 @@ std::optional<Package> readPackage(const std::uint8_t* bytes, std::size_t size, 
   Package package = std::move(reader->package());
   for (const zip::LocatedEntry* asset : reader->assetEntries()) {
     std::optional<std::vector<std::uint8_t>> data = reader->readAsset(*asset, diagnostics);
-    if (data) package.assets.push_back({asset->record.name.substr(kAssetPrefix.size()), std::move(*data)});
+    if (!data) continue;
+    package.assets.push_back({asset->record.name.substr(kAssetPrefix.size()), std::move(*data)});
+    reader->markUsed(*asset);
   }
+  package.otherEntries = reader->keepUnused(diagnostics);
   return package;
 }
 

@@ -1,100 +1,190 @@
 #include <algorithm>
 #include <span>
 #include <string>
+#include <unordered_set>
 
 #include "document/archive/sha256.h"
+#include "document/archive/zip_measure.h"
 #include "document/archive/zip_writer.h"
 #include "document/json/json_write.h"
 #include "document/package/package.h"
+#include "document/package/unpack_limits.h"
 #include "document/reading/document_limits.h"
 #include "engine/pool/sample_limits.h"
 
 namespace ob {
 namespace {
 
-std::uint64_t unpackedSize(const zip::EntryView& entry) {
-  if (entry.streamed) return entry.streamed->size;
-  return entry.packed ? entry.packed->size : entry.data.size();
+// The ways a package may be written, the cheapest first: the document
+// indented, or compact when indented it passes a limit that compacting may
+// bring it under.
+struct Form {
+  bool compactDocument = false;
+};
+constexpr Form kForms[] = {{false}, {true}};
+
+struct Refusal {
+  PackageExcess over = PackageExcess::None;
+  std::string code;
+  std::string path;
+  std::string message;
+};
+
+// Whether writing in `next` rather than `last` may bring under the limit
+// that `last` passed.
+bool helps(const Form& last, const Form& next, PackageExcess over) {
+  const bool compacts = next.compactDocument && !last.compactDocument;
+  return compacts && over != PackageExcess::Other;
 }
 
-// Whether the reader would take the archive the entries make, by what it
-// holds them to before it unpacks anything; false after the error.
-bool readableArchive(std::span<const zip::EntryView> entries, const zip::Limits& readable,
-                     Diagnostics& diagnostics) {
-  if (entries.size() > readable.maxEntries) {
-    diagnostics.error("package-too-large", "",
+std::string entryPath(std::string_view name) {
+  std::string path = "/";  // appended, as GCC 12 misreads "/" + a temporary
+  path += name;
+  return path;
+}
+
+Refusal tooLarge(PackageExcess over, std::string path, std::string message) {
+  return {over, "package-too-large", std::move(path), std::move(message)};
+}
+
+Refusal documentTooLarge(const std::string& documentName) {
+  return {PackageExcess::Document, "document-too-large", entryPath(documentName),
+          "The save's document would be larger than " + sizeText(kMaxDocumentTextBytes) +
+              ", the most a load reads"};
+}
+
+// What a load would refuse of the planned archive, by the measure the load
+// holds every archive to: the archive's own limits, the document's, and
+// the budget of the entries it keeps unread (those after the assets).
+Refusal refusalOf(const zip::ArchivePlan& plan, const Package& package, std::size_t firstOther,
+                  const zip::Limits& readable) {
+  zip::ArchiveMeasure measure(readable);
+  switch (measure.archive(plan.bytes(), plan.entries().size(), plan.directoryBytes())) {
+    case zip::Excess::ArchiveTooLarge:
+      return tooLarge(
+          PackageExcess::Archive, "",
+          "The save would be larger than " + sizeText(readable.maxArchiveBytes) + ", the most a load reads");
+    case zip::Excess::TooManyEntries:
+      return tooLarge(PackageExcess::Other, "",
                       "The save would hold more than " + std::to_string(readable.maxEntries) +
                           " files, the most a load takes");
-    return false;
+    case zip::Excess::DirectoryTooLarge:
+      return tooLarge(PackageExcess::Other, "",
+                      "The save's file names would take more than " + sizeText(zip::kMaxDirectoryBytes) +
+                          ", the most a load reads");
+    default: break;
   }
-  std::uint64_t total = 0;
-  for (const zip::EntryView& entry : entries) {
-    const std::uint64_t size = unpackedSize(entry);
-    if (size > readable.maxEntrySize) {
-      std::string path = "/";  // appended, as GCC 12 misreads "/" + a temporary
-      path += entry.name;
-      diagnostics.error("package-too-large", std::move(path),
-                        "A file of the save would unpack to more than " + sizeText(readable.maxEntrySize) +
-                            ", the most a load takes");
-      return false;
-    }
-    total += size;
+  KeptEntryBudget kept;
+  for (std::size_t i = 0; i < plan.entries().size(); ++i) {
+    const zip::DirectoryRecord& record = plan.entries()[i].record;
+    const zip::Excess excess = measure.record(record);
+    if (excess == zip::Excess::TotalTooLarge)
+      return tooLarge(PackageExcess::Total, "",
+                      "The save would unpack to more than " + sizeText(readable.maxTotalSize) +
+                          ", the most a load takes");
+    if (excess != zip::Excess::None)  // the writer takes no Zip64 sizes
+      return tooLarge(PackageExcess::Other, entryPath(record.name),
+                      "A file of the save would unpack to more than " + sizeText(readable.maxEntrySize) +
+                          ", the most a load takes");
+    if (!zip::ArchiveMeasure::payloadFits(record))
+      return tooLarge(PackageExcess::Other, entryPath(record.name),
+                      "A file of the save would be packed into more than its size can take, which a load refuses");
+    if (i == 0 && isOversizedDocument(record.size)) return documentTooLarge(package.documentName);
+    if (i >= firstOther && !kept.fits(record))
+      return tooLarge(
+          PackageExcess::Other, entryPath(record.name),
+          "The entries kept unread would pass " + sizeText(kKeptEntriesBudget) + ", the most a load keeps");
   }
-  if (total > readable.maxTotalSize) {
-    diagnostics.error(
-        "package-too-large", "",
-        "The save would unpack to more than " + sizeText(readable.maxTotalSize) + ", the most a load takes");
-    return false;
-  }
-  return true;
+  return {};
 }
 
-}  // namespace
-
-std::optional<std::vector<std::uint8_t>> writePackage(const Package& package, Diagnostics& diagnostics,
-                                                      const zip::Limits& readable) {
-  const std::string text = dumpJson(package.document);
-  if (text.size() > kMaxDocumentTextBytes) {
-    diagnostics.error("document-too-large", "/" + package.documentName,
-                      "The save's document would be larger than " + sizeText(kMaxDocumentTextBytes) +
-                          ", the most a load reads");
-    return std::nullopt;
-  }
-  if (package.assets.empty() && package.otherEntries.empty())
-    return std::vector<std::uint8_t>(text.begin(), text.end());
-
-  // Views of the document, the assets and the other entries: the archive
-  // is the only copy of their bytes the write makes.
+// The entries of a package: the document, the assets in name order, then
+// the other entries as read, bar one that an asset now writes. Views point
+// into the package and the layout's text and names. Empty after the
+// finding for an asset whose name is not its digest.
+std::vector<zip::EntryView> entriesOf(const Package& package, PackageLayout& layout, std::size_t& firstOther,
+                                      Diagnostics& diagnostics) {
   std::vector<zip::EntryView> entries;
   entries.reserve(1 + package.assets.size() + package.otherEntries.size());
-  const auto* textBytes = reinterpret_cast<const std::uint8_t*>(text.data());
-  entries.push_back({package.documentName, std::span(textBytes, text.size()), true});
+  const auto* textBytes = reinterpret_cast<const std::uint8_t*>(layout.text.data());
+  entries.push_back({package.documentName, std::span(textBytes, layout.text.size()), true});
 
   std::vector<const PackageAsset*> sorted;
   for (const PackageAsset& asset : package.assets) sorted.push_back(&asset);
   std::stable_sort(sorted.begin(), sorted.end(),
                    [](const PackageAsset* a, const PackageAsset* b) { return a->name < b->name; });
   // Reserved whole, so the names the views point at never move.
-  std::vector<std::string> assetNames;
-  assetNames.reserve(sorted.size());
+  std::vector<std::string>& names = layout.names;
+  names.clear();
+  names.reserve(sorted.size());
   for (const PackageAsset* asset : sorted) {
     // A name that is not the digest of the data would be refused as corrupt
     // on the next read, losing the sample; refuse it here instead. A kept
-    // asset goes back as it came, never unpacked to be checked.
+    // asset goes back as it came, never unpacked to be checked, and one
+    // made or lent by the save is named by it.
     const std::span<const std::uint8_t> bytes = asset->bytes();
+    const bool namedByItsMaker = asset->packed || asset->streamed || !asset->borrowed.empty();
     if (!is64LowerHex(asset->name) ||
-        (!asset->packed && !asset->streamed && sha256Hex(bytes.data(), bytes.size()) != asset->name)) {
+        (!namedByItsMaker && sha256Hex(bytes.data(), bytes.size()) != asset->name)) {
       diagnostics.error("asset-name", "/" + asset->name, "An asset is named by the sha256 of its data");
-      return std::nullopt;
+      return {};
     }
-    assetNames.push_back("assets/" + asset->name);
+    names.push_back("assets/" + asset->name);
     entries.push_back(
-        {assetNames.back(), bytes, false, asset->packed, asset->streamed ? &*asset->streamed : nullptr});
+        {names.back(), bytes, false, asset->packed, asset->streamed ? &*asset->streamed : nullptr});
   }
-  for (const zip::Entry& other : package.otherEntries)
-    entries.push_back({other.name, other.data, other.compress});
-  if (!readableArchive(entries, readable, diagnostics)) return std::nullopt;
-  return zip::writeZipViews(entries, diagnostics);
+  firstOther = entries.size();
+  const std::unordered_set<std::string_view> written(names.begin(), names.end());
+  for (const zip::StoredEntry& other : package.otherEntries)
+    if (!written.contains(other.name)) entries.push_back({other.name, other.payload, false, other.form});
+  return entries;
+}
+
+}  // namespace
+
+bool layOutPackage(const Package& package, PackageLayout& layout, Diagnostics& diagnostics,
+                   const zip::Limits& readable) {
+  const bool plainText = package.assets.empty() && package.otherEntries.empty();
+  Refusal refusal;
+  const Form* last = nullptr;
+  for (const Form& form : kForms) {
+    if (last != nullptr && !helps(*last, form, refusal.over)) continue;
+    last = &form;
+    layout.archive.reset();
+    layout.entries.clear();
+    layout.text = form.compactDocument ? writeJson(package.document) : dumpJson(package.document);
+    if (isOversizedDocument(layout.text.size())) {
+      refusal = documentTooLarge(package.documentName);
+      continue;
+    }
+    if (plainText) {
+      layout.excess = PackageExcess::None;
+      return true;
+    }
+    std::size_t firstOther = 0;
+    layout.entries = entriesOf(package, layout, firstOther, diagnostics);
+    if (layout.entries.empty()) return false;
+    // Nothing deflated here claims more growth than a load unpacks: the
+    // writer's fixed codes pack at most about 160-fold.
+    layout.archive = zip::planZip(layout.entries, diagnostics);
+    if (!layout.archive) return false;
+    refusal = refusalOf(*layout.archive, package, firstOther, readable);
+    if (refusal.over == PackageExcess::None) {
+      layout.excess = PackageExcess::None;
+      return true;
+    }
+  }
+  layout.excess = refusal.over;
+  diagnostics.error(refusal.code, refusal.path, refusal.message);
+  return false;
+}
+
+std::optional<std::vector<std::uint8_t>> writePackage(const Package& package, Diagnostics& diagnostics,
+                                                      const zip::Limits& readable) {
+  PackageLayout layout;
+  if (!layOutPackage(package, layout, diagnostics, readable)) return std::nullopt;
+  if (!layout.archive) return std::vector<std::uint8_t>(layout.text.begin(), layout.text.end());
+  return zip::writePlannedZip(*layout.archive, diagnostics);
 }
 
 std::string assetRefFor(Package& package, std::vector<std::uint8_t> bytes) {
@@ -103,10 +193,10 @@ std::string assetRefFor(Package& package, std::vector<std::uint8_t> bytes) {
   return "asset:" + digits;
 }
 
-std::string borrowedAssetRefFor(Package& package, std::span<const std::uint8_t> bytes) {
-  std::string digits = sha256Hex(bytes.data(), bytes.size());
-  if (!findAsset(package, digits)) package.assets.push_back({digits, {}, {}, bytes});
-  return "asset:" + digits;
+std::string borrowedAssetRefFor(Package& package, std::span<const std::uint8_t> bytes, std::string digest) {
+  std::string ref = "asset:" + digest;
+  if (!findAsset(package, digest)) package.assets.push_back({std::move(digest), {}, {}, bytes});
+  return ref;
 }
 
 std::string keptAssetRefFor(Package& package, PackageAsset kept) {

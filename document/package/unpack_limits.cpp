@@ -1,5 +1,6 @@
 #include "document/package/unpack_limits.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -37,20 +38,19 @@ void reportOversizedDocument(Diagnostics& diagnostics, std::string path) {
                         "; a real one is well under a megabyte");
 }
 
-bool KeptEntryBudget::admit(const zip::DirectoryRecord& record, Diagnostics& diagnostics) {
-  const std::string path = "/" + record.name;
-  if (claimsTooMuchGrowth(record)) {
-    diagnostics.warn("entry-dropped", path,
-                     "The entry claims to unpack to more than 1000 times its packed size; dropped");
-    return false;
-  }
-  if (taken_ + record.size > kKeptEntriesBudget) {
-    diagnostics.warn("entry-dropped", path,
-                     "Entries this build does not read are kept up to 64 MiB in all; dropped");
-    return false;
-  }
-  taken_ += record.size;
+bool KeptEntryBudget::fits(const zip::DirectoryRecord& record) {
+  const std::uint64_t cost = std::max<std::uint64_t>(record.packedSize, record.size);
+  if (cost > kKeptEntriesBudget - taken_) return false;
+  taken_ += cost;
   return true;
+}
+
+bool KeptEntryBudget::admit(const zip::DirectoryRecord& record, Diagnostics& diagnostics) {
+  if (fits(record)) return true;
+  diagnostics.warn(
+      "entry-dropped", "/" + record.name,
+      "Entries this build does not read are kept up to " + sizeText(kKeptEntriesBudget) + " in all; dropped");
+  return false;
 }
 
 }  // namespace ob

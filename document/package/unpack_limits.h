@@ -2,8 +2,9 @@
 // How much of an untrusted archive a document reader unpacks, inside the
 // zip limits: nothing that claims to grow more than 1,000-fold (sample audio
 // packs about 1-2:1 and text 5-20:1; only a crafted stream comes near
-// DEFLATE's 1,032:1), and of the entries the reader does not understand only
-// what fits a budget, since those stay in memory and go back at every save.
+// DEFLATE's 1,032:1), and of the entries it keeps unread only what fits a
+// budget, since those stay in memory and go back at every save. A save is
+// held to the same rules before it writes.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -32,11 +33,15 @@ bool isOversizedDocument(std::uint64_t textBytes);
 // The error for it: "document-too-large" at path.
 void reportOversizedDocument(Diagnostics& diagnostics, std::string path);
 
-// Entries kept for a later save, in archive order: each is taken while the
-// declared sizes taken so far stay within the budget, else it is dropped
-// with a warning that names it.
+// Entries kept unread for a later save, in archive order: each is taken
+// while what is taken so far, each at the larger of its stored and declared
+// sizes (what it holds in memory, and what a save declares of it), stays
+// within the budget.
 class KeptEntryBudget {
  public:
+  // Takes the entry when it fits.
+  bool fits(const zip::DirectoryRecord& record);
+  // The same, dropping one that does not with a warning that names it.
   bool admit(const zip::DirectoryRecord& record, Diagnostics& diagnostics);
 
  private:

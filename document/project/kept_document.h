@@ -1,7 +1,8 @@
 #pragma once
 // What the last document load keeps for the next save: the document itself
 // (a save takes from it how each unchanged number was written), its members
-// that no reader applied, and the package's other archive entries. A load
+// that no reader applied, and the package's archive entries that the load
+// did not use, as they were stored. A load
 // hands a fresh one back beside the project and pool it read; whoever holds
 // that project passes it to the save. Main thread.
 
@@ -16,7 +17,11 @@ namespace ob {
 struct KeptDocument {
   JsonValue loadedDocument;
   std::vector<ForeignMember> foreignMembers;
-  std::vector<zip::Entry> keptEntries;
+  std::vector<zip::StoredEntry> keptEntries;
+  // Played samples' files as the archive stored them, deflated, under the
+  // names a save writes them by: held only where written whole they would
+  // pass the largest archive a load reads, and copied by a save as read.
+  std::vector<zip::StoredEntry> packedSampleFiles;
 };
 
 }  // namespace ob

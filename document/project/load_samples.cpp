@@ -22,7 +22,7 @@ bool playsAudio(const std::unique_ptr<SamplePoolSlot>& slot) {
 
 bool keepsItsFile(SampleFileOutcome outcome) {
   return outcome == SampleFileOutcome::Unreadable || outcome == SampleFileOutcome::Refused ||
-         outcome == SampleFileOutcome::Overpacked;
+         outcome == SampleFileOutcome::Overpacked || outcome == SampleFileOutcome::Unpackable;
 }
 
 }  // namespace
@@ -49,7 +49,13 @@ SampleFiles::Known SampleFiles::decode(std::int32_t slot, const SampleSource& so
   if (SharedSampleData audio = held(source)) return loaded(std::move(audio));
   std::vector<std::uint8_t> scratch;
   const SampleSource::View file = source.read(scratch);
-  if (!file) return known;  // Missing
+  if (!file) {
+    if (source.fault != nullptr && !source.fault->empty()) {
+      known.outcome = SampleFileOutcome::Unpackable;
+      known.decodeError = *source.fault;
+    }
+    return known;  // else Missing
+  }
   if (SharedSampleData audio = held(*file)) return loaded(std::move(audio));
   PoolDecode decoded = decodeForPool(
       pool_, slot, *file, viewsScratch(*file, scratch) ? std::move(scratch) : std::vector<std::uint8_t>{},
@@ -72,6 +78,7 @@ std::string SampleFiles::cannotPlay(const Known& known) const {
     case SampleFileOutcome::Overpacked: return overpackedText();
     case SampleFileOutcome::Unreadable:
       return known.decodeError.empty() ? "not audio this build reads" : known.decodeError;
+    case SampleFileOutcome::Unpackable: return known.decodeError;
     case SampleFileOutcome::Loaded:
     case SampleFileOutcome::Missing: break;
   }

@@ -29,6 +29,7 @@ enum class SampleFileOutcome : std::uint8_t {
   Unreadable,  // not audio this build reads
   Refused,     // over the pool's limits
   Overpacked,  // claims to unpack beyond reason, so it is never unpacked
+  Unpackable,  // held where it cannot be unpacked or checked (see SampleSource::fault)
 };
 
 // A slot's file as its document holds it.
@@ -39,6 +40,10 @@ struct SampleSource {
   // scratch, or nothing when they cannot be had.
   using View = std::optional<std::span<const std::uint8_t>>;
   std::function<View(std::vector<std::uint8_t>& scratch)> read;
+  // Where read leaves why it gave nothing when the file is there but
+  // cannot be had as its document holds it ("its bytes fail their
+  // checksum"); null, or left empty, when it is not there at all.
+  const std::string* fault = nullptr;
   // The file as stored, for a slot to keep when it cannot play; nothing
   // when it cannot be had. Null where nothing is kept (a bundled sample).
   std::function<std::optional<KeptSampleFile>()> keep;
@@ -67,13 +72,14 @@ class SampleFiles {
   // of the file, or the file's bytes from the source, read only when the
   // declared size is within the pool's file limit, the file is not
   // overpacked and, when its chunks can be read where they lie, its audio
-  // is within the pool's limits. On Unreadable, Refused or Overpacked the
-  // slot keeps the file when the source can give it (see kept()); on
-  // anything else but Loaded it is left as it was.
+  // is within the pool's limits. On Unreadable, Refused, Overpacked or
+  // Unpackable the slot keeps the file when the source can give it (see
+  // kept()); on anything else but Loaded it is left as it was.
   SampleFileOutcome load(const std::string& key, std::int32_t slot, const SampleSource& source);
   // Why the last Refused outcome of `key` was refused.
   SampleRefusal refusal(const std::string& key) const;
-  // The decoder's words for an Unreadable outcome of `key`.
+  // The decoder's words for an Unreadable outcome of `key`, or the
+  // source's for an Unpackable one.
   std::string decodeError(const std::string& key) const;
   // Whether the slots of `key` keep its file.
   bool kept(const std::string& key) const;

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <utility>
 
 #include "document/archive/sha256.h"
@@ -21,6 +22,7 @@
 #include "document/project/foreign_members.h"
 #include "document/project/load_samples.h"
 #include "document/project/match_factory_samples.h"
+#include "document/project/project_save.h"
 #include "document/project/sanitize_project.h"
 #include "document/reading/asset_ref.h"
 #include "document/reading/json_pointer.h"
@@ -33,11 +35,35 @@
 namespace ob {
 namespace {
 
-const zip::Limits kDocumentZipLimits{10000, 0x40000000ull, 0x80000000ull};
+// Every archive a document is read from is held to the one measure a save
+// is held to as well.
+constexpr zip::Limits kDocumentZipLimits{};
 // The largest project or package file read: 3 GiB.
-constexpr std::uint64_t kMaxDocumentFileBytes = 0xC0000000ull;
+constexpr std::uint64_t kMaxDocumentFileBytes = kDocumentZipLimits.maxArchiveBytes;
 constexpr const char* kLegacyDocumentName = "project.json";
 constexpr std::string_view kLegacySamplePrefix = "samples/";
+
+// What a load learns of the files its samples play, for laying out their
+// save: each one's SHA-256 and CRC-32 where its asset's name and record
+// give them, so that measuring the save hashes none of those again, and
+// where each one read deflated lies packed in the source.
+struct PlayedFiles {
+  struct Deflated {
+    const SampleData* audio = nullptr;
+    zip::DirectoryRecord record;
+    std::uint64_t payload = 0;
+  };
+  KnownSampleFiles known;
+  std::vector<Deflated> deflated;
+
+  // Slot i of the pool now plays the file of `entry`, whose digest is given
+  // when its name says it.
+  void note(const SamplePool& pool, int i, const zip::LocatedEntry& entry, std::string digest = {}) {
+    const SampleData* audio = pool.slots[static_cast<std::size_t>(i)]->data.get();
+    if (!digest.empty()) known.try_emplace(audio, KnownSampleFile{std::move(digest), entry.record.crc});
+    if (entry.record.method == 8) deflated.push_back({audio, entry.record, entry.payload});
+  }
+};
 
 std::string_view asText(std::span<const std::uint8_t> bytes) {
   return std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
@@ -129,8 +155,10 @@ void reportFileThatCannotPlay(Diagnostics& diagnostics, const std::string& path,
 KeptSampleFile keptFileOf(std::vector<std::uint8_t> stored, const zip::DirectoryRecord& record,
                           std::string digest) {
   KeptSampleFile file;
+  file.ref = "asset:" + digest;
   file.stored = std::move(stored);
-  file.packed = record.method == 8;
+  file.method = record.method;
+  file.flags = static_cast<std::uint16_t>(record.flags & zip::kPayloadFlags);
   file.crc = record.crc;
   file.size = record.size;
   file.digest = std::move(digest);
@@ -147,33 +175,52 @@ std::optional<ReadAgainFile> readAgainOf(const ByteSource& archive, const zip::L
   return readAgainAt(archive, entry.payload, record.size, std::move(digest), record.crc);
 }
 
-constexpr const char* kNoSuchAsset = "The archive has no such asset; the sample plays silent";
+std::string startingUpperCase(std::string text) {
+  if (!text.empty()) text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+  return text;
+}
 
-// Why the archive gave no entry for a slot's asset: it may hold one that the
-// zip reader left out, and then the reader's words say why.
-std::string unlocatedAssetText(const Diagnostics& diagnostics, const std::string& entryPath) {
+// Why the archive gave no entry for a slot's asset, in lower-case words: it
+// may hold one that the zip reader left out, and then the reader's words
+// say why.
+std::string unlocatedAsset(const Diagnostics& diagnostics, const std::string& entryPath) {
   constexpr std::string_view kSkipped = "; skipped";
   for (const Diagnostic& d : diagnostics) {
     if (d.path != entryPath || !d.code.starts_with("zip-") || !d.message.ends_with(kSkipped)) continue;
     std::string why = d.message.substr(0, d.message.size() - kSkipped.size());
     if (!why.empty()) why[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(why[0])));
-    return "The archive holds the asset, but " + why + "; the sample plays silent";
+    return "the archive holds the asset, but " + why;
   }
-  return kNoSuchAsset;
+  return "the archive has no such asset";
+}
+
+// The ending of a warning for a slot that keeps only its reference.
+constexpr const char* kReferenceKept = "; the sample plays silent and its reference is kept";
+
+// A slot whose reference this load cannot follow keeps it as written, with
+// why, so that the samples page says so and a save writes it back.
+void keepReference(SamplePool& pool, int i, const std::string& ref, std::string why) {
+  KeptSampleFile reference;
+  reference.ref = ref;
+  reference.why = std::move(why);
+  pool.replaceAudio(i, makeKeptSample(std::move(reference)));
 }
 
 // Loads slot i's audio from its reference; a problem leaves the slot silent
-// with one warning, and an asset that cannot play kept in it as stored.
-// assets is null for a document without an archive.
-void loadReferencedSample(const PackageReader* assets, const ByteSource& archive, const std::string& ref,
+// with one warning, keeping the asset as stored when the archive holds it
+// and the reference as written when not. An asset a slot plays or keeps is
+// marked used. assets is null for a document without an archive.
+void loadReferencedSample(PackageReader* assets, const ByteSource& archive, const std::string& ref,
                           const SampleSlot& entry, int i, SampleFiles& files, SamplePool& pool,
-                          Diagnostics& diagnostics) {
+                          PlayedFiles& played, Diagnostics& diagnostics) {
   const std::string path = memberPath("/assets", fixedText(entry.id, sizeof entry.id));
   const std::optional<AssetRef> parsed = parseAssetRef(ref);
   SampleFileOutcome outcome = SampleFileOutcome::Missing;
   std::string key;
+  std::string why;  // for a slot that keeps only its reference
   if (!parsed) {
-    diagnostics.warn("bad-asset-ref", path, "Not an asset reference; the sample plays silent");
+    // The document's reader has said so where it read the reference.
+    why = "its reference \"" + quotedText(ref) + "\" is not one this build reads";
   } else if (parsed->kind == kAssetRefFactory) {
     // The resolver takes the bare sample name, without the set word.
     std::string name;
@@ -187,21 +234,23 @@ void loadReferencedSample(const PackageReader* assets, const ByteSource& archive
     };
     outcome = files.load(key, i, source);
     if (outcome == SampleFileOutcome::Missing || outcome == SampleFileOutcome::Unreadable) {
-      diagnostics.warn("missing-factory-sample", path,
-                       "This build has no bundled sample \"" + ref.substr(8) + "\"; the sample plays silent");
+      why = "this build has no bundled sample \"" + ref.substr(8) + "\"";
+      diagnostics.warn("missing-factory-sample", path, startingUpperCase(why) + "; the sample plays silent");
     } else {
       reportFileThatCannotPlay(diagnostics, path, outcome, files, key, pool.limits());
     }
   } else {
     const zip::LocatedEntry* asset = assets != nullptr ? assets->findAsset(parsed->value) : nullptr;
     key = "asset:" + parsed->value;
+    std::string fault;
     if (asset != nullptr) {
       SampleSource source;
       source.declaredBytes = asset->record.size;
       source.overpacked = claimsTooMuchGrowth(asset->record);
       source.read = [&](std::vector<std::uint8_t>& scratch) {
-        return assets->viewAsset(*asset, scratch, diagnostics);
+        return assets->viewAsset(*asset, scratch, diagnostics, &fault);
       };
+      source.fault = &fault;
       source.keep = [&]() -> std::optional<KeptSampleFile> {
         std::optional<std::vector<std::uint8_t>> stored = assets->storedAsset(*asset);
         if (!stored) return std::nullopt;
@@ -215,15 +264,22 @@ void loadReferencedSample(const PackageReader* assets, const ByteSource& archive
       };
       source.readAgain = readAgainOf(archive, *asset, parsed->value);
       outcome = files.load(key, i, source);
+      if (outcome == SampleFileOutcome::Loaded) played.note(pool, i, *asset, parsed->value);
+      if (outcome == SampleFileOutcome::Loaded || files.kept(key)) assets->markUsed(*asset);
     }
-    if (outcome == SampleFileOutcome::Missing)
-      diagnostics.warn("missing-asset", path,
-                       asset == nullptr ? unlocatedAssetText(diagnostics, "/assets/" + parsed->value)
-                                        : std::string(kNoSuchAsset));
-    else
+    if (outcome == SampleFileOutcome::Missing) {
+      why = asset == nullptr ? unlocatedAsset(diagnostics, "/assets/" + parsed->value)
+                             : std::string("the archive has no such asset");
+      diagnostics.warn("missing-asset", path, startingUpperCase(why) + kReferenceKept);
+    } else if (outcome == SampleFileOutcome::Unpackable) {
+      why = "the archive holds the sample's file, but " + files.decodeError(key);
+      diagnostics.warn("asset-unreadable", path, startingUpperCase(why) + playsSilent(files.kept(key)));
+    } else {
       reportFileThatCannotPlay(diagnostics, path, outcome, files, key, pool.limits());
+    }
   }
-  if (outcome != SampleFileOutcome::Loaded) pool.slot(i);
+  if (outcome == SampleFileOutcome::Loaded || files.kept(key)) return;
+  keepReference(pool, i, ref, why.empty() ? "its file cannot be read" : std::move(why));
 }
 
 // A legacy sample is saved as an asset named by the digest of its file,
@@ -264,9 +320,10 @@ void reportUnreadableLegacy(DocumentSource source, const char* path, const std::
     diagnostics.error("legacy-unreadable", path, "The project cannot be read: " + error);
 }
 
-bool readInstancePackage(Package package, const PackageReader* assets, const ByteSource& source,
-                         Project& project, SamplePool& pool, const SamplePool* shareFrom, KeptDocument& kept,
-                         std::uint64_t currentSeed, Diagnostics& diagnostics, std::string& error) {
+bool readInstancePackage(Package package, PackageReader* assets, const ByteSource& source, Project& project,
+                         SamplePool& pool, const SamplePool* shareFrom, KeptDocument& kept,
+                         PlayedFiles& played, std::uint64_t currentSeed, Diagnostics& diagnostics,
+                         std::string& error) {
   std::vector<std::string> refs;
   if (!readInstanceState(package.document, project, refs, diagnostics)) {
     error = joinDiagnosticMessages(diagnostics);
@@ -277,7 +334,8 @@ bool readInstancePackage(Package package, const PackageReader* assets, const Byt
   const int count = project.samples.count;
   for (int i = 0; i < count; ++i) {
     if (static_cast<std::size_t>(i) >= refs.size() || refs[i].empty()) continue;
-    loadReferencedSample(assets, source, refs[i], project.samples.slots[i], i, files, pool, diagnostics);
+    loadReferencedSample(assets, source, refs[i], project.samples.slots[i], i, files, pool, played,
+                         diagnostics);
   }
   if (project.seed == 0) project.seed = currentSeed != 0 ? currentSeed : hashSource(source);
 
@@ -286,7 +344,7 @@ bool readInstancePackage(Package package, const PackageReader* assets, const Byt
   std::vector<std::string> path;
   collectForeignMembers(kept.foreignMembers, package.document, rewritten, path);
   kept.loadedDocument = std::move(package.document);
-  kept.keptEntries = std::move(package.otherEntries);
+  if (assets != nullptr) kept.keptEntries = assets->keepUnused(diagnostics);
   return true;
 }
 
@@ -296,31 +354,30 @@ bool readInstanceText(JsonValue document, const ByteSource& source, Project& pro
                       Diagnostics& diagnostics, std::string& error) {
   Package package;
   package.document = std::move(document);
-  return readInstancePackage(std::move(package), nullptr, source, project, pool, shareFrom, kept, currentSeed,
-                             diagnostics, error);
+  PlayedFiles none;  // no archive
+  return readInstancePackage(std::move(package), nullptr, source, project, pool, shareFrom, kept, none,
+                             currentSeed, diagnostics, error);
 }
 
-bool readInstanceFrom(const ByteSource& source, Project& project, SamplePool& pool,
-                      const SamplePool* shareFrom, KeptDocument& kept, std::uint64_t currentSeed,
-                      Diagnostics& diagnostics, std::string& error) {
-  std::optional<PackageReader> reader =
-      PackageReader::open(source, "instance.json", diagnostics, kDocumentZipLimits);
+bool readInstanceFrom(const ByteSource& source, const zip::Limits& limits, Project& project, SamplePool& pool,
+                      const SamplePool* shareFrom, KeptDocument& kept, PlayedFiles& played,
+                      std::uint64_t currentSeed, Diagnostics& diagnostics, std::string& error) {
+  std::optional<PackageReader> reader = PackageReader::open(source, "instance.json", diagnostics, limits);
   if (!reader) {
     error = joinDiagnosticMessages(diagnostics);
     return false;
   }
   return readInstancePackage(std::move(reader->package()), &*reader, source, project, pool, shareFrom, kept,
-                             currentSeed, diagnostics, error);
+                             played, currentSeed, diagnostics, error);
 }
 
 // A legacy package is read for its document and the samples it names;
 // nothing else in it is unpacked, and nothing that claims to grow beyond
 // reason.
-bool readLegacyArchive(const ByteSource& source, Project& project, SamplePool& pool,
-                       const SamplePool* shareFrom, Diagnostics& diagnostics, std::string& error,
-                       DocumentSource documentSource) {
-  const std::optional<zip::ArchiveIndex> archive =
-      zip::ArchiveIndex::open(source, diagnostics, kDocumentZipLimits);
+bool readLegacyArchive(const ByteSource& source, const zip::Limits& limits, Project& project,
+                       SamplePool& pool, const SamplePool* shareFrom, PlayedFiles& played,
+                       Diagnostics& diagnostics, std::string& error, DocumentSource documentSource) {
+  const std::optional<zip::ArchiveIndex> archive = zip::ArchiveIndex::open(source, diagnostics, limits);
   if (!archive) {
     error = joinDiagnosticMessages(diagnostics);
     return false;
@@ -366,7 +423,10 @@ bool readLegacyArchive(const ByteSource& source, Project& project, SamplePool& p
       source.readAgain = readAgainOf(archive->source(), *audio);
       outcome = files.load(entryName, i, source);
     }
-    if (outcome == SampleFileOutcome::Loaded) continue;
+    if (outcome == SampleFileOutcome::Loaded) {
+      played.note(pool, i, *audio);
+      continue;
+    }
     pool.slot(i);
     const std::string path = indexPath("/samples", static_cast<std::uint64_t>(i));
     if (outcome == SampleFileOutcome::Refused || outcome == SampleFileOutcome::Overpacked)
@@ -417,9 +477,49 @@ std::optional<std::span<const std::uint8_t>> documentText(const ByteSource& sour
   return std::nullopt;
 }
 
+// The packed bytes of each sample read deflated, as read, under the name
+// its save writes it by, where they are fewer than its file's.
+std::vector<zip::StoredEntry> packedFilesOf(PlayedFiles& played, const ByteSource& source) {
+  std::vector<zip::StoredEntry> packed;
+  std::unordered_set<const SampleData*> taken;
+  for (const PlayedFiles::Deflated& file : played.deflated) {
+    const zip::DirectoryRecord& record = file.record;
+    if (record.packedSize >= record.size || record.size != file.audio->savedFileBytes() ||
+        !taken.insert(file.audio).second)
+      continue;
+    const KnownSampleFile& known = findSampleFile(*file.audio, played.known);
+    zip::StoredEntry entry{"assets/" + known.digest, std::vector<std::uint8_t>(record.packedSize),
+                           zip::PackedForm{record.method, std::uint16_t(record.flags & zip::kPayloadFlags),
+                                           record.crc, record.size}};
+    if (source.read(file.payload, entry.payload.data(), entry.payload.size()))
+      packed.push_back(std::move(entry));
+  }
+  return packed;
+}
+
+// Whether what the load read, saved as it is, is what a load takes again:
+// its save laid out and measured as a save lays it out and measures it.
+// Where only the archive's size passes its limit, the samples read
+// deflated keep their packed bytes for the save to copy as read, and it is
+// measured again. False, after the error naming the limit, when not.
+bool holdsToItsSave(const Project& project, const SamplePool& pool, KeptDocument& kept, PlayedFiles& played,
+                    const ByteSource& source, const zip::Limits& limits, DocumentSource documentSource,
+                    Diagnostics& diagnostics, std::string& error) {
+  SaveMeasure measure = measureSave(project, pool, kept, played.known, limits);
+  if (measure.excess == PackageExcess::Archive && !played.deflated.empty()) {
+    kept.packedSampleFiles = packedFilesOf(played, source);
+    if (!kept.packedSampleFiles.empty()) measure = measureSave(project, pool, kept, played.known, limits);
+  }
+  if (measure.why.empty()) return true;
+  error = std::string(documentSource == DocumentSource::State ? "The state" : "The project") +
+          " could not be saved again: " + measure.why;
+  diagnostics.error("unsaveable", "", error);
+  return false;
+}
+
 bool readDocumentUnguarded(const ByteSource& source, Project& project, SamplePool& pool, KeptDocument& kept,
                            std::string* error, Diagnostics& diagnostics, DocumentSource documentSource,
-                           const SamplePool* shareFrom) {
+                           const SamplePool* shareFrom, const zip::Limits& limits) {
   std::unique_ptr<Project> fresh = makeProject();
   if (!fresh) {
     if (error != nullptr) *error = "out of memory";
@@ -428,13 +528,15 @@ bool readDocumentUnguarded(const ByteSource& source, Project& project, SamplePoo
   SamplePool freshPool;
   freshPool.setLimits(pool.limits());
   KeptDocument freshKept;
+  PlayedFiles played;
   std::string localError;
   bool ok = false;
   if (looksLikeZip(source)) {
-    ok = namesInstanceEntry(source) ? readInstanceFrom(source, *fresh, freshPool, shareFrom, freshKept,
-                                                       project.seed, diagnostics, localError)
-                                    : readLegacyArchive(source, *fresh, freshPool, shareFrom, diagnostics,
-                                                        localError, documentSource);
+    ok = namesInstanceEntry(source)
+             ? readInstanceFrom(source, limits, *fresh, freshPool, shareFrom, freshKept, played, project.seed,
+                                diagnostics, localError)
+             : readLegacyArchive(source, limits, *fresh, freshPool, shareFrom, played, diagnostics,
+                                 localError, documentSource);
   } else {
     std::vector<std::uint8_t> scratch;
     if (const auto bytes = documentText(source, scratch, diagnostics, localError)) {
@@ -445,13 +547,17 @@ bool readDocumentUnguarded(const ByteSource& source, Project& project, SamplePoo
                : readLegacyText(text, source, *fresh, diagnostics, localError, documentSource);
     }
   }
+  if (ok) {
+    sanitizeProject(*fresh);
+    assignSampleIds(fresh->samples);
+    matchFactorySamples(fresh->samples, freshPool);
+    ok = holdsToItsSave(*fresh, freshPool, freshKept, played, source, limits, documentSource, diagnostics,
+                        localError);
+  }
   if (!ok) {
     if (error != nullptr) *error = !localError.empty() ? localError : joinDiagnosticMessages(diagnostics);
     return false;
   }
-  sanitizeProject(*fresh);
-  assignSampleIds(fresh->samples);
-  matchFactorySamples(fresh->samples, freshPool);
   project = *fresh;
   pool = std::move(freshPool);
   kept = std::move(freshKept);
@@ -477,16 +583,19 @@ bool isInstanceBytes(const std::uint8_t* bytes, std::size_t size) {
 bool readInstanceDocument(const std::uint8_t* bytes, std::size_t size, Project& project, SamplePool& pool,
                           KeptDocument& kept, std::uint64_t currentSeed, Diagnostics& diagnostics,
                           std::string& error) {
-  return readInstanceFrom(MemoryBytes(bytes, size), project, pool, nullptr, kept, currentSeed, diagnostics,
-                          error);
+  PlayedFiles played;
+  return readInstanceFrom(MemoryBytes(bytes, size), kDocumentZipLimits, project, pool, nullptr, kept, played,
+                          currentSeed, diagnostics, error);
 }
 
 bool readLegacyProjectDocument(const std::uint8_t* bytes, std::size_t size, Project& project,
                                SamplePool& pool, Diagnostics& diagnostics, std::string& error,
                                DocumentSource source) {
   const MemoryBytes memory(bytes, size);
+  PlayedFiles played;
   if (looksLikeZip(memory))
-    return readLegacyArchive(memory, project, pool, nullptr, diagnostics, error, source);
+    return readLegacyArchive(memory, kDocumentZipLimits, project, pool, nullptr, played, diagnostics, error,
+                             source);
   std::vector<std::uint8_t> scratch;
   const auto text = documentText(memory, scratch, diagnostics, error);
   return text && readLegacyText(parseText(*text), memory, project, diagnostics, error, source);
@@ -494,11 +603,11 @@ bool readLegacyProjectDocument(const std::uint8_t* bytes, std::size_t size, Proj
 
 bool readDocument(const ByteSource& source, Project& project, SamplePool& pool, KeptDocument& kept,
                   std::string* error, Diagnostics* diagnostics, DocumentSource documentSource,
-                  const SamplePool* shareFrom) {
+                  const SamplePool* shareFrom, const zip::Limits& limits) {
   Diagnostics own;
   Diagnostics& list = diagnostics != nullptr ? *diagnostics : own;
   try {
-    return readDocumentUnguarded(source, project, pool, kept, error, list, documentSource, shareFrom);
+    return readDocumentUnguarded(source, project, pool, kept, error, list, documentSource, shareFrom, limits);
   } catch (const std::bad_alloc&) {
     // Nothing was handed over before the last step, which cannot throw.
     list.error("out-of-memory", "", "Not enough memory to read the document");

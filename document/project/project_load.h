@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "document/archive/zip_entry.h"
 #include "document/diagnostics.h"
 #include "document/json/json_value.h"
 #include "document/project/kept_document.h"
@@ -46,10 +47,19 @@ enum class DocumentSource : std::uint8_t { File, State };
 // over them is left out with a warning ("sample-too-large",
 // "samples-over-budget") before it is unpacked or decoded, and its slots
 // play silent.
+//
+// Whatever a load takes, its save writes and the load takes again: the
+// save of what was read is laid out and measured as writeProjectDocument
+// lays it out and measures it, before anything is handed over, and the
+// load fails whole ("unsaveable": "The state could not be saved again: "
+// and the limit) when a save would be refused. Where only the archive's
+// size passes its limit because samples read deflated would be written
+// whole, those keep their packed bytes in kept, and a save copies them as
+// read. `limits` are the archive limits of both; tests give small ones.
 bool readDocument(const ByteSource& source, Project& project, SamplePool& pool, KeptDocument& kept,
                   std::string* error, Diagnostics* diagnostics,
-                  DocumentSource documentSource = DocumentSource::File,
-                  const SamplePool* shareFrom = nullptr);
+                  DocumentSource documentSource = DocumentSource::File, const SamplePool* shareFrom = nullptr,
+                  const zip::Limits& limits = {});
 bool readDocument(const std::uint8_t* bytes, std::size_t size, Project& project, SamplePool& pool,
                   KeptDocument& kept, std::string* error, Diagnostics* diagnostics,
                   DocumentSource source = DocumentSource::File, const SamplePool* shareFrom = nullptr);

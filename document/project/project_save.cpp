@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -28,31 +29,39 @@ namespace {
 
 constexpr std::size_t kFilePiece = std::size_t(1) << 20;
 
+// Whether a save finds the digests of files not known yet, or only wants
+// its own size, which a file's digest does not change.
+enum class Digests : std::uint8_t { Find, StandIn };
+
+// A digest standing for one no one has found: as long as a real one and
+// never shared, so that a measured save takes no two files for one.
+KnownSampleFile standInFor(const SampleData& audio) {
+  char hex[17];
+  std::snprintf(hex, sizeof hex, "%016llx",
+                static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(&audio)));
+  return {std::string(48, '0') + hex, 0};
+}
+
+// What the file a save writes for the audio hashes to: as known, as the
+// load of a file read again found it, or found a piece at a time.
+KnownSampleFile knownFileOf(const SampleData& audio, KnownSampleFiles& known, Digests digests) {
+  if (const auto found = known.find(&audio); found != known.end()) return found->second;
+  if (digests == Digests::StandIn && !audio.readAgain) return standInFor(audio);
+  return findSampleFile(audio, known);
+}
+
 // Records a file that no one holds whole, made piece by piece as the archive
-// is written: rebuilt from the audio (hashed first, to be named), or read
-// again where the load found it, checked on the way against what the load
-// found; a file that changed since fails the save, naming the sample.
-std::string streamedFileOf(const SampleData& audio, const std::string& sampleName, Package& package) {
+// is written: rebuilt from the audio, or read again where the load found it,
+// checked on the way against what the load found; a file that changed
+// since fails the save, naming the sample.
+std::string streamedFileOf(const SampleData& audio, const std::string& sampleName,
+                           const KnownSampleFile& file, Package& package) {
   const ReadAgainFile* again = audio.readAgain ? &*audio.readAgain : nullptr;
   zip::StreamedPayload payload;
   payload.size = audio.savedFileBytes();
-  std::string digest;
-  if (again) {
-    digest = again->digest;
-    payload.crc = again->crc;
-  } else {
-    Sha256 hash;
-    std::vector<std::uint8_t> piece;
-    for (std::uint64_t at = 0; at < payload.size; at += piece.size()) {
-      piece.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kFilePiece, payload.size - at)));
-      if (!sampleFileBytes(audio, at, piece)) break;  // and the write says so
-      hash.add(piece.data(), piece.size());
-      payload.crc = zip::crc32(piece.data(), piece.size(), payload.crc);
-    }
-    digest = hash.hex();
-  }
-  payload.append = [&audio, again, digest, sampleName, size = payload.size](std::vector<std::uint8_t>& out,
-                                                                            Diagnostics& diagnostics) {
+  payload.crc = file.crc;
+  payload.append = [&audio, again, digest = file.digest, sampleName, size = payload.size](
+                       std::vector<std::uint8_t>& out, Diagnostics& diagnostics) {
     Sha256 hash;
     std::uint32_t crc = 0;
     std::uint64_t at = 0;
@@ -72,24 +81,37 @@ std::string streamedFileOf(const SampleData& audio, const std::string& sampleNam
                       "Sample \"" + sampleName + "\" changed in the file the project was opened from");
     return false;
   };
-  return streamedAssetRefFor(package, std::move(digest), std::move(payload));
+  return streamedAssetRefFor(package, file.digest, std::move(payload));
+}
+
+// The file the load kept packed, as read, under this digest; null when none.
+const zip::StoredEntry* packedFileOf(const KeptDocument& kept, std::string_view digest) {
+  for (const zip::StoredEntry& file : kept.packedSampleFiles)
+    if (file.name == "assets/" + std::string(digest)) return &file;
+  return nullptr;
 }
 
 // The reference of a slot's audio, its file recorded in the package: as a
-// document stored it when it cannot play, the pool's own bytes borrowed for
-// the write, or else made as it is written; none for a slot without a file.
-std::string recordedFileOf(const SampleData& audio, const std::string& sampleName, Package& package) {
+// document stored it when it cannot play, with the reference as written;
+// as the load kept it packed; the pool's own bytes borrowed for the write;
+// or else made as it is written. None for a slot without a file.
+std::string recordedFileOf(const SampleData& audio, const std::string& sampleName, const KeptDocument& kept,
+                           KnownSampleFiles& known, Digests digests, Package& package) {
   if (audio.kept) {
     const KeptSampleFile& file = *audio.kept;
-    return keptAssetRefFor(
-        package, {file.digest,
-                  {},
-                  zip::PackedForm{std::uint16_t(file.packed ? 8 : 0), file.crc, std::uint32_t(file.size)},
-                  file.stored});
+    if (!file.digest.empty())
+      keptAssetRefFor(package, {file.digest,
+                                {},
+                                zip::PackedForm{file.method, file.flags, file.crc, std::uint32_t(file.size)},
+                                file.stored});
+    return file.ref;
   }
-  if (!audio.bytes.empty()) return borrowedAssetRefFor(package, audio.bytes);
   if (audio.savedFileBytes() == 0) return {};
-  return streamedFileOf(audio, sampleName, package);
+  const KnownSampleFile file = knownFileOf(audio, known, digests);
+  if (const zip::StoredEntry* packed = packedFileOf(kept, file.digest))
+    return keptAssetRefFor(package, {file.digest, {}, packed->form, packed->payload});
+  if (!audio.bytes.empty()) return borrowedAssetRefFor(package, audio.bytes, file.digest);
+  return streamedFileOf(audio, sampleName, file, package);
 }
 
 std::string startingLowerCase(std::string text) {
@@ -97,8 +119,19 @@ std::string startingLowerCase(std::string text) {
   return text;
 }
 
-std::vector<std::uint8_t> writeUnguarded(const Project& project, const SamplePool& pool,
-                                         const KeptDocument& kept, std::string& why) {
+// Why the package cannot be written, by the writer's first finding.
+std::string refusalOf(const Diagnostics& findings) {
+  return findings.empty() ? std::string("the package cannot be written")
+                          : startingLowerCase(findings[0].message);
+}
+
+// The package a save writes: the document of a copy of the project (ids
+// assigned, a seed of its content when it has none), with the kept
+// document's foreign members and number spellings put back, each slot's
+// file recorded once however many slots play it, and the entries the load
+// kept unread. It borrows from the pool and kept, which must outlive it.
+Package packageOf(const Project& project, const SamplePool& pool, const KeptDocument& kept,
+                  KnownSampleFiles& known, Digests digests) {
   std::unique_ptr<Project> copy = std::make_unique<Project>(project);
   assignPatternIds(copy->patterns[0]);
   assignSampleIds(copy->samples);
@@ -107,19 +140,20 @@ std::vector<std::uint8_t> writeUnguarded(const Project& project, const SamplePoo
   package.documentName = "instance.json";
   const int count = copy->samples.count < kSampleSlots ? copy->samples.count : kSampleSlots;
   std::vector<std::string> refs(static_cast<std::size_t>(count));
-  // Audio that several slots share is hashed and stored once.
   std::map<const SampleData*, std::string> refOf;
   for (int i = 0; i < count; ++i) {
     const SampleSlot& slot = copy->samples.slots[i];
     const SampleData* audio = static_cast<std::size_t>(i) < pool.slots.size() && pool.slots[i]
                                   ? pool.slots[i]->data.get()
                                   : nullptr;
-    if (slot.factory[0] != '\0') {
+    if (slot.factory[0] != '\0' && !(audio != nullptr && audio->kept)) {
       refs[i] = factoryRef(slot.factory);
     } else if (slot.id[0] != '\0' && audio != nullptr) {
-      auto [known, fresh] = refOf.try_emplace(audio);
-      if (fresh) known->second = recordedFileOf(*audio, std::string(fixedText(slot.name)), package);
-      refs[i] = known->second;
+      auto [recorded, fresh] = refOf.try_emplace(audio);
+      if (fresh)
+        recorded->second =
+            recordedFileOf(*audio, std::string(fixedText(slot.name)), kept, known, digests, package);
+      refs[i] = recorded->second;
     }
   }
 
@@ -135,11 +169,18 @@ std::vector<std::uint8_t> writeUnguarded(const Project& project, const SamplePoo
 
   package.document = std::move(document);
   package.otherEntries = kept.keptEntries;
+  return package;
+}
+
+std::vector<std::uint8_t> writeUnguarded(const Project& project, const SamplePool& pool,
+                                         const KeptDocument& kept, std::string& why,
+                                         const zip::Limits& readable) {
+  KnownSampleFiles known;  // a save hashes what it writes
+  const Package package = packageOf(project, pool, kept, known, Digests::Find);
   Diagnostics findings;
-  std::optional<std::vector<std::uint8_t>> bytes = writePackage(package, findings);
+  std::optional<std::vector<std::uint8_t>> bytes = writePackage(package, findings, readable);
   if (!bytes || bytes->empty()) {
-    why = findings.empty() ? std::string("the package cannot be written")
-                           : startingLowerCase(findings[0].message);
+    why = refusalOf(findings);
     return {};
   }
   return std::move(*bytes);
@@ -147,12 +188,45 @@ std::vector<std::uint8_t> writeUnguarded(const Project& project, const SamplePoo
 
 }  // namespace
 
+const KnownSampleFile& findSampleFile(const SampleData& audio, KnownSampleFiles& known) {
+  auto [found, fresh] = known.try_emplace(&audio);
+  KnownSampleFile& file = found->second;
+  if (!fresh) return file;
+  if (audio.readAgain) {
+    file = {audio.readAgain->digest, audio.readAgain->crc};
+  } else if (!audio.bytes.empty()) {
+    file.digest = sha256Hex(audio.bytes.data(), audio.bytes.size());
+  } else {
+    Sha256 hash;
+    std::vector<std::uint8_t> piece;
+    const std::uint64_t size = audio.savedFileBytes();
+    for (std::uint64_t at = 0; at < size; at += piece.size()) {
+      piece.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kFilePiece, size - at)));
+      if (!sampleFileBytes(audio, at, piece)) break;  // and the write says so
+      hash.add(piece.data(), piece.size());
+      file.crc = zip::crc32(piece.data(), piece.size(), file.crc);
+    }
+    file.digest = hash.hex();
+  }
+  return file;
+}
+
+SaveMeasure measureSave(const Project& project, const SamplePool& pool, const KeptDocument& kept,
+                        KnownSampleFiles& known, const zip::Limits& readable) {
+  const Package package = packageOf(project, pool, kept, known, Digests::StandIn);
+  PackageLayout layout;
+  Diagnostics findings;
+  if (layOutPackage(package, layout, findings, readable)) return {};
+  return {layout.excess, refusalOf(findings)};
+}
+
 std::vector<std::uint8_t> writeProjectDocument(const Project& project, const SamplePool& pool,
-                                               const KeptDocument& kept, std::string* why) {
+                                               const KeptDocument& kept, std::string* why,
+                                               const zip::Limits& readable) {
   std::string reason;
   std::vector<std::uint8_t> bytes;
   try {
-    bytes = writeUnguarded(project, pool, kept, reason);
+    bytes = writeUnguarded(project, pool, kept, reason, readable);
   } catch (const std::bad_alloc&) {
     reason = "out of memory";
   }

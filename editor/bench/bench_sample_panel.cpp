@@ -9,6 +9,7 @@
 #include "editor/bench/bench_controller.h"
 #include "editor/bench/sound_values.h"
 #include "editor/editor_context.h"
+#include "editor/samples/unplayable_samples.h"
 #include "editor/widgets/bench/bench_page.h"
 #include "engine/params/param_tables.h"
 #include "engine/pool/sample_pool.h"
@@ -136,6 +137,8 @@ void BenchController::buildSamplePanel(const ob::Sound& s) {
     view.setSample(data, frames, seconds, right);
     sampleViewEdits_ = sampleEdits_;
   }
+  const std::string* why = slot >= 0 ? cannotPlayReason(pool, slot) : nullptr;
+  view.cannotPlay = why != nullptr ? *why : std::string();
 
   view.markers = nullptr;
   view.markerCount = 0;

@@ -262,7 +262,7 @@ void SamplesPage::drawPreview(ui::Rect band) {
     lines.takeTop((lines.height - 36.0f * s) / 2.0f);
     ui::drawText(dl, lines.takeTop(18.0f * s), "This sample cannot play: " + *why, ui::TextStyle::Body,
                  kWarning, ui::TextAlign::Centre);
-    ui::drawText(dl, lines.takeTop(18.0f * s), "Its file is kept, and saved as it is", ui::TextStyle::Body,
+    ui::drawText(dl, lines.takeTop(18.0f * s), "It is kept, and saved as it came", ui::TextStyle::Body,
                  kMuted, ui::TextAlign::Centre);
     return;
   }

@@ -5,6 +5,7 @@
 // published snapshot, and the last slot that lets it go is freed on the
 // main thread after the sample-set handshake, like any retired slot.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -72,17 +73,21 @@ struct SampleAudio {
   std::optional<ReadAgainFile> readAgain;
 };
 
-// A sample's file that cannot play here (a format this build does not read,
-// a limit it passes), kept as its document stored it: never unpacked nor
-// decoded, it costs the bytes it was stored in and every save writes it
-// back unchanged, so that whatever can read it plays it again.
+// A sample that cannot play here (a file this build does not read or
+// unpack, a limit it passes, a reference it does not know), kept as its
+// document stored it: never unpacked nor decoded, it costs the bytes it was
+// stored in and every save writes it back unchanged, the file under its own
+// name and the reference as written, so that whatever can read it plays it
+// again.
 struct KeptSampleFile {
   std::string why;                   // lower-case words, for the user
-  std::vector<std::uint8_t> stored;  // as stored, packed or not
-  bool packed = false;               // stored DEFLATE-packed
-  std::uint32_t crc = 0;             // CRC-32 of the file
-  std::uint64_t size = 0;            // the file's own size
-  std::string digest;                // its SHA-256, 64 lower-case hex digits
+  std::string ref;                   // the reference to it, as its document wrote it
+  std::vector<std::uint8_t> stored;  // as stored, packed or not; empty without a file
+  std::uint16_t method = 0;          // how it is packed: 0 stored, 8 deflated, or another
+  std::uint16_t flags = 0;           // the flag bits of its payload (encrypted, say)
+  std::uint32_t crc = 0;             // CRC-32 of the file, as declared
+  std::uint64_t size = 0;            // the file's own size, as declared
+  std::string digest;                // the 64 hex digits its entry is named by; empty without a file
 };
 
 // The header of the 32-bit float WAV file that audio made here is saved as.
@@ -107,9 +112,10 @@ struct SampleData {
 
   // The memory the decoded audio takes, which the pool's limits count.
   std::uint64_t decodedBytes() const { return (left.size() + right.size()) * sizeof(float); }
-  // The size of the file a save writes for it.
+  // The size of the file a save writes for it; a kept one at the larger of
+  // its stored and declared sizes, since a save holds both to a limit.
   std::uint64_t savedFileBytes() const {
-    if (kept) return kept->size;
+    if (kept) return std::max<std::uint64_t>(kept->size, kept->stored.size());
     if (!bytes.empty()) return bytes.size();
     if (readAgain) return readAgain->size;
     if (rebuilt)

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "archive_rig.h"
+#include "document/archive/crc32.h"
 #include "document/archive/sha256.h"
 #include "document/archive/zip_writer.h"
 #include "document/json/json_write.h"
@@ -104,8 +105,11 @@ TEST(PackageRead, ArchiveWithAssetsAndOtherEntries) {
   EXPECT_EQ(p->assets[1].name, digest(sampleA));
   ASSERT_EQ(p->otherEntries.size(), 3u);
   EXPECT_EQ(p->otherEntries[0].name, "notes.txt");
-  EXPECT_TRUE(p->otherEntries[0].compress);  // deflated in the archive
-  EXPECT_EQ(p->otherEntries[0].data, compressibleBytes(600, 5));
+  const Bytes notes = compressibleBytes(600, 5);
+  EXPECT_EQ(p->otherEntries[0].form.method, 8);  // kept deflated, as stored
+  EXPECT_EQ(p->otherEntries[0].form.size, notes.size());
+  EXPECT_EQ(p->otherEntries[0].form.crc, ob::zip::crc32(notes.data(), notes.size()));
+  EXPECT_LT(p->otherEntries[0].payload.size(), notes.size());
   EXPECT_EQ(p->otherEntries[1].name, upper);
   EXPECT_EQ(p->otherEntries[2].name, "assets/short");
   ASSERT_NE(ob::findAsset(*p, digest(sampleA)), nullptr);
@@ -114,7 +118,7 @@ TEST(PackageRead, ArchiveWithAssetsAndOtherEntries) {
   EXPECT_EQ(ob::findAsset(*p, digest(bytesOf("x"))), nullptr);
 }
 
-TEST(PackageRead, CorruptAssetIsLeftOut) {
+TEST(PackageRead, CorruptAssetIsKeptAsStored) {
   const Bytes sample = randomBytes(100, 3);
   Bytes tampered = sample;
   tampered[50] ^= 1;
@@ -123,7 +127,9 @@ TEST(PackageRead, CorruptAssetIsLeftOut) {
   const auto p = read(archive({entry("instance.json", bytesOf(kDoc)), entry(name, tampered)}), d);
   ASSERT_TRUE(p);
   EXPECT_TRUE(p->assets.empty());
-  EXPECT_TRUE(p->otherEntries.empty());
+  ASSERT_EQ(p->otherEntries.size(), 1u);
+  EXPECT_EQ(p->otherEntries[0].name, name);
+  EXPECT_EQ(p->otherEntries[0].payload, tampered);
   expectOne(d, "asset-corrupt", Severity::Warning, "/" + name,
             "The asset does not match its name; left out, the plugin falls back");
 }
@@ -199,9 +205,9 @@ TEST(PackageRead, GrowthBeyondAThousandfoldIsNeverUnpacked) {
   }
 }
 
-TEST(PackageRead, OvergrownAssetsAndUnknownEntriesAreLeftOut) {
-  // 10 MB of zeros at 1,032:1: an asset left out is the slot's "missing
-  // asset" later, an unknown entry is dropped with a warning naming it.
+TEST(PackageRead, OvergrownAssetsAndUnknownEntriesAreKeptUnpacked) {
+  // 10 MB of zeros at 1,032:1: never unpacked, neither as an asset nor as an
+  // unknown entry, but kept as stored, each counting its declared size.
   const std::uint32_t n = 10000000;
   const std::string assetName = "assets/" + digest(Bytes(n, 0));
   RawArchive a;
@@ -212,20 +218,13 @@ TEST(PackageRead, OvergrownAssetsAndUnknownEntriesAreLeftOut) {
   Diagnostics d;
   const auto p = read(buildArchive(a), d);
   ASSERT_TRUE(p);
+  EXPECT_TRUE(d.empty());
   EXPECT_TRUE(p->assets.empty());
-  ASSERT_EQ(p->otherEntries.size(), 1u);
-  EXPECT_EQ(p->otherEntries[0].name, "extra/note");
-  expectOne(d, "entry-dropped", Severity::Warning, "/extra/blob",
-            "The entry claims to unpack to more than 1000 times its packed size; dropped");
-
-  // The same stream at 688:1 is unpacked and kept.
-  a.entries[2] = zeroEntry("extra/blob", n, false, true);
-  Diagnostics fine;
-  const auto kept = read(buildArchive(a), fine);
-  ASSERT_TRUE(kept);
-  EXPECT_TRUE(fine.empty());
-  ASSERT_EQ(kept->otherEntries.size(), 2u);
-  EXPECT_EQ(kept->otherEntries[0].data, Bytes(n, 0));
+  ASSERT_EQ(p->otherEntries.size(), 3u);
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(p->otherEntries[i].name, a.entries[i + 1].name);
+    EXPECT_EQ(p->otherEntries[i].payload, a.entries[i + 1].payload);
+  }
 }
 
 TEST(PackageRead, AnOvergrownDocumentFailsTheRead) {

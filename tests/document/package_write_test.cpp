@@ -4,11 +4,15 @@
 
 #include <algorithm>
 #include <cctype>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "archive_rig.h"
+#include "document/archive/crc32.h"
+#include "document/archive/deflate.h"
 #include "document/archive/sha256.h"
+#include "document/archive/zip_directory.h"
 #include "document/archive/zip_reader.h"
 #include "document/json/json_parse.h"
 #include "document/json/json_write.h"
@@ -42,7 +46,22 @@ std::vector<ob::zip::Entry> entriesOf(const Bytes& b) {
   return e ? std::move(*e) : std::vector<ob::zip::Entry>{};
 }
 
+// Each entry's method, by name, as the archive's directory gives it.
+std::map<std::string, std::uint16_t> rawMethods(const Bytes& archive) {
+  Diagnostics d;
+  std::map<std::string, std::uint16_t> methods;
+  if (auto records = ob::zip::readZipDirectory(archive.data(), archive.size(), d, {}))
+    for (const auto& r : *records) methods[r.name] = r.method;
+  return methods;
+}
+
 const char* kDoc = "{\"kind\": \"instance\", \"tempo\": 120.0, \"assets\": {}}";
+
+// An entry kept as another archive stored it, stored there.
+ob::zip::StoredEntry keptEntry(std::string name, const Bytes& data) {
+  return {
+      std::move(name), data, {0, 0, ob::zip::crc32(data.data(), data.size()), std::uint32_t(data.size())}};
+}
 
 TEST(PackageWrite, WithoutAssetsItIsPlainJson) {
   const ob::Package p = packageOf(kDoc);
@@ -89,12 +108,8 @@ TEST(PackageWrite, FixedEntryOrder) {
   std::vector<std::string> names;
   for (std::uint32_t seed = 1; seed <= 6; ++seed)
     names.push_back(ob::assetRefFor(p, randomBytes(64 + seed, seed)).substr(6));
-  ob::zip::Entry other;
-  other.name = "zz-first-of-others.txt";
-  other.data = bytesOf("other");
-  p.otherEntries.push_back(other);
-  other.name = "assets/NOT-A-DIGEST";
-  p.otherEntries.push_back(other);
+  p.otherEntries.push_back(keptEntry("zz-first-of-others.txt", bytesOf("other")));
+  p.otherEntries.push_back(keptEntry("assets/NOT-A-DIGEST", bytesOf("other")));
   Diagnostics d;
   const auto entries = entriesOf(*ob::writePackage(p, d));
   std::sort(names.begin(), names.end());
@@ -112,10 +127,7 @@ TEST(PackageWrite, RoundTripThroughTheReader) {
   const std::string refB = ob::assetRefFor(p, b);
   p.document.find("assets")->set("one", ob::makeJsonString(refA));
   p.document.find("assets")->set("two", ob::makeJsonString(refB));
-  ob::zip::Entry kept;
-  kept.name = "assets/ABC";
-  kept.data = bytesOf("upper-case name, kept as written");
-  kept.compress = true;
+  const ob::zip::StoredEntry kept = keptEntry("assets/ABC", bytesOf("upper-case name, kept as written"));
   p.otherEntries.push_back(kept);
   Diagnostics d;
   const auto bytes = ob::writePackage(p, d);
@@ -130,7 +142,7 @@ TEST(PackageWrite, RoundTripThroughTheReader) {
   EXPECT_EQ(*ob::findAsset(*back, refB.substr(6)), b);
   ASSERT_EQ(back->otherEntries.size(), 1u);
   EXPECT_EQ(back->otherEntries[0].name, kept.name);
-  EXPECT_EQ(back->otherEntries[0].data, kept.data);
+  EXPECT_EQ(back->otherEntries[0].payload, kept.payload);
   // Written again, the package gives the same bytes.
   EXPECT_EQ(*ob::writePackage(*back, d), *bytes);
 }
@@ -157,9 +169,7 @@ TEST(PackageWrite, MisnamedAssetsStopTheWrite) {
 
 TEST(PackageWrite, ZipWriterFindingsFailTheWrite) {
   ob::Package p = packageOf(kDoc);
-  ob::zip::Entry bad;
-  bad.name = "../escape";
-  p.otherEntries.push_back(bad);
+  p.otherEntries.push_back(keptEntry("../escape", {}));
   Diagnostics d;
   EXPECT_FALSE(ob::writePackage(p, d));
   ASSERT_EQ(d.size(), 1u);
@@ -191,6 +201,60 @@ TEST(PackageWrite, APackageTheReaderWouldRefuseIsNotWritten) {
     EXPECT_EQ(d[0].code, "package-too-large");
     EXPECT_EQ(d[0].message, message);
   }
+}
+
+// What a load would refuse written one way is written another way the load
+// takes: a document deeply nested past the document limit when indented
+// goes compact. Samples are written as they come, stored or as a load kept
+// them packed, never packed anew: stored past the archive limit, the
+// package is refused.
+TEST(PackageWrite, APackageIsWrittenInAFormTheReaderTakes) {
+  ob::JsonValue leaves = ob::makeJsonArray();
+  for (int i = 0; i < 40000; ++i) leaves.elements.push_back(parse(R"({"a":1})"));
+  ob::JsonValue deep = std::move(leaves);
+  for (int i = 0; i < 200; ++i) {
+    ob::JsonValue outer = ob::makeJsonObject();
+    outer.set("n", std::move(deep));
+    deep = std::move(outer);
+  }
+  ob::Package nested = packageOf(kDoc);
+  nested.document.set("deep", std::move(deep));
+  ASSERT_GT(ob::dumpJson(nested.document).size(), std::size_t(32) << 20);
+  Diagnostics d;
+  const auto text = ob::writePackage(nested, d);
+  ASSERT_TRUE(text) << ob::joinDiagnosticMessages(d);
+  EXPECT_EQ(std::string(text->begin(), text->end()), ob::writeJson(nested.document));
+
+  const Bytes noise = randomBytes(200000, 3), tone = compressibleBytes(200000, 4);
+  const std::string toneName = ob::sha256Hex(tone.data(), tone.size());
+  ob::zip::Limits readable;
+  readable.maxArchiveBytes = 300000;
+  ob::Package whole = packageOf(kDoc);
+  ob::assetRefFor(whole, noise);
+  ob::assetRefFor(whole, tone);
+  EXPECT_FALSE(ob::writePackage(whole, d, readable));
+  EXPECT_EQ(d[d.size() - 1].message, "The save would be larger than 300000 bytes, the most a load reads");
+
+  ob::Package samples = packageOf(kDoc);
+  ob::assetRefFor(samples, noise);
+  ob::keptAssetRefFor(samples, {toneName, ob::zip::deflate(tone.data(), tone.size()),
+                                ob::zip::PackedForm{8, 0, ob::zip::crc32(tone.data(), tone.size()),
+                                                    std::uint32_t(tone.size())}});
+  const auto packed = ob::writePackage(samples, d, readable);
+  ASSERT_TRUE(packed) << ob::joinDiagnosticMessages(d);
+  d = {};
+  const auto back = ob::readPackage(packed->data(), packed->size(), "instance.json", d, readable);
+  ASSERT_TRUE(back);
+  EXPECT_TRUE(d.empty()) << ob::joinDiagnosticMessages(d);
+  EXPECT_EQ(*ob::findAsset(*back, ob::sha256Hex(noise.data(), noise.size())), noise);
+  EXPECT_EQ(*ob::findAsset(*back, toneName), tone);
+  const auto methods = rawMethods(*packed);
+  EXPECT_EQ(methods.at("assets/" + ob::sha256Hex(noise.data(), noise.size())), 0);
+  EXPECT_EQ(methods.at("assets/" + toneName), 8);
+
+  readable.maxArchiveBytes = 150000;
+  EXPECT_FALSE(ob::writePackage(samples, d, readable));
+  EXPECT_EQ(d[d.size() - 1].message, "The save would be larger than 150000 bytes, the most a load reads");
 }
 
 // A package's assets are copied once, into the archive: a save of a long

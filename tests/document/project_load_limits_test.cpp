@@ -18,6 +18,7 @@
 #include "document/archive/deflate.h"
 #include "document/archive/sha256.h"
 #include "document/archive/zip_format.h"
+#include "document/archive/zip_reader.h"
 #include "document/json/json.h"
 #include "document/package/package.h"
 #include "document/project/project_load.h"
@@ -27,6 +28,7 @@
 #include "document/wav/wav_pool.h"
 #include "engine/model/demo_project.h"
 #include "engine/pool/sample_pool.h"
+#include "fuzz/kept_entries.h"
 #include "project_rig.h"
 #include "support/allocation_counter.h"
 
@@ -404,9 +406,10 @@ TEST(DocumentLimits, ADocumentPastItsLimitIsRefusedUnread) {
   EXPECT_LT(zip.peak, kMiB);
 }
 
-// A package file is read entry by entry: an entry no reader needs (here an
-// asset no slot names, 64 MiB that the file only declares) is never read,
-// while the asset the slots name is, and plays as from memory.
+// A package file is read entry by entry: an entry no reader needs and too
+// large to keep (here an asset no slot names, 65 MiB that the file only
+// declares) is never read, while the asset the slots name is, and plays as
+// from memory.
 TEST(DocumentLimits, APackageFileIsReadEntryByEntry) {
   const std::uint32_t frames = 1u << 16;
   const auto package = packageOf({pcm16Wav(frames, 7)}, 4);
@@ -415,7 +418,7 @@ TEST(DocumentLimits, APackageFileIsReadEntryByEntry) {
   ASSERT_TRUE(entries);
   RawArchive a;
   for (const auto& e : *entries) a.entries.push_back(storedEntry(e.name, e.data));
-  const std::uint32_t hole = 64u << 20;
+  const std::uint32_t hole = 65u << 20;
   RawEntry unnamed = storedEntry("assets/" + std::string(64, 'a'), {});
   unnamed.packedSize = unnamed.unpackedSize = hole;
   a.entries.push_back(unnamed);
@@ -441,7 +444,8 @@ TEST(DocumentLimits, APackageFileIsReadEntryByEntry) {
   ob::SamplePool fromFile;
   const Measured m = measureFileLoad(path, &fromFile);
   ASSERT_TRUE(m.ok) << m.error;
-  EXPECT_TRUE(m.diagnostics.empty());
+  EXPECT_EQ(1u, m.diagnostics.size());
+  EXPECT_EQ(1, obtest::countCode(m.diagnostics, "entry-dropped", "/" + unnamed.name));
   EXPECT_LT(m.peak, 4 * kMiB);
   ob::SamplePool fromMemory;
   ASSERT_TRUE(measureLoad(package, &fromMemory).ok);
@@ -549,6 +553,96 @@ TEST(DocumentLimits, ProjectFileSamplesAreHeldOnceWhateverTheirEncoding) {
     EXPECT_LT(loaded.held, decoded + (c.heldInMemory ? c.file.size() : 0) + kMiB);
     EXPECT_EQ(loaded.held > decoded + kMiB, c.heldInMemory);
   }
+}
+
+// Whatever a load takes, a save writes and the load takes again, keeping
+// every entry as stored or, for a sample it plays, its bytes: packages of
+// four samples, each stored, deflated, of another method, failing its
+// checksum or declaring up to a gigabyte it never unpacks, beside entries
+// no slot names, the document indented, compact or without a member the
+// save writes, declared sizes a few bytes under the total limit, the
+// archive's own limit about its size. A second save writes the same bytes.
+// What a save could not write the load refuses whole, and saying so.
+TEST(DocumentLimits, WhatALoadTakesASaveWritesAndTheLoadTakesAgain) {
+  std::mt19937 rng(11);
+  const auto entries = [] {
+    ob::Diagnostics d;
+    const auto package =
+        packageOf({pcm16Wav(400, 3), pcm16Wav(300, 5), pcm16Wav(200, 7), pcm16Wav(100, 9)}, 4);
+    return *ob::zip::readZip(package.data(), package.size(), d);
+  }();
+  int taken = 0, takenPacked = 0, refusedAsUnsaveable = 0;
+  for (int round = 0; round < 96; ++round) {
+    SCOPED_TRACE(round);
+    RawArchive a;
+    ob::JsonValue doc;
+    std::string error;
+    ASSERT_TRUE(ob::parseJson(std::string(entries[0].data.begin(), entries[0].data.end()), doc, error));
+    const unsigned form = rng() % 3;  // indented, compact, compact without a member the save writes
+    if (form == 2) doc.members.pop_back();
+    const std::string text = form == 0 ? ob::dumpJson(doc) : ob::writeJson(doc);
+    a.entries.push_back(rng() % 2 ? storedEntry("instance.json", Bytes(text.begin(), text.end()))
+                                  : deflatedEntry("instance.json", Bytes(text.begin(), text.end())));
+    const RawEntry notes = deflatedEntry("extra/notes", archive_test::compressibleBytes(rng() % 5000, 2));
+    const RawEntry unnamed = storedEntry("assets/" + std::string(64, 'e'), pcm16Wav(50, 11));
+    std::uint64_t declared = text.size() + notes.unpackedSize + unnamed.unpackedSize;
+    for (std::size_t i = 1; i < entries.size(); ++i) declared += entries[i].data.size();
+    for (std::size_t i = 1; i < entries.size(); ++i) {
+      RawEntry e = rng() % 2 ? storedEntry(entries[i].name, entries[i].data)
+                             : deflatedEntry(entries[i].name, entries[i].data);
+      // Every other round two of them bring the total near its limit.
+      switch (round % 2 == 0 && i <= 2 ? 2 : rng() % 6) {
+        case 0: e.method = 12; break;
+        case 1: e.crc ^= 1; break;
+        case 2:
+        case 3:  // declares what a load never unpacks, up to the total but a few bytes
+          e.method = 8;
+          declared -= e.unpackedSize;
+          e.unpackedSize = std::uint32_t(
+              std::clamp<std::int64_t>(0x80000000 - 64 - std::int64_t(rng() % 4000) - std::int64_t(declared),
+                                       e.unpackedSize, 0x40000000));
+          declared += e.unpackedSize;
+          break;
+        default: break;
+      }
+      a.entries.push_back(e);
+    }
+    a.entries.push_back(notes);
+    a.entries.push_back(unnamed);
+    const Bytes original = archive_test::buildArchive(a);
+    ob::zip::Limits limits;
+    limits.maxArchiveBytes = original.size() + rng() % 2500 - 500;
+
+    auto project = ob::makeProject();
+    ob::SamplePool pool;
+    ob::KeptDocument kept;
+    ob::Diagnostics found;
+    const ob::MemoryBytes bytes(original.data(), original.size());
+    if (!ob::readDocument(bytes, *project, pool, kept, &error, &found, ob::DocumentSource::File, nullptr,
+                          limits)) {
+      EXPECT_TRUE(pool.slots.empty());
+      refusedAsUnsaveable += error.starts_with("The project could not be saved again: ");
+      continue;
+    }
+    ++taken;
+    takenPacked += !kept.packedSampleFiles.empty();
+    const auto saved = ob::writeProjectDocument(*project, pool, kept, &error, limits);
+    ASSERT_FALSE(saved.empty()) << error;
+    EXPECT_LE(saved.size(), limits.maxArchiveBytes);
+    EXPECT_TRUE(obfuzz::keepsWhatTheLoadRead(original.data(), original.size(), saved, found));
+    ob::KeptDocument again;
+    ob::Diagnostics refound;
+    ASSERT_TRUE(ob::readDocument(ob::MemoryBytes(saved.data(), saved.size()), *project, pool, again, &error,
+                                 &refound, ob::DocumentSource::File, nullptr, limits))
+        << error;
+    EXPECT_TRUE(obfuzz::keepsWhatTheLoadRead(saved.data(), saved.size(), saved, refound));
+    EXPECT_EQ(saved, ob::writeProjectDocument(*project, pool, again, nullptr, limits));
+  }
+  // Each way is taken: loads that save as they are, loads that keep samples
+  // packed to fit, and loads refused because no save would.
+  EXPECT_GT(taken - takenPacked, 0);
+  EXPECT_GT(takenPacked, 0);
+  EXPECT_GT(refusedAsUnsaveable, 0);
 }
 
 }  // namespace project_load_limits_test

@@ -12,8 +12,10 @@
 #include <string>
 
 #include "archive_rig.h"
+#include "document/archive/deflate.h"
 #include "document/archive/sha256.h"
 #include "document/archive/zip_reader.h"
+#include "document/archive/zip_stream_walk.h"
 #include "document/json/json.h"
 #include "document/project/foreign_members.h"
 #include "document/project/project_load.h"
@@ -136,7 +138,7 @@ TEST(ProjectLoad, FailuresChangeNothing) {
     ob::KeptDocument kept;
     kept.loadedDocument = parse(R"({"kept":1})");
     kept.foreignMembers.push_back({{"x"}, ob::makeJsonBool(true), ""});
-    kept.keptEntries.push_back({"extra/file", bytesOf("data"), false});
+    kept.keptEntries.push_back({"extra/file", bytesOf("data"), {}});
     const auto picture = obtest::pictureOf(pool, kept, ob::writeJson);
     std::string error;
     ob::Diagnostics d;
@@ -449,6 +451,11 @@ TEST(ProjectLoad, HostileLegacyValuesAreClampedOnTheWayIn) {
 
 // An asset that cannot play is kept as the archive stored it, never
 // unpacked, and goes back into the next save unchanged under its own name.
+// How a host's state load follows the bytes as they arrive.
+ob::zip::StreamWalk::Verdict walkAsAState(const std::vector<std::uint8_t>& bytes) {
+  return ob::zip::StreamWalk({}, ob::zip::Limits{}.maxArchiveBytes).follow(bytes.data(), bytes.size());
+}
+
 void expectSavedAsStored(const Loaded& l, const std::vector<std::uint8_t>& original, const std::string& entry,
                          const char* why) {
   ASSERT_EQ(1u, l.pool.slots.size());
@@ -462,6 +469,7 @@ void expectSavedAsStored(const Loaded& l, const std::vector<std::uint8_t>& origi
   const std::vector<std::uint8_t> saved = ob::writeProjectDocument(*l.project, l.pool, l.kept);
   EXPECT_EQ(stored, obtest::storedEntry(saved, entry));
   EXPECT_EQ("asset:" + entry.substr(7), obtest::savedAssetRef(saved, l.project->samples.slots[0].id));
+  EXPECT_EQ(walkAsAState(saved), ob::zip::StreamWalk::Verdict::Going);
 }
 
 TEST(ProjectLoad, AnOvergrownAssetPlaysSilentWithItsReason) {
@@ -488,6 +496,112 @@ TEST(ProjectLoad, AnOvergrownAssetPlaysSilentWithItsReason) {
     EXPECT_EQ(1u, l->diags.size());
     expectSavedAsStored(*l, original, entries[1].name, c.why);
   }
+}
+
+// An asset the archive holds but this build cannot unpack or check is kept
+// as stored, its reason in the slot's warning, never "no such asset".
+TEST(ProjectLoad, AnAssetTheArchiveCannotGiveIsKeptWithItsReason) {
+  const auto entries = demoPackageEntries(1);
+  ASSERT_EQ(2u, entries.size());
+  const std::vector<std::uint8_t>& file = entries[1].data;
+  const archive_test::RawEntry plain = archive_test::storedEntry(entries[1].name, file);
+  archive_test::RawEntry deflated = plain;
+  deflated.method = 8;
+  deflated.payload = ob::zip::deflate(file.data(), file.size());
+  deflated.packedSize = std::uint32_t(deflated.payload.size());
+  std::vector<std::uint8_t> other = file;
+  other.back() ^= 1;
+  const struct {
+    const char* why;
+    void (*edit)(archive_test::RawEntry&, const archive_test::RawEntry& deflated,
+                 const std::vector<std::uint8_t>& other);
+  } cases[] = {
+      {"compressed with bzip2", [](auto& e, auto&, auto&) { e.method = 12; }},
+      {"compressed with LZMA", [](auto& e, auto&, auto&) { e.method = 14, e.flags = 2; }},
+      {"encrypted", [](auto& e, auto&, auto&) { e.flags = 1; }},
+      {"fail their checksum", [](auto& e, auto&, auto&) { e.crc ^= 1; }},
+      {"packed bytes are damaged", [](auto& e, auto& d, auto&) { e = d, e.payload[0] |= 0x06; }},
+      {"not the file its name says",
+       [](auto& e, auto&, auto& o) { e = archive_test::storedEntry(e.name, o); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    archive_test::RawArchive a;
+    a.entries.push_back(archive_test::storedEntry(entries[0].name, entries[0].data));
+    a.entries.push_back(plain);
+    c.edit(a.entries[1], deflated, other);
+    const auto original = archive_test::buildArchive(a);
+    auto l = load(original);
+    ASSERT_TRUE(l->ok) << l->error;
+    EXPECT_EQ(0, obtest::countCode(l->diags, "missing-asset"));
+    EXPECT_EQ(1, obtest::countCode(l->diags, "asset-unreadable"));
+    expectSavedAsStored(*l, original, entries[1].name, c.why);
+  }
+}
+
+// An entry whose packed size its size cannot take can never be read: it is
+// left out, so that no save holds what a state's load refuses at its record.
+TEST(ProjectLoad, AnEntryPackedIntoMoreThanItsSizeIsLeftOut) {
+  const auto entries = demoPackageEntries(1);
+  for (const std::uint16_t method : {0, 12}) {
+    SCOPED_TRACE(method);
+    archive_test::RawArchive a;
+    for (const auto& e : entries) a.entries.push_back(archive_test::storedEntry(e.name, e.data));
+    archive_test::RawEntry lying =
+        archive_test::storedEntry("extra/notes", std::vector<std::uint8_t>(4096, 7));
+    lying.method = method;
+    lying.unpackedSize = 16;
+    a.entries.push_back(lying);
+    auto l = load(archive_test::buildArchive(a));
+    ASSERT_TRUE(l->ok) << l->error;
+    EXPECT_EQ(1, obtest::countCode(l->diags, "zip-damaged-entry"));
+    const std::vector<std::uint8_t> saved = ob::writeProjectDocument(*l->project, l->pool, l->kept);
+    EXPECT_FALSE(obtest::storedEntry(saved, "extra/notes"));
+    EXPECT_EQ(walkAsAState(saved), ob::zip::StreamWalk::Verdict::Going);
+  }
+}
+
+// Whatever the load cannot follow is written back as it was: a reference
+// of a kind this build does not know, one to an entry the archive lacks or
+// names in upper case, and every entry no slot plays (one nothing names,
+// one an "assets" key without a slot names, one named in upper case).
+TEST(ProjectLoad, ReferencesAndEntriesNoSlotFollowsGoBackAsWritten) {
+  const auto entries = demoPackageEntries(3);
+  ASSERT_EQ(4u, entries.size());
+  ob::JsonValue doc = parse(textOf(entries[0].data));
+  std::vector<std::string> ids;
+  for (const ob::JsonMember& m : doc.find("assets")->members) ids.push_back(m.key);
+  ASSERT_EQ(3u, ids.size());
+  std::string upper = entries[3].name;
+  for (char& c : upper) c = char(std::toupper(static_cast<unsigned char>(c)));
+  const std::string upperRef = "asset:" + upper.substr(7);
+  const std::string missing = "asset:" + std::string(64, '7');
+  doc.find("assets")->set(ids[0], ob::makeJsonString("cloud:drums/kick-42"));
+  doc.find("assets")->set(ids[1], ob::makeJsonString(missing));
+  doc.find("assets")->set(ids[2], ob::makeJsonString(upperRef));
+  doc.find("assets")->set("no-slot", ob::makeJsonString("asset:" + entries[2].name.substr(7)));
+  const std::string text = ob::dumpJson(doc);
+  archive_test::RawArchive a;
+  a.entries.push_back(archive_test::storedEntry("instance.json", bytesOf(text)));
+  a.entries.push_back(archive_test::storedEntry(entries[1].name, entries[1].data));
+  a.entries.push_back(archive_test::storedEntry(entries[2].name, entries[2].data));
+  a.entries.push_back(archive_test::storedEntry(upper, entries[3].data));
+  const auto original = archive_test::buildArchive(a);
+
+  auto l = load(original);
+  ASSERT_TRUE(l->ok) << l->error;
+  for (const std::size_t unread : {0u, 2u})
+    EXPECT_EQ(1, obtest::countCode(l->diags, "bad-asset-ref", "/assets/" + ids[unread]));
+  const auto saved = ob::writeProjectDocument(*l->project, l->pool, l->kept);
+  for (const std::string& name : {entries[1].name, entries[2].name, upper}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(obtest::storedEntry(original, name), obtest::storedEntry(saved, name));
+  }
+  const std::string refs[] = {"cloud:drums/kick-42", missing, upperRef};
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(refs[i], obtest::savedAssetRef(saved, ids[std::size_t(i)]));
+  EXPECT_EQ("asset:" + entries[2].name.substr(7), obtest::savedAssetRef(saved, "no-slot"));
+  ASSERT_TRUE(l->pool.slots[0]->data && l->pool.slots[0]->data->kept);
+  EXPECT_NE(std::string::npos, l->pool.slots[0]->data->kept->why.find("\"cloud:drums/kick-42\" is not one"));
 }
 
 // An asset the decoder refuses says why in its warning, so a user can tell

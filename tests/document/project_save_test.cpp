@@ -233,7 +233,7 @@ TEST_F(ProjectSave, FailedSavesLeaveTheOldFile) {
 
   // A package that cannot be written, or that a load would refuse (here a
   // document past 32 MiB): nothing is touched, and the reason says why.
-  kept.keptEntries.push_back({"../escape", bytesOf("x"), false});
+  kept.keptEntries.push_back({"../escape", bytesOf("x"), {}});
   EXPECT_TRUE(ob::writeProjectDocument(*demo, pool, kept).empty());
   EXPECT_FALSE(ob::saveDocumentFile(file, *demo, pool, kept, &error));
   EXPECT_EQ("unsafe entry name", error);

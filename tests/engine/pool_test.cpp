@@ -240,6 +240,20 @@ TEST(SamplePoolShare, EachLimitRefusesWithItsReasonAndChangesNothing) {
   EXPECT_EQ(pool.refusalForAudio(256 * sizeof(float)), ob::SampleRefusal::PoolFull);
   EXPECT_EQ(pool.replaceSlot(0, constantAudio(0.2f, 256)), 0);
   EXPECT_EQ(pool.decodedBytes(), 256 * sizeof(float));
+
+  // A kept file counts in the files a save holds at the larger of the sizes
+  // it is stored and declared with: here its stored 100 bytes, not its 10.
+  SamplePool keeping;
+  ob::SampleLimits files;
+  files.poolFileBytes = 150;
+  keeping.setLimits(files);
+  ob::KeptSampleFile kept;
+  kept.stored.assign(100, 7);
+  kept.size = 10;
+  ASSERT_EQ(keeping.append(ob::makeKeptSample(kept)), 0);
+  EXPECT_EQ(keeping.savedFileBytes(), 100u);
+  EXPECT_EQ(keeping.refusalForNewFile(50), ob::SampleRefusal::None);
+  EXPECT_EQ(keeping.refusalForNewFile(51), ob::SampleRefusal::FilesOverBudget);
 }
 
 TEST(SamplePoolShare, RefusalsNameTheirLimit) {

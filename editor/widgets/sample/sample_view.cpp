@@ -160,7 +160,11 @@ void SampleView::commitTyped(int slot, float x) {
 void SampleView::paintWave(ImDrawList* dl, const ui::Rect& r, float from, float to,
                            const std::function<float(float)>& gain) const {
   if (!sampleLoaded()) {
-    ui::drawText(dl, r, "no sample loaded", ui::TextStyle::Small, palette::kMuted, ui::TextAlign::Centre);
+    if (cannotPlay.empty())
+      ui::drawText(dl, r, "no sample loaded", ui::TextStyle::Small, palette::kMuted, ui::TextAlign::Centre);
+    else
+      ui::drawText(dl, r, "this sample cannot play: " + cannotPlay, ui::TextStyle::Small, palette::kWarning,
+                   ui::TextAlign::Centre);
     return;
   }
   const double rate = overview.sampleRate();

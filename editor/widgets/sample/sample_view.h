@@ -81,6 +81,9 @@ class SampleView : public ParamWidget {
   const float* right = nullptr;    // a stereo sample's, not owned
   int frameCount = 0;
   float seconds = 0.0f;
+  // Why the slot's sample cannot play (a load kept it unread), shown in
+  // place of the wave; empty when it plays or the slot holds none.
+  std::string cannotPlay;
   ui::WaveOverview overview;
   NumberEntry entry;
   int mode = kWindow;

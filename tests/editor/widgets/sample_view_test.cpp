@@ -248,6 +248,11 @@ TEST(SampleViewWave, WithoutASampleItSaysSo) {
   rig.step();
   EXPECT_TRUE(rig.showsText("no sample loaded"));
   EXPECT_TRUE(rig.harness.drawLog().find(DrawOp::FillBand).empty());
+  // A sample a load kept unread says it cannot play, and why.
+  rig.view.cannotPlay = "its bytes fail their checksum";
+  rig.step();
+  EXPECT_FALSE(rig.showsText("no sample loaded"));
+  EXPECT_TRUE(rig.showsText("this sample cannot play: its bytes fail their checksum"));
 }
 
 // A long sample's overview takes a quarter of its audio: set again (as
