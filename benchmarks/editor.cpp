@@ -36,7 +36,7 @@ struct Editor {
     ob::preloadFactorySamples(host->project, host->pool);
     host->engine.prepare(48000.0, 512);
     host->hostSampleRate = 48000.0;
-    host->publishSamplesNow();
+    host->publishSamples();
     host->engine.loadProject(host->project);
     view = std::make_unique<orbi::EditorView>(*host, kept);
     harness.frame(*view);

@@ -85,7 +85,7 @@ void BM_EditorFrameWindow(benchmark::State& state) {
     // As init and a 48 kHz activate leave an instance's engine host.
     engineHost->engine.prepare(48000.0, 512);
     engineHost->hostSampleRate = 48000.0;
-    engineHost->publishSamplesNow();
+    engineHost->publishSamples();
     engineHost->engine.loadProject(engineHost->project);
     ob::KeptDocument kept;
     orbi::EditorView view(*engineHost, kept);

@@ -75,8 +75,6 @@ std::uint16_t queryEventSpace(const clap_host_t* host) {
   return id;
 }
 
-bool flipEngineSnapshot(orbi::EngineHost& engineHost) { return engineHost.publishSamples(); }
-
 Plugin::Plugin(const clap_host_t* h, EditorFactory factory) : host(h), editorFactory(factory) {
   std::memset(&plugin, 0, sizeof plugin);
   plugin.desc = pluginDescriptor();
@@ -143,7 +141,7 @@ bool Plugin::activate(double sampleRate, std::uint32_t /*minFrames*/, std::uint3
   eh.hostSampleRate = sampleRate > 0.0 ? sampleRate : 44100.0;
   transport.sampleRate = sampleRate;
   // No block runs now, so the publish never has to wait.
-  eh.publishSamplesNow();
+  eh.publishSamples();
   eh.engine.loadProject(eh.project);
   const bool auditionOn = audition.load(std::memory_order_acquire) != 0;
   eh.engine.setAuditionMode(auditionOn);

@@ -163,10 +163,4 @@ std::uint64_t sessionSeedFrom(std::uint32_t first, std::uint32_t second);
 // 0xFFFF when it has none.
 std::uint16_t queryEventSpace(const clap_host_t* host);
 
-// Fills a free sample snapshot record of the engine from the pool and the
-// editor-side sample table and publishes it. While the audio thread still
-// reads every record the publish waits for a later main-thread pass; false
-// then.
-bool flipEngineSnapshot(orbi::EngineHost& engineHost);
-
 }  // namespace ob::clap

@@ -30,8 +30,9 @@ ob_jobs() { nproc 2>/dev/null || echo 2; }
 # The Release build in build/: the one scripts/build.sh installs and the one
 # whose tests scripts/test.sh runs, so the plug-in users get is the one CI
 # tested. clang compiles it in about half the time GCC takes; a warning
-# fails it.
+# fails it. The compilers are named as cache settings, which CMake honours
+# in a folder another compiler configured, where CC and CXX go unread.
 ob_configure_release() {
-  CC=clang CXX=clang++ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_COMPILE_WARNING_AS_ERROR=ON "$@"
+  cmake -S . -B build -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_COMPILE_WARNING_AS_ERROR=ON "$@"
 }

@@ -6,7 +6,9 @@
 // The engine drives a player like this:
 //   prepare(rate)                      at activate (sizes the reverse buffers)
 //                                      and at the host's reset (same rate)
-//   loadSound(sound) / bindLfo / bindModEnv / setChromatic / setSampleSnapshot
+//   loadSound(sound) / bindLfo / bindModEnv / setChromatic
+//   setSampleSnapshot: the newest record at each hit and every block it is
+//                      idle; a sounding player keeps its hit's
 //   per hit: layer 1 and applyHitModulation / applyVelocityDests, startHit
 //   per block: setTempo, then isSounding() ? renderBlock(...) : advanceIdle(n)
 // renderBlock runs the control-rate loop (8-sample chunks aligned to the

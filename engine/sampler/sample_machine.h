@@ -46,7 +46,8 @@ class SampleMachine final : public Machine {
   bool isActive() const override { return active_; }
   void renderStereo(float* left, float* right, int frames, const ModLayers& mod) override;
 
-  // The engine points every machine at the published snapshot; may be null.
+  // The snapshot record the machine reads: the newest while it is idle and
+  // at each hit, then the hit's own until it stops; may be null.
   void setSnapshot(const SamplePoolSnapshot* snapshot) { snapshot_ = snapshot; }
 
   // The window chosen for the current hit (frames), for tests and views.

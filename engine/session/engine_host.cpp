@@ -25,7 +25,6 @@ bool EngineHost::publishSamples() {
   return samples.publish(pool, project.samples, engine.sampleSet());
 }
 
-void EngineHost::publishSamplesNow() { publishSamples(); }
 
 void EngineHost::replacePool(ob::SamplePool&& fresh) {
   samples.retirePool(std::move(pool));

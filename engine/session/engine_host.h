@@ -67,8 +67,6 @@ struct EngineHost {
   // editor-side sample table and publishes it (deferred to a later pass
   // while every record is still read). False when deferred.
   bool publishSamples();
-  // The same while no block is processed (activate), when it never waits.
-  void publishSamplesNow();
   // Main thread: the pool is replaced by the given one (a state load or an
   // open) and the new samples published; the old pool is freed once no
   // voice can read it, at once when none rings while no block runs.

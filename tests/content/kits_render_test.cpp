@@ -49,7 +49,7 @@ std::unique_ptr<orbi::EngineHost> hostFor(const ob::Pattern& kit, double rate = 
   for (int k = 0; k < kit.numTracks; ++k) samples |= kit.kit.sounds[k].machine == ob::kMachineSample;
   if (samples) {
     EXPECT_EQ(ob::preloadFactorySamples(host->project, host->pool), 33);
-    host->publishSamplesNow();
+    host->publishSamples();
   }
   host->engine.loadProject(host->project);
   return host;

@@ -26,7 +26,7 @@ std::unique_ptr<orbi::EngineHost> busyHost(double rate, int maxBlock) {
   if (!host) return host;
   host->project = *busyDemo();
   host->engine.prepare(rate, maxBlock);
-  host->publishSamplesNow();
+  host->publishSamples();
   host->engine.loadProject(host->project);
   return host;
 }

@@ -265,7 +265,7 @@ std::unique_ptr<orbi::EngineHost> samplerHost(int frames) {
   ob::initSoundParams(pat.kit.sounds[pat.tracks[0].soundIndex], ob::kMachineSample);
   host->pool = tonePool(frames, 0.5f);
   host->engine.prepare(48000.0, 512);
-  host->publishSamplesNow();
+  host->publishSamples();
   host->engine.loadProject(host->project);
   return host;
 }

@@ -66,7 +66,7 @@ TEST(EngineStress, MainThreadHandOversWhileTheAudioThreadRuns) {
 
   constexpr int kBlock = 128;
   host->engine.prepare(48000.0, kBlock);
-  host->publishSamplesNow();
+  host->publishSamples();
   host->engine.loadProject(host->project);
 
   std::atomic<bool> mainDone{false};
@@ -178,7 +178,7 @@ TEST(EngineStress, PoolsFreedWhileTheHostStopsAndStartsProcessing) {
   host->pool = longPool();
   constexpr int kBlock = 128;
   host->engine.prepare(48000.0, kBlock);
-  host->publishSamplesNow();
+  host->publishSamples();
   host->engine.loadProject(host->project);
 
   std::atomic<bool> mainDone{false};

@@ -224,6 +224,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "orbi-clap-host: --kit and --load-state both set the state; give one\n");
     return 2;
   }
+  if (gui && !actions.empty()) {
+    std::fprintf(stderr, "orbi-clap-host: --at times a render, not the editor: use --steps there\n");
+    return 2;
+  }
   if (seconds < 0.0) seconds = bars * 4.0 * 60.0 / tempo;
   RenderRequest request;
   request.blockFrames = static_cast<std::uint32_t>(block);
@@ -342,7 +346,8 @@ int main(int argc, char** argv) {
         for (std::uint32_t t = 0; written && t < auxOut.size(); ++t)
           written = auxOut[t].append(in.channel(t + 1, 0).data(), in.channel(t + 1, 1).data(), n, error);
         rendered += n;
-        return written && timeline.runDue(*instance, static_cast<double>(rendered) / rate, error);
+        written = written && timeline.runDue(*instance, static_cast<double>(rendered) / rate, error);
+        return written;
       });
   written = written && mainOut.close(error);
   for (WavStream& out : auxOut) written = written && out.close(error);

@@ -48,8 +48,7 @@ bool Timeline::runDue(Instance& instance, double seconds, std::string& error) {
       instance.queueEvent(&note);
       continue;
     }
-    std::vector<std::uint8_t> bytes;
-    if (!readFile(action.statePath, bytes, error) || !instance.loadState(bytes, error)) return false;
+    if (!instance.loadStateFile(action.statePath, error)) return false;
     std::printf("%.3f s: loaded %s, resident %.1f MiB\n", seconds, action.statePath.c_str(),
                 mebibytes(residentMemory().now));
   }
