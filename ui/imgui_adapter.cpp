@@ -26,6 +26,17 @@ int characterBefore(std::string_view text, int at) {
   return start;
 }
 
+// Dear ImGui's undo history holds an edit as it was typed, before the cut:
+// undone or redone, it would change characters no longer there and part its
+// count of the text from the text. The field's history starts anew instead.
+void forgetUndoHistory() {
+  ImStb::StbUndoState& history = GImGui->InputTextState.Stb.undostate;
+  history.undo_point = 0;
+  history.undo_char_point = 0;
+  history.redo_point = STB_TEXTEDIT_UNDOSTATECOUNT;
+  history.redo_char_point = STB_TEXTEDIT_UNDOCHARCOUNT;
+}
+
 // Takes characters off before the cursor, where an edit's typed or pasted
 // text ends, then off the end, until the text fits.
 int keepWithinLimit(ImGuiInputTextCallbackData* data) {
@@ -47,6 +58,7 @@ int keepWithinLimit(ImGuiInputTextCallbackData* data) {
     data->DeleteChars(from, end - from);
     limit.cut = true;
   }
+  if (limit.cut) forgetUndoHistory();
   return 0;
 }
 
