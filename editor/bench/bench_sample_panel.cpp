@@ -79,10 +79,9 @@ void BenchController::fillSlots(ParamWidget& widget, const ob::Sound& s,
   widget.setSlots(std::move(slots));
   const ob::Pattern& p = pattern();
   const int t = context->selectedTrack();
-  const bool active = selectedStepActive();
+  const int step = context->selectedStep();
   for (std::size_t k = 0; k < widget.slots.size(); ++k)
-    widget.modMarks[k] = modulationSummary(p, p.tracks[t].soundIndex, t, context->selectedStep(), active,
-                                           s.machine, widget.slots[k].id);
+    widget.modMarks[k] = modulationSummary(p, p.tracks[t].soundIndex, t, step, s.machine, widget.slots[k].id);
 }
 
 void BenchController::addFlagChip(const char* label, const char* key) {
