@@ -201,6 +201,10 @@ TEST(TextField, KeepsEveryCharacterGivenOrTyped) {
   rig.press(Key::Left);
   rig.press(Key::Backspace);
   EXPECT_EQ(rig.text, "Drums " + drum + rare + "x" + rare);
+  FieldRig plain;
+  plain.focus();
+  plain.type(drum.c_str());
+  EXPECT_EQ(plain.text, drum) << "typed into plain text";
 }
 
 // A limit takes what fits of a typing or a paste, whole characters, and
