@@ -298,14 +298,11 @@ bool KitBrowser::holdsAKitNamedOtherwise(const std::filesystem::path& file, cons
 std::filesystem::path KitBrowser::targetFor(const std::string& base) {
   const std::filesystem::path first = saveTarget(kitFileName(base));
   if (first.empty()) return first;
-  // The name as the kit will hold it.
-  const std::unique_ptr<ob::Kit> probe = std::make_unique<ob::Kit>();
-  ob::setKitName(*probe, saveName);
-  const std::string stored(probe->name, strnlen(probe->name, sizeof probe->name));
+  // The save refused a name the kit could not hold whole: it holds saveName.
   for (int n = 1; n <= kNumberedNames; ++n) {
     const std::filesystem::path candidate =
         n == 1 ? first : resolvedFolder / ob::kitPathFromUtf8(kitFileName(base + " " + std::to_string(n)));
-    if (!holdsAKitNamedOtherwise(candidate, stored)) return candidate;
+    if (!holdsAKitNamedOtherwise(candidate, saveName)) return candidate;
   }
   return first;
 }
