@@ -38,8 +38,9 @@ bool forbiddenInFileName(unsigned char c) { return c < 32 || std::strchr("\\/:*?
 // How far a save looks for a free "name n" beside a file of another kit.
 constexpr int kNumberedNames = 99;
 
-// "no sample for Kick", or "... for Kick, track 3 and Sample": the tracks
-// by the names the groove shows, short enough for the status line.
+// "no sample for Kick", or "... for Kick, track 3 and Sample": each track
+// by its sound's name, as the groove shows it, or by its number where the
+// sound has none; short enough for the status line.
 std::string silentTracksNote(const ob::Pattern& part, const std::vector<int>& tracks) {
   std::string note = "no sample for ";
   for (std::size_t i = 0; i < tracks.size(); ++i) {
