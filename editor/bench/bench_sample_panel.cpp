@@ -136,8 +136,8 @@ void BenchController::buildSamplePanel(const ob::Sound& s) {
     view.setSample(data, frames, seconds, right);
     sampleViewEdits_ = sampleEdits_;
   }
-  const std::string* why = slot >= 0 ? cannotPlayReason(pool, slot) : nullptr;
-  view.cannotPlay = why != nullptr ? *why : std::string();
+  const std::string* why = cannotPlayReason(pool, slot);
+  view.setCannotPlay(why != nullptr ? std::string_view(*why) : std::string_view());
 
   view.markers = nullptr;
   view.markerCount = 0;
