@@ -37,7 +37,7 @@ class EditorContext {
   // time, so that whatever takes the hit away (an undo, a clear, a kit)
   // leaves the bench on the base, and whatever brings it back (a redo, a
   // paste) finds it selected again.
-  virtual std::int32_t selectedStep() const = 0;
+  std::int32_t selectedStep();
   // The step last chosen, hit or not, -1 none: what copy, paste and Delete
   // act on.
   virtual std::int32_t selectedCell() const = 0;

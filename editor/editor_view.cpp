@@ -61,13 +61,6 @@ std::int32_t EditorView::selectedSound() const {
   return host_.project.patterns[selectedPart_].tracks[selectedTrack_].soundIndex;
 }
 
-std::int32_t EditorView::selectedStep() const {
-  if (!isStepIndex(selectedCell_) || !isTrackIndex(selectedTrack_)) return -1;
-  const ob::Pattern& part = host_.project.patterns[selectedPart_];
-  if (selectedTrack_ >= part.numTracks) return -1;
-  return part.tracks[selectedTrack_].steps[selectedCell_].active ? selectedCell_ : -1;
-}
-
 void EditorView::selectPart(std::int32_t part) {
   if (part < 0 || part >= partCount(host_.project)) return;
   selectedPart_ = part;

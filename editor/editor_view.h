@@ -53,7 +53,6 @@ class EditorView : public ui::View, public EditorContext {
   UndoHistory& undoHistory() override { return undoHistory_; }
   std::int32_t selectedPart() const override { return selectedPart_; }
   std::int32_t selectedTrack() const override { return selectedTrack_; }
-  std::int32_t selectedStep() const override;
   std::int32_t selectedCell() const override { return selectedCell_; }
   std::int32_t selectedSound() const override;
   void setSelectedTrack(std::int32_t track) override { selectedTrack_ = track; }

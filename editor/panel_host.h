@@ -3,7 +3,6 @@
 
 #include "editor/editor_context.h"
 #include "editor/panel_context.h"
-#include "engine/session/engine_host.h"
 
 namespace orbi {
 
@@ -12,7 +11,7 @@ class PanelHost final : public PanelContext {
   explicit PanelHost(EditorContext& context) : context_(context) {}
 
   ob::Project& project() override { return context_.project(); }
-  const ob::SamplePool& pool() override { return context_.host().pool; }
+  const ob::SamplePool& pool() override { return context_.samplePool(); }
   std::int32_t selectedPart() const override { return context_.selectedPart(); }
   std::int32_t selectedTrack() const override { return context_.selectedTrack(); }
   void apply(ob::EditCommand& command) override { context_.apply(command); }

@@ -2,6 +2,8 @@
 
 #include <imgui_stdlib.h>
 
+#include <algorithm>
+
 #include "ui/context.h"
 #include "ui/imgui_internals.h"
 #include "ui/store.h"
@@ -26,6 +28,24 @@ int characterBefore(std::string_view text, int at) {
   return start;
 }
 
+// Whether the text may hold a character that travels through Dear ImGui as
+// a stand-in: one past U+FFFF or one of the stand-ins' block (U+3400 on)
+// starts with a byte from 0xE3 up. Text without one goes as it is.
+bool mayHoldStandIns(std::string_view text) {
+  return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0xE3; });
+}
+
+// Dear ImGui's undo history holds an edit as it was typed, before the cut:
+// undone or redone, it would change characters no longer there and part its
+// count of the text from the text. The field's history starts anew instead.
+void forgetUndoHistory() {
+  ImStb::StbUndoState& history = GImGui->InputTextState.Stb.undostate;
+  history.undo_point = 0;
+  history.undo_char_point = 0;
+  history.redo_point = STB_TEXTEDIT_UNDOSTATECOUNT;
+  history.redo_char_point = STB_TEXTEDIT_UNDOCHARCOUNT;
+}
+
 // Takes characters off before the cursor, where an edit's typed or pasted
 // text ends, then off the end, until the text fits.
 int keepWithinLimit(ImGuiInputTextCallbackData* data) {
@@ -47,6 +67,7 @@ int keepWithinLimit(ImGuiInputTextCallbackData* data) {
     data->DeleteChars(from, end - from);
     limit.cut = true;
   }
+  if (limit.cut) forgetUndoHistory();
   return 0;
 }
 
@@ -82,7 +103,11 @@ std::string textFromImGui(std::string_view text) { return standIns().fromImGui(t
 
 TextInputOutcome inputText(const char* label, std::string& text, const TextInput& input) {
   TextStandIns& table = standIns();
-  std::string held = table.toImGui(text);
+  // Most text needs no stand-in: Dear ImGui edits it in place, and only
+  // what an edit brought in is mapped back.
+  const bool direct = !mayHoldStandIns(text);
+  std::string converted = direct ? std::string() : table.toImGui(text);
+  std::string& held = direct ? text : converted;
   Limit limit{table, input.maxBytes};
   TextInputOutcome outcome;
   if (input.maxBytes > 0)
@@ -90,7 +115,7 @@ TextInputOutcome inputText(const char* label, std::string& text, const TextInput
         label, input.hint, &held, input.flags | ImGuiInputTextFlags_CallbackEdit, keepWithinLimit, &limit);
   else
     outcome.returned = ImGui::InputTextWithHint(label, input.hint, &held, input.flags);
-  if (ImGui::IsItemEdited()) text = table.fromImGui(held);
+  if (ImGui::IsItemEdited() && (!direct || mayHoldStandIns(held))) text = table.fromImGui(held);
   outcome.cut = limit.cut;
   return outcome;
 }

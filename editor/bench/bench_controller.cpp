@@ -61,8 +61,8 @@ void BenchController::send(ob::EditCommand c) { context->apply(c); }
 void BenchController::setParamValue(int index, float value) {
   const int t = validTrack();
   if (t < 0) return;
-  if (selectedStepActive())
-    send(command(ob::kEditSetStepLock, t, context->selectedStep(), index, value));
+  if (const int s = context->selectedStep(); s >= 0)
+    send(command(ob::kEditSetStepLock, t, s, index, value));
   else
     send(command(ob::kEditSoundParam, t, 0, index, value));
   rebuild();
@@ -94,8 +94,9 @@ ob::Sound BenchController::soundAtSelection(const ob::Pattern& p, int track) con
   if (track < 0 || track >= ob::kMaxTracks) return {};
   const ob::Track& tr = p.tracks[track];
   ob::Sound sound = p.kit.sounds[std::clamp<int>(tr.soundIndex, 0, ob::kMaxTracks - 1)];
+  // The selected hit is the selected track's; any other plays its base.
   const int s = context->selectedStep();
-  if (!isStep(s) || !tr.steps[s].active) return sound;
+  if (s < 0 || track != context->selectedTrack()) return sound;
   return withStepLocks(sound, tr.steps[s]);
 }
 
@@ -112,18 +113,11 @@ int BenchController::selectedSampleSlot() const {
   return n >= 0 && n < ob::kSampleSlots ? n : -1;
 }
 
-bool BenchController::selectedStepActive() const {
-  const int t = validTrack();
-  const int s = context->selectedStep();
-  return t >= 0 && isStep(s) && pattern().tracks[t].steps[s].active != 0;
-}
-
 float BenchController::stepLevel() const {
-  const int t = context->selectedTrack();
   const int s = context->selectedStep();
-  if (t < 0 || t >= ob::kMaxTracks || !isStep(s)) return 1.0f;
-  const ob::Step& step = pattern().tracks[t].steps[s];
-  return step.active && step.velocity > 0 ? static_cast<float>(step.velocity) / 127.0f : 1.0f;
+  if (s < 0) return 1.0f;
+  const ob::Step& step = pattern().tracks[context->selectedTrack()].steps[s];
+  return step.velocity > 0 ? static_cast<float>(step.velocity) / 127.0f : 1.0f;
 }
 
 ob::OutputGains BenchController::trackOutput() const {
@@ -131,7 +125,7 @@ ob::OutputGains BenchController::trackOutput() const {
   if (t < 0 || t >= ob::kMaxTracks) return {};
   const ob::Track& track = pattern().tracks[t];
   const int s = context->selectedStep();
-  const float pan = isStep(s) && track.steps[s].active ? ob::stepPan(track.steps[s], track) : track.pan;
+  const float pan = s >= 0 ? ob::stepPan(track.steps[s], track) : track.pan;
   return ob::trackOutputGains(pan, track.gain);
 }
 

@@ -98,7 +98,6 @@ class BenchController {
   // The pool slot the selected sampler plays through its window, else -1.
   int selectedSampleSlot() const;
   std::string trackLabel(int track) const;
-  bool selectedStepActive() const;
   float stepLevel() const;
   // How the selected track's hit at the selected step reaches the main
   // output: the track's gain at the step's pan.
@@ -163,10 +162,10 @@ class BenchController {
   void buildHalfModel(NodeGraph& graph, const ob::Sound& sound, bool isBody, int halfType,
                       int paramBase) const;
   static graph::Shape halfShape(const ob::Sound& sound, bool isBody, int paramBase);
-  // The lock, LFO range, envelope range and macro target of one parameter
-  // of a track, in parameter units.
+  // The lock (at the hit of step, -1 none), LFO range, envelope range and
+  // macro target of one parameter of a track, in parameter units.
   static ParamWidget::ModMarks modulationSummary(const ob::Pattern& pattern, int soundIndex, int track,
-                                                 int step, bool stepActive, int machine, int param);
+                                                 int step, int machine, int param);
   void decorateNode(graph::Node& node) const;
 
   // ---- Rendered previews

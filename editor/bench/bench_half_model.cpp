@@ -155,14 +155,14 @@ void BenchController::buildHalfModel(NodeGraph& graph, const ob::Sound& s, bool 
 }
 
 ParamWidget::ModMarks BenchController::modulationSummary(const ob::Pattern& p, int soundIndex, int track, int step,
-                                                         bool stepActive, int machine, int param) {
+                                                         int machine, int param) {
   ParamWidget::ModMarks m;
   if (track < 0 || track >= ob::kMaxTracks || param < 0 || param >= ob::kSoundParamSlots) return m;
   const ob::Track& t = p.tracks[track];
   const ob::ParamInfo info = ob::paramInfo(machine, param);
   const float lo = info.min, hi = info.max;
   const float b = soundIndex >= 0 && soundIndex < ob::kMaxTracks ? p.kit.sounds[soundIndex].params[param] : 0.0f;
-  if (stepActive && step >= 0 && step < ob::kStepsPerTrack) {
+  if (step >= 0 && step < ob::kStepsPerTrack) {
     const ob::Step& s = t.steps[step];
     for (int i = 0; i < std::min<int>(s.lockCount, ob::kListCapacity); ++i)
       if (s.locks[i].param == param) {
@@ -209,9 +209,7 @@ void BenchController::decorateNode(graph::Node& n) const {
   const ob::Pattern& p = pattern();
   const ob::Track& track = p.tracks[t];
   const int s = context->selectedStep();
-  const bool active = selectedStepActive();
-  const ParamWidget::ModMarks m =
-      modulationSummary(p, track.soundIndex, t, s, active, panelSound_.machine, n.id);
+  const ParamWidget::ModMarks m = modulationSummary(p, track.soundIndex, t, s, panelSound_.machine, n.id);
   const float span = std::max(n.paramHi - n.paramLo, 1e-9f);
   if (m.hasLfo) {
     n.hasLfo = 1;
@@ -238,7 +236,7 @@ void BenchController::decorateNode(graph::Node& n) const {
     n.lfoRateHz = l.rate;
     break;
   }
-  if (active) {
+  if (s >= 0) {
     const ob::Step& step = track.steps[s];
     for (int i = 0; i < std::min<int>(step.randCount, ob::kListCapacity); ++i)
       if (step.rands[i].param == n.id) {

@@ -36,8 +36,8 @@ void BenchController::lfoReach(int param, float amount) {
 void BenchController::breathe(int param, float amount) {
   const int t = validTrack();
   if (t < 0) return;
-  if (selectedStepActive())
-    send(command(ob::kEditStepRandom, t, context->selectedStep(), param, amount));
+  if (const int s = context->selectedStep(); s >= 0)
+    send(command(ob::kEditStepRandom, t, s, param, amount));
   else
     send(command(ob::kEditTrackRandom, t, 0, param, amount));
   rebuild();

@@ -119,7 +119,7 @@ void BenchController::buildPanels() {
 void BenchController::buildDrawerRows(const ob::Sound& s, const ob::Sound& k) {
   std::vector<ParamDrawer::Row>& rows = page->drawer.rows;
   rows.clear();
-  const std::uint8_t locked = selectedStepActive() ? 1 : 0;
+  const std::uint8_t locked = context->selectedStep() >= 0 ? 1 : 0;
   const auto row = [&](int index, std::string label, float displayLo, float displayHi, bool continuous) {
     const ob::ParamInfo info = ob::paramInfo(s.machine, index);
     ParamDrawer::Row r;

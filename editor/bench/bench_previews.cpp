@@ -116,7 +116,7 @@ void BenchController::buildPreviews() {
 void BenchController::buildHitShapes(const ob::Sound& sound) {
   const int t = validTrack();
   if (t < 0) return;
-  const int s = selectedStepActive() ? context->selectedStep() : -1;
+  const int s = context->selectedStep();
   const std::vector<RandomAmount> randoms = effectiveRandoms(pattern().tracks[t], s);
   std::vector<graph::Shape> hits, bodies;
   for (int k = 1; !randoms.empty() && k <= kVariations; ++k) {

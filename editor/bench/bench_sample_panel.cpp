@@ -79,10 +79,9 @@ void BenchController::fillSlots(ParamWidget& widget, const ob::Sound& s,
   widget.setSlots(std::move(slots));
   const ob::Pattern& p = pattern();
   const int t = context->selectedTrack();
-  const bool active = selectedStepActive();
+  const int step = context->selectedStep();
   for (std::size_t k = 0; k < widget.slots.size(); ++k)
-    widget.modMarks[k] = modulationSummary(p, p.tracks[t].soundIndex, t, context->selectedStep(), active,
-                                           s.machine, widget.slots[k].id);
+    widget.modMarks[k] = modulationSummary(p, p.tracks[t].soundIndex, t, step, s.machine, widget.slots[k].id);
 }
 
 void BenchController::addFlagChip(const char* label, const char* key) {
@@ -137,8 +136,8 @@ void BenchController::buildSamplePanel(const ob::Sound& s) {
     view.setSample(data, frames, seconds, right);
     sampleViewEdits_ = sampleEdits_;
   }
-  const std::string* why = slot >= 0 ? cannotPlayReason(pool, slot) : nullptr;
-  view.cannotPlay = why != nullptr ? *why : std::string();
+  const std::string* why = cannotPlayReason(pool, slot);
+  view.setCannotPlay(why != nullptr ? std::string_view(*why) : std::string_view());
 
   view.markers = nullptr;
   view.markerCount = 0;

@@ -38,8 +38,9 @@ bool forbiddenInFileName(unsigned char c) { return c < 32 || std::strchr("\\/:*?
 // How far a save looks for a free "name n" beside a file of another kit.
 constexpr int kNumberedNames = 99;
 
-// "no sample for Kick", or "... for Kick, track 3 and Sample": the tracks
-// by the names the groove shows, short enough for the status line.
+// "no sample for Kick", or "... for Kick, track 3 and Sample": each track
+// by its sound's name, as the groove shows it, or by its number where the
+// sound has none; short enough for the status line.
 std::string silentTracksNote(const ob::Pattern& part, const std::vector<int>& tracks) {
   std::string note = "no sample for ";
   for (std::size_t i = 0; i < tracks.size(); ++i) {
@@ -298,14 +299,11 @@ bool KitBrowser::holdsAKitNamedOtherwise(const std::filesystem::path& file, cons
 std::filesystem::path KitBrowser::targetFor(const std::string& base) {
   const std::filesystem::path first = saveTarget(kitFileName(base));
   if (first.empty()) return first;
-  // The name as the kit will hold it.
-  const std::unique_ptr<ob::Kit> probe = std::make_unique<ob::Kit>();
-  ob::setKitName(*probe, saveName);
-  const std::string stored(probe->name, strnlen(probe->name, sizeof probe->name));
+  // The save refused a name the kit could not hold whole: it holds saveName.
   for (int n = 1; n <= kNumberedNames; ++n) {
     const std::filesystem::path candidate =
         n == 1 ? first : resolvedFolder / ob::kitPathFromUtf8(kitFileName(base + " " + std::to_string(n)));
-    if (!holdsAKitNamedOtherwise(candidate, stored)) return candidate;
+    if (!holdsAKitNamedOtherwise(candidate, saveName)) return candidate;
   }
   return first;
 }

@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "editor/widgets/widget_support.h"
-#include "ui/context.h"
 #include "ui/controls/number_entry.h"
 #include "ui/controls/typed_unit.h"
 #include "ui/imgui_adapter.h"
@@ -60,9 +59,7 @@ void NumberEntry::open(ImVec2 anchor, const Request& request, float height) {
   hi_ = request.hi;
   value.describe(request.label ? request.label : "", request.lo, request.hi, request.unit);
   value.setValue(request.value);
-  const float s = ui::scale();
-  const float w = ui::kNumberEntryWidth * s, h = height > 0.0f ? height : ui::kNumberEntryHeight * s;
-  box_ = {anchor.x - w / 2.0f, anchor.y - h / 2.0f, w, h};
+  box_ = ui::numberEntryBox(anchor, height);
   const ui::OwnerIdScope scope(this);
   ui::beginNumberEntry(kBoxId, anchor, value, height);
 }

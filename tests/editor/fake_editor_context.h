@@ -37,7 +37,6 @@ class FakeEditorContext final : public EditorContext {
   UndoHistory& undoHistory() override { return undo; }
   std::int32_t selectedPart() const override { return 0; }
   std::int32_t selectedTrack() const override { return track; }
-  std::int32_t selectedStep() const override { return step; }
   std::int32_t selectedCell() const override { return step; }
   std::int32_t selectedSound() const override {
     const ob::Pattern& p = host_->project.patterns[0];

@@ -54,6 +54,12 @@ class FieldRig {
     harness.setKey(key, false);
     return result;
   }
+  void chord(KeyChord keys) {
+    harness.pressChord(keys);
+    step();
+    harness.releaseKeys();
+    step();
+  }
   // The outcomes of the next frames, which must all be Nothing.
   void expectQuiet(int frames) {
     for (int i = 0; i < frames; ++i) EXPECT_EQ(step(), TextFieldResult::Nothing) << "frame " << i;
@@ -195,6 +201,10 @@ TEST(TextField, KeepsEveryCharacterGivenOrTyped) {
   rig.press(Key::Left);
   rig.press(Key::Backspace);
   EXPECT_EQ(rig.text, "Drums " + drum + rare + "x" + rare);
+  FieldRig plain;
+  plain.focus();
+  plain.type(drum.c_str());
+  EXPECT_EQ(plain.text, drum) << "typed into plain text";
 }
 
 // A limit takes what fits of a typing or a paste, whole characters, and
@@ -211,6 +221,13 @@ TEST(TextField, TakesNoMoreThanItsLimit) {
   rig.press(Key::Home);
   EXPECT_EQ(rig.type("z"), TextFieldResult::Cut) << "a full field takes nothing more, wherever typed";
   EXPECT_EQ(rig.text, "abcdefgh");
+  // Undoing and redoing past a cut leave the field's text whole and its
+  // edits where they are typed.
+  for (const Key key : {Key::Z, Key::Z, Key::Y}) rig.chord({key, kModCtrl});
+  rig.press(Key::End);
+  rig.press(Key::Backspace);
+  EXPECT_EQ(rig.type("x"), TextFieldResult::Edited);
+  EXPECT_EQ(rig.text, "abcdefgx");
 }
 
 TEST(TextField, AFocusBorderShowsWhileTheFieldHasTheKeyboard) {

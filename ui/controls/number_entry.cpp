@@ -79,9 +79,9 @@ void endBoxWindow() {
 
 InputState drawBox(UiContext::NumberEntryState& entry) {
   const float s = scale();
-  const ImVec2 size(kNumberEntryWidth * s, entry.height > 0.0f ? entry.height : kNumberEntryHeight * s);
-  const ImVec2 corner(entry.anchor.x - size.x / 2.0f, entry.anchor.y - size.y / 2.0f);
-  beginBoxWindow("##orbi.numberEntry", corner, size, kBoxFlags);
+  const Rect box = numberEntryBox(entry.anchor, entry.height);
+  const ImVec2 size(box.width, box.height);
+  beginBoxWindow("##orbi.numberEntry", ImVec2(box.x, box.y), size, kBoxFlags);
   ImGui::PushStyleVar(ImGuiStyleVar_FramePadding,
                       ImVec2(6.0f * s, std::max(0.0f, (size.y - kTextPx * s) / 2.0f)));
   pushTextStyle(TextStyle::Mono);
@@ -162,6 +162,12 @@ void beginNumberEntry(const char* id, ImVec2 anchor, Param& param, float height)
   ++entry.openings;
   entry.refused = false;
   copyText(param.format(param.value()), entry.entryText);
+}
+
+Rect numberEntryBox(ImVec2 anchor, float height) {
+  const float s = scale();
+  const float w = kNumberEntryWidth * s, h = height > 0.0f ? height : kNumberEntryHeight * s;
+  return {anchor.x - w / 2.0f, anchor.y - h / 2.0f, w, h};
 }
 
 NumberEntryResult numberEntry(const char* id, Param& param) {

@@ -31,6 +31,9 @@ inline constexpr float kNumberEntryHeight = 24.0f;
 // text of its value. A height (pixels) above 0 makes the box that high, for
 // a row lower than the usual box that it must not spill over.
 void beginNumberEntry(const char* id, ImVec2 anchor, Param& param, float height = 0.0f);
+// The box that entry opens with, centred on the anchor, before it is kept
+// inside the window.
+Rect numberEntryBox(ImVec2 anchor, float height = 0.0f);
 
 // Runs the entry while it belongs to id; called every frame by the
 // control that owns the id, after its own interaction. A commit or a

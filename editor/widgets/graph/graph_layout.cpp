@@ -311,21 +311,36 @@ Point placedApart(const Layout& l, const Node& node, Point p, std::span<const st
   return p;
 }
 
-}  // namespace
-
-std::vector<std::optional<Point>> handlePlaces(const Layout& l) {
+// The places of the first `count` handles: each depends only on those
+// before it.
+std::vector<std::optional<Point>> firstHandlePlaces(const Layout& l, std::size_t count) {
   std::vector<std::optional<Point>> places;
-  places.reserve(l.nodes.size());
-  for (const Node& node : l.nodes) {
+  places.reserve(count);
+  for (const Node& node : l.nodes.first(count)) {
     const std::optional<Point> p = nodePosition(l, node);
     places.push_back(p ? std::optional<Point>(placedApart(l, node, *p, places)) : std::nullopt);
   }
   return places;
 }
 
+}  // namespace
+
+std::vector<std::optional<Point>> handlePlaces(const Layout& l) { return firstHandlePlaces(l, l.nodes.size()); }
+
 std::optional<Point> handlePlace(const Layout& l, int i) {
   if (i < 0 || static_cast<std::size_t>(i) >= l.nodes.size()) return std::nullopt;
-  return handlePlaces(l)[static_cast<std::size_t>(i)];
+  return firstHandlePlaces(l, static_cast<std::size_t>(i) + 1).back();
+}
+
+ui::Rect handleBounds(Point place, float s) {
+  const float r = kHandleRingRadius * s;
+  return {place.x - r, place.y - r, 2.0f * r, 2.0f * r};
+}
+
+std::optional<ui::Rect> handleBounds(const Layout& l, int i) {
+  const std::optional<Point> place = handlePlace(l, i);
+  if (!place) return std::nullopt;
+  return handleBounds(*place, l.s);
 }
 
 int nearestNode(const Layout& l, Point p) { return nearestNode(l, p, kHandleReach); }

@@ -62,6 +62,13 @@ std::optional<Point> nodePosition(const Layout& l, const Node& node);
 // on a handle before it, so that handles never cover one another.
 std::vector<std::optional<Point>> handlePlaces(const Layout& l);
 std::optional<Point> handlePlace(const Layout& l, int i);
+// The radius of the ring a modulated handle wears, scaled: the most a
+// handle covers around its place.
+inline constexpr float kHandleRingRadius = 6.0f;
+// The square a handle covers, ring and all, at its place; none for a node
+// without a handle.
+ui::Rect handleBounds(Point place, float s);
+std::optional<ui::Rect> handleBounds(const Layout& l, int i);
 
 // The node whose handle lies nearest p within 14 scaled pixels (or the
 // reach given); -1 none.

@@ -21,9 +21,6 @@ using graph::Point;
 namespace {
 
 constexpr float kLiveStep = 0.002f;  // smaller live movements are not stored
-// Design pixels around a handle's centre: its disc with the ring of its
-// modulation.
-constexpr float kHandleReach = 6.0f;
 
 // The display value as a parameter value, each clamped into its own range.
 float clampedParam(const graph::Node& node, float display) {
@@ -40,10 +37,8 @@ NodeGraph::NodeGraph() {
   entry_.shownAt = [this](int id) -> std::optional<NumberEntry::Shown> {
     const Layout l = layout();
     for (int i = 0; i < static_cast<int>(nodes.size()); ++i) {
-      const std::optional<Point> p = nodes[i].id == id ? graph::handlePlace(l, i) : std::nullopt;
-      if (!p) continue;
-      const float r = kHandleReach * l.s;
-      return NumberEntry::Shown{{p->x - r, p->y - r, 2.0f * r, 2.0f * r}, rect_};
+      const std::optional<ui::Rect> handle = nodes[i].id == id ? graph::handleBounds(l, i) : std::nullopt;
+      if (handle) return NumberEntry::Shown{*handle, rect_};
     }
     return std::nullopt;
   };

@@ -657,17 +657,16 @@ class Painter {
     const bool on = active(i);
     ui::fillCircle(dl_, at(p->x, p->y), 4.0f * s_, on ? palette::kAccentHovered : palette::kAccent);
     ui::fillCircle(dl_, at(p->x, p->y), 1.5f * s_, palette::kDarkFill);
+    const float ring = graph::kHandleRingRadius * s_;
     if (node.hasLfo) {
-      ui::strokeCircle(dl_, at(p->x, p->y), 6.0f * s_, kLfoRing, 1.0f);
+      ui::strokeCircle(dl_, at(p->x, p->y), ring, kLfoRing, 1.0f);
     } else if (node.hasModEnvelope) {
-      ui::strokeCircle(dl_, at(p->x, p->y), 6.0f * s_, kEnvelopeRing, 1.0f);
+      ui::strokeCircle(dl_, at(p->x, p->y), ring, kEnvelopeRing, 1.0f);
     }
-    placer_.disc(at(p->x, p->y), 6.0f * s_);
+    placer_.disc(at(p->x, p->y), ring);
     // The help keeps off the handles where it can (as every handle noted
     // below), and off the one it is shown for always.
-    if (on)
-      ui::keepTooltipClearOf({p->x - 6.0f * s_, p->y - 6.0f * s_, 12.0f * s_, 12.0f * s_},
-                             ui::KeepClear::Always);
+    if (on) ui::keepTooltipClearOf(graph::handleBounds(*p, s_), ui::KeepClear::Always);
     ui::logHandle(&g_, node.label ? node.label : "", at(p->x, p->y),
                   graph::dragsVertically(node.kind) ? ui::kAlongY : ui::kAlongX, g_.valueDragNode() == i);
   }

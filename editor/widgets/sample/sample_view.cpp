@@ -49,6 +49,10 @@ void SampleView::setSample(const float* data, int frames, float duration, const 
   }
 }
 
+void SampleView::setCannotPlay(std::string_view why) {
+  cannotPlayNote_ = why.empty() ? std::string() : "this sample cannot play: " + std::string(why);
+}
+
 float SampleView::slotValue(const char* key, float fallback) const {
   const int i = findSlot(key);
   return i < 0 ? fallback : slots[static_cast<std::size_t>(i)].value;
@@ -160,11 +164,10 @@ void SampleView::commitTyped(int slot, float x) {
 void SampleView::paintWave(ImDrawList* dl, const ui::Rect& r, float from, float to,
                            const std::function<float(float)>& gain) const {
   if (!sampleLoaded()) {
-    if (cannotPlay.empty())
+    if (cannotPlayNote_.empty())
       ui::drawText(dl, r, "no sample loaded", ui::TextStyle::Small, palette::kMuted, ui::TextAlign::Centre);
     else
-      ui::drawText(dl, r, "this sample cannot play: " + cannotPlay, ui::TextStyle::Small, palette::kWarning,
-                   ui::TextAlign::Centre);
+      ui::drawText(dl, r, cannotPlayNote_, ui::TextStyle::Small, palette::kWarning, ui::TextAlign::Centre);
     return;
   }
   const double rate = overview.sampleRate();

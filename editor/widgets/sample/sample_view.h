@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "editor/widgets/number_entry.h"
@@ -45,6 +46,9 @@ class SampleView : public ParamWidget {
   // and summarises the samples: a stereo sample's right channel as long,
   // drawn as loud as its louder side, as the track plays it.
   void setSample(const float* samples, int frames, float seconds, const float* right = nullptr);
+  // Why the slot's sample cannot play (a load kept it unread), said in
+  // place of the wave; empty when it plays or the slot holds none.
+  void setCannotPlay(std::string_view why);
   void draw(const ui::Rect& r);
   void openEntryFor(int slot);
   void commitTyped(int slot, float typed);
@@ -81,9 +85,6 @@ class SampleView : public ParamWidget {
   const float* right = nullptr;    // a stereo sample's, not owned
   int frameCount = 0;
   float seconds = 0.0f;
-  // Why the slot's sample cannot play (a load kept it unread), shown in
-  // place of the wave; empty when it plays or the slot holds none.
-  std::string cannotPlay;
   ui::WaveOverview overview;
   NumberEntry entry;
   int mode = kWindow;
@@ -94,6 +95,8 @@ class SampleView : public ParamWidget {
   std::string hintText;
 
  private:
+  std::string cannotPlayNote_;  // the line said in place of the wave, empty for none
+
   // The title strip's items, laid out from the right end each frame.
   struct StripLayout {
     ui::Rect modePill;  // zero when not shown

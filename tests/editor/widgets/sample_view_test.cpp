@@ -249,7 +249,7 @@ TEST(SampleViewWave, WithoutASampleItSaysSo) {
   EXPECT_TRUE(rig.showsText("no sample loaded"));
   EXPECT_TRUE(rig.harness.drawLog().find(DrawOp::FillBand).empty());
   // A sample a load kept unread says it cannot play, and why.
-  rig.view.cannotPlay = "its bytes fail their checksum";
+  rig.view.setCannotPlay("its bytes fail their checksum");
   rig.step();
   EXPECT_FALSE(rig.showsText("no sample loaded"));
   EXPECT_TRUE(rig.showsText("this sample cannot play: its bytes fail their checksum"));
