@@ -11,7 +11,9 @@
 #include <string_view>
 #include <vector>
 
+#include "document/reading/private_file.h"
 #include "project_rig.h"
+#include "support/scoped_env.h"
 
 namespace reading_file_test {
 
@@ -101,6 +103,29 @@ TEST(RegularFile, TheFirstBytesAreCheckedBeforeTheRest) {
   EXPECT_EQ(ob::readRegularFile(dir / "short.bin", out, 1u << 30, check), FileReadStatus::Read);
   EXPECT_EQ(seen, "RIFF");
   EXPECT_EQ(out, obtest::bytesOf("RIFF"));
+}
+
+// A private file is nobody's but its holder's: its folder shows no name
+// for it, it reads back what was appended, and a folder that takes no file
+// gives none rather than one that fails later.
+TEST(PrivateFile, KeepsWhatIsAppendedWhereNothingElseReachesIt) {
+  obtest::TempDir dir;
+  ob::test::ScopedEnv tmpdir("TMPDIR", dir.path().string());
+  const std::shared_ptr<ob::PrivateFile> file = ob::PrivateFile::create();
+  ASSERT_NE(file, nullptr);
+  const std::vector<std::uint8_t> tone = obtest::toneWav(3);
+  ASSERT_TRUE(file->append(tone.data(), tone.size()));
+  ASSERT_TRUE(file->append(tone.data(), 7));
+  EXPECT_TRUE(fs::is_empty(dir.path()));
+  std::vector<std::uint8_t> out(tone.size());
+  ASSERT_TRUE(file->read(0, out.data(), out.size()));
+  EXPECT_EQ(out, tone);
+  EXPECT_EQ(file->size(), tone.size() + 7);
+  EXPECT_FALSE(file->read(tone.size(), out.data(), 8)) << "past its end";
+  EXPECT_EQ(file->heldOpen().get(), file.get());
+
+  tmpdir.set((dir / "missing").string());
+  EXPECT_EQ(ob::PrivateFile::create(), nullptr);
 }
 
 }  // namespace reading_file_test

@@ -1,0 +1,48 @@
+#pragma once
+// A file only this plug-in can reach, for bytes it must keep but need not
+// hold in memory: made without a name in the temporary folder (or named and
+// removed at once where the file system has no unnamed files), so nothing
+// outside the plug-in opens, changes or removes it, and the system frees it
+// when its last holder lets go, even after a crash. Bytes are appended and
+// read back where they lie. Main thread.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "document/reading/byte_source.h"
+
+namespace ob {
+
+class PrivateFile final : public ByteSource, public std::enable_shared_from_this<PrivateFile> {
+ public:
+  // One in the first folder of privateFileFolders() that takes it; null
+  // when none does.
+  static std::shared_ptr<PrivateFile> create();
+  ~PrivateFile() override;
+  PrivateFile(const PrivateFile&) = delete;
+  PrivateFile& operator=(const PrivateFile&) = delete;
+
+  // Adds the bytes at the end; false when the disk refuses them (full, or
+  // gone), and then the file's size is what it was.
+  bool append(const std::uint8_t* bytes, std::size_t count);
+
+  std::uint64_t size() const override { return size_; }
+  bool read(std::uint64_t offset, std::uint8_t* out, std::size_t count) const override;
+  std::shared_ptr<const ByteSource> heldOpen() const override { return weak_from_this().lock(); }
+
+ private:
+  explicit PrivateFile(int fd) : fd_(fd) {}
+
+  int fd_;
+  std::uint64_t size_ = 0;  // what append has written
+};
+
+// Where private files are made, in order: $TMPDIR alone when it names a
+// folder by its absolute path; otherwise /var/tmp, which is kept on disk
+// where /tmp may be memory, then /tmp.
+std::vector<std::filesystem::path> privateFileFolders();
+
+}  // namespace ob
