@@ -240,7 +240,8 @@ bool readInstanceState(const JsonValue& document, Project& project, std::vector<
 }
 
 JsonValue writeInstanceState(const Project& project, const std::vector<std::string>& assetRefs,
-                             std::uint32_t kitOnly, std::string_view pluginVersion, std::string_view id) {
+                             std::uint32_t kitOnly, std::string_view pluginVersion, std::string_view id,
+                             const JsonValue* loadedAudition) {
   const Pattern& pattern = project.patterns[0];
   const Kit& kit = pattern.kit;
   InstanceEnvelope env;
@@ -289,7 +290,7 @@ JsonValue writeInstanceState(const Project& project, const std::vector<std::stri
   if (audition) env.extensions.push_back(ExtensionId{kAuditionExtension, 1});
 
   JsonValue document = writeInstanceEnvelope(env);
-  if (audition) document.set("audition", writeAudition(project, project.samples));
+  if (audition) document.set("audition", auditionToWrite(project, project.samples, loadedAudition));
   return document;
 }
 

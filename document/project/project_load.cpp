@@ -339,8 +339,12 @@ bool readInstancePackage(Package package, PackageReader* assets, const ByteSourc
   }
   if (project.seed == 0) project.seed = currentSeed != 0 ? currentSeed : hashSource(source);
 
-  const JsonValue rewritten = writeInstanceState(project, refs, isKitOnlyDocument(package.document) ? 1u : 0u,
-                                                 kPluginVersionText, "");
+  JsonValue rewritten = writeInstanceState(project, refs, isKitOnlyDocument(package.document) ? 1u : 0u,
+                                           kPluginVersionText, "");
+  // The audition goes back whole or is written anew (auditionToWrite), never
+  // member by member: one put into its notes would part them from their
+  // fingerprint, one into its grid would play.
+  if (const JsonValue* audition = package.document.find("audition")) rewritten.set("audition", *audition);
   std::vector<std::string> path;
   collectForeignMembers(kept.foreignMembers, package.document, rewritten, path);
   kept.loadedDocument = std::move(package.document);
