@@ -223,7 +223,7 @@ bool readLegacySound(const JsonValue& object, Sound& sound, std::string* error) 
     }
     return false;
   }
-  sound = Sound{};
+  initSounds(&sound, 1);  // in place: padding included, so copies compare bytewise
   initSoundParams(sound, machine);
   readText(object, "id", sound.id);
   readText(object, "name", sound.name);
@@ -354,7 +354,7 @@ bool readLegacyProject(const JsonValue& root, Project& project, std::string* err
     if (error != nullptr) *error = "root is not an object";
     return false;
   }
-  project = Project{};
+  std::construct_at(&project);  // in place, as makeProject makes one
   readText(root, "name", project.name);
   project.version = readInt<std::uint16_t>(root, "version", 1);
   readText(root, "author", project.author);

@@ -1,5 +1,6 @@
 #include "document/project/project_load.h"
 
+#include <algorithm>
 #include <cctype>
 #include <memory>
 #include <new>
@@ -165,6 +166,25 @@ KeptSampleFile keptFileOf(std::vector<std::uint8_t> stored, const zip::Directory
   return file;
 }
 
+// Whether the entry, as its archive stores it, is the file kept: packed the
+// same way and the same bytes, read a piece at a time.
+bool storesKeptFile(const ByteSource& archive, const zip::LocatedEntry& entry, const KeptSampleFile& kept) {
+  const zip::DirectoryRecord& record = entry.record;
+  if (record.method != kept.method || (record.flags & zip::kPayloadFlags) != kept.flags ||
+      record.crc != kept.crc || record.size != kept.size || record.packedSize != kept.stored.size())
+    return false;
+  constexpr std::size_t kPiece = std::size_t(1) << 20;
+  std::vector<std::uint8_t> scratch;
+  for (std::size_t at = 0; at < kept.stored.size(); at += kPiece) {
+    const std::size_t n = std::min(kPiece, kept.stored.size() - at);
+    const auto piece = archive.view(entry.payload + at, n, scratch);
+    if (!piece ||
+        !std::equal(piece->begin(), piece->end(), kept.stored.begin() + static_cast<std::ptrdiff_t>(at)))
+      return false;
+  }
+  return true;
+}
+
 // Where a save can read a stored entry of an archive file held open again,
 // checked against the digest, when known, and the CRC-32 the load checked.
 std::optional<ReadAgainFile> readAgainOf(const ByteSource& archive, const zip::LocatedEntry& entry,
@@ -257,6 +277,7 @@ void loadReferencedSample(PackageReader* assets, const ByteSource& archive, cons
         return keptFileOf(std::move(*stored), asset->record, parsed->value);
       };
       source.keptDigest = parsed->value;
+      source.keptIs = [&](const KeptSampleFile& held) { return storesKeptFile(archive, *asset, held); };
       source.match = [&](const PackageReader::SamePiece& same) { return assets->assetIs(*asset, same); };
       std::optional<zip::EntryReader> reader = assets->assetReader(*asset);
       source.at = [&](std::uint64_t offset, std::uint8_t* out, std::size_t count) {
