@@ -234,8 +234,9 @@ inline bool keepsTheReferences(const ob::JsonValue& first, const ob::JsonValue& 
 // The project as what it plays and what a document carries of it: its
 // samples as a document carries them (renumberSamples), the kit's sounds in
 // the order the tracks in use first play them, then those no track plays
-// that have an id to be written by, and nothing that no edit reaches
-// (tracks not in use, their macro destinations, sounds without either).
+// that have an id of their own to be written by, and nothing that no edit reaches
+// (tracks not in use, sounds without a track or an id, macro destinations
+// on a track not in use or without a sound).
 // Each kept record is moved whole, so copies compare bytewise.
 inline std::unique_ptr<ob::Project> canonical(const ob::Project& project) {
   std::unique_ptr<ob::Project> c = ob::makeProject();
@@ -251,8 +252,14 @@ inline std::unique_ptr<ob::Project> canonical(const ob::Project& project) {
     const int s = pattern.tracks[t].soundIndex;
     if (s >= 0 && s < ob::kMaxTracks && at[s] < 0) order[at[s] = count++] = s;
   }
+  const auto idTaken = [&](int s) {
+    for (int i = 0; i < count; ++i)
+      if (std::strncmp(pattern.kit.sounds[order[i]].id, pattern.kit.sounds[s].id, sizeof(ob::Sound::id)) == 0)
+        return true;
+    return false;
+  };
   for (int s = 0; s < ob::kMaxTracks; ++s)
-    if (at[s] < 0 && pattern.kit.sounds[s].id[0] != '\0') order[at[s] = count++] = s;
+    if (at[s] < 0 && pattern.kit.sounds[s].id[0] != '\0' && !idTaken(s)) order[at[s] = count++] = s;
   ob::Sound sounds[ob::kMaxTracks];
   std::memcpy(static_cast<void*>(sounds), pattern.kit.sounds, sizeof sounds);
   ob::initSounds(pattern.kit.sounds, ob::kMaxTracks);
@@ -266,7 +273,7 @@ inline std::unique_ptr<ob::Project> canonical(const ob::Project& project) {
   for (ob::Macro& macro : pattern.kit.macros) {
     int kept = 0;
     for (int i = 0; i < std::min<int>(macro.destCount, ob::kListCapacity); ++i)
-      if (macro.dests[i].track < tracks)
+      if (macro.dests[i].track < tracks && pattern.tracks[macro.dests[i].track].soundIndex >= 0)
         std::memmove(static_cast<void*>(&macro.dests[kept++]), &macro.dests[i], sizeof(ob::MacroDest));
     std::for_each(macro.dests + kept, std::end(macro.dests), [](ob::MacroDest& d) { std::construct_at(&d); });
     macro.destCount = static_cast<std::uint8_t>(kept);

@@ -7,6 +7,7 @@
 #include "document/audition/audition_writer.h"
 #include "document/factory/factory_ref.h"
 #include "document/instance/instance_envelope.h"
+#include "document/instance/keys_as_loaded.h"
 #include "document/instance/macro_state.h"
 #include "document/instance/sample_state.h"
 #include "document/instance/sorted_by_order.h"
@@ -241,7 +242,7 @@ bool readInstanceState(const JsonValue& document, Project& project, std::vector<
 
 JsonValue writeInstanceState(const Project& project, const std::vector<std::string>& assetRefs,
                              std::uint32_t kitOnly, std::string_view pluginVersion, std::string_view id,
-                             const JsonValue* loadedAudition) {
+                             const JsonValue* loaded) {
   const Pattern& pattern = project.patterns[0];
   const Kit& kit = pattern.kit;
   InstanceEnvelope env;
@@ -290,7 +291,10 @@ JsonValue writeInstanceState(const Project& project, const std::vector<std::stri
   if (audition) env.extensions.push_back(ExtensionId{kAuditionExtension, 1});
 
   JsonValue document = writeInstanceEnvelope(env);
-  if (audition) document.set("audition", auditionToWrite(project, project.samples, loadedAudition));
+  if (audition)
+    document.set("audition",
+                 auditionToWrite(project, project.samples, loaded ? loaded->find("audition") : nullptr));
+  if (loaded != nullptr) keepKeysAsLoaded(document, *loaded);
   return document;
 }
 

@@ -24,12 +24,13 @@ bool readInstanceState(const JsonValue& document, Project& project, std::vector<
 
 // kitOnly (0 or 1) leaves out the "project" member and writes the audition
 // only when some step is active. assetRefs[i] is slot i's reference text.
-// loadedAudition is the "audition" of the document the project was loaded
-// from, if any, written back as it was while it plays what the project does
-// (auditionToWrite).
+// loaded is the document the project was loaded from, if any: its
+// audition is written back as it was while it plays what the project does
+// (auditionToWrite), and its members keep the keys they were read by
+// (keepKeysAsLoaded).
 JsonValue writeInstanceState(const Project& project, const std::vector<std::string>& assetRefs,
                              std::uint32_t kitOnly, std::string_view pluginVersion, std::string_view id,
-                             const JsonValue* loadedAudition = nullptr);
+                             const JsonValue* loaded = nullptr);
 
 // The same for callers that load no sample audio (kits): the references
 // are dropped; and a writer without references or id.

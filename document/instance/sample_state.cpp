@@ -71,8 +71,13 @@ JsonValue writeSamplePool(const SampleSlotTable& table) {
     const SampleSlot& slot = table.slots[i];
     const std::string_view id = fixedText(slot.id);
     if (id.empty()) continue;
+    // Its place among the slots written, which is where a load puts it: a
+    // slot without an id before it is not written, and the next load moves
+    // the slots after it down.
+    std::size_t place = 0;
+    while (place < out.members.size() && out.members[place].key != id) ++place;
     JsonValue s = makeJsonObject();
-    s.members.push_back({"order", makeJsonDouble(i)});
+    s.members.push_back({"order", makeJsonDouble(static_cast<double>(place))});
     s.members.push_back({"name", jsonText(fixedText(slot.name))});
     const int tags = slot.tagCount < kTagCapacity ? slot.tagCount : kTagCapacity;
     if (tags > 0) {

@@ -72,17 +72,22 @@ int readKey(const JsonValue& object, std::string_view key, int machineType) {
   return findParamIndex(machineType, std::string_view(v->text));
 }
 
+// What a list entry's value may be: any, or above 0 (a random depth of none
+// is no entry, as a state reads it too).
+enum class ListValues : std::uint8_t { Any, Positive };
+
 // Appends {param, value} entries to a list up to its capacity; entries whose
-// key the machine lacks are dropped.
+// key the machine lacks, or whose value the list does not take, are dropped.
 void readParamList(const JsonValue* list, std::string_view valueKey, int machineType, std::uint8_t& count,
-                   ParamLock (&entries)[kListCapacity]) {
+                   ParamLock (&entries)[kListCapacity], ListValues values = ListValues::Any) {
   if (list == nullptr) return;
   for (const JsonValue& e : list->elements) {
     if (count >= kListCapacity) break;
     const int index = readKey(e, "param", machineType);
-    if (index < 0) continue;
+    const float value = readF32(e, valueKey, 0.0f);
+    if (index < 0 || (values == ListValues::Positive && !(value > 0.0f))) continue;
     entries[count].param = static_cast<std::uint8_t>(index);
-    entries[count].value = readF32(e, valueKey, 0.0f);
+    entries[count].value = value;
     ++count;
   }
 }
@@ -191,7 +196,7 @@ void readLegacySteps(const JsonValue& s, Step& step, int machineType) {
   step.micro = readInt<std::int8_t>(s, "micro", 0);
   step.lengthTicks = readInt<std::uint16_t>(s, "lengthTicks", 1);
   readParamList(readList(s, "locks"), "value", machineType, step.lockCount, step.locks);
-  readParamList(readList(s, "rands"), "depth", machineType, step.randCount, step.rands);
+  readParamList(readList(s, "rands"), "depth", machineType, step.randCount, step.rands, ListValues::Positive);
   step.randVel = readF32(s, "randVel", 0.0f);
   step.randTime = readF32(s, "randTime", 0.0f);
   step.randPan = readF32(s, "randPan", 0.0f);

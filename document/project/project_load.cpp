@@ -361,7 +361,7 @@ bool readInstancePackage(Package package, PackageReader* assets, const ByteSourc
   if (project.seed == 0) project.seed = currentSeed != 0 ? currentSeed : hashSource(source);
 
   JsonValue rewritten = writeInstanceState(project, refs, isKitOnlyDocument(package.document) ? 1u : 0u,
-                                           kPluginVersionText, "");
+                                           kPluginVersionText, "", &package.document);
   // The audition goes back whole or is written anew (auditionToWrite), never
   // member by member: one put into its notes would part them from their
   // fingerprint, one into its grid would play.

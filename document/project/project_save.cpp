@@ -157,13 +157,13 @@ Package packageOf(const Project& project, const SamplePool& pool, const KeptDocu
     }
   }
 
-  const JsonValue* audition = kept.loadedDocument.find("audition");
-  JsonValue document = writeInstanceState(*copy, refs, 0, kPluginVersionText, "", audition);
+  const JsonValue* loaded = kept.loadedDocument.isObject() ? &kept.loadedDocument : nullptr;
+  JsonValue document = writeInstanceState(*copy, refs, 0, kPluginVersionText, "", loaded);
   if (copy->seed == 0) {
     // The seed depends only on what this build writes, so equal content
     // always gets the same seed.
     copy->seed = fnv1a64(writeJson(document));
-    document = writeInstanceState(*copy, refs, 0, kPluginVersionText, "", audition);
+    document = writeInstanceState(*copy, refs, 0, kPluginVersionText, "", loaded);
   }
   for (const ForeignMember& m : kept.foreignMembers) setJsonPointer(document, m);
   adoptNumberSpellings(document, kept.loadedDocument);

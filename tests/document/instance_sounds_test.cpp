@@ -286,12 +286,13 @@ TEST(InstanceSamples, EmptyIdsAreLeftOutAndLongKeysStayWhole) {
   JsonValue w = writeSamplePool(t);
   ASSERT_EQ(w.members.size(), 2u);
   EXPECT_EQ(w.members[1].key, "z");
-  EXPECT_EQ(writeJson(*w.members[1].value.find("order")), "2");
+  // Its order is the place the next load gives it, past the slot left out.
+  EXPECT_EQ(writeJson(*w.members[1].value.find("order")), "1");
   // Two slots with one id: the later value in the earlier place.
   copyText(t.slots[1].id, "z");
   JsonValue w2 = writeSamplePool(t);
   ASSERT_EQ(w2.members.size(), 2u);
-  EXPECT_EQ(writeJson(*w2.members[1].value.find("order")), "2");
+  EXPECT_EQ(writeJson(*w2.members[1].value.find("order")), "1");
   EXPECT_TRUE(writeSamplePool(SampleSlotTable{}).members.empty());
 }
 
