@@ -211,11 +211,40 @@ inline bool sameEntriesKept(const ob::KeptDocument& a, const ob::KeptDocument& b
   });
 }
 
-// The members kept unknown, by where they were (the first of a place).
+// The members kept unknown, by where they were (the first of a place: a
+// second member of the same key has no place of its own).
 inline std::map<std::vector<std::string>, std::string> foreignOf(const ob::KeptDocument& kept) {
   std::map<std::vector<std::string>, std::string> members;
   for (const ob::ForeignMember& m : kept.foreignMembers) members.try_emplace(m.path, ob::writeJson(m.value));
   return members;
+}
+
+// The value at a path of object keys and array positions, or null.
+inline const ob::JsonValue* valueAt(const ob::JsonValue& root, const std::vector<std::string>& path) {
+  const ob::JsonValue* at = &root;
+  for (const std::string& token : path) {
+    if (at->isArray()) {
+      const bool digits =
+          !token.empty() && token.size() < 10 &&
+          std::all_of(token.begin(), token.end(), [](char c) { return c >= '0' && c <= '9'; });
+      const std::size_t i = digits ? std::stoul(token) : at->elements.size();
+      at = i < at->elements.size() ? &at->elements[i] : nullptr;
+    } else {
+      at = at->find(token);
+    }
+    if (at == nullptr) return nullptr;
+  }
+  return at;
+}
+
+// Every member the load kept unknown is in the saved document where it
+// was, as it was.
+inline bool keepsTheUnknown(const ob::KeptDocument& first, const ob::JsonValue& saved) {
+  for (const auto& [path, value] : foreignOf(first)) {
+    const ob::JsonValue* kept = valueAt(saved, path);
+    if (kept == nullptr || ob::writeJson(*kept) != value) return false;
+  }
+  return true;
 }
 
 // Every reference the first document made, of any kind and however
@@ -288,7 +317,7 @@ inline bool sameProject(const ob::Project& a, const ob::Project& b) {
 // Whether the load of a save of what `first` loaded built the same.
 inline bool sameLoad(const Loaded& first, const Loaded& again) {
   return sameProject(first.project, again.project) && sameSamples(first, again) &&
-         sameEntriesKept(first.kept, again.kept) && foreignOf(first.kept) == foreignOf(again.kept) &&
+         sameEntriesKept(first.kept, again.kept) && keepsTheUnknown(first.kept, again.kept.loadedDocument) &&
          keepsTheReferences(first.kept.loadedDocument, again.kept.loadedDocument);
 }
 

@@ -179,7 +179,9 @@ TEST_F(ProjectSave, AnAuditionSavesAsItLoadedOrAsEdited) {
     ASSERT_TRUE(ob::readDocument(bytesOf(c.text), *project, loaded, loadedKept, &error, nullptr)) << error;
     if (c.edit) c.edit(*project);
     const auto saved = ob::writeProjectDocument(*project, loaded, loadedKept);
-    if (!c.edit) EXPECT_EQ(ob::writeJson(parse(c.text)), ob::writeJson(parse(textOf(saved))));
+    if (!c.edit) {
+      EXPECT_EQ(ob::writeJson(parse(c.text)), ob::writeJson(parse(textOf(saved))));
+    }
     auto again = ob::makeProject();
     ob::SamplePool againPool;
     ob::KeptDocument againKept;
