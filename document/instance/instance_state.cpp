@@ -71,6 +71,15 @@ int readSounds(const JsonValue& state, Project& fresh, Diagnostics& diagnostics)
       diagnostics.warn("wrong-type", path, "Expected a sound; kept but not loaded");
       continue;
     }
+    const auto held = [&kit, loaded](std::string_view id) {
+      for (int s = 0; s < loaded; ++s)
+        if (fixedText(kit.sounds[s].id) == id) return true;
+      return false;
+    };
+    if (!usableId(m.key, held)) {
+      diagnostics.warn("unusable-id", path, kUnusableIdMessage);
+      continue;
+    }
     if (readSound(m.key, m.value, kit.sounds[loaded], fresh.samples, diagnostics, path)) ++loaded;
   }
   return loaded;
@@ -91,6 +100,15 @@ bool readVoices(const JsonValue& state, Project& fresh, int soundsLoaded, Diagno
     const JsonValue& v = *e.value;
     if (!v.isObject()) {
       diagnostics.warn("wrong-type", path, "Expected a voice; kept but not loaded");
+      continue;
+    }
+    const auto held = [&pattern](std::string_view id) {
+      for (int t = 0; t < pattern.numTracks; ++t)
+        if (fixedText(pattern.tracks[t].id) == id) return true;
+      return false;
+    };
+    if (!usableId(e.key, held)) {
+      diagnostics.warn("unusable-id", path, kUnusableIdMessage);
       continue;
     }
     int soundIndex = -1;

@@ -2,20 +2,13 @@
 
 #include <string_view>
 
-#include "engine/model/project.h"
+#include "document/instance/state_fields.h"
 
 namespace ob {
 namespace {
 
-// A key as an id field stores it: up to its first NUL, cut to the field.
-std::string_view storedForm(std::string_view key) {
-  constexpr std::size_t kIdChars = sizeof(Track::id) - 1;
-  key = key.substr(0, key.find('\0'));
-  return key.substr(0, kIdChars);
-}
-
 bool readAsId(const JsonMember& loaded, const JsonMember& written) {
-  return storedForm(loaded.key) == written.key;
+  return idOfKey(loaded.key) == written.key;
 }
 
 // The same voice and parameter, the voice as its id field stores it.
@@ -23,7 +16,7 @@ bool sameDestination(const JsonMember& loaded, const JsonMember& written) {
   const auto text = [](const JsonValue& dest, std::string_view key) {
     return dest.isObject() ? dest.getString(key, "\n") : std::string("\n");
   };
-  return storedForm(text(loaded.value, "voice")) == text(written.value, "voice") &&
+  return idOfKey(text(loaded.value, "voice")) == text(written.value, "voice") &&
          text(loaded.value, "param") == text(written.value, "param");
 }
 

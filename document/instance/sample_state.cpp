@@ -33,6 +33,15 @@ void readSamplePool(const JsonValue& samples, SampleSlotTable& table, std::vecto
       diagnostics.warn("wrong-type", path, "Expected a sample; kept but not loaded");
       continue;
     }
+    const auto held = [&table](std::string_view id) {
+      for (int i = 0; i < table.count; ++i)
+        if (fixedText(table.slots[i].id) == id) return true;
+      return false;
+    };
+    if (!usableId(e.key, held)) {
+      diagnostics.warn("unusable-id", path, kUnusableIdMessage);
+      continue;
+    }
     SampleSlot& slot = table.slots[table.count];
     table.count = static_cast<std::uint8_t>(table.count + 1);
     formatFixed(slot.id, e.key);

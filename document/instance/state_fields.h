@@ -20,6 +20,21 @@ void formatFixed(char (&field)[N], std::string_view text) {
   formatFixed(field, N, text);
 }
 
+// The id a document key gives a record, as an id field holds it: up to its
+// first zero byte, cut to the field.
+std::string_view idOfKey(std::string_view key);
+
+// Whether a record may be loaded under the id its key gives: not an empty
+// one, nor one an earlier record holds. A key that may not names no record
+// a save could write under a key of its own: its member is kept as written
+// and not loaded ("unusable-id").
+template <typename Held>
+bool usableId(std::string_view key, Held held) {
+  const std::string_view id = idOfKey(key);
+  return !id.empty() && !held(id);
+}
+inline constexpr const char* kUnusableIdMessage = "Not an id of its own; kept but not loaded";
+
 // The text of a fixed field up to its terminator (or its full size).
 std::string_view fixedText(const char* field, std::size_t size);
 

@@ -280,6 +280,10 @@ TEST(InstanceSamples, EmptyIdsAreLeftOutAndLongKeysStayWhole) {
   readSamplePool(json("{\"" + key + R"(":{}})"), t, ids, d);
   EXPECT_EQ(std::string(t.slots[0].id), key.substr(0, 23));
   EXPECT_EQ(ids[0], key);
+  // Keys giving no id, or one a slot holds, name no slot of their own.
+  readSamplePool(json("{\"\":{},\"\\u0000a\":{},\"" + key + "x\":{}}"), t, ids, d);
+  EXPECT_EQ(t.count, 1);
+  EXPECT_EQ(obtest::countCode(d, "unusable-id"), 3);
 
   t.count = 3;
   copyText(t.slots[2].id, "z");
