@@ -55,7 +55,10 @@ class EditorView : public ui::View, public EditorContext {
   std::int32_t selectedTrack() const override { return selectedTrack_; }
   std::int32_t selectedCell() const override { return selectedCell_; }
   std::int32_t selectedSound() const override;
-  void setSelectedTrack(std::int32_t track) override { selectedTrack_ = track; }
+  void setSelectedTrack(std::int32_t track) override {
+    selectedTrack_ = track;
+    selectedCell_ = -1;
+  }
   void setSelectedStep(std::int32_t step) override { selectedCell_ = step; }
   void selectPart(std::int32_t part) override;
   void apply(ob::EditCommand& command) override;
