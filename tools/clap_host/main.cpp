@@ -36,13 +36,15 @@ void usage() {
                "  --aux PREFIX       also write PREFIX1.wav .. PREFIX8.wav\n"
                "  --seed HEX         send a session hello with this seed\n"
                "  --feature NAME     list NAME in the session hello (repeatable)\n"
-               "  --load-state FILE  load this state before activating\n"
+               "  --load-state FILE  load this state before activating; given again,\n"
+               "                     the reloads take the states in turn\n"
                "  --kit N            load factory kit N (0..8) before activating\n"
                "  --save-state FILE  save the state after rendering\n"
                "  --reload N         load the state N times more, and print the memory\n"
                "                     this process holds before and after\n"
                "  --reload-while W   inactive (before activating, the default), stopped\n"
-               "                     (active, processing stopped) or playing\n"
+               "                     (active, processing stopped), paused (processing\n"
+               "                     started, no process calls) or playing\n"
                "  --reload-every S   seconds of timer (or of playing) between loads (1)\n"
                "  --at S:note=KEY    a note-on of KEY S seconds into the render (repeatable)\n"
                "  --at S:load=FILE   load this state S seconds into the render, and print\n"
@@ -96,6 +98,7 @@ int main(int argc, char** argv) {
   }
   const std::string path = argv[1];
   std::string id, outPath = "out.wav", auxPrefix, loadPath, savePath, kit;
+  std::vector<std::string> morePaths;  // further --load-state files, for the reloads
   double rate = 48000.0, block = 512.0, tempo = ob::kDefaultTempo, seconds = -1.0, bars = 8.0;
   bool hello = false;
   std::uint64_t seed = 0;
@@ -141,7 +144,7 @@ int main(int argc, char** argv) {
     } else if (a == "--aux")
       text(auxPrefix);
     else if (a == "--load-state")
-      text(loadPath);
+      text(loadPath.empty() ? loadPath : morePaths.emplace_back());
     else if (a == "--kit")
       text(kit);
     else if (a == "--save-state")
@@ -154,7 +157,7 @@ int main(int argc, char** argv) {
       std::string when;
       text(when);
       if (!parseReloadWhen(when, reload.when)) {
-        std::fprintf(stderr, "orbi-clap-host: --reload-while takes inactive, stopped or playing\n");
+        std::fprintf(stderr, "orbi-clap-host: --reload-while takes inactive, stopped, paused or playing\n");
         return 2;
       }
     } else if (a == "--reload-every")
@@ -272,8 +275,11 @@ int main(int argc, char** argv) {
   }
   // A state file is streamed as a host reads it from its project.
   std::vector<std::uint8_t> kitState;
+  std::size_t loads = 0;
   const StateLoad loadState = [&](std::string& why) {
-    return kit.empty() ? instance->loadStateFile(loadPath, why) : instance->loadState(kitState, why);
+    const std::size_t turn = loads++ % (morePaths.size() + 1);
+    if (!kit.empty()) return instance->loadState(kitState, why);
+    return instance->loadStateFile(turn == 0 ? loadPath : morePaths[turn - 1], why);
   };
   if (!loadPath.empty() || !kit.empty()) {
     if ((!kit.empty() && !factoryKitState(kit, kitState, error)) || !loadState(error)) {
