@@ -27,7 +27,7 @@ bool keepsItsFile(SampleFileOutcome outcome) {
 
 }  // namespace
 
-SampleFiles::Known SampleFiles::decode(std::int32_t slot, const SampleSource& source) const {
+SampleFiles::Known SampleFiles::decode(std::int32_t slot, const SampleSource& source) {
   Known known;
   known.refusal = pool_.refusalForFile(source.declaredBytes);
   if (known.refusal == SampleRefusal::None && !source.overpacked && source.at)
@@ -59,7 +59,7 @@ SampleFiles::Known SampleFiles::decode(std::int32_t slot, const SampleSource& so
   if (SharedSampleData audio = held(*file)) return loaded(std::move(audio));
   PoolDecode decoded = decodeForPool(
       pool_, slot, *file, viewsScratch(*file, scratch) ? std::move(scratch) : std::vector<std::uint8_t>{},
-      source.readAgain);
+      source.origin, &copies_);
   known.refusal = decoded.refusal;
   if (decoded.refusal != SampleRefusal::None) {
     known.outcome = SampleFileOutcome::Refused;

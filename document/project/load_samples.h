@@ -18,6 +18,7 @@
 #include "document/diagnostics.h"
 #include "document/package/package.h"
 #include "document/wav/wav.h"
+#include "document/wav/wav_pool.h"
 #include "engine/pool/sample_pool.h"
 
 namespace ob {
@@ -56,9 +57,8 @@ struct SampleSource {
   std::function<bool(const PackageReader::SamePiece& same)> match;
   // Reads the file's bytes where they lie; null when it cannot.
   WavReadAt at;
-  // Where a save can read the file again (see readAgainAt); none when it
-  // cannot.
-  std::optional<ReadAgainFile> readAgain;
+  // What the load knows of the file beside its bytes (see SampleFileOrigin).
+  SampleFileOrigin origin;
 };
 
 class SampleFiles {
@@ -91,7 +91,7 @@ class SampleFiles {
     SharedSampleData audio;  // decoded, or kept
     std::string decodeError;
   };
-  Known decode(std::int32_t slot, const SampleSource& source) const;
+  Known decode(std::int32_t slot, const SampleSource& source);
   // Why a file of that outcome cannot play, as the kept file says it.
   std::string cannotPlay(const Known& known) const;
   // What shareFrom holds of the file: its audio, found from its bytes or a
@@ -104,6 +104,7 @@ class SampleFiles {
   SamplePool& pool_;
   const SamplePool* shareFrom_;
   std::map<std::string, Known> known_;
+  SampleFileCopies copies_;  // of this load's files that their audio cannot give back
 };
 
 // The ending of a warning for a slot that plays silent: with "and its file

@@ -165,14 +165,16 @@ KeptSampleFile keptFileOf(std::vector<std::uint8_t> stored, const zip::Directory
   return file;
 }
 
-// Where a save can read a stored entry of an archive file held open again,
-// checked against the digest, when known, and the CRC-32 the load checked.
-std::optional<ReadAgainFile> readAgainOf(const ByteSource& archive, const zip::LocatedEntry& entry,
-                                         std::string digest = {}) {
+// What the load knows of an entry's file once its bytes were checked: its
+// CRC-32, its digest when its name gives it, and where it lies when it is
+// stored as it is in a source in the plug-in's keeping.
+SampleFileOrigin originOf(const ByteSource& archive, const zip::LocatedEntry& entry,
+                          std::string digest = {}) {
   const zip::DirectoryRecord& record = entry.record;
-  if (record.method != 0 || record.packedSize != record.size) return std::nullopt;
-  if (digest.empty()) return readAgainAt(archive, entry.payload, record.size);
-  return readAgainAt(archive, entry.payload, record.size, std::move(digest), record.crc);
+  if (digest.empty()) return {};  // found from the bytes, the CRC-32 with it
+  if (record.method == 0 && record.packedSize == record.size)
+    return originIn(archive, entry.payload, std::move(digest), record.crc);
+  return {nullptr, 0, std::move(digest), record.crc};
 }
 
 std::string startingUpperCase(std::string text) {
@@ -262,7 +264,7 @@ void loadReferencedSample(PackageReader* assets, const ByteSource& archive, cons
       source.at = [&](std::uint64_t offset, std::uint8_t* out, std::size_t count) {
         return reader && reader->read(offset, out, count);
       };
-      source.readAgain = readAgainOf(archive, *asset, parsed->value);
+      source.origin = originOf(archive, *asset, parsed->value);
       outcome = files.load(key, i, source);
       if (outcome == SampleFileOutcome::Loaded) played.note(pool, i, *asset, parsed->value);
       if (outcome == SampleFileOutcome::Loaded || files.kept(key)) assets->markUsed(*asset);
@@ -420,7 +422,6 @@ bool readLegacyArchive(const ByteSource& source, const zip::Limits& limits, Proj
       source.at = [&](std::uint64_t offset, std::uint8_t* out, std::size_t count) {
         return reader.read(offset, out, count);
       };
-      source.readAgain = readAgainOf(archive->source(), *audio);
       outcome = files.load(entryName, i, source);
     }
     if (outcome == SampleFileOutcome::Loaded) {
@@ -680,14 +681,14 @@ bool readDocumentFile(const std::filesystem::path& path, std::vector<std::uint8_
 bool loadDocumentFile(const std::filesystem::path& path, Project& project, SamplePool& pool,
                       KeptDocument& kept, std::string* error, Diagnostics* diagnostics,
                       const SamplePool* shareFrom) {
-  // Shared, so that samples a save reads again from it keep it open.
-  const auto file = std::make_shared<RegularFile>();
+  // Closed with the load: what the pool keeps of it, it keeps a copy of.
+  RegularFile file;
   std::string why;
-  if (openDocumentFile(path, *file, why) != FileReadStatus::Read) {
+  if (openDocumentFile(path, file, why) != FileReadStatus::Read) {
     if (error != nullptr) *error = std::move(why);
     return false;
   }
-  return readDocument(*file, project, pool, kept, error, diagnostics, DocumentSource::File, shareFrom);
+  return readDocument(file, project, pool, kept, error, diagnostics, DocumentSource::File, shareFrom);
 }
 
 }  // namespace ob

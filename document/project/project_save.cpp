@@ -51,9 +51,10 @@ KnownSampleFile knownFileOf(const SampleData& audio, KnownSampleFiles& known, Di
 }
 
 // Records a file that no one holds whole, made piece by piece as the archive
-// is written: rebuilt from the audio, or read again where the load found it,
-// checked on the way against what the load found; a file that changed
-// since fails the save, naming the sample.
+// is written: rebuilt from the audio, or read again from the plug-in's copy
+// of it, checked on the way against what the load found; a copy that no
+// longer reads back as it was (a failing disk) fails the save, naming the
+// sample.
 std::string streamedFileOf(const SampleData& audio, const std::string& sampleName,
                            const KnownSampleFile& file, Package& package) {
   const ReadAgainFile* again = audio.readAgain ? &*audio.readAgain : nullptr;
@@ -77,8 +78,9 @@ std::string streamedFileOf(const SampleData& audio, const std::string& sampleNam
       at += n;
     }
     if (at == size && (!again || (crc == again->crc && hash.hex() == again->digest))) return true;
-    diagnostics.error("sample-file-changed", "/assets/" + digest,
-                      "Sample \"" + sampleName + "\" changed in the file the project was opened from");
+    diagnostics.error(
+        "sample-file-changed", "/assets/" + digest,
+        "Sample \"" + sampleName + "\" no longer reads back from its copy in the temporary folder");
     return false;
   };
   return streamedAssetRefFor(package, file.digest, std::move(payload));

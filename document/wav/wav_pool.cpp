@@ -6,6 +6,7 @@
 #include "document/archive/crc32.h"
 #include "document/archive/sha256.h"
 #include "document/reading/byte_source.h"
+#include "document/reading/private_file.h"
 #include "document/wav/wav.h"
 
 namespace ob {
@@ -26,18 +27,37 @@ class HeldOpenPlace final : public SampleFilePlace {
   std::uint64_t offset_;
 };
 
+// Where a save reads again a file that its audio cannot give back: where
+// the load found it in the plug-in's keeping, or a copy made now; nothing
+// when no copy can be made.
+std::optional<ReadAgainFile> readAgainOf(std::span<const std::uint8_t> file, const SampleFileOrigin& origin,
+                                         SampleFileCopies& copies) {
+  std::shared_ptr<const SampleFilePlace> place =
+      origin.held ? std::make_shared<HeldOpenPlace>(origin.held, origin.offset) : copies.copy(file);
+  if (!place) return std::nullopt;
+  if (!origin.digest.empty()) return ReadAgainFile{std::move(place), file.size(), origin.crc, origin.digest};
+  return ReadAgainFile{std::move(place), file.size(), zip::crc32(file.data(), file.size()),
+                       sha256Hex(file.data(), file.size())};
+}
+
 }  // namespace
 
-std::optional<ReadAgainFile> readAgainAt(const ByteSource& source, std::uint64_t offset, std::uint64_t size,
-                                         std::string digest, std::uint32_t crc) {
-  std::shared_ptr<const ByteSource> held = source.heldOpen();
-  if (!held) return std::nullopt;
-  return ReadAgainFile{std::make_shared<HeldOpenPlace>(std::move(held), offset), size, crc,
-                       std::move(digest)};
+std::shared_ptr<const SampleFilePlace> SampleFileCopies::copy(std::span<const std::uint8_t> file) {
+  if (!file_) file_ = PrivateFile::create();
+  if (!file_) return nullptr;
+  const std::uint64_t at = file_->size();
+  if (!file_->append(file.data(), file.size())) return nullptr;
+  return std::make_shared<HeldOpenPlace>(file_, at);
+}
+
+SampleFileOrigin originIn(const ByteSource& source, std::uint64_t offset, std::string digest,
+                          std::uint32_t crc) {
+  return {source.heldOpen(), offset, std::move(digest), crc};
 }
 
 PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, std::span<const std::uint8_t> file,
-                         std::vector<std::uint8_t> owned, std::optional<ReadAgainFile> again) {
+                         std::vector<std::uint8_t> owned, const SampleFileOrigin& origin,
+                         SampleFileCopies* copies) {
   PoolDecode result;
   auto refuse = [&](SampleRefusal refusal) {
     result.refusal = refusal;
@@ -66,15 +86,12 @@ PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, std::span<co
   audio.sampleRate = wav.sampleRate;
   if (std::optional<RebuiltSampleFile> rebuilt = rebuiltWavOf(file, wav, audio.left, audio.right)) {
     audio.rebuilt = std::move(rebuilt);
-  } else if (again && again->size == file.size()) {
-    if (again->digest.empty()) {
-      again->digest = sha256Hex(file.data(), file.size());
-      again->crc = zip::crc32(file.data(), file.size());
-    }
-    audio.readAgain = std::move(again);
   } else {
-    if (owned.empty()) owned.assign(file.begin(), file.end());
-    audio.bytes = std::move(owned);
+    SampleFileCopies own;
+    audio.readAgain = readAgainOf(file, origin, copies != nullptr ? *copies : own);
+    // Nowhere to copy it to: held in memory, so that nothing is lost.
+    if (!audio.readAgain)
+      audio.bytes = owned.empty() ? std::vector<std::uint8_t>(file.begin(), file.end()) : std::move(owned);
   }
   result.audio = makeSampleData(std::move(audio));
   return result;

@@ -42,7 +42,7 @@ struct RebuiltSampleFile {
 };
 
 // Where a file lies that a save reads again, as the document layer knows
-// it (a stored entry of a project file held open).
+// it: in the plug-in's own keeping (a private file), never the user's.
 class SampleFilePlace {
  public:
   virtual ~SampleFilePlace() = default;
@@ -51,9 +51,9 @@ class SampleFilePlace {
   virtual bool read(std::uint64_t offset, std::uint8_t* out, std::size_t count) const = 0;
 };
 
-// A file that its audio cannot give back, which a save reads again where
-// the load found it instead of the pool holding it, checked on the way
-// against what the load found.
+// A file that its audio cannot give back, which a save reads again from
+// the plug-in's own copy of it instead of the pool holding it, checked on
+// the way against what the load found.
 struct ReadAgainFile {
   std::shared_ptr<const SampleFilePlace> place;
   std::uint64_t size = 0;
@@ -99,11 +99,11 @@ struct SampleData {
   double sampleRate = 44100.0;
   std::int32_t frames = 0;
   float peak = 1.0f;  // largest absolute sample; 1 for silence
-  // The file the audio was decoded from, written back when saved, held only
-  // when a save can have it in no other way: a file the audio gives back is
-  // rebuilt from it, and one a save can read again where it was loaded is
-  // read there. None of the three for audio made here (a split's halves),
-  // saved as its own 32-bit float WAV.
+  // The file the audio was decoded from, written back when saved, held in
+  // memory only when a save can have it in no other way: a file the audio
+  // gives back is rebuilt from it, and any other is read again from the
+  // plug-in's own copy of it. None of the three for audio made here (a
+  // split's halves), saved as its own 32-bit float WAV.
   std::vector<std::uint8_t> bytes;
   std::optional<RebuiltSampleFile> rebuilt;
   std::optional<ReadAgainFile> readAgain;
