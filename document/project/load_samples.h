@@ -59,6 +59,17 @@ struct SampleSource {
   WavReadAt at;
   // What the load knows of the file beside its bytes (see SampleFileOrigin).
   SampleFileOrigin origin;
+  // For a file its archive holds packed, the bytes it takes there; 0 for
+  // one stored as it is.
+  std::uint64_t packedBytes = 0;
+  // The file read once, front to back, never held whole: `use` is handed a
+  // reader of it, then the rest is unpacked and all of it checked against
+  // its archive's checksum, and against the digest its name gives when it
+  // gives one. The file as its archive stores it, with its digest; nothing
+  // when it fails those checks or cannot be read, and then *fault says why
+  // as for read. Null where it cannot be read so.
+  using Use = std::function<void(const WavReadAt& read)>;
+  std::function<std::optional<StoredSampleFile>(const Use& use)> readOnce;
 };
 
 class SampleFiles {
@@ -91,7 +102,13 @@ class SampleFiles {
     SharedSampleData audio;  // decoded, or kept
     std::string decodeError;
   };
+  static Known loadedAs(SharedSampleData audio);
+  // A file that could not be had: Unpackable when the source says why,
+  // else Missing.
+  static Known notHad(const SampleSource& source);
   Known decode(std::int32_t slot, const SampleSource& source);
+  // The same for a file held as its archive stores it (see keepsPackedForm).
+  Known decodePacked(const WavLayout& layout, const SampleSource& source) const;
   // Why a file of that outcome cannot play, as the kept file says it.
   std::string cannotPlay(const Known& known) const;
   // What shareFrom holds of the file: its audio, found from its bytes or a
@@ -100,6 +117,7 @@ class SampleFiles {
   SharedSampleData held(std::span<const std::uint8_t> file) const;
   SharedSampleData held(const SampleSource& source) const;
   SharedSampleData heldKept(const SampleSource& source, const std::string& why) const;
+  SharedSampleData heldPacked(const SampleSource& source) const;
 
   SamplePool& pool_;
   const SamplePool* shareFrom_;

@@ -152,16 +152,24 @@ void reportFileThatCannotPlay(Diagnostics& diagnostics, const std::string& path,
     reportOverpackedSample(diagnostics, path, kept);
 }
 
-KeptSampleFile keptFileOf(std::vector<std::uint8_t> stored, const zip::DirectoryRecord& record,
-                          std::string digest) {
-  KeptSampleFile file;
-  file.ref = "asset:" + digest;
+// An entry's file as its archive stores it, under that digest.
+StoredSampleFile storedFileOf(std::vector<std::uint8_t> stored, const zip::DirectoryRecord& record,
+                              std::string digest) {
+  StoredSampleFile file;
   file.stored = std::move(stored);
   file.method = record.method;
   file.flags = static_cast<std::uint16_t>(record.flags & zip::kPayloadFlags);
   file.crc = record.crc;
   file.size = record.size;
   file.digest = std::move(digest);
+  return file;
+}
+
+KeptSampleFile keptFileOf(std::vector<std::uint8_t> stored, const zip::DirectoryRecord& record,
+                          std::string digest) {
+  KeptSampleFile file;
+  file.ref = "asset:" + digest;
+  static_cast<StoredSampleFile&>(file) = storedFileOf(std::move(stored), record, std::move(digest));
   return file;
 }
 
@@ -175,6 +183,21 @@ SampleFileOrigin originOf(const ByteSource& archive, const zip::LocatedEntry& en
   if (record.method == 0 && record.packedSize == record.size)
     return originIn(archive, entry.payload, std::move(digest), record.crc);
   return {nullptr, 0, std::move(digest), record.crc};
+}
+
+// The bytes a deflated entry takes in its archive, which its file may be
+// held as (see keepsPackedForm); 0 for any other.
+std::uint64_t packedBytesOf(const zip::DirectoryRecord& record) {
+  return record.method == 8 ? record.packedSize : 0;
+}
+
+// Gives `use` of readOnce a reader of the entry.
+std::function<void(zip::EntryReader&)> readingThrough(const SampleSource::Use& use) {
+  return [&use](zip::EntryReader& reader) {
+    use([&reader](std::uint64_t offset, std::uint8_t* out, std::size_t count) {
+      return reader.read(offset, out, count);
+    });
+  };
 }
 
 std::string startingUpperCase(std::string text) {
@@ -265,6 +288,14 @@ void loadReferencedSample(PackageReader* assets, const ByteSource& archive, cons
         return reader && reader->read(offset, out, count);
       };
       source.origin = originOf(archive, *asset, parsed->value);
+      source.packedBytes = packedBytesOf(asset->record);
+      source.readOnce = [&](const SampleSource::Use& use) -> std::optional<StoredSampleFile> {
+        std::optional<std::vector<std::uint8_t>> stored;
+        if (assets->readAssetOnce(*asset, readingThrough(use), diagnostics, &fault))
+          stored = assets->storedAsset(*asset);
+        if (!stored) return std::nullopt;
+        return storedFileOf(std::move(*stored), asset->record, parsed->value);
+      };
       outcome = files.load(key, i, source);
       if (outcome == SampleFileOutcome::Loaded) played.note(pool, i, *asset, parsed->value);
       if (outcome == SampleFileOutcome::Loaded || files.kept(key)) assets->markUsed(*asset);
@@ -422,6 +453,18 @@ bool readLegacyArchive(const ByteSource& source, const zip::Limits& limits, Proj
       source.at = [&](std::uint64_t offset, std::uint8_t* out, std::size_t count) {
         return reader.read(offset, out, count);
       };
+      source.packedBytes = packedBytesOf(audio->record);
+      source.readOnce = [&](const SampleSource::Use& use) -> std::optional<StoredSampleFile> {
+        Sha256 hash;
+        const auto hashed = [&hash](std::span<const std::uint8_t> bytes) {
+          hash.add(bytes.data(), bytes.size());
+        };
+        std::optional<std::vector<std::uint8_t>> stored;
+        if (archive->readOnce(*audio, readingThrough(use), hashed, diagnostics))
+          stored = archive->stored(*audio);
+        if (!stored) return std::nullopt;
+        return storedFileOf(std::move(*stored), audio->record, hash.hex());
+      };
       outcome = files.load(entryName, i, source);
     }
     if (outcome == SampleFileOutcome::Loaded) {
@@ -485,8 +528,8 @@ std::vector<zip::StoredEntry> packedFilesOf(PlayedFiles& played, const ByteSourc
   std::unordered_set<const SampleData*> taken;
   for (const PlayedFiles::Deflated& file : played.deflated) {
     const zip::DirectoryRecord& record = file.record;
-    if (record.packedSize >= record.size || record.size != file.audio->savedFileBytes() ||
-        !taken.insert(file.audio).second)
+    if (record.packedSize >= record.size || file.audio->packed ||
+        record.size != file.audio->savedFileBytes() || !taken.insert(file.audio).second)
       continue;
     const KnownSampleFile& known = findSampleFile(*file.audio, played.known);
     zip::StoredEntry entry{"assets/" + known.digest, std::vector<std::uint8_t>(record.packedSize),

@@ -93,6 +93,15 @@ const zip::StoredEntry* packedFileOf(const KeptDocument& kept, std::string_view 
   return nullptr;
 }
 
+// Records a file copied as its archive stored it, under its digest.
+std::string storedAssetRefFor(Package& package, const StoredSampleFile& file) {
+  return keptAssetRefFor(package,
+                         {file.digest,
+                          {},
+                          zip::PackedForm{file.method, file.flags, file.crc, std::uint32_t(file.size)},
+                          file.stored});
+}
+
 // The reference of a slot's audio, its file recorded in the package: as a
 // document stored it when it cannot play, with the reference as written;
 // as the load kept it packed; the pool's own bytes borrowed for the write;
@@ -100,14 +109,10 @@ const zip::StoredEntry* packedFileOf(const KeptDocument& kept, std::string_view 
 std::string recordedFileOf(const SampleData& audio, const std::string& sampleName, const KeptDocument& kept,
                            KnownSampleFiles& known, Digests digests, Package& package) {
   if (audio.kept) {
-    const KeptSampleFile& file = *audio.kept;
-    if (!file.digest.empty())
-      keptAssetRefFor(package, {file.digest,
-                                {},
-                                zip::PackedForm{file.method, file.flags, file.crc, std::uint32_t(file.size)},
-                                file.stored});
-    return file.ref;
+    if (!audio.kept->digest.empty()) storedAssetRefFor(package, *audio.kept);
+    return audio.kept->ref;
   }
+  if (audio.packed) return storedAssetRefFor(package, *audio.packed);
   if (audio.savedFileBytes() == 0) return {};
   const KnownSampleFile file = knownFileOf(audio, known, digests);
   if (const zip::StoredEntry* packed = packedFileOf(kept, file.digest))
@@ -194,7 +199,9 @@ const KnownSampleFile& findSampleFile(const SampleData& audio, KnownSampleFiles&
   auto [found, fresh] = known.try_emplace(&audio);
   KnownSampleFile& file = found->second;
   if (!fresh) return file;
-  if (audio.readAgain) {
+  if (audio.packed) {
+    file = {audio.packed->digest, audio.packed->crc};
+  } else if (audio.readAgain) {
     file = {audio.readAgain->digest, audio.readAgain->crc};
   } else if (!audio.bytes.empty()) {
     file.digest = sha256Hex(audio.bytes.data(), audio.bytes.size());

@@ -40,6 +40,19 @@ std::optional<ReadAgainFile> readAgainOf(std::span<const std::uint8_t> file, con
                        sha256Hex(file.data(), file.size())};
 }
 
+// The audio as the pool takes it: the frame count the header gives bounds
+// both channels.
+SampleAudio audioOf(DecodedWav& wav) {
+  const std::size_t frames = std::min<std::size_t>(wav.left.size(), std::max(wav.frames, 0));
+  wav.left.resize(frames);
+  if (wav.right.size() > frames) wav.right.resize(frames);
+  SampleAudio audio;
+  audio.left = std::move(wav.left);
+  audio.right = std::move(wav.right);
+  audio.sampleRate = wav.sampleRate;
+  return audio;
+}
+
 }  // namespace
 
 std::shared_ptr<const SampleFilePlace> SampleFileCopies::copy(std::span<const std::uint8_t> file) {
@@ -53,6 +66,17 @@ std::shared_ptr<const SampleFilePlace> SampleFileCopies::copy(std::span<const st
 SampleFileOrigin originIn(const ByteSource& source, std::uint64_t offset, std::string digest,
                           std::uint32_t crc) {
   return {source.heldOpen(), offset, std::move(digest), crc};
+}
+
+bool keepsPackedForm(const WavLayout& layout, std::uint64_t fileBytes, std::uint64_t packedBytes) {
+  const std::uint64_t audio = std::min(layout.audioBytes(), fileBytes);
+  return packedBytes > 0 && packedBytes < fileBytes - audio;
+}
+
+SharedSampleData packedSampleOf(DecodedWav wav, StoredSampleFile packed) {
+  SampleAudio audio = audioOf(wav);
+  audio.packed = std::move(packed);
+  return makeSampleData(std::move(audio));
 }
 
 PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, std::span<const std::uint8_t> file,
@@ -76,14 +100,7 @@ PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, std::span<co
     if (byHeader != SampleRefusal::None) return refuse(byHeader);
     return result;
   }
-  // The frame count the header gives bounds both channels.
-  const std::size_t frames = std::min<std::size_t>(wav.left.size(), std::max(wav.frames, 0));
-  wav.left.resize(frames);
-  if (wav.right.size() > frames) wav.right.resize(frames);
-  SampleAudio audio;
-  audio.left = std::move(wav.left);
-  audio.right = std::move(wav.right);
-  audio.sampleRate = wav.sampleRate;
+  SampleAudio audio = audioOf(wav);
   if (std::optional<RebuiltSampleFile> rebuilt = rebuiltWavOf(file, wav, audio.left, audio.right)) {
     audio.rebuilt = std::move(rebuilt);
   } else {
@@ -104,7 +121,7 @@ PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, std::vector<
 
 bool sampleFileBytes(const SampleData& audio, std::uint64_t offset, std::span<std::uint8_t> out) {
   const std::uint64_t size = audio.savedFileBytes();
-  if (audio.kept || offset > size || out.size() > size - offset) return false;
+  if (audio.kept || audio.packed || offset > size || out.size() > size - offset) return false;
   const std::span<const float> right(audio.right);
   if (!audio.bytes.empty()) {
     std::copy_n(audio.bytes.begin() + static_cast<std::ptrdiff_t>(offset), out.size(), out.begin());
@@ -118,6 +135,8 @@ bool sampleFileBytes(const SampleData& audio, std::uint64_t offset, std::span<st
 }
 
 bool isFileOf(std::span<const std::uint8_t> file, const SampleData& audio) {
+  if (audio.packed)
+    return file.size() == audio.packed->size && sha256Hex(file.data(), file.size()) == audio.packed->digest;
   if (file.size() != audio.savedFileBytes()) return false;
   constexpr std::size_t kPiece = 65536;
   std::vector<std::uint8_t> scratch;

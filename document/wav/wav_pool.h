@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "document/wav/wav.h"
 #include "engine/pool/sample_pool.h"
 
 namespace ob {
@@ -71,13 +72,23 @@ PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, std::vector<
 SampleFileOrigin originIn(const ByteSource& source, std::uint64_t offset, std::string digest = {},
                           std::uint32_t crc = 0);
 
+// Whether a file its archive packed into packedBytes is held as stored,
+// packed, rather than by what its audio does not give back: when that,
+// all of the file but its audio, takes more. Decided before the file is
+// unpacked, from its layout.
+bool keepsPackedForm(const WavLayout& layout, std::uint64_t fileBytes, std::uint64_t packedBytes);
+// The audio decoded from a file held as stored (see keepsPackedForm).
+SharedSampleData packedSampleOf(DecodedWav wav, StoredSampleFile packed);
+
 // out.size() bytes from offset of the file a save writes for the audio:
 // held, rebuilt from the audio or read again; false past its end, when they
-// cannot be had, and for a kept file or audio made here without frames.
+// cannot be had, and for a file copied as stored (kept, or packed) or audio
+// made here without frames.
 bool sampleFileBytes(const SampleData& audio, std::uint64_t offset, std::span<std::uint8_t> out);
 
 // Whether the file is the one the audio was decoded from: its bytes, or
-// what a save writes for it when they were not kept.
+// what a save writes for it when they were not kept (for a file held
+// packed, the one of its digest).
 bool isFileOf(std::span<const std::uint8_t> file, const SampleData& audio);
 // The same a piece at a time: whether that file (of audio.savedFileBytes())
 // holds `piece` at `offset`.
