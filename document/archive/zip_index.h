@@ -5,6 +5,7 @@
 // asks for it. So a package is never taken whole, and an entry no one needs
 // is never inflated.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -46,6 +47,12 @@ class ArchiveIndex {
   // Its bytes a piece at a time as they are unpacked (see unpackInPieces).
   bool unpackInPieces(const LocatedEntry& entry, const StreamInflater::Piece& piece) const {
     return zip::unpackInPieces(*source_, entry.record, entry.payload, piece);
+  }
+  // Its bytes read front to back once (see readEntryOnce).
+  bool readOnce(const LocatedEntry& entry, const std::function<void(EntryReader& reader)>& use,
+                const StreamInflater::Piece& piece, Diagnostics& diagnostics,
+                std::string* fault = nullptr) const {
+    return readEntryOnce(*source_, entry.record, entry.payload, use, piece, diagnostics, fault);
   }
   // The same as a view (see viewEntry).
   std::optional<std::span<const std::uint8_t>> view(const LocatedEntry& entry,

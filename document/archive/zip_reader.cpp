@@ -63,6 +63,43 @@ void setFault(std::string* fault, std::string why) {
   if (fault != nullptr) *fault = std::move(why);
 }
 
+constexpr const char* kSourceUnreadable = "the archive cannot be read there";
+
+// The warning for an entry whose bytes cannot be had: the archive cannot be
+// read where a stored one lies, or a deflated one does not unpack.
+void reportUnpackFailure(const DirectoryRecord& record, std::string reason, Diagnostics& diagnostics,
+                         std::string* fault) {
+  const std::string path = "/" + record.name;
+  if (record.method == 0) {
+    diagnostics.warn("zip-damaged-entry", path, "The archive cannot be read; skipped");
+    setFault(fault, kSourceUnreadable);
+    return;
+  }
+  if (reason.empty()) reason = "wrong size";
+  diagnostics.warn("zip-damaged-entry", path, "Cannot decompress: " + reason + "; skipped");
+  setFault(fault, "its packed bytes are damaged (" + reason + ")");
+}
+
+void reportChecksumFailure(const DirectoryRecord& record, Diagnostics& diagnostics, std::string* fault) {
+  diagnostics.warn("zip-checksum", "/" + record.name, "Checksum mismatch; skipped");
+  setFault(fault, "its bytes fail their checksum");
+}
+
+// A stored payload handed on a piece at a time, read where it lies.
+bool storedInPieces(const ByteSource& source, std::uint64_t payload, std::uint64_t size,
+                    const StreamInflater::Piece& piece) {
+  constexpr std::uint64_t kPiece = std::uint64_t(1) << 20;
+  std::vector<std::uint8_t> scratch;
+  for (std::uint64_t at = 0; at < size;) {
+    const auto n = static_cast<std::size_t>(std::min(kPiece, size - at));
+    const auto bytes = source.view(payload + at, n, scratch);
+    if (!bytes) return false;
+    piece(*bytes);
+    at += n;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::optional<std::uint64_t> locateEntry(const ByteSource& source, const DirectoryRecord& record,
@@ -96,7 +133,6 @@ std::optional<std::span<const std::uint8_t>> viewEntry(const ByteSource& source,
                                                        const DirectoryRecord& record, std::uint64_t payload,
                                                        std::vector<std::uint8_t>& scratch,
                                                        Diagnostics& diagnostics, std::string* fault) {
-  const std::string path = "/" + record.name;
   if (std::string sealed = sealedReason(record); !sealed.empty()) {
     setFault(fault, std::move(sealed));  // locateEntry has said so
     return std::nullopt;
@@ -105,8 +141,7 @@ std::optional<std::span<const std::uint8_t>> viewEntry(const ByteSource& source,
   if (record.method == 0) {
     data = source.view(payload, static_cast<std::size_t>(record.size), scratch);
     if (!data) {
-      diagnostics.warn("zip-damaged-entry", path, "The archive cannot be read; skipped");
-      setFault(fault, "the archive cannot be read there");
+      reportUnpackFailure(record, {}, diagnostics, fault);
       return std::nullopt;
     }
   } else {
@@ -115,19 +150,42 @@ std::optional<std::span<const std::uint8_t>> viewEntry(const ByteSource& source,
     std::string reason;
     const bool ok = inflate(source, payload, record.packedSize, record.size, scratch, reason);
     if (!ok || scratch.size() != record.size) {
-      if (reason.empty()) reason = "wrong size";
-      diagnostics.warn("zip-damaged-entry", path, "Cannot decompress: " + reason + "; skipped");
-      setFault(fault, "its packed bytes are damaged (" + reason + ")");
+      reportUnpackFailure(record, std::move(reason), diagnostics, fault);
       return std::nullopt;
     }
     data = std::span<const std::uint8_t>(scratch);
   }
   if (crc32(data->data(), data->size()) != record.crc) {
-    diagnostics.warn("zip-checksum", path, "Checksum mismatch; skipped");
-    setFault(fault, "its bytes fail their checksum");
+    reportChecksumFailure(record, diagnostics, fault);
     return std::nullopt;
   }
   return data;
+}
+
+bool readEntryOnce(const ByteSource& source, const DirectoryRecord& record, std::uint64_t payload,
+                   const std::function<void(EntryReader& reader)>& use, const StreamInflater::Piece& piece,
+                   Diagnostics& diagnostics, std::string* fault) {
+  if (std::string sealed = sealedReason(record); !sealed.empty()) {
+    setFault(fault, std::move(sealed));  // locateEntry has said so
+    return false;
+  }
+  std::uint32_t crc = 0;
+  EntryReader reader(source, record, payload, [&](std::span<const std::uint8_t> bytes) {
+    crc = crc32(bytes.data(), bytes.size(), crc);
+    if (piece) piece(bytes);
+  });
+  use(reader);
+  std::string reason;
+  const std::optional<std::uint64_t> size = reader.finish(reason);
+  if (!size || *size != record.size) {
+    reportUnpackFailure(record, std::move(reason), diagnostics, fault);
+    return false;
+  }
+  if (crc != record.crc) {
+    reportChecksumFailure(record, diagnostics, fault);
+    return false;
+  }
+  return true;
 }
 
 std::optional<std::vector<std::uint8_t>> unpackEntry(const ByteSource& source, const DirectoryRecord& record,
@@ -148,16 +206,9 @@ bool unpackInPieces(const ByteSource& source, const DirectoryRecord& record, std
   };
   std::uint64_t size = 0;
   if (record.method == 0) {
-    constexpr std::uint64_t kPiece = std::uint64_t(1) << 20;
-    std::vector<std::uint8_t> scratch;
-    if (record.packedSize != record.size) return false;
-    for (; size < record.size;) {
-      const auto n = static_cast<std::size_t>(std::min(kPiece, record.size - size));
-      const auto bytes = source.view(payload + size, n, scratch);
-      if (!bytes) return false;
-      checked(*bytes);
-      size += n;
-    }
+    if (record.packedSize != record.size || !storedInPieces(source, payload, record.size, checked))
+      return false;
+    size = record.size;
   } else {
     std::string reason;
     const auto unpacked =
@@ -168,13 +219,28 @@ bool unpackInPieces(const ByteSource& source, const DirectoryRecord& record, std
   return size == record.size && crc == record.crc;
 }
 
+StreamInflater& EntryReader::inflater() {
+  if (!inflater_)
+    inflater_ =
+        std::make_unique<StreamInflater>(*source_, payload_, record_.packedSize, record_.size, piece_);
+  return *inflater_;
+}
+
 bool EntryReader::read(std::uint64_t offset, std::uint8_t* out, std::size_t count) {
   if (offset > record_.size || count > record_.size - offset) return false;
   if (record_.method == 0)
     return record_.packedSize == record_.size && source_->read(payload_ + offset, out, count);
-  if (!inflater_)
-    inflater_ = std::make_unique<StreamInflater>(*source_, payload_, record_.packedSize, record_.size);
-  return inflater_->read(offset, out, count);
+  return inflater().read(offset, out, count);
+}
+
+std::optional<std::uint64_t> EntryReader::finish(std::string& reason) {
+  if (record_.method != 0) return inflater().finish(reason);
+  const StreamInflater::Piece none = [](std::span<const std::uint8_t>) {};
+  if (record_.packedSize == record_.size &&
+      storedInPieces(*source_, payload_, record_.size, piece_ ? piece_ : none))
+    return record_.size;
+  reason = kSourceUnreadable;
+  return std::nullopt;
 }
 
 std::optional<std::vector<Entry>> readZip(const ByteSource& source, Diagnostics& diagnostics,

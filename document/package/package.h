@@ -77,6 +77,11 @@ class PackageReader {
                                                          std::vector<std::uint8_t>& scratch,
                                                          Diagnostics& diagnostics,
                                                          std::string* fault = nullptr) const;
+  // The asset read front to back once, never held whole (see
+  // zip::readEntryOnce), and checked against its checksum and its name:
+  // false after the warning viewAsset gives, with *fault saying why.
+  bool readAssetOnce(const zip::LocatedEntry& asset, const std::function<void(zip::EntryReader& reader)>& use,
+                     Diagnostics& diagnostics, std::string* fault = nullptr) const;
   // Whether a stored asset is, byte for byte, a file the caller knows:
   // read a piece at a time, each piece is given to `same` with its offset
   // and checked with the rest against the asset's checksum and name, and

@@ -62,6 +62,16 @@ std::optional<JsonValue> readDocumentEntry(const zip::ArchiveIndex& archive, con
   return parseDocumentText(text->data(), text->size(), path, diagnostics);
 }
 
+// Whether an asset's bytes hash to its name; after "asset-corrupt" when not.
+bool namedByItsDigest(const zip::LocatedEntry& asset, const std::string& digest, Diagnostics& diagnostics,
+                      std::string* fault) {
+  if (digest == std::string_view(asset.record.name).substr(kAssetPrefix.size())) return true;
+  diagnostics.warn("asset-corrupt", "/" + asset.record.name,
+                   "The asset does not match its name; left out, the plugin falls back");
+  if (fault != nullptr) *fault = "its bytes are not the file its name says";
+  return false;
+}
+
 }  // namespace
 
 std::optional<PackageReader> PackageReader::open(const ByteSource& source, std::string_view documentName,
@@ -133,6 +143,16 @@ std::optional<std::vector<std::uint8_t>> PackageReader::storedAsset(const zip::L
   return archive_->stored(asset);
 }
 
+bool PackageReader::readAssetOnce(const zip::LocatedEntry& asset,
+                                  const std::function<void(zip::EntryReader& reader)>& use,
+                                  Diagnostics& diagnostics, std::string* fault) const {
+  if (!archive_ || claimsTooMuchGrowth(asset.record)) return false;
+  Sha256 hash;
+  const auto hashed = [&hash](std::span<const std::uint8_t> bytes) { hash.add(bytes.data(), bytes.size()); };
+  if (!archive_->readOnce(asset, use, hashed, diagnostics, fault)) return false;
+  return namedByItsDigest(asset, hash.hex(), diagnostics, fault);
+}
+
 std::optional<std::span<const std::uint8_t>> PackageReader::viewAsset(const zip::LocatedEntry& asset,
                                                                       std::vector<std::uint8_t>& scratch,
                                                                       Diagnostics& diagnostics,
@@ -140,13 +160,8 @@ std::optional<std::span<const std::uint8_t>> PackageReader::viewAsset(const zip:
   if (!archive_ || claimsTooMuchGrowth(asset.record)) return std::nullopt;
   const auto data = archive_->view(asset, scratch, diagnostics, fault);
   if (!data) return std::nullopt;
-  const std::string_view digits = std::string_view(asset.record.name).substr(kAssetPrefix.size());
-  if (sha256Hex(data->data(), data->size()) != digits) {
-    diagnostics.warn("asset-corrupt", "/" + asset.record.name,
-                     "The asset does not match its name; left out, the plugin falls back");
-    if (fault != nullptr) *fault = "its bytes are not the file its name says";
+  if (!namedByItsDigest(asset, sha256Hex(data->data(), data->size()), diagnostics, fault))
     return std::nullopt;
-  }
   return data;
 }
 

@@ -152,10 +152,10 @@ void reportFileThatCannotPlay(Diagnostics& diagnostics, const std::string& path,
     reportOverpackedSample(diagnostics, path, kept);
 }
 
-KeptSampleFile keptFileOf(std::vector<std::uint8_t> stored, const zip::DirectoryRecord& record,
-                          std::string digest) {
-  KeptSampleFile file;
-  file.ref = "asset:" + digest;
+// An entry's file as its archive stores it, under that digest.
+StoredSampleFile storedFileOf(std::vector<std::uint8_t> stored, const zip::DirectoryRecord& record,
+                              std::string digest) {
+  StoredSampleFile file;
   file.stored = std::move(stored);
   file.method = record.method;
   file.flags = static_cast<std::uint16_t>(record.flags & zip::kPayloadFlags);
@@ -165,14 +165,39 @@ KeptSampleFile keptFileOf(std::vector<std::uint8_t> stored, const zip::Directory
   return file;
 }
 
-// Where a save can read a stored entry of an archive file held open again,
-// checked against the digest, when known, and the CRC-32 the load checked.
-std::optional<ReadAgainFile> readAgainOf(const ByteSource& archive, const zip::LocatedEntry& entry,
-                                         std::string digest = {}) {
+KeptSampleFile keptFileOf(std::vector<std::uint8_t> stored, const zip::DirectoryRecord& record,
+                          std::string digest) {
+  KeptSampleFile file;
+  file.ref = "asset:" + digest;
+  static_cast<StoredSampleFile&>(file) = storedFileOf(std::move(stored), record, std::move(digest));
+  return file;
+}
+
+// What the load knows of an entry's file once its bytes were checked: its
+// CRC-32, its digest when its name gives it, and where it lies when it is
+// stored as it is in a source in the plug-in's keeping.
+SampleFileOrigin originOf(const ByteSource& archive, const zip::LocatedEntry& entry,
+                          std::string digest = {}) {
   const zip::DirectoryRecord& record = entry.record;
-  if (record.method != 0 || record.packedSize != record.size) return std::nullopt;
-  if (digest.empty()) return readAgainAt(archive, entry.payload, record.size);
-  return readAgainAt(archive, entry.payload, record.size, std::move(digest), record.crc);
+  if (digest.empty()) return {};  // found from the bytes, the CRC-32 with it
+  if (record.method == 0 && record.packedSize == record.size)
+    return originIn(archive, entry.payload, std::move(digest), record.crc);
+  return {nullptr, 0, std::move(digest), record.crc};
+}
+
+// The bytes a deflated entry takes in its archive, which its file may be
+// held as (see keepsPackedForm); 0 for any other.
+std::uint64_t packedBytesOf(const zip::DirectoryRecord& record) {
+  return record.method == 8 ? record.packedSize : 0;
+}
+
+// Gives `use` of readOnce a reader of the entry.
+std::function<void(zip::EntryReader&)> readingThrough(const SampleSource::Use& use) {
+  return [&use](zip::EntryReader& reader) {
+    use([&reader](std::uint64_t offset, std::uint8_t* out, std::size_t count) {
+      return reader.read(offset, out, count);
+    });
+  };
 }
 
 std::string startingUpperCase(std::string text) {
@@ -262,7 +287,15 @@ void loadReferencedSample(PackageReader* assets, const ByteSource& archive, cons
       source.at = [&](std::uint64_t offset, std::uint8_t* out, std::size_t count) {
         return reader && reader->read(offset, out, count);
       };
-      source.readAgain = readAgainOf(archive, *asset, parsed->value);
+      source.origin = originOf(archive, *asset, parsed->value);
+      source.packedBytes = packedBytesOf(asset->record);
+      source.readOnce = [&](const SampleSource::Use& use) -> std::optional<StoredSampleFile> {
+        std::optional<std::vector<std::uint8_t>> stored;
+        if (assets->readAssetOnce(*asset, readingThrough(use), diagnostics, &fault))
+          stored = assets->storedAsset(*asset);
+        if (!stored) return std::nullopt;
+        return storedFileOf(std::move(*stored), asset->record, parsed->value);
+      };
       outcome = files.load(key, i, source);
       if (outcome == SampleFileOutcome::Loaded) played.note(pool, i, *asset, parsed->value);
       if (outcome == SampleFileOutcome::Loaded || files.kept(key)) assets->markUsed(*asset);
@@ -420,7 +453,18 @@ bool readLegacyArchive(const ByteSource& source, const zip::Limits& limits, Proj
       source.at = [&](std::uint64_t offset, std::uint8_t* out, std::size_t count) {
         return reader.read(offset, out, count);
       };
-      source.readAgain = readAgainOf(archive->source(), *audio);
+      source.packedBytes = packedBytesOf(audio->record);
+      source.readOnce = [&](const SampleSource::Use& use) -> std::optional<StoredSampleFile> {
+        Sha256 hash;
+        const auto hashed = [&hash](std::span<const std::uint8_t> bytes) {
+          hash.add(bytes.data(), bytes.size());
+        };
+        std::optional<std::vector<std::uint8_t>> stored;
+        if (archive->readOnce(*audio, readingThrough(use), hashed, diagnostics))
+          stored = archive->stored(*audio);
+        if (!stored) return std::nullopt;
+        return storedFileOf(std::move(*stored), audio->record, hash.hex());
+      };
       outcome = files.load(entryName, i, source);
     }
     if (outcome == SampleFileOutcome::Loaded) {
@@ -484,8 +528,8 @@ std::vector<zip::StoredEntry> packedFilesOf(PlayedFiles& played, const ByteSourc
   std::unordered_set<const SampleData*> taken;
   for (const PlayedFiles::Deflated& file : played.deflated) {
     const zip::DirectoryRecord& record = file.record;
-    if (record.packedSize >= record.size || record.size != file.audio->savedFileBytes() ||
-        !taken.insert(file.audio).second)
+    if (record.packedSize >= record.size || file.audio->packed ||
+        record.size != file.audio->savedFileBytes() || !taken.insert(file.audio).second)
       continue;
     const KnownSampleFile& known = findSampleFile(*file.audio, played.known);
     zip::StoredEntry entry{"assets/" + known.digest, std::vector<std::uint8_t>(record.packedSize),
@@ -680,14 +724,14 @@ bool readDocumentFile(const std::filesystem::path& path, std::vector<std::uint8_
 bool loadDocumentFile(const std::filesystem::path& path, Project& project, SamplePool& pool,
                       KeptDocument& kept, std::string* error, Diagnostics* diagnostics,
                       const SamplePool* shareFrom) {
-  // Shared, so that samples a save reads again from it keep it open.
-  const auto file = std::make_shared<RegularFile>();
+  // Closed with the load: what the pool keeps of it, it keeps a copy of.
+  RegularFile file;
   std::string why;
-  if (openDocumentFile(path, *file, why) != FileReadStatus::Read) {
+  if (openDocumentFile(path, file, why) != FileReadStatus::Read) {
     if (error != nullptr) *error = std::move(why);
     return false;
   }
-  return readDocument(*file, project, pool, kept, error, diagnostics, DocumentSource::File, shareFrom);
+  return readDocument(file, project, pool, kept, error, diagnostics, DocumentSource::File, shareFrom);
 }
 
 }  // namespace ob

@@ -51,9 +51,10 @@ KnownSampleFile knownFileOf(const SampleData& audio, KnownSampleFiles& known, Di
 }
 
 // Records a file that no one holds whole, made piece by piece as the archive
-// is written: rebuilt from the audio, or read again where the load found it,
-// checked on the way against what the load found; a file that changed
-// since fails the save, naming the sample.
+// is written: rebuilt from the audio, or read again from the plug-in's copy
+// of it, checked on the way against what the load found; a copy that no
+// longer reads back as it was (a failing disk) fails the save, naming the
+// sample.
 std::string streamedFileOf(const SampleData& audio, const std::string& sampleName,
                            const KnownSampleFile& file, Package& package) {
   const ReadAgainFile* again = audio.readAgain ? &*audio.readAgain : nullptr;
@@ -77,8 +78,9 @@ std::string streamedFileOf(const SampleData& audio, const std::string& sampleNam
       at += n;
     }
     if (at == size && (!again || (crc == again->crc && hash.hex() == again->digest))) return true;
-    diagnostics.error("sample-file-changed", "/assets/" + digest,
-                      "Sample \"" + sampleName + "\" changed in the file the project was opened from");
+    diagnostics.error(
+        "sample-file-changed", "/assets/" + digest,
+        "Sample \"" + sampleName + "\" no longer reads back from its copy in the temporary folder");
     return false;
   };
   return streamedAssetRefFor(package, file.digest, std::move(payload));
@@ -91,6 +93,15 @@ const zip::StoredEntry* packedFileOf(const KeptDocument& kept, std::string_view 
   return nullptr;
 }
 
+// Records a file copied as its archive stored it, under its digest.
+std::string storedAssetRefFor(Package& package, const StoredSampleFile& file) {
+  return keptAssetRefFor(package,
+                         {file.digest,
+                          {},
+                          zip::PackedForm{file.method, file.flags, file.crc, std::uint32_t(file.size)},
+                          file.stored});
+}
+
 // The reference of a slot's audio, its file recorded in the package: as a
 // document stored it when it cannot play, with the reference as written;
 // as the load kept it packed; the pool's own bytes borrowed for the write;
@@ -98,14 +109,10 @@ const zip::StoredEntry* packedFileOf(const KeptDocument& kept, std::string_view 
 std::string recordedFileOf(const SampleData& audio, const std::string& sampleName, const KeptDocument& kept,
                            KnownSampleFiles& known, Digests digests, Package& package) {
   if (audio.kept) {
-    const KeptSampleFile& file = *audio.kept;
-    if (!file.digest.empty())
-      keptAssetRefFor(package, {file.digest,
-                                {},
-                                zip::PackedForm{file.method, file.flags, file.crc, std::uint32_t(file.size)},
-                                file.stored});
-    return file.ref;
+    if (!audio.kept->digest.empty()) storedAssetRefFor(package, *audio.kept);
+    return audio.kept->ref;
   }
+  if (audio.packed) return storedAssetRefFor(package, *audio.packed);
   if (audio.savedFileBytes() == 0) return {};
   const KnownSampleFile file = knownFileOf(audio, known, digests);
   if (const zip::StoredEntry* packed = packedFileOf(kept, file.digest))
@@ -192,7 +199,9 @@ const KnownSampleFile& findSampleFile(const SampleData& audio, KnownSampleFiles&
   auto [found, fresh] = known.try_emplace(&audio);
   KnownSampleFile& file = found->second;
   if (!fresh) return file;
-  if (audio.readAgain) {
+  if (audio.packed) {
+    file = {audio.packed->digest, audio.packed->crc};
+  } else if (audio.readAgain) {
     file = {audio.readAgain->digest, audio.readAgain->crc};
   } else if (!audio.bytes.empty()) {
     file.digest = sha256Hex(audio.bytes.data(), audio.bytes.size());
