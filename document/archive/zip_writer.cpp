@@ -64,13 +64,12 @@ std::optional<ArchivePlan> planZip(std::span<const EntryView> entries, Diagnosti
     p.entry = &entry;
     DirectoryRecord& r = p.record;
     r.name = std::string(entry.name);
-    r.flags = kUtf8Names;
+    r.flags = entry.packed ? std::uint16_t(entry.packed->flags & kPayloadFlags) : kUtf8Names;
     const std::uint64_t size = entry.streamed ? entry.streamed->size
                                : entry.packed ? entry.packed->size
                                               : entry.data.size();
     if (entry.packed) {
       r.method = entry.packed->method;
-      r.flags |= entry.packed->flags & kPayloadFlags;
     } else if (entry.compress && !entry.streamed) {
       p.deflated = deflate(entry.data.data(), entry.data.size());
       if (p.deflated.size() < entry.data.size())
