@@ -24,6 +24,7 @@
 #include "engine/model/project_ids.h"
 #include "engine/params/param_tables.h"
 #include "project_rig.h"
+#include "support/allocation_counter.h"
 
 namespace project_save_test {
 
@@ -222,6 +223,21 @@ TEST_F(ProjectSave, PackageRoundTripThroughAFile) {
   std::string why;
   EXPECT_TRUE(ob::writeProjectDocument(*back, backPool, backKept, &why).empty());
   EXPECT_EQ(why, "sample \"fine.wav\" changed in the file the project was opened from");
+}
+
+// A save goes into its file as it is made: beside the project and pool it
+// holds a piece of a sample's file at most, never the package.
+TEST_F(ProjectSave, ASaveGoesIntoItsFileAPieceAtATime) {
+  obtest::TempDir dir;
+  const std::vector<std::uint8_t> wav = obtest::toneWav(1, 1 << 20);
+  addUserSample(0, "long.wav", wav);
+  const fs::path file = dir / "long.orbi";
+  std::string error;
+  ob::test::resetPeakLiveBytes();
+  const std::size_t held = ob::test::liveBytes();
+  ASSERT_TRUE(ob::saveDocumentFile(file, *demo, pool, kept, &error)) << error;
+  EXPECT_LT(ob::test::peakLiveBytes() - held, wav.size() / 4);
+  EXPECT_EQ(obtest::readFile(file), ob::writeProjectDocument(*demo, pool, kept));
 }
 
 TEST_F(ProjectSave, FailedSavesLeaveTheOldFile) {
