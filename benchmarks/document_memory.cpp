@@ -5,13 +5,20 @@
 // refuses, or of samples packed small beside chunks that are not audio, and
 // of their save. The peak is the bytes held through operator new at the worst
 // moment, counted by the replaced allocation functions; it is reported as a
-// counter next to the time.
+// counter next to the time. The plug-in's state load and save and a project
+// file's save are measured by the process's resident peak instead, which
+// counts every way of holding memory.
 #include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <unistd.h>
 
 #include <cmath>
+#include <cstring>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -26,7 +33,10 @@
 #include "document/wav/wav_pool.h"
 #include "engine/model/demo_project.h"
 #include "engine/pool/sample_pool.h"
+#include "plugin/ext_state.h"
 #include "support/allocation_counter.h"
+#include "support/plugin/process_harness.h"
+#include "support/resident_peak.h"
 
 namespace {
 
@@ -251,5 +261,136 @@ void BM_ChunkedSamplePackagePeak(benchmark::State& state) {
   state.counters["held_MB"] = static_cast<double>(held) / kMB;
 }
 BENCHMARK(BM_ChunkedSamplePackagePeak)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// The demo with four 16-bit stereo samples of noise, each 32 MiB decoded,
+// as the plug-in saves its state: 64 MiB of files, 128 MiB of audio.
+constexpr std::size_t kStateSamples = 4;
+constexpr std::uint32_t kStateSampleFrames = std::uint32_t(4) << 20;
+
+const std::vector<std::uint8_t>& pcmState() {
+  static const std::vector<std::uint8_t> bytes = [] {
+    auto demo = ob::makeProject();
+    ob::buildDemoProject(*demo);
+    ob::SamplePool pool;
+    std::mt19937 noise(5);
+    demo->samples.count = kStateSamples;
+    for (std::uint32_t i = 0; i < kStateSamples; ++i) {
+      std::vector<std::uint8_t> file;
+      ob::writeWavHeader(file, ob::kWavFormatPcm, 2, 44100, 16, kStateSampleFrames * 4);
+      file.resize(file.size() + std::size_t(kStateSampleFrames) * 4);
+      for (std::size_t at = ob::kWavHeaderBytes; at < file.size(); ++at) file[at] = std::uint8_t(noise());
+      demo->samples.slots[i] = {};
+      ob::copyText(demo->samples.slots[i].name, ("take " + std::to_string(i) + ".wav").c_str());
+      ob::replaceSlotWav(pool, i, std::move(file));
+    }
+    std::vector<std::uint8_t> state(ob::clap::kStateMagic, ob::clap::kStateMagic + 4);
+    state.resize(ob::clap::kStateHeaderSize, 0);
+    const std::vector<std::uint8_t> document = ob::writeProjectDocument(*demo, pool, {});
+    state.insert(state.end(), document.begin(), document.end());
+    return state;
+  }();
+  return bytes;
+}
+
+// The host's side of a state: read from memory a piece a call, and
+// written into memory, or nowhere when none is given.
+struct HostStreams {
+  const std::vector<std::uint8_t>* in = nullptr;
+  std::size_t at = 0;
+  std::vector<std::uint8_t>* out = nullptr;
+  clap_istream_t istream{this, [](const clap_istream_t* s, void* out, std::uint64_t size) -> std::int64_t {
+                           auto* self = static_cast<HostStreams*>(s->ctx);
+                           const std::size_t n = std::min<std::size_t>(size, self->in->size() - self->at);
+                           std::memcpy(out, self->in->data() + self->at, n);
+                           self->at += n;
+                           return static_cast<std::int64_t>(n);
+                         }};
+  clap_ostream_t ostream{this,
+                         [](const clap_ostream_t* s, const void* bytes, std::uint64_t size) -> std::int64_t {
+                           const auto* from = static_cast<const std::uint8_t*>(bytes);
+                           if (auto* to = static_cast<HostStreams*>(s->ctx)->out)
+                             to->insert(to->end(), from, from + size);
+                           return static_cast<std::int64_t>(size);
+                         }};
+};
+
+bool loadState(const ob::test::ProcessHarness& host, const std::vector<std::uint8_t>& bytes) {
+  HostStreams streams;
+  streams.in = &bytes;
+  return ob::clap::stateExtension()->load(host.clap, &streams.istream);
+}
+
+// The demo's state, without samples: loaded between two measured loads, so
+// that each decodes its samples afresh.
+const std::vector<std::uint8_t>& demoState() {
+  static const std::vector<std::uint8_t> bytes = [] {
+    ob::test::ProcessHarness host;
+    std::vector<std::uint8_t> saved;
+    HostStreams streams;
+    streams.out = &saved;
+    ob::clap::stateExtension()->save(host.clap, &streams.ostream);
+    return saved;
+  }();
+  return bytes;
+}
+
+// The resident peak of `run` beyond what was resident before it, with the
+// memory freed before it handed back, so that none of it is used again
+// unseen.
+template <typename Run>
+std::size_t residentPeakOf(Run&& run) {
+  ::malloc_trim(0);
+  return static_cast<std::size_t>(ob::test::residentPeakOf(run));
+}
+
+void reportAgainstAudio(benchmark::State& state, std::size_t peak, bool accepted) {
+  constexpr double kMiB = 1024.0 * 1024.0;
+  state.counters["peak_MiB"] = static_cast<double>(peak) / kMiB;
+  state.counters["state_MiB"] = static_cast<double>(pcmState().size()) / kMiB;
+  state.counters["audio_MiB"] =
+      static_cast<double>(kStateSamples * kStateSampleFrames * 2 * sizeof(float)) / kMiB;
+  state.counters["accepted"] = accepted ? 1 : 0;
+}
+
+// The memory the plug-in's state load (arg 0) or save (1) holds at its
+// peak beyond what it held before; a load's peak holds the audio it
+// decodes, a save's nothing it keeps.
+void BM_StatePeak(benchmark::State& state) {
+  ob::test::ProcessHarness host;
+  const bool save = state.range(0) != 0;
+  bool accepted = save ? loadState(host, pcmState()) : !pcmState().empty();
+  std::size_t peak = 0;
+  for (auto _ : state) {
+    if (!save) accepted = loadState(host, demoState());
+    peak = residentPeakOf([&] {
+      HostStreams streams;
+      if (save)
+        accepted = accepted && ob::clap::stateExtension()->save(host.clap, &streams.ostream);
+      else
+        accepted = accepted && loadState(host, pcmState());
+    });
+  }
+  reportAgainstAudio(state, peak, accepted);
+}
+BENCHMARK(BM_StatePeak)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The same for saving the loaded state as a project file.
+void BM_ProjectFileSavePeak(benchmark::State& state) {
+  auto project = ob::makeProject();
+  ob::SamplePool pool;
+  ob::KeptDocument kept;
+  const std::vector<std::uint8_t> document(pcmState().begin() + ob::clap::kStateHeaderSize, pcmState().end());
+  bool accepted = ob::readDocument(document, *project, pool, kept, nullptr, nullptr);
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("ob_benchmark_peak_" + std::to_string(::getpid()) + ".project.orbi");
+  std::size_t peak = 0;
+  for (auto _ : state)
+    peak = residentPeakOf(
+        [&] { accepted = accepted && ob::saveDocumentFile(path, *project, pool, kept, nullptr); });
+  std::error_code ec;
+  std::filesystem::remove(path, ec);
+  reportAgainstAudio(state, peak, accepted);
+}
+BENCHMARK(BM_ProjectFileSavePeak)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace

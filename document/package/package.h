@@ -16,6 +16,7 @@
 #include "document/archive/zip_entry.h"
 #include "document/archive/zip_index.h"
 #include "document/archive/zip_writer.h"
+#include "document/byte_sink.h"
 #include "document/diagnostics.h"
 #include "document/json/json_value.h"
 #include "document/reading/byte_source.h"
@@ -157,8 +158,12 @@ struct PackageLayout {
 bool layOutPackage(const Package& package, PackageLayout& layout, Diagnostics& diagnostics,
                    const zip::Limits& readable = {});
 
-// The package as layOutPackage lays it out, written; nothing is written
-// that the load would refuse.
+// Writes a package as it was laid out into `out`, a piece at a time: the
+// text, or the archive (zip::writePlannedZip). False after a streamed
+// asset's finding, or without one when `out` refuses the bytes.
+bool writeLaidOutPackage(const PackageLayout& layout, ByteSink& out, Diagnostics& diagnostics);
+// The package as layOutPackage lays it out, written into memory; nothing
+// is written that the load would refuse.
 std::optional<std::vector<std::uint8_t>> writePackage(const Package& package, Diagnostics& diagnostics,
                                                       const zip::Limits& readable = {});
 

@@ -87,8 +87,9 @@ Refusal refusalOf(const zip::ArchivePlan& plan, const Package& package, std::siz
                       "A file of the save would unpack to more than " + sizeText(readable.maxEntrySize) +
                           ", the most a load takes");
     if (!zip::ArchiveMeasure::payloadFits(record))
-      return tooLarge(PackageExcess::Other, entryPath(record.name),
-                      "A file of the save would be packed into more than its size can take, which a load refuses");
+      return tooLarge(
+          PackageExcess::Other, entryPath(record.name),
+          "A file of the save would be packed into more than its size can take, which a load refuses");
     if (i == 0 && isOversizedDocument(record.size)) return documentTooLarge(package.documentName);
     if (i >= firstOther && !kept.fits(record))
       return tooLarge(
@@ -179,12 +180,20 @@ bool layOutPackage(const Package& package, PackageLayout& layout, Diagnostics& d
   return false;
 }
 
+bool writeLaidOutPackage(const PackageLayout& layout, ByteSink& out, Diagnostics& diagnostics) {
+  if (layout.archive) return zip::writePlannedZip(*layout.archive, out, diagnostics);
+  out.expect(layout.text.size());
+  return out.write(std::span(reinterpret_cast<const std::uint8_t*>(layout.text.data()), layout.text.size()));
+}
+
 std::optional<std::vector<std::uint8_t>> writePackage(const Package& package, Diagnostics& diagnostics,
                                                       const zip::Limits& readable) {
   PackageLayout layout;
   if (!layOutPackage(package, layout, diagnostics, readable)) return std::nullopt;
-  if (!layout.archive) return std::vector<std::uint8_t>(layout.text.begin(), layout.text.end());
-  return zip::writePlannedZip(*layout.archive, diagnostics);
+  std::vector<std::uint8_t> bytes;
+  VectorSink out(bytes);
+  if (!writeLaidOutPackage(layout, out, diagnostics)) return std::nullopt;
+  return bytes;
 }
 
 std::string assetRefFor(Package& package, std::vector<std::uint8_t> bytes) {

@@ -62,20 +62,20 @@ std::string streamedFileOf(const SampleData& audio, const std::string& sampleNam
   payload.size = audio.savedFileBytes();
   payload.crc = file.crc;
   payload.append = [&audio, again, digest = file.digest, sampleName, size = payload.size](
-                       std::vector<std::uint8_t>& out, Diagnostics& diagnostics) {
+                       ByteSink& out, Diagnostics& diagnostics) {
     Sha256 hash;
     std::uint32_t crc = 0;
     std::uint64_t at = 0;
+    std::vector<std::uint8_t> piece;
     while (at < size) {
-      const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(kFilePiece, size - at));
-      out.resize(out.size() + n);
-      const std::span<std::uint8_t> piece(out.data() + out.size() - n, n);
+      piece.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kFilePiece, size - at)));
       if (!sampleFileBytes(audio, at, piece)) break;
       if (again) {
         hash.add(piece.data(), piece.size());
         crc = zip::crc32(piece.data(), piece.size(), crc);
       }
-      at += n;
+      if (!out.write(piece)) return false;  // the destination's owner says why
+      at += piece.size();
     }
     if (at == size && (!again || (crc == again->crc && hash.hex() == again->digest))) return true;
     diagnostics.error(
@@ -179,20 +179,6 @@ Package packageOf(const Project& project, const SamplePool& pool, const KeptDocu
   return package;
 }
 
-std::vector<std::uint8_t> writeUnguarded(const Project& project, const SamplePool& pool,
-                                         const KeptDocument& kept, std::string& why,
-                                         const zip::Limits& readable) {
-  KnownSampleFiles known;  // a save hashes what it writes
-  const Package package = packageOf(project, pool, kept, known, Digests::Find);
-  Diagnostics findings;
-  std::optional<std::vector<std::uint8_t>> bytes = writePackage(package, findings, readable);
-  if (!bytes || bytes->empty()) {
-    why = refusalOf(findings);
-    return {};
-  }
-  return std::move(*bytes);
-}
-
 }  // namespace
 
 const KnownSampleFile& findSampleFile(const SampleData& audio, KnownSampleFiles& known) {
@@ -229,17 +215,42 @@ SaveMeasure measureSave(const Project& project, const SamplePool& pool, const Ke
   return {layout.excess, refusalOf(findings)};
 }
 
+std::unique_ptr<ProjectSave> ProjectSave::layOut(const Project& project, const SamplePool& pool,
+                                                 const KeptDocument& kept, std::string& why,
+                                                 const zip::Limits& readable) {
+  try {
+    std::unique_ptr<ProjectSave> save(new ProjectSave);
+    KnownSampleFiles known;  // a save hashes what it writes
+    save->package_ = packageOf(project, pool, kept, known, Digests::Find);
+    Diagnostics findings;
+    if (layOutPackage(save->package_, save->layout_, findings, readable)) return save;
+    why = refusalOf(findings);
+  } catch (const std::bad_alloc&) {
+    why = "out of memory";
+  }
+  return nullptr;
+}
+
+bool ProjectSave::write(ByteSink& out, std::string& why) const {
+  Diagnostics findings;
+  try {
+    if (writeLaidOutPackage(layout_, out, findings)) return true;
+    why = out.refused() ? std::string("the bytes could not be written") : refusalOf(findings);
+  } catch (const std::bad_alloc&) {
+    why = "out of memory";
+  }
+  return false;
+}
+
 std::vector<std::uint8_t> writeProjectDocument(const Project& project, const SamplePool& pool,
                                                const KeptDocument& kept, std::string* why,
                                                const zip::Limits& readable) {
   std::string reason;
   std::vector<std::uint8_t> bytes;
-  try {
-    bytes = writeUnguarded(project, pool, kept, reason, readable);
-  } catch (const std::bad_alloc&) {
-    reason = "out of memory";
+  if (const std::unique_ptr<ProjectSave> save = ProjectSave::layOut(project, pool, kept, reason, readable)) {
+    VectorSink out(bytes);
+    if (save->write(out, reason)) return bytes;
   }
-  if (!bytes.empty()) return bytes;
   if (why != nullptr)
     *why = std::move(reason);
   else
@@ -250,12 +261,13 @@ std::vector<std::uint8_t> writeProjectDocument(const Project& project, const Sam
 bool saveDocumentFile(const std::filesystem::path& path, const Project& project, const SamplePool& pool,
                       const KeptDocument& kept, std::string* error) {
   std::string why;
-  const std::vector<std::uint8_t> bytes = writeProjectDocument(project, pool, kept, &why);
-  if (bytes.empty()) {
+  const std::unique_ptr<ProjectSave> save = ProjectSave::layOut(project, pool, kept, why);
+  if (!save) {
     if (error != nullptr) *error = why;
     return false;
   }
-  return writeFileAtomically(path, bytes, error);
+  return writeFileAtomically(
+      path, [&save](ByteSink& file, std::string& failure) { return save->write(file, failure); }, error);
 }
 
 }  // namespace ob

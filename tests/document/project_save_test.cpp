@@ -24,6 +24,7 @@
 #include "engine/model/project_ids.h"
 #include "engine/params/param_tables.h"
 #include "project_rig.h"
+#include "support/allocation_counter.h"
 
 namespace project_save_test {
 
@@ -223,6 +224,21 @@ TEST_F(ProjectSave, PackageRoundTripThroughAFile) {
   EXPECT_EQ(saved, ob::writeProjectDocument(*back, backPool, backKept));
   fs::resize_file(file, 64);
   EXPECT_EQ(saved, ob::writeProjectDocument(*back, backPool, backKept));
+}
+
+// A save goes into its file as it is made: beside the project and pool it
+// holds a piece of a sample's file at most, never the package.
+TEST_F(ProjectSave, ASaveGoesIntoItsFileAPieceAtATime) {
+  obtest::TempDir dir;
+  const std::vector<std::uint8_t> wav = obtest::toneWav(1, 1 << 20);
+  addUserSample(0, "long.wav", wav);
+  const fs::path file = dir / "long.orbi";
+  std::string error;
+  ob::test::resetPeakLiveBytes();
+  const std::size_t held = ob::test::liveBytes();
+  ASSERT_TRUE(ob::saveDocumentFile(file, *demo, pool, kept, &error)) << error;
+  EXPECT_LT(ob::test::peakLiveBytes() - held, wav.size() / 4);
+  EXPECT_EQ(obtest::readFile(file), ob::writeProjectDocument(*demo, pool, kept));
 }
 
 TEST_F(ProjectSave, FailedSavesLeaveTheOldFile) {

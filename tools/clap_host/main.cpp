@@ -17,6 +17,7 @@
 #include "tools/clap_host/gui_command.h"
 #include "tools/clap_host/reload.h"
 #include "tools/clap_host/render.h"
+#include "tools/clap_host/resident_memory.h"
 #include "tools/clap_host/test_host.h"
 #include "tools/clap_host/timed_actions.h"
 #include "tools/clap_host/wav_stream.h"
@@ -40,6 +41,8 @@ void usage() {
                "                     the reloads take the states in turn\n"
                "  --kit N            load factory kit N (0..8) before activating\n"
                "  --save-state FILE  save the state after rendering\n"
+               "  --memory           print the memory this process holds, and its peak,\n"
+               "                     after the state is loaded and after it is saved\n"
                "  --reload N         load the state N times more, and print the memory\n"
                "                     this process holds before and after\n"
                "  --reload-while W   inactive (before activating, the default), stopped\n"
@@ -76,15 +79,27 @@ void printLevel(const std::string& path, std::uint64_t frames, double rate, cons
               static_cast<double>(frames) / rate, rate, level.peak, db(level.peak), level.rms, db(level.rms));
 }
 
-// The state after the run, when a file is named for it.
-bool saveStateFile(orbi::host::Instance& instance, const std::string& path) {
+// What the process holds now and held at most since the last such line,
+// after `what`, when asked for.
+void printMemory(bool asked, const char* what) {
+  if (!asked) return;
+  const orbi::host::Resident r = orbi::host::residentMemory();
+  std::printf("%s: resident %.1f MiB, peak %.1f MiB\n", what, orbi::host::mebibytes(r.now),
+              orbi::host::mebibytes(r.peak));
+  std::fflush(stdout);
+  orbi::host::resetResidentPeak();
+}
+
+// The state after the run, when a file is named for it, streamed into it.
+bool saveStateFile(orbi::host::Instance& instance, const std::string& path, bool memory) {
   if (path.empty()) return true;
-  std::vector<std::uint8_t> bytes;
+  printMemory(memory, "before the state save");
   std::string error;
-  if (!instance.saveState(bytes, error) || !orbi::host::writeFile(path, bytes, error)) {
+  if (!instance.saveStateFile(path, error)) {
     std::fprintf(stderr, "orbi-clap-host: %s\n", error.c_str());
     return false;
   }
+  printMemory(memory, "state saved");
   return true;
 }
 
@@ -107,6 +122,7 @@ int main(int argc, char** argv) {
   options.echoLog = true;
   bool gui = false;
   bool outGiven = false;
+  bool memory = false;
   GuiCommand guiCommand;
   ReloadRequest reload;
   std::vector<TimedAction> actions;
@@ -175,6 +191,8 @@ int main(int argc, char** argv) {
       options.timerSupport = false;
     else if (a == "--quiet-log")
       options.echoLog = false;
+    else if (a == "--memory")
+      memory = true;
     else if (a == "--gui")
       gui = true;
     else if (a == "--scale")
@@ -286,6 +304,7 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "orbi-clap-host: %s\n", error.c_str());
       return 1;
     }
+    printMemory(memory, "state loaded");
   }
   auto reloadOrSay = [&] {
     if (reloadState(*instance, loadState, reload, request, error)) return true;
@@ -330,7 +349,7 @@ int main(int argc, char** argv) {
       }
       printLevel(outPath, guiFrames, rate, guiMeter.level());
     }
-    return status == 0 && !saveStateFile(*instance, savePath) ? 1 : status;
+    return status == 0 && !saveStateFile(*instance, savePath, memory) ? 1 : status;
   }
   WavStream mainOut;
   std::vector<WavStream> auxOut(auxPrefix.empty() ? 0 : ob::clap::kOutputPorts - 1);
@@ -361,7 +380,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "orbi-clap-host: %s\n", error.c_str());
     return 1;
   }
-  if (!saveStateFile(*instance, savePath)) return 1;
+  if (!saveStateFile(*instance, savePath, memory)) return 1;
   printLevel(outPath, frames, rate, meter.level());
   return 0;
 }
