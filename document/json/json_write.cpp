@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 
+#include "document/json/json_kept_write.h"
 #include "document/json/json_number.h"
 
 namespace ob {
@@ -13,7 +14,7 @@ namespace {
 
 // A stored spelling is reused only when it is a whole, finite number the
 // parser reads back; anything else would break the output.
-bool readSpelling(const std::string& text, double& d) {
+bool readSpelling(std::string_view text, double& d) {
   if (text.empty()) return false;
   char c = text[0];
   if (c != '-' && (c < '0' || c > '9')) return false;
@@ -30,36 +31,22 @@ bool sameAsFloat(double value, double d) {
   return static_cast<float>(d) == fv;
 }
 
-void appendNumber(const JsonValue& v, std::string& out) {
-  const double value = v.number;
-  // NaN and infinities have no JSON form, whatever their spelling.
-  if (!std::isfinite(value)) {
-    out += "null";
-    return;
-  }
-  double d = 0.0;
-  if (readSpelling(v.numberText, d) && (d == value || sameAsFloat(value, d))) {
-    // Equal values of opposite sign (0 and -0) keep the spelling only
-    // when the sign matches, so -0 never turns into 0 or back.
-    if (std::signbit(d) == std::signbit(value) || d != 0.0) {
-      out += v.numberText;
-      return;
-    }
-  }
-  char buf[64];
-  auto r = std::to_chars(buf, buf + sizeof buf, value);
-  out.append(buf, r.ptr);
-}
+void appendNumber(const JsonValue& v, std::string& out) { appendJsonNumber(v.number, v.numberText, out); }
 
-void appendQuoted(std::string_view text, std::string& out) {
-  forEachJsonQuotedPiece(text, [&out](const char* bytes, std::size_t n) { out.append(bytes, n); });
-}
+void appendQuoted(std::string_view text, std::string& out) { appendJsonQuoted(text, out); }
 
 void appendCompact(const JsonValue& v, std::string& out) {
   switch (v.kind) {
     case JsonKind::Bool: out += v.boolean ? "true" : "false"; return;
     case JsonKind::Number: appendNumber(v, out); return;
     case JsonKind::String: appendQuoted(v.text, out); return;
+    case JsonKind::Kept: writeKeptCompact(v.text, out); return;
+    case JsonKind::KeptMembers:
+      // Never a value of its own; written as the object of its members.
+      out += '{';
+      writeKeptMembersCompact(v.text, out);
+      out += '}';
+      return;
     case JsonKind::Array:
       out += '[';
       for (std::size_t i = 0; i < v.elements.size(); ++i) {
@@ -72,6 +59,10 @@ void appendCompact(const JsonValue& v, std::string& out) {
       out += '{';
       for (std::size_t i = 0; i < v.members.size(); ++i) {
         if (i) out += ',';
+        if (v.members[i].value.kind == JsonKind::KeptMembers) {
+          writeKeptMembersCompact(v.members[i].value.text, out);
+          continue;
+        }
         appendQuoted(v.members[i].key, out);
         out += ':';
         appendCompact(v.members[i].value, out);
@@ -82,9 +73,36 @@ void appendCompact(const JsonValue& v, std::string& out) {
   }
 }
 
-bool isContainer(const JsonValue& v) { return v.kind == JsonKind::Array || v.kind == JsonKind::Object; }
+// Kept text is only ever an array or an object.
+bool isContainer(const JsonValue& v) {
+  return v.kind == JsonKind::Array || v.kind == JsonKind::Object || v.isKept();
+}
 
 }  // namespace
+
+void appendJsonNumber(double value, std::string_view spelling, std::string& out) {
+  // NaN and infinities have no JSON form, whatever their spelling.
+  if (!std::isfinite(value)) {
+    out += "null";
+    return;
+  }
+  double d = 0.0;
+  if (readSpelling(spelling, d) && (d == value || sameAsFloat(value, d))) {
+    // Equal values of opposite sign (0 and -0) keep the spelling only
+    // when the sign matches, so -0 never turns into 0 or back.
+    if (std::signbit(d) == std::signbit(value) || d != 0.0) {
+      out += spelling;
+      return;
+    }
+  }
+  char buf[64];
+  auto r = std::to_chars(buf, buf + sizeof buf, value);
+  out.append(buf, r.ptr);
+}
+
+void appendJsonQuoted(std::string_view text, std::string& out) {
+  forEachJsonQuotedPiece(text, [&out](const char* bytes, std::size_t n) { out.append(bytes, n); });
+}
 
 std::string formatJsonNumber(const JsonValue& value) {
   std::string out;
@@ -134,14 +152,29 @@ void writeJsonPretty(const JsonValue& value, int depth, std::string& out) {
     }
     out += "{\n";
     for (std::size_t i = 0; i < value.members.size(); ++i) {
-      out.append(inner, ' ');
-      appendQuoted(value.members[i].key, out);
-      out += ": ";
-      writeJsonPretty(value.members[i].value, depth + 1, out);
+      const JsonMember& m = value.members[i];
+      if (m.value.kind == JsonKind::KeptMembers) {
+        writeKeptMembersPretty(m.value.text, depth, out);
+      } else {
+        out.append(inner, ' ');
+        appendQuoted(m.key, out);
+        out += ": ";
+        writeJsonPretty(m.value, depth + 1, out);
+      }
       out += i + 1 < value.members.size() ? ",\n" : "\n";
     }
     out.append(outer, ' ');
     out += '}';
+    return;
+  }
+  if (value.kind == JsonKind::Kept) {
+    writeKeptPretty(value.text, depth, out);
+    return;
+  }
+  if (value.kind == JsonKind::KeptMembers) {
+    JsonValue object = makeJsonObject();
+    object.members.push_back({std::string(), value});
+    writeJsonPretty(object, depth, out);
     return;
   }
   appendCompact(value, out);

@@ -21,5 +21,8 @@ std::string dumpJson(const JsonValue& value);
 // infinities.
 std::string formatJsonNumber(const JsonValue& value);
 std::string quoteJsonString(std::string_view text);
+// The same onto the end of out, for a number given as its value and spelling.
+void appendJsonNumber(double value, std::string_view spelling, std::string& out);
+void appendJsonQuoted(std::string_view text, std::string& out);
 
 }  // namespace ob

@@ -1,19 +1,22 @@
 #include "document/project/foreign_members.h"
 
+#include <utility>
+
 #include "document/reading/parse_int.h"
 
 namespace ob {
 
-void collectForeignMembers(std::vector<ForeignMember>& out, const JsonValue& loaded,
-                           const JsonValue& rewritten, std::vector<std::string>& path) {
+void collectForeignMembers(std::vector<ForeignMember>& out, JsonValue& loaded, const JsonValue& rewritten,
+                           std::vector<std::string>& path) {
   if (loaded.isObject() && rewritten.isObject()) {
     const std::string* previous = nullptr;
-    for (const JsonMember& m : loaded.members) {
+    for (JsonMember& m : loaded.members) {
       path.push_back(m.key);
       if (const JsonValue* other = rewritten.find(m.key)) {
         collectForeignMembers(out, m.value, *other, path);
       } else {
-        out.push_back({path, m.value, previous != nullptr ? *previous : std::string()});
+        out.push_back(
+            {path, std::exchange(m.value, JsonValue{}), previous != nullptr ? *previous : std::string()});
       }
       path.pop_back();
       previous = &m.key;
