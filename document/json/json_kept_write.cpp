@@ -4,6 +4,7 @@
 
 #include "document/json/json_lex.h"
 #include "document/json/json_number.h"
+#include "document/json/json_out.h"
 #include "document/json/json_write.h"
 
 namespace ob {
@@ -12,7 +13,7 @@ namespace {
 // A cursor over checked text: every read below succeeds.
 class KeptText {
  public:
-  KeptText(std::string_view text, std::string& out) : text_(text), out_(out) {}
+  KeptText(std::string_view text, JsonOut& out) : text_(text), out_(out) {}
 
   void value(int depth, bool pretty) {
     skipBlanks();
@@ -49,7 +50,7 @@ class KeptText {
   void string() {
     scratch_.clear();
     readJsonString(text_, pos_, scratch_);
-    appendJsonQuoted(scratch_, out_);
+    putJsonQuoted(scratch_, out_);
   }
 
   void scalar() {
@@ -65,7 +66,7 @@ class KeptText {
     }
     double d = 0.0;
     parseJsonNumberPrefix(text_.data() + pos_, text_.data() + text_.size(), d, n);
-    appendJsonNumber(d, text_.substr(pos_, n), out_);
+    putJsonNumber(d, text_.substr(pos_, n), out_);
     pos_ += n;
   }
 
@@ -135,24 +136,17 @@ class KeptText {
   }
 
   void object(int depth, bool pretty) {
-    const std::size_t open = out_.size();
+    pretty = pretty && text_[skipJsonBlanks(text_, pos_ + 1)] != '}';  // {} either way
     out_ += pretty ? "{\n" : "{";
-    bool any = false;
-    items('}', [this, depth, pretty, &any](bool first) {
-      any = true;
+    items('}', [this, depth, pretty](bool first) {
       if (!first) out_ += pretty ? ",\n" : ",";
       member(depth, pretty);
     });
-    if (!pretty) {
-      out_ += '}';
-    } else if (!any) {
-      out_.resize(open);
-      out_ += "{}";
-    } else {
+    if (pretty) {
       out_ += '\n';
       out_.append(2 * static_cast<std::size_t>(depth), ' ');
-      out_ += '}';
     }
+    out_ += '}';
   }
 
   // One member of an object at nesting depth, the cursor on its key.
@@ -166,24 +160,31 @@ class KeptText {
   }
 
   std::string_view text_;
-  std::string& out_;
+  JsonOut& out_;
   std::size_t pos_ = 0;
   std::string scratch_;
 };
 
 }  // namespace
 
-void writeKeptCompact(std::string_view text, std::string& out) { KeptText(text, out).value(0, false); }
-
-void writeKeptPretty(std::string_view text, int depth, std::string& out) {
-  KeptText(text, out).value(depth < 0 ? 0 : depth, true);
+// A value made in code without its text has none to lay out.
+void writeKeptCompact(std::string_view text, JsonOut& out) {
+  if (text.empty())
+    out += "null";
+  else
+    KeptText(text, out).value(0, false);
 }
 
-void writeKeptMembersCompact(std::string_view text, std::string& out) {
-  KeptText(text, out).members(0, false);
+void writeKeptPretty(std::string_view text, int depth, JsonOut& out) {
+  if (text.empty())
+    out += "null";
+  else
+    KeptText(text, out).value(depth < 0 ? 0 : depth, true);
 }
 
-void writeKeptMembersPretty(std::string_view text, int depth, std::string& out) {
+void writeKeptMembersCompact(std::string_view text, JsonOut& out) { KeptText(text, out).members(0, false); }
+
+void writeKeptMembersPretty(std::string_view text, int depth, JsonOut& out) {
   KeptText(text, out).members(depth < 0 ? 0 : depth, true);
 }
 

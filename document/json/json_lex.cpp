@@ -3,20 +3,21 @@
 #include <cstdint>
 
 namespace ob {
-namespace {
 
-int hexDigit(char c) {
+int jsonHexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
 }
 
+namespace {
+
 const char* readHex4(std::string_view text, std::size_t& pos, std::uint32_t& unit) {
   if (text.size() - pos < 4) return "truncated \\u escape";
   std::uint32_t u = 0;
   for (int i = 0; i < 4; ++i) {
-    int d = hexDigit(text[pos + i]);
+    int d = jsonHexDigit(text[pos + i]);
     if (d < 0) return "bad \\u escape";
     u = (u << 4) | static_cast<std::uint32_t>(d);
   }

@@ -15,6 +15,9 @@ inline std::size_t skipJsonBlanks(std::string_view text, std::size_t pos) {
   return pos;
 }
 
+// The value of a hexadecimal digit of either case, or -1.
+int jsonHexDigit(char c);
+
 // Reads the string whose opening quote is at pos, unescaped, onto the end of
 // out, and moves pos past its closing quote. Null on success, else the
 // parser's message for what is wrong, pos then where it was found.

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "document/json/json_lex.h"
 #include "document/json/json_number.h"
@@ -9,11 +10,6 @@
 
 namespace ob {
 namespace {
-
-// The parse below reads every value the same way whether it builds it or
-// only checks it: `v` is where a value goes, null when it is only checked
-// (kept as text, or inside something kept); `shape` is what of it readers
-// look at, null when it is built whole.
 
 void skipBlanks(JsonParser& p) { p.pos = skipJsonBlanks(p.text, p.pos); }
 
@@ -55,21 +51,56 @@ const JsonShape* below(const JsonShape* shape) {
   return shape != nullptr && shape->form == JsonShape::Form::Whole ? nullptr : shape;
 }
 
-bool readValue(JsonParser& p, JsonValue* v, const JsonShape* shape);
+// The text is read twice: first only checked, counting the elements or
+// members of every array and object that will be built, in the order they
+// open; then built, each of those reserved at its size, so that a tree
+// holds no room it does not use and never moves what it holds while it
+// grows. Below, `build` says whether a value is built (in the first pass:
+// would be), `v` is where it goes, null in the first pass and for what is
+// only checked (kept as text, or inside what is), and `shape` is what of it
+// readers look at, null when it is built whole.
+struct Pass {
+  JsonParser& p;
+  std::vector<std::uint32_t>& sizes;
+  bool making = false;  // the second pass
+  std::size_t next = 0;
 
-bool readArray(JsonParser& p, JsonValue* v, const JsonShape* shape) {
+  // At a container's opening: its place among the sizes when counting.
+  std::size_t open(std::vector<JsonValue>* elements, std::vector<JsonMember>* members) {
+    if (!making) {
+      sizes.push_back(0);
+      return sizes.size() - 1;
+    }
+    const std::uint32_t size = sizes[next++];
+    if (elements != nullptr) elements->reserve(size);
+    if (members != nullptr) members->reserve(size);
+    return 0;
+  }
+  void close(std::size_t at, std::uint32_t size) {
+    if (!making) sizes[at] = size;
+  }
+};
+
+bool readValue(Pass& r, JsonValue* v, const JsonShape* shape, bool build);
+
+bool readArray(Pass& r, JsonValue* v, const JsonShape* shape, bool build) {
+  JsonParser& p = r.p;
   if (v != nullptr) v->kind = JsonKind::Array;
   const JsonShape* each = shape != nullptr ? below(&shape->element()) : nullptr;
+  const std::size_t at = build ? r.open(v != nullptr ? &v->elements : nullptr, nullptr) : 0;
+  std::uint32_t size = 0;
   ++p.pos;
   skipBlanks(p);
   if (peek(p) == ']') {
     ++p.pos;
+    if (build) r.close(at, size);
     return true;
   }
   for (;;) {
     JsonValue* element = nullptr;
     if (v != nullptr) element = &v->elements.emplace_back();
-    if (!readValue(p, element, each)) return false;
+    if (!readValue(r, element, each, build)) return false;
+    ++size;
     skipBlanks(p);
     char c = peek(p);
     if (c == ',' && p.pos < p.text.size()) {
@@ -78,33 +109,43 @@ bool readArray(JsonParser& p, JsonValue* v, const JsonShape* shape) {
     }
     if (c == ']') {
       ++p.pos;
+      if (build) r.close(at, size);
       return true;
     }
     return fail(p, "expected ',' or ']'");
   }
 }
 
-// Members in a row that no reader looks at, taken as one piece of text.
+// Members in a row that no reader looks at, taken as one piece of text:
+// one member of the object built.
 struct KeptRun {
   std::size_t from = 0;
   std::size_t to = 0;
   std::string lastKey;
   bool open = false;
 
-  void close(const JsonParser& p, JsonValue& object) {
-    if (!open) return;
-    object.members.push_back(
-        JsonMember{std::move(lastKey), makeJsonKept(JsonKind::KeptMembers, p.text.substr(from, to - from))});
+  // True when a run was open.
+  bool close(const JsonParser& p, JsonValue* object) {
+    if (!open) return false;
+    if (object != nullptr)
+      object->members.push_back(
+          JsonMember{std::move(lastKey),
+                     makeJsonKept(JsonKind::KeptMembers, std::string(p.text.substr(from, to - from)))});
     *this = KeptRun{};
+    return true;
   }
 };
 
-bool readObject(JsonParser& p, JsonValue* v, const JsonShape* shape) {
+bool readObject(Pass& r, JsonValue* v, const JsonShape* shape, bool build) {
+  JsonParser& p = r.p;
   if (v != nullptr) v->kind = JsonKind::Object;
+  const std::size_t at = build ? r.open(nullptr, v != nullptr ? &v->members : nullptr) : 0;
+  std::uint32_t size = 0;
   ++p.pos;
   skipBlanks(p);
   if (peek(p) == '}') {
     ++p.pos;
+    if (build) r.close(at, size);
     return true;
   }
   JsonSeenKeys seen(p.text);
@@ -122,19 +163,21 @@ bool readObject(JsonParser& p, JsonValue* v, const JsonShape* shape) {
       p.error = "duplicate key \"" + key + "\"";
       return false;
     }
-    const JsonShape* member = shape != nullptr ? shape->member(key) : nullptr;
-    if (v == nullptr) {
-      if (!readValue(p, nullptr, nullptr)) return false;
+    const JsonShape* member = build && shape != nullptr ? shape->member(key) : nullptr;
+    if (!build) {
+      if (!readValue(r, nullptr, nullptr, false)) return false;
     } else if (shape != nullptr && member == nullptr) {
       if (!run.open) run.from = keyAt;
       run.open = true;
-      if (!readValue(p, nullptr, nullptr)) return false;
+      if (!readValue(r, nullptr, nullptr, false)) return false;
       run.to = p.pos;
       run.lastKey = std::move(key);
     } else {
-      run.close(p, *v);
-      JsonMember& m = v->members.emplace_back(JsonMember{std::move(key), JsonValue{}});
-      if (!readValue(p, &m.value, below(member))) return false;
+      size += run.close(p, v) ? 1 : 0;
+      JsonValue* value = nullptr;
+      if (v != nullptr) value = &v->members.emplace_back(JsonMember{std::move(key), JsonValue{}}).value;
+      if (!readValue(r, value, below(member), true)) return false;
+      ++size;
     }
     skipBlanks(p);
     char c = peek(p);
@@ -144,23 +187,24 @@ bool readObject(JsonParser& p, JsonValue* v, const JsonShape* shape) {
     }
     if (c == '}') {
       ++p.pos;
-      if (v != nullptr) run.close(p, *v);
+      if (build) r.close(at, size + (run.close(p, v) ? 1 : 0));
       return true;
     }
     return fail(p, "expected ',' or '}'");
   }
 }
 
-bool readNested(JsonParser& p, JsonValue* v, const JsonShape* shape, bool array) {
+bool readNested(Pass& r, JsonValue* v, const JsonShape* shape, bool build, bool array) {
+  JsonParser& p = r.p;
   ++p.depth;
   if (p.depth > kJsonMaxDepth) return fail(p, "document nested too deep");
   bool ok = false;
-  if (v != nullptr && shape != nullptr && !shape->builds(array)) {
+  if (build && shape != nullptr && !shape->builds(array)) {
     const std::size_t from = p.pos;
-    ok = array ? readArray(p, nullptr, nullptr) : readObject(p, nullptr, nullptr);
-    if (ok) *v = makeJsonKept(JsonKind::Kept, p.text.substr(from, p.pos - from));
+    ok = array ? readArray(r, nullptr, nullptr, false) : readObject(r, nullptr, nullptr, false);
+    if (ok && v != nullptr) *v = makeJsonKept(JsonKind::Kept, std::string(p.text.substr(from, p.pos - from)));
   } else {
-    ok = array ? readArray(p, v, shape) : readObject(p, v, shape);
+    ok = array ? readArray(r, v, shape, build) : readObject(r, v, shape, build);
   }
   --p.depth;
   return ok;
@@ -176,7 +220,8 @@ bool readLiteral(JsonParser& p, JsonValue* v, std::string_view word, JsonKind ki
   return true;
 }
 
-bool readValue(JsonParser& p, JsonValue* v, const JsonShape* shape) {
+bool readValue(Pass& r, JsonValue* v, const JsonShape* shape, bool build) {
+  JsonParser& p = r.p;
   if (++p.values > kJsonMaxValues) return fail(p, kJsonTooManyValues);
   skipBlanks(p);
   switch (peek(p)) {
@@ -187,8 +232,8 @@ bool readValue(JsonParser& p, JsonValue* v, const JsonShape* shape) {
       }
       v->kind = JsonKind::String;
       return readString(p, v->text);
-    case '[': return readNested(p, v, shape, true);
-    case '{': return readNested(p, v, shape, false);
+    case '[': return readNested(r, v, shape, build, true);
+    case '{': return readNested(r, v, shape, build, false);
     case 't':
       if (startsWith(p, "true")) return readLiteral(p, v, "true", JsonKind::Bool, true);
       return readLiteral(p, v, "false", JsonKind::Bool, false);
@@ -202,25 +247,35 @@ bool readValue(JsonParser& p, JsonValue* v, const JsonShape* shape) {
   }
 }
 
-bool parseWith(std::string_view text, const JsonShape* shape, JsonValue& value, std::string& error) {
-  JsonParser p;
-  p.text = text;
-  value = JsonValue{};
+// The whole text as one value, into v when given: false, with the message
+// in p.error, when it is not one.
+bool readWhole(Pass& r, JsonValue* v, const JsonShape* shape) {
+  JsonParser& p = r.p;
   skipBlanks(p);
-  if (p.pos >= p.text.size()) {
-    error = "empty document";
-    return false;
-  }
-  if (!readValue(p, &value, shape)) {
-    error = p.error.empty() ? std::string("parse error") : p.error;
-    return false;
-  }
+  if (p.pos >= p.text.size()) return fail(p, "empty document");
+  if (!readValue(r, v, shape, true)) return fail(p, "parse error");
   skipBlanks(p);
   if (p.pos < p.text.size()) {
-    error = "unexpected content after the document";
+    p.error = "unexpected content after the document";
     return false;
   }
   return true;
+}
+
+bool parseWith(std::string_view text, const JsonShape* shape, JsonValue& value, std::string& error) {
+  value = JsonValue{};
+  std::vector<std::uint32_t> sizes;
+  JsonParser checking;
+  checking.text = text;
+  Pass check{checking, sizes};
+  if (!readWhole(check, nullptr, shape)) {
+    error = checking.error;
+    return false;
+  }
+  JsonParser making;
+  making.text = text;
+  Pass make{making, sizes, true};
+  return readWhole(make, &value, shape);
 }
 
 }  // namespace

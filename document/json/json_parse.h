@@ -16,10 +16,11 @@ namespace ob {
 
 inline constexpr std::int32_t kJsonMaxDepth = 256;
 
-// Every value built (elements and members' values included) costs about
-// 130 to 170 bytes, so this keeps a hostile document's tree near 160 MB and
-// refuses it before it grows further; a real instance document holds a few
-// thousand values. Values kept as text count too: they cost no more than
+// A value built costs 144 bytes (a member 176 with its key) and is built at
+// its container's size, so this keeps a hostile document's tree under 180 MB;
+// a real instance document holds a few thousand values. The text is checked
+// whole before anything is built, so a document past the limit is refused
+// holding nothing. Values kept as text count too: they cost no more than
 // their text, but every save lays them out again.
 inline constexpr std::uint64_t kJsonMaxValues = 1000000;
 inline constexpr const char* kJsonTooManyValues = "document holds more than 1000000 values";

@@ -36,12 +36,18 @@ JsonShape wholeShape() {
   return s;
 }
 
-JsonShape arrayShape(JsonShape each) {
+namespace {
+
+JsonShape withEach(JsonShape::Form form, JsonShape each) {
   JsonShape s;
-  s.form = JsonShape::Form::Array;
+  s.form = form;
   s.each.push_back(std::move(each));
   return s;
 }
+
+}  // namespace
+
+JsonShape arrayShape(JsonShape each) { return withEach(JsonShape::Form::Array, std::move(each)); }
 
 JsonShape objectShape(std::vector<JsonShapeMember> members) {
   JsonShape s;
@@ -50,11 +56,6 @@ JsonShape objectShape(std::vector<JsonShapeMember> members) {
   return s;
 }
 
-JsonShape objectOfShape(JsonShape each) {
-  JsonShape s;
-  s.form = JsonShape::Form::Object;
-  s.each.push_back(std::move(each));
-  return s;
-}
+JsonShape objectOfShape(JsonShape each) { return withEach(JsonShape::Form::Object, std::move(each)); }
 
 }  // namespace ob

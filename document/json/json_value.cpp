@@ -117,10 +117,10 @@ JsonValue makeJsonString(std::string s) {
 
 JsonValue makeJsonStringFrom(std::string_view text) { return makeJsonString(std::string(text)); }
 
-JsonValue makeJsonKept(JsonKind kind, std::string_view text) {
+JsonValue makeJsonKept(JsonKind kind, std::string text) {
   JsonValue v;
   v.kind = kind;
-  v.text = std::string(text);
+  v.kept = std::make_shared<const std::string>(std::move(text));
   return v;
 }
 

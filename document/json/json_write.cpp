@@ -8,6 +8,7 @@
 
 #include "document/json/json_kept_write.h"
 #include "document/json/json_number.h"
+#include "document/json/json_out.h"
 
 namespace ob {
 namespace {
@@ -31,20 +32,20 @@ bool sameAsFloat(double value, double d) {
   return static_cast<float>(d) == fv;
 }
 
-void appendNumber(const JsonValue& v, std::string& out) { appendJsonNumber(v.number, v.numberText, out); }
+void appendNumber(const JsonValue& v, JsonOut& out) { putJsonNumber(v.number, v.numberText, out); }
 
-void appendQuoted(std::string_view text, std::string& out) { appendJsonQuoted(text, out); }
+void appendQuoted(std::string_view text, JsonOut& out) { putJsonQuoted(text, out); }
 
-void appendCompact(const JsonValue& v, std::string& out) {
+void appendCompact(const JsonValue& v, JsonOut& out) {
   switch (v.kind) {
     case JsonKind::Bool: out += v.boolean ? "true" : "false"; return;
     case JsonKind::Number: appendNumber(v, out); return;
     case JsonKind::String: appendQuoted(v.text, out); return;
-    case JsonKind::Kept: writeKeptCompact(v.text, out); return;
+    case JsonKind::Kept: writeKeptCompact(v.keptText(), out); return;
     case JsonKind::KeptMembers:
       // Never a value of its own; written as the object of its members.
       out += '{';
-      writeKeptMembersCompact(v.text, out);
+      writeKeptMembersCompact(v.keptText(), out);
       out += '}';
       return;
     case JsonKind::Array:
@@ -60,7 +61,7 @@ void appendCompact(const JsonValue& v, std::string& out) {
       for (std::size_t i = 0; i < v.members.size(); ++i) {
         if (i) out += ',';
         if (v.members[i].value.kind == JsonKind::KeptMembers) {
-          writeKeptMembersCompact(v.members[i].value.text, out);
+          writeKeptMembersCompact(v.members[i].value.keptText(), out);
           continue;
         }
         appendQuoted(v.members[i].key, out);
@@ -78,9 +79,66 @@ bool isContainer(const JsonValue& v) {
   return v.kind == JsonKind::Array || v.kind == JsonKind::Object || v.isKept();
 }
 
+void writePretty(const JsonValue& value, int depth, JsonOut& out) {
+  if (depth < 0) depth = 0;
+  const std::size_t inner = 2 * (static_cast<std::size_t>(depth) + 1);
+  const std::size_t outer = 2 * static_cast<std::size_t>(depth);
+  if (value.kind == JsonKind::Array) {
+    bool flat = true;
+    for (const JsonValue& e : value.elements)
+      if (isContainer(e)) flat = false;
+    if (flat) {
+      appendCompact(value, out);
+      return;
+    }
+    out += "[\n";
+    for (std::size_t i = 0; i < value.elements.size(); ++i) {
+      out.append(inner, ' ');
+      writePretty(value.elements[i], depth + 1, out);
+      out += i + 1 < value.elements.size() ? ",\n" : "\n";
+    }
+    out.append(outer, ' ');
+    out += ']';
+    return;
+  }
+  if (value.kind == JsonKind::Object) {
+    if (value.members.empty()) {
+      out += "{}";
+      return;
+    }
+    out += "{\n";
+    for (std::size_t i = 0; i < value.members.size(); ++i) {
+      const JsonMember& m = value.members[i];
+      if (m.value.kind == JsonKind::KeptMembers) {
+        writeKeptMembersPretty(m.value.keptText(), depth, out);
+      } else {
+        out.append(inner, ' ');
+        appendQuoted(m.key, out);
+        out += ": ";
+        writePretty(m.value, depth + 1, out);
+      }
+      out += i + 1 < value.members.size() ? ",\n" : "\n";
+    }
+    out.append(outer, ' ');
+    out += '}';
+    return;
+  }
+  if (value.kind == JsonKind::Kept) {
+    writeKeptPretty(value.keptText(), depth, out);
+    return;
+  }
+  if (value.kind == JsonKind::KeptMembers) {
+    JsonValue object = makeJsonObject();
+    object.members.push_back({std::string(), value});
+    writePretty(object, depth, out);
+    return;
+  }
+  appendCompact(value, out);
+}
+
 }  // namespace
 
-void appendJsonNumber(double value, std::string_view spelling, std::string& out) {
+void putJsonNumber(double value, std::string_view spelling, JsonOut& out) {
   // NaN and infinities have no JSON form, whatever their spelling.
   if (!std::isfinite(value)) {
     out += "null";
@@ -97,93 +155,52 @@ void appendJsonNumber(double value, std::string_view spelling, std::string& out)
   }
   char buf[64];
   auto r = std::to_chars(buf, buf + sizeof buf, value);
-  out.append(buf, r.ptr);
+  out.append(buf, static_cast<std::size_t>(r.ptr - buf));
+}
+
+void putJsonQuoted(std::string_view text, JsonOut& out) {
+  forEachJsonQuotedPiece(text, [&out](const char* bytes, std::size_t n) { out.append(bytes, n); });
+}
+
+void appendJsonNumber(double value, std::string_view spelling, std::string& out) {
+  JsonOut to(&out);
+  putJsonNumber(value, spelling, to);
 }
 
 void appendJsonQuoted(std::string_view text, std::string& out) {
-  forEachJsonQuotedPiece(text, [&out](const char* bytes, std::size_t n) { out.append(bytes, n); });
+  JsonOut to(&out);
+  putJsonQuoted(text, to);
 }
 
 std::string formatJsonNumber(const JsonValue& value) {
   std::string out;
-  appendNumber(value, out);
+  appendJsonNumber(value.number, value.numberText, out);
   return out;
 }
 
 std::string quoteJsonString(std::string_view text) {
   std::string out;
   out.reserve(text.size() + 2);
-  appendQuoted(text, out);
+  appendJsonQuoted(text, out);
   return out;
 }
 
 std::string writeJson(const JsonValue& value) {
   std::string out;
-  appendCompact(value, out);
+  writeSized(out, [&value](JsonOut& to) { appendCompact(value, to); });
   return out;
 }
 
 void writeJsonPretty(const JsonValue& value, int depth, std::string& out) {
-  if (depth < 0) depth = 0;
-  const std::size_t inner = 2 * (static_cast<std::size_t>(depth) + 1);
-  const std::size_t outer = 2 * static_cast<std::size_t>(depth);
-  if (value.kind == JsonKind::Array) {
-    bool flat = true;
-    for (const JsonValue& e : value.elements)
-      if (isContainer(e)) flat = false;
-    if (flat) {
-      appendCompact(value, out);
-      return;
-    }
-    out += "[\n";
-    for (std::size_t i = 0; i < value.elements.size(); ++i) {
-      out.append(inner, ' ');
-      writeJsonPretty(value.elements[i], depth + 1, out);
-      out += i + 1 < value.elements.size() ? ",\n" : "\n";
-    }
-    out.append(outer, ' ');
-    out += ']';
-    return;
-  }
-  if (value.kind == JsonKind::Object) {
-    if (value.members.empty()) {
-      out += "{}";
-      return;
-    }
-    out += "{\n";
-    for (std::size_t i = 0; i < value.members.size(); ++i) {
-      const JsonMember& m = value.members[i];
-      if (m.value.kind == JsonKind::KeptMembers) {
-        writeKeptMembersPretty(m.value.text, depth, out);
-      } else {
-        out.append(inner, ' ');
-        appendQuoted(m.key, out);
-        out += ": ";
-        writeJsonPretty(m.value, depth + 1, out);
-      }
-      out += i + 1 < value.members.size() ? ",\n" : "\n";
-    }
-    out.append(outer, ' ');
-    out += '}';
-    return;
-  }
-  if (value.kind == JsonKind::Kept) {
-    writeKeptPretty(value.text, depth, out);
-    return;
-  }
-  if (value.kind == JsonKind::KeptMembers) {
-    JsonValue object = makeJsonObject();
-    object.members.push_back({std::string(), value});
-    writeJsonPretty(object, depth, out);
-    return;
-  }
-  appendCompact(value, out);
+  writeSized(out, [&value, depth](JsonOut& to) { writePretty(value, depth, to); });
 }
 
 std::string dumpJson(const JsonValue& value) {
   std::string out;
-  writeJsonPretty(value, 0, out);
-  out += '\n';
+  writeSized(out, [&value](JsonOut& to) {
+    writePretty(value, 0, to);
+    to += '\n';
+  });
   return out;
 }
 

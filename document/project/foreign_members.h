@@ -13,8 +13,9 @@ namespace ob {
 
 // Moves to out every member of loaded (objects by key, arrays of the same
 // non-zero length by index) that rewritten lacks, leaving null in its
-// place: held once, as loaded (kept text stays text). path is the location
-// of the two values as unescaped tokens.
+// place, an array or object as its text (json_shape.h): held once, at what
+// its text costs. path is the location of the two values as unescaped
+// tokens.
 void collectForeignMembers(std::vector<ForeignMember>& out, JsonValue& loaded, const JsonValue& rewritten,
                            std::vector<std::string>& path);
 

@@ -20,6 +20,7 @@
 #include "document/legacy/legacy_reader.h"
 #include "document/package/package.h"
 #include "document/package/unpack_limits.h"
+#include "document/params/number_spellings.h"
 #include "document/project/foreign_members.h"
 #include "document/project/load_samples.h"
 #include "document/project/match_factory_samples.h"
@@ -347,7 +348,7 @@ bool readInstancePackage(Package package, PackageReader* assets, const ByteSourc
                                                  kPluginVersionText, "");
   std::vector<std::string> path;
   collectForeignMembers(kept.foreignMembers, package.document, rewritten, path);
-  // What is left of the document gives the save the spellings of numbers.
+  keepNumberSpellings(package.document, rewritten);
   kept.loadedDocument = std::move(package.document);
   if (assets != nullptr) kept.keptEntries = assets->keepUnused(diagnostics);
   return true;
