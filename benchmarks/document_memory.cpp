@@ -1,6 +1,8 @@
 // Peak memory of reading hostile JSON: 1, 10 and 100 MB of small arrays,
 // alone and as a foreign member of an instance document, through the parser
-// and through the whole document load; and of reading a package of sample
+// and through the whole document load; the load and the save of a compact
+// document whose foreign member is 2.59 MiB of nested values, with what the
+// load holds once done; and of reading a package of sample
 // assets, fresh or beside the pool that holds them, or of packed samples it
 // refuses, or of samples packed small beside chunks that are not audio, and
 // of their save. The peak is the bytes held through operator new at the worst
@@ -119,6 +121,64 @@ void BM_ReadDocumentPeak(benchmark::State& state) {
   report(state, peak, accepted, bytes.size());
 }
 BENCHMARK(BM_ReadDocumentPeak)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
+
+// The demo's document, compact, after a foreign member of nested objects
+// and arrays that makes it 2.59 MiB.
+const std::vector<std::uint8_t>& nestedForeignDocument() {
+  static const std::vector<std::uint8_t> bytes = [] {
+    const std::string unit = R"({"a":[1,{"b":[2,3]}],"c":[[4],[5,6]]})";
+    auto project = ob::makeProject();
+    ob::buildDemoProject(*project);
+    const std::vector<std::uint8_t> saved = ob::writeProjectDocument(*project, ob::SamplePool{}, {});
+    ob::JsonValue demo;
+    std::string error;
+    ob::parseJson(std::string(saved.begin(), saved.end()), demo, error);
+    std::string text = "{\"nested\":[" + unit;
+    const std::string rest = ob::writeJson(demo).substr(1);
+    while (text.size() + rest.size() + unit.size() + 3 < std::size_t(2.59 * 1048576)) text += "," + unit;
+    text += "]," + rest;
+    return std::vector<std::uint8_t>(text.begin(), text.end());
+  }();
+  return bytes;
+}
+
+// Held beside the counters: what the load leaves in memory once it is done.
+void BM_ReadNestedForeignPeak(benchmark::State& state) {
+  const std::vector<std::uint8_t>& bytes = nestedForeignDocument();
+  std::size_t peak = 0;
+  std::size_t held = 0;
+  bool accepted = false;
+  for (auto _ : state) {
+    ob::test::resetPeakLiveBytes();
+    const std::size_t before = ob::test::liveBytes();
+    auto project = ob::makeProject();
+    ob::SamplePool pool;
+    ob::KeptDocument kept;
+    accepted = ob::readDocument(bytes, *project, pool, kept, nullptr, nullptr);
+    peak = ob::test::peakLiveBytes() - before;
+    held = ob::test::liveBytes() - before;
+  }
+  report(state, peak, accepted, bytes.size());
+  state.counters["held_MB"] = static_cast<double>(held) / kMB;
+}
+BENCHMARK(BM_ReadNestedForeignPeak)->Unit(benchmark::kMillisecond);
+
+void BM_SaveNestedForeignPeak(benchmark::State& state) {
+  auto project = ob::makeProject();
+  ob::SamplePool pool;
+  ob::KeptDocument kept;
+  const bool accepted = ob::readDocument(nestedForeignDocument(), *project, pool, kept, nullptr, nullptr);
+  std::size_t peak = 0;
+  std::size_t size = 0;
+  for (auto _ : state) {
+    ob::test::resetPeakLiveBytes();
+    const std::size_t before = ob::test::liveBytes();
+    size = ob::writeProjectDocument(*project, pool, kept).size();
+    peak = ob::test::peakLiveBytes() - before;
+  }
+  report(state, peak, accepted, size);
+}
+BENCHMARK(BM_SaveNestedForeignPeak)->Unit(benchmark::kMillisecond);
 
 // The demo with one sample: a float asset in this build's own form, 64 MiB
 // decoded.

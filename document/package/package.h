@@ -18,6 +18,7 @@
 #include "document/archive/zip_writer.h"
 #include "document/byte_sink.h"
 #include "document/diagnostics.h"
+#include "document/json/json_shape.h"
 #include "document/json/json_value.h"
 #include "document/reading/byte_source.h"
 
@@ -58,9 +59,11 @@ struct Package {
 // (see unpack_limits.h). The source must outlive the reader.
 class PackageReader {
  public:
-  // Nothing after reporting why.
+  // Nothing after reporting why. The document is parsed to `shape` when
+  // given (json_shape.h), else built whole.
   static std::optional<PackageReader> open(const ByteSource& source, std::string_view documentName,
-                                           Diagnostics& diagnostics, const zip::Limits& limits = {});
+                                           Diagnostics& diagnostics, const zip::Limits& limits = {},
+                                           const JsonShape* shape = nullptr);
 
   // The document; no assets and no other entries.
   Package& package() { return package_; }
@@ -189,8 +192,9 @@ bool is64LowerHex(std::string_view text);
 // Parses document bytes (a leading UTF-8 byte-order mark skipped); on
 // failure reports "document-unreadable" at `path` ("document-too-large" for
 // more bytes than kMaxDocumentTextBytes, which are not looked at, or more
-// values than the parser takes) and gives nothing.
+// values than the parser takes) and gives nothing. Parsed to `shape` when
+// given.
 std::optional<JsonValue> parseDocumentText(const std::uint8_t* bytes, std::size_t size, std::string_view path,
-                                           Diagnostics& diagnostics);
+                                           Diagnostics& diagnostics, const JsonShape* shape = nullptr);
 
 }  // namespace ob

@@ -44,7 +44,7 @@ bool opensJsonObject(const ByteSource& source) {
 
 // The document's text, parsed; nothing after the error.
 std::optional<JsonValue> readDocumentEntry(const zip::ArchiveIndex& archive, const zip::LocatedEntry& entry,
-                                           Diagnostics& diagnostics) {
+                                           Diagnostics& diagnostics, const JsonShape* shape) {
   const std::string path = "/" + entry.record.name;
   if (claimsTooMuchGrowth(entry.record)) {
     reportOvergrownDocument(diagnostics, entry.record.name);
@@ -59,7 +59,7 @@ std::optional<JsonValue> readDocumentEntry(const zip::ArchiveIndex& archive, con
     diagnostics.error("document-unreadable", path, "The document cannot be unpacked from the archive");
     return std::nullopt;
   }
-  return parseDocumentText(text->data(), text->size(), path, diagnostics);
+  return parseDocumentText(text->data(), text->size(), path, diagnostics, shape);
 }
 
 // Whether an asset's bytes hash to its name; after "asset-corrupt" when not.
@@ -75,7 +75,8 @@ bool namedByItsDigest(const zip::LocatedEntry& asset, const std::string& digest,
 }  // namespace
 
 std::optional<PackageReader> PackageReader::open(const ByteSource& source, std::string_view documentName,
-                                                 Diagnostics& diagnostics, const zip::Limits& limits) {
+                                                 Diagnostics& diagnostics, const zip::Limits& limits,
+                                                 const JsonShape* shape) {
   PackageReader reader;
   Package& package = reader.package_;
   package.documentName = std::string(documentName);
@@ -97,7 +98,7 @@ std::optional<PackageReader> PackageReader::open(const ByteSource& source, std::
       }
       return std::nullopt;
     }
-    std::optional<JsonValue> parsed = readDocumentEntry(*reader.archive_, *document, diagnostics);
+    std::optional<JsonValue> parsed = readDocumentEntry(*reader.archive_, *document, diagnostics, shape);
     if (!parsed) return std::nullopt;
     package.document = std::move(*parsed);
     reader.markUsed(*document);
@@ -114,7 +115,7 @@ std::optional<PackageReader> PackageReader::open(const ByteSource& source, std::
       diagnostics.error("document-unreadable", "", "The document cannot be read");
       return std::nullopt;
     }
-    auto document = parseDocumentText(text->data(), text->size(), "", diagnostics);
+    auto document = parseDocumentText(text->data(), text->size(), "", diagnostics, shape);
     if (!document) return std::nullopt;
     package.document = std::move(*document);
     return reader;

@@ -1,8 +1,9 @@
 #pragma once
-// What the last document load keeps for the next save: the document itself
-// (a save takes from it how each unchanged number was written), its members
-// that no reader applied, and the package's archive entries that the load
-// did not use, as they were stored. A load
+// What the last document load keeps for the next save: what of the document
+// gives a save how each unchanged number was written (the numbers the load's
+// rewrite has, in the objects and arrays that lead to them), its members
+// that no reader applied, held as their text, and the package's archive
+// entries that the load did not use, as they were stored. A load
 // hands a fresh one back beside the project and pool it read; whoever holds
 // that project passes it to the save. Main thread.
 

@@ -14,11 +14,13 @@
 #include "document/archive/zip_index.h"
 #include "document/factory/factory_ref.h"
 #include "document/factory/sample_resolver.h"
+#include "document/instance/instance_shape.h"
 #include "document/instance/instance_state.h"
 #include "document/json/json_parse.h"
 #include "document/legacy/legacy_reader.h"
 #include "document/package/package.h"
 #include "document/package/unpack_limits.h"
+#include "document/params/number_spellings.h"
 #include "document/project/foreign_members.h"
 #include "document/project/load_samples.h"
 #include "document/project/match_factory_samples.h"
@@ -97,16 +99,19 @@ bool looksLikeZip(const ByteSource& source) {
   return source.read(0, head, n) && zip::looksLikeZip(head, n);
 }
 
-// The document's text parsed once, for whichever reader takes it.
+// The document's text parsed, to the shape an instance document's readers
+// read when given, else whole.
 struct ParsedText {
   JsonValue root;
   std::string error;  // the parser's message; empty when the text parsed
 };
 
-ParsedText parseText(std::span<const std::uint8_t> bytes) {
+ParsedText parseText(std::span<const std::uint8_t> bytes, const JsonShape* shape) {
   ParsedText text;
-  if (!parseJson(withoutByteOrderMark(asText(bytes)), text.root, text.error) && text.error.empty())
-    text.error = "parse error";
+  const std::string_view json = withoutByteOrderMark(asText(bytes));
+  const bool parsed = shape != nullptr ? parseJson(json, *shape, text.root, text.error)
+                                       : parseJson(json, text.root, text.error);
+  if (!parsed && text.error.empty()) text.error = "parse error";
   return text;
 }
 
@@ -376,6 +381,7 @@ bool readInstancePackage(Package package, PackageReader* assets, const ByteSourc
                                                  kPluginVersionText, "");
   std::vector<std::string> path;
   collectForeignMembers(kept.foreignMembers, package.document, rewritten, path);
+  keepNumberSpellings(package.document, rewritten);
   kept.loadedDocument = std::move(package.document);
   if (assets != nullptr) kept.keptEntries = assets->keepUnused(diagnostics);
   return true;
@@ -395,7 +401,8 @@ bool readInstanceText(JsonValue document, const ByteSource& source, Project& pro
 bool readInstanceFrom(const ByteSource& source, const zip::Limits& limits, Project& project, SamplePool& pool,
                       const SamplePool* shareFrom, KeptDocument& kept, PlayedFiles& played,
                       std::uint64_t currentSeed, Diagnostics& diagnostics, std::string& error) {
-  std::optional<PackageReader> reader = PackageReader::open(source, "instance.json", diagnostics, limits);
+  std::optional<PackageReader> reader =
+      PackageReader::open(source, "instance.json", diagnostics, limits, &instanceDocumentShape());
   if (!reader) {
     error = joinDiagnosticMessages(diagnostics);
     return false;
@@ -584,11 +591,13 @@ bool readDocumentUnguarded(const ByteSource& source, Project& project, SamplePoo
   } else {
     std::vector<std::uint8_t> scratch;
     if (const auto bytes = documentText(source, scratch, diagnostics, localError)) {
-      ParsedText text = parseText(*bytes);
+      ParsedText text = parseText(*bytes, &instanceDocumentShape());
+      // A legacy reader reads all it is given.
       ok = text.error.empty() && isInstanceRoot(text.root)
                ? readInstanceText(std::move(text.root), source, *fresh, freshPool, shareFrom, freshKept,
                                   project.seed, diagnostics, localError)
-               : readLegacyText(text, source, *fresh, diagnostics, localError, documentSource);
+               : readLegacyText(parseText(*bytes, nullptr), source, *fresh, diagnostics, localError,
+                                documentSource);
     }
   }
   if (ok) {
@@ -620,7 +629,7 @@ bool isInstanceBytes(const std::uint8_t* bytes, std::size_t size) {
   const MemoryBytes source(bytes, size);
   if (looksLikeZip(source)) return namesInstanceEntry(source);
   if (isOversizedDocument(size)) return false;
-  const ParsedText text = parseText(source.inMemory());
+  const ParsedText text = parseText(source.inMemory(), &instanceDocumentShape());
   return text.error.empty() && isInstanceRoot(text.root);
 }
 
@@ -642,7 +651,7 @@ bool readLegacyProjectDocument(const std::uint8_t* bytes, std::size_t size, Proj
                              source);
   std::vector<std::uint8_t> scratch;
   const auto text = documentText(memory, scratch, diagnostics, error);
-  return text && readLegacyText(parseText(*text), memory, project, diagnostics, error, source);
+  return text && readLegacyText(parseText(*text, nullptr), memory, project, diagnostics, error, source);
 }
 
 bool readDocument(const ByteSource& source, Project& project, SamplePool& pool, KeptDocument& kept,

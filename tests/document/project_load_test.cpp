@@ -217,15 +217,17 @@ TEST(ProjectLoad, ForeignMembersAreCollected) {
   ASSERT_EQ(2u, fm.size());
   EXPECT_EQ((std::vector<std::string>{"state", "x"}), fm[0].path);
   EXPECT_EQ("sounds", fm[0].after);
-  EXPECT_EQ("{\"a\":[1,2]}", ob::writeJson(fm[0].value));
+  // Kept as read, key and all: a member no reader looks at.
+  EXPECT_EQ(ob::JsonKind::KeptMembers, fm[0].value.kind);
+  EXPECT_EQ("{\"x\":{\"a\":[1,2]}}", ob::writeJson(fm[0].value));
   EXPECT_EQ((std::vector<std::string>{"future"}), fm[1].path);
 }
 
 TEST(ProjectLoad, CollectWalksArraysOfEqualLength) {
   std::vector<ob::ForeignMember> out;
   std::vector<std::string> path;
-  ob::collectForeignMembers(out, parse(R"({"l":[{"a":1,"z":2},{"b":1}],"m":[{"q":1}]})"),
-                            parse(R"({"l":[{"a":1},{"b":1}],"m":[]})"), path);
+  ob::JsonValue loaded = parse(R"({"l":[{"a":1,"z":2},{"b":1}],"m":[{"q":1}]})");
+  ob::collectForeignMembers(out, loaded, parse(R"({"l":[{"a":1},{"b":1}],"m":[]})"), path);
   ASSERT_EQ(1u, out.size());
   EXPECT_EQ((std::vector<std::string>{"l", "0", "z"}), out[0].path);
   EXPECT_EQ("a", out[0].after);
