@@ -66,9 +66,10 @@ class PackageReader {
   // The asset entry of that name (the digits, without "assets/"), or null.
   const zip::LocatedEntry* findAsset(std::string_view name) const;
   // Its bytes, checked against its name; nothing when it claims to unpack
-  // beyond reason (the slot that needs it says so), or after the zip
-  // reader's warning or "asset-corrupt", with *fault, when given, saying
-  // why in lower-case words.
+  // beyond reason (the slot that needs it says so), or when they cannot
+  // be had: then *fault, when given, says why in lower-case words, and
+  // the caller says what becomes of the asset; without it, the zip
+  // reader's warning or "asset-corrupt" does.
   std::optional<std::vector<std::uint8_t>> readAsset(const zip::LocatedEntry& asset, Diagnostics& diagnostics,
                                                      std::string* fault = nullptr) const;
   // The same as a view: of the package itself when it is held in memory and

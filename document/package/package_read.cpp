@@ -142,9 +142,12 @@ std::optional<std::span<const std::uint8_t>> PackageReader::viewAsset(const zip:
   if (!data) return std::nullopt;
   const std::string_view digits = std::string_view(asset.record.name).substr(kAssetPrefix.size());
   if (sha256Hex(data->data(), data->size()) != digits) {
-    diagnostics.warn("asset-corrupt", "/" + asset.record.name,
-                     "The asset does not match its name; left out, the plugin falls back");
-    if (fault != nullptr) *fault = "its bytes are not the file its name says";
+    // A caller that asks why says itself what becomes of the asset.
+    if (fault != nullptr)
+      *fault = "its bytes are not the file its name says";
+    else
+      diagnostics.warn("asset-corrupt", "/" + asset.record.name,
+                       "The asset does not match its name; left out, the plugin falls back");
     return std::nullopt;
   }
   return data;
