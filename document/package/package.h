@@ -34,6 +34,9 @@ struct PackageAsset {
   // Set for an asset that no one holds whole, made as it is written: its
   // maker answers for its name.
   std::optional<zip::StreamedPayload> streamed = {};
+  // Set for a file a load kept as stored because it could not play it:
+  // its bytes are not known to be what its name says.
+  bool unchecked = false;
 
   std::span<const std::uint8_t> bytes() const {
     return borrowed.empty() ? std::span<const std::uint8_t>(data) : borrowed;
@@ -158,8 +161,12 @@ bool layOutPackage(const Package& package, PackageLayout& layout, Diagnostics& d
 std::optional<std::vector<std::uint8_t>> writePackage(const Package& package, Diagnostics& diagnostics,
                                                       const zip::Limits& readable = {});
 
-// Records the bytes as an asset unless one of that name exists (then they
-// are dropped) and returns "asset:" followed by their SHA-256 digits.
+// Records the asset and returns "asset:" followed by its name. Of two
+// files of one name the package holds one: the first recorded, unless it
+// is unchecked and the new one is not, since only bytes known to be what
+// the name says load again as that file.
+std::string recordAsset(Package& package, PackageAsset asset);
+// The same for bytes under their SHA-256 digits.
 std::string assetRefFor(Package& package, std::vector<std::uint8_t> bytes);
 // The same for bytes the caller holds until the package is written, under
 // their digest, which the caller gives.

@@ -99,11 +99,14 @@ std::string recordedFileOf(const SampleData& audio, const std::string& sampleNam
                            KnownSampleFiles& known, Digests digests, Package& package) {
   if (audio.kept) {
     const KeptSampleFile& file = *audio.kept;
+    // Unchecked: a file of its name whose bytes a save knows replaces it.
     if (!file.digest.empty())
       keptAssetRefFor(package, {file.digest,
                                 {},
                                 zip::PackedForm{file.method, file.flags, file.crc, std::uint32_t(file.size)},
-                                file.stored});
+                                file.stored,
+                                {},
+                                true});
     return file.ref;
   }
   if (audio.savedFileBytes() == 0) return {};
