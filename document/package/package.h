@@ -181,6 +181,12 @@ std::string streamedAssetRefFor(Package& package, std::string digest, zip::Strea
 // for one whose bytes are borrowed (a pool's shared file).
 const std::vector<std::uint8_t>* findAsset(const Package& package, std::string_view name);
 
+// Why a load's finding leaves the archive entry its path names out of what
+// the load keeps, so that no save holds it (the entries past the kept
+// budget, those the zip reader skips), in lower-case words; nothing for
+// any other finding.
+std::optional<std::string> entryLeftOut(const Diagnostic& finding);
+
 // Exactly 64 characters of 0-9 and a-f.
 bool is64LowerHex(std::string_view text);
 

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cctype>
 #include <utility>
 
 #include "document/archive/crc32.h"
@@ -189,6 +190,18 @@ std::vector<zip::StoredEntry> PackageReader::keepUnused(Diagnostics& diagnostics
     if (std::optional<zip::StoredEntry> stored = archive_->keep(entry)) kept.push_back(std::move(*stored));
   }
   return kept;
+}
+
+std::optional<std::string> entryLeftOut(const Diagnostic& finding) {
+  if (finding.path.empty() || (finding.code != "entry-dropped" && !finding.code.starts_with("zip-")))
+    return std::nullopt;
+  for (const std::string_view ending : {"; skipped", "; left out"}) {
+    if (!finding.message.ends_with(ending)) continue;
+    std::string why = finding.message.substr(0, finding.message.size() - ending.size());
+    if (!why.empty()) why[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(why[0])));
+    return why;
+  }
+  return std::nullopt;
 }
 
 std::optional<Package> readPackage(const std::uint8_t* bytes, std::size_t size, std::string_view documentName,
