@@ -34,9 +34,10 @@ bool sameSlices(const ob::SampleSlotTable& a, const ob::SampleSlotTable& b) {
 
 }  // namespace
 
-EditorView::EditorView(EngineHost& host, ob::KeptDocument& kept)
+EditorView::EditorView(EngineHost& host, ob::KeptDocument& kept, HostReport report)
     : host_(host),
       kept_(kept),
+      report_(std::move(report)),
       lastEditSnapshot_(kNoSnapshot),
       editActions_(*this),
       headerBar_(*this, host),

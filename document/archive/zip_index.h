@@ -36,8 +36,8 @@ class ArchiveIndex {
   const std::vector<LocatedEntry>& entries() const { return entries_; }
   // The entry of exactly that name, or null.
   const LocatedEntry* find(std::string_view name) const;
-  // Its bytes (see unpackEntry); nothing with the reader's warning, and
-  // *fault, when given, saying why.
+  // Its bytes (see unpackEntry); nothing with *fault, when given, saying
+  // why, else with the reader's warning.
   std::optional<std::vector<std::uint8_t>> unpack(const LocatedEntry& entry, Diagnostics& diagnostics,
                                                   std::string* fault = nullptr) const;
   // What the archive is read from.

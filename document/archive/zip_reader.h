@@ -42,15 +42,16 @@ std::optional<std::vector<Entry>> readZip(const std::uint8_t* bytes, std::size_t
 // name is claimed in `names` even when a later check fails), and its local
 // header and payload inside the archive. Nothing, with the reader's warning
 // (none for a folder), otherwise. An encrypted entry, or one of a method
-// other than stored or deflated, is warned of but located, so that it can
-// be kept as it is stored; it never unpacks.
+// other than stored or deflated, is located without a finding, so that it
+// can be kept as it is stored; it never unpacks.
 std::optional<std::uint64_t> locateEntry(const ByteSource& source, const DirectoryRecord& record,
                                          std::unordered_set<std::string>& names, Diagnostics& diagnostics);
 // The record's bytes from the payload at `payload`, inflated a piece of
 // input at a time and never past the declared size, checked against the
-// record's checksum. Nothing, with the reader's warning, otherwise (none
-// for an entry locateEntry has warned cannot unpack), and *fault, when
-// given, says why in lower-case words ("its bytes fail their checksum").
+// record's checksum. Nothing otherwise: with *fault, when given, saying why
+// in lower-case words ("its bytes fail their checksum"), for the caller to
+// say what becomes of the entry; without it, with the reader's warning
+// that the entry is skipped.
 std::optional<std::vector<std::uint8_t>> unpackEntry(const ByteSource& source, const DirectoryRecord& record,
                                                      std::uint64_t payload, Diagnostics& diagnostics,
                                                      std::string* fault = nullptr);

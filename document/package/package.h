@@ -36,6 +36,9 @@ struct PackageAsset {
   // Set for an asset that no one holds whole, made as it is written: its
   // maker answers for its name.
   std::optional<zip::StreamedPayload> streamed = {};
+  // Set for a file a load kept as stored because it could not play it:
+  // its bytes are not known to be what its name says.
+  bool unchecked = false;
 
   std::span<const std::uint8_t> bytes() const {
     return borrowed.empty() ? std::span<const std::uint8_t>(data) : borrowed;
@@ -70,9 +73,10 @@ class PackageReader {
   // The asset entry of that name (the digits, without "assets/"), or null.
   const zip::LocatedEntry* findAsset(std::string_view name) const;
   // Its bytes, checked against its name; nothing when it claims to unpack
-  // beyond reason (the slot that needs it says so), or after the zip
-  // reader's warning or "asset-corrupt", with *fault, when given, saying
-  // why in lower-case words.
+  // beyond reason (the slot that needs it says so), or when they cannot
+  // be had: then *fault, when given, says why in lower-case words, and
+  // the caller says what becomes of the asset; without it, the zip
+  // reader's warning or "asset-corrupt" does.
   std::optional<std::vector<std::uint8_t>> readAsset(const zip::LocatedEntry& asset, Diagnostics& diagnostics,
                                                      std::string* fault = nullptr) const;
   // The same as a view: of the package itself when it is held in memory and
@@ -170,8 +174,12 @@ bool writeLaidOutPackage(const PackageLayout& layout, ByteSink& out, Diagnostics
 std::optional<std::vector<std::uint8_t>> writePackage(const Package& package, Diagnostics& diagnostics,
                                                       const zip::Limits& readable = {});
 
-// Records the bytes as an asset unless one of that name exists (then they
-// are dropped) and returns "asset:" followed by their SHA-256 digits.
+// Records the asset and returns "asset:" followed by its name. Of two
+// files of one name the package holds one: the first recorded, unless it
+// is unchecked and the new one is not, since only bytes known to be what
+// the name says load again as that file.
+std::string recordAsset(Package& package, PackageAsset asset);
+// The same for bytes under their SHA-256 digits.
 std::string assetRefFor(Package& package, std::vector<std::uint8_t> bytes);
 // The same for bytes the caller holds until the package is written, under
 // their digest, which the caller gives.
@@ -185,6 +193,12 @@ std::string streamedAssetRefFor(Package& package, std::string digest, zip::Strea
 // its bytes, but the stored payload of an asset kept as stored, and nothing
 // for one whose bytes are borrowed (a pool's shared file).
 const std::vector<std::uint8_t>* findAsset(const Package& package, std::string_view name);
+
+// Why a load's finding leaves the archive entry its path names out of what
+// the load keeps, so that no save holds it (the entries past the kept
+// budget, those the zip reader skips), in lower-case words; nothing for
+// any other finding.
+std::optional<std::string> entryLeftOut(const Diagnostic& finding);
 
 // Exactly 64 characters of 0-9 and a-f.
 bool is64LowerHex(std::string_view text);

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cctype>
 #include <utility>
 
 #include "document/archive/crc32.h"
@@ -62,13 +63,16 @@ std::optional<JsonValue> readDocumentEntry(const zip::ArchiveIndex& archive, con
   return parseDocumentText(text->data(), text->size(), path, diagnostics, shape);
 }
 
-// Whether an asset's bytes hash to its name; after "asset-corrupt" when not.
+// Whether an asset's bytes hash to its name. When not, a caller that asks
+// why (fault) says itself what becomes of the asset; else "asset-corrupt".
 bool namedByItsDigest(const zip::LocatedEntry& asset, const std::string& digest, Diagnostics& diagnostics,
                       std::string* fault) {
   if (digest == std::string_view(asset.record.name).substr(kAssetPrefix.size())) return true;
-  diagnostics.warn("asset-corrupt", "/" + asset.record.name,
-                   "The asset does not match its name; left out, the plugin falls back");
-  if (fault != nullptr) *fault = "its bytes are not the file its name says";
+  if (fault != nullptr)
+    *fault = "its bytes are not the file its name says";
+  else
+    diagnostics.warn("asset-corrupt", "/" + asset.record.name,
+                     "The asset does not match its name; left out, the plugin falls back");
   return false;
 }
 
@@ -202,6 +206,18 @@ std::vector<zip::StoredEntry> PackageReader::keepUnused(Diagnostics& diagnostics
     if (std::optional<zip::StoredEntry> stored = archive_->keep(entry)) kept.push_back(std::move(*stored));
   }
   return kept;
+}
+
+std::optional<std::string> entryLeftOut(const Diagnostic& finding) {
+  if (finding.path.empty() || (finding.code != "entry-dropped" && !finding.code.starts_with("zip-")))
+    return std::nullopt;
+  for (const std::string_view ending : {"; skipped", "; left out"}) {
+    if (!finding.message.ends_with(ending)) continue;
+    std::string why = finding.message.substr(0, finding.message.size() - ending.size());
+    if (!why.empty()) why[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(why[0])));
+    return why;
+  }
+  return std::nullopt;
 }
 
 std::optional<Package> readPackage(const std::uint8_t* bytes, std::size_t size, std::string_view documentName,

@@ -196,29 +196,32 @@ std::optional<std::vector<std::uint8_t>> writePackage(const Package& package, Di
   return bytes;
 }
 
+std::string recordAsset(Package& package, PackageAsset asset) {
+  std::string ref = "asset:" + asset.name;
+  const auto held = std::find_if(package.assets.begin(), package.assets.end(),
+                                 [&asset](const PackageAsset& a) { return a.name == asset.name; });
+  if (held == package.assets.end())
+    package.assets.push_back(std::move(asset));
+  else if (held->unchecked && !asset.unchecked)
+    *held = std::move(asset);
+  return ref;
+}
+
 std::string assetRefFor(Package& package, std::vector<std::uint8_t> bytes) {
   std::string digits = sha256Hex(bytes.data(), bytes.size());
-  if (!findAsset(package, digits)) package.assets.push_back({digits, std::move(bytes)});
-  return "asset:" + digits;
+  return recordAsset(package, {std::move(digits), std::move(bytes)});
 }
 
 std::string borrowedAssetRefFor(Package& package, std::span<const std::uint8_t> bytes, std::string digest) {
-  std::string ref = "asset:" + digest;
-  if (!findAsset(package, digest)) package.assets.push_back({std::move(digest), {}, {}, bytes});
-  return ref;
+  return recordAsset(package, {std::move(digest), {}, {}, bytes});
 }
 
 std::string keptAssetRefFor(Package& package, PackageAsset kept) {
-  std::string ref = "asset:" + kept.name;
-  if (!findAsset(package, kept.name)) package.assets.push_back(std::move(kept));
-  return ref;
+  return recordAsset(package, std::move(kept));
 }
 
 std::string streamedAssetRefFor(Package& package, std::string digest, zip::StreamedPayload payload) {
-  std::string ref = "asset:" + digest;
-  if (!findAsset(package, digest))
-    package.assets.push_back({std::move(digest), {}, {}, {}, std::move(payload)});
-  return ref;
+  return recordAsset(package, {std::move(digest), {}, {}, {}, std::move(payload)});
 }
 
 const std::vector<std::uint8_t>* findAsset(const Package& package, std::string_view name) {

@@ -214,13 +214,9 @@ std::string startingUpperCase(std::string text) {
 // may hold one that the zip reader left out, and then the reader's words
 // say why.
 std::string unlocatedAsset(const Diagnostics& diagnostics, const std::string& entryPath) {
-  constexpr std::string_view kSkipped = "; skipped";
-  for (const Diagnostic& d : diagnostics) {
-    if (d.path != entryPath || !d.code.starts_with("zip-") || !d.message.ends_with(kSkipped)) continue;
-    std::string why = d.message.substr(0, d.message.size() - kSkipped.size());
-    if (!why.empty()) why[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(why[0])));
-    return "the archive holds the asset, but " + why;
-  }
+  for (const Diagnostic& d : diagnostics)
+    if (d.path == entryPath)
+      if (std::optional<std::string> why = entryLeftOut(d)) return "the archive holds the asset, but " + *why;
   return "the archive has no such asset";
 }
 

@@ -94,12 +94,14 @@ const zip::StoredEntry* packedFileOf(const KeptDocument& kept, std::string_view 
 }
 
 // Records a file copied as its archive stored it, under its digest.
-std::string storedAssetRefFor(Package& package, const StoredSampleFile& file) {
+std::string storedAssetRefFor(Package& package, const StoredSampleFile& file, bool unchecked = false) {
   return keptAssetRefFor(package,
                          {file.digest,
                           {},
                           zip::PackedForm{file.method, file.flags, file.crc, std::uint32_t(file.size)},
-                          file.stored});
+                          file.stored,
+                          {},
+                          unchecked});
 }
 
 // The reference of a slot's audio, its file recorded in the package: as a
@@ -109,7 +111,8 @@ std::string storedAssetRefFor(Package& package, const StoredSampleFile& file) {
 std::string recordedFileOf(const SampleData& audio, const std::string& sampleName, const KeptDocument& kept,
                            KnownSampleFiles& known, Digests digests, Package& package) {
   if (audio.kept) {
-    if (!audio.kept->digest.empty()) storedAssetRefFor(package, *audio.kept);
+    // Unchecked: a file of its name whose bytes a save knows replaces it.
+    if (!audio.kept->digest.empty()) storedAssetRefFor(package, *audio.kept, true);
     return audio.kept->ref;
   }
   if (audio.packed) return storedAssetRefFor(package, *audio.packed);

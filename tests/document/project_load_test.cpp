@@ -537,7 +537,19 @@ TEST(ProjectLoad, AnAssetTheArchiveCannotGiveIsKeptWithItsReason) {
     ASSERT_TRUE(l->ok) << l->error;
     EXPECT_EQ(0, obtest::countCode(l->diags, "missing-asset"));
     EXPECT_EQ(1, obtest::countCode(l->diags, "asset-unreadable"));
+    EXPECT_EQ(1u, l->diags.size()) << "the slot's warning alone says what becomes of the file";
     expectSavedAsStored(*l, original, entries[1].name, c.why);
+
+    // The file itself beside it: the save holds it, not the kept copy, and
+    // both slots play it when loaded again.
+    l->project->samples.count = 2;
+    ob::copyText(l->project->samples.slots[1].name, "a.wav");
+    ASSERT_EQ(1, ob::replaceSlotWav(l->pool, 1, file));
+    auto again = load(ob::writeProjectDocument(*l->project, l->pool, l->kept));
+    ASSERT_TRUE(again->ok) << again->error;
+    EXPECT_TRUE(again->diags.empty()) << ob::joinDiagnosticMessages(again->diags);
+    ASSERT_EQ(2u, again->pool.slots.size());
+    for (const auto& slot : again->pool.slots) EXPECT_GT(slot->frames, 0);
   }
 }
 
