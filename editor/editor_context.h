@@ -45,6 +45,9 @@ class EditorContext {
   // selected track is no track).
   virtual std::int32_t selectedSound() const = 0;
   // Stored as given; readers treat an index outside the part as none.
+  // Every change of track comes here, and forgets the step chosen: a step
+  // belongs to the track it was chosen on, and kept, the bench would open
+  // on a lock of the new track's step instead of its base sound.
   virtual void setSelectedTrack(std::int32_t track) = 0;
   virtual void setSelectedStep(std::int32_t step) = 0;
   virtual void selectPart(std::int32_t part) = 0;

@@ -27,6 +27,7 @@ void EditorView::frame(const ui::FrameInfo& frame) {
     // The host loaded a state under the open editor: the histories hold
     // another project and the selection may point past it.
     seenStateLoads_ = host_.stateLoads;
+    leftOut_ = {};  // the project no longer comes from the file opened
     startOver();
     refresh();
     showUnplayableSamples();
@@ -43,6 +44,7 @@ void EditorView::frame(const ui::FrameInfo& frame) {
   const HeaderBarResult header = drawHeaderBar(frame, content);
   handleEditShortcuts();
   runHeaderResults(header);
+  if (const std::optional<std::filesystem::path> target = saveQuestion_.draw()) writeProject(*target);
   drawBelowHeader(content);
   runRenders();
 }

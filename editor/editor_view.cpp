@@ -34,9 +34,10 @@ bool sameSlices(const ob::SampleSlotTable& a, const ob::SampleSlotTable& b) {
 
 }  // namespace
 
-EditorView::EditorView(EngineHost& host, ob::KeptDocument& kept)
+EditorView::EditorView(EngineHost& host, ob::KeptDocument& kept, HostReport report)
     : host_(host),
       kept_(kept),
+      report_(std::move(report)),
       lastEditSnapshot_(kNoSnapshot),
       editActions_(*this),
       headerBar_(*this, host),
@@ -165,7 +166,7 @@ void EditorView::refresh() {
   if (selectedPart_ >= parts) selectedPart_ = parts - 1;
   if (selectedPart_ < 0) selectedPart_ = 0;
   const int tracks = host_.project.patterns[selectedPart_].numTracks;
-  if (selectedTrack_ >= tracks) selectedTrack_ = std::max(tracks - 1, 0);
+  if (selectedTrack_ >= tracks) setSelectedTrack(std::max(tracks - 1, 0));
   if (selectedCell_ >= ob::kStepsPerTrack) selectedCell_ = -1;
   bench_.rebuild();
 }

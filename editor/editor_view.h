@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,8 +23,10 @@
 #include "editor/kits/kit_browser.h"
 #include "editor/macros/macro_panel.h"
 #include "editor/panel_host.h"
+#include "editor/project_files.h"
 #include "editor/render_budget.h"
 #include "editor/samples/samples_page.h"
+#include "editor/save_question.h"
 #include "editor/undo_history.h"
 #include "editor/widgets/bench/bench_page.h"
 #include "ui/geometry.h"
@@ -33,9 +36,12 @@ namespace orbi {
 
 class EditorView : public ui::View, public EditorContext {
  public:
+  // Hands the findings of a load the editor makes to the host's log.
+  using HostReport = std::function<void(const ob::Diagnostics&)>;
+
   // Both outlive the view: the instance's engine host and what the last
   // document load kept for the next save.
-  EditorView(EngineHost& host, ob::KeptDocument& kept);
+  EditorView(EngineHost& host, ob::KeptDocument& kept, HostReport report = {});
 
   // The frame (editor_frame.cpp): housekeeping, the playhead, the kit
   // browser's message, the header and its results, the editing shortcuts,
@@ -55,7 +61,10 @@ class EditorView : public ui::View, public EditorContext {
   std::int32_t selectedTrack() const override { return selectedTrack_; }
   std::int32_t selectedCell() const override { return selectedCell_; }
   std::int32_t selectedSound() const override;
-  void setSelectedTrack(std::int32_t track) override { selectedTrack_ = track; }
+  void setSelectedTrack(std::int32_t track) override {
+    selectedTrack_ = track;
+    selectedCell_ = -1;
+  }
   void setSelectedStep(std::int32_t step) override { selectedCell_ = step; }
   void selectPart(std::int32_t part) override;
   void apply(ob::EditCommand& command) override;
@@ -83,9 +92,12 @@ class EditorView : public ui::View, public EditorContext {
   SamplesPage& samplesPage() { return samplesPage_; }
 
   // Project files (editor_files.cpp). A failure changes nothing but the
-  // status line.
+  // status line. An open tells the host's log what it found. A save over
+  // the file opened last, when its open left entries out, first asks
+  // (saveQuestion) and saves only once the user says so.
   bool openProject(const std::filesystem::path& path);
   bool saveProject(const std::filesystem::path& path);
+  const SaveQuestion& saveQuestion() const { return saveQuestion_; }
 
   // Kit commands; the save form and the browser open under the header's
   // kit field from the next frame.
@@ -144,6 +156,9 @@ class EditorView : public ui::View, public EditorContext {
   void startOver();
   // The status line names the slots whose sample cannot play, and why.
   void showUnplayableSamples();
+  // Writes the project file; a save over the opened file leaves it
+  // holding no entry the open left out.
+  bool writeProject(const std::filesystem::path& target);
 
   // Frame stages (editor_frame.cpp).
   // The macros the host moves, as bits: a NaN equals itself.
@@ -166,6 +181,12 @@ class EditorView : public ui::View, public EditorContext {
 
   EngineHost& host_;
   ob::KeptDocument& kept_;
+  HostReport report_;
+  // The file opened last and the entries its open left out, which a save
+  // over it asks about first.
+  std::filesystem::path openedFile_;
+  LeftOutEntries leftOut_;
+  SaveQuestion saveQuestion_;
   double nowMs_ = 0.0;    // the frame's time: the clock of undo coalescing
   bool started_ = false;  // the first frame's start-up work is done
   std::uint64_t revision_ = 0;

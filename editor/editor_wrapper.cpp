@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "editor/editor_view.h"
+#include "plugin/host_log.h"
 #include "ui/platform/display_scale.h"
 
 namespace ob::clap {
@@ -156,8 +157,10 @@ void OrbitraneEditor::unregisterFrameDriving() {
 
 std::unique_ptr<PluginEditor> makeEditor(const clap_host_t* host, orbi::EngineHost& engineHost,
                                          KeptDocument& keptDocument) {
-  return std::make_unique<OrbitraneEditor>(host, [&engineHost, &keptDocument] {
-    return std::make_unique<orbi::EditorView>(engineHost, keptDocument);
+  return std::make_unique<OrbitraneEditor>(host, [host, &engineHost, &keptDocument] {
+    return std::make_unique<orbi::EditorView>(engineHost, keptDocument, [host](const Diagnostics& findings) {
+      logDiagnosticsToHost(host, findings);
+    });
   });
 }
 

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "document/package/package.h"
 #include "ui/dialogs/file_dialog.h"
 
 namespace orbi {
@@ -59,6 +60,38 @@ std::string leftOutSamples(const ob::Diagnostics& diagnostics) {
   if (first == nullptr) return {};
   if (count == 1) return startingLowerCase(first->message);
   return std::to_string(count) + " samples play silent, the first: " + startingLowerCase(first->message);
+}
+
+LeftOutEntries leftOutEntries(const ob::Diagnostics& diagnostics) {
+  LeftOutEntries leftOut;
+  for (const ob::Diagnostic& d : diagnostics) {
+    std::optional<std::string> why = ob::entryLeftOut(d);
+    if (!why) continue;
+    if (leftOut.count++ == 0) {
+      leftOut.first = d.path.substr(1);
+      leftOut.why = std::move(*why);
+    }
+  }
+  return leftOut;
+}
+
+std::string leftOutSummary(const LeftOutEntries& leftOut) {
+  if (leftOut.count == 0) return {};
+  const std::string because = " (" + leftOut.why + ")";
+  if (leftOut.count == 1) return leftOut.first + " is left out, and a save will not hold it" + because;
+  return std::to_string(leftOut.count) +
+         " entries are left out, and a save will not hold them; the first is " + leftOut.first + because;
+}
+
+std::string saveWithoutQuestion(std::string_view fileName, const LeftOutEntries& leftOut) {
+  const std::string because = " (" + leftOut.why + ")";
+  const std::string file(fileName);
+  if (leftOut.count == 1)
+    return file + " holds " + leftOut.first + ", which was left out when it was opened" + because +
+           ". Saving over it writes the file without it.";
+  return file + " holds " + std::to_string(leftOut.count) +
+         " entries that were left out when it was opened, the first " + leftOut.first + because +
+         ". Saving over it writes the file without them.";
 }
 
 }  // namespace orbi

@@ -50,4 +50,21 @@ FileStatus fileStatus(std::string_view verb, const std::filesystem::path& path, 
 // the first: ...").
 std::string leftOutSamples(const ob::Diagnostics& diagnostics);
 
+// The archive entries an open left out, which no save holds.
+struct LeftOutEntries {
+  std::size_t count = 0;
+  std::string first;  // the first one's name
+  std::string why;    // why the first, in lower-case words
+};
+LeftOutEntries leftOutEntries(const ob::Diagnostics& diagnostics);
+
+// What an open says of them: empty for none; else the entry and why for
+// one ("future/a.bin is left out, and a save will not hold it (entries
+// ...)"), or the count and the first for several.
+std::string leftOutSummary(const LeftOutEntries& leftOut);
+
+// What a save over the opened file asks first: that the file holds them,
+// and that the save writes it without them.
+std::string saveWithoutQuestion(std::string_view fileName, const LeftOutEntries& leftOut);
+
 }  // namespace orbi

@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::vector<std::uint8_t> saved = ob::writeProjectDocument(*project, pool, kept);
   if (saved.empty()) std::abort();
   const obfuzz::Loaded first{*project, obfuzz::samplesOf(pool), kept};
-  if (!obfuzz::keepsTheEntries(data, size, saved, first, diagnostics)) std::abort();
+  if (!obfuzz::keepsWhatTheLoadRead(data, size, saved, first, diagnostics)) std::abort();
   // What a file load takes, a host's state load takes too.
   if (ob::zip::looksLikeZip(saved.data(), saved.size()) &&
       ob::zip::StreamWalk({}, ob::zip::Limits{}.maxArchiveBytes).follow(saved.data(), saved.size()) !=

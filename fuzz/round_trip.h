@@ -4,11 +4,11 @@
 // packages and text). Saved, what a load read keeps every entry of its
 // package the load located, as it was stored, bar those the load said it
 // dropped (the file of a sample it played may go stored whole where it was
-// packed, and then unpacks to the same bytes); and loaded again, it gives
-// the same project, the same samples (audio, the files a save writes, and
-// the files kept unplayed, as stored), the same entries kept unread, the
-// same members kept unknown and every reference of the document, of any
-// kind, as written.
+// packed, and then unpacks to the same bytes), every member it kept
+// unknown and every reference of the document, of any kind, as written;
+// and loaded again, it gives the same project, the same samples (audio,
+// the files a save writes, and the files kept unplayed, as stored) and the
+// same entries kept unread.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -23,7 +23,9 @@
 
 #include "document/archive/zip_index.h"
 #include "document/diagnostics.h"
+#include "document/instance/instance_shape.h"
 #include "document/json/json_write.h"
+#include "document/package/package.h"
 #include "document/params/param_values.h"
 #include "document/project/kept_document.h"
 #include "document/project/project_save.h"
@@ -84,14 +86,11 @@ inline bool keptAsStored(const ob::zip::ArchiveIndex& before, const ob::zip::Loc
 }
 
 // Every entry of an instance package that the load located is in the save.
-inline bool keepsTheEntries(const std::uint8_t* input, std::size_t size,
-                            const std::vector<std::uint8_t>& saved, const Loaded& first,
+inline bool keepsTheEntries(const ob::ByteSource& from, const ob::ByteSource& to, const Loaded& first,
                             const ob::Diagnostics& findings) {
   ob::Diagnostics unused;
-  const ob::MemoryBytes from(input, size);
   const auto before = ob::zip::ArchiveIndex::open(from, unused, {});
   if (!before || before->find("instance.json") == nullptr) return true;  // legacy: by what it means
-  const ob::MemoryBytes to(saved.data(), saved.size());
   const auto after = ob::zip::ArchiveIndex::open(to, unused, {});
   for (const ob::zip::LocatedEntry& entry : before->entries()) {
     const std::string& name = entry.record.name;
@@ -240,6 +239,7 @@ inline const ob::JsonValue* valueAt(const ob::JsonValue& root, const std::vector
 // Every member the load kept unknown is in the saved document where it
 // was, as it was.
 inline bool keepsTheUnknown(const ob::KeptDocument& first, const ob::JsonValue& saved) {
+  if (first.foreignMembers.empty()) return true;
   for (const auto& [path, value] : foreignOf(first)) {
     const ob::JsonValue* kept = valueAt(saved, path);
     if (kept == nullptr || ob::writeJson(*kept) != value) return false;
@@ -314,11 +314,33 @@ inline bool sameProject(const ob::Project& a, const ob::Project& b) {
   return std::memcmp(canonical(a).get(), canonical(b).get(), sizeof(ob::Project)) == 0;
 }
 
+// An instance document as a load reads it, or null for any other bytes.
+inline ob::JsonValue documentOf(const ob::ByteSource& bytes) {
+  ob::Diagnostics unused;
+  std::optional<ob::PackageReader> package =
+      ob::PackageReader::open(bytes, "instance.json", unused, {}, &ob::instanceDocumentShape());
+  return package ? std::move(package->package().document) : ob::JsonValue{};
+}
+
+// Whether `saved`, the save of what `first` loaded from `input` (with
+// those findings), keeps all of what it read: every entry, every member
+// kept unknown and every reference.
+inline bool keepsWhatTheLoadRead(const std::uint8_t* input, std::size_t size,
+                                 const std::vector<std::uint8_t>& saved, const Loaded& first,
+                                 const ob::Diagnostics& findings) {
+  const ob::MemoryBytes from(input, size);
+  const ob::MemoryBytes to(saved.data(), saved.size());
+  if (!keepsTheEntries(from, to, first, findings)) return false;
+  const ob::JsonValue read = documentOf(from);
+  if (read.isNull()) return true;  // legacy: by what it means
+  const ob::JsonValue written = documentOf(to);
+  return keepsTheUnknown(first.kept, written) && keepsTheReferences(read, written);
+}
+
 // Whether the load of a save of what `first` loaded built the same.
 inline bool sameLoad(const Loaded& first, const Loaded& again) {
   return sameProject(first.project, again.project) && sameSamples(first, again) &&
-         sameEntriesKept(first.kept, again.kept) && keepsTheUnknown(first.kept, again.kept.loadedDocument) &&
-         keepsTheReferences(first.kept.loadedDocument, again.kept.loadedDocument);
+         sameEntriesKept(first.kept, again.kept);
 }
 
 }  // namespace obfuzz

@@ -97,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto firstProject = std::make_unique<ob::Project>(eh.project);
   const ob::KeptDocument firstKept = std::move(plugin.keptDocument);
   const obfuzz::Loaded first{*firstProject, obfuzz::samplesOf(eh.pool), firstKept};
-  if (!obfuzz::keepsTheEntries(data + offset, size - offset, document, first, plugin.diagnostics))
+  if (!obfuzz::keepsWhatTheLoadRead(data + offset, size - offset, document, first, plugin.diagnostics))
     std::abort();
   if (!load(plugin, saved.data(), saved.size(), 4096)) std::abort();
   if (!obfuzz::sameLoad(first, {eh.project, obfuzz::samplesOf(eh.pool), plugin.keptDocument})) std::abort();

@@ -1,12 +1,14 @@
 // Decoder must never crash or read out of bounds; what it decodes must be
-// consistent, finite and within the sample limit, and survive an encode
-// and decode unchanged; and what the pool holds of the file, rebuilt from
-// its audio or not, must give the file back byte for byte.
+// consistent, finite and within the sample limit, the same when read once
+// front to back a piece at a time, and survive an encode and decode
+// unchanged; and what the pool holds of the file, rebuilt from its audio or
+// not, must give the file back byte for byte.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -29,6 +31,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const std::vector<float>* channel : {&wav.left, &wav.right})
     for (float x : *channel)
       if (!(std::fabs(x) <= ob::kMaxSampleMagnitude)) std::abort();
+
+  // As a deflated entry is read: front to back, never more than a piece.
+  std::uint64_t next = 0;
+  const ob::WavReadAt forward = [&](std::uint64_t offset, std::uint8_t* out, std::size_t count) {
+    if (offset < next || count > ob::kWavReadPiece || offset > size || count > size - offset) return false;
+    std::memcpy(out, data + offset, count);
+    next = offset + count;
+    return true;
+  };
+  const ob::WavReadAt anywhere = [&](std::uint64_t offset, std::uint8_t* out, std::size_t count) {
+    if (offset > size || count > size - offset) return false;
+    std::memcpy(out, data + offset, count);
+    return true;
+  };
+  const std::optional<ob::WavLayout> layout = ob::wavLayout(size, anywhere);
+  ob::DecodedWav once;
+  if (!layout || !ob::decodeWavAudio(*layout, forward, once)) std::abort();
+  if (once.frames != wav.frames || once.left != wav.left || once.right != wav.right ||
+      once.audioOffset != wav.audioOffset || once.coding != wav.coding)
+    std::abort();
 
   const float* right = wav.right.empty() ? nullptr : wav.right.data();
   const auto bytes = ob::encodeWav(wav.left.data(), right, wav.frames, wav.sampleRate);

@@ -1,11 +1,16 @@
 #pragma once
 // Bytes that arrive a piece at a time, in an amount no one tells in
-// advance: a host's state stream. Grown with realloc, which moves a large
-// block by remapping its pages rather than copying them, so a state of
-// hundreds of megabytes never takes twice its size while it arrives.
+// advance: a host's state stream. Kept in a private file when asked, so
+// that a state of hundreds of megabytes is not held in memory beside the
+// audio decoded from it; otherwise, and as soon as the file refuses them,
+// in memory, grown with realloc, which moves a large block by remapping
+// its pages rather than copying them. Main thread.
 #include <cstddef>
 #include <cstdint>
-#include <span>
+#include <memory>
+
+#include "document/reading/byte_source.h"
+#include "document/reading/private_file.h"
 
 namespace ob::clap {
 
@@ -16,18 +21,31 @@ class ArrivingBytes {
   ArrivingBytes(const ArrivingBytes&) = delete;
   ArrivingBytes& operator=(const ArrivingBytes&) = delete;
 
-  // Throws std::bad_alloc when there is no room for them.
-  void append(const std::uint8_t* bytes, std::size_t count);
-  void clear() { size_ = 0; }
+  // From now on keeps them in the file, with those that have arrived;
+  // false, leaving them in memory, for no file or one that refuses them.
+  bool keepIn(std::shared_ptr<PrivateFile> file);
+  // False when they can be kept nowhere: the file refused them and what it
+  // holds cannot be read back. Throws std::bad_alloc when there is no room
+  // for them in memory.
+  bool append(const std::uint8_t* bytes, std::size_t count);
 
-  const std::uint8_t* data() const { return data_; }
-  std::size_t size() const { return size_; }
-  std::span<const std::uint8_t> view() const { return {data_, size_}; }
+  std::uint64_t size() const { return file_ ? file_->size() : size_; }
+  bool inFile() const { return file_ != nullptr; }
+  // What has arrived, for reading a document from: the file, which
+  // whatever reads it again holds open, or the memory, for as long as
+  // nothing more arrives.
+  const ByteSource& source() const;
 
  private:
+  void reserve(std::size_t count);
+  // Takes what the file holds into memory and lets the file go.
+  bool takeBackFromFile();
+
+  std::shared_ptr<PrivateFile> file_;
   std::uint8_t* data_ = nullptr;
   std::size_t size_ = 0;
   std::size_t capacity_ = 0;
+  MemoryBytes memory_{nullptr, 0};  // views data_ and size_
 };
 
 }  // namespace ob::clap

@@ -9,6 +9,7 @@
 #include <new>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "document/archive/zip_directory.h"
 #include "document/archive/zip_format.h"
@@ -16,6 +17,7 @@
 #include "document/diagnostics.h"
 #include "document/project/project_load.h"
 #include "document/project/project_save.h"
+#include "document/reading/private_file.h"
 #include "engine/pool/sample_limits.h"
 #include "engine/pool/sample_pool.h"
 #include "engine/session/engine_host.h"
@@ -77,68 +79,61 @@ std::string refusedPackageText(zip::StreamWalk::Verdict verdict) {
   return package + "is damaged: its records break off";
 }
 
-// Why a stream was not read whole.
-void reportRefusedRead(StateRead read, const ArrivingBytes& bytes, Diagnostics& list) {
-  const std::size_t offset = stateDocumentOffset(bytes.data(), bytes.size());
-  switch (read) {
-    case StateRead::Read: return;
-    case StateRead::StreamFailed:
-      list.error("state-unreadable", "", "The host's stream reported an error");
-      return;
-    case StateRead::NotAState:
-      list.error("state-rejected", "",
-                 bytes.size() <= offset ? "The state is empty"
-                                        : "The state does not begin as a document of this plug-in");
-      return;
-    case StateRead::TooLarge:
-      list.error("state-rejected", "",
-                 zip::looksLikeZip(bytes.data() + offset, bytes.size() - offset)
-                     ? "The state is larger than " + sizeText(kMaxStateBytes)
-                     : "The state's document is larger than " + sizeText(kMaxDocumentTextBytes));
-      return;
-    case StateRead::Damaged:
-      // The walk that refused it comes to the same verdict over the bytes read.
-      list.error("state-rejected", "",
-                 refusedPackageText(
-                     packageWalk(kMaxStateBytes).follow(bytes.data() + offset, bytes.size() - offset)));
-      return;
-  }
-}
-
 }  // namespace
 
-StateRead readHostStream(const clap_istream_t* stream, ArrivingBytes& bytes, const StateLimits& limits) {
-  bytes.clear();
-  if (stream == nullptr || stream->read == nullptr) return StateRead::StreamFailed;
+StateRead readHostStream(const clap_istream_t* stream, ArrivingBytes& document, const StateLimits& limits,
+                         std::string* why) {
+  const auto refuse = [why](StateRead read, std::string text) {
+    if (why != nullptr) *why = std::move(text);
+    return read;
+  };
+  if (stream == nullptr || stream->read == nullptr)
+    return refuse(StateRead::StreamFailed, "The host's stream reported an error");
   // The head is checked once a header and a document file's head are in,
-  // or the stream has ended; from then on the state may grow to the limit
-  // of what its head says it is.
+  // or the stream has ended; from then on the document may grow to the
+  // limit of what its head says it is.
   constexpr std::uint64_t kHeadEnd = kStateHeaderSize + kDocumentHeadBytes;
+  std::vector<std::uint8_t> head;  // the stream's first bytes, until they are checked
   bool headChecked = false;
-  std::uint64_t limit = 0;
-  std::size_t offset = 0;
   bool package = false;
+  std::uint64_t limit = 0;
   zip::StreamWalk walk = packageWalk(limits.package);
   std::uint8_t piece[kReadPiece];
   for (;;) {
     const std::int64_t got = stream->read(stream, piece, sizeof piece);
-    if (got < 0 || static_cast<std::uint64_t>(got) > sizeof piece) return StateRead::StreamFailed;
-    bytes.append(piece, static_cast<std::size_t>(got));
-    if (!headChecked && (got == 0 || bytes.size() >= kHeadEnd)) {
-      offset = stateDocumentOffset(bytes.data(), bytes.size());
-      const std::uint8_t* document = bytes.data() + offset;
-      const std::size_t head = std::min<std::size_t>(bytes.size() - offset, kDocumentHeadBytes);
-      if (!opensAsDocument(document, head)) return StateRead::NotAState;
-      package = zip::looksLikeZip(document, head);
-      limit = offset + (package ? limits.package : limits.text);
+    if (got < 0 || static_cast<std::uint64_t>(got) > sizeof piece)
+      return refuse(StateRead::StreamFailed, "The host's stream reported an error");
+    std::span<const std::uint8_t> fresh(piece, static_cast<std::size_t>(got));
+    if (!headChecked) {
+      head.insert(head.end(), fresh.begin(), fresh.end());
+      if (got != 0 && head.size() < kHeadEnd) continue;
+      const std::size_t offset = stateDocumentOffset(head.data(), head.size());
+      fresh = std::span<const std::uint8_t>(head).subspan(offset);
+      const std::size_t headBytes = std::min<std::size_t>(fresh.size(), kDocumentHeadBytes);
+      if (!opensAsDocument(fresh.data(), headBytes))
+        return refuse(StateRead::NotAState, fresh.empty()
+                                                ? "The state is empty"
+                                                : "The state does not begin as a document of this plug-in");
+      package = zip::looksLikeZip(fresh.data(), headBytes);
+      limit = package ? limits.package : limits.text;
+      // A package may be large and its samples are decoded from it: it
+      // waits on the disk, not in memory, where the disk takes it.
+      if (package) document.keepIn(PrivateFile::create());
       headChecked = true;
     }
+    if (!document.append(fresh.data(), fresh.size()))
+      return refuse(StateRead::NotKept, "The state could not be kept while it was read");
     // A package this plug-in wrote is walked to its end; one the walk
     // cannot follow could only be read to the limit.
-    if (package &&
-        walk.follow(bytes.data() + offset, bytes.size() - offset) != zip::StreamWalk::Verdict::Going)
-      return StateRead::Damaged;
-    if (headChecked && bytes.size() > limit) return StateRead::TooLarge;
+    if (package) {
+      if (const auto verdict = walk.take(fresh.data(), fresh.size());
+          verdict != zip::StreamWalk::Verdict::Going)
+        return refuse(StateRead::Damaged, refusedPackageText(verdict));
+    }
+    if (document.size() > limit)
+      return refuse(StateRead::TooLarge,
+                    package ? "The state is larger than " + sizeText(kMaxStateBytes)
+                            : "The state's document is larger than " + sizeText(kMaxDocumentTextBytes));
     if (got == 0) return StateRead::Read;
   }
 }
@@ -166,28 +161,34 @@ bool Plugin::saveState(const clap_ostream_t* stream) {
   if (!engineHost) return false;
   onMainThread();
   std::string why;
-  const std::vector<std::uint8_t> document =
-      writeProjectDocument(engineHost->project, engineHost->pool, keptDocument, &why);
-  // A header without a document, or a document no load accepts, would be a
-  // state that loses the session: the host keeps the one it has.
-  if (document.empty()) {
-    logToHost(host, CLAP_LOG_ERROR, ("the state cannot be saved: " + why).c_str());
-    return false;
+  // Laid out and measured before a byte goes to the host: a header without
+  // a document, or a document no load accepts, would be a state that loses
+  // the session, and the host keeps the one it has.
+  const std::unique_ptr<ProjectSave> save =
+      ProjectSave::layOut(engineHost->project, engineHost->pool, keptDocument, why);
+  if (save) {
+    std::uint8_t header[kStateHeaderSize] = {};
+    std::memcpy(header, kStateMagic, sizeof kStateMagic);
+    HostStreamSink out(stream);
+    if (out.write(header) && save->write(out, why)) return true;
+    if (out.refused()) why = "the host's stream took no more of it";
   }
-  std::uint8_t header[kStateHeaderSize] = {};
-  std::memcpy(header, kStateMagic, sizeof kStateMagic);
-  return writeHostStream(stream, header, sizeof header) &&
-         writeHostStream(stream, document.data(), document.size());
+  logToHost(host, CLAP_LOG_ERROR, ("the state cannot be saved: " + why).c_str());
+  return false;
 }
 
 bool Plugin::loadState(const clap_istream_t* stream) {
   if (!engineHost) return false;
   orbi::EngineHost& eh = *engineHost;
-  ArrivingBytes bytes;
+  ArrivingBytes document;
   Diagnostics refused;
   try {
-    const StateRead read = readHostStream(stream, bytes);
-    reportRefusedRead(read, bytes, refused);
+    std::string why;
+    const StateRead read = readHostStream(stream, document, {}, &why);
+    if (read != StateRead::Read)
+      refused.error(read == StateRead::StreamFailed || read == StateRead::NotKept ? "state-unreadable"
+                                                                                  : "state-rejected",
+                    "", why);
   } catch (const std::bad_alloc&) {
     refused.error("out-of-memory", "", "Not enough memory to read the state");
   }
@@ -195,7 +196,6 @@ bool Plugin::loadState(const clap_istream_t* stream) {
     publishDiagnostics(refused);
     return false;
   }
-  const std::size_t offset = stateDocumentOffset(bytes.data(), bytes.size());
 
   Diagnostics list;
   std::unique_ptr<Project> project = makeProject();
@@ -209,8 +209,8 @@ bool Plugin::loadState(const clap_istream_t* stream) {
   KeptDocument kept;
   std::string error;
   // Samples the running pool holds already are shared, not decoded twice.
-  const bool ok = readDocument(bytes.data() + offset, bytes.size() - offset, *project, pool, kept, &error,
-                               &list, DocumentSource::State, &eh.pool);
+  const bool ok =
+      readDocument(document.source(), *project, pool, kept, &error, &list, DocumentSource::State, &eh.pool);
   if (!ok && !hasError(list))
     list.error("state-rejected", "", error.empty() ? std::string("The state could not be read") : error);
   publishDiagnostics(list);

@@ -155,15 +155,10 @@ bool Plugin::activate(double sampleRate, std::uint32_t /*minFrames*/, std::uint3
 void Plugin::deactivate() {
   forgetHostTransport();
   active = 0;
-  if (!engineHost) return;
-  engineHost->engine.stopProcessing();
-  engineHost->mainThreadPass();
+  if (engineHost) engineHost->mainThreadPass();
 }
 
-void Plugin::stopProcessing() {
-  forgetHostTransport();
-  if (engineHost) engineHost->engine.stopProcessing();
-}
+void Plugin::stopProcessing() { forgetHostTransport(); }
 
 void Plugin::reset() {
   if (engineHost) engineHost->engine.reset();

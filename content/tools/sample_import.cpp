@@ -8,6 +8,7 @@
 
 #include "content/tools/pool_rollback.h"
 #include "content/tools/utf8_fit.h"
+#include "document/archive/sha256.h"
 #include "document/reading/regular_file.h"
 #include "document/wav/wav.h"
 #include "document/wav/wav_pool.h"
@@ -58,6 +59,25 @@ std::optional<std::string> readWavFile(const SamplePool& pool, const std::filesy
   return "cannot read the file";
 }
 
+// Whether a slot keeps, unplayed, a file or reference a load could not
+// play (see KeptSampleFile).
+bool keepsAFile(const SamplePool& pool) {
+  for (const auto& slot : pool.slots)
+    if (slot && slot->data && slot->data->kept) return true;
+  return false;
+}
+
+// Every slot that keeps the file of this reference unplayed plays the
+// imported one: its bytes are what the reference's digest names, so the
+// save writes them under that name for both, and a load plays them again.
+void answerKeptSlots(SamplePool& pool, std::int32_t imported, const std::string& ref) {
+  const SharedSampleData audio = pool.slots[static_cast<std::size_t>(imported)]->data;
+  for (std::int32_t i = 0; i < pool.slotCount(); ++i) {
+    const auto& slot = pool.slots[static_cast<std::size_t>(i)];
+    if (slot && slot->data && slot->data->kept && slot->data->kept->ref == ref) pool.replaceAudio(i, audio);
+  }
+}
+
 }  // namespace
 
 std::string_view fileNamePart(std::string_view path) {
@@ -74,6 +94,8 @@ std::int32_t importWavFile(SamplePool& pool, Project& project, const std::filesy
   std::vector<std::uint8_t> bytes;
   if (std::optional<std::string> why = readWavFile(pool, path, bytes)) return fail(error, std::move(*why));
 
+  // Hashed only when a slot may keep this very file.
+  const std::string ref = keepsAFile(pool) ? "asset:" + sha256Hex(bytes.data(), bytes.size()) : std::string();
   PoolDecode decoded = decodeForPool(pool, -1, std::move(bytes));
   if (!decoded.audio) return fail(error, decoded.error.empty() ? "not a readable WAV" : decoded.error);
   // A data chunk without one whole frame decodes, but would make a slot that
@@ -94,6 +116,7 @@ std::int32_t importWavFile(SamplePool& pool, Project& project, const std::filesy
   copyText(record.name, std::string(utf8Prefix(fileNamePart(full), sizeof record.name - 1)).c_str());
   project.samples.slots[slot] = record;
   if (project.samples.count < slot + 1) project.samples.count = static_cast<std::uint8_t>(slot + 1);
+  if (!ref.empty()) answerKeptSlots(pool, slot, ref);
   return slot;
 }
 

@@ -15,8 +15,7 @@ struct Entry {
 
 // How an entry was stored in the archive it came from, for copying it into
 // another as it is, never unpacked: its method (0 stored, 8 deflated, or
-// any other), the flags that say how its payload reads, and what it
-// unpacks to.
+// any other), its flags, and what it unpacks to.
 struct PackedForm {
   std::uint16_t method = 0;
   std::uint16_t flags = 0;  // only kPayloadFlags
@@ -24,10 +23,11 @@ struct PackedForm {
   std::uint32_t size = 0;   // unpacked, as declared
 };
 
-// The flag bits that belong to an entry's payload: encryption and the
-// method's own options (an LZMA stream's end marker, say). The rest
-// describe the record, which a copy writes anew.
-inline constexpr std::uint16_t kPayloadFlags = 0x0047;
+// The flag bits a copy keeps as they were read: all but the one that says
+// the sizes follow the data, which a copy writes in its header instead.
+// Encryption, the method's own options (an LZMA stream's end marker, say)
+// and whether the name is UTF-8 go back as they came.
+inline constexpr std::uint16_t kPayloadFlags = 0xFFF7;
 
 // An entry as its archive stores it, held unread for copying into another:
 // its payload, packed or not, and how it is packed.

@@ -5,6 +5,7 @@
 // asks for it. So a package is never taken whole, and an entry no one needs
 // is never inflated.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -35,8 +36,8 @@ class ArchiveIndex {
   const std::vector<LocatedEntry>& entries() const { return entries_; }
   // The entry of exactly that name, or null.
   const LocatedEntry* find(std::string_view name) const;
-  // Its bytes (see unpackEntry); nothing with the reader's warning, and
-  // *fault, when given, saying why.
+  // Its bytes (see unpackEntry); nothing with *fault, when given, saying
+  // why, else with the reader's warning.
   std::optional<std::vector<std::uint8_t>> unpack(const LocatedEntry& entry, Diagnostics& diagnostics,
                                                   std::string* fault = nullptr) const;
   // What the archive is read from.
@@ -46,6 +47,12 @@ class ArchiveIndex {
   // Its bytes a piece at a time as they are unpacked (see unpackInPieces).
   bool unpackInPieces(const LocatedEntry& entry, const StreamInflater::Piece& piece) const {
     return zip::unpackInPieces(*source_, entry.record, entry.payload, piece);
+  }
+  // Its bytes read front to back once (see readEntryOnce).
+  bool readOnce(const LocatedEntry& entry, const std::function<void(EntryReader& reader)>& use,
+                const StreamInflater::Piece& piece, Diagnostics& diagnostics,
+                std::string* fault = nullptr) const {
+    return readEntryOnce(*source_, entry.record, entry.payload, use, piece, diagnostics, fault);
   }
   // The same as a view (see viewEntry).
   std::optional<std::span<const std::uint8_t>> view(const LocatedEntry& entry,

@@ -31,7 +31,8 @@ bool unpackable(const DirectoryRecord& record) {
 // The checks on the record alone; false skips it. Names are claimed before
 // the checks after the name rule, so a skipped entry still makes a later
 // one of its name a duplicate. An entry that cannot be unpacked here is
-// said so, but located all the same, for keeping it as it is stored.
+// located all the same, for keeping it as it is stored: what becomes of it
+// is said by whoever asks for its bytes.
 bool passesRecordChecks(const DirectoryRecord& record, const std::string& path,
                         std::unordered_set<std::string>& names, Diagnostics& diagnostics) {
   if (!record.name.empty() && record.name.back() == '/') return false;  // a directory
@@ -43,24 +44,68 @@ bool passesRecordChecks(const DirectoryRecord& record, const std::string& path,
     diagnostics.warn("zip-duplicate-name", path, "A second entry of the same name; skipped");
     return false;
   }
-  if (record.flags & 1u) {
-    diagnostics.warn("zip-encrypted", path, "Encrypted entries are not supported; skipped");
-  } else if (!unpackable(record)) {
-    diagnostics.warn("zip-method", path, "Entries are stored or deflated; skipped");
-  }
   return true;
 }
 
-// Why an entry that passed the record checks cannot be unpacked, in
-// lower-case words; empty when it can.
-std::string sealedReason(const DirectoryRecord& record) {
-  if (record.flags & 1u) return "it is encrypted";
-  if (unpackable(record)) return {};
-  return "it is compressed with " + methodName(record.method) + ", which this build does not unpack";
+// The warning for an entry whose bytes cannot be had, which is then
+// skipped; a caller that asks why (fault) says itself what becomes of it.
+void refuse(Diagnostics& diagnostics, std::string* fault, const char* code, const std::string& path,
+            const std::string& warning, std::string why) {
+  if (fault != nullptr)
+    *fault = std::move(why);
+  else
+    diagnostics.warn(code, path, warning + "; skipped");
 }
 
-void setFault(std::string* fault, std::string why) {
-  if (fault != nullptr) *fault = std::move(why);
+constexpr const char* kSourceUnreadable = "the archive cannot be read there";
+
+// Why an entry cannot be unpacked here, said as refuse says it; false
+// when it can be.
+bool refuseSealed(const DirectoryRecord& record, Diagnostics& diagnostics, std::string* fault) {
+  const std::string path = "/" + record.name;
+  if (record.flags & 1u) {
+    refuse(diagnostics, fault, "zip-encrypted", path, "Encrypted entries are not supported",
+           "it is encrypted");
+    return true;
+  }
+  if (unpackable(record)) return false;
+  refuse(diagnostics, fault, "zip-method", path, "Entries are stored or deflated",
+         "it is compressed with " + methodName(record.method) + ", which this build does not unpack");
+  return true;
+}
+
+// Why an entry's bytes cannot be had: the archive cannot be read where a
+// stored one lies, or a deflated one does not unpack.
+void reportUnpackFailure(const DirectoryRecord& record, std::string reason, Diagnostics& diagnostics,
+                         std::string* fault) {
+  const std::string path = "/" + record.name;
+  if (record.method == 0) {
+    refuse(diagnostics, fault, "zip-damaged-entry", path, "The archive cannot be read", kSourceUnreadable);
+    return;
+  }
+  if (reason.empty()) reason = "wrong size";
+  refuse(diagnostics, fault, "zip-damaged-entry", path, "Cannot decompress: " + reason,
+         "its packed bytes are damaged (" + reason + ")");
+}
+
+void reportChecksumFailure(const DirectoryRecord& record, Diagnostics& diagnostics, std::string* fault) {
+  refuse(diagnostics, fault, "zip-checksum", "/" + record.name, "Checksum mismatch",
+         "its bytes fail their checksum");
+}
+
+// A stored payload handed on a piece at a time, read where it lies.
+bool storedInPieces(const ByteSource& source, std::uint64_t payload, std::uint64_t size,
+                    const StreamInflater::Piece& piece) {
+  constexpr std::uint64_t kPiece = std::uint64_t(1) << 20;
+  std::vector<std::uint8_t> scratch;
+  for (std::uint64_t at = 0; at < size;) {
+    const auto n = static_cast<std::size_t>(std::min(kPiece, size - at));
+    const auto bytes = source.view(payload + at, n, scratch);
+    if (!bytes) return false;
+    piece(*bytes);
+    at += n;
+  }
+  return true;
 }
 
 }  // namespace
@@ -96,17 +141,12 @@ std::optional<std::span<const std::uint8_t>> viewEntry(const ByteSource& source,
                                                        const DirectoryRecord& record, std::uint64_t payload,
                                                        std::vector<std::uint8_t>& scratch,
                                                        Diagnostics& diagnostics, std::string* fault) {
-  const std::string path = "/" + record.name;
-  if (std::string sealed = sealedReason(record); !sealed.empty()) {
-    setFault(fault, std::move(sealed));  // locateEntry has said so
-    return std::nullopt;
-  }
+  if (refuseSealed(record, diagnostics, fault)) return std::nullopt;
   std::optional<std::span<const std::uint8_t>> data;
   if (record.method == 0) {
     data = source.view(payload, static_cast<std::size_t>(record.size), scratch);
     if (!data) {
-      diagnostics.warn("zip-damaged-entry", path, "The archive cannot be read; skipped");
-      setFault(fault, "the archive cannot be read there");
+      reportUnpackFailure(record, {}, diagnostics, fault);
       return std::nullopt;
     }
   } else {
@@ -115,19 +155,39 @@ std::optional<std::span<const std::uint8_t>> viewEntry(const ByteSource& source,
     std::string reason;
     const bool ok = inflate(source, payload, record.packedSize, record.size, scratch, reason);
     if (!ok || scratch.size() != record.size) {
-      if (reason.empty()) reason = "wrong size";
-      diagnostics.warn("zip-damaged-entry", path, "Cannot decompress: " + reason + "; skipped");
-      setFault(fault, "its packed bytes are damaged (" + reason + ")");
+      reportUnpackFailure(record, std::move(reason), diagnostics, fault);
       return std::nullopt;
     }
     data = std::span<const std::uint8_t>(scratch);
   }
   if (crc32(data->data(), data->size()) != record.crc) {
-    diagnostics.warn("zip-checksum", path, "Checksum mismatch; skipped");
-    setFault(fault, "its bytes fail their checksum");
+    reportChecksumFailure(record, diagnostics, fault);
     return std::nullopt;
   }
   return data;
+}
+
+bool readEntryOnce(const ByteSource& source, const DirectoryRecord& record, std::uint64_t payload,
+                   const std::function<void(EntryReader& reader)>& use, const StreamInflater::Piece& piece,
+                   Diagnostics& diagnostics, std::string* fault) {
+  if (refuseSealed(record, diagnostics, fault)) return false;
+  std::uint32_t crc = 0;
+  EntryReader reader(source, record, payload, [&](std::span<const std::uint8_t> bytes) {
+    crc = crc32(bytes.data(), bytes.size(), crc);
+    if (piece) piece(bytes);
+  });
+  use(reader);
+  std::string reason;
+  const std::optional<std::uint64_t> size = reader.finish(reason);
+  if (!size || *size != record.size) {
+    reportUnpackFailure(record, std::move(reason), diagnostics, fault);
+    return false;
+  }
+  if (crc != record.crc) {
+    reportChecksumFailure(record, diagnostics, fault);
+    return false;
+  }
+  return true;
 }
 
 std::optional<std::vector<std::uint8_t>> unpackEntry(const ByteSource& source, const DirectoryRecord& record,
@@ -148,16 +208,9 @@ bool unpackInPieces(const ByteSource& source, const DirectoryRecord& record, std
   };
   std::uint64_t size = 0;
   if (record.method == 0) {
-    constexpr std::uint64_t kPiece = std::uint64_t(1) << 20;
-    std::vector<std::uint8_t> scratch;
-    if (record.packedSize != record.size) return false;
-    for (; size < record.size;) {
-      const auto n = static_cast<std::size_t>(std::min(kPiece, record.size - size));
-      const auto bytes = source.view(payload + size, n, scratch);
-      if (!bytes) return false;
-      checked(*bytes);
-      size += n;
-    }
+    if (record.packedSize != record.size || !storedInPieces(source, payload, record.size, checked))
+      return false;
+    size = record.size;
   } else {
     std::string reason;
     const auto unpacked =
@@ -168,13 +221,28 @@ bool unpackInPieces(const ByteSource& source, const DirectoryRecord& record, std
   return size == record.size && crc == record.crc;
 }
 
+StreamInflater& EntryReader::inflater() {
+  if (!inflater_)
+    inflater_ =
+        std::make_unique<StreamInflater>(*source_, payload_, record_.packedSize, record_.size, piece_);
+  return *inflater_;
+}
+
 bool EntryReader::read(std::uint64_t offset, std::uint8_t* out, std::size_t count) {
   if (offset > record_.size || count > record_.size - offset) return false;
   if (record_.method == 0)
     return record_.packedSize == record_.size && source_->read(payload_ + offset, out, count);
-  if (!inflater_)
-    inflater_ = std::make_unique<StreamInflater>(*source_, payload_, record_.packedSize, record_.size);
-  return inflater_->read(offset, out, count);
+  return inflater().read(offset, out, count);
+}
+
+std::optional<std::uint64_t> EntryReader::finish(std::string& reason) {
+  if (record_.method != 0) return inflater().finish(reason);
+  const StreamInflater::Piece none = [](std::span<const std::uint8_t>) {};
+  if (record_.packedSize == record_.size &&
+      storedInPieces(*source_, payload_, record_.size, piece_ ? piece_ : none))
+    return record_.size;
+  reason = kSourceUnreadable;
+  return std::nullopt;
 }
 
 std::optional<std::vector<Entry>> readZip(const ByteSource& source, Diagnostics& diagnostics,
@@ -184,7 +252,7 @@ std::optional<std::vector<Entry>> readZip(const ByteSource& source, Diagnostics&
   std::vector<Entry> entries;
   entries.reserve(archive->entries().size());
   for (const LocatedEntry& located : archive->entries()) {
-    if (!sealedReason(located.record).empty() || (admit && !admit(located.record))) continue;
+    if (admit && !admit(located.record)) continue;
     std::optional<std::vector<std::uint8_t>> data = archive->unpack(located, diagnostics);
     if (!data) continue;
     Entry entry;

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "document/archive/inflate.h"
@@ -41,15 +42,16 @@ std::optional<std::vector<Entry>> readZip(const std::uint8_t* bytes, std::size_t
 // name is claimed in `names` even when a later check fails), and its local
 // header and payload inside the archive. Nothing, with the reader's warning
 // (none for a folder), otherwise. An encrypted entry, or one of a method
-// other than stored or deflated, is warned of but located, so that it can
-// be kept as it is stored; it never unpacks.
+// other than stored or deflated, is located without a finding, so that it
+// can be kept as it is stored; it never unpacks.
 std::optional<std::uint64_t> locateEntry(const ByteSource& source, const DirectoryRecord& record,
                                          std::unordered_set<std::string>& names, Diagnostics& diagnostics);
 // The record's bytes from the payload at `payload`, inflated a piece of
 // input at a time and never past the declared size, checked against the
-// record's checksum. Nothing, with the reader's warning, otherwise (none
-// for an entry locateEntry has warned cannot unpack), and *fault, when
-// given, says why in lower-case words ("its bytes fail their checksum").
+// record's checksum. Nothing otherwise: with *fault, when given, saying why
+// in lower-case words ("its bytes fail their checksum"), for the caller to
+// say what becomes of the entry; without it, with the reader's warning
+// that the entry is skipped.
 std::optional<std::vector<std::uint8_t>> unpackEntry(const ByteSource& source, const DirectoryRecord& record,
                                                      std::uint64_t payload, Diagnostics& diagnostics,
                                                      std::string* fault = nullptr);
@@ -73,17 +75,37 @@ bool unpackInPieces(const ByteSource& source, const DirectoryRecord& record, std
 // costs what the head holds. The source must outlive it.
 class EntryReader {
  public:
-  EntryReader(const ByteSource& source, const DirectoryRecord& record, std::uint64_t payload)
-      : source_(&source), record_(record), payload_(payload) {}
-  // count bytes from offset; false past the entry's end, for bytes before
-  // those a deflated entry has read last, or where they cannot be had.
+  // `piece`, when given, is handed every byte of the entry once, in order:
+  // a deflated entry's as they are decoded, a stored one's by finish.
+  EntryReader(const ByteSource& source, const DirectoryRecord& record, std::uint64_t payload,
+              StreamInflater::Piece piece = {})
+      : source_(&source), record_(record), payload_(payload), piece_(std::move(piece)) {}
+  // count bytes from offset (at most 32 KiB of a deflated entry); false
+  // past the entry's end, for bytes before those a deflated entry has read
+  // last, or where they cannot be had.
   bool read(std::uint64_t offset, std::uint8_t* out, std::size_t count);
+  // Reads the rest, for the piece: the entry's whole size as it unpacks,
+  // or nothing with why ("the archive cannot be read there" for a stored
+  // one).
+  std::optional<std::uint64_t> finish(std::string& reason);
 
  private:
+  StreamInflater& inflater();
+
   const ByteSource* source_;
   DirectoryRecord record_;
   std::uint64_t payload_;
+  StreamInflater::Piece piece_;
   std::unique_ptr<StreamInflater> inflater_;  // made at the first read of a deflated entry
 };
+
+// The record's bytes read front to back once, never held whole: `use`
+// reads them through the reader it is given, then the rest is unpacked,
+// every byte handed to `piece` (when given) on the way, and all of them
+// are checked as viewEntry checks them. False, with viewEntry's warning
+// and *fault, when they fail.
+bool readEntryOnce(const ByteSource& source, const DirectoryRecord& record, std::uint64_t payload,
+                   const std::function<void(EntryReader& reader)>& use, const StreamInflater::Piece& piece,
+                   Diagnostics& diagnostics, std::string* fault = nullptr);
 
 }  // namespace ob::zip

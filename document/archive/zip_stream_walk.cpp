@@ -1,5 +1,8 @@
 #include "document/archive/zip_stream_walk.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "document/archive/zip_directory.h"
 #include "document/archive/zip_format.h"
 #include "document/archive/zip_measure.h"
@@ -8,6 +11,16 @@ namespace ob::zip {
 namespace {
 
 constexpr std::uint16_t kSizesFollowData = 0x0008;
+
+// The fixed size of the record a signature starts; 0 for none.
+std::size_t fixedSizeOf(std::uint32_t signature) {
+  switch (signature) {
+    case kLocalHeaderSignature: return kLocalHeaderSize;
+    case kCentralHeaderSignature: return kCentralHeaderSize;
+    case kEndRecordSignature: return kEndRecordSize;
+    default: return 0;
+  }
+}
 
 }  // namespace
 
@@ -39,34 +52,54 @@ StreamWalk::Verdict StreamWalk::stepOverEntry(const std::uint8_t* header) {
   return Verdict::Going;
 }
 
-StreamWalk::Verdict StreamWalk::follow(const std::uint8_t* bytes, std::size_t size) {
-  while (verdict_ == Verdict::Going) {
-    if (ended_) {
-      if (size > next_) verdict_ = Verdict::Broken;
-      break;
-    }
-    if (size < next_ || size - next_ < 4) break;
-    const std::uint8_t* at = bytes + next_;
-    const std::size_t have = size - static_cast<std::size_t>(next_);
-    const std::uint32_t signature = readU32LE(at);
-    if (signature == kLocalHeaderSignature) {
-      if (have < kLocalHeaderSize) break;
-      verdict_ = stepOverEntry(at);
-    } else if (signature == kCentralHeaderSignature) {
-      if (have < kCentralHeaderSize) break;
+StreamWalk::Verdict StreamWalk::stepOver() {
+  const std::uint8_t* at = record_;
+  switch (readU32LE(at)) {
+    case kLocalHeaderSignature: return stepOverEntry(at);
+    case kCentralHeaderSignature: {
       const std::uint64_t record =
           kCentralHeaderSize + readU16LE(at + 28) + readU16LE(at + 30) + readU16LE(at + 32);
       next_ += record;
       directoryBytes_ += record;
-      if (measure_.archive(0, 0, directoryBytes_) != Excess::None) verdict_ = Verdict::NamesTooLarge;
-    } else if (signature == kEndRecordSignature) {
-      if (have < kEndRecordSize) break;
+      return measure_.archive(0, 0, directoryBytes_) != Excess::None ? Verdict::NamesTooLarge
+                                                                     : Verdict::Going;
+    }
+    default:  // the end record
       next_ += kEndRecordSize + readU16LE(at + 20);
       ended_ = true;
-    } else {
-      verdict_ = Verdict::Broken;
-    }
+      return Verdict::Going;
   }
+}
+
+StreamWalk::Verdict StreamWalk::take(const std::uint8_t* piece, std::size_t count) {
+  const std::uint64_t end = arrived_ + count;
+  while (verdict_ == Verdict::Going) {
+    if (ended_) {
+      if (end > next_) verdict_ = Verdict::Broken;
+      break;
+    }
+    std::size_t need = 4;  // the signature says how much more
+    if (recordHave_ >= need) {
+      need = fixedSizeOf(readU32LE(record_));
+      if (need == 0) {
+        verdict_ = Verdict::Broken;
+        break;
+      }
+      if (recordHave_ == need) {
+        recordHave_ = 0;
+        verdict_ = stepOver();
+        continue;
+      }
+    }
+    // The record's bytes gathered so far have all arrived, so the next one
+    // to gather is in this piece or after it.
+    const std::uint64_t from = next_ + recordHave_;
+    if (from >= end) break;
+    const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(need - recordHave_, end - from));
+    std::memcpy(record_ + recordHave_, piece + (from - arrived_), n);
+    recordHave_ += n;
+  }
+  arrived_ = end;
   return verdict_;
 }
 

@@ -12,6 +12,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "document/archive/zip_format.h"
+
 #include "document/archive/zip_entry.h"
 #include "document/archive/zip_measure.h"
 
@@ -35,11 +37,18 @@ class StreamWalk {
   // limits: the reader's; maxBytes: the most the whole archive may take.
   StreamWalk(const Limits& limits, std::uint64_t maxBytes) : measure_(withArchiveBytes(limits, maxBytes)) {}
 
+  // The archive's next bytes, right after those given before, which need
+  // not be held: the walk keeps what it needs of a record that spans two.
+  Verdict take(const std::uint8_t* piece, std::size_t count);
   // bytes: the archive from its first byte, as much of it as has arrived;
   // each call gives at least what the one before it gave.
-  Verdict follow(const std::uint8_t* bytes, std::size_t size);
+  Verdict follow(const std::uint8_t* bytes, std::size_t size) {
+    return size > arrived_ ? take(bytes + arrived_, size - static_cast<std::size_t>(arrived_)) : verdict_;
+  }
 
  private:
+  // The record at next_, whose fixed part is in record_.
+  Verdict stepOver();
   // The local record at next_, whose fixed part has arrived.
   Verdict stepOverEntry(const std::uint8_t* header);
 
@@ -55,6 +64,9 @@ class StreamWalk {
   std::uint64_t directoryBytes_ = 0;    // the directory's records so far
   bool ended_ = false;                  // next_ is past the end record and its comment
   Verdict verdict_ = Verdict::Going;
+  std::uint64_t arrived_ = 0;                     // bytes given so far
+  std::uint8_t record_[kCentralHeaderSize] = {};  // the fixed part of the record at next_, as it arrives
+  std::size_t recordHave_ = 0;                    // how much of it has
 };
 
 }  // namespace ob::zip

@@ -64,13 +64,12 @@ std::optional<ArchivePlan> planZip(std::span<const EntryView> entries, Diagnosti
     p.entry = &entry;
     DirectoryRecord& r = p.record;
     r.name = std::string(entry.name);
-    r.flags = kUtf8Names;
+    r.flags = entry.packed ? std::uint16_t(entry.packed->flags & kPayloadFlags) : kUtf8Names;
     const std::uint64_t size = entry.streamed ? entry.streamed->size
                                : entry.packed ? entry.packed->size
                                               : entry.data.size();
     if (entry.packed) {
       r.method = entry.packed->method;
-      r.flags |= entry.packed->flags & kPayloadFlags;
     } else if (entry.compress && !entry.streamed) {
       p.deflated = deflate(entry.data.data(), entry.data.size());
       if (p.deflated.size() < entry.data.size())
@@ -97,51 +96,66 @@ std::optional<ArchivePlan> planZip(std::span<const EntryView> entries, Diagnosti
   return plan;
 }
 
-std::optional<std::vector<std::uint8_t>> writePlannedZip(const ArchivePlan& plan, Diagnostics& diagnostics) {
+bool writePlannedZip(const ArchivePlan& plan, ByteSink& out, Diagnostics& diagnostics) {
+  // Sizes and checksums precede the data they describe, as a reader that
+  // follows the records as they arrive needs: those of bytes given whole
+  // are found before a byte is written.
   std::vector<std::uint32_t> crcs;
   crcs.reserve(plan.entries().size());
   for (const ArchivePlan::Planned& p : plan.entries())
     crcs.push_back(p.entry->streamed || p.entry->packed ? p.record.crc
                                                         : crc32(p.entry->data.data(), p.entry->data.size()));
-  std::vector<std::uint8_t> out;
-  out.reserve(static_cast<std::size_t>(plan.bytes()));
+  out.expect(plan.bytes());
+  const std::uint64_t archiveStart = out.written();
+  std::vector<std::uint8_t> record;  // one header at a time, with its name
   for (std::size_t i = 0; i < plan.entries().size(); ++i) {
     const ArchivePlan::Planned& p = plan.entries()[i];
-    writeU32LE(out, kLocalHeaderSignature);
-    writeCommonFields(out, p, crcs[i]);
-    out.insert(out.end(), p.entry->name.begin(), p.entry->name.end());
+    record.clear();
+    writeU32LE(record, kLocalHeaderSignature);
+    writeCommonFields(record, p, crcs[i]);
+    record.insert(record.end(), p.entry->name.begin(), p.entry->name.end());
+    if (!out.write(record)) return false;
     if (const StreamedPayload* streamed = p.entry->streamed) {
       // Bytes other than the declared ones would make a damaged archive.
-      const std::size_t start = out.size();
-      if (!streamed->append(out, diagnostics) || out.size() - start != streamed->size) return std::nullopt;
-    } else {
-      const std::span<const std::uint8_t> payload = p.payload();
-      out.insert(out.end(), payload.begin(), payload.end());
+      const std::uint64_t start = out.written();
+      if (!streamed->append(out, diagnostics) || out.written() - start != streamed->size) return false;
+    } else if (!out.write(p.payload())) {
+      return false;
     }
   }
-  const std::uint64_t directoryOffset = out.size();
+  const std::uint64_t directoryOffset = out.written() - archiveStart;
   for (std::size_t i = 0; i < plan.entries().size(); ++i) {
     const ArchivePlan::Planned& p = plan.entries()[i];
-    writeU32LE(out, kCentralHeaderSignature);
-    writeU16LE(out, kVersion);  // made by
-    writeCommonFields(out, p, crcs[i]);
-    writeU16LE(out, 0);  // comment
-    writeU16LE(out, 0);  // disk
-    writeU16LE(out, 0);  // internal attributes
-    writeU32LE(out, 0);  // external attributes
-    writeU32LE(out, p.record.localOffset);
-    out.insert(out.end(), p.entry->name.begin(), p.entry->name.end());
+    record.clear();
+    writeU32LE(record, kCentralHeaderSignature);
+    writeU16LE(record, kVersion);  // made by
+    writeCommonFields(record, p, crcs[i]);
+    writeU16LE(record, 0);  // comment
+    writeU16LE(record, 0);  // disk
+    writeU16LE(record, 0);  // internal attributes
+    writeU32LE(record, 0);  // external attributes
+    writeU32LE(record, p.record.localOffset);
+    record.insert(record.end(), p.entry->name.begin(), p.entry->name.end());
+    if (!out.write(record)) return false;
   }
   const auto count = std::uint16_t(plan.entries().size());
-  writeU32LE(out, kEndRecordSignature);
-  writeU16LE(out, 0);
-  writeU16LE(out, 0);
-  writeU16LE(out, count);
-  writeU16LE(out, count);
-  writeU32LE(out, std::uint32_t(plan.directoryBytes()));
-  writeU32LE(out, std::uint32_t(directoryOffset));
-  writeU16LE(out, 0);  // comment
-  return out;
+  record.clear();
+  writeU32LE(record, kEndRecordSignature);
+  writeU16LE(record, 0);
+  writeU16LE(record, 0);
+  writeU16LE(record, count);
+  writeU16LE(record, count);
+  writeU32LE(record, std::uint32_t(plan.directoryBytes()));
+  writeU32LE(record, std::uint32_t(directoryOffset));
+  writeU16LE(record, 0);  // comment
+  return out.write(record);
+}
+
+std::optional<std::vector<std::uint8_t>> writePlannedZip(const ArchivePlan& plan, Diagnostics& diagnostics) {
+  std::vector<std::uint8_t> bytes;
+  VectorSink out(bytes);
+  if (!writePlannedZip(plan, out, diagnostics)) return std::nullopt;
+  return bytes;
 }
 
 std::optional<std::vector<std::uint8_t>> writeZipViews(std::span<const EntryView> entries,

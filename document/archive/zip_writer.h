@@ -9,18 +9,20 @@
 #include "document/archive/zip_directory.h"
 #include "document/archive/zip_entry.h"
 #include "document/archive/zip_format.h"
+#include "document/byte_sink.h"
 #include "document/diagnostics.h"
 
 namespace ob::zip {
 
 // An entry's bytes made while the archive is written, for a file no one
 // holds whole: their size and CRC-32, known beforehand, and what appends
-// them to the archive in order, false (after its finding) when it cannot
-// give them all.
+// them to the archive in order, a piece at a time, false when it cannot
+// give them all (after its finding) or the archive's destination refuses
+// them (without one).
 struct StreamedPayload {
   std::uint64_t size = 0;
   std::uint32_t crc = 0;
-  std::function<bool(std::vector<std::uint8_t>& out, Diagnostics& diagnostics)> append;
+  std::function<bool(ByteSink& out, Diagnostics& diagnostics)> append;
 };
 
 // An entry to write, whose name and bytes stay the caller's: the archive is
@@ -45,8 +47,8 @@ class ArchivePlan {
  public:
   struct Planned {
     const EntryView* entry = nullptr;
-    std::vector<std::uint8_t> deflated;  // empty unless deflated here
-    DirectoryRecord record;              // crc 0 for bytes given whole
+    std::vector<std::uint8_t> deflated;             // empty unless deflated here
+    DirectoryRecord record;                         // crc 0 for bytes given whole
     std::span<const std::uint8_t> payload() const;  // none for a streamed one
     std::uint64_t payloadSize() const;
   };
@@ -66,8 +68,12 @@ class ArchivePlan {
 // smaller; no Zip64). Fails with an error for too many entries, an unsafe
 // or duplicate name, or sizes beyond 32 bits.
 std::optional<ArchivePlan> planZip(std::span<const EntryView> entries, Diagnostics& diagnostics);
-// The archive of a plan, sized once; nothing, after the finding, when a
-// streamed entry cannot give its bytes.
+// Writes the archive of a plan into `out` in order, a record or a payload
+// at a time, each payload from where its entry holds it; false, after the
+// finding, when a streamed entry cannot give its bytes, and false without
+// one when `out` refuses them.
+bool writePlannedZip(const ArchivePlan& plan, ByteSink& out, Diagnostics& diagnostics);
+// The same into memory, sized once.
 std::optional<std::vector<std::uint8_t>> writePlannedZip(const ArchivePlan& plan, Diagnostics& diagnostics);
 // Both at once.
 std::optional<std::vector<std::uint8_t>> writeZipViews(std::span<const EntryView> entries,

@@ -173,6 +173,16 @@ JsonValue auditionToWrite(const Project& project, const SampleSlotTable& samples
   return written;
 }
 
+void takeNotesAndGrid(JsonValue& written, const JsonValue& loaded) {
+  if (!written.isObject()) return;
+  if (const JsonValue* notes = loaded.find("notes")) written.set("notes", *notes);
+  const JsonValue* ext = loaded.find("ext");
+  const std::string key = stepsExtensionKey();
+  const JsonValue* groove = ext != nullptr ? ext->find(key) : nullptr;
+  JsonValue* writtenExt = written.find("ext");
+  if (groove != nullptr && writtenExt != nullptr) writtenExt->set(key, *groove);
+}
+
 namespace {
 
 JsonValue auditionOf(const Project& project, const SampleSlotTable& samples, const JsonValue* spelled) {

@@ -26,6 +26,11 @@ JsonValue writeAudition(const Project& project, const SampleSlotTable& samples);
 // its grid could change what it plays.
 JsonValue auditionToWrite(const Project& project, const SampleSlotTable& samples, const JsonValue* loaded);
 
+// Puts the loaded audition's notes and the grid beside them into a written
+// audition in place of its own: the parts a save writes whole, so that a
+// comparison of the two finds nothing of them to carry member by member.
+void takeNotesAndGrid(JsonValue& written, const JsonValue& loaded);
+
 // Appends the notes of one track over a clip of the given length in beats:
 // steps walked at the track's rate, with nudge, accent, retrigs, locks, pan
 // and random amounts.

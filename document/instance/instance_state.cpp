@@ -260,7 +260,7 @@ bool readInstanceState(const JsonValue& document, Project& project, std::vector<
 
 JsonValue writeInstanceState(const Project& project, const std::vector<std::string>& assetRefs,
                              std::uint32_t kitOnly, std::string_view pluginVersion, std::string_view id,
-                             const JsonValue* loaded) {
+                             const JsonValue* loaded, const JsonValue* loadedAudition) {
   const Pattern& pattern = project.patterns[0];
   const Kit& kit = pattern.kit;
   InstanceEnvelope env;
@@ -309,9 +309,7 @@ JsonValue writeInstanceState(const Project& project, const std::vector<std::stri
   if (audition) env.extensions.push_back(ExtensionId{kAuditionExtension, 1});
 
   JsonValue document = writeInstanceEnvelope(env);
-  if (audition)
-    document.set("audition",
-                 auditionToWrite(project, project.samples, loaded ? loaded->find("audition") : nullptr));
+  if (audition) document.set("audition", auditionToWrite(project, project.samples, loadedAudition));
   if (loaded != nullptr) keepKeysAsLoaded(document, *loaded);
   return document;
 }

@@ -1,20 +1,17 @@
 #include "document/json/json_parse.h"
 
-#include <charconv>
 #include <string>
-#include <unordered_set>
 #include <utility>
+#include <vector>
 
+#include "document/json/json_lex.h"
 #include "document/json/json_number.h"
+#include "document/json/json_seen_keys.h"
 
 namespace ob {
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-
-void skipBlanks(JsonParser& p) {
-  while (p.pos < p.text.size() && isBlank(p.text[p.pos])) ++p.pos;
-}
+void skipBlanks(JsonParser& p) { p.pos = skipJsonBlanks(p.text, p.pos); }
 
 // The byte at the cursor; the end of the text reads as NUL.
 char peek(const JsonParser& p) { return p.pos < p.text.size() ? p.text[p.pos] : '\0'; }
@@ -28,116 +25,82 @@ bool startsWith(const JsonParser& p, std::string_view word) {
   return p.text.substr(p.pos, word.size()) == word;
 }
 
-int hexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-bool readHex4(JsonParser& p, std::uint32_t& unit) {
-  if (p.text.size() - p.pos < 4) return fail(p, "truncated \\u escape");
-  std::uint32_t u = 0;
-  for (int i = 0; i < 4; ++i) {
-    int d = hexDigit(p.text[p.pos + i]);
-    if (d < 0) return fail(p, "bad \\u escape");
-    u = (u << 4) | static_cast<std::uint32_t>(d);
-  }
-  p.pos += 4;
-  unit = u;
-  return true;
-}
-
-void appendUtf8(std::string& out, std::uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
-// Cursor just after the letter u.
-bool readUnicodeEscape(JsonParser& p, std::string& out) {
-  std::uint32_t unit = 0;
-  if (!readHex4(p, unit)) return false;
-  if (unit >= 0xD800 && unit <= 0xDBFF && startsWith(p, "\\u")) {
-    p.pos += 2;
-    std::uint32_t low = 0;
-    if (!readHex4(p, low)) return false;
-    if (low < 0xDC00 || low > 0xDFFF) return fail(p, "unpaired surrogate");
-    unit = 0x10000 + (unit - 0xD800) * 0x400 + (low - 0xDC00);
-  }
-  appendUtf8(out, unit);
-  return true;
-}
-
 // Cursor on the opening quote.
 bool readString(JsonParser& p, std::string& out) {
-  ++p.pos;
-  const std::string_view t = p.text;
-  while (p.pos < t.size()) {
-    // Copy the plain run in one go.
-    std::size_t run = p.pos;
-    while (run < t.size() && t[run] != '"' && t[run] != '\\') ++run;
-    out.append(t.data() + p.pos, run - p.pos);
-    p.pos = run;
-    if (p.pos >= t.size()) break;
-    char c = t[p.pos++];
-    if (c == '"') return true;
-    // Backslash.
-    if (p.pos >= t.size()) break;
-    char e = t[p.pos++];
-    switch (e) {
-      case 'b': out += '\b'; break;
-      case 'f': out += '\f'; break;
-      case 'n': out += '\n'; break;
-      case 'r': out += '\r'; break;
-      case 't': out += '\t'; break;
-      case 'u':
-        if (!readUnicodeEscape(p, out)) return false;
-        break;
-      default: out += e; break;  // quote, backslash, slash and any other byte
-    }
-  }
-  return fail(p, "unterminated string");
+  if (const char* error = readJsonString(p.text, p.pos, out)) return fail(p, error);
+  return true;
 }
 
-bool readNumber(JsonParser& p, JsonValue& v) {
+bool readNumber(JsonParser& p, JsonValue* v) {
   const char* first = p.text.data() + p.pos;
   const char* last = p.text.data() + p.text.size();
   double d = 0.0;
   std::size_t used = 0;
   if (!parseJsonNumberPrefix(first, last, d, used)) return fail(p, "invalid number");
-  v.kind = JsonKind::Number;
-  v.number = d;
-  v.numberText.assign(first, used);
+  if (v != nullptr) {
+    v->kind = JsonKind::Number;
+    v->number = d;
+    v->numberText.assign(first, used);
+  }
   p.pos += used;
   return true;
 }
 
-bool readValue(JsonParser& p, JsonValue& v);
+// A shape that builds whole is no shape at all below it.
+const JsonShape* below(const JsonShape* shape) {
+  return shape != nullptr && shape->form == JsonShape::Form::Whole ? nullptr : shape;
+}
 
-bool readArray(JsonParser& p, JsonValue& v) {
-  v.kind = JsonKind::Array;
+// The text is read twice: first only checked, counting the elements or
+// members of every array and object that will be built, in the order they
+// open; then built, each of those reserved at its size, so that a tree
+// holds no room it does not use and never moves what it holds while it
+// grows. Below, `build` says whether a value is built (in the first pass:
+// would be), `v` is where it goes, null in the first pass and for what is
+// only checked (kept as text, or inside what is), and `shape` is what of it
+// readers look at, null when it is built whole.
+struct Pass {
+  JsonParser& p;
+  std::vector<std::uint32_t>& sizes;
+  bool making = false;  // the second pass
+  std::size_t next = 0;
+
+  // At a container's opening: its place among the sizes when counting.
+  std::size_t open(std::vector<JsonValue>* elements, std::vector<JsonMember>* members) {
+    if (!making) {
+      sizes.push_back(0);
+      return sizes.size() - 1;
+    }
+    const std::uint32_t size = sizes[next++];
+    if (elements != nullptr) elements->reserve(size);
+    if (members != nullptr) members->reserve(size);
+    return 0;
+  }
+  void close(std::size_t at, std::uint32_t size) {
+    if (!making) sizes[at] = size;
+  }
+};
+
+bool readValue(Pass& r, JsonValue* v, const JsonShape* shape, bool build);
+
+bool readArray(Pass& r, JsonValue* v, const JsonShape* shape, bool build) {
+  JsonParser& p = r.p;
+  if (v != nullptr) v->kind = JsonKind::Array;
+  const JsonShape* each = shape != nullptr ? below(&shape->element()) : nullptr;
+  const std::size_t at = build ? r.open(v != nullptr ? &v->elements : nullptr, nullptr) : 0;
+  std::uint32_t size = 0;
   ++p.pos;
   skipBlanks(p);
   if (peek(p) == ']') {
     ++p.pos;
+    if (build) r.close(at, size);
     return true;
   }
   for (;;) {
-    v.elements.emplace_back();
-    if (!readValue(p, v.elements.back())) return false;
+    JsonValue* element = nullptr;
+    if (v != nullptr) element = &v->elements.emplace_back();
+    if (!readValue(r, element, each, build)) return false;
+    ++size;
     skipBlanks(p);
     char c = peek(p);
     if (c == ',' && p.pos < p.text.size()) {
@@ -146,47 +109,76 @@ bool readArray(JsonParser& p, JsonValue& v) {
     }
     if (c == ']') {
       ++p.pos;
+      if (build) r.close(at, size);
       return true;
     }
     return fail(p, "expected ',' or ']'");
   }
 }
 
-bool readObject(JsonParser& p, JsonValue& v) {
-  v.kind = JsonKind::Object;
+// Members in a row that no reader looks at, taken as one piece of text:
+// one member of the object built.
+struct KeptRun {
+  std::size_t from = 0;
+  std::size_t to = 0;
+  std::string lastKey;
+  bool open = false;
+
+  // True when a run was open.
+  bool close(const JsonParser& p, JsonValue* object) {
+    if (!open) return false;
+    if (object != nullptr)
+      object->members.push_back(
+          JsonMember{std::move(lastKey),
+                     makeJsonKept(JsonKind::KeptMembers, std::string(p.text.substr(from, to - from)))});
+    *this = KeptRun{};
+    return true;
+  }
+};
+
+bool readObject(Pass& r, JsonValue* v, const JsonShape* shape, bool build) {
+  JsonParser& p = r.p;
+  if (v != nullptr) v->kind = JsonKind::Object;
+  const std::size_t at = build ? r.open(nullptr, v != nullptr ? &v->members : nullptr) : 0;
+  std::uint32_t size = 0;
   ++p.pos;
   skipBlanks(p);
   if (peek(p) == '}') {
     ++p.pos;
+    if (build) r.close(at, size);
     return true;
   }
-  // Small objects check duplicates by scanning; large ones switch to a set
-  // so hostile documents with many keys stay linear.
-  constexpr std::size_t kScanLimit = 16;
-  std::unordered_set<std::string> seen;
+  JsonSeenKeys seen(p.text);
+  KeptRun run;
   for (;;) {
     skipBlanks(p);
     if (p.pos >= p.text.size() || p.text[p.pos] != '"') return fail(p, "expected key");
+    const std::size_t keyAt = p.pos;
     std::string key;
     if (!readString(p, key)) return false;
     skipBlanks(p);
     if (p.pos >= p.text.size() || p.text[p.pos] != ':') return fail(p, "expected ':'");
     ++p.pos;
-    bool duplicate = false;
-    if (v.members.size() < kScanLimit) {
-      duplicate = JsonValue::findMember(v.members, key) != nullptr;
-    } else {
-      if (seen.empty())
-        for (const JsonMember& m : v.members) seen.insert(m.key);
-      duplicate = seen.count(key) != 0;
-    }
-    if (duplicate) {
+    if (!seen.insert(key, keyAt)) {
       p.error = "duplicate key \"" + key + "\"";
       return false;
     }
-    if (!seen.empty()) seen.insert(key);
-    v.members.push_back(JsonMember{std::move(key), JsonValue{}});
-    if (!readValue(p, v.members.back().value)) return false;
+    const JsonShape* member = build && shape != nullptr ? shape->member(key) : nullptr;
+    if (!build) {
+      if (!readValue(r, nullptr, nullptr, false)) return false;
+    } else if (shape != nullptr && member == nullptr) {
+      if (!run.open) run.from = keyAt;
+      run.open = true;
+      if (!readValue(r, nullptr, nullptr, false)) return false;
+      run.to = p.pos;
+      run.lastKey = std::move(key);
+    } else {
+      size += run.close(p, v) ? 1 : 0;
+      JsonValue* value = nullptr;
+      if (v != nullptr) value = &v->members.emplace_back(JsonMember{std::move(key), JsonValue{}}).value;
+      if (!readValue(r, value, below(member), true)) return false;
+      ++size;
+    }
     skipBlanks(p);
     char c = peek(p);
     if (c == ',' && p.pos < p.text.size()) {
@@ -195,78 +187,105 @@ bool readObject(JsonParser& p, JsonValue& v) {
     }
     if (c == '}') {
       ++p.pos;
+      if (build) r.close(at, size + (run.close(p, v) ? 1 : 0));
       return true;
     }
     return fail(p, "expected ',' or '}'");
   }
 }
 
-bool readNested(JsonParser& p, JsonValue& v, bool array) {
+bool readNested(Pass& r, JsonValue* v, const JsonShape* shape, bool build, bool array) {
+  JsonParser& p = r.p;
   ++p.depth;
   if (p.depth > kJsonMaxDepth) return fail(p, "document nested too deep");
-  bool ok = array ? readArray(p, v) : readObject(p, v);
+  bool ok = false;
+  if (build && shape != nullptr && !shape->builds(array)) {
+    const std::size_t from = p.pos;
+    ok = array ? readArray(r, nullptr, nullptr, false) : readObject(r, nullptr, nullptr, false);
+    if (ok && v != nullptr) *v = makeJsonKept(JsonKind::Kept, std::string(p.text.substr(from, p.pos - from)));
+  } else {
+    ok = array ? readArray(r, v, shape, build) : readObject(r, v, shape, build);
+  }
   --p.depth;
   return ok;
 }
 
-bool readValue(JsonParser& p, JsonValue& v) {
+bool readLiteral(JsonParser& p, JsonValue* v, std::string_view word, JsonKind kind, bool value) {
+  if (!startsWith(p, word)) return fail(p, "invalid literal");
+  if (v != nullptr) {
+    v->kind = kind;
+    v->boolean = value;
+  }
+  p.pos += word.size();
+  return true;
+}
+
+bool readValue(Pass& r, JsonValue* v, const JsonShape* shape, bool build) {
+  JsonParser& p = r.p;
   if (++p.values > kJsonMaxValues) return fail(p, kJsonTooManyValues);
   skipBlanks(p);
-  char c = peek(p);
-  if (p.pos >= p.text.size()) c = '\0';
-  switch (c) {
-    case '"': v.kind = JsonKind::String; return readString(p, v.text);
-    case '[': return readNested(p, v, true);
-    case '{': return readNested(p, v, false);
+  switch (peek(p)) {
+    case '"':
+      if (v == nullptr) {
+        p.scratch.clear();
+        return readString(p, p.scratch);
+      }
+      v->kind = JsonKind::String;
+      return readString(p, v->text);
+    case '[': return readNested(r, v, shape, build, true);
+    case '{': return readNested(r, v, shape, build, false);
     case 't':
-    case 'f':
-      if (startsWith(p, "true")) {
-        v.kind = JsonKind::Bool;
-        v.boolean = true;
-        p.pos += 4;
-        return true;
-      }
-      if (startsWith(p, "false")) {
-        v.kind = JsonKind::Bool;
-        v.boolean = false;
-        p.pos += 5;
-        return true;
-      }
-      return fail(p, "invalid literal");
-    case 'n':
-      if (startsWith(p, "null")) {
-        v.kind = JsonKind::Null;
-        p.pos += 4;
-        return true;
-      }
-      return fail(p, "invalid literal");
-    default:
+      if (startsWith(p, "true")) return readLiteral(p, v, "true", JsonKind::Bool, true);
+      return readLiteral(p, v, "false", JsonKind::Bool, false);
+    case 'f': return readLiteral(p, v, "false", JsonKind::Bool, false);
+    case 'n': return readLiteral(p, v, "null", JsonKind::Null, false);
+    default: {
+      const char c = peek(p);
       if (c == '-' || (c >= '0' && c <= '9')) return readNumber(p, v);
       return fail(p, "invalid number");
+    }
   }
+}
+
+// The whole text as one value, into v when given: false, with the message
+// in p.error, when it is not one.
+bool readWhole(Pass& r, JsonValue* v, const JsonShape* shape) {
+  JsonParser& p = r.p;
+  skipBlanks(p);
+  if (p.pos >= p.text.size()) return fail(p, "empty document");
+  if (!readValue(r, v, shape, true)) return fail(p, "parse error");
+  skipBlanks(p);
+  if (p.pos < p.text.size()) {
+    p.error = "unexpected content after the document";
+    return false;
+  }
+  return true;
+}
+
+bool parseWith(std::string_view text, const JsonShape* shape, JsonValue& value, std::string& error) {
+  value = JsonValue{};
+  std::vector<std::uint32_t> sizes;
+  JsonParser checking;
+  checking.text = text;
+  Pass check{checking, sizes};
+  if (!readWhole(check, nullptr, shape)) {
+    error = checking.error;
+    return false;
+  }
+  JsonParser making;
+  making.text = text;
+  Pass make{making, sizes, true};
+  return readWhole(make, &value, shape);
 }
 
 }  // namespace
 
 bool parseJson(std::string_view text, JsonValue& value, std::string& error) {
-  JsonParser p;
-  p.text = text;
-  value = JsonValue{};
-  skipBlanks(p);
-  if (p.pos >= p.text.size()) {
-    error = "empty document";
-    return false;
-  }
-  if (!readValue(p, value)) {
-    error = p.error.empty() ? std::string("parse error") : p.error;
-    return false;
-  }
-  skipBlanks(p);
-  if (p.pos < p.text.size()) {
-    error = "unexpected content after the document";
-    return false;
-  }
-  return true;
+  return parseWith(text, nullptr, value, error);
+}
+
+bool parseJson(std::string_view text, const JsonShape& shape, JsonValue& value, std::string& error) {
+  return parseWith(text, below(&shape), value, error);
 }
 
 }  // namespace ob

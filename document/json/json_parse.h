@@ -1,24 +1,27 @@
 #pragma once
 // Strict JSON parser: no trailing commas, no duplicate keys, nesting at most
-// 256 levels, at most a million values. String content is passed through
-// leniently. Error messages are short fixed texts without a position;
-// callers prefix their own words.
+// 256 levels, at most a million values, kept text included. String content
+// is passed through leniently. Error messages are short fixed texts without
+// a position; callers prefix their own words.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "document/json/json_shape.h"
 #include "document/json/json_value.h"
 
 namespace ob {
 
 inline constexpr std::int32_t kJsonMaxDepth = 256;
 
-// Every value (elements and members' values included) costs 150 to 350
-// bytes while the tree is built, so this keeps a hostile document's tree
-// near a third of a gigabyte and refuses it before it grows further; a real
-// instance document holds a few thousand values.
+// A value built costs 144 bytes (a member 176 with its key) and is built at
+// its container's size, so this keeps a hostile document's tree under 180 MB;
+// a real instance document holds a few thousand values. The text is checked
+// whole before anything is built, so a document past the limit is refused
+// holding nothing. Values kept as text count too: they cost no more than
+// their text, but every save lays them out again.
 inline constexpr std::uint64_t kJsonMaxValues = 1000000;
 inline constexpr const char* kJsonTooManyValues = "document holds more than 1000000 values";
 
@@ -29,10 +32,16 @@ struct JsonParser {
   std::int32_t depth = 0;
   std::uint64_t values = 0;  // read so far, held against kJsonMaxValues
   std::string error;
+  std::string scratch;  // strings read only to be checked
 };
 
 // Parses one whole document into value. On failure returns false, sets error
 // and leaves value in an unspecified state.
 bool parseJson(std::string_view text, JsonValue& value, std::string& error);
+// The same, building only what the shape says its readers look at and
+// keeping the rest as the text it was read from. It fails where the other
+// fails, with the same message, and what it gives is written as the other's
+// would be, byte for byte.
+bool parseJson(std::string_view text, const JsonShape& shape, JsonValue& value, std::string& error);
 
 }  // namespace ob

@@ -117,6 +117,13 @@ JsonValue makeJsonString(std::string s) {
 
 JsonValue makeJsonStringFrom(std::string_view text) { return makeJsonString(std::string(text)); }
 
+JsonValue makeJsonKept(JsonKind kind, std::string text) {
+  JsonValue v;
+  v.kind = kind;
+  v.kept = std::make_shared<const std::string>(std::move(text));
+  return v;
+}
+
 bool jsonGetBool(const JsonValue& value, std::string_view key, bool fallback) {
   const JsonValue* v = value.find(key);
   if (v && v->kind == JsonKind::Bool) return v->boolean;

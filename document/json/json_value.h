@@ -2,9 +2,11 @@
 // One JSON value as a plain record: every value carries all fields and its
 // kind says which of them count. Numbers keep the text they were read from
 // so a document written back reproduces its spellings; objects keep their
-// members in insertion order.
+// members in insertion order. What no reader looks at may stay the text it
+// was read from, never built into values (json_shape.h).
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +20,13 @@ enum class JsonKind : std::uint32_t {
   String = 3,
   Array = 4,
   Object = 5,
+  // An array or object held as the text it was read from: the parser
+  // checked it, and the writers lay it out as they would the values.
+  Kept = 6,
+  // Members of an object held as the text they were read from, keys and
+  // all; only ever the value of a member, whose key is the last of theirs,
+  // so that what followed them in the object can name it.
+  KeptMembers = 7,
 };
 
 struct JsonMember;
@@ -30,6 +39,10 @@ struct JsonValue {
   std::string text;        // string value, unescaped UTF-8 (may hold NUL bytes)
   std::vector<JsonValue> elements;
   std::vector<JsonMember> members;
+  // The text of a value of kind Kept or KeptMembers, shared by every copy
+  // of it: what a document holds unread is held once, however many records
+  // of a load or a save hold it.
+  std::shared_ptr<const std::string> kept;
 
   bool isNull() const { return kind == JsonKind::Null; }
   bool isBool() const { return kind == JsonKind::Bool; }
@@ -37,6 +50,8 @@ struct JsonValue {
   bool isString() const { return kind == JsonKind::String; }
   bool isArray() const { return kind == JsonKind::Array; }
   bool isObject() const { return kind == JsonKind::Object; }
+  bool isKept() const { return kind == JsonKind::Kept || kind == JsonKind::KeptMembers; }
+  std::string_view keptText() const { return kept ? std::string_view(*kept) : std::string_view(); }
 
   // First member with exactly this key; nullptr when absent or not an object.
   const JsonValue* find(std::string_view key) const;
@@ -81,6 +96,8 @@ JsonValue makeJsonDouble(double d);
 JsonValue makeJsonNumber(float f);
 JsonValue makeJsonString(std::string s);
 JsonValue makeJsonStringFrom(std::string_view text);
+// Kept text: checked JSON of an array or object, or of members of one.
+JsonValue makeJsonKept(JsonKind kind, std::string text);
 
 // The member's boolean when it is a bool, else the fallback.
 bool jsonGetBool(const JsonValue& value, std::string_view key, bool fallback);

@@ -6,14 +6,16 @@
 #include <cmath>
 #include <limits>
 
+#include "document/json/json_kept_write.h"
 #include "document/json/json_number.h"
+#include "document/json/json_out.h"
 
 namespace ob {
 namespace {
 
 // A stored spelling is reused only when it is a whole, finite number the
 // parser reads back; anything else would break the output.
-bool readSpelling(const std::string& text, double& d) {
+bool readSpelling(std::string_view text, double& d) {
   if (text.empty()) return false;
   char c = text[0];
   if (c != '-' && (c < '0' || c > '9')) return false;
@@ -30,36 +32,22 @@ bool sameAsFloat(double value, double d) {
   return static_cast<float>(d) == fv;
 }
 
-void appendNumber(const JsonValue& v, std::string& out) {
-  const double value = v.number;
-  // NaN and infinities have no JSON form, whatever their spelling.
-  if (!std::isfinite(value)) {
-    out += "null";
-    return;
-  }
-  double d = 0.0;
-  if (readSpelling(v.numberText, d) && (d == value || sameAsFloat(value, d))) {
-    // Equal values of opposite sign (0 and -0) keep the spelling only
-    // when the sign matches, so -0 never turns into 0 or back.
-    if (std::signbit(d) == std::signbit(value) || d != 0.0) {
-      out += v.numberText;
-      return;
-    }
-  }
-  char buf[64];
-  auto r = std::to_chars(buf, buf + sizeof buf, value);
-  out.append(buf, r.ptr);
-}
+void appendNumber(const JsonValue& v, JsonOut& out) { putJsonNumber(v.number, v.numberText, out); }
 
-void appendQuoted(std::string_view text, std::string& out) {
-  forEachJsonQuotedPiece(text, [&out](const char* bytes, std::size_t n) { out.append(bytes, n); });
-}
+void appendQuoted(std::string_view text, JsonOut& out) { putJsonQuoted(text, out); }
 
-void appendCompact(const JsonValue& v, std::string& out) {
+void appendCompact(const JsonValue& v, JsonOut& out) {
   switch (v.kind) {
     case JsonKind::Bool: out += v.boolean ? "true" : "false"; return;
     case JsonKind::Number: appendNumber(v, out); return;
     case JsonKind::String: appendQuoted(v.text, out); return;
+    case JsonKind::Kept: writeKeptCompact(v.keptText(), out); return;
+    case JsonKind::KeptMembers:
+      // Never a value of its own; written as the object of its members.
+      out += '{';
+      writeKeptMembersCompact(v.keptText(), out);
+      out += '}';
+      return;
     case JsonKind::Array:
       out += '[';
       for (std::size_t i = 0; i < v.elements.size(); ++i) {
@@ -72,6 +60,10 @@ void appendCompact(const JsonValue& v, std::string& out) {
       out += '{';
       for (std::size_t i = 0; i < v.members.size(); ++i) {
         if (i) out += ',';
+        if (v.members[i].value.kind == JsonKind::KeptMembers) {
+          writeKeptMembersCompact(v.members[i].value.keptText(), out);
+          continue;
+        }
         appendQuoted(v.members[i].key, out);
         out += ':';
         appendCompact(v.members[i].value, out);
@@ -82,30 +74,12 @@ void appendCompact(const JsonValue& v, std::string& out) {
   }
 }
 
-bool isContainer(const JsonValue& v) { return v.kind == JsonKind::Array || v.kind == JsonKind::Object; }
-
-}  // namespace
-
-std::string formatJsonNumber(const JsonValue& value) {
-  std::string out;
-  appendNumber(value, out);
-  return out;
+// Kept text is only ever an array or an object.
+bool isContainer(const JsonValue& v) {
+  return v.kind == JsonKind::Array || v.kind == JsonKind::Object || v.isKept();
 }
 
-std::string quoteJsonString(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + 2);
-  appendQuoted(text, out);
-  return out;
-}
-
-std::string writeJson(const JsonValue& value) {
-  std::string out;
-  appendCompact(value, out);
-  return out;
-}
-
-void writeJsonPretty(const JsonValue& value, int depth, std::string& out) {
+void writePretty(const JsonValue& value, int depth, JsonOut& out) {
   if (depth < 0) depth = 0;
   const std::size_t inner = 2 * (static_cast<std::size_t>(depth) + 1);
   const std::size_t outer = 2 * static_cast<std::size_t>(depth);
@@ -120,7 +94,7 @@ void writeJsonPretty(const JsonValue& value, int depth, std::string& out) {
     out += "[\n";
     for (std::size_t i = 0; i < value.elements.size(); ++i) {
       out.append(inner, ' ');
-      writeJsonPretty(value.elements[i], depth + 1, out);
+      writePretty(value.elements[i], depth + 1, out);
       out += i + 1 < value.elements.size() ? ",\n" : "\n";
     }
     out.append(outer, ' ');
@@ -134,23 +108,99 @@ void writeJsonPretty(const JsonValue& value, int depth, std::string& out) {
     }
     out += "{\n";
     for (std::size_t i = 0; i < value.members.size(); ++i) {
-      out.append(inner, ' ');
-      appendQuoted(value.members[i].key, out);
-      out += ": ";
-      writeJsonPretty(value.members[i].value, depth + 1, out);
+      const JsonMember& m = value.members[i];
+      if (m.value.kind == JsonKind::KeptMembers) {
+        writeKeptMembersPretty(m.value.keptText(), depth, out);
+      } else {
+        out.append(inner, ' ');
+        appendQuoted(m.key, out);
+        out += ": ";
+        writePretty(m.value, depth + 1, out);
+      }
       out += i + 1 < value.members.size() ? ",\n" : "\n";
     }
     out.append(outer, ' ');
     out += '}';
     return;
   }
+  if (value.kind == JsonKind::Kept) {
+    writeKeptPretty(value.keptText(), depth, out);
+    return;
+  }
+  if (value.kind == JsonKind::KeptMembers) {
+    JsonValue object = makeJsonObject();
+    object.members.push_back({std::string(), value});
+    writePretty(object, depth, out);
+    return;
+  }
   appendCompact(value, out);
+}
+
+}  // namespace
+
+void putJsonNumber(double value, std::string_view spelling, JsonOut& out) {
+  // NaN and infinities have no JSON form, whatever their spelling.
+  if (!std::isfinite(value)) {
+    out += "null";
+    return;
+  }
+  double d = 0.0;
+  if (readSpelling(spelling, d) && (d == value || sameAsFloat(value, d))) {
+    // Equal values of opposite sign (0 and -0) keep the spelling only
+    // when the sign matches, so -0 never turns into 0 or back.
+    if (std::signbit(d) == std::signbit(value) || d != 0.0) {
+      out += spelling;
+      return;
+    }
+  }
+  char buf[64];
+  auto r = std::to_chars(buf, buf + sizeof buf, value);
+  out.append(buf, static_cast<std::size_t>(r.ptr - buf));
+}
+
+void putJsonQuoted(std::string_view text, JsonOut& out) {
+  forEachJsonQuotedPiece(text, [&out](const char* bytes, std::size_t n) { out.append(bytes, n); });
+}
+
+void appendJsonNumber(double value, std::string_view spelling, std::string& out) {
+  JsonOut to(&out);
+  putJsonNumber(value, spelling, to);
+}
+
+void appendJsonQuoted(std::string_view text, std::string& out) {
+  JsonOut to(&out);
+  putJsonQuoted(text, to);
+}
+
+std::string formatJsonNumber(const JsonValue& value) {
+  std::string out;
+  appendJsonNumber(value.number, value.numberText, out);
+  return out;
+}
+
+std::string quoteJsonString(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + 2);
+  appendJsonQuoted(text, out);
+  return out;
+}
+
+std::string writeJson(const JsonValue& value) {
+  std::string out;
+  writeSized(out, [&value](JsonOut& to) { appendCompact(value, to); });
+  return out;
+}
+
+void writeJsonPretty(const JsonValue& value, int depth, std::string& out) {
+  writeSized(out, [&value, depth](JsonOut& to) { writePretty(value, depth, to); });
 }
 
 std::string dumpJson(const JsonValue& value) {
   std::string out;
-  writeJsonPretty(value, 0, out);
-  out += '\n';
+  writeSized(out, [&value](JsonOut& to) {
+    writePretty(value, 0, to);
+    to += '\n';
+  });
   return out;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // JSON writers: the compact form (no whitespace; for hashing and exact text)
 // and the indented form (two-space indent; for documents users open).
-// Output is always valid JSON: numbers without a JSON form become null.
+// Output is always valid JSON: numbers without a JSON form become null. Each
+// text is measured before it is written, and its string reserved to fit.
 
 #include <string>
 #include <string_view>
@@ -21,5 +22,11 @@ std::string dumpJson(const JsonValue& value);
 // infinities.
 std::string formatJsonNumber(const JsonValue& value);
 std::string quoteJsonString(std::string_view text);
+// The same onto the end of out, for a number given as its value and spelling.
+void appendJsonNumber(double value, std::string_view spelling, std::string& out);
+void appendJsonQuoted(std::string_view text, std::string& out);
+class JsonOut;
+void putJsonNumber(double value, std::string_view spelling, JsonOut& out);
+void putJsonQuoted(std::string_view text, JsonOut& out);
 
 }  // namespace ob

@@ -14,7 +14,7 @@ bool is64LowerHex(std::string_view text) {
 }
 
 std::optional<JsonValue> parseDocumentText(const std::uint8_t* bytes, std::size_t size, std::string_view path,
-                                           Diagnostics& diagnostics) {
+                                           Diagnostics& diagnostics, const JsonShape* shape) {
   if (isOversizedDocument(size)) {
     reportOversizedDocument(diagnostics, std::string(path));
     return std::nullopt;
@@ -24,7 +24,7 @@ std::optional<JsonValue> parseDocumentText(const std::uint8_t* bytes, std::size_
   const std::string_view text(reinterpret_cast<const char*>(bytes) + start, size - start);
   JsonValue value;
   std::string error;
-  if (!parseJson(text, value, error)) {
+  if (!(shape != nullptr ? parseJson(text, *shape, value, error) : parseJson(text, value, error))) {
     if (error == kJsonTooManyValues) {
       diagnostics.error("document-too-large", std::string(path),
                         "The document holds more than 1000000 values; a real one holds a few thousand");

@@ -16,7 +16,9 @@
 #include "document/archive/zip_entry.h"
 #include "document/archive/zip_index.h"
 #include "document/archive/zip_writer.h"
+#include "document/byte_sink.h"
 #include "document/diagnostics.h"
+#include "document/json/json_shape.h"
 #include "document/json/json_value.h"
 #include "document/reading/byte_source.h"
 
@@ -34,6 +36,9 @@ struct PackageAsset {
   // Set for an asset that no one holds whole, made as it is written: its
   // maker answers for its name.
   std::optional<zip::StreamedPayload> streamed = {};
+  // Set for a file a load kept as stored because it could not play it:
+  // its bytes are not known to be what its name says.
+  bool unchecked = false;
 
   std::span<const std::uint8_t> bytes() const {
     return borrowed.empty() ? std::span<const std::uint8_t>(data) : borrowed;
@@ -57,18 +62,21 @@ struct Package {
 // (see unpack_limits.h). The source must outlive the reader.
 class PackageReader {
  public:
-  // Nothing after reporting why.
+  // Nothing after reporting why. The document is parsed to `shape` when
+  // given (json_shape.h), else built whole.
   static std::optional<PackageReader> open(const ByteSource& source, std::string_view documentName,
-                                           Diagnostics& diagnostics, const zip::Limits& limits = {});
+                                           Diagnostics& diagnostics, const zip::Limits& limits = {},
+                                           const JsonShape* shape = nullptr);
 
   // The document; no assets and no other entries.
   Package& package() { return package_; }
   // The asset entry of that name (the digits, without "assets/"), or null.
   const zip::LocatedEntry* findAsset(std::string_view name) const;
   // Its bytes, checked against its name; nothing when it claims to unpack
-  // beyond reason (the slot that needs it says so), or after the zip
-  // reader's warning or "asset-corrupt", with *fault, when given, saying
-  // why in lower-case words.
+  // beyond reason (the slot that needs it says so), or when they cannot
+  // be had: then *fault, when given, says why in lower-case words, and
+  // the caller says what becomes of the asset; without it, the zip
+  // reader's warning or "asset-corrupt" does.
   std::optional<std::vector<std::uint8_t>> readAsset(const zip::LocatedEntry& asset, Diagnostics& diagnostics,
                                                      std::string* fault = nullptr) const;
   // The same as a view: of the package itself when it is held in memory and
@@ -77,6 +85,11 @@ class PackageReader {
                                                          std::vector<std::uint8_t>& scratch,
                                                          Diagnostics& diagnostics,
                                                          std::string* fault = nullptr) const;
+  // The asset read front to back once, never held whole (see
+  // zip::readEntryOnce), and checked against its checksum and its name:
+  // false after the warning viewAsset gives, with *fault saying why.
+  bool readAssetOnce(const zip::LocatedEntry& asset, const std::function<void(zip::EntryReader& reader)>& use,
+                     Diagnostics& diagnostics, std::string* fault = nullptr) const;
   // Whether a stored asset is, byte for byte, a file the caller knows:
   // read a piece at a time, each piece is given to `same` with its offset
   // and checked with the rest against the asset's checksum and name, and
@@ -152,13 +165,21 @@ struct PackageLayout {
 bool layOutPackage(const Package& package, PackageLayout& layout, Diagnostics& diagnostics,
                    const zip::Limits& readable = {});
 
-// The package as layOutPackage lays it out, written; nothing is written
-// that the load would refuse.
+// Writes a package as it was laid out into `out`, a piece at a time: the
+// text, or the archive (zip::writePlannedZip). False after a streamed
+// asset's finding, or without one when `out` refuses the bytes.
+bool writeLaidOutPackage(const PackageLayout& layout, ByteSink& out, Diagnostics& diagnostics);
+// The package as layOutPackage lays it out, written into memory; nothing
+// is written that the load would refuse.
 std::optional<std::vector<std::uint8_t>> writePackage(const Package& package, Diagnostics& diagnostics,
                                                       const zip::Limits& readable = {});
 
-// Records the bytes as an asset unless one of that name exists (then they
-// are dropped) and returns "asset:" followed by their SHA-256 digits.
+// Records the asset and returns "asset:" followed by its name. Of two
+// files of one name the package holds one: the first recorded, unless it
+// is unchecked and the new one is not, since only bytes known to be what
+// the name says load again as that file.
+std::string recordAsset(Package& package, PackageAsset asset);
+// The same for bytes under their SHA-256 digits.
 std::string assetRefFor(Package& package, std::vector<std::uint8_t> bytes);
 // The same for bytes the caller holds until the package is written, under
 // their digest, which the caller gives.
@@ -173,14 +194,21 @@ std::string streamedAssetRefFor(Package& package, std::string digest, zip::Strea
 // for one whose bytes are borrowed (a pool's shared file).
 const std::vector<std::uint8_t>* findAsset(const Package& package, std::string_view name);
 
+// Why a load's finding leaves the archive entry its path names out of what
+// the load keeps, so that no save holds it (the entries past the kept
+// budget, those the zip reader skips), in lower-case words; nothing for
+// any other finding.
+std::optional<std::string> entryLeftOut(const Diagnostic& finding);
+
 // Exactly 64 characters of 0-9 and a-f.
 bool is64LowerHex(std::string_view text);
 
 // Parses document bytes (a leading UTF-8 byte-order mark skipped); on
 // failure reports "document-unreadable" at `path` ("document-too-large" for
 // more bytes than kMaxDocumentTextBytes, which are not looked at, or more
-// values than the parser takes) and gives nothing.
+// values than the parser takes) and gives nothing. Parsed to `shape` when
+// given.
 std::optional<JsonValue> parseDocumentText(const std::uint8_t* bytes, std::size_t size, std::string_view path,
-                                           Diagnostics& diagnostics);
+                                           Diagnostics& diagnostics, const JsonShape* shape = nullptr);
 
 }  // namespace ob

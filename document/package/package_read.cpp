@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cctype>
 #include <utility>
 
 #include "document/archive/crc32.h"
@@ -44,7 +45,7 @@ bool opensJsonObject(const ByteSource& source) {
 
 // The document's text, parsed; nothing after the error.
 std::optional<JsonValue> readDocumentEntry(const zip::ArchiveIndex& archive, const zip::LocatedEntry& entry,
-                                           Diagnostics& diagnostics) {
+                                           Diagnostics& diagnostics, const JsonShape* shape) {
   const std::string path = "/" + entry.record.name;
   if (claimsTooMuchGrowth(entry.record)) {
     reportOvergrownDocument(diagnostics, entry.record.name);
@@ -59,13 +60,27 @@ std::optional<JsonValue> readDocumentEntry(const zip::ArchiveIndex& archive, con
     diagnostics.error("document-unreadable", path, "The document cannot be unpacked from the archive");
     return std::nullopt;
   }
-  return parseDocumentText(text->data(), text->size(), path, diagnostics);
+  return parseDocumentText(text->data(), text->size(), path, diagnostics, shape);
+}
+
+// Whether an asset's bytes hash to its name. When not, a caller that asks
+// why (fault) says itself what becomes of the asset; else "asset-corrupt".
+bool namedByItsDigest(const zip::LocatedEntry& asset, const std::string& digest, Diagnostics& diagnostics,
+                      std::string* fault) {
+  if (digest == std::string_view(asset.record.name).substr(kAssetPrefix.size())) return true;
+  if (fault != nullptr)
+    *fault = "its bytes are not the file its name says";
+  else
+    diagnostics.warn("asset-corrupt", "/" + asset.record.name,
+                     "The asset does not match its name; left out, the plugin falls back");
+  return false;
 }
 
 }  // namespace
 
 std::optional<PackageReader> PackageReader::open(const ByteSource& source, std::string_view documentName,
-                                                 Diagnostics& diagnostics, const zip::Limits& limits) {
+                                                 Diagnostics& diagnostics, const zip::Limits& limits,
+                                                 const JsonShape* shape) {
   PackageReader reader;
   Package& package = reader.package_;
   package.documentName = std::string(documentName);
@@ -87,7 +102,7 @@ std::optional<PackageReader> PackageReader::open(const ByteSource& source, std::
       }
       return std::nullopt;
     }
-    std::optional<JsonValue> parsed = readDocumentEntry(*reader.archive_, *document, diagnostics);
+    std::optional<JsonValue> parsed = readDocumentEntry(*reader.archive_, *document, diagnostics, shape);
     if (!parsed) return std::nullopt;
     package.document = std::move(*parsed);
     reader.markUsed(*document);
@@ -104,7 +119,7 @@ std::optional<PackageReader> PackageReader::open(const ByteSource& source, std::
       diagnostics.error("document-unreadable", "", "The document cannot be read");
       return std::nullopt;
     }
-    auto document = parseDocumentText(text->data(), text->size(), "", diagnostics);
+    auto document = parseDocumentText(text->data(), text->size(), "", diagnostics, shape);
     if (!document) return std::nullopt;
     package.document = std::move(*document);
     return reader;
@@ -133,6 +148,16 @@ std::optional<std::vector<std::uint8_t>> PackageReader::storedAsset(const zip::L
   return archive_->stored(asset);
 }
 
+bool PackageReader::readAssetOnce(const zip::LocatedEntry& asset,
+                                  const std::function<void(zip::EntryReader& reader)>& use,
+                                  Diagnostics& diagnostics, std::string* fault) const {
+  if (!archive_ || claimsTooMuchGrowth(asset.record)) return false;
+  Sha256 hash;
+  const auto hashed = [&hash](std::span<const std::uint8_t> bytes) { hash.add(bytes.data(), bytes.size()); };
+  if (!archive_->readOnce(asset, use, hashed, diagnostics, fault)) return false;
+  return namedByItsDigest(asset, hash.hex(), diagnostics, fault);
+}
+
 std::optional<std::span<const std::uint8_t>> PackageReader::viewAsset(const zip::LocatedEntry& asset,
                                                                       std::vector<std::uint8_t>& scratch,
                                                                       Diagnostics& diagnostics,
@@ -140,13 +165,8 @@ std::optional<std::span<const std::uint8_t>> PackageReader::viewAsset(const zip:
   if (!archive_ || claimsTooMuchGrowth(asset.record)) return std::nullopt;
   const auto data = archive_->view(asset, scratch, diagnostics, fault);
   if (!data) return std::nullopt;
-  const std::string_view digits = std::string_view(asset.record.name).substr(kAssetPrefix.size());
-  if (sha256Hex(data->data(), data->size()) != digits) {
-    diagnostics.warn("asset-corrupt", "/" + asset.record.name,
-                     "The asset does not match its name; left out, the plugin falls back");
-    if (fault != nullptr) *fault = "its bytes are not the file its name says";
+  if (!namedByItsDigest(asset, sha256Hex(data->data(), data->size()), diagnostics, fault))
     return std::nullopt;
-  }
   return data;
 }
 
@@ -186,6 +206,18 @@ std::vector<zip::StoredEntry> PackageReader::keepUnused(Diagnostics& diagnostics
     if (std::optional<zip::StoredEntry> stored = archive_->keep(entry)) kept.push_back(std::move(*stored));
   }
   return kept;
+}
+
+std::optional<std::string> entryLeftOut(const Diagnostic& finding) {
+  if (finding.path.empty() || (finding.code != "entry-dropped" && !finding.code.starts_with("zip-")))
+    return std::nullopt;
+  for (const std::string_view ending : {"; skipped", "; left out"}) {
+    if (!finding.message.ends_with(ending)) continue;
+    std::string why = finding.message.substr(0, finding.message.size() - ending.size());
+    if (!why.empty()) why[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(why[0])));
+    return why;
+  }
+  return std::nullopt;
 }
 
 std::optional<Package> readPackage(const std::uint8_t* bytes, std::size_t size, std::string_view documentName,

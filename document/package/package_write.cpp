@@ -87,8 +87,9 @@ Refusal refusalOf(const zip::ArchivePlan& plan, const Package& package, std::siz
                       "A file of the save would unpack to more than " + sizeText(readable.maxEntrySize) +
                           ", the most a load takes");
     if (!zip::ArchiveMeasure::payloadFits(record))
-      return tooLarge(PackageExcess::Other, entryPath(record.name),
-                      "A file of the save would be packed into more than its size can take, which a load refuses");
+      return tooLarge(
+          PackageExcess::Other, entryPath(record.name),
+          "A file of the save would be packed into more than its size can take, which a load refuses");
     if (i == 0 && isOversizedDocument(record.size)) return documentTooLarge(package.documentName);
     if (i >= firstOther && !kept.fits(record))
       return tooLarge(
@@ -179,37 +180,48 @@ bool layOutPackage(const Package& package, PackageLayout& layout, Diagnostics& d
   return false;
 }
 
+bool writeLaidOutPackage(const PackageLayout& layout, ByteSink& out, Diagnostics& diagnostics) {
+  if (layout.archive) return zip::writePlannedZip(*layout.archive, out, diagnostics);
+  out.expect(layout.text.size());
+  return out.write(std::span(reinterpret_cast<const std::uint8_t*>(layout.text.data()), layout.text.size()));
+}
+
 std::optional<std::vector<std::uint8_t>> writePackage(const Package& package, Diagnostics& diagnostics,
                                                       const zip::Limits& readable) {
   PackageLayout layout;
   if (!layOutPackage(package, layout, diagnostics, readable)) return std::nullopt;
-  if (!layout.archive) return std::vector<std::uint8_t>(layout.text.begin(), layout.text.end());
-  return zip::writePlannedZip(*layout.archive, diagnostics);
+  std::vector<std::uint8_t> bytes;
+  VectorSink out(bytes);
+  if (!writeLaidOutPackage(layout, out, diagnostics)) return std::nullopt;
+  return bytes;
+}
+
+std::string recordAsset(Package& package, PackageAsset asset) {
+  std::string ref = "asset:" + asset.name;
+  const auto held = std::find_if(package.assets.begin(), package.assets.end(),
+                                 [&asset](const PackageAsset& a) { return a.name == asset.name; });
+  if (held == package.assets.end())
+    package.assets.push_back(std::move(asset));
+  else if (held->unchecked && !asset.unchecked)
+    *held = std::move(asset);
+  return ref;
 }
 
 std::string assetRefFor(Package& package, std::vector<std::uint8_t> bytes) {
   std::string digits = sha256Hex(bytes.data(), bytes.size());
-  if (!findAsset(package, digits)) package.assets.push_back({digits, std::move(bytes)});
-  return "asset:" + digits;
+  return recordAsset(package, {std::move(digits), std::move(bytes)});
 }
 
 std::string borrowedAssetRefFor(Package& package, std::span<const std::uint8_t> bytes, std::string digest) {
-  std::string ref = "asset:" + digest;
-  if (!findAsset(package, digest)) package.assets.push_back({std::move(digest), {}, {}, bytes});
-  return ref;
+  return recordAsset(package, {std::move(digest), {}, {}, bytes});
 }
 
 std::string keptAssetRefFor(Package& package, PackageAsset kept) {
-  std::string ref = "asset:" + kept.name;
-  if (!findAsset(package, kept.name)) package.assets.push_back(std::move(kept));
-  return ref;
+  return recordAsset(package, std::move(kept));
 }
 
 std::string streamedAssetRefFor(Package& package, std::string digest, zip::StreamedPayload payload) {
-  std::string ref = "asset:" + digest;
-  if (!findAsset(package, digest))
-    package.assets.push_back({std::move(digest), {}, {}, {}, std::move(payload)});
-  return ref;
+  return recordAsset(package, {std::move(digest), {}, {}, {}, std::move(payload)});
 }
 
 const std::vector<std::uint8_t>* findAsset(const Package& package, std::string_view name) {

@@ -47,9 +47,9 @@ bool KeptEntryBudget::fits(const zip::DirectoryRecord& record) {
 
 bool KeptEntryBudget::admit(const zip::DirectoryRecord& record, Diagnostics& diagnostics) {
   if (fits(record)) return true;
-  diagnostics.warn(
-      "entry-dropped", "/" + record.name,
-      "Entries this build does not read are kept up to " + sizeText(kKeptEntriesBudget) + " in all; dropped");
+  diagnostics.warn("entry-dropped", "/" + record.name,
+                   "Entries this build does not read are kept up to " + sizeText(kKeptEntriesBudget) +
+                       " in all; left out");
   return false;
 }
 

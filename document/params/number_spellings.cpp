@@ -42,4 +42,23 @@ void adoptNumberSpellings(JsonValue& written, const JsonValue& loaded) {
   }
 }
 
+void keepNumberSpellings(JsonValue& loaded, const JsonValue& written) {
+  if (loaded.isNumber() && written.isNumber()) return;
+  if (loaded.isArray() && written.isArray() && !loaded.elements.empty() &&
+      loaded.elements.size() == written.elements.size()) {
+    for (std::size_t i = 0; i < loaded.elements.size(); ++i)
+      keepNumberSpellings(loaded.elements[i], written.elements[i]);
+    return;
+  }
+  if (loaded.isObject() && written.isObject()) {
+    std::erase_if(loaded.members, [&written](JsonMember& m) {
+      const JsonValue* w = written.find(m.key);
+      if (w != nullptr) keepNumberSpellings(m.value, *w);
+      return m.value.isNull();
+    });
+    return;
+  }
+  loaded = JsonValue{};
+}
+
 }  // namespace ob

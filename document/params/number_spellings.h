@@ -10,4 +10,10 @@ namespace ob {
 // text. NaN never matches.
 void adoptNumberSpellings(JsonValue& written, const JsonValue& loaded);
 
+// Leaves of loaded only what adoptNumberSpellings against written takes
+// from it: its numbers where written has numbers, and the objects and
+// arrays that lead to them. What a load keeps for its saves' spellings then
+// costs no more than the numbers it rewrote.
+void keepNumberSpellings(JsonValue& loaded, const JsonValue& written);
+
 }  // namespace ob

@@ -105,37 +105,49 @@ void removeStaleTemporaries(const fs::path& target, const std::string& prefix) {
 
 int syncToDisk(const SyncToDisk& sync, int fd) { return sync ? sync(fd) : ::fsync(fd); }
 
-bool writeAll(int fd, const std::uint8_t* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= static_cast<std::size_t>(n);
+// An open file, written where the last write ended.
+class FileSink final : public ByteSink {
+ public:
+  explicit FileSink(int fd) : fd_(fd) {}
+
+ private:
+  bool put(std::span<const std::uint8_t> bytes) override {
+    const std::uint8_t* data = bytes.data();
+    std::size_t size = bytes.size();
+    while (size > 0) {
+      const ssize_t n = ::write(fd_, data, size);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      data += n;
+      size -= static_cast<std::size_t>(n);
+    }
+    return true;
   }
-  return true;
-}
+
+  int fd_;
+};
 
 // The temporary, written whole with the given permissions and synced; on
 // failure it is gone again.
-bool writeTemporary(const fs::path& temp, const std::uint8_t* data, std::size_t size,
-                    std::optional<fs::perms> permissions, const SyncToDisk& sync, std::string* error) {
+bool writeTemporary(const fs::path& temp, const FileWriter& write, std::optional<fs::perms> permissions,
+                    const SyncToDisk& sync, std::string* error) {
   const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) {
     setError(error, "cannot open output file");
     return false;
   }
-  const char* failure = nullptr;
-  if (!writeAll(fd, data, size)) {
-    failure = "short write";
+  std::string failure;
+  FileSink file(fd);
+  if (std::string why; !write(file, why)) {
+    failure = file.refused() || why.empty() ? "short write" : why;
   } else {
     if (permissions) (void)::fchmod(fd, static_cast<mode_t>(*permissions & fs::perms::mask));
     if (syncToDisk(sync, fd) != 0) failure = "cannot sync the file";
   }
-  if (::close(fd) != 0 && failure == nullptr) failure = "short write";
-  if (failure == nullptr) return true;
+  if (::close(fd) != 0 && failure.empty()) failure = "short write";
+  if (failure.empty()) return true;
   ::unlink(temp.c_str());
-  setError(error, failure);
+  if (error != nullptr) *error = std::move(failure);
   return false;
 }
 
@@ -150,7 +162,7 @@ bool syncFolder(const fs::path& folder, const SyncToDisk& sync) {
 
 }  // namespace
 
-bool writeFileAtomically(const fs::path& path, const std::uint8_t* data, std::size_t size, std::string* error,
+bool writeFileAtomically(const fs::path& path, const FileWriter& write, std::string* error,
                          const SyncToDisk& sync) {
   std::error_code ec;
   fs::path target = path;
@@ -168,7 +180,7 @@ bool writeFileAtomically(const fs::path& path, const std::uint8_t* data, std::si
   std::optional<fs::perms> permissions;
   if (!ec && fs::is_regular_file(old)) permissions = old.permissions();
   const fs::path temp = temporaryNameFor(target, prefix);
-  if (!writeTemporary(temp, data, size, permissions, sync, error)) return false;
+  if (!writeTemporary(temp, write, permissions, sync, error)) return false;
   if (::rename(temp.c_str(), target.c_str()) != 0) {
     ::unlink(temp.c_str());
     setError(error, "cannot replace the file");
@@ -179,6 +191,13 @@ bool writeFileAtomically(const fs::path& path, const std::uint8_t* data, std::si
     return false;
   }
   return true;
+}
+
+bool writeFileAtomically(const fs::path& path, const std::uint8_t* data, std::size_t size, std::string* error,
+                         const SyncToDisk& sync) {
+  return writeFileAtomically(
+      path, [data, size](ByteSink& file, std::string&) { return file.write(std::span(data, size)); }, error,
+      sync);
 }
 
 bool writeFileAtomically(const fs::path& path, const std::vector<std::uint8_t>& bytes, std::string* error,

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "document/byte_sink.h"
+
 namespace ob {
 
 // Flushes an open file or folder to the disk as fsync does: 0 on success.
@@ -30,6 +32,15 @@ using SyncToDisk = std::function<int(int fd)>;
 // folder" comes after the rename: the new bytes are in place but may not
 // survive a power loss. A symbolic link is followed, so the file it names is
 // replaced and the link stays. An existing file's permissions are kept.
+// Writes what the file is to hold into it, a piece at a time; false when
+// it cannot give it all, with why, or when the file refuses it.
+using FileWriter = std::function<bool(ByteSink& file, std::string& why)>;
+
+// Replaces (or creates) the file with what the writer writes, as above: its
+// false fails the replace with its why ("short write" when the file
+// refused the bytes, or the writer gave no why).
+bool writeFileAtomically(const std::filesystem::path& path, const FileWriter& write, std::string* error,
+                         const SyncToDisk& sync = {});
 bool writeFileAtomically(const std::filesystem::path& path, const std::uint8_t* data, std::size_t size,
                          std::string* error, const SyncToDisk& sync = {});
 bool writeFileAtomically(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes,

@@ -1,19 +1,33 @@
 #include "document/project/foreign_members.h"
 
+#include <utility>
+
+#include "document/json/json_write.h"
 #include "document/reading/parse_int.h"
 
 namespace ob {
+namespace {
 
-void collectForeignMembers(std::vector<ForeignMember>& out, const JsonValue& loaded,
-                           const JsonValue& rewritten, std::vector<std::string>& path) {
+// A member a reader looked at but the rewrite lacks is held as its text
+// from here on, as the members no reader looked at are.
+JsonValue keptAsText(JsonValue value) {
+  if (!value.isArray() && !value.isObject()) return value;
+  return makeJsonKept(JsonKind::Kept, writeJson(value));
+}
+
+}  // namespace
+
+void collectForeignMembers(std::vector<ForeignMember>& out, JsonValue& loaded, const JsonValue& rewritten,
+                           std::vector<std::string>& path) {
   if (loaded.isObject() && rewritten.isObject()) {
     const std::string* previous = nullptr;
-    for (const JsonMember& m : loaded.members) {
+    for (JsonMember& m : loaded.members) {
       path.push_back(m.key);
       if (const JsonValue* other = rewritten.find(m.key)) {
         collectForeignMembers(out, m.value, *other, path);
       } else {
-        out.push_back({path, m.value, previous != nullptr ? *previous : std::string()});
+        out.push_back({path, keptAsText(std::exchange(m.value, JsonValue{})),
+                       previous != nullptr ? *previous : std::string()});
       }
       path.pop_back();
       previous = &m.key;

@@ -11,11 +11,13 @@
 
 namespace ob {
 
-// Appends to out every member of loaded (objects by key, arrays of the same
-// non-zero length by index) that rewritten lacks. path is the location of
-// the two values as unescaped tokens.
-void collectForeignMembers(std::vector<ForeignMember>& out, const JsonValue& loaded,
-                           const JsonValue& rewritten, std::vector<std::string>& path);
+// Moves to out every member of loaded (objects by key, arrays of the same
+// non-zero length by index) that rewritten lacks, leaving null in its
+// place, an array or object as its text (json_shape.h): held once, at what
+// its text costs. path is the location of the two values as unescaped
+// tokens.
+void collectForeignMembers(std::vector<ForeignMember>& out, JsonValue& loaded, const JsonValue& rewritten,
+                           std::vector<std::string>& path);
 
 // Puts one member back: only into an object that still exists and lacks the
 // key (what the rewrite wrote wins), after its old predecessor, at the front

@@ -1,8 +1,9 @@
 #pragma once
-// What the last document load keeps for the next save: the document itself
-// (a save takes from it how each unchanged number was written), its members
-// that no reader applied, and the package's archive entries that the load
-// did not use, as they were stored. A load
+// What the last document load keeps for the next save: what of the document
+// gives a save how each unchanged number was written (the numbers the load's
+// rewrite has, in the objects and arrays that lead to them), its members
+// that no reader applied, held as their text, and the package's archive
+// entries that the load did not use, as they were stored. A load
 // hands a fresh one back beside the project and pool it read; whoever holds
 // that project passes it to the save. Main thread.
 
@@ -16,6 +17,9 @@ namespace ob {
 
 struct KeptDocument {
   JsonValue loadedDocument;
+  // The document's audition whole, as loaded: a save writes it back as it
+  // was while it still plays what the project plays (auditionToWrite).
+  JsonValue loadedAudition;
   std::vector<ForeignMember> foreignMembers;
   std::vector<zip::StoredEntry> keptEntries;
   // Played samples' files as the archive stored them, deflated, under the

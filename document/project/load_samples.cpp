@@ -27,12 +27,30 @@ bool keepsItsFile(SampleFileOutcome outcome) {
 
 }  // namespace
 
-SampleFiles::Known SampleFiles::decode(std::int32_t slot, const SampleSource& source) const {
+SampleFiles::Known SampleFiles::notHad(const SampleSource& source) {
+  Known known;
+  if (source.fault != nullptr && !source.fault->empty()) {
+    known.outcome = SampleFileOutcome::Unpackable;
+    known.decodeError = *source.fault;
+  }
+  return known;
+}
+
+SampleFiles::Known SampleFiles::loadedAs(SharedSampleData audio) {
+  Known known;
+  known.outcome = SampleFileOutcome::Loaded;
+  known.audio = std::move(audio);
+  return known;
+}
+
+SampleFiles::Known SampleFiles::decode(std::int32_t slot, const SampleSource& source) {
   Known known;
   known.refusal = pool_.refusalForFile(source.declaredBytes);
-  if (known.refusal == SampleRefusal::None && !source.overpacked && source.at)
-    if (const auto decodedBytes = wavDecodedBytes(source.declaredBytes, source.at))
-      known.refusal = pool_.refusalForAudio(*decodedBytes, slot);
+  std::optional<WavLayout> layout;
+  if (known.refusal == SampleRefusal::None && !source.overpacked && source.at) {
+    layout = wavLayout(source.declaredBytes, source.at);
+    if (layout) known.refusal = pool_.refusalForAudio(layout->decodedBytes(), slot);
+  }
   if (known.refusal != SampleRefusal::None) {
     known.outcome = SampleFileOutcome::Refused;
     return known;
@@ -41,25 +59,16 @@ SampleFiles::Known SampleFiles::decode(std::int32_t slot, const SampleSource& so
     known.outcome = SampleFileOutcome::Overpacked;
     return known;
   }
-  const auto loaded = [&known](SharedSampleData audio) {
-    known.outcome = SampleFileOutcome::Loaded;
-    known.audio = std::move(audio);
-    return known;
-  };
-  if (SharedSampleData audio = held(source)) return loaded(std::move(audio));
+  if (layout && source.readOnce && keepsPackedForm(*layout, source.declaredBytes, source.packedBytes))
+    return decodePacked(*layout, source);
+  if (SharedSampleData audio = held(source)) return loadedAs(std::move(audio));
   std::vector<std::uint8_t> scratch;
   const SampleSource::View file = source.read(scratch);
-  if (!file) {
-    if (source.fault != nullptr && !source.fault->empty()) {
-      known.outcome = SampleFileOutcome::Unpackable;
-      known.decodeError = *source.fault;
-    }
-    return known;  // else Missing
-  }
-  if (SharedSampleData audio = held(*file)) return loaded(std::move(audio));
+  if (!file) return notHad(source);
+  if (SharedSampleData audio = held(*file)) return loadedAs(std::move(audio));
   PoolDecode decoded = decodeForPool(
       pool_, slot, *file, viewsScratch(*file, scratch) ? std::move(scratch) : std::vector<std::uint8_t>{},
-      source.readAgain);
+      source.origin, &copies_);
   known.refusal = decoded.refusal;
   if (decoded.refusal != SampleRefusal::None) {
     known.outcome = SampleFileOutcome::Refused;
@@ -67,7 +76,23 @@ SampleFiles::Known SampleFiles::decode(std::int32_t slot, const SampleSource& so
     known.outcome = SampleFileOutcome::Unreadable;
     known.decodeError = std::move(decoded.error);
   } else {
-    return loaded(std::move(decoded.audio));
+    return loadedAs(std::move(decoded.audio));
+  }
+  return known;
+}
+
+SampleFiles::Known SampleFiles::decodePacked(const WavLayout& layout, const SampleSource& source) const {
+  if (SharedSampleData audio = heldPacked(source)) return loadedAs(std::move(audio));
+  Known known;
+  DecodedWav wav;
+  bool decoded = false;
+  std::optional<StoredSampleFile> packed = source.readOnce(
+      [&](const WavReadAt& read) { decoded = decodeWavAudio(layout, read, wav, &known.decodeError); });
+  if (!packed) return notHad(source);
+  if (!decoded) {
+    known.outcome = SampleFileOutcome::Unreadable;
+  } else {
+    return loadedAs(packedSampleOf(std::move(wav), std::move(*packed)));
   }
   return known;
 }
@@ -113,6 +138,20 @@ SharedSampleData SampleFiles::heldKept(const SampleSource& source, const std::st
     if (audio != nullptr && audio->kept && audio->kept->digest == source.keptDigest &&
         audio->kept->size == source.declaredBytes && audio->kept->why == why && source.keptIs(*audio->kept))
       return slot->data;
+  }
+  return nullptr;
+}
+
+SharedSampleData SampleFiles::heldPacked(const SampleSource& source) const {
+  if (shareFrom_ == nullptr || source.keptDigest.empty() || !source.keep) return nullptr;
+  std::optional<KeptSampleFile> stored;  // read at the first that may be it
+  for (const auto& slot : shareFrom_->slots) {
+    const SampleData* audio = slot ? slot->data.get() : nullptr;
+    if (audio == nullptr || !audio->packed || audio->packed->digest != source.keptDigest ||
+        audio->packed->stored.size() != source.packedBytes)
+      continue;
+    if (!stored) stored = source.keep();
+    if (stored && static_cast<const StoredSampleFile&>(*stored) == *audio->packed) return slot->data;
   }
   return nullptr;
 }

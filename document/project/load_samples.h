@@ -18,6 +18,7 @@
 #include "document/diagnostics.h"
 #include "document/package/package.h"
 #include "document/wav/wav.h"
+#include "document/wav/wav_pool.h"
 #include "engine/pool/sample_pool.h"
 
 namespace ob {
@@ -60,9 +61,19 @@ struct SampleSource {
   std::function<bool(const PackageReader::SamePiece& same)> match;
   // Reads the file's bytes where they lie; null when it cannot.
   WavReadAt at;
-  // Where a save can read the file again (see readAgainAt); none when it
-  // cannot.
-  std::optional<ReadAgainFile> readAgain;
+  // What the load knows of the file beside its bytes (see SampleFileOrigin).
+  SampleFileOrigin origin;
+  // For a file its archive holds packed, the bytes it takes there; 0 for
+  // one stored as it is.
+  std::uint64_t packedBytes = 0;
+  // The file read once, front to back, never held whole: `use` is handed a
+  // reader of it, then the rest is unpacked and all of it checked against
+  // its archive's checksum, and against the digest its name gives when it
+  // gives one. The file as its archive stores it, with its digest; nothing
+  // when it fails those checks or cannot be read, and then *fault says why
+  // as for read. Null where it cannot be read so.
+  using Use = std::function<void(const WavReadAt& read)>;
+  std::function<std::optional<StoredSampleFile>(const Use& use)> readOnce;
 };
 
 class SampleFiles {
@@ -95,7 +106,13 @@ class SampleFiles {
     SharedSampleData audio;  // decoded, or kept
     std::string decodeError;
   };
-  Known decode(std::int32_t slot, const SampleSource& source) const;
+  static Known loadedAs(SharedSampleData audio);
+  // A file that could not be had: Unpackable when the source says why,
+  // else Missing.
+  static Known notHad(const SampleSource& source);
+  Known decode(std::int32_t slot, const SampleSource& source);
+  // The same for a file held as its archive stores it (see keepsPackedForm).
+  Known decodePacked(const WavLayout& layout, const SampleSource& source) const;
   // Why a file of that outcome cannot play, as the kept file says it.
   std::string cannotPlay(const Known& known) const;
   // What shareFrom holds of the file: its audio, found from its bytes or a
@@ -104,10 +121,12 @@ class SampleFiles {
   SharedSampleData held(std::span<const std::uint8_t> file) const;
   SharedSampleData held(const SampleSource& source) const;
   SharedSampleData heldKept(const SampleSource& source, const std::string& why) const;
+  SharedSampleData heldPacked(const SampleSource& source) const;
 
   SamplePool& pool_;
   const SamplePool* shareFrom_;
   std::map<std::string, Known> known_;
+  SampleFileCopies copies_;  // of this load's files that their audio cannot give back
 };
 
 // The ending of a warning for a slot that plays silent: with "and its file

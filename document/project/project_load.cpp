@@ -13,13 +13,16 @@
 #include "document/archive/sha256.h"
 #include "document/archive/zip_format.h"
 #include "document/archive/zip_index.h"
+#include "document/audition/audition_writer.h"
 #include "document/factory/factory_ref.h"
 #include "document/factory/sample_resolver.h"
+#include "document/instance/instance_shape.h"
 #include "document/instance/instance_state.h"
 #include "document/json/json_parse.h"
 #include "document/legacy/legacy_reader.h"
 #include "document/package/package.h"
 #include "document/package/unpack_limits.h"
+#include "document/params/number_spellings.h"
 #include "document/project/foreign_members.h"
 #include "document/project/load_samples.h"
 #include "document/project/match_factory_samples.h"
@@ -98,16 +101,19 @@ bool looksLikeZip(const ByteSource& source) {
   return source.read(0, head, n) && zip::looksLikeZip(head, n);
 }
 
-// The document's text parsed once, for whichever reader takes it.
+// The document's text parsed, to the shape an instance document's readers
+// read when given, else whole.
 struct ParsedText {
   JsonValue root;
   std::string error;  // the parser's message; empty when the text parsed
 };
 
-ParsedText parseText(std::span<const std::uint8_t> bytes) {
+ParsedText parseText(std::span<const std::uint8_t> bytes, const JsonShape* shape) {
   ParsedText text;
-  if (!parseJson(withoutByteOrderMark(asText(bytes)), text.root, text.error) && text.error.empty())
-    text.error = "parse error";
+  const std::string_view json = withoutByteOrderMark(asText(bytes));
+  const bool parsed = shape != nullptr ? parseJson(json, *shape, text.root, text.error)
+                                       : parseJson(json, text.root, text.error);
+  if (!parsed && text.error.empty()) text.error = "parse error";
   return text;
 }
 
@@ -153,10 +159,10 @@ void reportFileThatCannotPlay(Diagnostics& diagnostics, const std::string& path,
     reportOverpackedSample(diagnostics, path, kept);
 }
 
-KeptSampleFile keptFileOf(std::vector<std::uint8_t> stored, const zip::DirectoryRecord& record,
-                          std::string digest) {
-  KeptSampleFile file;
-  file.ref = "asset:" + digest;
+// An entry's file as its archive stores it, under that digest.
+StoredSampleFile storedFileOf(std::vector<std::uint8_t> stored, const zip::DirectoryRecord& record,
+                              std::string digest) {
+  StoredSampleFile file;
   file.stored = std::move(stored);
   file.method = record.method;
   file.flags = static_cast<std::uint16_t>(record.flags & zip::kPayloadFlags);
@@ -185,14 +191,39 @@ bool storesKeptFile(const ByteSource& archive, const zip::LocatedEntry& entry, c
   return true;
 }
 
-// Where a save can read a stored entry of an archive file held open again,
-// checked against the digest, when known, and the CRC-32 the load checked.
-std::optional<ReadAgainFile> readAgainOf(const ByteSource& archive, const zip::LocatedEntry& entry,
-                                         std::string digest = {}) {
+KeptSampleFile keptFileOf(std::vector<std::uint8_t> stored, const zip::DirectoryRecord& record,
+                          std::string digest) {
+  KeptSampleFile file;
+  file.ref = "asset:" + digest;
+  static_cast<StoredSampleFile&>(file) = storedFileOf(std::move(stored), record, std::move(digest));
+  return file;
+}
+
+// What the load knows of an entry's file once its bytes were checked: its
+// CRC-32, its digest when its name gives it, and where it lies when it is
+// stored as it is in a source in the plug-in's keeping.
+SampleFileOrigin originOf(const ByteSource& archive, const zip::LocatedEntry& entry,
+                          std::string digest = {}) {
   const zip::DirectoryRecord& record = entry.record;
-  if (record.method != 0 || record.packedSize != record.size) return std::nullopt;
-  if (digest.empty()) return readAgainAt(archive, entry.payload, record.size);
-  return readAgainAt(archive, entry.payload, record.size, std::move(digest), record.crc);
+  if (digest.empty()) return {};  // found from the bytes, the CRC-32 with it
+  if (record.method == 0 && record.packedSize == record.size)
+    return originIn(archive, entry.payload, std::move(digest), record.crc);
+  return {nullptr, 0, std::move(digest), record.crc};
+}
+
+// The bytes a deflated entry takes in its archive, which its file may be
+// held as (see keepsPackedForm); 0 for any other.
+std::uint64_t packedBytesOf(const zip::DirectoryRecord& record) {
+  return record.method == 8 ? record.packedSize : 0;
+}
+
+// Gives `use` of readOnce a reader of the entry.
+std::function<void(zip::EntryReader&)> readingThrough(const SampleSource::Use& use) {
+  return [&use](zip::EntryReader& reader) {
+    use([&reader](std::uint64_t offset, std::uint8_t* out, std::size_t count) {
+      return reader.read(offset, out, count);
+    });
+  };
 }
 
 std::string startingUpperCase(std::string text) {
@@ -204,13 +235,9 @@ std::string startingUpperCase(std::string text) {
 // may hold one that the zip reader left out, and then the reader's words
 // say why.
 std::string unlocatedAsset(const Diagnostics& diagnostics, const std::string& entryPath) {
-  constexpr std::string_view kSkipped = "; skipped";
-  for (const Diagnostic& d : diagnostics) {
-    if (d.path != entryPath || !d.code.starts_with("zip-") || !d.message.ends_with(kSkipped)) continue;
-    std::string why = d.message.substr(0, d.message.size() - kSkipped.size());
-    if (!why.empty()) why[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(why[0])));
-    return "the archive holds the asset, but " + why;
-  }
+  for (const Diagnostic& d : diagnostics)
+    if (d.path == entryPath)
+      if (std::optional<std::string> why = entryLeftOut(d)) return "the archive holds the asset, but " + *why;
   return "the archive has no such asset";
 }
 
@@ -283,7 +310,15 @@ void loadReferencedSample(PackageReader* assets, const ByteSource& archive, cons
       source.at = [&](std::uint64_t offset, std::uint8_t* out, std::size_t count) {
         return reader && reader->read(offset, out, count);
       };
-      source.readAgain = readAgainOf(archive, *asset, parsed->value);
+      source.origin = originOf(archive, *asset, parsed->value);
+      source.packedBytes = packedBytesOf(asset->record);
+      source.readOnce = [&](const SampleSource::Use& use) -> std::optional<StoredSampleFile> {
+        std::optional<std::vector<std::uint8_t>> stored;
+        if (assets->readAssetOnce(*asset, readingThrough(use), diagnostics, &fault))
+          stored = assets->storedAsset(*asset);
+        if (!stored) return std::nullopt;
+        return storedFileOf(std::move(*stored), asset->record, parsed->value);
+      };
       outcome = files.load(key, i, source);
       if (outcome == SampleFileOutcome::Loaded) played.note(pool, i, *asset, parsed->value);
       if (outcome == SampleFileOutcome::Loaded || files.kept(key)) assets->markUsed(*asset);
@@ -362,12 +397,15 @@ bool readInstancePackage(Package package, PackageReader* assets, const ByteSourc
 
   JsonValue rewritten = writeInstanceState(project, refs, isKitOnlyDocument(package.document) ? 1u : 0u,
                                            kPluginVersionText, "", &package.document);
-  // The audition goes back whole or is written anew (auditionToWrite), never
-  // member by member: one put into its notes would part them from their
-  // fingerprint, one into its grid would play.
-  if (const JsonValue* audition = package.document.find("audition")) rewritten.set("audition", *audition);
+  if (const JsonValue* audition = package.document.find("audition")) {
+    kept.loadedAudition = *audition;
+    // The audition goes back whole or written anew (auditionToWrite), and of
+    // a new one nothing is carried into its notes or its grid.
+    if (JsonValue* written = rewritten.find("audition")) takeNotesAndGrid(*written, *audition);
+  }
   std::vector<std::string> path;
   collectForeignMembers(kept.foreignMembers, package.document, rewritten, path);
+  keepNumberSpellings(package.document, rewritten);
   kept.loadedDocument = std::move(package.document);
   if (assets != nullptr) kept.keptEntries = assets->keepUnused(diagnostics);
   return true;
@@ -387,7 +425,8 @@ bool readInstanceText(JsonValue document, const ByteSource& source, Project& pro
 bool readInstanceFrom(const ByteSource& source, const zip::Limits& limits, Project& project, SamplePool& pool,
                       const SamplePool* shareFrom, KeptDocument& kept, PlayedFiles& played,
                       std::uint64_t currentSeed, Diagnostics& diagnostics, std::string& error) {
-  std::optional<PackageReader> reader = PackageReader::open(source, "instance.json", diagnostics, limits);
+  std::optional<PackageReader> reader =
+      PackageReader::open(source, "instance.json", diagnostics, limits, &instanceDocumentShape());
   if (!reader) {
     error = joinDiagnosticMessages(diagnostics);
     return false;
@@ -445,7 +484,18 @@ bool readLegacyArchive(const ByteSource& source, const zip::Limits& limits, Proj
       source.at = [&](std::uint64_t offset, std::uint8_t* out, std::size_t count) {
         return reader.read(offset, out, count);
       };
-      source.readAgain = readAgainOf(archive->source(), *audio);
+      source.packedBytes = packedBytesOf(audio->record);
+      source.readOnce = [&](const SampleSource::Use& use) -> std::optional<StoredSampleFile> {
+        Sha256 hash;
+        const auto hashed = [&hash](std::span<const std::uint8_t> bytes) {
+          hash.add(bytes.data(), bytes.size());
+        };
+        std::optional<std::vector<std::uint8_t>> stored;
+        if (archive->readOnce(*audio, readingThrough(use), hashed, diagnostics))
+          stored = archive->stored(*audio);
+        if (!stored) return std::nullopt;
+        return storedFileOf(std::move(*stored), audio->record, hash.hex());
+      };
       outcome = files.load(entryName, i, source);
     }
     if (outcome == SampleFileOutcome::Loaded) {
@@ -509,8 +559,8 @@ std::vector<zip::StoredEntry> packedFilesOf(PlayedFiles& played, const ByteSourc
   std::unordered_set<const SampleData*> taken;
   for (const PlayedFiles::Deflated& file : played.deflated) {
     const zip::DirectoryRecord& record = file.record;
-    if (record.packedSize >= record.size || record.size != file.audio->savedFileBytes() ||
-        !taken.insert(file.audio).second)
+    if (record.packedSize >= record.size || file.audio->packed ||
+        record.size != file.audio->savedFileBytes() || !taken.insert(file.audio).second)
       continue;
     const KnownSampleFile& known = findSampleFile(*file.audio, played.known);
     zip::StoredEntry entry{"assets/" + known.digest, std::vector<std::uint8_t>(record.packedSize),
@@ -565,11 +615,13 @@ bool readDocumentUnguarded(const ByteSource& source, Project& project, SamplePoo
   } else {
     std::vector<std::uint8_t> scratch;
     if (const auto bytes = documentText(source, scratch, diagnostics, localError)) {
-      ParsedText text = parseText(*bytes);
+      ParsedText text = parseText(*bytes, &instanceDocumentShape());
+      // A legacy reader reads all it is given.
       ok = text.error.empty() && isInstanceRoot(text.root)
                ? readInstanceText(std::move(text.root), source, *fresh, freshPool, shareFrom, freshKept,
                                   project.seed, diagnostics, localError)
-               : readLegacyText(text, source, *fresh, diagnostics, localError, documentSource);
+               : readLegacyText(parseText(*bytes, nullptr), source, *fresh, diagnostics, localError,
+                                documentSource);
     }
   }
   if (ok) {
@@ -601,7 +653,7 @@ bool isInstanceBytes(const std::uint8_t* bytes, std::size_t size) {
   const MemoryBytes source(bytes, size);
   if (looksLikeZip(source)) return namesInstanceEntry(source);
   if (isOversizedDocument(size)) return false;
-  const ParsedText text = parseText(source.inMemory());
+  const ParsedText text = parseText(source.inMemory(), &instanceDocumentShape());
   return text.error.empty() && isInstanceRoot(text.root);
 }
 
@@ -623,7 +675,7 @@ bool readLegacyProjectDocument(const std::uint8_t* bytes, std::size_t size, Proj
                              source);
   std::vector<std::uint8_t> scratch;
   const auto text = documentText(memory, scratch, diagnostics, error);
-  return text && readLegacyText(parseText(*text), memory, project, diagnostics, error, source);
+  return text && readLegacyText(parseText(*text, nullptr), memory, project, diagnostics, error, source);
 }
 
 bool readDocument(const ByteSource& source, Project& project, SamplePool& pool, KeptDocument& kept,
@@ -705,14 +757,14 @@ bool readDocumentFile(const std::filesystem::path& path, std::vector<std::uint8_
 bool loadDocumentFile(const std::filesystem::path& path, Project& project, SamplePool& pool,
                       KeptDocument& kept, std::string* error, Diagnostics* diagnostics,
                       const SamplePool* shareFrom) {
-  // Shared, so that samples a save reads again from it keep it open.
-  const auto file = std::make_shared<RegularFile>();
+  // Closed with the load: what the pool keeps of it, it keeps a copy of.
+  RegularFile file;
   std::string why;
-  if (openDocumentFile(path, *file, why) != FileReadStatus::Read) {
+  if (openDocumentFile(path, file, why) != FileReadStatus::Read) {
     if (error != nullptr) *error = std::move(why);
     return false;
   }
-  return readDocument(*file, project, pool, kept, error, diagnostics, DocumentSource::File, shareFrom);
+  return readDocument(file, project, pool, kept, error, diagnostics, DocumentSource::File, shareFrom);
 }
 
 }  // namespace ob

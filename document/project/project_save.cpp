@@ -51,9 +51,10 @@ KnownSampleFile knownFileOf(const SampleData& audio, KnownSampleFiles& known, Di
 }
 
 // Records a file that no one holds whole, made piece by piece as the archive
-// is written: rebuilt from the audio, or read again where the load found it,
-// checked on the way against what the load found; a file that changed
-// since fails the save, naming the sample.
+// is written: rebuilt from the audio, or read again from the plug-in's copy
+// of it, checked on the way against what the load found; a copy that no
+// longer reads back as it was (a failing disk) fails the save, naming the
+// sample.
 std::string streamedFileOf(const SampleData& audio, const std::string& sampleName,
                            const KnownSampleFile& file, Package& package) {
   const ReadAgainFile* again = audio.readAgain ? &*audio.readAgain : nullptr;
@@ -61,24 +62,25 @@ std::string streamedFileOf(const SampleData& audio, const std::string& sampleNam
   payload.size = audio.savedFileBytes();
   payload.crc = file.crc;
   payload.append = [&audio, again, digest = file.digest, sampleName, size = payload.size](
-                       std::vector<std::uint8_t>& out, Diagnostics& diagnostics) {
+                       ByteSink& out, Diagnostics& diagnostics) {
     Sha256 hash;
     std::uint32_t crc = 0;
     std::uint64_t at = 0;
+    std::vector<std::uint8_t> piece;
     while (at < size) {
-      const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(kFilePiece, size - at));
-      out.resize(out.size() + n);
-      const std::span<std::uint8_t> piece(out.data() + out.size() - n, n);
+      piece.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kFilePiece, size - at)));
       if (!sampleFileBytes(audio, at, piece)) break;
       if (again) {
         hash.add(piece.data(), piece.size());
         crc = zip::crc32(piece.data(), piece.size(), crc);
       }
-      at += n;
+      if (!out.write(piece)) return false;  // the destination's owner says why
+      at += piece.size();
     }
     if (at == size && (!again || (crc == again->crc && hash.hex() == again->digest))) return true;
-    diagnostics.error("sample-file-changed", "/assets/" + digest,
-                      "Sample \"" + sampleName + "\" changed in the file the project was opened from");
+    diagnostics.error(
+        "sample-file-changed", "/assets/" + digest,
+        "Sample \"" + sampleName + "\" no longer reads back from its copy in the temporary folder");
     return false;
   };
   return streamedAssetRefFor(package, file.digest, std::move(payload));
@@ -91,6 +93,17 @@ const zip::StoredEntry* packedFileOf(const KeptDocument& kept, std::string_view 
   return nullptr;
 }
 
+// Records a file copied as its archive stored it, under its digest.
+std::string storedAssetRefFor(Package& package, const StoredSampleFile& file, bool unchecked = false) {
+  return keptAssetRefFor(package,
+                         {file.digest,
+                          {},
+                          zip::PackedForm{file.method, file.flags, file.crc, std::uint32_t(file.size)},
+                          file.stored,
+                          {},
+                          unchecked});
+}
+
 // The reference of a slot's audio, its file recorded in the package: as a
 // document stored it when it cannot play, with the reference as written;
 // as the load kept it packed; the pool's own bytes borrowed for the write;
@@ -98,14 +111,11 @@ const zip::StoredEntry* packedFileOf(const KeptDocument& kept, std::string_view 
 std::string recordedFileOf(const SampleData& audio, const std::string& sampleName, const KeptDocument& kept,
                            KnownSampleFiles& known, Digests digests, Package& package) {
   if (audio.kept) {
-    const KeptSampleFile& file = *audio.kept;
-    if (!file.digest.empty())
-      keptAssetRefFor(package, {file.digest,
-                                {},
-                                zip::PackedForm{file.method, file.flags, file.crc, std::uint32_t(file.size)},
-                                file.stored});
-    return file.ref;
+    // Unchecked: a file of its name whose bytes a save knows replaces it.
+    if (!audio.kept->digest.empty()) storedAssetRefFor(package, *audio.kept, true);
+    return audio.kept->ref;
   }
+  if (audio.packed) return storedAssetRefFor(package, *audio.packed);
   if (audio.savedFileBytes() == 0) return {};
   const KnownSampleFile file = knownFileOf(audio, known, digests);
   if (const zip::StoredEntry* packed = packedFileOf(kept, file.digest))
@@ -158,12 +168,13 @@ Package packageOf(const Project& project, const SamplePool& pool, const KeptDocu
   }
 
   const JsonValue* loaded = kept.loadedDocument.isObject() ? &kept.loadedDocument : nullptr;
-  JsonValue document = writeInstanceState(*copy, refs, 0, kPluginVersionText, "", loaded);
+  const JsonValue* audition = kept.loadedAudition.isNull() ? nullptr : &kept.loadedAudition;
+  JsonValue document = writeInstanceState(*copy, refs, 0, kPluginVersionText, "", loaded, audition);
   if (copy->seed == 0) {
     // The seed depends only on what this build writes, so equal content
     // always gets the same seed.
     copy->seed = fnv1a64(writeJson(document));
-    document = writeInstanceState(*copy, refs, 0, kPluginVersionText, "", loaded);
+    document = writeInstanceState(*copy, refs, 0, kPluginVersionText, "", loaded, audition);
   }
   for (const ForeignMember& m : kept.foreignMembers) setJsonPointer(document, m);
   adoptNumberSpellings(document, kept.loadedDocument);
@@ -173,27 +184,15 @@ Package packageOf(const Project& project, const SamplePool& pool, const KeptDocu
   return package;
 }
 
-std::vector<std::uint8_t> writeUnguarded(const Project& project, const SamplePool& pool,
-                                         const KeptDocument& kept, std::string& why,
-                                         const zip::Limits& readable) {
-  KnownSampleFiles known;  // a save hashes what it writes
-  const Package package = packageOf(project, pool, kept, known, Digests::Find);
-  Diagnostics findings;
-  std::optional<std::vector<std::uint8_t>> bytes = writePackage(package, findings, readable);
-  if (!bytes || bytes->empty()) {
-    why = refusalOf(findings);
-    return {};
-  }
-  return std::move(*bytes);
-}
-
 }  // namespace
 
 const KnownSampleFile& findSampleFile(const SampleData& audio, KnownSampleFiles& known) {
   auto [found, fresh] = known.try_emplace(&audio);
   KnownSampleFile& file = found->second;
   if (!fresh) return file;
-  if (audio.readAgain) {
+  if (audio.packed) {
+    file = {audio.packed->digest, audio.packed->crc};
+  } else if (audio.readAgain) {
     file = {audio.readAgain->digest, audio.readAgain->crc};
   } else if (!audio.bytes.empty()) {
     file.digest = sha256Hex(audio.bytes.data(), audio.bytes.size());
@@ -221,17 +220,42 @@ SaveMeasure measureSave(const Project& project, const SamplePool& pool, const Ke
   return {layout.excess, refusalOf(findings)};
 }
 
+std::unique_ptr<ProjectSave> ProjectSave::layOut(const Project& project, const SamplePool& pool,
+                                                 const KeptDocument& kept, std::string& why,
+                                                 const zip::Limits& readable) {
+  try {
+    std::unique_ptr<ProjectSave> save(new ProjectSave);
+    KnownSampleFiles known;  // a save hashes what it writes
+    save->package_ = packageOf(project, pool, kept, known, Digests::Find);
+    Diagnostics findings;
+    if (layOutPackage(save->package_, save->layout_, findings, readable)) return save;
+    why = refusalOf(findings);
+  } catch (const std::bad_alloc&) {
+    why = "out of memory";
+  }
+  return nullptr;
+}
+
+bool ProjectSave::write(ByteSink& out, std::string& why) const {
+  Diagnostics findings;
+  try {
+    if (writeLaidOutPackage(layout_, out, findings)) return true;
+    why = out.refused() ? std::string("the bytes could not be written") : refusalOf(findings);
+  } catch (const std::bad_alloc&) {
+    why = "out of memory";
+  }
+  return false;
+}
+
 std::vector<std::uint8_t> writeProjectDocument(const Project& project, const SamplePool& pool,
                                                const KeptDocument& kept, std::string* why,
                                                const zip::Limits& readable) {
   std::string reason;
   std::vector<std::uint8_t> bytes;
-  try {
-    bytes = writeUnguarded(project, pool, kept, reason, readable);
-  } catch (const std::bad_alloc&) {
-    reason = "out of memory";
+  if (const std::unique_ptr<ProjectSave> save = ProjectSave::layOut(project, pool, kept, reason, readable)) {
+    VectorSink out(bytes);
+    if (save->write(out, reason)) return bytes;
   }
-  if (!bytes.empty()) return bytes;
   if (why != nullptr)
     *why = std::move(reason);
   else
@@ -242,12 +266,13 @@ std::vector<std::uint8_t> writeProjectDocument(const Project& project, const Sam
 bool saveDocumentFile(const std::filesystem::path& path, const Project& project, const SamplePool& pool,
                       const KeptDocument& kept, std::string* error) {
   std::string why;
-  const std::vector<std::uint8_t> bytes = writeProjectDocument(project, pool, kept, &why);
-  if (bytes.empty()) {
+  const std::unique_ptr<ProjectSave> save = ProjectSave::layOut(project, pool, kept, why);
+  if (!save) {
     if (error != nullptr) *error = why;
     return false;
   }
-  return writeFileAtomically(path, bytes, error);
+  return writeFileAtomically(
+      path, [&save](ByteSink& file, std::string& failure) { return save->write(file, failure); }, error);
 }
 
 }  // namespace ob

@@ -7,10 +7,12 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "document/archive/zip_entry.h"
+#include "document/byte_sink.h"
 #include "document/package/package.h"
 #include "document/project/kept_document.h"
 #include "engine/model/project.h"
@@ -47,22 +49,46 @@ const KnownSampleFile& findSampleFile(const SampleData& audio, KnownSampleFiles&
 SaveMeasure measureSave(const Project& project, const SamplePool& pool, const KeptDocument& kept,
                         KnownSampleFiles& known, const zip::Limits& readable = {});
 
-// JSON text when nothing needs an archive, else a zip package, laid out by
-// layOutPackage (the document indented, or compact when indented it would
-// pass a limit). Works on a copy: nothing given changes. A sample that
-// cannot play goes back as it was kept, and one whose packed bytes kept
-// holds as read. Empty bytes when the package cannot be written,
-// among them one that a load would refuse (past the document or archive
-// limits): the reason goes to *why, in lower-case words that name the
-// limit, or to standard error when why is null.
+// A save of the project: JSON text when nothing needs an archive, else a
+// zip package, laid out by layOutPackage (the document indented, or
+// compact when indented it would pass a limit) and measured before a byte
+// of it is written, so that its caller learns whether it can be written
+// before touching where it goes. Works on a copy: nothing given changes. A
+// sample that cannot play goes back as it was kept, and one whose packed
+// bytes kept holds as read. It borrows the pool's files and kept's
+// entries, which must outlive it unchanged.
+class ProjectSave {
+ public:
+  // Nothing when the package cannot be written, among them one that a
+  // load would refuse (past the document or archive limits): why says so
+  // in lower-case words that name the limit.
+  static std::unique_ptr<ProjectSave> layOut(const Project& project, const SamplePool& pool,
+                                             const KeptDocument& kept, std::string& why,
+                                             const zip::Limits& readable = {});
+  // Writes it into `out` a piece at a time, each sample's file from where
+  // it is held or made piece by piece as it goes, so that no copy of the
+  // whole is held. False with why when a file cannot be had as the save
+  // found it, or when `out` refuses the bytes, whose owner knows better
+  // why; out may then hold a part.
+  bool write(ByteSink& out, std::string& why) const;
+
+ private:
+  ProjectSave() = default;
+  Package package_;
+  PackageLayout layout_;  // points into package_
+};
+
+// A save's bytes in memory. Empty when the package cannot be written: the
+// reason goes to *why, or to standard error when why is null.
 std::vector<std::uint8_t> writeProjectDocument(const Project& project, const SamplePool& pool,
                                                const KeptDocument& kept, std::string* why = nullptr,
                                                const zip::Limits& readable = {});
 
-// Builds the bytes and replaces the file with them atomically; success means
-// they are on the disk. Empty bytes fail before the file is touched, with
-// writeProjectDocument's reason; any other failure but the last leaves an
-// existing file as it was. Other error texts: "cannot open output file",
+// Lays the save out, then writes it into a temporary file that replaces
+// the file atomically; success means it is on the disk. A save that cannot
+// be laid out fails before the file is touched, with ProjectSave's reason;
+// any other failure but the last leaves an existing file as it was. Other
+// error texts: ProjectSave::write's reason, "cannot open output file",
 // "short write", "cannot sync the file", "cannot replace the file",
 // "cannot sync the folder".
 bool saveDocumentFile(const std::filesystem::path& path, const Project& project, const SamplePool& pool,

@@ -22,8 +22,9 @@ class ByteSource {
   // All the bytes when they are held in memory, so readers need no copy;
   // empty for a file.
   virtual std::span<const std::uint8_t> inMemory() const { return {}; }
-  // The source itself, shared, when it stays open for as long as a holder
-  // of it wants to read it again (a file opened shared); else null.
+  // The source itself, shared, when it stays as it is for as long as a
+  // holder of it wants to read it again, in the plug-in's own keeping (a
+  // private file); else null.
   virtual std::shared_ptr<const ByteSource> heldOpen() const { return nullptr; }
 
   // count bytes from offset: a view of the memory, or read into scratch;

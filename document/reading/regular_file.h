@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,9 +35,10 @@ struct FileHeaderCheck {
 };
 
 // A regular file held open and read piece by piece where a reader needs
-// it, never whole. Main thread; closed with the object, so one made shared
-// is held open by whatever keeps it to read again (see heldOpen).
-class RegularFile final : public ByteSource, public std::enable_shared_from_this<RegularFile> {
+// it, never whole. Main thread; closed with the object. It is the user's,
+// and may change at any time: nothing keeps it to read again (see
+// heldOpen).
+class RegularFile final : public ByteSource {
  public:
   RegularFile() = default;
   ~RegularFile() override;
@@ -52,7 +52,6 @@ class RegularFile final : public ByteSource, public std::enable_shared_from_this
 
   std::uint64_t size() const override { return size_; }
   bool read(std::uint64_t offset, std::uint8_t* out, std::size_t count) const override;
-  std::shared_ptr<const ByteSource> heldOpen() const override { return weak_from_this().lock(); }
 
  private:
   void close();

@@ -1,21 +1,14 @@
 #include "document/reading/seed.h"
 
-namespace ob {
+#include "document/json/json_lex.h"
 
-namespace {
-int hexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-}  // namespace
+namespace ob {
 
 std::optional<std::uint64_t> parseSeed(std::string_view text) {
   if (text.size() != 16) return std::nullopt;
   std::uint64_t v = 0;
   for (char c : text) {
-    int d = hexDigit(c);
+    int d = jsonHexDigit(c);
     if (d < 0) return std::nullopt;
     v = (v << 4) | static_cast<std::uint64_t>(d);
   }

@@ -270,31 +270,36 @@ ChunkWalk walkChunks(std::uint64_t total, const WavReadAt& read) {
   return walk;
 }
 
-// How the audio of a walked file is read, or why it cannot be.
-struct AudioPlan {
-  SampleLayout layout;
-  std::uint32_t channels = 0;
-  std::uint64_t frames = 0;
-  std::uint64_t decodedBytes() const { return frames * (channels > 1 ? 2u : 1u) * sizeof(float); }
-};
-
-std::optional<AudioPlan> planOf(const ChunkWalk& walk, std::string& why) {
+std::optional<WavLayout> layoutOfWalk(const ChunkWalk& walk, std::string& why) {
   // A rate of 0 cannot be played or resampled.
   if (!walk.haveData || !walk.haveFmt || walk.format.channels < 1 || walk.format.rate == 0) {
     why = kBadChunks;
     return std::nullopt;
   }
-  const std::optional<SampleLayout> layout = layoutOf(walk.format, why);
-  if (!layout) return std::nullopt;
-  AudioPlan plan;
-  plan.layout = *layout;
-  plan.channels = walk.format.channels;
-  plan.frames = walk.dataSize / (std::uint64_t(layout->bytes) * plan.channels);
-  if (plan.frames > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
+  const std::optional<SampleLayout> samples = layoutOf(walk.format, why);
+  if (!samples) return std::nullopt;
+  WavLayout layout;
+  layout.dataPos = walk.dataPos;
+  layout.channels = walk.format.channels;
+  layout.rate = walk.format.rate;
+  layout.coding = codingOf(*samples);
+  layout.validBits = samples->validBits;
+  layout.frames = walk.dataSize / (std::uint64_t(samples->bytes) * layout.channels);
+  if (layout.frames > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
     why = kBadChunks;
     return std::nullopt;
   }
-  return plan;
+  return layout;
+}
+
+SampleLayout samplesOf(const WavLayout& layout) {
+  SampleLayout samples;
+  samples.encoding = layout.coding == SampleCoding::Float32   ? Encoding::Float32
+                     : layout.coding == SampleCoding::Float64 ? Encoding::Float64
+                                                              : Encoding::Pcm;
+  samples.bytes = codedSampleBytes(layout.coding);
+  samples.validBits = layout.validBits;
+  return samples;
 }
 
 bool opensAsWavAt(std::uint64_t size, const WavReadAt& read) {
@@ -302,73 +307,105 @@ bool opensAsWavAt(std::uint64_t size, const WavReadAt& read) {
   return size >= kWavHeaderBytes && read(0, tag, sizeof tag) && opensAsWav(tag, sizeof tag);
 }
 
+// count bytes from offset, asked of the reader kWavReadPiece at a time.
+bool readInPieces(const WavReadAt& read, std::uint64_t offset, std::uint8_t* out, std::size_t count) {
+  for (std::size_t done = 0; done < count;) {
+    const std::size_t n = std::min(kWavReadPiece, count - done);
+    if (!read(offset + done, out + done, n)) return false;
+    done += n;
+  }
+  return true;
+}
+
+// Frames of stored samples into floats: more than two channels mixed down,
+// the even ones into left and the odd ones into right.
+void decodeFrames(SampleReader& sampleAt, const std::uint8_t* data, std::size_t frames,
+                  std::uint32_t channels, std::uint64_t bytesPerSample, float* left, float* right) {
+  const std::uint64_t frameSize = bytesPerSample * channels;
+  if (channels == 1) {
+    for (std::size_t f = 0; f < frames; ++f) left[f] = sampleAt(data + f * frameSize);
+    return;
+  }
+  const float evenCount = static_cast<float>((channels + 1) / 2);
+  const float oddCount = static_cast<float>(channels / 2);
+  for (std::size_t f = 0; f < frames; ++f) {
+    const std::uint8_t* frame = data + f * frameSize;
+    // Start from the first pair rather than from 0 so two channels
+    // come back bit for bit (0 + -0 would lose the sign).
+    float l = sampleAt(frame);
+    float r = sampleAt(frame + bytesPerSample);
+    for (std::uint32_t c = 2; c < channels; ++c) {
+      float s = sampleAt(frame + c * bytesPerSample);
+      if (c & 1)
+        r += s;
+      else
+        l += s;
+    }
+    left[f] = l / evenCount;
+    right[f] = r / oddCount;
+  }
+}
+
 }  // namespace
 
-std::optional<std::uint64_t> wavDecodedBytes(std::uint64_t size, const WavReadAt& read) {
-  if (!opensAsWavAt(size, read)) return std::nullopt;
-  std::string why;
-  const std::optional<AudioPlan> plan = planOf(walkChunks(size, read), why);
-  if (!plan) return std::nullopt;
-  return plan->decodedBytes();
+std::optional<WavLayout> wavLayout(std::uint64_t size, const WavReadAt& read, std::string* why) {
+  std::string reason = kNotWave;
+  std::optional<WavLayout> layout;
+  if (opensAsWavAt(size, read)) layout = layoutOfWalk(walkChunks(size, read), reason);
+  if (!layout && why != nullptr) *why = std::move(reason);
+  return layout;
+}
+
+bool decodeWavAudio(const WavLayout& layout, const WavReadAt& read, DecodedWav& out, std::string* error) {
+  SampleReader sampleAt(samplesOf(layout));
+  const std::uint32_t channels = layout.channels;
+  const std::uint64_t bytesPerSample = codedSampleBytes(layout.coding);
+  const std::uint64_t frameSize = bytesPerSample * channels;
+  const auto frames = static_cast<std::size_t>(layout.frames);
+
+  DecodedWav result;
+  result.sampleRate = static_cast<double>(layout.rate);
+  result.frames = static_cast<std::int32_t>(frames);
+  result.audioOffset = layout.dataPos;
+  result.channels = channels;
+  result.coding = layout.coding;
+  result.left.resize(frames);
+  if (channels > 1) result.right.resize(frames);
+  const std::size_t framesPerPiece = std::max<std::size_t>(1, kWavReadPiece / frameSize);
+  std::vector<std::uint8_t> piece(framesPerPiece * frameSize);
+  for (std::size_t f = 0; f < frames;) {
+    const std::size_t n = std::min(framesPerPiece, frames - f);
+    if (!readInPieces(read, layout.dataPos + f * frameSize, piece.data(), n * frameSize)) {
+      if (error) *error = "the audio cannot be read";
+      return false;
+    }
+    decodeFrames(sampleAt, piece.data(), n, channels, bytesPerSample, result.left.data() + f,
+                 channels > 1 ? result.right.data() + f : nullptr);
+    f += n;
+  }
+  if (sampleAt.overPeak() > 0.0) {
+    if (error) *error = pastFullScale(sampleAt.overPeak());
+    return false;
+  }
+  out = std::move(result);
+  return true;
 }
 
 bool decodeWav(const std::uint8_t* bytes, std::size_t count, DecodedWav& out, std::string* error,
                const DecodeAdmission& admit) {
-  auto failWith = [error](std::string message) {
-    if (error) *error = std::move(message);
-    return false;
-  };
   const WavReadAt read = [bytes, count](std::uint64_t offset, std::uint8_t* to, std::size_t n) {
     if (offset > count || n > count - offset) return false;
     std::memcpy(to, bytes + offset, n);
     return true;
   };
-  if (bytes == nullptr || !opensAsWavAt(count, read)) return failWith(kNotWave);
-  const ChunkWalk walk = walkChunks(count, read);
-  std::string why;
-  const std::optional<AudioPlan> plan = planOf(walk, why);
-  if (!plan) return failWith(std::move(why));
-  if (admit && !admit(plan->decodedBytes())) return false;
-  SampleReader sampleAt(plan->layout);
-  const std::uint32_t channels = plan->channels;
-  const std::uint64_t bytesPerSample = plan->layout.bytes;
-  const std::uint64_t frameSize = bytesPerSample * channels;
-  const auto frames = static_cast<std::size_t>(plan->frames);
-  const std::uint8_t* data = bytes + walk.dataPos;
-
-  DecodedWav result;
-  result.sampleRate = static_cast<double>(walk.format.rate);
-  result.frames = static_cast<std::int32_t>(frames);
-  result.audioOffset = walk.dataPos;
-  result.channels = channels;
-  result.coding = codingOf(plan->layout);
-  result.left.resize(frames);
-  if (channels == 1) {
-    for (std::size_t f = 0; f < frames; ++f) result.left[f] = sampleAt(data + f * frameSize);
-  } else {
-    result.right.resize(frames);
-    const float evenCount = static_cast<float>((channels + 1) / 2);
-    const float oddCount = static_cast<float>(channels / 2);
-    for (std::size_t f = 0; f < frames; ++f) {
-      const std::uint8_t* frame = data + f * frameSize;
-      // Start from the first pair rather than from 0 so two channels
-      // come back bit for bit (0 + -0 would lose the sign).
-      float l = sampleAt(frame);
-      float r = sampleAt(frame + bytesPerSample);
-      for (std::uint32_t c = 2; c < channels; ++c) {
-        float s = sampleAt(frame + c * bytesPerSample);
-        if (c & 1)
-          r += s;
-        else
-          l += s;
-      }
-      result.left[f] = l / evenCount;
-      result.right[f] = r / oddCount;
-    }
+  std::string why = kNotWave;
+  const std::optional<WavLayout> layout = bytes != nullptr ? wavLayout(count, read, &why) : std::nullopt;
+  if (!layout) {
+    if (error) *error = std::move(why);
+    return false;
   }
-  if (sampleAt.overPeak() > 0.0) return failWith(pastFullScale(sampleAt.overPeak()));
-  out = std::move(result);
-  return true;
+  if (admit && !admit(layout->decodedBytes())) return false;
+  return decodeWavAudio(*layout, read, out, error);
 }
 
 std::uint64_t maxWavFrames(std::uint32_t channels) {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "engine/pool/sample_data.h"
+#include "engine/pool/sample_limits.h"
 
 namespace ob {
 
@@ -45,10 +46,32 @@ using DecodeAdmission = std::function<bool(std::uint64_t decodedBytes)>;
 // Reads exactly count bytes of a file from offset into out; false past its
 // end or when they cannot be had.
 using WavReadAt = std::function<bool(std::uint64_t offset, std::uint8_t* out, std::size_t count)>;
-// What decodeWav's admission would be asked of a file of `size` bytes, read
-// only where its chunks are described: the bytes its audio decodes to, or
-// nothing when it would be refused before that.
-std::optional<std::uint64_t> wavDecodedBytes(std::uint64_t size, const WavReadAt& read);
+
+// Where a file's audio lies and how it is stored, as its chunks alone say.
+struct WavLayout {
+  std::uint64_t dataPos = 0;  // of the first sample
+  std::uint64_t frames = 0;
+  std::uint32_t channels = 0;  // as stored, before any mix-down
+  std::uint32_t rate = 0;
+  SampleCoding coding = SampleCoding::Float32;
+  std::uint32_t validBits = 0;  // of each sample's container, the top ones carry its value
+
+  // The stored samples of the whole frames.
+  std::uint64_t audioBytes() const { return frames * channels * codedSampleBytes(coding); }
+  // What decodeWav's admission is asked.
+  std::uint64_t decodedBytes() const { return decodedSampleBytes(frames, channels); }
+};
+// The layout of a file of `size` bytes, read only where its chunks are
+// described; nothing, with decodeWav's reason in *why, when it would be
+// refused before its audio is decoded.
+std::optional<WavLayout> wavLayout(std::uint64_t size, const WavReadAt& read, std::string* why = nullptr);
+// Decodes the audio of a file of that layout, read front to back once and
+// only where its samples lie, a piece of at most kWavReadPiece bytes at a
+// time, so that a reader that cannot go back (a deflated entry's) serves.
+// Fails as decodeWav does.
+inline constexpr std::size_t kWavReadPiece = 32768;
+bool decodeWavAudio(const WavLayout& layout, const WavReadAt& read, DecodedWav& out,
+                    std::string* error = nullptr);
 
 // On failure returns false, writes the reason to *error when given and leaves
 // out unchanged. Every sample decoded is finite and within

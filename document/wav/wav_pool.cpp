@@ -6,6 +6,7 @@
 #include "document/archive/crc32.h"
 #include "document/archive/sha256.h"
 #include "document/reading/byte_source.h"
+#include "document/reading/private_file.h"
 #include "document/wav/wav.h"
 
 namespace ob {
@@ -26,18 +27,61 @@ class HeldOpenPlace final : public SampleFilePlace {
   std::uint64_t offset_;
 };
 
+// Where a save reads again a file that its audio cannot give back: where
+// the load found it in the plug-in's keeping, or a copy made now; nothing
+// when no copy can be made.
+std::optional<ReadAgainFile> readAgainOf(std::span<const std::uint8_t> file, const SampleFileOrigin& origin,
+                                         SampleFileCopies& copies) {
+  std::shared_ptr<const SampleFilePlace> place =
+      origin.held ? std::make_shared<HeldOpenPlace>(origin.held, origin.offset) : copies.copy(file);
+  if (!place) return std::nullopt;
+  if (!origin.digest.empty()) return ReadAgainFile{std::move(place), file.size(), origin.crc, origin.digest};
+  return ReadAgainFile{std::move(place), file.size(), zip::crc32(file.data(), file.size()),
+                       sha256Hex(file.data(), file.size())};
+}
+
+// The audio as the pool takes it: the frame count the header gives bounds
+// both channels.
+SampleAudio audioOf(DecodedWav& wav) {
+  const std::size_t frames = std::min<std::size_t>(wav.left.size(), std::max(wav.frames, 0));
+  wav.left.resize(frames);
+  if (wav.right.size() > frames) wav.right.resize(frames);
+  SampleAudio audio;
+  audio.left = std::move(wav.left);
+  audio.right = std::move(wav.right);
+  audio.sampleRate = wav.sampleRate;
+  return audio;
+}
+
 }  // namespace
 
-std::optional<ReadAgainFile> readAgainAt(const ByteSource& source, std::uint64_t offset, std::uint64_t size,
-                                         std::string digest, std::uint32_t crc) {
-  std::shared_ptr<const ByteSource> held = source.heldOpen();
-  if (!held) return std::nullopt;
-  return ReadAgainFile{std::make_shared<HeldOpenPlace>(std::move(held), offset), size, crc,
-                       std::move(digest)};
+std::shared_ptr<const SampleFilePlace> SampleFileCopies::copy(std::span<const std::uint8_t> file) {
+  if (!file_) file_ = PrivateFile::create();
+  if (!file_) return nullptr;
+  const std::uint64_t at = file_->size();
+  if (!file_->append(file.data(), file.size())) return nullptr;
+  return std::make_shared<HeldOpenPlace>(file_, at);
+}
+
+SampleFileOrigin originIn(const ByteSource& source, std::uint64_t offset, std::string digest,
+                          std::uint32_t crc) {
+  return {source.heldOpen(), offset, std::move(digest), crc};
+}
+
+bool keepsPackedForm(const WavLayout& layout, std::uint64_t fileBytes, std::uint64_t packedBytes) {
+  const std::uint64_t audio = std::min(layout.audioBytes(), fileBytes);
+  return packedBytes > 0 && packedBytes < fileBytes - audio;
+}
+
+SharedSampleData packedSampleOf(DecodedWav wav, StoredSampleFile packed) {
+  SampleAudio audio = audioOf(wav);
+  audio.packed = std::move(packed);
+  return makeSampleData(std::move(audio));
 }
 
 PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, std::span<const std::uint8_t> file,
-                         std::vector<std::uint8_t> owned, std::optional<ReadAgainFile> again) {
+                         std::vector<std::uint8_t> owned, const SampleFileOrigin& origin,
+                         SampleFileCopies* copies) {
   PoolDecode result;
   auto refuse = [&](SampleRefusal refusal) {
     result.refusal = refusal;
@@ -56,25 +100,15 @@ PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, std::span<co
     if (byHeader != SampleRefusal::None) return refuse(byHeader);
     return result;
   }
-  // The frame count the header gives bounds both channels.
-  const std::size_t frames = std::min<std::size_t>(wav.left.size(), std::max(wav.frames, 0));
-  wav.left.resize(frames);
-  if (wav.right.size() > frames) wav.right.resize(frames);
-  SampleAudio audio;
-  audio.left = std::move(wav.left);
-  audio.right = std::move(wav.right);
-  audio.sampleRate = wav.sampleRate;
+  SampleAudio audio = audioOf(wav);
   if (std::optional<RebuiltSampleFile> rebuilt = rebuiltWavOf(file, wav, audio.left, audio.right)) {
     audio.rebuilt = std::move(rebuilt);
-  } else if (again && again->size == file.size()) {
-    if (again->digest.empty()) {
-      again->digest = sha256Hex(file.data(), file.size());
-      again->crc = zip::crc32(file.data(), file.size());
-    }
-    audio.readAgain = std::move(again);
   } else {
-    if (owned.empty()) owned.assign(file.begin(), file.end());
-    audio.bytes = std::move(owned);
+    SampleFileCopies own;
+    audio.readAgain = readAgainOf(file, origin, copies != nullptr ? *copies : own);
+    // Nowhere to copy it to: held in memory, so that nothing is lost.
+    if (!audio.readAgain)
+      audio.bytes = owned.empty() ? std::vector<std::uint8_t>(file.begin(), file.end()) : std::move(owned);
   }
   result.audio = makeSampleData(std::move(audio));
   return result;
@@ -87,7 +121,7 @@ PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, std::vector<
 
 bool sampleFileBytes(const SampleData& audio, std::uint64_t offset, std::span<std::uint8_t> out) {
   const std::uint64_t size = audio.savedFileBytes();
-  if (audio.kept || offset > size || out.size() > size - offset) return false;
+  if (audio.kept || audio.packed || offset > size || out.size() > size - offset) return false;
   const std::span<const float> right(audio.right);
   if (!audio.bytes.empty()) {
     std::copy_n(audio.bytes.begin() + static_cast<std::ptrdiff_t>(offset), out.size(), out.begin());
@@ -101,6 +135,8 @@ bool sampleFileBytes(const SampleData& audio, std::uint64_t offset, std::span<st
 }
 
 bool isFileOf(std::span<const std::uint8_t> file, const SampleData& audio) {
+  if (audio.packed)
+    return file.size() == audio.packed->size && sha256Hex(file.data(), file.size()) == audio.packed->digest;
   if (file.size() != audio.savedFileBytes()) return false;
   constexpr std::size_t kPiece = 65536;
   std::vector<std::uint8_t> scratch;

@@ -229,7 +229,6 @@ void BenchController::addTrackOf(std::uint8_t machine) {
   }
   context->commitProject(true);
   context->setSelectedTrack(n);
-  context->setSelectedStep(-1);
   rebuild();
   context->benchChanged();
 }
@@ -303,7 +302,6 @@ void BenchController::runTrackMenuAction(int track, int id) {
       const int left = p.numTracks;
       const int sel = before > track ? before - 1 : before;
       context->setSelectedTrack(std::clamp(sel, 0, std::max(left - 1, 0)));
-      context->setSelectedStep(-1);
       rebuild();
       context->benchChanged();
       return;
@@ -325,7 +323,6 @@ void BenchController::runTrackMenuAction(int track, int id) {
       }
       context->commitProject(true);
       context->setSelectedTrack(count);
-      context->setSelectedStep(-1);
       rebuild();
       context->benchChanged();
       return;

@@ -31,7 +31,6 @@ void BenchController::wirePage() {
   BenchPage& p = *page;
   p.selectTrack = [this](int track) {
     context->setSelectedTrack(track);
-    context->setSelectedStep(-1);
     rebuild();
     context->benchChanged();
   };

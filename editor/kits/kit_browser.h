@@ -142,9 +142,16 @@ class KitBrowser {
   // The verb, the name and, when given, ": " and the reason; the name may
   // give way on the status line.
   void report(std::string_view verb, std::string_view name, std::string_view reason, bool error);
+  // The save form's question, each sentence wrapped to the form's width:
+  // the file and what it holds, then what the buttons answer.
+  struct Question {
+    std::vector<std::string> said;
+    std::vector<std::string> asked;
+  };
+  Question question(float width) const;
   void runBrowser(ImVec2 size);
-  void runSavePanel(ImVec2 size);
-  void runReplaceQuestion(ui::Rect r);
+  void runSavePanel(ImVec2 size, const std::optional<Question>& asking);
+  void runReplaceQuestion(ui::Rect r, const Question& asking);
   // Where the form's name saves to; empty without a library folder.
   std::filesystem::path saveTarget(const std::string& fileName);
   // The file the form's name, whose file name comes from base, saves to:

@@ -3,8 +3,14 @@
 
 #include <imgui.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "content/tools/kits_folder.h"
 #include "editor/kits/kit_browser.h"
@@ -23,6 +29,17 @@ namespace {
 constexpr const char* kBrowserPopup = "kits.browser";
 constexpr const char* kSavePopup = "kits.save";
 constexpr const char* kFolderDialog = "kits.folder";
+
+// The save form's bands, top down; its buttons keep to the bottom, where
+// the question's "Back" takes the place of "Save".
+constexpr float kFormWidth = 360.0f;
+constexpr float kHeading = 20.0f;
+constexpr float kGap = 4.0f;
+constexpr float kField = 24.0f;
+constexpr float kLine = 16.0f;  // a line of the question
+constexpr float kButtonsGap = 8.0f;
+constexpr float kButtons = 24.0f;
+constexpr float kFieldsHeight = kHeading + kGap + kField + kGap + kField + kButtonsGap + kButtons;
 
 void heading(ui::Rect band, const char* text) {
   ui::drawText(ImGui::GetWindowDrawList(), band, text, ui::TextStyle::Heading, palette::kLight,
@@ -45,6 +62,18 @@ bool beginPendingPopup(const char* id, bool& pending, const ui::Rect& anchor, Im
     pending = false;
   }
   return ui::beginAnchoredPopup(id, anchor, size);
+}
+
+std::vector<std::string> wrapped(const std::string& text, float width) {
+  const std::vector<std::string_view> lines = ui::wrapText(text, ui::TextStyle::Body, width);
+  return {lines.begin(), lines.end()};
+}
+
+// One band of the rect's top for each line.
+void drawLines(ui::Rect& r, const std::vector<std::string>& lines, std::uint32_t colour) {
+  for (const std::string& line : lines)
+    ui::drawText(ImGui::GetWindowDrawList(), r.takeTop(kLine * ui::scale()), line, ui::TextStyle::Body,
+                 colour, ui::TextAlign::Left);
 }
 
 }  // namespace
@@ -151,37 +180,54 @@ std::string KitBrowser::rowDetail(const ob::KitEntry& entry) {
   return line + entry.reference.substr(slash == std::string::npos ? 0 : slash + 1);
 }
 
+// The form grows to show a long question whole.
 void KitBrowser::drawSavePanel(const ui::Rect& anchor) {
   const float s = ui::scale();
-  const ImVec2 size(360.0f * s, 120.0f * s);
+  const float padding = 2.0f * ui::kPopupPadding * s;
+  std::optional<Question> asking;
+  float height = kFieldsHeight * s;
+  if (!replacing.empty()) {
+    asking = question(kFormWidth * s - padding);
+    const auto lines = static_cast<float>(asking->said.size() + asking->asked.size());
+    height = std::max(height, (kHeading + kGap + kLine * lines + kGap + kButtonsGap + kButtons) * s);
+  }
+  const ImVec2 size(kFormWidth * s, height + padding);
   if (beginPendingPopup(kSavePopup, savePending, anchor, size)) {
-    runSavePanel(size);
+    runSavePanel(size, asking);
     ui::endPopup();
   }
 }
 
-void KitBrowser::runSavePanel(ImVec2 size) {
+KitBrowser::Question KitBrowser::question(float width) const {
+  const std::string file = ob::kitPathToUtf8(replacing.filename());
+  if (beside.empty())
+    return {wrapped(file + " is already in the library.", width),
+            wrapped("Replace it with this kit?", width)};
+  return {wrapped(file + " holds the kit " + replacedKit + ".", width),
+          wrapped("Replace it with this kit, or keep both?", width)};
+}
+
+void KitBrowser::runSavePanel(ImVec2 size, const std::optional<Question>& asking) {
   const float s = ui::scale();
   const PopupArea area(size);
   ui::Rect r = area.rect();
-  heading(r.takeTop(20.0f * s), "Save kit");
-  r.takeTop(4.0f * s);
-  if (!replacing.empty()) {
-    runReplaceQuestion(r);
+  heading(r.takeTop(kHeading * s), "Save kit");
+  r.takeTop(kGap * s);
+  if (asking) {
+    runReplaceQuestion(r, *asking);
     return;
   }
   // The field takes no more than the kit holds, so that the name saved is
   // the name seen; it says when it left some out.
   const ui::TextFieldResult name =
-      textBand("name", r.takeTop(24.0f * s), saveName, "kit name", ob::kKitNameBytes);
+      textBand("name", r.takeTop(kField * s), saveName, "kit name", ob::kKitNameBytes);
   if (name == ui::TextFieldResult::Cut)
     saveNotice = "A kit name holds " + std::to_string(ob::kKitNameBytes) + " bytes: the rest was left out";
   else if (name == ui::TextFieldResult::Edited)
     saveNotice.clear();
-  r.takeTop(4.0f * s);
-  textBand("tags", r.takeTop(24.0f * s), saveTags, "tags, comma separated");
-  r.takeTop(8.0f * s);
-  ui::Rect buttons = r.takeTop(24.0f * s);
+  r.takeTop(kGap * s);
+  textBand("tags", r.takeTop(kField * s), saveTags, "tags, comma separated");
+  ui::Rect buttons = r.takeBottom(kButtons * s);
   ui::ButtonStyle saveStyle;
   saveStyle.tooltip = "Save the kit (sounds, macros and voice config, not the groove) to the library";
   // A save that asks first keeps the form open for the question.
@@ -199,22 +245,13 @@ void KitBrowser::runSavePanel(ImVec2 size) {
 
 // In place of the fields: whether to write over another kit's file, or,
 // for the kit's own file under another name, also whether to keep both.
-void KitBrowser::runReplaceQuestion(ui::Rect r) {
+void KitBrowser::runReplaceQuestion(ui::Rect r, const Question& asking) {
   const float s = ui::scale();
-  ImDrawList* dl = ImGui::GetWindowDrawList();
-  const std::string file = ob::kitPathToUtf8(replacing.filename());
-  const bool offersBoth = !beside.empty();
-  ui::drawText(
-      dl, r.takeTop(24.0f * s),
-      offersBoth ? file + " holds the kit " + replacedKit + "." : file + " is already in the library.",
-      ui::TextStyle::Body, palette::kLight, ui::TextAlign::Left);
-  r.takeTop(4.0f * s);
-  ui::drawText(dl, r.takeTop(24.0f * s),
-               offersBoth ? "Replace it with this kit, or keep both?" : "Replace it with this kit?",
-               ui::TextStyle::Body, palette::kMuted, ui::TextAlign::Left);
-  r.takeTop(8.0f * s);
+  drawLines(r, asking.said, palette::kLight);
+  r.takeTop(kGap * s);
+  drawLines(r, asking.asked, palette::kMuted);
   // "Back" takes the place of "Save", so that a second click there is harmless.
-  ui::Rect buttons = r.takeTop(24.0f * s);
+  ui::Rect buttons = r.takeBottom(kButtons * s);
   ui::ButtonStyle backStyle;
   backStyle.tooltip = "Back to the name, to choose another";
   if (ui::iconButton("back", buttons.takeRight(100.0f * s), "Back", backStyle)) {
@@ -229,7 +266,7 @@ void KitBrowser::runReplaceQuestion(ui::Rect r) {
     ui::closePopup();
     return;
   }
-  if (!offersBoth) return;
+  if (beside.empty()) return;
   buttons.takeRight(8.0f * s);
   ui::ButtonStyle bothStyle;
   const std::string bothTip = "Save this kit beside it, as " + ob::kitPathToUtf8(beside.filename());

@@ -14,6 +14,7 @@
 #include "content/tools/utf8_fit.h"
 #include "editor/editor_context.h"
 #include "editor/samples/sample_preview.h"
+#include "editor/samples/unplayable_samples.h"
 #include "engine/engine/audition_preview.h"
 #include "engine/params/param_info.h"
 #include "engine/params/param_tables.h"
@@ -64,8 +65,18 @@ std::int32_t SamplesPage::loadWav(std::string_view utf8Path) {
     return -1;
   }
   context_.publishSamples();
-  message_.clear();
+  message_ = alsoPlaysIn(ob::fileNamePart(utf8Path), slot);
   return slot;
+}
+
+std::string SamplesPage::alsoPlaysIn(std::string_view name, std::int32_t slot) const {
+  const ob::SamplePool& pool = context_.samplePool();
+  std::vector<std::int32_t> others;
+  for (std::int32_t i = 0; i < pool.slotCount(); ++i)
+    if (i != slot && pool.slots[i] && pool.slots[i]->data == pool.slots[slot]->data) others.push_back(i);
+  if (others.empty()) return {};
+  return std::string(name) + " also plays in slot" + (others.size() > 1 ? "s " : " ") + listedSlots(others) +
+         ", in place of the copy of it that could not play";
 }
 
 void SamplesPage::previewSlot(std::int32_t slot) {

@@ -33,7 +33,8 @@ class SamplesPage {
   void draw(const ui::Rect& rect);
 
   // Imports one WAV file into a new slot and publishes the pool; the slot,
-  // or -1 with the reason on the footer line.
+  // or -1 with the reason on the footer line, which also names the slots
+  // that kept a copy of the file unplayed and now play it.
   std::int32_t loadWav(std::string_view utf8Path);
   bool slotLoaded(std::int32_t slot) const;
   // Selects the slot and, when the pool holds its audio, plays it through
@@ -93,6 +94,9 @@ class SamplesPage {
   void takeDroppedFiles(const ui::Rect& grid);
   void drawPreview(ui::Rect band);
   void drawFooter(const ui::Rect& band);
+  // What the footer says of the slots that play the newly imported slot's
+  // audio besides it: those whose kept copy the import replaced.
+  std::string alsoPlaysIn(std::string_view name, std::int32_t slot) const;
   // The selected slot's overviews, rebuilt when the slot, the pool or its
   // audio changed since they were built.
   const SlotOverviews& selectedOverviews();
@@ -102,7 +106,7 @@ class SamplesPage {
   std::string tagFilter_;   // empty: every slot
   std::string newTagText_;  // the "Add tag" dialog's field
   std::int32_t tagSlot_ = -1;
-  std::string message_;  // the last import or split failure
+  std::string message_;  // the last import's or split's failure, or what an import repaired
 
   // What the cached overview was built from. The pool's change count
   // catches new audio that lands where freed audio was, with its length.

@@ -20,9 +20,9 @@ std::vector<std::int32_t> unplayableSlots(const ob::Project& project, const ob::
   return slots;
 }
 
-// "3, 5 and 9-12": runs of three or more neighbours as ranges, so that
-// what follows the list shows.
-std::string listed(const std::vector<std::int32_t>& slots) {
+}  // namespace
+
+std::string listedSlots(const std::vector<std::int32_t>& slots) {
   std::string text;
   for (std::size_t i = 0; i < slots.size();) {
     std::size_t last = i;
@@ -35,8 +35,6 @@ std::string listed(const std::vector<std::int32_t>& slots) {
   }
   return text;
 }
-
-}  // namespace
 
 const std::string* cannotPlayReason(const ob::SamplePool& pool, std::int32_t slot) {
   if (slot < 0 || slot >= pool.slotCount() || !pool.slots[slot] || !pool.slots[slot]->data) return nullptr;
@@ -54,7 +52,7 @@ std::string unplayableSummary(const ob::Project& project, const ob::SamplePool& 
     firstSlot.append(" (").append(name, strnlen(name, sizeof project.samples.slots[0].name)).append(")");
   const std::string& why = *cannotPlayReason(pool, first);
   if (slots.size() == 1) return firstSlot + " cannot play: " + why;
-  return "slots " + listed(slots) + " cannot play; " + firstSlot + ": " + why;
+  return "slots " + listedSlots(slots) + " cannot play; " + firstSlot + ": " + why;
 }
 
 std::string unplayableLine(const ob::Project& project, const ob::SamplePool& pool) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace ob {
 class SamplePool;
@@ -12,6 +13,10 @@ struct Project;
 }  // namespace ob
 
 namespace orbi {
+
+// "3, 5 and 9-12": the slots in order, runs of three or more neighbours as
+// ranges, so that what follows the list shows.
+std::string listedSlots(const std::vector<std::int32_t>& slots);
 
 // Why slot's sample cannot play, or null when it plays or holds none.
 const std::string* cannotPlayReason(const ob::SamplePool& pool, std::int32_t slot);

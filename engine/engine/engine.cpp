@@ -135,8 +135,6 @@ int Engine::drainRetired() {
   return freed;
 }
 
-void Engine::stopProcessing() { sampleSet_.leaveProcessing(); }
-
 void Engine::handOverSeed(std::uint64_t seed) {
   seedValue_.store(seed, std::memory_order_relaxed);
   seedPending_.store(1, std::memory_order_release);
@@ -288,6 +286,7 @@ int Engine::process(float* left, float* right, int frames, const RenderInfo& inf
   publishDisplay(frames);
   // Again with the block's hits: what a fence finds until the next block.
   reportReading();
+  sampleSet_.leaveBlock();
   return frames;
 }
 

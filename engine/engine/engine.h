@@ -10,9 +10,7 @@
 // while no block is processed. postCommand, postProject, drainRetired,
 // handOverSeed and the display reads run on the main thread at any time.
 // postHostCommand is the parameter flush's (one caller at a time, never
-// during a block). stopProcessing is the audio thread's after its last
-// block, or the main thread's once no block can follow. Everything else is
-// the audio thread's.
+// during a block). Everything else is the audio thread's.
 
 #include <atomic>
 #include <cstdint>
@@ -112,10 +110,6 @@ class Engine {
   // One block mixed into left/right (either may be null). Returns frames.
   int process(float* left, float* right, int frames, const RenderInfo& info);
   void reset();
-  // No block follows until processing starts again (the host's
-  // stop_processing, or its deactivate): until then the main thread need
-  // not wait for a block to take what it publishes.
-  void stopProcessing();
 
   // Zone slot for a hit of the sound at velocity 0..1, or -1 for a sound
   // without zones or a machine that plays no samples. Round-robin modes

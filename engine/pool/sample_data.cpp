@@ -40,6 +40,7 @@ SharedSampleData makeSampleData(SampleAudio audio) {
   data->bytes = std::move(audio.bytes);
   data->rebuilt = std::move(audio.rebuilt);
   data->readAgain = std::move(audio.readAgain);
+  data->packed = std::move(audio.packed);
   return data;
 }
 

@@ -42,7 +42,7 @@ struct RebuiltSampleFile {
 };
 
 // Where a file lies that a save reads again, as the document layer knows
-// it (a stored entry of a project file held open).
+// it: in the plug-in's own keeping (a private file), never the user's.
 class SampleFilePlace {
  public:
   virtual ~SampleFilePlace() = default;
@@ -51,14 +51,30 @@ class SampleFilePlace {
   virtual bool read(std::uint64_t offset, std::uint8_t* out, std::size_t count) const = 0;
 };
 
-// A file that its audio cannot give back, which a save reads again where
-// the load found it instead of the pool holding it, checked on the way
-// against what the load found.
+// A file that its audio cannot give back, which a save reads again from
+// the plug-in's own copy of it instead of the pool holding it, checked on
+// the way against what the load found.
 struct ReadAgainFile {
   std::shared_ptr<const SampleFilePlace> place;
   std::uint64_t size = 0;
   std::uint32_t crc = 0;  // CRC-32 of the file, as zip stores it
   std::string digest;     // its SHA-256, 64 lower-case hex digits
+};
+
+// A file as its archive stored it, packed or not, which a save copies as
+// it was read, never unpacked.
+struct StoredSampleFile {
+  std::vector<std::uint8_t> stored;  // as stored, packed or not; empty without a file
+  std::uint16_t method = 0;          // how it is packed: 0 stored, 8 deflated, or another
+  std::uint16_t flags = 0;           // the flag bits of its payload (encrypted, say)
+  std::uint32_t crc = 0;             // CRC-32 of the file, as declared
+  std::uint64_t size = 0;            // the file's own size, as declared
+  std::string digest;                // the 64 hex digits its entry is named by; empty without a file
+
+  // What a save holds it to: the larger of its stored and declared sizes,
+  // since a load's limits count both.
+  std::uint64_t savedBytes() const { return std::max<std::uint64_t>(size, stored.size()); }
+  bool operator==(const StoredSampleFile&) const = default;
 };
 
 // Decoded audio handed to the pool by its caller, with the file it was
@@ -71,6 +87,7 @@ struct SampleAudio {
   std::vector<std::uint8_t> bytes;
   std::optional<RebuiltSampleFile> rebuilt;
   std::optional<ReadAgainFile> readAgain;
+  std::optional<StoredSampleFile> packed;
 };
 
 // A sample that cannot play here (a file this build does not read or
@@ -79,15 +96,9 @@ struct SampleAudio {
 // stored in and every save writes it back unchanged, the file under its own
 // name and the reference as written, so that whatever can read it plays it
 // again.
-struct KeptSampleFile {
-  std::string why;                   // lower-case words, for the user
-  std::string ref;                   // the reference to it, as its document wrote it
-  std::vector<std::uint8_t> stored;  // as stored, packed or not; empty without a file
-  std::uint16_t method = 0;          // how it is packed: 0 stored, 8 deflated, or another
-  std::uint16_t flags = 0;           // the flag bits of its payload (encrypted, say)
-  std::uint32_t crc = 0;             // CRC-32 of the file, as declared
-  std::uint64_t size = 0;            // the file's own size, as declared
-  std::string digest;                // the 64 hex digits its entry is named by; empty without a file
+struct KeptSampleFile : StoredSampleFile {
+  std::string why;  // lower-case words, for the user
+  std::string ref;  // the reference to it, as its document wrote it
 };
 
 // The header of the 32-bit float WAV file that audio made here is saved as.
@@ -99,23 +110,27 @@ struct SampleData {
   double sampleRate = 44100.0;
   std::int32_t frames = 0;
   float peak = 1.0f;  // largest absolute sample; 1 for silence
-  // The file the audio was decoded from, written back when saved, held only
-  // when a save can have it in no other way: a file the audio gives back is
-  // rebuilt from it, and one a save can read again where it was loaded is
-  // read there. None of the three for audio made here (a split's halves),
-  // saved as its own 32-bit float WAV.
+  // The file the audio was decoded from, written back when saved, held
+  // whole in memory only when a save can have it in no other way: one its
+  // archive packed into fewer bytes than what the audio does not give back
+  // is held packed, as stored; another the audio gives back is rebuilt from
+  // it; any other is read again from the plug-in's own copy of it. None of
+  // these for audio made here (a split's halves), saved as its own 32-bit
+  // float WAV.
   std::vector<std::uint8_t> bytes;
   std::optional<RebuiltSampleFile> rebuilt;
   std::optional<ReadAgainFile> readAgain;
+  std::optional<StoredSampleFile> packed;
   // Set, with no audio, for a sample that cannot play here.
   std::optional<KeptSampleFile> kept;
 
   // The memory the decoded audio takes, which the pool's limits count.
   std::uint64_t decodedBytes() const { return (left.size() + right.size()) * sizeof(float); }
-  // The size of the file a save writes for it; a kept one at the larger of
-  // its stored and declared sizes, since a save holds both to a limit.
+  // The size of the file a save writes for it; one copied as stored (kept,
+  // or packed) at the larger of its stored and declared sizes.
   std::uint64_t savedFileBytes() const {
-    if (kept) return std::max<std::uint64_t>(kept->size, kept->stored.size());
+    if (kept) return kept->savedBytes();
+    if (packed) return packed->savedBytes();
     if (!bytes.empty()) return bytes.size();
     if (readAgain) return readAgain->size;
     if (rebuilt)

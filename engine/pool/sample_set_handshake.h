@@ -15,10 +15,11 @@
 // So a ringing voice keeps its own record and memory alive, and holds back
 // neither a later publication nor the memory of the ones in between.
 //
-// While no block can run (the host has not started processing, or has
-// stopped it) the main thread need not wait for that word: a fence orders
-// the next block after everything published so far, and until that block
-// the audio thread reads no record but those its last word named.
+// While no block runs (between two blocks, and for as long as the host
+// calls no process, whether or not it has stopped processing) the main
+// thread need not wait for that word: a fence orders the next block after
+// everything published so far, and until that block the audio thread reads
+// no record but those its last word named.
 //
 // The audio thread's fields are used by one block at a time, on whichever
 // thread the host runs it: the host orders its process calls, and its
@@ -73,10 +74,11 @@ struct SampleSetHandshake {
   // thread (acquire): what the audio thread read before storing it happens
   // before the main thread refills or frees what the word leaves out.
   std::atomic<std::uint64_t> reading{kNoTaken};
-  // Bit 0: a block may be running. Set by the audio thread as a block begins
-  // (a read-modify-write that acquires: see fenceWhileIdle), cleared when
-  // processing stops (release: the blocks' reads come before a fence that
-  // sees it). The bits above count the main thread's fences.
+  // Bit 0: a block is running. Set by the audio thread as a block begins (a
+  // read-modify-write that acquires: see fenceWhileIdle), cleared as it
+  // ends, after its last word (release: the block's reads and that word
+  // come before a fence that sees it clear). The bits above count the main
+  // thread's fences.
   std::atomic<std::uint32_t> blockState{0};
   static_assert(std::atomic<std::uint64_t>::is_always_lock_free);
 
@@ -111,11 +113,11 @@ struct SampleSetHandshake {
 
   // True when no block runs, and then every later block is ordered after
   // this call: it starts on the newest publication. False, changing
-  // nothing, while a block may run. The fence is a read-modify-write of
-  // blockState, as a block's start is, so one of the two comes first: a
-  // block that starts later reads the fence (acquire, so it sees every
-  // publication before it), and the fence reads the last stop (acquire, so
-  // the blocks before it have finished reading).
+  // nothing, while a block runs. The fence is a read-modify-write of
+  // blockState, as a block's start and end are, so they come in one order:
+  // a block that starts later reads the fence (acquire, so it sees every
+  // publication before it), and the fence reads the last block's end
+  // (acquire, so every block before it has finished reading).
   bool fenceWhileIdle() {
     std::uint32_t state = blockState.load(std::memory_order_relaxed);
     while ((state & 1u) == 0)
@@ -164,9 +166,9 @@ struct SampleSetHandshake {
 
   // Before anything else of a block.
   void enterBlock() { blockState.fetch_or(1u, std::memory_order_acquire); }
-  // When processing stops: the audio thread after its last block, or the
-  // main thread on deactivate (no block can follow).
-  void leaveProcessing() { blockState.fetch_and(~1u, std::memory_order_release); }
+  // After everything else of a block, its last word included: a host that
+  // calls no process for a while, paused or stopped, holds nothing back.
+  void leaveBlock() { blockState.fetch_and(~1u, std::memory_order_release); }
 
   // At the start of a block: takes the newest publication; true when it is
   // a new one.

@@ -15,6 +15,7 @@
 #include "content/tools/home_folder.h"
 #include "content/tools/kits_folder.h"
 #include "content/tools/sample_import.h"
+#include "document/archive/sha256.h"
 #include "document/wav/wav.h"
 #include "document/wav/wav_header.h"
 #include "engine/model/project.h"
@@ -99,6 +100,25 @@ TEST_F(ImportTest, ImportsIntoANewSlotWithAFreshRecord) {
   project->samples.count = 5;
   ASSERT_EQ(ob::importWavFile(pool, *project, file, &error), 1);
   EXPECT_EQ(project->samples.count, 5);
+}
+
+// A load kept a damaged copy of the file (its reference names the file's
+// digest): the import plays in that slot too, which a save then writes as
+// the import. A slot that kept another file keeps it.
+TEST_F(ImportTest, TheFileRepairsTheSlotsThatKeptItUnplayed) {
+  const std::vector<std::uint8_t> wav = toneWav();
+  writeFile(dir.path / "kick.wav", wav);
+  for (const std::string& digest : {ob::sha256Hex(wav.data(), wav.size()), std::string(64, 'a')}) {
+    ob::KeptSampleFile kept;
+    kept.ref = "asset:" + digest;
+    kept.why = "its bytes fail their checksum";
+    pool.append(ob::makeKeptSample(std::move(kept)));
+  }
+  project->samples.count = 2;
+  ASSERT_EQ(ob::importWavFile(pool, *project, dir.path / "kick.wav"), 2);
+  EXPECT_EQ(pool.slots[0]->data, pool.slots[2]->data);
+  EXPECT_EQ(pool.slots[0]->frames, 256);
+  EXPECT_TRUE(pool.slots[1]->data->kept);
 }
 
 TEST_F(ImportTest, FailuresGiveTheirReasonAndChangeNothing) {

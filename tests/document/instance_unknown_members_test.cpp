@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "document/instance/instance_shape.h"
 #include "document/instance/instance_state.h"
 #include "instance_rig.h"
 
@@ -68,6 +69,24 @@ void putBack(JsonValue& doc, const Foreign& f) {
   at->members.insert(pos, JsonMember{f.key, f.value});
 }
 
+// The document as a load reads it: built where its readers look, the rest
+// kept as read.
+JsonValue shaped(const std::string& text) {
+  JsonValue v;
+  std::string error;
+  EXPECT_TRUE(parseJson(text, instanceDocumentShape(), v, error)) << error;
+  return v;
+}
+
+bool holdsKeptText(const JsonValue& v) {
+  if (v.isKept()) return true;
+  for (const JsonValue& e : v.elements)
+    if (holdsKeptText(e)) return true;
+  for (const JsonMember& m : v.members)
+    if (holdsKeptText(m.value)) return true;
+  return false;
+}
+
 void addUnknown(JsonValue& object, const std::string& key, bool list) {
   ASSERT_TRUE(object.isObject()) << key;
   // In the id-keyed lists an object would be read as one more entry.
@@ -79,6 +98,8 @@ TEST(InstanceUnknownMembers, SurviveALoadAndASave) {
   obtest::buildRichProject(*project);
   std::vector<std::string> refs = {"factory:acoustic/ac_kick_p", "asset:" + std::string(64, 'b')};
   JsonValue doc = json(dumpJson(writeInstanceState(*project, refs, 0, "0.0.6", "")));
+  // A load builds all that this build writes.
+  EXPECT_FALSE(holdsKeptText(shaped(dumpJson(doc))));
 
   const std::string sampler = project->patterns[0].kit.sounds[6].id;
   const std::string voice = project->patterns[0].tracks[6].id;
@@ -131,34 +152,42 @@ TEST(InstanceUnknownMembers, SurviveALoadAndASave) {
   JsonValue& v6 = at({"state", "voices", voice});
   v6.members.insert(v6.members.begin(), JsonMember{"a-first", json("0")});
   const std::string original = dumpJson(doc);
+  // Read whole, and as a load reads it: the readers find the same, and what
+  // they do not look at comes back all the same.
+  std::string whole;
+  for (const bool asLoaded : {false, true}) {
+    SCOPED_TRACE(asLoaded ? "as a load reads it" : "read whole");
+    auto loaded = makeProject();
+    std::vector<std::string> loadedRefs;
+    Diagnostics diags;
+    const JsonValue read = asLoaded ? shaped(original) : json(original);
+    ASSERT_TRUE(readInstanceState(read, *loaded, loadedRefs, diags)) << obtest::listing(diags);
+    if (!asLoaded) whole = obtest::listing(diags);
+    EXPECT_EQ(whole, obtest::listing(diags));
+    EXPECT_EQ(obtest::errorCount(diags), 0) << obtest::listing(diags);
+    // What was refused is reported; plain extra members are not.
+    // The project fills all eight places, so the extra entries hit the limit.
+    EXPECT_EQ(obtest::countCode(diags, "too-many-sounds", "/state/sounds/x-5"), 1);
+    EXPECT_EQ(obtest::countCode(diags, "too-many-voices", "/state/voices/x-11"), 1);
+    EXPECT_EQ(obtest::countCode(diags, "unknown-macro-dest", "/state/macros/macro3/dests/x-20"), 1);
+    EXPECT_EQ(obtest::countCode(diags, "bad-asset-ref", "/assets/x-3"), 1);
+    EXPECT_EQ(obtest::countCode(diags, "wrong-type", "/state/samples/x-22"), 1);
+    EXPECT_EQ(obtest::countCode(diags, "unknown-param"), 3) << obtest::listing(diags);
+    // Equal to the project written, but for the factory name its reference gave.
+    EXPECT_STREQ(loaded->samples.slots[0].factory, "ac_kick_p");
+    auto expected = makeProject();
+    *expected = *project;
+    copyText(expected->samples.slots[0].factory, "ac_kick_p");
+    EXPECT_TRUE(obtest::sameBytes(*expected, *loaded));
 
-  auto loaded = makeProject();
-  std::vector<std::string> loadedRefs;
-  Diagnostics diags;
-  ASSERT_TRUE(readInstanceState(json(original), *loaded, loadedRefs, diags)) << obtest::listing(diags);
-  EXPECT_EQ(obtest::errorCount(diags), 0) << obtest::listing(diags);
-  // What was refused is reported; plain extra members are not.
-  // The project fills all eight places, so the extra entries hit the limit.
-  EXPECT_EQ(obtest::countCode(diags, "too-many-sounds", "/state/sounds/x-5"), 1);
-  EXPECT_EQ(obtest::countCode(diags, "too-many-voices", "/state/voices/x-11"), 1);
-  EXPECT_EQ(obtest::countCode(diags, "unknown-macro-dest", "/state/macros/macro3/dests/x-20"), 1);
-  EXPECT_EQ(obtest::countCode(diags, "bad-asset-ref", "/assets/x-3"), 1);
-  EXPECT_EQ(obtest::countCode(diags, "wrong-type", "/state/samples/x-22"), 1);
-  EXPECT_EQ(obtest::countCode(diags, "unknown-param"), 3) << obtest::listing(diags);
-  // Equal to the project written, but for the factory name its reference gave.
-  EXPECT_STREQ(loaded->samples.slots[0].factory, "ac_kick_p");
-  auto expected = makeProject();
-  *expected = *project;
-  copyText(expected->samples.slots[0].factory, "ac_kick_p");
-  EXPECT_TRUE(obtest::sameBytes(*expected, *loaded));
-
-  JsonValue rewritten = writeInstanceState(*loaded, loadedRefs, 0, "0.0.6", "");
-  std::vector<Foreign> foreign;
-  std::vector<std::string> path;
-  collect(json(original), rewritten, path, foreign);
-  EXPECT_EQ(foreign.size(), 27u);
-  for (const Foreign& f : foreign) putBack(rewritten, f);
-  EXPECT_EQ(dumpJson(rewritten), original);
+    JsonValue rewritten = writeInstanceState(*loaded, loadedRefs, 0, "0.0.6", "");
+    std::vector<Foreign> foreign;
+    std::vector<std::string> path;
+    collect(read, rewritten, path, foreign);
+    EXPECT_EQ(foreign.size(), 27u);
+    for (const Foreign& f : foreign) putBack(rewritten, f);
+    EXPECT_EQ(dumpJson(rewritten), original);
+  }
 }
 
 TEST(InstanceUnknownMembers, ValuesOfTheWrongKindAreRewrittenOrKept) {

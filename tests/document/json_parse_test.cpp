@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 #include <string>
 
 #include "document/json/json.h"
@@ -10,10 +11,20 @@ namespace json_parse_test {
 using ob::JsonKind;
 using ob::JsonValue;
 
+// A shape under which every container is kept as text.
+const ob::JsonShape& keepingAll() {
+  static const ob::JsonShape shape = ob::objectShape({});
+  return shape;
+}
+
 std::string parseError(std::string_view text) {
   JsonValue v;
   std::string error;
   EXPECT_FALSE(ob::parseJson(text, v, error)) << text;
+  // Text that is only checked, never built, fails as the same.
+  std::string keptError;
+  EXPECT_FALSE(ob::parseJson(text, keepingAll(), v, keptError)) << text;
+  EXPECT_EQ(error, keptError) << text;
   return error;
 }
 
@@ -188,6 +199,97 @@ TEST(JsonParse, ObjectsKeepDocumentOrder) {
   EXPECT_TRUE(ob::jsonGetBool(parseOk("{\"b\":true}"), "b", false));
   EXPECT_FALSE(ob::jsonGetBool(parseOk("{\"b\":1}"), "b", false));
   EXPECT_EQ(parseOk("[1]").find("0"), nullptr);
+}
+
+// Random documents of the parser's whole language: odd number spellings,
+// escapes, raw control bytes, blanks anywhere, nesting, repeated keys.
+class RandomJson {
+ public:
+  explicit RandomJson(unsigned seed) : rng_(seed) {}
+
+  std::string value(int depth) {
+    switch (depth == 0 ? 6 : pick(depth < 6 ? 8 : 4)) {
+      case 0: return pickOf({"null", "true", "false", "007", "-0", "1.50", "1e3", "-inf", "2.5E-3", "-.5"});
+      case 1: return std::to_string(static_cast<int>(rng_() % 2001) - 1000);
+      case 2:
+      case 3: return string();
+      case 4:
+      case 5: {
+        std::string out = "[" + blank();
+        const int n = pick(5);
+        for (int i = 0; i < n; ++i) out += (i ? "," + blank() : "") + value(depth + 1) + blank();
+        return out + "]";
+      }
+      default: {
+        std::string out = "{" + blank();
+        const int n = pick(5);
+        for (int i = 0; i < n; ++i)
+          out += (i ? "," + blank() : "") + key(i) + blank() + ":" + blank() + value(depth + 1) + blank();
+        return out + "}";
+      }
+    }
+  }
+
+  // A shape over the keys the documents use.
+  ob::JsonShape shape(int depth) {
+    const int form = depth == 0 ? 4 : pick(depth < 4 ? 6 : 2);
+    if (form == 0) return ob::scalarShape();
+    if (form == 1) return ob::wholeShape();
+    if (form == 2) return ob::arrayShape(shape(depth + 1));
+    if (form == 3) return ob::objectOfShape(shape(depth + 1));
+    std::vector<ob::JsonShapeMember> members;
+    for (const char* k : {"a", "b", "c"})
+      if (pick(2) == 0) members.push_back({k, shape(depth + 1)});
+    return ob::objectShape(std::move(members));
+  }
+
+  std::string damaged(std::string text) {
+    const std::size_t at = rng_() % (text.size() + 1);
+    switch (pick(3)) {
+      case 0: return text.substr(0, at);
+      case 1: return text.insert(at, pickOf({",", "\"", "]", "}", ":", "\\u12", "x"}));
+      default: return text.erase(at, 1);
+    }
+  }
+
+ private:
+  int pick(int n) { return static_cast<int>(rng_() % static_cast<unsigned>(n)); }
+  std::string pickOf(std::initializer_list<const char*> words) {
+    return *(words.begin() + pick(int(words.size())));
+  }
+  std::string blank() { return pickOf({"", "", " ", "\n  ", "\t"}); }
+  std::string string() {
+    return "\"" + pickOf({"", "x", "a\\nb", "\\u00e9\\ud83d\\ude00", "\\/\\q", "tab\there", "\\\""}) + "\"";
+  }
+  // Now and then the key before it again.
+  std::string key(int i) { return "\"" + std::string(1, char('a' + i - (i > 0 && pick(12) == 0))) + "\""; }
+
+  std::mt19937 rng_;
+};
+
+TEST(JsonParse, AShapeKeepsWhatItDoesNotBuildAndWritesItAsTheValuesWouldBe) {
+  RandomJson random(78);
+  for (int i = 0; i < 3000; ++i) {
+    const ob::JsonShape shape = random.shape(0);
+    std::string text = random.value(0);
+    if (i % 3 == 0) text = random.damaged(text);
+    SCOPED_TRACE(text);
+    JsonValue whole;
+    JsonValue kept;
+    std::string error;
+    std::string keptError;
+    const bool ok = ob::parseJson(text, whole, error);
+    ASSERT_EQ(ok, ob::parseJson(text, shape, kept, keptError));
+    EXPECT_EQ(error, keptError);
+    if (!ok) continue;
+    EXPECT_EQ(ob::writeJson(whole), ob::writeJson(kept));
+    EXPECT_EQ(ob::dumpJson(whole), ob::dumpJson(kept));
+    std::string deep;
+    std::string keptDeep;
+    ob::writeJsonPretty(whole, 3, deep);
+    ob::writeJsonPretty(kept, 3, keptDeep);
+    EXPECT_EQ(deep, keptDeep);
+  }
 }
 
 TEST(JsonValueModel, BuildingAndCopying) {

@@ -253,7 +253,7 @@ TEST(PackageRead, UnknownEntriesAreKeptUpTo64MiBInAll) {
   for (const auto& e : p->otherEntries) names.push_back(e.name);
   EXPECT_EQ(names, (std::vector<std::string>{"x/1", "x/2", "x/4"}));
   expectOne(d, "entry-dropped", Severity::Warning, "/x/3",
-            "Entries this build does not read are kept up to 64 MiB in all; dropped");
+            "Entries this build does not read are kept up to 64 MiB in all; left out");
 }
 
 TEST(PackageRead, ADamagedDocumentEntryIsReportedAsSuch) {

@@ -217,15 +217,17 @@ TEST(ProjectLoad, ForeignMembersAreCollected) {
   ASSERT_EQ(2u, fm.size());
   EXPECT_EQ((std::vector<std::string>{"state", "x"}), fm[0].path);
   EXPECT_EQ("sounds", fm[0].after);
-  EXPECT_EQ("{\"a\":[1,2]}", ob::writeJson(fm[0].value));
+  // Kept as read, key and all: a member no reader looks at.
+  EXPECT_EQ(ob::JsonKind::KeptMembers, fm[0].value.kind);
+  EXPECT_EQ("{\"x\":{\"a\":[1,2]}}", ob::writeJson(fm[0].value));
   EXPECT_EQ((std::vector<std::string>{"future"}), fm[1].path);
 }
 
 TEST(ProjectLoad, CollectWalksArraysOfEqualLength) {
   std::vector<ob::ForeignMember> out;
   std::vector<std::string> path;
-  ob::collectForeignMembers(out, parse(R"({"l":[{"a":1,"z":2},{"b":1}],"m":[{"q":1}]})"),
-                            parse(R"({"l":[{"a":1},{"b":1}],"m":[]})"), path);
+  ob::JsonValue loaded = parse(R"({"l":[{"a":1,"z":2},{"b":1}],"m":[{"q":1}]})");
+  ob::collectForeignMembers(out, loaded, parse(R"({"l":[{"a":1},{"b":1}],"m":[]})"), path);
   ASSERT_EQ(1u, out.size());
   EXPECT_EQ((std::vector<std::string>{"l", "0", "z"}), out[0].path);
   EXPECT_EQ("a", out[0].after);
@@ -535,7 +537,19 @@ TEST(ProjectLoad, AnAssetTheArchiveCannotGiveIsKeptWithItsReason) {
     ASSERT_TRUE(l->ok) << l->error;
     EXPECT_EQ(0, obtest::countCode(l->diags, "missing-asset"));
     EXPECT_EQ(1, obtest::countCode(l->diags, "asset-unreadable"));
+    EXPECT_EQ(1u, l->diags.size()) << "the slot's warning alone says what becomes of the file";
     expectSavedAsStored(*l, original, entries[1].name, c.why);
+
+    // The file itself beside it: the save holds it, not the kept copy, and
+    // both slots play it when loaded again.
+    l->project->samples.count = 2;
+    ob::copyText(l->project->samples.slots[1].name, "a.wav");
+    ASSERT_EQ(1, ob::replaceSlotWav(l->pool, 1, file));
+    auto again = load(ob::writeProjectDocument(*l->project, l->pool, l->kept));
+    ASSERT_TRUE(again->ok) << again->error;
+    EXPECT_TRUE(again->diags.empty()) << ob::joinDiagnosticMessages(again->diags);
+    ASSERT_EQ(2u, again->pool.slots.size());
+    for (const auto& slot : again->pool.slots) EXPECT_GT(slot->frames, 0);
   }
 }
 

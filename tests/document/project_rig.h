@@ -209,8 +209,9 @@ inline PoolPicture pictureOf(const ob::SamplePool& pool, const ob::KeptDocument&
 }
 
 // An archive's entry as stored there, never unpacked: method, CRC-32,
-// unpacked size and payload.
-using StoredEntry = std::tuple<std::uint16_t, std::uint32_t, std::uint32_t, std::vector<std::uint8_t>>;
+// unpacked size, payload and flags.
+using StoredEntry =
+    std::tuple<std::uint16_t, std::uint32_t, std::uint32_t, std::vector<std::uint8_t>, std::uint16_t>;
 inline std::optional<StoredEntry> storedEntry(const std::vector<std::uint8_t>& archive,
                                               std::string_view name) {
   const ob::MemoryBytes source(archive.data(), archive.size());
@@ -218,7 +219,8 @@ inline std::optional<StoredEntry> storedEntry(const std::vector<std::uint8_t>& a
   const std::optional<ob::zip::ArchiveIndex> index = ob::zip::ArchiveIndex::open(source, d, {});
   const ob::zip::LocatedEntry* entry = index ? index->find(name) : nullptr;
   if (entry == nullptr || !index->stored(*entry)) return std::nullopt;
-  return StoredEntry{entry->record.method, entry->record.crc, entry->record.size, *index->stored(*entry)};
+  return StoredEntry{entry->record.method, entry->record.crc, entry->record.size, *index->stored(*entry),
+                     entry->record.flags};
 }
 
 // The reference a saved document's "assets" gives a sample id; empty when none.

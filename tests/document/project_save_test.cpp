@@ -24,6 +24,7 @@
 #include "engine/model/project_ids.h"
 #include "engine/params/param_tables.h"
 #include "project_rig.h"
+#include "support/allocation_counter.h"
 
 namespace project_save_test {
 
@@ -207,7 +208,8 @@ TEST_F(ProjectSave, PuttingMembersBack) {
 // The demo with four user and two factory samples goes to a file as a
 // package and comes back equal, each user file byte for byte; saving what
 // was loaded gives the same bytes, also once the file it was opened from is
-// replaced, but no longer once that file changes in place.
+// replaced, changed in place or cut short: a save never reads the user's
+// file again.
 TEST_F(ProjectSave, PackageRoundTripThroughAFile) {
   obtest::FakeFactory factory;
   obtest::TempDir dir;
@@ -269,9 +271,24 @@ TEST_F(ProjectSave, PackageRoundTripThroughAFile) {
     changed.seekp(static_cast<std::streamoff>(at));
     changed.put(static_cast<char>(saved[at] ^ 1));
   }
-  std::string why;
-  EXPECT_TRUE(ob::writeProjectDocument(*back, backPool, backKept, &why).empty());
-  EXPECT_EQ(why, "sample \"fine.wav\" changed in the file the project was opened from");
+  EXPECT_EQ(saved, ob::writeProjectDocument(*back, backPool, backKept));
+  fs::resize_file(file, 64);
+  EXPECT_EQ(saved, ob::writeProjectDocument(*back, backPool, backKept));
+}
+
+// A save goes into its file as it is made: beside the project and pool it
+// holds a piece of a sample's file at most, never the package.
+TEST_F(ProjectSave, ASaveGoesIntoItsFileAPieceAtATime) {
+  obtest::TempDir dir;
+  const std::vector<std::uint8_t> wav = obtest::toneWav(1, 1 << 20);
+  addUserSample(0, "long.wav", wav);
+  const fs::path file = dir / "long.orbi";
+  std::string error;
+  ob::test::resetPeakLiveBytes();
+  const std::size_t held = ob::test::liveBytes();
+  ASSERT_TRUE(ob::saveDocumentFile(file, *demo, pool, kept, &error)) << error;
+  EXPECT_LT(ob::test::peakLiveBytes() - held, wav.size() / 4);
+  EXPECT_EQ(obtest::readFile(file), ob::writeProjectDocument(*demo, pool, kept));
 }
 
 TEST_F(ProjectSave, FailedSavesLeaveTheOldFile) {

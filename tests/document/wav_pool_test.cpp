@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <limits>
 #include <span>
 #include <string>
@@ -14,6 +15,7 @@
 #include "document/wav/wav_pool.h"
 #include "engine/pool/sample_pool.h"
 #include "project_rig.h"
+#include "support/scoped_env.h"
 
 namespace wav_pool_test {
 
@@ -47,8 +49,10 @@ TEST(WavPool, LoadWavAppendsTheDecodedAudioAndKeepsItsFile) {
 
   // A file that its audio gives back byte for byte, whatever its encoding
   // and whatever chunks lie around the audio, is not held beside it; any
-  // other is, since nothing else could bring it back. Either way the file
-  // comes back exactly, and its size is what a save writes.
+  // other is copied aside into a private file, or held in memory when no
+  // temporary folder takes one, since nothing else could bring it back.
+  // Either way the file comes back exactly, and its size is what a save
+  // writes.
   Bytes notANumber = bytes;  // decodes as silence there
   for (int i = 0; i < 4; ++i) notANumber[ob::kWavHeaderBytes + i] = i == 3 ? 0x7F : 0xFF;
   Bytes zeroPadded = obtest::noiseBytes(400, 4);  // 24 valid bits in each 32
@@ -79,15 +83,23 @@ TEST(WavPool, LoadWavAppendsTheDecodedAudioAndKeepsItsFile) {
        riffOf({{"fmt ", fmtOf(0xFFFE, 2, 3, 20)}, {"data", noiseBytes(60, 7)}}), true},
       {"three channels mixed down", riffOf({{"fmt ", fmtOf(1, 3, 2)}, {"data", noiseBytes(60, 8)}}), true},
       {"a sample that is no number", notANumber, true}};
-  for (const auto& f : files) {
-    SCOPED_TRACE(f.name);
-    const ob::PoolDecode decoded = ob::decodeForPool(pool, 2, f.file);
-    ASSERT_TRUE(decoded.audio) << decoded.error;
-    EXPECT_EQ(!decoded.audio->bytes.empty(), f.held);
-    EXPECT_EQ(decoded.audio->savedFileBytes(), f.file.size());
-    for (const auto& other : files)
-      EXPECT_EQ(ob::isFileOf(other.file, *decoded.audio), &other == &f) << other.name;
+  obtest::TempDir dir;
+  ob::test::ScopedEnv tmpdir("TMPDIR", dir.path().string());
+  for (const bool aside : {true, false}) {
+    SCOPED_TRACE(aside ? "with a temporary folder" : "without one");
+    if (!aside) tmpdir.set((dir / "missing").string());
+    for (const auto& f : files) {
+      SCOPED_TRACE(f.name);
+      const ob::PoolDecode decoded = ob::decodeForPool(pool, 2, f.file);
+      ASSERT_TRUE(decoded.audio) << decoded.error;
+      EXPECT_EQ(!decoded.audio->bytes.empty(), f.held && !aside);
+      EXPECT_EQ(decoded.audio->readAgain.has_value(), f.held && aside);
+      EXPECT_EQ(decoded.audio->savedFileBytes(), f.file.size());
+      for (const auto& other : files)
+        EXPECT_EQ(ob::isFileOf(other.file, *decoded.audio), &other == &f) << other.name;
+    }
   }
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << "no name is left behind";
 }
 
 TEST(WavPool, DecodeFailuresLeaveThePoolUnchanged) {

@@ -180,6 +180,7 @@ TEST_F(Clipboard, PastedLocksKeepTheirParametersOnAnotherMachine) {
     rig.view().setSelectedStep(selectedStep);
     rig.view().editActions().copy();
     rig.view().setSelectedTrack(1);
+    rig.view().setSelectedStep(selectedStep);
     rig.view().editActions().paste();
     const ob::Step& pasted = part().tracks[1].steps[5];
     EXPECT_EQ(pasted.active, 1);

@@ -68,6 +68,7 @@ class Housekeeping : public ::testing::Test {
     const std::filesystem::path file = std::filesystem::temp_directory_path() /
                                        ("orbi-housekeeping-" + std::to_string(::getpid()) + ".project.orbi");
     ASSERT_TRUE(rig.view().saveProject(file));
+    rig.engineHost().engine.sampleSet().enterBlock();  // as the audio thread does, meanwhile
     ASSERT_TRUE(rig.view().openProject(file));
     std::filesystem::remove(file);
   }
@@ -97,6 +98,7 @@ TEST_F(Housekeeping, ALateFrameRunsOnePassAndTheNextFollowsItsInterval) {
     ob::SampleAudio audio;
     audio.left.assign(64, 0.5f);
     pool.append(std::move(audio));
+    rig.engineHost().engine.sampleSet().enterBlock();
     rig.engineHost().replacePool(std::move(pool));
     rig.audioBlock();
     ui::FrameInfo info;

@@ -389,6 +389,20 @@ TEST(Selection, PartsAndRefresh) {
   EXPECT_EQ(rig.view().selectedTrack(), part.numTracks - 1);
   EXPECT_EQ(rig.view().selectedCell(), -1);
 
+  // A step belongs to the track it was chosen on: the samples page's assign
+  // (to that track too) and a refresh that takes the track away forget it.
+  for (const int track : {0, 1}) {
+    rig.view().setSelectedTrack(1);
+    rig.view().setSelectedStep(5);
+    rig.view().samplesPage().assignToTrack(track);
+    EXPECT_EQ(rig.view().selectedCell(), -1) << track;
+  }
+  rig.view().setSelectedTrack(part.numTracks - 1);
+  rig.view().setSelectedStep(5);
+  --part.numTracks;  // as an undo of the track's adding does
+  rig.view().refresh();
+  EXPECT_EQ(rig.view().selectedCell(), -1);
+
   part.numTracks = 0;
   rig.view().setSelectedTrack(3);
   rig.view().selectPart(0);

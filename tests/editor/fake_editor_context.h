@@ -44,6 +44,7 @@ class FakeEditorContext final : public EditorContext {
   }
   void setSelectedTrack(std::int32_t t) override {
     track = t;
+    step = -1;
     order.push_back(kSelectTrack);
   }
   void setSelectedStep(std::int32_t s) override { step = s; }

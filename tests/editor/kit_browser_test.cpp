@@ -18,6 +18,7 @@
 
 #include "tests/editor/kit_rig.h"
 #include "ui/dialogs/file_dialog_queue.h"
+#include "ui/draw/text.h"
 
 namespace orbi {
 namespace kit_browser_test {
@@ -474,6 +475,40 @@ TEST(KitBrowser, AKitOfAnotherNameInItsOwnFileIsReplacedOnlyWhenAsked) {
   pressFormButton(rig, "keep");
   EXPECT_EQ(rig.status(), "Saved Techno_Dark as Techno_Dark 2.kit.orbi");
   EXPECT_TRUE(fs::exists(rig.library / "Techno_Dark.kit.orbi"));
+}
+
+// However long and wide the names, the question is read whole: the form
+// grows to hold its lines, none cut, all above the buttons, at both scales.
+TEST(KitBrowser, TheReplaceQuestionIsShownWholeInsideTheForm) {
+  KitRig rig;
+  const std::string wide(44, 'M');
+  std::string whole =
+      wide + "_X.kit.orbi holds the kit " + wide + "/X. Replace it with this kit, or keep both?";
+  std::erase(whole, ' ');  // as the blanks where the lines break are
+  rig.browser.replacing = rig.library / (wide + "_X.kit.orbi");
+  rig.browser.beside = rig.library / (wide + "_X 2.kit.orbi");
+  rig.browser.replacedKit = wide + "/X";
+  for (const float s : {1.0f, 1.5f}) {
+    SCOPED_TRACE(s);
+    rig.browser.savePending = true;
+    ui::UiHarness harness(s);
+    harness.frames(4, [&] { rig.browser.draw(rig.anchor); });
+    ui::ContextScope scope(harness.ui());
+    const ImRect form = ImGui::GetCurrentContext()->OpenPopupStack[0].Window->Rect();
+    const ui::ItemRecord* back = harness.drawLog().findItem("back");
+    ASSERT_NE(back, nullptr);
+    std::string shown;
+    for (const ui::DrawRecord* line : harness.drawLog().find(ui::DrawOp::Text)) {
+      const ui::Rect& r = line->rect;
+      if (r.y >= back->hitArea.y) continue;  // the buttons' labels
+      EXPECT_FALSE(ui::fitTextToWidth(line->text, line->style, r.width).truncated) << line->text;
+      EXPECT_TRUE(form.Contains(ImRect(r.x, r.y, r.x + r.width, r.y + r.height)) &&
+                  r.y + r.height <= back->hitArea.y);
+      shown += line->text;
+    }
+    std::erase(shown, ' ');
+    EXPECT_NE(shown.find(whole), std::string::npos) << shown;
+  }
 }
 
 TEST(KitBrowser, NewKitGivesEachTrackAFreshDrumAndKeepsTheSteps) {

@@ -17,6 +17,7 @@
 #include <string_view>
 
 #include "document/archive/sha256.h"
+#include "document/archive/zip_writer.h"
 #include "document/package/package.h"
 #include "document/project/project_save.h"
 #include "document/wav/wav.h"
@@ -218,6 +219,44 @@ TEST_F(ProjectFiles, AnOpenSaysWhichSamplesItLeftOutAndWhy) {
     EXPECT_EQ(naming, c.damagedSlots);
     rig.frames(2);
   }
+}
+
+// An open that leaves an entry of the file out (past what a load keeps
+// unread) names it on the status line and in the host's log, and a save
+// over that file asks before it writes the file without it.
+TEST_F(ProjectFiles, AnOpenSaysWhichEntriesItLeftOutAndASaveOverTheFileAsks) {
+  ob::Project project;
+  ob::buildDemoProject(project);
+  ob::Diagnostics d;
+  const std::vector<std::uint8_t> bytes =
+      *ob::zip::writeZip({{"instance.json", ob::writeProjectDocument(project, {}, {})},
+                          {"future/a.bin", std::vector<std::uint8_t>(65u << 20), true}},
+                         d);
+  const fs::path file = folder / "big.project.orbi";
+  std::ofstream(file, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  ASSERT_TRUE(rig.view().openProject(file));
+  EXPECT_EQ(
+      rig.view().statusText(),
+      "Opened big.project.orbi: future/a.bin is left out, and a save will not hold it (entries this build "
+      "does not read are kept up to 64 MiB in all)");
+  int logged = 0;
+  for (const auto& line : rig.host.logLines) logged += line.text.starts_with("entry-dropped /future/a.bin: ");
+  EXPECT_EQ(logged, 1);
+
+  const std::vector<char> before = fileBytes(file);
+  EXPECT_FALSE(rig.view().saveProject(file));
+  rig.frames(2);
+  EXPECT_TRUE(rig.view().saveQuestion().asking());
+  EXPECT_EQ(fileBytes(file), before);
+  rig.harness.setKey(ui::Key::Enter, true);
+  rig.frames(1);
+  rig.harness.setKey(ui::Key::Enter, false);
+  rig.frames(1);
+  EXPECT_FALSE(rig.view().saveQuestion().asking());
+  EXPECT_EQ(rig.view().statusText(), "Saved big.project.orbi");
+  EXPECT_LT(fileBytes(file).size(), before.size());
+  EXPECT_TRUE(rig.view().saveProject(file));  // the file holds nothing left out any more
 }
 
 // A file's status names it whole and says where the name lies, for the

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "content/kits/factory_kit_builder.h"
+#include "document/archive/sha256.h"
 #include "document/wav/wav.h"
 #include "editor/samples/sample_preview.h"
 #include "engine/engine/audition_preview.h"
@@ -254,9 +255,14 @@ TEST_F(SamplesPageTest, SplittingADrumHitGivesTwoSlotsAndPreviewsTheHit) {
 
 // A slot whose file a load kept because it cannot play says so in its cell,
 // and why in the preview and on the footer; a split says why it cannot.
+// An import of the file it names plays there too, and the footer says so.
 TEST_F(SamplesPageTest, ASampleThatCannotPlaySaysSoAndWhy) {
   ASSERT_EQ(page.loadWav(wav("fine.wav")), 0);
+  const std::vector<std::uint8_t> named =
+      test::wavBytes(test::tone(44100.0, 0.1, 1), 1, 44100.0, WavFormat::Pcm16);
+  test::writeFile(folder / "named.wav", named);
   ob::KeptSampleFile file;
+  file.ref = "asset:" + ob::sha256Hex(named.data(), named.size());
   file.why = "float samples far past full scale (+26.0 dBFS; at most +24.1 dBFS is read)";
   ASSERT_EQ(context.samplePool().replaceSlot(1, ob::makeKeptSample(file)), 1);
   ob::copyText(context.project().samples.slots[1].name, "hot.wav");
@@ -269,6 +275,8 @@ TEST_F(SamplesPageTest, ASampleThatCannotPlaySaysSoAndWhy) {
   EXPECT_TRUE(textDrawn("This sample cannot play: " + file.why, warning));
   page.splitSlot();
   EXPECT_EQ(page.message(), "Could not split hot.wav: " + file.why);
+  ASSERT_EQ(page.loadWav((folder / "named.wav").string()), 2);
+  EXPECT_EQ(page.message(), "named.wav also plays in slot 1, in place of the copy of it that could not play");
 }
 
 TEST_F(SamplesPageTest, TagsAreAddedOnceRemovedAndUndone) {

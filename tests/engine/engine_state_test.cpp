@@ -270,16 +270,16 @@ std::unique_ptr<orbi::EngineHost> samplerHost(int frames) {
   return host;
 }
 
-TEST(EngineHostObject, SamplesAreRetiredThroughTheGenerationOrAtOnceWhileStopped) {
+TEST(EngineHostObject, SamplesAreRetiredThroughTheGenerationOrAtOnceBetweenBlocks) {
   auto host = samplerHost(4800);
   std::vector<float> l(512), r(512);
   host->engine.process(l.data(), r.data(), 512, stopped());
+  host->engine.sampleSet().enterBlock();  // as the audio thread does, meanwhile
   host->replacePool(tonePool(4800, 0.25f));
   ASSERT_EQ(host->samples.retired().size(), 1u) << "a block may be running";
   host->engine.process(l.data(), r.data(), 512, stopped());
   host->mainThreadPass();
   EXPECT_TRUE(host->samples.retired().empty()) << "freed at the first pass after the acknowledgement";
-  host->engine.stopProcessing();
   host->replacePool(tonePool(4800, 0.125f));
   EXPECT_TRUE(host->samples.retired().empty()) << "no block runs: freed at once";
 }
@@ -308,13 +308,12 @@ TEST(EngineHostObject, AReplacedPoolOutlivesTheHitThatReadsIt) {
   host->mainThreadPass();
   EXPECT_TRUE(host->samples.retired().empty());
 
-  // Stopped while a hit rings: two loads free at once the pool between, not
-  // the one the hit reads, and the hit rings on when processing starts
-  // again rather than stopping dead.
+  // Between blocks while a hit rings: two loads free at once the pool
+  // between, not the one the hit reads, and the hit rings on at the next
+  // block rather than stopping dead.
   host->engine.queueTrigger(trigger(0, 0));
   host->engine.process(l.data(), r.data(), 512, stopped());
   const double ringing = rms(l, 256, 512);
-  host->engine.stopProcessing();
   host->replacePool(tonePool(48000, 0.2f));
   host->replacePool(tonePool(48000, 0.125f));
   EXPECT_EQ(host->samples.retired().size(), 1u);

@@ -67,7 +67,6 @@ class FakeAudioThread {
       // Now and then the host stops processing for a while; voices ring on
       // across it.
       if (rng() % 32 == 0) {
-        hs_.leaveProcessing();
         std::this_thread::sleep_for(std::chrono::microseconds(rng() % 400));
         stops.fetch_add(1);
       }
@@ -104,6 +103,7 @@ class FakeAudioThread {
       }
       // Again with the block's hits, as the engine does.
       report(voices);
+      hs_.leaveBlock();
       blocks.fetch_add(1);
       std::this_thread::yield();
     }
@@ -216,7 +216,6 @@ TEST(SampleSetHandoff, SnapshotsStayValidWhileTheMainThreadReplacesAndAddsSlots)
 
   // With processing stopped, a pending publish goes out and, once the
   // voices have stopped, everything retired is freed at the next pass.
-  hs->leaveProcessing();
   hs->report(0);
   pub->pass(*pool, *table, *hs);
   EXPECT_FALSE(pub->publishPending());

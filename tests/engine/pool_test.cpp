@@ -331,7 +331,7 @@ TEST(SampleSetRetire, ReplacedAudioLivesWhileAVoiceCanReadIt) {
   // goes at once: the audio of a publication no block took, too.
   const SamplePoolSnapshot* ringing = hs->current();
   audioBlock(*hs, ringing);
-  hs->leaveProcessing();
+  hs->leaveBlock();
   for (float v : {0.125f, 0.0625f}) {
     ASSERT_EQ(pool.replaceSlot(0, constantAudio(v)), 0);
     EXPECT_TRUE(pub->publish(pool, *table, *hs));

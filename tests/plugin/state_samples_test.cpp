@@ -1,13 +1,18 @@
 // Kit 7 ("Modern Acoustic") with every sample asset replaced by one file a
 // user might bring, loaded as a state and played through the plug-in:
-// damaged float files never reach the output at absurd levels, and the odd
-// bit depths converters write are heard as plain 16-bit files are.
+// damaged float files never reach the output at absurd levels, the odd bit
+// depths converters write are heard as plain 16-bit files are, and a large
+// one travels without a second copy of the state.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -16,6 +21,8 @@
 #include "document/package/package.h"
 #include "document/wav/wav.h"
 #include "document/wav/wav_header.h"
+#include "support/allocation_counter.h"
+#include "support/scoped_env.h"
 #include "tests/plugin/state_harness.h"
 #include "tools/clap_host/factory_kit.h"
 
@@ -175,6 +182,98 @@ TEST(StateSamples, OddBitDepthsAreHeardAsSixteenBitsAre) {
     EXPECT_TRUE(heard.finite);
     EXPECT_NEAR(20.0 * std::log10(heard.rms / reference.rms), 0.0, 0.05);
   }
+}
+
+// Whether a file with no name in `folder`, open in this process, holds
+// `size` bytes: where the plug-in keeps a state while it arrives.
+bool keptUnnamedIn(const std::filesystem::path& folder, std::uintmax_t size) {
+  std::error_code ec;
+  for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd", ec)) {
+    const std::string target = std::filesystem::read_symlink(fd.path(), ec).string();
+    if (!ec && target.starts_with(folder.string()) && target.ends_with(" (deleted)") &&
+        std::filesystem::file_size(fd.path(), ec) == size)
+      return true;
+  }
+  return false;
+}
+
+// A state read from memory that, once all of it is given, looks where the
+// plug-in keeps it.
+struct WatchedStream {
+  const Bytes& chunk;
+  std::filesystem::path folder;
+  std::size_t at = 0;
+  bool inFile = false;
+  clap_istream_t stream{this, [](const clap_istream_t* s, void* out, std::uint64_t size) -> std::int64_t {
+                          auto* self = static_cast<WatchedStream*>(s->ctx);
+                          const auto n = static_cast<std::size_t>(
+                              std::min<std::uint64_t>({size, 4096, self->chunk.size() - self->at}));
+                          if (n == 0) self->inFile = keptUnnamedIn(self->folder, self->chunk.size() - 8);
+                          std::memcpy(out, self->chunk.data() + self->at, n);
+                          self->at += n;
+                          return static_cast<std::int64_t>(n);
+                        }};
+};
+
+// A state's package waits in a file only the plug-in reaches while it
+// arrives, and is read from there rather than held in memory beside its
+// samples; where no such file can be made, or the disk fills half way, it
+// is held in memory and loads all the same. Its save goes to the host a
+// piece at a time, with no copy of its own.
+TEST(StateSamples, ALargeStateWaitsOnTheDiskAndGoesOutInPieces) {
+  Bytes wav;
+  constexpr std::uint32_t kAudioBytes = 8u << 20;
+  ob::writeWavHeader(wav, ob::kWavFormatPcm, 2, 48000, 16, kAudioBytes);
+  std::mt19937 noise(9);
+  for (std::uint32_t i = 0; i < kAudioBytes; ++i) wav.push_back(static_cast<std::uint8_t>(noise()));
+  const Bytes chunk = kitStateWithEverySample(wav);
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("ob_state_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  ob::test::ScopedEnv tmpdir("TMPDIR", folder.string());
+  const struct {
+    const char* name;
+    std::filesystem::path folder;
+    rlim_t largestFile;
+  } ways[] = {{"in a private file", folder, RLIM_INFINITY},
+              {"with no folder for one", folder / "missing", RLIM_INFINITY},
+              {"on a disk that fills", folder, 1u << 20}};
+  std::vector<Bytes> saves;
+  ::signal(SIGXFSZ, SIG_IGN);
+  for (const auto& way : ways) {
+    SCOPED_TRACE(way.name);
+    tmpdir.set(way.folder.string());
+    FakeHost host;
+    Instance inst(host);
+    WatchedStream in{chunk, way.folder};
+    rlimit unlimited{};
+    ASSERT_EQ(0, ::getrlimit(RLIMIT_FSIZE, &unlimited));
+    rlimit limited = unlimited;
+    limited.rlim_cur = std::min(way.largestFile, unlimited.rlim_max);
+    ASSERT_EQ(0, ::setrlimit(RLIMIT_FSIZE, &limited));
+    const bool loaded = inst.extension<clap_plugin_state_t>(CLAP_EXT_STATE)->load(inst.clap, &in.stream);
+    ASSERT_EQ(0, ::setrlimit(RLIMIT_FSIZE, &unlimited));
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(in.inFile, way.largestFile == RLIM_INFINITY && way.folder == folder);
+    saves.push_back(saveChunk(inst));
+    EXPECT_EQ(saves.back(), saves.front());
+    expectEverySampleSaved(saves.back(), wav);
+
+    struct Digest {
+      ob::Sha256 hash;
+      clap_ostream_t stream{this, [](const clap_ostream_t* s, const void* bytes, std::uint64_t size) {
+                              static_cast<Digest*>(s->ctx)->hash.add(static_cast<const std::uint8_t*>(bytes),
+                                                                     static_cast<std::size_t>(size));
+                              return static_cast<std::int64_t>(size);
+                            }};
+    } out;
+    ob::test::resetPeakLiveBytes();
+    const std::size_t held = ob::test::liveBytes();
+    ASSERT_TRUE(inst.extension<clap_plugin_state_t>(CLAP_EXT_STATE)->save(inst.clap, &out.stream));
+    EXPECT_LT(ob::test::peakLiveBytes() - held, chunk.size() / 4);
+    EXPECT_EQ(out.hash.hex(), ob::sha256Hex(saves.back().data(), saves.back().size()));
+  }
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace state_samples_test

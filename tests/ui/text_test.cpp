@@ -131,6 +131,17 @@ TEST(Text, FitNeverSplitsACharacterAndThePrefixPlusEllipsisFits) {
       SCOPED_TRACE(testing::Message()
                    << "style " << static_cast<int>(style) << " width " << width << " text " << text);
       const TextFit fit = fitTextToWidth(text, style, width);
+      // Wrapped, each line shows whole (or is one character) from the start
+      // of a character, and only blanks are dropped.
+      std::string kept, blankless = text;
+      for (const std::string_view line : wrapText(text, style, width)) {
+        EXPECT_TRUE(!fitTextToWidth(line, style, width).truncated || utf8CharLength(line, 0) == line.size());
+        EXPECT_NE(static_cast<unsigned char>(line[0]) & 0xC0u, 0x80u);
+        kept += line;
+      }
+      std::erase(kept, ' ');
+      std::erase(blankless, ' ');
+      EXPECT_EQ(kept, blankless);
       ASSERT_LE(fit.bytes, text.size());
       if (fit.bytes < text.size()) {
         ASSERT_NE(static_cast<unsigned char>(text[fit.bytes]) & 0xC0u, 0x80u);

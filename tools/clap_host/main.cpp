@@ -17,6 +17,7 @@
 #include "tools/clap_host/gui_command.h"
 #include "tools/clap_host/reload.h"
 #include "tools/clap_host/render.h"
+#include "tools/clap_host/resident_memory.h"
 #include "tools/clap_host/test_host.h"
 #include "tools/clap_host/timed_actions.h"
 #include "tools/clap_host/wav_stream.h"
@@ -36,13 +37,17 @@ void usage() {
                "  --aux PREFIX       also write PREFIX1.wav .. PREFIX8.wav\n"
                "  --seed HEX         send a session hello with this seed\n"
                "  --feature NAME     list NAME in the session hello (repeatable)\n"
-               "  --load-state FILE  load this state before activating\n"
+               "  --load-state FILE  load this state before activating; given again,\n"
+               "                     the reloads take the states in turn\n"
                "  --kit N            load factory kit N (0..8) before activating\n"
                "  --save-state FILE  save the state after rendering\n"
+               "  --memory           print the memory this process holds, and its peak,\n"
+               "                     after the state is loaded and after it is saved\n"
                "  --reload N         load the state N times more, and print the memory\n"
                "                     this process holds before and after\n"
                "  --reload-while W   inactive (before activating, the default), stopped\n"
-               "                     (active, processing stopped) or playing\n"
+               "                     (active, processing stopped), paused (processing\n"
+               "                     started, no process calls) or playing\n"
                "  --reload-every S   seconds of timer (or of playing) between loads (1)\n"
                "  --at S:note=KEY    a note-on of KEY S seconds into the render (repeatable)\n"
                "  --at S:load=FILE   load this state S seconds into the render, and print\n"
@@ -74,15 +79,27 @@ void printLevel(const std::string& path, std::uint64_t frames, double rate, cons
               static_cast<double>(frames) / rate, rate, level.peak, db(level.peak), level.rms, db(level.rms));
 }
 
-// The state after the run, when a file is named for it.
-bool saveStateFile(orbi::host::Instance& instance, const std::string& path) {
+// What the process holds now and held at most since the last such line,
+// after `what`, when asked for.
+void printMemory(bool asked, const char* what) {
+  if (!asked) return;
+  const orbi::host::Resident r = orbi::host::residentMemory();
+  std::printf("%s: resident %.1f MiB, peak %.1f MiB\n", what, orbi::host::mebibytes(r.now),
+              orbi::host::mebibytes(r.peak));
+  std::fflush(stdout);
+  orbi::host::resetResidentPeak();
+}
+
+// The state after the run, when a file is named for it, streamed into it.
+bool saveStateFile(orbi::host::Instance& instance, const std::string& path, bool memory) {
   if (path.empty()) return true;
-  std::vector<std::uint8_t> bytes;
+  printMemory(memory, "before the state save");
   std::string error;
-  if (!instance.saveState(bytes, error) || !orbi::host::writeFile(path, bytes, error)) {
+  if (!instance.saveStateFile(path, error)) {
     std::fprintf(stderr, "orbi-clap-host: %s\n", error.c_str());
     return false;
   }
+  printMemory(memory, "state saved");
   return true;
 }
 
@@ -96,6 +113,7 @@ int main(int argc, char** argv) {
   }
   const std::string path = argv[1];
   std::string id, outPath = "out.wav", auxPrefix, loadPath, savePath, kit;
+  std::vector<std::string> morePaths;  // further --load-state files, for the reloads
   double rate = 48000.0, block = 512.0, tempo = ob::kDefaultTempo, seconds = -1.0, bars = 8.0;
   bool hello = false;
   std::uint64_t seed = 0;
@@ -104,6 +122,7 @@ int main(int argc, char** argv) {
   options.echoLog = true;
   bool gui = false;
   bool outGiven = false;
+  bool memory = false;
   GuiCommand guiCommand;
   ReloadRequest reload;
   std::vector<TimedAction> actions;
@@ -141,7 +160,7 @@ int main(int argc, char** argv) {
     } else if (a == "--aux")
       text(auxPrefix);
     else if (a == "--load-state")
-      text(loadPath);
+      text(loadPath.empty() ? loadPath : morePaths.emplace_back());
     else if (a == "--kit")
       text(kit);
     else if (a == "--save-state")
@@ -154,7 +173,7 @@ int main(int argc, char** argv) {
       std::string when;
       text(when);
       if (!parseReloadWhen(when, reload.when)) {
-        std::fprintf(stderr, "orbi-clap-host: --reload-while takes inactive, stopped or playing\n");
+        std::fprintf(stderr, "orbi-clap-host: --reload-while takes inactive, stopped, paused or playing\n");
         return 2;
       }
     } else if (a == "--reload-every")
@@ -172,6 +191,8 @@ int main(int argc, char** argv) {
       options.timerSupport = false;
     else if (a == "--quiet-log")
       options.echoLog = false;
+    else if (a == "--memory")
+      memory = true;
     else if (a == "--gui")
       gui = true;
     else if (a == "--scale")
@@ -272,14 +293,18 @@ int main(int argc, char** argv) {
   }
   // A state file is streamed as a host reads it from its project.
   std::vector<std::uint8_t> kitState;
+  std::size_t loads = 0;
   const StateLoad loadState = [&](std::string& why) {
-    return kit.empty() ? instance->loadStateFile(loadPath, why) : instance->loadState(kitState, why);
+    const std::size_t turn = loads++ % (morePaths.size() + 1);
+    if (!kit.empty()) return instance->loadState(kitState, why);
+    return instance->loadStateFile(turn == 0 ? loadPath : morePaths[turn - 1], why);
   };
   if (!loadPath.empty() || !kit.empty()) {
     if ((!kit.empty() && !factoryKitState(kit, kitState, error)) || !loadState(error)) {
       std::fprintf(stderr, "orbi-clap-host: %s\n", error.c_str());
       return 1;
     }
+    printMemory(memory, "state loaded");
   }
   auto reloadOrSay = [&] {
     if (reloadState(*instance, loadState, reload, request, error)) return true;
@@ -324,7 +349,7 @@ int main(int argc, char** argv) {
       }
       printLevel(outPath, guiFrames, rate, guiMeter.level());
     }
-    return status == 0 && !saveStateFile(*instance, savePath) ? 1 : status;
+    return status == 0 && !saveStateFile(*instance, savePath, memory) ? 1 : status;
   }
   WavStream mainOut;
   std::vector<WavStream> auxOut(auxPrefix.empty() ? 0 : ob::clap::kOutputPorts - 1);
@@ -355,7 +380,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "orbi-clap-host: %s\n", error.c_str());
     return 1;
   }
-  if (!saveStateFile(*instance, savePath)) return 1;
+  if (!saveStateFile(*instance, savePath, memory)) return 1;
   printLevel(outPath, frames, rate, meter.level());
   return 0;
 }

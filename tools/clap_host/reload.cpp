@@ -14,6 +14,7 @@ const char* whenName(ReloadWhen when) {
   switch (when) {
     case ReloadWhen::Inactive: return "inactive";
     case ReloadWhen::Stopped: return "active and stopped";
+    case ReloadWhen::Paused: return "paused, processing started";
     case ReloadWhen::Playing: return "playing";
   }
   return "?";
@@ -31,6 +32,8 @@ bool parseReloadWhen(const std::string& text, ReloadWhen& when) {
     when = ReloadWhen::Inactive;
   else if (text == "stopped")
     when = ReloadWhen::Stopped;
+  else if (text == "paused")
+    when = ReloadWhen::Paused;
   else if (text == "playing")
     when = ReloadWhen::Playing;
   else
@@ -42,11 +45,10 @@ bool reloadState(Instance& instance, const StateLoad& load, const ReloadRequest&
                  const RenderRequest& play, std::string& error) {
   RenderRequest between = play;
   between.seconds = request.secondsBetween;
-  if (request.when == ReloadWhen::Stopped) {
-    // A host stops an instance it has played.
+  if (request.when == ReloadWhen::Stopped || request.when == ReloadWhen::Paused)
+    // A host stops or pauses an instance it has played.
     renderBlocks(instance, between, [](const Instance&, std::uint32_t) { return true; });
-    instance.stopProcessing();
-  }
+  if (request.when == ReloadWhen::Stopped) instance.stopProcessing();
   const Resident before = residentMemory();
   for (int i = 0; i < request.times; ++i) {
     if (!load(error)) return false;

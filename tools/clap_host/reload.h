@@ -12,10 +12,11 @@
 namespace orbi::host {
 
 // When the loads come: before activation, while active with processing
-// stopped, or between blocks while the transport plays.
-enum class ReloadWhen : std::uint8_t { Inactive, Stopped, Playing };
+// stopped, while processing has started but no block comes (a host paused
+// without stopping it), or between blocks while the transport plays.
+enum class ReloadWhen : std::uint8_t { Inactive, Stopped, Paused, Playing };
 
-// "inactive", "stopped" or "playing"; false for anything else.
+// "inactive", "stopped", "paused" or "playing"; false for anything else.
 bool parseReloadWhen(const std::string& text, ReloadWhen& when);
 
 struct ReloadRequest {
@@ -29,7 +30,8 @@ struct ReloadRequest {
 // Loads the state request.times times, each time through `load`, and
 // prints how resident memory went. The instance is inactive for Inactive
 // and active otherwise; Stopped stops its processing for the loads and
-// starts it again after them.
+// starts it again after them; Paused plays a while, then calls no process
+// until the loads are done.
 using StateLoad = std::function<bool(std::string& error)>;
 bool reloadState(Instance& instance, const StateLoad& load, const ReloadRequest& request,
                  const RenderRequest& play, std::string& error);

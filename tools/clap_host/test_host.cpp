@@ -260,6 +260,14 @@ bool outPush(const clap_output_events_t* list, const clap_event_header_t* event)
   return true;
 }
 
+// A file written as a host writes the state into its project: a piece a
+// call, as it comes.
+std::int64_t fileStreamWrite(const clap_ostream_t* s, const void* buffer, std::uint64_t size) {
+  auto* out = static_cast<std::ofstream*>(s->ctx);
+  out->write(static_cast<const char*>(buffer), static_cast<std::streamsize>(size));
+  return *out ? static_cast<std::int64_t>(size) : -1;
+}
+
 struct OutStream {
   std::vector<std::uint8_t>* bytes;
 };
@@ -440,14 +448,26 @@ void Instance::runMainThread(double elapsedMs, bool catchUp) {
 }
 
 bool Instance::saveState(std::vector<std::uint8_t>& bytes, std::string& error) {
+  bytes.clear();
+  OutStream ctx{&bytes};
+  return saveState(clap_ostream_t{&ctx, streamWrite}, error);
+}
+
+bool Instance::saveStateFile(const std::string& path, std::string& error) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (out && saveState(clap_ostream_t{&out, fileStreamWrite}, error) && out.flush()) return true;
+  if (error.empty()) error = "cannot write " + path;
+  out.close();
+  std::remove(path.c_str());  // a part of a state is none
+  return false;
+}
+
+bool Instance::saveState(const clap_ostream_t& stream, std::string& error) {
   const auto* state = extension<clap_plugin_state_t>(CLAP_EXT_STATE);
   if (state == nullptr || state->save == nullptr) {
     error = "the plug-in has no state extension";
     return false;
   }
-  bytes.clear();
-  OutStream ctx{&bytes};
-  clap_ostream_t stream{&ctx, streamWrite};
   if (!state->save(plugin_, &stream)) {
     error = "the plug-in could not save its state";
     return false;
@@ -513,17 +533,6 @@ bool readFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::st
     default: error = "cannot open " + path; break;
   }
   return false;
-}
-
-bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& error) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (out) out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  if (out) out.flush();
-  if (!out) {
-    error = "cannot write " + path;
-    return false;
-  }
-  return true;
 }
 
 }  // namespace orbi::host

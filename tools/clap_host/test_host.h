@@ -219,13 +219,15 @@ class Instance {
   // has none or it refuses.
   bool saveState(std::vector<std::uint8_t>& bytes, std::string& error);
   bool loadState(const std::vector<std::uint8_t>& bytes, std::string& error);
-  // The same from a file, streamed a piece at a time as a host streams its
-  // project's copy, so that the host holds no more of it than the plug-in
-  // asks for.
+  // The same into and from a file, streamed a piece at a time as a host
+  // streams its project's copy, so that the host holds no more of it than
+  // the plug-in hands over or asks for. A save that fails leaves no file.
+  bool saveStateFile(const std::string& path, std::string& error);
   bool loadStateFile(const std::string& path, std::string& error);
 
  private:
   Instance(TestHost& host) : host_(host) {}
+  bool saveState(const clap_ostream_t& stream, std::string& error);
   bool loadState(const clap_istream_t& stream, std::string& error);
 
   TestHost& host_;
@@ -268,6 +270,5 @@ class LevelMeter {
 };
 
 bool readFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error);
-bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& error);
 
 }  // namespace orbi::host

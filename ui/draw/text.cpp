@@ -154,6 +154,34 @@ TextFit fitTextToWidth(std::string_view text, TextStyle style, float width) {
   return fitShown(shown, styleFont(style), desc.tracking * scale(), width);
 }
 
+std::vector<std::string_view> wrapText(std::string_view text, TextStyle style, float width) {
+  const auto fits = [&](std::string_view line) { return !fitTextToWidth(line, style, width).truncated; };
+  const auto skipBlanks = [&](std::size_t at) {
+    while (at < text.size() && text[at] == ' ') ++at;
+    return at;
+  };
+  std::vector<std::string_view> lines;
+  for (std::size_t start = skipBlanks(0); start < text.size();) {
+    // Whole words while they fit.
+    std::size_t end = start;
+    for (std::size_t word = start; (word = skipBlanks(word)) < text.size();) {
+      const std::size_t next = std::min(text.find(' ', word), text.size());
+      if (!fits(text.substr(start, next - start))) break;
+      end = word = next;
+    }
+    // A word wider than the line is broken between characters.
+    if (end == start) {
+      do {
+        end += utf8CharLength(text, end);
+      } while (end < text.size() && text[end] != ' ' &&
+               fits(text.substr(start, end + utf8CharLength(text, end) - start)));
+    }
+    lines.push_back(text.substr(start, end - start));
+    start = skipBlanks(end);
+  }
+  return lines;
+}
+
 void drawTrackedText(ImDrawList* dl, SizedFont font, ImVec2 point, std::string_view text, float tracking,
                      ImU32 packedColour) {
   logDraw(DrawOp::TrackedText, unpackColour(packedColour), [&](DrawRecord& r) {

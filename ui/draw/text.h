@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "ui/draw/text_style.h"
 #include "ui/geometry.h"
@@ -48,6 +49,12 @@ struct TextFit {
 // a pixel too wide, else the longest prefix, cut between characters, that
 // leaves room for an ellipsis.
 TextFit fitTextToWidth(std::string_view text, TextStyle style, float width);
+
+// The text broken into lines that each fit the width as fitTextToWidth
+// judges it, so that drawText shows every line whole: after a word where
+// one fits, else between characters (a line holds at least one). The
+// blanks at a break belong to no line.
+std::vector<std::string_view> wrapText(std::string_view text, TextStyle style, float width);
 
 // Draws the text with its top-left corner at the point. The colour is
 // already in Dear ImGui's packed order.

@@ -56,7 +56,7 @@ bool beginAnchoredPopup(const char* id, const Rect& anchor, ImVec2 size) {
   // A component of 0 leaves that side to the contents.
   if (size.x > 0.0f || size.y > 0.0f)
     ImGui::SetNextWindowSize(ImVec2(std::max(size.x, 0.0f), std::max(size.y, 0.0f)), ImGuiCond_Appearing);
-  const StyleVarScope style(10.0f, 8.0f);
+  const StyleVarScope style(kPopupPadding, 8.0f);
   return ImGui::BeginPopup(id);
 }
 

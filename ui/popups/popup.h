@@ -9,6 +9,10 @@
 
 namespace orbi::ui {
 
+// The padding inside each side of an anchored popup, in design units: a
+// popup that sizes itself to what it holds adds it twice.
+constexpr float kPopupPadding = 10.0f;
+
 void openPopup(const char* id);
 // Closes the popup being drawn.
 void closePopup();

@@ -1,0 +1,26 @@
+#pragma once
+// The pieces of JSON text that the parser and the writer of kept text read
+// alike, so that kept text is written as the values it stands for would be.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace ob {
+
+inline bool isJsonBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+inline std::size_t skipJsonBlanks(std::string_view text, std::size_t pos) {
+  while (pos < text.size() && isJsonBlank(text[pos])) ++pos;
+  return pos;
+}
+
+// The value of a hexadecimal digit of either case, or -1.
+int jsonHexDigit(char c);
+
+// Reads the string whose opening quote is at pos, unescaped, onto the end of
+// out, and moves pos past its closing quote. Null on success, else the
+// parser's message for what is wrong, pos then where it was found.
+const char* readJsonString(std::string_view text, std::size_t& pos, std::string& out);
+
+}  // namespace ob

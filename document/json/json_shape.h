@@ -1,0 +1,49 @@
+#pragma once
+// What of a document its readers look at. A parse given a shape builds that
+// into values and keeps the rest as the text it was read from, checked but
+// never built: the members of an object that the shape does not name, and
+// an array or object where the shape expects none. A reader never looks
+// there, so it costs what its text costs, and a save writes it back as read.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ob {
+
+struct JsonShapeMember;
+
+struct JsonShape {
+  enum class Form : std::uint8_t {
+    Scalar,  // a number, string, bool or null is read; an array or object is kept
+    Whole,   // built whatever it holds
+    Object,  // built; its members as below
+    Array,   // built; each element as `each`
+  };
+  Form form = Form::Scalar;
+  std::vector<JsonShapeMember> members;  // an object's members read by name
+  std::vector<JsonShape> each;           // every element, or every member not named; at most one
+
+  // Whether a value that opens an array (or else an object) is built here.
+  bool builds(bool array) const;
+  // The shape of an element of an array built here.
+  const JsonShape& element() const;
+  // The shape of an object's member, or null when no reader looks at it.
+  const JsonShape* member(std::string_view key) const;
+};
+
+struct JsonShapeMember {
+  std::string key;
+  JsonShape shape;
+};
+
+JsonShape scalarShape();
+JsonShape wholeShape();
+JsonShape arrayShape(JsonShape each);
+// An object whose named members are read; the rest is kept.
+JsonShape objectShape(std::vector<JsonShapeMember> members);
+// An object whose every member is read as `each`, whatever its name.
+JsonShape objectOfShape(JsonShape each);
+
+}  // namespace ob
