@@ -1,5 +1,6 @@
 #include "document/instance/instance_state.h"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -195,6 +196,20 @@ JsonValue writeMeta(const Kit& kit) {
   return meta;
 }
 
+// The extensions a loaded document declared, which its save declares too,
+// in their order, those this build cannot read as written.
+void declareAsLoaded(InstanceEnvelope& env, const JsonValue* loaded) {
+  const JsonValue* declared = loaded != nullptr ? loaded->find("extensions") : nullptr;
+  if (declared == nullptr || !declared->isArray()) return;
+  for (const JsonValue& e : declared->elements) {
+    std::optional<ExtensionId> id = e.isString() ? parseExtensionId(e.text) : std::nullopt;
+    if (id)
+      env.extensions.push_back(std::move(*id));
+    else
+      env.unreadableExtensions.push_back(e);
+  }
+}
+
 }  // namespace
 
 const Sound* soundOfVoice(const Pattern& pattern, int track) {
@@ -306,7 +321,10 @@ JsonValue writeInstanceState(const Project& project, const std::vector<std::stri
   }
 
   const bool audition = kitOnly == 0 || anyActiveStep(pattern);
-  if (audition) env.extensions.push_back(ExtensionId{kAuditionExtension, 1});
+  declareAsLoaded(env, loaded);
+  const bool listed = std::any_of(env.extensions.begin(), env.extensions.end(),
+                                  [](const ExtensionId& e) { return e.name == kAuditionExtension; });
+  if (audition && !listed) env.extensions.push_back(ExtensionId{kAuditionExtension, 1});
 
   JsonValue document = writeInstanceEnvelope(env);
   if (audition) document.set("audition", auditionToWrite(project, project.samples, loadedAudition));

@@ -405,7 +405,11 @@ bool readInstancePackage(Package package, PackageReader* assets, const ByteSourc
   }
   std::vector<std::string> path;
   collectForeignMembers(kept.foreignMembers, package.document, rewritten, path);
+  // The extensions it declared stay declared by its saves (writeInstanceState).
+  const JsonValue* declared = package.document.find("extensions");
+  JsonValue extensions = declared != nullptr ? *declared : JsonValue{};
   keepNumberSpellings(package.document, rewritten);
+  if (!extensions.isNull()) package.document.set("extensions", std::move(extensions));
   kept.loadedDocument = std::move(package.document);
   if (assets != nullptr) kept.keptEntries = assets->keepUnused(diagnostics);
   return true;
