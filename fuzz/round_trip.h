@@ -331,8 +331,8 @@ inline bool keepsWhatTheLoadRead(const std::uint8_t* input, std::size_t size,
   const ob::MemoryBytes from(input, size);
   const ob::MemoryBytes to(saved.data(), saved.size());
   if (!keepsTheEntries(from, to, first, findings)) return false;
+  if (first.kept.loadedDocument.isNull()) return true;  // read as legacy: by what it means
   const ob::JsonValue read = documentOf(from);
-  if (read.isNull()) return true;  // legacy: by what it means
   const ob::JsonValue written = documentOf(to);
   return keepsTheUnknown(first.kept, written) && keepsTheReferences(read, written);
 }
