@@ -72,12 +72,7 @@ int readSounds(const JsonValue& state, Project& fresh, Diagnostics& diagnostics)
       diagnostics.warn("wrong-type", path, "Expected a sound; kept but not loaded");
       continue;
     }
-    const auto held = [&kit, loaded](std::string_view id) {
-      for (int s = 0; s < loaded; ++s)
-        if (fixedText(kit.sounds[s].id) == id) return true;
-      return false;
-    };
-    if (!usableId(m.key, held)) {
+    if (!usableId(m.key, kit.sounds, loaded)) {
       diagnostics.warn("unusable-id", path, kUnusableIdMessage);
       continue;
     }
@@ -103,12 +98,7 @@ bool readVoices(const JsonValue& state, Project& fresh, int soundsLoaded, Diagno
       diagnostics.warn("wrong-type", path, "Expected a voice; kept but not loaded");
       continue;
     }
-    const auto held = [&pattern](std::string_view id) {
-      for (int t = 0; t < pattern.numTracks; ++t)
-        if (fixedText(pattern.tracks[t].id) == id) return true;
-      return false;
-    };
-    if (!usableId(e.key, held)) {
+    if (!usableId(e.key, pattern.tracks, pattern.numTracks)) {
       diagnostics.warn("unusable-id", path, kUnusableIdMessage);
       continue;
     }

@@ -33,12 +33,7 @@ void readSamplePool(const JsonValue& samples, SampleSlotTable& table, std::vecto
       diagnostics.warn("wrong-type", path, "Expected a sample; kept but not loaded");
       continue;
     }
-    const auto held = [&table](std::string_view id) {
-      for (int i = 0; i < table.count; ++i)
-        if (fixedText(table.slots[i].id) == id) return true;
-      return false;
-    };
-    if (!usableId(e.key, held)) {
+    if (!usableId(e.key, table.slots, table.count)) {
       diagnostics.warn("unusable-id", path, kUnusableIdMessage);
       continue;
     }

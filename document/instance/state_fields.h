@@ -2,8 +2,10 @@
 // Small shared pieces of the instance state codec: fixed-size text fields,
 // id comparison, macro ids, whole-number reads and the document kind test.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -25,13 +27,15 @@ void formatFixed(char (&field)[N], std::string_view text) {
 std::string_view idOfKey(std::string_view key);
 
 // Whether a record may be loaded under the id its key gives: not an empty
-// one, nor one an earlier record holds. A key that may not names no record
-// a save could write under a key of its own: its member is kept as written
-// and not loaded ("unusable-id").
-template <typename Held>
-bool usableId(std::string_view key, Held held) {
+// one, nor one of the `count` records loaded before it holds. A key that may
+// not names no record a save could write under a key of its own: its
+// member is kept as written and not loaded ("unusable-id").
+template <typename Record>
+bool usableId(std::string_view key, const Record* loaded, int count) {
   const std::string_view id = idOfKey(key);
-  return !id.empty() && !held(id);
+  return !id.empty() && std::none_of(loaded, loaded + count, [id](const Record& r) {
+    return std::string_view(r.id, strnlen(r.id, sizeof r.id)) == id;
+  });
 }
 inline constexpr const char* kUnusableIdMessage = "Not an id of its own; kept but not loaded";
 
