@@ -1,16 +1,17 @@
 // Any bytes as a host's saved state: no crash; a refused state leaves the
 // instance exactly as it was and says why; an accepted one saves, keeping
-// what the load read, and the saved chunk loads back, keeping all of it,
-// and saves again the same bytes.
+// what the load read, and the saved chunk loads back to all the load
+// built, and saves again the same bytes.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "engine/session/engine_host.h"
-#include "fuzz/kept_entries.h"
+#include "fuzz/round_trip.h"
 #include "plugin/clap/abi.h"
 #include "plugin/ext_state.h"
 #include "plugin/plugin.h"
@@ -92,10 +93,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::abort();
   const std::size_t offset = ob::clap::stateDocumentOffset(data, size);
   const std::vector<std::uint8_t> document(saved.begin() + ob::clap::kStateHeaderSize, saved.end());
-  if (!obfuzz::keepsWhatTheLoadRead(data + offset, size - offset, document, plugin.diagnostics)) std::abort();
-  if (!load(plugin, saved.data(), saved.size(), 4096)) std::abort();
-  if (!obfuzz::keepsWhatTheLoadRead(document.data(), document.size(), document, plugin.diagnostics))
+  // What the first load built, held past the second.
+  const auto firstProject = std::make_unique<ob::Project>(eh.project);
+  const ob::KeptDocument firstKept = std::move(plugin.keptDocument);
+  const obfuzz::Loaded first{*firstProject, obfuzz::samplesOf(eh.pool), firstKept};
+  if (!obfuzz::keepsWhatTheLoadRead(data + offset, size - offset, document, first, plugin.diagnostics))
     std::abort();
+  if (!load(plugin, saved.data(), saved.size(), 4096)) std::abort();
+  if (!obfuzz::sameLoad(first, {eh.project, obfuzz::samplesOf(eh.pool), plugin.keptDocument})) std::abort();
   std::vector<std::uint8_t> again;
   clap_ostream_t out2{&again, writeAll};
   if (!plugin.saveState(&out2) || again != saved) std::abort();

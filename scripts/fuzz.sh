@@ -5,8 +5,9 @@
 # gives its target: no allocation past it, and no more resident memory than
 # that above the fuzzer's own. New inputs that raise coverage collect in
 # build-fuzz/corpus-<name>/; copy the useful ones into fuzz/corpus/<name>/,
-# where every test run replays them. Stops at the first failure, with the
-# end of the target's log.
+# where every test run replays them. Every target runs whatever the others
+# found; each one that found something shows the end of its log, and the
+# run fails at the end, naming them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
@@ -25,6 +26,7 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWit
   -DCMAKE_C_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all" \
   -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
 cmake --build build-fuzz -j "$jobs" --target ob_fuzz_targets
+found=()
 for src in fuzz/*.cpp; do
   name="$(basename "$src" .cpp)"
   corpus="fuzz/corpus/$name"
@@ -43,8 +45,12 @@ for src in fuzz/*.cpp; do
       "$work" $( [ -d "$corpus" ] && echo "$corpus" ) > "$log" 2>&1; then
     tail -n 80 "$log"
     echo "fuzz_$name found a failure" >&2
-    exit 1
+    found+=("$name")
   fi
   grep -E "stat::number_of_executed_units" "$log" || true
 done
+if ((${#found[@]})); then
+  echo "== Fuzzing found failures in: ${found[*]}" >&2
+  exit 1
+fi
 echo "== Fuzzing found nothing"

@@ -129,7 +129,10 @@ JsonValue writeGroove(const Project& project, const SampleSlotTable& samples) {
   out.set("length", wholeNumber(pattern.length));
   out.set("swing", makeJsonNumber(pattern.swing));
   out.set("edited", makeJsonBool(pattern.grooveEdited != 0));
-  if (pattern.accentAmount > 0.0f) {
+  // An accent of no amount still keeps the shape the editor shows for it.
+  static const Pattern kFresh;
+  if (pattern.accentAmount > 0.0f || pattern.accentEvery != kFresh.accentEvery ||
+      pattern.accentCurve != kFresh.accentCurve) {
     JsonValue accent = makeJsonObject();
     accent.set("amount", makeJsonNumber(pattern.accentAmount));
     accent.set("every", wholeNumber(pattern.accentEvery));

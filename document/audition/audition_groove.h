@@ -26,7 +26,7 @@ int voiceIndexByName(const Project& project, std::string_view name);
 // gets a shared drum sound with the drum's defaults and an empty name.
 const Sound& auditionTrackSound(const Project& project, int track);
 
-// "length", "swing", "edited", "accent" (when the amount is above 0) and
+// "length", "swing", "edited", "accent" (unless it is the fresh pattern's) and
 // "voices"; the audition writer puts the notes fingerprint in front.
 JsonValue writeGroove(const Project& project, const SampleSlotTable& samples);
 JsonValue writeStep(const Step& step, const Sound& sound, const SampleSlotTable& samples);

@@ -22,6 +22,25 @@ JsonValue headOf(const JsonValue& audition) {
   return head;
 }
 
+// The pattern as a project holds it before any audition is read: what
+// the audition sets, at the defaults. The voice state's own fields (a
+// track's swing among them) stay.
+void clearGroove(Pattern& pattern) {
+  static const Pattern kFresh;
+  pattern.length = kFresh.length;
+  pattern.swing = kFresh.swing;
+  pattern.bpm = kFresh.bpm;
+  pattern.accentAmount = kFresh.accentAmount;
+  pattern.accentEvery = kFresh.accentEvery;
+  pattern.accentCurve = kFresh.accentCurve;
+  pattern.seed = kFresh.seed;
+  pattern.grooveEdited = kFresh.grooveEdited;
+  for (int t = 0; t < kMaxTracks; ++t) {
+    pattern.tracks[t].length = kFresh.tracks[t].length;
+    initSteps(pattern.tracks[t].steps, kStepsPerTrack);
+  }
+}
+
 }  // namespace
 
 void readAudition(const JsonValue& audition, Project& project, const SampleSlotTable& samples,
@@ -30,6 +49,9 @@ void readAudition(const JsonValue& audition, Project& project, const SampleSlotT
   // header, tempo and seed come from a clip of just those members, so a
   // trusted groove never pays for reading thousands of notes it ignores.
   Diagnostics ignored;
+  // What the audition gives depends on it and the kit alone, whatever the
+  // project held before: a save asks it again of the audition it loaded.
+  clearGroove(project.patterns[0]);
   clip::Clip head;
   if (!clip::readClip(headOf(audition), head, ignored)) {
     diagnostics.warn("audition-unreadable", std::string(path),

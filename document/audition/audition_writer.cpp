@@ -2,12 +2,16 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string_view>
 
 #include "document/audition/audition_groove.h"
+#include "document/audition/audition_reader.h"
 #include "document/audition/notes_fingerprint.h"
 #include "document/audition/track_rate.h"
 #include "document/clip/clip_writer.h"
+#include "document/json/json_write.h"
+#include "document/params/number_spellings.h"
 #include "document/params/param_values.h"
 #include "engine/clock/step_rate.h"
 #include "engine/params/param_tables.h"
@@ -132,6 +136,12 @@ void appendHits(std::vector<clip::Note>& stepNotes, const std::vector<Hit>& hits
   }
 }
 
+// The audition of the pattern; numbers that did not change since `spelled`
+// was read take its spellings before the notes are fingerprinted, so that
+// a document's own pass over its numbers changes nothing the fingerprint
+// holds.
+JsonValue auditionOf(const Project& project, const SampleSlotTable& samples, const JsonValue* spelled);
+
 }  // namespace
 
 void gridToNotes(const Project& project, const SampleSlotTable& samples, int t, double clipLength,
@@ -147,6 +157,35 @@ void gridToNotes(const Project& project, int track, double clipLength, std::vect
 }
 
 JsonValue writeAudition(const Project& project, const SampleSlotTable& samples) {
+  return auditionOf(project, samples, nullptr);
+}
+
+JsonValue auditionToWrite(const Project& project, const SampleSlotTable& samples, const JsonValue* loaded) {
+  JsonValue written = auditionOf(project, samples, loaded);
+  if (loaded == nullptr) return written;
+  // What the loaded audition plays with this kit, asked as a load asks it.
+  std::unique_ptr<Project> asLoaded = makeProject();
+  if (!asLoaded) return written;
+  *asLoaded = project;
+  Diagnostics said;  // when it was loaded
+  readAudition(*loaded, *asLoaded, samples, said, "/audition");
+  if (writeJson(auditionOf(*asLoaded, samples, loaded)) == writeJson(written)) return *loaded;
+  return written;
+}
+
+void takeNotesAndGrid(JsonValue& written, const JsonValue& loaded) {
+  if (!written.isObject()) return;
+  if (const JsonValue* notes = loaded.find("notes")) written.set("notes", *notes);
+  const JsonValue* ext = loaded.find("ext");
+  const std::string key = stepsExtensionKey();
+  const JsonValue* groove = ext != nullptr ? ext->find(key) : nullptr;
+  JsonValue* writtenExt = written.find("ext");
+  if (groove != nullptr && writtenExt != nullptr) writtenExt->set(key, *groove);
+}
+
+namespace {
+
+JsonValue auditionOf(const Project& project, const SampleSlotTable& samples, const JsonValue* spelled) {
   const Pattern& pattern = project.patterns[0];
   clip::Clip c;
   c.plugin = "orbitrane";
@@ -197,6 +236,7 @@ JsonValue writeAudition(const Project& project, const SampleSlotTable& samples) 
   c.extensions.push_back(ExtensionId{kStepsExtensionName, kStepsExtensionVersion});
 
   JsonValue result = clip::writeClip(c);
+  if (spelled != nullptr) adoptNumberSpellings(result, *spelled);
 
   JsonValue groove = makeJsonObject();
   static const JsonValue kNoNotes = makeJsonArray();
@@ -211,5 +251,7 @@ JsonValue writeAudition(const Project& project, const SampleSlotTable& samples) 
   result.set("ext", std::move(ext));
   return result;
 }
+
+}  // namespace
 
 }  // namespace ob

@@ -17,6 +17,20 @@ inline constexpr std::uint64_t kAuditionDefaultSeed = kDefaultPatternSeed;
 // The audition clip document of the project's pattern, groove included.
 JsonValue writeAudition(const Project& project, const SampleSlotTable& samples);
 
+// The audition a document is written with: the one it was loaded with
+// (loaded, null when none), whole and as read, while that still plays
+// what the project's pattern plays with this kit, so that a load and a
+// save change nothing of it; else the audition of the pattern, its numbers
+// spelled as loaded where they did not change. Nothing of a loaded
+// audition is carried into a new one: a member put back into its notes or
+// its grid could change what it plays.
+JsonValue auditionToWrite(const Project& project, const SampleSlotTable& samples, const JsonValue* loaded);
+
+// Puts the loaded audition's notes and the grid beside them into a written
+// audition in place of its own: the parts a save writes whole, so that a
+// comparison of the two finds nothing of them to carry member by member.
+void takeNotesAndGrid(JsonValue& written, const JsonValue& loaded);
+
 // Appends the notes of one track over a clip of the given length in beats:
 // steps walked at the track's rate, with nudge, accent, retrigs, locks, pan
 // and random amounts.

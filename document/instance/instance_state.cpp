@@ -1,5 +1,6 @@
 #include "document/instance/instance_state.h"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -7,6 +8,7 @@
 #include "document/audition/audition_writer.h"
 #include "document/factory/factory_ref.h"
 #include "document/instance/instance_envelope.h"
+#include "document/instance/keys_as_loaded.h"
 #include "document/instance/macro_state.h"
 #include "document/instance/sample_state.h"
 #include "document/instance/sorted_by_order.h"
@@ -70,6 +72,10 @@ int readSounds(const JsonValue& state, Project& fresh, Diagnostics& diagnostics)
       diagnostics.warn("wrong-type", path, "Expected a sound; kept but not loaded");
       continue;
     }
+    if (!usableId(m.key, kit.sounds, loaded)) {
+      diagnostics.warn("unusable-id", path, kUnusableIdMessage);
+      continue;
+    }
     if (readSound(m.key, m.value, kit.sounds[loaded], fresh.samples, diagnostics, path)) ++loaded;
   }
   return loaded;
@@ -90,6 +96,10 @@ bool readVoices(const JsonValue& state, Project& fresh, int soundsLoaded, Diagno
     const JsonValue& v = *e.value;
     if (!v.isObject()) {
       diagnostics.warn("wrong-type", path, "Expected a voice; kept but not loaded");
+      continue;
+    }
+    if (!usableId(e.key, pattern.tracks, pattern.numTracks)) {
+      diagnostics.warn("unusable-id", path, kUnusableIdMessage);
       continue;
     }
     int soundIndex = -1;
@@ -176,6 +186,20 @@ JsonValue writeMeta(const Kit& kit) {
   return meta;
 }
 
+// The extensions a loaded document declared, which its save declares too,
+// in their order, those this build cannot read as written.
+void declareAsLoaded(InstanceEnvelope& env, const JsonValue* loaded) {
+  const JsonValue* declared = loaded != nullptr ? loaded->find("extensions") : nullptr;
+  if (declared == nullptr || !declared->isArray()) return;
+  for (const JsonValue& e : declared->elements) {
+    std::optional<ExtensionId> id = e.isString() ? parseExtensionId(e.text) : std::nullopt;
+    if (id)
+      env.extensions.push_back(std::move(*id));
+    else
+      env.unreadableExtensions.push_back(e);
+  }
+}
+
 }  // namespace
 
 const Sound* soundOfVoice(const Pattern& pattern, int track) {
@@ -240,7 +264,8 @@ bool readInstanceState(const JsonValue& document, Project& project, std::vector<
 }
 
 JsonValue writeInstanceState(const Project& project, const std::vector<std::string>& assetRefs,
-                             std::uint32_t kitOnly, std::string_view pluginVersion, std::string_view id) {
+                             std::uint32_t kitOnly, std::string_view pluginVersion, std::string_view id,
+                             const JsonValue* loaded, const JsonValue* loadedAudition) {
   const Pattern& pattern = project.patterns[0];
   const Kit& kit = pattern.kit;
   InstanceEnvelope env;
@@ -286,10 +311,14 @@ JsonValue writeInstanceState(const Project& project, const std::vector<std::stri
   }
 
   const bool audition = kitOnly == 0 || anyActiveStep(pattern);
-  if (audition) env.extensions.push_back(ExtensionId{kAuditionExtension, 1});
+  declareAsLoaded(env, loaded);
+  const bool listed = std::any_of(env.extensions.begin(), env.extensions.end(),
+                                  [](const ExtensionId& e) { return e.name == kAuditionExtension; });
+  if (audition && !listed) env.extensions.push_back(ExtensionId{kAuditionExtension, 1});
 
   JsonValue document = writeInstanceEnvelope(env);
-  if (audition) document.set("audition", writeAudition(project, project.samples));
+  if (audition) document.set("audition", auditionToWrite(project, project.samples, loadedAudition));
+  if (loaded != nullptr) keepKeysAsLoaded(document, *loaded);
   return document;
 }
 

@@ -24,8 +24,13 @@ bool readInstanceState(const JsonValue& document, Project& project, std::vector<
 
 // kitOnly (0 or 1) leaves out the "project" member and writes the audition
 // only when some step is active. assetRefs[i] is slot i's reference text.
+// loaded is the document the project was loaded from, if any, whose
+// members keep the keys they were read by (keepKeysAsLoaded), and
+// loadedAudition its audition whole, written back as it was while it plays
+// what the project does (auditionToWrite).
 JsonValue writeInstanceState(const Project& project, const std::vector<std::string>& assetRefs,
-                             std::uint32_t kitOnly, std::string_view pluginVersion, std::string_view id);
+                             std::uint32_t kitOnly, std::string_view pluginVersion, std::string_view id,
+                             const JsonValue* loaded = nullptr, const JsonValue* loadedAudition = nullptr);
 
 // The same for callers that load no sample audio (kits): the references
 // are dropped; and a writer without references or id.

@@ -101,26 +101,25 @@ JsonValue writeStateMacros(const Project& project, const SampleSlotTable& sample
     const Macro& macro = pattern.kit.macros[i];
     const std::string_view name = fixedText(macro.name);
     const int count = macro.destCount < kListCapacity ? macro.destCount : kListCapacity;
-    if (count == 0 && name.empty()) continue;
+    JsonValue dests = makeJsonObject();
+    for (int k = 0; k < count; ++k) {
+      const MacroDest& d = macro.dests[k];
+      if (d.track >= tracksInUse(pattern)) continue;
+      const Sound* sound = trackSound(pattern, d.track);
+      if (sound == nullptr) continue;
+      const std::string_view voice = fixedText(pattern.tracks[d.track].id);
+      const char* key = paramInfo(sound->machine, d.param).id;
+      JsonValue o = makeJsonObject();
+      o.members.push_back({"voice", jsonText(voice)});
+      o.members.push_back({"param", makeJsonString(key)});
+      o.members.push_back({"target", writeParamValue(*sound, d.param, d.target, samples)});
+      JsonValue::setMember(dests.members, std::string(voice) + ":" + key, std::move(o));
+    }
+    // A destination on no track in use moves nothing and travels nowhere.
+    if (dests.members.empty() && name.empty()) continue;
     JsonValue m = makeJsonObject();
     m.members.push_back({"name", jsonText(name)});
-    if (count > 0) {
-      JsonValue dests = makeJsonObject();
-      for (int k = 0; k < count; ++k) {
-        const MacroDest& d = macro.dests[k];
-        if (d.track >= tracksInUse(pattern)) continue;
-        const Sound* sound = trackSound(pattern, d.track);
-        if (sound == nullptr) continue;
-        const std::string_view voice = fixedText(pattern.tracks[d.track].id);
-        const char* key = paramInfo(sound->machine, d.param).id;
-        JsonValue o = makeJsonObject();
-        o.members.push_back({"voice", jsonText(voice)});
-        o.members.push_back({"param", makeJsonString(key)});
-        o.members.push_back({"target", writeParamValue(*sound, d.param, d.target, samples)});
-        JsonValue::setMember(dests.members, std::string(voice) + ":" + key, std::move(o));
-      }
-      m.members.push_back({"dests", std::move(dests)});
-    }
+    if (!dests.members.empty()) m.members.push_back({"dests", std::move(dests)});
     out.members.push_back({macroName(i), std::move(m)});
   }
   return out;

@@ -33,6 +33,10 @@ void readSamplePool(const JsonValue& samples, SampleSlotTable& table, std::vecto
       diagnostics.warn("wrong-type", path, "Expected a sample; kept but not loaded");
       continue;
     }
+    if (!usableId(e.key, table.slots, table.count)) {
+      diagnostics.warn("unusable-id", path, kUnusableIdMessage);
+      continue;
+    }
     SampleSlot& slot = table.slots[table.count];
     table.count = static_cast<std::uint8_t>(table.count + 1);
     formatFixed(slot.id, e.key);
@@ -71,8 +75,13 @@ JsonValue writeSamplePool(const SampleSlotTable& table) {
     const SampleSlot& slot = table.slots[i];
     const std::string_view id = fixedText(slot.id);
     if (id.empty()) continue;
+    // Its place among the slots written, which is where a load puts it: a
+    // slot without an id before it is not written, and the next load moves
+    // the slots after it down.
+    std::size_t place = 0;
+    while (place < out.members.size() && out.members[place].key != id) ++place;
     JsonValue s = makeJsonObject();
-    s.members.push_back({"order", makeJsonDouble(i)});
+    s.members.push_back({"order", makeJsonDouble(static_cast<double>(place))});
     s.members.push_back({"name", jsonText(fixedText(slot.name))});
     const int tags = slot.tagCount < kTagCapacity ? slot.tagCount : kTagCapacity;
     if (tags > 0) {

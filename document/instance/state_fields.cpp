@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "engine/model/project.h"
+
 namespace ob {
 
 void formatFixed(char* field, std::size_t size, std::string_view text) {
@@ -16,6 +18,11 @@ void formatFixed(char* field, std::size_t size, std::string_view text) {
 
 std::string_view fixedText(const char* field, std::size_t size) {
   return std::string_view(field, strnlen(field, size));
+}
+
+std::string_view idOfKey(std::string_view key) {
+  constexpr std::size_t kIdChars = sizeof(Track::id) - 1;
+  return key.substr(0, key.find('\0')).substr(0, kIdChars);
 }
 
 std::string macroName(int index) { return "macro" + std::to_string(index + 1); }

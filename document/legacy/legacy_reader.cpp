@@ -1,5 +1,6 @@
 #include "document/legacy/legacy_reader.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <limits>
@@ -72,18 +73,29 @@ int readKey(const JsonValue& object, std::string_view key, int machineType) {
   return findParamIndex(machineType, std::string_view(v->text));
 }
 
+// What a list entry's value may be: any, or above 0 (a random depth of none
+// is no entry, as a state reads it too).
+enum class ListValues : std::uint8_t { Any, Positive };
+
 // Appends {param, value} entries to a list up to its capacity; entries whose
-// key the machine lacks are dropped.
+// key the machine lacks, or whose value the list does not take, are dropped,
+// and one for a parameter the list has gives it its value in place: a state
+// keeps one entry a parameter.
 void readParamList(const JsonValue* list, std::string_view valueKey, int machineType, std::uint8_t& count,
-                   ParamLock (&entries)[kListCapacity]) {
+                   ParamLock (&entries)[kListCapacity], ListValues values = ListValues::Any) {
   if (list == nullptr) return;
   for (const JsonValue& e : list->elements) {
-    if (count >= kListCapacity) break;
     const int index = readKey(e, "param", machineType);
-    if (index < 0) continue;
-    entries[count].param = static_cast<std::uint8_t>(index);
-    entries[count].value = readF32(e, valueKey, 0.0f);
-    ++count;
+    const float value = readF32(e, valueKey, 0.0f);
+    if (index < 0 || (values == ListValues::Positive && !(value > 0.0f))) continue;
+    ParamLock* entry =
+        std::find_if(entries, entries + count, [index](const ParamLock& p) { return p.param == index; });
+    if (entry == entries + count) {
+      if (count >= kListCapacity) break;
+      ++count;
+    }
+    entry->param = static_cast<std::uint8_t>(index);
+    entry->value = value;
   }
 }
 
@@ -191,7 +203,7 @@ void readLegacySteps(const JsonValue& s, Step& step, int machineType) {
   step.micro = readInt<std::int8_t>(s, "micro", 0);
   step.lengthTicks = readInt<std::uint16_t>(s, "lengthTicks", 1);
   readParamList(readList(s, "locks"), "value", machineType, step.lockCount, step.locks);
-  readParamList(readList(s, "rands"), "depth", machineType, step.randCount, step.rands);
+  readParamList(readList(s, "rands"), "depth", machineType, step.randCount, step.rands, ListValues::Positive);
   step.randVel = readF32(s, "randVel", 0.0f);
   step.randTime = readF32(s, "randTime", 0.0f);
   step.randPan = readF32(s, "randPan", 0.0f);
@@ -223,7 +235,7 @@ bool readLegacySound(const JsonValue& object, Sound& sound, std::string* error) 
     }
     return false;
   }
-  sound = Sound{};
+  initSounds(&sound, 1);  // in place: padding included, so copies compare bytewise
   initSoundParams(sound, machine);
   readText(object, "id", sound.id);
   readText(object, "name", sound.name);
@@ -307,12 +319,17 @@ void readLegacyMacros(const JsonValue& macros, Pattern& pattern) {
     const JsonValue* dests = readList(e, "dests");
     if (dests == nullptr) continue;
     for (const JsonValue& d : dests->elements) {
-      if (macro.destCount >= kListCapacity) break;
       const std::int32_t track = readInt<std::int32_t>(d, "track", -1);
       if (track < 0 || track >= kMaxTracks) continue;
       const int param = readKey(d, "param", legacyTrackMachine(pattern, track));
       if (param < 0) continue;
-      MacroDest& dest = macro.dests[macro.destCount++];
+      // One destination a parameter of a track, as a state keeps them.
+      MacroDest* end = macro.dests + macro.destCount;
+      MacroDest* same = std::find_if(
+          macro.dests, end, [&](const MacroDest& m) { return m.track == track && m.param == param; });
+      if (same == end && macro.destCount >= kListCapacity) break;
+      if (same == end) ++macro.destCount;
+      MacroDest& dest = *same;
       dest.track = static_cast<std::uint8_t>(track);
       dest.param = static_cast<std::uint8_t>(param);
       dest.target = readF32(d, "target", 0.0f);
@@ -354,7 +371,7 @@ bool readLegacyProject(const JsonValue& root, Project& project, std::string* err
     if (error != nullptr) *error = "root is not an object";
     return false;
   }
-  project = Project{};
+  std::construct_at(&project);  // in place, as makeProject makes one
   readText(root, "name", project.name);
   project.version = readInt<std::uint16_t>(root, "version", 1);
   readText(root, "author", project.author);

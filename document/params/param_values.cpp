@@ -112,10 +112,12 @@ bool readParamValue(const Sound& sound, int index, const JsonValue& value, const
 JsonValue writeParamValue(const Sound& sound, int index, float value, const SampleSlotTable& samples) {
   ParamInfo info = paramInfo(sound.machine, index);
   double d = static_cast<double>(value) - static_cast<double>(info.min);
-  if (std::isfinite(d) && d == std::floor(d) && info.stepped != 0) {
+  // A choice's word only for a value the word reads back to exactly: not
+  // one outside the choices, nor negative zero.
+  if (std::isfinite(d) && d == std::floor(d) && !std::signbit(d) && info.stepped != 0) {
     int count = choiceCount(info);
-    if (count > 0 && hasWords(info)) {
-      int i = saturateToInt32(std::floor(d + 0.5), 0, count - 1);
+    if (count > 0 && hasWords(info) && d < count) {
+      int i = static_cast<int>(d);
       if (i < static_cast<int>(info.labelCount) && info.keys[i] != nullptr)
         return makeJsonString(info.keys[i]);
     }

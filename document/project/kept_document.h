@@ -17,6 +17,9 @@ namespace ob {
 
 struct KeptDocument {
   JsonValue loadedDocument;
+  // The document's audition whole, as loaded: a save writes it back as it
+  // was while it still plays what the project plays (auditionToWrite).
+  JsonValue loadedAudition;
   std::vector<ForeignMember> foreignMembers;
   std::vector<zip::StoredEntry> keptEntries;
   // Played samples' files as the archive stored them, deflated, under the

@@ -132,11 +132,11 @@ SharedSampleData SampleFiles::held(const SampleSource& source) const {
 }
 
 SharedSampleData SampleFiles::heldKept(const SampleSource& source, const std::string& why) const {
-  if (shareFrom_ == nullptr || source.keptDigest.empty()) return nullptr;
+  if (shareFrom_ == nullptr || source.keptDigest.empty() || !source.keptIs) return nullptr;
   for (const auto& slot : shareFrom_->slots) {
     const SampleData* audio = slot ? slot->data.get() : nullptr;
     if (audio != nullptr && audio->kept && audio->kept->digest == source.keptDigest &&
-        audio->kept->size == source.declaredBytes && audio->kept->why == why)
+        audio->kept->size == source.declaredBytes && audio->kept->why == why && source.keptIs(*audio->kept))
       return slot->data;
   }
   return nullptr;

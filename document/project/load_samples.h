@@ -51,6 +51,10 @@ struct SampleSource {
   // The digest a kept file would carry, so that one the pool being
   // replaced keeps can stand for it; empty when it is not known unread.
   std::string keptDigest;
+  // Whether a file the pool being replaced keeps is this one as stored,
+  // byte for byte: a name says nothing of bytes that cannot be checked
+  // against it. Null where none can stand for it.
+  std::function<bool(const KeptSampleFile& held)> keptIs;
   // Whether the file is, byte for byte, the one `same` is asked about
   // piece by piece, found without holding it whole; null when it cannot be
   // read so.

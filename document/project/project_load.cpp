@@ -1,5 +1,6 @@
 #include "document/project/project_load.h"
 
+#include <algorithm>
 #include <cctype>
 #include <memory>
 #include <new>
@@ -12,6 +13,7 @@
 #include "document/archive/sha256.h"
 #include "document/archive/zip_format.h"
 #include "document/archive/zip_index.h"
+#include "document/audition/audition_writer.h"
 #include "document/factory/factory_ref.h"
 #include "document/factory/sample_resolver.h"
 #include "document/instance/instance_shape.h"
@@ -170,6 +172,25 @@ StoredSampleFile storedFileOf(std::vector<std::uint8_t> stored, const zip::Direc
   return file;
 }
 
+// Whether the entry, as its archive stores it, is the file kept: packed the
+// same way and the same bytes, read a piece at a time.
+bool storesKeptFile(const ByteSource& archive, const zip::LocatedEntry& entry, const KeptSampleFile& kept) {
+  const zip::DirectoryRecord& record = entry.record;
+  if (record.method != kept.method || (record.flags & zip::kPayloadFlags) != kept.flags ||
+      record.crc != kept.crc || record.size != kept.size || record.packedSize != kept.stored.size())
+    return false;
+  constexpr std::size_t kPiece = std::size_t(1) << 20;
+  std::vector<std::uint8_t> scratch;
+  for (std::size_t at = 0; at < kept.stored.size(); at += kPiece) {
+    const std::size_t n = std::min(kPiece, kept.stored.size() - at);
+    const auto piece = archive.view(entry.payload + at, n, scratch);
+    if (!piece ||
+        !std::equal(piece->begin(), piece->end(), kept.stored.begin() + static_cast<std::ptrdiff_t>(at)))
+      return false;
+  }
+  return true;
+}
+
 KeptSampleFile keptFileOf(std::vector<std::uint8_t> stored, const zip::DirectoryRecord& record,
                           std::string digest) {
   KeptSampleFile file;
@@ -283,6 +304,7 @@ void loadReferencedSample(PackageReader* assets, const ByteSource& archive, cons
         return keptFileOf(std::move(*stored), asset->record, parsed->value);
       };
       source.keptDigest = parsed->value;
+      source.keptIs = [&](const KeptSampleFile& held) { return storesKeptFile(archive, *asset, held); };
       source.match = [&](const PackageReader::SamePiece& same) { return assets->assetIs(*asset, same); };
       std::optional<zip::EntryReader> reader = assets->assetReader(*asset);
       source.at = [&](std::uint64_t offset, std::uint8_t* out, std::size_t count) {
@@ -373,11 +395,21 @@ bool readInstancePackage(Package package, PackageReader* assets, const ByteSourc
   }
   if (project.seed == 0) project.seed = currentSeed != 0 ? currentSeed : hashSource(source);
 
-  const JsonValue rewritten = writeInstanceState(project, refs, isKitOnlyDocument(package.document) ? 1u : 0u,
-                                                 kPluginVersionText, "");
+  JsonValue rewritten = writeInstanceState(project, refs, isKitOnlyDocument(package.document) ? 1u : 0u,
+                                           kPluginVersionText, "", &package.document);
+  if (const JsonValue* audition = package.document.find("audition")) {
+    kept.loadedAudition = *audition;
+    // The audition goes back whole or written anew (auditionToWrite), and of
+    // a new one nothing is carried into its notes or its grid.
+    if (JsonValue* written = rewritten.find("audition")) takeNotesAndGrid(*written, *audition);
+  }
   std::vector<std::string> path;
   collectForeignMembers(kept.foreignMembers, package.document, rewritten, path);
+  // The extensions it declared stay declared by its saves (writeInstanceState).
+  const JsonValue* declared = package.document.find("extensions");
+  JsonValue extensions = declared != nullptr ? *declared : JsonValue{};
   keepNumberSpellings(package.document, rewritten);
+  if (!extensions.isNull()) package.document.set("extensions", std::move(extensions));
   kept.loadedDocument = std::move(package.document);
   if (assets != nullptr) kept.keptEntries = assets->keepUnused(diagnostics);
   return true;

@@ -167,12 +167,14 @@ Package packageOf(const Project& project, const SamplePool& pool, const KeptDocu
     }
   }
 
-  JsonValue document = writeInstanceState(*copy, refs, 0, kPluginVersionText, "");
+  const JsonValue* loaded = kept.loadedDocument.isObject() ? &kept.loadedDocument : nullptr;
+  const JsonValue* audition = kept.loadedAudition.isNull() ? nullptr : &kept.loadedAudition;
+  JsonValue document = writeInstanceState(*copy, refs, 0, kPluginVersionText, "", loaded, audition);
   if (copy->seed == 0) {
     // The seed depends only on what this build writes, so equal content
     // always gets the same seed.
     copy->seed = fnv1a64(writeJson(document));
-    document = writeInstanceState(*copy, refs, 0, kPluginVersionText, "");
+    document = writeInstanceState(*copy, refs, 0, kPluginVersionText, "", loaded, audition);
   }
   for (const ForeignMember& m : kept.foreignMembers) setJsonPointer(document, m);
   adoptNumberSpellings(document, kept.loadedDocument);

@@ -223,6 +223,7 @@ void fixPattern(Fixer& f, Pattern& p) {
   f.clampInt(kit.tagCount, 0, kTagCapacity);
   f.text(p.name);
   f.flag(p.grooveEdited);
+  f.clampInt(p.length, 1, kStepsPerTrack);
   f.clampFloat(p.swing, 50.0f, 80.0f, 50.0f);
   // Zero or a negative tempo already means the default to every reader of it.
   if (!std::isfinite(p.bpm)) {

@@ -88,8 +88,10 @@ TEST_F(ParamValues, NumbersAndValuesBetweenSteps) {
   roundTrip(va, idx(va, "mode"), 1.5f, "1.5", 1.5f);
   roundTrip(va, idx(va, "cutoff"), 2000.0f, "2000", 2000.0f);
   roundTrip(va, idx(va, "reso"), 0.1f, "0.1", 0.1f);
-  // Beyond the word list: the last word; a number is taken unclamped.
-  roundTrip(va, idx(va, "mode"), 7.0f, R"("bp")", 2.0f);
+  // Beyond the word list, or negative zero: the number, which reads back
+  // as it was, unclamped.
+  roundTrip(va, idx(va, "mode"), 7.0f, "7", 7.0f);
+  roundTrip(va, idx(va, "mode"), -0.0f, "-0", -0.0f);
   float out = 0.0f;
   EXPECT_TRUE(ob::readParamValue(va, idx(va, "mode"), parse("7"), *table, out));
   EXPECT_EQ(out, 7.0f);
@@ -182,15 +184,15 @@ TEST_F(ParamValues, NonFiniteAndHostileValuesAreRefused) {
   EXPECT_TRUE(ob::readParamValue(drum, tune, parse("-3.4e38"), *table, out, &why));
   EXPECT_EQ(why, ob::ParamValueRefusal::None);
 
-  // Writing hostile stored values never leaves a choice or slot range.
+  // Writing hostile stored values never leaves a slot range; a choice's
+  // value beyond its words is the number it is.
   drum.params[idx(drum, "exc1_type")] = 4.0f;
   const int aux = idx(drum, "exc1_aux1");
   EXPECT_EQ(ob::writeJson(ob::writeParamValue(drum, aux, -1e30f, *table)), R"("smp0")");
   EXPECT_EQ(ob::writeJson(ob::writeParamValue(drum, aux, static_cast<float>(std::nan("")), *table)), "null");
   ob::Sound sampler = makeSound(ob::kMachineSample);
   EXPECT_EQ(ob::writeJson(ob::writeParamValue(sampler, 0, 3e9f, *table)), "3e+09");
-  EXPECT_EQ(ob::writeJson(ob::writeParamValue(sampler, idx(sampler, "loop"), -1e30f, *table)),
-            R"("one-shot")");
+  EXPECT_EQ(ob::writeJson(ob::writeParamValue(sampler, idx(sampler, "loop"), -1e30f, *table)), "-1e+30");
   // Index outside the machine: the empty row, a plain number.
   EXPECT_EQ(ob::writeJson(ob::writeParamValue(sampler, 60, 0.25f, *table)), "0.25");
 }

@@ -28,7 +28,7 @@
 #include "document/wav/wav_pool.h"
 #include "engine/model/demo_project.h"
 #include "engine/pool/sample_pool.h"
-#include "fuzz/kept_entries.h"
+#include "fuzz/round_trip.h"
 #include "project_rig.h"
 #include "support/allocation_counter.h"
 
@@ -400,6 +400,20 @@ TEST(DocumentLimits, SamplesPastThePoolsLimitsAreLeftOutBeforeTheyAreDecoded) {
       const std::string entry = "assets/" + ref.substr(6);
       EXPECT_EQ(obtest::storedEntry(c.package, entry), obtest::storedEntry(saved, entry));
     }
+
+    // Another file under the same name keeps its own bytes, not those the
+    // pool it replaces keeps: a name tells nothing of bytes never checked.
+    std::vector<std::uint8_t> other = c.package;
+    const auto wav = pcm16Wav(frames, 3);
+    *std::search(other.begin(), other.end(), wav.end() - 64, wav.end()) ^= 1;
+    auto next = ob::makeProject();
+    ob::SamplePool nextPool = poolWithin(c.limits);
+    ob::KeptDocument nextKept;
+    ASSERT_TRUE(ob::readDocument(other.data(), other.size(), *next, nextPool, nextKept, nullptr, nullptr,
+                                 ob::DocumentSource::State, &pool));
+    const std::string entry = "assets/" + obtest::savedAssetRef(other, next->samples.slots[0].id).substr(6);
+    EXPECT_EQ(obtest::storedEntry(other, entry),
+              obtest::storedEntry(ob::writeProjectDocument(*next, nextPool, nextKept), entry));
   }
 }
 
@@ -742,14 +756,17 @@ TEST(DocumentLimits, WhatALoadTakesASaveWritesAndTheLoadTakesAgain) {
     const auto saved = ob::writeProjectDocument(*project, pool, kept, &error, limits);
     ASSERT_FALSE(saved.empty()) << error;
     EXPECT_LE(saved.size(), limits.maxArchiveBytes);
-    EXPECT_TRUE(obfuzz::keepsWhatTheLoadRead(original.data(), original.size(), saved, found));
+    const obfuzz::Loaded first{*project, obfuzz::samplesOf(pool), kept};
+    EXPECT_TRUE(obfuzz::keepsWhatTheLoadRead(original.data(), original.size(), saved, first, found));
+    auto back = ob::makeProject();
+    ob::SamplePool backPool;
     ob::KeptDocument again;
     ob::Diagnostics refound;
-    ASSERT_TRUE(ob::readDocument(ob::MemoryBytes(saved.data(), saved.size()), *project, pool, again, &error,
+    ASSERT_TRUE(ob::readDocument(ob::MemoryBytes(saved.data(), saved.size()), *back, backPool, again, &error,
                                  &refound, ob::DocumentSource::File, nullptr, limits))
         << error;
-    EXPECT_TRUE(obfuzz::keepsWhatTheLoadRead(saved.data(), saved.size(), saved, refound));
-    EXPECT_EQ(saved, ob::writeProjectDocument(*project, pool, again, nullptr, limits));
+    EXPECT_TRUE(obfuzz::sameLoad(first, {*back, obfuzz::samplesOf(backPool), again}));
+    EXPECT_EQ(saved, ob::writeProjectDocument(*back, backPool, again, nullptr, limits));
   }
   // Each way is taken: loads that save as they are, loads that keep samples
   // packed to fit, and loads refused because no save would.

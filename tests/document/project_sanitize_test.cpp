@@ -25,6 +25,7 @@ void expectInRange(const ob::Project& p) {
   const ob::Pattern& pat = p.patterns[0];
   EXPECT_EQ(1, p.patternCount);
   EXPECT_LE(pat.numTracks, 8);
+  EXPECT_TRUE(pat.length >= 1 && pat.length <= 16);
   EXPECT_GE(pat.accentEvery, 1);
   EXPECT_LE(pat.accentEvery, 16);
   EXPECT_TRUE(std::isfinite(pat.bpm) && pat.bpm <= 999.0f);

@@ -1,0 +1,346 @@
+#pragma once
+// The rule a load and a save keep together, for the targets that do both,
+// in every format a load reads (instance packages and text, legacy
+// packages and text). Saved, what a load read keeps every entry of its
+// package the load located, as it was stored, bar those the load said it
+// dropped (the file of a sample it played may go stored whole where it was
+// packed, and then unpacks to the same bytes), every member it kept
+// unknown and every reference of the document, of any kind, as written;
+// and loaded again, it gives the same project, the same samples (audio,
+// the files a save writes, and the files kept unplayed, as stored) and the
+// same entries kept unread.
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "document/archive/zip_index.h"
+#include "document/diagnostics.h"
+#include "document/instance/instance_shape.h"
+#include "document/json/json_write.h"
+#include "document/package/package.h"
+#include "document/params/param_values.h"
+#include "document/project/kept_document.h"
+#include "document/project/project_save.h"
+#include "engine/model/project.h"
+#include "engine/pool/sample_pool.h"
+
+namespace obfuzz {
+
+// What one load built. The samples are held by slot (null for an empty
+// one), so that they outlive the pool a later load replaces.
+struct Loaded {
+  const ob::Project& project;
+  std::vector<ob::SharedSampleData> samples;
+  const ob::KeptDocument& kept;
+};
+
+inline std::vector<ob::SharedSampleData> samplesOf(const ob::SamplePool& pool) {
+  std::vector<ob::SharedSampleData> samples;
+  for (const auto& slot : pool.slots) samples.push_back(slot ? slot->data : nullptr);
+  return samples;
+}
+
+inline bool dropped(const ob::Diagnostics& load, const std::string& name) {
+  for (const ob::Diagnostic& d : load)
+    if (d.code == "entry-dropped" && d.path == "/" + name) return true;
+  return false;
+}
+
+// The SHA-256 of the file a save writes for the audio.
+inline std::string fileDigestOf(const ob::SampleData& audio) {
+  ob::KnownSampleFiles known;
+  return ob::findSampleFile(audio, known).digest;
+}
+
+inline bool playsFile(const Loaded& load, const std::string& entryName) {
+  for (const ob::SharedSampleData& audio : load.samples)
+    if (audio && !audio->kept && "assets/" + fileDigestOf(*audio) == entryName) return true;
+  return false;
+}
+
+// The entry as the save holds it: as stored, or, for the file of a sample
+// the load played, with the same bytes and checksum however it is packed.
+inline bool keptAsStored(const ob::zip::ArchiveIndex& before, const ob::zip::LocatedEntry& entry,
+                         const ob::zip::ArchiveIndex& after, const ob::zip::LocatedEntry& again,
+                         bool played) {
+  const ob::zip::DirectoryRecord& was = entry.record;
+  const ob::zip::DirectoryRecord& is = again.record;
+  if (is.crc != was.crc || is.size != was.size) return false;
+  if (played) {
+    ob::Diagnostics unused;
+    const auto unpacked = before.unpack(entry, unused);
+    return unpacked && unpacked == after.unpack(again, unused);
+  }
+  const auto stored = before.stored(entry);
+  return is.method == was.method &&
+         (is.flags & ob::zip::kPayloadFlags) == (was.flags & ob::zip::kPayloadFlags) && stored &&
+         stored == after.stored(again);
+}
+
+// Every entry of an instance package that the load located is in the save.
+inline bool keepsTheEntries(const ob::ByteSource& from, const ob::ByteSource& to, const Loaded& first,
+                            const ob::Diagnostics& findings) {
+  ob::Diagnostics unused;
+  const auto before = ob::zip::ArchiveIndex::open(from, unused, {});
+  if (!before || before->find("instance.json") == nullptr) return true;  // legacy: by what it means
+  const auto after = ob::zip::ArchiveIndex::open(to, unused, {});
+  for (const ob::zip::LocatedEntry& entry : before->entries()) {
+    const std::string& name = entry.record.name;
+    if (name == "instance.json" || dropped(findings, name)) continue;
+    const ob::zip::LocatedEntry* again = after ? after->find(name) : nullptr;
+    if (again == nullptr || !keptAsStored(*before, entry, *after, *again, playsFile(first, name)))
+      return false;
+  }
+  return true;
+}
+
+inline bool sameKeptFile(const ob::KeptSampleFile& a, const ob::KeptSampleFile& b) {
+  return a.ref == b.ref && a.stored == b.stored && a.method == b.method && a.flags == b.flags &&
+         a.crc == b.crc && a.size == b.size && a.digest == b.digest;
+}
+
+inline bool sameSample(const ob::SampleData* a, const ob::SampleData* b) {
+  if (a == nullptr || b == nullptr) return a == b;
+  if (a->kept || b->kept) return a->kept && b->kept && sameKeptFile(*a->kept, *b->kept);
+  return a->left == b->left && a->right == b->right && a->sampleRate == b->sampleRate &&
+         a->frames == b->frames && a->savedFileBytes() == b->savedFileBytes() &&
+         fileDigestOf(*a) == fileDigestOf(*b);
+}
+
+// The sample slots a document carries, by their places in the table: those
+// below the count with an id, in order. A document names them by id and
+// moves the others' followers down (see slotPlaces).
+inline std::vector<int> slotsWithIds(const ob::SampleSlotTable& table) {
+  std::vector<int> slots;
+  for (int i = 0; i < std::min<int>(table.count, ob::kSampleSlots); ++i)
+    if (table.slots[i].id[0] != '\0') slots.push_back(i);
+  return slots;
+}
+
+inline const ob::SampleData* sampleAt(const Loaded& load, int slot) {
+  return static_cast<std::size_t>(slot) < load.samples.size() ? load.samples[slot].get() : nullptr;
+}
+
+inline bool sameSamples(const Loaded& first, const Loaded& again) {
+  const std::vector<int> a = slotsWithIds(first.project.samples);
+  const std::vector<int> b = slotsWithIds(again.project.samples);
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (!sameSample(sampleAt(first, a[i]), sampleAt(again, b[i]))) return false;
+  return true;
+}
+
+// Each slot's place among the slots a document carries; -1 for the others.
+inline std::array<int, ob::kSampleSlots> slotPlaces(const ob::SampleSlotTable& table) {
+  std::array<int, ob::kSampleSlots> places;
+  places.fill(-1);
+  int place = 0;
+  for (int slot : slotsWithIds(table)) places[slot] = place++;
+  return places;
+}
+
+// A parameter value that selects a sample, as the place of the slot it
+// selects (rounded as the writer rounds it, which names the slot by its
+// id); any other value as it is.
+inline float selectionOf(const ob::Sound& sound, int param, float value,
+                         const std::array<int, ob::kSampleSlots>& places) {
+  const int kind = ob::sampleParamKind(sound, param);
+  if (kind == 0 || !std::isfinite(value)) return value;
+  const double at = kind == 1 ? value : std::clamp(static_cast<double>(value), 0.0, 1.0) * 63.0;
+  const double slot = std::floor(at + 0.5);
+  if (slot < 0 || slot >= ob::kSampleSlots || places[static_cast<std::size_t>(slot)] < 0) return value;
+  return static_cast<float>(places[static_cast<std::size_t>(slot)]);
+}
+
+// The pattern's samples as a document carries them: the slots with ids moved
+// down over the others, and every zone and parameter that selects one
+// naming it by its place.
+inline void renumberSamples(ob::Project& project, const ob::Project& from) {
+  const auto places = slotPlaces(from.samples);
+  const std::vector<int> kept = slotsWithIds(from.samples);
+  ob::SampleSlotTable& table = project.samples;
+  for (ob::SampleSlot& slot : table.slots) std::construct_at(&slot);
+  for (std::size_t i = 0; i < kept.size(); ++i)
+    std::memcpy(static_cast<void*>(&table.slots[i]), &from.samples.slots[kept[i]], sizeof(ob::SampleSlot));
+  table.count = static_cast<std::uint8_t>(kept.size());
+  ob::Pattern& pattern = project.patterns[0];
+  for (ob::Sound& sound : pattern.kit.sounds) {
+    for (int z = 0; z < std::min<int>(sound.zoneCount, ob::kListCapacity); ++z)
+      if (sound.slot[z] < ob::kSampleSlots && places[sound.slot[z]] >= 0)
+        sound.slot[z] = static_cast<std::uint8_t>(places[sound.slot[z]]);
+    // Every selection is read from the sound as it was, whose choices say
+    // which parameters select.
+    const ob::Sound before = sound;
+    for (int p = 0; p < ob::kSoundParamSlots; ++p)
+      sound.params[p] = selectionOf(before, p, before.params[p], places);
+  }
+  for (int t = 0; t < std::min<int>(pattern.numTracks, ob::kMaxTracks); ++t) {
+    const int s = pattern.tracks[t].soundIndex;
+    if (s < 0 || s >= ob::kMaxTracks) continue;
+    const ob::Sound& sound = from.patterns[0].kit.sounds[s];
+    for (ob::Step& step : pattern.tracks[t].steps)
+      for (int i = 0; i < std::min<int>(step.lockCount, ob::kListCapacity); ++i)
+        step.locks[i].value = selectionOf(sound, step.locks[i].param, step.locks[i].value, places);
+    for (ob::Macro& macro : pattern.kit.macros)
+      for (int i = 0; i < std::min<int>(macro.destCount, ob::kListCapacity); ++i)
+        if (macro.dests[i].track == t)
+          macro.dests[i].target = selectionOf(sound, macro.dests[i].param, macro.dests[i].target, places);
+  }
+}
+
+inline std::vector<ob::zip::StoredEntry> byName(std::vector<ob::zip::StoredEntry> entries) {
+  std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+  return entries;
+}
+
+inline bool sameEntriesKept(const ob::KeptDocument& a, const ob::KeptDocument& b) {
+  const auto x = byName(a.keptEntries);
+  const auto y = byName(b.keptEntries);
+  return std::equal(x.begin(), x.end(), y.begin(), y.end(), [](const auto& p, const auto& q) {
+    return p.name == q.name && p.payload == q.payload && p.form.method == q.form.method &&
+           p.form.flags == q.form.flags && p.form.crc == q.form.crc && p.form.size == q.form.size;
+  });
+}
+
+// The members kept unknown, by where they were (the first of a place: a
+// second member of the same key has no place of its own).
+inline std::map<std::vector<std::string>, std::string> foreignOf(const ob::KeptDocument& kept) {
+  std::map<std::vector<std::string>, std::string> members;
+  for (const ob::ForeignMember& m : kept.foreignMembers) members.try_emplace(m.path, ob::writeJson(m.value));
+  return members;
+}
+
+// The value at a path of object keys and array positions, or null.
+inline const ob::JsonValue* valueAt(const ob::JsonValue& root, const std::vector<std::string>& path) {
+  const ob::JsonValue* at = &root;
+  for (const std::string& token : path) {
+    if (at->isArray()) {
+      const bool digits =
+          !token.empty() && token.size() < 10 &&
+          std::all_of(token.begin(), token.end(), [](char c) { return c >= '0' && c <= '9'; });
+      const std::size_t i = digits ? std::stoul(token) : at->elements.size();
+      at = i < at->elements.size() ? &at->elements[i] : nullptr;
+    } else {
+      at = at->find(token);
+    }
+    if (at == nullptr) return nullptr;
+  }
+  return at;
+}
+
+// Every member the load kept unknown is in the saved document where it
+// was, as it was.
+inline bool keepsTheUnknown(const ob::KeptDocument& first, const ob::JsonValue& saved) {
+  if (first.foreignMembers.empty()) return true;
+  for (const auto& [path, value] : foreignOf(first)) {
+    const ob::JsonValue* kept = valueAt(saved, path);
+    if (kept == nullptr || ob::writeJson(*kept) != value) return false;
+  }
+  return true;
+}
+
+// Every reference the first document made, of any kind and however
+// written, is in the second as written.
+inline bool keepsTheReferences(const ob::JsonValue& first, const ob::JsonValue& again) {
+  const ob::JsonValue* refs = first.find("assets");
+  if (refs == nullptr || !refs->isObject()) return true;
+  const ob::JsonValue* savedRefs = again.find("assets");
+  for (const ob::JsonMember& ref : refs->members) {
+    const ob::JsonValue* kept = savedRefs != nullptr ? savedRefs->find(ref.key) : nullptr;
+    if (kept == nullptr || ob::writeJson(*kept) != ob::writeJson(ref.value)) return false;
+  }
+  return true;
+}
+
+// The project as what it plays and what a document carries of it: its
+// samples as a document carries them (renumberSamples), the kit's sounds in
+// the order the tracks in use first play them, then those no track plays
+// that have an id of their own to be written by, and nothing that no edit reaches
+// (tracks not in use, sounds without a track or an id, macro destinations
+// on a track not in use or without a sound).
+// Each kept record is moved whole, so copies compare bytewise.
+inline std::unique_ptr<ob::Project> canonical(const ob::Project& project) {
+  std::unique_ptr<ob::Project> c = ob::makeProject();
+  std::memcpy(static_cast<void*>(c.get()), &project, sizeof project);
+  renumberSamples(*c, project);
+  ob::Pattern& pattern = c->patterns[0];
+  const int tracks = std::min<int>(pattern.numTracks, ob::kMaxTracks);
+  int order[ob::kMaxTracks];
+  int at[ob::kMaxTracks];
+  int count = 0;
+  std::fill(std::begin(at), std::end(at), -1);
+  for (int t = 0; t < tracks; ++t) {
+    const int s = pattern.tracks[t].soundIndex;
+    if (s >= 0 && s < ob::kMaxTracks && at[s] < 0) order[at[s] = count++] = s;
+  }
+  const auto idTaken = [&](int s) {
+    for (int i = 0; i < count; ++i)
+      if (std::strncmp(pattern.kit.sounds[order[i]].id, pattern.kit.sounds[s].id, sizeof(ob::Sound::id)) == 0)
+        return true;
+    return false;
+  };
+  for (int s = 0; s < ob::kMaxTracks; ++s)
+    if (at[s] < 0 && pattern.kit.sounds[s].id[0] != '\0' && !idTaken(s)) order[at[s] = count++] = s;
+  ob::Sound sounds[ob::kMaxTracks];
+  std::memcpy(static_cast<void*>(sounds), pattern.kit.sounds, sizeof sounds);
+  ob::initSounds(pattern.kit.sounds, ob::kMaxTracks);
+  for (int i = 0; i < count; ++i)
+    std::memcpy(static_cast<void*>(&pattern.kit.sounds[i]), &sounds[order[i]], sizeof(ob::Sound));
+  for (int t = 0; t < tracks; ++t) {
+    const int s = pattern.tracks[t].soundIndex;
+    if (s >= 0 && s < ob::kMaxTracks) pattern.tracks[t].soundIndex = static_cast<std::int8_t>(at[s]);
+  }
+  ob::initTracks(pattern.tracks + tracks, ob::kMaxTracks - tracks);
+  for (ob::Macro& macro : pattern.kit.macros) {
+    int kept = 0;
+    for (int i = 0; i < std::min<int>(macro.destCount, ob::kListCapacity); ++i)
+      if (macro.dests[i].track < tracks && pattern.tracks[macro.dests[i].track].soundIndex >= 0)
+        std::memmove(static_cast<void*>(&macro.dests[kept++]), &macro.dests[i], sizeof(ob::MacroDest));
+    std::for_each(macro.dests + kept, std::end(macro.dests), [](ob::MacroDest& d) { std::construct_at(&d); });
+    macro.destCount = static_cast<std::uint8_t>(kept);
+  }
+  return c;
+}
+
+inline bool sameProject(const ob::Project& a, const ob::Project& b) {
+  return std::memcmp(canonical(a).get(), canonical(b).get(), sizeof(ob::Project)) == 0;
+}
+
+// An instance document as a load reads it, or null for any other bytes.
+inline ob::JsonValue documentOf(const ob::ByteSource& bytes) {
+  ob::Diagnostics unused;
+  std::optional<ob::PackageReader> package =
+      ob::PackageReader::open(bytes, "instance.json", unused, {}, &ob::instanceDocumentShape());
+  return package ? std::move(package->package().document) : ob::JsonValue{};
+}
+
+// Whether `saved`, the save of what `first` loaded from `input` (with
+// those findings), keeps all of what it read: every entry, every member
+// kept unknown and every reference.
+inline bool keepsWhatTheLoadRead(const std::uint8_t* input, std::size_t size,
+                                 const std::vector<std::uint8_t>& saved, const Loaded& first,
+                                 const ob::Diagnostics& findings) {
+  const ob::MemoryBytes from(input, size);
+  const ob::MemoryBytes to(saved.data(), saved.size());
+  if (!keepsTheEntries(from, to, first, findings)) return false;
+  if (first.kept.loadedDocument.isNull()) return true;  // read as legacy: by what it means
+  const ob::JsonValue read = documentOf(from);
+  const ob::JsonValue written = documentOf(to);
+  return keepsTheUnknown(first.kept, written) && keepsTheReferences(read, written);
+}
+
+// Whether the load of a save of what `first` loaded built the same.
+inline bool sameLoad(const Loaded& first, const Loaded& again) {
+  return sameProject(first.project, again.project) && sameSamples(first, again) &&
+         sameEntriesKept(first.kept, again.kept);
+}
+
+}  // namespace obfuzz
