@@ -11,6 +11,7 @@
 
 #include "document/archive/zip_entry.h"
 #include "document/foreign_member.h"
+#include "document/instance/kept_records.h"
 #include "document/json/json_value.h"
 
 namespace ob {
@@ -21,6 +22,9 @@ struct KeptDocument {
   // was while it still plays what the project plays (auditionToWrite).
   JsonValue loadedAudition;
   std::vector<ForeignMember> foreignMembers;
+  // Where the voices and samples among them sort, which a save's own sort
+  // before.
+  KeptRecordOrders keptRecordOrders;
   std::vector<zip::StoredEntry> keptEntries;
   // Played samples' files as the archive stored them, deflated, under the
   // names a save writes them by: held only where written whole they would

@@ -18,6 +18,7 @@
 #include "document/factory/sample_resolver.h"
 #include "document/instance/instance_shape.h"
 #include "document/instance/instance_state.h"
+#include "document/instance/kept_records.h"
 #include "document/json/json_parse.h"
 #include "document/legacy/legacy_reader.h"
 #include "document/package/package.h"
@@ -403,8 +404,10 @@ bool readInstancePackage(Package package, PackageReader* assets, const ByteSourc
     // a new one nothing is carried into its notes or its grid.
     if (JsonValue* written = rewritten.find("audition")) takeNotesAndGrid(*written, *audition);
   }
+  kept.keptRecordOrders = keptRecordOrders(package.document, rewritten);
   std::vector<std::string> path;
   collectForeignMembers(kept.foreignMembers, package.document, rewritten, path);
+  keepRecordsLast(kept.foreignMembers);
   // The extensions it declared stay declared by its saves (writeInstanceState).
   const JsonValue* declared = package.document.find("extensions");
   JsonValue extensions = declared != nullptr ? *declared : JsonValue{};
