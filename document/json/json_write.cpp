@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 #include "document/json/json_kept_write.h"
@@ -195,12 +196,18 @@ void writeJsonPretty(const JsonValue& value, int depth, std::string& out) {
   writeSized(out, [&value, depth](JsonOut& to) { writePretty(value, depth, to); });
 }
 
-std::string dumpJson(const JsonValue& value) {
+std::string dumpJson(const JsonValue& value) { return *dumpJsonUpTo(value, SIZE_MAX); }
+
+std::optional<std::string> dumpJsonUpTo(const JsonValue& value, std::size_t most) {
   std::string out;
-  writeSized(out, [&value](JsonOut& to) {
-    writePretty(value, 0, to);
-    to += '\n';
-  });
+  const bool fits = writeSized(
+      out,
+      [&value](JsonOut& to) {
+        writePretty(value, 0, to);
+        to += '\n';
+      },
+      most);
+  if (!fits) return std::nullopt;
   return out;
 }
 

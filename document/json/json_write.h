@@ -4,6 +4,8 @@
 // Output is always valid JSON: numbers without a JSON form become null. Each
 // text is measured before it is written, and its string reserved to fit.
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +18,9 @@ std::string writeJson(const JsonValue& value);
 void writeJsonPretty(const JsonValue& value, int depth, std::string& out);
 // Indented form at depth 0 followed by one line feed.
 std::string dumpJson(const JsonValue& value);
+// The same when it is no longer than `most` bytes; else none, and only
+// counted: nested deep, the indented form can be many times the compact one.
+std::optional<std::string> dumpJsonUpTo(const JsonValue& value, std::size_t most);
 
 // The number form used by both writers: the source spelling while it still
 // stands for the value, else the shortest round-trip text, "null" for NaN and

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <optional>
 #include <span>
 #include <string>
 #include <unordered_set>
@@ -153,11 +154,15 @@ bool layOutPackage(const Package& package, PackageLayout& layout, Diagnostics& d
     last = &form;
     layout.archive.reset();
     layout.entries.clear();
-    layout.text = form.compactDocument ? writeJson(package.document) : dumpJson(package.document);
-    if (isOversizedDocument(layout.text.size())) {
+    // An indented text past the limit is only counted, never built.
+    std::optional<std::string> text = form.compactDocument
+                                          ? writeJson(package.document)
+                                          : dumpJsonUpTo(package.document, kMaxDocumentTextBytes);
+    if (!text || isOversizedDocument(text->size())) {
       refusal = documentTooLarge(package.documentName);
       continue;
     }
+    layout.text = std::move(*text);
     if (plainText) {
       layout.excess = PackageExcess::None;
       return true;
