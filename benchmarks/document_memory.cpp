@@ -2,10 +2,10 @@
 // alone and as a foreign member of an instance document, through the parser
 // and through the whole document load; the load and the save of a compact
 // document whose foreign member is 2.59 MiB of nested values, with what the
-// load holds once done; and of reading a package of sample
-// assets, fresh or beside the pool that holds them, or of packed samples it
-// refuses, or of samples packed small beside chunks that are not audio, and
-// of their save. The peak is the bytes held through operator new at the worst
+// load holds once done; and of reading a package of sample assets, fresh or
+// beside the pool that holds them, from memory or from a file, or of packed
+// samples it refuses, or of samples packed small beside chunks that are not
+// audio, and of their save. The peak is the bytes held through operator new at the worst
 // moment, counted by the replaced allocation functions; it is reported as a
 // counter next to the time. The plug-in's state load and save and a project
 // file's save are measured by the process's resident peak instead, which
@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -97,19 +98,27 @@ void BM_ParseJsonPeak(benchmark::State& state) {
 BENCHMARK(BM_ParseJsonPeak)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
 
 // The bytes one whole document load holds at its peak.
-std::size_t peakOfRead(const std::vector<std::uint8_t>& bytes, const ob::SamplePool* shareFrom,
-                       bool& accepted) {
+using Load = std::function<bool(ob::Project& project, ob::SamplePool& pool, ob::KeptDocument& kept)>;
+std::size_t peakOfLoad(const Load& load, bool& accepted) {
   ob::test::resetPeakLiveBytes();
   const std::size_t before = ob::test::liveBytes();
   {
     auto project = ob::makeProject();
     ob::SamplePool pool;
     ob::KeptDocument kept;
-    std::string error;
-    accepted = ob::readDocument(bytes.data(), bytes.size(), *project, pool, kept, &error, nullptr,
-                                ob::DocumentSource::File, shareFrom);
+    accepted = load(*project, pool, kept);
   }
   return ob::test::peakLiveBytes() - before;
+}
+
+std::size_t peakOfRead(const std::vector<std::uint8_t>& bytes, const ob::SamplePool* shareFrom,
+                       bool& accepted) {
+  return peakOfLoad(
+      [&](ob::Project& project, ob::SamplePool& pool, ob::KeptDocument& kept) {
+        return ob::readDocument(bytes.data(), bytes.size(), project, pool, kept, nullptr, nullptr,
+                                ob::DocumentSource::File, shareFrom);
+      },
+      accepted);
 }
 
 void BM_ReadDocumentPeak(benchmark::State& state) {
@@ -273,6 +282,28 @@ void BM_ReadSamplePackagePeak(benchmark::State& state) {
   report(state, peak, accepted, bytes.size());
 }
 BENCHMARK(BM_ReadSamplePackagePeak)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The same package opened from a file, as "Open project..." reads it.
+void BM_OpenSamplePackagePeak(benchmark::State& state) {
+  const std::vector<std::uint8_t>& bytes = floatPackage();
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("ob_benchmark_open_" + std::to_string(::getpid()) + ".project.orbi");
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  const bool written = file != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  if (file != nullptr) std::fclose(file);
+  std::size_t peak = 0;
+  bool accepted = false;
+  for (auto _ : state)
+    peak = peakOfLoad(
+        [&](ob::Project& project, ob::SamplePool& pool, ob::KeptDocument& kept) {
+          return written && ob::loadDocumentFile(path, project, pool, kept, nullptr, nullptr);
+        },
+        accepted);
+  std::error_code ec;
+  std::filesystem::remove(path, ec);
+  report(state, peak, accepted, bytes.size());
+}
+BENCHMARK(BM_OpenSamplePackagePeak)->Unit(benchmark::kMillisecond);
 
 // The demo with `count` samples named `name` and a number, the files that
 // fileOf makes, each deflated into the package and referred to as an

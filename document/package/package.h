@@ -86,17 +86,18 @@ class PackageReader {
                                                          Diagnostics& diagnostics,
                                                          std::string* fault = nullptr) const;
   // The asset read front to back once, never held whole (see
-  // zip::readEntryOnce), and checked against its checksum and its name:
-  // false after the warning viewAsset gives, with *fault saying why.
+  // zip::readEntryOnce), every byte handed to `piece` (when given) on the
+  // way, and checked against its checksum and its name: false after the
+  // warning viewAsset gives, with *fault saying why.
   bool readAssetOnce(const zip::LocatedEntry& asset, const std::function<void(zip::EntryReader& reader)>& use,
-                     Diagnostics& diagnostics, std::string* fault = nullptr) const;
-  // Whether a stored asset is, byte for byte, a file the caller knows:
-  // read a piece at a time, each piece is given to `same` with its offset
-  // and checked with the rest against the asset's checksum and name, and
-  // no more than a piece is held. False, without a finding, at the first
-  // difference, for a deflated asset, or when the checks fail (reading it
-  // whole then says why).
-  using SamePiece = std::function<bool(std::uint64_t offset, std::span<const std::uint8_t> piece)>;
+                     const zip::StreamInflater::Piece& piece, Diagnostics& diagnostics,
+                     std::string* fault = nullptr) const;
+  // Whether the asset is, byte for byte, a file the caller knows: read a
+  // piece at a time, each piece is given to `same` with its offset and
+  // checked with the rest against the asset's checksum and name, and no
+  // more than a piece is held. False, without a finding, at the first
+  // difference or when the checks fail (reading it then says why).
+  using SamePiece = zip::SamePiece;
   bool assetIs(const zip::LocatedEntry& asset, const SamePiece& same) const;
   // A reader of the asset's bytes where they lie, unchecked (see
   // zip::EntryReader); none for JSON text.

@@ -160,9 +160,10 @@ void reportFileThatCannotPlay(Diagnostics& diagnostics, const std::string& path,
 }
 
 // An entry's file as its archive stores it, under that digest.
-StoredSampleFile storedFileOf(std::vector<std::uint8_t> stored, const zip::DirectoryRecord& record,
-                              std::string digest) {
-  StoredSampleFile file;
+KeptSampleFile keptFileOf(std::vector<std::uint8_t> stored, const zip::DirectoryRecord& record,
+                          std::string digest) {
+  KeptSampleFile file;
+  file.ref = "asset:" + digest;
   file.stored = std::move(stored);
   file.method = record.method;
   file.flags = static_cast<std::uint16_t>(record.flags & zip::kPayloadFlags);
@@ -191,14 +192,6 @@ bool storesKeptFile(const ByteSource& archive, const zip::LocatedEntry& entry, c
   return true;
 }
 
-KeptSampleFile keptFileOf(std::vector<std::uint8_t> stored, const zip::DirectoryRecord& record,
-                          std::string digest) {
-  KeptSampleFile file;
-  file.ref = "asset:" + digest;
-  static_cast<StoredSampleFile&>(file) = storedFileOf(std::move(stored), record, std::move(digest));
-  return file;
-}
-
 // What the load knows of an entry's file once its bytes were checked: its
 // CRC-32, its digest when its name gives it, and where it lies when it is
 // stored as it is in a source in the plug-in's keeping.
@@ -217,8 +210,8 @@ std::uint64_t packedBytesOf(const zip::DirectoryRecord& record) {
   return record.method == 8 ? record.packedSize : 0;
 }
 
-// Gives `use` of readOnce a reader of the entry.
-std::function<void(zip::EntryReader&)> readingThrough(const SampleSource::Use& use) {
+// Gives `use` of a read of a file a reader of the entry.
+std::function<void(zip::EntryReader&)> readingThrough(const std::function<void(const WavReadAt& read)>& use) {
   return [&use](zip::EntryReader& reader) {
     use([&reader](std::uint64_t offset, std::uint8_t* out, std::size_t count) {
       return reader.read(offset, out, count);
@@ -294,8 +287,8 @@ void loadReferencedSample(PackageReader* assets, const ByteSource& archive, cons
       SampleSource source;
       source.declaredBytes = asset->record.size;
       source.overpacked = claimsTooMuchGrowth(asset->record);
-      source.read = [&](std::vector<std::uint8_t>& scratch) {
-        return assets->viewAsset(*asset, scratch, diagnostics, &fault);
+      source.once = [&](const auto& use, const FilePiece& piece) {
+        return assets->readAssetOnce(*asset, readingThrough(use), piece, diagnostics, &fault);
       };
       source.fault = &fault;
       source.keep = [&]() -> std::optional<KeptSampleFile> {
@@ -305,20 +298,13 @@ void loadReferencedSample(PackageReader* assets, const ByteSource& archive, cons
       };
       source.keptDigest = parsed->value;
       source.keptIs = [&](const KeptSampleFile& held) { return storesKeptFile(archive, *asset, held); };
-      source.match = [&](const PackageReader::SamePiece& same) { return assets->assetIs(*asset, same); };
+      source.match = [&](const zip::SamePiece& same) { return assets->assetIs(*asset, same); };
       std::optional<zip::EntryReader> reader = assets->assetReader(*asset);
       source.at = [&](std::uint64_t offset, std::uint8_t* out, std::size_t count) {
         return reader && reader->read(offset, out, count);
       };
       source.origin = originOf(archive, *asset, parsed->value);
       source.packedBytes = packedBytesOf(asset->record);
-      source.readOnce = [&](const SampleSource::Use& use) -> std::optional<StoredSampleFile> {
-        std::optional<std::vector<std::uint8_t>> stored;
-        if (assets->readAssetOnce(*asset, readingThrough(use), diagnostics, &fault))
-          stored = assets->storedAsset(*asset);
-        if (!stored) return std::nullopt;
-        return storedFileOf(std::move(*stored), asset->record, parsed->value);
-      };
       outcome = files.load(key, i, source);
       if (outcome == SampleFileOutcome::Loaded) played.note(pool, i, *asset, parsed->value);
       if (outcome == SampleFileOutcome::Loaded || files.kept(key)) assets->markUsed(*asset);
@@ -480,26 +466,16 @@ bool readLegacyArchive(const ByteSource& source, const zip::Limits& limits, Proj
       SampleSource source;
       source.declaredBytes = audio->record.size;
       source.overpacked = claimsTooMuchGrowth(audio->record);
-      source.read = [&](std::vector<std::uint8_t>& scratch) {
-        return archive->view(*audio, scratch, diagnostics);
+      source.once = [&](const auto& use, const FilePiece& piece) {
+        return archive->readOnce(*audio, readingThrough(use), piece, diagnostics);
       };
       source.keep = [&] { return keptLegacyFile(*archive, *audio, pool.limits()); };
+      source.match = [&](const zip::SamePiece& same) { return archive->is(*audio, same); };
       zip::EntryReader reader = archive->reader(*audio);
       source.at = [&](std::uint64_t offset, std::uint8_t* out, std::size_t count) {
         return reader.read(offset, out, count);
       };
       source.packedBytes = packedBytesOf(audio->record);
-      source.readOnce = [&](const SampleSource::Use& use) -> std::optional<StoredSampleFile> {
-        Sha256 hash;
-        const auto hashed = [&hash](std::span<const std::uint8_t> bytes) {
-          hash.add(bytes.data(), bytes.size());
-        };
-        std::optional<std::vector<std::uint8_t>> stored;
-        if (archive->readOnce(*audio, readingThrough(use), hashed, diagnostics))
-          stored = archive->stored(*audio);
-        if (!stored) return std::nullopt;
-        return storedFileOf(std::move(*stored), audio->record, hash.hex());
-      };
       outcome = files.load(entryName, i, source);
     }
     if (outcome == SampleFileOutcome::Loaded) {
