@@ -404,7 +404,9 @@ TEST(DocumentLimits, WhatReadersReadCostsAFewTimesItsParse) {
     for (const std::size_t n : {most, most + 1}) {
       SCOPED_TRACE(place + " with " + std::to_string(n));
       const std::string why = load(place, n, "0", n > most);
-      if (n > most) EXPECT_NE(std::string::npos, why.find(" at /" + place.substr(0, 5))) << why;
+      if (n > most) {
+        EXPECT_NE(std::string::npos, why.find(" at /" + place.substr(0, 5))) << why;
+      }
     }
   }
   std::string crowded = "[0";
