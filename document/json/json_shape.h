@@ -13,9 +13,9 @@
 namespace ob {
 
 // The most entries (elements or members) a reader reads of any one array or
-// object: this build writes at most 64 where it writes most (a pool's
-// samples, a sample's slices, a machine's parameters), so no real document
-// comes near it.
+// object: besides an audition's notes, which have a limit of their own,
+// this build writes at most 64 where it writes most (a pool's samples, a
+// sample's slices, a machine's parameters), so no real document comes near.
 inline constexpr std::uint32_t kJsonMostEntriesRead = 1024;
 
 struct JsonShapeMember;
