@@ -167,7 +167,7 @@ JsonValue auditionToWrite(const Project& project, const SampleSlotTable& samples
   std::unique_ptr<Project> asLoaded = makeProject();
   if (!asLoaded) return written;
   *asLoaded = project;
-  Diagnostics said;  // when it was loaded
+  Diagnostics said = Diagnostics::dropping();  // when it was loaded
   readAudition(*loaded, *asLoaded, samples, said, "/audition");
   if (writeJson(auditionOf(*asLoaded, samples, loaded)) == writeJson(written)) return *loaded;
   return written;

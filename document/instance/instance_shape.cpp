@@ -73,7 +73,7 @@ JsonShape audition() {
                       {"swing", arrayShape(namedObject({"bar", "grid", "amount", "voice"}))},
                       {"voices", scalars()},
                       {"sounds", scalars()},
-                      {"notes", wholeShape()},
+                      {"notes", withMostEntries(wholeShape(), kAuditionNotesRead)},
                       {"lanes", wholeShape()},
                       {"ext", object({{stepsExtensionKey(), wholeShape()}})}});
 }

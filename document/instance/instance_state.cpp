@@ -39,7 +39,7 @@ std::string_view stringOrEmpty(const JsonValue& object, std::string_view key) {
 void readSamples(const InstanceEnvelope& env, Project& fresh, std::vector<std::string>& refs,
                  Diagnostics& diagnostics) {
   std::vector<std::string> ids;
-  const JsonValue* samples = env.state.find("samples");
+  const JsonValue* samples = env.state->find("samples");
   if (samples != nullptr) readSamplePool(*samples, fresh.samples, ids, diagnostics);
   refs.assign(fresh.samples.count, std::string());
   for (std::size_t i = 0; i < ids.size() && i < refs.size(); ++i) {
@@ -131,10 +131,11 @@ bool readVoices(const JsonValue& state, Project& fresh, int soundsLoaded, Diagno
   return false;
 }
 
-void readMeta(const JsonValue& meta, Kit& kit) {
-  formatFixed(kit.name, stringOrEmpty(meta, "name"));
-  formatFixed(kit.author, stringOrEmpty(meta, "author"));
-  const JsonValue* tags = meta.isObject() ? meta.find("tags") : nullptr;
+void readMeta(const JsonValue* meta, Kit& kit) {
+  if (meta == nullptr) return;
+  formatFixed(kit.name, stringOrEmpty(*meta, "name"));
+  formatFixed(kit.author, stringOrEmpty(*meta, "author"));
+  const JsonValue* tags = meta->isObject() ? meta->find("tags") : nullptr;
   if (tags == nullptr || !tags->isArray()) return;
   for (const JsonValue& t : tags->elements) {
     if (kit.tagCount >= kTagCapacity) break;
@@ -210,6 +211,8 @@ const Sound* soundOfVoice(const Pattern& pattern, int track) {
 
 bool readInstanceState(const JsonValue& document, Project& project, std::vector<std::string>& assetRefs,
                        Diagnostics& diagnostics) {
+  // However many entries the document holds amiss, it says a few of each kind.
+  FindingsBound bound(diagnostics);
   std::optional<InstanceEnvelope> env = readInstanceEnvelope(document, diagnostics);
   if (!env) {
     diagnostics.error("not-an-instance", "", "Not an instance document");
@@ -225,7 +228,7 @@ bool readInstanceState(const JsonValue& document, Project& project, std::vector<
                      "Written by a newer Orbitrane (format " + std::to_string(env->formatVersion) +
                          "); loading what this build knows");
   }
-  if (!env->state.isObject()) {
+  if (env->state == nullptr || !env->state->isObject()) {
     diagnostics.error("state-unreadable", "/state", "The document has no Orbitrane state");
     return false;
   }
@@ -237,7 +240,7 @@ bool readInstanceState(const JsonValue& document, Project& project, std::vector<
   }
   fresh->patternCount = 1;
   fresh->seed = env->seed.value_or(0);
-  const JsonValue& state = env->state;
+  const JsonValue& state = *env->state;
   Pattern& pattern = fresh->patterns[0];
 
   readSamples(*env, *fresh, assetRefs, diagnostics);
@@ -254,9 +257,8 @@ bool readInstanceState(const JsonValue& document, Project& project, std::vector<
     fresh->version = readVersion(*proj);
   }
 
-  const JsonValue* audition = document.find("audition");
-  if (audition != nullptr && env->audition)
-    readAudition(*audition, *fresh, fresh->samples, diagnostics, "/audition");
+  if (env->audition != nullptr)
+    readAudition(*env->audition, *fresh, fresh->samples, diagnostics, "/audition");
 
   assignPatternIds(pattern);
   project = *fresh;
@@ -274,7 +276,8 @@ JsonValue writeInstanceState(const Project& project, const std::vector<std::stri
   env.pluginVersion = std::string(pluginVersion);
   env.id = std::string(id);
   if (project.seed != 0) env.seed = project.seed;
-  env.meta = writeMeta(kit);
+  const JsonValue meta = writeMeta(kit);
+  env.meta = &meta;
   for (int i = 0; i < kMacroCount; ++i)
     env.params.push_back({macroName(i), makeJsonNumber(kit.macros[i].value)});
 
@@ -301,7 +304,7 @@ JsonValue writeInstanceState(const Project& project, const std::vector<std::stri
     if (project.version != 1) p.members.push_back({"version", makeJsonDouble(project.version)});
     state.members.push_back({"project", std::move(p)});
   }
-  env.state = std::move(state);
+  env.state = &state;
 
   const int slots = project.samples.count < kSampleSlots ? project.samples.count : kSampleSlots;
   for (int i = 0; i < slots; ++i) {

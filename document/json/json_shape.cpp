@@ -58,4 +58,9 @@ JsonShape objectShape(std::vector<JsonShapeMember> members) {
 
 JsonShape objectOfShape(JsonShape each) { return withEach(JsonShape::Form::Object, std::move(each)); }
 
+JsonShape withMostEntries(JsonShape shape, std::uint32_t most) {
+  shape.most = most;
+  return shape;
+}
+
 }  // namespace ob

@@ -12,6 +12,12 @@
 
 namespace ob {
 
+// The most entries (elements or members) a reader reads of any one array or
+// object: besides an audition's notes, which have a limit of their own,
+// this build writes at most 64 where it writes most (a pool's samples, a
+// sample's slices, a machine's parameters), so no real document comes near.
+inline constexpr std::uint32_t kJsonMostEntriesRead = 1024;
+
 struct JsonShapeMember;
 
 struct JsonShape {
@@ -24,6 +30,10 @@ struct JsonShape {
   Form form = Form::Scalar;
   std::vector<JsonShapeMember> members;  // an object's members read by name
   std::vector<JsonShape> each;           // every element, or every member not named; at most one
+  // An array or object built here holding more entries than this makes the
+  // parse refuse the document: its readers would read more than any real
+  // document holds, at the cost of a value an entry.
+  std::uint32_t most = kJsonMostEntriesRead;
 
   // Whether a value that opens an array (or else an object) is built here.
   bool builds(bool array) const;
@@ -45,5 +55,7 @@ JsonShape arrayShape(JsonShape each);
 JsonShape objectShape(std::vector<JsonShapeMember> members);
 // An object whose every member is read as `each`, whatever its name.
 JsonShape objectOfShape(JsonShape each);
+// The shape holding at most `most` entries where it is built.
+JsonShape withMostEntries(JsonShape shape, std::uint32_t most);
 
 }  // namespace ob

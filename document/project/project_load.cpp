@@ -596,12 +596,18 @@ bool readDocumentUnguarded(const ByteSource& source, Project& project, SamplePoo
     std::vector<std::uint8_t> scratch;
     if (const auto bytes = documentText(source, scratch, diagnostics, localError)) {
       ParsedText text = parseText(*bytes, &instanceDocumentShape());
-      // A legacy reader reads all it is given.
-      ok = text.error.empty() && isInstanceRoot(text.root)
-               ? readInstanceText(std::move(text.root), source, *fresh, freshPool, shareFrom, freshKept,
-                                  project.seed, diagnostics, localError)
-               : readLegacyText(parseText(*bytes, nullptr), source, *fresh, diagnostics, localError,
-                                documentSource);
+      if (isJsonSizeRefusal(text.error)) {
+        // Read whole for a legacy reader, it would cost all that the limit spares.
+        reportCrowdedDocument(diagnostics, "", text.error);
+        localError = joinDiagnosticMessages(diagnostics);
+      } else {
+        // A legacy reader reads all it is given.
+        ok = text.error.empty() && isInstanceRoot(text.root)
+                 ? readInstanceText(std::move(text.root), source, *fresh, freshPool, shareFrom, freshKept,
+                                    project.seed, diagnostics, localError)
+                 : readLegacyText(parseText(*bytes, nullptr), source, *fresh, diagnostics, localError,
+                                  documentSource);
+      }
     }
   }
   if (ok) {

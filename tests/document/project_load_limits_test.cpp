@@ -19,6 +19,8 @@
 #include "document/archive/sha256.h"
 #include "document/archive/zip_format.h"
 #include "document/archive/zip_reader.h"
+#include "document/audition/audition_groove.h"
+#include "document/instance/instance_shape.h"
 #include "document/json/json.h"
 #include "document/package/package.h"
 #include "document/project/project_load.h"
@@ -317,6 +319,100 @@ TEST(DocumentLimits, WhatNoReaderLooksAtCostsWhatItsTextCosts) {
     ASSERT_NE(at->find("x-foreign"), nullptr);
     EXPECT_EQ(ob::writeJson(*at->find("x-foreign")), ob::writeJson(foreign));
   }
+}
+
+// The document with the array ("[]" ends the place) or object ("{}") at
+// `place`, a path whose "*" is the first member there, filled to `n`
+// entries with one element's text, an object's named "k0", "k1", ...
+std::string withEntries(ob::JsonValue doc, std::string place, std::size_t n, const std::string& element) {
+  const bool array = place.ends_with("[]");
+  place.resize(place.size() - 2);
+  ob::JsonValue* into = &doc;
+  std::string key;
+  for (std::size_t from = 0, to = 0; to != std::string::npos; from = to + 1) {
+    if (!key.empty()) into = into->find(key);
+    to = place.find('/', from);
+    key = place.substr(from, to - from);
+    if (key == "*") key = into->members[0].key;
+  }
+  const ob::JsonValue* was = into->find(key);
+  std::string entries = was != nullptr ? ob::writeJson(*was) : array ? "[]" : "{}";
+  entries.pop_back();
+  for (std::size_t i = was != nullptr ? was->elements.size() + was->members.size() : 0; i < n; ++i)
+    entries += (entries.size() > 1 ? "," : "") + (array ? "" : "\"k" + std::to_string(i) + "\":") + element;
+  into->set(key, ob::makeJsonString("entries go here"));
+  const std::string text = ob::writeJson(doc);
+  const std::size_t at = text.find("\"entries go here\"");
+  return text.substr(0, at) + entries + (array ? "]" : "}") + text.substr(at + 17);
+}
+
+// Whether the document loads, and its save loads again and saves the same bytes.
+bool savesAsItLoads(const std::string& text) {
+  auto project = ob::makeProject();
+  ob::SamplePool pool;
+  ob::KeptDocument kept, again;
+  std::string error;
+  if (!ob::readDocument(std::vector<std::uint8_t>(text.begin(), text.end()), *project, pool, kept, &error,
+                        nullptr))
+    return false;
+  const auto saved = ob::writeProjectDocument(*project, pool, kept);
+  return ob::readDocument(saved, *project, pool, again, &error, nullptr) &&
+         saved == ob::writeProjectDocument(*project, pool, again);
+}
+
+// Every member a reader reads may hold as many entries as a reader ever
+// reads there and no more. Filled to that with the smallest entries, a
+// document loads at a peak of a few times what its parse builds (a value
+// of 144 bytes for each entry of two), however many of its entries its
+// readers find amiss, and its save loads again to the same bytes. One
+// entry more, and it is refused whole, saying so, at a cost of a few times
+// its text; so is one that builds more values than any real document,
+// whose every list stays within its limit.
+TEST(DocumentLimits, WhatReadersReadCostsAFewTimesItsParse) {
+  const auto demoBytes = demoDocumentBytes();
+  ob::JsonValue demo;
+  std::string error;
+  ASSERT_TRUE(ob::parseJson(std::string(demoBytes.begin(), demoBytes.end()), demo, error));
+  const auto parsePeak = [&](const std::string& text) {
+    ob::test::resetPeakLiveBytes();
+    const std::size_t before = ob::test::liveBytes();
+    ob::JsonValue value;
+    ob::parseJson(text, ob::instanceDocumentShape(), value, error);
+    return ob::test::peakLiveBytes() - before;
+  };
+  const Measured plain = measureText(ob::writeJson(demo));
+  const std::size_t plainParse = parsePeak(ob::writeJson(demo));
+  const auto load = [&](const std::string& place, std::size_t n, const std::string& element, bool refused) {
+    const std::string text = withEntries(demo, place, n, element);
+    const Measured m = measureText(text);
+    EXPECT_EQ(m.ok, !refused) << m.error;
+    if (refused) {
+      EXPECT_EQ(1, obtest::countCode(m.diagnostics, "document-too-large")) << m.error;
+      EXPECT_LT(m.peak, sizeof(ob::Project) + 4 * text.size());
+    } else {
+      EXPECT_LT(m.peak, plain.peak + 5 * (parsePeak(text) - plainParse));
+      EXPECT_TRUE(savesAsItLoads(text));
+    }
+    return m.error;
+  };
+  for (const std::string place :
+       {"extensions[]", "meta/tags[]", "params{}", "assets{}", "state/sounds{}", "state/sounds/*/params{}",
+        "state/voices{}", "state/voices/*/breathe{}", "state/samples{}", "state/macros/macro1/dests{}",
+        "audition/extensions[]", "audition/tempo[]", "audition/meter[]", "audition/swing[]",
+        "audition/voices{}", "audition/notes[]", "audition/lanes[]", "audition/ext/*/voices{}"}) {
+    const std::size_t most = place == "audition/notes[]" ? ob::kAuditionNotesRead : ob::kJsonMostEntriesRead;
+    for (const std::size_t n : {most, most + 1}) {
+      SCOPED_TRACE(place + " with " + std::to_string(n));
+      const std::string why = load(place, n, "0", n > most);
+      if (n > most) {
+        EXPECT_NE(std::string::npos, why.find(" at /" + place.substr(0, 5))) << why;
+      }
+    }
+  }
+  std::string crowded = "[0";
+  for (std::size_t i = 0; i < ob::kJsonMaxBuiltValues / ob::kAuditionNotesRead; ++i) crowded += ",0";
+  const std::string why = load("audition/notes[]", ob::kAuditionNotesRead, crowded + "]", true);
+  EXPECT_NE(std::string::npos, why.find(ob::kJsonTooManyBuilt)) << why;
 }
 
 TEST(DocumentLimits, ARealDocumentWithRoomToSpareLoads) {
