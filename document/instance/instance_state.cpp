@@ -8,6 +8,7 @@
 #include "document/audition/audition_writer.h"
 #include "document/factory/factory_ref.h"
 #include "document/instance/instance_envelope.h"
+#include "document/instance/instance_shape.h"
 #include "document/instance/keys_as_loaded.h"
 #include "document/instance/macro_state.h"
 #include "document/instance/sample_state.h"
@@ -15,6 +16,7 @@
 #include "document/instance/sound_state.h"
 #include "document/instance/state_fields.h"
 #include "document/instance/voice_state.h"
+#include "document/json/json_parse.h"
 #include "document/reading/json_pointer.h"
 #include "engine/model/project_ids.h"
 
@@ -201,6 +203,18 @@ void declareAsLoaded(InstanceEnvelope& env, const JsonValue* loaded) {
   }
 }
 
+// The audition a save writes (auditionToWrite), the loaded one read again
+// here when it is held as its text.
+JsonValue auditionToSave(const Project& project, const JsonValue* loaded) {
+  if (loaded == nullptr || !loaded->isKept()) return auditionToWrite(project, project.samples, loaded);
+  JsonValue read;
+  std::string error;
+  if (!parseJson(loaded->keptText(), auditionShape(), read, error))
+    return writeAudition(project, project.samples);
+  std::optional<JsonValue> anew = auditionAnew(project, project.samples, read);
+  return anew ? std::move(*anew) : *loaded;
+}
+
 }  // namespace
 
 const Sound* soundOfVoice(const Pattern& pattern, int track) {
@@ -267,7 +281,7 @@ bool readInstanceState(const JsonValue& document, Project& project, std::vector<
 
 JsonValue writeInstanceState(const Project& project, const std::vector<std::string>& assetRefs,
                              std::uint32_t kitOnly, std::string_view pluginVersion, std::string_view id,
-                             const JsonValue* loaded, const JsonValue* loadedAudition) {
+                             const JsonValue* loaded, const JsonValue* loadedAudition, AuditionFor use) {
   const Pattern& pattern = project.patterns[0];
   const Kit& kit = pattern.kit;
   InstanceEnvelope env;
@@ -320,7 +334,9 @@ JsonValue writeInstanceState(const Project& project, const std::vector<std::stri
   if (audition && !listed) env.extensions.push_back(ExtensionId{kAuditionExtension, 1});
 
   JsonValue document = writeInstanceEnvelope(env);
-  if (audition) document.set("audition", auditionToWrite(project, project.samples, loadedAudition));
+  if (audition)
+    document.set("audition", use == AuditionFor::LoadRewrite ? auditionBeside(project, project.samples)
+                                                             : auditionToSave(project, loadedAudition));
   if (loaded != nullptr) keepKeysAsLoaded(document, *loaded);
   return document;
 }

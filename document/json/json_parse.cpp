@@ -157,7 +157,7 @@ struct KeptRun {
     if (object != nullptr)
       object->members.push_back(
           JsonMember{std::move(lastKey),
-                     makeJsonKept(JsonKind::KeptMembers, std::string(p.text.substr(from, to - from)))});
+                     makeJsonKept(JsonKind::KeptMembers, withoutJsonBlanks(p.text.substr(from, to - from)))});
     *this = KeptRun{};
     return true;
   }
@@ -229,8 +229,13 @@ bool readNested(Pass& r, JsonValue* v, const JsonShape* shape, bool build, bool 
   bool ok = false;
   if (build && shape != nullptr && !shape->builds(array)) {
     const std::size_t from = p.pos;
-    ok = array ? readArray(r, nullptr, nullptr, false) : readObject(r, nullptr, nullptr, false);
-    if (ok && v != nullptr) *v = makeJsonKept(JsonKind::Kept, std::string(p.text.substr(from, p.pos - from)));
+    // A list read an element at a time is held to the limits of what is
+    // built: its reader builds all of it, if a piece at a time.
+    const JsonShape* counted = shape->form == JsonShape::Form::Elements ? shape : nullptr;
+    ok = array ? readArray(r, nullptr, counted, counted != nullptr)
+               : readObject(r, nullptr, counted, counted != nullptr);
+    if (ok && v != nullptr)
+      *v = makeJsonKept(JsonKind::Kept, withoutJsonBlanks(p.text.substr(from, p.pos - from)));
   } else {
     ok = array ? readArray(r, v, shape, build) : readObject(r, v, shape, build);
   }

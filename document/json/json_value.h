@@ -20,8 +20,9 @@ enum class JsonKind : std::uint32_t {
   String = 3,
   Array = 4,
   Object = 5,
-  // An array or object held as the text it was read from: the parser
-  // checked it, and the writers lay it out as they would the values.
+  // An array or object held as the text it was read from, the blanks
+  // between its tokens left out: the parser checked it, and the writers lay
+  // it out as they would the values.
   Kept = 6,
   // Members of an object held as the text they were read from, keys and
   // all; only ever the value of a member, whose key is the last of theirs,

@@ -195,6 +195,11 @@ void writeJsonPretty(const JsonValue& value, int depth, std::string& out) {
   writeSized(out, [&value, depth](JsonOut& to) { writePretty(value, depth, to); });
 }
 
+JsonValue heldAsText(const JsonValue& value) {
+  if (!value.isArray() && !value.isObject()) return value;
+  return makeJsonKept(JsonKind::Kept, writeJson(value));
+}
+
 std::string dumpJson(const JsonValue& value) {
   std::string out;
   writeSized(out, [&value](JsonOut& to) {

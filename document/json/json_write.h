@@ -17,6 +17,11 @@ void writeJsonPretty(const JsonValue& value, int depth, std::string& out);
 // Indented form at depth 0 followed by one line feed.
 std::string dumpJson(const JsonValue& value);
 
+// An array or object as its compact text, held once however often it is
+// copied and written back as its values would be (JsonKind::Kept); any
+// other value as it is.
+JsonValue heldAsText(const JsonValue& value);
+
 // The number form used by both writers: the source spelling while it still
 // stands for the value, else the shortest round-trip text, "null" for NaN and
 // infinities.

@@ -98,8 +98,12 @@ TEST(InstanceUnknownMembers, SurviveALoadAndASave) {
   obtest::buildRichProject(*project);
   std::vector<std::string> refs = {"factory:acoustic/ac_kick_p", "asset:" + std::string(64, 'b')};
   JsonValue doc = json(dumpJson(writeInstanceState(*project, refs, 0, "0.0.6", "")));
-  // A load builds all that this build writes.
-  EXPECT_FALSE(holdsKeptText(shaped(dumpJson(doc))));
+  // A load builds all that this build writes but the notes, which it reads
+  // from their text one at a time.
+  JsonValue built = shaped(dumpJson(doc));
+  EXPECT_TRUE(built.find("audition")->find("notes")->isKept());
+  built.find("audition")->set("notes", makeJsonArray());
+  EXPECT_FALSE(holdsKeptText(built));
 
   const std::string sampler = project->patterns[0].kit.sounds[6].id;
   const std::string voice = project->patterns[0].tracks[6].id;
