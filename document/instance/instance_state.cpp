@@ -190,9 +190,11 @@ JsonValue writeMeta(const Kit& kit) {
 }
 
 // The extensions a loaded document declared, which its save declares too,
-// in their order, those this build cannot read as written.
+// in their order, those this build cannot read as written; a member that
+// is no list, as read.
 void declareAsLoaded(InstanceEnvelope& env, const JsonValue* loaded) {
   const JsonValue* declared = loaded != nullptr ? loaded->find("extensions") : nullptr;
+  if (declared != nullptr && !declared->isArray()) env.extensionsAsRead = declared;
   if (declared == nullptr || !declared->isArray()) return;
   for (const JsonValue& e : declared->elements) {
     std::optional<ExtensionId> id = e.isString() ? parseExtensionId(e.text) : std::nullopt;
@@ -201,6 +203,16 @@ void declareAsLoaded(InstanceEnvelope& env, const JsonValue* loaded) {
     else
       env.unreadableExtensions.push_back(e);
   }
+}
+
+// A "params" member that is no object gave the macros nothing: it goes
+// back as read while they hold what a load of it gives.
+const JsonValue* paramsAsLoaded(const Kit& kit, const JsonValue* loaded) {
+  const JsonValue* params = loaded != nullptr ? loaded->find("params") : nullptr;
+  if (params == nullptr || params->isObject()) return nullptr;
+  for (const Macro& macro : kit.macros)
+    if (macro.value != Macro{}.value) return nullptr;
+  return params;
 }
 
 // The audition a save writes (auditionToWrite), the loaded one read again
@@ -294,6 +306,7 @@ JsonValue writeInstanceState(const Project& project, const std::vector<std::stri
   env.meta = &meta;
   for (int i = 0; i < kMacroCount; ++i)
     env.params.push_back({macroName(i), makeJsonNumber(kit.macros[i].value)});
+  env.paramsAsRead = paramsAsLoaded(kit, loaded);
 
   JsonValue state = makeJsonObject();
   state.members.push_back({"sounds", writeSounds(pattern, project.samples)});

@@ -30,9 +30,11 @@ enum class AuditionFor : std::uint8_t { Save, LoadRewrite };
 // kitOnly (0 or 1) leaves out the "project" member and writes the audition
 // only when some step is active. assetRefs[i] is slot i's reference text.
 // loaded is the document the project was loaded from, if any, whose
-// members keep the keys they were read by (keepKeysAsLoaded) and whose
-// extensions stay declared; loadedAudition is its audition, as read or
-// held as its text.
+// members keep the keys they were read by (keepKeysAsLoaded), whose
+// extensions stay declared, and whose "extensions" or "params" read as
+// neither list nor object go back as read (the latter while the macros
+// hold what a load of it gives); loadedAudition is its audition, as read
+// or held as its text.
 JsonValue writeInstanceState(const Project& project, const std::vector<std::string>& assetRefs,
                              std::uint32_t kitOnly, std::string_view pluginVersion, std::string_view id,
                              const JsonValue* loaded = nullptr, const JsonValue* loadedAudition = nullptr,

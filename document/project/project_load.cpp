@@ -393,11 +393,15 @@ bool readInstancePackage(Package package, PackageReader* assets, const ByteSourc
     kept.loadedAudition = heldAsText(*audition);
   std::vector<std::string> path;
   collectForeignMembers(kept.foreignMembers, package.document, rewritten, path);
-  // The extensions it declared stay declared by its saves (writeInstanceState).
+  // The extensions it declared stay declared by its saves, and macro
+  // positions it could not read go back as read (writeInstanceState).
   const JsonValue* declared = package.document.find("extensions");
   JsonValue extensions = declared != nullptr ? *declared : JsonValue{};
+  const JsonValue* params = package.document.find("params");
+  JsonValue unreadParams = params != nullptr && !params->isObject() ? *params : JsonValue{};
   keepNumberSpellings(package.document, rewritten);
   if (!extensions.isNull()) package.document.set("extensions", std::move(extensions));
+  if (!unreadParams.isNull()) package.document.set("params", std::move(unreadParams));
   std::erase_if(package.document.members, [](const JsonMember& m) { return m.key == "audition"; });
   kept.loadedDocument = std::move(package.document);
   if (assets != nullptr) kept.keptEntries = assets->keepUnused(diagnostics);

@@ -11,6 +11,9 @@
 
 #include "document/instance/instance_shape.h"
 #include "document/instance/instance_state.h"
+#include "document/project/project_load.h"
+#include "document/project/project_save.h"
+#include "engine/pool/sample_pool.h"
 #include "instance_rig.h"
 
 namespace instance_unknown_members_test {
@@ -208,6 +211,48 @@ TEST(InstanceUnknownMembers, ValuesOfTheWrongKindAreRewrittenOrKept) {
   const JsonValue& v = *w.find("state")->find("voices")->find("v");
   EXPECT_EQ(writeJson(*v.find("gain")), "1");
   EXPECT_EQ(v.find("choke"), nullptr);
+}
+
+// A top-level member of the wrong kind that the load says it keeps as
+// written comes back so through a save and the load of that, while the
+// project holds what the load took of it (nothing): "gain" above is the
+// state's own, whatever the document held.
+TEST(InstanceUnknownMembers, WrongKindsSaidKeptComeBackThroughASave) {
+  auto demo = makeProject();
+  buildDemoProject(*demo);
+  const auto saved = writeProjectDocument(*demo, SamplePool{}, {});
+  const std::pair<const char*, const char*> cases[] = {
+      {"extensions", R"({"x":1})"}, {"extensions", R"("no")"}, {"params", "[1,2]"}, {"params", R"("loud")"}};
+  for (const auto& [key, value] : cases) {
+    const std::string member = key;
+    SCOPED_TRACE(member + " " + value);
+    JsonValue doc = json(std::string(saved.begin(), saved.end()));
+    doc.set(member, json(value));
+    const std::string text = dumpJson(doc);
+    auto project = makeProject();
+    SamplePool pool;
+    KeptDocument kept, again;
+    Diagnostics d;
+    std::string error;
+    ASSERT_TRUE(
+        readDocument(std::vector<std::uint8_t>(text.begin(), text.end()), *project, pool, kept, &error, &d));
+    const Diagnostic* said = obtest::findCode(d, "wrong-type");
+    ASSERT_NE(said, nullptr);
+    EXPECT_EQ(said->path, "/" + member);
+    EXPECT_NE(said->message.find("kept as written"), std::string::npos);
+    const auto memberOf = [&](const std::vector<std::uint8_t>& bytes) {
+      const JsonValue saved = json(std::string(bytes.begin(), bytes.end()));
+      return saved.find(member) != nullptr ? writeJson(*saved.find(member)) : std::string("absent");
+    };
+    const auto first = writeProjectDocument(*project, pool, kept);
+    EXPECT_EQ(memberOf(first), writeJson(json(value)));
+    ASSERT_TRUE(readDocument(first, *project, pool, again, &error, nullptr)) << error;
+    EXPECT_EQ(first, writeProjectDocument(*project, pool, again));
+    // A macro moved since is what plays, and its save says so there.
+    project->patterns[0].kit.macros[0].value = 0.5f;
+    if (member == "params")
+      EXPECT_EQ(memberOf(writeProjectDocument(*project, pool, again)).substr(0, 13), R"({"macro1":0.5)");
+  }
 }
 
 }  // namespace instance_unknown_members_test
