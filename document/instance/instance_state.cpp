@@ -221,8 +221,7 @@ JsonValue auditionToSave(const Project& project, const JsonValue* loaded) {
   if (loaded == nullptr || !loaded->isKept()) return auditionToWrite(project, project.samples, loaded);
   JsonValue read;
   std::string error;
-  if (!parseJson(loaded->keptText(), auditionShape(), read, error))
-    return writeAudition(project, project.samples);
+  if (!parseJson(*loaded, auditionShape(), read, error)) return writeAudition(project, project.samples);
   std::optional<JsonValue> anew = auditionAnew(project, project.samples, read);
   return anew ? std::move(*anew) : *loaded;
 }

@@ -200,13 +200,28 @@ JsonValue heldAsText(const JsonValue& value) {
   return makeJsonKept(JsonKind::Kept, writeJson(value));
 }
 
+namespace {
+
+void dumpTo(const JsonValue& value, JsonOut& to) {
+  writePretty(value, 0, to);
+  to += '\n';
+}
+
+}  // namespace
+
 std::string dumpJson(const JsonValue& value) {
   std::string out;
-  writeSized(out, [&value](JsonOut& to) {
-    writePretty(value, 0, to);
-    to += '\n';
-  });
+  writeSized(out, [&value](JsonOut& to) { dumpTo(value, to); });
   return out;
+}
+
+std::size_t jsonTextSize(const JsonValue& value, bool compact) {
+  JsonOut counter;
+  if (compact)
+    appendCompact(value, counter);
+  else
+    dumpTo(value, counter);
+  return counter.counted();
 }
 
 }  // namespace ob
