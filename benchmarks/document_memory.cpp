@@ -36,10 +36,10 @@
 #include "document/wav/wav_header.h"
 #include "document/wav/wav_pool.h"
 #include "engine/model/demo_project.h"
-#include "engine/params/param_tables.h"
 #include "engine/pool/sample_pool.h"
 #include "plugin/ext_state.h"
 #include "support/allocation_counter.h"
+#include "support/document/fullest_pattern.h"
 #include "support/plugin/process_harness.h"
 #include "support/resident_peak.h"
 
@@ -202,36 +202,11 @@ std::string demoDocumentText() {
   return ob::writeJson(document);
 }
 
-// This build's fullest pattern: the demo's kit on eight tracks at 1/32T,
-// every step locked, randomised and retriggered 32 times (an 11 MB
-// document of 12,224 notes, near all an audition's reader reads).
+// This build's fullest pattern (support/document/fullest_pattern.h).
 const std::vector<std::uint8_t>& fullestPatternDocument() {
   static const std::vector<std::uint8_t> bytes = [] {
     auto project = ob::makeProject();
-    ob::buildDemoProject(*project);
-    ob::Pattern& pattern = project->patterns[0];
-    pattern.numTracks = ob::kMaxTracks;
-    for (int t = 0; t < ob::kMaxTracks; ++t) {
-      ob::Track& track = pattern.tracks[t];
-      track.soundIndex = static_cast<std::int8_t>(t);
-      if (t >= 6) ob::initSoundParams(pattern.kit.sounds[t], ob::kMachineDrum);
-      track.rate = 5;
-      for (ob::Step& step : track.steps) {
-        step.active = 1;
-        step.micro = 3;
-        step.slide = 1;
-        step.count = 32;
-        step.rateTicks = 1;
-        step.lockCount = step.randCount = ob::kListCapacity;
-        for (int i = 0; i < ob::kListCapacity; ++i) {
-          step.locks[i] = {static_cast<std::uint8_t>(i), 0.3f};
-          step.rands[i] = {static_cast<std::uint8_t>(i), 0.2f};
-        }
-        step.randVel = step.randTime = step.randPan = 0.1f;
-        step.panLocked = 1;
-        step.panValue = 0.2f;
-      }
-    }
+    obtest::buildFullestPattern(*project);
     return ob::writeProjectDocument(*project, ob::SamplePool{}, {});
   }();
   return bytes;
