@@ -28,6 +28,7 @@
 #include "document/archive/crc32.h"
 #include "document/archive/deflate.h"
 #include "document/archive/sha256.h"
+#include "document/instance/instance_shape.h"
 #include "document/json/json.h"
 #include "document/project/project_load.h"
 #include "document/project/project_save.h"
@@ -38,6 +39,7 @@
 #include "engine/pool/sample_pool.h"
 #include "plugin/ext_state.h"
 #include "support/allocation_counter.h"
+#include "support/document/fullest_pattern.h"
 #include "support/plugin/process_harness.h"
 #include "support/resident_peak.h"
 
@@ -189,6 +191,83 @@ void BM_SaveNestedForeignPeak(benchmark::State& state) {
 }
 BENCHMARK(BM_SaveNestedForeignPeak)->Unit(benchmark::kMillisecond);
 
+// The demo's document, compact.
+std::string demoDocumentText() {
+  auto demo = ob::makeProject();
+  ob::buildDemoProject(*demo);
+  const std::vector<std::uint8_t> saved = ob::writeProjectDocument(*demo, ob::SamplePool{}, {});
+  ob::JsonValue document;
+  std::string error;
+  ob::parseJson(std::string(saved.begin(), saved.end()), document, error);
+  return ob::writeJson(document);
+}
+
+// This build's fullest pattern (support/document/fullest_pattern.h).
+const std::vector<std::uint8_t>& fullestPatternDocument() {
+  static const std::vector<std::uint8_t> bytes = [] {
+    auto project = ob::makeProject();
+    obtest::buildFullestPattern(*project);
+    return ob::writeProjectDocument(*project, ob::SamplePool{}, {});
+  }();
+  return bytes;
+}
+
+// The demo's document, compact, whose audition holds as many notes as its
+// reader reads, each an array of 27 zeros: about 460,000 values, near all
+// a document may build, in under a megabyte (6 KB packed).
+const std::vector<std::uint8_t>& notesAtTheirLimit() {
+  static const std::vector<std::uint8_t> bytes = [] {
+    std::string text(demoDocumentText());
+    std::string zeros = "[0";
+    for (int i = 1; i < 27; ++i) zeros += ",0";
+    zeros += "]";
+    std::string notes;
+    for (std::uint32_t i = 0; i < ob::kAuditionNotesRead; ++i) notes += (i ? "," : "") + zeros;
+    const std::size_t from = text.find("\"notes\":[") + 9;
+    text.replace(from, text.find("],\"ext\"", from) - from, notes);
+    return std::vector<std::uint8_t>(text.begin(), text.end());
+  }();
+  return bytes;
+}
+
+// What a load of arg 0 (the fullest pattern) or arg 1 (notes at their
+// limit) holds at its peak and once done, and what its save holds at its
+// peak, beside what a parse of the document builds.
+void BM_ReadAndSavePeak(benchmark::State& state) {
+  const std::vector<std::uint8_t>& bytes =
+      state.range(0) == 0 ? fullestPatternDocument() : notesAtTheirLimit();
+  std::size_t parsed = 0, peak = 0, held = 0, savePeak = 0;
+  bool accepted = false;
+  for (auto _ : state) {
+    ob::test::resetPeakLiveBytes();
+    std::size_t before = ob::test::liveBytes();
+    {
+      ob::JsonValue value;
+      std::string error;
+      ob::parseJson(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+                    ob::instanceDocumentShape(), value, error);
+      parsed = ob::test::peakLiveBytes() - before;
+    }
+    auto project = ob::makeProject();
+    ob::SamplePool pool;
+    ob::KeptDocument kept;
+    ob::test::resetPeakLiveBytes();
+    before = ob::test::liveBytes();
+    accepted = ob::readDocument(bytes, *project, pool, kept, nullptr, nullptr);
+    peak = ob::test::peakLiveBytes() - before;
+    held = ob::test::liveBytes() - before;
+    ob::test::resetPeakLiveBytes();
+    before = ob::test::liveBytes();
+    accepted = accepted && !ob::writeProjectDocument(*project, pool, kept).empty();
+    savePeak = ob::test::peakLiveBytes() - before;
+  }
+  report(state, peak, accepted, bytes.size());
+  state.counters["parse_MB"] = static_cast<double>(parsed) / kMB;
+  state.counters["held_MB"] = static_cast<double>(held) / kMB;
+  state.counters["save_peak_MB"] = static_cast<double>(savePeak) / kMB;
+}
+BENCHMARK(BM_ReadAndSavePeak)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 // The demo's document, compact, with `entries` zeros opening a list its
 // readers read: arg 0 its extensions, 1 its kit's tags, 2 its audition's
 // lanes, 3 its audition's notes.
@@ -196,13 +275,7 @@ const std::vector<std::uint8_t>& crowdedDocument(int member, std::size_t entries
   static std::map<std::pair<int, std::size_t>, std::vector<std::uint8_t>> made;
   std::vector<std::uint8_t>& bytes = made[{member, entries}];
   if (!bytes.empty()) return bytes;
-  auto demo = ob::makeProject();
-  ob::buildDemoProject(*demo);
-  const std::vector<std::uint8_t> saved = ob::writeProjectDocument(*demo, ob::SamplePool{}, {});
-  ob::JsonValue document;
-  std::string error;
-  ob::parseJson(std::string(saved.begin(), saved.end()), document, error);
-  std::string text = ob::writeJson(document);
+  std::string text = demoDocumentText();
   std::string zeros;
   for (std::size_t i = 0; i < entries; ++i) zeros += "0,";
   // Where the list opens, and whether it is there already or made here.

@@ -5,6 +5,7 @@
 
 #include "document/clip/clip_extensions.h"
 #include "document/clip/clip_grid.h"
+#include "document/json/json_elements.h"
 #include "document/reading/doc_reader.h"
 #include "document/reading/document_header.h"
 #include "document/reading/json_pointer.h"
@@ -111,12 +112,23 @@ SwingEntry readSwingEntry(const JsonValue& e, const std::string& path, Diagnosti
   return keptWhole<SwingEntry>(e);
 }
 
-// Reads each element in turn and hands its record, with its index, to take.
+// Reads each element in turn, built or read from the list's text, and
+// hands its record, with its index, to take.
 template <typename ReadFn, typename TakeFn>
-void readEach(const JsonValue* array, const std::string& path, Diagnostics& d, ReadFn read, TakeFn take) {
-  if (array == nullptr) return;
-  for (std::size_t i = 0; i < array->elements.size(); ++i)
-    take(read(array->elements[i], indexPath(path, i), d), i);
+void readEach(const JsonValue* list, const std::string& path, Diagnostics& d, ReadFn read, TakeFn take) {
+  if (list == nullptr) return;
+  JsonElements elements(*list);
+  for (std::size_t i = 0; const JsonValue* element = elements.next(); ++i)
+    take(read(*element, indexPath(path, i), d), i);
+}
+
+// A list a reader reads: an array, or one held as its text to be read an
+// element at a time (the notes and lanes of an instance's audition).
+const JsonValue* getList(DocReader& r, std::string_view name) {
+  const JsonValue* list = r.find(name);
+  if (list == nullptr || !list->isKept() || !isJsonList(*list)) return r.getArray(name);
+  r.markConsumed(name);
+  return list;
 }
 
 template <typename Record, typename ReadFn>
@@ -368,8 +380,8 @@ std::optional<Clip> readWith(const JsonValue& document, Diagnostics& d, const Cl
   ExtensionUse use;
   use.voices = !clip.voices.empty() || !clip.sounds.empty();
   for (const SwingEntry& s : clip.swing) use.add(s);
-  const JsonValue* notes = r.getArray("notes");
-  if (notes != nullptr && how.keepsAll()) clip.notes.reserve(notes->elements.size());
+  const JsonValue* notes = getList(r, "notes");
+  if (notes != nullptr && how.keepsAll()) clip.notes.reserve(JsonElements(*notes).size());
   readEach(notes, how.at("notes"), d, readNote, [&](Note&& note, std::size_t i) {
     use.add(note);
     if (how.keepsAll())
@@ -377,7 +389,7 @@ std::optional<Clip> readWith(const JsonValue& document, Diagnostics& d, const Cl
     else
       (*how.take)(note, i);
   });
-  readEach(r.getArray("lanes"), how.at("lanes"), d, readLane, [&](Lane&& lane, std::size_t) {
+  readEach(getList(r, "lanes"), how.at("lanes"), d, readLane, [&](Lane&& lane, std::size_t) {
     use.add(lane);
     if (how.keepsAll()) clip.lanes.push_back(std::move(lane));
   });

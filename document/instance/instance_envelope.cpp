@@ -52,9 +52,11 @@ InstanceEnvelope& InstanceEnvelope::operator=(InstanceEnvelope&& other) noexcept
   seed = std::exchange(other.seed, std::nullopt);
   extensions = std::exchange(other.extensions, {});
   unreadableExtensions = std::exchange(other.unreadableExtensions, {});
+  extensionsAsRead = std::exchange(other.extensionsAsRead, nullptr);
   meta = std::exchange(other.meta, nullptr);
   provenance = std::exchange(other.provenance, nullptr);
   params = std::exchange(other.params, {});
+  paramsAsRead = std::exchange(other.paramsAsRead, nullptr);
   state = std::exchange(other.state, nullptr);
   hints = std::exchange(other.hints, nullptr);
   assets = std::exchange(other.assets, {});
@@ -165,14 +167,16 @@ JsonValue writeInstanceEnvelope(const InstanceEnvelope& env) {
     for (const ExtensionId& id : ids) listed = listed || id.name == kAuditionExtension;
     if (!listed) ids.push_back(ExtensionId{kAuditionExtension, 1});
   }
-  if (!ids.empty() || !env.unreadableExtensions.empty())
+  if (env.extensionsAsRead != nullptr)
+    append("extensions", *env.extensionsAsRead);
+  else if (!ids.empty() || !env.unreadableExtensions.empty())
     append("extensions", extensionsToJson(ids, env.unreadableExtensions));
 
   // A member read as null is written as absent, as the writer of its own writes it.
   auto given = [](const JsonValue* v) { return v != nullptr && !v->isNull(); };
   if (given(env.meta)) append("meta", *env.meta);
   if (given(env.provenance)) append("provenance", *env.provenance);
-  append("params", memberObject(env.params));
+  append("params", env.paramsAsRead != nullptr ? *env.paramsAsRead : memberObject(env.params));
   append("state", given(env.state) ? *env.state : makeJsonObject());
   if (given(env.hints)) append("hints", *env.hints);
   if (!env.assets.empty()) append("assets", memberObject(env.assets));

@@ -31,9 +31,15 @@ struct InstanceEnvelope {
   std::optional<std::uint64_t> seed;
   std::vector<ExtensionId> extensions;
   std::vector<JsonValue> unreadableExtensions;
+  // An "extensions" member a load read as no list, written back in its
+  // place as read; null when there is none.
+  const JsonValue* extensionsAsRead = nullptr;
   const JsonValue* meta = nullptr;  // null: absent
   const JsonValue* provenance = nullptr;
   std::vector<JsonMember> params;
+  // A "params" member a load read as no object, written back in its place
+  // as read (instead of params); null when there is none.
+  const JsonValue* paramsAsRead = nullptr;
   const JsonValue* state = nullptr;
   const JsonValue* hints = nullptr;
   std::vector<JsonMember> assets;

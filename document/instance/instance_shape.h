@@ -14,5 +14,7 @@ namespace ob {
 inline constexpr std::uint32_t kAuditionNotesRead = 16384;
 
 const JsonShape& instanceDocumentShape();
+// Of an instance document's "audition" member, the same.
+const JsonShape& auditionShape();
 
 }  // namespace ob

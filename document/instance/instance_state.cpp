@@ -8,6 +8,7 @@
 #include "document/audition/audition_writer.h"
 #include "document/factory/factory_ref.h"
 #include "document/instance/instance_envelope.h"
+#include "document/instance/instance_shape.h"
 #include "document/instance/keys_as_loaded.h"
 #include "document/instance/macro_state.h"
 #include "document/instance/sample_state.h"
@@ -15,6 +16,7 @@
 #include "document/instance/sound_state.h"
 #include "document/instance/state_fields.h"
 #include "document/instance/voice_state.h"
+#include "document/json/json_parse.h"
 #include "document/reading/json_pointer.h"
 #include "engine/model/project_ids.h"
 
@@ -188,9 +190,11 @@ JsonValue writeMeta(const Kit& kit) {
 }
 
 // The extensions a loaded document declared, which its save declares too,
-// in their order, those this build cannot read as written.
+// in their order, those this build cannot read as written; a member that
+// is no list, as read.
 void declareAsLoaded(InstanceEnvelope& env, const JsonValue* loaded) {
   const JsonValue* declared = loaded != nullptr ? loaded->find("extensions") : nullptr;
+  if (declared != nullptr && !declared->isArray()) env.extensionsAsRead = declared;
   if (declared == nullptr || !declared->isArray()) return;
   for (const JsonValue& e : declared->elements) {
     std::optional<ExtensionId> id = e.isString() ? parseExtensionId(e.text) : std::nullopt;
@@ -199,6 +203,27 @@ void declareAsLoaded(InstanceEnvelope& env, const JsonValue* loaded) {
     else
       env.unreadableExtensions.push_back(e);
   }
+}
+
+// A "params" member that is no object gave the macros nothing: it goes
+// back as read while they hold what a load of it gives.
+const JsonValue* paramsAsLoaded(const Kit& kit, const JsonValue* loaded) {
+  const JsonValue* params = loaded != nullptr ? loaded->find("params") : nullptr;
+  if (params == nullptr || params->isObject()) return nullptr;
+  for (const Macro& macro : kit.macros)
+    if (macro.value != Macro{}.value) return nullptr;
+  return params;
+}
+
+// The audition a save writes (auditionToWrite), the loaded one read again
+// here when it is held as its text.
+JsonValue auditionToSave(const Project& project, const JsonValue* loaded) {
+  if (loaded == nullptr || !loaded->isKept()) return auditionToWrite(project, project.samples, loaded);
+  JsonValue read;
+  std::string error;
+  if (!parseJson(*loaded, auditionShape(), read, error)) return writeAudition(project, project.samples);
+  std::optional<JsonValue> anew = auditionAnew(project, project.samples, read);
+  return anew ? std::move(*anew) : *loaded;
 }
 
 }  // namespace
@@ -267,7 +292,7 @@ bool readInstanceState(const JsonValue& document, Project& project, std::vector<
 
 JsonValue writeInstanceState(const Project& project, const std::vector<std::string>& assetRefs,
                              std::uint32_t kitOnly, std::string_view pluginVersion, std::string_view id,
-                             const JsonValue* loaded, const JsonValue* loadedAudition) {
+                             const JsonValue* loaded, const JsonValue* loadedAudition, AuditionFor use) {
   const Pattern& pattern = project.patterns[0];
   const Kit& kit = pattern.kit;
   InstanceEnvelope env;
@@ -280,6 +305,7 @@ JsonValue writeInstanceState(const Project& project, const std::vector<std::stri
   env.meta = &meta;
   for (int i = 0; i < kMacroCount; ++i)
     env.params.push_back({macroName(i), makeJsonNumber(kit.macros[i].value)});
+  env.paramsAsRead = paramsAsLoaded(kit, loaded);
 
   JsonValue state = makeJsonObject();
   state.members.push_back({"sounds", writeSounds(pattern, project.samples)});
@@ -320,7 +346,9 @@ JsonValue writeInstanceState(const Project& project, const std::vector<std::stri
   if (audition && !listed) env.extensions.push_back(ExtensionId{kAuditionExtension, 1});
 
   JsonValue document = writeInstanceEnvelope(env);
-  if (audition) document.set("audition", auditionToWrite(project, project.samples, loadedAudition));
+  if (audition)
+    document.set("audition", use == AuditionFor::LoadRewrite ? auditionBeside(project, project.samples)
+                                                             : auditionToSave(project, loadedAudition));
   if (loaded != nullptr) keepKeysAsLoaded(document, *loaded);
   return document;
 }

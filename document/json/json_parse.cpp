@@ -65,6 +65,14 @@ struct Pass {
   // In the first pass of a shaped parse: the pointer of the array or object
   // being built, for the refusal that names it.
   std::string where;
+  // The kept text being read, when it is: what is kept of it then refers
+  // to it, whose blanks are left out already.
+  const JsonKeptText* within = nullptr;
+
+  JsonValue kept(JsonKind kind, std::string_view piece) const {
+    return within != nullptr ? makeJsonKept(kind, *within, piece)
+                             : makeJsonKept(kind, withoutJsonBlanks(piece));
+  }
 
   // At a container's opening: its place among the sizes when counting.
   std::size_t open(std::vector<JsonValue>* elements, std::vector<JsonMember>* members) {
@@ -152,12 +160,11 @@ struct KeptRun {
   bool open = false;
 
   // True when a run was open.
-  bool close(const JsonParser& p, JsonValue* object) {
+  bool close(const Pass& r, JsonValue* object) {
     if (!open) return false;
     if (object != nullptr)
       object->members.push_back(
-          JsonMember{std::move(lastKey),
-                     makeJsonKept(JsonKind::KeptMembers, std::string(p.text.substr(from, to - from)))});
+          JsonMember{std::move(lastKey), r.kept(JsonKind::KeptMembers, r.p.text.substr(from, to - from))});
     *this = KeptRun{};
     return true;
   }
@@ -200,7 +207,7 @@ bool readObject(Pass& r, JsonValue* v, const JsonShape* shape, bool build) {
       run.to = p.pos;
       run.lastKey = std::move(key);
     } else {
-      size += run.close(p, v) ? 1 : 0;
+      size += run.close(r, v) ? 1 : 0;
       JsonValue* value = nullptr;
       if (v != nullptr) value = &v->members.emplace_back(JsonMember{std::move(key), JsonValue{}}).value;
       // In the first pass the key is still here to name the member by.
@@ -215,7 +222,7 @@ bool readObject(Pass& r, JsonValue* v, const JsonShape* shape, bool build) {
     }
     if (c == '}') {
       ++p.pos;
-      if (build) r.close(at, size + (run.close(p, v) ? 1 : 0));
+      if (build) r.close(at, size + (run.close(r, v) ? 1 : 0));
       return true;
     }
     return fail(p, "expected ',' or '}'");
@@ -229,8 +236,12 @@ bool readNested(Pass& r, JsonValue* v, const JsonShape* shape, bool build, bool 
   bool ok = false;
   if (build && shape != nullptr && !shape->builds(array)) {
     const std::size_t from = p.pos;
-    ok = array ? readArray(r, nullptr, nullptr, false) : readObject(r, nullptr, nullptr, false);
-    if (ok && v != nullptr) *v = makeJsonKept(JsonKind::Kept, std::string(p.text.substr(from, p.pos - from)));
+    // A list read an element at a time is held to the limits of what is
+    // built: its reader builds all of it, if a piece at a time.
+    const JsonShape* counted = shape->form == JsonShape::Form::Elements ? shape : nullptr;
+    ok = array ? readArray(r, nullptr, counted, counted != nullptr)
+               : readObject(r, nullptr, counted, counted != nullptr);
+    if (ok && v != nullptr) *v = r.kept(JsonKind::Kept, p.text.substr(from, p.pos - from));
   } else {
     ok = array ? readArray(r, v, shape, build) : readObject(r, v, shape, build);
   }
@@ -291,7 +302,8 @@ bool readWhole(Pass& r, JsonValue* v, const JsonShape* shape) {
   return true;
 }
 
-bool parseWith(std::string_view text, const JsonShape* shape, JsonValue& value, std::string& error) {
+bool parseWith(std::string_view text, const JsonShape* shape, JsonValue& value, std::string& error,
+               const JsonKeptText* within = nullptr) {
   value = JsonValue{};
   std::vector<std::uint32_t> sizes;
   JsonParser checking;
@@ -303,7 +315,7 @@ bool parseWith(std::string_view text, const JsonShape* shape, JsonValue& value, 
   }
   JsonParser making;
   making.text = text;
-  Pass make{making, sizes, true, shape != nullptr, 0, {}};
+  Pass make{making, sizes, true, shape != nullptr, 0, {}, within};
   return readWhole(make, &value, shape);
 }
 
@@ -315,6 +327,14 @@ bool parseJson(std::string_view text, JsonValue& value, std::string& error) {
 
 bool parseJson(std::string_view text, const JsonShape& shape, JsonValue& value, std::string& error) {
   return parseWith(text, &shape, value, error);
+}
+
+bool parseJson(const JsonValue& kept, const JsonShape& shape, JsonValue& value, std::string& error) {
+  if (!kept.isKept()) {
+    error = "parse error";
+    return false;
+  }
+  return parseWith(kept.keptText(), &shape, value, error, kept.kept.get());
 }
 
 bool isJsonSizeRefusal(std::string_view error) { return error.starts_with("document holds more than "); }

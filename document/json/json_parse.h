@@ -54,5 +54,8 @@ bool parseJson(std::string_view text, JsonValue& value, std::string& error);
 // fails, with the same message, and what it gives is written as the other's
 // would be, byte for byte.
 bool parseJson(std::string_view text, const JsonShape& shape, JsonValue& value, std::string& error);
+// The same of a value held as its text (kind Kept), what it keeps of it
+// referring to that text rather than copying it.
+bool parseJson(const JsonValue& kept, const JsonShape& shape, JsonValue& value, std::string& error);
 
 }  // namespace ob

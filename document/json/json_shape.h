@@ -26,6 +26,9 @@ struct JsonShape {
     Whole,   // built whatever it holds
     Object,  // built; its members as below
     Array,   // built; each element as `each`
+    // Checked and counted as Whole would build it, but held as its text:
+    // a long list its reader reads an element at a time (JsonElements).
+    Elements,
   };
   Form form = Form::Scalar;
   std::vector<JsonShapeMember> members;  // an object's members read by name
@@ -51,6 +54,8 @@ struct JsonShapeMember {
 JsonShape scalarShape();
 JsonShape wholeShape();
 JsonShape arrayShape(JsonShape each);
+// A list read an element at a time, at most `most` of them.
+JsonShape elementsShape(std::uint32_t most);
 // An object whose named members are read; the rest is kept.
 JsonShape objectShape(std::vector<JsonShapeMember> members);
 // An object whose every member is read as `each`, whatever its name.

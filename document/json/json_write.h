@@ -4,6 +4,7 @@
 // Output is always valid JSON: numbers without a JSON form become null. Each
 // text is measured before it is written, and its string reserved to fit.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,14 @@ std::string writeJson(const JsonValue& value);
 void writeJsonPretty(const JsonValue& value, int depth, std::string& out);
 // Indented form at depth 0 followed by one line feed.
 std::string dumpJson(const JsonValue& value);
+// The size of writeJson's text of the value (compact), or of dumpJson's,
+// counted without writing it.
+std::size_t jsonTextSize(const JsonValue& value, bool compact);
+
+// An array or object as its compact text, held once however often it is
+// copied and written back as its values would be (JsonKind::Kept); any
+// other value as it is.
+JsonValue heldAsText(const JsonValue& value);
 
 // The number form used by both writers: the source spelling while it still
 // stands for the value, else the shortest round-trip text, "null" for NaN and

@@ -159,12 +159,17 @@ struct PackageLayout {
   PackageExcess excess = PackageExcess::None;
 };
 
+// What a layout is for: to be written, or only measured, which counts a
+// document written as plain text rather than writes it (its layout then
+// holds no text).
+enum class LayoutUse : std::uint8_t { Write, Measure };
+
 // Lays the package out; false after the finding when it cannot be written
 // (an asset not named by its digest, a zip writer's finding) or when a load
 // would refuse it however it is written: then `excess` names the limit, and
 // the finding is "document-too-large" or "package-too-large".
 bool layOutPackage(const Package& package, PackageLayout& layout, Diagnostics& diagnostics,
-                   const zip::Limits& readable = {});
+                   const zip::Limits& readable = {}, LayoutUse use = LayoutUse::Write);
 
 // Writes a package as it was laid out into `out`, a piece at a time: the
 // text, or the archive (zip::writePlannedZip). False after a streamed

@@ -144,7 +144,7 @@ std::vector<zip::EntryView> entriesOf(const Package& package, PackageLayout& lay
 }  // namespace
 
 bool layOutPackage(const Package& package, PackageLayout& layout, Diagnostics& diagnostics,
-                   const zip::Limits& readable) {
+                   const zip::Limits& readable, LayoutUse use) {
   const bool plainText = package.assets.empty() && package.otherEntries.empty();
   Refusal refusal;
   const Form* last = nullptr;
@@ -153,8 +153,14 @@ bool layOutPackage(const Package& package, PackageLayout& layout, Diagnostics& d
     last = &form;
     layout.archive.reset();
     layout.entries.clear();
-    layout.text = form.compactDocument ? writeJson(package.document) : dumpJson(package.document);
-    if (isOversizedDocument(layout.text.size())) {
+    std::size_t textBytes = 0;
+    if (plainText && use == LayoutUse::Measure) {
+      textBytes = jsonTextSize(package.document, form.compactDocument);
+    } else {
+      layout.text = form.compactDocument ? writeJson(package.document) : dumpJson(package.document);
+      textBytes = layout.text.size();
+    }
+    if (isOversizedDocument(textBytes)) {
       refusal = documentTooLarge(package.documentName);
       continue;
     }

@@ -19,6 +19,7 @@
 #include "document/instance/instance_shape.h"
 #include "document/instance/instance_state.h"
 #include "document/json/json_parse.h"
+#include "document/json/json_write.h"
 #include "document/legacy/legacy_reader.h"
 #include "document/package/package.h"
 #include "document/package/unpack_limits.h"
@@ -381,21 +382,27 @@ bool readInstancePackage(Package package, PackageReader* assets, const ByteSourc
   }
   if (project.seed == 0) project.seed = currentSeed != 0 ? currentSeed : hashSource(source);
 
-  JsonValue rewritten = writeInstanceState(project, refs, isKitOnlyDocument(package.document) ? 1u : 0u,
-                                           kPluginVersionText, "", &package.document);
-  if (const JsonValue* audition = package.document.find("audition")) {
-    kept.loadedAudition = *audition;
-    // The audition goes back whole or written anew (auditionToWrite), and of
-    // a new one nothing is carried into its notes or its grid.
-    if (JsonValue* written = rewritten.find("audition")) takeNotesAndGrid(*written, *audition);
-  }
+  // The audition goes back whole or written anew (auditionToWrite), and of
+  // a new one nothing is carried into its notes or its grid: the rewrite
+  // holds stand-ins there (auditionBeside), and the save reads it from its
+  // text, which is all that is held of it, spellings included.
+  JsonValue rewritten =
+      writeInstanceState(project, refs, isKitOnlyDocument(package.document) ? 1u : 0u, kPluginVersionText, "",
+                         &package.document, nullptr, AuditionFor::LoadRewrite);
+  if (const JsonValue* audition = package.document.find("audition"))
+    kept.loadedAudition = heldAsText(*audition);
   std::vector<std::string> path;
   collectForeignMembers(kept.foreignMembers, package.document, rewritten, path);
-  // The extensions it declared stay declared by its saves (writeInstanceState).
+  // The extensions it declared stay declared by its saves, and macro
+  // positions it could not read go back as read (writeInstanceState).
   const JsonValue* declared = package.document.find("extensions");
   JsonValue extensions = declared != nullptr ? *declared : JsonValue{};
+  const JsonValue* params = package.document.find("params");
+  JsonValue unreadParams = params != nullptr && !params->isObject() ? *params : JsonValue{};
   keepNumberSpellings(package.document, rewritten);
   if (!extensions.isNull()) package.document.set("extensions", std::move(extensions));
+  if (!unreadParams.isNull()) package.document.set("params", std::move(unreadParams));
+  std::erase_if(package.document.members, [](const JsonMember& m) { return m.key == "audition"; });
   kept.loadedDocument = std::move(package.document);
   if (assets != nullptr) kept.keptEntries = assets->keepUnused(diagnostics);
   return true;
