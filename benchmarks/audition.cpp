@@ -14,6 +14,7 @@
 #include "document/audition/audition_writer.h"
 #include "document/audition/notes_fingerprint.h"
 #include "document/json/json.h"
+#include "document/json/json_elements.h"
 #include "engine/model/demo_project.h"
 #include "engine/model/edit_command.h"
 #include "engine/model/project.h"
@@ -75,7 +76,7 @@ void BM_AuditionWrite(benchmark::State& state) {
   std::size_t notes = 0;
   for (auto _ : state) {
     ob::JsonValue doc = ob::writeAudition(*p, p->samples);
-    notes = doc.find("notes")->elements.size();
+    notes = ob::JsonElements(*doc.find("notes")).size();
     benchmark::DoNotOptimize(doc);
   }
   state.counters["notes"] = static_cast<double>(notes);

@@ -2,10 +2,10 @@
 // alone and as a foreign member of an instance document, through the parser
 // and through the whole document load; the load and the save of a compact
 // document whose foreign member is 2.59 MiB of nested values, with what the
-// load holds once done; and of reading a package of sample
-// assets, fresh or beside the pool that holds them, or of packed samples it
-// refuses, or of samples packed small beside chunks that are not audio, and
-// of their save. The peak is the bytes held through operator new at the worst
+// load holds once done; and of reading a package of sample assets, fresh or
+// beside the pool that holds them, from memory or from a file, or of packed
+// samples it refuses, or of samples packed small beside chunks that are not
+// audio, and of their save. The peak is the bytes held through operator new at the worst
 // moment, counted by the replaced allocation functions; it is reported as a
 // counter next to the time. The plug-in's state load and save and a project
 // file's save are measured by the process's resident peak instead, which
@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -27,6 +28,7 @@
 #include "document/archive/crc32.h"
 #include "document/archive/deflate.h"
 #include "document/archive/sha256.h"
+#include "document/instance/instance_shape.h"
 #include "document/json/json.h"
 #include "document/project/project_load.h"
 #include "document/project/project_save.h"
@@ -37,6 +39,7 @@
 #include "engine/pool/sample_pool.h"
 #include "plugin/ext_state.h"
 #include "support/allocation_counter.h"
+#include "support/document/fullest_pattern.h"
 #include "support/plugin/process_harness.h"
 #include "support/resident_peak.h"
 
@@ -97,19 +100,27 @@ void BM_ParseJsonPeak(benchmark::State& state) {
 BENCHMARK(BM_ParseJsonPeak)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
 
 // The bytes one whole document load holds at its peak.
-std::size_t peakOfRead(const std::vector<std::uint8_t>& bytes, const ob::SamplePool* shareFrom,
-                       bool& accepted) {
+using Load = std::function<bool(ob::Project& project, ob::SamplePool& pool, ob::KeptDocument& kept)>;
+std::size_t peakOfLoad(const Load& load, bool& accepted) {
   ob::test::resetPeakLiveBytes();
   const std::size_t before = ob::test::liveBytes();
   {
     auto project = ob::makeProject();
     ob::SamplePool pool;
     ob::KeptDocument kept;
-    std::string error;
-    accepted = ob::readDocument(bytes.data(), bytes.size(), *project, pool, kept, &error, nullptr,
-                                ob::DocumentSource::File, shareFrom);
+    accepted = load(*project, pool, kept);
   }
   return ob::test::peakLiveBytes() - before;
+}
+
+std::size_t peakOfRead(const std::vector<std::uint8_t>& bytes, const ob::SamplePool* shareFrom,
+                       bool& accepted) {
+  return peakOfLoad(
+      [&](ob::Project& project, ob::SamplePool& pool, ob::KeptDocument& kept) {
+        return ob::readDocument(bytes.data(), bytes.size(), project, pool, kept, nullptr, nullptr,
+                                ob::DocumentSource::File, shareFrom);
+      },
+      accepted);
 }
 
 void BM_ReadDocumentPeak(benchmark::State& state) {
@@ -180,6 +191,131 @@ void BM_SaveNestedForeignPeak(benchmark::State& state) {
 }
 BENCHMARK(BM_SaveNestedForeignPeak)->Unit(benchmark::kMillisecond);
 
+// The demo's document, compact.
+std::string demoDocumentText() {
+  auto demo = ob::makeProject();
+  ob::buildDemoProject(*demo);
+  const std::vector<std::uint8_t> saved = ob::writeProjectDocument(*demo, ob::SamplePool{}, {});
+  ob::JsonValue document;
+  std::string error;
+  ob::parseJson(std::string(saved.begin(), saved.end()), document, error);
+  return ob::writeJson(document);
+}
+
+// This build's fullest pattern (support/document/fullest_pattern.h).
+const std::vector<std::uint8_t>& fullestPatternDocument() {
+  static const std::vector<std::uint8_t> bytes = [] {
+    auto project = ob::makeProject();
+    obtest::buildFullestPattern(*project);
+    return ob::writeProjectDocument(*project, ob::SamplePool{}, {});
+  }();
+  return bytes;
+}
+
+// The demo's document, compact, whose audition holds as many notes as its
+// reader reads, each an array of 27 zeros: about 460,000 values, near all
+// a document may build, in under a megabyte (6 KB packed).
+const std::vector<std::uint8_t>& notesAtTheirLimit() {
+  static const std::vector<std::uint8_t> bytes = [] {
+    std::string text(demoDocumentText());
+    std::string zeros = "[0";
+    for (int i = 1; i < 27; ++i) zeros += ",0";
+    zeros += "]";
+    std::string notes;
+    for (std::uint32_t i = 0; i < ob::kAuditionNotesRead; ++i) notes += (i ? "," : "") + zeros;
+    const std::size_t from = text.find("\"notes\":[") + 9;
+    text.replace(from, text.find("],\"ext\"", from) - from, notes);
+    return std::vector<std::uint8_t>(text.begin(), text.end());
+  }();
+  return bytes;
+}
+
+// What a load of arg 0 (the fullest pattern) or arg 1 (notes at their
+// limit) holds at its peak and once done, and what its save holds at its
+// peak, beside what a parse of the document builds.
+void BM_ReadAndSavePeak(benchmark::State& state) {
+  const std::vector<std::uint8_t>& bytes =
+      state.range(0) == 0 ? fullestPatternDocument() : notesAtTheirLimit();
+  std::size_t parsed = 0, peak = 0, held = 0, savePeak = 0;
+  bool accepted = false;
+  for (auto _ : state) {
+    ob::test::resetPeakLiveBytes();
+    std::size_t before = ob::test::liveBytes();
+    {
+      ob::JsonValue value;
+      std::string error;
+      ob::parseJson(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+                    ob::instanceDocumentShape(), value, error);
+      parsed = ob::test::peakLiveBytes() - before;
+    }
+    auto project = ob::makeProject();
+    ob::SamplePool pool;
+    ob::KeptDocument kept;
+    ob::test::resetPeakLiveBytes();
+    before = ob::test::liveBytes();
+    accepted = ob::readDocument(bytes, *project, pool, kept, nullptr, nullptr);
+    peak = ob::test::peakLiveBytes() - before;
+    held = ob::test::liveBytes() - before;
+    ob::test::resetPeakLiveBytes();
+    before = ob::test::liveBytes();
+    accepted = accepted && !ob::writeProjectDocument(*project, pool, kept).empty();
+    savePeak = ob::test::peakLiveBytes() - before;
+  }
+  report(state, peak, accepted, bytes.size());
+  state.counters["parse_MB"] = static_cast<double>(parsed) / kMB;
+  state.counters["held_MB"] = static_cast<double>(held) / kMB;
+  state.counters["save_peak_MB"] = static_cast<double>(savePeak) / kMB;
+}
+BENCHMARK(BM_ReadAndSavePeak)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The demo's document, compact, with `entries` zeros opening a list its
+// readers read: arg 0 its extensions, 1 its kit's tags, 2 its audition's
+// lanes, 3 its audition's notes.
+const std::vector<std::uint8_t>& crowdedDocument(int member, std::size_t entries) {
+  static std::map<std::pair<int, std::size_t>, std::vector<std::uint8_t>> made;
+  std::vector<std::uint8_t>& bytes = made[{member, entries}];
+  if (!bytes.empty()) return bytes;
+  std::string text = demoDocumentText();
+  std::string zeros;
+  for (std::size_t i = 0; i < entries; ++i) zeros += "0,";
+  // Where the list opens, and whether it is there already or made here.
+  const struct {
+    const char* at;
+    const char* list;
+  } places[] = {{"\"extensions\":[", nullptr},
+                {"\"meta\":{", "\"tags\":["},
+                {"\"audition\":{", "\"lanes\":["},
+                {"\"notes\":[", nullptr}};
+  const auto& place = places[member];
+  const std::size_t after = text.find(place.at) + std::string(place.at).size();
+  if (place.list != nullptr) zeros = place.list + zeros.substr(0, zeros.size() - 1) + "],";
+  text.insert(after, zeros);
+  bytes.assign(text.begin(), text.end());
+  return bytes;
+}
+
+// The peak of loading it: with 900,000 entries the size of the three
+// states that began this (a few kilobytes packed), or with as many as its
+// readers read there.
+void BM_ReadCrowdedMemberPeak(benchmark::State& state) {
+  const auto& bytes =
+      crowdedDocument(static_cast<int>(state.range(0)), static_cast<std::size_t>(state.range(1)));
+  std::size_t peak = 0;
+  bool accepted = false;
+  for (auto _ : state) peak = peakOfRead(bytes, nullptr, accepted);
+  report(state, peak, accepted, bytes.size());
+}
+BENCHMARK(BM_ReadCrowdedMemberPeak)
+    ->Args({0, 900000})
+    ->Args({1, 900000})
+    ->Args({2, 900000})
+    ->Args({3, 900000})
+    ->Args({0, 1000})
+    ->Args({1, 1000})
+    ->Args({2, 1000})
+    ->Args({3, 16000})
+    ->Unit(benchmark::kMillisecond);
+
 // The demo with one sample: a float asset in this build's own form, 64 MiB
 // decoded.
 const std::vector<std::uint8_t>& floatPackage() {
@@ -219,6 +355,28 @@ void BM_ReadSamplePackagePeak(benchmark::State& state) {
   report(state, peak, accepted, bytes.size());
 }
 BENCHMARK(BM_ReadSamplePackagePeak)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The same package opened from a file, as "Open project..." reads it.
+void BM_OpenSamplePackagePeak(benchmark::State& state) {
+  const std::vector<std::uint8_t>& bytes = floatPackage();
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("ob_benchmark_open_" + std::to_string(::getpid()) + ".project.orbi");
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  const bool written = file != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  if (file != nullptr) std::fclose(file);
+  std::size_t peak = 0;
+  bool accepted = false;
+  for (auto _ : state)
+    peak = peakOfLoad(
+        [&](ob::Project& project, ob::SamplePool& pool, ob::KeptDocument& kept) {
+          return written && ob::loadDocumentFile(path, project, pool, kept, nullptr, nullptr);
+        },
+        accepted);
+  std::error_code ec;
+  std::filesystem::remove(path, ec);
+  report(state, peak, accepted, bytes.size());
+}
+BENCHMARK(BM_OpenSamplePackagePeak)->Unit(benchmark::kMillisecond);
 
 // The demo with `count` samples named `name` and a number, the files that
 // fileOf makes, each deflated into the package and referred to as an

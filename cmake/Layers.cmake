@@ -14,7 +14,7 @@
 # however the link was made (ob_check_layer_links).
 set(OB_LAYER_FOLDERS
   engine document content plugin ui editor/widgets editor
-  plugin_module tools resources support support/plugin support/ui support/editor/widgets support/editor benchmarks
+  plugin_module tools resources support support/document support/plugin support/ui support/editor/widgets support/editor benchmarks
   fuzz)
 
 set(OB_PRODUCT_LAYERS engine document content plugin ui editor/widgets editor)
@@ -34,13 +34,14 @@ set(OB_LAYER_USES_plugin_module ${OB_PRODUCT_LAYERS})
 set(OB_LAYER_USES_tools engine document content plugin)
 set(OB_LAYER_USES_resources engine document content)
 set(OB_LAYER_USES_support "")
+set(OB_LAYER_USES_support/document engine document support)
 set(OB_LAYER_USES_support/plugin engine document content plugin support)
 set(OB_LAYER_USES_support/ui ui support)
 set(OB_LAYER_USES_support/editor/widgets editor/widgets ui engine support support/ui)
 # The editor's helpers; the end-to-end ones drive the built plug-in through
 # the test host.
 set(OB_LAYER_USES_support/editor editor ui editor/widgets engine document content plugin tools support support/ui)
-set(OB_LAYER_USES_benchmarks ${OB_PRODUCT_LAYERS} support support/plugin support/ui support/editor/widgets support/editor)
+set(OB_LAYER_USES_benchmarks ${OB_PRODUCT_LAYERS} support support/document support/plugin support/ui support/editor/widgets support/editor)
 # The corpus replay measures each input with support's allocation counter.
 set(OB_LAYER_USES_fuzz ${OB_PRODUCT_LAYERS} support)
 

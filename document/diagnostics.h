@@ -19,6 +19,11 @@ enum class Severity : std::uint32_t {
 
 inline constexpr std::uint32_t kDiagnosticNoIndex = 0xFFFFFFFFu;
 
+// While a FindingsBound is open, the findings of one code said whole: as
+// many as a pool has sample slots, so that every slot a document leaves
+// silent is still named.
+inline constexpr std::size_t kFindingsSaidWhole = 64;
+
 struct Diagnostic {
   Severity severity = Severity::Note;
   std::string code;    // kebab-case, fixed per finding
@@ -28,8 +33,20 @@ struct Diagnostic {
   std::string message;  // one sentence for the user
 };
 
+class FindingsBound;
+
 class Diagnostics {
  public:
+  Diagnostics() = default;
+  // A copy or a move takes the findings, never an open bound.
+  Diagnostics(const Diagnostics& other) : items_(other.items_), dropping_(other.dropping_) {}
+  Diagnostics(Diagnostics&& other) noexcept : items_(std::move(other.items_)), dropping_(other.dropping_) {}
+  Diagnostics& operator=(const Diagnostics& other);
+  Diagnostics& operator=(Diagnostics&& other) noexcept;
+
+  // A list that keeps nothing, for a read whose findings nobody reads.
+  static Diagnostics dropping();
+
   void add(Severity severity, std::string code, std::string path, std::string message,
            std::string detail = {});
   void error(std::string code, std::string path, std::string message);
@@ -37,7 +54,7 @@ class Diagnostics {
   void note(std::string code, std::string path, std::string message);
 
   // Appends an already built record unchanged (moving findings between lists).
-  void append(Diagnostic d) { items_.push_back(std::move(d)); }
+  void append(Diagnostic d);
 
   const std::vector<Diagnostic>& items() const { return items_; }
   std::size_t size() const { return items_.size(); }
@@ -47,7 +64,38 @@ class Diagnostics {
   std::vector<Diagnostic>::const_iterator end() const { return items_.end(); }
 
  private:
+  friend class FindingsBound;
+  bool admits(const Diagnostic& d);
+
   std::vector<Diagnostic> items_;
+  bool dropping_ = false;
+  FindingsBound* bound_ = nullptr;  // the bound open on this list, if any; not owned
+};
+
+// Bounds what one read says of each kind, so that a document of a million
+// malformed entries gives a list (and a host's log) of a few hundred lines:
+// while the bound lives, the list takes kFindingsSaidWhole findings of any
+// one code whole and the next one as it comes; of that code's further
+// findings it only counts how many, and when the bound ends the one taken
+// last says so. Errors are always taken. A bound opened on a list that has
+// one already leaves it to that one.
+class FindingsBound {
+ public:
+  explicit FindingsBound(Diagnostics& list);
+  ~FindingsBound();
+  FindingsBound(const FindingsBound&) = delete;
+  FindingsBound& operator=(const FindingsBound&) = delete;
+
+ private:
+  friend class Diagnostics;
+  struct Kind {
+    std::string code;
+    std::size_t taken = 0;
+    std::size_t last = 0;      // where the last one taken stands in the list
+    std::uint64_t untold = 0;  // those after it, counted only
+  };
+  Diagnostics* list_;  // null when another bound holds the list
+  std::vector<Kind> kinds_;
 };
 
 // The most of a document's own text (bytes) a message quotes.

@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (right && std::memcmp(back.right.data(), right, frames * sizeof(float)) != 0) std::abort();
 
   const std::span<const std::uint8_t> file(data, size);
-  const ob::PoolDecode held = ob::decodeForPool(ob::SamplePool{}, -1, file, {});
+  const ob::PoolDecode held = ob::decodeForPool(ob::SamplePool{}, -1, file);
   if (held.audio && !ob::isFileOf(file, *held.audio)) std::abort();
   return 0;
 }

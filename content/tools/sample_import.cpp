@@ -1,14 +1,11 @@
 #include "content/tools/sample_import.h"
 
-#include <new>
 #include <optional>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "content/tools/pool_rollback.h"
 #include "content/tools/utf8_fit.h"
-#include "document/archive/sha256.h"
 #include "document/reading/regular_file.h"
 #include "document/wav/wav.h"
 #include "document/wav/wav_pool.h"
@@ -25,18 +22,17 @@ std::int32_t fail(std::string* error, std::string why) {
   return -1;
 }
 
-// The file's bytes, or why there are none. Anything but a regular file is
-// refused without waiting on it, a file the pool would not take (over its
-// file limit, or past what a saved project holds with the files it has)
-// without reading it, and a file that does not open like a WAV file after
-// its first bytes.
-std::optional<std::string> readWavFile(const SamplePool& pool, const std::filesystem::path& path,
-                                       std::vector<std::uint8_t>& out) {
+// The file opened, or why not. Anything but a regular file is refused
+// without waiting on it, a file the pool would not take (over its file
+// limit, or past what a saved project holds with the files it has) before
+// it is read, and a file that does not open like a WAV file after its
+// first bytes.
+std::optional<std::string> openWavFile(const SamplePool& pool, const std::filesystem::path& path,
+                                       RegularFile& file) {
   std::string notWav;
   const FileHeaderCheck header{kWavTagBytes, [&notWav](const std::uint8_t* data, std::size_t count) {
                                  return opensAsWav(data, count, &notWav);
                                }};
-  RegularFile file;
   switch (file.open(path, pool.limits().sampleFileBytes, header)) {
     case FileReadStatus::Read: break;
     case FileReadStatus::Missing:
@@ -49,14 +45,7 @@ std::optional<std::string> readWavFile(const SamplePool& pool, const std::filesy
   }
   if (const SampleRefusal refusal = pool.refusalForNewFile(file.size()); refusal != SampleRefusal::None)
     return sampleRefusalText(refusal, pool.limits());
-  try {
-    out.resize(static_cast<std::size_t>(file.size()));
-  } catch (const std::bad_alloc&) {
-    return "cannot read the file";
-  }
-  if (file.read(0, out.data(), out.size())) return std::nullopt;
-  out.clear();
-  return "cannot read the file";
+  return std::nullopt;
 }
 
 // Whether a slot keeps, unplayed, a file or reference a load could not
@@ -91,12 +80,13 @@ std::int32_t importWavFile(SamplePool& pool, Project& project, const std::filesy
   // has no row for.
   if (pool.slotCount() >= kSampleSlots) return fail(error, "the sample pool is full");
 
-  std::vector<std::uint8_t> bytes;
-  if (std::optional<std::string> why = readWavFile(pool, path, bytes)) return fail(error, std::move(*why));
+  // Read where it lies while it is decoded, never whole.
+  RegularFile file;
+  if (std::optional<std::string> why = openWavFile(pool, path, file)) return fail(error, std::move(*why));
 
-  // Hashed only when a slot may keep this very file.
-  const std::string ref = keepsAFile(pool) ? "asset:" + sha256Hex(bytes.data(), bytes.size()) : std::string();
-  PoolDecode decoded = decodeForPool(pool, -1, std::move(bytes));
+  // Hashed, as it is read, only when a slot may keep this very file.
+  PoolDecode decoded = decodeForPool(pool, -1, file, nullptr, keepsAFile(pool));
+  const std::string ref = decoded.digest.empty() ? std::string() : "asset:" + decoded.digest;
   if (!decoded.audio) return fail(error, decoded.error.empty() ? "not a readable WAV" : decoded.error);
   // A data chunk without one whole frame decodes, but would make a slot that
   // never sounds and that every page takes for empty. Documents still carry

@@ -54,6 +54,10 @@ class ArchiveIndex {
                 std::string* fault = nullptr) const {
     return readEntryOnce(*source_, entry.record, entry.payload, use, piece, diagnostics, fault);
   }
+  // Whether its bytes are the file `same` is asked about (see entryIs).
+  bool is(const LocatedEntry& entry, const SamePiece& same, const StreamInflater::Piece& piece = {}) const {
+    return entryIs(*source_, entry.record, entry.payload, same, piece);
+  }
   // The same as a view (see viewEntry).
   std::optional<std::span<const std::uint8_t>> view(const LocatedEntry& entry,
                                                     std::vector<std::uint8_t>& scratch,

@@ -93,21 +93,6 @@ void reportChecksumFailure(const DirectoryRecord& record, Diagnostics& diagnosti
          "its bytes fail their checksum");
 }
 
-// A stored payload handed on a piece at a time, read where it lies.
-bool storedInPieces(const ByteSource& source, std::uint64_t payload, std::uint64_t size,
-                    const StreamInflater::Piece& piece) {
-  constexpr std::uint64_t kPiece = std::uint64_t(1) << 20;
-  std::vector<std::uint8_t> scratch;
-  for (std::uint64_t at = 0; at < size;) {
-    const auto n = static_cast<std::size_t>(std::min(kPiece, size - at));
-    const auto bytes = source.view(payload + at, n, scratch);
-    if (!bytes) return false;
-    piece(*bytes);
-    at += n;
-  }
-  return true;
-}
-
 }  // namespace
 
 std::optional<std::uint64_t> locateEntry(const ByteSource& source, const DirectoryRecord& record,
@@ -208,7 +193,7 @@ bool unpackInPieces(const ByteSource& source, const DirectoryRecord& record, std
   };
   std::uint64_t size = 0;
   if (record.method == 0) {
-    if (record.packedSize != record.size || !storedInPieces(source, payload, record.size, checked))
+    if (record.packedSize != record.size || !ForwardReader(source, payload, record.size, checked).finish())
       return false;
     size = record.size;
   } else {
@@ -221,6 +206,26 @@ bool unpackInPieces(const ByteSource& source, const DirectoryRecord& record, std
   return size == record.size && crc == record.crc;
 }
 
+bool entryIs(const ByteSource& source, const DirectoryRecord& record, std::uint64_t payload,
+             const SamePiece& same, const StreamInflater::Piece& piece) {
+  if (!unpackable(record)) return false;
+  std::uint32_t crc = 0;
+  EntryReader reader(source, record, payload, [&](std::span<const std::uint8_t> bytes) {
+    crc = crc32(bytes.data(), bytes.size(), crc);
+    if (piece) piece(bytes);
+  });
+  std::vector<std::uint8_t> chunk(std::min<std::uint64_t>(kEntryReadPiece, record.size));
+  for (std::uint64_t at = 0; at < record.size;) {
+    const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(chunk.size(), record.size - at));
+    if (!reader.read(at, chunk.data(), n) || !same(at, std::span<const std::uint8_t>(chunk.data(), n)))
+      return false;
+    at += n;
+  }
+  std::string reason;
+  const std::optional<std::uint64_t> size = reader.finish(reason);
+  return size && *size == record.size && crc == record.crc;
+}
+
 StreamInflater& EntryReader::inflater() {
   if (!inflater_)
     inflater_ =
@@ -228,19 +233,23 @@ StreamInflater& EntryReader::inflater() {
   return *inflater_;
 }
 
+EntryReader::EntryReader(const ByteSource& source, const DirectoryRecord& record, std::uint64_t payload,
+                         StreamInflater::Piece piece)
+    : source_(&source),
+      record_(record),
+      payload_(payload),
+      stored_(source, payload, record.size, piece),
+      piece_(std::move(piece)) {}
+
 bool EntryReader::read(std::uint64_t offset, std::uint8_t* out, std::size_t count) {
   if (offset > record_.size || count > record_.size - offset) return false;
-  if (record_.method == 0)
-    return record_.packedSize == record_.size && source_->read(payload_ + offset, out, count);
+  if (record_.method == 0) return record_.packedSize == record_.size && stored_.read(offset, out, count);
   return inflater().read(offset, out, count);
 }
 
 std::optional<std::uint64_t> EntryReader::finish(std::string& reason) {
   if (record_.method != 0) return inflater().finish(reason);
-  const StreamInflater::Piece none = [](std::span<const std::uint8_t>) {};
-  if (record_.packedSize == record_.size &&
-      storedInPieces(*source_, payload_, record_.size, piece_ ? piece_ : none))
-    return record_.size;
+  if (record_.packedSize == record_.size && stored_.finish()) return record_.size;
   reason = kSourceUnreadable;
   return std::nullopt;
 }

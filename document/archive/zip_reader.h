@@ -15,6 +15,7 @@
 #include "document/archive/zip_entry.h"
 #include "document/diagnostics.h"
 #include "document/reading/byte_source.h"
+#include "document/reading/forward_reader.h"
 
 namespace ob::zip {
 
@@ -69,6 +70,20 @@ std::optional<std::span<const std::uint8_t>> viewEntry(const ByteSource& source,
 bool unpackInPieces(const ByteSource& source, const DirectoryRecord& record, std::uint64_t payload,
                     const StreamInflater::Piece& piece);
 
+// The most bytes one read of a deflated entry takes (see EntryReader).
+inline constexpr std::size_t kEntryReadPiece = 32768;
+
+// Asked, front to back, whether each piece of a record's bytes is the same
+// piece of a file the caller knows, at that offset.
+using SamePiece = std::function<bool(std::uint64_t offset, std::span<const std::uint8_t> piece)>;
+// Whether the record's bytes are, byte for byte, the file `same` is asked
+// about: read front to back, no more than a piece held, stopping at the
+// first piece that differs; true only when all of them are the same, of the
+// declared size and checksum, each handed to `piece` (when given) on the
+// way. No warning: a reader that reads the entry says why it fails.
+bool entryIs(const ByteSource& source, const DirectoryRecord& record, std::uint64_t payload,
+             const SamePiece& same, const StreamInflater::Piece& piece = {});
+
 // A record's bytes read front to back where they lie, unchecked (the
 // checksum needs them all): a stored entry's straight from the archive, a
 // deflated one's decoded only as far as it is read, so that a file's head
@@ -76,11 +91,11 @@ bool unpackInPieces(const ByteSource& source, const DirectoryRecord& record, std
 class EntryReader {
  public:
   // `piece`, when given, is handed every byte of the entry once, in order:
-  // a deflated entry's as they are decoded, a stored one's by finish.
+  // a deflated entry's as they are decoded, a stored one's as they are
+  // read (those skipped on the way), the rest of either by finish.
   EntryReader(const ByteSource& source, const DirectoryRecord& record, std::uint64_t payload,
-              StreamInflater::Piece piece = {})
-      : source_(&source), record_(record), payload_(payload), piece_(std::move(piece)) {}
-  // count bytes from offset (at most 32 KiB of a deflated entry); false
+              StreamInflater::Piece piece = {});
+  // count bytes from offset (at most kEntryReadPiece of a deflated entry); false
   // past the entry's end, for bytes before those a deflated entry has read
   // last, or where they cannot be had.
   bool read(std::uint64_t offset, std::uint8_t* out, std::size_t count);
@@ -95,6 +110,7 @@ class EntryReader {
   const ByteSource* source_;
   DirectoryRecord record_;
   std::uint64_t payload_;
+  ForwardReader stored_;  // a stored entry's bytes
   StreamInflater::Piece piece_;
   std::unique_ptr<StreamInflater> inflater_;  // made at the first read of a deflated entry
 };

@@ -7,19 +7,27 @@
 #include "document/audition/notes_fingerprint.h"
 #include "document/audition/place_notes.h"
 #include "document/clip/clip_reader.h"
+#include "document/reading/document_header.h"
 #include "document/reading/json_pointer.h"
 #include "engine/model/edit_command.h"
 
 namespace ob {
 namespace {
 
-// The members the clip header, tempo and seed are read from.
-JsonValue headOf(const JsonValue& audition) {
-  if (!audition.isObject()) return makeJsonNull();  // not a clip either way
-  JsonValue head = makeJsonObject();
-  for (const JsonMember& m : audition.members)
-    if (m.key == "kind" || m.key == "spec" || m.key == "tempo" || m.key == "seed") head.members.push_back(m);
-  return head;
+// The member of the audition's "ext" that holds the step grid saved beside
+// its notes, of whatever kind, when there is one.
+const JsonValue* grooveOf(const JsonValue& audition) {
+  const JsonValue* ext = audition.isObject() ? audition.find("ext") : nullptr;
+  return ext != nullptr && ext->isObject() ? ext->find(stepsExtensionKey()) : nullptr;
+}
+
+// Whether the notes beside the groove are those it was saved with.
+bool notesAsSaved(const JsonValue& audition, const JsonValue& groove) {
+  static const JsonValue kNoNotes = makeJsonArray();
+  const JsonValue* notes = audition.find("notes");
+  const JsonValue* saved = groove.find("notes");
+  const std::string expected = saved != nullptr && saved->isString() ? saved->text : std::string();
+  return notesFingerprint(notes != nullptr ? *notes : kNoNotes) == expected;
 }
 
 // The pattern as a project holds it before any audition is read: what
@@ -45,50 +53,44 @@ void clearGroove(Pattern& pattern) {
 
 void readAudition(const JsonValue& audition, Project& project, const SampleSlotTable& samples,
                   Diagnostics& diagnostics, std::string_view path) {
-  // The envelope reader already reported what the clip reader finds. The
-  // header, tempo and seed come from a clip of just those members, so a
-  // trusted groove never pays for reading thousands of notes it ignores.
-  Diagnostics ignored;
   // What the audition gives depends on it and the kit alone, whatever the
   // project held before: a save asks it again of the audition it loaded.
   clearGroove(project.patterns[0]);
-  clip::Clip head;
-  if (!clip::readClip(headOf(audition), head, ignored)) {
-    diagnostics.warn("audition-unreadable", std::string(path),
+  const std::string at(path);
+  Diagnostics unread = Diagnostics::dropping();  // the read below says it
+  if (!readDocumentHeader(audition, "clip", unread).ok) {
+    diagnostics.warn("audition-unreadable", at,
                      "The audition is not a clip; kept, and the groove starts empty");
     return;
   }
+  // The clip is read once, for what it plays and for its findings: its
+  // notes one at a time, placed on the grid unless the grid saved beside
+  // them still holds.
+  const JsonValue* groove = grooveOf(audition);
+  const bool grooveHolds = groove != nullptr && groove->isObject() && notesAsSaved(audition, *groove);
+  if (groove != nullptr && !grooveHolds)
+    diagnostics.note(
+        "audition-notes-edited", at + "/notes",
+        "The notes changed since the step grid beside them was saved; the notes were placed on the grid");
+  NotePlacer placer(project, samples, diagnostics, path);
+  const clip::NoteTaker take = [&](const clip::Note& note, std::size_t index) {
+    if (!grooveHolds) placer.place(note, index);
+  };
+  const std::optional<clip::Clip> clip = clip::readClipToPlay(audition, diagnostics, path, take);
+  if (!clip) return;  // its header said why
   Pattern& pattern = project.patterns[0];
-  for (const clip::TempoPoint& point : head.tempo) {
+  for (const clip::TempoPoint& point : clip->tempo) {
     if (point.invalid) continue;
     // Held to the tempo range of every edit: a tempo no float holds, or one
     // the step clock could not count in, never reaches the project.
     pattern.bpm = audition::clampToFloat(point.bpm, kMinBpm, kMaxBpm, pattern.bpm);
     break;
   }
-  pattern.seed = head.seed && *head.seed != kDefaultPatternSeed ? *head.seed : 0;
-
-  const JsonValue* ext = audition.find("ext");
-  const std::string key = stepsExtensionKey();
-  const JsonValue* groove = ext != nullptr && ext->isObject() ? ext->find(key) : nullptr;
-  if (groove != nullptr && groove->isObject()) {
-    static const JsonValue kNoNotes = makeJsonArray();
-    const JsonValue* notes = audition.find("notes");
-    const std::string found = notesFingerprint(notes != nullptr ? *notes : kNoNotes);
-    const JsonValue* saved = groove->find("notes");
-    const std::string expected = saved != nullptr && saved->isString() ? saved->text : std::string();
-    if (found == expected) {
-      readGroove(*groove, project, samples, diagnostics, memberPath(std::string(path) + "/ext", key));
-      return;
-    }
-  }
-  if (groove != nullptr)
-    diagnostics.note(
-        "audition-notes-edited", std::string(path) + "/notes",
-        "The notes changed since the step grid beside them was saved; the notes were placed on the grid");
-  clip::Clip clip;
-  clip::readClip(audition, clip, ignored);
-  placeNotesOnGrid(clip, project, samples, diagnostics, path);
+  pattern.seed = clip->seed && *clip->seed != kDefaultPatternSeed ? *clip->seed : 0;
+  if (grooveHolds)
+    readGroove(*groove, project, samples, diagnostics, memberPath(at + "/ext", stepsExtensionKey()));
+  else
+    placer.finish(*clip);
 }
 
 }  // namespace ob

@@ -3,13 +3,16 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "document/audition/audition_groove.h"
 #include "document/audition/audition_reader.h"
 #include "document/audition/notes_fingerprint.h"
 #include "document/audition/track_rate.h"
+#include "document/clip/clip_extensions.h"
 #include "document/clip/clip_writer.h"
+#include "document/json/json_elements.h"
 #include "document/json/json_write.h"
 #include "document/params/number_spellings.h"
 #include "document/params/param_values.h"
@@ -124,23 +127,109 @@ void trackHits(const Project& project, const SampleSlotTable& samples, int t, do
   }
 }
 
-// Copies each hit's step note into notes, in the order of hits.
-void appendHits(std::vector<clip::Note>& stepNotes, const std::vector<Hit>& hits,
-                std::vector<clip::Note>& notes) {
-  notes.reserve(notes.size() + hits.size());
-  for (const Hit& h : hits) {
-    const clip::Note& source = stepNotes[h.source];
-    notes.push_back(source);
-    notes.back().at = h.at;
-    notes.back().vel = source.vel * h.factor;
-  }
+// The note of a hit: its step note at its time and velocity.
+clip::Note hitNote(const std::vector<clip::Note>& stepNotes, const Hit& h) {
+  clip::Note note = stepNotes[h.source];
+  note.at = h.at;
+  note.vel = note.vel * h.factor;
+  return note;
 }
 
-// The audition of the pattern; numbers that did not change since `spelled`
-// was read take its spellings before the notes are fingerprinted, so that
-// a document's own pass over its numbers changes nothing the fingerprint
-// holds.
-JsonValue auditionOf(const Project& project, const SampleSlotTable& samples, const JsonValue* spelled);
+// The notes a pattern plays, each step note once and, in time order, the
+// hits that copy it: all a note's text is made from, a note at a time.
+struct GridNotes {
+  std::vector<clip::Note> stepNotes;
+  std::vector<Hit> hits;
+
+  JsonValue note(std::size_t i) const { return clip::writeNote(hitNote(stepNotes, hits[i])); }
+};
+
+// The audition of a pattern but for its notes: the clip with an empty list
+// where they go, and the grid beside it without their fingerprint.
+struct AuditionFrame {
+  JsonValue clip;
+  GridNotes notes;
+};
+
+// Numbers that did not change since `spelled` (a loaded audition) was read
+// take its spellings; its notes, a note at a time (notesSpelledAs).
+AuditionFrame frameOf(const Project& project, const SampleSlotTable& samples, const JsonValue* spelled);
+
+template <typename Value>
+Value* grooveIn(Value& audition) {
+  Value* ext = audition.isObject() ? audition.find("ext") : nullptr;
+  return ext != nullptr && ext->isObject() ? ext->find(stepsExtensionKey()) : nullptr;
+}
+
+// The loaded notes, each at the place of the note written there, when the
+// lists are as long (and not empty); else none.
+class NotesSpelledAs {
+ public:
+  NotesSpelledAs(const JsonValue* audition, std::size_t count) {
+    const JsonValue* notes = audition != nullptr && audition->isObject() ? audition->find("notes") : nullptr;
+    if (notes != nullptr && count > 0 && JsonElements(*notes).size() == count) loaded_.emplace(*notes);
+  }
+  // The loaded note at the next place, or null.
+  const JsonValue* next() { return loaded_ ? loaded_->next() : nullptr; }
+
+ private:
+  std::optional<JsonElements> loaded_;
+};
+
+void spell(JsonValue& note, const JsonValue* as) {
+  if (as != nullptr) adoptNumberSpellings(note, *as);
+}
+
+// Room for the notes' text: each as long as its step note's, with room for
+// a longer time and velocity.
+std::size_t textRoom(const GridNotes& grid) {
+  constexpr std::size_t kRoomForNumbers = 40;
+  std::vector<std::size_t> lengths;
+  for (const clip::Note& n : grid.stepNotes) lengths.push_back(writeJson(clip::writeNote(n)).size());
+  std::size_t room = 2;
+  for (const Hit& h : grid.hits) room += lengths[h.source] + kRoomForNumbers;
+  return room;
+}
+
+// The frame with its notes, written a note at a time into the compact text
+// they are held as, and their fingerprint in front of the grid.
+JsonValue completed(AuditionFrame frame, const JsonValue* spelled) {
+  const GridNotes& grid = frame.notes;
+  NotesSpelledAs loaded(spelled, grid.hits.size());
+  NotesFingerprint print;
+  std::string text;
+  text.reserve(textRoom(grid));
+  text += '[';
+  for (std::size_t i = 0; i < grid.hits.size(); ++i) {
+    JsonValue note = grid.note(i);
+    spell(note, loaded.next());
+    print.add(note);
+    if (i > 0) text += ',';
+    text += writeJson(note);
+  }
+  text += ']';
+  frame.clip.set("notes", makeJsonKept(JsonKind::Kept, std::move(text)));
+  JsonValue* groove = grooveIn(frame.clip);
+  groove->members.insert(groove->members.begin(), JsonMember{"notes", makeJsonString(print.finish())});
+  return std::move(frame.clip);
+}
+
+// Whether two frames write the same audition, their notes compared a note
+// at a time as each would be written.
+bool writeSame(const AuditionFrame& a, const AuditionFrame& b, const JsonValue* spelled) {
+  const std::size_t count = a.notes.hits.size();
+  if (count != b.notes.hits.size() || writeJson(a.clip) != writeJson(b.clip)) return false;
+  NotesSpelledAs loaded(spelled, count);
+  for (std::size_t i = 0; i < count; ++i) {
+    const JsonValue* as = loaded.next();
+    JsonValue mine = a.notes.note(i);
+    JsonValue theirs = b.notes.note(i);
+    spell(mine, as);
+    spell(theirs, as);
+    if (writeJson(mine) != writeJson(theirs)) return false;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -149,7 +238,8 @@ void gridToNotes(const Project& project, const SampleSlotTable& samples, int t, 
   std::vector<clip::Note> stepNotes;
   std::vector<Hit> hits;
   trackHits(project, samples, t, clipLength, stepNotes, hits);
-  appendHits(stepNotes, hits, notes);
+  notes.reserve(notes.size() + hits.size());
+  for (const Hit& h : hits) notes.push_back(hitNote(stepNotes, h));
 }
 
 void gridToNotes(const Project& project, int track, double clipLength, std::vector<clip::Note>& notes) {
@@ -157,35 +247,43 @@ void gridToNotes(const Project& project, int track, double clipLength, std::vect
 }
 
 JsonValue writeAudition(const Project& project, const SampleSlotTable& samples) {
-  return auditionOf(project, samples, nullptr);
+  return completed(frameOf(project, samples, nullptr), nullptr);
 }
 
-JsonValue auditionToWrite(const Project& project, const SampleSlotTable& samples, const JsonValue* loaded) {
-  JsonValue written = auditionOf(project, samples, loaded);
-  if (loaded == nullptr) return written;
+std::optional<JsonValue> auditionAnew(const Project& project, const SampleSlotTable& samples,
+                                      const JsonValue& loaded) {
+  AuditionFrame mine = frameOf(project, samples, &loaded);
   // What the loaded audition plays with this kit, asked as a load asks it.
-  std::unique_ptr<Project> asLoaded = makeProject();
-  if (!asLoaded) return written;
-  *asLoaded = project;
-  Diagnostics said;  // when it was loaded
-  readAudition(*loaded, *asLoaded, samples, said, "/audition");
-  if (writeJson(auditionOf(*asLoaded, samples, loaded)) == writeJson(written)) return *loaded;
+  if (std::unique_ptr<Project> asLoaded = makeProject()) {
+    *asLoaded = project;
+    Diagnostics said = Diagnostics::dropping();  // when it was loaded
+    readAudition(loaded, *asLoaded, samples, said, "/audition");
+    if (writeSame(mine, frameOf(*asLoaded, samples, &loaded), &loaded)) return std::nullopt;
+  }
+  JsonValue written = completed(std::move(mine), &loaded);
+  // The grid spelled as loaded where it did not change, as the rest is.
+  JsonValue* groove = grooveIn(written);
+  if (const JsonValue* was = grooveIn(loaded); was != nullptr && groove != nullptr)
+    adoptNumberSpellings(*groove, *was);
   return written;
 }
 
-void takeNotesAndGrid(JsonValue& written, const JsonValue& loaded) {
-  if (!written.isObject()) return;
-  if (const JsonValue* notes = loaded.find("notes")) written.set("notes", *notes);
-  const JsonValue* ext = loaded.find("ext");
-  const std::string key = stepsExtensionKey();
-  const JsonValue* groove = ext != nullptr ? ext->find(key) : nullptr;
-  JsonValue* writtenExt = written.find("ext");
-  if (groove != nullptr && writtenExt != nullptr) writtenExt->set(key, *groove);
+JsonValue auditionToWrite(const Project& project, const SampleSlotTable& samples, const JsonValue* loaded) {
+  if (loaded == nullptr) return writeAudition(project, samples);
+  std::optional<JsonValue> anew = auditionAnew(project, samples, *loaded);
+  return anew ? std::move(*anew) : *loaded;
+}
+
+JsonValue auditionBeside(const Project& project, const SampleSlotTable& samples) {
+  JsonValue written = frameOf(project, samples, nullptr).clip;
+  written.set("notes", JsonValue{});
+  if (JsonValue* ext = written.find("ext")) ext->set(stepsExtensionKey(), JsonValue{});
+  return written;
 }
 
 namespace {
 
-JsonValue auditionOf(const Project& project, const SampleSlotTable& samples, const JsonValue* spelled) {
+AuditionFrame frameOf(const Project& project, const SampleSlotTable& samples, const JsonValue* spelled) {
   const Pattern& pattern = project.patterns[0];
   clip::Clip c;
   c.plugin = "orbitrane";
@@ -211,8 +309,8 @@ JsonValue auditionOf(const Project& project, const SampleSlotTable& samples, con
     c.swing.push_back(std::move(swing));
   }
 
-  std::vector<clip::Note> stepNotes;
-  std::vector<Hit> hits;
+  AuditionFrame frame;
+  GridNotes& notes = frame.notes;
   const int tracks = std::min<int>(pattern.numTracks, kMaxTracks);
   for (int t = 0; t < tracks; ++t) {
     const Track& track = pattern.tracks[t];
@@ -227,29 +325,26 @@ JsonValue auditionOf(const Project& project, const SampleSlotTable& samples, con
       swing.voice = std::string(idText(track.id));
       c.swing.push_back(std::move(swing));
     }
-    trackHits(project, samples, t, c.length, stepNotes, hits);
+    trackHits(project, samples, t, c.length, notes.stepNotes, notes.hits);
   }
-  // Stable by time: equal times keep track, step and retrig order. Notes are
-  // large, so the order is settled on the hits and each note is made in place.
-  std::stable_sort(hits.begin(), hits.end(), [](const Hit& a, const Hit& b) { return a.at < b.at; });
-  appendHits(stepNotes, hits, c.notes);
+  // Stable by time: equal times keep track, step and retrig order.
+  std::stable_sort(notes.hits.begin(), notes.hits.end(),
+                   [](const Hit& a, const Hit& b) { return a.at < b.at; });
+  // Declared as the clip writer would declare them for the notes it is not
+  // given: every step note is played by its first hit at least.
+  clip::ExtensionUse use;
+  use.voices = !c.voices.empty();
+  for (const clip::SwingEntry& s : c.swing) use.add(s);
+  for (const clip::Note& n : notes.stepNotes) use.add(n);
   c.extensions.push_back(ExtensionId{kStepsExtensionName, kStepsExtensionVersion});
+  for (ExtensionId& id : use.ids()) c.extensions.push_back(std::move(id));
 
-  JsonValue result = clip::writeClip(c);
-  if (spelled != nullptr) adoptNumberSpellings(result, *spelled);
-
-  JsonValue groove = makeJsonObject();
-  static const JsonValue kNoNotes = makeJsonArray();
-  const JsonValue* notes = result.find("notes");
-  groove.members.push_back(
-      JsonMember{"notes", makeJsonString(notesFingerprint(notes != nullptr ? *notes : kNoNotes))});
-  JsonValue rest = writeGroove(project, samples);
-  for (JsonMember& m : rest.members) groove.members.push_back(std::move(m));
-
+  frame.clip = clip::writeClip(c);
+  if (spelled != nullptr) adoptNumberSpellings(frame.clip, *spelled);
   JsonValue ext = makeJsonObject();
-  ext.set(stepsExtensionKey(), std::move(groove));
-  result.set("ext", std::move(ext));
-  return result;
+  ext.set(stepsExtensionKey(), writeGroove(project, samples));
+  frame.clip.set("ext", std::move(ext));
+  return frame;
 }
 
 }  // namespace

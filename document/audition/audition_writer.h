@@ -3,6 +3,7 @@
 // pattern length, in plain clip terms any clip player understands, with the
 // exact grid beside them under the clip's "ext".
 
+#include <optional>
 #include <vector>
 
 #include "document/clip/clip.h"
@@ -18,18 +19,25 @@ inline constexpr std::uint64_t kAuditionDefaultSeed = kDefaultPatternSeed;
 JsonValue writeAudition(const Project& project, const SampleSlotTable& samples);
 
 // The audition a document is written with: the one it was loaded with
-// (loaded, null when none), whole and as read, while that still plays
-// what the project's pattern plays with this kit, so that a load and a
-// save change nothing of it; else the audition of the pattern, its numbers
-// spelled as loaded where they did not change. Nothing of a loaded
+// (loaded, as read; null when none), whole and as read, while that still
+// plays what the project's pattern plays with this kit, so that a load and
+// a save change nothing of it; else the audition of the pattern, its
+// numbers spelled as loaded where they did not change. Nothing of a loaded
 // audition is carried into a new one: a member put back into its notes or
-// its grid could change what it plays.
+// its grid could change what it plays. The notes of a written audition are
+// held as their compact text, made, compared and fingerprinted a note at a
+// time, so that writing one costs its text.
 JsonValue auditionToWrite(const Project& project, const SampleSlotTable& samples, const JsonValue* loaded);
+// The same decision alone: the audition of the pattern, or nothing while
+// the loaded one still plays what it plays and goes back as it is held.
+std::optional<JsonValue> auditionAnew(const Project& project, const SampleSlotTable& samples,
+                                      const JsonValue& loaded);
 
-// Puts the loaded audition's notes and the grid beside them into a written
-// audition in place of its own: the parts a save writes whole, so that a
-// comparison of the two finds nothing of them to carry member by member.
-void takeNotesAndGrid(JsonValue& written, const JsonValue& loaded);
+// The audition of the pattern that a load compares the loaded audition
+// with: stand-ins in place of its notes and its grid, the parts a save
+// writes whole (as loaded, or anew), so that the comparison finds nothing
+// of them to carry member by member, and none of them is made.
+JsonValue auditionBeside(const Project& project, const SampleSlotTable& samples);
 
 // Appends the notes of one track over a clip of the given length in beats:
 // steps walked at the track's rate, with nudge, accent, retrigs, locks, pan

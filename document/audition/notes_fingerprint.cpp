@@ -7,9 +7,11 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
+#include "document/json/json_elements.h"
 #include "document/json/json_number.h"
 #include "document/json/json_parse.h"
 #include "document/json/json_quote.h"
@@ -85,6 +87,14 @@ class HashedText {
   char buffer_[kChunk];
 };
 
+// The canonical text of one note, to be hashed once it is known whole.
+struct TextPiece {
+  std::string& text;
+  void put(char c) { text += c; }
+  void put(const char* bytes, std::size_t n) { text.append(bytes, n); }
+  void put(std::string_view bytes) { text.append(bytes); }
+};
+
 // Formatting a number (and reading back its kept spelling) costs more than
 // everything else per byte, and notes repeat the same few values over and
 // over: remembered texts, keyed by the value's bits and its spelling.
@@ -94,7 +104,8 @@ class NumberTexts {
 
   // Appends the canonical text of a finite number; false for a subnormal
   // result, which the direct path does not vouch for.
-  bool put(const JsonValue& v, HashedText& out) {
+  template <typename Out>
+  bool put(const JsonValue& v, Out& out) {
     std::uint64_t bits = 0;
     std::memcpy(&bits, &v.number, sizeof bits);
     const std::string& spelling = v.numberText;
@@ -142,7 +153,8 @@ class NumberTexts {
   std::vector<Slot> slots_;
 };
 
-void putQuoted(std::string_view s, HashedText& out) {
+template <typename Out>
+void putQuoted(std::string_view s, Out& out) {
   forEachJsonQuotedPiece(s, [&out](const char* bytes, std::size_t n) { out.put(bytes, n); });
 }
 
@@ -165,7 +177,8 @@ bool hasRepeatedKey(const std::vector<JsonMember>& members) {
 // Writes the canonical text directly. False when the case is one the direct
 // path does not vouch for (repeated keys, which the parser refuses; very
 // deep nesting; subnormal numbers): the caller then takes the long way.
-bool putCanonical(const JsonValue& v, int depth, NumberTexts& numbers, HashedText& out) {
+template <typename Out>
+bool putCanonical(const JsonValue& v, int depth, NumberTexts& numbers, Out& out) {
   switch (v.kind) {
     case JsonKind::Bool:
       if (v.boolean)
@@ -210,20 +223,70 @@ void dropSpellings(JsonValue& v) {
   for (JsonMember& m : v.members) dropSpellings(m.value);
 }
 
-}  // namespace
-
-std::string notesFingerprintByReparse(const JsonValue& notes) {
+// The canonical text the long way round: written, parsed (between open
+// and close, a list around it, so that it is nested as deep as where it
+// stands), its spellings dropped, written again; nothing when it does not
+// parse.
+std::optional<std::string> canonicalByReparse(const JsonValue& value, std::string_view open = {},
+                                              std::string_view close = {}) {
   JsonValue parsed;
   std::string error;
-  if (!parseJson(writeJson(notes), parsed, error)) return std::string();
+  if (!parseJson(std::string(open) + writeJson(value) + std::string(close), parsed, error))
+    return std::nullopt;
   dropSpellings(parsed);
-  return formatSeed(fnv1a64(writeJson(parsed)));
+  return writeJson(open.empty() ? parsed : parsed.elements.front());
+}
+
+}  // namespace
+
+struct NotesFingerprint::Numbers : NumberTexts {};
+
+NotesFingerprint::NotesFingerprint() : numbers_(std::make_unique<Numbers>()) {}
+NotesFingerprint::~NotesFingerprint() = default;
+
+void NotesFingerprint::add(const JsonValue& note) {
+  if (failed_) return;
+  piece_.clear();
+  TextPiece out{piece_};
+  // One level down, as the note stands in its list.
+  if (!putCanonical(note, 1, *numbers_, out)) {
+    std::optional<std::string> canonical = canonicalByReparse(note, "[", "]");
+    if (!canonical) {
+      failed_ = true;
+      return;
+    }
+    piece_ = std::move(*canonical);
+  }
+  hash_ = fnv1a64(any_ ? "," : "[", hash_);
+  hash_ = fnv1a64(piece_, hash_);
+  any_ = true;
+}
+
+std::string NotesFingerprint::finish() {
+  if (failed_) return std::string();
+  return formatSeed(fnv1a64(any_ ? "]" : "[]", hash_));
+}
+
+std::string notesFingerprintByReparse(const JsonValue& notes) {
+  const std::optional<std::string> canonical = canonicalByReparse(notes);
+  return canonical ? formatSeed(fnv1a64(*canonical)) : std::string();
 }
 
 std::string notesFingerprint(const JsonValue& notes) {
+  if (isJsonList(notes)) {
+    // Note by note, as a list held as its text is read.
+    NotesFingerprint print;
+    JsonElements elements(notes);
+    while (const JsonValue* note = elements.next()) print.add(*note);
+    return print.finish();
+  }
+  JsonValue parsed;
+  std::string error;
+  if (notes.isKept() && !parseJson(notes.keptText(), parsed, error)) return std::string();
+  const JsonValue& value = notes.isKept() ? parsed : notes;
   NumberTexts numbers;
   auto text = std::make_unique<HashedText>();
-  if (!putCanonical(notes, 0, numbers, *text)) return notesFingerprintByReparse(notes);
+  if (!putCanonical(value, 0, numbers, *text)) return notesFingerprintByReparse(value);
   return formatSeed(text->finish());
 }
 

@@ -4,9 +4,12 @@
 // the writer's own spelling, so re-spelling a number (1.0 as 1) keeps it,
 // and changing any value changes it.
 
+#include <cstdint>
+#include <memory>
 #include <string>
 
 #include "document/json/json_value.h"
+#include "engine/fnv.h"
 
 namespace ob {
 
@@ -17,5 +20,24 @@ std::string notesFingerprint(const JsonValue& notes);
 // The same fingerprint taken the long way round (write, parse, drop the
 // number spellings, write again); notesFingerprint must always agree.
 std::string notesFingerprintByReparse(const JsonValue& notes);
+
+// The fingerprint of a list of notes given one at a time, as they are
+// read from a list's text or made by a writer: notesFingerprint of the
+// list, holding no more than one note's text.
+class NotesFingerprint {
+ public:
+  NotesFingerprint();
+  ~NotesFingerprint();
+  void add(const JsonValue& note);
+  std::string finish();
+
+ private:
+  struct Numbers;
+  std::unique_ptr<Numbers> numbers_;  // spellings remembered from note to note
+  std::string piece_;
+  std::uint64_t hash_ = kFnvOffsetBasis;
+  bool any_ = false;
+  bool failed_ = false;
+};
 
 }  // namespace ob

@@ -90,11 +90,44 @@ void fillStep(const clip::Note& note, Step& step, const Sound& sound, const Samp
 
 }  // namespace
 
-void placeNotesOnGrid(const clip::Clip& clip, Project& project, const SampleSlotTable& samples,
-                      Diagnostics& diagnostics, std::string_view path) {
-  Pattern& pattern = project.patterns[0];
-  for (Track& track : pattern.tracks) initSteps(track.steps, kStepsPerTrack);
+NotePlacer::NotePlacer(Project& project, const SampleSlotTable& samples, Diagnostics& diagnostics,
+                       std::string_view path)
+    : project_(project),
+      samples_(samples),
+      diagnostics_(diagnostics),
+      notesPath_(std::string(path) + "/notes") {
+  for (Track& track : project_.patterns[0].tracks) initSteps(track.steps, kStepsPerTrack);
+}
 
+void NotePlacer::place(const clip::Note& note, std::size_t index) {
+  if (note.invalid) return;
+  Pattern& pattern = project_.patterns[0];
+  const std::string notePath = indexPath(notesPath_, index);
+  const int t = note.voice.empty() ? -1 : voiceIndexByName(project_, note.voice);
+  if (t < 0) {
+    diagnostics_.warn("audition-note-not-placed", notePath,
+                      "The note names no voice of this kit; kept but not played");
+    return;
+  }
+  Track& track = pattern.tracks[t];
+  const double b = rateBeats(track.rate);
+  const double s = std::round(note.at / b);
+  if (!(std::fabs(s * b - note.at) <= kOnStep) || s < 0.0 || s > kStepsPerTrack - 1) {
+    diagnostics_.warn("audition-note-not-placed", notePath,
+                      "The note is not on a step of its voice's grid; kept but not played");
+    return;
+  }
+  Step& step = track.steps[static_cast<int>(s)];
+  if (step.active) {
+    diagnostics_.warn("audition-note-not-placed", notePath,
+                      "Another note already holds this step; kept but not played");
+    return;
+  }
+  fillStep(note, step, auditionTrackSound(project_, t), samples_, b, diagnostics_, notePath);
+}
+
+void NotePlacer::finish(const clip::Clip& clip) {
+  Pattern& pattern = project_.patterns[0];
   const int length = roundClamp(clip.length * 4.0, 1, 16, 16);
   pattern.length = static_cast<std::uint16_t>(length);
   pattern.accentAmount = 0.0f;
@@ -113,37 +146,16 @@ void placeNotesOnGrid(const clip::Clip& clip, Project& project, const SampleSlot
       pattern.swing = percent;
       continue;
     }
-    const int t = voiceIndexByName(project, entry.voice);
+    const int t = voiceIndexByName(project_, entry.voice);
     if (t >= 0) pattern.tracks[t].swing = percent;
   }
+}
 
-  const std::string notesPath = std::string(path) + "/notes";
-  for (std::size_t n = 0; n < clip.notes.size(); ++n) {
-    const clip::Note& note = clip.notes[n];
-    if (note.invalid) continue;
-    const std::string notePath = indexPath(notesPath, n);
-    const int t = note.voice.empty() ? -1 : voiceIndexByName(project, note.voice);
-    if (t < 0) {
-      diagnostics.warn("audition-note-not-placed", notePath,
-                       "The note names no voice of this kit; kept but not played");
-      continue;
-    }
-    Track& track = pattern.tracks[t];
-    const double b = rateBeats(track.rate);
-    const double s = std::round(note.at / b);
-    if (!(std::fabs(s * b - note.at) <= kOnStep) || s < 0.0 || s > kStepsPerTrack - 1) {
-      diagnostics.warn("audition-note-not-placed", notePath,
-                       "The note is not on a step of its voice's grid; kept but not played");
-      continue;
-    }
-    Step& step = track.steps[static_cast<int>(s)];
-    if (step.active) {
-      diagnostics.warn("audition-note-not-placed", notePath,
-                       "Another note already holds this step; kept but not played");
-      continue;
-    }
-    fillStep(note, step, auditionTrackSound(project, t), samples, b, diagnostics, notePath);
-  }
+void placeNotesOnGrid(const clip::Clip& clip, Project& project, const SampleSlotTable& samples,
+                      Diagnostics& diagnostics, std::string_view path) {
+  NotePlacer placer(project, samples, diagnostics, path);
+  for (std::size_t n = 0; n < clip.notes.size(); ++n) placer.place(clip.notes[n], n);
+  placer.finish(clip);
 }
 
 }  // namespace ob

@@ -3,6 +3,8 @@
 // step of its voice's track that it starts on, the inverse of the notes the
 // grid writes; a note that fits no step is reported and left unplayed.
 
+#include <cstddef>
+#include <string>
 #include <string_view>
 
 #include "document/clip/clip.h"
@@ -15,5 +17,23 @@ namespace ob {
 // the groove edited. path is the clip's place in the document.
 void placeNotesOnGrid(const clip::Clip& clip, Project& project, const SampleSlotTable& samples,
                       Diagnostics& diagnostics, std::string_view path);
+
+// The same a note at a time, as a clip is read (clip::readClipToPlay): made
+// before the first note, which it empties the grid for, given each note in
+// the clip's order, and finished with the clip, whose length and swing the
+// pattern takes. The project, samples and list outlive it.
+class NotePlacer {
+ public:
+  NotePlacer(Project& project, const SampleSlotTable& samples, Diagnostics& diagnostics,
+             std::string_view path);
+  void place(const clip::Note& note, std::size_t index);
+  void finish(const clip::Clip& clip);
+
+ private:
+  Project& project_;
+  const SampleSlotTable& samples_;
+  Diagnostics& diagnostics_;
+  std::string notesPath_;
+};
 
 }  // namespace ob

@@ -4,35 +4,6 @@ namespace ob::clip {
 
 namespace {
 
-bool needsVoices(const Clip& clip) {
-  if (!clip.voices.empty() || !clip.sounds.empty()) return true;
-  for (const SwingEntry& s : clip.swing)
-    if (!s.invalid && !s.voice.empty()) return true;
-  for (const Lane& l : clip.lanes)
-    if (!l.invalid && !l.voice.empty()) return true;
-  for (const Note& n : clip.notes)
-    if (!n.invalid && (!n.voice.empty() || n.tune.has_value() || !n.sound.empty())) return true;
-  return false;
-}
-
-bool needsPerNoteParams(const Clip& clip) {
-  for (const Note& n : clip.notes)
-    if (!n.invalid && (!n.set.empty() || !n.add.empty())) return true;
-  return false;
-}
-
-bool needsNoteRandom(const Clip& clip) {
-  for (const Note& n : clip.notes)
-    if (!n.invalid && n.rand && (n.rand->pan.has_value() || !n.rand->params.empty())) return true;
-  return false;
-}
-
-bool needsSlide(const Clip& clip) {
-  for (const Note& n : clip.notes)
-    if (!n.invalid && n.slide) return true;
-  return false;
-}
-
 // Built in place: GCC 12 misreads the move of a temporary id's short name
 // as a write past the id.
 void addAtVersion1(std::vector<ExtensionId>& out, const char* name) {
@@ -43,13 +14,36 @@ void addAtVersion1(std::vector<ExtensionId>& out, const char* name) {
 
 }  // namespace
 
-std::vector<ExtensionId> usedExtensions(const Clip& clip) {
+void ExtensionUse::add(const SwingEntry& swing) {
+  voices = voices || (!swing.invalid && !swing.voice.empty());
+}
+
+void ExtensionUse::add(const Lane& lane) { voices = voices || (!lane.invalid && !lane.voice.empty()); }
+
+void ExtensionUse::add(const Note& n) {
+  if (n.invalid) return;
+  voices = voices || !n.voice.empty() || n.tune.has_value() || !n.sound.empty();
+  perNoteParams = perNoteParams || !n.set.empty() || !n.add.empty();
+  noteRandom = noteRandom || (n.rand && (n.rand->pan.has_value() || !n.rand->params.empty()));
+  slide = slide || n.slide;
+}
+
+std::vector<ExtensionId> ExtensionUse::ids() const {
   std::vector<ExtensionId> out;
-  if (needsVoices(clip)) addAtVersion1(out, kExtVoices);
-  if (needsPerNoteParams(clip)) addAtVersion1(out, kExtPerNoteParams);
-  if (needsNoteRandom(clip)) addAtVersion1(out, kExtNoteRandom);
-  if (needsSlide(clip)) addAtVersion1(out, kExtSlide);
+  if (voices) addAtVersion1(out, kExtVoices);
+  if (perNoteParams) addAtVersion1(out, kExtPerNoteParams);
+  if (noteRandom) addAtVersion1(out, kExtNoteRandom);
+  if (slide) addAtVersion1(out, kExtSlide);
   return out;
+}
+
+std::vector<ExtensionId> usedExtensions(const Clip& clip) {
+  ExtensionUse use;
+  use.voices = !clip.voices.empty() || !clip.sounds.empty();
+  for (const SwingEntry& s : clip.swing) use.add(s);
+  for (const Lane& l : clip.lanes) use.add(l);
+  for (const Note& n : clip.notes) use.add(n);
+  return use.ids();
 }
 
 bool declaresExtension(const std::vector<ExtensionId>& ids, std::string_view name) {

@@ -5,6 +5,7 @@
 
 #include "document/clip/clip_extensions.h"
 #include "document/clip/clip_grid.h"
+#include "document/json/json_elements.h"
 #include "document/reading/doc_reader.h"
 #include "document/reading/document_header.h"
 #include "document/reading/json_pointer.h"
@@ -111,13 +112,31 @@ SwingEntry readSwingEntry(const JsonValue& e, const std::string& path, Diagnosti
   return keptWhole<SwingEntry>(e);
 }
 
+// Reads each element in turn, built or read from the list's text, and
+// hands its record, with its index, to take.
+template <typename ReadFn, typename TakeFn>
+void readEach(const JsonValue* list, const std::string& path, Diagnostics& d, ReadFn read, TakeFn take) {
+  if (list == nullptr) return;
+  JsonElements elements(*list);
+  for (std::size_t i = 0; const JsonValue* element = elements.next(); ++i)
+    take(read(*element, indexPath(path, i), d), i);
+}
+
+// A list a reader reads: an array, or one held as its text to be read an
+// element at a time (the notes and lanes of an instance's audition).
+const JsonValue* getList(DocReader& r, std::string_view name) {
+  const JsonValue* list = r.find(name);
+  if (list == nullptr || !list->isKept() || !isJsonList(*list)) return r.getArray(name);
+  r.markConsumed(name);
+  return list;
+}
+
 template <typename Record, typename ReadFn>
 void readList(const JsonValue* array, const std::string& path, std::vector<Record>& out, Diagnostics& d,
               ReadFn read) {
   if (array == nullptr) return;
   out.reserve(array->elements.size());
-  for (std::size_t i = 0; i < array->elements.size(); ++i)
-    out.push_back(read(array->elements[i], indexPath(path, i), d));
+  readEach(array, path, d, read, [&out](Record&& r, std::size_t) { out.push_back(std::move(r)); });
 }
 
 LanePoint readLanePoint(const JsonValue& e, const std::string& path, Diagnostics& d) {
@@ -287,17 +306,29 @@ std::vector<Lane> readLanes(const JsonValue& array, const std::string& path, Dia
   return out;
 }
 
-std::optional<Clip> readClip(const JsonValue& document, Diagnostics& d) {
-  DocumentHeader header = readDocumentHeader(document, "clip", d);
+namespace {
+
+// How a clip is read: its place in the document, and, for a reader that
+// plays it, where its notes go instead of into the clip.
+struct ClipReading {
+  std::string base;
+  const NoteTaker* take = nullptr;
+
+  std::string at(const char* member) const { return memberPath(base, member); }
+  bool keepsAll() const { return take == nullptr; }
+};
+
+std::optional<Clip> readWith(const JsonValue& document, Diagnostics& d, const ClipReading& how) {
+  DocumentHeader header = readDocumentHeader(document, "clip", d, how.base);
   if (!header.ok) return std::nullopt;
 
-  DocReader r(&document, "", &d);
+  DocReader r(&document, how.base, &d);
   r.markConsumed("kind");
   r.markConsumed("spec");
   if (header.extensionsWellFormed) r.markConsumed("extensions");
 
   Clip clip;
-  clip.document = document;
+  if (how.keepsAll()) clip.document = document;
   clip.specMajor = static_cast<std::int32_t>(header.specMajor);
   clip.specMinor = static_cast<std::int32_t>(header.specMinor);
   clip.extensions = header.extensions;
@@ -309,7 +340,7 @@ std::optional<Clip> readClip(const JsonValue& document, Diagnostics& d) {
       clip.formatVersion = *v;
       r.markConsumed("formatVersion");
     } else {
-      r.warn("wrong-type", "/formatVersion", wrongTypeMessage("a whole number within 32 bits"));
+      r.warn("wrong-type", how.at("formatVersion"), wrongTypeMessage("a whole number within 32 bits"));
     }
   } else {
     r.getNumber("formatVersion");  // reports a member of another kind
@@ -322,7 +353,7 @@ std::optional<Clip> readClip(const JsonValue& document, Diagnostics& d) {
       clip.seed = *v;
       r.markConsumed("seed");
     } else {
-      d.warn("bad-seed", "/seed", "A seed is 16 hex digits; kept as written, not used");
+      d.warn("bad-seed", how.at("seed"), "A seed is 16 hex digits; kept as written, not used");
     }
   }
 
@@ -333,40 +364,63 @@ std::optional<Clip> readClip(const JsonValue& document, Diagnostics& d) {
       clip.grid = grid->text;
       r.markConsumed("grid");
     } else {
-      d.warn("bad-grid", "/grid", "Unreadable grid; kept as written");
+      d.warn("bad-grid", how.at("grid"), "Unreadable grid; kept as written");
     }
   }
 
-  readList(r.getArray("tempo"), "/tempo", clip.tempo, d, readTempoPoint);
-  readList(r.getArray("meter"), "/meter", clip.meter, d, readMeterPoint);
-  readList(r.getArray("swing"), "/swing", clip.swing, d, readSwingEntry);
+  readList(r.getArray("tempo"), how.at("tempo"), clip.tempo, d, readTempoPoint);
+  readList(r.getArray("meter"), how.at("meter"), clip.meter, d, readMeterPoint);
+  readList(r.getArray("swing"), how.at("swing"), clip.swing, d, readSwingEntry);
 
   if (const JsonValue* v = r.getObject("voices"))
-    clip.voices = readNamedValues(*v, "/voices", NamedValuesMode::Names, d);
+    clip.voices = readNamedValues(*v, how.at("voices"), NamedValuesMode::Names, d);
   if (const JsonValue* s = r.getObject("sounds"))
-    clip.sounds = readNamedValues(*s, "/sounds", NamedValuesMode::Names, d);
+    clip.sounds = readNamedValues(*s, how.at("sounds"), NamedValuesMode::Names, d);
 
-  readList(r.getArray("notes"), "/notes", clip.notes, d, readNote);
-  if (const JsonValue* lanes = r.getArray("lanes")) clip.lanes = readLanes(*lanes, "/lanes", d);
+  ExtensionUse use;
+  use.voices = !clip.voices.empty() || !clip.sounds.empty();
+  for (const SwingEntry& s : clip.swing) use.add(s);
+  const JsonValue* notes = getList(r, "notes");
+  if (notes != nullptr && how.keepsAll()) clip.notes.reserve(JsonElements(*notes).size());
+  readEach(notes, how.at("notes"), d, readNote, [&](Note&& note, std::size_t i) {
+    use.add(note);
+    if (how.keepsAll())
+      clip.notes.push_back(std::move(note));
+    else
+      (*how.take)(note, i);
+  });
+  readEach(getList(r, "lanes"), how.at("lanes"), d, readLane, [&](Lane&& lane, std::size_t) {
+    use.add(lane);
+    if (how.keepsAll()) clip.lanes.push_back(std::move(lane));
+  });
 
   if (const JsonValue* src = r.find("source")) {
-    clip.source = *src;
+    if (how.keepsAll()) clip.source = *src;
     if (!src->isNull()) r.markConsumed("source");
   }
   if (const JsonValue* ext = r.find("ext")) {
-    clip.ext = *ext;
+    if (how.keepsAll()) clip.ext = *ext;
     if (writtenBack(*ext)) r.markConsumed("ext");
   }
 
   clip.kept = r.unconsumedMembers();
   clip.unreadableExtensions = header.unreadableExtensions;
 
-  for (const ExtensionId& id : usedExtensions(clip)) {
+  for (const ExtensionId& id : use.ids()) {
     if (!declaresExtension(clip.extensions, id.name))
-      d.note("extension-undeclared", "/extensions",
+      d.note("extension-undeclared", how.at("extensions"),
              "The clip uses " + formatExtensionId(id) + " without declaring it; read as declared");
   }
   return clip;
+}
+
+}  // namespace
+
+std::optional<Clip> readClip(const JsonValue& document, Diagnostics& d) { return readWith(document, d, {}); }
+
+std::optional<Clip> readClipToPlay(const JsonValue& document, Diagnostics& diagnostics, std::string_view base,
+                                   const NoteTaker& take) {
+  return readWith(document, diagnostics, ClipReading{std::string(base), &take});
 }
 
 bool readClip(const JsonValue& document, Clip& out, Diagnostics& diagnostics) {

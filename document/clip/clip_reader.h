@@ -1,6 +1,9 @@
 #pragma once
+#include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "document/clip/clip.h"
@@ -15,6 +18,17 @@ namespace ob::clip {
 // when the header check rejects the document (not an object, another kind).
 std::optional<Clip> readClip(const JsonValue& document, Diagnostics& diagnostics);
 bool readClip(const JsonValue& document, Clip& out, Diagnostics& diagnostics);
+
+// Each note as it is read, with its index among the clip's notes.
+using NoteTaker = std::function<void(const Note& note, std::size_t index)>;
+
+// The same read, reporting the same findings (their paths under base, the
+// clip's place), for a reader that plays the clip and writes nothing of it
+// back: each note goes to take and is not kept, no lane is kept, and
+// nothing of the document is kept as read. However many notes and lanes a
+// clip holds, the read holds one of them at a time.
+std::optional<Clip> readClipToPlay(const JsonValue& document, Diagnostics& diagnostics, std::string_view base,
+                                   const NoteTaker& take);
 
 enum class NamedValuesMode { Numbers, Names, Values };
 

@@ -3,8 +3,6 @@
 #include <cmath>
 #include <utility>
 
-#include "document/clip/clip_reader.h"
-#include "document/clip/clip_writer.h"
 #include "document/reading/asset_ref.h"
 #include "document/reading/doc_reader.h"
 #include "document/reading/document_header.h"
@@ -54,16 +52,18 @@ InstanceEnvelope& InstanceEnvelope::operator=(InstanceEnvelope&& other) noexcept
   seed = std::exchange(other.seed, std::nullopt);
   extensions = std::exchange(other.extensions, {});
   unreadableExtensions = std::exchange(other.unreadableExtensions, {});
-  meta = std::exchange(other.meta, JsonValue{});
-  provenance = std::exchange(other.provenance, JsonValue{});
+  extensionsAsRead = std::exchange(other.extensionsAsRead, nullptr);
+  meta = std::exchange(other.meta, nullptr);
+  provenance = std::exchange(other.provenance, nullptr);
   params = std::exchange(other.params, {});
-  state = std::exchange(other.state, JsonValue{});
-  hints = std::exchange(other.hints, JsonValue{});
+  paramsAsRead = std::exchange(other.paramsAsRead, nullptr);
+  state = std::exchange(other.state, nullptr);
+  hints = std::exchange(other.hints, nullptr);
   assets = std::exchange(other.assets, {});
-  audition = std::exchange(other.audition, std::nullopt);
-  ext = std::exchange(other.ext, JsonValue{});
+  audition = std::exchange(other.audition, nullptr);
+  ext = std::exchange(other.ext, nullptr);
   kept = std::exchange(other.kept, makeJsonObject());
-  document = std::exchange(other.document, JsonValue{});
+  document = std::exchange(other.document, nullptr);
   return *this;
 }
 
@@ -77,7 +77,7 @@ std::optional<InstanceEnvelope> readInstanceEnvelope(const JsonValue& document, 
   if (header.extensionsWellFormed) reader.markConsumed("extensions");
 
   InstanceEnvelope env;
-  env.document = document;
+  env.document = &document;
   env.specMajor = toInt32(header.specMajor);
   env.specMinor = toInt32(header.specMinor);
   env.extensions = std::move(header.extensions);
@@ -105,15 +105,15 @@ std::optional<InstanceEnvelope> readInstanceEnvelope(const JsonValue& document, 
     }
   }
 
-  const std::pair<const char*, JsonValue*> whole[] = {{"meta", &env.meta},
-                                                      {"provenance", &env.provenance},
-                                                      {"state", &env.state},
-                                                      {"hints", &env.hints},
-                                                      {"ext", &env.ext}};
+  const std::pair<const char*, const JsonValue**> whole[] = {{"meta", &env.meta},
+                                                             {"provenance", &env.provenance},
+                                                             {"state", &env.state},
+                                                             {"hints", &env.hints},
+                                                             {"ext", &env.ext}};
   for (const auto& [name, field] : whole) {
     if (const JsonValue* v = reader.find(name)) {
       reader.markConsumed(name);
-      *field = *v;
+      *field = v;
     }
   }
 
@@ -127,18 +127,16 @@ std::optional<InstanceEnvelope> readInstanceEnvelope(const JsonValue& document, 
       "Expected factory:<name> or asset:<sha256>; kept as written, not loaded");
 
   if (const JsonValue* audition = reader.find("audition")) {
+    // Only its header is checked here: the envelope read goes on whatever the
+    // clip holds, so nothing found in it is an error of this read.
     Diagnostics found;
-    std::optional<clip::Clip> clip = clip::readClip(*audition, found);
-    for (const Diagnostic& d : found) {
-      // The envelope read goes on whatever the clip holds, so nothing
-      // found in it can be an error of this read.
-      Severity s = d.severity == Severity::Error ? Severity::Warning : d.severity;
-      diagnostics.add(s, d.code, "/audition" + d.path, d.message, d.detail);
-    }
-    if (clip) {
-      env.audition = std::move(*clip);
+    if (readDocumentHeader(*audition, "clip", found).ok) {
+      env.audition = audition;
       reader.markConsumed("audition");
     } else {
+      for (const Diagnostic& d : found)
+        diagnostics.add(d.severity == Severity::Error ? Severity::Warning : d.severity, d.code,
+                        "/audition" + d.path, d.message, d.detail);
       diagnostics.warn("bad-audition", "/audition",
                        "The audition is not a clip; kept as written, not offered");
     }
@@ -169,19 +167,23 @@ JsonValue writeInstanceEnvelope(const InstanceEnvelope& env) {
     for (const ExtensionId& id : ids) listed = listed || id.name == kAuditionExtension;
     if (!listed) ids.push_back(ExtensionId{kAuditionExtension, 1});
   }
-  if (!ids.empty() || !env.unreadableExtensions.empty())
+  if (env.extensionsAsRead != nullptr)
+    append("extensions", *env.extensionsAsRead);
+  else if (!ids.empty() || !env.unreadableExtensions.empty())
     append("extensions", extensionsToJson(ids, env.unreadableExtensions));
 
-  if (!env.meta.isNull()) append("meta", env.meta);
-  if (!env.provenance.isNull()) append("provenance", env.provenance);
-  append("params", memberObject(env.params));
-  append("state", env.state.isNull() ? makeJsonObject() : env.state);
-  if (!env.hints.isNull()) append("hints", env.hints);
+  // A member read as null is written as absent, as the writer of its own writes it.
+  auto given = [](const JsonValue* v) { return v != nullptr && !v->isNull(); };
+  if (given(env.meta)) append("meta", *env.meta);
+  if (given(env.provenance)) append("provenance", *env.provenance);
+  append("params", env.paramsAsRead != nullptr ? *env.paramsAsRead : memberObject(env.params));
+  append("state", given(env.state) ? *env.state : makeJsonObject());
+  if (given(env.hints)) append("hints", *env.hints);
   if (!env.assets.empty()) append("assets", memberObject(env.assets));
-  if (env.audition) append("audition", clip::writeClip(*env.audition));
-  if (env.ext.isObject() && !env.ext.members.empty()) append("ext", env.ext);
+  if (env.audition != nullptr) append("audition", *env.audition);
+  if (env.ext != nullptr && env.ext->isObject() && !env.ext->members.empty()) append("ext", *env.ext);
 
-  mergeMembers(out, env.kept, env.document);
+  mergeMembers(out, env.kept, env.document != nullptr ? *env.document : JsonValue{});
   return out;
 }
 

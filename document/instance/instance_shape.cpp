@@ -64,7 +64,8 @@ JsonShape state() {
                  {"project", namedObject({"name", "author", "part", "version"})}});
 }
 
-// The clip reader and the audition's own steps read these whole.
+// The clip reader reads the notes and lanes an element at a time; the
+// audition's own steps, whole.
 JsonShape audition() {
   return namedObject({"kind", "spec", "id", "plugin", "formatVersion", "seed", "length", "grid", "source"},
                      {{"extensions", arrayShape(scalarShape())},
@@ -73,8 +74,8 @@ JsonShape audition() {
                       {"swing", arrayShape(namedObject({"bar", "grid", "amount", "voice"}))},
                       {"voices", scalars()},
                       {"sounds", scalars()},
-                      {"notes", wholeShape()},
-                      {"lanes", wholeShape()},
+                      {"notes", elementsShape(kAuditionNotesRead)},
+                      {"lanes", elementsShape(kJsonMostEntriesRead)},
                       {"ext", object({{stepsExtensionKey(), wholeShape()}})}});
 }
 
@@ -92,6 +93,11 @@ JsonShape document() {
 
 const JsonShape& instanceDocumentShape() {
   static const JsonShape shape = document();
+  return shape;
+}
+
+const JsonShape& auditionShape() {
+  static const JsonShape shape = audition();
   return shape;
 }
 

@@ -8,6 +8,13 @@
 
 namespace ob {
 
+// The most notes an audition's reader reads: this build's fullest pattern
+// writes 12,288 (eight tracks of sixteen steps rated 1/32T, each step
+// retriggered 32 times).
+inline constexpr std::uint32_t kAuditionNotesRead = 16384;
+
 const JsonShape& instanceDocumentShape();
+// Of an instance document's "audition" member, the same.
+const JsonShape& auditionShape();
 
 }  // namespace ob

@@ -8,6 +8,7 @@
 #include "document/audition/audition_writer.h"
 #include "document/factory/factory_ref.h"
 #include "document/instance/instance_envelope.h"
+#include "document/instance/instance_shape.h"
 #include "document/instance/keys_as_loaded.h"
 #include "document/instance/macro_state.h"
 #include "document/instance/sample_state.h"
@@ -15,6 +16,7 @@
 #include "document/instance/sound_state.h"
 #include "document/instance/state_fields.h"
 #include "document/instance/voice_state.h"
+#include "document/json/json_parse.h"
 #include "document/reading/json_pointer.h"
 #include "engine/model/project_ids.h"
 
@@ -39,7 +41,7 @@ std::string_view stringOrEmpty(const JsonValue& object, std::string_view key) {
 void readSamples(const InstanceEnvelope& env, Project& fresh, std::vector<std::string>& refs,
                  Diagnostics& diagnostics) {
   std::vector<std::string> ids;
-  const JsonValue* samples = env.state.find("samples");
+  const JsonValue* samples = env.state->find("samples");
   if (samples != nullptr) readSamplePool(*samples, fresh.samples, ids, diagnostics);
   refs.assign(fresh.samples.count, std::string());
   for (std::size_t i = 0; i < ids.size() && i < refs.size(); ++i) {
@@ -131,10 +133,11 @@ bool readVoices(const JsonValue& state, Project& fresh, int soundsLoaded, Diagno
   return false;
 }
 
-void readMeta(const JsonValue& meta, Kit& kit) {
-  formatFixed(kit.name, stringOrEmpty(meta, "name"));
-  formatFixed(kit.author, stringOrEmpty(meta, "author"));
-  const JsonValue* tags = meta.isObject() ? meta.find("tags") : nullptr;
+void readMeta(const JsonValue* meta, Kit& kit) {
+  if (meta == nullptr) return;
+  formatFixed(kit.name, stringOrEmpty(*meta, "name"));
+  formatFixed(kit.author, stringOrEmpty(*meta, "author"));
+  const JsonValue* tags = meta->isObject() ? meta->find("tags") : nullptr;
   if (tags == nullptr || !tags->isArray()) return;
   for (const JsonValue& t : tags->elements) {
     if (kit.tagCount >= kTagCapacity) break;
@@ -187,9 +190,11 @@ JsonValue writeMeta(const Kit& kit) {
 }
 
 // The extensions a loaded document declared, which its save declares too,
-// in their order, those this build cannot read as written.
+// in their order, those this build cannot read as written; a member that
+// is no list, as read.
 void declareAsLoaded(InstanceEnvelope& env, const JsonValue* loaded) {
   const JsonValue* declared = loaded != nullptr ? loaded->find("extensions") : nullptr;
+  if (declared != nullptr && !declared->isArray()) env.extensionsAsRead = declared;
   if (declared == nullptr || !declared->isArray()) return;
   for (const JsonValue& e : declared->elements) {
     std::optional<ExtensionId> id = e.isString() ? parseExtensionId(e.text) : std::nullopt;
@@ -198,6 +203,27 @@ void declareAsLoaded(InstanceEnvelope& env, const JsonValue* loaded) {
     else
       env.unreadableExtensions.push_back(e);
   }
+}
+
+// A "params" member that is no object gave the macros nothing: it goes
+// back as read while they hold what a load of it gives.
+const JsonValue* paramsAsLoaded(const Kit& kit, const JsonValue* loaded) {
+  const JsonValue* params = loaded != nullptr ? loaded->find("params") : nullptr;
+  if (params == nullptr || params->isObject()) return nullptr;
+  for (const Macro& macro : kit.macros)
+    if (macro.value != Macro{}.value) return nullptr;
+  return params;
+}
+
+// The audition a save writes (auditionToWrite), the loaded one read again
+// here when it is held as its text.
+JsonValue auditionToSave(const Project& project, const JsonValue* loaded) {
+  if (loaded == nullptr || !loaded->isKept()) return auditionToWrite(project, project.samples, loaded);
+  JsonValue read;
+  std::string error;
+  if (!parseJson(*loaded, auditionShape(), read, error)) return writeAudition(project, project.samples);
+  std::optional<JsonValue> anew = auditionAnew(project, project.samples, read);
+  return anew ? std::move(*anew) : *loaded;
 }
 
 }  // namespace
@@ -210,6 +236,8 @@ const Sound* soundOfVoice(const Pattern& pattern, int track) {
 
 bool readInstanceState(const JsonValue& document, Project& project, std::vector<std::string>& assetRefs,
                        Diagnostics& diagnostics) {
+  // However many entries the document holds amiss, it says a few of each kind.
+  FindingsBound bound(diagnostics);
   std::optional<InstanceEnvelope> env = readInstanceEnvelope(document, diagnostics);
   if (!env) {
     diagnostics.error("not-an-instance", "", "Not an instance document");
@@ -225,7 +253,7 @@ bool readInstanceState(const JsonValue& document, Project& project, std::vector<
                      "Written by a newer Orbitrane (format " + std::to_string(env->formatVersion) +
                          "); loading what this build knows");
   }
-  if (!env->state.isObject()) {
+  if (env->state == nullptr || !env->state->isObject()) {
     diagnostics.error("state-unreadable", "/state", "The document has no Orbitrane state");
     return false;
   }
@@ -237,7 +265,7 @@ bool readInstanceState(const JsonValue& document, Project& project, std::vector<
   }
   fresh->patternCount = 1;
   fresh->seed = env->seed.value_or(0);
-  const JsonValue& state = env->state;
+  const JsonValue& state = *env->state;
   Pattern& pattern = fresh->patterns[0];
 
   readSamples(*env, *fresh, assetRefs, diagnostics);
@@ -254,9 +282,8 @@ bool readInstanceState(const JsonValue& document, Project& project, std::vector<
     fresh->version = readVersion(*proj);
   }
 
-  const JsonValue* audition = document.find("audition");
-  if (audition != nullptr && env->audition)
-    readAudition(*audition, *fresh, fresh->samples, diagnostics, "/audition");
+  if (env->audition != nullptr)
+    readAudition(*env->audition, *fresh, fresh->samples, diagnostics, "/audition");
 
   assignPatternIds(pattern);
   project = *fresh;
@@ -265,7 +292,7 @@ bool readInstanceState(const JsonValue& document, Project& project, std::vector<
 
 JsonValue writeInstanceState(const Project& project, const std::vector<std::string>& assetRefs,
                              std::uint32_t kitOnly, std::string_view pluginVersion, std::string_view id,
-                             const JsonValue* loaded, const JsonValue* loadedAudition) {
+                             const JsonValue* loaded, const JsonValue* loadedAudition, AuditionFor use) {
   const Pattern& pattern = project.patterns[0];
   const Kit& kit = pattern.kit;
   InstanceEnvelope env;
@@ -274,9 +301,11 @@ JsonValue writeInstanceState(const Project& project, const std::vector<std::stri
   env.pluginVersion = std::string(pluginVersion);
   env.id = std::string(id);
   if (project.seed != 0) env.seed = project.seed;
-  env.meta = writeMeta(kit);
+  const JsonValue meta = writeMeta(kit);
+  env.meta = &meta;
   for (int i = 0; i < kMacroCount; ++i)
     env.params.push_back({macroName(i), makeJsonNumber(kit.macros[i].value)});
+  env.paramsAsRead = paramsAsLoaded(kit, loaded);
 
   JsonValue state = makeJsonObject();
   state.members.push_back({"sounds", writeSounds(pattern, project.samples)});
@@ -301,7 +330,7 @@ JsonValue writeInstanceState(const Project& project, const std::vector<std::stri
     if (project.version != 1) p.members.push_back({"version", makeJsonDouble(project.version)});
     state.members.push_back({"project", std::move(p)});
   }
-  env.state = std::move(state);
+  env.state = &state;
 
   const int slots = project.samples.count < kSampleSlots ? project.samples.count : kSampleSlots;
   for (int i = 0; i < slots; ++i) {
@@ -317,7 +346,9 @@ JsonValue writeInstanceState(const Project& project, const std::vector<std::stri
   if (audition && !listed) env.extensions.push_back(ExtensionId{kAuditionExtension, 1});
 
   JsonValue document = writeInstanceEnvelope(env);
-  if (audition) document.set("audition", auditionToWrite(project, project.samples, loadedAudition));
+  if (audition)
+    document.set("audition", use == AuditionFor::LoadRewrite ? auditionBeside(project, project.samples)
+                                                             : auditionToSave(project, loadedAudition));
   if (loaded != nullptr) keepKeysAsLoaded(document, *loaded);
   return document;
 }

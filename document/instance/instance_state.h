@@ -22,15 +22,23 @@ inline constexpr const char* kInstancePlugin = "orbitrane";
 bool readInstanceState(const JsonValue& document, Project& project, std::vector<std::string>& assetRefs,
                        Diagnostics& diagnostics);
 
+// What a written document's audition is for: a save, which writes the
+// loaded one back while it plays what the project plays (auditionToWrite),
+// or the rewrite a load compares its document with (auditionBeside).
+enum class AuditionFor : std::uint8_t { Save, LoadRewrite };
+
 // kitOnly (0 or 1) leaves out the "project" member and writes the audition
 // only when some step is active. assetRefs[i] is slot i's reference text.
 // loaded is the document the project was loaded from, if any, whose
-// members keep the keys they were read by (keepKeysAsLoaded), and
-// loadedAudition its audition whole, written back as it was while it plays
-// what the project does (auditionToWrite).
+// members keep the keys they were read by (keepKeysAsLoaded), whose
+// extensions stay declared, and whose "extensions" or "params" read as
+// neither list nor object go back as read (the latter while the macros
+// hold what a load of it gives); loadedAudition is its audition, as read
+// or held as its text.
 JsonValue writeInstanceState(const Project& project, const std::vector<std::string>& assetRefs,
                              std::uint32_t kitOnly, std::string_view pluginVersion, std::string_view id,
-                             const JsonValue* loaded = nullptr, const JsonValue* loadedAudition = nullptr);
+                             const JsonValue* loaded = nullptr, const JsonValue* loadedAudition = nullptr,
+                             AuditionFor use = AuditionFor::Save);
 
 // The same for callers that load no sample audio (kits): the references
 // are dropped; and a writer without references or id.

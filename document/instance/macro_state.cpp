@@ -58,7 +58,8 @@ std::optional<MacroDest> resolveDest(const JsonValue& dest, const Pattern& patte
 void readStateMacros(const InstanceEnvelope& envelope, Project& project, const SampleSlotTable& samples,
                      Diagnostics& diagnostics) {
   Pattern& pattern = project.patterns[0];
-  const JsonValue* macros = envelope.state.isObject() ? envelope.state.find("macros") : nullptr;
+  const JsonValue* macros =
+      envelope.state != nullptr && envelope.state->isObject() ? envelope.state->find("macros") : nullptr;
   for (int i = 0; i < kMacroCount; ++i) {
     Macro& macro = pattern.kit.macros[i];
     const std::string id = macroName(i);

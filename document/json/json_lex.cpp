@@ -4,6 +4,38 @@
 
 namespace ob {
 
+namespace {
+
+// Hands put every byte of the text but the blanks outside its strings.
+template <typename Put>
+void eachTokenByte(std::string_view text, Put put) {
+  bool inString = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (inString) {
+      put(c);
+      if (c == '\\' && i + 1 < text.size())
+        put(text[++i]);
+      else
+        inString = c != '"';
+    } else if (!isJsonBlank(c)) {
+      put(c);
+      inString = c == '"';
+    }
+  }
+}
+
+}  // namespace
+
+std::string withoutJsonBlanks(std::string_view checked) {
+  std::size_t size = 0;
+  eachTokenByte(checked, [&size](char) { ++size; });
+  std::string out;
+  out.reserve(size);
+  eachTokenByte(checked, [&out](char c) { out += c; });
+  return out;
+}
+
 int jsonHexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;

@@ -15,6 +15,10 @@ inline std::size_t skipJsonBlanks(std::string_view text, std::size_t pos) {
   return pos;
 }
 
+// Checked text without the blanks between its tokens: the same values,
+// spelled the same, at the size of its compact form.
+std::string withoutJsonBlanks(std::string_view checked);
+
 // The value of a hexadecimal digit of either case, or -1.
 int jsonHexDigit(char c);
 

@@ -1,12 +1,14 @@
 #include "document/json/json_parse.h"
 
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
 #include "document/json/json_lex.h"
 #include "document/json/json_number.h"
 #include "document/json/json_seen_keys.h"
+#include "document/reading/json_pointer.h"
 
 namespace ob {
 namespace {
@@ -46,11 +48,6 @@ bool readNumber(JsonParser& p, JsonValue* v) {
   return true;
 }
 
-// A shape that builds whole is no shape at all below it.
-const JsonShape* below(const JsonShape* shape) {
-  return shape != nullptr && shape->form == JsonShape::Form::Whole ? nullptr : shape;
-}
-
 // The text is read twice: first only checked, counting the elements or
 // members of every array and object that will be built, in the order they
 // open; then built, each of those reserved at its size, so that a tree
@@ -58,12 +55,24 @@ const JsonShape* below(const JsonShape* shape) {
 // grows. Below, `build` says whether a value is built (in the first pass:
 // would be), `v` is where it goes, null in the first pass and for what is
 // only checked (kept as text, or inside what is), and `shape` is what of it
-// readers look at, null when it is built whole.
+// readers look at, null when the parse has no shape and builds everything.
 struct Pass {
   JsonParser& p;
   std::vector<std::uint32_t>& sizes;
   bool making = false;  // the second pass
+  bool shaped = false;  // what is built is held to the limits of what readers read
   std::size_t next = 0;
+  // In the first pass of a shaped parse: the pointer of the array or object
+  // being built, for the refusal that names it.
+  std::string where;
+  // The kept text being read, when it is: what is kept of it then refers
+  // to it, whose blanks are left out already.
+  const JsonKeptText* within = nullptr;
+
+  JsonValue kept(JsonKind kind, std::string_view piece) const {
+    return within != nullptr ? makeJsonKept(kind, *within, piece)
+                             : makeJsonKept(kind, withoutJsonBlanks(piece));
+  }
 
   // At a container's opening: its place among the sizes when counting.
   std::size_t open(std::vector<JsonValue>* elements, std::vector<JsonMember>* members) {
@@ -83,10 +92,36 @@ struct Pass {
 
 bool readValue(Pass& r, JsonValue* v, const JsonShape* shape, bool build);
 
+// Past the entries its readers read, an array or object refuses the
+// document, naming where it lies.
+bool tooManyEntries(Pass& r, const JsonShape* shape, bool build, std::uint32_t size) {
+  if (!build || shape == nullptr || size <= shape->most) return false;
+  r.p.error = "document holds more than " + formatUnsigned(shape->most) + " entries at " +
+              (r.where.empty() ? std::string("its root") : r.where);
+  return true;
+}
+
+// A value built in the first pass of a shaped parse, read as a child of
+// the array or object at r.where under `token` (when that value is one too).
+template <typename Token>
+bool readChild(Pass& r, JsonValue* v, const JsonShape* shape, bool build, const Token& token) {
+  skipBlanks(r.p);
+  const char c = peek(r.p);
+  if (!build || !r.shaped || r.making || (c != '[' && c != '{')) return readValue(r, v, shape, build);
+  const std::size_t parent = r.where.size();
+  if constexpr (std::is_integral_v<Token>)
+    r.where = indexPath(r.where, token);
+  else
+    r.where = memberPath(r.where, token);
+  const bool ok = readValue(r, v, shape, build);
+  r.where.resize(parent);
+  return ok;
+}
+
 bool readArray(Pass& r, JsonValue* v, const JsonShape* shape, bool build) {
   JsonParser& p = r.p;
   if (v != nullptr) v->kind = JsonKind::Array;
-  const JsonShape* each = shape != nullptr ? below(&shape->element()) : nullptr;
+  const JsonShape* each = shape != nullptr ? &shape->element() : nullptr;
   const std::size_t at = build ? r.open(v != nullptr ? &v->elements : nullptr, nullptr) : 0;
   std::uint32_t size = 0;
   ++p.pos;
@@ -99,8 +134,8 @@ bool readArray(Pass& r, JsonValue* v, const JsonShape* shape, bool build) {
   for (;;) {
     JsonValue* element = nullptr;
     if (v != nullptr) element = &v->elements.emplace_back();
-    if (!readValue(r, element, each, build)) return false;
-    ++size;
+    if (!readChild(r, element, each, build, std::uint64_t{size})) return false;
+    if (tooManyEntries(r, shape, build, ++size)) return false;
     skipBlanks(p);
     char c = peek(p);
     if (c == ',' && p.pos < p.text.size()) {
@@ -125,12 +160,11 @@ struct KeptRun {
   bool open = false;
 
   // True when a run was open.
-  bool close(const JsonParser& p, JsonValue* object) {
+  bool close(const Pass& r, JsonValue* object) {
     if (!open) return false;
     if (object != nullptr)
       object->members.push_back(
-          JsonMember{std::move(lastKey),
-                     makeJsonKept(JsonKind::KeptMembers, std::string(p.text.substr(from, to - from)))});
+          JsonMember{std::move(lastKey), r.kept(JsonKind::KeptMembers, r.p.text.substr(from, to - from))});
     *this = KeptRun{};
     return true;
   }
@@ -173,11 +207,12 @@ bool readObject(Pass& r, JsonValue* v, const JsonShape* shape, bool build) {
       run.to = p.pos;
       run.lastKey = std::move(key);
     } else {
-      size += run.close(p, v) ? 1 : 0;
+      size += run.close(r, v) ? 1 : 0;
       JsonValue* value = nullptr;
       if (v != nullptr) value = &v->members.emplace_back(JsonMember{std::move(key), JsonValue{}}).value;
-      if (!readValue(r, value, below(member), true)) return false;
-      ++size;
+      // In the first pass the key is still here to name the member by.
+      if (!readChild(r, value, member, true, std::string_view(key))) return false;
+      if (tooManyEntries(r, shape, true, ++size)) return false;
     }
     skipBlanks(p);
     char c = peek(p);
@@ -187,7 +222,7 @@ bool readObject(Pass& r, JsonValue* v, const JsonShape* shape, bool build) {
     }
     if (c == '}') {
       ++p.pos;
-      if (build) r.close(at, size + (run.close(p, v) ? 1 : 0));
+      if (build) r.close(at, size + (run.close(r, v) ? 1 : 0));
       return true;
     }
     return fail(p, "expected ',' or '}'");
@@ -201,8 +236,12 @@ bool readNested(Pass& r, JsonValue* v, const JsonShape* shape, bool build, bool 
   bool ok = false;
   if (build && shape != nullptr && !shape->builds(array)) {
     const std::size_t from = p.pos;
-    ok = array ? readArray(r, nullptr, nullptr, false) : readObject(r, nullptr, nullptr, false);
-    if (ok && v != nullptr) *v = makeJsonKept(JsonKind::Kept, std::string(p.text.substr(from, p.pos - from)));
+    // A list read an element at a time is held to the limits of what is
+    // built: its reader builds all of it, if a piece at a time.
+    const JsonShape* counted = shape->form == JsonShape::Form::Elements ? shape : nullptr;
+    ok = array ? readArray(r, nullptr, counted, counted != nullptr)
+               : readObject(r, nullptr, counted, counted != nullptr);
+    if (ok && v != nullptr) *v = r.kept(JsonKind::Kept, p.text.substr(from, p.pos - from));
   } else {
     ok = array ? readArray(r, v, shape, build) : readObject(r, v, shape, build);
   }
@@ -223,6 +262,7 @@ bool readLiteral(JsonParser& p, JsonValue* v, std::string_view word, JsonKind ki
 bool readValue(Pass& r, JsonValue* v, const JsonShape* shape, bool build) {
   JsonParser& p = r.p;
   if (++p.values > kJsonMaxValues) return fail(p, kJsonTooManyValues);
+  if (build && r.shaped && ++p.built > kJsonMaxBuiltValues) return fail(p, kJsonTooManyBuilt);
   skipBlanks(p);
   switch (peek(p)) {
     case '"':
@@ -262,19 +302,20 @@ bool readWhole(Pass& r, JsonValue* v, const JsonShape* shape) {
   return true;
 }
 
-bool parseWith(std::string_view text, const JsonShape* shape, JsonValue& value, std::string& error) {
+bool parseWith(std::string_view text, const JsonShape* shape, JsonValue& value, std::string& error,
+               const JsonKeptText* within = nullptr) {
   value = JsonValue{};
   std::vector<std::uint32_t> sizes;
   JsonParser checking;
   checking.text = text;
-  Pass check{checking, sizes};
+  Pass check{checking, sizes, false, shape != nullptr, 0, {}};
   if (!readWhole(check, nullptr, shape)) {
     error = checking.error;
     return false;
   }
   JsonParser making;
   making.text = text;
-  Pass make{making, sizes, true};
+  Pass make{making, sizes, true, shape != nullptr, 0, {}, within};
   return readWhole(make, &value, shape);
 }
 
@@ -285,7 +326,17 @@ bool parseJson(std::string_view text, JsonValue& value, std::string& error) {
 }
 
 bool parseJson(std::string_view text, const JsonShape& shape, JsonValue& value, std::string& error) {
-  return parseWith(text, below(&shape), value, error);
+  return parseWith(text, &shape, value, error);
 }
+
+bool parseJson(const JsonValue& kept, const JsonShape& shape, JsonValue& value, std::string& error) {
+  if (!kept.isKept()) {
+    error = "parse error";
+    return false;
+  }
+  return parseWith(kept.keptText(), &shape, value, error, kept.kept.get());
+}
+
+bool isJsonSizeRefusal(std::string_view error) { return error.starts_with("document holds more than "); }
 
 }  // namespace ob

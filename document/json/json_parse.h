@@ -24,6 +24,16 @@ inline constexpr std::int32_t kJsonMaxDepth = 256;
 // their text, but every save lays them out again.
 inline constexpr std::uint64_t kJsonMaxValues = 1000000;
 inline constexpr const char* kJsonTooManyValues = "document holds more than 1000000 values";
+// Of those, what a parse to a shape builds for its readers: this build's
+// fullest pattern writes under 400,000 (eight tracks of retriggered steps
+// rated 1/32T, each note with its locks and random amounts), and a tree of
+// this many (88 MB at most) is what any document may cost its readers.
+inline constexpr std::uint64_t kJsonMaxBuiltValues = 500000;
+inline constexpr const char* kJsonTooManyBuilt = "document holds more than 500000 values its readers read";
+
+// Whether a parse's error refuses the document for its size (too many
+// values, or too many entries where a reader reads) rather than its form.
+bool isJsonSizeRefusal(std::string_view error);
 
 // The parse cursor: one cursor parses one document.
 struct JsonParser {
@@ -31,6 +41,7 @@ struct JsonParser {
   std::size_t pos = 0;
   std::int32_t depth = 0;
   std::uint64_t values = 0;  // read so far, held against kJsonMaxValues
+  std::uint64_t built = 0;   // of those, built to a shape, held against kJsonMaxBuiltValues
   std::string error;
   std::string scratch;  // strings read only to be checked
 };
@@ -43,5 +54,8 @@ bool parseJson(std::string_view text, JsonValue& value, std::string& error);
 // fails, with the same message, and what it gives is written as the other's
 // would be, byte for byte.
 bool parseJson(std::string_view text, const JsonShape& shape, JsonValue& value, std::string& error);
+// The same of a value held as its text (kind Kept), what it keeps of it
+// referring to that text rather than copying it.
+bool parseJson(const JsonValue& kept, const JsonShape& shape, JsonValue& value, std::string& error);
 
 }  // namespace ob

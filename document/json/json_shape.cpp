@@ -9,7 +9,8 @@ bool JsonShape::builds(bool array) const {
     case Form::Whole: return true;
     case Form::Array: return array;
     case Form::Object: return !array;
-    case Form::Scalar: return false;
+    case Form::Scalar:
+    case Form::Elements: return false;
   }
   return false;
 }
@@ -21,7 +22,7 @@ const JsonShape& JsonShape::element() const {
 
 const JsonShape* JsonShape::member(std::string_view key) const {
   static const JsonShape whole = wholeShape();
-  if (form == Form::Whole) return &whole;
+  if (form == Form::Whole || form == Form::Elements) return &whole;
   if (form != Form::Object) return nullptr;
   for (const JsonShapeMember& m : members)
     if (m.key == key) return &m.shape;
@@ -49,6 +50,13 @@ JsonShape withEach(JsonShape::Form form, JsonShape each) {
 
 JsonShape arrayShape(JsonShape each) { return withEach(JsonShape::Form::Array, std::move(each)); }
 
+JsonShape elementsShape(std::uint32_t most) {
+  JsonShape s;
+  s.form = JsonShape::Form::Elements;
+  s.most = most;
+  return s;
+}
+
 JsonShape objectShape(std::vector<JsonShapeMember> members) {
   JsonShape s;
   s.form = JsonShape::Form::Object;
@@ -57,5 +65,10 @@ JsonShape objectShape(std::vector<JsonShapeMember> members) {
 }
 
 JsonShape objectOfShape(JsonShape each) { return withEach(JsonShape::Form::Object, std::move(each)); }
+
+JsonShape withMostEntries(JsonShape shape, std::uint32_t most) {
+  shape.most = most;
+  return shape;
+}
 
 }  // namespace ob

@@ -118,11 +118,18 @@ JsonValue makeJsonString(std::string s) {
 JsonValue makeJsonStringFrom(std::string_view text) { return makeJsonString(std::string(text)); }
 
 JsonValue makeJsonKept(JsonKind kind, std::string text) {
+  auto whole = std::make_shared<const std::string>(std::move(text));
+  return makeJsonKept(kind, JsonKeptText{whole, *whole}, *whole);
+}
+
+JsonValue makeJsonKept(JsonKind kind, const JsonKeptText& within, std::string_view piece) {
   JsonValue v;
   v.kind = kind;
-  v.kept = std::make_shared<const std::string>(std::move(text));
+  v.kept = std::make_shared<const JsonKeptText>(JsonKeptText{within.whole, piece});
   return v;
 }
+
+std::string_view JsonValue::keptText() const { return kept ? kept->text : std::string_view(); }
 
 bool jsonGetBool(const JsonValue& value, std::string_view key, bool fallback) {
   const JsonValue* v = value.find(key);

@@ -20,8 +20,9 @@ enum class JsonKind : std::uint32_t {
   String = 3,
   Array = 4,
   Object = 5,
-  // An array or object held as the text it was read from: the parser
-  // checked it, and the writers lay it out as they would the values.
+  // An array or object held as the text it was read from, the blanks
+  // between its tokens left out: the parser checked it, and the writers lay
+  // it out as they would the values.
   Kept = 6,
   // Members of an object held as the text they were read from, keys and
   // all; only ever the value of a member, whose key is the last of theirs,
@@ -30,6 +31,12 @@ enum class JsonKind : std::uint32_t {
 };
 
 struct JsonMember;
+
+// Checked text held for a kept value: a piece of a text it shares.
+struct JsonKeptText {
+  std::shared_ptr<const std::string> whole;
+  std::string_view text;  // within *whole
+};
 
 struct JsonValue {
   JsonKind kind = JsonKind::Null;
@@ -41,8 +48,9 @@ struct JsonValue {
   std::vector<JsonMember> members;
   // The text of a value of kind Kept or KeptMembers, shared by every copy
   // of it: what a document holds unread is held once, however many records
-  // of a load or a save hold it.
-  std::shared_ptr<const std::string> kept;
+  // of a load or a save hold it, and one read from kept text refers to its
+  // piece of that text.
+  std::shared_ptr<const JsonKeptText> kept;
 
   bool isNull() const { return kind == JsonKind::Null; }
   bool isBool() const { return kind == JsonKind::Bool; }
@@ -51,7 +59,7 @@ struct JsonValue {
   bool isArray() const { return kind == JsonKind::Array; }
   bool isObject() const { return kind == JsonKind::Object; }
   bool isKept() const { return kind == JsonKind::Kept || kind == JsonKind::KeptMembers; }
-  std::string_view keptText() const { return kept ? std::string_view(*kept) : std::string_view(); }
+  std::string_view keptText() const;
 
   // First member with exactly this key; nullptr when absent or not an object.
   const JsonValue* find(std::string_view key) const;
@@ -98,6 +106,8 @@ JsonValue makeJsonString(std::string s);
 JsonValue makeJsonStringFrom(std::string_view text);
 // Kept text: checked JSON of an array or object, or of members of one.
 JsonValue makeJsonKept(JsonKind kind, std::string text);
+// The same for a piece of the text another kept value holds.
+JsonValue makeJsonKept(JsonKind kind, const JsonKeptText& within, std::string_view piece);
 
 // The member's boolean when it is a bool, else the fallback.
 bool jsonGetBool(const JsonValue& value, std::string_view key, bool fallback);

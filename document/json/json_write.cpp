@@ -196,19 +196,35 @@ void writeJsonPretty(const JsonValue& value, int depth, std::string& out) {
   writeSized(out, [&value, depth](JsonOut& to) { writePretty(value, depth, to); });
 }
 
+JsonValue heldAsText(const JsonValue& value) {
+  if (!value.isArray() && !value.isObject()) return value;
+  return makeJsonKept(JsonKind::Kept, writeJson(value));
+}
+
+namespace {
+
+void dumpTo(const JsonValue& value, JsonOut& to) {
+  writePretty(value, 0, to);
+  to += '\n';
+}
+
+}  // namespace
+
 std::string dumpJson(const JsonValue& value) { return *dumpJsonUpTo(value, SIZE_MAX); }
 
 std::optional<std::string> dumpJsonUpTo(const JsonValue& value, std::size_t most) {
   std::string out;
-  const bool fits = writeSized(
-      out,
-      [&value](JsonOut& to) {
-        writePretty(value, 0, to);
-        to += '\n';
-      },
-      most);
-  if (!fits) return std::nullopt;
+  if (!writeSized(out, [&value](JsonOut& to) { dumpTo(value, to); }, most)) return std::nullopt;
   return out;
+}
+
+std::size_t jsonTextSize(const JsonValue& value, bool compact) {
+  JsonOut counter;
+  if (compact)
+    appendCompact(value, counter);
+  else
+    dumpTo(value, counter);
+  return counter.counted();
 }
 
 }  // namespace ob

@@ -21,6 +21,14 @@ std::string dumpJson(const JsonValue& value);
 // The same when it is no longer than `most` bytes; else none, and only
 // counted: nested deep, the indented form can be many times the compact one.
 std::optional<std::string> dumpJsonUpTo(const JsonValue& value, std::size_t most);
+// The size of writeJson's text of the value (compact), or of dumpJson's,
+// counted without writing it.
+std::size_t jsonTextSize(const JsonValue& value, bool compact);
+
+// An array or object as its compact text, held once however often it is
+// copied and written back as its values would be (JsonKind::Kept); any
+// other value as it is.
+JsonValue heldAsText(const JsonValue& value);
 
 // The number form used by both writers: the source spelling while it still
 // stands for the value, else the shortest round-trip text, "null" for NaN and

@@ -25,9 +25,8 @@ std::optional<JsonValue> parseDocumentText(const std::uint8_t* bytes, std::size_
   JsonValue value;
   std::string error;
   if (!(shape != nullptr ? parseJson(text, *shape, value, error) : parseJson(text, value, error))) {
-    if (error == kJsonTooManyValues) {
-      diagnostics.error("document-too-large", std::string(path),
-                        "The document holds more than 1000000 values; a real one holds a few thousand");
+    if (isJsonSizeRefusal(error)) {
+      reportCrowdedDocument(diagnostics, std::string(path), error);
     } else {
       diagnostics.error("document-unreadable", std::string(path), "The document is not valid JSON: " + error);
     }

@@ -86,17 +86,18 @@ class PackageReader {
                                                          Diagnostics& diagnostics,
                                                          std::string* fault = nullptr) const;
   // The asset read front to back once, never held whole (see
-  // zip::readEntryOnce), and checked against its checksum and its name:
-  // false after the warning viewAsset gives, with *fault saying why.
+  // zip::readEntryOnce), every byte handed to `piece` (when given) on the
+  // way, and checked against its checksum and its name: false after the
+  // warning viewAsset gives, with *fault saying why.
   bool readAssetOnce(const zip::LocatedEntry& asset, const std::function<void(zip::EntryReader& reader)>& use,
-                     Diagnostics& diagnostics, std::string* fault = nullptr) const;
-  // Whether a stored asset is, byte for byte, a file the caller knows:
-  // read a piece at a time, each piece is given to `same` with its offset
-  // and checked with the rest against the asset's checksum and name, and
-  // no more than a piece is held. False, without a finding, at the first
-  // difference, for a deflated asset, or when the checks fail (reading it
-  // whole then says why).
-  using SamePiece = std::function<bool(std::uint64_t offset, std::span<const std::uint8_t> piece)>;
+                     const zip::StreamInflater::Piece& piece, Diagnostics& diagnostics,
+                     std::string* fault = nullptr) const;
+  // Whether the asset is, byte for byte, a file the caller knows: read a
+  // piece at a time, each piece is given to `same` with its offset and
+  // checked with the rest against the asset's checksum and name, and no
+  // more than a piece is held. False, without a finding, at the first
+  // difference or when the checks fail (reading it then says why).
+  using SamePiece = zip::SamePiece;
   bool assetIs(const zip::LocatedEntry& asset, const SamePiece& same) const;
   // A reader of the asset's bytes where they lie, unchecked (see
   // zip::EntryReader); none for JSON text.
@@ -158,12 +159,17 @@ struct PackageLayout {
   PackageExcess excess = PackageExcess::None;
 };
 
+// What a layout is for: to be written, or only measured, which counts a
+// document written as plain text rather than writes it (its layout then
+// holds no text).
+enum class LayoutUse : std::uint8_t { Write, Measure };
+
 // Lays the package out; false after the finding when it cannot be written
 // (an asset not named by its digest, a zip writer's finding) or when a load
 // would refuse it however it is written: then `excess` names the limit, and
 // the finding is "document-too-large" or "package-too-large".
 bool layOutPackage(const Package& package, PackageLayout& layout, Diagnostics& diagnostics,
-                   const zip::Limits& readable = {});
+                   const zip::Limits& readable = {}, LayoutUse use = LayoutUse::Write);
 
 // Writes a package as it was laid out into `out`, a piece at a time: the
 // text, or the archive (zip::writePlannedZip). False after a streamed

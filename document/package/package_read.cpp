@@ -2,7 +2,6 @@
 #include <cctype>
 #include <utility>
 
-#include "document/archive/crc32.h"
 #include "document/archive/sha256.h"
 #include "document/archive/zip_format.h"
 #include "document/package/package.h"
@@ -150,10 +149,14 @@ std::optional<std::vector<std::uint8_t>> PackageReader::storedAsset(const zip::L
 
 bool PackageReader::readAssetOnce(const zip::LocatedEntry& asset,
                                   const std::function<void(zip::EntryReader& reader)>& use,
-                                  Diagnostics& diagnostics, std::string* fault) const {
+                                  const zip::StreamInflater::Piece& piece, Diagnostics& diagnostics,
+                                  std::string* fault) const {
   if (!archive_ || claimsTooMuchGrowth(asset.record)) return false;
   Sha256 hash;
-  const auto hashed = [&hash](std::span<const std::uint8_t> bytes) { hash.add(bytes.data(), bytes.size()); };
+  const auto hashed = [&](std::span<const std::uint8_t> bytes) {
+    hash.add(bytes.data(), bytes.size());
+    if (piece) piece(bytes);
+  };
   if (!archive_->readOnce(asset, use, hashed, diagnostics, fault)) return false;
   return namedByItsDigest(asset, hash.hex(), diagnostics, fault);
 }
@@ -171,21 +174,11 @@ std::optional<std::span<const std::uint8_t>> PackageReader::viewAsset(const zip:
 }
 
 bool PackageReader::assetIs(const zip::LocatedEntry& asset, const SamePiece& same) const {
-  constexpr std::uint64_t kPiece = std::uint64_t(1) << 20;
-  const zip::DirectoryRecord& record = asset.record;
-  if (!archive_ || record.method != 0 || record.packedSize != record.size) return false;
+  if (!archive_ || claimsTooMuchGrowth(asset.record)) return false;
   Sha256 hash;
-  std::uint32_t crc = 0;
-  std::vector<std::uint8_t> scratch;
-  for (std::uint64_t at = 0; at < record.size;) {
-    const auto n = static_cast<std::size_t>(std::min(kPiece, record.size - at));
-    const auto piece = archive_->source().view(asset.payload + at, n, scratch);
-    if (!piece || !same(at, *piece)) return false;
-    crc = zip::crc32(piece->data(), piece->size(), crc);
-    hash.add(piece->data(), piece->size());
-    at += n;
-  }
-  return crc == record.crc && hash.hex() == std::string_view(record.name).substr(kAssetPrefix.size());
+  return archive_->is(asset, same, [&hash](std::span<const std::uint8_t> bytes) {
+    hash.add(bytes.data(), bytes.size());
+  }) && hash.hex() == std::string_view(asset.record.name).substr(kAssetPrefix.size());
 }
 
 std::optional<std::vector<std::uint8_t>> PackageReader::readAsset(const zip::LocatedEntry& asset,

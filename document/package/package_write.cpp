@@ -145,7 +145,7 @@ std::vector<zip::EntryView> entriesOf(const Package& package, PackageLayout& lay
 }  // namespace
 
 bool layOutPackage(const Package& package, PackageLayout& layout, Diagnostics& diagnostics,
-                   const zip::Limits& readable) {
+                   const zip::Limits& readable, LayoutUse use) {
   const bool plainText = package.assets.empty() && package.otherEntries.empty();
   Refusal refusal;
   const Form* last = nullptr;
@@ -154,15 +154,21 @@ bool layOutPackage(const Package& package, PackageLayout& layout, Diagnostics& d
     last = &form;
     layout.archive.reset();
     layout.entries.clear();
-    // An indented text past the limit is only counted, never built.
-    std::optional<std::string> text = form.compactDocument
-                                          ? writeJson(package.document)
-                                          : dumpJsonUpTo(package.document, kMaxDocumentTextBytes);
-    if (!text || isOversizedDocument(text->size())) {
+    std::size_t textBytes = 0;
+    if (plainText && use == LayoutUse::Measure) {
+      textBytes = jsonTextSize(package.document, form.compactDocument);
+    } else {
+      // An indented text past the limit is only counted, never built.
+      std::optional<std::string> text = form.compactDocument
+                                            ? writeJson(package.document)
+                                            : dumpJsonUpTo(package.document, kMaxDocumentTextBytes);
+      textBytes = text ? text->size() : kMaxDocumentTextBytes + 1;
+      if (text) layout.text = std::move(*text);
+    }
+    if (isOversizedDocument(textBytes)) {
       refusal = documentTooLarge(package.documentName);
       continue;
     }
-    layout.text = std::move(*text);
     if (plainText) {
       layout.excess = PackageExcess::None;
       return true;

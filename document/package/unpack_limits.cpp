@@ -38,6 +38,11 @@ void reportOversizedDocument(Diagnostics& diagnostics, std::string path) {
                         "; a real one is well under a megabyte");
 }
 
+void reportCrowdedDocument(Diagnostics& diagnostics, std::string path, std::string_view parseError) {
+  diagnostics.error("document-too-large", std::move(path),
+                    "The " + std::string(parseError) + "; no real one comes near, so it is not read");
+}
+
 bool KeptEntryBudget::fits(const zip::DirectoryRecord& record) {
   const std::uint64_t cost = std::max<std::uint64_t>(record.packedSize, record.size);
   if (cost > kKeptEntriesBudget - taken_) return false;

@@ -33,6 +33,10 @@ bool isOversizedDocument(std::uint64_t textBytes);
 // The error for it: "document-too-large" at path.
 void reportOversizedDocument(Diagnostics& diagnostics, std::string path);
 
+// A document its parse refused for how much it holds (isJsonSizeRefusal):
+// the parser's words say how much, and where.
+void reportCrowdedDocument(Diagnostics& diagnostics, std::string path, std::string_view parseError);
+
 // Entries kept unread for a later save, in archive order: each is taken
 // while what is taken so far, each at the larger of its stored and declared
 // sizes (what it holds in memory, and what a save declares of it), stays

@@ -6,16 +6,6 @@
 #include "document/reading/parse_int.h"
 
 namespace ob {
-namespace {
-
-// A member a reader looked at but the rewrite lacks is held as its text
-// from here on, as the members no reader looked at are.
-JsonValue keptAsText(JsonValue value) {
-  if (!value.isArray() && !value.isObject()) return value;
-  return makeJsonKept(JsonKind::Kept, writeJson(value));
-}
-
-}  // namespace
 
 void collectForeignMembers(std::vector<ForeignMember>& out, JsonValue& loaded, const JsonValue& rewritten,
                            std::vector<std::string>& path) {
@@ -26,7 +16,8 @@ void collectForeignMembers(std::vector<ForeignMember>& out, JsonValue& loaded, c
       if (const JsonValue* other = rewritten.find(m.key)) {
         collectForeignMembers(out, m.value, *other, path);
       } else {
-        out.push_back({path, keptAsText(std::exchange(m.value, JsonValue{})),
+        // Held as its text from here on, as the members no reader looked at are.
+        out.push_back({path, heldAsText(std::exchange(m.value, JsonValue{})),
                        previous != nullptr ? *previous : std::string()});
       }
       path.pop_back();

@@ -18,8 +18,9 @@ namespace ob {
 
 struct KeptDocument {
   JsonValue loadedDocument;
-  // The document's audition whole, as loaded: a save writes it back as it
-  // was while it still plays what the project plays (auditionToWrite).
+  // The document's audition whole, as loaded and held as its text: a save
+  // reads it again, and writes it back as it was while it still plays what
+  // the project plays (auditionToWrite), or else takes its spellings.
   JsonValue loadedAudition;
   std::vector<ForeignMember> foreignMembers;
   // Where the voices and samples among them sort, which a save's own sort

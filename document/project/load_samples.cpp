@@ -47,8 +47,9 @@ SampleFiles::Known SampleFiles::decode(std::int32_t slot, const SampleSource& so
   Known known;
   known.refusal = pool_.refusalForFile(source.declaredBytes);
   std::optional<WavLayout> layout;
+  std::string notWav;
   if (known.refusal == SampleRefusal::None && !source.overpacked && source.at) {
-    layout = wavLayout(source.declaredBytes, source.at);
+    layout = wavLayout(source.declaredBytes, source.at, &notWav);
     if (layout) known.refusal = pool_.refusalForAudio(layout->decodedBytes(), slot);
   }
   if (known.refusal != SampleRefusal::None) {
@@ -59,24 +60,44 @@ SampleFiles::Known SampleFiles::decode(std::int32_t slot, const SampleSource& so
     known.outcome = SampleFileOutcome::Overpacked;
     return known;
   }
-  if (layout && source.readOnce && keepsPackedForm(*layout, source.declaredBytes, source.packedBytes))
+  if (layout && source.once && keepsPackedForm(*layout, source.declaredBytes, source.packedBytes))
     return decodePacked(*layout, source);
   if (SharedSampleData audio = held(source)) return loadedAs(std::move(audio));
+  return source.once ? decodeOnce(layout, notWav, source) : decodeWhole(slot, source);
+}
+
+SampleFiles::Known SampleFiles::decodeOnce(const std::optional<WavLayout>& layout, const std::string& notWav,
+                                           const SampleSource& source) {
+  if (layout)
+    return outcomeOf(decodeLaidOut(*layout, source.declaredBytes, source.once, source.origin, copies_),
+                     source);
+  // Read all the same, so that a damaged file says so rather than that it
+  // is not audio.
+  if (!source.once([](const WavReadAt&) {}, {})) return notHad(source);
+  Known known;
+  known.outcome = SampleFileOutcome::Unreadable;
+  known.decodeError = notWav;
+  return known;
+}
+
+SampleFiles::Known SampleFiles::decodeWhole(std::int32_t slot, const SampleSource& source) {
   std::vector<std::uint8_t> scratch;
   const SampleSource::View file = source.read(scratch);
   if (!file) return notHad(source);
   if (SharedSampleData audio = held(*file)) return loadedAs(std::move(audio));
-  PoolDecode decoded = decodeForPool(
-      pool_, slot, *file, viewsScratch(*file, scratch) ? std::move(scratch) : std::vector<std::uint8_t>{},
-      source.origin, &copies_);
+  return outcomeOf(decodeForPool(pool_, slot, *file, &copies_), source);
+}
+
+SampleFiles::Known SampleFiles::outcomeOf(PoolDecode decoded, const SampleSource& source) {
+  if (decoded.unread) return notHad(source);
+  if (decoded.audio) return loadedAs(std::move(decoded.audio));
+  Known known;
   known.refusal = decoded.refusal;
   if (decoded.refusal != SampleRefusal::None) {
     known.outcome = SampleFileOutcome::Refused;
-  } else if (!decoded.audio) {
+  } else {
     known.outcome = SampleFileOutcome::Unreadable;
     known.decodeError = std::move(decoded.error);
-  } else {
-    return loadedAs(std::move(decoded.audio));
   }
   return known;
 }
@@ -86,13 +107,14 @@ SampleFiles::Known SampleFiles::decodePacked(const WavLayout& layout, const Samp
   Known known;
   DecodedWav wav;
   bool decoded = false;
-  std::optional<StoredSampleFile> packed = source.readOnce(
-      [&](const WavReadAt& read) { decoded = decodeWavAudio(layout, read, wav, &known.decodeError); });
+  const bool checked = source.once(
+      [&](const WavReadAt& read) { decoded = decodeWavAudio(layout, read, wav, &known.decodeError); }, {});
+  std::optional<KeptSampleFile> packed = checked ? source.keep() : std::nullopt;
   if (!packed) return notHad(source);
   if (!decoded) {
     known.outcome = SampleFileOutcome::Unreadable;
   } else {
-    return loadedAs(packedSampleOf(std::move(wav), std::move(*packed)));
+    return loadedAs(packedSampleOf(std::move(wav), std::move(static_cast<StoredSampleFile&>(*packed))));
   }
   return known;
 }

@@ -4,8 +4,9 @@
 // the pool's limits before it is unpacked (by the size its archive entry
 // declares) and before it is decoded (by its header). A file that cannot
 // play is kept in its slots as it was stored, for the next save. A file
-// that the pool being replaced already holds, byte for byte, is not read
-// whole nor decoded again: the two pools share it. Main thread.
+// that the pool being replaced already holds, byte for byte, is not
+// decoded again: the two pools share it. No file is held whole while it is
+// read. Main thread.
 
 #include <cstdint>
 #include <functional>
@@ -37,16 +38,22 @@ enum class SampleFileOutcome : std::uint8_t {
 struct SampleSource {
   std::uint64_t declaredBytes = 0;  // 0 when none is known
   bool overpacked = false;
+  // The file read front to back once, never held whole, checked on the way
+  // (see ReadFileOnce), saying why it failed where fault points. Null where
+  // the file is had only whole, through read.
+  ReadFileOnce once;
   // The file's bytes, as a view of memory that outlives the load or of
-  // scratch, or nothing when they cannot be had.
+  // scratch, or nothing when they cannot be had; asked only where once is
+  // null.
   using View = std::optional<std::span<const std::uint8_t>>;
   std::function<View(std::vector<std::uint8_t>& scratch)> read;
-  // Where read leaves why it gave nothing when the file is there but
-  // cannot be had as its document holds it ("its bytes fail their
+  // Where once or read leaves why it gave nothing when the file is there
+  // but cannot be had as its document holds it ("its bytes fail their
   // checksum"); null, or left empty, when it is not there at all.
   const std::string* fault = nullptr;
-  // The file as stored, for a slot to keep when it cannot play; nothing
-  // when it cannot be had. Null where nothing is kept (a bundled sample).
+  // The file as stored, for a slot to keep when it cannot play, or to hold
+  // as stored (see keepsPackedForm); nothing when it cannot be had. Null
+  // where nothing is kept (a bundled sample).
   std::function<std::optional<KeptSampleFile>()> keep;
   // The digest a kept file would carry, so that one the pool being
   // replaced keeps can stand for it; empty when it is not known unread.
@@ -58,22 +65,15 @@ struct SampleSource {
   // Whether the file is, byte for byte, the one `same` is asked about
   // piece by piece, found without holding it whole; null when it cannot be
   // read so.
-  std::function<bool(const PackageReader::SamePiece& same)> match;
-  // Reads the file's bytes where they lie; null when it cannot.
+  std::function<bool(const zip::SamePiece& same)> match;
+  // Reads the file's bytes where they lie, for its chunks; null when it
+  // cannot.
   WavReadAt at;
   // What the load knows of the file beside its bytes (see SampleFileOrigin).
   SampleFileOrigin origin;
   // For a file its archive holds packed, the bytes it takes there; 0 for
   // one stored as it is.
   std::uint64_t packedBytes = 0;
-  // The file read once, front to back, never held whole: `use` is handed a
-  // reader of it, then the rest is unpacked and all of it checked against
-  // its archive's checksum, and against the digest its name gives when it
-  // gives one. The file as its archive stores it, with its digest; nothing
-  // when it fails those checks or cannot be read, and then *fault says why
-  // as for read. Null where it cannot be read so.
-  using Use = std::function<void(const WavReadAt& read)>;
-  std::function<std::optional<StoredSampleFile>(const Use& use)> readOnce;
 };
 
 class SampleFiles {
@@ -111,8 +111,16 @@ class SampleFiles {
   // else Missing.
   static Known notHad(const SampleSource& source);
   Known decode(std::int32_t slot, const SampleSource& source);
+  // The same for a file read once (see SampleSource::once), of that layout
+  // when it has one.
+  Known decodeOnce(const std::optional<WavLayout>& layout, const std::string& notWav,
+                   const SampleSource& source);
+  // The same for a file had only whole.
+  Known decodeWhole(std::int32_t slot, const SampleSource& source);
   // The same for a file held as its archive stores it (see keepsPackedForm).
   Known decodePacked(const WavLayout& layout, const SampleSource& source) const;
+  // What a decode came to.
+  static Known outcomeOf(PoolDecode decoded, const SampleSource& source);
   // Why a file of that outcome cannot play, as the kept file says it.
   std::string cannotPlay(const Known& known) const;
   // What shareFrom holds of the file: its audio, found from its bytes or a

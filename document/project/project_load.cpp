@@ -20,6 +20,7 @@
 #include "document/instance/instance_state.h"
 #include "document/instance/kept_records.h"
 #include "document/json/json_parse.h"
+#include "document/json/json_write.h"
 #include "document/legacy/legacy_reader.h"
 #include "document/package/package.h"
 #include "document/package/unpack_limits.h"
@@ -161,9 +162,10 @@ void reportFileThatCannotPlay(Diagnostics& diagnostics, const std::string& path,
 }
 
 // An entry's file as its archive stores it, under that digest.
-StoredSampleFile storedFileOf(std::vector<std::uint8_t> stored, const zip::DirectoryRecord& record,
-                              std::string digest) {
-  StoredSampleFile file;
+KeptSampleFile keptFileOf(std::vector<std::uint8_t> stored, const zip::DirectoryRecord& record,
+                          std::string digest) {
+  KeptSampleFile file;
+  file.ref = "asset:" + digest;
   file.stored = std::move(stored);
   file.method = record.method;
   file.flags = static_cast<std::uint16_t>(record.flags & zip::kPayloadFlags);
@@ -192,14 +194,6 @@ bool storesKeptFile(const ByteSource& archive, const zip::LocatedEntry& entry, c
   return true;
 }
 
-KeptSampleFile keptFileOf(std::vector<std::uint8_t> stored, const zip::DirectoryRecord& record,
-                          std::string digest) {
-  KeptSampleFile file;
-  file.ref = "asset:" + digest;
-  static_cast<StoredSampleFile&>(file) = storedFileOf(std::move(stored), record, std::move(digest));
-  return file;
-}
-
 // What the load knows of an entry's file once its bytes were checked: its
 // CRC-32, its digest when its name gives it, and where it lies when it is
 // stored as it is in a source in the plug-in's keeping.
@@ -218,8 +212,8 @@ std::uint64_t packedBytesOf(const zip::DirectoryRecord& record) {
   return record.method == 8 ? record.packedSize : 0;
 }
 
-// Gives `use` of readOnce a reader of the entry.
-std::function<void(zip::EntryReader&)> readingThrough(const SampleSource::Use& use) {
+// Gives `use` of a read of a file a reader of the entry.
+std::function<void(zip::EntryReader&)> readingThrough(const std::function<void(const WavReadAt& read)>& use) {
   return [&use](zip::EntryReader& reader) {
     use([&reader](std::uint64_t offset, std::uint8_t* out, std::size_t count) {
       return reader.read(offset, out, count);
@@ -295,8 +289,8 @@ void loadReferencedSample(PackageReader* assets, const ByteSource& archive, cons
       SampleSource source;
       source.declaredBytes = asset->record.size;
       source.overpacked = claimsTooMuchGrowth(asset->record);
-      source.read = [&](std::vector<std::uint8_t>& scratch) {
-        return assets->viewAsset(*asset, scratch, diagnostics, &fault);
+      source.once = [&](const auto& use, const FilePiece& piece) {
+        return assets->readAssetOnce(*asset, readingThrough(use), piece, diagnostics, &fault);
       };
       source.fault = &fault;
       source.keep = [&]() -> std::optional<KeptSampleFile> {
@@ -306,20 +300,13 @@ void loadReferencedSample(PackageReader* assets, const ByteSource& archive, cons
       };
       source.keptDigest = parsed->value;
       source.keptIs = [&](const KeptSampleFile& held) { return storesKeptFile(archive, *asset, held); };
-      source.match = [&](const PackageReader::SamePiece& same) { return assets->assetIs(*asset, same); };
+      source.match = [&](const zip::SamePiece& same) { return assets->assetIs(*asset, same); };
       std::optional<zip::EntryReader> reader = assets->assetReader(*asset);
       source.at = [&](std::uint64_t offset, std::uint8_t* out, std::size_t count) {
         return reader && reader->read(offset, out, count);
       };
       source.origin = originOf(archive, *asset, parsed->value);
       source.packedBytes = packedBytesOf(asset->record);
-      source.readOnce = [&](const SampleSource::Use& use) -> std::optional<StoredSampleFile> {
-        std::optional<std::vector<std::uint8_t>> stored;
-        if (assets->readAssetOnce(*asset, readingThrough(use), diagnostics, &fault))
-          stored = assets->storedAsset(*asset);
-        if (!stored) return std::nullopt;
-        return storedFileOf(std::move(*stored), asset->record, parsed->value);
-      };
       outcome = files.load(key, i, source);
       if (outcome == SampleFileOutcome::Loaded) played.note(pool, i, *asset, parsed->value);
       if (outcome == SampleFileOutcome::Loaded || files.kept(key)) assets->markUsed(*asset);
@@ -396,23 +383,29 @@ bool readInstancePackage(Package package, PackageReader* assets, const ByteSourc
   }
   if (project.seed == 0) project.seed = currentSeed != 0 ? currentSeed : hashSource(source);
 
-  JsonValue rewritten = writeInstanceState(project, refs, isKitOnlyDocument(package.document) ? 1u : 0u,
-                                           kPluginVersionText, "", &package.document);
-  if (const JsonValue* audition = package.document.find("audition")) {
-    kept.loadedAudition = *audition;
-    // The audition goes back whole or written anew (auditionToWrite), and of
-    // a new one nothing is carried into its notes or its grid.
-    if (JsonValue* written = rewritten.find("audition")) takeNotesAndGrid(*written, *audition);
-  }
+  // The audition goes back whole or written anew (auditionToWrite), and of
+  // a new one nothing is carried into its notes or its grid: the rewrite
+  // holds stand-ins there (auditionBeside), and the save reads it from its
+  // text, which is all that is held of it, spellings included.
+  JsonValue rewritten =
+      writeInstanceState(project, refs, isKitOnlyDocument(package.document) ? 1u : 0u, kPluginVersionText, "",
+                         &package.document, nullptr, AuditionFor::LoadRewrite);
+  if (const JsonValue* audition = package.document.find("audition"))
+    kept.loadedAudition = heldAsText(*audition);
   kept.keptRecordOrders = keptRecordOrders(package.document, rewritten);
   std::vector<std::string> path;
   collectForeignMembers(kept.foreignMembers, package.document, rewritten, path);
   keepRecordsLast(kept.foreignMembers);
-  // The extensions it declared stay declared by its saves (writeInstanceState).
+  // The extensions it declared stay declared by its saves, and macro
+  // positions it could not read go back as read (writeInstanceState).
   const JsonValue* declared = package.document.find("extensions");
   JsonValue extensions = declared != nullptr ? *declared : JsonValue{};
+  const JsonValue* params = package.document.find("params");
+  JsonValue unreadParams = params != nullptr && !params->isObject() ? *params : JsonValue{};
   keepNumberSpellings(package.document, rewritten);
   if (!extensions.isNull()) package.document.set("extensions", std::move(extensions));
+  if (!unreadParams.isNull()) package.document.set("params", std::move(unreadParams));
+  std::erase_if(package.document.members, [](const JsonMember& m) { return m.key == "audition"; });
   kept.loadedDocument = std::move(package.document);
   if (assets != nullptr) kept.keptEntries = assets->keepUnused(diagnostics);
   return true;
@@ -483,26 +476,16 @@ bool readLegacyArchive(const ByteSource& source, const zip::Limits& limits, Proj
       SampleSource source;
       source.declaredBytes = audio->record.size;
       source.overpacked = claimsTooMuchGrowth(audio->record);
-      source.read = [&](std::vector<std::uint8_t>& scratch) {
-        return archive->view(*audio, scratch, diagnostics);
+      source.once = [&](const auto& use, const FilePiece& piece) {
+        return archive->readOnce(*audio, readingThrough(use), piece, diagnostics);
       };
       source.keep = [&] { return keptLegacyFile(*archive, *audio, pool.limits()); };
+      source.match = [&](const zip::SamePiece& same) { return archive->is(*audio, same); };
       zip::EntryReader reader = archive->reader(*audio);
       source.at = [&](std::uint64_t offset, std::uint8_t* out, std::size_t count) {
         return reader.read(offset, out, count);
       };
       source.packedBytes = packedBytesOf(audio->record);
-      source.readOnce = [&](const SampleSource::Use& use) -> std::optional<StoredSampleFile> {
-        Sha256 hash;
-        const auto hashed = [&hash](std::span<const std::uint8_t> bytes) {
-          hash.add(bytes.data(), bytes.size());
-        };
-        std::optional<std::vector<std::uint8_t>> stored;
-        if (archive->readOnce(*audio, readingThrough(use), hashed, diagnostics))
-          stored = archive->stored(*audio);
-        if (!stored) return std::nullopt;
-        return storedFileOf(std::move(*stored), audio->record, hash.hex());
-      };
       outcome = files.load(entryName, i, source);
     }
     if (outcome == SampleFileOutcome::Loaded) {
@@ -623,12 +606,18 @@ bool readDocumentUnguarded(const ByteSource& source, Project& project, SamplePoo
     std::vector<std::uint8_t> scratch;
     if (const auto bytes = documentText(source, scratch, diagnostics, localError)) {
       ParsedText text = parseText(*bytes, &instanceDocumentShape());
-      // A legacy reader reads all it is given.
-      ok = text.error.empty() && isInstanceRoot(text.root)
-               ? readInstanceText(std::move(text.root), source, *fresh, freshPool, shareFrom, freshKept,
-                                  project.seed, diagnostics, localError)
-               : readLegacyText(parseText(*bytes, nullptr), source, *fresh, diagnostics, localError,
-                                documentSource);
+      if (isJsonSizeRefusal(text.error)) {
+        // Read whole for a legacy reader, it would cost all that the limit spares.
+        reportCrowdedDocument(diagnostics, "", text.error);
+        localError = joinDiagnosticMessages(diagnostics);
+      } else {
+        // A legacy reader reads all it is given.
+        ok = text.error.empty() && isInstanceRoot(text.root)
+                 ? readInstanceText(std::move(text.root), source, *fresh, freshPool, shareFrom, freshKept,
+                                    project.seed, diagnostics, localError)
+                 : readLegacyText(parseText(*bytes, nullptr), source, *fresh, diagnostics, localError,
+                                  documentSource);
+      }
     }
   }
   if (ok) {

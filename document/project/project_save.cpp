@@ -220,7 +220,7 @@ SaveMeasure measureSave(const Project& project, const SamplePool& pool, const Ke
   const Package package = packageOf(project, pool, kept, known, Digests::StandIn);
   PackageLayout layout;
   Diagnostics findings;
-  if (layOutPackage(package, layout, findings, readable)) return {};
+  if (layOutPackage(package, layout, findings, readable, LayoutUse::Measure)) return {};
   return {layout.excess, refusalOf(findings)};
 }
 

@@ -33,10 +33,11 @@ bool parseSpecVersion(std::string_view text, std::uint32_t& major, std::uint32_t
 }  // namespace
 
 DocumentHeader readDocumentHeader(const JsonValue& document, std::string_view expectedKind,
-                                  Diagnostics& diagnostics) {
+                                  Diagnostics& diagnostics, std::string_view base) {
   DocumentHeader h;
+  const auto at = [base](const char* member) { return memberPath(base, member); };
   if (!document.isObject()) {
-    diagnostics.error("not-a-document", "", "Expected a JSON object");
+    diagnostics.error("not-a-document", std::string(base), "Expected a JSON object");
     return h;
   }
   const JsonValue* kind = document.find("kind");
@@ -47,30 +48,31 @@ DocumentHeader readDocumentHeader(const JsonValue& document, std::string_view ex
     m += "\", found \"";
     m += h.kind;
     m += "\"";
-    diagnostics.error("wrong-kind", "/kind", std::move(m));
+    diagnostics.error("wrong-kind", at("kind"), std::move(m));
     return h;
   }
 
   // The document format version travels in the "spec" member.
   const JsonValue* version = document.find("spec");
   if (version == nullptr) {
-    diagnostics.note("spec-missing", "/spec", "No spec version, read as " + formatSpecVersion());
+    diagnostics.note("spec-missing", at("spec"), "No spec version, read as " + formatSpecVersion());
   } else if (version->isString() && parseSpecVersion(version->text, h.specMajor, h.specMinor)) {
     if (h.specMajor >= 2) {
-      diagnostics.warn("spec-newer-major", "/spec",
+      diagnostics.warn("spec-newer-major", at("spec"),
                        "Document uses spec " + quotedText(version->text) + ", newer than " +
                            formatSpecVersion() + "; known fields are read and the rest is kept");
     }
   } else {
     h.specMajor = 1;
     h.specMinor = 0;
-    diagnostics.warn("bad-spec-version", "/spec", "Unreadable spec version, read as " + formatSpecVersion());
+    diagnostics.warn("bad-spec-version", at("spec"),
+                     "Unreadable spec version, read as " + formatSpecVersion());
   }
 
   const JsonValue* ext = document.find("extensions");
   if (ext != nullptr) {
     if (!ext->isArray()) {
-      diagnostics.warn("wrong-type", "/extensions", "Expected a list of extension ids; kept as written");
+      diagnostics.warn("wrong-type", at("extensions"), "Expected a list of extension ids; kept as written");
       h.extensionsWellFormed = false;
     } else {
       for (std::size_t i = 0; i < ext->elements.size(); ++i) {
@@ -81,7 +83,7 @@ DocumentHeader readDocumentHeader(const JsonValue& document, std::string_view ex
           h.extensions.push_back(std::move(*id));
         } else {
           h.unreadableExtensions.push_back(e);
-          diagnostics.warn("bad-extension-id", indexPath("/extensions", i),
+          diagnostics.warn("bad-extension-id", indexPath(at("extensions"), i),
                            "Unreadable extension id, ignored and kept");
         }
       }

@@ -27,9 +27,9 @@ std::string formatSpecVersion();
 
 // Checks kind (errors "not-a-document", "wrong-kind" stop the read), the "spec"
 // and extensions (warnings and notes; reading goes on). ok is false only for
-// the two errors.
+// the two errors. The findings' paths start at base, the document's place.
 DocumentHeader readDocumentHeader(const JsonValue& document, std::string_view expectedKind,
-                                  Diagnostics& diagnostics);
+                                  Diagnostics& diagnostics, std::string_view base = {});
 
 // The "extensions" array: each id's text form, then the unreadable entries
 // as they were written.

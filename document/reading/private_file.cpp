@@ -48,8 +48,7 @@ bool PrivateFile::append(const std::uint8_t* bytes, std::size_t count) {
     if (n <= 0) {
       // What a refused append wrote is cut off again, so the file is only
       // ever what was appended whole.
-      while (::ftruncate(fd_, static_cast<off_t>(size_)) != 0 && errno == EINTR) {
-      }
+      cutTo(size_);
       return false;
     }
     bytes += n;
@@ -58,6 +57,13 @@ bool PrivateFile::append(const std::uint8_t* bytes, std::size_t count) {
   }
   size_ = at;
   return true;
+}
+
+void PrivateFile::cutTo(std::uint64_t size) {
+  if (size > size_) return;
+  while (::ftruncate(fd_, static_cast<off_t>(size)) != 0 && errno == EINTR) {
+  }
+  size_ = size;
 }
 
 bool PrivateFile::read(std::uint64_t offset, std::uint8_t* out, std::size_t count) const {

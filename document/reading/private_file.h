@@ -28,6 +28,9 @@ class PrivateFile final : public ByteSource, public std::enable_shared_from_this
   // Adds the bytes at the end; false when the disk refuses them (full, or
   // gone), and then the file's size is what it was.
   bool append(const std::uint8_t* bytes, std::size_t count);
+  // Gives back the room of the bytes from `size` on, appended last and
+  // read by no one.
+  void cutTo(std::uint64_t size);
 
   std::uint64_t size() const override { return size_; }
   bool read(std::uint64_t offset, std::uint8_t* out, std::size_t count) const override;

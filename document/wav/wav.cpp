@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "document/little_endian.h"
+#include "document/wav/sample_encoding.h"
 #include "document/wav/wav_header.h"
 #include "engine/pool/sample_limits.h"
 
@@ -371,8 +372,12 @@ bool decodeWavAudio(const WavLayout& layout, const WavReadAt& read, DecodedWav& 
   result.coding = layout.coding;
   result.left.resize(frames);
   if (channels > 1) result.right.resize(frames);
+  const std::span<const float> right =
+      channels > 1 ? std::span<const float>(result.right) : std::span<float>();
+  result.givesBack = channels <= 2;
   const std::size_t framesPerPiece = std::max<std::size_t>(1, kWavReadPiece / frameSize);
   std::vector<std::uint8_t> piece(framesPerPiece * frameSize);
+  std::vector<std::uint8_t> again(result.givesBack ? piece.size() : 0);  // the piece coded from its audio
   for (std::size_t f = 0; f < frames;) {
     const std::size_t n = std::min(framesPerPiece, frames - f);
     if (!readInPieces(read, layout.dataPos + f * frameSize, piece.data(), n * frameSize)) {
@@ -381,6 +386,11 @@ bool decodeWavAudio(const WavLayout& layout, const WavReadAt& read, DecodedWav& 
     }
     decodeFrames(sampleAt, piece.data(), n, channels, bytesPerSample, result.left.data() + f,
                  channels > 1 ? result.right.data() + f : nullptr);
+    if (result.givesBack) {
+      encodeSamplesAs(layout.coding, result.left, right, std::uint64_t(f) * channels, n * channels,
+                      again.data());
+      result.givesBack = std::memcmp(again.data(), piece.data(), n * frameSize) == 0;
+    }
     f += n;
   }
   if (sampleAt.overPeak() > 0.0) {
@@ -391,8 +401,7 @@ bool decodeWavAudio(const WavLayout& layout, const WavReadAt& read, DecodedWav& 
   return true;
 }
 
-bool decodeWav(const std::uint8_t* bytes, std::size_t count, DecodedWav& out, std::string* error,
-               const DecodeAdmission& admit) {
+bool decodeWav(const std::uint8_t* bytes, std::size_t count, DecodedWav& out, std::string* error) {
   const WavReadAt read = [bytes, count](std::uint64_t offset, std::uint8_t* to, std::size_t n) {
     if (offset > count || n > count - offset) return false;
     std::memcpy(to, bytes + offset, n);
@@ -404,7 +413,6 @@ bool decodeWav(const std::uint8_t* bytes, std::size_t count, DecodedWav& out, st
     if (error) *error = std::move(why);
     return false;
   }
-  if (admit && !admit(layout->decodedBytes())) return false;
   return decodeWavAudio(*layout, read, out, error);
 }
 
@@ -440,57 +448,6 @@ void appendWavFrames(std::vector<std::uint8_t>& out, const float* left, const fl
 }
 
 namespace {
-
-// One sample as the file stores it: the inverse of SampleReader for every
-// value it gives, PCM left-justified in its container.
-template <SampleCoding kCoding>
-void encodeSample(float x, std::uint8_t* to) {
-  constexpr std::uint32_t kBytes = codedSampleBytes(kCoding);
-  std::uint64_t word = 0;
-  if constexpr (kCoding == SampleCoding::Float32) {
-    std::uint32_t bits;
-    std::memcpy(&bits, &x, sizeof bits);
-    word = bits;
-  } else if constexpr (kCoding == SampleCoding::Float64) {
-    const double wide = x;
-    std::memcpy(&word, &wide, sizeof word);
-  } else {
-    // Decoded PCM is a whole multiple of 2^-31 in [-1, 1).
-    const std::int32_t whole = !(x >= -1.0f) ? std::numeric_limits<std::int32_t>::min()
-                               : x >= 1.0f   ? std::numeric_limits<std::int32_t>::max()
-                                             : static_cast<std::int32_t>(x * 2147483648.0f);
-    word = static_cast<std::uint32_t>(whole) >> (32 - 8 * kBytes);
-    if constexpr (kBytes == 1) word ^= 0x80u;
-  }
-  for (std::uint32_t b = 0; b < kBytes; ++b) to[b] = static_cast<std::uint8_t>(word >> (8 * b));
-}
-
-// count samples from `first` on, the channels interleaved.
-template <SampleCoding kCoding>
-void encodeSamples(std::span<const float> left, std::span<const float> right, std::uint64_t first,
-                   std::size_t count, std::uint8_t* to) {
-  constexpr std::uint32_t kBytes = codedSampleBytes(kCoding);
-  if (right.empty()) {
-    for (std::size_t k = 0; k < count; ++k) encodeSample<kCoding>(left[first + k], to + k * kBytes);
-    return;
-  }
-  for (std::size_t k = 0; k < count; ++k) {
-    const std::uint64_t sample = first + k;
-    encodeSample<kCoding>(((sample & 1u) != 0 ? right : left)[sample / 2], to + k * kBytes);
-  }
-}
-
-void encodeSamplesAs(SampleCoding coding, std::span<const float> left, std::span<const float> right,
-                     std::uint64_t first, std::size_t count, std::uint8_t* to) {
-  switch (coding) {
-    case SampleCoding::Pcm8: return encodeSamples<SampleCoding::Pcm8>(left, right, first, count, to);
-    case SampleCoding::Pcm16: return encodeSamples<SampleCoding::Pcm16>(left, right, first, count, to);
-    case SampleCoding::Pcm24: return encodeSamples<SampleCoding::Pcm24>(left, right, first, count, to);
-    case SampleCoding::Pcm32: return encodeSamples<SampleCoding::Pcm32>(left, right, first, count, to);
-    case SampleCoding::Float32: return encodeSamples<SampleCoding::Float32>(left, right, first, count, to);
-    case SampleCoding::Float64: return encodeSamples<SampleCoding::Float64>(left, right, first, count, to);
-  }
-}
 
 std::uint64_t audioBytesOf(const RebuiltSampleFile& file, std::span<const float> left,
                            std::span<const float> right) {
@@ -533,30 +490,6 @@ bool rebuiltWavPart(const RebuiltSampleFile& file, std::span<const float> left, 
   }
   for (; i < out.size(); ++i) out[i] = file.tail[static_cast<std::size_t>(offset + i - head - audio)];
   return true;
-}
-
-std::optional<RebuiltSampleFile> rebuiltWavOf(std::span<const std::uint8_t> file, const DecodedWav& decoded,
-                                              std::span<const float> left, std::span<const float> right) {
-  const std::uint32_t channels = right.empty() ? 1 : 2;
-  if ((!left.empty() && decoded.channels != channels) || (!right.empty() && right.size() != left.size()))
-    return std::nullopt;
-  RebuiltSampleFile rebuilt;
-  rebuilt.coding = decoded.coding;
-  const std::uint64_t start = decoded.audioOffset;
-  const std::uint64_t audio = audioBytesOf(rebuilt, left, right);
-  if (start > file.size() || audio > file.size() - start) return std::nullopt;
-  std::uint8_t piece[16384];
-  for (std::uint64_t at = 0; at < audio;) {
-    const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(sizeof piece, audio - at));
-    // Checked before the head and tail are taken: they stand for themselves.
-    if (!rebuiltWavPart(rebuilt, left, right, at, std::span(piece, n)) ||
-        std::memcmp(piece, file.data() + start + at, n) != 0)
-      return std::nullopt;
-    at += n;
-  }
-  rebuilt.head.assign(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(start));
-  rebuilt.tail.assign(file.begin() + static_cast<std::ptrdiff_t>(start + audio), file.end());
-  return rebuilt;
 }
 
 std::vector<std::uint8_t> encodeWav(const float* left, const float* right, std::int32_t frames,

@@ -25,10 +25,16 @@ struct DecodedWav {
   double sampleRate = 0.0;
   std::int32_t frames = 0;
   // Where the audio lies in the file and how it is stored there, for
-  // writing the file again from it (see rebuiltWavOf).
+  // writing the file again from it (see rebuiltWavPart).
   std::uint64_t audioOffset = 0;  // of the first sample
   std::uint32_t channels = 0;     // as stored, before any mix-down
   SampleCoding coding = SampleCoding::Float32;
+  // Whether the audio, coded again as the file stores it, gives back every
+  // byte of it (checked a piece at a time as it is decoded), so that the
+  // file can be written again from it; not when channels were mixed down,
+  // bits were set below the valid ones, a float sample was no number or a
+  // 64-bit float finer than 32 bits.
+  bool givesBack = false;
 };
 
 // A WAV file opens with "RIFF", a 32-bit size and "WAVE".
@@ -37,11 +43,6 @@ inline constexpr std::size_t kWavTagBytes = 12;
 // can refuse any other before reading the rest; when not, *error (when
 // given) gets the decoder's message for it.
 bool opensAsWav(const std::uint8_t* bytes, std::size_t count, std::string* error = nullptr);
-
-// Asked once the file's layout is known and before any audio is decoded,
-// with the bytes the decoded audio will take (32-bit floats, one channel or
-// two); false refuses the file, and *error is left to the one who refused.
-using DecodeAdmission = std::function<bool(std::uint64_t decodedBytes)>;
 
 // Reads exactly count bytes of a file from offset into out; false past its
 // end or when they cannot be had.
@@ -76,8 +77,7 @@ bool decodeWavAudio(const WavLayout& layout, const WavReadAt& read, DecodedWav& 
 // On failure returns false, writes the reason to *error when given and leaves
 // out unchanged. Every sample decoded is finite and within
 // kMaxSampleMagnitude; a float sample that is no number decodes as 0.
-bool decodeWav(const std::uint8_t* bytes, std::size_t count, DecodedWav& out, std::string* error = nullptr,
-               const DecodeAdmission& admit = {});
+bool decodeWav(const std::uint8_t* bytes, std::size_t count, DecodedWav& out, std::string* error = nullptr);
 inline bool decodeWav(const std::vector<std::uint8_t>& bytes, DecodedWav& out, std::string* error = nullptr) {
   return decodeWav(bytes.data(), bytes.size(), out, error);
 }
@@ -86,18 +86,12 @@ inline bool decodeWav(const std::vector<std::uint8_t>& bytes, DecodedWav& out, s
 std::vector<std::uint8_t> encodeWav(const float* left, const float* right, std::int32_t frames,
                                     double sampleRate);
 
-// The file described for writing it again from the audio decoded from it
-// (as the pool holds it: left, and right for stereo), when that gives back
-// every byte of it, as checked here a piece at a time; nothing when it does
-// not (channels mixed down, bits set below the valid ones, a float sample
-// that was no number, 64-bit floats finer than 32 bits).
-std::optional<RebuiltSampleFile> rebuiltWavOf(std::span<const std::uint8_t> file, const DecodedWav& decoded,
-                                              std::span<const float> left, std::span<const float> right);
 // What encodeWav writes for audio of that many frames, as a file rebuilt
 // from it.
 RebuiltSampleFile encodedWavFile(std::uint32_t channels, std::int32_t frames, double sampleRate);
-// out.size() bytes from offset of the file rebuilt from the audio, without
-// the rest; false when they reach past its end.
+// out.size() bytes from offset of the file rebuilt from the audio (as the
+// pool holds it: left, and right for stereo), the bytes of the file that
+// are not audio kept as they were; false when they reach past its end.
 bool rebuiltWavPart(const RebuiltSampleFile& file, std::span<const float> left, std::span<const float> right,
                     std::uint64_t offset, std::span<std::uint8_t> out);
 

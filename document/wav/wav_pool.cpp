@@ -1,11 +1,13 @@
 #include "document/wav/wav_pool.h"
 
 #include <algorithm>
+#include <functional>
 #include <utility>
 
 #include "document/archive/crc32.h"
 #include "document/archive/sha256.h"
 #include "document/reading/byte_source.h"
+#include "document/reading/forward_reader.h"
 #include "document/reading/private_file.h"
 #include "document/wav/wav.h"
 
@@ -27,19 +29,6 @@ class HeldOpenPlace final : public SampleFilePlace {
   std::uint64_t offset_;
 };
 
-// Where a save reads again a file that its audio cannot give back: where
-// the load found it in the plug-in's keeping, or a copy made now; nothing
-// when no copy can be made.
-std::optional<ReadAgainFile> readAgainOf(std::span<const std::uint8_t> file, const SampleFileOrigin& origin,
-                                         SampleFileCopies& copies) {
-  std::shared_ptr<const SampleFilePlace> place =
-      origin.held ? std::make_shared<HeldOpenPlace>(origin.held, origin.offset) : copies.copy(file);
-  if (!place) return std::nullopt;
-  if (!origin.digest.empty()) return ReadAgainFile{std::move(place), file.size(), origin.crc, origin.digest};
-  return ReadAgainFile{std::move(place), file.size(), zip::crc32(file.data(), file.size()),
-                       sha256Hex(file.data(), file.size())};
-}
-
 // The audio as the pool takes it: the frame count the header gives bounds
 // both channels.
 SampleAudio audioOf(DecodedWav& wav) {
@@ -53,14 +42,97 @@ SampleAudio audioOf(DecodedWav& wav) {
   return audio;
 }
 
+// Whether the layout foretells audio that cannot give its file back, so
+// that the file is copied as it is decoded rather than read again.
+bool copyForeseen(const WavLayout& layout) {
+  return layout.channels > 2 || layout.coding == SampleCoding::Pcm32 ||
+         layout.coding == SampleCoding::Float64;
+}
+
+// What a read of a file keeps of it on the way, each part only when asked
+// for: the bytes of it that are not audio, its checksums, and a copy, into
+// a private file or memory.
+struct FileTap {
+  std::uint64_t at = 0;
+  std::uint64_t audioFrom = 0, audioTo = 0;
+  bool keepsRest = false;
+  std::vector<std::uint8_t> head, tail;
+  bool sumsCrc = false, sumsDigest = false;
+  std::uint32_t crc = 0;
+  Sha256 hash;
+  std::optional<SampleFileCopy> copy;
+  std::vector<std::uint8_t>* memory = nullptr;
+
+  void operator()(std::span<const std::uint8_t> piece) {
+    if (sumsCrc) crc = zip::crc32(piece.data(), piece.size(), crc);
+    if (sumsDigest) hash.add(piece.data(), piece.size());
+    if (keepsRest) keepRest(piece);
+    if (copy) copy->add(piece);
+    if (memory != nullptr) memory->insert(memory->end(), piece.begin(), piece.end());
+    at += piece.size();
+  }
+
+  void keepRest(std::span<const std::uint8_t> piece) {
+    const std::uint64_t end = at + piece.size();
+    if (at < audioFrom)
+      head.insert(head.end(), piece.begin(),
+                  piece.begin() + static_cast<std::ptrdiff_t>(std::min(end, audioFrom) - at));
+    if (end > audioTo)
+      tail.insert(tail.end(), piece.end() - static_cast<std::ptrdiff_t>(end - std::max(at, audioTo)),
+                  piece.end());
+  }
+};
+
+// A file read again whole into a copy, into the private file or, where
+// none takes it, memory, checked against the checksum its first read
+// found; nothing when it is not what that read found.
+struct CopiedAside {
+  ReadAgainFile again;
+  std::vector<std::uint8_t> bytes;  // when held in memory
+};
+
+std::optional<CopiedAside> copiedAside(const ReadFileOnce& once, std::uint64_t fileBytes, std::uint32_t crc,
+                                       SampleFileCopies& copies) {
+  const auto none = [](const WavReadAt&) {};
+  for (const bool inMemory : {false, true}) {
+    CopiedAside aside;
+    FileTap tap;
+    tap.sumsCrc = tap.sumsDigest = true;
+    if (inMemory)
+      tap.memory = &aside.bytes;
+    else if (!(tap.copy = copies.begin()))
+      continue;
+    if (!once(none, std::ref(tap)) || tap.crc != crc) {
+      if (tap.copy) tap.copy->drop();
+      return std::nullopt;
+    }
+    std::shared_ptr<const SampleFilePlace> place = tap.copy ? tap.copy->place() : nullptr;
+    if (!inMemory && !place) continue;  // the disk refused it
+    aside.again = {std::move(place), fileBytes, tap.crc, tap.hash.hex()};
+    return aside;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
-std::shared_ptr<const SampleFilePlace> SampleFileCopies::copy(std::span<const std::uint8_t> file) {
+void SampleFileCopy::add(std::span<const std::uint8_t> piece) {
+  if (file_ && !file_->append(piece.data(), piece.size())) drop();
+}
+
+std::shared_ptr<const SampleFilePlace> SampleFileCopy::place() const {
+  return file_ ? std::make_shared<HeldOpenPlace>(file_, at_) : nullptr;
+}
+
+void SampleFileCopy::drop() {
+  if (file_) file_->cutTo(at_);
+  file_ = nullptr;
+}
+
+std::optional<SampleFileCopy> SampleFileCopies::begin() {
   if (!file_) file_ = PrivateFile::create();
-  if (!file_) return nullptr;
-  const std::uint64_t at = file_->size();
-  if (!file_->append(file.data(), file.size())) return nullptr;
-  return std::make_shared<HeldOpenPlace>(file_, at);
+  if (!file_) return std::nullopt;
+  return SampleFileCopy(file_, file_->size());
 }
 
 SampleFileOrigin originIn(const ByteSource& source, std::uint64_t offset, std::string digest,
@@ -79,9 +151,55 @@ SharedSampleData packedSampleOf(DecodedWav wav, StoredSampleFile packed) {
   return makeSampleData(std::move(audio));
 }
 
-PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, std::span<const std::uint8_t> file,
-                         std::vector<std::uint8_t> owned, const SampleFileOrigin& origin,
-                         SampleFileCopies* copies) {
+PoolDecode decodeLaidOut(const WavLayout& layout, std::uint64_t fileBytes, const ReadFileOnce& once,
+                         const SampleFileOrigin& origin, SampleFileCopies& copies, bool hashed) {
+  PoolDecode result;
+  const bool known = !origin.digest.empty();
+  FileTap tap;
+  tap.audioFrom = std::min(layout.dataPos, fileBytes);
+  tap.audioTo = tap.audioFrom + std::min(layout.audioBytes(), fileBytes - tap.audioFrom);
+  tap.keepsRest = layout.channels <= 2;
+  if (!origin.held && copyForeseen(layout)) tap.copy = copies.begin();
+  // The CRC-32 checks a second read against the first; the digest is
+  // only for a save that reads this one again.
+  tap.sumsCrc = !known;
+  tap.sumsDigest = !known && (hashed || origin.held || tap.copy);
+  DecodedWav wav;
+  bool decoded = false;
+  const auto decode = [&](const WavReadAt& read) {
+    decoded = decodeWavAudio(layout, read, wav, &result.error);
+  };
+  result.unread = !once(decode, std::ref(tap));
+  if (result.unread || !decoded || wav.givesBack) {
+    if (tap.copy) tap.copy->drop();
+    tap.copy.reset();
+  }
+  if (result.unread || !decoded) return result;
+  const std::uint32_t crc = known ? origin.crc : tap.crc;
+  if (hashed) result.digest = known ? origin.digest : tap.hash.hex();
+  SampleAudio audio = audioOf(wav);
+  if (wav.givesBack) {
+    audio.rebuilt = RebuiltSampleFile{std::move(tap.head), std::move(tap.tail), wav.coding};
+  } else if (origin.held) {
+    audio.readAgain = ReadAgainFile{std::make_shared<HeldOpenPlace>(origin.held, origin.offset), fileBytes,
+                                    crc, known ? origin.digest : tap.hash.hex()};
+  } else if (std::shared_ptr<const SampleFilePlace> place = tap.copy ? tap.copy->place() : nullptr) {
+    audio.readAgain = ReadAgainFile{std::move(place), fileBytes, crc, known ? origin.digest : tap.hash.hex()};
+  } else if (std::optional<CopiedAside> aside = copiedAside(once, fileBytes, crc, copies)) {
+    if (aside->again.place)
+      audio.readAgain = std::move(aside->again);
+    else
+      audio.bytes = std::move(aside->bytes);  // nowhere to copy it to: held, so that nothing is lost
+  } else {
+    result.unread = true;
+    return result;
+  }
+  result.audio = makeSampleData(std::move(audio));
+  return result;
+}
+
+PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, const ByteSource& file,
+                         SampleFileCopies* copies, bool hashed) {
   PoolDecode result;
   auto refuse = [&](SampleRefusal refusal) {
     result.refusal = refusal;
@@ -90,33 +208,32 @@ PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, std::span<co
   };
   if (const SampleRefusal tooLarge = pool.refusalForFile(file.size()); tooLarge != SampleRefusal::None)
     return refuse(tooLarge);
-  SampleRefusal byHeader = SampleRefusal::None;
-  const DecodeAdmission admit = [&](std::uint64_t decodedBytes) {
-    byHeader = pool.refusalForAudio(decodedBytes, into);
-    return byHeader == SampleRefusal::None;
+  const WavReadAt at = [&file](std::uint64_t offset, std::uint8_t* out, std::size_t count) {
+    return file.read(offset, out, count);
   };
-  DecodedWav wav;
-  if (!decodeWav(file.data(), file.size(), wav, &result.error, admit)) {
-    if (byHeader != SampleRefusal::None) return refuse(byHeader);
-    return result;
-  }
-  SampleAudio audio = audioOf(wav);
-  if (std::optional<RebuiltSampleFile> rebuilt = rebuiltWavOf(file, wav, audio.left, audio.right)) {
-    audio.rebuilt = std::move(rebuilt);
-  } else {
-    SampleFileCopies own;
-    audio.readAgain = readAgainOf(file, origin, copies != nullptr ? *copies : own);
-    // Nowhere to copy it to: held in memory, so that nothing is lost.
-    if (!audio.readAgain)
-      audio.bytes = owned.empty() ? std::vector<std::uint8_t>(file.begin(), file.end()) : std::move(owned);
-  }
-  result.audio = makeSampleData(std::move(audio));
+  const std::optional<WavLayout> layout = wavLayout(file.size(), at, &result.error);
+  if (!layout) return result;
+  if (const SampleRefusal byHeader = pool.refusalForAudio(layout->decodedBytes(), into);
+      byHeader != SampleRefusal::None)
+    return refuse(byHeader);
+  const ReadFileOnce once = [&file](const std::function<void(const WavReadAt& read)>& use,
+                                    const FilePiece& piece) {
+    ForwardReader reader(file, 0, file.size(), piece);
+    use([&reader](std::uint64_t offset, std::uint8_t* out, std::size_t count) {
+      return reader.read(offset, out, count);
+    });
+    return reader.finish();
+  };
+  SampleFileCopies own;
+  result =
+      decodeLaidOut(*layout, file.size(), once, originIn(file, 0), copies != nullptr ? *copies : own, hashed);
+  if (result.unread) result.error = "cannot read the file";
   return result;
 }
 
-PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, std::vector<std::uint8_t> bytes) {
-  const std::span<const std::uint8_t> file(bytes);
-  return decodeForPool(pool, into, file, std::move(bytes));
+PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, std::span<const std::uint8_t> file,
+                         SampleFileCopies* copies) {
+  return decodeForPool(pool, into, MemoryBytes(file), copies);
 }
 
 bool sampleFileBytes(const SampleData& audio, std::uint64_t offset, std::span<std::uint8_t> out) {

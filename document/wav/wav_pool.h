@@ -4,6 +4,7 @@
 // before its audio is decoded. Main thread, like the pool.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -22,18 +23,39 @@ class PrivateFile;
 struct PoolDecode {
   SharedSampleData audio;                       // null on failure
   SampleRefusal refusal = SampleRefusal::None;  // set when the pool's limits refused it
+  bool unread = false;                          // it could not be read whole, or failed its checks
   std::string error;                            // the decoder's message or the refusal's words
+  std::string digest;                           // the file's SHA-256, when asked for
+};
+
+// A copy of a file made a piece at a time as it is read, at the end of a
+// private file (see SampleFileCopies).
+class SampleFileCopy {
+ public:
+  SampleFileCopy(std::shared_ptr<PrivateFile> file, std::uint64_t at) : file_(std::move(file)), at_(at) {}
+  // Appends the next piece; once the disk refuses one, the copy is given
+  // up and the room it took given back.
+  void add(std::span<const std::uint8_t> piece);
+  // Where a save reads the copy again; null once it was given up.
+  std::shared_ptr<const SampleFilePlace> place() const;
+  // Gives the copy up: it is not needed after all.
+  void drop();
+
+ private:
+  std::shared_ptr<PrivateFile> file_;  // null once given up
+  std::uint64_t at_;
 };
 
 // Copies of the files that their audio cannot give back, in the plug-in's
 // own keeping: one private file (see PrivateFile), made at the first copy
 // and shared by the rest, and freed with the last sample that reads one
-// again, so that no save ever depends on a file the user owns.
+// again, so that no save ever depends on a file the user owns. One copy
+// is made at a time.
 class SampleFileCopies {
  public:
-  // Where a save reads the copy of the file again; null when no private
-  // file can be made or the disk refuses it.
-  std::shared_ptr<const SampleFilePlace> copy(std::span<const std::uint8_t> file);
+  // A copy begun at the end of the private file; nothing when no private
+  // file can be made.
+  std::optional<SampleFileCopy> begin();
 
  private:
   std::shared_ptr<PrivateFile> file_;
@@ -42,7 +64,7 @@ class SampleFileCopies {
 // What a load knows of a file beside its bytes: where it already lies in a
 // source in the plug-in's own keeping (see ByteSource::heldOpen), when it
 // does, and its SHA-256 and CRC-32 when its archive gave them and its bytes
-// were checked against them.
+// are checked against them as they are read.
 struct SampleFileOrigin {
   std::shared_ptr<const ByteSource> held;  // null when not in the plug-in's keeping
   std::uint64_t offset = 0;
@@ -50,21 +72,38 @@ struct SampleFileOrigin {
   std::uint32_t crc = 0;
 };
 
-// Decodes the file for slot `into` (a new slot when it is none of the
-// pool's), with what a save needs to write it again: a file over the pool's
-// file limit is refused before it is looked at, and one whose audio would
-// pass the sample limit or the pool's budget as soon as its header tells,
-// before a sample is decoded. The pool is not changed. The file is held
-// beside its audio only when the audio does not give it back byte for byte,
-// and then where a save can read it again: where `origin` says it lies, or
-// in a copy (into `copies`, or a private file of its own when null), or in
-// memory when no copy can be made. `owned`, when not empty, holds the
-// file's bytes and is taken, else they are copied, and only when they are
-// held in memory.
+// One read of a file front to back, never holding it whole: `use` is
+// handed a reader of it (see decodeWavAudio), `piece` (when given) every
+// byte of it once, in order, the rest read for it after `use`. False when
+// it cannot all be read or fails the checks its archive gives (its
+// checksum, the digest its name gives): then nothing read is to be taken.
+using FilePiece = std::function<void(std::span<const std::uint8_t> bytes)>;
+using ReadFileOnce =
+    std::function<bool(const std::function<void(const WavReadAt& read)>& use, const FilePiece& piece)>;
+
+// Decodes the audio of a file of that layout and size, already held to the
+// pool's limits, with what a save needs to write the file again, reading
+// it front to back and never holding it whole. When its audio gives it
+// back, only what of it is not audio is held; else a save reads it again
+// where `origin` says it lies, or from a copy made as it is read (into
+// `copies`), or, where no copy can be made, from memory, so that nothing
+// is lost. A copy the layout foretells (64-bit floats, 32-bit PCM, more
+// than two channels) is made on the one read, any other on a second read,
+// checked against the first. The file's digest is given when `hashed` asks
+// for it.
+PoolDecode decodeLaidOut(const WavLayout& layout, std::uint64_t fileBytes, const ReadFileOnce& once,
+                         const SampleFileOrigin& origin, SampleFileCopies& copies, bool hashed = false);
+
+// The same for the whole of a source (a file the user chose, or bytes in
+// memory), for slot `into` (a new slot when it is none of the pool's): a
+// file over the pool's file limit is refused before it is looked at, and
+// one whose audio would pass the sample limit or the pool's budget as soon
+// as its header tells, before a sample is decoded. Copies go into
+// `copies`, or a private file of their own when null.
+PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, const ByteSource& file,
+                         SampleFileCopies* copies = nullptr, bool hashed = false);
 PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, std::span<const std::uint8_t> file,
-                         std::vector<std::uint8_t> owned, const SampleFileOrigin& origin = {},
                          SampleFileCopies* copies = nullptr);
-PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, std::vector<std::uint8_t> bytes);
 
 // What a source offers of a file at offset: where a save can read it again
 // when the source is in the plug-in's keeping, with the digest and CRC-32

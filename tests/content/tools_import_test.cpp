@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -18,6 +19,7 @@
 #include "document/archive/sha256.h"
 #include "document/wav/wav.h"
 #include "document/wav/wav_header.h"
+#include "document/wav/wav_pool.h"
 #include "engine/model/project.h"
 #include "engine/pool/sample_limits.h"
 #include "engine/pool/sample_pool.h"
@@ -269,6 +271,29 @@ TEST_F(ImportTest, FilesCountAgainstWhatASaveHolds) {
   EXPECT_EQ(error, ob::sampleRefusalText(ob::SampleRefusal::FilesOverBudget, limits));
   EXPECT_LT(ob::test::peakLiveBytes() - held, bytes.size() / 8);
   expectUnchanged(2, before);
+}
+
+// A file is decoded where it lies, never read whole: a file of 64-bit
+// floats, twice its audio, imports at the cost of its audio, and gives
+// itself back byte for byte from the copy made as it was read.
+TEST_F(ImportTest, AFileIsDecodedWhereItLies) {
+  std::vector<std::uint8_t> bytes;
+  const std::uint32_t frames = 1u << 19;
+  ob::writeWavHeader(bytes, ob::kWavFormatFloat, 1, 48000, 64, frames * 8);
+  for (std::uint32_t i = 0; i < frames; ++i) {
+    const double x = std::sin(0.001 * i) / 3.0;
+    std::uint8_t word[8];
+    std::memcpy(word, &x, sizeof word);
+    bytes.insert(bytes.end(), word, word + 8);
+  }
+  const fs::path file = dir.path / "fine.wav";
+  writeFile(file, bytes);
+  ob::test::resetPeakLiveBytes();
+  const std::size_t held = ob::test::liveBytes();
+  std::string error;
+  ASSERT_EQ(ob::importWavFile(pool, *project, file, &error), 0) << error;
+  EXPECT_LT(ob::test::peakLiveBytes() - held, bytes.size() / 2 + bytes.size() / 8);
+  EXPECT_TRUE(ob::isFileOf(bytes, *pool.slots[0]->data));
 }
 
 TEST_F(ImportTest, LongNamesAreCutToWholeCharacters) {

@@ -11,6 +11,7 @@
 #include "document/audition/track_rate.h"
 #include "document/clip/clip_grid.h"
 #include "document/json/json.h"
+#include "document/json/json_elements.h"
 #include "engine/clock/step_rate.h"
 #include "engine/model/project.h"
 #include "engine/params/param_tables.h"
@@ -266,8 +267,9 @@ TEST(WriteAudition, NotesSortedByTimeThenTrack) {
   const ob::JsonValue* notes = doc.find("notes");
   ASSERT_NE(notes, nullptr);
   std::vector<std::string> order;
-  for (const ob::JsonValue& n : notes->elements)
-    order.push_back(n.find("voice")->text + "@" + ob::writeJson(*n.find("at")));
+  ob::JsonElements each(*notes);
+  while (const ob::JsonValue* n = each.next())
+    order.push_back(n->find("voice")->text + "@" + ob::writeJson(*n->find("at")));
   // Track 1 at rate 1/32 walks its steps twice over the 4 beats.
   ASSERT_GE(order.size(), 4u);
   EXPECT_EQ(order[0], "v0@0");

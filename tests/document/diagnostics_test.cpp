@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "document/diagnostics.h"
+#include "instance_rig.h"
 
 TEST(Diagnostics, AddersFillTheRecord) {
   ob::Diagnostics list;
@@ -76,5 +77,40 @@ TEST(Diagnostics, AQuotedTextIsWholeWhileShortAndItsStartOtherwise) {
       EXPECT_TRUE(text.starts_with(start));
       EXPECT_EQ(start.size() % unit.size(), 0u) << "a character split";
     }
+  }
+}
+
+// While a bound is open, a list takes each code's first findings whole and
+// the next as it comes, which at the bound's end says how many more of its
+// code there were; other codes are counted apart, errors always taken, and
+// a list without a bound, or that keeps nothing, takes none of this.
+TEST(Diagnostics, ABoundSaysAFewOfEachKindAndCountsTheRest) {
+  for (const std::size_t n : {std::size_t(0), ob::kFindingsSaidWhole, ob::kFindingsSaidWhole + 1,
+                              ob::kFindingsSaidWhole + 2, std::size_t(5000)}) {
+    SCOPED_TRACE(n);
+    ob::Diagnostics list, dropped = ob::Diagnostics::dropping();
+    {
+      ob::FindingsBound bound(list);
+      ob::FindingsBound inner(list);
+      for (std::size_t i = 0; i < n; ++i) {
+        list.warn("bad-lane", "/lanes/" + std::to_string(i), "Kept");
+        if (i % 2 == 0) list.note("other", "", "Also");
+        if (i % 1000 == 0) list.error("broken", "", "Said");
+      }
+    }
+    const std::size_t taken = std::min(n, ob::kFindingsSaidWhole + 1);
+    EXPECT_EQ(obtest::countCode(list, "bad-lane"), int(taken));
+    EXPECT_EQ(obtest::countCode(list, "other"), int(std::min((n + 1) / 2, ob::kFindingsSaidWhole + 1)));
+    EXPECT_EQ(obtest::countCode(list, "broken"), int((n + 999) / 1000));
+    std::string last;
+    for (const ob::Diagnostic& d : list)
+      if (d.code == "bad-lane") last = d.message;
+    EXPECT_EQ(last, n <= taken
+                        ? std::string(n ? "Kept" : "")
+                        : "Kept; and " + std::to_string(n - taken) + " more like it after it, not listed");
+    list.warn("bad-lane", "/after", "Unbound");
+    EXPECT_EQ(obtest::countCode(list, "bad-lane", "/after"), 1);
+    dropped.warn("bad-lane", "", "Kept");
+    EXPECT_TRUE(dropped.empty());
   }
 }

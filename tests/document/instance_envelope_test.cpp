@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
+
 #include "document/clip/clip_reader.h"
 #include "document/instance/instance_envelope.h"
 #include "instance_rig.h"
@@ -19,8 +21,14 @@ std::string keys(const JsonValue& v) {
   return s;
 }
 
+// A document read here stays for the envelopes that refer to it.
+const JsonValue& held(const std::string& text) {
+  static std::deque<JsonValue> documents;
+  return documents.emplace_back(json(text));
+}
+
 InstanceEnvelope readOk(const std::string& text, Diagnostics& diags) {
-  std::optional<InstanceEnvelope> env = readInstanceEnvelope(json(text), diags);
+  std::optional<InstanceEnvelope> env = readInstanceEnvelope(held(text), diags);
   EXPECT_TRUE(env.has_value()) << text;
   return env ? std::move(*env) : InstanceEnvelope{};
 }
@@ -31,7 +39,7 @@ TEST(InstanceEnvelope, FreshRecordWritesOnlyTheFixedMembers) {
   EXPECT_EQ(env.formatVersion, 1);
   EXPECT_EQ(env.scope, "complete");
   EXPECT_TRUE(env.kept.isObject());
-  EXPECT_TRUE(env.document.isNull());
+  EXPECT_EQ(env.document, nullptr);
   EXPECT_EQ(writeJson(writeInstanceEnvelope(env)),
             R"({"kind":"instance","spec":"1.0","plugin":"","formatVersion":1,)"
             R"("scope":"complete","params":{},"state":{}})");
@@ -45,14 +53,17 @@ TEST(InstanceEnvelope, EveryMemberInItsPlace) {
   env.seed = 0x1f;
   env.extensions.push_back({"x.y", 2});
   env.unreadableExtensions.push_back(makeJsonDouble(3));
-  env.meta = json(R"({"name":"k"})");
-  env.provenance = json("[]");
+  const JsonValue meta = json(R"({"name":"k"})"), provenance = json("[]"), state = json("{}"),
+                  hints = json("1"), audition = json(R"({"kind":"clip"})"), ext = json(R"({"e":1})"),
+                  noExt = makeJsonObject();
+  env.meta = &meta;
+  env.provenance = &provenance;
   env.params.push_back({"macro1", makeJsonNumber(0.5f)});
-  env.state = json("{}");
-  env.hints = json("1");
+  env.state = &state;
+  env.hints = &hints;
   env.assets.push_back({"s", makeJsonString("factory:acoustic/a")});
-  env.audition = clip::Clip{};
-  env.ext = json(R"({"e":1})");
+  env.audition = &audition;
+  env.ext = &ext;
   env.kept = json(R"({"zz":true})");
   JsonValue w = writeInstanceEnvelope(env);
   EXPECT_EQ(keys(w),
@@ -67,7 +78,7 @@ TEST(InstanceEnvelope, EveryMemberInItsPlace) {
   env.unreadableExtensions.clear();
   EXPECT_EQ(writeJson(*writeInstanceEnvelope(env).find("extensions")), R"(["com.tessaline.audition/3"])");
   // An "ext" object without members is left out.
-  env.ext = makeJsonObject();
+  env.ext = &noExt;
   EXPECT_EQ(writeInstanceEnvelope(env).find("ext"), nullptr);
 }
 
@@ -151,33 +162,29 @@ TEST(InstanceEnvelope, WrongKindsAreWarnedAndKept) {
 
 TEST(InstanceEnvelope, HeaderFailuresGiveNoEnvelope) {
   Diagnostics diags;
-  EXPECT_FALSE(readInstanceEnvelope(json("[]"), diags).has_value());
-  EXPECT_FALSE(readInstanceEnvelope(json(R"({"kind":"clip"})"), diags).has_value());
+  EXPECT_FALSE(readInstanceEnvelope(held("[]"), diags).has_value());
+  EXPECT_FALSE(readInstanceEnvelope(held(R"({"kind":"clip"})"), diags).has_value());
   EXPECT_EQ(countCode(diags, "not-a-document"), 1);
   EXPECT_EQ(countCode(diags, "wrong-kind"), 1);
 }
 
-TEST(InstanceEnvelope, AuditionFindingsAreRebasedAndNeverErrors) {
+TEST(InstanceEnvelope, AuditionHeaderFindingsAreRebasedAndNeverErrors) {
+  // A clip is taken for its reader, which says what its notes hold, once;
+  // the envelope says nothing of them.
   Diagnostics diags;
   InstanceEnvelope env =
       readOk(R"({"kind":"instance","plugin":"p","audition":{"kind":"clip","notes":[{"vel":1}]}})", diags);
-  ASSERT_TRUE(env.audition.has_value());
+  ASSERT_NE(env.audition, nullptr);
+  EXPECT_EQ(env.audition->getString("kind", ""), "clip");
   EXPECT_EQ(env.kept.members.size(), 0u);
-  // The clip reader's own finding for the first note, under "/audition".
-  Diagnostics direct;
-  clip::readClip(json(R"({"kind":"clip","notes":[{"vel":1}]})"), direct);
-  ASSERT_FALSE(direct.empty());
-  bool found = false;
-  for (const Diagnostic& d : diags)
-    found = found || (d.code == direct[0].code && d.path == "/audition" + direct[0].path);
-  EXPECT_TRUE(found) << obtest::listing(diags);
+  for (const Diagnostic& d : diags) EXPECT_FALSE(d.path.starts_with("/audition")) << d.path;
 
   // A clip of the wrong kind: reported, but the envelope read goes on, so
   // nothing of it is an error; the member is kept as written.
   Diagnostics d2;
   InstanceEnvelope bad =
       readOk(R"({"kind":"instance","plugin":"p","audition":{"kind":"instance"},"z":0})", d2);
-  EXPECT_FALSE(bad.audition.has_value());
+  EXPECT_EQ(bad.audition, nullptr);
   EXPECT_EQ(countCode(d2, "wrong-kind", "/audition/kind"), 1);
   EXPECT_EQ(countCode(d2, "bad-audition", "/audition"), 1);
   EXPECT_EQ(obtest::errorCount(d2), 0) << obtest::listing(d2);
@@ -193,8 +200,8 @@ TEST(InstanceEnvelope, MovesLeaveTheSourceEmpty) {
   InstanceEnvelope b = std::move(a);
   EXPECT_EQ(b.plugin, "p");
   EXPECT_EQ(b.seed.value_or(0), 4u);
-  EXPECT_TRUE(b.meta.isObject());
-  EXPECT_TRUE(b.document.isObject());
+  EXPECT_TRUE(b.meta->isObject());
+  EXPECT_TRUE(b.document->isObject());
   // Written out, the moved-from record is a fresh one.
   EXPECT_EQ(writeJson(writeInstanceEnvelope(a)), writeJson(writeInstanceEnvelope(InstanceEnvelope{})));
   a = std::move(b);

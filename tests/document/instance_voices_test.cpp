@@ -212,7 +212,7 @@ TEST(InstanceVoices, EveryWrittenMemberInOrder) {
 TEST(InstanceMacros, PositionsNamesAndDestinations) {
   auto p = twoTracks();
   Diagnostics d;
-  std::optional<InstanceEnvelope> env = readInstanceEnvelope(
+  const JsonValue doc =
       json(R"({"kind":"instance","plugin":"orbitrane","params":{"macro2":0.25,"macro3":"x","macro4":7},)"
            R"("state":{"macros":{"macro1":{"name":"a-macro-name-thirty-bytes-long","dests":{)"
            R"("one":{"voice":"v","param":"mode","target":"hp"},)"
@@ -221,8 +221,8 @@ TEST(InstanceMacros, PositionsNamesAndDestinations) {
            R"("four":{"voice":"v","param":"nope","target":1},)"
            R"("five":{"voice":"v","param":"tune"},)"
            R"("six":{"voice":"v","param":"wave1","target":"nope"},)"
-           R"("a/b":5}},"macro2":[],"macro3":{"dests":[]}}}})"),
-      d);
+           R"("a/b":5}},"macro2":[],"macro3":{"dests":[]}}}})");
+  std::optional<InstanceEnvelope> env = readInstanceEnvelope(doc, d);
   ASSERT_TRUE(env.has_value());
   readStateMacros(*env, *p, p->samples, d);
   const Kit& kit = p->patterns[0].kit;
@@ -259,8 +259,9 @@ TEST(InstanceMacros, NinthDestinationAndTracksBeyondTheCount) {
              R"(":{"voice":"v","param":"tune","target":0})";
   dests += R"(,"late":{"voice":"w","param":"tune","target":0})";
   Diagnostics d;
-  auto env = readInstanceEnvelope(
-      json(R"({"kind":"instance","plugin":"o","state":{"macros":{"macro4":{"dests":{)" + dests + "}}}}}"), d);
+  const JsonValue doc =
+      json(R"({"kind":"instance","plugin":"o","state":{"macros":{"macro4":{"dests":{)" + dests + "}}}}}");
+  auto env = readInstanceEnvelope(doc, d);
   readStateMacros(*env, *p, p->samples, d);
   EXPECT_EQ(p->patterns[0].kit.macros[3].destCount, 8);
   EXPECT_EQ(countCode(d, "unknown-macro-dest", "/state/macros/macro4/dests/d8"), 1);

@@ -19,6 +19,8 @@
 #include "document/archive/sha256.h"
 #include "document/archive/zip_format.h"
 #include "document/archive/zip_reader.h"
+#include "document/audition/audition_groove.h"
+#include "document/instance/instance_shape.h"
 #include "document/json/json.h"
 #include "document/package/package.h"
 #include "document/project/project_load.h"
@@ -30,6 +32,7 @@
 #include "engine/pool/sample_pool.h"
 #include "fuzz/round_trip.h"
 #include "project_rig.h"
+#include "support/document/fullest_pattern.h"
 #include "support/allocation_counter.h"
 
 namespace project_load_limits_test {
@@ -265,7 +268,9 @@ TEST(DocumentLimits, WhatNoReaderLooksAtCostsWhatItsTextCosts) {
   std::string error;
   const auto demoBytes = demoDocumentBytes();
   ASSERT_TRUE(ob::parseJson(std::string(demoBytes.begin(), demoBytes.end()), demo, error));
-  const Measured plain = measureText(ob::writeJson(demo));
+  const std::string plainText = ob::writeJson(demo);
+  measureText(plainText);  // what a first load makes once for all
+  const Measured plain = measureText(plainText);
   const std::string sound = demo.find("state")->find("sounds")->members[0].key;
   const std::string voice = demo.find("state")->find("voices")->members[0].key;
   const std::vector<std::vector<std::string>> places = {
@@ -317,6 +322,148 @@ TEST(DocumentLimits, WhatNoReaderLooksAtCostsWhatItsTextCosts) {
     ASSERT_NE(at->find("x-foreign"), nullptr);
     EXPECT_EQ(ob::writeJson(*at->find("x-foreign")), ob::writeJson(foreign));
   }
+}
+
+// The document with the array ("[]" ends the place) or object ("{}") at
+// `place`, a path whose "*" is the first member there, filled to `n`
+// entries with one element's text, an object's named "k0", "k1", ...
+std::string withEntries(ob::JsonValue doc, std::string place, std::size_t n, const std::string& element) {
+  const bool array = place.ends_with("[]");
+  place.resize(place.size() - 2);
+  ob::JsonValue* into = &doc;
+  std::string key;
+  for (std::size_t from = 0, to = 0; to != std::string::npos; from = to + 1) {
+    if (!key.empty()) into = into->find(key);
+    to = place.find('/', from);
+    key = place.substr(from, to - from);
+    if (key == "*") key = into->members[0].key;
+  }
+  const ob::JsonValue* was = into->find(key);
+  std::string entries = was != nullptr ? ob::writeJson(*was) : array ? "[]" : "{}";
+  entries.pop_back();
+  for (std::size_t i = was != nullptr ? was->elements.size() + was->members.size() : 0; i < n; ++i)
+    entries += (entries.size() > 1 ? "," : "") + (array ? "" : "\"k" + std::to_string(i) + "\":") + element;
+  into->set(key, ob::makeJsonString("entries go here"));
+  const std::string text = ob::writeJson(doc);
+  const std::size_t at = text.find("\"entries go here\"");
+  return text.substr(0, at) + entries + (array ? "]" : "}") + text.substr(at + 17);
+}
+
+// Whether the document loads, and its save loads again and saves the same bytes.
+bool savesAsItLoads(const std::string& text) {
+  auto project = ob::makeProject();
+  ob::SamplePool pool;
+  ob::KeptDocument kept, again;
+  std::string error;
+  if (!ob::readDocument(std::vector<std::uint8_t>(text.begin(), text.end()), *project, pool, kept, &error,
+                        nullptr))
+    return false;
+  const auto saved = ob::writeProjectDocument(*project, pool, kept);
+  return ob::readDocument(saved, *project, pool, again, &error, nullptr) &&
+         saved == ob::writeProjectDocument(*project, pool, again);
+}
+
+// Every member a reader reads may hold as many entries as a reader ever
+// reads there and no more. Filled to that with the smallest entries, a
+// document loads at a peak of a few times what its parse builds (a value
+// of 144 bytes for each entry of two; twice its text where a list is read
+// an element at a time) and the findings it says of a kind, however many
+// of its entries its
+// readers find amiss, and its save loads again to the same bytes. One
+// entry more, and it is refused whole, saying so, at a cost of a few times
+// its text; so is one that builds more values than any real document,
+// whose every list stays within its limit.
+TEST(DocumentLimits, WhatReadersReadCostsAFewTimesItsParse) {
+  const auto demoBytes = demoDocumentBytes();
+  ob::JsonValue demo;
+  std::string error;
+  ASSERT_TRUE(ob::parseJson(std::string(demoBytes.begin(), demoBytes.end()), demo, error));
+  const auto parsePeak = [&](const std::string& text) {
+    ob::test::resetPeakLiveBytes();
+    const std::size_t before = ob::test::liveBytes();
+    ob::JsonValue value;
+    ob::parseJson(text, ob::instanceDocumentShape(), value, error);
+    return ob::test::peakLiveBytes() - before;
+  };
+  const std::string plainText = ob::writeJson(demo);
+  measureText(plainText);  // what a first load makes once for all
+  const Measured plain = measureText(plainText);
+  const std::size_t plainParse = parsePeak(ob::writeJson(demo));
+  const auto load = [&](const std::string& place, std::size_t n, const std::string& element, bool refused) {
+    const std::string text = withEntries(demo, place, n, element);
+    const Measured m = measureText(text);
+    EXPECT_EQ(m.ok, !refused) << m.error;
+    if (refused) {
+      EXPECT_EQ(1, obtest::countCode(m.diagnostics, "document-too-large")) << m.error;
+      EXPECT_LT(m.peak, sizeof(ob::Project) + 4 * text.size());
+    } else {
+      const std::size_t built = std::max(parsePeak(text) - plainParse, 2 * (text.size() - plainText.size()));
+      const std::size_t said = ob::kFindingsSaidWhole * 4 * sizeof(ob::Diagnostic);
+      EXPECT_LT(m.peak, plain.peak + 5 * built + said);
+      EXPECT_TRUE(savesAsItLoads(text));
+      // A list read an element at a time is parsed at what its text costs.
+      if (place.starts_with("audition/notes") || place.starts_with("audition/lanes"))
+        EXPECT_LT(parsePeak(text) - plainParse, 2 * (text.size() - plainText.size()));
+    }
+    return m.error;
+  };
+  for (const std::string place :
+       {"extensions[]", "meta/tags[]", "params{}", "assets{}", "state/sounds{}", "state/sounds/*/params{}",
+        "state/voices{}", "state/voices/*/breathe{}", "state/samples{}", "state/macros/macro1/dests{}",
+        "audition/extensions[]", "audition/tempo[]", "audition/meter[]", "audition/swing[]",
+        "audition/voices{}", "audition/notes[]", "audition/lanes[]", "audition/ext/*/voices{}"}) {
+    const std::size_t most = place == "audition/notes[]" ? ob::kAuditionNotesRead : ob::kJsonMostEntriesRead;
+    for (const std::size_t n : {most, most + 1}) {
+      SCOPED_TRACE(place + " with " + std::to_string(n));
+      const std::string why = load(place, n, "0", n > most);
+      if (n > most) {
+        EXPECT_NE(std::string::npos, why.find(" at /" + place.substr(0, 5))) << why;
+      }
+    }
+  }
+  // Notes at their limit of arrays of zeros: with 27 each, near all the
+  // values a document may build, in a megabyte that packs into kilobytes.
+  const auto zeros = [](std::size_t n) {
+    std::string list = "[0";
+    for (std::size_t i = 1; i < n; ++i) list += ",0";
+    return list + "]";
+  };
+  load("audition/notes[]", ob::kAuditionNotesRead, zeros(27), false);
+  const std::string why = load("audition/notes[]", ob::kAuditionNotesRead,
+                               zeros(ob::kJsonMaxBuiltValues / ob::kAuditionNotesRead + 1), true);
+  EXPECT_NE(std::string::npos, why.find(ob::kJsonTooManyBuilt)) << why;
+}
+
+// This build's fullest pattern is parsed at a fraction of its text, loads
+// at a peak of that parse and about 1.3 times what it holds once loaded,
+// and saves within the same and the text it writes.
+TEST(DocumentLimits, TheFullestPatternCostsWhatItHolds) {
+  auto project = ob::makeProject();
+  obtest::buildFullestPattern(*project);
+  const auto bytes = ob::writeProjectDocument(*project, ob::SamplePool{}, {});
+  std::size_t before = ob::test::liveBytes();
+  ob::test::resetPeakLiveBytes();
+  {
+    ob::JsonValue value;
+    std::string error;
+    ASSERT_TRUE(ob::parseJson(std::string(bytes.begin(), bytes.end()), ob::instanceDocumentShape(), value, error));
+  }
+  const std::size_t parsed = ob::test::peakLiveBytes() - before - bytes.size();
+  EXPECT_LT(parsed, bytes.size());
+
+  ob::SamplePool pool;
+  ob::KeptDocument kept;
+  std::string error;
+  before = ob::test::liveBytes();
+  ob::test::resetPeakLiveBytes();
+  ASSERT_TRUE(ob::readDocument(bytes, *project, pool, kept, &error, nullptr)) << error;
+  const std::size_t held = ob::test::liveBytes() - before;
+  EXPECT_LT(ob::test::peakLiveBytes() - before, parsed + 13 * held / 10);
+
+  obtest::TempDir dir;
+  ob::test::resetPeakLiveBytes();
+  ASSERT_TRUE(ob::saveDocumentFile(dir / "fullest.orbi", *project, pool, kept, &error)) << error;
+  EXPECT_LT(ob::test::peakLiveBytes() - before, parsed + 13 * held / 10 + bytes.size());
 }
 
 TEST(DocumentLimits, ARealDocumentWithRoomToSpareLoads) {
@@ -650,6 +797,8 @@ TEST(DocumentLimits, ProjectFileSamplesAreHeldOnceWhateverTheirEncoding) {
        false},
       {"64-bit float",
        obtest::riffOf({{"fmt ", obtest::fmtOf(3, 2, 8)}, {"data", obtest::doubleBytes(fine)}}), false},
+      {"64-bit float, deflated",
+       obtest::riffOf({{"fmt ", obtest::fmtOf(3, 2, 8)}, {"data", obtest::doubleBytes(fine)}}), true},
       {"16-bit beside 48 MiB of zeros, deflated",
        obtest::riffOf({{"fmt ", obtest::fmtOf(1, 2, 2)},
                        {"data", Bytes(quiet.begin() + ob::kWavHeaderBytes, quiet.end())},
@@ -667,14 +816,12 @@ TEST(DocumentLimits, ProjectFileSamplesAreHeldOnceWhateverTheirEncoding) {
     ASSERT_TRUE(opened.ok) << opened.error;
     EXPECT_GE(opened.held, decoded);
     EXPECT_LT(opened.held, decoded + kMiB);
-    if (c.deflated) {
-      EXPECT_LT(opened.peak, decoded + 2 * kMiB);
-    }
+    EXPECT_LT(opened.peak, decoded + 3 * kMiB / 2);
     ob::SamplePool fromMemory;
     const Measured loaded = measureLoad(package, &fromMemory);
     ASSERT_TRUE(loaded.ok) << loaded.error;
     EXPECT_LT(loaded.held, decoded + kMiB);
-    EXPECT_LT(loaded.peak, decoded + 2 * kMiB);
+    EXPECT_LT(loaded.peak, decoded + 3 * kMiB / 2);
   }
 }
 

@@ -112,7 +112,7 @@ TEST(WavPool, DecodeFailuresLeaveThePoolUnchanged) {
   EXPECT_EQ(ob::loadWav(pool, wavOf({0.5f}, {}, 0.0)), -1);
   EXPECT_EQ(ob::replaceSlotWav(pool, 0, {'R', 'I', 'F', 'F'}, &error), -1);
   EXPECT_EQ(ob::replaceSlotWav(pool, 5, {}, &error), -1);
-  EXPECT_FALSE(ob::decodeForPool(pool, 0, {9, 9}).audio);
+  EXPECT_FALSE(ob::decodeForPool(pool, 0, Bytes{9, 9}).audio);
   EXPECT_FALSE(pool.hasDisplaced());
   EXPECT_EQ(pool.slotCount(), 1);
   EXPECT_FLOAT_EQ(pool.slots[0]->left[0], 0.5f);
@@ -148,7 +148,7 @@ TEST(WavPool, DecodedAudioGoesInKeepingSlicesAndAFailureChangesNothing) {
   EXPECT_EQ(pool.slots[4]->frames, 3);
   EXPECT_TRUE(ob::isFileOf(bytes, *pool.slots[4]->data));
   // A file that does not decode gives the decoder's words and no audio.
-  const ob::PoolDecode broken = ob::decodeForPool(pool, 7, {1, 2});
+  const ob::PoolDecode broken = ob::decodeForPool(pool, 7, Bytes{1, 2});
   EXPECT_FALSE(broken.audio);
   EXPECT_EQ(broken.error, "not a RIFF/WAVE file");
   EXPECT_EQ(broken.refusal, ob::SampleRefusal::None);

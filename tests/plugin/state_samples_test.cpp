@@ -251,10 +251,16 @@ TEST(StateSamples, ALargeStateWaitsOnTheDiskAndGoesOutInPieces) {
     rlimit limited = unlimited;
     limited.rlim_cur = std::min(way.largestFile, unlimited.rlim_max);
     ASSERT_EQ(0, ::setrlimit(RLIMIT_FSIZE, &limited));
+    ob::test::resetPeakLiveBytes();
+    const std::size_t before = ob::test::liveBytes();
     const bool loaded = inst.extension<clap_plugin_state_t>(CLAP_EXT_STATE)->load(inst.clap, &in.stream);
+    const std::size_t loadPeak = ob::test::peakLiveBytes() - before;
     ASSERT_EQ(0, ::setrlimit(RLIMIT_FSIZE, &unlimited));
     ASSERT_TRUE(loaded);
     EXPECT_EQ(in.inFile, way.largestFile == RLIM_INFINITY && way.folder == folder);
+    // The sample is decoded as it is read, its file never held beside its
+    // audio (twice the file), nor, on the disk, the state.
+    EXPECT_LT(loadPeak, 2 * wav.size() + (in.inFile ? 0 : chunk.size()) + wav.size() / 4);
     saves.push_back(saveChunk(inst));
     EXPECT_EQ(saves.back(), saves.front());
     expectEverySampleSaved(saves.back(), wav);
