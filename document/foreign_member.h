@@ -18,6 +18,9 @@ struct ForeignMember {
   // Key of the member directly before it in the same object; empty when it
   // was the first member.
   std::string after;
+  // Goes back after every member of its object instead, as a record a load
+  // kept unloaded does (kept_records.h).
+  bool last = false;
 };
 
 }  // namespace ob

@@ -5,6 +5,7 @@
 // doubling, would hold up to twice its size).
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -40,15 +41,18 @@ class JsonOut {
   std::size_t counted_ = 0;
 };
 
-// Runs write(JsonOut&) twice: counting, then onto the end of out, reserved
-// at the size counted.
+// Runs write(JsonOut&) twice: counting, then, when it counts no more than
+// `most` bytes, onto the end of out, reserved at the size counted. False,
+// with nothing written, when it counts more.
 template <typename Write>
-void writeSized(std::string& out, Write write) {
+bool writeSized(std::string& out, Write write, std::size_t most = SIZE_MAX) {
   JsonOut counter;
   write(counter);
+  if (counter.counted() > most) return false;
   out.reserve(out.size() + counter.counted());
   JsonOut to(&out);
   write(to);
+  return true;
 }
 
 }  // namespace ob

@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 #include "document/json/json_kept_write.h"
@@ -209,9 +210,11 @@ void dumpTo(const JsonValue& value, JsonOut& to) {
 
 }  // namespace
 
-std::string dumpJson(const JsonValue& value) {
+std::string dumpJson(const JsonValue& value) { return *dumpJsonUpTo(value, SIZE_MAX); }
+
+std::optional<std::string> dumpJsonUpTo(const JsonValue& value, std::size_t most) {
   std::string out;
-  writeSized(out, [&value](JsonOut& to) { dumpTo(value, to); });
+  if (!writeSized(out, [&value](JsonOut& to) { dumpTo(value, to); }, most)) return std::nullopt;
   return out;
 }
 

@@ -5,6 +5,7 @@
 // text is measured before it is written, and its string reserved to fit.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,9 @@ std::string writeJson(const JsonValue& value);
 void writeJsonPretty(const JsonValue& value, int depth, std::string& out);
 // Indented form at depth 0 followed by one line feed.
 std::string dumpJson(const JsonValue& value);
+// The same when it is no longer than `most` bytes; else none, and only
+// counted: nested deep, the indented form can be many times the compact one.
+std::optional<std::string> dumpJsonUpTo(const JsonValue& value, std::size_t most);
 // The size of writeJson's text of the value (compact), or of dumpJson's,
 // counted without writing it.
 std::size_t jsonTextSize(const JsonValue& value, bool compact);

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <optional>
 #include <span>
 #include <string>
 #include <unordered_set>
@@ -157,8 +158,12 @@ bool layOutPackage(const Package& package, PackageLayout& layout, Diagnostics& d
     if (plainText && use == LayoutUse::Measure) {
       textBytes = jsonTextSize(package.document, form.compactDocument);
     } else {
-      layout.text = form.compactDocument ? writeJson(package.document) : dumpJson(package.document);
-      textBytes = layout.text.size();
+      // An indented text past the limit is only counted, never built.
+      std::optional<std::string> text = form.compactDocument
+                                            ? writeJson(package.document)
+                                            : dumpJsonUpTo(package.document, kMaxDocumentTextBytes);
+      textBytes = text ? text->size() : kMaxDocumentTextBytes + 1;
+      if (text) layout.text = std::move(*text);
     }
     if (isOversizedDocument(textBytes)) {
       refusal = documentTooLarge(package.documentName);

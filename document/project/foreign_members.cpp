@@ -60,9 +60,9 @@ void setJsonPointer(JsonValue& document, const ForeignMember& member) {
   if (at->find(key) != nullptr) return;
   std::vector<JsonMember>& members = at->members;
   auto where = members.end();
-  if (member.after.empty()) {
+  if (!member.last && member.after.empty()) {
     where = members.begin();
-  } else {
+  } else if (!member.last) {
     for (auto it = members.begin(); it != members.end(); ++it) {
       if (it->key == member.after) {
         where = it + 1;

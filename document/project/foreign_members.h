@@ -21,7 +21,7 @@ void collectForeignMembers(std::vector<ForeignMember>& out, JsonValue& loaded, c
 
 // Puts one member back: only into an object that still exists and lacks the
 // key (what the rewrite wrote wins), after its old predecessor, at the front
-// when it had none, at the end when the predecessor is gone.
+// when it had none, at the end when the predecessor is gone or it goes last.
 void setJsonPointer(JsonValue& document, const ForeignMember& member);
 
 }  // namespace ob

@@ -11,6 +11,7 @@
 
 #include "document/archive/zip_entry.h"
 #include "document/foreign_member.h"
+#include "document/instance/kept_records.h"
 #include "document/json/json_value.h"
 
 namespace ob {
@@ -22,6 +23,9 @@ struct KeptDocument {
   // the project plays (auditionToWrite), or else takes its spellings.
   JsonValue loadedAudition;
   std::vector<ForeignMember> foreignMembers;
+  // Where the voices and samples among them sort, which a save's own sort
+  // before.
+  KeptRecordOrders keptRecordOrders;
   std::vector<zip::StoredEntry> keptEntries;
   // Played samples' files as the archive stored them, deflated, under the
   // names a save writes them by: held only where written whole they would

@@ -18,6 +18,7 @@
 #include "document/factory/sample_resolver.h"
 #include "document/instance/instance_shape.h"
 #include "document/instance/instance_state.h"
+#include "document/instance/kept_records.h"
 #include "document/json/json_parse.h"
 #include "document/json/json_write.h"
 #include "document/legacy/legacy_reader.h"
@@ -391,8 +392,10 @@ bool readInstancePackage(Package package, PackageReader* assets, const ByteSourc
                          &package.document, nullptr, AuditionFor::LoadRewrite);
   if (const JsonValue* audition = package.document.find("audition"))
     kept.loadedAudition = heldAsText(*audition);
+  kept.keptRecordOrders = keptRecordOrders(package.document, rewritten);
   std::vector<std::string> path;
   collectForeignMembers(kept.foreignMembers, package.document, rewritten, path);
+  keepRecordsLast(kept.foreignMembers);
   // The extensions it declared stay declared by its saves, and macro
   // positions it could not read go back as read (writeInstanceState).
   const JsonValue* declared = package.document.find("extensions");

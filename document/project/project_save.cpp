@@ -12,6 +12,7 @@
 #include "document/archive/sha256.h"
 #include "document/factory/factory_ref.h"
 #include "document/instance/instance_state.h"
+#include "document/instance/kept_records.h"
 #include "document/instance/state_fields.h"
 #include "document/json/json_write.h"
 #include "document/package/package.h"
@@ -176,8 +177,11 @@ Package packageOf(const Project& project, const SamplePool& pool, const KeptDocu
     copy->seed = fnv1a64(writeJson(document));
     document = writeInstanceState(*copy, refs, 0, kPluginVersionText, "", loaded, audition);
   }
-  for (const ForeignMember& m : kept.foreignMembers) setJsonPointer(document, m);
+  // Numbers as loaded first, then its records held to sort before the
+  // records it keeps, which go back after them.
   adoptNumberSpellings(document, kept.loadedDocument);
+  orderBeforeKept(document, kept.keptRecordOrders);
+  for (const ForeignMember& m : kept.foreignMembers) setJsonPointer(document, m);
 
   package.document = std::move(document);
   package.otherEntries = kept.keptEntries;

@@ -205,7 +205,7 @@ TEST(PackageWrite, APackageTheReaderWouldRefuseIsNotWritten) {
 
 // What a load would refuse written one way is written another way the load
 // takes: a document deeply nested past the document limit when indented
-// goes compact. Samples are written as they come, stored or as a load kept
+// goes compact, never built indented. Samples are written as they come, stored or as a load kept
 // them packed, never packed anew: stored past the archive limit, the
 // package is refused.
 TEST(PackageWrite, APackageIsWrittenInAFormTheReaderTakes) {
@@ -220,10 +220,15 @@ TEST(PackageWrite, APackageIsWrittenInAFormTheReaderTakes) {
   ob::Package nested = packageOf(kDoc);
   nested.document.set("deep", std::move(deep));
   ASSERT_GT(ob::dumpJson(nested.document).size(), std::size_t(32) << 20);
+  const std::string compact = ob::writeJson(nested.document);
   Diagnostics d;
+  ob::test::resetPeakLiveBytes();
+  const std::size_t before = ob::test::liveBytes();
   const auto text = ob::writePackage(nested, d);
+  // The indented form is only counted: the save holds the text it writes.
+  EXPECT_LT(ob::test::peakLiveBytes() - before, 3 * compact.size());
   ASSERT_TRUE(text) << ob::joinDiagnosticMessages(d);
-  EXPECT_EQ(std::string(text->begin(), text->end()), ob::writeJson(nested.document));
+  EXPECT_EQ(std::string(text->begin(), text->end()), compact);
 
   const Bytes noise = randomBytes(200000, 3), tone = compressibleBytes(200000, 4);
   const std::string toneName = ob::sha256Hex(tone.data(), tone.size());
