@@ -250,8 +250,9 @@ TEST(InstanceUnknownMembers, WrongKindsSaidKeptComeBackThroughASave) {
     EXPECT_EQ(first, writeProjectDocument(*project, pool, again));
     // A macro moved since is what plays, and its save says so there.
     project->patterns[0].kit.macros[0].value = 0.5f;
-    if (member == "params")
+    if (member == "params") {
       EXPECT_EQ(memberOf(writeProjectDocument(*project, pool, again)).substr(0, 13), R"({"macro1":0.5)");
+    }
   }
 }
 
