@@ -133,19 +133,24 @@ void BM_ReadDocumentPeak(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadDocumentPeak)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
 
+// The demo's document, compact.
+std::string demoDocumentText() {
+  auto demo = ob::makeProject();
+  ob::buildDemoProject(*demo);
+  const std::vector<std::uint8_t> saved = ob::writeProjectDocument(*demo, ob::SamplePool{}, {});
+  ob::JsonValue document;
+  std::string error;
+  ob::parseJson(std::string(saved.begin(), saved.end()), document, error);
+  return ob::writeJson(document);
+}
+
 // The demo's document, compact, after a foreign member of nested objects
 // and arrays that makes it 2.59 MiB.
 const std::vector<std::uint8_t>& nestedForeignDocument() {
   static const std::vector<std::uint8_t> bytes = [] {
     const std::string unit = R"({"a":[1,{"b":[2,3]}],"c":[[4],[5,6]]})";
-    auto project = ob::makeProject();
-    ob::buildDemoProject(*project);
-    const std::vector<std::uint8_t> saved = ob::writeProjectDocument(*project, ob::SamplePool{}, {});
-    ob::JsonValue demo;
-    std::string error;
-    ob::parseJson(std::string(saved.begin(), saved.end()), demo, error);
     std::string text = "{\"nested\":[" + unit;
-    const std::string rest = ob::writeJson(demo).substr(1);
+    const std::string rest = demoDocumentText().substr(1);
     while (text.size() + rest.size() + unit.size() + 3 < std::size_t(2.59 * 1048576)) text += "," + unit;
     text += "]," + rest;
     return std::vector<std::uint8_t>(text.begin(), text.end());
@@ -190,17 +195,6 @@ void BM_SaveNestedForeignPeak(benchmark::State& state) {
   report(state, peak, accepted, size);
 }
 BENCHMARK(BM_SaveNestedForeignPeak)->Unit(benchmark::kMillisecond);
-
-// The demo's document, compact.
-std::string demoDocumentText() {
-  auto demo = ob::makeProject();
-  ob::buildDemoProject(*demo);
-  const std::vector<std::uint8_t> saved = ob::writeProjectDocument(*demo, ob::SamplePool{}, {});
-  ob::JsonValue document;
-  std::string error;
-  ob::parseJson(std::string(saved.begin(), saved.end()), document, error);
-  return ob::writeJson(document);
-}
 
 // This build's fullest pattern (support/document/fullest_pattern.h).
 const std::vector<std::uint8_t>& fullestPatternDocument() {
