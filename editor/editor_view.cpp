@@ -126,6 +126,7 @@ void EditorView::commitProject(bool keepPosition) {
 void EditorView::publishSamples() {
   host_.publishSamples();
   bench_.samplesChanged();
+  followUnplayableSamples();
 }
 
 void EditorView::restore(UndoHistory& from, UndoHistory& to) {
@@ -183,14 +184,23 @@ void EditorView::startOver() {
 }
 
 void EditorView::showUnplayableSamples() {
-  if (std::string line = unplayableLine(host_.project, host_.pool); !line.empty())
+  if (std::string line = unplayableLine(host_.project, host_.pool); !line.empty()) {
     setStatus(std::move(line), true);
+    statusNamesUnplayable_ = true;
+  }
+}
+
+void EditorView::followUnplayableSamples() {
+  if (!statusNamesUnplayable_) return;
+  setStatus(std::string(), false);
+  showUnplayableSamples();
 }
 
 void EditorView::setStatus(std::string text, bool error, StatusName name) {
   statusText_ = std::move(text);
   statusError_ = error;
   statusName_ = name;
+  statusNamesUnplayable_ = false;
 }
 
 }  // namespace orbi

@@ -154,8 +154,10 @@ class EditorView : public ui::View, public EditorContext {
   // What a fresh project asks of the view: no history, the first part, no
   // step, no macro selected and the kit as it came as the clean state.
   void startOver();
-  // The status line names the slots whose sample cannot play, and why.
+  // The status line names the slots whose sample cannot play, and why, and
+  // keeps saying what holds as samples come in: a repair clears it.
   void showUnplayableSamples();
+  void followUnplayableSamples();
   // Writes the project file; a save over the opened file leaves it
   // holding no entry the open left out.
   bool writeProject(const std::filesystem::path& target);
@@ -223,6 +225,7 @@ class EditorView : public ui::View, public EditorContext {
   std::string statusText_;
   bool statusError_ = false;
   StatusName statusName_;  // the file name in the status text, which may give way
+  bool statusNamesUnplayable_ = false;  // the status text is showUnplayableSamples'
   Audition audition_;
   double renderShareMs_ = RenderBudget::kFrameShareMs;
   // The engine host's state-load count this view has caught up with.

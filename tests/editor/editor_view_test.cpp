@@ -480,6 +480,13 @@ TEST(StateLoad, AnOpenEditorStartsOverOnTheLoadedProject) {
   EXPECT_TRUE(rig.view().statusText().starts_with("Slot " + std::to_string(slot) +
                                                   " (hot.wav) cannot play: float samples far past"))
       << rig.view().statusText();
+  // Once the slot plays again, the line no longer says it cannot.
+  std::vector<float> fine(64, 0.5f);
+  ob::SampleAudio good;
+  good.bytes = ob::encodeWav(fine.data(), nullptr, 64, 44100.0);
+  ASSERT_EQ(slot, rig.engineHost().pool.replaceSlot(static_cast<std::uint32_t>(slot), std::move(good)));
+  rig.view().publishSamples();
+  EXPECT_EQ(rig.view().statusText(), "");
   EXPECT_TRUE(rig.view().undoHistory().empty());
   EXPECT_TRUE(rig.view().redoHistory().empty());
   EXPECT_EQ(rig.view().selectedStep(), -1);
