@@ -185,7 +185,7 @@ void spell(JsonValue& note, const JsonValue* as) {
 std::size_t textRoom(const GridNotes& grid) {
   constexpr std::size_t kRoomForNumbers = 40;
   std::vector<std::size_t> lengths;
-  for (const clip::Note& n : grid.stepNotes) lengths.push_back(writeJson(clip::writeNote(n)).size());
+  for (const clip::Note& n : grid.stepNotes) lengths.push_back(jsonTextSize(clip::writeNote(n), true));
   std::size_t room = 2;
   for (const Hit& h : grid.hits) room += lengths[h.source] + kRoomForNumbers;
   return room;
