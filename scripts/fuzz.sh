@@ -17,6 +17,10 @@ fuzz_seconds="${OB_FUZZ_SECONDS:-60}"
 # What libFuzzer, AddressSanitizer's quarantine of freed memory (256 MiB)
 # and the target's program hold besides the input's own.
 fuzzer_own_mb=512
+# The allocator hands freed memory back to the system within the second:
+# else what earlier inputs freed stays resident, and a long run's corpus
+# passes the resident limit with nothing of its own held.
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}allocator_release_to_os_interval_ms=500"
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DOB_FUZZ=ON -DOB_TESTS=OFF -DOB_BENCHMARKS=OFF \
