@@ -288,7 +288,11 @@ TEST_F(FileDialogs, SavingATypedNameAddsTheDefaultExtensionAndAsksBeforeReplacin
   ASSERT_NE(session(), nullptr);
   EXPECT_TRUE(session()->replacing.empty());
   press(Key::Enter);
-  press(Key::Enter);  // replace
+  press(Key::Enter);  // Return goes back to the name: it never replaces
+  EXPECT_TRUE(session()->replacing.empty());
+  press(Key::Enter);
+  confirmReplace(*session());
+  harness_.frame();
   result = take("saveAs");
   ASSERT_TRUE(result);
   EXPECT_EQ(result->paths, Paths{(folder_ / "Groove.project.orbi").string()});

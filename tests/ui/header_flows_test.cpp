@@ -201,6 +201,14 @@ TEST(HeaderFlows, KeepDropsTheActionAndTheNextRequestAsksAgain) {
   EXPECT_FALSE(rig.lastAction());
   EXPECT_EQ(rig.item("##accept"), nullptr);
 
+  // Return keeps them too: it never discards.
+  ASSERT_TRUE(rig.click("next"));
+  ASSERT_TRUE(rig.promptShown());
+  rig.press({Key::Enter, kModNone});
+  rig.step(20);  // past a double-click's time: the next click on "next" is a click of its own
+  EXPECT_FALSE(rig.lastAction());
+  EXPECT_EQ(rig.item("##accept"), nullptr);
+
   ASSERT_TRUE(rig.click("next"));
   EXPECT_FALSE(rig.lastAction());
   ASSERT_TRUE(rig.promptShown());

@@ -198,6 +198,7 @@ struct Decision {
   bool cancelButton;
   std::function<DialogResult(DialogRun&)> act;
   DialogResult result;
+  ReturnGives returns = ReturnGives::Accept;
 };
 
 class MessageDialog : public testing::TestWithParam<Decision> {};
@@ -206,7 +207,7 @@ TEST_P(MessageDialog, IsDecidedOnceAndThenCloses) {
   const Decision& c = GetParam();
   DialogRun run([&] {
     return messageDialog("confirm", "Delete kit", "The kit file is removed from the folder.", "Delete",
-                         c.cancelButton ? "Keep" : nullptr);
+                         c.cancelButton ? "Keep" : nullptr, c.returns);
   });
   EXPECT_EQ(run.step(), DialogResult::NotOpen);
   run.open("confirm");
@@ -231,7 +232,12 @@ INSTANTIATE_TEST_SUITE_P(
         Decision{"CancelButton", true, [](DialogRun& r) { return r.click("##cancel"); },
                  DialogResult::Cancelled},
         Decision{"TheOnlyButton", false, [](DialogRun& r) { return r.click("##accept"); },
-                 DialogResult::Accepted}),
+                 DialogResult::Accepted},
+        // A question whose accept loses something: Return keeps.
+        Decision{"EnterThatKeeps", true, [](DialogRun& r) { return r.tap(Key::Enter); },
+                 DialogResult::Cancelled, ReturnGives::Cancel},
+        Decision{"AcceptWhereEnterKeeps", true, [](DialogRun& r) { return r.click("##accept"); },
+                 DialogResult::Accepted, ReturnGives::Cancel}),
     [](const testing::TestParamInfo<Decision>& info) { return std::string(info.param.name); });
 
 TEST(MessageDialog, WithoutACancelLabelHasOneButtonAtTheRightEnd) {

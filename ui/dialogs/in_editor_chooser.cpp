@@ -117,11 +117,12 @@ void drawNotice(const FileChooserSession& s) {
 void drawButtons(FileChooserSession& s, bool enterPressed) {
   drawNotice(s);
   if (!s.replacing.empty()) {
+    // Return keeps the file: back to the name, to choose another.
     ImGui::TextWrapped("%s already exists. Replace it?", s.replacing.c_str());
-    if (ImGui::Button("Replace") || enterPressed) confirmReplace(s);
+    if (ImGui::Button("Replace")) confirmReplace(s);
     logLastItem("Replace");
     ImGui::SameLine();
-    if (ImGui::Button("Back")) s.replacing.clear();
+    if (ImGui::Button("Back") || enterPressed) s.replacing.clear();
     logLastItem("Back");
     return;
   }

@@ -132,8 +132,10 @@ void unsavedChangesDialog(HeaderFlow& flow) {
   const std::optional<HeaderDocument>& document = flow.model.document;
   // The text is made only while the prompt shows.
   if (document && ImGui::IsPopupOpen(kDiscardPrompt)) {
-    const DialogResult answer = messageDialog(kDiscardPrompt, "Unsaved changes",
-                                              discardPromptText(document->name), "Discard", "Keep");
+    // Return keeps the changes: it never destroys.
+    const DialogResult answer =
+        messageDialog(kDiscardPrompt, "Unsaved changes", discardPromptText(document->name), "Discard", "Keep",
+                      ReturnGives::Cancel);
     // Acted on here, back in the header's scope: the dialog has ended.
     if (answer == DialogResult::Accepted) {
       const HeaderState pending = flow.state;

@@ -66,6 +66,11 @@ class Modal {
   ScopeWindow window_;
 };
 
+// A dialog with one button has nothing else for Return to give.
+bool returnCancels(const char* cancelLabel, ReturnGives returns) {
+  return cancelLabel && returns == ReturnGives::Cancel;
+}
+
 bool enterPressed() { return keyPressed(Key::Enter) || keyPressed(Key::KeypadEnter); }
 
 DialogResult fromClick(ConfirmClick click) {
@@ -108,7 +113,7 @@ void modalHeading(std::string_view title, std::string_view text) {
   popTextStyle();
 }
 
-ConfirmClick confirmButtons(const char* acceptLabel, const char* cancelLabel) {
+ConfirmClick confirmButtons(const char* acceptLabel, const char* cancelLabel, ReturnGives returns) {
   const float s = scale();
   const float w = kButtonWidth * s, h = kButtonHeight * s, gap = kButtonGap * s;
   ImVec2 at = ImGui::GetCursorScreenPos();
@@ -116,14 +121,15 @@ ConfirmClick confirmButtons(const char* acceptLabel, const char* cancelLabel) {
   ImGui::SetCursorScreenPos(at);
   const float row = std::max(ImGui::GetContentRegionAvail().x, 2.0f * w + gap);
 
+  const bool cancelIsDefault = returnCancels(cancelLabel, returns);
   ButtonStyle style;
-  style.variant = ButtonVariant::Accent;
+  style.variant = cancelIsDefault ? ButtonVariant::Normal : ButtonVariant::Accent;
   style.align = Align::Centre;
   ConfirmClick click = ConfirmClick::Neither;
   if (iconButton("##accept", {at.x + row - w, at.y, w, h}, acceptLabel ? acceptLabel : "", style))
     click = ConfirmClick::Accept;
   if (cancelLabel) {
-    style.variant = ButtonVariant::Normal;
+    style.variant = cancelIsDefault ? ButtonVariant::Accent : ButtonVariant::Normal;
     if (iconButton("##cancel", {at.x + row - 2.0f * w - gap, at.y, w, h}, cancelLabel, style))
       click = ConfirmClick::Cancel;
   }
@@ -132,13 +138,14 @@ ConfirmClick confirmButtons(const char* acceptLabel, const char* cancelLabel) {
 }
 
 DialogResult messageDialog(const char* id, std::string_view title, std::string_view text,
-                           const char* acceptLabel, const char* cancelLabel) {
+                           const char* acceptLabel, const char* cancelLabel, ReturnGives returns) {
   Modal modal(id);
   if (!modal.open()) return DialogResult::NotOpen;
   if (!modal.began()) return DialogResult::Open;
   modalHeading(title, text);
-  DialogResult result = fromClick(confirmButtons(acceptLabel, cancelLabel));
-  if (enterPressed()) result = DialogResult::Accepted;
+  DialogResult result = fromClick(confirmButtons(acceptLabel, cancelLabel, returns));
+  if (enterPressed())
+    result = returnCancels(cancelLabel, returns) ? DialogResult::Cancelled : DialogResult::Accepted;
   if (keyPressed(Key::Escape)) result = cancelLabel ? DialogResult::Cancelled : DialogResult::Accepted;
   return modal.decide(result);
 }
