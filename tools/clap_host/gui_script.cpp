@@ -121,6 +121,10 @@ bool runStep(GuiSession& s, const Step& step, std::string& error) {
       error = "the plug-in refused";
       return false;
     }
+  } else if (command == "reopen") {
+    if (step.words.size() != 1) return fail("reopen");
+    if (!s.reopen(error)) return false;
+    if (!s.runFrames(3)) s.runFor(50.0);  // no timer to count its ticks by
   } else if (command == "play" || command == "stop") {
     n = {static_cast<int>(ob::kDefaultTempo)};
     if (command == "stop" ? step.words.size() != 1 : !numbers(step, 0, 1, n) || n[0] <= 0)

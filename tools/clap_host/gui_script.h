@@ -15,6 +15,8 @@
 //   clipboard TEXT        the rest of the step put on the clipboard, as
 //                         another program would, for a ctrl+v to paste
 //   hide / show           the editor, through "clap.gui"
+//   reopen                the editor closed and opened again as a host
+//                         does (gui destroy, then create in a new window)
 //   play [BPM] / stop     the host's transport
 //   snapshot FILE.png     a picture of the editor window
 //   usage                 prints "usage: cpu S wall S": the CPU seconds of

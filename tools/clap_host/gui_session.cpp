@@ -116,6 +116,12 @@ bool GuiSession::openEditor(std::string& error) {
     error = "the plug-in does not embed in X11 windows";
     return false;
   }
+  return createEditor(error);
+}
+
+bool GuiSession::createEditor(std::string& error) {
+  const clap_plugin_t* plugin = instance_.plugin();
+  timersBefore_.clear();
   for (const HostTimer& t : host_.timers) timersBefore_.push_back(t.id);
   if (!gui_->create(plugin, CLAP_WINDOW_API_X11, false)) {
     error = "the plug-in's gui create failed";
@@ -150,6 +156,18 @@ bool GuiSession::openEditor(std::string& error) {
     return false;
   }
   return true;
+}
+
+bool GuiSession::reopen(std::string& error) {
+  if (created_) {
+    gui_->hide(instance_.plugin());
+    gui_->destroy(instance_.plugin());
+    created_ = shown_ = false;
+  }
+  if (window_ != 0) XDestroyWindow(display_, window_);
+  window_ = 0;
+  XSync(display_, False);
+  return createEditor(error);
 }
 
 GuiSession::~GuiSession() {

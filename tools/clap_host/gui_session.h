@@ -54,6 +54,12 @@ class GuiSession {
   // editor is gone.
   bool show();
   bool hide();
+  // Closes the editor and opens it again as a host does when the user
+  // closes the plug-in's window and opens it later: hide, destroy and the
+  // host's window closed, then a new window and create, set_scale,
+  // get_size, set_parent and show. False, with the reason, when the
+  // plug-in refuses a call.
+  bool reopen(std::string& error);
   bool shown() const { return shown_; }
   // The editor exists: false after the plug-in reported it closed and
   // destroyed, which the session acknowledges with destroy.
@@ -102,6 +108,8 @@ class GuiSession {
  private:
   GuiSession(Instance& instance, const GuiOptions& options);
   bool openEditor(std::string& error);
+  // The editor made in a new window of the host's.
+  bool createEditor(std::string& error);
   double now() const;
   // One pass: wait for a descriptor or the next due time (at most until
   // untilMs), then serve descriptors, the window, requests, timers, audio.
