@@ -43,25 +43,36 @@ bool EditorView::openProject(const std::filesystem::path& path) {
   startOver();
   commitProject(false);
   refresh();
-  openedFile_ = path;
-  leftOut_ = leftOutEntries(findings);
-  // A sample or an entry left out is said, with why: a sample plays
-  // silent, and no save holds the entry.
-  std::string leftOut = unplayableSummary(host_.project, host_.pool);
-  if (leftOut.empty()) leftOut = leftOutSamples(findings);
-  if (const std::string entries = leftOutSummary(leftOut_); !entries.empty())
-    leftOut += (leftOut.empty() ? "" : "; ") + entries;
-  setStatus(fileStatus("Opened ", path, leftOut), !leftOut.empty());
+  kept_.leftOut = leftOutOf(path, findings);
+  // What the project lacks comes first, with why: a sample plays silent,
+  // and no save holds an entry left out. A sample refused with nothing
+  // kept is said by the findings alone, only here, and not followed.
+  std::string samples = unplayableSummary(host_.project, host_.pool);
+  if (samples.empty()) samples = leftOutSamples(findings);
+  std::string lacking = lacksLine(samples, kept_.leftOut);
+  setStatus(openedStatus(lacking, path), !lacking.empty());
+  if (lacking == lacks()) statusLacks_ = std::move(lacking);
   return true;
 }
 
 bool EditorView::saveProject(const std::filesystem::path& path) {
   const std::filesystem::path target = withProjectSuffix(path);
-  if (leftOut_.count > 0 && sameFile(target, openedFile_)) {
-    saveQuestion_.ask(target, saveWithoutQuestion(fileNameOf(target), leftOut_));
+  if (kept_.leftOut.count > 0 && sameFile(target, kept_.leftOut.file)) {
+    saveQuestion_.ask(target, saveWithoutQuestion(fileNameOf(target), kept_.leftOut));
     return false;
   }
   return writeProject(target);
+}
+
+bool EditorView::answerSaveQuestion(SaveAnswer answer) {
+  const std::optional<SaveQuestion::Answered> answered = saveQuestion_.answer(answer);
+  return answered && takeAnswer(*answered);
+}
+
+bool EditorView::takeAnswer(const SaveQuestion::Answered& answered) {
+  if (answered.answer == SaveAnswer::SaveWithout) return writeProject(answered.target);
+  setStatus(keptFileStatus(answered.target), false);
+  return false;
 }
 
 bool EditorView::writeProject(const std::filesystem::path& target) {
@@ -70,8 +81,13 @@ bool EditorView::writeProject(const std::filesystem::path& target) {
     setStatus(fileStatus("Could not save ", target, error), true);
     return false;
   }
-  if (sameFile(target, openedFile_)) leftOut_ = {};
-  setStatus(fileStatus("Saved ", target), false);
+  FileStatus saved = fileStatus("Saved ", target);
+  if (sameFile(target, kept_.leftOut.file)) {
+    // The file holds no entry the open left out any more.
+    saved.text += savedWithout(kept_.leftOut);
+    kept_.leftOut = {};
+  }
+  setStatus(std::move(saved), false);
   return true;
 }
 

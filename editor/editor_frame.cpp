@@ -27,10 +27,11 @@ void EditorView::frame(const ui::FrameInfo& frame) {
     // The host loaded a state under the open editor: the histories hold
     // another project and the selection may point past it.
     seenStateLoads_ = host_.stateLoads;
-    leftOut_ = {};  // the project no longer comes from the file opened
     startOver();
     refresh();
-    showUnplayableSamples();
+    // What the status line said the project lacked follows the new one.
+    followLacks();
+    if (statusLacks_.empty()) showLacks();
   }
   if (!started_) {
     bench_.rebuild();
@@ -44,7 +45,7 @@ void EditorView::frame(const ui::FrameInfo& frame) {
   const HeaderBarResult header = drawHeaderBar(frame, content);
   handleEditShortcuts();
   runHeaderResults(header);
-  if (const std::optional<std::filesystem::path> target = saveQuestion_.draw()) writeProject(*target);
+  if (const std::optional<SaveQuestion::Answered> answered = saveQuestion_.draw()) takeAnswer(*answered);
   drawBelowHeader(content);
   runRenders();
 }

@@ -50,7 +50,8 @@ EditorView::EditorView(EngineHost& host, ob::KeptDocument& kept, HostReport repo
       seenStateLoads_(host.stateLoads) {
   // Last: the handlers may reach any member.
   bench_.wire();
-  showUnplayableSamples();
+  // A reopened editor says what it said of the project before.
+  showLacks();
 }
 
 ob::Project& EditorView::project() { return host_.project; }
@@ -126,7 +127,7 @@ void EditorView::commitProject(bool keepPosition) {
 void EditorView::publishSamples() {
   host_.publishSamples();
   bench_.samplesChanged();
-  followUnplayableSamples();
+  followLacks();
 }
 
 void EditorView::restore(UndoHistory& from, UndoHistory& to) {
@@ -183,24 +184,28 @@ void EditorView::startOver() {
   kitBrowser_.markClean();
 }
 
-void EditorView::showUnplayableSamples() {
-  if (std::string line = unplayableLine(host_.project, host_.pool); !line.empty()) {
-    setStatus(std::move(line), true);
-    statusNamesUnplayable_ = true;
+std::string EditorView::lacks() const {
+  return lacksLine(unplayableSummary(host_.project, host_.pool), kept_.leftOut);
+}
+
+void EditorView::showLacks() {
+  if (std::string line = lacks(); !line.empty()) {
+    setStatus(line, true);
+    statusLacks_ = std::move(line);
   }
 }
 
-void EditorView::followUnplayableSamples() {
-  if (!statusNamesUnplayable_) return;
+void EditorView::followLacks() {
+  if (statusLacks_.empty() || lacks() == statusLacks_) return;
   setStatus(std::string(), false);
-  showUnplayableSamples();
+  showLacks();
 }
 
 void EditorView::setStatus(std::string text, bool error, StatusName name) {
   statusText_ = std::move(text);
   statusError_ = error;
   statusName_ = name;
-  statusNamesUnplayable_ = false;
+  statusLacks_.clear();
 }
 
 }  // namespace orbi

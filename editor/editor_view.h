@@ -94,10 +94,14 @@ class EditorView : public ui::View, public EditorContext {
   // Project files (editor_files.cpp). A failure changes nothing but the
   // status line. An open tells the host's log what it found. A save over
   // the file opened last, when its open left entries out, first asks
-  // (saveQuestion) and saves only once the user says so.
+  // (saveQuestion) and saves only once the user says so: from a frame, or
+  // answerSaveQuestion where none is drawn. What the open left out is kept
+  // with the instance's kept document, so a reopened editor asks too.
   bool openProject(const std::filesystem::path& path);
   bool saveProject(const std::filesystem::path& path);
   const SaveQuestion& saveQuestion() const { return saveQuestion_; }
+  // True when the answer saved the file.
+  bool answerSaveQuestion(SaveAnswer answer);
 
   // Kit commands; the save form and the browser open under the header's
   // kit field from the next frame.
@@ -154,13 +158,17 @@ class EditorView : public ui::View, public EditorContext {
   // What a fresh project asks of the view: no history, the first part, no
   // step, no macro selected and the kit as it came as the clean state.
   void startOver();
-  // The status line names the slots whose sample cannot play, and why, and
-  // keeps saying what holds as samples come in: a repair clears it.
-  void showUnplayableSamples();
-  void followUnplayableSamples();
+  // What the project lacks now: the slots whose sample cannot play, and
+  // why, then the entries its file left out (lacksLine).
+  std::string lacks() const;
+  // The status line says what the project lacks, and keeps saying what
+  // holds as samples come in, after any load: a repair clears it.
+  void showLacks();
+  void followLacks();
   // Writes the project file; a save over the opened file leaves it
   // holding no entry the open left out.
   bool writeProject(const std::filesystem::path& target);
+  bool takeAnswer(const SaveQuestion::Answered& answered);
 
   // Frame stages (editor_frame.cpp).
   // The macros the host moves, as bits: a NaN equals itself.
@@ -184,10 +192,6 @@ class EditorView : public ui::View, public EditorContext {
   EngineHost& host_;
   ob::KeptDocument& kept_;
   HostReport report_;
-  // The file opened last and the entries its open left out, which a save
-  // over it asks about first.
-  std::filesystem::path openedFile_;
-  LeftOutEntries leftOut_;
   SaveQuestion saveQuestion_;
   double nowMs_ = 0.0;    // the frame's time: the clock of undo coalescing
   bool started_ = false;  // the first frame's start-up work is done
@@ -225,7 +229,9 @@ class EditorView : public ui::View, public EditorContext {
   std::string statusText_;
   bool statusError_ = false;
   StatusName statusName_;  // the file name in the status text, which may give way
-  bool statusNamesUnplayable_ = false;  // the status text is showUnplayableSamples'
+  // What the status text says the project lacks, which it follows; empty
+  // when it follows nothing.
+  std::string statusLacks_;
   Audition audition_;
   double renderShareMs_ = RenderBudget::kFrameShareMs;
   // The engine host's state-load count this view has caught up with.

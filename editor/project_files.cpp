@@ -62,8 +62,8 @@ std::string leftOutSamples(const ob::Diagnostics& diagnostics) {
   return std::to_string(count) + " samples play silent, the first: " + startingLowerCase(first->message);
 }
 
-LeftOutEntries leftOutEntries(const ob::Diagnostics& diagnostics) {
-  LeftOutEntries leftOut;
+ob::LeftOutOfFile leftOutOf(const std::filesystem::path& file, const ob::Diagnostics& diagnostics) {
+  ob::LeftOutOfFile leftOut;
   for (const ob::Diagnostic& d : diagnostics) {
     std::optional<std::string> why = ob::entryLeftOut(d);
     if (!why) continue;
@@ -72,26 +72,51 @@ LeftOutEntries leftOutEntries(const ob::Diagnostics& diagnostics) {
       leftOut.why = std::move(*why);
     }
   }
+  if (leftOut.count > 0) leftOut.file = file;
   return leftOut;
 }
 
-std::string leftOutSummary(const LeftOutEntries& leftOut) {
+std::string leftOutSummary(const ob::LeftOutOfFile& leftOut) {
   if (leftOut.count == 0) return {};
   const std::string because = " (" + leftOut.why + ")";
-  if (leftOut.count == 1) return leftOut.first + " is left out, and a save will not hold it" + because;
-  return std::to_string(leftOut.count) +
-         " entries are left out, and a save will not hold them; the first is " + leftOut.first + because;
+  if (leftOut.count == 1) return "left out " + leftOut.first + ", which a save does not hold" + because;
+  return "left out " + std::to_string(leftOut.count) + " entries, which a save does not hold; the first " +
+         leftOut.first + because;
 }
 
-std::string saveWithoutQuestion(std::string_view fileName, const LeftOutEntries& leftOut) {
+std::string lacksLine(std::string_view samples, const ob::LeftOutOfFile& leftOut) {
+  std::string line(samples);
+  if (const std::string entries = leftOutSummary(leftOut); !entries.empty())
+    line += (line.empty() ? "" : "; ") + entries;
+  if (!line.empty()) line[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(line[0])));
+  return line;
+}
+
+FileStatus openedStatus(const std::string& lacks, const std::filesystem::path& path) {
+  return lacks.empty() ? fileStatus("Opened ", path) : fileStatus(lacks + "; opened ", path);
+}
+
+std::string saveWithoutQuestion(std::string_view fileName, const ob::LeftOutOfFile& leftOut) {
   const std::string because = " (" + leftOut.why + ")";
   const std::string file(fileName);
   if (leftOut.count == 1)
     return file + " holds " + leftOut.first + ", which was left out when it was opened" + because +
-           ". Saving over it writes the file without it.";
+           ". Saving over it writes the file without it. To keep it, cancel and save under another name.";
   return file + " holds " + std::to_string(leftOut.count) +
          " entries that were left out when it was opened, the first " + leftOut.first + because +
-         ". Saving over it writes the file without them.";
+         ". Saving over it writes the file without them. To keep them, cancel and save under another name.";
+}
+
+std::string savedWithout(const ob::LeftOutOfFile& leftOut) {
+  if (leftOut.count == 0) return {};
+  if (leftOut.count == 1) return " without " + leftOut.first;
+  return " without the " + std::to_string(leftOut.count) + " entries its open left out";
+}
+
+FileStatus keptFileStatus(const std::filesystem::path& path) {
+  FileStatus status = fileStatus("Kept ", path);
+  status.text += " as it was: not saved";
+  return status;
 }
 
 }  // namespace orbi

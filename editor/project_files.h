@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "document/diagnostics.h"
+#include "document/project/kept_document.h"
 
 namespace orbi {
 
@@ -50,21 +51,34 @@ FileStatus fileStatus(std::string_view verb, const std::filesystem::path& path, 
 // the first: ...").
 std::string leftOutSamples(const ob::Diagnostics& diagnostics);
 
-// The archive entries an open left out, which no save holds.
-struct LeftOutEntries {
-  std::size_t count = 0;
-  std::string first;  // the first one's name
-  std::string why;    // why the first, in lower-case words
-};
-LeftOutEntries leftOutEntries(const ob::Diagnostics& diagnostics);
+// The archive entries the open of the file left out, from its findings.
+ob::LeftOutOfFile leftOutOf(const std::filesystem::path& file, const ob::Diagnostics& diagnostics);
 
-// What an open says of them: empty for none; else the entry and why for
-// one ("future/a.bin is left out, and a save will not hold it (entries
-// ...)"), or the count and the first for several.
-std::string leftOutSummary(const LeftOutEntries& leftOut);
+// What the status line says of them: empty for none; else the entry and
+// why for one ("left out future/a.bin, which a save does not hold
+// (entries ...)"), or the count and the first for several.
+std::string leftOutSummary(const ob::LeftOutOfFile& leftOut);
+
+// What a project lacks, as one line of the status line: what its samples
+// lack (as unplayableSummary or leftOutSamples say it), then the entries
+// its file left out; empty when it lacks nothing.
+std::string lacksLine(std::string_view samples, const ob::LeftOutOfFile& leftOut);
+
+// After an open: what the project lacks first, so that a short status line
+// still shows it, then the file; or only "Opened " and the file.
+FileStatus openedStatus(const std::string& lacks, const std::filesystem::path& path);
 
 // What a save over the opened file asks first: that the file holds them,
-// and that the save writes it without them.
-std::string saveWithoutQuestion(std::string_view fileName, const LeftOutEntries& leftOut);
+// that the save writes it without them, and how to keep them.
+std::string saveWithoutQuestion(std::string_view fileName, const ob::LeftOutOfFile& leftOut);
+
+// What follows "Saved " and the file's name after a save over it wrote it
+// without them: " without future/a.bin", or " without the 3 entries its
+// open left out"; empty for none.
+std::string savedWithout(const ob::LeftOutOfFile& leftOut);
+
+// What the status line says when the user kept the file as it was: "Kept
+// big.project.orbi as it was: not saved".
+FileStatus keptFileStatus(const std::filesystem::path& path);
 
 }  // namespace orbi

@@ -19,14 +19,20 @@ void SaveQuestion::ask(std::filesystem::path target, std::string text) {
   opening_ = true;
 }
 
-std::optional<std::filesystem::path> SaveQuestion::draw() {
+std::optional<SaveQuestion::Answered> SaveQuestion::draw() {
   if (text_.empty()) return std::nullopt;
   if (std::exchange(opening_, false)) ui::openPopup(kPopup);
-  const ui::DialogResult answer = ui::messageDialog(kPopup, "Entries left out", text_, "Save", "Cancel");
-  if (answer == ui::DialogResult::Open) return std::nullopt;
+  const ui::DialogResult result =
+      ui::messageDialog(kPopup, "Entries left out", text_, "Save anyway", "Cancel", ui::ReturnGives::Cancel);
+  if (result == ui::DialogResult::Open) return std::nullopt;
+  return answer(result == ui::DialogResult::Accepted ? SaveAnswer::SaveWithout : SaveAnswer::KeepFile);
+}
+
+std::optional<SaveQuestion::Answered> SaveQuestion::answer(SaveAnswer answer) {
+  if (text_.empty()) return std::nullopt;
   text_.clear();
-  if (answer != ui::DialogResult::Accepted) return std::nullopt;
-  return std::move(target_);
+  opening_ = false;
+  return Answered{answer, std::move(target_)};
 }
 
 }  // namespace orbi

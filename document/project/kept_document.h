@@ -7,6 +7,9 @@
 // hands a fresh one back beside the project and pool it read; whoever holds
 // that project passes it to the save. Main thread.
 
+#include <cstddef>
+#include <filesystem>
+#include <string>
 #include <vector>
 
 #include "document/archive/zip_entry.h"
@@ -15,6 +18,16 @@
 #include "document/json/json_value.h"
 
 namespace ob {
+
+// The archive entries an open of a project file left out of it (past what
+// a load keeps unread), which no save holds: a save over that file asks
+// first. Set by whoever opened the file; a state load has none.
+struct LeftOutOfFile {
+  std::filesystem::path file;
+  std::size_t count = 0;
+  std::string first;  // the first one's name
+  std::string why;    // why the first, in lower-case words
+};
 
 struct KeptDocument {
   JsonValue loadedDocument;
@@ -31,6 +44,9 @@ struct KeptDocument {
   // names a save writes them by: held only where written whole they would
   // pass the largest archive a load reads, and copied by a save as read.
   std::vector<zip::StoredEntry> packedSampleFiles;
+  // Held here, with the instance, rather than by the editor's window,
+  // which a host closes and opens again; replaced by every load.
+  LeftOutOfFile leftOut;
 };
 
 }  // namespace ob

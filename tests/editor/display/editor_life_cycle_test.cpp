@@ -4,12 +4,18 @@
 // leaves it drawing. Skips without DISPLAY.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 
+#include "document/archive/zip_writer.h"
 #include "editor/editor_view.h"
 #include "editor/editor_wrapper.h"
 #include "plugin/plugin.h"
+#include "support/scoped_env.h"
 #include "tools/clap_host/factory_kit.h"
 
 // After our own headers: Xlib defines macros such as None.
@@ -124,6 +130,45 @@ TEST_F(EditorLifeCycle, AStateLoadUnderTheOpenEditorKeepsItDrawing) {
   ASSERT_TRUE(session->runFrames(200));
   EXPECT_GT(paintedShare(picture()), 0.9);
   EXPECT_EQ(state(), loaded) << "the editor changed the loaded project by itself";
+}
+
+std::vector<char> fileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// An open that left an entry out (past the 64 MiB a load keeps unread), the
+// editor closed and opened again, and "Save project..." over the file with
+// Return to every question: the file keeps the entry. Only the question's
+// other answer writes it without.
+TEST_F(EditorLifeCycle, AReopenedEditorStillAsksBeforeASaveDropsWhatTheOpenLeftOut) {
+  const std::filesystem::path home =
+      std::filesystem::temp_directory_path() / ("orbi_reopen_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(home);
+  const ob::test::ScopedEnv homeVariable("HOME", home.string());
+  const std::filesystem::path file = home / "big.project.orbi";
+  const std::vector<std::uint8_t> document = state();  // the demo, after the state's 8-byte head
+  ob::Diagnostics d;
+  const std::vector<std::uint8_t> zip =
+      *ob::zip::writeZip({{"instance.json", {document.begin() + 8, document.end()}},
+                          {"future/a.bin", std::vector<std::uint8_t>(65u << 20), true}},
+                         d);
+  std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(zip.data()), std::ssize(zip));
+  const std::vector<char> before = fileBytes(file);
+  open();
+  // At scale 1: the header's menu, its "Open project..." and "Save
+  // project..." items; the in-editor chooser's first entry, its Open and,
+  // while it asks, its Replace button; the question's "Save anyway".
+  const std::string saveAsBig = "click 60 38; click 66 166; frames 5; type big; key Return; frames 3";
+  run("click 60 38; click 66 150; frames 5; click 250 320; click 279 664; frames 10; reopen; " + saveAsBig +
+      "; key Return; frames 3");
+  EXPECT_EQ(fileBytes(file), before) << "Return to \"already exists. Replace it?\" replaced it";
+  run("key Return; frames 3; click 232 656; frames 5; key Return; frames 5");
+  EXPECT_EQ(fileBytes(file), before) << "Return to \"Entries left out\" saved without the entry";
+  run(saveAsBig + "; click 232 656; frames 5; click 664 454; frames 5");
+  EXPECT_NE(fileBytes(file), before) << "the question was not there to answer";
+  close();
+  std::filesystem::remove_all(home);
 }
 
 // The same close and reopen inside this process, where the root view can
