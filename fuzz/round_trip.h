@@ -85,19 +85,34 @@ inline bool keptAsStored(const ob::zip::ArchiveIndex& before, const ob::zip::Loc
          stored == after.stored(again);
 }
 
-// Every entry of an instance package that the load located is in the save.
+// A legacy package's sample file is saved as an asset: the same bytes,
+// stored as they were when a slot keeps them unplayed.
+inline bool savedAsAnAsset(const ob::zip::ArchiveIndex& before, const ob::zip::LocatedEntry& entry,
+                           const ob::zip::ArchiveIndex* after) {
+  if (after == nullptr || !entry.record.name.starts_with("samples/")) return false;
+  for (const ob::zip::LocatedEntry& again : after->entries())
+    if (again.record.name.starts_with("assets/") && (keptAsStored(before, entry, *after, again, false) ||
+                                                     keptAsStored(before, entry, *after, again, true)))
+      return true;
+  return false;
+}
+
+// Every entry of a package that the load located is in the save, a legacy
+// package's as a current one's.
 inline bool keepsTheEntries(const ob::ByteSource& from, const ob::ByteSource& to, const Loaded& first,
                             const ob::Diagnostics& findings) {
   ob::Diagnostics unused;
   const auto before = ob::zip::ArchiveIndex::open(from, unused, {});
-  if (!before || before->find("instance.json") == nullptr) return true;  // legacy: by what it means
+  if (!before) return true;
+  const bool legacy = before->find("instance.json") == nullptr;
   const auto after = ob::zip::ArchiveIndex::open(to, unused, {});
   for (const ob::zip::LocatedEntry& entry : before->entries()) {
     const std::string& name = entry.record.name;
-    if (name == "instance.json" || dropped(findings, name)) continue;
+    if (name == (legacy ? "project.json" : "instance.json") || dropped(findings, name)) continue;
     const ob::zip::LocatedEntry* again = after ? after->find(name) : nullptr;
-    if (again == nullptr || !keptAsStored(*before, entry, *after, *again, playsFile(first, name)))
-      return false;
+    if (again != nullptr && keptAsStored(*before, entry, *after, *again, !legacy && playsFile(first, name)))
+      continue;
+    if (!legacy || !savedAsAnAsset(*before, entry, after ? &*after : nullptr)) return false;
   }
   return true;
 }
@@ -331,7 +346,8 @@ inline bool keepsWhatTheLoadRead(const std::uint8_t* input, std::size_t size,
   const ob::MemoryBytes from(input, size);
   const ob::MemoryBytes to(saved.data(), saved.size());
   if (!keepsTheEntries(from, to, first, findings)) return false;
-  if (first.kept.loadedDocument.isNull()) return true;  // read as legacy: by what it means
+  // Read as legacy: no member was kept unknown, and no reference written.
+  if (first.kept.loadedDocument.isNull()) return true;
   const ob::JsonValue read = documentOf(from);
   const ob::JsonValue written = documentOf(to);
   return keepsTheUnknown(first.kept, written) && keepsTheReferences(read, written);

@@ -437,9 +437,10 @@ bool readInstanceFrom(const ByteSource& source, const zip::Limits& limits, Proje
 
 // A legacy package is read for its document and the samples it names;
 // nothing else in it is unpacked, and nothing that claims to grow beyond
-// reason.
+// reason. Every other entry, and a sample's file that no slot takes, is
+// kept as stored, as a current package's are.
 bool readLegacyArchive(const ByteSource& source, const zip::Limits& limits, Project& project,
-                       SamplePool& pool, const SamplePool* shareFrom, PlayedFiles& played,
+                       SamplePool& pool, const SamplePool* shareFrom, KeptDocument& kept, PlayedFiles& played,
                        Diagnostics& diagnostics, std::string& error, DocumentSource documentSource) {
   const std::optional<zip::ArchiveIndex> archive = zip::ArchiveIndex::open(source, diagnostics, limits);
   if (!archive) {
@@ -465,6 +466,7 @@ bool readLegacyArchive(const ByteSource& source, const zip::Limits& limits, Proj
     reportUnreadableLegacy(documentSource, "/project.json", error, diagnostics);
     return false;
   }
+  std::unordered_set<const zip::LocatedEntry*> used{doc};
   SampleFiles files(pool, shareFrom);
   const int count = project.samples.count < kSampleSlots ? project.samples.count : kSampleSlots;
   for (int i = 0; i < count; ++i) {
@@ -487,6 +489,7 @@ bool readLegacyArchive(const ByteSource& source, const zip::Limits& limits, Proj
       };
       source.packedBytes = packedBytesOf(audio->record);
       outcome = files.load(entryName, i, source);
+      if (outcome == SampleFileOutcome::Loaded || files.kept(entryName)) used.insert(audio);
     }
     if (outcome == SampleFileOutcome::Loaded) {
       played.note(pool, i, *audio);
@@ -500,6 +503,7 @@ bool readLegacyArchive(const ByteSource& source, const zip::Limits& limits, Proj
       reportUnreadableLegacySample(diagnostics, path, name, files.decodeError(entryName),
                                    files.kept(entryName));
   }
+  kept.keptEntries = keepUnusedEntries(*archive, used, diagnostics);
   project.seed = hashSource(source);
   return true;
 }
@@ -600,7 +604,7 @@ bool readDocumentUnguarded(const ByteSource& source, Project& project, SamplePoo
     ok = namesInstanceEntry(source)
              ? readInstanceFrom(source, limits, *fresh, freshPool, shareFrom, freshKept, played, project.seed,
                                 diagnostics, localError)
-             : readLegacyArchive(source, limits, *fresh, freshPool, shareFrom, played, diagnostics,
+             : readLegacyArchive(source, limits, *fresh, freshPool, shareFrom, freshKept, played, diagnostics,
                                  localError, documentSource);
   } else {
     std::vector<std::uint8_t> scratch;
@@ -662,13 +666,13 @@ bool readInstanceDocument(const std::uint8_t* bytes, std::size_t size, Project& 
 }
 
 bool readLegacyProjectDocument(const std::uint8_t* bytes, std::size_t size, Project& project,
-                               SamplePool& pool, Diagnostics& diagnostics, std::string& error,
-                               DocumentSource source) {
+                               SamplePool& pool, KeptDocument& kept, Diagnostics& diagnostics,
+                               std::string& error, DocumentSource source) {
   const MemoryBytes memory(bytes, size);
   PlayedFiles played;
   if (looksLikeZip(memory))
-    return readLegacyArchive(memory, kDocumentZipLimits, project, pool, nullptr, played, diagnostics, error,
-                             source);
+    return readLegacyArchive(memory, kDocumentZipLimits, project, pool, nullptr, kept, played, diagnostics,
+                             error, source);
   std::vector<std::uint8_t> scratch;
   const auto text = documentText(memory, scratch, diagnostics, error);
   return text && readLegacyText(parseText(*text, nullptr), memory, project, diagnostics, error, source);
