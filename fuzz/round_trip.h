@@ -18,6 +18,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,7 @@
 #include "document/project/kept_document.h"
 #include "document/project/project_save.h"
 #include "engine/model/project.h"
+#include "engine/model/utf8_text.h"
 #include "engine/pool/sample_pool.h"
 
 namespace obfuzz {
@@ -337,15 +339,25 @@ inline ob::JsonValue documentOf(const ob::ByteSource& bytes) {
   return package ? std::move(package->package().document) : ob::JsonValue{};
 }
 
+// Whether a save's document, the text alone or its archive's, is UTF-8.
+inline bool savedAsUtf8(const ob::ByteSource& saved) {
+  ob::Diagnostics unused;
+  const auto archive = ob::zip::ArchiveIndex::open(saved, unused, {});
+  const ob::zip::LocatedEntry* document = archive ? archive->find("instance.json") : nullptr;
+  const auto text = document ? archive->unpack(*document, unused) : std::nullopt;
+  const std::span<const std::uint8_t> bytes = text ? std::span(*text) : saved.inMemory();
+  return (!archive || text) && ob::isValidUtf8({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+}
+
 // Whether `saved`, the save of what `first` loaded from `input` (with
 // those findings), keeps all of what it read: every entry, every member
-// kept unknown and every reference.
+// kept unknown and every reference, in a document that is UTF-8.
 inline bool keepsWhatTheLoadRead(const std::uint8_t* input, std::size_t size,
                                  const std::vector<std::uint8_t>& saved, const Loaded& first,
                                  const ob::Diagnostics& findings) {
   const ob::MemoryBytes from(input, size);
   const ob::MemoryBytes to(saved.data(), saved.size());
-  if (!keepsTheEntries(from, to, first, findings)) return false;
+  if (!savedAsUtf8(to) || !keepsTheEntries(from, to, first, findings)) return false;
   // Read as legacy: no member was kept unknown, and no reference written.
   if (first.kept.loadedDocument.isNull()) return true;
   const ob::JsonValue read = documentOf(from);

@@ -118,7 +118,9 @@ std::int32_t importWavFile(SamplePool& pool, Project& project, const std::filesy
   const std::u8string utf8 = path.u8string();
   const std::string_view full(reinterpret_cast<const char*>(utf8.data()), utf8.size());
   SampleSlot record{};
-  copyText(record.name, std::string(utf8Prefix(fileNamePart(full), sizeof record.name - 1)).c_str());
+  // A file's name is bytes; what of it is not UTF-8 reads as U+FFFD, as a
+  // save would write it.
+  copyText(record.name, mendedUtf8(fileNamePart(full)).c_str());
   project.samples.slots[slot] = record;
   if (project.samples.count < slot + 1) project.samples.count = static_cast<std::uint8_t>(slot + 1);
   if (!digest.empty()) answerKeptSlots(pool, slot, digest);

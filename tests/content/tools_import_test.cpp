@@ -318,6 +318,11 @@ TEST_F(ImportTest, LongNamesAreCutToWholeCharacters) {
   writeFile(dir.path / fits, toneWav());
   ASSERT_EQ(ob::importWavFile(pool, *project, dir.path / fits), 2);
   EXPECT_EQ(std::string(project->samples.slots[2].name), fits);
+
+  // A name's bytes that are not UTF-8 read as U+FFFD, as a save writes them.
+  writeFile(dir.path / "caf\xE9.wav", toneWav());
+  ASSERT_EQ(ob::importWavFile(pool, *project, dir.path / "caf\xE9.wav"), 3);
+  EXPECT_EQ(std::string(project->samples.slots[3].name), "caf\xEF\xBF\xBD.wav");
 }
 
 TEST(FileNamePart, TakesTheTextAfterTheLastSeparator) {
