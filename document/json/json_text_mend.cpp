@@ -47,7 +47,9 @@ TextMend walk(std::string_view text, std::string& mended, Diagnostics& found, st
   std::size_t copied = 0;  // the text before it is in `mended`
   bool mending = false;
   // The path of the last warning: a member's key and value are said once.
+  // Past those said whole only the count matters, and no path is made.
   std::optional<std::string> said;
+  std::size_t warned = 0;
   for (std::size_t pos = 0; pos < text.size();) {
     const char c = text[pos];
     if (c == '"') {
@@ -65,8 +67,15 @@ TextMend walk(std::string_view text, std::string& mended, Diagnostics& found, st
                              [&mended](const char* bytes, std::size_t n) { mended.append(bytes, n); });
       copied = pos;
       if (mended.size() > most) return TextMend::TooLarge;
+      if (warned > kFindingsSaidWhole) {
+        found.warn("not-utf8", {}, kNotUtf8);
+        continue;
+      }
       std::string path = pathOf(places);
-      if (said != path) found.warn("not-utf8", path, kNotUtf8);
+      if (said != path) {
+        found.warn("not-utf8", path, kNotUtf8);
+        ++warned;
+      }
       said = std::move(path);
       continue;
     }
