@@ -448,8 +448,9 @@ TEST(SavedText, NamesOfAnyBytesSaveAsUtf8CutAtACharacter) {
         const std::string_view stored = ob::fixedText(field.data(), field.size());
         const std::string whole = mended.substr(0, mended.find('\0'));
         EXPECT_TRUE(whole.starts_with(stored) && ob::isValidUtf8(stored));
-        if (stored.size() < whole.size())
+        if (stored.size() < whole.size()) {
           EXPECT_GT(stored.size() + ob::utf8StepAt(whole, stored.size()).length, field.size() - 1);
+        }
       }
       const std::vector<std::uint8_t> saved = ob::writeProjectDocument(*project, pool, kept);
       EXPECT_TRUE(ob::isValidUtf8(textOf(saved)));
