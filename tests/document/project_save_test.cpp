@@ -377,7 +377,9 @@ namespace project_save_test {
 // a character's boundary, a name that is not UTF-8 is said where it stands,
 // the save is UTF-8, and the save of its load is the same bytes.
 TEST(SavedText, NamesOfAnyBytesSaveAsUtf8CutAtACharacter) {
-  using Field = std::span<const char> (*)(const ob::Project&);
+  using Text = std::span<const char>;
+  using P = const ob::Project&;
+  using Field = Text (*)(P);
   const std::string head = R"({"kind":"instance","spec":"1.0","plugin":"orbitrane",)";
   const std::string voice = R"("sounds":{"s":{"machine":"drum"}},"voices":{"v":{"sound":"s"}})";
   const std::string kit = R"({"patterns":[{"numTracks":1,"kit":{"sounds":[{"machine":"drum"}],)";
@@ -388,36 +390,31 @@ TEST(SavedText, NamesOfAnyBytesSaveAsUtf8CutAtACharacter) {
     Field field;           // null for a member kept unread
   } cases[] = {
       {head + R"("meta":{"name":"@"},"state":{)" + voice + "}}", "", "/meta/name",
-       [](const ob::Project& p) { return std::span<const char>(p.patterns[0].kit.name); }},
+       [](P p) -> Text { return p.patterns[0].kit.name; }},
       {head + R"("meta":{"name":"k","tags":["@"]},"state":{)" + voice + "}}", "", "/meta/tags/0",
-       [](const ob::Project& p) { return std::span<const char>(p.patterns[0].kit.tags[0]); }},
+       [](P p) -> Text { return p.patterns[0].kit.tags[0]; }},
       {head + R"("state":{)" + voice + R"(,"project":{"name":"@"}}})", "", "/state/project/name",
-       [](const ob::Project& p) { return std::span<const char>(p.name); }},
+       [](P p) -> Text { return p.name; }},
       {head + R"("state":{)" + voice + R"(,"project":{"name":"p","part":"@"}}})", "", "/state/project/part",
-       [](const ob::Project& p) { return std::span<const char>(p.patterns[0].name); }},
+       [](P p) -> Text { return p.patterns[0].name; }},
       {head + R"("state":{"sounds":{"s@":{"machine":"drum"}},"voices":{"v":{"sound":"s@"}}}})", "s",
-       "/state/sounds/",
-       [](const ob::Project& p) { return std::span<const char>(p.patterns[0].kit.sounds[0].id); }},
+       "/state/sounds/", [](P p) -> Text { return p.patterns[0].kit.sounds[0].id; }},
       {head + R"("state":{"sounds":{"s":{"machine":"drum","name":"@"}},"voices":{"v":{"sound":"s"}}}})", "",
-       "/state/sounds/s/name",
-       [](const ob::Project& p) { return std::span<const char>(p.patterns[0].kit.sounds[0].name); }},
+       "/state/sounds/s/name", [](P p) -> Text { return p.patterns[0].kit.sounds[0].name; }},
       {head + R"("state":{"sounds":{"s":{"machine":"drum"}},"voices":{"v@":{"sound":"s"}}}})", "v",
-       "/state/voices/",
-       [](const ob::Project& p) { return std::span<const char>(p.patterns[0].tracks[0].id); }},
+       "/state/voices/", [](P p) -> Text { return p.patterns[0].tracks[0].id; }},
       {head + R"("state":{)" + voice + R"(,"samples":{"k@":{"order":0,"tags":["@"]}}}})", "k",
-       "/state/samples/",
-       [](const ob::Project& p) { return std::span<const char>(p.samples.slots[0].name); }},
+       "/state/samples/", [](P p) -> Text { return p.samples.slots[0].name; }},
       {head + R"("state":{)" + voice + R"(,"macros":{"macro1":{"name":"@"}}}})", "",
-       "/state/macros/macro1/name",
-       [](const ob::Project& p) { return std::span<const char>(p.patterns[0].kit.macros[0].name); }},
+       "/state/macros/macro1/name", [](P p) -> Text { return p.patterns[0].kit.macros[0].name; }},
       {head + R"("state":{)" + voice + R"(,"x":["@"]}})", "", "/state/x/0", nullptr},
-      {R"({"name":"@"})", "", "/name", [](const ob::Project& p) { return std::span<const char>(p.name); }},
+      {R"({"name":"@"})", "", "/name", [](P p) -> Text { return p.name; }},
       {kit + R"("name":"@","macros":[{"name":"@"}]}}]})", "", "/patterns/0/kit/name",
-       [](const ob::Project& p) { return std::span<const char>(p.patterns[0].kit.name); }},
+       [](P p) -> Text { return p.patterns[0].kit.name; }},
       {kit + R"("tags":["@"]},"tracks":[{"id":"t@","soundIndex":0}]}]})", "t", "/patterns/0/tracks/0/id",
-       [](const ob::Project& p) { return std::span<const char>(p.patterns[0].tracks[0].id); }},
+       [](P p) -> Text { return p.patterns[0].tracks[0].id; }},
       {R"({"samples":[{"name":"@","tags":["@"]}]})", "", "/samples/0/name",
-       [](const ob::Project& p) { return std::span<const char>(p.samples.slots[0].name); }},
+       [](P p) -> Text { return p.samples.slots[0].name; }},
   };
   std::vector<std::string> names;
   std::mt19937 random(83);
