@@ -18,6 +18,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,7 @@
 #include "document/project/kept_document.h"
 #include "document/project/project_save.h"
 #include "engine/model/project.h"
+#include "engine/model/utf8_text.h"
 #include "engine/pool/sample_pool.h"
 
 namespace obfuzz {
@@ -85,19 +87,34 @@ inline bool keptAsStored(const ob::zip::ArchiveIndex& before, const ob::zip::Loc
          stored == after.stored(again);
 }
 
-// Every entry of an instance package that the load located is in the save.
+// A legacy package's sample file is saved as an asset: the same bytes,
+// stored as they were when a slot keeps them unplayed.
+inline bool savedAsAnAsset(const ob::zip::ArchiveIndex& before, const ob::zip::LocatedEntry& entry,
+                           const ob::zip::ArchiveIndex* after) {
+  if (after == nullptr || !entry.record.name.starts_with("samples/")) return false;
+  for (const ob::zip::LocatedEntry& again : after->entries())
+    if (again.record.name.starts_with("assets/") && (keptAsStored(before, entry, *after, again, false) ||
+                                                     keptAsStored(before, entry, *after, again, true)))
+      return true;
+  return false;
+}
+
+// Every entry of a package that the load located is in the save, a legacy
+// package's as a current one's.
 inline bool keepsTheEntries(const ob::ByteSource& from, const ob::ByteSource& to, const Loaded& first,
                             const ob::Diagnostics& findings) {
   ob::Diagnostics unused;
   const auto before = ob::zip::ArchiveIndex::open(from, unused, {});
-  if (!before || before->find("instance.json") == nullptr) return true;  // legacy: by what it means
+  if (!before) return true;
+  const bool legacy = before->find("instance.json") == nullptr;
   const auto after = ob::zip::ArchiveIndex::open(to, unused, {});
   for (const ob::zip::LocatedEntry& entry : before->entries()) {
     const std::string& name = entry.record.name;
-    if (name == "instance.json" || dropped(findings, name)) continue;
+    if (name == (legacy ? "project.json" : "instance.json") || dropped(findings, name)) continue;
     const ob::zip::LocatedEntry* again = after ? after->find(name) : nullptr;
-    if (again == nullptr || !keptAsStored(*before, entry, *after, *again, playsFile(first, name)))
-      return false;
+    if (again != nullptr && keptAsStored(*before, entry, *after, *again, !legacy && playsFile(first, name)))
+      continue;
+    if (!legacy || !savedAsAnAsset(*before, entry, after ? &*after : nullptr)) return false;
   }
   return true;
 }
@@ -322,16 +339,27 @@ inline ob::JsonValue documentOf(const ob::ByteSource& bytes) {
   return package ? std::move(package->package().document) : ob::JsonValue{};
 }
 
+// Whether a save's document, the text alone or its archive's, is UTF-8.
+inline bool savedAsUtf8(const ob::ByteSource& saved) {
+  ob::Diagnostics unused;
+  const auto archive = ob::zip::ArchiveIndex::open(saved, unused, {});
+  const ob::zip::LocatedEntry* document = archive ? archive->find("instance.json") : nullptr;
+  const auto text = document ? archive->unpack(*document, unused) : std::nullopt;
+  const std::span<const std::uint8_t> bytes = text ? std::span(*text) : saved.inMemory();
+  return (!archive || text) && ob::isValidUtf8({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+}
+
 // Whether `saved`, the save of what `first` loaded from `input` (with
 // those findings), keeps all of what it read: every entry, every member
-// kept unknown and every reference.
+// kept unknown and every reference, in a document that is UTF-8.
 inline bool keepsWhatTheLoadRead(const std::uint8_t* input, std::size_t size,
                                  const std::vector<std::uint8_t>& saved, const Loaded& first,
                                  const ob::Diagnostics& findings) {
   const ob::MemoryBytes from(input, size);
   const ob::MemoryBytes to(saved.data(), saved.size());
-  if (!keepsTheEntries(from, to, first, findings)) return false;
-  if (first.kept.loadedDocument.isNull()) return true;  // read as legacy: by what it means
+  if (!savedAsUtf8(to) || !keepsTheEntries(from, to, first, findings)) return false;
+  // Read as legacy: no member was kept unknown, and no reference written.
+  if (first.kept.loadedDocument.isNull()) return true;
   const ob::JsonValue read = documentOf(from);
   const ob::JsonValue written = documentOf(to);
   return keepsTheUnknown(first.kept, written) && keepsTheReferences(read, written);

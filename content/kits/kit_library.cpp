@@ -13,6 +13,7 @@
 #include "document/instance/instance_state.h"
 #include "document/instance/state_fields.h"
 #include "document/json/json.h"
+#include "document/json/json_text_mend.h"
 #include "document/legacy/legacy_reader.h"
 #include "document/project/atomic_file.h"
 #include "document/project/project_load.h"
@@ -125,6 +126,9 @@ bool loadKitFileUnguarded(std::string_view path, Pattern& pattern, std::string* 
     return false;
   }
 
+  // Its strings made UTF-8 as a project's are; the library says nothing of it.
+  std::string mended;
+  if (mendJsonText(text, mended, nullptr, kMaxKitFileBytes) == TextMend::Mended) text = mended;
   JsonValue document;
   std::string parseError;
   if (!parseJson(text, document, parseError)) {

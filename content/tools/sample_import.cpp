@@ -1,7 +1,10 @@
 #include "content/tools/sample_import.h"
 
+#include <algorithm>
+#include <cctype>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "content/tools/pool_rollback.h"
@@ -56,14 +59,26 @@ bool keepsAFile(const SamplePool& pool) {
   return false;
 }
 
-// Every slot that keeps the file of this reference unplayed plays the
-// imported one: its bytes are what the reference's digest names, so the
-// save writes them under that name for both, and a load plays them again.
-void answerKeptSlots(SamplePool& pool, std::int32_t imported, const std::string& ref) {
+// Whether a kept reference names the file of this digest: "asset:" and its
+// digits in either case, whatever kept it from playing (a load follows only
+// lower-case ones).
+bool namesTheFile(std::string_view ref, std::string_view digest) {
+  constexpr std::string_view kAsset = "asset:";
+  if (!ref.starts_with(kAsset) || ref.size() != kAsset.size() + digest.size()) return false;
+  return std::equal(digest.begin(), digest.end(), ref.begin() + kAsset.size(), [](char d, char r) {
+    return d == static_cast<char>(std::tolower(static_cast<unsigned char>(r)));
+  });
+}
+
+// Every slot that keeps the file of this digest unplayed plays the imported
+// one: its bytes are what the reference names, so the save writes them
+// under that name for both, and a load plays them again.
+void answerKeptSlots(SamplePool& pool, std::int32_t imported, const std::string& digest) {
   const SharedSampleData audio = pool.slots[static_cast<std::size_t>(imported)]->data;
   for (std::int32_t i = 0; i < pool.slotCount(); ++i) {
     const auto& slot = pool.slots[static_cast<std::size_t>(i)];
-    if (slot && slot->data && slot->data->kept && slot->data->kept->ref == ref) pool.replaceAudio(i, audio);
+    if (slot && slot->data && slot->data->kept && namesTheFile(slot->data->kept->ref, digest))
+      pool.replaceAudio(i, audio);
   }
 }
 
@@ -86,7 +101,7 @@ std::int32_t importWavFile(SamplePool& pool, Project& project, const std::filesy
 
   // Hashed, as it is read, only when a slot may keep this very file.
   PoolDecode decoded = decodeForPool(pool, -1, file, nullptr, keepsAFile(pool));
-  const std::string ref = decoded.digest.empty() ? std::string() : "asset:" + decoded.digest;
+  const std::string digest = std::move(decoded.digest);
   if (!decoded.audio) return fail(error, decoded.error.empty() ? "not a readable WAV" : decoded.error);
   // A data chunk without one whole frame decodes, but would make a slot that
   // never sounds and that every page takes for empty. Documents still carry
@@ -103,10 +118,12 @@ std::int32_t importWavFile(SamplePool& pool, Project& project, const std::filesy
   const std::u8string utf8 = path.u8string();
   const std::string_view full(reinterpret_cast<const char*>(utf8.data()), utf8.size());
   SampleSlot record{};
-  copyText(record.name, std::string(utf8Prefix(fileNamePart(full), sizeof record.name - 1)).c_str());
+  // A file's name is bytes; what of it is not UTF-8 reads as U+FFFD, as a
+  // save would write it.
+  copyText(record.name, mendedUtf8(fileNamePart(full)).c_str());
   project.samples.slots[slot] = record;
   if (project.samples.count < slot + 1) project.samples.count = static_cast<std::uint8_t>(slot + 1);
-  if (!ref.empty()) answerKeptSlots(pool, slot, ref);
+  if (!digest.empty()) answerKeptSlots(pool, slot, digest);
   return slot;
 }
 

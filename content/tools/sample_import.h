@@ -22,7 +22,9 @@ struct Project;
 // "not a regular file", the pool's refusal (which names the limit),
 // "cannot read the file", the decoder's message, "the file holds no audio"
 // (not one whole frame) or "not a readable WAV"; a failure leaves the pool
-// and the project as they were.
+// and the project as they were. Every slot that keeps unplayed a file or
+// reference named by the file's digest ("asset:" and its digits, in either
+// case) plays the import too.
 std::int32_t importWavFile(SamplePool& pool, Project& project, const std::filesystem::path& path,
                            std::string* error = nullptr);
 

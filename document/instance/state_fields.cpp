@@ -4,26 +4,27 @@
 #include <cstring>
 
 #include "engine/model/project.h"
+#include "engine/model/utf8_text.h"
 
 namespace ob {
 
+std::string_view fixedCut(std::string_view text, std::size_t size) {
+  if (size == 0) return {};
+  return utf8Prefix(text.substr(0, text.find('\0')), size - 1);
+}
+
 void formatFixed(char* field, std::size_t size, std::string_view text) {
   if (field == nullptr || size == 0) return;
-  const std::size_t nul = text.find('\0');
-  if (nul != std::string_view::npos) text = text.substr(0, nul);
-  const std::size_t n = text.size() < size - 1 ? text.size() : size - 1;
-  if (n > 0) std::memcpy(field, text.data(), n);
-  std::memset(field + n, 0, size - n);
+  text = fixedCut(text, size);
+  if (!text.empty()) std::memcpy(field, text.data(), text.size());
+  std::memset(field + text.size(), 0, size - text.size());
 }
 
 std::string_view fixedText(const char* field, std::size_t size) {
   return std::string_view(field, strnlen(field, size));
 }
 
-std::string_view idOfKey(std::string_view key) {
-  constexpr std::size_t kIdChars = sizeof(Track::id) - 1;
-  return key.substr(0, key.find('\0')).substr(0, kIdChars);
-}
+std::string_view idOfKey(std::string_view key) { return fixedCut(key, sizeof(Track::id)); }
 
 std::string macroName(int index) { return "macro" + std::to_string(index + 1); }
 

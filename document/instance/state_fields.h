@@ -13,8 +13,11 @@
 
 namespace ob {
 
-// Stores text into a fixed field: at most size - 1 bytes (cut at a byte),
-// ending at an embedded zero byte, always zero-terminated.
+// What of text a fixed field of `size` bytes holds: up to its first zero
+// byte, at most size - 1 bytes, cut at a character's boundary.
+std::string_view fixedCut(std::string_view text, std::size_t size);
+
+// Stores text into a fixed field as fixedCut gives it, zero-terminated.
 void formatFixed(char* field, std::size_t size, std::string_view text);
 
 template <std::size_t N>
@@ -51,10 +54,7 @@ std::string_view fixedText(const char (&field)[N]) {
 // field: a long id in a document still finds the record it was cut into.
 template <std::size_t N>
 bool storedIdMatches(const char (&field)[N], std::string_view text) {
-  const std::size_t nul = text.find('\0');
-  if (nul != std::string_view::npos) text = text.substr(0, nul);
-  if (text.size() > N - 1) text = text.substr(0, N - 1);
-  return fixedText(field) == text;
+  return fixedText(field) == fixedCut(text, N);
 }
 
 // "macro1" for macro 0, up to "macro4".

@@ -1,9 +1,12 @@
 #pragma once
 // The one spelling of a JSON string: shared by the writers and by code that
-// hashes the written text without building it.
+// hashes the written text without building it. It is always UTF-8: a run of
+// bytes that is not is written as U+FFFD, whatever a text holds.
 
 #include <cstddef>
 #include <string_view>
+
+#include "engine/model/utf8_text.h"
 
 namespace ob {
 
@@ -16,6 +19,16 @@ void forEachJsonQuotedPiece(std::string_view text, Put&& put) {
   std::size_t runStart = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x80) {
+      const Utf8Step step = utf8StepAt(text, i);
+      if (!step.valid) {
+        if (i > runStart) put(text.data() + runStart, i - runStart);
+        put(kReplacementCharacter.data(), kReplacementCharacter.size());
+        runStart = i + step.length;
+      }
+      i += step.length - 1;
+      continue;
+    }
     if (c >= 0x20 && c != '"' && c != '\\') continue;
     if (i > runStart) put(text.data() + runStart, i - runStart);
     runStart = i + 1;

@@ -8,20 +8,38 @@
 #include <optional>
 
 #include "document/json/json_parse.h"
+#include "document/json/json_text_mend.h"
 #include "document/project/sanitize_project.h"
+#include "document/reading/document_limits.h"
 #include "document/reading/narrow.h"
 #include "engine/clock/tempo.h"
 #include "engine/model/project_ids.h"
 #include "engine/params/param_tables.h"
+#include "engine/pool/sample_limits.h"
 
 namespace ob {
 namespace {
 
-// The parsed text, or nothing with the parser's message in the error text.
-std::optional<JsonValue> parseOrExplain(std::string_view text, std::string* error) {
+// The parsed text, its strings made UTF-8 first (said once it parses), or
+// nothing with the parser's message in the error text.
+std::optional<JsonValue> parseOrExplain(std::string_view text, std::string* error, Diagnostics* diagnostics) {
+  std::string mended;
+  Diagnostics mends;
+  switch (mendJsonText(text, mended, &mends, kMaxDocumentTextBytes)) {
+    case TextMend::None: break;
+    case TextMend::Mended: text = mended; break;
+    case TextMend::TooLarge:
+      if (error != nullptr)
+        *error = "document larger than " + sizeText(kMaxDocumentTextBytes) + " once made UTF-8";
+      return std::nullopt;
+  }
   JsonValue root;
   std::string parseError;
-  if (parseJson(text, root, parseError)) return root;
+  if (parseJson(text, root, parseError)) {
+    if (diagnostics != nullptr)
+      for (const Diagnostic& d : mends) diagnostics->append(d);
+    return root;
+  }
   if (error != nullptr) *error = parseError;
   return std::nullopt;
 }
@@ -361,7 +379,7 @@ bool readLegacyPattern(const JsonValue& object, Pattern& pattern, std::string* e
 
 bool readLegacyProject(std::string_view text, Project& project, std::string* error,
                        Diagnostics* diagnostics) {
-  const std::optional<JsonValue> root = parseOrExplain(text, error);
+  const std::optional<JsonValue> root = parseOrExplain(text, error, diagnostics);
   return root && readLegacyProject(*root, project, error, diagnostics);
 }
 
@@ -417,7 +435,7 @@ bool readLegacyProject(const JsonValue& root, Project& project, std::string* err
 }
 
 bool loadKitDocument(std::string_view text, Pattern& pattern, std::string* error, Diagnostics* diagnostics) {
-  const std::optional<JsonValue> root = parseOrExplain(text, error);
+  const std::optional<JsonValue> root = parseOrExplain(text, error, diagnostics);
   return root && loadKitDocument(*root, pattern, error, diagnostics);
 }
 

@@ -16,8 +16,9 @@ namespace ob {
 
 // Overwrites the project with the document (callers pass a fresh record and
 // drop it on failure). The error text, when given, gets the reason of a
-// failure and is untouched on success. The only finding is the note
-// "ids-assigned-by-index".
+// failure and is untouched on success. The findings are the note
+// "ids-assigned-by-index" and, for text whose strings are not UTF-8 (read
+// as U+FFFD), the warning "not-utf8".
 bool readLegacyProject(std::string_view text, Project& project, std::string* error, Diagnostics* diagnostics);
 // The same for a document already parsed.
 bool readLegacyProject(const JsonValue& root, Project& project, std::string* error, Diagnostics* diagnostics);

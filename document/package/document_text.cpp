@@ -1,8 +1,10 @@
 #include <string>
 
 #include "document/json/json_parse.h"
+#include "document/json/json_text_mend.h"
 #include "document/package/package.h"
 #include "document/package/unpack_limits.h"
+#include "document/reading/document_limits.h"
 
 namespace ob {
 
@@ -21,7 +23,15 @@ std::optional<JsonValue> parseDocumentText(const std::uint8_t* bytes, std::size_
   }
   std::size_t start = 0;
   if (size >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) start = 3;
-  const std::string_view text(reinterpret_cast<const char*>(bytes) + start, size - start);
+  std::string_view text(reinterpret_cast<const char*>(bytes) + start, size - start);
+  // What is mended is said once the text parses.
+  std::string mended;
+  Diagnostics mends;
+  switch (mendJsonText(text, mended, &mends, kMaxDocumentTextBytes)) {
+    case TextMend::None: break;
+    case TextMend::Mended: text = mended; break;
+    case TextMend::TooLarge: reportOversizedDocument(diagnostics, std::string(path)); return std::nullopt;
+  }
   JsonValue value;
   std::string error;
   if (!(shape != nullptr ? parseJson(text, *shape, value, error) : parseJson(text, value, error))) {
@@ -32,6 +42,7 @@ std::optional<JsonValue> parseDocumentText(const std::uint8_t* bytes, std::size_
     }
     return std::nullopt;
   }
+  for (const Diagnostic& d : mends) diagnostics.append(d);
   return value;
 }
 

@@ -124,6 +124,13 @@ class PackageReader {
   std::unordered_set<const zip::LocatedEntry*> used_;  // the document among them
 };
 
+// Every entry of the archive but those used, in archive order, as stored,
+// while they fit their budget (KeptEntryBudget); one past it is dropped with
+// a warning that names it ("entry-dropped").
+std::vector<zip::StoredEntry> keepUnusedEntries(const zip::ArchiveIndex& archive,
+                                                const std::unordered_set<const zip::LocatedEntry*>& used,
+                                                Diagnostics& diagnostics);
+
 // The whole package at once: every asset read and verified, in archive
 // order, and every other entry kept as stored. Gives nothing after
 // reporting why.

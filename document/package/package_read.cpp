@@ -191,12 +191,18 @@ std::optional<std::vector<std::uint8_t>> PackageReader::readAsset(const zip::Loc
 }
 
 std::vector<zip::StoredEntry> PackageReader::keepUnused(Diagnostics& diagnostics) const {
+  if (!archive_) return {};
+  return keepUnusedEntries(*archive_, used_, diagnostics);
+}
+
+std::vector<zip::StoredEntry> keepUnusedEntries(const zip::ArchiveIndex& archive,
+                                                const std::unordered_set<const zip::LocatedEntry*>& used,
+                                                Diagnostics& diagnostics) {
   std::vector<zip::StoredEntry> kept;
-  if (!archive_) return kept;
   KeptEntryBudget budget;
-  for (const zip::LocatedEntry& entry : archive_->entries()) {
-    if (used_.contains(&entry) || !budget.admit(entry.record, diagnostics)) continue;
-    if (std::optional<zip::StoredEntry> stored = archive_->keep(entry)) kept.push_back(std::move(*stored));
+  for (const zip::LocatedEntry& entry : archive.entries()) {
+    if (used.contains(&entry) || !budget.admit(entry.record, diagnostics)) continue;
+    if (std::optional<zip::StoredEntry> stored = archive.keep(entry)) kept.push_back(std::move(*stored));
   }
   return kept;
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "document/instance/state_fields.h"
 #include "document/reading/narrow.h"
 #include "engine/model/project.h"
 #include "engine/params/param_tables.h"
@@ -35,9 +36,7 @@ bool isDrum(std::uint8_t machine) {
 
 // Stored ids are cut to their field; a longer text is compared the same way.
 bool idMatches(std::string_view text, const char (&id)[24]) {
-  std::string_view stored(id, strnlen(id, sizeof id));
-  if (stored.empty()) return false;
-  return text.substr(0, sizeof id - 1) == stored;
+  return id[0] != '\0' && storedIdMatches(id, text);
 }
 
 int choiceCount(const ParamInfo& info) {

@@ -20,6 +20,7 @@
 #include "document/instance/instance_state.h"
 #include "document/instance/kept_records.h"
 #include "document/json/json_parse.h"
+#include "document/json/json_text_mend.h"
 #include "document/json/json_write.h"
 #include "document/legacy/legacy_reader.h"
 #include "document/package/package.h"
@@ -31,11 +32,13 @@
 #include "document/project/project_save.h"
 #include "document/project/sanitize_project.h"
 #include "document/reading/asset_ref.h"
+#include "document/reading/document_limits.h"
 #include "document/reading/json_pointer.h"
 #include "document/reading/regular_file.h"
 #include "document/wav/wav_pool.h"
 #include "engine/fnv.h"
 #include "engine/model/project_ids.h"
+#include "engine/model/utf8_text.h"
 #include "engine/pool/sample_pool.h"
 
 namespace ob {
@@ -117,6 +120,10 @@ ParsedText parseText(std::span<const std::uint8_t> bytes, const JsonShape* shape
                                        : parseJson(json, text.root, text.error);
   if (!parsed && text.error.empty()) text.error = "parse error";
   return text;
+}
+
+void appendFindings(Diagnostics& to, const Diagnostics& from) {
+  for (const Diagnostic& d : from) to.append(d);
 }
 
 bool isInstanceRoot(const JsonValue& root) {
@@ -350,6 +357,20 @@ std::optional<KeptSampleFile> keptLegacyFile(const zip::ArchiveIndex& archive, c
   return keptFileOf(std::move(*stored), record, std::move(digest));
 }
 
+// A slot's sample entry by the name its document gives it. Where the
+// document's bytes, and so the entry's name, are not UTF-8, the name reads
+// as U+FFFD, and finds the entry whose name, made UTF-8, is it.
+const zip::LocatedEntry* findLegacySample(const zip::ArchiveIndex& archive, const std::string& entryName) {
+  if (const zip::LocatedEntry* exact = archive.find(entryName)) return exact;
+  if (entryName.find(kReplacementCharacter) == std::string::npos) return nullptr;
+  for (const zip::LocatedEntry& entry : archive.entries()) {
+    const std::string& name = entry.record.name;
+    if (name.starts_with(kLegacySamplePrefix) && !isValidUtf8(name) && mendedUtf8(name) == entryName)
+      return &entry;
+  }
+  return nullptr;
+}
+
 // The decoder's words, when it gave any, say why a legacy sample cannot play.
 void reportUnreadableLegacySample(Diagnostics& diagnostics, const std::string& path, const std::string& name,
                                   const std::string& why, bool kept) {
@@ -437,9 +458,10 @@ bool readInstanceFrom(const ByteSource& source, const zip::Limits& limits, Proje
 
 // A legacy package is read for its document and the samples it names;
 // nothing else in it is unpacked, and nothing that claims to grow beyond
-// reason.
+// reason. Every other entry, and a sample's file that no slot takes, is
+// kept as stored, as a current package's are.
 bool readLegacyArchive(const ByteSource& source, const zip::Limits& limits, Project& project,
-                       SamplePool& pool, const SamplePool* shareFrom, PlayedFiles& played,
+                       SamplePool& pool, const SamplePool* shareFrom, KeptDocument& kept, PlayedFiles& played,
                        Diagnostics& diagnostics, std::string& error, DocumentSource documentSource) {
   const std::optional<zip::ArchiveIndex> archive = zip::ArchiveIndex::open(source, diagnostics, limits);
   if (!archive) {
@@ -465,12 +487,13 @@ bool readLegacyArchive(const ByteSource& source, const zip::Limits& limits, Proj
     reportUnreadableLegacy(documentSource, "/project.json", error, diagnostics);
     return false;
   }
+  std::unordered_set<const zip::LocatedEntry*> used{doc};
   SampleFiles files(pool, shareFrom);
   const int count = project.samples.count < kSampleSlots ? project.samples.count : kSampleSlots;
   for (int i = 0; i < count; ++i) {
     const std::string name = fixedText(project.samples.slots[i].name, sizeof project.samples.slots[i].name);
     const std::string entryName = std::string(kLegacySamplePrefix) + name;
-    const zip::LocatedEntry* audio = name.empty() ? nullptr : archive->find(entryName);
+    const zip::LocatedEntry* audio = name.empty() ? nullptr : findLegacySample(*archive, entryName);
     SampleFileOutcome outcome = SampleFileOutcome::Missing;
     if (audio != nullptr) {
       SampleSource source;
@@ -487,6 +510,7 @@ bool readLegacyArchive(const ByteSource& source, const zip::Limits& limits, Proj
       };
       source.packedBytes = packedBytesOf(audio->record);
       outcome = files.load(entryName, i, source);
+      if (outcome == SampleFileOutcome::Loaded || files.kept(entryName)) used.insert(audio);
     }
     if (outcome == SampleFileOutcome::Loaded) {
       played.note(pool, i, *audio);
@@ -500,6 +524,7 @@ bool readLegacyArchive(const ByteSource& source, const zip::Limits& limits, Proj
       reportUnreadableLegacySample(diagnostics, path, name, files.decodeError(entryName),
                                    files.kept(entryName));
   }
+  kept.keptEntries = keepUnusedEntries(*archive, used, diagnostics);
   project.seed = hashSource(source);
   return true;
 }
@@ -526,15 +551,23 @@ bool readLegacyText(const ParsedText& text, const ByteSource& source, Project& p
   return false;
 }
 
-// The whole source as document text, held to the document limit; nothing
+// The whole source as document text, held to the document limit, its
+// strings made UTF-8 in `mended` where they are not (mendJsonText, which
+// says so in `mends`, for the caller to add once the text parses); nothing
 // after the error.
 std::optional<std::span<const std::uint8_t>> documentText(const ByteSource& source,
                                                           std::vector<std::uint8_t>& scratch,
+                                                          std::string& mended, Diagnostics& mends,
                                                           Diagnostics& diagnostics, std::string& error) {
   if (isOversizedDocument(source.size())) {
     reportOversizedDocument(diagnostics, "");
   } else if (auto text = source.view(0, static_cast<std::size_t>(source.size()), scratch)) {
-    return text;
+    switch (mendJsonText(asText(*text), mended, &mends, kMaxDocumentTextBytes)) {
+      case TextMend::None: return text;
+      case TextMend::Mended:
+        return std::span(reinterpret_cast<const std::uint8_t*>(mended.data()), mended.size());
+      case TextMend::TooLarge: reportOversizedDocument(diagnostics, ""); break;
+    }
   } else {
     diagnostics.error("document-unreadable", "", "The document cannot be read");
   }
@@ -600,12 +633,15 @@ bool readDocumentUnguarded(const ByteSource& source, Project& project, SamplePoo
     ok = namesInstanceEntry(source)
              ? readInstanceFrom(source, limits, *fresh, freshPool, shareFrom, freshKept, played, project.seed,
                                 diagnostics, localError)
-             : readLegacyArchive(source, limits, *fresh, freshPool, shareFrom, played, diagnostics,
+             : readLegacyArchive(source, limits, *fresh, freshPool, shareFrom, freshKept, played, diagnostics,
                                  localError, documentSource);
   } else {
     std::vector<std::uint8_t> scratch;
-    if (const auto bytes = documentText(source, scratch, diagnostics, localError)) {
+    std::string mended;
+    Diagnostics mends;
+    if (const auto bytes = documentText(source, scratch, mended, mends, diagnostics, localError)) {
       ParsedText text = parseText(*bytes, &instanceDocumentShape());
+      if (text.error.empty()) appendFindings(diagnostics, mends);
       if (isJsonSizeRefusal(text.error)) {
         // Read whole for a legacy reader, it would cost all that the limit spares.
         reportCrowdedDocument(diagnostics, "", text.error);
@@ -662,16 +698,21 @@ bool readInstanceDocument(const std::uint8_t* bytes, std::size_t size, Project& 
 }
 
 bool readLegacyProjectDocument(const std::uint8_t* bytes, std::size_t size, Project& project,
-                               SamplePool& pool, Diagnostics& diagnostics, std::string& error,
-                               DocumentSource source) {
+                               SamplePool& pool, KeptDocument& kept, Diagnostics& diagnostics,
+                               std::string& error, DocumentSource source) {
   const MemoryBytes memory(bytes, size);
   PlayedFiles played;
   if (looksLikeZip(memory))
-    return readLegacyArchive(memory, kDocumentZipLimits, project, pool, nullptr, played, diagnostics, error,
-                             source);
+    return readLegacyArchive(memory, kDocumentZipLimits, project, pool, nullptr, kept, played, diagnostics,
+                             error, source);
   std::vector<std::uint8_t> scratch;
-  const auto text = documentText(memory, scratch, diagnostics, error);
-  return text && readLegacyText(parseText(*text, nullptr), memory, project, diagnostics, error, source);
+  std::string mended;
+  Diagnostics mends;
+  const auto text = documentText(memory, scratch, mended, mends, diagnostics, error);
+  if (!text) return false;
+  const ParsedText parsed = parseText(*text, nullptr);
+  if (parsed.error.empty()) appendFindings(diagnostics, mends);
+  return readLegacyText(parsed, memory, project, diagnostics, error, source);
 }
 
 bool readDocument(const ByteSource& source, Project& project, SamplePool& pool, KeptDocument& kept,

@@ -98,13 +98,14 @@ bool readDocumentFile(const std::filesystem::path& path, std::vector<std::uint8_
 bool isInstanceBytes(const std::uint8_t* bytes, std::size_t size);
 
 // The two readers, each into a fresh project, pool and kept document that
-// the caller discards on failure. A legacy project keeps nothing.
+// the caller discards on failure. Of a legacy project only the entries of
+// its archive that no slot takes are kept: its document is read, not kept.
 bool readInstanceDocument(const std::uint8_t* bytes, std::size_t size, Project& project, SamplePool& pool,
                           KeptDocument& kept, std::uint64_t currentSeed, Diagnostics& diagnostics,
                           std::string& error);
 bool readLegacyProjectDocument(const std::uint8_t* bytes, std::size_t size, Project& project,
-                               SamplePool& pool, Diagnostics& diagnostics, std::string& error,
-                               DocumentSource source = DocumentSource::File);
+                               SamplePool& pool, KeptDocument& kept, Diagnostics& diagnostics,
+                               std::string& error, DocumentSource source = DocumentSource::File);
 
 // False exactly when the document's "state" object has a "project" member.
 bool isKitOnlyDocument(const JsonValue& document);

@@ -7,6 +7,7 @@
 
 #include "engine/clock/tempo.h"
 #include "engine/model/edit_command.h"
+#include "engine/model/utf8_text.h"
 #include "engine/params/param_tables.h"
 
 namespace ob {
@@ -57,10 +58,16 @@ struct Fixer {
     }
   }
 
+  // Terminated inside the field, and UTF-8: what is not reads as U+FFFD,
+  // cut at a character's boundary.
   template <std::size_t N>
   void text(char (&field)[N]) {
     if (field[N - 1] != '\0') {
       field[N - 1] = '\0';
+      ++changed;
+    }
+    if (!isValidUtf8(field)) {
+      copyText(field, mendedUtf8(field).c_str());
       ++changed;
     }
   }

@@ -3,6 +3,9 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string_view>
+
+#include "engine/model/utf8_text.h"
 
 namespace ob {
 
@@ -44,7 +47,9 @@ void copyBoundedString(char* dest, const char* source, std::size_t capacity) {
   if (dest == nullptr || capacity == 0) return;
   std::size_t n = 0;
   if (source != nullptr) {
-    while (n + 1 < capacity && source[n] != '\0') ++n;
+    // One byte past the room says whether a character is cut there.
+    while (n < capacity && source[n] != '\0') ++n;
+    n = utf8Prefix(std::string_view(source, n), capacity - 1).size();
     // Source and destination may be the same field.
     std::memmove(dest, source, n);
   }

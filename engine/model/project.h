@@ -220,8 +220,9 @@ std::uint64_t defaultSeedOr(const Pattern& pattern);
 // Active steps over all eight tracks and sixteen steps.
 int countSetSteps(const Pattern& pattern);
 
-// Copies at most capacity-1 bytes of a NUL-terminated source and ends the
-// field with a NUL; a null or empty source gives an empty field.
+// Copies at most capacity-1 bytes of a NUL-terminated source, cut at a
+// character's boundary (utf8_text.h), and ends the field with a NUL; a null
+// or empty source gives an empty field.
 void copyBoundedString(char* dest, const char* source, std::size_t capacity);
 
 template <std::size_t N>

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -104,23 +105,27 @@ TEST_F(ImportTest, ImportsIntoANewSlotWithAFreshRecord) {
   EXPECT_EQ(project->samples.count, 5);
 }
 
-// A load kept a damaged copy of the file (its reference names the file's
-// digest): the import plays in that slot too, which a save then writes as
-// the import. A slot that kept another file keeps it.
+// A load kept a damaged copy of the file, or only a reference it could not
+// follow (one in upper case): its name is the file's digest, so the import
+// plays in that slot too, which a save then writes as the import. A slot
+// that kept another file keeps it.
 TEST_F(ImportTest, TheFileRepairsTheSlotsThatKeptItUnplayed) {
   const std::vector<std::uint8_t> wav = toneWav();
   writeFile(dir.path / "kick.wav", wav);
-  for (const std::string& digest : {ob::sha256Hex(wav.data(), wav.size()), std::string(64, 'a')}) {
+  const std::string digest = ob::sha256Hex(wav.data(), wav.size());
+  std::string upper = digest;
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (const std::string& name : {digest, upper, std::string(64, 'a')}) {
     ob::KeptSampleFile kept;
-    kept.ref = "asset:" + digest;
+    kept.ref = "asset:" + name;
     kept.why = "its bytes fail their checksum";
     pool.append(ob::makeKeptSample(std::move(kept)));
   }
-  project->samples.count = 2;
-  ASSERT_EQ(ob::importWavFile(pool, *project, dir.path / "kick.wav"), 2);
-  EXPECT_EQ(pool.slots[0]->data, pool.slots[2]->data);
+  project->samples.count = 3;
+  ASSERT_EQ(ob::importWavFile(pool, *project, dir.path / "kick.wav"), 3);
+  for (const int mended : {0, 1}) EXPECT_EQ(pool.slots[mended]->data, pool.slots[3]->data) << mended;
   EXPECT_EQ(pool.slots[0]->frames, 256);
-  EXPECT_TRUE(pool.slots[1]->data->kept);
+  EXPECT_TRUE(pool.slots[2]->data->kept);
 }
 
 TEST_F(ImportTest, FailuresGiveTheirReasonAndChangeNothing) {
@@ -313,6 +318,11 @@ TEST_F(ImportTest, LongNamesAreCutToWholeCharacters) {
   writeFile(dir.path / fits, toneWav());
   ASSERT_EQ(ob::importWavFile(pool, *project, dir.path / fits), 2);
   EXPECT_EQ(std::string(project->samples.slots[2].name), fits);
+
+  // A name's bytes that are not UTF-8 read as U+FFFD, as a save writes them.
+  writeFile(dir.path / "caf\xE9.wav", toneWav());
+  ASSERT_EQ(ob::importWavFile(pool, *project, dir.path / "caf\xE9.wav"), 3);
+  EXPECT_EQ(std::string(project->samples.slots[3].name), "caf\xEF\xBF\xBD.wav");
 }
 
 TEST(FileNamePart, TakesTheTextAfterTheLastSeparator) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "document/json/json.h"
+#include "engine/model/utf8_text.h"
 
 namespace json_write_test {
 
@@ -123,10 +124,13 @@ TEST(JsonWrite, StringEscapes) {
   EXPECT_EQ(ob::quoteJsonString("a/b"), "\"a/b\"");
   EXPECT_EQ(ob::quoteJsonString("\xC3\xA9\x7F"), "\"\xC3\xA9\x7F\"");
   EXPECT_EQ(ob::quoteJsonString("\"\\\n\r\t"), "\"\\\"\\\\\\n\\r\\t\"");
-  // Every byte string survives write then read.
+  // Every byte string is written as UTF-8: what is UTF-8 survives write
+  // then read, each run that is not reads back as U+FFFD.
   std::string all;
   for (int c = 0; c < 256; ++c) all += static_cast<char>(c);
-  EXPECT_EQ(parsed(ob::quoteJsonString(all)).text, all);
+  EXPECT_TRUE(ob::isValidUtf8(ob::quoteJsonString(all)));
+  EXPECT_EQ(parsed(ob::quoteJsonString(all)).text, ob::mendedUtf8(all));
+  EXPECT_EQ(parsed(ob::quoteJsonString(all.substr(0, 128))).text, all.substr(0, 128));
   // Keys use the same form.
   JsonValue o;
   o.set("k\"1", ob::makeJsonNull());

@@ -722,6 +722,9 @@ TEST(ProjectLoad, ADamagedInstanceDocumentReportsItsOwnError) {
   }
 }
 
+// What a legacy package holds besides its document and the samples its
+// slots take is kept unread as a current package's other entries are, and
+// named where it passes their budget.
 TEST(ProjectLoad, LegacyPackagesUnpackOnlyWhatTheyRead) {
   const auto kick = obtest::toneWav(3);
   archive_test::RawArchive a;
@@ -730,13 +733,21 @@ TEST(ProjectLoad, LegacyPackagesUnpackOnlyWhatTheyRead) {
   a.entries.push_back(archive_test::storedEntry("samples/kick.wav", kick));
   a.entries.push_back(archive_test::zeroEntry("samples/boom.wav", 100000000u, true));
   a.entries.push_back(archive_test::zeroEntry("other/blob", 1000000000u, true));
-  auto l = load(archive_test::buildArchive(a));
+  a.entries.push_back(archive_test::zeroEntry("notes/readme.txt", 4000u, true));
+  const auto original = archive_test::buildArchive(a);
+  auto l = load(original);
   ASSERT_TRUE(l->ok) << l->error;
   ASSERT_EQ(2u, l->pool.slots.size());
   EXPECT_TRUE(ob::isFileOf(kick, *l->pool.slots[0]->data));
   EXPECT_EQ(0, l->pool.slots[1]->frames);
   EXPECT_EQ(1, obtest::countCode(l->diags, "asset-overpacked", "/samples/1"));
-  EXPECT_EQ(1u, l->diags.size());
+  for (const char* path : {"/samples/boom.wav", "/other/blob"})
+    EXPECT_EQ(1, obtest::countCode(l->diags, "entry-dropped", path));
+  EXPECT_EQ(3u, l->diags.size());
+  const auto saved = ob::writeProjectDocument(*l->project, l->pool, l->kept);
+  ASSERT_TRUE(obtest::storedEntry(saved, "notes/readme.txt"));
+  EXPECT_EQ(obtest::storedEntry(original, "notes/readme.txt"),
+            obtest::storedEntry(saved, "notes/readme.txt"));
 
   a.entries[0] = archive_test::zeroEntry("project.json", 100000000u, true);
   auto refused = load(archive_test::buildArchive(a));

@@ -11,17 +11,22 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <random>
+#include <span>
 #include <string>
 
 #include "document/archive/sha256.h"
 #include "document/archive/zip_reader.h"
+#include "document/instance/state_fields.h"
 #include "document/json/json.h"
 #include "document/project/atomic_file.h"
 #include "document/project/foreign_members.h"
 #include "document/project/project_load.h"
 #include "document/project/project_save.h"
+#include "document/reading/json_pointer.h"
 #include "engine/model/demo_project.h"
 #include "engine/model/project_ids.h"
+#include "engine/model/utf8_text.h"
 #include "engine/params/param_tables.h"
 #include "project_rig.h"
 #include "support/allocation_counter.h"
@@ -361,6 +366,97 @@ TEST(AtomicFile, LinksAreFollowedAndPermissionsKept) {
   ASSERT_TRUE(ob::writeFileAtomically(dir / "empty.txt", std::string_view(), &error));
   EXPECT_EQ(0u, fs::file_size(dir / "empty.txt"));
   EXPECT_FALSE(ob::writeFileAtomically(dir.path(), std::string_view("x"), &error));
+}
+
+}  // namespace project_save_test
+
+namespace project_save_test {
+
+// Names of any bytes in every text field a reader cuts into the project,
+// of an instance document or a legacy one: each is stored UTF-8 and cut at
+// a character's boundary, a name that is not UTF-8 is said where it stands,
+// the save is UTF-8, and the save of its load is the same bytes.
+TEST(SavedText, NamesOfAnyBytesSaveAsUtf8CutAtACharacter) {
+  using Text = std::span<const char>;
+  using P = const ob::Project&;
+  using Field = Text (*)(P);
+  const std::string head = R"({"kind":"instance","spec":"1.0","plugin":"orbitrane",)";
+  const std::string voice = R"("sounds":{"s":{"machine":"drum"}},"voices":{"v":{"sound":"s"}})";
+  const std::string kit = R"({"patterns":[{"numTracks":1,"kit":{"sounds":[{"machine":"drum"}],)";
+  const struct {
+    std::string document;  // "@" stands for the name
+    std::string prefix;    // what stands before it in its field
+    std::string path;      // where it is said; one ending in "/" names a key, which follows
+    Field field;           // null for a member kept unread
+  } cases[] = {
+      {head + R"("meta":{"name":"@"},"state":{)" + voice + "}}", "", "/meta/name",
+       [](P p) -> Text { return p.patterns[0].kit.name; }},
+      {head + R"("meta":{"name":"k","tags":["@"]},"state":{)" + voice + "}}", "", "/meta/tags/0",
+       [](P p) -> Text { return p.patterns[0].kit.tags[0]; }},
+      {head + R"("state":{)" + voice + R"(,"project":{"name":"@"}}})", "", "/state/project/name",
+       [](P p) -> Text { return p.name; }},
+      {head + R"("state":{)" + voice + R"(,"project":{"name":"p","part":"@"}}})", "", "/state/project/part",
+       [](P p) -> Text { return p.patterns[0].name; }},
+      {head + R"("state":{"sounds":{"s@":{"machine":"drum"}},"voices":{"v":{"sound":"s@"}}}})", "s",
+       "/state/sounds/", [](P p) -> Text { return p.patterns[0].kit.sounds[0].id; }},
+      {head + R"("state":{"sounds":{"s":{"machine":"drum","name":"@"}},"voices":{"v":{"sound":"s"}}}})", "",
+       "/state/sounds/s/name", [](P p) -> Text { return p.patterns[0].kit.sounds[0].name; }},
+      {head + R"("state":{"sounds":{"s":{"machine":"drum"}},"voices":{"v@":{"sound":"s"}}}})", "v",
+       "/state/voices/", [](P p) -> Text { return p.patterns[0].tracks[0].id; }},
+      {head + R"("state":{)" + voice + R"(,"samples":{"k@":{"order":0,"tags":["@"]}}}})", "k",
+       "/state/samples/", [](P p) -> Text { return p.samples.slots[0].name; }},
+      {head + R"("state":{)" + voice + R"(,"macros":{"macro1":{"name":"@"}}}})", "",
+       "/state/macros/macro1/name", [](P p) -> Text { return p.patterns[0].kit.macros[0].name; }},
+      {head + R"("state":{)" + voice + R"(,"x":["@"]}})", "", "/state/x/0", nullptr},
+      {R"({"name":"@"})", "", "/name", [](P p) -> Text { return p.name; }},
+      {kit + R"("name":"@","macros":[{"name":"@"}]}}]})", "", "/patterns/0/kit/name",
+       [](P p) -> Text { return p.patterns[0].kit.name; }},
+      {kit + R"("tags":["@"]},"tracks":[{"id":"t@","soundIndex":0}]}]})", "t", "/patterns/0/tracks/0/id",
+       [](P p) -> Text { return p.patterns[0].tracks[0].id; }},
+      {R"({"samples":[{"name":"@","tags":["@"]}]})", "", "/samples/0/name",
+       [](P p) -> Text { return p.samples.slots[0].name; }},
+  };
+  std::vector<std::string> names;
+  std::mt19937 random(83);
+  for (int i = 0; i < 16; ++i) names.push_back(textOf(obtest::noiseBytes(random() % 80, random())));
+  for (const std::string character : {"\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\xA5\x81"})
+    for (std::size_t k = 0; k < character.size(); ++k) {
+      names.push_back(std::string(k, 'x'));
+      for (int n = 0; n < 40; ++n) names.back() += character;
+    }
+  for (const auto& c : cases)
+    for (const std::string& name : names) {
+      SCOPED_TRACE(c.path + " named " + testing::PrintToString(name));
+      std::string escaped;
+      for (const char b : name) (b == '"' || b == '\\' ? escaped += '\\' : escaped) += b;
+      std::string text;
+      for (const char b : c.document) b == '@' ? text += escaped : text += b;
+      auto project = ob::makeProject();
+      ob::SamplePool pool;
+      ob::KeptDocument kept;
+      ob::Diagnostics found;
+      ASSERT_TRUE(ob::readDocument(bytesOf(text), *project, pool, kept, nullptr, &found));
+      const std::string mended = ob::mendedUtf8(c.prefix + name);
+      const std::string path = c.path.ends_with('/') ? c.path + ob::escapePointerToken(mended) : c.path;
+      EXPECT_EQ(obtest::countCode(found, "not-utf8", path), ob::isValidUtf8(name) ? 0 : 1)
+          << obtest::listing(found);
+      if (c.field != nullptr) {
+        const std::span<const char> field = c.field(*project);
+        const std::string_view stored = ob::fixedText(field.data(), field.size());
+        const std::string whole = mended.substr(0, mended.find('\0'));
+        EXPECT_TRUE(whole.starts_with(stored) && ob::isValidUtf8(stored));
+        if (stored.size() < whole.size()) {
+          EXPECT_GT(stored.size() + ob::utf8StepAt(whole, stored.size()).length, field.size() - 1);
+        }
+      }
+      const std::vector<std::uint8_t> saved = ob::writeProjectDocument(*project, pool, kept);
+      EXPECT_TRUE(ob::isValidUtf8(textOf(saved)));
+      auto again = ob::makeProject();
+      ob::SamplePool againPool;
+      ob::KeptDocument againKept;
+      ASSERT_TRUE(ob::readDocument(saved, *again, againPool, againKept, nullptr, nullptr));
+      EXPECT_EQ(ob::writeProjectDocument(*again, againPool, againKept), saved);
+    }
 }
 
 }  // namespace project_save_test

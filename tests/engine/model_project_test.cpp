@@ -6,9 +6,12 @@
 #include <cstddef>
 #include <cstring>
 #include <memory>
+#include <string>
+#include <utility>
 
 #include "engine/model/pattern_copy.h"
 #include "engine/model/project.h"
+#include "engine/model/utf8_text.h"
 
 namespace model_project_test {
 
@@ -133,6 +136,9 @@ TEST(ProjectText, BoundedCopyCutsAndTerminates) {
   std::memset(field, 'x', sizeof field);
   copyBoundedString(field, "abcdefghijk", sizeof field);
   EXPECT_STREQ(field, "abcdefg");
+  // Never inside a character: of two euro signs after "ab", one fits.
+  copyBoundedString(field, "ab\xE2\x82\xAC\xE2\x82\xAC", sizeof field);
+  EXPECT_STREQ(field, "ab\xE2\x82\xAC");
 
   copyBoundedString(field, "", sizeof field);
   EXPECT_STREQ(field, "");
@@ -302,6 +308,33 @@ TEST_F(KitCopyFixture, CopyOntoItselfOnlyAssignsIds) {
   std::memset(dest.kit.sounds[0].id, 0, sizeof dest.kit.sounds[0].id);
   std::memset(dest.kit.sounds[1].id, 0, sizeof dest.kit.sounds[1].id);
   EXPECT_TRUE(sameBytes(project.get(), before.get(), sizeof(Project)));
+}
+
+}  // namespace model_project_test
+
+namespace model_project_test {
+
+// Each run that begins no character reads as one U+FFFD, the most Unicode
+// counts it as: overlong forms, surrogates, code points past U+10FFFF and
+// characters cut short are not UTF-8; every character of any length is.
+TEST(ProjectText, TextThatIsNotUtf8IsMendedRunByRun) {
+  const std::string r(kReplacementCharacter);
+  const std::pair<std::string, std::string> cases[] = {
+      {"a\xC3\xA9\xE2\x82\xAC\xF0\x9F\xA5\x81", "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\xA5\x81"},
+      {"\xC0\x80", r + r},
+      {"\xE0\x80\x80", r + r + r},
+      {"\xED\xA0\x80x", r + "x"},
+      {"\xF4\x90\x80\x80", r + r + r + r},
+      {"\xE2\x82"
+       "A\xF0\x9F\xA5",
+       r + "A" + r},
+      {"\xFF\xFE", r + r},
+  };
+  for (const auto& [text, mended] : cases) {
+    EXPECT_EQ(mendedUtf8(text), mended) << text;
+    EXPECT_EQ(isValidUtf8(text), text == mended) << text;
+    EXPECT_EQ(mendedUtf8(mended), mended);
+  }
 }
 
 }  // namespace model_project_test
