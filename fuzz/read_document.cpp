@@ -64,7 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ob::KeptDocument againKept;
   ob::Diagnostics refound;
   if (!ob::readDocument(saved, *again, againPool, againKept, &error, &refound)) std::abort();
-  if (!obfuzz::sameLoad(first, {*again, obfuzz::samplesOf(againPool), againKept})) std::abort();
+  const obfuzz::Loaded second{*again, obfuzz::samplesOf(againPool), againKept};
+  if (!obfuzz::sameLoad(first, second) || !obfuzz::notesSayWhatPlays(second)) std::abort();
   if (ob::writeProjectDocument(*again, againPool, againKept) != saved) std::abort();
   return 0;
 }

@@ -8,7 +8,7 @@
 // unknown and every reference of the document, of any kind, as written;
 // and loaded again, it gives the same project, the same samples (audio,
 // the files a save writes, and the files kept unplayed, as stored) and the
-// same entries kept unread.
+// same entries kept unread, and its audition's notes say what it plays.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -23,8 +23,13 @@
 #include <vector>
 
 #include "document/archive/zip_index.h"
+#include "document/audition/audition_groove.h"
+#include "document/audition/audition_reader.h"
+#include "document/audition/audition_writer.h"
+#include "document/audition/notes_fingerprint.h"
 #include "document/diagnostics.h"
 #include "document/instance/instance_shape.h"
+#include "document/json/json_parse.h"
 #include "document/json/json_write.h"
 #include "document/package/package.h"
 #include "document/params/param_values.h"
@@ -369,6 +374,25 @@ inline bool keepsWhatTheLoadRead(const std::uint8_t* input, std::size_t size,
 inline bool sameLoad(const Loaded& first, const Loaded& again) {
   return sameProject(first.project, again.project) && sameSamples(first, again) &&
          sameEntriesKept(first.kept, again.kept);
+}
+
+// Whether the audition a save wrote says what plays, as `again`, the load
+// of that save, read it: where the load took the grid saved beside the
+// notes and passed over them, the notes are those its pattern plays, as
+// written anew.
+inline bool notesSayWhatPlays(const Loaded& again) {
+  ob::JsonValue audition;
+  std::string error;
+  const ob::JsonValue& held = again.kept.loadedAudition;
+  if (held.isNull() || !ob::parseJson(held, ob::auditionShape(), audition, error)) return true;
+  const std::unique_ptr<ob::Project> read = ob::makeProject();
+  *read = again.project;
+  ob::Diagnostics unused;
+  if (!ob::readAudition(audition, *read, again.project.samples, unused, "/audition")) return true;
+  const ob::JsonValue* notes = audition.find("notes");
+  const ob::JsonValue played = ob::writeAudition(again.project, again.project.samples);
+  const ob::JsonValue* grid = played.find("ext")->find(ob::stepsExtensionKey());
+  return ob::notesFingerprint(notes != nullptr ? *notes : ob::makeJsonArray()) == grid->find("notes")->text;
 }
 
 }  // namespace obfuzz

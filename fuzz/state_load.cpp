@@ -100,7 +100,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!obfuzz::keepsWhatTheLoadRead(data + offset, size - offset, document, first, plugin.diagnostics))
     std::abort();
   if (!load(plugin, saved.data(), saved.size(), 4096)) std::abort();
-  if (!obfuzz::sameLoad(first, {eh.project, obfuzz::samplesOf(eh.pool), plugin.keptDocument})) std::abort();
+  const obfuzz::Loaded second{eh.project, obfuzz::samplesOf(eh.pool), plugin.keptDocument};
+  if (!obfuzz::sameLoad(first, second) || !obfuzz::notesSayWhatPlays(second)) std::abort();
   std::vector<std::uint8_t> again;
   clap_ostream_t out2{&again, writeAll};
   if (!plugin.saveState(&out2) || again != saved) std::abort();

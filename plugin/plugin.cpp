@@ -155,10 +155,16 @@ bool Plugin::activate(double sampleRate, std::uint32_t /*minFrames*/, std::uint3
 void Plugin::deactivate() {
   forgetHostTransport();
   active = 0;
-  if (engineHost) engineHost->mainThreadPass();
+  if (!engineHost) return;
+  // A host may deactivate without stopping processing first.
+  engineHost->engine.endVoices();
+  engineHost->mainThreadPass();
 }
 
-void Plugin::stopProcessing() { forgetHostTransport(); }
+void Plugin::stopProcessing() {
+  forgetHostTransport();
+  if (engineHost) engineHost->engine.endVoices();
+}
 
 void Plugin::reset() {
   if (engineHost) engineHost->engine.reset();

@@ -82,7 +82,8 @@ struct Plugin {
   // the CLAP callbacks catch and report false.
   bool init();
   bool activate(double sampleRate, std::uint32_t minFrames, std::uint32_t maxFrames);
-  // No block follows: what the audio thread held is freed now.
+  // No block follows: every voice ends, and what the audio thread held is
+  // freed now.
   void deactivate();
   void reset();
   const void* getExtension(const char* id) const;
@@ -93,6 +94,9 @@ struct Plugin {
 
   // Audio thread.
   clap_process_status process(const clap_process_t* process);
+  // No block follows until the host starts processing again: every voice
+  // ends now, so the samples no voice can read go with the next load or
+  // pass rather than wait for a block that may never come.
   void stopProcessing();
   // No block follows until the host starts processing again, so nothing
   // plays at the host's tempo: the editor shows the project's own, to be

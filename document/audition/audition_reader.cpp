@@ -51,7 +51,7 @@ void clearGroove(Pattern& pattern) {
 
 }  // namespace
 
-void readAudition(const JsonValue& audition, Project& project, const SampleSlotTable& samples,
+bool readAudition(const JsonValue& audition, Project& project, const SampleSlotTable& samples,
                   Diagnostics& diagnostics, std::string_view path) {
   // What the audition gives depends on it and the kit alone, whatever the
   // project held before: a save asks it again of the audition it loaded.
@@ -61,7 +61,7 @@ void readAudition(const JsonValue& audition, Project& project, const SampleSlotT
   if (!readDocumentHeader(audition, "clip", unread).ok) {
     diagnostics.warn("audition-unreadable", at,
                      "The audition is not a clip; kept, and the groove starts empty");
-    return;
+    return false;
   }
   // The clip is read once, for what it plays and for its findings: its
   // notes one at a time, placed on the grid unless the grid saved beside
@@ -77,7 +77,7 @@ void readAudition(const JsonValue& audition, Project& project, const SampleSlotT
     if (!grooveHolds) placer.place(note, index);
   };
   const std::optional<clip::Clip> clip = clip::readClipToPlay(audition, diagnostics, path, take);
-  if (!clip) return;  // its header said why
+  if (!clip) return false;  // its header said why
   Pattern& pattern = project.patterns[0];
   for (const clip::TempoPoint& point : clip->tempo) {
     if (point.invalid) continue;
@@ -91,6 +91,7 @@ void readAudition(const JsonValue& audition, Project& project, const SampleSlotT
     readGroove(*groove, project, samples, diagnostics, memberPath(at + "/ext", stepsExtensionKey()));
   else
     placer.finish(*clip);
+  return grooveHolds;
 }
 
 }  // namespace ob

@@ -14,8 +14,9 @@ namespace ob {
 // Fills the project's pattern (tempo, seed, grid) from the audition value,
 // replacing all of it that an audition gives, so that the result depends on
 // the audition and the kit alone; findings go to diagnostics under path
-// ("/audition").
-void readAudition(const JsonValue& audition, Project& project, const SampleSlotTable& samples,
+// ("/audition"). True when the grid came from beside the notes, which were
+// then passed over.
+bool readAudition(const JsonValue& audition, Project& project, const SampleSlotTable& samples,
                   Diagnostics& diagnostics, std::string_view path);
 
 }  // namespace ob

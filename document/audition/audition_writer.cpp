@@ -16,6 +16,7 @@
 #include "document/json/json_write.h"
 #include "document/params/number_spellings.h"
 #include "document/params/param_values.h"
+#include "document/reading/extension_id.h"
 #include "engine/clock/step_rate.h"
 #include "engine/params/param_tables.h"
 
@@ -24,6 +25,9 @@ namespace {
 
 // Positions closer than this to the clip's end count as past it.
 constexpr double kEndEpsilon = 1e-9;
+
+// The clip's length in beats: the pattern's steps, four to a beat.
+double clipLengthOf(const Pattern& pattern) { return pattern.length * 0.25; }
 
 std::string_view idText(const char (&id)[24]) { return std::string_view(id, strnlen(id, sizeof id)); }
 
@@ -144,6 +148,19 @@ struct GridNotes {
   JsonValue note(std::size_t i) const { return clip::writeNote(hitNote(stepNotes, hits[i])); }
 };
 
+// The notes the pattern plays over the clip's length.
+GridNotes gridNotesOf(const Project& project, const SampleSlotTable& samples) {
+  const Pattern& pattern = project.patterns[0];
+  GridNotes notes;
+  const int tracks = std::min<int>(pattern.numTracks, kMaxTracks);
+  for (int t = 0; t < tracks; ++t)
+    trackHits(project, samples, t, clipLengthOf(pattern), notes.stepNotes, notes.hits);
+  // Stable by time: equal times keep track, step and retrig order.
+  std::stable_sort(notes.hits.begin(), notes.hits.end(),
+                   [](const Hit& a, const Hit& b) { return a.at < b.at; });
+  return notes;
+}
+
 // The audition of a pattern but for its notes: the clip with an empty list
 // where they go, and the grid beside it without their fingerprint.
 struct AuditionFrame {
@@ -191,10 +208,16 @@ std::size_t textRoom(const GridNotes& grid) {
   return room;
 }
 
-// The frame with its notes, written a note at a time into the compact text
-// they are held as, and their fingerprint in front of the grid.
-JsonValue completed(AuditionFrame frame, const JsonValue* spelled) {
-  const GridNotes& grid = frame.notes;
+// The notes of a grid as the compact text they are held as, and their
+// fingerprint.
+struct WrittenNotes {
+  JsonValue text;
+  std::string fingerprint;
+};
+
+// Written a note at a time, each spelled as the note `spelled` (a loaded
+// audition) holds at its place.
+WrittenNotes writeNotes(const GridNotes& grid, const JsonValue* spelled) {
   NotesSpelledAs loaded(spelled, grid.hits.size());
   NotesFingerprint print;
   std::string text;
@@ -208,9 +231,15 @@ JsonValue completed(AuditionFrame frame, const JsonValue* spelled) {
     text += writeJson(note);
   }
   text += ']';
-  frame.clip.set("notes", makeJsonKept(JsonKind::Kept, std::move(text)));
+  return {makeJsonKept(JsonKind::Kept, std::move(text)), print.finish()};
+}
+
+// The frame with its notes, and their fingerprint in front of the grid.
+JsonValue completed(AuditionFrame frame, const JsonValue* spelled) {
+  WrittenNotes notes = writeNotes(frame.notes, spelled);
+  frame.clip.set("notes", std::move(notes.text));
   JsonValue* groove = grooveIn(frame.clip);
-  groove->members.insert(groove->members.begin(), JsonMember{"notes", makeJsonString(print.finish())});
+  groove->members.insert(groove->members.begin(), JsonMember{"notes", makeJsonString(notes.fingerprint)});
   return std::move(frame.clip);
 }
 
@@ -229,6 +258,60 @@ bool writeSame(const AuditionFrame& a, const AuditionFrame& b, const JsonValue* 
     if (writeJson(mine) != writeJson(theirs)) return false;
   }
   return true;
+}
+
+// Whether the notes of a loaded audition say what its grid plays: one by
+// one, as a save writes them, the notes the grid plays, and no other.
+bool notesArePlayed(const JsonValue& loaded, const GridNotes& grid) {
+  static const JsonValue kNoNotes = makeJsonArray();
+  const JsonValue* notes = loaded.find("notes");
+  if (notes != nullptr && !isJsonList(*notes)) return false;
+  JsonElements elements(notes != nullptr ? *notes : kNoNotes);
+  if (elements.size() != grid.hits.size()) return false;
+  CanonicalNote asLoaded, asPlayed;
+  for (std::size_t i = 0; i < grid.hits.size(); ++i) {
+    const JsonValue* note = elements.next();
+    JsonValue played = grid.note(i);
+    spell(played, note);
+    const std::string* was = asLoaded.of(*note);
+    if (was == nullptr) return false;
+    const std::string* is = asPlayed.of(played);
+    if (is == nullptr || *was != *is) return false;
+  }
+  return true;
+}
+
+// The loaded audition with the notes its grid plays in place of its own:
+// all else goes back as it was read (the grid too, with what its load kept
+// unplayed), the fingerprint beside the grid is that of the new notes, and
+// the extensions they use are declared.
+JsonValue withNotesPlayed(const JsonValue& loaded, const GridNotes& grid) {
+  JsonValue audition = makeJsonObject();
+  for (const JsonMember& m : loaded.members)
+    audition.members.push_back(m.key == "notes" ? JsonMember{m.key, JsonValue{}} : m);
+  WrittenNotes notes = writeNotes(grid, &loaded);
+  audition.set("notes", std::move(notes.text));
+  JsonValue* groove = grooveIn(audition);
+  if (JsonValue* print = groove->find("notes"))
+    *print = makeJsonString(notes.fingerprint);
+  else
+    groove->members.insert(groove->members.begin(), JsonMember{"notes", makeJsonString(notes.fingerprint)});
+  clip::ExtensionUse use;
+  for (const clip::Note& n : grid.stepNotes) use.add(n);
+  JsonValue* declared = audition.find("extensions");
+  if (declared == nullptr) {
+    audition.set("extensions", makeJsonArray());
+    declared = audition.find("extensions");
+  }
+  if (!declared->isArray()) return audition;  // kept as written
+  std::vector<ExtensionId> ids;
+  for (const JsonValue& e : declared->elements)
+    if (std::optional<ExtensionId> id = e.isString() ? parseExtensionId(e.text) : std::nullopt)
+      ids.push_back(*id);
+  for (const ExtensionId& id : use.ids())
+    if (!clip::declaresExtension(ids, id.name))
+      declared->elements.push_back(makeJsonString(formatExtensionId(id)));
+  return audition;
 }
 
 }  // namespace
@@ -257,8 +340,13 @@ std::optional<JsonValue> auditionAnew(const Project& project, const SampleSlotTa
   if (std::unique_ptr<Project> asLoaded = makeProject()) {
     *asLoaded = project;
     Diagnostics said = Diagnostics::dropping();  // when it was loaded
-    readAudition(loaded, *asLoaded, samples, said, "/audition");
-    if (writeSame(mine, frameOf(*asLoaded, samples, &loaded), &loaded)) return std::nullopt;
+    const bool gridRead = readAudition(loaded, *asLoaded, samples, said, "/audition");
+    if (writeSame(mine, frameOf(*asLoaded, samples, &loaded), &loaded)) {
+      // It plays what the project plays. Where its grid played in place of
+      // its notes, they must say what it plays too.
+      if (!gridRead || notesArePlayed(loaded, mine.notes)) return std::nullopt;
+      return withNotesPlayed(loaded, mine.notes);
+    }
   }
   JsonValue written = completed(std::move(mine), &loaded);
   // The grid spelled as loaded where it did not change, as the rest is.
@@ -272,6 +360,11 @@ JsonValue auditionToWrite(const Project& project, const SampleSlotTable& samples
   if (loaded == nullptr) return writeAudition(project, samples);
   std::optional<JsonValue> anew = auditionAnew(project, samples, *loaded);
   return anew ? std::move(*anew) : *loaded;
+}
+
+bool auditionNotesArePlayed(const JsonValue& audition, const Project& project,
+                            const SampleSlotTable& samples) {
+  return notesArePlayed(audition, gridNotesOf(project, samples));
 }
 
 JsonValue auditionBeside(const Project& project, const SampleSlotTable& samples) {
@@ -289,7 +382,7 @@ AuditionFrame frameOf(const Project& project, const SampleSlotTable& samples, co
   c.plugin = "orbitrane";
   c.formatVersion = 1;
   c.seed = defaultSeedOr(pattern);
-  c.length = pattern.length * 0.25;
+  c.length = clipLengthOf(pattern);
   c.grid = "1/16";
 
   clip::TempoPoint tempo;
@@ -310,7 +403,7 @@ AuditionFrame frameOf(const Project& project, const SampleSlotTable& samples, co
   }
 
   AuditionFrame frame;
-  GridNotes& notes = frame.notes;
+  GridNotes& notes = frame.notes = gridNotesOf(project, samples);
   const int tracks = std::min<int>(pattern.numTracks, kMaxTracks);
   for (int t = 0; t < tracks; ++t) {
     const Track& track = pattern.tracks[t];
@@ -325,11 +418,7 @@ AuditionFrame frameOf(const Project& project, const SampleSlotTable& samples, co
       swing.voice = std::string(idText(track.id));
       c.swing.push_back(std::move(swing));
     }
-    trackHits(project, samples, t, c.length, notes.stepNotes, notes.hits);
   }
-  // Stable by time: equal times keep track, step and retrig order.
-  std::stable_sort(notes.hits.begin(), notes.hits.end(),
-                   [](const Hit& a, const Hit& b) { return a.at < b.at; });
   // Declared as the clip writer would declare them for the notes it is not
   // given: every step note is played by its first hit at least.
   clip::ExtensionUse use;

@@ -24,14 +24,22 @@ JsonValue writeAudition(const Project& project, const SampleSlotTable& samples);
 // a save change nothing of it; else the audition of the pattern, its
 // numbers spelled as loaded where they did not change. Nothing of a loaded
 // audition is carried into a new one: a member put back into its notes or
-// its grid could change what it plays. The notes of a written audition are
-// held as their compact text, made, compared and fingerprinted a note at a
-// time, so that writing one costs its text.
+// its grid could change what it plays. One whose grid played in place of
+// its notes goes back with the notes the grid plays when its own say
+// otherwise, all else of it as read, so that what a save writes says what
+// plays. The notes of a written audition are held as their compact text,
+// made, compared and fingerprinted a note at a time, so that writing one
+// costs its text.
 JsonValue auditionToWrite(const Project& project, const SampleSlotTable& samples, const JsonValue* loaded);
-// The same decision alone: the audition of the pattern, or nothing while
-// the loaded one still plays what it plays and goes back as it is held.
+// The same decision alone: nothing while the loaded audition goes back as
+// it is held, else the audition to write in its place.
 std::optional<JsonValue> auditionAnew(const Project& project, const SampleSlotTable& samples,
                                       const JsonValue& loaded);
+
+// Whether the audition's notes are, one by one as a save writes them, the
+// notes the project's pattern plays, and no other.
+bool auditionNotesArePlayed(const JsonValue& audition, const Project& project,
+                            const SampleSlotTable& samples);
 
 // The audition of the pattern that a load compares the loaded audition
 // with: stand-ins in place of its notes and its grid, the parts a save

@@ -239,26 +239,31 @@ std::optional<std::string> canonicalByReparse(const JsonValue& value, std::strin
 
 }  // namespace
 
-struct NotesFingerprint::Numbers : NumberTexts {};
+struct CanonicalNote::Numbers : NumberTexts {};
 
-NotesFingerprint::NotesFingerprint() : numbers_(std::make_unique<Numbers>()) {}
-NotesFingerprint::~NotesFingerprint() = default;
+CanonicalNote::CanonicalNote() : numbers_(std::make_unique<Numbers>()) {}
+CanonicalNote::~CanonicalNote() = default;
 
-void NotesFingerprint::add(const JsonValue& note) {
-  if (failed_) return;
+const std::string* CanonicalNote::of(const JsonValue& note) {
   piece_.clear();
   TextPiece out{piece_};
   // One level down, as the note stands in its list.
-  if (!putCanonical(note, 1, *numbers_, out)) {
-    std::optional<std::string> canonical = canonicalByReparse(note, "[", "]");
-    if (!canonical) {
-      failed_ = true;
-      return;
-    }
-    piece_ = std::move(*canonical);
+  if (putCanonical(note, 1, *numbers_, out)) return &piece_;
+  std::optional<std::string> canonical = canonicalByReparse(note, "[", "]");
+  if (!canonical) return nullptr;
+  piece_ = std::move(*canonical);
+  return &piece_;
+}
+
+void NotesFingerprint::add(const JsonValue& note) {
+  if (failed_) return;
+  const std::string* piece = canonical_.of(note);
+  if (piece == nullptr) {
+    failed_ = true;
+    return;
   }
   hash_ = fnv1a64(any_ ? "," : "[", hash_);
-  hash_ = fnv1a64(piece_, hash_);
+  hash_ = fnv1a64(*piece, hash_);
   any_ = true;
 }
 

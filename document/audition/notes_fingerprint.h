@@ -21,20 +21,33 @@ std::string notesFingerprint(const JsonValue& notes);
 // number spellings, write again); notesFingerprint must always agree.
 std::string notesFingerprintByReparse(const JsonValue& notes);
 
-// The fingerprint of a list of notes given one at a time, as they are
-// read from a list's text or made by a writer: notesFingerprint of the
-// list, holding no more than one note's text.
-class NotesFingerprint {
+// The canonical text of one note as it stands in its list, the text the
+// fingerprint hashes: two notes are the same note, however their numbers
+// are spelled, exactly when their texts are equal.
+class CanonicalNote {
  public:
-  NotesFingerprint();
-  ~NotesFingerprint();
-  void add(const JsonValue& note);
-  std::string finish();
+  CanonicalNote();
+  ~CanonicalNote();
+  // The note's text, valid until the next call; null when it has none (it
+  // does not read back as JSON).
+  const std::string* of(const JsonValue& note);
 
  private:
   struct Numbers;
   std::unique_ptr<Numbers> numbers_;  // spellings remembered from note to note
   std::string piece_;
+};
+
+// The fingerprint of a list of notes given one at a time, as they are
+// read from a list's text or made by a writer: notesFingerprint of the
+// list, holding no more than one note's text.
+class NotesFingerprint {
+ public:
+  void add(const JsonValue& note);
+  std::string finish();
+
+ private:
+  CanonicalNote canonical_;
   std::uint64_t hash_ = kFnvOffsetBasis;
   bool any_ = false;
   bool failed_ = false;

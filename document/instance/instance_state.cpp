@@ -282,10 +282,15 @@ bool readInstanceState(const JsonValue& document, Project& project, std::vector<
     fresh->version = readVersion(*proj);
   }
 
-  if (env->audition != nullptr)
-    readAudition(*env->audition, *fresh, fresh->samples, diagnostics, "/audition");
+  const bool gridRead = env->audition != nullptr &&
+                        readAudition(*env->audition, *fresh, fresh->samples, diagnostics, "/audition");
 
   assignPatternIds(pattern);
+  // A save writes the notes the grid plays: say so where they differ.
+  if (gridRead && !auditionNotesArePlayed(*env->audition, *fresh, fresh->samples))
+    diagnostics.note("audition-notes-unplayed", "/audition/notes",
+                     "The notes beside the step grid are not the ones it plays; the grid plays, and a save "
+                     "writes its notes in their place");
   project = *fresh;
   return true;
 }

@@ -517,6 +517,18 @@ void Engine::reset() {
   reportReading();
 }
 
+void Engine::endVoices() {
+  // Counted as a block, so a fence on the main thread either comes after
+  // it and sees no voice hold anything, or before it, keeping what the
+  // voices held until a later pass.
+  sampleSet_.enterBlock();
+  carryPendingNoteEnds();
+  for (TrackPlayer& player : players_) resetPlayer(player);
+  cancelReverseHits();
+  reportReading();
+  sampleSet_.leaveBlock();
+}
+
 void Engine::carryPendingNoteEnds() {
   // Outside a block nothing reaches the host: its notes are told at the
   // next block instead of never.

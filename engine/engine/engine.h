@@ -110,6 +110,12 @@ class Engine {
   // One block mixed into left/right (either may be null). Returns frames.
   int process(float* left, float* right, int frames, const RenderInfo& info);
   void reset();
+  // Processing stops or the instance deactivates: no block follows to ring
+  // a voice out, so every voice ends here and lets go of the samples it
+  // read; host notes still open end at the next block. On whichever thread
+  // the host stops processing (the main thread while it deactivates),
+  // never during a block.
+  void endVoices();
 
   // Zone slot for a hit of the sound at velocity 0..1, or -1 for a sound
   // without zones or a machine that plays no samples. Round-robin modes

@@ -156,8 +156,9 @@ TEST(EngineStress, MainThreadHandOversWhileTheAudioThreadRuns) {
 
 // The host now and then calls no block while the main thread loads new
 // pools: whenever no block runs a pool is freed without waiting, unless a
-// ringing hit reads it. Every hit plays the newest publication, and one
-// that rings reads its own pool only, however many loads come meanwhile.
+// ringing hit reads it, and none is left once the host stopped processing.
+// Every hit plays the newest publication, and one that rings reads its own
+// pool only, however many loads come meanwhile.
 TEST(EngineStress, PoolsFreedWhileTheHostCallsNoBlock) {
   auto host = orbi::EngineHost::create();
   ASSERT_TRUE(host);
@@ -187,6 +188,8 @@ TEST(EngineStress, PoolsFreedWhileTheHostCallsNoBlock) {
   std::atomic<int> loads{0}, pausedUntil{0};  // no block until that many loads
   std::atomic<std::uint32_t> loaded{0};       // the main thread's newest publication
   std::atomic<int> stale{0};                  // blocks or hits that played an older one
+  // The host stopped processing for the pause.
+  std::atomic<bool> stoppedProcessing{false};
   std::thread audio([&] {
     std::vector<float> buf(16 * kBlock);
     float* ch[16];
@@ -203,7 +206,10 @@ TEST(EngineStress, PoolsFreedWhileTheHostCallsNoBlock) {
           (hit >= 0 && host->engine.activePlayer(hit).sampleSnapshot() != hs.current()))
         stale.fetch_add(1, std::memory_order_relaxed);
       if (arng() % 16 == 0) {
-        // Paused, processing still started, while eight loads come.
+        // Paused, processing still started or stopped, while eight loads come.
+        const bool stop = arng() % 2 == 0;
+        if (stop) host->engine.endVoices();
+        stoppedProcessing.store(stop);
         pausedUntil.store(loads.load() + 8);
         while (loads.load() < pausedUntil.load() && !mainDone.load()) std::this_thread::yield();
         stops.fetch_add(1, std::memory_order_relaxed);
@@ -211,7 +217,7 @@ TEST(EngineStress, PoolsFreedWhileTheHostCallsNoBlock) {
     }
   });
 
-  int heldWhilePaused = 0;
+  int heldWhilePaused = 0, heldWhileStopped = 0;
   while (loads.load() < 300 || stops.load() < 40) {
     const bool paused = loads.load() < pausedUntil.load();
     host->replacePool(longPool());
@@ -220,6 +226,7 @@ TEST(EngineStress, PoolsFreedWhileTheHostCallsNoBlock) {
     // Paused, each pool kept needs a record of its own that a ringing hit reads.
     const auto reads = static_cast<std::size_t>(std::popcount(host->engine.sampleSet().known().records));
     if (paused && host->samples.retired().size() > reads) ++heldWhilePaused;
+    if (paused && stoppedProcessing.load() && !host->samples.retired().empty()) ++heldWhileStopped;
     loaded.store(host->samples.publishedGeneration(), std::memory_order_release);
     ++loads;
     if (rng() % 4 == 0) std::this_thread::sleep_for(std::chrono::microseconds(rng() % 500));
@@ -229,6 +236,7 @@ TEST(EngineStress, PoolsFreedWhileTheHostCallsNoBlock) {
   host->mainThreadPass();
   EXPECT_EQ(stale.load(), 0);
   EXPECT_EQ(heldWhilePaused, 0);
+  EXPECT_EQ(heldWhileStopped, 0);
   // Left: at most the pool of each hit that still rings, until it ends.
   std::size_t ringing = 0;
   for (int i = 0; i < ob::Engine::kPlayers; ++i) ringing += host->engine.player(i).machineFrozen() ? 0 : 1;

@@ -151,8 +151,10 @@ inline void runBlock(Instance& inst, std::uint32_t frames = 64) {
   inst.clap->process(inst.clap, &pr);
 }
 
-// Main output of `blocks` blocks of `frames`, left and right interleaved.
-inline std::vector<float> renderMain(Instance& inst, int blocks, std::uint32_t frames = 256) {
+// Main output of `blocks` blocks of `frames`, left and right interleaved;
+// `first`, when given, are the first block's events.
+inline std::vector<float> renderMain(Instance& inst, int blocks, std::uint32_t frames = 256,
+                                     const EventList* first = nullptr) {
   std::vector<float> left(frames), right(frames), out;
   float* channels[2] = {left.data(), right.data()};
   clap_audio_buffer_t port{};
@@ -167,7 +169,7 @@ inline std::vector<float> renderMain(Instance& inst, int blocks, std::uint32_t f
     pr.steady_time = -1;
     pr.audio_outputs = &port;
     pr.audio_outputs_count = 1;
-    pr.in_events = &none.list;
+    pr.in_events = b == 0 && first != nullptr ? &first->list : &none.list;
     pr.out_events = &events;
     inst.clap->process(inst.clap, &pr);
     for (std::uint32_t i = 0; i < frames; ++i) {

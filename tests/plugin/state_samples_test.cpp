@@ -22,6 +22,7 @@
 #include "document/wav/wav.h"
 #include "document/wav/wav_header.h"
 #include "support/allocation_counter.h"
+#include "support/plugin/process_harness.h"
 #include "support/scoped_env.h"
 #include "tests/plugin/state_harness.h"
 #include "tools/clap_host/factory_kit.h"
@@ -119,8 +120,8 @@ Bytes pcmHit(int depth, int containerBytes, int channels) {
   return wav;
 }
 
-Bytes floatFile(std::uint16_t bits, const std::vector<double>& cycle) {
-  const int frames = static_cast<int>(kRate / 2);
+Bytes floatFile(std::uint16_t bits, const std::vector<double>& cycle,
+                int frames = static_cast<int>(kRate / 2)) {
   const std::uint16_t bytes = bits / 8;
   Bytes wav;
   ob::writeWavHeader(wav, ob::kWavFormatFloat, 1, static_cast<std::uint32_t>(kRate), bits,
@@ -280,6 +281,36 @@ TEST(StateSamples, ALargeStateWaitsOnTheDiskAndGoesOutInPieces) {
     EXPECT_EQ(out.hash.hex(), ob::sha256Hex(saves.back().data(), saves.back().size()));
   }
   std::filesystem::remove_all(folder);
+}
+
+// A host that stops processing or deactivates runs no block to ring a
+// voice out: the next load frees the samples the voices played, leaving
+// what a fresh instance holds, and nothing of them plays once it starts.
+TEST(StateSamples, TheLoadAfterTheHostStopsFreesWhatTheVoicesPlayed) {
+  const Bytes wav = floatFile(32, {0.25, -0.25}, 4 << 20);
+  Bytes kit;
+  std::string error;
+  ASSERT_TRUE(orbi::host::factoryKitState("7", kit, error)) << error;
+  EventList keys;
+  for (std::int16_t key = 60; key <= 67; ++key) keys.add(ob::test::noteOn(0, key));
+  for (const bool deactivate : {false, true}) {
+    SCOPED_TRACE(deactivate ? "deactivated" : "stopped");
+    FakeHost host;
+    Instance inst(host);
+    ASSERT_TRUE(inst.activate(kRate, 256));
+    const std::size_t fresh = ob::test::liveBytes();  // with the factory samples a kit state holds
+    ASSERT_TRUE(loadChunk(inst, kitStateWithEverySample(wav)));
+    ASSERT_TRUE(inst.clap->start_processing(inst.clap));
+    renderMain(inst, 8, 256, &keys);
+    ASSERT_TRUE(inst.engineHost().engine.activePlayer(7).isSounding());
+    deactivate ? inst.deactivate() : inst.clap->stop_processing(inst.clap);
+    ASSERT_TRUE(loadChunk(inst, kit));
+    EXPECT_LT(ob::test::liveBytes(), fresh + wav.size() / 2);
+    ASSERT_TRUE(!deactivate || inst.activate(kRate, 256));
+    ASSERT_TRUE(inst.clap->start_processing(inst.clap));
+    const std::vector<float> after = renderMain(inst, 20);
+    EXPECT_EQ(*std::max_element(after.begin(), after.end()), 0.0f);
+  }
 }
 
 }  // namespace state_samples_test

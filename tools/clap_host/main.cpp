@@ -52,6 +52,10 @@ void usage() {
                "  --at S:note=KEY    a note-on of KEY S seconds into the render (repeatable)\n"
                "  --at S:load=FILE   load this state S seconds into the render, and print\n"
                "                     the memory this process then holds (repeatable)\n"
+               "  --at S:STEP        stop, start, deactivate or activate (again, and start)\n"
+               "                     the instance S seconds into the render; no block is\n"
+               "                     processed while it is stopped; memory prints what the\n"
+               "                     process holds (repeatable)\n"
                "  --no-timer         offer no timer support\n"
                "  --quiet-log        do not echo the plug-in's log\n"
                "GUI mode (on an X display):\n"
@@ -183,7 +187,7 @@ int main(int argc, char** argv) {
       text(at);
       TimedAction action;
       if (!parseTimedAction(at, action)) {
-        std::fprintf(stderr, "orbi-clap-host: --at takes S:note=KEY or S:load=FILE\n");
+        std::fprintf(stderr, "orbi-clap-host: --at takes S:note=KEY, S:load=FILE or S:STEP\n");
         return 2;
       }
       actions.push_back(action);

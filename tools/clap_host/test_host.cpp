@@ -386,6 +386,11 @@ void Instance::queueEvent(const void* event) {
 }
 
 clap_process_status Instance::process(std::uint32_t frames) {
+  if (!processing_) {
+    for (auto& b : buffers_) std::fill(b.begin(), b.end(), 0.0f);
+    outEvents_.clear();
+    return CLAP_PROCESS_CONTINUE;
+  }
   frames = std::min(frames, maxFrames_);
   // A plug-in may be activated without a rate; the clock still needs one.
   const double rate = sampleRate_ > 0.0 ? sampleRate_ : 44100.0;

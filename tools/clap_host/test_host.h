@@ -185,6 +185,8 @@ class Instance {
                 std::uint32_t outputPorts = ob::clap::kOutputPorts);
   // Stops processing when it runs, then deactivates.
   void deactivate();
+  // Activates again as last activated, and starts processing.
+  bool reactivate() { return activate(sampleRate_, maxFrames_, ports_); }
   // Processing alone, as a host that suspends an idle plug-in stops and
   // starts it while it stays active.
   void stopProcessing();
@@ -200,6 +202,8 @@ class Instance {
   // Events handed to the next process call, then dropped.
   void queueEvent(const void* event);
   // One block; the outputs are kept in mainLeft()... until the next block.
+  // While the instance is not processing the host calls no process: the
+  // block is silence and the transport stands.
   clap_process_status process(std::uint32_t frames);
   // Advances the host clock and fires due timers and a requested
   // main-thread callback. A timer that fell behind fires once per period

@@ -4,21 +4,46 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "tools/clap_host/resident_memory.h"
 
 namespace orbi::host {
 
+namespace {
+
+Lifecycle lifecycleStep(const std::string& word) {
+  static const std::pair<const char*, Lifecycle> steps[] = {{"stop", Lifecycle::Stop},
+                                                            {"start", Lifecycle::Start},
+                                                            {"deactivate", Lifecycle::Deactivate},
+                                                            {"activate", Lifecycle::Activate},
+                                                            {"memory", Lifecycle::Memory}};
+  for (const auto& [name, step] : steps)
+    if (word == name) return step;
+  return Lifecycle::None;
+}
+
+// Prints what the process holds after `what`, `seconds` into the render.
+void printResident(double seconds, const std::string& what) {
+  std::printf("%.3f s: %s, resident %.1f MiB\n", seconds, what.c_str(), mebibytes(residentMemory().now));
+}
+
+}  // namespace
+
 bool parseTimedAction(const std::string& text, TimedAction& action) {
   const std::size_t colon = text.find(':');
-  const std::size_t equals = text.find('=', colon);
-  if (colon == std::string::npos || equals == std::string::npos) return false;
+  if (colon == std::string::npos) return false;
   const std::string when = text.substr(0, colon);
-  const std::string what = text.substr(colon + 1, equals - colon - 1);
-  const std::string value = text.substr(equals + 1);
   char* end = nullptr;
   action.seconds = std::strtod(when.c_str(), &end);
   if (when.empty() || *end != '\0' || !std::isfinite(action.seconds) || action.seconds < 0.0) return false;
+  const std::size_t equals = text.find('=', colon);
+  if (equals == std::string::npos) {
+    action.step = lifecycleStep(text.substr(colon + 1));
+    return action.step != Lifecycle::None;
+  }
+  const std::string what = text.substr(colon + 1, equals - colon - 1);
+  const std::string value = text.substr(equals + 1);
   if (what == "load") {
     action.statePath = value;
     return !value.empty();
@@ -36,8 +61,13 @@ Timeline::Timeline(std::vector<TimedAction> actions) : actions_(std::move(action
 }
 
 bool Timeline::runDue(Instance& instance, double seconds, std::string& error) {
+  if (seconds > 0.0 && instance.processing()) ++blocksSince_;
   for (; next_ < actions_.size() && actions_[next_].seconds <= seconds; ++next_) {
     const TimedAction& action = actions_[next_];
+    if (action.step != Lifecycle::None) {
+      if (!runStep(instance, action.step, seconds, error)) return false;
+      continue;
+    }
     if (action.key >= 0) {
       clap_event_note_t note{};
       note.header.size = sizeof note;
@@ -49,10 +79,28 @@ bool Timeline::runDue(Instance& instance, double seconds, std::string& error) {
       continue;
     }
     if (!instance.loadStateFile(action.statePath, error)) return false;
-    std::printf("%.3f s: loaded %s, resident %.1f MiB\n", seconds, action.statePath.c_str(),
-                mebibytes(residentMemory().now));
+    printResident(seconds, "loaded " + action.statePath);
   }
   return true;
+}
+
+bool Timeline::runStep(Instance& instance, Lifecycle step, double seconds, std::string& error) {
+  switch (step) {
+    case Lifecycle::Stop: instance.stopProcessing(); break;
+    case Lifecycle::Start:
+      if (!instance.startProcessing()) error = "the plug-in did not start processing";
+      break;
+    case Lifecycle::Deactivate: instance.deactivate(); break;
+    case Lifecycle::Activate:
+      if (!instance.active() && !instance.reactivate()) error = "the plug-in did not activate";
+      break;
+    case Lifecycle::Memory:
+      printResident(seconds, "after " + std::to_string(blocksSince_) + " blocks");
+      break;
+    case Lifecycle::None: break;
+  }
+  blocksSince_ = 0;
+  return error.empty();
 }
 
 }  // namespace orbi::host
