@@ -22,6 +22,7 @@
 #include "document/wav/wav.h"
 #include "document/wav/wav_header.h"
 #include "support/allocation_counter.h"
+#include "support/document/scoped_temporary_folders.h"
 #include "support/scoped_env.h"
 #include "tests/plugin/state_harness.h"
 #include "tools/clap_host/factory_kit.h"
@@ -231,6 +232,7 @@ TEST(StateSamples, ALargeStateWaitsOnTheDiskAndGoesOutInPieces) {
       std::filesystem::temp_directory_path() / ("ob_state_" + std::to_string(::getpid()));
   std::filesystem::create_directories(folder);
   ob::test::ScopedEnv tmpdir("TMPDIR", folder.string());
+  const ob::test::WithoutSystemTemporaryFolders onlyTmpdir;
   const struct {
     const char* name;
     std::filesystem::path folder;
