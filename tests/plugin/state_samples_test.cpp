@@ -31,6 +31,8 @@
 #include "document/wav/wav_pool.h"
 #include "support/allocation_counter.h"
 #include "support/document/scoped_temporary_folders.h"
+#include "support/resident_peak.h"
+#include "support/sanitized_build.h"
 #include "support/scoped_env.h"
 #include "tests/plugin/state_harness.h"
 #include "tools/clap_host/factory_kit.h"
@@ -289,6 +291,25 @@ TEST(StateSamples, ALargeStateWaitsOnTheDiskAndGoesOutInPieces) {
     EXPECT_EQ(out.hash.hex(), ob::sha256Hex(saves.back().data(), saves.back().size()));
   }
   std::filesystem::remove_all(folder);
+}
+
+// Where no private file takes it, a state is read from memory as from the
+// file: a sample's file is read again from the state, never copied out of
+// it, so the load peaks at about what it then holds.
+TEST(StateSamples, HeldInMemoryAStateIsNotCopiedOutOfItself) {
+  if (ob::test::kSanitizedBuild) GTEST_SKIP() << "resident memory, measured where the sanitizers add none";
+  // 64-bit floats finer than 32, past the size the allocator keeps when freed.
+  const Bytes wav = floatFile(64, {0.1}, 5 << 20);
+  InStream in(kitStateWithEverySample(wav));
+  ob::test::ScopedEnv tmpdir("TMPDIR", "/nonexistent");
+  const ob::test::WithoutSystemTemporaryFolders none;
+  FakeHost host;
+  Instance inst(host);
+  std::ofstream("/proc/self/clear_refs") << "5";
+  const std::uint64_t before = ob::test::statusBytes("VmRSS");
+  ASSERT_TRUE(inst.extension<clap_plugin_state_t>(CLAP_EXT_STATE)->load(inst.clap, &in.stream));
+  EXPECT_LT(ob::test::statusBytes("VmHWM") - before, 1.3 * (ob::test::statusBytes("VmRSS") - before));
+  expectEverySampleSaved(saveChunk(inst), wav);
 }
 
 // The kit-7 state of one sample, its entry stored in the `form` given (a
