@@ -3,13 +3,14 @@
 // advance: a host's state stream. Kept in a private file when asked, so
 // that a state of hundreds of megabytes is not held in memory beside the
 // audio decoded from it; otherwise, and as soon as the file refuses them,
-// in memory, grown with realloc, which moves a large block by remapping
-// its pages rather than copying them. Main thread.
+// in memory (see HeldMemory), from which a sample that must keep its file
+// reads it again as it would from the file. Main thread.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 
 #include "document/reading/byte_source.h"
+#include "document/reading/held_memory.h"
 #include "document/reading/private_file.h"
 
 namespace ob::clap {
@@ -17,6 +18,7 @@ namespace ob::clap {
 class ArrivingBytes {
  public:
   ArrivingBytes() = default;
+  // What was kept in memory and no sample reads again is given back.
   ~ArrivingBytes();
   ArrivingBytes(const ArrivingBytes&) = delete;
   ArrivingBytes& operator=(const ArrivingBytes&) = delete;
@@ -29,23 +31,18 @@ class ArrivingBytes {
   // for them in memory.
   bool append(const std::uint8_t* bytes, std::size_t count);
 
-  std::uint64_t size() const { return file_ ? file_->size() : size_; }
+  std::uint64_t size() const { return file_ ? file_->size() : memory_->size(); }
   bool inFile() const { return file_ != nullptr; }
-  // What has arrived, for reading a document from: the file, which
-  // whatever reads it again holds open, or the memory, for as long as
-  // nothing more arrives.
+  // What has arrived, for reading a document from: the file or the
+  // memory, which whatever reads it again holds open.
   const ByteSource& source() const;
 
  private:
-  void reserve(std::size_t count);
   // Takes what the file holds into memory and lets the file go.
   bool takeBackFromFile();
 
   std::shared_ptr<PrivateFile> file_;
-  std::uint8_t* data_ = nullptr;
-  std::size_t size_ = 0;
-  std::size_t capacity_ = 0;
-  MemoryBytes memory_{nullptr, 0};  // views data_ and size_
+  std::shared_ptr<HeldMemory> memory_ = HeldMemory::create();  // empty while file_ keeps them
 };
 
 }  // namespace ob::clap

@@ -21,7 +21,9 @@ constexpr std::uint32_t kInitial[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54
 
 // Always inlined: the builds tests run at -Og would otherwise call it a
 // hundred times a block, most of what hashing a sample costs there.
-[[gnu::always_inline]] constexpr std::uint32_t rotr(std::uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
+[[gnu::always_inline]] constexpr std::uint32_t rotr(std::uint32_t x, int n) {
+  return (x >> n) | (x << (32 - n));
+}
 
 }  // namespace
 
@@ -79,7 +81,7 @@ void Sha256::add(const std::uint8_t* bytes, std::size_t length) {
   pendingBytes_ = length;
 }
 
-std::string Sha256::hex() {
+std::string Sha256::hex() const {
   // Padding: 0x80, zeros, then the bit length big-endian at the end of the
   // first or, when it does not fit after the remainder, the second block.
   std::uint8_t tail[128] = {};
@@ -89,13 +91,15 @@ std::string Sha256::hex() {
   const std::size_t blocks = rest + 9 <= 64 ? 1 : 2;
   const std::uint64_t bits = length_ * 8;
   for (int i = 0; i < 8; ++i) tail[blocks * 64 - 1 - i] = std::uint8_t(bits >> (8 * i));
-  sha256Block(state_, tail);
-  if (blocks == 2) sha256Block(state_, tail + 64);
+  std::uint32_t state[8];
+  std::memcpy(state, state_, sizeof state);
+  sha256Block(state, tail);
+  if (blocks == 2) sha256Block(state, tail + 64);
 
   static constexpr char kHex[] = "0123456789abcdef";
   std::string out(64, '0');
   for (int i = 0; i < 8; ++i)
-    for (int k = 0; k < 8; ++k) out[8 * i + k] = kHex[(state_[i] >> (28 - 4 * k)) & 0xF];
+    for (int k = 0; k < 8; ++k) out[8 * i + k] = kHex[(state[i] >> (28 - 4 * k)) & 0xF];
   return out;
 }
 

@@ -13,8 +13,9 @@ class Sha256 {
  public:
   Sha256();
   void add(const std::uint8_t* bytes, std::size_t length);
-  // The digest of everything added; the hash is used up.
-  std::string hex();
+  // The digest of everything added so far, read as often as wanted: it is
+  // finished on a copy, so more may still be added.
+  std::string hex() const;
 
  private:
   std::uint32_t state_[8];

@@ -12,6 +12,7 @@
 #include <optional>
 #include <system_error>
 
+#include "document/reading/file_size_limit.h"
 #include "engine/fnv.h"
 
 namespace ob {
@@ -105,13 +106,19 @@ void removeStaleTemporaries(const fs::path& target, const std::string& prefix) {
 
 int syncToDisk(const SyncToDisk& sync, int fd) { return sync ? sync(fd) : ::fsync(fd); }
 
-// An open file, written where the last write ended.
+// An open file, written where the last write ended, never past the
+// file-size limit.
 class FileSink final : public ByteSink {
  public:
   explicit FileSink(int fd) : fd_(fd) {}
+  bool pastSizeLimit() const { return pastSizeLimit_; }
 
  private:
   bool put(std::span<const std::uint8_t> bytes) override {
+    if (!withinFileSizeLimit(written() + bytes.size())) {
+      pastSizeLimit_ = true;
+      return false;
+    }
     const std::uint8_t* data = bytes.data();
     std::size_t size = bytes.size();
     while (size > 0) {
@@ -125,6 +132,7 @@ class FileSink final : public ByteSink {
   }
 
   int fd_;
+  bool pastSizeLimit_ = false;
 };
 
 // The temporary, written whole with the given permissions and synced; on
@@ -139,7 +147,9 @@ bool writeTemporary(const fs::path& temp, const FileWriter& write, std::optional
   std::string failure;
   FileSink file(fd);
   if (std::string why; !write(file, why)) {
-    failure = file.refused() || why.empty() ? "short write" : why;
+    failure = file.pastSizeLimit()            ? fileSizeLimitText()
+              : file.refused() || why.empty() ? "short write"
+                                              : why;
   } else {
     if (permissions) (void)::fchmod(fd, static_cast<mode_t>(*permissions & fs::perms::mask));
     if (syncToDisk(sync, fd) != 0) failure = "cannot sync the file";

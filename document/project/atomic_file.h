@@ -27,7 +27,8 @@ using SyncToDisk = std::function<int(int fd)>;
 // which carry a digest of its whole name, so that no other file's replace
 // in progress loses its temporary. On failure
 // returns false with a short reason ("cannot open output file", "short
-// write", "cannot sync the file", "cannot replace the file") and leaves any
+// write", fileSizeLimitText() when the file would pass the file-size limit,
+// "cannot sync the file", "cannot replace the file") and leaves any
 // existing file untouched; the temporary file is removed. "cannot sync the
 // folder" comes after the rename: the new bytes are in place but may not
 // survive a power loss. A symbolic link is followed, so the file it names is

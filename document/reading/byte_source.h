@@ -26,6 +26,12 @@ class ByteSource {
   // holder of it wants to read it again, in the plug-in's own keeping (a
   // private file); else null.
   virtual std::shared_ptr<const ByteSource> heldOpen() const { return nullptr; }
+  // Said by a holder of heldOpen() of the bytes it reads again, so that a
+  // source which gives back what no one reads keeps them (see HeldMemory).
+  virtual void lend(std::uint64_t offset, std::uint64_t count) const {
+    (void)offset;
+    (void)count;
+  }
 
   // count bytes from offset: a view of the memory, or read into scratch;
   // nothing when they are not all there.

@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "document/reading/file_size_limit.h"
+
 namespace ob {
 
 namespace {
@@ -26,10 +28,18 @@ int openUnnamed(const std::filesystem::path& folder) {
 
 }  // namespace
 
+std::vector<std::filesystem::path>& systemTemporaryFolders() {
+  static std::vector<std::filesystem::path> folders = {"/var/tmp", "/tmp"};
+  return folders;
+}
+
 std::vector<std::filesystem::path> privateFileFolders() {
-  const char* tmpdir = std::getenv("TMPDIR");
-  if (tmpdir != nullptr && tmpdir[0] == '/') return {tmpdir};
-  return {"/var/tmp", "/tmp"};
+  std::vector<std::filesystem::path> folders;
+  if (const char* tmpdir = std::getenv("TMPDIR"); tmpdir != nullptr && tmpdir[0] == '/')
+    folders.emplace_back(tmpdir);
+  const std::vector<std::filesystem::path>& system = systemTemporaryFolders();
+  folders.insert(folders.end(), system.begin(), system.end());
+  return folders;
 }
 
 std::shared_ptr<PrivateFile> PrivateFile::create() {
@@ -41,6 +51,7 @@ std::shared_ptr<PrivateFile> PrivateFile::create() {
 PrivateFile::~PrivateFile() { ::close(fd_); }
 
 bool PrivateFile::append(const std::uint8_t* bytes, std::size_t count) {
+  if (!withinFileSizeLimit(size_ + count)) return false;
   std::uint64_t at = size_;
   while (count > 0) {
     const ssize_t n = ::pwrite(fd_, bytes, count, static_cast<off_t>(at));

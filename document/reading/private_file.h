@@ -25,8 +25,9 @@ class PrivateFile final : public ByteSource, public std::enable_shared_from_this
   PrivateFile(const PrivateFile&) = delete;
   PrivateFile& operator=(const PrivateFile&) = delete;
 
-  // Adds the bytes at the end; false when the disk refuses them (full, or
-  // gone), and then the file's size is what it was.
+  // Adds the bytes at the end; false when the disk refuses them (full,
+  // gone, or past the file-size limit), and then the file's size is what
+  // it was.
   bool append(const std::uint8_t* bytes, std::size_t count);
   // Gives back the room of the bytes from `size` on, appended last and
   // read by no one.
@@ -43,9 +44,14 @@ class PrivateFile final : public ByteSource, public std::enable_shared_from_this
   std::uint64_t size_ = 0;  // what append has written
 };
 
-// Where private files are made, in order: $TMPDIR alone when it names a
-// folder by its absolute path; otherwise /var/tmp, which is kept on disk
-// where /tmp may be memory, then /tmp.
+// Where private files are made, in order: $TMPDIR when it names a folder
+// by its absolute path, then the system's folders; a folder that takes no
+// file (missing, not a folder, not writable) gives way to the next.
 std::vector<std::filesystem::path> privateFileFolders();
+
+// The system's folders: /var/tmp, which is kept on disk where /tmp may be
+// memory, then /tmp. A test that needs a system where none takes a file
+// empties it for its scope.
+std::vector<std::filesystem::path>& systemTemporaryFolders();
 
 }  // namespace ob

@@ -15,11 +15,14 @@ namespace ob {
 
 namespace {
 
-// A file a save reads again: bytes of a source held open, from an offset.
+// A file a save reads again: bytes of a source held open, from an offset,
+// which the source is told it lends.
 class HeldOpenPlace final : public SampleFilePlace {
  public:
-  HeldOpenPlace(std::shared_ptr<const ByteSource> source, std::uint64_t offset)
-      : source_(std::move(source)), offset_(offset) {}
+  HeldOpenPlace(std::shared_ptr<const ByteSource> source, std::uint64_t offset, std::uint64_t size)
+      : source_(std::move(source)), offset_(offset) {
+    source_->lend(offset, size);
+  }
   bool read(std::uint64_t offset, std::uint8_t* out, std::size_t count) const override {
     return source_->read(offset_ + offset, out, count);
   }
@@ -98,9 +101,10 @@ std::optional<CopiedAside> copiedAside(const ReadFileOnce& once, std::uint64_t f
     CopiedAside aside;
     FileTap tap;
     tap.sumsCrc = tap.sumsDigest = true;
-    if (inMemory)
+    if (inMemory) {
+      aside.bytes.reserve(static_cast<std::size_t>(fileBytes));  // built once, at its size
       tap.memory = &aside.bytes;
-    else if (!(tap.copy = copies.begin()))
+    } else if (!(tap.copy = copies.begin()))
       continue;
     if (!once(none, std::ref(tap)) || tap.crc != crc) {
       if (tap.copy) tap.copy->drop();
@@ -121,7 +125,7 @@ void SampleFileCopy::add(std::span<const std::uint8_t> piece) {
 }
 
 std::shared_ptr<const SampleFilePlace> SampleFileCopy::place() const {
-  return file_ ? std::make_shared<HeldOpenPlace>(file_, at_) : nullptr;
+  return file_ ? std::make_shared<HeldOpenPlace>(file_, at_, file_->size() - at_) : nullptr;
 }
 
 void SampleFileCopy::drop() {
@@ -181,8 +185,8 @@ PoolDecode decodeLaidOut(const WavLayout& layout, std::uint64_t fileBytes, const
   if (wav.givesBack) {
     audio.rebuilt = RebuiltSampleFile{std::move(tap.head), std::move(tap.tail), wav.coding};
   } else if (origin.held) {
-    audio.readAgain = ReadAgainFile{std::make_shared<HeldOpenPlace>(origin.held, origin.offset), fileBytes,
-                                    crc, known ? origin.digest : tap.hash.hex()};
+    audio.readAgain = ReadAgainFile{std::make_shared<HeldOpenPlace>(origin.held, origin.offset, fileBytes),
+                                    fileBytes, crc, known ? origin.digest : tap.hash.hex()};
   } else if (std::shared_ptr<const SampleFilePlace> place = tap.copy ? tap.copy->place() : nullptr) {
     audio.readAgain = ReadAgainFile{std::move(place), fileBytes, crc, known ? origin.digest : tap.hash.hex()};
   } else if (std::optional<CopiedAside> aside = copiedAside(once, fileBytes, crc, copies)) {

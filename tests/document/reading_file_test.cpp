@@ -13,6 +13,7 @@
 
 #include "document/reading/private_file.h"
 #include "project_rig.h"
+#include "support/document/scoped_temporary_folders.h"
 #include "support/scoped_env.h"
 
 namespace reading_file_test {
@@ -125,6 +126,8 @@ TEST(PrivateFile, KeepsWhatIsAppendedWhereNothingElseReachesIt) {
   EXPECT_EQ(file->heldOpen().get(), file.get());
 
   tmpdir.set((dir / "missing").string());
+  EXPECT_NE(ob::PrivateFile::create(), nullptr) << "a $TMPDIR of no folder gives way to the system's";
+  const ob::test::WithoutSystemTemporaryFolders none;
   EXPECT_EQ(ob::PrivateFile::create(), nullptr);
 }
 

@@ -15,6 +15,7 @@
 #include "document/wav/wav_pool.h"
 #include "engine/pool/sample_pool.h"
 #include "project_rig.h"
+#include "support/document/scoped_temporary_folders.h"
 #include "support/scoped_env.h"
 
 namespace wav_pool_test {
@@ -85,6 +86,7 @@ TEST(WavPool, LoadWavAppendsTheDecodedAudioAndKeepsItsFile) {
       {"a sample that is no number", notANumber, true}};
   obtest::TempDir dir;
   ob::test::ScopedEnv tmpdir("TMPDIR", dir.path().string());
+  const ob::test::WithoutSystemTemporaryFolders onlyTmpdir;
   for (const bool aside : {true, false}) {
     SCOPED_TRACE(aside ? "with a temporary folder" : "without one");
     if (!aside) tmpdir.set((dir / "missing").string());

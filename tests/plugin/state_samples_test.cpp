@@ -10,19 +10,30 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <limits>
 #include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "content/tools/sample_import.h"
+#include "document/archive/crc32.h"
 #include "document/archive/sha256.h"
+#include "document/archive/zip_reader.h"
+#include "document/archive/zip_writer.h"
 #include "document/json/json_value.h"
 #include "document/package/package.h"
+#include "document/project/project_save.h"
+#include "document/reading/regular_file.h"
 #include "document/wav/wav.h"
 #include "document/wav/wav_header.h"
+#include "document/wav/wav_pool.h"
 #include "support/allocation_counter.h"
+#include "support/document/scoped_temporary_folders.h"
 #include "support/plugin/process_harness.h"
+#include "support/resident_peak.h"
+#include "support/sanitized_build.h"
 #include "support/scoped_env.h"
 #include "tests/plugin/state_harness.h"
 #include "tools/clap_host/factory_kit.h"
@@ -102,14 +113,13 @@ void expectEverySampleSaved(const Bytes& chunk, const Bytes& wav) {
 
 // A decaying 150 Hz hit at half scale, at the given depth: integers at the
 // top of containers of the given bytes.
-Bytes pcmHit(int depth, int containerBytes, int channels) {
-  const int frames = static_cast<int>(kRate / 2);
+Bytes pcmHit(int depth, int containerBytes, int channels, int frames = static_cast<int>(kRate / 2)) {
   Bytes wav;
   ob::writeWavHeader(wav, ob::kWavFormatPcm, static_cast<std::uint16_t>(channels),
                      static_cast<std::uint32_t>(kRate), static_cast<std::uint16_t>(depth),
                      static_cast<std::uint32_t>(frames * channels * containerBytes),
                      static_cast<std::uint16_t>(containerBytes));
-  const double full = static_cast<double>((1 << (depth - 1)) - 1);
+  const double full = static_cast<double>((std::int64_t{1} << (depth - 1)) - 1);
   for (int i = 0; i < frames; ++i) {
     const double v = 0.5 * std::sin(2.0 * M_PI * 150.0 * i / kRate) * std::exp(-4.0 * i / kRate);
     const auto word = static_cast<std::uint32_t>(static_cast<std::int32_t>(std::lround(v * full)))
@@ -232,6 +242,7 @@ TEST(StateSamples, ALargeStateWaitsOnTheDiskAndGoesOutInPieces) {
       std::filesystem::temp_directory_path() / ("ob_state_" + std::to_string(::getpid()));
   std::filesystem::create_directories(folder);
   ob::test::ScopedEnv tmpdir("TMPDIR", folder.string());
+  const ob::test::WithoutSystemTemporaryFolders onlyTmpdir;
   const struct {
     const char* name;
     std::filesystem::path folder;
@@ -311,6 +322,116 @@ TEST(StateSamples, TheLoadAfterTheHostStopsFreesWhatTheVoicesPlayed) {
     const std::vector<float> after = renderMain(inst, 20);
     EXPECT_EQ(*std::max_element(after.begin(), after.end()), 0.0f);
   }
+}
+
+// Where no private file takes it, a state is read from memory as from the
+// file: a sample's file is read again from the state, never copied out of
+// it, so the load peaks at about what it then holds.
+TEST(StateSamples, HeldInMemoryAStateIsNotCopiedOutOfItself) {
+  if (ob::test::kSanitizedBuild) GTEST_SKIP() << "resident memory, measured where the sanitizers add none";
+  // 64-bit floats finer than 32, past the size the allocator keeps when freed.
+  const Bytes wav = floatFile(64, {0.1}, 5 << 20);
+  InStream in(kitStateWithEverySample(wav));
+  ob::test::ScopedEnv tmpdir("TMPDIR", "/nonexistent");
+  const ob::test::WithoutSystemTemporaryFolders none;
+  FakeHost host;
+  Instance inst(host);
+  std::ofstream("/proc/self/clear_refs") << "5";
+  const std::uint64_t before = ob::test::statusBytes("VmRSS");
+  ASSERT_TRUE(inst.extension<clap_plugin_state_t>(CLAP_EXT_STATE)->load(inst.clap, &in.stream));
+  EXPECT_LT(ob::test::statusBytes("VmHWM") - before, 1.3 * (ob::test::statusBytes("VmRSS") - before));
+  expectEverySampleSaved(saveChunk(inst), wav);
+}
+
+// The kit-7 state of one sample, its entry stored in the `form` given (a
+// checksum or a method no load takes), so that the load keeps it unplayed.
+Bytes kitStateKeeping(const Bytes& wav, ob::zip::PackedForm form) {
+  const Bytes chunk = kitStateWithEverySample(wav);
+  ob::Diagnostics d;
+  const auto entries = ob::zip::readZip(chunk.data() + 8, chunk.size() - 8, d);
+  std::vector<ob::zip::EntryView> views;
+  for (const ob::zip::Entry& e : entries.value()) views.push_back({e.name, e.data, e.compress});
+  views.back().packed = form;  // the asset
+  Bytes state = ob::zip::writeZipViews(views, d).value();
+  state.insert(state.begin(), chunk.begin(), chunk.begin() + 8);
+  return state;
+}
+
+// Loads the state, imports the file into the plug-in's pool as the samples
+// page does, and saves through the host and as "Save project" does, each
+// save loaded again to hold both files as they came. Under the file-size
+// limit (set here, in a child this ends) only the project file passes it,
+// and is refused with the limit, the older one kept.
+void loadImportAndSave(const Bytes& state, const std::filesystem::path& file, bool held, bool limited) {
+  rlimit limit{};
+  ::getrlimit(RLIMIT_FSIZE, &limit);
+  limit.rlim_cur = limited ? 1000 << 10 : limit.rlim_cur;  // as `ulimit -f 1000` sets it
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+  FakeHost host;
+  Instance inst(host);
+  ASSERT_TRUE(loadChunk(inst, state));
+  ASSERT_TRUE(inst.engineHost().pool.slots.at(0)->data->kept);
+  const ob::KeptSampleFile kept = *inst.engineHost().pool.slots[0]->data->kept;
+  const std::int32_t slot = ob::importWavFile(inst.engineHost().pool, inst.project(), file);
+  ASSERT_GT(slot, 0);
+  EXPECT_EQ(!inst.engineHost().pool.slots[slot]->data->bytes.empty(), held) << "the copy is in memory";
+  const Bytes hostSave = saveChunk(inst);
+  const std::filesystem::path project = file.parent_path() / "song.project.orbi";
+  std::ofstream(project) << "older";
+  std::string why;
+  ob::saveDocumentFile(project, inst.project(), inst.engineHost().pool, inst.self->keptDocument, &why);
+  EXPECT_EQ(why.ends_with("bytes, the file-size limit the host runs under"), limited) << why;
+  Bytes projectFile, imported;
+  ob::readRegularFile(project, projectFile, std::uint64_t(1) << 30);
+  ob::readRegularFile(file, imported, std::uint64_t(1) << 30);
+  EXPECT_EQ(projectFile == Bytes({'o', 'l', 'd', 'e', 'r'}), limited);
+  for (const Bytes& saved :
+       limited ? std::vector<Bytes>{hostSave} : std::vector<Bytes>{hostSave, projectFile}) {
+    FakeHost again;
+    Instance reloaded(again);
+    ASSERT_TRUE(loadChunk(reloaded, saved));
+    const auto& slots = reloaded.engineHost().pool.slots;
+    EXPECT_TRUE(slots.at(0)->data->kept && *slots[0]->data->kept == kept) << "kept as stored";
+    EXPECT_TRUE(ob::isFileOf(imported, *slots.at(slot)->data)) << "the import byte for byte";
+  }
+}
+
+// Each kind of kept sample, then an import whose file is copied aside: into
+// $TMPDIR, into the system's folder where $TMPDIR names a file, into memory
+// where no folder takes it, and into memory under a file-size limit
+// smaller than the samples, which the host lives through.
+TEST(StateSamples, AKeptSampleAndAnImportBothSaveWhereverTheCopyGoes) {
+  const Bytes kept = floatFile(32, {0.25, -0.5}, 300000);
+  const std::uint32_t crc = ob::zip::crc32(kept.data(), kept.size());
+  const auto size = static_cast<std::uint32_t>(kept.size());
+  const struct {
+    ob::zip::PackedForm form;
+    Bytes import;
+  } combinations[] = {{{0, 0, crc ^ 1, size}, floatFile(64, {0.1}, 150000)},  // a failing checksum
+                      {{12, 0, crc, size}, pcmHit(32, 4, 1, 300000)}};        // bzip2
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("ob_copies_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  std::ofstream(dir / "plain") << "a file";
+  ob::test::ScopedEnv tmpdir("TMPDIR");
+  for (const auto& c : combinations) {
+    const Bytes state = kitStateKeeping(kept, c.form);
+    std::ofstream(dir / "import.wav", std::ios::binary)
+        .write(reinterpret_cast<const char*>(c.import.data()), static_cast<std::streamsize>(c.import.size()));
+    for (const std::string way : {"", "plain", "missing", "limited"}) {
+      SCOPED_TRACE(std::to_string(c.form.method) + ": " + way);
+      tmpdir.set((dir / (way == "limited" ? "" : way)).string());
+      std::optional<ob::test::WithoutSystemTemporaryFolders> none;
+      if (way == "missing") none.emplace();
+      if (way != "limited")
+        loadImportAndSave(state, dir / "import.wav", way == "missing", false);
+      else
+        EXPECT_EXIT((loadImportAndSave(state, dir / "import.wav", true, true), std::_Exit(HasFailure())),
+                    ::testing::ExitedWithCode(0), "")
+            << "the host lives";
+    }
+  }
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace state_samples_test
