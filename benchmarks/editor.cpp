@@ -38,7 +38,7 @@ struct Editor {
     host->hostSampleRate = 48000.0;
     host->publishSamples();
     host->engine.loadProject(host->project);
-    view = std::make_unique<orbi::EditorView>(*host, kept);
+    view = std::make_unique<orbi::EditorView>(*host, kept, session);
     harness.frame(*view);
   }
   // The audio thread's share: takes the queued edits.
@@ -46,6 +46,7 @@ struct Editor {
 
   std::unique_ptr<orbi::EngineHost> host;
   ob::KeptDocument kept;
+  orbi::EditorSession session;
   orbi::ui::UiHarness harness;
   std::unique_ptr<orbi::EditorView> view;
   std::vector<float> left = std::vector<float>(512), right = std::vector<float>(512);

@@ -33,7 +33,8 @@ void BM_HeaderFrame(benchmark::State& state) {
   ob::buildDemoProject(host->project);
   ob::preloadFactorySamples(host->project, host->pool);
   ob::KeptDocument kept;
-  orbi::EditorView view(*host, kept);
+  orbi::EditorSession session;
+  orbi::EditorView view(*host, kept, session);
   orbi::ui::UiHarness harness;
   orbi::HeaderBarInput input;
   input.kitName = host->project.patterns[0].kit.name;
@@ -90,7 +91,8 @@ void BM_Overview30sStereoWav(benchmark::State& state) {
   const std::int32_t slot = ob::importWavFile(pool, *project, wav.path());
   const ob::SamplePoolSlot& audio = *pool.slots[slot];
   for (auto _ : state) {
-    orbi::ui::WaveOverview overview(std::span<const float>(audio.left.data(), audio.frames), audio.sampleRate);
+    orbi::ui::WaveOverview overview(std::span<const float>(audio.left.data(), audio.frames),
+                                    audio.sampleRate);
     benchmark::DoNotOptimize(overview.levels().data());
   }
 }

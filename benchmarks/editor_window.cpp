@@ -88,7 +88,8 @@ void BM_EditorFrameWindow(benchmark::State& state) {
     engineHost->publishSamples();
     engineHost->engine.loadProject(engineHost->project);
     ob::KeptDocument kept;
-    orbi::EditorView view(*engineHost, kept);
+    orbi::EditorSession session;
+    orbi::EditorView view(*engineHost, kept, session);
     orbi::ui::EmbeddedWindow window(view, {false, 60});
     window.setScale(scale);
     window.setSize(width, height);

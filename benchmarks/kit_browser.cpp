@@ -71,7 +71,8 @@ class Library {
 
 void BM_IsModifiedAfterAnEdit(benchmark::State& state) {
   BenchRoot root;
-  orbi::KitBrowser browser(root);
+  orbi::KitSession session;
+  orbi::KitBrowser browser(root, session);
   browser.markClean();
   std::uint64_t revision = 0;
   ob::EditCommand edit;
@@ -88,8 +89,9 @@ BENCHMARK(BM_IsModifiedAfterAnEdit)->Unit(benchmark::kMicrosecond);
 void BM_RescanOf200KitFiles(benchmark::State& state) {
   const Library library(200);
   BenchRoot root;
-  orbi::KitBrowser browser(root);
-  browser.folder = library.path();
+  orbi::KitSession session;
+  orbi::KitBrowser browser(root, session);
+  session.folder = library.path();
   for (auto _ : state) {
     browser.rescan();
     benchmark::DoNotOptimize(browser.entries.data());
@@ -101,8 +103,9 @@ BENCHMARK(BM_RescanOf200KitFiles)->Unit(benchmark::kMillisecond);
 void BM_StepKitOver200KitFiles(benchmark::State& state) {
   const Library library(200);
   BenchRoot root;
-  orbi::KitBrowser browser(root);
-  browser.folder = library.path();
+  orbi::KitSession session;
+  orbi::KitBrowser browser(root, session);
+  session.folder = library.path();
   for (auto _ : state) browser.stepKit(+1);
 }
 BENCHMARK(BM_StepKitOver200KitFiles)->Unit(benchmark::kMillisecond);

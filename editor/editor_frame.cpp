@@ -23,10 +23,11 @@ double msPerStep(float bpm) { return std::max(60000.0 / std::max(bpm, kSlowestPl
 void EditorView::frame(const ui::FrameInfo& frame) {
   nowMs_ = frame.time * 1000.0;
   shownMacros_ = hostMacros();
-  if (seenStateLoads_ != host_.stateLoads) {
-    // The host loaded a state under the open editor: the histories hold
-    // another project and the selection may point past it.
-    seenStateLoads_ = host_.stateLoads;
+  if (session_.seenStateLoads != host_.stateLoads) {
+    // The host loaded a state under the open editor, or while none was
+    // open: the histories hold another project and the selection may
+    // point past it.
+    session_.seenStateLoads = host_.stateLoads;
     startOver();
     refresh();
     // What the status line said the project lacked follows the new one.
@@ -35,7 +36,7 @@ void EditorView::frame(const ui::FrameInfo& frame) {
   }
   if (!started_) {
     bench_.rebuild();
-    kitBrowser_.markClean();
+    kitBrowser_.resume();
     started_ = true;
   }
   keepHouse(frame.time);
@@ -70,7 +71,7 @@ bool EditorView::wantsFrame() {
   // The playhead moves while playing and goes once playback stops.
   if (host_.playing() || playhead_ >= 0.0f) return true;
   // The host loaded a state or moved a macro: the project changed under us.
-  if (seenStateLoads_ != host_.stateLoads || hostMacros() != shownMacros_) return true;
+  if (session_.seenStateLoads != host_.stateLoads || hostMacros() != shownMacros_) return true;
   // A sound still rings or an LFO runs: the live marks move.
   return page_ == EditorPage::Bench && bench_.liveMoved();
 }

@@ -34,9 +34,10 @@ bool sameSlices(const ob::SampleSlotTable& a, const ob::SampleSlotTable& b) {
 
 }  // namespace
 
-EditorView::EditorView(EngineHost& host, ob::KeptDocument& kept, HostReport report)
+EditorView::EditorView(EngineHost& host, ob::KeptDocument& kept, EditorSession& session, HostReport report)
     : host_(host),
       kept_(kept),
+      session_(session),
       report_(std::move(report)),
       lastEditSnapshot_(kNoSnapshot),
       editActions_(*this),
@@ -45,9 +46,8 @@ EditorView::EditorView(EngineHost& host, ob::KeptDocument& kept, HostReport repo
       macroPanel_(panelHost_),
       bench_(*this, benchPage_),
       samplesPage_(*this),
-      kitBrowser_(panelHost_),
-      audition_(host),
-      seenStateLoads_(host.stateLoads) {
+      kitBrowser_(panelHost_, session.kits),
+      audition_(host) {
   // Last: the handlers may reach any member.
   bench_.wire();
   // A reopened editor says what it said of the project before.

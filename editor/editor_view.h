@@ -19,6 +19,7 @@
 #include "editor/credits/sample_credits_window.h"
 #include "editor/editor_clipboard.h"
 #include "editor/editor_context.h"
+#include "editor/editor_session.h"
 #include "editor/header/header_bar.h"
 #include "editor/kits/kit_browser.h"
 #include "editor/macros/macro_panel.h"
@@ -39,9 +40,10 @@ class EditorView : public ui::View, public EditorContext {
   // Hands the findings of a load the editor makes to the host's log.
   using HostReport = std::function<void(const ob::Diagnostics&)>;
 
-  // Both outlive the view: the instance's engine host and what the last
-  // document load kept for the next save.
-  EditorView(EngineHost& host, ob::KeptDocument& kept, HostReport report = {});
+  // All three outlive the view: the instance's engine host, what the last
+  // document load kept for the next save, and what the editor's windows
+  // hand on to the next.
+  EditorView(EngineHost& host, ob::KeptDocument& kept, EditorSession& session, HostReport report = {});
 
   // The frame (editor_frame.cpp): housekeeping, the playhead, the kit
   // browser's message, the header and its results, the editing shortcuts,
@@ -191,6 +193,7 @@ class EditorView : public ui::View, public EditorContext {
 
   EngineHost& host_;
   ob::KeptDocument& kept_;
+  EditorSession& session_;
   HostReport report_;
   SaveQuestion saveQuestion_;
   double nowMs_ = 0.0;    // the frame's time: the clock of undo coalescing
@@ -234,8 +237,6 @@ class EditorView : public ui::View, public EditorContext {
   std::string statusLacks_;
   Audition audition_;
   double renderShareMs_ = RenderBudget::kFrameShareMs;
-  // The engine host's state-load count this view has caught up with.
-  std::uint32_t seenStateLoads_;
   // The macros as the last frame drew them.
   MacroValues shownMacros_{};
 };

@@ -53,7 +53,7 @@ bool OrbitraneEditor::isApiSupported(const char* api, bool isFloating) {
 bool OrbitraneEditor::create(const char* api, bool isFloating) {
   if (!isApiSupported(api, isFloating) || window_) return false;
   // Built aside first, so that a failure leaves neither behind.
-  std::unique_ptr<orbi::ui::View> view = viewFactory_ ? viewFactory_() : nullptr;
+  std::unique_ptr<orbi::ui::View> view = viewFactory_ ? viewFactory_(session_) : nullptr;
   if (!view) return false;
   auto window = std::make_unique<orbi::ui::EmbeddedWindow>(*view, windowOptions_);
   view_ = std::move(view);
@@ -157,11 +157,12 @@ void OrbitraneEditor::unregisterFrameDriving() {
 
 std::unique_ptr<PluginEditor> makeEditor(const clap_host_t* host, orbi::EngineHost& engineHost,
                                          KeptDocument& keptDocument) {
-  return std::make_unique<OrbitraneEditor>(host, [host, &engineHost, &keptDocument] {
-    return std::make_unique<orbi::EditorView>(engineHost, keptDocument, [host](const Diagnostics& findings) {
-      logDiagnosticsToHost(host, findings);
-    });
-  });
+  return std::make_unique<OrbitraneEditor>(
+      host, [host, &engineHost, &keptDocument](orbi::EditorSession& session) {
+        return std::make_unique<orbi::EditorView>(
+            engineHost, keptDocument, session,
+            [host](const Diagnostics& findings) { logDiagnosticsToHost(host, findings); });
+      });
 }
 
 }  // namespace ob::clap

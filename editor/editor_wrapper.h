@@ -5,11 +5,14 @@
 // attached the host drives its frames: a 16 ms timer and the window's X
 // connection registered with the host. A host without timers gets a timer
 // descriptor registered in the timer's place, so its frames still come.
-// All calls come from the host's main thread.
+// What one window's view knew that outlives it goes on to the next through
+// the editor session the wrapper keeps. All calls come from the host's
+// main thread.
 
 #include <functional>
 #include <memory>
 
+#include "editor/editor_session.h"
 #include "plugin/clap/abi.h"
 #include "plugin/plugin_editor.h"
 #include "ui/platform/embedded_window.h"
@@ -20,7 +23,8 @@ namespace ob::clap {
 
 class OrbitraneEditor : public PluginEditor {
  public:
-  using ViewFactory = std::function<std::unique_ptr<orbi::ui::View>()>;
+  // Each window's view, given what the windows before it hand on.
+  using ViewFactory = std::function<std::unique_ptr<orbi::ui::View>(orbi::EditorSession&)>;
 
   static constexpr float kBaseWidth = 960.0f;
   static constexpr float kBaseHeight = 940.0f;
@@ -62,6 +66,7 @@ class OrbitraneEditor : public PluginEditor {
 
   const clap_host_t* host_;
   ViewFactory viewFactory_;
+  orbi::EditorSession session_;  // from the instance's init to its destroy, past every window
   orbi::ui::EmbeddedWindow::Options windowOptions_{false, 60};
   std::unique_ptr<orbi::ui::View> view_;
   std::unique_ptr<orbi::ui::EmbeddedWindow> window_;

@@ -97,20 +97,26 @@ std::string KitBrowser::kitName() {
 }
 
 void KitBrowser::markClean(const std::string& reference) {
-  kitReference = reference;
-  kitFile = reference.empty() || reference.starts_with(ob::kBuiltinKitPrefix)
-                ? std::filesystem::path()
-                : ob::kitPathFromUtf8(reference);
-  baseline = kitText(part());
+  session.kitReference = reference;
+  session.kitFile = reference.empty() || reference.starts_with(ob::kBuiltinKitPrefix)
+                        ? std::filesystem::path()
+                        : ob::kitPathFromUtf8(reference);
+  session.baseline = kitText(part());
   comparedRevision = lastRevision;
   modified = false;
+}
+
+void KitBrowser::resume() {
+  if (session.baseline.empty()) return markClean();
+  comparedRevision = lastRevision;
+  modified = kitText(part()) != session.baseline;
 }
 
 bool KitBrowser::isModified(std::uint64_t revision) {
   lastRevision = revision;
   if (revision != comparedRevision) {
     comparedRevision = revision;
-    modified = kitText(part()) != baseline;
+    modified = kitText(part()) != session.baseline;
   }
   return modified;
 }
@@ -172,9 +178,9 @@ int KitBrowser::currentEntry() {
   const int n = static_cast<int>(entries.size());
   // By entry: kits of one name (a user kit saved under a built-in kit's
   // name) are told apart by where they came from.
-  if (!kitReference.empty()) {
+  if (!session.kitReference.empty()) {
     for (int i = 0; i < n; ++i)
-      if (entries[i].reference == kitReference) return i;
+      if (entries[i].reference == session.kitReference) return i;
   }
   const std::string name = kitName();
   for (int i = 0; i < n; ++i)
@@ -206,7 +212,7 @@ void KitBrowser::stepKit(int step) {
 
 std::filesystem::path KitBrowser::libraryFolder() {
   std::error_code ec;
-  if (!folder.empty() && std::filesystem::is_directory(folder, ec)) return folder;
+  if (!session.folder.empty() && std::filesystem::is_directory(session.folder, ec)) return session.folder;
   return ob::ensureKitsFolder();
 }
 
@@ -278,7 +284,7 @@ bool KitBrowser::replacesAnotherKit(const std::filesystem::path& target) const {
   const std::filesystem::file_status status = std::filesystem::status(target, ec);
   // Nothing to replace; a folder in the way fails the save on its own.
   if (!std::filesystem::exists(status) || std::filesystem::is_directory(status)) return false;
-  return kitFile.empty() || !std::filesystem::equivalent(target, kitFile, ec);
+  return session.kitFile.empty() || !std::filesystem::equivalent(target, session.kitFile, ec);
 }
 
 std::optional<std::string> KitBrowser::heldKitName(const std::filesystem::path& file) {
@@ -338,7 +344,8 @@ bool KitBrowser::saveKit() {
   // "A_B"): renamed only when the user says so.
   const std::filesystem::path named = saveTarget(kitFileName(base));
   std::error_code ec;
-  if (target != named && !kitFile.empty() && std::filesystem::equivalent(named, kitFile, ec)) {
+  if (target != named && !session.kitFile.empty() &&
+      std::filesystem::equivalent(named, session.kitFile, ec)) {
     replacing = named;
     beside = target;
     replacedKit = heldKitName(named).value_or(std::string());

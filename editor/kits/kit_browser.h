@@ -5,7 +5,8 @@
 // writes the current kit, asking before it replaces another kit's file; a
 // blank new kit; stepping to the previous or next kit; the library folder's
 // choice; and the test whether the selected part differs from the kit as
-// last loaded or saved. It changes the project only
+// last loaded or saved, which, with the folder chosen, outlives the
+// editor's window in the kit session. It changes the project only
 // as a whole, through the root view's undo snapshot and whole-project post, and
 // keeps its latest message until the frame moves it to the status line.
 // Main thread, inside the root view's frame; nothing here throws for
@@ -22,6 +23,7 @@
 
 #include "content/kits/kit_library.h"
 #include "document/legacy/legacy_writer.h"
+#include "editor/kits/kit_session.h"
 #include "editor/panel_context.h"
 #include "editor/project_files.h"
 #include "engine/model/project.h"
@@ -48,7 +50,9 @@ class KitBrowser {
     StatusName name;  // the kit's or file's name in the text, which may give way
   };
 
-  explicit KitBrowser(PanelContext& context) : ctx_(context) {}
+  // The session outlives the browser: a browser of the next window goes on
+  // from what it holds.
+  KitBrowser(PanelContext& context, KitSession& kitSession) : session(kitSession), ctx_(context) {}
 
   // The folder dialog's result, then the browser and the save form at the
   // anchor. Every frame.
@@ -58,6 +62,9 @@ class KitBrowser {
   // the file it was loaded from or saved to; none for a kit that came from
   // elsewhere (new, a project).
   void markClean(const std::string& reference = {});
+  // A window's first frame: the clean state the session holds goes on,
+  // else the kit as it is now becomes it.
+  void resume();
   // Whether the selected part's kit differs from the last clean state; the
   // kit text is built at most once per revision.
   bool isModified(std::uint64_t revision);
@@ -105,7 +112,7 @@ class KitBrowser {
   // sits beside the built-in one in the library.
   bool namesABuiltInKit(std::string_view name);
 
-  std::string baseline;  // the kit text at the latest markClean
+  KitSession& session;  // what outlives the window: the clean kit, its entry, the folder chosen
   bool modified = false;
   std::uint64_t lastRevision = 0;
   std::uint64_t comparedRevision = 0;
@@ -118,15 +125,10 @@ class KitBrowser {
   std::string filter;
   std::string saveName;
   std::string saveTags;
-  // The entry the part's kit was last loaded from or saved to: its
-  // reference, and the file for a kit file; empty: none.
-  std::string kitReference;
-  std::filesystem::path kitFile;
   std::filesystem::path replacing;       // the save form asks whether to replace this file; empty: not asking
   std::filesystem::path beside;          // with replacing, the file that keeps both; empty: not offered
   std::string replacedKit;               // with beside, the name of the kit the asked-about file holds
   std::string saveNotice;                // why the form's name was refused; shown until the name changes
-  std::filesystem::path folder;          // chosen in the folder dialog; empty for none
   std::filesystem::path resolvedFolder;  // the library folder as last resolved, shown in the popup
   std::optional<Status> pendingStatus;   // taken by the frame
   std::vector<ob::KitScanProblem> leftOut;  // kit files the last listing could not read

@@ -82,7 +82,7 @@ void KitBrowser::draw(const ui::Rect& anchor) {
   ImGui::PushID(this);
   if (const std::optional<ui::FileDialogResult> result = ui::takeFileDialogResult(kFolderDialog)) {
     if (result->status == ui::FileDialogStatus::Chosen && !result->paths.empty()) {
-      folder = ob::kitPathFromUtf8(result->paths.front());
+      session.folder = ob::kitPathFromUtf8(result->paths.front());
       rescan();
     }
   }
@@ -117,7 +117,8 @@ void KitBrowser::runBrowser(ImVec2 size) {
   // Only a cheap look at the disk per frame: a chosen folder that vanished
   // shows the default, which the next rescan resolves.
   std::error_code ec;
-  if (!folder.empty() && resolvedFolder == folder && !std::filesystem::is_directory(folder, ec))
+  if (!session.folder.empty() && resolvedFolder == session.folder &&
+      !std::filesystem::is_directory(session.folder, ec))
     resolvedFolder = ob::defaultKitsFolder();
 
   ui::Rect r = area.rect();

@@ -308,7 +308,7 @@ TEST(GrooveEdits, StepsWrittenDirectlySurviveTheNextKit) {
     SCOPED_TRACE(c.name);
     EditorRig rig;
     rig.frames(1);
-    rig.view().kitBrowser().folder = library;
+    rig.view().kitBrowser().session.folder = library;
     const ob::Pattern& part = rig.project().patterns[0];
     ASSERT_EQ(part.grooveEdited, 0);
     rig.view().setSelectedTrack(0);

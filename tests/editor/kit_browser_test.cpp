@@ -275,7 +275,7 @@ TEST(KitBrowser, SavingOverAnotherKitsFileAsksFirst) {
   EXPECT_EQ(rig.status(), "Saved glass");
   EXPECT_NE(fileText(other), before);
   EXPECT_EQ(rig.kitName(), "glass");
-  EXPECT_EQ(rig.browser.kitFile, other);
+  EXPECT_EQ(rig.browser.session.kitFile, other);
   EXPECT_TRUE(rig.items("save").empty() && rig.items("replace").empty()) << "the form closed";
 }
 
@@ -363,8 +363,8 @@ TEST(KitBrowser, TheArrowsStepByEntryWhateverTheKitsAreCalled) {
     for (int i = 1; i <= n; ++i) {
       rig.browser.stepKit(step);
       const int expected = ((start + step * i) % n + n) % n;
-      ASSERT_EQ(rig.browser.kitReference, all[expected].reference) << "step " << i;
-      visited.push_back(rig.browser.kitReference);
+      ASSERT_EQ(rig.browser.session.kitReference, all[expected].reference) << "step " << i;
+      visited.push_back(rig.browser.session.kitReference);
     }
     std::sort(visited.begin(), visited.end());
     EXPECT_EQ(std::unique(visited.begin(), visited.end()) - visited.begin(), n) << "every entry once";
@@ -758,10 +758,10 @@ TEST(KitBrowser, AChosenFolderIsListedAndACancelledChoiceChangesNothing) {
   EXPECT_EQ(asked.kind, ui::FileDialogKind::Folder);
   EXPECT_EQ(asked.title, "Select kit library folder");
   EXPECT_EQ(asked.folder, ob::kitPathToUtf8(rig.library));
-  EXPECT_EQ(rig.browser.folder, rig.library);
+  EXPECT_EQ(rig.browser.session.folder, rig.library);
 
   chooseFolder(rig, {ui::FileDialogStatus::Chosen, {ob::kitPathToUtf8(other)}}, asked);
-  EXPECT_EQ(rig.browser.folder, other);
+  EXPECT_EQ(rig.browser.session.folder, other);
   EXPECT_EQ(rig.browser.resolvedFolder, other);
   EXPECT_GE(rig.entryNamed("Other One"), 0);
   EXPECT_EQ(rig.entryNamed("Glass"), -1);
@@ -788,7 +788,7 @@ TEST(KitBrowser, AVanishedChosenFolderFallsBackToTheDefault) {
 
 TEST(KitBrowser, WithoutAChosenFolderKitsGoToTheUsersDataFolder) {
   KitRig rig;
-  rig.browser.folder.clear();
+  rig.browser.session.folder.clear();
   rig.browser.saveName = "Mine";
   rig.browser.saveKit();
   EXPECT_FALSE(rig.statusIsError()) << rig.status();
@@ -801,7 +801,7 @@ TEST(KitBrowser, WithoutAChosenFolderKitsGoToTheUsersDataFolder) {
 
 TEST(KitBrowser, AnUncreatableDefaultFolderComplainsOncePerRescan) {
   KitRig rig;
-  rig.browser.folder.clear();
+  rig.browser.session.folder.clear();
   fs::create_directories(rig.home.kitsFolder().parent_path());
   std::ofstream(rig.home.kitsFolder()) << "a file where the folder would go";
   testing::internal::CaptureStderr();

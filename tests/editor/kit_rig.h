@@ -93,7 +93,7 @@ class KitRig : public ShellRig {
     for (const KitSpec& k : libraryKits()) writeKit(library, k);
     std::ofstream(library / "broken.kit.orbi") << "{ not a kit";
     root.addTrack(ob::kMachineDrum, "Start");
-    browser.folder = library;
+    browser.session.folder = library;
     body = [this] { browser.draw(anchor); };
     step();
   }
@@ -115,7 +115,8 @@ class KitRig : public ShellRig {
   TempHome home;
   fs::path library;
   FakeRoot root;
-  KitBrowser browser{root};
+  KitSession kitSession;
+  KitBrowser browser{root, kitSession};
   ui::Rect anchor{40.0f, 40.0f, 400.0f, 24.0f};
 };
 

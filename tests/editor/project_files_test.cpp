@@ -260,7 +260,8 @@ TEST_F(ProjectFiles, AnOpenSaysWhichEntriesItLeftOutAndASaveOverTheFileAsks) {
   for (const auto& line : rig.host.logLines) logged += line.text.starts_with("entry-dropped /future/a.bin: ");
   EXPECT_EQ(logged, 1);
   // A new editor, as a host makes when its window opens again, says so.
-  EXPECT_EQ(EditorView(rig.engineHost(), rig.plugin().keptDocument).statusText(), leftOut);
+  EditorSession session;
+  EXPECT_EQ(EditorView(rig.engineHost(), rig.plugin().keptDocument, session).statusText(), leftOut);
 
   const std::vector<char> before = fileBytes(file);
   EXPECT_FALSE(rig.view().saveProject(file));

@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <numeric>
+#include <set>
 
 #include "document/archive/zip_writer.h"
 #include "editor/editor_view.h"
@@ -200,6 +202,82 @@ TEST(EditorLifeCycleInProcess, AReopenedEditorStartsWithEmptyHistories) {
   EXPECT_TRUE(view()->redoHistory().empty());
   EXPECT_EQ(std::memcmp(&view()->project(), &edited, sizeof edited), 0);
   session.reset();
+}
+
+// Kit work, the editor closed after `before` and opened again or not: the
+// kit files written, each with a digest, the kit and its modified mark.
+struct KitWork {
+  const char* what;
+  std::string before, after;
+  const char* ends;  // a line of the end without the close
+  bool stateLoaded = false;
+};
+
+std::string endOf(const KitWork& work, bool reopen) {
+  const std::filesystem::path data =
+      std::filesystem::temp_directory_path() / ("orbi_kits_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(data / "Orbitrane" / "mine");
+  const ob::test::ScopedEnv dataHome("XDG_DATA_HOME", data.string());
+  host::TestHost host;
+  auto* plugin = new ob::clap::Plugin(host.clapHost(), ob::clap::makeEditor);
+  plugin->plugin.init(&plugin->plugin);
+  const std::unique_ptr<host::Instance> instance = host::Instance::adopt(host, &plugin->plugin);
+  std::string error;
+  std::vector<std::uint8_t> state;
+  host::GuiOptions quick;
+  quick.framesAfterInput = 1;
+  auto session = host::GuiSession::open(*instance, quick, error);
+  if (!session || !host::runGuiScript(*session, "frames 5; " + work.before, error)) return error;
+  if (reopen) session.reset();
+  if (work.stateLoaded && !(host::factoryKitState("2", state, error) && instance->loadState(state, error)))
+    return error;
+  if (reopen && !(session = host::GuiSession::open(*instance, quick, error))) return error;
+  if (!host::runGuiScript(*session, work.after + "; frames 3", error)) return error;
+  std::set<std::string> lines;
+  for (const auto& file : std::filesystem::recursive_directory_iterator(data / "Orbitrane"))
+    if (file.is_regular_file()) {
+      const std::vector<char> b = fileBytes(file.path());
+      lines.insert(std::filesystem::relative(file.path(), data / "Orbitrane").string() + " " +
+                   std::to_string(std::hash<std::string>{}({b.begin(), b.end()})));
+    }
+  auto& view = dynamic_cast<EditorView&>(*dynamic_cast<ob::clap::OrbitraneEditor&>(*plugin->editor).view());
+  lines.insert("kit " + std::string(view.project().patterns[0].kit.name));
+  lines.insert("modified " + std::to_string(view.kitModified()));
+  std::filesystem::remove_all(data);
+  return std::accumulate(lines.begin(), lines.end(), std::string(),
+                         [](auto a, auto& b) { return a + b + ";"; });
+}
+
+// What the closed editor knew goes on in the next. At scale 1: the hit
+// level, the kit's save button, its form's name and Save, the next kit; the
+// kit's name, "Folder...", and the chooser's Up, "mine/" and Choose.
+TEST(EditorLifeCycleInProcess, KitWorkEndsTheSameWhereverTheEditorWasClosedAndReopened) {
+  if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";
+  const ui::test::WindowHarness keepDriver;
+  const std::string edit = "drag 487 687 600 687; frames 3",
+                    save = "click 554 38; frames 3; click 493 166; frames 3";
+  const auto saveAs = [](const char* name) {
+    return "click 554 38; frames 3; click 373 106; key ctrl+a; type " + std::string(name) +
+           "; click 493 166; frames 3";
+  };
+  const std::string mine =
+      "click 222 38; frames 3; click 683 80; frames 4; click 220 296; frames 3; click 227 336; frames 3; "
+      "click 284 664; frames 4";
+  const KitWork works[] = {
+      {"an edit", edit, "", "modified 1"},
+      {"an edit, then a state loaded", edit, "", "modified 0", true},
+      {"a folder chosen, then a save", mine, save, "mine/Demo Kit.kit.orbi"},
+      {"a save, an edit, a save over the kit's own file", save + "; " + edit, save, "modified 0"},
+      {"a save as A/B, then as A_B, whose file A/B has", saveAs("A/B"), saveAs("A_B"), "kit A/B"},
+      {"a save beside a built-in kit, then the next kit", saveAs("Hard Rave"), "click 525 38; frames 3",
+       "kit Crushed Techno"},
+  };
+  for (const KitWork& work : works) {
+    SCOPED_TRACE(work.what);
+    const std::string open = endOf(work, false);
+    EXPECT_NE(open.find(work.ends), std::string::npos) << open;
+    EXPECT_EQ(endOf(work, true), open);
+  }
 }
 
 }  // namespace editor_life_cycle_test

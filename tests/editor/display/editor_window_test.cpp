@@ -381,7 +381,7 @@ class EditorWrapper : public ::testing::Test {
   orbi::host::TestHost host{zeroIds()};
   int frames = 0;
   std::unique_ptr<OrbitraneEditor> editor = std::make_unique<OrbitraneEditor>(
-      host.clapHost(), [this] { return std::make_unique<CountingView>(&frames); });
+      host.clapHost(), [this](orbi::EditorSession&) { return std::make_unique<CountingView>(&frames); });
   Window parent = 0;
 };
 
