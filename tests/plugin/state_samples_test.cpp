@@ -22,8 +22,8 @@
 #include "document/wav/wav.h"
 #include "document/wav/wav_header.h"
 #include "support/allocation_counter.h"
+#include "support/plugin/state_harness.h"
 #include "support/scoped_env.h"
-#include "tests/plugin/state_harness.h"
 #include "tools/clap_host/factory_kit.h"
 
 namespace state_samples_test {
