@@ -1,11 +1,15 @@
 #include "fuzz/session/rules.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <set>
 #include <tuple>
 
+#include "document/archive/sha256.h"
 #include "document/json/json_write.h"
 #include "engine/engine/engine.h"
 
@@ -109,6 +113,21 @@ std::vector<float> renderOf(const ob::Project& project, const ob::SamplePool& po
       }
   }
   return out;
+}
+
+std::optional<std::string> digestOfFile(const std::filesystem::path& path) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) return std::nullopt;
+  ob::Sha256 hash;
+  std::vector<std::uint8_t> piece(1u << 16);
+  for (std::size_t n; (n = std::fread(piece.data(), 1, piece.size(), f)) > 0;) hash.add(piece.data(), n);
+  std::fclose(f);
+  return hash.hex();
+}
+
+std::vector<std::uint8_t> readFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
 bool isUtf8(std::string_view text) {

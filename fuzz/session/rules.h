@@ -3,6 +3,9 @@
 // held, as a user counts it; the sound it makes from a start; and whether
 // text is UTF-8.
 #include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -30,5 +33,10 @@ Need needOf(const ob::SamplePool& pool, const ob::KeptDocument& kept);
 std::vector<float> renderOf(const ob::Project& project, const ob::SamplePool& pool);
 
 bool isUtf8(std::string_view text);
+
+// A file's SHA-256 in lower-case hex, read a piece at a time; none when it
+// cannot be read.
+std::optional<std::string> digestOfFile(const std::filesystem::path& path);
+std::vector<std::uint8_t> readFile(const std::filesystem::path& path);
 
 }  // namespace obsession

@@ -20,6 +20,17 @@
 
 namespace obsession {
 
+// What the instance may hold past what its content needs: this share of
+// it, and a constant over what it held at the start.
+inline constexpr double kHeldShare = 1.3;
+inline constexpr std::uint64_t kSlack = 8ull << 20;
+
+// OB_SESSION_VERBOSE set: each action's measures on standard error.
+bool verbose();
+std::string mib(std::uint64_t bytes);
+// Lines of a log under a message, indented.
+std::string joined(const std::vector<std::string>& lines);
+
 struct DataFiles {
   std::filesystem::path folder;
   std::vector<std::string> names;  // sorted
