@@ -65,7 +65,7 @@ Need needOf(const ob::SamplePool& pool, const ob::KeptDocument& kept) {
 
 std::vector<float> renderOf(const ob::Project& project, const ob::SamplePool& pool) {
   constexpr int kBlock = 256;
-  constexpr int kBlocks = 64;  // a third of a second at 48 kHz
+  constexpr int kBlocks = 32;  // a sixth of a second at 48 kHz: every hit begins
   auto engine = std::make_unique<ob::Engine>();
   engine->prepare(48000.0, kBlock);
   ob::SampleSetHandshake& handshake = engine->sampleSet();
