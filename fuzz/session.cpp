@@ -35,6 +35,8 @@
 // one, read it. A failing input names the rule it broke, why, and the
 // actions that led there in the text form, so a binary input the fuzzer
 // found is turned into a seed by copying those lines under a '#' line.
+// With OB_SESSION_VERBOSE set, each action's measures (memory, private
+// files, the peak, what the content needs) go to standard error.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
