@@ -42,8 +42,10 @@ set(OB_LAYER_USES_support/editor/widgets editor/widgets ui engine support suppor
 # the test host.
 set(OB_LAYER_USES_support/editor editor ui editor/widgets engine document content plugin tools support support/ui)
 set(OB_LAYER_USES_benchmarks ${OB_PRODUCT_LAYERS} support support/document support/plugin support/ui support/editor/widgets support/editor)
-# The corpus replay measures each input with support's allocation counter.
-set(OB_LAYER_USES_fuzz ${OB_PRODUCT_LAYERS} support)
+# The corpus replay measures each input with support's allocation counter;
+# the session target drives an instance as the tests do, with their hosts,
+# builders and headless UI frames.
+set(OB_LAYER_USES_fuzz ${OB_PRODUCT_LAYERS} support support/document support/plugin support/ui)
 
 # tests/<folder> may include what <folder> may, the folder itself, its own
 # test helpers and the support helpers of those layers; and what is listed

@@ -32,6 +32,15 @@ bool sameSlices(const ob::SampleSlotTable& a, const ob::SampleSlotTable& b) {
   return true;
 }
 
+// An import or a split fills slots past the table's count and takes no
+// snapshot: a table restored from before it keeps them, or it would play
+// and save without what the user brought since.
+void keepSlotsFilledSince(ob::SampleSlotTable& restored, const ob::SampleSlotTable& current) {
+  const int count = std::min<int>(current.count, ob::kSampleSlots);
+  for (int i = restored.count; i < count; ++i) restored.slots[i] = current.slots[i];
+  restored.count = std::max(restored.count, current.count);
+}
+
 }  // namespace
 
 EditorView::EditorView(EngineHost& host, ob::KeptDocument& kept, EditorSession& session, HostReport report)
@@ -136,6 +145,7 @@ void EditorView::restore(UndoHistory& from, UndoHistory& to) {
   const bool slicesChange = !sameSlices(host_.project.samples, from.back().samples);
   host_.project = from.back();
   from.pop_back();
+  keepSlotsFilledSince(host_.project.samples, to.back().samples);
   host_.postProject(true);
   if (slicesChange) host_.publishSamples();
   bench_.samplesChanged();  // the slot table came back with the project

@@ -14,6 +14,7 @@ std::atomic<long> gFreeCount{0};
 std::atomic<std::size_t> gLargestAllocation{0};
 std::atomic<std::size_t> gLiveBytes{0};
 std::atomic<std::size_t> gPeakLiveBytes{0};
+std::atomic<std::size_t> gStepPeakLiveBytes{0};
 
 void raiseTo(std::atomic<std::size_t>& mark, std::size_t n) {
   std::size_t seen = mark.load(std::memory_order_relaxed);
@@ -29,7 +30,9 @@ void raiseTo(std::atomic<std::size_t>& mark, std::size_t n) {
   void* p = std::malloc(n ? n : 1);
   if (p) {
     const std::size_t held = malloc_usable_size(p);
-    raiseTo(gPeakLiveBytes, gLiveBytes.fetch_add(held, std::memory_order_relaxed) + held);
+    const std::size_t live = gLiveBytes.fetch_add(held, std::memory_order_relaxed) + held;
+    raiseTo(gPeakLiveBytes, live);
+    raiseTo(gStepPeakLiveBytes, live);
   }
   return p;
 }
@@ -52,6 +55,8 @@ void resetLargestAllocation() { gLargestAllocation.store(0, std::memory_order_re
 std::size_t liveBytes() { return gLiveBytes.load(std::memory_order_relaxed); }
 std::size_t peakLiveBytes() { return gPeakLiveBytes.load(std::memory_order_relaxed); }
 void resetPeakLiveBytes() { gPeakLiveBytes.store(liveBytes(), std::memory_order_relaxed); }
+std::size_t stepPeakLiveBytes() { return gStepPeakLiveBytes.load(std::memory_order_relaxed); }
+void resetStepPeakLiveBytes() { gStepPeakLiveBytes.store(liveBytes(), std::memory_order_relaxed); }
 
 }  // namespace ob::test
 

@@ -19,5 +19,9 @@ std::size_t liveBytes();
 // The most bytes held at once since the last reset.
 std::size_t peakLiveBytes();
 void resetPeakLiveBytes();
+// The same for a step of a run, kept apart: a program measures its steps by
+// it while the whole run's peak goes on.
+std::size_t stepPeakLiveBytes();
+void resetStepPeakLiveBytes();
 
 }  // namespace ob::test

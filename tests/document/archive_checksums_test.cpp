@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "archive_rig.h"
 #include "document/archive/crc32.h"
 #include "document/archive/sha256.h"
+#include "support/document/archive_rig.h"
 
 namespace archive_checksums_test {
 

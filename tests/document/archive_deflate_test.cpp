@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "archive_rig.h"
 #include "document/archive/deflate.h"
 #include "document/archive/inflate.h"
+#include "support/document/archive_rig.h"
 
 namespace archive_deflate_test {
 

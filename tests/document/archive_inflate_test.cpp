@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "archive_rig.h"
 #include "document/archive/inflate.h"
 #include "document/reading/byte_source.h"
+#include "support/document/archive_rig.h"
 
 namespace archive_inflate_test {
 

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "archive_rig.h"
 #include "document/archive/sha256.h"
 #include "document/archive/zip_reader.h"
 #include "document/archive/zip_stream_walk.h"
 #include "document/archive/zip_writer.h"
+#include "support/document/archive_rig.h"
 
 namespace archive_zip_interop_test {
 

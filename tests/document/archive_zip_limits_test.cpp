@@ -5,12 +5,12 @@
 
 #include <string>
 
-#include "archive_rig.h"
 #include "document/archive/crc32.h"
 #include "document/archive/deflate.h"
 #include "document/archive/inflate.h"
 #include "document/archive/zip_reader.h"
 #include "support/allocation_counter.h"
+#include "support/document/archive_rig.h"
 
 namespace archive_zip_limits_test {
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "archive_rig.h"
 #include "document/archive/zip_format.h"
 #include "document/archive/zip_stream_walk.h"
 #include "document/archive/zip_writer.h"
+#include "support/document/archive_rig.h"
 
 namespace archive_zip_stream_walk_test {
 

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "archive_rig.h"
 #include "document/archive/crc32.h"
 #include "document/archive/deflate.h"
 #include "document/archive/zip_format.h"
 #include "document/archive/zip_reader.h"
 #include "document/archive/zip_writer.h"
+#include "support/document/archive_rig.h"
 
 namespace archive_zip_test {
 

@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "archive_rig.h"
 #include "document/archive/crc32.h"
 #include "document/archive/sha256.h"
 #include "document/archive/zip_writer.h"
 #include "document/json/json_write.h"
 #include "document/package/package.h"
 #include "document/package/unpack_limits.h"
+#include "support/document/archive_rig.h"
 
 namespace package_read_test {
 

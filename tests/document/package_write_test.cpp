@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "archive_rig.h"
 #include "document/archive/crc32.h"
 #include "document/archive/deflate.h"
 #include "document/archive/sha256.h"
@@ -18,6 +17,7 @@
 #include "document/json/json_write.h"
 #include "document/package/package.h"
 #include "support/allocation_counter.h"
+#include "support/document/archive_rig.h"
 
 namespace package_write_test {
 

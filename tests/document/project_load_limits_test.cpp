@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "archive_rig.h"
 #include "document/archive/deflate.h"
 #include "document/archive/sha256.h"
 #include "document/archive/zip_format.h"
@@ -32,8 +31,9 @@
 #include "engine/pool/sample_pool.h"
 #include "fuzz/round_trip.h"
 #include "project_rig.h"
-#include "support/document/fullest_pattern.h"
 #include "support/allocation_counter.h"
+#include "support/document/archive_rig.h"
+#include "support/document/fullest_pattern.h"
 #include "support/sanitized_build.h"
 
 namespace project_load_limits_test {
@@ -450,7 +450,8 @@ TEST(DocumentLimits, TheFullestPatternCostsWhatItHolds) {
   {
     ob::JsonValue value;
     std::string error;
-    ASSERT_TRUE(ob::parseJson(std::string(bytes.begin(), bytes.end()), ob::instanceDocumentShape(), value, error));
+    ASSERT_TRUE(
+        ob::parseJson(std::string(bytes.begin(), bytes.end()), ob::instanceDocumentShape(), value, error));
   }
   const std::size_t parsed = ob::test::peakLiveBytes() - before - bytes.size();
   EXPECT_LT(parsed, bytes.size());

@@ -11,7 +11,6 @@
 #include <memory>
 #include <string>
 
-#include "archive_rig.h"
 #include "document/archive/deflate.h"
 #include "document/archive/sha256.h"
 #include "document/archive/zip_reader.h"
@@ -25,6 +24,7 @@
 #include "engine/fnv.h"
 #include "engine/model/demo_project.h"
 #include "project_rig.h"
+#include "support/document/archive_rig.h"
 
 namespace project_load_test {
 

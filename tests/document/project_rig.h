@@ -34,6 +34,7 @@
 #include "document/wav/wav_pool.h"
 #include "engine/pool/sample_pool.h"
 #include "instance_rig.h"  // countCode
+#include "support/document/riff_file.h"
 
 namespace obtest {
 
@@ -52,38 +53,6 @@ inline std::vector<std::uint8_t> toneWav(int seed, int frames = 2000, bool stere
     r[i] = env * std::cos(0.013f * static_cast<float>((seed + 2) * i));
   }
   return ob::encodeWav(l.data(), stereo ? r.data() : nullptr, frames, 44100.0);
-}
-
-// A RIFF/WAVE file of these chunks, each padded to an even length.
-inline std::vector<std::uint8_t> riffOf(
-    std::initializer_list<std::pair<const char*, std::vector<std::uint8_t>>> chunks) {
-  std::vector<std::uint8_t> file = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
-  for (const auto& [tag, body] : chunks) {
-    file.insert(file.end(), tag, tag + 4);
-    ob::writeU32LE(file, static_cast<std::uint32_t>(body.size()));
-    file.insert(file.end(), body.begin(), body.end());
-    if (body.size() % 2 != 0) file.push_back(0);
-  }
-  const auto size = static_cast<std::uint32_t>(file.size() - 8);
-  for (int b = 0; b < 4; ++b) file[4 + b] = static_cast<std::uint8_t>(size >> (8 * b));
-  return file;
-}
-
-// A "fmt " body of 48 kHz samples in containers of `bytes`; extensible, with
-// its valid bits and sub-format, for the tag 0xFFFE.
-inline std::vector<std::uint8_t> fmtOf(std::uint16_t tag, std::uint16_t channels, std::uint16_t bytes,
-                                       std::uint16_t validBits = 0, std::uint16_t subFormat = 1) {
-  std::vector<std::uint8_t> body;
-  for (const std::uint32_t field : {tag, channels}) ob::writeU16LE(body, static_cast<std::uint16_t>(field));
-  ob::writeU32LE(body, 48000);
-  ob::writeU32LE(body, 48000u * channels * bytes);
-  ob::writeU16LE(body, static_cast<std::uint16_t>(channels * bytes));
-  ob::writeU16LE(body, static_cast<std::uint16_t>(8 * bytes));
-  if (tag != 0xFFFE) return body;
-  for (const std::uint32_t field : {22u, std::uint32_t(validBits), 0u, 0u, std::uint32_t(subFormat)})
-    ob::writeU16LE(body, static_cast<std::uint16_t>(field));
-  body.resize(body.size() + 14, 0x11);  // the rest of the sub-format's GUID
-  return body;
 }
 
 // Pseudo-random bytes, as recorded PCM is.

@@ -12,7 +12,7 @@
 
 #include "engine/model/edit_command.h"
 #include "plugin/ext_params.h"
-#include "tests/plugin/state_harness.h"
+#include "support/plugin/state_harness.h"
 
 namespace params_macros_test {
 

@@ -14,7 +14,7 @@
 #include "document/wav/wav_pool.h"
 #include "engine/pool/sample_pool.h"
 #include "plugin/ext_state.h"
-#include "tests/plugin/state_harness.h"
+#include "support/plugin/state_harness.h"
 
 namespace state_chunk_test {
 

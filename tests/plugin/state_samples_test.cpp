@@ -32,10 +32,10 @@
 #include "support/allocation_counter.h"
 #include "support/document/scoped_temporary_folders.h"
 #include "support/plugin/process_harness.h"
+#include "support/plugin/state_harness.h"
 #include "support/resident_peak.h"
 #include "support/sanitized_build.h"
 #include "support/scoped_env.h"
-#include "tests/plugin/state_harness.h"
 #include "tools/clap_host/factory_kit.h"
 
 namespace state_samples_test {

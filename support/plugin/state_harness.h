@@ -1,7 +1,7 @@
 #pragma once
 // A host made of plain counters for driving instances in the parameter and
-// state tests, and memory streams that can hand over few bytes per call or
-// fail on purpose.
+// state tests and the session fuzz target, and memory streams that can hand
+// over few bytes per call or fail on purpose.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>

@@ -203,10 +203,16 @@ inline RawEntry zeroEntry(const std::string& name, std::uint32_t n, bool tight, 
   return e;
 }
 
-inline Bytes buildArchive(const RawArchive& a) {
-  Bytes local, central;
+// The archive's bytes in order, a piece at a time (each entry's local
+// record, its payload, then the directory and its end), so that a large
+// one is written where it goes without a second copy.
+template <typename Put>
+void writeArchive(const RawArchive& a, Put put) {
+  Bytes central;
+  std::uint64_t written = 0;
   for (const RawEntry& e : a.entries) {
-    const std::uint32_t offset = e.overrideOffset ? e.localOffset : std::uint32_t(local.size());
+    const std::uint32_t offset = e.overrideOffset ? e.localOffset : std::uint32_t(written);
+    Bytes local;
     ob::writeU32LE(local, e.badLocalSignature ? 0x04034b51u : 0x04034b50u);
     ob::writeU16LE(local, 20);
     ob::writeU16LE(local, e.flags);
@@ -219,7 +225,9 @@ inline Bytes buildArchive(const RawArchive& a) {
     ob::writeU16LE(local, std::uint32_t(e.name.size()));
     ob::writeU16LE(local, 0);
     local.insert(local.end(), e.name.begin(), e.name.end());
-    local.insert(local.end(), e.payload.begin(), e.payload.end());
+    put(local);
+    put(e.payload);
+    written += local.size() + e.payload.size();
 
     ob::writeU32LE(central, 0x02014b50u);
     ob::writeU16LE(central, 20);
@@ -242,18 +250,23 @@ inline Bytes buildArchive(const RawArchive& a) {
     central.insert(central.end(), e.centralExtra.begin(), e.centralExtra.end());
     central.insert(central.end(), e.centralComment.begin(), e.centralComment.end());
   }
-  Bytes out = local;
-  out.insert(out.end(), central.begin(), central.end());
   const int n = int(a.entries.size());
-  ob::writeU32LE(out, 0x06054b50u);
-  ob::writeU16LE(out, a.thisDisk);
-  ob::writeU16LE(out, a.directoryDisk);
-  ob::writeU16LE(out, std::uint32_t(a.entriesHere < 0 ? n : a.entriesHere));
-  ob::writeU16LE(out, std::uint32_t(a.total < 0 ? n : a.total));
-  ob::writeU32LE(out, a.overrideDirectory ? a.directorySize : std::uint32_t(central.size()));
-  ob::writeU32LE(out, a.overrideDirectory ? a.directoryOffset : std::uint32_t(local.size()));
-  ob::writeU16LE(out, std::uint32_t(a.comment.size()));
-  out.insert(out.end(), a.comment.begin(), a.comment.end());
+  Bytes end = central;
+  ob::writeU32LE(end, 0x06054b50u);
+  ob::writeU16LE(end, a.thisDisk);
+  ob::writeU16LE(end, a.directoryDisk);
+  ob::writeU16LE(end, std::uint32_t(a.entriesHere < 0 ? n : a.entriesHere));
+  ob::writeU16LE(end, std::uint32_t(a.total < 0 ? n : a.total));
+  ob::writeU32LE(end, a.overrideDirectory ? a.directorySize : std::uint32_t(central.size()));
+  ob::writeU32LE(end, a.overrideDirectory ? a.directoryOffset : std::uint32_t(written));
+  ob::writeU16LE(end, std::uint32_t(a.comment.size()));
+  end.insert(end.end(), a.comment.begin(), a.comment.end());
+  put(end);
+}
+
+inline Bytes buildArchive(const RawArchive& a) {
+  Bytes out;
+  writeArchive(a, [&out](const Bytes& piece) { out.insert(out.end(), piece.begin(), piece.end()); });
   return out;
 }
 

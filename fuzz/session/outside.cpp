@@ -1,0 +1,222 @@
+#include "fuzz/session/outside.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <system_error>
+
+#if defined(OB_LIBFUZZER)
+#include <sanitizer/allocator_interface.h>
+#else
+#include "support/allocation_counter.h"
+#endif
+
+namespace {
+
+// What the disk still takes; below 0, no end.
+std::atomic<std::int64_t> gDiskLeft{-1};
+std::atomic<bool> gRefused{false};
+
+bool isRegularFile(int fd) {
+  struct stat st;
+  return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// How much of a write of `size` to fd the disk takes: all of it while it
+// has no end or for what is no file; none once it is full.
+std::size_t admitted(int fd, std::size_t size) {
+  const std::int64_t left = gDiskLeft.load();
+  if (left < 0 || size == 0 || !isRegularFile(fd)) return size;
+  return static_cast<std::uint64_t>(left) < size ? static_cast<std::size_t>(left) : size;
+}
+
+// The write as the disk answers it: the bytes it took, or -1 with ENOSPC
+// when it took none; a refusal of the file-size limit is noted too.
+template <typename Write>
+ssize_t onTheDisk(int fd, std::size_t size, Write write) {
+  const std::size_t taken = admitted(fd, size);
+  if (taken == 0 && size > 0) {
+    gRefused = true;
+    errno = ENOSPC;
+    return -1;
+  }
+  const ssize_t n = write(taken);
+  if (n < 0 && errno == EFBIG) gRefused = true;
+  if (n > 0 && gDiskLeft.load() >= 0 && isRegularFile(fd)) gDiskLeft -= n;
+  return n;
+}
+
+}  // namespace
+
+// The product's writes, linked with -Wl,--wrap: every file it writes
+// (private copies, saved projects and kits) goes through these.
+extern "C" {
+ssize_t __real_write(int fd, const void* data, std::size_t size);
+ssize_t __real_pwrite(int fd, const void* data, std::size_t size, off_t offset);
+ssize_t __real_pwrite64(int fd, const void* data, std::size_t size, off64_t offset);
+
+ssize_t __wrap_write(int fd, const void* data, std::size_t size) {
+  return onTheDisk(fd, size, [&](std::size_t n) { return __real_write(fd, data, n); });
+}
+ssize_t __wrap_pwrite(int fd, const void* data, std::size_t size, off_t offset) {
+  return onTheDisk(fd, size, [&](std::size_t n) { return __real_pwrite(fd, data, n, offset); });
+}
+ssize_t __wrap_pwrite64(int fd, const void* data, std::size_t size, off64_t offset) {
+  return onTheDisk(fd, size, [&](std::size_t n) { return __real_pwrite64(fd, data, n, offset); });
+}
+}
+
+namespace obsession {
+
+namespace fs = std::filesystem;
+
+Outside::Outside() {
+  std::string pattern = (fs::temp_directory_path() / "orbitrane-session-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) {
+    std::perror("session: cannot make a temporary folder");
+    std::abort();
+  }
+  temporary_ = pattern;
+  files_ = temporary_ / "files";
+  fs::create_directories(files_);
+  restore();
+}
+
+Outside::~Outside() { discard(); }
+
+void Outside::discard() {
+  setFileSizeLimit(std::nullopt);
+  std::error_code ec;
+  fs::remove_all(temporary_, ec);
+}
+
+void Outside::setTempFolder(TempFolder mode) {
+  switch (mode) {
+    case TempFolder::Private: ::setenv("TMPDIR", temporary_.c_str(), 1); break;
+    case TempFolder::Missing: ::setenv("TMPDIR", (temporary_ / "gone").c_str(), 1); break;
+    case TempFolder::AFile: {
+      const fs::path file = temporary_ / "a-file";
+      asAnotherProgram([&] {
+        if (FILE* f = std::fopen(file.c_str(), "w")) std::fclose(f);
+      });
+      ::setenv("TMPDIR", file.c_str(), 1);
+      break;
+    }
+    case TempFolder::Unset: ::unsetenv("TMPDIR"); break;
+  }
+}
+
+void Outside::setDiskBudget(std::optional<std::uint64_t> bytes) {
+  gDiskLeft = bytes ? static_cast<std::int64_t>(std::min<std::uint64_t>(*bytes, INT64_MAX)) : -1;
+}
+
+void Outside::setFileSizeLimit(std::optional<std::uint64_t> bytes) {
+  fileSize_ = bytes;
+  struct rlimit limit;
+  if (::getrlimit(RLIMIT_FSIZE, &limit) != 0) return;
+  limit.rlim_cur = bytes ? std::min<rlim_t>(*bytes, limit.rlim_max) : limit.rlim_max;
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+bool Outside::takeRefusedWrite() { return gRefused.exchange(false); }
+
+void Outside::restore() {
+  setDiskBudget(std::nullopt);
+  setFileSizeLimit(std::nullopt);
+  setTempFolder(TempFolder::Private);
+  std::error_code ec;
+  fs::remove_all(files_, ec);
+  fs::remove(temporary_ / "a-file", ec);
+  fs::create_directories(files_, ec);
+  gRefused = false;
+}
+
+Outside::Faults Outside::lift() {
+  Faults held{gDiskLeft.load() >= 0 ? std::optional<std::uint64_t>(gDiskLeft.load()) : std::nullopt,
+              fileSize_};
+  setDiskBudget(std::nullopt);
+  setFileSizeLimit(std::nullopt);
+  return held;
+}
+
+void Outside::put(const Faults& faults) {
+  setDiskBudget(faults.disk);
+  setFileSizeLimit(faults.fileSize);
+}
+
+#if defined(OB_LIBFUZZER)
+
+namespace {
+
+std::atomic<std::int64_t> gLive{0};
+std::atomic<std::int64_t> gPeak{0};
+std::atomic<std::uint64_t> gAllocations{0};
+
+void onMalloc(const volatile void*, std::size_t size) {
+  gAllocations.fetch_add(1, std::memory_order_relaxed);
+  const std::int64_t live =
+      gLive.fetch_add(static_cast<std::int64_t>(size)) + static_cast<std::int64_t>(size);
+  std::int64_t seen = gPeak.load();
+  while (live > seen && !gPeak.compare_exchange_weak(seen, live)) {
+  }
+}
+
+void onFree(const volatile void* p) {
+  if (p != nullptr)
+    gLive.fetch_sub(static_cast<std::int64_t>(__sanitizer_get_allocated_size(const_cast<const void*>(p))));
+}
+
+}  // namespace
+
+std::uint64_t heapBytes() { return __sanitizer_get_current_allocated_bytes(); }
+std::uint64_t heapPeakSinceMark() {
+  const std::int64_t rise = gPeak.load() - gLive.load();
+  return heapBytes() + static_cast<std::uint64_t>(rise > 0 ? rise : 0);
+}
+void markHeapPeak() { gPeak.store(gLive.load()); }
+std::uint64_t takeAllocationCount() { return gAllocations.exchange(0); }
+void watchHeap() { __sanitizer_install_malloc_and_free_hooks(onMalloc, onFree); }
+
+#else
+
+namespace {
+long gCountedAllocations = 0;
+}
+
+std::uint64_t heapBytes() { return ob::test::liveBytes(); }
+std::uint64_t heapPeakSinceMark() { return ob::test::stepPeakLiveBytes(); }
+void markHeapPeak() { ob::test::resetStepPeakLiveBytes(); }
+std::uint64_t takeAllocationCount() {
+  const long now = ob::test::allocationCount();
+  const long since = now - gCountedAllocations;
+  gCountedAllocations = now;
+  return static_cast<std::uint64_t>(since);
+}
+void watchHeap() {}
+
+#endif
+
+std::uint64_t unnamedFileBytes() {
+  std::uint64_t bytes = 0;
+  DIR* fds = ::opendir("/proc/self/fd");
+  if (fds == nullptr) return 0;
+  while (const dirent* entry = ::readdir(fds)) {
+    if (entry->d_name[0] == '.') continue;
+    struct stat st;
+    const std::string path = std::string("/proc/self/fd/") + entry->d_name;
+    if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 0)
+      bytes += static_cast<std::uint64_t>(st.st_size);
+  }
+  ::closedir(fds);
+  return bytes;
+}
+
+}  // namespace obsession

@@ -1,0 +1,152 @@
+#include "fuzz/session/rules.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <set>
+#include <tuple>
+
+#include "document/archive/sha256.h"
+#include "document/json/json_write.h"
+#include "engine/engine/engine.h"
+
+namespace obsession {
+
+namespace {
+
+// What tells one sample from another without reading it all: its length,
+// channels, rate and file size, and its first and last frames.
+using SampleKey =
+    std::tuple<std::int32_t, bool, std::uint64_t, std::uint64_t, std::vector<float>, std::string>;
+
+SampleKey keyOf(const ob::SampleData& audio) {
+  std::vector<float> ends;
+  const std::size_t n = audio.left.size();
+  for (std::size_t i = 0; i < std::min<std::size_t>(n, 16); ++i) ends.push_back(audio.left[i]);
+  if (n > 0) ends.push_back(audio.left[n - 1]);
+  if (!audio.right.empty()) ends.push_back(audio.right.back());
+  std::uint64_t rate;
+  std::memcpy(&rate, &audio.sampleRate, sizeof rate);
+  return {audio.frames,
+          audio.right.empty(),
+          rate,
+          audio.savedFileBytes(),
+          std::move(ends),
+          audio.kept ? audio.kept->digest + audio.kept->ref : std::string()};
+}
+
+// The part of the sample's file that its audio does not give back.
+std::uint64_t fileNeedOf(const ob::SampleData& audio) {
+  if (audio.kept) return audio.kept->stored.size();
+  if (audio.packed) return audio.packed->stored.size();
+  if (audio.rebuilt) return audio.rebuilt->head.size() + audio.rebuilt->tail.size();
+  return audio.savedFileBytes();
+}
+
+}  // namespace
+
+Need needOf(const ob::SamplePool& pool, const ob::KeptDocument& kept) {
+  Need need;
+  std::set<SampleKey> seen;
+  for (const auto& slot : pool.slots) {
+    if (!slot || !slot->data || !seen.insert(keyOf(*slot->data)).second) continue;
+    need.audio += (slot->data->left.size() + slot->data->right.size()) * sizeof(float);
+    need.files += fileNeedOf(*slot->data);
+  }
+  for (const auto& entries : {&kept.keptEntries, &kept.packedSampleFiles})
+    for (const ob::zip::StoredEntry& entry : *entries) need.kept += entry.payload.size();
+  for (const ob::JsonValue* text : {&kept.loadedDocument, &kept.loadedAudition})
+    if (!text->isNull()) need.kept += ob::jsonTextSize(*text, true);
+  return need;
+}
+
+std::vector<float> renderOf(const ob::Project& project, const ob::SamplePool& pool) {
+  constexpr int kBlock = 256;
+  constexpr int kBlocks = 32;  // a sixth of a second at 48 kHz: every hit begins
+  auto engine = std::make_unique<ob::Engine>();
+  engine->prepare(48000.0, kBlock);
+  ob::SampleSetHandshake& handshake = engine->sampleSet();
+  const int record = handshake.freeRecord(handshake.known());
+  if (record >= 0) {
+    ob::SamplePoolSnapshot& snapshot = handshake.records[record];
+    ob::SamplePool::resetInfo(snapshot);
+    for (int i = 0; i < std::min<int>(pool.slotCount(), ob::kSamplePoolSlots); ++i) {
+      const ob::SamplePoolSlot* slot = pool.slots[i].get();
+      if (slot == nullptr || slot->frames < 1) continue;
+      const ob::SampleSlot& entry = project.samples.slots[i];
+      const int slices = std::min<int>(entry.sliceCount, ob::kSnapshotMaxSlices);
+      std::copy(entry.slices, entry.slices + slices, snapshot.sliceData[i]);
+      snapshot.slots[i] = {slot->left.data(),
+                           slot->frames,
+                           slot->sampleRate,
+                           slices > 0 ? snapshot.sliceData[i] : nullptr,
+                           slices,
+                           slot->right.empty() ? nullptr : slot->right.data(),
+                           slot->peak};
+    }
+    handshake.publish(record);
+  }
+  engine->loadProject(project);
+  for (int t = 0; t < ob::kMaxTracks; ++t) {
+    ob::Trigger hit;
+    hit.track = static_cast<std::uint8_t>(t);
+    hit.gain = 0.8f;
+    engine->queueTrigger(hit);
+  }
+  ob::RenderInfo info;
+  info.playing = info.clockRunning = info.internalPlay = 1;
+  std::vector<float> stems(16 * kBlock);
+  float* channels[16];
+  for (int c = 0; c < 16; ++c) channels[c] = stems.data() + c * kBlock;
+  std::vector<float> out;
+  out.reserve(2 * kBlock * kBlocks);
+  for (int b = 0; b < kBlocks; ++b) {
+    engine->processBlock(channels, 8, kBlock, info);
+    for (int i = 0; i < kBlock; ++i)
+      for (int side = 0; side < 2; ++side) {
+        float sum = 0.0f;
+        for (int t = 0; t < ob::kMaxTracks; ++t) sum += channels[2 * t + side][i];
+        out.push_back(sum);
+      }
+  }
+  return out;
+}
+
+std::optional<std::string> digestOfFile(const std::filesystem::path& path) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) return std::nullopt;
+  ob::Sha256 hash;
+  std::vector<std::uint8_t> piece(1u << 16);
+  for (std::size_t n; (n = std::fread(piece.data(), 1, piece.size(), f)) > 0;) hash.add(piece.data(), n);
+  std::fclose(f);
+  return hash.hex();
+}
+
+std::vector<std::uint8_t> readFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+bool isUtf8(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    int follow = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
+    if (follow < 0 || i + static_cast<std::size_t>(follow) >= text.size()) return false;
+    std::uint32_t point = follow == 0 ? c : c & (0x3F >> follow);
+    for (int k = 1; k <= follow; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      point = (point << 6) | (next & 0x3F);
+    }
+    const std::uint32_t least[] = {0, 0x80, 0x800, 0x10000};
+    if (point < least[follow] || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF)) return false;
+    i += static_cast<std::size_t>(follow) + 1;
+  }
+  return true;
+}
+
+}  // namespace obsession

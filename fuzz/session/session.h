@@ -1,0 +1,131 @@
+#pragma once
+// One session: a fresh plug-in instance with its editor open, through
+// which the actions of an input run in order, each followed by the host's
+// main-thread pass and the checks of what the instance then holds, and each
+// save by the checks of what it wrote. A broken rule ends the process with
+// the rule, what broke it and the actions that led there.
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "fuzz/session/actions.h"
+#include "fuzz/session/content.h"
+#include "fuzz/session/hosted.h"
+#include "fuzz/session/outside.h"
+#include "fuzz/session/rules.h"
+
+namespace obsession {
+
+// What the instance may hold past what its content needs: this share of
+// it, and a constant over what it held at the start.
+inline constexpr double kHeldShare = 1.3;
+inline constexpr std::uint64_t kSlack = 8ull << 20;
+
+// OB_SESSION_VERBOSE set: each action's measures on standard error.
+bool verbose();
+std::string mib(std::uint64_t bytes);
+// Lines of a log under a message, indented.
+std::string joined(const std::vector<std::string>& lines);
+
+struct DataFiles {
+  std::filesystem::path folder;
+  std::vector<std::string> names;  // sorted
+};
+
+class Session {
+ public:
+  Session(Outside& outside, const DataFiles& data);
+  ~Session();
+  void run(std::span<const Action> actions);
+
+ private:
+  // What the user knows of what the instance holds.
+  struct LastLoad {
+    Built built;
+    std::vector<std::string> said;  // the load's findings, as logged
+  };
+  // A project save that waits for the question's answer.
+  struct PendingSave {
+    std::filesystem::path target;
+    std::optional<std::string> before;  // the file's digest before the save
+  };
+  // What a save wrote, checked once the action's measures are taken.
+  struct SaveToCheck {
+    std::filesystem::path file;
+    bool state = false;
+    bool overOpened = false;   // over the file whose open left entries out
+    std::string answeredWith;  // the question's answer; empty when none was asked
+  };
+
+  void perform(const Action& action);
+  // A user's.
+  void loadState(const Action& action);
+  void loadFile(const Action& action);
+  void open(const Action& action);
+  void import(const std::filesystem::path& file, const UserFile* known, std::string_view damage);
+  void importGood(const Action& action);
+  void edit(ob::EditCommand command, bool structural);
+  void saveState(const Action& action);
+  void saveProject(const Action& action);
+  void answer(const Action& action);
+  void kit(const Action& action);
+  // A host's.
+  void activate(double rate, std::uint32_t block);
+  void deactivate();
+  void start();
+  void stop();
+  void blocks(const Action& action);
+  // The outside world's.
+  void touchOpenedFile(const Action& action);
+
+  orbi::EditorView& editor();
+  // After a load that replaced the project and pool: what the user now has.
+  void tookLoad(Built built, bool openedFile, const std::filesystem::path& opened);
+  void replacedWhilePlaying();
+  // The end of a project save (at once, or once answered).
+  void finishProjectSave(const PendingSave& save, bool wrote, const std::string& answeredWith);
+
+  // The checks.
+  void checkHoldings(const Need& before, bool replacing);
+  void checkStatusLine();
+  void checkSave(const SaveToCheck& save);
+  // Checks the saved package's entries; gives its document's text.
+  std::string checkSavedFiles(const std::vector<std::uint8_t>& document, const SaveToCheck& save);
+  void checkAudition(const std::string& text, const ob::Project& played);
+  [[noreturn]] void broken(const std::string& rule, const std::string& detail);
+
+  Outside& outside_;
+  const DataFiles& data_;
+  ContentMaker maker_;
+  std::unique_ptr<Hosted> hosted_;
+  std::vector<std::string> trace_;
+
+  std::optional<LastLoad> lastLoad_;
+  std::vector<UserFile> held_;          // files the slots play that the user brought
+  std::vector<DamagedSample> damaged_;  // entries kept unplayed, not yet mended
+  std::vector<UserFile> imported_;
+  bool structural_ = false;               // an edit since the last load changed what it read
+  std::filesystem::path opened_;          // the project file opened last
+  std::vector<std::string> openLeftOut_;  // the entries its open left out
+  std::filesystem::path lastNew_;
+  std::optional<PendingSave> pending_;
+  std::vector<SaveToCheck> saves_;
+  int made_ = 0;
+
+  bool active_ = false;
+  bool processing_ = false;
+  std::uint32_t maxBlock_ = 512;
+  std::uint64_t retired_ = 0;  // audio of pools replaced while voices may ring
+  bool replaced_ = false;      // the action replaced the project and pool
+
+  std::uint64_t heapBase_ = 0;
+  std::uint64_t diskBase_ = 0;
+  std::uint64_t constant_ = 0;
+  std::uint64_t activation_ = 0;  // the most an activation took
+};
+
+}  // namespace obsession

@@ -1,0 +1,266 @@
+// The rules the session target checks after every action and every save.
+#include "fuzz/session/session.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "document/archive/sha256.h"
+#include "document/archive/zip_format.h"
+#include "document/archive/zip_index.h"
+#include "document/audition/notes_fingerprint.h"
+#include "document/instance/instance_state.h"
+#include "document/json/json_parse.h"
+#include "document/project/project_load.h"
+#include "document/reading/regular_file.h"
+#include "editor/editor_view.h"
+#include "engine/model/project_ids.h"
+#include "engine/session/engine_host.h"
+#include "fuzz/round_trip.h"
+#include "plugin/ext_state.h"
+#include "plugin/plugin.h"
+
+namespace obsession {
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+// A load's findings as the host's log gave them: "code path: message".
+ob::Diagnostics findingsOf(const std::vector<std::string>& said) {
+  ob::Diagnostics findings;
+  for (const std::string& line : said) {
+    const std::size_t space = line.find(' ');
+    const std::size_t colon = line.find(": ", space == std::string::npos ? 0 : space);
+    if (space == std::string::npos || colon == std::string::npos) continue;
+    findings.warn(line.substr(0, space), line.substr(space + 1, colon - space - 1), line.substr(colon + 2));
+  }
+  return findings;
+}
+
+bool said(const std::vector<std::string>& lines, const std::string& start) {
+  return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.starts_with(start); });
+}
+
+// Bytes of a source from an offset on: a state's document after its header.
+class FromOffset final : public ob::ByteSource {
+ public:
+  FromOffset(const ob::ByteSource& whole, std::uint64_t offset) : whole_(whole), offset_(offset) {}
+  std::uint64_t size() const override { return whole_.size() - offset_; }
+  bool read(std::uint64_t offset, std::uint8_t* out, std::size_t count) const override {
+    return whole_.read(offset + offset_, out, count);
+  }
+
+ private:
+  const ob::ByteSource& whole_;
+  std::uint64_t offset_;
+};
+
+bool sameEntry(const ob::zip::ArchiveIndex& a, const ob::zip::LocatedEntry& x, const ob::zip::ArchiveIndex& b,
+               const ob::zip::LocatedEntry& y) {
+  return x.record.method == y.record.method && x.record.crc == y.record.crc &&
+         x.record.size == y.record.size && a.stored(x) == b.stored(y);
+}
+
+}  // namespace
+
+constexpr double kMiB = 1024.0 * 1024.0;
+
+// OB_SESSION_VERBOSE set: each action's measures on standard error.
+bool verbose() {
+  static const bool on = std::getenv("OB_SESSION_VERBOSE") != nullptr;
+  return on;
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += "\n    " + line;
+  return text;
+}
+
+std::string mib(std::uint64_t bytes) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f MiB", static_cast<double>(bytes) / kMiB);
+  return text;
+}
+
+// ---- The checks.
+
+void Session::checkHoldings(const Need& before, bool replacing) {
+  const ob::SamplePool& pool = hosted_->engineHost().pool;
+  const Need after = needOf(pool, hosted_->plugin().keptDocument);
+  const std::uint64_t disk = unnamedFileBytes() - std::min(unnamedFileBytes(), diskBase_);
+  const std::uint64_t heap = heapBytes() - std::min(heapBytes(), heapBase_);
+  const auto limit = [&](std::uint64_t need) {
+    return static_cast<std::uint64_t>(kHeldShare * static_cast<double>(need + retired_)) + constant_ +
+           activation_;
+  };
+  const std::uint64_t peak = heapPeakSinceMark() - std::min(heapPeakSinceMark(), heapBase_) + disk;
+  if (verbose())
+    std::fprintf(stderr, "%-60.60s held %s + %s disk, peak %s, content %s, ringing %s\n",
+                 trace_.back().c_str(), mib(heap).c_str(), mib(disk).c_str(), mib(peak).c_str(),
+                 mib(after.total()).c_str(), mib(retired_).c_str());
+  if (heap + disk > limit(after.total()))
+    broken("the instance holds more than its content needs",
+           mib(heap) + " of memory and " + mib(disk) + " of private files, for content of " +
+               mib(after.total()) + " (audio " + mib(after.audio) + ", files " + mib(after.files) +
+               ", kept " + mib(after.kept) + ") and " + mib(retired_) +
+               " a voice may still read: more than " + mib(limit(after.total())));
+  const std::uint64_t during =
+      replacing ? before.total() + after.total() : std::max(before.total(), after.total());
+  if (peak > limit(during))
+    broken("an action's peak passed what its content needs",
+           mib(peak) + " at the peak for content of " + mib(before.total()) + " before and " +
+               mib(after.total()) + " after: more than " + mib(limit(during)));
+}
+
+void Session::checkStatusLine() {
+  if (hosted_->view() == nullptr) return;
+  // What the editor shows is what plays: a frame later, a status line that
+  // says samples cannot play names some that cannot.
+  hosted_->frame();
+  const std::string& status = hosted_->view()->statusText();
+  if (status.find(" cannot play") == std::string::npos) return;
+  const ob::SamplePool& pool = hosted_->engineHost().pool;
+  const int slots = std::min<int>(hosted_->engineHost().project.samples.count, pool.slotCount());
+  for (int i = 0; i < slots; ++i)
+    if (pool.slots[i] && pool.slots[i]->data && pool.slots[i]->data->kept) return;
+  broken("the status line says samples cannot play where all of them play", status);
+}
+
+void Session::checkSave(const SaveToCheck& save) {
+  orbi::EngineHost& a = hosted_->engineHost();
+  ob::KeptDocument& aKept = hosted_->plugin().keptDocument;
+  const Bytes bytes = readFile(save.file);
+  const std::size_t offset = save.state ? ob::clap::stateDocumentOffset(bytes.data(), bytes.size()) : 0;
+  if (save.state && offset == 0) broken("a state save wrote no header", save.file.filename().string());
+  const Bytes document(bytes.begin() + static_cast<std::ptrdiff_t>(offset), bytes.end());
+  const std::string text = checkSavedFiles(document, save);
+
+  // What the load of the user's last load read, the save keeps.
+  if (!structural_ && lastLoad_ && !lastLoad_->built.bytes.empty()) {
+    const Bytes& input = lastLoad_->built.bytes;
+    const std::size_t from = ob::clap::stateDocumentOffset(input.data(), input.size());
+    const obfuzz::Loaded played{a.project, obfuzz::samplesOf(a.pool), aKept};
+    if (!obfuzz::keepsWhatTheLoadRead(input.data() + from, input.size() - from, document, played,
+                                      findingsOf(lastLoad_->said)))
+      broken("the save lost what the load read", lastLoad_->built.path.filename().string());
+  }
+
+  // Loaded into a fresh instance, it is the project that played, it sounds
+  // the same, and it saves the same bytes again.
+  Hosted fresh(outside_);
+  if (!fresh.loadState(save.file, 4096)) broken("what a save wrote does not load", joined(fresh.takeLog()));
+  orbi::EngineHost& b = fresh.engineHost();
+  // The project that played, with the ids a save gives what has none yet
+  // (an imported sample, an added track).
+  auto named = std::make_unique<ob::Project>(a.project);
+  ob::assignPatternIds(named->patterns[0]);
+  ob::assignSampleIds(named->samples);
+  // A project without a seed of its own is saved with one of its content.
+  if (named->seed == 0) named->seed = b.project.seed;
+  checkAudition(text, *named);
+  const obfuzz::Loaded played{*named, obfuzz::samplesOf(a.pool), aKept};
+  const obfuzz::Loaded loaded{b.project, obfuzz::samplesOf(b.pool), fresh.plugin().keptDocument};
+  if (!obfuzz::sameLoad(played, loaded))
+    broken("what a save wrote loads as another project",
+           save.file.filename().string() + (!obfuzz::sameProject(played.project, loaded.project)
+                                                ? ": the project"
+                                            : !obfuzz::sameSamples(played, loaded) ? ": the samples"
+                                                                                   : ": the entries kept"));
+  if (renderOf(a.project, a.pool) != renderOf(b.project, b.pool))
+    broken("what a save wrote sounds otherwise", save.file.filename().string());
+  const fs::path again = outside_.files() / "saved-again.obs";
+  if (!fresh.saveState(again, 0)) broken("what a save wrote cannot be saved again", joined(fresh.takeLog()));
+  const Bytes resaved = readFile(again);
+  const std::size_t resavedOffset = ob::clap::stateDocumentOffset(resaved.data(), resaved.size());
+  if (!std::equal(resaved.begin() + static_cast<std::ptrdiff_t>(resavedOffset), resaved.end(),
+                  document.begin(), document.end()))
+    broken("saving what a save wrote gives other bytes", save.file.filename().string());
+  fs::remove(again);
+}
+
+void Session::checkAudition(const std::string& text, const ob::Project& played) {
+  ob::JsonValue saved;
+  std::string error;
+  if (!ob::parseJson(text, saved, error)) broken("a saved document does not read as JSON", error);
+  const ob::JsonValue* audition = saved.find("audition");
+  const ob::JsonValue* notes = audition != nullptr ? audition->find("notes") : nullptr;
+  if (notes == nullptr) return;
+  const ob::JsonValue fresh = ob::writeInstanceState(played, 0, ob::kPluginVersionText);
+  const ob::JsonValue* freshAudition = fresh.find("audition");
+  const ob::JsonValue* freshNotes = freshAudition != nullptr ? freshAudition->find("notes") : nullptr;
+  if (freshNotes == nullptr || ob::notesFingerprint(*notes) != ob::notesFingerprint(*freshNotes))
+    broken("a save's audition holds notes other than the pattern that plays", "");
+}
+
+std::string Session::checkSavedFiles(const Bytes& document, const SaveToCheck& save) {
+  const std::string name = save.file.filename().string();
+  if (!ob::zip::looksLikeZip(document.data(), document.size())) {
+    std::string text(document.begin(), document.end());
+    if (!isUtf8(text)) broken("a saved document is not UTF-8", name);
+    if (!held_.empty()) broken("a save of samples the user brought wrote no package", name);
+    return text;
+  }
+  const ob::MemoryBytes source(document.data(), document.size());
+  ob::Diagnostics unused;
+  const std::optional<ob::zip::ArchiveIndex> saved = ob::zip::ArchiveIndex::open(source, unused, {});
+  if (!saved) broken("a save wrote a package that does not open", name);
+  const ob::zip::LocatedEntry* doc = saved->find("instance.json");
+  const std::optional<Bytes> text = doc ? saved->unpack(*doc, unused) : std::nullopt;
+  if (!text || !isUtf8(std::string_view(reinterpret_cast<const char*>(text->data()), text->size())))
+    broken("a saved document is not UTF-8", name);
+  std::string documentText(text->begin(), text->end());
+
+  for (const UserFile& file : held_) {
+    const ob::zip::LocatedEntry* entry = saved->find("assets/" + file.digest);
+    const std::optional<Bytes> bytes = entry ? saved->unpack(*entry, unused) : std::nullopt;
+    if (!bytes || ob::sha256Hex(bytes->data(), bytes->size()) != file.digest)
+      broken("a sample file the user brought is not in the save byte for byte", file.digest);
+  }
+  if (!lastLoad_ || !lastLoad_->built.isPackage) return documentText;
+  ob::RegularFile builtFile;
+  if (builtFile.open(lastLoad_->built.path, UINT64_MAX) != ob::FileReadStatus::Read) return documentText;
+  std::uint8_t head[ob::clap::kStateHeaderSize] = {};
+  builtFile.read(0, head, std::min<std::uint64_t>(sizeof head, builtFile.size()));
+  const FromOffset loaded(builtFile, ob::clap::stateDocumentOffset(head, sizeof head));
+  const std::optional<ob::zip::ArchiveIndex> read = ob::zip::ArchiveIndex::open(loaded, unused, {});
+  if (!read) return documentText;
+  const auto keeps = [&](const std::string& entryName) {
+    const ob::zip::LocatedEntry* was = read->find(entryName);
+    const ob::zip::LocatedEntry* is = saved->find(entryName);
+    return was != nullptr && is != nullptr && sameEntry(*read, *was, *saved, *is);
+  };
+  for (const KeptEntry& entry : lastLoad_->built.kept) {
+    if (!entry.pastBudget) {
+      if (!keeps(entry.name)) broken("a save lost an entry the load kept", entry.name);
+      continue;
+    }
+    if (saved->find(entry.name) != nullptr) continue;
+    if (!said(lastLoad_->said, "entry-dropped /" + entry.name))
+      broken("a save left out an entry whose drop the load never said", entry.name);
+    if (save.overOpened && save.answeredWith.empty())
+      broken("a save over the opened file wrote it without an entry its open left out, unasked", entry.name);
+    if (save.overOpened && (save.answeredWith == "return" || save.answeredWith == "escape"))
+      broken("answering the question with " + save.answeredWith +
+                 " wrote the file without an entry its open left out",
+             entry.name);
+  }
+  for (const DamagedSample& damaged : damaged_)
+    if (!keeps(damaged.entry)) broken("a save lost a sample entry the load kept unplayed", damaged.entry);
+  if (save.overOpened) openLeftOut_.clear();
+  return documentText;
+}
+
+void Session::broken(const std::string& rule, const std::string& detail) {
+  std::fprintf(stderr, "session: %s: %s\n  after:\n", rule.c_str(), detail.c_str());
+  for (const std::string& line : trace_) std::fprintf(stderr, "    %s\n", line.c_str());
+  std::fflush(stderr);
+  outside_.discard();
+  std::abort();
+}
+
+}  // namespace obsession
