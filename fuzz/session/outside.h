@@ -33,6 +33,8 @@ class Outside {
   void setDiskBudget(std::optional<std::uint64_t> bytes);
   // The process may write files up to `bytes` long; none: no limit.
   void setFileSizeLimit(std::optional<std::uint64_t> bytes);
+  // The file-size limit the product runs under now; none: no limit.
+  std::optional<std::uint64_t> fileSizeLimit() const { return fileSize_; }
   // Whether a write was refused (the disk full, or past the file-size
   // limit) since the last call.
   bool takeRefusedWrite();

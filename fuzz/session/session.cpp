@@ -10,6 +10,8 @@
 #include "content/kits/kit_library.h"
 #include "document/archive/sha256.h"
 #include "document/archive/zip_format.h"
+#include "document/byte_sink.h"
+#include "document/project/project_save.h"
 #include "editor/editor_view.h"
 #include "engine/session/engine_host.h"
 #include "plugin/ext_state.h"
@@ -82,13 +84,14 @@ void Session::run(std::span<const Action> actions) {
   for (const Action& action : actions) {
     trace_.push_back(describe(action, data_.names));
     const Need before = needOf(hosted_->engineHost().pool, hosted_->plugin().keptDocument);
+    const std::uint64_t ringingBefore = retired_;
     replaced_ = false;
     hosted_->takeLog();
     markHeapPeak();
     perform(action);
     hosted_->pass();
     if (replaced_ && processing_) retired_ += before.audio;
-    checkHoldings(before, replaced_);
+    checkHoldings(before, ringingBefore, replaced_);
     checkStatusLine();
     for (const SaveToCheck& save : std::exchange(saves_, {})) checkSave(save);
   }
@@ -374,6 +377,25 @@ void Session::answer(const Action& action) {
   finishProjectSave(save, after && after != save.before, how);
 }
 
+namespace {
+
+// Counts what a writer gives it.
+class CountingSink final : public ob::ByteSink {
+  bool put(std::span<const std::uint8_t>) override { return true; }
+};
+
+}  // namespace
+
+bool Session::pastFileSizeLimit() {
+  const std::optional<std::uint64_t> limit = outside_.fileSizeLimit();
+  if (!limit) return false;
+  const orbi::EngineHost& eh = hosted_->engineHost();
+  std::string why;
+  const auto save = ob::ProjectSave::layOut(eh.project, eh.pool, hosted_->plugin().keptDocument, why);
+  CountingSink size;
+  return save && save->write(size, why) && size.written() > *limit;
+}
+
 void Session::finishProjectSave(const PendingSave& save, bool wrote, const std::string& answeredWith) {
   const bool refused = outside_.takeRefusedWrite();
   const orbi::EditorView& view = *hosted_->view();
@@ -390,7 +412,7 @@ void Session::finishProjectSave(const PendingSave& save, bool wrote, const std::
     if (!failed) broken("a project save neither saved nor said why", view.statusText());
     // Only the disk, a limit, or a folder that is gone may stop a save.
     std::error_code ec;
-    if (!refused && fs::is_directory(save.target.parent_path(), ec))
+    if (!refused && !pastFileSizeLimit() && fs::is_directory(save.target.parent_path(), ec))
       broken("a project save failed with the disk whole and no limit passed", view.statusText());
     if (digestOfFile(save.target) != save.before) broken("a failed save changed the file", view.statusText());
     return;

@@ -87,10 +87,14 @@ class Session {
   void tookLoad(Built built, bool openedFile, const std::filesystem::path& opened);
   void replacedWhilePlaying();
   // The end of a project save (at once, or once answered).
+  // The project file a save writes now would pass the file-size limit.
+  bool pastFileSizeLimit();
   void finishProjectSave(const PendingSave& save, bool wrote, const std::string& answeredWith);
 
   // The checks.
-  void checkHoldings(const Need& before, bool replacing);
+  // `ringingBefore`: what a voice could read as the action began, which
+  // its peak may still hold (a stop frees it only as it ends them).
+  void checkHoldings(const Need& before, std::uint64_t ringingBefore, bool replacing);
   void checkStatusLine();
   void checkSave(const SaveToCheck& save);
   // Checks the saved package's entries; gives its document's text.

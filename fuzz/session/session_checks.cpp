@@ -89,13 +89,13 @@ std::string mib(std::uint64_t bytes) {
 
 // ---- The checks.
 
-void Session::checkHoldings(const Need& before, bool replacing) {
+void Session::checkHoldings(const Need& before, std::uint64_t ringingBefore, bool replacing) {
   const ob::SamplePool& pool = hosted_->engineHost().pool;
   const Need after = needOf(pool, hosted_->plugin().keptDocument);
   const std::uint64_t disk = unnamedFileBytes() - std::min(unnamedFileBytes(), diskBase_);
   const std::uint64_t heap = heapBytes() - std::min(heapBytes(), heapBase_);
-  const auto limit = [&](std::uint64_t need) {
-    return static_cast<std::uint64_t>(kHeldShare * static_cast<double>(need + retired_)) + constant_ +
+  const auto limit = [&](std::uint64_t need, std::uint64_t ringing) {
+    return static_cast<std::uint64_t>(kHeldShare * static_cast<double>(need + ringing)) + constant_ +
            activation_;
   };
   const std::uint64_t peak = heapPeakSinceMark() - std::min(heapPeakSinceMark(), heapBase_) + disk;
@@ -103,18 +103,19 @@ void Session::checkHoldings(const Need& before, bool replacing) {
     std::fprintf(stderr, "%-60.60s held %s + %s disk, peak %s, content %s, ringing %s\n",
                  trace_.back().c_str(), mib(heap).c_str(), mib(disk).c_str(), mib(peak).c_str(),
                  mib(after.total()).c_str(), mib(retired_).c_str());
-  if (heap + disk > limit(after.total()))
+  if (heap + disk > limit(after.total(), retired_))
     broken("the instance holds more than its content needs",
            mib(heap) + " of memory and " + mib(disk) + " of private files, for content of " +
                mib(after.total()) + " (audio " + mib(after.audio) + ", files " + mib(after.files) +
                ", kept " + mib(after.kept) + ") and " + mib(retired_) +
-               " a voice may still read: more than " + mib(limit(after.total())));
+               " a voice may still read: more than " + mib(limit(after.total(), retired_)));
   const std::uint64_t during =
       replacing ? before.total() + after.total() : std::max(before.total(), after.total());
-  if (peak > limit(during))
+  const std::uint64_t ringing = std::max(ringingBefore, retired_);
+  if (peak > limit(during, ringing))
     broken("an action's peak passed what its content needs",
            mib(peak) + " at the peak for content of " + mib(before.total()) + " before and " +
-               mib(after.total()) + " after: more than " + mib(limit(during)));
+               mib(after.total()) + " after: more than " + mib(limit(during, ringing)));
 }
 
 void Session::checkStatusLine() {
