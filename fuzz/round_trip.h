@@ -31,6 +31,7 @@
 #include "document/project/project_save.h"
 #include "engine/model/project.h"
 #include "engine/pool/sample_pool.h"
+#include "fuzz/kept_findings.h"
 
 namespace obfuzz {
 
@@ -324,7 +325,7 @@ inline ob::JsonValue documentOf(const ob::ByteSource& bytes) {
 
 // Whether `saved`, the save of what `first` loaded from `input` (with
 // those findings), keeps all of what it read: every entry, every member
-// kept unknown and every reference.
+// kept unknown, every reference and every member a finding said it kept.
 inline bool keepsWhatTheLoadRead(const std::uint8_t* input, std::size_t size,
                                  const std::vector<std::uint8_t>& saved, const Loaded& first,
                                  const ob::Diagnostics& findings) {
@@ -334,7 +335,8 @@ inline bool keepsWhatTheLoadRead(const std::uint8_t* input, std::size_t size,
   if (first.kept.loadedDocument.isNull()) return true;  // read as legacy: by what it means
   const ob::JsonValue read = documentOf(from);
   const ob::JsonValue written = documentOf(to);
-  return keepsTheUnknown(first.kept, written) && keepsTheReferences(read, written);
+  return keepsTheUnknown(first.kept, written) && keepsTheReferences(read, written) &&
+         keepsWhatItSaidItKept(findings, read, written);
 }
 
 // Whether the load of a save of what `first` loaded built the same.
