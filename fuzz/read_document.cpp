@@ -2,8 +2,8 @@
 // crash, a failure leaves the caller's project, pool and kept document
 // alone, and a success is a project inside the model's ranges that saves,
 // keeping what the load read, that a state's load follows to its end, and
-// whose save loads back to all the load built and saves again the same
-// bytes.
+// whose save loads back to all the load built, with notes that play its
+// grid, and saves again the same bytes.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -17,6 +17,7 @@
 #include "document/project/project_save.h"
 #include "document/project/sanitize_project.h"
 #include "engine/pool/sample_pool.h"
+#include "fuzz/audition_notes.h"
 #include "fuzz/round_trip.h"
 
 namespace {
@@ -66,6 +67,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!ob::readDocument(saved, *again, againPool, againKept, &error, &refound)) std::abort();
   const obfuzz::Loaded second{*again, obfuzz::samplesOf(againPool), againKept};
   if (!obfuzz::sameLoad(first, second) || !obfuzz::notesSayWhatPlays(second)) std::abort();
+  if (!obfuzz::notesPlayTheGrid(obfuzz::documentOf(ob::MemoryBytes(data, size)),
+                                obfuzz::documentOf(ob::MemoryBytes(saved.data(), saved.size())), *again))
+    std::abort();
   if (ob::writeProjectDocument(*again, againPool, againKept) != saved) std::abort();
   return 0;
 }

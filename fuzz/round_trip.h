@@ -38,6 +38,7 @@
 #include "engine/model/project.h"
 #include "engine/model/utf8_text.h"
 #include "engine/pool/sample_pool.h"
+#include "fuzz/kept_findings.h"
 
 namespace obfuzz {
 
@@ -356,7 +357,8 @@ inline bool savedAsUtf8(const ob::ByteSource& saved) {
 
 // Whether `saved`, the save of what `first` loaded from `input` (with
 // those findings), keeps all of what it read: every entry, every member
-// kept unknown and every reference, in a document that is UTF-8.
+// kept unknown, every reference and every member a finding said it kept,
+// in a document that is UTF-8.
 inline bool keepsWhatTheLoadRead(const std::uint8_t* input, std::size_t size,
                                  const std::vector<std::uint8_t>& saved, const Loaded& first,
                                  const ob::Diagnostics& findings) {
@@ -367,7 +369,8 @@ inline bool keepsWhatTheLoadRead(const std::uint8_t* input, std::size_t size,
   if (first.kept.loadedDocument.isNull()) return true;
   const ob::JsonValue read = documentOf(from);
   const ob::JsonValue written = documentOf(to);
-  return keepsTheUnknown(first.kept, written) && keepsTheReferences(read, written);
+  return keepsTheUnknown(first.kept, written) && keepsTheReferences(read, written) &&
+         keepsWhatItSaidItKept(findings, read, written);
 }
 
 // Whether the load of a save of what `first` loaded built the same.

@@ -1,7 +1,7 @@
 // Any bytes as a host's saved state: no crash; a refused state leaves the
 // instance exactly as it was and says why; an accepted one saves, keeping
 // what the load read, and the saved chunk loads back to all the load
-// built, and saves again the same bytes.
+// built, with notes that play its grid, and saves again the same bytes.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/session/engine_host.h"
+#include "fuzz/audition_notes.h"
 #include "fuzz/round_trip.h"
 #include "plugin/clap/abi.h"
 #include "plugin/ext_state.h"
@@ -102,6 +103,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!load(plugin, saved.data(), saved.size(), 4096)) std::abort();
   const obfuzz::Loaded second{eh.project, obfuzz::samplesOf(eh.pool), plugin.keptDocument};
   if (!obfuzz::sameLoad(first, second) || !obfuzz::notesSayWhatPlays(second)) std::abort();
+  if (!obfuzz::notesPlayTheGrid(obfuzz::documentOf(ob::MemoryBytes(data + offset, size - offset)),
+                                obfuzz::documentOf(ob::MemoryBytes(document.data(), document.size())),
+                                eh.project))
+    std::abort();
   std::vector<std::uint8_t> again;
   clap_ostream_t out2{&again, writeAll};
   if (!plugin.saveState(&out2) || again != saved) std::abort();

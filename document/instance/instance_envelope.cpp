@@ -101,7 +101,11 @@ std::optional<InstanceEnvelope> readInstanceEnvelope(const JsonValue& document, 
       env.seed = parsed;
       reader.markConsumed("seed");
     } else {
-      diagnostics.warn("bad-seed", "/seed", "A seed is 16 hex digits; kept as written, not used");
+      // Written back, it would give the next load another seed: a save
+      // writes the seed the instance plays with.
+      diagnostics.warn(
+          "bad-seed", "/seed",
+          "A seed is 16 hex digits; not used, and a save writes the instance's own seed in its place");
     }
   }
 

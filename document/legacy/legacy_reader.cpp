@@ -138,7 +138,9 @@ void readLfo(const JsonValue& e, Lfo& lfo, int machineType) {
   lfo.depth = readF32(e, "depth", 0.0f);
   lfo.trig = wordCode(e, "trig", {"free", "trig", "hold", "one", "half"});
   lfo.sync = readBool(e, "sync") ? 1 : 0;
-  lfo.rateDiv = readInt<std::uint8_t>(e, "rateDiv", 5);
+  // A division times only a synced modulator, and only with its sync does
+  // an instance document carry it.
+  lfo.rateDiv = lfo.sync ? readInt<std::uint8_t>(e, "rateDiv", 5) : Lfo{}.rateDiv;
 }
 
 void readEnv(const JsonValue& e, ModEnv& env, int machineType) {
@@ -150,8 +152,8 @@ void readEnv(const JsonValue& e, ModEnv& env, int machineType) {
   env.decay = readF32(e, "decay", 0.2f);
   env.depth = readF32(e, "depth", 0.0f);
   env.sync = readBool(e, "sync") ? 1 : 0;
-  env.atkDiv = readInt<std::uint8_t>(e, "atkDiv", 2);
-  env.decDiv = readInt<std::uint8_t>(e, "decDiv", 5);
+  env.atkDiv = env.sync ? readInt<std::uint8_t>(e, "atkDiv", 2) : ModEnv{}.atkDiv;
+  env.decDiv = env.sync ? readInt<std::uint8_t>(e, "decDiv", 5) : ModEnv{}.decDiv;
 }
 
 // A hand-written -1 (or any other value outside the groups) means no group.
@@ -225,12 +227,19 @@ void readLegacySteps(const JsonValue& s, Step& step, int machineType) {
   step.randVel = readF32(s, "randVel", 0.0f);
   step.randTime = readF32(s, "randTime", 0.0f);
   step.randPan = readF32(s, "randPan", 0.0f);
+  // What plays nothing and no instance document carries would not come back
+  // from a save: a pan value without its lock, a retrigger's rate and curve
+  // without its hits.
   step.panLocked = readBool(s, "panLocked") ? 1 : 0;
-  step.panValue = readF32(s, "panValue", 0.0f);
+  step.panValue = step.panLocked ? readF32(s, "panValue", 0.0f) : 0.0f;
   if (const JsonValue* r = member(s, "retrig")) {
     step.count = readInt<std::uint8_t>(*r, "count", 0);
     step.rateTicks = readInt<std::uint16_t>(*r, "rateTicks", 0);
     step.velCurve = readInt<std::int8_t>(*r, "velCurve", 0);
+  }
+  if (step.count == 0) {
+    step.rateTicks = 0;
+    step.velCurve = 0;
   }
 }
 
@@ -280,6 +289,8 @@ bool readLegacySound(const JsonValue& object, Sound& sound, std::string* error) 
         ++sound.zoneCount;
       }
     }
+    // A layout of no zones lays out nothing, and no instance document holds one.
+    if (sound.zoneCount == 0) sound.mode = 0;
   }
   sound.velDestCount = 0;
   readParamList(readList(object, "velDests"), "depth", machine, sound.velDestCount, sound.velDests);
@@ -373,7 +384,9 @@ bool readLegacyPattern(const JsonValue& object, Pattern& pattern, std::string* e
                       formatUnsigned(static_cast<std::uint64_t>(made)) +
                           " voice and sound ids were made from track order and names");
   }
-  pattern.muteMask = readInt<std::uint8_t>(object, "muteMask", 0);
+  // Only the tracks in use have a mute an instance document carries.
+  pattern.muteMask = static_cast<std::uint8_t>(readInt<std::uint8_t>(object, "muteMask", 0) &
+                                               ((1u << pattern.numTracks) - 1u));
   return true;
 }
 

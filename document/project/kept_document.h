@@ -15,6 +15,7 @@
 #include "document/archive/zip_entry.h"
 #include "document/foreign_member.h"
 #include "document/instance/kept_records.h"
+#include "document/instance/read_otherwise.h"
 #include "document/json/json_value.h"
 
 namespace ob {
@@ -39,6 +40,9 @@ struct KeptDocument {
   // Where the voices and samples among them sort, which a save's own sort
   // before.
   KeptRecordOrders keptRecordOrders;
+  // Values it could not use in places its rewrite fills, which a save
+  // writes back as read while nothing changed them.
+  std::vector<ValueReadOtherwise> valuesReadOtherwise;
   std::vector<zip::StoredEntry> keptEntries;
   // Played samples' files as the archive stored them, deflated, under the
   // names a save writes them by: held only where written whole they would

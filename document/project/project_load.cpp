@@ -19,6 +19,7 @@
 #include "document/instance/instance_shape.h"
 #include "document/instance/instance_state.h"
 #include "document/instance/kept_records.h"
+#include "document/instance/read_otherwise.h"
 #include "document/json/json_parse.h"
 #include "document/json/json_text_mend.h"
 #include "document/json/json_write.h"
@@ -414,6 +415,7 @@ bool readInstancePackage(Package package, PackageReader* assets, const ByteSourc
   if (const JsonValue* audition = package.document.find("audition"))
     kept.loadedAudition = heldAsText(*audition);
   kept.keptRecordOrders = keptRecordOrders(package.document, rewritten);
+  kept.valuesReadOtherwise = valuesReadOtherwise(package.document, rewritten, project);
   std::vector<std::string> path;
   collectForeignMembers(kept.foreignMembers, package.document, rewritten, path);
   keepRecordsLast(kept.foreignMembers);

@@ -13,6 +13,7 @@
 #include "document/factory/factory_ref.h"
 #include "document/instance/instance_state.h"
 #include "document/instance/kept_records.h"
+#include "document/instance/read_otherwise.h"
 #include "document/instance/state_fields.h"
 #include "document/json/json_write.h"
 #include "document/package/package.h"
@@ -177,8 +178,11 @@ Package packageOf(const Project& project, const SamplePool& pool, const KeptDocu
     copy->seed = fnv1a64(writeJson(document));
     document = writeInstanceState(*copy, refs, 0, kPluginVersionText, "", loaded, audition);
   }
-  // Numbers as loaded first, then its records held to sort before the
-  // records it keeps, which go back after them.
+  // What the load could not use but wrote over goes back as read while the
+  // save writes what the load wrote there; numbers as loaded; then its
+  // records held to sort before the records it keeps, which go back after
+  // them.
+  putBackValuesReadOtherwise(document, kept.valuesReadOtherwise);
   adoptNumberSpellings(document, kept.loadedDocument);
   orderBeforeKept(document, kept.keptRecordOrders);
   for (const ForeignMember& m : kept.foreignMembers) setJsonPointer(document, m);

@@ -113,7 +113,8 @@ TEST(InstanceEnvelope, BadSeedIsKeptWhereItStood) {
   const Diagnostic* d = obtest::findCode(diags, "bad-seed");
   ASSERT_NE(d, nullptr);
   EXPECT_EQ(d->path, "/seed");
-  EXPECT_EQ(d->message, "A seed is 16 hex digits; kept as written, not used");
+  EXPECT_EQ(d->message,
+            "A seed is 16 hex digits; not used, and a save writes the instance's own seed in its place");
   EXPECT_EQ(keys(writeInstanceEnvelope(env)), "kind,spec,plugin,formatVersion,scope,params,state,seed,x");
   // With a seed of its own the writer's place is taken by the kept value.
   env.seed = 9;

@@ -13,6 +13,7 @@
 #include "document/instance/instance_state.h"
 #include "document/project/project_load.h"
 #include "document/project/project_save.h"
+#include "engine/params/param_tables.h"
 #include "engine/pool/sample_pool.h"
 #include "instance_rig.h"
 
@@ -254,6 +255,44 @@ TEST(InstanceUnknownMembers, WrongKindsSaidKeptComeBackThroughASave) {
       EXPECT_EQ(memberOf(writeProjectDocument(*project, pool, again)).substr(0, 13), R"({"macro1":0.5)");
     }
   }
+}
+
+// A value a load could not use in a place its rewrite fills all the same (a
+// parameter's word no choice names, a zone naming no sample) is said kept,
+// and is: a save writes it back as read, and the load of that reads the
+// same, until the project changes what stands there.
+TEST(InstanceUnknownMembers, ValuesSaidKeptWhereTheRewriteWritesComeBackThroughASave) {
+  auto demo = makeProject();
+  buildDemoProject(*demo);
+  const auto written = writeProjectDocument(*demo, SamplePool{}, {});
+  JsonValue doc = json(std::string(written.begin(), written.end()));
+  JsonValue& sound = doc.find("state")->find("sounds")->members[0].value;
+  sound.find("params")->set("flt_type", json(R"("sideways")"));
+  sound.set("layers", json(R"({"mode":"velocity","zones":[{"sample":3,"velMax":64},{"sample":"nope"}]})"));
+  const std::string text = dumpJson(doc);
+  auto project = makeProject();
+  SamplePool pool;
+  KeptDocument kept, again;
+  Diagnostics d;
+  std::string error;
+  ASSERT_TRUE(
+      readDocument(std::vector<std::uint8_t>(text.begin(), text.end()), *project, pool, kept, &error, &d));
+  EXPECT_NE(obtest::findCode(d, "unknown-value"), nullptr);
+  EXPECT_NE(obtest::findCode(d, "unknown-sample"), nullptr);
+  const auto soundIn = [](const std::vector<std::uint8_t>& bytes) {
+    return json(std::string(bytes.begin(), bytes.end())).find("state")->find("sounds")->members[0].value;
+  };
+  const auto first = writeProjectDocument(*project, pool, kept);
+  EXPECT_EQ(writeJson(*soundIn(first).find("params")->find("flt_type")), R"("sideways")");
+  EXPECT_EQ(writeJson(*soundIn(first).find("layers")), writeJson(*sound.find("layers")));
+  ASSERT_TRUE(readDocument(first, *project, pool, again, &error, nullptr)) << error;
+  EXPECT_EQ(first, writeProjectDocument(*project, pool, again));
+  // A value set since is what plays, and its save says so there.
+  for (Sound& s : project->patterns[0].kit.sounds)
+    if (doc.find("state")->find("sounds")->members[0].key == s.id)
+      s.params[findParamIndex(s.machine, "flt_type")] = 1;
+  EXPECT_EQ(writeJson(*soundIn(writeProjectDocument(*project, pool, again)).find("params")->find("flt_type")),
+            R"("hp")");
 }
 
 }  // namespace instance_unknown_members_test

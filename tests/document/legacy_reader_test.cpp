@@ -83,7 +83,7 @@ TEST(LegacyReader, SoundParamsLayersAndVelocityRoutes) {
   auto p = read(doc(R"({"sounds":[{"id":"s-k","name":"K","params":{"res_tune":35.5,"nope":1,"exc1_type":"x"},
         "layers":{"zones":[{"slot":4},{"slot":5,"velMax":90}]},
         "velDests":[{"param":"res_tune","depth":0.5},{"param":"bogus","depth":1}]},
-        {"machine":"sample","layers":{"mode":"velrr","zones":[]}}]})",
+        {"machine":"sample","layers":{"mode":"velrr","zones":[{"slot":1}]}}]})",
                     R"([{"soundIndex":0}])"));
   const ob::Kit& kit = p->patterns[0].kit;
   const ob::Sound& s = kit.sounds[0];
@@ -108,7 +108,7 @@ TEST(LegacyReader, SoundParamsLayersAndVelocityRoutes) {
   EXPECT_EQ(tune, s.velDests[0].param);
   EXPECT_EQ(ob::kMachineSample, kit.sounds[1].machine);
   EXPECT_EQ(2, kit.sounds[1].mode);
-  EXPECT_EQ(0, kit.sounds[1].zoneCount);
+  EXPECT_EQ(1, kit.sounds[1].zoneCount);
 }
 
 TEST(LegacyReader, StepsPlacedByIndexAndMergedLocks) {
@@ -203,9 +203,9 @@ TEST(LegacyReader, HostileValuesAreClamped) {
   auto p = read(R"({"patterns":[{"numTracks":200,"accentEvery":0,"accentAmount":7,"swing":5,"bpm":1e9,
         "kit":{"tagCount":99,"sounds":[{"layers":{"zones":[{"slot":300,"velMax":-5}]}}]},
         "tracks":[{"soundIndex":50,"length":0,"rate":9,"chokeGroup":-1,"pan":4,
-          "lfos":[{"rateDiv":40,"rate":1e30}],"modEnvs":[{"atkDiv":12,"decay":-1}],
+          "lfos":[{"sync":true,"rateDiv":40,"rate":1e30}],"modEnvs":[{"sync":true,"atkDiv":12,"decay":-1}],
           "steps":[{"i":0,"note":300,"velocity":1000,"micro":-100,"lengthTicks":99999,
-                    "retrig":{"count":99,"rateTicks":5000,"velCurve":-1000},"randVel":3,"panValue":-9}]},
+                    "retrig":{"count":99,"rateTicks":5000,"velCurve":-1000},"randVel":3,"panLocked":true,"panValue":-9}]},
           {"chokeGroup":12,"soundIndex":3}]}]})");
   const ob::Pattern& pat = p->patterns[0];
   EXPECT_EQ(8, pat.numTracks);

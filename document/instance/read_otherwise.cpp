@@ -1,0 +1,74 @@
+#include "document/instance/read_otherwise.h"
+
+#include "document/instance/state_fields.h"
+#include "document/json/json_write.h"
+#include "document/params/param_values.h"
+#include "engine/params/param_tables.h"
+
+namespace ob {
+namespace {
+
+const JsonValue* memberOf(const JsonValue* object, std::string_view key) {
+  return object != nullptr && object->isObject() ? object->find(key) : nullptr;
+}
+
+const Sound* soundOfKey(const Kit& kit, std::string_view key) {
+  for (const Sound& sound : kit.sounds)
+    if (sound.id[0] != '\0' && fixedText(sound.id) == idOfKey(key)) return &sound;
+  return nullptr;
+}
+
+void keepIfOtherwise(std::vector<ValueReadOtherwise>& out, std::vector<std::string> path,
+                     const JsonValue& loaded, const JsonValue& rewritten) {
+  std::string written = writeJson(rewritten);
+  if (writeJson(loaded) != written) out.push_back({std::move(path), heldAsText(loaded), std::move(written)});
+}
+
+// The parameters the sound's reader refused, and its zones when one was
+// left out.
+void soundReadOtherwise(std::vector<ValueReadOtherwise>& out, const std::string& key, const JsonValue& loaded,
+                        const JsonValue& rewritten, const Sound& sound, const SampleSlotTable& samples) {
+  const JsonValue* params = memberOf(&loaded, "params");
+  const JsonValue* written = memberOf(&rewritten, "params");
+  if (params != nullptr && params->isObject() && written != nullptr) {
+    for (const JsonMember& m : params->members) {
+      const JsonValue* in = written->find(m.key);
+      const int index = findParamIndex(sound.machine, m.key);
+      float unused = 0.0f;
+      if (in != nullptr && index >= 0 && !readParamValue(sound, index, m.value, samples, unused))
+        keepIfOtherwise(out, {"state", "sounds", key, "params", m.key}, m.value, *in);
+    }
+  }
+  const JsonValue* zones = memberOf(memberOf(&loaded, "layers"), "zones");
+  const JsonValue* writtenZones = memberOf(memberOf(&rewritten, "layers"), "zones");
+  if (zones != nullptr && zones->isArray() && writtenZones != nullptr &&
+      zones->elements.size() > writtenZones->elements.size())
+    keepIfOtherwise(out, {"state", "sounds", key, "layers", "zones"}, *zones, *writtenZones);
+}
+
+}  // namespace
+
+std::vector<ValueReadOtherwise> valuesReadOtherwise(const JsonValue& loaded, const JsonValue& rewritten,
+                                                    const Project& project) {
+  std::vector<ValueReadOtherwise> out;
+  const JsonValue* sounds = memberOf(memberOf(&loaded, "state"), "sounds");
+  const JsonValue* written = memberOf(memberOf(&rewritten, "state"), "sounds");
+  if (sounds == nullptr || !sounds->isObject() || written == nullptr) return out;
+  for (const JsonMember& m : sounds->members) {
+    const JsonValue* in = written->find(m.key);
+    const Sound* sound = soundOfKey(project.patterns[0].kit, m.key);
+    if (in != nullptr && sound != nullptr && m.value.isObject())
+      soundReadOtherwise(out, m.key, m.value, *in, *sound, project.samples);
+  }
+  return out;
+}
+
+void putBackValuesReadOtherwise(JsonValue& document, const std::vector<ValueReadOtherwise>& values) {
+  for (const ValueReadOtherwise& v : values) {
+    JsonValue* at = &document;
+    for (const std::string& token : v.path) at = at != nullptr && at->isObject() ? at->find(token) : nullptr;
+    if (at != nullptr && writeJson(*at) == v.rewritten) *at = v.loaded;
+  }
+}
+
+}  // namespace ob

@@ -1,0 +1,30 @@
+#pragma once
+// Values of a loaded state that the load could not use but whose places its
+// rewrite fills all the same, so that no foreign member keeps them: a
+// parameter's value that no choice or sample names (the sound plays the
+// default), a sound's zones of which one names no sample in the pool (the
+// sound plays the others). A save writes each back as it was read while it
+// writes in its place what the load's rewrite wrote there, that is while
+// nothing changed it since; a load of that save reads the same again.
+
+#include <string>
+#include <vector>
+
+#include "document/json/json_value.h"
+#include "engine/model/project.h"
+
+namespace ob {
+
+struct ValueReadOtherwise {
+  std::vector<std::string> path;  // unescaped tokens from the document root
+  JsonValue loaded;               // as read, held as its text
+  std::string rewritten;          // what the rewrite wrote there, compact
+};
+
+// Of a loaded instance document, its rewrite and the project read from it.
+std::vector<ValueReadOtherwise> valuesReadOtherwise(const JsonValue& loaded, const JsonValue& rewritten,
+                                                    const Project& project);
+
+void putBackValuesReadOtherwise(JsonValue& document, const std::vector<ValueReadOtherwise>& values);
+
+}  // namespace ob

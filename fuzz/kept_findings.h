@@ -1,0 +1,116 @@
+#pragma once
+// What a load says it kept, a save keeps: a member a finding calls kept
+// (kept as written, kept but not applied, loaded or played, kept with a
+// default in its place) is in the saved document where it was, as it was
+// read; an element of an array, among the elements of the same array,
+// whose writer may order them anew.
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "document/diagnostics.h"
+#include "document/json/json_parse.h"
+#include "document/json/json_write.h"
+
+namespace obfuzz {
+
+// Whether the finding says the member at its path is kept, rather than
+// something about it (the rest of a document, entries up to a budget).
+inline bool saysKept(const ob::Diagnostic& d) {
+  for (std::string_view words :
+       {"kept as written", "kept but not", "kept, ", "and kept", "file is kept", "reference is kept"})
+    if (d.message.find(words) != std::string::npos) return true;
+  return false;
+}
+
+// The tokens of a JSON pointer, unescaped; none for the empty path.
+inline std::vector<std::string> pointerTokens(std::string_view path) {
+  std::vector<std::string> tokens;
+  while (!path.empty() && path[0] == '/') {
+    path.remove_prefix(1);
+    const std::size_t end = path.find('/');
+    std::string token;
+    for (std::size_t i = 0; i < std::min(end, path.size()); ++i) {
+      if (path[i] == '~' && i + 1 < path.size() && (path[i + 1] == '0' || path[i + 1] == '1')) {
+        token += path[++i] == '0' ? '~' : '/';
+      } else {
+        token += path[i];
+      }
+    }
+    tokens.push_back(std::move(token));
+    path.remove_prefix(std::min(end, path.size()));
+  }
+  return tokens;
+}
+
+// Walks a document a parse to a shape built, building from its text each
+// value held as text that a walk enters, once however often it enters it.
+class PointerWalk {
+ public:
+  explicit PointerWalk(const ob::JsonValue& root) : root_(&root) {}
+
+  // The value at the first `count` tokens, or null.
+  const ob::JsonValue* at(const std::vector<std::string>& tokens, std::size_t count) {
+    const ob::JsonValue* at = open(root_);
+    for (std::size_t i = 0; i < count && at != nullptr; ++i) at = into(at, tokens[i]);
+    return at;
+  }
+
+  // The member or element of `at` the token names, or null.
+  const ob::JsonValue* into(const ob::JsonValue* at, const std::string& token) {
+    if (at == nullptr) return nullptr;
+    if (!at->isArray()) return open(at->find(token));
+    const bool digits =
+        !token.empty() && token.size() < 10 && token.find_first_not_of("0123456789") == std::string::npos;
+    const std::size_t index = digits ? std::stoul(token) : at->elements.size();
+    return index < at->elements.size() ? open(&at->elements[index]) : nullptr;
+  }
+
+ private:
+  const ob::JsonValue* open(const ob::JsonValue* value) {
+    if (value == nullptr || !value->isKept()) return value;
+    auto [at, fresh] = built_.try_emplace(value);
+    std::string error;
+    if (fresh && !ob::parseJson(*value, ob::wholeShape(), at->second, error)) at->second = ob::JsonValue{};
+    return at->second.isNull() ? nullptr : &at->second;
+  }
+
+  const ob::JsonValue* root_;
+  std::map<const ob::JsonValue*, ob::JsonValue> built_;
+};
+
+// Whether the member the finding names is in the saved document as the
+// read one held it.
+inline bool keptAsRead(const ob::Diagnostic& d, PointerWalk& was, PointerWalk& is) {
+  const std::vector<std::string> tokens = pointerTokens(d.path);
+  if (tokens.empty()) return true;
+  const ob::JsonValue* parent = was.at(tokens, tokens.size() - 1);
+  const ob::JsonValue* value = was.into(parent, tokens.back());
+  if (value == nullptr) return true;  // no member of the document: an archive's entry
+  const std::string text = ob::writeJson(*value);
+  const ob::JsonValue* savedParent = is.at(tokens, tokens.size() - 1);
+  if (savedParent == nullptr) return false;
+  if (!parent->isArray()) {
+    const ob::JsonValue* member = savedParent->isArray() ? nullptr : is.into(savedParent, tokens.back());
+    return member != nullptr && ob::writeJson(*member) == text;
+  }
+  return std::any_of(savedParent->elements.begin(), savedParent->elements.end(),
+                     [&](const ob::JsonValue& e) { return ob::writeJson(e) == text; });
+}
+
+inline bool keepsWhatItSaidItKept(const ob::Diagnostics& findings, const ob::JsonValue& read,
+                                  const ob::JsonValue& saved) {
+  PointerWalk was(read);
+  PointerWalk is(saved);
+  for (const ob::Diagnostic& d : findings) {
+    if (!saysKept(d) || keptAsRead(d, was, is)) continue;
+    std::fprintf(stderr, "the save lost what the load said it kept: %s\n", d.path.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace obfuzz
