@@ -27,9 +27,11 @@ int tracksInUse(const Project& project) {
 
 std::string_view idText(const char (&id)[24]) { return std::string_view(id, strnlen(id, sizeof id)); }
 
-// The whole key as a base-10 step index: leading white space and a sign are
-// accepted, nothing after the digits.
-bool parseStepKey(std::string_view key, int& out) {
+JsonValue wholeNumber(int v) { return makeJsonDouble(static_cast<double>(v)); }
+
+}  // namespace
+
+bool readStepKey(std::string_view key, int& out) {
   std::size_t i = 0;
   while (i < key.size() && std::isspace(static_cast<unsigned char>(key[i]))) ++i;
   bool negative = false;
@@ -50,10 +52,6 @@ bool parseStepKey(std::string_view key, int& out) {
   return true;
 }
 
-JsonValue wholeNumber(int v) { return makeJsonDouble(static_cast<double>(v)); }
-
-}  // namespace
-
 std::string stepsExtensionKey() {
   return formatExtensionId(ExtensionId{kStepsExtensionName, kStepsExtensionVersion});
 }
@@ -64,6 +62,12 @@ int voiceIndexByName(const Project& project, std::string_view name) {
   for (int t = 0; t < n; ++t)
     if (idText(pattern.tracks[t].id) == name) return t;
   return -1;
+}
+
+std::vector<std::string> auditionVoices(const Project& project) {
+  std::vector<std::string> ids;
+  for (int t = 0; t < tracksInUse(project); ++t) ids.emplace_back(idText(project.patterns[0].tracks[t].id));
+  return ids;
 }
 
 const Sound& auditionTrackSound(const Project& project, int track) {
@@ -232,6 +236,14 @@ void readStep(const JsonValue& value, Step& step, const Sound& sound, const Samp
   }
 }
 
+void readAccent(const JsonValue& accent, float& amount, std::uint8_t& every, float& curve) {
+  amount = 0.0f;
+  if (!accent.isObject()) return;
+  amount = clampToFloat(numberMember(accent, "amount").value_or(0.0), 0.0f, 1.0f, 0.0f);
+  every = static_cast<std::uint8_t>(roundClamp(numberMember(accent, "every").value_or(4.0), 1, 16, 4));
+  curve = clampToFloat(numberMember(accent, "curve").value_or(0.5), 0.0f, 1.0f, 0.5f);
+}
+
 void readGroove(const JsonValue& groove, Project& project, const SampleSlotTable& samples,
                 Diagnostics& diagnostics, std::string_view path) {
   Pattern& pattern = project.patterns[0];
@@ -241,14 +253,10 @@ void readGroove(const JsonValue& groove, Project& project, const SampleSlotTable
       static_cast<std::uint16_t>(roundClamp(numberMember(groove, "length").value_or(16.0), 1, 16, 16));
   pattern.swing = clampToFloat(numberMember(groove, "swing").value_or(50.0), 50.0f, 80.0f, 50.0f);
   pattern.grooveEdited = isTrueMember(groove, "edited") ? 1 : 0;
-  pattern.accentAmount = 0.0f;
-  const JsonValue* accent = groove.find("accent");
-  if (accent != nullptr && accent->isObject()) {
-    pattern.accentAmount = clampToFloat(numberMember(*accent, "amount").value_or(0.0), 0.0f, 1.0f, 0.0f);
-    pattern.accentEvery =
-        static_cast<std::uint8_t>(roundClamp(numberMember(*accent, "every").value_or(4.0), 1, 16, 4));
-    pattern.accentCurve = clampToFloat(numberMember(*accent, "curve").value_or(0.5), 0.0f, 1.0f, 0.5f);
-  }
+  if (const JsonValue* accent = groove.find("accent"))
+    readAccent(*accent, pattern.accentAmount, pattern.accentEvery, pattern.accentCurve);
+  else
+    pattern.accentAmount = 0.0f;
 
   const JsonValue* voices = groove.find("voices");
   if (voices == nullptr || !voices->isObject()) return;
@@ -272,7 +280,7 @@ void readGroove(const JsonValue& groove, Project& project, const SampleSlotTable
     for (const JsonMember& entry : steps->members) {
       const std::string stepPath = memberPath(stepsPath, entry.key);
       int s = 0;
-      if (!parseStepKey(entry.key, s) || !entry.value.isObject()) {
+      if (!readStepKey(entry.key, s) || !entry.value.isObject()) {
         diagnostics.warn("audition-step-unreadable", stepPath, "Not a step of the grid; kept but not played");
         continue;
       }

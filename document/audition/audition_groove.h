@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "document/diagnostics.h"
 #include "document/json/json_value.h"
@@ -22,6 +23,9 @@ std::string stepsExtensionKey();
 // -1 when none.
 int voiceIndexByName(const Project& project, std::string_view name);
 
+// The ids of the voices a grid of the project names, in track order.
+std::vector<std::string> auditionVoices(const Project& project);
+
 // The kit sound a track plays; a track without one (index outside 0..7)
 // gets a shared drum sound with the drum's defaults and an empty name.
 const Sound& auditionTrackSound(const Project& project, int track);
@@ -35,6 +39,12 @@ JsonValue writeStep(const Step& step, const Sound& sound, const SampleSlotTable&
 // number is held to the range of the field it lands in.
 void readGroove(const JsonValue& groove, Project& project, const SampleSlotTable& samples,
                 Diagnostics& diagnostics, std::string_view path);
+// The step index a key of a voice's "steps" names: the whole key as a
+// base-10 integer 0..15, leading white space and a sign allowed.
+bool readStepKey(std::string_view key, int& out);
+// The accent a groove's "accent" member gives; a value that is no object
+// gives no amount and leaves every and curve.
+void readAccent(const JsonValue& accent, float& amount, std::uint8_t& every, float& curve);
 // Reads one active step; path is the step's own.
 void readStep(const JsonValue& value, Step& step, const Sound& sound, const SampleSlotTable& samples,
               Diagnostics& diagnostics, std::string_view path);

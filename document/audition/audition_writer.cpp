@@ -8,6 +8,7 @@
 
 #include "document/audition/audition_groove.h"
 #include "document/audition/audition_reader.h"
+#include "document/audition/kept_unplayed.h"
 #include "document/audition/notes_fingerprint.h"
 #include "document/audition/track_rate.h"
 #include "document/clip/clip_extensions.h"
@@ -16,7 +17,6 @@
 #include "document/json/json_write.h"
 #include "document/params/number_spellings.h"
 #include "document/params/param_values.h"
-#include "document/reading/extension_id.h"
 #include "engine/clock/step_rate.h"
 #include "engine/params/param_tables.h"
 
@@ -303,14 +303,7 @@ JsonValue withNotesPlayed(const JsonValue& loaded, const GridNotes& grid) {
     audition.set("extensions", makeJsonArray());
     declared = audition.find("extensions");
   }
-  if (!declared->isArray()) return audition;  // kept as written
-  std::vector<ExtensionId> ids;
-  for (const JsonValue& e : declared->elements)
-    if (std::optional<ExtensionId> id = e.isString() ? parseExtensionId(e.text) : std::nullopt)
-      ids.push_back(*id);
-  for (const ExtensionId& id : use.ids())
-    if (!clip::declaresExtension(ids, id.name))
-      declared->elements.push_back(makeJsonString(formatExtensionId(id)));
+  if (declared->isArray()) appendUndeclared(*declared, use.ids());  // else kept as written
   return audition;
 }
 
@@ -334,14 +327,19 @@ JsonValue writeAudition(const Project& project, const SampleSlotTable& samples) 
 }
 
 std::optional<JsonValue> auditionAnew(const Project& project, const SampleSlotTable& samples,
-                                      const JsonValue& loaded) {
+                                      JsonValue loaded, const std::vector<std::string>& voices) {
   AuditionFrame mine = frameOf(project, samples, &loaded);
+  // A voice removed since the load takes what the audition holds of it
+  // along, though the rest plays as it did.
+  const bool removed = std::any_of(voices.begin(), voices.end(),
+                                   [&](const std::string& id) { return voiceIndexByName(project, id) < 0; });
+  bool gridRead = false;
   // What the loaded audition plays with this kit, asked as a load asks it.
   if (std::unique_ptr<Project> asLoaded = makeProject()) {
     *asLoaded = project;
     Diagnostics said = Diagnostics::dropping();  // when it was loaded
-    const bool gridRead = readAudition(loaded, *asLoaded, samples, said, "/audition");
-    if (writeSame(mine, frameOf(*asLoaded, samples, &loaded), &loaded)) {
+    gridRead = readAudition(loaded, *asLoaded, samples, said, "/audition");
+    if (!removed && writeSame(mine, frameOf(*asLoaded, samples, &loaded), &loaded)) {
       // It plays what the project plays. Where its grid played in place of
       // its notes, they must say what it plays too.
       if (!gridRead || notesArePlayed(loaded, mine.notes)) return std::nullopt;
@@ -353,13 +351,15 @@ std::optional<JsonValue> auditionAnew(const Project& project, const SampleSlotTa
   JsonValue* groove = grooveIn(written);
   if (const JsonValue* was = grooveIn(loaded); was != nullptr && groove != nullptr)
     adoptNumberSpellings(*groove, *was);
+  keepUnplayed(written, loaded, voices, gridRead, project, samples);
   return written;
 }
 
-JsonValue auditionToWrite(const Project& project, const SampleSlotTable& samples, const JsonValue* loaded) {
+JsonValue auditionToWrite(const Project& project, const SampleSlotTable& samples,
+                          const LoadedAudition* loaded) {
   if (loaded == nullptr) return writeAudition(project, samples);
-  std::optional<JsonValue> anew = auditionAnew(project, samples, *loaded);
-  return anew ? std::move(*anew) : *loaded;
+  std::optional<JsonValue> anew = auditionAnew(project, samples, loaded->audition, loaded->voices);
+  return anew ? std::move(*anew) : loaded->audition;
 }
 
 bool auditionNotesArePlayed(const JsonValue& audition, const Project& project,
@@ -369,7 +369,7 @@ bool auditionNotesArePlayed(const JsonValue& audition, const Project& project,
 
 JsonValue auditionBeside(const Project& project, const SampleSlotTable& samples) {
   JsonValue written = frameOf(project, samples, nullptr).clip;
-  written.set("notes", JsonValue{});
+  for (const char* list : {"tempo", "meter", "swing", "notes"}) written.set(list, JsonValue{});
   if (JsonValue* ext = written.find("ext")) ext->set(stepsExtensionKey(), JsonValue{});
   return written;
 }

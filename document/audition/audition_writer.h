@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "document/audition/kept_unplayed.h"
 #include "document/clip/clip.h"
 #include "document/json/json_value.h"
 #include "engine/model/project.h"
@@ -19,22 +20,24 @@ inline constexpr std::uint64_t kAuditionDefaultSeed = kDefaultPatternSeed;
 JsonValue writeAudition(const Project& project, const SampleSlotTable& samples);
 
 // The audition a document is written with: the one it was loaded with
-// (loaded, as read; null when none), whole and as read, while that still
-// plays what the project's pattern plays with this kit, so that a load and
-// a save change nothing of it; else the audition of the pattern, its
-// numbers spelled as loaded where they did not change. Nothing of a loaded
-// audition is carried into a new one: a member put back into its notes or
-// its grid could change what it plays. One whose grid played in place of
-// its notes goes back with the notes the grid plays when its own say
-// otherwise, all else of it as read, so that what a save writes says what
-// plays. The notes of a written audition are held as their compact text,
-// made, compared and fingerprinted a note at a time, so that writing one
-// costs its text.
-JsonValue auditionToWrite(const Project& project, const SampleSlotTable& samples, const JsonValue* loaded);
-// The same decision alone: nothing while the loaded audition goes back as
-// it is held, else the audition to write in its place.
+// (loaded; null when none), whole and as read, while that still plays what
+// the project's pattern plays with this kit, so that a load and a save
+// change nothing of it; else the audition of the pattern, its numbers
+// spelled as loaded where they did not change, with what the load kept
+// unplayed beside it (keepUnplayed): nothing that would play is carried
+// over from a loaded audition into a new one. One whose grid played in
+// place of its notes goes back with the notes the grid plays when its own
+// say otherwise, all else of it as read, so that what a save writes says
+// what plays. The notes of a written audition are held as their compact
+// text, made, compared and fingerprinted a note at a time, so that writing
+// one costs its text.
+JsonValue auditionToWrite(const Project& project, const SampleSlotTable& samples,
+                          const LoadedAudition* loaded);
+// The same decision alone: nothing while the loaded audition (read by a
+// load that found the voices given) goes back as it is held, else the
+// audition to write in its place, which takes what it keeps of the loaded.
 std::optional<JsonValue> auditionAnew(const Project& project, const SampleSlotTable& samples,
-                                      const JsonValue& loaded);
+                                      JsonValue loaded, const std::vector<std::string>& voices);
 
 // Whether the audition's notes are, one by one as a save writes them, the
 // notes the project's pattern plays, and no other.
@@ -42,9 +45,10 @@ bool auditionNotesArePlayed(const JsonValue& audition, const Project& project,
                             const SampleSlotTable& samples);
 
 // The audition of the pattern that a load compares the loaded audition
-// with: stand-ins in place of its notes and its grid, the parts a save
-// writes whole (as loaded, or anew), so that the comparison finds nothing
-// of them to carry member by member, and none of them is made.
+// with: stand-ins in place of its notes, its grid and its lists of points
+// and swing entries, the parts a save writes whole (as loaded, or anew with
+// what the load kept unplayed), so that the comparison finds nothing of
+// them to carry member by member, and none of them is made.
 JsonValue auditionBeside(const Project& project, const SampleSlotTable& samples);
 
 // Appends the notes of one track over a clip of the given length in beats:

@@ -40,6 +40,8 @@ Record keptWhole(const JsonValue& element) {
   return rec;
 }
 
+}  // namespace
+
 TempoPoint readTempoPoint(const JsonValue& e, const std::string& path, Diagnostics& d) {
   if (e.isObject()) {
     DocReader r(&e, path, &d);
@@ -111,6 +113,8 @@ SwingEntry readSwingEntry(const JsonValue& e, const std::string& path, Diagnosti
   d.warn("bad-swing", path, "Expected {bar, grid, amount} with a readable grid; kept as written, not used");
   return keptWhole<SwingEntry>(e);
 }
+
+namespace {
 
 // Reads each element in turn, built or read from the list's text, and
 // hands its record, with its index, to take.

@@ -37,6 +37,11 @@ enum class NamedValuesMode { Numbers, Names, Values };
 std::vector<JsonMember> readNamedValues(const JsonValue& object, const std::string& path,
                                         NamedValuesMode mode, Diagnostics& diagnostics);
 
+// One element of "tempo", "meter" or "swing", kept whole and marked invalid
+// when it fails its check.
+TempoPoint readTempoPoint(const JsonValue& element, const std::string& path, Diagnostics& diagnostics);
+MeterPoint readMeterPoint(const JsonValue& element, const std::string& path, Diagnostics& diagnostics);
+SwingEntry readSwingEntry(const JsonValue& element, const std::string& path, Diagnostics& diagnostics);
 Note readNote(const JsonValue& element, const std::string& path, Diagnostics& diagnostics);
 Expression readExpression(const JsonValue& value, const std::string& path, Diagnostics& diagnostics);
 NoteRandom readNoteRandom(const JsonValue& object, const std::string& path, Diagnostics& diagnostics);

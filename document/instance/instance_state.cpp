@@ -217,13 +217,15 @@ const JsonValue* paramsAsLoaded(const Kit& kit, const JsonValue* loaded) {
 
 // The audition a save writes (auditionToWrite), the loaded one read again
 // here when it is held as its text.
-JsonValue auditionToSave(const Project& project, const JsonValue* loaded) {
-  if (loaded == nullptr || !loaded->isKept()) return auditionToWrite(project, project.samples, loaded);
+JsonValue auditionToSave(const Project& project, const LoadedAudition* loaded) {
+  if (loaded == nullptr || !loaded->audition.isKept())
+    return auditionToWrite(project, project.samples, loaded);
   JsonValue read;
   std::string error;
-  if (!parseJson(*loaded, auditionShape(), read, error)) return writeAudition(project, project.samples);
-  std::optional<JsonValue> anew = auditionAnew(project, project.samples, read);
-  return anew ? std::move(*anew) : *loaded;
+  if (!parseJson(loaded->audition, auditionShape(), read, error))
+    return writeAudition(project, project.samples);
+  std::optional<JsonValue> anew = auditionAnew(project, project.samples, std::move(read), loaded->voices);
+  return anew ? std::move(*anew) : loaded->audition;
 }
 
 }  // namespace
@@ -297,7 +299,7 @@ bool readInstanceState(const JsonValue& document, Project& project, std::vector<
 
 JsonValue writeInstanceState(const Project& project, const std::vector<std::string>& assetRefs,
                              std::uint32_t kitOnly, std::string_view pluginVersion, std::string_view id,
-                             const JsonValue* loaded, const JsonValue* loadedAudition, AuditionFor use) {
+                             const JsonValue* loaded, const LoadedAudition* loadedAudition, AuditionFor use) {
   const Pattern& pattern = project.patterns[0];
   const Kit& kit = pattern.kit;
   InstanceEnvelope env;

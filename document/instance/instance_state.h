@@ -14,6 +14,8 @@
 
 namespace ob {
 
+struct LoadedAudition;
+
 inline constexpr const char* kInstancePlugin = "orbitrane";
 
 // assetRefs gets one entry per loaded sample slot (the document's "assets"
@@ -34,10 +36,11 @@ enum class AuditionFor : std::uint8_t { Save, LoadRewrite };
 // extensions stay declared, and whose "extensions" or "params" read as
 // neither list nor object go back as read (the latter while the macros
 // hold what a load of it gives); loadedAudition is its audition, as read
-// or held as its text.
+// or held as its text, with the voices the project then had.
 JsonValue writeInstanceState(const Project& project, const std::vector<std::string>& assetRefs,
                              std::uint32_t kitOnly, std::string_view pluginVersion, std::string_view id,
-                             const JsonValue* loaded = nullptr, const JsonValue* loadedAudition = nullptr,
+                             const JsonValue* loaded = nullptr,
+                             const LoadedAudition* loadedAudition = nullptr,
                              AuditionFor use = AuditionFor::Save);
 
 // The same for callers that load no sample audio (kits): the references

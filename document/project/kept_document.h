@@ -36,6 +36,9 @@ struct KeptDocument {
   // reads it again, and writes it back as it was while it still plays what
   // the project plays (auditionToWrite), or else takes its spellings.
   JsonValue loadedAudition;
+  // The ids of the voices the project had when it was loaded: what the
+  // audition holds of any other voice, the load kept unplayed.
+  std::vector<std::string> auditionVoices;
   std::vector<ForeignMember> foreignMembers;
   // Where the voices and samples among them sort, which a save's own sort
   // before.

@@ -13,6 +13,7 @@
 #include "document/archive/sha256.h"
 #include "document/archive/zip_format.h"
 #include "document/archive/zip_index.h"
+#include "document/audition/audition_groove.h"
 #include "document/audition/audition_writer.h"
 #include "document/factory/factory_ref.h"
 #include "document/factory/sample_resolver.h"
@@ -412,8 +413,10 @@ bool readInstancePackage(Package package, PackageReader* assets, const ByteSourc
   JsonValue rewritten =
       writeInstanceState(project, refs, isKitOnlyDocument(package.document) ? 1u : 0u, kPluginVersionText, "",
                          &package.document, nullptr, AuditionFor::LoadRewrite);
-  if (const JsonValue* audition = package.document.find("audition"))
+  if (const JsonValue* audition = package.document.find("audition")) {
     kept.loadedAudition = heldAsText(*audition);
+    kept.auditionVoices = auditionVoices(project);
+  }
   kept.keptRecordOrders = keptRecordOrders(package.document, rewritten);
   kept.valuesReadOtherwise = valuesReadOtherwise(package.document, rewritten, project);
   std::vector<std::string> path;

@@ -10,6 +10,7 @@
 
 #include "document/archive/crc32.h"
 #include "document/archive/sha256.h"
+#include "document/audition/kept_unplayed.h"
 #include "document/factory/factory_ref.h"
 #include "document/instance/instance_state.h"
 #include "document/instance/kept_records.h"
@@ -170,7 +171,8 @@ Package packageOf(const Project& project, const SamplePool& pool, const KeptDocu
   }
 
   const JsonValue* loaded = kept.loadedDocument.isObject() ? &kept.loadedDocument : nullptr;
-  const JsonValue* audition = kept.loadedAudition.isNull() ? nullptr : &kept.loadedAudition;
+  const LoadedAudition loadedAudition{kept.loadedAudition, kept.auditionVoices};
+  const LoadedAudition* audition = kept.loadedAudition.isNull() ? nullptr : &loadedAudition;
   JsonValue document = writeInstanceState(*copy, refs, 0, kPluginVersionText, "", loaded, audition);
   if (copy->seed == 0) {
     // The seed depends only on what this build writes, so equal content

@@ -25,6 +25,7 @@
 #include "document/project/project_save.h"
 #include "document/reading/json_pointer.h"
 #include "engine/model/demo_project.h"
+#include "engine/model/edit_command.h"
 #include "engine/model/project_ids.h"
 #include "engine/model/utf8_text.h"
 #include "engine/params/param_tables.h"
@@ -151,11 +152,13 @@ TEST_F(ProjectSave, ForeignMembersAndSpellingsComeBack) {
 // for member, plays what its load played and saves again to the same bytes:
 // with a lock or a random amount on a parameter this build lacks, with
 // notes that part from the grid beside them, one of them on no step. Edited
-// after its load, the pattern as edited is what the save writes.
+// after its load, the pattern as edited is what the save writes, and what
+// the load kept unplayed is beside it unless the edit removed its step or
+// voice.
 TEST_F(ProjectSave, AnAuditionSavesAsItLoadedOrAsEdited) {
   const std::string written = textOf(ob::writeProjectDocument(*demo, pool, kept));
-  const auto replaced = [&written](const std::string& from, const std::string& to) {
-    std::string text = written;
+  const auto replaced = [&written](const std::string& from, const std::string& to, std::string text = "") {
+    if (text.empty()) text = written;
     const std::size_t at = text.rfind(from);
     EXPECT_NE(std::string::npos, at) << from;
     return at == std::string::npos ? text : text.replace(at, from.size(), to);
@@ -164,6 +167,12 @@ TEST_F(ProjectSave, AnAuditionSavesAsItLoadedOrAsEdited) {
   auto& clip = untimed.find("audition")->members;
   clip.erase(std::find_if(clip.begin(), clip.end(), [](const auto& m) { return m.key == "tempo"; }));
   const std::string kickSteps = "\"v-kick\": {\n            \"length\": 16,\n            \"steps\": {";
+  // Locks and random amounts of a parameter the kit lacks, a voice it
+  // lacks, a tempo point after the one played.
+  std::string unplayed = replaced("\"exc1_tone\": 0.34", "\"dxc1_tone\": 0.34");
+  unplayed = replaced("\"exc1_tone\": 0.3,", "\"dxc1_tone\": 0.3,", unplayed);
+  unplayed = replaced(kickSteps, "\"v-gone\": {\"length\": 4}, " + kickSteps, unplayed);
+  unplayed = replaced("\"bpm\": 124", "\"bpm\": 124}, {\"at\": 2, \"bpm\": 90", unplayed);
   const struct {
     const char* what;
     std::string text;
@@ -171,6 +180,7 @@ TEST_F(ProjectSave, AnAuditionSavesAsItLoadedOrAsEdited) {
     // Saved as loaded but for notes that did not say what its grid plays,
     // which the load says.
     bool notesPlayed = false;
+    std::vector<std::string> kept = {}, gone = {};
   } cases[] = {
       {"a lock", replaced("\"exc1_tone\": 0.34", "\"dxc1_tone\": 0.34"), nullptr, true},
       {"a random amount", replaced("\"exc1_tone\": 0.3,", "\"dxc1_tone\": 0.3,"), nullptr, true},
@@ -181,6 +191,23 @@ TEST_F(ProjectSave, AnAuditionSavesAsItLoadedOrAsEdited) {
        nullptr},
       {"edited", written, [](ob::Project& p) { p.patterns[0].tracks[0].steps[0].velocity = 64; }},
       {"no tempo", ob::dumpJson(untimed), [](ob::Project& p) { p.patterns[0].bpm = 97.0f; }},
+      {"kept, then a step added and one cleared",
+       unplayed,
+       [](ob::Project& p) {
+         ob::applyEditCommand(p, {ob::kEditToggleStep, 0, 2});
+         ob::initSteps(&p.patterns[0].tracks[1].steps[12], 1);
+       },
+       true,
+       {"\"dxc1_tone\": 0.3,", "\"v-gone\"", "\"bpm\": 90"},
+       {"\"dxc1_tone\": 0.34"}},
+      {"kept, then a voice removed",
+       unplayed,
+       [](ob::Project& p) {
+         ob::applyEditCommand(p, {ob::kEditRemoveTrack, 5});
+       },
+       true,
+       {"\"dxc1_tone\": 0.34", "\"v-gone\""},
+       {"\"v-rim\""}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -193,6 +220,8 @@ TEST_F(ProjectSave, AnAuditionSavesAsItLoadedOrAsEdited) {
     EXPECT_EQ(obtest::countCode(said, "audition-notes-unplayed"), c.notesPlayed ? 1 : 0);
     if (c.edit) c.edit(*project);
     const auto saved = ob::writeProjectDocument(*project, loaded, loadedKept);
+    for (const std::string& text : c.kept) EXPECT_NE(textOf(saved).find(text), std::string::npos) << text;
+    for (const std::string& text : c.gone) EXPECT_EQ(textOf(saved).find(text), std::string::npos) << text;
     ob::JsonValue was = parse(c.text), is = parse(textOf(saved));
     if (c.notesPlayed) {
       const ob::JsonValue played = ob::writeAudition(*project, project->samples);
