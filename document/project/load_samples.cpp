@@ -90,7 +90,11 @@ SampleFiles::Known SampleFiles::decodeWhole(std::int32_t slot, const SampleSourc
 
 SampleFiles::Known SampleFiles::outcomeOf(PoolDecode decoded, const SampleSource& source) {
   if (decoded.unread) return notHad(source);
-  if (decoded.audio) return loadedAs(std::move(decoded.audio));
+  if (decoded.audio) {
+    Known known = loadedAs(std::move(decoded.audio));
+    known.putBack = std::move(decoded.putBack);
+    return known;
+  }
   Known known;
   known.refusal = decoded.refusal;
   if (decoded.refusal != SampleRefusal::None) {
@@ -186,8 +190,10 @@ SampleFileOutcome SampleFiles::load(const std::string& key, std::int32_t slot, c
     SampleRefusal refusal = SampleRefusal::None;
     if (pool_.replaceAudio(slot, known.audio, &refusal)) return SampleFileOutcome::Loaded;
     // Audio the pool holds costs nothing more, so only audio that has not
-    // reached a slot yet can be refused here.
-    known = Known{SampleFileOutcome::Refused, refusal, nullptr, {}};
+    // reached a slot yet can be refused here. Its file is then kept as
+    // stored, read from where it lies.
+    if (known.putBack) known.putBack();
+    known = Known{SampleFileOutcome::Refused, refusal, nullptr, {}, {}};
   }
   if (!keepsItsFile(known.outcome) || !source.keep) return known.outcome;
   if (!known.audio) known.audio = heldKept(source, cannotPlay(known));

@@ -105,6 +105,7 @@ class SampleFiles {
     SampleRefusal refusal = SampleRefusal::None;
     SharedSampleData audio;  // decoded, or kept
     std::string decodeError;
+    std::function<void()> putBack;  // see PoolDecode
   };
   static Known loadedAs(SharedSampleData audio);
   // A file that could not be had: Unpackable when the source says why,

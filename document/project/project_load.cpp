@@ -203,16 +203,18 @@ bool storesKeptFile(const ByteSource& archive, const zip::LocatedEntry& entry, c
   return true;
 }
 
-// What the load knows of an entry's file once its bytes were checked: its
-// CRC-32, its digest when its name gives it, and where it lies when it is
-// stored as it is in a source in the plug-in's keeping.
-SampleFileOrigin originOf(const ByteSource& archive, const zip::LocatedEntry& entry,
-                          std::string digest = {}) {
+// What the load knows of an asset entry's file once its bytes were
+// checked: its CRC-32, its digest, and where it lies when it is stored as
+// it is in a source in the plug-in's keeping. Once a slot plays it, no one
+// reads an asset's entry again (the seed's hash is taken before, entries
+// kept are those no slot takes), so its decode may give it back as it goes.
+SampleFileOrigin originOf(const ByteSource& archive, const zip::LocatedEntry& entry, std::string digest) {
   const zip::DirectoryRecord& record = entry.record;
-  if (digest.empty()) return {};  // found from the bytes, the CRC-32 with it
-  if (record.method == 0 && record.packedSize == record.size)
-    return originIn(archive, entry.payload, std::move(digest), record.crc);
-  return {nullptr, 0, std::move(digest), record.crc};
+  if (record.method != 0 || record.packedSize != record.size)
+    return {nullptr, 0, std::move(digest), record.crc};
+  SampleFileOrigin origin = originIn(archive, entry.payload, std::move(digest), record.crc);
+  origin.readOnce = true;
+  return origin;
 }
 
 // The bytes a deflated entry takes in its archive, which its file may be
@@ -397,6 +399,9 @@ bool readInstancePackage(Package package, PackageReader* assets, const ByteSourc
     return false;
   }
   sanitizeProject(project);
+  // Hashed before any sample is read: what a sample's decode passes may be
+  // given back (see originOf).
+  if (project.seed == 0) project.seed = currentSeed != 0 ? currentSeed : hashSource(source);
   SampleFiles files(pool, shareFrom);
   const int count = project.samples.count;
   for (int i = 0; i < count; ++i) {
@@ -404,7 +409,6 @@ bool readInstancePackage(Package package, PackageReader* assets, const ByteSourc
     loadReferencedSample(assets, source, refs[i], project.samples.slots[i], i, files, pool, played,
                          diagnostics);
   }
-  if (project.seed == 0) project.seed = currentSeed != 0 ? currentSeed : hashSource(source);
 
   // The audition goes back whole or written anew (auditionToWrite), and of
   // a new one nothing is carried into its notes or its grid: the rewrite

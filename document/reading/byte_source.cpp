@@ -1,5 +1,7 @@
 #include "document/reading/byte_source.h"
 
+#include <unistd.h>
+
 #include <cstring>
 #include <utility>
 
@@ -15,6 +17,8 @@ std::optional<std::span<const std::uint8_t>> ByteSource::view(std::uint64_t offs
   if (!read(offset, scratch.data(), count)) return std::nullopt;
   return std::span<const std::uint8_t>(scratch);
 }
+
+std::uint64_t pageBytes() { return static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE)); }
 
 std::vector<std::uint8_t> ownBytes(std::span<const std::uint8_t> view, std::vector<std::uint8_t>&& scratch) {
   if (viewsScratch(view, scratch)) return std::move(scratch);

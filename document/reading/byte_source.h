@@ -32,12 +32,30 @@ class ByteSource {
     (void)offset;
     (void)count;
   }
+  // Gives back the room of the whole pages among these bytes of a source
+  // held open, which their one reader has passed and no one reads again
+  // unless they are put back; they read as zeros until then. A source that
+  // is not the plug-in's own, or cannot, keeps them.
+  virtual void giveBack(std::uint64_t offset, std::uint64_t count) const {
+    (void)offset;
+    (void)count;
+  }
+  // Writes bytes given back again, as they were, for a reader that needs
+  // them after all. Throws std::bad_alloc when there is no room for them.
+  virtual void putBack(std::uint64_t offset, const std::uint8_t* bytes, std::size_t count) const {
+    (void)offset;
+    (void)bytes;
+    (void)count;
+  }
 
   // count bytes from offset: a view of the memory, or read into scratch;
   // nothing when they are not all there.
   std::optional<std::span<const std::uint8_t>> view(std::uint64_t offset, std::size_t count,
                                                     std::vector<std::uint8_t>& scratch) const;
 };
+
+// The system's page: what a source gives back whole.
+std::uint64_t pageBytes();
 
 // Whether a view shows `scratch`, into which it was read, rather than
 // memory held elsewhere.

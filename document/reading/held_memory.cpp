@@ -13,8 +13,6 @@ namespace {
 
 constexpr std::size_t kFirstMapping = 65536;
 
-std::size_t pageBytes() { return static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)); }
-
 }  // namespace
 
 HeldMemory::~HeldMemory() {
@@ -59,22 +57,26 @@ bool HeldMemory::read(std::uint64_t offset, std::uint8_t* out, std::size_t count
   return true;
 }
 
+void HeldMemory::giveBack(std::uint64_t offset, std::uint64_t count) const {
+  // Whole pages only: one that other bytes share stays.
+  const std::uint64_t page = pageBytes();
+  const std::uint64_t from = (offset + page - 1) / page * page;
+  const std::uint64_t to = std::min<std::uint64_t>(offset + count, capacity_) / page * page;
+  if (data_ != nullptr && to > from) ::madvise(data_ + from, to - from, MADV_DONTNEED);
+}
+
+void HeldMemory::putBack(std::uint64_t offset, const std::uint8_t* bytes, std::size_t count) const {
+  if (offset <= size_ && count <= size_ - offset && count > 0) std::memcpy(data_ + offset, bytes, count);
+}
+
 void HeldMemory::giveBackUnlent() {
-  if (data_ == nullptr) return;
   std::sort(lent_.begin(), lent_.end());
-  const std::size_t page = pageBytes();
-  // Whole pages only: one that a lent stretch shares stays.
-  const auto giveBack = [&](std::uint64_t from, std::uint64_t to) {
-    from = (from + page - 1) / page * page;
-    to = std::min<std::uint64_t>(to, capacity_) / page * page;
-    if (to > from) ::madvise(data_ + from, to - from, MADV_DONTNEED);
-  };
   std::uint64_t unlentFrom = 0;
   for (const auto& [offset, count] : lent_) {
-    giveBack(unlentFrom, offset);
+    if (offset > unlentFrom) giveBack(unlentFrom, offset - unlentFrom);
     unlentFrom = std::max(unlentFrom, offset + count);
   }
-  giveBack(unlentFrom, capacity_);
+  if (capacity_ > unlentFrom) giveBack(unlentFrom, capacity_ - unlentFrom);
 }
 
 }  // namespace ob

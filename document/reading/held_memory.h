@@ -3,8 +3,9 @@
 // them (see PrivateFile): held open like a private file, so that a sample
 // whose file lies in them reads it again from there rather than from a
 // copy of its own. They lie in pages mapped for them alone, which grow by
-// being remapped, never copied, and the pages that no holder reads again
-// are given back once their owner is done with them. Main thread.
+// being remapped, never copied; the pages that no holder reads again are
+// given back once their owner is done with them, and those a reader has
+// passed as it reads them (see ByteSource::giveBack). Main thread.
 
 #include <cstddef>
 #include <cstdint>
@@ -38,6 +39,8 @@ class HeldMemory final : public ByteSource, public std::enable_shared_from_this<
   std::span<const std::uint8_t> inMemory() const override { return {data_, size_}; }
   std::shared_ptr<const ByteSource> heldOpen() const override { return weak_from_this().lock(); }
   void lend(std::uint64_t offset, std::uint64_t count) const override { lent_.emplace_back(offset, count); }
+  void giveBack(std::uint64_t offset, std::uint64_t count) const override;
+  void putBack(std::uint64_t offset, const std::uint8_t* bytes, std::size_t count) const override;
 
  private:
   HeldMemory() = default;

@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "document/reading/file_size_limit.h"
@@ -52,22 +54,25 @@ PrivateFile::~PrivateFile() { ::close(fd_); }
 
 bool PrivateFile::append(const std::uint8_t* bytes, std::size_t count) {
   if (!withinFileSizeLimit(size_ + count)) return false;
-  std::uint64_t at = size_;
-  while (count > 0) {
-    const ssize_t n = ::pwrite(fd_, bytes, count, static_cast<off_t>(at));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      // What a refused append wrote is cut off again, so the file is only
-      // ever what was appended whole.
-      cutTo(size_);
-      return false;
-    }
-    bytes += n;
-    at += static_cast<std::uint64_t>(n);
-    count -= static_cast<std::size_t>(n);
+  if (writeAt(size_, bytes, count) < count) {
+    // What a refused append wrote is cut off again, so the file is only
+    // ever what was appended whole.
+    cutTo(size_);
+    return false;
   }
-  size_ = at;
+  size_ += count;
   return true;
+}
+
+std::size_t PrivateFile::writeAt(std::uint64_t offset, const std::uint8_t* bytes, std::size_t count) const {
+  std::size_t done = 0;
+  while (done < count) {
+    const ssize_t n = ::pwrite(fd_, bytes + done, count - done, static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  return done;
 }
 
 void PrivateFile::cutTo(std::uint64_t size) {
@@ -77,15 +82,33 @@ void PrivateFile::cutTo(std::uint64_t size) {
   size_ = size;
 }
 
+void PrivateFile::giveBack(std::uint64_t offset, std::uint64_t count) const {
+  const std::uint64_t page = pageBytes();
+  const std::uint64_t from = (offset + page - 1) / page * page;
+  const std::uint64_t to = std::min(offset + count, size_) / page * page;
+  if (to > from)
+    ::fallocate(fd_, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, static_cast<off_t>(from),
+                static_cast<off_t>(to - from));
+}
+
+void PrivateFile::putBack(std::uint64_t offset, const std::uint8_t* bytes, std::size_t count) const {
+  if (offset > size_ || count > size_ - offset) return;
+  const std::size_t written = writeAt(offset, bytes, count);
+  if (written < count) putBackInMemory_[offset + written].assign(bytes + written, bytes + count);
+}
+
 bool PrivateFile::read(std::uint64_t offset, std::uint8_t* out, std::size_t count) const {
   if (offset > size_ || count > size_ - offset) return false;
-  while (count > 0) {
-    const ssize_t n = ::pread(fd_, out, count, static_cast<off_t>(offset));
+  for (std::size_t done = 0; done < count;) {
+    const ssize_t n = ::pread(fd_, out + done, count - done, static_cast<off_t>(offset + done));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
-    out += n;
-    offset += static_cast<std::uint64_t>(n);
-    count -= static_cast<std::size_t>(n);
+    done += static_cast<std::size_t>(n);
+  }
+  for (const auto& [at, held] : putBackInMemory_) {
+    const std::uint64_t from = std::max(at, offset), to = std::min(at + held.size(), offset + count);
+    if (from < to)
+      std::memcpy(out + (from - offset), held.data() + (from - at), static_cast<std::size_t>(to - from));
   }
   return true;
 }

@@ -4,11 +4,13 @@
 // removed at once where the file system has no unnamed files), so nothing
 // outside the plug-in opens, changes or removes it, and the system frees it
 // when its last holder lets go, even after a crash. Bytes are appended and
-// read back where they lie. Main thread.
+// read back where they lie; those a reader has passed go back to the disk
+// as it reads (see ByteSource::giveBack). Main thread.
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -36,12 +38,20 @@ class PrivateFile final : public ByteSource, public std::enable_shared_from_this
   std::uint64_t size() const override { return size_; }
   bool read(std::uint64_t offset, std::uint8_t* out, std::size_t count) const override;
   std::shared_ptr<const ByteSource> heldOpen() const override { return weak_from_this().lock(); }
+  // Where the file system makes no holes, the room stays.
+  void giveBack(std::uint64_t offset, std::uint64_t count) const override;
+  // Where the disk refuses them again, they are held in memory instead.
+  void putBack(std::uint64_t offset, const std::uint8_t* bytes, std::size_t count) const override;
 
  private:
   explicit PrivateFile(int fd) : fd_(fd) {}
+  // Writes at offset until done or refused; the bytes written.
+  std::size_t writeAt(std::uint64_t offset, const std::uint8_t* bytes, std::size_t count) const;
 
   int fd_;
   std::uint64_t size_ = 0;  // what append has written
+  // Bytes put back that the disk refused, by offset, read in place of the file's.
+  mutable std::map<std::uint64_t, std::vector<std::uint8_t>> putBackInMemory_;
 };
 
 // Where private files are made, in order: $TMPDIR when it names a folder

@@ -357,7 +357,8 @@ std::optional<WavLayout> wavLayout(std::uint64_t size, const WavReadAt& read, st
   return layout;
 }
 
-bool decodeWavAudio(const WavLayout& layout, const WavReadAt& read, DecodedWav& out, std::string* error) {
+bool decodeWavAudio(const WavLayout& layout, const WavReadAt& read, DecodedWav& out, std::string* error,
+                    const WavPassing* passing) {
   SampleReader sampleAt(samplesOf(layout));
   const std::uint32_t channels = layout.channels;
   const std::uint64_t bytesPerSample = codedSampleBytes(layout.coding);
@@ -370,35 +371,67 @@ bool decodeWavAudio(const WavLayout& layout, const WavReadAt& read, DecodedWav& 
   result.audioOffset = layout.dataPos;
   result.channels = channels;
   result.coding = layout.coding;
-  result.left.resize(frames);
-  if (channels > 1) result.right.resize(frames);
-  const std::span<const float> right =
-      channels > 1 ? std::span<const float>(result.right) : std::span<float>();
+  // Reserved, not filled: a page is taken as the decode reaches it.
+  result.left.reserve(frames);
+  if (channels > 1) result.right.reserve(frames);
+  const auto right = [&] { return channels > 1 ? std::span<const float>(result.right) : std::span<float>(); };
   result.givesBack = channels <= 2;
+  std::size_t passed = 0;  // the frames passed on
+  const auto unpass = [&] {
+    if (passing != nullptr && passed > 0)
+      codeFramesAgain(layout.coding, result.left, right(), layout.dataPos, passed, passing->putBack);
+    passed = 0;
+  };
   const std::size_t framesPerPiece = std::max<std::size_t>(1, kWavReadPiece / frameSize);
   std::vector<std::uint8_t> piece(framesPerPiece * frameSize);
   std::vector<std::uint8_t> again(result.givesBack ? piece.size() : 0);  // the piece coded from its audio
   for (std::size_t f = 0; f < frames;) {
     const std::size_t n = std::min(framesPerPiece, frames - f);
-    if (!readInPieces(read, layout.dataPos + f * frameSize, piece.data(), n * frameSize)) {
+    const std::uint64_t at = layout.dataPos + f * frameSize;
+    if (!readInPieces(read, at, piece.data(), n * frameSize)) {
+      unpass();
       if (error) *error = "the audio cannot be read";
       return false;
     }
+    result.left.resize(f + n);
+    if (channels > 1) result.right.resize(f + n);
     decodeFrames(sampleAt, piece.data(), n, channels, bytesPerSample, result.left.data() + f,
                  channels > 1 ? result.right.data() + f : nullptr);
     if (result.givesBack) {
-      encodeSamplesAs(layout.coding, result.left, right, std::uint64_t(f) * channels, n * channels,
+      encodeSamplesAs(layout.coding, result.left, right(), std::uint64_t(f) * channels, n * channels,
                       again.data());
       result.givesBack = std::memcmp(again.data(), piece.data(), n * frameSize) == 0;
     }
     f += n;
+    if (passing == nullptr) continue;
+    if (result.givesBack && sampleAt.overPeak() == 0.0) {
+      passing->passed(at, n * frameSize);
+      passed = f;
+    } else {
+      unpass();
+    }
   }
   if (sampleAt.overPeak() > 0.0) {
+    unpass();
     if (error) *error = pastFullScale(sampleAt.overPeak());
     return false;
   }
   out = std::move(result);
   return true;
+}
+
+void codeFramesAgain(SampleCoding coding, std::span<const float> left, std::span<const float> right,
+                     std::uint64_t at, std::uint64_t frames, const WavBytesAt& to) {
+  const std::uint32_t channels = right.empty() ? 1 : 2;
+  const std::uint64_t frameSize = std::uint64_t(codedSampleBytes(coding)) * channels;
+  const std::size_t framesPerPiece = std::max<std::size_t>(1, kWavReadPiece / frameSize);
+  std::vector<std::uint8_t> piece(framesPerPiece * frameSize);
+  for (std::uint64_t f = 0; f < frames;) {
+    const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(framesPerPiece, frames - f));
+    encodeSamplesAs(coding, left, right, f * channels, n * channels, piece.data());
+    to(at + f * frameSize, std::span<const std::uint8_t>(piece.data(), n * frameSize));
+    f += n;
+  }
 }
 
 bool decodeWav(const std::uint8_t* bytes, std::size_t count, DecodedWav& out, std::string* error) {

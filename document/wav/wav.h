@@ -66,13 +66,32 @@ struct WavLayout {
 // described; nothing, with decodeWav's reason in *why, when it would be
 // refused before its audio is decoded.
 std::optional<WavLayout> wavLayout(std::uint64_t size, const WavReadAt& read, std::string* why = nullptr);
+// Bytes of a file from offset, coded again from its audio.
+using WavBytesAt = std::function<void(std::uint64_t offset, std::span<const std::uint8_t> bytes)>;
+// What a decode tells its reader of the audio it has read and does not
+// read again: each piece whose samples code back to it byte for byte, for
+// as long as every piece before did and no sample was past the limit, is
+// `passed`, so that the reader may give those bytes back as the decode
+// goes; should a later piece not code back, or the decode fail, every
+// byte passed is handed to `putBack`, coded again, before the decode goes
+// on or returns.
+struct WavPassing {
+  std::function<void(std::uint64_t offset, std::uint64_t count)> passed;
+  WavBytesAt putBack;
+};
+
 // Decodes the audio of a file of that layout, read front to back once and
 // only where its samples lie, a piece of at most kWavReadPiece bytes at a
-// time, so that a reader that cannot go back (a deflated entry's) serves.
-// Fails as decodeWav does.
+// time, so that a reader that cannot go back (a deflated entry's) serves;
+// the audio grows as it is decoded, taking memory only as it goes. Fails
+// as decodeWav does.
 inline constexpr std::size_t kWavReadPiece = 32768;
 bool decodeWavAudio(const WavLayout& layout, const WavReadAt& read, DecodedWav& out,
-                    std::string* error = nullptr);
+                    std::string* error = nullptr, const WavPassing* passing = nullptr);
+// The first `frames` frames of the audio (right empty for mono) as a file
+// of that coding stores them from `at`, handed to `to` a piece at a time.
+void codeFramesAgain(SampleCoding coding, std::span<const float> left, std::span<const float> right,
+                     std::uint64_t at, std::uint64_t frames, const WavBytesAt& to);
 
 // On failure returns false, writes the reason to *error when given and leaves
 // out unchanged. Every sample decoded is finite and within

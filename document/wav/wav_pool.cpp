@@ -86,6 +86,89 @@ struct FileTap {
   }
 };
 
+// Bytes of a file from offset into out, as sampleFileBytes gives them.
+using FileBytes = std::function<bool(std::uint64_t offset, std::span<std::uint8_t> out)>;
+
+// Gives back, as its decode passes them, the bytes of a file in a source
+// held open that no one reads once its audio plays (see
+// SampleFileOrigin::readOnce), whole pages a megabyte at a time, and puts
+// back what it gave should the file be read after all; gives nothing back
+// of any other file.
+class GivingBack {
+ public:
+  explicit GivingBack(const SampleFileOrigin& origin);
+  GivingBack(const GivingBack&) = delete;
+  GivingBack& operator=(const GivingBack&) = delete;
+
+  // What the decode tells as it goes; none when nothing is given back.
+  const WavPassing* passing() const { return source_ ? &hooks_ : nullptr; }
+  // The decode is done and the audio plays: the rest it passed goes back.
+  void finish() { giveBackTo(passedTo_); }
+  bool gaveAny() const { return givenTo_ > givenFrom_; }
+  // Writes back what was given, read from the file as `file` gives it;
+  // from then on nothing more is given back.
+  void putBack(const FileBytes& file);
+
+ private:
+  static constexpr std::uint64_t kBatch = std::uint64_t(1) << 20;
+  void passed(std::uint64_t offset, std::uint64_t count);
+  void giveBackTo(std::uint64_t end);
+  // Of these bytes of the source, those given back.
+  void putBackAt(std::uint64_t at, std::span<const std::uint8_t> bytes);
+
+  const std::uint64_t page_ = pageBytes();
+  std::shared_ptr<const ByteSource> source_;  // null when nothing is given back
+  std::uint64_t at_;                          // where the file starts in it
+  WavPassing hooks_;
+  std::uint64_t givenFrom_ = 0, givenTo_ = 0;  // whole pages of the source
+  std::uint64_t passedTo_ = 0;                 // 0 before the first bytes passed
+  bool putBack_ = false;
+};
+
+GivingBack::GivingBack(const SampleFileOrigin& origin)
+    : source_(origin.readOnce ? origin.held : nullptr), at_(origin.offset) {
+  hooks_.passed = [this](std::uint64_t offset, std::uint64_t count) { passed(offset, count); };
+  hooks_.putBack = [this](std::uint64_t offset, std::span<const std::uint8_t> bytes) {
+    putBackAt(at_ + offset, bytes);
+  };
+}
+
+void GivingBack::passed(std::uint64_t offset, std::uint64_t count) {
+  if (!source_ || putBack_) return;
+  if (passedTo_ == 0) givenFrom_ = givenTo_ = (at_ + offset + page_ - 1) / page_ * page_;
+  passedTo_ = at_ + offset + count;
+  if (passedTo_ >= givenTo_ + kBatch + page_) giveBackTo(passedTo_);
+}
+
+void GivingBack::giveBackTo(std::uint64_t end) {
+  end = end / page_ * page_;
+  if (!source_ || putBack_ || end <= givenTo_) return;
+  source_->giveBack(givenTo_, end - givenTo_);
+  givenTo_ = end;
+}
+
+void GivingBack::putBack(const FileBytes& file) {
+  std::vector<std::uint8_t> piece;
+  for (std::uint64_t at = givenFrom_; at < givenTo_;) {
+    piece.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kWavReadPiece, givenTo_ - at)));
+    if (file(at - at_, piece)) putBackAt(at, piece);
+    at += piece.size();
+  }
+}
+
+void GivingBack::putBackAt(std::uint64_t at, std::span<const std::uint8_t> bytes) {
+  putBack_ = true;
+  const std::uint64_t from = std::max(at, givenFrom_), to = std::min(at + bytes.size(), givenTo_);
+  if (from < to) source_->putBack(from, bytes.data() + (from - at), static_cast<std::size_t>(to - from));
+}
+
+// The file a save writes for the audio, for as long as the audio lives.
+FileBytes fileOf(const SampleData& audio) {
+  return [&audio](std::uint64_t offset, std::span<std::uint8_t> out) {
+    return sampleFileBytes(audio, offset, out);
+  };
+}
+
 // A file read again whole into a copy, into the private file or, where
 // none takes it, memory, checked against the checksum its first read
 // found; nothing when it is not what that read found.
@@ -170,15 +253,24 @@ PoolDecode decodeLaidOut(const WavLayout& layout, std::uint64_t fileBytes, const
   tap.sumsDigest = !known && (hashed || origin.held || tap.copy);
   DecodedWav wav;
   bool decoded = false;
+  const auto giving = std::make_shared<GivingBack>(origin);
   const auto decode = [&](const WavReadAt& read) {
-    decoded = decodeWavAudio(layout, read, wav, &result.error);
+    decoded = decodeWavAudio(layout, read, wav, &result.error, giving->passing());
   };
   result.unread = !once(decode, std::ref(tap));
   if (result.unread || !decoded || wav.givesBack) {
     if (tap.copy) tap.copy->drop();
     tap.copy.reset();
   }
+  if (decoded && wav.givesBack && result.unread) {
+    // A file that fails its checks is kept as stored, read where it lies.
+    const RebuiltSampleFile file{std::move(tap.head), {}, wav.coding};
+    giving->putBack([&](std::uint64_t offset, std::span<std::uint8_t> out) {
+      return rebuiltWavPart(file, wav.left, wav.right, offset, out);
+    });
+  }
   if (result.unread || !decoded) return result;
+  giving->finish();
   const std::uint32_t crc = known ? origin.crc : tap.crc;
   if (hashed) result.digest = known ? origin.digest : tap.hash.hex();
   SampleAudio audio = audioOf(wav);
@@ -199,6 +291,7 @@ PoolDecode decodeLaidOut(const WavLayout& layout, std::uint64_t fileBytes, const
     return result;
   }
   result.audio = makeSampleData(std::move(audio));
+  if (giving->gaveAny()) result.putBack = [giving, audio = result.audio] { giving->putBack(fileOf(*audio)); };
   return result;
 }
 

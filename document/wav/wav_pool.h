@@ -26,6 +26,10 @@ struct PoolDecode {
   bool unread = false;                          // it could not be read whole, or failed its checks
   std::string error;                            // the decoder's message or the refusal's words
   std::string digest;                           // the file's SHA-256, when asked for
+  // Puts back, coded again from `audio`, what the decode gave back of the
+  // file as it read it (see SampleFileOrigin::readOnce), for a caller that
+  // keeps the file after all; null when it gave back nothing.
+  std::function<void()> putBack;
 };
 
 // A copy of a file made a piece at a time as it is read, at the end of a
@@ -70,6 +74,12 @@ struct SampleFileOrigin {
   std::uint64_t offset = 0;
   std::string digest;  // empty when not known
   std::uint32_t crc = 0;
+  // Set by the load, which knows every reader of the source, when no one
+  // but the decode reads the file once its audio plays: the decode then
+  // gives back the bytes its audio gives back as it passes them, and puts
+  // them back before anyone else can read them, should the file not play
+  // or not be given back by its audio after all (see WavPassing).
+  bool readOnce = false;
 };
 
 // One read of a file front to back, never holding it whole: `use` is
@@ -90,7 +100,8 @@ using ReadFileOnce =
 // is lost. A copy the layout foretells (64-bit floats, 32-bit PCM, more
 // than two channels) is made on the one read, any other on a second read,
 // checked against the first. The file's digest is given when `hashed` asks
-// for it.
+// for it. What its audio gives back of a file that no one else reads (see
+// SampleFileOrigin::readOnce) is given back as it is decoded.
 PoolDecode decodeLaidOut(const WavLayout& layout, std::uint64_t fileBytes, const ReadFileOnce& once,
                          const SampleFileOrigin& origin, SampleFileCopies& copies, bool hashed = false);
 

@@ -4,9 +4,12 @@
 // depths converters write are heard as plain 16-bit files are, and a large
 // one travels without a second copy of the state.
 #include <gtest/gtest.h>
+#include <malloc.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -15,6 +18,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "content/tools/sample_import.h"
@@ -102,6 +106,7 @@ Heard play(const Bytes& chunk) {
 
 // The saved state holds the file byte for byte, and every sample names it.
 void expectEverySampleSaved(const Bytes& chunk, const Bytes& wav) {
+  ASSERT_GT(chunk.size(), 8u) << "the state was saved";
   ob::Diagnostics d;
   const auto package = ob::readPackage(chunk.data() + 8, chunk.size() - 8, "instance.json", d);
   const std::string digest = ob::sha256Hex(wav.data(), wav.size());
@@ -120,6 +125,7 @@ Bytes pcmHit(int depth, int containerBytes, int channels, int frames = static_ca
                      static_cast<std::uint32_t>(frames * channels * containerBytes),
                      static_cast<std::uint16_t>(containerBytes));
   const double full = static_cast<double>((std::int64_t{1} << (depth - 1)) - 1);
+  wav.reserve(wav.size() + static_cast<std::size_t>(frames * channels * containerBytes));
   for (int i = 0; i < frames; ++i) {
     const double v = 0.5 * std::sin(2.0 * M_PI * 150.0 * i / kRate) * std::exp(-4.0 * i / kRate);
     const auto word = static_cast<std::uint32_t>(static_cast<std::int32_t>(std::lround(v * full)))
@@ -136,6 +142,7 @@ Bytes floatFile(std::uint16_t bits, const std::vector<double>& cycle,
   Bytes wav;
   ob::writeWavHeader(wav, ob::kWavFormatFloat, 1, static_cast<std::uint32_t>(kRate), bits,
                      static_cast<std::uint32_t>(frames * bytes));
+  wav.reserve(wav.size() + static_cast<std::size_t>(frames) * bytes);
   for (int i = 0; i < frames; ++i) {
     const double v = cycle[static_cast<std::size_t>(i) % cycle.size()];
     std::uint64_t word = 0;
@@ -155,8 +162,11 @@ Bytes floatFile(std::uint16_t bits, const std::vector<double>& cycle,
 TEST(StateSamples, DamagedFloatFilesNeverReachTheOutput) {
   const double inf = std::numeric_limits<double>::infinity();
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  std::vector<double> rareSpike(4000, 0.5);
+  std::vector<double> rareSpike(4000, 0.5), lateNan(1 << 19, 0.5), lateSpike(1 << 19, 0.5);
   rareSpike[1234] = 1e38;
+  // Found only once the megabytes before them were decoded (and given back).
+  lateNan.back() = nan;
+  lateSpike.back() = 1e38;
   struct Case {
     const char* name;
     Bytes wav;
@@ -164,6 +174,8 @@ TEST(StateSamples, DamagedFloatFilesNeverReachTheOutput) {
   const Case cases[] = {
       {"32-bit: NaN, infinities, 1e38 and 0.5", floatFile(32, {nan, inf, -inf, 1e38, -1e38, 0.5, 0.5, 0.5})},
       {"32-bit: a rare 1e38 among 0.5", floatFile(32, rareSpike)},
+      {"32-bit: a NaN after 2 MiB", floatFile(32, lateNan, 1 << 19)},
+      {"32-bit: 1e38 after 2 MiB", floatFile(32, lateSpike, 1 << 19)},
       {"64-bit: 1e300 and 0.5", floatFile(64, {1e300, 0.5, -0.5})},
       {"64-bit: 1e39 and 0.5", floatFile(64, {-1e39, 0.5, 0.5, -0.5})},
   };
@@ -324,23 +336,58 @@ TEST(StateSamples, TheLoadAfterTheHostStopsFreesWhatTheVoicesPlayed) {
   }
 }
 
-// Where no private file takes it, a state is read from memory as from the
-// file: a sample's file is read again from the state, never copied out of
-// it, so the load peaks at about what it then holds.
+// What the unnamed files in `folder` open in this process take on the disk.
+std::uint64_t unnamedBytesIn(const std::filesystem::path& folder) {
+  std::uint64_t bytes = 0;
+  std::error_code ec;
+  for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd", ec)) {
+    const std::string target = std::filesystem::read_symlink(fd.path(), ec).string();
+    struct stat st {};
+    if (!ec && target.starts_with(folder.string()) && target.ends_with(" (deleted)") &&
+        ::stat(fd.path().c_str(), &st) == 0)
+      bytes += static_cast<std::uint64_t>(st.st_blocks) * 512;
+  }
+  return bytes;
+}
+
+// Whether a state waits in a private file or, where none takes it, in
+// memory, a sample's file is read again from there, never copied out of
+// it, and one its audio gives back is given back as it is decoded: the
+// load peaks at about what the instance then holds, memory and disk
+// together (sampled while it loads, so never above the true peak).
 TEST(StateSamples, HeldInMemoryAStateIsNotCopiedOutOfItself) {
   if (ob::test::kSanitizedBuild) GTEST_SKIP() << "resident memory, measured where the sanitizers add none";
-  // 64-bit floats finer than 32, past the size the allocator keeps when freed.
-  const Bytes wav = floatFile(64, {0.1}, 5 << 20);
-  InStream in(kitStateWithEverySample(wav));
-  ob::test::ScopedEnv tmpdir("TMPDIR", "/nonexistent");
-  const ob::test::WithoutSystemTemporaryFolders none;
-  FakeHost host;
-  Instance inst(host);
-  std::ofstream("/proc/self/clear_refs") << "5";
-  const std::uint64_t before = ob::test::statusBytes("VmRSS");
-  ASSERT_TRUE(inst.extension<clap_plugin_state_t>(CLAP_EXT_STATE)->load(inst.clap, &in.stream));
-  EXPECT_LT(ob::test::statusBytes("VmHWM") - before, 1.3 * (ob::test::statusBytes("VmRSS") - before));
-  expectEverySampleSaved(saveChunk(inst), wav);
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("ob_held_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  const ob::test::WithoutSystemTemporaryFolders onlyTmpdir;
+  for (const int bits : {32, 16, 64}) {
+    const int frames = 4 << 20;  // 64-bit floats finer than 32 are read again
+    const Bytes wav = bits == 16 ? pcmHit(16, 2, 1, frames) : floatFile(bits, {0.1, -0.25}, frames);
+    const Bytes chunk = kitStateWithEverySample(wav);
+    for (const bool inFile : {false, true}) {
+      SCOPED_TRACE(testing::Message() << bits << " bits, " << (inFile ? "in a file" : "in memory"));
+      ob::test::ScopedEnv tmpdir("TMPDIR", inFile ? folder.string() : "/nonexistent");
+      InStream in(chunk);
+      FakeHost host;
+      Instance inst(host);
+      const auto held = [&] { return ob::test::statusBytes("VmRSS") + unnamedBytesIn(folder); };
+      ::malloc_trim(0);  // what was freed before is not taken again unseen
+      std::ofstream("/proc/self/clear_refs") << "5";
+      const std::uint64_t before = held();
+      std::atomic<std::uint64_t> peak = before;
+      {
+        const std::jthread watch([&](std::stop_token stop) {
+          while (!stop.stop_requested()) peak = std::max<std::uint64_t>(peak, held());
+        });
+        ASSERT_TRUE(inst.extension<clap_plugin_state_t>(CLAP_EXT_STATE)->load(inst.clap, &in.stream));
+      }
+      peak = std::max<std::uint64_t>(peak, ob::test::statusBytes("VmHWM"));
+      EXPECT_LT(peak - before, 1.3 * (held() - before));
+      expectEverySampleSaved(saveChunk(inst), wav);
+    }
+  }
+  std::filesystem::remove_all(folder);
 }
 
 // The kit-7 state of one sample, its entry stored in the `form` given (a
