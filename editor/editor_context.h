@@ -12,7 +12,8 @@
 
 namespace ob {
 class SamplePool;
-}
+struct KeptDocument;
+}  // namespace ob
 
 namespace orbi {
 
@@ -27,6 +28,8 @@ class EditorContext {
   virtual ob::Project& project() = 0;
   virtual EngineHost& host() = 0;
   virtual ob::SamplePool& samplePool() = 0;
+  // What the last document load kept for the next save.
+  virtual ob::KeptDocument& keptDocument() = 0;
   virtual EditorClipboard& clipboard() = 0;
   virtual UndoHistory& undoHistory() = 0;
 

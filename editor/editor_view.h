@@ -57,6 +57,7 @@ class EditorView : public ui::View, public EditorContext {
   ob::Project& project() override;
   EngineHost& host() override { return host_; }
   ob::SamplePool& samplePool() override;
+  ob::KeptDocument& keptDocument() override { return kept_; }
   EditorClipboard& clipboard() override { return clipboard_; }
   UndoHistory& undoHistory() override { return undoHistory_; }
   std::int32_t selectedPart() const override { return selectedPart_; }

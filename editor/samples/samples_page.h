@@ -95,8 +95,10 @@ class SamplesPage {
   void drawPreview(ui::Rect band);
   void drawFooter(const ui::Rect& band);
   // What the footer says of the slots that play the newly imported slot's
-  // audio besides it: those whose kept copy the import replaced.
-  std::string alsoPlaysIn(std::string_view name, std::int32_t slot) const;
+  // audio besides it: those whose kept copy the import replaced, and any
+  // such copy of another name it could not keep beside them.
+  std::string alsoPlaysIn(std::string_view name, std::int32_t slot,
+                          const std::vector<std::string>& dropped) const;
   // The selected slot's overviews, rebuilt when the slot, the pool or its
   // audio changed since they were built.
   const SlotOverviews& selectedOverviews();
