@@ -5,7 +5,9 @@
 // thread only.
 
 #include <cstdint>
+#include <string_view>
 
+#include "editor/status_kind.h"
 #include "engine/engine/output_gains.h"
 #include "engine/model/edit_command.h"
 #include "engine/model/project.h"
@@ -75,6 +77,10 @@ class EditorContext {
   virtual void refresh() = 0;
   // Called after parameter, track, step, sample-slot and chop edits.
   virtual void benchChanged() = 0;
+  // The one way what the editor says, on its status line or a page's own,
+  // reaches the host's log: once, unless it is news of what was simply
+  // done (see StatusKind).
+  virtual void tellHost(std::string_view text, StatusKind kind) = 0;
 };
 
 }  // namespace orbi

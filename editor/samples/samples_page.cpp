@@ -66,11 +66,11 @@ std::int32_t SamplesPage::loadWav(std::string_view utf8Path) {
   const std::int32_t slot =
       ob::importWavFile(context_.samplePool(), context_.project(), path, &error, &beside);
   if (slot < 0) {
-    message_ = "Could not load " + std::string(ob::fileNamePart(utf8Path)) + ": " + error;
+    say("Could not load " + std::string(ob::fileNamePart(utf8Path)) + ": " + error, StatusKind::Failed);
     return -1;
   }
   context_.publishSamples();
-  message_ = alsoPlaysIn(ob::fileNamePart(utf8Path), slot, beside.dropped);
+  say(alsoPlaysIn(ob::fileNamePart(utf8Path), slot, beside.dropped), StatusKind::Changed);
   return slot;
 }
 
@@ -87,6 +87,11 @@ std::string SamplesPage::alsoPlaysIn(std::string_view name, std::int32_t slot,
     text += "; its copy " + entry + " is left out (entries this build does not read are kept up to " +
             ob::sizeText(ob::kKeptEntriesBudget) + " in all)";
   return text;
+}
+
+void SamplesPage::say(std::string text, StatusKind kind) {
+  message_ = std::move(text);
+  context_.tellHost(message_, kind);
 }
 
 void SamplesPage::previewSlot(std::int32_t slot) {
@@ -107,7 +112,7 @@ void SamplesPage::splitSlot() {
       ob::splitSampleIntoHitAndBody(context_.samplePool(), context_.project(), selected_, &error);
   if (split.hitSlot < 0) {
     const char* name = slotLoaded(selected_) ? context_.project().samples.slots[selected_].name : "";
-    message_ = "Could not split " + std::string(name) + ": " + error;
+    say("Could not split " + std::string(name) + ": " + error, StatusKind::Failed);
     return;
   }
   context_.publishSamples();

@@ -76,6 +76,7 @@ class FakeEditorContext final : public EditorContext {
   }
   void refresh() override {}
   void benchChanged() override {}
+  void tellHost(std::string_view, StatusKind) override {}
 
   // The demo project, track 0, no step, nothing recorded.
   void reset() {
