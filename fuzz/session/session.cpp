@@ -13,6 +13,7 @@
 #include "document/byte_sink.h"
 #include "document/project/project_save.h"
 #include "editor/editor_view.h"
+#include "editor/project_files.h"
 #include "engine/session/engine_host.h"
 #include "plugin/ext_state.h"
 #include "plugin/plugin.h"
@@ -359,6 +360,9 @@ void Session::saveProject(const Action& action) {
     target = outside_.files() / fileNameOf(wordOf(action, "name"), ++made_, ".project.orbi");
     lastNew_ = target;
   }
+  // The file the editor writes: an older project saved "over" goes beside
+  // it as a .project.orbi.
+  target = orbi::withProjectSuffix(target);
   const PendingSave save{target, digestOfFile(target)};
   orbi::EditorView& view = editor();
   outside_.takeRefusedWrite();
