@@ -5,14 +5,17 @@
 // thread only.
 
 #include <cstdint>
+#include <string_view>
 
+#include "editor/status_kind.h"
 #include "engine/engine/output_gains.h"
 #include "engine/model/edit_command.h"
 #include "engine/model/project.h"
 
 namespace ob {
 class SamplePool;
-}
+struct KeptDocument;
+}  // namespace ob
 
 namespace orbi {
 
@@ -27,6 +30,8 @@ class EditorContext {
   virtual ob::Project& project() = 0;
   virtual EngineHost& host() = 0;
   virtual ob::SamplePool& samplePool() = 0;
+  // What the last document load kept for the next save.
+  virtual ob::KeptDocument& keptDocument() = 0;
   virtual EditorClipboard& clipboard() = 0;
   virtual UndoHistory& undoHistory() = 0;
 
@@ -72,6 +77,10 @@ class EditorContext {
   virtual void refresh() = 0;
   // Called after parameter, track, step, sample-slot and chop edits.
   virtual void benchChanged() = 0;
+  // The one way what the editor says, on its status line or a page's own,
+  // reaches the host's log: once, unless it is news of what was simply
+  // done (see StatusKind).
+  virtual void tellHost(std::string_view text, StatusKind kind) = 0;
 };
 
 }  // namespace orbi

@@ -35,7 +35,7 @@ bool EditorView::openProject(const std::filesystem::path& path) {
   const bool opened = ob::loadDocumentFile(path, host_.project, pool, kept_, &error, &findings, &host_.pool);
   if (report_) report_(findings);
   if (!opened) {
-    setStatus(fileStatus("Could not open ", path, error), true);
+    setStatus(fileStatus("Could not open ", path, error), StatusKind::Failed);
     return false;
   }
   ob::preloadFactorySamples(host_.project, pool);
@@ -50,7 +50,7 @@ bool EditorView::openProject(const std::filesystem::path& path) {
   std::string samples = unplayableSummary(host_.project, host_.pool);
   if (samples.empty()) samples = leftOutSamples(findings);
   std::string lacking = lacksLine(samples, kept_.leftOut);
-  setStatus(openedStatus(lacking, path), !lacking.empty());
+  setStatus(openedStatus(lacking, path), lacking.empty() ? StatusKind::Done : StatusKind::Failed);
   if (lacking == lacks()) statusLacks_ = std::move(lacking);
   return true;
 }
@@ -71,23 +71,25 @@ bool EditorView::answerSaveQuestion(SaveAnswer answer) {
 
 bool EditorView::takeAnswer(const SaveQuestion::Answered& answered) {
   if (answered.answer == SaveAnswer::SaveWithout) return writeProject(answered.target);
-  setStatus(keptFileStatus(answered.target), false);
+  setStatus(keptFileStatus(answered.target), StatusKind::Done);
   return false;
 }
 
 bool EditorView::writeProject(const std::filesystem::path& target) {
   std::string error;
   if (!ob::saveDocumentFile(target, host_.project, host_.pool, kept_, &error)) {
-    setStatus(fileStatus("Could not save ", target, error), true);
+    setStatus(fileStatus("Could not save ", target, error), StatusKind::Failed);
     return false;
   }
   FileStatus saved = fileStatus("Saved ", target);
+  StatusKind kind = StatusKind::Done;
   if (sameFile(target, kept_.leftOut.file)) {
     // The file holds no entry the open left out any more.
     saved.text += savedWithout(kept_.leftOut);
+    if (kept_.leftOut.count > 0) kind = StatusKind::Changed;
     kept_.leftOut = {};
   }
-  setStatus(std::move(saved), false);
+  setStatus(std::move(saved), kind);
   return true;
 }
 

@@ -85,7 +85,7 @@ EditorView::MacroValues EditorView::hostMacros() const {
 
 void EditorView::takeKitStatus() {
   if (!kitBrowser_.pendingStatus) return;
-  setStatus(std::move(kitBrowser_.pendingStatus->text), kitBrowser_.pendingStatus->error,
+  setStatus(std::move(kitBrowser_.pendingStatus->text), kitBrowser_.pendingStatus->kind,
             kitBrowser_.pendingStatus->name);
   kitBrowser_.pendingStatus.reset();
 }

@@ -60,7 +60,11 @@ EditorView::EditorView(EngineHost& host, ob::KeptDocument& kept, EditorSession& 
   // Last: the handlers may reach any member.
   bench_.wire();
   // A reopened editor says what it said of the project before.
-  showLacks();
+  showLacks(false);
+}
+
+EditorView::~EditorView() {
+  if (kitBrowser_.pendingStatus) tellHost(kitBrowser_.pendingStatus->text, kitBrowser_.pendingStatus->kind);
 }
 
 ob::Project& EditorView::project() { return host_.project; }
@@ -198,9 +202,12 @@ std::string EditorView::lacks() const {
   return lacksLine(unplayableSummary(host_.project, host_.pool), kept_.leftOut);
 }
 
-void EditorView::showLacks() {
+void EditorView::showLacks(bool tell) {
   if (std::string line = lacks(); !line.empty()) {
-    setStatus(line, true);
+    if (tell)
+      setStatus(line, StatusKind::Failed);
+    else
+      showStatus(line, true, {});
     statusLacks_ = std::move(line);
   }
 }
@@ -211,11 +218,26 @@ void EditorView::followLacks() {
   showLacks();
 }
 
-void EditorView::setStatus(std::string text, bool error, StatusName name) {
+void EditorView::setStatus(std::string text, StatusKind kind, StatusName name) {
+  tellHost(text, kind);
+  showStatus(std::move(text), kind == StatusKind::Failed, name);
+}
+
+void EditorView::showStatus(std::string text, bool error, StatusName name) {
   statusText_ = std::move(text);
   statusError_ = error;
   statusName_ = name;
   statusLacks_.clear();
+}
+
+void EditorView::tellHost(std::string_view text, StatusKind kind) {
+  if (!report_ || kind == StatusKind::Done || text.empty()) return;
+  ob::Diagnostics told;
+  if (kind == StatusKind::Failed)
+    told.error("editor-status", "", std::string(text));
+  else
+    told.warn("editor-status", "", std::string(text));
+  report_(told);
 }
 
 }  // namespace orbi

@@ -44,6 +44,8 @@ class EditorView : public ui::View, public EditorContext {
   // document load kept for the next save, and what the editor's windows
   // hand on to the next.
   EditorView(EngineHost& host, ob::KeptDocument& kept, EditorSession& session, HostReport report = {});
+  // What the kit browser had yet to say still reaches the host's log.
+  ~EditorView() override;
 
   // The frame (editor_frame.cpp): housekeeping, the playhead, the kit
   // browser's message, the header and its results, the editing shortcuts,
@@ -57,6 +59,7 @@ class EditorView : public ui::View, public EditorContext {
   ob::Project& project() override;
   EngineHost& host() override { return host_; }
   ob::SamplePool& samplePool() override;
+  ob::KeptDocument& keptDocument() override { return kept_; }
   EditorClipboard& clipboard() override { return clipboard_; }
   UndoHistory& undoHistory() override { return undoHistory_; }
   std::int32_t selectedPart() const override { return selectedPart_; }
@@ -78,6 +81,9 @@ class EditorView : public ui::View, public EditorContext {
   void audition(const ob::Sound& sound, float level, ob::OutputGains gains) override;
   void refresh() override;
   void benchChanged() override {}
+  // As a diagnostic "editor-status" with an empty path: a warning for
+  // Changed, an error for Failed.
+  void tellHost(std::string_view text, StatusKind kind) override;
 
   // Each only when its history holds something; the restored project is
   // posted with the play position kept.
@@ -119,8 +125,12 @@ class EditorView : public ui::View, public EditorContext {
   // The header's kit field in the latest frame, its arrows at the right.
   const ui::Rect& kitField() const { return kitAnchor_; }
 
-  void setStatus(std::string text, bool error, StatusName name = {});
-  void setStatus(FileStatus status, bool error) { setStatus(std::move(status.text), error, status.name); }
+  // The status line, whose news the host's log hears too (tellHost).
+  void setStatus(std::string text, StatusKind kind, StatusName name = {});
+  void setStatus(FileStatus status, StatusKind kind) { setStatus(std::move(status.text), kind, status.name); }
+  void setStatus(std::string text, bool error, StatusName name = {}) {
+    setStatus(std::move(text), error ? StatusKind::Failed : StatusKind::Done, name);
+  }
   const std::string& statusText() const { return statusText_; }
   bool statusError() const { return statusError_; }
 
@@ -164,8 +174,11 @@ class EditorView : public ui::View, public EditorContext {
   // why, then the entries its file left out (lacksLine).
   std::string lacks() const;
   // The status line says what the project lacks, and keeps saying what
-  // holds as samples come in, after any load: a repair clears it.
-  void showLacks();
+  // holds as samples come in, after any load: a repair clears it. The host
+  // hears it unless it heard it before (a reopened editor says it again).
+  void showLacks(bool tell = true);
+  // The status line alone: everything else says it through setStatus.
+  void showStatus(std::string text, bool error, StatusName name);
   void followLacks();
   // Writes the project file; a save over the opened file leaves it
   // holding no entry the open left out.

@@ -6,9 +6,11 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "content/tools/pool_rollback.h"
 #include "content/tools/utf8_fit.h"
+#include "document/package/unpack_limits.h"
 #include "document/reading/regular_file.h"
 #include "document/wav/wav.h"
 #include "document/wav/wav_pool.h"
@@ -70,16 +72,61 @@ bool namesTheFile(std::string_view ref, std::string_view digest) {
   });
 }
 
+// Whether a slot keeps this very file unplayed: its reference names the
+// file's digest, or the load read the bytes it keeps and they are the
+// file's.
+bool keepsTheFile(const KeptSampleFile& kept, const std::string& digest) {
+  return namesTheFile(kept.ref, digest) || kept.bytesDigest == digest;
+}
+
+// Whether what a slot kept goes with the import: only a reference, or a
+// file of the import's name, whose bytes the import's replace in a save.
+bool goesWithTheImport(const KeptSampleFile& kept, const std::string& digest) {
+  return kept.digest.empty() || kept.digest == digest;
+}
+
+// The bytes a kept file was stored in: taken when nothing else holds it
+// any more (its slots play the import now, so it is freed here), else
+// copied.
+std::vector<std::uint8_t> storedBytesOf(SharedSampleData held) {
+  if (held.use_count() > 1) return held->kept->stored;
+  return std::move(const_cast<SampleData&>(*held).kept->stored);
+}
+
+// A file a slot kept under a name other than the import's digest, which no
+// save writes once the slot plays the import, goes beside the project's
+// other entries as it was stored, or is named as dropped past their budget.
+void keepBeside(SharedSampleData held, EntriesBeside& beside) {
+  const KeptSampleFile& kept = *held->kept;
+  zip::StoredEntry entry{"assets/" + kept.digest,
+                         {},
+                         zip::PackedForm{kept.method, kept.flags, kept.crc, std::uint32_t(kept.size)}};
+  entry.payload = storedBytesOf(std::move(held));
+  if (fitsAfterKept(beside.entries, entry))
+    beside.entries.push_back(std::move(entry));
+  else
+    beside.dropped.push_back(std::move(entry.name));
+}
+
 // Every slot that keeps the file of this digest unplayed plays the imported
-// one: its bytes are what the reference names, so the save writes them
-// under that name for both, and a load plays them again.
-void answerKeptSlots(SamplePool& pool, std::int32_t imported, const std::string& digest) {
+// one: its bytes are what the reference names, or what it kept, so the
+// save writes them under their digest, and a load plays them again. A slot
+// whose file would be lost so keeps it where there is no place beside.
+void answerKeptSlots(SamplePool& pool, std::int32_t imported, const std::string& digest,
+                     EntriesBeside* beside) {
   const SharedSampleData audio = pool.slots[static_cast<std::size_t>(imported)]->data;
+  std::vector<SharedSampleData> setAside;  // each once, however many slots shared it
   for (std::int32_t i = 0; i < pool.slotCount(); ++i) {
-    const auto& slot = pool.slots[static_cast<std::size_t>(i)];
-    if (slot && slot->data && slot->data->kept && namesTheFile(slot->data->kept->ref, digest))
-      pool.replaceAudio(i, audio);
+    const SharedSampleData held =
+        pool.slots[static_cast<std::size_t>(i)] ? pool.slots[static_cast<std::size_t>(i)]->data : nullptr;
+    if (!held || !held->kept || !keepsTheFile(*held->kept, digest)) continue;
+    if (!goesWithTheImport(*held->kept, digest)) {
+      if (beside == nullptr) continue;
+      if (std::find(setAside.begin(), setAside.end(), held) == setAside.end()) setAside.push_back(held);
+    }
+    pool.replaceAudio(i, audio);
   }
+  for (SharedSampleData& held : setAside) keepBeside(std::move(held), *beside);
 }
 
 }  // namespace
@@ -90,7 +137,7 @@ std::string_view fileNamePart(std::string_view path) {
 }
 
 std::int32_t importWavFile(SamplePool& pool, Project& project, const std::filesystem::path& path,
-                           std::string* error) {
+                           std::string* error, EntriesBeside* beside) {
   // Checked first so that a full pool never takes in audio the sample table
   // has no row for.
   if (pool.slotCount() >= kSampleSlots) return fail(error, "the sample pool is full");
@@ -123,7 +170,7 @@ std::int32_t importWavFile(SamplePool& pool, Project& project, const std::filesy
   copyText(record.name, mendedUtf8(fileNamePart(full)).c_str());
   project.samples.slots[slot] = record;
   if (project.samples.count < slot + 1) project.samples.count = static_cast<std::uint8_t>(slot + 1);
-  if (!digest.empty()) answerKeptSlots(pool, slot, digest);
+  if (!digest.empty()) answerKeptSlots(pool, slot, digest, beside);
   return slot;
 }
 

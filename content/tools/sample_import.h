@@ -6,11 +6,24 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "document/archive/zip_entry.h"
 
 namespace ob {
 
 class SamplePool;
 struct Project;
+
+// The archive entries a project keeps for its saves beside its samples
+// (KeptDocument::keptEntries). An import that mends a slot which kept the
+// file's bytes under another name keeps that entry here as it was stored,
+// so that no save loses it; one past what a load keeps of such entries
+// (KeptEntryBudget) is not kept, and named in `dropped`.
+struct EntriesBeside {
+  std::vector<zip::StoredEntry>& entries;
+  std::vector<std::string> dropped = {};
+};
 
 // Decodes the file into a new pool slot and gives it a fresh record in the
 // project's sample table, named after the file (extension kept, at most 63
@@ -24,9 +37,10 @@ struct Project;
 // (not one whole frame) or "not a readable WAV"; a failure leaves the pool
 // and the project as they were. Every slot that keeps unplayed a file or
 // reference named by the file's digest ("asset:" and its digits, in either
-// case) plays the import too.
+// case) plays the import too, and, given `beside`, so does every one that
+// keeps the file's very bytes under another name (as the load read them).
 std::int32_t importWavFile(SamplePool& pool, Project& project, const std::filesystem::path& path,
-                           std::string* error = nullptr);
+                           std::string* error = nullptr, EntriesBeside* beside = nullptr);
 
 // The text after the last slash or backslash.
 std::string_view fileNamePart(std::string_view path);

@@ -88,10 +88,12 @@ class PackageReader {
   // The asset read front to back once, never held whole (see
   // zip::readEntryOnce), every byte handed to `piece` (when given) on the
   // way, and checked against its checksum and its name: false after the
-  // warning viewAsset gives, with *fault saying why.
+  // warning viewAsset gives, with *fault saying why. Once its bytes were
+  // read whole, their digest goes to *digest (when given), whether or not
+  // they pass.
   bool readAssetOnce(const zip::LocatedEntry& asset, const std::function<void(zip::EntryReader& reader)>& use,
                      const zip::StreamInflater::Piece& piece, Diagnostics& diagnostics,
-                     std::string* fault = nullptr) const;
+                     std::string* fault = nullptr, std::string* digest = nullptr) const;
   // Whether the asset is, byte for byte, a file the caller knows: read a
   // piece at a time, each piece is given to `same` with its offset and
   // checked with the rest against the asset's checksum and name, and no

@@ -150,15 +150,21 @@ std::optional<std::vector<std::uint8_t>> PackageReader::storedAsset(const zip::L
 bool PackageReader::readAssetOnce(const zip::LocatedEntry& asset,
                                   const std::function<void(zip::EntryReader& reader)>& use,
                                   const zip::StreamInflater::Piece& piece, Diagnostics& diagnostics,
-                                  std::string* fault) const {
+                                  std::string* fault, std::string* digest) const {
   if (!archive_ || claimsTooMuchGrowth(asset.record)) return false;
   Sha256 hash;
+  std::uint64_t hashedBytes = 0;
   const auto hashed = [&](std::span<const std::uint8_t> bytes) {
     hash.add(bytes.data(), bytes.size());
+    hashedBytes += bytes.size();
     if (piece) piece(bytes);
   };
-  if (!archive_->readOnce(asset, use, hashed, diagnostics, fault)) return false;
-  return namedByItsDigest(asset, hash.hex(), diagnostics, fault);
+  const bool read = archive_->readOnce(asset, use, hashed, diagnostics, fault);
+  // Bytes read whole are known, even where their checksum fails.
+  if (!read && hashedBytes != asset.record.size) return false;
+  const std::string hex = hash.hex();
+  if (digest != nullptr) *digest = hex;
+  return read && namedByItsDigest(asset, hex, diagnostics, fault);
 }
 
 std::optional<std::span<const std::uint8_t>> PackageReader::viewAsset(const zip::LocatedEntry& asset,

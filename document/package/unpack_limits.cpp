@@ -43,6 +43,23 @@ void reportCrowdedDocument(Diagnostics& diagnostics, std::string path, std::stri
                     "The " + std::string(parseError) + "; no real one comes near, so it is not read");
 }
 
+namespace {
+
+zip::DirectoryRecord recordOf(const zip::StoredEntry& entry) {
+  zip::DirectoryRecord record;
+  record.packedSize = static_cast<std::uint32_t>(entry.payload.size());
+  record.size = entry.form.size;
+  return record;
+}
+
+}  // namespace
+
+bool fitsAfterKept(const std::vector<zip::StoredEntry>& kept, const zip::StoredEntry& entry) {
+  KeptEntryBudget budget;
+  for (const zip::StoredEntry& before : kept) budget.fits(recordOf(before));
+  return budget.fits(recordOf(entry));
+}
+
 bool KeptEntryBudget::fits(const zip::DirectoryRecord& record) {
   const std::uint64_t cost = std::max<std::uint64_t>(record.packedSize, record.size);
   if (cost > kKeptEntriesBudget - taken_) return false;

@@ -8,8 +8,10 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "document/archive/zip_directory.h"
+#include "document/archive/zip_entry.h"
 #include "document/diagnostics.h"
 
 namespace ob {
@@ -51,5 +53,9 @@ class KeptEntryBudget {
  private:
   std::uint64_t taken_ = 0;
 };
+
+// Whether an entry kept after these fits the budget, as the load of a save
+// that writes them all in this order takes them.
+bool fitsAfterKept(const std::vector<zip::StoredEntry>& kept, const zip::StoredEntry& entry);
 
 }  // namespace ob

@@ -296,18 +296,21 @@ void loadReferencedSample(PackageReader* assets, const ByteSource& archive, cons
     const zip::LocatedEntry* asset = assets != nullptr ? assets->findAsset(parsed->value) : nullptr;
     key = "asset:" + parsed->value;
     std::string fault;
+    std::string bytesDigest;  // of its bytes, once read whole
     if (asset != nullptr) {
       SampleSource source;
       source.declaredBytes = asset->record.size;
       source.overpacked = claimsTooMuchGrowth(asset->record);
       source.once = [&](const auto& use, const FilePiece& piece) {
-        return assets->readAssetOnce(*asset, readingThrough(use), piece, diagnostics, &fault);
+        return assets->readAssetOnce(*asset, readingThrough(use), piece, diagnostics, &fault, &bytesDigest);
       };
       source.fault = &fault;
       source.keep = [&]() -> std::optional<KeptSampleFile> {
         std::optional<std::vector<std::uint8_t>> stored = assets->storedAsset(*asset);
         if (!stored) return std::nullopt;
-        return keptFileOf(std::move(*stored), asset->record, parsed->value);
+        KeptSampleFile file = keptFileOf(std::move(*stored), asset->record, parsed->value);
+        file.bytesDigest = bytesDigest;
+        return file;
       };
       source.keptDigest = parsed->value;
       source.keptIs = [&](const KeptSampleFile& held) { return storesKeptFile(archive, *asset, held); };

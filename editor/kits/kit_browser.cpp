@@ -125,7 +125,7 @@ bool KitBrowser::loadKit(const ob::KitEntry& entry) {
   const std::unique_ptr<ob::Pattern> loaded = newEmptyPart();
   std::string error;
   if (!ob::KitLibrary::loadKit(entry.reference, *loaded, &error)) {
-    report("Could not load ", entry.name, error, true);
+    report("Could not load ", entry.name, error, StatusKind::Failed);
     return false;
   }
   ctx_.pushUndo();
@@ -137,9 +137,9 @@ bool KitBrowser::loadKit(const ob::KitEntry& entry) {
   // not filled: the user is told which tracks stay silent.
   const std::vector<int> silent = ob::tracksMissingSamples(part(), ctx_.pool());
   if (silent.empty())
-    report("Loaded " + entry.name, false);
+    report("Loaded " + entry.name, StatusKind::Done);
   else
-    report("Loaded ", entry.name, silentTracksNote(part(), silent), true);
+    report("Loaded ", entry.name, silentTracksNote(part(), silent), StatusKind::Failed);
   return true;
 }
 
@@ -156,7 +156,7 @@ void KitBrowser::newKit() {
   ctx_.commitProject(true);
   ctx_.refresh();
   markClean();
-  report("New kit", false);
+  report("New kit", StatusKind::Done);
 }
 
 void KitBrowser::prefillSaveForm() {
@@ -232,10 +232,10 @@ void KitBrowser::rescan() {
       leftOut.push_back(std::move(problem));
   }
   if (folderProblem)
-    report(std::move(*folderProblem), true);
+    report(std::move(*folderProblem), StatusKind::Failed);
   else if (!leftOut.empty()) {
     FileStatus status = leftOutStatus();
-    report(std::move(status.text), true, status.name);
+    report(std::move(status.text), StatusKind::Failed, status.name);
   }
   selectedRow = -1;
   applyFilter();
@@ -250,8 +250,9 @@ FileStatus KitBrowser::leftOutStatus() const {
   return status;
 }
 
-void KitBrowser::report(std::string_view verb, std::string_view name, std::string_view reason, bool error) {
-  Status status{std::string(verb), error, {}};
+void KitBrowser::report(std::string_view verb, std::string_view name, std::string_view reason,
+                        StatusKind kind) {
+  Status status{std::string(verb), kind, {}};
   status.name = {status.text.size(), name.size()};
   status.text.append(name);
   if (!reason.empty()) status.text.append(": ").append(reason);
@@ -331,15 +332,18 @@ bool KitBrowser::saveKit() {
   // kit's whose name the user sees as different: refused, as the form's
   // field refuses what does not fit.
   if (saveName.size() > ob::kKitNameBytes) {
-    saveNotice = "Too long for a kit name: " + std::to_string(saveName.size()) + " of " +
-                 std::to_string(ob::kKitNameBytes) + " bytes";
+    noteOnForm("Too long for a kit name: " + std::to_string(saveName.size()) + " of " +
+                   std::to_string(ob::kKitNameBytes) + " bytes",
+               StatusKind::Failed);
     return false;
   }
   const std::string base = saveName.empty() ? std::string("kit") : saveName;
   const std::filesystem::path target = targetFor(base);
   if (target.empty()) return writeOrAsk(target);
-  saveNotice = ui::tooLongForAFileName(target);
-  if (!saveNotice.empty()) return false;  // the form stays open to put it right
+  if (std::string tooLong = ui::tooLongForAFileName(target); !tooLong.empty()) {
+    noteOnForm(std::move(tooLong), StatusKind::Failed);
+    return false;  // the form stays open to put it right
+  }
   // The kit's own file under another name (a kit named "A/B" saved as
   // "A_B"): renamed only when the user says so.
   const std::filesystem::path named = saveTarget(kitFileName(base));
@@ -384,20 +388,23 @@ void KitBrowser::writeKit(const std::filesystem::path& target) {
   const std::string base = saveName.empty() ? std::string("kit") : saveName;
   const std::string fileName = kitFileName(base);
   if (target.empty()) {
-    report("Could not save ", fileName, "no kits folder (choose one)", true);
+    report("Could not save ", fileName, "no kits folder (choose one)", StatusKind::Failed);
     return;
   }
   std::string error;
   if (ob::KitLibrary::saveKitFile(ob::kitPathToUtf8(target), part(), &error)) {
     markClean(ob::kitPathToUtf8(target));
     std::string text = "Saved " + base;
-    if (const std::string written = ob::kitPathToUtf8(target.filename()); written != fileName)
+    StatusKind kind = StatusKind::Done;
+    if (const std::string written = ob::kitPathToUtf8(target.filename()); written != fileName) {
       text += " as " + written;
-    else if (namesABuiltInKit(saveName))
+      kind = StatusKind::Changed;
+    } else if (namesABuiltInKit(saveName)) {
       text += ", beside the built-in kit of that name";
-    report(std::move(text), false);
+    }
+    report(std::move(text), kind);
   } else {
-    report("Could not save ", fileName, error, true);
+    report("Could not save ", fileName, error, StatusKind::Failed);
   }
 }
 
@@ -410,9 +417,9 @@ void KitBrowser::deleteSelected() {
   rescan();
   // What the click did is the news, over what the listing found.
   if (deleted)
-    report("Deleted " + entry.name, false);
+    report("Deleted " + entry.name, StatusKind::Done);
   else
-    report("Could not delete ", entry.name, error, true);
+    report("Could not delete ", entry.name, error, StatusKind::Failed);
 }
 
 }  // namespace orbi

@@ -26,6 +26,7 @@
 #include "editor/kits/kit_session.h"
 #include "editor/panel_context.h"
 #include "editor/project_files.h"
+#include "editor/status_kind.h"
 #include "engine/model/project.h"
 #include "ui/controls/virtual_list.h"
 #include "ui/geometry.h"
@@ -46,7 +47,7 @@ class KitBrowser {
  public:
   struct Status {
     std::string text;
-    bool error = false;
+    StatusKind kind = StatusKind::Done;
     StatusName name;  // the kit's or file's name in the text, which may give way
   };
 
@@ -138,12 +139,17 @@ class KitBrowser {
  private:
   ob::Pattern& part();
   std::string kitName();
-  void report(std::string text, bool error, StatusName name = {}) {
-    pendingStatus = Status{std::move(text), error, name};
+  void report(std::string text, StatusKind kind, StatusName name = {}) {
+    pendingStatus = Status{std::move(text), kind, name};
   }
   // The verb, the name and, when given, ": " and the reason; the name may
   // give way on the status line.
-  void report(std::string_view verb, std::string_view name, std::string_view reason, bool error);
+  void report(std::string_view verb, std::string_view name, std::string_view reason, StatusKind kind);
+  // The save form's note, said on the status line too.
+  void noteOnForm(std::string note, StatusKind kind) {
+    saveNotice = note;
+    report(std::move(note), kind);
+  }
   // The save form's question, each sentence wrapped to the form's width:
   // the file and what it holds, then what the buttons answer.
   struct Question {

@@ -222,10 +222,13 @@ void KitBrowser::runSavePanel(ImVec2 size, const std::optional<Question>& asking
   // the name seen; it says when it left some out.
   const ui::TextFieldResult name =
       textBand("name", r.takeTop(kField * s), saveName, "kit name", ob::kKitNameBytes);
-  if (name == ui::TextFieldResult::Cut)
-    saveNotice = "A kit name holds " + std::to_string(ob::kKitNameBytes) + " bytes: the rest was left out";
-  else if (name == ui::TextFieldResult::Edited)
+  if (name == ui::TextFieldResult::Cut) {
+    std::string cut =
+        "A kit name holds " + std::to_string(ob::kKitNameBytes) + " bytes: the rest was left out";
+    if (saveNotice != cut) noteOnForm(std::move(cut), StatusKind::Changed);
+  } else if (name == ui::TextFieldResult::Edited) {
     saveNotice.clear();
+  }
   r.takeTop(kGap * s);
   textBand("tags", r.takeTop(kField * s), saveTags, "tags, comma separated");
   ui::Rect buttons = r.takeBottom(kButtons * s);

@@ -12,12 +12,15 @@
 #include "content/tools/sample_import.h"
 #include "content/tools/sample_split.h"
 #include "content/tools/utf8_fit.h"
+#include "document/package/unpack_limits.h"
+#include "document/project/kept_document.h"
 #include "editor/editor_context.h"
 #include "editor/samples/sample_preview.h"
 #include "editor/samples/unplayable_samples.h"
 #include "engine/engine/audition_preview.h"
 #include "engine/params/param_info.h"
 #include "engine/params/param_tables.h"
+#include "engine/pool/sample_limits.h"
 #include "engine/pool/sample_pool.h"
 #include "engine/session/engine_host.h"
 #include "ui/controls/value_text.h"
@@ -59,24 +62,36 @@ bool SamplesPage::slotLoaded(std::int32_t slot) const {
 std::int32_t SamplesPage::loadWav(std::string_view utf8Path) {
   std::string error;
   const std::filesystem::path path(std::u8string(utf8Path.begin(), utf8Path.end()));
-  const std::int32_t slot = ob::importWavFile(context_.samplePool(), context_.project(), path, &error);
+  ob::EntriesBeside beside{context_.keptDocument().keptEntries};
+  const std::int32_t slot =
+      ob::importWavFile(context_.samplePool(), context_.project(), path, &error, &beside);
   if (slot < 0) {
-    message_ = "Could not load " + std::string(ob::fileNamePart(utf8Path)) + ": " + error;
+    say("Could not load " + std::string(ob::fileNamePart(utf8Path)) + ": " + error, StatusKind::Failed);
     return -1;
   }
   context_.publishSamples();
-  message_ = alsoPlaysIn(ob::fileNamePart(utf8Path), slot);
+  say(alsoPlaysIn(ob::fileNamePart(utf8Path), slot, beside.dropped), StatusKind::Changed);
   return slot;
 }
 
-std::string SamplesPage::alsoPlaysIn(std::string_view name, std::int32_t slot) const {
+std::string SamplesPage::alsoPlaysIn(std::string_view name, std::int32_t slot,
+                                     const std::vector<std::string>& dropped) const {
   const ob::SamplePool& pool = context_.samplePool();
   std::vector<std::int32_t> others;
   for (std::int32_t i = 0; i < pool.slotCount(); ++i)
     if (i != slot && pool.slots[i] && pool.slots[i]->data == pool.slots[slot]->data) others.push_back(i);
   if (others.empty()) return {};
-  return std::string(name) + " also plays in slot" + (others.size() > 1 ? "s " : " ") + listedSlots(others) +
-         ", in place of the copy of it that could not play";
+  std::string text = std::string(name) + " also plays in slot" + (others.size() > 1 ? "s " : " ") +
+                     listedSlots(others) + ", in place of the copy of it that could not play";
+  for (const std::string& entry : dropped)
+    text += "; its copy " + entry + " is left out (entries this build does not read are kept up to " +
+            ob::sizeText(ob::kKeptEntriesBudget) + " in all)";
+  return text;
+}
+
+void SamplesPage::say(std::string text, StatusKind kind) {
+  message_ = std::move(text);
+  context_.tellHost(message_, kind);
 }
 
 void SamplesPage::previewSlot(std::int32_t slot) {
@@ -97,7 +112,7 @@ void SamplesPage::splitSlot() {
       ob::splitSampleIntoHitAndBody(context_.samplePool(), context_.project(), selected_, &error);
   if (split.hitSlot < 0) {
     const char* name = slotLoaded(selected_) ? context_.project().samples.slots[selected_].name : "";
-    message_ = "Could not split " + std::string(name) + ": " + error;
+    say("Could not split " + std::string(name) + ": " + error, StatusKind::Failed);
     return;
   }
   context_.publishSamples();

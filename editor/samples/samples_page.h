@@ -6,13 +6,14 @@
 // on the grid. Imports and splits write the pool and the sample table and
 // publish the pool; tag edits take an undo snapshot and post the project;
 // assigning goes through edit commands. Failures show on the page's own
-// footer line. Main thread only.
+// footer line, and reach the host's log. Main thread only.
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "editor/status_kind.h"
 #include "ui/draw/wave_overview.h"
 #include "ui/geometry.h"
 
@@ -95,8 +96,13 @@ class SamplesPage {
   void drawPreview(ui::Rect band);
   void drawFooter(const ui::Rect& band);
   // What the footer says of the slots that play the newly imported slot's
-  // audio besides it: those whose kept copy the import replaced.
-  std::string alsoPlaysIn(std::string_view name, std::int32_t slot) const;
+  // audio besides it: those whose kept copy the import replaced, and any
+  // such copy of another name it could not keep beside them.
+  std::string alsoPlaysIn(std::string_view name, std::int32_t slot,
+                          const std::vector<std::string>& dropped) const;
+  // The footer line, which the host's log hears too unless it is news of
+  // what was simply done.
+  void say(std::string text, StatusKind kind);
   // The selected slot's overviews, rebuilt when the slot, the pool or its
   // audio changed since they were built.
   const SlotOverviews& selectedOverviews();

@@ -99,6 +99,10 @@ struct SampleAudio {
 struct KeptSampleFile : StoredSampleFile {
   std::string why;  // lower-case words, for the user
   std::string ref;  // the reference to it, as its document wrote it
+  // The SHA-256 of its bytes (64 lower-case hex digits) where the load read
+  // them whole, whatever its name says; empty where it could not (a method
+  // this build does not unpack, damaged packing, a limit).
+  std::string bytesDigest;
 };
 
 // The header of the 32-bit float WAV file that audio made here is saved as.

@@ -369,12 +369,12 @@ Built ContentMaker::document(const Action& action, bool asState) {
   const int samples = argOf(action, "samples") % 5;
   std::vector<Bytes> files;
   std::vector<std::string> refs;
+  std::vector<std::uint64_t> audioBytes;
   for (int i = 0; i < samples; ++i) {
-    const std::uint64_t bytes =
-        takeBudget(std::uint64_t(std::max<std::uint16_t>(argOf(action, "kib"), 1)) << 10,
-                   formOf(codingOf(action, i)).bytes);
-    files.push_back(wavBytes(codingOf(action, i), channelsOf(argOf(action, "channels")), bytes, action,
-                             static_cast<unsigned>(made_ * 7 + i)));
+    audioBytes.push_back(takeBudget(std::uint64_t(std::max<std::uint16_t>(argOf(action, "kib"), 1)) << 10,
+                                    formOf(codingOf(action, i)).bytes));
+    files.push_back(wavBytes(codingOf(action, i), channelsOf(argOf(action, "channels")), audioBytes.back(),
+                             action, static_cast<unsigned>(made_ * 7 + i)));
     ob::SampleSlot& slot = project->samples.slots[i];
     ob::copyText(slot.id, ("smp-" + std::to_string(i)).c_str());
     ob::copyText(slot.name, ("s" + std::to_string(i) + ".wav").c_str());
@@ -397,8 +397,11 @@ Built ContentMaker::document(const Action& action, bool asState) {
     const bool bzip2 = hasFlag(action, "kept", "bzip2") && hits(1);
     const bool misnamed = !legacy && hasFlag(action, "kept", "misnamed") && hits(2);
     const bool upper = !legacy && hasFlag(action, "kept", "upper") && hits(3);
-    Bytes payload = files[i];
-    if (misnamed) payload[payload.size() / 2] ^= 0x5A;
+    // Misnamed, it holds another good WAV file of the same form.
+    Bytes payload =
+        misnamed ? wavBytes(codingOf(action, static_cast<int>(i)), channelsOf(argOf(action, "channels")),
+                            audioBytes[i], action, static_cast<unsigned>(made_ * 7 + i) + 1000u)
+                 : files[i];
     archive_test::RawEntry entry = archive_test::storedEntry(upper ? upperCase(name) : name, payload);
     if (checksum) entry.crc ^= 1;
     if (bzip2) entry.method = 12;

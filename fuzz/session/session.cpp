@@ -13,6 +13,7 @@
 #include "document/byte_sink.h"
 #include "document/project/project_save.h"
 #include "editor/editor_view.h"
+#include "editor/project_files.h"
 #include "engine/session/engine_host.h"
 #include "plugin/ext_state.h"
 #include "plugin/plugin.h"
@@ -203,6 +204,11 @@ void Session::perform(const Action& action) {
   }
 }
 
+bool Session::inTheLog(const std::string& said) {
+  const std::vector<std::string> log = hosted_->takeLog();
+  return std::find(log.begin(), log.end(), "editor-status : " + said) != log.end();
+}
+
 // ---- A user's actions.
 
 void Session::loadState(const Action& action) {
@@ -288,6 +294,7 @@ void Session::import(const fs::path& file, const UserFile* known, std::string_vi
   const ob::SamplePool& pool = hosted_->engineHost().pool;
   if (slot < 0) {
     if (page.message().empty()) broken("an import was refused without a word", file.filename().string());
+    if (!inTheLog(page.message())) broken("a refused import is not in the host's log", page.message());
     if (damage == "none" && pool.slotCount() < ob::kSampleSlots && known != nullptr && known->size > 0)
       broken("a good WAV file was refused", page.message());
     return;
@@ -353,6 +360,9 @@ void Session::saveProject(const Action& action) {
     target = outside_.files() / fileNameOf(wordOf(action, "name"), ++made_, ".project.orbi");
     lastNew_ = target;
   }
+  // The file the editor writes: an older project saved "over" goes beside
+  // it as a .project.orbi.
+  target = orbi::withProjectSuffix(target);
   const PendingSave save{target, digestOfFile(target)};
   orbi::EditorView& view = editor();
   outside_.takeRefusedWrite();
@@ -410,6 +420,8 @@ void Session::finishProjectSave(const PendingSave& save, bool wrote, const std::
     const bool failed = view.statusText().starts_with("Could not save ");
     if (!failed && !answeredWith.empty()) return;  // the user chose not to save
     if (!failed) broken("a project save neither saved nor said why", view.statusText());
+    if (!inTheLog(view.statusText()))
+      broken("a failed project save is not in the host's log", view.statusText());
     // Only the disk, a limit, or a folder that is gone may stop a save.
     std::error_code ec;
     if (!refused && !pastFileSizeLimit() && fs::is_directory(save.target.parent_path(), ec))

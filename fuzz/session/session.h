@@ -96,6 +96,9 @@ class Session {
   // its peak may still hold (a stop frees it only as it ends them).
   void checkHoldings(const Need& before, std::uint64_t ringingBefore, bool replacing);
   void checkStatusLine();
+  // Whether the host's log heard what the editor said since the action
+  // began, as its own line ("editor-status"); takes the log.
+  bool inTheLog(const std::string& said);
   void checkSave(const SaveToCheck& save);
   // Checks the saved package's entries; gives its document's text.
   std::string checkSavedFiles(const std::vector<std::uint8_t>& document, const SaveToCheck& save);

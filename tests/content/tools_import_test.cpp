@@ -105,27 +105,35 @@ TEST_F(ImportTest, ImportsIntoANewSlotWithAFreshRecord) {
   EXPECT_EQ(project->samples.count, 5);
 }
 
-// A load kept a damaged copy of the file, or only a reference it could not
-// follow (one in upper case): its name is the file's digest, so the import
-// plays in that slot too, which a save then writes as the import. A slot
-// that kept another file keeps it.
+// A load kept a damaged copy of the file, only a reference it could not
+// follow (one in upper case), or the file's very bytes under another name:
+// the import plays in those slots too, which a save then writes as the
+// import, keeping the misnamed entry beside it as stored. A slot that kept
+// another file keeps it.
 TEST_F(ImportTest, TheFileRepairsTheSlotsThatKeptItUnplayed) {
   const std::vector<std::uint8_t> wav = toneWav();
   writeFile(dir.path / "kick.wav", wav);
   const std::string digest = ob::sha256Hex(wav.data(), wav.size());
   std::string upper = digest;
   for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  for (const std::string& name : {digest, upper, std::string(64, 'a')}) {
+  const std::string misnamed(64, 'b');
+  for (const std::string& name : {digest, upper, misnamed, std::string(64, 'a')}) {
     ob::KeptSampleFile kept;
     kept.ref = "asset:" + name;
     kept.why = "its bytes fail their checksum";
+    if (name == misnamed) kept.stored = wav, kept.digest = name, kept.bytesDigest = digest;
     pool.append(ob::makeKeptSample(std::move(kept)));
   }
-  project->samples.count = 3;
-  ASSERT_EQ(ob::importWavFile(pool, *project, dir.path / "kick.wav"), 3);
-  for (const int mended : {0, 1}) EXPECT_EQ(pool.slots[mended]->data, pool.slots[3]->data) << mended;
+  project->samples.count = 4;
+  std::vector<ob::zip::StoredEntry> entries;
+  ob::EntriesBeside beside{entries};
+  ASSERT_EQ(ob::importWavFile(pool, *project, dir.path / "kick.wav", nullptr, &beside), 4);
+  for (const int mended : {0, 1, 2}) EXPECT_EQ(pool.slots[mended]->data, pool.slots[4]->data) << mended;
   EXPECT_EQ(pool.slots[0]->frames, 256);
-  EXPECT_TRUE(pool.slots[2]->data->kept);
+  EXPECT_TRUE(pool.slots[3]->data->kept);
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].name, "assets/" + misnamed);
+  EXPECT_EQ(entries[0].payload, wav);
 }
 
 TEST_F(ImportTest, FailuresGiveTheirReasonAndChangeNothing) {

@@ -513,18 +513,20 @@ TEST(ProjectLoad, AnAssetTheArchiveCannotGiveIsKeptWithItsReason) {
   deflated.packedSize = std::uint32_t(deflated.payload.size());
   std::vector<std::uint8_t> other = file;
   other.back() ^= 1;
+  // readWhole: the load read its bytes whole and keeps their digest.
   const struct {
     const char* why;
     void (*edit)(archive_test::RawEntry&, const archive_test::RawEntry& deflated,
                  const std::vector<std::uint8_t>& other);
+    bool readWhole;
   } cases[] = {
-      {"compressed with bzip2", [](auto& e, auto&, auto&) { e.method = 12; }},
-      {"compressed with LZMA", [](auto& e, auto&, auto&) { e.method = 14, e.flags = 2; }},
-      {"encrypted", [](auto& e, auto&, auto&) { e.flags = 1; }},
-      {"fail their checksum", [](auto& e, auto&, auto&) { e.crc ^= 1; }},
-      {"packed bytes are damaged", [](auto& e, auto& d, auto&) { e = d, e.payload[0] |= 0x06; }},
+      {"compressed with bzip2", [](auto& e, auto&, auto&) { e.method = 12; }, false},
+      {"compressed with LZMA", [](auto& e, auto&, auto&) { e.method = 14, e.flags = 2; }, false},
+      {"encrypted", [](auto& e, auto&, auto&) { e.flags = 1; }, false},
+      {"fail their checksum", [](auto& e, auto&, auto&) { e.crc ^= 1; }, true},
+      {"packed bytes are damaged", [](auto& e, auto& d, auto&) { e = d, e.payload[0] |= 0x06; }, false},
       {"not the file its name says",
-       [](auto& e, auto&, auto& o) { e = archive_test::storedEntry(e.name, o); }},
+       [](auto& e, auto&, auto& o) { e = archive_test::storedEntry(e.name, o); }, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.why);
@@ -539,6 +541,9 @@ TEST(ProjectLoad, AnAssetTheArchiveCannotGiveIsKeptWithItsReason) {
     EXPECT_EQ(1, obtest::countCode(l->diags, "asset-unreadable"));
     EXPECT_EQ(1u, l->diags.size()) << "the slot's warning alone says what becomes of the file";
     expectSavedAsStored(*l, original, entries[1].name, c.why);
+    const std::vector<std::uint8_t>& bytes = a.entries[1].payload;
+    EXPECT_EQ(l->pool.slots[0]->data->kept->bytesDigest,
+              c.readWhole ? ob::sha256Hex(bytes.data(), bytes.size()) : std::string());
 
     // The file itself beside it: the save holds it, not the kept copy, and
     // both slots play it when loaded again.

@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "document/project/kept_document.h"
 #include "editor/editor_clipboard.h"
 #include "editor/editor_context.h"
 #include "editor/undo_history.h"
@@ -33,6 +34,7 @@ class FakeEditorContext final : public EditorContext {
   ob::Project& project() override { return host_->project; }
   EngineHost& host() override { return *host_; }
   ob::SamplePool& samplePool() override { return host_->pool; }
+  ob::KeptDocument& keptDocument() override { return kept_; }
   EditorClipboard& clipboard() override { return clipboard_; }
   UndoHistory& undoHistory() override { return undo; }
   std::int32_t selectedPart() const override { return 0; }
@@ -74,6 +76,7 @@ class FakeEditorContext final : public EditorContext {
   }
   void refresh() override {}
   void benchChanged() override {}
+  void tellHost(std::string_view, StatusKind) override {}
 
   // The demo project, track 0, no step, nothing recorded.
   void reset() {
@@ -105,6 +108,7 @@ class FakeEditorContext final : public EditorContext {
 
  private:
   std::unique_ptr<EngineHost> host_;
+  ob::KeptDocument kept_;
   EditorClipboard clipboard_;
 };
 

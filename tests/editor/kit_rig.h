@@ -110,7 +110,9 @@ class KitRig : public ShellRig {
   }
   std::string kitName() { return root.pattern().kit.name; }
   std::string status() const { return browser.pendingStatus ? browser.pendingStatus->text : std::string(); }
-  bool statusIsError() const { return browser.pendingStatus && browser.pendingStatus->error; }
+  bool statusIsError() const {
+    return browser.pendingStatus && browser.pendingStatus->kind == StatusKind::Failed;
+  }
 
   TempHome home;
   fs::path library;

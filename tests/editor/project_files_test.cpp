@@ -370,6 +370,16 @@ TEST_F(ProjectFiles, AFailedSaveLeavesTheOldFile) {
   EXPECT_TRUE(rig.view().statusError());
   EXPECT_EQ(fileBytes(target), old);
   EXPECT_EQ(rig.view().revision(), revision);
+
+  // The host's log hears it once, as the editor says it, and a failed
+  // import on the samples page too.
+  EXPECT_EQ(rig.view().samplesPage().loadWav((folder / "gone.wav").string()), -1);
+  for (const std::string& said : {rig.view().statusText(), rig.view().samplesPage().message()}) {
+    int logged = 0;
+    for (const auto& line : rig.host.logLines)
+      logged += line.severity == CLAP_LOG_ERROR && line.text == "editor-status : " + said;
+    EXPECT_EQ(logged, 1) << said;
+  }
 }
 
 }  // namespace project_files_test
