@@ -15,16 +15,28 @@
 #include "document/diagnostics.h"
 #include "document/json/json_value.h"
 #include "document/json/json_write.h"
+#include "document/params/param_values.h"
 #include "engine/clock/step_rate.h"
 #include "engine/model/project.h"
 
 namespace obfuzz {
 
-inline bool sameList(const ob::ParamLock* a, int countA, const ob::ParamLock* b, int countB) {
+// The value as it plays: a parameter that selects a sample plays the slot
+// it names, which a note carries by the slot's id.
+inline float asPlayed(const ob::Sound* sound, int param, float value) {
+  const int kind = sound != nullptr ? ob::sampleParamKind(*sound, param) : 0;
+  if (kind == 0 || !std::isfinite(value)) return value;
+  return std::floor((kind == 1 ? value : std::clamp(value, 0.0f, 1.0f) * 63.0f) + 0.5f);
+}
+
+inline bool sameList(const ob::ParamLock* a, int countA, const ob::ParamLock* b, int countB,
+                     const ob::Sound* sound = nullptr) {
   const int n = std::min(countA, ob::kListCapacity);
   if (n != std::min(countB, ob::kListCapacity)) return false;
   for (int i = 0; i < n; ++i)
-    if (a[i].param != b[i].param || a[i].value != b[i].value) return false;
+    if (a[i].param != b[i].param ||
+        asPlayed(sound, a[i].param, a[i].value) != asPlayed(sound, b[i].param, b[i].value))
+      return false;
   return true;
 }
 
@@ -36,12 +48,15 @@ inline float swingOf(const ob::Pattern& pattern, const ob::Track& track) {
 // Whether the step `placed` holds what a note of `step` carries.
 inline bool placedAsPlayed(const ob::Pattern& pattern, const ob::Track& track, const ob::Step& step,
                            const ob::Step& placed) {
+  const ob::Sound* sound = track.soundIndex >= 0 && track.soundIndex < ob::kMaxTracks
+                               ? &pattern.kit.sounds[track.soundIndex]
+                               : nullptr;
   const bool accented = pattern.accentAmount > 0.0f && pattern.accentEvery != 0;
   const bool tuned = track.chromatic != 0;
   return placed.active && (accented || step.count > 1 || placed.velocity == step.velocity) &&
          placed.micro == step.micro && placed.slide == step.slide &&
          placed.note == (tuned ? step.note : 60) &&
-         sameList(placed.locks, placed.lockCount, step.locks, step.lockCount) &&
+         sameList(placed.locks, placed.lockCount, step.locks, step.lockCount, sound) &&
          placed.panLocked == step.panLocked && (!step.panLocked || placed.panValue == step.panValue) &&
          placed.randVel == step.randVel && placed.randTime == step.randTime &&
          placed.randPan == step.randPan &&
@@ -60,14 +75,11 @@ inline bool retriggeredOnto(const ob::Track& track, int j) {
 }
 
 // Whether the notes of the saved document's audition, placed on the grid of
-// `project` (what a load of that document built), play what it plays; an
-// audition the save wrote back as `read` held it is the load's to judge.
-inline bool notesPlayTheGrid(const ob::JsonValue& read, const ob::JsonValue& saved,
-                             const ob::Project& project) {
+// `project` (what a load of that document built), play what it plays,
+// whether the save wrote them anew or back as its load read them.
+inline bool notesPlayTheGrid(const ob::JsonValue& saved, const ob::Project& project) {
   const ob::JsonValue* audition = saved.find("audition");
   if (audition == nullptr || !audition->isObject()) return true;
-  const ob::JsonValue* wasRead = read.isObject() ? read.find("audition") : nullptr;
-  if (wasRead != nullptr && ob::writeJson(*wasRead) == ob::writeJson(*audition)) return true;
   ob::JsonValue notesAlone = *audition;
   std::erase_if(notesAlone.members, [](const ob::JsonMember& m) { return m.key == "ext"; });
   std::unique_ptr<ob::Project> placed = std::make_unique<ob::Project>(project);

@@ -67,8 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!ob::readDocument(saved, *again, againPool, againKept, &error, &refound)) std::abort();
   const obfuzz::Loaded second{*again, obfuzz::samplesOf(againPool), againKept};
   if (!obfuzz::sameLoad(first, second) || !obfuzz::notesSayWhatPlays(second)) std::abort();
-  if (!obfuzz::notesPlayTheGrid(obfuzz::documentOf(ob::MemoryBytes(data, size)),
-                                obfuzz::documentOf(ob::MemoryBytes(saved.data(), saved.size())), *again))
+  if (!obfuzz::notesPlayTheGrid(obfuzz::documentOf(ob::MemoryBytes(saved.data(), saved.size())), *again))
     std::abort();
   if (ob::writeProjectDocument(*again, againPool, againKept) != saved) std::abort();
   return 0;

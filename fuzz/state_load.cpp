@@ -103,8 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!load(plugin, saved.data(), saved.size(), 4096)) std::abort();
   const obfuzz::Loaded second{eh.project, obfuzz::samplesOf(eh.pool), plugin.keptDocument};
   if (!obfuzz::sameLoad(first, second) || !obfuzz::notesSayWhatPlays(second)) std::abort();
-  if (!obfuzz::notesPlayTheGrid(obfuzz::documentOf(ob::MemoryBytes(data + offset, size - offset)),
-                                obfuzz::documentOf(ob::MemoryBytes(document.data(), document.size())),
+  if (!obfuzz::notesPlayTheGrid(obfuzz::documentOf(ob::MemoryBytes(document.data(), document.size())),
                                 eh.project))
     std::abort();
   std::vector<std::uint8_t> again;
