@@ -33,9 +33,9 @@ JsonShape sound() {
 }
 
 JsonShape voice() {
-  const JsonShape lfo = namedObject({"dest", "rate", "shape", "depth", "trig", "sync", "division"});
+  const JsonShape lfo = namedObject({"enabled", "dest", "rate", "shape", "depth", "trig", "sync", "division"});
   const JsonShape env =
-      namedObject({"dest", "attack", "hold", "decay", "depth", "sync", "attackDivision", "decayDivision"});
+      namedObject({"enabled", "dest", "attack", "hold", "decay", "depth", "sync", "attackDivision", "decayDivision"});
   return namedObject({"order", "sound", "gain", "pan", "swing", "chromatic", "rate", "choke", "muted"},
                      {{"lfos", object({{"lfo1", lfo}, {"lfo2", lfo}})},
                       {"modEnvs", object({{"env1", env}, {"env2", env}})},

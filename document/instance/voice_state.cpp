@@ -39,8 +39,21 @@ int machineOf(const Project& project, const Track& track) {
   return kMachineDrum;
 }
 
+// A modulator switched off keeps its settings through a save, marked so;
+// one without the mark is on, as every earlier save wrote it.
+std::uint8_t readEnabled(const JsonValue& modulator) {
+  const JsonValue* v = modulator.find("enabled");
+  return v != nullptr && v->isBool() && !v->boolean ? 0 : 1;
+}
+
+// Written when on, or when off with settings of its own to come back to.
+template <class Modulator>
+bool written(const Modulator& modulator) {
+  return modulator.enabled != 0 || !(modulator == Modulator{});
+}
+
 void readLfo(const JsonValue& lfo, Lfo& out, int dest) {
-  out.enabled = 1;
+  out.enabled = readEnabled(lfo);
   out.dest = static_cast<std::uint8_t>(dest);
   readFloat(lfo, "rate", out.rate);
   out.shape = readWord(lfo, "shape", kShapes, 6);
@@ -51,7 +64,7 @@ void readLfo(const JsonValue& lfo, Lfo& out, int dest) {
 }
 
 void readEnv(const JsonValue& env, ModEnv& out, int dest) {
-  out.enabled = 1;
+  out.enabled = readEnabled(env);
   out.dest = static_cast<std::uint8_t>(dest);
   readFloat(env, "attack", out.attack);
   readFloat(env, "hold", out.hold);
@@ -63,6 +76,14 @@ void readEnv(const JsonValue& env, ModEnv& out, int dest) {
 }
 
 JsonValue paramKey(int machine, int index) { return makeJsonString(paramInfo(machine, index).id); }
+
+template <class Modulator>
+JsonValue modulatorStart(const Modulator& modulator, int machine) {
+  JsonValue o = makeJsonObject();
+  if (modulator.enabled == 0) o.members.push_back({"enabled", makeJsonBool(false)});
+  o.members.push_back({"dest", paramKey(machine, modulator.dest)});
+  return o;
+}
 
 const char* wordOr(const char* const* words, int count, int index) {
   return index >= 0 && index < count ? words[index] : words[0];
@@ -170,9 +191,8 @@ JsonValue writeVoice(const Project& project, int trackIndex) {
   JsonValue lfos = makeJsonObject();
   for (int i = 0; i < 2; ++i) {
     const Lfo& l = track.lfos[i];
-    if (l.enabled == 0) continue;
-    JsonValue o = makeJsonObject();
-    o.members.push_back({"dest", paramKey(machine, l.dest)});
+    if (!written(l)) continue;
+    JsonValue o = modulatorStart(l, machine);
     o.members.push_back({"rate", makeJsonNumber(l.rate)});
     o.members.push_back({"shape", makeJsonString(wordOr(kShapes, 6, l.shape))});
     o.members.push_back({"depth", makeJsonNumber(l.depth)});
@@ -188,9 +208,8 @@ JsonValue writeVoice(const Project& project, int trackIndex) {
   JsonValue envs = makeJsonObject();
   for (int i = 0; i < 2; ++i) {
     const ModEnv& e = track.modEnvs[i];
-    if (e.enabled == 0) continue;
-    JsonValue o = makeJsonObject();
-    o.members.push_back({"dest", paramKey(machine, e.dest)});
+    if (!written(e)) continue;
+    JsonValue o = modulatorStart(e, machine);
     o.members.push_back({"attack", makeJsonNumber(e.attack)});
     o.members.push_back({"hold", makeJsonNumber(e.hold)});
     o.members.push_back({"decay", makeJsonNumber(e.decay)});

@@ -70,6 +70,8 @@ struct Lfo {
   std::uint8_t trig = 0;   // mode 0..4 free, trig, hold, one, half
   std::uint8_t sync = 0;
   std::uint8_t rateDiv = 5;  // tempo division 0..9
+
+  bool operator==(const Lfo&) const = default;
 };
 
 struct ModEnv {
@@ -82,6 +84,8 @@ struct ModEnv {
   std::uint8_t sync = 0;
   std::uint8_t atkDiv = 2;
   std::uint8_t decDiv = 5;
+
+  bool operator==(const ModEnv&) const = default;
 };
 
 struct Track {

@@ -144,6 +144,20 @@ TEST(InstanceVoices, LfosAndEnvelopes) {
   EXPECT_EQ(p->patterns[0].tracks[1].lfos[0].dest, findParamIndex(kMachineDrum, "res_tune"));
   EXPECT_EQ(p->patterns[0].tracks[1].lfos[0].shape, 0);
   EXPECT_EQ(p->patterns[0].tracks[1].lfos[0].trig, 0);
+
+  // Switched off, a modulator keeps its settings through a save and stays off.
+  auto set = twoTracks();
+  Track& off = set->patterns[0].tracks[0];
+  off.lfos[1].rate = 3.0f;
+  off.lfos[1].dest = static_cast<std::uint8_t>(findParamIndex(kMachineVa, "cutoff"));
+  off.modEnvs[0].decay = 1.5f;
+  auto back = twoTracks();
+  Diagnostics d3;
+  readVoice(writeVoice(*set, 0), *back, 0, d3, "/x");
+  EXPECT_TRUE(d3.empty());
+  const Track& read = back->patterns[0].tracks[0];
+  EXPECT_TRUE(read.lfos[0] == Lfo{} && read.lfos[1] == off.lfos[1]);
+  EXPECT_TRUE(read.modEnvs[0] == off.modEnvs[0] && read.modEnvs[1] == ModEnv{});
 }
 
 TEST(InstanceVoices, SyncDecidesTheDivisionMembers) {
