@@ -281,23 +281,58 @@ bool notesArePlayed(const JsonValue& loaded, const GridNotes& grid) {
   return true;
 }
 
-// The loaded audition with the notes its grid plays in place of its own:
-// all else goes back as it was read (the grid too, with what its load kept
-// unplayed), the fingerprint beside the grid is that of the new notes, and
-// the extensions they use are declared.
-JsonValue withNotesPlayed(const JsonValue& loaded, const GridNotes& grid) {
-  JsonValue audition = makeJsonObject();
+// Whether the swing entries of a loaded audition give the swing its grid
+// plays, as a load that placed its notes would take them.
+bool swingIsPlayed(const JsonValue& loaded, const Project& project, const SampleSlotTable& samples) {
+  JsonValue entries = makeJsonObject();
   for (const JsonMember& m : loaded.members)
-    audition.members.push_back(m.key == "notes" ? JsonMember{m.key, JsonValue{}} : m);
-  WrittenNotes notes = writeNotes(grid, &loaded);
-  audition.set("notes", std::move(notes.text));
-  JsonValue* groove = grooveIn(audition);
-  if (JsonValue* print = groove->find("notes"))
-    *print = makeJsonString(notes.fingerprint);
-  else
-    groove->members.insert(groove->members.begin(), JsonMember{"notes", makeJsonString(notes.fingerprint)});
+    if (m.key != "notes" && m.key != "ext") entries.members.push_back(m);
+  std::unique_ptr<Project> placed = makeProject();
+  *placed = project;
+  Diagnostics unused = Diagnostics::dropping();
+  readAudition(entries, *placed, samples, unused, "/audition");
+  const Pattern& is = placed->patterns[0];
+  const Pattern& was = project.patterns[0];
+  const auto swingOf = [](const Pattern& pattern, int t) {
+    return pattern.tracks[t].swing >= 0.0f ? pattern.tracks[t].swing : pattern.swing;
+  };
+  for (int t = 0; t < std::min<int>(was.numTracks, kMaxTracks); ++t)
+    if (swingOf(is, t) != swingOf(was, t)) return false;
+  return is.swing == was.swing;
+}
+
+// The loaded audition with the notes and the swing entries its grid plays
+// in place of its own where they differ: all else goes back as it was read
+// (the grid too, with what its load kept unplayed), the fingerprint beside
+// the grid is that of the notes, and the extensions they use are declared.
+JsonValue withGridPlayed(const JsonValue& loaded, const AuditionFrame& played, bool notesPlayed,
+                         bool swingPlayed) {
+  JsonValue audition = makeJsonObject();
+  const JsonValue* swing = swingPlayed ? nullptr : played.clip.find("swing");
+  for (const JsonMember& m : loaded.members) {
+    if (m.key == "swing" && !swingPlayed) continue;  // set below, in its place
+    audition.members.push_back(m.key == "notes" && !notesPlayed ? JsonMember{m.key, JsonValue{}} : m);
+  }
   clip::ExtensionUse use;
-  for (const clip::Note& n : grid.stepNotes) use.add(n);
+  if (swing != nullptr) {
+    const auto at = std::find_if(loaded.members.begin(), loaded.members.end(),
+                                 [](const JsonMember& m) { return m.key == "swing"; });
+    const auto place = at == loaded.members.end()
+                           ? audition.members.end()
+                           : audition.members.begin() + (at - loaded.members.begin());
+    audition.members.insert(place, JsonMember{"swing", *swing});
+    for (const JsonValue& entry : swing->elements) use.voices = use.voices || entry.find("voice") != nullptr;
+  }
+  if (!notesPlayed) {
+    WrittenNotes notes = writeNotes(played.notes, &loaded);
+    audition.set("notes", std::move(notes.text));
+    JsonValue* groove = grooveIn(audition);
+    if (JsonValue* print = groove->find("notes"))
+      *print = makeJsonString(notes.fingerprint);
+    else
+      groove->members.insert(groove->members.begin(), JsonMember{"notes", makeJsonString(notes.fingerprint)});
+    for (const clip::Note& n : played.notes.stepNotes) use.add(n);
+  }
   JsonValue* declared = audition.find("extensions");
   if (declared == nullptr) {
     audition.set("extensions", makeJsonArray());
@@ -342,8 +377,11 @@ std::optional<JsonValue> auditionAnew(const Project& project, const SampleSlotTa
     if (!removed && writeSame(mine, frameOf(*asLoaded, samples, &loaded), &loaded)) {
       // It plays what the project plays. Where its grid played in place of
       // its notes, they must say what it plays too.
-      if (!gridRead || notesArePlayed(loaded, mine.notes)) return std::nullopt;
-      return withNotesPlayed(loaded, mine.notes);
+      if (!gridRead) return std::nullopt;
+      const bool notesPlayed = notesArePlayed(loaded, mine.notes);
+      const bool swingPlayed = swingIsPlayed(loaded, project, samples);
+      if (notesPlayed && swingPlayed) return std::nullopt;
+      return withGridPlayed(loaded, mine, notesPlayed, swingPlayed);
     }
   }
   JsonValue written = completed(std::move(mine), &loaded);
@@ -365,6 +403,10 @@ JsonValue auditionToWrite(const Project& project, const SampleSlotTable& samples
 bool auditionNotesArePlayed(const JsonValue& audition, const Project& project,
                             const SampleSlotTable& samples) {
   return notesArePlayed(audition, gridNotesOf(project, samples));
+}
+
+bool auditionSwingIsPlayed(const JsonValue& audition, const Project& project, const SampleSlotTable& samples) {
+  return swingIsPlayed(audition, project, samples);
 }
 
 JsonValue auditionBeside(const Project& project, const SampleSlotTable& samples) {

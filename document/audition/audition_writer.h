@@ -43,6 +43,8 @@ std::optional<JsonValue> auditionAnew(const Project& project, const SampleSlotTa
 // notes the project's pattern plays, and no other.
 bool auditionNotesArePlayed(const JsonValue& audition, const Project& project,
                             const SampleSlotTable& samples);
+// Whether its swing entries give the swing the project's pattern plays.
+bool auditionSwingIsPlayed(const JsonValue& audition, const Project& project, const SampleSlotTable& samples);
 
 // The audition of the pattern that a load compares the loaded audition
 // with: stand-ins in place of its notes, its grid and its lists of points

@@ -293,6 +293,10 @@ bool readInstanceState(const JsonValue& document, Project& project, std::vector<
     diagnostics.note("audition-notes-unplayed", "/audition/notes",
                      "The notes beside the step grid are not the ones it plays; the grid plays, and a save "
                      "writes its notes in their place");
+  if (gridRead && !auditionSwingIsPlayed(*env->audition, *fresh, fresh->samples))
+    diagnostics.note("audition-swing-unplayed", "/audition/swing",
+                     "The swing entries beside the step grid are not the swing it plays; the grid plays, and "
+                     "a save writes its swing in their place");
   project = *fresh;
   return true;
 }

@@ -9,6 +9,7 @@
 #include "document/json/json_number.h"
 #include "document/json/json_seen_keys.h"
 #include "document/reading/json_pointer.h"
+#include "engine/model/utf8_text.h"
 
 namespace ob {
 namespace {
@@ -193,8 +194,11 @@ bool readObject(Pass& r, JsonValue* v, const JsonShape* shape, bool build) {
     skipBlanks(p);
     if (p.pos >= p.text.size() || p.text[p.pos] != ':') return fail(p, "expected ':'");
     ++p.pos;
-    if (!seen.insert(key, keyAt)) {
-      p.error = "duplicate key \"" + key + "\"";
+    // As written: bytes that are no UTF-8 are spelled U+FFFD.
+    const std::string mended = isValidUtf8(key) ? std::string() : mendedUtf8(key);
+    const std::string_view spelled = mended.empty() ? std::string_view(key) : std::string_view(mended);
+    if (!seen.insert(spelled, keyAt)) {
+      p.error = "duplicate key \"" + std::string(spelled) + "\"";
       return false;
     }
     const JsonShape* member = build && shape != nullptr ? shape->member(key) : nullptr;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "document/json/json_lex.h"
+#include "engine/model/utf8_text.h"
 
 namespace ob {
 
@@ -11,7 +12,7 @@ bool JsonSeenKeys::same(const Key& seen, std::string_view key) const {
   std::string text;
   std::size_t pos = seen.at;
   readJsonString(text_, pos, text);  // read before, so it reads again
-  return text == key;
+  return (isValidUtf8(text) ? text : mendedUtf8(text)) == key;
 }
 
 bool JsonSeenKeys::inTable(const Key& key, std::string_view text) const {

@@ -2,7 +2,9 @@
 // The keys of one object as the parser reads them, to refuse one said twice.
 // Members kept as text are never stored, so a key is held as its hash and
 // where its text starts, and a hash met again is settled by reading both
-// texts: a few words a key, whatever the key.
+// texts: a few words a key, whatever the key. Keys are compared as a
+// writer spells them, bytes that are no UTF-8 as U+FFFD: two that differ
+// only there would be written as one key twice.
 
 #include <cstddef>
 #include <cstdint>
@@ -15,8 +17,8 @@ class JsonSeenKeys {
  public:
   explicit JsonSeenKeys(std::string_view text) : text_(text) {}
 
-  // False when this object had the key already; `at` is where its opening
-  // quote stands in the text.
+  // False when this object had the key already; `key` is as a writer
+  // spells it (mendedUtf8), `at` is where its opening quote stands.
   bool insert(std::string_view key, std::size_t at);
 
  private:

@@ -79,6 +79,8 @@ TEST(JsonParse, DuplicateKeyIsFoundBeforeTheSecondValue) {
   EXPECT_EQ(parseError("{\"k\":1,\"k\":tru}"), "duplicate key \"k\"");
   // Keys compare after unescaping.
   EXPECT_EQ(parseError("{\"a\":1,\"\\u0061\":2}"), "duplicate key \"a\"");
+  // And as written: bytes that are no UTF-8 are written alike, as U+FFFD.
+  EXPECT_EQ(parseError("{\"a\\ud800\":1,\"a\xFF\":3}"), "duplicate key \"a\xEF\xBF\xBD\"");
   // Same key in different objects is fine.
   parseOk("{\"a\":{\"a\":1},\"b\":{\"a\":2}}");
 }
@@ -90,6 +92,7 @@ TEST(JsonParse, DuplicateKeyInLargeObject) {
   EXPECT_EQ(v.members.size(), 100u);
   EXPECT_EQ(parseError(doc + "\"k17\":0}"), "duplicate key \"k17\"");
   EXPECT_EQ(parseError(doc + "\"k99\":0}"), "duplicate key \"k99\"");
+  EXPECT_EQ(parseError(doc + "\"k\xD3\":0,\"k\xFF\":0}"), "duplicate key \"k\xEF\xBF\xBD\"");
 }
 
 TEST(JsonParse, NestingLimit) {

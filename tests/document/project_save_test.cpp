@@ -181,11 +181,14 @@ TEST_F(ProjectSave, AnAuditionSavesAsItLoadedOrAsEdited) {
     // which the load says.
     bool notesPlayed = false;
     std::vector<std::string> kept = {}, gone = {};
+    // Likewise for swing entries that do not give the swing its grid plays.
+    bool swingPlayed = false;
   } cases[] = {
       {"a lock", replaced("\"exc1_tone\": 0.34", "\"dxc1_tone\": 0.34"), nullptr, true},
       {"a random amount", replaced("\"exc1_tone\": 0.3,", "\"dxc1_tone\": 0.3,"), nullptr, true},
       {"a step its notes leave out", replaced(kickSteps, kickSteps + "\"2\": {\"velocity\": 90},"), nullptr,
        true},
+      {"swing", replaced("\"amount\": 0.53", "\"amount\": 5.53"), nullptr, false, {}, {}, true},
       {"notes", replaced("\"vel\": 0.5114960482740027", "\"vel\": 0.25"), nullptr},
       {"a note on no step", replaced("\"notes\": [", "\"notes\": [{\"at\": 0.1, \"voice\": \"v-kick\"},"),
        nullptr},
@@ -218,6 +221,7 @@ TEST_F(ProjectSave, AnAuditionSavesAsItLoadedOrAsEdited) {
     ob::Diagnostics said;
     ASSERT_TRUE(ob::readDocument(bytesOf(c.text), *project, loaded, loadedKept, &error, &said)) << error;
     EXPECT_EQ(obtest::countCode(said, "audition-notes-unplayed"), c.notesPlayed ? 1 : 0);
+    EXPECT_EQ(obtest::countCode(said, "audition-swing-unplayed"), c.swingPlayed ? 1 : 0);
     if (c.edit) c.edit(*project);
     const auto saved = ob::writeProjectDocument(*project, loaded, loadedKept);
     for (const std::string& text : c.kept) EXPECT_NE(textOf(saved).find(text), std::string::npos) << text;
@@ -231,6 +235,11 @@ TEST_F(ProjectSave, AnAuditionSavesAsItLoadedOrAsEdited) {
         audition.set("notes", {});
         audition.find("ext")->find("com.orbitrane.steps/1")->set("notes", {});
       }
+    }
+    if (c.swingPlayed) {
+      const ob::JsonValue played = ob::writeAudition(*project, project->samples);
+      EXPECT_EQ(ob::writeJson(*is.find("audition")->find("swing")), ob::writeJson(*played.find("swing")));
+      for (ob::JsonValue* document : {&was, &is}) document->find("audition")->set("swing", {});
     }
     if (!c.edit) {
       EXPECT_EQ(ob::writeJson(was), ob::writeJson(is));
