@@ -33,12 +33,14 @@ JsonShape sound() {
 }
 
 JsonShape voice() {
-  const JsonShape lfo = namedObject({"enabled", "dest", "rate", "shape", "depth", "trig", "sync", "division"});
+  const JsonShape lfo = namedObject({"dest", "rate", "shape", "depth", "trig", "sync", "division"});
   const JsonShape env =
-      namedObject({"enabled", "dest", "attack", "hold", "decay", "depth", "sync", "attackDivision", "decayDivision"});
+      namedObject({"dest", "attack", "hold", "decay", "depth", "sync", "attackDivision", "decayDivision"});
   return namedObject({"order", "sound", "gain", "pan", "swing", "chromatic", "rate", "choke", "muted"},
                      {{"lfos", object({{"lfo1", lfo}, {"lfo2", lfo}})},
+                      {"lfosOff", object({{"lfo1", lfo}, {"lfo2", lfo}})},
                       {"modEnvs", object({{"env1", env}, {"env2", env}})},
+                      {"modEnvsOff", object({{"env1", env}, {"env2", env}})},
                       {"breathe", scalars()}});
 }
 

@@ -39,21 +39,14 @@ int machineOf(const Project& project, const Track& track) {
   return kMachineDrum;
 }
 
-// A modulator switched off keeps its settings through a save, marked so;
-// one without the mark is on, as every earlier save wrote it.
-std::uint8_t readEnabled(const JsonValue& modulator) {
-  const JsonValue* v = modulator.find("enabled");
-  return v != nullptr && v->isBool() && !v->boolean ? 0 : 1;
-}
-
 // Written when on, or when off with settings of its own to come back to.
 template <class Modulator>
-bool written(const Modulator& modulator) {
-  return modulator.enabled != 0 || !(modulator == Modulator{});
+bool written(const Modulator& modulator, bool on) {
+  return (modulator.enabled != 0) == on && (on || !(modulator == Modulator{}));
 }
 
-void readLfo(const JsonValue& lfo, Lfo& out, int dest) {
-  out.enabled = readEnabled(lfo);
+void readLfo(const JsonValue& lfo, Lfo& out, int dest, bool on) {
+  out.enabled = on ? 1 : 0;
   out.dest = static_cast<std::uint8_t>(dest);
   readFloat(lfo, "rate", out.rate);
   out.shape = readWord(lfo, "shape", kShapes, 6);
@@ -63,8 +56,8 @@ void readLfo(const JsonValue& lfo, Lfo& out, int dest) {
   out.rateDiv = static_cast<std::uint8_t>(readDivision(lfo.find("division"), 5));
 }
 
-void readEnv(const JsonValue& env, ModEnv& out, int dest) {
-  out.enabled = readEnabled(env);
+void readEnv(const JsonValue& env, ModEnv& out, int dest, bool on) {
+  out.enabled = on ? 1 : 0;
   out.dest = static_cast<std::uint8_t>(dest);
   readFloat(env, "attack", out.attack);
   readFloat(env, "hold", out.hold);
@@ -77,12 +70,49 @@ void readEnv(const JsonValue& env, ModEnv& out, int dest) {
 
 JsonValue paramKey(int machine, int index) { return makeJsonString(paramInfo(machine, index).id); }
 
-template <class Modulator>
-JsonValue modulatorStart(const Modulator& modulator, int machine) {
-  JsonValue o = makeJsonObject();
-  if (modulator.enabled == 0) o.members.push_back({"enabled", makeJsonBool(false)});
-  o.members.push_back({"dest", paramKey(machine, modulator.dest)});
-  return o;
+// The list a voice holds its modulators of one kind in ("lfos" and "lfo1",
+// "lfo2"), and the one of those switched off: older builds keep that one
+// unread, as they would play what sits in the first.
+struct ModulatorList {
+  const char* key;
+  const char* offKey;
+  const char* each;
+};
+constexpr ModulatorList kLfoList{"lfos", "lfosOff", "lfo"};
+constexpr ModulatorList kEnvList{"modEnvs", "modEnvsOff", "env"};
+
+template <class Modulator, class Read>
+void readModulators(const JsonValue& voice, const ModulatorList& list, Modulator (&out)[2], int machine,
+                    Diagnostics& diagnostics, const std::string& base, Read read) {
+  for (const bool on : {true, false}) {
+    const char* key = on ? list.key : list.offKey;
+    const JsonValue* all = voice.find(key);
+    if (all == nullptr || !all->isObject()) continue;
+    for (int i = 0; i < 2; ++i) {
+      const std::string name = list.each + std::to_string(i + 1);
+      const JsonValue* one = all->find(name);
+      if (one == nullptr || !one->isObject() || (!on && out[i].enabled != 0)) continue;
+      const int dest = findParamOrWarn(one->find("dest"), machine, diagnostics,
+                                       base + "/" + key + "/" + name + "/dest");
+      if (dest >= 0) read(*one, out[i], dest, on);
+    }
+  }
+}
+
+template <class Modulator, class Write>
+void writeModulators(JsonValue& voice, const ModulatorList& list, const Modulator (&from)[2], int machine,
+                     Write write) {
+  for (const bool on : {true, false}) {
+    JsonValue all = makeJsonObject();
+    for (int i = 0; i < 2; ++i) {
+      if (!written(from[i], on)) continue;
+      JsonValue o = makeJsonObject();
+      o.members.push_back({"dest", paramKey(machine, from[i].dest)});
+      write(from[i], o);
+      all.members.push_back({list.each + std::to_string(i + 1), std::move(o)});
+    }
+    if (!all.members.empty()) voice.members.push_back({on ? list.key : list.offKey, std::move(all)});
+  }
 }
 
 const char* wordOr(const char* const* words, int count, int index) {
@@ -130,26 +160,8 @@ void readVoice(const JsonValue& voice, Project& project, int trackIndex, Diagnos
   if (isTrue(voice, "muted"))
     pattern.muteMask = static_cast<std::uint8_t>(pattern.muteMask | (1u << trackIndex));
 
-  if (const JsonValue* lfos = voice.find("lfos"); lfos != nullptr && lfos->isObject()) {
-    for (int i = 0; i < 2; ++i) {
-      const std::string name = "lfo" + std::to_string(i + 1);
-      const JsonValue* lfo = lfos->find(name);
-      if (lfo == nullptr || !lfo->isObject()) continue;
-      const int dest =
-          findParamOrWarn(lfo->find("dest"), machine, diagnostics, base + "/lfos/" + name + "/dest");
-      if (dest >= 0) readLfo(*lfo, track.lfos[i], dest);
-    }
-  }
-  if (const JsonValue* envs = voice.find("modEnvs"); envs != nullptr && envs->isObject()) {
-    for (int i = 0; i < 2; ++i) {
-      const std::string name = "env" + std::to_string(i + 1);
-      const JsonValue* env = envs->find(name);
-      if (env == nullptr || !env->isObject()) continue;
-      const int dest =
-          findParamOrWarn(env->find("dest"), machine, diagnostics, base + "/modEnvs/" + name + "/dest");
-      if (dest >= 0) readEnv(*env, track.modEnvs[i], dest);
-    }
-  }
+  readModulators(voice, kLfoList, track.lfos, machine, diagnostics, base, readLfo);
+  readModulators(voice, kEnvList, track.modEnvs, machine, diagnostics, base, readEnv);
   if (const JsonValue* breathe = voice.find("breathe"); breathe != nullptr && breathe->isObject()) {
     for (const JsonMember& m : breathe->members) {
       const int index = findParamIndex(machine, m.key);
@@ -188,11 +200,9 @@ JsonValue writeVoice(const Project& project, int trackIndex) {
   if (track.chokeGroup < kNoChokeGroup) add("choke", makeJsonDouble(track.chokeGroup));
   if ((pattern.muteMask >> trackIndex) & 1u) add("muted", makeJsonBool(true));
 
-  JsonValue lfos = makeJsonObject();
-  for (int i = 0; i < 2; ++i) {
-    const Lfo& l = track.lfos[i];
-    if (!written(l)) continue;
-    JsonValue o = modulatorStart(l, machine);
+  // An LFO or envelope switched off goes to its own list, so that one
+  // switched on again has what was set for it.
+  writeModulators(out, kLfoList, track.lfos, machine, [](const Lfo& l, JsonValue& o) {
     o.members.push_back({"rate", makeJsonNumber(l.rate)});
     o.members.push_back({"shape", makeJsonString(wordOr(kShapes, 6, l.shape))});
     o.members.push_back({"depth", makeJsonNumber(l.depth)});
@@ -201,15 +211,8 @@ JsonValue writeVoice(const Project& project, int trackIndex) {
       o.members.push_back({"sync", makeJsonBool(true)});
       o.members.push_back({"division", writeDivision(l.rateDiv)});
     }
-    lfos.members.push_back({"lfo" + std::to_string(i + 1), std::move(o)});
-  }
-  if (!lfos.members.empty()) add("lfos", std::move(lfos));
-
-  JsonValue envs = makeJsonObject();
-  for (int i = 0; i < 2; ++i) {
-    const ModEnv& e = track.modEnvs[i];
-    if (!written(e)) continue;
-    JsonValue o = modulatorStart(e, machine);
+  });
+  writeModulators(out, kEnvList, track.modEnvs, machine, [](const ModEnv& e, JsonValue& o) {
     o.members.push_back({"attack", makeJsonNumber(e.attack)});
     o.members.push_back({"hold", makeJsonNumber(e.hold)});
     o.members.push_back({"decay", makeJsonNumber(e.decay)});
@@ -219,9 +222,7 @@ JsonValue writeVoice(const Project& project, int trackIndex) {
       o.members.push_back({"attackDivision", writeDivision(e.atkDiv)});
       o.members.push_back({"decayDivision", writeDivision(e.decDiv)});
     }
-    envs.members.push_back({"env" + std::to_string(i + 1), std::move(o)});
-  }
-  if (!envs.members.empty()) add("modEnvs", std::move(envs));
+  });
 
   const int rands = track.trackRandCount < kListCapacity ? track.trackRandCount : kListCapacity;
   if (rands > 0) {
