@@ -150,12 +150,18 @@ JsonValue writeGroove(const Project& project, const SampleSlotTable& samples) {
     const Sound& sound = auditionTrackSound(project, t);
     JsonValue voice = makeJsonObject();
     voice.set("length", wholeNumber(track.length));
+    // A step switched off keeps what was set for it, to come back with it
+    // when switched on: in a list of its own, which an older build keeps
+    // unread rather than playing it.
     JsonValue steps = makeJsonObject();
+    JsonValue off = makeJsonObject();
     for (int s = 0; s < kStepsPerTrack; ++s) {
-      if (!track.steps[s].active) continue;
-      steps.set(formatUnsigned(static_cast<std::uint64_t>(s)), writeStep(track.steps[s], sound, samples));
+      const Step& step = track.steps[s];
+      if (!step.active && step == Step{}) continue;
+      (step.active ? steps : off).set(formatUnsigned(static_cast<std::uint64_t>(s)), writeStep(step, sound, samples));
     }
     voice.set("steps", std::move(steps));
+    if (!off.members.empty()) voice.set(kStepsOffKey, std::move(off));
     voices.set(idText(track.id), std::move(voice));
   }
   out.set("voices", std::move(voices));
@@ -273,18 +279,26 @@ void readGroove(const JsonValue& groove, Project& project, const SampleSlotTable
     Track& track = pattern.tracks[t];
     track.length =
         static_cast<std::uint16_t>(roundClamp(numberMember(voice.value, "length").value_or(16.0), 1, 16, 16));
-    const JsonValue* steps = voice.value.find("steps");
-    if (steps == nullptr || !steps->isObject()) continue;
     const Sound& sound = auditionTrackSound(project, t);
-    const std::string stepsPath = memberPath(voicePath, "steps");
-    for (const JsonMember& entry : steps->members) {
-      const std::string stepPath = memberPath(stepsPath, entry.key);
-      int s = 0;
-      if (!readStepKey(entry.key, s) || !entry.value.isObject()) {
-        diagnostics.warn("audition-step-unreadable", stepPath, "Not a step of the grid; kept but not played");
-        continue;
+    for (const bool on : {true, false}) {
+      const char* key = on ? "steps" : kStepsOffKey;
+      const JsonValue* steps = voice.value.find(key);
+      if (steps == nullptr || !steps->isObject()) continue;
+      const std::string stepsPath = memberPath(voicePath, key);
+      for (const JsonMember& entry : steps->members) {
+        const std::string stepPath = memberPath(stepsPath, entry.key);
+        int s = 0;
+        if (!readStepKey(entry.key, s) || !entry.value.isObject()) {
+          diagnostics.warn("audition-step-unreadable", stepPath, "Not a step of the grid; kept but not played");
+          continue;
+        }
+        if (on) {
+          readStep(entry.value, track.steps[s], sound, samples, diagnostics, stepPath);
+        } else if (!track.steps[s].active) {
+          readStep(entry.value, track.steps[s], sound, samples, diagnostics, stepPath);
+          track.steps[s].active = 0;
+        }
       }
-      readStep(entry.value, track.steps[s], sound, samples, diagnostics, stepPath);
     }
   }
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The exact step grid that an audition clip carries beside its notes, under
 // the clip's "ext" object: pattern length, swing, accent and every active
-// step of every voice, with its locks, random amounts and retrigs.
+// step of every voice, with its locks, random amounts and retrigs, and
+// apart from them the steps switched off that keep what was set for them.
 
 #include <string>
 #include <string_view>
@@ -15,6 +16,10 @@ namespace ob {
 
 inline constexpr const char* kStepsExtensionName = "com.orbitrane.steps";
 inline constexpr int kStepsExtensionVersion = 1;
+
+// The member of a voice of the grid beside "steps" holding the steps
+// switched off that keep something set for them.
+inline constexpr const char* kStepsOffKey = "stepsOff";
 
 // "com.orbitrane.steps/1": the member of the clip's "ext" holding the groove.
 std::string stepsExtensionKey();

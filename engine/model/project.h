@@ -37,6 +37,8 @@ inline constexpr int kChokeGroups = kMaxTracks;
 struct ParamLock {
   std::uint8_t param = kNoParam;  // combined parameter index 0..63
   float value = 0.0f;
+
+  bool operator==(const ParamLock&) const = default;
 };
 
 struct Step {
@@ -59,6 +61,8 @@ struct Step {
   float randPan = 0.0f;
   std::uint8_t panLocked = 0;
   float panValue = 0.0f;
+
+  bool operator==(const Step&) const = default;
 };
 
 struct Lfo {

@@ -458,7 +458,11 @@ TEST(ReadGroove, LocksAndRands) {
 TEST(ReadGroove, WrittenGrooveReadsBack) {
   auto p = demo();
   p->patterns[0].tracks[2].length = 9;
+  // A step switched off keeps what was set for it, out of the steps played.
+  ASSERT_TRUE(p->patterns[0].tracks[0].steps[0].active);
+  ob::applyEditCommand(*p, {ob::kEditToggleStep, 0, 0});
   const ob::JsonValue groove = ob::writeGroove(*p, p->samples);
+  EXPECT_EQ(groove.find("voices")->members[0].value.find("steps")->find("0"), nullptr);
   EXPECT_EQ(groove.members[0].key, "length");
   EXPECT_EQ(ob::writeJson(*groove.find("swing")), "56");
   EXPECT_EQ(ob::writeJson(*groove.find("accent")), R"({"amount":0.18,"every":4,"curve":0.6})");
