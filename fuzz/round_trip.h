@@ -26,6 +26,7 @@
 #include "document/audition/audition_groove.h"
 #include "document/audition/audition_reader.h"
 #include "document/audition/audition_writer.h"
+#include "document/audition/kept_notes.h"
 #include "document/audition/notes_fingerprint.h"
 #include "document/diagnostics.h"
 #include "document/instance/instance_shape.h"
@@ -382,7 +383,8 @@ inline bool sameLoad(const Loaded& first, const Loaded& again) {
 // Whether the audition a save wrote says what plays, as `again`, the load
 // of that save, read it: where the load took the grid saved beside the
 // notes and passed over them, the notes are those its pattern plays, as
-// written anew.
+// written anew, then any the grid says a save kept back, which place
+// nothing.
 inline bool notesSayWhatPlays(const Loaded& again) {
   ob::JsonValue audition;
   std::string error;
@@ -395,7 +397,26 @@ inline bool notesSayWhatPlays(const Loaded& again) {
   const ob::JsonValue* notes = audition.find("notes");
   const ob::JsonValue played = ob::writeAudition(again.project, again.project.samples);
   const ob::JsonValue* grid = played.find("ext")->find(ob::stepsExtensionKey());
-  return ob::notesFingerprint(notes != nullptr ? *notes : ob::makeJsonArray()) == grid->find("notes")->text;
+  ob::JsonValue all;
+  if (notes == nullptr || !ob::parseJson(ob::writeJson(*notes), all, error) || !all.isArray())
+    all = ob::makeJsonArray();
+  // The notes a save kept back unplayed end the list, as its grid says:
+  // the ones before say what plays, and they place what all of them do.
+  const std::size_t kept = ob::notesKeptBack(audition);
+  ob::JsonValue before = all;
+  before.elements.resize(all.elements.size() - kept);
+  if (ob::notesFingerprint(before) != grid->find("notes")->text) return false;
+  if (kept == 0) return true;
+  const auto placed = [&](const ob::JsonValue& list) {
+    ob::JsonValue alone = audition;
+    alone.set("ext", ob::JsonValue{});
+    alone.set("notes", list);
+    auto project = std::make_unique<ob::Project>(again.project);
+    ob::Diagnostics unsaid = ob::Diagnostics::dropping();
+    ob::readAudition(alone, *project, project->samples, unsaid, "/audition");
+    return project;
+  };
+  return sameProject(*placed(all), *placed(before));
 }
 
 }  // namespace obfuzz

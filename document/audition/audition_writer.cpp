@@ -8,6 +8,7 @@
 
 #include "document/audition/audition_groove.h"
 #include "document/audition/audition_reader.h"
+#include "document/audition/kept_notes.h"
 #include "document/audition/kept_unplayed.h"
 #include "document/audition/notes_fingerprint.h"
 #include "document/audition/track_rate.h"
@@ -146,6 +147,12 @@ struct GridNotes {
   std::vector<Hit> hits;
 
   JsonValue note(std::size_t i) const { return clip::writeNote(hitNote(stepNotes, hits[i])); }
+  std::vector<clip::Note> all() const {
+    std::vector<clip::Note> notes;
+    notes.reserve(hits.size());
+    for (const Hit& h : hits) notes.push_back(hitNote(stepNotes, h));
+    return notes;
+  }
 };
 
 // The notes the pattern plays over the clip's length.
@@ -216,8 +223,8 @@ struct WrittenNotes {
 };
 
 // Written a note at a time, each spelled as the note `spelled` (a loaded
-// audition) holds at its place.
-WrittenNotes writeNotes(const GridNotes& grid, const JsonValue* spelled) {
+// audition) holds at its place, then the notes kept from it unplayed.
+WrittenNotes writeNotes(const GridNotes& grid, const JsonValue* spelled, const std::vector<JsonValue>& kept) {
   NotesSpelledAs loaded(spelled, grid.hits.size());
   NotesFingerprint print;
   std::string text;
@@ -230,16 +237,23 @@ WrittenNotes writeNotes(const GridNotes& grid, const JsonValue* spelled) {
     if (i > 0) text += ',';
     text += writeJson(note);
   }
+  for (const JsonValue& note : kept) {
+    print.add(note);
+    if (text.size() > 1) text += ',';
+    text += writeJson(note);
+  }
   text += ']';
   return {makeJsonKept(JsonKind::Kept, std::move(text)), print.finish()};
 }
 
-// The frame with its notes, and their fingerprint in front of the grid.
-JsonValue completed(AuditionFrame frame, const JsonValue* spelled) {
-  WrittenNotes notes = writeNotes(frame.notes, spelled);
+// The frame with its notes (then those kept), and their fingerprint in
+// front of the grid.
+JsonValue completed(AuditionFrame frame, const JsonValue* spelled, const std::vector<JsonValue>& kept = {}) {
+  WrittenNotes notes = writeNotes(frame.notes, spelled, kept);
   frame.clip.set("notes", std::move(notes.text));
   JsonValue* groove = grooveIn(frame.clip);
   groove->members.insert(groove->members.begin(), JsonMember{"notes", makeJsonString(notes.fingerprint)});
+  markNotesKeptBack(*groove, kept.size());
   return std::move(frame.clip);
 }
 
@@ -261,13 +275,17 @@ bool writeSame(const AuditionFrame& a, const AuditionFrame& b, const JsonValue* 
 }
 
 // Whether the notes of a loaded audition say what its grid plays: one by
-// one, as a save writes them, the notes the grid plays, and no other.
-bool notesArePlayed(const JsonValue& loaded, const GridNotes& grid) {
+// one, as a save writes them, the notes the grid plays, and no other but
+// those an earlier save kept back after them, which take no step.
+bool notesArePlayed(const JsonValue& loaded, const GridNotes& grid, const Project& project,
+                    const SampleSlotTable& samples) {
   static const JsonValue kNoNotes = makeJsonArray();
   const JsonValue* notes = loaded.find("notes");
   if (notes != nullptr && !isJsonList(*notes)) return false;
   JsonElements elements(notes != nullptr ? *notes : kNoNotes);
-  if (elements.size() != grid.hits.size()) return false;
+  const std::size_t count = elements.size();
+  const std::size_t keptBack = notesKeptBack(loaded);
+  if (count != grid.hits.size() + keptBack) return false;
   CanonicalNote asLoaded, asPlayed;
   for (std::size_t i = 0; i < grid.hits.size(); ++i) {
     const JsonValue* note = elements.next();
@@ -278,7 +296,9 @@ bool notesArePlayed(const JsonValue& loaded, const GridNotes& grid) {
     const std::string* is = asPlayed.of(played);
     if (is == nullptr || *was != *is) return false;
   }
-  return true;
+  return keptBack == 0 ||
+         notesKeptUnplayed(loaded, true, grid.hits.size(), grid.all(), {}, project, samples).size() ==
+             keptBack;
 }
 
 // Whether the swing entries of a loaded audition give the swing its grid
@@ -302,11 +322,12 @@ bool swingIsPlayed(const JsonValue& loaded, const Project& project, const Sample
 }
 
 // The loaded audition with the notes and the swing entries its grid plays
-// in place of its own where they differ: all else goes back as it was read
-// (the grid too, with what its load kept unplayed), the fingerprint beside
-// the grid is that of the notes, and the extensions they use are declared.
+// in place of its own where they differ, the notes then those kept: all
+// else goes back as it was read (the grid too, with what its load kept
+// unplayed), the fingerprint beside the grid is that of the notes, and the
+// extensions they use are declared.
 JsonValue withGridPlayed(const JsonValue& loaded, const AuditionFrame& played, bool notesPlayed,
-                         bool swingPlayed) {
+                         bool swingPlayed, const std::vector<JsonValue>& kept) {
   JsonValue audition = makeJsonObject();
   const JsonValue* swing = swingPlayed ? nullptr : played.clip.find("swing");
   for (const JsonMember& m : loaded.members) {
@@ -324,13 +345,14 @@ JsonValue withGridPlayed(const JsonValue& loaded, const AuditionFrame& played, b
     for (const JsonValue& entry : swing->elements) use.voices = use.voices || entry.find("voice") != nullptr;
   }
   if (!notesPlayed) {
-    WrittenNotes notes = writeNotes(played.notes, &loaded);
+    WrittenNotes notes = writeNotes(played.notes, &loaded, kept);
     audition.set("notes", std::move(notes.text));
     JsonValue* groove = grooveIn(audition);
     if (JsonValue* print = groove->find("notes"))
       *print = makeJsonString(notes.fingerprint);
     else
       groove->members.insert(groove->members.begin(), JsonMember{"notes", makeJsonString(notes.fingerprint)});
+    markNotesKeptBack(*groove, kept.size());
     for (const clip::Note& n : played.notes.stepNotes) use.add(n);
   }
   JsonValue* declared = audition.find("extensions");
@@ -369,22 +391,28 @@ std::optional<JsonValue> auditionAnew(const Project& project, const SampleSlotTa
   const bool removed = std::any_of(voices.begin(), voices.end(),
                                    [&](const std::string& id) { return voiceIndexByName(project, id) < 0; });
   bool gridRead = false;
+  std::vector<JsonValue> kept;  // the notes its load left off the grid
   // What the loaded audition plays with this kit, asked as a load asks it.
   if (std::unique_ptr<Project> asLoaded = makeProject()) {
     *asLoaded = project;
     Diagnostics said = Diagnostics::dropping();  // when it was loaded
     gridRead = readAudition(loaded, *asLoaded, samples, said, "/audition");
-    if (!removed && writeSame(mine, frameOf(*asLoaded, samples, &loaded), &loaded)) {
-      // It plays what the project plays. Where its grid played in place of
-      // its notes, they must say what it plays too.
-      if (!gridRead) return std::nullopt;
-      const bool notesPlayed = notesArePlayed(loaded, mine.notes);
-      const bool swingPlayed = swingIsPlayed(loaded, project, samples);
-      if (notesPlayed && swingPlayed) return std::nullopt;
-      return withGridPlayed(loaded, mine, notesPlayed, swingPlayed);
+    const bool same = !removed && writeSame(mine, frameOf(*asLoaded, samples, &loaded), &loaded);
+    // It plays what the project plays. Where its grid played in place of
+    // its notes and swing entries, they must say what it plays too.
+    if (same && !gridRead) return std::nullopt;
+    const bool notesPlayed = same && notesArePlayed(loaded, mine.notes, project, samples);
+    const bool swingPlayed = same && swingIsPlayed(loaded, project, samples);
+    if (notesPlayed && swingPlayed) return std::nullopt;
+    if (!notesPlayed) {
+      // Where its grid was read, those an earlier save kept back end its list.
+      const JsonValue* notes = loaded.find("notes");
+      const std::size_t played = (notes != nullptr ? JsonElements(*notes).size() : 0) - notesKeptBack(loaded);
+      kept = notesKeptUnplayed(loaded, gridRead, played, mine.notes.all(), voices, project, samples);
     }
+    if (same) return withGridPlayed(loaded, mine, notesPlayed, swingPlayed, kept);
   }
-  JsonValue written = completed(std::move(mine), &loaded);
+  JsonValue written = completed(std::move(mine), &loaded, kept);
   // The grid spelled as loaded where it did not change, as the rest is.
   JsonValue* groove = grooveIn(written);
   if (const JsonValue* was = grooveIn(loaded); was != nullptr && groove != nullptr)
@@ -402,7 +430,7 @@ JsonValue auditionToWrite(const Project& project, const SampleSlotTable& samples
 
 bool auditionNotesArePlayed(const JsonValue& audition, const Project& project,
                             const SampleSlotTable& samples) {
-  return notesArePlayed(audition, gridNotesOf(project, samples));
+  return notesArePlayed(audition, gridNotesOf(project, samples), project, samples);
 }
 
 bool auditionSwingIsPlayed(const JsonValue& audition, const Project& project, const SampleSlotTable& samples) {

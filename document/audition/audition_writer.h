@@ -24,7 +24,8 @@ JsonValue writeAudition(const Project& project, const SampleSlotTable& samples);
 // the project's pattern plays with this kit, so that a load and a save
 // change nothing of it; else the audition of the pattern, its numbers
 // spelled as loaded where they did not change, with what the load kept
-// unplayed beside it (keepUnplayed): nothing that would play is carried
+// unplayed beside it (keepUnplayed) and the notes it left off the grid
+// after its own (notesKeptUnplayed): nothing that would play is carried
 // over from a loaded audition into a new one. One whose grid played in
 // place of its notes goes back with the notes the grid plays when its own
 // say otherwise, all else of it as read, so that what a save writes says

@@ -150,6 +150,7 @@ void keepInSteps(JsonValue& steps, JsonValue& loaded, const StepReading& reading
 // Written without an accent, the pattern's is the fresh one: one read as
 // that goes back.
 Kept accentKept(JsonMember& m) {
+  if (m.key == "unplayed") return std::nullopt;  // the written grid says it anew
   if (m.key != "accent") return every(m);
   static const Pattern kFresh;
   float amount = 0.0f, curve = kFresh.accentCurve;

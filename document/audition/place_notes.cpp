@@ -99,15 +99,15 @@ NotePlacer::NotePlacer(Project& project, const SampleSlotTable& samples, Diagnos
   for (Track& track : project_.patterns[0].tracks) initSteps(track.steps, kStepsPerTrack);
 }
 
-void NotePlacer::place(const clip::Note& note, std::size_t index) {
-  if (note.invalid) return;
+bool NotePlacer::place(const clip::Note& note, std::size_t index) {
+  if (note.invalid) return false;
   Pattern& pattern = project_.patterns[0];
   const std::string notePath = indexPath(notesPath_, index);
   const int t = note.voice.empty() ? -1 : voiceIndexByName(project_, note.voice);
   if (t < 0) {
     diagnostics_.warn("audition-note-not-placed", notePath,
                       "The note names no voice of this kit; kept but not played");
-    return;
+    return false;
   }
   Track& track = pattern.tracks[t];
   const double b = rateBeats(track.rate);
@@ -115,15 +115,16 @@ void NotePlacer::place(const clip::Note& note, std::size_t index) {
   if (!(std::fabs(s * b - note.at) <= kOnStep) || s < 0.0 || s > kStepsPerTrack - 1) {
     diagnostics_.warn("audition-note-not-placed", notePath,
                       "The note is not on a step of its voice's grid; kept but not played");
-    return;
+    return false;
   }
   Step& step = track.steps[static_cast<int>(s)];
   if (step.active) {
     diagnostics_.warn("audition-note-not-placed", notePath,
                       "Another note already holds this step; kept but not played");
-    return;
+    return false;
   }
   fillStep(note, step, auditionTrackSound(project_, t), samples_, b, diagnostics_, notePath);
+  return true;
 }
 
 void NotePlacer::finish(const clip::Clip& clip) {

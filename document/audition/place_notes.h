@@ -26,7 +26,8 @@ class NotePlacer {
  public:
   NotePlacer(Project& project, const SampleSlotTable& samples, Diagnostics& diagnostics,
              std::string_view path);
-  void place(const clip::Note& note, std::size_t index);
+  // Whether the note took a step; one that did not was said.
+  bool place(const clip::Note& note, std::size_t index);
   void finish(const clip::Clip& clip);
 
  private:

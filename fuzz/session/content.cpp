@@ -14,6 +14,7 @@
 #include "document/archive/deflate.h"
 #include "document/archive/sha256.h"
 #include "document/instance/instance_state.h"
+#include "document/json/json_parse.h"
 #include "document/json/json_write.h"
 #include "document/legacy/legacy_writer.h"
 #include "document/little_endian.h"
@@ -275,9 +276,41 @@ void nameEverything(ob::Project& project, bool tokens) {
   ob::copyText(pattern.name, kNameTokens[3].data());
 }
 
+// The audition's notes, then notes no load places on the grid: of a voice
+// the kit lacks, between steps, past every step, on a step a note already
+// holds, and one without a time. They change the notes' fingerprint, so the
+// load places the notes rather than reading the grid.
+void addUnplacedNotes(ob::JsonValue& document) {
+  ob::JsonValue* audition = document.find("audition");
+  const ob::JsonValue* written = audition != nullptr ? audition->find("notes") : nullptr;
+  ob::JsonValue notes;
+  std::string error;
+  if (written == nullptr || !ob::parseJson(ob::writeJson(*written), notes, error) || !notes.isArray()) return;
+  const std::string first = !notes.elements.empty() && notes.elements[0].find("voice") != nullptr
+                                ? notes.elements[0].find("voice")->text
+                                : std::string("none");
+  const auto note = [&](std::string voice, double at, double vel) {
+    ob::JsonValue n = ob::makeJsonObject();
+    if (at >= 0.0) n.set("at", ob::makeJsonDouble(at));
+    n.set("voice", ob::makeJsonString(std::move(voice)));
+    n.set("vel", ob::makeJsonDouble(vel));
+    notes.elements.push_back(std::move(n));
+  };
+  note("v-none-such", 0.5, 0.75);
+  note(first, 0.1003, 0.5);
+  note(first, 1000.0, 0.625);
+  if (!notes.elements.empty() && notes.elements[0].isObject()) {
+    ob::JsonValue again = notes.elements[0];
+    again.set("vel", ob::makeJsonDouble(0.375));
+    notes.elements.push_back(std::move(again));
+  }
+  note(first, -1.0, 0.25);
+  audition->set("notes", std::move(notes));
+}
+
 // The instance document's text: the project with its samples' references,
 // a member of another build where asked, the audition of another pattern
-// where asked, and the names put in.
+// or with notes no load places where asked, and the names put in.
 std::string instanceText(const ob::Project& project, const std::vector<std::string>& refs,
                          const Action& action) {
   ob::JsonValue document = ob::writeInstanceState(project, refs, 0, ob::kPluginVersionText, "");
@@ -297,6 +330,7 @@ std::string instanceText(const ob::Project& project, const std::vector<std::stri
     if (audition != nullptr && own != nullptr && audition->find("notes") != nullptr)
       own->set("notes", *audition->find("notes"));
   }
+  if (wordOf(action, "audition") == "unplaced") addUnplacedNotes(document);
   return ob::dumpJson(document);
 }
 

@@ -192,6 +192,14 @@ TEST_F(ProjectSave, AnAuditionSavesAsItLoadedOrAsEdited) {
       {"notes", replaced("\"vel\": 0.5114960482740027", "\"vel\": 0.25"), nullptr},
       {"a note on no step", replaced("\"notes\": [", "\"notes\": [{\"at\": 0.1, \"voice\": \"v-kick\"},"),
        nullptr},
+      {"notes on no step, then a step added",
+       replaced("\"notes\": [",
+                "\"notes\": [{\"at\": 0.1, \"voice\": \"v-kick\"}, {\"at\": 0, \"voice\": \"v-gone\"},"),
+       [](ob::Project& p) {
+         ob::applyEditCommand(p, {ob::kEditToggleStep, 0, 2});
+       },
+       false,
+       {"\"at\": 0.1,", "\"v-gone\""}},
       {"edited", written, [](ob::Project& p) { p.patterns[0].tracks[0].steps[0].velocity = 64; }},
       {"no tempo", ob::dumpJson(untimed), [](ob::Project& p) { p.patterns[0].bpm = 97.0f; }},
       {"kept, then a step added and one cleared",

@@ -1,0 +1,81 @@
+#include "document/audition/kept_notes.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <string_view>
+
+#include "document/audition/audition_groove.h"
+#include "document/audition/place_notes.h"
+#include "document/clip/clip_reader.h"
+#include "document/json/json_elements.h"
+
+namespace ob {
+namespace {
+
+constexpr std::string_view kKeptBack = "unplayed";
+
+}  // namespace
+
+std::size_t notesKeptBack(const JsonValue& audition) {
+  const JsonValue* ext = audition.isObject() ? audition.find("ext") : nullptr;
+  const JsonValue* groove = ext != nullptr && ext->isObject() ? ext->find(stepsExtensionKey()) : nullptr;
+  const JsonValue* count = groove != nullptr && groove->isObject() ? groove->find(kKeptBack) : nullptr;
+  const JsonValue* notes = audition.isObject() ? audition.find("notes") : nullptr;
+  if (count == nullptr || !count->isNumber() || notes == nullptr) return 0;
+  const double n = count->number;
+  const std::size_t held = JsonElements(*notes).size();
+  return n >= 1.0 && n <= static_cast<double>(held) && n == std::floor(n) ? static_cast<std::size_t>(n) : 0;
+}
+
+void markNotesKeptBack(JsonValue& groove, std::size_t count) {
+  if (!groove.isObject()) return;
+  std::erase_if(groove.members, [](const JsonMember& m) { return m.key == kKeptBack; });
+  if (count == 0) return;
+  const auto print = std::find_if(groove.members.begin(), groove.members.end(),
+                                  [](const JsonMember& m) { return m.key == "notes"; });
+  groove.members.insert(print == groove.members.end() ? groove.members.begin() : print + 1,
+                        JsonMember{std::string(kKeptBack), makeJsonDouble(static_cast<double>(count))});
+}
+
+std::vector<JsonValue> notesKeptUnplayed(const JsonValue& loaded, bool gridRead, std::size_t played,
+                                         const std::vector<clip::Note>& written,
+                                         const std::vector<std::string>& voices, const Project& project,
+                                         const SampleSlotTable& samples) {
+  const JsonValue* notes = loaded.isObject() ? loaded.find("notes") : nullptr;
+  if (notes == nullptr || JsonElements(*notes).size() <= (gridRead ? played : 0)) return {};
+  std::unique_ptr<Project> scratch = makeProject();
+  if (!scratch) return {};
+  *scratch = project;
+  Diagnostics unsaid = Diagnostics::dropping();
+  // Which notes the load left off the grid, placed as it placed them.
+  std::vector<bool> unplaced;
+  {
+    NotePlacer asLoaded(*scratch, samples, unsaid, "");
+    const clip::NoteTaker take = [&](const clip::Note& note, std::size_t index) {
+      unplaced.resize(index + 1, false);
+      unplaced[index] = gridRead ? index >= played : !asLoaded.place(note, index);
+    };
+    if (!clip::readClipToPlay(loaded, unsaid, "", take)) return {};
+  }
+  // Each goes back while, after the written notes, it takes no step.
+  NotePlacer afterWritten(*scratch, samples, unsaid, "");
+  for (std::size_t i = 0; i < written.size(); ++i) afterWritten.place(written[i], i);
+  const auto removed = [&](const clip::Note& note) {
+    return std::find(voices.begin(), voices.end(), note.voice) != voices.end() &&
+           voiceIndexByName(project, note.voice) < 0;
+  };
+  std::vector<bool> back(unplaced.size(), false);
+  const clip::NoteTaker keep = [&](const clip::Note& note, std::size_t index) {
+    if (index < unplaced.size() && unplaced[index] && !removed(note))
+      back[index] = !afterWritten.place(note, written.size() + index);
+  };
+  clip::readClipToPlay(loaded, unsaid, "", keep);
+  std::vector<JsonValue> kept;
+  JsonElements elements(*notes);
+  for (std::size_t i = 0; const JsonValue* note = elements.next(); ++i)
+    if (i < back.size() && back[i]) kept.push_back(*note);
+  return kept;
+}
+
+}  // namespace ob
