@@ -89,6 +89,15 @@ Sound* soundOf(Pattern& pattern, const Track& track) {
   return &pattern.kit.sounds[track.soundIndex];
 }
 
+// How many parameters the track's sound has (a track without one plays as
+// a drum): an edit of any other would set a value nothing plays, and no
+// save could name it.
+int paramsOf(const Pattern& pattern, const Track& track) {
+  const bool sounded = track.soundIndex >= 0 && track.soundIndex < kMaxTracks;
+  const int count = paramCount(sounded ? pattern.kit.sounds[track.soundIndex].machine : kMachineDrum);
+  return count < kSoundParamSlots ? count : kSoundParamSlots;
+}
+
 // The kit sound a new track at index n gets: sound n, unless a track in use
 // already plays it (documents may pair tracks and sounds freely); then the
 // lowest sound no track in use plays. With fewer than eight tracks in use
@@ -298,6 +307,7 @@ void applyTrackCommand(Pattern& pattern, const EditCommand& cmd) {
   const float v = cmd.value;
   const std::int32_t p = cmd.param;
   const std::uint32_t s = cmd.step;
+  const bool paramOk = p >= 0 && p < paramsOf(pattern, track);
 
   switch (cmd.kind) {
     case kEditToggleStep:
@@ -306,11 +316,11 @@ void applyTrackCommand(Pattern& pattern, const EditCommand& cmd) {
       track.steps[s].active = track.steps[s].active ? 0 : 1;
       return;
     case kEditSoundParam:
-      if (!paramIndexOk(p)) return;
+      if (!paramOk) return;
       if (Sound* sound = soundOf(pattern, track)) sound->params[p] = v;
       return;
     case kEditSetStepLock:
-      if (s > 15 || !paramIndexOk(p)) return;
+      if (s > 15 || !paramOk) return;
       setStepLock(track.steps[s], p, v);
       return;
     case kEditRemoveStepLock:
@@ -334,7 +344,7 @@ void applyTrackCommand(Pattern& pattern, const EditCommand& cmd) {
       }
       return;
     case kEditStepRandom:
-      if (s > 15 || !paramIndexOk(p)) return;
+      if (s > 15 || !paramOk) return;
       setParamListEntry(track.steps[s].rands, track.steps[s].randCount, p, v);
       return;
     case kEditRemoveStepRandom:
@@ -342,7 +352,7 @@ void applyTrackCommand(Pattern& pattern, const EditCommand& cmd) {
       removeParam(track.steps[s].rands, track.steps[s].randCount, p);
       return;
     case kEditTrackRandom:
-      if (!paramIndexOk(p)) return;
+      if (!paramOk) return;
       setParamListEntry(track.trackRands, track.trackRandCount, p, v);
       return;
     case kEditTrackRate: track.rate = clampTrunc<std::uint8_t>(v, 0.0f, kTrackRateCount - 1.0f); return;
@@ -377,7 +387,7 @@ void applyTrackCommand(Pattern& pattern, const EditCommand& cmd) {
         sound->velMax[p] = clampTrunc<std::uint8_t>(v, 0.0f, 127.0f);
       return;
     case kEditVelocityDest:
-      if (!paramIndexOk(p)) return;
+      if (!paramOk) return;
       if (Sound* sound = soundOf(pattern, track)) {
         if (v == 0.0f)
           removeParam(sound->velDests, sound->velDestCount, p);
@@ -387,6 +397,7 @@ void applyTrackCommand(Pattern& pattern, const EditCommand& cmd) {
       return;
     default: break;
   }
+  if ((cmd.kind == kEditLfoDest || cmd.kind == kEditEnvDest) && !(v < paramsOf(pattern, track))) return;
   if (cmd.kind >= kEditLfoEnabled && cmd.kind <= kEditLfoRateDiv) {
     if (p == 0 || p == 1) setLfoField(track.lfos[p], cmd.kind, v);
   } else if (cmd.kind >= kEditEnvEnabled && cmd.kind <= kEditEnvDecDiv) {
@@ -529,7 +540,9 @@ void applyEditCommand(Project& project, const EditCommand& cmd) {
       }
       return;
     case kEditMacroDest:
-      if (p >= 0 && p < kMacroCount) setMacroDest(pattern.kit.macros[p], cmd.track, cmd.step, cmd.value);
+      if (p >= 0 && p < kMacroCount && cmd.track < kMaxTracks &&
+          cmd.step < static_cast<std::uint32_t>(paramsOf(pattern, pattern.tracks[cmd.track])))
+        setMacroDest(pattern.kit.macros[p], cmd.track, cmd.step, cmd.value);
       return;
     case kEditRemoveMacroDest:
       if (p >= 0 && p < kMacroCount) removeMacroDest(pattern.kit.macros[p], cmd.track, cmd.step);

@@ -117,7 +117,7 @@ TEST_F(EditFixture, ScalarFieldsClampAndTruncateAsTabled) {
       {"accent curve", 39, 0, 2, -1.0f, 0.0f, pf(&Pattern::accentCurve)},
       {"lfo enabled", 19, 1, 1, 0.6f, 1.0f, lfo(1, 1, &Lfo::enabled)},
       {"lfo shape", 20, 1, 0, 9.0f, 5.0f, lfo(1, 0, &Lfo::shape)},
-      {"lfo dest", 21, 1, 0, 70.0f, 63.0f, lfo(1, 0, &Lfo::dest)},
+      {"lfo dest past the sound's parameters", 21, 1, 0, 70.0f, 0.0f, lfo(1, 0, &Lfo::dest)},
       {"lfo dest trunc", 21, 1, 0, 12.7f, 12.0f, lfo(1, 0, &Lfo::dest)},
       {"lfo rate low", 22, 1, 0, 0.0f, 0.01f, lfo(1, 0, &Lfo::rate)},
       {"lfo rate high", 22, 1, 1, 80.0f, 50.0f, lfo(1, 1, &Lfo::rate)},
@@ -284,9 +284,17 @@ TEST_F(EditFixture, StepIndexAbove15IsIgnored) {
 // --- sound-addressed kinds -----------------------------------------------------
 
 TEST_F(EditFixture, SoundParameterAndMachineChange) {
-  apply(cmd(1, 1, 0, 63, 12.5f));
-  EXPECT_EQ(pat.kit.sounds[1].params[63], 12.5f);
+  const int last = paramCount(kMachineDrum) - 1;
+  apply(cmd(1, 1, 0, last, 12.5f));
+  EXPECT_EQ(pat.kit.sounds[1].params[last], 12.5f);
   expectNoChange(cmd(1, 1, 0, 64, 1.0f), "parameter 64");
+  // Nor one the sound lacks, which nothing plays and no save names: a
+  // value, a lock, a random amount, a route, a modulator or a macro aimed at it.
+  pat.grooveEdited = 1;
+  for (int kind : {kEditSoundParam, kEditSetStepLock, kEditStepRandom, kEditTrackRandom, kEditVelocityDest})
+    expectNoChange(cmd(kind, 1, 0, last + 1, 0.5f), "past the sound's parameters");
+  expectNoChange(cmd(kEditLfoDest, 1, 0, 0, static_cast<float>(last + 1)), "lfo past the sound's parameters");
+  expectNoChange(cmd(kEditMacroDest, 1, last + 1, 0, 0.5f), "macro past the sound's parameters");
 
   Sound& s = pat.kit.sounds[2];
   s.zoneCount = 2;
