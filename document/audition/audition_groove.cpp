@@ -116,8 +116,13 @@ JsonValue writeStep(const Step& step, const Sound& sound, const SampleSlotTable&
   if (step.randVel > 0.0f) out.set("randVel", makeJsonNumber(step.randVel));
   if (step.randTime > 0.0f) out.set("randTime", makeJsonNumber(step.randTime));
   if (step.randPan > 0.0f) out.set("randPan", makeJsonNumber(step.randPan));
-  if (step.panLocked) out.set("pan", makeJsonNumber(step.panValue));
-  if (step.count > 0) {
+  // A pan or retrigger switched off keeps its settings, as the step does;
+  // neither plays where a reader finds them.
+  if (step.panLocked)
+    out.set("pan", makeJsonNumber(step.panValue));
+  else if (step.panValue != Step{}.panValue)
+    out.set("panOff", makeJsonNumber(step.panValue));
+  if (step.count > 0 || step.rateTicks != Step{}.rateTicks || step.velCurve != Step{}.velCurve) {
     JsonValue retrig = makeJsonObject();
     retrig.set("count", wholeNumber(step.count));
     retrig.set("rate", wholeNumber(step.rateTicks));
@@ -230,6 +235,8 @@ void readStep(const JsonValue& value, Step& step, const Sound& sound, const Samp
       step.panValue = clampToFloat(*v, -1.0f, 1.0f, 0.0f);
     }
   }
+  if (auto v = numberMember(value, "panOff"); v && !step.panLocked && !std::isnan(*v))
+    step.panValue = clampToFloat(*v, -1.0f, 1.0f, 0.0f);
   const JsonValue* retrig = value.find("retrig");
   if (retrig != nullptr && retrig->isObject()) {
     if (auto v = numberMember(*retrig, "count"))

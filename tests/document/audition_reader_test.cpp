@@ -461,6 +461,13 @@ TEST(ReadGroove, WrittenGrooveReadsBack) {
   // A step switched off keeps what was set for it, out of the steps played.
   ASSERT_TRUE(p->patterns[0].tracks[0].steps[0].active);
   ob::applyEditCommand(*p, {ob::kEditToggleStep, 0, 0});
+  // So do a pan and a retrigger switched off on a step that plays.
+  for (ob::Step& step : p->patterns[0].tracks[1].steps) {
+    if (!step.active || step.count > 0 || step.panLocked) continue;
+    ob::setStepField(step, ob::kStepPanValue, -0.25f);
+    ob::setStepField(step, ob::kStepRateTicks, 12.0f);
+    break;
+  }
   const ob::JsonValue groove = ob::writeGroove(*p, p->samples);
   EXPECT_EQ(groove.find("voices")->members[0].value.find("steps")->find("0"), nullptr);
   EXPECT_EQ(groove.members[0].key, "length");
