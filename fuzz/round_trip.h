@@ -266,6 +266,9 @@ inline bool keepsTheUnknown(const ob::KeptDocument& first, const ob::JsonValue& 
   if (first.foreignMembers.empty()) return true;
   for (const auto& [path, value] : foreignOf(first)) {
     const ob::JsonValue* kept = valueAt(saved, path);
+    // A voice kept out goes out of the way of a load that has room for it.
+    if (kept == nullptr && path.size() == 3 && path[0] == "state" && path[1] == "voices")
+      kept = valueAt(saved, {path[0], "voicesOff", path[2]});
     if (kept == nullptr || ob::writeJson(*kept) != value) return false;
   }
   return true;

@@ -230,6 +230,13 @@ JsonValue auditionToSave(const Project& project, const LoadedAudition* loaded) {
 
 }  // namespace
 
+int voicesALoadTakes(const JsonValue& state) {
+  std::unique_ptr<Project> scratch = makeProject();
+  Diagnostics unsaid = Diagnostics::dropping();
+  readVoices(state, *scratch, readSounds(state, *scratch, unsaid), unsaid);
+  return tracksInUse(scratch->patterns[0]);
+}
+
 const Sound* soundOfVoice(const Pattern& pattern, int track) {
   if (track < 0 || track >= kMaxTracks) return nullptr;
   const std::uint8_t s = static_cast<std::uint8_t>(pattern.tracks[track].soundIndex);

@@ -43,6 +43,10 @@ JsonValue writeInstanceState(const Project& project, const std::vector<std::stri
                              const LoadedAudition* loadedAudition = nullptr,
                              AuditionFor use = AuditionFor::Save);
 
+// How many voices a load of a state ("sounds" and "voices" as a document
+// holds them) takes as tracks.
+int voicesALoadTakes(const JsonValue& state);
+
 // The same for callers that load no sample audio (kits): the references
 // are dropped; and a writer without references or id.
 bool readInstanceState(const JsonValue& document, Project& project, Diagnostics& diagnostics);

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <string_view>
 
+#include "document/instance/instance_state.h"
+#include "document/json/json_parse.h"
+#include "engine/model/project.h"
+
 namespace ob {
 namespace {
 
@@ -48,6 +52,46 @@ void keepRecordsLast(std::vector<ForeignMember>& kept) {
   for (ForeignMember& m : kept)
     m.last = m.path.size() == 3 && m.path[0] == "state" &&
              std::find(std::begin(kRecordLists), std::end(kRecordLists), m.path[1]) != std::end(kRecordLists);
+}
+
+void keepVoicesOut(JsonValue& written, const std::vector<ForeignMember>& kept) {
+  JsonValue* state = written.find("state");
+  JsonValue* voices = listOf(written, "voices");
+  if (voices == nullptr) return;
+  std::vector<std::string> keys;
+  for (const ForeignMember& m : kept)
+    if (m.path.size() == 3 && m.path[0] == "state" && m.path[1] == "voices" && voices->find(m.path[2]))
+      keys.push_back(m.path[2]);
+  if (keys.empty() || voices->members.size() - keys.size() >= static_cast<std::size_t>(kMaxTracks)) return;
+  // The state as the project wrote it, and each kept record beside it alone.
+  JsonValue trial = makeJsonObject();
+  if (const JsonValue* sounds = state->find("sounds")) trial.set("sounds", *sounds);
+  JsonValue own = *voices;
+  std::erase_if(own.members, [&](const JsonMember& m) { return std::ranges::count(keys, m.key) > 0; });
+  trial.set("voices", std::move(own));
+  const int played = voicesALoadTakes(trial);
+  JsonValue out = makeJsonObject();
+  for (const std::string& key : keys) {
+    // Held as its text when the load had no reader for it: read as a load would.
+    const JsonValue& held = *voices->find(key);
+    JsonValue record;
+    std::string error;
+    if (!held.isKept() || !parseJson(held.keptText(), record, error)) record = held;
+    JsonValue* with = trial.find("voices");
+    with->set(key, std::move(record));
+    if (voicesALoadTakes(trial) > played) out.set(key, *voices->find(key));
+    with->members.pop_back();
+  }
+  JsonValue* off = state->find("voicesOff");
+  if (out.members.empty() || (off != nullptr && !off->isObject())) return;
+  std::erase_if(voices->members, [&](const JsonMember& m) { return out.find(m.key) != nullptr; });
+  if (off == nullptr) {
+    const auto at = std::find_if(state->members.begin(), state->members.end(),
+                                 [](const JsonMember& m) { return m.key == "voices"; });
+    state->members.insert(at + 1, {"voicesOff", makeJsonObject()});
+    off = state->find("voicesOff");
+  }
+  for (JsonMember& m : out.members) off->set(m.key, std::move(m.value));
 }
 
 void orderBeforeKept(JsonValue& written, const KeptRecordOrders& kept) {

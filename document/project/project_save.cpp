@@ -188,6 +188,7 @@ Package packageOf(const Project& project, const SamplePool& pool, const KeptDocu
   adoptNumberSpellings(document, kept.loadedDocument);
   orderBeforeKept(document, kept.keptRecordOrders);
   for (const ForeignMember& m : kept.foreignMembers) setJsonPointer(document, m);
+  keepVoicesOut(document, kept.foreignMembers);
 
   package.document = std::move(document);
   package.otherEntries = kept.keptEntries;
