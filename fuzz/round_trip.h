@@ -162,10 +162,15 @@ inline bool sameSamples(const Loaded& first, const Loaded& again) {
   return true;
 }
 
-// Each slot's place among the slots a document carries; -1 for the others.
+// A slot a document does not carry holds nothing once loaded, wherever it
+// was: all of them are alike.
+constexpr int kNoPlace = ob::kSampleSlots;
+
+// Each slot's place among the slots a document carries; kNoPlace for the
+// others.
 inline std::array<int, ob::kSampleSlots> slotPlaces(const ob::SampleSlotTable& table) {
   std::array<int, ob::kSampleSlots> places;
-  places.fill(-1);
+  places.fill(kNoPlace);
   int place = 0;
   for (int slot : slotsWithIds(table)) places[slot] = place++;
   return places;
@@ -173,14 +178,14 @@ inline std::array<int, ob::kSampleSlots> slotPlaces(const ob::SampleSlotTable& t
 
 // A parameter value that selects a sample, as the place of the slot it
 // selects (rounded as the writer rounds it, which names the slot by its
-// id); any other value as it is.
+// id), or kNoPlace; any other value as it is.
 inline float selectionOf(const ob::Sound& sound, int param, float value,
                          const std::array<int, ob::kSampleSlots>& places) {
   const int kind = ob::sampleParamKind(sound, param);
   if (kind == 0 || !std::isfinite(value)) return value;
   const double at = kind == 1 ? value : std::clamp(static_cast<double>(value), 0.0, 1.0) * 63.0;
   const double slot = std::floor(at + 0.5);
-  if (slot < 0 || slot >= ob::kSampleSlots || places[static_cast<std::size_t>(slot)] < 0) return value;
+  if (slot < 0 || slot >= ob::kSampleSlots) return value;
   return static_cast<float>(places[static_cast<std::size_t>(slot)]);
 }
 
@@ -198,8 +203,7 @@ inline void renumberSamples(ob::Project& project, const ob::Project& from) {
   ob::Pattern& pattern = project.patterns[0];
   for (ob::Sound& sound : pattern.kit.sounds) {
     for (int z = 0; z < std::min<int>(sound.zoneCount, ob::kListCapacity); ++z)
-      if (sound.slot[z] < ob::kSampleSlots && places[sound.slot[z]] >= 0)
-        sound.slot[z] = static_cast<std::uint8_t>(places[sound.slot[z]]);
+      if (sound.slot[z] < ob::kSampleSlots) sound.slot[z] = static_cast<std::uint8_t>(places[sound.slot[z]]);
     // Every selection is read from the sound as it was, whose choices say
     // which parameters select.
     const ob::Sound before = sound;

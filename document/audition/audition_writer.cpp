@@ -410,7 +410,12 @@ std::optional<JsonValue> auditionAnew(const Project& project, const SampleSlotTa
       const std::size_t played = (notes != nullptr ? JsonElements(*notes).size() : 0) - notesKeptBack(loaded);
       kept = notesKeptUnplayed(loaded, gridRead, played, mine.notes.all(), voices, project, samples);
     }
-    if (same) return withGridPlayed(loaded, mine, notesPlayed, swingPlayed, kept);
+    if (same) {
+      JsonValue audition = withGridPlayed(loaded, mine, notesPlayed, swingPlayed, kept);
+      // The entries no load played go back beside those the grid plays.
+      if (!swingPlayed) keepUnplayedSwing(audition, loaded, voices, project);
+      return audition;
+    }
   }
   JsonValue written = completed(std::move(mine), &loaded, kept);
   // The grid spelled as loaded where it did not change, as the rest is.

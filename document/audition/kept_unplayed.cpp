@@ -205,11 +205,28 @@ void keepPoints(JsonValue& written, JsonValue& loaded, std::string_view list, Re
   *is = std::move(*was);
 }
 
-// The written swing entries, then the loaded ones no load plays: of no
-// bar the pattern has, failing their check, or of a voice the kit lacks
-// and lacked at the load.
-void keepSwing(JsonValue& written, JsonValue& loaded, const std::vector<std::string>& voices,
-               const Project& project) {
+// Declared as loaded, and then what the written declares besides.
+void keepDeclared(JsonValue& written, JsonValue& loaded) {
+  JsonValue* was = loaded.find("extensions");
+  JsonValue* is = written.find("extensions");
+  if (was == nullptr || !was->isArray() || is == nullptr || !is->isArray()) return;
+  std::vector<ExtensionId> ids;
+  for (const JsonValue& e : is->elements)
+    if (std::optional<ExtensionId> id = e.isString() ? parseExtensionId(e.text) : std::nullopt)
+      ids.push_back(*id);
+  appendUndeclared(*was, ids);
+  *is = std::move(*was);
+}
+
+JsonValue* grooveOf(JsonValue& audition) {
+  JsonValue* ext = audition.find("ext");
+  return ext != nullptr && ext->isObject() ? ext->find(stepsExtensionKey()) : nullptr;
+}
+
+}  // namespace
+
+void keepUnplayedSwing(JsonValue& written, JsonValue& loaded, const std::vector<std::string>& voices,
+                       const Project& project) {
   JsonValue* was = loaded.find("swing");
   if (was == nullptr || !was->isArray()) return;
   Diagnostics unsaid = Diagnostics::dropping();
@@ -231,26 +248,6 @@ void keepSwing(JsonValue& written, JsonValue& loaded, const std::vector<std::str
   if (entries.isArray()) std::move(kept.begin(), kept.end(), std::back_inserter(entries.elements));
 }
 
-// Declared as loaded, and then what the written declares besides.
-void keepDeclared(JsonValue& written, JsonValue& loaded) {
-  JsonValue* was = loaded.find("extensions");
-  JsonValue* is = written.find("extensions");
-  if (was == nullptr || !was->isArray() || is == nullptr || !is->isArray()) return;
-  std::vector<ExtensionId> ids;
-  for (const JsonValue& e : is->elements)
-    if (std::optional<ExtensionId> id = e.isString() ? parseExtensionId(e.text) : std::nullopt)
-      ids.push_back(*id);
-  appendUndeclared(*was, ids);
-  *is = std::move(*was);
-}
-
-JsonValue* grooveOf(JsonValue& audition) {
-  JsonValue* ext = audition.find("ext");
-  return ext != nullptr && ext->isObject() ? ext->find(stepsExtensionKey()) : nullptr;
-}
-
-}  // namespace
-
 void appendUndeclared(JsonValue& declared, const std::vector<ExtensionId>& ids) {
   std::vector<ExtensionId> have;
   for (const JsonValue& e : declared.elements)
@@ -269,7 +266,7 @@ void keepUnplayed(JsonValue& written, JsonValue& loaded, const std::vector<std::
   keepDeclared(written, loaded);
   keepPoints(written, loaded, "tempo", clip::readTempoPoint);
   keepPoints(written, loaded, "meter", clip::readMeterPoint);
-  keepSwing(written, loaded, voices, project);
+  keepUnplayedSwing(written, loaded, voices, project);
   JsonValue* groove = grooveOf(written);
   JsonValue* was = grooveOf(loaded);
   if (gridRead && groove != nullptr && was != nullptr) keepInGroove(*groove, *was, voices, project, samples);

@@ -32,6 +32,12 @@ struct LoadedAudition {
 void keepUnplayed(JsonValue& written, JsonValue& loaded, const std::vector<std::string>& voices,
                   bool gridRead, const Project& project, const SampleSlotTable& samples);
 
+// Moves into written's swing entries those of loaded that no load plays:
+// of no bar the pattern has, failing their check, or of a voice the kit
+// lacks and lacked at the load.
+void keepUnplayedSwing(JsonValue& written, JsonValue& loaded, const std::vector<std::string>& voices,
+                       const Project& project);
+
 // Appends to a list of declared extensions each id whose name it lacks.
 void appendUndeclared(JsonValue& declared, const std::vector<ExtensionId>& ids);
 

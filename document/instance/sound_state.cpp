@@ -183,7 +183,7 @@ JsonValue writeSound(const Sound& sound, const SampleSlotTable& samples) {
       if (slot < poolCount && samples.slots[slot].id[0] != '\0')
         z.members.push_back({"sample", jsonText(fixedText(samples.slots[slot].id))});
       else
-        z.members.push_back({"sample", makeJsonDouble(slot)});
+        z.members.push_back({"sample", makeJsonDouble(uncarriedSlotNumber(slot, samples))});
       z.members.push_back({"velMax", makeJsonDouble(sound.velMax[i])});
       arr.push(std::move(z));
     }

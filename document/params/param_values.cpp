@@ -135,8 +135,17 @@ JsonValue writeParamValue(const Sound& sound, int index, float value, const Samp
       const char* id = samples.slots[j].id;
       return makeJsonString(std::string(id, strnlen(id, sizeof samples.slots[j].id)));
     }
+    if (const int at = j >= 0 && j < n ? uncarriedSlotNumber(j, samples) : j; at != j)
+      return makeJsonNumber(kind == 1 ? static_cast<float>(at) : static_cast<float>(at / 63.0));
   }
   return makeJsonNumber(value);
+}
+
+int uncarriedSlotNumber(int slot, const SampleSlotTable& samples) {
+  const int n = std::min<int>(samples.count, kSampleSlots);
+  int carried = 0;
+  for (int i = 0; i < n; ++i) carried += samples.slots[i].id[0] != '\0' ? 1 : 0;
+  return std::max(slot, carried);
 }
 
 }  // namespace ob

@@ -27,9 +27,15 @@ enum class ParamValueRefusal : std::uint8_t {
 bool readParamValue(const Sound& sound, int index, const JsonValue& value, const SampleSlotTable& samples,
                     float& out, ParamValueRefusal* why = nullptr);
 
+// The number a document gives a slot it does not carry (one without an
+// id): a load numbers the slots it carries from 0, so such a slot is
+// written past them, where it reads back as a slot that holds nothing.
+int uncarriedSlotNumber(int slot, const SampleSlotTable& samples);
+
 // The stored float as a document value: a choice word for a whole step of a
-// worded choice, a sample id for a sample selector whose slot has one, else
-// the number with its shortest float spelling.
+// worded choice, a sample id for a sample selector whose slot has one (one
+// that selects a slot without an id selects it by uncarriedSlotNumber),
+// else the number with its shortest float spelling.
 JsonValue writeParamValue(const Sound& sound, int index, float value, const SampleSlotTable& samples);
 
 }  // namespace ob

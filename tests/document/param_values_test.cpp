@@ -106,7 +106,9 @@ TEST_F(ParamValues, SampleIdsForSlotSelectors) {
   EXPECT_EQ(ob::sampleParamKind(sampler, 1), 0);
   roundTrip(sampler, 0, 3.0f, R"("tom")", 3.0f);
   roundTrip(sampler, 0, 39.0f, R"("smp39")", 39.0f);
-  roundTrip(sampler, 0, 5.0f, "5", 5.0f);     // the slot has no id
+  // The slot has no id: numbered past the 39 slots a document carries,
+  // where a load finds an empty slot rather than another's sample.
+  roundTrip(sampler, 0, 5.0f, "39", 39.0f);
   roundTrip(sampler, 0, 40.0f, "40", 40.0f);  // beyond the table's count
 
   ob::Sound gran = makeSound(ob::kMachineGranular);
@@ -134,6 +136,8 @@ TEST_F(ParamValues, DrumSampleSelectorsFollowTheirType) {
   drum.params[exc1Type] = 4.0f;
   EXPECT_EQ(ob::sampleParamKind(drum, exc1Aux), 2);
   EXPECT_EQ(ob::sampleParamKind(drum, idx(drum, "exc1_aux2")), 0);
+  // Slot 5, which has no id.
+  roundTrip(drum, exc1Aux, 5.0f / 63.0f, "0.61904764", 39.0f / 63.0f);
   // 0.5 x 63 + 0.5 = 32: slot 32's id, which reads back as 32 / 63.
   roundTrip(drum, exc1Aux, 0.5f, R"("smp32")", 32.0f / 63.0f);
   roundTrip(drum, exc1Aux, 7.0f, "7", 7.0f);           // clamped to slot 63, beyond the table
