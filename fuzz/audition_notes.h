@@ -55,7 +55,8 @@ inline bool placedAsPlayed(const ob::Pattern& pattern, const ob::Track& track, c
   const bool tuned = track.chromatic != 0;
   return placed.active && (accented || step.count > 1 || placed.velocity == step.velocity) &&
          placed.micro == step.micro && placed.slide == step.slide &&
-         placed.note == (tuned ? step.note : 60) &&
+         // Untuned, a note's tune plays nothing: it may say the step's note or none.
+         (placed.note == step.note || (!tuned && placed.note == 60)) &&
          sameList(placed.locks, placed.lockCount, step.locks, step.lockCount, sound) &&
          placed.panLocked == step.panLocked && (!step.panLocked || placed.panValue == step.panValue) &&
          placed.randVel == step.randVel && placed.randTime == step.randTime &&
