@@ -69,6 +69,9 @@ Session::Session(Outside& outside, const DataFiles& data)
   hosted_ = std::make_unique<Hosted>(outside_);
   hosted_->openEditor();
   hosted_->pass();
+  // Measured as every action finds it: with its editor drawn, whose first
+  // frame builds what each later one draws with.
+  hosted_->frame();
   const Need need = needOf(hosted_->engineHost().pool, hosted_->plugin().keptDocument);
   const std::uint64_t held = heapBytes() - heapBase_ + unnamedFileBytes() - diskBase_;
   const auto allowed = static_cast<std::uint64_t>(kHeldShare * static_cast<double>(need.total()));
