@@ -446,9 +446,12 @@ void Session::activate(double rate, std::uint32_t block) {
   active_ = true;
   maxBlock_ = block;
   // What the engine takes for the rate and the block is the instance's own
-  // cost, not its content's: the constant grows by the most it took.
-  const std::uint64_t after = heapBytes();
-  activation_ = std::max(activation_, after > before ? after - before : 0);
+  // cost, not its content's: the constant grows by the most it took. It
+  // sizes its buffers anew in place of those the last activation took.
+  const std::uint64_t after = heapBytes() + activated_;
+  const auto cost = activationCost_.try_emplace({rate, block}, after > before ? after - before : 0).first;
+  activated_ = cost->second;
+  activation_ = std::max(activation_, activated_);
 }
 
 void Session::deactivate() {

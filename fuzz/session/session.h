@@ -6,6 +6,7 @@
 // the rule, what broke it and the actions that led there.
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <span>
@@ -133,6 +134,11 @@ class Session {
   std::uint64_t diskBase_ = 0;
   std::uint64_t constant_ = 0;
   std::uint64_t activation_ = 0;  // the most an activation took
+  std::uint64_t activated_ = 0;   // what the last one took, which the next gives back
+  // What an activation at a rate and a block took the first time: another
+  // at the same takes no more, so that one that kept what it took before
+  // shows as the instance holding more.
+  std::map<std::pair<double, std::uint32_t>, std::uint64_t> activationCost_;
 };
 
 }  // namespace obsession
