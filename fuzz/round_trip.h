@@ -202,7 +202,7 @@ inline void renumberSamples(ob::Project& project, const ob::Project& from) {
   table.count = static_cast<std::uint8_t>(kept.size());
   ob::Pattern& pattern = project.patterns[0];
   for (ob::Sound& sound : pattern.kit.sounds) {
-    for (int z = 0; z < std::min<int>(sound.zoneCount, ob::kListCapacity); ++z)
+    for (int z = 0; z < ob::kListCapacity; ++z)
       if (sound.slot[z] < ob::kSampleSlots) sound.slot[z] = static_cast<std::uint8_t>(places[sound.slot[z]]);
     // Every selection is read from the sound as it was, whose choices say
     // which parameters select.

@@ -24,12 +24,13 @@ JsonShape namedObject(std::initializer_list<const char*> keys, std::vector<JsonS
   return objectShape(std::move(members));
 }
 
+JsonShape zones() { return arrayShape(namedObject({"sample", "velMax"})); }
+
 JsonShape sound() {
-  return namedObject(
-      {"name", "machine"},
-      {{"params", scalars()},
-       {"velocity", scalars()},
-       {"layers", namedObject({"mode"}, {{"zones", arrayShape(namedObject({"sample", "velMax"}))}})}});
+  return namedObject({"name", "machine"},
+                     {{"params", scalars()},
+                      {"velocity", scalars()},
+                      {"layers", namedObject({"mode"}, {{"zones", zones()}, {"zonesOff", zones()}})}});
 }
 
 JsonShape voice() {

@@ -1,6 +1,8 @@
 #include "document/instance/sound_state.h"
 
+#include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "document/instance/state_fields.h"
@@ -106,6 +108,73 @@ void readLayers(const JsonValue& layers, Sound& sound, const SampleSlotTable& sa
   }
 }
 
+// The zones past the count, into their places from the count on; one that
+// names no sample stays as a fresh sound holds it. The count stays.
+void readZonesOff(const JsonValue& zones, Sound& sound, const SampleSlotTable& samples,
+                  Diagnostics& diagnostics, const std::string& path) {
+  const Sound fresh;
+  const std::size_t first = sound.zoneCount;
+  for (std::size_t i = 0; i < zones.elements.size() && first + i < std::size(fresh.slot); ++i) {
+    const JsonValue& z = zones.elements[i];
+    if (!z.isObject()) break;
+    const std::size_t at = first + i;
+    const int slot = zoneSlot(z.find("sample"), samples);
+    if (slot < 0) {
+      diagnostics.warn("unknown-sample", indexPath(path, i),
+                       "The zone names no sample in the pool; kept but not played");
+      continue;
+    }
+    const JsonValue* velMax = z.find("velMax");
+    sound.slot[at] = static_cast<std::uint8_t>(slot);
+    sound.velMax[at] = velMax != nullptr && velMax->isNumber()
+                           ? static_cast<std::uint8_t>(roundClamped(velMax->number, 0, 127))
+                           : fresh.velMax[at];
+  }
+}
+
+// The slot a load of a save gives a zone that selects `slot`: a sample with
+// an id moves to its place among the samples written (writeSamplePool),
+// any other slot is written by its number.
+int slotOnLoad(int slot, const SampleSlotTable& samples) {
+  const int poolCount = samples.count < kSampleSlots ? samples.count : kSampleSlots;
+  if (slot >= poolCount || samples.slots[slot].id[0] == '\0') return uncarriedSlotNumber(slot, samples);
+  const std::string_view id = fixedText(samples.slots[slot].id);
+  int place = 0;
+  for (int i = 0; i < poolCount; ++i) {
+    const std::string_view other = fixedText(samples.slots[i].id);
+    if (other == id) break;
+    bool counted = other.empty();
+    for (int j = 0; j < i && !counted; ++j) counted = fixedText(samples.slots[j].id) == other;
+    if (!counted) ++place;
+  }
+  return place;
+}
+
+// One past the last zone past the count that a load of a save would not
+// give a fresh sound; the count when there is none.
+int zonesKeptEnd(const Sound& sound, const SampleSlotTable& samples) {
+  const Sound fresh;
+  const int count = sound.zoneCount < kListCapacity ? sound.zoneCount : kListCapacity;
+  int end = count;
+  for (int i = count; i < kListCapacity; ++i)
+    if (slotOnLoad(sound.slot[i], samples) != fresh.slot[i] || sound.velMax[i] != fresh.velMax[i])
+      end = i + 1;
+  return end;
+}
+
+// A zone by the id of its sample, or by its slot's number for a slot
+// without one.
+JsonValue writeZone(int slot, int velMax, const SampleSlotTable& samples) {
+  const int poolCount = samples.count < kSampleSlots ? samples.count : kSampleSlots;
+  JsonValue z = makeJsonObject();
+  if (slot < poolCount && samples.slots[slot].id[0] != '\0')
+    z.members.push_back({"sample", jsonText(fixedText(samples.slots[slot].id))});
+  else
+    z.members.push_back({"sample", makeJsonDouble(uncarriedSlotNumber(slot, samples))});
+  z.members.push_back({"velMax", makeJsonDouble(velMax)});
+  return z;
+}
+
 }  // namespace
 
 const char* layerModeWord(int mode) {
@@ -142,8 +211,11 @@ bool readSound(std::string_view key, const JsonValue& value, Sound& sound, const
     readParams(*params, sound, samples, diagnostics, base + "/params");
   if (const JsonValue* vel = value.find("velocity"); vel != nullptr && vel->isObject())
     readRoutes(*vel, sound, diagnostics, base + "/velocity");
-  if (const JsonValue* layers = value.find("layers"); layers != nullptr && layers->isObject())
+  if (const JsonValue* layers = value.find("layers"); layers != nullptr && layers->isObject()) {
     readLayers(*layers, sound, samples, diagnostics, base + "/layers");
+    if (const JsonValue* off = layers->find("zonesOff"); off != nullptr && off->isArray())
+      readZonesOff(*off, sound, samples, diagnostics, base + "/layers/zonesOff");
+  }
   return true;
 }
 
@@ -169,25 +241,24 @@ JsonValue writeSound(const Sound& sound, const SampleSlotTable& samples) {
   }
 
   const int zones = sound.zoneCount < kListCapacity ? sound.zoneCount : kListCapacity;
-  if (zones > 0) {
+  // The zones past the count wait for a split made later (the samples page
+  // gives each the sample it assigns): apart from those in use, so that a
+  // build reading only "zones" keeps them without playing them.
+  const int kept = zonesKeptEnd(sound, samples);
+  if (kept > 0) {
     JsonValue layers = makeJsonObject();
     // A mode no document word names is written as the plain velocity
     // layout the reader falls back to.
     const char* mode = layerModeWord(sound.mode);
     layers.members.push_back({"mode", makeJsonString(mode != nullptr ? mode : kLayerModes[0])});
     JsonValue arr = makeJsonArray();
-    const int poolCount = samples.count < kSampleSlots ? samples.count : kSampleSlots;
-    for (int i = 0; i < zones; ++i) {
-      JsonValue z = makeJsonObject();
-      const int slot = sound.slot[i];
-      if (slot < poolCount && samples.slots[slot].id[0] != '\0')
-        z.members.push_back({"sample", jsonText(fixedText(samples.slots[slot].id))});
-      else
-        z.members.push_back({"sample", makeJsonDouble(uncarriedSlotNumber(slot, samples))});
-      z.members.push_back({"velMax", makeJsonDouble(sound.velMax[i])});
-      arr.push(std::move(z));
-    }
+    for (int i = 0; i < zones; ++i) arr.push(writeZone(sound.slot[i], sound.velMax[i], samples));
     layers.members.push_back({"zones", std::move(arr)});
+    if (kept > zones) {
+      JsonValue off = makeJsonArray();
+      for (int i = zones; i < kept; ++i) off.push(writeZone(sound.slot[i], sound.velMax[i], samples));
+      layers.members.push_back({"zonesOff", std::move(off)});
+    }
     out.members.push_back({"layers", std::move(layers)});
   }
   return out;

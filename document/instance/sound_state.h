@@ -1,6 +1,7 @@
 #pragma once
 // One kit sound as a member of the state's "sounds" object: machine,
-// parameter values, velocity routes and layer zones.
+// parameter values, velocity routes and layer zones, those in use and
+// those past the count that a fresh sound would not hold.
 
 #include <string_view>
 

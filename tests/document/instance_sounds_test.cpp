@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -181,9 +184,8 @@ TEST(InstanceSounds, LayerZones) {
   Sound s = a.sound;
   s.slot[2] = 40;
   pool->slots[0].id[0] = '\0';
-  EXPECT_EQ(writeJson(*writeSound(s, *pool).find("layers")),
-            R"({"mode":"round-robin","zones":[{"sample":3,"velMax":127},{"sample":1,"velMax":127},)"
-            R"({"sample":40,"velMax":127}]})");
+  EXPECT_EQ(writeJson(*writeSound(s, *pool).find("layers")->find("zones")),
+            R"([{"sample":3,"velMax":127},{"sample":1,"velMax":127},{"sample":40,"velMax":127}])");
   s.slot[0] = 1;
   EXPECT_EQ(writeJson(writeSound(s, *pool).find("layers")->find("zones")->elements[0]),
             R"({"sample":"snare","velMax":127})");
@@ -196,6 +198,35 @@ TEST(InstanceSounds, LayerZones) {
   EXPECT_EQ(e.sound.zoneCount, 8);
   SoundRead f = readOne(R"({"machine":"sample","layers":{"zones":[{"sample":"kick"}]}})", twin.get());
   EXPECT_EQ(f.sound.slot[0], 1);
+
+  // Zones past the count come back from a save as they were, the count
+  // and the mode with them: every zone given one sample, a split of two
+  // with a zone past it set by hand.
+  auto pair = poolWith({"kick", "snare"});
+  Sound given = d.sound;
+  std::fill(std::begin(given.slot), std::end(given.slot), std::uint8_t{1});
+  Sound split = a.sound;
+  split.zoneCount = 2;
+  split.slot[5] = 40;
+  split.velMax[6] = 90;
+  for (const Sound& s : {given, split}) {
+    SCOPED_TRACE(int{s.zoneCount});
+    const std::string text = writeJson(writeSound(s, *pair));
+    SoundRead back = readOne(text, pair.get());
+    EXPECT_TRUE(back.diags.empty()) << text;
+    EXPECT_EQ(std::memcmp(&back.sound, &s, sizeof s), 0) << text;
+  }
+  // One naming no sample stays as a fresh sound's; those after it keep
+  // their places.
+  SoundRead g = readOne(
+      R"({"machine":"sample","layers":{"zones":[{"sample":0}],"zonesOff":[{"sample":"nope"},{"sample":1,"velMax":9}]}})",
+      pair.get());
+  EXPECT_EQ(g.sound.zoneCount, 1);
+  EXPECT_EQ(g.sound.slot[1], Sound().slot[1]);
+  EXPECT_EQ(g.sound.velMax[1], Sound().velMax[1]);
+  EXPECT_EQ(g.sound.slot[2], 1);
+  EXPECT_EQ(g.sound.velMax[2], 9);
+  EXPECT_EQ(countCode(g.diags, "unknown-sample", "/state/sounds/k/layers/zonesOff/0"), 1);
 }
 
 TEST(InstanceSounds, WrittenMembersInOrder) {

@@ -258,9 +258,9 @@ TEST(InstanceUnknownMembers, WrongKindsSaidKeptComeBackThroughASave) {
 }
 
 // A value a load could not use in a place its rewrite fills all the same (a
-// parameter's word no choice names, a zone naming no sample) is said kept,
-// and is: a save writes it back as read, and the load of that reads the
-// same, until the project changes what stands there.
+// parameter's word no choice names, a zone, in use or past the count, naming
+// no sample) is said kept, and is: a save writes it back as read, and the
+// load of that reads the same, until the project changes what stands there.
 TEST(InstanceUnknownMembers, ValuesSaidKeptWhereTheRewriteWritesComeBackThroughASave) {
   auto demo = makeProject();
   buildDemoProject(*demo);
@@ -268,7 +268,8 @@ TEST(InstanceUnknownMembers, ValuesSaidKeptWhereTheRewriteWritesComeBackThroughA
   JsonValue doc = json(std::string(written.begin(), written.end()));
   JsonValue& sound = doc.find("state")->find("sounds")->members[0].value;
   sound.find("params")->set("flt_type", json(R"("sideways")"));
-  sound.set("layers", json(R"({"mode":"velocity","zones":[{"sample":3,"velMax":64},{"sample":"nope"}]})"));
+  sound.set("layers", json(R"({"mode":"velocity","zones":[{"sample":3,"velMax":64},{"sample":"nope"}],)"
+                           R"("zonesOff":[{"sample":"nope","velMax":1},{"sample":2,"velMax":5}]})"));
   const std::string text = dumpJson(doc);
   auto project = makeProject();
   SamplePool pool;
