@@ -245,7 +245,10 @@ JsonValue writeSound(const Sound& sound, const SampleSlotTable& samples) {
   // gives each the sample it assigns): apart from those in use, so that a
   // build reading only "zones" keeps them without playing them.
   const int kept = zonesKeptEnd(sound, samples);
-  if (kept > 0) {
+  // A mode set before any zone is, so that the zones a split makes later
+  // layer as the editor showed.
+  const bool modeSet = sound.mode != Sound{}.mode && layerModeWord(sound.mode) != nullptr;
+  if (kept > 0 || modeSet) {
     JsonValue layers = makeJsonObject();
     // A mode no document word names is written as the plain velocity
     // layout the reader falls back to.
