@@ -163,7 +163,8 @@ JsonValue writeGroove(const Project& project, const SampleSlotTable& samples) {
     for (int s = 0; s < kStepsPerTrack; ++s) {
       const Step& step = track.steps[s];
       if (!step.active && step == Step{}) continue;
-      (step.active ? steps : off).set(formatUnsigned(static_cast<std::uint64_t>(s)), writeStep(step, sound, samples));
+      (step.active ? steps : off)
+          .set(formatUnsigned(static_cast<std::uint64_t>(s)), writeStep(step, sound, samples));
     }
     voice.set("steps", std::move(steps));
     if (!off.members.empty()) voice.set(kStepsOffKey, std::move(off));
@@ -296,7 +297,8 @@ void readGroove(const JsonValue& groove, Project& project, const SampleSlotTable
         const std::string stepPath = memberPath(stepsPath, entry.key);
         int s = 0;
         if (!readStepKey(entry.key, s) || !entry.value.isObject()) {
-          diagnostics.warn("audition-step-unreadable", stepPath, "Not a step of the grid; kept but not played");
+          diagnostics.warn("audition-step-unreadable", stepPath,
+                           "Not a step of the grid; kept but not played");
           continue;
         }
         if (on) {

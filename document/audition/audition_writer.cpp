@@ -338,9 +338,8 @@ JsonValue withGridPlayed(const JsonValue& loaded, const AuditionFrame& played, b
   if (swing != nullptr) {
     const auto at = std::find_if(loaded.members.begin(), loaded.members.end(),
                                  [](const JsonMember& m) { return m.key == "swing"; });
-    const auto place = at == loaded.members.end()
-                           ? audition.members.end()
-                           : audition.members.begin() + (at - loaded.members.begin());
+    const auto place = at == loaded.members.end() ? audition.members.end()
+                                                  : audition.members.begin() + (at - loaded.members.begin());
     audition.members.insert(place, JsonMember{"swing", *swing});
     for (const JsonValue& entry : swing->elements) use.voices = use.voices || entry.find("voice") != nullptr;
   }
@@ -438,7 +437,8 @@ bool auditionNotesArePlayed(const JsonValue& audition, const Project& project,
   return notesArePlayed(audition, gridNotesOf(project, samples), project, samples);
 }
 
-bool auditionSwingIsPlayed(const JsonValue& audition, const Project& project, const SampleSlotTable& samples) {
+bool auditionSwingIsPlayed(const JsonValue& audition, const Project& project,
+                           const SampleSlotTable& samples) {
   return swingIsPlayed(audition, project, samples);
 }
 

@@ -1,6 +1,7 @@
 #include "document/instance/sound_state.h"
 
 #include <iterator>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -81,6 +82,26 @@ void readRoutes(const JsonValue& velocity, Sound& sound, Diagnostics& diagnostic
   }
 }
 
+struct Zone {
+  std::uint8_t slot = 0;
+  std::uint8_t velMax = 0;
+};
+
+// One zone of a "zones" list, or nothing where it names no sample in the
+// pool, which it says.
+std::optional<Zone> readZone(const JsonValue& z, const SampleSlotTable& samples, Diagnostics& diagnostics,
+                             const std::string& path, int velMaxOtherwise) {
+  const int slot = zoneSlot(z.find("sample"), samples);
+  if (slot < 0) {
+    diagnostics.warn("unknown-sample", path, "The zone names no sample in the pool; kept but not played");
+    return std::nullopt;
+  }
+  const JsonValue* velMax = z.find("velMax");
+  const int top =
+      velMax != nullptr && velMax->isNumber() ? roundClamped(velMax->number, 0, 127) : velMaxOtherwise;
+  return Zone{static_cast<std::uint8_t>(slot), static_cast<std::uint8_t>(top)};
+}
+
 void readLayers(const JsonValue& layers, Sound& sound, const SampleSlotTable& samples,
                 Diagnostics& diagnostics, const std::string& base) {
   sound.mode = 0;
@@ -94,17 +115,11 @@ void readLayers(const JsonValue& layers, Sound& sound, const SampleSlotTable& sa
   for (std::size_t i = 0; i < zones->elements.size() && sound.zoneCount < kListCapacity; ++i) {
     const JsonValue& z = zones->elements[i];
     if (!z.isObject()) break;
-    const int slot = zoneSlot(z.find("sample"), samples);
-    if (slot < 0) {
-      diagnostics.warn("unknown-sample", indexPath(zonesPath, i),
-                       "The zone names no sample in the pool; kept but not played");
-      continue;
+    if (const std::optional<Zone> zone = readZone(z, samples, diagnostics, indexPath(zonesPath, i), 127)) {
+      sound.slot[sound.zoneCount] = zone->slot;
+      sound.velMax[sound.zoneCount] = zone->velMax;
+      ++sound.zoneCount;
     }
-    const JsonValue* velMax = z.find("velMax");
-    const int top = velMax != nullptr && velMax->isNumber() ? roundClamped(velMax->number, 0, 127) : 127;
-    sound.slot[sound.zoneCount] = static_cast<std::uint8_t>(slot);
-    sound.velMax[sound.zoneCount] = static_cast<std::uint8_t>(top);
-    ++sound.zoneCount;
   }
 }
 
@@ -118,17 +133,11 @@ void readZonesOff(const JsonValue& zones, Sound& sound, const SampleSlotTable& s
     const JsonValue& z = zones.elements[i];
     if (!z.isObject()) break;
     const std::size_t at = first + i;
-    const int slot = zoneSlot(z.find("sample"), samples);
-    if (slot < 0) {
-      diagnostics.warn("unknown-sample", indexPath(path, i),
-                       "The zone names no sample in the pool; kept but not played");
-      continue;
+    if (const std::optional<Zone> zone =
+            readZone(z, samples, diagnostics, indexPath(path, i), fresh.velMax[at])) {
+      sound.slot[at] = zone->slot;
+      sound.velMax[at] = zone->velMax;
     }
-    const JsonValue* velMax = z.find("velMax");
-    sound.slot[at] = static_cast<std::uint8_t>(slot);
-    sound.velMax[at] = velMax != nullptr && velMax->isNumber()
-                           ? static_cast<std::uint8_t>(roundClamped(velMax->number, 0, 127))
-                           : fresh.velMax[at];
   }
 }
 

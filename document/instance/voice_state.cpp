@@ -92,8 +92,8 @@ void readModulators(const JsonValue& voice, const ModulatorList& list, Modulator
       const std::string name = list.each + std::to_string(i + 1);
       const JsonValue* one = all->find(name);
       if (one == nullptr || !one->isObject() || (!on && out[i].enabled != 0)) continue;
-      const int dest = findParamOrWarn(one->find("dest"), machine, diagnostics,
-                                       base + "/" + key + "/" + name + "/dest");
+      const int dest =
+          findParamOrWarn(one->find("dest"), machine, diagnostics, base + "/" + key + "/" + name + "/dest");
       if (dest >= 0) read(*one, out[i], dest, on);
     }
   }
