@@ -357,7 +357,10 @@ JsonValue writeInstanceState(const Project& project, const std::vector<std::stri
     JsonValue::setMember(env.assets, sid, makeJsonString(assetRefs[i]));
   }
 
-  const bool audition = kitOnly == 0 || anyActiveStep(pattern);
+  // A loaded audition is read, not kept unknown: every save writes one, so
+  // the rewrite a load compares its document with holds one too.
+  const bool audition =
+      kitOnly == 0 || anyActiveStep(pattern) || (loaded != nullptr && loaded->find("audition") != nullptr);
   declareAsLoaded(env, loaded);
   const bool listed = std::any_of(env.extensions.begin(), env.extensions.end(),
                                   [](const ExtensionId& e) { return e.name == kAuditionExtension; });

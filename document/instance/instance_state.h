@@ -30,7 +30,8 @@ bool readInstanceState(const JsonValue& document, Project& project, std::vector<
 enum class AuditionFor : std::uint8_t { Save, LoadRewrite };
 
 // kitOnly (0 or 1) leaves out the "project" member and writes the audition
-// only when some step is active. assetRefs[i] is slot i's reference text.
+// only when some step is active or the loaded document has one.
+// assetRefs[i] is slot i's reference text.
 // loaded is the document the project was loaded from, if any, whose
 // members keep the keys they were read by (keepKeysAsLoaded), whose
 // extensions stay declared, and whose "extensions" or "params" read as
