@@ -92,12 +92,15 @@ void Session::checkHoldings(const Need& before, std::uint64_t ringingBefore, boo
   const ob::SamplePool& pool = hosted_->engineHost().pool;
   const Need after = needOf(pool, hosted_->plugin().keptDocument);
   const std::uint64_t disk = unnamedFileBytes() - std::min(unnamedFileBytes(), diskBase_);
-  const std::uint64_t heap = heapBytes() - std::min(heapBytes(), heapBase_);
+  // Not the instance's: the bytes of the last load this target keeps to
+  // compare saves with, built before that load and held since.
+  const std::uint64_t ours = heapBase_ + (lastLoad_ ? lastLoad_->built.bytes.capacity() : 0);
+  const std::uint64_t heap = heapBytes() - std::min(heapBytes(), ours);
   const auto limit = [&](std::uint64_t need, std::uint64_t ringing) {
     return static_cast<std::uint64_t>(kHeldShare * static_cast<double>(need + ringing)) + constant_ +
            activation_;
   };
-  const std::uint64_t peak = heapPeakSinceMark() - std::min(heapPeakSinceMark(), heapBase_) + disk;
+  const std::uint64_t peak = heapPeakSinceMark() - std::min(heapPeakSinceMark(), ours) + disk;
   if (verbose())
     std::fprintf(stderr, "%-60.60s held %s + %s disk, peak %s, content %s, ringing %s\n",
                  trace_.back().c_str(), mib(heap).c_str(), mib(disk).c_str(), mib(peak).c_str(),
