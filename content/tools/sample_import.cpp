@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -10,6 +11,7 @@
 
 #include "content/tools/pool_rollback.h"
 #include "content/tools/utf8_fit.h"
+#include "document/archive/sha256.h"
 #include "document/package/unpack_limits.h"
 #include "document/reading/regular_file.h"
 #include "document/wav/wav.h"
@@ -129,6 +131,41 @@ void answerKeptSlots(SamplePool& pool, std::int32_t imported, const std::string&
   for (SharedSampleData& held : setAside) keepBeside(std::move(held), *beside);
 }
 
+constexpr std::size_t kComparedPiece = std::size_t(1) << 16;
+
+// Whether a sample's file holds the bytes of the file being imported.
+bool holdsTheFile(const SampleData& held, const RegularFile& file) {
+  if (held.kept || held.frames < 1 || held.savedFileBytes() != file.size()) return false;
+  std::vector<std::uint8_t> x(kComparedPiece), y(kComparedPiece);
+  for (std::uint64_t at = 0; at < file.size(); at += kComparedPiece) {
+    const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(kComparedPiece, file.size() - at));
+    if (!file.read(at, x.data(), n) || !sampleFileBytes(held, at, std::span(y.data(), n)) ||
+        !std::equal(x.begin(), x.begin() + static_cast<std::ptrdiff_t>(n), y.begin()))
+      return false;
+  }
+  return true;
+}
+
+// A sample a slot already plays from the very same file: the import of it
+// again plays that one, as a load of the save (which writes the file once)
+// would, rather than decoding and holding a second copy.
+SharedSampleData sameFileHeld(const SamplePool& pool, const RegularFile& file) {
+  for (const auto& slot : pool.slots)
+    if (slot && slot->data && holdsTheFile(*slot->data, file)) return slot->data;
+  return nullptr;
+}
+
+std::string digestOf(const RegularFile& file) {
+  Sha256 hash;
+  std::vector<std::uint8_t> piece(kComparedPiece);
+  for (std::uint64_t at = 0; at < file.size(); at += kComparedPiece) {
+    const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(kComparedPiece, file.size() - at));
+    if (!file.read(at, piece.data(), n)) return {};
+    hash.add(piece.data(), n);
+  }
+  return hash.hex();
+}
+
 }  // namespace
 
 std::string_view fileNamePart(std::string_view path) {
@@ -147,15 +184,22 @@ std::int32_t importWavFile(SamplePool& pool, Project& project, const std::filesy
   if (std::optional<std::string> why = openWavFile(pool, path, file)) return fail(error, std::move(*why));
 
   // Hashed, as it is read, only when a slot may keep this very file.
-  PoolDecode decoded = decodeForPool(pool, -1, file, nullptr, keepsAFile(pool));
-  const std::string digest = std::move(decoded.digest);
-  if (!decoded.audio) return fail(error, decoded.error.empty() ? "not a readable WAV" : decoded.error);
-  // A data chunk without one whole frame decodes, but would make a slot that
-  // never sounds and that every page takes for empty. Documents still carry
-  // such a sample through as written; only a new import refuses it.
-  if (decoded.audio->frames < 1) return fail(error, "the file holds no audio");
+  const bool keeps = keepsAFile(pool);
+  SharedSampleData audio = sameFileHeld(pool, file);
+  std::string digest = audio && keeps ? digestOf(file) : std::string();
+  if (!audio) {
+    PoolDecode decoded = decodeForPool(pool, -1, file, nullptr, keeps);
+    digest = std::move(decoded.digest);
+    if (!decoded.audio) return fail(error, decoded.error.empty() ? "not a readable WAV" : decoded.error);
+    // A data chunk without one whole frame decodes, but would make a slot
+    // that never sounds and that every page takes for empty. Documents
+    // still carry such a sample through as written; only a new import
+    // refuses it.
+    if (decoded.audio->frames < 1) return fail(error, "the file holds no audio");
+    audio = std::move(decoded.audio);
+  }
   SampleRefusal refusal = SampleRefusal::None;
-  const std::int32_t slot = pool.append(std::move(decoded.audio), &refusal);
+  const std::int32_t slot = pool.append(std::move(audio), &refusal);
   if (slot < 0) return fail(error, sampleRefusalText(refusal, pool.limits()));
   if (slot >= kSampleSlots) {
     dropUnpublishedSlot(pool, slot);

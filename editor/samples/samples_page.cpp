@@ -63,6 +63,11 @@ std::int32_t SamplesPage::loadWav(std::string_view utf8Path) {
   std::string error;
   const std::filesystem::path path(std::u8string(utf8Path.begin(), utf8Path.end()));
   ob::EntriesBeside beside{context_.keptDocument().keptEntries};
+  // Which slots held a copy that could not play, which the import may mend.
+  const ob::SamplePool& pool = context_.samplePool();
+  std::vector<bool> wereKept(static_cast<std::size_t>(pool.slotCount()));
+  for (std::int32_t i = 0; i < pool.slotCount(); ++i)
+    wereKept[static_cast<std::size_t>(i)] = pool.slots[i] && pool.slots[i]->data && pool.slots[i]->data->kept;
   const std::int32_t slot =
       ob::importWavFile(context_.samplePool(), context_.project(), path, &error, &beside);
   if (slot < 0) {
@@ -70,16 +75,19 @@ std::int32_t SamplesPage::loadWav(std::string_view utf8Path) {
     return -1;
   }
   context_.publishSamples();
-  say(alsoPlaysIn(ob::fileNamePart(utf8Path), slot, beside.dropped), StatusKind::Changed);
+  say(alsoPlaysIn(ob::fileNamePart(utf8Path), slot, wereKept, beside.dropped), StatusKind::Changed);
   return slot;
 }
 
 std::string SamplesPage::alsoPlaysIn(std::string_view name, std::int32_t slot,
+                                     const std::vector<bool>& wereKept,
                                      const std::vector<std::string>& dropped) const {
   const ob::SamplePool& pool = context_.samplePool();
   std::vector<std::int32_t> others;
-  for (std::int32_t i = 0; i < pool.slotCount(); ++i)
-    if (i != slot && pool.slots[i] && pool.slots[i]->data == pool.slots[slot]->data) others.push_back(i);
+  for (std::int32_t i = 0; i < pool.slotCount() && static_cast<std::size_t>(i) < wereKept.size(); ++i)
+    if (i != slot && wereKept[static_cast<std::size_t>(i)] && pool.slots[i] &&
+        pool.slots[i]->data == pool.slots[slot]->data)
+      others.push_back(i);
   if (others.empty()) return {};
   std::string text = std::string(name) + " also plays in slot" + (others.size() > 1 ? "s " : " ") +
                      listedSlots(others) + ", in place of the copy of it that could not play";

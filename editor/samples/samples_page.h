@@ -98,7 +98,7 @@ class SamplesPage {
   // What the footer says of the slots that play the newly imported slot's
   // audio besides it: those whose kept copy the import replaced, and any
   // such copy of another name it could not keep beside them.
-  std::string alsoPlaysIn(std::string_view name, std::int32_t slot,
+  std::string alsoPlaysIn(std::string_view name, std::int32_t slot, const std::vector<bool>& wereKept,
                           const std::vector<std::string>& dropped) const;
   // The footer line, which the host's log hears too unless it is news of
   // what was simply done.

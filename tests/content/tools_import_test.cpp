@@ -99,10 +99,19 @@ TEST_F(ImportTest, ImportsIntoANewSlotWithAFreshRecord) {
   EXPECT_EQ(rec.src, 0);
   EXPECT_EQ(project->samples.count, 1);
 
-  // A second import goes after it; the count never shrinks.
+  // A second import goes after it; the count never shrinks. The same file
+  // plays the audio already held; another of the same audio does not.
   project->samples.count = 5;
   ASSERT_EQ(ob::importWavFile(pool, *project, file, &error), 1);
   EXPECT_EQ(project->samples.count, 5);
+  EXPECT_EQ(pool.slots[1]->data, pool.slots[0]->data);
+  std::vector<std::uint8_t> chunked = toneWav(256, true);
+  for (const char b : {'L', 'I', 'S', 'T', '\4', '\0', '\0', '\0', 'I', 'N', 'F', 'O'})
+    chunked.push_back(static_cast<std::uint8_t>(b));
+  chunked[4] = static_cast<std::uint8_t>(chunked[4] + 12);  // the RIFF size holds the chunk
+  writeFile(dir.path / "Snare 02.wav", chunked);
+  ASSERT_EQ(ob::importWavFile(pool, *project, dir.path / "Snare 02.wav", &error), 2) << error;
+  EXPECT_NE(pool.slots[2]->data, pool.slots[0]->data);
 }
 
 // A load kept a damaged copy of the file, only a reference it could not
@@ -256,7 +265,9 @@ TEST_F(ImportTest, TheLimitsCountDecodedMemoryAndRefuseBeforeDecoding) {
   pool.setLimits(limits);
   ASSERT_EQ(ob::importWavFile(pool, *project, file, &error), 0) << error;
   EXPECT_EQ(pool.decodedBytes(), frames * sizeof(float));
-  EXPECT_EQ(ob::importWavFile(pool, *project, file, &error), -1);
+  std::fill(bytes.end() - frames, bytes.end(), 0x91);
+  writeFile(dir.path / "other.wav", bytes);
+  EXPECT_EQ(ob::importWavFile(pool, *project, dir.path / "other.wav", &error), -1);
   EXPECT_EQ(error, ob::sampleRefusalText(ob::SampleRefusal::PoolFull, limits));
   EXPECT_EQ(pool.slotCount(), 1);
 }
@@ -269,18 +280,23 @@ TEST_F(ImportTest, FilesCountAgainstWhatASaveHolds) {
   const std::uint8_t chunk[8] = {'j', 'u', 'n', 'k', 0, 0, 4, 0};  // 256 KiB
   bytes.insert(bytes.end(), chunk, chunk + 8);
   bytes.resize(bytes.size() + (256u << 10), 0x55);
-  const fs::path file = dir.path / "padded.wav";
-  writeFile(file, bytes);
   ob::SampleLimits limits;
   limits.poolFileBytes = 5 * bytes.size() / 2;
   pool.setLimits(limits);
-  ASSERT_EQ(ob::importWavFile(pool, *project, file), 0);
-  ASSERT_EQ(ob::importWavFile(pool, *project, file), 1);
+  // Three files alike but for their padding, each a file of its own.
+  std::vector<fs::path> files;
+  for (const int fill : {0x55, 0x56, 0x57}) {
+    std::fill(bytes.end() - (256u << 10), bytes.end(), fill);
+    files.push_back(dir.path / ("padded-" + std::to_string(fill) + ".wav"));
+    writeFile(files.back(), bytes);
+  }
+  ASSERT_EQ(ob::importWavFile(pool, *project, files[0]), 0);
+  ASSERT_EQ(ob::importWavFile(pool, *project, files[1]), 1);
   const auto before = *project;
   ob::test::resetPeakLiveBytes();
   const std::size_t held = ob::test::liveBytes();
   std::string error;
-  EXPECT_EQ(ob::importWavFile(pool, *project, file, &error), -1);
+  EXPECT_EQ(ob::importWavFile(pool, *project, files[2], &error), -1);
   EXPECT_EQ(error, ob::sampleRefusalText(ob::SampleRefusal::FilesOverBudget, limits));
   EXPECT_LT(ob::test::peakLiveBytes() - held, bytes.size() / 8);
   expectUnchanged(2, before);
