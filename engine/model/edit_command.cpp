@@ -1,5 +1,6 @@
 #include "engine/model/edit_command.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -316,8 +317,12 @@ void applyTrackCommand(Pattern& pattern, const EditCommand& cmd) {
       track.steps[s].active = track.steps[s].active ? 0 : 1;
       return;
     case kEditSoundParam:
-      if (!paramOk) return;
-      if (Sound* sound = soundOf(pattern, track)) sound->params[p] = v;
+      // Held within the parameter's range, where a load holds it too.
+      if (!paramOk || !std::isfinite(v)) return;
+      if (Sound* sound = soundOf(pattern, track)) {
+        const ParamInfo row = paramInfo(sound->machine, p);
+        sound->params[p] = clampf(v, std::min(row.min, row.max), std::max(row.min, row.max));
+      }
       return;
     case kEditSetStepLock:
       if (s > 15 || !paramOk) return;

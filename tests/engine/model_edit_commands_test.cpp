@@ -285,8 +285,12 @@ TEST_F(EditFixture, StepIndexAbove15IsIgnored) {
 
 TEST_F(EditFixture, SoundParameterAndMachineChange) {
   const int last = paramCount(kMachineDrum) - 1;
-  apply(cmd(1, 1, 0, last, 12.5f));
-  EXPECT_EQ(pat.kit.sounds[1].params[last], 12.5f);
+  const ParamInfo row = paramInfo(kMachineDrum, last);
+  apply(cmd(1, 1, 0, last, row.min));
+  EXPECT_EQ(pat.kit.sounds[1].params[last], row.min);
+  // Past its range, a value is held at its end, as a load holds it.
+  apply(cmd(1, 1, 0, last, row.max + 12.5f));
+  EXPECT_EQ(pat.kit.sounds[1].params[last], row.max);
   expectNoChange(cmd(1, 1, 0, 64, 1.0f), "parameter 64");
   // Nor one the sound lacks, which nothing plays and no save names: a
   // value, a lock, a random amount, a route, a modulator or a macro aimed at it.
