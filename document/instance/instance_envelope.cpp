@@ -87,12 +87,23 @@ std::optional<InstanceEnvelope> readInstanceEnvelope(const JsonValue& document, 
   if (auto plugin = reader.getString("plugin")) env.plugin = std::move(*plugin);
   if (env.plugin.empty())
     diagnostics.warn("instance-without-plugin", "/plugin", "An instance names its plugin");
-  if (auto v = reader.getNumber("formatVersion")) {
+  // What every save writes of its own: one of another type is not kept,
+  // and the load says so.
+  const auto own = [&](const char* name, JsonKind kind, const char* what) -> const JsonValue* {
+    const JsonValue* v = reader.find(name);
+    if (v == nullptr) return nullptr;
+    reader.markConsumed(name);
+    if (v->kind == kind) return v;
+    diagnostics.warn("wrong-type", reader.childPath(name),
+                     std::string("Expected ") + what + "; not used, and a save writes its own in its place");
+    return nullptr;
+  };
+  if (const JsonValue* v = own("formatVersion", JsonKind::Number, "a number")) {
     // Truncated toward zero; a value beyond 32 bits saturates.
-    env.formatVersion = saturateToInt32(*v, INT32_MIN, INT32_MAX);
+    env.formatVersion = saturateToInt32(v->number, INT32_MIN, INT32_MAX);
   }
-  if (auto v = reader.getString("pluginVersion")) env.pluginVersion = std::move(*v);
-  if (auto v = reader.getString("scope")) env.scope = std::move(*v);
+  if (const JsonValue* v = own("pluginVersion", JsonKind::String, "a string")) env.pluginVersion = v->text;
+  if (const JsonValue* v = own("scope", JsonKind::String, "a string")) env.scope = v->text;
 
   if (const JsonValue* seed = reader.find("seed")) {
     std::optional<std::uint64_t> parsed;

@@ -142,7 +142,9 @@ TEST(InstanceEnvelope, WrongKindsAreWarnedAndKept) {
     if (d.path == "/formatVersion") fv = &d;
   ASSERT_NE(fv, nullptr);
   EXPECT_EQ(fv->code, "wrong-type");
-  EXPECT_EQ(fv->message, "Expected a number; kept as written, not applied");
+  // What a save writes of its own is not kept: the save says which build wrote it.
+  EXPECT_EQ(fv->message, "Expected a number; not used, and a save writes its own in its place");
+  EXPECT_EQ(countCode(diags, "wrong-type", "/scope"), 1);
   EXPECT_EQ(countCode(diags, "wrong-type", "/params/a"), 1);
   EXPECT_EQ(countCode(diags, "wrong-type", "/params/x~1y~0"), 1);
   EXPECT_EQ(obtest::findCode(diags, "bad-asset-ref")->message,
@@ -150,12 +152,13 @@ TEST(InstanceEnvelope, WrongKindsAreWarnedAndKept) {
   EXPECT_EQ(countCode(diags, "bad-asset-ref", "/assets/s"), 1);
   EXPECT_EQ(countCode(diags, "bad-asset-ref", "/assets/t"), 1);
   for (const Diagnostic& d : diags) EXPECT_NE(d.severity, Severity::Error) << d.code;
-  // Stored whatever their kind, and written back in place.
+  // The others stored whatever their kind, and written back in place.
   EXPECT_EQ(env.params.size(), 2u);
   EXPECT_EQ(env.assets.size(), 2u);
   JsonValue w = writeInstanceEnvelope(env);
   EXPECT_EQ(keys(w), "kind,spec,plugin,formatVersion,scope,params,state,assets,extensions");
-  EXPECT_EQ(writeJson(*w.find("formatVersion")), R"("2")");
+  EXPECT_EQ(writeJson(*w.find("formatVersion")), "1");
+  EXPECT_EQ(writeJson(*w.find("scope")), R"("complete")");
   EXPECT_EQ(writeJson(*w.find("plugin")), "7");
   EXPECT_EQ(writeJson(*w.find("params")), R"({"a":true,"x/y~":[]})");
   EXPECT_EQ(writeJson(*w.find("extensions")), R"("no")");
