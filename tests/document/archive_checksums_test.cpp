@@ -38,12 +38,20 @@ TEST(Crc32, CheckValues) {
   EXPECT_EQ(crc(Bytes(32, 0xFF)), 0xFF6CAB0Bu);
 }
 
+// Every path (the CPU's own and the tables), whole and continued from the
+// CRC of a first part.
 TEST(Crc32, MatchesBitwiseReferenceAtEveryLengthAndAlignment) {
-  const Bytes data = randomBytes(300, 1);
-  for (std::size_t start = 0; start < 9; ++start)
+  const Bytes data = randomBytes(1200, 1);
+  for (std::size_t start = 0; start < 17; ++start)
     for (std::size_t n = 0; start + n <= data.size(); n += 1 + n / 16) {
-      const Bytes part(data.begin() + std::ptrdiff_t(start), data.begin() + std::ptrdiff_t(start + n));
-      ASSERT_EQ(ob::zip::crc32(data.data() + start, n), crcBitwise(part)) << start << "+" << n;
+      SCOPED_TRACE(std::to_string(start) + "+" + std::to_string(n));
+      const std::uint8_t* from = data.data() + start;
+      const std::uint32_t expected =
+          crcBitwise(Bytes(data.begin() + std::ptrdiff_t(start), data.begin() + std::ptrdiff_t(start + n)));
+      ASSERT_EQ(ob::zip::crc32(from, n), expected);
+      ASSERT_EQ(ob::zip::portableCrc32(from, n), expected);
+      const std::size_t split = n * 5 / 8;
+      ASSERT_EQ(ob::zip::crc32(from + split, n - split, ob::zip::crc32(from, split)), expected);
     }
 }
 
