@@ -143,6 +143,56 @@ bool readVoices(const JsonValue& state, Project& fresh, int soundsLoaded, Diagno
   return false;
 }
 
+// A sound no voice the load took plays, which a voice it kept out names
+// (in "voices", or in "voicesOff", where a save puts such a voice once the
+// project has room for it), stays out with that voice, kept as read: else,
+// with its voice moved out of the way, a load would take it back into the
+// kit as a sound no track plays.
+void keepSoundsWithVoicesKeptOut(const JsonValue& state, Project& fresh, KeysTaken& taken, int& soundsLoaded,
+                                 Diagnostics& diagnostics) {
+  Pattern& pattern = fresh.patterns[0];
+  bool played[kMaxTracks] = {};
+  for (int t = 0; t < tracksInUse(pattern); ++t)
+    if (const Sound* sound = soundOfVoice(pattern, t)) played[sound - pattern.kit.sounds] = true;
+  bool keptOut[kMaxTracks] = {};
+  const auto soundsNamedBy = [&](const JsonValue* voices) {
+    if (voices == nullptr || !voices->isObject()) return;
+    for (const JsonMember& v : voices->members) {
+      if (std::find(taken.voices, taken.voices + pattern.numTracks, v.key) !=
+          taken.voices + pattern.numTracks)
+        continue;
+      const JsonValue* sound = v.value.isObject() ? v.value.find("sound") : nullptr;
+      if (sound == nullptr || !sound->isString()) continue;
+      for (int s = 0; s < soundsLoaded; ++s)
+        if (!played[s] && storedIdMatches(pattern.kit.sounds[s].id, sound->text)) keptOut[s] = true;
+    }
+  };
+  soundsNamedBy(state.find("voices"));
+  soundsNamedBy(state.find("voicesOff"));
+  int placeOf[kMaxTracks] = {};
+  int loaded = 0;
+  for (int s = 0; s < soundsLoaded; ++s) {
+    if (keptOut[s]) {
+      diagnostics.warn("sound-kept-out", memberPath("/state/sounds", taken.sounds[s]),
+                       "Only voices kept out play the sound; kept but not loaded");
+      continue;
+    }
+    placeOf[s] = loaded;
+    if (loaded != s) {
+      pattern.kit.sounds[loaded] = pattern.kit.sounds[s];
+      taken.sounds[loaded] = std::move(taken.sounds[s]);
+    }
+    ++loaded;
+  }
+  if (loaded == soundsLoaded) return;
+  initSounds(pattern.kit.sounds + loaded, soundsLoaded - loaded);
+  for (int t = 0; t < tracksInUse(pattern); ++t) {
+    std::int8_t& s = pattern.tracks[t].soundIndex;
+    if (s >= 0 && s < kMaxTracks) s = static_cast<std::int8_t>(placeOf[s]);
+  }
+  soundsLoaded = loaded;
+}
+
 // What the writer writes each record taken under, beside the key it was
 // read from.
 KeysAsLoaded keysAsLoaded(const Project& project, const KeysTaken& taken, int soundsLoaded) {
@@ -313,8 +363,9 @@ bool readInstanceState(const JsonValue& document, Project& project, std::vector<
 
   KeysTaken taken;
   readSamples(*env, *fresh, assetRefs, taken.samples, diagnostics);
-  const int sounds = readSounds(state, *fresh, diagnostics, taken);
+  int sounds = readSounds(state, *fresh, diagnostics, taken);
   if (!readVoices(state, *fresh, sounds, diagnostics, taken)) return false;
+  keepSoundsWithVoicesKeptOut(state, *fresh, taken, sounds, diagnostics);
   readStateMacros(*env, *fresh, fresh->samples, diagnostics, &taken.dests);
   readMeta(env->meta, pattern.kit);
 
