@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "document/instance/instance_state.h"
+#include "document/instance/keys_as_loaded.h"
 #include "document/json/json_parse.h"
 #include "document/json/json_write.h"
 #include "engine/model/project.h"
@@ -107,6 +108,20 @@ void keepVoicesOut(JsonValue& written, const std::vector<ForeignMember>& kept) {
     off = state->find("voicesOff");
   }
   for (JsonMember& m : out.members) off->set(m.key, std::move(m.value));
+}
+
+void makeRoomForKeptRecords(JsonValue& written, const std::vector<ForeignMember>& kept) {
+  for (const ForeignMember& m : kept) {
+    const std::vector<std::string> list(m.path.begin(), m.path.end() - (m.path.empty() ? 0 : 1));
+    bool omitted =
+        list == std::vector<std::string>{"state", "samples"} || list == std::vector<std::string>{"assets"};
+    for (int i = 0; i < kMacroCount; ++i) omitted = omitted || list == macroDestsPath(i);
+    JsonValue* at = &written;
+    for (std::size_t i = 0; omitted && i < list.size() && at->isObject(); ++i) {
+      if (at->find(list[i]) == nullptr) at->members.push_back({list[i], makeJsonObject()});
+      at = at->find(list[i]);
+    }
+  }
 }
 
 void orderBeforeKept(JsonValue& written, const KeptRecordOrders& kept) {

@@ -34,6 +34,12 @@ void keepRecordsLast(std::vector<ForeignMember>& kept);
 // already): else that load would play a voice the project did not.
 void keepVoicesOut(JsonValue& written, const std::vector<ForeignMember>& kept);
 
+// Makes each list of a written document that a kept record goes back into
+// and the save wrote none of (samples, asset references, a macro's
+// destinations are written only when they hold some): else a save after
+// the project's own records there went would drop the ones the load kept.
+void makeRoomForKeptRecords(JsonValue& written, const std::vector<ForeignMember>& kept);
+
 // Numbers each record of a written document no higher than the kept
 // members of its list, so that it sorts before them (its place before
 // theirs settles a tie).

@@ -193,6 +193,7 @@ Package packageOf(const Project& project, const SamplePool& pool, const KeptDocu
   putBackValuesReadOtherwise(document, kept.valuesReadOtherwise);
   adoptNumberSpellings(document, kept.loadedDocument);
   orderBeforeKept(document, kept.keptRecordOrders);
+  makeRoomForKeptRecords(document, kept.foreignMembers);
   for (const ForeignMember& m : kept.foreignMembers) setJsonPointer(document, m);
   keepVoicesOut(document, kept.foreignMembers);
 

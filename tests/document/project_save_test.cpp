@@ -150,7 +150,8 @@ TEST_F(ProjectSave, ForeignMembersAndSpellingsComeBack) {
 
 // A record made after a load (a track added, a sample imported, a macro
 // destination set) under the key of a record the load kept is saved under
-// another, with what refers to it, and the kept one as it was read.
+// another, with what refers to it, and the kept one as it was read; so is
+// one whose list the project holds no more of its own.
 TEST_F(ProjectSave, ARecordMadeAfterALoadLeavesAKeptRecordItsKey) {
   const auto addTrack = [](ob::Project& p, ob::SamplePool&) {
     ob::EditCommand add;
@@ -164,6 +165,11 @@ TEST_F(ProjectSave, ARecordMadeAfterALoadLeavesAKeptRecordItsKey) {
     dest.step = static_cast<std::uint32_t>(ob::findParamIndex(ob::kMachineDrum, "res_tune"));
     dest.value = 80.0f;
     ob::applyEditCommand(p, dest);
+  };
+  const auto clearDests = [](ob::Project& p, ob::SamplePool&) {
+    const ob::Macro& macro = p.patterns[0].kit.macros[0];
+    while (macro.destCount > 0)
+      ob::applyEditCommand(p, {ob::kEditRemoveMacroDest, macro.dests[0].track, macro.dests[0].param, 0});
   };
   const auto importSample = [](ob::Project& p, ob::SamplePool& pool) {
     std::strcpy(p.samples.slots[p.samples.count].name, "tabla.wav");
@@ -181,6 +187,7 @@ TEST_F(ProjectSave, ARecordMadeAfterALoadLeavesAKeptRecordItsKey) {
       {{"state", "macros", "macro1", "dests", "v-kick:res_tune"},
        R"({"voice":"v-kick","param":"res_tune"})",
        setDest},
+      {{"state", "macros", "macro1", "dests", "x"}, R"({"voice":"v-gone"})", clearDests},
   };
   const std::string written = textOf(ob::writeProjectDocument(*demo, pool, kept));
   for (const auto& c : cases) {
