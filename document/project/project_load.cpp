@@ -395,7 +395,8 @@ bool readInstancePackage(Package package, PackageReader* assets, const ByteSourc
                          const SamplePool* shareFrom, KeptDocument& kept, PlayedFiles& played,
                          std::uint64_t currentSeed, Diagnostics& diagnostics, std::string& error) {
   std::vector<std::string> refs;
-  if (!readInstanceState(package.document, project, refs, diagnostics)) {
+  KeysAsLoaded keys;
+  if (!readInstanceState(package.document, project, refs, diagnostics, &keys)) {
     error = joinDiagnosticMessages(diagnostics);
     return false;
   }
@@ -417,11 +418,12 @@ bool readInstancePackage(Package package, PackageReader* assets, const ByteSourc
   // text, which is all that is held of it, spellings included.
   JsonValue rewritten =
       writeInstanceState(project, refs, isKitOnlyDocument(package.document) ? 1u : 0u, kPluginVersionText, "",
-                         &package.document, nullptr, AuditionFor::LoadRewrite);
+                         &package.document, nullptr, AuditionFor::LoadRewrite, &keys);
   if (const JsonValue* audition = package.document.find("audition")) {
     kept.loadedAudition = heldAsText(*audition);
     kept.auditionVoices = auditionVoices(project);
   }
+  kept.keysAsLoaded = std::move(keys);
   kept.keptRecordOrders = keptRecordOrders(package.document, rewritten);
   kept.valuesReadOtherwise = valuesReadOtherwise(package.document, rewritten, project);
   std::vector<std::string> path;
