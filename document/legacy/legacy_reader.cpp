@@ -193,6 +193,24 @@ void readTrack(const JsonValue& t, Pattern& pattern, int index) {
   }
 }
 
+// The steps whose pan value has no lock to play it, which readLegacySteps
+// leaves out.
+int unlockedPans(const JsonValue& pattern) {
+  int count = 0;
+  const JsonValue* tracks = readList(pattern, "tracks");
+  if (tracks == nullptr) return 0;
+  for (std::size_t t = 0; t < tracks->elements.size() && t < kMaxTracks; ++t) {
+    const JsonValue* steps = readList(tracks->elements[t], "steps");
+    if (steps == nullptr) continue;
+    for (const JsonValue& s : steps->elements) {
+      const std::int32_t i = readInt<std::int32_t>(s, "i", -1);
+      if (i >= 0 && i < kStepsPerTrack && !readBool(s, "panLocked") && readF32(s, "panValue", 0.0f) != 0.0f)
+        ++count;
+    }
+  }
+  return count;
+}
+
 std::string quoted(std::string_view text) {
   std::string out = "\"";
   out += text;
@@ -227,19 +245,15 @@ void readLegacySteps(const JsonValue& s, Step& step, int machineType) {
   step.randVel = readF32(s, "randVel", 0.0f);
   step.randTime = readF32(s, "randTime", 0.0f);
   step.randPan = readF32(s, "randPan", 0.0f);
-  // What plays nothing and no instance document carries would not come back
-  // from a save: a pan value without its lock, a retrigger's rate and curve
-  // without its hits.
+  // A pan plays only locked and no control reaches it otherwise: a value
+  // without its lock is not kept (readLegacyPattern says so). A retrigger
+  // without its hits keeps its rate and curve, as a state does.
   step.panLocked = readBool(s, "panLocked") ? 1 : 0;
   step.panValue = step.panLocked ? readF32(s, "panValue", 0.0f) : 0.0f;
   if (const JsonValue* r = member(s, "retrig")) {
     step.count = readInt<std::uint8_t>(*r, "count", 0);
     step.rateTicks = readInt<std::uint16_t>(*r, "rateTicks", 0);
     step.velCurve = readInt<std::int8_t>(*r, "velCurve", 0);
-  }
-  if (step.count == 0) {
-    step.rateTicks = 0;
-    step.velCurve = 0;
   }
 }
 
@@ -289,8 +303,6 @@ bool readLegacySound(const JsonValue& object, Sound& sound, std::string* error) 
         ++sound.zoneCount;
       }
     }
-    // A layout of no zones lays out nothing, and no instance document holds one.
-    if (sound.zoneCount == 0) sound.mode = 0;
   }
   sound.velDestCount = 0;
   readParamList(readList(object, "velDests"), "depth", machine, sound.velDestCount, sound.velDests);
@@ -387,6 +399,11 @@ bool readLegacyPattern(const JsonValue& object, Pattern& pattern, std::string* e
   // Only the tracks in use have a mute an instance document carries.
   pattern.muteMask = static_cast<std::uint8_t>(readInt<std::uint8_t>(object, "muteMask", 0) &
                                                ((1u << pattern.numTracks) - 1u));
+  if (const int pans = unlockedPans(object); pans > 0 && diagnostics != nullptr)
+    diagnostics->note("step-pan-dropped", std::string(path) + "/tracks",
+                      formatUnsigned(static_cast<std::uint64_t>(pans)) +
+                          (pans == 1 ? " step's pan value" : " steps' pan values") +
+                          " without the lock play nothing and no control reaches them; not kept");
   return true;
 }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -83,7 +84,8 @@ TEST(LegacyReader, SoundParamsLayersAndVelocityRoutes) {
   auto p = read(doc(R"({"sounds":[{"id":"s-k","name":"K","params":{"res_tune":35.5,"nope":1,"exc1_type":"x"},
         "layers":{"zones":[{"slot":4},{"slot":5,"velMax":90}]},
         "velDests":[{"param":"res_tune","depth":0.5},{"param":"bogus","depth":1}]},
-        {"machine":"sample","layers":{"mode":"velrr","zones":[{"slot":1}]}}]})",
+        {"machine":"sample","layers":{"mode":"velrr","zones":[{"slot":1}]}},
+        {"machine":"sample","layers":{"mode":"roundrobin","zones":[]}}]})",
                     R"([{"soundIndex":0}])"));
   const ob::Kit& kit = p->patterns[0].kit;
   const ob::Sound& s = kit.sounds[0];
@@ -109,17 +111,32 @@ TEST(LegacyReader, SoundParamsLayersAndVelocityRoutes) {
   EXPECT_EQ(ob::kMachineSample, kit.sounds[1].machine);
   EXPECT_EQ(2, kit.sounds[1].mode);
   EXPECT_EQ(1, kit.sounds[1].zoneCount);
+  // A mode set before any zone is, as a state keeps it.
+  EXPECT_EQ(1, kit.sounds[2].mode);
+  EXPECT_EQ(0, kit.sounds[2].zoneCount);
 }
 
 TEST(LegacyReader, StepsPlacedByIndexAndMergedLocks) {
+  ob::Diagnostics d;
   auto p = read(doc("{}", R"([{"steps":[{"note":70},{"i":16},{"i":-1},
         {"i":3,"note":62,"locks":[{"param":"res_tune","value":1},{"param":"nope","value":2}]},
         {"i":3,"velocity":90,"slide":true,"locks":[{"param":"res_decay","value":0.25}],
-         "retrig":{"count":3,"rateTicks":6,"velCurve":-20}}]}])"));
+         "retrig":{"count":3,"rateTicks":6,"velCurve":-20}},
+        {"i":5,"panValue":0.5,"retrig":{"count":0,"rateTicks":12,"velCurve":40}}]}])"),
+                nullptr, &d);
   const ob::Track& t = p->patterns[0].tracks[0];
   int active = 0;
   for (const ob::Step& s : t.steps) active += s.active;
-  EXPECT_EQ(1, active);
+  EXPECT_EQ(2, active);
+  // A retrigger without repeats keeps its rate and curve, as a state does;
+  // a pan without its lock plays nothing, reaches nothing and goes, said.
+  EXPECT_EQ(12, t.steps[5].rateTicks);
+  EXPECT_EQ(40, t.steps[5].velCurve);
+  EXPECT_EQ(0.0f, t.steps[5].panValue);
+  const auto said =
+      std::find_if(d.begin(), d.end(), [](const ob::Diagnostic& x) { return x.code == "step-pan-dropped"; });
+  ASSERT_NE(said, d.end());
+  EXPECT_EQ("/patterns/0/tracks", said->path);
   const ob::Step& s = t.steps[3];
   EXPECT_EQ(1, s.active);
   EXPECT_EQ(60, s.note);  // the later element's default wins
