@@ -90,7 +90,8 @@ void EditActions::paste() {
   ob::listStepParamsGone(pasted, count, clipboard.machine, machine, track, first, gone);
   ob::followStepParams(pasted, count, clipboard.machine, machine);
   commitSteps();
-  if (const GoneReport report = goneReport("Pasted onto " + soundName(part(), track), goneNames(gone));
+  if (const GoneReport report = goneReport("The paste onto " + soundName(part(), track),
+                                           "which its machine lacks", goneNames(gone));
       !report.line.empty())
     context_.sayOnStatusLine(report.line, report.detail, StatusKind::Changed);
 }

@@ -55,15 +55,15 @@ std::vector<std::string> goneNames(const std::vector<ob::GoneRef>& gone) {
   return names;
 }
 
-GoneReport goneReport(std::string_view what, const std::vector<std::string>& names) {
+GoneReport goneReport(std::string_view who, std::string_view why, const std::vector<std::string>& names) {
   if (names.empty()) return {};
   GoneReport report;
   const std::size_t n = names.size();
-  report.line = std::string(what) + "; " + std::to_string(n) + (n == 1 ? " setting" : " settings") +
-                " it cannot take went (undo brings " + (n == 1 ? "it" : "them") + " back): ";
+  report.line = std::string(who) + " lost " + std::to_string(n) + ": ";
   const std::size_t shown = std::min(n, kNamedOnTheLine);
   for (std::size_t i = 0; i < shown; ++i) report.line += (i > 0 ? ", " : "") + names[i];
   if (n > shown) report.line += ", and " + std::to_string(n - shown) + " more";
+  report.line += ", " + std::string(why) + "; undo brings " + (n == 1 ? "it" : "them") + " back";
   report.detail = "What went:";
   for (const std::string& name : names) report.detail += "\n" + name;
   return report;

@@ -24,8 +24,10 @@ struct GoneReport {
 // on Hit 1 Length"), the track first when they come from several tracks.
 std::vector<std::string> goneNames(const std::vector<ob::GoneRef>& gone);
 
-// `what` says the edit ("Closed hat plays kick.wav now"); `names` what it let
-// go, in order. Empty when nothing went.
-GoneReport goneReport(std::string_view what, const std::vector<std::string>& names);
+// "<who> lost 4: a, b, c, and 1 more, <why>; undo brings them back", the
+// count and the first names where the line's start shows them whatever its
+// width: `who` lost what `names` name, in order, for the reason `why`
+// ("which a sampler lacks"). Empty when nothing went.
+GoneReport goneReport(std::string_view who, std::string_view why, const std::vector<std::string>& names);
 
 }  // namespace orbi

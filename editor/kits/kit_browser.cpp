@@ -148,7 +148,8 @@ bool KitBrowser::loadKit(const ob::KitEntry& entry) {
 
 void KitBrowser::reportGone(const std::vector<ob::GoneRef>& gone) {
   if (!pendingStatus) return;
-  const GoneReport said = goneReport(pendingStatus->text, goneNames(gone));
+  const GoneReport said =
+      goneReport(pendingStatus->text + "; your steps", "which its sounds lack", goneNames(gone));
   if (said.line.empty()) return;
   pendingStatus->text = said.line;
   pendingStatus->detail = said.detail;

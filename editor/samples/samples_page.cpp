@@ -186,7 +186,8 @@ void SamplesPage::assignToTrack(std::int32_t track) {
   if (soundIndex >= 0 && soundIndex < ob::kMaxTracks) {
     const ob::Sound& sound = part.kit.sounds[soundIndex];
     const std::vector<std::string> gone = goneWithAssign(part, soundIndex);
-    const std::string what = fieldText(sound.name) + " plays " + slotName(selected_) + " now";
+    const std::string who = fieldText(sound.name);
+    const std::string why = "with " + slotName(selected_) + " assigned";
     const auto send = [&](ob::EditKind kind, std::int32_t param, float value) {
       ob::EditCommand command;
       command.kind = kind;
@@ -202,7 +203,7 @@ void SamplesPage::assignToTrack(std::int32_t track) {
     send(ob::kEditZoneLayout, sound.mode, 0.0f);
     if (const int param = ob::findParamIndex(ob::kMachineSample, "slot"); param >= 0)
       send(ob::kEditSoundParam, param, static_cast<float>(selected_));
-    if (const GoneReport report = goneReport(what, gone); !report.line.empty())
+    if (const GoneReport report = goneReport(who, why, gone); !report.line.empty())
       context_.sayOnStatusLine(report.line, report.detail, StatusKind::Changed);
   }
   context_.setSelectedTrack(track);
@@ -212,7 +213,7 @@ std::vector<std::string> SamplesPage::goneWithAssign(const ob::Pattern& part, in
   const ob::Sound& sound = part.kit.sounds[soundIndex];
   std::vector<std::string> gone;
   if (const int layers = std::min<int>(sound.zoneCount, ob::kListCapacity); layers > 0)
-    gone.push_back(std::to_string(layers) + (layers == 1 ? " velocity layer" : " velocity layers"));
+    gone.push_back("its velocity layers (" + std::to_string(layers) + ")");
   const std::vector<std::string> refs =
       goneNames(ob::machineChangeGoes(part, soundIndex, ob::kMachineSample));
   gone.insert(gone.end(), refs.begin(), refs.end());

@@ -191,7 +191,7 @@ TEST_F(Clipboard, PastedLocksKeepTheirParametersOnAnotherMachine) {
     EXPECT_EQ(pasted.rands[0].param, ob::findParamIndex(ob::kMachineSample, "level"));
     // What went is said, and undo takes the paste back.
     const std::string& said = rig.view().statusText() + "\n" + rig.view().statusDetail();
-    EXPECT_NE(said.find("Pasted onto"), std::string::npos) << said;
+    EXPECT_NE(said.find("The paste onto"), std::string::npos) << said;
     EXPECT_NE(said.find("step 6 lock of Body Pitch"), std::string::npos) << said;
     rig.view().undo();
     EXPECT_TRUE(part().tracks[1].steps[5] == ob::Step{});

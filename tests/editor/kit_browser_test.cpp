@@ -543,6 +543,21 @@ TEST(KitBrowser, NewKitGivesEachTrackAFreshDrumAndKeepsTheSteps) {
     EXPECT_EQ(rig.root.commits, std::vector<bool>{true});
     EXPECT_EQ(rig.root.refreshes, 1);
   }
+  // A sampler's lock that the new drum lacks goes, and the message says so.
+  KitRig rig;
+  ob::Pattern& part = rig.root.pattern();
+  part.numTracks = 1;
+  part.tracks[0].soundIndex = 0;
+  ob::initSoundParams(part.kit.sounds[0], ob::kMachineSample);
+  ob::Step& hit = part.tracks[0].steps[3];
+  hit.active = 1;
+  ob::setStepLock(hit, ob::findParamIndex(ob::kMachineSample, "slice"), 2.0f);
+  part.grooveEdited = 1;
+  rig.browser.newKit();
+  EXPECT_EQ(hit.lockCount, 0);
+  EXPECT_EQ(rig.status().rfind("New kit; your steps lost 1: ", 0), 0u) << rig.status();
+  EXPECT_NE(rig.status().find("step 4 lock of Slice"), std::string::npos) << rig.status();
+  EXPECT_EQ(rig.browser.pendingStatus->kind, StatusKind::Changed);
 }
 
 TEST(KitBrowser, AFailedLoadReportsAndTakesNoSnapshot) {

@@ -390,7 +390,7 @@ TEST_F(SamplesPageTest, AssignMakesTheTrackASamplerOfTheSlotAndSelectsIt) {
   // destination, step 15's two locks and the LFO, which goes whole rather
   // than wait aimed at the sample selector.
   for (const char* gone :
-       {"4 settings", "macro 1 on Hit 1 Length", "LFO 1 on Hit 1 Tone", "step 15 lock of Hit 1"})
+       {"Closed hat lost 4: macro 1 on Hit 1 Length", "LFO 1 on Hit 1 Tone", "step 15 lock of Hit 1"})
     EXPECT_NE(context.statusLine.find(gone), std::string::npos) << gone << " in " << context.statusLine;
   EXPECT_NE(context.statusDetail.find("step 15 lock of Hit 1 Length"), std::string::npos)
       << context.statusDetail;
@@ -436,7 +436,7 @@ TEST_F(SamplesPageTest, AssignToASamplerKeepsItsSettingsAndReplacesItsLayers) {
   }
   // The layers went, said; no zone waits past the count, and a split made
   // later starts from the assigned sample.
-  EXPECT_NE(context.statusLine.find("3 velocity layers"), std::string::npos) << context.statusLine;
+  EXPECT_NE(context.statusLine.find("its velocity layers (3)"), std::string::npos) << context.statusLine;
   for (int z = 0; z < ob::kListCapacity; ++z) EXPECT_EQ(sound.slot[z], ob::Sound{}.slot[z]) << z;
   ob::EditCommand split;
   split.kind = ob::kEditZoneLayout;
