@@ -15,8 +15,6 @@ namespace orbi {
 struct GoneReport {
   std::string line;    // the status line
   std::string detail;  // one hover away: every one, a line each
-  // For the host's log: the line, then every one.
-  std::string whole() const { return detail.empty() ? line : line + "\n" + detail; }
 };
 
 // Each reference by what held it and the parameter's label on the machine
