@@ -292,8 +292,7 @@ TEST(InstanceUnknownMembers, ValuesSaidKeptWhereTheRewriteWritesComeBackThroughA
        {"zones-off-unread", "modulator-off-unread", "steps-off-unread", "step-pan-off-unread"})
     EXPECT_NE(obtest::findCode(d, unread), nullptr) << unread;
   const Track& played = project->patterns[0].tracks[0];
-  EXPECT_TRUE(played.steps[1] == Step{} && played.modEnvs[0] == ModEnv{});
-  for (const Step& step : played.steps) EXPECT_EQ(step.panValue, 0.0f);
+  EXPECT_TRUE(played.steps[1] == Step{} && played.modEnvs[0] == ModEnv{} && played.steps[0].panValue == 0.0f);
   const auto soundIn = [](const std::vector<std::uint8_t>& bytes) {
     return json(std::string(bytes.begin(), bytes.end())).find("state")->find("sounds")->members[0].value;
   };

@@ -111,9 +111,7 @@ TEST(LegacyReader, SoundParamsLayersAndVelocityRoutes) {
   EXPECT_EQ(ob::kMachineSample, kit.sounds[1].machine);
   EXPECT_EQ(2, kit.sounds[1].mode);
   EXPECT_EQ(1, kit.sounds[1].zoneCount);
-  // A mode set before any zone is, as a state keeps it.
-  EXPECT_EQ(1, kit.sounds[2].mode);
-  EXPECT_EQ(0, kit.sounds[2].zoneCount);
+  EXPECT_EQ(1, kit.sounds[2].mode) << "a mode set before any zone is, as a state keeps it";
 }
 
 TEST(LegacyReader, StepsPlacedByIndexAndMergedLocks) {
@@ -130,13 +128,10 @@ TEST(LegacyReader, StepsPlacedByIndexAndMergedLocks) {
   EXPECT_EQ(2, active);
   // A retrigger without repeats keeps its rate and curve, as a state does;
   // a pan without its lock plays nothing, reaches nothing and goes, said.
-  EXPECT_EQ(12, t.steps[5].rateTicks);
-  EXPECT_EQ(40, t.steps[5].velCurve);
-  EXPECT_EQ(0.0f, t.steps[5].panValue);
-  const auto said =
-      std::find_if(d.begin(), d.end(), [](const ob::Diagnostic& x) { return x.code == "step-pan-dropped"; });
-  ASSERT_NE(said, d.end());
-  EXPECT_EQ("/patterns/0/tracks", said->path);
+  EXPECT_TRUE(t.steps[5].rateTicks == 12 && t.steps[5].velCurve == 40 && t.steps[5].panValue == 0.0f);
+  EXPECT_TRUE(std::any_of(d.begin(), d.end(), [](const ob::Diagnostic& x) {
+    return x.code == "step-pan-dropped" && x.path == "/patterns/0/tracks";
+  }));
   const ob::Step& s = t.steps[3];
   EXPECT_EQ(1, s.active);
   EXPECT_EQ(60, s.note);  // the later element's default wins
