@@ -129,10 +129,20 @@ std::uint8_t wordCode(const JsonValue& object, std::string_view key,
   return 0;
 }
 
+// The parameter a modulator aims at: the record's first when the member is
+// absent or no key, -1 for a key the track's sound lacks. A modulator aimed
+// there is not read: in its place it would move a parameter nobody aimed it
+// at (readLegacyPattern says so).
+int modulatorDest(const JsonValue& e, int machineType) {
+  const JsonValue* key = member(e, "dest");
+  return key != nullptr && key->isString() ? findParamIndex(machineType, std::string_view(key->text)) : 0;
+}
+
 void readLfo(const JsonValue& e, Lfo& lfo, int machineType) {
+  const int dest = modulatorDest(e, machineType);
+  if (dest < 0) return;
   lfo.enabled = 1;
-  const int dest = readKey(e, "dest", machineType);
-  lfo.dest = static_cast<std::uint8_t>(dest < 0 ? 0 : dest);
+  lfo.dest = static_cast<std::uint8_t>(dest);
   lfo.rate = readF32(e, "rate", 1.0f);
   lfo.shape = wordCode(e, "shape", {"sine", "tri", "sawup", "sawdown", "square", "random"});
   lfo.depth = readF32(e, "depth", 0.0f);
@@ -144,9 +154,10 @@ void readLfo(const JsonValue& e, Lfo& lfo, int machineType) {
 }
 
 void readEnv(const JsonValue& e, ModEnv& env, int machineType) {
+  const int dest = modulatorDest(e, machineType);
+  if (dest < 0) return;
   env.enabled = 1;
-  const int dest = readKey(e, "dest", machineType);
-  env.dest = static_cast<std::uint8_t>(dest < 0 ? 0 : dest);
+  env.dest = static_cast<std::uint8_t>(dest);
   env.attack = readF32(e, "attack", 0.0f);
   env.hold = readF32(e, "hold", 0.0f);
   env.decay = readF32(e, "decay", 0.2f);
@@ -193,22 +204,38 @@ void readTrack(const JsonValue& t, Pattern& pattern, int index) {
   }
 }
 
-// The steps whose pan value has no lock to play it, which readLegacySteps
-// leaves out.
-int unlockedPans(const JsonValue& pattern) {
-  int count = 0;
-  const JsonValue* tracks = readList(pattern, "tracks");
-  if (tracks == nullptr) return 0;
-  for (std::size_t t = 0; t < tracks->elements.size() && t < kMaxTracks; ++t) {
-    const JsonValue* steps = readList(tracks->elements[t], "steps");
-    if (steps == nullptr) continue;
-    for (const JsonValue& s : steps->elements) {
+// What the read of the pattern's tracks left out: the steps whose pan value
+// has no lock to play it, and the modulators aimed at a parameter their
+// sound lacks.
+struct LeftOut {
+  int pans = 0;
+  int modulators = 0;
+};
+
+LeftOut leftOut(const JsonValue& object, const Pattern& pattern) {
+  LeftOut out;
+  const JsonValue* tracks = readList(object, "tracks");
+  for (std::size_t t = 0; tracks != nullptr && t < tracks->elements.size() && t < kMaxTracks; ++t) {
+    const JsonValue& track = tracks->elements[t];
+    for (const char* list : {"lfos", "modEnvs"}) {
+      const JsonValue* modulators = readList(track, list);
+      for (std::size_t j = 0; modulators != nullptr && j < modulators->elements.size() && j < 2; ++j)
+        if (modulatorDest(modulators->elements[j], legacyTrackMachine(pattern, static_cast<int>(t))) < 0)
+          ++out.modulators;
+    }
+    const JsonValue* steps = readList(track, "steps");
+    for (std::size_t k = 0; steps != nullptr && k < steps->elements.size(); ++k) {
+      const JsonValue& s = steps->elements[k];
       const std::int32_t i = readInt<std::int32_t>(s, "i", -1);
       if (i >= 0 && i < kStepsPerTrack && !readBool(s, "panLocked") && readF32(s, "panValue", 0.0f) != 0.0f)
-        ++count;
+        ++out.pans;
     }
   }
-  return count;
+  return out;
+}
+
+std::string counted(int n, const char* one, const char* many) {
+  return formatUnsigned(static_cast<std::uint64_t>(n)) + (n == 1 ? one : many);
 }
 
 std::string quoted(std::string_view text) {
@@ -399,11 +426,15 @@ bool readLegacyPattern(const JsonValue& object, Pattern& pattern, std::string* e
   // Only the tracks in use have a mute an instance document carries.
   pattern.muteMask = static_cast<std::uint8_t>(readInt<std::uint8_t>(object, "muteMask", 0) &
                                                ((1u << pattern.numTracks) - 1u));
-  if (const int pans = unlockedPans(object); pans > 0 && diagnostics != nullptr)
+  const LeftOut out = leftOut(object, pattern);
+  if (out.pans > 0 && diagnostics != nullptr)
     diagnostics->note("step-pan-dropped", std::string(path) + "/tracks",
-                      formatUnsigned(static_cast<std::uint64_t>(pans)) +
-                          (pans == 1 ? " step's pan value" : " steps' pan values") +
+                      counted(out.pans, " step's pan value", " steps' pan values") +
                           " without the lock play nothing and no control reaches them; not kept");
+  if (out.modulators > 0 && diagnostics != nullptr)
+    diagnostics->note("modulator-dropped", std::string(path) + "/tracks",
+                      counted(out.modulators, " LFO or envelope aims", " LFOs or envelopes aim") +
+                          " at a parameter its sound lacks; not kept");
   return true;
 }
 

@@ -146,12 +146,14 @@ TEST(LegacyReader, StepsPlacedByIndexAndMergedLocks) {
 }
 
 TEST(LegacyReader, TrackModulatorsUseTheTrackMachine) {
+  ob::Diagnostics d;
   auto p = read(doc(R"({"sounds":[{"machine":"va"}]})",
                     R"([{"soundIndex":0,"rate":2,"chromatic":true,"swing":60,"gain":0.5,"pan":-0.25,
         "lfos":[{"dest":"flt_cutoff","shape":"square","trig":"one","depth":0.5,"sync":true,"rateDiv":3},
                 {"dest":"not_a_key","shape":"wobble"},{"dest":"flt_cutoff"}],
         "modEnvs":[{"dest":"amp_decay","decay":0.4}],
-        "trackRands":[{"param":"flt_cutoff","depth":0.3},{"param":"res_tune","depth":0.3}]}])"));
+        "trackRands":[{"param":"flt_cutoff","depth":0.3},{"param":"res_tune","depth":0.3}]}])"),
+                nullptr, &d);
   const ob::Track& t = p->patterns[0].tracks[0];
   EXPECT_EQ(2, t.rate);
   EXPECT_EQ(1, t.chromatic);
@@ -162,9 +164,11 @@ TEST(LegacyReader, TrackModulatorsUseTheTrackMachine) {
   EXPECT_EQ(4, t.lfos[0].shape);
   EXPECT_EQ(3, t.lfos[0].trig);
   EXPECT_EQ(3, t.lfos[0].rateDiv);
-  EXPECT_EQ(1, t.lfos[1].enabled);
-  EXPECT_EQ(0, t.lfos[1].dest);
-  EXPECT_EQ(0, t.lfos[1].shape);
+  // One aimed at a parameter the sound lacks goes, said, rather than move
+  // whatever sits first.
+  EXPECT_TRUE(t.lfos[1] == ob::Lfo{});
+  EXPECT_NE(d.size(), 0u);
+  EXPECT_EQ("modulator-dropped", d[d.size() - 1].code);
   EXPECT_EQ(1, t.modEnvs[0].enabled);
   EXPECT_EQ(0, t.modEnvs[1].enabled);
   EXPECT_FLOAT_EQ(0.4f, t.modEnvs[0].decay);
