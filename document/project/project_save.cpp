@@ -180,7 +180,7 @@ Package packageOf(const Project& project, const SamplePool& pool, const KeptDocu
   std::unique_ptr<Project> copy = std::make_unique<Project>(project);
   assignPatternIds(copy->patterns[0]);
   assignSampleIds(copy->samples);
-  keepIdsOffKeptKeys(*copy, kept.foreignMembers, kept.keysAsLoaded);
+  keepIdsOffKeptKeys(*copy, kept.foreignMembers, kept.keysAsLoaded, kept.loadedDocument);
 
   Package package;
   package.documentName = "instance.json";
