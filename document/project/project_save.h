@@ -22,6 +22,13 @@ namespace ob {
 class SamplePool;
 struct SampleData;
 
+// The instance document a save writes of the project (ids assigned, its
+// samples' references given): what this build writes, with what the load
+// kept (keepWhatItsRewriteLacks) put back as read. kitOnly as
+// writeInstanceState takes it; a kit's save writes its file's so, too.
+JsonValue writeKeptDocument(const Project& project, const std::vector<std::string>& refs,
+                            std::uint32_t kitOnly, const KeptDocument& kept);
+
 // The SHA-256 (64 lower-case hex digits) and CRC-32 of the file a save
 // writes for a sample, as a load found them or a save finds them. A save
 // finds the CRC-32 of a file the pool holds whole as it writes it, and

@@ -17,6 +17,7 @@
 
 #include "content/kits/factory_kit_builder.h"
 #include "content/kits/kit_library.h"
+#include "document/json/json.h"
 #include "document/legacy/legacy_writer.h"
 #include "engine/params/param_tables.h"
 
@@ -132,6 +133,36 @@ void expectNoGroove(const Pattern& p) {
   }
 }
 
+// A kit file's text with members this build does not read (a newer
+// build's) at each place a kit has: the top, meta, the state, the first
+// sound and its params, the first voice and the first macro.
+std::string withUnknownMembers(const std::string& text) {
+  ob::JsonValue doc;
+  std::string error;
+  EXPECT_TRUE(ob::parseJson(text, doc, error)) << error;
+  ob::JsonValue* state = doc.find("state");
+  const auto first = [](ob::JsonValue* list) {
+    return list && !list->members.empty() ? &list->members[0].value : nullptr;
+  };
+  ob::JsonValue* sound = first(state->find("sounds"));
+  ob::JsonValue* macro = first(state->find("macros"));
+  ob::JsonValue* places[] = {&doc,
+                             doc.find("meta"),
+                             state,
+                             sound,
+                             sound->find("params"),
+                             first(state->find("voices")),
+                             macro != nullptr ? macro : state};
+  // The deepest first: a member added moves its object's others.
+  for (int n = static_cast<int>(std::size(places)) - 1; n >= 0; --n) {
+    ob::JsonValue value;
+    EXPECT_TRUE(
+        ob::parseJson(R"({"kept": [1.50, "x", null], "at": )" + std::to_string(n) + "}", value, error));
+    places[n]->members.push_back({"x-future-" + std::to_string(n), std::move(value)});
+  }
+  return ob::dumpJson(doc);
+}
+
 std::map<std::string, KitEntry> byName(const std::vector<KitEntry>& entries) {
   std::map<std::string, KitEntry> out;
   for (const KitEntry& e : entries) out[e.name] = e;
@@ -192,6 +223,76 @@ TEST(KitLibrary, EveryBuiltinKitRoundTripsThroughAKitFile) {
     const std::string again = dir.file("again.kit.orbi");
     ASSERT_TRUE(KitLibrary::saveKitFile(again, back, &error)) << error;
     EXPECT_EQ(readText(again), text);
+    // So does one that holds what this build does not read, kept by its load.
+    const std::string newer = withUnknownMembers(text);
+    writeText(path, newer);
+    ob::KeptDocument kept;
+    ASSERT_TRUE(KitLibrary::loadKitFile(path, back, &error, &kept)) << error;
+    expectSameKit(kit, back);
+    ASSERT_TRUE(KitLibrary::saveKitFile(again, back, &error, &kept)) << error;
+    EXPECT_EQ(readText(again), newer);
+  }
+}
+
+// What a kit file holds that this build does not read goes back, as read,
+// into every save of its kit: over its own file, under another name, after
+// an edit and again; the load says what it found.
+TEST(KitLibrary, MembersThisBuildDoesNotReadGoBackIntoEverySave) {
+  TempFolder dir;
+  const std::string path = dir.file("newer.kit.orbi");
+  ASSERT_TRUE(KitLibrary::saveKitFile(path, ob::makeFactoryKit(1), nullptr));
+  const std::string newer = withUnknownMembers(readText(path));
+  const auto unknownIn = [](const std::string& text) {
+    ob::JsonValue doc;
+    std::string error;
+    EXPECT_TRUE(ob::parseJson(text, doc, error)) << error;
+    std::vector<std::string> found;
+    const auto walk = [&](const auto& self, const ob::JsonValue& v) -> void {
+      for (const ob::JsonMember& m : v.members) {
+        if (m.key.starts_with("x-future-")) found.push_back(m.key + "=" + ob::writeJson(m.value));
+        self(self, m.value);
+      }
+    };
+    walk(walk, doc);
+    return found;
+  };
+  const std::vector<std::string> members = unknownIn(newer);
+  ASSERT_EQ(members.size(), 7u);
+  struct Case {
+    const char* name;
+    const char* file;
+    void (*edit)(Pattern&);
+    bool sameBytes;
+  };
+  const Case cases[] = {
+      {"over its own file", "newer.kit.orbi", nullptr, true},
+      {"under another name", "copy.kit.orbi", nullptr, true},
+      {"after an edit", "edited.kit.orbi",
+       [](Pattern& p) {
+         p.tracks[0].gain = 0.5f;
+         ob::setKitName(p.kit, "Renamed");
+       },
+       false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    writeText(path, newer);
+    Pattern kit{};
+    ob::KeptDocument kept;
+    ob::Diagnostics findings;
+    std::string error;
+    ASSERT_TRUE(KitLibrary::loadKitFile(path, kit, &error, &kept, &findings)) << error;
+    int unknownParams = 0;
+    for (const ob::Diagnostic& d : findings) unknownParams += d.code == "unknown-param";
+    EXPECT_EQ(unknownParams, 1) << "the sound's new parameter";
+    if (c.edit) c.edit(kit);
+    const std::string target = dir.file(c.file);
+    ASSERT_TRUE(KitLibrary::saveKitFile(target, kit, &error, &kept)) << error;
+    const std::string saved = readText(target);
+    EXPECT_EQ(saved == newer, c.sameBytes);
+    EXPECT_EQ(unknownIn(saved), members);
+    ASSERT_TRUE(KitLibrary::saveKitFile(target, kit, &error, &kept)) << error;
+    EXPECT_EQ(readText(target), saved) << "saved again, the same bytes";
   }
 }
 
