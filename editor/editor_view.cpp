@@ -198,33 +198,34 @@ void EditorView::startOver() {
   kitBrowser_.markClean();
 }
 
-std::string EditorView::lacks() const {
+SaidLine EditorView::lacks() const {
   return lacksLine(unplayableSummary(host_.project, host_.pool), kept_.leftOut);
 }
 
 void EditorView::showLacks(bool tell) {
-  if (std::string line = lacks(); !line.empty()) {
+  if (SaidLine line = lacks(); !line.text.empty()) {
     if (tell)
-      setStatus(line, StatusKind::Failed);
+      setStatus(line.text, StatusKind::Failed, {}, line.whole);
     else
-      showStatus(line, true, {});
-    statusLacks_ = std::move(line);
+      showStatus(line.text, true, {}, line.whole);
+    statusLacks_ = std::move(line.text);
   }
 }
 
 void EditorView::followLacks() {
-  if (statusLacks_.empty() || lacks() == statusLacks_) return;
+  if (statusLacks_.empty() || lacks().text == statusLacks_) return;
   setStatus(std::string(), false);
   showLacks();
 }
 
-void EditorView::setStatus(std::string text, StatusKind kind, StatusName name) {
-  tellHost(text, kind);
-  showStatus(std::move(text), kind == StatusKind::Failed, name);
+void EditorView::setStatus(std::string text, StatusKind kind, StatusName name, std::string whole) {
+  tellHost(whole.empty() ? text : whole, kind);
+  showStatus(std::move(text), kind == StatusKind::Failed, name, std::move(whole));
 }
 
-void EditorView::showStatus(std::string text, bool error, StatusName name) {
+void EditorView::showStatus(std::string text, bool error, StatusName name, std::string whole) {
   statusText_ = std::move(text);
+  statusWhole_ = std::move(whole);
   statusError_ = error;
   statusName_ = name;
   statusLacks_.clear();

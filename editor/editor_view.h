@@ -125,13 +125,19 @@ class EditorView : public ui::View, public EditorContext {
   // The header's kit field in the latest frame, its arrows at the right.
   const ui::Rect& kitField() const { return kitAnchor_; }
 
-  // The status line, whose news the host's log hears too (tellHost).
-  void setStatus(std::string text, StatusKind kind, StatusName name = {});
-  void setStatus(FileStatus status, StatusKind kind) { setStatus(std::move(status.text), kind, status.name); }
+  // The status line, whose news the host's log hears too (tellHost): the
+  // whole, when given, names in full the lists the text names in brief
+  // (SaidLine), and is what the line's hover shows and the log hears.
+  void setStatus(std::string text, StatusKind kind, StatusName name = {}, std::string whole = {});
+  void setStatus(FileStatus status, StatusKind kind) {
+    setStatus(std::move(status.text), kind, status.name, std::move(status.whole));
+  }
   void setStatus(std::string text, bool error, StatusName name = {}) {
     setStatus(std::move(text), error ? StatusKind::Failed : StatusKind::Done, name);
   }
   const std::string& statusText() const { return statusText_; }
+  // Empty when the text says it whole.
+  const std::string& statusWhole() const { return statusWhole_; }
   bool statusError() const { return statusError_; }
 
   // Renders are waiting for later frames: an audition, or pictures of the
@@ -172,13 +178,13 @@ class EditorView : public ui::View, public EditorContext {
   void startOver();
   // What the project lacks now: the slots whose sample cannot play, and
   // why, then the entries its file left out (lacksLine).
-  std::string lacks() const;
+  SaidLine lacks() const;
   // The status line says what the project lacks, and keeps saying what
   // holds as samples come in, after any load: a repair clears it. The host
   // hears it unless it heard it before (a reopened editor says it again).
   void showLacks(bool tell = true);
   // The status line alone: everything else says it through setStatus.
-  void showStatus(std::string text, bool error, StatusName name);
+  void showStatus(std::string text, bool error, StatusName name, std::string whole = {});
   void followLacks();
   // Writes the project file; a save over the opened file leaves it
   // holding no entry the open left out.
@@ -244,7 +250,8 @@ class EditorView : public ui::View, public EditorContext {
   ui::Rect kitAnchor_;     // the header's kit field in the latest frame
   std::string statusText_;
   bool statusError_ = false;
-  StatusName statusName_;  // the file name in the status text, which may give way
+  StatusName statusName_;    // the file name in the status text, which may give way
+  std::string statusWhole_;  // the text with its lists named whole; empty when it is whole
   // What the status text says the project lacks, which it follows; empty
   // when it follows nothing.
   std::string statusLacks_;

@@ -1,0 +1,38 @@
+#include "editor/said_list.h"
+
+namespace orbi {
+namespace {
+
+std::string joined(const std::vector<std::string>& names, std::size_t count, std::string_view last) {
+  std::string out;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (i > 0) out += i + 1 == count && last.empty() ? " and " : ", ";
+    out += names[i];
+  }
+  return out.append(last);
+}
+
+}  // namespace
+
+SaidList sayList(const std::vector<std::string>& names, std::size_t named) {
+  SaidList said;
+  said.whole = joined(names, names.size(), {});
+  // "and 1 more" says no more than the name it stands for.
+  if (names.size() <= named + 1) {
+    said.brief = said.whole;
+  } else {
+    const std::size_t more = names.size() - named;
+    said.brief = joined(names, named, " and " + std::to_string(more) + " more");
+  }
+  return said;
+}
+
+SaidLine sayLine(std::string_view head, const std::vector<std::string>& names, std::string_view tail) {
+  const SaidList said = sayList(names);
+  SaidLine line;
+  line.text.append(head).append(said.brief).append(tail);
+  if (said.brief != said.whole) line.whole.append(head).append(said.whole).append(tail);
+  return line;
+}
+
+}  // namespace orbi
