@@ -64,7 +64,10 @@ EditorView::EditorView(EngineHost& host, ob::KeptDocument& kept, EditorSession& 
 }
 
 EditorView::~EditorView() {
-  if (kitBrowser_.pendingStatus) tellHost(kitBrowser_.pendingStatus->text, kitBrowser_.pendingStatus->kind);
+  if (!kitBrowser_.pendingStatus) return;
+  const KitBrowser::Status& status = *kitBrowser_.pendingStatus;
+  if (report_ && !status.findings.empty()) report_(status.findings);
+  tellHost(status.whole.empty() ? status.text : status.whole, status.kind);
 }
 
 ob::Project& EditorView::project() { return host_.project; }
@@ -87,7 +90,7 @@ void EditorView::selectPart(std::int32_t part) {
 }
 
 void EditorView::pushSnapshot() {
-  undoHistory_.push(host_.project);
+  undoHistory_.push(host_.project, session_.kits.kept);
   while (undoHistory_.size() > kUndoDepth) undoHistory_.pop_front();
   redoHistory_.clear();
 }
@@ -145,11 +148,12 @@ void EditorView::publishSamples() {
 
 void EditorView::restore(UndoHistory& from, UndoHistory& to) {
   if (from.empty()) return;
-  to.push(host_.project);
-  const bool slicesChange = !sameSlices(host_.project.samples, from.back().samples);
-  host_.project = from.back();
+  to.push(host_.project, session_.kits.kept);
+  const bool slicesChange = !sameSlices(host_.project.samples, from.back().project.samples);
+  host_.project = from.back().project;
+  session_.kits.kept = std::move(from.back().kitKept);
   from.pop_back();
-  keepSlotsFilledSince(host_.project.samples, to.back().samples);
+  keepSlotsFilledSince(host_.project.samples, to.back().project.samples);
   host_.postProject(true);
   if (slicesChange) host_.publishSamples();
   bench_.samplesChanged();  // the slot table came back with the project
@@ -196,6 +200,7 @@ void EditorView::startOver() {
   selectedCell_ = -1;
   macroPanel_.selectedMacro = -1;
   kitBrowser_.markClean();
+  session_.kits.kept.reset();  // the kit is the project's now
 }
 
 SaidLine EditorView::lacks() const {

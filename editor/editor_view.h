@@ -47,8 +47,8 @@ class EditorView : public ui::View, public EditorContext {
   // What the kit browser had yet to say still reaches the host's log.
   ~EditorView() override;
 
-  // The frame (editor_frame.cpp): housekeeping, the playhead, the kit
-  // browser's message, the header and its results, the editing shortcuts,
+  // The frame (editor_frame.cpp): housekeeping, the playhead, the panels'
+  // messages, the header and its results, the editing shortcuts,
   // the credits and macros bands and the page, then the renders due (the
   // audition first, then the bench's pictures) within the frame's share.
   void frame(const ui::FrameInfo& frame) override;
@@ -201,7 +201,9 @@ class EditorView : public ui::View, public EditorContext {
   // drives the engine, else the part's own.
   float playingTempo() const;
   void handleEditShortcuts();
-  void takeKitStatus();
+  // What the kit browser and the macros panel had to say, onto the status
+  // line.
+  void takePanelStatus();
   void runRenders();
   // The header and what it reports, and the bands and page under it
   // (editor_header.cpp).

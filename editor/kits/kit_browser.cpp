@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "content/tools/kits_folder.h"
+#include "editor/said_list.h"
 #include "engine/clock/tempo.h"
 #include "engine/model/pattern_copy.h"
 #include "engine/params/param_info.h"
@@ -52,6 +53,24 @@ std::string silentTracksNote(const ob::Pattern& part, const std::vector<int>& tr
       note += "track " + std::to_string(tracks[i] + 1);
   }
   return note;
+}
+
+// What the load of a kit file kept of it that this build does not read,
+// for its saves: "kept future and sounds/s-kick/timbre, which ...", each by
+// where it sits in the file, as the host's log names it, less the "state"
+// the kit's sounds, voices and macros lie in; empty when nothing.
+SaidLine keptUnreadNote(const ob::KeptDocument& kept) {
+  std::vector<std::string> places;
+  const auto place = [&places](const std::vector<std::string>& path) {
+    std::string at;
+    for (std::size_t i = path.size() > 1 && path[0] == "state" ? 1 : 0; i < path.size(); ++i)
+      at += (at.empty() ? "" : "/") + path[i];
+    places.push_back(std::move(at));
+  };
+  for (const ob::ForeignMember& member : kept.foreignMembers) place(member.path);
+  for (const ob::ValueReadOtherwise& value : kept.valuesReadOtherwise) place(value.path);
+  if (places.empty()) return {};
+  return sayLine("kept ", places, ", which this build does not read");
 }
 
 }  // namespace
@@ -123,23 +142,38 @@ bool KitBrowser::isModified(std::uint64_t revision) {
 
 bool KitBrowser::loadKit(const ob::KitEntry& entry) {
   const std::unique_ptr<ob::Pattern> loaded = newEmptyPart();
+  auto kept = std::make_shared<ob::KeptDocument>();
+  ob::Diagnostics findings;
   std::string error;
-  if (!ob::KitLibrary::loadKit(entry.reference, *loaded, &error)) {
+  if (!ob::KitLibrary::loadKit(entry.reference, *loaded, &error, kept.get(), &findings)) {
     report("Could not load ", entry.name, error, StatusKind::Failed);
+    pendingStatus->findings = std::move(findings);
     return false;
   }
+  // The snapshot keeps the kit it replaces with what that kit's file kept.
   ctx_.pushUndo();
   ob::copyPatternIntoProject(ctx_.project(), *loaded);
+  session.kept = std::move(kept);
   ctx_.commitProject(true);
   ctx_.refresh();
   markClean(entry.reference);
   // A kit saved with samples of another project names slots this one has
-  // not filled: the user is told which tracks stay silent.
+  // not filled: the user is told which tracks stay silent. What its file
+  // holds that this build does not read is kept for its saves, and said.
   const std::vector<int> silent = ob::tracksMissingSamples(part(), ctx_.pool());
-  if (silent.empty())
-    report("Loaded " + entry.name, StatusKind::Done);
+  const SaidLine keptNote = keptUnreadNote(*session.kept);
+  std::string note = silent.empty() ? std::string() : silentTracksNote(part(), silent);
+  const std::string between = note.empty() || keptNote.text.empty() ? "" : "; ";
+  const std::string wholeNote = keptNote.whole.empty() ? std::string() : note + between + keptNote.whole;
+  note += between + keptNote.text;
+  const StatusKind kind = !silent.empty()          ? StatusKind::Failed
+                          : !keptNote.text.empty() ? StatusKind::Changed
+                                                   : StatusKind::Done;
+  if (note.empty())
+    report("Loaded " + entry.name, kind);
   else
-    report("Loaded ", entry.name, silentTracksNote(part(), silent), StatusKind::Failed);
+    report("Loaded ", entry.name, note, kind, wholeNote);
+  pendingStatus->findings = std::move(findings);
   return true;
 }
 
@@ -153,6 +187,7 @@ void KitBrowser::newKit() {
   }
   ctx_.pushUndo();
   ob::copyPatternIntoProject(ctx_.project(), *blank);
+  session.kept.reset();
   ctx_.commitProject(true);
   ctx_.refresh();
   markClean();
@@ -251,10 +286,11 @@ FileStatus KitBrowser::leftOutStatus() const {
 }
 
 void KitBrowser::report(std::string_view verb, std::string_view name, std::string_view reason,
-                        StatusKind kind) {
-  Status status{std::string(verb), kind, {}};
+                        StatusKind kind, std::string_view wholeReason) {
+  Status status{std::string(verb), kind, {}, {}, {}};
   status.name = {status.text.size(), name.size()};
   status.text.append(name);
+  if (!wholeReason.empty()) status.whole = status.text + ": " + std::string(wholeReason);
   if (!reason.empty()) status.text.append(": ").append(reason);
   pendingStatus = std::move(status);
 }
@@ -392,7 +428,7 @@ void KitBrowser::writeKit(const std::filesystem::path& target) {
     return;
   }
   std::string error;
-  if (ob::KitLibrary::saveKitFile(ob::kitPathToUtf8(target), part(), &error)) {
+  if (ob::KitLibrary::saveKitFile(ob::kitPathToUtf8(target), part(), &error, session.kept.get())) {
     markClean(ob::kitPathToUtf8(target));
     std::string text = "Saved " + base;
     StatusKind kind = StatusKind::Done;

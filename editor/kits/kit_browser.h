@@ -48,7 +48,9 @@ class KitBrowser {
   struct Status {
     std::string text;
     StatusKind kind = StatusKind::Done;
-    StatusName name;  // the kit's or file's name in the text, which may give way
+    StatusName name;           // the kit's or file's name in the text, which may give way
+    std::string whole;         // the text with its lists named whole (SaidLine); empty: the text
+    ob::Diagnostics findings;  // a load's, for the host's log
   };
 
   // The session outlives the browser: a browser of the next window goes on
@@ -140,11 +142,13 @@ class KitBrowser {
   ob::Pattern& part();
   std::string kitName();
   void report(std::string text, StatusKind kind, StatusName name = {}) {
-    pendingStatus = Status{std::move(text), kind, name};
+    pendingStatus = Status{std::move(text), kind, name, {}, {}};
   }
-  // The verb, the name and, when given, ": " and the reason; the name may
-  // give way on the status line.
-  void report(std::string_view verb, std::string_view name, std::string_view reason, StatusKind kind);
+  // The verb, the name and, when given, ": " and the reason (its whole,
+  // when given, for the hover and the host's log); the name may give way
+  // on the status line.
+  void report(std::string_view verb, std::string_view name, std::string_view reason, StatusKind kind,
+              std::string_view wholeReason = {});
   // The save form's note, said on the status line too.
   void noteOnForm(std::string note, StatusKind kind) {
     saveNotice = note;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -148,6 +149,51 @@ TEST(EditorPanels, KitMessagesReachTheStatusLineOnTheNextFrame) {
   EXPECT_FALSE(rig.view().statusError());
   EXPECT_FALSE(rig.view().kitModified());
   EXPECT_FALSE(rig.view().kitBrowser().pendingStatus.has_value());
+  // The macros panel's, and the host's log hears it.
+  const std::string cut = "A macro name holds 23 bytes: the rest was left out";
+  rig.view().macroPanel().pendingNotice = cut;
+  rig.frames(1);
+  EXPECT_EQ(rig.view().statusText(), cut);
+  EXPECT_FALSE(rig.view().macroPanel().pendingNotice);
+  ASSERT_FALSE(rig.host.logLines.empty());
+  EXPECT_EQ(rig.host.logLines.back().text, "editor-status : " + cut);
+}
+
+// What a kit file holds that this build does not read: the status line
+// names the first few, its hover and the host's log all, after the load's
+// findings; the kit's saves keep it while the project holds that kit, an
+// undo past another kit's load included.
+TEST(EditorPanels, AKitsUnreadMembersAreSaidAndFollowTheKitThroughUndo) {
+  TempHome home;
+  EditorRig rig;
+  rig.frames(1);
+  KitBrowser& kits = rig.view().kitBrowser();
+  kits.session.folder = home.path();
+  const std::string newer = writeNewerKit(home.path());
+  kits.rescan();
+  const auto newerEntry = std::find_if(kits.entries.begin(), kits.entries.end(),
+                                       [](const ob::KitEntry& e) { return e.name == "Newer"; });
+  ASSERT_NE(newerEntry, kits.entries.end());
+  ASSERT_TRUE(kits.loadKit(*newerEntry));
+  rig.frames(1);
+  const std::string& whole = rig.view().statusWhole();
+  EXPECT_TRUE(rig.view().statusText().ends_with("x-b and 2 more, which this build does not read"));
+  EXPECT_TRUE(whole.ends_with("x-c and x-d, which this build does not read")) << whole;
+  const ui::ItemRecord* hover = rig.harness.drawLog().findItem("status");
+  ASSERT_NE(hover, nullptr);
+  EXPECT_EQ(hover->tooltip, whole);
+  ASSERT_GE(rig.host.logLines.size(), 2u);
+  const auto last = rig.host.logLines.end();
+  EXPECT_TRUE(last[-2].text.starts_with("unknown-param /state/sounds/s-newer/params/x-warp: "));
+  EXPECT_EQ(last[-1].text, "editor-status : " + whole);
+  EXPECT_EQ(last[-1].severity, CLAP_LOG_WARNING);
+
+  rig.view().newKit();
+  rig.view().undo();
+  kits.saveName = "Newer";
+  if (!kits.saveKit()) kits.confirmReplace();  // asked whether to write over the file
+  EXPECT_EQ(kits.pendingStatus->text, "Saved Newer");
+  EXPECT_EQ(fileText(home.path() / "Newer.kit.orbi"), newer);
 }
 
 TEST(EditorPanels, TheBrowserOpensAtTheTopAndALoadPostsTheProject) {

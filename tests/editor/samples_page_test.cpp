@@ -302,7 +302,7 @@ TEST_F(SamplesPageTest, TagsAreAddedOnceRemovedAndUndone) {
   // Each edit took one snapshot, of the tags before it.
   ASSERT_EQ(context.undo.size(), 4u);
   const auto tagsBefore = [&](int edit) -> const ob::SampleSlot& {
-    return context.undo[edit].samples.slots[0];
+    return context.undo[edit].project.samples.slots[0];
   };
   EXPECT_EQ(tagsBefore(3).tagCount, 3);
   EXPECT_STREQ(tagsBefore(3).tags[0], "punchy");
