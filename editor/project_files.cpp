@@ -95,8 +95,8 @@ SaidLine leftOutSummary(const ob::LeftOutOfFile& leftOut) {
   const std::string because = " (" + leftOut.entries.front().why + ")";
   if (count == 1)
     return {"left out " + leftOut.entries.front().name + ", which a save does not hold" + because, {}};
-  return sayLine("left out " + std::to_string(count) + " entries, which a save does not hold: ",
-                 leftOutNames(leftOut), because);
+  return sayLine("left out " + std::to_string(count) + " entries: ", leftOutNames(leftOut),
+                 ", which a save does not hold" + because);
 }
 
 SaidLine lacksLine(std::string_view samples, const ob::LeftOutOfFile& leftOut) {

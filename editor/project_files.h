@@ -60,8 +60,9 @@ ob::LeftOutOfFile leftOutOf(const std::filesystem::path& file, const ob::Diagnos
 
 // What the status line says of them: empty for none; else the entry and
 // why for one ("left out future/a.bin, which a save does not hold
-// (entries ...)"), or the count and their names for several, each with
-// why where it is not the first's, which ends the line.
+// (entries ...)"), or the count and their names for several ("left out 5
+// entries: a, b, c and 2 more, which ..."), each with why where it is not
+// the first's, which ends the line.
 SaidLine leftOutSummary(const ob::LeftOutOfFile& leftOut);
 
 // What a project lacks, as one line of the status line: what its samples

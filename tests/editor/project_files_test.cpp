@@ -270,6 +270,7 @@ TEST_F(ProjectFiles, AnOpenSaysWhichEntriesItLeftOutAndASaveOverTheFileAsks) {
   std::vector<Extra> stems;
   for (int i = 1; i <= 6; ++i) stems.push_back({"future/stems/part-" + std::to_string(i) + ".bin", 64, true});
   const std::string parts = "future/stems/part-1.bin, future/stems/part-2.bin, future/stems/part-3.bin";
+  const std::string damaged = "the entry's header is damaged";
   struct Case {
     const char* name;
     std::vector<Extra> extras;
@@ -286,12 +287,9 @@ TEST_F(ProjectFiles, AnOpenSaysWhichEntriesItLeftOutAndASaveOverTheFileAsks) {
        "holds future/a.bin, which was left out",
        " without future/a.bin"},
       {"six damaged entries", stems,
-       "Left out 6 entries, which a save does not hold: " + parts +
-           " and 3 more (the entry's header is damaged)",
-       "Left out 6 entries, which a save does not hold: " + parts +
-           ", future/stems/part-4.bin, future/stems/part-5.bin and future/stems/part-6.bin (the entry's "
-           "header is "
-           "damaged)",
+       "Left out 6 entries: " + parts + " and 3 more, which a save does not hold (" + damaged + ")",
+       "Left out 6 entries: " + parts + ", future/stems/part-4.bin, future/stems/part-5.bin and " +
+           "future/stems/part-6.bin, which a save does not hold (" + damaged + ")",
        "holds 6 entries that were left out when it was opened: future/stems/part-1.bin,",
        " without " + parts + " and 3 more"},
   };

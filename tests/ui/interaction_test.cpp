@@ -648,7 +648,9 @@ TEST(Tooltip, BreaksItsLinesBetweenWordsOnly) {
       start = end + 1;
     }
     rejoined.pop_back();
-    if (c.whole) EXPECT_EQ(rejoined, c.text) << "broken only where a blank or a line feed was";
+    if (c.whole) {
+      EXPECT_EQ(rejoined, c.text) << "broken only where a blank or a line feed was";
+    }
     EXPECT_LE(widest, std::max(320.0f, c.whole ? measureText(path, TextStyle::Body).x : 0.0f) + 0.5f);
     EXPECT_LE(widest, c.room + 0.5f);
     EXPECT_NE(lines.find('\n'), std::string::npos);

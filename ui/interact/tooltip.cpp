@@ -69,26 +69,35 @@ bool tooltipDue() {
   return false;
 }
 
-}  // namespace
-
-std::string tooltipLines(std::string_view text, float wrap, float room) {
-  std::vector<std::string_view> paragraphs;
+// The text's own lines, between its line feeds.
+std::vector<std::string_view> ownLines(std::string_view text) {
+  std::vector<std::string_view> lines;
   for (std::size_t start = 0;;) {
     const std::size_t end = text.find('\n', start);
-    paragraphs.push_back(
-        text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
-    if (end == std::string_view::npos) break;
+    lines.push_back(text.substr(start, end == std::string_view::npos ? end : end - start));
+    if (end == std::string_view::npos) return lines;
     start = end + 1;
   }
-  float width = wrap;
-  for (std::string_view paragraph : paragraphs) {
-    for (std::size_t start = 0; start < paragraph.size();) {
-      const std::size_t end = std::min(paragraph.find(' ', start), paragraph.size());
-      width = std::max(width, measureText(paragraph.substr(start, end - start), TextStyle::Body).x);
+}
+
+// The width of the widest word of the lines, in the tooltip's style.
+float widestWord(const std::vector<std::string_view>& lines) {
+  float widest = 0.0f;
+  for (std::string_view line : lines) {
+    for (std::size_t start = 0; start < line.size();) {
+      const std::size_t end = std::min(line.find(' ', start), line.size());
+      widest = std::max(widest, measureText(line.substr(start, end - start), TextStyle::Body).x);
       start = end + 1;
     }
   }
-  width = std::min(width, room);
+  return widest;
+}
+
+}  // namespace
+
+std::string tooltipLines(std::string_view text, float wrap, float room) {
+  const std::vector<std::string_view> paragraphs = ownLines(text);
+  const float width = std::min(std::max(wrap, widestWord(paragraphs)), room);
   std::string out;
   for (std::size_t i = 0; i < paragraphs.size(); ++i) {
     if (i > 0) out += '\n';
