@@ -306,28 +306,6 @@ TEST(KitBrowser, ItsOwnFileIsSavedWithoutAQuestion) {
   EXPECT_EQ(rig.status(), "Saved Mine");
 }
 
-// What a kit file holds that this build does not read (a newer build's) is
-// said on loading, the first few by where they sit and the rest counted,
-// all of them in the whole, and goes back into the file saved over it.
-TEST(KitBrowser, ALoadSaysWhatItKeptUnreadAndASaveOverItsFileKeepsIt) {
-  KitRig rig;
-  const std::string newer = test::writeNewerKit(rig.library);
-  rig.browser.rescan();
-  ASSERT_TRUE(rig.browser.loadKit(rig.browser.entries[rig.entryNamed("Newer")]));
-  const KitBrowser::Status& loaded = *rig.browser.pendingStatus;
-  const std::string unread = ", which this build does not read";
-  EXPECT_EQ(loaded.text, "Loaded Newer: kept sounds/s-newer/params/x-warp, x-a, x-b and 2 more" + unread);
-  EXPECT_EQ(loaded.whole, "Loaded Newer: kept sounds/s-newer/params/x-warp, x-a, x-b, x-c and x-d" + unread);
-  EXPECT_EQ(loaded.kind, StatusKind::Changed);
-  ASSERT_EQ(loaded.findings.size(), 1u);
-  EXPECT_EQ(loaded.findings[0].code, "unknown-param");
-
-  rig.browser.saveName = "Newer";
-  ASSERT_TRUE(rig.browser.saveKit());
-  EXPECT_EQ(rig.status(), "Saved Newer");
-  EXPECT_EQ(fileText(rig.library / "Newer.kit.orbi"), newer);
-}
-
 TEST(KitBrowser, SteppingWrapsAtBothEndsAndStartsFromAnUnknownName) {
   KitRig rig;
   rig.browser.rescan();

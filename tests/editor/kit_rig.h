@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "content/kits/kit_library.h"
-#include "document/json/json.h"
 #include "editor/kits/kit_browser.h"
 #include "support/scoped_env.h"
 #include "tests/editor/shell_rig.h"
@@ -53,6 +52,11 @@ class TempHome {
   ob::test::ScopedEnv dataHome_{"XDG_DATA_HOME"};
 };
 
+inline std::string fileText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 struct KitSpec {
   const char* file;
   const char* name;
@@ -74,28 +78,6 @@ inline void writeKit(const fs::path& folder, const KitSpec& spec) {
   std::string error;
   if (!ob::KitLibrary::saveKitFile(ob::kitPathToUtf8(folder / spec.file), *part, &error))
     ADD_FAILURE() << error;
-}
-
-inline std::string fileText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// The kit "Newer" written into the folder as Newer.kit.orbi by a newer
-// build: its sound holds a parameter this build does not read, and the
-// file four members; returns the file's text.
-inline std::string writeNewerKit(const fs::path& folder) {
-  writeKit(folder, {"Newer.kit.orbi", "Newer", "", ""});
-  const fs::path file = folder / "Newer.kit.orbi";
-  ob::JsonValue doc;
-  std::string error;
-  EXPECT_TRUE(ob::parseJson(fileText(file), doc, error)) << error;
-  doc.find("state")->find("sounds")->find("s-newer")->find("params")->set("x-warp",
-                                                                          ob::makeJsonNumber(0.25f));
-  for (const char* key : {"x-a", "x-b", "x-c", "x-d"}) doc.set(key, ob::makeJsonNumber(1.5f));
-  const std::string text = ob::dumpJson(doc);
-  std::ofstream(file, std::ios::binary) << text;
-  return text;
 }
 
 inline const std::vector<KitSpec>& libraryKits() {

@@ -232,141 +232,97 @@ TEST_F(ProjectFiles, AnOpenSaysWhichSamplesItLeftOutAndWhy) {
   }
 }
 
-// A project file of the demo with more entries, each whole or with its
-// local header damaged.
-struct Extra {
-  std::string name;
-  std::size_t bytes;
-  bool damaged;
-};
-std::vector<std::uint8_t> projectWith(const std::vector<Extra>& extras) {
+// An open that leaves an entry of the file out (past what a load keeps
+// unread) names it on the status line and in the host's log, and a save
+// over that file asks before it writes the file without it.
+TEST_F(ProjectFiles, AnOpenSaysWhichEntriesItLeftOutAndASaveOverTheFileAsks) {
+  ob::Project project;
+  ob::buildDemoProject(project);
+  ob::Diagnostics d;
+  const std::vector<std::uint8_t> bytes =
+      *ob::zip::writeZip({{"instance.json", ob::writeProjectDocument(project, {}, {})},
+                          {"future/a.bin", std::vector<std::uint8_t>(65u << 20), true}},
+                         d);
+  const fs::path file = folder / "big.project.orbi";
+  std::ofstream(file, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  ASSERT_TRUE(rig.view().openProject(file));
+  // What was left out first; the whole line is in its tooltip.
+  const std::string leftOut =
+      "Left out future/a.bin, which a save does not hold (entries this build does not read are kept up to "
+      "64 MiB in all)";
+  EXPECT_EQ(rig.view().statusText(), leftOut + "; opened big.project.orbi");
+  rig.frames(1);
+  const ui::ItemRecord* hover = rig.harness.drawLog().findItem("status");
+  ASSERT_NE(hover, nullptr);
+  EXPECT_EQ(hover->tooltip, rig.view().statusText());
+  int logged = 0;
+  for (const auto& line : rig.host.logLines) logged += line.text.starts_with("entry-dropped /future/a.bin: ");
+  EXPECT_EQ(logged, 1);
+  // A new editor, as a host makes when its window opens again, says so.
+  EditorSession session;
+  EXPECT_EQ(EditorView(rig.engineHost(), rig.plugin().keptDocument, session).statusText(), leftOut);
+
+  const std::vector<char> before = fileBytes(file);
+  EXPECT_FALSE(rig.view().saveProject(file));
+  rig.frames(2);
+  EXPECT_TRUE(rig.view().saveQuestion().asking());
+  EXPECT_NE(rig.view().saveQuestion().text().find("save under another name"), std::string::npos);
+  EXPECT_EQ(fileBytes(file), before);
+  rig.harness.setKey(ui::Key::Enter, true);
+  rig.frames(1);
+  rig.harness.setKey(ui::Key::Enter, false);
+  rig.frames(1);
+  EXPECT_FALSE(rig.view().saveQuestion().asking());
+  EXPECT_EQ(fileBytes(file), before) << "Return keeps the file";
+  EXPECT_EQ(rig.view().statusText(), "Kept big.project.orbi as it was: not saved");
+  EXPECT_FALSE(rig.view().saveProject(file));
+  EXPECT_TRUE(rig.view().answerSaveQuestion(SaveAnswer::SaveWithout));
+  EXPECT_EQ(rig.view().statusText(), "Saved big.project.orbi without future/a.bin");
+  EXPECT_LT(fileBytes(file).size(), before.size());
+  EXPECT_TRUE(rig.view().saveProject(file));  // the file holds nothing left out any more
+}
+
+// Entries left out of several: the status line names the first few and
+// how many, its hover and the host's log all of them, and so do the
+// question and the save after it.
+TEST_F(ProjectFiles, AnOpenNamesTheFirstFewEntriesItLeftOutAndAllInTheHover) {
   ob::Project project;
   ob::buildDemoProject(project);
   const std::vector<std::uint8_t> document = ob::writeProjectDocument(project, {}, {});
-  std::vector<std::vector<std::uint8_t>> data;
-  for (const Extra& e : extras) data.emplace_back(e.bytes);
+  const std::vector<std::string> names = {"f/a.bin", "f/b.bin", "f/c.bin", "f/d.bin", "f/e.bin"};
   std::vector<ob::zip::EntryView> views{{"instance.json", document}};
-  for (std::size_t i = 0; i < extras.size(); ++i) views.push_back({extras[i].name, data[i], true});
+  for (const std::string& name : names) views.push_back({name, document});
   ob::Diagnostics d;
   std::vector<std::uint8_t> bytes = *ob::zip::writeZipViews(views, d);
-  // A local header's signature before the name it gives.
-  for (const Extra& e : extras) {
-    if (!e.damaged) continue;
-    const std::string local = std::string("PK\x03\x04", 4);
-    for (std::size_t at = 0; at + 30 + e.name.size() <= bytes.size(); ++at)
-      if (std::equal(local.begin(), local.end(), bytes.begin() + at) &&
-          std::equal(e.name.begin(), e.name.end(), bytes.begin() + at + 30))
-        bytes[at + 3] = 0x07;
-  }
-  return bytes;
+  // Each of their local headers damaged: the open leaves them out.
+  for (std::size_t at = 0; at + 32 < bytes.size(); ++at)
+    if (std::memcmp(&bytes[at], "PK\x03\x04", 4) == 0 && std::memcmp(&bytes[at + 30], "f/", 2) == 0)
+      bytes[at + 3] = 7;
+  const fs::path file = folder / "five.project.orbi";
+  std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
+  ASSERT_TRUE(rig.view().openProject(file));
+  const std::string why =
+      ", which a save does not hold (the entry's header is damaged); opened five.project.orbi";
+  EXPECT_EQ(rig.view().statusText(), "Left out 5 entries: f/a.bin, f/b.bin, f/c.bin and 2 more" + why);
+  const std::string whole = "Left out 5 entries: f/a.bin, f/b.bin, f/c.bin, f/d.bin and f/e.bin" + why;
+  EXPECT_EQ(rig.view().statusWhole(), whole);
+  rig.frames(1);
+  EXPECT_EQ(rig.harness.drawLog().findItem("status")->tooltip, whole);
+  EXPECT_EQ(rig.host.logLines.back().text, "editor-status : " + whole);
+  EXPECT_FALSE(rig.view().saveProject(file));
+  EXPECT_NE(rig.view().saveQuestion().text().find("opened: f/a.bin, f/b.bin, f/c.bin and 2 more ("),
+            std::string::npos);
+  EXPECT_TRUE(rig.view().answerSaveQuestion(SaveAnswer::SaveWithout));
+  EXPECT_EQ(rig.view().statusText(), "Saved five.project.orbi without f/a.bin, f/b.bin, f/c.bin and 2 more");
+  EXPECT_EQ(rig.view().statusWhole(),
+            "Saved five.project.orbi without f/a.bin, f/b.bin, f/c.bin, f/d.bin and f/e.bin");
 }
 
-// An open that leaves entries of the file out (past what a load keeps
-// unread, or damaged) names them on the status line, the first few and how
-// many, all of them in its hover and the host's log, and a save over that
-// file asks before it writes the file without them.
-TEST_F(ProjectFiles, AnOpenSaysWhichEntriesItLeftOutAndASaveOverTheFileAsks) {
-  const std::string keptUpTo = "entries this build does not read are kept up to 64 MiB in all";
-  std::vector<Extra> stems;
-  for (int i = 1; i <= 6; ++i) stems.push_back({"future/stems/part-" + std::to_string(i) + ".bin", 64, true});
-  const std::string parts = "future/stems/part-1.bin, future/stems/part-2.bin, future/stems/part-3.bin";
-  const std::string damaged = "the entry's header is damaged";
-  struct Case {
-    const char* name;
-    std::vector<Extra> extras;
-    std::string leftOut;  // the status line before "; opened "
-    std::string whole;    // its hover's; empty: the same
-    const char* asked;    // in the question
-    std::string saved;    // after "Saved big.project.orbi"
-  };
-  const Case cases[] = {
-      {"one entry past what a load keeps",
-       {{"future/a.bin", 65u << 20, false}},
-       "Left out future/a.bin, which a save does not hold (" + keptUpTo + ")",
-       "",
-       "holds future/a.bin, which was left out",
-       " without future/a.bin"},
-      {"six damaged entries", stems,
-       "Left out 6 entries: " + parts + " and 3 more, which a save does not hold (" + damaged + ")",
-       "Left out 6 entries: " + parts + ", future/stems/part-4.bin, future/stems/part-5.bin and " +
-           "future/stems/part-6.bin, which a save does not hold (" + damaged + ")",
-       "holds 6 entries that were left out when it was opened: future/stems/part-1.bin,",
-       " without " + parts + " and 3 more"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const std::vector<std::uint8_t> bytes = projectWith(c.extras);
-    const fs::path file = folder / "big.project.orbi";
-    std::ofstream(file, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    const std::size_t logged = rig.host.logLines.size();
-    ASSERT_TRUE(rig.view().openProject(file));
-    // What was left out first; the whole line is in its tooltip.
-    EXPECT_EQ(rig.view().statusText(), c.leftOut + "; opened big.project.orbi");
-    const std::string whole =
-        c.whole.empty() ? rig.view().statusText() : c.whole + "; opened big.project.orbi";
-    rig.frames(1);
-    const ui::ItemRecord* hover = rig.harness.drawLog().findItem("status");
-    ASSERT_NE(hover, nullptr);
-    EXPECT_EQ(hover->tooltip, whole);
-    std::size_t dropped = 0;
-    for (std::size_t i = logged; i < rig.host.logLines.size(); ++i)
-      dropped += rig.host.logLines[i].text.starts_with("zip-damaged-entry /future/stems/") ||
-                 rig.host.logLines[i].text.starts_with("entry-dropped /future/a.bin: ");
-    EXPECT_EQ(dropped, c.extras.size());
-    EXPECT_EQ(rig.host.logLines.back().text, "editor-status : " + whole);
-    // A new editor, as a host makes when its window opens again, says so.
-    EditorSession session;
-    EXPECT_EQ(EditorView(rig.engineHost(), rig.plugin().keptDocument, session).statusText(), c.leftOut);
-
-    const std::vector<char> before = fileBytes(file);
-    EXPECT_FALSE(rig.view().saveProject(file));
-    rig.frames(2);
-    EXPECT_TRUE(rig.view().saveQuestion().asking());
-    EXPECT_NE(rig.view().saveQuestion().text().find(c.asked), std::string::npos)
-        << rig.view().saveQuestion().text();
-    EXPECT_NE(rig.view().saveQuestion().text().find("save under another name"), std::string::npos);
-    EXPECT_EQ(fileBytes(file), before);
-    rig.harness.setKey(ui::Key::Enter, true);
-    rig.frames(1);
-    rig.harness.setKey(ui::Key::Enter, false);
-    rig.frames(1);
-    EXPECT_FALSE(rig.view().saveQuestion().asking());
-    EXPECT_EQ(fileBytes(file), before) << "Return keeps the file";
-    EXPECT_EQ(rig.view().statusText(), "Kept big.project.orbi as it was: not saved");
-    EXPECT_FALSE(rig.view().saveProject(file));
-    EXPECT_TRUE(rig.view().answerSaveQuestion(SaveAnswer::SaveWithout));
-    EXPECT_EQ(rig.view().statusText(), "Saved big.project.orbi" + c.saved);
-    const std::vector<char> after = fileBytes(file);
-    EXPECT_EQ(std::string_view(after.data(), after.size()).find("future/"), std::string_view::npos);
-    EXPECT_TRUE(rig.view().saveProject(file));  // the file holds nothing left out any more
-  }
-}
-
-// A list said on the status line names its first few whole and counts the
-// rest; its whole names every one.
-TEST(SaidList, NamesTheFirstFewAndCountsTheRest) {
-  struct Case {
-    std::vector<std::string> names;
-    const char* brief;
-    const char* whole;
-  };
-  const Case cases[] = {
-      {{}, "", ""},
-      {{"a.bin"}, "a.bin", "a.bin"},
-      {{"a", "b"}, "a and b", "a and b"},
-      {{"a", "b", "c", "d"}, "a, b, c and d", "a, b, c and d"},
-      {{"a", "b", "c", "d", "e"}, "a, b, c and 2 more", "a, b, c, d and e"},
-  };
-  for (const Case& c : cases) {
-    const SaidList said = sayList(c.names);
-    EXPECT_EQ(said.brief, c.brief);
-    EXPECT_EQ(said.whole, c.whole);
-  }
-  const SaidLine line = sayLine("Dropped ", {"a", "b", "c", "d", "e"}, ".");
-  EXPECT_EQ(line.text, "Dropped a, b, c and 2 more.");
-  EXPECT_EQ(line.whole, "Dropped a, b, c, d and e.");
-  EXPECT_EQ(sayLine("Dropped ", {"a"}).whole, "") << "the text says it whole";
+// A list on the status line says "and 2 more", never "and 1 more".
+TEST(SaidList, NamesFourWholeAndCountsPastThem) {
+  EXPECT_EQ(sayList({"a", "b", "c", "d"}).brief, "a, b, c and d");
+  EXPECT_EQ(sayList({"a", "b", "c", "d", "e"}).brief, "a, b, c and 2 more");
 }
 
 // A file's status names it whole and says where the name lies, for the
