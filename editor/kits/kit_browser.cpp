@@ -157,6 +157,11 @@ bool KitBrowser::loadKit(const ob::KitEntry& entry) {
   ctx_.commitProject(true);
   ctx_.refresh();
   markClean(entry.reference);
+  reportLoaded(entry.name, std::move(findings));
+  return true;
+}
+
+void KitBrowser::reportLoaded(const std::string& name, ob::Diagnostics findings) {
   // A kit saved with samples of another project names slots this one has
   // not filled: the user is told which tracks stay silent. What its file
   // holds that this build does not read is kept for its saves, and said.
@@ -170,11 +175,10 @@ bool KitBrowser::loadKit(const ob::KitEntry& entry) {
                           : !keptNote.text.empty() ? StatusKind::Changed
                                                    : StatusKind::Done;
   if (note.empty())
-    report("Loaded " + entry.name, kind);
+    report("Loaded " + name, kind);
   else
-    report("Loaded ", entry.name, note, kind, wholeNote);
+    report("Loaded ", name, note, kind, wholeNote);
   pendingStatus->findings = std::move(findings);
-  return true;
 }
 
 void KitBrowser::newKit() {

@@ -149,6 +149,9 @@ class KitBrowser {
   // on the status line.
   void report(std::string_view verb, std::string_view name, std::string_view reason, StatusKind kind,
               std::string_view wholeReason = {});
+  // After a load: what the kit lacks (tracks without their samples) and
+  // what its file held unread, with the load's findings for the host's log.
+  void reportLoaded(const std::string& name, ob::Diagnostics findings);
   // The save form's note, said on the status line too.
   void noteOnForm(std::string note, StatusKind kind) {
     saveNotice = note;
