@@ -20,8 +20,11 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <variant>
 #include <vector>
 
+#include "document/archive/crc32.h"
+#include "document/archive/sha256.h"
 #include "document/archive/zip_index.h"
 #include "document/audition/audition_groove.h"
 #include "document/audition/audition_reader.h"
@@ -36,6 +39,7 @@
 #include "document/params/param_values.h"
 #include "document/project/kept_document.h"
 #include "document/project/project_save.h"
+#include "document/wav/saved_sample_file.h"
 #include "engine/model/project.h"
 #include "engine/model/utf8_text.h"
 #include "engine/pool/sample_pool.h"
@@ -63,15 +67,29 @@ inline bool dropped(const ob::Diagnostics& load, const std::string& name) {
   return false;
 }
 
-// The SHA-256 of the file a save writes for the audio.
+// The SHA-256 of the file a save writes for the audio, found from its
+// bytes where they can be read; where the sums its file carries are not
+// those of its bytes, a name no file has and no other sample shares.
 inline std::string fileDigestOf(const ob::SampleData& audio) {
-  ob::KnownSampleFiles known;
-  return ob::findSampleFile(audio, known).digest;
+  const ob::SampleFileSums carried = ob::findSampleFile(audio);
+  if (audio.kept() || std::holds_alternative<ob::StoredSampleFile>(audio.file)) return carried.digest;
+  ob::Sha256 hash;
+  std::uint32_t crc = 0;
+  std::vector<std::uint8_t> piece;
+  const std::uint64_t size = audio.savedFileBytes();
+  for (std::uint64_t at = 0; at < size; at += piece.size()) {
+    piece.resize(static_cast<std::size_t>(std::min<std::uint64_t>(std::uint64_t(1) << 20, size - at)));
+    if (!ob::sampleFileBytes(audio, at, piece)) return "unreadable";
+    hash.add(piece.data(), piece.size());
+    crc = ob::zip::crc32(piece.data(), piece.size(), crc);
+  }
+  if (carried.digest == hash.hex() && carried.crc == crc) return carried.digest;
+  return "sums not of the file of sample " + std::to_string(reinterpret_cast<std::uintptr_t>(&audio));
 }
 
 inline bool playsFile(const Loaded& load, const std::string& entryName) {
   for (const ob::SharedSampleData& audio : load.samples)
-    if (audio && !audio->kept && "assets/" + fileDigestOf(*audio) == entryName) return true;
+    if (audio && !audio->kept() && "assets/" + fileDigestOf(*audio) == entryName) return true;
   return false;
 }
 
@@ -133,7 +151,7 @@ inline bool sameKeptFile(const ob::KeptSampleFile& a, const ob::KeptSampleFile& 
 
 inline bool sameSample(const ob::SampleData* a, const ob::SampleData* b) {
   if (a == nullptr || b == nullptr) return a == b;
-  if (a->kept || b->kept) return a->kept && b->kept && sameKeptFile(*a->kept, *b->kept);
+  if (a->kept() || b->kept()) return a->kept() && b->kept() && sameKeptFile(*a->kept(), *b->kept());
   return a->left == b->left && a->right == b->right && a->sampleRate == b->sampleRate &&
          a->frames == b->frames && a->savedFileBytes() == b->savedFileBytes() &&
          fileDigestOf(*a) == fileDigestOf(*b);

@@ -67,7 +67,8 @@ std::int32_t SamplesPage::loadWav(std::string_view utf8Path) {
   const ob::SamplePool& pool = context_.samplePool();
   std::vector<bool> wereKept(static_cast<std::size_t>(pool.slotCount()));
   for (std::int32_t i = 0; i < pool.slotCount(); ++i)
-    wereKept[static_cast<std::size_t>(i)] = pool.slots[i] && pool.slots[i]->data && pool.slots[i]->data->kept;
+    wereKept[static_cast<std::size_t>(i)] =
+        pool.slots[i] && pool.slots[i]->data && pool.slots[i]->data->kept();
   const std::int32_t slot =
       ob::importWavFile(context_.samplePool(), context_.project(), path, &error, &beside);
   if (slot < 0) {

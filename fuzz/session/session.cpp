@@ -310,7 +310,7 @@ void Session::import(const fs::path& file, const UserFile* known, std::string_vi
   // Importing the file itself mends every slot that kept a copy of it: the
   // file its entry's name or its reference says, or the bytes it stores.
   for (const auto& s : pool.slots) {
-    const ob::KeptSampleFile* kept = s && s->data ? s->data->kept ? &*s->data->kept : nullptr : nullptr;
+    const ob::KeptSampleFile* kept = s && s->data ? s->data->kept() : nullptr;
     if (kept == nullptr) continue;
     const std::string ref = lowerCase(kept->ref);
     if (lowerCase(kept->digest) == known->digest || ref == "asset:" + known->digest ||
