@@ -92,7 +92,10 @@ void EditorView::takePanelStatus() {
   KitBrowser::Status& status = *kitBrowser_.pendingStatus;
   // What a load found reaches the host's log before what the line says of it.
   if (report_ && !status.findings.empty()) report_(status.findings);
-  setStatus(std::move(status.text), status.kind, status.name, std::move(status.whole));
+  if (status.detail.empty())
+    setStatus(std::move(status.text), status.kind, status.name, std::move(status.whole));
+  else
+    sayOnStatusLine(std::move(status.text), std::move(status.detail), status.kind);
   kitBrowser_.pendingStatus.reset();
 }
 

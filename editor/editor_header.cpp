@@ -30,6 +30,7 @@ HeaderBarResult EditorView::drawHeaderBar(const ui::FrameInfo& frame, ui::Rect& 
   input.statusError = statusError_;
   input.statusName = statusName_;
   input.statusWhole = statusWhole_;
+  input.statusDetail = statusDetail_;
   return headerBar_.draw(input, frame, content);
 }
 

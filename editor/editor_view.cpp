@@ -67,7 +67,8 @@ EditorView::~EditorView() {
   if (!kitBrowser_.pendingStatus) return;
   const KitBrowser::Status& status = *kitBrowser_.pendingStatus;
   if (report_ && !status.findings.empty()) report_(status.findings);
-  tellHost(status.whole.empty() ? status.text : status.whole, status.kind);
+  const std::string& text = status.whole.empty() ? status.text : status.whole;
+  tellHost(status.detail.empty() ? text : text + "\n" + status.detail, status.kind);
 }
 
 ob::Project& EditorView::project() { return host_.project; }
@@ -228,11 +229,18 @@ void EditorView::setStatus(std::string text, StatusKind kind, StatusName name, s
   showStatus(std::move(text), kind == StatusKind::Failed, name, std::move(whole));
 }
 
+void EditorView::sayOnStatusLine(std::string line, std::string detail, StatusKind kind) {
+  tellHost(detail.empty() ? line : line + "\n" + detail, kind);
+  showStatus(std::move(line), kind == StatusKind::Failed, {});
+  statusDetail_ = std::move(detail);
+}
+
 void EditorView::showStatus(std::string text, bool error, StatusName name, std::string whole) {
   statusText_ = std::move(text);
   statusWhole_ = std::move(whole);
   statusError_ = error;
   statusName_ = name;
+  statusDetail_.clear();
   statusLacks_.clear();
 }
 

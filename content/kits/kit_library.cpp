@@ -11,6 +11,7 @@
 #include "content/tools/utf8_fit.h"
 #include "document/diagnostics.h"
 #include "document/instance/instance_state.h"
+#include "document/instance/kept_keys.h"
 #include "document/instance/state_fields.h"
 #include "document/json/json.h"
 #include "document/json/json_text_mend.h"
@@ -156,7 +157,8 @@ bool loadKitFileUnguarded(std::string_view path, Pattern& pattern, std::string* 
     }
     Diagnostics diagnostics;
     std::vector<std::string> refs;
-    const bool read = readInstanceState(document, *project, refs, diagnostics);
+    KeysAsLoaded keys;
+    const bool read = readInstanceState(document, *project, refs, diagnostics, &keys);
     giveFindings(out, diagnostics);
     if (!read) {
       setError(error, diagnostics.empty() ? std::string("not a Orbitrane kit") : diagnostics[0].message);
@@ -166,7 +168,7 @@ bool loadKitFileUnguarded(std::string_view path, Pattern& pattern, std::string* 
     sanitizePattern(project->patterns[0]);
     if (out.kept != nullptr) {
       KeptDocument kept;
-      keepWhatItsRewriteLacks(std::move(document), *project, refs, kept);
+      keepWhatItsRewriteLacks(std::move(document), *project, refs, std::move(keys), kept);
       *out.kept = std::move(kept);
     }
     pattern = project->patterns[0];
@@ -202,6 +204,7 @@ bool saveKitFileUnguarded(std::string_view path, const Pattern& pattern, std::st
   // A kit carries no groove.
   for (Track& track : kit.tracks) initSteps(track.steps, kStepsPerTrack);
   assignPatternIds(kit);
+  keepIdsOffKeptKeys(*project, kept.foreignMembers, kept.keysAsLoaded);
   const std::string text = dumpJson(writeKeptDocument(*project, {}, 1, kept));
 
   std::string reason;

@@ -395,7 +395,8 @@ bool readInstancePackage(Package package, PackageReader* assets, const ByteSourc
                          const SamplePool* shareFrom, KeptDocument& kept, PlayedFiles& played,
                          std::uint64_t currentSeed, Diagnostics& diagnostics, std::string& error) {
   std::vector<std::string> refs;
-  if (!readInstanceState(package.document, project, refs, diagnostics)) {
+  KeysAsLoaded keys;
+  if (!readInstanceState(package.document, project, refs, diagnostics, &keys)) {
     error = joinDiagnosticMessages(diagnostics);
     return false;
   }
@@ -411,7 +412,7 @@ bool readInstancePackage(Package package, PackageReader* assets, const ByteSourc
                          diagnostics);
   }
 
-  keepWhatItsRewriteLacks(std::move(package.document), project, refs, kept);
+  keepWhatItsRewriteLacks(std::move(package.document), project, refs, std::move(keys), kept);
   if (assets != nullptr) kept.keptEntries = assets->keepUnused(diagnostics);
   return true;
 }
@@ -661,18 +662,19 @@ bool readDocumentUnguarded(const ByteSource& source, ByteSource* givesBack, Proj
 }  // namespace
 
 void keepWhatItsRewriteLacks(JsonValue document, const Project& project, const std::vector<std::string>& refs,
-                             KeptDocument& kept) {
+                             KeysAsLoaded keys, KeptDocument& kept) {
   // The audition goes back whole or written anew (auditionToWrite), and of
   // a new one nothing is carried into its notes or its grid: the rewrite
   // holds stand-ins there (auditionBeside), and the save reads it from its
   // text, which is all that is held of it, spellings included.
   JsonValue rewritten =
       writeInstanceState(project, refs, isKitOnlyDocument(document) ? 1u : 0u, kPluginVersionText, "",
-                         &document, nullptr, AuditionFor::LoadRewrite);
+                         &document, nullptr, AuditionFor::LoadRewrite, &keys);
   if (const JsonValue* audition = document.find("audition")) {
     kept.loadedAudition = heldAsText(*audition);
     kept.auditionVoices = auditionVoices(project);
   }
+  kept.keysAsLoaded = std::move(keys);
   kept.keptRecordOrders = keptRecordOrders(document, rewritten);
   kept.valuesReadOtherwise = valuesReadOtherwise(document, rewritten, project);
   std::vector<std::string> path;

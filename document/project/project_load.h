@@ -118,10 +118,11 @@ bool readLegacyProjectDocument(const std::uint8_t* bytes, std::size_t size, Proj
 bool isKitOnlyDocument(const JsonValue& document);
 
 // Of an instance document read into the project (with its samples'
-// references): what it holds that the project's own rewrite lacks, and how
-// it spelled what the rewrite writes, goes into kept for the next save to
-// put back (writeKeptDocument). A kit's load keeps its file's so, too.
+// references and the keys its records were read by): what it holds that
+// the project's own rewrite lacks, and how it spelled what the rewrite
+// writes, goes into kept for the next save to put back (writeKeptDocument).
+// A kit's load keeps its file's so, too.
 void keepWhatItsRewriteLacks(JsonValue document, const Project& project, const std::vector<std::string>& refs,
-                             KeptDocument& kept);
+                             KeysAsLoaded keys, KeptDocument& kept);
 
 }  // namespace ob

@@ -14,6 +14,7 @@
 #include "document/audition/kept_unplayed.h"
 #include "document/factory/factory_ref.h"
 #include "document/instance/instance_state.h"
+#include "document/instance/kept_keys.h"
 #include "document/instance/kept_records.h"
 #include "document/instance/read_otherwise.h"
 #include "document/instance/state_fields.h"
@@ -177,7 +178,8 @@ JsonValue writtenAfterLoad(const Project& project, const std::vector<std::string
   const JsonValue* loaded = kept.loadedDocument.isObject() ? &kept.loadedDocument : nullptr;
   const LoadedAudition loadedAudition{kept.loadedAudition, kept.auditionVoices};
   const LoadedAudition* audition = kept.loadedAudition.isNull() ? nullptr : &loadedAudition;
-  return writeInstanceState(project, refs, kitOnly, kPluginVersionText, "", loaded, audition);
+  return writeInstanceState(project, refs, kitOnly, kPluginVersionText, "", loaded, audition,
+                            AuditionFor::Save, &kept.keysAsLoaded);
 }
 
 // The package a save writes: the document of a copy of the project (ids
@@ -189,6 +191,7 @@ Package packageOf(const Project& project, const SamplePool& pool, const KeptDocu
   std::unique_ptr<Project> copy = std::make_unique<Project>(project);
   assignPatternIds(copy->patterns[0]);
   assignSampleIds(copy->samples);
+  keepIdsOffKeptKeys(*copy, kept.foreignMembers, kept.keysAsLoaded);
 
   Package package;
   package.documentName = "instance.json";
@@ -225,13 +228,16 @@ Package packageOf(const Project& project, const SamplePool& pool, const KeptDocu
 JsonValue writeKeptDocument(const Project& project, const std::vector<std::string>& refs,
                             std::uint32_t kitOnly, const KeptDocument& kept) {
   JsonValue document = writtenAfterLoad(project, refs, kitOnly, kept);
-  // What the load could not use but wrote over goes back as read while the
-  // save writes what the load wrote there; numbers as loaded; then its
-  // records held to sort before the records it keeps, which go back after
-  // them.
+  // Its destinations clear of the keys of those the load kept (its records
+  // are, by their ids). What the load could not use but wrote over goes
+  // back as read while the save writes what the load wrote there; numbers
+  // as loaded; then its records held to sort before the records it keeps,
+  // which go back after them.
+  keepDestsOffKeptKeys(document, kept.foreignMembers);
   putBackValuesReadOtherwise(document, kept.valuesReadOtherwise);
   adoptNumberSpellings(document, kept.loadedDocument);
   orderBeforeKept(document, kept.keptRecordOrders);
+  makeRoomForKeptRecords(document, kept.foreignMembers);
   for (const ForeignMember& m : kept.foreignMembers) setJsonPointer(document, m);
   keepVoicesOut(document, kept.foreignMembers);
   return document;

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "content/tools/kits_folder.h"
+#include "editor/gone_report.h"
 #include "editor/said_list.h"
 #include "engine/clock/tempo.h"
 #include "engine/model/pattern_copy.h"
@@ -152,12 +153,14 @@ bool KitBrowser::loadKit(const ob::KitEntry& entry) {
   }
   // The snapshot keeps the kit it replaces with what that kit's file kept.
   ctx_.pushUndo();
-  ob::copyPatternIntoProject(ctx_.project(), *loaded);
+  std::vector<ob::GoneRef> gone;
+  ob::copyPatternIntoProject(ctx_.project(), *loaded, &gone);
   session.kept = std::move(kept);
   ctx_.commitProject(true);
   ctx_.refresh();
   markClean(entry.reference);
   reportLoaded(entry.name, std::move(findings));
+  reportGone(gone);
   return true;
 }
 
@@ -181,6 +184,16 @@ void KitBrowser::reportLoaded(const std::string& name, ob::Diagnostics findings)
   pendingStatus->findings = std::move(findings);
 }
 
+void KitBrowser::reportGone(const std::vector<ob::GoneRef>& gone) {
+  if (!pendingStatus) return;
+  const GoneReport said =
+      goneReport(pendingStatus->text + "; your steps", "which its sounds lack", goneNames(gone));
+  if (said.line.empty()) return;
+  pendingStatus->text = said.line;
+  pendingStatus->detail = said.detail;
+  if (pendingStatus->kind == StatusKind::Done) pendingStatus->kind = StatusKind::Changed;
+}
+
 void KitBrowser::newKit() {
   const std::unique_ptr<ob::Pattern> blank = newEmptyPart();
   const int count = part().numTracks > 0 ? part().numTracks : 1;
@@ -190,12 +203,14 @@ void KitBrowser::newKit() {
     blank->tracks[t].soundIndex = static_cast<std::int8_t>(t);
   }
   ctx_.pushUndo();
-  ob::copyPatternIntoProject(ctx_.project(), *blank);
+  std::vector<ob::GoneRef> gone;
+  ob::copyPatternIntoProject(ctx_.project(), *blank, &gone);
   session.kept.reset();
   ctx_.commitProject(true);
   ctx_.refresh();
   markClean();
   report("New kit", StatusKind::Done);
+  reportGone(gone);
 }
 
 void KitBrowser::prefillSaveForm() {
@@ -291,7 +306,7 @@ FileStatus KitBrowser::leftOutStatus() const {
 
 void KitBrowser::report(std::string_view verb, std::string_view name, std::string_view reason,
                         StatusKind kind, std::string_view wholeReason) {
-  Status status{std::string(verb), kind, {}, {}, {}};
+  Status status{std::string(verb), kind, {}, {}, {}, {}};
   status.name = {status.text.size(), name.size()};
   status.text.append(name);
   if (!wholeReason.empty()) status.whole = status.text + ": " + std::string(wholeReason);

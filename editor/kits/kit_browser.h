@@ -27,6 +27,7 @@
 #include "editor/panel_context.h"
 #include "editor/project_files.h"
 #include "editor/status_kind.h"
+#include "engine/model/machine_change.h"
 #include "engine/model/project.h"
 #include "ui/controls/virtual_list.h"
 #include "ui/geometry.h"
@@ -50,6 +51,7 @@ class KitBrowser {
     StatusKind kind = StatusKind::Done;
     StatusName name;           // the kit's or file's name in the text, which may give way
     std::string whole;         // the text with its lists named whole (SaidLine); empty: the text
+    std::string detail;        // one hover away: what the kit let go of the user's steps
     ob::Diagnostics findings;  // a load's, for the host's log
   };
 
@@ -81,6 +83,9 @@ class KitBrowser {
   void stepKit(int step);
 
   bool loadKit(const ob::KitEntry& entry);
+  // The message of a kit load or a new kit also says what of the user's
+  // steps the kit's sounds lack and let go.
+  void reportGone(const std::vector<ob::GoneRef>& gone);
   void rescan();
   void applyFilter();
   // The save form's Save: writes the kit under the form's name, unless
@@ -142,7 +147,7 @@ class KitBrowser {
   ob::Pattern& part();
   std::string kitName();
   void report(std::string text, StatusKind kind, StatusName name = {}) {
-    pendingStatus = Status{std::move(text), kind, name, {}, {}};
+    pendingStatus = Status{std::move(text), kind, name, {}, {}, {}};
   }
   // The verb, the name and, when given, ": " and the reason (its whole,
   // when given, for the hover and the host's log); the name may give way

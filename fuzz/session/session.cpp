@@ -1,4 +1,5 @@
 #include "fuzz/session/session.h"
+#include "fuzz/session/user_edits.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -135,8 +136,10 @@ void Session::perform(const Action& action) {
       break;
     case Op::Assign: {
       orbi::SamplesPage& page = editor().samplesPage();
+      const int track = trackInUse(hosted_->engineHost().project, argOf(action, "track"));
+      if (track < 0) break;
       page.previewSlot(argOf(action, "slot") % std::max(1, hosted_->engineHost().pool.slotCount()));
-      page.assignToTrack(argOf(action, "track") % ob::kMaxTracks);
+      page.assignToTrack(track);
       structural_ = true;
       break;
     }
@@ -148,7 +151,9 @@ void Session::perform(const Action& action) {
       command.param = argOf(action, "param") % ob::kSoundParamSlots;
       command.value = static_cast<float>(static_cast<std::int16_t>(argOf(action, "value"))) / 100.0f;
       nameInto(command.text, wordOf(action, "text"));
-      edit(command, isStructural(command.kind));
+      // As the editor's gestures and the host send it, where they can.
+      for (ob::EditCommand& sent : userEdits(editor().project(), command))
+        edit(sent, isStructural(sent.kind));
       break;
     }
     case Op::Step: {
@@ -156,7 +161,7 @@ void Session::perform(const Action& action) {
       command.kind = ob::kEditToggleStep;
       command.track = argOf(action, "track") % ob::kMaxTracks;
       command.step = argOf(action, "step") % ob::kStepsPerTrack;
-      edit(command, false);
+      for (ob::EditCommand& sent : userEdits(editor().project(), command)) edit(sent, false);
       break;
     }
     case Op::Undo: editor().undo(); break;
