@@ -85,9 +85,7 @@ bool EditorView::writeProject(const std::filesystem::path& target) {
   StatusKind kind = StatusKind::Done;
   if (sameFile(target, kept_.leftOut.file)) {
     // The file holds no entry the open left out any more.
-    const SaidLine without = savedWithout(kept_.leftOut);
-    if (!without.whole.empty()) saved.whole = saved.text + without.whole;
-    saved.text += without.text;
+    saved += savedWithout(kept_.leftOut);
     if (!kept_.leftOut.entries.empty()) kind = StatusKind::Changed;
     kept_.leftOut = {};
   }

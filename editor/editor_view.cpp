@@ -67,8 +67,8 @@ EditorView::~EditorView() {
   if (!kitBrowser_.pendingStatus) return;
   const KitBrowser::Status& status = *kitBrowser_.pendingStatus;
   if (report_ && !status.findings.empty()) report_(status.findings);
-  const std::string& text = status.whole.empty() ? status.text : status.whole;
-  tellHost(status.detail.empty() ? text : text + "\n" + status.detail, status.kind);
+  tellHost(status.detail.empty() ? status.wholeText() : status.wholeText() + "\n" + status.detail,
+           status.kind);
 }
 
 ob::Project& EditorView::project() { return host_.project; }
@@ -211,9 +211,9 @@ SaidLine EditorView::lacks() const {
 void EditorView::showLacks(bool tell) {
   if (SaidLine line = lacks(); !line.text.empty()) {
     if (tell)
-      setStatus(line.text, StatusKind::Failed, {}, line.whole);
+      setStatus(line, StatusKind::Failed);
     else
-      showStatus(line.text, true, {}, line.whole);
+      showStatus(line, true, {});
     statusLacks_ = std::move(line.text);
   }
 }
@@ -224,20 +224,19 @@ void EditorView::followLacks() {
   showLacks();
 }
 
-void EditorView::setStatus(std::string text, StatusKind kind, StatusName name, std::string whole) {
-  tellHost(whole.empty() ? text : whole, kind);
-  showStatus(std::move(text), kind == StatusKind::Failed, name, std::move(whole));
+void EditorView::setStatus(SaidLine said, StatusKind kind, StatusName name) {
+  tellHost(said.wholeText(), kind);
+  showStatus(std::move(said), kind == StatusKind::Failed, name);
 }
 
 void EditorView::sayOnStatusLine(std::string line, std::string detail, StatusKind kind) {
   tellHost(detail.empty() ? line : line + "\n" + detail, kind);
-  showStatus(std::move(line), kind == StatusKind::Failed, {});
+  showStatus({std::move(line), {}}, kind == StatusKind::Failed, {});
   statusDetail_ = std::move(detail);
 }
 
-void EditorView::showStatus(std::string text, bool error, StatusName name, std::string whole) {
-  statusText_ = std::move(text);
-  statusWhole_ = std::move(whole);
+void EditorView::showStatus(SaidLine said, bool error, StatusName name) {
+  status_ = std::move(said);
   statusError_ = error;
   statusName_ = name;
   statusDetail_.clear();

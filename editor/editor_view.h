@@ -127,18 +127,19 @@ class EditorView : public ui::View, public EditorContext {
   const ui::Rect& kitField() const { return kitAnchor_; }
 
   // The status line, whose news the host's log hears too (tellHost): the
-  // whole, when given, names in full the lists the text names in brief
-  // (SaidLine), and is what the line's hover shows and the log hears.
-  void setStatus(std::string text, StatusKind kind, StatusName name = {}, std::string whole = {});
-  void setStatus(FileStatus status, StatusKind kind) {
-    setStatus(std::move(status.text), kind, status.name, std::move(status.whole));
+  // whole of what it says (SaidLine) is what the line's hover shows and the
+  // log hears.
+  void setStatus(SaidLine said, StatusKind kind, StatusName name = {});
+  void setStatus(FileStatus status, StatusKind kind) { setStatus(std::move(status), kind, status.name); }
+  void setStatus(std::string text, StatusKind kind, StatusName name = {}) {
+    setStatus(SaidLine{std::move(text), {}}, kind, name);
   }
   void setStatus(std::string text, bool error, StatusName name = {}) {
     setStatus(std::move(text), error ? StatusKind::Failed : StatusKind::Done, name);
   }
-  const std::string& statusText() const { return statusText_; }
+  const std::string& statusText() const { return status_.text; }
   // Empty when the text says it whole.
-  const std::string& statusWhole() const { return statusWhole_; }
+  const std::string& statusWhole() const { return status_.whole; }
   // What the status line shows one hover away, empty for nothing.
   const std::string& statusDetail() const { return statusDetail_; }
   bool statusError() const { return statusError_; }
@@ -187,7 +188,7 @@ class EditorView : public ui::View, public EditorContext {
   // hears it unless it heard it before (a reopened editor says it again).
   void showLacks(bool tell = true);
   // The status line alone: everything else says it through setStatus.
-  void showStatus(std::string text, bool error, StatusName name, std::string whole = {});
+  void showStatus(SaidLine said, bool error, StatusName name);
   void followLacks();
   // Writes the project file; a save over the opened file leaves it
   // holding no entry the open left out.
@@ -253,10 +254,9 @@ class EditorView : public ui::View, public EditorContext {
   KitBrowser kitBrowser_;
   ui::Rect kitPanelRect_;  // where the kit browser's popups open
   ui::Rect kitAnchor_;     // the header's kit field in the latest frame
-  std::string statusText_;
+  SaidLine status_;
   bool statusError_ = false;
   StatusName statusName_;     // the file name in the status text, which may give way
-  std::string statusWhole_;   // the text with its lists named whole; empty when it is whole
   std::string statusDetail_;  // its hover: the whole of what went
   // What the status text says the project lacks, which it follows; empty
   // when it follows nothing.

@@ -101,10 +101,11 @@ SaidLine leftOutSummary(const ob::LeftOutOfFile& leftOut) {
 
 SaidLine lacksLine(std::string_view samples, const ob::LeftOutOfFile& leftOut) {
   const SaidLine entries = leftOutSummary(leftOut);
-  const std::string between = !samples.empty() && !entries.text.empty() ? "; " : "";
-  const std::string head = std::string(samples) + between;
-  SaidLine line{startingUpperCase(head + entries.text), {}};
-  if (!entries.whole.empty()) line.whole = startingUpperCase(head + entries.whole);
+  SaidLine line{std::string(samples), {}};
+  if (!samples.empty() && !entries.text.empty()) line += "; ";
+  line += entries;
+  line.text = startingUpperCase(std::move(line.text));
+  if (!line.whole.empty()) line.whole = startingUpperCase(std::move(line.whole));
   return line;
 }
 

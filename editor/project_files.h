@@ -36,13 +36,10 @@ struct StatusName {
   std::size_t length = 0;
 };
 
-// A status text about a file and where its name lies in it, and the same
-// with every list it names whole (SaidLine), for the line's hover and the
-// host's log; an empty whole is the text.
-struct FileStatus {
-  std::string text;
+// A status text about a file (with its whole, when it names a list) and
+// where the file's name lies in it.
+struct FileStatus : SaidLine {
   StatusName name;
-  std::string whole;
 };
 
 // The verb and the file name, then ": " and the reason when there is one:

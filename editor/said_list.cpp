@@ -27,6 +27,18 @@ SaidList sayList(const std::vector<std::string>& names, std::size_t named) {
   return said;
 }
 
+SaidLine& operator+=(SaidLine& line, const SaidLine& more) {
+  if (!line.whole.empty() || !more.whole.empty()) line.whole = line.wholeText() + more.wholeText();
+  line.text += more.text;
+  return line;
+}
+
+SaidLine& operator+=(SaidLine& line, std::string_view more) {
+  if (!line.whole.empty()) line.whole += more;
+  line.text += more;
+  return line;
+}
+
 SaidLine sayLine(std::string_view head, const std::vector<std::string>& names, std::string_view tail) {
   const SaidList said = sayList(names);
   SaidLine line;

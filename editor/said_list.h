@@ -23,13 +23,21 @@ struct SaidList {
 // c"), the brief naming at most `named` of them; empty for none.
 SaidList sayList(const std::vector<std::string>& names, std::size_t named = kNamesOnTheLine);
 
-// A line that names the list between a head and a tail: the text for the
-// status line names the first few, the whole names them all (and is empty
-// when the text does already).
+// What the status line says, and the same with every list it names named
+// whole: what its hover shows and the host's log hears.
 struct SaidLine {
   std::string text;
-  std::string whole;
+  std::string whole;  // empty when the text names its lists whole
+
+  const std::string& wholeText() const { return whole.empty() ? text : whole; }
 };
+
+// Appends to the text and to the whole alike.
+SaidLine& operator+=(SaidLine& line, const SaidLine& more);
+SaidLine& operator+=(SaidLine& line, std::string_view more);
+
+// A line that names the list between a head and a tail: the text for the
+// status line names the first few, the whole names them all.
 SaidLine sayLine(std::string_view head, const std::vector<std::string>& names, std::string_view tail = {});
 
 }  // namespace orbi

@@ -170,17 +170,17 @@ void KitBrowser::reportLoaded(const std::string& name, ob::Diagnostics findings)
   // holds that this build does not read is kept for its saves, and said.
   const std::vector<int> silent = ob::tracksMissingSamples(part(), ctx_.pool());
   const SaidLine keptNote = keptUnreadNote(*session.kept);
-  std::string note = silent.empty() ? std::string() : silentTracksNote(part(), silent);
-  const std::string between = note.empty() || keptNote.text.empty() ? "" : "; ";
-  const std::string wholeNote = keptNote.whole.empty() ? std::string() : note + between + keptNote.whole;
-  note += between + keptNote.text;
+  SaidLine note{silent.empty() ? std::string() : silentTracksNote(part(), silent), {}};
+  if (!note.text.empty() && !keptNote.text.empty()) note += "; ";
+  note += keptNote;
   const StatusKind kind = !silent.empty()          ? StatusKind::Failed
                           : !keptNote.text.empty() ? StatusKind::Changed
                                                    : StatusKind::Done;
-  if (note.empty())
-    report("Loaded " + name, kind);
-  else
-    report("Loaded ", name, note, kind, wholeNote);
+  report("Loaded ", name, {}, kind);
+  if (!note.text.empty()) {
+    *pendingStatus += ": ";
+    *pendingStatus += note;
+  }
   pendingStatus->findings = std::move(findings);
 }
 
@@ -305,11 +305,10 @@ FileStatus KitBrowser::leftOutStatus() const {
 }
 
 void KitBrowser::report(std::string_view verb, std::string_view name, std::string_view reason,
-                        StatusKind kind, std::string_view wholeReason) {
-  Status status{std::string(verb), kind, {}, {}, {}, {}};
+                        StatusKind kind) {
+  Status status{{{std::string(verb), {}}, {}}, kind, {}, {}};
   status.name = {status.text.size(), name.size()};
   status.text.append(name);
-  if (!wholeReason.empty()) status.whole = status.text + ": " + std::string(wholeReason);
   if (!reason.empty()) status.text.append(": ").append(reason);
   pendingStatus = std::move(status);
 }
