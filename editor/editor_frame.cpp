@@ -92,10 +92,7 @@ void EditorView::takePanelStatus() {
   KitBrowser::Status& status = *kitBrowser_.pendingStatus;
   // What a load found reaches the host's log before what the line says of it.
   if (report_ && !status.findings.empty()) report_(status.findings);
-  if (status.detail.empty())
-    setStatus(std::move(status), status.kind);
-  else
-    sayOnStatusLine(std::move(status.text), std::move(status.detail), status.kind);
+  setStatus(std::move(status), status.kind);
   kitBrowser_.pendingStatus.reset();
 }
 

@@ -30,7 +30,6 @@ HeaderBarResult EditorView::drawHeaderBar(const ui::FrameInfo& frame, ui::Rect& 
   input.statusError = statusError_;
   input.statusName = statusName_;
   input.statusWhole = status_.whole;
-  input.statusDetail = statusDetail_;
   return headerBar_.draw(input, frame, content);
 }
 

@@ -67,8 +67,7 @@ EditorView::~EditorView() {
   if (!kitBrowser_.pendingStatus) return;
   const KitBrowser::Status& status = *kitBrowser_.pendingStatus;
   if (report_ && !status.findings.empty()) report_(status.findings);
-  tellHost(status.detail.empty() ? status.wholeText() : status.wholeText() + "\n" + status.detail,
-           status.kind);
+  tellHost(status.wholeText(), status.kind);
 }
 
 ob::Project& EditorView::project() { return host_.project; }
@@ -229,17 +228,10 @@ void EditorView::setStatus(SaidLine said, StatusKind kind, StatusName name) {
   showStatus(std::move(said), kind == StatusKind::Failed, name);
 }
 
-void EditorView::sayOnStatusLine(std::string line, std::string detail, StatusKind kind) {
-  tellHost(detail.empty() ? line : line + "\n" + detail, kind);
-  showStatus({std::move(line), {}}, kind == StatusKind::Failed, {});
-  statusDetail_ = std::move(detail);
-}
-
 void EditorView::showStatus(SaidLine said, bool error, StatusName name) {
   status_ = std::move(said);
   statusError_ = error;
   statusName_ = name;
-  statusDetail_.clear();
   statusLacks_.clear();
 }
 

@@ -84,7 +84,7 @@ class EditorView : public ui::View, public EditorContext {
   // As a diagnostic "editor-status" with an empty path: a warning for
   // Changed, an error for Failed.
   void tellHost(std::string_view text, StatusKind kind) override;
-  void sayOnStatusLine(std::string line, std::string detail, StatusKind kind) override;
+  void sayOnStatusLine(SaidLine said, StatusKind kind) override { setStatus(std::move(said), kind); }
 
   // Each only when its history holds something; the restored project is
   // posted with the play position kept.
@@ -128,7 +128,7 @@ class EditorView : public ui::View, public EditorContext {
 
   // The status line, whose news the host's log hears too (tellHost): the
   // whole of what it says (SaidLine) is what the line's hover shows and the
-  // log hears.
+  // log hears. Everything the editor says there comes this way.
   void setStatus(SaidLine said, StatusKind kind, StatusName name = {});
   void setStatus(FileStatus status, StatusKind kind) { setStatus(std::move(status), kind, status.name); }
   void setStatus(std::string text, StatusKind kind, StatusName name = {}) {
@@ -140,8 +140,6 @@ class EditorView : public ui::View, public EditorContext {
   const std::string& statusText() const { return status_.text; }
   // Empty when the text says it whole.
   const std::string& statusWhole() const { return status_.whole; }
-  // What the status line shows one hover away, empty for nothing.
-  const std::string& statusDetail() const { return statusDetail_; }
   bool statusError() const { return statusError_; }
 
   // Renders are waiting for later frames: an audition, or pictures of the
@@ -256,8 +254,7 @@ class EditorView : public ui::View, public EditorContext {
   ui::Rect kitAnchor_;     // the header's kit field in the latest frame
   SaidLine status_;
   bool statusError_ = false;
-  StatusName statusName_;     // the file name in the status text, which may give way
-  std::string statusDetail_;  // its hover: the whole of what went
+  StatusName statusName_;  // the file name in the status text, which may give way
   // What the status text says the project lacks, which it follows; empty
   // when it follows nothing.
   std::string statusLacks_;

@@ -90,13 +90,9 @@ std::string startingUpperCase(std::string text) {
 }  // namespace
 
 SaidLine leftOutSummary(const ob::LeftOutOfFile& leftOut) {
-  const std::size_t count = leftOut.entries.size();
-  if (count == 0) return {};
-  const std::string because = " (" + leftOut.entries.front().why + ")";
-  if (count == 1)
-    return {"left out " + leftOut.entries.front().name + ", which a save does not hold" + because, {}};
-  return sayLine("left out " + std::to_string(count) + " entries: ", leftOutNames(leftOut),
-                 ", which a save does not hold" + because);
+  if (leftOut.entries.empty()) return {};
+  return sayLine("left out ", leftOutNames(leftOut),
+                 ", which a save does not hold (" + leftOut.entries.front().why + ")", "entries");
 }
 
 SaidLine lacksLine(std::string_view samples, const ob::LeftOutOfFile& leftOut) {
@@ -131,8 +127,7 @@ std::string saveWithoutQuestion(std::string_view fileName, const ob::LeftOutOfFi
 SaidLine savedWithout(const ob::LeftOutOfFile& leftOut) {
   std::vector<std::string> names;
   for (const ob::LeftOutOfFile::Entry& entry : leftOut.entries) names.push_back(entry.name);
-  if (names.empty()) return {};
-  return sayLine(" without ", names);
+  return sayLine(" without ", names, {}, "entries");
 }
 
 FileStatus keptFileStatus(const std::filesystem::path& path) {

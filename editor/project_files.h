@@ -77,8 +77,8 @@ FileStatus openedStatus(const SaidLine& lacks, const std::filesystem::path& path
 std::string saveWithoutQuestion(std::string_view fileName, const ob::LeftOutOfFile& leftOut);
 
 // What follows "Saved " and the file's name after a save over it wrote it
-// without them: " without future/a.bin", or " without a.bin, b.bin, c.bin
-// and 2 more"; empty for none.
+// without them: " without future/a.bin", or " without 5 entries: a.bin,
+// b.bin, c.bin and 2 more"; empty for none.
 SaidLine savedWithout(const ob::LeftOutOfFile& leftOut);
 
 // What the status line says when the user kept the file as it was: "Kept

@@ -39,11 +39,18 @@ SaidLine& operator+=(SaidLine& line, std::string_view more) {
   return line;
 }
 
-SaidLine sayLine(std::string_view head, const std::vector<std::string>& names, std::string_view tail) {
+SaidLine sayLine(std::string_view head, const std::vector<std::string>& names, std::string_view tail,
+                 std::string_view noun) {
+  if (names.empty()) return {};
+  std::string lead(head);
+  if (names.size() > 1) {
+    lead += std::to_string(names.size());
+    if (!noun.empty()) lead.append(" ").append(noun);
+    lead += ": ";
+  }
   const SaidList said = sayList(names);
-  SaidLine line;
-  line.text.append(head).append(said.brief).append(tail);
-  if (said.brief != said.whole) line.whole.append(head).append(said.whole).append(tail);
+  SaidLine line{lead + said.brief + std::string(tail), {}};
+  if (said.brief != said.whole) line.whole = lead + said.whole + std::string(tail);
   return line;
 }
 

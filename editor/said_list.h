@@ -1,8 +1,7 @@
 #pragma once
 // How the editor names a list of things it dropped, kept or left out: its
-// status line names the first few and how many more there are, and the
-// line's hover and the host's log name every one. Each name stays whole.
-// Main thread.
+// status line gives how many and names the first few, and the line's hover
+// and the host's log name every one. Each name stays whole. Main thread.
 
 #include <cstddef>
 #include <string>
@@ -36,8 +35,11 @@ struct SaidLine {
 SaidLine& operator+=(SaidLine& line, const SaidLine& more);
 SaidLine& operator+=(SaidLine& line, std::string_view more);
 
-// A line that names the list between a head and a tail: the text for the
-// status line names the first few, the whole names them all.
-SaidLine sayLine(std::string_view head, const std::vector<std::string>& names, std::string_view tail = {});
+// The head, the names and the tail: one name alone ("left out a.bin,
+// which ..."), several after how many there are and what they are ("left
+// out 5 entries: a, b, c and 2 more, which ..."; "lost 4: ..." without a
+// noun). Empty for no names.
+SaidLine sayLine(std::string_view head, const std::vector<std::string>& names, std::string_view tail = {},
+                 std::string_view noun = {});
 
 }  // namespace orbi

@@ -57,9 +57,10 @@ std::string silentTracksNote(const ob::Pattern& part, const std::vector<int>& tr
 }
 
 // What the load of a kit file kept of it that this build does not read,
-// for its saves: "kept future and sounds/s-kick/timbre, which ...", each by
-// where it sits in the file, as the host's log names it, less the "state"
-// the kit's sounds, voices and macros lie in; empty when nothing.
+// for its saves: "kept 2 members: future and sounds/s-kick/timbre, which
+// ...", each by where it sits in the file, as the host's log names it, less
+// the "state" the kit's sounds, voices and macros lie in; empty when
+// nothing.
 SaidLine keptUnreadNote(const ob::KeptDocument& kept) {
   std::vector<std::string> places;
   const auto place = [&places](const std::vector<std::string>& path) {
@@ -70,8 +71,7 @@ SaidLine keptUnreadNote(const ob::KeptDocument& kept) {
   };
   for (const ob::ForeignMember& member : kept.foreignMembers) place(member.path);
   for (const ob::ValueReadOtherwise& value : kept.valuesReadOtherwise) place(value.path);
-  if (places.empty()) return {};
-  return sayLine("kept ", places, ", which this build does not read");
+  return sayLine("kept ", places, ", which this build does not read", "members");
 }
 
 }  // namespace
@@ -185,12 +185,10 @@ void KitBrowser::reportLoaded(const std::string& name, ob::Diagnostics findings)
 }
 
 void KitBrowser::reportGone(const std::vector<ob::GoneRef>& gone) {
-  if (!pendingStatus) return;
-  const GoneReport said =
-      goneReport(pendingStatus->text + "; your steps", "which its sounds lack", goneNames(gone));
-  if (said.line.empty()) return;
-  pendingStatus->text = said.line;
-  pendingStatus->detail = said.detail;
+  const SaidLine said = goneReport("your steps", "which its sounds lack", goneNames(gone));
+  if (!pendingStatus || said.text.empty()) return;
+  *pendingStatus += "; ";
+  *pendingStatus += said;
   if (pendingStatus->kind == StatusKind::Done) pendingStatus->kind = StatusKind::Changed;
 }
 
@@ -306,7 +304,7 @@ FileStatus KitBrowser::leftOutStatus() const {
 
 void KitBrowser::report(std::string_view verb, std::string_view name, std::string_view reason,
                         StatusKind kind) {
-  Status status{{{std::string(verb), {}}, {}}, kind, {}, {}};
+  Status status{{{std::string(verb), {}}, {}}, kind, {}};
   status.name = {status.text.size(), name.size()};
   status.text.append(name);
   if (!reason.empty()) status.text.append(": ").append(reason);

@@ -50,7 +50,6 @@ class KitBrowser {
   // which may give way.
   struct Status : FileStatus {
     StatusKind kind = StatusKind::Done;
-    std::string detail;        // one hover away: what the kit let go of the user's steps
     ob::Diagnostics findings;  // a load's, for the host's log
   };
 
@@ -146,7 +145,7 @@ class KitBrowser {
   ob::Pattern& part();
   std::string kitName();
   void report(std::string text, StatusKind kind, StatusName name = {}) {
-    pendingStatus = Status{{{std::move(text), {}}, name}, kind, {}, {}};
+    pendingStatus = Status{{{std::move(text), {}}, name}, kind, {}};
   }
   // The verb, the name and, when given, ": " and the reason; the name may
   // give way on the status line.

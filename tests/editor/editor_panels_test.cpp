@@ -177,7 +177,8 @@ TEST(EditorPanels, AKitsUnreadMembersAreSaidAndFollowTheKitThroughUndo) {
   ASSERT_TRUE(kits.loadKit(*std::find_if(kits.entries.begin(), kits.entries.end(),
                                          [](const ob::KitEntry& e) { return e.name == "Newer"; })));
   rig.frames(1);
-  const std::string kept = "Loaded Newer: kept x-a, x-b, x-c", unread = ", which this build does not read";
+  const std::string kept = "Loaded Newer: kept 5 members: x-a, x-b, x-c",
+                    unread = ", which this build does not read";
   EXPECT_EQ(rig.view().statusText(), kept + " and 2 more" + unread);
   const std::string whole = kept + ", x-d and sounds/s-newer/params/x-warp" + unread;
   EXPECT_EQ(rig.view().statusWhole(), whole);

@@ -549,7 +549,7 @@ TEST(KitBrowser, NewKitGivesEachTrackAFreshDrumAndKeepsTheSteps) {
   rig.browser.newKit();
   EXPECT_EQ(hit.lockCount, 0);
   EXPECT_EQ(rig.status(),
-            "New kit; your steps lost 1: step 4 lock of Slice, which its sounds lack; undo brings it back");
+            "New kit; your steps lost step 4 lock of Slice, which its sounds lack; undo brings it back");
   EXPECT_EQ(rig.browser.pendingStatus->kind, StatusKind::Changed);
 }
 

@@ -315,15 +315,22 @@ TEST_F(ProjectFiles, AnOpenNamesTheFirstFewEntriesItLeftOutAndAllInTheHover) {
   EXPECT_NE(rig.view().saveQuestion().text().find("opened: f/a.bin, f/b.bin, f/c.bin and 2 more ("),
             std::string::npos);
   EXPECT_TRUE(rig.view().answerSaveQuestion(SaveAnswer::SaveWithout));
-  EXPECT_EQ(rig.view().statusText(), "Saved five.project.orbi without f/a.bin, f/b.bin, f/c.bin and 2 more");
-  EXPECT_EQ(rig.view().statusWhole(),
-            "Saved five.project.orbi without f/a.bin, f/b.bin, f/c.bin, f/d.bin and f/e.bin");
+  const std::string saved = "Saved five.project.orbi without 5 entries: f/a.bin, f/b.bin, f/c.bin";
+  EXPECT_EQ(rig.view().statusText(), saved + " and 2 more");
+  EXPECT_EQ(rig.view().statusWhole(), saved + ", f/d.bin and f/e.bin");
 }
 
-// A list on the status line says "and 2 more", never "and 1 more".
+// A list on the status line says "and 2 more", never "and 1 more"; a line
+// gives how many a list holds, and what follows it follows its whole too.
 TEST(SaidList, NamesFourWholeAndCountsPastThem) {
   EXPECT_EQ(sayList({"a", "b", "c", "d"}).brief, "a, b, c and d");
   EXPECT_EQ(sayList({"a", "b", "c", "d", "e"}).brief, "a, b, c and 2 more");
+  EXPECT_EQ(sayLine("lost ", {"a"}, ", why").text, "lost a, why");
+  SaidLine line = sayLine("lost ", {"a", "b", "c", "d", "e"}, ", why", "things");
+  line += "; ";
+  line += sayLine("kept ", {"f", "g"});
+  EXPECT_EQ(line.text, "lost 5 things: a, b, c and 2 more, why; kept 2: f and g");
+  EXPECT_EQ(line.whole, "lost 5 things: a, b, c, d and e, why; kept 2: f and g");
 }
 
 // A file's status names it whole and says where the name lies, for the
