@@ -544,7 +544,8 @@ TEST(KitBrowser, NewKitGivesEachTrackAFreshDrumAndKeepsTheSteps) {
   ob::Pattern& part = rig.root.pattern();
   part.numTracks = part.grooveEdited = 1;
   ob::initSoundParams(part.kit.sounds[part.tracks[0].soundIndex = 0], ob::kMachineSample);
-  ob::Step& hit = part.tracks[0].steps[3] = ob::Step{.active = 1};
+  ob::Step& hit = part.tracks[0].steps[3] = ob::Step{};
+  hit.active = 1;
   ob::setStepLock(hit, ob::findParamIndex(ob::kMachineSample, "slice"), 2.0f);
   rig.browser.newKit();
   EXPECT_EQ(hit.lockCount, 0);
