@@ -232,6 +232,24 @@ TEST(KitLibrary, EveryBuiltinKitRoundTripsThroughAKitFile) {
     EXPECT_EQ(members, 5u);
     ASSERT_TRUE(KitLibrary::saveKitFile(again, back, &error, &kept)) << error;
     EXPECT_EQ(readText(again), edited);
+    // A sound whose id is longer than this build holds keeps its key
+    // through a save over its file, and no other record is written for it.
+    ob::JsonValue doc;
+    ASSERT_TRUE(ob::parseJson(newer, doc, error)) << error;
+    const ob::JsonValue& sounds = *doc.find("state")->find("sounds");
+    const std::string key = sounds.members.at(0).key, longer = key + "-of-a-build-with-longer-ids";
+    std::string renamed = newer;
+    for (std::size_t at = 0; (at = renamed.find('"' + key + '"', at)) != std::string::npos;
+         at += longer.size())
+      renamed.replace(at + 1, key.size(), longer);
+    writeText(path, renamed);
+    ASSERT_TRUE(KitLibrary::loadKitFile(path, back, &error, &kept, &findings)) << error;
+    ASSERT_TRUE(KitLibrary::saveKitFile(path, back, &error, &kept)) << error;
+    ob::JsonValue written;
+    ASSERT_TRUE(ob::parseJson(readText(path), written, error)) << error;
+    const ob::JsonValue& saved = *written.find("state")->find("sounds");
+    EXPECT_EQ(saved.members.size(), sounds.members.size());
+    EXPECT_EQ(saved.members.at(0).key, longer);
   }
 }
 
