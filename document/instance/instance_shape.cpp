@@ -1,6 +1,7 @@
 #include "document/instance/instance_shape.h"
 
 #include "document/audition/audition_groove.h"
+#include "document/instance/macro_state.h"
 #include "document/instance/state_fields.h"
 #include "engine/model/project.h"
 
@@ -46,8 +47,9 @@ JsonShape voice() {
 }
 
 JsonShape macros() {
-  const JsonShape macro =
-      namedObject({"name"}, {{"dests", objectOfShape(namedObject({"voice", "param", "target"}))}});
+  const JsonShape macro = namedObject(
+      {"name"},
+      {{"dests", objectOfShape(namedObject({"voice", "param", "target"}))}, {kDestsOffKey, scalars()}});
   std::vector<JsonShapeMember> members;
   for (int i = 0; i < kMacroCount; ++i) members.push_back({macroName(i), macro});
   return objectShape(std::move(members));

@@ -193,6 +193,18 @@ void keepSoundsWithVoicesKeptOut(const JsonValue& state, Project& fresh, KeysTak
   soundsLoaded = loaded;
 }
 
+// The kit as a load takes it once the samples are read: sounds, voices
+// and macros. False when no voice loads.
+bool readKit(const InstanceEnvelope& env, Project& fresh, Diagnostics& diagnostics, KeysTaken& taken,
+             int& sounds) {
+  const JsonValue& state = *env.state;
+  sounds = readSounds(state, fresh, diagnostics, taken);
+  if (!readVoices(state, fresh, sounds, diagnostics, taken)) return false;
+  keepSoundsWithVoicesKeptOut(state, fresh, taken, sounds, diagnostics);
+  readStateMacros(env, fresh, fresh.samples, diagnostics, &taken.dests);
+  return true;
+}
+
 // What the writer writes each record taken under, beside the key it was
 // read from.
 KeysAsLoaded keysAsLoaded(const Project& project, const KeysTaken& taken, int soundsLoaded) {
@@ -321,6 +333,19 @@ int voicesALoadTakes(const JsonValue& state) {
   return tracksInUse(scratch->patterns[0]);
 }
 
+MacroDestKeys macroDestsALoadTakes(const JsonValue& state) {
+  std::unique_ptr<Project> scratch = makeProject();
+  Diagnostics unsaid = Diagnostics::dropping();
+  KeysTaken taken;
+  if (const JsonValue* samples = state.find("samples"))
+    readSamplePool(*samples, scratch->samples, taken.samples, unsaid);
+  InstanceEnvelope env;
+  env.state = &state;
+  int sounds = 0;
+  readKit(env, *scratch, unsaid, taken, sounds);
+  return taken.dests;
+}
+
 const Sound* soundOfVoice(const Pattern& pattern, int track) {
   if (track < 0 || track >= kMaxTracks) return nullptr;
   const std::uint8_t s = static_cast<std::uint8_t>(pattern.tracks[track].soundIndex);
@@ -363,10 +388,8 @@ bool readInstanceState(const JsonValue& document, Project& project, std::vector<
 
   KeysTaken taken;
   readSamples(*env, *fresh, assetRefs, taken.samples, diagnostics);
-  int sounds = readSounds(state, *fresh, diagnostics, taken);
-  if (!readVoices(state, *fresh, sounds, diagnostics, taken)) return false;
-  keepSoundsWithVoicesKeptOut(state, *fresh, taken, sounds, diagnostics);
-  readStateMacros(*env, *fresh, fresh->samples, diagnostics, &taken.dests);
+  int sounds = 0;
+  if (!readKit(*env, *fresh, diagnostics, taken, sounds)) return false;
   readMeta(env->meta, pattern.kit);
 
   if (const JsonValue* kit = state.find("kit")) pattern.kit.version = readVersion(*kit);

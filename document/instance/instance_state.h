@@ -10,6 +10,7 @@
 
 #include "document/diagnostics.h"
 #include "document/instance/keys_as_loaded.h"
+#include "document/instance/macro_state.h"
 #include "document/json/json_value.h"
 #include "engine/model/project.h"
 
@@ -49,6 +50,9 @@ JsonValue writeInstanceState(const Project& project, const std::vector<std::stri
 // How many voices a load of a state ("sounds" and "voices" as a document
 // holds them) takes as tracks.
 int voicesALoadTakes(const JsonValue& state);
+
+// Of each macro, the keys of the destinations a load of a state applies.
+MacroDestKeys macroDestsALoadTakes(const JsonValue& state);
 
 // The same for callers that load no sample audio (kits): the references
 // are dropped; and a writer without references or id.

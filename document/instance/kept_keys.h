@@ -7,6 +7,8 @@
 // since the writer writes references from ids; a destination, which nothing
 // refers to, another key.
 
+#include <set>
+#include <string>
 #include <vector>
 
 #include "document/foreign_member.h"
@@ -16,14 +18,18 @@
 
 namespace ob {
 
+using KeptKeys = std::set<std::string, std::less<>>;
+
+// The keys of the members of the object at `object` (unescaped tokens from
+// the root) that `kept` holds: one by one, or whole with that object or
+// one it is in.
+KeptKeys keptKeysOf(const std::vector<ForeignMember>& kept, const std::vector<std::string>& object);
+
 // Gives each track in use, sound and sample slot of `project` whose key in
 // a written document (its id, or the key it was loaded by) a kept member of
 // its list holds (for a sample, of "assets" too) another id, which no
-// record, kept member or key as loaded of that list holds; so too each
-// track whose id names the voice of a macro destination kept, which no
-// voice of `loaded`, the document the load played, held.
-void keepIdsOffKeptKeys(Project& project, const std::vector<ForeignMember>& kept, const KeysAsLoaded& keys,
-                        const JsonValue& loaded);
+// record, kept member or key as loaded of that list holds.
+void keepIdsOffKeptKeys(Project& project, const std::vector<ForeignMember>& kept, const KeysAsLoaded& keys);
 
 // Moves each macro destination of a written document whose key a kept
 // member holds to another key.

@@ -14,6 +14,7 @@ namespace {
 
 static_assert(kListCapacity == 8, "the message below names the count");
 constexpr const char* kMacroFullMessage = "A macro holds at most eight destinations; kept but not applied";
+constexpr const char* kKeptOffMessage = "Set apart by a save, as it never applied; kept but not applied";
 
 int tracksInUse(const Pattern& pattern) {
   return pattern.numTracks < kMaxTracks ? pattern.numTracks : kMaxTracks;
@@ -72,9 +73,14 @@ void readStateMacros(const InstanceEnvelope& envelope, Project& project, const S
     const JsonValue* name = object->find("name");
     formatFixed(macro.name,
                 name != nullptr && name->isString() ? std::string_view(name->text) : std::string_view());
+    const std::string path = memberPath("/state/macros", id);
+    if (const JsonValue* off = object->find(kDestsOffKey); off != nullptr && off->isObject())
+      for (const JsonMember& m : off->members)
+        diagnostics.warn("macro-dest-kept-off", memberPath(path + "/" + kDestsOffKey, m.key),
+                         kKeptOffMessage);
     const JsonValue* dests = object->find("dests");
     if (dests == nullptr || !dests->isObject()) continue;
-    const std::string base = memberPath("/state/macros", id) + "/dests";
+    const std::string base = path + "/dests";
     for (const JsonMember& m : dests->members) {
       std::optional<MacroDest> d = resolveDest(m.value, pattern, samples);
       if (!d) {

@@ -14,6 +14,10 @@
 
 namespace ob {
 
+// Beside a macro's "dests": destinations a save kept apart, which no load
+// applies (kept_dests.h).
+inline constexpr const char* kDestsOffKey = "destsOff";
+
 // Of each macro, the key of the member each destination was read from.
 using MacroDestKeys = std::array<std::vector<std::string>, kMacroCount>;
 

@@ -14,6 +14,7 @@
 #include "document/audition/kept_unplayed.h"
 #include "document/factory/factory_ref.h"
 #include "document/instance/instance_state.h"
+#include "document/instance/kept_dests.h"
 #include "document/instance/kept_keys.h"
 #include "document/instance/kept_records.h"
 #include "document/instance/read_otherwise.h"
@@ -191,7 +192,7 @@ Package packageOf(const Project& project, const SamplePool& pool, const KeptDocu
   std::unique_ptr<Project> copy = std::make_unique<Project>(project);
   assignPatternIds(copy->patterns[0]);
   assignSampleIds(copy->samples);
-  keepIdsOffKeptKeys(*copy, kept.foreignMembers, kept.keysAsLoaded, kept.loadedDocument);
+  keepIdsOffKeptKeys(*copy, kept.foreignMembers, kept.keysAsLoaded);
 
   Package package;
   package.documentName = "instance.json";
@@ -232,7 +233,7 @@ JsonValue writeKeptDocument(const Project& project, const std::vector<std::strin
   // are, by their ids). What the load could not use but wrote over goes
   // back as read while the save writes what the load wrote there; numbers
   // as loaded; then its records held to sort before the records it keeps,
-  // which go back after them.
+  // which go back after them, apart where a load would take them.
   keepDestsOffKeptKeys(document, kept.foreignMembers);
   putBackValuesReadOtherwise(document, kept.valuesReadOtherwise);
   adoptNumberSpellings(document, kept.loadedDocument);
@@ -240,6 +241,7 @@ JsonValue writeKeptDocument(const Project& project, const std::vector<std::strin
   makeRoomForKeptRecords(document, kept.foreignMembers);
   for (const ForeignMember& m : kept.foreignMembers) setJsonPointer(document, m);
   keepVoicesOut(document, kept.foreignMembers);
+  keepDestsOut(document, kept.foreignMembers);
   return document;
 }
 

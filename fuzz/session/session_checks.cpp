@@ -161,11 +161,11 @@ void Session::checkSave(const SaveToCheck& save) {
   orbi::EngineHost& b = fresh.engineHost();
   // The project that played, with the ids a save gives what has none yet
   // (an imported sample, an added track) and what was made after the load
-  // under an id a record the load kept holds or names.
+  // under an id a record the load kept holds.
   auto named = std::make_unique<ob::Project>(a.project);
   ob::assignPatternIds(named->patterns[0]);
   ob::assignSampleIds(named->samples);
-  ob::keepIdsOffKeptKeys(*named, aKept.foreignMembers, aKept.keysAsLoaded, aKept.loadedDocument);
+  ob::keepIdsOffKeptKeys(*named, aKept.foreignMembers, aKept.keysAsLoaded);
   // A project without a seed of its own is saved with one of its content.
   if (named->seed == 0) named->seed = b.project.seed;
   checkAudition(text, *named);

@@ -243,7 +243,8 @@ TEST(InstanceMacros, PositionsNamesAndDestinations) {
            R"("four":{"voice":"v","param":"nope","target":1},)"
            R"("five":{"voice":"v","param":"tune"},)"
            R"("six":{"voice":"v","param":"wave1","target":"nope"},)"
-           R"("a/b":5}},"macro2":[],"macro3":{"dests":[]}}}})");
+           R"("a/b":5}},"macro2":[],"macro3":{"dests":[],)"
+           R"("destsOff":{"v:tune":{"voice":"v","param":"tune","target":100}}}}}})");
   std::optional<InstanceEnvelope> env = readInstanceEnvelope(doc, d);
   ASSERT_TRUE(env.has_value());
   readStateMacros(*env, *p, p->samples, d);
@@ -269,6 +270,7 @@ TEST(InstanceMacros, PositionsNamesAndDestinations) {
   EXPECT_EQ(obtest::findCode(d, "unknown-macro-dest")->message,
             "No such voice and param in this kit; kept but not applied");
   EXPECT_EQ(kit.macros[1].destCount + kit.macros[2].destCount, 0);
+  EXPECT_EQ(countCode(d, "macro-dest-kept-off", "/state/macros/macro3/destsOff/v:tune"), 1);
   EXPECT_STREQ(kit.macros[2].name, "");
 }
 
