@@ -66,6 +66,7 @@ Session::Session(Outside& outside, const DataFiles& data)
     : outside_(outside), data_(data), maker_(outside.files()) {
   heapBase_ = heapBytes();
   diskBase_ = unnamedFileBytes();
+  mappingsBase_ = mappingsHeld();
   hosted_ = std::make_unique<Hosted>(outside_);
   hosted_->openEditor();
   hosted_->pass();
@@ -73,7 +74,7 @@ Session::Session(Outside& outside, const DataFiles& data)
   // frame builds what each later one draws with.
   hosted_->frame();
   const Need need = needOf(hosted_->engineHost().pool, hosted_->plugin().keptDocument);
-  const std::uint64_t held = heapBytes() - heapBase_ + unnamedFileBytes() - diskBase_;
+  const std::uint64_t held = heapBytes() - heapBase_ + unnamedFileBytes() - diskBase_ + mappedBytes();
   const auto allowed = static_cast<std::uint64_t>(kHeldShare * static_cast<double>(need.total()));
   constant_ = (held > allowed ? held - allowed : 0) + kSlack;
   if (verbose())
@@ -91,9 +92,11 @@ void Session::run(std::span<const Action> actions) {
     const std::uint64_t ringingBefore = retired_;
     replaced_ = false;
     hosted_->takeLog();
-    markHeapPeak();
+    markPeak();
     perform(action);
     hosted_->pass();
+    if (outside_.takeWritePastFileSizeLimit())
+      broken("the plug-in wrote past the file-size limit, which ends its host", "a write failed with EFBIG");
     if (replaced_ && processing_) retired_ += before.audio;
     checkHoldings(before, ringingBefore, replaced_);
     checkStatusLine();
@@ -105,6 +108,12 @@ void Session::run(std::span<const Action> actions) {
   Action last{Op::SaveState, {}};
   saveState(last);
   for (const SaveToCheck& save : std::exchange(saves_, {})) checkSave(save);
+  trace_.push_back("(the instance destroyed)");
+  hosted_.reset();
+  if (const MappingsHeld left = mappingsHeld(); left != mappingsBase_)
+    broken("mappings outlived the instance", std::to_string(left.count) + " mappings of " + mib(left.bytes) +
+                                                 " held, " + std::to_string(mappingsBase_.count) +
+                                                 " before it");
 }
 
 orbi::EditorView& Session::editor() {
@@ -217,7 +226,7 @@ bool Session::inTheLog(const std::string& said) {
 void Session::loadState(const Action& action) {
   Built built;
   outside_.asAnotherProgram([&] { built = maker_.document(action, true); });
-  markHeapPeak();
+  markPeak();
   const bool loaded = hosted_->loadState(built.path, argOf(action, "piece"));
   const std::vector<std::string> log = hosted_->takeLog();
   if (!loaded) broken("a state this build wrote did not load", joined(log));
@@ -234,7 +243,7 @@ void Session::loadFile(const Action& action) {
   const std::size_t offset = ob::clap::stateDocumentOffset(built.bytes.data(), built.bytes.size());
   built.isPackage = ob::zip::looksLikeZip(built.bytes.data() + offset, built.bytes.size() - offset);
   if (wordOf(action, "as") == "state") {
-    markHeapPeak();
+    markPeak();
     const bool loaded = hosted_->loadState(built.path, 4096);
     const std::vector<std::string> log = hosted_->takeLog();
     if (!loaded) return;  // refused whole, and said so
@@ -249,7 +258,7 @@ void Session::loadFile(const Action& action) {
     fs::copy_file(built.path, copy);
   });
   orbi::EditorView& view = editor();
-  markHeapPeak();
+  markPeak();
   if (!view.openProject(copy)) return;
   const std::vector<std::string> log = hosted_->takeLog();
   tookLoad(std::move(built), true, copy);
@@ -268,7 +277,7 @@ void Session::open(const Action& action) {
     fs::copy_file(built.path, file);
   });
   orbi::EditorView& view = editor();
-  markHeapPeak();
+  markPeak();
   const bool opened = view.openProject(file);
   const std::vector<std::string> log = hosted_->takeLog();
   if (!opened) broken("a project this build wrote did not open", view.statusText() + joined(log));
@@ -292,7 +301,7 @@ void Session::tookLoad(Built built, bool openedFile, const fs::path& opened) {
 
 void Session::import(const fs::path& file, const UserFile* known, std::string_view damage) {
   orbi::SamplesPage& page = editor().samplesPage();
-  markHeapPeak();
+  markPeak();
   const std::int32_t slot = page.loadWav(file.string());
   const ob::SamplePool& pool = hosted_->engineHost().pool;
   if (slot < 0) {
@@ -331,7 +340,7 @@ void Session::importGood(const Action& action) {
 
 void Session::edit(ob::EditCommand command, bool structural) {
   orbi::EditorView& view = editor();
-  markHeapPeak();
+  markPeak();
   view.apply(command);
   structural_ = structural_ || structural;
 }
@@ -340,14 +349,14 @@ void Session::kit(const Action& action) {
   const std::vector<ob::KitEntry> kits = ob::KitLibrary::listBuiltinKits();
   if (kits.empty()) return;
   orbi::EditorView& view = editor();
-  markHeapPeak();
+  markPeak();
   view.kitBrowser().loadKit(kits[argOf(action, "number") % kits.size()]);
   structural_ = true;
 }
 
 void Session::saveState(const Action& action) {
   const fs::path file = outside_.files() / ("host-state-" + std::to_string(++made_) + ".obs");
-  markHeapPeak();
+  markPeak();
   const bool saved = hosted_->saveState(file, argOf(action, "piece"));
   if (!saved) broken("the host's state save failed", joined(hosted_->takeLog()));
   saves_.push_back({file, true, false, {}});
@@ -369,7 +378,7 @@ void Session::saveProject(const Action& action) {
   const PendingSave save{target, digestOfFile(target)};
   orbi::EditorView& view = editor();
   outside_.takeRefusedWrite();
-  markHeapPeak();
+  markPeak();
   const bool saved = view.saveProject(target);
   if (!saved && view.saveQuestion().asking()) {
     pending_ = save;
@@ -382,7 +391,7 @@ void Session::answer(const Action& action) {
   if (hosted_->view() == nullptr || !hosted_->view()->saveQuestion().asking()) return;
   const std::string how(wordOf(action, "key"));
   outside_.takeRefusedWrite();
-  markHeapPeak();
+  markPeak();
   hosted_->answer(how);
   if (!pending_ || hosted_->view()->saveQuestion().asking()) return;
   const PendingSave save = *std::exchange(pending_, std::nullopt);
@@ -413,8 +422,10 @@ void Session::finishProjectSave(const PendingSave& save, bool wrote, const std::
   const bool refused = outside_.takeRefusedWrite();
   const orbi::EditorView& view = *hosted_->view();
   if (verbose())
-    std::fprintf(stderr, "  project save: %s%s\n", view.statusText().c_str(),
-                 refused ? " (a write was refused)" : "");
+    outside_.asAnotherProgram([&] {
+      std::fprintf(stderr, "  project save: %s%s\n", view.statusText().c_str(),
+                   refused ? " (a write was refused)" : "");
+    });
   std::error_code ec;
   for (fs::directory_iterator it(save.target.parent_path(), ec), end; !ec && it != end; it.increment(ec))
     if (it->path().filename().string().find(".tmp-") != std::string::npos)
@@ -441,7 +452,7 @@ void Session::finishProjectSave(const PendingSave& save, bool wrote, const std::
 void Session::activate(double rate, std::uint32_t block) {
   if (active_) deactivate();
   const std::uint64_t before = heapBytes();
-  markHeapPeak();
+  markPeak();
   if (!hosted_->clap()->activate(hosted_->clap(), rate, 1, block)) broken("activate", "refused");
   active_ = true;
   maxBlock_ = block;

@@ -16,6 +16,7 @@
 #include "fuzz/session/actions.h"
 #include "fuzz/session/content.h"
 #include "fuzz/session/hosted.h"
+#include "fuzz/session/mappings.h"
 #include "fuzz/session/outside.h"
 #include "fuzz/session/rules.h"
 
@@ -132,6 +133,7 @@ class Session {
 
   std::uint64_t heapBase_ = 0;
   std::uint64_t diskBase_ = 0;
+  MappingsHeld mappingsBase_;  // none the instance made: all go with it
   std::uint64_t constant_ = 0;
   std::uint64_t activation_ = 0;  // the most an activation took
   std::uint64_t activated_ = 0;   // what the last one took, which the next gives back
