@@ -32,22 +32,6 @@ std::string lowerCase(std::string text) {
   return text;
 }
 
-bool isStructural(std::uint8_t kind) {
-  switch (kind) {
-    case ob::kEditMachine:
-    case ob::kEditAddTrack:
-    case ob::kEditRemoveTrack:
-    case ob::kEditDuplicateTrack:
-    case ob::kEditMacroDest:
-    case ob::kEditRemoveMacroDest:
-    case ob::kEditZoneLayout:
-    case ob::kEditZoneSlot:
-    case ob::kEditZoneVelMax:
-    case ob::kEditVelocityDest: return true;
-    default: return false;
-  }
-}
-
 // A name as the editor's fields give it: valid UTF-8, cut at a character
 // within the command's text.
 void nameInto(char (&text)[24], std::string_view kind) {
@@ -146,7 +130,6 @@ void Session::perform(const Action& action) {
       orbi::SamplesPage& page = editor().samplesPage();
       page.previewSlot(argOf(action, "slot") % std::max(1, hosted_->engineHost().pool.slotCount()));
       page.assignToTrack(argOf(action, "track") % ob::kMaxTracks);
-      structural_ = true;
       break;
     }
     case Op::Edit: {
@@ -157,7 +140,7 @@ void Session::perform(const Action& action) {
       command.param = argOf(action, "param") % ob::kSoundParamSlots;
       command.value = static_cast<float>(static_cast<std::int16_t>(argOf(action, "value"))) / 100.0f;
       nameInto(command.text, wordOf(action, "text"));
-      edit(command, isStructural(command.kind));
+      edit(command);
       break;
     }
     case Op::Step: {
@@ -165,7 +148,7 @@ void Session::perform(const Action& action) {
       command.kind = ob::kEditToggleStep;
       command.track = argOf(action, "track") % ob::kMaxTracks;
       command.step = argOf(action, "step") % ob::kStepsPerTrack;
-      edit(command, false);
+      edit(command);
       break;
     }
     case Op::Undo: editor().undo(); break;
@@ -239,9 +222,11 @@ void Session::loadFile(const Action& action) {
   const std::string& name = data_.names[argOf(action, "file") % data_.names.size()];
   Built built;
   built.path = data_.folder / name;
-  built.bytes = readFile(built.path);
-  const std::size_t offset = ob::clap::stateDocumentOffset(built.bytes.data(), built.bytes.size());
-  built.isPackage = ob::zip::looksLikeZip(built.bytes.data() + offset, built.bytes.size() - offset);
+  {
+    const Bytes bytes = readFile(built.path);
+    const std::size_t offset = ob::clap::stateDocumentOffset(bytes.data(), bytes.size());
+    built.isPackage = ob::zip::looksLikeZip(bytes.data() + offset, bytes.size() - offset);
+  }
   if (wordOf(action, "as") == "state") {
     markPeak();
     const bool loaded = hosted_->loadState(built.path, 4096);
@@ -289,14 +274,21 @@ void Session::tookLoad(Built built, bool openedFile, const fs::path& opened) {
   replaced_ = true;
   held_ = built.plays;
   damaged_ = built.damaged;
-  structural_ = false;
+  importedSince_.clear();
   openLeftOut_.clear();
   if (openedFile) {
     opened_ = opened;
     for (const KeptEntry& entry : built.kept)
       if (entry.pastBudget) openLeftOut_.push_back(entry.name);
   }
-  lastLoad_ = LastLoad{std::move(built), {}};
+  lastLoad_.reset();
+  const std::uint64_t before = heapBytes();
+  const ob::KeptDocument& now = hosted_->plugin().keptDocument;
+  lastLoad_ = LastLoad{std::move(built), {}, {}, 0};
+  if (!now.loadedDocument.isNull()) lastLoad_->kept.loadedDocument = ob::makeJsonObject();
+  lastLoad_->kept.foreignMembers = now.foreignMembers;
+  lastLoad_->kept.valuesReadOtherwise = now.valuesReadOtherwise;
+  lastLoad_->keptCost = heapBytes() - before;
 }
 
 void Session::import(const fs::path& file, const UserFile* known, std::string_view damage) {
@@ -311,9 +303,9 @@ void Session::import(const fs::path& file, const UserFile* known, std::string_vi
       broken("a good WAV file was refused", page.message());
     return;
   }
-  structural_ = true;
   if (known == nullptr) return;
   imported_.push_back(*known);
+  importedSince_.insert(known->digest);
   if (std::none_of(held_.begin(), held_.end(), [&](const UserFile& f) { return f.digest == known->digest; }))
     held_.push_back(*known);
   // Importing the file itself mends every slot that kept a copy of it: the
@@ -338,11 +330,10 @@ void Session::importGood(const Action& action) {
   import(file.path, &file, "none");
 }
 
-void Session::edit(ob::EditCommand command, bool structural) {
+void Session::edit(ob::EditCommand command) {
   orbi::EditorView& view = editor();
   markPeak();
   view.apply(command);
-  structural_ = structural_ || structural;
 }
 
 void Session::kit(const Action& action) {
@@ -351,7 +342,6 @@ void Session::kit(const Action& action) {
   orbi::EditorView& view = editor();
   markPeak();
   view.kitBrowser().loadKit(kits[argOf(action, "number") % kits.size()]);
-  structural_ = true;
 }
 
 void Session::saveState(const Action& action) {

@@ -28,14 +28,19 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-// A load's findings as the host's log gave them: "code path: message".
-ob::Diagnostics findingsOf(const std::vector<std::string>& said) {
+// A load's findings as the host's log gave them: "code path: message",
+// bar those about the members at `passedOver`.
+ob::Diagnostics findingsOf(const std::vector<std::string>& said,
+                           const std::vector<std::vector<std::string>>& passedOver = {}) {
   ob::Diagnostics findings;
   for (const std::string& line : said) {
     const std::size_t space = line.find(' ');
     const std::size_t colon = line.find(": ", space == std::string::npos ? 0 : space);
     if (space == std::string::npos || colon == std::string::npos) continue;
-    findings.warn(line.substr(0, space), line.substr(space + 1, colon - space - 1), line.substr(colon + 2));
+    const std::string path = line.substr(space + 1, colon - space - 1);
+    if (std::find(passedOver.begin(), passedOver.end(), obfuzz::pointerTokens(path)) != passedOver.end())
+      continue;
+    findings.warn(line.substr(0, space), path, line.substr(colon + 2));
   }
   return findings;
 }
@@ -92,9 +97,9 @@ void Session::checkHoldings(const Need& before, std::uint64_t ringingBefore, boo
   const ob::SamplePool& pool = hosted_->engineHost().pool;
   const Need after = needOf(pool, hosted_->plugin().keptDocument);
   const std::uint64_t disk = unnamedFileBytes() - std::min(unnamedFileBytes(), diskBase_);
-  // Not the instance's: the bytes of the last load this target keeps to
-  // compare saves with, built before that load and held since.
-  const std::uint64_t ours = heapBase_ + (lastLoad_ ? lastLoad_->built.bytes.capacity() : 0);
+  // Not the instance's: what this target keeps of the last load to compare
+  // saves with.
+  const std::uint64_t ours = heapBase_ + (lastLoad_ ? lastLoad_->keptCost : 0);
   const std::uint64_t mapped = mappedBytes();
   const std::uint64_t memory = heapBytes() - std::min(heapBytes(), ours) + mapped;
   const auto limit = [&](std::uint64_t need, std::uint64_t ringing) {
@@ -144,17 +149,18 @@ void Session::checkSave(const SaveToCheck& save) {
   const std::size_t offset = save.state ? ob::clap::stateDocumentOffset(bytes.data(), bytes.size()) : 0;
   if (save.state && offset == 0) broken("a state save wrote no header", save.file.filename().string());
   const Bytes document(bytes.begin() + static_cast<std::ptrdiff_t>(offset), bytes.end());
-  const std::string text = checkSavedFiles(document, save);
-
-  // What the load of the user's last load read, the save keeps.
-  if (!structural_ && lastLoad_ && !lastLoad_->built.bytes.empty()) {
-    const Bytes& input = lastLoad_->built.bytes;
-    const std::size_t from = ob::clap::stateDocumentOffset(input.data(), input.size());
-    const obfuzz::Loaded played{a.project, obfuzz::samplesOf(a.pool), aKept};
-    if (!obfuzz::keepsWhatTheLoadRead(input.data() + from, input.size() - from, document, played,
-                                      findingsOf(lastLoad_->said)))
-      broken("the save lost what the load read", lastLoad_->built.path.filename().string());
+  // The document the user's last load read, past a state's header.
+  ob::RegularFile loadedFile;
+  std::optional<FromOffset> loaded;
+  if (lastLoad_) {
+    if (loadedFile.open(lastLoad_->built.path, UINT64_MAX) != ob::FileReadStatus::Read)
+      broken("the target cannot read the file it loaded", lastLoad_->built.path.string());
+    std::uint8_t head[ob::clap::kStateHeaderSize] = {};
+    loadedFile.read(0, head, std::min<std::uint64_t>(sizeof head, loadedFile.size()));
+    loaded.emplace(loadedFile, ob::clap::stateDocumentOffset(head, sizeof head));
   }
+  const std::string text = checkSavedFiles(document, save, loaded ? &*loaded : nullptr);
+  if (loaded) checkKeepsWhatTheLoadRead(*loaded, document);
 
   // Loaded into a fresh instance, it is the project that played, it sounds
   // the same, and it saves the same bytes again.
@@ -170,13 +176,14 @@ void Session::checkSave(const SaveToCheck& save) {
   if (named->seed == 0) named->seed = b.project.seed;
   checkAudition(text, *named);
   const obfuzz::Loaded played{*named, obfuzz::samplesOf(a.pool), aKept};
-  const obfuzz::Loaded loaded{b.project, obfuzz::samplesOf(b.pool), fresh.plugin().keptDocument};
-  if (!obfuzz::sameLoad(played, loaded))
+  const obfuzz::Loaded fromSave{b.project, obfuzz::samplesOf(b.pool), fresh.plugin().keptDocument};
+  if (!obfuzz::sameLoad(played, fromSave))
     broken("what a save wrote loads as another project",
-           save.file.filename().string() + (!obfuzz::sameProject(played.project, loaded.project)
-                                                ? ": the project"
-                                            : !obfuzz::sameSamples(played, loaded) ? ": the samples"
-                                                                                   : ": the entries kept"));
+           save.file.filename().string() +
+               (!obfuzz::sameProject(played.project, fromSave.project) ? ": the project"
+                : !obfuzz::sameSamples(played, fromSave)               ? ": the samples"
+                : !obfuzz::sameEntriesKept(played, fromSave)           ? ": the entries kept"
+                                                                       : ": the members kept"));
   if (renderOf(a.project, a.pool) != renderOf(b.project, b.pool))
     broken("what a save wrote sounds otherwise", save.file.filename().string());
   const fs::path again = outside_.files() / "saved-again.obs";
@@ -189,6 +196,32 @@ void Session::checkSave(const SaveToCheck& save) {
   fs::remove(again);
 }
 
+void Session::checkKeepsWhatTheLoadRead(const ob::ByteSource& loaded, const Bytes& document) {
+  // A value the load read otherwise goes back as it was read, unless an
+  // edit since changed what plays there, which the save then writes.
+  const ob::JsonValue saved = obfuzz::documentOf(ob::MemoryBytes(document.data(), document.size()));
+  obfuzz::PointerWalk walk(saved);
+  std::vector<std::vector<std::string>> passedOver;
+  for (const ob::ValueReadOtherwise& value : lastLoad_->kept.valuesReadOtherwise) {
+    const ob::JsonValue* at = saved.isNull() ? nullptr : walk.at(value.path, value.path.size());
+    const std::string written = at != nullptr ? ob::writeJson(*at) : std::string();
+    if (written == value.rewritten && written != ob::writeJson(value.loaded))
+      broken("a save wrote over a value the load read otherwise, which nothing changed", written);
+    passedOver.push_back(value.path);
+  }
+  // A reference kept as written that an import mended names the import.
+  if (const ob::JsonValue* refs = saved.isNull() ? nullptr : walk.at({"assets"}, 1); refs && refs->isObject())
+    for (const ob::JsonMember& ref : refs->members)
+      if (ref.value.isString() && ref.value.text.starts_with("asset:") &&
+          importedSince_.contains(ref.value.text.substr(6)))
+        passedOver.push_back({"assets", ref.key});
+  const orbi::EngineHost& a = hosted_->engineHost();
+  const obfuzz::Loaded first{a.project, obfuzz::samplesOf(a.pool), lastLoad_->kept};
+  if (!obfuzz::keepsWhatTheLoadRead(loaded, document, first, findingsOf(lastLoad_->said, passedOver),
+                                    importedSince_))
+    broken("the save lost what the load read", lastLoad_->built.path.filename().string());
+}
+
 void Session::checkAudition(const std::string& text, const ob::Project& played) {
   ob::JsonValue saved;
   std::string error;
@@ -198,7 +231,8 @@ void Session::checkAudition(const std::string& text, const ob::Project& played) 
     broken("a save's audition holds notes other than the pattern that plays", "");
 }
 
-std::string Session::checkSavedFiles(const Bytes& document, const SaveToCheck& save) {
+std::string Session::checkSavedFiles(const Bytes& document, const SaveToCheck& save,
+                                     const ob::ByteSource* loaded) {
   const std::string name = save.file.filename().string();
   if (!ob::zip::looksLikeZip(document.data(), document.size())) {
     std::string text(document.begin(), document.end());
@@ -222,13 +256,8 @@ std::string Session::checkSavedFiles(const Bytes& document, const SaveToCheck& s
     if (!bytes || ob::sha256Hex(bytes->data(), bytes->size()) != file.digest)
       broken("a sample file the user brought is not in the save byte for byte", file.digest);
   }
-  if (!lastLoad_ || !lastLoad_->built.isPackage) return documentText;
-  ob::RegularFile builtFile;
-  if (builtFile.open(lastLoad_->built.path, UINT64_MAX) != ob::FileReadStatus::Read) return documentText;
-  std::uint8_t head[ob::clap::kStateHeaderSize] = {};
-  builtFile.read(0, head, std::min<std::uint64_t>(sizeof head, builtFile.size()));
-  const FromOffset loaded(builtFile, ob::clap::stateDocumentOffset(head, sizeof head));
-  const std::optional<ob::zip::ArchiveIndex> read = ob::zip::ArchiveIndex::open(loaded, unused, {});
+  if (loaded == nullptr || !lastLoad_->built.isPackage) return documentText;
+  const std::optional<ob::zip::ArchiveIndex> read = ob::zip::ArchiveIndex::open(*loaded, unused, {});
   if (!read) return documentText;
   const auto keeps = [&](const std::string& entryName) {
     const ob::zip::LocatedEntry* was = read->find(entryName);
