@@ -288,6 +288,7 @@ void Session::tookLoad(Built built, bool openedFile, const fs::path& opened) {
   if (!now.loadedDocument.isNull()) lastLoad_->kept.loadedDocument = ob::makeJsonObject();
   lastLoad_->kept.foreignMembers = now.foreignMembers;
   lastLoad_->kept.valuesReadOtherwise = now.valuesReadOtherwise;
+  lastLoad_->kept.auditionVoices = now.auditionVoices;
   lastLoad_->keptCost = heapBytes() - before;
 }
 

@@ -52,9 +52,9 @@ class Session {
     Built built;
     std::vector<std::string> said;  // the load's findings, as logged
     // What the load kept for the next save as it kept it then, whatever
-    // later actions do to the instance's: the members it kept unknown and
-    // the values it read otherwise (its document only as being there: the
-    // checks read it from the file).
+    // later actions do to the instance's: the members it kept unknown, the
+    // values it read otherwise and the voices the project had (its document
+    // only as being there: the checks read it from the file).
     ob::KeptDocument kept;
     std::uint64_t keptCost = 0;  // the heap `kept` takes, the target's own
   };

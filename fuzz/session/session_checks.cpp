@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <set>
 
 #include "document/archive/sha256.h"
 #include "document/archive/zip_format.h"
@@ -29,20 +30,27 @@ namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
 // A load's findings as the host's log gave them: "code path: message",
-// bar those about the members at `passedOver`.
-ob::Diagnostics findingsOf(const std::vector<std::string>& said,
-                           const std::vector<std::vector<std::string>>& passedOver = {}) {
+// bar those about a path `passedOver` names.
+template <typename PassedOver>
+ob::Diagnostics findingsOf(const std::vector<std::string>& said, PassedOver passedOver) {
   ob::Diagnostics findings;
   for (const std::string& line : said) {
     const std::size_t space = line.find(' ');
     const std::size_t colon = line.find(": ", space == std::string::npos ? 0 : space);
     if (space == std::string::npos || colon == std::string::npos) continue;
     const std::string path = line.substr(space + 1, colon - space - 1);
-    if (std::find(passedOver.begin(), passedOver.end(), obfuzz::pointerTokens(path)) != passedOver.end())
-      continue;
-    findings.warn(line.substr(0, space), path, line.substr(colon + 2));
+    if (!passedOver(obfuzz::pointerTokens(path)))
+      findings.warn(line.substr(0, space), path, line.substr(colon + 2));
   }
   return findings;
+}
+
+// The ids of the voices a document's state holds.
+std::set<std::string> voicesIn(obfuzz::PointerWalk& document) {
+  std::set<std::string> ids;
+  if (const ob::JsonValue* voices = document.at({"state", "voices"}, 2))
+    for (const ob::JsonMember& voice : voices->members) ids.insert(voice.key);
+  return ids;
 }
 
 bool said(const std::vector<std::string>& lines, const std::string& start) {
@@ -215,9 +223,29 @@ void Session::checkKeepsWhatTheLoadRead(const ob::ByteSource& loaded, const Byte
       if (ref.value.isString() && ref.value.text.starts_with("asset:") &&
           importedSince_.contains(ref.value.text.substr(6)))
         passedOver.push_back({"assets", ref.key});
+  // What the audition kept of a voice the project had goes with the voice
+  // once a user's action took it; what it kept of one the project lacked
+  // stays.
+  const ob::JsonValue read = obfuzz::documentOf(loaded);
+  obfuzz::PointerWalk was(read);
+  const std::set<std::string> voicesNow = voicesIn(walk);
+  const std::vector<std::string>& voicesThen = lastLoad_->kept.auditionVoices;
+  const auto removed = [&](const std::string& voice) {
+    return !voicesNow.contains(voice) &&
+           std::find(voicesThen.begin(), voicesThen.end(), voice) != voicesThen.end();
+  };
+  const auto wentWithAVoice = [&](const std::vector<std::string>& path) {
+    if (path.empty() || path[0] != "audition") return false;
+    const ob::JsonValue* value = was.at(path, path.size());
+    return (value != nullptr && value->isObject() && removed(value->getString("voice", ""))) ||
+           std::any_of(path.begin(), path.end(), removed);
+  };
+  const auto passOver = [&](const std::vector<std::string>& path) {
+    return std::find(passedOver.begin(), passedOver.end(), path) != passedOver.end() || wentWithAVoice(path);
+  };
   const orbi::EngineHost& a = hosted_->engineHost();
   const obfuzz::Loaded first{a.project, obfuzz::samplesOf(a.pool), lastLoad_->kept};
-  if (!obfuzz::keepsWhatTheLoadRead(loaded, document, first, findingsOf(lastLoad_->said, passedOver),
+  if (!obfuzz::keepsWhatTheLoadRead(loaded, document, first, findingsOf(lastLoad_->said, passOver),
                                     importedSince_))
     broken("the save lost what the load read", lastLoad_->built.path.filename().string());
 }
