@@ -70,10 +70,12 @@ inline std::string fileDigestOf(const ob::SampleData& audio) {
   return ob::findSampleFile(audio, known).digest;
 }
 
-inline bool playsFile(const Loaded& load, const std::string& entryName) {
+// The entries of the files a load's samples play, as a save names them.
+inline std::set<std::string> playedFiles(const Loaded& load) {
+  std::set<std::string> names;
   for (const ob::SharedSampleData& audio : load.samples)
-    if (audio && !audio->kept && "assets/" + fileDigestOf(*audio) == entryName) return true;
-  return false;
+    if (audio && !audio->kept) names.insert("assets/" + fileDigestOf(*audio));
+  return names;
 }
 
 // The entry as the save holds it: as stored, or, for the file of a sample
@@ -125,14 +127,14 @@ inline bool keepsTheEntries(const ob::ByteSource& from, const ob::ByteSource& to
   if (!before) return true;
   const bool legacy = before->find("instance.json") == nullptr;
   const auto after = ob::zip::ArchiveIndex::open(to, unused, {});
+  const std::set<std::string> played = legacy ? std::set<std::string>() : playedFiles(first);
   for (const ob::zip::LocatedEntry& entry : before->entries()) {
     const std::string& name = entry.record.name;
     if (name == (legacy ? "project.json" : "instance.json") || dropped(findings, name) ||
         replacedByAnImport(name, imported))
       continue;
     const ob::zip::LocatedEntry* again = after ? after->find(name) : nullptr;
-    if (again != nullptr && keptAsStored(*before, entry, *after, *again, !legacy && playsFile(first, name)))
-      continue;
+    if (again != nullptr && keptAsStored(*before, entry, *after, *again, played.contains(name))) continue;
     if (!legacy || !savedAsAnAsset(*before, entry, after ? &*after : nullptr)) return false;
   }
   return true;
@@ -143,12 +145,13 @@ inline bool sameKeptFile(const ob::KeptSampleFile& a, const ob::KeptSampleFile& 
          a.crc == b.crc && a.size == b.size && a.digest == b.digest;
 }
 
-inline bool sameSample(const ob::SampleData* a, const ob::SampleData* b) {
+// The same audio, and the same file where a save writes it (`written`).
+inline bool sameSample(const ob::SampleData* a, const ob::SampleData* b, bool written = true) {
   if (a == nullptr || b == nullptr) return a == b;
   if (a->kept || b->kept) return a->kept && b->kept && sameKeptFile(*a->kept, *b->kept);
   return a->left == b->left && a->right == b->right && a->sampleRate == b->sampleRate &&
          a->frames == b->frames && a->savedFileBytes() == b->savedFileBytes() &&
-         fileDigestOf(*a) == fileDigestOf(*b);
+         (!written || fileDigestOf(*a) == fileDigestOf(*b));
 }
 
 // The sample slots a document carries, by their places in the table: those
@@ -169,8 +172,14 @@ inline bool sameSamples(const Loaded& first, const Loaded& again) {
   const std::vector<int> a = slotsWithIds(first.project.samples);
   const std::vector<int> b = slotsWithIds(again.project.samples);
   if (a.size() != b.size()) return false;
+  // A save names a factory sample rather than writing its file.
+  const auto factory = [](const Loaded& load, int slot) {
+    return load.project.samples.slots[slot].factory[0] != '\0';
+  };
   for (std::size_t i = 0; i < a.size(); ++i)
-    if (!sameSample(sampleAt(first, a[i]), sampleAt(again, b[i]))) return false;
+    if (!sameSample(sampleAt(first, a[i]), sampleAt(again, b[i]),
+                    !factory(first, a[i]) || !factory(again, b[i])))
+      return false;
   return true;
 }
 
@@ -245,7 +254,8 @@ inline std::vector<ob::zip::StoredEntry> byName(std::vector<ob::zip::StoredEntry
 // file the second plays: a save writes that file in its place.
 inline bool sameEntriesKept(const Loaded& first, const Loaded& again) {
   auto x = byName(first.kept.keptEntries);
-  std::erase_if(x, [&](const ob::zip::StoredEntry& e) { return playsFile(again, e.name); });
+  if (!x.empty())
+    std::erase_if(x, [played = playedFiles(again)](const auto& e) { return played.contains(e.name); });
   const auto y = byName(again.kept.keptEntries);
   return std::equal(x.begin(), x.end(), y.begin(), y.end(), [](const auto& p, const auto& q) {
     return p.name == q.name && p.payload == q.payload && p.form.method == q.form.method &&
