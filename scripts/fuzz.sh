@@ -23,14 +23,15 @@ fuzzer_own_mb=512
 # passes the resident limit with nothing of its own held.
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}allocator_release_to_os_interval_ms=500"
 
-# Builds the targets named into a folder, with the coverage flags given.
+# Builds the targets named into a folder, optimised and instrumented as
+# the flags given say.
 build_targets() {
-  local folder="$1" coverage="$2"
-  shift 2
+  local folder="$1" optimised="$2" coverage="$3"
+  shift 3
   CC=clang CXX=clang++ cmake -S . -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DOB_FUZZ=ON -DOB_TESTS=OFF -DOB_BENCHMARKS=OFF \
-    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only -DNDEBUG" \
-    -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only -DNDEBUG" \
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="$optimised -gline-tables-only -DNDEBUG" \
+    -DCMAKE_C_FLAGS_RELWITHDEBINFO="$optimised -gline-tables-only -DNDEBUG" \
     -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all $coverage" \
     -DCMAKE_C_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all $coverage" \
     -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
@@ -43,12 +44,13 @@ if ((${#names[@]} == 0)); then
 fi
 # The session target's inputs choose among actions and sizes, which no
 # comparison spells, and each runs a whole instance: it is built without
-# comparison tracing, which took half its time, in a folder of its own.
+# comparison tracing, which took half its time, and optimised further, in
+# a folder of its own.
 parsers=()
 for name in "${names[@]}"; do [ "$name" = session ] || parsers+=("$name"); done
-if ((${#parsers[@]})); then build_targets build-fuzz "" "${parsers[@]}"; fi
+if ((${#parsers[@]})); then build_targets build-fuzz -O1 "" "${parsers[@]}"; fi
 if ((${#parsers[@]} < ${#names[@]})); then
-  build_targets build-fuzz-session "-fno-sanitize-coverage=trace-cmp" session
+  build_targets build-fuzz-session -O2 "-fno-sanitize-coverage=trace-cmp" session
 fi
 
 found=()

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "document/reading/byte_source.h"
+#include "fuzz/kept_findings.h"
 #include "fuzz/session/actions.h"
 #include "fuzz/session/content.h"
 #include "fuzz/session/hosted.h"
@@ -116,6 +117,9 @@ class Session {
                               const ob::ByteSource* loaded);
   // What the last load read and kept, the save keeps, whatever came since.
   void checkKeepsWhatTheLoadRead(const ob::ByteSource& loaded, const std::vector<std::uint8_t>& document);
+  // A value the load read otherwise is saved as it was read, unless an edit
+  // since changed what plays there; gives their paths.
+  std::vector<std::vector<std::string>> checkValuesReadOtherwise(obfuzz::PointerWalk& saved);
   void checkAudition(const std::string& text, const ob::Project& played);
   [[noreturn]] void broken(const std::string& rule, const std::string& detail);
 

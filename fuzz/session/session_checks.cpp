@@ -53,6 +53,35 @@ std::set<std::string> voicesIn(obfuzz::PointerWalk& document) {
   return ids;
 }
 
+// Whether what a load read at the path went with a voice the project had
+// (`then`) and has no more (`now`): what its audition kept of that voice,
+// which goes with it once a user's action took it. What it kept of a voice
+// the project lacked stays.
+bool wentWithAVoice(const std::vector<std::string>& path, obfuzz::PointerWalk& read,
+                    const std::vector<std::string>& then, const std::set<std::string>& now) {
+  if (path.empty() || path[0] != "audition") return false;
+  const auto taken = [&](const std::string& voice) {
+    return !now.contains(voice) && std::find(then.begin(), then.end(), voice) != then.end();
+  };
+  const ob::JsonValue* value = read.at(path, path.size());
+  return (value != nullptr && value->isObject() && taken(value->getString("voice", ""))) ||
+         std::any_of(path.begin(), path.end(), taken);
+}
+
+// The references of a saved document that name a file imported since the
+// load: those of the slots the import mended, written anew.
+std::vector<std::vector<std::string>> mendedReferences(obfuzz::PointerWalk& saved,
+                                                       const std::set<std::string>& imported) {
+  std::vector<std::vector<std::string>> paths;
+  const ob::JsonValue* refs = saved.at({"assets"}, 1);
+  if (refs == nullptr || !refs->isObject()) return paths;
+  for (const ob::JsonMember& ref : refs->members)
+    if (ref.value.isString() && ref.value.text.starts_with("asset:") &&
+        imported.contains(ref.value.text.substr(6)))
+      paths.push_back({"assets", ref.key});
+  return paths;
+}
+
 bool said(const std::vector<std::string>& lines, const std::string& start) {
   return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.starts_with(start); });
 }
@@ -205,49 +234,35 @@ void Session::checkSave(const SaveToCheck& save) {
 }
 
 void Session::checkKeepsWhatTheLoadRead(const ob::ByteSource& loaded, const Bytes& document) {
-  // A value the load read otherwise goes back as it was read, unless an
-  // edit since changed what plays there, which the save then writes.
   const ob::JsonValue saved = obfuzz::documentOf(ob::MemoryBytes(document.data(), document.size()));
-  obfuzz::PointerWalk walk(saved);
-  std::vector<std::vector<std::string>> passedOver;
-  for (const ob::ValueReadOtherwise& value : lastLoad_->kept.valuesReadOtherwise) {
-    const ob::JsonValue* at = saved.isNull() ? nullptr : walk.at(value.path, value.path.size());
-    const std::string written = at != nullptr ? ob::writeJson(*at) : std::string();
-    if (written == value.rewritten && written != ob::writeJson(value.loaded))
-      broken("a save wrote over a value the load read otherwise, which nothing changed", written);
-    passedOver.push_back(value.path);
-  }
-  // A reference kept as written that an import mended names the import.
-  if (const ob::JsonValue* refs = saved.isNull() ? nullptr : walk.at({"assets"}, 1); refs && refs->isObject())
-    for (const ob::JsonMember& ref : refs->members)
-      if (ref.value.isString() && ref.value.text.starts_with("asset:") &&
-          importedSince_.contains(ref.value.text.substr(6)))
-        passedOver.push_back({"assets", ref.key});
-  // What the audition kept of a voice the project had goes with the voice
-  // once a user's action took it; what it kept of one the project lacked
-  // stays.
   const ob::JsonValue read = obfuzz::documentOf(loaded);
+  obfuzz::PointerWalk is(saved);
   obfuzz::PointerWalk was(read);
-  const std::set<std::string> voicesNow = voicesIn(walk);
-  const std::vector<std::string>& voicesThen = lastLoad_->kept.auditionVoices;
-  const auto removed = [&](const std::string& voice) {
-    return !voicesNow.contains(voice) &&
-           std::find(voicesThen.begin(), voicesThen.end(), voice) != voicesThen.end();
-  };
-  const auto wentWithAVoice = [&](const std::vector<std::string>& path) {
-    if (path.empty() || path[0] != "audition") return false;
-    const ob::JsonValue* value = was.at(path, path.size());
-    return (value != nullptr && value->isObject() && removed(value->getString("voice", ""))) ||
-           std::any_of(path.begin(), path.end(), removed);
-  };
+  std::vector<std::vector<std::string>> passedOver = checkValuesReadOtherwise(is);
+  for (std::vector<std::string>& path : mendedReferences(is, importedSince_))
+    passedOver.push_back(std::move(path));
+  const std::set<std::string> voicesNow = voicesIn(is);
   const auto passOver = [&](const std::vector<std::string>& path) {
-    return std::find(passedOver.begin(), passedOver.end(), path) != passedOver.end() || wentWithAVoice(path);
+    return std::find(passedOver.begin(), passedOver.end(), path) != passedOver.end() ||
+           wentWithAVoice(path, was, lastLoad_->kept.auditionVoices, voicesNow);
   };
   const orbi::EngineHost& a = hosted_->engineHost();
   const obfuzz::Loaded first{a.project, obfuzz::samplesOf(a.pool), lastLoad_->kept};
   if (!obfuzz::keepsWhatTheLoadRead(loaded, document, first, findingsOf(lastLoad_->said, passOver),
                                     importedSince_))
     broken("the save lost what the load read", lastLoad_->built.path.filename().string());
+}
+
+std::vector<std::vector<std::string>> Session::checkValuesReadOtherwise(obfuzz::PointerWalk& saved) {
+  std::vector<std::vector<std::string>> paths;
+  for (const ob::ValueReadOtherwise& value : lastLoad_->kept.valuesReadOtherwise) {
+    const ob::JsonValue* at = saved.at(value.path, value.path.size());
+    const std::string written = at != nullptr ? ob::writeJson(*at) : std::string();
+    if (written == value.rewritten && written != ob::writeJson(value.loaded))
+      broken("a save wrote over a value the load read otherwise, which nothing changed", written);
+    paths.push_back(value.path);
+  }
+  return paths;
 }
 
 void Session::checkAudition(const std::string& text, const ob::Project& played) {
