@@ -1,8 +1,12 @@
 #include "editor/editor_clipboard.h"
 
 #include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
 
 #include "editor/editor_context.h"
+#include "editor/gone_report.h"
 #include "engine/model/edit_command.h"
 #include "engine/model/machine_change.h"
 
@@ -10,9 +14,18 @@ namespace orbi {
 
 namespace {
 
+// The machine the track plays: its sound's, the drum's for a track
+// without one.
 std::int32_t machineOfTrack(const ob::Pattern& part, std::int32_t track) {
   const int s = part.tracks[track].soundIndex;
-  return s >= 0 && s < ob::kMaxTracks ? part.kit.sounds[s].machine : -1;
+  return s >= 0 && s < ob::kMaxTracks ? part.kit.sounds[s].machine : ob::kMachineDrum;
+}
+
+std::string soundName(const ob::Pattern& part, std::int32_t track) {
+  const int s = part.tracks[track].soundIndex;
+  if (s < 0 || s >= ob::kMaxTracks) return "track " + std::to_string(track + 1);
+  const ob::Sound& sound = part.kit.sounds[s];
+  return std::string(sound.name, strnlen(sound.name, sizeof sound.name));
 }
 
 }  // namespace
@@ -66,18 +79,21 @@ void EditActions::paste() {
   const int track = selectedTrack();
   if (track < 0) return;
   context_.pushUndo();
-  ob::Step* pasted = part().tracks[track].steps;
-  int count = ob::kStepsPerTrack;
-  if (clipboard.kind == ClipboardKind::Step) {
-    pasted += step;
-    count = 1;
-    *pasted = clipboard.step;
-  } else {
-    pasteTrack(clipboard, part().tracks, track);
-  }
+  const bool one = clipboard.kind == ClipboardKind::Step;
+  const int first = one ? step : 0;
+  const int count = one ? 1 : ob::kStepsPerTrack;
+  ob::Step* pasted = part().tracks[track].steps + first;
+  std::copy_n(one ? &clipboard.step : clipboard.steps, count, pasted);
+  // Locks and random depths of parameters the sound lacks go, said.
   const std::int32_t machine = machineOfTrack(part(), track);
-  if (clipboard.machine >= 0 && machine >= 0) ob::followStepParams(pasted, count, clipboard.machine, machine);
+  std::vector<ob::GoneRef> gone;
+  ob::listStepParamsGone(pasted, count, clipboard.machine, machine, track, first, gone);
+  ob::followStepParams(pasted, count, clipboard.machine, machine);
   commitSteps();
+  if (const GoneReport report = goneReport("The paste onto " + soundName(part(), track),
+                                           "which its machine lacks", goneNames(gone));
+      !report.line.empty())
+    context_.sayOnStatusLine(report.line, report.detail, StatusKind::Changed);
 }
 
 void EditActions::clearTrack() {

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "engine/model/project.h"
+#include "engine/params/param_info.h"
 
 namespace orbi {
 
@@ -21,9 +22,10 @@ struct EditorClipboard {
   ob::Step step;                       // kind Step
   ob::Step steps[ob::kStepsPerTrack];  // kind Track
   // The machine whose parameter indices the locks hold: that of the copied
-  // track's sound, -1 for a track without one. A paste onto another
-  // machine moves them to the same parameters by key.
-  std::int32_t machine = -1;
+  // track's sound, the drum's for a track without one, which plays as a
+  // drum. A paste onto another machine moves them to the same parameters
+  // by key; those it lacks go, said on the status line.
+  std::int32_t machine = ob::kMachineDrum;
 };
 
 void copyTrack(EditorClipboard& clipboard, const ob::Track* tracks, int track);

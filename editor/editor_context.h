@@ -5,6 +5,7 @@
 // thread only.
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "editor/status_kind.h"
@@ -81,6 +82,9 @@ class EditorContext {
   // reaches the host's log: once, unless it is news of what was simply
   // done (see StatusKind).
   virtual void tellHost(std::string_view text, StatusKind kind) = 0;
+  // The header's status line says the line, with the detail one hover away
+  // (what went, a line each); the host's log hears both.
+  virtual void sayOnStatusLine(std::string line, std::string detail, StatusKind kind) = 0;
 };
 
 }  // namespace orbi

@@ -85,8 +85,11 @@ EditorView::MacroValues EditorView::hostMacros() const {
 
 void EditorView::takeKitStatus() {
   if (!kitBrowser_.pendingStatus) return;
-  setStatus(std::move(kitBrowser_.pendingStatus->text), kitBrowser_.pendingStatus->kind,
-            kitBrowser_.pendingStatus->name);
+  KitBrowser::Status& status = *kitBrowser_.pendingStatus;
+  if (status.detail.empty())
+    setStatus(std::move(status.text), status.kind, status.name);
+  else
+    sayOnStatusLine(std::move(status.text), std::move(status.detail), status.kind);
   kitBrowser_.pendingStatus.reset();
 }
 

@@ -29,6 +29,7 @@ HeaderBarResult EditorView::drawHeaderBar(const ui::FrameInfo& frame, ui::Rect& 
   input.statusText = statusText_;
   input.statusError = statusError_;
   input.statusName = statusName_;
+  input.statusDetail = statusDetail_;
   return headerBar_.draw(input, frame, content);
 }
 

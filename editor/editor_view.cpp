@@ -64,7 +64,8 @@ EditorView::EditorView(EngineHost& host, ob::KeptDocument& kept, EditorSession& 
 }
 
 EditorView::~EditorView() {
-  if (kitBrowser_.pendingStatus) tellHost(kitBrowser_.pendingStatus->text, kitBrowser_.pendingStatus->kind);
+  if (const auto& status = kitBrowser_.pendingStatus)
+    tellHost(status->detail.empty() ? status->text : status->text + "\n" + status->detail, status->kind);
 }
 
 ob::Project& EditorView::project() { return host_.project; }
@@ -223,10 +224,17 @@ void EditorView::setStatus(std::string text, StatusKind kind, StatusName name) {
   showStatus(std::move(text), kind == StatusKind::Failed, name);
 }
 
+void EditorView::sayOnStatusLine(std::string line, std::string detail, StatusKind kind) {
+  tellHost(detail.empty() ? line : line + "\n" + detail, kind);
+  showStatus(std::move(line), kind == StatusKind::Failed, {});
+  statusDetail_ = std::move(detail);
+}
+
 void EditorView::showStatus(std::string text, bool error, StatusName name) {
   statusText_ = std::move(text);
   statusError_ = error;
   statusName_ = name;
+  statusDetail_.clear();
   statusLacks_.clear();
 }
 

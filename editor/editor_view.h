@@ -84,6 +84,7 @@ class EditorView : public ui::View, public EditorContext {
   // As a diagnostic "editor-status" with an empty path: a warning for
   // Changed, an error for Failed.
   void tellHost(std::string_view text, StatusKind kind) override;
+  void sayOnStatusLine(std::string line, std::string detail, StatusKind kind) override;
 
   // Each only when its history holds something; the restored project is
   // posted with the play position kept.
@@ -132,6 +133,8 @@ class EditorView : public ui::View, public EditorContext {
     setStatus(std::move(text), error ? StatusKind::Failed : StatusKind::Done, name);
   }
   const std::string& statusText() const { return statusText_; }
+  // What the status line shows one hover away, empty for nothing.
+  const std::string& statusDetail() const { return statusDetail_; }
   bool statusError() const { return statusError_; }
 
   // Renders are waiting for later frames: an audition, or pictures of the
@@ -244,7 +247,8 @@ class EditorView : public ui::View, public EditorContext {
   ui::Rect kitAnchor_;     // the header's kit field in the latest frame
   std::string statusText_;
   bool statusError_ = false;
-  StatusName statusName_;  // the file name in the status text, which may give way
+  StatusName statusName_;     // the file name in the status text, which may give way
+  std::string statusDetail_;  // its hover: the whole of what went
   // What the status text says the project lacks, which it follows; empty
   // when it follows nothing.
   std::string statusLacks_;

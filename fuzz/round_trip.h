@@ -21,8 +21,11 @@
 #include <set>
 #include <span>
 #include <string>
+#include <variant>
 #include <vector>
 
+#include "document/archive/crc32.h"
+#include "document/archive/sha256.h"
 #include "document/archive/zip_index.h"
 #include "document/audition/audition_groove.h"
 #include "document/audition/audition_reader.h"
@@ -37,6 +40,7 @@
 #include "document/params/param_values.h"
 #include "document/project/kept_document.h"
 #include "document/project/project_save.h"
+#include "document/wav/saved_sample_file.h"
 #include "engine/model/project.h"
 #include "engine/model/utf8_text.h"
 #include "engine/pool/sample_pool.h"
@@ -64,17 +68,31 @@ inline bool dropped(const ob::Diagnostics& load, const std::string& name) {
   return false;
 }
 
-// The SHA-256 of the file a save writes for the audio.
+// The SHA-256 of the file a save writes for the audio, found from its
+// bytes where they can be read; where the sums its file carries are not
+// those of its bytes, a name no file has and no other sample shares.
 inline std::string fileDigestOf(const ob::SampleData& audio) {
-  ob::KnownSampleFiles known;
-  return ob::findSampleFile(audio, known).digest;
+  const ob::SampleFileSums carried = ob::findSampleFile(audio);
+  if (audio.kept() || std::holds_alternative<ob::StoredSampleFile>(audio.file)) return carried.digest;
+  ob::Sha256 hash;
+  std::uint32_t crc = 0;
+  std::vector<std::uint8_t> piece;
+  const std::uint64_t size = audio.savedFileBytes();
+  for (std::uint64_t at = 0; at < size; at += piece.size()) {
+    piece.resize(static_cast<std::size_t>(std::min<std::uint64_t>(std::uint64_t(1) << 20, size - at)));
+    if (!ob::sampleFileBytes(audio, at, piece)) return "unreadable";
+    hash.add(piece.data(), piece.size());
+    crc = ob::zip::crc32(piece.data(), piece.size(), crc);
+  }
+  if (carried.digest == hash.hex() && carried.crc == crc) return carried.digest;
+  return "sums not of the file of sample " + std::to_string(reinterpret_cast<std::uintptr_t>(&audio));
 }
 
 // The entries of the files a load's samples play, as a save names them.
 inline std::set<std::string> playedFiles(const Loaded& load) {
   std::set<std::string> names;
   for (const ob::SharedSampleData& audio : load.samples)
-    if (audio && !audio->kept) names.insert("assets/" + fileDigestOf(*audio));
+    if (audio && !audio->kept()) names.insert("assets/" + fileDigestOf(*audio));
   return names;
 }
 
@@ -148,7 +166,7 @@ inline bool sameKeptFile(const ob::KeptSampleFile& a, const ob::KeptSampleFile& 
 // The same audio, and the same file where a save writes it (`written`).
 inline bool sameSample(const ob::SampleData* a, const ob::SampleData* b, bool written = true) {
   if (a == nullptr || b == nullptr) return a == b;
-  if (a->kept || b->kept) return a->kept && b->kept && sameKeptFile(*a->kept, *b->kept);
+  if (a->kept() || b->kept()) return a->kept() && b->kept() && sameKeptFile(*a->kept(), *b->kept());
   return a->left == b->left && a->right == b->right && a->sampleRate == b->sampleRate &&
          a->frames == b->frames && a->savedFileBytes() == b->savedFileBytes() &&
          (!written || fileDigestOf(*a) == fileDigestOf(*b));
@@ -284,12 +302,27 @@ inline std::map<std::vector<std::string>, std::string> foreignOf(const ob::KeptD
   return members;
 }
 
+// The members kept unknown, a save's "voicesOff" as the voice records kept
+// out that it holds, out of the way of a load with room for them.
+inline std::map<std::vector<std::string>, std::string> membersKeptOf(const ob::KeptDocument& kept) {
+  std::map<std::vector<std::string>, std::string> members = foreignOf(kept);
+  const auto off = members.find({"state", "voicesOff"});
+  ob::JsonValue records;
+  std::string error;
+  if (off == members.end() || !ob::parseJson(off->second, records, error) || !records.isObject())
+    return members;
+  for (const ob::JsonMember& m : records.members)
+    members.try_emplace({"state", "voices", m.key}, ob::writeJson(m.value));
+  members.erase(off);
+  return members;
+}
+
 // Every member the load kept unknown is in the saved document where it
 // was, as it was.
 inline bool keepsTheUnknown(const ob::KeptDocument& first, const ob::JsonValue& saved) {
   if (first.foreignMembers.empty()) return true;
   PointerWalk walk(saved);
-  for (const auto& [path, value] : foreignOf(first)) {
+  for (const auto& [path, value] : membersKeptOf(first)) {
     const ob::JsonValue* kept = keptAt(walk, path);
     if (kept == nullptr || ob::writeJson(*kept) != value) return false;
   }
@@ -313,12 +346,69 @@ inline bool keepsTheReferences(const ob::JsonValue& first, const ob::JsonValue& 
   return true;
 }
 
+// Each entry of a list past its count, empty.
+inline void emptyPast(ob::ParamLock* list, std::uint8_t count) {
+  std::for_each(list + std::min<int>(count, ob::kListCapacity), list + ob::kListCapacity,
+                [](ob::ParamLock& e) { std::construct_at(&e); });
+}
+
+template <class Modulator>
+void forgetUnreached(Modulator& modulator) {
+  if (!ob::holdsSomething(modulator)) std::construct_at(&modulator);
+}
+
+// The tracks in use as they play and as a user reaches them, and nothing
+// else: what neither plays nor shows anywhere a user could set it again as
+// a fresh record holds it. That is: all of a step switched off (a hit
+// removed goes whole), a step's pan without its lock (no control sets a
+// step's pan), an envelope switched off (no control switches one), an LFO
+// switched off that holds nothing but its aim, a division that no sync
+// times, the zones past a sound's count (one that comes into use plays the
+// sound's own sample), the entries past a list's count and the mutes of
+// tracks not in use. What an LFO switched off was set to stays: a reach
+// switches it on again with it, and so do a retrigger's rate and ramp
+// without repeats and a layer mode without zones.
+inline void forgetUnreached(ob::Project& project) {
+  ob::Pattern& pattern = project.patterns[0];
+  const int tracks = std::min<int>(pattern.numTracks, ob::kMaxTracks);
+  pattern.muteMask = static_cast<std::uint8_t>(pattern.muteMask & ((1u << tracks) - 1u));
+  for (int t = 0; t < tracks; ++t) {
+    ob::Track& track = pattern.tracks[t];
+    for (ob::Step& step : track.steps) {
+      if (!step.active) std::construct_at(&step);
+      if (!step.panLocked) step.panValue = ob::Step{}.panValue;
+      emptyPast(step.locks, step.lockCount);
+      emptyPast(step.rands, step.randCount);
+    }
+    emptyPast(track.trackRands, track.trackRandCount);
+    for (ob::Lfo& lfo : track.lfos) {
+      if (!lfo.sync) lfo.rateDiv = ob::Lfo{}.rateDiv;
+      forgetUnreached(lfo);
+    }
+    for (ob::ModEnv& env : track.modEnvs) {
+      if (!env.sync) {
+        env.atkDiv = ob::ModEnv{}.atkDiv;
+        env.decDiv = ob::ModEnv{}.decDiv;
+      }
+      if (!env.enabled) std::construct_at(&env);
+    }
+  }
+  const ob::Sound fresh;
+  for (ob::Sound& sound : pattern.kit.sounds) {
+    for (int z = std::min<int>(sound.zoneCount, ob::kListCapacity); z < ob::kListCapacity; ++z) {
+      sound.slot[z] = fresh.slot[z];
+      sound.velMax[z] = fresh.velMax[z];
+    }
+    emptyPast(sound.velDests, sound.velDestCount);
+  }
+}
+
 // The project as what it plays and what a document carries of it: its
 // samples as a document carries them (renumberSamples), the kit's sounds in
 // the order the tracks in use first play them, then those no track plays
 // that have an id of their own to be written by, and nothing that no edit reaches
 // (tracks not in use, sounds without a track or an id, macro destinations
-// on a track not in use or without a sound).
+// on a track not in use or without a sound, and forgetUnreached).
 // Each kept record is moved whole, so copies compare bytewise.
 inline std::unique_ptr<ob::Project> canonical(const ob::Project& project) {
   std::unique_ptr<ob::Project> c = ob::makeProject();
@@ -352,6 +442,7 @@ inline std::unique_ptr<ob::Project> canonical(const ob::Project& project) {
     if (s >= 0 && s < ob::kMaxTracks) pattern.tracks[t].soundIndex = static_cast<std::int8_t>(at[s]);
   }
   ob::initTracks(pattern.tracks + tracks, ob::kMaxTracks - tracks);
+  forgetUnreached(*c);
   for (ob::Macro& macro : pattern.kit.macros) {
     int kept = 0;
     for (int i = 0; i < std::min<int>(macro.destCount, ob::kListCapacity); ++i)
@@ -363,8 +454,20 @@ inline std::unique_ptr<ob::Project> canonical(const ob::Project& project) {
   return c;
 }
 
+// Whether the project holds only what plays or a user reaches: a load of a
+// save gives nothing an action left behind.
+inline bool holdsOnlyWhatIsReached(const ob::Project& project) {
+  std::unique_ptr<ob::Project> reached = ob::makeProject();
+  std::memcpy(static_cast<void*>(reached.get()), &project, sizeof project);
+  forgetUnreached(*reached);
+  return std::memcmp(reached.get(), &project, sizeof project) == 0;
+}
+
+// Whether b, the load of a save of a, plays as a and holds what a user
+// reaches of a, and nothing more.
 inline bool sameProject(const ob::Project& a, const ob::Project& b) {
-  return std::memcmp(canonical(a).get(), canonical(b).get(), sizeof(ob::Project)) == 0;
+  return holdsOnlyWhatIsReached(b) &&
+         std::memcmp(canonical(a).get(), canonical(b).get(), sizeof(ob::Project)) == 0;
 }
 
 // An instance document as a load reads it, or null for any other bytes.
@@ -406,21 +509,6 @@ inline bool keepsWhatTheLoadRead(const std::uint8_t* input, std::size_t size,
                                  const std::vector<std::uint8_t>& saved, const Loaded& first,
                                  const ob::Diagnostics& findings) {
   return keepsWhatTheLoadRead(ob::MemoryBytes(input, size), saved, first, findings);
-}
-
-// The members kept unknown, a save's "voicesOff" as the voice records kept
-// out that it holds, out of the way of a load with room for them.
-inline std::map<std::vector<std::string>, std::string> membersKeptOf(const ob::KeptDocument& kept) {
-  std::map<std::vector<std::string>, std::string> members = foreignOf(kept);
-  const auto off = members.find({"state", "voicesOff"});
-  ob::JsonValue records;
-  std::string error;
-  if (off == members.end() || !ob::parseJson(off->second, records, error) || !records.isObject())
-    return members;
-  for (const ob::JsonMember& m : records.members)
-    members.try_emplace({"state", "voices", m.key}, ob::writeJson(m.value));
-  members.erase(off);
-  return members;
 }
 
 // The same members kept unknown, where they were, and each value the second

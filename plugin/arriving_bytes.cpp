@@ -31,7 +31,7 @@ bool ArrivingBytes::append(const std::uint8_t* bytes, std::size_t count) {
   return true;
 }
 
-const ByteSource& ArrivingBytes::source() const {
+ByteSource& ArrivingBytes::source() {
   if (file_) return *file_;
   return *memory_;
 }

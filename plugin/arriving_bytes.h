@@ -34,8 +34,9 @@ class ArrivingBytes {
   std::uint64_t size() const { return file_ ? file_->size() : memory_->size(); }
   bool inFile() const { return file_ != nullptr; }
   // What has arrived, for reading a document from: the file or the
-  // memory, which whatever reads it again holds open.
-  const ByteSource& source() const;
+  // memory, which whatever reads it again holds open, and whose one reader
+  // may give back what it has passed.
+  ByteSource& source();
 
  private:
   // Takes what the file holds into memory and lets the file go.

@@ -59,7 +59,7 @@ std::optional<std::string> openWavFile(const SamplePool& pool, const std::filesy
 // play (see KeptSampleFile).
 bool keepsAFile(const SamplePool& pool) {
   for (const auto& slot : pool.slots)
-    if (slot && slot->data && slot->data->kept) return true;
+    if (slot && slot->data && slot->data->kept()) return true;
   return false;
 }
 
@@ -87,23 +87,13 @@ bool goesWithTheImport(const KeptSampleFile& kept, const std::string& digest) {
   return kept.digest.empty() || kept.digest == digest;
 }
 
-// The bytes a kept file was stored in: taken when nothing else holds it
-// any more (its slots play the import now, so it is freed here), else
-// copied.
-std::vector<std::uint8_t> storedBytesOf(SharedSampleData held) {
-  if (held.use_count() > 1) return held->kept->stored;
-  return std::move(const_cast<SampleData&>(*held).kept->stored);
-}
-
 // A file a slot kept under a name other than the import's digest, which no
 // save writes once the slot plays the import, goes beside the project's
-// other entries as it was stored, or is named as dropped past their budget.
-void keepBeside(SharedSampleData held, EntriesBeside& beside) {
-  const KeptSampleFile& kept = *held->kept;
-  zip::StoredEntry entry{"assets/" + kept.digest,
-                         {},
+// other entries as it was stored, its bytes shared rather than copied, or
+// is named as dropped past their budget.
+void keepBeside(const KeptSampleFile& kept, EntriesBeside& beside) {
+  zip::StoredEntry entry{"assets/" + kept.digest, kept.stored,
                          zip::PackedForm{kept.method, kept.flags, kept.crc, std::uint32_t(kept.size)}};
-  entry.payload = storedBytesOf(std::move(held));
   if (fitsAfterKept(beside.entries, entry))
     beside.entries.push_back(std::move(entry));
   else
@@ -121,21 +111,21 @@ void answerKeptSlots(SamplePool& pool, std::int32_t imported, const std::string&
   for (std::int32_t i = 0; i < pool.slotCount(); ++i) {
     const SharedSampleData held =
         pool.slots[static_cast<std::size_t>(i)] ? pool.slots[static_cast<std::size_t>(i)]->data : nullptr;
-    if (!held || !held->kept || !keepsTheFile(*held->kept, digest)) continue;
-    if (!goesWithTheImport(*held->kept, digest)) {
+    if (!held || !held->kept() || !keepsTheFile(*held->kept(), digest)) continue;
+    if (!goesWithTheImport(*held->kept(), digest)) {
       if (beside == nullptr) continue;
       if (std::find(setAside.begin(), setAside.end(), held) == setAside.end()) setAside.push_back(held);
     }
     pool.replaceAudio(i, audio);
   }
-  for (SharedSampleData& held : setAside) keepBeside(std::move(held), *beside);
+  for (const SharedSampleData& held : setAside) keepBeside(*held->kept(), *beside);
 }
 
 constexpr std::size_t kComparedPiece = std::size_t(1) << 16;
 
 // Whether a sample's file holds the bytes of the file being imported.
 bool holdsTheFile(const SampleData& held, const RegularFile& file) {
-  if (held.kept || held.frames < 1 || held.savedFileBytes() != file.size()) return false;
+  if (held.kept() || held.frames < 1 || held.savedFileBytes() != file.size()) return false;
   std::vector<std::uint8_t> x(kComparedPiece), y(kComparedPiece);
   for (std::uint64_t at = 0; at < file.size(); at += kComparedPiece) {
     const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(kComparedPiece, file.size() - at));

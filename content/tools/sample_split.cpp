@@ -105,8 +105,8 @@ SplitResult splitSampleIntoHitAndBody(SamplePool& pool, Project& project, std::i
                                       std::string* error) {
   const bool held = source >= 0 && source < kSampleSlots && source < pool.slotCount() && pool.slots[source];
   // A sample that cannot play has no audio to split: the user is told why.
-  if (held && pool.slots[source]->data && pool.slots[source]->data->kept)
-    return fail(error, pool.slots[source]->data->kept->why);
+  if (held && pool.slots[source]->data && pool.slots[source]->data->kept())
+    return fail(error, pool.slots[source]->data->kept()->why);
   if (!held || pool.slots[source]->frames < 1) return fail(error, "that slot holds no sample");
   if (pool.slotCount() + 2 > kSampleSlots) return fail(error, "the sample pool is full");
 

@@ -1,47 +1,44 @@
 #include "document/archive/crc32.h"
 
-#include <array>
+#include "document/archive/cpu_features.h"
+#include "document/archive/crc32_blocks.h"
 
 namespace ob::zip {
 namespace {
 
-// Slice k holds the CRC of a byte followed by k zero bytes, so eight input
-// bytes fold into the register with eight independent lookups.
-using CrcTables = std::array<std::array<std::uint32_t, 256>, 8>;
+using Run = std::uint32_t (*)(std::uint32_t reg, const std::uint8_t* bytes, std::size_t length);
 
-constexpr CrcTables makeTables() {
-  CrcTables t{};
-  for (std::uint32_t i = 0; i < 256; ++i) {
-    std::uint32_t c = i;
-    for (int k = 0; k < 8; ++k) c = (c & 1u) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-    t[0][i] = c;
+#if defined(__x86_64__)
+// The whole 16-byte steps of a long enough run are folded, the rest sliced.
+std::uint32_t x86Run(std::uint32_t reg, const std::uint8_t* bytes, std::size_t length) {
+  if (length >= crc::kX86FoldMinimum) {
+    const std::size_t folded = length - length % crc::kX86FoldStep;
+    reg = crc::x86Folded(reg, bytes, folded);
+    bytes += folded;
+    length -= folded;
   }
-  for (std::size_t s = 1; s < 8; ++s)
-    for (std::size_t i = 0; i < 256; ++i) t[s][i] = t[0][t[s - 1][i] & 0xFFu] ^ (t[s - 1][i] >> 8);
-  return t;
+  return crc::portable(reg, bytes, length);
 }
+#endif
 
-constexpr CrcTables kTables = makeTables();
+Run chooseRun() {
+#if defined(__x86_64__)
+  if (cpuHasCarrylessMultiply()) return x86Run;
+#elif defined(__aarch64__)
+  if (cpuHasCrc32Instructions()) return crc::armInstructions;
+#endif
+  return crc::portable;
+}
 
 }  // namespace
 
 std::uint32_t crc32(const std::uint8_t* bytes, std::size_t length, std::uint32_t before) {
-  std::uint32_t crc = ~before;
-  const std::uint8_t* p = bytes;
-  std::size_t n = length;
-  while (n >= 8) {
-    const std::uint32_t lo = crc ^ (std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 |
-                                    std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24);
-    const std::uint32_t hi = std::uint32_t(p[4]) | std::uint32_t(p[5]) << 8 | std::uint32_t(p[6]) << 16 |
-                             std::uint32_t(p[7]) << 24;
-    crc = kTables[7][lo & 0xFF] ^ kTables[6][(lo >> 8) & 0xFF] ^ kTables[5][(lo >> 16) & 0xFF] ^
-          kTables[4][lo >> 24] ^ kTables[3][hi & 0xFF] ^ kTables[2][(hi >> 8) & 0xFF] ^
-          kTables[1][(hi >> 16) & 0xFF] ^ kTables[0][hi >> 24];
-    p += 8;
-    n -= 8;
-  }
-  while (n--) crc = kTables[0][(crc ^ *p++) & 0xFFu] ^ (crc >> 8);
-  return ~crc;
+  static const Run run = chooseRun();
+  return ~run(~before, bytes, length);
+}
+
+std::uint32_t portableCrc32(const std::uint8_t* bytes, std::size_t length, std::uint32_t before) {
+  return ~crc::portable(~before, bytes, length);
 }
 
 }  // namespace ob::zip

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/shared_bytes.h"
+
 namespace ob::zip {
 
 // One file of an archive. `compress` asks the writer to deflate the entry
@@ -30,10 +32,11 @@ struct PackedForm {
 inline constexpr std::uint16_t kPayloadFlags = 0xFFF7;
 
 // An entry as its archive stores it, held unread for copying into another:
-// its payload, packed or not, and how it is packed.
+// its payload, packed or not, shared with whatever else holds it, and how
+// it is packed.
 struct StoredEntry {
   std::string name;
-  std::vector<std::uint8_t> payload;
+  SharedBytes payload;
   PackedForm form;
 };
 

@@ -87,7 +87,7 @@ std::optional<StoredEntry> ArchiveIndex::keep(const LocatedEntry& entry) const {
   if (!payload) return std::nullopt;
   const DirectoryRecord& record = entry.record;
   return StoredEntry{
-      record.name, std::move(*payload),
+      record.name, SharedBytes(std::move(*payload)),
       PackedForm{record.method, std::uint16_t(record.flags & kPayloadFlags), record.crc, record.size}};
 }
 

@@ -116,12 +116,10 @@ JsonValue writeStep(const Step& step, const Sound& sound, const SampleSlotTable&
   if (step.randVel > 0.0f) out.set("randVel", makeJsonNumber(step.randVel));
   if (step.randTime > 0.0f) out.set("randTime", makeJsonNumber(step.randTime));
   if (step.randPan > 0.0f) out.set("randPan", makeJsonNumber(step.randPan));
-  // A pan or retrigger switched off keeps its settings, as the step does;
-  // neither plays where a reader finds them.
-  if (step.panLocked)
-    out.set("pan", makeJsonNumber(step.panValue));
-  else if (step.panValue != Step{}.panValue)
-    out.set("panOff", makeJsonNumber(step.panValue));
+  // A pan plays only locked, and no control reaches it otherwise. A
+  // retrigger taken down to one hit keeps its rate and ramp, which come back
+  // with its repeats: written with its count, which plays no repeat.
+  if (step.panLocked) out.set("pan", makeJsonNumber(step.panValue));
   if (step.count > 0 || step.rateTicks != Step{}.rateTicks || step.velCurve != Step{}.velCurve) {
     JsonValue retrig = makeJsonObject();
     retrig.set("count", wholeNumber(step.count));
@@ -155,19 +153,13 @@ JsonValue writeGroove(const Project& project, const SampleSlotTable& samples) {
     const Sound& sound = auditionTrackSound(project, t);
     JsonValue voice = makeJsonObject();
     voice.set("length", wholeNumber(track.length));
-    // A step switched off keeps what was set for it, to come back with it
-    // when switched on: in a list of its own, which an older build keeps
-    // unread rather than playing it.
     JsonValue steps = makeJsonObject();
-    JsonValue off = makeJsonObject();
     for (int s = 0; s < kStepsPerTrack; ++s) {
       const Step& step = track.steps[s];
-      if (!step.active && step == Step{}) continue;
-      (step.active ? steps : off)
-          .set(formatUnsigned(static_cast<std::uint64_t>(s)), writeStep(step, sound, samples));
+      if (step.active)
+        steps.set(formatUnsigned(static_cast<std::uint64_t>(s)), writeStep(step, sound, samples));
     }
     voice.set("steps", std::move(steps));
-    if (!off.members.empty()) voice.set(kStepsOffKey, std::move(off));
     voices.set(idText(track.id), std::move(voice));
   }
   out.set("voices", std::move(voices));
@@ -236,8 +228,10 @@ void readStep(const JsonValue& value, Step& step, const Sound& sound, const Samp
       step.panValue = clampToFloat(*v, -1.0f, 1.0f, 0.0f);
     }
   }
-  if (auto v = numberMember(value, "panOff"); v && !step.panLocked && !std::isnan(*v))
-    step.panValue = clampToFloat(*v, -1.0f, 1.0f, 0.0f);
+  if (value.find(kPanOffKey) != nullptr && !step.panLocked)
+    diagnostics.note(
+        "step-pan-off-unread", memberPath(path, kPanOffKey),
+        "A step's pan plays only locked and no control reaches it otherwise; kept but not applied");
   const JsonValue* retrig = value.find("retrig");
   if (retrig != nullptr && retrig->isObject()) {
     if (auto v = numberMember(*retrig, "count"))
@@ -288,26 +282,22 @@ void readGroove(const JsonValue& groove, Project& project, const SampleSlotTable
     track.length =
         static_cast<std::uint16_t>(roundClamp(numberMember(voice.value, "length").value_or(16.0), 1, 16, 16));
     const Sound& sound = auditionTrackSound(project, t);
-    for (const bool on : {true, false}) {
-      const char* key = on ? "steps" : kStepsOffKey;
-      const JsonValue* steps = voice.value.find(key);
-      if (steps == nullptr || !steps->isObject()) continue;
-      const std::string stepsPath = memberPath(voicePath, key);
-      for (const JsonMember& entry : steps->members) {
-        const std::string stepPath = memberPath(stepsPath, entry.key);
-        int s = 0;
-        if (!readStepKey(entry.key, s) || !entry.value.isObject()) {
-          diagnostics.warn("audition-step-unreadable", stepPath,
-                           "Not a step of the grid; kept but not played");
-          continue;
-        }
-        if (on) {
-          readStep(entry.value, track.steps[s], sound, samples, diagnostics, stepPath);
-        } else if (!track.steps[s].active) {
-          readStep(entry.value, track.steps[s], sound, samples, diagnostics, stepPath);
-          track.steps[s].active = 0;
-        }
+    // Steps switched off, which an earlier build saved: a hit removed goes
+    // whole, so what they hold is reached by nothing.
+    if (voice.value.find(kStepsOffKey) != nullptr)
+      diagnostics.note("steps-off-unread", memberPath(voicePath, kStepsOffKey),
+                       "Steps switched off play nothing and no control reaches them; kept but not applied");
+    const JsonValue* steps = voice.value.find("steps");
+    if (steps == nullptr || !steps->isObject()) continue;
+    const std::string stepsPath = memberPath(voicePath, "steps");
+    for (const JsonMember& entry : steps->members) {
+      const std::string stepPath = memberPath(stepsPath, entry.key);
+      int s = 0;
+      if (!readStepKey(entry.key, s) || !entry.value.isObject()) {
+        diagnostics.warn("audition-step-unreadable", stepPath, "Not a step of the grid; kept but not played");
+        continue;
       }
+      readStep(entry.value, track.steps[s], sound, samples, diagnostics, stepPath);
     }
   }
 }

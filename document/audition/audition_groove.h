@@ -1,8 +1,9 @@
 #pragma once
 // The exact step grid that an audition clip carries beside its notes, under
 // the clip's "ext" object: pattern length, swing, accent and every active
-// step of every voice, with its locks, random amounts and retrigs, and
-// apart from them the steps switched off that keep what was set for them.
+// step of every voice, with its locks, random amounts and retrigs. A step
+// switched off holds nothing; the steps switched off and the unlocked pans
+// an earlier build saved ("stepsOff", "panOff") are kept as read, unapplied.
 
 #include <string>
 #include <string_view>
@@ -17,9 +18,10 @@ namespace ob {
 inline constexpr const char* kStepsExtensionName = "com.orbitrane.steps";
 inline constexpr int kStepsExtensionVersion = 1;
 
-// The member of a voice of the grid beside "steps" holding the steps
-// switched off that keep something set for them.
+// What an earlier build saved of steps switched off, beside a voice's
+// "steps", and of a step's pan not locked.
 inline constexpr const char* kStepsOffKey = "stepsOff";
+inline constexpr const char* kPanOffKey = "panOff";
 
 // "com.orbitrane.steps/1": the member of the clip's "ext" holding the groove.
 std::string stepsExtensionKey();

@@ -171,9 +171,7 @@ void keepInGroove(JsonValue& groove, JsonValue& loaded, const std::vector<std::s
   const auto voiceKept = [&](JsonMember& m) { return isAmong(voices, m.key) ? std::nullopt : every(m); };
   const auto inVoice = [&](JsonMember& mine, JsonValue& theirs) {
     const StepReading reading{auditionTrackSound(project, voiceIndexByName(project, mine.key)), samples};
-    // The steps switched off are written whole, as the project holds them.
-    const auto unlessOff = [](JsonMember& m) { return m.key == kStepsOffKey ? std::nullopt : every(m); };
-    mergeMembers(mine.value, theirs, sameKey, unlessOff, [&](JsonMember& member, JsonValue& was) {
+    mergeMembers(mine.value, theirs, sameKey, every, [&](JsonMember& member, JsonValue& was) {
       if (member.key == "steps") keepInSteps(member.value, was, reading);
     });
   };

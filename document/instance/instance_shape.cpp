@@ -61,6 +61,7 @@ JsonShape sample() {
 JsonShape state() {
   return object({{"sounds", objectOfShape(sound())},
                  {"voices", objectOfShape(voice())},
+                 {"voicesOff", objectOfShape(namedObject({"sound"}))},
                  {"macros", macros()},
                  {"samples", objectOfShape(sample())},
                  {"kit", namedObject({"version"})},

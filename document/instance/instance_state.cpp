@@ -23,6 +23,14 @@
 namespace ob {
 namespace {
 
+// The key of the member each record a read took was read from.
+struct KeysTaken {
+  std::string sounds[kMaxTracks];
+  std::string voices[kMaxTracks];
+  std::vector<std::string> samples;  // by slot
+  MacroDestKeys dests;
+};
+
 int tracksInUse(const Pattern& pattern) {
   return pattern.numTracks < kMaxTracks ? pattern.numTracks : kMaxTracks;
 }
@@ -39,8 +47,7 @@ std::string_view stringOrEmpty(const JsonValue& object, std::string_view key) {
 }
 
 void readSamples(const InstanceEnvelope& env, Project& fresh, std::vector<std::string>& refs,
-                 Diagnostics& diagnostics) {
-  std::vector<std::string> ids;
+                 std::vector<std::string>& ids, Diagnostics& diagnostics) {
   const JsonValue* samples = env.state->find("samples");
   if (samples != nullptr) readSamplePool(*samples, fresh.samples, ids, diagnostics);
   refs.assign(fresh.samples.count, std::string());
@@ -59,7 +66,7 @@ void readSamples(const InstanceEnvelope& env, Project& fresh, std::vector<std::s
 
 // Sounds in written order into the kit's next free records; returns how many
 // loaded.
-int readSounds(const JsonValue& state, Project& fresh, Diagnostics& diagnostics) {
+int readSounds(const JsonValue& state, Project& fresh, Diagnostics& diagnostics, KeysTaken& taken) {
   Kit& kit = fresh.patterns[0].kit;
   int loaded = 0;
   const JsonValue* sounds = state.find("sounds");
@@ -78,13 +85,15 @@ int readSounds(const JsonValue& state, Project& fresh, Diagnostics& diagnostics)
       diagnostics.warn("unusable-id", path, kUnusableIdMessage);
       continue;
     }
-    if (readSound(m.key, m.value, kit.sounds[loaded], fresh.samples, diagnostics, path)) ++loaded;
+    if (readSound(m.key, m.value, kit.sounds[loaded], fresh.samples, diagnostics, path))
+      taken.sounds[loaded++] = m.key;
   }
   return loaded;
 }
 
 // Returns false when the document had voices but none could be loaded.
-bool readVoices(const JsonValue& state, Project& fresh, int soundsLoaded, Diagnostics& diagnostics) {
+bool readVoices(const JsonValue& state, Project& fresh, int soundsLoaded, Diagnostics& diagnostics,
+                KeysTaken& taken) {
   Pattern& pattern = fresh.patterns[0];
   const JsonValue* voices = state.find("voices");
   std::vector<OrderedEntry> entries;
@@ -123,6 +132,7 @@ bool readVoices(const JsonValue& state, Project& fresh, int soundsLoaded, Diagno
     formatFixed(track.id, e.key);
     track.soundIndex = static_cast<std::int8_t>(soundIndex);
     pattern.numTracks = static_cast<std::uint8_t>(t + 1);
+    taken.voices[t] = e.key;
     readVoice(v, fresh, t, diagnostics, path);
   }
   if (pattern.numTracks > 0) return true;
@@ -131,6 +141,79 @@ bool readVoices(const JsonValue& state, Project& fresh, int soundsLoaded, Diagno
   if (voices != nullptr && voices->isObject() && voices->members.empty()) return true;
   diagnostics.error("no-voices", "/state/voices", "The document has no voice this build can load");
   return false;
+}
+
+// A sound no voice the load took plays, which a voice it kept out names
+// (in "voices", or in "voicesOff", where a save puts such a voice once the
+// project has room for it), stays out with that voice, kept as read: else,
+// with its voice moved out of the way, a load would take it back into the
+// kit as a sound no track plays.
+void keepSoundsWithVoicesKeptOut(const JsonValue& state, Project& fresh, KeysTaken& taken, int& soundsLoaded,
+                                 Diagnostics& diagnostics) {
+  Pattern& pattern = fresh.patterns[0];
+  bool played[kMaxTracks] = {};
+  for (int t = 0; t < tracksInUse(pattern); ++t)
+    if (const Sound* sound = soundOfVoice(pattern, t)) played[sound - pattern.kit.sounds] = true;
+  bool keptOut[kMaxTracks] = {};
+  const auto soundsNamedBy = [&](const JsonValue* voices) {
+    if (voices == nullptr || !voices->isObject()) return;
+    for (const JsonMember& v : voices->members) {
+      if (std::find(taken.voices, taken.voices + pattern.numTracks, v.key) !=
+          taken.voices + pattern.numTracks)
+        continue;
+      const JsonValue* sound = v.value.isObject() ? v.value.find("sound") : nullptr;
+      if (sound == nullptr || !sound->isString()) continue;
+      for (int s = 0; s < soundsLoaded; ++s)
+        if (!played[s] && storedIdMatches(pattern.kit.sounds[s].id, sound->text)) keptOut[s] = true;
+    }
+  };
+  soundsNamedBy(state.find("voices"));
+  soundsNamedBy(state.find("voicesOff"));
+  int placeOf[kMaxTracks] = {};
+  int loaded = 0;
+  for (int s = 0; s < soundsLoaded; ++s) {
+    if (keptOut[s]) {
+      diagnostics.warn("sound-kept-out", memberPath("/state/sounds", taken.sounds[s]),
+                       "Only voices kept out play the sound; kept but not loaded");
+      continue;
+    }
+    placeOf[s] = loaded;
+    if (loaded != s) {
+      pattern.kit.sounds[loaded] = pattern.kit.sounds[s];
+      taken.sounds[loaded] = std::move(taken.sounds[s]);
+    }
+    ++loaded;
+  }
+  if (loaded == soundsLoaded) return;
+  initSounds(pattern.kit.sounds + loaded, soundsLoaded - loaded);
+  for (int t = 0; t < tracksInUse(pattern); ++t) {
+    std::int8_t& s = pattern.tracks[t].soundIndex;
+    if (s >= 0 && s < kMaxTracks) s = static_cast<std::int8_t>(placeOf[s]);
+  }
+  soundsLoaded = loaded;
+}
+
+// What the writer writes each record taken under, beside the key it was
+// read from.
+KeysAsLoaded keysAsLoaded(const Project& project, const KeysTaken& taken, int soundsLoaded) {
+  const Pattern& pattern = project.patterns[0];
+  KeysAsLoaded keys;
+  for (int s = 0; s < soundsLoaded; ++s)
+    keys.add({"state", "sounds"}, std::string(fixedText(pattern.kit.sounds[s].id)), taken.sounds[s]);
+  for (int t = 0; t < tracksInUse(pattern); ++t)
+    keys.add({"state", "voices"}, std::string(fixedText(pattern.tracks[t].id)), taken.voices[t]);
+  for (std::size_t i = 0; i < taken.samples.size() && i < kSampleSlots; ++i) {
+    const std::string id(fixedText(project.samples.slots[i].id));
+    keys.add({"state", "samples"}, id, taken.samples[i]);
+    keys.add({"assets"}, id, taken.samples[i]);
+  }
+  for (int m = 0; m < kMacroCount; ++m) {
+    const Macro& macro = pattern.kit.macros[m];
+    for (std::size_t d = 0; d < taken.dests[m].size() && d < macro.destCount; ++d)
+      if (std::optional<std::string> key = macroDestKey(pattern, macro.dests[d]))
+        keys.add(macroDestsPath(m), std::move(*key), taken.dests[m][d]);
+  }
+  return keys;
 }
 
 void readMeta(const JsonValue* meta, Kit& kit) {
@@ -233,7 +316,8 @@ JsonValue auditionToSave(const Project& project, const LoadedAudition* loaded) {
 int voicesALoadTakes(const JsonValue& state) {
   std::unique_ptr<Project> scratch = makeProject();
   Diagnostics unsaid = Diagnostics::dropping();
-  readVoices(state, *scratch, readSounds(state, *scratch, unsaid), unsaid);
+  KeysTaken taken;
+  readVoices(state, *scratch, readSounds(state, *scratch, unsaid, taken), unsaid, taken);
   return tracksInUse(scratch->patterns[0]);
 }
 
@@ -244,7 +328,7 @@ const Sound* soundOfVoice(const Pattern& pattern, int track) {
 }
 
 bool readInstanceState(const JsonValue& document, Project& project, std::vector<std::string>& assetRefs,
-                       Diagnostics& diagnostics) {
+                       Diagnostics& diagnostics, KeysAsLoaded* keys) {
   // However many entries the document holds amiss, it says a few of each kind.
   FindingsBound bound(diagnostics);
   std::optional<InstanceEnvelope> env = readInstanceEnvelope(document, diagnostics);
@@ -277,10 +361,12 @@ bool readInstanceState(const JsonValue& document, Project& project, std::vector<
   const JsonValue& state = *env->state;
   Pattern& pattern = fresh->patterns[0];
 
-  readSamples(*env, *fresh, assetRefs, diagnostics);
-  const int sounds = readSounds(state, *fresh, diagnostics);
-  if (!readVoices(state, *fresh, sounds, diagnostics)) return false;
-  readStateMacros(*env, *fresh, fresh->samples, diagnostics);
+  KeysTaken taken;
+  readSamples(*env, *fresh, assetRefs, taken.samples, diagnostics);
+  int sounds = readSounds(state, *fresh, diagnostics, taken);
+  if (!readVoices(state, *fresh, sounds, diagnostics, taken)) return false;
+  keepSoundsWithVoicesKeptOut(state, *fresh, taken, sounds, diagnostics);
+  readStateMacros(*env, *fresh, fresh->samples, diagnostics, &taken.dests);
   readMeta(env->meta, pattern.kit);
 
   if (const JsonValue* kit = state.find("kit")) pattern.kit.version = readVersion(*kit);
@@ -295,6 +381,7 @@ bool readInstanceState(const JsonValue& document, Project& project, std::vector<
                         readAudition(*env->audition, *fresh, fresh->samples, diagnostics, "/audition");
 
   assignPatternIds(pattern);
+  if (keys != nullptr) *keys = keysAsLoaded(*fresh, taken, sounds);
   // A save writes the notes the grid plays: say so where they differ.
   if (gridRead && !auditionNotesArePlayed(*env->audition, *fresh, fresh->samples))
     diagnostics.note("audition-notes-unplayed", "/audition/notes",
@@ -310,7 +397,8 @@ bool readInstanceState(const JsonValue& document, Project& project, std::vector<
 
 JsonValue writeInstanceState(const Project& project, const std::vector<std::string>& assetRefs,
                              std::uint32_t kitOnly, std::string_view pluginVersion, std::string_view id,
-                             const JsonValue* loaded, const LoadedAudition* loadedAudition, AuditionFor use) {
+                             const JsonValue* loaded, const LoadedAudition* loadedAudition, AuditionFor use,
+                             const KeysAsLoaded* keys) {
   const Pattern& pattern = project.patterns[0];
   const Kit& kit = pattern.kit;
   InstanceEnvelope env;
@@ -370,7 +458,7 @@ JsonValue writeInstanceState(const Project& project, const std::vector<std::stri
   if (audition)
     document.set("audition", use == AuditionFor::LoadRewrite ? auditionBeside(project, project.samples)
                                                              : auditionToSave(project, loadedAudition));
-  if (loaded != nullptr) keepKeysAsLoaded(document, *loaded);
+  if (keys != nullptr) keepKeysAsLoaded(document, *keys);
   return document;
 }
 

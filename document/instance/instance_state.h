@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "document/diagnostics.h"
+#include "document/instance/keys_as_loaded.h"
 #include "document/json/json_value.h"
 #include "engine/model/project.h"
 
@@ -20,9 +21,10 @@ inline constexpr const char* kInstancePlugin = "orbitrane";
 
 // assetRefs gets one entry per loaded sample slot (the document's "assets"
 // reference for that sample, or empty), also when the read fails after the
-// samples were read. False leaves project untouched.
+// samples were read. False leaves project untouched; true gives keys, when
+// asked, the keys the records it took were read from.
 bool readInstanceState(const JsonValue& document, Project& project, std::vector<std::string>& assetRefs,
-                       Diagnostics& diagnostics);
+                       Diagnostics& diagnostics, KeysAsLoaded* keys = nullptr);
 
 // What a written document's audition is for: a save, which writes the
 // loaded one back while it plays what the project plays (auditionToWrite),
@@ -33,16 +35,16 @@ enum class AuditionFor : std::uint8_t { Save, LoadRewrite };
 // only when some step is active or the loaded document has one.
 // assetRefs[i] is slot i's reference text.
 // loaded is the document the project was loaded from, if any, whose
-// members keep the keys they were read by (keepKeysAsLoaded), whose
 // extensions stay declared, and whose "extensions" or "params" read as
 // neither list nor object go back as read (the latter while the macros
 // hold what a load of it gives); loadedAudition is its audition, as read
-// or held as its text, with the voices the project then had.
+// or held as its text, with the voices the project then had; keys, that
+// load's, give its records back the keys they were read by.
 JsonValue writeInstanceState(const Project& project, const std::vector<std::string>& assetRefs,
                              std::uint32_t kitOnly, std::string_view pluginVersion, std::string_view id,
                              const JsonValue* loaded = nullptr,
                              const LoadedAudition* loadedAudition = nullptr,
-                             AuditionFor use = AuditionFor::Save);
+                             AuditionFor use = AuditionFor::Save, const KeysAsLoaded* keys = nullptr);
 
 // How many voices a load of a state ("sounds" and "voices" as a document
 // holds them) takes as tracks.

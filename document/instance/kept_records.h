@@ -30,9 +30,15 @@ void keepRecordsLast(std::vector<ForeignMember>& kept);
 // Moves each voice record of a written document's state that a load kept
 // out (one of `kept`) and a load of that document would take, now that
 // the project left it room, to the state's "voicesOff", where no load
-// takes it and the next save keeps it: else that load would play a voice
-// the project did not.
+// takes it and the next save keeps it (never over a voice it holds
+// already): else that load would play a voice the project did not.
 void keepVoicesOut(JsonValue& written, const std::vector<ForeignMember>& kept);
+
+// Makes each list of a written document that a kept record goes back into
+// and the save wrote none of (samples, asset references, a macro's
+// destinations are written only when they hold some): else a save after
+// the project's own records there went would drop the ones the load kept.
+void makeRoomForKeptRecords(JsonValue& written, const std::vector<ForeignMember>& kept);
 
 // Numbers each record of a written document no higher than the kept
 // members of its list, so that it sorts before them (its place before

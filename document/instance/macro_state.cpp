@@ -56,7 +56,7 @@ std::optional<MacroDest> resolveDest(const JsonValue& dest, const Pattern& patte
 }  // namespace
 
 void readStateMacros(const InstanceEnvelope& envelope, Project& project, const SampleSlotTable& samples,
-                     Diagnostics& diagnostics) {
+                     Diagnostics& diagnostics, MacroDestKeys* keys) {
   Pattern& pattern = project.patterns[0];
   const JsonValue* macros =
       envelope.state != nullptr && envelope.state->isObject() ? envelope.state->find("macros") : nullptr;
@@ -90,9 +90,18 @@ void readStateMacros(const InstanceEnvelope& envelope, Project& project, const S
         slot.param = d->param;
         slot.target = d->target;
         ++macro.destCount;
+        if (keys != nullptr) (*keys)[i].push_back(m.key);
       }
     }
   }
+}
+
+std::optional<std::string> macroDestKey(const Pattern& pattern, const MacroDest& dest) {
+  if (dest.track >= tracksInUse(pattern)) return std::nullopt;
+  const Sound* sound = trackSound(pattern, dest.track);
+  if (sound == nullptr) return std::nullopt;
+  return std::string(fixedText(pattern.tracks[dest.track].id)) + ":" +
+         paramInfo(sound->machine, dest.param).id;
 }
 
 JsonValue writeStateMacros(const Project& project, const SampleSlotTable& samples) {
@@ -105,16 +114,14 @@ JsonValue writeStateMacros(const Project& project, const SampleSlotTable& sample
     JsonValue dests = makeJsonObject();
     for (int k = 0; k < count; ++k) {
       const MacroDest& d = macro.dests[k];
-      if (d.track >= tracksInUse(pattern)) continue;
-      const Sound* sound = trackSound(pattern, d.track);
-      if (sound == nullptr) continue;
-      const std::string_view voice = fixedText(pattern.tracks[d.track].id);
-      const char* key = paramInfo(sound->machine, d.param).id;
+      const std::optional<std::string> key = macroDestKey(pattern, d);
+      if (!key) continue;
+      const Sound& sound = *trackSound(pattern, d.track);
       JsonValue o = makeJsonObject();
-      o.members.push_back({"voice", jsonText(voice)});
-      o.members.push_back({"param", makeJsonString(key)});
-      o.members.push_back({"target", writeParamValue(*sound, d.param, d.target, samples)});
-      JsonValue::setMember(dests.members, std::string(voice) + ":" + key, std::move(o));
+      o.members.push_back({"voice", jsonText(fixedText(pattern.tracks[d.track].id))});
+      o.members.push_back({"param", makeJsonString(paramInfo(sound.machine, d.param).id)});
+      o.members.push_back({"target", writeParamValue(sound, d.param, d.target, samples)});
+      JsonValue::setMember(dests.members, *key, std::move(o));
     }
     // A destination on no track in use moves nothing and travels nowhere.
     if (dests.members.empty() && name.empty()) continue;

@@ -2,6 +2,11 @@
 // The kit's four macros: positions from the envelope's "params", names and
 // destinations from the state's "macros" object.
 
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "document/diagnostics.h"
 #include "document/instance/instance_envelope.h"
 #include "document/json/json_value.h"
@@ -9,9 +14,17 @@
 
 namespace ob {
 
+// Of each macro, the key of the member each destination was read from.
+using MacroDestKeys = std::array<std::vector<std::string>, kMacroCount>;
+
 // Reads after the voices, so that voice ids and their sounds resolve.
 void readStateMacros(const InstanceEnvelope& envelope, Project& project, const SampleSlotTable& samples,
-                     Diagnostics& diagnostics);
+                     Diagnostics& diagnostics, MacroDestKeys* keys = nullptr);
+
+// The key a destination is written under (its voice's id, a colon and the
+// parameter's key), or none when it is not written (no track in use, or
+// one without a sound).
+std::optional<std::string> macroDestKey(const Pattern& pattern, const MacroDest& dest);
 
 // The "macros" object; a macro with no name and no destination is left out.
 JsonValue writeStateMacros(const Project& project, const SampleSlotTable& samples);

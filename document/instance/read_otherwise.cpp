@@ -24,8 +24,8 @@ void keepIfOtherwise(std::vector<ValueReadOtherwise>& out, std::vector<std::stri
   if (writeJson(loaded) != written) out.push_back({std::move(path), heldAsText(loaded), std::move(written)});
 }
 
-// The parameters the sound's reader refused, its zones when one was left
-// out, and its zones past the count when read otherwise.
+// The parameters the sound's reader refused, and its zones when one was
+// left out.
 void soundReadOtherwise(std::vector<ValueReadOtherwise>& out, const std::string& key, const JsonValue& loaded,
                         const JsonValue& rewritten, const Sound& sound, const SampleSlotTable& samples) {
   const JsonValue* params = memberOf(&loaded, "params");
@@ -44,12 +44,6 @@ void soundReadOtherwise(std::vector<ValueReadOtherwise>& out, const std::string&
   if (zones != nullptr && zones->isArray() && writtenZones != nullptr &&
       zones->elements.size() > writtenZones->elements.size())
     keepIfOtherwise(out, {"state", "sounds", key, "layers", "zones"}, *zones, *writtenZones);
-  // The zones past the count go back as read while the save writes them as
-  // the load did: one that names no sample was read as a fresh one's.
-  const JsonValue* off = memberOf(memberOf(&loaded, "layers"), "zonesOff");
-  const JsonValue* writtenOff = memberOf(memberOf(&rewritten, "layers"), "zonesOff");
-  if (off != nullptr && off->isArray() && writtenOff != nullptr)
-    keepIfOtherwise(out, {"state", "sounds", key, "layers", "zonesOff"}, *off, *writtenOff);
 }
 
 }  // namespace

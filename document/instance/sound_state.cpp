@@ -16,6 +16,7 @@ namespace ob {
 namespace {
 
 constexpr const char* kLayerModes[3] = {"velocity", "round-robin", "velocity-round-robin"};
+constexpr const char* kZonesOffKey = "zonesOff";
 
 // The slot a zone's "sample" names, or -1.
 int zoneSlot(const JsonValue* sample, const SampleSlotTable& samples) {
@@ -90,15 +91,14 @@ struct Zone {
 // One zone of a "zones" list, or nothing where it names no sample in the
 // pool, which it says.
 std::optional<Zone> readZone(const JsonValue& z, const SampleSlotTable& samples, Diagnostics& diagnostics,
-                             const std::string& path, int velMaxOtherwise) {
+                             const std::string& path) {
   const int slot = zoneSlot(z.find("sample"), samples);
   if (slot < 0) {
     diagnostics.warn("unknown-sample", path, "The zone names no sample in the pool; kept but not played");
     return std::nullopt;
   }
   const JsonValue* velMax = z.find("velMax");
-  const int top =
-      velMax != nullptr && velMax->isNumber() ? roundClamped(velMax->number, 0, 127) : velMaxOtherwise;
+  const int top = velMax != nullptr && velMax->isNumber() ? roundClamped(velMax->number, 0, 127) : 127;
   return Zone{static_cast<std::uint8_t>(slot), static_cast<std::uint8_t>(top)};
 }
 
@@ -115,60 +115,12 @@ void readLayers(const JsonValue& layers, Sound& sound, const SampleSlotTable& sa
   for (std::size_t i = 0; i < zones->elements.size() && sound.zoneCount < kListCapacity; ++i) {
     const JsonValue& z = zones->elements[i];
     if (!z.isObject()) break;
-    if (const std::optional<Zone> zone = readZone(z, samples, diagnostics, indexPath(zonesPath, i), 127)) {
+    if (const std::optional<Zone> zone = readZone(z, samples, diagnostics, indexPath(zonesPath, i))) {
       sound.slot[sound.zoneCount] = zone->slot;
       sound.velMax[sound.zoneCount] = zone->velMax;
       ++sound.zoneCount;
     }
   }
-}
-
-// The zones past the count, into their places from the count on; one that
-// names no sample stays as a fresh sound holds it. The count stays.
-void readZonesOff(const JsonValue& zones, Sound& sound, const SampleSlotTable& samples,
-                  Diagnostics& diagnostics, const std::string& path) {
-  const Sound fresh;
-  const std::size_t first = sound.zoneCount;
-  for (std::size_t i = 0; i < zones.elements.size() && first + i < std::size(fresh.slot); ++i) {
-    const JsonValue& z = zones.elements[i];
-    if (!z.isObject()) break;
-    const std::size_t at = first + i;
-    if (const std::optional<Zone> zone =
-            readZone(z, samples, diagnostics, indexPath(path, i), fresh.velMax[at])) {
-      sound.slot[at] = zone->slot;
-      sound.velMax[at] = zone->velMax;
-    }
-  }
-}
-
-// The slot a load of a save gives a zone that selects `slot`: a sample with
-// an id moves to its place among the samples written (writeSamplePool),
-// any other slot is written by its number.
-int slotOnLoad(int slot, const SampleSlotTable& samples) {
-  const int poolCount = samples.count < kSampleSlots ? samples.count : kSampleSlots;
-  if (slot >= poolCount || samples.slots[slot].id[0] == '\0') return uncarriedSlotNumber(slot, samples);
-  const std::string_view id = fixedText(samples.slots[slot].id);
-  int place = 0;
-  for (int i = 0; i < poolCount; ++i) {
-    const std::string_view other = fixedText(samples.slots[i].id);
-    if (other == id) break;
-    bool counted = other.empty();
-    for (int j = 0; j < i && !counted; ++j) counted = fixedText(samples.slots[j].id) == other;
-    if (!counted) ++place;
-  }
-  return place;
-}
-
-// One past the last zone past the count that a load of a save would not
-// give a fresh sound; the count when there is none.
-int zonesKeptEnd(const Sound& sound, const SampleSlotTable& samples) {
-  const Sound fresh;
-  const int count = sound.zoneCount < kListCapacity ? sound.zoneCount : kListCapacity;
-  int end = count;
-  for (int i = count; i < kListCapacity; ++i)
-    if (slotOnLoad(sound.slot[i], samples) != fresh.slot[i] || sound.velMax[i] != fresh.velMax[i])
-      end = i + 1;
-  return end;
 }
 
 // A zone by the id of its sample, or by its slot's number for a slot
@@ -222,8 +174,11 @@ bool readSound(std::string_view key, const JsonValue& value, Sound& sound, const
     readRoutes(*vel, sound, diagnostics, base + "/velocity");
   if (const JsonValue* layers = value.find("layers"); layers != nullptr && layers->isObject()) {
     readLayers(*layers, sound, samples, diagnostics, base + "/layers");
-    if (const JsonValue* off = layers->find("zonesOff"); off != nullptr && off->isArray())
-      readZonesOff(*off, sound, samples, diagnostics, base + "/layers/zonesOff");
+    // Zones past the count, which an earlier build saved: a zone that comes
+    // into use plays the sound's own sample, so none of them is reached.
+    if (layers->find(kZonesOffKey) != nullptr)
+      diagnostics.note("zones-off-unread", base + "/layers/" + kZonesOffKey,
+                       "Zones past the count play nothing and no control reaches them; kept but not applied");
   }
   return true;
 }
@@ -250,14 +205,10 @@ JsonValue writeSound(const Sound& sound, const SampleSlotTable& samples) {
   }
 
   const int zones = sound.zoneCount < kListCapacity ? sound.zoneCount : kListCapacity;
-  // The zones past the count wait for a split made later (the samples page
-  // gives each the sample it assigns): apart from those in use, so that a
-  // build reading only "zones" keeps them without playing them.
-  const int kept = zonesKeptEnd(sound, samples);
   // A mode set before any zone is, so that the zones a split makes later
   // layer as the editor showed.
   const bool modeSet = sound.mode != Sound{}.mode && layerModeWord(sound.mode) != nullptr;
-  if (kept > 0 || modeSet) {
+  if (zones > 0 || modeSet) {
     JsonValue layers = makeJsonObject();
     // A mode no document word names is written as the plain velocity
     // layout the reader falls back to.
@@ -266,11 +217,6 @@ JsonValue writeSound(const Sound& sound, const SampleSlotTable& samples) {
     JsonValue arr = makeJsonArray();
     for (int i = 0; i < zones; ++i) arr.push(writeZone(sound.slot[i], sound.velMax[i], samples));
     layers.members.push_back({"zones", std::move(arr)});
-    if (kept > zones) {
-      JsonValue off = makeJsonArray();
-      for (int i = zones; i < kept; ++i) off.push(writeZone(sound.slot[i], sound.velMax[i], samples));
-      layers.members.push_back({"zonesOff", std::move(off)});
-    }
     out.members.push_back({"layers", std::move(layers)});
   }
   return out;

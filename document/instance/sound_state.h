@@ -1,7 +1,8 @@
 #pragma once
 // One kit sound as a member of the state's "sounds" object: machine,
-// parameter values, velocity routes and layer zones, those in use and
-// those past the count that a fresh sound would not hold.
+// parameter values, velocity routes and the layer zones in use with their
+// mode (also a mode set before any zone is). Zones past the count, which
+// an earlier build wrote as "zonesOff", are kept as read but not applied.
 
 #include <string_view>
 

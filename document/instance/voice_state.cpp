@@ -42,7 +42,7 @@ int machineOf(const Project& project, const Track& track) {
 // Written when on, or when off with settings of its own to come back to.
 template <class Modulator>
 bool written(const Modulator& modulator, bool on) {
-  return (modulator.enabled != 0) == on && (on || !(modulator == Modulator{}));
+  return (modulator.enabled != 0) == on && holdsSomething(modulator);
 }
 
 void readLfo(const JsonValue& lfo, Lfo& out, int dest, bool on) {
@@ -53,7 +53,9 @@ void readLfo(const JsonValue& lfo, Lfo& out, int dest, bool on) {
   readFloat(lfo, "depth", out.depth);
   out.trig = readWord(lfo, "trig", kTrigModes, 5);
   out.sync = isTrue(lfo, "sync") ? 1 : 0;
-  out.rateDiv = static_cast<std::uint8_t>(readDivision(lfo.find("division"), 5));
+  // A division times only a synced modulator, which alone a save writes
+  // it for: one without its sync is kept as read but not applied.
+  if (out.sync) out.rateDiv = static_cast<std::uint8_t>(readDivision(lfo.find("division"), 5));
 }
 
 void readEnv(const JsonValue& env, ModEnv& out, int dest, bool on) {
@@ -64,6 +66,7 @@ void readEnv(const JsonValue& env, ModEnv& out, int dest, bool on) {
   readFloat(env, "decay", out.decay);
   readFloat(env, "depth", out.depth);
   out.sync = isTrue(env, "sync") ? 1 : 0;
+  if (!out.sync) return;
   out.atkDiv = static_cast<std::uint8_t>(readDivision(env.find("attackDivision"), 2));
   out.decDiv = static_cast<std::uint8_t>(readDivision(env.find("decayDivision"), 5));
 }
@@ -72,20 +75,26 @@ JsonValue paramKey(int machine, int index) { return makeJsonString(paramInfo(mac
 
 // The list a voice holds its modulators of one kind in ("lfos" and "lfo1",
 // "lfo2"), and the one of those switched off: older builds keep that one
-// unread, as they would play what sits in the first.
+// unread, as they would play what sits in the first. An LFO switched off
+// keeps what the user set for it, which comes back when a reach switches it
+// on again; an envelope has no control that switches it, so one switched
+// off holds nothing a user reaches and has no list (null): a list of them
+// that an earlier build saved is kept as read, unapplied (kEnvsOffKey).
 struct ModulatorList {
   const char* key;
   const char* offKey;
   const char* each;
 };
 constexpr ModulatorList kLfoList{"lfos", "lfosOff", "lfo"};
-constexpr ModulatorList kEnvList{"modEnvs", "modEnvsOff", "env"};
+constexpr ModulatorList kEnvList{"modEnvs", nullptr, "env"};
+constexpr const char* kEnvsOffKey = "modEnvsOff";
 
 template <class Modulator, class Read>
 void readModulators(const JsonValue& voice, const ModulatorList& list, Modulator (&out)[2], int machine,
                     Diagnostics& diagnostics, const std::string& base, Read read) {
   for (const bool on : {true, false}) {
     const char* key = on ? list.key : list.offKey;
+    if (key == nullptr) continue;
     const JsonValue* all = voice.find(key);
     if (all == nullptr || !all->isObject()) continue;
     for (int i = 0; i < 2; ++i) {
@@ -104,6 +113,7 @@ void writeModulators(JsonValue& voice, const ModulatorList& list, const Modulato
                      Write write) {
   for (const bool on : {true, false}) {
     JsonValue all = makeJsonObject();
+    if (!on && list.offKey == nullptr) break;
     for (int i = 0; i < 2; ++i) {
       if (!written(from[i], on)) continue;
       JsonValue o = makeJsonObject();
@@ -162,6 +172,10 @@ void readVoice(const JsonValue& voice, Project& project, int trackIndex, Diagnos
 
   readModulators(voice, kLfoList, track.lfos, machine, diagnostics, base, readLfo);
   readModulators(voice, kEnvList, track.modEnvs, machine, diagnostics, base, readEnv);
+  if (voice.find(kEnvsOffKey) != nullptr)
+    diagnostics.note(
+        "modulator-off-unread", base + "/" + kEnvsOffKey,
+        "An envelope switched off plays nothing and no control reaches it; kept but not applied");
   if (const JsonValue* breathe = voice.find("breathe"); breathe != nullptr && breathe->isObject()) {
     for (const JsonMember& m : breathe->members) {
       const int index = findParamIndex(machine, m.key);

@@ -129,10 +129,20 @@ std::uint8_t wordCode(const JsonValue& object, std::string_view key,
   return 0;
 }
 
+// The parameter a modulator aims at: the record's first when the member is
+// absent or no key, -1 for a key the track's sound lacks. A modulator aimed
+// there is not read: in its place it would move a parameter nobody aimed it
+// at (readLegacyPattern says so).
+int modulatorDest(const JsonValue& e, int machineType) {
+  const JsonValue* key = member(e, "dest");
+  return key != nullptr && key->isString() ? findParamIndex(machineType, std::string_view(key->text)) : 0;
+}
+
 void readLfo(const JsonValue& e, Lfo& lfo, int machineType) {
+  const int dest = modulatorDest(e, machineType);
+  if (dest < 0) return;
   lfo.enabled = 1;
-  const int dest = readKey(e, "dest", machineType);
-  lfo.dest = static_cast<std::uint8_t>(dest < 0 ? 0 : dest);
+  lfo.dest = static_cast<std::uint8_t>(dest);
   lfo.rate = readF32(e, "rate", 1.0f);
   lfo.shape = wordCode(e, "shape", {"sine", "tri", "sawup", "sawdown", "square", "random"});
   lfo.depth = readF32(e, "depth", 0.0f);
@@ -144,9 +154,10 @@ void readLfo(const JsonValue& e, Lfo& lfo, int machineType) {
 }
 
 void readEnv(const JsonValue& e, ModEnv& env, int machineType) {
+  const int dest = modulatorDest(e, machineType);
+  if (dest < 0) return;
   env.enabled = 1;
-  const int dest = readKey(e, "dest", machineType);
-  env.dest = static_cast<std::uint8_t>(dest < 0 ? 0 : dest);
+  env.dest = static_cast<std::uint8_t>(dest);
   env.attack = readF32(e, "attack", 0.0f);
   env.hold = readF32(e, "hold", 0.0f);
   env.decay = readF32(e, "decay", 0.2f);
@@ -193,6 +204,40 @@ void readTrack(const JsonValue& t, Pattern& pattern, int index) {
   }
 }
 
+// What the read of the pattern's tracks left out: the steps whose pan value
+// has no lock to play it, and the modulators aimed at a parameter their
+// sound lacks.
+struct LeftOut {
+  int pans = 0;
+  int modulators = 0;
+};
+
+LeftOut leftOut(const JsonValue& object, const Pattern& pattern) {
+  LeftOut out;
+  const JsonValue* tracks = readList(object, "tracks");
+  for (std::size_t t = 0; tracks != nullptr && t < tracks->elements.size() && t < kMaxTracks; ++t) {
+    const JsonValue& track = tracks->elements[t];
+    for (const char* list : {"lfos", "modEnvs"}) {
+      const JsonValue* modulators = readList(track, list);
+      for (std::size_t j = 0; modulators != nullptr && j < modulators->elements.size() && j < 2; ++j)
+        if (modulatorDest(modulators->elements[j], legacyTrackMachine(pattern, static_cast<int>(t))) < 0)
+          ++out.modulators;
+    }
+    const JsonValue* steps = readList(track, "steps");
+    for (std::size_t k = 0; steps != nullptr && k < steps->elements.size(); ++k) {
+      const JsonValue& s = steps->elements[k];
+      const std::int32_t i = readInt<std::int32_t>(s, "i", -1);
+      if (i >= 0 && i < kStepsPerTrack && !readBool(s, "panLocked") && readF32(s, "panValue", 0.0f) != 0.0f)
+        ++out.pans;
+    }
+  }
+  return out;
+}
+
+std::string counted(int n, const char* one, const char* many) {
+  return formatUnsigned(static_cast<std::uint64_t>(n)) + (n == 1 ? one : many);
+}
+
 std::string quoted(std::string_view text) {
   std::string out = "\"";
   out += text;
@@ -227,19 +272,15 @@ void readLegacySteps(const JsonValue& s, Step& step, int machineType) {
   step.randVel = readF32(s, "randVel", 0.0f);
   step.randTime = readF32(s, "randTime", 0.0f);
   step.randPan = readF32(s, "randPan", 0.0f);
-  // What plays nothing and no instance document carries would not come back
-  // from a save: a pan value without its lock, a retrigger's rate and curve
-  // without its hits.
+  // A pan plays only locked and no control reaches it otherwise: a value
+  // without its lock is not kept (readLegacyPattern says so). A retrigger
+  // without its hits keeps its rate and curve, as a state does.
   step.panLocked = readBool(s, "panLocked") ? 1 : 0;
   step.panValue = step.panLocked ? readF32(s, "panValue", 0.0f) : 0.0f;
   if (const JsonValue* r = member(s, "retrig")) {
     step.count = readInt<std::uint8_t>(*r, "count", 0);
     step.rateTicks = readInt<std::uint16_t>(*r, "rateTicks", 0);
     step.velCurve = readInt<std::int8_t>(*r, "velCurve", 0);
-  }
-  if (step.count == 0) {
-    step.rateTicks = 0;
-    step.velCurve = 0;
   }
 }
 
@@ -289,8 +330,6 @@ bool readLegacySound(const JsonValue& object, Sound& sound, std::string* error) 
         ++sound.zoneCount;
       }
     }
-    // A layout of no zones lays out nothing, and no instance document holds one.
-    if (sound.zoneCount == 0) sound.mode = 0;
   }
   sound.velDestCount = 0;
   readParamList(readList(object, "velDests"), "depth", machine, sound.velDestCount, sound.velDests);
@@ -387,6 +426,15 @@ bool readLegacyPattern(const JsonValue& object, Pattern& pattern, std::string* e
   // Only the tracks in use have a mute an instance document carries.
   pattern.muteMask = static_cast<std::uint8_t>(readInt<std::uint8_t>(object, "muteMask", 0) &
                                                ((1u << pattern.numTracks) - 1u));
+  const LeftOut out = leftOut(object, pattern);
+  if (out.pans > 0 && diagnostics != nullptr)
+    diagnostics->note("step-pan-dropped", std::string(path) + "/tracks",
+                      counted(out.pans, " step's pan value", " steps' pan values") +
+                          " without the lock play nothing and no control reaches them; not kept");
+  if (out.modulators > 0 && diagnostics != nullptr)
+    diagnostics->note("modulator-dropped", std::string(path) + "/tracks",
+                      counted(out.modulators, " LFO or envelope aims", " LFOs or envelopes aim") +
+                          " at a parameter its sound lacks; not kept");
   return true;
 }
 

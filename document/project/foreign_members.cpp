@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "document/json/json_parse.h"
 #include "document/json/json_write.h"
 #include "document/reading/parse_int.h"
 
@@ -35,6 +36,30 @@ void collectForeignMembers(std::vector<ForeignMember>& out, JsonValue& loaded, c
   }
 }
 
+namespace {
+
+// An object kept whole, where the rewrite wrote none, into the one a save
+// wrote there since: what the save wrote wins, and each member kept that it
+// lacks follows its own, as a kept record follows the written ones.
+void mergeKept(JsonValue& written, const JsonValue& kept) {
+  JsonValue read;
+  std::string error;
+  const JsonValue* from = &kept;
+  if (kept.isKept()) {
+    if (!parseJson(kept, wholeShape(), read, error)) return;
+    from = &read;
+  }
+  if (!written.isObject() || !from->isObject()) return;
+  for (const JsonMember& m : from->members) {
+    if (JsonValue* own = written.find(m.key))
+      mergeKept(*own, m.value);
+    else
+      written.members.push_back(m);
+  }
+}
+
+}  // namespace
+
 void setJsonPointer(JsonValue& document, const ForeignMember& member) {
   if (member.path.empty()) return;
   JsonValue* at = &document;
@@ -57,7 +82,10 @@ void setJsonPointer(JsonValue& document, const ForeignMember& member) {
   }
   if (!at->isObject()) return;
   const std::string& key = member.path.back();
-  if (at->find(key) != nullptr) return;
+  if (JsonValue* written = at->find(key)) {
+    mergeKept(*written, member.value);
+    return;
+  }
   std::vector<JsonMember>& members = at->members;
   auto where = members.end();
   if (!member.last && member.after.empty()) {

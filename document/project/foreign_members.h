@@ -19,9 +19,10 @@ namespace ob {
 void collectForeignMembers(std::vector<ForeignMember>& out, JsonValue& loaded, const JsonValue& rewritten,
                            std::vector<std::string>& path);
 
-// Puts one member back: only into an object that still exists and lacks the
-// key (what the rewrite wrote wins), after its old predecessor, at the front
-// when it had none, at the end when the predecessor is gone or it goes last.
+// Puts one member back: only into an object that still exists, after its
+// old predecessor, at the front when it had none, at the end when the
+// predecessor is gone or it goes last. Where the object holds the key, what
+// the save wrote wins; an object kept whole gives it the members it lacks.
 void setJsonPointer(JsonValue& document, const ForeignMember& member);
 
 }  // namespace ob

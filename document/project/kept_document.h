@@ -15,6 +15,7 @@
 #include "document/archive/zip_entry.h"
 #include "document/foreign_member.h"
 #include "document/instance/kept_records.h"
+#include "document/instance/keys_as_loaded.h"
 #include "document/instance/read_otherwise.h"
 #include "document/json/json_value.h"
 
@@ -40,6 +41,8 @@ struct KeptDocument {
   // audition holds of any other voice, the load kept unplayed.
   std::vector<std::string> auditionVoices;
   std::vector<ForeignMember> foreignMembers;
+  // The keys its records were read by, where a save writes them otherwise.
+  KeysAsLoaded keysAsLoaded;
   // Where the voices and samples among them sort, which a save's own sort
   // before.
   KeptRecordOrders keptRecordOrders;

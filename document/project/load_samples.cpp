@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <utility>
+#include <variant>
 
 #include "document/package/unpack_limits.h"
 #include "document/reading/byte_source.h"
@@ -161,8 +162,9 @@ SharedSampleData SampleFiles::heldKept(const SampleSource& source, const std::st
   if (shareFrom_ == nullptr || source.keptDigest.empty() || !source.keptIs) return nullptr;
   for (const auto& slot : shareFrom_->slots) {
     const SampleData* audio = slot ? slot->data.get() : nullptr;
-    if (audio != nullptr && audio->kept && audio->kept->digest == source.keptDigest &&
-        audio->kept->size == source.declaredBytes && audio->kept->why == why && source.keptIs(*audio->kept))
+    const KeptSampleFile* kept = audio != nullptr ? audio->kept() : nullptr;
+    if (kept != nullptr && kept->digest == source.keptDigest && kept->size == source.declaredBytes &&
+        kept->why == why && source.keptIs(*kept))
       return slot->data;
   }
   return nullptr;
@@ -172,12 +174,13 @@ SharedSampleData SampleFiles::heldPacked(const SampleSource& source) const {
   if (shareFrom_ == nullptr || source.keptDigest.empty() || !source.keep) return nullptr;
   std::optional<KeptSampleFile> stored;  // read at the first that may be it
   for (const auto& slot : shareFrom_->slots) {
-    const SampleData* audio = slot ? slot->data.get() : nullptr;
-    if (audio == nullptr || !audio->packed || audio->packed->digest != source.keptDigest ||
-        audio->packed->stored.size() != source.packedBytes)
+    const StoredSampleFile* packed =
+        slot && slot->data ? std::get_if<StoredSampleFile>(&slot->data->file) : nullptr;
+    if (packed == nullptr || packed->digest != source.keptDigest ||
+        packed->stored.size() != source.packedBytes)
       continue;
     if (!stored) stored = source.keep();
-    if (stored && static_cast<const StoredSampleFile&>(*stored) == *audio->packed) return slot->data;
+    if (stored && static_cast<const StoredSampleFile&>(*stored) == *packed) return slot->data;
   }
   return nullptr;
 }
@@ -220,7 +223,7 @@ std::string SampleFiles::decodeError(const std::string& key) const {
 
 bool SampleFiles::kept(const std::string& key) const {
   const auto found = known_.find(key);
-  return found != known_.end() && found->second.audio && found->second.audio->kept;
+  return found != known_.end() && found->second.audio && found->second.audio->kept();
 }
 
 std::string playsSilent(bool kept) {

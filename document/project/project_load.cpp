@@ -9,6 +9,7 @@
 #include <string_view>
 #include <unordered_set>
 #include <utility>
+#include <variant>
 
 #include "document/archive/sha256.h"
 #include "document/archive/zip_format.h"
@@ -55,23 +56,18 @@ constexpr const char* kLegacyDocumentName = "project.json";
 constexpr std::string_view kLegacySamplePrefix = "samples/";
 
 // What a load learns of the files its samples play, for laying out their
-// save: each one's SHA-256 and CRC-32 where its asset's name and record
-// give them, so that measuring the save hashes none of those again, and
-// where each one read deflated lies packed in the source.
+// save: where each one read deflated lies packed in the source.
 struct PlayedFiles {
   struct Deflated {
     const SampleData* audio = nullptr;
     zip::DirectoryRecord record;
     std::uint64_t payload = 0;
   };
-  KnownSampleFiles known;
   std::vector<Deflated> deflated;
 
-  // Slot i of the pool now plays the file of `entry`, whose digest is given
-  // when its name says it.
-  void note(const SamplePool& pool, int i, const zip::LocatedEntry& entry, std::string digest = {}) {
+  // Slot i of the pool now plays the file of `entry`.
+  void note(const SamplePool& pool, int i, const zip::LocatedEntry& entry) {
     const SampleData* audio = pool.slots[static_cast<std::size_t>(i)]->data.get();
-    if (!digest.empty()) known.try_emplace(audio, KnownSampleFile{std::move(digest), entry.record.crc});
     if (entry.record.method == 8) deflated.push_back({audio, entry.record, entry.payload});
   }
 };
@@ -207,13 +203,15 @@ bool storesKeptFile(const ByteSource& archive, const zip::LocatedEntry& entry, c
 // checked: its CRC-32, its digest, and where it lies when it is stored as
 // it is in a source in the plug-in's keeping. Once a slot plays it, no one
 // reads an asset's entry again (the seed's hash is taken before, entries
-// kept are those no slot takes), so its decode may give it back as it goes.
-SampleFileOrigin originOf(const ByteSource& archive, const zip::LocatedEntry& entry, std::string digest) {
+// kept are those no slot takes), so its decode may give it back as it goes
+// where the archive is the load's to change (givesBack, the same source).
+SampleFileOrigin originOf(const ByteSource& archive, ByteSource* givesBack, const zip::LocatedEntry& entry,
+                          std::string digest) {
   const zip::DirectoryRecord& record = entry.record;
-  if (record.method != 0 || record.packedSize != record.size)
-    return {nullptr, 0, std::move(digest), record.crc};
-  SampleFileOrigin origin = originIn(archive, entry.payload, std::move(digest), record.crc);
-  origin.readOnce = true;
+  SampleFileSums sums{std::move(digest), record.crc};
+  if (record.method != 0 || record.packedSize != record.size) return {nullptr, 0, std::move(sums), nullptr};
+  SampleFileOrigin origin = originIn(archive, entry.payload, std::move(sums));
+  if (givesBack != nullptr) origin.readOnce = givesBack->heldOpenToGiveBack();
   return origin;
 }
 
@@ -263,9 +261,9 @@ void keepReference(SamplePool& pool, int i, const std::string& ref, std::string 
 // with one warning, keeping the asset as stored when the archive holds it
 // and the reference as written when not. An asset a slot plays or keeps is
 // marked used. assets is null for a document without an archive.
-void loadReferencedSample(PackageReader* assets, const ByteSource& archive, const std::string& ref,
-                          const SampleSlot& entry, int i, SampleFiles& files, SamplePool& pool,
-                          PlayedFiles& played, Diagnostics& diagnostics) {
+void loadReferencedSample(PackageReader* assets, const ByteSource& archive, ByteSource* givesBack,
+                          const std::string& ref, const SampleSlot& entry, int i, SampleFiles& files,
+                          SamplePool& pool, PlayedFiles& played, Diagnostics& diagnostics) {
   const std::string path = memberPath("/assets", fixedText(entry.id, sizeof entry.id));
   const std::optional<AssetRef> parsed = parseAssetRef(ref);
   SampleFileOutcome outcome = SampleFileOutcome::Missing;
@@ -319,10 +317,10 @@ void loadReferencedSample(PackageReader* assets, const ByteSource& archive, cons
       source.at = [&](std::uint64_t offset, std::uint8_t* out, std::size_t count) {
         return reader && reader->read(offset, out, count);
       };
-      source.origin = originOf(archive, *asset, parsed->value);
+      source.origin = originOf(archive, givesBack, *asset, parsed->value);
       source.packedBytes = packedBytesOf(asset->record);
       outcome = files.load(key, i, source);
-      if (outcome == SampleFileOutcome::Loaded) played.note(pool, i, *asset, parsed->value);
+      if (outcome == SampleFileOutcome::Loaded) played.note(pool, i, *asset);
       if (outcome == SampleFileOutcome::Loaded || files.kept(key)) assets->markUsed(*asset);
     }
     if (outcome == SampleFileOutcome::Missing) {
@@ -392,12 +390,13 @@ void reportUnreadableLegacy(DocumentSource source, const char* path, const std::
     diagnostics.error("legacy-unreadable", path, "The project cannot be read: " + error);
 }
 
-bool readInstancePackage(Package package, PackageReader* assets, const ByteSource& source, Project& project,
-                         SamplePool& pool, const SamplePool* shareFrom, KeptDocument& kept,
-                         PlayedFiles& played, std::uint64_t currentSeed, Diagnostics& diagnostics,
-                         std::string& error) {
+bool readInstancePackage(Package package, PackageReader* assets, const ByteSource& source,
+                         ByteSource* givesBack, Project& project, SamplePool& pool,
+                         const SamplePool* shareFrom, KeptDocument& kept, PlayedFiles& played,
+                         std::uint64_t currentSeed, Diagnostics& diagnostics, std::string& error) {
   std::vector<std::string> refs;
-  if (!readInstanceState(package.document, project, refs, diagnostics)) {
+  KeysAsLoaded keys;
+  if (!readInstanceState(package.document, project, refs, diagnostics, &keys)) {
     error = joinDiagnosticMessages(diagnostics);
     return false;
   }
@@ -409,7 +408,7 @@ bool readInstancePackage(Package package, PackageReader* assets, const ByteSourc
   const int count = project.samples.count;
   for (int i = 0; i < count; ++i) {
     if (static_cast<std::size_t>(i) >= refs.size() || refs[i].empty()) continue;
-    loadReferencedSample(assets, source, refs[i], project.samples.slots[i], i, files, pool, played,
+    loadReferencedSample(assets, source, givesBack, refs[i], project.samples.slots[i], i, files, pool, played,
                          diagnostics);
   }
 
@@ -419,11 +418,12 @@ bool readInstancePackage(Package package, PackageReader* assets, const ByteSourc
   // text, which is all that is held of it, spellings included.
   JsonValue rewritten =
       writeInstanceState(project, refs, isKitOnlyDocument(package.document) ? 1u : 0u, kPluginVersionText, "",
-                         &package.document, nullptr, AuditionFor::LoadRewrite);
+                         &package.document, nullptr, AuditionFor::LoadRewrite, &keys);
   if (const JsonValue* audition = package.document.find("audition")) {
     kept.loadedAudition = heldAsText(*audition);
     kept.auditionVoices = auditionVoices(project);
   }
+  kept.keysAsLoaded = std::move(keys);
   kept.keptRecordOrders = keptRecordOrders(package.document, rewritten);
   kept.valuesReadOtherwise = valuesReadOtherwise(package.document, rewritten, project);
   std::vector<std::string> path;
@@ -451,21 +451,22 @@ bool readInstanceText(JsonValue document, const ByteSource& source, Project& pro
   Package package;
   package.document = std::move(document);
   PlayedFiles none;  // no archive
-  return readInstancePackage(std::move(package), nullptr, source, project, pool, shareFrom, kept, none,
-                             currentSeed, diagnostics, error);
+  return readInstancePackage(std::move(package), nullptr, source, nullptr, project, pool, shareFrom, kept,
+                             none, currentSeed, diagnostics, error);
 }
 
-bool readInstanceFrom(const ByteSource& source, const zip::Limits& limits, Project& project, SamplePool& pool,
-                      const SamplePool* shareFrom, KeptDocument& kept, PlayedFiles& played,
-                      std::uint64_t currentSeed, Diagnostics& diagnostics, std::string& error) {
+bool readInstanceFrom(const ByteSource& source, ByteSource* givesBack, const zip::Limits& limits,
+                      Project& project, SamplePool& pool, const SamplePool* shareFrom, KeptDocument& kept,
+                      PlayedFiles& played, std::uint64_t currentSeed, Diagnostics& diagnostics,
+                      std::string& error) {
   std::optional<PackageReader> reader =
       PackageReader::open(source, "instance.json", diagnostics, limits, &instanceDocumentShape());
   if (!reader) {
     error = joinDiagnosticMessages(diagnostics);
     return false;
   }
-  return readInstancePackage(std::move(reader->package()), &*reader, source, project, pool, shareFrom, kept,
-                             played, currentSeed, diagnostics, error);
+  return readInstancePackage(std::move(reader->package()), &*reader, source, givesBack, project, pool,
+                             shareFrom, kept, played, currentSeed, diagnostics, error);
 }
 
 // A legacy package is read for its document and the samples it names;
@@ -594,15 +595,14 @@ std::vector<zip::StoredEntry> packedFilesOf(PlayedFiles& played, const ByteSourc
   std::unordered_set<const SampleData*> taken;
   for (const PlayedFiles::Deflated& file : played.deflated) {
     const zip::DirectoryRecord& record = file.record;
-    if (record.packedSize >= record.size || file.audio->packed ||
+    if (record.packedSize >= record.size || std::holds_alternative<StoredSampleFile>(file.audio->file) ||
         record.size != file.audio->savedFileBytes() || !taken.insert(file.audio).second)
       continue;
-    const KnownSampleFile& known = findSampleFile(*file.audio, played.known);
-    zip::StoredEntry entry{"assets/" + known.digest, std::vector<std::uint8_t>(record.packedSize),
-                           zip::PackedForm{record.method, std::uint16_t(record.flags & zip::kPayloadFlags),
-                                           record.crc, record.size}};
-    if (source.read(file.payload, entry.payload.data(), entry.payload.size()))
-      packed.push_back(std::move(entry));
+    std::vector<std::uint8_t> payload(record.packedSize);
+    if (!source.read(file.payload, payload.data(), payload.size())) continue;
+    packed.push_back({"assets/" + findSampleFile(*file.audio).digest, std::move(payload),
+                      zip::PackedForm{record.method, std::uint16_t(record.flags & zip::kPayloadFlags),
+                                      record.crc, record.size}});
   }
   return packed;
 }
@@ -615,10 +615,10 @@ std::vector<zip::StoredEntry> packedFilesOf(PlayedFiles& played, const ByteSourc
 bool holdsToItsSave(const Project& project, const SamplePool& pool, KeptDocument& kept, PlayedFiles& played,
                     const ByteSource& source, const zip::Limits& limits, DocumentSource documentSource,
                     Diagnostics& diagnostics, std::string& error) {
-  SaveMeasure measure = measureSave(project, pool, kept, played.known, limits);
+  SaveMeasure measure = measureSave(project, pool, kept, limits);
   if (measure.excess == PackageExcess::Archive && !played.deflated.empty()) {
     kept.packedSampleFiles = packedFilesOf(played, source);
-    if (!kept.packedSampleFiles.empty()) measure = measureSave(project, pool, kept, played.known, limits);
+    if (!kept.packedSampleFiles.empty()) measure = measureSave(project, pool, kept, limits);
   }
   if (measure.why.empty()) return true;
   error = std::string(documentSource == DocumentSource::State ? "The state" : "The project") +
@@ -627,9 +627,10 @@ bool holdsToItsSave(const Project& project, const SamplePool& pool, KeptDocument
   return false;
 }
 
-bool readDocumentUnguarded(const ByteSource& source, Project& project, SamplePool& pool, KeptDocument& kept,
-                           std::string* error, Diagnostics& diagnostics, DocumentSource documentSource,
-                           const SamplePool* shareFrom, const zip::Limits& limits) {
+bool readDocumentUnguarded(const ByteSource& source, ByteSource* givesBack, Project& project,
+                           SamplePool& pool, KeptDocument& kept, std::string* error, Diagnostics& diagnostics,
+                           DocumentSource documentSource, const SamplePool* shareFrom,
+                           const zip::Limits& limits) {
   std::unique_ptr<Project> fresh = makeProject();
   if (!fresh) {
     if (error != nullptr) *error = "out of memory";
@@ -643,8 +644,8 @@ bool readDocumentUnguarded(const ByteSource& source, Project& project, SamplePoo
   bool ok = false;
   if (looksLikeZip(source)) {
     ok = namesInstanceEntry(source)
-             ? readInstanceFrom(source, limits, *fresh, freshPool, shareFrom, freshKept, played, project.seed,
-                                diagnostics, localError)
+             ? readInstanceFrom(source, givesBack, limits, *fresh, freshPool, shareFrom, freshKept, played,
+                                project.seed, diagnostics, localError)
              : readLegacyArchive(source, limits, *fresh, freshPool, shareFrom, freshKept, played, diagnostics,
                                  localError, documentSource);
   } else {
@@ -705,8 +706,8 @@ bool readInstanceDocument(const std::uint8_t* bytes, std::size_t size, Project& 
                           KeptDocument& kept, std::uint64_t currentSeed, Diagnostics& diagnostics,
                           std::string& error) {
   PlayedFiles played;
-  return readInstanceFrom(MemoryBytes(bytes, size), kDocumentZipLimits, project, pool, nullptr, kept, played,
-                          currentSeed, diagnostics, error);
+  return readInstanceFrom(MemoryBytes(bytes, size), nullptr, kDocumentZipLimits, project, pool, nullptr, kept,
+                          played, currentSeed, diagnostics, error);
 }
 
 bool readLegacyProjectDocument(const std::uint8_t* bytes, std::size_t size, Project& project,
@@ -727,19 +728,39 @@ bool readLegacyProjectDocument(const std::uint8_t* bytes, std::size_t size, Proj
   return readLegacyText(parsed, memory, project, diagnostics, error, source);
 }
 
-bool readDocument(const ByteSource& source, Project& project, SamplePool& pool, KeptDocument& kept,
-                  std::string* error, Diagnostics* diagnostics, DocumentSource documentSource,
-                  const SamplePool* shareFrom, const zip::Limits& limits) {
+namespace {
+
+bool readDocumentGuarded(const ByteSource& source, ByteSource* givesBack, Project& project, SamplePool& pool,
+                         KeptDocument& kept, std::string* error, Diagnostics* diagnostics,
+                         DocumentSource documentSource, const SamplePool* shareFrom,
+                         const zip::Limits& limits) {
   Diagnostics own;
   Diagnostics& list = diagnostics != nullptr ? *diagnostics : own;
   try {
-    return readDocumentUnguarded(source, project, pool, kept, error, list, documentSource, shareFrom, limits);
+    return readDocumentUnguarded(source, givesBack, project, pool, kept, error, list, documentSource,
+                                 shareFrom, limits);
   } catch (const std::bad_alloc&) {
     // Nothing was handed over before the last step, which cannot throw.
     list.error("out-of-memory", "", "Not enough memory to read the document");
     if (error != nullptr) *error = "Not enough memory to read the document";
     return false;
   }
+}
+
+}  // namespace
+
+bool readDocument(const ByteSource& source, Project& project, SamplePool& pool, KeptDocument& kept,
+                  std::string* error, Diagnostics* diagnostics, DocumentSource documentSource,
+                  const SamplePool* shareFrom, const zip::Limits& limits) {
+  return readDocumentGuarded(source, nullptr, project, pool, kept, error, diagnostics, documentSource,
+                             shareFrom, limits);
+}
+
+bool readDocument(ByteSource& source, Project& project, SamplePool& pool, KeptDocument& kept,
+                  std::string* error, Diagnostics* diagnostics, DocumentSource documentSource,
+                  const SamplePool* shareFrom, const zip::Limits& limits) {
+  return readDocumentGuarded(source, &source, project, pool, kept, error, diagnostics, documentSource,
+                             shareFrom, limits);
 }
 
 bool readDocument(const std::uint8_t* bytes, std::size_t size, Project& project, SamplePool& pool,

@@ -60,6 +60,13 @@ bool readDocument(const ByteSource& source, Project& project, SamplePool& pool, 
                   std::string* error, Diagnostics* diagnostics,
                   DocumentSource documentSource = DocumentSource::File, const SamplePool* shareFrom = nullptr,
                   const zip::Limits& limits = {});
+// The same from a source the caller may change: what of it is in the
+// plug-in's own keeping is given back as its samples are decoded (see
+// SampleFileOrigin::readOnce).
+bool readDocument(ByteSource& source, Project& project, SamplePool& pool, KeptDocument& kept,
+                  std::string* error, Diagnostics* diagnostics,
+                  DocumentSource documentSource = DocumentSource::File, const SamplePool* shareFrom = nullptr,
+                  const zip::Limits& limits = {});
 bool readDocument(const std::uint8_t* bytes, std::size_t size, Project& project, SamplePool& pool,
                   KeptDocument& kept, std::string* error, Diagnostics* diagnostics,
                   DocumentSource source = DocumentSource::File, const SamplePool* shareFrom = nullptr);

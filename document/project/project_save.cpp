@@ -7,12 +7,14 @@
 #include <map>
 #include <memory>
 #include <new>
+#include <variant>
 
 #include "document/archive/crc32.h"
 #include "document/archive/sha256.h"
 #include "document/audition/kept_unplayed.h"
 #include "document/factory/factory_ref.h"
 #include "document/instance/instance_state.h"
+#include "document/instance/kept_keys.h"
 #include "document/instance/kept_records.h"
 #include "document/instance/read_otherwise.h"
 #include "document/instance/state_fields.h"
@@ -22,7 +24,7 @@
 #include "document/project/atomic_file.h"
 #include "document/project/foreign_members.h"
 #include "document/project/project_load.h"
-#include "document/wav/wav_pool.h"
+#include "document/wav/saved_sample_file.h"
 #include "engine/fnv.h"
 #include "engine/model/project_ids.h"
 #include "engine/pool/sample_pool.h"
@@ -38,51 +40,82 @@ enum class Digests : std::uint8_t { Find, StandIn };
 
 // A digest standing for one no one has found: as long as a real one and
 // never shared, so that a measured save takes no two files for one.
-KnownSampleFile standInFor(const SampleData& audio) {
+SampleFileSums standInFor(const SampleData& audio) {
   char hex[17];
   std::snprintf(hex, sizeof hex, "%016llx",
                 static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(&audio)));
   return {std::string(48, '0') + hex, 0};
 }
 
-// What the file a save writes for the audio hashes to: as known, as the
-// load of a file read again found it, or found a piece at a time.
-KnownSampleFile knownFileOf(const SampleData& audio, KnownSampleFiles& known, Digests digests) {
-  if (const auto found = known.find(&audio); found != known.end()) return found->second;
-  if (digests == Digests::StandIn && !audio.readAgain) return standInFor(audio);
-  return findSampleFile(audio, known);
+// The sums a sample's file carries: a packed or kept one's as declared and
+// named, any other's as found when it was read; none where no one found
+// them.
+SampleFileSums carriedSums(const SampleData& audio) {
+  return std::visit(ForEachForm{
+                        [](const MadeSampleFile&) { return SampleFileSums{}; },
+                        [](const HeldSampleFile& file) { return file.sums; },
+                        [](const RebuiltSampleFile& file) { return file.sums; },
+                        [](const ReadAgainFile& file) { return file.sums; },
+                        [](const StoredSampleFile& file) {
+                          return SampleFileSums{file.digest, file.crc};
+                        },
+                        [](const KeptSampleFile& file) {
+                          return SampleFileSums{file.digest, file.crc};
+                        },
+                    },
+                    audio.file);
 }
 
-// Records a file that no one holds whole, made piece by piece as the archive
-// is written: rebuilt from the audio, or read again from the plug-in's copy
-// of it, checked on the way against what the load found; a copy that no
-// longer reads back as it was (a failing disk) fails the save, naming the
-// sample.
-std::string streamedFileOf(const SampleData& audio, const std::string& sampleName,
-                           const KnownSampleFile& file, Package& package) {
-  const ReadAgainFile* again = audio.readAgain ? &*audio.readAgain : nullptr;
+// The sums of the file a save writes for the audio, found a piece at a time.
+SampleFileSums hashedSums(const SampleData& audio) {
+  Sha256 hash;
+  SampleFileSums file;
+  std::vector<std::uint8_t> piece;
+  const std::uint64_t size = audio.savedFileBytes();
+  for (std::uint64_t at = 0; at < size; at += piece.size()) {
+    piece.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kFilePiece, size - at)));
+    if (!sampleFileBytes(audio, at, piece)) break;  // and the write says so
+    hash.add(piece.data(), piece.size());
+    file.crc = zip::crc32(piece.data(), piece.size(), file.crc);
+  }
+  file.digest = hash.hex();
+  return file;
+}
+
+// What the file a save writes for the audio hashes to: as its file carries
+// it, found a piece at a time, or stood in for where only its size counts.
+SampleFileSums sumsOf(const SampleData& audio, Digests digests) {
+  SampleFileSums sums = carriedSums(audio);
+  if (sums.known()) return sums;
+  return digests == Digests::StandIn ? standInFor(audio) : hashedSums(audio);
+}
+
+// Records a file made piece by piece as the archive is written: held,
+// rebuilt from the audio, or read again from the plug-in's copy of it,
+// checked on the way against the CRC-32 the load found; a copy that
+// no longer reads back as it was (a failing disk) fails the save, naming
+// the sample.
+std::string streamedFileOf(const SampleData& audio, const std::string& sampleName, const SampleFileSums& file,
+                           Package& package) {
+  const bool readAgain = std::holds_alternative<ReadAgainFile>(audio.file);
   zip::StreamedPayload payload;
   payload.size = audio.savedFileBytes();
   payload.crc = file.crc;
-  payload.append = [&audio, again, digest = file.digest, sampleName, size = payload.size](
-                       ByteSink& out, Diagnostics& diagnostics) {
-    Sha256 hash;
+  payload.append = [&audio, readAgain, file, sampleName, size = payload.size](ByteSink& out,
+                                                                              Diagnostics& diagnostics) {
     std::uint32_t crc = 0;
     std::uint64_t at = 0;
     std::vector<std::uint8_t> piece;
     while (at < size) {
       piece.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kFilePiece, size - at)));
       if (!sampleFileBytes(audio, at, piece)) break;
-      if (again) {
-        hash.add(piece.data(), piece.size());
-        crc = zip::crc32(piece.data(), piece.size(), crc);
-      }
+      if (readAgain) crc = zip::crc32(piece.data(), piece.size(), crc);
       if (!out.write(piece)) return false;  // the destination's owner says why
       at += piece.size();
     }
-    if (at == size && (!again || (crc == again->crc && hash.hex() == again->digest))) return true;
+    if (at == size && (!readAgain || crc == file.crc)) return true;
     diagnostics.error(
-        "sample-file-changed", "/assets/" + digest,
+        "sample-file-changed", "/assets/" + file.digest,
         "Sample \"" + sampleName + "\" no longer reads back from its copy in the temporary folder");
     return false;
   };
@@ -102,28 +135,28 @@ std::string storedAssetRefFor(Package& package, const StoredSampleFile& file, bo
                          {file.digest,
                           {},
                           zip::PackedForm{file.method, file.flags, file.crc, std::uint32_t(file.size)},
-                          file.stored,
+                          file.stored.view(),
                           {},
                           unchecked});
 }
 
-// The reference of a slot's audio, its file recorded in the package: as a
-// document stored it when it cannot play, with the reference as written;
-// as the load kept it packed; the pool's own bytes borrowed for the write;
-// or else made as it is written. None for a slot without a file.
+// The reference of a slot's audio, its file recorded in the package: as
+// a document stored it when it cannot play, with the reference as written;
+// as the load kept it packed; or else made as it is written. None for a
+// slot without a file.
 std::string recordedFileOf(const SampleData& audio, const std::string& sampleName, const KeptDocument& kept,
-                           KnownSampleFiles& known, Digests digests, Package& package) {
-  if (audio.kept) {
+                           Digests digests, Package& package) {
+  if (const KeptSampleFile* file = audio.kept()) {
     // Unchecked: a file of its name whose bytes a save knows replaces it.
-    if (!audio.kept->digest.empty()) storedAssetRefFor(package, *audio.kept, true);
-    return audio.kept->ref;
+    if (!file->digest.empty()) storedAssetRefFor(package, *file, true);
+    return file->ref;
   }
-  if (audio.packed) return storedAssetRefFor(package, *audio.packed);
+  if (const auto* packed = std::get_if<StoredSampleFile>(&audio.file))
+    return storedAssetRefFor(package, *packed);
   if (audio.savedFileBytes() == 0) return {};
-  const KnownSampleFile file = knownFileOf(audio, known, digests);
+  const SampleFileSums file = sumsOf(audio, digests);
   if (const zip::StoredEntry* packed = packedFileOf(kept, file.digest))
-    return keptAssetRefFor(package, {file.digest, {}, packed->form, packed->payload});
-  if (!audio.bytes.empty()) return borrowedAssetRefFor(package, audio.bytes, file.digest);
+    return keptAssetRefFor(package, {file.digest, {}, packed->form, packed->payload.view()});
   return streamedFileOf(audio, sampleName, file, package);
 }
 
@@ -143,11 +176,11 @@ std::string refusalOf(const Diagnostics& findings) {
 // document's foreign members and number spellings put back, each slot's
 // file recorded once however many slots play it, and the entries the load
 // kept unread. It borrows from the pool and kept, which must outlive it.
-Package packageOf(const Project& project, const SamplePool& pool, const KeptDocument& kept,
-                  KnownSampleFiles& known, Digests digests) {
+Package packageOf(const Project& project, const SamplePool& pool, const KeptDocument& kept, Digests digests) {
   std::unique_ptr<Project> copy = std::make_unique<Project>(project);
   assignPatternIds(copy->patterns[0]);
   assignSampleIds(copy->samples);
+  keepIdsOffKeptKeys(*copy, kept.foreignMembers, kept.keysAsLoaded);
 
   Package package;
   package.documentName = "instance.json";
@@ -159,13 +192,12 @@ Package packageOf(const Project& project, const SamplePool& pool, const KeptDocu
     const SampleData* audio = static_cast<std::size_t>(i) < pool.slots.size() && pool.slots[i]
                                   ? pool.slots[i]->data.get()
                                   : nullptr;
-    if (slot.factory[0] != '\0' && !(audio != nullptr && audio->kept)) {
+    if (slot.factory[0] != '\0' && !(audio != nullptr && audio->kept())) {
       refs[i] = factoryRef(slot.factory);
     } else if (slot.id[0] != '\0' && audio != nullptr) {
       auto [recorded, fresh] = refOf.try_emplace(audio);
       if (fresh)
-        recorded->second =
-            recordedFileOf(*audio, std::string(fixedText(slot.name)), kept, known, digests, package);
+        recorded->second = recordedFileOf(*audio, std::string(fixedText(slot.name)), kept, digests, package);
       refs[i] = recorded->second;
     }
   }
@@ -173,20 +205,25 @@ Package packageOf(const Project& project, const SamplePool& pool, const KeptDocu
   const JsonValue* loaded = kept.loadedDocument.isObject() ? &kept.loadedDocument : nullptr;
   const LoadedAudition loadedAudition{kept.loadedAudition, kept.auditionVoices};
   const LoadedAudition* audition = kept.loadedAudition.isNull() ? nullptr : &loadedAudition;
-  JsonValue document = writeInstanceState(*copy, refs, 0, kPluginVersionText, "", loaded, audition);
+  JsonValue document = writeInstanceState(*copy, refs, 0, kPluginVersionText, "", loaded, audition,
+                                          AuditionFor::Save, &kept.keysAsLoaded);
   if (copy->seed == 0) {
     // The seed depends only on what this build writes, so equal content
     // always gets the same seed.
     copy->seed = fnv1a64(writeJson(document));
-    document = writeInstanceState(*copy, refs, 0, kPluginVersionText, "", loaded, audition);
+    document = writeInstanceState(*copy, refs, 0, kPluginVersionText, "", loaded, audition, AuditionFor::Save,
+                                  &kept.keysAsLoaded);
   }
-  // What the load could not use but wrote over goes back as read while the
-  // save writes what the load wrote there; numbers as loaded; then its
-  // records held to sort before the records it keeps, which go back after
-  // them.
+  // Its destinations clear of the keys of those the load kept (its records
+  // are, by their ids). What the load could not use but wrote over goes
+  // back as read while the save writes what the load wrote there; numbers
+  // as loaded; then its records held to sort before the records it keeps,
+  // which go back after them.
+  keepDestsOffKeptKeys(document, kept.foreignMembers);
   putBackValuesReadOtherwise(document, kept.valuesReadOtherwise);
   adoptNumberSpellings(document, kept.loadedDocument);
   orderBeforeKept(document, kept.keptRecordOrders);
+  makeRoomForKeptRecords(document, kept.foreignMembers);
   for (const ForeignMember& m : kept.foreignMembers) setJsonPointer(document, m);
   keepVoicesOut(document, kept.foreignMembers);
 
@@ -197,34 +234,11 @@ Package packageOf(const Project& project, const SamplePool& pool, const KeptDocu
 
 }  // namespace
 
-const KnownSampleFile& findSampleFile(const SampleData& audio, KnownSampleFiles& known) {
-  auto [found, fresh] = known.try_emplace(&audio);
-  KnownSampleFile& file = found->second;
-  if (!fresh) return file;
-  if (audio.packed) {
-    file = {audio.packed->digest, audio.packed->crc};
-  } else if (audio.readAgain) {
-    file = {audio.readAgain->digest, audio.readAgain->crc};
-  } else if (!audio.bytes.empty()) {
-    file.digest = sha256Hex(audio.bytes.data(), audio.bytes.size());
-  } else {
-    Sha256 hash;
-    std::vector<std::uint8_t> piece;
-    const std::uint64_t size = audio.savedFileBytes();
-    for (std::uint64_t at = 0; at < size; at += piece.size()) {
-      piece.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kFilePiece, size - at)));
-      if (!sampleFileBytes(audio, at, piece)) break;  // and the write says so
-      hash.add(piece.data(), piece.size());
-      file.crc = zip::crc32(piece.data(), piece.size(), file.crc);
-    }
-    file.digest = hash.hex();
-  }
-  return file;
-}
+SampleFileSums findSampleFile(const SampleData& audio) { return sumsOf(audio, Digests::Find); }
 
 SaveMeasure measureSave(const Project& project, const SamplePool& pool, const KeptDocument& kept,
-                        KnownSampleFiles& known, const zip::Limits& readable) {
-  const Package package = packageOf(project, pool, kept, known, Digests::StandIn);
+                        const zip::Limits& readable) {
+  const Package package = packageOf(project, pool, kept, Digests::StandIn);
   PackageLayout layout;
   Diagnostics findings;
   if (layOutPackage(package, layout, findings, readable, LayoutUse::Measure)) return {};
@@ -236,8 +250,7 @@ std::unique_ptr<ProjectSave> ProjectSave::layOut(const Project& project, const S
                                                  const zip::Limits& readable) {
   try {
     std::unique_ptr<ProjectSave> save(new ProjectSave);
-    KnownSampleFiles known;  // a save hashes what it writes
-    save->package_ = packageOf(project, pool, kept, known, Digests::Find);
+    save->package_ = packageOf(project, pool, kept, Digests::Find);
     Diagnostics findings;
     if (layOutPackage(save->package_, save->layout_, findings, readable)) return save;
     why = refusalOf(findings);

@@ -16,21 +16,11 @@
 #include "document/package/package.h"
 #include "document/project/kept_document.h"
 #include "engine/model/project.h"
+#include "engine/pool/sample_data.h"
 
 namespace ob {
 
 class SamplePool;
-struct SampleData;
-
-// The SHA-256 (64 lower-case hex digits) and CRC-32 of the file a save
-// writes for a sample, as a load found them or a save finds them. A save
-// finds the CRC-32 of a file the pool holds whole as it writes it, and
-// leaves it 0 here.
-struct KnownSampleFile {
-  std::string digest;
-  std::uint32_t crc = 0;
-};
-using KnownSampleFiles = std::map<const SampleData*, KnownSampleFile>;
 
 // What a load would refuse of a save: the limit, and why in lower-case words
 // that name it; an empty why when a load takes it.
@@ -39,15 +29,15 @@ struct SaveMeasure {
   std::string why;
 };
 
-// The digest and CRC-32 of the file a save writes for the audio: as
-// `known` gives them, or found now, a piece at a time, and added to it.
-const KnownSampleFile& findSampleFile(const SampleData& audio, KnownSampleFiles& known);
+// The digest and CRC-32 of the file a save writes for the audio: as the
+// file carries them, or else found now, a piece at a time.
+SampleFileSums findSampleFile(const SampleData& audio);
 
 // The save of the project as it is, laid out and measured as
 // writeProjectDocument lays it out and measures it, with nothing written
-// and nothing hashed: a file `known` does not give stands in by its size.
+// and nothing hashed: a file whose sums no one found stands in by its size.
 SaveMeasure measureSave(const Project& project, const SamplePool& pool, const KeptDocument& kept,
-                        KnownSampleFiles& known, const zip::Limits& readable = {});
+                        const zip::Limits& readable = {});
 
 // A save of the project: JSON text when nothing needs an archive, else a
 // zip package, laid out by layOutPackage (the document indented, or

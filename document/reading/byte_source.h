@@ -26,6 +26,9 @@ class ByteSource {
   // holder of it wants to read it again, in the plug-in's own keeping (a
   // private file); else null.
   virtual std::shared_ptr<const ByteSource> heldOpen() const { return nullptr; }
+  // The same for the one reader that may give back what it has passed and
+  // put it back (see giveBack), asked of a source its asker may change.
+  virtual std::shared_ptr<ByteSource> heldOpenToGiveBack() { return nullptr; }
   // Said by a holder of heldOpen() of the bytes it reads again, so that a
   // source which gives back what no one reads keeps them (see HeldMemory).
   virtual void lend(std::uint64_t offset, std::uint64_t count) const {
@@ -36,13 +39,13 @@ class ByteSource {
   // held open, which their one reader has passed and no one reads again
   // unless they are put back; they read as zeros until then. A source that
   // is not the plug-in's own, or cannot, keeps them.
-  virtual void giveBack(std::uint64_t offset, std::uint64_t count) const {
+  virtual void giveBack(std::uint64_t offset, std::uint64_t count) {
     (void)offset;
     (void)count;
   }
   // Writes bytes given back again, as they were, for a reader that needs
   // them after all. Throws std::bad_alloc when there is no room for them.
-  virtual void putBack(std::uint64_t offset, const std::uint8_t* bytes, std::size_t count) const {
+  virtual void putBack(std::uint64_t offset, const std::uint8_t* bytes, std::size_t count) {
     (void)offset;
     (void)bytes;
     (void)count;

@@ -57,7 +57,7 @@ bool HeldMemory::read(std::uint64_t offset, std::uint8_t* out, std::size_t count
   return true;
 }
 
-void HeldMemory::giveBack(std::uint64_t offset, std::uint64_t count) const {
+void HeldMemory::giveBack(std::uint64_t offset, std::uint64_t count) {
   // Whole pages only: one that other bytes share stays.
   const std::uint64_t page = pageBytes();
   const std::uint64_t from = (offset + page - 1) / page * page;
@@ -65,7 +65,7 @@ void HeldMemory::giveBack(std::uint64_t offset, std::uint64_t count) const {
   if (data_ != nullptr && to > from) ::madvise(data_ + from, to - from, MADV_DONTNEED);
 }
 
-void HeldMemory::putBack(std::uint64_t offset, const std::uint8_t* bytes, std::size_t count) const {
+void HeldMemory::putBack(std::uint64_t offset, const std::uint8_t* bytes, std::size_t count) {
   if (offset <= size_ && count <= size_ - offset && count > 0) std::memcpy(data_ + offset, bytes, count);
 }
 

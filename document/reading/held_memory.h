@@ -38,9 +38,10 @@ class HeldMemory final : public ByteSource, public std::enable_shared_from_this<
   bool read(std::uint64_t offset, std::uint8_t* out, std::size_t count) const override;
   std::span<const std::uint8_t> inMemory() const override { return {data_, size_}; }
   std::shared_ptr<const ByteSource> heldOpen() const override { return weak_from_this().lock(); }
+  std::shared_ptr<ByteSource> heldOpenToGiveBack() override { return weak_from_this().lock(); }
   void lend(std::uint64_t offset, std::uint64_t count) const override { lent_.emplace_back(offset, count); }
-  void giveBack(std::uint64_t offset, std::uint64_t count) const override;
-  void putBack(std::uint64_t offset, const std::uint8_t* bytes, std::size_t count) const override;
+  void giveBack(std::uint64_t offset, std::uint64_t count) override;
+  void putBack(std::uint64_t offset, const std::uint8_t* bytes, std::size_t count) override;
 
  private:
   HeldMemory() = default;

@@ -64,7 +64,7 @@ bool PrivateFile::append(const std::uint8_t* bytes, std::size_t count) {
   return true;
 }
 
-std::size_t PrivateFile::writeAt(std::uint64_t offset, const std::uint8_t* bytes, std::size_t count) const {
+std::size_t PrivateFile::writeAt(std::uint64_t offset, const std::uint8_t* bytes, std::size_t count) {
   std::size_t done = 0;
   while (done < count) {
     const ssize_t n = ::pwrite(fd_, bytes + done, count - done, static_cast<off_t>(offset + done));
@@ -82,7 +82,7 @@ void PrivateFile::cutTo(std::uint64_t size) {
   size_ = size;
 }
 
-void PrivateFile::giveBack(std::uint64_t offset, std::uint64_t count) const {
+void PrivateFile::giveBack(std::uint64_t offset, std::uint64_t count) {
   const std::uint64_t page = pageBytes();
   const std::uint64_t from = (offset + page - 1) / page * page;
   const std::uint64_t to = std::min(offset + count, size_) / page * page;
@@ -91,7 +91,7 @@ void PrivateFile::giveBack(std::uint64_t offset, std::uint64_t count) const {
                 static_cast<off_t>(to - from));
 }
 
-void PrivateFile::putBack(std::uint64_t offset, const std::uint8_t* bytes, std::size_t count) const {
+void PrivateFile::putBack(std::uint64_t offset, const std::uint8_t* bytes, std::size_t count) {
   if (offset > size_ || count > size_ - offset) return;
   const std::size_t written = writeAt(offset, bytes, count);
   if (written < count) putBackInMemory_[offset + written].assign(bytes + written, bytes + count);

@@ -38,20 +38,21 @@ class PrivateFile final : public ByteSource, public std::enable_shared_from_this
   std::uint64_t size() const override { return size_; }
   bool read(std::uint64_t offset, std::uint8_t* out, std::size_t count) const override;
   std::shared_ptr<const ByteSource> heldOpen() const override { return weak_from_this().lock(); }
+  std::shared_ptr<ByteSource> heldOpenToGiveBack() override { return weak_from_this().lock(); }
   // Where the file system makes no holes, the room stays.
-  void giveBack(std::uint64_t offset, std::uint64_t count) const override;
+  void giveBack(std::uint64_t offset, std::uint64_t count) override;
   // Where the disk refuses them again, they are held in memory instead.
-  void putBack(std::uint64_t offset, const std::uint8_t* bytes, std::size_t count) const override;
+  void putBack(std::uint64_t offset, const std::uint8_t* bytes, std::size_t count) override;
 
  private:
   explicit PrivateFile(int fd) : fd_(fd) {}
   // Writes at offset until done or refused; the bytes written.
-  std::size_t writeAt(std::uint64_t offset, const std::uint8_t* bytes, std::size_t count) const;
+  std::size_t writeAt(std::uint64_t offset, const std::uint8_t* bytes, std::size_t count);
 
   int fd_;
   std::uint64_t size_ = 0;  // what append has written
   // Bytes put back that the disk refused, by offset, read in place of the file's.
-  mutable std::map<std::uint64_t, std::vector<std::uint8_t>> putBackInMemory_;
+  std::map<std::uint64_t, std::vector<std::uint8_t>> putBackInMemory_;
 };
 
 // Where private files are made, in order: $TMPDIR when it names a folder

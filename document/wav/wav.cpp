@@ -480,51 +480,6 @@ void appendWavFrames(std::vector<std::uint8_t>& out, const float* left, const fl
   }
 }
 
-namespace {
-
-std::uint64_t audioBytesOf(const RebuiltSampleFile& file, std::span<const float> left,
-                           std::span<const float> right) {
-  return left.size() * (right.empty() ? 1u : 2u) * std::uint64_t(codedSampleBytes(file.coding));
-}
-
-}  // namespace
-
-RebuiltSampleFile encodedWavFile(std::uint32_t channels, std::int32_t frames, double sampleRate) {
-  const std::uint64_t count = frames > 0 ? static_cast<std::uint64_t>(frames) : 0;
-  return {encodeWavHeader(channels, count, sampleRate), {}, SampleCoding::Float32};
-}
-
-bool rebuiltWavPart(const RebuiltSampleFile& file, std::span<const float> left, std::span<const float> right,
-                    std::uint64_t offset, std::span<std::uint8_t> out) {
-  const std::uint64_t head = file.head.size();
-  const std::uint64_t audio = audioBytesOf(file, left, right);
-  const std::uint64_t size = head + audio + file.tail.size();
-  if (offset > size || out.size() > size - offset) return false;
-  std::size_t i = 0;
-  for (; i < out.size() && offset + i < head; ++i) out[i] = file.head[static_cast<std::size_t>(offset + i)];
-  const std::uint32_t sampleBytes = codedSampleBytes(file.coding);
-  for (std::uint64_t at = offset + i - head; i < out.size() && at < audio;) {
-    const std::uint64_t sample = at / sampleBytes;
-    const auto from = static_cast<std::uint32_t>(at % sampleBytes);
-    const std::size_t whole =
-        std::min<std::uint64_t>((out.size() - i) / sampleBytes, (audio - at) / sampleBytes);
-    std::size_t n = 0;
-    if (from == 0 && whole > 0) {
-      encodeSamplesAs(file.coding, left, right, sample, whole, out.data() + i);
-      n = whole * sampleBytes;
-    } else {  // a sample the piece's edge cuts
-      std::uint8_t coded[8];
-      encodeSamplesAs(file.coding, left, right, sample, 1, coded);
-      n = std::min<std::size_t>(sampleBytes - from, out.size() - i);
-      std::memcpy(out.data() + i, coded + from, n);
-    }
-    i += n;
-    at += n;
-  }
-  for (; i < out.size(); ++i) out[i] = file.tail[static_cast<std::size_t>(offset + i - head - audio)];
-  return true;
-}
-
 std::vector<std::uint8_t> encodeWav(const float* left, const float* right, std::int32_t frames,
                                     double sampleRate) {
   const std::uint32_t channels = right ? 2 : 1;

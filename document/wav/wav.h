@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/pool/sample_data.h"
+#include "engine/pool/sample_coding.h"
 #include "engine/pool/sample_limits.h"
 
 namespace ob {
@@ -25,7 +25,7 @@ struct DecodedWav {
   double sampleRate = 0.0;
   std::int32_t frames = 0;
   // Where the audio lies in the file and how it is stored there, for
-  // writing the file again from it (see rebuiltWavPart).
+  // writing the file again from it.
   std::uint64_t audioOffset = 0;  // of the first sample
   std::uint32_t channels = 0;     // as stored, before any mix-down
   SampleCoding coding = SampleCoding::Float32;
@@ -104,15 +104,6 @@ inline bool decodeWav(const std::vector<std::uint8_t>& bytes, DecodedWav& out, s
 // right may be null for mono; a negative frame count counts as 0.
 std::vector<std::uint8_t> encodeWav(const float* left, const float* right, std::int32_t frames,
                                     double sampleRate);
-
-// What encodeWav writes for audio of that many frames, as a file rebuilt
-// from it.
-RebuiltSampleFile encodedWavFile(std::uint32_t channels, std::int32_t frames, double sampleRate);
-// out.size() bytes from offset of the file rebuilt from the audio (as the
-// pool holds it: left, and right for stereo), the bytes of the file that
-// are not audio kept as they were; false when they reach past its end.
-bool rebuiltWavPart(const RebuiltSampleFile& file, std::span<const float> left, std::span<const float> right,
-                    std::uint64_t offset, std::span<std::uint8_t> out);
 
 // encodeWav in pieces, for writers that stream: the 44-byte header of one or
 // two channels for that many frames, and frames appended as interleaved

@@ -117,16 +117,15 @@ class GivingBack {
   void putBackAt(std::uint64_t at, std::span<const std::uint8_t> bytes);
 
   const std::uint64_t page_ = pageBytes();
-  std::shared_ptr<const ByteSource> source_;  // null when nothing is given back
-  std::uint64_t at_;                          // where the file starts in it
+  std::shared_ptr<ByteSource> source_;  // null when nothing is given back
+  std::uint64_t at_;                    // where the file starts in it
   WavPassing hooks_;
   std::uint64_t givenFrom_ = 0, givenTo_ = 0;  // whole pages of the source
   std::uint64_t passedTo_ = 0;                 // 0 before the first bytes passed
   bool putBack_ = false;
 };
 
-GivingBack::GivingBack(const SampleFileOrigin& origin)
-    : source_(origin.readOnce ? origin.held : nullptr), at_(origin.offset) {
+GivingBack::GivingBack(const SampleFileOrigin& origin) : source_(origin.readOnce), at_(origin.offset) {
   hooks_.passed = [this](std::uint64_t offset, std::uint64_t count) { passed(offset, count); };
   hooks_.putBack = [this](std::uint64_t offset, std::span<const std::uint8_t> bytes) {
     putBackAt(at_ + offset, bytes);
@@ -195,7 +194,7 @@ std::optional<CopiedAside> copiedAside(const ReadFileOnce& once, std::uint64_t f
     }
     std::shared_ptr<const SampleFilePlace> place = tap.copy ? tap.copy->place() : nullptr;
     if (!inMemory && !place) continue;  // the disk refused it
-    aside.again = {std::move(place), fileBytes, tap.crc, tap.hash.hex()};
+    aside.again = {std::move(place), fileBytes, {tap.hash.hex(), tap.crc}};
     return aside;
   }
   return std::nullopt;
@@ -222,9 +221,8 @@ std::optional<SampleFileCopy> SampleFileCopies::begin() {
   return SampleFileCopy(file_, file_->size());
 }
 
-SampleFileOrigin originIn(const ByteSource& source, std::uint64_t offset, std::string digest,
-                          std::uint32_t crc) {
-  return {source.heldOpen(), offset, std::move(digest), crc};
+SampleFileOrigin originIn(const ByteSource& source, std::uint64_t offset, SampleFileSums sums) {
+  return {source.heldOpen(), offset, std::move(sums), nullptr};
 }
 
 bool keepsPackedForm(const WavLayout& layout, std::uint64_t fileBytes, std::uint64_t packedBytes) {
@@ -234,14 +232,14 @@ bool keepsPackedForm(const WavLayout& layout, std::uint64_t fileBytes, std::uint
 
 SharedSampleData packedSampleOf(DecodedWav wav, StoredSampleFile packed) {
   SampleAudio audio = audioOf(wav);
-  audio.packed = std::move(packed);
+  audio.file = std::move(packed);
   return makeSampleData(std::move(audio));
 }
 
 PoolDecode decodeLaidOut(const WavLayout& layout, std::uint64_t fileBytes, const ReadFileOnce& once,
                          const SampleFileOrigin& origin, SampleFileCopies& copies, bool hashed) {
   PoolDecode result;
-  const bool known = !origin.digest.empty();
+  const bool known = origin.sums.known();
   FileTap tap;
   tap.audioFrom = std::min(layout.dataPos, fileBytes);
   tap.audioTo = tap.audioFrom + std::min(layout.audioBytes(), fileBytes - tap.audioFrom);
@@ -264,28 +262,29 @@ PoolDecode decodeLaidOut(const WavLayout& layout, std::uint64_t fileBytes, const
   }
   if (decoded && wav.givesBack && result.unread) {
     // A file that fails its checks is kept as stored, read where it lies.
-    const RebuiltSampleFile file{std::move(tap.head), {}, wav.coding};
+    const RebuiltSampleFile file{std::move(tap.head), {}, wav.coding, {}};
     giving->putBack([&](std::uint64_t offset, std::span<std::uint8_t> out) {
       return rebuiltWavPart(file, wav.left, wav.right, offset, out);
     });
   }
   if (result.unread || !decoded) return result;
   giving->finish();
-  const std::uint32_t crc = known ? origin.crc : tap.crc;
-  if (hashed) result.digest = known ? origin.digest : tap.hash.hex();
+  // Found once, here or by the archive, and carried with the file.
+  SampleFileSums sums = known ? origin.sums : SampleFileSums{tap.sumsDigest ? tap.hash.hex() : "", tap.crc};
+  if (hashed) result.digest = sums.digest;
   SampleAudio audio = audioOf(wav);
   if (wav.givesBack) {
-    audio.rebuilt = RebuiltSampleFile{std::move(tap.head), std::move(tap.tail), wav.coding};
+    audio.file = RebuiltSampleFile{std::move(tap.head), std::move(tap.tail), wav.coding, std::move(sums)};
   } else if (origin.held) {
-    audio.readAgain = ReadAgainFile{std::make_shared<HeldOpenPlace>(origin.held, origin.offset, fileBytes),
-                                    fileBytes, crc, known ? origin.digest : tap.hash.hex()};
+    audio.file = ReadAgainFile{std::make_shared<HeldOpenPlace>(origin.held, origin.offset, fileBytes),
+                               fileBytes, std::move(sums)};
   } else if (std::shared_ptr<const SampleFilePlace> place = tap.copy ? tap.copy->place() : nullptr) {
-    audio.readAgain = ReadAgainFile{std::move(place), fileBytes, crc, known ? origin.digest : tap.hash.hex()};
-  } else if (std::optional<CopiedAside> aside = copiedAside(once, fileBytes, crc, copies)) {
+    audio.file = ReadAgainFile{std::move(place), fileBytes, std::move(sums)};
+  } else if (std::optional<CopiedAside> aside = copiedAside(once, fileBytes, sums.crc, copies)) {
     if (aside->again.place)
-      audio.readAgain = std::move(aside->again);
-    else
-      audio.bytes = std::move(aside->bytes);  // nowhere to copy it to: held, so that nothing is lost
+      audio.file = std::move(aside->again);
+    else  // nowhere to copy it to: held, so that nothing is lost
+      audio.file = HeldSampleFile{std::move(aside->bytes), std::move(aside->again.sums)};
   } else {
     result.unread = true;
     return result;
@@ -331,43 +330,6 @@ PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, const ByteSo
 PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, std::span<const std::uint8_t> file,
                          SampleFileCopies* copies) {
   return decodeForPool(pool, into, MemoryBytes(file), copies);
-}
-
-bool sampleFileBytes(const SampleData& audio, std::uint64_t offset, std::span<std::uint8_t> out) {
-  const std::uint64_t size = audio.savedFileBytes();
-  if (audio.kept || audio.packed || offset > size || out.size() > size - offset) return false;
-  const std::span<const float> right(audio.right);
-  if (!audio.bytes.empty()) {
-    std::copy_n(audio.bytes.begin() + static_cast<std::ptrdiff_t>(offset), out.size(), out.begin());
-    return true;
-  }
-  if (audio.readAgain) return audio.readAgain->place->read(offset, out.data(), out.size());
-  if (audio.rebuilt) return rebuiltWavPart(*audio.rebuilt, audio.left, right, offset, out);
-  return audio.frames > 0 &&
-         rebuiltWavPart(encodedWavFile(right.empty() ? 1 : 2, audio.frames, audio.sampleRate), audio.left,
-                        right, offset, out);
-}
-
-bool isFileOf(std::span<const std::uint8_t> file, const SampleData& audio) {
-  if (audio.packed)
-    return file.size() == audio.packed->size && sha256Hex(file.data(), file.size()) == audio.packed->digest;
-  if (file.size() != audio.savedFileBytes()) return false;
-  constexpr std::size_t kPiece = 65536;
-  std::vector<std::uint8_t> scratch;
-  for (std::size_t at = 0; at < file.size(); at += kPiece)
-    if (!fileHolds(audio, at, file.subspan(at, std::min(kPiece, file.size() - at)), scratch)) return false;
-  return !file.empty() || sampleFileBytes(audio, 0, {});
-}
-
-bool fileHolds(const SampleData& audio, std::uint64_t offset, std::span<const std::uint8_t> piece,
-               std::vector<std::uint8_t>& scratch) {
-  if (!audio.bytes.empty()) {
-    const std::span<const std::uint8_t> file(audio.bytes);
-    return offset <= file.size() && piece.size() <= file.size() - offset &&
-           std::ranges::equal(piece, file.subspan(static_cast<std::size_t>(offset), piece.size()));
-  }
-  scratch.resize(piece.size());
-  return sampleFileBytes(audio, offset, scratch) && std::ranges::equal(piece, scratch);
 }
 
 std::int32_t loadWav(SamplePool& pool, std::vector<std::uint8_t> bytes, std::string* error) {

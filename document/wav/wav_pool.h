@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "document/wav/saved_sample_file.h"
 #include "document/wav/wav.h"
 #include "engine/pool/sample_pool.h"
 
@@ -68,18 +69,18 @@ class SampleFileCopies {
 // What a load knows of a file beside its bytes: where it already lies in a
 // source in the plug-in's own keeping (see ByteSource::heldOpen), when it
 // does, and its SHA-256 and CRC-32 when its archive gave them and its bytes
-// are checked against them as they are read.
+// are checked against them as they are read, which the sample then carries.
 struct SampleFileOrigin {
   std::shared_ptr<const ByteSource> held;  // null when not in the plug-in's keeping
   std::uint64_t offset = 0;
-  std::string digest;  // empty when not known
-  std::uint32_t crc = 0;
-  // Set by the load, which knows every reader of the source, when no one
-  // but the decode reads the file once its audio plays: the decode then
-  // gives back the bytes its audio gives back as it passes them, and puts
-  // them back before anyone else can read them, should the file not play
-  // or not be given back by its audio after all (see WavPassing).
-  bool readOnce = false;
+  SampleFileSums sums;  // no digest when not known
+  // The same source, given by the load, which knows every reader of it,
+  // when no one but the decode reads the file once its audio plays: the
+  // decode then gives back the bytes its audio gives back as it passes
+  // them, and puts them back before anyone else can read them, should the
+  // file not play or not be given back by its audio after all (see
+  // WavPassing). Null otherwise.
+  std::shared_ptr<ByteSource> readOnce;
 };
 
 // One read of a file front to back, never holding it whole: `use` is
@@ -99,9 +100,12 @@ using ReadFileOnce =
 // `copies`), or, where no copy can be made, from memory, so that nothing
 // is lost. A copy the layout foretells (64-bit floats, 32-bit PCM, more
 // than two channels) is made on the one read, any other on a second read,
-// checked against the first. The file's digest is given when `hashed` asks
-// for it. What its audio gives back of a file that no one else reads (see
-// SampleFileOrigin::readOnce) is given back as it is decoded.
+// checked against the first. The file's digest and CRC-32, as its origin
+// gives them or as found on the way, go with the sample's file, so that no
+// save hashes it again; its digest is found for a file its origin does not
+// name where `hashed` asks for it. What its audio gives back of a file that
+// no one else reads (see SampleFileOrigin::readOnce) is given back as it is
+// decoded.
 PoolDecode decodeLaidOut(const WavLayout& layout, std::uint64_t fileBytes, const ReadFileOnce& once,
                          const SampleFileOrigin& origin, SampleFileCopies& copies, bool hashed = false);
 
@@ -119,8 +123,7 @@ PoolDecode decodeForPool(const SamplePool& pool, std::int32_t into, std::span<co
 // What a source offers of a file at offset: where a save can read it again
 // when the source is in the plug-in's keeping, with the digest and CRC-32
 // given.
-SampleFileOrigin originIn(const ByteSource& source, std::uint64_t offset, std::string digest = {},
-                          std::uint32_t crc = 0);
+SampleFileOrigin originIn(const ByteSource& source, std::uint64_t offset, SampleFileSums sums = {});
 
 // Whether a file its archive packed into packedBytes is held as stored,
 // packed, rather than by what its audio does not give back: when that,
@@ -129,21 +132,6 @@ SampleFileOrigin originIn(const ByteSource& source, std::uint64_t offset, std::s
 bool keepsPackedForm(const WavLayout& layout, std::uint64_t fileBytes, std::uint64_t packedBytes);
 // The audio decoded from a file held as stored (see keepsPackedForm).
 SharedSampleData packedSampleOf(DecodedWav wav, StoredSampleFile packed);
-
-// out.size() bytes from offset of the file a save writes for the audio:
-// held, rebuilt from the audio or read again; false past its end, when they
-// cannot be had, and for a file copied as stored (kept, or packed) or audio
-// made here without frames.
-bool sampleFileBytes(const SampleData& audio, std::uint64_t offset, std::span<std::uint8_t> out);
-
-// Whether the file is the one the audio was decoded from: its bytes, or
-// what a save writes for it when they were not kept (for a file held
-// packed, the one of its digest).
-bool isFileOf(std::span<const std::uint8_t> file, const SampleData& audio);
-// The same a piece at a time: whether that file (of audio.savedFileBytes())
-// holds `piece` at `offset`.
-bool fileHolds(const SampleData& audio, std::uint64_t offset, std::span<const std::uint8_t> piece,
-               std::vector<std::uint8_t>& scratch);
 
 // Decodes into a new slot after the last one and returns its index, or -1
 // with the decoder's message or the refusal's words. No slot limit here:

@@ -350,10 +350,13 @@ void BenchController::runTrackMenuAction(int track, int id) {
   }
 }
 
+// The chops are those of the selected sampler's sample: its own track alone
+// takes them, as a lock on the sampler's "slice" would be another parameter
+// on another machine.
 void BenchController::fillSlicesAcrossTrigs(int track, bool random) {
   const int slot = selectedSampleSlot();
   ob::Pattern& p = pattern();
-  if (slot < 0 || track < 0 || track >= std::min<int>(p.numTracks, ob::kMaxTracks)) return;
+  if (slot < 0 || track != validTrack()) return;
   const int chops = std::min<int>(context->project().samples.slots[slot].sliceCount, ob::kMaxSlices);
   if (chops < 2) return;
   ob::Track& tr = p.tracks[track];

@@ -39,7 +39,8 @@ struct HeaderBarInput {
   bool kitModified = false;
   std::string_view statusText;
   bool statusError = false;
-  StatusName statusName;  // gives way in its middle when the line is short
+  StatusName statusName;          // gives way in its middle when the line is short
+  std::string_view statusDetail;  // one hover away
 };
 
 // What the user asked for this frame.

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "content/tools/kits_folder.h"
+#include "editor/gone_report.h"
 #include "engine/clock/tempo.h"
 #include "engine/model/pattern_copy.h"
 #include "engine/params/param_info.h"
@@ -129,7 +130,8 @@ bool KitBrowser::loadKit(const ob::KitEntry& entry) {
     return false;
   }
   ctx_.pushUndo();
-  ob::copyPatternIntoProject(ctx_.project(), *loaded);
+  std::vector<ob::GoneRef> gone;
+  ob::copyPatternIntoProject(ctx_.project(), *loaded, &gone);
   ctx_.commitProject(true);
   ctx_.refresh();
   markClean(entry.reference);
@@ -140,7 +142,18 @@ bool KitBrowser::loadKit(const ob::KitEntry& entry) {
     report("Loaded " + entry.name, StatusKind::Done);
   else
     report("Loaded ", entry.name, silentTracksNote(part(), silent), StatusKind::Failed);
+  reportGone(gone);
   return true;
+}
+
+void KitBrowser::reportGone(const std::vector<ob::GoneRef>& gone) {
+  if (!pendingStatus) return;
+  const GoneReport said =
+      goneReport(pendingStatus->text + "; your steps", "which its sounds lack", goneNames(gone));
+  if (said.line.empty()) return;
+  pendingStatus->text = said.line;
+  pendingStatus->detail = said.detail;
+  if (pendingStatus->kind == StatusKind::Done) pendingStatus->kind = StatusKind::Changed;
 }
 
 void KitBrowser::newKit() {
@@ -152,11 +165,13 @@ void KitBrowser::newKit() {
     blank->tracks[t].soundIndex = static_cast<std::int8_t>(t);
   }
   ctx_.pushUndo();
-  ob::copyPatternIntoProject(ctx_.project(), *blank);
+  std::vector<ob::GoneRef> gone;
+  ob::copyPatternIntoProject(ctx_.project(), *blank, &gone);
   ctx_.commitProject(true);
   ctx_.refresh();
   markClean();
   report("New kit", StatusKind::Done);
+  reportGone(gone);
 }
 
 void KitBrowser::prefillSaveForm() {
@@ -252,7 +267,7 @@ FileStatus KitBrowser::leftOutStatus() const {
 
 void KitBrowser::report(std::string_view verb, std::string_view name, std::string_view reason,
                         StatusKind kind) {
-  Status status{std::string(verb), kind, {}};
+  Status status{std::string(verb), kind, {}, {}};
   status.name = {status.text.size(), name.size()};
   status.text.append(name);
   if (!reason.empty()) status.text.append(": ").append(reason);

@@ -27,6 +27,7 @@
 #include "editor/panel_context.h"
 #include "editor/project_files.h"
 #include "editor/status_kind.h"
+#include "engine/model/machine_change.h"
 #include "engine/model/project.h"
 #include "ui/controls/virtual_list.h"
 #include "ui/geometry.h"
@@ -48,7 +49,8 @@ class KitBrowser {
   struct Status {
     std::string text;
     StatusKind kind = StatusKind::Done;
-    StatusName name;  // the kit's or file's name in the text, which may give way
+    StatusName name;     // the kit's or file's name in the text, which may give way
+    std::string detail;  // one hover away: what the kit let go of the user's steps
   };
 
   // The session outlives the browser: a browser of the next window goes on
@@ -79,6 +81,9 @@ class KitBrowser {
   void stepKit(int step);
 
   bool loadKit(const ob::KitEntry& entry);
+  // The message of a kit load or a new kit also says what of the user's
+  // steps the kit's sounds lack and let go.
+  void reportGone(const std::vector<ob::GoneRef>& gone);
   void rescan();
   void applyFilter();
   // The save form's Save: writes the kit under the form's name, unless
@@ -140,7 +145,7 @@ class KitBrowser {
   ob::Pattern& part();
   std::string kitName();
   void report(std::string text, StatusKind kind, StatusName name = {}) {
-    pendingStatus = Status{std::move(text), kind, name};
+    pendingStatus = Status{std::move(text), kind, name, {}};
   }
   // The verb, the name and, when given, ": " and the reason; the name may
   // give way on the status line.

@@ -15,9 +15,11 @@
 #include "document/package/unpack_limits.h"
 #include "document/project/kept_document.h"
 #include "editor/editor_context.h"
+#include "editor/gone_report.h"
 #include "editor/samples/sample_preview.h"
 #include "editor/samples/unplayable_samples.h"
 #include "engine/engine/audition_preview.h"
+#include "engine/model/machine_change.h"
 #include "engine/params/param_info.h"
 #include "engine/params/param_tables.h"
 #include "engine/pool/sample_limits.h"
@@ -50,6 +52,12 @@ const ob::SamplePoolSlot* poolAudio(const ob::SamplePool& pool, std::int32_t slo
              : nullptr;
 }
 
+// A name field of the project as text: up to its zero, never past it.
+template <std::size_t N>
+std::string fieldText(const char (&field)[N]) {
+  return std::string(field, strnlen(field, N));
+}
+
 }  // namespace
 
 SamplesPage::SamplesPage(EditorContext& context) : context_(context) {}
@@ -67,7 +75,8 @@ std::int32_t SamplesPage::loadWav(std::string_view utf8Path) {
   const ob::SamplePool& pool = context_.samplePool();
   std::vector<bool> wereKept(static_cast<std::size_t>(pool.slotCount()));
   for (std::int32_t i = 0; i < pool.slotCount(); ++i)
-    wereKept[static_cast<std::size_t>(i)] = pool.slots[i] && pool.slots[i]->data && pool.slots[i]->data->kept;
+    wereKept[static_cast<std::size_t>(i)] =
+        pool.slots[i] && pool.slots[i]->data && pool.slots[i]->data->kept();
   const std::int32_t slot =
       ob::importWavFile(context_.samplePool(), context_.project(), path, &error, &beside);
   if (slot < 0) {
@@ -170,13 +179,16 @@ std::vector<std::string> SamplesPage::collectTags() const {
 
 // The commands of one frame share one undo snapshot, and the first of them
 // here (a machine or layer change) always takes one: the assign never
-// joins a drag made just before it.
+// joins a drag made just before it, and undo brings back all it let go.
 void SamplesPage::assignToTrack(std::int32_t track) {
   const ob::Pattern& part = context_.project().patterns[context_.selectedPart()];
   const bool isTrack = track >= 0 && track < ob::kMaxTracks;
   const int soundIndex = isTrack ? part.tracks[track].soundIndex : -1;
   if (soundIndex >= 0 && soundIndex < ob::kMaxTracks) {
     const ob::Sound& sound = part.kit.sounds[soundIndex];
+    const std::vector<std::string> gone = goneWithAssign(part, soundIndex);
+    const std::string who = fieldText(sound.name);
+    const std::string why = "with " + slotName(selected_) + " assigned";
     const auto send = [&](ob::EditKind kind, std::int32_t param, float value) {
       ob::EditCommand command;
       command.kind = kind;
@@ -188,15 +200,30 @@ void SamplesPage::assignToTrack(std::int32_t track) {
     // A sampler keeps its settings (room, decay, level): only the sample changes.
     if (sound.machine != ob::kMachineSample) send(ob::kEditMachine, ob::kMachineSample, ob::kMachineSample);
     // Velocity layers would go on playing their own samples over the base
-    // slot: they go, and every zone holds the sample, so a split made later
-    // starts from it.
-    const float slot = static_cast<float>(selected_);
+    // slot: they go. A split made later starts from the sample.
     send(ob::kEditZoneLayout, sound.mode, 0.0f);
-    for (std::int32_t zone = 0; zone < ob::kListCapacity; ++zone) send(ob::kEditZoneSlot, zone, slot);
     if (const int param = ob::findParamIndex(ob::kMachineSample, "slot"); param >= 0)
-      send(ob::kEditSoundParam, param, slot);
+      send(ob::kEditSoundParam, param, static_cast<float>(selected_));
+    if (const GoneReport report = goneReport(who, why, gone); !report.line.empty())
+      context_.sayOnStatusLine(report.line, report.detail, StatusKind::Changed);
   }
   context_.setSelectedTrack(track);
+}
+
+std::vector<std::string> SamplesPage::goneWithAssign(const ob::Pattern& part, int soundIndex) const {
+  const ob::Sound& sound = part.kit.sounds[soundIndex];
+  std::vector<std::string> gone;
+  if (const int layers = std::min<int>(sound.zoneCount, ob::kListCapacity); layers > 0)
+    gone.push_back("its velocity layers (" + std::to_string(layers) + ")");
+  const std::vector<std::string> refs =
+      goneNames(ob::machineChangeGoes(part, soundIndex, ob::kMachineSample));
+  gone.insert(gone.end(), refs.begin(), refs.end());
+  return gone;
+}
+
+std::string SamplesPage::slotName(std::int32_t slot) const {
+  if (!slotLoaded(slot)) return "slot " + std::to_string(slot);
+  return fieldText(context_.project().samples.slots[slot].name);
 }
 
 float SamplesPage::cellBrightness(std::int32_t slot) const {

@@ -5,8 +5,9 @@
 // a body, a preview of the selected slot's waveform, and WAV files dropped
 // on the grid. Imports and splits write the pool and the sample table and
 // publish the pool; tag edits take an undo snapshot and post the project;
-// assigning goes through edit commands. Failures show on the page's own
-// footer line, and reach the host's log. Main thread only.
+// assigning goes through edit commands, and what it lets go is said on the
+// status line. Failures show on the page's own footer line, and reach the
+// host's log. Main thread only.
 
 #include <cstdint>
 #include <string>
@@ -16,6 +17,10 @@
 #include "editor/status_kind.h"
 #include "ui/draw/wave_overview.h"
 #include "ui/geometry.h"
+
+namespace ob {
+struct Pattern;
+}  // namespace ob
 
 namespace orbi {
 
@@ -98,6 +103,11 @@ class SamplesPage {
   // What the footer says of the slots that play the newly imported slot's
   // audio besides it: those whose kept copy the import replaced, and any
   // such copy of another name it could not keep beside them.
+  // What the assign onto the sound lets go, named: its velocity layers,
+  // then what a sampler lacks.
+  std::vector<std::string> goneWithAssign(const ob::Pattern& part, int soundIndex) const;
+  // The slot's name, or its number when it holds nothing.
+  std::string slotName(std::int32_t slot) const;
   std::string alsoPlaysIn(std::string_view name, std::int32_t slot, const std::vector<bool>& wereKept,
                           const std::vector<std::string>& dropped) const;
   // The footer line, which the host's log hears too unless it is news of

@@ -38,8 +38,8 @@ std::string listedSlots(const std::vector<std::int32_t>& slots) {
 
 const std::string* cannotPlayReason(const ob::SamplePool& pool, std::int32_t slot) {
   if (slot < 0 || slot >= pool.slotCount() || !pool.slots[slot] || !pool.slots[slot]->data) return nullptr;
-  const std::optional<ob::KeptSampleFile>& kept = pool.slots[slot]->data->kept;
-  return kept ? &kept->why : nullptr;
+  const ob::KeptSampleFile* kept = pool.slots[slot]->data->kept();
+  return kept != nullptr ? &kept->why : nullptr;
 }
 
 std::string unplayableSummary(const ob::Project& project, const ob::SamplePool& pool) {

@@ -67,6 +67,44 @@ void primeSilentStep(Step& step) {
   }
 }
 
+// A hit removed goes whole: what was set for it, or came with a kit, would
+// wait unseen in a step that plays nothing, and a save would keep it.
+void toggleStep(Step& step) {
+  if (step.active) {
+    std::construct_at(&step);
+    return;
+  }
+  primeSilentStep(step);
+  step.active = 1;
+}
+
+// The zones in use become `count`: one that comes into use plays the
+// sound's own sample until another is chosen for it, and one that goes out
+// of use goes whole, as no control reaches it any more.
+void layOutZones(Sound& sound, std::uint8_t count, int mode) {
+  const Sound fresh;
+  const int slotParam = findParamIndex(sound.machine, "slot");
+  const float own = slotParam >= 0 && slotParam < kSoundParamSlots ? sound.params[slotParam] : 0.0f;
+  const auto ownSlot = static_cast<std::uint8_t>(clampf(std::floor(own + 0.5f), 0.0f, kSampleSlots - 1.0f));
+  const int inUse = listSize(sound.zoneCount);
+  for (int z = 0; z < kListCapacity; ++z) {
+    if (z >= count) {
+      sound.slot[z] = fresh.slot[z];
+      sound.velMax[z] = fresh.velMax[z];
+    } else if (z >= inUse) {
+      sound.slot[z] = ownSlot;
+    }
+  }
+  sound.zoneCount = count;
+  sound.mode = static_cast<std::uint8_t>(mode);
+}
+
+// A zone past the count plays nothing and no control shows it: an edit of
+// one is refused, as it would set what no save keeps.
+bool zoneInUse(const Sound& sound, std::int32_t zone) {
+  return zone >= 0 && zone < listSize(sound.zoneCount);
+}
+
 bool isGrooveEdit(std::uint8_t kind) {
   switch (kind) {
     case kEditToggleStep:
@@ -313,8 +351,7 @@ void applyTrackCommand(Pattern& pattern, const EditCommand& cmd) {
   switch (cmd.kind) {
     case kEditToggleStep:
       if (s > 15) return;
-      primeSilentStep(track.steps[s]);
-      track.steps[s].active = track.steps[s].active ? 0 : 1;
+      toggleStep(track.steps[s]);
       return;
     case kEditSoundParam:
       // Held within the parameter's range, where a load holds it too.
@@ -377,18 +414,15 @@ void applyTrackCommand(Pattern& pattern, const EditCommand& cmd) {
       return;
     }
     case kEditZoneLayout:
-      if (Sound* sound = soundOf(pattern, track)) {
-        sound->zoneCount = clampTrunc<std::uint8_t>(v, 0.0f, kListCapacity);
-        sound->mode = static_cast<std::uint8_t>(p < 0 ? 0 : (p > 2 ? 2 : p));
-      }
+      if (Sound* sound = soundOf(pattern, track))
+        layOutZones(*sound, clampTrunc<std::uint8_t>(v, 0.0f, kListCapacity), p < 0 ? 0 : (p > 2 ? 2 : p));
       return;
     case kEditZoneSlot:
-      if (p < 0 || p >= kListCapacity) return;
-      if (Sound* sound = soundOf(pattern, track)) sound->slot[p] = clampTrunc<std::uint8_t>(v, 0.0f, 63.0f);
+      if (Sound* sound = soundOf(pattern, track); sound && zoneInUse(*sound, p))
+        sound->slot[p] = clampTrunc<std::uint8_t>(v, 0.0f, 63.0f);
       return;
     case kEditZoneVelMax:
-      if (p < 0 || p >= kListCapacity) return;
-      if (Sound* sound = soundOf(pattern, track))
+      if (Sound* sound = soundOf(pattern, track); sound && zoneInUse(*sound, p))
         sound->velMax[p] = clampTrunc<std::uint8_t>(v, 0.0f, 127.0f);
       return;
     case kEditVelocityDest:

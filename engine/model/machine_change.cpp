@@ -13,6 +13,8 @@ std::uint8_t mapped(const ParamIndexMap& map, std::uint8_t param) {
   return param < kSoundParamSlots ? map.to[param] : kNoParam;
 }
 
+int listSize(std::uint8_t count) { return count < kListCapacity ? count : kListCapacity; }
+
 // An absolute value (a lock, a macro target) kept inside the new range.
 float withinRange(int machine, int param, float value) {
   const ParamInfo row = paramInfo(machine, param);
@@ -22,7 +24,7 @@ float withinRange(int machine, int param, float value) {
 // Keeps the entries whose parameter the map knows, in order and renumbered;
 // the entries left behind go back to empty.
 void followList(ParamLock* list, std::uint8_t& count, const ParamIndexMap& map, int clampMachine) {
-  const int n = count < kListCapacity ? count : kListCapacity;
+  const int n = listSize(count);
   int kept = 0;
   for (int i = 0; i < n; ++i) {
     ParamLock entry = list[i];
@@ -35,6 +37,17 @@ void followList(ParamLock* list, std::uint8_t& count, const ParamIndexMap& map, 
   count = static_cast<std::uint8_t>(kept);
 }
 
+// The entries of a list that followList drops, each as `gone` with its
+// parameter.
+void listGone(const ParamLock* list, std::uint8_t count, const ParamIndexMap& map, GoneRef gone,
+              std::vector<GoneRef>& out) {
+  for (int i = 0; i < listSize(count); ++i) {
+    if (mapped(map, list[i].param) != kNoParam) continue;
+    gone.param = list[i].param;
+    out.push_back(gone);
+  }
+}
+
 void followSteps(Step* steps, int count, const ParamIndexMap& map, int toMachine) {
   for (int s = 0; s < count; ++s) {
     followList(steps[s].locks, steps[s].lockCount, map, toMachine);
@@ -42,17 +55,33 @@ void followSteps(Step* steps, int count, const ParamIndexMap& map, int toMachine
   }
 }
 
+void listStepsGone(const Step* steps, int count, const ParamIndexMap& map, GoneRef at, int firstStep,
+                   std::vector<GoneRef>& out) {
+  for (int s = 0; s < count; ++s) {
+    if (!steps[s].active) continue;  // a step switched off holds nothing
+    at.where = static_cast<std::uint8_t>(firstStep + s);
+    at.kind = GoneKind::Lock;
+    listGone(steps[s].locks, steps[s].lockCount, map, at, out);
+    at.kind = GoneKind::StepRandom;
+    listGone(steps[s].rands, steps[s].randCount, map, at, out);
+  }
+}
+
 // An LFO or envelope aims at one parameter; without it on the new machine
-// it would move whatever now sits at its index, so it stops instead.
+// it would move whatever now sits at its index, switched on or once switched
+// on again, so it goes, as a fresh one. One that holds nothing is fresh.
 template <class Modulator>
 void followTarget(Modulator& modulator, const ParamIndexMap& map) {
   const std::uint8_t to = mapped(map, modulator.dest);
-  if (to == kNoParam) {
-    modulator.enabled = 0;
-    modulator.dest = 0;
-  } else {
+  if (to == kNoParam || !holdsSomething(modulator))
+    std::construct_at(&modulator);
+  else
     modulator.dest = to;
-  }
+}
+
+template <class Modulator>
+bool goesWithSomething(const Modulator& modulator, const ParamIndexMap& map) {
+  return mapped(map, modulator.dest) == kNoParam && holdsSomething(modulator);
 }
 
 void followTrack(Track& track, const ParamIndexMap& map, int toMachine) {
@@ -62,12 +91,32 @@ void followTrack(Track& track, const ParamIndexMap& map, int toMachine) {
   for (ModEnv& env : track.modEnvs) followTarget(env, map);
 }
 
+void listTrackGone(const Track& track, const ParamIndexMap& map, GoneRef at, std::vector<GoneRef>& out) {
+  for (int i = 0; i < 2; ++i) {
+    at.where = static_cast<std::uint8_t>(i);
+    at.kind = GoneKind::Lfo;
+    at.param = track.lfos[i].dest;
+    if (goesWithSomething(track.lfos[i], map)) out.push_back(at);
+    at.kind = GoneKind::ModEnv;
+    at.param = track.modEnvs[i].dest;
+    if (goesWithSomething(track.modEnvs[i], map)) out.push_back(at);
+  }
+  at.kind = GoneKind::TrackRandom;
+  at.where = 0;
+  listGone(track.trackRands, track.trackRandCount, map, at, out);
+  listStepsGone(track.steps, kStepsPerTrack, map, at, 0, out);
+}
+
+bool playsSound(const Pattern& pattern, int track, int sound) {
+  return track < kMaxTracks && pattern.tracks[track].soundIndex == sound;
+}
+
 void followMacro(Macro& macro, const Pattern& pattern, int sound, const ParamIndexMap& map, int toMachine) {
-  const int n = macro.destCount < kListCapacity ? macro.destCount : kListCapacity;
+  const int n = listSize(macro.destCount);
   int kept = 0;
   for (int i = 0; i < n; ++i) {
     MacroDest d = macro.dests[i];
-    if (d.track < kMaxTracks && pattern.tracks[d.track].soundIndex == sound) {
+    if (playsSound(pattern, d.track, sound)) {
       d.param = mapped(map, d.param);
       if (d.param == kNoParam) continue;
       d.target = withinRange(toMachine, d.param, d.target);
@@ -76,6 +125,10 @@ void followMacro(Macro& macro, const Pattern& pattern, int sound, const ParamInd
   }
   for (int i = kept; i < n; ++i) std::construct_at(&macro.dests[i]);
   macro.destCount = static_cast<std::uint8_t>(kept);
+}
+
+int tracksInUse(const Pattern& pattern) {
+  return pattern.numTracks < kMaxTracks ? pattern.numTracks : kMaxTracks;
 }
 
 }  // namespace
@@ -98,6 +151,15 @@ void followStepParams(Step* steps, int count, int fromMachine, int toMachine) {
   followSteps(steps, count, paramIndexMap(fromMachine, toMachine), toMachine);
 }
 
+void listStepParamsGone(const Step* steps, int count, int fromMachine, int toMachine, int track,
+                        int firstStep, std::vector<GoneRef>& gone) {
+  if (sameMachineKind(fromMachine, toMachine)) return;
+  GoneRef at;
+  at.machine = static_cast<std::uint8_t>(machineKind(fromMachine));
+  at.track = static_cast<std::uint8_t>(track);
+  listStepsGone(steps, count, paramIndexMap(fromMachine, toMachine), at, firstStep, gone);
+}
+
 void followMachineChange(Pattern& pattern, int sound, int fromMachine, int toMachine) {
   if (sound < 0 || sound >= kMaxTracks || sameMachineKind(fromMachine, toMachine)) return;
   const ParamIndexMap map = paramIndexMap(fromMachine, toMachine);
@@ -106,6 +168,40 @@ void followMachineChange(Pattern& pattern, int sound, int fromMachine, int toMac
   for (Macro& macro : pattern.kit.macros) followMacro(macro, pattern, sound, map, toMachine);
   for (Track& track : pattern.tracks)
     if (track.soundIndex == sound) followTrack(track, map, toMachine);
+}
+
+std::vector<GoneRef> machineChangeGoes(const Pattern& pattern, int sound, int toMachine) {
+  std::vector<GoneRef> gone;
+  if (sound < 0 || sound >= kMaxTracks) return gone;
+  const Sound& changing = pattern.kit.sounds[sound];
+  if (sameMachineKind(changing.machine, toMachine)) return gone;
+  const ParamIndexMap map = paramIndexMap(changing.machine, toMachine);
+  GoneRef at;
+  at.machine = static_cast<std::uint8_t>(machineKind(changing.machine));
+  at.kind = GoneKind::MacroDest;
+  for (int m = 0; m < kMacroCount; ++m) {
+    const Macro& macro = pattern.kit.macros[m];
+    for (int i = 0; i < listSize(macro.destCount); ++i) {
+      const MacroDest& d = macro.dests[i];
+      if (d.track >= tracksInUse(pattern) || !playsSound(pattern, d.track, sound) ||
+          mapped(map, d.param) != kNoParam)
+        continue;
+      at.track = d.track;
+      at.where = static_cast<std::uint8_t>(m);
+      at.param = d.param;
+      gone.push_back(at);
+    }
+  }
+  for (int t = 0; t < tracksInUse(pattern); ++t) {
+    if (!playsSound(pattern, t, sound)) continue;
+    at.track = static_cast<std::uint8_t>(t);
+    listTrackGone(pattern.tracks[t], map, at, gone);
+  }
+  at.kind = GoneKind::VelocityRoute;
+  at.track = kNoTrack;
+  at.where = 0;
+  listGone(changing.velDests, changing.velDestCount, map, at, gone);
+  return gone;
 }
 
 }  // namespace ob

@@ -4,19 +4,21 @@
 
 #include "engine/model/machine_change.h"
 #include "engine/model/project_ids.h"
+#include "engine/params/param_info.h"
 
 namespace ob {
 namespace {
 
-// The machine of the track's sound; -1 for a track without one.
+// The machine the track plays: its sound's, the drum's for a track without
+// one.
 int machineOf(const Pattern& pattern, int track) {
   const int s = pattern.tracks[track].soundIndex;
-  return s >= 0 && s < kMaxTracks ? pattern.kit.sounds[s].machine : -1;
+  return s >= 0 && s < kMaxTracks ? pattern.kit.sounds[s].machine : kMachineDrum;
 }
 
 }  // namespace
 
-void copyPatternIntoProject(Project& project, const Pattern& source) {
+void copyPatternIntoProject(Project& project, const Pattern& source, std::vector<GoneRef>* gone) {
   Pattern& dest = project.patterns[0];
   if (&dest != &source) {
     int machinesBefore[kMaxTracks];
@@ -54,8 +56,9 @@ void copyPatternIntoProject(Project& project, const Pattern& source) {
       // The user's steps stay, and their locks now play the kit's sounds.
       for (int t = 0; t < kMaxTracks; ++t) {
         const int after = machineOf(dest, t);
-        if (machinesBefore[t] >= 0 && after >= 0)
-          followStepParams(dest.tracks[t].steps, kStepsPerTrack, machinesBefore[t], after);
+        if (gone != nullptr && t < dest.numTracks)
+          listStepParamsGone(dest.tracks[t].steps, kStepsPerTrack, machinesBefore[t], after, t, 0, *gone);
+        followStepParams(dest.tracks[t].steps, kStepsPerTrack, machinesBefore[t], after);
       }
     }
   }

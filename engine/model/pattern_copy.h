@@ -1,6 +1,9 @@
 #pragma once
 // Taking a kit's pattern into the project without losing the user's groove.
 
+#include <vector>
+
+#include "engine/model/machine_change.h"
 #include "engine/model/project.h"
 
 namespace ob {
@@ -9,7 +12,9 @@ namespace ob {
 // source; the steps, lengths, swing, tempo and seed only while the project's
 // groove is unedited and the source has an active step. Steps that stay keep
 // their locks and random depths on the same parameters by key, where the
-// kit's sound of the track has another machine. Then assigns ids.
-void copyPatternIntoProject(Project& project, const Pattern& source);
+// kit's sound of the track has another machine (a track without a sound
+// plays as a drum); those the kit's sound lacks go, listed in gone when
+// given. Then assigns ids.
+void copyPatternIntoProject(Project& project, const Pattern& source, std::vector<GoneRef>* gone = nullptr);
 
 }  // namespace ob

@@ -92,6 +92,16 @@ struct ModEnv {
   bool operator==(const ModEnv&) const = default;
 };
 
+// An LFO or envelope holds something while it is on or has settings of its
+// own; where one switched off aims is none of them, as whatever switches it
+// on aims it anew.
+template <class Modulator>
+bool holdsSomething(const Modulator& modulator) {
+  Modulator aimless = modulator;
+  aimless.dest = Modulator{}.dest;
+  return modulator.enabled != 0 || !(aimless == Modulator{});
+}
+
 struct Track {
   char id[24] = {};
   Step steps[kStepsPerTrack];

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <utility>
+#include <variant>
 
 #include "engine/pool/sample_limits.h"
 
@@ -37,17 +38,36 @@ SharedSampleData makeSampleData(SampleAudio audio) {
   data->sampleRate = audio.sampleRate > 0.0 && std::isfinite(audio.sampleRate) ? audio.sampleRate : 44100.0;
   data->frames = static_cast<std::int32_t>(frames);
   data->peak = peakOf(data->left, data->right);
-  data->bytes = std::move(audio.bytes);
-  data->rebuilt = std::move(audio.rebuilt);
-  data->readAgain = std::move(audio.readAgain);
-  data->packed = std::move(audio.packed);
+  data->file = std::visit([](auto&& file) -> SampleFile { return std::move(file); }, std::move(audio.file));
   return data;
 }
 
 SharedSampleData makeKeptSample(KeptSampleFile file) {
   auto data = std::make_shared<SampleData>();
-  data->kept = std::move(file);
+  data->file = std::move(file);
   return data;
+}
+
+std::span<const std::uint8_t> SampleData::heldBytes() const {
+  const HeldSampleFile* held = std::get_if<HeldSampleFile>(&file);
+  return held != nullptr ? std::span<const std::uint8_t>(held->bytes) : std::span<const std::uint8_t>();
+}
+
+std::uint64_t SampleData::savedFileBytes() const {
+  const std::uint64_t audioSamples = left.size() * (right.empty() ? 1u : 2u);
+  return std::visit(
+      ForEachForm{
+          [&](const MadeSampleFile&) { return frames > 0 ? kMadeFileHeaderBytes + decodedBytes() : 0; },
+          [](const HeldSampleFile& held) -> std::uint64_t { return held.bytes.size(); },
+          [&](const RebuiltSampleFile& rebuilt) -> std::uint64_t {
+            return rebuilt.head.size() + audioSamples * codedSampleBytes(rebuilt.coding) +
+                   rebuilt.tail.size();
+          },
+          [](const ReadAgainFile& again) { return again.size; },
+          [](const StoredSampleFile& packed) { return packed.savedBytes(); },
+          [](const KeptSampleFile& kept) { return kept.savedBytes(); },
+      },
+      file);
 }
 
 }  // namespace ob

@@ -15,7 +15,7 @@ SamplePoolSlot::SamplePoolSlot(SharedSampleData audio) : data(std::move(audio)) 
   sampleRate = data->sampleRate;
   frames = data->frames;
   peak = data->peak;
-  bytes = data->bytes;
+  bytes = data->heldBytes();
 }
 
 SamplePool& SamplePool::operator=(SamplePool&& other) {
@@ -112,7 +112,7 @@ SampleRefusal SamplePool::refusalForAudio(std::uint64_t decodedBytes, std::int32
 SampleRefusal SamplePool::refusalFor(const SampleData& audio, std::int32_t into) const {
   if (holdsElsewhere(&audio, into)) return SampleRefusal::None;
   // A kept file is no file of this pool's: it goes back as it came.
-  const SampleRefusal file = refusalForFile(audio.kept ? 0 : audio.savedFileBytes());
+  const SampleRefusal file = refusalForFile(audio.kept() ? 0 : audio.savedFileBytes());
   return file != SampleRefusal::None ? file : refusalForAudio(audio.decodedBytes(), into);
 }
 

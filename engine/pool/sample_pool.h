@@ -29,7 +29,7 @@ struct SamplePoolSlot {
   double sampleRate = 44100.0;
   std::int32_t frames = 0;
   float peak = 1.0f;
-  std::span<const std::uint8_t> bytes;  // see SampleData::bytes
+  std::span<const std::uint8_t> bytes;  // see SampleData::heldBytes
   std::vector<float> slices;            // positions last published for this slot
   // Shown to the audio thread in a published snapshot, from publication
   // shownSince on; until then the slot may go the moment it is replaced.
@@ -55,7 +55,7 @@ class SamplePool {
   // Every way in makes the audio safe to play (see makeSampleData) and
   // holds it to the pool's limits: audio that a slot already holds costs
   // nothing more, and a refused sample leaves the pool unchanged. A kept
-  // sample (SampleData::kept) holds no audio and counts for none.
+  // sample (SampleData::kept()) holds no audio and counts for none.
 
   // Puts audio into a new slot after the last one and returns its index, or
   // -1 when refused (*why, when given, says why). A new slot's file also

@@ -21,7 +21,7 @@ enum class Op : std::uint8_t {
   ImportGood,  // the good copy of a file the last built state or project holds damaged
   Reimport,    // a file imported before, imported again
   Assign,      // a slot given to a track on the samples page
-  Edit,        // a value edited, as a drag or a typed value sends it
+  Edit,        // a value edited, as a gesture of the editor or the host sends it (user_edits.h)
   Step,        // a step added or removed
   Undo,
   Redo,

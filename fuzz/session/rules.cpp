@@ -6,6 +6,7 @@
 #include <memory>
 #include <set>
 #include <tuple>
+#include <variant>
 
 #include "document/archive/sha256.h"
 #include "document/json/json_write.h"
@@ -33,15 +34,15 @@ SampleKey keyOf(const ob::SampleData& audio) {
           rate,
           audio.savedFileBytes(),
           std::move(ends),
-          audio.kept ? audio.kept->digest + audio.kept->ref : std::string()};
+          audio.kept() ? audio.kept()->digest + audio.kept()->ref : std::string()};
 }
 
 // The part of the sample's file that its audio does not give back.
 std::uint64_t fileNeedOf(const ob::SampleData& audio) {
-  if (audio.kept) return audio.kept->stored.size();
-  if (audio.packed) return audio.packed->stored.size();
-  if (audio.rebuilt) return audio.rebuilt->head.size() + audio.rebuilt->tail.size();
-  return audio.savedFileBytes();
+  if (const auto* packed = std::get_if<ob::StoredSampleFile>(&audio.file)) return packed->stored.size();
+  if (const auto* rebuilt = std::get_if<ob::RebuiltSampleFile>(&audio.file))
+    return rebuilt->head.size() + rebuilt->tail.size();
+  return audio.kept() ? audio.kept()->stored.size() : audio.savedFileBytes();
 }
 
 }  // namespace

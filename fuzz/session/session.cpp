@@ -1,4 +1,5 @@
 #include "fuzz/session/session.h"
+#include "fuzz/session/user_edits.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -128,8 +129,10 @@ void Session::perform(const Action& action) {
       break;
     case Op::Assign: {
       orbi::SamplesPage& page = editor().samplesPage();
+      const int track = trackInUse(hosted_->engineHost().project, argOf(action, "track"));
+      if (track < 0) break;
       page.previewSlot(argOf(action, "slot") % std::max(1, hosted_->engineHost().pool.slotCount()));
-      page.assignToTrack(argOf(action, "track") % ob::kMaxTracks);
+      page.assignToTrack(track);
       break;
     }
     case Op::Edit: {
@@ -140,7 +143,8 @@ void Session::perform(const Action& action) {
       command.param = argOf(action, "param") % ob::kSoundParamSlots;
       command.value = static_cast<float>(static_cast<std::int16_t>(argOf(action, "value"))) / 100.0f;
       nameInto(command.text, wordOf(action, "text"));
-      edit(command);
+      // As the editor's gestures and the host send it, where they can.
+      for (ob::EditCommand& sent : userEdits(editor().project(), command)) edit(sent);
       break;
     }
     case Op::Step: {
@@ -148,7 +152,7 @@ void Session::perform(const Action& action) {
       command.kind = ob::kEditToggleStep;
       command.track = argOf(action, "track") % ob::kMaxTracks;
       command.step = argOf(action, "step") % ob::kStepsPerTrack;
-      edit(command);
+      for (ob::EditCommand& sent : userEdits(editor().project(), command)) edit(sent);
       break;
     }
     case Op::Undo: editor().undo(); break;
@@ -312,7 +316,7 @@ void Session::import(const fs::path& file, const UserFile* known, std::string_vi
   // Importing the file itself mends every slot that kept a copy of it: the
   // file its entry's name or its reference says, or the bytes it stores.
   for (const auto& s : pool.slots) {
-    const ob::KeptSampleFile* kept = s && s->data ? s->data->kept ? &*s->data->kept : nullptr : nullptr;
+    const ob::KeptSampleFile* kept = s && s->data ? s->data->kept() : nullptr;
     if (kept == nullptr) continue;
     const std::string ref = lowerCase(kept->ref);
     if (lowerCase(kept->digest) == known->digest || ref == "asset:" + known->digest ||

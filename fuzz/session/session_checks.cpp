@@ -175,7 +175,7 @@ void Session::checkStatusLine() {
   const ob::SamplePool& pool = hosted_->engineHost().pool;
   const int slots = std::min<int>(hosted_->engineHost().project.samples.count, pool.slotCount());
   for (int i = 0; i < slots; ++i)
-    if (pool.slots[i] && pool.slots[i]->data && pool.slots[i]->data->kept) return;
+    if (pool.slots[i] && pool.slots[i]->data && pool.slots[i]->data->kept()) return;
   broken("the status line says samples cannot play where all of them play", status);
 }
 

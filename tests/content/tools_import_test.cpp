@@ -139,7 +139,7 @@ TEST_F(ImportTest, TheFileRepairsTheSlotsThatKeptItUnplayed) {
   ASSERT_EQ(ob::importWavFile(pool, *project, dir.path / "kick.wav", nullptr, &beside), 4);
   for (const int mended : {0, 1, 2}) EXPECT_EQ(pool.slots[mended]->data, pool.slots[4]->data) << mended;
   EXPECT_EQ(pool.slots[0]->frames, 256);
-  EXPECT_TRUE(pool.slots[3]->data->kept);
+  EXPECT_TRUE(pool.slots[3]->data->kept());
   ASSERT_EQ(entries.size(), 1u);
   EXPECT_EQ(entries[0].name, "assets/" + misnamed);
   EXPECT_EQ(entries[0].payload, wav);

@@ -1,6 +1,8 @@
 // CRC-32 and SHA-256 against their published check values.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 
 #include "document/archive/crc32.h"
@@ -36,12 +38,20 @@ TEST(Crc32, CheckValues) {
   EXPECT_EQ(crc(Bytes(32, 0xFF)), 0xFF6CAB0Bu);
 }
 
+// Every path (the CPU's own and the tables), whole and continued from the
+// CRC of a first part.
 TEST(Crc32, MatchesBitwiseReferenceAtEveryLengthAndAlignment) {
-  const Bytes data = randomBytes(300, 1);
-  for (std::size_t start = 0; start < 9; ++start)
+  const Bytes data = randomBytes(1200, 1);
+  for (std::size_t start = 0; start < 17; ++start)
     for (std::size_t n = 0; start + n <= data.size(); n += 1 + n / 16) {
-      const Bytes part(data.begin() + std::ptrdiff_t(start), data.begin() + std::ptrdiff_t(start + n));
-      ASSERT_EQ(ob::zip::crc32(data.data() + start, n), crcBitwise(part)) << start << "+" << n;
+      SCOPED_TRACE(std::to_string(start) + "+" + std::to_string(n));
+      const std::uint8_t* from = data.data() + start;
+      const std::uint32_t expected =
+          crcBitwise(Bytes(data.begin() + std::ptrdiff_t(start), data.begin() + std::ptrdiff_t(start + n)));
+      ASSERT_EQ(ob::zip::crc32(from, n), expected);
+      ASSERT_EQ(ob::zip::portableCrc32(from, n), expected);
+      const std::size_t split = n * 5 / 8;
+      ASSERT_EQ(ob::zip::crc32(from + split, n - split, ob::zip::crc32(from, split)), expected);
     }
 }
 
@@ -77,11 +87,30 @@ TEST(Sha256, BlockFunctionAndTextForm) {
   ob::sha256Block(state, block);
   EXPECT_EQ(state[0], 0xba7816bfu);
   EXPECT_EQ(state[7], 0xf20015adu);
-  for (std::size_t n : {0u, 1u, 77u, 4096u}) {
-    const Bytes b = randomBytes(n, std::uint32_t(n));
-    const std::string hex = ob::sha256Hex(b.data(), b.size());
-    ASSERT_EQ(hex.size(), 64u);
-    EXPECT_EQ(hex.find_first_not_of("0123456789abcdef"), std::string::npos);
+  std::uint32_t portable[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
+                               0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
+  ob::portableSha256Blocks()(portable, block, 1);
+  EXPECT_TRUE(std::equal(state, state + 8, portable));
+  // The CPU's own path given the bytes in random pieces, against the
+  // portable one given them whole.
+  std::mt19937 rng(207);
+  for (std::size_t n : {0u, 1u, 55u, 56u, 64u, 77u, 4096u, 70000u}) {
+    for (int round = 0; round < 8; ++round, n += rng() % 300) {
+      SCOPED_TRACE(std::to_string(n) + " bytes, round " + std::to_string(round));
+      const Bytes b = randomBytes(n, std::uint32_t(n));
+      const std::string hex = ob::sha256Hex(b.data(), b.size());
+      ASSERT_EQ(hex.size(), 64u);
+      EXPECT_EQ(hex.find_first_not_of("0123456789abcdef"), std::string::npos);
+      ob::Sha256 whole(ob::portableSha256Blocks()), pieces;
+      whole.add(b.data(), b.size());
+      for (std::size_t at = 0; at < n;) {
+        const std::size_t piece = std::min<std::size_t>(n - at, rng() % 3 == 0 ? rng() % 64 : rng() % 4000);
+        pieces.add(b.data() + at, piece);
+        at += piece;
+      }
+      ASSERT_EQ(pieces.hex(), whole.hex());
+      ASSERT_EQ(hex, whole.hex());
+    }
   }
 }
 

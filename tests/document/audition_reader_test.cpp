@@ -458,17 +458,24 @@ TEST(ReadGroove, LocksAndRands) {
 TEST(ReadGroove, WrittenGrooveReadsBack) {
   auto p = demo();
   p->patterns[0].tracks[2].length = 9;
-  // A step switched off keeps what was set for it, out of the steps played.
+  // A hit removed goes whole: nothing of it waits in the grid.
   ASSERT_TRUE(p->patterns[0].tracks[0].steps[0].active);
   ob::applyEditCommand(*p, {ob::kEditToggleStep, 0, 0});
-  // So do a pan and a retrigger switched off on a step that plays.
+  EXPECT_TRUE(p->patterns[0].tracks[0].steps[0] == ob::Step{});
+  // A retrigger taken down to one hit keeps its rate; a pan not locked
+  // plays nothing, no control reaches it, and no save holds it.
+  ob::Step* unlocked = nullptr;
   for (ob::Step& step : p->patterns[0].tracks[1].steps) {
     if (!step.active || step.count > 0 || step.panLocked) continue;
     ob::setStepField(step, ob::kStepPanValue, -0.25f);
     ob::setStepField(step, ob::kStepRateTicks, 12.0f);
+    unlocked = &step;
     break;
   }
+  ASSERT_NE(unlocked, nullptr);
   const ob::JsonValue groove = ob::writeGroove(*p, p->samples);
+  EXPECT_EQ(ob::writeJson(groove).find("Off"), std::string::npos) << ob::writeJson(groove);
+  unlocked->panValue = 0.0f;
   EXPECT_EQ(groove.find("voices")->members[0].value.find("steps")->find("0"), nullptr);
   EXPECT_EQ(groove.members[0].key, "length");
   EXPECT_EQ(ob::writeJson(*groove.find("swing")), "56");

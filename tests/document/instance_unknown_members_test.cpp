@@ -258,9 +258,12 @@ TEST(InstanceUnknownMembers, WrongKindsSaidKeptComeBackThroughASave) {
 }
 
 // A value a load could not use in a place its rewrite fills all the same (a
-// parameter's word no choice names, a zone, in use or past the count, naming
-// no sample) is said kept, and is: a save writes it back as read, and the
-// load of that reads the same, until the project changes what stands there.
+// parameter's word no choice names, a zone naming no sample) is said kept,
+// and is: a save writes it back as read, and the load of that reads the
+// same, until the project changes what stands there. So is what an earlier
+// build saved of what nothing plays and no control reaches (zones past the
+// count, an envelope and steps switched off, a pan not locked), which the
+// project does not hold.
 TEST(InstanceUnknownMembers, ValuesSaidKeptWhereTheRewriteWritesComeBackThroughASave) {
   auto demo = makeProject();
   buildDemoProject(*demo);
@@ -270,6 +273,11 @@ TEST(InstanceUnknownMembers, ValuesSaidKeptWhereTheRewriteWritesComeBackThroughA
   sound.find("params")->set("flt_type", json(R"("sideways")"));
   sound.set("layers", json(R"({"mode":"velocity","zones":[{"sample":3,"velMax":64},{"sample":"nope"}],)"
                            R"("zonesOff":[{"sample":"nope","velMax":1},{"sample":2,"velMax":5}]})"));
+  doc.find("state")->find("voices")->members[0].value.set("modEnvsOff", json(R"({"env1":{"dest":"level"}})"));
+  JsonValue& voice =
+      doc.find("audition")->find("ext")->find("com.orbitrane.steps/1")->find("voices")->members[0].value;
+  voice.set("stepsOff", json(R"({"1":{"velocity":30}})"));
+  voice.find("steps")->members[0].value.set("panOff", json("0.5"));
   const std::string text = dumpJson(doc);
   auto project = makeProject();
   SamplePool pool;
@@ -280,12 +288,21 @@ TEST(InstanceUnknownMembers, ValuesSaidKeptWhereTheRewriteWritesComeBackThroughA
       readDocument(std::vector<std::uint8_t>(text.begin(), text.end()), *project, pool, kept, &error, &d));
   EXPECT_NE(obtest::findCode(d, "unknown-value"), nullptr);
   EXPECT_NE(obtest::findCode(d, "unknown-sample"), nullptr);
+  for (const char* unread :
+       {"zones-off-unread", "modulator-off-unread", "steps-off-unread", "step-pan-off-unread"})
+    EXPECT_NE(obtest::findCode(d, unread), nullptr) << unread;
+  const Track& played = project->patterns[0].tracks[0];
+  EXPECT_TRUE(played.steps[1] == Step{} && played.modEnvs[0] == ModEnv{} && played.steps[0].panValue == 0.0f);
   const auto soundIn = [](const std::vector<std::uint8_t>& bytes) {
     return json(std::string(bytes.begin(), bytes.end())).find("state")->find("sounds")->members[0].value;
   };
   const auto first = writeProjectDocument(*project, pool, kept);
   EXPECT_EQ(writeJson(*soundIn(first).find("params")->find("flt_type")), R"("sideways")");
   EXPECT_EQ(writeJson(*soundIn(first).find("layers")), writeJson(*sound.find("layers")));
+  const JsonValue saved = json(std::string(first.begin(), first.end()));
+  EXPECT_EQ(writeJson(*saved.find("state")->find("voices")->members[0].value.find("modEnvsOff")),
+            R"({"env1":{"dest":"level"}})");
+  EXPECT_EQ(writeJson(*saved.find("audition")), writeJson(*doc.find("audition")));
   ASSERT_TRUE(readDocument(first, *project, pool, again, &error, nullptr)) << error;
   EXPECT_EQ(first, writeProjectDocument(*project, pool, again));
   // A value set since is what plays, and its save says so there.

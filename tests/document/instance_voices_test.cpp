@@ -145,7 +145,9 @@ TEST(InstanceVoices, LfosAndEnvelopes) {
   EXPECT_EQ(p->patterns[0].tracks[1].lfos[0].shape, 0);
   EXPECT_EQ(p->patterns[0].tracks[1].lfos[0].trig, 0);
 
-  // Switched off, a modulator keeps its settings through a save and stays off.
+  // Switched off, an LFO keeps its settings through a save and stays off; an
+  // envelope, which no control switches, holds nothing a save keeps, and
+  // one an earlier build saved is kept as read but not applied.
   auto set = twoTracks();
   Track& off = set->patterns[0].tracks[0];
   off.lfos[1].rate = 3.0f;
@@ -159,7 +161,11 @@ TEST(InstanceVoices, LfosAndEnvelopes) {
   EXPECT_TRUE(d3.empty());
   const Track& read = back->patterns[0].tracks[0];
   EXPECT_TRUE(read.lfos[0] == Lfo{} && read.lfos[1] == off.lfos[1]);
-  EXPECT_TRUE(read.modEnvs[0] == off.modEnvs[0] && read.modEnvs[1] == ModEnv{});
+  EXPECT_TRUE(read.modEnvs[0] == ModEnv{} && read.modEnvs[1] == ModEnv{});
+  Diagnostics d4;
+  readVoice(json(R"({"modEnvsOff":{"env1":{"dest":"tune","decay":1.5}}})"), *back, 0, d4, "/x");
+  EXPECT_TRUE(back->patterns[0].tracks[0].modEnvs[0] == ModEnv{});
+  EXPECT_EQ(countCode(d4, "modulator-off-unread", "/x/modEnvsOff"), 1);
 }
 
 TEST(InstanceVoices, SyncDecidesTheDivisionMembers) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -83,7 +84,8 @@ TEST(LegacyReader, SoundParamsLayersAndVelocityRoutes) {
   auto p = read(doc(R"({"sounds":[{"id":"s-k","name":"K","params":{"res_tune":35.5,"nope":1,"exc1_type":"x"},
         "layers":{"zones":[{"slot":4},{"slot":5,"velMax":90}]},
         "velDests":[{"param":"res_tune","depth":0.5},{"param":"bogus","depth":1}]},
-        {"machine":"sample","layers":{"mode":"velrr","zones":[{"slot":1}]}}]})",
+        {"machine":"sample","layers":{"mode":"velrr","zones":[{"slot":1}]}},
+        {"machine":"sample","layers":{"mode":"roundrobin","zones":[]}}]})",
                     R"([{"soundIndex":0}])"));
   const ob::Kit& kit = p->patterns[0].kit;
   const ob::Sound& s = kit.sounds[0];
@@ -109,17 +111,27 @@ TEST(LegacyReader, SoundParamsLayersAndVelocityRoutes) {
   EXPECT_EQ(ob::kMachineSample, kit.sounds[1].machine);
   EXPECT_EQ(2, kit.sounds[1].mode);
   EXPECT_EQ(1, kit.sounds[1].zoneCount);
+  EXPECT_EQ(1, kit.sounds[2].mode) << "a mode set before any zone is, as a state keeps it";
 }
 
 TEST(LegacyReader, StepsPlacedByIndexAndMergedLocks) {
+  ob::Diagnostics d;
   auto p = read(doc("{}", R"([{"steps":[{"note":70},{"i":16},{"i":-1},
         {"i":3,"note":62,"locks":[{"param":"res_tune","value":1},{"param":"nope","value":2}]},
         {"i":3,"velocity":90,"slide":true,"locks":[{"param":"res_decay","value":0.25}],
-         "retrig":{"count":3,"rateTicks":6,"velCurve":-20}}]}])"));
+         "retrig":{"count":3,"rateTicks":6,"velCurve":-20}},
+        {"i":5,"panValue":0.5,"retrig":{"count":0,"rateTicks":12,"velCurve":40}}]}])"),
+                nullptr, &d);
   const ob::Track& t = p->patterns[0].tracks[0];
   int active = 0;
   for (const ob::Step& s : t.steps) active += s.active;
-  EXPECT_EQ(1, active);
+  EXPECT_EQ(2, active);
+  // A retrigger without repeats keeps its rate and curve, as a state does;
+  // a pan without its lock plays nothing, reaches nothing and goes, said.
+  EXPECT_TRUE(t.steps[5].rateTicks == 12 && t.steps[5].velCurve == 40 && t.steps[5].panValue == 0.0f);
+  EXPECT_TRUE(std::any_of(d.begin(), d.end(), [](const ob::Diagnostic& x) {
+    return x.code == "step-pan-dropped" && x.path == "/patterns/0/tracks";
+  }));
   const ob::Step& s = t.steps[3];
   EXPECT_EQ(1, s.active);
   EXPECT_EQ(60, s.note);  // the later element's default wins
@@ -134,12 +146,14 @@ TEST(LegacyReader, StepsPlacedByIndexAndMergedLocks) {
 }
 
 TEST(LegacyReader, TrackModulatorsUseTheTrackMachine) {
+  ob::Diagnostics d;
   auto p = read(doc(R"({"sounds":[{"machine":"va"}]})",
                     R"([{"soundIndex":0,"rate":2,"chromatic":true,"swing":60,"gain":0.5,"pan":-0.25,
         "lfos":[{"dest":"flt_cutoff","shape":"square","trig":"one","depth":0.5,"sync":true,"rateDiv":3},
                 {"dest":"not_a_key","shape":"wobble"},{"dest":"flt_cutoff"}],
         "modEnvs":[{"dest":"amp_decay","decay":0.4}],
-        "trackRands":[{"param":"flt_cutoff","depth":0.3},{"param":"res_tune","depth":0.3}]}])"));
+        "trackRands":[{"param":"flt_cutoff","depth":0.3},{"param":"res_tune","depth":0.3}]}])"),
+                nullptr, &d);
   const ob::Track& t = p->patterns[0].tracks[0];
   EXPECT_EQ(2, t.rate);
   EXPECT_EQ(1, t.chromatic);
@@ -150,9 +164,11 @@ TEST(LegacyReader, TrackModulatorsUseTheTrackMachine) {
   EXPECT_EQ(4, t.lfos[0].shape);
   EXPECT_EQ(3, t.lfos[0].trig);
   EXPECT_EQ(3, t.lfos[0].rateDiv);
-  EXPECT_EQ(1, t.lfos[1].enabled);
-  EXPECT_EQ(0, t.lfos[1].dest);
-  EXPECT_EQ(0, t.lfos[1].shape);
+  // One aimed at a parameter the sound lacks goes, said, rather than move
+  // whatever sits first.
+  EXPECT_TRUE(t.lfos[1] == ob::Lfo{});
+  EXPECT_NE(d.size(), 0u);
+  EXPECT_EQ("modulator-dropped", d[d.size() - 1].code);
   EXPECT_EQ(1, t.modEnvs[0].enabled);
   EXPECT_EQ(0, t.modEnvs[1].enabled);
   EXPECT_FLOAT_EQ(0.4f, t.modEnvs[0].decay);

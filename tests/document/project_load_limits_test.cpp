@@ -12,6 +12,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "document/archive/deflate.h"
@@ -537,7 +538,7 @@ TEST(DocumentLimits, SamplesPastThePoolsLimitsAreLeftOutBeforeTheyAreDecoded) {
     for (const ob::Diagnostic& d : m.diagnostics)
       EXPECT_NE(std::string::npos, d.message.find("; the sample plays silent")) << d.message;
     int kept = 0;
-    for (const auto& slot : pool.slots) kept += slot->frames == 0 && slot->data && slot->data->kept;
+    for (const auto& slot : pool.slots) kept += slot->frames == 0 && slot->data && slot->data->kept();
     EXPECT_EQ(c.refused, kept);
     EXPECT_LE(pool.decodedBytes(), c.limits.poolDecodedBytes);
     EXPECT_LT(m.peak, c.peak);
@@ -633,8 +634,8 @@ TEST(DocumentLimits, APackedSampleIsRefusedByItsHeader) {
     const Measured m = measureLoad(archive_test::buildArchive(*archive), &pool);
     ASSERT_TRUE(m.ok) << m.error;
     EXPECT_EQ(1, obtest::countCode(m.diagnostics, "sample-too-large"));
-    ASSERT_TRUE(pool.slots[0]->data && pool.slots[0]->data->kept);
-    EXPECT_EQ(pool.slots[0]->data->kept->digest, digest);
+    ASSERT_TRUE(pool.slots[0]->data && pool.slots[0]->data->kept());
+    EXPECT_EQ(pool.slots[0]->data->kept()->digest, digest);
     EXPECT_LT(m.peak, kMiB);
   }
 }
@@ -756,7 +757,7 @@ TEST(DocumentLimits, OwnFloatAssetsAreHeldOnceAndSharedWhenLoadedAgain) {
     roomForOne.poolDecodedBytes = decoded * 3 / 4;
     ob::SamplePool one = poolWithin(roomForOne);
     ASSERT_TRUE(measureFileLoad(path, &one).ok);
-    ASSERT_TRUE(one.slots[1]->data->kept);
+    ASSERT_TRUE(one.slots[1]->data->kept());
     ob::SamplePool again = poolWithin(roomForOne);
     const Measured m = measureFileLoad(path, &again, &one);
     ASSERT_TRUE(m.ok) << m.error;
@@ -904,7 +905,8 @@ TEST(DocumentLimits, WhatALoadTakesASaveWritesAndTheLoadTakesAgain) {
     }
     ++taken;
     takenPacked += !kept.packedSampleFiles.empty();
-    for (const auto& slot : pool.slots) heldPacked += slot && slot->data && slot->data->packed;
+    for (const auto& slot : pool.slots)
+      heldPacked += slot && slot->data && std::holds_alternative<ob::StoredSampleFile>(slot->data->file);
     const auto saved = ob::writeProjectDocument(*project, pool, kept, &error, limits);
     ASSERT_FALSE(saved.empty()) << error;
     EXPECT_LE(saved.size(), limits.maxArchiveBytes);

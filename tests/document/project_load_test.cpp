@@ -462,8 +462,8 @@ void expectSavedAsStored(const Loaded& l, const std::vector<std::uint8_t>& origi
                          const char* why) {
   ASSERT_EQ(1u, l.pool.slots.size());
   EXPECT_EQ(0, l.pool.slots[0]->frames);
-  ASSERT_TRUE(l.pool.slots[0]->data && l.pool.slots[0]->data->kept);
-  const ob::KeptSampleFile& kept = *l.pool.slots[0]->data->kept;
+  ASSERT_TRUE(l.pool.slots[0]->data && l.pool.slots[0]->data->kept());
+  const ob::KeptSampleFile& kept = *l.pool.slots[0]->data->kept();
   EXPECT_NE(kept.why.find(why), std::string::npos) << kept.why;
   const std::optional<obtest::StoredEntry> stored = obtest::storedEntry(original, entry);
   ASSERT_TRUE(stored);
@@ -542,7 +542,7 @@ TEST(ProjectLoad, AnAssetTheArchiveCannotGiveIsKeptWithItsReason) {
     EXPECT_EQ(1u, l->diags.size()) << "the slot's warning alone says what becomes of the file";
     expectSavedAsStored(*l, original, entries[1].name, c.why);
     const std::vector<std::uint8_t>& bytes = a.entries[1].payload;
-    EXPECT_EQ(l->pool.slots[0]->data->kept->bytesDigest,
+    EXPECT_EQ(l->pool.slots[0]->data->kept()->bytesDigest,
               c.readWhole ? ob::sha256Hex(bytes.data(), bytes.size()) : std::string());
 
     // The file itself beside it: the save holds it, not the kept copy, and
@@ -619,8 +619,9 @@ TEST(ProjectLoad, ReferencesAndEntriesNoSlotFollowsGoBackAsWritten) {
   const std::string refs[] = {"cloud:drums/kick-42", missing, upperRef};
   for (int i = 0; i < 3; ++i) EXPECT_EQ(refs[i], obtest::savedAssetRef(saved, ids[std::size_t(i)]));
   EXPECT_EQ("asset:" + entries[2].name.substr(7), obtest::savedAssetRef(saved, "no-slot"));
-  ASSERT_TRUE(l->pool.slots[0]->data && l->pool.slots[0]->data->kept);
-  EXPECT_NE(std::string::npos, l->pool.slots[0]->data->kept->why.find("\"cloud:drums/kick-42\" is not one"));
+  ASSERT_TRUE(l->pool.slots[0]->data && l->pool.slots[0]->data->kept());
+  EXPECT_NE(std::string::npos,
+            l->pool.slots[0]->data->kept()->why.find("\"cloud:drums/kick-42\" is not one"));
 }
 
 // An asset the decoder refuses says why in its warning, so a user can tell
@@ -649,7 +650,7 @@ TEST(ProjectLoad, AnAssetTheDecoderRefusesSaysWhy) {
     ob::copyText(demo.samples.slots[0].name, "damaged.wav");
     ob::SamplePool pool;
     ob::SampleAudio carried;
-    carried.bytes = c.asset;
+    carried.file = ob::HeldSampleFile{c.asset, {}};
     ASSERT_EQ(0, pool.replaceSlot(0, std::move(carried)));
     const auto original = ob::writeProjectDocument(demo, pool, {});
     auto l = load(original);
@@ -675,7 +676,7 @@ TEST(ProjectLoad, ASampleWithoutAWholeFrameIsKeptAsWritten) {
   ob::copyText(demo.samples.slots[0].name, "quiet.wav");
   ob::SamplePool pool;
   ob::SampleAudio silent;
-  silent.bytes = empty;
+  silent.file = ob::HeldSampleFile{empty, {}};
   ASSERT_EQ(0, pool.replaceSlot(0, std::move(silent)));
   auto instance = load(ob::writeProjectDocument(demo, pool, {}));
   ASSERT_TRUE(instance->ok) << instance->error;

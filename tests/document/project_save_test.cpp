@@ -148,6 +148,85 @@ TEST_F(ProjectSave, ForeignMembersAndSpellingsComeBack) {
   EXPECT_EQ(std::string::npos, changed.find("\"res_tune\": 55.0,"));
 }
 
+// A record made after a load (a track added, a sample imported, a macro
+// destination set) under the key of a record the load kept is saved under
+// another, with what refers to it, and the kept one as it was read; so is
+// one whose list the project holds no more of its own.
+TEST_F(ProjectSave, ARecordMadeAfterALoadLeavesAKeptRecordItsKey) {
+  const auto addTrack = [](ob::Project& p, ob::SamplePool&) {
+    ob::EditCommand add;
+    add.kind = ob::kEditAddTrack;
+    std::strcpy(add.text, "Tabla");
+    ob::applyEditCommand(p, add);
+  };
+  const auto setDest = [](ob::Project& p, ob::SamplePool&) {
+    ob::EditCommand dest;
+    dest.kind = ob::kEditMacroDest;
+    dest.step = static_cast<std::uint32_t>(ob::findParamIndex(ob::kMachineDrum, "res_tune"));
+    dest.value = 80.0f;
+    ob::applyEditCommand(p, dest);
+  };
+  const auto clearDests = [](ob::Project& p, ob::SamplePool&) {
+    const ob::Macro& macro = p.patterns[0].kit.macros[0];
+    while (macro.destCount > 0)
+      ob::applyEditCommand(p, {ob::kEditRemoveMacroDest, macro.dests[0].track, macro.dests[0].param, 0});
+  };
+  const auto importSample = [](ob::Project& p, ob::SamplePool& pool) {
+    std::strcpy(p.samples.slots[p.samples.count].name, "tabla.wav");
+    ASSERT_GE(ob::replaceSlotWav(pool, p.samples.count++, obtest::toneWav(1)), 0);
+  };
+  const struct {
+    std::vector<std::string> path;
+    const char* kept;
+    void (*edit)(ob::Project&, ob::SamplePool&);
+  } cases[] = {
+      {{"state", "voices", "v-tabla"}, R"({"order":9,"sound":"s-none","gain":0.5})", addTrack},
+      {{"state", "sounds", "s-tabla"}, R"({"machine":"theremin"})", addTrack},
+      {{"state", "samples", "smp-tabla"}, "[1]", importSample},
+      {{"assets", "smp-tabla"}, R"("cloud:tabla.wav")", importSample},
+      {{"state", "macros", "macro1", "dests", "v-kick:res_tune"},
+       R"({"voice":"v-kick","param":"res_tune"})",
+       setDest},
+      {{"state", "macros", "macro1", "dests", "x"}, R"({"voice":"v-gone"})", clearDests},
+  };
+  const std::string written = textOf(ob::writeProjectDocument(*demo, pool, kept));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path.back());
+    ob::JsonValue doc = parse(written);
+    ob::JsonValue* object = &doc;
+    for (std::size_t i = 0; i + 1 < c.path.size(); ++i) {
+      if (object->find(c.path[i]) == nullptr) object->set(c.path[i], ob::makeJsonObject());
+      object = object->find(c.path[i]);
+    }
+    object->set(c.path.back(), parse(c.kept));
+    auto project = ob::makeProject();
+    ob::SamplePool loadedPool;
+    ob::KeptDocument loadedKept;
+    std::string error;
+    ASSERT_TRUE(
+        ob::readDocument(bytesOf(ob::dumpJson(doc)), *project, loadedPool, loadedKept, &error, nullptr));
+    c.edit(*project, loadedPool);
+    const auto saved = ob::writeProjectDocument(*project, loadedPool, loadedKept);
+    const ob::MemoryBytes source(saved.data(), saved.size());
+    ob::Diagnostics unused;
+    std::optional<ob::PackageReader> package = ob::PackageReader::open(source, "instance.json", unused);
+    ASSERT_TRUE(package);
+    const ob::JsonValue& again = package->package().document;
+    const ob::JsonValue* keptAgain = &again;
+    for (const std::string& token : c.path) keptAgain = keptAgain ? keptAgain->find(token) : nullptr;
+    EXPECT_EQ(keptAgain ? ob::writeJson(*keptAgain) : "absent", ob::writeJson(parse(c.kept)));
+    // The new record loads back beside the kept one, and plays.
+    auto reloaded = ob::makeProject();
+    ob::SamplePool reloadedPool;
+    ob::KeptDocument reloadedKept;
+    ASSERT_TRUE(ob::readDocument(saved, *reloaded, reloadedPool, reloadedKept, &error, nullptr)) << error;
+    EXPECT_EQ(reloaded->patterns[0].numTracks, project->patterns[0].numTracks);
+    EXPECT_EQ(reloaded->samples.count, project->samples.count);
+    EXPECT_EQ(reloaded->patterns[0].kit.macros[0].destCount, project->patterns[0].kit.macros[0].destCount);
+    EXPECT_EQ(ob::writeProjectDocument(*reloaded, reloadedPool, reloadedKept), saved);
+  }
+}
+
 // A document edited by hand, loaded and saved as it is, comes back member
 // for member, plays what its load played and saves again to the same bytes:
 // with a lock or a random amount on a parameter this build lacks, with
@@ -262,7 +341,7 @@ TEST_F(ProjectSave, AnAuditionSavesAsItLoadedOrAsEdited) {
 }
 
 TEST_F(ProjectSave, PuttingMembersBack) {
-  ob::JsonValue doc = parse(R"({"a":1,"o":{"k":1,"m":2},"l":[{"z":1}]})");
+  ob::JsonValue doc = parse(R"({"a":1,"o":{"k":1,"m":2},"l":[{"z":1}],"w":{"v":{"k":1}}})");
   ob::setJsonPointer(doc, {{"o", "n"}, ob::makeJsonDouble(3), "k"});
   ob::setJsonPointer(doc, {{"o", "first"}, ob::makeJsonDouble(0), ""});
   ob::setJsonPointer(doc, {{"o", "last"}, ob::makeJsonDouble(9), "gone"});
@@ -271,7 +350,11 @@ TEST_F(ProjectSave, PuttingMembersBack) {
   ob::setJsonPointer(doc, {{"l", "1", "y"}, ob::makeJsonDouble(4), ""});  // no such element
   ob::setJsonPointer(doc, {{"gone", "y"}, ob::makeJsonDouble(4), ""});    // parent removed
   ob::setJsonPointer(doc, {{"a", "y"}, ob::makeJsonDouble(4), ""});       // not an object
-  EXPECT_EQ(R"({"a":1,"o":{"first":0,"k":1,"n":3,"m":2,"last":9},"l":[{"z":1,"y":4}]})", ob::writeJson(doc));
+  // Kept whole, and written since: merged, the rewrite's members winning.
+  ob::setJsonPointer(doc, {{"w"}, ob::heldAsText(parse(R"({"u":2,"v":{"k":0,"j":3}})")), "l"});
+  EXPECT_EQ(
+      R"({"a":1,"o":{"first":0,"k":1,"n":3,"m":2,"last":9},"l":[{"z":1,"y":4}],"w":{"v":{"k":1,"j":3},"u":2}})",
+      ob::writeJson(doc));
 }
 
 // The demo with four user and two factory samples goes to a file as a

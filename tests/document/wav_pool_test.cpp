@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <type_traits>
+#include <variant>
 #include <vector>
 
 #include "document/wav/wav.h"
@@ -94,8 +95,8 @@ TEST(WavPool, LoadWavAppendsTheDecodedAudioAndKeepsItsFile) {
       SCOPED_TRACE(f.name);
       const ob::PoolDecode decoded = ob::decodeForPool(pool, 2, f.file);
       ASSERT_TRUE(decoded.audio) << decoded.error;
-      EXPECT_EQ(!decoded.audio->bytes.empty(), f.held && !aside);
-      EXPECT_EQ(decoded.audio->readAgain.has_value(), f.held && aside);
+      EXPECT_EQ(std::holds_alternative<ob::HeldSampleFile>(decoded.audio->file), f.held && !aside);
+      EXPECT_EQ(std::holds_alternative<ob::ReadAgainFile>(decoded.audio->file), f.held && aside);
       EXPECT_EQ(decoded.audio->savedFileBytes(), f.file.size());
       for (const auto& other : files)
         EXPECT_EQ(ob::isFileOf(other.file, *decoded.audio), &other == &f) << other.name;

@@ -336,6 +336,11 @@ TEST_F(TrackMenu, FillNeedsTwoChopsAndKeepsAStepWithEightOtherLocks) {
   for (int i = 0; i < ob::kListCapacity; ++i) ob::setStepLock(full, i, 0.5f);
   rig.bench.fillSlicesAcrossTrigs(0, false);
   EXPECT_EQ(sliceLocks(0), std::vector<float>{1.0f});  // only the second step
+  // The sampler's own track alone: a drum's steps would take the slice's
+  // index for a parameter of their own.
+  onlyActive(1, {0, 2});
+  rig.bench.fillSlicesAcrossTrigs(1, false);
+  for (int k : {0, 2}) EXPECT_EQ(rig.pattern().tracks[1].steps[k].lockCount, 0) << k;
 }
 
 }  // namespace bench_track_menu_test

@@ -189,6 +189,12 @@ TEST_F(Clipboard, PastedLocksKeepTheirParametersOnAnotherMachine) {
     EXPECT_EQ(pasted.locks[0].value, 1200.0f);
     ASSERT_EQ(pasted.randCount, 1);
     EXPECT_EQ(pasted.rands[0].param, ob::findParamIndex(ob::kMachineSample, "level"));
+    // What went is said, and undo takes the paste back.
+    const std::string& said = rig.view().statusText() + "\n" + rig.view().statusDetail();
+    EXPECT_NE(said.find("The paste onto"), std::string::npos) << said;
+    EXPECT_NE(said.find("step 6 lock of Body Pitch"), std::string::npos) << said;
+    rig.view().undo();
+    EXPECT_TRUE(part().tracks[1].steps[5] == ob::Step{});
   }
 }
 

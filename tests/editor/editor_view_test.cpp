@@ -443,7 +443,7 @@ TEST(StateLoad, AnOpenEditorStartsOverOnTheLoadedProject) {
   std::vector<float> hot(64, 0.5f);
   hot[3] = 1e30f;
   ob::SampleAudio damaged;
-  damaged.bytes = ob::encodeWav(hot.data(), nullptr, 64, 44100.0);
+  damaged.file = ob::HeldSampleFile{ob::encodeWav(hot.data(), nullptr, 64, 44100.0), {}};
   ob::SampleSlotTable& table = rig.project().samples;
   const int slot = table.count;
   ASSERT_EQ(slot, rig.engineHost().pool.replaceSlot(static_cast<std::uint32_t>(slot), std::move(damaged)));
@@ -483,7 +483,7 @@ TEST(StateLoad, AnOpenEditorStartsOverOnTheLoadedProject) {
   // Once the slot plays again, the line no longer says it cannot.
   std::vector<float> fine(64, 0.5f);
   ob::SampleAudio good;
-  good.bytes = ob::encodeWav(fine.data(), nullptr, 64, 44100.0);
+  good.file = ob::HeldSampleFile{ob::encodeWav(fine.data(), nullptr, 64, 44100.0), {}};
   ASSERT_EQ(slot, rig.engineHost().pool.replaceSlot(static_cast<std::uint32_t>(slot), std::move(good)));
   rig.view().publishSamples();
   EXPECT_EQ(rig.view().statusText(), "");

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "document/project/kept_document.h"
@@ -77,6 +78,10 @@ class FakeEditorContext final : public EditorContext {
   void refresh() override {}
   void benchChanged() override {}
   void tellHost(std::string_view, StatusKind) override {}
+  void sayOnStatusLine(std::string line, std::string detail, StatusKind) override {
+    statusLine = std::move(line);
+    statusDetail = std::move(detail);
+  }
 
   // The demo project, track 0, no step, nothing recorded.
   void reset() {
@@ -89,6 +94,8 @@ class FakeEditorContext final : public EditorContext {
     auditions.clear();
     undo.clear();
     snapshots = coalescedSnapshots = commits = publishes = 0;
+    statusLine.clear();
+    statusDetail.clear();
   }
 
   // Stands for a track selection in `order`, beside the command kinds.
@@ -105,6 +112,8 @@ class FakeEditorContext final : public EditorContext {
   int coalescedSnapshots = 0;
   int commits = 0;
   int publishes = 0;
+  std::string statusLine;  // the last said on the status line, and its hover
+  std::string statusDetail;
 
  private:
   std::unique_ptr<EngineHost> host_;

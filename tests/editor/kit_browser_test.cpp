@@ -543,6 +543,18 @@ TEST(KitBrowser, NewKitGivesEachTrackAFreshDrumAndKeepsTheSteps) {
     EXPECT_EQ(rig.root.commits, std::vector<bool>{true});
     EXPECT_EQ(rig.root.refreshes, 1);
   }
+  // A sampler's lock that the new drum lacks goes, and the message says so.
+  KitRig rig;
+  ob::Pattern& part = rig.root.pattern();
+  part.numTracks = part.grooveEdited = 1;
+  ob::initSoundParams(part.kit.sounds[part.tracks[0].soundIndex = 0], ob::kMachineSample);
+  ob::Step& hit = part.tracks[0].steps[3] = ob::Step{.active = 1};
+  ob::setStepLock(hit, ob::findParamIndex(ob::kMachineSample, "slice"), 2.0f);
+  rig.browser.newKit();
+  EXPECT_EQ(hit.lockCount, 0);
+  EXPECT_EQ(rig.status(),
+            "New kit; your steps lost 1: step 4 lock of Slice, which its sounds lack; undo brings it back");
+  EXPECT_EQ(rig.browser.pendingStatus->kind, StatusKind::Changed);
 }
 
 TEST(KitBrowser, AFailedLoadReportsAndTakesNoSnapshot) {

@@ -183,7 +183,8 @@ TEST_F(ProjectFiles, AnOpenSaysWhichSamplesItLeftOutAndWhy) {
     for (int i = 0; i < 3; ++i) {
       ob::copyText(project.samples.slots[i].name, ("s" + std::to_string(i) + ".wav").c_str());
       ob::SampleAudio audio;
-      audio.bytes = i < c.damagedSlots ? damaged : ob::encodeWav(fine.data(), nullptr, 64, 44100.0);
+      audio.file = ob::HeldSampleFile{
+          i < c.damagedSlots ? damaged : ob::encodeWav(fine.data(), nullptr, 64, 44100.0), {}};
       ASSERT_EQ(i, pool.replaceSlot(static_cast<std::uint32_t>(i), std::move(audio)));
     }
     const std::vector<std::uint8_t> bytes = ob::writeProjectDocument(project, pool, {});
@@ -223,7 +224,7 @@ TEST_F(ProjectFiles, AnOpenSaysWhichSamplesItLeftOutAndWhy) {
     ASSERT_TRUE(rig.view().openProject(folder / c.file));
     for (int i = 0; i < c.damagedSlots; ++i) {
       ob::SampleAudio good;
-      good.bytes = ob::encodeWav(fine.data(), nullptr, 64, 44100.0);
+      good.file = ob::HeldSampleFile{ob::encodeWav(fine.data(), nullptr, 64, 44100.0), {}};
       ASSERT_EQ(i, rig.engineHost().pool.replaceSlot(static_cast<std::uint32_t>(i), std::move(good)));
     }
     rig.view().publishSamples();

@@ -422,8 +422,13 @@ TEST_F(SamplesPageTest, AssignToASamplerKeepsItsSettingsAndReplacesItsLayers) {
       EXPECT_TRUE(zone < 0 || zone == 3) << velocity << " hit " << hit << " zone " << zone;
     }
   }
-  // A split made later starts from the assigned sample.
-  for (int z = 0; z < ob::kListCapacity; ++z) EXPECT_EQ(sound.slot[z], 3) << z;
+  // The layers went, said; no zone waits past the count, and a split made
+  // later starts from the assigned sample.
+  EXPECT_NE(context.statusLine.find("its velocity layers (3)"), std::string::npos) << context.statusLine;
+  for (int z = 0; z < ob::kListCapacity; ++z) EXPECT_EQ(sound.slot[z], ob::Sound{}.slot[z]) << z;
+  ob::EditCommand split{ob::kEditZoneLayout, 0, 0, sound.mode, 2.0f};
+  context.apply(split);
+  EXPECT_TRUE(sound.slot[0] == 3 && sound.slot[1] == 3);
 }
 
 TEST_F(SamplesPageTest, AClickOnAnEmptyCellAsksForAWav) {

@@ -206,8 +206,9 @@ TEST_F(EditFixture, ToggleGivesASilentStepAPlayableNote) {
   EXPECT_EQ(s.note, 60);
   EXPECT_EQ(s.velocity, 100);
   EXPECT_EQ(s.lengthTicks, 6);
+  setStepLock(s, 2, 0.5f);
   apply(cmd(0, 0, 3));
-  EXPECT_EQ(s.active, 0);
+  EXPECT_TRUE(s == Step{}) << "a hit removed goes whole";
 
   Step& t = pat.tracks[0].steps[4];
   t.velocity = 37;
@@ -341,18 +342,23 @@ TEST_F(EditFixture, TrackWithoutSoundIgnoresSoundKinds) {
 
 TEST_F(EditFixture, ZonesAndVelocityDestinations) {
   Sound& s = pat.kit.sounds[0];
+  initSoundParams(s, kMachineSample);
+  s.params[findParamIndex(kMachineSample, "slot")] = 5.0f;
   apply(cmd(46, 0, 0, 5, 12.0f));
   EXPECT_EQ(s.zoneCount, 8);
   EXPECT_EQ(s.mode, 2);
+  EXPECT_EQ(s.slot[7], 5) << "a zone comes into use on the sound's own sample";
   apply(cmd(46, 0, 0, -3, 2.7f));
   EXPECT_EQ(s.zoneCount, 2);
   EXPECT_EQ(s.mode, 0);
-  apply(cmd(47, 0, 0, 7, 99.0f));
-  EXPECT_EQ(s.slot[7], 63);
-  apply(cmd(48, 0, 0, 3, 200.0f));
-  EXPECT_EQ(s.velMax[3], 127);
-  apply(cmd(48, 0, 0, 3, 40.6f));
-  EXPECT_EQ(s.velMax[3], 40);
+  EXPECT_EQ(s.slot[7], Sound{}.slot[7]) << "a zone out of use goes whole";
+  expectNoChange(cmd(47, 0, 0, 7, 99.0f), "a zone past the count");
+  apply(cmd(47, 0, 0, 1, 99.0f));
+  EXPECT_EQ(s.slot[1], 63);
+  apply(cmd(48, 0, 0, 1, 200.0f));
+  EXPECT_EQ(s.velMax[1], 127);
+  apply(cmd(48, 0, 0, 1, 40.6f));
+  EXPECT_EQ(s.velMax[1], 40);
   expectNoChange(cmd(47, 0, 0, 8, 1.0f), "zone 8");
   expectNoChange(cmd(48, 0, 0, -1, 1.0f), "zone -1");
 

@@ -49,8 +49,16 @@ int machineOfTrack(const Pattern& p, int track) {
   return s >= 0 && s < kMaxTracks ? p.kit.sounds[s].machine : -1;
 }
 
+// A modulator as one word: "none" for one that holds nothing, else whether
+// it is on and the key it aims at.
+template <class Modulator>
+std::string modulatorWord(const Modulator& m, int machine) {
+  if (!holdsSomething(m)) return "none";
+  return std::string(m.enabled ? "on:" : "off:") + keyOf(machine, m.dest);
+}
+
 // Every reference of the pattern by key, in order, each list on its own
-// line; modulators that are off hold none.
+// line; the lines of steps switched off say so.
 std::vector<std::string> references(const Pattern& p) {
   std::vector<std::string> out;
   const auto list = [&](const std::string& where, int machine, const ParamLock* entries, int count) {
@@ -64,16 +72,19 @@ std::vector<std::string> references(const Pattern& p) {
     const Track& track = p.tracks[t];
     const std::string name = "track " + std::to_string(t);
     for (int s = 0; s < kStepsPerTrack; ++s) {
-      list(name + " step " + std::to_string(s) + " locks", m, track.steps[s].locks, track.steps[s].lockCount);
-      list(name + " step " + std::to_string(s) + " rands", m, track.steps[s].rands, track.steps[s].randCount);
+      const std::string step = name + " step " + std::to_string(s) + (track.steps[s].active ? "" : " (off)");
+      list(step + " locks", m, track.steps[s].locks, track.steps[s].lockCount);
+      list(step + " rands", m, track.steps[s].rands, track.steps[s].randCount);
     }
     list(name + " rands", m, track.trackRands, track.trackRandCount);
     for (int i = 0; i < 2; ++i) {
-      out.push_back(name + " lfo: " + (track.lfos[i].enabled ? keyOf(m, track.lfos[i].dest) : "off"));
-      out.push_back(name + " env: " + (track.modEnvs[i].enabled ? keyOf(m, track.modEnvs[i].dest) : "off"));
+      out.push_back(name + " lfo: " + modulatorWord(track.lfos[i], m));
+      out.push_back(name + " env: " + modulatorWord(track.modEnvs[i], m));
     }
     const Sound& sound = p.kit.sounds[track.soundIndex];
-    list(name + " routes", m, sound.velDests, sound.velDestCount);
+    bool first = true;  // a sound's routes once, with the first track playing it
+    for (int u = 0; u < t; ++u) first = first && p.tracks[u].soundIndex != track.soundIndex;
+    if (first) list(name + " routes", m, sound.velDests, sound.velDestCount);
   }
   for (int k = 0; k < kMacroCount; ++k) {
     std::string line = "macro " + std::to_string(k) + ":";
@@ -88,8 +99,11 @@ std::vector<std::string> references(const Pattern& p) {
 }
 
 // What the references of the changed sound must become: each key the new
-// machine lacks is dropped from its line, a modulator on one is off.
-std::vector<std::string> expectedAfter(const Pattern& before, int sound, int newMachine) {
+// machine lacks is dropped from its line, a modulator on one goes whole.
+// `said` counts those of them a user reaches: all but what steps switched
+// off hold.
+std::vector<std::string> expectedAfter(const Pattern& before, int sound, int newMachine,
+                                       int* said = nullptr) {
   Pattern p = before;
   std::vector<std::string> lines = references(p);
   std::vector<std::string> out;
@@ -121,10 +135,13 @@ std::vector<std::string> expectedAfter(const Pattern& before, int sound, int new
         key = word.substr(slash + 1);
         onSound = track < p.numTracks && p.tracks[track].soundIndex == sound;
       }
-      if (!onSound || key == "off" || findParamIndex(newMachine, key) >= 0)
+      if (modulator && key != "none") key = key.substr(key.find(':') + 1);
+      if (!onSound || key == "none" || findParamIndex(newMachine, key) >= 0) {
         kept += " " + word;
-      else if (modulator)
-        kept += " off";
+        continue;
+      }
+      if (modulator) kept += " none";
+      if (said != nullptr && line.find("(off)") == std::string::npos) ++*said;
     }
     out.push_back(kept);
   }
@@ -161,6 +178,7 @@ std::unique_ptr<Project> randomProject(std::mt19937& rng) {
   for (int t = 0; t < p.numTracks; ++t) {
     Track& track = p.tracks[t];
     for (Step& step : track.steps) {
+      step.active = static_cast<std::uint8_t>(rng() % 2);
       for (int i = 0; i < 3; ++i) {
         const int k = param(t);
         setStepLock(step, k, inRange(machineOfTrack(p, t), k));
@@ -171,6 +189,7 @@ std::unique_ptr<Project> randomProject(std::mt19937& rng) {
     for (Lfo& lfo : track.lfos) {
       lfo.enabled = static_cast<std::uint8_t>(rng() % 2);
       lfo.dest = static_cast<std::uint8_t>(param(t));
+      lfo.rate = 0.5f + unit(rng);
     }
     for (ModEnv& env : track.modEnvs) {
       env.enabled = static_cast<std::uint8_t>(rng() % 2);
@@ -232,7 +251,11 @@ TEST(MachineChange, ReferencesFollowTheirKeysOnBothCopies) {
       SCOPED_TRACE(testing::Message() << "track " << track << " to " << machineTypeName(machine));
       const int sound = p.tracks[track].soundIndex;
       const bool changes = !sameMachineKind(p.kit.sounds[sound].machine, machine);
-      const std::vector<std::string> expected = changes ? expectedAfter(p, sound, machine) : references(p);
+      int said = 0;
+      const std::vector<std::string> expected =
+          changes ? expectedAfter(p, sound, machine, &said) : references(p);
+      // What goes is listed beforehand, one entry a reference a user reaches.
+      EXPECT_EQ(machineChangeGoes(p, sound, machine).size(), static_cast<std::size_t>(said));
       const EditCommand c = machineChange(track, machine);
       applyEditCommand(*editor, c);
       ASSERT_TRUE(engine->postCommand(c));
@@ -292,7 +315,7 @@ TEST(MachineChange, ASynthBecomingASamplerKeepsItsNamedReferences) {
   EXPECT_EQ(step.locks[1].param, indexOf(kMachineSample, "flt_cutoff"));
   EXPECT_EQ(step.locks[1].value, 3000.0f);
   EXPECT_EQ(step.locks[2].param, kNoParam);
-  EXPECT_EQ(p.tracks[0].lfos[0].enabled, 0);
+  EXPECT_TRUE(p.tracks[0].lfos[0] == Lfo{});  // not left aimed at what now sits at its index
   EXPECT_EQ(p.tracks[0].lfos[1].enabled, 1);
   EXPECT_EQ(p.tracks[0].lfos[1].dest, indexOf(kMachineSample, "level"));
   EXPECT_EQ(p.tracks[0].lfos[1].depth, 0.5f);

@@ -29,7 +29,7 @@ ob::SampleAudio audioOf(std::vector<float> left, std::vector<float> right = {}, 
   a.right = std::move(right);
   a.sampleRate = rate;
   // Stands in for the file the audio came from.
-  a.bytes = {'R', 'I', 'F', 'F', static_cast<std::uint8_t>(a.left.size())};
+  a.file = ob::HeldSampleFile{{'R', 'I', 'F', 'F', static_cast<std::uint8_t>(a.left.size())}, {}};
   return a;
 }
 
@@ -41,7 +41,7 @@ ob::SampleAudio constantAudio(float v, int frames = 64, bool stereo = false) {
 TEST(SamplePoolLoad, AppendKeepsTheAudioAndItsBytes) {
   SamplePool pool;
   auto audio = audioOf({0.0f, 0.5f, -0.75f, 0.25f}, {0.1f, 0.2f, 0.3f, -0.9f}, 22050.0);
-  const auto copy = audio.bytes;
+  const auto copy = std::get<ob::HeldSampleFile>(audio.file).bytes;
   EXPECT_EQ(pool.append(audio), 0);
   EXPECT_EQ(pool.append(constantAudio(0.0f)), 1);
   ASSERT_EQ(pool.slotCount(), 2);
@@ -127,7 +127,8 @@ TEST(SamplePoolReplace, ReplaceAudioKeepsSlicesAndCreatesTheSlot) {
   EXPECT_TRUE(pool.replaceAudio(4, audio));
   EXPECT_EQ(pool.slots[4]->slices, (std::vector<float>{0.1f, 0.7f}));
   EXPECT_FLOAT_EQ(pool.slots[4]->peak, 0.6f);
-  EXPECT_EQ(std::vector<std::uint8_t>(pool.slots[4]->bytes.begin(), pool.slots[4]->bytes.end()), audio.bytes);
+  EXPECT_EQ(std::vector<std::uint8_t>(pool.slots[4]->bytes.begin(), pool.slots[4]->bytes.end()),
+            std::get<ob::HeldSampleFile>(audio.file).bytes);
   EXPECT_FALSE(pool.replaceAudio(64, audio));
   EXPECT_FALSE(pool.replaceAudio(-1, audio));
   EXPECT_EQ(pool.slotCount(), 5);
@@ -223,7 +224,7 @@ TEST(SamplePoolShare, EachLimitRefusesWithItsReasonAndChangesNothing) {
   EXPECT_EQ(pool.append(constantAudio(0.1f, 201), &why), -1);
   EXPECT_EQ(why, ob::SampleRefusal::PoolFull);
   ob::SampleAudio bigFile = constantAudio(0.1f, 4);
-  bigFile.bytes.assign(65, 0);
+  bigFile.file = ob::HeldSampleFile{std::vector<std::uint8_t>(65, 0), {}};
   EXPECT_EQ(pool.append(std::move(bigFile), &why), -1);
   EXPECT_EQ(why, ob::SampleRefusal::FileTooLarge);
 
@@ -248,7 +249,7 @@ TEST(SamplePoolShare, EachLimitRefusesWithItsReasonAndChangesNothing) {
   files.poolFileBytes = 150;
   keeping.setLimits(files);
   ob::KeptSampleFile kept;
-  kept.stored.assign(100, 7);
+  kept.stored = std::vector<std::uint8_t>(100, 7);
   kept.size = 10;
   ASSERT_EQ(keeping.append(ob::makeKeptSample(kept)), 0);
   EXPECT_EQ(keeping.savedFileBytes(), 100u);

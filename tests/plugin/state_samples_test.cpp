@@ -417,11 +417,11 @@ void loadImportAndSave(const Bytes& state, const std::filesystem::path& file, bo
   FakeHost host;
   Instance inst(host);
   ASSERT_TRUE(loadChunk(inst, state));
-  ASSERT_TRUE(inst.engineHost().pool.slots.at(0)->data->kept);
-  const ob::KeptSampleFile kept = *inst.engineHost().pool.slots[0]->data->kept;
+  ASSERT_TRUE(inst.engineHost().pool.slots.at(0)->data->kept());
+  const ob::KeptSampleFile kept = *inst.engineHost().pool.slots[0]->data->kept();
   const std::int32_t slot = ob::importWavFile(inst.engineHost().pool, inst.project(), file);
   ASSERT_GT(slot, 0);
-  EXPECT_EQ(!inst.engineHost().pool.slots[slot]->data->bytes.empty(), held) << "the copy is in memory";
+  EXPECT_EQ(!inst.engineHost().pool.slots[slot]->data->heldBytes().empty(), held) << "the copy is in memory";
   const Bytes hostSave = saveChunk(inst);
   const std::filesystem::path project = file.parent_path() / "song.project.orbi";
   std::ofstream(project) << "older";
@@ -438,7 +438,7 @@ void loadImportAndSave(const Bytes& state, const std::filesystem::path& file, bo
     Instance reloaded(again);
     ASSERT_TRUE(loadChunk(reloaded, saved));
     const auto& slots = reloaded.engineHost().pool.slots;
-    EXPECT_TRUE(slots.at(0)->data->kept && *slots[0]->data->kept == kept) << "kept as stored";
+    EXPECT_TRUE(slots.at(0)->data->kept() && *slots[0]->data->kept() == kept) << "kept as stored";
     EXPECT_TRUE(ob::isFileOf(imported, *slots.at(slot)->data)) << "the import byte for byte";
   }
 }

@@ -384,9 +384,11 @@ void GuiSession::drag(int fromX, int fromY, int toX, int toY, unsigned button, i
   release(button);
 }
 
+// Pressed and let go before the editor's next frame, which still sees the
+// press: held over frames, a busy machine could hold the keys past the
+// server's autorepeat delay and type each character many times.
 void GuiSession::pressKeys(const std::vector<unsigned>& keycodes) {
   for (unsigned code : keycodes) input_->key(code, true);
-  afterInput();
   for (auto it = keycodes.rbegin(); it != keycodes.rend(); ++it) input_->key(*it, false);
   afterInput();
 }

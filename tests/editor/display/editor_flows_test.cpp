@@ -17,6 +17,8 @@
 
 #include <unistd.h>
 
+#include "document/json/json_parse.h"
+#include "document/json/json_write.h"
 #include "editor/editor_view.h"
 #include "editor/editor_wrapper.h"
 #include "engine/model/project.h"
@@ -340,6 +342,44 @@ TEST_F(EditorFlows, ASampleTrackAndProjectFilesThroughTheChooser) {
     EXPECT_FALSE(part().tracks[tracks].steps[1].active);
     EXPECT_EQ(state(), saved);
   }
+}
+
+// A sample assigned to the demo's closed hat: what a sampler lacks goes,
+// the status line names it (all of it on its hover), and so does the host's
+// log; the save holds nothing of the hat aimed where nobody aimed it, and
+// undo brings it all back.
+TEST_F(EditorFlows, WhatAnAssignLetsGoIsSaidAndSavedNowhere) {
+  const ob::Project demo = view()->project();
+  session->move(static_cast<int>(session->width()) / 2, 4);  // a frame that draws the header
+  clickText("SAMPLES");
+  view()->samplesPage().previewSlot(5);
+  clickItem("assign");
+  const ui::ItemRecord* row =
+      waitForItem([](const ui::ItemRecord& i) { return i.idText == "Track 3:  Closed hat"; });
+  ASSERT_NE(row, nullptr);
+  click(row->hitArea);
+  const std::string line = view()->statusText(), all = "step 15 lock of Hit 1 Length";
+  EXPECT_EQ(line.rfind(
+                "Closed hat lost 4: macro 1 on Hit 1 Length, LFO 1 on Hit 1 Tone, step 15 lock of Hit 1,", 0),
+            0u)
+      << line;
+  EXPECT_NE(view()->statusDetail().find(all), std::string::npos);
+  EXPECT_TRUE(std::any_of(host.logLines.begin(), host.logLines.end(), [&](const host::LogLine& l) {
+    return l.text.find(line) != std::string::npos && l.text.find(all) != std::string::npos;
+  }));
+  // The state's text, behind its eight bytes of header.
+  const std::vector<std::uint8_t> saved = state();
+  ob::JsonValue doc;
+  std::string error;
+  ASSERT_TRUE(ob::parseJson(std::string(saved.begin() + 8, saved.end()), doc, error)) << error;
+  const std::string hat = part().tracks[2].id;
+  EXPECT_EQ(ob::writeJson(*doc.find("state")->find("voices")->find(hat)).find("lfo"), std::string::npos);
+  EXPECT_EQ(ob::writeJson(*doc.find("state")->find("macros")).find(hat + ":"), std::string::npos);
+  const ob::JsonValue& grid = *doc.find("audition")->find("ext")->find("com.orbitrane.steps/1");
+  EXPECT_EQ(grid.find("voices")->find(hat)->find("steps")->find("14")->find("locks"), nullptr);
+  EXPECT_EQ(ob::writeJson(*doc.find("state")->find("sounds")).find("zonesOff"), std::string::npos);
+  key("ctrl+z");
+  EXPECT_EQ(std::memcmp(&view()->project(), &demo, sizeof demo), 0) << "undo brings it all back";
 }
 
 TEST_F(EditorFlows, KitsFromTheHeader) {
