@@ -69,7 +69,8 @@ for name in "${names[@]}"; do
     echo "fuzz/memory_limits gives no limit for $name" >&2
     exit 1
   fi
-  limits=(-malloc_limit_mb="$limit_mb" -rss_limit_mb="$((limit_mb + fuzzer_own_mb))")
+  limits=(-malloc_limit_mb="$limit_mb" -rss_limit_mb="$((limit_mb + fuzzer_own_mb))"
+    -artifact_prefix="build-fuzz/$name-")
   # The seeds once, each on its own, before the seconds begin.
   echo "-- fuzz_$name: its seeds"
   seed_files=()
@@ -89,7 +90,7 @@ for name in "${names[@]}"; do
   if [ "$name" != session ]; then from+=("${seeds[@]}"); fi
   echo "-- fuzz_$name: ${fuzz_seconds}s"
   if ! "$program" -max_total_time="$fuzz_seconds" -print_final_stats=1 -max_len=32768 -len_control=10 \
-      "${limits[@]}" -artifact_prefix="build-fuzz/$name-" "${from[@]}" 2>&1 | cat >> "$log"; then
+      "${limits[@]}" "${from[@]}" 2>&1 | cat >> "$log"; then
     tail -n 80 "$log"
     echo "fuzz_$name found a failure" >&2
     found+=("$name")

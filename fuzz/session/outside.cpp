@@ -101,9 +101,6 @@ Outside::Outside() {
   }
   temporary_ = pattern;
   files_ = temporary_ / "files";
-  // A write past the file-size limit fails rather than ending the process
-  // unsaid; the target names it as a broken rule.
-  std::signal(SIGXFSZ, SIG_IGN);
   fs::create_directories(files_);
   restore();
 }
@@ -138,6 +135,10 @@ void Outside::setDiskBudget(std::optional<std::uint64_t> bytes) {
 
 void Outside::setFileSizeLimit(std::optional<std::uint64_t> bytes) {
   fileSize_ = bytes;
+  // A write past it fails rather than ending the process unsaid, the
+  // fuzzer's handler of the signal too: the target names it as a broken
+  // rule.
+  if (bytes) std::signal(SIGXFSZ, SIG_IGN);
   struct rlimit limit;
   if (::getrlimit(RLIMIT_FSIZE, &limit) != 0) return;
   limit.rlim_cur = bytes ? std::min<rlim_t>(*bytes, limit.rlim_max) : limit.rlim_max;
