@@ -90,10 +90,10 @@ void EditActions::paste() {
   ob::listStepParamsGone(pasted, count, clipboard.machine, machine, track, first, gone);
   ob::followStepParams(pasted, count, clipboard.machine, machine);
   commitSteps();
-  if (const GoneReport report = goneReport("The paste onto " + soundName(part(), track),
-                                           "which its machine lacks", goneNames(gone));
-      !report.line.empty())
-    context_.sayOnStatusLine(report.line, report.detail, StatusKind::Changed);
+  if (SaidLine said = goneReport("The paste onto " + soundName(part(), track), "which its machine lacks",
+                                 goneNames(gone));
+      !said.text.empty())
+    context_.sayOnStatusLine(std::move(said), StatusKind::Changed);
 }
 
 void EditActions::clearTrack() {

@@ -5,9 +5,9 @@
 // thread only.
 
 #include <cstdint>
-#include <string>
 #include <string_view>
 
+#include "editor/said_list.h"
 #include "editor/status_kind.h"
 #include "engine/engine/output_gains.h"
 #include "engine/model/edit_command.h"
@@ -82,9 +82,9 @@ class EditorContext {
   // reaches the host's log: once, unless it is news of what was simply
   // done (see StatusKind).
   virtual void tellHost(std::string_view text, StatusKind kind) = 0;
-  // The header's status line says the line, with the detail one hover away
-  // (what went, a line each); the host's log hears both.
-  virtual void sayOnStatusLine(std::string line, std::string detail, StatusKind kind) = 0;
+  // The header's status line says the text, with its whole one hover
+  // away; the host's log hears the whole.
+  virtual void sayOnStatusLine(SaidLine said, StatusKind kind) = 0;
 };
 
 }  // namespace orbi

@@ -49,15 +49,15 @@ bool EditorView::openProject(const std::filesystem::path& path) {
   // kept is said by the findings alone, only here, and not followed.
   std::string samples = unplayableSummary(host_.project, host_.pool);
   if (samples.empty()) samples = leftOutSamples(findings);
-  std::string lacking = lacksLine(samples, kept_.leftOut);
-  setStatus(openedStatus(lacking, path), lacking.empty() ? StatusKind::Done : StatusKind::Failed);
-  if (lacking == lacks()) statusLacks_ = std::move(lacking);
+  SaidLine lacking = lacksLine(samples, kept_.leftOut);
+  setStatus(openedStatus(lacking, path), lacking.text.empty() ? StatusKind::Done : StatusKind::Failed);
+  if (lacking.text == lacks().text) statusLacks_ = std::move(lacking.text);
   return true;
 }
 
 bool EditorView::saveProject(const std::filesystem::path& path) {
   const std::filesystem::path target = withProjectSuffix(path);
-  if (kept_.leftOut.count > 0 && sameFile(target, kept_.leftOut.file)) {
+  if (!kept_.leftOut.entries.empty() && sameFile(target, kept_.leftOut.file)) {
     saveQuestion_.ask(target, saveWithoutQuestion(fileNameOf(target), kept_.leftOut));
     return false;
   }
@@ -85,8 +85,8 @@ bool EditorView::writeProject(const std::filesystem::path& target) {
   StatusKind kind = StatusKind::Done;
   if (sameFile(target, kept_.leftOut.file)) {
     // The file holds no entry the open left out any more.
-    saved.text += savedWithout(kept_.leftOut);
-    if (kept_.leftOut.count > 0) kind = StatusKind::Changed;
+    saved += savedWithout(kept_.leftOut);
+    if (!kept_.leftOut.entries.empty()) kind = StatusKind::Changed;
     kept_.leftOut = {};
   }
   setStatus(std::move(saved), kind);

@@ -1,5 +1,5 @@
 // The root view's frame: catching up with a state load, housekeeping for
-// the engine host, the playhead, the kit browser's message, the header,
+// the engine host, the playhead, the panels' messages, the header,
 // the editing shortcuts, the header's results and what lies under the
 // header.
 #include <algorithm>
@@ -41,7 +41,7 @@ void EditorView::frame(const ui::FrameInfo& frame) {
   }
   keepHouse(frame.time);
   followPlayhead();
-  takeKitStatus();
+  takePanelStatus();
   ui::Rect content = frame.content;
   const HeaderBarResult header = drawHeaderBar(frame, content);
   handleEditShortcuts();
@@ -83,13 +83,16 @@ EditorView::MacroValues EditorView::hostMacros() const {
   return values;
 }
 
-void EditorView::takeKitStatus() {
+void EditorView::takePanelStatus() {
+  if (macroPanel_.pendingNotice) {
+    setStatus(std::move(*macroPanel_.pendingNotice), StatusKind::Changed);
+    macroPanel_.pendingNotice.reset();
+  }
   if (!kitBrowser_.pendingStatus) return;
   KitBrowser::Status& status = *kitBrowser_.pendingStatus;
-  if (status.detail.empty())
-    setStatus(std::move(status.text), status.kind, status.name);
-  else
-    sayOnStatusLine(std::move(status.text), std::move(status.detail), status.kind);
+  // What a load found reaches the host's log before what the line says of it.
+  if (report_ && !status.findings.empty()) report_(status.findings);
+  setStatus(std::move(status), status.kind);
   kitBrowser_.pendingStatus.reset();
 }
 

@@ -26,10 +26,10 @@ HeaderBarResult EditorView::drawHeaderBar(const ui::FrameInfo& frame, ui::Rect& 
   input.canRedo = !redoHistory_.empty();
   input.kitName = host_.project.patterns[selectedPart_].kit.name;
   input.kitModified = kitModified();
-  input.statusText = statusText_;
+  input.statusText = status_.text;
   input.statusError = statusError_;
   input.statusName = statusName_;
-  input.statusDetail = statusDetail_;
+  input.statusWhole = status_.whole;
   return headerBar_.draw(input, frame, content);
 }
 

@@ -64,8 +64,10 @@ EditorView::EditorView(EngineHost& host, ob::KeptDocument& kept, EditorSession& 
 }
 
 EditorView::~EditorView() {
-  if (const auto& status = kitBrowser_.pendingStatus)
-    tellHost(status->detail.empty() ? status->text : status->text + "\n" + status->detail, status->kind);
+  if (!kitBrowser_.pendingStatus) return;
+  const KitBrowser::Status& status = *kitBrowser_.pendingStatus;
+  if (report_ && !status.findings.empty()) report_(status.findings);
+  tellHost(status.wholeText(), status.kind);
 }
 
 ob::Project& EditorView::project() { return host_.project; }
@@ -88,7 +90,7 @@ void EditorView::selectPart(std::int32_t part) {
 }
 
 void EditorView::pushSnapshot() {
-  undoHistory_.push(host_.project);
+  undoHistory_.push(host_.project, session_.kits.kept);
   while (undoHistory_.size() > kUndoDepth) undoHistory_.pop_front();
   redoHistory_.clear();
 }
@@ -146,11 +148,12 @@ void EditorView::publishSamples() {
 
 void EditorView::restore(UndoHistory& from, UndoHistory& to) {
   if (from.empty()) return;
-  to.push(host_.project);
-  const bool slicesChange = !sameSlices(host_.project.samples, from.back().samples);
-  host_.project = from.back();
+  to.push(host_.project, session_.kits.kept);
+  const bool slicesChange = !sameSlices(host_.project.samples, from.back().project.samples);
+  host_.project = from.back().project;
+  session_.kits.kept = std::move(from.back().kitKept);
   from.pop_back();
-  keepSlotsFilledSince(host_.project.samples, to.back().samples);
+  keepSlotsFilledSince(host_.project.samples, to.back().project.samples);
   host_.postProject(true);
   if (slicesChange) host_.publishSamples();
   bench_.samplesChanged();  // the slot table came back with the project
@@ -197,44 +200,38 @@ void EditorView::startOver() {
   selectedCell_ = -1;
   macroPanel_.selectedMacro = -1;
   kitBrowser_.markClean();
+  session_.kits.kept.reset();  // the kit is the project's now
 }
 
-std::string EditorView::lacks() const {
+SaidLine EditorView::lacks() const {
   return lacksLine(unplayableSummary(host_.project, host_.pool), kept_.leftOut);
 }
 
 void EditorView::showLacks(bool tell) {
-  if (std::string line = lacks(); !line.empty()) {
+  if (SaidLine line = lacks(); !line.text.empty()) {
     if (tell)
       setStatus(line, StatusKind::Failed);
     else
       showStatus(line, true, {});
-    statusLacks_ = std::move(line);
+    statusLacks_ = std::move(line.text);
   }
 }
 
 void EditorView::followLacks() {
-  if (statusLacks_.empty() || lacks() == statusLacks_) return;
+  if (statusLacks_.empty() || lacks().text == statusLacks_) return;
   setStatus(std::string(), false);
   showLacks();
 }
 
-void EditorView::setStatus(std::string text, StatusKind kind, StatusName name) {
-  tellHost(text, kind);
-  showStatus(std::move(text), kind == StatusKind::Failed, name);
+void EditorView::setStatus(SaidLine said, StatusKind kind, StatusName name) {
+  tellHost(said.wholeText(), kind);
+  showStatus(std::move(said), kind == StatusKind::Failed, name);
 }
 
-void EditorView::sayOnStatusLine(std::string line, std::string detail, StatusKind kind) {
-  tellHost(detail.empty() ? line : line + "\n" + detail, kind);
-  showStatus(std::move(line), kind == StatusKind::Failed, {});
-  statusDetail_ = std::move(detail);
-}
-
-void EditorView::showStatus(std::string text, bool error, StatusName name) {
-  statusText_ = std::move(text);
+void EditorView::showStatus(SaidLine said, bool error, StatusName name) {
+  status_ = std::move(said);
   statusError_ = error;
   statusName_ = name;
-  statusDetail_.clear();
   statusLacks_.clear();
 }
 

@@ -47,8 +47,8 @@ class EditorView : public ui::View, public EditorContext {
   // What the kit browser had yet to say still reaches the host's log.
   ~EditorView() override;
 
-  // The frame (editor_frame.cpp): housekeeping, the playhead, the kit
-  // browser's message, the header and its results, the editing shortcuts,
+  // The frame (editor_frame.cpp): housekeeping, the playhead, the panels'
+  // messages, the header and its results, the editing shortcuts,
   // the credits and macros bands and the page, then the renders due (the
   // audition first, then the bench's pictures) within the frame's share.
   void frame(const ui::FrameInfo& frame) override;
@@ -84,7 +84,7 @@ class EditorView : public ui::View, public EditorContext {
   // As a diagnostic "editor-status" with an empty path: a warning for
   // Changed, an error for Failed.
   void tellHost(std::string_view text, StatusKind kind) override;
-  void sayOnStatusLine(std::string line, std::string detail, StatusKind kind) override;
+  void sayOnStatusLine(SaidLine said, StatusKind kind) override { setStatus(std::move(said), kind); }
 
   // Each only when its history holds something; the restored project is
   // posted with the play position kept.
@@ -126,15 +126,20 @@ class EditorView : public ui::View, public EditorContext {
   // The header's kit field in the latest frame, its arrows at the right.
   const ui::Rect& kitField() const { return kitAnchor_; }
 
-  // The status line, whose news the host's log hears too (tellHost).
-  void setStatus(std::string text, StatusKind kind, StatusName name = {});
-  void setStatus(FileStatus status, StatusKind kind) { setStatus(std::move(status.text), kind, status.name); }
+  // The status line, whose news the host's log hears too (tellHost): the
+  // whole of what it says (SaidLine) is what the line's hover shows and the
+  // log hears. Everything the editor says there comes this way.
+  void setStatus(SaidLine said, StatusKind kind, StatusName name = {});
+  void setStatus(FileStatus status, StatusKind kind) { setStatus(std::move(status), kind, status.name); }
+  void setStatus(std::string text, StatusKind kind, StatusName name = {}) {
+    setStatus(SaidLine{std::move(text), {}}, kind, name);
+  }
   void setStatus(std::string text, bool error, StatusName name = {}) {
     setStatus(std::move(text), error ? StatusKind::Failed : StatusKind::Done, name);
   }
-  const std::string& statusText() const { return statusText_; }
-  // What the status line shows one hover away, empty for nothing.
-  const std::string& statusDetail() const { return statusDetail_; }
+  const std::string& statusText() const { return status_.text; }
+  // Empty when the text says it whole.
+  const std::string& statusWhole() const { return status_.whole; }
   bool statusError() const { return statusError_; }
 
   // Renders are waiting for later frames: an audition, or pictures of the
@@ -175,13 +180,13 @@ class EditorView : public ui::View, public EditorContext {
   void startOver();
   // What the project lacks now: the slots whose sample cannot play, and
   // why, then the entries its file left out (lacksLine).
-  std::string lacks() const;
+  SaidLine lacks() const;
   // The status line says what the project lacks, and keeps saying what
   // holds as samples come in, after any load: a repair clears it. The host
   // hears it unless it heard it before (a reopened editor says it again).
   void showLacks(bool tell = true);
   // The status line alone: everything else says it through setStatus.
-  void showStatus(std::string text, bool error, StatusName name);
+  void showStatus(SaidLine said, bool error, StatusName name);
   void followLacks();
   // Writes the project file; a save over the opened file leaves it
   // holding no entry the open left out.
@@ -198,7 +203,9 @@ class EditorView : public ui::View, public EditorContext {
   // drives the engine, else the part's own.
   float playingTempo() const;
   void handleEditShortcuts();
-  void takeKitStatus();
+  // What the kit browser and the macros panel had to say, onto the status
+  // line.
+  void takePanelStatus();
   void runRenders();
   // The header and what it reports, and the bands and page under it
   // (editor_header.cpp).
@@ -245,10 +252,9 @@ class EditorView : public ui::View, public EditorContext {
   KitBrowser kitBrowser_;
   ui::Rect kitPanelRect_;  // where the kit browser's popups open
   ui::Rect kitAnchor_;     // the header's kit field in the latest frame
-  std::string statusText_;
+  SaidLine status_;
   bool statusError_ = false;
-  StatusName statusName_;     // the file name in the status text, which may give way
-  std::string statusDetail_;  // its hover: the whole of what went
+  StatusName statusName_;  // the file name in the status text, which may give way
   // What the status text says the project lacks, which it follows; empty
   // when it follows nothing.
   std::string statusLacks_;

@@ -1,15 +1,10 @@
 #include "editor/gone_report.h"
 
-#include <algorithm>
-
 #include "engine/params/param_info.h"
 #include "engine/params/param_tables.h"
 
 namespace orbi {
 namespace {
-
-// The first few are named on the line itself.
-constexpr std::size_t kNamedOnTheLine = 3;
 
 std::string paramLabel(int machine, int param) {
   if (const ob::ParamDescriptor* d = ob::findParamDescriptor(machine, param); d && d->label[0] != '\0')
@@ -55,18 +50,9 @@ std::vector<std::string> goneNames(const std::vector<ob::GoneRef>& gone) {
   return names;
 }
 
-GoneReport goneReport(std::string_view who, std::string_view why, const std::vector<std::string>& names) {
-  if (names.empty()) return {};
-  GoneReport report;
-  const std::size_t n = names.size();
-  report.line = std::string(who) + " lost " + std::to_string(n) + ": ";
-  const std::size_t shown = std::min(n, kNamedOnTheLine);
-  for (std::size_t i = 0; i < shown; ++i) report.line += (i > 0 ? ", " : "") + names[i];
-  if (n > shown) report.line += ", and " + std::to_string(n - shown) + " more";
-  report.line += ", " + std::string(why) + "; undo brings " + (n == 1 ? "it" : "them") + " back";
-  report.detail = "What went:";
-  for (const std::string& name : names) report.detail += "\n" + name;
-  return report;
+SaidLine goneReport(std::string_view who, std::string_view why, const std::vector<std::string>& names) {
+  const std::string undo = names.size() == 1 ? "; undo brings it back" : "; undo brings them back";
+  return sayLine(std::string(who) + " lost ", names, ", " + std::string(why) + undo);
 }
 
 }  // namespace orbi

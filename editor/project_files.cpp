@@ -64,53 +64,70 @@ std::string leftOutSamples(const ob::Diagnostics& diagnostics) {
 
 ob::LeftOutOfFile leftOutOf(const std::filesystem::path& file, const ob::Diagnostics& diagnostics) {
   ob::LeftOutOfFile leftOut;
-  for (const ob::Diagnostic& d : diagnostics) {
-    std::optional<std::string> why = ob::entryLeftOut(d);
-    if (!why) continue;
-    if (leftOut.count++ == 0) {
-      leftOut.first = d.path.substr(1);
-      leftOut.why = std::move(*why);
-    }
-  }
-  if (leftOut.count > 0) leftOut.file = file;
+  for (const ob::Diagnostic& d : diagnostics)
+    if (std::optional<std::string> why = ob::entryLeftOut(d))
+      leftOut.entries.push_back({d.path.substr(1), *why});
+  if (!leftOut.entries.empty()) leftOut.file = file;
   return leftOut;
 }
 
-std::string leftOutSummary(const ob::LeftOutOfFile& leftOut) {
-  if (leftOut.count == 0) return {};
-  const std::string because = " (" + leftOut.why + ")";
-  if (leftOut.count == 1) return "left out " + leftOut.first + ", which a save does not hold" + because;
-  return "left out " + std::to_string(leftOut.count) + " entries, which a save does not hold; the first " +
-         leftOut.first + because;
+namespace {
+
+// The entries by name, each with why where it is not the first's.
+std::vector<std::string> leftOutNames(const ob::LeftOutOfFile& leftOut) {
+  std::vector<std::string> names;
+  for (const ob::LeftOutOfFile::Entry& entry : leftOut.entries)
+    names.push_back(entry.why == leftOut.entries.front().why ? entry.name
+                                                             : entry.name + " (" + entry.why + ")");
+  return names;
 }
 
-std::string lacksLine(std::string_view samples, const ob::LeftOutOfFile& leftOut) {
-  std::string line(samples);
-  if (const std::string entries = leftOutSummary(leftOut); !entries.empty())
-    line += (line.empty() ? "" : "; ") + entries;
-  if (!line.empty()) line[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(line[0])));
+std::string startingUpperCase(std::string text) {
+  if (!text.empty()) text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+  return text;
+}
+
+}  // namespace
+
+SaidLine leftOutSummary(const ob::LeftOutOfFile& leftOut) {
+  if (leftOut.entries.empty()) return {};
+  return sayLine("left out ", leftOutNames(leftOut),
+                 ", which a save does not hold (" + leftOut.entries.front().why + ")", "entries");
+}
+
+SaidLine lacksLine(std::string_view samples, const ob::LeftOutOfFile& leftOut) {
+  const SaidLine entries = leftOutSummary(leftOut);
+  SaidLine line{std::string(samples), {}};
+  if (!samples.empty() && !entries.text.empty()) line += "; ";
+  line += entries;
+  line.text = startingUpperCase(std::move(line.text));
+  if (!line.whole.empty()) line.whole = startingUpperCase(std::move(line.whole));
   return line;
 }
 
-FileStatus openedStatus(const std::string& lacks, const std::filesystem::path& path) {
-  return lacks.empty() ? fileStatus("Opened ", path) : fileStatus(lacks + "; opened ", path);
+FileStatus openedStatus(const SaidLine& lacks, const std::filesystem::path& path) {
+  if (lacks.text.empty()) return fileStatus("Opened ", path);
+  FileStatus status = fileStatus(lacks.text + "; opened ", path);
+  if (!lacks.whole.empty()) status.whole = lacks.whole + "; opened " + fileNameOf(path);
+  return status;
 }
 
 std::string saveWithoutQuestion(std::string_view fileName, const ob::LeftOutOfFile& leftOut) {
-  const std::string because = " (" + leftOut.why + ")";
+  const std::string because = " (" + leftOut.entries.front().why + ")";
   const std::string file(fileName);
-  if (leftOut.count == 1)
-    return file + " holds " + leftOut.first + ", which was left out when it was opened" + because +
+  if (leftOut.entries.size() == 1)
+    return file + " holds " + leftOut.entries.front().name + ", which was left out when it was opened" +
+           because +
            ". Saving over it writes the file without it. To keep it, cancel and save under another name.";
-  return file + " holds " + std::to_string(leftOut.count) +
-         " entries that were left out when it was opened, the first " + leftOut.first + because +
+  return file + " holds " + std::to_string(leftOut.entries.size()) +
+         " entries that were left out when it was opened: " + sayList(leftOutNames(leftOut)).brief + because +
          ". Saving over it writes the file without them. To keep them, cancel and save under another name.";
 }
 
-std::string savedWithout(const ob::LeftOutOfFile& leftOut) {
-  if (leftOut.count == 0) return {};
-  if (leftOut.count == 1) return " without " + leftOut.first;
-  return " without the " + std::to_string(leftOut.count) + " entries its open left out";
+SaidLine savedWithout(const ob::LeftOutOfFile& leftOut) {
+  std::vector<std::string> names;
+  for (const ob::LeftOutOfFile::Entry& entry : leftOut.entries) names.push_back(entry.name);
+  return sayLine(" without ", names, {}, "entries");
 }
 
 FileStatus keptFileStatus(const std::filesystem::path& path) {

@@ -9,6 +9,7 @@
 
 #include "document/diagnostics.h"
 #include "document/project/kept_document.h"
+#include "editor/said_list.h"
 
 namespace orbi {
 
@@ -35,9 +36,9 @@ struct StatusName {
   std::size_t length = 0;
 };
 
-// A status text about a file and where its name lies in it.
-struct FileStatus {
-  std::string text;
+// A status text about a file (with its whole, when it names a list) and
+// where the file's name lies in it.
+struct FileStatus : SaidLine {
   StatusName name;
 };
 
@@ -56,26 +57,29 @@ ob::LeftOutOfFile leftOutOf(const std::filesystem::path& file, const ob::Diagnos
 
 // What the status line says of them: empty for none; else the entry and
 // why for one ("left out future/a.bin, which a save does not hold
-// (entries ...)"), or the count and the first for several.
-std::string leftOutSummary(const ob::LeftOutOfFile& leftOut);
+// (entries ...)"), or the count and their names for several ("left out 5
+// entries: a, b, c and 2 more, which ..."), each with why where it is not
+// the first's, which ends the line.
+SaidLine leftOutSummary(const ob::LeftOutOfFile& leftOut);
 
 // What a project lacks, as one line of the status line: what its samples
 // lack (as unplayableSummary or leftOutSamples say it), then the entries
 // its file left out; empty when it lacks nothing.
-std::string lacksLine(std::string_view samples, const ob::LeftOutOfFile& leftOut);
+SaidLine lacksLine(std::string_view samples, const ob::LeftOutOfFile& leftOut);
 
 // After an open: what the project lacks first, so that a short status line
 // still shows it, then the file; or only "Opened " and the file.
-FileStatus openedStatus(const std::string& lacks, const std::filesystem::path& path);
+FileStatus openedStatus(const SaidLine& lacks, const std::filesystem::path& path);
 
-// What a save over the opened file asks first: that the file holds them,
-// that the save writes it without them, and how to keep them.
+// What a save over the opened file asks first: that the file holds them
+// (the first few named), that the save writes it without them, and how to
+// keep them.
 std::string saveWithoutQuestion(std::string_view fileName, const ob::LeftOutOfFile& leftOut);
 
 // What follows "Saved " and the file's name after a save over it wrote it
-// without them: " without future/a.bin", or " without the 3 entries its
-// open left out"; empty for none.
-std::string savedWithout(const ob::LeftOutOfFile& leftOut);
+// without them: " without future/a.bin", or " without 5 entries: a.bin,
+// b.bin, c.bin and 2 more"; empty for none.
+SaidLine savedWithout(const ob::LeftOutOfFile& leftOut);
 
 // What the status line says when the user kept the file as it was: "Kept
 // big.project.orbi as it was: not saved".

@@ -11,12 +11,14 @@
 #include "content/tools/utf8_fit.h"
 #include "document/diagnostics.h"
 #include "document/instance/instance_state.h"
+#include "document/instance/kept_keys.h"
 #include "document/instance/state_fields.h"
 #include "document/json/json.h"
 #include "document/json/json_text_mend.h"
 #include "document/legacy/legacy_reader.h"
 #include "document/project/atomic_file.h"
 #include "document/project/project_load.h"
+#include "document/project/project_save.h"
 #include "document/project/sanitize_project.h"
 #include "document/reading/regular_file.h"
 #include "engine/model/project_ids.h"
@@ -111,7 +113,19 @@ std::string unreadableReason(FileReadStatus status) {
 // message; a folder scan's problems name it apart.
 enum class Naming { WithPath, ReasonOnly };
 
-bool loadKitFileUnguarded(std::string_view path, Pattern& pattern, std::string* error, Naming naming) {
+// What a kit's load gives beside its pattern, for those who asked.
+struct KitLoadOut {
+  KeptDocument* kept = nullptr;
+  Diagnostics* findings = nullptr;
+};
+
+void giveFindings(const KitLoadOut& out, const Diagnostics& found) {
+  if (out.findings == nullptr) return;
+  for (const Diagnostic& d : found) out.findings->append(d);
+}
+
+bool loadKitFileUnguarded(std::string_view path, Pattern& pattern, std::string* error, Naming naming,
+                          const KitLoadOut& out) {
   std::vector<std::uint8_t> bytes;
   if (const FileReadStatus read = readRegularFile(kitPathFromUtf8(path), bytes, kMaxKitFileBytes);
       read != FileReadStatus::Read) {
@@ -142,21 +156,35 @@ bool loadKitFileUnguarded(std::string_view path, Pattern& pattern, std::string* 
       return false;
     }
     Diagnostics diagnostics;
-    if (!readInstanceState(document, *project, diagnostics)) {
+    std::vector<std::string> refs;
+    KeysAsLoaded keys;
+    const bool read = readInstanceState(document, *project, refs, diagnostics, &keys);
+    giveFindings(out, diagnostics);
+    if (!read) {
       setError(error, diagnostics.empty() ? std::string("not a Orbitrane kit") : diagnostics[0].message);
       return false;
     }
     // Whatever the file says, the engine only ever sees in-range values.
     sanitizePattern(project->patterns[0]);
+    if (out.kept != nullptr) {
+      KeptDocument kept;
+      keepWhatItsRewriteLacks(std::move(document), *project, refs, std::move(keys), kept);
+      *out.kept = std::move(kept);
+    }
     pattern = project->patterns[0];
     return true;
   }
-  return loadKitDocument(document, pattern, error, nullptr);
+  Diagnostics diagnostics;
+  const bool read = loadKitDocument(document, pattern, error, &diagnostics);
+  giveFindings(out, diagnostics);
+  if (read && out.kept != nullptr) *out.kept = {};
+  return read;
 }
 
-bool loadKitFileGuarded(std::string_view path, Pattern& pattern, std::string* error, Naming naming) {
+bool loadKitFileGuarded(std::string_view path, Pattern& pattern, std::string* error, Naming naming,
+                        const KitLoadOut& out = {}) {
   try {
-    return loadKitFileUnguarded(path, pattern, error, naming);
+    return loadKitFileUnguarded(path, pattern, error, naming, out);
   } catch (const std::exception& e) {
     setError(error, naming == Naming::WithPath ? "cannot load " + std::string(path) + ": " + e.what()
                                                : std::string("cannot load the file: ") + e.what());
@@ -164,7 +192,8 @@ bool loadKitFileGuarded(std::string_view path, Pattern& pattern, std::string* er
   }
 }
 
-bool saveKitFileUnguarded(std::string_view path, const Pattern& pattern, std::string* error) {
+bool saveKitFileUnguarded(std::string_view path, const Pattern& pattern, std::string* error,
+                          const KeptDocument& kept) {
   std::unique_ptr<Project> project = makeProject();
   if (!project) {
     setError(error, "out of memory");
@@ -175,7 +204,8 @@ bool saveKitFileUnguarded(std::string_view path, const Pattern& pattern, std::st
   // A kit carries no groove.
   for (Track& track : kit.tracks) initSteps(track.steps, kStepsPerTrack);
   assignPatternIds(kit);
-  const std::string text = dumpJson(writeInstanceState(*project, 1, kPluginVersionText));
+  keepIdsOffKeptKeys(*project, kept.foreignMembers, kept.keysAsLoaded, kept.loadedDocument);
+  const std::string text = dumpJson(writeKeptDocument(*project, {}, 1, kept));
 
   std::string reason;
   if (!writeFileAtomically(kitPathFromUtf8(path), text, &reason)) {
@@ -308,7 +338,8 @@ std::vector<KitEntry> KitLibrary::listAll(const fs::path& folder, std::vector<Ki
   return entries;
 }
 
-bool KitLibrary::loadKit(std::string_view reference, Pattern& pattern, std::string* error) {
+bool KitLibrary::loadKit(std::string_view reference, Pattern& pattern, std::string* error, KeptDocument* kept,
+                         Diagnostics* findings) {
   if (reference.substr(0, kBuiltinKitPrefix.size()) == kBuiltinKitPrefix) {
     std::uint32_t index = 0;
     if (!parseBuiltinIndex(reference, index)) {
@@ -316,18 +347,21 @@ bool KitLibrary::loadKit(std::string_view reference, Pattern& pattern, std::stri
       return false;
     }
     pattern = makeFactoryKit(index);
+    if (kept != nullptr) *kept = {};
     return true;
   }
-  return loadKitFile(reference, pattern, error);
+  return loadKitFile(reference, pattern, error, kept, findings);
 }
 
-bool KitLibrary::loadKitFile(std::string_view path, Pattern& pattern, std::string* error) {
-  return loadKitFileGuarded(path, pattern, error, Naming::WithPath);
+bool KitLibrary::loadKitFile(std::string_view path, Pattern& pattern, std::string* error, KeptDocument* kept,
+                             Diagnostics* findings) {
+  return loadKitFileGuarded(path, pattern, error, Naming::WithPath, {kept, findings});
 }
 
-bool KitLibrary::saveKitFile(std::string_view path, const Pattern& pattern, std::string* error) {
+bool KitLibrary::saveKitFile(std::string_view path, const Pattern& pattern, std::string* error,
+                             const KeptDocument* kept) {
   try {
-    return saveKitFileUnguarded(path, pattern, error);
+    return saveKitFileUnguarded(path, pattern, error, kept != nullptr ? *kept : KeptDocument{});
   } catch (const std::exception&) {
     setError(error, "write failed: " + std::string(path));
     return false;

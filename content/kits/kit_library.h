@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "document/diagnostics.h"
+#include "document/project/kept_document.h"
 #include "engine/model/project.h"
 #include "engine/pool/sample_pool.h"
 
@@ -51,12 +53,21 @@ struct KitLibrary {
                                        std::vector<KitScanProblem>* problems = nullptr);
 
   // A "builtin:" reference or a kit file path. The pattern changes only on
-  // success; the error text (when given) only on failure.
-  static bool loadKit(std::string_view reference, Pattern& pattern, std::string* error);
-  static bool loadKitFile(std::string_view path, Pattern& pattern, std::string* error);
-  // Writes the pattern's kit (steps reset to defaults) as a kit document.
-  // The old file is replaced only once the new one is complete.
-  static bool saveKitFile(std::string_view path, const Pattern& pattern, std::string* error);
+  // success; the error text (when given) only on failure. On success kept
+  // (when given) becomes what the kit's file holds that this build does
+  // not read, which its saves put back as a state's do; nothing for a
+  // built-in kit, nor for one in the older format, read as an older
+  // project is: its document read, not kept. findings (when given) takes
+  // what the reader found, as a state's load says it.
+  static bool loadKit(std::string_view reference, Pattern& pattern, std::string* error,
+                      KeptDocument* kept = nullptr, Diagnostics* findings = nullptr);
+  static bool loadKitFile(std::string_view path, Pattern& pattern, std::string* error,
+                          KeptDocument* kept = nullptr, Diagnostics* findings = nullptr);
+  // Writes the pattern's kit (steps reset to defaults) as a kit document,
+  // with what the load of the kit kept (when given) put back. The old file
+  // is replaced only once the new one is complete.
+  static bool saveKitFile(std::string_view path, const Pattern& pattern, std::string* error,
+                          const KeptDocument* kept = nullptr);
   static bool deleteKit(std::string_view path, std::string* error);
 
   // Author, version and the first min(tag count, 8) tags.

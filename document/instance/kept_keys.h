@@ -19,8 +19,11 @@ namespace ob {
 // Gives each track in use, sound and sample slot of `project` whose key in
 // a written document (its id, or the key it was loaded by) a kept member of
 // its list holds (for a sample, of "assets" too) another id, which no
-// record, kept member or key as loaded of that list holds.
-void keepIdsOffKeptKeys(Project& project, const std::vector<ForeignMember>& kept, const KeysAsLoaded& keys);
+// record, kept member or key as loaded of that list holds; so too each
+// track whose id names the voice of a macro destination kept, which no
+// voice of `loaded`, the document the load played, held.
+void keepIdsOffKeptKeys(Project& project, const std::vector<ForeignMember>& kept, const KeysAsLoaded& keys,
+                        const JsonValue& loaded);
 
 // Moves each macro destination of a written document whose key a kept
 // member holds to another key.

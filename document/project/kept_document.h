@@ -25,10 +25,12 @@ namespace ob {
 // a load keeps unread), which no save holds: a save over that file asks
 // first. Set by whoever opened the file; a state load has none.
 struct LeftOutOfFile {
+  struct Entry {
+    std::string name;
+    std::string why;  // in lower-case words
+  };
   std::filesystem::path file;
-  std::size_t count = 0;
-  std::string first;  // the first one's name
-  std::string why;    // why the first, in lower-case words
+  std::vector<Entry> entries;  // in the archive's order
 };
 
 struct KeptDocument {

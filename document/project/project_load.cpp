@@ -412,34 +412,7 @@ bool readInstancePackage(Package package, PackageReader* assets, const ByteSourc
                          diagnostics);
   }
 
-  // The audition goes back whole or written anew (auditionToWrite), and of
-  // a new one nothing is carried into its notes or its grid: the rewrite
-  // holds stand-ins there (auditionBeside), and the save reads it from its
-  // text, which is all that is held of it, spellings included.
-  JsonValue rewritten =
-      writeInstanceState(project, refs, isKitOnlyDocument(package.document) ? 1u : 0u, kPluginVersionText, "",
-                         &package.document, nullptr, AuditionFor::LoadRewrite, &keys);
-  if (const JsonValue* audition = package.document.find("audition")) {
-    kept.loadedAudition = heldAsText(*audition);
-    kept.auditionVoices = auditionVoices(project);
-  }
-  kept.keysAsLoaded = std::move(keys);
-  kept.keptRecordOrders = keptRecordOrders(package.document, rewritten);
-  kept.valuesReadOtherwise = valuesReadOtherwise(package.document, rewritten, project);
-  std::vector<std::string> path;
-  collectForeignMembers(kept.foreignMembers, package.document, rewritten, path);
-  keepRecordsLast(kept.foreignMembers);
-  // The extensions it declared stay declared by its saves, and macro
-  // positions it could not read go back as read (writeInstanceState).
-  const JsonValue* declared = package.document.find("extensions");
-  JsonValue extensions = declared != nullptr ? *declared : JsonValue{};
-  const JsonValue* params = package.document.find("params");
-  JsonValue unreadParams = params != nullptr && !params->isObject() ? *params : JsonValue{};
-  keepNumberSpellings(package.document, rewritten);
-  if (!extensions.isNull()) package.document.set("extensions", std::move(extensions));
-  if (!unreadParams.isNull()) package.document.set("params", std::move(unreadParams));
-  std::erase_if(package.document.members, [](const JsonMember& m) { return m.key == "audition"; });
-  kept.loadedDocument = std::move(package.document);
+  keepWhatItsRewriteLacks(std::move(package.document), project, refs, std::move(keys), kept);
   if (assets != nullptr) kept.keptEntries = assets->keepUnused(diagnostics);
   return true;
 }
@@ -687,6 +660,38 @@ bool readDocumentUnguarded(const ByteSource& source, ByteSource* givesBack, Proj
 }
 
 }  // namespace
+
+void keepWhatItsRewriteLacks(JsonValue document, const Project& project, const std::vector<std::string>& refs,
+                             KeysAsLoaded keys, KeptDocument& kept) {
+  // The audition goes back whole or written anew (auditionToWrite), and of
+  // a new one nothing is carried into its notes or its grid: the rewrite
+  // holds stand-ins there (auditionBeside), and the save reads it from its
+  // text, which is all that is held of it, spellings included.
+  JsonValue rewritten =
+      writeInstanceState(project, refs, isKitOnlyDocument(document) ? 1u : 0u, kPluginVersionText, "",
+                         &document, nullptr, AuditionFor::LoadRewrite, &keys);
+  if (const JsonValue* audition = document.find("audition")) {
+    kept.loadedAudition = heldAsText(*audition);
+    kept.auditionVoices = auditionVoices(project);
+  }
+  kept.keysAsLoaded = std::move(keys);
+  kept.keptRecordOrders = keptRecordOrders(document, rewritten);
+  kept.valuesReadOtherwise = valuesReadOtherwise(document, rewritten, project);
+  std::vector<std::string> path;
+  collectForeignMembers(kept.foreignMembers, document, rewritten, path);
+  keepRecordsLast(kept.foreignMembers);
+  // The extensions it declared stay declared by its saves, and macro
+  // positions it could not read go back as read (writeInstanceState).
+  const JsonValue* declared = document.find("extensions");
+  JsonValue extensions = declared != nullptr ? *declared : JsonValue{};
+  const JsonValue* params = document.find("params");
+  JsonValue unreadParams = params != nullptr && !params->isObject() ? *params : JsonValue{};
+  keepNumberSpellings(document, rewritten);
+  if (!extensions.isNull()) document.set("extensions", std::move(extensions));
+  if (!unreadParams.isNull()) document.set("params", std::move(unreadParams));
+  std::erase_if(document.members, [](const JsonMember& m) { return m.key == "audition"; });
+  kept.loadedDocument = std::move(document);
+}
 
 bool isKitOnlyDocument(const JsonValue& document) {
   if (!document.isObject()) return true;

@@ -117,4 +117,12 @@ bool readLegacyProjectDocument(const std::uint8_t* bytes, std::size_t size, Proj
 // False exactly when the document's "state" object has a "project" member.
 bool isKitOnlyDocument(const JsonValue& document);
 
+// Of an instance document read into the project (with its samples'
+// references and the keys its records were read by): what it holds that
+// the project's own rewrite lacks, and how it spelled what the rewrite
+// writes, goes into kept for the next save to put back (writeKeptDocument).
+// A kit's load keeps its file's so, too.
+void keepWhatItsRewriteLacks(JsonValue document, const Project& project, const std::vector<std::string>& refs,
+                             KeysAsLoaded keys, KeptDocument& kept);
+
 }  // namespace ob

@@ -171,6 +171,17 @@ std::string refusalOf(const Diagnostics& findings) {
                           : startingLowerCase(findings[0].message);
 }
 
+// The project's document as this build writes it, given what the writer
+// takes of the loaded one.
+JsonValue writtenAfterLoad(const Project& project, const std::vector<std::string>& refs,
+                           std::uint32_t kitOnly, const KeptDocument& kept) {
+  const JsonValue* loaded = kept.loadedDocument.isObject() ? &kept.loadedDocument : nullptr;
+  const LoadedAudition loadedAudition{kept.loadedAudition, kept.auditionVoices};
+  const LoadedAudition* audition = kept.loadedAudition.isNull() ? nullptr : &loadedAudition;
+  return writeInstanceState(project, refs, kitOnly, kPluginVersionText, "", loaded, audition,
+                            AuditionFor::Save, &kept.keysAsLoaded);
+}
+
 // The package a save writes: the document of a copy of the project (ids
 // assigned, a seed of its content when it has none), with the kept
 // document's foreign members and number spellings put back, each slot's
@@ -180,7 +191,7 @@ Package packageOf(const Project& project, const SamplePool& pool, const KeptDocu
   std::unique_ptr<Project> copy = std::make_unique<Project>(project);
   assignPatternIds(copy->patterns[0]);
   assignSampleIds(copy->samples);
-  keepIdsOffKeptKeys(*copy, kept.foreignMembers, kept.keysAsLoaded);
+  keepIdsOffKeptKeys(*copy, kept.foreignMembers, kept.keysAsLoaded, kept.loadedDocument);
 
   Package package;
   package.documentName = "instance.json";
@@ -202,18 +213,21 @@ Package packageOf(const Project& project, const SamplePool& pool, const KeptDocu
     }
   }
 
-  const JsonValue* loaded = kept.loadedDocument.isObject() ? &kept.loadedDocument : nullptr;
-  const LoadedAudition loadedAudition{kept.loadedAudition, kept.auditionVoices};
-  const LoadedAudition* audition = kept.loadedAudition.isNull() ? nullptr : &loadedAudition;
-  JsonValue document = writeInstanceState(*copy, refs, 0, kPluginVersionText, "", loaded, audition,
-                                          AuditionFor::Save, &kept.keysAsLoaded);
   if (copy->seed == 0) {
     // The seed depends only on what this build writes, so equal content
     // always gets the same seed.
-    copy->seed = fnv1a64(writeJson(document));
-    document = writeInstanceState(*copy, refs, 0, kPluginVersionText, "", loaded, audition, AuditionFor::Save,
-                                  &kept.keysAsLoaded);
+    copy->seed = fnv1a64(writeJson(writtenAfterLoad(*copy, refs, 0, kept)));
   }
+  package.document = writeKeptDocument(*copy, refs, 0, kept);
+  package.otherEntries = kept.keptEntries;
+  return package;
+}
+
+}  // namespace
+
+JsonValue writeKeptDocument(const Project& project, const std::vector<std::string>& refs,
+                            std::uint32_t kitOnly, const KeptDocument& kept) {
+  JsonValue document = writtenAfterLoad(project, refs, kitOnly, kept);
   // Its destinations clear of the keys of those the load kept (its records
   // are, by their ids). What the load could not use but wrote over goes
   // back as read while the save writes what the load wrote there; numbers
@@ -226,13 +240,8 @@ Package packageOf(const Project& project, const SamplePool& pool, const KeptDocu
   makeRoomForKeptRecords(document, kept.foreignMembers);
   for (const ForeignMember& m : kept.foreignMembers) setJsonPointer(document, m);
   keepVoicesOut(document, kept.foreignMembers);
-
-  package.document = std::move(document);
-  package.otherEntries = kept.keptEntries;
-  return package;
+  return document;
 }
-
-}  // namespace
 
 SampleFileSums findSampleFile(const SampleData& audio) { return sumsOf(audio, Digests::Find); }
 

@@ -22,6 +22,13 @@ namespace ob {
 
 class SamplePool;
 
+// The instance document a save writes of the project (ids assigned, its
+// samples' references given): what this build writes, with what the load
+// kept (keepWhatItsRewriteLacks) put back as read. kitOnly as
+// writeInstanceState takes it; a kit's save writes its file's so, too.
+JsonValue writeKeptDocument(const Project& project, const std::vector<std::string>& refs,
+                            std::uint32_t kitOnly, const KeptDocument& kept);
+
 // What a load would refuse of a save: the limit, and why in lower-case words
 // that name it; an empty why when a load takes it.
 struct SaveMeasure {

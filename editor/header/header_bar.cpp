@@ -89,7 +89,7 @@ const ui::HeaderModel& HeaderBar::fillModel(const HeaderBarInput& input) {
   m.status.primary.tone = input.statusError ? ui::StatusTone::Error : ui::StatusTone::Plain;
   m.status.primary.yieldFrom = input.statusName.from;
   m.status.primary.yieldLength = input.statusName.length;
-  m.status.primary.detail = input.statusDetail;
+  m.status.primary.whole = input.statusWhole;
   m.pages = kPages;
   m.page = static_cast<std::uint32_t>(input.page);
   ui::HeaderTransport transport;

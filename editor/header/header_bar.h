@@ -39,8 +39,8 @@ struct HeaderBarInput {
   bool kitModified = false;
   std::string_view statusText;
   bool statusError = false;
-  StatusName statusName;          // gives way in its middle when the line is short
-  std::string_view statusDetail;  // one hover away
+  StatusName statusName;         // gives way in its middle when the line is short
+  std::string_view statusWhole;  // the text with its lists named whole, for its hover; empty: the text
 };
 
 // What the user asked for this frame.

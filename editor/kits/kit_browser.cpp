@@ -9,6 +9,7 @@
 
 #include "content/tools/kits_folder.h"
 #include "editor/gone_report.h"
+#include "editor/said_list.h"
 #include "engine/clock/tempo.h"
 #include "engine/model/pattern_copy.h"
 #include "engine/params/param_info.h"
@@ -53,6 +54,24 @@ std::string silentTracksNote(const ob::Pattern& part, const std::vector<int>& tr
       note += "track " + std::to_string(tracks[i] + 1);
   }
   return note;
+}
+
+// What the load of a kit file kept of it that this build does not read,
+// for its saves: "kept 2 members: future and sounds/s-kick/timbre, which
+// ...", each by where it sits in the file, as the host's log names it, less
+// the "state" the kit's sounds, voices and macros lie in; empty when
+// nothing.
+SaidLine keptUnreadNote(const ob::KeptDocument& kept) {
+  std::vector<std::string> places;
+  const auto place = [&places](const std::vector<std::string>& path) {
+    std::string at;
+    for (std::size_t i = path.size() > 1 && path[0] == "state" ? 1 : 0; i < path.size(); ++i)
+      at += (at.empty() ? "" : "/") + path[i];
+    places.push_back(std::move(at));
+  };
+  for (const ob::ForeignMember& member : kept.foreignMembers) place(member.path);
+  for (const ob::ValueReadOtherwise& value : kept.valuesReadOtherwise) place(value.path);
+  return sayLine("kept ", places, ", which this build does not read", "members");
 }
 
 }  // namespace
@@ -124,35 +143,52 @@ bool KitBrowser::isModified(std::uint64_t revision) {
 
 bool KitBrowser::loadKit(const ob::KitEntry& entry) {
   const std::unique_ptr<ob::Pattern> loaded = newEmptyPart();
+  auto kept = std::make_shared<ob::KeptDocument>();
+  ob::Diagnostics findings;
   std::string error;
-  if (!ob::KitLibrary::loadKit(entry.reference, *loaded, &error)) {
+  if (!ob::KitLibrary::loadKit(entry.reference, *loaded, &error, kept.get(), &findings)) {
     report("Could not load ", entry.name, error, StatusKind::Failed);
+    pendingStatus->findings = std::move(findings);
     return false;
   }
+  // The snapshot keeps the kit it replaces with what that kit's file kept.
   ctx_.pushUndo();
   std::vector<ob::GoneRef> gone;
   ob::copyPatternIntoProject(ctx_.project(), *loaded, &gone);
+  session.kept = std::move(kept);
   ctx_.commitProject(true);
   ctx_.refresh();
   markClean(entry.reference);
-  // A kit saved with samples of another project names slots this one has
-  // not filled: the user is told which tracks stay silent.
-  const std::vector<int> silent = ob::tracksMissingSamples(part(), ctx_.pool());
-  if (silent.empty())
-    report("Loaded " + entry.name, StatusKind::Done);
-  else
-    report("Loaded ", entry.name, silentTracksNote(part(), silent), StatusKind::Failed);
+  reportLoaded(entry.name, std::move(findings));
   reportGone(gone);
   return true;
 }
 
+void KitBrowser::reportLoaded(const std::string& name, ob::Diagnostics findings) {
+  // A kit saved with samples of another project names slots this one has
+  // not filled: the user is told which tracks stay silent. What its file
+  // holds that this build does not read is kept for its saves, and said.
+  const std::vector<int> silent = ob::tracksMissingSamples(part(), ctx_.pool());
+  const SaidLine keptNote = keptUnreadNote(*session.kept);
+  SaidLine note{silent.empty() ? std::string() : silentTracksNote(part(), silent), {}};
+  if (!note.text.empty() && !keptNote.text.empty()) note += "; ";
+  note += keptNote;
+  const StatusKind kind = !silent.empty()          ? StatusKind::Failed
+                          : !keptNote.text.empty() ? StatusKind::Changed
+                                                   : StatusKind::Done;
+  report("Loaded ", name, {}, kind);
+  if (!note.text.empty()) {
+    *pendingStatus += ": ";
+    *pendingStatus += note;
+  }
+  pendingStatus->findings = std::move(findings);
+}
+
 void KitBrowser::reportGone(const std::vector<ob::GoneRef>& gone) {
-  if (!pendingStatus) return;
-  const GoneReport said =
-      goneReport(pendingStatus->text + "; your steps", "which its sounds lack", goneNames(gone));
-  if (said.line.empty()) return;
-  pendingStatus->text = said.line;
-  pendingStatus->detail = said.detail;
+  const SaidLine said = goneReport("your steps", "which its sounds lack", goneNames(gone));
+  if (!pendingStatus || said.text.empty()) return;
+  *pendingStatus += "; ";
+  *pendingStatus += said;
   if (pendingStatus->kind == StatusKind::Done) pendingStatus->kind = StatusKind::Changed;
 }
 
@@ -167,6 +203,7 @@ void KitBrowser::newKit() {
   ctx_.pushUndo();
   std::vector<ob::GoneRef> gone;
   ob::copyPatternIntoProject(ctx_.project(), *blank, &gone);
+  session.kept.reset();
   ctx_.commitProject(true);
   ctx_.refresh();
   markClean();
@@ -267,7 +304,7 @@ FileStatus KitBrowser::leftOutStatus() const {
 
 void KitBrowser::report(std::string_view verb, std::string_view name, std::string_view reason,
                         StatusKind kind) {
-  Status status{std::string(verb), kind, {}, {}};
+  Status status{{{std::string(verb), {}}, {}}, kind, {}};
   status.name = {status.text.size(), name.size()};
   status.text.append(name);
   if (!reason.empty()) status.text.append(": ").append(reason);
@@ -407,7 +444,7 @@ void KitBrowser::writeKit(const std::filesystem::path& target) {
     return;
   }
   std::string error;
-  if (ob::KitLibrary::saveKitFile(ob::kitPathToUtf8(target), part(), &error)) {
+  if (ob::KitLibrary::saveKitFile(ob::kitPathToUtf8(target), part(), &error, session.kept.get())) {
     markClean(ob::kitPathToUtf8(target));
     std::string text = "Saved " + base;
     StatusKind kind = StatusKind::Done;

@@ -46,11 +46,11 @@ std::string kitFileName(std::string_view kitName);
 
 class KitBrowser {
  public:
-  struct Status {
-    std::string text;
+  // What the browser says, with the kit's or file's name in the text,
+  // which may give way.
+  struct Status : FileStatus {
     StatusKind kind = StatusKind::Done;
-    StatusName name;     // the kit's or file's name in the text, which may give way
-    std::string detail;  // one hover away: what the kit let go of the user's steps
+    ob::Diagnostics findings;  // a load's, for the host's log
   };
 
   // The session outlives the browser: a browser of the next window goes on
@@ -145,11 +145,14 @@ class KitBrowser {
   ob::Pattern& part();
   std::string kitName();
   void report(std::string text, StatusKind kind, StatusName name = {}) {
-    pendingStatus = Status{std::move(text), kind, name, {}};
+    pendingStatus = Status{{{std::move(text), {}}, name}, kind, {}};
   }
   // The verb, the name and, when given, ": " and the reason; the name may
   // give way on the status line.
   void report(std::string_view verb, std::string_view name, std::string_view reason, StatusKind kind);
+  // After a load: what the kit lacks (tracks without their samples) and
+  // what its file held unread, with the load's findings for the host's log.
+  void reportLoaded(const std::string& name, ob::Diagnostics findings);
   // The save form's note, said on the status line too.
   void noteOnForm(std::string note, StatusKind kind) {
     saveNotice = note;

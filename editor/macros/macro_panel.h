@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -92,6 +93,9 @@ class MacroPanel {
   std::int32_t renameMacro = -1;   // -1 while no rename popup is up
   bool renamePending = false;      // open the popup and focus the field on the next pass
   std::string renameText;
+  // What the rename field left out of a name typed or pasted past what a
+  // macro's name holds, said once; the frame moves it to the status line.
+  std::optional<std::string> pendingNotice;
 
  private:
   ob::Pattern* part();

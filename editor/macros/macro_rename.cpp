@@ -15,6 +15,8 @@ namespace orbi {
 namespace {
 
 constexpr const char* kPopup = "macro.rename";
+// The most bytes of UTF-8 a macro's name holds, as its command carries it.
+constexpr std::size_t kNameBytes = sizeof(ob::EditCommand::text) - 1;
 
 }  // namespace
 
@@ -34,15 +36,20 @@ void MacroPanel::renamePopup() {
   ui::TextFieldOptions options;
   options.fit = ui::SizeMode::Fill;
   options.hint = "macro name";
+  // The field takes no more than the name holds, so that the name given is
+  // the name seen, and says when it left some out.
+  options.maxBytes = kNameBytes;
   const ui::TextFieldResult result =
       ui::textField("macro.renameField", {at.x, at.y, 160.0f * s, 24.0f * s}, renameText, options);
+  if (result == ui::TextFieldResult::Cut)
+    pendingNotice = "A macro name holds " + std::to_string(kNameBytes) + " bytes: the rest was left out";
   if (result == ui::TextFieldResult::Entered) {
     ob::EditCommand command;
     command.kind = ob::kEditMacroName;
     command.param = renameMacro;
     // Cut at a character boundary: a half character would leave the name,
     // and every document written from it, invalid UTF-8.
-    const std::string_view name = ob::utf8Prefix(renameText, sizeof command.text - 1);
+    const std::string_view name = ob::utf8Prefix(renameText, kNameBytes);
     std::memcpy(command.text, name.data(), name.size());
     ctx_.apply(command);
     ui::closePopup();

@@ -204,8 +204,8 @@ void SamplesPage::assignToTrack(std::int32_t track) {
     send(ob::kEditZoneLayout, sound.mode, 0.0f);
     if (const int param = ob::findParamIndex(ob::kMachineSample, "slot"); param >= 0)
       send(ob::kEditSoundParam, param, static_cast<float>(selected_));
-    if (const GoneReport report = goneReport(who, why, gone); !report.line.empty())
-      context_.sayOnStatusLine(report.line, report.detail, StatusKind::Changed);
+    if (SaidLine said = goneReport(who, why, gone); !said.text.empty())
+      context_.sayOnStatusLine(std::move(said), StatusKind::Changed);
   }
   context_.setSelectedTrack(track);
 }

@@ -11,6 +11,7 @@
 #include "document/archive/sha256.h"
 #include "document/archive/zip_format.h"
 #include "document/archive/zip_index.h"
+#include "document/instance/kept_keys.h"
 #include "document/json/json_parse.h"
 #include "document/project/project_load.h"
 #include "document/reading/regular_file.h"
@@ -205,10 +206,12 @@ void Session::checkSave(const SaveToCheck& save) {
   if (!fresh.loadState(save.file, 4096)) broken("what a save wrote does not load", joined(fresh.takeLog()));
   orbi::EngineHost& b = fresh.engineHost();
   // The project that played, with the ids a save gives what has none yet
-  // (an imported sample, an added track).
+  // (an imported sample, an added track) and what was made after the load
+  // under an id a record the load kept holds or names.
   auto named = std::make_unique<ob::Project>(a.project);
   ob::assignPatternIds(named->patterns[0]);
   ob::assignSampleIds(named->samples);
+  ob::keepIdsOffKeptKeys(*named, aKept.foreignMembers, aKept.keysAsLoaded, aKept.loadedDocument);
   // A project without a seed of its own is saved with one of its content.
   if (named->seed == 0) named->seed = b.project.seed;
   checkAudition(text, *named);

@@ -17,6 +17,7 @@
 
 #include "content/kits/factory_kit_builder.h"
 #include "content/kits/kit_library.h"
+#include "document/json/json.h"
 #include "document/legacy/legacy_writer.h"
 #include "engine/params/param_tables.h"
 
@@ -132,6 +133,22 @@ void expectNoGroove(const Pattern& p) {
   }
 }
 
+// The kit file's text with a member this build does not read (a newer
+// build's) at the top, in meta, the first sound and its params and the
+// first voice.
+std::string withUnknownMembers(const std::string& text) {
+  ob::JsonValue doc, value;
+  std::string error;
+  EXPECT_TRUE(ob::parseJson(text, doc, error) && ob::parseJson(R"([1.50, "x", null])", value, error));
+  ob::JsonValue& state = *doc.find("state");
+  ob::JsonValue& sound = state.find("sounds")->members.at(0).value;
+  // The deepest first: a member added moves the others of its object.
+  for (ob::JsonValue* at :
+       {sound.find("params"), &sound, &state.find("voices")->members.at(0).value, doc.find("meta"), &doc})
+    at->set("x-future", value);
+  return ob::dumpJson(doc);
+}
+
 std::map<std::string, KitEntry> byName(const std::vector<KitEntry>& entries) {
   std::map<std::string, KitEntry> out;
   for (const KitEntry& e : entries) out[e.name] = e;
@@ -192,6 +209,47 @@ TEST(KitLibrary, EveryBuiltinKitRoundTripsThroughAKitFile) {
     const std::string again = dir.file("again.kit.orbi");
     ASSERT_TRUE(KitLibrary::saveKitFile(again, back, &error)) << error;
     EXPECT_EQ(readText(again), text);
+    // One that holds what this build does not read keeps it as read
+    // through every save: over its file, after an edit, and again.
+    const std::string newer = withUnknownMembers(text);
+    writeText(path, newer);
+    ob::KeptDocument kept;
+    ob::Diagnostics findings;
+    ASSERT_TRUE(KitLibrary::loadKitFile(path, back, &error, &kept, &findings)) << error;
+    expectSameKit(kit, back);
+    ASSERT_EQ(findings.size(), 1u);
+    EXPECT_EQ(findings[0].code, "unknown-param");
+    ASSERT_TRUE(KitLibrary::saveKitFile(path, back, &error, &kept)) << error;
+    EXPECT_EQ(readText(path), newer);
+    back.tracks[0].gain *= 0.5f;
+    ASSERT_TRUE(KitLibrary::saveKitFile(again, back, &error, &kept)) << error;
+    const std::string edited = readText(again);
+    EXPECT_NE(edited, newer);
+    std::size_t members = 0;
+    for (std::size_t at = 0; (at = edited.find("\"x-future\": [1.50,\"x\",null]", at)) != std::string::npos;
+         ++at)
+      ++members;
+    EXPECT_EQ(members, 5u);
+    ASSERT_TRUE(KitLibrary::saveKitFile(again, back, &error, &kept)) << error;
+    EXPECT_EQ(readText(again), edited);
+    // A sound whose id is longer than this build holds keeps its key
+    // through a save over its file, and no other record is written for it.
+    ob::JsonValue doc;
+    ASSERT_TRUE(ob::parseJson(newer, doc, error)) << error;
+    const ob::JsonValue& sounds = *doc.find("state")->find("sounds");
+    const std::string key = sounds.members.at(0).key, longer = key + "-of-a-build-with-longer-ids";
+    std::string renamed = newer;
+    for (std::size_t at = 0; (at = renamed.find('"' + key + '"', at)) != std::string::npos;
+         at += longer.size())
+      renamed.replace(at + 1, key.size(), longer);
+    writeText(path, renamed);
+    ASSERT_TRUE(KitLibrary::loadKitFile(path, back, &error, &kept, &findings)) << error;
+    ASSERT_TRUE(KitLibrary::saveKitFile(path, back, &error, &kept)) << error;
+    ob::JsonValue written;
+    ASSERT_TRUE(ob::parseJson(readText(path), written, error)) << error;
+    const ob::JsonValue& saved = *written.find("state")->find("sounds");
+    EXPECT_EQ(saved.members.size(), sounds.members.size());
+    EXPECT_EQ(saved.members.at(0).key, longer);
   }
 }
 

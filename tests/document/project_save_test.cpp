@@ -188,6 +188,9 @@ TEST_F(ProjectSave, ARecordMadeAfterALoadLeavesAKeptRecordItsKey) {
        R"({"voice":"v-kick","param":"res_tune"})",
        setDest},
       {{"state", "macros", "macro1", "dests", "x"}, R"({"voice":"v-gone"})", clearDests},
+      {{"state", "macros", "macro1", "dests", "y"},
+       R"({"voice":"v-tabla","param":"tune","target":12})",
+       addTrack},
   };
   const std::string written = textOf(ob::writeProjectDocument(*demo, pool, kept));
   for (const auto& c : cases) {

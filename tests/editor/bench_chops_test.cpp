@@ -148,7 +148,7 @@ TEST_F(Chops, EachEditIsOneUndoStepThatRestoresTheMarkersBefore) {
   setMarkers({0.0f, 0.5f});
   rig.page.sampler.sampleView.onSliceAdd(0.25f);
   ASSERT_EQ(rig.context.undo.size(), 1u);
-  const ob::SampleSlot& before = rig.context.undo.back().samples.slots[kSlot];
+  const ob::SampleSlot& before = rig.context.undo.back().project.samples.slots[kSlot];
   EXPECT_EQ(std::vector<float>(before.slices, before.slices + before.sliceCount),
             (std::vector<float>{0.0f, 0.5f}));
 }

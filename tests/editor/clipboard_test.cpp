@@ -190,7 +190,7 @@ TEST_F(Clipboard, PastedLocksKeepTheirParametersOnAnotherMachine) {
     ASSERT_EQ(pasted.randCount, 1);
     EXPECT_EQ(pasted.rands[0].param, ob::findParamIndex(ob::kMachineSample, "level"));
     // What went is said, and undo takes the paste back.
-    const std::string& said = rig.view().statusText() + "\n" + rig.view().statusDetail();
+    const std::string& said = rig.view().statusText() + "\n" + rig.view().statusWhole();
     EXPECT_NE(said.find("The paste onto"), std::string::npos) << said;
     EXPECT_NE(said.find("step 6 lock of Body Pitch"), std::string::npos) << said;
     rig.view().undo();

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "editor_rig.h"
@@ -148,6 +150,49 @@ TEST(EditorPanels, KitMessagesReachTheStatusLineOnTheNextFrame) {
   EXPECT_FALSE(rig.view().statusError());
   EXPECT_FALSE(rig.view().kitModified());
   EXPECT_FALSE(rig.view().kitBrowser().pendingStatus.has_value());
+  // The macros panel's, and the host's log hears it.
+  rig.view().macroPanel().pendingNotice = "A macro name holds 23 bytes: the rest was left out";
+  rig.frames(1);
+  EXPECT_EQ(rig.host.logLines.back().text, "editor-status : " + rig.view().statusText());
+  EXPECT_EQ(rig.view().statusText(), "A macro name holds 23 bytes: the rest was left out");
+}
+
+// What a kit file holds that this build does not read (a newer build's):
+// the status line names the first few, its hover and the host's log all,
+// after the load's findings; the kit's saves keep it as read while the
+// project holds that kit, an undo past another kit's load included.
+TEST(EditorPanels, AKitsUnreadMembersAreSaidAndFollowTheKitThroughUndo) {
+  TempHome home;
+  EditorRig rig;
+  rig.frames(1);
+  KitBrowser& kits = rig.view().kitBrowser();
+  kits.session.folder = home.path();
+  writeKit(home.path(), {"Newer.kit.orbi", "Newer", "", ""});
+  std::string text = fileText(home.path() / "Newer.kit.orbi");
+  text.insert(text.find("\"exc1_type\""), "\"x-warp\": 0.250,\n          ");
+  for (const char* key : {"x-d", "x-c", "x-b", "x-a"})
+    text.insert(2, "  \"" + std::string(key) + "\": 1.50,\n");
+  std::ofstream(home.path() / "Newer.kit.orbi", std::ios::binary) << text;
+  kits.rescan();
+  ASSERT_TRUE(kits.loadKit(*std::find_if(kits.entries.begin(), kits.entries.end(),
+                                         [](const ob::KitEntry& e) { return e.name == "Newer"; })));
+  rig.frames(1);
+  const std::string kept = "Loaded Newer: kept 5 members: x-a, x-b, x-c",
+                    unread = ", which this build does not read";
+  EXPECT_EQ(rig.view().statusText(), kept + " and 2 more" + unread);
+  const std::string whole = kept + ", x-d and sounds/s-newer/params/x-warp" + unread;
+  EXPECT_EQ(rig.view().statusWhole(), whole);
+  EXPECT_EQ(rig.harness.drawLog().findItem("status")->tooltip, whole);
+  const auto last = rig.host.logLines.end();
+  EXPECT_TRUE(last[-2].text.starts_with("unknown-param /state/sounds/s-newer/params/x-warp: "));
+  EXPECT_EQ(last[-1].text, "editor-status : " + whole);
+
+  rig.view().newKit();
+  rig.view().undo();
+  kits.saveName = "Newer";
+  if (!kits.saveKit()) kits.confirmReplace();  // asked whether to write over the file
+  EXPECT_EQ(kits.pendingStatus->text, "Saved Newer");
+  EXPECT_EQ(fileText(home.path() / "Newer.kit.orbi"), text);
 }
 
 TEST(EditorPanels, TheBrowserOpensAtTheTopAndALoadPostsTheProject) {

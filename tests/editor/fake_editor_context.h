@@ -78,10 +78,7 @@ class FakeEditorContext final : public EditorContext {
   void refresh() override {}
   void benchChanged() override {}
   void tellHost(std::string_view, StatusKind) override {}
-  void sayOnStatusLine(std::string line, std::string detail, StatusKind) override {
-    statusLine = std::move(line);
-    statusDetail = std::move(detail);
-  }
+  void sayOnStatusLine(SaidLine said, StatusKind) override { status = std::move(said); }
 
   // The demo project, track 0, no step, nothing recorded.
   void reset() {
@@ -94,8 +91,7 @@ class FakeEditorContext final : public EditorContext {
     auditions.clear();
     undo.clear();
     snapshots = coalescedSnapshots = commits = publishes = 0;
-    statusLine.clear();
-    statusDetail.clear();
+    status = {};
   }
 
   // Stands for a track selection in `order`, beside the command kinds.
@@ -112,8 +108,7 @@ class FakeEditorContext final : public EditorContext {
   int coalescedSnapshots = 0;
   int commits = 0;
   int publishes = 0;
-  std::string statusLine;  // the last said on the status line, and its hover
-  std::string statusDetail;
+  SaidLine status;  // the last said on the status line
 
  private:
   std::unique_ptr<EngineHost> host_;

@@ -24,13 +24,9 @@ namespace orbi {
 namespace kit_browser_test {
 
 using test::centreOf;
+using test::fileText;
 using test::KitRig;
 namespace fs = std::filesystem;
-
-std::string fileText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 bool has(const std::vector<std::string>& names, const std::string& name) {
   return std::find(names.begin(), names.end(), name) != names.end();
@@ -548,12 +544,13 @@ TEST(KitBrowser, NewKitGivesEachTrackAFreshDrumAndKeepsTheSteps) {
   ob::Pattern& part = rig.root.pattern();
   part.numTracks = part.grooveEdited = 1;
   ob::initSoundParams(part.kit.sounds[part.tracks[0].soundIndex = 0], ob::kMachineSample);
-  ob::Step& hit = part.tracks[0].steps[3] = ob::Step{.active = 1};
+  ob::Step& hit = part.tracks[0].steps[3] = ob::Step{};
+  hit.active = 1;
   ob::setStepLock(hit, ob::findParamIndex(ob::kMachineSample, "slice"), 2.0f);
   rig.browser.newKit();
   EXPECT_EQ(hit.lockCount, 0);
   EXPECT_EQ(rig.status(),
-            "New kit; your steps lost 1: step 4 lock of Slice, which its sounds lack; undo brings it back");
+            "New kit; your steps lost step 4 lock of Slice, which its sounds lack; undo brings it back");
   EXPECT_EQ(rig.browser.pendingStatus->kind, StatusKind::Changed);
 }
 

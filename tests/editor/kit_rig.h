@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -50,6 +51,11 @@ class TempHome {
   fs::path path_;
   ob::test::ScopedEnv dataHome_{"XDG_DATA_HOME"};
 };
+
+inline std::string fileText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 struct KitSpec {
   const char* file;

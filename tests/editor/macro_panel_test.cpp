@@ -189,19 +189,25 @@ TEST_F(RenameTest, AnEmptyNameBringsBackTheNumber) {
   EXPECT_TRUE(rig.drew("macro 1"));
 }
 
+// The field takes what the name holds, cut at a character boundary, and
+// says that it left the rest out.
 TEST_F(RenameTest, ALongNameIsCutAtACharacterBoundary) {
+  const std::string said = "A macro name holds 23 bytes: the rest was left out";
   startRename(2, "");
   // 22 ASCII bytes, then a two-byte character across bytes 23 and 24.
   const std::string typed = std::string(22, 'n') + "\xC3\xA9" + "tail!!";
   ASSERT_EQ(typed.size(), 30u);
   rig.type(typed);
+  EXPECT_EQ(rig.panel.pendingNotice.value_or(""), said);
   rig.pressKey(ui::Key::Enter);
   EXPECT_EQ(std::string(rig.macro(2).name), std::string(22, 'n'));
   rig.steps(30);
+  rig.panel.pendingNotice.reset();
   startRename(1, "");
   rig.type(std::string(30, 'a'));
   rig.pressKey(ui::Key::Enter);
   EXPECT_EQ(std::string(rig.macro(1).name), std::string(23, 'a'));
+  EXPECT_EQ(rig.panel.pendingNotice.value_or(""), said);
 }
 
 TEST(MacroPanel, ARightClickRemovesADestinationAndLaterRowsWaitAFrame) {

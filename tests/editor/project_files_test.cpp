@@ -284,6 +284,55 @@ TEST_F(ProjectFiles, AnOpenSaysWhichEntriesItLeftOutAndASaveOverTheFileAsks) {
   EXPECT_TRUE(rig.view().saveProject(file));  // the file holds nothing left out any more
 }
 
+// Entries left out of several: the status line names the first few and
+// how many, its hover and the host's log all of them, and so do the
+// question and the save after it.
+TEST_F(ProjectFiles, AnOpenNamesTheFirstFewEntriesItLeftOutAndAllInTheHover) {
+  ob::Project project;
+  ob::buildDemoProject(project);
+  const std::vector<std::uint8_t> document = ob::writeProjectDocument(project, {}, {});
+  const std::vector<std::string> names = {"f/a.bin", "f/b.bin", "f/c.bin", "f/d.bin", "f/e.bin"};
+  std::vector<ob::zip::EntryView> views{{"instance.json", document}};
+  for (const std::string& name : names) views.push_back({name, document});
+  ob::Diagnostics d;
+  std::vector<std::uint8_t> bytes = *ob::zip::writeZipViews(views, d);
+  // Each of their local headers damaged: the open leaves them out.
+  for (std::size_t at = 0; at + 32 < bytes.size(); ++at)
+    if (std::memcmp(&bytes[at], "PK\x03\x04", 4) == 0 && std::memcmp(&bytes[at + 30], "f/", 2) == 0)
+      bytes[at + 3] = 7;
+  const fs::path file = folder / "five.project.orbi";
+  std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
+  ASSERT_TRUE(rig.view().openProject(file));
+  const std::string why =
+      ", which a save does not hold (the entry's header is damaged); opened five.project.orbi";
+  EXPECT_EQ(rig.view().statusText(), "Left out 5 entries: f/a.bin, f/b.bin, f/c.bin and 2 more" + why);
+  const std::string whole = "Left out 5 entries: f/a.bin, f/b.bin, f/c.bin, f/d.bin and f/e.bin" + why;
+  EXPECT_EQ(rig.view().statusWhole(), whole);
+  rig.frames(1);
+  EXPECT_EQ(rig.harness.drawLog().findItem("status")->tooltip, whole);
+  EXPECT_EQ(rig.host.logLines.back().text, "editor-status : " + whole);
+  EXPECT_FALSE(rig.view().saveProject(file));
+  EXPECT_NE(rig.view().saveQuestion().text().find("opened: f/a.bin, f/b.bin, f/c.bin and 2 more ("),
+            std::string::npos);
+  EXPECT_TRUE(rig.view().answerSaveQuestion(SaveAnswer::SaveWithout));
+  const std::string saved = "Saved five.project.orbi without 5 entries: f/a.bin, f/b.bin, f/c.bin";
+  EXPECT_EQ(rig.view().statusText(), saved + " and 2 more");
+  EXPECT_EQ(rig.view().statusWhole(), saved + ", f/d.bin and f/e.bin");
+}
+
+// A list on the status line says "and 2 more", never "and 1 more"; a line
+// gives how many a list holds, and what follows it follows its whole too.
+TEST(SaidList, NamesFourWholeAndCountsPastThem) {
+  EXPECT_EQ(sayList({"a", "b", "c", "d"}).brief, "a, b, c and d");
+  EXPECT_EQ(sayList({"a", "b", "c", "d", "e"}).brief, "a, b, c and 2 more");
+  EXPECT_EQ(sayLine("lost ", {"a"}, ", why").text, "lost a, why");
+  SaidLine line = sayLine("lost ", {"a", "b", "c", "d", "e"}, ", why", "things");
+  line += "; ";
+  line += sayLine("kept ", {"f", "g"});
+  EXPECT_EQ(line.text, "lost 5 things: a, b, c and 2 more, why; kept 2: f and g");
+  EXPECT_EQ(line.whole, "lost 5 things: a, b, c, d and e, why; kept 2: f and g");
+}
+
 // A file's status names it whole and says where the name lies, for the
 // status line to shorten it only where it has to.
 TEST(FileStatus, NamesTheFileAndSaysWhereItsNameLies) {

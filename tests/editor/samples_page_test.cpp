@@ -302,7 +302,7 @@ TEST_F(SamplesPageTest, TagsAreAddedOnceRemovedAndUndone) {
   // Each edit took one snapshot, of the tags before it.
   ASSERT_EQ(context.undo.size(), 4u);
   const auto tagsBefore = [&](int edit) -> const ob::SampleSlot& {
-    return context.undo[edit].samples.slots[0];
+    return context.undo[edit].project.samples.slots[0];
   };
   EXPECT_EQ(tagsBefore(3).tagCount, 3);
   EXPECT_STREQ(tagsBefore(3).tags[0], "punchy");
@@ -424,7 +424,7 @@ TEST_F(SamplesPageTest, AssignToASamplerKeepsItsSettingsAndReplacesItsLayers) {
   }
   // The layers went, said; no zone waits past the count, and a split made
   // later starts from the assigned sample.
-  EXPECT_NE(context.statusLine.find("its velocity layers (3)"), std::string::npos) << context.statusLine;
+  EXPECT_NE(context.status.text.find("its velocity layers (3)"), std::string::npos) << context.status.text;
   for (int z = 0; z < ob::kListCapacity; ++z) EXPECT_EQ(sound.slot[z], ob::Sound{}.slot[z]) << z;
   ob::EditCommand split{ob::kEditZoneLayout, 0, 0, sound.mode, 2.0f};
   context.apply(split);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <random>
@@ -10,6 +11,7 @@
 
 #include "support/ui/ui_harness.h"
 #include "ui/draw/draw_log.h"
+#include "ui/draw/text.h"
 #include "ui/imgui_internals.h"
 #include "ui/interact/tooltip.h"
 
@@ -613,6 +615,33 @@ TEST(Tooltip, GoesRightOfThePointerElseBelowAboveOrLeftOfItElseFurtherOut) {
 // The tooltip of a hovered item keeps off what the frame asked it to keep
 // clear of, and off other controls: a value or a button right of the
 // pointer.
+// A tooltip's lines break between words only: a file's name stays whole,
+// on a line as wide as it needs while there is room, and is cut between
+// characters only where there is none; its own lines stay.
+TEST(Tooltip, BreaksItsLinesBetweenWordsOnly) {
+  UiHarness harness;
+  ContextScope scope(harness.ui());
+  std::string list = "Left out 9 entries:";
+  for (int i = 1; i <= 9; ++i) list += " future/stems/part-" + std::to_string(i) + ".bin,";
+  const std::string path = "samples/" + std::string(60, 'k') + "/kick.wav";
+  const float pathWidth = measureText(path, TextStyle::Body).x;
+  for (const auto& [text, room] :
+       {std::pair{list, 960.0f}, {"Slot 3 plays " + path + " at 1.5x\nthen", 960.0f}, {path, 200.0f}}) {
+    SCOPED_TRACE(text);
+    const std::string lines = tooltipLines(text, 320.0f, room);
+    std::string rejoined;  // each break a blank where the text had one
+    for (std::size_t start = 0, end = 0; start <= lines.size(); start = end + 1) {
+      end = std::min(lines.find('\n', start), lines.size());
+      const std::string_view line = std::string_view(lines).substr(start, end - start);
+      EXPECT_LE(measureText(line, TextStyle::Body).x, std::min(std::max(320.0f, pathWidth), room) + 0.5f);
+      rejoined.append(line);
+      rejoined.push_back(rejoined.size() < text.size() && text[rejoined.size()] == ' ' ? ' ' : '\n');
+    }
+    rejoined.pop_back();
+    EXPECT_TRUE(room < pathWidth || rejoined == text) << rejoined << " broken where no blank was";
+  }
+}
+
 TEST(Tooltip, KeepsOffWhatTheFrameKeepsClearAndOtherControls) {
   for (const int keep : {0, 1, 2}) {  // nothing, a value, a button
     SCOPED_TRACE(keep);

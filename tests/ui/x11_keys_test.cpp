@@ -105,25 +105,31 @@ TEST(X11Keys, CharactersOfKeysyms) {
   }
 }
 
-TEST(HeldInput, APressStaysForTheFrameThatSeesIt) {
-  HeldInput b;
-  b.press();
-  b.release();
-  EXPECT_TRUE(b.down);
-  b.frameSeen();
-  EXPECT_FALSE(b.down);
-  // A release after a frame saw the press is at once.
-  b.press();
-  b.frameSeen();
-  EXPECT_TRUE(b.down);
-  b.release();
-  EXPECT_FALSE(b.down);
-  // Pressed again before the frame: the waiting release is dropped.
-  b.press();
-  b.release();
-  b.press();
-  b.frameSeen();
-  EXPECT_TRUE(b.down);
+// Each change between frames is seen by a frame of its own, in order; a
+// press repeated while down is one press; past the few that may wait, the
+// state still ends as the input left it.
+TEST(HeldInput, EachChangeIsSeenByAFrameInOrder) {
+  struct Case {
+    const char* input;   // p press, r release, | a frame
+    const char* frames;  // what each frame after the input sees, 1 down
+  };
+  for (const Case& c :
+       {Case{"pr", "100"}, Case{"p|r", "000"}, Case{"prpr", "10100"}, Case{"ppr", "100"},
+        Case{"p|pr|", "000"}, Case{"prprpr", "1010000"}, Case{"prprp", "101111"}, Case{"p", "111"}}) {
+    SCOPED_TRACE(c.input);
+    HeldInput b;
+    std::string seen;
+    for (const char* i = c.input; *i; ++i) {
+      if (*i == 'p') b.press();
+      if (*i == 'r') b.release();
+      if (*i == '|') b.frameSeen();
+    }
+    for (const char* f = c.frames; *f; ++f) {
+      seen += b.down ? '1' : '0';
+      b.frameSeen();
+    }
+    EXPECT_EQ(seen, c.frames);
+  }
 }
 
 }  // namespace x11_keys_test

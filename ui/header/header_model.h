@@ -60,6 +60,9 @@ struct StatusMessage {
   // reason) still shows; none: the text is cut at its end.
   std::size_t yieldFrom = 0;
   std::size_t yieldLength = 0;
+  // The text with what it names in brief named in full (a list): the
+  // tooltip shows it in the text's place; empty: the text is whole.
+  std::string_view whole = {};
 };
 
 struct HeaderStatus {

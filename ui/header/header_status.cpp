@@ -63,10 +63,14 @@ bool fits(std::string_view text, float width) {
   return !fitTextToWidth(text, TextStyle::Small, width).truncated;
 }
 
-// The full text when it was shortened, then the detail: empty for none.
+// The whole text when the message has one, else the full text when it was
+// shortened; then the detail: empty for none.
 std::string statusTooltip(const StatusMessage& message, bool shortened) {
   std::string tip;
-  if (shortened) tip = boundedText(message.text);
+  if (!message.whole.empty())
+    tip = boundedText(message.whole);
+  else if (shortened)
+    tip = boundedText(message.text);
   if (!message.detail.empty()) {
     if (!tip.empty()) tip += '\n';
     tip += boundedText(message.detail);

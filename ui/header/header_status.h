@@ -1,7 +1,7 @@
 #pragma once
 // The header's status message: the overlay while it has text, else the
-// primary, coloured by its tone and cut with an ellipsis to its place; a
-// shortened text or a detail shows as its tooltip.
+// primary, coloured by its tone and cut with an ellipsis to its place; its
+// whole, a shortened text or a detail shows as its tooltip.
 
 #include <cstddef>
 #include <cstdint>

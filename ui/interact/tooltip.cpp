@@ -69,7 +69,46 @@ bool tooltipDue() {
   return false;
 }
 
+// The text's own lines, between its line feeds.
+std::vector<std::string_view> ownLines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  for (std::size_t start = 0;;) {
+    const std::size_t end = text.find('\n', start);
+    lines.push_back(text.substr(start, end == std::string_view::npos ? end : end - start));
+    if (end == std::string_view::npos) return lines;
+    start = end + 1;
+  }
+}
+
+// The width of the widest word of the lines, in the tooltip's style.
+float widestWord(const std::vector<std::string_view>& lines) {
+  float widest = 0.0f;
+  for (std::string_view line : lines) {
+    for (std::size_t start = 0; start < line.size();) {
+      const std::size_t end = std::min(line.find(' ', start), line.size());
+      widest = std::max(widest, measureText(line.substr(start, end - start), TextStyle::Body).x);
+      start = end + 1;
+    }
+  }
+  return widest;
+}
+
 }  // namespace
+
+std::string tooltipLines(std::string_view text, float wrap, float room) {
+  const std::vector<std::string_view> paragraphs = ownLines(text);
+  const float width = std::min(std::max(wrap, widestWord(paragraphs)), room);
+  std::string out;
+  for (std::size_t i = 0; i < paragraphs.size(); ++i) {
+    if (i > 0) out += '\n';
+    const std::vector<std::string_view> lines = wrapText(paragraphs[i], TextStyle::Body, width);
+    for (std::size_t j = 0; j < lines.size(); ++j) {
+      if (j > 0) out += '\n';
+      out.append(lines[j]);
+    }
+  }
+  return out;
+}
 
 ImVec2 placeTooltip(ImVec2 pointer, ImVec2 size, const Rect& display, const LabelPlacer& keepClear, float s) {
   const float before = kPointerBefore * s, above = kPointerAbove * s, after = kPointerAfter * s;
@@ -135,19 +174,17 @@ void drawDueTooltip() {
   if (tip.frame != frame) return;
   tip.frame = -1;
   const float s = scale();
-  pushTextStyle(TextStyle::Body);
-  const ImVec2 text =
-      ImGui::CalcTextSize(tip.text.data(), tip.text.data() + tip.text.size(), false, kWrap * s);
-  const ImVec2 size(text.x + 2.0f * kPaddingX * s, text.y + 2.0f * kPaddingY * s);
   const ImGuiIO& io = ImGui::GetIO();
+  const std::string shown = tooltipLines(tip.text, kWrap * s, io.DisplaySize.x - 2.0f * kPaddingX * s);
+  pushTextStyle(TextStyle::Body);
+  const ImVec2 text = ImGui::CalcTextSize(shown.data(), shown.data() + shown.size());
+  const ImVec2 size(text.x + 2.0f * kPaddingX * s, text.y + 2.0f * kPaddingY * s);
   ImGui::SetNextWindowPos(
       placeTooltip(io.MousePos, size, {0.0f, 0.0f, io.DisplaySize.x, io.DisplaySize.y}, keptClear(), s));
   ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(kPaddingX * s, kPaddingY * s));
   ImGui::PushStyleVar(ImGuiStyleVar_WindowRounding, kRounding * s);
   ImGui::BeginTooltip();
-  ImGui::PushTextWrapPos(ImGui::GetCursorPosX() + kWrap * s);
-  ImGui::TextUnformatted(tip.text.data(), tip.text.data() + tip.text.size());
-  ImGui::PopTextWrapPos();
+  ImGui::TextUnformatted(shown.data(), shown.data() + shown.size());
   ImGui::EndTooltip();
   ImGui::PopStyleVar(2);
   popTextStyle();

@@ -1,6 +1,7 @@
 #pragma once
 // The framework's tooltip box: padded, rounded, the text in the default
-// text style wrapped at 320 design pixels. It is drawn at the end of the
+// text style wrapped between words at 320 design pixels, or wider for a
+// longer word. It is drawn at the end of the
 // frame, beside the pointer, off the places the frame asked it to keep
 // clear of: never over a value shown beside the handle the pointer is on,
 // nor over that handle, and where it can over no other control or handle.
@@ -8,6 +9,7 @@
 #include <imgui.h>
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "ui/draw/text_style.h"
@@ -43,6 +45,14 @@ Rect drawReadout(ImDrawList* dl, const Rect& box, std::string_view text, TextSty
 // What this frame's tooltip keeps clear of so far: another box placed
 // beside a point as a tooltip is keeps clear of it too. Inside a frame.
 const LabelPlacer& tooltipKeepClear();
+
+// The text as the tooltip box shows it, its lines joined by line feeds:
+// each of the text's own lines broken between words only, at `wrap`
+// pixels, or at a word's own width where that is wider, up to `room`;
+// only a word wider than the room is broken between characters (Dear
+// ImGui's own wrap breaks after a full stop, or inside a word, which cuts
+// a file's name in two). Inside a frame.
+std::string tooltipLines(std::string_view text, float wrap, float room);
 
 // Draws the frame's tooltip, when one is due, where placeTooltip puts it.
 // The root calls it once a frame, after the view.

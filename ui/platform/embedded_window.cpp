@@ -238,6 +238,8 @@ void EmbeddedWindow::Impl::drawFrame() {
   surface.render(view, options.framed, *input);
   ++frames;
   demand.drawn(surface.nextFrameRequest(), now);
+  // A click or key that came between frames still has changes to show.
+  if (input->changesWaiting()) demand.wake();
   if (drop) drop->afterFrame();
 }
 

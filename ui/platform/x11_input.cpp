@@ -1,6 +1,8 @@
 #include "ui/platform/x11_input.h"
 
+#include <algorithm>
 #include <cfloat>
+#include <cstdint>
 #include <string>
 
 #include "ui/draw/utf8.h"
@@ -64,23 +66,27 @@ Cursor blankCursor(Display* display, Window window) {
 
 }  // namespace
 
-void HeldInput::press() {
-  down = true;
-  seen = false;
-  releaseDue = false;
-}
-
-void HeldInput::release() {
-  if (seen)
-    down = false;
-  else
-    releaseDue = true;
+void HeldInput::change(bool to, unsigned long at) {
+  if (to == latest()) return;
+  if (seen && waiting == 0) {
+    down = to;
+    seen = false;
+    time = at;
+  } else if (waiting < kMostWaiting) {
+    waitingTimes[static_cast<std::size_t>(waiting++)] = at;
+  } else {
+    --waiting;
+  }
 }
 
 void HeldInput::frameSeen() {
   seen = true;
-  if (releaseDue) down = false;
-  releaseDue = false;
+  if (waiting == 0) return;
+  down = !down;
+  seen = false;
+  time = waitingTimes[0];
+  std::copy(waitingTimes.begin() + 1, waitingTimes.begin() + waiting, waitingTimes.begin());
+  --waiting;
 }
 
 X11Input::X11Input(Display* display, unsigned long window) : display_(display), window_(window) {
@@ -153,9 +159,9 @@ void X11Input::onButton(const XEvent& event, bool press) {
   // takes nothing from the host.
   if (press) XSetInputFocus(display_, window_, RevertToParent, b.time);
   if (press)
-    buttons_[mapped.button].press();
+    buttons_[mapped.button].press(b.time);
   else
-    buttons_[mapped.button].release();
+    buttons_[mapped.button].release(b.time);
 }
 
 void X11Input::onKey(XEvent& event, bool press) {
@@ -221,7 +227,7 @@ void X11Input::pointerAt(int x, int y) {
 void X11Input::syncModifiers(unsigned int state) {
   for (int i = 0; i < 4; ++i) {
     const bool held = (state & kModStateMasks[i]) != 0;
-    if (held == mods_[i].down) continue;
+    if (held == mods_[i].latest()) continue;
     if (held) {
       mods_[i].press();
     } else {
@@ -239,12 +245,35 @@ void X11Input::releaseAll() {
 
 void X11Input::beginFrame(ImGuiIO& io) {
   io.BackendFlags |= ImGuiBackendFlags_HasMouseCursors;
-  for (int b = 0; b < ImGuiMouseButton_COUNT; ++b) io.MouseDown[b] = buttons_[b].down;
+  for (int b = 0; b < ImGuiMouseButton_COUNT; ++b) {
+    const HeldInput& button = buttons_[b];
+    if (button.down && !button.seen) timeClickByServer(io, b, button.time);
+    io.MouseDown[b] = button.down;
+  }
   for (int k = 0; k < static_cast<int>(Key::Count); ++k) io.KeysDown[k] = keys_[k].down;
   io.KeyCtrl = mods_[0].down;
   io.KeyShift = mods_[1].down;
   io.KeyAlt = mods_[2].down;
   io.KeySuper = mods_[3].down;
+}
+
+// Dear ImGui times a double-click between the frames that see its two
+// presses, which a busy host may draw far apart however quick the hand:
+// the earlier press is dated back from this frame by the time between the
+// two as the server saw them.
+void X11Input::timeClickByServer(ImGuiIO& io, int b, unsigned long at) {
+  unsigned long& last = lastPressSeen_[static_cast<std::size_t>(b)];
+  if (last != 0 && at != 0) {
+    const double gap = static_cast<std::uint32_t>(at - last) / 1000.0;  // the server's milliseconds wrap
+    io.MouseClickedTime[b] = ImGui::GetTime() + static_cast<double>(io.DeltaTime) - gap;
+  }
+  last = at;
+}
+
+bool X11Input::changesWaiting() const {
+  const auto waits = [](const HeldInput& h) { return h.waiting > 0; };
+  return std::any_of(buttons_.begin(), buttons_.end(), waits) ||
+         std::any_of(keys_.begin(), keys_.end(), waits) || std::any_of(mods_.begin(), mods_.end(), waits);
 }
 
 void X11Input::endFrame(ImGuiIO& io) {

@@ -4,8 +4,8 @@
 // through the input method, focus and the mouse cursor.
 //
 // 1.86 reads held buttons and keys once a frame, so a press and its release
-// that arrive between two frames would never be seen: such a release waits
-// until a frame has seen the press. Main thread only; the display and the
+// that arrive between two frames would never be seen: each change waits
+// until a frame has seen the one before. Main thread only; the display and the
 // window outlive the object, and calls run under the window's X error trap.
 
 #include <imgui.h>
@@ -23,15 +23,26 @@ struct _XIC;
 
 namespace orbi::ui {
 
-// A button, key or modifier as the frames see it.
+// A button, key or modifier as the frames see it: each change is seen by
+// one frame at least, in order, so that a click, or two, between two frames
+// still reaches Dear ImGui as clicks. A few changes wait at most; past
+// them the latest two cancel, so the state ends as the input left it.
 struct HeldInput {
+  static constexpr int kMostWaiting = 3;
   bool down = false;
-  bool seen = true;         // a frame has seen the latest press
-  bool releaseDue = false;  // released before a frame saw the press
-  void press();
-  void release();
-  // After a frame: the press was seen; a waiting release happens.
+  bool seen = true;        // a frame has seen `down`
+  unsigned long time = 0;  // the server time of the change `down` shows
+  int waiting = 0;         // changes after it no frame has seen: each flips it
+  std::array<unsigned long, kMostWaiting> waitingTimes{};
+  void press(unsigned long at = 0) { change(true, at); }
+  void release(unsigned long at = 0) { change(false, at); }
+  // The state the input left it in, whatever the frames have seen of it.
+  bool latest() const { return waiting % 2 == 1 ? !down : down; }
+  // After a frame: what it showed was seen; the next waiting change shows.
   void frameSeen();
+
+ private:
+  void change(bool to, unsigned long at);
 };
 
 class X11Input {
@@ -55,6 +66,8 @@ class X11Input {
 
   // The server time of the latest input event (CurrentTime before any).
   unsigned long lastTime() const { return lastTime_; }
+  // Whether a change of a button or key waits for frames to see it.
+  bool changesWaiting() const;
 
  private:
   void onButton(const _XEvent& event, bool press);
@@ -64,6 +77,7 @@ class X11Input {
   void syncModifiers(unsigned int state);
   void releaseAll();
   void showCursor(ImGuiMouseCursor cursor);
+  void timeClickByServer(ImGuiIO& io, int button, unsigned long at);
 
   _XDisplay* display_;
   unsigned long window_;
@@ -72,6 +86,8 @@ class X11Input {
   unsigned long lastTime_ = 0;
 
   std::array<HeldInput, ImGuiMouseButton_COUNT> buttons_;
+  // The server time of each button's last press a frame saw; 0 for none.
+  std::array<unsigned long, ImGuiMouseButton_COUNT> lastPressSeen_{};
   std::array<HeldInput, static_cast<int>(Key::Count)> keys_;
   // Ctrl, Shift, Alt, Super, and which of each one's keys are down (bit 0
   // the left, bit 1 the right).

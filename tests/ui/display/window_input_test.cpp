@@ -51,6 +51,7 @@ class InputView : public View {
     if (pad.pressed) presses.push_back(pad.pressPos);
     if (pad.held) heldTotal = pad.total;
     clicks += pad.clicked;
+    doubleClicks += pad.doubleClicked;
     rightClicks += pad.rightClicked;
     middleDown = middleDown || io.MouseDown[ImGuiMouseButton_Middle];
     wheel += io.MouseWheel;
@@ -72,7 +73,7 @@ class InputView : public View {
   bool hovered = false;
   std::vector<ImVec2> presses;
   ImVec2 heldTotal;
-  int clicks = 0, rightClicks = 0, undos = 0;
+  int clicks = 0, doubleClicks = 0, rightClicks = 0, undos = 0;
   bool middleDown = false;
   float wheel = 0.0f, wheelH = 0.0f;
   bool ctrl = false;
@@ -132,6 +133,11 @@ TEST_F(WindowInputTest, AClickReachesTheViewWhereItHappened) {
   ASSERT_EQ(view.presses.size(), 1u);
   EXPECT_EQ(view.presses[0].x, 80.0f);
   EXPECT_EQ(view.presses[0].y, 90.0f);
+  // Two clicks before a frame: a double-click, by the server's clock.
+  click(1);
+  click(1);
+  EXPECT_TRUE(pumpUntil(*window, [&] { return view.doubleClicks == 1; }));
+  EXPECT_EQ(view.clicks, 1) << "its second press is the double-click's";
   click(3);
   EXPECT_TRUE(pumpUntil(*window, [&] { return view.rightClicks == 1; }));
   host.button(2, true);

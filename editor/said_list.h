@@ -1,0 +1,45 @@
+#pragma once
+// How the editor names a list of things it dropped, kept or left out: its
+// status line gives how many and names the first few, and the line's hover
+// and the host's log name every one. Each name stays whole. Main thread.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orbi {
+
+// How many names a status line gives before it counts the rest.
+inline constexpr std::size_t kNamesOnTheLine = 3;
+
+struct SaidList {
+  std::string brief;  // "a, b, c and 2 more", or all of them when few: "a, b and c"
+  std::string whole;  // "a, b, c, d and e"
+};
+
+// The names joined as a sentence joins them ("a", "a and b", "a, b and
+// c"), the brief naming at most `named` of them; empty for none.
+SaidList sayList(const std::vector<std::string>& names, std::size_t named = kNamesOnTheLine);
+
+// What the status line says, and the same with every list it names named
+// whole: what its hover shows and the host's log hears.
+struct SaidLine {
+  std::string text;
+  std::string whole;  // empty when the text names its lists whole
+
+  const std::string& wholeText() const { return whole.empty() ? text : whole; }
+};
+
+// Appends to the text and to the whole alike.
+SaidLine& operator+=(SaidLine& line, const SaidLine& more);
+SaidLine& operator+=(SaidLine& line, std::string_view more);
+
+// The head, the names and the tail: one name alone ("left out a.bin,
+// which ..."), several after how many there are and what they are ("left
+// out 5 entries: a, b, c and 2 more, which ..."; "lost 4: ..." without a
+// noun). Empty for no names.
+SaidLine sayLine(std::string_view head, const std::vector<std::string>& names, std::string_view tail = {},
+                 std::string_view noun = {});
+
+}  // namespace orbi
