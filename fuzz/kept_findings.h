@@ -101,8 +101,11 @@ class PointerWalk {
 // that has room for it.
 inline const ob::JsonValue* keptAt(PointerWalk& saved, const std::vector<std::string>& tokens) {
   if (const ob::JsonValue* at = saved.at(tokens, tokens.size())) return at;
-  if (tokens.size() == 3 && tokens[0] == "state" && tokens[1] == "voices")
-    return saved.at({tokens[0], "voicesOff", tokens[2]}, 3);
+  if (tokens.size() >= 3 && tokens[0] == "state" && tokens[1] == "voices") {
+    std::vector<std::string> off = tokens;
+    off[1] = "voicesOff";
+    return saved.at(off, off.size());
+  }
   return nullptr;
 }
 

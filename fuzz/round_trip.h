@@ -302,19 +302,45 @@ inline std::map<std::vector<std::string>, std::string> foreignOf(const ob::KeptD
   return members;
 }
 
-// The members kept unknown, a save's "voicesOff" as the voice records kept
-// out that it holds, out of the way of a load with room for them.
+// The value by the path of each member in it down to what is no object: a
+// save gives an object kept whole the members it lacks, and a load of that
+// save keeps them one by one.
+inline void leavesInto(std::map<std::vector<std::string>, std::string>& leaves,
+                       std::vector<std::string>& path, const ob::JsonValue& value) {
+  if (!value.isObject() || value.members.empty()) {
+    leaves.try_emplace(path, ob::writeJson(value));
+    return;
+  }
+  for (const ob::JsonMember& m : value.members) {
+    path.push_back(m.key);
+    leavesInto(leaves, path, m.value);
+    path.pop_back();
+  }
+}
+
+// The members kept unknown, down to what is no object, a save's
+// "voicesOff" as the voice records kept out that it holds, out of the way
+// of a load with room for them.
 inline std::map<std::vector<std::string>, std::string> membersKeptOf(const ob::KeptDocument& kept) {
   std::map<std::vector<std::string>, std::string> members = foreignOf(kept);
   const auto off = members.find({"state", "voicesOff"});
   ob::JsonValue records;
   std::string error;
-  if (off == members.end() || !ob::parseJson(off->second, records, error) || !records.isObject())
-    return members;
-  for (const ob::JsonMember& m : records.members)
-    members.try_emplace({"state", "voices", m.key}, ob::writeJson(m.value));
-  members.erase(off);
-  return members;
+  if (off != members.end() && ob::parseJson(off->second, records, error) && records.isObject()) {
+    for (const ob::JsonMember& m : records.members)
+      members.try_emplace({"state", "voices", m.key}, ob::writeJson(m.value));
+    members.erase(off);
+  }
+  std::map<std::vector<std::string>, std::string> leaves;
+  for (const auto& [at, text] : members) {
+    std::vector<std::string> path = at;
+    ob::JsonValue value;
+    if (ob::parseJson(text, value, error))
+      leavesInto(leaves, path, value);
+    else
+      leaves.try_emplace(path, text);
+  }
+  return leaves;
 }
 
 // Every member the load kept unknown is in the saved document where it
