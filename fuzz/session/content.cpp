@@ -307,8 +307,9 @@ void addUnplacedNotes(ob::JsonValue& document) {
 }
 
 // The instance document's text: the project with its samples' references,
-// a member of another build where asked, the audition of another pattern
-// or with notes no load places where asked, and the names put in.
+// a member and a choice of another build where asked, the audition of
+// another pattern or with notes no load places where asked, and the names
+// put in.
 std::string instanceText(const ob::Project& project, const std::vector<std::string>& refs,
                          const Action& action) {
   ob::JsonValue document = ob::writeInstanceState(project, refs, 0, ob::kPluginVersionText, "");
@@ -318,6 +319,16 @@ std::string instanceText(const ob::Project& project, const std::vector<std::stri
     future.set("level", ob::makeJsonDouble(0.4375));
     document.set("com.example.future", std::move(future));
   }
+  // A choice of a later build, which the load reads otherwise (the sound
+  // plays the default) and a save writes back as read.
+  ob::JsonValue* sounds = document.find("state") ? document.find("state")->find("sounds") : nullptr;
+  if (hasFlag(action, "kept", "choice") && sounds != nullptr && !sounds->members.empty())
+    if (ob::JsonValue* params = sounds->members[0].value.find("params"))
+      for (ob::JsonMember& param : params->members)
+        if (param.value.isString()) {
+          param.value = ob::makeJsonString("a-later-kind");
+          break;
+        }
   if (wordOf(action, "audition") == "stale") {
     auto other = std::make_unique<ob::Project>(project);
     for (ob::Track& track : other->patterns[0].tracks)
