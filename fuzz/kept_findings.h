@@ -59,10 +59,20 @@ class PointerWalk {
     return at;
   }
 
-  // The member or element of `at` the token names, or null.
+  // The member or element of `at` the token names, or null. Members held
+  // as their text, keys and all, are looked into as an object of them.
   const ob::JsonValue* into(const ob::JsonValue* at, const std::string& token) {
     if (at == nullptr) return nullptr;
-    if (!at->isArray()) return open(at->find(token));
+    if (!at->isArray()) {
+      for (const ob::JsonMember& m : at->members) {
+        if (m.value.kind != ob::JsonKind::KeptMembers) {
+          if (m.key == token) return open(&m.value);
+        } else if (const ob::JsonValue* member = open(&m.value); member && member->find(token)) {
+          return open(member->find(token));
+        }
+      }
+      return nullptr;
+    }
     const bool digits =
         !token.empty() && token.size() < 10 && token.find_first_not_of("0123456789") == std::string::npos;
     const std::size_t index = digits ? std::stoul(token) : at->elements.size();
@@ -74,13 +84,30 @@ class PointerWalk {
     if (value == nullptr || !value->isKept()) return value;
     auto [at, fresh] = built_.try_emplace(value);
     std::string error;
-    if (fresh && !ob::parseJson(*value, ob::wholeShape(), at->second, error)) at->second = ob::JsonValue{};
+    // Members held as their text are written as the object of them.
+    const bool members = value->kind == ob::JsonKind::KeptMembers;
+    if (fresh && !(members ? ob::parseJson(ob::writeJson(*value), at->second, error)
+                           : ob::parseJson(*value, ob::wholeShape(), at->second, error)))
+      at->second = ob::JsonValue{};
     return at->second.isNull() ? nullptr : &at->second;
   }
 
   const ob::JsonValue* root_;
   std::map<const ob::JsonValue*, ob::JsonValue> built_;
 };
+
+// Where a save keeps what a load read at the path: there, or for a voice
+// record kept out, in the state's "voicesOff", out of the way of a load
+// that has room for it.
+inline const ob::JsonValue* keptAt(PointerWalk& saved, const std::vector<std::string>& tokens) {
+  if (const ob::JsonValue* at = saved.at(tokens, tokens.size())) return at;
+  if (tokens.size() >= 3 && tokens[0] == "state" && tokens[1] == "voices") {
+    std::vector<std::string> off = tokens;
+    off[1] = "voicesOff";
+    return saved.at(off, off.size());
+  }
+  return nullptr;
+}
 
 // Whether the member the finding names is in the saved document as the
 // read one held it.
@@ -91,12 +118,12 @@ inline bool keptAsRead(const ob::Diagnostic& d, PointerWalk& was, PointerWalk& i
   const ob::JsonValue* value = was.into(parent, tokens.back());
   if (value == nullptr) return true;  // no member of the document: an archive's entry
   const std::string text = ob::writeJson(*value);
-  const ob::JsonValue* savedParent = is.at(tokens, tokens.size() - 1);
-  if (savedParent == nullptr) return false;
   if (!parent->isArray()) {
-    const ob::JsonValue* member = savedParent->isArray() ? nullptr : is.into(savedParent, tokens.back());
+    const ob::JsonValue* member = keptAt(is, tokens);
     return member != nullptr && ob::writeJson(*member) == text;
   }
+  const ob::JsonValue* savedParent = is.at(tokens, tokens.size() - 1);
+  if (savedParent == nullptr) return false;
   return std::any_of(savedParent->elements.begin(), savedParent->elements.end(),
                      [&](const ob::JsonValue& e) { return ob::writeJson(e) == text; });
 }

@@ -18,6 +18,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
 #include <variant>
@@ -87,10 +88,12 @@ inline std::string fileDigestOf(const ob::SampleData& audio) {
   return "sums not of the file of sample " + std::to_string(reinterpret_cast<std::uintptr_t>(&audio));
 }
 
-inline bool playsFile(const Loaded& load, const std::string& entryName) {
+// The entries of the files a load's samples play, as a save names them.
+inline std::set<std::string> playedFiles(const Loaded& load) {
+  std::set<std::string> names;
   for (const ob::SharedSampleData& audio : load.samples)
-    if (audio && !audio->kept() && "assets/" + fileDigestOf(*audio) == entryName) return true;
-  return false;
+    if (audio && !audio->kept()) names.insert("assets/" + fileDigestOf(*audio));
+  return names;
 }
 
 // The entry as the save holds it: as stored, or, for the file of a sample
@@ -124,21 +127,32 @@ inline bool savedAsAnAsset(const ob::zip::ArchiveIndex& before, const ob::zip::L
   return false;
 }
 
+// Digests of files imported since a load: each import's file goes into a
+// save under its digest in place of an entry of that name, and its
+// reference in place of one that the import mended.
+using Imported = std::set<std::string>;
+
+inline bool replacedByAnImport(const std::string& entryName, const Imported& imported) {
+  return entryName.starts_with("assets/") && imported.contains(entryName.substr(7));
+}
+
 // Every entry of a package that the load located is in the save, a legacy
 // package's as a current one's.
 inline bool keepsTheEntries(const ob::ByteSource& from, const ob::ByteSource& to, const Loaded& first,
-                            const ob::Diagnostics& findings) {
+                            const ob::Diagnostics& findings, const Imported& imported) {
   ob::Diagnostics unused;
   const auto before = ob::zip::ArchiveIndex::open(from, unused, {});
   if (!before) return true;
   const bool legacy = before->find("instance.json") == nullptr;
   const auto after = ob::zip::ArchiveIndex::open(to, unused, {});
+  const std::set<std::string> played = legacy ? std::set<std::string>() : playedFiles(first);
   for (const ob::zip::LocatedEntry& entry : before->entries()) {
     const std::string& name = entry.record.name;
-    if (name == (legacy ? "project.json" : "instance.json") || dropped(findings, name)) continue;
-    const ob::zip::LocatedEntry* again = after ? after->find(name) : nullptr;
-    if (again != nullptr && keptAsStored(*before, entry, *after, *again, !legacy && playsFile(first, name)))
+    if (name == (legacy ? "project.json" : "instance.json") || dropped(findings, name) ||
+        replacedByAnImport(name, imported))
       continue;
+    const ob::zip::LocatedEntry* again = after ? after->find(name) : nullptr;
+    if (again != nullptr && keptAsStored(*before, entry, *after, *again, played.contains(name))) continue;
     if (!legacy || !savedAsAnAsset(*before, entry, after ? &*after : nullptr)) return false;
   }
   return true;
@@ -149,12 +163,13 @@ inline bool sameKeptFile(const ob::KeptSampleFile& a, const ob::KeptSampleFile& 
          a.crc == b.crc && a.size == b.size && a.digest == b.digest;
 }
 
-inline bool sameSample(const ob::SampleData* a, const ob::SampleData* b) {
+// The same audio, and the same file where a save writes it (`written`).
+inline bool sameSample(const ob::SampleData* a, const ob::SampleData* b, bool written = true) {
   if (a == nullptr || b == nullptr) return a == b;
   if (a->kept() || b->kept()) return a->kept() && b->kept() && sameKeptFile(*a->kept(), *b->kept());
   return a->left == b->left && a->right == b->right && a->sampleRate == b->sampleRate &&
          a->frames == b->frames && a->savedFileBytes() == b->savedFileBytes() &&
-         fileDigestOf(*a) == fileDigestOf(*b);
+         (!written || fileDigestOf(*a) == fileDigestOf(*b));
 }
 
 // The sample slots a document carries, by their places in the table: those
@@ -175,8 +190,14 @@ inline bool sameSamples(const Loaded& first, const Loaded& again) {
   const std::vector<int> a = slotsWithIds(first.project.samples);
   const std::vector<int> b = slotsWithIds(again.project.samples);
   if (a.size() != b.size()) return false;
+  // A save names a factory sample rather than writing its file.
+  const auto factory = [](const Loaded& load, int slot) {
+    return load.project.samples.slots[slot].factory[0] != '\0';
+  };
   for (std::size_t i = 0; i < a.size(); ++i)
-    if (!sameSample(sampleAt(first, a[i]), sampleAt(again, b[i]))) return false;
+    if (!sameSample(sampleAt(first, a[i]), sampleAt(again, b[i]),
+                    !factory(first, a[i]) || !factory(again, b[i])))
+      return false;
   return true;
 }
 
@@ -247,9 +268,13 @@ inline std::vector<ob::zip::StoredEntry> byName(std::vector<ob::zip::StoredEntry
   return entries;
 }
 
-inline bool sameEntriesKept(const ob::KeptDocument& a, const ob::KeptDocument& b) {
-  const auto x = byName(a.keptEntries);
-  const auto y = byName(b.keptEntries);
+// The same entries kept unread, bar one the first kept of the name of a
+// file the second plays: a save writes that file in its place.
+inline bool sameEntriesKept(const Loaded& first, const Loaded& again) {
+  auto x = byName(first.kept.keptEntries);
+  if (!x.empty())
+    std::erase_if(x, [played = playedFiles(again)](const auto& e) { return played.contains(e.name); });
+  const auto y = byName(again.kept.keptEntries);
   return std::equal(x.begin(), x.end(), y.begin(), y.end(), [](const auto& p, const auto& q) {
     return p.name == q.name && p.payload == q.payload && p.form.method == q.form.method &&
            p.form.flags == q.form.flags && p.form.crc == q.form.crc && p.form.size == q.form.size;
@@ -257,54 +282,92 @@ inline bool sameEntriesKept(const ob::KeptDocument& a, const ob::KeptDocument& b
 }
 
 // The members kept unknown, by where they were (the first of a place: a
-// second member of the same key has no place of its own).
+// second member of the same key has no place of its own), each of a run
+// held as its text by its own key.
 inline std::map<std::vector<std::string>, std::string> foreignOf(const ob::KeptDocument& kept) {
   std::map<std::vector<std::string>, std::string> members;
-  for (const ob::ForeignMember& m : kept.foreignMembers) members.try_emplace(m.path, ob::writeJson(m.value));
+  for (const ob::ForeignMember& m : kept.foreignMembers) {
+    ob::JsonValue run;
+    std::string error;
+    if (m.value.kind != ob::JsonKind::KeptMembers || !ob::parseJson(ob::writeJson(m.value), run, error)) {
+      members.try_emplace(m.path, ob::writeJson(m.value));
+      continue;
+    }
+    std::vector<std::string> path = m.path;
+    for (const ob::JsonMember& each : run.members) {
+      path.back() = each.key;
+      members.try_emplace(path, ob::writeJson(each.value));
+    }
+  }
   return members;
 }
 
-// The value at a path of object keys and array positions, or null.
-inline const ob::JsonValue* valueAt(const ob::JsonValue& root, const std::vector<std::string>& path) {
-  const ob::JsonValue* at = &root;
-  for (const std::string& token : path) {
-    if (at->isArray()) {
-      const bool digits =
-          !token.empty() && token.size() < 10 &&
-          std::all_of(token.begin(), token.end(), [](char c) { return c >= '0' && c <= '9'; });
-      const std::size_t i = digits ? std::stoul(token) : at->elements.size();
-      at = i < at->elements.size() ? &at->elements[i] : nullptr;
-    } else {
-      at = at->find(token);
-    }
-    if (at == nullptr) return nullptr;
+// The value by the path of each member in it down to what is no object: a
+// save gives an object kept whole the members it lacks, and a load of that
+// save keeps them one by one.
+inline void leavesInto(std::map<std::vector<std::string>, std::string>& leaves,
+                       std::vector<std::string>& path, const ob::JsonValue& value) {
+  if (!value.isObject() || value.members.empty()) {
+    leaves.try_emplace(path, ob::writeJson(value));
+    return;
   }
-  return at;
+  for (const ob::JsonMember& m : value.members) {
+    path.push_back(m.key);
+    leavesInto(leaves, path, m.value);
+    path.pop_back();
+  }
+}
+
+// The members kept unknown, down to what is no object, a save's
+// "voicesOff" as the voice records kept out that it holds, out of the way
+// of a load with room for them.
+inline std::map<std::vector<std::string>, std::string> membersKeptOf(const ob::KeptDocument& kept) {
+  std::map<std::vector<std::string>, std::string> members = foreignOf(kept);
+  const auto off = members.find({"state", "voicesOff"});
+  ob::JsonValue records;
+  std::string error;
+  if (off != members.end() && ob::parseJson(off->second, records, error) && records.isObject()) {
+    for (const ob::JsonMember& m : records.members)
+      members.try_emplace({"state", "voices", m.key}, ob::writeJson(m.value));
+    members.erase(off);
+  }
+  std::map<std::vector<std::string>, std::string> leaves;
+  for (const auto& [at, text] : members) {
+    std::vector<std::string> path = at;
+    ob::JsonValue value;
+    if (ob::parseJson(text, value, error))
+      leavesInto(leaves, path, value);
+    else
+      leaves.try_emplace(path, text);
+  }
+  return leaves;
 }
 
 // Every member the load kept unknown is in the saved document where it
 // was, as it was.
 inline bool keepsTheUnknown(const ob::KeptDocument& first, const ob::JsonValue& saved) {
   if (first.foreignMembers.empty()) return true;
-  for (const auto& [path, value] : foreignOf(first)) {
-    const ob::JsonValue* kept = valueAt(saved, path);
-    // A voice kept out goes out of the way of a load that has room for it.
-    if (kept == nullptr && path.size() == 3 && path[0] == "state" && path[1] == "voices")
-      kept = valueAt(saved, {path[0], "voicesOff", path[2]});
+  PointerWalk walk(saved);
+  for (const auto& [path, value] : membersKeptOf(first)) {
+    const ob::JsonValue* kept = keptAt(walk, path);
     if (kept == nullptr || ob::writeJson(*kept) != value) return false;
   }
   return true;
 }
 
 // Every reference the first document made, of any kind and however
-// written, is in the second as written.
-inline bool keepsTheReferences(const ob::JsonValue& first, const ob::JsonValue& again) {
+// written, is in the second as written, or names an imported file.
+inline bool keepsTheReferences(const ob::JsonValue& first, const ob::JsonValue& again,
+                               const Imported& imported) {
   const ob::JsonValue* refs = first.find("assets");
   if (refs == nullptr || !refs->isObject()) return true;
   const ob::JsonValue* savedRefs = again.find("assets");
   for (const ob::JsonMember& ref : refs->members) {
     const ob::JsonValue* kept = savedRefs != nullptr ? savedRefs->find(ref.key) : nullptr;
-    if (kept == nullptr || ob::writeJson(*kept) != ob::writeJson(ref.value)) return false;
+    if (kept == nullptr) return false;
+    if (ob::writeJson(*kept) != ob::writeJson(ref.value) &&
+        !(kept->isString() && kept->text.starts_with("asset:") && imported.contains(kept->text.substr(6))))
+      return false;
   }
   return true;
 }
@@ -451,28 +514,46 @@ inline bool savedAsUtf8(const ob::ByteSource& saved) {
   return (!archive || text) && ob::isValidUtf8({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
 }
 
-// Whether `saved`, the save of what `first` loaded from `input` (with
+// Whether `saved`, the save of what `first` loaded from `from` (with
 // those findings), keeps all of what it read: every entry, every member
 // kept unknown, every reference and every member a finding said it kept,
-// in a document that is UTF-8.
-inline bool keepsWhatTheLoadRead(const std::uint8_t* input, std::size_t size,
-                                 const std::vector<std::uint8_t>& saved, const Loaded& first,
-                                 const ob::Diagnostics& findings) {
-  const ob::MemoryBytes from(input, size);
+// in a document that is UTF-8; bar what `imported` replaced since.
+inline bool keepsWhatTheLoadRead(const ob::ByteSource& from, const std::vector<std::uint8_t>& saved,
+                                 const Loaded& first, const ob::Diagnostics& findings,
+                                 const Imported& imported = {}) {
   const ob::MemoryBytes to(saved.data(), saved.size());
-  if (!savedAsUtf8(to) || !keepsTheEntries(from, to, first, findings)) return false;
+  if (!savedAsUtf8(to) || !keepsTheEntries(from, to, first, findings, imported)) return false;
   // Read as legacy: no member was kept unknown, and no reference written.
   if (first.kept.loadedDocument.isNull()) return true;
   const ob::JsonValue read = documentOf(from);
   const ob::JsonValue written = documentOf(to);
-  return keepsTheUnknown(first.kept, written) && keepsTheReferences(read, written) &&
+  return keepsTheUnknown(first.kept, written) && keepsTheReferences(read, written, imported) &&
          keepsWhatItSaidItKept(findings, read, written);
+}
+
+inline bool keepsWhatTheLoadRead(const std::uint8_t* input, std::size_t size,
+                                 const std::vector<std::uint8_t>& saved, const Loaded& first,
+                                 const ob::Diagnostics& findings) {
+  return keepsWhatTheLoadRead(ob::MemoryBytes(input, size), saved, first, findings);
+}
+
+// The same members kept unknown, where they were, and each value the second
+// load read otherwise read so by the first (an edit since may have changed
+// one, which the save then wrote as it plays).
+inline bool sameMembersKept(const ob::KeptDocument& first, const ob::KeptDocument& again) {
+  if (membersKeptOf(first) != membersKeptOf(again)) return false;
+  return std::all_of(again.valuesReadOtherwise.begin(), again.valuesReadOtherwise.end(), [&](const auto& v) {
+    return std::any_of(first.valuesReadOtherwise.begin(), first.valuesReadOtherwise.end(),
+                       [&](const auto& w) {
+                         return w.path == v.path && ob::writeJson(w.loaded) == ob::writeJson(v.loaded);
+                       });
+  });
 }
 
 // Whether the load of a save of what `first` loaded built the same.
 inline bool sameLoad(const Loaded& first, const Loaded& again) {
   return sameProject(first.project, again.project) && sameSamples(first, again) &&
-         sameEntriesKept(first.kept, again.kept);
+         sameEntriesKept(first, again) && sameMembersKept(first.kept, again.kept);
 }
 
 // Whether the audition a save wrote says what plays, as `again`, the load

@@ -44,6 +44,7 @@
 #include <memory>
 
 #include "fuzz/session/actions.h"
+#include "fuzz/session/factory_samples.h"
 #include "fuzz/session/outside.h"
 #include "fuzz/session/session.h"
 
@@ -73,6 +74,7 @@ obsession::Outside& outside() {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   obsession::watchHeap();
+  obsession::decodeFactorySamplesOnce();
   dataFiles();
   outside();
   return 0;

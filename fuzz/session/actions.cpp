@@ -14,7 +14,8 @@ constexpr const char* kBases[] = {"demo", "blank", "kit0", "kit1", "kit2", "kit3
 constexpr const char* kCodings[] = {"pcm16", "pcm24", "f32",   "pcm8",  "pcm32",  "f64",    "pcm12",
                                     "pcm20", "ext16", "ext24", "ext32", "extf32", "extf64", "mixed"};
 constexpr const char* kChunks[] = {"list", "junk", "odd", "cue"};
-constexpr const char* kKept[] = {"checksum", "bzip2", "misnamed", "upper", "readme", "overbudget", "member"};
+constexpr const char* kKept[] = {"checksum", "bzip2", "misnamed", "upper",      "readme", "overbudget",
+                                 "member",   "lzma",  "deflate",  "unknownref", "choice"};
 constexpr const char* kNames[] = {"plain", "e30", "ffe", "long"};
 constexpr const char* kValues[] = {"whole", "fraction"};
 constexpr const char* kFormats[] = {"package", "text", "legacy", "legacytext"};

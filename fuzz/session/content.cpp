@@ -35,8 +35,6 @@ using Bytes = std::vector<std::uint8_t>;
 namespace fs = std::filesystem;
 
 constexpr double kRate = 48000.0;
-// A document kept in memory for the checks while it is no larger.
-constexpr std::size_t kKeptBytes = 4u << 20;
 
 // How a coding stores a sample: its "fmt " tag (0xFFFE extensible), its
 // container bytes, its valid bits and whether it is IEEE float.
@@ -309,8 +307,9 @@ void addUnplacedNotes(ob::JsonValue& document) {
 }
 
 // The instance document's text: the project with its samples' references,
-// a member of another build where asked, the audition of another pattern
-// or with notes no load places where asked, and the names put in.
+// a member and a choice of another build where asked, the audition of
+// another pattern or with notes no load places where asked, and the names
+// put in.
 std::string instanceText(const ob::Project& project, const std::vector<std::string>& refs,
                          const Action& action) {
   ob::JsonValue document = ob::writeInstanceState(project, refs, 0, ob::kPluginVersionText, "");
@@ -320,6 +319,16 @@ std::string instanceText(const ob::Project& project, const std::vector<std::stri
     future.set("level", ob::makeJsonDouble(0.4375));
     document.set("com.example.future", std::move(future));
   }
+  // A choice of a later build, which the load reads otherwise (the sound
+  // plays the default) and a save writes back as read.
+  ob::JsonValue* sounds = document.find("state") ? document.find("state")->find("sounds") : nullptr;
+  if (hasFlag(action, "kept", "choice") && sounds != nullptr && !sounds->members.empty())
+    if (ob::JsonValue* params = sounds->members[0].value.find("params"))
+      for (ob::JsonMember& param : params->members)
+        if (param.value.isString()) {
+          param.value = ob::makeJsonString("a-later-kind");
+          break;
+        }
   if (wordOf(action, "audition") == "stale") {
     auto other = std::make_unique<ob::Project>(project);
     for (ob::Track& track : other->patterns[0].tracks)
@@ -347,10 +356,16 @@ archive_test::RawEntry deflatedEntry(const std::string& name, const std::string&
 // 65 MiB of zeros, packed at under 1000:1 so that it reads as no bomb.
 archive_test::RawEntry pastTheBudget() {
   constexpr std::uint32_t kSize = 65u << 20;
+  // Its checksum, reckoned once.
+  static const std::uint32_t crc = [] {
+    const Bytes zeros(1u << 20, 0);
+    std::uint32_t sum = 0;
+    for (std::uint32_t at = 0; at < kSize; at += zeros.size())
+      sum = ob::zip::crc32(zeros.data(), zeros.size(), sum);
+    return sum;
+  }();
   archive_test::RawEntry entry = archive_test::zeroEntry("future/big.bin", kSize, false);
-  const Bytes zeros(1u << 20, 0);
-  for (std::uint32_t at = 0; at < kSize; at += zeros.size())
-    entry.crc = ob::zip::crc32(zeros.data(), zeros.size(), entry.crc);
+  entry.crc = crc;
   return entry;
 }
 
@@ -431,6 +446,9 @@ Built ContentMaker::document(const Action& action, bool asState) {
     const bool bzip2 = hasFlag(action, "kept", "bzip2") && hits(1);
     const bool misnamed = !legacy && hasFlag(action, "kept", "misnamed") && hits(2);
     const bool upper = !legacy && hasFlag(action, "kept", "upper") && hits(3);
+    const bool lzma = hasFlag(action, "kept", "lzma") && hits(4);
+    const bool deflate = hasFlag(action, "kept", "deflate") && hits(5);
+    const bool unknownRef = !legacy && hasFlag(action, "kept", "unknownref") && hits(6);
     // Misnamed, it holds another good WAV file of the same form.
     Bytes payload =
         misnamed ? wavBytes(codingOf(action, static_cast<int>(i)), channelsOf(argOf(action, "channels")),
@@ -439,8 +457,17 @@ Built ContentMaker::document(const Action& action, bool asState) {
     archive_test::RawEntry entry = archive_test::storedEntry(upper ? upperCase(name) : name, payload);
     if (checksum) entry.crc ^= 1;
     if (bzip2) entry.method = 12;
+    if (lzma) entry.method = 14;
+    if (deflate) {
+      // Deflated, then cut short of its end.
+      entry.payload = ob::zip::deflate(payload.data(), payload.size());
+      entry.payload.resize(entry.payload.size() * 3 / 4);
+      entry.method = 8;
+      entry.packedSize = static_cast<std::uint32_t>(entry.payload.size());
+    }
     if (upper) refs[i] = "asset:" + upperCase(good[i].digest);
-    if (checksum || bzip2 || misnamed || upper) {
+    if (unknownRef) refs[i] = "x-cloud:" + good[i].digest;
+    if (checksum || bzip2 || misnamed || upper || lzma || deflate || unknownRef) {
       good[i].path = fresh("good-" + std::to_string(i) + ".wav");
       writeFile(good[i].path, {&files[i]});
       UserFile stored = good[i];
@@ -474,11 +501,8 @@ Built ContentMaker::document(const Action& action, bool asState) {
 
   built.path = fresh(asState ? "state.obs" : "built.project.orbi");
   FILE* out = std::fopen(built.path.c_str(), "wb");
-  std::uint64_t size = 0;
   const auto put = [&](const Bytes& piece) {
     if (out != nullptr) std::fwrite(piece.data(), 1, piece.size(), out);
-    size += piece.size();
-    if (size <= kKeptBytes) built.bytes.insert(built.bytes.end(), piece.begin(), piece.end());
   };
   if (asState) put(Bytes{'O', 'B', 'S', '1', 0, 0, 0, 0});
   if (package) {
@@ -490,7 +514,6 @@ Built ContentMaker::document(const Action& action, bool asState) {
     put(textBytes(text));
   }
   if (out != nullptr) std::fclose(out);
-  if (size > kKeptBytes) built.bytes.clear();
   return built;
 }
 

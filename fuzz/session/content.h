@@ -44,9 +44,6 @@ struct Built {
   std::vector<UserFile> plays;  // the files its slots play
   std::vector<DamagedSample> damaged;
   std::vector<KeptEntry> kept;
-  // What a load reads of it: its bytes, kept only while small, for the
-  // checks that compare a save with what the load read.
-  std::vector<std::uint8_t> bytes;
 };
 
 // What the samples one input builds may cost in all, and one of them at

@@ -35,9 +35,10 @@ class Outside {
   void setFileSizeLimit(std::optional<std::uint64_t> bytes);
   // The file-size limit the product runs under now; none: no limit.
   std::optional<std::uint64_t> fileSizeLimit() const { return fileSize_; }
-  // Whether a write was refused (the disk full, or past the file-size
-  // limit) since the last call.
+  // Whether a write was refused as the disk was full since the last call.
   bool takeRefusedWrite();
+  // Whether the product wrote past the file-size limit since the last call.
+  bool takeWritePastFileSizeLimit();
   // Back to a whole disk, no limit and TMPDIR on the private folder, with
   // the folder's files removed.
   void restore();
@@ -67,14 +68,14 @@ class Outside {
 };
 
 // Heap bytes the process holds now, and the most it held since the last
-// markHeapPeak(): the allocation counter in the replay, the sanitizer's
-// allocator under libFuzzer.
+// startHeapInterval(): the allocation counter in the replay, the
+// sanitizer's allocator under libFuzzer.
 std::uint64_t heapBytes();
-std::uint64_t heapPeakSinceMark();
-void markHeapPeak();
+std::uint64_t heapPeakSinceInterval();
+void startHeapInterval();
 // Allocations made since the last call, on any thread.
 std::uint64_t takeAllocationCount();
-// Installs what heapPeakSinceMark needs; once, before the first input.
+// Installs what heapPeakSinceInterval needs; once, before the first input.
 void watchHeap();
 
 // The bytes of the regular files the process holds open that no name

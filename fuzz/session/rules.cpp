@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <set>
 #include <tuple>
@@ -127,8 +125,14 @@ std::optional<std::string> digestOfFile(const std::filesystem::path& path) {
 }
 
 std::vector<std::uint8_t> readFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  FILE* f = error ? nullptr : std::fopen(path.c_str(), "rb");
+  if (f == nullptr) return {};
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+  bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f));
+  std::fclose(f);
+  return bytes;
 }
 
 bool isUtf8(std::string_view text) {

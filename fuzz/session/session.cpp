@@ -33,22 +33,6 @@ std::string lowerCase(std::string text) {
   return text;
 }
 
-bool isStructural(std::uint8_t kind) {
-  switch (kind) {
-    case ob::kEditMachine:
-    case ob::kEditAddTrack:
-    case ob::kEditRemoveTrack:
-    case ob::kEditDuplicateTrack:
-    case ob::kEditMacroDest:
-    case ob::kEditRemoveMacroDest:
-    case ob::kEditZoneLayout:
-    case ob::kEditZoneSlot:
-    case ob::kEditZoneVelMax:
-    case ob::kEditVelocityDest: return true;
-    default: return false;
-  }
-}
-
 // A name as the editor's fields give it: valid UTF-8, cut at a character
 // within the command's text.
 void nameInto(char (&text)[24], std::string_view kind) {
@@ -67,6 +51,7 @@ Session::Session(Outside& outside, const DataFiles& data)
     : outside_(outside), data_(data), maker_(outside.files()) {
   heapBase_ = heapBytes();
   diskBase_ = unnamedFileBytes();
+  mappingsBase_ = mappingsHeld();
   hosted_ = std::make_unique<Hosted>(outside_);
   hosted_->openEditor();
   hosted_->pass();
@@ -74,7 +59,7 @@ Session::Session(Outside& outside, const DataFiles& data)
   // frame builds what each later one draws with.
   hosted_->frame();
   const Need need = needOf(hosted_->engineHost().pool, hosted_->plugin().keptDocument);
-  const std::uint64_t held = heapBytes() - heapBase_ + unnamedFileBytes() - diskBase_;
+  const std::uint64_t held = heapBytes() - heapBase_ + unnamedFileBytes() - diskBase_ + mappedBytes();
   const auto allowed = static_cast<std::uint64_t>(kHeldShare * static_cast<double>(need.total()));
   constant_ = (held > allowed ? held - allowed : 0) + kSlack;
   if (verbose())
@@ -92,9 +77,11 @@ void Session::run(std::span<const Action> actions) {
     const std::uint64_t ringingBefore = retired_;
     replaced_ = false;
     hosted_->takeLog();
-    markHeapPeak();
+    markPeak();
     perform(action);
     hosted_->pass();
+    if (outside_.takeWritePastFileSizeLimit())
+      broken("the plug-in wrote past the file-size limit, which ends its host", "a write failed with EFBIG");
     if (replaced_ && processing_) retired_ += before.audio;
     checkHoldings(before, ringingBefore, replaced_);
     checkStatusLine();
@@ -106,6 +93,12 @@ void Session::run(std::span<const Action> actions) {
   Action last{Op::SaveState, {}};
   saveState(last);
   for (const SaveToCheck& save : std::exchange(saves_, {})) checkSave(save);
+  trace_.push_back("(the instance destroyed)");
+  hosted_.reset();
+  if (const MappingsHeld left = mappingsHeld(); left != mappingsBase_)
+    broken("mappings outlived the instance", std::to_string(left.count) + " mappings of " + mib(left.bytes) +
+                                                 " held, " + std::to_string(mappingsBase_.count) +
+                                                 " before it");
 }
 
 orbi::EditorView& Session::editor() {
@@ -140,7 +133,6 @@ void Session::perform(const Action& action) {
       if (track < 0) break;
       page.previewSlot(argOf(action, "slot") % std::max(1, hosted_->engineHost().pool.slotCount()));
       page.assignToTrack(track);
-      structural_ = true;
       break;
     }
     case Op::Edit: {
@@ -152,8 +144,7 @@ void Session::perform(const Action& action) {
       command.value = static_cast<float>(static_cast<std::int16_t>(argOf(action, "value"))) / 100.0f;
       nameInto(command.text, wordOf(action, "text"));
       // As the editor's gestures and the host send it, where they can.
-      for (ob::EditCommand& sent : userEdits(editor().project(), command))
-        edit(sent, isStructural(sent.kind));
+      for (ob::EditCommand& sent : userEdits(editor().project(), command)) edit(sent);
       break;
     }
     case Op::Step: {
@@ -161,7 +152,7 @@ void Session::perform(const Action& action) {
       command.kind = ob::kEditToggleStep;
       command.track = argOf(action, "track") % ob::kMaxTracks;
       command.step = argOf(action, "step") % ob::kStepsPerTrack;
-      for (ob::EditCommand& sent : userEdits(editor().project(), command)) edit(sent, false);
+      for (ob::EditCommand& sent : userEdits(editor().project(), command)) edit(sent);
       break;
     }
     case Op::Undo: editor().undo(); break;
@@ -222,7 +213,7 @@ bool Session::inTheLog(const std::string& said) {
 void Session::loadState(const Action& action) {
   Built built;
   outside_.asAnotherProgram([&] { built = maker_.document(action, true); });
-  markHeapPeak();
+  markPeak();
   const bool loaded = hosted_->loadState(built.path, argOf(action, "piece"));
   const std::vector<std::string> log = hosted_->takeLog();
   if (!loaded) broken("a state this build wrote did not load", joined(log));
@@ -235,11 +226,13 @@ void Session::loadFile(const Action& action) {
   const std::string& name = data_.names[argOf(action, "file") % data_.names.size()];
   Built built;
   built.path = data_.folder / name;
-  built.bytes = readFile(built.path);
-  const std::size_t offset = ob::clap::stateDocumentOffset(built.bytes.data(), built.bytes.size());
-  built.isPackage = ob::zip::looksLikeZip(built.bytes.data() + offset, built.bytes.size() - offset);
+  {
+    const Bytes bytes = readFile(built.path);
+    const std::size_t offset = ob::clap::stateDocumentOffset(bytes.data(), bytes.size());
+    built.isPackage = ob::zip::looksLikeZip(bytes.data() + offset, bytes.size() - offset);
+  }
   if (wordOf(action, "as") == "state") {
-    markHeapPeak();
+    markPeak();
     const bool loaded = hosted_->loadState(built.path, 4096);
     const std::vector<std::string> log = hosted_->takeLog();
     if (!loaded) return;  // refused whole, and said so
@@ -254,7 +247,7 @@ void Session::loadFile(const Action& action) {
     fs::copy_file(built.path, copy);
   });
   orbi::EditorView& view = editor();
-  markHeapPeak();
+  markPeak();
   if (!view.openProject(copy)) return;
   const std::vector<std::string> log = hosted_->takeLog();
   tookLoad(std::move(built), true, copy);
@@ -273,7 +266,7 @@ void Session::open(const Action& action) {
     fs::copy_file(built.path, file);
   });
   orbi::EditorView& view = editor();
-  markHeapPeak();
+  markPeak();
   const bool opened = view.openProject(file);
   const std::vector<std::string> log = hosted_->takeLog();
   if (!opened) broken("a project this build wrote did not open", view.statusText() + joined(log));
@@ -285,19 +278,27 @@ void Session::tookLoad(Built built, bool openedFile, const fs::path& opened) {
   replaced_ = true;
   held_ = built.plays;
   damaged_ = built.damaged;
-  structural_ = false;
+  importedSince_.clear();
   openLeftOut_.clear();
   if (openedFile) {
     opened_ = opened;
     for (const KeptEntry& entry : built.kept)
       if (entry.pastBudget) openLeftOut_.push_back(entry.name);
   }
-  lastLoad_ = LastLoad{std::move(built), {}};
+  lastLoad_.reset();
+  const std::uint64_t before = heapBytes();
+  const ob::KeptDocument& now = hosted_->plugin().keptDocument;
+  lastLoad_ = LastLoad{std::move(built), {}, {}, 0};
+  if (!now.loadedDocument.isNull()) lastLoad_->kept.loadedDocument = ob::makeJsonObject();
+  lastLoad_->kept.foreignMembers = now.foreignMembers;
+  lastLoad_->kept.valuesReadOtherwise = now.valuesReadOtherwise;
+  lastLoad_->kept.auditionVoices = now.auditionVoices;
+  lastLoad_->keptCost = heapBytes() - before;
 }
 
 void Session::import(const fs::path& file, const UserFile* known, std::string_view damage) {
   orbi::SamplesPage& page = editor().samplesPage();
-  markHeapPeak();
+  markPeak();
   const std::int32_t slot = page.loadWav(file.string());
   const ob::SamplePool& pool = hosted_->engineHost().pool;
   if (slot < 0) {
@@ -307,9 +308,9 @@ void Session::import(const fs::path& file, const UserFile* known, std::string_vi
       broken("a good WAV file was refused", page.message());
     return;
   }
-  structural_ = true;
   if (known == nullptr) return;
   imported_.push_back(*known);
+  importedSince_.insert(known->digest);
   if (std::none_of(held_.begin(), held_.end(), [&](const UserFile& f) { return f.digest == known->digest; }))
     held_.push_back(*known);
   // Importing the file itself mends every slot that kept a copy of it: the
@@ -334,25 +335,23 @@ void Session::importGood(const Action& action) {
   import(file.path, &file, "none");
 }
 
-void Session::edit(ob::EditCommand command, bool structural) {
+void Session::edit(ob::EditCommand command) {
   orbi::EditorView& view = editor();
-  markHeapPeak();
+  markPeak();
   view.apply(command);
-  structural_ = structural_ || structural;
 }
 
 void Session::kit(const Action& action) {
   const std::vector<ob::KitEntry> kits = ob::KitLibrary::listBuiltinKits();
   if (kits.empty()) return;
   orbi::EditorView& view = editor();
-  markHeapPeak();
+  markPeak();
   view.kitBrowser().loadKit(kits[argOf(action, "number") % kits.size()]);
-  structural_ = true;
 }
 
 void Session::saveState(const Action& action) {
   const fs::path file = outside_.files() / ("host-state-" + std::to_string(++made_) + ".obs");
-  markHeapPeak();
+  markPeak();
   const bool saved = hosted_->saveState(file, argOf(action, "piece"));
   if (!saved) broken("the host's state save failed", joined(hosted_->takeLog()));
   saves_.push_back({file, true, false, {}});
@@ -374,7 +373,7 @@ void Session::saveProject(const Action& action) {
   const PendingSave save{target, digestOfFile(target)};
   orbi::EditorView& view = editor();
   outside_.takeRefusedWrite();
-  markHeapPeak();
+  markPeak();
   const bool saved = view.saveProject(target);
   if (!saved && view.saveQuestion().asking()) {
     pending_ = save;
@@ -387,7 +386,7 @@ void Session::answer(const Action& action) {
   if (hosted_->view() == nullptr || !hosted_->view()->saveQuestion().asking()) return;
   const std::string how(wordOf(action, "key"));
   outside_.takeRefusedWrite();
-  markHeapPeak();
+  markPeak();
   hosted_->answer(how);
   if (!pending_ || hosted_->view()->saveQuestion().asking()) return;
   const PendingSave save = *std::exchange(pending_, std::nullopt);
@@ -418,8 +417,10 @@ void Session::finishProjectSave(const PendingSave& save, bool wrote, const std::
   const bool refused = outside_.takeRefusedWrite();
   const orbi::EditorView& view = *hosted_->view();
   if (verbose())
-    std::fprintf(stderr, "  project save: %s%s\n", view.statusText().c_str(),
-                 refused ? " (a write was refused)" : "");
+    outside_.asAnotherProgram([&] {
+      std::fprintf(stderr, "  project save: %s%s\n", view.statusText().c_str(),
+                   refused ? " (a write was refused)" : "");
+    });
   std::error_code ec;
   for (fs::directory_iterator it(save.target.parent_path(), ec), end; !ec && it != end; it.increment(ec))
     if (it->path().filename().string().find(".tmp-") != std::string::npos)
@@ -446,7 +447,7 @@ void Session::finishProjectSave(const PendingSave& save, bool wrote, const std::
 void Session::activate(double rate, std::uint32_t block) {
   if (active_) deactivate();
   const std::uint64_t before = heapBytes();
-  markHeapPeak();
+  markPeak();
   if (!hosted_->clap()->activate(hosted_->clap(), rate, 1, block)) broken("activate", "refused");
   active_ = true;
   maxBlock_ = block;

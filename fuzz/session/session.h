@@ -9,13 +9,17 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "document/reading/byte_source.h"
+#include "fuzz/kept_findings.h"
 #include "fuzz/session/actions.h"
 #include "fuzz/session/content.h"
 #include "fuzz/session/hosted.h"
+#include "fuzz/session/mappings.h"
 #include "fuzz/session/outside.h"
 #include "fuzz/session/rules.h"
 
@@ -48,6 +52,12 @@ class Session {
   struct LastLoad {
     Built built;
     std::vector<std::string> said;  // the load's findings, as logged
+    // What the load kept for the next save as it kept it then, whatever
+    // later actions do to the instance's: the members it kept unknown, the
+    // values it read otherwise and the voices the project had (its document
+    // only as being there: the checks read it from the file).
+    ob::KeptDocument kept;
+    std::uint64_t keptCost = 0;  // the heap `kept` takes, the target's own
   };
   // A project save that waits for the question's answer.
   struct PendingSave {
@@ -69,7 +79,7 @@ class Session {
   void open(const Action& action);
   void import(const std::filesystem::path& file, const UserFile* known, std::string_view damage);
   void importGood(const Action& action);
-  void edit(ob::EditCommand command, bool structural);
+  void edit(ob::EditCommand command);
   void saveState(const Action& action);
   void saveProject(const Action& action);
   void answer(const Action& action);
@@ -101,8 +111,15 @@ class Session {
   // began, as its own line ("editor-status"); takes the log.
   bool inTheLog(const std::string& said);
   void checkSave(const SaveToCheck& save);
-  // Checks the saved package's entries; gives its document's text.
-  std::string checkSavedFiles(const std::vector<std::uint8_t>& document, const SaveToCheck& save);
+  // Checks the saved package's entries against those of the last load,
+  // read from `loaded` (null when there was none); gives its document's text.
+  std::string checkSavedFiles(const std::vector<std::uint8_t>& document, const SaveToCheck& save,
+                              const ob::ByteSource* loaded);
+  // What the last load read and kept, the save keeps, whatever came since.
+  void checkKeepsWhatTheLoadRead(const ob::ByteSource& loaded, const std::vector<std::uint8_t>& document);
+  // A value the load read otherwise is saved as it was read, unless an edit
+  // since changed what plays there; gives their paths.
+  std::vector<std::vector<std::string>> checkValuesReadOtherwise(obfuzz::PointerWalk& saved);
   void checkAudition(const std::string& text, const ob::Project& played);
   [[noreturn]] void broken(const std::string& rule, const std::string& detail);
 
@@ -116,7 +133,7 @@ class Session {
   std::vector<UserFile> held_;          // files the slots play that the user brought
   std::vector<DamagedSample> damaged_;  // entries kept unplayed, not yet mended
   std::vector<UserFile> imported_;
-  bool structural_ = false;               // an edit since the last load changed what it read
+  std::set<std::string> importedSince_;   // digests of the files imported since the last load
   std::filesystem::path opened_;          // the project file opened last
   std::vector<std::string> openLeftOut_;  // the entries its open left out
   std::filesystem::path lastNew_;
@@ -132,6 +149,7 @@ class Session {
 
   std::uint64_t heapBase_ = 0;
   std::uint64_t diskBase_ = 0;
+  MappingsHeld mappingsBase_;  // none the instance made: all go with it
   std::uint64_t constant_ = 0;
   std::uint64_t activation_ = 0;  // the most an activation took
   std::uint64_t activated_ = 0;   // what the last one took, which the next gives back

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <set>
 
 #include "document/archive/sha256.h"
 #include "document/archive/zip_format.h"
@@ -29,16 +30,57 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-// A load's findings as the host's log gave them: "code path: message".
-ob::Diagnostics findingsOf(const std::vector<std::string>& said) {
+// A load's findings as the host's log gave them: "code path: message",
+// bar those about a path `passedOver` names.
+template <typename PassedOver>
+ob::Diagnostics findingsOf(const std::vector<std::string>& said, PassedOver passedOver) {
   ob::Diagnostics findings;
   for (const std::string& line : said) {
     const std::size_t space = line.find(' ');
     const std::size_t colon = line.find(": ", space == std::string::npos ? 0 : space);
     if (space == std::string::npos || colon == std::string::npos) continue;
-    findings.warn(line.substr(0, space), line.substr(space + 1, colon - space - 1), line.substr(colon + 2));
+    const std::string path = line.substr(space + 1, colon - space - 1);
+    if (!passedOver(obfuzz::pointerTokens(path)))
+      findings.warn(line.substr(0, space), path, line.substr(colon + 2));
   }
   return findings;
+}
+
+// The ids of the voices a document's state holds.
+std::set<std::string> voicesIn(obfuzz::PointerWalk& document) {
+  std::set<std::string> ids;
+  if (const ob::JsonValue* voices = document.at({"state", "voices"}, 2))
+    for (const ob::JsonMember& voice : voices->members) ids.insert(voice.key);
+  return ids;
+}
+
+// Whether what a load read at the path went with a voice the project had
+// (`then`) and has no more (`now`): what its audition kept of that voice,
+// which goes with it once a user's action took it. What it kept of a voice
+// the project lacked stays.
+bool wentWithAVoice(const std::vector<std::string>& path, obfuzz::PointerWalk& read,
+                    const std::vector<std::string>& then, const std::set<std::string>& now) {
+  if (path.empty() || path[0] != "audition") return false;
+  const auto taken = [&](const std::string& voice) {
+    return !now.contains(voice) && std::find(then.begin(), then.end(), voice) != then.end();
+  };
+  const ob::JsonValue* value = read.at(path, path.size());
+  return (value != nullptr && value->isObject() && taken(value->getString("voice", ""))) ||
+         std::any_of(path.begin(), path.end(), taken);
+}
+
+// The references of a saved document that name a file imported since the
+// load: those of the slots the import mended, written anew.
+std::vector<std::vector<std::string>> mendedReferences(obfuzz::PointerWalk& saved,
+                                                       const std::set<std::string>& imported) {
+  std::vector<std::vector<std::string>> paths;
+  const ob::JsonValue* refs = saved.at({"assets"}, 1);
+  if (refs == nullptr || !refs->isObject()) return paths;
+  for (const ob::JsonMember& ref : refs->members)
+    if (ref.value.isString() && ref.value.text.starts_with("asset:") &&
+        imported.contains(ref.value.text.substr(6)))
+      paths.push_back({"assets", ref.key});
+  return paths;
 }
 
 bool said(const std::vector<std::string>& lines, const std::string& start) {
@@ -93,22 +135,25 @@ void Session::checkHoldings(const Need& before, std::uint64_t ringingBefore, boo
   const ob::SamplePool& pool = hosted_->engineHost().pool;
   const Need after = needOf(pool, hosted_->plugin().keptDocument);
   const std::uint64_t disk = unnamedFileBytes() - std::min(unnamedFileBytes(), diskBase_);
-  // Not the instance's: the bytes of the last load this target keeps to
-  // compare saves with, built before that load and held since.
-  const std::uint64_t ours = heapBase_ + (lastLoad_ ? lastLoad_->built.bytes.capacity() : 0);
-  const std::uint64_t heap = heapBytes() - std::min(heapBytes(), ours);
+  // Not the instance's: what this target keeps of the last load to compare
+  // saves with.
+  const std::uint64_t ours = heapBase_ + (lastLoad_ ? lastLoad_->keptCost : 0);
+  const std::uint64_t mapped = mappedBytes();
+  const std::uint64_t memory = heapBytes() - std::min(heapBytes(), ours) + mapped;
   const auto limit = [&](std::uint64_t need, std::uint64_t ringing) {
     return static_cast<std::uint64_t>(kHeldShare * static_cast<double>(need + ringing)) + constant_ +
            activation_;
   };
-  const std::uint64_t peak = heapPeakSinceMark() - std::min(heapPeakSinceMark(), ours) + disk;
+  const std::uint64_t peak = heldPeakSinceMark() - std::min(heldPeakSinceMark(), ours) + disk;
   if (verbose())
-    std::fprintf(stderr, "%-60.60s held %s + %s disk, peak %s, content %s, ringing %s\n",
-                 trace_.back().c_str(), mib(heap).c_str(), mib(disk).c_str(), mib(peak).c_str(),
-                 mib(after.total()).c_str(), mib(retired_).c_str());
-  if (heap + disk > limit(after.total(), retired_))
+    outside_.asAnotherProgram([&] {
+      std::fprintf(stderr, "%-60.60s held %s (%s mapped) + %s disk, peak %s, content %s, ringing %s\n",
+                   trace_.back().c_str(), mib(memory).c_str(), mib(mapped).c_str(), mib(disk).c_str(),
+                   mib(peak).c_str(), mib(after.total()).c_str(), mib(retired_).c_str());
+    });
+  if (memory + disk > limit(after.total(), retired_))
     broken("the instance holds more than its content needs",
-           mib(heap) + " of memory and " + mib(disk) + " of private files, for content of " +
+           mib(memory) + " of memory and " + mib(disk) + " of private files, for content of " +
                mib(after.total()) + " (audio " + mib(after.audio) + ", files " + mib(after.files) +
                ", kept " + mib(after.kept) + ") and " + mib(retired_) +
                " a voice may still read: more than " + mib(limit(after.total(), retired_)));
@@ -142,17 +187,18 @@ void Session::checkSave(const SaveToCheck& save) {
   const std::size_t offset = save.state ? ob::clap::stateDocumentOffset(bytes.data(), bytes.size()) : 0;
   if (save.state && offset == 0) broken("a state save wrote no header", save.file.filename().string());
   const Bytes document(bytes.begin() + static_cast<std::ptrdiff_t>(offset), bytes.end());
-  const std::string text = checkSavedFiles(document, save);
-
-  // What the load of the user's last load read, the save keeps.
-  if (!structural_ && lastLoad_ && !lastLoad_->built.bytes.empty()) {
-    const Bytes& input = lastLoad_->built.bytes;
-    const std::size_t from = ob::clap::stateDocumentOffset(input.data(), input.size());
-    const obfuzz::Loaded played{a.project, obfuzz::samplesOf(a.pool), aKept};
-    if (!obfuzz::keepsWhatTheLoadRead(input.data() + from, input.size() - from, document, played,
-                                      findingsOf(lastLoad_->said)))
-      broken("the save lost what the load read", lastLoad_->built.path.filename().string());
+  // The document the user's last load read, past a state's header.
+  ob::RegularFile loadedFile;
+  std::optional<FromOffset> loaded;
+  if (lastLoad_) {
+    if (loadedFile.open(lastLoad_->built.path, UINT64_MAX) != ob::FileReadStatus::Read)
+      broken("the target cannot read the file it loaded", lastLoad_->built.path.string());
+    std::uint8_t head[ob::clap::kStateHeaderSize] = {};
+    loadedFile.read(0, head, std::min<std::uint64_t>(sizeof head, loadedFile.size()));
+    loaded.emplace(loadedFile, ob::clap::stateDocumentOffset(head, sizeof head));
   }
+  const std::string text = checkSavedFiles(document, save, loaded ? &*loaded : nullptr);
+  if (loaded) checkKeepsWhatTheLoadRead(*loaded, document);
 
   // Loaded into a fresh instance, it is the project that played, it sounds
   // the same, and it saves the same bytes again.
@@ -170,13 +216,14 @@ void Session::checkSave(const SaveToCheck& save) {
   if (named->seed == 0) named->seed = b.project.seed;
   checkAudition(text, *named);
   const obfuzz::Loaded played{*named, obfuzz::samplesOf(a.pool), aKept};
-  const obfuzz::Loaded loaded{b.project, obfuzz::samplesOf(b.pool), fresh.plugin().keptDocument};
-  if (!obfuzz::sameLoad(played, loaded))
+  const obfuzz::Loaded fromSave{b.project, obfuzz::samplesOf(b.pool), fresh.plugin().keptDocument};
+  if (!obfuzz::sameLoad(played, fromSave))
     broken("what a save wrote loads as another project",
-           save.file.filename().string() + (!obfuzz::sameProject(played.project, loaded.project)
-                                                ? ": the project"
-                                            : !obfuzz::sameSamples(played, loaded) ? ": the samples"
-                                                                                   : ": the entries kept"));
+           save.file.filename().string() +
+               (!obfuzz::sameProject(played.project, fromSave.project) ? ": the project"
+                : !obfuzz::sameSamples(played, fromSave)               ? ": the samples"
+                : !obfuzz::sameEntriesKept(played, fromSave)           ? ": the entries kept"
+                                                                       : ": the members kept"));
   if (renderOf(a.project, a.pool) != renderOf(b.project, b.pool))
     broken("what a save wrote sounds otherwise", save.file.filename().string());
   const fs::path again = outside_.files() / "saved-again.obs";
@@ -189,6 +236,38 @@ void Session::checkSave(const SaveToCheck& save) {
   fs::remove(again);
 }
 
+void Session::checkKeepsWhatTheLoadRead(const ob::ByteSource& loaded, const Bytes& document) {
+  const ob::JsonValue saved = obfuzz::documentOf(ob::MemoryBytes(document.data(), document.size()));
+  const ob::JsonValue read = obfuzz::documentOf(loaded);
+  obfuzz::PointerWalk is(saved);
+  obfuzz::PointerWalk was(read);
+  std::vector<std::vector<std::string>> passedOver = checkValuesReadOtherwise(is);
+  for (std::vector<std::string>& path : mendedReferences(is, importedSince_))
+    passedOver.push_back(std::move(path));
+  const std::set<std::string> voicesNow = voicesIn(is);
+  const auto passOver = [&](const std::vector<std::string>& path) {
+    return std::find(passedOver.begin(), passedOver.end(), path) != passedOver.end() ||
+           wentWithAVoice(path, was, lastLoad_->kept.auditionVoices, voicesNow);
+  };
+  const orbi::EngineHost& a = hosted_->engineHost();
+  const obfuzz::Loaded first{a.project, obfuzz::samplesOf(a.pool), lastLoad_->kept};
+  if (!obfuzz::keepsWhatTheLoadRead(loaded, document, first, findingsOf(lastLoad_->said, passOver),
+                                    importedSince_))
+    broken("the save lost what the load read", lastLoad_->built.path.filename().string());
+}
+
+std::vector<std::vector<std::string>> Session::checkValuesReadOtherwise(obfuzz::PointerWalk& saved) {
+  std::vector<std::vector<std::string>> paths;
+  for (const ob::ValueReadOtherwise& value : lastLoad_->kept.valuesReadOtherwise) {
+    const ob::JsonValue* at = saved.at(value.path, value.path.size());
+    const std::string written = at != nullptr ? ob::writeJson(*at) : std::string();
+    if (written == value.rewritten && written != ob::writeJson(value.loaded))
+      broken("a save wrote over a value the load read otherwise, which nothing changed", written);
+    paths.push_back(value.path);
+  }
+  return paths;
+}
+
 void Session::checkAudition(const std::string& text, const ob::Project& played) {
   ob::JsonValue saved;
   std::string error;
@@ -198,7 +277,8 @@ void Session::checkAudition(const std::string& text, const ob::Project& played) 
     broken("a save's audition holds notes other than the pattern that plays", "");
 }
 
-std::string Session::checkSavedFiles(const Bytes& document, const SaveToCheck& save) {
+std::string Session::checkSavedFiles(const Bytes& document, const SaveToCheck& save,
+                                     const ob::ByteSource* loaded) {
   const std::string name = save.file.filename().string();
   if (!ob::zip::looksLikeZip(document.data(), document.size())) {
     std::string text(document.begin(), document.end());
@@ -222,13 +302,8 @@ std::string Session::checkSavedFiles(const Bytes& document, const SaveToCheck& s
     if (!bytes || ob::sha256Hex(bytes->data(), bytes->size()) != file.digest)
       broken("a sample file the user brought is not in the save byte for byte", file.digest);
   }
-  if (!lastLoad_ || !lastLoad_->built.isPackage) return documentText;
-  ob::RegularFile builtFile;
-  if (builtFile.open(lastLoad_->built.path, UINT64_MAX) != ob::FileReadStatus::Read) return documentText;
-  std::uint8_t head[ob::clap::kStateHeaderSize] = {};
-  builtFile.read(0, head, std::min<std::uint64_t>(sizeof head, builtFile.size()));
-  const FromOffset loaded(builtFile, ob::clap::stateDocumentOffset(head, sizeof head));
-  const std::optional<ob::zip::ArchiveIndex> read = ob::zip::ArchiveIndex::open(loaded, unused, {});
+  if (loaded == nullptr || !lastLoad_->built.isPackage) return documentText;
+  const std::optional<ob::zip::ArchiveIndex> read = ob::zip::ArchiveIndex::open(*loaded, unused, {});
   if (!read) return documentText;
   const auto keeps = [&](const std::string& entryName) {
     const ob::zip::LocatedEntry* was = read->find(entryName);
@@ -257,10 +332,12 @@ std::string Session::checkSavedFiles(const Bytes& document, const SaveToCheck& s
 }
 
 void Session::broken(const std::string& rule, const std::string& detail) {
+  // First, as it lifts the file-size limit, which the log and the fuzzer's
+  // copy of the input are no more held to than any other program's files.
+  outside_.discard();
   std::fprintf(stderr, "session: %s: %s\n  after:\n", rule.c_str(), detail.c_str());
   for (const std::string& line : trace_) std::fprintf(stderr, "    %s\n", line.c_str());
   std::fflush(stderr);
-  outside_.discard();
   std::abort();
 }
 

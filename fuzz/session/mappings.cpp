@@ -1,0 +1,164 @@
+#include "fuzz/session/mappings.h"
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+
+#include "fuzz/session/outside.h"
+
+namespace {
+
+struct Mapping {
+  std::uintptr_t start = 0;
+  std::size_t length = 0;
+};
+
+// Held without allocating, so that the heap's measure stays the product's.
+constexpr std::size_t kMostMappings = 4096;
+std::array<Mapping, kMostMappings> gMappings;
+std::size_t gCount = 0;
+std::mutex gLock;
+// The most heap and mapped bytes held together in the intervals since the
+// mark that have ended.
+std::uint64_t gEndedPeak = 0;
+
+std::uint64_t pageBytes() {
+  static const auto page = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+  return page;
+}
+
+void add(std::uintptr_t start, std::size_t length) {
+  if (gCount == kMostMappings) {
+    std::fprintf(stderr, "session: the product holds more than %zu mappings\n", kMostMappings);
+    std::abort();
+  }
+  gMappings[gCount++] = {start, length};
+}
+
+// Takes [start, start + length) out of every mapping it overlaps.
+void remove(std::uintptr_t start, std::size_t length) {
+  const std::uintptr_t end = start + (length + pageBytes() - 1) / pageBytes() * pageBytes();
+  const std::size_t count = gCount;
+  for (std::size_t i = 0; i < count; ++i) {
+    Mapping& m = gMappings[i];
+    const std::uintptr_t mEnd = m.start + m.length;
+    if (end <= m.start || start >= mEnd) continue;
+    if (end < mEnd) add(end, mEnd - end);
+    m.length = start > m.start ? start - m.start : 0;
+  }
+  const auto kept = std::remove_if(gMappings.begin(), gMappings.begin() + static_cast<std::ptrdiff_t>(gCount),
+                                   [](const Mapping& m) { return m.length == 0; });
+  gCount = static_cast<std::size_t>(kept - gMappings.begin());
+}
+
+std::uint64_t residentLocked() {
+  static unsigned char pages[1u << 16];
+  std::uint64_t resident = 0;
+  for (std::size_t i = 0; i < gCount; ++i) {
+    const std::uint64_t total = (gMappings[i].length + pageBytes() - 1) / pageBytes();
+    for (std::uint64_t at = 0; at < total; at += sizeof pages) {
+      const std::uint64_t n = std::min<std::uint64_t>(sizeof pages, total - at);
+      auto* from = reinterpret_cast<void*>(gMappings[i].start + at * pageBytes());
+      if (::mincore(from, n * pageBytes(), pages) != 0) continue;
+      resident +=
+          static_cast<std::uint64_t>(std::count_if(pages, pages + n, [](unsigned char p) { return p & 1; }));
+    }
+  }
+  return resident * pageBytes();
+}
+
+// Before pages are given back: ends the heap's interval, whose peak came
+// while the mappings held at most what they hold now.
+void endInterval() {
+  gEndedPeak = std::max(gEndedPeak, obsession::heapPeakSinceInterval() + residentLocked());
+  obsession::startHeapInterval();
+}
+
+}  // namespace
+
+// The product's mapping calls, linked with -Wl,--wrap.
+extern "C" {
+void* __real_mmap(void* address, std::size_t length, int protection, int flags, int fd, off_t offset);
+void* __real_mmap64(void* address, std::size_t length, int protection, int flags, int fd, off64_t offset);
+void* __real_mremap(void* old, std::size_t oldLength, std::size_t length, int flags, ...);
+int __real_munmap(void* address, std::size_t length);
+int __real_madvise(void* address, std::size_t length, int advice);
+
+void* __wrap_mmap(void* address, std::size_t length, int protection, int flags, int fd, off_t offset) {
+  void* mapped = __real_mmap(address, length, protection, flags, fd, offset);
+  const std::lock_guard lock(gLock);
+  if (mapped != MAP_FAILED && (flags & MAP_ANONYMOUS)) add(reinterpret_cast<std::uintptr_t>(mapped), length);
+  return mapped;
+}
+void* __wrap_mmap64(void* address, std::size_t length, int protection, int flags, int fd, off64_t offset) {
+  void* mapped = __real_mmap64(address, length, protection, flags, fd, offset);
+  const std::lock_guard lock(gLock);
+  if (mapped != MAP_FAILED && (flags & MAP_ANONYMOUS)) add(reinterpret_cast<std::uintptr_t>(mapped), length);
+  return mapped;
+}
+void* __wrap_mremap(void* old, std::size_t oldLength, std::size_t length, int flags, ...) {
+  void* to = nullptr;
+  if (flags & MREMAP_FIXED) {
+    std::va_list rest;
+    va_start(rest, flags);
+    to = va_arg(rest, void*);
+    va_end(rest);
+  }
+  const std::lock_guard lock(gLock);
+  endInterval();
+  void* moved = __real_mremap(old, oldLength, length, flags, to);
+  if (moved == MAP_FAILED) return moved;
+  const auto from = reinterpret_cast<std::uintptr_t>(old);
+  const bool tracked =
+      std::any_of(gMappings.begin(), gMappings.begin() + static_cast<std::ptrdiff_t>(gCount),
+                  [&](const Mapping& m) { return m.start <= from && from < m.start + m.length; });
+  remove(from, oldLength);
+  if (tracked) add(reinterpret_cast<std::uintptr_t>(moved), length);
+  return moved;
+}
+int __wrap_munmap(void* address, std::size_t length) {
+  const std::lock_guard lock(gLock);
+  endInterval();
+  const int unmapped = __real_munmap(address, length);
+  if (unmapped == 0) remove(reinterpret_cast<std::uintptr_t>(address), length);
+  return unmapped;
+}
+int __wrap_madvise(void* address, std::size_t length, int advice) {
+  const std::lock_guard lock(gLock);
+  endInterval();
+  return __real_madvise(address, length, advice);
+}
+}
+
+namespace obsession {
+
+std::uint64_t mappedBytes() {
+  const std::lock_guard lock(gLock);
+  return residentLocked();
+}
+
+MappingsHeld mappingsHeld() {
+  const std::lock_guard lock(gLock);
+  MappingsHeld held{gCount, 0};
+  for (std::size_t i = 0; i < gCount; ++i) held.bytes += gMappings[i].length;
+  return held;
+}
+
+std::uint64_t heldPeakSinceMark() {
+  const std::lock_guard lock(gLock);
+  return std::max(gEndedPeak, heapPeakSinceInterval() + residentLocked());
+}
+
+void markPeak() {
+  const std::lock_guard lock(gLock);
+  gEndedPeak = 0;
+  startHeapInterval();
+}
+
+}  // namespace obsession
