@@ -97,16 +97,19 @@ class PointerWalk {
 };
 
 // Where a save keeps what a load read at the path: there, or for a voice
-// record kept out, in the state's "voicesOff", out of the way of a load
-// that has room for it.
+// record kept out, in the state's "voicesOff", and for a macro destination
+// kept unapplied, in its macro's "destsOff", out of the way of a load that
+// would apply it.
 inline const ob::JsonValue* keptAt(PointerWalk& saved, const std::vector<std::string>& tokens) {
   if (const ob::JsonValue* at = saved.at(tokens, tokens.size())) return at;
-  if (tokens.size() >= 3 && tokens[0] == "state" && tokens[1] == "voices") {
-    std::vector<std::string> off = tokens;
+  std::vector<std::string> off = tokens;
+  if (tokens.size() >= 3 && tokens[0] == "state" && tokens[1] == "voices")
     off[1] = "voicesOff";
-    return saved.at(off, off.size());
-  }
-  return nullptr;
+  else if (tokens.size() >= 5 && tokens[0] == "state" && tokens[1] == "macros" && tokens[3] == "dests")
+    off[3] = "destsOff";
+  else
+    return nullptr;
+  return saved.at(off, off.size());
 }
 
 // Whether the member the finding names is in the saved document as the

@@ -34,6 +34,7 @@
 #include "document/audition/notes_fingerprint.h"
 #include "document/diagnostics.h"
 #include "document/instance/instance_shape.h"
+#include "document/instance/state_fields.h"
 #include "document/json/json_parse.h"
 #include "document/json/json_write.h"
 #include "document/package/package.h"
@@ -318,19 +319,34 @@ inline void leavesInto(std::map<std::vector<std::string>, std::string>& leaves,
   }
 }
 
-// The members kept unknown, down to what is no object, a save's
-// "voicesOff" as the voice records kept out that it holds, out of the way
-// of a load with room for them.
-inline std::map<std::vector<std::string>, std::string> membersKeptOf(const ob::KeptDocument& kept) {
-  std::map<std::vector<std::string>, std::string> members = foreignOf(kept);
-  const auto off = members.find({"state", "voicesOff"});
+// The records a save set apart in the list at `off`, as the members of
+// the list at `on` they were read as.
+inline void setApartAsRead(std::map<std::vector<std::string>, std::string>& members,
+                           const std::vector<std::string>& off, const std::vector<std::string>& on) {
+  const auto apart = members.find(off);
   ob::JsonValue records;
   std::string error;
-  if (off != members.end() && ob::parseJson(off->second, records, error) && records.isObject()) {
-    for (const ob::JsonMember& m : records.members)
-      members.try_emplace({"state", "voices", m.key}, ob::writeJson(m.value));
-    members.erase(off);
+  if (apart == members.end() || !ob::parseJson(apart->second, records, error) || !records.isObject()) return;
+  for (const ob::JsonMember& m : records.members) {
+    std::vector<std::string> path = on;
+    path.push_back(m.key);
+    members.try_emplace(std::move(path), ob::writeJson(m.value));
   }
+  members.erase(apart);
+}
+
+// The members kept unknown, down to what is no object, a save's
+// "voicesOff" as the voice records kept out that it holds, out of the way
+// of a load with room for them, and a macro's "destsOff" as the
+// destinations it holds.
+inline std::map<std::vector<std::string>, std::string> membersKeptOf(const ob::KeptDocument& kept) {
+  std::map<std::vector<std::string>, std::string> members = foreignOf(kept);
+  setApartAsRead(members, {"state", "voicesOff"}, {"state", "voices"});
+  for (int i = 0; i < ob::kMacroCount; ++i) {
+    const std::string macro = ob::macroName(i);
+    setApartAsRead(members, {"state", "macros", macro, "destsOff"}, {"state", "macros", macro, "dests"});
+  }
+  std::string error;
   std::map<std::vector<std::string>, std::string> leaves;
   for (const auto& [at, text] : members) {
     std::vector<std::string> path = at;
