@@ -335,19 +335,25 @@ inline void setApartAsRead(std::map<std::vector<std::string>, std::string>& memb
   members.erase(apart);
 }
 
-// The members kept unknown, down to what is no object, a save's
-// "voicesOff" as the voice records kept out that it holds, out of the way
-// of a load with room for them, and a macro's "destsOff" as the
-// destinations it holds.
-inline std::map<std::vector<std::string>, std::string> membersKeptOf(const ob::KeptDocument& kept) {
-  std::map<std::vector<std::string>, std::string> members = foreignOf(kept);
+using KeptMembers = std::map<std::vector<std::string>, std::string>;
+
+// The members kept unknown, a save's "voicesOff" as the voice records kept
+// out that it holds, out of the way of a load with room for them, and a
+// macro's "destsOff" as the destinations it holds.
+inline KeptMembers keptWholeOf(const ob::KeptDocument& kept) {
+  KeptMembers members = foreignOf(kept);
   setApartAsRead(members, {"state", "voicesOff"}, {"state", "voices"});
   for (int i = 0; i < ob::kMacroCount; ++i) {
     const std::string macro = ob::macroName(i);
     setApartAsRead(members, {"state", "macros", macro, "destsOff"}, {"state", "macros", macro, "dests"});
   }
+  return members;
+}
+
+// The same members down to what is no object.
+inline KeptMembers leavesOf(const KeptMembers& members) {
   std::string error;
-  std::map<std::vector<std::string>, std::string> leaves;
+  KeptMembers leaves;
   for (const auto& [at, text] : members) {
     std::vector<std::string> path = at;
     ob::JsonValue value;
@@ -359,14 +365,28 @@ inline std::map<std::vector<std::string>, std::string> membersKeptOf(const ob::K
   return leaves;
 }
 
+// The same members kept by two loads, whole or, where a save gave one
+// kept whole what it lacked, leaf by leaf (only then: a deep member has
+// many leaves).
+inline bool sameKeptMembers(const ob::KeptDocument& first, const ob::KeptDocument& again) {
+  const KeptMembers a = keptWholeOf(first);
+  const KeptMembers b = keptWholeOf(again);
+  return a == b || leavesOf(a) == leavesOf(b);
+}
+
 // Every member the load kept unknown is in the saved document where it
-// was, as it was.
+// was, as it was: whole, or each of its leaves.
 inline bool keepsTheUnknown(const ob::KeptDocument& first, const ob::JsonValue& saved) {
   if (first.foreignMembers.empty()) return true;
   PointerWalk walk(saved);
-  for (const auto& [path, value] : membersKeptOf(first)) {
+  const auto keptThere = [&walk](const std::vector<std::string>& path, const std::string& value) {
     const ob::JsonValue* kept = keptAt(walk, path);
-    if (kept == nullptr || ob::writeJson(*kept) != value) return false;
+    return kept != nullptr && ob::writeJson(*kept) == value;
+  };
+  for (const auto& [path, value] : keptWholeOf(first)) {
+    if (keptThere(path, value)) continue;
+    for (const auto& [leaf, text] : leavesOf({{path, value}}))
+      if (!keptThere(leaf, text)) return false;
   }
   return true;
 }
@@ -557,7 +577,7 @@ inline bool keepsWhatTheLoadRead(const std::uint8_t* input, std::size_t size,
 // load read otherwise read so by the first (an edit since may have changed
 // one, which the save then wrote as it plays).
 inline bool sameMembersKept(const ob::KeptDocument& first, const ob::KeptDocument& again) {
-  if (membersKeptOf(first) != membersKeptOf(again)) return false;
+  if (!sameKeptMembers(first, again)) return false;
   return std::all_of(again.valuesReadOtherwise.begin(), again.valuesReadOtherwise.end(), [&](const auto& v) {
     return std::any_of(first.valuesReadOtherwise.begin(), first.valuesReadOtherwise.end(),
                        [&](const auto& w) {
