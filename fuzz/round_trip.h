@@ -383,8 +383,18 @@ inline bool keepsTheUnknown(const ob::KeptDocument& first, const ob::JsonValue& 
     const ob::JsonValue* kept = keptAt(walk, path);
     return kept != nullptr && ob::writeJson(*kept) == value;
   };
+  // Most are where they were, as their text: found so without building
+  // what that text holds.
+  const auto keptAsText = [&saved](const std::vector<std::string>& path, const std::string& value) {
+    const ob::JsonValue* at = &saved;
+    for (const std::string& key : path) {
+      if (at == nullptr || !at->isObject()) return false;
+      at = at->find(key);
+    }
+    return at != nullptr && ob::writeJson(*at) == value;
+  };
   for (const auto& [path, value] : keptWholeOf(first)) {
-    if (keptThere(path, value)) continue;
+    if (keptAsText(path, value) || keptThere(path, value)) continue;
     for (const auto& [leaf, text] : leavesOf({{path, value}}))
       if (!keptThere(leaf, text)) return false;
   }
