@@ -5,6 +5,7 @@
 // read; an element of an array, among the elements of the same array,
 // whose writer may order them anew.
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -83,13 +84,24 @@ class PointerWalk {
   const ob::JsonValue* open(const ob::JsonValue* value) {
     if (value == nullptr || !value->isKept()) return value;
     auto [at, fresh] = built_.try_emplace(value);
+    if (fresh && !openOneLevel(*value, at->second)) at->second = ob::JsonValue{};
+    return at->second.isNull() ? nullptr : &at->second;
+  }
+
+  // Builds the value's own entries only, what they hold kept as its text
+  // until a walk enters it: a deep member built whole costs many times
+  // its text.
+  static bool openOneLevel(const ob::JsonValue& value, ob::JsonValue& built) {
+    static const ob::JsonShape object = ob::withMostEntries(ob::objectOfShape(ob::scalarShape()), UINT32_MAX);
+    static const ob::JsonShape array = ob::withMostEntries(ob::arrayShape(ob::scalarShape()), UINT32_MAX);
     std::string error;
     // Members held as their text are written as the object of them.
-    const bool members = value->kind == ob::JsonKind::KeptMembers;
-    if (fresh && !(members ? ob::parseJson(ob::writeJson(*value), at->second, error)
-                           : ob::parseJson(*value, ob::wholeShape(), at->second, error)))
-      at->second = ob::JsonValue{};
-    return at->second.isNull() ? nullptr : &at->second;
+    if (value.kind == ob::JsonKind::KeptMembers)
+      return ob::parseJson(ob::writeJson(value), object, built, error);
+    const std::string_view text = value.keptText();
+    const std::size_t first = text.find_first_not_of(" \t\r\n");
+    const bool isArray = first != std::string_view::npos && text[first] == '[';
+    return ob::parseJson(value, isArray ? array : object, built, error);
   }
 
   const ob::JsonValue* root_;
