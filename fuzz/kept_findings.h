@@ -47,6 +47,22 @@ inline std::vector<std::string> pointerTokens(std::string_view path) {
   return tokens;
 }
 
+// Builds the value's own entries only, what they hold kept as its text
+// until a walk enters it: a deep member built whole costs many times
+// its text.
+inline bool openOneLevel(const ob::JsonValue& value, ob::JsonValue& built) {
+  static const ob::JsonShape object = ob::withMostEntries(ob::objectOfShape(ob::scalarShape()), UINT32_MAX);
+  static const ob::JsonShape array = ob::withMostEntries(ob::arrayShape(ob::scalarShape()), UINT32_MAX);
+  std::string error;
+  // Members held as their text are written as the object of them.
+  if (value.kind == ob::JsonKind::KeptMembers)
+    return ob::parseJson(ob::writeJson(value), object, built, error);
+  const std::string_view text = value.keptText();
+  const std::size_t first = text.find_first_not_of(" \t\r\n");
+  const bool isArray = first != std::string_view::npos && text[first] == '[';
+  return ob::parseJson(value, isArray ? array : object, built, error);
+}
+
 // Walks a document a parse to a shape built, building from its text each
 // value held as text that a walk enters, once however often it enters it.
 class PointerWalk {
@@ -86,22 +102,6 @@ class PointerWalk {
     auto [at, fresh] = built_.try_emplace(value);
     if (fresh && !openOneLevel(*value, at->second)) at->second = ob::JsonValue{};
     return at->second.isNull() ? nullptr : &at->second;
-  }
-
-  // Builds the value's own entries only, what they hold kept as its text
-  // until a walk enters it: a deep member built whole costs many times
-  // its text.
-  static bool openOneLevel(const ob::JsonValue& value, ob::JsonValue& built) {
-    static const ob::JsonShape object = ob::withMostEntries(ob::objectOfShape(ob::scalarShape()), UINT32_MAX);
-    static const ob::JsonShape array = ob::withMostEntries(ob::arrayShape(ob::scalarShape()), UINT32_MAX);
-    std::string error;
-    // Members held as their text are written as the object of them.
-    if (value.kind == ob::JsonKind::KeptMembers)
-      return ob::parseJson(ob::writeJson(value), object, built, error);
-    const std::string_view text = value.keptText();
-    const std::size_t first = text.find_first_not_of(" \t\r\n");
-    const bool isArray = first != std::string_view::npos && text[first] == '[';
-    return ob::parseJson(value, isArray ? array : object, built, error);
   }
 
   const ob::JsonValue* root_;

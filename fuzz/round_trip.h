@@ -289,8 +289,7 @@ inline std::map<std::vector<std::string>, std::string> foreignOf(const ob::KeptD
   std::map<std::vector<std::string>, std::string> members;
   for (const ob::ForeignMember& m : kept.foreignMembers) {
     ob::JsonValue run;
-    std::string error;
-    if (m.value.kind != ob::JsonKind::KeptMembers || !ob::parseJson(ob::writeJson(m.value), run, error)) {
+    if (m.value.kind != ob::JsonKind::KeptMembers || !openOneLevel(m.value, run)) {
       members.try_emplace(m.path, ob::writeJson(m.value));
       continue;
     }
