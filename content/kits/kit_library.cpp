@@ -204,7 +204,7 @@ bool saveKitFileUnguarded(std::string_view path, const Pattern& pattern, std::st
   // A kit carries no groove.
   for (Track& track : kit.tracks) initSteps(track.steps, kStepsPerTrack);
   assignPatternIds(kit);
-  keepIdsOffKeptKeys(*project, kept.foreignMembers, kept.keysAsLoaded);
+  keepIdsOffKeptKeys(*project, recordsOf(kept.records).ids, kept.keysAsLoaded);
   const std::string text = dumpJson(writeKeptDocument(*project, {}, 1, kept));
 
   std::string reason;

@@ -19,4 +19,8 @@ namespace ob {
 bool readAudition(const JsonValue& audition, Project& project, const SampleSlotTable& samples,
                   Diagnostics& diagnostics, std::string_view path);
 
+// Whether a read of the audition takes the grid from beside its notes, as
+// readAudition says, read no further.
+bool auditionGridHolds(const JsonValue& audition);
+
 }  // namespace ob

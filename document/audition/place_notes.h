@@ -22,6 +22,10 @@ void placeNotesOnGrid(const clip::Clip& clip, Project& project, const SampleSlot
 // before the first note, which it empties the grid for, given each note in
 // the clip's order, and finished with the clip, whose length and swing the
 // pattern takes. The project, samples and list outlive it.
+// The step of the track's grid a note at `at` (beats) lands on; -1 when
+// it is on none.
+int gridStepOf(const Track& track, double at);
+
 class NotePlacer {
  public:
   NotePlacer(Project& project, const SampleSlotTable& samples, Diagnostics& diagnostics,

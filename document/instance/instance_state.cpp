@@ -91,6 +91,25 @@ int readSounds(const JsonValue& state, Project& fresh, Diagnostics& diagnostics,
   return loaded;
 }
 
+enum class VoiceTake : std::uint8_t { Taken, NotAVoice, UnusableId, UnknownSound };
+
+// How a load takes a voice beside the tracks it took, and the index of its
+// sound (-1: none) when it does; room apart.
+VoiceTake takeOfVoice(std::string_view key, const JsonValue& v, const Pattern& pattern, int soundsLoaded,
+                      int& soundIndex) {
+  if (!v.isObject()) return VoiceTake::NotAVoice;
+  if (!usableId(key, pattern.tracks, pattern.numTracks)) return VoiceTake::UnusableId;
+  soundIndex = -1;
+  if (const JsonValue* sound = v.find("sound")) {
+    if (sound->isString()) {
+      for (int s = 0; s < soundsLoaded; ++s)
+        if (storedIdMatches(pattern.kit.sounds[s].id, sound->text)) soundIndex = s;
+    }
+    if (soundIndex < 0) return VoiceTake::UnknownSound;
+  }
+  return VoiceTake::Taken;
+}
+
 // Returns false when the document had voices but none could be loaded.
 bool readVoices(const JsonValue& state, Project& fresh, int soundsLoaded, Diagnostics& diagnostics,
                 KeysTaken& taken) {
@@ -104,27 +123,18 @@ bool readVoices(const JsonValue& state, Project& fresh, int soundsLoaded, Diagno
       diagnostics.warn("too-many-voices", path, "A kit holds 8 voices; kept but not loaded");
       continue;
     }
-    const JsonValue& v = *e.value;
-    if (!v.isObject()) {
-      diagnostics.warn("wrong-type", path, "Expected a voice; kept but not loaded");
-      continue;
-    }
-    if (!usableId(e.key, pattern.tracks, pattern.numTracks)) {
-      diagnostics.warn("unusable-id", path, kUnusableIdMessage);
-      continue;
-    }
     int soundIndex = -1;
-    if (const JsonValue* sound = v.find("sound")) {
-      if (sound->isString()) {
-        for (int s = 0; s < soundsLoaded; ++s)
-          if (storedIdMatches(pattern.kit.sounds[s].id, sound->text)) soundIndex = s;
-      }
-      if (soundIndex < 0) {
+    switch (takeOfVoice(e.key, *e.value, pattern, soundsLoaded, soundIndex)) {
+      case VoiceTake::NotAVoice:
+        diagnostics.warn("wrong-type", path, "Expected a voice; kept but not loaded");
+        continue;
+      case VoiceTake::UnusableId: diagnostics.warn("unusable-id", path, kUnusableIdMessage); continue;
+      case VoiceTake::UnknownSound:
         diagnostics.warn("unknown-sound", path + "/sound",
                          "The voice's sound is not in this document or did not load; "
                          "the voice is kept but not loaded");
         continue;
-      }
+      case VoiceTake::Taken: break;
     }
     const int t = pattern.numTracks;
     Track& track = pattern.tracks[t];
@@ -133,7 +143,7 @@ bool readVoices(const JsonValue& state, Project& fresh, int soundsLoaded, Diagno
     track.soundIndex = static_cast<std::int8_t>(soundIndex);
     pattern.numTracks = static_cast<std::uint8_t>(t + 1);
     taken.voices[t] = e.key;
-    readVoice(v, fresh, t, diagnostics, path);
+    readVoice(*e.value, fresh, t, diagnostics, path);
   }
   if (pattern.numTracks > 0) return true;
   // A project without tracks writes an empty "voices" object; that reads
@@ -319,31 +329,34 @@ JsonValue auditionToSave(const Project& project, const LoadedAudition* loaded) {
   std::string error;
   if (!parseJson(loaded->audition, auditionShape(), read, error))
     return writeAudition(project, project.samples);
-  std::optional<JsonValue> anew = auditionAnew(project, project.samples, std::move(read), loaded->voices);
+  std::optional<JsonValue> anew = auditionAnew(project, project.samples, std::move(read), *loaded);
   return anew ? std::move(*anew) : loaded->audition;
 }
 
 }  // namespace
 
-int voicesALoadTakes(const JsonValue& state) {
+KeptKeys keptVoicesALoadTakes(const JsonValue& state, const KeptKeys& kept) {
+  KeptKeys takes;
+  const JsonValue* voices = state.find("voices");
+  if (voices == nullptr || !voices->isObject()) return takes;
   std::unique_ptr<Project> scratch = makeProject();
   Diagnostics unsaid = Diagnostics::dropping();
   KeysTaken taken;
-  readVoices(state, *scratch, readSounds(state, *scratch, unsaid, taken), unsaid, taken);
-  return tracksInUse(scratch->patterns[0]);
-}
-
-MacroDestKeys macroDestsALoadTakes(const JsonValue& state) {
-  std::unique_ptr<Project> scratch = makeProject();
-  Diagnostics unsaid = Diagnostics::dropping();
-  KeysTaken taken;
-  if (const JsonValue* samples = state.find("samples"))
-    readSamplePool(*samples, scratch->samples, taken.samples, unsaid);
-  InstanceEnvelope env;
-  env.state = &state;
-  int sounds = 0;
-  readKit(env, *scratch, unsaid, taken, sounds);
-  return taken.dests;
+  const int sounds = readSounds(state, *scratch, unsaid, taken);
+  JsonValue played = makeJsonObject();
+  JsonValue& playedVoices = played.members.emplace_back(JsonMember{"voices", makeJsonObject()}).value;
+  for (const JsonMember& m : voices->members)
+    if (kept.count(m.key) == 0) playedVoices.members.push_back(m);
+  readVoices(played, *scratch, sounds, unsaid, taken);
+  Pattern& pattern = scratch->patterns[0];
+  if (pattern.numTracks >= kMaxTracks) return takes;
+  for (const OrderedEntry& e : sortedByOrder(*voices)) {
+    int soundIndex = -1;
+    if (kept.count(e.key) > 0 &&
+        takeOfVoice(e.key, *e.value, pattern, sounds, soundIndex) == VoiceTake::Taken)
+      takes.insert(e.key);
+  }
+  return takes;
 }
 
 const Sound* soundOfVoice(const Pattern& pattern, int track) {

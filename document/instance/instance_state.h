@@ -12,6 +12,7 @@
 #include "document/instance/keys_as_loaded.h"
 #include "document/instance/macro_state.h"
 #include "document/json/json_value.h"
+#include "document/project/kept_record.h"
 #include "engine/model/project.h"
 
 namespace ob {
@@ -47,12 +48,10 @@ JsonValue writeInstanceState(const Project& project, const std::vector<std::stri
                              const LoadedAudition* loadedAudition = nullptr,
                              AuditionFor use = AuditionFor::Save, const KeysAsLoaded* keys = nullptr);
 
-// How many voices a load of a state ("sounds" and "voices" as a document
-// holds them) takes as tracks.
-int voicesALoadTakes(const JsonValue& state);
-
-// Of each macro, the keys of the destinations a load of a state applies.
-MacroDestKeys macroDestsALoadTakes(const JsonValue& state);
+// Of the voices of a state (built whole) that `kept` names, those a load
+// would take after the others, were none of them taken before it: what
+// its sounds and the others leave each of them.
+KeptKeys keptVoicesALoadTakes(const JsonValue& state, const KeptKeys& kept);
 
 // The same for callers that load no sample audio (kits): the references
 // are dropped; and a writer without references or id.

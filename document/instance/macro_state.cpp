@@ -102,6 +102,10 @@ void readStateMacros(const InstanceEnvelope& envelope, Project& project, const S
   }
 }
 
+bool macroDestResolves(const JsonValue& dest, const Pattern& pattern, const SampleSlotTable& samples) {
+  return resolveDest(dest, pattern, samples).has_value();
+}
+
 std::optional<std::string> macroDestKey(const Pattern& pattern, const MacroDest& dest) {
   if (dest.track >= tracksInUse(pattern)) return std::nullopt;
   const Sound* sound = trackSound(pattern, dest.track);

@@ -30,6 +30,10 @@ void readStateMacros(const InstanceEnvelope& envelope, Project& project, const S
 // one without a sound).
 std::optional<std::string> macroDestKey(const Pattern& pattern, const MacroDest& dest);
 
+// Whether a destination member names a voice, parameter and target of the
+// kit, as a load applies one while its macro has room.
+bool macroDestResolves(const JsonValue& dest, const Pattern& pattern, const SampleSlotTable& samples);
+
 // The "macros" object; a macro with no name and no destination is left out.
 JsonValue writeStateMacros(const Project& project, const SampleSlotTable& samples);
 

@@ -3,9 +3,9 @@
 // rewrite fills all the same, so that no foreign member keeps them: a
 // parameter's value that no choice or sample names (the sound plays the
 // default), a sound's zones of which one names no sample in the pool (the
-// sound plays the others). A save writes each back as it was read while it
-// writes in its place what the load's rewrite wrote there, that is while
-// nothing changed it since; a load of that save reads the same again.
+// sound plays the others). Each is kept with its sound (kept_at_load.h),
+// and a save writes it back as it was read over what the load's rewrite
+// wrote there; a load of that save reads the same again.
 
 #include <string>
 #include <vector>
@@ -24,7 +24,5 @@ struct ValueReadOtherwise {
 // Of a loaded instance document, its rewrite and the project read from it.
 std::vector<ValueReadOtherwise> valuesReadOtherwise(const JsonValue& loaded, const JsonValue& rewritten,
                                                     const Project& project);
-
-void putBackValuesReadOtherwise(JsonValue& document, const std::vector<ValueReadOtherwise>& values);
 
 }  // namespace ob

@@ -13,11 +13,9 @@
 #include <vector>
 
 #include "document/archive/zip_entry.h"
-#include "document/foreign_member.h"
-#include "document/instance/kept_records.h"
 #include "document/instance/keys_as_loaded.h"
-#include "document/instance/read_otherwise.h"
 #include "document/json/json_value.h"
+#include "document/project/kept_record.h"
 
 namespace ob {
 
@@ -37,20 +35,16 @@ struct KeptDocument {
   JsonValue loadedDocument;
   // The document's audition whole, as loaded and held as its text: a save
   // reads it again, and writes it back as it was while it still plays what
-  // the project plays (auditionToWrite), or else takes its spellings.
+  // the project plays and holds what the load kept of it
+  // (auditionToWrite), or else takes its spellings and form.
   JsonValue loadedAudition;
-  // The ids of the voices the project had when it was loaded: what the
-  // audition holds of any other voice, the load kept unplayed.
+  // The ids of the voices the project had when it was loaded.
   std::vector<std::string> auditionVoices;
-  std::vector<ForeignMember> foreignMembers;
+  // What the load kept because it could not apply it, with the owners it
+  // was kept with, less what edits let go since: never null after a load.
+  SharedKeptRecords records;
   // The keys its records were read by, where a save writes them otherwise.
   KeysAsLoaded keysAsLoaded;
-  // Where the voices and samples among them sort, which a save's own sort
-  // before.
-  KeptRecordOrders keptRecordOrders;
-  // Values it could not use in places its rewrite fills, which a save
-  // writes back as read while nothing changed them.
-  std::vector<ValueReadOtherwise> valuesReadOtherwise;
   std::vector<zip::StoredEntry> keptEntries;
   // Played samples' files as the archive stored them, deflated, under the
   // names a save writes them by: held only where written whole they would

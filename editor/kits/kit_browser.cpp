@@ -69,8 +69,13 @@ SaidLine keptUnreadNote(const ob::KeptDocument& kept) {
       at += (at.empty() ? "" : "/") + path[i];
     places.push_back(std::move(at));
   };
-  for (const ob::ForeignMember& member : kept.foreignMembers) place(member.path);
-  for (const ob::ValueReadOtherwise& value : kept.valuesReadOtherwise) place(value.path);
+  for (const ob::KeptRecord& record : ob::recordsOf(kept.records).records) {
+    std::vector<std::string> path = record.path;
+    for (std::string& key : ob::memberKeysOf(record)) {
+      path.back() = std::move(key);
+      place(path);
+    }
+  }
   return sayLine("kept ", places, ", which this build does not read", "members");
 }
 

@@ -211,7 +211,7 @@ void Session::checkSave(const SaveToCheck& save) {
   auto named = std::make_unique<ob::Project>(a.project);
   ob::assignPatternIds(named->patterns[0]);
   ob::assignSampleIds(named->samples);
-  ob::keepIdsOffKeptKeys(*named, aKept.foreignMembers, aKept.keysAsLoaded);
+  ob::keepIdsOffKeptKeys(*named, ob::recordsOf(aKept.records).ids, aKept.keysAsLoaded);
   // A project without a seed of its own is saved with one of its content.
   if (named->seed == 0) named->seed = b.project.seed;
   checkAudition(text, *named);
@@ -258,10 +258,11 @@ void Session::checkKeepsWhatTheLoadRead(const ob::ByteSource& loaded, const Byte
 
 std::vector<std::vector<std::string>> Session::checkValuesReadOtherwise(obfuzz::PointerWalk& saved) {
   std::vector<std::vector<std::string>> paths;
-  for (const ob::ValueReadOtherwise& value : lastLoad_->kept.valuesReadOtherwise) {
+  for (const ob::KeptRecord& value : ob::recordsOf(lastLoad_->kept.records).records) {
+    if (value.place != ob::KeptPlace::InPlace) continue;
     const ob::JsonValue* at = saved.at(value.path, value.path.size());
     const std::string written = at != nullptr ? ob::writeJson(*at) : std::string();
-    if (written == value.rewritten && written != ob::writeJson(value.loaded))
+    if (written == value.rewritten && written != ob::writeJson(value.value))
       broken("a save wrote over a value the load read otherwise, which nothing changed", written);
     paths.push_back(value.path);
   }

@@ -466,11 +466,14 @@ TEST_F(ProjectSave, FailedSavesLeaveTheOldFile) {
   EXPECT_EQ("unsafe entry name", error);
   EXPECT_EQ(old, obtest::readFile(file));
   kept.keptEntries.clear();
-  kept.foreignMembers.push_back({{"huge"}, ob::makeJsonString(std::string(std::size_t(32) << 20, 'x')), ""});
+  ob::KeptRecords huge;
+  huge.records.push_back(
+      {.path = {"huge"}, .value = ob::makeJsonString(std::string(std::size_t(32) << 20, 'x'))});
+  kept.records = std::make_shared<const ob::KeptRecords>(std::move(huge));
   EXPECT_FALSE(ob::saveDocumentFile(file, *demo, pool, kept, &error));
   EXPECT_EQ("the save's document would be larger than 32 MiB, the most a load reads", error);
   EXPECT_EQ(old, obtest::readFile(file));
-  kept.foreignMembers.clear();
+  kept.records.reset();
 
   // A folder that does not exist.
   EXPECT_FALSE(ob::saveDocumentFile(dir / "missing" / "song.orbi", *demo, pool, kept, &error));

@@ -1,0 +1,172 @@
+#include "document/audition/audition_kept.h"
+
+#include <cstdlib>
+#include <string>
+#include <utility>
+
+#include "document/audition/audition_groove.h"
+#include "document/audition/audition_reader.h"
+#include "document/audition/audition_writer.h"
+#include "document/audition/kept_notes.h"
+#include "document/audition/kept_unplayed.h"
+#include "document/audition/place_notes.h"
+#include "document/json/json_elements.h"
+#include "document/json/json_write.h"
+#include "engine/model/project.h"
+
+namespace ob {
+namespace {
+
+const std::vector<std::string> kNotes = {"audition", "notes"};
+const std::vector<std::string> kSwing = {"audition", "swing"};
+
+template <typename Value>
+Value* grooveIn(Value& audition) {
+  Value* ext = audition.isObject() ? audition.find("ext") : nullptr;
+  return ext != nullptr && ext->isObject() ? ext->find(stepsExtensionKey()) : nullptr;
+}
+
+// The key before `key` among an object's members; empty for the first.
+std::string keyBefore(const JsonValue& object, std::string_view key) {
+  std::string before;
+  for (const JsonMember& m : object.members) {
+    if (m.key == key) return before;
+    before = m.key;
+  }
+  return before;
+}
+
+// The owner a member of the grid is kept with, by where it is (`at`, from
+// the grid), and the tokens of it that lead to its owner's place.
+struct Owned {
+  KeptOwner owner;
+  std::size_t anchor = 0;  // of `at`
+};
+
+Owned ownerInGroove(const std::vector<std::string>& at, const Project& project) {
+  const bool voiced = at.size() >= 3 && at[0] == "voices" && voiceIndexByName(project, at[1]) >= 0;
+  int step = -1;
+  if (voiced && at.size() >= 5 && at[2] == "steps" && readStepKey(at[3], step))
+    return {{KeptOwnerKind::Step, at[1], step, false}, 4};
+  if (voiced) return {{KeptOwnerKind::Voice, at[1], -1, false}, at.size() - 1};
+  return {{}, at.size() - 1};
+}
+
+// Each member of the grid kept, as a record with its owner.
+struct GrooveKept {
+  const Project& project;
+  std::vector<KeptRecord>& out;
+  KeptKeys& voices;
+
+  void operator()(const std::vector<std::string>& at, JsonValue value,
+                  const std::vector<std::string>& afters) {
+    static const std::vector<std::string> kGrid = {"audition", "ext", stepsExtensionKey()};
+    const Owned owned = ownerInGroove(at, project);
+    KeptRecord r;
+    r.owner = owned.owner;
+    r.path = kGrid;
+    r.path.insert(r.path.end(), at.begin(), at.end());
+    r.anchor = kGrid.size() + owned.anchor;
+    r.made.assign(afters.begin() + static_cast<std::ptrdiff_t>(owned.anchor), afters.end() - 1);
+    r.after = afters.back();
+    r.value = heldAsText(value);
+    if (owned.owner.kind == KeptOwnerKind::Document && at.size() == 2 && at[0] == "voices")
+      voices.insert(at[1]);
+    out.push_back(std::move(r));
+  }
+};
+
+// A note kept with the step of its voice's grid it would take, or with
+// that grid; with nothing the project holds when its voice is none of it.
+KeptOwner ownerOfNote(const clip::Note& note, const Project& project) {
+  const int t = note.invalid || note.voice.empty() ? -1 : voiceIndexByName(project, note.voice);
+  if (t < 0) return {};
+  return {KeptOwnerKind::Step, note.voice, gridStepOf(project.patterns[0].tracks[t], note.at), true};
+}
+
+// Elements of a list kept in a run with one owner go in one record, all
+// of them its value: a long list kept costs what its elements do.
+class KeptRuns {
+ public:
+  explicit KeptRuns(std::vector<KeptRecord>& out) : out_(out), first_(out.size()) {}
+  ~KeptRuns() { close(); }
+
+  void add(const std::vector<std::string>& list, const JsonValue& audition, KeptOwner owner,
+           const JsonValue& value) {
+    if (out_.size() == first_ || out_.back().path != list || !(out_.back().owner == owner)) {
+      close();
+      KeptRecord r;
+      r.owner = std::move(owner);
+      r.place = KeptPlace::Element;
+      r.path = list;
+      r.anchor = 1;
+      r.after = keyBefore(audition, list.back());
+      out_.push_back(std::move(r));
+    }
+    text_ += text_.empty() ? '[' : ',';
+    text_ += writeJson(value);
+  }
+
+ private:
+  // The open run's record takes its elements, as their text.
+  void close() {
+    if (text_.empty()) return;
+    text_ += ']';
+    out_.back().value = makeJsonKept(JsonKind::Kept, std::exchange(text_, {}));
+  }
+
+  std::vector<KeptRecord>& out_;
+  std::size_t first_;
+  std::string text_;  // the open run's elements
+};
+
+}  // namespace
+
+void keepAuditionUnplayed(const JsonValue& audition, const Project& project, std::vector<KeptRecord>& out,
+                          KeptKeys& voices) {
+  if (!audition.isObject() || std::getenv("OB_NOKEPT")) return;
+  const SampleSlotTable& samples = project.samples;
+  const std::vector<std::string> voicesThen = auditionVoices(project);
+  const bool gridRead = auditionGridHolds(audition);
+
+  // The grid as the load kept it, beside the grid the project writes (its
+  // fingerprint and count of notes kept back apart, which a save writes).
+  const JsonValue* was = grooveIn(audition);
+  if (gridRead && was != nullptr && was->isObject()) {
+    JsonValue grid = writeGroove(project, samples);
+    grid.members.insert(grid.members.begin(), JsonMember{"notes", JsonValue{}});
+    keepUnplayedInGroove(grid, *was, voicesThen, project, samples, GrooveKept{project, out, voices});
+  }
+
+  // The notes it left off the grid: where its grid was read, those an
+  // earlier save kept back end its list.
+  const JsonValue* notes = audition.find("notes");
+  const std::size_t held = notes != nullptr ? JsonElements(*notes).size() : 0;
+  const std::size_t played = held - notesKeptBack(audition);
+  KeptRuns runs(out);
+  if (held > (gridRead ? played : 0)) {
+    notesKeptUnplayed(audition, gridRead, played, patternNotes(project, samples), voicesThen, project,
+                      samples, [&](const JsonValue& value, const clip::Note& note) {
+                        KeptOwner owner = ownerOfNote(note, project);
+                        if (owner.kind == KeptOwnerKind::Document && !note.voice.empty())
+                          voices.insert(note.voice);
+                        runs.add(kNotes, audition, std::move(owner), value);
+                      });
+  }
+
+  for (JsonValue& entry : swingKeptUnplayed(audition, project)) {
+    const std::string voice = entry.isObject() ? entry.getString("voice", "") : std::string();
+    if (!voice.empty() && voiceIndexByName(project, voice) < 0) voices.insert(voice);
+    runs.add(kSwing, audition, {}, std::move(entry));
+  }
+}
+
+bool isKeptNote(const KeptRecord& record) {
+  return record.place == KeptPlace::Element && record.path == kNotes;
+}
+
+bool isKeptSwingEntry(const KeptRecord& record) {
+  return record.place == KeptPlace::Element && record.path == kSwing;
+}
+
+}  // namespace ob

@@ -1,0 +1,45 @@
+#include "document/project/kept_record.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "document/json/json_parse.h"
+#include "document/json/json_shape.h"
+#include "document/json/json_write.h"
+
+namespace ob {
+
+bool isAuditionRecord(const KeptRecord& record) {
+  return !record.path.empty() && record.path[0] == "audition";
+}
+
+std::size_t auditionRecordCount(const KeptRecords& kept) {
+  return static_cast<std::size_t>(std::count_if(kept.records.begin(), kept.records.end(), isAuditionRecord));
+}
+
+std::size_t keptRecordsIn(const KeptRecords& kept, const std::vector<std::string>& list) {
+  return static_cast<std::size_t>(
+      std::count_if(kept.records.begin(), kept.records.end(), [&](const KeptRecord& r) {
+        return r.place == KeptPlace::Record && r.path.size() == list.size() + 1 &&
+               std::equal(list.begin(), list.end(), r.path.begin());
+      }));
+}
+
+std::vector<std::string> memberKeysOf(const KeptRecord& record) {
+  if (record.value.kind != JsonKind::KeptMembers)
+    return {record.path.empty() ? std::string() : record.path.back()};
+  static const JsonShape kOneLevel = withMostEntries(objectOfShape(scalarShape()), UINT32_MAX);
+  JsonValue run;
+  std::string error;
+  std::vector<std::string> keys;
+  if (parseJson(writeJson(record.value), kOneLevel, run, error))
+    for (const JsonMember& m : run.members) keys.push_back(m.key);
+  return keys;
+}
+
+const KeptRecords& recordsOf(const SharedKeptRecords& kept) {
+  static const KeptRecords kNone;
+  return kept ? *kept : kNone;
+}
+
+}  // namespace ob
