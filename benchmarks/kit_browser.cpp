@@ -37,10 +37,13 @@ class BenchRoot : public orbi::PanelContext {
   void apply(ob::EditCommand& command) override { ob::applyEditCommand(*project_, command); }
   void pushUndo() override {}
   void commitProject(bool) override {}
+  void kitComesIn() override {}
+  std::shared_ptr<const ob::KitFileKept>& kitFileKept() override { return kitFile_; }
   void refresh() override {}
 
  private:
   std::unique_ptr<ob::Project> project_;
+  std::shared_ptr<const ob::KitFileKept> kitFile_;
   ob::SamplePool pool_;
 };
 

@@ -17,6 +17,8 @@ class PanelHost final : public PanelContext {
   void apply(ob::EditCommand& command) override { context_.apply(command); }
   void pushUndo() override { context_.pushUndo(); }
   void commitProject(bool keepPosition) override { context_.commitProject(keepPosition); }
+  void kitComesIn() override { context_.markReplaced({.kit = true}); }
+  std::shared_ptr<const ob::KitFileKept>& kitFileKept() override { return context_.keptDocument().kitFile; }
   void refresh() override { context_.refresh(); }
 
  private:

@@ -427,9 +427,15 @@ std::optional<JsonValue> auditionAnew(const Project& project, const SampleSlotTa
                                       JsonValue loaded, const LoadedAudition& as) {
   AuditionFrame mine = frameOf(project, samples, &loaded);
   // A voice removed since the load takes what the audition holds of it
-  // along, though the rest plays as it did.
-  const bool removed = std::any_of(as.voices.begin(), as.voices.end(),
-                                   [&](const std::string& id) { return voiceIndexByName(project, id) < 0; });
+  // along, though the rest plays as it did; one whose machine changed
+  // since reads its steps otherwise: what its load applied of them, the
+  // project may have let go since.
+  bool changed = false;
+  for (std::size_t i = 0; i < as.voices.size(); ++i) {
+    const int t = voiceIndexByName(project, as.voices[i]);
+    changed = changed || t < 0 ||
+              (i < as.machines.size() && auditionTrackSound(project, t).machine != as.machines[i]);
+  }
   const KeptNotes kept = keptNotesOf(as.kept);
   // What the loaded audition plays with this kit, asked as a load asks it.
   if (std::unique_ptr<Project> asLoaded = makeProject()) {
@@ -437,7 +443,7 @@ std::optional<JsonValue> auditionAnew(const Project& project, const SampleSlotTa
     Diagnostics said = Diagnostics::dropping();  // when it was loaded
     const bool gridRead = readAudition(loaded, *asLoaded, samples, said, "/audition");
     // Held whole, it holds all its load kept: some of that went since.
-    const bool same = !removed && as.whole && writeSame(mine, frameOf(*asLoaded, samples, &loaded), &loaded);
+    const bool same = !changed && as.whole && writeSame(mine, frameOf(*asLoaded, samples, &loaded), &loaded);
     // It plays what the project plays. Where its grid played in place of
     // its notes and swing entries, they must say what it plays too.
     if (same && !gridRead) return std::nullopt;
@@ -459,6 +465,13 @@ std::optional<JsonValue> auditionAnew(const Project& project, const SampleSlotTa
   keepAsLoaded(written, loaded);
   placeKeptRecords(written, placedOf(as.kept, false), project, 1);
   return written;
+}
+
+std::vector<std::uint8_t> auditionMachines(const Project& project) {
+  std::vector<std::uint8_t> machines;
+  for (const std::string& id : auditionVoices(project))
+    machines.push_back(auditionTrackSound(project, voiceIndexByName(project, id)).machine);
+  return machines;
 }
 
 std::vector<clip::Note> patternNotes(const Project& project, const SampleSlotTable& samples) {

@@ -26,9 +26,15 @@ JsonValue writeAudition(const Project& project, const SampleSlotTable& samples);
 struct LoadedAudition {
   const JsonValue& audition;
   const std::vector<std::string>& voices;
+  // The machine each of those voices played then: what a read of its grid
+  // applies of a step depends on it.
+  const std::vector<std::uint8_t>& machines;
   const std::vector<const KeptRecord*>& kept;
   bool whole = true;
 };
+
+// The machine of each voice auditionVoices gives, in its order.
+std::vector<std::uint8_t> auditionMachines(const Project& project);
 
 // The audition a document is written with: the one it was loaded with
 // (loaded; null when none), whole and as read, while that still plays what

@@ -28,12 +28,19 @@ std::size_t keptRecordsIn(const KeptRecords& kept, const std::vector<std::string
 std::vector<std::string> memberKeysOf(const KeptRecord& record) {
   if (record.value.kind != JsonKind::KeptMembers)
     return {record.path.empty() ? std::string() : record.path.back()};
+  return keysOf(record.value);
+}
+
+std::vector<std::string> keysOf(const JsonValue& object) {
   static const JsonShape kOneLevel = withMostEntries(objectOfShape(scalarShape()), UINT32_MAX);
-  JsonValue run;
+  JsonValue opened;
   std::string error;
   std::vector<std::string> keys;
-  if (parseJson(writeJson(record.value), kOneLevel, run, error))
-    for (const JsonMember& m : run.members) keys.push_back(m.key);
+  // Members held as their text are written as the object of them.
+  const JsonValue* at = &object;
+  if (object.isKept() && parseJson(writeJson(object), kOneLevel, opened, error)) at = &opened;
+  if (at->isObject())
+    for (const JsonMember& m : at->members) keys.push_back(m.key);
   return keys;
 }
 

@@ -104,6 +104,8 @@ std::size_t keptRecordsIn(const KeptRecords& kept, const std::vector<std::string
 // The keys of the members a record puts back: its own, or each of a run of
 // members held as their text.
 std::vector<std::string> memberKeysOf(const KeptRecord& record);
+// The keys of an object's members, built or held as its text.
+std::vector<std::string> keysOf(const JsonValue& object);
 
 // The records, or none; never null.
 const KeptRecords& recordsOf(const SharedKeptRecords& kept);

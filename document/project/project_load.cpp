@@ -31,6 +31,7 @@
 #include "document/params/number_spellings.h"
 #include "document/project/foreign_members.h"
 #include "document/project/kept_at_load.h"
+#include "document/project/kit_file_kept.h"
 #include "document/project/load_samples.h"
 #include "document/project/match_factory_samples.h"
 #include "document/project/project_save.h"
@@ -413,6 +414,7 @@ bool readInstancePackage(Package package, PackageReader* assets, const ByteSourc
                          diagnostics);
   }
 
+  kept.kitFile = takeKitFileKept(package.document, diagnostics);
   keepWhatItsRewriteLacks(std::move(package.document), project, refs, std::move(keys), kept);
   if (assets != nullptr) kept.keptEntries = assets->keepUnused(diagnostics);
   return true;
@@ -676,6 +678,7 @@ void keepWhatItsRewriteLacks(JsonValue document, const Project& project, const s
   if (const JsonValue* loadedAudition = document.find("audition")) {
     kept.loadedAudition = heldAsText(*loadedAudition);
     kept.auditionVoices = auditionVoices(project);
+    kept.auditionMachines = auditionMachines(project);
     keepAuditionUnplayed(*loadedAudition, project, audition, auditionVoiceKeys);
   }
   std::vector<ValueReadOtherwise> otherwise = valuesReadOtherwise(document, rewritten, project);

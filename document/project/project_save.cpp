@@ -21,6 +21,7 @@
 #include "document/params/number_spellings.h"
 #include "document/project/atomic_file.h"
 #include "document/project/kept_placement.h"
+#include "document/project/kit_file_kept.h"
 #include "document/project/project_load.h"
 #include "document/wav/saved_sample_file.h"
 #include "engine/fnv.h"
@@ -176,8 +177,8 @@ JsonValue writtenAfterLoad(const Project& project, const std::vector<std::string
   const JsonValue* loaded = kept.loadedDocument.isObject() ? &kept.loadedDocument : nullptr;
   const KeptRecords& records = recordsOf(kept.records);
   const std::vector<const KeptRecord*> ofAudition = auditionRecords(records);
-  const LoadedAudition loadedAudition{kept.loadedAudition, kept.auditionVoices, ofAudition,
-                                      auditionRecordCount(records) == records.auditionAtLoad};
+  const LoadedAudition loadedAudition{kept.loadedAudition, kept.auditionVoices, kept.auditionMachines,
+                                      ofAudition, auditionRecordCount(records) == records.auditionAtLoad};
   const LoadedAudition* audition = kept.loadedAudition.isNull() ? nullptr : &loadedAudition;
   return writeInstanceState(project, refs, kitOnly, kPluginVersionText, "", loaded, audition,
                             AuditionFor::Save, &kept.keysAsLoaded);
@@ -230,10 +231,12 @@ JsonValue writeKeptDocument(const Project& project, const std::vector<std::strin
                             std::uint32_t kitOnly, const KeptDocument& kept) {
   // The project as this build writes it, its records under the keys they
   // were read by and its audition with what the load kept of it; numbers
-  // spelled as loaded where they did not change; then each record the load
-  // kept where it was read.
+  // spelled as loaded where they did not change; what the kit's file kept,
+  // apart; then each record the load kept where it was read.
   JsonValue document = writtenAfterLoad(project, refs, kitOnly, kept);
   adoptNumberSpellings(document, kept.loadedDocument);
+  if (kept.kitFile && !recordsOf(kept.kitFile->kept->records).records.empty())
+    document.set(kKitFileKeptKey, writeKitFileKept(*kept.kitFile));
   placeKeptRecords(document, documentRecords(recordsOf(kept.records)), project);
   return document;
 }

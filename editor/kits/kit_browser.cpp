@@ -148,10 +148,10 @@ bool KitBrowser::isModified(std::uint64_t revision) {
 
 bool KitBrowser::loadKit(const ob::KitEntry& entry) {
   const std::unique_ptr<ob::Pattern> loaded = newEmptyPart();
-  auto kept = std::make_shared<ob::KeptDocument>();
+  std::shared_ptr<const ob::KitFileKept> kept;
   ob::Diagnostics findings;
   std::string error;
-  if (!ob::KitLibrary::loadKit(entry.reference, *loaded, &error, kept.get(), &findings)) {
+  if (!ob::KitLibrary::loadKit(entry.reference, *loaded, &error, &kept, &findings)) {
     report("Could not load ", entry.name, error, StatusKind::Failed);
     pendingStatus->findings = std::move(findings);
     return false;
@@ -160,7 +160,8 @@ bool KitBrowser::loadKit(const ob::KitEntry& entry) {
   ctx_.pushUndo();
   std::vector<ob::GoneRef> gone;
   ob::copyPatternIntoProject(ctx_.project(), *loaded, &gone);
-  session.kept = std::move(kept);
+  ctx_.kitFileKept() = std::move(kept);
+  ctx_.kitComesIn();
   ctx_.commitProject(true);
   ctx_.refresh();
   markClean(entry.reference);
@@ -174,7 +175,8 @@ void KitBrowser::reportLoaded(const std::string& name, ob::Diagnostics findings)
   // not filled: the user is told which tracks stay silent. What its file
   // holds that this build does not read is kept for its saves, and said.
   const std::vector<int> silent = ob::tracksMissingSamples(part(), ctx_.pool());
-  const SaidLine keptNote = keptUnreadNote(*session.kept);
+  const std::shared_ptr<const ob::KitFileKept>& kept = ctx_.kitFileKept();
+  const SaidLine keptNote = kept ? keptUnreadNote(*kept->kept) : SaidLine{};
   SaidLine note{silent.empty() ? std::string() : silentTracksNote(part(), silent), {}};
   if (!note.text.empty() && !keptNote.text.empty()) note += "; ";
   note += keptNote;
@@ -208,7 +210,8 @@ void KitBrowser::newKit() {
   ctx_.pushUndo();
   std::vector<ob::GoneRef> gone;
   ob::copyPatternIntoProject(ctx_.project(), *blank, &gone);
-  session.kept.reset();
+  ctx_.kitFileKept().reset();
+  ctx_.kitComesIn();
   ctx_.commitProject(true);
   ctx_.refresh();
   markClean();
@@ -449,7 +452,9 @@ void KitBrowser::writeKit(const std::filesystem::path& target) {
     return;
   }
   std::string error;
-  if (ob::KitLibrary::saveKitFile(ob::kitPathToUtf8(target), part(), &error, session.kept.get())) {
+  const std::shared_ptr<const ob::KitFileKept>& kept = ctx_.kitFileKept();
+  if (ob::KitLibrary::saveKitFile(ob::kitPathToUtf8(target), part(), &error,
+                                  kept ? kept->kept.get() : nullptr)) {
     markClean(ob::kitPathToUtf8(target));
     std::string text = "Saved " + base;
     StatusKind kind = StatusKind::Done;

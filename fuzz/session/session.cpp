@@ -286,6 +286,8 @@ void Session::tookLoad(Built built, bool openedFile, const fs::path& opened) {
       if (entry.pastBudget) openLeftOut_.push_back(entry.name);
   }
   lastLoad_.reset();
+  hosted_->takeSaid();
+  saidSinceLoad_.clear();
   const std::uint64_t before = heapBytes();
   const ob::KeptDocument& now = hosted_->plugin().keptDocument;
   lastLoad_ = LastLoad{std::move(built), {}, {}, 0};

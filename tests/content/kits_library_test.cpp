@@ -213,9 +213,10 @@ TEST(KitLibrary, EveryBuiltinKitRoundTripsThroughAKitFile) {
     // through every save: over its file, after an edit, and again.
     const std::string newer = withUnknownMembers(text);
     writeText(path, newer);
-    ob::KeptDocument kept;
+    std::shared_ptr<const ob::KitFileKept> file;
     ob::Diagnostics findings;
-    ASSERT_TRUE(KitLibrary::loadKitFile(path, back, &error, &kept, &findings)) << error;
+    ASSERT_TRUE(KitLibrary::loadKitFile(path, back, &error, &file, &findings)) << error;
+    const ob::KeptDocument& kept = *file->kept;
     expectSameKit(kit, back);
     ASSERT_EQ(findings.size(), 1u);
     EXPECT_EQ(findings[0].code, "unknown-param");
@@ -243,8 +244,8 @@ TEST(KitLibrary, EveryBuiltinKitRoundTripsThroughAKitFile) {
          at += longer.size())
       renamed.replace(at + 1, key.size(), longer);
     writeText(path, renamed);
-    ASSERT_TRUE(KitLibrary::loadKitFile(path, back, &error, &kept, &findings)) << error;
-    ASSERT_TRUE(KitLibrary::saveKitFile(path, back, &error, &kept)) << error;
+    ASSERT_TRUE(KitLibrary::loadKitFile(path, back, &error, &file, &findings)) << error;
+    ASSERT_TRUE(KitLibrary::saveKitFile(path, back, &error, file->kept.get())) << error;
     ob::JsonValue written;
     ASSERT_TRUE(ob::parseJson(readText(path), written, error)) << error;
     const ob::JsonValue& saved = *written.find("state")->find("sounds");
