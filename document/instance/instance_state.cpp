@@ -335,28 +335,16 @@ JsonValue auditionToSave(const Project& project, const LoadedAudition* loaded) {
 
 }  // namespace
 
-KeptKeys keptVoicesALoadTakes(const JsonValue& state, const KeptKeys& kept) {
-  KeptKeys takes;
-  const JsonValue* voices = state.find("voices");
-  if (voices == nullptr || !voices->isObject()) return takes;
-  std::unique_ptr<Project> scratch = makeProject();
+bool voiceALoadTakes(std::string_view key, const JsonValue& voice, const Pattern& pattern, int soundsLoaded) {
+  int soundIndex = -1;
+  return pattern.numTracks < kMaxTracks &&
+         takeOfVoice(key, voice, pattern, soundsLoaded, soundIndex) == VoiceTake::Taken;
+}
+
+bool soundALoadReads(std::string_view key, const JsonValue& sound, const SampleSlotTable& samples) {
+  Sound scratch;
   Diagnostics unsaid = Diagnostics::dropping();
-  KeysTaken taken;
-  const int sounds = readSounds(state, *scratch, unsaid, taken);
-  JsonValue played = makeJsonObject();
-  JsonValue& playedVoices = played.members.emplace_back(JsonMember{"voices", makeJsonObject()}).value;
-  for (const JsonMember& m : voices->members)
-    if (kept.count(m.key) == 0) playedVoices.members.push_back(m);
-  readVoices(played, *scratch, sounds, unsaid, taken);
-  Pattern& pattern = scratch->patterns[0];
-  if (pattern.numTracks >= kMaxTracks) return takes;
-  for (const OrderedEntry& e : sortedByOrder(*voices)) {
-    int soundIndex = -1;
-    if (kept.count(e.key) > 0 &&
-        takeOfVoice(e.key, *e.value, pattern, sounds, soundIndex) == VoiceTake::Taken)
-      takes.insert(e.key);
-  }
-  return takes;
+  return sound.isObject() && readSound(key, sound, scratch, samples, unsaid, "");
 }
 
 const Sound* soundOfVoice(const Pattern& pattern, int track) {

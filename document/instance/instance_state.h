@@ -48,10 +48,13 @@ JsonValue writeInstanceState(const Project& project, const std::vector<std::stri
                              const LoadedAudition* loadedAudition = nullptr,
                              AuditionFor use = AuditionFor::Save, const KeysAsLoaded* keys = nullptr);
 
-// Of the voices of a state (built whole) that `kept` names, those a load
-// would take after the others, were none of them taken before it: what
-// its sounds and the others leave each of them.
-KeptKeys keptVoicesALoadTakes(const JsonValue& state, const KeptKeys& kept);
+// Whether a load takes a voice (its key and value, an object built one
+// level at least) beside the tracks the pattern holds in use and the first
+// `soundsLoaded` of its kit's sounds, were there room.
+bool voiceALoadTakes(std::string_view key, const JsonValue& voice, const Pattern& pattern, int soundsLoaded);
+// Whether a load reads a sound (built as a load builds it) into the kit,
+// were there room and its id its own.
+bool soundALoadReads(std::string_view key, const JsonValue& sound, const SampleSlotTable& samples);
 
 // The same for callers that load no sample audio (kits): the references
 // are dropped; and a writer without references or id.

@@ -15,7 +15,7 @@
 namespace ob {
 
 // Beside a macro's "dests": destinations a save kept apart, which no load
-// applies (kept_dests.h).
+// applies (kept_placement.h).
 inline constexpr const char* kDestsOffKey = "destsOff";
 
 // Of each macro, the key of the member each destination was read from.

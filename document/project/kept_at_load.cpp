@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "document/instance/instance_state.h"
 #include "document/instance/state_fields.h"
 #include "document/json/json_parse.h"
 #include "document/json/json_shape.h"
@@ -171,6 +172,7 @@ class Keeping {
     if (state && n == 3 && (path[1] == "voices" || path[1] == "sounds" || path[1] == "samples")) {
       r.place = KeptPlace::Record;
       r.last = true;
+      r.readable = path[1] == "sounds" && load_.readableSounds.count(path[2]) > 0;
       r.anchor = path[1] == "samples" ? 1 : 2;
       if (path[1] != "sounds") r.order = orderOf(value);
       (path[1] == "voices"   ? out_.ids.voices
@@ -212,6 +214,19 @@ class Keeping {
 };
 
 }  // namespace
+
+KeptKeys soundsKeptReadable(const JsonValue& loaded, const JsonValue& rewritten,
+                            const SampleSlotTable& samples) {
+  KeptKeys readable;
+  const JsonValue* state = loaded.find("state");
+  const JsonValue* sounds = state != nullptr ? state->find("sounds") : nullptr;
+  const JsonValue* written = rewritten.find("state");
+  written = written != nullptr ? written->find("sounds") : nullptr;
+  if (sounds == nullptr || !sounds->isObject() || written == nullptr) return readable;
+  for (const JsonMember& m : sounds->members)
+    if (written->find(m.key) == nullptr && soundALoadReads(m.key, m.value, samples)) readable.insert(m.key);
+  return readable;
+}
 
 KeptRecords keptRecordsOf(const LoadKept& load, std::vector<ForeignMember> foreign,
                           std::vector<ValueReadOtherwise> otherwise, std::vector<KeptRecord> audition,

@@ -18,13 +18,20 @@
 namespace ob {
 
 // Of a document read into the project: `loaded` is the document as read
-// (the members `foreign` holds left in it null), and keys the keys its
-// records were read by.
+// (the members `foreign` holds left in it null), keys the keys its records
+// were read by, and readableSounds the sounds it kept that it could read,
+// had it room.
 struct LoadKept {
   const JsonValue& loaded;
   const Project& project;
   const KeysAsLoaded& keys;
+  const KeptKeys& readableSounds;
 };
+
+// Of a loaded document and its rewrite: the sounds the rewrite lacks that a
+// load reads, had it room.
+KeptKeys soundsKeptReadable(const JsonValue& loaded, const JsonValue& rewritten,
+                            const SampleSlotTable& samples);
 
 // `audition`: its audition's records (keepAuditionUnplayed), and the
 // voices they name that the project lacks.

@@ -1,6 +1,7 @@
 #include "document/project/kept_placement.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -20,15 +21,15 @@ namespace {
 
 constexpr const char* kVoicesOff = "voicesOff";
 
-// A value held as its text, built so that members can go into it; false
-// when the text does not read.
-bool built(JsonValue& value) {
-  if (!value.isKept()) return true;
-  JsonValue whole;
+// An object held as its text, opened one level so that members can go into
+// it, each of its members' values held as its text: checked text, which
+// reads whatever it holds.
+void opened(JsonValue& value) {
+  if (value.kind != JsonKind::Kept) return;
+  static const JsonShape kOneLevel = withMostEntries(objectOfShape(scalarShape()), UINT32_MAX);
+  JsonValue object;
   std::string error;
-  if (!parseJson(value, wholeShape(), whole, error)) return false;
-  value = std::move(whole);
-  return true;
+  if (parseJson(value, kOneLevel, object, error)) value = std::move(object);
 }
 
 JsonValue* into(JsonValue* at, const std::string& token) {
@@ -59,7 +60,8 @@ JsonValue* madeIn(JsonValue* object, const std::string& key, const std::string& 
   if (object->find(key) == nullptr)
     putMember(*object, key, list ? makeJsonArray() : makeJsonObject(), after, false);
   JsonValue* at = object->find(key);
-  return built(*at) ? at : nullptr;
+  opened(*at);
+  return at;
 }
 
 // Where the record goes: the object it is a member of (the list itself for
@@ -196,7 +198,8 @@ void setDestsApart(JsonValue* macro, const KeptList& list, const Project& projec
       return false;
     }
     JsonValue dest = m.value;
-    if (applied >= static_cast<std::size_t>(kListCapacity) || !built(dest) ||
+    opened(dest);
+    if (applied >= static_cast<std::size_t>(kListCapacity) ||
         !macroDestResolves(dest, project.patterns[0], project.samples))
       return false;
     apart.push_back(std::move(m));
@@ -211,38 +214,41 @@ void setDestsApart(JsonValue* macro, const KeptList& list, const Project& projec
   if (emptied) std::erase_if(macro->members, [](const JsonMember& m) { return m.key == "dests"; });
 }
 
-// The voices a load of the document would take, beside the sounds it holds
-// with those kept: one read of the two lists.
-KeptKeys voicesTaken(const KeptList& list, const JsonValue& state) {
-  const JsonValue* sounds = state.find("sounds");
-  const JsonValue* voices = state.find("voices");
-  JsonValue both = makeJsonObject();
-  if (sounds != nullptr) both.set("sounds", *sounds);
-  JsonValue listed = voices != nullptr && voices->isObject() ? *voices : makeJsonObject();
-  bool any = false;
-  // Only an object is ever taken for a voice.
-  for (const KeptRecord* r : list.records)
-    if (r->value.isObject() || r->value.kind == JsonKind::Kept) {
-      listed.members.push_back({r->path.back(), r->value});
-      any = true;
-    }
-  if (!any) return {};
-  both.set("voices", std::move(listed));
-  JsonValue read;
-  std::string error;
-  if (!parseJson(writeJson(both), read, error)) return {};
-  return keptVoicesALoadTakes(read, list.keys());
+// The sounds a load of the document reads, in its order: those the
+// project wrote, then those kept that its load could read (read so at the
+// load), while the kit has room and each its own id; the ids in a kit.
+Kit soundsALoadReads(const JsonValue& sounds, const KeptList& kept) {
+  Kit kit;
+  int loaded = 0;
+  for (const JsonMember& m : sounds.members) {
+    if (loaded >= kMaxTracks) break;
+    const auto record = std::find_if(kept.records.begin(), kept.records.end(),
+                                     [&](const KeptRecord* r) { return r->path.back() == m.key; });
+    if (record != kept.records.end() && !(*record)->readable) continue;
+    if (usableId(m.key, kit.sounds, loaded)) formatFixed(kit.sounds[loaded++].id, m.key);
+  }
+  return kit;
 }
 
-// Kept voices after the written ones, each a load of the save would take
-// in "voicesOff" instead.
-void placeVoices(JsonValue& root, const KeptList& list, std::size_t skip) {
+// Kept voices after the written ones, each a load of the save would take,
+// decided one by one as a load decides it beside the tracks and sounds it
+// takes (taken ones go apart and count none), in "voicesOff" instead.
+void placeVoices(JsonValue& root, const KeptList& list, const KeptList* sounds, const Project& written,
+                 std::size_t skip) {
   JsonValue* state = walk(root, {"state"}, skip, 1);
   if (state == nullptr || !state->isObject()) return;
-  const KeptKeys takes = voicesTaken(list, *state);
+  const JsonValue* listed = state->find("sounds");
+  Pattern loads = written.patterns[0];
+  loads.kit = listed != nullptr && listed->isObject()
+                  ? soundsALoadReads(*listed, sounds ? *sounds : KeptList{})
+                  : Kit{};
+  int soundsLoaded = 0;
+  while (soundsLoaded < kMaxTracks && loads.kit.sounds[soundsLoaded].id[0] != '\0') ++soundsLoaded;
   JsonValue* off = nullptr;
   for (const KeptRecord* r : list.records) {
-    if (takes.count(r->path.back()) == 0) {
+    JsonValue voice = r->value;
+    opened(voice);
+    if (!voiceALoadTakes(r->path.back(), voice, loads, soundsLoaded)) {
       placeOne(root, *r, skip);
       continue;
     }
@@ -264,9 +270,13 @@ void placeKeptRecords(JsonValue& root, const std::vector<const KeptRecord*>& rec
   for (const KeptRecord* r : records)
     if (!(r->place == KeptPlace::Record && r->path.size() == 3 && r->path[1] == "voices"))
       placeOne(root, *r, skip);
+  const auto sounds = std::find_if(lists.begin(), lists.end(), [](const KeptList& l) {
+    return l.is({"state", "sounds"});
+  });
   for (const KeptList& list : lists) {
     if (list.isDests()) setDestsApart(walk(root, list.path, skip, list.path.size() - 1), list, written);
-    if (list.is({"state", "voices"})) placeVoices(root, list, skip);
+    if (list.is({"state", "voices"}))
+      placeVoices(root, list, sounds != lists.end() ? &*sounds : nullptr, written, skip);
   }
 }
 

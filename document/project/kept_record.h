@@ -69,6 +69,9 @@ struct KeptRecord {
   // load takes up to a limit, so that a kept one never takes the place of
   // one that played).
   bool last = false;
+  // A sound the load could read, had it room (so a voice naming it would
+  // find it then).
+  bool readable = false;
 };
 
 using KeptKeys = std::set<std::string, std::less<>>;

@@ -682,12 +682,13 @@ void keepWhatItsRewriteLacks(JsonValue document, const Project& project, const s
     keepAuditionUnplayed(*loadedAudition, project, audition, auditionVoiceKeys);
   }
   std::vector<ValueReadOtherwise> otherwise = valuesReadOtherwise(document, rewritten, project);
+  const KeptKeys readable = soundsKeptReadable(document, rewritten, project.samples);
   std::vector<ForeignMember> foreign;
   std::vector<std::string> path;
   collectForeignMembers(foreign, document, rewritten, path);
   kept.records = std::make_shared<const KeptRecords>(
-      keptRecordsOf({document, project, keys}, std::move(foreign), std::move(otherwise), std::move(audition),
-                    std::move(auditionVoiceKeys)));
+      keptRecordsOf({document, project, keys, readable}, std::move(foreign), std::move(otherwise),
+                    std::move(audition), std::move(auditionVoiceKeys)));
   kept.keysAsLoaded = std::move(keys);
   // The extensions it declared stay declared by its saves, and macro
   // positions it could not read go back as read (writeInstanceState).

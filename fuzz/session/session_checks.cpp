@@ -242,8 +242,10 @@ std::vector<ob::KeptRecord> Session::checkLetGoSaid() {
   const auto& held = ob::recordsOf(hosted_->plugin().keptDocument.records).records;
   std::vector<ob::KeptRecord> letGo;
   for (const ob::KeptRecord& r : ob::recordsOf(lastLoad_->kept.records).records) {
-    if (std::any_of(held.begin(), held.end(),
-                    [&](const ob::KeptRecord& h) { return h.path == r.path && h.place == r.place; }))
+    if (std::any_of(held.begin(), held.end(), [&](const ob::KeptRecord& h) {
+          return h.path == r.path && h.place == r.place && h.owner == r.owner &&
+                 ob::writeJson(h.value) == ob::writeJson(r.value);
+        }))
       continue;
     // Said with what the edit said: "let go ..., which a load kept unapplied".
     const auto named = [&](const std::string& key) {

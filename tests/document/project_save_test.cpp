@@ -182,6 +182,8 @@ TEST_F(ProjectSave, ARecordMadeAfterALoadLeavesAKeptRecordItsKey) {
     // Where the save keeps it, when not at `path`: apart, where a load
     // would play it.
     std::vector<std::string> savedAt = {};
+    // What the macro held apart already under the same key.
+    const char* apartAlready = nullptr;
   } cases[] = {
       {{"state", "voices", "v-tabla"}, R"({"order":9,"sound":"s-none","gain":0.5})", addTrack},
       {{"state", "sounds", "s-tabla"}, R"({"machine":"theremin"})", addTrack},
@@ -195,6 +197,11 @@ TEST_F(ProjectSave, ARecordMadeAfterALoadLeavesAKeptRecordItsKey) {
        R"({"voice":"v-tabla","param":"tune","target":12})",
        addTrack,
        {"state", "macros", "macro1", "destsOff", "y"}},
+      {{"state", "macros", "macro1", "dests", "y"},
+       R"({"voice":"v-tabla","param":"tune","target":12})",
+       addTrack,
+       {"state", "macros", "macro1", "destsOff", "y-2"},
+       R"({"y":{"held":1}})"},
   };
   const std::string written = textOf(ob::writeProjectDocument(*demo, pool, kept));
   for (const auto& c : cases) {
@@ -206,6 +213,8 @@ TEST_F(ProjectSave, ARecordMadeAfterALoadLeavesAKeptRecordItsKey) {
       object = object->find(c.path[i]);
     }
     object->set(c.path.back(), parse(c.kept));
+    if (c.apartAlready)
+      doc.find("state")->find("macros")->find("macro1")->set("destsOff", parse(c.apartAlready));
     auto project = ob::makeProject();
     ob::SamplePool loadedPool;
     ob::KeptDocument loadedKept;
