@@ -68,6 +68,8 @@ EditorView::EditorView(EngineHost& host, ob::KeptDocument& kept, EditorSession& 
 }
 
 EditorView::~EditorView() {
+  // What an edit let go reaches the host's log, whatever else was said.
+  if (!letGo_.empty()) tellHost(letGoLine(letGo_).wholeText(), StatusKind::Changed);
   if (!kitBrowser_.pendingStatus) return;
   const KitBrowser::Status& status = *kitBrowser_.pendingStatus;
   if (report_ && !status.findings.empty()) report_(status.findings);

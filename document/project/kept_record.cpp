@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "document/json/json_elements.h"
 #include "document/json/json_parse.h"
 #include "document/json/json_shape.h"
 #include "document/json/json_write.h"
@@ -18,11 +19,16 @@ std::size_t auditionRecordCount(const KeptRecords& kept) {
 }
 
 std::size_t keptRecordsIn(const KeptRecords& kept, const std::vector<std::string>& list) {
-  return static_cast<std::size_t>(
-      std::count_if(kept.records.begin(), kept.records.end(), [&](const KeptRecord& r) {
-        return r.place == KeptPlace::Record && r.path.size() == list.size() + 1 &&
-               std::equal(list.begin(), list.end(), r.path.begin());
-      }));
+  std::size_t count = 0;
+  for (const KeptRecord& r : kept.records) {
+    if (r.place == KeptPlace::Element && r.path == list) {
+      count += JsonElements(r.value).size();
+    } else if (r.place != KeptPlace::InPlace && r.place != KeptPlace::Element &&
+               r.path.size() == list.size() + 1 && std::equal(list.begin(), list.end(), r.path.begin())) {
+      count += memberKeysOf(r).size();
+    }
+  }
+  return count;
 }
 
 std::vector<std::string> memberKeysOf(const KeptRecord& record) {

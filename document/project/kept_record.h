@@ -99,9 +99,9 @@ bool isAuditionRecord(const KeptRecord& record);
 // How many of the audition's the records still hold.
 std::size_t auditionRecordCount(const KeptRecords& kept);
 
-// How many records the load kept of a list (its path): what a save adds
-// there, or for voices and a macro's destinations to its "...Off" sibling,
-// to the records it writes.
+// How many members (or elements) what the load kept adds to the object
+// (or list) at `list`, beside those a save writes there: for voices and a
+// macro's destinations, there or in its "...Off" sibling.
 std::size_t keptRecordsIn(const KeptRecords& kept, const std::vector<std::string>& list);
 
 // The keys of the members a record puts back: its own, or each of a run of
