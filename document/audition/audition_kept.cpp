@@ -12,7 +12,9 @@
 #include "document/audition/place_notes.h"
 #include "document/json/json_elements.h"
 #include "document/json/json_write.h"
+#include "document/params/param_values.h"
 #include "engine/model/project.h"
+#include "engine/params/param_tables.h"
 
 namespace ob {
 namespace {
@@ -56,7 +58,21 @@ Owned ownerInGroove(const std::vector<std::string>& at, const Project& project) 
 struct GrooveKept {
   const Project& project;
   std::vector<KeptRecord>& out;
-  KeptKeys& voices;
+  KeptIds& ids;
+
+  // The samples a step's kept lock names by an id the pool lacked: a sample
+  // brought in later takes another, or a load of a save would apply the lock.
+  void samplesNamed(const std::vector<std::string>& at, const JsonValue& value) {
+    if (at.size() < 5 || at.size() > 6 || at[4] != "locks") return;
+    const Sound& sound = auditionTrackSound(project, voiceIndexByName(project, at[1]));
+    const auto named = [&](const std::string& key, const JsonValue& lock) {
+      const int index = findParamIndex(sound.machine, key);
+      if (index >= 0 && sampleParamKind(sound, index) != 0 && lock.isString()) ids.samples.insert(lock.text);
+    };
+    if (at.size() == 6) named(at[5], value);
+    if (at.size() == 5 && value.isObject())
+      for (const JsonMember& m : value.members) named(m.key, m.value);
+  }
 
   void operator()(const std::vector<std::string>& at, JsonValue value,
                   const std::vector<std::string>& afters) {
@@ -69,9 +85,10 @@ struct GrooveKept {
     r.anchor = kGrid.size() + owned.anchor;
     r.made.assign(afters.begin() + static_cast<std::ptrdiff_t>(owned.anchor), afters.end() - 1);
     r.after = afters.back();
+    if (owned.owner.kind == KeptOwnerKind::Step) samplesNamed(at, value);
     r.value = heldAsText(value);
     if (owned.owner.kind == KeptOwnerKind::Document && at.size() == 2 && at[0] == "voices")
-      voices.insert(at[1]);
+      ids.voices.insert(at[1]);
     out.push_back(std::move(r));
   }
 };
@@ -123,7 +140,7 @@ class KeptRuns {
 }  // namespace
 
 void keepAuditionUnplayed(const JsonValue& audition, const Project& project, std::vector<KeptRecord>& out,
-                          KeptKeys& voices) {
+                          KeptIds& ids) {
   if (!audition.isObject() || std::getenv("OB_NOKEPT")) return;
   const SampleSlotTable& samples = project.samples;
   const std::vector<std::string> voicesThen = auditionVoices(project);
@@ -135,7 +152,7 @@ void keepAuditionUnplayed(const JsonValue& audition, const Project& project, std
   if (gridRead && was != nullptr && was->isObject()) {
     JsonValue grid = writeGroove(project, samples);
     grid.members.insert(grid.members.begin(), JsonMember{"notes", JsonValue{}});
-    keepUnplayedInGroove(grid, *was, voicesThen, project, samples, GrooveKept{project, out, voices});
+    keepUnplayedInGroove(grid, *was, voicesThen, project, samples, GrooveKept{project, out, ids});
   }
 
   // The notes it left off the grid: where its grid was read, those an
@@ -149,14 +166,14 @@ void keepAuditionUnplayed(const JsonValue& audition, const Project& project, std
                       samples, [&](const JsonValue& value, const clip::Note& note) {
                         KeptOwner owner = ownerOfNote(note, project);
                         if (owner.kind == KeptOwnerKind::Document && !note.voice.empty())
-                          voices.insert(note.voice);
+                          ids.voices.insert(note.voice);
                         runs.add(kNotes, audition, std::move(owner), value);
                       });
   }
 
   for (JsonValue& entry : swingKeptUnplayed(audition, project)) {
     const std::string voice = entry.isObject() ? entry.getString("voice", "") : std::string();
-    if (!voice.empty() && voiceIndexByName(project, voice) < 0) voices.insert(voice);
+    if (!voice.empty() && voiceIndexByName(project, voice) < 0) ids.voices.insert(voice);
     runs.add(kSwing, audition, {}, std::move(entry));
   }
 }

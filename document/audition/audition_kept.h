@@ -18,9 +18,9 @@ namespace ob {
 
 // The records of the audition a load read (its "audition" member) into
 // the project, appended to `out`; the voices any of them names that the
-// project lacks go into `voices`.
+// project lacks, and the samples a lock of them names, go into `ids`.
 void keepAuditionUnplayed(const JsonValue& audition, const Project& project, std::vector<KeptRecord>& out,
-                          KeptKeys& voices);
+                          KeptIds& ids);
 
 // Notes kept (a run of them, the record's value), which its audition's
 // writer writes after its own notes.

@@ -230,7 +230,7 @@ KeptKeys soundsKeptReadable(const JsonValue& loaded, const JsonValue& rewritten,
 
 KeptRecords keptRecordsOf(const LoadKept& load, std::vector<ForeignMember> foreign,
                           std::vector<ValueReadOtherwise> otherwise, std::vector<KeptRecord> audition,
-                          KeptKeys auditionVoices) {
+                          KeptIds auditionIds) {
   KeptRecords kept;
   Keeping keeping(load, kept);
   for (ForeignMember& m : foreign) keeping.member(std::move(m.path), std::move(m.value), std::move(m.after));
@@ -239,7 +239,8 @@ KeptRecords keptRecordsOf(const LoadKept& load, std::vector<ForeignMember> forei
   foreign.shrink_to_fit();
   for (ValueReadOtherwise& value : otherwise) keeping.readOtherwise(std::move(value));
   std::move(audition.begin(), audition.end(), std::back_inserter(kept.records));
-  kept.ids.voices.merge(auditionVoices);
+  kept.ids.voices.merge(auditionIds.voices);
+  kept.ids.samples.merge(auditionIds.samples);
   kept.auditionAtLoad = auditionRecordCount(kept);
   return kept;
 }

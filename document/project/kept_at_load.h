@@ -33,10 +33,10 @@ struct LoadKept {
 KeptKeys soundsKeptReadable(const JsonValue& loaded, const JsonValue& rewritten,
                             const SampleSlotTable& samples);
 
-// `audition`: its audition's records (keepAuditionUnplayed), and the
-// voices they name that the project lacks.
+// `audition`: its audition's records (keepAuditionUnplayed), and the ids
+// they hold.
 KeptRecords keptRecordsOf(const LoadKept& load, std::vector<ForeignMember> foreign,
                           std::vector<ValueReadOtherwise> otherwise, std::vector<KeptRecord> audition,
-                          KeptKeys auditionVoices);
+                          KeptIds auditionIds);
 
 }  // namespace ob

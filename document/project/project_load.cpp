@@ -674,12 +674,12 @@ void keepWhatItsRewriteLacks(JsonValue document, const Project& project, const s
       writeInstanceState(project, refs, isKitOnlyDocument(document) ? 1u : 0u, kPluginVersionText, "",
                          &document, nullptr, AuditionFor::LoadRewrite, &keys);
   std::vector<KeptRecord> audition;
-  KeptKeys auditionVoiceKeys;
+  KeptIds auditionIds;
   if (const JsonValue* loadedAudition = document.find("audition")) {
     kept.loadedAudition = heldAsText(*loadedAudition);
     kept.auditionVoices = auditionVoices(project);
     kept.auditionMachines = auditionMachines(project);
-    keepAuditionUnplayed(*loadedAudition, project, audition, auditionVoiceKeys);
+    keepAuditionUnplayed(*loadedAudition, project, audition, auditionIds);
   }
   std::vector<ValueReadOtherwise> otherwise = valuesReadOtherwise(document, rewritten, project);
   const KeptKeys readable = soundsKeptReadable(document, rewritten, project.samples);
@@ -688,7 +688,7 @@ void keepWhatItsRewriteLacks(JsonValue document, const Project& project, const s
   collectForeignMembers(foreign, document, rewritten, path);
   kept.records = std::make_shared<const KeptRecords>(
       keptRecordsOf({document, project, keys, readable}, std::move(foreign), std::move(otherwise),
-                    std::move(audition), std::move(auditionVoiceKeys)));
+                    std::move(audition), std::move(auditionIds)));
   kept.keysAsLoaded = std::move(keys);
   // The extensions it declared stay declared by its saves, and macro
   // positions it could not read go back as read (writeInstanceState).
