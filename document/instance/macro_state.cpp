@@ -1,5 +1,6 @@
 #include "document/instance/macro_state.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -15,6 +16,8 @@ namespace {
 static_assert(kListCapacity == 8, "the message below names the count");
 constexpr const char* kMacroFullMessage = "A macro holds at most eight destinations; kept but not applied";
 constexpr const char* kKeptOffMessage = "Set apart by a save, as it never applied; kept but not applied";
+constexpr const char* kDuplicateMessage =
+    "Repeats an earlier destination of this macro on the same voice and param; kept but not applied";
 
 int tracksInUse(const Pattern& pattern) {
   return pattern.numTracks < kMaxTracks ? pattern.numTracks : kMaxTracks;
@@ -79,9 +82,13 @@ void readStateMacros(const InstanceEnvelope& envelope, Project& project, const S
     const std::string base = path + "/dests";
     for (const JsonMember& m : dests->members) {
       std::optional<MacroDest> d = resolveDest(m.value, pattern, samples, keys);
+      const auto repeated = [&](const MacroDest& e) { return e.track == d->track && e.param == d->param; };
       if (!d) {
         diagnostics.warn("unknown-macro-dest", memberPath(base, m.key),
                          "No such voice and param in this kit; kept but not applied");
+      } else if (std::any_of(macro.dests, macro.dests + macro.destCount, repeated)) {
+        // A save writes one destination a voice and param: the first plays.
+        diagnostics.warn("macro-dest-duplicate", memberPath(base, m.key), kDuplicateMessage);
       } else if (macro.destCount >= kListCapacity) {
         diagnostics.warn("unknown-macro-dest", memberPath(base, m.key), kMacroFullMessage);
       } else {

@@ -23,8 +23,9 @@ inline constexpr const char* kDestsOffKey = "destsOff";
 using MacroDestKeys = std::array<std::vector<std::string>, kMacroCount>;
 
 // Reads after the voices, so that voices, their sounds and samples resolve
-// by the keys they go by (keys). destKeys, when given, gets the key of each
-// destination applied.
+// by the keys they go by (keys). A macro applies the first destination of
+// a voice and param, the one a save writes; each later one is kept, said,
+// and not applied. destKeys, when given, gets the key of each applied.
 void readStateMacros(const InstanceEnvelope& envelope, Project& project, const SampleSlotTable& samples,
                      Diagnostics& diagnostics, MacroDestKeys* destKeys = nullptr,
                      const KeysAsLoaded& keys = KeysAsLoaded::none());
