@@ -6,6 +6,7 @@
 #include "content/factory/factory_preload.h"
 #include "document/project/project_load.h"
 #include "document/project/project_save.h"
+#include "document/project/saved_entries.h"
 #include "editor/editor_view.h"
 #include "editor/project_files.h"
 #include "editor/samples/unplayable_samples.h"
@@ -38,7 +39,9 @@ bool EditorView::openProject(const std::filesystem::path& path) {
     setStatus(fileStatus("Could not open ", path, error), StatusKind::Failed);
     return false;
   }
-  ob::preloadFactorySamples(host_.project, pool);
+  // Where a save has room for them beside the samples the load kept.
+  if (ob::sampleSlotsRefusal(host_.project, pool, kept_, ob::kPreloadRowCount).empty())
+    ob::preloadFactorySamples(host_.project, pool);
   host_.replacePool(std::move(pool));
   startOver();
   commitProject(false);

@@ -40,6 +40,9 @@ struct SaveMeasure {
 // file carries them, or else found now, a piece at a time.
 SampleFileSums findSampleFile(const SampleData& audio);
 
+// The document a save of the project writes, as measureSave makes it.
+JsonValue savedDocument(const Project& project, const SamplePool& pool, const KeptDocument& kept);
+
 // The save of the project as it is, laid out and measured as
 // writeProjectDocument lays it out and measures it, with nothing written
 // and nothing hashed: a file whose sums no one found stands in by its size.
