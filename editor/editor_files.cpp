@@ -39,8 +39,10 @@ bool EditorView::openProject(const std::filesystem::path& path) {
     setStatus(fileStatus("Could not open ", path, error), StatusKind::Failed);
     return false;
   }
-  // Where a save has room for them beside the samples the load kept.
-  if (ob::sampleSlotsRefusal(host_.project, pool, kept_, ob::kPreloadRowCount).empty())
+  // A project without samples starts with the factory's, where a save has
+  // room for them beside the samples its load kept.
+  if (host_.project.samples.count == 0 &&
+      ob::sampleSlotsRefusal(host_.project, pool, kept_, ob::kPreloadRowCount).empty())
     ob::preloadFactorySamples(host_.project, pool);
   host_.replacePool(std::move(pool));
   startOver();

@@ -64,7 +64,7 @@ Refusal crowdingOf(const Package& package, const std::string* written, const Jso
   std::string error;
   if (checkJson(written != nullptr ? *written : compact, shape, error)) return {};
   return {PackageExcess::Crowded, "document-too-large", entryPath(package.documentName),
-          isJsonSizeRefusal(error) ? "The save's " + error + ", more than a load reads"
+          isJsonSizeRefusal(error) ? "The save's " + error + ", past what a load reads"
                                    : "The save's document is not JSON a load takes: " + error};
 }
 

@@ -60,8 +60,8 @@ SaveMeasure measureSave(const Project& project, const SamplePool& pool, const Ke
 class ProjectSave {
  public:
   // Nothing when the package cannot be written, among them one that a
-  // load would refuse (past the document or archive limits): why says so
-  // in lower-case words that name the limit.
+  // load would refuse (past the document or archive limits, or a document
+  // its parse refuses): why says so in lower-case words that name the limit.
   static std::unique_ptr<ProjectSave> layOut(const Project& project, const SamplePool& pool,
                                              const KeptDocument& kept, std::string& why,
                                              const zip::Limits& readable = {});

@@ -259,13 +259,11 @@ TEST(KitLibrary, EveryBuiltinKitRoundTripsThroughAKitFile) {
 TEST(KitLibrary, NoSaveWritesAKitItsLoadRefuses) {
   TempFolder dir;
   const std::string path = dir.file("deep.kit.orbi");
-  std::string error;
+  std::string error, deep = std::string(250, '[') + "[0]";
   ASSERT_TRUE(KitLibrary::saveKitFile(path, ob::makeFactoryKit(0), &error)) << error;
-  std::string deep = std::string(250, '[') + "[0]";
   for (int i = 0; i < 40000; ++i) deep += ",[0]";
   std::string text = readText(path);
-  text.insert(text.find('{') + 1, "\"x-deep\":" + deep + std::string(250, ']') + ",");
-  writeText(path, text);
+  writeText(path, text.insert(text.find('{') + 1, "\"x-deep\":" + deep + std::string(250, ']') + ","));
   Pattern back;
   ob::KeptDocument kept;
   ASSERT_TRUE(KitLibrary::loadKitFile(path, back, &error, &kept)) << error;

@@ -442,8 +442,7 @@ TEST(DocumentLimits, WhatReadersReadCostsAFewTimesItsParse) {
 
 // Each list an edit adds to, filled to the most a load reads there with
 // entries the load keeps unread: once the edit adds one, the save is
-// refused, naming the list, and a file saved before stays as it was. (A
-// save that wrote it would be refused by its own load.)
+// refused, naming the list, where one written would be refused by its load.
 TEST(DocumentLimits, NoSaveWritesPastWhatItsLoadReadsInAList) {
   auto base = ob::makeProject();
   ob::buildDemoProject(*base);
@@ -477,7 +476,6 @@ TEST(DocumentLimits, NoSaveWritesPastWhatItsLoadReadsInAList) {
       {"state/sounds/*/velocity{}", command(ob::kEditVelocityDest, 3, 0)},
       {"state/voices/*/breathe{}", command(ob::kEditTrackRandom, 1, 0)},
   };
-  obtest::TempDir dir;
   for (const auto& [place, edit] : cases) {
     SCOPED_TRACE(place);
     const std::string text = withEntries(demo, place, ob::kJsonMostEntriesRead, "0");
@@ -487,9 +485,6 @@ TEST(DocumentLimits, NoSaveWritesPastWhatItsLoadReadsInAList) {
     ASSERT_TRUE(ob::readDocument(std::vector<std::uint8_t>(text.begin(), text.end()), *project, pool, kept,
                                  &error, nullptr))
         << error;
-    std::vector<std::uint8_t> before, after;
-    ASSERT_TRUE(ob::saveDocumentFile(dir / "song.orbi", *project, pool, kept, &error)) << error;
-    ASSERT_TRUE(ob::readDocumentFile(dir / "song.orbi", before, error));
     edit(*project, pool);
     std::string why;
     const auto saved = ob::writeProjectDocument(*project, pool, kept, &why);
@@ -497,10 +492,6 @@ TEST(DocumentLimits, NoSaveWritesPastWhatItsLoadReadsInAList) {
                                << ob::readDocument(saved, *project, pool, kept, &error, nullptr);
     const std::string list = place.substr(0, place.find_first_of("*{"));
     EXPECT_NE(std::string::npos, why.find("more than 1024 entries at /" + list)) << why;
-    EXPECT_FALSE(ob::saveDocumentFile(dir / "song.orbi", *project, pool, kept, &error));
-    EXPECT_EQ(why, error);
-    ASSERT_TRUE(ob::readDocumentFile(dir / "song.orbi", after, error));
-    EXPECT_EQ(before, after);
   }
 }
 
