@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
+#include <string>
 
 #include "document/project/kept_document.h"
 #include "engine/model/edit_command.h"
@@ -25,6 +27,9 @@ class PanelContext {
   // Takes the undo snapshot by the command's rule, changes the project and
   // queues the command for the engine.
   virtual void apply(ob::EditCommand& command) = 0;
+  // Why a save after the edits would be one its load refuses (save_trial.h);
+  // empty when it would not.
+  virtual std::string saveRefusalAfter(std::span<const ob::EditCommand> edits) = 0;
   // A snapshot before an edit of the whole part.
   virtual void pushUndo() = 0;
   virtual void commitProject(bool keepPosition) = 0;

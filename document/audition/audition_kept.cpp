@@ -1,6 +1,6 @@
 #include "document/audition/audition_kept.h"
 
-#include <cstdlib>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -45,18 +45,27 @@ struct Owned {
   std::size_t anchor = 0;  // of `at`
 };
 
-Owned ownerInGroove(const std::vector<std::string>& at, const Project& project) {
-  const bool voiced = at.size() >= 3 && at[0] == "voices" && voiceIndexByName(project, at[1]) >= 0;
+// The id of the track a voice's key names, or none.
+std::optional<std::string> trackIdOf(const Project& project, const KeysAsLoaded& keys, std::string_view key) {
+  const int t = voiceIndexByName(project, keys, key);
+  if (t < 0) return std::nullopt;
+  return std::string(fixedText(project.patterns[0].tracks[t].id));
+}
+
+Owned ownerInGroove(const std::vector<std::string>& at, const Project& project, const KeysAsLoaded& keys) {
+  const std::optional<std::string> track =
+      at.size() >= 3 && at[0] == "voices" ? trackIdOf(project, keys, at[1]) : std::nullopt;
   int step = -1;
-  if (voiced && at.size() >= 5 && at[2] == "steps" && readStepKey(at[3], step))
-    return {{KeptOwnerKind::Step, at[1], step, false}, 4};
-  if (voiced) return {{KeptOwnerKind::Voice, at[1], -1, false}, at.size() - 1};
+  if (track && at.size() >= 5 && at[2] == "steps" && readStepKey(at[3], step))
+    return {{KeptOwnerKind::Step, *track, step, false}, 4};
+  if (track) return {{KeptOwnerKind::Voice, *track, -1, false}, at.size() - 1};
   return {{}, at.size() - 1};
 }
 
 // Each member of the grid kept, as a record with its owner.
 struct GrooveKept {
   const Project& project;
+  const KeysAsLoaded& keys;
   std::vector<KeptRecord>& out;
   KeptIds& ids;
 
@@ -64,7 +73,7 @@ struct GrooveKept {
   // brought in later takes another, or a load of a save would apply the lock.
   void samplesNamed(const std::vector<std::string>& at, const JsonValue& value) {
     if (at.size() < 5 || at.size() > 6 || at[4] != "locks") return;
-    const Sound& sound = auditionTrackSound(project, voiceIndexByName(project, at[1]));
+    const Sound& sound = auditionTrackSound(project, voiceIndexByName(project, keys, at[1]));
     const auto named = [&](const std::string& key, const JsonValue& lock) {
       const int index = findParamIndex(sound.machine, key);
       if (index >= 0 && sampleParamKind(sound, index) != 0 && lock.isString()) ids.samples.insert(lock.text);
@@ -77,7 +86,7 @@ struct GrooveKept {
   void operator()(const std::vector<std::string>& at, JsonValue value,
                   const std::vector<std::string>& afters) {
     static const std::vector<std::string> kGrid = {"audition", "ext", stepsExtensionKey()};
-    const Owned owned = ownerInGroove(at, project);
+    const Owned owned = ownerInGroove(at, project, keys);
     KeptRecord r;
     r.owner = owned.owner;
     r.path = kGrid;
@@ -95,10 +104,11 @@ struct GrooveKept {
 
 // A note kept with the step of its voice's grid it would take, or with
 // that grid; with nothing the project holds when its voice is none of it.
-KeptOwner ownerOfNote(const clip::Note& note, const Project& project) {
-  const int t = note.invalid || note.voice.empty() ? -1 : voiceIndexByName(project, note.voice);
+KeptOwner ownerOfNote(const clip::Note& note, const Project& project, const KeysAsLoaded& keys) {
+  const int t = note.invalid || note.voice.empty() ? -1 : voiceIndexByName(project, keys, note.voice);
   if (t < 0) return {};
-  return {KeptOwnerKind::Step, note.voice, gridStepOf(project.patterns[0].tracks[t], note.at), true};
+  const Track& track = project.patterns[0].tracks[t];
+  return {KeptOwnerKind::Step, std::string(fixedText(track.id)), gridStepOf(track, note.at), true};
 }
 
 // Elements of a list kept in a run with one owner go in one record, all
@@ -139,20 +149,20 @@ class KeptRuns {
 
 }  // namespace
 
-void keepAuditionUnplayed(const JsonValue& audition, const Project& project, std::vector<KeptRecord>& out,
-                          KeptIds& ids) {
-  if (!audition.isObject() || std::getenv("OB_NOKEPT")) return;
+void keepAuditionUnplayed(const JsonValue& audition, const Project& project, const KeysAsLoaded& keys,
+                          std::vector<KeptRecord>& out, KeptIds& ids) {
+  if (!audition.isObject()) return;
   const SampleSlotTable& samples = project.samples;
-  const std::vector<std::string> voicesThen = auditionVoices(project);
+  const std::vector<std::string> voicesThen = auditionVoices(project, keys);
   const bool gridRead = auditionGridHolds(audition);
 
   // The grid as the load kept it, beside the grid the project writes (its
   // fingerprint and count of notes kept back apart, which a save writes).
   const JsonValue* was = grooveIn(audition);
   if (gridRead && was != nullptr && was->isObject()) {
-    JsonValue grid = writeGroove(project, samples);
+    JsonValue grid = writeGroove(project, samples, keys);
     grid.members.insert(grid.members.begin(), JsonMember{"notes", JsonValue{}});
-    keepUnplayedInGroove(grid, *was, voicesThen, project, samples, GrooveKept{project, out, ids});
+    keepUnplayedInGroove(grid, *was, voicesThen, project, samples, keys, GrooveKept{project, keys, out, ids});
   }
 
   // The notes it left off the grid: where its grid was read, those an
@@ -162,18 +172,18 @@ void keepAuditionUnplayed(const JsonValue& audition, const Project& project, std
   const std::size_t played = held - notesKeptBack(audition);
   KeptRuns runs(out);
   if (held > (gridRead ? played : 0)) {
-    notesKeptUnplayed(audition, gridRead, played, patternNotes(project, samples), voicesThen, project,
-                      samples, [&](const JsonValue& value, const clip::Note& note) {
-                        KeptOwner owner = ownerOfNote(note, project);
+    notesKeptUnplayed(audition, gridRead, played, patternNotes(project, samples, keys), voicesThen, project,
+                      samples, keys, [&](const JsonValue& value, const clip::Note& note) {
+                        KeptOwner owner = ownerOfNote(note, project, keys);
                         if (owner.kind == KeptOwnerKind::Document && !note.voice.empty())
                           ids.voices.insert(note.voice);
                         runs.add(kNotes, audition, std::move(owner), value);
                       });
   }
 
-  for (JsonValue& entry : swingKeptUnplayed(audition, project)) {
+  for (JsonValue& entry : swingKeptUnplayed(audition, project, keys)) {
     const std::string voice = entry.isObject() ? entry.getString("voice", "") : std::string();
-    if (!voice.empty() && voiceIndexByName(project, voice) < 0) ids.voices.insert(voice);
+    if (!voice.empty() && voiceIndexByName(project, keys, voice) < 0) ids.voices.insert(voice);
     runs.add(kSwing, audition, {}, std::move(entry));
   }
 }

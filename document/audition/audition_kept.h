@@ -10,6 +10,7 @@
 
 #include <vector>
 
+#include "document/instance/keys_as_loaded.h"
 #include "document/json/json_value.h"
 #include "document/project/kept_record.h"
 #include "engine/model/project.h"
@@ -17,10 +18,11 @@
 namespace ob {
 
 // The records of the audition a load read (its "audition" member) into
-// the project, appended to `out`; the voices any of them names that the
+// the project, its voices and samples found by the keys they go by,
+// appended to `out`; the voices any of them names that the
 // project lacks, and the samples a lock of them names, go into `ids`.
-void keepAuditionUnplayed(const JsonValue& audition, const Project& project, std::vector<KeptRecord>& out,
-                          KeptIds& ids);
+void keepAuditionUnplayed(const JsonValue& audition, const Project& project, const KeysAsLoaded& keys,
+                          std::vector<KeptRecord>& out, KeptIds& ids);
 
 // Notes kept (a run of them, the record's value), which its audition's
 // writer writes after its own notes.

@@ -77,11 +77,12 @@ bool sameStep(const Step& a, const Step& b) {
 struct StepReading {
   const Sound& sound;
   const SampleSlotTable& samples;
+  const KeysAsLoaded& keys;
 
   Step read(const JsonValue& value) const {
     Step step;
     Diagnostics unsaid = Diagnostics::dropping();
-    readStep(value, step, sound, samples, unsaid, "");
+    readStep(value, step, sound, samples, unsaid, "", keys);
     return step;
   }
   // Whether a lock ("locks") or random amount ("rands") alone would be
@@ -215,13 +216,15 @@ bool isAmong(const std::vector<std::string>& ids, std::string_view id) {
 
 void keepUnplayedInGroove(const JsonValue& groove, const JsonValue& loaded,
                           const std::vector<std::string>& voices, const Project& project,
-                          const SampleSlotTable& samples, const KeptMemberSink& sink) {
+                          const SampleSlotTable& samples, const KeysAsLoaded& keys,
+                          const KeptMemberSink& sink) {
   KeptWalk walk(sink);
   const auto voiceKept = [&](const JsonMember& m) {
     return isAmong(voices, m.key) ? std::nullopt : copied(m);
   };
   const auto inVoice = [&](const JsonMember& mine, const JsonValue& theirs) {
-    const StepReading reading{auditionTrackSound(project, voiceIndexByName(project, mine.key)), samples};
+    const StepReading reading{auditionTrackSound(project, voiceIndexByName(project, keys, mine.key)), samples,
+                              keys};
     walk.members(mine.value, theirs, sameKey, copied, [&](const JsonMember& member, const JsonValue& was) {
       if (member.key == "steps") keptInSteps(walk, member.value, was, reading);
     });
@@ -271,7 +274,8 @@ void keepDeclared(JsonValue& written, JsonValue& loaded) {
 
 }  // namespace
 
-std::vector<JsonValue> swingKeptUnplayed(const JsonValue& loaded, const Project& project) {
+std::vector<JsonValue> swingKeptUnplayed(const JsonValue& loaded, const Project& project,
+                                         const KeysAsLoaded& keys) {
   std::vector<JsonValue> kept;
   const JsonValue* was = loaded.find("swing");
   if (was == nullptr || !was->isArray()) return kept;
@@ -279,7 +283,8 @@ std::vector<JsonValue> swingKeptUnplayed(const JsonValue& loaded, const Project&
   for (const JsonValue& e : was->elements) {
     const clip::SwingEntry s = clip::readSwingEntry(e, std::string(), unsaid);
     const bool voiced = !s.voice.empty();
-    if (s.invalid || s.bar != 0 || (voiced && voiceIndexByName(project, s.voice) < 0)) kept.push_back(e);
+    if (s.invalid || s.bar != 0 || (voiced && voiceIndexByName(project, keys, s.voice) < 0))
+      kept.push_back(e);
   }
   return kept;
 }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "document/instance/keys_as_loaded.h"
 #include "document/json/json_value.h"
 #include "document/reading/extension_id.h"
 #include "engine/model/project.h"
@@ -28,11 +29,14 @@ using KeptMemberSink = std::function<void(const std::vector<std::string>& at, Js
 // decides it, of the grid it read, with the project as it loaded it.
 void keepUnplayedInGroove(const JsonValue& groove, const JsonValue& loaded,
                           const std::vector<std::string>& voices, const Project& project,
-                          const SampleSlotTable& samples, const KeptMemberSink& sink);
+                          const SampleSlotTable& samples, const KeysAsLoaded& keys,
+                          const KeptMemberSink& sink);
 
 // The swing entries of loaded that no load plays: of no bar the pattern
-// has, failing their check, or of a voice the kit lacks.
-std::vector<JsonValue> swingKeptUnplayed(const JsonValue& loaded, const Project& project);
+// has, failing their check, or of a voice the kit lacks. Voices go by
+// their keys.
+std::vector<JsonValue> swingKeptUnplayed(const JsonValue& loaded, const Project& project,
+                                         const KeysAsLoaded& keys);
 
 // What a written audition takes of the loaded one's form, the project
 // aside: the extensions declared as loaded and then its own, and its

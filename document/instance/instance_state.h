@@ -51,10 +51,12 @@ JsonValue writeInstanceState(const Project& project, const std::vector<std::stri
 // Whether a load takes a voice (its key and value, an object built one
 // level at least) beside the tracks the pattern holds in use and the first
 // `soundsLoaded` of its kit's sounds, were there room.
-bool voiceALoadTakes(std::string_view key, const JsonValue& voice, const Pattern& pattern, int soundsLoaded);
+bool voiceALoadTakes(std::string_view key, const JsonValue& voice, const Pattern& pattern, int soundsLoaded,
+                     const KeysAsLoaded& keys);
 // Whether a load reads a sound (built as a load builds it) into the kit,
 // were there room and its id its own.
-bool soundALoadReads(std::string_view key, const JsonValue& sound, const SampleSlotTable& samples);
+bool soundALoadReads(std::string_view key, const JsonValue& sound, const SampleSlotTable& samples,
+                     const KeysAsLoaded& keys);
 
 // The same for callers that load no sample audio (kits): the references
 // are dropped; and a writer without references or id.

@@ -216,7 +216,7 @@ class Keeping {
 }  // namespace
 
 KeptKeys soundsKeptReadable(const JsonValue& loaded, const JsonValue& rewritten,
-                            const SampleSlotTable& samples) {
+                            const SampleSlotTable& samples, const KeysAsLoaded& keys) {
   KeptKeys readable;
   const JsonValue* state = loaded.find("state");
   const JsonValue* sounds = state != nullptr ? state->find("sounds") : nullptr;
@@ -224,7 +224,8 @@ KeptKeys soundsKeptReadable(const JsonValue& loaded, const JsonValue& rewritten,
   written = written != nullptr ? written->find("sounds") : nullptr;
   if (sounds == nullptr || !sounds->isObject() || written == nullptr) return readable;
   for (const JsonMember& m : sounds->members)
-    if (written->find(m.key) == nullptr && soundALoadReads(m.key, m.value, samples)) readable.insert(m.key);
+    if (written->find(m.key) == nullptr && soundALoadReads(m.key, m.value, samples, keys))
+      readable.insert(m.key);
   return readable;
 }
 

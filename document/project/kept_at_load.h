@@ -31,7 +31,7 @@ struct LoadKept {
 // Of a loaded document and its rewrite: the sounds the rewrite lacks that a
 // load reads, had it room.
 KeptKeys soundsKeptReadable(const JsonValue& loaded, const JsonValue& rewritten,
-                            const SampleSlotTable& samples);
+                            const SampleSlotTable& samples, const KeysAsLoaded& keys);
 
 // `audition`: its audition's records (keepAuditionUnplayed), and the ids
 // they hold.

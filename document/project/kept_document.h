@@ -57,7 +57,7 @@ struct KeptDocument {
   // the project plays and holds what the load kept of it
   // (auditionToWrite), or else takes its spellings and form.
   JsonValue loadedAudition;
-  // The ids of the voices the project had when it was loaded, and the
+  // The keys of the voices the project had when it was loaded, and the
   // machine each played then.
   std::vector<std::string> auditionVoices;
   std::vector<std::uint8_t> auditionMachines;

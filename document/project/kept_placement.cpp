@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -183,25 +184,26 @@ void moveApart(JsonValue& apart, JsonMember record) {
 
 // One ordered pass over a macro's destinations as written, theirs and
 // those kept: a load applies each that resolves against the project
-// written while fewer than eight are applied before it, so each kept one
-// it would apply goes to "destsOff" (and counts none); a "dests" left
-// empty goes.
-void setDestsApart(JsonValue* macro, const KeptList& list, const Project& project) {
+// written while fewer than eight are applied before it and none of them
+// has its voice and param, so each kept one it would apply goes to
+// "destsOff" (and counts none); a "dests" left empty goes.
+void setDestsApart(JsonValue* macro, const KeptList& list, const Project& project, const KeysAsLoaded& keys) {
   JsonValue* dests = macro != nullptr && macro->isObject() ? macro->find("dests") : nullptr;
   if (dests == nullptr || !dests->isObject()) return;
   const KeptKeys kept = list.keys();
   std::vector<JsonMember> apart;
-  std::size_t applied = 0;
+  std::vector<MacroDest> applied;
   std::erase_if(dests->members, [&](JsonMember& m) {
-    if (kept.count(m.key) == 0) {
-      ++applied;
-      return false;
-    }
     JsonValue dest = m.value;
     opened(dest);
-    if (applied >= static_cast<std::size_t>(kListCapacity) ||
-        !macroDestResolves(dest, project.patterns[0], project.samples))
-      return false;
+    const std::optional<MacroDest> d = resolveMacroDest(dest, project.patterns[0], project.samples, keys);
+    const bool repeat = d && std::any_of(applied.begin(), applied.end(), [&](const MacroDest& e) {
+                          return e.track == d->track && e.param == d->param;
+                        });
+    if (!d || repeat || applied.size() >= static_cast<std::size_t>(kListCapacity)) return false;
+    applied.push_back(*d);
+    if (kept.count(m.key) == 0) return false;
+    applied.pop_back();  // set apart, it counts none
     apart.push_back(std::move(m));
     return true;
   });
@@ -216,8 +218,9 @@ void setDestsApart(JsonValue* macro, const KeptList& list, const Project& projec
 
 // The sounds a load of the document reads, in its order: those the
 // project wrote, then those kept that its load could read (read so at the
-// load), while the kit has room and each its own id; the ids in a kit.
-Kit soundsALoadReads(const JsonValue& sounds, const KeptList& kept) {
+// load), while the kit has room and each its own id; the ids in a kit,
+// and into `keys` the keys they go by.
+Kit soundsALoadReads(const JsonValue& sounds, const KeptList& kept, KeysAsLoaded& keys) {
   Kit kit;
   int loaded = 0;
   for (const JsonMember& m : sounds.members) {
@@ -225,7 +228,9 @@ Kit soundsALoadReads(const JsonValue& sounds, const KeptList& kept) {
     const auto record = std::find_if(kept.records.begin(), kept.records.end(),
                                      [&](const KeptRecord* r) { return r->path.back() == m.key; });
     if (record != kept.records.end() && !(*record)->readable) continue;
-    if (usableId(m.key, kit.sounds, loaded)) formatFixed(kit.sounds[loaded++].id, m.key);
+    if (!usableId(m.key, kit.sounds, loaded)) continue;
+    formatFixed(kit.sounds[loaded].id, m.key);
+    keys.add(recordsPath(Records::Sounds), std::string(fixedText(kit.sounds[loaded++].id)), m.key);
   }
   return kit;
 }
@@ -239,8 +244,9 @@ void placeVoices(JsonValue& root, const KeptList& list, const KeptList* sounds, 
   if (state == nullptr || !state->isObject()) return;
   const JsonValue* listed = state->find("sounds");
   Pattern loads = written.patterns[0];
+  KeysAsLoaded loadsKeys;
   loads.kit = listed != nullptr && listed->isObject()
-                  ? soundsALoadReads(*listed, sounds ? *sounds : KeptList{})
+                  ? soundsALoadReads(*listed, sounds ? *sounds : KeptList{}, loadsKeys)
                   : Kit{};
   int soundsLoaded = 0;
   while (soundsLoaded < kMaxTracks && loads.kit.sounds[soundsLoaded].id[0] != '\0') ++soundsLoaded;
@@ -248,7 +254,7 @@ void placeVoices(JsonValue& root, const KeptList& list, const KeptList* sounds, 
   for (const KeptRecord* r : list.records) {
     JsonValue voice = r->value;
     opened(voice);
-    if (!voiceALoadTakes(r->path.back(), voice, loads, soundsLoaded)) {
+    if (!voiceALoadTakes(r->path.back(), voice, loads, soundsLoaded, loadsKeys)) {
       placeOne(root, *r, skip);
       continue;
     }
@@ -260,7 +266,7 @@ void placeVoices(JsonValue& root, const KeptList& list, const KeptList* sounds, 
 }  // namespace
 
 void placeKeptRecords(JsonValue& root, const std::vector<const KeptRecord*>& records, const Project& written,
-                      std::size_t skip) {
+                      const KeysAsLoaded& keys, std::size_t skip) {
   const std::vector<KeptList> lists = listsOf(records);
   for (const KeptList& list : lists) {
     JsonValue* own = walk(root, list.path, skip, list.path.size());
@@ -274,7 +280,7 @@ void placeKeptRecords(JsonValue& root, const std::vector<const KeptRecord*>& rec
     return l.is({"state", "sounds"});
   });
   for (const KeptList& list : lists) {
-    if (list.isDests()) setDestsApart(walk(root, list.path, skip, list.path.size() - 1), list, written);
+    if (list.isDests()) setDestsApart(walk(root, list.path, skip, list.path.size() - 1), list, written, keys);
     if (list.is({"state", "voices"}))
       placeVoices(root, list, sounds != lists.end() ? &*sounds : nullptr, written, skip);
   }

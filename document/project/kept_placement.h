@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "document/instance/keys_as_loaded.h"
 #include "document/json/json_value.h"
 #include "document/project/kept_record.h"
 #include "engine/model/project.h"
@@ -25,9 +26,9 @@ namespace ob {
 // Places each record into `root`, whose value stands at the first `skip`
 // tokens of the records' paths (the document: none; its audition: one).
 // `written` is the project the document was written of, ids as written,
-// which a load of it plays.
+// which a load of it plays, its records under the keys they go by (keys).
 void placeKeptRecords(JsonValue& root, const std::vector<const KeptRecord*>& records, const Project& written,
-                      std::size_t skip = 0);
+                      const KeysAsLoaded& keys, std::size_t skip = 0);
 
 // The records of kept that are not the audition's, which its writer places.
 std::vector<const KeptRecord*> documentRecords(const KeptRecords& kept);

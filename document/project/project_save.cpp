@@ -13,6 +13,7 @@
 #include "document/archive/sha256.h"
 #include "document/audition/audition_writer.h"
 #include "document/factory/factory_ref.h"
+#include "document/instance/instance_shape.h"
 #include "document/instance/instance_state.h"
 #include "document/instance/kept_keys.h"
 #include "document/instance/state_fields.h"
@@ -237,18 +238,23 @@ JsonValue writeKeptDocument(const Project& project, const std::vector<std::strin
   adoptNumberSpellings(document, kept.loadedDocument);
   if (kept.kitFile && !recordsOf(kept.kitFile->kept->records).records.empty())
     document.set(kKitFileKeptKey, writeKitFileKept(*kept.kitFile));
-  placeKeptRecords(document, documentRecords(recordsOf(kept.records)), project);
+  placeKeptRecords(document, documentRecords(recordsOf(kept.records)), project, kept.keysAsLoaded);
   return document;
 }
 
 SampleFileSums findSampleFile(const SampleData& audio) { return sumsOf(audio, Digests::Find); }
+
+JsonValue savedDocument(const Project& project, const SamplePool& pool, const KeptDocument& kept) {
+  return packageOf(project, pool, kept, Digests::StandIn).document;
+}
 
 SaveMeasure measureSave(const Project& project, const SamplePool& pool, const KeptDocument& kept,
                         const zip::Limits& readable) {
   const Package package = packageOf(project, pool, kept, Digests::StandIn);
   PackageLayout layout;
   Diagnostics findings;
-  if (layOutPackage(package, layout, findings, readable, LayoutUse::Measure)) return {};
+  if (layOutPackage(package, layout, findings, readable, LayoutUse::Measure, &instanceDocumentShape()))
+    return {};
   return {layout.excess, refusalOf(findings)};
 }
 
@@ -259,7 +265,9 @@ std::unique_ptr<ProjectSave> ProjectSave::layOut(const Project& project, const S
     std::unique_ptr<ProjectSave> save(new ProjectSave);
     save->package_ = packageOf(project, pool, kept, Digests::Find);
     Diagnostics findings;
-    if (layOutPackage(save->package_, save->layout_, findings, readable)) return save;
+    if (layOutPackage(save->package_, save->layout_, findings, readable, LayoutUse::Write,
+                      &instanceDocumentShape()))
+      return save;
     why = refusalOf(findings);
   } catch (const std::bad_alloc&) {
     why = "out of memory";

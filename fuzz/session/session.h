@@ -122,7 +122,7 @@ class Session {
   std::vector<std::vector<std::string>> checkValuesReadOtherwise(obfuzz::PointerWalk& saved);
   // The records the last load kept that edits let go since, each said so.
   std::vector<ob::KeptRecord> checkLetGoSaid();
-  void checkAudition(const std::string& text, const ob::Project& played);
+  void checkAudition(const std::string& text, const ob::Project& played, const ob::KeysAsLoaded& keys);
   [[noreturn]] void broken(const std::string& rule, const std::string& detail);
 
   Outside& outside_;
