@@ -138,7 +138,8 @@ TEST(ProjectLoad, FailuresChangeNothing) {
     ob::KeptDocument kept;
     kept.loadedDocument = parse(R"({"kept":1})");
     ob::KeptRecords x;
-    x.records.push_back({.path = {"x"}, .value = ob::makeJsonBool(true)});
+    x.records.emplace_back().path = {"x"};
+    x.records.back().value = ob::makeJsonBool(true);
     kept.records = std::make_shared<const ob::KeptRecords>(std::move(x));
     kept.keptEntries.push_back({"extra/file", bytesOf("data"), {}});
     const auto picture = obtest::pictureOf(pool, kept, ob::writeJson);

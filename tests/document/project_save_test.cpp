@@ -491,8 +491,8 @@ TEST_F(ProjectSave, FailedSavesLeaveTheOldFile) {
   EXPECT_EQ(old, obtest::readFile(file));
   kept.keptEntries.clear();
   ob::KeptRecords huge;
-  huge.records.push_back(
-      {.path = {"huge"}, .value = ob::makeJsonString(std::string(std::size_t(32) << 20, 'x'))});
+  huge.records.emplace_back().path = {"huge"};
+  huge.records.back().value = ob::makeJsonString(std::string(std::size_t(32) << 20, 'x'));
   kept.records = std::make_shared<const ob::KeptRecords>(std::move(huge));
   EXPECT_FALSE(ob::saveDocumentFile(file, *demo, pool, kept, &error));
   EXPECT_EQ("the save's document would be larger than 32 MiB, the most a load reads", error);
