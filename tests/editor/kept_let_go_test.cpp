@@ -240,7 +240,9 @@ TEST(KeptLetGo, ARestoredSessionSavesTheKitAsItWasOpened) {
     kits.saveName = "Newer";
     if (!kits.saveKit()) kits.confirmReplace();  // asked whether to write over the file
     const std::string saved = fileText(file);
-    if (!assigned) EXPECT_EQ(saved, text);
+    if (!assigned) {
+      EXPECT_EQ(saved, text);
+    }
     EXPECT_NE(saved.find("\"x-future\": [1.50,\"x\"]"), std::string::npos);
     EXPECT_EQ(saved.find("x-warp") == std::string::npos, assigned);
     std::ofstream(file, std::ios::binary) << text;
