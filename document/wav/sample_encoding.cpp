@@ -1,48 +1,87 @@
 #include "document/wav/sample_encoding.h"
 
-#include <cstring>
+#include <bit>
 #include <limits>
+
+#include "document/little_endian.h"
 
 namespace ob {
 namespace {
 
-// One sample as the file stores it: the inverse of the decoder for every
-// value it gives, PCM left-justified in its container.
-template <SampleCoding kCoding>
-void encodeSample(float x, std::uint8_t* to) {
-  constexpr std::uint32_t kBytes = codedSampleBytes(kCoding);
-  std::uint64_t word = 0;
-  if constexpr (kCoding == SampleCoding::Float32) {
-    std::uint32_t bits;
-    std::memcpy(&bits, &x, sizeof bits);
-    word = bits;
-  } else if constexpr (kCoding == SampleCoding::Float64) {
-    const double wide = x;
-    std::memcpy(&word, &wide, sizeof word);
-  } else {
-    // Decoded PCM is a whole multiple of 2^-31 in [-1, 1).
-    const std::int32_t whole = !(x >= -1.0f) ? std::numeric_limits<std::int32_t>::min()
-                               : x >= 1.0f   ? std::numeric_limits<std::int32_t>::max()
-                                             : static_cast<std::int32_t>(x * 2147483648.0f);
-    word = static_cast<std::uint32_t>(whole) >> (32 - 8 * kBytes);
-    if constexpr (kBytes == 1) word ^= 0x80u;
-  }
-  for (std::uint32_t b = 0; b < kBytes; ++b) to[b] = static_cast<std::uint8_t>(word >> (8 * b));
+// PCM as its file stores it, left-justified in 32 bits: decoded PCM is a
+// whole multiple of 2^-31 in [-1, 1).
+inline std::uint32_t pcmWord(float x) {
+  return static_cast<std::uint32_t>(!(x >= -1.0f) ? std::numeric_limits<std::int32_t>::min()
+                                    : x >= 1.0f   ? std::numeric_limits<std::int32_t>::max()
+                                                  : static_cast<std::int32_t>(x * 2147483648.0f));
 }
 
-// count samples from `first` on, the channels interleaved.
+// One sample as the file stores it: the inverse of the decoder for every
+// value it gives, each a single store so that the loops over them widen.
+template <SampleCoding kCoding>
+inline void encodeSample(float x, std::uint8_t* to) {
+  if constexpr (kCoding == SampleCoding::Float32) {
+    storeLE(to, std::bit_cast<std::uint32_t>(x));
+  } else if constexpr (kCoding == SampleCoding::Float64) {
+    storeLE(to, std::bit_cast<std::uint64_t>(static_cast<double>(x)));
+  } else if constexpr (kCoding == SampleCoding::Pcm8) {
+    to[0] = static_cast<std::uint8_t>((pcmWord(x) >> 24) ^ 0x80u);
+  } else if constexpr (kCoding == SampleCoding::Pcm16) {
+    storeLE(to, static_cast<std::uint16_t>(pcmWord(x) >> 16));
+  } else if constexpr (kCoding == SampleCoding::Pcm24) {
+    const std::uint32_t word = pcmWord(x) >> 8;
+    for (std::uint32_t b = 0; b < 3; ++b) to[b] = static_cast<std::uint8_t>(word >> (8 * b));
+  } else {
+    storeLE(to, pcmWord(x));
+  }
+}
+
+// Four 24-bit samples as the three little-endian words they fill, so that a
+// run of them widens where three bytes at a time would not.
+inline void encodePcm24Group(float a, float b, float c, float d, std::uint8_t* to) {
+  const std::uint32_t wa = pcmWord(a) >> 8, wb = pcmWord(b) >> 8, wc = pcmWord(c) >> 8, wd = pcmWord(d) >> 8;
+  storeLE(to, wa | wb << 24);
+  storeLE(to + 4, wb >> 8 | wc << 16);
+  storeLE(to + 8, wc >> 16 | wd << 8);
+}
+
+// count samples from `first` on, the channels interleaved: a whole run of
+// frames in a loop the compiler widens, a frame the run's ends cut one
+// sample at a time.
 template <SampleCoding kCoding>
 void encodeSamples(std::span<const float> left, std::span<const float> right, std::uint64_t first,
                    std::size_t count, std::uint8_t* to) {
   constexpr std::uint32_t kBytes = codedSampleBytes(kCoding);
   if (right.empty()) {
-    for (std::size_t k = 0; k < count; ++k) encodeSample<kCoding>(left[first + k], to + k * kBytes);
+    const float* from = left.data() + first;
+    std::size_t k = 0;
+    if constexpr (kCoding == SampleCoding::Pcm24) {
+      for (; k + 4 <= count; k += 4)
+        encodePcm24Group(from[k], from[k + 1], from[k + 2], from[k + 3], to + k * kBytes);
+    }
+    for (; k < count; ++k) encodeSample<kCoding>(from[k], to + k * kBytes);
     return;
   }
-  for (std::size_t k = 0; k < count; ++k) {
-    const std::uint64_t sample = first + k;
-    encodeSample<kCoding>(((sample & 1u) != 0 ? right : left)[sample / 2], to + k * kBytes);
+  const auto one = [&](std::uint64_t sample) {
+    encodeSample<kCoding>(((sample & 1u) != 0 ? right : left)[sample / 2], to + (sample - first) * kBytes);
+  };
+  std::uint64_t sample = first;
+  const std::uint64_t end = first + count;
+  if ((sample & 1u) != 0 && sample < end) one(sample++);
+  const std::size_t frames = static_cast<std::size_t>((end - sample) / 2);
+  const float* l = left.data() + sample / 2;
+  const float* r = right.data() + sample / 2;
+  std::uint8_t* out = to + (sample - first) * kBytes;
+  std::size_t f = 0;
+  if constexpr (kCoding == SampleCoding::Pcm24) {
+    for (; f + 2 <= frames; f += 2) encodePcm24Group(l[f], r[f], l[f + 1], r[f + 1], out + 2 * f * kBytes);
   }
+  for (; f < frames; ++f) {
+    encodeSample<kCoding>(l[f], out + 2 * f * kBytes);
+    encodeSample<kCoding>(r[f], out + (2 * f + 1) * kBytes);
+  }
+  sample += 2 * std::uint64_t(frames);
+  if (sample < end) one(sample);
 }
 
 }  // namespace

@@ -352,8 +352,10 @@ TEST(WavDecode, PcmIsReadByItsContainerWithItsValidBits) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const std::int32_t full = 1 << (c.depth - 1);
-    // Full scale both ways, a half, the smallest step and silence.
-    const std::vector<std::int32_t> values = {-full, full - 1, full / 2, -1, 0, 1, -full / 2, 0};
+    // Full scale both ways, a half, the smallest step and silence, in runs
+    // that end part way through any group of samples a decoder takes at once.
+    const std::vector<std::int32_t> values = {-full, full - 1,  full / 2, -1,       0,
+                                              1,     -full / 2, 0,        full - 1, -1};
     const Bytes bytes =
         riff({fmtOf(c.layout), dataChunk(leftJustified(values, c.depth, c.bytes, 0xFFFFFFFFu))});
     ob::DecodedWav w = decoded(bytes);

@@ -1,0 +1,34 @@
+#pragma once
+// Samples as a WAV file stores them, turned into the floats the pool
+// holds: PCM left-justified in its container (the bits below the valid
+// ones are padding; 8-bit PCM unsigned), IEEE float as stored. A float
+// sample that is no number decodes as silence; one past
+// kMaxSampleMagnitude decodes as silence too and is reported, since the
+// file is then refused whole. A run at a time, in loops the compiler
+// widens to the machine's vectors.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/pool/sample_coding.h"
+
+namespace ob {
+
+// How every sample of a file is stored.
+struct StoredSamples {
+  SampleCoding coding = SampleCoding::Float32;
+  std::uint32_t validBits = 32;  // of each PCM container, the top ones carry its value
+};
+
+// Decodes count samples from `from` into `to`, in order; false when one
+// was past the sample limit.
+bool decodeSamples(const StoredSamples& stored, const std::uint8_t* from, std::size_t count, float* to);
+// Decodes `frames` frames of two interleaved channels into left and right;
+// false as decodeSamples.
+bool decodeFramesApart(const StoredSamples& stored, const std::uint8_t* from, std::size_t frames, float* left,
+                       float* right);
+// The largest magnitude past the sample limit among count float samples
+// (0 when none is): what a file's refusal names.
+double magnitudePastLimit(SampleCoding coding, const std::uint8_t* from, std::size_t count);
+
+}  // namespace ob
