@@ -20,13 +20,17 @@ struct StoredSamples {
   std::uint32_t validBits = 32;  // of each PCM container, the top ones carry its value
 };
 
-// Decodes count samples from `from` into `to`, in order; false when one
-// was past the sample limit.
-bool decodeSamples(const StoredSamples& stored, const std::uint8_t* from, std::size_t count, float* to);
-// Decodes `frames` frames of two interleaved channels into left and right;
-// false as decodeSamples.
-bool decodeFramesApart(const StoredSamples& stored, const std::uint8_t* from, std::size_t frames, float* left,
-                       float* right);
+// What a run of samples decoded to beside its floats.
+struct DecodedRun {
+  bool pastLimit = false;  // a sample was past the limit
+  bool givesBack = true;   // every sample, coded again (see encodeSamplesAs), gives back its bytes
+};
+
+// Decodes count samples from `from` into `to`, in order.
+DecodedRun decodeSamples(const StoredSamples& stored, const std::uint8_t* from, std::size_t count, float* to);
+// Decodes `frames` frames of two interleaved channels into left and right.
+DecodedRun decodeFramesApart(const StoredSamples& stored, const std::uint8_t* from, std::size_t frames,
+                             float* left, float* right);
 // The largest magnitude past the sample limit among count float samples
 // (0 when none is): what a file's refusal names.
 double magnitudePastLimit(SampleCoding coding, const std::uint8_t* from, std::size_t count);

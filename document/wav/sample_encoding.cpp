@@ -1,48 +1,19 @@
 #include "document/wav/sample_encoding.h"
 
-#include <bit>
-#include <limits>
-
-#include "document/little_endian.h"
+#include "document/wav/coded_sample.h"
 
 namespace ob {
 namespace {
 
-// PCM as its file stores it, left-justified in 32 bits: decoded PCM is a
-// whole multiple of 2^-31 in [-1, 1).
-inline std::uint32_t pcmWord(float x) {
-  return static_cast<std::uint32_t>(!(x >= -1.0f) ? std::numeric_limits<std::int32_t>::min()
-                                    : x >= 1.0f   ? std::numeric_limits<std::int32_t>::max()
-                                                  : static_cast<std::int32_t>(x * 2147483648.0f));
-}
-
-// One sample as the file stores it: the inverse of the decoder for every
-// value it gives, each a single store so that the loops over them widen.
 template <SampleCoding kCoding>
 inline void encodeSample(float x, std::uint8_t* to) {
-  if constexpr (kCoding == SampleCoding::Float32) {
-    storeLE(to, std::bit_cast<std::uint32_t>(x));
-  } else if constexpr (kCoding == SampleCoding::Float64) {
-    storeLE(to, std::bit_cast<std::uint64_t>(static_cast<double>(x)));
-  } else if constexpr (kCoding == SampleCoding::Pcm8) {
-    to[0] = static_cast<std::uint8_t>((pcmWord(x) >> 24) ^ 0x80u);
-  } else if constexpr (kCoding == SampleCoding::Pcm16) {
-    storeLE(to, static_cast<std::uint16_t>(pcmWord(x) >> 16));
-  } else if constexpr (kCoding == SampleCoding::Pcm24) {
-    const std::uint32_t word = pcmWord(x) >> 8;
-    for (std::uint32_t b = 0; b < 3; ++b) to[b] = static_cast<std::uint8_t>(word >> (8 * b));
-  } else {
-    storeLE(to, pcmWord(x));
-  }
+  coded::store<kCoding>(to, coded::coded<kCoding>(x));
 }
 
-// Four 24-bit samples as the three little-endian words they fill, so that a
-// run of them widens where three bytes at a time would not.
 inline void encodePcm24Group(float a, float b, float c, float d, std::uint8_t* to) {
-  const std::uint32_t wa = pcmWord(a) >> 8, wb = pcmWord(b) >> 8, wc = pcmWord(c) >> 8, wd = pcmWord(d) >> 8;
-  storeLE(to, wa | wb << 24);
-  storeLE(to + 4, wb >> 8 | wc << 16);
-  storeLE(to + 8, wc >> 16 | wd << 8);
+  const std::uint32_t words[4] = {coded::coded<SampleCoding::Pcm24>(a), coded::coded<SampleCoding::Pcm24>(b),
+                                  coded::coded<SampleCoding::Pcm24>(c), coded::coded<SampleCoding::Pcm24>(d)};
+  coded::storePcm24Group(to, words);
 }
 
 // count samples from `first` on, the channels interleaved: a whole run of

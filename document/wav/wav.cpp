@@ -250,13 +250,13 @@ bool readInPieces(const WavReadAt& read, std::uint64_t offset, std::uint8_t* out
 
 // Frames of stored samples into floats: more than two channels mixed down,
 // the even ones into left and the odd ones into right, from `mixed`, which
-// takes their samples first. False when a sample was past the limit.
-bool decodeFrames(const StoredSamples& stored, const std::uint8_t* data, std::size_t frames,
-                  std::uint32_t channels, std::vector<float>& mixed, float* left, float* right) {
+// takes their samples first.
+DecodedRun decodeFrames(const StoredSamples& stored, const std::uint8_t* data, std::size_t frames,
+                        std::uint32_t channels, std::vector<float>& mixed, float* left, float* right) {
   if (channels == 1) return decodeSamples(stored, data, frames, left);
   if (channels == 2) return decodeFramesApart(stored, data, frames, left, right);
   mixed.resize(frames * channels);
-  const bool within = decodeSamples(stored, data, mixed.size(), mixed.data());
+  const DecodedRun run = decodeSamples(stored, data, mixed.size(), mixed.data());
   const float evenCount = static_cast<float>((channels + 1) / 2);
   const float oddCount = static_cast<float>(channels / 2);
   for (std::size_t f = 0; f < frames; ++f) {
@@ -274,7 +274,7 @@ bool decodeFrames(const StoredSamples& stored, const std::uint8_t* data, std::si
     left[f] = l / evenCount;
     right[f] = r / oddCount;
   }
-  return within;
+  return run;
 }
 
 }  // namespace
@@ -314,7 +314,6 @@ bool decodeWavAudio(const WavLayout& layout, const WavReadAt& read, DecodedWav& 
   };
   const std::size_t framesPerPiece = std::max<std::size_t>(1, kWavReadPiece / frameSize);
   std::vector<std::uint8_t> piece(framesPerPiece * frameSize);
-  std::vector<std::uint8_t> again(result.givesBack ? piece.size() : 0);  // the piece coded from its audio
   std::vector<float> mixed;  // a piece's samples, where more than two channels are mixed down
   double overPeak = 0.0;     // the largest magnitude past the limit, 0 when none was
   for (std::size_t f = 0; f < frames;) {
@@ -327,14 +326,11 @@ bool decodeWavAudio(const WavLayout& layout, const WavReadAt& read, DecodedWav& 
     }
     result.left.resize(f + n);
     if (channels > 1) result.right.resize(f + n);
-    if (!decodeFrames(stored, piece.data(), n, channels, mixed, result.left.data() + f,
-                      channels > 1 ? result.right.data() + f : nullptr))
+    const DecodedRun run = decodeFrames(stored, piece.data(), n, channels, mixed, result.left.data() + f,
+                                        channels > 1 ? result.right.data() + f : nullptr);
+    if (run.pastLimit)
       overPeak = std::max(overPeak, magnitudePastLimit(layout.coding, piece.data(), n * channels));
-    if (result.givesBack) {
-      encodeSamplesAs(layout.coding, result.left, right(), std::uint64_t(f) * channels, n * channels,
-                      again.data());
-      result.givesBack = std::memcmp(again.data(), piece.data(), n * frameSize) == 0;
-    }
+    result.givesBack = result.givesBack && run.givesBack;
     f += n;
     if (passing == nullptr) continue;
     if (result.givesBack && overPeak == 0.0) {
