@@ -169,6 +169,9 @@ void BM_StateLoadSaveAgainstSha256sum(benchmark::State& state, ob::SampleCoding 
   for (auto _ : state) {
     for (int round = 0; round < kRounds; ++round) {
       {
+        // Each save goes to a new file, as a host writes its session anew.
+        std::error_code ec;
+        std::filesystem::remove(saved, ec);
         FakeHost host;
         Instance instance(host);
         timeInto(load, RUSAGE_SELF, [&] { ok = loadFrom(instance, file) && ok; });

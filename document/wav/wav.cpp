@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "document/little_endian.h"
+#include "document/reading/pages_ahead.h"
 #include "document/wav/sample_decoding.h"
 #include "document/wav/sample_encoding.h"
 #include "document/wav/wav_header.h"
@@ -301,9 +302,10 @@ bool decodeWavAudio(const WavLayout& layout, const WavReadAt& read, DecodedWav& 
   result.audioOffset = layout.dataPos;
   result.channels = channels;
   result.coding = layout.coding;
-  // Reserved, not filled: a page is taken as the decode reaches it.
+  // Reserved, not filled: pages are taken as the decode reaches them.
   result.left.reserve(frames);
   if (channels > 1) result.right.reserve(frames);
+  std::size_t takenTo = 0;  // the frames whose pages are taken
   const auto right = [&] { return channels > 1 ? std::span<const float>(result.right) : std::span<float>(); };
   result.givesBack = channels <= 2;
   std::size_t passed = 0;  // the frames passed on
@@ -323,6 +325,11 @@ bool decodeWavAudio(const WavLayout& layout, const WavReadAt& read, DecodedWav& 
       unpass();
       if (error) *error = "the audio cannot be read";
       return false;
+    }
+    if (f + n > takenTo) {
+      takenTo = std::min(frames, f + n + kPagesAheadBytes / sizeof(float));
+      takePagesAhead(result.left.data() + f, (takenTo - f) * sizeof(float));
+      if (channels > 1) takePagesAhead(result.right.data() + f, (takenTo - f) * sizeof(float));
     }
     result.left.resize(f + n);
     if (channels > 1) result.right.resize(f + n);
