@@ -26,11 +26,14 @@ struct DecodedRun {
   bool givesBack = true;   // every sample, coded again (see encodeSamplesAs), gives back its bytes
 };
 
-// Decodes count samples from `from` into `to`, in order.
-DecodedRun decodeSamples(const StoredSamples& stored, const std::uint8_t* from, std::size_t count, float* to);
-// Decodes `frames` frames of two interleaved channels into left and right.
-DecodedRun decodeFramesApart(const StoredSamples& stored, const std::uint8_t* from, std::size_t frames,
-                             float* left, float* right);
+// Decodes `frames` frames of two interleaved channels into left and right,
+// or of one into left where right is null. Runs the widest vectors the CPU
+// has (asked once).
+DecodedRun decodeFrames(const StoredSamples& stored, const std::uint8_t* from, std::size_t frames,
+                        float* left, float* right);
+// The same in the vectors every CPU of the architecture has.
+DecodedRun portableDecodeFrames(const StoredSamples& stored, const std::uint8_t* from, std::size_t frames,
+                                float* left, float* right);
 // The largest magnitude past the sample limit among count float samples
 // (0 when none is): what a file's refusal names.
 double magnitudePastLimit(SampleCoding coding, const std::uint8_t* from, std::size_t count);

@@ -252,12 +252,11 @@ bool readInPieces(const WavReadAt& read, std::uint64_t offset, std::uint8_t* out
 // Frames of stored samples into floats: more than two channels mixed down,
 // the even ones into left and the odd ones into right, from `mixed`, which
 // takes their samples first.
-DecodedRun decodeFrames(const StoredSamples& stored, const std::uint8_t* data, std::size_t frames,
-                        std::uint32_t channels, std::vector<float>& mixed, float* left, float* right) {
-  if (channels == 1) return decodeSamples(stored, data, frames, left);
-  if (channels == 2) return decodeFramesApart(stored, data, frames, left, right);
+DecodedRun decodeMixedFrames(const StoredSamples& stored, const std::uint8_t* data, std::size_t frames,
+                             std::uint32_t channels, std::vector<float>& mixed, float* left, float* right) {
+  if (channels <= 2) return decodeFrames(stored, data, frames, left, channels == 2 ? right : nullptr);
   mixed.resize(frames * channels);
-  const DecodedRun run = decodeSamples(stored, data, mixed.size(), mixed.data());
+  const DecodedRun run = decodeFrames(stored, data, mixed.size(), mixed.data(), nullptr);
   const float evenCount = static_cast<float>((channels + 1) / 2);
   const float oddCount = static_cast<float>(channels / 2);
   for (std::size_t f = 0; f < frames; ++f) {
@@ -333,8 +332,8 @@ bool decodeWavAudio(const WavLayout& layout, const WavReadAt& read, DecodedWav& 
     }
     result.left.resize(f + n);
     if (channels > 1) result.right.resize(f + n);
-    const DecodedRun run = decodeFrames(stored, piece.data(), n, channels, mixed, result.left.data() + f,
-                                        channels > 1 ? result.right.data() + f : nullptr);
+    const DecodedRun run = decodeMixedFrames(stored, piece.data(), n, channels, mixed, result.left.data() + f,
+                                             channels > 1 ? result.right.data() + f : nullptr);
     if (run.pastLimit)
       overPeak = std::max(overPeak, magnitudePastLimit(layout.coding, piece.data(), n * channels));
     result.givesBack = result.givesBack && run.givesBack;
