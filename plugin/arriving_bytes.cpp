@@ -37,7 +37,12 @@ bool ArrivingBytes::append(const std::uint8_t* bytes, std::size_t count) {
   return true;
 }
 
-bool ArrivingBytes::finish() { return !file_ || keepWaiting(); }
+bool ArrivingBytes::finish() {
+  if (!file_) return true;
+  const bool kept = keepWaiting();
+  waiting_ = {};  // its room is not held while the document is read
+  return kept;
+}
 
 bool ArrivingBytes::keepWaiting() {
   if (file_->append(waiting_.data(), waiting_.size())) {
