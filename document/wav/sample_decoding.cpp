@@ -13,13 +13,17 @@ namespace {
 struct Gathered {
   std::uint32_t past = 0;     // a sample was past the limit
   std::uint32_t differs = 0;  // a sample coded again differs from its bytes
-  DecodedRun run() const { return {past != 0, differs == 0}; }
+  // The largest magnitude's bits: of finite floats, the larger the
+  // magnitude the larger its bits.
+  std::uint32_t peak = 0;
+  DecodedRun run() const { return {past != 0, differs == 0, std::bit_cast<float>(peak)}; }
 };
 
 template <SampleCoding kCoding>
 inline float decodeWord(coded::Word<kCoding> word, std::uint32_t pcmMask, Gathered& gathered) {
   const float x = coded::decoded<kCoding>(word, pcmMask, gathered.past);
   gathered.differs |= std::uint32_t(coded::coded<kCoding>(x) != word);
+  gathered.peak = std::max(gathered.peak, std::bit_cast<std::uint32_t>(x) & 0x7FFFFFFFu);
   return x;
 }
 

@@ -24,6 +24,7 @@ struct StoredSamples {
 struct DecodedRun {
   bool pastLimit = false;  // a sample was past the limit
   bool givesBack = true;   // every sample, coded again (see encodeSamplesAs), gives back its bytes
+  float peak = 0.0f;       // the largest magnitude among the floats decoded
 };
 
 // Decodes `frames` frames of two interleaved channels into left and right,

@@ -256,7 +256,8 @@ DecodedRun decodeMixedFrames(const StoredSamples& stored, const std::uint8_t* da
                              std::uint32_t channels, std::vector<float>& mixed, float* left, float* right) {
   if (channels <= 2) return decodeFrames(stored, data, frames, left, channels == 2 ? right : nullptr);
   mixed.resize(frames * channels);
-  const DecodedRun run = decodeFrames(stored, data, mixed.size(), mixed.data(), nullptr);
+  DecodedRun run = decodeFrames(stored, data, mixed.size(), mixed.data(), nullptr);
+  run.peak = 0.0f;  // of the mix, not of the channels mixed
   const float evenCount = static_cast<float>((channels + 1) / 2);
   const float oddCount = static_cast<float>(channels / 2);
   for (std::size_t f = 0; f < frames; ++f) {
@@ -273,6 +274,7 @@ DecodedRun decodeMixedFrames(const StoredSamples& stored, const std::uint8_t* da
     }
     left[f] = l / evenCount;
     right[f] = r / oddCount;
+    run.peak = std::max({run.peak, std::fabs(left[f]), std::fabs(right[f])});
   }
   return run;
 }
@@ -337,6 +339,7 @@ bool decodeWavAudio(const WavLayout& layout, const WavReadAt& read, DecodedWav& 
     if (run.pastLimit)
       overPeak = std::max(overPeak, magnitudePastLimit(layout.coding, piece.data(), n * channels));
     result.givesBack = result.givesBack && run.givesBack;
+    result.peak = std::max(result.peak, run.peak);
     f += n;
     if (passing == nullptr) continue;
     if (result.givesBack && overPeak == 0.0) {

@@ -36,10 +36,15 @@ SharedSampleData makeSampleData(SampleAudio audio) {
   auto data = std::make_shared<SampleData>();
   std::size_t frames = audio.left.size();
   if (!audio.right.empty()) frames = std::min(frames, audio.right.size());
+  // A peak its maker measured may be of samples cut here.
+  const bool whole = audio.left.size() == frames && (audio.right.empty() || audio.right.size() == frames);
   audio.left.resize(frames);
   if (!audio.right.empty()) audio.right.resize(frames);
-  std::uint32_t peak = std::max(peakBitsOf(audio.left), peakBitsOf(audio.right));
-  // Decoded audio is playable already: measured, it is left as it is.
+  // Audio decoded from a file is playable already, and measured as it was
+  // decoded: it is left as it is.
+  const bool measured = whole && audio.peak && *audio.peak <= kMaxSampleMagnitude;
+  std::uint32_t peak = measured ? std::bit_cast<std::uint32_t>(*audio.peak)
+                                : std::max(peakBitsOf(audio.left), peakBitsOf(audio.right));
   if (peak > std::bit_cast<std::uint32_t>(kMaxSampleMagnitude)) {
     makePlayable(audio.left);
     makePlayable(audio.right);

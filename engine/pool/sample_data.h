@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <variant>
 #include <vector>
@@ -22,6 +23,9 @@ struct SampleAudio {
   std::vector<float> right;  // empty for mono
   double sampleRate = 44100.0;
   DecodedSampleFile file;
+  // The largest magnitude among left and right, where their maker measured
+  // it as it made them; measured again when not.
+  std::optional<float> peak;
 };
 
 // The header of the 32-bit float WAV file that audio made here is saved as.

@@ -243,6 +243,7 @@ TEST(WavDecode, ChannelMixdown) {
   ASSERT_EQ(four.frames, 1);
   EXPECT_EQ(four.left[0], 0.375f);
   EXPECT_EQ(four.right[0], 0.0f);
+  EXPECT_EQ(four.peak, 0.375f);  // of the mix, not of the channels mixed
   // Three channels: left = (c0 + c2) / 2, right = c1.
   ob::DecodedWav three =
       decoded(riff({fmtChunk(1, 3, 44100, 16), dataChunk(pcm16({8192, -8192, 24576, 0, 0, 0}))}));
@@ -573,6 +574,7 @@ TEST(WavCodec, TheWidestLoopsAgreeWithThePortableOnes) {
     const ob::DecodedRun portable = decode(ob::portableDecodeFrames, audio[1]);
     EXPECT_EQ(wide.pastLimit, portable.pastLimit);
     EXPECT_EQ(wide.givesBack, portable.givesBack);
+    EXPECT_EQ(wide.peak, portable.peak);
     for (int side = 0; side < 2; ++side)
       EXPECT_EQ(std::memcmp(audio[0][side].data(), audio[1][side].data(), frames * sizeof(float)), 0);
 

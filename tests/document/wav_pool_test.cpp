@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <limits>
@@ -110,6 +111,10 @@ TEST(WavPool, LoadWavAppendsTheDecodedAudioAndKeepsItsFile) {
       EXPECT_EQ(std::holds_alternative<ob::HeldSampleFile>(decoded.audio->file), f.held && !aside);
       EXPECT_EQ(std::holds_alternative<ob::ReadAgainFile>(decoded.audio->file), f.held && aside);
       EXPECT_EQ(decoded.audio->savedFileBytes(), f.file.size());
+      float largest = 0.0f;  // measured as it was decoded, mixed down or not
+      for (const std::vector<float>* side : {&decoded.audio->left, &decoded.audio->right})
+        for (const float x : *side) largest = std::max(largest, std::fabs(x));
+      EXPECT_EQ(decoded.audio->peak, largest);
       for (const std::size_t piece : {1, 5, 7, 4099})
         EXPECT_TRUE(comesBackInPieces(f.file, *decoded.audio, piece));
       for (const auto& other : files)
