@@ -5,6 +5,7 @@
 
 #include "document/archive/cpu_features.h"
 #include "document/wav/coded_sample.h"
+#include "engine/pool/sample_data.h"
 
 namespace ob {
 namespace {
@@ -13,17 +14,13 @@ namespace {
 struct Gathered {
   std::uint32_t past = 0;     // a sample was past the limit
   std::uint32_t differs = 0;  // a sample coded again differs from its bytes
-  // The largest magnitude's bits: of finite floats, the larger the
-  // magnitude the larger its bits.
-  std::uint32_t peak = 0;
-  DecodedRun run() const { return {past != 0, differs == 0, std::bit_cast<float>(peak)}; }
+  DecodedRun run() const { return {past != 0, differs == 0}; }
 };
 
 template <SampleCoding kCoding>
 inline float decodeWord(coded::Word<kCoding> word, std::uint32_t pcmMask, Gathered& gathered) {
   const float x = coded::decoded<kCoding>(word, pcmMask, gathered.past);
   gathered.differs |= std::uint32_t(coded::coded<kCoding>(x) != word);
-  gathered.peak = std::max(gathered.peak, std::bit_cast<std::uint32_t>(x) & 0x7FFFFFFFu);
   return x;
 }
 
@@ -80,8 +77,8 @@ inline DecodedRun decodeRun(const std::uint8_t* from, std::size_t frames, float*
                           : decodeApart<kCoding>(from, frames, left, right, pcmMask);
 }
 
-inline DecodedRun decodeAnyCoding(const StoredSamples& stored, const std::uint8_t* from, std::size_t frames,
-                                  float* left, float* right) {
+inline DecodedRun decodeRunOf(const StoredSamples& stored, const std::uint8_t* from, std::size_t frames,
+                              float* left, float* right) {
   const std::uint32_t mask = coded::pcmMask(stored.validBits);
   switch (stored.coding) {
     case SampleCoding::Pcm8: return decodeRun<SampleCoding::Pcm8>(from, frames, left, right, mask);
@@ -92,6 +89,16 @@ inline DecodedRun decodeAnyCoding(const StoredSamples& stored, const std::uint8_
     case SampleCoding::Float64: return decodeRun<SampleCoding::Float64>(from, frames, left, right, mask);
   }
   return {};
+}
+
+// The run, measured while it is still at hand.
+inline DecodedRun decodeAnyCoding(const StoredSamples& stored, const std::uint8_t* from, std::size_t frames,
+                                  float* left, float* right) {
+  DecodedRun run = decodeRunOf(stored, from, frames, left, right);
+  std::uint32_t peak = peakBitsOf({left, frames});
+  if (right != nullptr) peak = std::max(peak, peakBitsOf({right, frames}));
+  run.peak = std::bit_cast<float>(peak);
+  return run;
 }
 
 using Decoder = DecodedRun (*)(const StoredSamples& stored, const std::uint8_t* from, std::size_t frames,

@@ -12,17 +12,6 @@ namespace ob {
 
 namespace {
 
-constexpr std::uint32_t kMagnitudeBits = 0x7FFFFFFFu;
-
-// The largest magnitude's bits: for finite samples, the larger the
-// magnitude the larger its bits, and no number's are larger than any.
-// Taken on the bits, so that the loop widens.
-std::uint32_t peakBitsOf(const std::vector<float>& samples) {
-  std::uint32_t peak = 0;
-  for (const float x : samples) peak = std::max(peak, std::bit_cast<std::uint32_t>(x) & kMagnitudeBits);
-  return peak;
-}
-
 // Only a damaged file holds samples that are no number or far past full
 // scale: silenced or held within the limit, they never reach the voices.
 void makePlayable(std::vector<float>& samples) {

@@ -5,6 +5,8 @@
 // published snapshot, and the last slot that lets it go is freed on the
 // main thread after the sample-set handshake, like any retired slot.
 
+#include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -53,6 +55,15 @@ struct SampleData {
 };
 
 using SharedSampleData = std::shared_ptr<const SampleData>;
+
+// The largest magnitude among samples, as its float's bits: of finite
+// samples, the larger the magnitude the larger its bits, and no number's
+// are larger than any. Taken on the bits, so that the loop widens.
+inline std::uint32_t peakBitsOf(std::span<const float> samples) {
+  std::uint32_t peak = 0;
+  for (const float x : samples) peak = std::max(peak, std::bit_cast<std::uint32_t>(x) & 0x7FFFFFFFu);
+  return peak;
+}
 
 // Makes the audio safe to play: both channels cut to the shorter one,
 // samples that are not finite silenced and the rest held within
