@@ -26,7 +26,7 @@ struct SampleAudio {
   double sampleRate = 44100.0;
   DecodedSampleFile file;
   // The largest magnitude among left and right, where their maker measured
-  // it as it made them; measured again when not.
+  // it as it made them (a decode); none where it did not.
   std::optional<float> peak;
 };
 
@@ -68,7 +68,8 @@ inline std::uint32_t peakBitsOf(std::span<const float> samples) {
 // Makes the audio safe to play: both channels cut to the shorter one,
 // samples that are not finite silenced and the rest held within
 // kMaxSampleMagnitude, a rate that is not positive and finite read as
-// 44,100; the peak measured.
+// 44,100; the peak measured. Audio its maker measured within the limit,
+// none of it cut, is taken as it is, at that peak.
 SharedSampleData makeSampleData(SampleAudio audio);
 // A sample that holds no audio, only its kept file.
 SharedSampleData makeKeptSample(KeptSampleFile file);
