@@ -7,7 +7,6 @@ namespace ob::clap {
 namespace {
 
 // A write this large costs the disk little more than its copy.
-constexpr std::size_t kFileBatch = std::size_t(1) << 20;
 
 }  // namespace
 
@@ -31,7 +30,7 @@ bool ArrivingBytes::append(const std::uint8_t* bytes, std::size_t count) {
   if (count == 0) return true;
   if (file_) {
     waiting_.insert(waiting_.end(), bytes, bytes + count);
-    return waiting_.size() < kFileBatch || keepWaiting();
+    return waiting_.size() < kArrivingFileBatch || keepWaiting();
   }
   memory_->append(bytes, count);
   return true;

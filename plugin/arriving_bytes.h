@@ -18,6 +18,9 @@
 
 namespace ob::clap {
 
+// The most bytes that wait in memory for the file before they go in one write.
+inline constexpr std::size_t kArrivingFileBatch = std::size_t(1) << 20;
+
 class ArrivingBytes {
  public:
   ArrivingBytes() = default;
