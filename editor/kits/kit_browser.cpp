@@ -53,6 +53,18 @@ SaidLine silentTracksNote(const ob::Pattern& part, const std::vector<int>& track
   return sayNames("no sample for ", names);
 }
 
+// Why what a kit load let go went: the tracks the kit lacks took their
+// hits, its sounds the parameters the steps named.
+std::string whyGone(const std::vector<ob::GoneRef>& gone) {
+  bool hits = false, params = false;
+  for (const ob::GoneRef& g : gone) {
+    if (g.held) continue;
+    (g.kind == ob::GoneKind::Hit ? hits : params) = true;
+  }
+  if (hits && params) return "which the kit's tracks and sounds lack";
+  return hits ? "which the kit's tracks lack" : "which its sounds lack";
+}
+
 // What the load of a kit file kept of it that this build does not read,
 // for its saves: "kept 2 members: future and sounds/s-kick/timbre, which
 // ...", each by where it sits in the file, as the host's log names it, less
@@ -182,7 +194,7 @@ void KitBrowser::reportLoaded(const std::string& name, ob::Diagnostics findings)
 }
 
 void KitBrowser::reportGone(const std::vector<ob::GoneRef>& gone) {
-  const SaidLine said = goneReport("your steps", "which its sounds lack", goneNames(gone));
+  const SaidLine said = goneReport("your steps", whyGone(gone), goneNames(gone));
   if (!pendingStatus || said.text.empty()) return;
   *pendingStatus += "; ";
   *pendingStatus += said;
