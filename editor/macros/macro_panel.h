@@ -96,6 +96,7 @@ class MacroPanel {
   // What the rename field left out of a name typed or pasted past what a
   // macro's name holds, said once; the frame moves it to the status line.
   std::optional<std::string> pendingNotice;
+  bool renameCutSaid = false;  // the rename up now has said that it left some out
 
  private:
   ob::Pattern* part();
