@@ -8,6 +8,9 @@
 #include <utility>
 
 #include "content/tools/kits_folder.h"
+#include "document/json/json_parse.h"
+#include "document/json/json_shape.h"
+#include "document/json/json_write.h"
 #include "editor/gone_report.h"
 #include "editor/said_list.h"
 #include "engine/clock/tempo.h"
@@ -65,6 +68,17 @@ std::string whyGone(const std::vector<ob::GoneRef>& gone) {
   return hits ? "which the kit's tracks lack" : "which its sounds lack";
 }
 
+// The keys of the members a run held as their text stands for.
+std::vector<std::string> keysOfRun(const ob::JsonValue& run) {
+  static const ob::JsonShape keys = ob::withMostEntries(ob::objectOfShape(ob::scalarShape()), UINT32_MAX);
+  ob::JsonValue object;
+  std::string error;
+  std::vector<std::string> out;
+  if (ob::parseJson(ob::writeJson(run), keys, object, error))
+    for (ob::JsonMember& m : object.members) out.push_back(std::move(m.key));
+  return out;
+}
+
 // What the load of a kit file kept of it that this build does not read,
 // for its saves: "kept 2 members: future and sounds/s-kick/timbre, which
 // ...", each by where it sits in the file, as the host's log names it, less
@@ -78,7 +92,18 @@ SaidLine keptUnreadNote(const ob::KeptDocument& kept) {
       at += (at.empty() ? "" : "/") + path[i];
     places.push_back(std::move(at));
   };
-  for (const ob::ForeignMember& member : kept.foreignMembers) place(member.path);
+  for (const ob::ForeignMember& member : kept.foreignMembers) {
+    if (member.value.kind != ob::JsonKind::KeptMembers) {
+      place(member.path);
+      continue;
+    }
+    // A run of members held as their text, keyed by its last: each by its own key.
+    std::vector<std::string> path = member.path;
+    for (std::string& key : keysOfRun(member.value)) {
+      path.back() = std::move(key);
+      place(path);
+    }
+  }
   for (const ob::ValueReadOtherwise& value : kept.valuesReadOtherwise) place(value.path);
   return sayLine("kept ", places, ", which this build does not read", "members");
 }
