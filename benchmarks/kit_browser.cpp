@@ -35,6 +35,7 @@ class BenchRoot : public orbi::PanelContext {
   std::int32_t selectedPart() const override { return 0; }
   std::int32_t selectedTrack() const override { return 0; }
   void apply(ob::EditCommand& command) override { ob::applyEditCommand(*project_, command); }
+  std::string saveRefusalAfter(std::span<const ob::EditCommand>) override { return {}; }
   void pushUndo() override {}
   void commitProject(bool) override {}
   void refresh() override {}

@@ -6,6 +6,7 @@
 #include "content/factory/factory_preload.h"
 #include "document/project/project_load.h"
 #include "document/project/project_save.h"
+#include "document/project/saved_entries.h"
 #include "editor/editor_view.h"
 #include "editor/project_files.h"
 #include "editor/samples/unplayable_samples.h"
@@ -38,7 +39,11 @@ bool EditorView::openProject(const std::filesystem::path& path) {
     setStatus(fileStatus("Could not open ", path, error), StatusKind::Failed);
     return false;
   }
-  ob::preloadFactorySamples(host_.project, pool);
+  // A project without samples starts with the factory's, where a save has
+  // room for them beside the samples its load kept.
+  if (host_.project.samples.count == 0 &&
+      ob::sampleSlotsRefusal(host_.project, pool, kept_, ob::kPreloadRowCount).empty())
+    ob::preloadFactorySamples(host_.project, pool);
   host_.replacePool(std::move(pool));
   startOver();
   commitProject(false);

@@ -5,6 +5,8 @@
 // editor around them. Main thread.
 
 #include <cstdint>
+#include <span>
+#include <string>
 
 #include "engine/model/edit_command.h"
 #include "engine/model/project.h"
@@ -23,6 +25,9 @@ class PanelContext {
   // Takes the undo snapshot by the command's rule, changes the project and
   // queues the command for the engine.
   virtual void apply(ob::EditCommand& command) = 0;
+  // Why a save after the edits would be one its load refuses (save_trial.h);
+  // empty when it would not.
+  virtual std::string saveRefusalAfter(std::span<const ob::EditCommand> edits) = 0;
   // A snapshot before an edit of the whole part.
   virtual void pushUndo() = 0;
   virtual void commitProject(bool keepPosition) = 0;

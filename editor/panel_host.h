@@ -3,6 +3,7 @@
 
 #include "editor/editor_context.h"
 #include "editor/panel_context.h"
+#include "editor/save_trial.h"
 
 namespace orbi {
 
@@ -15,6 +16,9 @@ class PanelHost final : public PanelContext {
   std::int32_t selectedPart() const override { return context_.selectedPart(); }
   std::int32_t selectedTrack() const override { return context_.selectedTrack(); }
   void apply(ob::EditCommand& command) override { context_.apply(command); }
+  std::string saveRefusalAfter(std::span<const ob::EditCommand> edits) override {
+    return orbi::saveRefusalAfter(context_, edits);
+  }
   void pushUndo() override { context_.pushUndo(); }
   void commitProject(bool keepPosition) override { context_.commitProject(keepPosition); }
   void refresh() override { context_.refresh(); }

@@ -76,16 +76,18 @@ inline bool retriggeredOnto(const ob::Track& track, int j) {
 }
 
 // Whether the notes of the saved document's audition, placed on the grid of
-// `project` (what a load of that document built), play what it plays,
-// whether the save wrote them anew or back as its load read them.
-inline bool notesPlayTheGrid(const ob::JsonValue& saved, const ob::Project& project) {
+// `project` (what a load of that document built, whose records go by keys),
+// play what it plays, whether the save wrote them anew or back as its load
+// read them.
+inline bool notesPlayTheGrid(const ob::JsonValue& saved, const ob::Project& project,
+                             const ob::KeysAsLoaded& keys) {
   const ob::JsonValue* audition = saved.find("audition");
   if (audition == nullptr || !audition->isObject()) return true;
   ob::JsonValue notesAlone = *audition;
   std::erase_if(notesAlone.members, [](const ob::JsonMember& m) { return m.key == "ext"; });
   std::unique_ptr<ob::Project> placed = std::make_unique<ob::Project>(project);
   ob::Diagnostics unused = ob::Diagnostics::dropping();
-  ob::readAudition(notesAlone, *placed, placed->samples, unused, "/audition");
+  ob::readAudition(notesAlone, *placed, placed->samples, unused, "/audition", keys);
   const ob::Pattern& was = project.patterns[0];
   const ob::Pattern& is = placed->patterns[0];
   constexpr float kSwingTolerance = 1e-3f;  // percent, through a fraction in double

@@ -67,7 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!ob::readDocument(saved, *again, againPool, againKept, &error, &refound)) std::abort();
   const obfuzz::Loaded second{*again, obfuzz::samplesOf(againPool), againKept};
   if (!obfuzz::sameLoad(first, second) || !obfuzz::notesSayWhatPlays(second)) std::abort();
-  if (!obfuzz::notesPlayTheGrid(obfuzz::documentOf(ob::MemoryBytes(saved.data(), saved.size())), *again))
+  if (!obfuzz::notesPlayTheGrid(obfuzz::documentOf(ob::MemoryBytes(saved.data(), saved.size())), *again,
+                                againKept.keysAsLoaded))
     std::abort();
   if (ob::writeProjectDocument(*again, againPool, againKept) != saved) std::abort();
   return 0;

@@ -614,9 +614,10 @@ inline bool notesSayWhatPlays(const Loaded& again) {
   const std::unique_ptr<ob::Project> read = ob::makeProject();
   *read = again.project;
   ob::Diagnostics unused;
-  if (!ob::readAudition(audition, *read, again.project.samples, unused, "/audition")) return true;
+  const ob::KeysAsLoaded& keys = again.kept.keysAsLoaded;
+  if (!ob::readAudition(audition, *read, again.project.samples, unused, "/audition", keys)) return true;
   const ob::JsonValue* notes = audition.find("notes");
-  const ob::JsonValue played = ob::writeAudition(again.project, again.project.samples);
+  const ob::JsonValue played = ob::writeAudition(again.project, again.project.samples, keys);
   const ob::JsonValue* grid = played.find("ext")->find(ob::stepsExtensionKey());
   ob::JsonValue all;
   if (notes == nullptr || !ob::parseJson(ob::writeJson(*notes), all, error) || !all.isArray())
@@ -634,7 +635,7 @@ inline bool notesSayWhatPlays(const Loaded& again) {
     alone.set("notes", list);
     auto project = std::make_unique<ob::Project>(again.project);
     ob::Diagnostics unsaid = ob::Diagnostics::dropping();
-    ob::readAudition(alone, *project, project->samples, unsaid, "/audition");
+    ob::readAudition(alone, *project, project->samples, unsaid, "/audition", keys);
     return project;
   };
   return sameProject(*placed(all), *placed(before));

@@ -104,7 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const obfuzz::Loaded second{eh.project, obfuzz::samplesOf(eh.pool), plugin.keptDocument};
   if (!obfuzz::sameLoad(first, second) || !obfuzz::notesSayWhatPlays(second)) std::abort();
   if (!obfuzz::notesPlayTheGrid(obfuzz::documentOf(ob::MemoryBytes(document.data(), document.size())),
-                                eh.project))
+                                eh.project, plugin.keptDocument.keysAsLoaded))
     std::abort();
   std::vector<std::uint8_t> again;
   clap_ostream_t out2{&again, writeAll};

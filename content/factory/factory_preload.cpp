@@ -39,7 +39,8 @@ int preloadFactorySamples(Project& project, SamplePool& pool) {
   return loaded;
 }
 
-std::int32_t assignFactorySampleSlot(Project& project, SamplePool& pool, std::uint32_t row, bool isBody) {
+std::int32_t assignFactorySampleSlot(Project& project, SamplePool& pool, std::uint32_t row, bool isBody,
+                                     bool takesFree) {
   if (row < kFirstHalfSlot || row >= kFactorySampleRowCount) return -1;
   const FactorySampleRow& entry = kFactorySampleCatalogue[row];
   if (!entry.split) return -1;
@@ -51,7 +52,7 @@ std::int32_t assignFactorySampleSlot(Project& project, SamplePool& pool, std::ui
     if (holdsAudio(pool, k) && std::strcmp(project.samples.slots[k].name, wanted) == 0) return k;
 
   std::int32_t slot = -1;
-  for (std::int32_t k = kFirstHalfSlot; k <= kLastSlot && slot < 0; ++k)
+  for (std::int32_t k = kFirstHalfSlot; k <= kLastSlot && slot < 0 && takesFree; ++k)
     if (!holdsAudio(pool, k) && project.samples.slots[k].name[0] == '\0') slot = k;
   if (slot < 0) return -1;
 

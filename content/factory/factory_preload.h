@@ -20,8 +20,10 @@ inline constexpr std::uint32_t kFirstHalfSlot = 33;
 int preloadFactorySamples(Project& project, SamplePool& pool);
 
 // The slot (33..63) holding the hit or body half of split row `row`: one
-// already holding it, else the first free one, loaded now. -1 for a row
-// that is not split, no free slot, or audio that does not decode.
-std::int32_t assignFactorySampleSlot(Project& project, SamplePool& pool, std::uint32_t row, bool isBody);
+// already holding it, else the first free one, loaded now, while
+// `takesFree` (a save has room for one more sample). -1 for a row that is
+// not split, no slot, or audio that does not decode.
+std::int32_t assignFactorySampleSlot(Project& project, SamplePool& pool, std::uint32_t row, bool isBody,
+                                     bool takesFree = true);
 
 }  // namespace ob

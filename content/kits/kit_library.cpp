@@ -25,6 +25,7 @@
 #include "engine/model/project_ids.h"
 #include "engine/params/param_info.h"
 #include "engine/params/param_tables.h"
+#include "engine/pool/sample_limits.h"
 
 namespace ob {
 namespace fs = std::filesystem;
@@ -213,6 +214,15 @@ bool saveKitFileUnguarded(std::string_view path, const Pattern& pattern, std::st
   assignPatternIds(kit);
   keepIdsOffKeptKeys(*project, kept.foreignMembers, kept.keysAsLoaded);
   const std::string text = dumpJson(writeKeptDocument(*project, {}, 1, kept));
+  // Nothing is written that a load of the kit refuses.
+  if (text.size() > kMaxKitFileBytes) {
+    setError(error, "the kit would be larger than " + sizeText(kMaxKitFileBytes) + ", the most a load reads");
+    return false;
+  }
+  if (std::string why; !checkJson(text, nullptr, why)) {
+    setError(error, "the kit's document is not JSON a load takes: " + why);
+    return false;
+  }
 
   std::string reason;
   if (!writeFileAtomically(kitPathFromUtf8(path), text, &reason)) {

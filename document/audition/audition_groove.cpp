@@ -56,18 +56,15 @@ std::string stepsExtensionKey() {
   return formatExtensionId(ExtensionId{kStepsExtensionName, kStepsExtensionVersion});
 }
 
-int voiceIndexByName(const Project& project, std::string_view name) {
-  const Pattern& pattern = project.patterns[0];
-  const int n = tracksInUse(project);
-  for (int t = 0; t < n; ++t)
-    if (idText(pattern.tracks[t].id) == name) return t;
-  return -1;
+int voiceIndexByName(const Project& project, const KeysAsLoaded& keys, std::string_view name) {
+  return keys.find(Records::Voices, project.patterns[0].tracks, tracksInUse(project), name);
 }
 
-std::vector<std::string> auditionVoices(const Project& project) {
-  std::vector<std::string> ids;
-  for (int t = 0; t < tracksInUse(project); ++t) ids.emplace_back(idText(project.patterns[0].tracks[t].id));
-  return ids;
+std::vector<std::string> auditionVoices(const Project& project, const KeysAsLoaded& keys) {
+  std::vector<std::string> names;
+  for (int t = 0; t < tracksInUse(project); ++t)
+    names.emplace_back(keys.keyOf(Records::Voices, idText(project.patterns[0].tracks[t].id)));
+  return names;
 }
 
 const Sound& auditionTrackSound(const Project& project, int track) {
@@ -83,7 +80,8 @@ const Sound& auditionTrackSound(const Project& project, int track) {
   return pattern.kit.sounds[index];
 }
 
-JsonValue writeStep(const Step& step, const Sound& sound, const SampleSlotTable& samples) {
+JsonValue writeStep(const Step& step, const Sound& sound, const SampleSlotTable& samples,
+                    const KeysAsLoaded& keys) {
   JsonValue out = makeJsonObject();
   out.set("velocity", wholeNumber(step.velocity));
   if (step.note != 60) out.set("note", wholeNumber(step.note));
@@ -99,7 +97,7 @@ JsonValue writeStep(const Step& step, const Sound& sound, const SampleSlotTable&
       const char* key = paramInfo(sound.machine, lock.param).id;
       // A lock on no parameter of this machine has no name to travel under.
       if (key == nullptr || *key == '\0') continue;
-      locks.set(key, writeParamValue(sound, lock.param, lock.value, samples));
+      locks.set(key, writeParamValue(sound, lock.param, lock.value, samples, keys));
     }
     out.set("locks", std::move(locks));
   }
@@ -130,7 +128,7 @@ JsonValue writeStep(const Step& step, const Sound& sound, const SampleSlotTable&
   return out;
 }
 
-JsonValue writeGroove(const Project& project, const SampleSlotTable& samples) {
+JsonValue writeGroove(const Project& project, const SampleSlotTable& samples, const KeysAsLoaded& keys) {
   const Pattern& pattern = project.patterns[0];
   JsonValue out = makeJsonObject();
   out.set("length", wholeNumber(pattern.length));
@@ -157,17 +155,17 @@ JsonValue writeGroove(const Project& project, const SampleSlotTable& samples) {
     for (int s = 0; s < kStepsPerTrack; ++s) {
       const Step& step = track.steps[s];
       if (step.active)
-        steps.set(formatUnsigned(static_cast<std::uint64_t>(s)), writeStep(step, sound, samples));
+        steps.set(formatUnsigned(static_cast<std::uint64_t>(s)), writeStep(step, sound, samples, keys));
     }
     voice.set("steps", std::move(steps));
-    voices.set(idText(track.id), std::move(voice));
+    voices.set(keys.keyOf(Records::Voices, idText(track.id)), std::move(voice));
   }
   out.set("voices", std::move(voices));
   return out;
 }
 
 void readStep(const JsonValue& value, Step& step, const Sound& sound, const SampleSlotTable& samples,
-              Diagnostics& diagnostics, std::string_view path) {
+              Diagnostics& diagnostics, std::string_view path, const KeysAsLoaded& keys) {
   initSteps(&step, 1);
   step.active = 1;
   // Every field lands inside the range the editor keeps it in, so a document
@@ -187,7 +185,8 @@ void readStep(const JsonValue& value, Step& step, const Sound& sound, const Samp
     for (const JsonMember& m : locks->members) {
       const int index = findParamIndex(sound.machine, m.key);
       float f = 0.0f;
-      if (index >= 0 && index < kSoundParamSlots && readParamValue(sound, index, m.value, samples, f)) {
+      if (index >= 0 && index < kSoundParamSlots &&
+          readParamValue(sound, index, m.value, samples, f, nullptr, keys)) {
         if (step.lockCount < kListCapacity) {
           step.locks[step.lockCount].param = static_cast<std::uint8_t>(index);
           step.locks[step.lockCount].value = f;
@@ -253,7 +252,7 @@ void readAccent(const JsonValue& accent, float& amount, std::uint8_t& every, flo
 }
 
 void readGroove(const JsonValue& groove, Project& project, const SampleSlotTable& samples,
-                Diagnostics& diagnostics, std::string_view path) {
+                Diagnostics& diagnostics, std::string_view path, const KeysAsLoaded& keys) {
   Pattern& pattern = project.patterns[0];
   for (Track& track : pattern.tracks) initSteps(track.steps, kStepsPerTrack);
 
@@ -271,7 +270,7 @@ void readGroove(const JsonValue& groove, Project& project, const SampleSlotTable
   const std::string voicesPath = memberPath(path, "voices");
   for (const JsonMember& voice : voices->members) {
     const std::string voicePath = memberPath(voicesPath, voice.key);
-    const int t = voiceIndexByName(project, voice.key);
+    const int t = voiceIndexByName(project, keys, voice.key);
     if (t < 0) {
       diagnostics.warn(
           "unknown-voice", voicePath,
@@ -297,7 +296,7 @@ void readGroove(const JsonValue& groove, Project& project, const SampleSlotTable
         diagnostics.warn("audition-step-unreadable", stepPath, "Not a step of the grid; kept but not played");
         continue;
       }
-      readStep(entry.value, track.steps[s], sound, samples, diagnostics, stepPath);
+      readStep(entry.value, track.steps[s], sound, samples, diagnostics, stepPath, keys);
     }
   }
 }

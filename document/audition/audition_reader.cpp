@@ -52,7 +52,7 @@ void clearGroove(Pattern& pattern) {
 }  // namespace
 
 bool readAudition(const JsonValue& audition, Project& project, const SampleSlotTable& samples,
-                  Diagnostics& diagnostics, std::string_view path) {
+                  Diagnostics& diagnostics, std::string_view path, const KeysAsLoaded& keys) {
   // What the audition gives depends on it and the kit alone, whatever the
   // project held before: a save asks it again of the audition it loaded.
   clearGroove(project.patterns[0]);
@@ -72,7 +72,7 @@ bool readAudition(const JsonValue& audition, Project& project, const SampleSlotT
     diagnostics.note(
         "audition-notes-edited", at + "/notes",
         "The notes changed since the step grid beside them was saved; the notes were placed on the grid");
-  NotePlacer placer(project, samples, diagnostics, path);
+  NotePlacer placer(project, samples, keys, diagnostics, path);
   const clip::NoteTaker take = [&](const clip::Note& note, std::size_t index) {
     if (!grooveHolds) placer.place(note, index);
   };
@@ -88,7 +88,7 @@ bool readAudition(const JsonValue& audition, Project& project, const SampleSlotT
   }
   pattern.seed = clip->seed && *clip->seed != kDefaultPatternSeed ? *clip->seed : 0;
   if (grooveHolds)
-    readGroove(*groove, project, samples, diagnostics, memberPath(at + "/ext", stepsExtensionKey()));
+    readGroove(*groove, project, samples, diagnostics, memberPath(at + "/ext", stepsExtensionKey()), keys);
   else
     placer.finish(*clip);
   return grooveHolds;

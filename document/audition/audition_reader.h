@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "document/diagnostics.h"
+#include "document/instance/keys_as_loaded.h"
 #include "document/json/json_value.h"
 #include "engine/model/project.h"
 
@@ -14,9 +15,11 @@ namespace ob {
 // Fills the project's pattern (tempo, seed, grid) from the audition value,
 // replacing all of it that an audition gives, so that the result depends on
 // the audition and the kit alone; findings go to diagnostics under path
-// ("/audition"). True when the grid came from beside the notes, which were
-// then passed over.
+// ("/audition"). Its voices and samples are found by the keys they go by
+// (keys). True when the grid came from beside the notes, which were then
+// passed over.
 bool readAudition(const JsonValue& audition, Project& project, const SampleSlotTable& samples,
-                  Diagnostics& diagnostics, std::string_view path);
+                  Diagnostics& diagnostics, std::string_view path,
+                  const KeysAsLoaded& keys = KeysAsLoaded::none());
 
 }  // namespace ob

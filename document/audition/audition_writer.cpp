@@ -53,8 +53,8 @@ const char* paramKey(const Sound& sound, int param) {
   return key != nullptr && *key != '\0' ? key : nullptr;
 }
 
-clip::Note stepNote(const Project& project, const SampleSlotTable& samples, int t, int j, double at,
-                    double b) {
+clip::Note stepNote(const Project& project, const SampleSlotTable& samples, const KeysAsLoaded& keys, int t,
+                    int j, double at, double b) {
   const Pattern& pattern = project.patterns[0];
   const Track& track = pattern.tracks[t];
   const Step& step = track.steps[j];
@@ -62,7 +62,7 @@ clip::Note stepNote(const Project& project, const SampleSlotTable& samples, int 
 
   clip::Note note;
   note.at = at;
-  note.voice = std::string(idText(track.id));
+  note.voice = std::string(keys.keyOf(Records::Voices, idText(track.id)));
   note.nudge = step.micro * (1.0 / 64.0) * 0.5 * b;
   note.vel = std::clamp(step.velocity / 127.0 * static_cast<double>(accentFactor(pattern, j)), 0.0, 1.0);
   if (track.chromatic && sound.machine <= kMachineDrum && step.note != 60)
@@ -73,7 +73,7 @@ clip::Note stepNote(const Project& project, const SampleSlotTable& samples, int 
     const char* key = paramKey(sound, step.locks[i].param);
     if (key == nullptr) continue;
     clip::setNamedValue(note.set, key,
-                        writeParamValue(sound, step.locks[i].param, step.locks[i].value, samples));
+                        writeParamValue(sound, step.locks[i].param, step.locks[i].value, samples, keys));
   }
   if (step.panLocked) {
     clip::Expression pan;
@@ -106,8 +106,8 @@ struct Hit {
 
 // Walks one track's grid; each playing position adds its step note to
 // stepNotes and one hit per retrigger to hits, in time order within the step.
-void trackHits(const Project& project, const SampleSlotTable& samples, int t, double clipLength,
-               std::vector<clip::Note>& stepNotes, std::vector<Hit>& hits) {
+void trackHits(const Project& project, const SampleSlotTable& samples, const KeysAsLoaded& keys, int t,
+               double clipLength, std::vector<clip::Note>& stepNotes, std::vector<Hit>& hits) {
   if (t < 0 || t >= kMaxTracks) return;
   const Pattern& pattern = project.patterns[0];
   const Track& track = pattern.tracks[t];
@@ -121,7 +121,7 @@ void trackHits(const Project& project, const SampleSlotTable& samples, int t, do
     if (!step.active || step.muted || step.velocity == 0) continue;
     const double at = static_cast<double>(i) * b;
     const auto source = static_cast<std::uint32_t>(stepNotes.size());
-    stepNotes.push_back(stepNote(project, samples, t, j, at, b));
+    stepNotes.push_back(stepNote(project, samples, keys, t, j, at, b));
     const int n = std::max<int>(1, step.count);
     const double spacing = static_cast<double>(retrigTicks(step)) / kTicksPerStep * b;
     for (int k = 0; k < n; ++k) {
@@ -156,12 +156,12 @@ struct GridNotes {
 };
 
 // The notes the pattern plays over the clip's length.
-GridNotes gridNotesOf(const Project& project, const SampleSlotTable& samples) {
+GridNotes gridNotesOf(const Project& project, const SampleSlotTable& samples, const KeysAsLoaded& keys) {
   const Pattern& pattern = project.patterns[0];
   GridNotes notes;
   const int tracks = std::min<int>(pattern.numTracks, kMaxTracks);
   for (int t = 0; t < tracks; ++t)
-    trackHits(project, samples, t, clipLengthOf(pattern), notes.stepNotes, notes.hits);
+    trackHits(project, samples, keys, t, clipLengthOf(pattern), notes.stepNotes, notes.hits);
   // Stable by time: equal times keep track, step and retrig order.
   std::stable_sort(notes.hits.begin(), notes.hits.end(),
                    [](const Hit& a, const Hit& b) { return a.at < b.at; });
@@ -176,8 +176,10 @@ struct AuditionFrame {
 };
 
 // Numbers that did not change since `spelled` (a loaded audition) was read
-// take its spellings; its notes, a note at a time (notesSpelledAs).
-AuditionFrame frameOf(const Project& project, const SampleSlotTable& samples, const JsonValue* spelled);
+// take its spellings; its notes, a note at a time (notesSpelledAs). Voices
+// and samples go by their keys.
+AuditionFrame frameOf(const Project& project, const SampleSlotTable& samples, const KeysAsLoaded& keys,
+                      const JsonValue* spelled);
 
 template <typename Value>
 Value* grooveIn(Value& audition) {
@@ -278,7 +280,7 @@ bool writeSame(const AuditionFrame& a, const AuditionFrame& b, const JsonValue* 
 // one, as a save writes them, the notes the grid plays, and no other but
 // those an earlier save kept back after them, which take no step.
 bool notesArePlayed(const JsonValue& loaded, const GridNotes& grid, const Project& project,
-                    const SampleSlotTable& samples) {
+                    const SampleSlotTable& samples, const KeysAsLoaded& keys) {
   static const JsonValue kNoNotes = makeJsonArray();
   const JsonValue* notes = loaded.find("notes");
   if (notes != nullptr && !isJsonList(*notes)) return false;
@@ -297,20 +299,21 @@ bool notesArePlayed(const JsonValue& loaded, const GridNotes& grid, const Projec
     if (is == nullptr || *was != *is) return false;
   }
   return keptBack == 0 ||
-         notesKeptUnplayed(loaded, true, grid.hits.size(), grid.all(), {}, project, samples).size() ==
+         notesKeptUnplayed(loaded, true, grid.hits.size(), grid.all(), {}, project, samples, keys).size() ==
              keptBack;
 }
 
 // Whether the swing entries of a loaded audition give the swing its grid
 // plays, as a load that placed its notes would take them.
-bool swingIsPlayed(const JsonValue& loaded, const Project& project, const SampleSlotTable& samples) {
+bool swingIsPlayed(const JsonValue& loaded, const Project& project, const SampleSlotTable& samples,
+                   const KeysAsLoaded& keys) {
   JsonValue entries = makeJsonObject();
   for (const JsonMember& m : loaded.members)
     if (m.key != "notes" && m.key != "ext") entries.members.push_back(m);
   std::unique_ptr<Project> placed = makeProject();
   *placed = project;
   Diagnostics unused = Diagnostics::dropping();
-  readAudition(entries, *placed, samples, unused, "/audition");
+  readAudition(entries, *placed, samples, unused, "/audition", keys);
   const Pattern& is = placed->patterns[0];
   const Pattern& was = project.patterns[0];
   const auto swingOf = [](const Pattern& pattern, int t) {
@@ -366,10 +369,10 @@ JsonValue withGridPlayed(const JsonValue& loaded, const AuditionFrame& played, b
 }  // namespace
 
 void gridToNotes(const Project& project, const SampleSlotTable& samples, int t, double clipLength,
-                 std::vector<clip::Note>& notes) {
+                 std::vector<clip::Note>& notes, const KeysAsLoaded& keys) {
   std::vector<clip::Note> stepNotes;
   std::vector<Hit> hits;
-  trackHits(project, samples, t, clipLength, stepNotes, hits);
+  trackHits(project, samples, keys, t, clipLength, stepNotes, hits);
   notes.reserve(notes.size() + hits.size());
   for (const Hit& h : hits) notes.push_back(hitNote(stepNotes, h));
 }
@@ -378,41 +381,43 @@ void gridToNotes(const Project& project, int track, double clipLength, std::vect
   gridToNotes(project, project.samples, track, clipLength, notes);
 }
 
-JsonValue writeAudition(const Project& project, const SampleSlotTable& samples) {
-  return completed(frameOf(project, samples, nullptr), nullptr);
+JsonValue writeAudition(const Project& project, const SampleSlotTable& samples, const KeysAsLoaded& keys) {
+  return completed(frameOf(project, samples, keys, nullptr), nullptr);
 }
 
 std::optional<JsonValue> auditionAnew(const Project& project, const SampleSlotTable& samples,
-                                      JsonValue loaded, const std::vector<std::string>& voices) {
-  AuditionFrame mine = frameOf(project, samples, &loaded);
+                                      JsonValue loaded, const std::vector<std::string>& voices,
+                                      const KeysAsLoaded& keys) {
+  AuditionFrame mine = frameOf(project, samples, keys, &loaded);
   // A voice removed since the load takes what the audition holds of it
   // along, though the rest plays as it did.
-  const bool removed = std::any_of(voices.begin(), voices.end(),
-                                   [&](const std::string& id) { return voiceIndexByName(project, id) < 0; });
+  const bool removed = std::any_of(voices.begin(), voices.end(), [&](const std::string& key) {
+    return voiceIndexByName(project, keys, key) < 0;
+  });
   bool gridRead = false;
   std::vector<JsonValue> kept;  // the notes its load left off the grid
   // What the loaded audition plays with this kit, asked as a load asks it.
   if (std::unique_ptr<Project> asLoaded = makeProject()) {
     *asLoaded = project;
     Diagnostics said = Diagnostics::dropping();  // when it was loaded
-    gridRead = readAudition(loaded, *asLoaded, samples, said, "/audition");
-    const bool same = !removed && writeSame(mine, frameOf(*asLoaded, samples, &loaded), &loaded);
+    gridRead = readAudition(loaded, *asLoaded, samples, said, "/audition", keys);
+    const bool same = !removed && writeSame(mine, frameOf(*asLoaded, samples, keys, &loaded), &loaded);
     // It plays what the project plays. Where its grid played in place of
     // its notes and swing entries, they must say what it plays too.
     if (same && !gridRead) return std::nullopt;
-    const bool notesPlayed = same && notesArePlayed(loaded, mine.notes, project, samples);
-    const bool swingPlayed = same && swingIsPlayed(loaded, project, samples);
+    const bool notesPlayed = same && notesArePlayed(loaded, mine.notes, project, samples, keys);
+    const bool swingPlayed = same && swingIsPlayed(loaded, project, samples, keys);
     if (notesPlayed && swingPlayed) return std::nullopt;
     if (!notesPlayed) {
       // Where its grid was read, those an earlier save kept back end its list.
       const JsonValue* notes = loaded.find("notes");
       const std::size_t played = (notes != nullptr ? JsonElements(*notes).size() : 0) - notesKeptBack(loaded);
-      kept = notesKeptUnplayed(loaded, gridRead, played, mine.notes.all(), voices, project, samples);
+      kept = notesKeptUnplayed(loaded, gridRead, played, mine.notes.all(), voices, project, samples, keys);
     }
     if (same) {
       JsonValue audition = withGridPlayed(loaded, mine, notesPlayed, swingPlayed, kept);
       // The entries no load played go back beside those the grid plays.
-      if (!swingPlayed) keepUnplayedSwing(audition, loaded, voices, project);
+      if (!swingPlayed) keepUnplayedSwing(audition, loaded, voices, project, keys);
       return audition;
     }
   }
@@ -421,29 +426,29 @@ std::optional<JsonValue> auditionAnew(const Project& project, const SampleSlotTa
   JsonValue* groove = grooveIn(written);
   if (const JsonValue* was = grooveIn(loaded); was != nullptr && groove != nullptr)
     adoptNumberSpellings(*groove, *was);
-  keepUnplayed(written, loaded, voices, gridRead, project, samples);
+  keepUnplayed(written, loaded, voices, gridRead, project, samples, keys);
   return written;
 }
 
 JsonValue auditionToWrite(const Project& project, const SampleSlotTable& samples,
-                          const LoadedAudition* loaded) {
-  if (loaded == nullptr) return writeAudition(project, samples);
-  std::optional<JsonValue> anew = auditionAnew(project, samples, loaded->audition, loaded->voices);
+                          const LoadedAudition* loaded, const KeysAsLoaded& keys) {
+  if (loaded == nullptr) return writeAudition(project, samples, keys);
+  std::optional<JsonValue> anew = auditionAnew(project, samples, loaded->audition, loaded->voices, keys);
   return anew ? std::move(*anew) : loaded->audition;
 }
 
-bool auditionNotesArePlayed(const JsonValue& audition, const Project& project,
-                            const SampleSlotTable& samples) {
-  return notesArePlayed(audition, gridNotesOf(project, samples), project, samples);
+bool auditionNotesArePlayed(const JsonValue& audition, const Project& project, const SampleSlotTable& samples,
+                            const KeysAsLoaded& keys) {
+  return notesArePlayed(audition, gridNotesOf(project, samples, keys), project, samples, keys);
 }
 
-bool auditionSwingIsPlayed(const JsonValue& audition, const Project& project,
-                           const SampleSlotTable& samples) {
-  return swingIsPlayed(audition, project, samples);
+bool auditionSwingIsPlayed(const JsonValue& audition, const Project& project, const SampleSlotTable& samples,
+                           const KeysAsLoaded& keys) {
+  return swingIsPlayed(audition, project, samples, keys);
 }
 
-JsonValue auditionBeside(const Project& project, const SampleSlotTable& samples) {
-  JsonValue written = frameOf(project, samples, nullptr).clip;
+JsonValue auditionBeside(const Project& project, const SampleSlotTable& samples, const KeysAsLoaded& keys) {
+  JsonValue written = frameOf(project, samples, keys, nullptr).clip;
   for (const char* list : {"tempo", "meter", "swing", "notes"}) written.set(list, JsonValue{});
   if (JsonValue* ext = written.find("ext")) ext->set(stepsExtensionKey(), JsonValue{});
   return written;
@@ -451,7 +456,8 @@ JsonValue auditionBeside(const Project& project, const SampleSlotTable& samples)
 
 namespace {
 
-AuditionFrame frameOf(const Project& project, const SampleSlotTable& samples, const JsonValue* spelled) {
+AuditionFrame frameOf(const Project& project, const SampleSlotTable& samples, const KeysAsLoaded& keys,
+                      const JsonValue* spelled) {
   const Pattern& pattern = project.patterns[0];
   clip::Clip c;
   c.plugin = "orbitrane";
@@ -478,19 +484,20 @@ AuditionFrame frameOf(const Project& project, const SampleSlotTable& samples, co
   }
 
   AuditionFrame frame;
-  GridNotes& notes = frame.notes = gridNotesOf(project, samples);
+  GridNotes& notes = frame.notes = gridNotesOf(project, samples, keys);
   const int tracks = std::min<int>(pattern.numTracks, kMaxTracks);
   for (int t = 0; t < tracks; ++t) {
     const Track& track = pattern.tracks[t];
     const Sound& sound = auditionTrackSound(project, t);
+    const std::string_view key = keys.keyOf(Records::Voices, idText(track.id));
     clip::setNamedValue(
-        c.voices, idText(track.id),
+        c.voices, key,
         makeJsonStringFrom(std::string_view(sound.name, strnlen(sound.name, sizeof sound.name))));
     if (!(track.swing < 0.0f && track.rate == kSixteenthRate)) {
       clip::SwingEntry swing;
       swing.grid = trackRateGrid(track.rate);
       swing.amount = swingFraction(track.swing >= 0.0f ? track.swing : pattern.swing);
-      swing.voice = std::string(idText(track.id));
+      swing.voice = std::string(key);
       c.swing.push_back(std::move(swing));
     }
   }
@@ -506,7 +513,7 @@ AuditionFrame frameOf(const Project& project, const SampleSlotTable& samples, co
   frame.clip = clip::writeClip(c);
   if (spelled != nullptr) adoptNumberSpellings(frame.clip, *spelled);
   JsonValue ext = makeJsonObject();
-  ext.set(stepsExtensionKey(), writeGroove(project, samples));
+  ext.set(stepsExtensionKey(), writeGroove(project, samples, keys));
   frame.clip.set("ext", std::move(ext));
   return frame;
 }

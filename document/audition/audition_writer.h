@@ -8,6 +8,7 @@
 
 #include "document/audition/kept_unplayed.h"
 #include "document/clip/clip.h"
+#include "document/instance/keys_as_loaded.h"
 #include "document/json/json_value.h"
 #include "engine/model/project.h"
 
@@ -16,8 +17,11 @@ namespace ob {
 // Seed written for a pattern whose own seed is 0 (the default seed).
 inline constexpr std::uint64_t kAuditionDefaultSeed = kDefaultPatternSeed;
 
-// The audition clip document of the project's pattern, groove included.
-JsonValue writeAudition(const Project& project, const SampleSlotTable& samples);
+// The audition clip document of the project's pattern, groove included,
+// its voices and samples named by the keys they go by (keys); so are those
+// of every audition below.
+JsonValue writeAudition(const Project& project, const SampleSlotTable& samples,
+                        const KeysAsLoaded& keys = KeysAsLoaded::none());
 
 // The audition a document is written with: the one it was loaded with
 // (loaded; null when none), whole and as read, while that still plays what
@@ -33,33 +37,36 @@ JsonValue writeAudition(const Project& project, const SampleSlotTable& samples);
 // text, made, compared and fingerprinted a note at a time, so that writing
 // one costs its text.
 JsonValue auditionToWrite(const Project& project, const SampleSlotTable& samples,
-                          const LoadedAudition* loaded);
+                          const LoadedAudition* loaded, const KeysAsLoaded& keys);
 // The same decision alone: nothing while the loaded audition (read by a
 // load that found the voices given) goes back as it is held, else the
 // audition to write in its place, which takes what it keeps of the loaded.
 std::optional<JsonValue> auditionAnew(const Project& project, const SampleSlotTable& samples,
-                                      JsonValue loaded, const std::vector<std::string>& voices);
+                                      JsonValue loaded, const std::vector<std::string>& voices,
+                                      const KeysAsLoaded& keys);
 
 // Whether the audition's notes are, one by one as a save writes them, the
 // notes the project's pattern plays, and no other.
-bool auditionNotesArePlayed(const JsonValue& audition, const Project& project,
-                            const SampleSlotTable& samples);
+bool auditionNotesArePlayed(const JsonValue& audition, const Project& project, const SampleSlotTable& samples,
+                            const KeysAsLoaded& keys);
 // Whether its swing entries give the swing the project's pattern plays.
-bool auditionSwingIsPlayed(const JsonValue& audition, const Project& project, const SampleSlotTable& samples);
+bool auditionSwingIsPlayed(const JsonValue& audition, const Project& project, const SampleSlotTable& samples,
+                           const KeysAsLoaded& keys);
 
 // The audition of the pattern that a load compares the loaded audition
 // with: stand-ins in place of its notes, its grid and its lists of points
 // and swing entries, the parts a save writes whole (as loaded, or anew with
 // what the load kept unplayed), so that the comparison finds nothing of
 // them to carry member by member, and none of them is made.
-JsonValue auditionBeside(const Project& project, const SampleSlotTable& samples);
+JsonValue auditionBeside(const Project& project, const SampleSlotTable& samples, const KeysAsLoaded& keys);
 
 // Appends the notes of one track over a clip of the given length in beats:
 // steps walked at the track's rate, with nudge, accent, retrigs, locks, pan
 // and random amounts.
 void gridToNotes(const Project& project, int track, double clipLength, std::vector<clip::Note>& notes);
-// As above with the sample table for lock values that name pool samples.
+// As above with the sample table for lock values that name pool samples,
+// and the keys records go by.
 void gridToNotes(const Project& project, const SampleSlotTable& samples, int track, double clipLength,
-                 std::vector<clip::Note>& notes);
+                 std::vector<clip::Note>& notes, const KeysAsLoaded& keys = KeysAsLoaded::none());
 
 }  // namespace ob

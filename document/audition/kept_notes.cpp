@@ -41,7 +41,7 @@ void markNotesKeptBack(JsonValue& groove, std::size_t count) {
 std::vector<JsonValue> notesKeptUnplayed(const JsonValue& loaded, bool gridRead, std::size_t played,
                                          const std::vector<clip::Note>& written,
                                          const std::vector<std::string>& voices, const Project& project,
-                                         const SampleSlotTable& samples) {
+                                         const SampleSlotTable& samples, const KeysAsLoaded& keys) {
   const JsonValue* notes = loaded.isObject() ? loaded.find("notes") : nullptr;
   if (notes == nullptr || JsonElements(*notes).size() <= (gridRead ? played : 0)) return {};
   std::unique_ptr<Project> scratch = makeProject();
@@ -51,7 +51,7 @@ std::vector<JsonValue> notesKeptUnplayed(const JsonValue& loaded, bool gridRead,
   // Which notes the load left off the grid, placed as it placed them.
   std::vector<bool> unplaced;
   {
-    NotePlacer asLoaded(*scratch, samples, unsaid, "");
+    NotePlacer asLoaded(*scratch, samples, keys, unsaid, "");
     const clip::NoteTaker take = [&](const clip::Note& note, std::size_t index) {
       unplaced.resize(index + 1, false);
       unplaced[index] = gridRead ? index >= played : !asLoaded.place(note, index);
@@ -59,11 +59,11 @@ std::vector<JsonValue> notesKeptUnplayed(const JsonValue& loaded, bool gridRead,
     if (!clip::readClipToPlay(loaded, unsaid, "", take)) return {};
   }
   // Each goes back while, after the written notes, it takes no step.
-  NotePlacer afterWritten(*scratch, samples, unsaid, "");
+  NotePlacer afterWritten(*scratch, samples, keys, unsaid, "");
   for (std::size_t i = 0; i < written.size(); ++i) afterWritten.place(written[i], i);
   const auto removed = [&](const clip::Note& note) {
     return std::find(voices.begin(), voices.end(), note.voice) != voices.end() &&
-           voiceIndexByName(project, note.voice) < 0;
+           voiceIndexByName(project, keys, note.voice) < 0;
   };
   std::vector<bool> back(unplaced.size(), false);
   const clip::NoteTaker keep = [&](const clip::Note& note, std::size_t index) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "document/clip/clip.h"
+#include "document/instance/keys_as_loaded.h"
 #include "document/json/json_value.h"
 #include "engine/model/project.h"
 
@@ -26,11 +27,11 @@ void markNotesKeptBack(JsonValue& groove, std::size_t count);
 // notes a save writes, in their order): when its load placed the notes,
 // each one the placement left off the grid; when it read the grid, each
 // past the first `played` (as many as that grid played), the ones an
-// earlier save put back. A note of a voice the load found (voices) and
-// the project has no longer went with the voice.
+// earlier save put back. A note of a voice the load found (voices, by
+// their keys) and the project has no longer went with the voice.
 std::vector<JsonValue> notesKeptUnplayed(const JsonValue& loaded, bool gridRead, std::size_t played,
                                          const std::vector<clip::Note>& written,
                                          const std::vector<std::string>& voices, const Project& project,
-                                         const SampleSlotTable& samples);
+                                         const SampleSlotTable& samples, const KeysAsLoaded& keys);
 
 }  // namespace ob

@@ -77,11 +77,12 @@ bool sameStep(const Step& a, const Step& b) {
 struct StepReading {
   const Sound& sound;
   const SampleSlotTable& samples;
+  const KeysAsLoaded& keys;
 
   Step read(const JsonValue& value) const {
     Step step;
     Diagnostics unsaid = Diagnostics::dropping();
-    readStep(value, step, sound, samples, unsaid, "");
+    readStep(value, step, sound, samples, unsaid, "", keys);
     return step;
   }
   // Whether a lock ("locks") or random amount ("rands") alone would be
@@ -166,11 +167,12 @@ bool isAmong(const std::vector<std::string>& ids, std::string_view id) {
 }
 
 void keepInGroove(JsonValue& groove, JsonValue& loaded, const std::vector<std::string>& voices,
-                  const Project& project, const SampleSlotTable& samples) {
+                  const Project& project, const SampleSlotTable& samples, const KeysAsLoaded& keys) {
   // A voice the project had at the load, and has no longer, was removed.
   const auto voiceKept = [&](JsonMember& m) { return isAmong(voices, m.key) ? std::nullopt : every(m); };
   const auto inVoice = [&](JsonMember& mine, JsonValue& theirs) {
-    const StepReading reading{auditionTrackSound(project, voiceIndexByName(project, mine.key)), samples};
+    const StepReading reading{auditionTrackSound(project, voiceIndexByName(project, keys, mine.key)), samples,
+                              keys};
     mergeMembers(mine.value, theirs, sameKey, every, [&](JsonMember& member, JsonValue& was) {
       if (member.key == "steps") keepInSteps(member.value, was, reading);
     });
@@ -224,7 +226,7 @@ JsonValue* grooveOf(JsonValue& audition) {
 }  // namespace
 
 void keepUnplayedSwing(JsonValue& written, JsonValue& loaded, const std::vector<std::string>& voices,
-                       const Project& project) {
+                       const Project& project, const KeysAsLoaded& keys) {
   JsonValue* was = loaded.find("swing");
   if (was == nullptr || !was->isArray()) return;
   Diagnostics unsaid = Diagnostics::dropping();
@@ -232,7 +234,7 @@ void keepUnplayedSwing(JsonValue& written, JsonValue& loaded, const std::vector<
   for (JsonValue& e : was->elements) {
     const clip::SwingEntry s = clip::readSwingEntry(e, std::string(), unsaid);
     const bool voiced = !s.voice.empty();
-    const bool inKit = voiced && voiceIndexByName(project, s.voice) >= 0;
+    const bool inKit = voiced && voiceIndexByName(project, keys, s.voice) >= 0;
     if (voiced && !inKit && isAmong(voices, s.voice)) continue;  // removed
     if (s.invalid || s.bar != 0 || (voiced && !inKit)) kept.push_back(std::move(e));
   }
@@ -259,15 +261,17 @@ void appendUndeclared(JsonValue& declared, const std::vector<ExtensionId>& ids) 
 }
 
 void keepUnplayed(JsonValue& written, JsonValue& loaded, const std::vector<std::string>& voices,
-                  bool gridRead, const Project& project, const SampleSlotTable& samples) {
+                  bool gridRead, const Project& project, const SampleSlotTable& samples,
+                  const KeysAsLoaded& keys) {
   if (!loaded.isObject() || !written.isObject()) return;
   keepDeclared(written, loaded);
   keepPoints(written, loaded, "tempo", clip::readTempoPoint);
   keepPoints(written, loaded, "meter", clip::readMeterPoint);
-  keepUnplayedSwing(written, loaded, voices, project);
+  keepUnplayedSwing(written, loaded, voices, project, keys);
   JsonValue* groove = grooveOf(written);
   JsonValue* was = grooveOf(loaded);
-  if (gridRead && groove != nullptr && was != nullptr) keepInGroove(*groove, *was, voices, project, samples);
+  if (gridRead && groove != nullptr && was != nullptr)
+    keepInGroove(*groove, *was, voices, project, samples, keys);
 }
 
 }  // namespace ob

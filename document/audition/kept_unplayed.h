@@ -12,14 +12,15 @@
 #include <string>
 #include <vector>
 
+#include "document/instance/keys_as_loaded.h"
 #include "document/json/json_value.h"
 #include "document/reading/extension_id.h"
 #include "engine/model/project.h"
 
 namespace ob {
 
-// The audition a load read and the ids of the voices the project then had:
-// what it holds of any other voice, the load kept unplayed.
+// The audition a load read and the keys of the voices the project then
+// had: what it holds of any other voice, the load kept unplayed.
 struct LoadedAudition {
   const JsonValue& audition;
   const std::vector<std::string>& voices;
@@ -28,15 +29,16 @@ struct LoadedAudition {
 // Moves into written, the audition of the project written anew, what the
 // loaded one (of a load that found the voices given) kept unplayed, each
 // member after the one it followed. The grid only when its load read it:
-// one its notes replaced was not kept.
+// one its notes replaced was not kept. Voices and samples go by their keys.
 void keepUnplayed(JsonValue& written, JsonValue& loaded, const std::vector<std::string>& voices,
-                  bool gridRead, const Project& project, const SampleSlotTable& samples);
+                  bool gridRead, const Project& project, const SampleSlotTable& samples,
+                  const KeysAsLoaded& keys);
 
 // Moves into written's swing entries those of loaded that no load plays:
 // of no bar the pattern has, failing their check, or of a voice the kit
 // lacks and lacked at the load.
 void keepUnplayedSwing(JsonValue& written, JsonValue& loaded, const std::vector<std::string>& voices,
-                       const Project& project);
+                       const Project& project, const KeysAsLoaded& keys);
 
 // Appends to a list of declared extensions each id whose name it lacks.
 void appendUndeclared(JsonValue& declared, const std::vector<ExtensionId>& ids);

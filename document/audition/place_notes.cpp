@@ -30,7 +30,7 @@ void appendLock(Step& step, int index, float value) {
 }
 
 void fillStep(const clip::Note& note, Step& step, const Sound& sound, const SampleSlotTable& samples,
-              double b, Diagnostics& diagnostics, const std::string& notePath) {
+              const KeysAsLoaded& keys, double b, Diagnostics& diagnostics, const std::string& notePath) {
   step.active = 1;
   step.velocity = static_cast<std::uint8_t>(roundClamp(note.vel * 127.0, 0, 127, 100));
   step.note = static_cast<std::uint8_t>(
@@ -41,7 +41,8 @@ void fillStep(const clip::Note& note, Step& step, const Sound& sound, const Samp
   for (const JsonMember& m : note.set) {
     const int index = findParamIndex(sound.machine, m.key);
     float f = 0.0f;
-    if (index >= 0 && index < kSoundParamSlots && readParamValue(sound, index, m.value, samples, f)) {
+    if (index >= 0 && index < kSoundParamSlots &&
+        readParamValue(sound, index, m.value, samples, f, nullptr, keys)) {
       appendLock(step, index, f);
       continue;
     }
@@ -90,10 +91,11 @@ void fillStep(const clip::Note& note, Step& step, const Sound& sound, const Samp
 
 }  // namespace
 
-NotePlacer::NotePlacer(Project& project, const SampleSlotTable& samples, Diagnostics& diagnostics,
-                       std::string_view path)
+NotePlacer::NotePlacer(Project& project, const SampleSlotTable& samples, const KeysAsLoaded& keys,
+                       Diagnostics& diagnostics, std::string_view path)
     : project_(project),
       samples_(samples),
+      keys_(keys),
       diagnostics_(diagnostics),
       notesPath_(std::string(path) + "/notes") {
   for (Track& track : project_.patterns[0].tracks) initSteps(track.steps, kStepsPerTrack);
@@ -103,7 +105,7 @@ bool NotePlacer::place(const clip::Note& note, std::size_t index) {
   if (note.invalid) return false;
   Pattern& pattern = project_.patterns[0];
   const std::string notePath = indexPath(notesPath_, index);
-  const int t = note.voice.empty() ? -1 : voiceIndexByName(project_, note.voice);
+  const int t = note.voice.empty() ? -1 : voiceIndexByName(project_, keys_, note.voice);
   if (t < 0) {
     diagnostics_.warn("audition-note-not-placed", notePath,
                       "The note names no voice of this kit; kept but not played");
@@ -123,7 +125,7 @@ bool NotePlacer::place(const clip::Note& note, std::size_t index) {
                       "Another note already holds this step; kept but not played");
     return false;
   }
-  fillStep(note, step, auditionTrackSound(project_, t), samples_, b, diagnostics_, notePath);
+  fillStep(note, step, auditionTrackSound(project_, t), samples_, keys_, b, diagnostics_, notePath);
   return true;
 }
 
@@ -147,14 +149,14 @@ void NotePlacer::finish(const clip::Clip& clip) {
       pattern.swing = percent;
       continue;
     }
-    const int t = voiceIndexByName(project_, entry.voice);
+    const int t = voiceIndexByName(project_, keys_, entry.voice);
     if (t >= 0) pattern.tracks[t].swing = percent;
   }
 }
 
 void placeNotesOnGrid(const clip::Clip& clip, Project& project, const SampleSlotTable& samples,
-                      Diagnostics& diagnostics, std::string_view path) {
-  NotePlacer placer(project, samples, diagnostics, path);
+                      Diagnostics& diagnostics, std::string_view path, const KeysAsLoaded& keys) {
+  NotePlacer placer(project, samples, keys, diagnostics, path);
   for (std::size_t n = 0; n < clip.notes.size(); ++n) placer.place(clip.notes[n], n);
   placer.finish(clip);
 }

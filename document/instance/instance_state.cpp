@@ -66,7 +66,8 @@ void readSamples(const InstanceEnvelope& env, Project& fresh, std::vector<std::s
 
 // Sounds in written order into the kit's next free records; returns how many
 // loaded.
-int readSounds(const JsonValue& state, Project& fresh, Diagnostics& diagnostics, KeysTaken& taken) {
+int readSounds(const JsonValue& state, Project& fresh, const KeysAsLoaded& keys, Diagnostics& diagnostics,
+               KeysTaken& taken) {
   Kit& kit = fresh.patterns[0].kit;
   int loaded = 0;
   const JsonValue* sounds = state.find("sounds");
@@ -85,15 +86,15 @@ int readSounds(const JsonValue& state, Project& fresh, Diagnostics& diagnostics,
       diagnostics.warn("unusable-id", path, kUnusableIdMessage);
       continue;
     }
-    if (readSound(m.key, m.value, kit.sounds[loaded], fresh.samples, diagnostics, path))
+    if (readSound(m.key, m.value, kit.sounds[loaded], fresh.samples, diagnostics, path, keys))
       taken.sounds[loaded++] = m.key;
   }
   return loaded;
 }
 
 // Returns false when the document had voices but none could be loaded.
-bool readVoices(const JsonValue& state, Project& fresh, int soundsLoaded, Diagnostics& diagnostics,
-                KeysTaken& taken) {
+bool readVoices(const JsonValue& state, Project& fresh, int soundsLoaded, const KeysAsLoaded& keys,
+                Diagnostics& diagnostics, KeysTaken& taken) {
   Pattern& pattern = fresh.patterns[0];
   const JsonValue* voices = state.find("voices");
   std::vector<OrderedEntry> entries;
@@ -115,10 +116,8 @@ bool readVoices(const JsonValue& state, Project& fresh, int soundsLoaded, Diagno
     }
     int soundIndex = -1;
     if (const JsonValue* sound = v.find("sound")) {
-      if (sound->isString()) {
-        for (int s = 0; s < soundsLoaded; ++s)
-          if (storedIdMatches(pattern.kit.sounds[s].id, sound->text)) soundIndex = s;
-      }
+      if (sound->isString())
+        soundIndex = keys.find(Records::Sounds, pattern.kit.sounds, soundsLoaded, sound->text);
       if (soundIndex < 0) {
         diagnostics.warn("unknown-sound", path + "/sound",
                          "The voice's sound is not in this document or did not load; "
@@ -149,7 +148,7 @@ bool readVoices(const JsonValue& state, Project& fresh, int soundsLoaded, Diagno
 // with its voice moved out of the way, a load would take it back into the
 // kit as a sound no track plays.
 void keepSoundsWithVoicesKeptOut(const JsonValue& state, Project& fresh, KeysTaken& taken, int& soundsLoaded,
-                                 Diagnostics& diagnostics) {
+                                 const KeysAsLoaded& keys, Diagnostics& diagnostics) {
   Pattern& pattern = fresh.patterns[0];
   bool played[kMaxTracks] = {};
   for (int t = 0; t < tracksInUse(pattern); ++t)
@@ -163,8 +162,8 @@ void keepSoundsWithVoicesKeptOut(const JsonValue& state, Project& fresh, KeysTak
         continue;
       const JsonValue* sound = v.value.isObject() ? v.value.find("sound") : nullptr;
       if (sound == nullptr || !sound->isString()) continue;
-      for (int s = 0; s < soundsLoaded; ++s)
-        if (!played[s] && storedIdMatches(pattern.kit.sounds[s].id, sound->text)) keptOut[s] = true;
+      const int s = keys.find(Records::Sounds, pattern.kit.sounds, soundsLoaded, sound->text);
+      if (s >= 0 && !played[s]) keptOut[s] = true;
     }
   };
   soundsNamedBy(state.find("voices"));
@@ -193,39 +192,44 @@ void keepSoundsWithVoicesKeptOut(const JsonValue& state, Project& fresh, KeysTak
   soundsLoaded = loaded;
 }
 
-// The kit as a load takes it once the samples are read: sounds, voices
-// and macros. False when no voice loads.
-bool readKit(const InstanceEnvelope& env, Project& fresh, Diagnostics& diagnostics, KeysTaken& taken,
-             int& sounds) {
-  const JsonValue& state = *env.state;
-  sounds = readSounds(state, fresh, diagnostics, taken);
-  if (!readVoices(state, fresh, sounds, diagnostics, taken)) return false;
-  keepSoundsWithVoicesKeptOut(state, fresh, taken, sounds, diagnostics);
-  readStateMacros(env, fresh, fresh.samples, diagnostics, &taken.dests);
-  return true;
-}
-
-// What the writer writes each record taken under, beside the key it was
-// read from.
-KeysAsLoaded keysAsLoaded(const Project& project, const KeysTaken& taken, int soundsLoaded) {
+// The keys of the records taken so far (the first `soundsLoaded` sounds,
+// the tracks in use and the samples), where the writer would key them
+// otherwise.
+KeysAsLoaded recordKeys(const Project& project, const KeysTaken& taken, int soundsLoaded) {
   const Pattern& pattern = project.patterns[0];
   KeysAsLoaded keys;
   for (int s = 0; s < soundsLoaded; ++s)
-    keys.add({"state", "sounds"}, std::string(fixedText(pattern.kit.sounds[s].id)), taken.sounds[s]);
+    keys.add(recordsPath(Records::Sounds), std::string(fixedText(pattern.kit.sounds[s].id)), taken.sounds[s]);
   for (int t = 0; t < tracksInUse(pattern); ++t)
-    keys.add({"state", "voices"}, std::string(fixedText(pattern.tracks[t].id)), taken.voices[t]);
-  for (std::size_t i = 0; i < taken.samples.size() && i < kSampleSlots; ++i) {
-    const std::string id(fixedText(project.samples.slots[i].id));
-    keys.add({"state", "samples"}, id, taken.samples[i]);
-    keys.add({"assets"}, id, taken.samples[i]);
-  }
+    keys.add(recordsPath(Records::Voices), std::string(fixedText(pattern.tracks[t].id)), taken.voices[t]);
+  for (std::size_t i = 0; i < taken.samples.size() && i < kSampleSlots; ++i)
+    keys.add(recordsPath(Records::Samples), std::string(fixedText(project.samples.slots[i].id)),
+             taken.samples[i]);
+  return keys;
+}
+
+// The kit as a load takes it once the samples are read: sounds, voices
+// and macros, each reference found by the key its record was taken by,
+// which keys gives at the end, with the keys of the destinations. False
+// when no voice loads.
+bool readKit(const InstanceEnvelope& env, Project& fresh, Diagnostics& diagnostics, KeysTaken& taken,
+             int& sounds, KeysAsLoaded& keys) {
+  const JsonValue& state = *env.state;
+  keys = recordKeys(fresh, taken, 0);
+  sounds = readSounds(state, fresh, keys, diagnostics, taken);
+  keys = recordKeys(fresh, taken, sounds);
+  if (!readVoices(state, fresh, sounds, keys, diagnostics, taken)) return false;
+  keepSoundsWithVoicesKeptOut(state, fresh, taken, sounds, keys, diagnostics);
+  keys = recordKeys(fresh, taken, sounds);
+  readStateMacros(env, fresh, fresh.samples, diagnostics, &taken.dests, keys);
+  const Pattern& pattern = fresh.patterns[0];
   for (int m = 0; m < kMacroCount; ++m) {
     const Macro& macro = pattern.kit.macros[m];
     for (std::size_t d = 0; d < taken.dests[m].size() && d < macro.destCount; ++d)
-      if (std::optional<std::string> key = macroDestKey(pattern, macro.dests[d]))
+      if (std::optional<std::string> key = macroDestKey(pattern, macro.dests[d], keys))
         keys.add(macroDestsPath(m), std::move(*key), taken.dests[m][d]);
   }
-  return keys;
+  return true;
 }
 
 void readMeta(const JsonValue* meta, Kit& kit) {
@@ -249,7 +253,7 @@ bool anyActiveStep(const Pattern& pattern) {
   return false;
 }
 
-JsonValue writeSounds(const Pattern& pattern, const SampleSlotTable& samples) {
+JsonValue writeSounds(const Pattern& pattern, const SampleSlotTable& samples, const KeysAsLoaded& keys) {
   JsonValue out = makeJsonObject();
   bool written[kMaxTracks] = {};
   for (int t = 0; t < tracksInUse(pattern); ++t) {
@@ -257,16 +261,18 @@ JsonValue writeSounds(const Pattern& pattern, const SampleSlotTable& samples) {
     if (s >= kMaxTracks || written[s]) continue;
     written[s] = true;
     const Sound& sound = pattern.kit.sounds[s];
-    JsonValue::setMember(out.members, fixedText(sound.id), writeSound(sound, samples));
+    JsonValue::setMember(out.members, keys.keyOf(Records::Sounds, fixedText(sound.id)),
+                         writeSound(sound, samples, keys));
   }
   // A sound no track plays still belongs to the kit when it has an id (a
   // document may carry one); it is kept rather than lost on the next load.
   for (int s = 0; s < kMaxTracks; ++s) {
     const Sound& sound = pattern.kit.sounds[s];
     const std::string_view id = fixedText(sound.id);
-    if (written[s] || id.empty() || out.find(id) != nullptr) continue;
+    const std::string_view key = keys.keyOf(Records::Sounds, id);
+    if (written[s] || id.empty() || out.find(key) != nullptr) continue;
     written[s] = true;
-    out.members.push_back({std::string(id), writeSound(sound, samples)});
+    out.members.push_back({std::string(key), writeSound(sound, samples, keys)});
   }
   return out;
 }
@@ -312,14 +318,15 @@ const JsonValue* paramsAsLoaded(const Kit& kit, const JsonValue* loaded) {
 
 // The audition a save writes (auditionToWrite), the loaded one read again
 // here when it is held as its text.
-JsonValue auditionToSave(const Project& project, const LoadedAudition* loaded) {
+JsonValue auditionToSave(const Project& project, const LoadedAudition* loaded, const KeysAsLoaded& keys) {
   if (loaded == nullptr || !loaded->audition.isKept())
-    return auditionToWrite(project, project.samples, loaded);
+    return auditionToWrite(project, project.samples, loaded, keys);
   JsonValue read;
   std::string error;
   if (!parseJson(loaded->audition, auditionShape(), read, error))
-    return writeAudition(project, project.samples);
-  std::optional<JsonValue> anew = auditionAnew(project, project.samples, std::move(read), loaded->voices);
+    return writeAudition(project, project.samples, keys);
+  std::optional<JsonValue> anew =
+      auditionAnew(project, project.samples, std::move(read), loaded->voices, keys);
   return anew ? std::move(*anew) : loaded->audition;
 }
 
@@ -329,7 +336,8 @@ int voicesALoadTakes(const JsonValue& state) {
   std::unique_ptr<Project> scratch = makeProject();
   Diagnostics unsaid = Diagnostics::dropping();
   KeysTaken taken;
-  readVoices(state, *scratch, readSounds(state, *scratch, unsaid, taken), unsaid, taken);
+  const int sounds = readSounds(state, *scratch, KeysAsLoaded::none(), unsaid, taken);
+  readVoices(state, *scratch, sounds, recordKeys(*scratch, taken, sounds), unsaid, taken);
   return tracksInUse(scratch->patterns[0]);
 }
 
@@ -342,7 +350,8 @@ MacroDestKeys macroDestsALoadTakes(const JsonValue& state) {
   InstanceEnvelope env;
   env.state = &state;
   int sounds = 0;
-  readKit(env, *scratch, unsaid, taken, sounds);
+  KeysAsLoaded keys;
+  readKit(env, *scratch, unsaid, taken, sounds, keys);
   return taken.dests;
 }
 
@@ -389,7 +398,8 @@ bool readInstanceState(const JsonValue& document, Project& project, std::vector<
   KeysTaken taken;
   readSamples(*env, *fresh, assetRefs, taken.samples, diagnostics);
   int sounds = 0;
-  if (!readKit(*env, *fresh, diagnostics, taken, sounds)) return false;
+  KeysAsLoaded taking;
+  if (!readKit(*env, *fresh, diagnostics, taken, sounds, taking)) return false;
   readMeta(env->meta, pattern.kit);
 
   if (const JsonValue* kit = state.find("kit")) pattern.kit.version = readVersion(*kit);
@@ -400,28 +410,29 @@ bool readInstanceState(const JsonValue& document, Project& project, std::vector<
     fresh->version = readVersion(*proj);
   }
 
-  const bool gridRead = env->audition != nullptr &&
-                        readAudition(*env->audition, *fresh, fresh->samples, diagnostics, "/audition");
+  const bool gridRead = env->audition != nullptr && readAudition(*env->audition, *fresh, fresh->samples,
+                                                                 diagnostics, "/audition", taking);
 
   assignPatternIds(pattern);
-  if (keys != nullptr) *keys = keysAsLoaded(*fresh, taken, sounds);
   // A save writes the notes the grid plays: say so where they differ.
-  if (gridRead && !auditionNotesArePlayed(*env->audition, *fresh, fresh->samples))
+  if (gridRead && !auditionNotesArePlayed(*env->audition, *fresh, fresh->samples, taking))
     diagnostics.note("audition-notes-unplayed", "/audition/notes",
                      "The notes beside the step grid are not the ones it plays; the grid plays, and a save "
                      "writes its notes in their place");
-  if (gridRead && !auditionSwingIsPlayed(*env->audition, *fresh, fresh->samples))
+  if (gridRead && !auditionSwingIsPlayed(*env->audition, *fresh, fresh->samples, taking))
     diagnostics.note("audition-swing-unplayed", "/audition/swing",
                      "The swing entries beside the step grid are not the swing it plays; the grid plays, and "
                      "a save writes its swing in their place");
   project = *fresh;
+  if (keys != nullptr) *keys = std::move(taking);
   return true;
 }
 
 JsonValue writeInstanceState(const Project& project, const std::vector<std::string>& assetRefs,
                              std::uint32_t kitOnly, std::string_view pluginVersion, std::string_view id,
                              const JsonValue* loaded, const LoadedAudition* loadedAudition, AuditionFor use,
-                             const KeysAsLoaded* keys) {
+                             const KeysAsLoaded* keysAsLoaded) {
+  const KeysAsLoaded& keys = keysAsLoaded != nullptr ? *keysAsLoaded : KeysAsLoaded::none();
   const Pattern& pattern = project.patterns[0];
   const Kit& kit = pattern.kit;
   InstanceEnvelope env;
@@ -437,14 +448,15 @@ JsonValue writeInstanceState(const Project& project, const std::vector<std::stri
   env.paramsAsRead = paramsAsLoaded(kit, loaded);
 
   JsonValue state = makeJsonObject();
-  state.members.push_back({"sounds", writeSounds(pattern, project.samples)});
+  state.members.push_back({"sounds", writeSounds(pattern, project.samples, keys)});
   JsonValue voices = makeJsonObject();
   for (int t = 0; t < tracksInUse(pattern); ++t)
-    JsonValue::setMember(voices.members, fixedText(pattern.tracks[t].id), writeVoice(project, t));
+    JsonValue::setMember(voices.members, keys.keyOf(Records::Voices, fixedText(pattern.tracks[t].id)),
+                         writeVoice(project, t, keys));
   state.members.push_back({"voices", std::move(voices)});
-  JsonValue macros = writeStateMacros(project, project.samples);
+  JsonValue macros = writeStateMacros(project, project.samples, keys);
   if (!macros.members.empty()) state.members.push_back({"macros", std::move(macros)});
-  JsonValue samples = writeSamplePool(project.samples);
+  JsonValue samples = writeSamplePool(project.samples, keys);
   if (!samples.members.empty()) state.members.push_back({"samples", std::move(samples)});
   if (kit.version != 1) {
     JsonValue k = makeJsonObject();
@@ -465,7 +477,7 @@ JsonValue writeInstanceState(const Project& project, const std::vector<std::stri
   for (int i = 0; i < slots; ++i) {
     const std::string_view sid = fixedText(project.samples.slots[i].id);
     if (sid.empty() || static_cast<std::size_t>(i) >= assetRefs.size() || assetRefs[i].empty()) continue;
-    JsonValue::setMember(env.assets, sid, makeJsonString(assetRefs[i]));
+    JsonValue::setMember(env.assets, keys.keyOf(Records::Samples, sid), makeJsonString(assetRefs[i]));
   }
 
   // A loaded audition is read, not kept unknown: every save writes one, so
@@ -479,9 +491,9 @@ JsonValue writeInstanceState(const Project& project, const std::vector<std::stri
 
   JsonValue document = writeInstanceEnvelope(env);
   if (audition)
-    document.set("audition", use == AuditionFor::LoadRewrite ? auditionBeside(project, project.samples)
-                                                             : auditionToSave(project, loadedAudition));
-  if (keys != nullptr) keepKeysAsLoaded(document, *keys);
+    document.set("audition", use == AuditionFor::LoadRewrite ? auditionBeside(project, project.samples, keys)
+                                                             : auditionToSave(project, loadedAudition, keys));
+  keepKeysAsLoaded(document, keys);
   return document;
 }
 

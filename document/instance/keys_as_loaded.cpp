@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "document/instance/state_fields.h"
+#include "engine/model/project.h"
 
 namespace ob {
 namespace {
@@ -46,13 +47,39 @@ void renameAsLoaded(JsonValue& object, const std::map<std::string, std::string>&
 
 }  // namespace
 
+const std::vector<std::string>& recordsPath(Records list) {
+  static const std::vector<std::string> kSounds{"state", "sounds"}, kVoices{"state", "voices"},
+      kSamples{"state", "samples"};
+  switch (list) {
+    case Records::Sounds: return kSounds;
+    case Records::Voices: return kVoices;
+    case Records::Samples: break;
+  }
+  return kSamples;
+}
+
 void KeysAsLoaded::add(const std::vector<std::string>& object, std::string written, std::string loaded) {
   if (written != loaded) objects[object].try_emplace(std::move(written), std::move(loaded));
 }
 
+std::string_view KeysAsLoaded::keyOf(Records list, std::string_view id) const {
+  const auto renamed = objects.find(recordsPath(list));
+  if (renamed == objects.end()) return id;
+  const auto loaded = renamed->second.find(std::string(id));
+  return loaded != renamed->second.end() ? std::string_view(loaded->second) : id;
+}
+
+const KeysAsLoaded& KeysAsLoaded::none() {
+  static const KeysAsLoaded kNone;
+  return kNone;
+}
+
 void keepKeysAsLoaded(JsonValue& written, const KeysAsLoaded& keys) {
-  for (const auto& [path, loadedBy] : keys.objects)
-    if (JsonValue* object = objectAt(written, path)) renameAsLoaded(*object, loadedBy);
+  for (int m = 0; m < kMacroCount; ++m) {
+    const auto loadedBy = keys.objects.find(macroDestsPath(m));
+    JsonValue* dests = loadedBy != keys.objects.end() ? objectAt(written, loadedBy->first) : nullptr;
+    if (dests != nullptr) renameAsLoaded(*dests, loadedBy->second);
+  }
 }
 
 std::vector<std::string> macroDestsPath(int index) { return {"state", "macros", macroName(index), "dests"}; }

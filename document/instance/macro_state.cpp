@@ -1,5 +1,6 @@
 #include "document/instance/macro_state.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -15,6 +16,8 @@ namespace {
 static_assert(kListCapacity == 8, "the message below names the count");
 constexpr const char* kMacroFullMessage = "A macro holds at most eight destinations; kept but not applied";
 constexpr const char* kKeptOffMessage = "Set apart by a save, as it never applied; kept but not applied";
+constexpr const char* kDuplicateMessage =
+    "Repeats an earlier destination of this macro on the same voice and param; kept but not applied";
 
 int tracksInUse(const Pattern& pattern) {
   return pattern.numTracks < kMaxTracks ? pattern.numTracks : kMaxTracks;
@@ -27,16 +30,11 @@ const Sound* trackSound(const Pattern& pattern, int track) {
 
 // A destination member resolved against the kit, or nothing.
 std::optional<MacroDest> resolveDest(const JsonValue& dest, const Pattern& pattern,
-                                     const SampleSlotTable& samples) {
+                                     const SampleSlotTable& samples, const KeysAsLoaded& keys) {
   if (!dest.isObject()) return std::nullopt;
   const JsonValue* voice = dest.find("voice");
   if (voice == nullptr || !voice->isString()) return std::nullopt;
-  int track = -1;
-  for (int t = 0; t < tracksInUse(pattern); ++t)
-    if (storedIdMatches(pattern.tracks[t].id, voice->text)) {
-      track = t;
-      break;
-    }
+  const int track = keys.find(Records::Voices, pattern.tracks, tracksInUse(pattern), voice->text);
   if (track < 0) return std::nullopt;
   const Sound* sound = trackSound(pattern, track);
   if (sound == nullptr) return std::nullopt;
@@ -46,7 +44,8 @@ std::optional<MacroDest> resolveDest(const JsonValue& dest, const Pattern& patte
   if (index < 0 || index >= kSoundParamSlots) return std::nullopt;
   const JsonValue* target = dest.find("target");
   float value = 0.0f;
-  if (target == nullptr || !readParamValue(*sound, index, *target, samples, value)) return std::nullopt;
+  if (target == nullptr || !readParamValue(*sound, index, *target, samples, value, nullptr, keys))
+    return std::nullopt;
   MacroDest d;
   d.track = static_cast<std::uint8_t>(track);
   d.param = static_cast<std::uint8_t>(index);
@@ -57,7 +56,7 @@ std::optional<MacroDest> resolveDest(const JsonValue& dest, const Pattern& patte
 }  // namespace
 
 void readStateMacros(const InstanceEnvelope& envelope, Project& project, const SampleSlotTable& samples,
-                     Diagnostics& diagnostics, MacroDestKeys* keys) {
+                     Diagnostics& diagnostics, MacroDestKeys* destKeys, const KeysAsLoaded& keys) {
   Pattern& pattern = project.patterns[0];
   const JsonValue* macros =
       envelope.state != nullptr && envelope.state->isObject() ? envelope.state->find("macros") : nullptr;
@@ -87,10 +86,14 @@ void readStateMacros(const InstanceEnvelope& envelope, Project& project, const S
     if (dests == nullptr || !dests->isObject()) continue;
     const std::string base = path + "/dests";
     for (const JsonMember& m : dests->members) {
-      std::optional<MacroDest> d = resolveDest(m.value, pattern, samples);
+      std::optional<MacroDest> d = resolveDest(m.value, pattern, samples, keys);
+      const auto repeated = [&](const MacroDest& e) { return e.track == d->track && e.param == d->param; };
       if (!d) {
         diagnostics.warn("unknown-macro-dest", memberPath(base, m.key),
                          "No such voice and param in this kit; kept but not applied");
+      } else if (std::any_of(macro.dests, macro.dests + macro.destCount, repeated)) {
+        // A save writes one destination a voice and param: the first plays.
+        diagnostics.warn("macro-dest-duplicate", memberPath(base, m.key), kDuplicateMessage);
       } else if (macro.destCount >= kListCapacity) {
         diagnostics.warn("unknown-macro-dest", memberPath(base, m.key), kMacroFullMessage);
       } else {
@@ -101,21 +104,22 @@ void readStateMacros(const InstanceEnvelope& envelope, Project& project, const S
         slot.param = d->param;
         slot.target = d->target;
         ++macro.destCount;
-        if (keys != nullptr) (*keys)[i].push_back(m.key);
+        if (destKeys != nullptr) (*destKeys)[i].push_back(m.key);
       }
     }
   }
 }
 
-std::optional<std::string> macroDestKey(const Pattern& pattern, const MacroDest& dest) {
+std::optional<std::string> macroDestKey(const Pattern& pattern, const MacroDest& dest,
+                                        const KeysAsLoaded& keys) {
   if (dest.track >= tracksInUse(pattern)) return std::nullopt;
   const Sound* sound = trackSound(pattern, dest.track);
   if (sound == nullptr) return std::nullopt;
-  return std::string(fixedText(pattern.tracks[dest.track].id)) + ":" +
+  return std::string(keys.keyOf(Records::Voices, fixedText(pattern.tracks[dest.track].id))) + ":" +
          paramInfo(sound->machine, dest.param).id;
 }
 
-JsonValue writeStateMacros(const Project& project, const SampleSlotTable& samples) {
+JsonValue writeStateMacros(const Project& project, const SampleSlotTable& samples, const KeysAsLoaded& keys) {
   JsonValue out = makeJsonObject();
   const Pattern& pattern = project.patterns[0];
   for (int i = 0; i < kMacroCount; ++i) {
@@ -125,13 +129,14 @@ JsonValue writeStateMacros(const Project& project, const SampleSlotTable& sample
     JsonValue dests = makeJsonObject();
     for (int k = 0; k < count; ++k) {
       const MacroDest& d = macro.dests[k];
-      const std::optional<std::string> key = macroDestKey(pattern, d);
+      const std::optional<std::string> key = macroDestKey(pattern, d, keys);
       if (!key) continue;
       const Sound& sound = *trackSound(pattern, d.track);
       JsonValue o = makeJsonObject();
-      o.members.push_back({"voice", jsonText(fixedText(pattern.tracks[d.track].id))});
+      o.members.push_back(
+          {"voice", jsonText(keys.keyOf(Records::Voices, fixedText(pattern.tracks[d.track].id)))});
       o.members.push_back({"param", makeJsonString(paramInfo(sound.machine, d.param).id)});
-      o.members.push_back({"target", writeParamValue(sound, d.param, d.target, samples)});
+      o.members.push_back({"target", writeParamValue(sound, d.param, d.target, samples, keys)});
       JsonValue::setMember(dests.members, *key, std::move(o));
     }
     // A destination on no track in use moves nothing and travels nowhere.

@@ -9,6 +9,7 @@
 
 #include "document/diagnostics.h"
 #include "document/instance/instance_envelope.h"
+#include "document/instance/keys_as_loaded.h"
 #include "document/json/json_value.h"
 #include "engine/model/project.h"
 
@@ -21,16 +22,22 @@ inline constexpr const char* kDestsOffKey = "destsOff";
 // Of each macro, the key of the member each destination was read from.
 using MacroDestKeys = std::array<std::vector<std::string>, kMacroCount>;
 
-// Reads after the voices, so that voice ids and their sounds resolve.
+// Reads after the voices, so that voices, their sounds and samples resolve
+// by the keys they go by (keys). A macro applies the first destination of
+// a voice and param, the one a save writes; each later one is kept, said,
+// and not applied. destKeys, when given, gets the key of each applied.
 void readStateMacros(const InstanceEnvelope& envelope, Project& project, const SampleSlotTable& samples,
-                     Diagnostics& diagnostics, MacroDestKeys* keys = nullptr);
+                     Diagnostics& diagnostics, MacroDestKeys* destKeys = nullptr,
+                     const KeysAsLoaded& keys = KeysAsLoaded::none());
 
-// The key a destination is written under (its voice's id, a colon and the
-// parameter's key), or none when it is not written (no track in use, or
-// one without a sound).
-std::optional<std::string> macroDestKey(const Pattern& pattern, const MacroDest& dest);
+// The key a destination is written under (the key its voice goes by, a
+// colon and the parameter's key), or none when it is not written (no
+// track in use, or one without a sound).
+std::optional<std::string> macroDestKey(const Pattern& pattern, const MacroDest& dest,
+                                        const KeysAsLoaded& keys);
 
 // The "macros" object; a macro with no name and no destination is left out.
-JsonValue writeStateMacros(const Project& project, const SampleSlotTable& samples);
+JsonValue writeStateMacros(const Project& project, const SampleSlotTable& samples,
+                           const KeysAsLoaded& keys = KeysAsLoaded::none());
 
 }  // namespace ob

@@ -12,12 +12,6 @@ const JsonValue* memberOf(const JsonValue* object, std::string_view key) {
   return object != nullptr && object->isObject() ? object->find(key) : nullptr;
 }
 
-const Sound* soundOfKey(const Kit& kit, std::string_view key) {
-  for (const Sound& sound : kit.sounds)
-    if (sound.id[0] != '\0' && fixedText(sound.id) == idOfKey(key)) return &sound;
-  return nullptr;
-}
-
 void keepIfOtherwise(std::vector<ValueReadOtherwise>& out, std::vector<std::string> path,
                      const JsonValue& loaded, const JsonValue& rewritten) {
   std::string written = writeJson(rewritten);
@@ -27,7 +21,8 @@ void keepIfOtherwise(std::vector<ValueReadOtherwise>& out, std::vector<std::stri
 // The parameters the sound's reader refused, and its zones when one was
 // left out.
 void soundReadOtherwise(std::vector<ValueReadOtherwise>& out, const std::string& key, const JsonValue& loaded,
-                        const JsonValue& rewritten, const Sound& sound, const SampleSlotTable& samples) {
+                        const JsonValue& rewritten, const Sound& sound, const SampleSlotTable& samples,
+                        const KeysAsLoaded& keys) {
   const JsonValue* params = memberOf(&loaded, "params");
   const JsonValue* written = memberOf(&rewritten, "params");
   if (params != nullptr && params->isObject() && written != nullptr) {
@@ -35,7 +30,8 @@ void soundReadOtherwise(std::vector<ValueReadOtherwise>& out, const std::string&
       const JsonValue* in = written->find(m.key);
       const int index = findParamIndex(sound.machine, m.key);
       float unused = 0.0f;
-      if (in != nullptr && index >= 0 && !readParamValue(sound, index, m.value, samples, unused))
+      if (in != nullptr && index >= 0 &&
+          !readParamValue(sound, index, m.value, samples, unused, nullptr, keys))
         keepIfOtherwise(out, {"state", "sounds", key, "params", m.key}, m.value, *in);
     }
   }
@@ -61,7 +57,7 @@ void macroNamesReadOtherwise(std::vector<ValueReadOtherwise>& out, const JsonVal
 }  // namespace
 
 std::vector<ValueReadOtherwise> valuesReadOtherwise(const JsonValue& loaded, const JsonValue& rewritten,
-                                                    const Project& project) {
+                                                    const Project& project, const KeysAsLoaded& keys) {
   std::vector<ValueReadOtherwise> out;
   macroNamesReadOtherwise(out, memberOf(memberOf(&loaded, "state"), "macros"),
                           memberOf(memberOf(&rewritten, "state"), "macros"));
@@ -70,9 +66,10 @@ std::vector<ValueReadOtherwise> valuesReadOtherwise(const JsonValue& loaded, con
   if (sounds == nullptr || !sounds->isObject() || written == nullptr) return out;
   for (const JsonMember& m : sounds->members) {
     const JsonValue* in = written->find(m.key);
-    const Sound* sound = soundOfKey(project.patterns[0].kit, m.key);
-    if (in != nullptr && sound != nullptr && m.value.isObject())
-      soundReadOtherwise(out, m.key, m.value, *in, *sound, project.samples);
+    const Kit& kit = project.patterns[0].kit;
+    const int sound = keys.find(Records::Sounds, kit.sounds, kMaxTracks, m.key);
+    if (in != nullptr && sound >= 0 && m.value.isObject())
+      soundReadOtherwise(out, m.key, m.value, *in, kit.sounds[sound], project.samples, keys);
   }
   return out;
 }

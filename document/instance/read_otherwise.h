@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "document/instance/keys_as_loaded.h"
 #include "document/json/json_value.h"
 #include "engine/model/project.h"
 
@@ -22,9 +23,10 @@ struct ValueReadOtherwise {
   std::string rewritten;          // what the rewrite wrote there, compact
 };
 
-// Of a loaded instance document, its rewrite and the project read from it.
+// Of a loaded instance document, its rewrite and the project read from it
+// with the keys its records were read by.
 std::vector<ValueReadOtherwise> valuesReadOtherwise(const JsonValue& loaded, const JsonValue& rewritten,
-                                                    const Project& project);
+                                                    const Project& project, const KeysAsLoaded& keys);
 
 void putBackValuesReadOtherwise(JsonValue& document, const std::vector<ValueReadOtherwise>& values);
 

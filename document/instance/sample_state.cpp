@@ -68,18 +68,19 @@ void readSamplePool(const JsonValue& samples, SampleSlotTable& table, std::vecto
   }
 }
 
-JsonValue writeSamplePool(const SampleSlotTable& table) {
+JsonValue writeSamplePool(const SampleSlotTable& table, const KeysAsLoaded& keys) {
   JsonValue out = makeJsonObject();
   const int n = table.count < kSampleSlots ? table.count : kSampleSlots;
   for (int i = 0; i < n; ++i) {
     const SampleSlot& slot = table.slots[i];
     const std::string_view id = fixedText(slot.id);
     if (id.empty()) continue;
+    const std::string_view key = keys.keyOf(Records::Samples, id);
     // Its place among the slots written, which is where a load puts it: a
     // slot without an id before it is not written, and the next load moves
     // the slots after it down.
     std::size_t place = 0;
-    while (place < out.members.size() && out.members[place].key != id) ++place;
+    while (place < out.members.size() && out.members[place].key != key) ++place;
     JsonValue s = makeJsonObject();
     s.members.push_back({"order", makeJsonDouble(static_cast<double>(place))});
     s.members.push_back({"name", jsonText(fixedText(slot.name))});
@@ -97,7 +98,7 @@ JsonValue writeSamplePool(const SampleSlotTable& table) {
     }
     if (slot.src >= 1 && slot.src <= 4)
       s.members.push_back({"source", makeJsonString(sampleSourceWord(slot.src))});
-    JsonValue::setMember(out.members, id, std::move(s));
+    JsonValue::setMember(out.members, key, std::move(s));
   }
   return out;
 }

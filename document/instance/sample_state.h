@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "document/diagnostics.h"
+#include "document/instance/keys_as_loaded.h"
 #include "document/json/json_value.h"
 #include "engine/model/project.h"
 
@@ -22,7 +23,8 @@ int parseSampleSource(std::string_view word);
 void readSamplePool(const JsonValue& samples, SampleSlotTable& table, std::vector<std::string>& loadedIds,
                     Diagnostics& diagnostics);
 
-// The "samples" object; empty when no slot has an id.
-JsonValue writeSamplePool(const SampleSlotTable& table);
+// The "samples" object, each slot under the key it goes by; empty when no
+// slot has an id.
+JsonValue writeSamplePool(const SampleSlotTable& table, const KeysAsLoaded& keys = KeysAsLoaded::none());
 
 }  // namespace ob

@@ -19,7 +19,7 @@ constexpr const char* kLayerModes[3] = {"velocity", "round-robin", "velocity-rou
 constexpr const char* kZonesOffKey = "zonesOff";
 
 // The slot a zone's "sample" names, or -1.
-int zoneSlot(const JsonValue* sample, const SampleSlotTable& samples) {
+int zoneSlot(const JsonValue* sample, const SampleSlotTable& samples, const KeysAsLoaded& keys) {
   if (sample == nullptr) return -1;
   if (sample->isNumber()) {
     std::optional<std::int32_t> n = truncToInt32(sample->number);
@@ -28,16 +28,13 @@ int zoneSlot(const JsonValue* sample, const SampleSlotTable& samples) {
   }
   if (sample->isString()) {
     const int count = samples.count < kSampleSlots ? samples.count : kSampleSlots;
-    int found = -1;
-    for (int i = 0; i < count; ++i)
-      if (storedIdMatches(samples.slots[i].id, sample->text)) found = i;
-    return found;
+    return keys.find(Records::Samples, samples.slots, count, sample->text);
   }
   return -1;
 }
 
 void readParams(const JsonValue& params, Sound& sound, const SampleSlotTable& samples,
-                Diagnostics& diagnostics, const std::string& base) {
+                const KeysAsLoaded& keys, Diagnostics& diagnostics, const std::string& base) {
   std::vector<const JsonMember*> refused;
   for (const JsonMember& m : params.members) {
     const int index = findParamIndex(sound.machine, m.key);
@@ -46,7 +43,7 @@ void readParams(const JsonValue& params, Sound& sound, const SampleSlotTable& sa
       continue;
     }
     float v = 0.0f;
-    if (readParamValue(sound, index, m.value, samples, v))
+    if (readParamValue(sound, index, m.value, samples, v, nullptr, keys))
       sound.params[index] = v;
     else
       refused.push_back(&m);
@@ -57,7 +54,7 @@ void readParams(const JsonValue& params, Sound& sound, const SampleSlotTable& sa
   for (const JsonMember* m : refused) {
     const int index = findParamIndex(sound.machine, m->key);
     float v = 0.0f;
-    if (readParamValue(sound, index, m->value, samples, v)) {
+    if (readParamValue(sound, index, m->value, samples, v, nullptr, keys)) {
       sound.params[index] = v;
     } else {
       diagnostics.warn("unknown-value", memberPath(base, m->key),
@@ -90,9 +87,9 @@ struct Zone {
 
 // One zone of a "zones" list, or nothing where it names no sample in the
 // pool, which it says.
-std::optional<Zone> readZone(const JsonValue& z, const SampleSlotTable& samples, Diagnostics& diagnostics,
-                             const std::string& path) {
-  const int slot = zoneSlot(z.find("sample"), samples);
+std::optional<Zone> readZone(const JsonValue& z, const SampleSlotTable& samples, const KeysAsLoaded& keys,
+                             Diagnostics& diagnostics, const std::string& path) {
+  const int slot = zoneSlot(z.find("sample"), samples, keys);
   if (slot < 0) {
     diagnostics.warn("unknown-sample", path, "The zone names no sample in the pool; kept but not played");
     return std::nullopt;
@@ -103,7 +100,7 @@ std::optional<Zone> readZone(const JsonValue& z, const SampleSlotTable& samples,
 }
 
 void readLayers(const JsonValue& layers, Sound& sound, const SampleSlotTable& samples,
-                Diagnostics& diagnostics, const std::string& base) {
+                const KeysAsLoaded& keys, Diagnostics& diagnostics, const std::string& base) {
   sound.mode = 0;
   if (const JsonValue* mode = layers.find("mode"); mode != nullptr && mode->isString()) {
     for (int i = 0; i < 3; ++i)
@@ -115,7 +112,7 @@ void readLayers(const JsonValue& layers, Sound& sound, const SampleSlotTable& sa
   for (std::size_t i = 0; i < zones->elements.size() && sound.zoneCount < kListCapacity; ++i) {
     const JsonValue& z = zones->elements[i];
     if (!z.isObject()) break;
-    if (const std::optional<Zone> zone = readZone(z, samples, diagnostics, indexPath(zonesPath, i))) {
+    if (const std::optional<Zone> zone = readZone(z, samples, keys, diagnostics, indexPath(zonesPath, i))) {
       sound.slot[sound.zoneCount] = zone->slot;
       sound.velMax[sound.zoneCount] = zone->velMax;
       ++sound.zoneCount;
@@ -125,11 +122,12 @@ void readLayers(const JsonValue& layers, Sound& sound, const SampleSlotTable& sa
 
 // A zone by the id of its sample, or by its slot's number for a slot
 // without one.
-JsonValue writeZone(int slot, int velMax, const SampleSlotTable& samples) {
+JsonValue writeZone(int slot, int velMax, const SampleSlotTable& samples, const KeysAsLoaded& keys) {
   const int poolCount = samples.count < kSampleSlots ? samples.count : kSampleSlots;
   JsonValue z = makeJsonObject();
   if (slot < poolCount && samples.slots[slot].id[0] != '\0')
-    z.members.push_back({"sample", jsonText(fixedText(samples.slots[slot].id))});
+    z.members.push_back(
+        {"sample", jsonText(keys.keyOf(Records::Samples, fixedText(samples.slots[slot].id)))});
   else
     z.members.push_back({"sample", makeJsonDouble(uncarriedSlotNumber(slot, samples))});
   z.members.push_back({"velMax", makeJsonDouble(velMax)});
@@ -144,7 +142,7 @@ const char* layerModeWord(int mode) {
 }
 
 bool readSound(std::string_view key, const JsonValue& value, Sound& sound, const SampleSlotTable& samples,
-               Diagnostics& diagnostics, std::string_view path) {
+               Diagnostics& diagnostics, std::string_view path, const KeysAsLoaded& keys) {
   const std::string base(path);
   const JsonValue* machineValue = value.find("machine");
   const std::string word =
@@ -169,11 +167,11 @@ bool readSound(std::string_view key, const JsonValue& value, Sound& sound, const
               name != nullptr && name->isString() ? std::string_view(name->text) : std::string_view());
 
   if (const JsonValue* params = value.find("params"); params != nullptr && params->isObject())
-    readParams(*params, sound, samples, diagnostics, base + "/params");
+    readParams(*params, sound, samples, keys, diagnostics, base + "/params");
   if (const JsonValue* vel = value.find("velocity"); vel != nullptr && vel->isObject())
     readRoutes(*vel, sound, diagnostics, base + "/velocity");
   if (const JsonValue* layers = value.find("layers"); layers != nullptr && layers->isObject()) {
-    readLayers(*layers, sound, samples, diagnostics, base + "/layers");
+    readLayers(*layers, sound, samples, keys, diagnostics, base + "/layers");
     // Zones past the count, which an earlier build saved: a zone that comes
     // into use plays the sound's own sample, so none of them is reached.
     if (layers->find(kZonesOffKey) != nullptr)
@@ -183,7 +181,7 @@ bool readSound(std::string_view key, const JsonValue& value, Sound& sound, const
   return true;
 }
 
-JsonValue writeSound(const Sound& sound, const SampleSlotTable& samples) {
+JsonValue writeSound(const Sound& sound, const SampleSlotTable& samples, const KeysAsLoaded& keys) {
   JsonValue out = makeJsonObject();
   out.members.push_back({"name", jsonText(fixedText(sound.name))});
   out.members.push_back({"machine", makeJsonString(machineTypeName(sound.machine))});
@@ -192,7 +190,7 @@ JsonValue writeSound(const Sound& sound, const SampleSlotTable& samples) {
   const int count = paramCount(sound.machine);
   for (int i = 0; i < count && i < kSoundParamSlots; ++i)
     JsonValue::setMember(params.members, paramInfo(sound.machine, i).id,
-                         writeParamValue(sound, i, sound.params[i], samples));
+                         writeParamValue(sound, i, sound.params[i], samples, keys));
   out.members.push_back({"params", std::move(params)});
 
   const int routes = sound.velDestCount < kListCapacity ? sound.velDestCount : kListCapacity;
@@ -215,7 +213,7 @@ JsonValue writeSound(const Sound& sound, const SampleSlotTable& samples) {
     const char* mode = layerModeWord(sound.mode);
     layers.members.push_back({"mode", makeJsonString(mode != nullptr ? mode : kLayerModes[0])});
     JsonValue arr = makeJsonArray();
-    for (int i = 0; i < zones; ++i) arr.push(writeZone(sound.slot[i], sound.velMax[i], samples));
+    for (int i = 0; i < zones; ++i) arr.push(writeZone(sound.slot[i], sound.velMax[i], samples, keys));
     layers.members.push_back({"zones", std::move(arr)});
     out.members.push_back({"layers", std::move(layers)});
   }

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "document/diagnostics.h"
+#include "document/instance/keys_as_loaded.h"
 #include "document/json/json_value.h"
 #include "engine/model/project.h"
 
@@ -17,10 +18,13 @@ const char* layerModeWord(int mode);
 
 // Reads one sound into a record fresh from the project constructor. False
 // (the machine is unknown) leaves the record untouched; path is the sound's
-// JSON pointer.
+// JSON pointer. Samples are found by the keys they go by (keys).
 bool readSound(std::string_view key, const JsonValue& value, Sound& sound, const SampleSlotTable& samples,
-               Diagnostics& diagnostics, std::string_view path);
+               Diagnostics& diagnostics, std::string_view path,
+               const KeysAsLoaded& keys = KeysAsLoaded::none());
 
-JsonValue writeSound(const Sound& sound, const SampleSlotTable& samples);
+// Samples named by the keys they go by.
+JsonValue writeSound(const Sound& sound, const SampleSlotTable& samples,
+                     const KeysAsLoaded& keys = KeysAsLoaded::none());
 
 }  // namespace ob

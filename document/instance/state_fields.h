@@ -50,13 +50,6 @@ std::string_view fixedText(const char (&field)[N]) {
   return fixedText(field, N);
 }
 
-// True when text, stored into a field of the same size, would equal the
-// field: a long id in a document still finds the record it was cut into.
-template <std::size_t N>
-bool storedIdMatches(const char (&field)[N], std::string_view text) {
-  return fixedText(field) == fixedCut(text, N);
-}
-
 // "macro1" for macro 0, up to "macro4".
 std::string macroName(int index);
 

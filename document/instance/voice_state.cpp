@@ -195,7 +195,7 @@ void readVoice(const JsonValue& voice, Project& project, int trackIndex, Diagnos
   }
 }
 
-JsonValue writeVoice(const Project& project, int trackIndex) {
+JsonValue writeVoice(const Project& project, int trackIndex, const KeysAsLoaded& keys) {
   JsonValue out = makeJsonObject();
   if (trackIndex < 0 || trackIndex >= kMaxTracks) return out;
   const Pattern& pattern = project.patterns[0];
@@ -205,7 +205,8 @@ JsonValue writeVoice(const Project& project, int trackIndex) {
 
   add("order", makeJsonDouble(trackIndex));
   const std::uint8_t s = static_cast<std::uint8_t>(track.soundIndex);
-  if (s < kMaxTracks) add("sound", jsonText(fixedText(pattern.kit.sounds[s].id)));
+  if (s < kMaxTracks)
+    add("sound", jsonText(keys.keyOf(Records::Sounds, fixedText(pattern.kit.sounds[s].id))));
   add("gain", makeJsonNumber(track.gain));
   add("pan", makeJsonNumber(track.pan));
   if (track.chromatic != 0) add("chromatic", makeJsonBool(true));

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "document/diagnostics.h"
+#include "document/instance/keys_as_loaded.h"
 #include "document/json/json_value.h"
 #include "engine/model/project.h"
 
@@ -22,6 +23,7 @@ int findParamOrWarn(const JsonValue* dest, int machine, Diagnostics& diagnostics
 void readVoice(const JsonValue& voice, Project& project, int trackIndex, Diagnostics& diagnostics,
                std::string_view path);
 
-JsonValue writeVoice(const Project& project, int trackIndex);
+// Its sound named by the key the sound goes by.
+JsonValue writeVoice(const Project& project, int trackIndex, const KeysAsLoaded& keys = KeysAsLoaded::none());
 
 }  // namespace ob

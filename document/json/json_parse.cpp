@@ -310,17 +310,23 @@ bool readWhole(Pass& r, JsonValue* v, const JsonShape* shape) {
   return true;
 }
 
+// The first pass alone: the sizes of what would be built, or false with
+// the parser's message.
+bool checkWith(std::string_view text, const JsonShape* shape, std::vector<std::uint32_t>& sizes,
+               std::string& error) {
+  JsonParser checking;
+  checking.text = text;
+  Pass check{checking, sizes, false, shape != nullptr, 0, {}};
+  if (readWhole(check, nullptr, shape)) return true;
+  error = checking.error;
+  return false;
+}
+
 bool parseWith(std::string_view text, const JsonShape* shape, JsonValue& value, std::string& error,
                const JsonKeptText* within = nullptr) {
   value = JsonValue{};
   std::vector<std::uint32_t> sizes;
-  JsonParser checking;
-  checking.text = text;
-  Pass check{checking, sizes, false, shape != nullptr, 0, {}};
-  if (!readWhole(check, nullptr, shape)) {
-    error = checking.error;
-    return false;
-  }
+  if (!checkWith(text, shape, sizes, error)) return false;
   JsonParser making;
   making.text = text;
   Pass make{making, sizes, true, shape != nullptr, 0, {}, within};
@@ -343,6 +349,11 @@ bool parseJson(const JsonValue& kept, const JsonShape& shape, JsonValue& value, 
     return false;
   }
   return parseWith(kept.keptText(), &shape, value, error, kept.kept.get());
+}
+
+bool checkJson(std::string_view text, const JsonShape* shape, std::string& error) {
+  std::vector<std::uint32_t> sizes;
+  return checkWith(text, shape, sizes, error);
 }
 
 bool isJsonSizeRefusal(std::string_view error) { return error.starts_with("document holds more than "); }

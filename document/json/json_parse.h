@@ -58,4 +58,9 @@ bool parseJson(std::string_view text, const JsonShape& shape, JsonValue& value, 
 // referring to that text rather than copying it.
 bool parseJson(const JsonValue& kept, const JsonShape& shape, JsonValue& value, std::string& error);
 
+// Whether parseJson would take the text (to the shape, when given), and
+// else why, in its words: its own check, building nothing. A writer asks
+// it of what it wrote, so that nothing is written that the parse refuses.
+bool checkJson(std::string_view text, const JsonShape* shape, std::string& error);
+
 }  // namespace ob

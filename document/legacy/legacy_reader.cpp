@@ -376,8 +376,9 @@ void readLegacyPatternBody(const JsonValue& object, Pattern& pattern) {
   if (groove == nullptr) pattern.grooveEdited = countSetSteps(pattern) > 0 ? 1 : 0;
 }
 
-void readLegacyMacros(const JsonValue& macros, Pattern& pattern) {
-  if (!macros.isArray()) return;
+int readLegacyMacros(const JsonValue& macros, Pattern& pattern) {
+  int repeated = 0;
+  if (!macros.isArray()) return repeated;
   for (std::size_t m = 0; m < macros.elements.size() && m < kMacroCount; ++m) {
     const JsonValue& e = macros.elements[m];
     Macro& macro = pattern.kit.macros[m];
@@ -391,18 +392,21 @@ void readLegacyMacros(const JsonValue& macros, Pattern& pattern) {
       if (track < 0 || track >= kMaxTracks) continue;
       const int param = readKey(d, "param", legacyTrackMachine(pattern, track));
       if (param < 0) continue;
-      // One destination a parameter of a track, as a state keeps them.
-      MacroDest* end = macro.dests + macro.destCount;
-      MacroDest* same = std::find_if(
-          macro.dests, end, [&](const MacroDest& m) { return m.track == track && m.param == param; });
-      if (same == end && macro.destCount >= kListCapacity) break;
-      if (same == end) ++macro.destCount;
-      MacroDest& dest = *same;
+      // One destination a parameter of a track, the first, as a state
+      // load applies them.
+      if (std::any_of(macro.dests, macro.dests + macro.destCount,
+                      [&](const MacroDest& m) { return m.track == track && m.param == param; })) {
+        ++repeated;
+        continue;
+      }
+      if (macro.destCount >= kListCapacity) break;
+      MacroDest& dest = macro.dests[macro.destCount++];
       dest.track = static_cast<std::uint8_t>(track);
       dest.param = static_cast<std::uint8_t>(param);
       dest.target = readF32(d, "target", 0.0f);
     }
   }
+  return repeated;
 }
 
 bool readLegacyPattern(const JsonValue& object, Pattern& pattern, std::string* error,
@@ -411,8 +415,9 @@ bool readLegacyPattern(const JsonValue& object, Pattern& pattern, std::string* e
   const JsonValue* kit = member(object, "kit");
   if (kit != nullptr && !readLegacyKit(*kit, pattern.kit, error)) return false;
   readLegacyPatternBody(object, pattern);
+  int repeated = 0;
   if (kit != nullptr) {
-    if (const JsonValue* macros = member(*kit, "macros")) readLegacyMacros(*macros, pattern);
+    if (const JsonValue* macros = member(*kit, "macros")) repeated = readLegacyMacros(*macros, pattern);
   }
   // Ids are made from names, so the model's ranges must hold first: a
   // track count or sound index out of range would reach past the arrays.
@@ -435,6 +440,11 @@ bool readLegacyPattern(const JsonValue& object, Pattern& pattern, std::string* e
     diagnostics->note("modulator-dropped", std::string(path) + "/tracks",
                       counted(out.modulators, " LFO or envelope aims", " LFOs or envelopes aim") +
                           " at a parameter its sound lacks; not kept");
+  if (repeated > 0 && diagnostics != nullptr)
+    diagnostics->note("macro-dest-duplicate", std::string(path) + "/kit/macros",
+                      counted(repeated, " macro destination repeats", " macro destinations repeat") +
+                          " an earlier one of its macro on the same track and parameter; the first plays, "
+                          "and the rest are not kept");
   return true;
 }
 

@@ -34,7 +34,9 @@ bool readLegacyPattern(const JsonValue& object, Pattern& pattern, std::string* e
 bool readLegacyKit(const JsonValue& object, Kit& kit, std::string* error);
 bool readLegacySound(const JsonValue& object, Sound& sound, std::string* error);
 void readLegacyPatternBody(const JsonValue& object, Pattern& pattern);
-void readLegacyMacros(const JsonValue& macros, Pattern& pattern);
+// Returns how many destinations repeated an earlier one of their macro on
+// the same track and parameter: the first applies, they do not.
+int readLegacyMacros(const JsonValue& macros, Pattern& pattern);
 void readLegacySteps(const JsonValue& object, Step& step, int machineType);
 
 // The member's number when present and a number, else the fallback.

@@ -146,6 +146,7 @@ enum class PackageExcess : std::uint8_t {
   Total,     // what the archive declares it unpacks to
   Archive,   // the archive's own size
   Other,     // its entries, their names, one entry's size, the entries kept unread
+  Crowded,   // what the document holds where its load reads (json_shape.h), or JSON it does not take
 };
 
 // A package laid out as it is written, every entry packed as it will be,
@@ -176,9 +177,12 @@ enum class LayoutUse : std::uint8_t { Write, Measure };
 // Lays the package out; false after the finding when it cannot be written
 // (an asset not named by its digest, a zip writer's finding) or when a load
 // would refuse it however it is written: then `excess` names the limit, and
-// the finding is "document-too-large" or "package-too-large".
+// the finding is "document-too-large" or "package-too-large". The
+// document is held to what its load's parse takes (checkJson), to `shape`
+// when given, the one its load parses it to.
 bool layOutPackage(const Package& package, PackageLayout& layout, Diagnostics& diagnostics,
-                   const zip::Limits& readable = {}, LayoutUse use = LayoutUse::Write);
+                   const zip::Limits& readable = {}, LayoutUse use = LayoutUse::Write,
+                   const JsonShape* shape = nullptr);
 
 // Writes a package as it was laid out into `out`, a piece at a time: the
 // text, or the archive (zip::writePlannedZip). False after a streamed

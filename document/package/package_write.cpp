@@ -7,6 +7,7 @@
 #include "document/archive/sha256.h"
 #include "document/archive/zip_measure.h"
 #include "document/archive/zip_writer.h"
+#include "document/json/json_parse.h"
 #include "document/json/json_write.h"
 #include "document/package/package.h"
 #include "document/package/unpack_limits.h"
@@ -52,6 +53,19 @@ Refusal documentTooLarge(const std::string& documentName) {
   return {PackageExcess::Document, "document-too-large", entryPath(documentName),
           "The save's document would be larger than " + sizeText(kMaxDocumentTextBytes) +
               ", the most a load reads"};
+}
+
+// What a load's parse would refuse of the document, by its own check of
+// the text at hand, in any form it is written (they hold the same), or of
+// its compact text where a measure made none.
+Refusal crowdingOf(const Package& package, const std::string* written, const JsonShape* shape) {
+  std::string compact;
+  if (written == nullptr) compact = writeJson(package.document);
+  std::string error;
+  if (checkJson(written != nullptr ? *written : compact, shape, error)) return {};
+  return {PackageExcess::Crowded, "document-too-large", entryPath(package.documentName),
+          isJsonSizeRefusal(error) ? "The save's " + error + ", past what a load reads"
+                                   : "The save's document is not JSON a load takes: " + error};
 }
 
 // What a load would refuse of the planned archive, by the measure the load
@@ -145,17 +159,19 @@ std::vector<zip::EntryView> entriesOf(const Package& package, PackageLayout& lay
 }  // namespace
 
 bool layOutPackage(const Package& package, PackageLayout& layout, Diagnostics& diagnostics,
-                   const zip::Limits& readable, LayoutUse use) {
+                   const zip::Limits& readable, LayoutUse use, const JsonShape* shape) {
   const bool plainText = package.assets.empty() && package.otherEntries.empty();
   Refusal refusal;
   const Form* last = nullptr;
+  bool checked = false;
   for (const Form& form : kForms) {
     if (last != nullptr && !helps(*last, form, refusal.over)) continue;
     last = &form;
     layout.archive.reset();
     layout.entries.clear();
     std::size_t textBytes = 0;
-    if (plainText && use == LayoutUse::Measure) {
+    const bool counted = plainText && use == LayoutUse::Measure;
+    if (counted) {
       textBytes = jsonTextSize(package.document, form.compactDocument);
     } else {
       // An indented text past the limit is only counted, never built.
@@ -168,6 +184,11 @@ bool layOutPackage(const Package& package, PackageLayout& layout, Diagnostics& d
     if (isOversizedDocument(textBytes)) {
       refusal = documentTooLarge(package.documentName);
       continue;
+    }
+    if (!checked) {
+      checked = true;
+      refusal = crowdingOf(package, counted ? nullptr : &layout.text, shape);
+      if (refusal.over != PackageExcess::None) break;
     }
     if (plainText) {
       layout.excess = PackageExcess::None;

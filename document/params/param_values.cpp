@@ -34,11 +34,6 @@ bool isDrum(std::uint8_t machine) {
   return machine != kMachineSample && machine != kMachineVa && machine != kMachineGranular;
 }
 
-// Stored ids are cut to their field; a longer text is compared the same way.
-bool idMatches(std::string_view text, const char (&id)[24]) {
-  return id[0] != '\0' && storedIdMatches(id, text);
-}
-
 int choiceCount(const ParamInfo& info) {
   double span = static_cast<double>(info.max) - static_cast<double>(info.min) + 1.5;
   return saturateToInt32(span, 0, kMaxSoundParams * 1024);
@@ -65,7 +60,7 @@ int sampleParamKind(const Sound& sound, int index) {
 }
 
 bool readParamValue(const Sound& sound, int index, const JsonValue& value, const SampleSlotTable& samples,
-                    float& out, ParamValueRefusal* why) {
+                    float& out, ParamValueRefusal* why, const KeysAsLoaded& keys) {
   refuse(why, ParamValueRefusal::None);
   if (value.isNumber()) {
     if (!std::isfinite(value.number)) {
@@ -95,20 +90,20 @@ bool readParamValue(const Sound& sound, int index, const JsonValue& value, const
     }
   }
   int kind = sampleParamKind(sound, index);
-  if (kind != 0 && samples.count >= 1) {
-    int n = std::min<int>(samples.count, kSampleSlots);
-    for (int j = 0; j < n; ++j) {
-      if (idMatches(value.text, samples.slots[j].id)) {
-        out = kind == 1 ? static_cast<float>(j) : static_cast<float>(j) / 63.0f;
-        return true;
-      }
+  if (kind != 0) {
+    const int j =
+        keys.find(Records::Samples, samples.slots, std::min<int>(samples.count, kSampleSlots), value.text);
+    if (j >= 0) {
+      out = kind == 1 ? static_cast<float>(j) : static_cast<float>(j) / 63.0f;
+      return true;
     }
   }
   refuse(why, ParamValueRefusal::UnknownWord);
   return false;
 }
 
-JsonValue writeParamValue(const Sound& sound, int index, float value, const SampleSlotTable& samples) {
+JsonValue writeParamValue(const Sound& sound, int index, float value, const SampleSlotTable& samples,
+                          const KeysAsLoaded& keys) {
   ParamInfo info = paramInfo(sound.machine, index);
   double d = static_cast<double>(value) - static_cast<double>(info.min);
   // A choice's word only for a value the word reads back to exactly: not
@@ -131,10 +126,8 @@ JsonValue writeParamValue(const Sound& sound, int index, float value, const Samp
       j = saturateToInt32(c * 63.0 + 0.5, 0, 63);
     }
     int n = std::min<int>(samples.count, kSampleSlots);
-    if (j >= 0 && j < n && samples.slots[j].id[0] != '\0') {
-      const char* id = samples.slots[j].id;
-      return makeJsonString(std::string(id, strnlen(id, sizeof samples.slots[j].id)));
-    }
+    if (j >= 0 && j < n && samples.slots[j].id[0] != '\0')
+      return jsonText(keys.keyOf(Records::Samples, fixedText(samples.slots[j].id)));
     if (const int at = j >= 0 && j < n ? uncarriedSlotNumber(j, samples) : j; at != j)
       return makeJsonNumber(kind == 1 ? static_cast<float>(at) : static_cast<float>(at / 63.0));
   }

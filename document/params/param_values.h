@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 
+#include "document/instance/keys_as_loaded.h"
 #include "document/json/json_value.h"
 
 namespace ob {
@@ -22,10 +23,12 @@ enum class ParamValueRefusal : std::uint8_t {
   NotAValue,    // neither a number nor a text
 };
 
-// A document value (number, choice word or sample id) to the stored float.
-// False leaves out unchanged; the caller reports and keeps the value.
+// A document value (number, choice word or the key a sample goes by, keys)
+// to the stored float. False leaves out unchanged; the caller reports and
+// keeps the value.
 bool readParamValue(const Sound& sound, int index, const JsonValue& value, const SampleSlotTable& samples,
-                    float& out, ParamValueRefusal* why = nullptr);
+                    float& out, ParamValueRefusal* why = nullptr,
+                    const KeysAsLoaded& keys = KeysAsLoaded::none());
 
 // The number a document gives a slot it does not carry (one without an
 // id): a load numbers the slots it carries from 0, so such a slot is
@@ -33,9 +36,10 @@ bool readParamValue(const Sound& sound, int index, const JsonValue& value, const
 int uncarriedSlotNumber(int slot, const SampleSlotTable& samples);
 
 // The stored float as a document value: a choice word for a whole step of a
-// worded choice, a sample id for a sample selector whose slot has one (one
-// that selects a slot without an id selects it by uncarriedSlotNumber),
-// else the number with its shortest float spelling.
-JsonValue writeParamValue(const Sound& sound, int index, float value, const SampleSlotTable& samples);
+// worded choice, the key a sample goes by (keys) for a sample selector
+// whose slot has an id (one that selects a slot without an id selects it by
+// uncarriedSlotNumber), else the number with its shortest float spelling.
+JsonValue writeParamValue(const Sound& sound, int index, float value, const SampleSlotTable& samples,
+                          const KeysAsLoaded& keys = KeysAsLoaded::none());
 
 }  // namespace ob

@@ -39,7 +39,7 @@ struct KeptDocument {
   // reads it again, and writes it back as it was while it still plays what
   // the project plays (auditionToWrite), or else takes its spellings.
   JsonValue loadedAudition;
-  // The ids of the voices the project had when it was loaded: what the
+  // The keys of the voices the project had when it was loaded: what the
   // audition holds of any other voice, the load kept unplayed.
   std::vector<std::string> auditionVoices;
   std::vector<ForeignMember> foreignMembers;

@@ -260,11 +260,12 @@ void keepReference(SamplePool& pool, int i, const std::string& ref, std::string 
 // Loads slot i's audio from its reference; a problem leaves the slot silent
 // with one warning, keeping the asset as stored when the archive holds it
 // and the reference as written when not. An asset a slot plays or keeps is
-// marked used. assets is null for a document without an archive.
+// marked used. assets is null for a document without an archive; slotKey
+// is the key the slot goes by in the document.
 void loadReferencedSample(PackageReader* assets, const ByteSource& archive, ByteSource* givesBack,
-                          const std::string& ref, const SampleSlot& entry, int i, SampleFiles& files,
+                          const std::string& ref, std::string_view slotKey, int i, SampleFiles& files,
                           SamplePool& pool, PlayedFiles& played, Diagnostics& diagnostics) {
-  const std::string path = memberPath("/assets", fixedText(entry.id, sizeof entry.id));
+  const std::string path = memberPath("/assets", slotKey);
   const std::optional<AssetRef> parsed = parseAssetRef(ref);
   SampleFileOutcome outcome = SampleFileOutcome::Missing;
   std::string key;
@@ -408,8 +409,9 @@ bool readInstancePackage(Package package, PackageReader* assets, const ByteSourc
   const int count = project.samples.count;
   for (int i = 0; i < count; ++i) {
     if (static_cast<std::size_t>(i) >= refs.size() || refs[i].empty()) continue;
-    loadReferencedSample(assets, source, givesBack, refs[i], project.samples.slots[i], i, files, pool, played,
-                         diagnostics);
+    const std::string id = fixedText(project.samples.slots[i].id, sizeof project.samples.slots[i].id);
+    loadReferencedSample(assets, source, givesBack, refs[i], keys.keyOf(Records::Samples, id), i, files, pool,
+                         played, diagnostics);
   }
 
   keepWhatItsRewriteLacks(std::move(package.document), project, refs, std::move(keys), kept);
@@ -672,11 +674,11 @@ void keepWhatItsRewriteLacks(JsonValue document, const Project& project, const s
                          &document, nullptr, AuditionFor::LoadRewrite, &keys);
   if (const JsonValue* audition = document.find("audition")) {
     kept.loadedAudition = heldAsText(*audition);
-    kept.auditionVoices = auditionVoices(project);
+    kept.auditionVoices = auditionVoices(project, keys);
   }
+  kept.valuesReadOtherwise = valuesReadOtherwise(document, rewritten, project, keys);
   kept.keysAsLoaded = std::move(keys);
   kept.keptRecordOrders = keptRecordOrders(document, rewritten);
-  kept.valuesReadOtherwise = valuesReadOtherwise(document, rewritten, project);
   std::vector<std::string> path;
   collectForeignMembers(kept.foreignMembers, document, rewritten, path);
   keepRecordsLast(kept.foreignMembers);

@@ -13,6 +13,7 @@
 #include "document/archive/sha256.h"
 #include "document/audition/kept_unplayed.h"
 #include "document/factory/factory_ref.h"
+#include "document/instance/instance_shape.h"
 #include "document/instance/instance_state.h"
 #include "document/instance/kept_dests.h"
 #include "document/instance/kept_keys.h"
@@ -256,12 +257,17 @@ std::uint64_t seedASaveWrites(const Project& project, const SamplePool& pool, co
 
 SampleFileSums findSampleFile(const SampleData& audio) { return sumsOf(audio, Digests::Find); }
 
+JsonValue savedDocument(const Project& project, const SamplePool& pool, const KeptDocument& kept) {
+  return packageOf(project, pool, kept, Digests::StandIn).document;
+}
+
 SaveMeasure measureSave(const Project& project, const SamplePool& pool, const KeptDocument& kept,
                         const zip::Limits& readable) {
   const Package package = packageOf(project, pool, kept, Digests::StandIn);
   PackageLayout layout;
   Diagnostics findings;
-  if (layOutPackage(package, layout, findings, readable, LayoutUse::Measure)) return {};
+  if (layOutPackage(package, layout, findings, readable, LayoutUse::Measure, &instanceDocumentShape()))
+    return {};
   return {layout.excess, refusalOf(findings)};
 }
 
@@ -272,7 +278,9 @@ std::unique_ptr<ProjectSave> ProjectSave::layOut(const Project& project, const S
     std::unique_ptr<ProjectSave> save(new ProjectSave);
     save->package_ = packageOf(project, pool, kept, Digests::Find);
     Diagnostics findings;
-    if (layOutPackage(save->package_, save->layout_, findings, readable)) return save;
+    if (layOutPackage(save->package_, save->layout_, findings, readable, LayoutUse::Write,
+                      &instanceDocumentShape()))
+      return save;
     why = refusalOf(findings);
   } catch (const std::bad_alloc&) {
     why = "out of memory";

@@ -45,6 +45,9 @@ struct SaveMeasure {
 // file carries them, or else found now, a piece at a time.
 SampleFileSums findSampleFile(const SampleData& audio);
 
+// The document a save of the project writes, as measureSave makes it.
+JsonValue savedDocument(const Project& project, const SamplePool& pool, const KeptDocument& kept);
+
 // The save of the project as it is, laid out and measured as
 // writeProjectDocument lays it out and measures it, with nothing written
 // and nothing hashed: a file whose sums no one found stands in by its size.
@@ -62,8 +65,8 @@ SaveMeasure measureSave(const Project& project, const SamplePool& pool, const Ke
 class ProjectSave {
  public:
   // Nothing when the package cannot be written, among them one that a
-  // load would refuse (past the document or archive limits): why says so
-  // in lower-case words that name the limit.
+  // load would refuse (past the document or archive limits, or a document
+  // its parse refuses): why says so in lower-case words that name the limit.
   static std::unique_ptr<ProjectSave> layOut(const Project& project, const SamplePool& pool,
                                              const KeptDocument& kept, std::string& why,
                                              const zip::Limits& readable = {});

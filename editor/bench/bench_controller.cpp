@@ -5,6 +5,7 @@
 
 #include "editor/bench/sound_values.h"
 #include "editor/editor_context.h"
+#include "editor/save_trial.h"
 #include "editor/widgets/bench/bench_page.h"
 #include "engine/params/param_tables.h"
 #include "engine/session/engine_host.h"
@@ -55,6 +56,16 @@ ob::EditCommand BenchController::command(std::uint8_t kind, int track, int step,
 }
 
 void BenchController::send(ob::EditCommand c) { context->apply(c); }
+
+bool BenchController::sendUnlessSaveRefuses(ob::EditCommand c, std::string_view what) {
+  const std::string why = saveRefusalAfter(*context, std::span(&c, 1));
+  if (why.empty()) {
+    send(c);
+    return true;
+  }
+  context->sayOnStatusLine({"Could not " + std::string(what) + ": " + why, {}}, StatusKind::Failed);
+  return false;
+}
 
 // ---- Writes
 

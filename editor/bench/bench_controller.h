@@ -224,6 +224,10 @@ class BenchController {
   // The selected track when it is a track of the part, else -1.
   int validTrack() const;
   void send(ob::EditCommand command);
+  // The same for an edit that adds entries to the saved document's lists
+  // (saveRefusalAfter): one a save could not hold is not sent, and the
+  // status line says why ("Could not " + what). True when sent.
+  bool sendUnlessSaveRefuses(ob::EditCommand command, std::string_view what);
   ob::EditCommand command(std::uint8_t kind, int track, int step, int index, float value) const;
   void setDrumParam(const char* key, float value);
   void retrigCount(int step, int count);

@@ -11,6 +11,7 @@
 #include "content/factory/factory_preload.h"
 #include "document/factory/factory_catalogue.h"
 #include "document/factory/sample_credits.h"
+#include "document/project/saved_entries.h"
 #include "editor/bench/bench_controller.h"
 #include "editor/editor_context.h"
 #include "editor/widgets/anatomy/half_browser.h"
@@ -175,8 +176,17 @@ void BenchController::appendRecordedHalves(std::vector<ParamWidget::ResolvedPres
     ParamWidget::ResolvedPreset preset;
     preset.name = name;
     if (entry.sampleSet < ob::kSampleCreditRowCount) preset.group = ob::sampleCreditsTable[entry.sampleSet].setName;
-    preset.filter = [this, row, body, type, aux1, level, decay, aux2](ParamWidget::ParamPairs& pairs) {
-      const int slot = ob::assignFactorySampleSlot(context->project(), context->samplePool(), row, body);
+    preset.filter = [this, row, body, type, aux1, level, decay, aux2,
+                     name = preset.name](ParamWidget::ParamPairs& pairs) {
+      // A half not in a slot yet takes one only where a save has room for it.
+      const std::string full =
+          ob::sampleSlotsRefusal(context->project(), context->samplePool(), context->keptDocument(), 1);
+      const int slot =
+          ob::assignFactorySampleSlot(context->project(), context->samplePool(), row, body, full.empty());
+      if (slot < 0 && !full.empty()) {
+        context->sayOnStatusLine({"Could not load " + name + ": " + full, {}}, StatusKind::Failed);
+        return false;
+      }
       if (slot < 0) {
         poolFullPending = 1;
         return false;

@@ -215,8 +215,9 @@ void BenchController::writeStarterValues(ob::Sound& sound) const {
 void BenchController::addTrackOf(std::uint8_t machine) {
   ob::Pattern& p = pattern();
   const int n = p.numTracks;
-  if (n >= ob::kMaxTracks) return;
-  send(command(ob::kEditAddTrack, 0, 0, machine, 0.0f));
+  if (n >= ob::kMaxTracks ||
+      !sendUnlessSaveRefuses(command(ob::kEditAddTrack, 0, 0, machine, 0.0f), "add a track"))
+    return;
   if (p.numTracks <= n) {
     rebuild();
     return;
@@ -309,8 +310,9 @@ void BenchController::runTrackMenuAction(int track, int id) {
     case kFillLinear:
     case kFillRandom: fillSlicesAcrossTrigs(track, id == kFillRandom); return;
     case kDuplicateTrack:
-      if (!valid || count >= ob::kMaxTracks) return;
-      send(command(ob::kEditDuplicateTrack, track, 0, 0, 0.0f));
+      if (!valid || count >= ob::kMaxTracks ||
+          !sendUnlessSaveRefuses(command(ob::kEditDuplicateTrack, track, 0, 0, 0.0f), "duplicate the track"))
+        return;
       // The copy is numbered after its source: two tracks of one name
       // cannot be told apart.
       if (p.numTracks > count) {

@@ -94,7 +94,8 @@ class MacroPanel {
   bool renamePending = false;      // open the popup and focus the field on the next pass
   std::string renameText;
   // What the rename field left out of a name typed or pasted past what a
-  // macro's name holds, said once; the frame moves it to the status line.
+  // macro's name holds, or why a destination was not added, said once; the
+  // frame moves it to the status line.
   std::optional<std::string> pendingNotice;
   bool renameCutSaid = false;  // the rename up now has said that it left some out
 

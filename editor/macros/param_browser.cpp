@@ -152,8 +152,19 @@ void MacroPanel::addChosenDestination(const BrowserChoice& choice) {
   if (!choice.chosen) return;
   const ob::Sound* sound = soundOfTrack(browserTrack);
   if (sound == nullptr) return;
-  send(ob::kEditMacroDest, static_cast<std::uint32_t>(browserTrack), static_cast<std::uint32_t>(choice.param),
-       browserMacro, ob::paramInfo(sound->machine, choice.param).max);
+  ob::EditCommand add;
+  add.kind = ob::kEditMacroDest;
+  add.track = static_cast<std::uint32_t>(browserTrack);
+  add.step = static_cast<std::uint32_t>(choice.param);
+  add.param = browserMacro;
+  add.value = ob::paramInfo(sound->machine, choice.param).max;
+  // Beside the destinations the load kept unapplied, it may pass what a
+  // load of its save reads.
+  if (std::string why = ctx_.saveRefusalAfter(std::span(&add, 1)); !why.empty()) {
+    pendingNotice = "Could not add the destination: " + why;
+    return;
+  }
+  ctx_.apply(add);
 }
 
 }  // namespace orbi

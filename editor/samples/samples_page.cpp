@@ -14,10 +14,12 @@
 #include "content/tools/utf8_fit.h"
 #include "document/package/unpack_limits.h"
 #include "document/project/kept_document.h"
+#include "document/project/saved_entries.h"
 #include "editor/editor_context.h"
 #include "editor/gone_report.h"
 #include "editor/samples/sample_preview.h"
 #include "editor/samples/unplayable_samples.h"
+#include "editor/save_trial.h"
 #include "engine/engine/audition_preview.h"
 #include "engine/model/machine_change.h"
 #include "engine/params/param_info.h"
@@ -68,7 +70,12 @@ bool SamplesPage::slotLoaded(std::int32_t slot) const {
 }
 
 std::int32_t SamplesPage::loadWav(std::string_view utf8Path) {
-  std::string error;
+  std::string error =
+      ob::sampleSlotsRefusal(context_.project(), context_.samplePool(), context_.keptDocument(), 1);
+  if (!error.empty()) {
+    say("Could not load " + std::string(ob::fileNamePart(utf8Path)) + ": " + error, StatusKind::Failed);
+    return -1;
+  }
   const std::filesystem::path path(std::u8string(utf8Path.begin(), utf8Path.end()));
   ob::EntriesBeside beside{context_.keptDocument().keptEntries};
   // Which slots held a copy that could not play, which the import may mend.
@@ -124,9 +131,12 @@ void SamplesPage::previewSlot(std::int32_t slot) {
 }
 
 void SamplesPage::splitSlot() {
-  std::string error;
-  const ob::SplitResult split =
-      ob::splitSampleIntoHitAndBody(context_.samplePool(), context_.project(), selected_, &error);
+  // The halves are two new slots.
+  std::string error =
+      ob::sampleSlotsRefusal(context_.project(), context_.samplePool(), context_.keptDocument(), 2);
+  ob::SplitResult split;
+  if (error.empty())
+    split = ob::splitSampleIntoHitAndBody(context_.samplePool(), context_.project(), selected_, &error);
   if (split.hitSlot < 0) {
     const char* name = slotLoaded(selected_) ? context_.project().samples.slots[selected_].name : "";
     say("Could not split " + std::string(name) + ": " + error, StatusKind::Failed);
@@ -189,13 +199,13 @@ void SamplesPage::assignToTrack(std::int32_t track) {
     const GoneNames gone = goneWithAssign(part, soundIndex);
     const std::string who = fieldText(sound.name);
     const std::string why = "with " + slotName(selected_) + " assigned";
+    std::vector<ob::EditCommand> commands;
     const auto send = [&](ob::EditKind kind, std::int32_t param, float value) {
-      ob::EditCommand command;
+      ob::EditCommand& command = commands.emplace_back();
       command.kind = kind;
       command.track = static_cast<std::uint32_t>(track);
       command.param = param;
       command.value = value;
-      context_.apply(command);
     };
     // A sampler keeps its settings (room, decay, level): only the sample changes.
     if (sound.machine != ob::kMachineSample) send(ob::kEditMachine, ob::kMachineSample, ob::kMachineSample);
@@ -204,6 +214,13 @@ void SamplesPage::assignToTrack(std::int32_t track) {
     send(ob::kEditZoneLayout, sound.mode, 0.0f);
     if (const int param = ob::findParamIndex(ob::kMachineSample, "slot"); param >= 0)
       send(ob::kEditSoundParam, param, static_cast<float>(selected_));
+    // A sampler's parameters beside those the load kept on the sound may
+    // pass what a load of its save reads.
+    if (const std::string refused = saveRefusalAfter(context_, commands); !refused.empty()) {
+      say("Could not assign " + slotName(selected_) + " to " + who + ": " + refused, StatusKind::Failed);
+      return;
+    }
+    for (ob::EditCommand& command : commands) context_.apply(command);
     if (SaidLine said = goneReport(who, why, gone); !said.text.empty())
       context_.sayOnStatusLine(std::move(said), StatusKind::Changed);
   }

@@ -41,7 +41,9 @@ class SamplesPage {
 
   // Imports one WAV file into a new slot and publishes the pool; the slot,
   // or -1 with the reason on the footer line, which also names the slots
-  // that kept a copy of the file unplayed and now play it.
+  // that kept a copy of the file unplayed and now play it. A slot a save
+  // would hold past what a load reads, beside what the last load kept, is
+  // refused before the file is read (sampleSlotsRefusal); so is a split's.
   std::int32_t loadWav(std::string_view utf8Path);
   bool slotLoaded(std::int32_t slot) const;
   // Selects the slot and, when the pool holds its audio, plays it through

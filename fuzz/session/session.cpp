@@ -13,6 +13,7 @@
 #include "document/archive/zip_format.h"
 #include "document/byte_sink.h"
 #include "document/project/project_save.h"
+#include "document/project/saved_entries.h"
 #include "editor/editor_view.h"
 #include "editor/project_files.h"
 #include "engine/session/engine_host.h"
@@ -304,7 +305,11 @@ void Session::import(const fs::path& file, const UserFile* known, std::string_vi
   if (slot < 0) {
     if (page.message().empty()) broken("an import was refused without a word", file.filename().string());
     if (!inTheLog(page.message())) broken("a refused import is not in the host's log", page.message());
-    if (damage == "none" && pool.slotCount() < ob::kSampleSlots && known != nullptr && known->size > 0)
+    const bool room =
+        pool.slotCount() < ob::kSampleSlots &&
+        ob::sampleSlotsRefusal(hosted_->engineHost().project, pool, hosted_->plugin().keptDocument, 1)
+            .empty();
+    if (damage == "none" && room && known != nullptr && known->size > 0)
       broken("a good WAV file was refused", page.message());
     return;
   }

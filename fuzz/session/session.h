@@ -120,7 +120,7 @@ class Session {
   // A value the load read otherwise is saved as it was read, unless an edit
   // since changed what plays there; gives their paths.
   std::vector<std::vector<std::string>> checkValuesReadOtherwise(obfuzz::PointerWalk& saved);
-  void checkAudition(const std::string& text, const ob::Project& played);
+  void checkAudition(const std::string& text, const ob::Project& played, const ob::KeysAsLoaded& keys);
   [[noreturn]] void broken(const std::string& rule, const std::string& detail);
 
   Outside& outside_;

@@ -214,7 +214,7 @@ void Session::checkSave(const SaveToCheck& save) {
   ob::keepIdsOffKeptKeys(*named, aKept.foreignMembers, aKept.keysAsLoaded);
   // A project without a seed of its own is saved with one of its content.
   if (named->seed == 0) named->seed = b.project.seed;
-  checkAudition(text, *named);
+  checkAudition(text, *named, aKept.keysAsLoaded);
   const obfuzz::Loaded played{*named, obfuzz::samplesOf(a.pool), aKept};
   const obfuzz::Loaded fromSave{b.project, obfuzz::samplesOf(b.pool), fresh.plugin().keptDocument};
   if (!obfuzz::sameLoad(played, fromSave))
@@ -268,12 +268,13 @@ std::vector<std::vector<std::string>> Session::checkValuesReadOtherwise(obfuzz::
   return paths;
 }
 
-void Session::checkAudition(const std::string& text, const ob::Project& played) {
+void Session::checkAudition(const std::string& text, const ob::Project& played,
+                            const ob::KeysAsLoaded& keys) {
   ob::JsonValue saved;
   std::string error;
   if (!ob::parseJson(text, saved, error)) broken("a saved document does not read as JSON", error);
   // Judged as a load that cannot trust the grid judges them: placed back.
-  if (!obfuzz::notesPlayTheGrid(saved, played))
+  if (!obfuzz::notesPlayTheGrid(saved, played, keys))
     broken("a save's audition holds notes other than the pattern that plays", "");
 }
 

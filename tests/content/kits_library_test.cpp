@@ -253,6 +253,25 @@ TEST(KitLibrary, EveryBuiltinKitRoundTripsThroughAKitFile) {
   }
 }
 
+// A member this build does not read, nested deep, fills a kit's file
+// written indented past what a load of a kit reads: the save is refused,
+// saying so, and the file stays as it was.
+TEST(KitLibrary, NoSaveWritesAKitItsLoadRefuses) {
+  TempFolder dir;
+  const std::string path = dir.file("deep.kit.orbi");
+  std::string error, deep = std::string(250, '[') + "[0]";
+  ASSERT_TRUE(KitLibrary::saveKitFile(path, ob::makeFactoryKit(0), &error)) << error;
+  for (int i = 0; i < 40000; ++i) deep += ",[0]";
+  std::string text = readText(path);
+  writeText(path, text.insert(text.find('{') + 1, "\"x-deep\":" + deep + std::string(250, ']') + ","));
+  Pattern back;
+  ob::KeptDocument kept;
+  ASSERT_TRUE(KitLibrary::loadKitFile(path, back, &error, &kept)) << error;
+  EXPECT_FALSE(KitLibrary::saveKitFile(path, back, &error, &kept));
+  EXPECT_EQ(error, "the kit would be larger than 16 MiB, the most a load reads");
+  EXPECT_EQ(readText(path), text);
+}
+
 TEST(KitLibrary, SaveKeepsTheCallersPatternAndWritesNoGroove) {
   TempFolder dir;
   const Pattern kit = ob::makeFactoryKit(5);

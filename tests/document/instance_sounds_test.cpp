@@ -190,14 +190,14 @@ TEST(InstanceSounds, LayerZones) {
   EXPECT_EQ(writeJson(writeSound(s, *pool).find("layers")->find("zones")->elements[0]),
             R"({"sample":"snare","velMax":127})");
 
-  // Nine zones keep eight; the same sample id in two slots: the last wins.
+  // Nine zones keep eight; the same sample id in two slots: the first wins.
   std::string nine;
   for (int i = 0; i < 9; ++i) nine += std::string(i ? "," : "") + R"({"sample":"snare"})";
   auto twin = poolWith({"kick", "kick"});
   SoundRead e = zones("[" + nine + "]");
   EXPECT_EQ(e.sound.zoneCount, 8);
   SoundRead f = readOne(R"({"machine":"sample","layers":{"zones":[{"sample":"kick"}]}})", twin.get());
-  EXPECT_EQ(f.sound.slot[0], 1);
+  EXPECT_EQ(f.sound.slot[0], 0);
 
   // Zones past the count are reached by nothing, as a zone that comes into
   // use plays the sound's own sample: no save holds them, and those an

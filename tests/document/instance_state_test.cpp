@@ -317,28 +317,55 @@ TEST(InstanceState, SharedAndUnusedSounds) {
   EXPECT_EQ(again.find("state")->find("sounds")->members.size(), 6u);
 }
 
+// Records keyed past their id fields are found by their keys, from every
+// place that names them (a voice's sound, a sound's samples, a macro's and
+// the audition's voices), and go back under those keys, each reference
+// too; the ids they were cut to name none of them.
 TEST(InstanceState, LongIdsFindWhatTheyWereCutInto) {
   const std::string longSound = "sound-with-a-thirty-byte-id-xy";
   const std::string longVoice = "voice-with-a-thirty-byte-id-xy";
   const std::string longSample = "sample-with-a-thirty-byte-idxy";
   ASSERT_EQ(longSound.size(), 30u);
-  const std::string state =
-      R"("samples":{")" + longSample + R"(":{"order":0}},"sounds":{")" + longSound +
-      R"(":{"machine":"sample","params":{"slot":")" + longSample + R"("},"layers":{"zones":[{"sample":")" +
-      longSample + R"("}]}}},"voices":{")" + longVoice + R"(":{"sound":")" + longSound +
-      R"("}},"macros":{"macro1":{"dests":{"d":{"voice":")" + longVoice + R"(","param":"slot","target":0}}}})";
-  const std::string assets = R"("assets":{")" + longSample + R"(":"factory:acoustic/ac_kick_p"},)";
-  Read r = read(doc(state, assets));
+  const auto note = [](const std::string& voice, int at) {
+    return R"({"at":)" + std::to_string(at) + R"(,"voice":")" + voice + R"(","vel":1})";
+  };
+  const std::string state = R"("samples":{")" + longSample + R"(":{"order":0}},"sounds":{")" + longSound +
+                            R"(":{"machine":"sample","params":{"slot":")" + longSample +
+                            R"("},"layers":{"zones":[{"sample":")" + longSample + R"("},{"sample":")" +
+                            longSample.substr(0, 23) + R"("}]}}},"voices":{")" + longVoice +
+                            R"(":{"sound":")" + longSound + R"("},"v":{"sound":")" + longSound.substr(0, 23) +
+                            R"("}},"macros":{"macro1":{"dests":{"d":{"voice":")" + longVoice +
+                            R"(","param":"slot","target":0},"e":{"voice":")" + longVoice.substr(0, 23) +
+                            R"(","param":"amp_decay","target":0}}}})";
+  const std::string top = R"("assets":{")" + longSample + R"(":"factory:acoustic/ac_kick_p"},)" +
+                          R"("audition":{"kind":"clip","spec":"1.0","length":4,"notes":[)" +
+                          note(longVoice, 0) + "," + note(longVoice.substr(0, 23), 1) + "]},";
+  const JsonValue loaded = json(doc(state, top));
+  Read r;
+  KeysAsLoaded keys;
+  r.ok = readInstanceState(loaded, *r.project, r.refs, r.diags, &keys);
   ASSERT_TRUE(r.ok) << obtest::listing(r.diags);
-  EXPECT_EQ(r.diags.size(), 0u) << obtest::listing(r.diags);
+  for (const char* code :
+       {"unknown-sample", "unknown-sound", "unknown-macro-dest", "audition-note-not-placed"})
+    EXPECT_EQ(countCode(r.diags, code), 1) << code << "\n" << obtest::listing(r.diags);
   const Pattern& p = r.project->patterns[0];
   EXPECT_EQ(p.numTracks, 1);
   EXPECT_EQ(std::string(p.tracks[0].id), longVoice.substr(0, 23));
   EXPECT_EQ(p.tracks[0].soundIndex, 0);
+  EXPECT_EQ(p.tracks[0].steps[0].active, 1);
   EXPECT_EQ(p.kit.sounds[0].zoneCount, 1);
   EXPECT_EQ(p.kit.macros[0].destCount, 1);
   EXPECT_EQ(r.refs, std::vector<std::string>{"factory:acoustic/ac_kick_p"});
   EXPECT_STREQ(r.project->samples.slots[0].factory, "ac_kick_p");
+  const std::string written = writeJson(
+      writeInstanceState(*r.project, r.refs, 0, "0.0.6", "", &loaded, nullptr, AuditionFor::Save, &keys));
+  for (const std::string& key : {longSound, longVoice, longSample}) {
+    SCOPED_TRACE(key);
+    EXPECT_EQ(written.find('"' + key.substr(0, 23) + '"'), std::string::npos);
+    EXPECT_NE(written.find('"' + key + '"'), std::string::npos);
+  }
+  Read again = read(written);
+  EXPECT_TRUE(obtest::sameBytes(*again.project, *r.project)) << obtest::listing(again.diags);
 }
 
 TEST(InstanceState, AssetReferencesFollowTheSampleSlots) {

@@ -274,13 +274,18 @@ TEST(InstanceMacros, PositionsNamesAndDestinations) {
   EXPECT_STREQ(kit.macros[2].name, "");
 }
 
-TEST(InstanceMacros, NinthDestinationAndTracksBeyondTheCount) {
+TEST(InstanceMacros, NinthDestinationRepeatsAndTracksBeyondTheCount) {
   auto p = twoTracks();
   p->patterns[0].numTracks = 1;
   std::string dests;
-  for (int i = 0; i < 9; ++i)
-    dests += std::string(i ? "," : "") + "\"d" + std::to_string(i) +
-             R"(":{"voice":"v","param":"tune","target":0})";
+  for (int i = 0; i < 9; ++i) {
+    dests += std::string(i ? "," : "") + "\"d" + std::to_string(i) + R"(":{"voice":"v","param":")" +
+             paramInfo(kMachineVa, i).id + R"(","target":0})";
+    // One repeating the first's voice and param, between the eighth and the ninth.
+    if (i == 7)
+      dests += R"(,"again":{"voice":"v","param":")" + std::string(paramInfo(kMachineVa, 0).id) +
+               R"(","target":1})";
+  }
   dests += R"(,"late":{"voice":"w","param":"tune","target":0})";
   Diagnostics d;
   const JsonValue doc =
@@ -290,10 +295,17 @@ TEST(InstanceMacros, NinthDestinationAndTracksBeyondTheCount) {
   EXPECT_EQ(p->patterns[0].kit.macros[3].destCount, 8);
   EXPECT_EQ(countCode(d, "unknown-macro-dest", "/state/macros/macro4/dests/d8"), 1);
   EXPECT_EQ(countCode(d, "unknown-macro-dest", "/state/macros/macro4/dests/late"), 1);
-  // The ninth is refused for the macro's size, the late one for its voice.
+  EXPECT_EQ(countCode(d, "macro-dest-duplicate", "/state/macros/macro4/dests/again"), 1);
+  EXPECT_EQ(p->patterns[0].kit.macros[3].dests[0].target, 0.0f);
+  // The ninth is refused for the macro's size, the late one for its voice,
+  // the repeat as the one a save could not write beside the first.
   for (const Diagnostic& x : d) {
     SCOPED_TRACE(x.path);
-    if (x.path.ends_with("/d8")) {
+    if (x.path.ends_with("/again")) {
+      EXPECT_EQ(
+          x.message,
+          "Repeats an earlier destination of this macro on the same voice and param; kept but not applied");
+    } else if (x.path.ends_with("/d8")) {
       EXPECT_EQ(x.message, "A macro holds at most eight destinations; kept but not applied");
     } else if (x.path.ends_with("/late")) {
       EXPECT_EQ(x.message, "No such voice and param in this kit; kept but not applied");

@@ -175,17 +175,26 @@ TEST(LegacyReader, TrackModulatorsUseTheTrackMachine) {
   EXPECT_EQ(1, t.trackRandCount);  // res_tune is a drum key, not a va key
 }
 
+// A destination repeating an earlier one's track and parameter is not
+// applied, as a state load applies none, and said.
 TEST(LegacyReader, MacroDestinationsLookUpTheirTrackMachine) {
+  ob::Diagnostics d;
   auto p = read(doc(R"({"macros":[{"name":"M","value":0.5,"dests":[
         {"track":0,"param":"res_tune","target":1},{"track":9,"param":"res_tune"},
-        {"param":"res_tune"},{"track":0,"param":"nope"}]},{"name":"Second"}]})",
-                    R"([{"soundIndex":-1}])"));
+        {"param":"res_tune"},{"track":0,"param":"nope"},{"track":0,"param":"res_tune","target":3}]},
+        {"name":"Second"}]})",
+                    R"([{"soundIndex":-1}])"),
+                nullptr, &d);
   const ob::Kit& kit = p->patterns[0].kit;
   EXPECT_STREQ("M", kit.macros[0].name);
   EXPECT_FLOAT_EQ(0.5f, kit.macros[0].value);
   ASSERT_EQ(1, kit.macros[0].destCount);
   EXPECT_EQ(0, kit.macros[0].dests[0].track);
   EXPECT_EQ(ob::findParamIndex(ob::kMachineDrum, "res_tune"), kit.macros[0].dests[0].param);
+  EXPECT_EQ(1.0f, kit.macros[0].dests[0].target);
+  EXPECT_EQ(1, std::count_if(d.begin(), d.end(), [](const ob::Diagnostic& x) {
+              return x.code == "macro-dest-duplicate" && x.path == "/patterns/0/kit/macros";
+            }));
   EXPECT_STREQ("Second", kit.macros[1].name);
 }
 

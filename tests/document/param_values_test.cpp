@@ -161,13 +161,20 @@ TEST_F(ParamValues, DrumSampleSelectorsFollowTheirType) {
   EXPECT_EQ(ob::sampleParamKind(drum, exc2Aux), 2);
 }
 
-TEST_F(ParamValues, LongIdsAreComparedAsStored) {
+// A sample loaded by a key longer than its id field is named by that key,
+// and the id it was cut to names another sample, one the load kept unread.
+TEST_F(ParamValues, SamplesGoByTheKeysTheyWereLoadedBy) {
   ob::Sound sampler = makeSound(ob::kMachineSample);
   const std::string longId = "a-very-long-sample-identifier-beyond-the-field";
   ob::copyText(table->slots[7].id, longId.c_str());
+  const std::string cut(ob::fixedText(table->slots[7].id));
+  ob::KeysAsLoaded keys;
+  keys.add(ob::recordsPath(ob::Records::Samples), cut, longId);
   float out = 0.0f;
-  EXPECT_TRUE(ob::readParamValue(sampler, 0, ob::makeJsonString(longId), *table, out));
+  EXPECT_TRUE(ob::readParamValue(sampler, 0, ob::makeJsonString(longId), *table, out, nullptr, keys));
   EXPECT_EQ(out, 7.0f);
+  EXPECT_FALSE(ob::readParamValue(sampler, 0, ob::makeJsonString(cut), *table, out, nullptr, keys));
+  EXPECT_EQ(ob::writeParamValue(sampler, 0, 7.0f, *table, keys).text, longId);
 }
 
 TEST_F(ParamValues, NonFiniteAndHostileValuesAreRefused) {

@@ -29,6 +29,8 @@
 #include "document/wav/wav_header.h"
 #include "document/wav/wav_pool.h"
 #include "engine/model/demo_project.h"
+#include "engine/model/edit_command.h"
+#include "engine/params/param_tables.h"
 #include "engine/pool/sample_pool.h"
 #include "fuzz/round_trip.h"
 #include "project_rig.h"
@@ -436,6 +438,61 @@ TEST(DocumentLimits, WhatReadersReadCostsAFewTimesItsParse) {
   const std::string why = load("audition/notes[]", ob::kAuditionNotesRead,
                                zeros(ob::kJsonMaxBuiltValues / ob::kAuditionNotesRead + 1), true);
   EXPECT_NE(std::string::npos, why.find(ob::kJsonTooManyBuilt)) << why;
+}
+
+// Each list an edit adds to, filled to the most a load reads there with
+// entries the load keeps unread: once the edit adds one, the save is
+// refused, naming the list, where one written would be refused by its load.
+TEST(DocumentLimits, NoSaveWritesPastWhatItsLoadReadsInAList) {
+  auto base = ob::makeProject();
+  ob::buildDemoProject(*base);
+  ob::initSoundParams(base->patterns[0].kit.sounds[0], ob::kMachineVa);  // fewer parameters than a drum
+  const auto baseBytes = ob::writeProjectDocument(*base, ob::SamplePool{}, {});
+  ob::JsonValue demo;
+  std::string error;
+  ASSERT_TRUE(ob::parseJson(std::string(baseBytes.begin(), baseBytes.end()), demo, error));
+  const auto command = [](ob::EditKind kind, int param, int step) {
+    ob::EditCommand c;
+    c.kind = kind;
+    c.param = param;
+    c.step = static_cast<std::uint32_t>(step);
+    c.value = kind == ob::kEditMachine ? float(ob::kMachineDrum) : 0.5f;
+    return std::function([c](ob::Project& p, ob::SamplePool&) { ob::applyEditCommand(p, c); });
+  };
+  const auto sample = [](bool audible) {
+    return std::function([audible](ob::Project& p, ob::SamplePool& pool) {
+      p.samples.count = 1;
+      ob::copyText(p.samples.slots[0].name, "new.wav");
+      if (audible) pool.replaceSlot(0, ob::decodeForPool(pool, -1, pcm16Wav(100, 3)).audio);
+    });
+  };
+  const std::vector<std::pair<std::string, std::function<void(ob::Project&, ob::SamplePool&)>>> cases = {
+      {"state/samples{}", sample(false)},
+      {"assets{}", sample(true)},
+      {"state/voices{}", command(ob::kEditAddTrack, ob::kMachineDrum, 0)},
+      {"state/sounds{}", command(ob::kEditAddTrack, ob::kMachineDrum, 0)},
+      {"state/macros/macro1/dests{}", command(ob::kEditMacroDest, 0, 3)},
+      {"state/sounds/*/params{}", command(ob::kEditMachine, ob::kMachineDrum, 0)},
+      {"state/sounds/*/velocity{}", command(ob::kEditVelocityDest, 3, 0)},
+      {"state/voices/*/breathe{}", command(ob::kEditTrackRandom, 1, 0)},
+  };
+  for (const auto& [place, edit] : cases) {
+    SCOPED_TRACE(place);
+    const std::string text = withEntries(demo, place, ob::kJsonMostEntriesRead, "0");
+    auto project = ob::makeProject();
+    ob::SamplePool pool;
+    ob::KeptDocument kept;
+    ASSERT_TRUE(ob::readDocument(std::vector<std::uint8_t>(text.begin(), text.end()), *project, pool, kept,
+                                 &error, nullptr))
+        << error;
+    edit(*project, pool);
+    std::string why;
+    const auto saved = ob::writeProjectDocument(*project, pool, kept, &why);
+    EXPECT_TRUE(saved.empty()) << "its load: "
+                               << ob::readDocument(saved, *project, pool, kept, &error, nullptr);
+    const std::string list = place.substr(0, place.find_first_of("*{"));
+    EXPECT_NE(std::string::npos, why.find("more than 1024 entries at /" + list)) << why;
+  }
 }
 
 // This build's fullest pattern is parsed at a fraction of its text, loads

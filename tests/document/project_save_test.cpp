@@ -260,6 +260,12 @@ TEST_F(ProjectSave, AnAuditionSavesAsItLoadedOrAsEdited) {
   unplayed = replaced("\"exc1_tone\": 0.3,", "\"dxc1_tone\": 0.3,", unplayed);
   unplayed = replaced(kickSteps, "\"v-gone\": {\"length\": 4}, " + kickSteps, unplayed);
   unplayed = replaced("\"bpm\": 124", "\"bpm\": 124}, {\"at\": 2, \"bpm\": 90", unplayed);
+  // The Kick keyed past its id field, by its record and every reference.
+  const std::string longKick = "\"v-kick-" + std::string(33, 'x') + '"';
+  std::string longKeyed = written;
+  for (std::size_t at = 0; (at = longKeyed.find("\"v-kick\"", at)) != std::string::npos;
+       at += longKick.size())
+    longKeyed.replace(at, 8, longKick);
   const struct {
     const char* what;
     std::string text;
@@ -298,6 +304,15 @@ TEST_F(ProjectSave, AnAuditionSavesAsItLoadedOrAsEdited) {
        true,
        {"\"dxc1_tone\": 0.3,", "\"v-gone\"", "\"bpm\": 90"},
        {"\"dxc1_tone\": 0.34"}},
+      {"a voice of a long key", longKeyed, nullptr},
+      {"a voice of a long key, then a step added",
+       longKeyed,
+       [](ob::Project& p) {
+         ob::applyEditCommand(p, {ob::kEditToggleStep, 0, 2});
+       },
+       false,
+       {longKick},
+       {longKick.substr(0, 24) + '"'}},
       {"kept, then a voice removed",
        unplayed,
        [](ob::Project& p) {

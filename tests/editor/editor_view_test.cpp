@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "document/json/json.h"
 #include "document/wav/wav.h"
 #include "editor/bench/bench_controller.h"
 #include "editor/undo_rule.h"
@@ -20,6 +21,7 @@
 #include "engine/params/param_tables.h"
 #include "engine/sampler/sample_machine.h"
 #include "plugin/ext_state.h"
+#include "support/editor/wav_writer.h"
 
 namespace orbi::test {
 namespace editor_view_test {
@@ -436,6 +438,27 @@ struct Bytes {
   std::size_t read = 0;
 };
 
+bool saveState(EditorRig& rig, Bytes& saved) {
+  clap_ostream_t out{&saved, [](const clap_ostream_t* s, const void* b, std::uint64_t n) -> std::int64_t {
+                       auto* bytes = static_cast<Bytes*>(s->ctx);
+                       const auto* p = static_cast<const std::uint8_t*>(b);
+                       bytes->data.insert(bytes->data.end(), p, p + n);
+                       return static_cast<std::int64_t>(n);
+                     }};
+  return ob::clap::stateExtension()->save(rig.clap(), &out);
+}
+
+bool loadState(EditorRig& rig, Bytes saved) {
+  clap_istream_t in{&saved, [](const clap_istream_t* s, void* b, std::uint64_t n) -> std::int64_t {
+                      auto* bytes = static_cast<Bytes*>(s->ctx);
+                      const std::size_t count = std::min<std::size_t>(n, bytes->data.size() - bytes->read);
+                      std::memcpy(b, bytes->data.data() + bytes->read, count);
+                      bytes->read += count;
+                      return static_cast<std::int64_t>(count);
+                    }};
+  return ob::clap::stateExtension()->load(rig.clap(), &in);
+}
+
 TEST(StateLoad, AnOpenEditorStartsOverOnTheLoadedProject) {
   EditorRig rig;
   rig.frames(1);
@@ -450,13 +473,7 @@ TEST(StateLoad, AnOpenEditorStartsOverOnTheLoadedProject) {
   ob::copyText(table.slots[slot].name, "hot.wav");
   table.count = static_cast<std::uint8_t>(slot + 1);
   Bytes saved;
-  clap_ostream_t out{&saved, [](const clap_ostream_t* s, const void* b, std::uint64_t n) -> std::int64_t {
-                       auto* bytes = static_cast<Bytes*>(s->ctx);
-                       const auto* p = static_cast<const std::uint8_t*>(b);
-                       bytes->data.insert(bytes->data.end(), p, p + n);
-                       return static_cast<std::int64_t>(n);
-                     }};
-  ASSERT_TRUE(ob::clap::stateExtension()->save(rig.clap(), &out));
+  ASSERT_TRUE(saveState(rig, saved));
 
   ob::EditCommand c = soundParamEdit(0.4f);
   rig.view().apply(c);
@@ -468,14 +485,7 @@ TEST(StateLoad, AnOpenEditorStartsOverOnTheLoadedProject) {
   ASSERT_FALSE(rig.view().undoHistory().empty());
   ASSERT_FALSE(rig.view().redoHistory().empty());
 
-  clap_istream_t in{&saved, [](const clap_istream_t* s, void* b, std::uint64_t n) -> std::int64_t {
-                      auto* bytes = static_cast<Bytes*>(s->ctx);
-                      const std::size_t count = std::min<std::size_t>(n, bytes->data.size() - bytes->read);
-                      std::memcpy(b, bytes->data.data() + bytes->read, count);
-                      bytes->read += count;
-                      return static_cast<std::int64_t>(count);
-                    }};
-  ASSERT_TRUE(ob::clap::stateExtension()->load(rig.clap(), &in));
+  ASSERT_TRUE(loadState(rig, saved));
   rig.frames(1);
   EXPECT_TRUE(rig.view().statusText().starts_with("Slot " + std::to_string(slot) +
                                                   " (hot.wav) cannot play: float samples far past"))
@@ -495,6 +505,40 @@ TEST(StateLoad, AnOpenEditorStartsOverOnTheLoadedProject) {
   const ob::Project loaded = rig.project();
   rig.view().undo();
   EXPECT_TRUE(sameBytes(rig.project(), loaded));
+}
+
+// A state whose samples hold 1,000 entries no load reads (another build's,
+// or damaged) loads, keeping them. Imports fill what a save holds beside
+// them; the next is refused before it changes anything, saying why on the
+// page and in the host's log, and the state saved loads again.
+TEST(StateLoad, ImportsStopWhereTheSaveWouldPassWhatItsLoadReads) {
+  EditorRig rig;
+  rig.frames(1);
+  Bytes state;
+  ASSERT_TRUE(saveState(rig, state));
+  ob::JsonValue document;
+  std::string error;
+  ASSERT_TRUE(ob::parseJson(std::string(state.data.begin() + 8, state.data.end()), document, error)) << error;
+  ob::JsonValue unread = ob::makeJsonObject();
+  for (int i = 0; i < 1000; ++i) unread.set("other" + std::to_string(i), ob::makeJsonDouble(i));
+  document.find("state")->set("samples", std::move(unread));
+  std::erase_if(document.members, [](const ob::JsonMember& m) { return m.key == "assets"; });
+  const std::string text = ob::writeJson(document);
+  ASSERT_TRUE(loadState(rig, {{text.begin(), text.end()}}));
+  const std::filesystem::path wav = std::filesystem::temp_directory_path() / "orbi-many-imports.wav";
+  writeFile(wav, wavBytes(tone(44100.0, 0.05, 1), 1, 44100.0, WavFormat::Pcm16));
+  int imported = 0;
+  for (int i = 0; i < 30; ++i) imported += rig.view().samplesPage().loadWav(wav.string()) >= 0;
+  std::filesystem::remove(wav);
+  EXPECT_EQ(imported, int(ob::kJsonMostEntriesRead) - 1000);
+  EXPECT_EQ(
+      rig.host.logLines.back().text,
+      "editor-status : Could not load orbi-many-imports.wav: a save holds at most 1024 samples, and this "
+      "one would hold 1025 (1000 kept unread from its last load)");
+  Bytes saved;
+  ASSERT_TRUE(saveState(rig, saved));
+  ASSERT_TRUE(loadState(rig, saved));
+  EXPECT_EQ(rig.project().samples.count, imported);
 }
 
 }  // namespace editor_view_test

@@ -40,6 +40,7 @@ class FakeRoot : public PanelContext {
     sent.push_back(command);
     ob::applyEditCommand(*project_, command);
   }
+  std::string saveRefusalAfter(std::span<const ob::EditCommand>) override { return saveRefusal; }
   void pushUndo() override { snapshots.push_back(std::make_unique<ob::Project>(*project_)); }
   void commitProject(bool keepPosition) override { commits.push_back(keepPosition); }
   void refresh() override { ++refreshes; }
@@ -67,6 +68,7 @@ class FakeRoot : public PanelContext {
   std::vector<std::unique_ptr<ob::Project>> snapshots;
   std::vector<bool> commits;
   int refreshes = 0;
+  std::string saveRefusal;  // what every trial of an edit answers
 
  private:
   std::unique_ptr<ob::Project> project_;

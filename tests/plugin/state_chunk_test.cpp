@@ -633,4 +633,33 @@ TEST(StateChunk, ARestoredInstanceSoundsTheSame) {
   }
 }
 
+// A voice keyed past its id field plays as one keyed by the id it is cut
+// to: its steps, notes and swing find it whatever the key's length, so the
+// Kick of the demo sounds the same keyed by 23, 24 or 40 bytes.
+TEST(StateChunk, AVoiceOfALongKeyPlaysAsOneOfTheIdItIsCutTo) {
+  FakeHost host;
+  Instance demo(host);
+  const std::string document = text(saveChunk(demo), 8);
+  std::vector<std::vector<float>> heard;
+  for (const std::size_t bytes : {23u, 24u, 40u}) {
+    SCOPED_TRACE(bytes);
+    const std::string key = "\"v-kick" + std::string(bytes - 6, 'x') + '"';
+    std::string keyed = document;
+    for (std::size_t at = 0; (at = keyed.find("\"v-kick\"", at)) != std::string::npos; at += key.size())
+      keyed.replace(at, 8, key);
+    FakeHost h;
+    Instance inst(h);
+    ASSERT_TRUE(loadChunk(inst, withHeader(keyed)));
+    for (const DiagnosticInfo& d : diagnosticsOf(inst)) EXPECT_STRNE(d.code, "unknown-voice") << d.message;
+    ASSERT_TRUE(inst.activate(48000.0, 256));
+    inst.engineHost().internalPlay.store(1);
+    heard.push_back(renderMain(inst, 200));
+  }
+  double energy = 0.0;
+  for (float x : heard[0]) energy += static_cast<double>(x) * x;
+  EXPECT_GT(std::sqrt(energy / heard[0].size()), 0.01);
+  EXPECT_TRUE(heard[1] == heard[0]);
+  EXPECT_TRUE(heard[2] == heard[0]);
+}
+
 }  // namespace state_chunk_test
