@@ -203,25 +203,23 @@ TEST_F(Clipboard, PastedLocksKeepTheirParametersOnAnotherMachine) {
   // A sampler's hit onto a synthesiser: its tune in semitones is no pitch
   // in hertz, and its decay is held to the synthesiser's shorter one.
   ob::initSoundParams(part().kit.sounds[part().tracks[0].soundIndex], ob::kMachineVa);
-  ob::Step& hit = part().tracks[1].steps[2] = markedStep(60, 100);
-  hit.lockCount = 0;
+  ob::Step& hit = part().tracks[1].steps[2] = ob::Step{};
+  hit.active = 1;
   ob::setStepLock(hit, ob::findParamIndex(ob::kMachineSample, "tune"), -12.0f);
   ob::setStepLock(hit, ob::findParamIndex(ob::kMachineSample, "decay"), 6.0f);
   for (const int selectedStep : {2, -1}) {
     SCOPED_TRACE(selectedStep < 0 ? "the track" : "a step");
     copyOnto(1, 0, selectedStep);
-    const ob::Step& pasted = part().tracks[0].steps[2];
-    ASSERT_EQ(pasted.lockCount, 1);
-    EXPECT_EQ(pasted.locks[0].param, ob::findParamIndex(ob::kMachineVa, "decay"));
-    EXPECT_EQ(pasted.locks[0].value, 4.0f);
+    EXPECT_TRUE(
+        part().tracks[0].steps[2].locks[0] ==
+        (ob::ParamLock{static_cast<std::uint8_t>(ob::findParamIndex(ob::kMachineVa, "decay")), 4.0f}));
+    EXPECT_EQ(part().tracks[0].steps[2].lockCount, 1);
     const std::string said =
         rig.view().statusWhole().empty() ? rig.view().statusText() : rig.view().statusWhole();
-    const std::string lost =
-        selectedStep < 0 ? "" : "The paste onto Kick lost 1 and changed 1: step 3 lock of Tune";
-    EXPECT_TRUE(said.starts_with(lost)) << said;
-    EXPECT_TRUE(
-        said.ends_with(" and step 3 lock of Decay held to 4.0 s, which its machine lacks; undo brings "
-                       "them back"))
+    EXPECT_TRUE(said.starts_with(
+        selectedStep < 0 ? "" : "The paste onto Kick lost 1 and changed 1: step 3 lock of Tune"));
+    EXPECT_TRUE(said.ends_with(
+        " and step 3 lock of Decay held to 4.0 s, which its machine lacks; undo brings them back"))
         << said;
     rig.view().undo();
   }

@@ -640,22 +640,13 @@ TEST(KitBrowser, TheGrooveEditedFlagDecidesWhetherAKitBringsItsSteps) {
   // the snapshot holds them.
   const int last = part.numTracks - 1;
   ASSERT_GT(last, 0);
+  for (int t = 1; t <= last; ++t) std::fill_n(part.tracks[t].steps, ob::kStepsPerTrack, ob::Step{});
   for (int s : {2, 10}) part.tracks[last].steps[s].active = 1;
   const ob::Pattern before = part;
   ASSERT_TRUE(rig.browser.loadKit(rig.browser.entries[rig.entryNamed("Glass")]));
-  ASSERT_EQ(part.numTracks, 1);
-  const std::string whole = rig.browser.pendingStatus->wholeText();
-  int hits = 0;
-  for (int t = 1; t < before.numTracks; ++t)
-    for (int s = 0; s < ob::kStepsPerTrack; ++s) {
-      if (!before.tracks[t].steps[s].active) continue;
-      ++hits;
-      const std::string hit = "track " + std::to_string(t + 1) + " step " + std::to_string(s + 1) + " hit";
-      EXPECT_NE(whole.find(hit), std::string::npos) << hit;
-    }
-  EXPECT_TRUE(rig.status().starts_with("Loaded Glass; your steps lost " + std::to_string(hits) + ": "))
-      << rig.status();
-  EXPECT_TRUE(whole.ends_with(" hit, which the kit's tracks lack; undo brings them back")) << whole;
+  const std::string track = "track " + std::to_string(last + 1);
+  EXPECT_EQ(rig.status(), "Loaded Glass; your steps lost 2: " + track + " step 3 hit and " + track +
+                              " step 11 hit, which the kit's tracks lack; undo brings them back");
   EXPECT_EQ(std::memcmp(&rig.root.snapshots.back()->patterns[0], &before, sizeof before), 0);
 }
 

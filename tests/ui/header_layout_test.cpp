@@ -358,37 +358,6 @@ TEST(HeaderStatus, AYieldingNameGivesWayInItsMiddleOnlyWhenTheTextDoesNotFit) {
   EXPECT_EQ(fitStatusText(message, 100.0f), text);
 }
 
-// A list too long for its place names fewer of its names, each whole, and
-// counts the rest: the most names that one line, or else two, show whole,
-// what follows them cut where it must be.
-TEST(HeaderStatus, AListShowsTheMostWholeNamesItsPlaceHolds) {
-  const std::string head = "Lost 5: track 1 step 13 lock of Body Pitch", tail = ", which it lacks";
-  const std::string text = head + ", track 2 step 8 lock of Tone and 3 more" + tail;
-  const std::string one = head + " and 4 more" + tail;
-  const StatusForm fewer[] = {{one, 0, 0, one.size() - tail.size()}};
-  StatusMessage message{text, "", StatusTone::Plain};
-  message.keep = text.size() - tail.size();
-  message.fewer = fewer;
-  HeaderRig rig;
-  ContextScope scope(rig.harness.ui());
-  const auto width = [](std::string_view t) { return measureText(t, TextStyle::Small).x + 1.0f; };
-  const auto joined = [](const std::vector<std::string>& lines) {
-    std::string all;
-    for (const std::string& line : lines) all += (all.empty() ? "" : " ") + line;
-    return all;
-  };
-  EXPECT_EQ(statusLines(message, width(text), 2), std::vector<std::string>{text});
-  EXPECT_EQ(joined(statusLines(message, width(one), 2)), text) << "two lines of more names";
-  EXPECT_EQ(fitStatusText(message, width(one)), one);
-  EXPECT_EQ(joined(statusLines(message, width(one) * 0.6f, 2)), one);
-  // Its list shows whole, what follows it cut.
-  const std::string cut = fitStatusText(message, width(head + " and 4 more, wh"));
-  EXPECT_TRUE(cut.starts_with(head + " and 4 more")) << cut;
-  const std::vector<std::string> narrow = statusLines(message, width(one) * 0.3f, 2);
-  ASSERT_EQ(narrow.size(), 2u);
-  EXPECT_TRUE(one.starts_with(narrow[0] + " " + narrow[1].substr(0, 4)));
-}
-
 // A message of megabytes (a document can quote one) is measured, drawn
 // and shown in its tooltip only as far as any header shows it: its start,
 // cut where a character starts, and an ellipsis.
