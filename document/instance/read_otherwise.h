@@ -3,7 +3,8 @@
 // rewrite fills all the same, so that no foreign member keeps them: a
 // parameter's value that no choice or sample names (the sound plays the
 // default), a sound's zones of which one names no sample in the pool (the
-// sound plays the others). A save writes each back as it was read while it
+// sound plays the others), a macro's name longer than its field (which
+// shows it cut). A save writes each back as it was read while it
 // writes in its place what the load's rewrite wrote there, that is while
 // nothing changed it since; a load of that save reads the same again.
 

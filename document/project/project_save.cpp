@@ -26,6 +26,7 @@
 #include "document/project/atomic_file.h"
 #include "document/project/foreign_members.h"
 #include "document/project/project_load.h"
+#include "document/reading/seed.h"
 #include "document/wav/saved_sample_file.h"
 #include "engine/fnv.h"
 #include "engine/model/project_ids.h"
@@ -244,6 +245,14 @@ JsonValue writeKeptDocument(const Project& project, const std::vector<std::strin
   keepVoicesOut(document, kept.foreignMembers);
   keepDestsOut(document, kept.foreignMembers);
   return document;
+}
+
+std::uint64_t seedASaveWrites(const Project& project, const SamplePool& pool, const KeptDocument& kept) {
+  if (project.seed != 0) return project.seed;
+  const Package package = packageOf(project, pool, kept, Digests::Find);
+  const JsonValue* seed = package.document.find("seed");
+  const std::optional<std::uint64_t> written = seed != nullptr ? parseSeed(seed->text) : std::nullopt;
+  return written.value_or(0);
 }
 
 SampleFileSums findSampleFile(const SampleData& audio) { return sumsOf(audio, Digests::Find); }
