@@ -30,6 +30,8 @@ HeaderBarResult EditorView::drawHeaderBar(const ui::FrameInfo& frame, ui::Rect& 
   input.statusError = statusError_;
   input.statusName = statusName_;
   input.statusWhole = status_.whole;
+  input.statusListsEnd = status_.listsEnd;
+  input.statusFewer = status_.fewer;
   return headerBar_.draw(input, frame, content);
 }
 

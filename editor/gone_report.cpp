@@ -1,32 +1,33 @@
 #include "editor/gone_report.h"
 
-#include "engine/params/param_info.h"
+#include "editor/param_name.h"
+#include "editor/widgets/widget_support.h"
 #include "engine/params/param_tables.h"
 
 namespace orbi {
 namespace {
 
-std::string paramLabel(int machine, int param) {
-  if (const ob::ParamDescriptor* d = ob::findParamDescriptor(machine, param); d && d->label[0] != '\0')
-    return d->label;
-  const char* key = ob::paramInfo(machine, param).id;
-  return key[0] != '\0' ? key : "parameter " + std::to_string(param);
-}
-
 std::string number(int n) { return std::to_string(n + 1); }
 
 std::string nameOf(const ob::GoneRef& g) {
-  const std::string label = paramLabel(g.machine, g.param);
+  const std::string name = g.kind == ob::GoneKind::Hit ? std::string() : paramName(g.machine, g.param);
   switch (g.kind) {
-    case ob::GoneKind::Lock: return "step " + number(g.where) + " lock of " + label;
-    case ob::GoneKind::StepRandom: return "step " + number(g.where) + " random amount of " + label;
-    case ob::GoneKind::TrackRandom: return "random amount of " + label;
-    case ob::GoneKind::VelocityRoute: return "velocity route to " + label;
-    case ob::GoneKind::MacroDest: return "macro " + number(g.where) + " on " + label;
-    case ob::GoneKind::Lfo: return "LFO " + number(g.where) + " on " + label;
-    case ob::GoneKind::ModEnv: return "envelope " + number(g.where) + " on " + label;
+    case ob::GoneKind::Lock: return "step " + number(g.where) + " lock of " + name;
+    case ob::GoneKind::StepRandom: return "step " + number(g.where) + " random amount of " + name;
+    case ob::GoneKind::TrackRandom: return "random amount of " + name;
+    case ob::GoneKind::VelocityRoute: return "velocity route to " + name;
+    case ob::GoneKind::MacroDest: return "macro " + number(g.where) + " on " + name;
+    case ob::GoneKind::Lfo: return "LFO " + number(g.where) + " on " + name;
+    case ob::GoneKind::ModEnv: return "envelope " + number(g.where) + " on " + name;
+    case ob::GoneKind::Hit: return "step " + number(g.where) + " hit";
   }
-  return label;
+  return name;
+}
+
+// The value it now holds, as the parameter's control shows it.
+std::string heldValue(const ob::GoneRef& g) {
+  const ob::ParamInfo row = ob::paramInfo(g.machine, g.param);
+  return valueText(g.heldTo, row.max - row.min, row.unit);
 }
 
 bool severalTracks(const std::vector<ob::GoneRef>& gone) {
@@ -41,18 +42,37 @@ bool severalTracks(const std::vector<ob::GoneRef>& gone) {
 
 }  // namespace
 
-std::vector<std::string> goneNames(const std::vector<ob::GoneRef>& gone) {
+GoneNames goneNames(const std::vector<ob::GoneRef>& gone) {
   const bool tracked = severalTracks(gone);
-  std::vector<std::string> names;
-  for (const ob::GoneRef& g : gone)
-    names.push_back(tracked && g.track != ob::kNoTrack ? "track " + number(g.track) + " " + nameOf(g)
-                                                       : nameOf(g));
+  GoneNames names;
+  for (const ob::GoneRef& g : gone) {
+    const bool withTrack = g.track != ob::kNoTrack && (tracked || g.kind == ob::GoneKind::Hit);
+    std::string name = withTrack ? "track " + number(g.track) + " " + nameOf(g) : nameOf(g);
+    if (g.held)
+      names.held.push_back(name + " held to " + heldValue(g));
+    else
+      names.gone.push_back(std::move(name));
+  }
   return names;
 }
 
-SaidLine goneReport(std::string_view who, std::string_view why, const std::vector<std::string>& names) {
-  const std::string undo = names.size() == 1 ? "; undo brings it back" : "; undo brings them back";
-  return sayLine(std::string(who) + " lost ", names, ", " + std::string(why) + undo);
+SaidLine goneReport(std::string_view who, std::string_view why, const GoneNames& names) {
+  std::vector<std::string> all = names.gone;
+  all.insert(all.end(), names.held.begin(), names.held.end());
+  if (all.empty()) return {};
+  // One list, what went first: the line's start names them, however short.
+  std::string head(who);
+  if (names.held.empty())
+    head += " lost ";
+  else if (names.gone.empty())
+    head += " changed ";
+  else
+    head += " lost " + std::to_string(names.gone.size()) + " and changed " +
+            std::to_string(names.held.size()) + ": ";
+  if (all.size() > 1 && (names.gone.empty() || names.held.empty())) head += std::to_string(all.size()) + ": ";
+  const std::string because = names.gone.empty() ? std::string() : ", " + std::string(why);
+  return sayNames(head, all,
+                  because + (all.size() == 1 ? "; undo brings it back" : "; undo brings them back"));
 }
 
 }  // namespace orbi

@@ -1,8 +1,8 @@
 #pragma once
 // How the editor says what an edit let go because the sound it now reaches
 // lacks it (a sample assigned to a drum, a hit pasted onto another machine,
-// a kit under the user's steps), as the editor says every list it names
-// (sayLine).
+// a kit under the user's steps), and what it held to a narrower range, as
+// the editor says every list it names (sayLine).
 
 #include <string>
 #include <string_view>
@@ -13,15 +13,23 @@
 
 namespace orbi {
 
-// Each reference by what held it and the parameter's label on the machine
-// it was made for ("step 15 lock of Hit 1", "LFO 1 on Hit 1 Tone", "macro 1
-// on Hit 1 Length"), the track first when they come from several tracks.
-std::vector<std::string> goneNames(const std::vector<ob::GoneRef>& gone);
+// What went and what stayed held, each by what held it and the parameter's
+// name on the machine it was made for ("step 15 lock of Hit 1", "LFO 1 on
+// Hit 1 Tone", "macro 1 on Hit 1 Length"; held: "step 3 lock of Attack
+// held to 0.500 s"), the track first when they come from several tracks; a
+// hit always with its track ("track 6 step 3 hit").
+struct GoneNames {
+  std::vector<std::string> gone;
+  std::vector<std::string> held;
+};
+GoneNames goneNames(const std::vector<ob::GoneRef>& gone);
 
-// "<who> lost 5: a, b, c and 2 more, <why>; undo brings them back", the
-// count and the first names where the line's start shows them whatever its
-// width: `who` lost what `names` name, in order, for the reason `why`
-// ("which a sampler lacks"). Empty when nothing went.
-SaidLine goneReport(std::string_view who, std::string_view why, const std::vector<std::string>& names);
+// "<who> lost 5: a, b, c and 2 more, <why>; undo brings them back", or
+// with what was held, "<who> lost 2 and changed 1: a, b and x held to 0.5
+// s, <why>; ...", the count and the first names where the line's start
+// shows them whatever its width: `who` lost what the names name, in order,
+// for the reason `why` ("which a sampler lacks"). Empty when nothing went
+// or changed.
+SaidLine goneReport(std::string_view who, std::string_view why, const GoneNames& names);
 
 }  // namespace orbi

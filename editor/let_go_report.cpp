@@ -63,6 +63,7 @@ std::string nameOf(const ob::KeptRecord& r, const std::string& key, const ob::Pa
         return soundName(part.kit, owner.id) + (key == "zones" ? " zones" : " value of " + key);
       return soundName(part.kit, owner.id) + " " + within(r, from, key);
     case ob::KeptOwnerKind::Macro:
+      if (r.place == ob::KeptPlace::InPlace) return "macro " + std::to_string(owner.index + 1) + " name";
       if (r.path.size() == 5 && r.path[3] == "dests")
         return "macro " + std::to_string(owner.index + 1) + " destination " + key;
       return "macro " + std::to_string(owner.index + 1) + " " + within(r, from, key);

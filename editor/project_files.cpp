@@ -102,13 +102,18 @@ SaidLine lacksLine(std::string_view samples, const ob::LeftOutOfFile& leftOut) {
   line += entries;
   line.text = startingUpperCase(std::move(line.text));
   if (!line.whole.empty()) line.whole = startingUpperCase(std::move(line.whole));
+  for (SaidForm& form : line.fewer) form.text = startingUpperCase(std::move(form.text));
   return line;
 }
 
 FileStatus openedStatus(const SaidLine& lacks, const std::filesystem::path& path) {
   if (lacks.text.empty()) return fileStatus("Opened ", path);
-  FileStatus status = fileStatus(lacks.text + "; opened ", path);
-  if (!lacks.whole.empty()) status.whole = lacks.whole + "; opened " + fileNameOf(path);
+  FileStatus status;
+  static_cast<SaidLine&>(status) = lacks;
+  status += "; opened ";
+  const std::string name = fileNameOf(path);
+  status.name = {status.text.size(), name.size()};
+  status += name;
   return status;
 }
 

@@ -4,6 +4,7 @@
 // unchanged; and what the pool holds of the file, rebuilt from its audio or
 // not, must give the file back byte for byte, as must the audio of what a
 // decode passes for a held state to give back.
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -60,9 +61,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (wav.frames < 0 || wav.left.size() != frames) std::abort();
   if (!wav.right.empty() && wav.right.size() != frames) std::abort();
   if (!(wav.sampleRate >= 1.0)) std::abort();
+  float largest = 0.0f;
   for (const std::vector<float>* channel : {&wav.left, &wav.right})
-    for (float x : *channel)
+    for (float x : *channel) {
       if (!(std::fabs(x) <= ob::kMaxSampleMagnitude)) std::abort();
+      largest = std::max(largest, std::fabs(x));
+    }
+  if (wav.peak != largest) std::abort();
 
   // As a deflated entry is read: front to back, never more than a piece.
   std::uint64_t next = 0;

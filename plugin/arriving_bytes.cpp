@@ -4,6 +4,12 @@
 
 namespace ob::clap {
 
+namespace {
+
+// A write this large costs the disk little more than its copy.
+
+}  // namespace
+
 ArrivingBytes::~ArrivingBytes() { memory_->giveBackUnlent(); }
 
 bool ArrivingBytes::keepIn(std::shared_ptr<PrivateFile> file) {
@@ -23,11 +29,29 @@ bool ArrivingBytes::takeBackFromFile() {
 bool ArrivingBytes::append(const std::uint8_t* bytes, std::size_t count) {
   if (count == 0) return true;
   if (file_) {
-    if (file_->append(bytes, count)) return true;
-    // A disk that refuses them costs the load memory, never the load.
-    if (!takeBackFromFile()) return false;
+    waiting_.insert(waiting_.end(), bytes, bytes + count);
+    return waiting_.size() < kArrivingFileBatch || keepWaiting();
   }
   memory_->append(bytes, count);
+  return true;
+}
+
+bool ArrivingBytes::finish() {
+  if (!file_) return true;
+  const bool kept = keepWaiting();
+  waiting_ = {};  // its room is not held while the document is read
+  return kept;
+}
+
+bool ArrivingBytes::keepWaiting() {
+  if (file_->append(waiting_.data(), waiting_.size())) {
+    waiting_.clear();
+    return true;
+  }
+  // A disk that refuses them costs the load memory, never the load.
+  if (!takeBackFromFile()) return false;
+  memory_->append(waiting_.data(), waiting_.size());
+  waiting_ = {};
   return true;
 }
 

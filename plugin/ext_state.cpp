@@ -121,7 +121,7 @@ StateRead readHostStream(const clap_istream_t* stream, ArrivingBytes& document, 
       if (package) document.keepIn(PrivateFile::create());
       headChecked = true;
     }
-    if (!document.append(fresh.data(), fresh.size()))
+    if (!document.append(fresh.data(), fresh.size()) || (got == 0 && !document.finish()))
       return refuse(StateRead::NotKept, "The state could not be kept while it was read");
     // A package this plug-in wrote is walked to its end; one the walk
     // cannot follow could only be read to the limit.

@@ -11,6 +11,7 @@
 
 #include "content/factory/factory_content.h"
 #include "content/factory/factory_preload.h"
+#include "document/project/project_save.h"
 #include "engine/engine/sample_rates.h"
 #include "engine/model/demo_project.h"
 #include "engine/session/engine_host.h"
@@ -101,6 +102,9 @@ bool Plugin::init() {
   buildDemoProject(eh.project);
   eh.sessionSeed = drawSessionSeed();
   preloadFactorySamples(eh.project, eh.pool);
+  // What plays is what a load of the instance's save plays: the seed that
+  // save would give the demo, rather than none.
+  eh.project.seed = seedASaveWrites(eh.project, eh.pool, keptDocument);
   eh.internalPlay.exchange(0, std::memory_order_acq_rel);
   takeProjectMacros();
   if (editorFactory != nullptr) {
@@ -204,6 +208,8 @@ bool Plugin::receiveHello(const SessionHelloRecord* record) {
   if (!storeSessionHello(hello, record, 1)) return false;
   if (engineHost) {
     engineHost->sessionSeed = hello.seed;
+    // The host's seed plays from now on, and a save writes it.
+    engineHost->project.seed = hello.seed;
     engineHost->engine.setAuditionMode(audition.load(std::memory_order_acquire) != 0);
     engineHost->engine.handOverSeed(hello.seed);
   }

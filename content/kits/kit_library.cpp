@@ -10,6 +10,7 @@
 #include "content/kits/factory_kit_builder.h"
 #include "content/tools/utf8_fit.h"
 #include "document/diagnostics.h"
+#include "document/instance/instance_shape.h"
 #include "document/instance/instance_state.h"
 #include "document/instance/kept_keys.h"
 #include "document/instance/state_fields.h"
@@ -144,9 +145,15 @@ bool loadKitFileUnguarded(std::string_view path, Pattern& pattern, std::string* 
   // Its strings made UTF-8 as a project's are; the library says nothing of it.
   std::string mended;
   if (mendJsonText(text, mended, nullptr, kMaxKitFileBytes) == TextMend::Mended) text = mended;
+  // Read as a state is: what no reader reads stays the text it was, which
+  // a save writes back as it stood. A kit of the older form is read whole.
   JsonValue document;
   std::string parseError;
-  if (!parseJson(text, document, parseError)) {
+  if (!parseJson(text, instanceDocumentShape(), document, parseError)) {
+    setError(error, "not a kit file (" + parseError + ")");
+    return false;
+  }
+  if (!isInstanceDocument(document) && !parseJson(text, document, parseError)) {
     setError(error, "not a kit file (" + parseError + ")");
     return false;
   }

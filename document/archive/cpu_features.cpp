@@ -53,6 +53,17 @@ bool cpuHasCarrylessMultiply() {
 #endif
 }
 
+bool cpuHasWideVectors() {
+#if defined(__x86_64__)
+  // The compiler's own check asks the system too, which must save the
+  // wide registers for them to be used.
+  static const bool avx2 = __builtin_cpu_supports("avx2");
+  return avx2;
+#else
+  return false;
+#endif
+}
+
 bool cpuHasCrc32Instructions() {
 #if defined(__aarch64__)
   return (getauxval(AT_HWCAP) & HWCAP_CRC32) != 0;

@@ -8,5 +8,6 @@ namespace ob {
 bool cpuHasSha256Instructions();  // x86 SHA extensions with SSE4.1, or ARMv8 SHA2
 bool cpuHasCarrylessMultiply();   // x86 PCLMULQDQ with SSE4.1
 bool cpuHasCrc32Instructions();   // ARMv8 CRC32
+bool cpuHasWideVectors();         // x86 AVX2, with the system saving its registers
 
 }  // namespace ob

@@ -70,9 +70,14 @@ void readStateMacros(const InstanceEnvelope& envelope, Project& project, const S
     const JsonValue* object = macros->find(id);
     if (object == nullptr || !object->isObject()) continue;
     const JsonValue* name = object->find("name");
-    formatFixed(macro.name,
-                name != nullptr && name->isString() ? std::string_view(name->text) : std::string_view());
+    const std::string_view named = name != nullptr && name->isString() ? std::string_view(name->text) : "";
+    formatFixed(macro.name, named);
     const std::string path = memberPath("/state/macros", id);
+    if (fixedText(macro.name) != named)
+      diagnostics.warn("name-cut", path + "/name",
+                       "A macro's name holds " + std::to_string(sizeof macro.name - 1) +
+                           " bytes: shown as \"" + std::string(fixedText(macro.name)) +
+                           "\", and kept whole for saves");
     if (const JsonValue* off = object->find(kDestsOffKey); off != nullptr && off->isObject())
       for (const JsonMember& m : off->members)
         diagnostics.warn("macro-dest-kept-off", memberPath(path + "/" + kDestsOffKey, m.key),

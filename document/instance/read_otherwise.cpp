@@ -42,11 +42,25 @@ void soundReadOtherwise(std::vector<ValueReadOtherwise>& out, const std::string&
     keepIfOtherwise(out, {"state", "sounds", key, "layers", "zones"}, *zones, *writtenZones);
 }
 
+// The macros' names a field cut.
+void macroNamesReadOtherwise(std::vector<ValueReadOtherwise>& out, const JsonValue* loaded,
+                             const JsonValue* rewritten) {
+  if (loaded == nullptr || !loaded->isObject()) return;
+  for (const JsonMember& m : loaded->members) {
+    const JsonValue* name = memberOf(&m.value, "name");
+    const JsonValue* written = memberOf(memberOf(rewritten, m.key), "name");
+    if (name != nullptr && name->isString() && written != nullptr)
+      keepIfOtherwise(out, {"state", "macros", m.key, "name"}, *name, *written);
+  }
+}
+
 }  // namespace
 
 std::vector<ValueReadOtherwise> valuesReadOtherwise(const JsonValue& loaded, const JsonValue& rewritten,
                                                     const Project& project, const KeysAsLoaded& keys) {
   std::vector<ValueReadOtherwise> out;
+  macroNamesReadOtherwise(out, memberOf(memberOf(&loaded, "state"), "macros"),
+                          memberOf(memberOf(&rewritten, "state"), "macros"));
   const JsonValue* sounds = memberOf(memberOf(&loaded, "state"), "sounds");
   const JsonValue* written = memberOf(memberOf(&rewritten, "state"), "sounds");
   if (sounds == nullptr || !sounds->isObject() || written == nullptr) return out;

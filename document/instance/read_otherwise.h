@@ -3,7 +3,8 @@
 // rewrite fills all the same, so that no foreign member keeps them: a
 // parameter's value that no choice or sample names (the sound plays the
 // default), a sound's zones of which one names no sample in the pool (the
-// sound plays the others). Each is kept with its sound (kept_at_load.h),
+// sound plays the others), a macro's name longer than its field (which
+// shows it cut). Each is kept with its sound or macro (kept_at_load.h),
 // and a save writes it back as it was read over what the load's rewrite
 // wrote there; a load of that save reads the same again.
 

@@ -67,12 +67,16 @@ struct Pass {
   // being built, for the refusal that names it.
   std::string where;
   // The kept text being read, when it is: what is kept of it then refers
-  // to it, whose blanks are left out already.
+  // to it.
   const JsonKeptText* within = nullptr;
 
+  // Members no reader reads as read, blanks and all, so that a save writes
+  // them back as they stood; what a reader reads later without its blanks,
+  // at the size of its compact form.
   JsonValue kept(JsonKind kind, std::string_view piece) const {
-    return within != nullptr ? makeJsonKept(kind, *within, piece)
-                             : makeJsonKept(kind, withoutJsonBlanks(piece));
+    if (within != nullptr) return makeJsonKept(kind, *within, piece);
+    if (kind == JsonKind::KeptMembers) return makeJsonKept(kind, std::string(piece), true);
+    return makeJsonKept(kind, withoutJsonBlanks(piece));
   }
 
   // At a container's opening: its place among the sizes when counting.

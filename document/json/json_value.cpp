@@ -117,15 +117,15 @@ JsonValue makeJsonString(std::string s) {
 
 JsonValue makeJsonStringFrom(std::string_view text) { return makeJsonString(std::string(text)); }
 
-JsonValue makeJsonKept(JsonKind kind, std::string text) {
+JsonValue makeJsonKept(JsonKind kind, std::string text, bool asRead) {
   auto whole = std::make_shared<const std::string>(std::move(text));
-  return makeJsonKept(kind, JsonKeptText{whole, *whole}, *whole);
+  return makeJsonKept(kind, JsonKeptText{whole, *whole, asRead}, *whole);
 }
 
 JsonValue makeJsonKept(JsonKind kind, const JsonKeptText& within, std::string_view piece) {
   JsonValue v;
   v.kind = kind;
-  v.kept = std::make_shared<const JsonKeptText>(JsonKeptText{within.whole, piece});
+  v.kept = std::make_shared<const JsonKeptText>(JsonKeptText{within.whole, piece, within.asRead});
   return v;
 }
 

@@ -26,7 +26,9 @@ enum class JsonKind : std::uint32_t {
   Kept = 6,
   // Members of an object held as the text they were read from, keys and
   // all; only ever the value of a member, whose key is the last of theirs,
-  // so that what followed them in the object can name it.
+  // so that what followed them in the object can name it. The compact
+  // writer lays them out as it would the values, the indented one writes
+  // members a document held as they stood.
   KeptMembers = 7,
 };
 
@@ -36,6 +38,7 @@ struct JsonMember;
 struct JsonKeptText {
   std::shared_ptr<const std::string> whole;
   std::string_view text;  // within *whole
+  bool asRead = false;    // a document's own text, blanks and all, rather than a writer's
 };
 
 struct JsonValue {
@@ -104,8 +107,9 @@ JsonValue makeJsonDouble(double d);
 JsonValue makeJsonNumber(float f);
 JsonValue makeJsonString(std::string s);
 JsonValue makeJsonStringFrom(std::string_view text);
-// Kept text: checked JSON of an array or object, or of members of one.
-JsonValue makeJsonKept(JsonKind kind, std::string text);
+// Kept text: checked JSON of an array or object, or of members of one; as
+// a document held it, or as a writer made it.
+JsonValue makeJsonKept(JsonKind kind, std::string text, bool asRead = false);
 // The same for a piece of the text another kept value holds.
 JsonValue makeJsonKept(JsonKind kind, const JsonKeptText& within, std::string_view piece);
 

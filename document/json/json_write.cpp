@@ -110,7 +110,10 @@ void writePretty(const JsonValue& value, int depth, JsonOut& out) {
     out += "{\n";
     for (std::size_t i = 0; i < value.members.size(); ++i) {
       const JsonMember& m = value.members[i];
-      if (m.value.kind == JsonKind::KeptMembers) {
+      if (m.value.kind == JsonKind::KeptMembers && m.value.kept->asRead) {
+        out.append(inner, ' ');
+        out += m.value.keptText();
+      } else if (m.value.kind == JsonKind::KeptMembers) {
         writeKeptMembersPretty(m.value.keptText(), depth, out);
       } else {
         out.append(inner, ' ');

@@ -142,7 +142,11 @@ class Keeping {
 
   void readOtherwise(ValueReadOtherwise value) {
     KeptRecord r;
-    r.owner = {KeptOwnerKind::Sound, idOf({"state", "sounds"}, value.path[2])};
+    int macro = -1;
+    if (value.path.size() > 2 && value.path[1] == "macros" && isMacro(value.path[2], macro))
+      r.owner = {KeptOwnerKind::Macro, {}, macro};
+    else
+      r.owner = {KeptOwnerKind::Sound, idOf({"state", "sounds"}, value.path[2])};
     r.place = KeptPlace::InPlace;
     r.anchor = value.path.size();
     r.path = std::move(value.path);

@@ -35,7 +35,8 @@ bool sameZones(const Sound& a, const Sound& b) {
          std::memcmp(a.velMax, b.velMax, sizeof a.velMax) == 0;
 }
 
-// Whether the user set the value a record read otherwise stands in place of.
+// Whether the user set the sound's value a record read otherwise stands in
+// place of.
 bool setSince(const KeptRecord& r, const Sound& before, const Sound& after) {
   if (r.path.size() == 5 && r.path[3] == "params") {
     const int index = findParamIndex(before.machine, r.path[4]);
@@ -55,7 +56,8 @@ class Judge {
     switch (owner.kind) {
       case KeptOwnerKind::Document:
       case KeptOwnerKind::Sample: return false;
-      case KeptOwnerKind::Macro: return replaced_.kit;
+      case KeptOwnerKind::Macro:
+        return replaced_.kit || (r.place == KeptPlace::InPlace && renamed(owner.index));
       case KeptOwnerKind::Voice: return replaced_.kit || trackOf(after_, owner.id) < 0;
       case KeptOwnerKind::Step: return replaced_.kit || stepGoes(owner);
       case KeptOwnerKind::Sound: return replaced_.kit || soundGoes(r);
@@ -77,6 +79,14 @@ class Judge {
     if (was < 0) return false;
     return machineOf(before_, was) != machineOf(after_, t) ||
            (owner.timed && before_.tracks[was].rate != after_.tracks[t].rate);
+  }
+
+  // Whether the user named the macro since: a name read otherwise stood in
+  // its place.
+  bool renamed(int macro) const {
+    return macro >= 0 && macro < kMacroCount &&
+           std::memcmp(before_.kit.macros[macro].name, after_.kit.macros[macro].name,
+                       sizeof before_.kit.macros[macro].name) != 0;
   }
 
   bool soundGoes(const KeptRecord& r) const {

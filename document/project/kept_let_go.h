@@ -5,7 +5,8 @@
 // and when the track's sound changes machine (what a lock or member names
 // means another thing there), a note's too when its track's rate moves it
 // on its grid; a sound's with the sound, when its machine changes, and a
-// value read otherwise when the user sets that value; and a kit that comes
+// value read otherwise when the user sets that value (a macro's name, when
+// the user names the macro); and a kit that comes
 // in takes the voices', steps', sounds' and macros' records, as it takes
 // their place. Decided here alone, from the project before the edit and
 // after it; the editor says what went and its undo history brings it back.

@@ -24,6 +24,7 @@
 #include "document/project/kept_placement.h"
 #include "document/project/kit_file_kept.h"
 #include "document/project/project_load.h"
+#include "document/reading/seed.h"
 #include "document/wav/saved_sample_file.h"
 #include "engine/fnv.h"
 #include "engine/model/project_ids.h"
@@ -240,6 +241,14 @@ JsonValue writeKeptDocument(const Project& project, const std::vector<std::strin
     document.set(kKitFileKeptKey, writeKitFileKept(*kept.kitFile));
   placeKeptRecords(document, documentRecords(recordsOf(kept.records)), project, kept.keysAsLoaded);
   return document;
+}
+
+std::uint64_t seedASaveWrites(const Project& project, const SamplePool& pool, const KeptDocument& kept) {
+  if (project.seed != 0) return project.seed;
+  const Package package = packageOf(project, pool, kept, Digests::Find);
+  const JsonValue* seed = package.document.find("seed");
+  const std::optional<std::uint64_t> written = seed != nullptr ? parseSeed(seed->text) : std::nullopt;
+  return written.value_or(0);
 }
 
 SampleFileSums findSampleFile(const SampleData& audio) { return sumsOf(audio, Digests::Find); }

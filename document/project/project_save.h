@@ -29,6 +29,11 @@ class SamplePool;
 JsonValue writeKeptDocument(const Project& project, const std::vector<std::string>& refs,
                             std::uint32_t kitOnly, const KeptDocument& kept);
 
+// The seed a save of the project writes: its own, or where it has none the
+// one its content gives, as the save makes it. An instance that plays it
+// plays what a load of its save plays.
+std::uint64_t seedASaveWrites(const Project& project, const SamplePool& pool, const KeptDocument& kept);
+
 // What a load would refuse of a save: the limit, and why in lower-case words
 // that name it; an empty why when a load takes it.
 struct SaveMeasure {

@@ -13,8 +13,12 @@
 namespace ob {
 
 // count samples from `first` on, the channels interleaved (right empty for
-// mono), coded as the file stores them into `to`.
+// mono), coded as the file stores them into `to`. Runs the widest vectors
+// the CPU has (asked once).
 void encodeSamplesAs(SampleCoding coding, std::span<const float> left, std::span<const float> right,
                      std::uint64_t first, std::size_t count, std::uint8_t* to);
+// The same in the vectors every CPU of the architecture has.
+void portableEncodeSamplesAs(SampleCoding coding, std::span<const float> left, std::span<const float> right,
+                             std::uint64_t first, std::size_t count, std::uint8_t* to);
 
 }  // namespace ob

@@ -10,6 +10,8 @@
 #include <utility>
 
 #include "document/little_endian.h"
+#include "document/reading/pages_ahead.h"
+#include "document/wav/sample_decoding.h"
 #include "document/wav/sample_encoding.h"
 #include "document/wav/wav_header.h"
 #include "engine/pool/sample_limits.h"
@@ -125,67 +127,6 @@ SampleCoding codingOf(const SampleLayout& layout) {
   return kPcm[std::clamp<std::uint32_t>(layout.bytes, 1, 4) - 1];
 }
 
-// Turns stored samples into floats. PCM is left-justified in its container
-// (the bits below the valid ones are padding), 8-bit PCM unsigned. Float
-// samples that are no number become silence; one past the sample limit
-// is counted, and the file is then refused whole.
-class SampleReader {
- public:
-  explicit SampleReader(const SampleLayout& layout)
-      : layout_(layout),
-        pcmMask_(layout.validBits >= 32 ? 0xFFFFFFFFu : ~(0xFFFFFFFFu >> layout.validBits)),
-        pcmShift_(8 * (4 - std::min<std::uint32_t>(layout.bytes, 4))),
-        pcmUnsigned_(layout.bytes == 1) {}
-
-  float operator()(const std::uint8_t* p) {
-    switch (layout_.encoding) {
-      case Encoding::Pcm: return pcm(p);
-      case Encoding::Float32: {
-        float f;
-        const std::uint32_t bits = readU32LE(p);
-        std::memcpy(&f, &bits, sizeof f);
-        return bounded(f);
-      }
-      case Encoding::Float64: {
-        double d;
-        const std::uint64_t bits =
-            static_cast<std::uint64_t>(readU32LE(p)) | (static_cast<std::uint64_t>(readU32LE(p + 4)) << 32);
-        std::memcpy(&d, &bits, sizeof d);
-        // Checked before narrowing, which is undefined past the float range.
-        return static_cast<float>(bounded(d));
-      }
-    }
-    return 0.0f;
-  }
-
-  // The largest magnitude past the limit, 0 when none was.
-  double overPeak() const { return overPeak_; }
-
- private:
-  float pcm(const std::uint8_t* p) const {
-    std::uint32_t v = 0;
-    for (std::uint32_t i = 0; i < layout_.bytes; ++i) v |= static_cast<std::uint32_t>(p[i]) << (8 * i);
-    v = (v << pcmShift_) & pcmMask_;
-    if (pcmUnsigned_) v ^= 0x80000000u;
-    return static_cast<float>(static_cast<std::int32_t>(v)) * (1.0f / 2147483648.0f);
-  }
-
-  template <typename T>
-  T bounded(T x) {
-    if (std::isnan(x)) return T(0);
-    const T magnitude = std::fabs(x);
-    if (magnitude <= static_cast<T>(kMaxSampleMagnitude)) return x;
-    overPeak_ = std::max(overPeak_, static_cast<double>(magnitude));
-    return T(0);
-  }
-
-  SampleLayout layout_;
-  std::uint32_t pcmMask_;
-  std::uint32_t pcmShift_;
-  bool pcmUnsigned_;
-  double overPeak_ = 0.0;
-};
-
 // Decibels as the refusal writes them: "+24.1".
 std::string decibelText(double level, int decimals) {
   char text[64];
@@ -293,16 +234,6 @@ std::optional<WavLayout> layoutOfWalk(const ChunkWalk& walk, std::string& why) {
   return layout;
 }
 
-SampleLayout samplesOf(const WavLayout& layout) {
-  SampleLayout samples;
-  samples.encoding = layout.coding == SampleCoding::Float32   ? Encoding::Float32
-                     : layout.coding == SampleCoding::Float64 ? Encoding::Float64
-                                                              : Encoding::Pcm;
-  samples.bytes = codedSampleBytes(layout.coding);
-  samples.validBits = layout.validBits;
-  return samples;
-}
-
 bool opensAsWavAt(std::uint64_t size, const WavReadAt& read) {
   std::uint8_t tag[kWavTagBytes];
   return size >= kWavHeaderBytes && read(0, tag, sizeof tag) && opensAsWav(tag, sizeof tag);
@@ -319,32 +250,33 @@ bool readInPieces(const WavReadAt& read, std::uint64_t offset, std::uint8_t* out
 }
 
 // Frames of stored samples into floats: more than two channels mixed down,
-// the even ones into left and the odd ones into right.
-void decodeFrames(SampleReader& sampleAt, const std::uint8_t* data, std::size_t frames,
-                  std::uint32_t channels, std::uint64_t bytesPerSample, float* left, float* right) {
-  const std::uint64_t frameSize = bytesPerSample * channels;
-  if (channels == 1) {
-    for (std::size_t f = 0; f < frames; ++f) left[f] = sampleAt(data + f * frameSize);
-    return;
-  }
+// the even ones into left and the odd ones into right, from `mixed`, which
+// takes their samples first.
+DecodedRun decodeMixedFrames(const StoredSamples& stored, const std::uint8_t* data, std::size_t frames,
+                             std::uint32_t channels, std::vector<float>& mixed, float* left, float* right) {
+  if (channels <= 2) return decodeFrames(stored, data, frames, left, channels == 2 ? right : nullptr);
+  mixed.resize(frames * channels);
+  DecodedRun run = decodeFrames(stored, data, mixed.size(), mixed.data(), nullptr);
+  run.peak = 0.0f;  // of the mix, not of the channels mixed
   const float evenCount = static_cast<float>((channels + 1) / 2);
   const float oddCount = static_cast<float>(channels / 2);
   for (std::size_t f = 0; f < frames; ++f) {
-    const std::uint8_t* frame = data + f * frameSize;
+    const float* frame = mixed.data() + f * channels;
     // Start from the first pair rather than from 0 so two channels
     // come back bit for bit (0 + -0 would lose the sign).
-    float l = sampleAt(frame);
-    float r = sampleAt(frame + bytesPerSample);
+    float l = frame[0];
+    float r = frame[1];
     for (std::uint32_t c = 2; c < channels; ++c) {
-      float s = sampleAt(frame + c * bytesPerSample);
       if (c & 1)
-        r += s;
+        r += frame[c];
       else
-        l += s;
+        l += frame[c];
     }
     left[f] = l / evenCount;
     right[f] = r / oddCount;
+    run.peak = std::max({run.peak, std::fabs(left[f]), std::fabs(right[f])});
   }
+  return run;
 }
 
 }  // namespace
@@ -359,7 +291,7 @@ std::optional<WavLayout> wavLayout(std::uint64_t size, const WavReadAt& read, st
 
 bool decodeWavAudio(const WavLayout& layout, const WavReadAt& read, DecodedWav& out, std::string* error,
                     const WavPassing* passing) {
-  SampleReader sampleAt(samplesOf(layout));
+  const StoredSamples stored{layout.coding, layout.validBits};
   const std::uint32_t channels = layout.channels;
   const std::uint64_t bytesPerSample = codedSampleBytes(layout.coding);
   const std::uint64_t frameSize = bytesPerSample * channels;
@@ -371,9 +303,10 @@ bool decodeWavAudio(const WavLayout& layout, const WavReadAt& read, DecodedWav& 
   result.audioOffset = layout.dataPos;
   result.channels = channels;
   result.coding = layout.coding;
-  // Reserved, not filled: a page is taken as the decode reaches it.
+  // Reserved, not filled: pages are taken as the decode reaches them.
   result.left.reserve(frames);
   if (channels > 1) result.right.reserve(frames);
+  std::size_t takenTo = 0;  // the frames whose pages are taken
   const auto right = [&] { return channels > 1 ? std::span<const float>(result.right) : std::span<float>(); };
   result.givesBack = channels <= 2;
   std::size_t passed = 0;  // the frames passed on
@@ -384,7 +317,8 @@ bool decodeWavAudio(const WavLayout& layout, const WavReadAt& read, DecodedWav& 
   };
   const std::size_t framesPerPiece = std::max<std::size_t>(1, kWavReadPiece / frameSize);
   std::vector<std::uint8_t> piece(framesPerPiece * frameSize);
-  std::vector<std::uint8_t> again(result.givesBack ? piece.size() : 0);  // the piece coded from its audio
+  std::vector<float> mixed;  // a piece's samples, where more than two channels are mixed down
+  double overPeak = 0.0;     // the largest magnitude past the limit, 0 when none was
   for (std::size_t f = 0; f < frames;) {
     const std::size_t n = std::min(framesPerPiece, frames - f);
     const std::uint64_t at = layout.dataPos + f * frameSize;
@@ -393,27 +327,31 @@ bool decodeWavAudio(const WavLayout& layout, const WavReadAt& read, DecodedWav& 
       if (error) *error = "the audio cannot be read";
       return false;
     }
+    if (f + n > takenTo) {
+      takenTo = std::min(frames, f + n + kPagesAheadBytes / sizeof(float));
+      takePagesAhead(result.left.data() + f, (takenTo - f) * sizeof(float));
+      if (channels > 1) takePagesAhead(result.right.data() + f, (takenTo - f) * sizeof(float));
+    }
     result.left.resize(f + n);
     if (channels > 1) result.right.resize(f + n);
-    decodeFrames(sampleAt, piece.data(), n, channels, bytesPerSample, result.left.data() + f,
-                 channels > 1 ? result.right.data() + f : nullptr);
-    if (result.givesBack) {
-      encodeSamplesAs(layout.coding, result.left, right(), std::uint64_t(f) * channels, n * channels,
-                      again.data());
-      result.givesBack = std::memcmp(again.data(), piece.data(), n * frameSize) == 0;
-    }
+    const DecodedRun run = decodeMixedFrames(stored, piece.data(), n, channels, mixed, result.left.data() + f,
+                                             channels > 1 ? result.right.data() + f : nullptr);
+    if (run.pastLimit)
+      overPeak = std::max(overPeak, magnitudePastLimit(layout.coding, piece.data(), n * channels));
+    result.givesBack = result.givesBack && run.givesBack;
+    result.peak = std::max(result.peak, run.peak);
     f += n;
     if (passing == nullptr) continue;
-    if (result.givesBack && sampleAt.overPeak() == 0.0) {
+    if (result.givesBack && overPeak == 0.0) {
       passing->passed(at, n * frameSize);
       passed = f;
     } else {
       unpass();
     }
   }
-  if (sampleAt.overPeak() > 0.0) {
+  if (overPeak > 0.0) {
     unpass();
-    if (error) *error = pastFullScale(sampleAt.overPeak());
+    if (error) *error = pastFullScale(overPeak);
     return false;
   }
   out = std::move(result);

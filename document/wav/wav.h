@@ -35,6 +35,7 @@ struct DecodedWav {
   // bits were set below the valid ones, a float sample was no number or a
   // 64-bit float finer than 32 bits.
   bool givesBack = false;
+  float peak = 0.0f;  // the largest magnitude among left and right, measured as they were decoded
 };
 
 // A WAV file opens with "RIFF", a 32-bit size and "WAVE".

@@ -36,12 +36,15 @@ class HeldOpenPlace final : public SampleFilePlace {
 // both channels.
 SampleAudio audioOf(DecodedWav& wav) {
   const std::size_t frames = std::min<std::size_t>(wav.left.size(), std::max(wav.frames, 0));
+  // The peak measured as they were decoded may be of samples cut here.
+  const bool whole = wav.left.size() == frames && wav.right.size() <= frames;
   wav.left.resize(frames);
   if (wav.right.size() > frames) wav.right.resize(frames);
   SampleAudio audio;
   audio.left = std::move(wav.left);
   audio.right = std::move(wav.right);
   audio.sampleRate = wav.sampleRate;
+  if (whole) audio.peak = wav.peak;
   return audio;
 }
 

@@ -70,6 +70,26 @@ ui::HeaderDocument kitDocument(std::string_view name, bool modified, std::string
   return kit;
 }
 
+// A shorter form of the status text differs from it only inside its lists,
+// which lie before a file's name or after it: the name keeps its place from
+// the start or from the end. A form in which it is neither has none.
+ui::StatusForm shorterStatus(std::string_view text, StatusName name, const SaidForm& said) {
+  const std::string_view form = said.text;
+  ui::StatusForm shorter{form};
+  shorter.keep = said.listsEnd;
+  if (name.length == 0 || name.from + name.length > text.size()) return shorter;
+  const std::string_view head = text.substr(0, name.from + name.length);
+  const std::string_view tail = text.substr(name.from);
+  if (form.starts_with(head))
+    shorter.yieldFrom = name.from;
+  else if (form.ends_with(tail))
+    shorter.yieldFrom = form.size() - tail.size();
+  else
+    return shorter;
+  shorter.yieldLength = name.length;
+  return shorter;
+}
+
 }  // namespace
 
 HeaderBar::HeaderBar(EditorContext& context, EngineHost& host)
@@ -90,6 +110,11 @@ const ui::HeaderModel& HeaderBar::fillModel(const HeaderBarInput& input) {
   m.status.primary.yieldFrom = input.statusName.from;
   m.status.primary.yieldLength = input.statusName.length;
   m.status.primary.whole = input.statusWhole;
+  m.status.primary.keep = input.statusListsEnd;
+  statusForms_.clear();
+  for (const SaidForm& form : input.statusFewer)
+    statusForms_.push_back(shorterStatus(input.statusText, input.statusName, form));
+  m.status.primary.fewer = statusForms_;
   m.pages = kPages;
   m.page = static_cast<std::uint32_t>(input.page);
   ui::HeaderTransport transport;

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,8 +40,10 @@ struct HeaderBarInput {
   bool kitModified = false;
   std::string_view statusText;
   bool statusError = false;
-  StatusName statusName;         // gives way in its middle when the line is short
-  std::string_view statusWhole;  // the text with its lists named whole, for its hover; empty: the text
+  StatusName statusName;           // gives way in its middle when the line is short
+  std::string_view statusWhole;    // the text with its lists named whole, for its hover; empty: the text
+  std::size_t statusListsEnd = 0;  // where the text's lists end (SaidLine::listsEnd)
+  std::span<const SaidForm> statusFewer;  // shorter forms of the text (SaidLine::fewer)
 };
 
 // What the user asked for this frame.
@@ -85,8 +88,9 @@ class HeaderBar {
   HostTempo hostTempo_;  // shown instead while the host's transport plays
   ui::Rect tempoField_;
   std::vector<ui::HeaderItem> projectItems_;
-  std::string homeFolder_;  // where the project dialogs start; the model points here
-  std::string kitName_;     // the model's views point here and into the input's strings
+  std::vector<ui::StatusForm> statusForms_;  // the model's shorter status forms point here
+  std::string homeFolder_;                   // where the project dialogs start; the model points here
+  std::string kitName_;                      // the model's views point here and into the input's strings
   ui::HeaderModel model_;
 };
 

@@ -8,6 +8,9 @@
 #include <utility>
 
 #include "content/tools/kits_folder.h"
+#include "document/json/json_parse.h"
+#include "document/json/json_shape.h"
+#include "document/json/json_write.h"
 #include "editor/gone_report.h"
 #include "editor/said_list.h"
 #include "engine/clock/tempo.h"
@@ -42,18 +45,27 @@ constexpr int kNumberedNames = 99;
 
 // "no sample for Kick", or "... for Kick, track 3 and Sample": each track
 // by its sound's name, as the groove shows it, or by its number where the
-// sound has none; short enough for the status line.
-std::string silentTracksNote(const ob::Pattern& part, const std::vector<int>& tracks) {
-  std::string note = "no sample for ";
-  for (std::size_t i = 0; i < tracks.size(); ++i) {
-    if (i > 0) note += i + 1 == tracks.size() ? " and " : ", ";
-    const char* name = part.kit.sounds[part.tracks[tracks[i]].soundIndex].name;
-    if (name[0] != '\0')
-      note.append(name, strnlen(name, sizeof part.kit.sounds[0].name));
-    else
-      note += "track " + std::to_string(tracks[i] + 1);
+// sound has none.
+SaidLine silentTracksNote(const ob::Pattern& part, const std::vector<int>& tracks) {
+  std::vector<std::string> names;
+  for (const int track : tracks) {
+    const char* name = part.kit.sounds[part.tracks[track].soundIndex].name;
+    names.push_back(name[0] != '\0' ? std::string(name, strnlen(name, sizeof part.kit.sounds[0].name))
+                                    : "track " + std::to_string(track + 1));
   }
-  return note;
+  return sayNames("no sample for ", names);
+}
+
+// Why what a kit load let go went: the tracks the kit lacks took their
+// hits, its sounds the parameters the steps named.
+std::string whyGone(const std::vector<ob::GoneRef>& gone) {
+  bool hits = false, params = false;
+  for (const ob::GoneRef& g : gone) {
+    if (g.held) continue;
+    (g.kind == ob::GoneKind::Hit ? hits : params) = true;
+  }
+  if (hits && params) return "which the kit's tracks and sounds lack";
+  return hits ? "which the kit's tracks lack" : "which its sounds lack";
 }
 
 // What the load of a kit file kept of it that this build does not read,
@@ -177,7 +189,7 @@ void KitBrowser::reportLoaded(const std::string& name, ob::Diagnostics findings)
   const std::vector<int> silent = ob::tracksMissingSamples(part(), ctx_.pool());
   const std::shared_ptr<const ob::KitFileKept>& kept = ctx_.kitFileKept();
   const SaidLine keptNote = kept ? keptUnreadNote(*kept->kept) : SaidLine{};
-  SaidLine note{silent.empty() ? std::string() : silentTracksNote(part(), silent), {}};
+  SaidLine note = silentTracksNote(part(), silent);
   if (!note.text.empty() && !keptNote.text.empty()) note += "; ";
   note += keptNote;
   const StatusKind kind = !silent.empty()          ? StatusKind::Failed
@@ -192,7 +204,7 @@ void KitBrowser::reportLoaded(const std::string& name, ob::Diagnostics findings)
 }
 
 void KitBrowser::reportGone(const std::vector<ob::GoneRef>& gone) {
-  const SaidLine said = goneReport("your steps", "which its sounds lack", goneNames(gone));
+  const SaidLine said = goneReport("your steps", whyGone(gone), goneNames(gone));
   if (!pendingStatus || said.text.empty()) return;
   *pendingStatus += "; ";
   *pendingStatus += said;
@@ -293,10 +305,8 @@ void KitBrowser::rescan() {
   }
   if (folderProblem)
     report(std::move(*folderProblem), StatusKind::Failed);
-  else if (!leftOut.empty()) {
-    FileStatus status = leftOutStatus();
-    report(std::move(status.text), StatusKind::Failed, status.name);
-  }
+  else if (!leftOut.empty())
+    pendingStatus = Status{leftOutStatus(), StatusKind::Failed, {}};
   selectedRow = -1;
   applyFilter();
 }
@@ -304,9 +314,13 @@ void KitBrowser::rescan() {
 FileStatus KitBrowser::leftOutStatus() const {
   if (leftOut.empty()) return {};
   const ob::KitScanProblem& first = leftOut.front();
-  FileStatus status = fileStatus("Could not read ", ob::kitPathFromUtf8(first.path), first.message);
-  if (const std::size_t more = leftOut.size() - 1; more > 0)
-    status.text += " (and " + std::to_string(more) + (more == 1 ? " more kit file)" : " more kit files)");
+  if (leftOut.size() == 1)
+    return fileStatus("Could not read ", ob::kitPathFromUtf8(first.path), first.message);
+  std::vector<std::string> files;
+  for (const ob::KitScanProblem& problem : leftOut)
+    files.push_back(fileNameOf(ob::kitPathFromUtf8(problem.path)) + " (" + problem.message + ")");
+  FileStatus status;
+  static_cast<SaidLine&>(status) = sayLine("Could not read ", files, {}, "kit files");
   return status;
 }
 

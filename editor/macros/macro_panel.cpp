@@ -9,6 +9,7 @@
 #include <iterator>
 #include <string_view>
 
+#include "editor/param_name.h"
 #include "editor/widgets/drag_sweep.h"
 #include "editor/widgets/widget_support.h"
 #include "engine/params/param_tables.h"
@@ -376,7 +377,8 @@ MacroPanel::DestinationInfo MacroPanel::describeDestination(const ob::Pattern& p
   info.min = param.min;
   info.max = param.max;
   info.unit = param.unit;
-  info.label = std::string(fieldText(sound.name, sizeof sound.name)) + ":" + param.id;
+  info.label =
+      std::string(fieldText(sound.name, sizeof sound.name)) + ": " + paramName(sound.machine, d.param);
   return info;
 }
 

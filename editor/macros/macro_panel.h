@@ -97,6 +97,7 @@ class MacroPanel {
   // macro's name holds, or why a destination was not added, said once; the
   // frame moves it to the status line.
   std::optional<std::string> pendingNotice;
+  bool renameCutSaid = false;  // the rename up now has said that it left some out
 
  private:
   ob::Pattern* part();

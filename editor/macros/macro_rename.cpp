@@ -23,7 +23,10 @@ constexpr std::size_t kNameBytes = sizeof(ob::EditCommand::text) - 1;
 void MacroPanel::renamePopup() {
   if (renameMacro < 0 || renameMacro >= ob::kMacroCount) return;
   const float s = ui::scale();
-  if (renamePending) ui::openPopup(kPopup);
+  if (renamePending) {
+    ui::openPopup(kPopup);
+    renameCutSaid = false;
+  }
   if (!ui::beginAnchoredPopup(kPopup, cellRects[renameMacro], ImVec2(180.0f * s, 0.0f))) {
     renameMacro = -1;
     return;
@@ -41,8 +44,11 @@ void MacroPanel::renamePopup() {
   options.maxBytes = kNameBytes;
   const ui::TextFieldResult result =
       ui::textField("macro.renameField", {at.x, at.y, 160.0f * s, 24.0f * s}, renameText, options);
-  if (result == ui::TextFieldResult::Cut)
+  // Said once a rename, however many keys the full field refuses.
+  if (result == ui::TextFieldResult::Cut && !renameCutSaid) {
     pendingNotice = "A macro name holds " + std::to_string(kNameBytes) + " bytes: the rest was left out";
+    renameCutSaid = true;
+  }
   if (result == ui::TextFieldResult::Entered) {
     ob::EditCommand command;
     command.kind = ob::kEditMacroName;

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "editor/macros/macro_panel.h"
+#include "editor/param_name.h"
 #include "editor/popup_area.h"
 #include "editor/widgets/widget_support.h"
 #include "engine/params/param_tables.h"
@@ -78,7 +79,7 @@ void MacroPanel::openParamBrowser(int m) {
   for (int k = 0; k < ob::paramCount(sound->machine); ++k) {
     const ob::ParamDescriptor* desc = ob::findParamDescriptor(sound->machine, k);
     if (desc != nullptr && desc->continuous != 0)
-      items.push_back({static_cast<std::uint32_t>(k), desc->label, desc->group, desc->help});
+      items.push_back({static_cast<std::uint32_t>(k), paramName(sound->machine, k), desc->group, desc->help});
   }
   if (items.empty()) return;
   browserMacro = m;

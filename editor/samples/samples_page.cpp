@@ -196,7 +196,7 @@ void SamplesPage::assignToTrack(std::int32_t track) {
   const int soundIndex = isTrack ? part.tracks[track].soundIndex : -1;
   if (soundIndex >= 0 && soundIndex < ob::kMaxTracks) {
     const ob::Sound& sound = part.kit.sounds[soundIndex];
-    const std::vector<std::string> gone = goneWithAssign(part, soundIndex);
+    const GoneNames gone = goneWithAssign(part, soundIndex);
     const std::string who = fieldText(sound.name);
     const std::string why = "with " + slotName(selected_) + " assigned";
     std::vector<ob::EditCommand> commands;
@@ -227,14 +227,11 @@ void SamplesPage::assignToTrack(std::int32_t track) {
   context_.setSelectedTrack(track);
 }
 
-std::vector<std::string> SamplesPage::goneWithAssign(const ob::Pattern& part, int soundIndex) const {
+GoneNames SamplesPage::goneWithAssign(const ob::Pattern& part, int soundIndex) const {
   const ob::Sound& sound = part.kit.sounds[soundIndex];
-  std::vector<std::string> gone;
+  GoneNames gone = goneNames(ob::machineChangeGoes(part, soundIndex, ob::kMachineSample));
   if (const int layers = std::min<int>(sound.zoneCount, ob::kListCapacity); layers > 0)
-    gone.push_back("its velocity layers (" + std::to_string(layers) + ")");
-  const std::vector<std::string> refs =
-      goneNames(ob::machineChangeGoes(part, soundIndex, ob::kMachineSample));
-  gone.insert(gone.end(), refs.begin(), refs.end());
+    gone.gone.insert(gone.gone.begin(), "its velocity layers (" + std::to_string(layers) + ")");
   return gone;
 }
 

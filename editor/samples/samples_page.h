@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "editor/gone_report.h"
 #include "editor/status_kind.h"
 #include "ui/draw/wave_overview.h"
 #include "ui/geometry.h"
@@ -106,8 +107,8 @@ class SamplesPage {
   // audio besides it: those whose kept copy the import replaced, and any
   // such copy of another name it could not keep beside them.
   // What the assign onto the sound lets go, named: its velocity layers,
-  // then what a sampler lacks.
-  std::vector<std::string> goneWithAssign(const ob::Pattern& part, int soundIndex) const;
+  // then what a sampler lacks; and what it holds to a sampler's ranges.
+  GoneNames goneWithAssign(const ob::Pattern& part, int soundIndex) const;
   // The slot's name, or its number when it holds nothing.
   std::string slotName(std::int32_t slot) const;
   std::string alsoPlaysIn(std::string_view name, std::int32_t slot, const std::vector<bool>& wereKept,

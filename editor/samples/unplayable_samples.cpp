@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "editor/said_list.h"
 #include "engine/model/project.h"
 #include "engine/pool/sample_pool.h"
 
@@ -23,17 +24,17 @@ std::vector<std::int32_t> unplayableSlots(const ob::Project& project, const ob::
 }  // namespace
 
 std::string listedSlots(const std::vector<std::int32_t>& slots) {
-  std::string text;
+  std::vector<std::string> runs;
   for (std::size_t i = 0; i < slots.size();) {
     std::size_t last = i;
     while (last + 1 < slots.size() && slots[last + 1] == slots[last] + 1) ++last;
     if (last < i + 2) last = i;
-    if (i > 0) text += last + 1 == slots.size() ? " and " : ", ";
-    text += std::to_string(slots[i]);
-    if (last > i) text.append("-").append(std::to_string(slots[last]));
+    runs.push_back(std::to_string(slots[i]));
+    if (last > i) runs.back().append("-").append(std::to_string(slots[last]));
     i = last + 1;
   }
-  return text;
+  // Numbers are short: all of them, so that none is counted unnamed.
+  return sayList(runs, runs.size()).whole;
 }
 
 const std::string* cannotPlayReason(const ob::SamplePool& pool, std::int32_t slot) {

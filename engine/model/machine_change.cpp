@@ -1,5 +1,6 @@
 #include "engine/model/machine_change.h"
 
+#include <cstring>
 #include <memory>
 
 #include "engine/params/param_tables.h"
@@ -15,10 +16,38 @@ std::uint8_t mapped(const ParamIndexMap& map, std::uint8_t param) {
 
 int listSize(std::uint8_t count) { return count < kListCapacity ? count : kListCapacity; }
 
+bool sameText(const char* a, const char* b) {
+  return a == b || (a != nullptr && b != nullptr && std::strcmp(a, b) == 0);
+}
+
+// A choice means the same where the same numbers stand for the same words.
+bool sameChoices(const ParamInfo& a, const ParamInfo& b) {
+  if (a.stepped != b.stepped) return false;
+  if (a.stepped == 0) return true;
+  if (a.min != b.min || a.max != b.max || a.labelCount != b.labelCount) return false;
+  for (std::uint32_t i = 0; i < a.labelCount; ++i)
+    if (!sameText(a.keys != nullptr ? a.keys[i] : nullptr, b.keys != nullptr ? b.keys[i] : nullptr))
+      return false;
+  return true;
+}
+
+// Two rows name one parameter when they share the key, the unit and, for a
+// choice, the words; the range may differ.
+bool meanTheSame(const ParamInfo& a, const ParamInfo& b) {
+  return sameText(a.id, b.id) && sameText(a.unit, b.unit) && sameChoices(a, b);
+}
+
 // An absolute value (a lock, a macro target) kept inside the new range.
 float withinRange(int machine, int param, float value) {
   const ParamInfo row = paramInfo(machine, param);
   return value < row.min ? row.min : (value > row.max ? row.max : value);
+}
+
+// Whether holding the value to the range moved it (a NaN, never held, did
+// not move).
+bool heldElsewhere(int machine, int param, float value) {
+  const float held = withinRange(machine, param, value);
+  return held != value && held == held;
 }
 
 // Keeps the entries whose parameter the map knows, in order and renumbered;
@@ -38,12 +67,16 @@ void followList(ParamLock* list, std::uint8_t& count, const ParamIndexMap& map, 
 }
 
 // The entries of a list that followList drops, each as `gone` with its
-// parameter.
+// parameter, and, for a list of values held within valueMachine's ranges,
+// those it holds there.
 void listGone(const ParamLock* list, std::uint8_t count, const ParamIndexMap& map, GoneRef gone,
-              std::vector<GoneRef>& out) {
+              std::vector<GoneRef>& out, int valueMachine = -1) {
   for (int i = 0; i < listSize(count); ++i) {
-    if (mapped(map, list[i].param) != kNoParam) continue;
+    const std::uint8_t to = mapped(map, list[i].param);
     gone.param = list[i].param;
+    gone.held = to != kNoParam;
+    if (gone.held && (valueMachine < 0 || !heldElsewhere(valueMachine, to, list[i].value))) continue;
+    gone.heldTo = gone.held ? withinRange(valueMachine, to, list[i].value) : 0.0f;
     out.push_back(gone);
   }
 }
@@ -55,13 +88,13 @@ void followSteps(Step* steps, int count, const ParamIndexMap& map, int toMachine
   }
 }
 
-void listStepsGone(const Step* steps, int count, const ParamIndexMap& map, GoneRef at, int firstStep,
-                   std::vector<GoneRef>& out) {
+void listStepsGone(const Step* steps, int count, const ParamIndexMap& map, int toMachine, GoneRef at,
+                   int firstStep, std::vector<GoneRef>& out) {
   for (int s = 0; s < count; ++s) {
     if (!steps[s].active) continue;  // a step switched off holds nothing
     at.where = static_cast<std::uint8_t>(firstStep + s);
     at.kind = GoneKind::Lock;
-    listGone(steps[s].locks, steps[s].lockCount, map, at, out);
+    listGone(steps[s].locks, steps[s].lockCount, map, at, out, toMachine);
     at.kind = GoneKind::StepRandom;
     listGone(steps[s].rands, steps[s].randCount, map, at, out);
   }
@@ -91,7 +124,8 @@ void followTrack(Track& track, const ParamIndexMap& map, int toMachine) {
   for (ModEnv& env : track.modEnvs) followTarget(env, map);
 }
 
-void listTrackGone(const Track& track, const ParamIndexMap& map, GoneRef at, std::vector<GoneRef>& out) {
+void listTrackGone(const Track& track, const ParamIndexMap& map, int toMachine, GoneRef at,
+                   std::vector<GoneRef>& out) {
   for (int i = 0; i < 2; ++i) {
     at.where = static_cast<std::uint8_t>(i);
     at.kind = GoneKind::Lfo;
@@ -104,7 +138,7 @@ void listTrackGone(const Track& track, const ParamIndexMap& map, GoneRef at, std
   at.kind = GoneKind::TrackRandom;
   at.where = 0;
   listGone(track.trackRands, track.trackRandCount, map, at, out);
-  listStepsGone(track.steps, kStepsPerTrack, map, at, 0, out);
+  listStepsGone(track.steps, kStepsPerTrack, map, toMachine, at, 0, out);
 }
 
 bool playsSound(const Pattern& pattern, int track, int sound) {
@@ -138,8 +172,10 @@ ParamIndexMap paramIndexMap(int fromMachine, int toMachine) {
   for (std::uint8_t& to : map.to) to = kNoParam;
   const int n = paramCount(fromMachine) < kSoundParamSlots ? paramCount(fromMachine) : kSoundParamSlots;
   for (int i = 0; i < n; ++i) {
-    const int j = findParamIndex(toMachine, paramInfo(fromMachine, i).id);
-    if (j >= 0 && j < kSoundParamSlots) map.to[i] = static_cast<std::uint8_t>(j);
+    const ParamInfo from = paramInfo(fromMachine, i);
+    const int j = findParamIndex(toMachine, from.id);
+    if (j >= 0 && j < kSoundParamSlots && meanTheSame(from, paramInfo(toMachine, j)))
+      map.to[i] = static_cast<std::uint8_t>(j);
   }
   return map;
 }
@@ -157,7 +193,7 @@ void listStepParamsGone(const Step* steps, int count, int fromMachine, int toMac
   GoneRef at;
   at.machine = static_cast<std::uint8_t>(machineKind(fromMachine));
   at.track = static_cast<std::uint8_t>(track);
-  listStepsGone(steps, count, paramIndexMap(fromMachine, toMachine), at, firstStep, gone);
+  listStepsGone(steps, count, paramIndexMap(fromMachine, toMachine), toMachine, at, firstStep, gone);
 }
 
 void followMachineChange(Pattern& pattern, int sound, int fromMachine, int toMachine) {
@@ -183,9 +219,11 @@ std::vector<GoneRef> machineChangeGoes(const Pattern& pattern, int sound, int to
     const Macro& macro = pattern.kit.macros[m];
     for (int i = 0; i < listSize(macro.destCount); ++i) {
       const MacroDest& d = macro.dests[i];
-      if (d.track >= tracksInUse(pattern) || !playsSound(pattern, d.track, sound) ||
-          mapped(map, d.param) != kNoParam)
-        continue;
+      if (d.track >= tracksInUse(pattern) || !playsSound(pattern, d.track, sound)) continue;
+      const std::uint8_t to = mapped(map, d.param);
+      at.held = to != kNoParam;
+      if (at.held && !heldElsewhere(toMachine, to, d.target)) continue;
+      at.heldTo = at.held ? withinRange(toMachine, to, d.target) : 0.0f;
       at.track = d.track;
       at.where = static_cast<std::uint8_t>(m);
       at.param = d.param;
@@ -195,7 +233,9 @@ std::vector<GoneRef> machineChangeGoes(const Pattern& pattern, int sound, int to
   for (int t = 0; t < tracksInUse(pattern); ++t) {
     if (!playsSound(pattern, t, sound)) continue;
     at.track = static_cast<std::uint8_t>(t);
-    listTrackGone(pattern.tracks[t], map, at, gone);
+    at.held = false;
+    at.heldTo = 0.0f;
+    listTrackGone(pattern.tracks[t], map, toMachine, at, gone);
   }
   at.kind = GoneKind::VelocityRoute;
   at.track = kNoTrack;

@@ -16,6 +16,20 @@ int machineOf(const Pattern& pattern, int track) {
   return s >= 0 && s < kMaxTracks ? pattern.kit.sounds[s].machine : kMachineDrum;
 }
 
+// The hits of tracks keptTracks..usedTracks-1, which a pattern of fewer
+// tracks leaves out: they go with their tracks.
+void listHitsPast(const Pattern& pattern, int keptTracks, int usedTracks, std::vector<GoneRef>& gone) {
+  GoneRef hit;
+  hit.kind = GoneKind::Hit;
+  for (int t = keptTracks; t < usedTracks && t < kMaxTracks; ++t)
+    for (int s = 0; s < kStepsPerTrack; ++s) {
+      if (!pattern.tracks[t].steps[s].active) continue;
+      hit.track = static_cast<std::uint8_t>(t);
+      hit.where = static_cast<std::uint8_t>(s);
+      gone.push_back(hit);
+    }
+}
+
 }  // namespace
 
 void copyPatternIntoProject(Project& project, const Pattern& source, std::vector<GoneRef>* gone) {
@@ -23,6 +37,8 @@ void copyPatternIntoProject(Project& project, const Pattern& source, std::vector
   if (&dest != &source) {
     int machinesBefore[kMaxTracks];
     for (int t = 0; t < kMaxTracks; ++t) machinesBefore[t] = machineOf(dest, t);
+    const bool keepsSteps = dest.grooveEdited != 0 || countSetSteps(source) == 0;
+    const int usedBefore = dest.numTracks;
     dest.kit = source.kit;
     dest.numTracks = source.numTracks;
     for (int t = 0; t < kMaxTracks; ++t) {
@@ -43,7 +59,7 @@ void copyPatternIntoProject(Project& project, const Pattern& source, std::vector
       to.trackRandCount = from.trackRandCount;
       for (int i = 0; i < kListCapacity; ++i) to.trackRands[i] = from.trackRands[i];
     }
-    if (dest.grooveEdited == 0 && countSetSteps(source) > 0) {
+    if (!keepsSteps) {
       for (int t = 0; t < kMaxTracks; ++t) {
         for (int s = 0; s < kStepsPerTrack; ++s) dest.tracks[t].steps[s] = source.tracks[t].steps[s];
         dest.tracks[t].length = source.tracks[t].length;
@@ -60,6 +76,7 @@ void copyPatternIntoProject(Project& project, const Pattern& source, std::vector
           listStepParamsGone(dest.tracks[t].steps, kStepsPerTrack, machinesBefore[t], after, t, 0, *gone);
         followStepParams(dest.tracks[t].steps, kStepsPerTrack, machinesBefore[t], after);
       }
+      if (gone != nullptr) listHitsPast(dest, dest.numTracks, usedBefore, *gone);
     }
   }
   assignPatternIds(dest);

@@ -1,6 +1,7 @@
 #include "engine/pool/sample_data.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <utility>
 #include <variant>
@@ -11,11 +12,11 @@ namespace ob {
 
 namespace {
 
-float peakOf(const std::vector<float>& left, const std::vector<float>& right) {
-  float peak = 0.0f;
-  for (float x : left) peak = std::max(peak, std::fabs(x));
-  for (float x : right) peak = std::max(peak, std::fabs(x));
-  return peak > 0.0f ? peak : 1.0f;
+// Only a damaged file holds samples that are no number or far past full
+// scale: silenced or held within the limit, they never reach the voices.
+void makePlayable(std::vector<float>& samples) {
+  for (float& x : samples)
+    x = std::isfinite(x) ? std::clamp(x, -kMaxSampleMagnitude, kMaxSampleMagnitude) : 0.0f;
 }
 
 }  // namespace
@@ -24,20 +25,25 @@ SharedSampleData makeSampleData(SampleAudio audio) {
   auto data = std::make_shared<SampleData>();
   std::size_t frames = audio.left.size();
   if (!audio.right.empty()) frames = std::min(frames, audio.right.size());
+  // A peak its maker measured may be of samples cut here.
+  const bool whole = audio.left.size() == frames && (audio.right.empty() || audio.right.size() == frames);
   audio.left.resize(frames);
   if (!audio.right.empty()) audio.right.resize(frames);
-  // Only a damaged file holds samples that are no number or far past full
-  // scale: silenced or held within the limit, they never reach the voices.
-  const auto playable = [](float x) {
-    return std::isfinite(x) ? std::clamp(x, -kMaxSampleMagnitude, kMaxSampleMagnitude) : 0.0f;
-  };
-  for (float& x : audio.left) x = playable(x);
-  for (float& x : audio.right) x = playable(x);
+  // Audio decoded from a file is playable already, and measured as it was
+  // decoded: it is left as it is.
+  const bool measured = whole && audio.peak && *audio.peak <= kMaxSampleMagnitude;
+  std::uint32_t peak = measured ? std::bit_cast<std::uint32_t>(*audio.peak)
+                                : std::max(peakBitsOf(audio.left), peakBitsOf(audio.right));
+  if (peak > std::bit_cast<std::uint32_t>(kMaxSampleMagnitude)) {
+    makePlayable(audio.left);
+    makePlayable(audio.right);
+    peak = std::max(peakBitsOf(audio.left), peakBitsOf(audio.right));
+  }
   data->left = std::move(audio.left);
   data->right = std::move(audio.right);
   data->sampleRate = audio.sampleRate > 0.0 && std::isfinite(audio.sampleRate) ? audio.sampleRate : 44100.0;
   data->frames = static_cast<std::int32_t>(frames);
-  data->peak = peakOf(data->left, data->right);
+  data->peak = peak > 0 ? std::bit_cast<float>(peak) : 1.0f;
   data->file = std::visit([](auto&& file) -> SampleFile { return std::move(file); }, std::move(audio.file));
   return data;
 }

@@ -5,8 +5,11 @@
 // published snapshot, and the last slot that lets it go is freed on the
 // main thread after the sample-set handshake, like any retired slot.
 
+#include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <variant>
 #include <vector>
@@ -22,6 +25,9 @@ struct SampleAudio {
   std::vector<float> right;  // empty for mono
   double sampleRate = 44100.0;
   DecodedSampleFile file;
+  // The largest magnitude among left and right, where their maker measured
+  // it as it made them (a decode); none where it did not.
+  std::optional<float> peak;
 };
 
 // The header of the 32-bit float WAV file that audio made here is saved as.
@@ -50,10 +56,20 @@ struct SampleData {
 
 using SharedSampleData = std::shared_ptr<const SampleData>;
 
+// The largest magnitude among samples, as its float's bits: of finite
+// samples, the larger the magnitude the larger its bits, and no number's
+// are larger than any. Taken on the bits, so that the loop widens.
+inline std::uint32_t peakBitsOf(std::span<const float> samples) {
+  std::uint32_t peak = 0;
+  for (const float x : samples) peak = std::max(peak, std::bit_cast<std::uint32_t>(x) & 0x7FFFFFFFu);
+  return peak;
+}
+
 // Makes the audio safe to play: both channels cut to the shorter one,
 // samples that are not finite silenced and the rest held within
 // kMaxSampleMagnitude, a rate that is not positive and finite read as
-// 44,100; the peak measured.
+// 44,100; the peak measured. Audio its maker measured within the limit,
+// none of it cut, is taken as it is, at that peak.
 SharedSampleData makeSampleData(SampleAudio audio);
 // A sample that holds no audio, only its kept file.
 SharedSampleData makeKeptSample(KeptSampleFile file);

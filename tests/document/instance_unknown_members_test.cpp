@@ -278,6 +278,8 @@ TEST(InstanceUnknownMembers, ValuesSaidKeptWhereTheRewriteWritesComeBackThroughA
       doc.find("audition")->find("ext")->find("com.orbitrane.steps/1")->find("voices")->members[0].value;
   voice.set("stepsOff", json(R"({"1":{"velocity":30}})"));
   voice.find("steps")->members[0].value.set("panOff", json("0.5"));
+  const std::string longName = "Open up the room, and \u00e9 the hats";
+  doc.find("state")->find("macros")->find("macro1")->set("name", json("\"" + longName + "\""));
   const std::string text = dumpJson(doc);
   auto project = makeProject();
   SamplePool pool;
@@ -289,8 +291,9 @@ TEST(InstanceUnknownMembers, ValuesSaidKeptWhereTheRewriteWritesComeBackThroughA
   EXPECT_NE(obtest::findCode(d, "unknown-value"), nullptr);
   EXPECT_NE(obtest::findCode(d, "unknown-sample"), nullptr);
   for (const char* unread :
-       {"zones-off-unread", "modulator-off-unread", "steps-off-unread", "step-pan-off-unread"})
+       {"zones-off-unread", "modulator-off-unread", "steps-off-unread", "step-pan-off-unread", "name-cut"})
     EXPECT_NE(obtest::findCode(d, unread), nullptr) << unread;
+  EXPECT_STREQ(project->patterns[0].kit.macros[0].name, "Open up the room, and ");  // never half an \u00e9
   const Track& played = project->patterns[0].tracks[0];
   EXPECT_TRUE(played.steps[1] == Step{} && played.modEnvs[0] == ModEnv{} && played.steps[0].panValue == 0.0f);
   const auto soundIn = [](const std::vector<std::uint8_t>& bytes) {
@@ -303,6 +306,8 @@ TEST(InstanceUnknownMembers, ValuesSaidKeptWhereTheRewriteWritesComeBackThroughA
   EXPECT_EQ(writeJson(*saved.find("state")->find("voices")->members[0].value.find("modEnvsOff")),
             R"({"env1":{"dest":"level"}})");
   EXPECT_EQ(writeJson(*saved.find("audition")), writeJson(*doc.find("audition")));
+  EXPECT_EQ(writeJson(*saved.find("state")->find("macros")->find("macro1")->find("name")),
+            writeJson(*doc.find("state")->find("macros")->find("macro1")->find("name")));
   ASSERT_TRUE(readDocument(first, *project, pool, again, &error, nullptr)) << error;
   EXPECT_EQ(first, writeProjectDocument(*project, pool, again));
   // A value set since is what plays, and its save says so there.

@@ -1,14 +1,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <random>
 #include <string>
 #include <type_traits>
 #include <vector>
 
 #include "document/little_endian.h"
+#include "document/wav/sample_decoding.h"
+#include "document/wav/sample_encoding.h"
 #include "document/wav/wav.h"
 
 namespace wav_codec_test {
@@ -239,6 +243,7 @@ TEST(WavDecode, ChannelMixdown) {
   ASSERT_EQ(four.frames, 1);
   EXPECT_EQ(four.left[0], 0.375f);
   EXPECT_EQ(four.right[0], 0.0f);
+  EXPECT_EQ(four.peak, 0.375f);  // of the mix, not of the channels mixed
   // Three channels: left = (c0 + c2) / 2, right = c1.
   ob::DecodedWav three =
       decoded(riff({fmtChunk(1, 3, 44100, 16), dataChunk(pcm16({8192, -8192, 24576, 0, 0, 0}))}));
@@ -352,8 +357,10 @@ TEST(WavDecode, PcmIsReadByItsContainerWithItsValidBits) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const std::int32_t full = 1 << (c.depth - 1);
-    // Full scale both ways, a half, the smallest step and silence.
-    const std::vector<std::int32_t> values = {-full, full - 1, full / 2, -1, 0, 1, -full / 2, 0};
+    // Full scale both ways, a half, the smallest step and silence, in runs
+    // that end part way through any group of samples a decoder takes at once.
+    const std::vector<std::int32_t> values = {-full, full - 1,  full / 2, -1,       0,
+                                              1,     -full / 2, 0,        full - 1, -1};
     const Bytes bytes =
         riff({fmtOf(c.layout), dataChunk(leftJustified(values, c.depth, c.bytes, 0xFFFFFFFFu))});
     ob::DecodedWav w = decoded(bytes);
@@ -528,6 +535,63 @@ TEST(WavEncode, EncodeThenDecodeIsExact) {
   EXPECT_TRUE(m.right.empty());
   EXPECT_EQ(std::memcmp(m.left.data(), l.data(), 4000), 0);
   EXPECT_EQ(m.sampleRate, 22050.0);
+}
+
+// The loops built for the CPU's widest vectors give what the portable ones
+// give, bit for bit: random samples of every coding, floats past the limit,
+// no numbers and set padding among them, decoded in runs of every length,
+// mono and stereo, and coded again from any first sample.
+TEST(WavCodec, TheWidestLoopsAgreeWithThePortableOnes) {
+  using ob::SampleCoding;
+  std::mt19937 random(2027);
+  const SampleCoding codings[] = {SampleCoding::Pcm8,  SampleCoding::Pcm16,   SampleCoding::Pcm24,
+                                  SampleCoding::Pcm32, SampleCoding::Float32, SampleCoding::Float64};
+  std::uniform_real_distribution<float> level(-20.0f, 20.0f);
+  for (int round = 0; round < 4000; ++round) {
+    const SampleCoding coding = codings[round % 6];
+    const std::size_t channels = 1 + (round / 6) % 2;
+    const std::size_t frames = random() % 80;
+    const std::uint32_t bytes = ob::codedSampleBytes(coding);
+    const bool isFloat = coding == SampleCoding::Float32 || coding == SampleCoding::Float64;
+    const ob::StoredSamples stored{coding, isFloat ? 8 * bytes : 1 + std::uint32_t(random() % (8 * bytes))};
+    SCOPED_TRACE(testing::Message() << "round " << round << ", " << frames << " frames");
+    Bytes file(frames * channels * bytes);
+    for (std::uint8_t& b : file) b = static_cast<std::uint8_t>(random());
+    for (std::size_t at = 0; isFloat && at < file.size(); at += bytes) {
+      if (random() % 2 == 0) continue;
+      const float x = level(random);
+      if (bytes == 4) std::memcpy(&file[at], &x, 4);
+      const double wide = random() % 2 == 0 ? double(x) : double(x) / 3.0;
+      if (bytes == 8) std::memcpy(&file[at], &wide, 8);
+    }
+    std::vector<float> audio[2][2];  // widest and portable, left and right
+    for (auto& sides : audio)
+      for (auto& side : sides) side.assign(frames, 0.0f);
+    const auto decode = [&](auto decoder, std::vector<float>* sides) {
+      return decoder(stored, file.data(), frames, sides[0].data(), channels == 2 ? sides[1].data() : nullptr);
+    };
+    const ob::DecodedRun wide = decode(ob::decodeFrames, audio[0]);
+    const ob::DecodedRun portable = decode(ob::portableDecodeFrames, audio[1]);
+    EXPECT_EQ(wide.pastLimit, portable.pastLimit);
+    EXPECT_EQ(wide.givesBack, portable.givesBack);
+    EXPECT_EQ(wide.peak, portable.peak);
+    for (int side = 0; side < 2; ++side)
+      EXPECT_EQ(std::memcmp(audio[0][side].data(), audio[1][side].data(), frames * sizeof(float)), 0);
+
+    // Any floats at all: the decoded ones, or random bits.
+    if (round % 3 == 0)
+      for (auto& side : audio[0])
+        for (float& x : side) x = std::bit_cast<float>(static_cast<std::uint32_t>(random()));
+    const std::span<const float> right =
+        channels == 2 ? std::span<const float>(audio[0][1]) : std::span<float>();
+    const std::uint64_t samples = frames * channels;
+    const std::uint64_t first = random() % (samples + 1);
+    const std::size_t count = random() % (samples - first + 1);
+    Bytes coded[2] = {Bytes(count * bytes), Bytes(count * bytes)};
+    ob::encodeSamplesAs(coding, audio[0][0], right, first, count, coded[0].data());
+    ob::portableEncodeSamplesAs(coding, audio[0][0], right, first, count, coded[1].data());
+    EXPECT_EQ(coded[0], coded[1]);
+  }
 }
 
 }  // namespace wav_codec_test

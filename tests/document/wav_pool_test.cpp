@@ -2,6 +2,8 @@
 // the slot, and a file that does not decode leaves the pool as it was.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <limits>
@@ -31,6 +33,16 @@ std::vector<std::remove_const_t<T>> listOf(std::span<T> view) {
 Bytes wavOf(std::vector<float> left, std::vector<float> right = {}, double rate = 48000.0) {
   return ob::encodeWav(left.data(), right.empty() ? nullptr : right.data(),
                        static_cast<std::int32_t>(left.size()), rate);
+}
+
+// Whether the file a save writes for the audio is `file`, asked for in
+// pieces of `piece` bytes, cut anywhere in a sample or a frame.
+bool comesBackInPieces(const Bytes& file, const ob::SampleData& audio, std::size_t piece) {
+  Bytes back(file.size());
+  for (std::size_t at = 0; at < file.size(); at += piece)
+    if (!ob::sampleFileBytes(audio, at, std::span(back).subspan(at, std::min(piece, file.size() - at))))
+      return false;
+  return back == file;
 }
 
 TEST(WavPool, LoadWavAppendsTheDecodedAudioAndKeepsItsFile) {
@@ -76,6 +88,7 @@ TEST(WavPool, LoadWavAppendsTheDecodedAudioAndKeepsItsFile) {
       {"24-bit stereo, a chunk before it and a partial frame after",
        riffOf({{"junk", noiseBytes(10, 5)}, {"fmt ", fmtOf(1, 2, 3)}, {"data", noiseBytes(6 * 50 + 4, 6)}}),
        false},
+      {"24-bit mono", riffOf({{"fmt ", fmtOf(1, 1, 3)}, {"data", noiseBytes(3 * 41, 9)}}), false},
       {"extensible, 24 bits in 32", riffOf({{"fmt ", fmtOf(0xFFFE, 1, 4, 24)}, {"data", zeroPadded}}), false},
       {"64-bit floats that 32 bits hold",
        riffOf({{"fmt ", fmtOf(3, 1, 8)}, {"data", obtest::doubleBytes(floats)}}), false},
@@ -98,6 +111,12 @@ TEST(WavPool, LoadWavAppendsTheDecodedAudioAndKeepsItsFile) {
       EXPECT_EQ(std::holds_alternative<ob::HeldSampleFile>(decoded.audio->file), f.held && !aside);
       EXPECT_EQ(std::holds_alternative<ob::ReadAgainFile>(decoded.audio->file), f.held && aside);
       EXPECT_EQ(decoded.audio->savedFileBytes(), f.file.size());
+      float largest = 0.0f;  // measured as it was decoded, mixed down or not
+      for (const std::vector<float>* side : {&decoded.audio->left, &decoded.audio->right})
+        for (const float x : *side) largest = std::max(largest, std::fabs(x));
+      EXPECT_EQ(decoded.audio->peak, largest);
+      for (const std::size_t piece : {1, 5, 7, 4099})
+        EXPECT_TRUE(comesBackInPieces(f.file, *decoded.audio, piece));
       for (const auto& other : files)
         EXPECT_EQ(ob::isFileOf(other.file, *decoded.audio), &other == &f) << other.name;
     }

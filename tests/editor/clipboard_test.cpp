@@ -37,6 +37,15 @@ class Clipboard : public ::testing::Test {
     ASSERT_GE(part().numTracks, 2);
   }
   ob::Pattern& part() { return rig.project().patterns[0]; }
+  // Copies the step (or, at -1, the track) and pastes it onto the other track.
+  void copyOnto(int from, int to, int step) {
+    for (const int track : {from, to}) {
+      rig.view().setSelectedTrack(track);
+      rig.view().setSelectedStep(step);
+      if (track == from) rig.view().editActions().copy();
+    }
+    rig.view().editActions().paste();
+  }
   void press(ui::KeyChord chord) {
     rig.harness.pressChord(chord);
     rig.frames(1);
@@ -176,12 +185,7 @@ TEST_F(Clipboard, PastedLocksKeepTheirParametersOnAnotherMachine) {
   for (const int selectedStep : {5, -1}) {
     SCOPED_TRACE(selectedStep < 0 ? "the track" : "a step");
     part().tracks[1].steps[5] = ob::Step{};
-    rig.view().setSelectedTrack(0);
-    rig.view().setSelectedStep(selectedStep);
-    rig.view().editActions().copy();
-    rig.view().setSelectedTrack(1);
-    rig.view().setSelectedStep(selectedStep);
-    rig.view().editActions().paste();
+    copyOnto(0, 1, selectedStep);
     const ob::Step& pasted = part().tracks[1].steps[5];
     EXPECT_EQ(pasted.active, 1);
     ASSERT_EQ(pasted.lockCount, 1);
@@ -195,6 +199,29 @@ TEST_F(Clipboard, PastedLocksKeepTheirParametersOnAnotherMachine) {
     EXPECT_NE(said.find("step 6 lock of Body Pitch"), std::string::npos) << said;
     rig.view().undo();
     EXPECT_TRUE(part().tracks[1].steps[5] == ob::Step{});
+  }
+  // A sampler's hit onto a synthesiser: its tune in semitones is no pitch
+  // in hertz, and its decay is held to the synthesiser's shorter one.
+  ob::initSoundParams(part().kit.sounds[part().tracks[0].soundIndex], ob::kMachineVa);
+  ob::Step& hit = part().tracks[1].steps[2] = ob::Step{};
+  hit.active = 1;
+  ob::setStepLock(hit, ob::findParamIndex(ob::kMachineSample, "tune"), -12.0f);
+  ob::setStepLock(hit, ob::findParamIndex(ob::kMachineSample, "decay"), 6.0f);
+  for (const int selectedStep : {2, -1}) {
+    SCOPED_TRACE(selectedStep < 0 ? "the track" : "a step");
+    copyOnto(1, 0, selectedStep);
+    EXPECT_TRUE(
+        part().tracks[0].steps[2].locks[0] ==
+        (ob::ParamLock{static_cast<std::uint8_t>(ob::findParamIndex(ob::kMachineVa, "decay")), 4.0f}));
+    EXPECT_EQ(part().tracks[0].steps[2].lockCount, 1);
+    const std::string said =
+        rig.view().statusWhole().empty() ? rig.view().statusText() : rig.view().statusWhole();
+    EXPECT_TRUE(said.starts_with(
+        selectedStep < 0 ? "" : "The paste onto Kick lost 1 and changed 1: step 3 lock of Tune"));
+    EXPECT_TRUE(said.ends_with(
+        " and step 3 lock of Decay held to 4.0 s, which its machine lacks; undo brings them back"))
+        << said;
+    rig.view().undo();
   }
 }
 

@@ -9,8 +9,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <set>
 #include <string>
 
+#include "editor/gone_report.h"
 #include "tests/editor/shell_rig.h"
 #include "ui/context.h"
 #include "ui/controls/value_text.h"
@@ -205,9 +207,13 @@ TEST_F(RenameTest, ALongNameIsCutAtACharacterBoundary) {
   rig.panel.pendingNotice.reset();
   startRename(1, "");
   rig.type(std::string(30, 'a'));
+  EXPECT_EQ(rig.panel.pendingNotice.value_or(""), said);
+  // Said once a rename, however many keys more the full field refuses.
+  rig.panel.pendingNotice.reset();
+  rig.type("more");
+  EXPECT_FALSE(rig.panel.pendingNotice.has_value());
   rig.pressKey(ui::Key::Enter);
   EXPECT_EQ(std::string(rig.macro(1).name), std::string(23, 'a'));
-  EXPECT_EQ(rig.panel.pendingNotice.value_or(""), said);
 }
 
 TEST(MacroPanel, ARightClickRemovesADestinationAndLaterRowsWaitAFrame) {
@@ -377,7 +383,7 @@ TEST(MacroPanel, ADestinationWithoutSoundIsNumberedAndSpansZeroToOne) {
   const ob::ParamInfo range = ob::paramInfo(ob::kMachineVa, cutoff);
   const MacroPanel::DestinationInfo named =
       MacroPanel::describeDestination(rig.root.pattern(), {1, static_cast<std::uint8_t>(cutoff), 0.0f});
-  EXPECT_EQ(named.label, "Bass:cutoff");
+  EXPECT_EQ(named.label, "Bass: Cutoff");
   EXPECT_EQ(named.min, range.min);
   EXPECT_EQ(named.max, range.max);
   EXPECT_EQ(named.base, rig.root.pattern().kit.sounds[1].params[cutoff]);
@@ -395,6 +401,21 @@ TEST(MacroPanel, ADestinationWithoutSoundIsNumberedAndSpansZeroToOne) {
   EXPECT_NEAR(set[0].value, 0.0f, 0.01f);
   EXPECT_EQ(set[0].track, 2u);
   EXPECT_EQ(set[0].step, 17u);
+
+  // A destination is named as the status line names its parameter, and no
+  // two parameters of a machine read alike.
+  ob::Pattern& part = rig.root.pattern();
+  for (std::uint8_t machine = 0; machine < ob::kMachineTypeCount; ++machine) {
+    ob::initSoundParams(part.kit.sounds[part.tracks[1].soundIndex], machine);
+    std::set<std::string> names;
+    for (int k = 0; k < ob::paramCount(machine); ++k) {
+      const std::uint8_t param = static_cast<std::uint8_t>(k);
+      const std::string label = MacroPanel::describeDestination(part, {1, param, 0.0f}).label;
+      const std::string said = goneNames({{ob::GoneKind::MacroDest, machine, param, 1, 0}}).gone.at(0);
+      EXPECT_EQ("macro 1 on " + label.substr(label.find(": ") + 2), said);
+      EXPECT_TRUE(names.insert(said).second) << said;
+    }
+  }
 }
 
 // A dragged target shows the value it sets, with its unit, while the

@@ -375,7 +375,22 @@ TEST_F(SamplesPageTest, AssignMakesTheTrackASamplerOfTheSlotAndSelectsIt) {
   ob::Pattern& part = context.project().patterns[0];
   part.numTracks = 3;
   for (int t = 0; t < 3; ++t) part.tracks[t].soundIndex = static_cast<std::int8_t>(t);
+  // A synthesiser: its tune in hertz lands nowhere on the sampler's
+  // semitones, its attack is held to the sampler's shorter one.
+  ob::initSoundParams(part.kit.sounds[2], ob::kMachineVa);
+  ob::copyText(part.kit.sounds[2].name, "Bass");
+  const std::uint8_t tune = static_cast<std::uint8_t>(ob::findParamIndex(ob::kMachineVa, "tune"));
+  ob::Step& step = part.tracks[2].steps[4];
+  step.active = 1;
+  ob::setStepLock(step, tune, 220.0f);
+  ob::setStepLock(step, ob::findParamIndex(ob::kMachineVa, "attack"), 0.8f);
+  part.kit.macros[0].dests[part.kit.macros[0].destCount++] = {2, tune, 440.0f};
+  part.tracks[2].lfos[0] = ob::Lfo{1, tune, 2.0f, 0, 0.5f, 0, 0, 5};
   page.assignToTrack(2);
+  EXPECT_EQ(context.status.wholeText(),
+            "Bass lost 3 and changed 1: macro 1 on Tune, LFO 1 on Tune, step 5 lock "
+            "of Tune and step 5 lock of Attack held to 0.500 s, with b.wav assigned; "
+            "undo brings them back");
   ASSERT_FALSE(context.order.empty());
   EXPECT_EQ(context.order.front(), ob::kEditMachine);
   EXPECT_EQ(context.order.back(), test::FakeEditorContext::kSelectTrack);

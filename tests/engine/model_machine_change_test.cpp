@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <random>
@@ -98,8 +99,20 @@ std::vector<std::string> references(const Pattern& p) {
   return out;
 }
 
-// What the references of the changed sound must become: each key the new
-// machine lacks is dropped from its line, a modulator on one goes whole.
+// Whether the new machine has the parameter the key names on the old one:
+// the same key in the same unit, a choice with the same words; its range
+// may differ.
+bool hasTheSame(int oldMachine, int newMachine, const std::string& key) {
+  const int to = findParamIndex(newMachine, key);
+  const ParamInfo a = paramInfo(oldMachine, findParamIndex(oldMachine, key)), b = paramInfo(newMachine, to);
+  bool same = to >= 0 && std::string(a.unit) == b.unit && a.stepped == b.stepped &&
+              a.labelCount == b.labelCount && (!a.stepped || a.min == b.min);
+  for (std::uint32_t i = 0; same && i < a.labelCount; ++i) same = std::string(a.keys[i]) == b.keys[i];
+  return same;
+}
+
+// What the references of the changed sound must become: each parameter the
+// new machine lacks is dropped from its line, a modulator on one goes whole.
 // `said` counts those of them a user reaches: all but what steps switched
 // off hold.
 std::vector<std::string> expectedAfter(const Pattern& before, int sound, int newMachine,
@@ -136,7 +149,7 @@ std::vector<std::string> expectedAfter(const Pattern& before, int sound, int new
         onSound = track < p.numTracks && p.tracks[track].soundIndex == sound;
       }
       if (modulator && key != "none") key = key.substr(key.find(':') + 1);
-      if (!onSound || key == "none" || findParamIndex(newMachine, key) >= 0) {
+      if (!onSound || key == "none" || hasTheSame(before.kit.sounds[sound].machine, newMachine, key)) {
         kept += " " + word;
         continue;
       }
@@ -254,8 +267,14 @@ TEST(MachineChange, ReferencesFollowTheirKeysOnBothCopies) {
       int said = 0;
       const std::vector<std::string> expected =
           changes ? expectedAfter(p, sound, machine, &said) : references(p);
-      // What goes is listed beforehand, one entry a reference a user reaches.
-      EXPECT_EQ(machineChangeGoes(p, sound, machine).size(), static_cast<std::size_t>(said));
+      // What goes or is held is listed beforehand, one entry a reference a
+      // user reaches.
+      const std::vector<GoneRef> goes = machineChangeGoes(p, sound, machine);
+      const auto held = std::count_if(goes.begin(), goes.end(), [](const GoneRef& g) { return g.held; });
+      EXPECT_EQ(goes.size() - held, static_cast<std::size_t>(said));
+      for (const GoneRef& g : goes)
+        if (g.held)
+          expectInRange(machine, findParamIndex(machine, paramInfo(g.machine, g.param).id), g.heldTo);
       const EditCommand c = machineChange(track, machine);
       applyEditCommand(*editor, c);
       ASSERT_TRUE(engine->postCommand(c));
@@ -273,9 +292,10 @@ TEST(MachineChange, ReferencesFollowTheirKeysOnBothCopies) {
 }
 
 // The mix-ups of a synthesiser made a sampler: "Room" on the room send and
-// "Grit" on the drive keep their parameters, the cutoff the sampler lacks
-// leaves its macro, its lock and its LFO, and an index that named nothing
-// goes as well.
+// "Grit" on the drive keep their parameters; the cutoff the sampler lacks
+// leaves its macro, its lock and its LFO, and so does the tune, a pitch in
+// hertz where the sampler's is in semitones; an attack past the sampler's
+// range is held to it, and said; an index that named nothing goes as well.
 TEST(MachineChange, ASynthBecomingASamplerKeepsItsNamedReferences) {
   auto project = makeProject();
   Pattern& p = project->patterns[0];
@@ -289,16 +309,27 @@ TEST(MachineChange, ASynthBecomingASamplerKeepsItsNamedReferences) {
   room.destCount = 2;
   room.dests[0] = {0, indexOf(kMachineVa, "space_mix"), 0.6f};
   room.dests[1] = {1, indexOf(kMachineVa, "space_mix"), 0.4f};
-  grit.destCount = 3;
+  grit.destCount = 4;
   grit.dests[0] = {0, indexOf(kMachineVa, "cutoff"), 500.0f};
-  grit.dests[1] = {0, indexOf(kMachineVa, "fx_drive"), 6.0f};
-  grit.dests[2] = {0, 60, 1.0f};
+  grit.dests[1] = {0, indexOf(kMachineVa, "tune"), 440.0f};
+  grit.dests[2] = {0, indexOf(kMachineVa, "fx_drive"), 6.0f};
+  grit.dests[3] = {0, 60, 1.0f};
   Step& step = p.tracks[0].steps[2];
+  step.active = 1;
   setStepLock(step, indexOf(kMachineVa, "cutoff"), 900.0f);
-  setStepLock(step, indexOf(kMachineVa, "tune"), 110.0f);
+  setStepLock(step, indexOf(kMachineVa, "tune"), 220.0f);
   setStepLock(step, indexOf(kMachineVa, "flt_cutoff"), 3000.0f);
-  p.tracks[0].lfos[0] = Lfo{1, indexOf(kMachineVa, "cutoff"), 2.0f, 0, 0.5f, 0, 0, 5};
+  setStepLock(step, indexOf(kMachineVa, "attack"), 0.8f);
+  p.tracks[0].lfos[0] = Lfo{1, indexOf(kMachineVa, "tune"), 2.0f, 0, 0.5f, 0, 0, 5};
   p.tracks[0].lfos[1] = Lfo{1, indexOf(kMachineVa, "level"), 2.0f, 0, 0.5f, 0, 0, 5};
+
+  const std::vector<GoneRef> goes = machineChangeGoes(p, 0, kMachineSample);
+  std::vector<std::string> said;
+  for (const GoneRef& g : goes)
+    said.push_back(std::string(g.held ? "held " : "gone ") + paramInfo(kMachineVa, g.param).id);
+  EXPECT_EQ(said, (std::vector<std::string>{"gone cutoff", "gone tune", "gone ", "gone tune", "gone cutoff",
+                                            "gone tune", "held attack"}));
+  EXPECT_EQ(goes.back().heldTo, 0.5f);
 
   applyEditCommand(*project, machineChange(0, kMachineSample));
   ASSERT_EQ(room.destCount, 2);
@@ -308,12 +339,12 @@ TEST(MachineChange, ASynthBecomingASamplerKeepsItsNamedReferences) {
   ASSERT_EQ(grit.destCount, 1);
   EXPECT_EQ(grit.dests[0].param, indexOf(kMachineSample, "fx_drive"));
   EXPECT_EQ(grit.dests[1].track, kNoTrack);
+  // No value in hertz lands on the semitones.
   ASSERT_EQ(step.lockCount, 2);
-  EXPECT_EQ(step.locks[0].param, indexOf(kMachineSample, "tune"));
-  // A pitch in hertz means nothing in semitones: it is held at the top.
-  EXPECT_EQ(step.locks[0].value, paramInfo(kMachineSample, step.locks[0].param).max);
-  EXPECT_EQ(step.locks[1].param, indexOf(kMachineSample, "flt_cutoff"));
-  EXPECT_EQ(step.locks[1].value, 3000.0f);
+  EXPECT_EQ(step.locks[0].param, indexOf(kMachineSample, "flt_cutoff"));
+  EXPECT_EQ(step.locks[0].value, 3000.0f);
+  EXPECT_EQ(step.locks[1].param, indexOf(kMachineSample, "attack"));
+  EXPECT_EQ(step.locks[1].value, 0.5f);
   EXPECT_EQ(step.locks[2].param, kNoParam);
   EXPECT_TRUE(p.tracks[0].lfos[0] == Lfo{});  // not left aimed at what now sits at its index
   EXPECT_EQ(p.tracks[0].lfos[1].enabled, 1);
@@ -366,23 +397,37 @@ TEST(MachineChange, EveryTrackOfTheSoundTakesTheNewMachineInTheEngine) {
   EXPECT_EQ(engine->activePlayer(2).machineType(), kMachineGranular);
 }
 
-// A kit load keeps the user's steps; their locks play the kit's sounds by key.
+// A kit load keeps the user's steps; their locks play the kit's sounds on
+// the parameters that mean the same, held to their ranges; the hits of a
+// track the kit lacks go with it; all of it listed.
 TEST(MachineChange, KeptStepsOfAKitLoadFollowTheKitsMachines) {
   auto project = oneDrumTrack();
   Pattern& p = project->patterns[0];
   p.grooveEdited = 1;
+  p.numTracks = 2;
+  p.tracks[1].soundIndex = 1;
+  initSoundParams(p.kit.sounds[0], kMachineVa);
   p.tracks[0].steps[0].active = 1;
-  setStepLock(p.tracks[0].steps[0], indexOf(kMachineDrum, "res_tune"), 80.0f);
-  setStepLock(p.tracks[0].steps[0], indexOf(kMachineDrum, "amp_decay"), 0.5f);
+  setStepLock(p.tracks[0].steps[0], indexOf(kMachineVa, "tune"), 55.0f);
+  setStepLock(p.tracks[0].steps[0], indexOf(kMachineVa, "amp_decay"), 0.5f);
+  setStepLock(p.tracks[0].steps[0], indexOf(kMachineVa, "attack"), 0.8f);
+  for (int s : {2, 10}) p.tracks[1].steps[s].active = 1;
   Pattern kit = p;
+  kit.numTracks = 1;
   initSoundParams(kit.kit.sounds[0], kMachineSample);
   for (Step& s : kit.tracks[0].steps) s = Step{};
-  copyPatternIntoProject(*project, kit);
+  std::vector<GoneRef> gone;
+  copyPatternIntoProject(*project, kit, &gone);
   const Step& kept = p.tracks[0].steps[0];
   EXPECT_EQ(kept.active, 1);
-  ASSERT_EQ(kept.lockCount, 1);
-  EXPECT_EQ(kept.locks[0].param, indexOf(kMachineSample, "amp_decay"));
-  EXPECT_EQ(kept.locks[0].value, 0.5f);
+  ASSERT_EQ(kept.lockCount, 2);
+  EXPECT_TRUE(kept.locks[0] == (ParamLock{indexOf(kMachineSample, "amp_decay"), 0.5f}));
+  EXPECT_TRUE(kept.locks[1] == (ParamLock{indexOf(kMachineSample, "attack"), 0.5f}));
+  EXPECT_EQ(gone, (std::vector<GoneRef>{
+                      {GoneKind::Lock, kMachineVa, indexOf(kMachineVa, "tune"), 0, 0},
+                      {GoneKind::Lock, kMachineVa, indexOf(kMachineVa, "attack"), 0, 0, true, 0.5f},
+                      {GoneKind::Hit, 0, kNoParam, 1, 2},
+                      {GoneKind::Hit, 0, kNoParam, 1, 10}}));
 }
 
 }  // namespace model_machine_change_test

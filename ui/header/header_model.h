@@ -51,6 +51,15 @@ struct HeaderDocument {
 
 enum class StatusTone : std::uint32_t { Plain, Notice, Error };  // another value is plain
 
+// A shorter form of a status text, with where its yielding part lies and
+// how much of it a place too short for all of it must show (keep bytes).
+struct StatusForm {
+  std::string_view text;
+  std::size_t yieldFrom = 0;
+  std::size_t yieldLength = 0;
+  std::size_t keep = 0;
+};
+
 struct StatusMessage {
   std::string_view text;
   std::string_view detail;  // only in the tooltip
@@ -63,6 +72,11 @@ struct StatusMessage {
   // The text with what it names in brief named in full (a list): the
   // tooltip shows it in the text's place; empty: the text is whole.
   std::string_view whole = {};
+  // Shorter forms of the text, tried in order where its first `keep` bytes
+  // (its lists) do not show in its place: each names fewer of what its
+  // lists name, each name whole.
+  std::size_t keep = 0;
+  std::span<const StatusForm> fewer = {};
 };
 
 struct HeaderStatus {

@@ -78,6 +78,67 @@ std::string statusTooltip(const StatusMessage& message, bool shortened) {
   return tip;
 }
 
+std::string fitForm(const StatusForm& form, float width) {
+  const std::string bounded = boundedText(form.text);
+  const std::string_view text = bounded;
+  const std::size_t from = std::min(form.yieldFrom, text.size());
+  const std::size_t length = std::min(form.yieldLength, text.size() - from);
+  if (fits(text, width) || length == 0) return std::string(text);
+  // The most characters of the part that let the whole fit, found by
+  // halving: fewer kept never makes the text wider.
+  const std::size_t total = characterStarts(text.substr(from, length)).size() - 1;
+  if (total <= kShortestYield) return std::string(text);
+  std::size_t lo = kShortestYield, hi = total - 1;
+  if (!fits(cutInTheMiddle(text, from, length, lo), width)) return cutInTheMiddle(text, from, length, lo);
+  while (lo < hi) {
+    const std::size_t mid = (lo + hi + 1) / 2;
+    if (fits(cutInTheMiddle(text, from, length, mid), width))
+      lo = mid;
+    else
+      hi = mid - 1;
+  }
+  return cutInTheMiddle(text, from, length, lo);
+}
+
+// The text and its shorter forms, longest first.
+std::vector<StatusForm> formsOf(const StatusMessage& message) {
+  std::vector<StatusForm> forms{{message.text, message.yieldFrom, message.yieldLength, message.keep}};
+  forms.insert(forms.end(), message.fewer.begin(), message.fewer.end());
+  return forms;
+}
+
+// A form's lines in the place, and how many bytes of its text they show.
+struct Laid {
+  std::vector<std::string> lines;
+  std::size_t shown = 0;
+};
+
+// On one line when it fits so, its yielding part cut if need be; else
+// broken between words over the rows, the rest cut at the end of the last.
+Laid lay(const StatusForm& form, float width, int rows) {
+  std::string line = fitForm(form, width);
+  if (fits(line, width)) return {{std::move(line)}, form.text.size()};
+  if (rows < 2) {
+    const std::size_t shown = fitTextToWidth(line, TextStyle::Small, width).bytes;
+    return {{std::move(line)}, shown};
+  }
+  const std::string text = boundedText(form.text);
+  const std::vector<std::string_view> wrapped = wrapText(text, TextStyle::Small, width);
+  if (wrapped.size() <= static_cast<std::size_t>(rows))
+    return {{wrapped.begin(), wrapped.end()}, text.size()};
+  Laid laid{{wrapped.begin(), wrapped.begin() + (rows - 1)}, 0};
+  const std::size_t last = static_cast<std::size_t>(wrapped[rows - 1].data() - text.data());
+  laid.lines.emplace_back(text.substr(last));
+  laid.shown = last + fitTextToWidth(laid.lines.back(), TextStyle::Small, width).bytes;
+  return laid;
+}
+
+// How many lines of the Small style the place holds.
+int rowsIn(const Rect& rect) {
+  const float line = measureText("Ag", TextStyle::Small).y;
+  return line > 0.0f ? std::max(1, static_cast<int>(rect.height / (line + 2.0f * scale()))) : 1;
+}
+
 }  // namespace
 
 const StatusMessage& shownStatus(const HeaderStatus& status) {
@@ -98,35 +159,31 @@ float statusWidth(const HeaderStatus& status) {
   return measureText(boundedText(message.text), TextStyle::Small).x + kStatusPadding * scale();
 }
 
+std::vector<std::string> statusLines(const StatusMessage& message, float width, int rows) {
+  const std::vector<StatusForm> forms = formsOf(message);
+  for (const StatusForm& form : forms)
+    if (Laid laid = lay(form, width, rows); laid.shown >= form.keep) return std::move(laid.lines);
+  return lay(forms.back(), width, rows).lines;
+}
+
 std::string fitStatusText(const StatusMessage& message, float width) {
-  const std::string bounded = boundedText(message.text);
-  const std::string_view text = bounded;
-  const std::size_t from = std::min(message.yieldFrom, text.size());
-  const std::size_t length = std::min(message.yieldLength, text.size() - from);
-  if (fits(text, width) || length == 0) return std::string(text);
-  // The most characters of the part that let the whole fit, found by
-  // halving: fewer kept never makes the text wider.
-  const std::size_t total = characterStarts(text.substr(from, length)).size() - 1;
-  if (total <= kShortestYield) return std::string(text);
-  std::size_t lo = kShortestYield, hi = total - 1;
-  if (!fits(cutInTheMiddle(text, from, length, lo), width)) return cutInTheMiddle(text, from, length, lo);
-  while (lo < hi) {
-    const std::size_t mid = (lo + hi + 1) / 2;
-    if (fits(cutInTheMiddle(text, from, length, mid), width))
-      lo = mid;
-    else
-      hi = mid - 1;
-  }
-  return cutInTheMiddle(text, from, length, lo);
+  return statusLines(message, width, 1).front();
 }
 
 void drawStatus(const char* id, const Rect& rect, const HeaderStatus& status) {
   const StatusMessage& message = shownStatus(status);
   if (message.text.empty() || rect.width <= 0.0f || rect.height <= 0.0f) return;
-  const std::string shown = fitStatusText(message, rect.width);
-  const bool shortened = shown != message.text || !fits(shown, rect.width);
-  drawText(ImGui::GetWindowDrawList(), rect, shown, TextStyle::Small, statusColour(message.tone),
-           status.align);
+  const std::vector<std::string> lines = statusLines(message, rect.width, rowsIn(rect));
+  const bool shortened =
+      lines.size() != 1 || lines.front() != message.text || !fits(lines.front(), rect.width);
+  const float pitch = rect.height / static_cast<float>(lines.size() + 1);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    // Each line centred on its share of the place, the whole centred on it.
+    const float centre = rect.y + pitch * static_cast<float>(i + 1);
+    const Rect row{rect.x, centre - pitch / 2.0f, rect.width, pitch};
+    drawText(ImGui::GetWindowDrawList(), lines.size() == 1 ? rect : row, lines[i], TextStyle::Small,
+             statusColour(message.tone), status.align);
+  }
   const std::string tip = statusTooltip(message, shortened);
   if (tip.empty()) return;
   InteractSpec desc;

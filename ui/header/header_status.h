@@ -1,11 +1,13 @@
 #pragma once
 // The header's status message: the overlay while it has text, else the
-// primary, coloured by its tone and cut with an ellipsis to its place; its
-// whole, a shortened text or a detail shows as its tooltip.
+// primary, coloured by its tone and fitted to its place, on two lines where
+// one does not hold it; its whole, a shortened text or a detail shows as
+// its tooltip.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "ui/geometry.h"
 #include "ui/header/header_model.h"
@@ -28,10 +30,16 @@ inline constexpr std::size_t kShortestYield = 12;
 // its tooltip; more than any header shows at any scale.
 inline constexpr std::size_t kLongestStatusBytes = 2048;
 
-// The message's text as its place shows it: whole when it fits the width
-// (pixels, Small style); otherwise with its yielding part cut in the middle
-// to an ellipsis, as little as makes it fit and never below kShortestYield
-// characters. What still does not fit is cut at its end when drawn.
+// The lines the message shows in a place of the width (pixels, Small
+// style) with room for `rows` lines (at least 1): the first of the text and
+// its shorter forms that shows its kept part whole, on one line where it
+// fits with its yielding part cut in the middle to an ellipsis, as little
+// as makes it fit and never below kShortestYield characters, or else broken
+// between words over the rows; the last form so when none does. What still
+// does not fit is cut at its end when drawn.
+std::vector<std::string> statusLines(const StatusMessage& message, float width, int rows);
+
+// The same on one line.
 std::string fitStatusText(const StatusMessage& message, float width);
 
 void drawStatus(const char* id, const Rect& rect, const HeaderStatus& status);
