@@ -8,9 +8,6 @@
 #include <utility>
 
 #include "content/tools/kits_folder.h"
-#include "document/json/json_parse.h"
-#include "document/json/json_shape.h"
-#include "document/json/json_write.h"
 #include "editor/gone_report.h"
 #include "editor/said_list.h"
 #include "engine/clock/tempo.h"
