@@ -38,10 +38,13 @@ class BenchRoot : public orbi::PanelContext {
   std::string saveRefusalAfter(std::span<const ob::EditCommand>) override { return {}; }
   void pushUndo() override {}
   void commitProject(bool) override {}
+  void kitComesIn() override {}
+  std::shared_ptr<const ob::KitFileKept>& kitFileKept() override { return kitFile_; }
   void refresh() override {}
 
  private:
   std::unique_ptr<ob::Project> project_;
+  std::shared_ptr<const ob::KitFileKept> kitFile_;
   ob::SamplePool pool_;
 };
 

@@ -1,6 +1,7 @@
 // Project save and load with 64 user samples of one to two seconds of stereo
-// audio in each of three encodings, in memory and through a file, and the
-// kit text the kit browser compares every frame.
+// audio in each of three encodings, in memory and through a file; the kit
+// text the kit browser compares every frame; and a save that sets apart
+// macro destinations its load kept.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -12,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "document/json/json_parse.h"
+#include "document/json/json_write.h"
 #include "document/legacy/legacy_writer.h"
 #include "document/project/project_load.h"
 #include "document/project/project_save.h"
@@ -19,6 +22,7 @@
 #include "document/wav/wav_header.h"
 #include "document/wav/wav_pool.h"
 #include "engine/model/demo_project.h"
+#include "engine/model/edit_command.h"
 #include "engine/params/param_tables.h"
 #include "engine/pool/sample_pool.h"
 
@@ -191,3 +195,43 @@ void BM_KitText(benchmark::State& state) {
 BENCHMARK(BM_KitText)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
+
+// The demo with four macros of eight destinations each and 1,016 more the
+// load kept for want of room; arg 1: one destination of each removed, so
+// that a load of the save would apply the kept ones and the save sets them
+// apart, arg 0: none.
+void BM_SaveKeptDestinations(benchmark::State& state) {
+  auto project = ob::makeProject();
+  ob::buildDemoProject(*project);
+  ob::Pattern& part = project->patterns[0];
+  const ob::Sound& sound = part.kit.sounds[part.tracks[0].soundIndex];
+  for (ob::Macro& macro : part.kit.macros) {
+    macro.destCount = ob::kListCapacity;
+    for (int d = 0; d < ob::kListCapacity; ++d) macro.dests[d] = {0, static_cast<std::uint8_t>(d), 0.5f};
+  }
+  ob::SamplePool none;
+  ob::KeptDocument nothing;
+  const std::vector<std::uint8_t> written = ob::writeProjectDocument(*project, none, nothing);
+  ob::JsonValue document;
+  std::string error;
+  ob::parseJson(std::string(written.begin(), written.end()), document, error);
+  ob::JsonValue dest = ob::makeJsonObject();
+  dest.set("voice", ob::makeJsonString(part.tracks[0].id));
+  dest.set("param", ob::makeJsonString(ob::paramInfo(sound.machine, 0).id));
+  dest.set("target", ob::makeJsonDouble(0.5));
+  for (ob::JsonMember& macro : document.find("state")->find("macros")->members)
+    for (int k = 0; k < 1016; ++k) macro.value.find("dests")->set("kept-" + std::to_string(k), dest);
+  const std::string text = ob::writeJson(document);
+  ob::SamplePool pool;
+  ob::KeptDocument kept;
+  if (!ob::readDocument(std::vector<std::uint8_t>(text.begin(), text.end()), *project, pool, kept, &error,
+                        nullptr))
+    state.SkipWithError(error.c_str());
+  if (state.range(0) != 0)
+    for (int m = 0; m < ob::kMacroCount; ++m) {
+      ob::EditCommand remove{ob::kEditRemoveMacroDest, 0, 0, m};
+      ob::applyEditCommand(*project, remove);
+    }
+  for (auto _ : state) benchmark::DoNotOptimize(ob::writeProjectDocument(*project, pool, kept).data());
+}
+BENCHMARK(BM_SaveKeptDestinations)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

@@ -19,7 +19,7 @@ struct ForeignMember {
   // was the first member.
   std::string after;
   // Goes back after every member of its object instead, as a record a load
-  // kept unloaded does (kept_records.h).
+  // kept unloaded does (kept_placement.h).
   bool last = false;
 };
 

@@ -89,6 +89,10 @@ void EditActions::paste() {
   std::vector<ob::GoneRef> gone;
   ob::listStepParamsGone(pasted, count, clipboard.machine, machine, track, first, gone);
   ob::followStepParams(pasted, count, clipboard.machine, machine);
+  // What a load kept with the steps pasted over goes with them.
+  ob::ReplacedOwners replaced;
+  for (int s = first; s < first + count; ++s) replaced.steps.push_back({track, s});
+  context_.markReplaced(replaced);
   commitSteps();
   if (SaidLine said = goneReport("The paste onto " + soundName(part(), track), "which its machine lacks",
                                  goneNames(gone));

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "document/project/kept_let_go.h"
 #include "editor/said_list.h"
 #include "editor/status_kind.h"
 #include "engine/engine/output_gains.h"
@@ -67,6 +68,10 @@ class EditorContext {
   virtual void pushUndoCoalesced() = 0;
   // Posts the whole editor copy to the engine.
   virtual void commitProject(bool keepPosition) = 0;
+  // The edit under way puts something in an owner's place wholesale (a
+  // kit, a pasted hit), which its commit lets what was kept with that owner
+  // go with (ob::letGoOnEdit).
+  virtual void markReplaced(const ob::ReplacedOwners& replaced) = 0;
   // Hands the audio side a fresh snapshot after the sample pool changed.
   virtual void publishSamples() = 0;
   virtual void toggleMute(std::int32_t track) = 0;

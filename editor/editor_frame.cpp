@@ -23,17 +23,8 @@ double msPerStep(float bpm) { return std::max(60000.0 / std::max(bpm, kSlowestPl
 void EditorView::frame(const ui::FrameInfo& frame) {
   nowMs_ = frame.time * 1000.0;
   shownMacros_ = hostMacros();
-  if (session_.seenStateLoads != host_.stateLoads) {
-    // The host loaded a state under the open editor, or while none was
-    // open: the histories hold another project and the selection may
-    // point past it.
-    session_.seenStateLoads = host_.stateLoads;
-    startOver();
-    refresh();
-    // What the status line said the project lacked follows the new one.
-    followLacks();
-    if (statusLacks_.empty()) showLacks();
-  }
+  // The host loaded a state under the open editor, or while none was open.
+  if (session_.seenStateLoads != host_.stateLoads) followStateLoad();
   if (!started_) {
     bench_.rebuild();
     kitBrowser_.resume();
@@ -48,7 +39,17 @@ void EditorView::frame(const ui::FrameInfo& frame) {
   runHeaderResults(header);
   if (const std::optional<SaveQuestion::Answered> answered = saveQuestion_.draw()) takeAnswer(*answered);
   drawBelowHeader(content);
+  sayWhatWasLetGo();
   runRenders();
+}
+
+void EditorView::followStateLoad() {
+  session_.seenStateLoads = host_.stateLoads;
+  startOver();
+  refresh();
+  // What the status line said the project lacked follows the new one.
+  followLacks();
+  if (statusLacks_.empty()) showLacks();
 }
 
 void EditorView::runRenders() {

@@ -1,10 +1,13 @@
 #include "editor/editor_view.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <iterator>
 #include <limits>
+#include <utility>
 
+#include "editor/let_go_report.h"
 #include "editor/samples/unplayable_samples.h"
 #include "editor/undo_rule.h"
 #include "engine/session/engine_host.h"
@@ -59,11 +62,14 @@ EditorView::EditorView(EngineHost& host, ob::KeptDocument& kept, EditorSession& 
       audition_(host) {
   // Last: the handlers may reach any member.
   bench_.wire();
+  keptFollowsProject();
   // A reopened editor says what it said of the project before.
   showLacks(false);
 }
 
 EditorView::~EditorView() {
+  // What an edit let go reaches the host's log, whatever else was said.
+  if (!letGo_.empty()) tellHost(letGoLine(letGo_).wholeText(), StatusKind::Changed);
   if (!kitBrowser_.pendingStatus) return;
   const KitBrowser::Status& status = *kitBrowser_.pendingStatus;
   if (report_ && !status.findings.empty()) report_(status.findings);
@@ -90,7 +96,10 @@ void EditorView::selectPart(std::int32_t part) {
 }
 
 void EditorView::pushSnapshot() {
-  undoHistory_.push(host_.project, session_.kits.kept);
+  // An edit made before the frame that catches up with a state load starts
+  // from the loaded project, as it would after that frame.
+  if (session_.seenStateLoads != host_.stateLoads) followStateLoad();
+  undoHistory_.push(host_.project, kept_.records, kept_.kitFile);
   while (undoHistory_.size() > kUndoDepth) undoHistory_.pop_front();
   redoHistory_.clear();
 }
@@ -132,12 +141,68 @@ void EditorView::apply(ob::EditCommand& command) {
   // A full ring drops the command: the whole project catches the engine up.
   if (!host_.applyEdit(command)) host_.postProject(true);
   ++revision_;
+  letGoWhatTheEditTook();
 }
 
 void EditorView::commitProject(bool keepPosition) {
   host_.postProject(keepPosition);
   bench_.samplesChanged();
   ++revision_;
+  letGoWhatTheEditTook();
+}
+
+void EditorView::markReplaced(const ob::ReplacedOwners& replaced) {
+  replaced_.kit = replaced_.kit || replaced.kit;
+  replaced_.steps.insert(replaced_.steps.end(), replaced.steps.begin(), replaced.steps.end());
+}
+
+void EditorView::letGoWhatTheEditTook() {
+  const ob::ReplacedOwners replaced = std::exchange(replaced_, {});
+  if (beforeEdit_) {
+    // What a load since brought is not the edit's to let go.
+    if (kept_.records == keptBeforeEdit_) {
+      ob::KeptLetGo instance = ob::letGoOnEdit(kept_.records, *beforeEdit_, host_.project, replaced);
+      kept_.records = std::move(instance.kept);
+      for (std::string& name : letGoNames(instance.gone, *beforeEdit_)) letGo_.push_back(std::move(name));
+    }
+    if (kept_.kitFile && kept_.kitFile == kitBeforeEdit_) {
+      ob::KeptLetGo kit =
+          ob::letGoOnEdit(kept_.kitFile->kept->records, *beforeEdit_, host_.project, replaced);
+      if (!kit.gone.empty()) {
+        auto kept = std::make_shared<ob::KeptDocument>(*kept_.kitFile->kept);
+        kept->records = std::move(kit.kept);
+        auto file = std::make_shared<ob::KitFileKept>(*kept_.kitFile);
+        file->kept = std::move(kept);
+        for (const ob::KeptRecord& r : kit.gone) file->gone.push_back(r.path);
+        kept_.kitFile = std::move(file);
+        for (std::string& name : letGoNames(kit.gone, *beforeEdit_)) letGo_.push_back(std::move(name));
+      }
+    }
+  }
+  keptFollowsProject();
+}
+
+void EditorView::keptFollowsProject() {
+  keptBeforeEdit_ = kept_.records;
+  kitBeforeEdit_ = kept_.kitFile;
+  const bool owned = ob::anyOwned(ob::recordsOf(kept_.records)) ||
+                     (kept_.kitFile && ob::anyOwned(ob::recordsOf(kept_.kitFile->kept->records)));
+  if (!owned) {
+    beforeEdit_.reset();
+    return;
+  }
+  if (beforeEdit_)
+    *beforeEdit_ = host_.project;
+  else
+    beforeEdit_ = std::make_unique<ob::Project>(host_.project);
+}
+
+void EditorView::sayWhatWasLetGo() {
+  if (letGo_.empty()) return;
+  SaidLine line = letGoLine(std::exchange(letGo_, {}));
+  for (std::string* text : {&line.text, &line.whole})
+    if (!text->empty()) (*text)[0] = static_cast<char>(std::toupper(static_cast<unsigned char>((*text)[0])));
+  setStatus(std::move(line), StatusKind::Changed);
 }
 
 void EditorView::publishSamples() {
@@ -148,10 +213,11 @@ void EditorView::publishSamples() {
 
 void EditorView::restore(UndoHistory& from, UndoHistory& to) {
   if (from.empty()) return;
-  to.push(host_.project, session_.kits.kept);
+  to.push(host_.project, kept_.records, kept_.kitFile);
   const bool slicesChange = !sameSlices(host_.project.samples, from.back().project.samples);
   host_.project = from.back().project;
-  session_.kits.kept = std::move(from.back().kitKept);
+  kept_.records = std::move(from.back().kept);
+  kept_.kitFile = std::move(from.back().kitFile);
   from.pop_back();
   keepSlotsFilledSince(host_.project.samples, to.back().project.samples);
   host_.postProject(true);
@@ -159,6 +225,7 @@ void EditorView::restore(UndoHistory& from, UndoHistory& to) {
   bench_.samplesChanged();  // the slot table came back with the project
   ++revision_;
   endCoalescing();
+  keptFollowsProject();
   refresh();
 }
 
@@ -199,8 +266,11 @@ void EditorView::startOver() {
   selectedPart_ = 0;
   selectedCell_ = -1;
   macroPanel_.selectedMacro = -1;
-  kitBrowser_.markClean();
-  session_.kits.kept.reset();  // the kit is the project's now
+  // What a kit's file kept came with the load, with the kit it was kept with.
+  kitBrowser_.markClean(kept_.kitFile ? kept_.kitFile->reference : std::string());
+  letGo_.clear();
+  replaced_ = {};
+  keptFollowsProject();
 }
 
 SaidLine EditorView::lacks() const {
@@ -224,6 +294,12 @@ void EditorView::followLacks() {
 }
 
 void EditorView::setStatus(SaidLine said, StatusKind kind, StatusName name) {
+  // What the edit let go of what a load kept is said with what it says.
+  if (!letGo_.empty() && !said.text.empty()) {
+    said += "; ";
+    said += letGoLine(std::exchange(letGo_, {}));
+    if (kind == StatusKind::Done) kind = StatusKind::Changed;
+  }
   tellHost(said.wholeText(), kind);
   showStatus(std::move(said), kind == StatusKind::Failed, name);
 }

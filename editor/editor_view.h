@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,7 @@ class EditorView : public ui::View, public EditorContext {
   void pushUndo() override;
   void pushUndoCoalesced() override;
   void commitProject(bool keepPosition) override;
+  void markReplaced(const ob::ReplacedOwners& replaced) override;
   void publishSamples() override;
   void toggleMute(std::int32_t track) override;
   void audition(const ob::Sound& sound, float level, ob::OutputGains gains) override;
@@ -187,6 +189,16 @@ class EditorView : public ui::View, public EditorContext {
   void showLacks(bool tell = true);
   // The status line alone: everything else says it through setStatus.
   void showStatus(SaidLine said, bool error, StatusName name);
+  // The host loaded a state: the histories hold another project and the
+  // selection may point past it.
+  void followStateLoad();
+  // What the load and the kit's file kept with an owner that the edit just
+  // made took or replaced goes (ob::letGoOnEdit), to be said with what the
+  // edit says, or on its own at the frame's end (sayWhatWasLetGo).
+  void letGoWhatTheEditTook();
+  // The next edit starts from the project and what is kept as they are.
+  void keptFollowsProject();
+  void sayWhatWasLetGo();
   void followLacks();
   // Writes the project file; a save over the opened file leaves it
   // holding no entry the open left out.
@@ -259,6 +271,14 @@ class EditorView : public ui::View, public EditorContext {
   // when it follows nothing.
   std::string statusLacks_;
   Audition audition_;
+  // The project as the last edit left it, while anything kept has an owner
+  // an edit may take; what was kept then; what the edit under way replaced
+  // wholesale; and the names of what edits let go, not said yet.
+  std::unique_ptr<ob::Project> beforeEdit_;
+  ob::SharedKeptRecords keptBeforeEdit_;
+  std::shared_ptr<const ob::KitFileKept> kitBeforeEdit_;
+  ob::ReplacedOwners replaced_;
+  std::vector<std::string> letGo_;
   double renderShareMs_ = RenderBudget::kFrameShareMs;
   // The macros as the last frame drew them.
   MacroValues shownMacros_{};

@@ -5,9 +5,11 @@
 // editor around them. Main thread.
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 
+#include "document/project/kept_document.h"
 #include "engine/model/edit_command.h"
 #include "engine/model/project.h"
 #include "engine/pool/sample_pool.h"
@@ -31,6 +33,12 @@ class PanelContext {
   // A snapshot before an edit of the whole part.
   virtual void pushUndo() = 0;
   virtual void commitProject(bool keepPosition) = 0;
+  // The next commit puts a kit in the part's place: what loads kept with
+  // the voices, sounds and macros it replaces goes with them.
+  virtual void kitComesIn() = 0;
+  // What the file of the part's kit held that this build does not read,
+  // which that kit's saves put back: the instance's (KeptDocument::kitFile).
+  virtual std::shared_ptr<const ob::KitFileKept>& kitFileKept() = 0;
   virtual void refresh() = 0;
 };
 

@@ -21,6 +21,12 @@ class PanelHost final : public PanelContext {
   }
   void pushUndo() override { context_.pushUndo(); }
   void commitProject(bool keepPosition) override { context_.commitProject(keepPosition); }
+  void kitComesIn() override {
+    ob::ReplacedOwners kit;
+    kit.kit = true;
+    context_.markReplaced(kit);
+  }
+  std::shared_ptr<const ob::KitFileKept>& kitFileKept() override { return context_.keptDocument().kitFile; }
   void refresh() override { context_.refresh(); }
 
  private:

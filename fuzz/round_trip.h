@@ -282,12 +282,22 @@ inline bool sameEntriesKept(const Loaded& first, const Loaded& again) {
   });
 }
 
+// A record of a member the load kept unknown, where it was: what the
+// audition's grid, notes and swing entries keep is checked as what plays
+// and what the load said it kept.
+inline bool isKeptMember(const ob::KeptRecord& r) {
+  static const std::vector<std::string> grid = {"audition", "ext", ob::stepsExtensionKey()};
+  const bool inGrid = r.path.size() > grid.size() && std::equal(grid.begin(), grid.end(), r.path.begin());
+  return (r.place == ob::KeptPlace::Member || r.place == ob::KeptPlace::Record) && !inGrid;
+}
+
 // The members kept unknown, by where they were (the first of a place: a
 // second member of the same key has no place of its own), each of a run
 // held as its text by its own key.
 inline std::map<std::vector<std::string>, std::string> foreignOf(const ob::KeptDocument& kept) {
   std::map<std::vector<std::string>, std::string> members;
-  for (const ob::ForeignMember& m : kept.foreignMembers) {
+  for (const ob::KeptRecord& m : ob::recordsOf(kept.records).records) {
+    if (!isKeptMember(m)) continue;
     ob::JsonValue run;
     if (m.value.kind != ob::JsonKind::KeptMembers || !openOneLevel(m.value, run)) {
       members.try_emplace(m.path, ob::writeJson(m.value));
@@ -376,7 +386,8 @@ inline bool sameKeptMembers(const ob::KeptDocument& first, const ob::KeptDocumen
 // Every member the load kept unknown is in the saved document where it
 // was, as it was: whole, or each of its leaves.
 inline bool keepsTheUnknown(const ob::KeptDocument& first, const ob::JsonValue& saved) {
-  if (first.foreignMembers.empty()) return true;
+  const auto& records = ob::recordsOf(first.records).records;
+  if (std::none_of(records.begin(), records.end(), isKeptMember)) return true;
   PointerWalk walk(saved);
   const auto keptThere = [&walk](const std::vector<std::string>& path, const std::string& value) {
     const ob::JsonValue* kept = keptAt(walk, path);
@@ -587,11 +598,14 @@ inline bool keepsWhatTheLoadRead(const std::uint8_t* input, std::size_t size,
 // one, which the save then wrote as it plays).
 inline bool sameMembersKept(const ob::KeptDocument& first, const ob::KeptDocument& again) {
   if (!sameKeptMembers(first, again)) return false;
-  return std::all_of(again.valuesReadOtherwise.begin(), again.valuesReadOtherwise.end(), [&](const auto& v) {
-    return std::any_of(first.valuesReadOtherwise.begin(), first.valuesReadOtherwise.end(),
-                       [&](const auto& w) {
-                         return w.path == v.path && ob::writeJson(w.loaded) == ob::writeJson(v.loaded);
-                       });
+  const auto& was = ob::recordsOf(first.records).records;
+  const auto& is = ob::recordsOf(again.records).records;
+  return std::all_of(is.begin(), is.end(), [&](const ob::KeptRecord& v) {
+    return v.place != ob::KeptPlace::InPlace ||
+           std::any_of(was.begin(), was.end(), [&](const ob::KeptRecord& w) {
+             return w.place == ob::KeptPlace::InPlace && w.path == v.path &&
+                    ob::writeJson(w.value) == ob::writeJson(v.value);
+           });
   });
 }
 

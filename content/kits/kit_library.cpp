@@ -117,7 +117,7 @@ enum class Naming { WithPath, ReasonOnly };
 
 // What a kit's load gives beside its pattern, for those who asked.
 struct KitLoadOut {
-  KeptDocument* kept = nullptr;
+  std::shared_ptr<const KitFileKept>* kept = nullptr;
   Diagnostics* findings = nullptr;
 };
 
@@ -175,9 +175,10 @@ bool loadKitFileUnguarded(std::string_view path, Pattern& pattern, std::string* 
     // Whatever the file says, the engine only ever sees in-range values.
     sanitizePattern(project->patterns[0]);
     if (out.kept != nullptr) {
-      KeptDocument kept;
-      keepWhatItsRewriteLacks(std::move(document), *project, refs, std::move(keys), kept);
-      *out.kept = std::move(kept);
+      auto kept = std::make_shared<KeptDocument>();
+      keepWhatItsRewriteLacks(std::move(document), *project, refs, std::move(keys), *kept);
+      *out.kept =
+          std::make_shared<const KitFileKept>(KitFileKept{std::string(path), std::string(text), kept, {}});
     }
     pattern = project->patterns[0];
     return true;
@@ -185,7 +186,7 @@ bool loadKitFileUnguarded(std::string_view path, Pattern& pattern, std::string* 
   Diagnostics diagnostics;
   const bool read = loadKitDocument(document, pattern, error, &diagnostics);
   giveFindings(out, diagnostics);
-  if (read && out.kept != nullptr) *out.kept = {};
+  if (read && out.kept != nullptr) out.kept->reset();
   return read;
 }
 
@@ -212,7 +213,7 @@ bool saveKitFileUnguarded(std::string_view path, const Pattern& pattern, std::st
   // A kit carries no groove.
   for (Track& track : kit.tracks) initSteps(track.steps, kStepsPerTrack);
   assignPatternIds(kit);
-  keepIdsOffKeptKeys(*project, kept.foreignMembers, kept.keysAsLoaded);
+  keepIdsOffKeptKeys(*project, recordsOf(kept.records).ids, kept.keysAsLoaded);
   const std::string text = dumpJson(writeKeptDocument(*project, {}, 1, kept));
   // Nothing is written that a load of the kit refuses.
   if (text.size() > kMaxKitFileBytes) {
@@ -355,8 +356,8 @@ std::vector<KitEntry> KitLibrary::listAll(const fs::path& folder, std::vector<Ki
   return entries;
 }
 
-bool KitLibrary::loadKit(std::string_view reference, Pattern& pattern, std::string* error, KeptDocument* kept,
-                         Diagnostics* findings) {
+bool KitLibrary::loadKit(std::string_view reference, Pattern& pattern, std::string* error,
+                         std::shared_ptr<const KitFileKept>* kept, Diagnostics* findings) {
   if (reference.substr(0, kBuiltinKitPrefix.size()) == kBuiltinKitPrefix) {
     std::uint32_t index = 0;
     if (!parseBuiltinIndex(reference, index)) {
@@ -364,14 +365,14 @@ bool KitLibrary::loadKit(std::string_view reference, Pattern& pattern, std::stri
       return false;
     }
     pattern = makeFactoryKit(index);
-    if (kept != nullptr) *kept = {};
+    if (kept != nullptr) kept->reset();
     return true;
   }
   return loadKitFile(reference, pattern, error, kept, findings);
 }
 
-bool KitLibrary::loadKitFile(std::string_view path, Pattern& pattern, std::string* error, KeptDocument* kept,
-                             Diagnostics* findings) {
+bool KitLibrary::loadKitFile(std::string_view path, Pattern& pattern, std::string* error,
+                             std::shared_ptr<const KitFileKept>* kept, Diagnostics* findings) {
   return loadKitFileGuarded(path, pattern, error, Naming::WithPath, {kept, findings});
 }
 

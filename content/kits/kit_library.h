@@ -60,9 +60,10 @@ struct KitLibrary {
   // project is: its document read, not kept. findings (when given) takes
   // what the reader found, as a state's load says it.
   static bool loadKit(std::string_view reference, Pattern& pattern, std::string* error,
-                      KeptDocument* kept = nullptr, Diagnostics* findings = nullptr);
+                      std::shared_ptr<const KitFileKept>* kept = nullptr, Diagnostics* findings = nullptr);
   static bool loadKitFile(std::string_view path, Pattern& pattern, std::string* error,
-                          KeptDocument* kept = nullptr, Diagnostics* findings = nullptr);
+                          std::shared_ptr<const KitFileKept>* kept = nullptr,
+                          Diagnostics* findings = nullptr);
   // Writes the pattern's kit (steps reset to defaults) as a kit document,
   // with what the load of the kit kept (when given) put back. The old file
   // is replaced only once the new one is complete.

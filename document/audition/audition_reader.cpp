@@ -94,4 +94,11 @@ bool readAudition(const JsonValue& audition, Project& project, const SampleSlotT
   return grooveHolds;
 }
 
+bool auditionGridHolds(const JsonValue& audition) {
+  Diagnostics unread = Diagnostics::dropping();
+  const JsonValue* groove = grooveOf(audition);
+  return readDocumentHeader(audition, "clip", unread).ok && groove != nullptr && groove->isObject() &&
+         notesAsSaved(audition, *groove);
+}
+
 }  // namespace ob

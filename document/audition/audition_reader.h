@@ -22,4 +22,8 @@ bool readAudition(const JsonValue& audition, Project& project, const SampleSlotT
                   Diagnostics& diagnostics, std::string_view path,
                   const KeysAsLoaded& keys = KeysAsLoaded::none());
 
+// Whether a read of the audition takes the grid from beside its notes, as
+// readAudition says, read no further.
+bool auditionGridHolds(const JsonValue& audition);
+
 }  // namespace ob

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "document/audition/audition_groove.h"
+#include "document/audition/audition_kept.h"
 #include "document/audition/audition_reader.h"
 #include "document/audition/kept_notes.h"
 #include "document/audition/kept_unplayed.h"
@@ -18,6 +19,7 @@
 #include "document/json/json_write.h"
 #include "document/params/number_spellings.h"
 #include "document/params/param_values.h"
+#include "document/project/kept_placement.h"
 #include "engine/clock/step_rate.h"
 #include "engine/params/param_tables.h"
 
@@ -217,6 +219,18 @@ std::size_t textRoom(const GridNotes& grid) {
   return room;
 }
 
+// The notes a load kept unplayed, in runs (isKeptNote), each run's value
+// the list of them.
+struct KeptNotes {
+  std::vector<const KeptRecord*> runs;
+
+  std::size_t count() const {
+    std::size_t n = 0;
+    for (const KeptRecord* run : runs) n += JsonElements(run->value).size();
+    return n;
+  }
+};
+
 // The notes of a grid as the compact text they are held as, and their
 // fingerprint.
 struct WrittenNotes {
@@ -226,7 +240,7 @@ struct WrittenNotes {
 
 // Written a note at a time, each spelled as the note `spelled` (a loaded
 // audition) holds at its place, then the notes kept from it unplayed.
-WrittenNotes writeNotes(const GridNotes& grid, const JsonValue* spelled, const std::vector<JsonValue>& kept) {
+WrittenNotes writeNotes(const GridNotes& grid, const JsonValue* spelled, const KeptNotes& kept) {
   NotesSpelledAs loaded(spelled, grid.hits.size());
   NotesFingerprint print;
   std::string text;
@@ -239,10 +253,13 @@ WrittenNotes writeNotes(const GridNotes& grid, const JsonValue* spelled, const s
     if (i > 0) text += ',';
     text += writeJson(note);
   }
-  for (const JsonValue& note : kept) {
-    print.add(note);
-    if (text.size() > 1) text += ',';
-    text += writeJson(note);
+  for (const KeptRecord* run : kept.runs) {
+    JsonElements notes(run->value);
+    while (const JsonValue* note = notes.next()) {
+      print.add(*note);
+      if (text.size() > 1) text += ',';
+      text += writeJson(*note);
+    }
   }
   text += ']';
   return {makeJsonKept(JsonKind::Kept, std::move(text)), print.finish()};
@@ -250,12 +267,12 @@ WrittenNotes writeNotes(const GridNotes& grid, const JsonValue* spelled, const s
 
 // The frame with its notes (then those kept), and their fingerprint in
 // front of the grid.
-JsonValue completed(AuditionFrame frame, const JsonValue* spelled, const std::vector<JsonValue>& kept = {}) {
+JsonValue completed(AuditionFrame frame, const JsonValue* spelled, const KeptNotes& kept = {}) {
   WrittenNotes notes = writeNotes(frame.notes, spelled, kept);
   frame.clip.set("notes", std::move(notes.text));
   JsonValue* groove = grooveIn(frame.clip);
   groove->members.insert(groove->members.begin(), JsonMember{"notes", makeJsonString(notes.fingerprint)});
-  markNotesKeptBack(*groove, kept.size());
+  markNotesKeptBack(*groove, kept.count());
   return std::move(frame.clip);
 }
 
@@ -298,9 +315,11 @@ bool notesArePlayed(const JsonValue& loaded, const GridNotes& grid, const Projec
     const std::string* is = asPlayed.of(played);
     if (is == nullptr || *was != *is) return false;
   }
-  return keptBack == 0 ||
-         notesKeptUnplayed(loaded, true, grid.hits.size(), grid.all(), {}, project, samples, keys).size() ==
-             keptBack;
+  std::size_t kept = 0;
+  if (keptBack > 0)
+    notesKeptUnplayed(loaded, true, grid.hits.size(), grid.all(), {}, project, samples, keys,
+                      [&kept](const JsonValue&, const clip::Note&) { ++kept; });
+  return kept == keptBack;
 }
 
 // Whether the swing entries of a loaded audition give the swing its grid
@@ -330,7 +349,7 @@ bool swingIsPlayed(const JsonValue& loaded, const Project& project, const Sample
 // unplayed), the fingerprint beside the grid is that of the notes, and the
 // extensions they use are declared.
 JsonValue withGridPlayed(const JsonValue& loaded, const AuditionFrame& played, bool notesPlayed,
-                         bool swingPlayed, const std::vector<JsonValue>& kept) {
+                         bool swingPlayed, const KeptNotes& kept) {
   JsonValue audition = makeJsonObject();
   const JsonValue* swing = swingPlayed ? nullptr : played.clip.find("swing");
   for (const JsonMember& m : loaded.members) {
@@ -354,7 +373,7 @@ JsonValue withGridPlayed(const JsonValue& loaded, const AuditionFrame& played, b
       *print = makeJsonString(notes.fingerprint);
     else
       groove->members.insert(groove->members.begin(), JsonMember{"notes", makeJsonString(notes.fingerprint)});
-    markNotesKeptBack(*groove, kept.size());
+    markNotesKeptBack(*groove, kept.count());
     for (const clip::Note& n : played.notes.stepNotes) use.add(n);
   }
   JsonValue* declared = audition.find("extensions");
@@ -385,39 +404,60 @@ JsonValue writeAudition(const Project& project, const SampleSlotTable& samples, 
   return completed(frameOf(project, samples, keys, nullptr), nullptr);
 }
 
+namespace {
+
+// What the load of an audition kept of its notes, which go after the
+// notes a save writes: in the order read.
+KeptNotes keptNotesOf(const std::vector<const KeptRecord*>& kept) {
+  KeptNotes notes;
+  for (const KeptRecord* r : kept)
+    if (isKeptNote(*r)) notes.runs.push_back(r);
+  return notes;
+}
+
+// The records that go back into an audition but its notes, and those of
+// its swing entries alone.
+std::vector<const KeptRecord*> placedOf(const std::vector<const KeptRecord*>& kept, bool swingOnly) {
+  std::vector<const KeptRecord*> placed;
+  for (const KeptRecord* r : kept)
+    if (!isKeptNote(*r) && (!swingOnly || isKeptSwingEntry(*r))) placed.push_back(r);
+  return placed;
+}
+
+}  // namespace
+
 std::optional<JsonValue> auditionAnew(const Project& project, const SampleSlotTable& samples,
-                                      JsonValue loaded, const std::vector<std::string>& voices,
-                                      const KeysAsLoaded& keys) {
+                                      JsonValue loaded, const LoadedAudition& as, const KeysAsLoaded& keys) {
   AuditionFrame mine = frameOf(project, samples, keys, &loaded);
   // A voice removed since the load takes what the audition holds of it
-  // along, though the rest plays as it did.
-  const bool removed = std::any_of(voices.begin(), voices.end(), [&](const std::string& key) {
-    return voiceIndexByName(project, keys, key) < 0;
-  });
-  bool gridRead = false;
-  std::vector<JsonValue> kept;  // the notes its load left off the grid
+  // along, though the rest plays as it did; one whose machine changed
+  // since reads its steps otherwise: what its load applied of them, the
+  // project may have let go since.
+  bool changed = false;
+  for (std::size_t i = 0; i < as.voices.size(); ++i) {
+    const int t = voiceIndexByName(project, keys, as.voices[i]);
+    changed = changed || t < 0 ||
+              (i < as.machines.size() && auditionTrackSound(project, t).machine != as.machines[i]);
+  }
+  const KeptNotes kept = keptNotesOf(as.kept);
   // What the loaded audition plays with this kit, asked as a load asks it.
   if (std::unique_ptr<Project> asLoaded = makeProject()) {
     *asLoaded = project;
     Diagnostics said = Diagnostics::dropping();  // when it was loaded
-    gridRead = readAudition(loaded, *asLoaded, samples, said, "/audition", keys);
-    const bool same = !removed && writeSame(mine, frameOf(*asLoaded, samples, keys, &loaded), &loaded);
+    const bool gridRead = readAudition(loaded, *asLoaded, samples, said, "/audition", keys);
+    // Held whole, it holds all its load kept: some of that went since.
+    const bool same =
+        !changed && as.whole && writeSame(mine, frameOf(*asLoaded, samples, keys, &loaded), &loaded);
     // It plays what the project plays. Where its grid played in place of
     // its notes and swing entries, they must say what it plays too.
     if (same && !gridRead) return std::nullopt;
     const bool notesPlayed = same && notesArePlayed(loaded, mine.notes, project, samples, keys);
     const bool swingPlayed = same && swingIsPlayed(loaded, project, samples, keys);
     if (notesPlayed && swingPlayed) return std::nullopt;
-    if (!notesPlayed) {
-      // Where its grid was read, those an earlier save kept back end its list.
-      const JsonValue* notes = loaded.find("notes");
-      const std::size_t played = (notes != nullptr ? JsonElements(*notes).size() : 0) - notesKeptBack(loaded);
-      kept = notesKeptUnplayed(loaded, gridRead, played, mine.notes.all(), voices, project, samples, keys);
-    }
     if (same) {
       JsonValue audition = withGridPlayed(loaded, mine, notesPlayed, swingPlayed, kept);
       // The entries no load played go back beside those the grid plays.
-      if (!swingPlayed) keepUnplayedSwing(audition, loaded, voices, project, keys);
+      if (!swingPlayed) placeKeptRecords(audition, placedOf(as.kept, true), project, keys, 1);
       return audition;
     }
   }
@@ -426,14 +466,27 @@ std::optional<JsonValue> auditionAnew(const Project& project, const SampleSlotTa
   JsonValue* groove = grooveIn(written);
   if (const JsonValue* was = grooveIn(loaded); was != nullptr && groove != nullptr)
     adoptNumberSpellings(*groove, *was);
-  keepUnplayed(written, loaded, voices, gridRead, project, samples, keys);
+  keepAsLoaded(written, loaded);
+  placeKeptRecords(written, placedOf(as.kept, false), project, keys, 1);
   return written;
+}
+
+std::vector<std::uint8_t> auditionMachines(const Project& project, const KeysAsLoaded& keys) {
+  std::vector<std::uint8_t> machines;
+  for (const std::string& key : auditionVoices(project, keys))
+    machines.push_back(auditionTrackSound(project, voiceIndexByName(project, keys, key)).machine);
+  return machines;
+}
+
+std::vector<clip::Note> patternNotes(const Project& project, const SampleSlotTable& samples,
+                                     const KeysAsLoaded& keys) {
+  return gridNotesOf(project, samples, keys).all();
 }
 
 JsonValue auditionToWrite(const Project& project, const SampleSlotTable& samples,
                           const LoadedAudition* loaded, const KeysAsLoaded& keys) {
   if (loaded == nullptr) return writeAudition(project, samples, keys);
-  std::optional<JsonValue> anew = auditionAnew(project, samples, loaded->audition, loaded->voices, keys);
+  std::optional<JsonValue> anew = auditionAnew(project, samples, loaded->audition, *loaded, keys);
   return anew ? std::move(*anew) : loaded->audition;
 }
 

@@ -10,6 +10,7 @@
 #include "document/clip/clip.h"
 #include "document/instance/keys_as_loaded.h"
 #include "document/json/json_value.h"
+#include "document/project/kept_record.h"
 #include "engine/model/project.h"
 
 namespace ob {
@@ -23,27 +24,46 @@ inline constexpr std::uint64_t kAuditionDefaultSeed = kDefaultPatternSeed;
 JsonValue writeAudition(const Project& project, const SampleSlotTable& samples,
                         const KeysAsLoaded& keys = KeysAsLoaded::none());
 
+// The audition a load read, the keys of the voices the project then had,
+// and what of it that load kept unplayed (its records) that a save holds
+// still; whole while that is all it kept.
+struct LoadedAudition {
+  const JsonValue& audition;
+  const std::vector<std::string>& voices;
+  // The machine each of those voices played then: what a read of its grid
+  // applies of a step depends on it.
+  const std::vector<std::uint8_t>& machines;
+  const std::vector<const KeptRecord*>& kept;
+  bool whole = true;
+};
+
+// The machine of each voice auditionVoices gives, in its order.
+std::vector<std::uint8_t> auditionMachines(const Project& project, const KeysAsLoaded& keys);
+
 // The audition a document is written with: the one it was loaded with
 // (loaded; null when none), whole and as read, while that still plays what
-// the project's pattern plays with this kit, so that a load and a save
-// change nothing of it; else the audition of the pattern, its numbers
-// spelled as loaded where they did not change, with what the load kept
-// unplayed beside it (keepUnplayed) and the notes it left off the grid
-// after its own (notesKeptUnplayed): nothing that would play is carried
-// over from a loaded audition into a new one. One whose grid played in
-// place of its notes goes back with the notes the grid plays when its own
-// say otherwise, all else of it as read, so that what a save writes says
-// what plays. The notes of a written audition are held as their compact
-// text, made, compared and fingerprinted a note at a time, so that writing
-// one costs its text.
+// the project's pattern plays with this kit and holds no more than the
+// save keeps of what its load kept, so that a load and a save change
+// nothing of it; else the audition of the pattern, its numbers spelled as
+// loaded where they did not change and its form as loaded (keepAsLoaded),
+// with what the load kept unplayed placed back into it, the notes after its
+// own: nothing that would play is carried over from a loaded audition into
+// a new one. One whose grid played in place of its notes goes back with the
+// notes the grid plays when its own say otherwise, all else of it as read,
+// so that what a save writes says what plays. The notes of a written
+// audition are held as their compact text, made, compared and
+// fingerprinted a note at a time, so that writing one costs its text.
 JsonValue auditionToWrite(const Project& project, const SampleSlotTable& samples,
                           const LoadedAudition* loaded, const KeysAsLoaded& keys);
-// The same decision alone: nothing while the loaded audition (read by a
-// load that found the voices given) goes back as it is held, else the
-// audition to write in its place, which takes what it keeps of the loaded.
+// The same decision alone: nothing while the loaded audition (read again
+// from what `as` holds) goes back as it is held, else the audition to
+// write in its place.
 std::optional<JsonValue> auditionAnew(const Project& project, const SampleSlotTable& samples,
-                                      JsonValue loaded, const std::vector<std::string>& voices,
-                                      const KeysAsLoaded& keys);
+                                      JsonValue loaded, const LoadedAudition& as, const KeysAsLoaded& keys);
+
+// The notes the project's pattern plays, as a save writes them.
+std::vector<clip::Note> patternNotes(const Project& project, const SampleSlotTable& samples,
+                                     const KeysAsLoaded& keys);
 
 // Whether the audition's notes are, one by one as a save writes them, the
 // notes the project's pattern plays, and no other.

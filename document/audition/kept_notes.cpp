@@ -38,14 +38,14 @@ void markNotesKeptBack(JsonValue& groove, std::size_t count) {
                         JsonMember{std::string(kKeptBack), makeJsonDouble(static_cast<double>(count))});
 }
 
-std::vector<JsonValue> notesKeptUnplayed(const JsonValue& loaded, bool gridRead, std::size_t played,
-                                         const std::vector<clip::Note>& written,
-                                         const std::vector<std::string>& voices, const Project& project,
-                                         const SampleSlotTable& samples, const KeysAsLoaded& keys) {
+void notesKeptUnplayed(const JsonValue& loaded, bool gridRead, std::size_t played,
+                       const std::vector<clip::Note>& written, const std::vector<std::string>& voices,
+                       const Project& project, const SampleSlotTable& samples, const KeysAsLoaded& keys,
+                       const KeptNoteTaker& keep) {
   const JsonValue* notes = loaded.isObject() ? loaded.find("notes") : nullptr;
-  if (notes == nullptr || JsonElements(*notes).size() <= (gridRead ? played : 0)) return {};
+  if (notes == nullptr || JsonElements(*notes).size() <= (gridRead ? played : 0)) return;
   std::unique_ptr<Project> scratch = makeProject();
-  if (!scratch) return {};
+  if (!scratch) return;
   *scratch = project;
   Diagnostics unsaid = Diagnostics::dropping();
   // Which notes the load left off the grid, placed as it placed them.
@@ -56,7 +56,7 @@ std::vector<JsonValue> notesKeptUnplayed(const JsonValue& loaded, bool gridRead,
       unplaced.resize(index + 1, false);
       unplaced[index] = gridRead ? index >= played : !asLoaded.place(note, index);
     };
-    if (!clip::readClipToPlay(loaded, unsaid, "", take)) return {};
+    if (!clip::readClipToPlay(loaded, unsaid, "", take)) return;
   }
   // Each goes back while, after the written notes, it takes no step.
   NotePlacer afterWritten(*scratch, samples, keys, unsaid, "");
@@ -65,17 +65,18 @@ std::vector<JsonValue> notesKeptUnplayed(const JsonValue& loaded, bool gridRead,
     return std::find(voices.begin(), voices.end(), note.voice) != voices.end() &&
            voiceIndexByName(project, keys, note.voice) < 0;
   };
-  std::vector<bool> back(unplaced.size(), false);
-  const clip::NoteTaker keep = [&](const clip::Note& note, std::size_t index) {
-    if (index < unplaced.size() && unplaced[index] && !removed(note))
-      back[index] = !afterWritten.place(note, written.size() + index);
-  };
-  clip::readClipToPlay(loaded, unsaid, "", keep);
-  std::vector<JsonValue> kept;
+  // Each as read, met in the list as it goes.
   JsonElements elements(*notes);
-  for (std::size_t i = 0; const JsonValue* note = elements.next(); ++i)
-    if (i < back.size() && back[i]) kept.push_back(*note);
-  return kept;
+  const JsonValue* at = elements.next();
+  std::size_t atIndex = 0;
+  const clip::NoteTaker back = [&](const clip::Note& note, std::size_t index) {
+    if (index >= unplaced.size() || !unplaced[index] || removed(note) ||
+        afterWritten.place(note, written.size() + index))
+      return;
+    for (; at != nullptr && atIndex < index; ++atIndex) at = elements.next();
+    if (at != nullptr) keep(*at, note);
+  };
+  clip::readClipToPlay(loaded, unsaid, "", back);
 }
 
 }  // namespace ob

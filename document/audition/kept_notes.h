@@ -6,6 +6,7 @@
 // places what it places without them.
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,15 +24,17 @@ std::size_t notesKeptBack(const JsonValue& audition);
 // Says so in the grid a save writes, or nothing when it kept none back.
 void markNotesKeptBack(JsonValue& groove, std::size_t count);
 
-// Of the loaded audition's notes, those that go back after `written` (the
-// notes a save writes, in their order): when its load placed the notes,
+// Hands `keep` each of the loaded audition's notes, as read and as a load
+// reads it, that goes back after `written` (the notes a save writes, in
+// their order): when its load placed the notes,
 // each one the placement left off the grid; when it read the grid, each
 // past the first `played` (as many as that grid played), the ones an
 // earlier save put back. A note of a voice the load found (voices, by
 // their keys) and the project has no longer went with the voice.
-std::vector<JsonValue> notesKeptUnplayed(const JsonValue& loaded, bool gridRead, std::size_t played,
-                                         const std::vector<clip::Note>& written,
-                                         const std::vector<std::string>& voices, const Project& project,
-                                         const SampleSlotTable& samples, const KeysAsLoaded& keys);
+using KeptNoteTaker = std::function<void(const JsonValue& value, const clip::Note& note)>;
+void notesKeptUnplayed(const JsonValue& loaded, bool gridRead, std::size_t played,
+                       const std::vector<clip::Note>& written, const std::vector<std::string>& voices,
+                       const Project& project, const SampleSlotTable& samples, const KeysAsLoaded& keys,
+                       const KeptNoteTaker& keep);
 
 }  // namespace ob

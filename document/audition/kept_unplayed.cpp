@@ -99,34 +99,78 @@ struct StepReading {
 
 bool isList(std::string_view key) { return key == "locks" || key == "rands"; }
 
-// A written step takes of its loaded self each member that reads as
+// Walks a loaded object beside the one written in its place and hands each
+// member kept to the sink, where it goes: after the member before it as a
+// save writes them (the written one it follows, the kept one before it, or
+// none in front). A member written holds goes to `both` with its loaded
+// value; which one that is, match says (npos: none).
+class KeptWalk {
+ public:
+  explicit KeptWalk(const KeptMemberSink& sink) : sink_(sink) {}
+
+  template <typename Match, typename Keep, typename Both>
+  void members(const JsonValue& written, const JsonValue& loaded, Match match, Keep keep, Both both) {
+    if (!written.isObject() || !loaded.isObject()) return;
+    std::vector<std::string> last(written.members.size() + 1);  // by anchor: the member a kept one follows
+    for (std::size_t i = 0; i < written.members.size(); ++i) last[i + 1] = written.members[i].key;
+    std::size_t anchor = 0;  // 0: in front, i + 1: after written member i
+    for (const JsonMember& m : loaded.members) {
+      if (const std::size_t i = match(written, m); i != std::string::npos) {
+        anchor = i + 1;
+        at_.push_back(written.members[i].key);
+        afters_.push_back(i > 0 ? written.members[i - 1].key : std::string());
+        both(written.members[i], m.value);
+        at_.pop_back();
+        afters_.pop_back();
+      } else if (Kept value = keep(m)) {
+        at_.push_back(m.key);
+        afters_.push_back(last[anchor]);
+        sink_(at_, std::move(*value), afters_);
+        at_.pop_back();
+        afters_.pop_back();
+        last[anchor] = m.key;
+      }
+    }
+  }
+
+ private:
+  const KeptMemberSink& sink_;
+  std::vector<std::string> at_;      // from the grid
+  std::vector<std::string> afters_;  // the member each of at_ follows
+};
+
+Kept copied(const JsonMember& m) { return m.value; }
+void neither(const JsonMember&, const JsonValue&) {}
+
+// A written step keeps of its loaded self each member that reads as
 // nothing beside it: none that would change what it plays. A member a
 // step reads twice counts where the reader finds it, the first time.
-void keepInStep(JsonValue& step, JsonValue& loaded, const StepReading& reading) {
-  const JsonValue plain = step;
-  const Step plays = reading.read(plain);
-  std::unordered_map<std::string, bool> decided;  // by key: whether it went back
-  const auto keep = [&](JsonMember& m) -> Kept {
+void keptInStep(KeptWalk& walk, const JsonValue& step, const JsonValue& loaded, const StepReading& reading) {
+  const Step plays = reading.read(step);
+  std::unordered_map<std::string, bool> decided;  // by key: whether it is kept
+  const auto keep = [&](const JsonMember& m) -> Kept {
     if (const auto seen = decided.find(m.key); seen != decided.end())
-      return seen->second ? every(m) : std::nullopt;
-    bool unread = true;
+      return seen->second ? copied(m) : std::nullopt;
+    Kept kept = m.value;
     if (isList(m.key) && m.value.isObject()) {
-      std::erase_if(m.value.members, [&](const JsonMember& e) { return reading.takes(m.key, e); });
-      unread = !m.value.members.empty();
+      std::erase_if(kept->members, [&](const JsonMember& e) { return reading.takes(m.key, e); });
+      if (kept->members.empty()) kept.reset();
     } else {
-      JsonValue trial = plain;
+      JsonValue trial = step;
       trial.members.push_back(m);
-      unread = sameStep(reading.read(trial), plays);
+      if (!sameStep(reading.read(trial), plays)) kept.reset();
     }
-    decided.emplace(m.key, unread);
-    return unread ? every(m) : std::nullopt;
+    decided.emplace(m.key, kept.has_value());
+    return kept;
   };
-  const auto both = [&](JsonMember& mine, JsonValue& theirs) {
+  const auto both = [&](const JsonMember& mine, const JsonValue& theirs) {
     if (!isList(mine.key)) return;
-    const auto untaken = [&](JsonMember& m) { return reading.takes(mine.key, m) ? std::nullopt : every(m); };
-    mergeMembers(mine.value, theirs, sameKey, untaken, none);
+    const auto untaken = [&](const JsonMember& m) {
+      return reading.takes(mine.key, m) ? std::nullopt : copied(m);
+    };
+    walk.members(mine.value, theirs, sameKey, untaken, neither);
   };
-  mergeMembers(step, loaded, sameKey, keep, both);
+  walk.members(step, loaded, sameKey, keep, both);
 }
 
 // The step a key names, when a load reads its entry as one.
@@ -137,51 +181,61 @@ std::optional<int> stepOf(const JsonMember& entry) {
 }
 
 // An entry read as a step meets the step as written, however its key is
-// spelled; one of a step the user cleared goes with it.
-void keepInSteps(JsonValue& steps, JsonValue& loaded, const StepReading& reading) {
+// spelled.
+void keptInSteps(KeptWalk& walk, const JsonValue& steps, const JsonValue& loaded,
+                 const StepReading& reading) {
   const auto match = [](const JsonValue& written, const JsonMember& m) {
     const std::optional<int> s = stepOf(m);
     return s ? keyIn(written, formatUnsigned(static_cast<std::uint64_t>(*s))) : sameKey(written, m);
   };
-  const auto keep = [](JsonMember& m) { return stepOf(m) ? std::nullopt : every(m); };
-  mergeMembers(steps, loaded, match, keep,
-               [&](JsonMember& mine, JsonValue& theirs) { keepInStep(mine.value, theirs, reading); });
+  const auto keep = [](const JsonMember& m) { return stepOf(m) ? std::nullopt : copied(m); };
+  walk.members(steps, loaded, match, keep, [&](const JsonMember& mine, const JsonValue& theirs) {
+    keptInStep(walk, mine.value, theirs, reading);
+  });
 }
 
 // Written without an accent, the pattern's is the fresh one: one read as
-// that goes back.
-Kept accentKept(JsonMember& m) {
+// that is kept.
+Kept accentKept(const JsonMember& m) {
   if (m.key == "unplayed") return std::nullopt;  // the written grid says it anew
-  if (m.key != "accent") return every(m);
+  if (m.key != "accent") return copied(m);
   static const Pattern kFresh;
   float amount = 0.0f, curve = kFresh.accentCurve;
   std::uint8_t every = kFresh.accentEvery;
   readAccent(m.value, amount, every, curve);
   if (amount != kFresh.accentAmount || every != kFresh.accentEvery || curve != kFresh.accentCurve)
     return std::nullopt;
-  return std::move(m.value);
+  return m.value;
 }
 
 bool isAmong(const std::vector<std::string>& ids, std::string_view id) {
   return std::find(ids.begin(), ids.end(), id) != ids.end();
 }
 
-void keepInGroove(JsonValue& groove, JsonValue& loaded, const std::vector<std::string>& voices,
-                  const Project& project, const SampleSlotTable& samples, const KeysAsLoaded& keys) {
-  // A voice the project had at the load, and has no longer, was removed.
-  const auto voiceKept = [&](JsonMember& m) { return isAmong(voices, m.key) ? std::nullopt : every(m); };
-  const auto inVoice = [&](JsonMember& mine, JsonValue& theirs) {
+}  // namespace
+
+void keepUnplayedInGroove(const JsonValue& groove, const JsonValue& loaded,
+                          const std::vector<std::string>& voices, const Project& project,
+                          const SampleSlotTable& samples, const KeysAsLoaded& keys,
+                          const KeptMemberSink& sink) {
+  KeptWalk walk(sink);
+  const auto voiceKept = [&](const JsonMember& m) {
+    return isAmong(voices, m.key) ? std::nullopt : copied(m);
+  };
+  const auto inVoice = [&](const JsonMember& mine, const JsonValue& theirs) {
     const StepReading reading{auditionTrackSound(project, voiceIndexByName(project, keys, mine.key)), samples,
                               keys};
-    mergeMembers(mine.value, theirs, sameKey, every, [&](JsonMember& member, JsonValue& was) {
-      if (member.key == "steps") keepInSteps(member.value, was, reading);
+    walk.members(mine.value, theirs, sameKey, copied, [&](const JsonMember& member, const JsonValue& was) {
+      if (member.key == "steps") keptInSteps(walk, member.value, was, reading);
     });
   };
-  mergeMembers(groove, loaded, sameKey, accentKept, [&](JsonMember& mine, JsonValue& theirs) {
-    if (mine.key == "accent") mergeMembers(mine.value, theirs, sameKey, every, none);
-    if (mine.key == "voices") mergeMembers(mine.value, theirs, sameKey, voiceKept, inVoice);
+  walk.members(groove, loaded, sameKey, accentKept, [&](const JsonMember& mine, const JsonValue& theirs) {
+    if (mine.key == "accent") walk.members(mine.value, theirs, sameKey, copied, neither);
+    if (mine.key == "voices") walk.members(mine.value, theirs, sameKey, voiceKept, inVoice);
   });
 }
+
+namespace {
 
 // The written point takes the place of the first one a load reads, with
 // what that one carried unread; all others stay as read.
@@ -218,34 +272,21 @@ void keepDeclared(JsonValue& written, JsonValue& loaded) {
   *is = std::move(*was);
 }
 
-JsonValue* grooveOf(JsonValue& audition) {
-  JsonValue* ext = audition.find("ext");
-  return ext != nullptr && ext->isObject() ? ext->find(stepsExtensionKey()) : nullptr;
-}
-
 }  // namespace
 
-void keepUnplayedSwing(JsonValue& written, JsonValue& loaded, const std::vector<std::string>& voices,
-                       const Project& project, const KeysAsLoaded& keys) {
-  JsonValue* was = loaded.find("swing");
-  if (was == nullptr || !was->isArray()) return;
-  Diagnostics unsaid = Diagnostics::dropping();
+std::vector<JsonValue> swingKeptUnplayed(const JsonValue& loaded, const Project& project,
+                                         const KeysAsLoaded& keys) {
   std::vector<JsonValue> kept;
-  for (JsonValue& e : was->elements) {
+  const JsonValue* was = loaded.find("swing");
+  if (was == nullptr || !was->isArray()) return kept;
+  Diagnostics unsaid = Diagnostics::dropping();
+  for (const JsonValue& e : was->elements) {
     const clip::SwingEntry s = clip::readSwingEntry(e, std::string(), unsaid);
     const bool voiced = !s.voice.empty();
-    const bool inKit = voiced && voiceIndexByName(project, keys, s.voice) >= 0;
-    if (voiced && !inKit && isAmong(voices, s.voice)) continue;  // removed
-    if (s.invalid || s.bar != 0 || (voiced && !inKit)) kept.push_back(std::move(e));
+    if (s.invalid || s.bar != 0 || (voiced && voiceIndexByName(project, keys, s.voice) < 0))
+      kept.push_back(e);
   }
-  if (kept.empty()) return;
-  if (written.find("swing") == nullptr) {
-    const std::size_t meter = keyIn(written, "meter");
-    const auto at = meter == std::string::npos ? written.members.end() : written.members.begin() + meter + 1;
-    written.members.insert(at, {"swing", makeJsonArray()});
-  }
-  JsonValue& entries = *written.find("swing");
-  if (entries.isArray()) std::move(kept.begin(), kept.end(), std::back_inserter(entries.elements));
+  return kept;
 }
 
 void appendUndeclared(JsonValue& declared, const std::vector<ExtensionId>& ids) {
@@ -260,18 +301,11 @@ void appendUndeclared(JsonValue& declared, const std::vector<ExtensionId>& ids) 
   }
 }
 
-void keepUnplayed(JsonValue& written, JsonValue& loaded, const std::vector<std::string>& voices,
-                  bool gridRead, const Project& project, const SampleSlotTable& samples,
-                  const KeysAsLoaded& keys) {
+void keepAsLoaded(JsonValue& written, JsonValue& loaded) {
   if (!loaded.isObject() || !written.isObject()) return;
   keepDeclared(written, loaded);
   keepPoints(written, loaded, "tempo", clip::readTempoPoint);
   keepPoints(written, loaded, "meter", clip::readMeterPoint);
-  keepUnplayedSwing(written, loaded, voices, project, keys);
-  JsonValue* groove = grooveOf(written);
-  JsonValue* was = grooveOf(loaded);
-  if (gridRead && groove != nullptr && was != nullptr)
-    keepInGroove(*groove, *was, voices, project, samples, keys);
 }
 
 }  // namespace ob

@@ -113,13 +113,13 @@ bool NotePlacer::place(const clip::Note& note, std::size_t index) {
   }
   Track& track = pattern.tracks[t];
   const double b = rateBeats(track.rate);
-  const double s = std::round(note.at / b);
-  if (!(std::fabs(s * b - note.at) <= kOnStep) || s < 0.0 || s > kStepsPerTrack - 1) {
+  const int s = gridStepOf(track, note.at);
+  if (s < 0) {
     diagnostics_.warn("audition-note-not-placed", notePath,
                       "The note is not on a step of its voice's grid; kept but not played");
     return false;
   }
-  Step& step = track.steps[static_cast<int>(s)];
+  Step& step = track.steps[s];
   if (step.active) {
     diagnostics_.warn("audition-note-not-placed", notePath,
                       "Another note already holds this step; kept but not played");
@@ -127,6 +127,13 @@ bool NotePlacer::place(const clip::Note& note, std::size_t index) {
   }
   fillStep(note, step, auditionTrackSound(project_, t), samples_, keys_, b, diagnostics_, notePath);
   return true;
+}
+
+int gridStepOf(const Track& track, double at) {
+  const double b = rateBeats(track.rate);
+  const double s = std::round(at / b);
+  if (!(std::fabs(s * b - at) <= kOnStep) || s < 0.0 || s > kStepsPerTrack - 1) return -1;
+  return static_cast<int>(s);
 }
 
 void NotePlacer::finish(const clip::Clip& clip) {

@@ -21,6 +21,10 @@ void placeNotesOnGrid(const clip::Clip& clip, Project& project, const SampleSlot
                       Diagnostics& diagnostics, std::string_view path,
                       const KeysAsLoaded& keys = KeysAsLoaded::none());
 
+// The step of the track's grid a note at `at` (beats) lands on; -1 when
+// it is on none.
+int gridStepOf(const Track& track, double at);
+
 // The same a note at a time, as a clip is read (clip::readClipToPlay): made
 // before the first note, which it empties the grid for, given each note in
 // the clip's order, and finished with the clip, whose length and swing the

@@ -92,7 +92,8 @@ JsonShape document() {
                       {"params", scalars()},
                       {"state", state()},
                       {"assets", scalars()},
-                      {"audition", audition()}});
+                      {"audition", audition()},
+                      {"kitFileKept", namedObject({"kit", "text"}, {{"gone", arrayShape(wholeShape())}})}});
 }
 
 }  // namespace

@@ -92,6 +92,23 @@ int readSounds(const JsonValue& state, Project& fresh, const KeysAsLoaded& keys,
   return loaded;
 }
 
+enum class VoiceTake : std::uint8_t { Taken, NotAVoice, UnusableId, UnknownSound };
+
+// How a load takes a voice beside the tracks it took, and the index of its
+// sound (-1: none) when it does; room apart.
+VoiceTake takeOfVoice(std::string_view key, const JsonValue& v, const Pattern& pattern, int soundsLoaded,
+                      const KeysAsLoaded& keys, int& soundIndex) {
+  if (!v.isObject()) return VoiceTake::NotAVoice;
+  if (!usableId(key, pattern.tracks, pattern.numTracks)) return VoiceTake::UnusableId;
+  soundIndex = -1;
+  if (const JsonValue* sound = v.find("sound")) {
+    if (sound->isString())
+      soundIndex = keys.find(Records::Sounds, pattern.kit.sounds, soundsLoaded, sound->text);
+    if (soundIndex < 0) return VoiceTake::UnknownSound;
+  }
+  return VoiceTake::Taken;
+}
+
 // Returns false when the document had voices but none could be loaded.
 bool readVoices(const JsonValue& state, Project& fresh, int soundsLoaded, const KeysAsLoaded& keys,
                 Diagnostics& diagnostics, KeysTaken& taken) {
@@ -105,25 +122,18 @@ bool readVoices(const JsonValue& state, Project& fresh, int soundsLoaded, const 
       diagnostics.warn("too-many-voices", path, "A kit holds 8 voices; kept but not loaded");
       continue;
     }
-    const JsonValue& v = *e.value;
-    if (!v.isObject()) {
-      diagnostics.warn("wrong-type", path, "Expected a voice; kept but not loaded");
-      continue;
-    }
-    if (!usableId(e.key, pattern.tracks, pattern.numTracks)) {
-      diagnostics.warn("unusable-id", path, kUnusableIdMessage);
-      continue;
-    }
     int soundIndex = -1;
-    if (const JsonValue* sound = v.find("sound")) {
-      if (sound->isString())
-        soundIndex = keys.find(Records::Sounds, pattern.kit.sounds, soundsLoaded, sound->text);
-      if (soundIndex < 0) {
+    switch (takeOfVoice(e.key, *e.value, pattern, soundsLoaded, keys, soundIndex)) {
+      case VoiceTake::NotAVoice:
+        diagnostics.warn("wrong-type", path, "Expected a voice; kept but not loaded");
+        continue;
+      case VoiceTake::UnusableId: diagnostics.warn("unusable-id", path, kUnusableIdMessage); continue;
+      case VoiceTake::UnknownSound:
         diagnostics.warn("unknown-sound", path + "/sound",
                          "The voice's sound is not in this document or did not load; "
                          "the voice is kept but not loaded");
         continue;
-      }
+      case VoiceTake::Taken: break;
     }
     const int t = pattern.numTracks;
     Track& track = pattern.tracks[t];
@@ -132,7 +142,7 @@ bool readVoices(const JsonValue& state, Project& fresh, int soundsLoaded, const 
     track.soundIndex = static_cast<std::int8_t>(soundIndex);
     pattern.numTracks = static_cast<std::uint8_t>(t + 1);
     taken.voices[t] = e.key;
-    readVoice(v, fresh, t, diagnostics, path);
+    readVoice(*e.value, fresh, t, diagnostics, path);
   }
   if (pattern.numTracks > 0) return true;
   // A project without tracks writes an empty "voices" object; that reads
@@ -325,34 +335,24 @@ JsonValue auditionToSave(const Project& project, const LoadedAudition* loaded, c
   std::string error;
   if (!parseJson(loaded->audition, auditionShape(), read, error))
     return writeAudition(project, project.samples, keys);
-  std::optional<JsonValue> anew =
-      auditionAnew(project, project.samples, std::move(read), loaded->voices, keys);
+  std::optional<JsonValue> anew = auditionAnew(project, project.samples, std::move(read), *loaded, keys);
   return anew ? std::move(*anew) : loaded->audition;
 }
 
 }  // namespace
 
-int voicesALoadTakes(const JsonValue& state) {
-  std::unique_ptr<Project> scratch = makeProject();
-  Diagnostics unsaid = Diagnostics::dropping();
-  KeysTaken taken;
-  const int sounds = readSounds(state, *scratch, KeysAsLoaded::none(), unsaid, taken);
-  readVoices(state, *scratch, sounds, recordKeys(*scratch, taken, sounds), unsaid, taken);
-  return tracksInUse(scratch->patterns[0]);
+bool voiceALoadTakes(std::string_view key, const JsonValue& voice, const Pattern& pattern, int soundsLoaded,
+                     const KeysAsLoaded& keys) {
+  int soundIndex = -1;
+  return pattern.numTracks < kMaxTracks &&
+         takeOfVoice(key, voice, pattern, soundsLoaded, keys, soundIndex) == VoiceTake::Taken;
 }
 
-MacroDestKeys macroDestsALoadTakes(const JsonValue& state) {
-  std::unique_ptr<Project> scratch = makeProject();
+bool soundALoadReads(std::string_view key, const JsonValue& sound, const SampleSlotTable& samples,
+                     const KeysAsLoaded& keys) {
+  Sound scratch;
   Diagnostics unsaid = Diagnostics::dropping();
-  KeysTaken taken;
-  if (const JsonValue* samples = state.find("samples"))
-    readSamplePool(*samples, scratch->samples, taken.samples, unsaid);
-  InstanceEnvelope env;
-  env.state = &state;
-  int sounds = 0;
-  KeysAsLoaded keys;
-  readKit(env, *scratch, unsaid, taken, sounds, keys);
-  return taken.dests;
+  return sound.isObject() && readSound(key, sound, scratch, samples, unsaid, "", keys);
 }
 
 const Sound* soundOfVoice(const Pattern& pattern, int track) {

@@ -12,6 +12,7 @@
 #include "document/instance/keys_as_loaded.h"
 #include "document/instance/macro_state.h"
 #include "document/json/json_value.h"
+#include "document/project/kept_record.h"
 #include "engine/model/project.h"
 
 namespace ob {
@@ -47,12 +48,15 @@ JsonValue writeInstanceState(const Project& project, const std::vector<std::stri
                              const LoadedAudition* loadedAudition = nullptr,
                              AuditionFor use = AuditionFor::Save, const KeysAsLoaded* keys = nullptr);
 
-// How many voices a load of a state ("sounds" and "voices" as a document
-// holds them) takes as tracks.
-int voicesALoadTakes(const JsonValue& state);
-
-// Of each macro, the keys of the destinations a load of a state applies.
-MacroDestKeys macroDestsALoadTakes(const JsonValue& state);
+// Whether a load takes a voice (its key and value, an object built one
+// level at least) beside the tracks the pattern holds in use and the first
+// `soundsLoaded` of its kit's sounds, were there room.
+bool voiceALoadTakes(std::string_view key, const JsonValue& voice, const Pattern& pattern, int soundsLoaded,
+                     const KeysAsLoaded& keys);
+// Whether a load reads a sound (built as a load builds it) into the kit,
+// were there room and its id its own.
+bool soundALoadReads(std::string_view key, const JsonValue& sound, const SampleSlotTable& samples,
+                     const KeysAsLoaded& keys);
 
 // The same for callers that load no sample audio (kits): the references
 // are dropped; and a writer without references or id.

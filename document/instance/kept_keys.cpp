@@ -5,14 +5,10 @@
 #include <string_view>
 
 #include "document/instance/state_fields.h"
-#include "document/json/json_parse.h"
 
 namespace ob {
-namespace {
 
-// The first of key + "-2", key + "-3", ... that `taken` lacks, the key cut
-// so that each fits a field of `field` bytes (0: no field).
-std::string freeKey(std::string_view key, const KeptKeys& taken, std::size_t field) {
+std::string keyOfItsOwn(std::string_view key, const KeptKeys& taken, std::size_t field) {
   for (std::size_t n = 2;; ++n) {
     const std::string suffix = "-" + std::to_string(n);
     std::string candidate(field == 0 ? key : fixedCut(key, field - suffix.size()));
@@ -21,19 +17,20 @@ std::string freeKey(std::string_view key, const KeptKeys& taken, std::size_t fie
   }
 }
 
-// One list of records: the id field of each record the writer writes, and
-// the objects it writes them into.
+namespace {
+
+// One list of records: the id field of each record the writer writes, the
+// object it writes them into and the keys kept there.
 struct RecordList {
   std::vector<char*> ids;
-  std::vector<std::vector<std::string>> objects;
+  std::vector<std::string> object;
+  const KeptKeys& keptKeys;
 };
 
-void keepListOffKeptKeys(const RecordList& list, const std::vector<ForeignMember>& kept,
-                         const KeysAsLoaded& keys) {
-  KeptKeys keptKeys;
-  for (const std::vector<std::string>& object : list.objects) keptKeys.merge(keptKeysOf(kept, object));
+void keepListOffKeptKeys(const RecordList& list, const KeysAsLoaded& keys) {
+  const KeptKeys& keptKeys = list.keptKeys;
   if (keptKeys.empty()) return;
-  const auto renamed = keys.objects.find(list.objects.front());
+  const auto renamed = keys.objects.find(list.object);
   const std::map<std::string, std::string> none;
   const std::map<std::string, std::string>& loadedBy = renamed != keys.objects.end() ? renamed->second : none;
   KeptKeys taken = keptKeys;
@@ -43,7 +40,7 @@ void keepListOffKeptKeys(const RecordList& list, const std::vector<ForeignMember
     const std::string own(fixedText(id, sizeof(Track::id)));
     const auto asLoaded = loadedBy.find(own);
     if (keptKeys.count(asLoaded != loadedBy.end() ? asLoaded->second : own) == 0) continue;
-    const std::string fresh = freeKey(own, taken, sizeof(Track::id));
+    const std::string fresh = keyOfItsOwn(own, taken, sizeof(Track::id));
     taken.insert(fresh);
     formatFixed(id, sizeof(Track::id), fresh);
   }
@@ -51,57 +48,19 @@ void keepListOffKeptKeys(const RecordList& list, const std::vector<ForeignMember
 
 }  // namespace
 
-KeptKeys keptKeysOf(const std::vector<ForeignMember>& kept, const std::vector<std::string>& object) {
-  KeptKeys keys;
-  for (const ForeignMember& m : kept) {
-    if (m.path.size() == object.size() + 1 && std::equal(object.begin(), object.end(), m.path.begin())) {
-      keys.insert(m.path.back());
-      continue;
-    }
-    if (m.path.size() > object.size() || !std::equal(m.path.begin(), m.path.end(), object.begin())) continue;
-    JsonValue whole;
-    std::string error;
-    if (m.value.isKept() && !parseJson(m.value, wholeShape(), whole, error)) continue;
-    const JsonValue* at = m.value.isKept() ? &whole : &m.value;
-    for (std::size_t i = m.path.size(); i < object.size() && at != nullptr; ++i)
-      at = at->isObject() ? at->find(object[i]) : nullptr;
-    if (at != nullptr && at->isObject())
-      for (const JsonMember& member : at->members) keys.insert(member.key);
-  }
-  return keys;
-}
-
-void keepIdsOffKeptKeys(Project& project, const std::vector<ForeignMember>& kept, const KeysAsLoaded& keys) {
+void keepIdsOffKeptKeys(Project& project, const KeptIds& kept, const KeysAsLoaded& keys) {
   static_assert(sizeof(Track::id) == sizeof(Sound::id) && sizeof(Track::id) == sizeof(SampleSlot::id));
   Pattern& pattern = project.patterns[0];
-  RecordList voices{{}, {{"state", "voices"}}};
+  RecordList voices{{}, {"state", "voices"}, kept.voices};
   for (int t = 0; t < std::min<int>(pattern.numTracks, kMaxTracks); ++t)
     voices.ids.push_back(pattern.tracks[t].id);
-  RecordList sounds{{}, {{"state", "sounds"}}};
+  RecordList sounds{{}, {"state", "sounds"}, kept.sounds};
   for (Sound& sound : pattern.kit.sounds)
     if (sound.id[0] != '\0') sounds.ids.push_back(sound.id);
-  RecordList samples{{}, {{"state", "samples"}, {"assets"}}};
+  RecordList samples{{}, {"state", "samples"}, kept.samples};
   for (int i = 0; i < std::min<int>(project.samples.count, kSampleSlots); ++i)
     if (project.samples.slots[i].id[0] != '\0') samples.ids.push_back(project.samples.slots[i].id);
-  for (const RecordList* list : {&voices, &sounds, &samples}) keepListOffKeptKeys(*list, kept, keys);
-}
-
-void keepDestsOffKeptKeys(JsonValue& written, const std::vector<ForeignMember>& kept) {
-  for (int m = 0; m < kMacroCount; ++m) {
-    const std::vector<std::string> path = macroDestsPath(m);
-    const KeptKeys keptKeys = keptKeysOf(kept, path);
-    JsonValue* dests = &written;
-    for (const std::string& token : path)
-      dests = dests != nullptr && dests->isObject() ? dests->find(token) : nullptr;
-    if (keptKeys.empty() || dests == nullptr || !dests->isObject()) continue;
-    KeptKeys taken = keptKeys;
-    for (const JsonMember& dest : dests->members) taken.insert(dest.key);
-    for (JsonMember& dest : dests->members) {
-      if (keptKeys.count(dest.key) == 0) continue;
-      dest.key = freeKey(dest.key, taken, 0);
-      taken.insert(dest.key);
-    }
-  }
+  for (const RecordList* list : {&voices, &sounds, &samples}) keepListOffKeptKeys(*list, keys);
 }
 
 }  // namespace ob

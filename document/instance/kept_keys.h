@@ -1,38 +1,29 @@
 #pragma once
 // A record a load kept unread keeps its key through every save, also when
 // the project comes to hold one the writer would write under that key (a
-// track added, a sample imported, a macro destination set, after the load):
-// the save writes that one under another, and the kept one goes back where
-// it was. A record gets another id, which every reference to it follows,
-// since the writer writes references from ids; a destination, which nothing
-// refers to, another key.
+// track added, a sample imported, a kit loaded, after the load): the save
+// writes that one under another, and the kept one goes back where it was.
+// A record gets another id, which every reference to it follows, since the
+// writer writes references from ids.
 
-#include <set>
-#include <string>
-#include <vector>
-
-#include "document/foreign_member.h"
 #include "document/instance/keys_as_loaded.h"
-#include "document/json/json_value.h"
+#include "document/project/kept_record.h"
 #include "engine/model/project.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
 
 namespace ob {
 
-using KeptKeys = std::set<std::string, std::less<>>;
-
-// The keys of the members of the object at `object` (unescaped tokens from
-// the root) that `kept` holds: one by one, or whole with that object or
-// one it is in.
-KeptKeys keptKeysOf(const std::vector<ForeignMember>& kept, const std::vector<std::string>& object);
+// The first of key + "-2", key + "-3", ... that `taken` lacks, the key cut
+// so that each fits a field of `field` bytes (0: no field).
+std::string keyOfItsOwn(std::string_view key, const KeptKeys& taken, std::size_t field = 0);
 
 // Gives each track in use, sound and sample slot of `project` whose key in
-// a written document (its id, or the key it was loaded by) a kept member of
-// its list holds (for a sample, of "assets" too) another id, which no
-// record, kept member or key as loaded of that list holds.
-void keepIdsOffKeptKeys(Project& project, const std::vector<ForeignMember>& kept, const KeysAsLoaded& keys);
-
-// Moves each macro destination of a written document whose key a kept
-// member holds to another key.
-void keepDestsOffKeptKeys(JsonValue& written, const std::vector<ForeignMember>& kept);
+// a written document (its id, or the key it was loaded by) the load kept
+// (`kept`) another id, which no record, kept key or key as loaded of that
+// list holds.
+void keepIdsOffKeptKeys(Project& project, const KeptIds& kept, const KeysAsLoaded& keys);
 
 }  // namespace ob

@@ -110,6 +110,11 @@ void readStateMacros(const InstanceEnvelope& envelope, Project& project, const S
   }
 }
 
+std::optional<MacroDest> resolveMacroDest(const JsonValue& dest, const Pattern& pattern,
+                                          const SampleSlotTable& samples, const KeysAsLoaded& keys) {
+  return resolveDest(dest, pattern, samples, keys);
+}
+
 std::optional<std::string> macroDestKey(const Pattern& pattern, const MacroDest& dest,
                                         const KeysAsLoaded& keys) {
   if (dest.track >= tracksInUse(pattern)) return std::nullopt;

@@ -16,7 +16,7 @@
 namespace ob {
 
 // Beside a macro's "dests": destinations a save kept apart, which no load
-// applies (kept_dests.h).
+// applies (kept_placement.h).
 inline constexpr const char* kDestsOffKey = "destsOff";
 
 // Of each macro, the key of the member each destination was read from.
@@ -35,6 +35,12 @@ void readStateMacros(const InstanceEnvelope& envelope, Project& project, const S
 // track in use, or one without a sound).
 std::optional<std::string> macroDestKey(const Pattern& pattern, const MacroDest& dest,
                                         const KeysAsLoaded& keys);
+
+// The destination a member names, resolved against the kit as a load
+// resolves it (its voice by the key it goes by), or none: a load applies it
+// while its macro has room and no earlier one has its voice and param.
+std::optional<MacroDest> resolveMacroDest(const JsonValue& dest, const Pattern& pattern,
+                                          const SampleSlotTable& samples, const KeysAsLoaded& keys);
 
 // The "macros" object; a macro with no name and no destination is left out.
 JsonValue writeStateMacros(const Project& project, const SampleSlotTable& samples,

@@ -74,12 +74,4 @@ std::vector<ValueReadOtherwise> valuesReadOtherwise(const JsonValue& loaded, con
   return out;
 }
 
-void putBackValuesReadOtherwise(JsonValue& document, const std::vector<ValueReadOtherwise>& values) {
-  for (const ValueReadOtherwise& v : values) {
-    JsonValue* at = &document;
-    for (const std::string& token : v.path) at = at != nullptr && at->isObject() ? at->find(token) : nullptr;
-    if (at != nullptr && writeJson(*at) == v.rewritten) *at = v.loaded;
-  }
-}
-
 }  // namespace ob

@@ -4,9 +4,9 @@
 // parameter's value that no choice or sample names (the sound plays the
 // default), a sound's zones of which one names no sample in the pool (the
 // sound plays the others), a macro's name longer than its field (which
-// shows it cut). A save writes each back as it was read while it
-// writes in its place what the load's rewrite wrote there, that is while
-// nothing changed it since; a load of that save reads the same again.
+// shows it cut). Each is kept with its sound or macro (kept_at_load.h),
+// and a save writes it back as it was read over what the load's rewrite
+// wrote there; a load of that save reads the same again.
 
 #include <string>
 #include <vector>
@@ -27,7 +27,5 @@ struct ValueReadOtherwise {
 // with the keys its records were read by.
 std::vector<ValueReadOtherwise> valuesReadOtherwise(const JsonValue& loaded, const JsonValue& rewritten,
                                                     const Project& project, const KeysAsLoaded& keys);
-
-void putBackValuesReadOtherwise(JsonValue& document, const std::vector<ValueReadOtherwise>& values);
 
 }  // namespace ob

@@ -80,25 +80,30 @@ void setJsonPointer(JsonValue& document, const ForeignMember& member) {
     }
     if (at == nullptr) return;
   }
-  if (!at->isObject()) return;
-  const std::string& key = member.path.back();
-  if (JsonValue* written = at->find(key)) {
-    mergeKept(*written, member.value);
-    return;
+  putMember(*at, member.path.back(), member.value, member.after, member.last);
+}
+
+bool putMember(JsonValue& object, const std::string& key, const JsonValue& value, const std::string& after,
+               bool last) {
+  if (!object.isObject()) return false;
+  if (JsonValue* written = object.find(key)) {
+    mergeKept(*written, value);
+    return true;
   }
-  std::vector<JsonMember>& members = at->members;
+  std::vector<JsonMember>& members = object.members;
   auto where = members.end();
-  if (!member.last && member.after.empty()) {
+  if (!last && after.empty()) {
     where = members.begin();
-  } else if (!member.last) {
+  } else if (!last) {
     for (auto it = members.begin(); it != members.end(); ++it) {
-      if (it->key == member.after) {
+      if (it->key == after) {
         where = it + 1;
         break;
       }
     }
   }
-  members.insert(where, JsonMember{key, member.value});
+  members.insert(where, JsonMember{key, value});
+  return true;
 }
 
 }  // namespace ob

@@ -25,4 +25,8 @@ void collectForeignMembers(std::vector<ForeignMember>& out, JsonValue& loaded, c
 // the save wrote wins; an object kept whole gives it the members it lacks.
 void setJsonPointer(JsonValue& document, const ForeignMember& member);
 
+// The same into the object itself (putMember): false when it is no object.
+bool putMember(JsonValue& object, const std::string& key, const JsonValue& value, const std::string& after,
+               bool last);
+
 }  // namespace ob

@@ -15,12 +15,12 @@
 #include "document/archive/zip_format.h"
 #include "document/archive/zip_index.h"
 #include "document/audition/audition_groove.h"
+#include "document/audition/audition_kept.h"
 #include "document/audition/audition_writer.h"
 #include "document/factory/factory_ref.h"
 #include "document/factory/sample_resolver.h"
 #include "document/instance/instance_shape.h"
 #include "document/instance/instance_state.h"
-#include "document/instance/kept_records.h"
 #include "document/instance/read_otherwise.h"
 #include "document/json/json_parse.h"
 #include "document/json/json_text_mend.h"
@@ -30,6 +30,8 @@
 #include "document/package/unpack_limits.h"
 #include "document/params/number_spellings.h"
 #include "document/project/foreign_members.h"
+#include "document/project/kept_at_load.h"
+#include "document/project/kit_file_kept.h"
 #include "document/project/load_samples.h"
 #include "document/project/match_factory_samples.h"
 #include "document/project/project_save.h"
@@ -414,6 +416,7 @@ bool readInstancePackage(Package package, PackageReader* assets, const ByteSourc
                          played, diagnostics);
   }
 
+  kept.kitFile = takeKitFileKept(package.document, diagnostics);
   keepWhatItsRewriteLacks(std::move(package.document), project, refs, std::move(keys), kept);
   if (assets != nullptr) kept.keptEntries = assets->keepUnused(diagnostics);
   return true;
@@ -672,16 +675,23 @@ void keepWhatItsRewriteLacks(JsonValue document, const Project& project, const s
   JsonValue rewritten =
       writeInstanceState(project, refs, isKitOnlyDocument(document) ? 1u : 0u, kPluginVersionText, "",
                          &document, nullptr, AuditionFor::LoadRewrite, &keys);
-  if (const JsonValue* audition = document.find("audition")) {
-    kept.loadedAudition = heldAsText(*audition);
+  std::vector<KeptRecord> audition;
+  KeptIds auditionIds;
+  if (const JsonValue* loadedAudition = document.find("audition")) {
+    kept.loadedAudition = heldAsText(*loadedAudition);
     kept.auditionVoices = auditionVoices(project, keys);
+    kept.auditionMachines = auditionMachines(project, keys);
+    keepAuditionUnplayed(*loadedAudition, project, keys, audition, auditionIds);
   }
-  kept.valuesReadOtherwise = valuesReadOtherwise(document, rewritten, project, keys);
-  kept.keysAsLoaded = std::move(keys);
-  kept.keptRecordOrders = keptRecordOrders(document, rewritten);
+  std::vector<ValueReadOtherwise> otherwise = valuesReadOtherwise(document, rewritten, project, keys);
+  const KeptKeys readable = soundsKeptReadable(document, rewritten, project.samples, keys);
+  std::vector<ForeignMember> foreign;
   std::vector<std::string> path;
-  collectForeignMembers(kept.foreignMembers, document, rewritten, path);
-  keepRecordsLast(kept.foreignMembers);
+  collectForeignMembers(foreign, document, rewritten, path);
+  kept.records = std::make_shared<const KeptRecords>(
+      keptRecordsOf({document, project, keys, readable}, std::move(foreign), std::move(otherwise),
+                    std::move(audition), std::move(auditionIds)));
+  kept.keysAsLoaded = std::move(keys);
   // The extensions it declared stay declared by its saves, and macro
   // positions it could not read go back as read (writeInstanceState).
   const JsonValue* declared = document.find("extensions");

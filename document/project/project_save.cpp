@@ -11,20 +11,18 @@
 
 #include "document/archive/crc32.h"
 #include "document/archive/sha256.h"
-#include "document/audition/kept_unplayed.h"
+#include "document/audition/audition_writer.h"
 #include "document/factory/factory_ref.h"
 #include "document/instance/instance_shape.h"
 #include "document/instance/instance_state.h"
-#include "document/instance/kept_dests.h"
 #include "document/instance/kept_keys.h"
-#include "document/instance/kept_records.h"
-#include "document/instance/read_otherwise.h"
 #include "document/instance/state_fields.h"
 #include "document/json/json_write.h"
 #include "document/package/package.h"
 #include "document/params/number_spellings.h"
 #include "document/project/atomic_file.h"
-#include "document/project/foreign_members.h"
+#include "document/project/kept_placement.h"
+#include "document/project/kit_file_kept.h"
 #include "document/project/project_load.h"
 #include "document/reading/seed.h"
 #include "document/wav/saved_sample_file.h"
@@ -179,7 +177,10 @@ std::string refusalOf(const Diagnostics& findings) {
 JsonValue writtenAfterLoad(const Project& project, const std::vector<std::string>& refs,
                            std::uint32_t kitOnly, const KeptDocument& kept) {
   const JsonValue* loaded = kept.loadedDocument.isObject() ? &kept.loadedDocument : nullptr;
-  const LoadedAudition loadedAudition{kept.loadedAudition, kept.auditionVoices};
+  const KeptRecords& records = recordsOf(kept.records);
+  const std::vector<const KeptRecord*> ofAudition = auditionRecords(records);
+  const LoadedAudition loadedAudition{kept.loadedAudition, kept.auditionVoices, kept.auditionMachines,
+                                      ofAudition, auditionRecordCount(records) == records.auditionAtLoad};
   const LoadedAudition* audition = kept.loadedAudition.isNull() ? nullptr : &loadedAudition;
   return writeInstanceState(project, refs, kitOnly, kPluginVersionText, "", loaded, audition,
                             AuditionFor::Save, &kept.keysAsLoaded);
@@ -194,7 +195,7 @@ Package packageOf(const Project& project, const SamplePool& pool, const KeptDocu
   std::unique_ptr<Project> copy = std::make_unique<Project>(project);
   assignPatternIds(copy->patterns[0]);
   assignSampleIds(copy->samples);
-  keepIdsOffKeptKeys(*copy, kept.foreignMembers, kept.keysAsLoaded);
+  keepIdsOffKeptKeys(*copy, recordsOf(kept.records).ids, kept.keysAsLoaded);
 
   Package package;
   package.documentName = "instance.json";
@@ -230,20 +231,15 @@ Package packageOf(const Project& project, const SamplePool& pool, const KeptDocu
 
 JsonValue writeKeptDocument(const Project& project, const std::vector<std::string>& refs,
                             std::uint32_t kitOnly, const KeptDocument& kept) {
+  // The project as this build writes it, its records under the keys they
+  // were read by and its audition with what the load kept of it; numbers
+  // spelled as loaded where they did not change; what the kit's file kept,
+  // apart; then each record the load kept where it was read.
   JsonValue document = writtenAfterLoad(project, refs, kitOnly, kept);
-  // Its destinations clear of the keys of those the load kept (its records
-  // are, by their ids). What the load could not use but wrote over goes
-  // back as read while the save writes what the load wrote there; numbers
-  // as loaded; then its records held to sort before the records it keeps,
-  // which go back after them, apart where a load would take them.
-  keepDestsOffKeptKeys(document, kept.foreignMembers);
-  putBackValuesReadOtherwise(document, kept.valuesReadOtherwise);
   adoptNumberSpellings(document, kept.loadedDocument);
-  orderBeforeKept(document, kept.keptRecordOrders);
-  makeRoomForKeptRecords(document, kept.foreignMembers);
-  for (const ForeignMember& m : kept.foreignMembers) setJsonPointer(document, m);
-  keepVoicesOut(document, kept.foreignMembers);
-  keepDestsOut(document, kept.foreignMembers);
+  if (kept.kitFile && !recordsOf(kept.kitFile->kept->records).records.empty())
+    document.set(kKitFileKeptKey, writeKitFileKept(*kept.kitFile));
+  placeKeptRecords(document, documentRecords(recordsOf(kept.records)), project, kept.keysAsLoaded);
   return document;
 }
 

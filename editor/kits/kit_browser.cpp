@@ -8,9 +8,6 @@
 #include <utility>
 
 #include "content/tools/kits_folder.h"
-#include "document/json/json_parse.h"
-#include "document/json/json_shape.h"
-#include "document/json/json_write.h"
 #include "editor/gone_report.h"
 #include "editor/said_list.h"
 #include "engine/clock/tempo.h"
@@ -68,17 +65,6 @@ std::string whyGone(const std::vector<ob::GoneRef>& gone) {
   return hits ? "which the kit's tracks lack" : "which its sounds lack";
 }
 
-// The keys of the members a run held as their text stands for.
-std::vector<std::string> keysOfRun(const ob::JsonValue& run) {
-  static const ob::JsonShape keys = ob::withMostEntries(ob::objectOfShape(ob::scalarShape()), UINT32_MAX);
-  ob::JsonValue object;
-  std::string error;
-  std::vector<std::string> out;
-  if (ob::parseJson(ob::writeJson(run), keys, object, error))
-    for (ob::JsonMember& m : object.members) out.push_back(std::move(m.key));
-  return out;
-}
-
 // What the load of a kit file kept of it that this build does not read,
 // for its saves: "kept 2 members: future and sounds/s-kick/timbre, which
 // ...", each by where it sits in the file, as the host's log names it, less
@@ -92,19 +78,13 @@ SaidLine keptUnreadNote(const ob::KeptDocument& kept) {
       at += (at.empty() ? "" : "/") + path[i];
     places.push_back(std::move(at));
   };
-  for (const ob::ForeignMember& member : kept.foreignMembers) {
-    if (member.value.kind != ob::JsonKind::KeptMembers) {
-      place(member.path);
-      continue;
-    }
-    // A run of members held as their text, keyed by its last: each by its own key.
-    std::vector<std::string> path = member.path;
-    for (std::string& key : keysOfRun(member.value)) {
+  for (const ob::KeptRecord& record : ob::recordsOf(kept.records).records) {
+    std::vector<std::string> path = record.path;
+    for (std::string& key : ob::memberKeysOf(record)) {
       path.back() = std::move(key);
       place(path);
     }
   }
-  for (const ob::ValueReadOtherwise& value : kept.valuesReadOtherwise) place(value.path);
   return sayLine("kept ", places, ", which this build does not read", "members");
 }
 
@@ -177,10 +157,10 @@ bool KitBrowser::isModified(std::uint64_t revision) {
 
 bool KitBrowser::loadKit(const ob::KitEntry& entry) {
   const std::unique_ptr<ob::Pattern> loaded = newEmptyPart();
-  auto kept = std::make_shared<ob::KeptDocument>();
+  std::shared_ptr<const ob::KitFileKept> kept;
   ob::Diagnostics findings;
   std::string error;
-  if (!ob::KitLibrary::loadKit(entry.reference, *loaded, &error, kept.get(), &findings)) {
+  if (!ob::KitLibrary::loadKit(entry.reference, *loaded, &error, &kept, &findings)) {
     report("Could not load ", entry.name, error, StatusKind::Failed);
     pendingStatus->findings = std::move(findings);
     return false;
@@ -189,7 +169,8 @@ bool KitBrowser::loadKit(const ob::KitEntry& entry) {
   ctx_.pushUndo();
   std::vector<ob::GoneRef> gone;
   ob::copyPatternIntoProject(ctx_.project(), *loaded, &gone);
-  session.kept = std::move(kept);
+  ctx_.kitFileKept() = std::move(kept);
+  ctx_.kitComesIn();
   ctx_.commitProject(true);
   ctx_.refresh();
   markClean(entry.reference);
@@ -203,7 +184,8 @@ void KitBrowser::reportLoaded(const std::string& name, ob::Diagnostics findings)
   // not filled: the user is told which tracks stay silent. What its file
   // holds that this build does not read is kept for its saves, and said.
   const std::vector<int> silent = ob::tracksMissingSamples(part(), ctx_.pool());
-  const SaidLine keptNote = keptUnreadNote(*session.kept);
+  const std::shared_ptr<const ob::KitFileKept>& kept = ctx_.kitFileKept();
+  const SaidLine keptNote = kept ? keptUnreadNote(*kept->kept) : SaidLine{};
   SaidLine note = silentTracksNote(part(), silent);
   if (!note.text.empty() && !keptNote.text.empty()) note += "; ";
   note += keptNote;
@@ -237,7 +219,8 @@ void KitBrowser::newKit() {
   ctx_.pushUndo();
   std::vector<ob::GoneRef> gone;
   ob::copyPatternIntoProject(ctx_.project(), *blank, &gone);
-  session.kept.reset();
+  ctx_.kitFileKept().reset();
+  ctx_.kitComesIn();
   ctx_.commitProject(true);
   ctx_.refresh();
   markClean();
@@ -480,7 +463,9 @@ void KitBrowser::writeKit(const std::filesystem::path& target) {
     return;
   }
   std::string error;
-  if (ob::KitLibrary::saveKitFile(ob::kitPathToUtf8(target), part(), &error, session.kept.get())) {
+  const std::shared_ptr<const ob::KitFileKept>& kept = ctx_.kitFileKept();
+  if (ob::KitLibrary::saveKitFile(ob::kitPathToUtf8(target), part(), &error,
+                                  kept ? kept->kept.get() : nullptr)) {
     markClean(ob::kitPathToUtf8(target));
     std::string text = "Saved " + base;
     StatusKind kind = StatusKind::Done;

@@ -2,15 +2,13 @@
 // What the kit browser knows that outlives the editor's window: the kit as
 // last loaded, saved, made or opened, which tells the header whether it is
 // modified; the library entry it came from, which a save of the kit's own
-// file and the arrows go by; what its file held that this build does not
-// read; and the library folder chosen for the session. Never saved with
-// the state. Main thread.
+// file and the arrows go by; and the library folder chosen for the
+// session. What its file held that this build does not read is the
+// instance's (KeptDocument::kitFile). Never saved with the state. Main
+// thread.
 
 #include <filesystem>
-#include <memory>
 #include <string>
-
-#include "document/project/kept_document.h"
 
 namespace orbi {
 
@@ -21,11 +19,6 @@ struct KitSession {
   std::string kitReference;
   std::filesystem::path kitFile;
   std::filesystem::path folder;  // chosen in the folder dialog; empty for none
-  // What the file of the kit last loaded held that this build does not
-  // read, which the kit's saves put back (KitLibrary::saveKitFile); null
-  // for a kit that came from elsewhere (new, a project). An undo or redo
-  // brings back the one that went with the kit it brings back.
-  std::shared_ptr<const ob::KeptDocument> kept;
 };
 
 }  // namespace orbi

@@ -1,6 +1,7 @@
 #include "fuzz/session/hosted.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "editor/editor_view.h"
 #include "editor/editor_wrapper.h"
@@ -150,9 +151,17 @@ bool Hosted::answer(std::string_view how) {
 
 std::vector<std::string> Hosted::takeLog() {
   std::vector<std::string> lines;
-  for (auto& [severity, text] : host_.logLines) lines.push_back(std::move(text));
+  for (auto& [severity, text] : host_.logLines) {
+    if (text.starts_with("editor-status")) said_.push_back(text);
+    lines.push_back(std::move(text));
+  }
   host_.logLines.clear();
   return lines;
+}
+
+std::vector<std::string> Hosted::takeSaid() {
+  takeLog();
+  return std::exchange(said_, {});
 }
 
 }  // namespace obsession

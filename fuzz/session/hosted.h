@@ -62,6 +62,9 @@ class Hosted {
 
   // The host log lines since the last call.
   std::vector<std::string> takeLog();
+  // What the editor's status line said since the last call (its
+  // "editor-status" lines), whoever took the log.
+  std::vector<std::string> takeSaid();
 
  private:
   orbi::ui::UiHarness& harness();
@@ -72,6 +75,7 @@ class Hosted {
   std::unique_ptr<orbi::ui::UiHarness> harness_;
   // The items of the last frame that asked nothing.
   std::unordered_set<std::uint32_t> quietItems_;
+  std::vector<std::string> said_;
 };
 
 }  // namespace obsession

@@ -287,12 +287,13 @@ void Session::tookLoad(Built built, bool openedFile, const fs::path& opened) {
       if (entry.pastBudget) openLeftOut_.push_back(entry.name);
   }
   lastLoad_.reset();
+  hosted_->takeSaid();
+  saidSinceLoad_.clear();
   const std::uint64_t before = heapBytes();
   const ob::KeptDocument& now = hosted_->plugin().keptDocument;
   lastLoad_ = LastLoad{std::move(built), {}, {}, 0};
   if (!now.loadedDocument.isNull()) lastLoad_->kept.loadedDocument = ob::makeJsonObject();
-  lastLoad_->kept.foreignMembers = now.foreignMembers;
-  lastLoad_->kept.valuesReadOtherwise = now.valuesReadOtherwise;
+  lastLoad_->kept.records = now.records;
   lastLoad_->kept.auditionVoices = now.auditionVoices;
   lastLoad_->keptCost = heapBytes() - before;
 }

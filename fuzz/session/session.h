@@ -120,6 +120,8 @@ class Session {
   // A value the load read otherwise is saved as it was read, unless an edit
   // since changed what plays there; gives their paths.
   std::vector<std::vector<std::string>> checkValuesReadOtherwise(obfuzz::PointerWalk& saved);
+  // The records the last load kept that edits let go since, each said so.
+  std::vector<ob::KeptRecord> checkLetGoSaid();
   void checkAudition(const std::string& text, const ob::Project& played, const ob::KeysAsLoaded& keys);
   [[noreturn]] void broken(const std::string& rule, const std::string& detail);
 
@@ -133,9 +135,10 @@ class Session {
   std::vector<UserFile> held_;          // files the slots play that the user brought
   std::vector<DamagedSample> damaged_;  // entries kept unplayed, not yet mended
   std::vector<UserFile> imported_;
-  std::set<std::string> importedSince_;   // digests of the files imported since the last load
-  std::filesystem::path opened_;          // the project file opened last
-  std::vector<std::string> openLeftOut_;  // the entries its open left out
+  std::set<std::string> importedSince_;     // digests of the files imported since the last load
+  std::vector<std::string> saidSinceLoad_;  // what the editor's status line said since the last load
+  std::filesystem::path opened_;            // the project file opened last
+  std::vector<std::string> openLeftOut_;    // the entries its open left out
   std::filesystem::path lastNew_;
   std::optional<PendingSave> pending_;
   std::vector<SaveToCheck> saves_;

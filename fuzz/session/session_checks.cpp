@@ -12,6 +12,7 @@
 #include "document/archive/zip_format.h"
 #include "document/archive/zip_index.h"
 #include "document/instance/kept_keys.h"
+#include "document/json/json_elements.h"
 #include "document/json/json_parse.h"
 #include "document/project/project_load.h"
 #include "document/reading/regular_file.h"
@@ -211,7 +212,7 @@ void Session::checkSave(const SaveToCheck& save) {
   auto named = std::make_unique<ob::Project>(a.project);
   ob::assignPatternIds(named->patterns[0]);
   ob::assignSampleIds(named->samples);
-  ob::keepIdsOffKeptKeys(*named, aKept.foreignMembers, aKept.keysAsLoaded);
+  ob::keepIdsOffKeptKeys(*named, ob::recordsOf(aKept.records).ids, aKept.keysAsLoaded);
   // A project without a seed of its own is saved with one of its content.
   if (named->seed == 0) named->seed = b.project.seed;
   checkAudition(text, *named, aKept.keysAsLoaded);
@@ -236,6 +237,31 @@ void Session::checkSave(const SaveToCheck& save) {
   fs::remove(again);
 }
 
+std::vector<ob::KeptRecord> Session::checkLetGoSaid() {
+  for (std::string& line : hosted_->takeSaid()) saidSinceLoad_.push_back(std::move(line));
+  const auto& held = ob::recordsOf(hosted_->plugin().keptDocument.records).records;
+  std::vector<ob::KeptRecord> letGo;
+  for (const ob::KeptRecord& r : ob::recordsOf(lastLoad_->kept.records).records) {
+    if (std::any_of(held.begin(), held.end(), [&](const ob::KeptRecord& h) {
+          return h.path == r.path && h.place == r.place && h.owner == r.owner &&
+                 ob::writeJson(h.value) == ob::writeJson(r.value);
+        }))
+      continue;
+    // Said with what the edit said: "let go ..., which a load kept unapplied".
+    const auto named = [&](const std::string& key) {
+      return std::any_of(saidSinceLoad_.begin(), saidSinceLoad_.end(), [&](const std::string& line) {
+        return line.find("which a load kept unapplied") != std::string::npos &&
+               line.find(key) != std::string::npos;
+      });
+    };
+    const bool member = r.place == ob::KeptPlace::Member || r.place == ob::KeptPlace::Record;
+    for (const std::string& key : member ? ob::memberKeysOf(r) : std::vector<std::string>{""})
+      if (!named(key)) broken("an edit let go what the load kept and never said so", key);
+    letGo.push_back(r);
+  }
+  return letGo;
+}
+
 void Session::checkKeepsWhatTheLoadRead(const ob::ByteSource& loaded, const Bytes& document) {
   const ob::JsonValue saved = obfuzz::documentOf(ob::MemoryBytes(document.data(), document.size()));
   const ob::JsonValue read = obfuzz::documentOf(loaded);
@@ -245,12 +271,39 @@ void Session::checkKeepsWhatTheLoadRead(const ob::ByteSource& loaded, const Byte
   for (std::vector<std::string>& path : mendedReferences(is, importedSince_))
     passedOver.push_back(std::move(path));
   const std::set<std::string> voicesNow = voicesIn(is);
+  // What an edit let go, said, the save holds no more: a member at or
+  // within its place, an element among those it held.
+  const std::vector<ob::KeptRecord> letGo = checkLetGoSaid();
+  const auto wentWithAnEdit = [&](const std::vector<std::string>& path) {
+    return std::any_of(letGo.begin(), letGo.end(), [&](const ob::KeptRecord& r) {
+      if (r.place == ob::KeptPlace::Element) {
+        const ob::JsonValue* value = was.at(path, path.size());
+        if (path.size() != r.path.size() + 1 || !std::equal(r.path.begin(), r.path.end(), path.begin()) ||
+            value == nullptr)
+          return false;
+        const std::string text = ob::writeJson(*value);
+        ob::JsonElements held(r.value);
+        while (const ob::JsonValue* e = held.next())
+          if (ob::writeJson(*e) == text) return true;
+        return false;
+      }
+      std::vector<std::string> at = r.path;
+      for (const std::string& key : ob::memberKeysOf(r)) {
+        at.back() = key;
+        if (path.size() >= at.size() && std::equal(at.begin(), at.end(), path.begin())) return true;
+      }
+      return false;
+    });
+  };
   const auto passOver = [&](const std::vector<std::string>& path) {
     return std::find(passedOver.begin(), passedOver.end(), path) != passedOver.end() ||
-           wentWithAVoice(path, was, lastLoad_->kept.auditionVoices, voicesNow);
+           wentWithAVoice(path, was, lastLoad_->kept.auditionVoices, voicesNow) || wentWithAnEdit(path);
   };
   const orbi::EngineHost& a = hosted_->engineHost();
-  const obfuzz::Loaded first{a.project, obfuzz::samplesOf(a.pool), lastLoad_->kept};
+  // What the load kept as the instance holds it now, less what edits let go.
+  ob::KeptDocument keptNow = lastLoad_->kept;
+  keptNow.records = hosted_->plugin().keptDocument.records;
+  const obfuzz::Loaded first{a.project, obfuzz::samplesOf(a.pool), keptNow};
   if (!obfuzz::keepsWhatTheLoadRead(loaded, document, first, findingsOf(lastLoad_->said, passOver),
                                     importedSince_))
     broken("the save lost what the load read", lastLoad_->built.path.filename().string());
@@ -258,10 +311,11 @@ void Session::checkKeepsWhatTheLoadRead(const ob::ByteSource& loaded, const Byte
 
 std::vector<std::vector<std::string>> Session::checkValuesReadOtherwise(obfuzz::PointerWalk& saved) {
   std::vector<std::vector<std::string>> paths;
-  for (const ob::ValueReadOtherwise& value : lastLoad_->kept.valuesReadOtherwise) {
+  for (const ob::KeptRecord& value : ob::recordsOf(lastLoad_->kept.records).records) {
+    if (value.place != ob::KeptPlace::InPlace) continue;
     const ob::JsonValue* at = saved.at(value.path, value.path.size());
     const std::string written = at != nullptr ? ob::writeJson(*at) : std::string();
-    if (written == value.rewritten && written != ob::writeJson(value.loaded))
+    if (written == value.rewritten && written != ob::writeJson(value.value))
       broken("a save wrote over a value the load read otherwise, which nothing changed", written);
     paths.push_back(value.path);
   }

@@ -213,9 +213,10 @@ TEST(KitLibrary, EveryBuiltinKitRoundTripsThroughAKitFile) {
     // through every save: over its file, after an edit, and again.
     const std::string newer = withUnknownMembers(text);
     writeText(path, newer);
-    ob::KeptDocument kept;
+    std::shared_ptr<const ob::KitFileKept> file;
     ob::Diagnostics findings;
-    ASSERT_TRUE(KitLibrary::loadKitFile(path, back, &error, &kept, &findings)) << error;
+    ASSERT_TRUE(KitLibrary::loadKitFile(path, back, &error, &file, &findings)) << error;
+    const ob::KeptDocument& kept = *file->kept;
     expectSameKit(kit, back);
     ASSERT_EQ(findings.size(), 1u);
     EXPECT_EQ(findings[0].code, "unknown-param");
@@ -243,8 +244,8 @@ TEST(KitLibrary, EveryBuiltinKitRoundTripsThroughAKitFile) {
          at += longer.size())
       renamed.replace(at + 1, key.size(), longer);
     writeText(path, renamed);
-    ASSERT_TRUE(KitLibrary::loadKitFile(path, back, &error, &kept, &findings)) << error;
-    ASSERT_TRUE(KitLibrary::saveKitFile(path, back, &error, &kept)) << error;
+    ASSERT_TRUE(KitLibrary::loadKitFile(path, back, &error, &file, &findings)) << error;
+    ASSERT_TRUE(KitLibrary::saveKitFile(path, back, &error, file->kept.get())) << error;
     ob::JsonValue written;
     ASSERT_TRUE(ob::parseJson(readText(path), written, error)) << error;
     const ob::JsonValue& saved = *written.find("state")->find("sounds");
@@ -268,9 +269,9 @@ TEST(KitLibrary, NoSaveWritesAKitItsLoadRefuses) {
   writeText(path,
             text.replace(at, text.find(',', at) - at, "\"exc1_tone\": " + deep + std::string(250, ']')));
   Pattern back;
-  ob::KeptDocument kept;
+  std::shared_ptr<const ob::KitFileKept> kept;
   ASSERT_TRUE(KitLibrary::loadKitFile(path, back, &error, &kept)) << error;
-  EXPECT_FALSE(KitLibrary::saveKitFile(path, back, &error, &kept));
+  EXPECT_FALSE(KitLibrary::saveKitFile(path, back, &error, kept->kept.get()));
   EXPECT_EQ(error, "the kit would be larger than 16 MiB, the most a load reads");
   EXPECT_EQ(readText(path), text);
 }

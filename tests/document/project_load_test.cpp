@@ -137,7 +137,10 @@ TEST(ProjectLoad, FailuresChangeNothing) {
     ASSERT_GE(ob::replaceSlotWav(pool, 0, obtest::toneWav(1)), 0);
     ob::KeptDocument kept;
     kept.loadedDocument = parse(R"({"kept":1})");
-    kept.foreignMembers.push_back({{"x"}, ob::makeJsonBool(true), ""});
+    ob::KeptRecords x;
+    x.records.emplace_back().path = {"x"};
+    x.records.back().value = ob::makeJsonBool(true);
+    kept.records = std::make_shared<const ob::KeptRecords>(std::move(x));
     kept.keptEntries.push_back({"extra/file", bytesOf("data"), {}});
     const auto picture = obtest::pictureOf(pool, kept, ob::writeJson);
     std::string error;
@@ -201,7 +204,7 @@ TEST(ProjectLoad, LegacySeedIsTheHashOfItsBytes) {
   EXPECT_STREQ("Old", l->project->name);
   EXPECT_EQ(ob::fnv1a64(text), l->project->seed);
   EXPECT_TRUE(l->kept.loadedDocument.isNull());
-  EXPECT_TRUE(l->kept.foreignMembers.empty());
+  EXPECT_TRUE(ob::recordsOf(l->kept.records).records.empty());
 }
 
 TEST(ProjectLoad, ForeignMembersAreCollected) {
@@ -213,7 +216,7 @@ TEST(ProjectLoad, ForeignMembersAreCollected) {
   });
   auto l = load(bytesOf(doc));
   ASSERT_TRUE(l->ok) << l->error;
-  const auto& fm = l->kept.foreignMembers;
+  const auto& fm = ob::recordsOf(l->kept.records).records;
   ASSERT_EQ(2u, fm.size());
   EXPECT_EQ((std::vector<std::string>{"state", "x"}), fm[0].path);
   EXPECT_EQ("sounds", fm[0].after);

@@ -167,7 +167,7 @@ inline PoolPicture pictureOf(const ob::SamplePool& pool, const ob::KeptDocument&
                              std::string (*dump)(const ob::JsonValue&)) {
   PoolPicture p;
   p.document = dump(kept.loadedDocument);
-  p.foreign = kept.foreignMembers.size();
+  p.foreign = ob::recordsOf(kept.records).records.size();
   for (const auto& e : kept.keptEntries) p.kept.push_back(e.name);
   for (const auto& s : pool.slots) {
     p.slotBytes.push_back(s ? std::vector<std::uint8_t>(s->bytes.begin(), s->bytes.end())

@@ -182,6 +182,8 @@ TEST_F(ProjectSave, ARecordMadeAfterALoadLeavesAKeptRecordItsKey) {
     // Where the save keeps it, when not at `path`: apart, where a load
     // would play it.
     std::vector<std::string> savedAt = {};
+    // What the macro held apart already under the same key.
+    const char* apartAlready = nullptr;
   } cases[] = {
       {{"state", "voices", "v-tabla"}, R"({"order":9,"sound":"s-none","gain":0.5})", addTrack},
       {{"state", "sounds", "s-tabla"}, R"({"machine":"theremin"})", addTrack},
@@ -195,6 +197,11 @@ TEST_F(ProjectSave, ARecordMadeAfterALoadLeavesAKeptRecordItsKey) {
        R"({"voice":"v-tabla","param":"tune","target":12})",
        addTrack,
        {"state", "macros", "macro1", "destsOff", "y"}},
+      {{"state", "macros", "macro1", "dests", "y"},
+       R"({"voice":"v-tabla","param":"tune","target":12})",
+       addTrack,
+       {"state", "macros", "macro1", "destsOff", "y-2"},
+       R"({"y":{"held":1}})"},
   };
   const std::string written = textOf(ob::writeProjectDocument(*demo, pool, kept));
   for (const auto& c : cases) {
@@ -206,6 +213,8 @@ TEST_F(ProjectSave, ARecordMadeAfterALoadLeavesAKeptRecordItsKey) {
       object = object->find(c.path[i]);
     }
     object->set(c.path.back(), parse(c.kept));
+    if (c.apartAlready)
+      doc.find("state")->find("macros")->find("macro1")->set("destsOff", parse(c.apartAlready));
     auto project = ob::makeProject();
     ob::SamplePool loadedPool;
     ob::KeptDocument loadedKept;
@@ -481,11 +490,14 @@ TEST_F(ProjectSave, FailedSavesLeaveTheOldFile) {
   EXPECT_EQ("unsafe entry name", error);
   EXPECT_EQ(old, obtest::readFile(file));
   kept.keptEntries.clear();
-  kept.foreignMembers.push_back({{"huge"}, ob::makeJsonString(std::string(std::size_t(32) << 20, 'x')), ""});
+  ob::KeptRecords huge;
+  huge.records.emplace_back().path = {"huge"};
+  huge.records.back().value = ob::makeJsonString(std::string(std::size_t(32) << 20, 'x'));
+  kept.records = std::make_shared<const ob::KeptRecords>(std::move(huge));
   EXPECT_FALSE(ob::saveDocumentFile(file, *demo, pool, kept, &error));
   EXPECT_EQ("the save's document would be larger than 32 MiB, the most a load reads", error);
   EXPECT_EQ(old, obtest::readFile(file));
-  kept.foreignMembers.clear();
+  kept.records.reset();
 
   // A folder that does not exist.
   EXPECT_FALSE(ob::saveDocumentFile(dir / "missing" / "song.orbi", *demo, pool, kept, &error));

@@ -67,6 +67,7 @@ class FakeEditorContext final : public EditorContext {
     undo.push(host_->project);
   }
   void commitProject(bool) override { ++commits; }
+  void markReplaced(const ob::ReplacedOwners&) override {}
   void publishSamples() override {
     ++publishes;
     host_->publishSamples();

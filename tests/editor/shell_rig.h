@@ -43,6 +43,8 @@ class FakeRoot : public PanelContext {
   std::string saveRefusalAfter(std::span<const ob::EditCommand>) override { return saveRefusal; }
   void pushUndo() override { snapshots.push_back(std::make_unique<ob::Project>(*project_)); }
   void commitProject(bool keepPosition) override { commits.push_back(keepPosition); }
+  void kitComesIn() override {}
+  std::shared_ptr<const ob::KitFileKept>& kitFileKept() override { return kitFile; }
   void refresh() override { ++refreshes; }
 
   ob::Pattern& pattern() { return project_->patterns[0]; }
@@ -67,6 +69,7 @@ class FakeRoot : public PanelContext {
   std::vector<ob::EditCommand> sent;
   std::vector<std::unique_ptr<ob::Project>> snapshots;
   std::vector<bool> commits;
+  std::shared_ptr<const ob::KitFileKept> kitFile;
   int refreshes = 0;
   std::string saveRefusal;  // what every trial of an edit answers
 
