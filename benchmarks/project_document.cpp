@@ -199,7 +199,8 @@ BENCHMARK(BM_KitText)->Unit(benchmark::kMicrosecond);
 // The demo with four macros of eight destinations each and 1,016 more the
 // load kept for want of room; arg 1: one destination of each removed, so
 // that a load of the save would apply the kept ones and the save sets them
-// apart, arg 0: none.
+// apart, arg 0: none; arg 2 and 3: the same with each kept one on a voice
+// and param of its own, and in 3 one applied in the place of the removed.
 void BM_SaveKeptDestinations(benchmark::State& state) {
   auto project = ob::makeProject();
   ob::buildDemoProject(*project);
@@ -219,19 +220,34 @@ void BM_SaveKeptDestinations(benchmark::State& state) {
   dest.set("voice", ob::makeJsonString(part.tracks[0].id));
   dest.set("param", ob::makeJsonString(ob::paramInfo(sound.machine, 0).id));
   dest.set("target", ob::makeJsonDouble(0.5));
+  const bool edited = (state.range(0) & 1) != 0, distinct = (state.range(0) & 2) != 0;
+  const int tracks = part.numTracks;
   for (ob::JsonMember& macro : document.find("state")->find("macros")->members)
-    for (int k = 0; k < 1016; ++k) macro.value.find("dests")->set("kept-" + std::to_string(k), dest);
+    for (int k = 0; k < 1016; ++k) {
+      if (distinct) {
+        const ob::Track& track = part.tracks[k % tracks];
+        const ob::Sound& own = part.kit.sounds[track.soundIndex];
+        dest.set("voice", ob::makeJsonString(track.id));
+        dest.set("param", ob::makeJsonString(ob::paramInfo(own.machine, 1 + k / tracks % 20).id));
+      }
+      macro.value.find("dests")->set("kept-" + std::to_string(k), dest);
+    }
   const std::string text = ob::writeJson(document);
   ob::SamplePool pool;
   ob::KeptDocument kept;
   if (!ob::readDocument(std::vector<std::uint8_t>(text.begin(), text.end()), *project, pool, kept, &error,
                         nullptr))
     state.SkipWithError(error.c_str());
-  if (state.range(0) != 0)
+  if (edited)
     for (int m = 0; m < ob::kMacroCount; ++m) {
       ob::EditCommand remove{ob::kEditRemoveMacroDest, 0, 0, m};
       ob::applyEditCommand(*project, remove);
+      // And one applied in its place, on a param none of the kept ones has.
+      if (distinct) {
+        ob::EditCommand apply{ob::kEditMacroDest, 1, 30, m, 0.25f};
+        ob::applyEditCommand(*project, apply);
+      }
     }
   for (auto _ : state) benchmark::DoNotOptimize(ob::writeProjectDocument(*project, pool, kept).data());
 }
-BENCHMARK(BM_SaveKeptDestinations)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveKeptDestinations)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);

@@ -18,6 +18,7 @@
 #include "document/json/json_text_mend.h"
 #include "document/legacy/legacy_reader.h"
 #include "document/project/atomic_file.h"
+#include "document/project/kit_file_kept.h"
 #include "document/project/project_load.h"
 #include "document/project/project_save.h"
 #include "document/project/sanitize_project.h"
@@ -174,12 +175,8 @@ bool loadKitFileUnguarded(std::string_view path, Pattern& pattern, std::string* 
     }
     // Whatever the file says, the engine only ever sees in-range values.
     sanitizePattern(project->patterns[0]);
-    if (out.kept != nullptr) {
-      auto kept = std::make_shared<KeptDocument>();
-      keepWhatItsRewriteLacks(std::move(document), *project, refs, std::move(keys), *kept);
-      *out.kept =
-          std::make_shared<const KitFileKept>(KitFileKept{std::string(path), std::string(text), kept, {}});
-    }
+    // Decided where a restored session decides it again, from the same text.
+    if (out.kept != nullptr) *out.kept = kitFileKeptOf(std::string(path), std::string(text));
     pattern = project->patterns[0];
     return true;
   }

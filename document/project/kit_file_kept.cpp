@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "document/instance/instance_shape.h"
 #include "document/instance/instance_state.h"
 #include "document/instance/state_fields.h"
 #include "document/json/json_parse.h"
@@ -41,7 +42,10 @@ std::shared_ptr<const KitFileKept> kitFileKeptOf(std::string reference, std::str
                                                  std::vector<std::vector<std::string>> gone) {
   JsonValue document;
   std::string error;
-  if (!parseJson(text, document, error) || !isInstanceDocument(document)) return nullptr;
+  // Read to the shape its library load read it to: what no reader reads is
+  // held as the file's text, blanks and all, for the kit's save to write.
+  if (!parseJson(text, instanceDocumentShape(), document, error) || !isInstanceDocument(document))
+    return nullptr;
   std::unique_ptr<Project> project = makeProject();
   if (!project) return nullptr;
   Diagnostics unsaid = Diagnostics::dropping();  // its load said it

@@ -209,6 +209,8 @@ TEST(KeptLetGo, ARestoredSessionSavesTheKitAsItWasOpened) {
   writeKit(home.kitsFolder(), {"Newer.kit.orbi", "Newer", "", ""});
   std::string text = fileText(file);
   text.insert(text.find("\"exc1_type\""), "\"x-warp\": 0.250,\n          ");
+  for (int i = 0; i < 13; ++i)  // fourteen members of its own, blanks and all
+    text.insert(2, "  \"x-later-" + std::to_string(i) + "\": {\"a\": 1.0e0, \"b\": [true, \"\u00e9\"]},\n");
   text.insert(2, "  \"x-future\": [1.50,\"x\"],\n");
   std::ofstream(file, std::ios::binary) << text;
   for (const bool assigned : {false, true}) {
