@@ -159,6 +159,7 @@ void Session::perform(const Action& action) {
     case Op::Undo: editor().undo(); break;
     case Op::Redo: editor().redo(); break;
     case Op::Kit: kit(action); break;
+    case Op::Paste: paste(action); break;
     case Op::Editor:
       if (wordOf(action, "do") != "open") hosted_->closeEditor();
       if (wordOf(action, "do") != "close") hosted_->openEditor();
@@ -353,6 +354,21 @@ void Session::kit(const Action& action) {
   orbi::EditorView& view = editor();
   markPeak();
   view.kitBrowser().loadKit(kits[argOf(action, "number") % kits.size()]);
+}
+
+void Session::paste(const Action& action) {
+  orbi::EditorView& view = editor();
+  const int from = trackInUse(view.project(), argOf(action, "from"));
+  const int to = trackInUse(view.project(), argOf(action, "to"));
+  if (from < 0 || to < 0) return;
+  const bool step = wordOf(action, "what") == "step";
+  view.setSelectedTrack(from);
+  if (step) view.setSelectedStep(argOf(action, "step") % ob::kStepsPerTrack);
+  view.editActions().copy();
+  view.setSelectedTrack(to);
+  if (step) view.setSelectedStep(argOf(action, "onto") % ob::kStepsPerTrack);
+  markPeak();
+  view.editActions().paste();
 }
 
 void Session::saveState(const Action& action) {

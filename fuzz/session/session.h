@@ -84,6 +84,7 @@ class Session {
   void saveProject(const Action& action);
   void answer(const Action& action);
   void kit(const Action& action);
+  void paste(const Action& action);
   // A host's.
   void activate(double rate, std::uint32_t block);
   void deactivate();
@@ -122,6 +123,8 @@ class Session {
   std::vector<std::vector<std::string>> checkValuesReadOtherwise(obfuzz::PointerWalk& saved);
   // The records the last load kept that edits let go since, each said so.
   std::vector<ob::KeptRecord> checkLetGoSaid();
+  // What an edit let go, said, the save holds none of.
+  void checkHoldsNoneOf(const std::vector<ob::KeptRecord>& letGo, obfuzz::PointerWalk& saved);
   void checkAudition(const std::string& text, const ob::Project& played, const ob::KeysAsLoaded& keys);
   [[noreturn]] void broken(const std::string& rule, const std::string& detail);
 
