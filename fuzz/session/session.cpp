@@ -78,6 +78,7 @@ void Session::run(std::span<const Action> actions) {
     const std::uint64_t ringingBefore = retired_;
     replaced_ = false;
     hosted_->takeLog();
+    noteKeptBefore();
     markPeak();
     perform(action);
     hosted_->pass();
@@ -86,6 +87,7 @@ void Session::run(std::span<const Action> actions) {
     if (replaced_ && processing_) retired_ += before.audio;
     checkHoldings(before, ringingBefore, replaced_);
     checkStatusLine();
+    checkSaidGone(action);
     for (const SaveToCheck& save : std::exchange(saves_, {})) checkSave(save);
   }
   // A host saves its session at the end, whatever came before.
@@ -290,6 +292,7 @@ void Session::tookLoad(Built built, bool openedFile, const fs::path& opened) {
   lastLoad_.reset();
   hosted_->takeSaid();
   saidSinceLoad_.clear();
+  saidGone_.clear();
   const std::uint64_t before = heapBytes();
   const ob::KeptDocument& now = hosted_->plugin().keptDocument;
   lastLoad_ = LastLoad{std::move(built), {}, {}, 0};

@@ -108,31 +108,6 @@ bool sameEntry(const ob::zip::ArchiveIndex& a, const ob::zip::LocatedEntry& x, c
          x.record.size == y.record.size && a.stored(x) == b.stored(y);
 }
 
-// A value's compact text, built or held as it was read.
-std::string compact(const ob::JsonValue& value) {
-  const std::string text = ob::writeJson(value);
-  ob::JsonValue parsed;
-  std::string error;
-  return ob::parseJson(text, parsed, error) ? ob::writeJson(parsed) : text;
-}
-
-// The members a record puts back, each by its key and compact text.
-std::vector<std::pair<std::string, std::string>> membersOf(const ob::KeptRecord& record) {
-  if (record.value.kind != ob::JsonKind::KeptMembers) return {{record.path.back(), compact(record.value)}};
-  std::vector<std::pair<std::string, std::string>> members;
-  ob::JsonValue run;
-  std::string error;
-  if (ob::parseJson(ob::writeJson(record.value), run, error))
-    for (const ob::JsonMember& m : run.members) members.emplace_back(m.key, ob::writeJson(m.value));
-  return members;
-}
-
-std::string pathText(const std::vector<std::string>& path) {
-  std::string text;
-  for (const std::string& token : path) text += "/" + token;
-  return text;
-}
-
 }  // namespace
 
 constexpr double kMiB = 1024.0 * 1024.0;
@@ -266,14 +241,10 @@ void Session::checkSave(const SaveToCheck& save) {
 
 std::vector<ob::KeptRecord> Session::checkLetGoSaid() {
   for (std::string& line : hosted_->takeSaid()) saidSinceLoad_.push_back(std::move(line));
-  const auto& held = ob::recordsOf(hosted_->plugin().keptDocument.records).records;
+  const HeldRecords held(ob::recordsOf(hosted_->plugin().keptDocument.records).records);
   std::vector<ob::KeptRecord> letGo;
   for (const ob::KeptRecord& r : ob::recordsOf(lastLoad_->kept.records).records) {
-    if (std::any_of(held.begin(), held.end(), [&](const ob::KeptRecord& h) {
-          return h.path == r.path && h.place == r.place && h.owner == r.owner &&
-                 ob::writeJson(h.value) == ob::writeJson(r.value);
-        }))
-      continue;
+    if (held.has(r)) continue;
     // Said with what the edit said: "let go ..., which a load kept unapplied".
     const auto named = [&](const std::string& key) {
       return std::any_of(saidSinceLoad_.begin(), saidSinceLoad_.end(), [&](const std::string& line) {
@@ -302,6 +273,7 @@ void Session::checkKeepsWhatTheLoadRead(const ob::ByteSource& loaded, const Byte
   // within its place, an element among those it held.
   const std::vector<ob::KeptRecord> letGo = checkLetGoSaid();
   checkHoldsNoneOf(letGo, is);
+  checkHoldsNoneOf(saidGone_, is);
   const auto wentWithAnEdit = [&](const std::vector<std::string>& path) {
     return std::any_of(letGo.begin(), letGo.end(), [&](const ob::KeptRecord& r) {
       if (r.place == ob::KeptPlace::Element) {
@@ -335,33 +307,6 @@ void Session::checkKeepsWhatTheLoadRead(const ob::ByteSource& loaded, const Byte
   if (!obfuzz::keepsWhatTheLoadRead(loaded, document, first, findingsOf(lastLoad_->said, passOver),
                                     importedSince_))
     broken("the save lost what the load read", lastLoad_->built.path.filename().string());
-}
-
-void Session::checkHoldsNoneOf(const std::vector<ob::KeptRecord>& letGo, obfuzz::PointerWalk& saved) {
-  for (const ob::KeptRecord& r : letGo) {
-    // Elements go by their text, which a save may write again of its own.
-    if (r.path.empty() || r.place == ob::KeptPlace::Element) continue;
-    if (r.place == ob::KeptPlace::InPlace) {
-      const ob::JsonValue* at = saved.at(r.path, r.path.size());
-      if (at != nullptr && compact(*at) == compact(r.value))
-        broken("a save holds a value read otherwise that an edit said it let go", pathText(r.path));
-      continue;
-    }
-    // Where the save would put it: its place, or the list's "...Off" sibling.
-    const std::vector<std::string> list(r.path.begin(), r.path.end() - 1);
-    std::vector<std::vector<std::string>> places{list};
-    if (r.place == ob::KeptPlace::Record && !list.empty()) {
-      places.push_back(list);
-      places.back().back() += "Off";
-    }
-    for (const auto& [key, text] : membersOf(r))
-      for (std::vector<std::string> place : places) {
-        place.push_back(key);
-        const ob::JsonValue* at = saved.at(place, place.size());
-        if (at != nullptr && compact(*at) == text)
-          broken("a save holds what an edit said it let go", pathText(place));
-      }
-  }
 }
 
 std::vector<std::vector<std::string>> Session::checkValuesReadOtherwise(obfuzz::PointerWalk& saved) {
