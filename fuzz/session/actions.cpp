@@ -42,7 +42,7 @@ constexpr std::uint16_t kSmallKib = 2048;
 // What a built state or project holds, shared by the actions that build one.
 std::vector<ParamSpec> contentParams() {
   return {{"base", kBases},
-          {"samples"},
+          {"samples", {}, false, 4},
           {"coding", kCodings},
           {"channels"},
           {"kib", {}, false, kSmallKib},

@@ -93,8 +93,17 @@ void changeAParameter(Action& action, std::size_t files, Random& random) {
     action.arg[i] = aValue(param, files, random);
 }
 
-enum class Change { Insert, Remove, Repeat, Swap, Replace, Parameter, Count };
-constexpr std::array<std::uint8_t, static_cast<std::size_t>(Change::Count)> kChangeWeights = {4, 2, 2, 2, 1, 5};
+// Every size an action asks for at its most at once (the samples a state
+// holds and each one's length): what the largest content does is reached
+// in one step rather than by one parameter and then another.
+void largest(Action& action) {
+  const OpSpec& spec = specOf(action.op);
+  for (std::size_t i = 0; i < spec.params.size(); ++i)
+    if (spec.params[i].most != 0) action.arg[i] = spec.params[i].most;
+}
+
+enum class Change { Insert, Remove, Repeat, Swap, Replace, Parameter, Largest, Count };
+constexpr std::array<std::uint8_t, static_cast<std::size_t>(Change::Count)> kChangeWeights = {4, 2, 2, 2, 1, 5, 1};
 
 }  // namespace
 
@@ -120,6 +129,7 @@ std::vector<Action> mutated(std::vector<Action> actions, std::size_t limit, std:
     case Change::Swap: std::swap(actions[at], actions[below(random, actions.size())]); break;
     case Change::Replace: actions[at] = anAction(files, random); break;
     case Change::Parameter: changeAParameter(actions[at], files, random); break;
+    case Change::Largest: largest(actions[at]); break;
     case Change::Count: break;
   }
   return actions;
