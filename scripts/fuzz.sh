@@ -84,12 +84,13 @@ for name in "${names[@]}"; do
     found+=("$name")
     continue
   fi
-  # Then new inputs from what the fuzzer found before, and from the seeds
-  # where they are in the form it mutates (the session's are its text), the
-  # short ones first: the longest tried grows as the shorter stop finding.
-  # The session's inputs change by whole actions (fuzz/session/mutate.h),
-  # whose runs each cost an instance: a sequence of several comes from the
-  # first minute, with room for its most actions and no length held back.
+  # Then new inputs from what the fuzzer found before, and from the seeds,
+  # the short ones first: the longest tried grows as the shorter stop
+  # finding. The session's inputs change by whole actions
+  # (fuzz/session/mutate.h), each run costing an instance: sequences of
+  # several come from the first minute, with room for its most actions and
+  # no length held back, from what it found before alone, as its seeds
+  # once more would take minutes.
   from=("$work")
   lengths=(-max_len=32768 -len_control=10)
   if [ "$name" != session ]; then from+=("${seeds[@]}"); else lengths=(-max_len=2048 -len_control=0); fi
