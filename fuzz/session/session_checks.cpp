@@ -252,9 +252,16 @@ std::vector<ob::KeptRecord> Session::checkLetGoSaid() {
                line.find(key) != std::string::npos;
       });
     };
+    // A member whose value is an object (a step's "locks") is said by the
+    // members it holds ("lock of exc1_tone").
+    const auto namedWhole = [&](const std::string& key) {
+      if (named(key)) return true;
+      const std::vector<std::string> inner = key == r.path.back() ? ob::keysOf(r.value) : std::vector<std::string>{};
+      return !inner.empty() && std::all_of(inner.begin(), inner.end(), named);
+    };
     const bool member = r.place == ob::KeptPlace::Member || r.place == ob::KeptPlace::Record;
     for (const std::string& key : member ? ob::memberKeysOf(r) : std::vector<std::string>{""})
-      if (!named(key)) broken("an edit let go what the load kept and never said so", key);
+      if (!namedWhole(key)) broken("an edit let go what the load kept and never said so", key);
     letGo.push_back(r);
   }
   return letGo;
