@@ -93,17 +93,28 @@ void changeAParameter(Action& action, std::size_t files, Random& random) {
     action.arg[i] = aValue(param, files, random);
 }
 
-// Every size an action asks for at its most at once (the samples a state
-// holds and each one's length): what the largest content does is reached
-// in one step rather than by one parameter and then another.
-void largest(Action& action) {
+bool sized(const Action& action) {
+  const std::vector<ParamSpec>& params = specOf(action.op).params;
+  return std::any_of(params.begin(), params.end(), [](const ParamSpec& p) { return p.most != 0; });
+}
+
+// Every size one action of those that have sizes asks for, at its most at
+// once (the samples a state holds and each one's length): what the largest
+// content does is reached in one step rather than by one parameter and
+// then another.
+void largest(std::vector<Action>& actions, Random& random) {
+  std::vector<std::size_t> sizedAt;
+  for (std::size_t i = 0; i < actions.size(); ++i)
+    if (sized(actions[i])) sizedAt.push_back(i);
+  if (sizedAt.empty()) return;
+  Action& action = actions[sizedAt[below(random, sizedAt.size())]];
   const OpSpec& spec = specOf(action.op);
   for (std::size_t i = 0; i < spec.params.size(); ++i)
     if (spec.params[i].most != 0) action.arg[i] = spec.params[i].most;
 }
 
 enum class Change { Insert, Remove, Repeat, Swap, Replace, Parameter, Largest, Count };
-constexpr std::array<std::uint8_t, static_cast<std::size_t>(Change::Count)> kChangeWeights = {4, 2, 2, 2, 1, 5, 1};
+constexpr std::array<std::uint8_t, static_cast<std::size_t>(Change::Count)> kChangeWeights = {4, 2, 2, 2, 1, 5, 3};
 
 }  // namespace
 
@@ -129,7 +140,7 @@ std::vector<Action> mutated(std::vector<Action> actions, std::size_t limit, std:
     case Change::Swap: std::swap(actions[at], actions[below(random, actions.size())]); break;
     case Change::Replace: actions[at] = anAction(files, random); break;
     case Change::Parameter: changeAParameter(actions[at], files, random); break;
-    case Change::Largest: largest(actions[at]); break;
+    case Change::Largest: largest(actions, random); break;
     case Change::Count: break;
   }
   return actions;
