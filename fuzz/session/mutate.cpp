@@ -99,9 +99,10 @@ bool sized(const Action& action) {
 }
 
 // Every size one action of those that have sizes asks for, at its most at
-// once (the samples a state holds and each one's length): what the largest
-// content does is reached in one step rather than by one parameter and
-// then another.
+// once (the samples a state holds and each one's length), in the form that
+// carries them (a package, the first format): what the largest content
+// does is reached in one step rather than by one parameter and then
+// another.
 void largest(std::vector<Action>& actions, Random& random) {
   std::vector<std::size_t> sizedAt;
   for (std::size_t i = 0; i < actions.size(); ++i)
@@ -109,8 +110,10 @@ void largest(std::vector<Action>& actions, Random& random) {
   if (sizedAt.empty()) return;
   Action& action = actions[sizedAt[below(random, sizedAt.size())]];
   const OpSpec& spec = specOf(action.op);
-  for (std::size_t i = 0; i < spec.params.size(); ++i)
+  for (std::size_t i = 0; i < spec.params.size(); ++i) {
     if (spec.params[i].most != 0) action.arg[i] = spec.params[i].most;
+    if (std::string_view(spec.params[i].name) == "format") action.arg[i] = 0;
+  }
 }
 
 enum class Change { Insert, Remove, Repeat, Swap, Replace, Parameter, Largest, Count };
