@@ -16,11 +16,12 @@ std::size_t below(Random& random, std::size_t n) {
 }
 
 // How often a new action is of each kind: those that load, edit and save
-// most, as what a user does between two saves is what loses things.
+// most, as what a user does between two saves is what loses things, and a
+// built state or project most of all, whose content has the most kinds.
 constexpr std::array<std::uint8_t, static_cast<std::size_t>(Op::Count)> kWeights = {
-    5,  // load-state
+    8,  // load-state
     5,  // load-file
-    3,  // open
+    4,  // open
     2,  // import
     1,  // import-good
     1,  // reimport
@@ -58,7 +59,8 @@ std::uint16_t aValue(const ParamSpec& param, std::size_t files, Random& random) 
   if (std::string_view(param.name) == "file") return static_cast<std::uint16_t>(below(random, files));
   if (!param.words.empty() && param.flags) {
     const std::uint16_t all = static_cast<std::uint16_t>((1u << param.words.size()) - 1);
-    return below(random, 2) == 0 ? static_cast<std::uint16_t>(1u << below(random, param.words.size()))
+    // One kind alone, or (more often) several at once.
+    return below(random, 4) == 0 ? static_cast<std::uint16_t>(1u << below(random, param.words.size()))
                                  : static_cast<std::uint16_t>(below(random, all + 1u));
   }
   if (!param.words.empty()) return static_cast<std::uint16_t>(below(random, param.words.size()));
