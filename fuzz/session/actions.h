@@ -42,7 +42,7 @@ enum class Op : std::uint8_t {
   TmpDir,    // where TMPDIR points
   Disk,      // the disk full now, after a number of bytes, or whole again
   FileSize,  // the process's file-size limit
-  // A user's, again: the byte form's numbers of those above stay as they were.
+  // A user's, again: last, so that those above keep their numbers.
   Paste,  // a step or a track copied, then pasted onto another
   Count
 };
