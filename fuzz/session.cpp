@@ -31,20 +31,26 @@
 // parameters, in the order listed; a worded parameter takes its word by
 // index (modulo their number), flags as bits.
 //
+// libFuzzer changes an input by whole actions (fuzz/session/mutate.h) and
+// writes what it made in the bytes form, from a text input too.
+//
 // To make a seed, write the text form into fuzz/corpus/session/; to read
 // one, read it. A failing input names the rule it broke, why, and the
 // actions that led there in the text form, so a binary input the fuzzer
 // found is turned into a seed by copying those lines under a '#' line.
 // With OB_SESSION_VERBOSE set, each action's measures (memory, private
-// files, the peak, what the content needs) go to standard error.
+// files, the peak, what the content needs) and the editor's status line go
+// to standard error.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 
 #include "fuzz/session/actions.h"
 #include "fuzz/session/factory_samples.h"
+#include "fuzz/session/mutate.h"
 #include "fuzz/session/outside.h"
 #include "fuzz/session/session.h"
 
@@ -70,7 +76,36 @@ obsession::Outside& outside() {
   return world;
 }
 
+std::vector<obsession::Action> actionsOf(const std::uint8_t* data, std::size_t size) {
+  return obsession::readActions(data, size, kMostActions, dataFiles().names);
+}
+
+// The actions written into the fuzzer's buffer in the bytes form, those
+// past its room left off; gives the size written.
+std::size_t intoInput(std::vector<obsession::Action> actions, std::uint8_t* data, std::size_t room) {
+  std::vector<std::uint8_t> bytes = obsession::bytesOf(actions);
+  while (bytes.size() > room && !actions.empty()) {
+    actions.pop_back();
+    bytes = obsession::bytesOf(actions);
+  }
+  if (!bytes.empty()) std::memcpy(data, bytes.data(), bytes.size());
+  return bytes.size();
+}
+
 }  // namespace
+
+extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t size, std::size_t room,
+                                               unsigned int seed) {
+  return intoInput(obsession::mutated(actionsOf(data, size), kMostActions, dataFiles().names.size(), seed),
+                   data, room);
+}
+
+extern "C" std::size_t LLVMFuzzerCustomCrossOver(const std::uint8_t* a, std::size_t aSize,
+                                                 const std::uint8_t* b, std::size_t bSize,
+                                                 std::uint8_t* out, std::size_t room, unsigned int seed) {
+  return intoInput(obsession::crossed(actionsOf(a, aSize), actionsOf(b, bSize), kMostActions, seed), out,
+                   room);
+}
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   obsession::watchHeap();
@@ -81,8 +116,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::vector<obsession::Action> actions =
-      obsession::readActions(data, size, kMostActions, dataFiles().names);
+  const std::vector<obsession::Action> actions = actionsOf(data, size);
   {
     obsession::Session session(outside(), dataFiles());
     session.run(actions);

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Fuzzes each target in fuzz/, or those named (scripts/fuzz.sh session),
 # with libFuzzer (clang, ASan and UBSan): first its seed corpus once, then
-# new inputs of at most 32 KiB for OB_FUZZ_SECONDS (default 60) each, every
-# input held to the memory fuzz/memory_limits gives its target: no
+# new inputs of at most 32 KiB (the session's: 48 actions) for
+# OB_FUZZ_SECONDS (default 60) each, on OB_JOBS build jobs, every input
+# held to the memory fuzz/memory_limits gives its target: no
 # allocation past it, and no more resident memory than that above the
 # fuzzer's own. New inputs that raise coverage collect in
 # build-fuzz/corpus-<name>/; copy the useful ones into fuzz/corpus/<name>/,
@@ -83,13 +84,18 @@ for name in "${names[@]}"; do
     found+=("$name")
     continue
   fi
-  # Then new inputs from what the fuzzer found before, and from the seeds
-  # where they are in the form it mutates (the session's are its text), the
-  # short ones first: the longest tried grows as the shorter stop finding.
+  # Then new inputs from what the fuzzer found before, and from the seeds,
+  # the short ones first: the longest tried grows as the shorter stop
+  # finding. The session's inputs change by whole actions
+  # (fuzz/session/mutate.h), each run costing an instance: sequences of
+  # several come from the first minute, with room for its most actions and
+  # no length held back, from what it found before alone, as its seeds
+  # once more would take minutes.
   from=("$work")
-  if [ "$name" != session ]; then from+=("${seeds[@]}"); fi
+  lengths=(-max_len=32768 -len_control=10)
+  if [ "$name" != session ]; then from+=("${seeds[@]}"); else lengths=(-max_len=2048 -len_control=0); fi
   echo "-- fuzz_$name: ${fuzz_seconds}s"
-  if ! "$program" -max_total_time="$fuzz_seconds" -print_final_stats=1 -max_len=32768 -len_control=10 \
+  if ! "$program" -max_total_time="$fuzz_seconds" -print_final_stats=1 "${lengths[@]}" \
       "${limits[@]}" "${from[@]}" 2>&1 | cat >> "$log"; then
     tail -n 80 "$log"
     echo "fuzz_$name found a failure" >&2

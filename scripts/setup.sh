@@ -25,7 +25,8 @@ ob_install() {
   fi
 }
 
-ob_jobs() { nproc 2>/dev/null || echo 2; }
+# OB_JOBS, where set, on a machine others share.
+ob_jobs() { echo "${OB_JOBS:-$(nproc 2>/dev/null || echo 2)}"; }
 
 # The Release build in build/: the one scripts/build.sh installs and the one
 # whose tests scripts/test.sh runs, so the plug-in users get is the one CI

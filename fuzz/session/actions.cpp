@@ -34,6 +34,7 @@ constexpr const char* kPlay[] = {"stopped", "playing"};
 constexpr const char* kFileDo[] = {"change", "truncate", "remove", "replace", "folder"};
 constexpr const char* kTmpDirs[] = {"private", "missing", "file", "unset"};
 constexpr const char* kDisk[] = {"whole", "full"};
+constexpr const char* kClipped[] = {"step", "track"};
 
 // The largest sample file the byte form asks for, in KiB.
 constexpr std::uint16_t kSmallKib = 2048;
@@ -41,7 +42,7 @@ constexpr std::uint16_t kSmallKib = 2048;
 // What a built state or project holds, shared by the actions that build one.
 std::vector<ParamSpec> contentParams() {
   return {{"base", kBases},
-          {"samples"},
+          {"samples", {}, false, 4},
           {"coding", kCodings},
           {"channels"},
           {"kib", {}, false, kSmallKib},
@@ -94,6 +95,7 @@ const std::vector<OpSpec>& specs() {
       {"tmpdir", {{"to", kTmpDirs}}},
       {"disk", {{"state", kDisk}, {"kib"}}},
       {"file-size", {{"kib"}}},
+      {"paste", {{"what", kClipped}, {"from"}, {"step"}, {"to"}, {"onto"}}},
   };
   return table;
 }
@@ -234,6 +236,18 @@ std::vector<Action> readActions(const std::uint8_t* data, std::size_t size, std:
   if (size > 0 && data[0] == kTextMark)
     return readText(std::string_view(reinterpret_cast<const char*>(data), size), limit, dataFiles);
   return readBinary(data, size, limit);
+}
+
+std::vector<std::uint8_t> bytesOf(std::span<const Action> actions) {
+  std::vector<std::uint8_t> bytes;
+  for (const Action& action : actions) {
+    bytes.push_back(static_cast<std::uint8_t>(action.op));
+    for (std::size_t i = 0; i < specOf(action.op).params.size(); ++i) {
+      bytes.push_back(static_cast<std::uint8_t>(action.arg[i] & 0xFF));
+      bytes.push_back(static_cast<std::uint8_t>(action.arg[i] >> 8));
+    }
+  }
+  return bytes;
 }
 
 std::string describe(const Action& action, std::span<const std::string> dataFiles) {

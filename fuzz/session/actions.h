@@ -42,6 +42,8 @@ enum class Op : std::uint8_t {
   TmpDir,    // where TMPDIR points
   Disk,      // the disk full now, after a number of bytes, or whole again
   FileSize,  // the process's file-size limit
+  // A user's, again: last, so that those above keep their numbers.
+  Paste,  // a step or a track copied, then pasted onto another
   Count
 };
 
@@ -84,6 +86,10 @@ inline constexpr std::uint8_t kTextMark = '#';
 // "file" parameter of LoadFile chooses among.
 std::vector<Action> readActions(const std::uint8_t* data, std::size_t size, std::size_t limit,
                                 std::span<const std::string> dataFiles);
+
+// The actions in the byte form, each value as held (a text's number past
+// its parameter's most is written as it is, and held on reading).
+std::vector<std::uint8_t> bytesOf(std::span<const Action> actions);
 
 // An action in the text form, for messages.
 std::string describe(const Action& action, std::span<const std::string> dataFiles);

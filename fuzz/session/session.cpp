@@ -78,6 +78,7 @@ void Session::run(std::span<const Action> actions) {
     const std::uint64_t ringingBefore = retired_;
     replaced_ = false;
     hosted_->takeLog();
+    noteKeptBefore();
     markPeak();
     perform(action);
     hosted_->pass();
@@ -86,6 +87,7 @@ void Session::run(std::span<const Action> actions) {
     if (replaced_ && processing_) retired_ += before.audio;
     checkHoldings(before, ringingBefore, replaced_);
     checkStatusLine();
+    checkSaidGone(action);
     for (const SaveToCheck& save : std::exchange(saves_, {})) checkSave(save);
   }
   // A host saves its session at the end, whatever came before.
@@ -159,6 +161,7 @@ void Session::perform(const Action& action) {
     case Op::Undo: editor().undo(); break;
     case Op::Redo: editor().redo(); break;
     case Op::Kit: kit(action); break;
+    case Op::Paste: paste(action); break;
     case Op::Editor:
       if (wordOf(action, "do") != "open") hosted_->closeEditor();
       if (wordOf(action, "do") != "close") hosted_->openEditor();
@@ -289,6 +292,7 @@ void Session::tookLoad(Built built, bool openedFile, const fs::path& opened) {
   lastLoad_.reset();
   hosted_->takeSaid();
   saidSinceLoad_.clear();
+  saidGone_.clear();
   const std::uint64_t before = heapBytes();
   const ob::KeptDocument& now = hosted_->plugin().keptDocument;
   lastLoad_ = LastLoad{std::move(built), {}, {}, 0};
@@ -353,6 +357,21 @@ void Session::kit(const Action& action) {
   orbi::EditorView& view = editor();
   markPeak();
   view.kitBrowser().loadKit(kits[argOf(action, "number") % kits.size()]);
+}
+
+void Session::paste(const Action& action) {
+  orbi::EditorView& view = editor();
+  const int from = trackInUse(view.project(), argOf(action, "from"));
+  const int to = trackInUse(view.project(), argOf(action, "to"));
+  if (from < 0 || to < 0) return;
+  const bool step = wordOf(action, "what") == "step";
+  view.setSelectedTrack(from);
+  if (step) view.setSelectedStep(argOf(action, "step") % ob::kStepsPerTrack);
+  view.editActions().copy();
+  view.setSelectedTrack(to);
+  if (step) view.setSelectedStep(argOf(action, "onto") % ob::kStepsPerTrack);
+  markPeak();
+  view.editActions().paste();
 }
 
 void Session::saveState(const Action& action) {

@@ -41,6 +41,17 @@ struct DataFiles {
   std::vector<std::string> names;  // sorted
 };
 
+// Records as held, to ask whether one is among them as it is.
+class HeldRecords {
+ public:
+  explicit HeldRecords(const std::vector<ob::KeptRecord>& records);
+  bool has(const ob::KeptRecord& r) const { return keys_.contains(keyOf(r)); }
+
+ private:
+  static std::string keyOf(const ob::KeptRecord& r);
+  std::set<std::string> keys_;
+};
+
 class Session {
  public:
   Session(Outside& outside, const DataFiles& data);
@@ -84,6 +95,7 @@ class Session {
   void saveProject(const Action& action);
   void answer(const Action& action);
   void kit(const Action& action);
+  void paste(const Action& action);
   // A host's.
   void activate(double rate, std::uint32_t block);
   void deactivate();
@@ -122,6 +134,13 @@ class Session {
   std::vector<std::vector<std::string>> checkValuesReadOtherwise(obfuzz::PointerWalk& saved);
   // The records the last load kept that edits let go since, each said so.
   std::vector<ob::KeptRecord> checkLetGoSaid();
+  // What an edit let go, said, the save holds none of.
+  void checkHoldsNoneOf(const std::vector<ob::KeptRecord>& letGo, obfuzz::PointerWalk& saved);
+  // What the instance holds of what the load kept, and the project, as an
+  // action begins; then what the editor said the action let go of it,
+  // which the instance holds no more until an undo brings it back.
+  void noteKeptBefore();
+  void checkSaidGone(const Action& action);
   void checkAudition(const std::string& text, const ob::Project& played, const ob::KeysAsLoaded& keys);
   [[noreturn]] void broken(const std::string& rule, const std::string& detail);
 
@@ -137,6 +156,10 @@ class Session {
   std::vector<UserFile> imported_;
   std::set<std::string> importedSince_;     // digests of the files imported since the last load
   std::vector<std::string> saidSinceLoad_;  // what the editor's status line said since the last load
+  ob::SharedKeptRecords keptBefore_;         // the instance's as the action began
+  bool ownedBefore_ = false;                 // they held records an edit can let go
+  std::unique_ptr<ob::Project> projectBefore_;  // the project then, when they did
+  std::vector<ob::KeptRecord> saidGone_;     // said let go since the last load, and not undone
   std::filesystem::path opened_;            // the project file opened last
   std::vector<std::string> openLeftOut_;    // the entries its open left out
   std::filesystem::path lastNew_;

@@ -173,6 +173,8 @@ void Session::checkStatusLine() {
   // says samples cannot play names some that cannot.
   hosted_->frame();
   const std::string& status = hosted_->view()->statusText();
+  if (verbose() && !status.empty())
+    outside_.asAnotherProgram([&] { std::fprintf(stderr, "  status: %s\n", status.c_str()); });
   if (status.find(" cannot play") == std::string::npos) return;
   const ob::SamplePool& pool = hosted_->engineHost().pool;
   const int slots = std::min<int>(hosted_->engineHost().project.samples.count, pool.slotCount());
@@ -239,14 +241,10 @@ void Session::checkSave(const SaveToCheck& save) {
 
 std::vector<ob::KeptRecord> Session::checkLetGoSaid() {
   for (std::string& line : hosted_->takeSaid()) saidSinceLoad_.push_back(std::move(line));
-  const auto& held = ob::recordsOf(hosted_->plugin().keptDocument.records).records;
+  const HeldRecords held(ob::recordsOf(hosted_->plugin().keptDocument.records).records);
   std::vector<ob::KeptRecord> letGo;
   for (const ob::KeptRecord& r : ob::recordsOf(lastLoad_->kept.records).records) {
-    if (std::any_of(held.begin(), held.end(), [&](const ob::KeptRecord& h) {
-          return h.path == r.path && h.place == r.place && h.owner == r.owner &&
-                 ob::writeJson(h.value) == ob::writeJson(r.value);
-        }))
-      continue;
+    if (held.has(r)) continue;
     // Said with what the edit said: "let go ..., which a load kept unapplied".
     const auto named = [&](const std::string& key) {
       return std::any_of(saidSinceLoad_.begin(), saidSinceLoad_.end(), [&](const std::string& line) {
@@ -254,9 +252,16 @@ std::vector<ob::KeptRecord> Session::checkLetGoSaid() {
                line.find(key) != std::string::npos;
       });
     };
+    // A member whose value is an object (a step's "locks") is said by the
+    // members it holds ("lock of exc1_tone").
+    const auto namedWhole = [&](const std::string& key) {
+      if (named(key)) return true;
+      const std::vector<std::string> inner = key == r.path.back() ? ob::keysOf(r.value) : std::vector<std::string>{};
+      return !inner.empty() && std::all_of(inner.begin(), inner.end(), named);
+    };
     const bool member = r.place == ob::KeptPlace::Member || r.place == ob::KeptPlace::Record;
     for (const std::string& key : member ? ob::memberKeysOf(r) : std::vector<std::string>{""})
-      if (!named(key)) broken("an edit let go what the load kept and never said so", key);
+      if (!namedWhole(key)) broken("an edit let go what the load kept and never said so", key);
     letGo.push_back(r);
   }
   return letGo;
@@ -274,6 +279,8 @@ void Session::checkKeepsWhatTheLoadRead(const ob::ByteSource& loaded, const Byte
   // What an edit let go, said, the save holds no more: a member at or
   // within its place, an element among those it held.
   const std::vector<ob::KeptRecord> letGo = checkLetGoSaid();
+  checkHoldsNoneOf(letGo, is);
+  checkHoldsNoneOf(saidGone_, is);
   const auto wentWithAnEdit = [&](const std::vector<std::string>& path) {
     return std::any_of(letGo.begin(), letGo.end(), [&](const ob::KeptRecord& r) {
       if (r.place == ob::KeptPlace::Element) {

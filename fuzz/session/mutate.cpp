@@ -1,0 +1,165 @@
+#include "fuzz/session/mutate.h"
+
+#include <algorithm>
+#include <array>
+#include <random>
+#include <string_view>
+
+namespace obsession {
+
+namespace {
+
+using Random = std::mt19937;
+
+std::size_t below(Random& random, std::size_t n) {
+  return n == 0 ? 0 : std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
+}
+
+// How often a new action is of each kind: those that load, edit and save
+// most, as what a user does between two saves is what loses things, and a
+// built state or project most of all, whose content has the most kinds.
+constexpr std::array<std::uint8_t, static_cast<std::size_t>(Op::Count)> kWeights = {
+    8,  // load-state
+    5,  // load-file
+    4,  // open
+    2,  // import
+    1,  // import-good
+    1,  // reimport
+    3,  // assign
+    4,  // edit
+    2,  // step
+    3,  // undo
+    2,  // redo
+    4,  // kit
+    1,  // editor
+    3,  // save-state
+    2,  // save-project
+    1,  // answer
+    1,  // activate
+    1,  // deactivate
+    1,  // start
+    1,  // stop
+    1,  // block
+    1,  // pause
+    1,  // file
+    1,  // tmpdir
+    1,  // disk
+    1,  // file-size
+    3,  // paste
+};
+
+Op anOp(Random& random) {
+  std::discrete_distribution<std::size_t> pick(kWeights.begin(), kWeights.end());
+  return static_cast<Op>(pick(random));
+}
+
+// A value of a parameter where actions differ: its ends, a few small
+// numbers, or any it may hold.
+std::uint16_t aValue(const ParamSpec& param, std::size_t files, Random& random) {
+  if (std::string_view(param.name) == "file") return static_cast<std::uint16_t>(below(random, files));
+  if (!param.words.empty() && param.flags) {
+    const std::uint16_t all = static_cast<std::uint16_t>((1u << param.words.size()) - 1);
+    // One kind alone, or (more often) several at once.
+    return below(random, 4) == 0 ? static_cast<std::uint16_t>(1u << below(random, param.words.size()))
+                                 : static_cast<std::uint16_t>(below(random, all + 1u));
+  }
+  if (!param.words.empty()) return static_cast<std::uint16_t>(below(random, param.words.size()));
+  const std::size_t most = param.most == 0 ? 0xFFFF : param.most;
+  switch (below(random, 6)) {
+    case 0: return 0;
+    case 1: return 1;
+    case 2: return static_cast<std::uint16_t>(most);
+    case 3: return static_cast<std::uint16_t>(below(random, 8));
+    case 4: return static_cast<std::uint16_t>(below(random, std::min<std::size_t>(most, 256) + 1));
+    default: return static_cast<std::uint16_t>(below(random, most + 1));
+  }
+}
+
+Action anAction(std::size_t files, Random& random) {
+  Action action;
+  action.op = anOp(random);
+  const OpSpec& spec = specOf(action.op);
+  for (std::size_t i = 0; i < spec.params.size(); ++i) action.arg[i] = aValue(spec.params[i], files, random);
+  return action;
+}
+
+// One parameter changed: a flag turned over, or another value.
+void changeAParameter(Action& action, std::size_t files, Random& random) {
+  const OpSpec& spec = specOf(action.op);
+  if (spec.params.empty()) return;
+  const std::size_t i = below(random, spec.params.size());
+  const ParamSpec& param = spec.params[i];
+  if (param.flags && below(random, 2) == 0)
+    action.arg[i] = static_cast<std::uint16_t>(action.arg[i] ^ (1u << below(random, param.words.size())));
+  else
+    action.arg[i] = aValue(param, files, random);
+}
+
+bool sized(const Action& action) {
+  const std::vector<ParamSpec>& params = specOf(action.op).params;
+  return std::any_of(params.begin(), params.end(), [](const ParamSpec& p) { return p.most != 0; });
+}
+
+// Every size one action of those that have sizes asks for, at its most at
+// once (the samples a state holds and each one's length), in the form that
+// carries them (a package, the first format): what the largest content
+// does is reached in one step rather than by one parameter and then
+// another.
+void largest(std::vector<Action>& actions, Random& random) {
+  std::vector<std::size_t> sizedAt;
+  for (std::size_t i = 0; i < actions.size(); ++i)
+    if (sized(actions[i])) sizedAt.push_back(i);
+  if (sizedAt.empty()) return;
+  Action& action = actions[sizedAt[below(random, sizedAt.size())]];
+  const OpSpec& spec = specOf(action.op);
+  for (std::size_t i = 0; i < spec.params.size(); ++i) {
+    if (spec.params[i].most != 0) action.arg[i] = spec.params[i].most;
+    if (std::string_view(spec.params[i].name) == "format") action.arg[i] = 0;
+  }
+}
+
+enum class Change { Insert, Remove, Repeat, Swap, Replace, Parameter, Largest, Count };
+constexpr std::array<std::uint8_t, static_cast<std::size_t>(Change::Count)> kChangeWeights = {4, 2, 2, 2, 1, 5, 3};
+
+}  // namespace
+
+std::vector<Action> mutated(std::vector<Action> actions, std::size_t limit, std::size_t files,
+                            std::uint32_t seed) {
+  Random random(seed);
+  if (actions.size() > limit) actions.resize(limit);
+  std::discrete_distribution<std::size_t> pick(kChangeWeights.begin(), kChangeWeights.end());
+  Change change = static_cast<Change>(pick(random));
+  if (actions.empty()) change = Change::Insert;
+  if (actions.size() < 2 && change == Change::Swap) change = Change::Parameter;
+  if (actions.size() >= limit && (change == Change::Insert || change == Change::Repeat)) change = Change::Remove;
+  const std::size_t at = below(random, actions.size());
+  const auto anywhere = [&] { return actions.begin() + static_cast<std::ptrdiff_t>(below(random, actions.size() + 1)); };
+  switch (change) {
+    case Change::Insert: actions.insert(anywhere(), anAction(files, random)); break;
+    case Change::Remove: actions.erase(actions.begin() + static_cast<std::ptrdiff_t>(at)); break;
+    case Change::Repeat: {
+      const Action again = actions[at];
+      actions.insert(anywhere(), again);
+      break;
+    }
+    case Change::Swap: std::swap(actions[at], actions[below(random, actions.size())]); break;
+    case Change::Replace: actions[at] = anAction(files, random); break;
+    case Change::Parameter: changeAParameter(actions[at], files, random); break;
+    case Change::Largest: largest(actions, random); break;
+    case Change::Count: break;
+  }
+  return actions;
+}
+
+std::vector<Action> crossed(const std::vector<Action>& a, const std::vector<Action>& b, std::size_t limit,
+                            std::uint32_t seed) {
+  Random random(seed);
+  const std::size_t head = below(random, a.size() + 1);
+  const std::size_t tail = below(random, b.size() + 1);
+  std::vector<Action> joined(a.begin(), a.begin() + static_cast<std::ptrdiff_t>(head));
+  joined.insert(joined.end(), b.end() - static_cast<std::ptrdiff_t>(tail), b.end());
+  if (joined.size() > limit) joined.resize(limit);
+  return joined;
+}
+
+}  // namespace obsession
