@@ -15,6 +15,7 @@
 #include "document/diagnostics.h"
 #include "document/json/json_parse.h"
 #include "document/json/json_write.h"
+#include "fuzz/kept_text_index.h"
 
 namespace obfuzz {
 
@@ -49,8 +50,9 @@ inline std::vector<std::string> pointerTokens(std::string_view path) {
 
 // Builds the value's own entries only, what they hold kept as its text
 // until a walk enters it: a deep member built whole costs many times
-// its text.
-inline bool openOneLevel(const ob::JsonValue& value, ob::JsonValue& built) {
+// its text. Laid out from the index where it can be, else parsed.
+inline bool openOneLevel(const ob::JsonValue& value, ob::JsonValue& built, KeptTextIndex& index) {
+  if (index.openOneLevel(value, built)) return true;
   static const ob::JsonShape object = ob::withMostEntries(ob::objectOfShape(ob::scalarShape()), UINT32_MAX);
   static const ob::JsonShape array = ob::withMostEntries(ob::arrayShape(ob::scalarShape()), UINT32_MAX);
   std::string error;
@@ -100,12 +102,13 @@ class PointerWalk {
   const ob::JsonValue* open(const ob::JsonValue* value) {
     if (value == nullptr || !value->isKept()) return value;
     auto [at, fresh] = built_.try_emplace(value);
-    if (fresh && !openOneLevel(*value, at->second)) at->second = ob::JsonValue{};
+    if (fresh && !openOneLevel(*value, at->second, index_)) at->second = ob::JsonValue{};
     return at->second.isNull() ? nullptr : &at->second;
   }
 
   const ob::JsonValue* root_;
   std::map<const ob::JsonValue*, ob::JsonValue> built_;
+  KeptTextIndex index_;
 };
 
 // Where a save keeps what a load read at the path: there, or for a voice

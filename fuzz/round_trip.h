@@ -296,10 +296,11 @@ inline bool isKeptMember(const ob::KeptRecord& r) {
 // held as its text by its own key.
 inline std::map<std::vector<std::string>, std::string> foreignOf(const ob::KeptDocument& kept) {
   std::map<std::vector<std::string>, std::string> members;
+  KeptTextIndex index;
   for (const ob::KeptRecord& m : ob::recordsOf(kept.records).records) {
     if (!isKeptMember(m)) continue;
     ob::JsonValue run;
-    if (m.value.kind != ob::JsonKind::KeptMembers || !openOneLevel(m.value, run)) {
+    if (m.value.kind != ob::JsonKind::KeptMembers || !openOneLevel(m.value, run, index)) {
       members.try_emplace(m.path, ob::writeJson(m.value));
       continue;
     }
