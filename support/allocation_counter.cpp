@@ -15,6 +15,9 @@ std::atomic<std::size_t> gLargestAllocation{0};
 std::atomic<std::size_t> gLiveBytes{0};
 std::atomic<std::size_t> gPeakLiveBytes{0};
 std::atomic<std::size_t> gStepPeakLiveBytes{0};
+// Whether the last change was an allocation, and who hears of the fall.
+std::atomic<bool> gRose{false};
+std::atomic<ob::test::PeakWatcher> gPeakWatcher{nullptr};
 
 void raiseTo(std::atomic<std::size_t>& mark, std::size_t n) {
   std::size_t seen = mark.load(std::memory_order_relaxed);
@@ -33,6 +36,7 @@ void raiseTo(std::atomic<std::size_t>& mark, std::size_t n) {
     const std::size_t live = gLiveBytes.fetch_add(held, std::memory_order_relaxed) + held;
     raiseTo(gPeakLiveBytes, live);
     raiseTo(gStepPeakLiveBytes, live);
+    gRose.store(true, std::memory_order_relaxed);
   }
   return p;
 }
@@ -40,6 +44,9 @@ void raiseTo(std::atomic<std::size_t>& mark, std::size_t n) {
 [[gnu::noinline]] void countedFree(void* p) noexcept {
   if (!p) return;
   gFreeCount.fetch_add(1, std::memory_order_relaxed);
+  if (const ob::test::PeakWatcher watcher = gPeakWatcher.load(std::memory_order_relaxed);
+      watcher != nullptr && gRose.exchange(false, std::memory_order_relaxed))
+    watcher(gLiveBytes.load(std::memory_order_relaxed));
   gLiveBytes.fetch_sub(malloc_usable_size(p), std::memory_order_relaxed);
   std::free(p);
 }
@@ -57,6 +64,7 @@ std::size_t peakLiveBytes() { return gPeakLiveBytes.load(std::memory_order_relax
 void resetPeakLiveBytes() { gPeakLiveBytes.store(liveBytes(), std::memory_order_relaxed); }
 std::size_t stepPeakLiveBytes() { return gStepPeakLiveBytes.load(std::memory_order_relaxed); }
 void resetStepPeakLiveBytes() { gStepPeakLiveBytes.store(liveBytes(), std::memory_order_relaxed); }
+void watchPeaks(PeakWatcher watcher) { gPeakWatcher.store(watcher, std::memory_order_relaxed); }
 
 }  // namespace ob::test
 

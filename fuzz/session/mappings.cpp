@@ -24,9 +24,9 @@ constexpr std::size_t kMostMappings = 4096;
 std::array<Mapping, kMostMappings> gMappings;
 std::size_t gCount = 0;
 std::mutex gLock;
-// The most heap and mapped bytes held together in the intervals since the
-// mark that have ended.
-std::uint64_t gEndedPeak = 0;
+// The most the heap (as watched) and the mappings held at one moment since
+// the mark.
+std::int64_t gPeak = 0;
 
 std::uint64_t pageBytes() {
   static const auto page = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
@@ -73,12 +73,17 @@ std::uint64_t residentLocked() {
   return resident * pageBytes();
 }
 
-// Before pages are given back: ends the heap's interval, whose peak came
-// while the mappings held at most what they hold now.
-void endInterval() {
-  gEndedPeak = std::max(gEndedPeak, obsession::heapPeakSinceInterval() + residentLocked());
-  obsession::startHeapInterval();
+// What the heap and the mappings hold at this moment, into the peak; the
+// pages are counted only where they could raise it.
+void sampleLocked(std::int64_t watched) {
+  std::uint64_t most = 0;
+  for (std::size_t i = 0; i < gCount; ++i) most += gMappings[i].length + pageBytes();
+  if (watched + static_cast<std::int64_t>(most) <= gPeak) return;
+  gPeak = std::max(gPeak, watched + static_cast<std::int64_t>(gCount ? residentLocked() : 0));
 }
+
+// Before pages are given back.
+void sampleHeld() { sampleLocked(obsession::heapWatched()); }
 
 }  // namespace
 
@@ -111,7 +116,7 @@ void* __wrap_mremap(void* old, std::size_t oldLength, std::size_t length, int fl
     va_end(rest);
   }
   const std::lock_guard lock(gLock);
-  endInterval();
+  sampleHeld();
   void* moved = __real_mremap(old, oldLength, length, flags, to);
   if (moved == MAP_FAILED) return moved;
   const auto from = reinterpret_cast<std::uintptr_t>(old);
@@ -124,14 +129,14 @@ void* __wrap_mremap(void* old, std::size_t oldLength, std::size_t length, int fl
 }
 int __wrap_munmap(void* address, std::size_t length) {
   const std::lock_guard lock(gLock);
-  endInterval();
+  sampleHeld();
   const int unmapped = __real_munmap(address, length);
   if (unmapped == 0) remove(reinterpret_cast<std::uintptr_t>(address), length);
   return unmapped;
 }
 int __wrap_madvise(void* address, std::size_t length, int advice) {
   const std::lock_guard lock(gLock);
-  endInterval();
+  sampleHeld();
   return __real_madvise(address, length, advice);
 }
 }
@@ -152,13 +157,20 @@ MappingsHeld mappingsHeld() {
 
 std::uint64_t heldPeakSinceMark() {
   const std::lock_guard lock(gLock);
-  return std::max(gEndedPeak, heapPeakSinceInterval() + residentLocked());
+  const std::int64_t watched = heapWatched();
+  sampleLocked(watched);
+  const std::int64_t peak = static_cast<std::int64_t>(heapBytes()) - watched + gPeak;
+  return peak > 0 ? static_cast<std::uint64_t>(peak) : 0;
 }
 
 void markPeak() {
   const std::lock_guard lock(gLock);
-  gEndedPeak = 0;
-  startHeapInterval();
+  gPeak = heapWatched() + static_cast<std::int64_t>(residentLocked());
+}
+
+void heapFalling(std::int64_t watched) {
+  const std::lock_guard lock(gLock);
+  sampleLocked(watched);
 }
 
 }  // namespace obsession

@@ -19,10 +19,15 @@ struct MappingsHeld {
 };
 MappingsHeld mappingsHeld();
 
-// The most the heap and the mappings held together since the last
-// markPeak(): the heap's peak between two calls that give mapped pages
-// back, with what the mappings then held, which only grows between them.
+// The most the heap and the mappings held at one moment since the last
+// markPeak(). The heap is sampled with the mappings as it starts to fall
+// from each peak, and the mappings as they give pages back: between those
+// moments the mappings only grow and the heap stays or grows, so the most
+// the two held together is at one of them, or now.
 std::uint64_t heldPeakSinceMark();
 void markPeak();
+// The watch's call as the heap starts to fall from a peak, with what it
+// holds then (heapWatched()).
+void heapFalling(std::int64_t watched);
 
 }  // namespace obsession

@@ -14,6 +14,8 @@
 #include <string>
 #include <system_error>
 
+#include "fuzz/session/mappings.h"
+
 #if defined(OB_LIBFUZZER)
 #include <sanitizer/allocator_interface.h>
 #else
@@ -178,31 +180,27 @@ void Outside::put(const Faults& faults) {
 namespace {
 
 std::atomic<std::int64_t> gLive{0};
-std::atomic<std::int64_t> gPeak{0};
+// Whether the last change of the heap was an allocation: the next free
+// starts a fall from a peak.
+std::atomic<bool> gRose{false};
 std::atomic<std::uint64_t> gAllocations{0};
 
 void onMalloc(const volatile void*, std::size_t size) {
   gAllocations.fetch_add(1, std::memory_order_relaxed);
-  const std::int64_t live =
-      gLive.fetch_add(static_cast<std::int64_t>(size)) + static_cast<std::int64_t>(size);
-  std::int64_t seen = gPeak.load();
-  while (live > seen && !gPeak.compare_exchange_weak(seen, live)) {
-  }
+  gLive.fetch_add(static_cast<std::int64_t>(size));
+  gRose = true;
 }
 
 void onFree(const volatile void* p) {
-  if (p != nullptr)
-    gLive.fetch_sub(static_cast<std::int64_t>(__sanitizer_get_allocated_size(const_cast<const void*>(p))));
+  if (p == nullptr) return;
+  if (gRose.exchange(false)) heapFalling(gLive.load());
+  gLive.fetch_sub(static_cast<std::int64_t>(__sanitizer_get_allocated_size(const_cast<const void*>(p))));
 }
 
 }  // namespace
 
 std::uint64_t heapBytes() { return __sanitizer_get_current_allocated_bytes(); }
-std::uint64_t heapPeakSinceInterval() {
-  const std::int64_t rise = gPeak.load() - gLive.load();
-  return heapBytes() + static_cast<std::uint64_t>(rise > 0 ? rise : 0);
-}
-void startHeapInterval() { gPeak.store(gLive.load()); }
+std::int64_t heapWatched() { return gLive.load(); }
 std::uint64_t takeAllocationCount() { return gAllocations.exchange(0); }
 void watchHeap() { __sanitizer_install_malloc_and_free_hooks(onMalloc, onFree); }
 
@@ -213,15 +211,16 @@ long gCountedAllocations = 0;
 }
 
 std::uint64_t heapBytes() { return ob::test::liveBytes(); }
-std::uint64_t heapPeakSinceInterval() { return ob::test::stepPeakLiveBytes(); }
-void startHeapInterval() { ob::test::resetStepPeakLiveBytes(); }
+std::int64_t heapWatched() { return static_cast<std::int64_t>(ob::test::liveBytes()); }
 std::uint64_t takeAllocationCount() {
   const long now = ob::test::allocationCount();
   const long since = now - gCountedAllocations;
   gCountedAllocations = now;
   return static_cast<std::uint64_t>(since);
 }
-void watchHeap() {}
+void watchHeap() {
+  ob::test::watchPeaks([](std::size_t held) { heapFalling(static_cast<std::int64_t>(held)); });
+}
 
 #endif
 
