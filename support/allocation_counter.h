@@ -23,11 +23,11 @@ void resetPeakLiveBytes();
 // it while the whole run's peak goes on.
 std::size_t stepPeakLiveBytes();
 void resetStepPeakLiveBytes();
-// Called as the bytes held start to fall from a peak (the first free after
-// an allocation), with the bytes then held, so that a program measuring
-// more than the heap can sample the rest at that moment. It must neither
+// Told of each block as it is allocated and as it is about to be freed,
+// with the bytes it holds, so that a program can measure what the blocks
+// hold with what it holds besides, at the same moment. It must neither
 // allocate nor free.
-using PeakWatcher = void (*)(std::size_t held);
-void watchPeaks(PeakWatcher watcher);
+using BlockWatcher = void (*)(const void* block, std::size_t bytes, bool freeing);
+void watchBlocks(BlockWatcher watcher);
 
 }  // namespace ob::test

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -57,21 +58,50 @@ void remove(std::uintptr_t start, std::size_t length) {
   gCount = static_cast<std::size_t>(kept - gMappings.begin());
 }
 
-std::uint64_t residentLocked() {
+// The bytes of the pages in [start, start + bytes) that take memory.
+std::uint64_t residentIn(std::uintptr_t start, std::uint64_t bytes) {
   static unsigned char pages[1u << 16];
+  const std::uint64_t total = bytes / pageBytes();
   std::uint64_t resident = 0;
-  for (std::size_t i = 0; i < gCount; ++i) {
-    const std::uint64_t total = (gMappings[i].length + pageBytes() - 1) / pageBytes();
-    for (std::uint64_t at = 0; at < total; at += sizeof pages) {
-      const std::uint64_t n = std::min<std::uint64_t>(sizeof pages, total - at);
-      auto* from = reinterpret_cast<void*>(gMappings[i].start + at * pageBytes());
-      if (::mincore(from, n * pageBytes(), pages) != 0) continue;
-      resident +=
-          static_cast<std::uint64_t>(std::count_if(pages, pages + n, [](unsigned char p) { return p & 1; }));
-    }
+  for (std::uint64_t at = 0; at < total; at += sizeof pages) {
+    const std::uint64_t n = std::min<std::uint64_t>(sizeof pages, total - at);
+    auto* from = reinterpret_cast<void*>(start + at * pageBytes());
+    if (::mincore(from, n * pageBytes(), pages) != 0) continue;
+    resident += static_cast<std::uint64_t>(std::count_if(pages, pages + n, [](unsigned char p) { return p & 1; }));
   }
   return resident * pageBytes();
 }
+
+std::uint64_t residentLocked() {
+  std::uint64_t resident = 0;
+  for (std::size_t i = 0; i < gCount; ++i)
+    resident += residentIn(gMappings[i].start, (gMappings[i].length + pageBytes() - 1) / pageBytes() * pageBytes());
+  return resident;
+}
+
+// Heap blocks so large that the allocator maps them apart: they take
+// memory as their pages are written, as a mapping's do, and the heap's
+// count of their whole size is taken down by the pages not yet written.
+constexpr std::size_t kLargeBlock = 1u << 20;
+std::array<Mapping, kMostMappings> gBlocks;
+std::size_t gBlockCount = 0;
+// Whether the heap rose since it was last sampled, and whether anything is
+// held whose pages may be written between two changes of the heap.
+std::atomic<bool> gRose{false};
+std::atomic<bool> gPagesGrow{false};
+
+// The bytes of the large blocks' pages not written (their whole pages).
+std::uint64_t unwrittenLocked() {
+  std::uint64_t unwritten = 0;
+  for (std::size_t i = 0; i < gBlockCount; ++i) {
+    const std::uintptr_t first = (gBlocks[i].start + pageBytes() - 1) / pageBytes() * pageBytes();
+    const std::uintptr_t end = (gBlocks[i].start + gBlocks[i].length) / pageBytes() * pageBytes();
+    if (end > first) unwritten += end - first - residentIn(first, end - first);
+  }
+  return unwritten;
+}
+
+void noteGrowthLocked() { gPagesGrow = gCount + gBlockCount > 0; }
 
 // What the heap and the mappings hold at this moment, into the peak; the
 // pages are counted only where they could raise it.
@@ -79,7 +109,8 @@ void sampleLocked(std::int64_t watched) {
   std::uint64_t most = 0;
   for (std::size_t i = 0; i < gCount; ++i) most += gMappings[i].length + pageBytes();
   if (watched + static_cast<std::int64_t>(most) <= gPeak) return;
-  gPeak = std::max(gPeak, watched + static_cast<std::int64_t>(gCount ? residentLocked() : 0));
+  const auto held = watched + static_cast<std::int64_t>(residentLocked()) - static_cast<std::int64_t>(unwrittenLocked());
+  gPeak = std::max(gPeak, held);
 }
 
 // Before pages are given back.
@@ -99,12 +130,14 @@ void* __wrap_mmap(void* address, std::size_t length, int protection, int flags, 
   void* mapped = __real_mmap(address, length, protection, flags, fd, offset);
   const std::lock_guard lock(gLock);
   if (mapped != MAP_FAILED && (flags & MAP_ANONYMOUS)) add(reinterpret_cast<std::uintptr_t>(mapped), length);
+  noteGrowthLocked();
   return mapped;
 }
 void* __wrap_mmap64(void* address, std::size_t length, int protection, int flags, int fd, off64_t offset) {
   void* mapped = __real_mmap64(address, length, protection, flags, fd, offset);
   const std::lock_guard lock(gLock);
   if (mapped != MAP_FAILED && (flags & MAP_ANONYMOUS)) add(reinterpret_cast<std::uintptr_t>(mapped), length);
+  noteGrowthLocked();
   return mapped;
 }
 void* __wrap_mremap(void* old, std::size_t oldLength, std::size_t length, int flags, ...) {
@@ -125,6 +158,7 @@ void* __wrap_mremap(void* old, std::size_t oldLength, std::size_t length, int fl
                   [&](const Mapping& m) { return m.start <= from && from < m.start + m.length; });
   remove(from, oldLength);
   if (tracked) add(reinterpret_cast<std::uintptr_t>(moved), length);
+  noteGrowthLocked();
   return moved;
 }
 int __wrap_munmap(void* address, std::size_t length) {
@@ -132,6 +166,7 @@ int __wrap_munmap(void* address, std::size_t length) {
   sampleHeld();
   const int unmapped = __real_munmap(address, length);
   if (unmapped == 0) remove(reinterpret_cast<std::uintptr_t>(address), length);
+  noteGrowthLocked();
   return unmapped;
 }
 int __wrap_madvise(void* address, std::size_t length, int advice) {
@@ -165,12 +200,33 @@ std::uint64_t heldPeakSinceMark() {
 
 void markPeak() {
   const std::lock_guard lock(gLock);
-  gPeak = heapWatched() + static_cast<std::int64_t>(residentLocked());
+  gPeak = heapWatched() + static_cast<std::int64_t>(residentLocked()) - static_cast<std::int64_t>(unwrittenLocked());
 }
 
-void heapFalling(std::int64_t watched) {
+void heapBlockAllocated(const void* block, std::size_t bytes) {
+  gRose = true;
+  if (bytes < kLargeBlock) return;
+  const std::lock_guard lock(gLock);
+  // One past the table's room is counted whole.
+  if (gBlockCount < gBlocks.size()) gBlocks[gBlockCount++] = {reinterpret_cast<std::uintptr_t>(block), bytes};
+  noteGrowthLocked();
+}
+
+void heapBlockFreeing(const void* block, std::size_t bytes, std::int64_t watched) {
+  // The heap is about to fall: it peaked here if it rose since the last
+  // sample or pages may have been written since.
+  const bool rose = gRose.exchange(false);
+  if (!rose && !gPagesGrow && bytes < kLargeBlock) return;
   const std::lock_guard lock(gLock);
   sampleLocked(watched);
+  if (bytes < kLargeBlock) return;
+  const auto start = reinterpret_cast<std::uintptr_t>(block);
+  const auto end = gBlocks.begin() + static_cast<std::ptrdiff_t>(gBlockCount);
+  const auto found = std::find_if(gBlocks.begin(), end, [&](const Mapping& b) { return b.start == start; });
+  if (found != end) {
+    *found = gBlocks[--gBlockCount];
+    noteGrowthLocked();
+  }
 }
 
 }  // namespace obsession

@@ -20,14 +20,16 @@ struct MappingsHeld {
 MappingsHeld mappingsHeld();
 
 // The most the heap and the mappings held at one moment since the last
-// markPeak(). The heap is sampled with the mappings as it starts to fall
-// from each peak, and the mappings as they give pages back: between those
-// moments the mappings only grow and the heap stays or grows, so the most
-// the two held together is at one of them, or now.
+// markPeak(), a large heap block counted by its pages written as a mapping
+// is. The two are sampled together as the heap is about to fall, and as
+// mappings give pages back: between those moments the mappings only grow
+// and the heap stays or grows, so the most they held together is at one
+// of them, or now.
 std::uint64_t heldPeakSinceMark();
 void markPeak();
-// The watch's call as the heap starts to fall from a peak, with what it
-// holds then (heapWatched()).
-void heapFalling(std::int64_t watched);
+// The heap watch's calls (outside.h): a block allocated, and one about to
+// be freed while the heap (heapWatched()) holds `watched`.
+void heapBlockAllocated(const void* block, std::size_t bytes);
+void heapBlockFreeing(const void* block, std::size_t bytes, std::int64_t watched);
 
 }  // namespace obsession

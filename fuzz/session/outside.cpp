@@ -175,51 +175,44 @@ void Outside::put(const Faults& faults) {
   setFileSizeLimit(faults.fileSize);
 }
 
-#if defined(OB_LIBFUZZER)
-
 namespace {
 
 std::atomic<std::int64_t> gLive{0};
-// Whether the last change of the heap was an allocation: the next free
-// starts a fall from a peak.
-std::atomic<bool> gRose{false};
 std::atomic<std::uint64_t> gAllocations{0};
 
-void onMalloc(const volatile void*, std::size_t size) {
-  gAllocations.fetch_add(1, std::memory_order_relaxed);
-  gLive.fetch_add(static_cast<std::int64_t>(size));
-  gRose = true;
-}
-
-void onFree(const volatile void* p) {
-  if (p == nullptr) return;
-  if (gRose.exchange(false)) heapFalling(gLive.load());
-  gLive.fetch_sub(static_cast<std::int64_t>(__sanitizer_get_allocated_size(const_cast<const void*>(p))));
+void onBlock(const volatile void* block, std::size_t bytes, bool freeing) {
+  if (!freeing) {
+    gAllocations.fetch_add(1, std::memory_order_relaxed);
+    gLive.fetch_add(static_cast<std::int64_t>(bytes));
+    heapBlockAllocated(const_cast<const void*>(block), bytes);
+    return;
+  }
+  heapBlockFreeing(const_cast<const void*>(block), bytes, gLive.load());
+  gLive.fetch_sub(static_cast<std::int64_t>(bytes));
 }
 
 }  // namespace
 
-std::uint64_t heapBytes() { return __sanitizer_get_current_allocated_bytes(); }
 std::int64_t heapWatched() { return gLive.load(); }
 std::uint64_t takeAllocationCount() { return gAllocations.exchange(0); }
-void watchHeap() { __sanitizer_install_malloc_and_free_hooks(onMalloc, onFree); }
+
+#if defined(OB_LIBFUZZER)
+
+std::uint64_t heapBytes() { return __sanitizer_get_current_allocated_bytes(); }
+void watchHeap() {
+  __sanitizer_install_malloc_and_free_hooks(
+      [](const volatile void* block, std::size_t bytes) { onBlock(block, bytes, false); },
+      [](const volatile void* block) {
+        if (block != nullptr)
+          onBlock(block, __sanitizer_get_allocated_size(const_cast<const void*>(block)), true);
+      });
+}
 
 #else
 
-namespace {
-long gCountedAllocations = 0;
-}
-
 std::uint64_t heapBytes() { return ob::test::liveBytes(); }
-std::int64_t heapWatched() { return static_cast<std::int64_t>(ob::test::liveBytes()); }
-std::uint64_t takeAllocationCount() {
-  const long now = ob::test::allocationCount();
-  const long since = now - gCountedAllocations;
-  gCountedAllocations = now;
-  return static_cast<std::uint64_t>(since);
-}
 void watchHeap() {
-  ob::test::watchPeaks([](std::size_t held) { heapFalling(static_cast<std::int64_t>(held)); });
+  ob::test::watchBlocks([](const void* block, std::size_t bytes, bool freeing) { onBlock(block, bytes, freeing); });
 }
 
 #endif

@@ -70,13 +70,12 @@ class Outside {
 // Heap bytes the process holds now: the allocation counter in the replay,
 // the sanitizer's allocator under libFuzzer.
 std::uint64_t heapBytes();
-// The heap as the watch counts it, from when it was installed: what it
-// passes heapFalling (mappings.h).
+// The heap as the watch counts it, from when it was installed.
 std::int64_t heapWatched();
 // Allocations made since the last call, on any thread.
 std::uint64_t takeAllocationCount();
-// Installs the watch that calls heapFalling as the heap starts to fall
-// from each peak; once, before the first input.
+// Installs the watch that tells mappings.h of each block allocated and
+// freed; once, before the first input.
 void watchHeap();
 
 // The bytes of the regular files the process holds open that no name
