@@ -79,10 +79,10 @@ std::uint64_t residentLocked() {
   return resident;
 }
 
-// Heap blocks so large that the allocator maps them apart: they take
-// memory as their pages are written, as a mapping's do, and the heap's
-// count of their whole size is taken down by the pages not yet written.
-constexpr std::size_t kLargeBlock = 1u << 20;
+// Heap blocks so large that the allocator maps them apart (kLargeBlock):
+// they take memory as their pages are written, as a mapping's do, and the
+// heap's count of their whole size is taken down by the pages not yet
+// written.
 std::array<Mapping, kMostMappings> gBlocks;
 std::size_t gBlockCount = 0;
 // Whether the heap rose since it was last sampled, and whether anything is

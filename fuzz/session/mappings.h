@@ -19,6 +19,10 @@ struct MappingsHeld {
 };
 MappingsHeld mappingsHeld();
 
+// A heap block of at least this many bytes, which the allocator maps
+// apart, is counted by its pages written.
+inline constexpr std::size_t kLargeBlock = 1u << 20;
+
 // The most the heap and the mappings held at one moment since the last
 // markPeak(), a large heap block counted by its pages written as a mapping
 // is. The two are sampled together as the heap is about to fall, and as

@@ -1,6 +1,7 @@
 #include "fuzz/session/outside.h"
 
 #include <dirent.h>
+#include <malloc.h>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -212,6 +213,11 @@ void watchHeap() {
 
 std::uint64_t heapBytes() { return ob::test::liveBytes(); }
 void watchHeap() {
+  // Every large block mapped apart, its pages fresh: else the allocator
+  // raises its threshold for that as it frees such blocks, and a block an
+  // input carves from pages an earlier one wrote counts whole, the peak
+  // measured then hanging on what ran before.
+  ::mallopt(M_MMAP_THRESHOLD, static_cast<int>(kLargeBlock));
   ob::test::watchBlocks([](const void* block, std::size_t bytes, bool freeing) { onBlock(block, bytes, freeing); });
 }
 
