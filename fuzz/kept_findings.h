@@ -15,6 +15,7 @@
 #include "document/diagnostics.h"
 #include "document/json/json_parse.h"
 #include "document/json/json_write.h"
+#include "fuzz/kept_text_index.h"
 
 namespace obfuzz {
 
@@ -49,8 +50,9 @@ inline std::vector<std::string> pointerTokens(std::string_view path) {
 
 // Builds the value's own entries only, what they hold kept as its text
 // until a walk enters it: a deep member built whole costs many times
-// its text.
-inline bool openOneLevel(const ob::JsonValue& value, ob::JsonValue& built) {
+// its text. Laid out from the index where it can be, else parsed.
+inline bool openOneLevel(const ob::JsonValue& value, ob::JsonValue& built, KeptTextIndex& index) {
+  if (index.openOneLevel(value, built)) return true;
   static const ob::JsonShape object = ob::withMostEntries(ob::objectOfShape(ob::scalarShape()), UINT32_MAX);
   static const ob::JsonShape array = ob::withMostEntries(ob::arrayShape(ob::scalarShape()), UINT32_MAX);
   std::string error;
@@ -71,21 +73,28 @@ class PointerWalk {
 
   // The value at the first `count` tokens, or null.
   const ob::JsonValue* at(const std::vector<std::string>& tokens, std::size_t count) {
-    const ob::JsonValue* at = open(root_);
-    for (std::size_t i = 0; i < count && at != nullptr; ++i) at = into(at, tokens[i]);
-    return at;
+    return open(heldAt(tokens, count));
   }
 
-  // The member or element of `at` the token names, or null. Members held
-  // as their text, keys and all, are looked into as an object of them.
-  const ob::JsonValue* into(const ob::JsonValue* at, const std::string& token) {
+  // The same as the document holds it, its text where it is held as text:
+  // a value only written needs no building.
+  const ob::JsonValue* heldAt(const std::vector<std::string>& tokens, std::size_t count) {
+    return count == 0 ? root_ : held(at(tokens, count - 1), tokens[count - 1]);
+  }
+
+  // The member or element of `at` the token names, or null.
+  const ob::JsonValue* into(const ob::JsonValue* at, const std::string& token) { return open(held(at, token)); }
+
+  // The same as `at` holds it. Members held as their text, keys and all,
+  // are looked into as an object of them.
+  const ob::JsonValue* held(const ob::JsonValue* at, const std::string& token) {
     if (at == nullptr) return nullptr;
     if (!at->isArray()) {
       for (const ob::JsonMember& m : at->members) {
         if (m.value.kind != ob::JsonKind::KeptMembers) {
-          if (m.key == token) return open(&m.value);
+          if (m.key == token) return &m.value;
         } else if (const ob::JsonValue* member = open(&m.value); member && member->find(token)) {
-          return open(member->find(token));
+          return member->find(token);
         }
       }
       return nullptr;
@@ -93,19 +102,20 @@ class PointerWalk {
     const bool digits =
         !token.empty() && token.size() < 10 && token.find_first_not_of("0123456789") == std::string::npos;
     const std::size_t index = digits ? std::stoul(token) : at->elements.size();
-    return index < at->elements.size() ? open(&at->elements[index]) : nullptr;
+    return index < at->elements.size() ? &at->elements[index] : nullptr;
   }
 
  private:
   const ob::JsonValue* open(const ob::JsonValue* value) {
     if (value == nullptr || !value->isKept()) return value;
     auto [at, fresh] = built_.try_emplace(value);
-    if (fresh && !openOneLevel(*value, at->second)) at->second = ob::JsonValue{};
+    if (fresh && !openOneLevel(*value, at->second, index_)) at->second = ob::JsonValue{};
     return at->second.isNull() ? nullptr : &at->second;
   }
 
   const ob::JsonValue* root_;
   std::map<const ob::JsonValue*, ob::JsonValue> built_;
+  KeptTextIndex index_;
 };
 
 // Where a save keeps what a load read at the path: there, or for a voice
@@ -113,7 +123,7 @@ class PointerWalk {
 // kept unapplied, in its macro's "destsOff", out of the way of a load that
 // would apply it.
 inline const ob::JsonValue* keptAt(PointerWalk& saved, const std::vector<std::string>& tokens) {
-  if (const ob::JsonValue* at = saved.at(tokens, tokens.size())) return at;
+  if (const ob::JsonValue* at = saved.heldAt(tokens, tokens.size())) return at;
   std::vector<std::string> off = tokens;
   if (tokens.size() >= 3 && tokens[0] == "state" && tokens[1] == "voices")
     off[1] = "voicesOff";
@@ -121,7 +131,7 @@ inline const ob::JsonValue* keptAt(PointerWalk& saved, const std::vector<std::st
     off[3] = "destsOff";
   else
     return nullptr;
-  return saved.at(off, off.size());
+  return saved.heldAt(off, off.size());
 }
 
 // Whether the member the finding names is in the saved document as the
@@ -130,7 +140,7 @@ inline bool keptAsRead(const ob::Diagnostic& d, PointerWalk& was, PointerWalk& i
   const std::vector<std::string> tokens = pointerTokens(d.path);
   if (tokens.empty()) return true;
   const ob::JsonValue* parent = was.at(tokens, tokens.size() - 1);
-  const ob::JsonValue* value = was.into(parent, tokens.back());
+  const ob::JsonValue* value = was.held(parent, tokens.back());
   if (value == nullptr) return true;  // no member of the document: an archive's entry
   const std::string text = ob::writeJson(*value);
   if (!parent->isArray()) {

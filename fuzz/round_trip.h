@@ -43,6 +43,7 @@
 #include "document/project/project_save.h"
 #include "document/wav/saved_sample_file.h"
 #include "engine/model/project.h"
+#include "engine/model/reach.h"
 #include "engine/model/utf8_text.h"
 #include "engine/pool/sample_pool.h"
 #include "fuzz/kept_findings.h"
@@ -296,10 +297,11 @@ inline bool isKeptMember(const ob::KeptRecord& r) {
 // held as its text by its own key.
 inline std::map<std::vector<std::string>, std::string> foreignOf(const ob::KeptDocument& kept) {
   std::map<std::vector<std::string>, std::string> members;
+  KeptTextIndex index;
   for (const ob::KeptRecord& m : ob::recordsOf(kept.records).records) {
     if (!isKeptMember(m)) continue;
     ob::JsonValue run;
-    if (m.value.kind != ob::JsonKind::KeptMembers || !openOneLevel(m.value, run)) {
+    if (m.value.kind != ob::JsonKind::KeptMembers || !openOneLevel(m.value, run, index)) {
       members.try_emplace(m.path, ob::writeJson(m.value));
       continue;
     }
@@ -428,69 +430,13 @@ inline bool keepsTheReferences(const ob::JsonValue& first, const ob::JsonValue& 
   return true;
 }
 
-// Each entry of a list past its count, empty.
-inline void emptyPast(ob::ParamLock* list, std::uint8_t count) {
-  std::for_each(list + std::min<int>(count, ob::kListCapacity), list + ob::kListCapacity,
-                [](ob::ParamLock& e) { std::construct_at(&e); });
-}
-
-template <class Modulator>
-void forgetUnreached(Modulator& modulator) {
-  if (!ob::holdsSomething(modulator)) std::construct_at(&modulator);
-}
-
-// The tracks in use as they play and as a user reaches them, and nothing
-// else: what neither plays nor shows anywhere a user could set it again as
-// a fresh record holds it. That is: all of a step switched off (a hit
-// removed goes whole), a step's pan without its lock (no control sets a
-// step's pan), an envelope switched off (no control switches one), an LFO
-// switched off that holds nothing but its aim, a division that no sync
-// times, the zones past a sound's count (one that comes into use plays the
-// sound's own sample), the entries past a list's count and the mutes of
-// tracks not in use. What an LFO switched off was set to stays: a reach
-// switches it on again with it, and so do a retrigger's rate and ramp
-// without repeats and a layer mode without zones.
-inline void forgetUnreached(ob::Project& project) {
-  ob::Pattern& pattern = project.patterns[0];
-  const int tracks = std::min<int>(pattern.numTracks, ob::kMaxTracks);
-  pattern.muteMask = static_cast<std::uint8_t>(pattern.muteMask & ((1u << tracks) - 1u));
-  for (int t = 0; t < tracks; ++t) {
-    ob::Track& track = pattern.tracks[t];
-    for (ob::Step& step : track.steps) {
-      if (!step.active) std::construct_at(&step);
-      if (!step.panLocked) step.panValue = ob::Step{}.panValue;
-      emptyPast(step.locks, step.lockCount);
-      emptyPast(step.rands, step.randCount);
-    }
-    emptyPast(track.trackRands, track.trackRandCount);
-    for (ob::Lfo& lfo : track.lfos) {
-      if (!lfo.sync) lfo.rateDiv = ob::Lfo{}.rateDiv;
-      forgetUnreached(lfo);
-    }
-    for (ob::ModEnv& env : track.modEnvs) {
-      if (!env.sync) {
-        env.atkDiv = ob::ModEnv{}.atkDiv;
-        env.decDiv = ob::ModEnv{}.decDiv;
-      }
-      if (!env.enabled) std::construct_at(&env);
-    }
-  }
-  const ob::Sound fresh;
-  for (ob::Sound& sound : pattern.kit.sounds) {
-    for (int z = std::min<int>(sound.zoneCount, ob::kListCapacity); z < ob::kListCapacity; ++z) {
-      sound.slot[z] = fresh.slot[z];
-      sound.velMax[z] = fresh.velMax[z];
-    }
-    emptyPast(sound.velDests, sound.velDestCount);
-  }
-}
-
 // The project as what it plays and what a document carries of it: its
 // samples as a document carries them (renumberSamples), the kit's sounds in
 // the order the tracks in use first play them, then those no track plays
 // that have an id of their own to be written by, and nothing that no edit reaches
 // (tracks not in use, sounds without a track or an id, macro destinations
-// on a track not in use or without a sound, and forgetUnreached).
+// on a track not in use or without a sound, and what the product's own
+// rule says no user reaches: ob::forgetUnreached).
 // Each kept record is moved whole, so copies compare bytewise.
 inline std::unique_ptr<ob::Project> canonical(const ob::Project& project) {
   std::unique_ptr<ob::Project> c = ob::makeProject();
@@ -524,7 +470,7 @@ inline std::unique_ptr<ob::Project> canonical(const ob::Project& project) {
     if (s >= 0 && s < ob::kMaxTracks) pattern.tracks[t].soundIndex = static_cast<std::int8_t>(at[s]);
   }
   ob::initTracks(pattern.tracks + tracks, ob::kMaxTracks - tracks);
-  forgetUnreached(*c);
+  ob::forgetUnreached(c->patterns[0]);
   for (ob::Macro& macro : pattern.kit.macros) {
     int kept = 0;
     for (int i = 0; i < std::min<int>(macro.destCount, ob::kListCapacity); ++i)
@@ -541,7 +487,7 @@ inline std::unique_ptr<ob::Project> canonical(const ob::Project& project) {
 inline bool holdsOnlyWhatIsReached(const ob::Project& project) {
   std::unique_ptr<ob::Project> reached = ob::makeProject();
   std::memcpy(static_cast<void*>(reached.get()), &project, sizeof project);
-  forgetUnreached(*reached);
+  ob::forgetUnreached(reached->patterns[0]);
   return std::memcmp(reached.get(), &project, sizeof project) == 0;
 }
 

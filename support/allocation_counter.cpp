@@ -15,6 +15,7 @@ std::atomic<std::size_t> gLargestAllocation{0};
 std::atomic<std::size_t> gLiveBytes{0};
 std::atomic<std::size_t> gPeakLiveBytes{0};
 std::atomic<std::size_t> gStepPeakLiveBytes{0};
+std::atomic<ob::test::BlockWatcher> gBlockWatcher{nullptr};
 
 void raiseTo(std::atomic<std::size_t>& mark, std::size_t n) {
   std::size_t seen = mark.load(std::memory_order_relaxed);
@@ -33,6 +34,7 @@ void raiseTo(std::atomic<std::size_t>& mark, std::size_t n) {
     const std::size_t live = gLiveBytes.fetch_add(held, std::memory_order_relaxed) + held;
     raiseTo(gPeakLiveBytes, live);
     raiseTo(gStepPeakLiveBytes, live);
+    if (const ob::test::BlockWatcher watcher = gBlockWatcher.load(std::memory_order_relaxed)) watcher(p, held, false);
   }
   return p;
 }
@@ -40,7 +42,9 @@ void raiseTo(std::atomic<std::size_t>& mark, std::size_t n) {
 [[gnu::noinline]] void countedFree(void* p) noexcept {
   if (!p) return;
   gFreeCount.fetch_add(1, std::memory_order_relaxed);
-  gLiveBytes.fetch_sub(malloc_usable_size(p), std::memory_order_relaxed);
+  const std::size_t held = malloc_usable_size(p);
+  if (const ob::test::BlockWatcher watcher = gBlockWatcher.load(std::memory_order_relaxed)) watcher(p, held, true);
+  gLiveBytes.fetch_sub(held, std::memory_order_relaxed);
   std::free(p);
 }
 
@@ -57,6 +61,7 @@ std::size_t peakLiveBytes() { return gPeakLiveBytes.load(std::memory_order_relax
 void resetPeakLiveBytes() { gPeakLiveBytes.store(liveBytes(), std::memory_order_relaxed); }
 std::size_t stepPeakLiveBytes() { return gStepPeakLiveBytes.load(std::memory_order_relaxed); }
 void resetStepPeakLiveBytes() { gStepPeakLiveBytes.store(liveBytes(), std::memory_order_relaxed); }
+void watchBlocks(BlockWatcher watcher) { gBlockWatcher.store(watcher, std::memory_order_relaxed); }
 
 }  // namespace ob::test
 

@@ -23,5 +23,11 @@ void resetPeakLiveBytes();
 // it while the whole run's peak goes on.
 std::size_t stepPeakLiveBytes();
 void resetStepPeakLiveBytes();
+// Told of each block as it is allocated and as it is about to be freed,
+// with the bytes it holds, so that a program can measure what the blocks
+// hold with what it holds besides, at the same moment. It must neither
+// allocate nor free.
+using BlockWatcher = void (*)(const void* block, std::size_t bytes, bool freeing);
+void watchBlocks(BlockWatcher watcher);
 
 }  // namespace ob::test

@@ -10,6 +10,7 @@
 #include "document/reading/extension_id.h"
 #include "document/reading/json_pointer.h"
 #include "document/reading/narrow.h"
+#include "engine/model/reach.h"
 #include "engine/params/param_tables.h"
 
 namespace ob {
@@ -117,7 +118,7 @@ JsonValue writeStep(const Step& step, const Sound& sound, const SampleSlotTable&
   // A pan plays only locked, and no control reaches it otherwise. A
   // retrigger taken down to one hit keeps its rate and ramp, which come back
   // with its repeats: written with its count, which plays no repeat.
-  if (step.panLocked) out.set("pan", makeJsonNumber(step.panValue));
+  if (reachesStepPan(step)) out.set("pan", makeJsonNumber(step.panValue));
   if (step.count > 0 || step.rateTicks != Step{}.rateTicks || step.velCurve != Step{}.velCurve) {
     JsonValue retrig = makeJsonObject();
     retrig.set("count", wholeNumber(step.count));

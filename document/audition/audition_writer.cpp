@@ -21,6 +21,7 @@
 #include "document/params/param_values.h"
 #include "document/project/kept_placement.h"
 #include "engine/clock/step_rate.h"
+#include "engine/model/reach.h"
 #include "engine/params/param_tables.h"
 
 namespace ob {
@@ -77,7 +78,7 @@ clip::Note stepNote(const Project& project, const SampleSlotTable& samples, cons
     clip::setNamedValue(note.set, key,
                         writeParamValue(sound, step.locks[i].param, step.locks[i].value, samples, keys));
   }
-  if (step.panLocked) {
+  if (reachesStepPan(step)) {
     clip::Expression pan;
     pan.value = step.panValue;
     clip::setExpression(note.expr, "pan", std::move(pan));

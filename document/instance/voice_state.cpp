@@ -8,6 +8,7 @@
 #include "document/instance/state_fields.h"
 #include "document/reading/json_pointer.h"
 #include "document/reading/narrow.h"
+#include "engine/model/reach.h"
 #include "engine/params/param_tables.h"
 
 namespace ob {
@@ -55,7 +56,7 @@ void readLfo(const JsonValue& lfo, Lfo& out, int dest, bool on) {
   out.sync = isTrue(lfo, "sync") ? 1 : 0;
   // A division times only a synced modulator, which alone a save writes
   // it for: one without its sync is kept as read but not applied.
-  if (out.sync) out.rateDiv = static_cast<std::uint8_t>(readDivision(lfo.find("division"), 5));
+  if (reachesDivision(out)) out.rateDiv = static_cast<std::uint8_t>(readDivision(lfo.find("division"), 5));
 }
 
 void readEnv(const JsonValue& env, ModEnv& out, int dest, bool on) {
@@ -66,7 +67,7 @@ void readEnv(const JsonValue& env, ModEnv& out, int dest, bool on) {
   readFloat(env, "decay", out.decay);
   readFloat(env, "depth", out.depth);
   out.sync = isTrue(env, "sync") ? 1 : 0;
-  if (!out.sync) return;
+  if (!reachesDivisions(out)) return;
   out.atkDiv = static_cast<std::uint8_t>(readDivision(env.find("attackDivision"), 2));
   out.decDiv = static_cast<std::uint8_t>(readDivision(env.find("decayDivision"), 5));
 }
@@ -222,7 +223,7 @@ JsonValue writeVoice(const Project& project, int trackIndex, const KeysAsLoaded&
     o.members.push_back({"shape", makeJsonString(wordOr(kShapes, 6, l.shape))});
     o.members.push_back({"depth", makeJsonNumber(l.depth)});
     o.members.push_back({"trig", makeJsonString(wordOr(kTrigModes, 5, l.trig))});
-    if (l.sync != 0) {
+    if (reachesDivision(l)) {
       o.members.push_back({"sync", makeJsonBool(true)});
       o.members.push_back({"division", writeDivision(l.rateDiv)});
     }
@@ -232,7 +233,7 @@ JsonValue writeVoice(const Project& project, int trackIndex, const KeysAsLoaded&
     o.members.push_back({"hold", makeJsonNumber(e.hold)});
     o.members.push_back({"decay", makeJsonNumber(e.decay)});
     o.members.push_back({"depth", makeJsonNumber(e.depth)});
-    if (e.sync != 0) {
+    if (reachesDivisions(e)) {
       o.members.push_back({"sync", makeJsonBool(true)});
       o.members.push_back({"attackDivision", writeDivision(e.atkDiv)});
       o.members.push_back({"decayDivision", writeDivision(e.decDiv)});

@@ -14,6 +14,7 @@
 #include "document/reading/narrow.h"
 #include "engine/clock/tempo.h"
 #include "engine/model/project_ids.h"
+#include "engine/model/reach.h"
 #include "engine/params/param_tables.h"
 #include "engine/pool/sample_limits.h"
 
@@ -150,7 +151,7 @@ void readLfo(const JsonValue& e, Lfo& lfo, int machineType) {
   lfo.sync = readBool(e, "sync") ? 1 : 0;
   // A division times only a synced modulator, and only with its sync does
   // an instance document carry it.
-  lfo.rateDiv = lfo.sync ? readInt<std::uint8_t>(e, "rateDiv", 5) : Lfo{}.rateDiv;
+  lfo.rateDiv = reachesDivision(lfo) ? readInt<std::uint8_t>(e, "rateDiv", 5) : Lfo{}.rateDiv;
 }
 
 void readEnv(const JsonValue& e, ModEnv& env, int machineType) {
@@ -163,8 +164,8 @@ void readEnv(const JsonValue& e, ModEnv& env, int machineType) {
   env.decay = readF32(e, "decay", 0.2f);
   env.depth = readF32(e, "depth", 0.0f);
   env.sync = readBool(e, "sync") ? 1 : 0;
-  env.atkDiv = env.sync ? readInt<std::uint8_t>(e, "atkDiv", 2) : ModEnv{}.atkDiv;
-  env.decDiv = env.sync ? readInt<std::uint8_t>(e, "decDiv", 5) : ModEnv{}.decDiv;
+  env.atkDiv = reachesDivisions(env) ? readInt<std::uint8_t>(e, "atkDiv", 2) : ModEnv{}.atkDiv;
+  env.decDiv = reachesDivisions(env) ? readInt<std::uint8_t>(e, "decDiv", 5) : ModEnv{}.decDiv;
 }
 
 // A hand-written -1 (or any other value outside the groups) means no group.
@@ -276,7 +277,7 @@ void readLegacySteps(const JsonValue& s, Step& step, int machineType) {
   // without its lock is not kept (readLegacyPattern says so). A retrigger
   // without its hits keeps its rate and curve, as a state does.
   step.panLocked = readBool(s, "panLocked") ? 1 : 0;
-  step.panValue = step.panLocked ? readF32(s, "panValue", 0.0f) : 0.0f;
+  step.panValue = reachesStepPan(step) ? readF32(s, "panValue", 0.0f) : 0.0f;
   if (const JsonValue* r = member(s, "retrig")) {
     step.count = readInt<std::uint8_t>(*r, "count", 0);
     step.rateTicks = readInt<std::uint16_t>(*r, "rateTicks", 0);

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "document/legacy/legacy_reader.h"
+#include "engine/model/reach.h"
 #include "engine/params/param_tables.h"
 
 namespace ob {
@@ -110,7 +111,7 @@ void writeLfo(std::string& out, const Lfo& l, int machine) {
   appendLegacyNumber(out, l.depth);
   out += ", \"trig\": ";
   appendWord(out, trigWord(l.trig));
-  if (l.sync) {
+  if (reachesDivision(l)) {
     out += ", \"sync\": true, \"rateDiv\": ";
     appendUnsigned(out, l.rateDiv);
   }
@@ -128,7 +129,7 @@ void writeEnv(std::string& out, const ModEnv& e, int machine) {
   appendLegacyNumber(out, e.decay);
   out += ", \"depth\": ";
   appendLegacyNumber(out, e.depth);
-  if (e.sync) {
+  if (reachesDivisions(e)) {
     out += ", \"sync\": true, \"atkDiv\": ";
     appendUnsigned(out, e.atkDiv);
     out += ", \"decDiv\": ";
@@ -277,7 +278,7 @@ void writeLegacySteps(std::string& out, const Step& s, int index, int machine) {
     out += ", \"randPan\": ";
     appendLegacyNumber(out, s.randPan);
   }
-  if (s.panLocked) {
+  if (reachesStepPan(s)) {
     out += ", \"panLocked\": true, \"panValue\": ";
     appendLegacyNumber(out, s.panValue);
   }

@@ -8,6 +8,7 @@
 #include "engine/dsp/unit_range.h"
 #include "engine/model/machine_change.h"
 #include "engine/model/project_ids.h"
+#include "engine/model/reach.h"
 #include "engine/params/param_tables.h"
 
 namespace ob {
@@ -71,7 +72,8 @@ void primeSilentStep(Step& step) {
 // wait unseen in a step that plays nothing, and a save would keep it.
 void toggleStep(Step& step) {
   if (step.active) {
-    std::construct_at(&step);
+    step.active = 0;
+    forgetUnreached(step);
     return;
   }
   primeSilentStep(step);
@@ -82,20 +84,13 @@ void toggleStep(Step& step) {
 // sound's own sample until another is chosen for it, and one that goes out
 // of use goes whole, as no control reaches it any more.
 void layOutZones(Sound& sound, std::uint8_t count, int mode) {
-  const Sound fresh;
   const int slotParam = findParamIndex(sound.machine, "slot");
   const float own = slotParam >= 0 && slotParam < kSoundParamSlots ? sound.params[slotParam] : 0.0f;
   const auto ownSlot = static_cast<std::uint8_t>(clampf(std::floor(own + 0.5f), 0.0f, kSampleSlots - 1.0f));
   const int inUse = listSize(sound.zoneCount);
-  for (int z = 0; z < kListCapacity; ++z) {
-    if (z >= count) {
-      sound.slot[z] = fresh.slot[z];
-      sound.velMax[z] = fresh.velMax[z];
-    } else if (z >= inUse) {
-      sound.slot[z] = ownSlot;
-    }
-  }
+  for (int z = inUse; z < std::min<int>(count, kListCapacity); ++z) sound.slot[z] = ownSlot;
   sound.zoneCount = count;
+  forgetZonesPastCount(sound);
   sound.mode = static_cast<std::uint8_t>(mode);
 }
 

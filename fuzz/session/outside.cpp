@@ -1,6 +1,7 @@
 #include "fuzz/session/outside.h"
 
 #include <dirent.h>
+#include <malloc.h>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -13,6 +14,8 @@
 #include <cstdlib>
 #include <string>
 #include <system_error>
+
+#include "fuzz/session/mappings.h"
 
 #if defined(OB_LIBFUZZER)
 #include <sanitizer/allocator_interface.h>
@@ -173,55 +176,50 @@ void Outside::put(const Faults& faults) {
   setFileSizeLimit(faults.fileSize);
 }
 
-#if defined(OB_LIBFUZZER)
-
 namespace {
 
 std::atomic<std::int64_t> gLive{0};
-std::atomic<std::int64_t> gPeak{0};
 std::atomic<std::uint64_t> gAllocations{0};
 
-void onMalloc(const volatile void*, std::size_t size) {
-  gAllocations.fetch_add(1, std::memory_order_relaxed);
-  const std::int64_t live =
-      gLive.fetch_add(static_cast<std::int64_t>(size)) + static_cast<std::int64_t>(size);
-  std::int64_t seen = gPeak.load();
-  while (live > seen && !gPeak.compare_exchange_weak(seen, live)) {
+void onBlock(const volatile void* block, std::size_t bytes, bool freeing) {
+  if (!freeing) {
+    gAllocations.fetch_add(1, std::memory_order_relaxed);
+    gLive.fetch_add(static_cast<std::int64_t>(bytes));
+    heapBlockAllocated(const_cast<const void*>(block), bytes);
+    return;
   }
-}
-
-void onFree(const volatile void* p) {
-  if (p != nullptr)
-    gLive.fetch_sub(static_cast<std::int64_t>(__sanitizer_get_allocated_size(const_cast<const void*>(p))));
+  heapBlockFreeing(const_cast<const void*>(block), bytes, gLive.load());
+  gLive.fetch_sub(static_cast<std::int64_t>(bytes));
 }
 
 }  // namespace
 
-std::uint64_t heapBytes() { return __sanitizer_get_current_allocated_bytes(); }
-std::uint64_t heapPeakSinceInterval() {
-  const std::int64_t rise = gPeak.load() - gLive.load();
-  return heapBytes() + static_cast<std::uint64_t>(rise > 0 ? rise : 0);
-}
-void startHeapInterval() { gPeak.store(gLive.load()); }
+std::int64_t heapWatched() { return gLive.load(); }
 std::uint64_t takeAllocationCount() { return gAllocations.exchange(0); }
-void watchHeap() { __sanitizer_install_malloc_and_free_hooks(onMalloc, onFree); }
+
+#if defined(OB_LIBFUZZER)
+
+std::uint64_t heapBytes() { return __sanitizer_get_current_allocated_bytes(); }
+void watchHeap() {
+  __sanitizer_install_malloc_and_free_hooks(
+      [](const volatile void* block, std::size_t bytes) { onBlock(block, bytes, false); },
+      [](const volatile void* block) {
+        if (block != nullptr)
+          onBlock(block, __sanitizer_get_allocated_size(const_cast<const void*>(block)), true);
+      });
+}
 
 #else
 
-namespace {
-long gCountedAllocations = 0;
-}
-
 std::uint64_t heapBytes() { return ob::test::liveBytes(); }
-std::uint64_t heapPeakSinceInterval() { return ob::test::stepPeakLiveBytes(); }
-void startHeapInterval() { ob::test::resetStepPeakLiveBytes(); }
-std::uint64_t takeAllocationCount() {
-  const long now = ob::test::allocationCount();
-  const long since = now - gCountedAllocations;
-  gCountedAllocations = now;
-  return static_cast<std::uint64_t>(since);
+void watchHeap() {
+  // Every large block mapped apart, its pages fresh: else the allocator
+  // raises its threshold for that as it frees such blocks, and a block an
+  // input carves from pages an earlier one wrote counts whole, the peak
+  // measured then hanging on what ran before.
+  ::mallopt(M_MMAP_THRESHOLD, static_cast<int>(kLargeBlock));
+  ob::test::watchBlocks([](const void* block, std::size_t bytes, bool freeing) { onBlock(block, bytes, freeing); });
 }
-void watchHeap() {}
 
 #endif
 

@@ -67,15 +67,15 @@ class Outside {
   std::optional<std::uint64_t> fileSize_;
 };
 
-// Heap bytes the process holds now, and the most it held since the last
-// startHeapInterval(): the allocation counter in the replay, the
-// sanitizer's allocator under libFuzzer.
+// Heap bytes the process holds now: the allocation counter in the replay,
+// the sanitizer's allocator under libFuzzer.
 std::uint64_t heapBytes();
-std::uint64_t heapPeakSinceInterval();
-void startHeapInterval();
+// The heap as the watch counts it, from when it was installed.
+std::int64_t heapWatched();
 // Allocations made since the last call, on any thread.
 std::uint64_t takeAllocationCount();
-// Installs what heapPeakSinceInterval needs; once, before the first input.
+// Installs the watch that tells mappings.h of each block allocated and
+// freed; once, before the first input.
 void watchHeap();
 
 // The bytes of the regular files the process holds open that no name
