@@ -118,20 +118,37 @@ class PointerWalk {
   KeptTextIndex index_;
 };
 
-// Where a save keeps what a load read at the path: there, or for a voice
-// record kept out, in the state's "voicesOff", and for a macro destination
-// kept unapplied, in its macro's "destsOff", out of the way of a load that
-// would apply it.
-inline const ob::JsonValue* keptAt(PointerWalk& saved, const std::vector<std::string>& tokens) {
-  if (const ob::JsonValue* at = saved.heldAt(tokens, tokens.size())) return at;
+// Whether a save keeps, as `text`, what a load read at the path: there,
+// or for a voice record kept out, in the state's "voicesOff", and for a
+// macro destination kept unapplied, in its macro's "destsOff", out of the
+// way of a load that would apply it; set apart under its own key, or
+// under a key of its own ("-2" on) where the other list held that key.
+inline bool keptAt(PointerWalk& saved, const std::vector<std::string>& tokens, const std::string& text) {
+  const auto holds = [&](const std::vector<std::string>& at) {
+    const ob::JsonValue* value = saved.heldAt(at, at.size());
+    return value != nullptr && ob::writeJson(*value) == text;
+  };
+  if (holds(tokens)) return true;
   std::vector<std::string> off = tokens;
+  std::size_t list = 0;
   if (tokens.size() >= 3 && tokens[0] == "state" && tokens[1] == "voices")
-    off[1] = "voicesOff";
+    list = 1;
   else if (tokens.size() >= 5 && tokens[0] == "state" && tokens[1] == "macros" && tokens[3] == "dests")
-    off[3] = "destsOff";
+    list = 3;
   else
-    return nullptr;
-  return saved.heldAt(off, off.size());
+    return false;
+  off[list] = list == 1 ? "voicesOff" : "destsOff";
+  if (holds(off)) return true;
+  const std::vector<std::string> apartPath(off.begin(), off.begin() + static_cast<std::ptrdiff_t>(list) + 1);
+  const ob::JsonValue* apart = saved.heldAt(apartPath, apartPath.size());
+  if (apart == nullptr || !apart->isObject()) return false;
+  const std::string ownPrefix = tokens[list + 1] + "-";
+  for (const ob::JsonMember& m : apart->members) {
+    if (m.key.rfind(ownPrefix, 0) != 0) continue;
+    off[list + 1] = m.key;
+    if (holds(off)) return true;
+  }
+  return false;
 }
 
 // Whether the member the finding names is in the saved document as the
@@ -144,8 +161,7 @@ inline bool keptAsRead(const ob::Diagnostic& d, PointerWalk& was, PointerWalk& i
   if (value == nullptr) return true;  // no member of the document: an archive's entry
   const std::string text = ob::writeJson(*value);
   if (!parent->isArray()) {
-    const ob::JsonValue* member = keptAt(is, tokens);
-    return member != nullptr && ob::writeJson(*member) == text;
+    return keptAt(is, tokens, text);
   }
   const ob::JsonValue* savedParent = is.at(tokens, tokens.size() - 1);
   if (savedParent == nullptr) return false;

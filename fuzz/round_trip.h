@@ -333,17 +333,31 @@ inline void leavesInto(std::map<std::vector<std::string>, std::string>& leaves,
 // The records a save set apart in the list at `off`, as the members of
 // the list at `on` they were read as.
 inline void setApartAsRead(std::map<std::vector<std::string>, std::string>& members,
-                           const std::vector<std::string>& off, const std::vector<std::string>& on) {
+                           const std::vector<std::string>& off, const std::vector<std::string>& on,
+                           bool byWhatTheyHold = false) {
   const auto apart = members.find(off);
   ob::JsonValue records;
   std::string error;
   if (apart == members.end() || !ob::parseJson(apart->second, records, error) || !records.isObject()) return;
   for (const ob::JsonMember& m : records.members) {
     std::vector<std::string> path = on;
-    path.push_back(m.key);
-    members.try_emplace(std::move(path), ob::writeJson(m.value));
+    path.push_back(byWhatTheyHold ? ob::writeJson(m.value) : m.key);
+    while (!members.try_emplace(path, ob::writeJson(m.value)).second && byWhatTheyHold) path.back() += "'";
   }
   members.erase(apart);
+}
+
+// A macro's kept destinations known by what each holds, not by its key: a
+// save sets one apart under a key of its own where its own is taken there.
+inline std::map<std::vector<std::string>, std::string> destsByWhatTheyHold(
+    const std::map<std::vector<std::string>, std::string>& members) {
+  std::map<std::vector<std::string>, std::string> known;
+  for (const auto& [at, text] : members) {
+    std::vector<std::string> path = at;
+    if (path.size() >= 5 && path[0] == "state" && path[1] == "macros" && path[3] == "dests") path[4] = text;
+    while (!known.try_emplace(path, text).second) path.back() += "'";
+  }
+  return known;
 }
 
 using KeptMembers = std::map<std::vector<std::string>, std::string>;
@@ -351,12 +365,13 @@ using KeptMembers = std::map<std::vector<std::string>, std::string>;
 // The members kept unknown, a save's "voicesOff" as the voice records kept
 // out that it holds, out of the way of a load with room for them, and a
 // macro's "destsOff" as the destinations it holds.
-inline KeptMembers keptWholeOf(const ob::KeptDocument& kept) {
+inline KeptMembers keptWholeOf(const ob::KeptDocument& kept, bool apartByWhatTheyHold = false) {
   KeptMembers members = foreignOf(kept);
   setApartAsRead(members, {"state", "voicesOff"}, {"state", "voices"});
   for (int i = 0; i < ob::kMacroCount; ++i) {
     const std::string macro = ob::macroName(i);
-    setApartAsRead(members, {"state", "macros", macro, "destsOff"}, {"state", "macros", macro, "dests"});
+    setApartAsRead(members, {"state", "macros", macro, "destsOff"}, {"state", "macros", macro, "dests"},
+                   apartByWhatTheyHold);
   }
   return members;
 }
@@ -382,7 +397,8 @@ inline KeptMembers leavesOf(const KeptMembers& members) {
 inline bool sameKeptMembers(const ob::KeptDocument& first, const ob::KeptDocument& again) {
   const KeptMembers a = keptWholeOf(first);
   const KeptMembers b = keptWholeOf(again);
-  return a == b || leavesOf(a) == leavesOf(b);
+  return a == b || leavesOf(a) == leavesOf(b) ||
+         destsByWhatTheyHold(keptWholeOf(first, true)) == destsByWhatTheyHold(keptWholeOf(again, true));
 }
 
 // Every member the load kept unknown is in the saved document where it
@@ -392,8 +408,7 @@ inline bool keepsTheUnknown(const ob::KeptDocument& first, const ob::JsonValue& 
   if (std::none_of(records.begin(), records.end(), isKeptMember)) return true;
   PointerWalk walk(saved);
   const auto keptThere = [&walk](const std::vector<std::string>& path, const std::string& value) {
-    const ob::JsonValue* kept = keptAt(walk, path);
-    return kept != nullptr && ob::writeJson(*kept) == value;
+    return keptAt(walk, path, value);
   };
   // Most are where they were, as their text: found so without building
   // what that text holds.
