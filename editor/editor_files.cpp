@@ -1,4 +1,5 @@
 // Opening and saving project files from the editor.
+#include <memory>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -6,7 +7,6 @@
 #include "content/factory/factory_preload.h"
 #include "document/project/project_load.h"
 #include "document/project/project_save.h"
-#include "document/project/saved_entries.h"
 #include "editor/editor_view.h"
 #include "editor/project_files.h"
 #include "editor/samples/unplayable_samples.h"
@@ -25,6 +25,16 @@ bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
          std::filesystem::absolute(b, error).lexically_normal();
 }
 
+// Why a save of the project holding the factory's samples, beside what its
+// load kept, would be one a load refuses: the save's own check, of the
+// document a state save or a project save writes of those slots, asked
+// before a sample is decoded. Empty when it would be taken.
+std::string factorySamplesRefusal(const ob::Project& project, const ob::KeptDocument& kept) {
+  const auto with = std::make_unique<ob::Project>(project);
+  with->samples = ob::preloadedSlotTable();
+  return ob::measureSave(*with, ob::SamplePool(), kept).why;
+}
+
 }  // namespace
 
 bool EditorView::openProject(const std::filesystem::path& path) {
@@ -39,10 +49,9 @@ bool EditorView::openProject(const std::filesystem::path& path) {
     setStatus(fileStatus("Could not open ", path, error), StatusKind::Failed);
     return false;
   }
-  // A project without samples starts with the factory's, where a save has
-  // room for them beside the samples its load kept.
-  if (host_.project.samples.count == 0 &&
-      ob::sampleSlotsRefusal(host_.project, pool, kept_, ob::kPreloadRowCount).empty())
+  // A project without samples starts with the factory's, where a save
+  // holding them is one a load takes.
+  if (host_.project.samples.count == 0 && factorySamplesRefusal(host_.project, kept_).empty())
     ob::preloadFactorySamples(host_.project, pool);
   host_.replacePool(std::move(pool));
   startOver();

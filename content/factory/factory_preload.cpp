@@ -39,6 +39,14 @@ int preloadFactorySamples(Project& project, SamplePool& pool) {
   return loaded;
 }
 
+SampleSlotTable preloadedSlotTable() {
+  SampleSlotTable table;
+  for (std::uint32_t row = 0; row < kPreloadRowCount; ++row)
+    table.slots[row] = makeFactorySampleSlot(row, kFactoryPartWhole);
+  table.count = static_cast<std::uint8_t>(kPreloadRowCount);
+  return table;
+}
+
 std::int32_t assignFactorySampleSlot(Project& project, SamplePool& pool, std::uint32_t row, bool isBody,
                                      bool takesFree) {
   if (row < kFirstHalfSlot || row >= kFactorySampleRowCount) return -1;

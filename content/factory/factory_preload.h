@@ -6,10 +6,11 @@
 
 #include <cstdint>
 
+#include "engine/model/project.h"
+
 namespace ob {
 
 class SamplePool;
-struct Project;
 
 inline constexpr std::uint32_t kPreloadRowCount = 33;
 inline constexpr std::uint32_t kFirstHalfSlot = 33;
@@ -18,6 +19,10 @@ inline constexpr std::uint32_t kFirstHalfSlot = 33;
 // 0 to 32 so that pool slot i is row i (a row that fails to load leaves an
 // empty slot), sets the table count to 33 and returns how many loaded.
 int preloadFactorySamples(Project& project, SamplePool& pool);
+
+// The table preloadFactorySamples gives when every row loads, made without
+// decoding any: what a save of those slots writes, known beforehand.
+SampleSlotTable preloadedSlotTable();
 
 // The slot (33..63) holding the hit or body half of split row `row`: one
 // already holding it, else the first free one, loaded now, while
