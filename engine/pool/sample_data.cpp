@@ -54,6 +54,21 @@ SharedSampleData makeKeptSample(KeptSampleFile file) {
   return data;
 }
 
+SharedSampleData audioAloneOf(const SharedSampleData& sample, long holders) {
+  if (!sample || sample.use_count() != holders || std::holds_alternative<MadeSampleFile>(sample->file))
+    return sample;
+  // Every sample is made above, never const itself: its last holders may
+  // take it apart, as they would free it.
+  auto& last = const_cast<SampleData&>(*sample);
+  auto alone = std::make_shared<SampleData>();
+  alone->left = std::move(last.left);
+  alone->right = std::move(last.right);
+  alone->sampleRate = last.sampleRate;
+  alone->frames = last.frames;
+  alone->peak = last.peak;
+  return alone;
+}
+
 std::span<const std::uint8_t> SampleData::heldBytes() const {
   const HeldSampleFile* held = std::get_if<HeldSampleFile>(&file);
   return held != nullptr ? std::span<const std::uint8_t>(held->bytes) : std::span<const std::uint8_t>();

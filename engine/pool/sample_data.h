@@ -73,5 +73,10 @@ inline std::uint32_t peakBitsOf(std::span<const float> samples) {
 SharedSampleData makeSampleData(SampleAudio audio);
 // A sample that holds no audio, only its kept file.
 SharedSampleData makeKeptSample(KeptSampleFile file);
+// The audio alone of a sample that its caller holds `holders` times and
+// no one else holds, its file let go: what a retired slot keeps for a
+// voice, which reads nothing else. Its channels move, so that views of
+// them stay valid. A sample held elsewhere comes back as it is.
+SharedSampleData audioAloneOf(const SharedSampleData& sample, long holders);
 
 }  // namespace ob

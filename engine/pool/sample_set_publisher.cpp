@@ -36,6 +36,20 @@ void SampleSetPublisher::retirePool(SamplePool&& old) {
 
 void SampleSetPublisher::retire(std::vector<std::unique_ptr<SamplePoolSlot>> slots) {
   if (slots.empty()) return;
+  // A voice reads a retired slot's audio and nothing else: the file of a
+  // sample only these slots hold goes now, not with the audio.
+  for (const auto& s : slots) {
+    const SharedSampleData held = s->data;
+    const long holders =
+        std::count_if(slots.begin(), slots.end(), [&](const auto& o) { return o->data == held; });
+    const SharedSampleData alone = audioAloneOf(held, holders + 1);
+    if (alone == held) continue;
+    for (const auto& o : slots)
+      if (o->data == held) {
+        o->data = alone;
+        o->bytes = {};
+      }
+  }
   RetiredSamplePool r;
   r.firstShown = slots[0]->shownSince;
   for (const auto& s : slots)

@@ -317,6 +317,8 @@ TEST(SampleSetRetire, ReplacedAudioLivesWhileAVoiceCanReadIt) {
     pub->pass(pool, *table, *hs);
     ASSERT_EQ(pub->retired().size(), 1u);
     EXPECT_EQ(pub->retired()[0].generation, 2u);
+    EXPECT_TRUE(pub->retired()[0].slots[0]->data->heldBytes().empty())
+        << "its file goes: a voice reads only audio";
     EXPECT_EQ(first->slots[0].left, old);
     EXPECT_FLOAT_EQ(old[0], 0.5f);
     ASSERT_EQ(pool.replaceSlot(0, constantAudio(0.25f)), 0);
@@ -417,6 +419,7 @@ TEST(SampleSetRetire, SharedAudioOutlivesEveryRetiredSlotThatHeldIt) {
   ASSERT_EQ(pool.replaceSlot(0, constantAudio(0.25f)), 0);
   retireAll();
   ASSERT_FALSE(watch.expired());
+  EXPECT_FALSE(watch.lock()->heldBytes().empty()) << "slot 1 keeps its file";
   EXPECT_FLOAT_EQ(hs->newest()->slots[1].left[0], 0.5f);
   // Only the last slot to let it go frees it, after its own retirement.
   ASSERT_EQ(pool.replaceSlot(1, constantAudio(0.125f)), 1);
