@@ -1,9 +1,10 @@
 #pragma once
-// Decoded audio as the pool holds it: made once, never changed after, and
-// shared by every slot that plays it, so an asset that many slots name is
-// held once. Main thread: the audio thread reads it only through a
-// published snapshot, and the last slot that lets it go is freed on the
-// main thread after the sample-set handshake, like any retired slot.
+// Decoded audio as the pool holds it: made once, never changed after but
+// taken apart by its last holders (audioAloneOf), and shared by every slot
+// that plays it, so an asset that many slots name is held once. Main
+// thread: the audio thread reads it only through a published snapshot, and
+// the last slot that lets it go is freed on the main thread after the
+// sample-set handshake, like any retired slot.
 
 #include <algorithm>
 #include <bit>
