@@ -80,12 +80,10 @@ std::uint16_t aValue(const ParamSpec& param, std::size_t files, Random& random) 
 
 bool loads(Op op) { return op == Op::LoadState || op == Op::LoadFile || op == Op::Open; }
 
-// What a user does to what a load brought: edits, a kit, imports, undo.
+// What a user does to what a load brought that may let go of what it
+// kept: edits, a kit, a slot assigned, undo and redo.
 bool changesWhatLoaded(Op op) {
   switch (op) {
-    case Op::Import:
-    case Op::ImportGood:
-    case Op::Reimport:
     case Op::Assign:
     case Op::Edit:
     case Op::Step:
@@ -117,22 +115,30 @@ Action anAction(std::size_t files, Random& random, Op op) {
 
 Action anAction(std::size_t files, Random& random) { return anAction(files, random, anOp(random)); }
 
-// Right after one of the input's loads, a change of what it brought (an
-// edit, a kit, an import), through which the next save, the host's last at
-// least, must still hold what the load kept; an input without a load gains
-// one. Drawn from all actions, a load and then the change that lets go of
-// what it kept come once in thousands of inputs, each taking a second.
+// One of the input's loads (a fresh one where it has none, and now and
+// then beside those it has) bringing every kind of entry a load keeps, and
+// right after it a change of what it brought, through which the next save,
+// the host's last at least, must still hold what the load kept and what
+// the change did not say it let go. Drawn from all actions, a load that
+// keeps several kinds of owner and then the change that lets go of some of
+// them come once in thousands of inputs, each taking a second.
 void follow(std::vector<Action>& actions, std::size_t files, Random& random) {
   std::vector<std::size_t> loadsAt;
   for (std::size_t i = 0; i < actions.size(); ++i)
     if (loads(actions[i].op)) loadsAt.push_back(i);
-  if (loadsAt.empty()) {
-    actions.insert(actions.begin() + static_cast<std::ptrdiff_t>(below(random, actions.size() + 1)),
+  std::size_t load;
+  if (loadsAt.empty() || below(random, 4) == 0) {
+    load = below(random, actions.size() + 1);
+    actions.insert(actions.begin() + static_cast<std::ptrdiff_t>(load),
                    anAction(files, random, anOp(random, loads)));
-    return;
+  } else {
+    load = loadsAt[below(random, loadsAt.size())];
   }
-  const std::size_t after = loadsAt[below(random, loadsAt.size())] + 1;
-  actions.insert(actions.begin() + static_cast<std::ptrdiff_t>(after),
+  const OpSpec& spec = specOf(actions[load].op);
+  for (std::size_t i = 0; i < spec.params.size(); ++i)
+    if (std::string_view(spec.params[i].name) == "kept")
+      actions[load].arg[i] = static_cast<std::uint16_t>((1u << spec.params[i].words.size()) - 1);
+  actions.insert(actions.begin() + static_cast<std::ptrdiff_t>(load + 1),
                  anAction(files, random, anOp(random, changesWhatLoaded)));
 }
 
@@ -215,6 +221,7 @@ std::vector<Action> mutated(std::vector<Action> actions, std::size_t limit, std:
     case Change::Follow: follow(actions, files, random); break;
     case Change::Count: break;
   }
+  if (actions.size() > limit) actions.resize(limit);
   return actions;
 }
 
