@@ -59,9 +59,12 @@ std::uint16_t aValue(const ParamSpec& param, std::size_t files, Random& random) 
   if (std::string_view(param.name) == "file") return static_cast<std::uint16_t>(below(random, files));
   if (!param.words.empty() && param.flags) {
     const std::uint16_t all = static_cast<std::uint16_t>((1u << param.words.size()) - 1);
-    // One kind alone, or (more often) several at once.
-    return below(random, 4) == 0 ? static_cast<std::uint16_t>(1u << below(random, param.words.size()))
-                                 : static_cast<std::uint16_t>(below(random, all + 1u));
+    // One kind alone, every kind at once, or (most often) several.
+    switch (below(random, 4)) {
+      case 0: return static_cast<std::uint16_t>(1u << below(random, param.words.size()));
+      case 1: return all;
+      default: return static_cast<std::uint16_t>(below(random, all + 1u));
+    }
   }
   if (!param.words.empty()) return static_cast<std::uint16_t>(below(random, param.words.size()));
   const std::size_t most = param.most == 0 ? 0xFFFF : param.most;
@@ -75,12 +78,70 @@ std::uint16_t aValue(const ParamSpec& param, std::size_t files, Random& random) 
   }
 }
 
-Action anAction(std::size_t files, Random& random) {
+bool loads(Op op) { return op == Op::LoadState || op == Op::LoadFile || op == Op::Open; }
+
+// What a user does to what a load brought that may let go of what it
+// kept: edits, a kit, a slot assigned, undo and redo.
+bool changesWhatLoaded(Op op) {
+  switch (op) {
+    case Op::Assign:
+    case Op::Edit:
+    case Op::Step:
+    case Op::Undo:
+    case Op::Redo:
+    case Op::Kit:
+    case Op::Paste: return true;
+    default: return false;
+  }
+}
+
+// An action of a kind `among` takes, drawn by the weights.
+template <typename Among>
+Op anOp(Random& random, Among among) {
+  std::array<std::uint8_t, kWeights.size()> weights{};
+  for (std::size_t op = 0; op < kWeights.size(); ++op)
+    if (among(static_cast<Op>(op))) weights[op] = kWeights[op];
+  std::discrete_distribution<std::size_t> pick(weights.begin(), weights.end());
+  return static_cast<Op>(pick(random));
+}
+
+Action anAction(std::size_t files, Random& random, Op op) {
   Action action;
-  action.op = anOp(random);
+  action.op = op;
   const OpSpec& spec = specOf(action.op);
   for (std::size_t i = 0; i < spec.params.size(); ++i) action.arg[i] = aValue(spec.params[i], files, random);
   return action;
+}
+
+Action anAction(std::size_t files, Random& random) { return anAction(files, random, anOp(random)); }
+
+// One of the input's loads (a fresh one where it has none, and now and
+// then beside those it has) bringing every kind of entry a load keeps, and
+// right after it a change of what it brought, through which the next save,
+// the host's last at least, must still hold what the load kept and what
+// the change did not say it let go. Drawn from all actions, a load that
+// keeps several kinds of owner and then the change that lets go of some of
+// them come once in thousands of inputs, each taking a second.
+void follow(std::vector<Action>& actions, std::size_t files, Random& random) {
+  std::vector<std::size_t> loadsAt;
+  for (std::size_t i = 0; i < actions.size(); ++i)
+    if (loads(actions[i].op)) loadsAt.push_back(i);
+  std::size_t load;
+  if (loadsAt.empty() || below(random, 4) == 0) {
+    load = below(random, actions.size() + 1);
+    actions.insert(actions.begin() + static_cast<std::ptrdiff_t>(load),
+                   anAction(files, random, anOp(random, loads)));
+  } else {
+    load = loadsAt[below(random, loadsAt.size())];
+  }
+  const OpSpec& spec = specOf(actions[load].op);
+  for (std::size_t i = 0; i < spec.params.size(); ++i)
+    if (std::string_view(spec.params[i].name) == "kept")
+      actions[load].arg[i] = static_cast<std::uint16_t>((1u << spec.params[i].words.size()) - 1);
+  // A kit, which takes every voice's, step's, sound's and macro's place at
+  // once, a quarter of the time.
+  const Op change = below(random, 4) == 0 ? Op::Kit : anOp(random, changesWhatLoaded);
+  actions.insert(actions.begin() + static_cast<std::ptrdiff_t>(load + 1), anAction(files, random, change));
 }
 
 // One parameter changed: a flag turned over, or another value.
@@ -118,8 +179,17 @@ void largest(std::vector<Action>& actions, Random& random) {
   }
 }
 
-enum class Change { Insert, Remove, Repeat, Swap, Replace, Parameter, Largest, Count };
-constexpr std::array<std::uint8_t, static_cast<std::size_t>(Change::Count)> kChangeWeights = {4, 2, 2, 2, 1, 5, 3};
+enum class Change { Insert, Remove, Repeat, Swap, Replace, Parameter, Largest, Follow, Count };
+constexpr std::array<std::uint8_t, static_cast<std::size_t>(Change::Count)> kChangeWeights = {
+    4,  // insert
+    2,  // remove
+    2,  // repeat
+    2,  // swap
+    1,  // replace
+    5,  // parameter
+    3,  // largest
+    6,  // follow
+};
 
 }  // namespace
 
@@ -131,9 +201,13 @@ std::vector<Action> mutated(std::vector<Action> actions, std::size_t limit, std:
   Change change = static_cast<Change>(pick(random));
   if (actions.empty()) change = Change::Insert;
   if (actions.size() < 2 && change == Change::Swap) change = Change::Parameter;
-  if (actions.size() >= limit && (change == Change::Insert || change == Change::Repeat)) change = Change::Remove;
+  if (actions.size() >= limit &&
+      (change == Change::Insert || change == Change::Repeat || change == Change::Follow))
+    change = Change::Remove;
   const std::size_t at = below(random, actions.size());
-  const auto anywhere = [&] { return actions.begin() + static_cast<std::ptrdiff_t>(below(random, actions.size() + 1)); };
+  const auto anywhere = [&] {
+    return actions.begin() + static_cast<std::ptrdiff_t>(below(random, actions.size() + 1));
+  };
   switch (change) {
     case Change::Insert: actions.insert(anywhere(), anAction(files, random)); break;
     case Change::Remove: actions.erase(actions.begin() + static_cast<std::ptrdiff_t>(at)); break;
@@ -146,8 +220,10 @@ std::vector<Action> mutated(std::vector<Action> actions, std::size_t limit, std:
     case Change::Replace: actions[at] = anAction(files, random); break;
     case Change::Parameter: changeAParameter(actions[at], files, random); break;
     case Change::Largest: largest(actions, random); break;
+    case Change::Follow: follow(actions, files, random); break;
     case Change::Count: break;
   }
+  if (actions.size() > limit) actions.resize(limit);
   return actions;
 }
 

@@ -2,8 +2,10 @@
 // How the fuzzer changes a session input: by whole actions, never by a
 // byte that would shift every action after it. A mutation inserts a new
 // action, removes, repeats, swaps or replaces one, changes one of an
-// action's parameters, or sets all its sizes to their most; a cross-over joins the start of one input to the
-// end of another. Values are drawn where the actions change behaviour
+// action's parameters, sets all its sizes to their most, or gives a load
+// every kind of entry a load keeps and follows it with a change of what it
+// brought; a cross-over joins the start of one input to the end of
+// another. Values are drawn where the actions change behaviour
 // (0, 1, a parameter's most, small numbers, any word or flag), so that
 // sequences of several actions and their edge values come within a run's
 // first minute without a comparison to trace.
