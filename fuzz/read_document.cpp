@@ -53,7 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::vector<std::uint8_t> saved = ob::writeProjectDocument(*project, pool, kept);
   if (saved.empty()) std::abort();
   const obfuzz::Loaded first{*project, obfuzz::samplesOf(pool), kept};
-  if (!obfuzz::keepsWhatTheLoadRead(data, size, saved, first, diagnostics)) std::abort();
+  const ob::JsonValue savedDocument = obfuzz::documentOf(ob::MemoryBytes(saved.data(), saved.size()));
+  if (!obfuzz::keepsWhatTheLoadRead(data, size, saved, first, diagnostics, &savedDocument)) std::abort();
   // What a file load takes, a host's state load takes too.
   if (ob::zip::looksLikeZip(saved.data(), saved.size()) &&
       ob::zip::StreamWalk({}, ob::zip::Limits{}.maxArchiveBytes).follow(saved.data(), saved.size()) !=
@@ -67,9 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!ob::readDocument(saved, *again, againPool, againKept, &error, &refound)) std::abort();
   const obfuzz::Loaded second{*again, obfuzz::samplesOf(againPool), againKept};
   if (!obfuzz::sameLoad(first, second) || !obfuzz::notesSayWhatPlays(second)) std::abort();
-  if (!obfuzz::notesPlayTheGrid(obfuzz::documentOf(ob::MemoryBytes(saved.data(), saved.size())), *again,
-                                againKept.keysAsLoaded))
-    std::abort();
+  if (!obfuzz::notesPlayTheGrid(savedDocument, *again, againKept.keysAsLoaded)) std::abort();
   if (ob::writeProjectDocument(*again, againPool, againKept) != saved) std::abort();
   return 0;
 }

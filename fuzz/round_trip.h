@@ -21,6 +21,7 @@
 #include <set>
 #include <span>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -64,10 +65,12 @@ inline std::vector<ob::SharedSampleData> samplesOf(const ob::SamplePool& pool) {
   return samples;
 }
 
-inline bool dropped(const ob::Diagnostics& load, const std::string& name) {
+// The entries the load said it dropped, by name.
+inline std::set<std::string> droppedEntries(const ob::Diagnostics& load) {
+  std::set<std::string> names;
   for (const ob::Diagnostic& d : load)
-    if (d.code == "entry-dropped" && d.path == "/" + name) return true;
-  return false;
+    if (d.code == "entry-dropped" && d.path.starts_with("/")) names.insert(d.path.substr(1));
+  return names;
 }
 
 // The SHA-256 of the file a save writes for the audio, found from its
@@ -148,9 +151,10 @@ inline bool keepsTheEntries(const ob::ByteSource& from, const ob::ByteSource& to
   const bool legacy = before->find("instance.json") == nullptr;
   const auto after = ob::zip::ArchiveIndex::open(to, unused, {});
   const std::set<std::string> played = legacy ? std::set<std::string>() : playedFiles(first);
+  const std::set<std::string> dropped = droppedEntries(findings);
   for (const ob::zip::LocatedEntry& entry : before->entries()) {
     const std::string& name = entry.record.name;
-    if (name == (legacy ? "project.json" : "instance.json") || dropped(findings, name) ||
+    if (name == (legacy ? "project.json" : "instance.json") || dropped.contains(name) ||
         replacedByAnImport(name, imported))
       continue;
     const ob::zip::LocatedEntry* again = after ? after->find(name) : nullptr;
@@ -534,24 +538,30 @@ inline bool savedAsUtf8(const ob::ByteSource& saved) {
 // Whether `saved`, the save of what `first` loaded from `from` (with
 // those findings), keeps all of what it read: every entry, every member
 // kept unknown, every reference and every member a finding said it kept,
-// in a document that is UTF-8; bar what `imported` replaced since.
+// in a document that is UTF-8; bar what `imported` replaced since. The
+// saved document, where the caller read it already (documentOf), is not
+// read again.
 inline bool keepsWhatTheLoadRead(const ob::ByteSource& from, const std::vector<std::uint8_t>& saved,
                                  const Loaded& first, const ob::Diagnostics& findings,
-                                 const Imported& imported = {}) {
+                                 const Imported& imported = {},
+                                 const ob::JsonValue* savedDocument = nullptr) {
   const ob::MemoryBytes to(saved.data(), saved.size());
   if (!savedAsUtf8(to) || !keepsTheEntries(from, to, first, findings, imported)) return false;
   // Read as legacy: no member was kept unknown, and no reference written.
   if (first.kept.loadedDocument.isNull()) return true;
   const ob::JsonValue read = documentOf(from);
-  const ob::JsonValue written = documentOf(to);
+  ob::JsonValue readHere;
+  if (savedDocument == nullptr) readHere = documentOf(to);
+  const ob::JsonValue& written = savedDocument != nullptr ? *savedDocument : readHere;
   return keepsTheUnknown(first.kept, written) && keepsTheReferences(read, written, imported) &&
          keepsWhatItSaidItKept(findings, read, written);
 }
 
 inline bool keepsWhatTheLoadRead(const std::uint8_t* input, std::size_t size,
                                  const std::vector<std::uint8_t>& saved, const Loaded& first,
-                                 const ob::Diagnostics& findings) {
-  return keepsWhatTheLoadRead(ob::MemoryBytes(input, size), saved, first, findings);
+                                 const ob::Diagnostics& findings,
+                                 const ob::JsonValue* savedDocument = nullptr) {
+  return keepsWhatTheLoadRead(ob::MemoryBytes(input, size), saved, first, findings, {}, savedDocument);
 }
 
 // The same members kept unknown, where they were, and each value the second
@@ -561,12 +571,14 @@ inline bool sameMembersKept(const ob::KeptDocument& first, const ob::KeptDocumen
   if (!sameKeptMembers(first, again)) return false;
   const auto& was = ob::recordsOf(first.records).records;
   const auto& is = ob::recordsOf(again.records).records;
+  const auto inPlace = [](const ob::KeptRecord& r) { return r.place == ob::KeptPlace::InPlace; };
+  if (std::none_of(is.begin(), is.end(), inPlace)) return true;
+  // Looked up by path and text, once each: a document may hold many.
+  std::set<std::pair<std::vector<std::string>, std::string>> read;
+  for (const ob::KeptRecord& w : was)
+    if (inPlace(w)) read.emplace(w.path, ob::writeJson(w.value));
   return std::all_of(is.begin(), is.end(), [&](const ob::KeptRecord& v) {
-    return v.place != ob::KeptPlace::InPlace ||
-           std::any_of(was.begin(), was.end(), [&](const ob::KeptRecord& w) {
-             return w.place == ob::KeptPlace::InPlace && w.path == v.path &&
-                    ob::writeJson(w.value) == ob::writeJson(v.value);
-           });
+    return !inPlace(v) || read.contains({v.path, ob::writeJson(v.value)});
   });
 }
 

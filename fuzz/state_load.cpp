@@ -98,14 +98,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto firstProject = std::make_unique<ob::Project>(eh.project);
   const ob::KeptDocument firstKept = std::move(plugin.keptDocument);
   const obfuzz::Loaded first{*firstProject, obfuzz::samplesOf(eh.pool), firstKept};
-  if (!obfuzz::keepsWhatTheLoadRead(data + offset, size - offset, document, first, plugin.diagnostics))
+  const ob::JsonValue savedDocument = obfuzz::documentOf(ob::MemoryBytes(document.data(), document.size()));
+  if (!obfuzz::keepsWhatTheLoadRead(data + offset, size - offset, document, first, plugin.diagnostics,
+                                    &savedDocument))
     std::abort();
   if (!load(plugin, saved.data(), saved.size(), 4096)) std::abort();
   const obfuzz::Loaded second{eh.project, obfuzz::samplesOf(eh.pool), plugin.keptDocument};
   if (!obfuzz::sameLoad(first, second) || !obfuzz::notesSayWhatPlays(second)) std::abort();
-  if (!obfuzz::notesPlayTheGrid(obfuzz::documentOf(ob::MemoryBytes(document.data(), document.size())),
-                                eh.project, plugin.keptDocument.keysAsLoaded))
-    std::abort();
+  if (!obfuzz::notesPlayTheGrid(savedDocument, eh.project, plugin.keptDocument.keysAsLoaded)) std::abort();
   std::vector<std::uint8_t> again;
   clap_ostream_t out2{&again, writeAll};
   if (!plugin.saveState(&out2) || again != saved) std::abort();

@@ -33,9 +33,9 @@ std::optional<double> getFinite(DocReader& r, std::string_view name) {
 bool writtenBack(const JsonValue& ext) { return ext.isObject() && !ext.members.empty(); }
 
 template <typename Record>
-Record keptWhole(const JsonValue& element) {
+Record keptWhole(const JsonValue& element, bool withSource = true) {
   Record rec;
-  rec.source = element;
+  if (withSource) rec.source = element;
   rec.invalid = true;
   return rec;
 }
@@ -256,16 +256,20 @@ NoteRandom readNoteRandom(const JsonValue& object, const std::string& path, Diag
   return rnd;
 }
 
-Note readNote(const JsonValue& element, const std::string& path, Diagnostics& d) {
+namespace {
+
+// A note read only to be played is never written back: it holds no copy
+// of its element (withSource false).
+Note readNoteAs(const JsonValue& element, const std::string& path, Diagnostics& d, bool withSource) {
   if (!element.isObject()) {
     d.warn("bad-note", path, "Expected a note object; kept as written, not played");
-    return keptWhole<Note>(element);
+    return keptWhole<Note>(element, withSource);
   }
   DocReader r(&element, path, &d);
   std::optional<double> at = getFinite(r, "at");
   if (!at) {
     d.warn("note-without-at", path, "A note needs `at`; kept as written, not played");
-    return keptWhole<Note>(element);
+    return keptWhole<Note>(element, withSource);
   }
   Note n;
   n.at = *at;
@@ -293,7 +297,7 @@ Note readNote(const JsonValue& element, const std::string& path, Diagnostics& d)
     if (writtenBack(*ext)) r.markConsumed("ext");
   }
   n.kept = r.unconsumedMembers();
-  n.source = element;
+  if (withSource) n.source = element;
 
   if (!n.voice.empty() && n.pitch)
     d.warn("voiced-note-with-pitch", path, "A voiced note carries `voice`, never `pitch`; pitch ignored");
@@ -302,6 +306,12 @@ Note readNote(const JsonValue& element, const std::string& path, Diagnostics& d)
   if (n.voice.empty() && n.tune)
     d.warn("tune-without-voice", path, "`tune` belongs to a voiced note; ignored");
   return n;
+}
+
+}  // namespace
+
+Note readNote(const JsonValue& element, const std::string& path, Diagnostics& d) {
+  return readNoteAs(element, path, d, true);
 }
 
 std::vector<Lane> readLanes(const JsonValue& array, const std::string& path, Diagnostics& d) {
@@ -386,7 +396,9 @@ std::optional<Clip> readWith(const JsonValue& document, Diagnostics& d, const Cl
   for (const SwingEntry& s : clip.swing) use.add(s);
   const JsonValue* notes = getList(r, "notes");
   if (notes != nullptr && how.keepsAll()) clip.notes.reserve(JsonElements(*notes).size());
-  readEach(notes, how.at("notes"), d, readNote, [&](Note&& note, std::size_t i) {
+  const auto readOne = [keep = how.keepsAll()](const JsonValue& e, const std::string& at,
+                                               Diagnostics& found) { return readNoteAs(e, at, found, keep); };
+  readEach(notes, how.at("notes"), d, readOne, [&](Note&& note, std::size_t i) {
     use.add(note);
     if (how.keepsAll())
       clip.notes.push_back(std::move(note));

@@ -25,8 +25,9 @@ using NoteTaker = std::function<void(const Note& note, std::size_t index)>;
 // The same read, reporting the same findings (their paths under base, the
 // clip's place), for a reader that plays the clip and writes nothing of it
 // back: each note goes to take and is not kept, no lane is kept, and
-// nothing of the document is kept as read. However many notes and lanes a
-// clip holds, the read holds one of them at a time.
+// nothing of the document is kept as read, a note's element among it (its
+// source stays empty). However many notes and lanes a clip holds, the read
+// holds one of them at a time.
 std::optional<Clip> readClipToPlay(const JsonValue& document, Diagnostics& diagnostics, std::string_view base,
                                    const NoteTaker& take);
 

@@ -82,7 +82,7 @@ const JsonValue* JsonElements::next() {
   if (at_ >= text_.size() || text_[at_] == ']') return nullptr;
   const std::size_t end = valueEnd(text_, at_);
   std::string error;
-  if (!parseJson(text_.substr(at_, end - at_), current_, error)) return nullptr;
+  if (!parseJsonOver(text_.substr(at_, end - at_), current_, error)) return nullptr;
   at_ = skipJsonBlanks(text_, end);
   if (at_ < text_.size() && text_[at_] == ',') at_ = skipJsonBlanks(text_, at_ + 1);
   return &current_;

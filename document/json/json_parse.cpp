@@ -322,9 +322,24 @@ bool checkWith(std::string_view text, const JsonShape* shape, std::vector<std::u
   return false;
 }
 
-bool parseWith(std::string_view text, const JsonShape* shape, JsonValue& value, std::string& error,
-               const JsonKeptText* within = nullptr) {
+// Clears the value, keeping the storage of its own elements and members
+// for what is built in it next.
+void clearKeepingStorage(JsonValue& value) {
+  std::vector<JsonValue> elements = std::move(value.elements);
+  std::vector<JsonMember> members = std::move(value.members);
+  elements.clear();
+  members.clear();
   value = JsonValue{};
+  value.elements = std::move(elements);
+  value.members = std::move(members);
+}
+
+bool parseWith(std::string_view text, const JsonShape* shape, JsonValue& value, std::string& error,
+               const JsonKeptText* within = nullptr, bool overStorage = false) {
+  if (overStorage)
+    clearKeepingStorage(value);
+  else
+    value = JsonValue{};
   std::vector<std::uint32_t> sizes;
   if (!checkWith(text, shape, sizes, error)) return false;
   JsonParser making;
@@ -337,6 +352,10 @@ bool parseWith(std::string_view text, const JsonShape* shape, JsonValue& value, 
 
 bool parseJson(std::string_view text, JsonValue& value, std::string& error) {
   return parseWith(text, nullptr, value, error);
+}
+
+bool parseJsonOver(std::string_view text, JsonValue& value, std::string& error) {
+  return parseWith(text, nullptr, value, error, nullptr, true);
 }
 
 bool parseJson(std::string_view text, const JsonShape& shape, JsonValue& value, std::string& error) {

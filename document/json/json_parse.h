@@ -49,6 +49,10 @@ struct JsonParser {
 // Parses one whole document into value. On failure returns false, sets error
 // and leaves value in an unspecified state.
 bool parseJson(std::string_view text, JsonValue& value, std::string& error);
+// The same, built over the storage of the value's own elements or members
+// where it has room: a reader of one element of a long list after another
+// allocates for the list's largest, not for each (JsonElements).
+bool parseJsonOver(std::string_view text, JsonValue& value, std::string& error);
 // The same, building only what the shape says its readers look at and
 // keeping the rest as the text it was read from. It fails where the other
 // fails, with the same message, and what it gives is written as the other's

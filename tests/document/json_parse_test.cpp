@@ -275,6 +275,7 @@ class RandomJson {
 // that the writer's own text comes back byte for byte.
 TEST(JsonParse, AShapeKeepsWhatItDoesNotBuildAndWritesItBack) {
   RandomJson random(78);
+  JsonValue reused;  // each document parsed over the storage of the one before
   for (int i = 0; i < 3000; ++i) {
     const ob::JsonShape shape = random.shape(0);
     std::string text = random.value(0);
@@ -287,8 +288,12 @@ TEST(JsonParse, AShapeKeepsWhatItDoesNotBuildAndWritesItBack) {
     const bool ok = ob::parseJson(text, whole, error);
     ASSERT_EQ(ok, ob::parseJson(text, shape, kept, keptError));
     EXPECT_EQ(error, keptError);
+    std::string overError;
+    ASSERT_EQ(ok, ob::parseJsonOver(text, reused, overError));
+    EXPECT_EQ(error, overError);
     if (!ok) continue;
     EXPECT_EQ(ob::writeJson(whole), ob::writeJson(kept));
+    EXPECT_EQ(ob::writeJson(reused), ob::writeJson(whole));
     JsonValue again;
     ASSERT_TRUE(ob::parseJson(ob::dumpJson(kept), again, error)) << ob::dumpJson(kept);
     EXPECT_EQ(ob::writeJson(again), ob::writeJson(whole));
