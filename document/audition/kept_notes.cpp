@@ -44,35 +44,29 @@ void notesKeptUnplayed(const JsonValue& loaded, bool gridRead, std::size_t playe
                        const KeptNoteTaker& keep) {
   const JsonValue* notes = loaded.isObject() ? loaded.find("notes") : nullptr;
   if (notes == nullptr || JsonElements(*notes).size() <= (gridRead ? played : 0)) return;
-  std::unique_ptr<Project> scratch = makeProject();
-  if (!scratch) return;
-  *scratch = project;
+  // The load's placement and the one after the written notes, each on a
+  // grid of its own, go along the list together: one read of the notes.
+  std::unique_ptr<Project> asLoadedGrid = makeProject();
+  std::unique_ptr<Project> afterWrittenGrid = makeProject();
+  if (!asLoadedGrid || !afterWrittenGrid) return;
+  *asLoadedGrid = project;
+  *afterWrittenGrid = project;
   Diagnostics unsaid = Diagnostics::dropping();
-  // Which notes the load left off the grid, placed as it placed them.
-  std::vector<bool> unplaced;
-  {
-    NotePlacer asLoaded(*scratch, samples, keys, unsaid, "");
-    const clip::NoteTaker take = [&](const clip::Note& note, std::size_t index) {
-      unplaced.resize(index + 1, false);
-      unplaced[index] = gridRead ? index >= played : !asLoaded.place(note, index);
-    };
-    if (!clip::readClipToPlay(loaded, unsaid, "", take)) return;
-  }
-  // Each goes back while, after the written notes, it takes no step.
-  NotePlacer afterWritten(*scratch, samples, keys, unsaid, "");
+  NotePlacer asLoaded(*asLoadedGrid, samples, keys, unsaid, "");
+  NotePlacer afterWritten(*afterWrittenGrid, samples, keys, unsaid, "");
   for (std::size_t i = 0; i < written.size(); ++i) afterWritten.place(written[i], i);
   const auto removed = [&](const clip::Note& note) {
     return std::find(voices.begin(), voices.end(), note.voice) != voices.end() &&
            voiceIndexByName(project, keys, note.voice) < 0;
   };
-  // Each as read, met in the list as it goes.
+  // Each the load left off the grid goes back, as read, while after the
+  // written notes it takes no step.
   JsonElements elements(*notes);
   const JsonValue* at = elements.next();
   std::size_t atIndex = 0;
   const clip::NoteTaker back = [&](const clip::Note& note, std::size_t index) {
-    if (index >= unplaced.size() || !unplaced[index] || removed(note) ||
-        afterWritten.place(note, written.size() + index))
-      return;
+    const bool unplaced = gridRead ? index >= played : !asLoaded.place(note, index);
+    if (!unplaced || removed(note) || afterWritten.place(note, written.size() + index)) return;
     for (; at != nullptr && atIndex < index; ++atIndex) at = elements.next();
     if (at != nullptr) keep(*at, note);
   };
