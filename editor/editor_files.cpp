@@ -50,8 +50,10 @@ bool EditorView::openProject(const std::filesystem::path& path) {
     return false;
   }
   // A project without samples starts with the factory's, where a save
-  // holding them is one a load takes.
-  if (host_.project.samples.count == 0 && factorySamplesRefusal(host_.project, kept_).empty())
+  // holding them is one a load takes; where not, the line says why.
+  const std::string factoryRefused =
+      host_.project.samples.count == 0 ? factorySamplesRefusal(host_.project, kept_) : std::string();
+  if (host_.project.samples.count == 0 && factoryRefused.empty())
     ob::preloadFactorySamples(host_.project, pool);
   host_.replacePool(std::move(pool));
   startOver();
@@ -63,6 +65,10 @@ bool EditorView::openProject(const std::filesystem::path& path) {
   // kept is said by the findings alone, only here, and not followed.
   std::string samples = unplayableSummary(host_.project, host_.pool);
   if (samples.empty()) samples = leftOutSamples(findings);
+  if (!factoryRefused.empty()) {
+    if (!samples.empty()) samples += "; ";
+    samples += "the factory's samples were not added: " + factoryRefused;
+  }
   SaidLine lacking = lacksLine(samples, kept_.leftOut);
   setStatus(openedStatus(lacking, path), lacking.text.empty() ? StatusKind::Done : StatusKind::Failed);
   if (lacking.text == lacks().text) statusLacks_ = std::move(lacking.text);

@@ -18,6 +18,8 @@
 
 #include "document/archive/sha256.h"
 #include "document/archive/zip_writer.h"
+#include "document/instance/instance_state.h"
+#include "document/json/json_write.h"
 #include "document/package/package.h"
 #include "document/project/project_save.h"
 #include "document/wav/wav.h"
@@ -282,6 +284,27 @@ TEST_F(ProjectFiles, AnOpenSaysWhichEntriesItLeftOutAndASaveOverTheFileAsks) {
   EXPECT_EQ(rig.view().statusText(), "Saved big.project.orbi without future/a.bin");
   EXPECT_LT(fileBytes(file).size(), before.size());
   EXPECT_TRUE(rig.view().saveProject(file));  // the file holds nothing left out any more
+}
+
+// A project without samples whose save could not also hold the factory's
+// (its samples hold 1,000 entries no load reads) opens without them, and
+// the status line and the host's log say why.
+TEST_F(ProjectFiles, AnOpenSaysWhyItAddedNoFactorySamples) {
+  ob::Project project;
+  ob::buildDemoProject(project);
+  ob::JsonValue document = ob::writeInstanceState(project, 0, "0.0.6");
+  ob::JsonValue unread = ob::makeJsonObject();
+  for (int i = 0; i < 1000; ++i) unread.set("other" + std::to_string(i), ob::makeJsonDouble(i));
+  document.find("state")->set("samples", std::move(unread));
+  std::ofstream(folder / "kept.project.orbi") << ob::writeJson(document);
+  ASSERT_TRUE(rig.view().openProject(folder / "kept.project.orbi"));
+  EXPECT_EQ(rig.project().samples.count, 0);
+  const std::string why =
+      "The factory's samples were not added: the save's document holds more than 1024 entries at "
+      "/state/samples";
+  EXPECT_TRUE(rig.view().statusText().starts_with(why)) << rig.view().statusText();
+  EXPECT_TRUE(rig.view().statusText().ends_with("; opened kept.project.orbi"));
+  EXPECT_TRUE(rig.host.logLines.back().text.starts_with("editor-status : " + why));
 }
 
 // Entries left out of several: the status line names the first few and
