@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "document/audition/audition_groove.h"
-#include "document/audition/audition_reader.h"
 #include "document/audition/audition_writer.h"
 #include "document/audition/kept_notes.h"
 #include "document/audition/kept_unplayed.h"
@@ -149,12 +148,11 @@ class KeptRuns {
 
 }  // namespace
 
-void keepAuditionUnplayed(const JsonValue& audition, const Project& project, const KeysAsLoaded& keys,
-                          std::vector<KeptRecord>& out, KeptIds& ids) {
+void keepAuditionUnplayed(const JsonValue& audition, bool gridRead, const Project& project,
+                          const KeysAsLoaded& keys, std::vector<KeptRecord>& out, KeptIds& ids) {
   if (!audition.isObject()) return;
   const SampleSlotTable& samples = project.samples;
   const std::vector<std::string> voicesThen = auditionVoices(project, keys);
-  const bool gridRead = auditionGridHolds(audition);
 
   // The grid as the load kept it, beside the grid the project writes (its
   // fingerprint and count of notes kept back apart, which a save writes).

@@ -18,11 +18,12 @@
 namespace ob {
 
 // The records of the audition a load read (its "audition" member) into
-// the project, its voices and samples found by the keys they go by,
-// appended to `out`; the voices any of them names that the
-// project lacks, and the samples a lock of them names, go into `ids`.
-void keepAuditionUnplayed(const JsonValue& audition, const Project& project, const KeysAsLoaded& keys,
-                          std::vector<KeptRecord>& out, KeptIds& ids);
+// the project, taking the grid beside its notes where gridRead
+// (auditionGridHolds), its voices and samples found by the keys they go
+// by, appended to `out`; the voices any of them names that the project
+// lacks, and the samples a lock of them names, go into `ids`.
+void keepAuditionUnplayed(const JsonValue& audition, bool gridRead, const Project& project,
+                          const KeysAsLoaded& keys, std::vector<KeptRecord>& out, KeptIds& ids);
 
 // Notes kept (a run of them, the record's value), which its audition's
 // writer writes after its own notes.

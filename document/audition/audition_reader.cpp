@@ -1,5 +1,6 @@
 #include "document/audition/audition_reader.h"
 
+#include <optional>
 #include <string>
 
 #include "document/audition/audition_groove.h"
@@ -49,10 +50,10 @@ void clearGroove(Pattern& pattern) {
   }
 }
 
-}  // namespace
-
-bool readAudition(const JsonValue& audition, Project& project, const SampleSlotTable& samples,
-                  Diagnostics& diagnostics, std::string_view path, const KeysAsLoaded& keys) {
+// The read, asking whether the grid holds only where it is not known.
+bool readGridOrNotes(const JsonValue& audition, std::optional<bool> gridHolds, Project& project,
+                     const SampleSlotTable& samples, Diagnostics& diagnostics, std::string_view path,
+                     const KeysAsLoaded& keys) {
   // What the audition gives depends on it and the kit alone, whatever the
   // project held before: a save asks it again of the audition it loaded.
   clearGroove(project.patterns[0]);
@@ -67,7 +68,8 @@ bool readAudition(const JsonValue& audition, Project& project, const SampleSlotT
   // notes one at a time, placed on the grid unless the grid saved beside
   // them still holds.
   const JsonValue* groove = grooveOf(audition);
-  const bool grooveHolds = groove != nullptr && groove->isObject() && notesAsSaved(audition, *groove);
+  const bool grooveHolds =
+      gridHolds ? *gridHolds : groove != nullptr && groove->isObject() && notesAsSaved(audition, *groove);
   if (groove != nullptr && !grooveHolds)
     diagnostics.note(
         "audition-notes-edited", at + "/notes",
@@ -92,6 +94,19 @@ bool readAudition(const JsonValue& audition, Project& project, const SampleSlotT
   else
     placer.finish(*clip);
   return grooveHolds;
+}
+
+}  // namespace
+
+bool readAudition(const JsonValue& audition, Project& project, const SampleSlotTable& samples,
+                  Diagnostics& diagnostics, std::string_view path, const KeysAsLoaded& keys) {
+  return readGridOrNotes(audition, std::nullopt, project, samples, diagnostics, path, keys);
+}
+
+bool readAuditionAgain(const JsonValue& audition, bool gridHolds, Project& project,
+                       const SampleSlotTable& samples, Diagnostics& diagnostics, std::string_view path,
+                       const KeysAsLoaded& keys) {
+  return readGridOrNotes(audition, gridHolds, project, samples, diagnostics, path, keys);
 }
 
 bool auditionGridHolds(const JsonValue& audition) {

@@ -445,7 +445,7 @@ std::optional<JsonValue> auditionAnew(const Project& project, const SampleSlotTa
   if (std::unique_ptr<Project> asLoaded = makeProject()) {
     *asLoaded = project;
     Diagnostics said = Diagnostics::dropping();  // when it was loaded
-    const bool gridRead = readAudition(loaded, *asLoaded, samples, said, "/audition", keys);
+    const bool gridRead = readAuditionAgain(loaded, as.gridRead, *asLoaded, samples, said, "/audition", keys);
     // Held whole, it holds all its load kept: some of that went since.
     const bool same =
         !changed && as.whole && writeSame(mine, frameOf(*asLoaded, samples, keys, &loaded), &loaded);

@@ -35,6 +35,7 @@ struct LoadedAudition {
   const std::vector<std::uint8_t>& machines;
   const std::vector<const KeptRecord*>& kept;
   bool whole = true;
+  bool gridRead = false;  // whether its load took the grid beside its notes
 };
 
 // The machine of each voice auditionVoices gives, in its order.

@@ -61,6 +61,9 @@ struct KeptDocument {
   // machine each played then.
   std::vector<std::string> auditionVoices;
   std::vector<std::uint8_t> auditionMachines;
+  // Whether its load took the grid saved beside its notes rather than
+  // placing them: a question of the audition alone, asked there once.
+  bool auditionGridRead = false;
   // What the load kept because it could not apply it, with the owners it
   // was kept with, less what edits let go since: never null after a load.
   SharedKeptRecords records;

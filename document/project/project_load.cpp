@@ -16,6 +16,7 @@
 #include "document/archive/zip_index.h"
 #include "document/audition/audition_groove.h"
 #include "document/audition/audition_kept.h"
+#include "document/audition/audition_reader.h"
 #include "document/audition/audition_writer.h"
 #include "document/factory/factory_ref.h"
 #include "document/factory/sample_resolver.h"
@@ -681,7 +682,8 @@ void keepWhatItsRewriteLacks(JsonValue document, const Project& project, const s
     kept.loadedAudition = heldAsText(*loadedAudition);
     kept.auditionVoices = auditionVoices(project, keys);
     kept.auditionMachines = auditionMachines(project, keys);
-    keepAuditionUnplayed(*loadedAudition, project, keys, audition, auditionIds);
+    kept.auditionGridRead = auditionGridHolds(*loadedAudition);
+    keepAuditionUnplayed(*loadedAudition, kept.auditionGridRead, project, keys, audition, auditionIds);
   }
   std::vector<ValueReadOtherwise> otherwise = valuesReadOtherwise(document, rewritten, project, keys);
   const KeptKeys readable = soundsKeptReadable(document, rewritten, project.samples, keys);

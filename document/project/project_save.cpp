@@ -179,8 +179,12 @@ JsonValue writtenAfterLoad(const Project& project, const std::vector<std::string
   const JsonValue* loaded = kept.loadedDocument.isObject() ? &kept.loadedDocument : nullptr;
   const KeptRecords& records = recordsOf(kept.records);
   const std::vector<const KeptRecord*> ofAudition = auditionRecords(records);
-  const LoadedAudition loadedAudition{kept.loadedAudition, kept.auditionVoices, kept.auditionMachines,
-                                      ofAudition, auditionRecordCount(records) == records.auditionAtLoad};
+  const LoadedAudition loadedAudition{kept.loadedAudition,
+                                      kept.auditionVoices,
+                                      kept.auditionMachines,
+                                      ofAudition,
+                                      auditionRecordCount(records) == records.auditionAtLoad,
+                                      kept.auditionGridRead};
   const LoadedAudition* audition = kept.loadedAudition.isNull() ? nullptr : &loadedAudition;
   return writeInstanceState(project, refs, kitOnly, kPluginVersionText, "", loaded, audition,
                             AuditionFor::Save, &kept.keysAsLoaded);
