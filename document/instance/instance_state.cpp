@@ -362,7 +362,7 @@ const Sound* soundOfVoice(const Pattern& pattern, int track) {
 }
 
 bool readInstanceState(const JsonValue& document, Project& project, std::vector<std::string>& assetRefs,
-                       Diagnostics& diagnostics, KeysAsLoaded* keys) {
+                       Diagnostics& diagnostics, KeysAsLoaded* keys, bool* auditionGridRead) {
   // However many entries the document holds amiss, it says a few of each kind.
   FindingsBound bound(diagnostics);
   std::optional<InstanceEnvelope> env = readInstanceEnvelope(document, diagnostics);
@@ -425,6 +425,7 @@ bool readInstanceState(const JsonValue& document, Project& project, std::vector<
                      "a save writes its swing in their place");
   project = *fresh;
   if (keys != nullptr) *keys = std::move(taking);
+  if (auditionGridRead != nullptr) *auditionGridRead = gridRead;
   return true;
 }
 

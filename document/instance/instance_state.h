@@ -24,9 +24,11 @@ inline constexpr const char* kInstancePlugin = "orbitrane";
 // assetRefs gets one entry per loaded sample slot (the document's "assets"
 // reference for that sample, or empty), also when the read fails after the
 // samples were read. False leaves project untouched; true gives keys, when
-// asked, the keys the records it took were read from.
+// asked, the keys the records it took were read from, and auditionGridRead
+// whether it took the grid saved beside the audition's notes.
 bool readInstanceState(const JsonValue& document, Project& project, std::vector<std::string>& assetRefs,
-                       Diagnostics& diagnostics, KeysAsLoaded* keys = nullptr);
+                       Diagnostics& diagnostics, KeysAsLoaded* keys = nullptr,
+                       bool* auditionGridRead = nullptr);
 
 // What a written document's audition is for: a save, which writes the
 // loaded one back while it plays what the project plays (auditionToWrite),

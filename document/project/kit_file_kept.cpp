@@ -51,10 +51,11 @@ std::shared_ptr<const KitFileKept> kitFileKeptOf(std::string reference, std::str
   Diagnostics unsaid = Diagnostics::dropping();  // its load said it
   std::vector<std::string> refs;
   KeysAsLoaded keys;
-  if (!readInstanceState(document, *project, refs, unsaid, &keys)) return nullptr;
+  bool gridRead = false;
+  if (!readInstanceState(document, *project, refs, unsaid, &keys, &gridRead)) return nullptr;
   sanitizePattern(project->patterns[0]);
   auto kept = std::make_shared<KeptDocument>();
-  keepWhatItsRewriteLacks(std::move(document), *project, refs, std::move(keys), *kept);
+  keepWhatItsRewriteLacks(std::move(document), *project, refs, std::move(keys), gridRead, *kept);
   kept->records = withoutPlaces(kept->records, gone);
   auto kit = std::make_shared<KitFileKept>();
   kit->reference = std::move(reference);

@@ -16,7 +16,6 @@
 #include "document/archive/zip_index.h"
 #include "document/audition/audition_groove.h"
 #include "document/audition/audition_kept.h"
-#include "document/audition/audition_reader.h"
 #include "document/audition/audition_writer.h"
 #include "document/factory/factory_ref.h"
 #include "document/factory/sample_resolver.h"
@@ -400,7 +399,8 @@ bool readInstancePackage(Package package, PackageReader* assets, const ByteSourc
                          std::uint64_t currentSeed, Diagnostics& diagnostics, std::string& error) {
   std::vector<std::string> refs;
   KeysAsLoaded keys;
-  if (!readInstanceState(package.document, project, refs, diagnostics, &keys)) {
+  bool gridRead = false;
+  if (!readInstanceState(package.document, project, refs, diagnostics, &keys, &gridRead)) {
     error = joinDiagnosticMessages(diagnostics);
     return false;
   }
@@ -418,7 +418,7 @@ bool readInstancePackage(Package package, PackageReader* assets, const ByteSourc
   }
 
   kept.kitFile = takeKitFileKept(package.document, diagnostics);
-  keepWhatItsRewriteLacks(std::move(package.document), project, refs, std::move(keys), kept);
+  keepWhatItsRewriteLacks(std::move(package.document), project, refs, std::move(keys), gridRead, kept);
   if (assets != nullptr) kept.keptEntries = assets->keepUnused(diagnostics);
   return true;
 }
@@ -668,7 +668,7 @@ bool readDocumentUnguarded(const ByteSource& source, ByteSource* givesBack, Proj
 }  // namespace
 
 void keepWhatItsRewriteLacks(JsonValue document, const Project& project, const std::vector<std::string>& refs,
-                             KeysAsLoaded keys, KeptDocument& kept) {
+                             KeysAsLoaded keys, bool auditionGridRead, KeptDocument& kept) {
   // The audition goes back whole or written anew (auditionToWrite), and of
   // a new one nothing is carried into its notes or its grid: the rewrite
   // holds stand-ins there (auditionBeside), and the save reads it from its
@@ -682,7 +682,7 @@ void keepWhatItsRewriteLacks(JsonValue document, const Project& project, const s
     kept.loadedAudition = heldAsText(*loadedAudition);
     kept.auditionVoices = auditionVoices(project, keys);
     kept.auditionMachines = auditionMachines(project, keys);
-    kept.auditionGridRead = auditionGridHolds(*loadedAudition);
+    kept.auditionGridRead = auditionGridRead;
     keepAuditionUnplayed(*loadedAudition, kept.auditionGridRead, project, keys, audition, auditionIds);
   }
   std::vector<ValueReadOtherwise> otherwise = valuesReadOtherwise(document, rewritten, project, keys);

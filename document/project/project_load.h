@@ -123,6 +123,6 @@ bool isKitOnlyDocument(const JsonValue& document);
 // writes, goes into kept for the next save to put back (writeKeptDocument).
 // A kit's load keeps its file's so, too.
 void keepWhatItsRewriteLacks(JsonValue document, const Project& project, const std::vector<std::string>& refs,
-                             KeysAsLoaded keys, KeptDocument& kept);
+                             KeysAsLoaded keys, bool auditionGridRead, KeptDocument& kept);
 
 }  // namespace ob
