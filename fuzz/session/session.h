@@ -154,14 +154,14 @@ class Session {
   std::vector<UserFile> held_;          // files the slots play that the user brought
   std::vector<DamagedSample> damaged_;  // entries kept unplayed, not yet mended
   std::vector<UserFile> imported_;
-  std::set<std::string> importedSince_;     // digests of the files imported since the last load
-  std::vector<std::string> saidSinceLoad_;  // what the editor's status line said since the last load
-  ob::SharedKeptRecords keptBefore_;         // the instance's as the action began
-  bool ownedBefore_ = false;                 // they held records an edit can let go
+  std::set<std::string> importedSince_;         // digests of the files imported since the last load
+  std::vector<std::string> saidSinceLoad_;      // what the editor's status line said since the last load
+  ob::SharedKeptRecords keptBefore_;            // the instance's as the action began
+  bool ownedBefore_ = false;                    // they held records an edit can let go
   std::unique_ptr<ob::Project> projectBefore_;  // the project then, when they did
-  std::vector<ob::KeptRecord> saidGone_;     // said let go since the last load, and not undone
-  std::filesystem::path opened_;            // the project file opened last
-  std::vector<std::string> openLeftOut_;    // the entries its open left out
+  std::vector<ob::KeptRecord> saidGone_;        // said let go since the last load, and not undone
+  std::filesystem::path opened_;                // the project file opened last
+  std::vector<std::string> openLeftOut_;        // the entries its open left out
   std::filesystem::path lastNew_;
   std::optional<PendingSave> pending_;
   std::vector<SaveToCheck> saves_;
@@ -172,6 +172,9 @@ class Session {
   std::uint32_t maxBlock_ = 512;
   std::uint64_t retired_ = 0;  // audio of pools replaced while voices may ring
   bool replaced_ = false;      // the action replaced the project and pool
+  // The most audio one damaged file the action loaded declares, which its
+  // load decodes before it finds the damage.
+  std::uint64_t damagedInFlight_ = 0;
 
   std::uint64_t heapBase_ = 0;
   std::uint64_t diskBase_ = 0;

@@ -158,8 +158,11 @@ void Session::checkHoldings(const Need& before, std::uint64_t ringingBefore, boo
                mib(after.total()) + " (audio " + mib(after.audio) + ", files " + mib(after.files) +
                ", kept " + mib(after.kept) + ") and " + mib(retired_) +
                " a voice may still read: more than " + mib(limit(after.total(), retired_)));
+  // A load finds a damaged file so only at its end, having decoded it: it
+  // holds what that file declares, one at a time, beside its content.
   const std::uint64_t during =
-      replacing ? before.total() + after.total() : std::max(before.total(), after.total());
+      (replacing ? before.total() + after.total() : std::max(before.total(), after.total())) +
+      damagedInFlight_;
   const std::uint64_t ringing = std::max(ringingBefore, retired_);
   if (peak > limit(during, ringing))
     broken("an action's peak passed what its content needs",
@@ -256,7 +259,8 @@ std::vector<ob::KeptRecord> Session::checkLetGoSaid() {
     // members it holds ("lock of exc1_tone").
     const auto namedWhole = [&](const std::string& key) {
       if (named(key)) return true;
-      const std::vector<std::string> inner = key == r.path.back() ? ob::keysOf(r.value) : std::vector<std::string>{};
+      const std::vector<std::string> inner =
+          key == r.path.back() ? ob::keysOf(r.value) : std::vector<std::string>{};
       return !inner.empty() && std::all_of(inner.begin(), inner.end(), named);
     };
     const bool member = r.place == ob::KeptPlace::Member || r.place == ob::KeptPlace::Record;
