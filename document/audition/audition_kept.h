@@ -18,8 +18,8 @@
 namespace ob {
 
 // The records of the audition a load read (its "audition" member) into
-// the project, taking the grid beside its notes where gridRead
-// (auditionGridHolds), its voices and samples found by the keys they go
+// the project, taking the grid beside its notes where gridRead (as
+// readAudition said), its voices and samples found by the keys they go
 // by, appended to `out`; the voices any of them names that the project
 // lacks, and the samples a lock of them names, go into `ids`.
 void keepAuditionUnplayed(const JsonValue& audition, bool gridRead, const Project& project,

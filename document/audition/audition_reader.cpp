@@ -109,11 +109,4 @@ bool readAuditionAgain(const JsonValue& audition, bool gridHolds, Project& proje
   return readGridOrNotes(audition, gridHolds, project, samples, diagnostics, path, keys);
 }
 
-bool auditionGridHolds(const JsonValue& audition) {
-  Diagnostics unread = Diagnostics::dropping();
-  const JsonValue* groove = grooveOf(audition);
-  return readDocumentHeader(audition, "clip", unread).ok && groove != nullptr && groove->isObject() &&
-         notesAsSaved(audition, *groove);
-}
-
 }  // namespace ob

@@ -23,14 +23,10 @@ bool readAudition(const JsonValue& audition, Project& project, const SampleSlotT
                   const KeysAsLoaded& keys = KeysAsLoaded::none());
 
 // The same for an audition read before, whose grid that read took or not
-// (gridHolds, as auditionGridHolds says): a question of the audition alone,
+// (gridHolds, as readAudition said): a question of the audition alone,
 // which a long list of notes makes costly, is not asked again.
 bool readAuditionAgain(const JsonValue& audition, bool gridHolds, Project& project,
                        const SampleSlotTable& samples, Diagnostics& diagnostics, std::string_view path,
                        const KeysAsLoaded& keys);
-
-// Whether a read of the audition takes the grid from beside its notes, as
-// readAudition says, read no further.
-bool auditionGridHolds(const JsonValue& audition);
 
 }  // namespace ob
