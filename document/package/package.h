@@ -94,6 +94,13 @@ class PackageReader {
   bool readAssetOnce(const zip::LocatedEntry& asset, const std::function<void(zip::EntryReader& reader)>& use,
                      const zip::StreamInflater::Piece& piece, Diagnostics& diagnostics,
                      std::string* fault = nullptr, std::string* digest = nullptr) const;
+  // The same for an asset that passed readAssetOnce: checked against its
+  // checksum alone, which finds any byte changed since, where they may
+  // change (see ByteSource::heldOpen).
+  bool readAssetAgain(const zip::LocatedEntry& asset,
+                      const std::function<void(zip::EntryReader& reader)>& use,
+                      const zip::StreamInflater::Piece& piece, Diagnostics& diagnostics,
+                      std::string* fault = nullptr) const;
   // Whether the asset is, byte for byte, a file the caller knows: read a
   // piece at a time, each piece is given to `same` with its offset and
   // checked with the rest against the asset's checksum and name, and no
@@ -117,8 +124,10 @@ class PackageReader {
   void markUsed(const zip::LocatedEntry& entry) { used_.insert(&entry); }
   // Every entry but the document that the load has not used, in archive
   // order, as stored, while they fit their budget; one past it is dropped
-  // with a warning ("entry-dropped").
-  std::vector<zip::StoredEntry> keepUnused(Diagnostics& diagnostics) const;
+  // with a warning ("entry-dropped"). Each one's bytes in `givesBack`, the
+  // archive's source when the load may change it, are given back once
+  // copied, so that no entry is held twice.
+  std::vector<zip::StoredEntry> keepUnused(Diagnostics& diagnostics, ByteSource* givesBack = nullptr) const;
 
  private:
   Package package_;
@@ -131,7 +140,7 @@ class PackageReader {
 // a warning that names it ("entry-dropped").
 std::vector<zip::StoredEntry> keepUnusedEntries(const zip::ArchiveIndex& archive,
                                                 const std::unordered_set<const zip::LocatedEntry*>& used,
-                                                Diagnostics& diagnostics);
+                                                Diagnostics& diagnostics, ByteSource* givesBack = nullptr);
 
 // The whole package at once: every asset read and verified, in archive
 // order, and every other entry kept as stored. Gives nothing after

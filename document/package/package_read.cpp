@@ -167,6 +167,19 @@ bool PackageReader::readAssetOnce(const zip::LocatedEntry& asset,
   return read && namedByItsDigest(asset, hex, diagnostics, fault);
 }
 
+bool PackageReader::readAssetAgain(const zip::LocatedEntry& asset,
+                                   const std::function<void(zip::EntryReader& reader)>& use,
+                                   const zip::StreamInflater::Piece& piece, Diagnostics& diagnostics,
+                                   std::string* fault) const {
+  if (!archive_ || claimsTooMuchGrowth(asset.record)) return false;
+  if (!archive_->source().heldOpen()) return archive_->readOnce(asset, use, piece, diagnostics, fault);
+  // Bytes in the plug-in's own keeping are still those checked.
+  zip::EntryReader reader(archive_->source(), asset.record, asset.payload, piece);
+  use(reader);
+  std::string reason;
+  return reader.finish(reason) == asset.record.size;
+}
+
 std::optional<std::span<const std::uint8_t>> PackageReader::viewAsset(const zip::LocatedEntry& asset,
                                                                       std::vector<std::uint8_t>& scratch,
                                                                       Diagnostics& diagnostics,
@@ -196,19 +209,23 @@ std::optional<std::vector<std::uint8_t>> PackageReader::readAsset(const zip::Loc
   return ownBytes(*data, std::move(scratch));
 }
 
-std::vector<zip::StoredEntry> PackageReader::keepUnused(Diagnostics& diagnostics) const {
+std::vector<zip::StoredEntry> PackageReader::keepUnused(Diagnostics& diagnostics,
+                                                        ByteSource* givesBack) const {
   if (!archive_) return {};
-  return keepUnusedEntries(*archive_, used_, diagnostics);
+  return keepUnusedEntries(*archive_, used_, diagnostics, givesBack);
 }
 
 std::vector<zip::StoredEntry> keepUnusedEntries(const zip::ArchiveIndex& archive,
                                                 const std::unordered_set<const zip::LocatedEntry*>& used,
-                                                Diagnostics& diagnostics) {
+                                                Diagnostics& diagnostics, ByteSource* givesBack) {
   std::vector<zip::StoredEntry> kept;
   KeptEntryBudget budget;
   for (const zip::LocatedEntry& entry : archive.entries()) {
     if (used.contains(&entry) || !budget.admit(entry.record, diagnostics)) continue;
-    if (std::optional<zip::StoredEntry> stored = archive.keep(entry)) kept.push_back(std::move(*stored));
+    std::optional<zip::StoredEntry> stored = archive.keep(entry);
+    if (!stored) continue;
+    kept.push_back(std::move(*stored));
+    if (givesBack != nullptr) givesBack->giveBack(entry.payload, entry.record.packedSize);
   }
   return kept;
 }

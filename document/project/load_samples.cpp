@@ -109,12 +109,14 @@ SampleFiles::Known SampleFiles::outcomeOf(PoolDecode decoded, const SampleSource
 
 SampleFiles::Known SampleFiles::decodePacked(const WavLayout& layout, const SampleSource& source) const {
   if (SharedSampleData audio = heldPacked(source)) return loadedAs(std::move(audio));
+  // Checked whole first, so that no audio of a damaged file is held.
+  if (!source.once([](const WavReadAt&) {}, {})) return notHad(source);
   Known known;
   DecodedWav wav;
   bool decoded = false;
-  const bool checked = source.once(
+  const bool readAgain = source.once(
       [&](const WavReadAt& read) { decoded = decodeWavAudio(layout, read, wav, &known.decodeError); }, {});
-  std::optional<KeptSampleFile> packed = checked ? source.keep() : std::nullopt;
+  std::optional<KeptSampleFile> packed = readAgain ? source.keep() : std::nullopt;
   if (!packed) return notHad(source);
   if (!decoded) {
     known.outcome = SampleFileOutcome::Unreadable;

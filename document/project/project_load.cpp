@@ -302,8 +302,13 @@ void loadReferencedSample(PackageReader* assets, const ByteSource& archive, Byte
       SampleSource source;
       source.declaredBytes = asset->record.size;
       source.overpacked = claimsTooMuchGrowth(asset->record);
+      bool digestChecked = false;  // then a read again checks the checksum alone
       source.once = [&](const auto& use, const FilePiece& piece) {
-        return assets->readAssetOnce(*asset, readingThrough(use), piece, diagnostics, &fault, &bytesDigest);
+        if (digestChecked)
+          return assets->readAssetAgain(*asset, readingThrough(use), piece, diagnostics, &fault);
+        digestChecked =
+            assets->readAssetOnce(*asset, readingThrough(use), piece, diagnostics, &fault, &bytesDigest);
+        return digestChecked;
       };
       source.fault = &fault;
       source.keep = [&]() -> std::optional<KeptSampleFile> {
@@ -325,6 +330,9 @@ void loadReferencedSample(PackageReader* assets, const ByteSource& archive, Byte
       outcome = files.load(key, i, source);
       if (outcome == SampleFileOutcome::Loaded) played.note(pool, i, *asset);
       if (outcome == SampleFileOutcome::Loaded || files.kept(key)) assets->markUsed(*asset);
+      // A file kept unplayed is held by its slot: no one reads its entry again.
+      if (outcome != SampleFileOutcome::Loaded && files.kept(key) && givesBack != nullptr)
+        givesBack->giveBack(asset->payload, asset->record.packedSize);
     }
     if (outcome == SampleFileOutcome::Missing) {
       why = asset == nullptr ? unlocatedAsset(diagnostics, "/assets/" + parsed->value)
@@ -419,7 +427,7 @@ bool readInstancePackage(Package package, PackageReader* assets, const ByteSourc
 
   kept.kitFile = takeKitFileKept(package.document, diagnostics);
   keepWhatItsRewriteLacks(std::move(package.document), project, refs, std::move(keys), gridRead, kept);
-  if (assets != nullptr) kept.keptEntries = assets->keepUnused(diagnostics);
+  if (assets != nullptr) kept.keptEntries = assets->keepUnused(diagnostics, givesBack);
   return true;
 }
 

@@ -248,23 +248,32 @@ PoolDecode decodeLaidOut(const WavLayout& layout, std::uint64_t fileBytes, const
   tap.audioTo = tap.audioFrom + std::min(layout.audioBytes(), fileBytes - tap.audioFrom);
   tap.keepsRest = layout.channels <= 2;
   if (!origin.held && copyForeseen(layout)) tap.copy = copies.begin();
-  // The CRC-32 checks a second read against the first; the digest is
+  // The CRC-32 checks each later read against this one; the digest is
   // only for a save that reads this one again.
   tap.sumsCrc = !known;
   tap.sumsDigest = !known && (hashed || origin.held || tap.copy);
+  // Checked whole before a sample is decoded: a damaged file fails before
+  // any of its audio is held.
+  if (!once([](const WavReadAt&) {}, std::ref(tap))) {
+    if (tap.copy) tap.copy->drop();
+    result.unread = true;
+    return result;
+  }
   DecodedWav wav;
   bool decoded = false;
   const auto giving = std::make_shared<GivingBack>(origin);
   const auto decode = [&](const WavReadAt& read) {
     decoded = decodeWavAudio(layout, read, wav, &result.error, giving->passing());
   };
-  result.unread = !once(decode, std::ref(tap));
+  FileTap again;
+  again.sumsCrc = !known;  // else the source checks it
+  result.unread = !once(decode, std::ref(again)) || again.crc != tap.crc;
   if (result.unread || !decoded || wav.givesBack) {
     if (tap.copy) tap.copy->drop();
     tap.copy.reset();
   }
   if (decoded && wav.givesBack && result.unread) {
-    // A file that fails its checks is kept as stored, read where it lies.
+    // A file its second read fails is kept as stored, read where it lies.
     const RebuiltSampleFile file{std::move(tap.head), {}, wav.coding, {}};
     giving->putBack([&](std::uint64_t offset, std::span<std::uint8_t> out) {
       return rebuiltWavPart(file, wav.left, wav.right, offset, out);

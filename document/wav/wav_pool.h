@@ -88,18 +88,22 @@ struct SampleFileOrigin {
 // byte of it once, in order, the rest read for it after `use`. False when
 // it cannot all be read or fails the checks its archive gives (its
 // checksum, the digest its name gives): then nothing read is to be taken.
+// A read after one that passed checks no more than that its bytes are
+// still those checked.
 using FilePiece = std::function<void(std::span<const std::uint8_t> bytes)>;
 using ReadFileOnce =
     std::function<bool(const std::function<void(const WavReadAt& read)>& use, const FilePiece& piece)>;
 
 // Decodes the audio of a file of that layout and size, already held to the
 // pool's limits, with what a save needs to write the file again, reading
-// it front to back and never holding it whole. When its audio gives it
+// it front to back and never holding it whole: once to check it, so that
+// no audio of a damaged file is ever held, then to decode it, which the
+// checksum of the first read checks. When its audio gives it
 // back, only what of it is not audio is held; else a save reads it again
 // where `origin` says it lies, or from a copy made as it is read (into
 // `copies`), or, where no copy can be made, from memory, so that nothing
 // is lost. A copy the layout foretells (64-bit floats, 32-bit PCM, more
-// than two channels) is made on the one read, any other on a second read,
+// than two channels) is made on the first read, any other on a third,
 // checked against the first. The file's digest and CRC-32, as its origin
 // gives them or as found on the way, go with the sample's file, so that no
 // save hashes it again; its digest is found for a file its origin does not

@@ -888,6 +888,32 @@ TEST(DocumentLimits, ProjectFileSamplesAreHeldOnceWhateverTheirEncoding) {
   }
 }
 
+// A sample's file that fails its checksum, found only at its end, is found
+// before any of its audio is decoded, stored or deflated: the load holds
+// the bytes it keeps for the next save, never the audio they declare (an
+// 8-bit file decodes to four times its bytes).
+TEST(DocumentLimits, ASampleFileFailingItsChecksumIsNeverDecoded) {
+  const std::uint32_t frames = 1u << 20;
+  const Bytes wav =
+      obtest::riffOf({{"fmt ", obtest::fmtOf(1, 1, 1)}, {"data", obtest::noiseBytes(frames, 5)}});
+  const Bytes package = packageOf({wav}, 1);
+  ob::Diagnostics d;
+  const std::vector<ob::zip::Entry> entries = *ob::zip::readZip(package.data(), package.size(), d);
+  for (const bool deflated : {false, true}) {
+    SCOPED_TRACE(deflated ? "deflated" : "stored");
+    RawArchive a;
+    for (const ob::zip::Entry& e : entries) {
+      const bool asset = e.name.starts_with("assets/");
+      a.entries.push_back(asset && deflated ? deflatedEntry(e.name, e.data) : storedEntry(e.name, e.data));
+      if (asset) a.entries.back().crc ^= 1;
+    }
+    const Measured m = measureLoad(archive_test::buildArchive(a));
+    ASSERT_TRUE(m.ok) << m.error;
+    EXPECT_EQ(1, obtest::countCode(m.diagnostics, "asset-unreadable"));
+    EXPECT_LT(m.peak, std::size_t(frames) * sizeof(float) / 2);
+  }
+}
+
 // Whatever a load takes, a save writes and the load takes again, keeping
 // every entry as stored or, for a sample it plays, its bytes: packages of
 // four samples (one with a chunk of zeros beside its audio, held packed
