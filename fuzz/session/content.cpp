@@ -6,7 +6,6 @@
 #include <cstring>
 #include <limits>
 #include <memory>
-#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -20,7 +19,6 @@
 #include "document/legacy/legacy_writer.h"
 #include "document/little_endian.h"
 #include "document/project/project_load.h"
-#include "document/wav/wav.h"
 #include "engine/model/demo_project.h"
 #include "engine/model/edit_command.h"
 #include "engine/model/pattern_copy.h"
@@ -35,17 +33,6 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 namespace fs = std::filesystem;
-
-// The audio a WAV file declares, decoded as a load decodes it; 0 for none.
-std::uint64_t declaredAudio(const Bytes& file) {
-  const std::optional<ob::WavLayout> layout =
-      ob::wavLayout(file.size(), [&](std::uint64_t at, std::uint8_t* out, std::size_t count) {
-        if (at > file.size() || count > file.size() - at) return false;
-        std::memcpy(out, file.data() + at, count);
-        return true;
-      });
-  return layout ? layout->decodedBytes() : 0;
-}
 
 constexpr double kRate = 48000.0;
 
@@ -489,7 +476,7 @@ Built ContentMaker::document(const Action& action, bool asState) {
                   fresh("stored-" + std::to_string(i) + ".wav")};
         writeFile(stored.path, {&payload});
       }
-      built.damaged.push_back({entry.name, good[i], stored, declaredAudio(payload)});
+      built.damaged.push_back({entry.name, good[i], stored});
     } else {
       built.plays.push_back(good[i]);
     }

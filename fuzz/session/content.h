@@ -35,9 +35,6 @@ struct DamagedSample {
   std::string entry;
   UserFile good;
   UserFile stored;
-  // The audio its file declares: what a load decodes of it before it can
-  // find it damaged, at its end.
-  std::uint64_t audio = 0;
 };
 
 struct Built {

@@ -77,7 +77,6 @@ void Session::run(std::span<const Action> actions) {
     const Need before = needOf(hosted_->engineHost().pool, hosted_->plugin().keptDocument);
     const std::uint64_t ringingBefore = retired_;
     replaced_ = false;
-    damagedInFlight_ = 0;
     hosted_->takeLog();
     noteKeptBefore();
     markPeak();
@@ -283,7 +282,6 @@ void Session::tookLoad(Built built, bool openedFile, const fs::path& opened) {
   replaced_ = true;
   held_ = built.plays;
   damaged_ = built.damaged;
-  for (const DamagedSample& damaged : damaged_) damagedInFlight_ = std::max(damagedInFlight_, damaged.audio);
   importedSince_.clear();
   openLeftOut_.clear();
   if (openedFile) {

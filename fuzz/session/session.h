@@ -172,9 +172,6 @@ class Session {
   std::uint32_t maxBlock_ = 512;
   std::uint64_t retired_ = 0;  // audio of pools replaced while voices may ring
   bool replaced_ = false;      // the action replaced the project and pool
-  // The most audio one damaged file the action loaded declares, which its
-  // load decodes before it finds the damage.
-  std::uint64_t damagedInFlight_ = 0;
 
   std::uint64_t heapBase_ = 0;
   std::uint64_t diskBase_ = 0;

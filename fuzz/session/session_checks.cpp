@@ -158,11 +158,8 @@ void Session::checkHoldings(const Need& before, std::uint64_t ringingBefore, boo
                mib(after.total()) + " (audio " + mib(after.audio) + ", files " + mib(after.files) +
                ", kept " + mib(after.kept) + ") and " + mib(retired_) +
                " a voice may still read: more than " + mib(limit(after.total(), retired_)));
-  // A load finds a damaged file so only at its end, having decoded it: it
-  // holds what that file declares, one at a time, beside its content.
   const std::uint64_t during =
-      (replacing ? before.total() + after.total() : std::max(before.total(), after.total())) +
-      damagedInFlight_;
+      replacing ? before.total() + after.total() : std::max(before.total(), after.total());
   const std::uint64_t ringing = std::max(ringingBefore, retired_);
   if (peak > limit(during, ringing))
     broken("an action's peak passed what its content needs",
