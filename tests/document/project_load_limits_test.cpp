@@ -888,15 +888,13 @@ TEST(DocumentLimits, ProjectFileSamplesAreHeldOnceWhateverTheirEncoding) {
   }
 }
 
-// A sample's file that fails its checksum, found only at its end, is found
-// before any of its audio is decoded, stored or deflated: the load holds
-// the bytes it keeps for the next save, never the audio they declare (an
-// 8-bit file decodes to four times its bytes).
+// A sample's file failing its checksum, found only at its end, stored or
+// deflated, is never decoded: the load holds the bytes it keeps, not the
+// audio they declare (an 8-bit file decodes to four times its bytes).
 TEST(DocumentLimits, ASampleFileFailingItsChecksumIsNeverDecoded) {
   const std::uint32_t frames = 1u << 20;
-  const Bytes wav =
-      obtest::riffOf({{"fmt ", obtest::fmtOf(1, 1, 1)}, {"data", obtest::noiseBytes(frames, 5)}});
-  const Bytes package = packageOf({wav}, 1);
+  const Bytes package = packageOf(
+      {obtest::riffOf({{"fmt ", obtest::fmtOf(1, 1, 1)}, {"data", obtest::noiseBytes(frames, 5)}})}, 1);
   ob::Diagnostics d;
   const std::vector<ob::zip::Entry> entries = *ob::zip::readZip(package.data(), package.size(), d);
   for (const bool deflated : {false, true}) {
