@@ -4,8 +4,8 @@
 # new inputs of at most 32 KiB (the session's: 48 actions) for
 # OB_FUZZ_SECONDS (default 60) each, on OB_JOBS build jobs, every input
 # held to the memory fuzz/memory_limits gives its target: no
-# allocation past it, and no more resident memory than that above the
-# fuzzer's own. New inputs that raise coverage collect in
+# allocation past it, no more heap than that at its peak, and no more
+# resident memory than that above the fuzzer's own. New inputs that raise coverage collect in
 # build-fuzz/corpus-<name>/; copy the useful ones into fuzz/corpus/<name>/,
 # where every test run replays them. Every target runs whatever the others
 # found; each one that found something shows the end of its log, and the
@@ -16,9 +16,13 @@ source scripts/setup.sh
 ob_install "${OB_BUILD_PACKAGES[@]}" "${OB_FUZZ_PACKAGES[@]}"
 jobs="$(ob_jobs)"
 fuzz_seconds="${OB_FUZZ_SECONDS:-60}"
-# What libFuzzer, AddressSanitizer's quarantine of freed memory (256 MiB)
-# and the target's program hold besides the input's own.
-fuzzer_own_mb=512
+# What libFuzzer, AddressSanitizer's quarantine of freed memory (256 MiB
+# once full) and the target's program hold besides the input's own: over a
+# long run from a grown corpus about 450 MiB before the quarantine fills.
+# Each target but the session holds an input to its limit by the heap it
+# holds at its peak (fuzz/libfuzzer/held_peak.cpp), and the session by all
+# it holds; what the process holds resident is only a backstop.
+fuzzer_own_mb=1024
 # The allocator hands freed memory back to the system within the second:
 # else what earlier inputs freed stays resident, and a long run's corpus
 # passes the resident limit with nothing of its own held.
@@ -72,6 +76,7 @@ for name in "${names[@]}"; do
   fi
   limits=(-malloc_limit_mb="$limit_mb" -rss_limit_mb="$((limit_mb + fuzzer_own_mb))"
     -artifact_prefix="build-fuzz/$name-")
+  export OB_FUZZ_HELD_LIMIT_MB="$limit_mb"
   # The seeds once, each on its own, before the seconds begin.
   echo "-- fuzz_$name: its seeds"
   seed_files=()
