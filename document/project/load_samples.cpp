@@ -74,7 +74,7 @@ SampleFiles::Known SampleFiles::decodeOnce(const std::optional<WavLayout>& layou
                      source);
   // Read all the same, so that a damaged file says so rather than that it
   // is not audio.
-  if (!source.once([](const WavReadAt&) {}, {})) return notHad(source);
+  if (!passesItsChecks(source.once)) return notHad(source);
   Known known;
   known.outcome = SampleFileOutcome::Unreadable;
   known.decodeError = notWav;
@@ -110,7 +110,7 @@ SampleFiles::Known SampleFiles::outcomeOf(PoolDecode decoded, const SampleSource
 SampleFiles::Known SampleFiles::decodePacked(const WavLayout& layout, const SampleSource& source) const {
   if (SharedSampleData audio = heldPacked(source)) return loadedAs(std::move(audio));
   // Checked whole first, so that no audio of a damaged file is held.
-  if (!source.once([](const WavReadAt&) {}, {})) return notHad(source);
+  if (!passesItsChecks(source.once)) return notHad(source);
   Known known;
   DecodedWav wav;
   bool decoded = false;

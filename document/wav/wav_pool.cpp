@@ -181,7 +181,6 @@ struct CopiedAside {
 
 std::optional<CopiedAside> copiedAside(const ReadFileOnce& once, std::uint64_t fileBytes, std::uint32_t crc,
                                        SampleFileCopies& copies) {
-  const auto none = [](const WavReadAt&) {};
   for (const bool inMemory : {false, true}) {
     CopiedAside aside;
     FileTap tap;
@@ -191,7 +190,7 @@ std::optional<CopiedAside> copiedAside(const ReadFileOnce& once, std::uint64_t f
       tap.memory = &aside.bytes;
     } else if (!(tap.copy = copies.begin()))
       continue;
-    if (!once(none, std::ref(tap)) || tap.crc != crc) {
+    if (!passesItsChecks(once, std::ref(tap)) || tap.crc != crc) {
       if (tap.copy) tap.copy->drop();
       return std::nullopt;
     }
@@ -204,6 +203,10 @@ std::optional<CopiedAside> copiedAside(const ReadFileOnce& once, std::uint64_t f
 }
 
 }  // namespace
+
+bool passesItsChecks(const ReadFileOnce& once, const FilePiece& piece) {
+  return once([](const WavReadAt&) {}, piece);
+}
 
 void SampleFileCopy::add(std::span<const std::uint8_t> piece) {
   if (file_ && !file_->append(piece.data(), piece.size())) drop();
@@ -254,7 +257,7 @@ PoolDecode decodeLaidOut(const WavLayout& layout, std::uint64_t fileBytes, const
   tap.sumsDigest = !known && (hashed || origin.held || tap.copy);
   // Checked whole before a sample is decoded: a damaged file fails before
   // any of its audio is held.
-  if (!once([](const WavReadAt&) {}, std::ref(tap))) {
+  if (!passesItsChecks(once, std::ref(tap))) {
     if (tap.copy) tap.copy->drop();
     result.unread = true;
     return result;

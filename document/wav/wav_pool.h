@@ -93,6 +93,9 @@ struct SampleFileOrigin {
 using FilePiece = std::function<void(std::span<const std::uint8_t> bytes)>;
 using ReadFileOnce =
     std::function<bool(const std::function<void(const WavReadAt& read)>& use, const FilePiece& piece)>;
+// The file read whole for its checks alone, every byte handed to `piece`
+// (when given): whether it passes them.
+bool passesItsChecks(const ReadFileOnce& once, const FilePiece& piece = {});
 
 // Decodes the audio of a file of that layout and size, already held to the
 // pool's limits, with what a save needs to write the file again, reading
