@@ -83,7 +83,9 @@ class PointerWalk {
   }
 
   // The member or element of `at` the token names, or null.
-  const ob::JsonValue* into(const ob::JsonValue* at, const std::string& token) { return open(held(at, token)); }
+  const ob::JsonValue* into(const ob::JsonValue* at, const std::string& token) {
+    return open(held(at, token));
+  }
 
   // The same as `at` holds it. Members held as their text, keys and all,
   // are looked into as an object of them.
@@ -151,6 +153,23 @@ inline bool keptAt(PointerWalk& saved, const std::vector<std::string>& tokens, c
   return false;
 }
 
+// Whether the element of a list that holds the member the finding names
+// is in the saved list whole, as read: an element kept as written goes
+// back beside those a save writes, at another place in the list.
+inline bool elementKeptWhole(const std::vector<std::string>& tokens, PointerWalk& was, PointerWalk& is) {
+  for (std::size_t n = tokens.size() - 1; n-- > 0;) {
+    const ob::JsonValue* list = was.at(tokens, n);
+    if (list == nullptr || !list->isArray()) continue;
+    const ob::JsonValue* element = was.at(tokens, n + 1);
+    if (element == nullptr) return false;
+    const std::string text = ob::writeJson(*element);
+    const ob::JsonValue* saved = is.at(tokens, n);
+    return saved != nullptr && std::any_of(saved->elements.begin(), saved->elements.end(),
+                                           [&](const ob::JsonValue& e) { return ob::writeJson(e) == text; });
+  }
+  return false;
+}
+
 // Whether the member the finding names is in the saved document as the
 // read one held it.
 inline bool keptAsRead(const ob::Diagnostic& d, PointerWalk& was, PointerWalk& is) {
@@ -161,7 +180,7 @@ inline bool keptAsRead(const ob::Diagnostic& d, PointerWalk& was, PointerWalk& i
   if (value == nullptr) return true;  // no member of the document: an archive's entry
   const std::string text = ob::writeJson(*value);
   if (!parent->isArray()) {
-    return keptAt(is, tokens, text);
+    return keptAt(is, tokens, text) || elementKeptWhole(tokens, was, is);
   }
   const ob::JsonValue* savedParent = is.at(tokens, tokens.size() - 1);
   if (savedParent == nullptr) return false;
