@@ -75,7 +75,7 @@ bool readGridOrNotes(const JsonValue& audition, std::optional<bool> gridHolds, P
         "audition-notes-edited", at + "/notes",
         "The notes changed since the step grid beside them was saved; the notes were placed on the grid");
   NotePlacer placer(project, samples, keys, diagnostics, path);
-  const clip::NoteTaker take = [&](const clip::Note& note, std::size_t index) {
+  const clip::NoteTaker take = [&](const clip::Note& note, std::size_t index, const JsonValue&) {
     if (!grooveHolds) placer.place(note, index);
   };
   const std::optional<clip::Clip> clip = clip::readClipToPlay(audition, diagnostics, path, take);

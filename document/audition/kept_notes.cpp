@@ -61,14 +61,10 @@ void notesKeptUnplayed(const JsonValue& loaded, bool gridRead, std::size_t playe
   };
   // Each the load left off the grid goes back, as read, while after the
   // written notes it takes no step.
-  JsonElements elements(*notes);
-  const JsonValue* at = elements.next();
-  std::size_t atIndex = 0;
-  const clip::NoteTaker back = [&](const clip::Note& note, std::size_t index) {
+  const clip::NoteTaker back = [&](const clip::Note& note, std::size_t index, const JsonValue& element) {
     const bool unplaced = gridRead ? index >= played : !asLoaded.place(note, index);
     if (!unplaced || removed(note) || afterWritten.place(note, written.size() + index)) return;
-    for (; at != nullptr && atIndex < index; ++atIndex) at = elements.next();
-    if (at != nullptr) keep(*at, note);
+    keep(element, note);
   };
   clip::readClipToPlay(loaded, unsaid, "", back);
 }

@@ -117,13 +117,13 @@ SwingEntry readSwingEntry(const JsonValue& e, const std::string& path, Diagnosti
 namespace {
 
 // Reads each element in turn, built or read from the list's text, and
-// hands its record, with its index, to take.
+// hands its record, with its index and the element as read, to take.
 template <typename ReadFn, typename TakeFn>
 void readEach(const JsonValue* list, const std::string& path, Diagnostics& d, ReadFn read, TakeFn take) {
   if (list == nullptr) return;
   JsonElements elements(*list);
   for (std::size_t i = 0; const JsonValue* element = elements.next(); ++i)
-    take(read(*element, indexPath(path, i), d), i);
+    take(read(*element, indexPath(path, i), d), i, *element);
 }
 
 // A list a reader reads: an array, or one held as its text to be read an
@@ -140,7 +140,8 @@ void readList(const JsonValue* array, const std::string& path, std::vector<Recor
               ReadFn read) {
   if (array == nullptr) return;
   out.reserve(array->elements.size());
-  readEach(array, path, d, read, [&out](Record&& r, std::size_t) { out.push_back(std::move(r)); });
+  readEach(array, path, d, read,
+           [&out](Record&& r, std::size_t, const JsonValue&) { out.push_back(std::move(r)); });
 }
 
 LanePoint readLanePoint(const JsonValue& e, const std::string& path, Diagnostics& d) {
@@ -398,14 +399,14 @@ std::optional<Clip> readWith(const JsonValue& document, Diagnostics& d, const Cl
   if (notes != nullptr && how.keepsAll()) clip.notes.reserve(JsonElements(*notes).size());
   const auto readOne = [keep = how.keepsAll()](const JsonValue& e, const std::string& at,
                                                Diagnostics& found) { return readNoteAs(e, at, found, keep); };
-  readEach(notes, how.at("notes"), d, readOne, [&](Note&& note, std::size_t i) {
+  readEach(notes, how.at("notes"), d, readOne, [&](Note&& note, std::size_t i, const JsonValue& element) {
     use.add(note);
     if (how.keepsAll())
       clip.notes.push_back(std::move(note));
     else
-      (*how.take)(note, i);
+      (*how.take)(note, i, element);
   });
-  readEach(getList(r, "lanes"), how.at("lanes"), d, readLane, [&](Lane&& lane, std::size_t) {
+  readEach(getList(r, "lanes"), how.at("lanes"), d, readLane, [&](Lane&& lane, std::size_t, const JsonValue&) {
     use.add(lane);
     if (how.keepsAll()) clip.lanes.push_back(std::move(lane));
   });

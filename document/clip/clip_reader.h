@@ -19,8 +19,9 @@ namespace ob::clip {
 std::optional<Clip> readClip(const JsonValue& document, Diagnostics& diagnostics);
 bool readClip(const JsonValue& document, Clip& out, Diagnostics& diagnostics);
 
-// Each note as it is read, with its index among the clip's notes.
-using NoteTaker = std::function<void(const Note& note, std::size_t index)>;
+// Each note as it is read, with its index among the clip's notes and its
+// element as read (valid for the call alone).
+using NoteTaker = std::function<void(const Note& note, std::size_t index, const JsonValue& element)>;
 
 // The same read, reporting the same findings (their paths under base, the
 // clip's place), for a reader that plays the clip and writes nothing of it

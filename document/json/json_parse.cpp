@@ -62,6 +62,10 @@ struct Pass {
   std::vector<std::uint32_t>& sizes;
   bool making = false;  // the second pass
   bool shaped = false;  // what is built is held to the limits of what readers read
+  // Built in one pass, sizes uncounted: a short element of a list read
+  // one at a time, into the storage of the one before, which after the
+  // first few holds all the room it needs.
+  bool unsized = false;
   std::size_t next = 0;
   // In the first pass of a shaped parse: the pointer of the array or object
   // being built, for the refusal that names it.
@@ -85,6 +89,7 @@ struct Pass {
       sizes.push_back(0);
       return sizes.size() - 1;
     }
+    if (unsized) return 0;
     const std::uint32_t size = sizes[next++];
     if (elements != nullptr) elements->reserve(size);
     if (members != nullptr) members->reserve(size);
@@ -316,7 +321,7 @@ bool checkWith(std::string_view text, const JsonShape* shape, std::vector<std::u
                std::string& error) {
   JsonParser checking;
   checking.text = text;
-  Pass check{checking, sizes, false, shape != nullptr, 0, {}};
+  Pass check{checking, sizes, false, shape != nullptr, false, 0, {}};
   if (readWhole(check, nullptr, shape)) return true;
   error = checking.error;
   return false;
@@ -334,18 +339,25 @@ void clearKeepingStorage(JsonValue& value) {
   value.members = std::move(members);
 }
 
+// Text at most this long, parsed over a value's storage, is built as read:
+// what its vectors' growth may cost is small beside a second pass.
+constexpr std::size_t kBuiltAsReadBytes = 4096;
+
 bool parseWith(std::string_view text, const JsonShape* shape, JsonValue& value, std::string& error,
                const JsonKeptText* within = nullptr, bool overStorage = false) {
   if (overStorage)
     clearKeepingStorage(value);
   else
     value = JsonValue{};
+  const bool unsized = overStorage && text.size() <= kBuiltAsReadBytes;
   std::vector<std::uint32_t> sizes;
-  if (!checkWith(text, shape, sizes, error)) return false;
+  if (!unsized && !checkWith(text, shape, sizes, error)) return false;
   JsonParser making;
   making.text = text;
-  Pass make{making, sizes, true, shape != nullptr, 0, {}, within};
-  return readWhole(make, &value, shape);
+  Pass make{making, sizes, true, shape != nullptr, unsized, 0, {}, within};
+  if (readWhole(make, &value, shape)) return true;
+  error = making.error;  // text built as read, unchecked
+  return false;
 }
 
 }  // namespace

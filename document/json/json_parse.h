@@ -50,8 +50,9 @@ struct JsonParser {
 // and leaves value in an unspecified state.
 bool parseJson(std::string_view text, JsonValue& value, std::string& error);
 // The same, built over the storage of the value's own elements or members
-// where it has room: a reader of one element of a long list after another
-// allocates for the list's largest, not for each (JsonElements).
+// where it has room, and a short text in one pass: a reader of one element
+// of a long list after another allocates for the list's largest, not for
+// each, and reads a short one once (JsonElements).
 bool parseJsonOver(std::string_view text, JsonValue& value, std::string& error);
 // The same, building only what the shape says its readers look at and
 // keeping the rest as the text it was read from. It fails where the other
