@@ -8,7 +8,10 @@
 
 namespace ob {
 
-inline bool isJsonBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+// Most bytes read are no blank, and their first comparison says so.
+inline bool isJsonBlank(char c) {
+  return static_cast<unsigned char>(c) <= ' ' && (c == ' ' || c == '\t' || c == '\n' || c == '\r');
+}
 
 inline std::size_t skipJsonBlanks(std::string_view text, std::size_t pos) {
   while (pos < text.size() && isJsonBlank(text[pos])) ++pos;
