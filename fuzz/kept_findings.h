@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -107,6 +108,15 @@ class PointerWalk {
     return index < at->elements.size() ? &at->elements[index] : nullptr;
   }
 
+  // Whether a list this walk reached holds an element written as `text`:
+  // its elements written once, however many findings look into it.
+  bool holdsElement(const ob::JsonValue& list, const std::string& text) {
+    auto [at, fresh] = elementTexts_.try_emplace(&list);
+    if (fresh)
+      for (const ob::JsonValue& e : list.elements) at->second.insert(ob::writeJson(e));
+    return at->second.contains(text);
+  }
+
  private:
   const ob::JsonValue* open(const ob::JsonValue* value) {
     if (value == nullptr || !value->isKept()) return value;
@@ -117,6 +127,7 @@ class PointerWalk {
 
   const ob::JsonValue* root_;
   std::map<const ob::JsonValue*, ob::JsonValue> built_;
+  std::map<const ob::JsonValue*, std::set<std::string>> elementTexts_;
   KeptTextIndex index_;
 };
 
@@ -164,8 +175,7 @@ inline bool elementKeptWhole(const std::vector<std::string>& tokens, PointerWalk
     if (element == nullptr) return false;
     const std::string text = ob::writeJson(*element);
     const ob::JsonValue* saved = is.at(tokens, n);
-    return saved != nullptr && std::any_of(saved->elements.begin(), saved->elements.end(),
-                                           [&](const ob::JsonValue& e) { return ob::writeJson(e) == text; });
+    return saved != nullptr && is.holdsElement(*saved, text);
   }
   return false;
 }
@@ -184,8 +194,7 @@ inline bool keptAsRead(const ob::Diagnostic& d, PointerWalk& was, PointerWalk& i
   }
   const ob::JsonValue* savedParent = is.at(tokens, tokens.size() - 1);
   if (savedParent == nullptr) return false;
-  return std::any_of(savedParent->elements.begin(), savedParent->elements.end(),
-                     [&](const ob::JsonValue& e) { return ob::writeJson(e) == text; });
+  return is.holdsElement(*savedParent, text);
 }
 
 inline bool keepsWhatItSaidItKept(const ob::Diagnostics& findings, const ob::JsonValue& read,
