@@ -57,6 +57,9 @@ void readLfo(const JsonValue& lfo, Lfo& out, int dest, bool on) {
   // A division times only a synced modulator, which alone a save writes
   // it for: one without its sync is kept as read but not applied.
   if (reachesDivision(out)) out.rateDiv = static_cast<std::uint8_t>(readDivision(lfo.find("division"), 5));
+  // One switched off with nothing of its own set aims nowhere: a reach that
+  // switches it on aims it anew, so its aim read here would be held unreached.
+  if (!reachesModulator(out)) out = Lfo{};
 }
 
 void readEnv(const JsonValue& env, ModEnv& out, int dest, bool on) {

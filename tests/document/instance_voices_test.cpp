@@ -166,6 +166,9 @@ TEST(InstanceVoices, LfosAndEnvelopes) {
   readVoice(json(R"({"modEnvsOff":{"env1":{"dest":"tune","decay":1.5}}})"), *back, 0, d4, "/x");
   EXPECT_TRUE(back->patterns[0].tracks[0].modEnvs[0] == ModEnv{});
   EXPECT_EQ(countCode(d4, "modulator-off-unread", "/x/modEnvsOff"), 1);
+  // Off and aimed, with nothing else of its own, an LFO holds nothing.
+  readVoice(json(R"({"lfosOff":{"lfo1":{"dest":"cutoff","depth":0,"trig":"free"}}})"), *back, 0, d4, "/x");
+  EXPECT_TRUE(back->patterns[0].tracks[0].lfos[0] == Lfo{});
 }
 
 TEST(InstanceVoices, SyncDecidesTheDivisionMembers) {
