@@ -10,16 +10,11 @@
 
 namespace ob {
 
-// Takes the whole pages inside [from, from + bytes).
+// Takes the whole pages inside [from, from + bytes), in ordinary pages: a
+// large page needs a free 2 MiB block, which under a virtual machine that
+// gives free memory back to its host is mostly one given back, and taking
+// it then costs several times the 4 KiB pages of memory freed of late.
 void takePagesAhead(void* from, std::size_t bytes);
-
-// Asks that the memory inside [from, from + bytes), reserved for a writer
-// that will fill all of it, be taken in the system's large pages: one
-// fault for each 2 MiB rather than for each 4 KiB, where a fault costs
-// tens of microseconds (under some virtual machines) and the writes
-// otherwise spend more on taking memory than on what they write. Only
-// whole large pages inside the range, so that nothing past it is taken.
-void preferLargePages(void* from, std::size_t bytes);
 
 // How far ahead of a writer its pages are taken.
 inline constexpr std::size_t kPagesAheadBytes = std::size_t(1) << 20;

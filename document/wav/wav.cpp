@@ -306,8 +306,6 @@ bool decodeWavAudio(const WavLayout& layout, const WavReadAt& read, DecodedWav& 
   // Reserved, not filled: pages are taken as the decode reaches them.
   result.left.reserve(frames);
   if (channels > 1) result.right.reserve(frames);
-  preferLargePages(result.left.data(), frames * sizeof(float));
-  if (channels > 1) preferLargePages(result.right.data(), frames * sizeof(float));
   std::size_t takenTo = 0;  // the frames whose pages are taken
   const auto right = [&] { return channels > 1 ? std::span<const float>(result.right) : std::span<float>(); };
   result.givesBack = channels <= 2;
