@@ -167,13 +167,15 @@ Outside::Faults Outside::lift() {
   Faults held{gDiskLeft.load() >= 0 ? std::optional<std::uint64_t>(gDiskLeft.load()) : std::nullopt,
               fileSize_};
   setDiskBudget(std::nullopt);
-  setFileSizeLimit(std::nullopt);
+  // A limit is two system calls to lift and two to put back: a host that
+  // writes a byte a call would make millions of them where none is set.
+  if (held.fileSize) setFileSizeLimit(std::nullopt);
   return held;
 }
 
 void Outside::put(const Faults& faults) {
   setDiskBudget(faults.disk);
-  setFileSizeLimit(faults.fileSize);
+  if (faults.fileSize) setFileSizeLimit(faults.fileSize);
 }
 
 namespace {
