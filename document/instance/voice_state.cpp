@@ -59,7 +59,7 @@ void readLfo(const JsonValue& lfo, Lfo& out, int dest, bool on) {
   if (reachesDivision(out)) out.rateDiv = static_cast<std::uint8_t>(readDivision(lfo.find("division"), 5));
   // One switched off with nothing of its own set aims nowhere: a reach that
   // switches it on aims it anew, so its aim read here would be held unreached.
-  if (!reachesModulator(out)) out = Lfo{};
+  forgetUnreached(out);
 }
 
 void readEnv(const JsonValue& env, ModEnv& out, int dest, bool on) {

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstring>
 #include <limits>
+#include <memory>
 
 #include "engine/clock/tempo.h"
 #include "engine/model/edit_command.h"
@@ -86,7 +87,7 @@ struct Fixer {
       clampFloat(entry.value, lo, hi, 0.0f);
       list[kept++] = entry;
     }
-    for (int i = kept; i < count; ++i) list[i] = ParamLock{};
+    for (int i = kept; i < count; ++i) std::construct_at(&list[i]);
     count = static_cast<std::uint8_t>(kept);
     for (int i = count; i < kListCapacity; ++i) finite(list[i].value, 0.0f);
   }
@@ -208,7 +209,7 @@ void fixMacro(Fixer& f, Macro& m) {
     f.finite(d.target, 0.0f);
     m.dests[kept++] = d;
   }
-  for (int i = kept; i < m.destCount; ++i) m.dests[i] = MacroDest{};
+  for (int i = kept; i < m.destCount; ++i) std::construct_at(&m.dests[i]);
   m.destCount = static_cast<std::uint8_t>(kept);
   for (int i = kept; i < kListCapacity; ++i) f.finite(m.dests[i].target, 0.0f);
 }
