@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -104,7 +105,7 @@ void EditActions::clearTrack() {
   const int track = selectedTrack();
   if (track < 0) return;
   context_.pushUndo();
-  std::fill_n(part().tracks[track].steps, ob::kStepsPerTrack, ob::Step{});
+  for (ob::Step& step : part().tracks[track].steps) std::construct_at(&step);
   commitSteps();
 }
 
@@ -113,7 +114,7 @@ void EditActions::clearStep() {
   const int track = selectedTrack();
   if (track < 0 || !isStepIndex(step)) return;
   context_.pushUndo();
-  part().tracks[track].steps[step] = ob::Step{};
+  std::construct_at(&part().tracks[track].steps[step]);
   commitSteps();
 }
 
