@@ -1,6 +1,7 @@
 #include "document/instance/instance_state.h"
 
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -29,7 +30,15 @@ struct KeysTaken {
   std::string voices[kMaxTracks];
   std::vector<std::string> samples;  // by slot
   MacroDestKeys dests;
+  std::map<Records, std::vector<std::string>> listed;  // every member's key of each list
 };
+
+std::vector<std::string> memberKeys(const JsonValue* object) {
+  std::vector<std::string> keys;
+  if (object != nullptr && object->isObject())
+    for (const JsonMember& m : object->members) keys.push_back(m.key);
+  return keys;
+}
 
 int tracksInUse(const Pattern& pattern) {
   return pattern.numTracks < kMaxTracks ? pattern.numTracks : kMaxTracks;
@@ -95,7 +104,8 @@ int readSounds(const JsonValue& state, Project& fresh, const KeysAsLoaded& keys,
 enum class VoiceTake : std::uint8_t { Taken, NotAVoice, UnusableId, UnknownSound };
 
 // How a load takes a voice beside the tracks it took, and the index of its
-// sound (-1: none) when it does; room apart.
+// sound (-1: none); room apart. A voice whose sound is unknown is taken
+// without one.
 VoiceTake takeOfVoice(std::string_view key, const JsonValue& v, const Pattern& pattern, int soundsLoaded,
                       const KeysAsLoaded& keys, int& soundIndex) {
   if (!v.isObject()) return VoiceTake::NotAVoice;
@@ -128,11 +138,13 @@ bool readVoices(const JsonValue& state, Project& fresh, int soundsLoaded, const 
         diagnostics.warn("wrong-type", path, "Expected a voice; kept but not loaded");
         continue;
       case VoiceTake::UnusableId: diagnostics.warn("unusable-id", path, kUnusableIdMessage); continue;
+      // Its track keeps its place, silent, so that every later track keeps
+      // its number, note and output; what it names is kept for the save.
       case VoiceTake::UnknownSound:
         diagnostics.warn("unknown-sound", path + "/sound",
-                         "The voice's sound is not in this document or did not load; "
-                         "the voice is kept but not loaded");
-        continue;
+                         "The voice's sound is not in this document or did not load; its track keeps its "
+                         "place and plays nothing, and the sound it names is kept");
+        break;
       case VoiceTake::Taken: break;
     }
     const int t = pattern.numTracks;
@@ -208,6 +220,7 @@ void keepSoundsWithVoicesKeptOut(const JsonValue& state, Project& fresh, KeysTak
 KeysAsLoaded recordKeys(const Project& project, const KeysTaken& taken, int soundsLoaded) {
   const Pattern& pattern = project.patterns[0];
   KeysAsLoaded keys;
+  keys.listed = taken.listed;
   for (int s = 0; s < soundsLoaded; ++s)
     keys.add(recordsPath(Records::Sounds), std::string(fixedText(pattern.kit.sounds[s].id)), taken.sounds[s]);
   for (int t = 0; t < tracksInUse(pattern); ++t)
@@ -225,6 +238,8 @@ KeysAsLoaded recordKeys(const Project& project, const KeysTaken& taken, int soun
 bool readKit(const InstanceEnvelope& env, Project& fresh, Diagnostics& diagnostics, KeysTaken& taken,
              int& sounds, KeysAsLoaded& keys) {
   const JsonValue& state = *env.state;
+  for (const Records list : {Records::Sounds, Records::Voices, Records::Samples})
+    taken.listed[list] = memberKeys(state.find(recordsPath(list).back()));
   keys = recordKeys(fresh, taken, 0);
   sounds = readSounds(state, fresh, keys, diagnostics, taken);
   keys = recordKeys(fresh, taken, sounds);
@@ -344,8 +359,9 @@ JsonValue auditionToSave(const Project& project, const LoadedAudition* loaded, c
 bool voiceALoadTakes(std::string_view key, const JsonValue& voice, const Pattern& pattern, int soundsLoaded,
                      const KeysAsLoaded& keys) {
   int soundIndex = -1;
-  return pattern.numTracks < kMaxTracks &&
-         takeOfVoice(key, voice, pattern, soundsLoaded, keys, soundIndex) == VoiceTake::Taken;
+  if (pattern.numTracks >= kMaxTracks) return false;
+  const VoiceTake take = takeOfVoice(key, voice, pattern, soundsLoaded, keys, soundIndex);
+  return take == VoiceTake::Taken || take == VoiceTake::UnknownSound;
 }
 
 bool soundALoadReads(std::string_view key, const JsonValue& sound, const SampleSlotTable& samples,

@@ -69,6 +69,23 @@ std::string_view KeysAsLoaded::keyOf(Records list, std::string_view id) const {
   return loaded != renamed->second.end() ? std::string_view(loaded->second) : id;
 }
 
+int KeysAsLoaded::cutFrom(Records list, const std::vector<std::string_view>& keys,
+                          std::string_view cut) const {
+  const auto cutFromIt = [cut](std::string_view key) { return key.starts_with(cut); };
+  int found = -1;
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    if (!cutFromIt(keys[i])) continue;
+    if (found >= 0 && keys[static_cast<std::size_t>(found)] != keys[i]) return -1;
+    if (found < 0) found = static_cast<int>(i);
+  }
+  if (found < 0) return -1;
+  const auto listedKeys = listed.find(list);
+  if (listedKeys != listed.end())
+    for (const std::string& key : listedKeys->second)
+      if (cutFromIt(key) && key != keys[static_cast<std::size_t>(found)]) return -1;
+  return found;
+}
+
 const KeysAsLoaded& KeysAsLoaded::none() {
   static const KeysAsLoaded kNone;
   return kNone;

@@ -33,6 +33,10 @@ const std::vector<std::string>& recordsPath(Records list);
 // document from the load to every save. Main thread.
 struct KeysAsLoaded {
   std::map<std::vector<std::string>, std::map<std::string, std::string>> objects;
+  // The key of every member of each list of the document read, records it
+  // took and kept alike: a reference an older build cut to an id's field
+  // finds a record only where no other key could be what it was cut from.
+  std::map<Records, std::vector<std::string>> listed;
 
   // Records that `written` stands for the member read as `loaded` (the
   // first such record of a key holds it).
@@ -43,18 +47,29 @@ struct KeysAsLoaded {
   std::string_view keyOf(Records list, std::string_view id) const;
 
   // Of `count` records, the first whose key is `reference`; -1 when none.
-  // A record without an id has no key.
+  // A record without an id has no key. A reference as long as an id's field
+  // holds that finds none (an older build wrote its references cut there)
+  // finds the one record whose key begins with it, where no other key of
+  // the list does.
   template <typename Record>
   int find(Records list, const Record* records, int count, std::string_view reference) const {
-    for (int i = 0; i < count; ++i) {
-      const std::string_view id = fixedText(records[i].id);
-      if (!id.empty() && keyOf(list, id) == reference) return i;
-    }
-    return -1;
+    for (int i = 0; i < count; ++i)
+      if (const std::string_view id = fixedText(records[i].id); !id.empty() && keyOf(list, id) == reference)
+        return i;
+    if (reference.size() + 1 != sizeof records->id) return -1;
+    std::vector<std::string_view> keys;
+    for (int i = 0; i < count; ++i)
+      keys.push_back(records[i].id[0] != '\0' ? keyOf(list, fixedText(records[i].id)) : std::string_view());
+    return cutFrom(list, keys, reference);
   }
 
   // The keys of a project no load made: each record's id.
   static const KeysAsLoaded& none();
+
+ private:
+  // The index of the one key of `keys` that `cut` was cut from, where no
+  // other key of the list could have been: -1 otherwise.
+  int cutFrom(Records list, const std::vector<std::string_view>& keys, std::string_view cut) const;
 };
 
 // Renames each macro destination of a written instance document to the

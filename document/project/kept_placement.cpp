@@ -223,6 +223,7 @@ void setDestsApart(JsonValue* macro, const KeptList& list, const Project& projec
 Kit soundsALoadReads(const JsonValue& sounds, const KeptList& kept, KeysAsLoaded& keys) {
   Kit kit;
   int loaded = 0;
+  for (const JsonMember& m : sounds.members) keys.listed[Records::Sounds].push_back(m.key);
   for (const JsonMember& m : sounds.members) {
     if (loaded >= kMaxTracks) break;
     const auto record = std::find_if(kept.records.begin(), kept.records.end(),

@@ -151,15 +151,20 @@ inline void runBlock(Instance& inst, std::uint32_t frames = 64) {
   inst.clap->process(inst.clap, &pr);
 }
 
-// Main output of `blocks` blocks of `frames`, left and right interleaved;
-// `first`, when given, are the first block's events.
-inline std::vector<float> renderMain(Instance& inst, int blocks, std::uint32_t frames = 256,
-                                     const EventList* first = nullptr) {
-  std::vector<float> left(frames), right(frames), out;
-  float* channels[2] = {left.data(), right.data()};
-  clap_audio_buffer_t port{};
-  port.data32 = channels;
-  port.channel_count = 2;
+// Each output port's audio over `blocks` blocks of `frames` (the main
+// port, then a track's each), left and right interleaved; `first`, when
+// given, are the first block's events.
+inline std::vector<std::vector<float>> renderPorts(Instance& inst, int blocks, std::uint32_t frames = 256,
+                                                   const EventList* first = nullptr, int ports = 1) {
+  std::vector<std::vector<float>> channels(static_cast<std::size_t>(ports) * 2, std::vector<float>(frames));
+  std::vector<float*> data;
+  for (std::vector<float>& c : channels) data.push_back(c.data());
+  std::vector<clap_audio_buffer_t> buffers(static_cast<std::size_t>(ports));
+  for (std::size_t p = 0; p < buffers.size(); ++p) {
+    buffers[p].data32 = data.data() + 2 * p;
+    buffers[p].channel_count = 2;
+  }
+  std::vector<std::vector<float>> out(buffers.size());
   EventList none;
   clap_output_events_t events{nullptr,
                               [](const clap_output_events_t*, const clap_event_header_t*) { return true; }};
@@ -167,17 +172,24 @@ inline std::vector<float> renderMain(Instance& inst, int blocks, std::uint32_t f
     clap_process_t pr{};
     pr.frames_count = frames;
     pr.steady_time = -1;
-    pr.audio_outputs = &port;
-    pr.audio_outputs_count = 1;
+    pr.audio_outputs = buffers.data();
+    pr.audio_outputs_count = static_cast<std::uint32_t>(buffers.size());
     pr.in_events = b == 0 && first != nullptr ? &first->list : &none.list;
     pr.out_events = &events;
     inst.clap->process(inst.clap, &pr);
-    for (std::uint32_t i = 0; i < frames; ++i) {
-      out.push_back(left[i]);
-      out.push_back(right[i]);
-    }
+    for (std::size_t p = 0; p < out.size(); ++p)
+      for (std::uint32_t i = 0; i < frames; ++i) {
+        out[p].push_back(channels[2 * p][i]);
+        out[p].push_back(channels[2 * p + 1][i]);
+      }
   }
   return out;
+}
+
+// The main output alone.
+inline std::vector<float> renderMain(Instance& inst, int blocks, std::uint32_t frames = 256,
+                                     const EventList* first = nullptr) {
+  return std::move(renderPorts(inst, blocks, frames, first).front());
 }
 
 // Output stream into memory. maxPerCall caps what one call takes; reply,

@@ -142,7 +142,7 @@ TEST(InstanceState, WholeDocumentFailuresLeaveTheProjectUntouched) {
       {R"({"kind":"instance","plugin":"orbitrane","state":[]})", "state-unreadable", "/state"},
       {R"({"kind":"instance","plugin":"orbitrane"})", "state-unreadable", "/state"},
       {doc(R"("sounds":{})"), "no-voices", "/state/voices"},
-      {doc(R"("voices":{"v":{"sound":"nope"}})"), "no-voices", "/state/voices"},
+      {doc(R"("voices":{"v":5})"), "no-voices", "/state/voices"},
   };
   for (const Case& c : cases) {
     auto project = fresh();
@@ -224,7 +224,14 @@ TEST(InstanceState, VoiceSoundMustNameALoadedSound) {
   Read r = read(doc(R"("sounds":{"bad":{"machine":"tape"},"s":{"machine":"drum"}},)"
                     R"("voices":{"a":{"sound":0},"b":{"sound":"bad"},"c":{"sound":"s"},"d":5})"));
   ASSERT_TRUE(r.ok) << obtest::listing(r.diags);
-  EXPECT_EQ(r.project->patterns[0].numTracks, 1);
+  // A voice whose sound is unknown keeps its track's place, silent.
+  const Pattern& p = r.project->patterns[0];
+  ASSERT_EQ(p.numTracks, 3);
+  const int sounds[] = {-1, -1, 0};
+  for (int t = 0; t < 3; ++t) {
+    EXPECT_STREQ(p.tracks[t].id, std::string(1, static_cast<char>('a' + t)).c_str());
+    EXPECT_EQ(p.tracks[t].soundIndex, sounds[t]);
+  }
   EXPECT_EQ(countCode(r.diags, "unknown-sound", "/state/voices/a/sound"), 1);
   EXPECT_EQ(countCode(r.diags, "unknown-sound", "/state/voices/b/sound"), 1);
   EXPECT_EQ(countCode(r.diags, "wrong-type", "/state/voices/d"), 1);
@@ -320,7 +327,8 @@ TEST(InstanceState, SharedAndUnusedSounds) {
 // Records keyed past their id fields are found by their keys, from every
 // place that names them (a voice's sound, a sound's samples, a macro's and
 // the audition's voices), and go back under those keys, each reference
-// too; the ids they were cut to name none of them.
+// too; the ids they were cut to (as older builds wrote references) name
+// them as well, unless another key of the list begins as they do.
 TEST(InstanceState, LongIdsFindWhatTheyWereCutInto) {
   const std::string longSound = "sound-with-a-thirty-byte-id-xy";
   const std::string longVoice = "voice-with-a-thirty-byte-id-xy";
@@ -329,43 +337,50 @@ TEST(InstanceState, LongIdsFindWhatTheyWereCutInto) {
   const auto note = [](const std::string& voice, int at) {
     return R"({"at":)" + std::to_string(at) + R"(,"voice":")" + voice + R"(","vel":1})";
   };
-  const std::string state = R"("samples":{")" + longSample + R"(":{"order":0}},"sounds":{")" + longSound +
-                            R"(":{"machine":"sample","params":{"slot":")" + longSample +
-                            R"("},"layers":{"zones":[{"sample":")" + longSample + R"("},{"sample":")" +
-                            longSample.substr(0, 23) + R"("}]}}},"voices":{")" + longVoice +
-                            R"(":{"sound":")" + longSound + R"("},"v":{"sound":")" + longSound.substr(0, 23) +
-                            R"("}},"macros":{"macro1":{"dests":{"d":{"voice":")" + longVoice +
-                            R"(","param":"slot","target":0},"e":{"voice":")" + longVoice.substr(0, 23) +
-                            R"(","param":"amp_decay","target":0}}}})";
-  const std::string top = R"("assets":{")" + longSample + R"(":"factory:acoustic/ac_kick_p"},)" +
-                          R"("audition":{"kind":"clip","spec":"1.0","length":4,"notes":[)" +
-                          note(longVoice, 0) + "," + note(longVoice.substr(0, 23), 1) + "]},";
-  const JsonValue loaded = json(doc(state, top));
-  Read r;
-  KeysAsLoaded keys;
-  r.ok = readInstanceState(loaded, *r.project, r.refs, r.diags, &keys);
-  ASSERT_TRUE(r.ok) << obtest::listing(r.diags);
-  for (const char* code :
-       {"unknown-sample", "unknown-sound", "unknown-macro-dest", "audition-note-not-placed"})
-    EXPECT_EQ(countCode(r.diags, code), 1) << code << "\n" << obtest::listing(r.diags);
-  const Pattern& p = r.project->patterns[0];
-  EXPECT_EQ(p.numTracks, 1);
-  EXPECT_EQ(std::string(p.tracks[0].id), longVoice.substr(0, 23));
-  EXPECT_EQ(p.tracks[0].soundIndex, 0);
-  EXPECT_EQ(p.tracks[0].steps[0].active, 1);
-  EXPECT_EQ(p.kit.sounds[0].zoneCount, 1);
-  EXPECT_EQ(p.kit.macros[0].destCount, 1);
-  EXPECT_EQ(r.refs, std::vector<std::string>{"factory:acoustic/ac_kick_p"});
-  EXPECT_STREQ(r.project->samples.slots[0].factory, "ac_kick_p");
-  const std::string written = writeJson(
-      writeInstanceState(*r.project, r.refs, 0, "0.0.6", "", &loaded, nullptr, AuditionFor::Save, &keys));
-  for (const std::string& key : {longSound, longVoice, longSample}) {
-    SCOPED_TRACE(key);
-    EXPECT_EQ(written.find('"' + key.substr(0, 23) + '"'), std::string::npos);
-    EXPECT_NE(written.find('"' + key + '"'), std::string::npos);
+  for (const bool twoSoundsCutAlike : {false, true}) {
+    SCOPED_TRACE(twoSoundsCutAlike ? "a second sound cut alike" : "one sound of each key");
+    const std::string alike =
+        twoSoundsCutAlike ? R"(,")" + longSound.substr(0, 23) + R"(-zz":{"machine":"va"})" : "";
+    const std::string state = R"("samples":{")" + longSample + R"(":{"order":0}},"sounds":{")" + longSound +
+                              R"(":{"machine":"sample","params":{"slot":")" + longSample +
+                              R"("},"layers":{"zones":[{"sample":")" + longSample + R"("},{"sample":")" +
+                              longSample.substr(0, 23) + R"("}]}})" + alike + R"(},"voices":{")" + longVoice +
+                              R"(":{"sound":")" + longSound + R"("},"v":{"sound":")" +
+                              longSound.substr(0, 23) + R"("}},"macros":{"macro1":{"dests":{"d":{"voice":")" +
+                              longVoice + R"(","param":"slot","target":0},"e":{"voice":")" +
+                              longVoice.substr(0, 23) + R"(","param":"amp_decay","target":0}}}})";
+    const std::string top = R"("assets":{")" + longSample + R"(":"factory:acoustic/ac_kick_p"},)" +
+                            R"("audition":{"kind":"clip","spec":"1.0","length":4,"notes":[)" +
+                            note(longVoice, 0) + "," + note(longVoice.substr(0, 23), 1) + "]},";
+    const JsonValue loaded = json(doc(state, top));
+    Read r;
+    KeysAsLoaded keys;
+    r.ok = readInstanceState(loaded, *r.project, r.refs, r.diags, &keys);
+    ASSERT_TRUE(r.ok) << obtest::listing(r.diags);
+    EXPECT_EQ(countCode(r.diags, "unknown-sound"), twoSoundsCutAlike ? 1 : 0) << obtest::listing(r.diags);
+    for (const char* code : {"unknown-sample", "unknown-macro-dest", "audition-note-not-placed"})
+      EXPECT_EQ(countCode(r.diags, code), 0) << code << "\n" << obtest::listing(r.diags);
+    const Pattern& p = r.project->patterns[0];
+    ASSERT_EQ(p.numTracks, 2);
+    EXPECT_EQ(std::string(p.tracks[0].id), longVoice.substr(0, 23));
+    EXPECT_EQ(p.tracks[0].soundIndex, 0);
+    EXPECT_EQ(p.tracks[1].soundIndex, twoSoundsCutAlike ? -1 : 0);
+    EXPECT_EQ(p.tracks[0].steps[0].active, 1);
+    EXPECT_EQ(p.tracks[0].steps[4].active, 1);  // the note at beat 1
+    EXPECT_EQ(p.kit.sounds[0].zoneCount, 2);
+    EXPECT_EQ(p.kit.macros[0].destCount, 2);
+    EXPECT_EQ(r.refs, std::vector<std::string>{"factory:acoustic/ac_kick_p"});
+    EXPECT_STREQ(r.project->samples.slots[0].factory, "ac_kick_p");
+    const std::string written = writeJson(
+        writeInstanceState(*r.project, r.refs, 0, "0.0.6", "", &loaded, nullptr, AuditionFor::Save, &keys));
+    for (const std::string& key : {longSound, longVoice, longSample}) {
+      SCOPED_TRACE(key);
+      EXPECT_EQ(written.find('"' + key.substr(0, 23) + '"'), std::string::npos);
+      EXPECT_NE(written.find('"' + key + '"'), std::string::npos);
+    }
+    Read again = read(written);
+    EXPECT_TRUE(obtest::sameBytes(*again.project, *r.project)) << obtest::listing(again.diags);
   }
-  Read again = read(written);
-  EXPECT_TRUE(obtest::sameBytes(*again.project, *r.project)) << obtest::listing(again.diags);
 }
 
 TEST(InstanceState, AssetReferencesFollowTheSampleSlots) {
@@ -392,7 +407,7 @@ TEST(InstanceState, AssetReferencesFollowTheSampleSlots) {
   EXPECT_EQ(none.find("assets"), nullptr);
 
   // The list is filled even when the read then fails.
-  Read failed = read(doc(R"("samples":{"x":{}},"voices":{"v":{"sound":"none"}})"));
+  Read failed = read(doc(R"("samples":{"x":{}},"voices":{"v":5})"));
   EXPECT_FALSE(failed.ok);
   EXPECT_EQ(failed.refs.size(), 1u);
 }

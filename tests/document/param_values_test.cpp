@@ -161,8 +161,9 @@ TEST_F(ParamValues, DrumSampleSelectorsFollowTheirType) {
   EXPECT_EQ(ob::sampleParamKind(drum, exc2Aux), 2);
 }
 
-// A sample loaded by a key longer than its id field is named by that key,
-// and the id it was cut to names another sample, one the load kept unread.
+// A sample loaded by a key longer than its id field is named by that key;
+// the id it was cut to (as an older build wrote its references) names it
+// too, unless it names another, one the load kept unread.
 TEST_F(ParamValues, SamplesGoByTheKeysTheyWereLoadedBy) {
   ob::Sound sampler = makeSound(ob::kMachineSample);
   const std::string longId = "a-very-long-sample-identifier-beyond-the-field";
@@ -170,10 +171,18 @@ TEST_F(ParamValues, SamplesGoByTheKeysTheyWereLoadedBy) {
   const std::string cut(ob::fixedText(table->slots[7].id));
   ob::KeysAsLoaded keys;
   keys.add(ob::recordsPath(ob::Records::Samples), cut, longId);
+  keys.listed[ob::Records::Samples] = {longId};
   float out = 0.0f;
   EXPECT_TRUE(ob::readParamValue(sampler, 0, ob::makeJsonString(longId), *table, out, nullptr, keys));
   EXPECT_EQ(out, 7.0f);
-  EXPECT_FALSE(ob::readParamValue(sampler, 0, ob::makeJsonString(cut), *table, out, nullptr, keys));
+  out = 0.0f;
+  EXPECT_TRUE(ob::readParamValue(sampler, 0, ob::makeJsonString(cut), *table, out, nullptr, keys));
+  EXPECT_EQ(out, 7.0f);
+  for (const std::string& another : {cut, cut + "-another"}) {
+    keys.listed[ob::Records::Samples] = {longId, another};
+    EXPECT_FALSE(ob::readParamValue(sampler, 0, ob::makeJsonString(cut), *table, out, nullptr, keys))
+        << another;
+  }
   EXPECT_EQ(ob::writeParamValue(sampler, 0, 7.0f, *table, keys).text, longId);
 }
 

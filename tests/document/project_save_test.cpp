@@ -185,7 +185,7 @@ TEST_F(ProjectSave, ARecordMadeAfterALoadLeavesAKeptRecordItsKey) {
     // What the macro held apart already under the same key.
     const char* apartAlready = nullptr;
   } cases[] = {
-      {{"state", "voices", "v-tabla"}, R"({"order":9,"sound":"s-none","gain":0.5})", addTrack},
+      {{"state", "voices", "v-tabla"}, R"([9,"s-none"])", addTrack},
       {{"state", "sounds", "s-tabla"}, R"({"machine":"theremin"})", addTrack},
       {{"state", "samples", "smp-tabla"}, "[1]", importSample},
       {{"assets", "smp-tabla"}, R"("cloud:tabla.wav")", importSample},
