@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "document/audition/audition_kept.h"
+#include "document/json/json_opened.h"
 
 namespace orbi {
 namespace {
@@ -33,22 +34,9 @@ std::string within(const ob::KeptRecord& r, std::size_t from, const std::string&
   return "member " + key;
 }
 
-// Where the owner's place ends in the path: past a step's key, a voice's,
-// a sound's, a macro's.
-std::size_t ownerEnd(const ob::KeptRecord& r) {
-  for (std::size_t i = 0; i + 1 < r.path.size(); ++i) {
-    if (r.owner.kind == ob::KeptOwnerKind::Step && r.path[i] == "steps") return i + 2;
-    if (r.owner.kind == ob::KeptOwnerKind::Macro && r.path[i] == "macros") return i + 2;
-    if ((r.owner.kind == ob::KeptOwnerKind::Voice || r.owner.kind == ob::KeptOwnerKind::Sound) &&
-        (r.path[i] == "voices" || r.path[i] == "sounds"))
-      return i + 2;
-  }
-  return r.path.size() - 1;
-}
-
 std::string nameOf(const ob::KeptRecord& r, const std::string& key, const ob::Pattern& part) {
   const ob::KeptOwner& owner = r.owner;
-  const std::size_t from = ownerEnd(r);
+  const std::size_t from = r.ownerEnd;
   switch (owner.kind) {
     case ob::KeptOwnerKind::Step: {
       const std::string track = trackName(part, owner.id);
@@ -84,7 +72,7 @@ std::vector<std::string> letGoNames(const std::vector<ob::KeptRecord>& gone, con
       continue;
     }
     // A step's locks or random amounts kept whole are said one by one.
-    if (r.owner.kind == ob::KeptOwnerKind::Step && ownerEnd(r) + 1 == r.path.size() &&
+    if (r.owner.kind == ob::KeptOwnerKind::Step && r.ownerEnd + 1 == r.path.size() &&
         (r.path.back() == "locks" || r.path.back() == "rands")) {
       ob::KeptRecord each = r;
       each.path.emplace_back();

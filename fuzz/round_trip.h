@@ -41,6 +41,7 @@
 #include "document/package/package.h"
 #include "document/params/param_values.h"
 #include "document/project/kept_document.h"
+#include "document/project/kept_owner.h"
 #include "document/project/project_save.h"
 #include "document/wav/saved_sample_file.h"
 #include "engine/model/project.h"
@@ -547,6 +548,11 @@ inline bool keepsWhatTheLoadRead(const ob::ByteSource& from, const std::vector<s
                                  const ob::JsonValue* savedDocument = nullptr) {
   const ob::MemoryBytes to(saved.data(), saved.size());
   if (!savedAsUtf8(to) || !keepsTheEntries(from, to, first, findings, imported)) return false;
+  // Each record the load kept stands where the one table knows its owner.
+  const auto& records = ob::recordsOf(first.kept.records).records;
+  if (!std::all_of(records.begin(), records.end(),
+                   [](const ob::KeptRecord& r) { return ob::ownerPlaceOf(r.path).has_value(); }))
+    return false;
   // Read as legacy: no member was kept unknown, and no reference written.
   if (first.kept.loadedDocument.isNull()) return true;
   const ob::JsonValue read = documentOf(from);

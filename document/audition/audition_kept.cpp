@@ -12,6 +12,7 @@
 #include "document/json/json_elements.h"
 #include "document/json/json_write.h"
 #include "document/params/param_values.h"
+#include "document/project/kept_owner.h"
 #include "engine/model/project.h"
 #include "engine/params/param_tables.h"
 
@@ -37,13 +38,6 @@ std::string keyBefore(const JsonValue& object, std::string_view key) {
   return before;
 }
 
-// The owner a member of the grid is kept with, by where it is (`at`, from
-// the grid), and the tokens of it that lead to its owner's place.
-struct Owned {
-  KeptOwner owner;
-  std::size_t anchor = 0;  // of `at`
-};
-
 // The id of the track a voice's key names, or none.
 std::optional<std::string> trackIdOf(const Project& project, const KeysAsLoaded& keys, std::string_view key) {
   const int t = voiceIndexByName(project, keys, key);
@@ -51,14 +45,19 @@ std::optional<std::string> trackIdOf(const Project& project, const KeysAsLoaded&
   return std::string(fixedText(project.patterns[0].tracks[t].id));
 }
 
-Owned ownerInGroove(const std::vector<std::string>& at, const Project& project, const KeysAsLoaded& keys) {
-  const std::optional<std::string> track =
-      at.size() >= 3 && at[0] == "voices" ? trackIdOf(project, keys, at[1]) : std::nullopt;
+// The record's owner where the one table places it, a voice or a step of a
+// track the project holds; a voice the project lacks owns none.
+void own(KeptRecord& r, const Project& project, const KeysAsLoaded& keys) {
+  const OwnerPlace place = ownerPlaceOf(r.path).value_or(OwnerPlace{});
+  if (place.kind != KeptOwnerKind::Voice && place.kind != KeptOwnerKind::Step) return;
+  const std::optional<std::string> track = trackIdOf(project, keys, r.path[place.key]);
+  if (!track) return;
   int step = -1;
-  if (track && at.size() >= 5 && at[2] == "steps" && readStepKey(at[3], step))
-    return {{KeptOwnerKind::Step, *track, step, false}, 4};
-  if (track) return {{KeptOwnerKind::Voice, *track, -1, false}, at.size() - 1};
-  return {{}, at.size() - 1};
+  if (place.kind == KeptOwnerKind::Step && readStepKey(r.path[place.step], step))
+    r.owner = {KeptOwnerKind::Step, *track, step, false};
+  else
+    r.owner = {KeptOwnerKind::Voice, *track, -1, false};
+  r.ownerEnd = place.end;
 }
 
 // Each member of the grid kept, as a record with its owner.
@@ -85,17 +84,17 @@ struct GrooveKept {
   void operator()(const std::vector<std::string>& at, JsonValue value,
                   const std::vector<std::string>& afters) {
     static const std::vector<std::string> kGrid = {"audition", "ext", stepsExtensionKey()};
-    const Owned owned = ownerInGroove(at, project, keys);
     KeptRecord r;
-    r.owner = owned.owner;
     r.path = kGrid;
     r.path.insert(r.path.end(), at.begin(), at.end());
-    r.anchor = kGrid.size() + owned.anchor;
-    r.made.assign(afters.begin() + static_cast<std::ptrdiff_t>(owned.anchor), afters.end() - 1);
+    own(r, project, keys);
+    // Below a step's place, what a save did not write is made.
+    r.anchor = r.owner.kind == KeptOwnerKind::Step ? r.ownerEnd : r.path.size() - 1;
+    r.made.assign(afters.begin() + static_cast<std::ptrdiff_t>(r.anchor - kGrid.size()), afters.end() - 1);
     r.after = afters.back();
-    if (owned.owner.kind == KeptOwnerKind::Step) samplesNamed(at, value);
+    if (r.owner.kind == KeptOwnerKind::Step) samplesNamed(at, value);
     r.value = heldAsText(value);
-    if (owned.owner.kind == KeptOwnerKind::Document && at.size() == 2 && at[0] == "voices")
+    if (r.owner.kind == KeptOwnerKind::Document && at.size() == 2 && at[0] == "voices")
       ids.voices.insert(at[1]);
     out.push_back(std::move(r));
   }
@@ -122,6 +121,7 @@ class KeptRuns {
     if (out_.size() == first_ || out_.back().path != list || !(out_.back().owner == owner)) {
       close();
       KeptRecord r;
+      if (owner.kind != KeptOwnerKind::Document) r.ownerEnd = ownerPlaceOf(list).value_or(OwnerPlace{}).end;
       r.owner = std::move(owner);
       r.place = KeptPlace::Element;
       r.path = list;

@@ -4,7 +4,6 @@
 
 #include "document/json/json_parse.h"
 #include "document/json/json_write.h"
-#include "document/reading/parse_int.h"
 
 namespace ob {
 
@@ -59,29 +58,6 @@ void mergeKept(JsonValue& written, const JsonValue& kept) {
 }
 
 }  // namespace
-
-void setJsonPointer(JsonValue& document, const ForeignMember& member) {
-  if (member.path.empty()) return;
-  JsonValue* at = &document;
-  for (std::size_t i = 0; i + 1 < member.path.size(); ++i) {
-    const std::string& token = member.path[i];
-    if (at->isObject()) {
-      at = at->find(token);
-    } else if (at->isArray()) {
-      std::int32_t index = -1;
-      // Only plain decimal indices; "-", signs and leading zeros name nothing.
-      const bool plain = !token.empty() && (token == "0" || token[0] != '0') && token[0] != '-';
-      if (!plain || !parseWholeInt(token, index) || index < 0 ||
-          static_cast<std::size_t>(index) >= at->elements.size())
-        return;
-      at = &at->elements[static_cast<std::size_t>(index)];
-    } else {
-      return;
-    }
-    if (at == nullptr) return;
-  }
-  putMember(*at, member.path.back(), member.value, member.after, member.last);
-}
 
 bool putMember(JsonValue& object, const std::string& key, const JsonValue& value, const std::string& after,
                bool last) {

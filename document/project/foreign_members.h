@@ -19,13 +19,11 @@ namespace ob {
 void collectForeignMembers(std::vector<ForeignMember>& out, JsonValue& loaded, const JsonValue& rewritten,
                            std::vector<std::string>& path);
 
-// Puts one member back: only into an object that still exists, after its
-// old predecessor, at the front when it had none, at the end when the
-// predecessor is gone or it goes last. Where the object holds the key, what
-// the save wrote wins; an object kept whole gives it the members it lacks.
-void setJsonPointer(JsonValue& document, const ForeignMember& member);
-
-// The same into the object itself (putMember): false when it is no object.
+// Puts one member back into an object: after its old predecessor, at the
+// front when it had none, at the end when the predecessor is gone or it
+// goes last. Where the object holds the key, what the save wrote wins; an
+// object kept whole gives it the members it lacks. False when it is no
+// object.
 bool putMember(JsonValue& object, const std::string& key, const JsonValue& value, const std::string& after,
                bool last);
 

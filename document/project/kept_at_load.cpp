@@ -8,31 +8,14 @@
 
 #include "document/instance/instance_state.h"
 #include "document/instance/state_fields.h"
-#include "document/json/json_parse.h"
-#include "document/json/json_shape.h"
+#include "document/json/json_opened.h"
 #include "document/json/json_write.h"
+#include "document/project/kept_owner.h"
 
 namespace ob {
 namespace {
 
 using Path = std::vector<std::string>;
-
-// An object's members one level down, each value as its text where it is
-// an array or an object; false when the value is none.
-bool openedOneLevel(const JsonValue& value, JsonValue& opened) {
-  if (value.isObject()) {
-    opened = value;
-    return true;
-  }
-  if (!value.isKept()) return false;
-  static const JsonShape kOneLevel = withMostEntries(objectOfShape(scalarShape()), UINT32_MAX);
-  std::string error;
-  // Members held as their text are written as the object of them.
-  const bool read = value.kind == JsonKind::KeptMembers
-                        ? parseJson(writeJson(value), kOneLevel, opened, error)
-                        : parseJson(value, kOneLevel, opened, error);
-  return read && opened.isObject();
-}
 
 // The key before path[level] in the object at path[0..level), as loaded
 // (`opened` holds members kept whole, opened); empty for the first, or
@@ -53,15 +36,6 @@ std::string keyBefore(const JsonValue& document, const std::map<Path, JsonValue>
     before = m.key;
   }
   return before;
-}
-
-bool isMacro(const std::string& key, int& index) {
-  for (int i = 0; i < kMacroCount; ++i)
-    if (key == macroName(i)) {
-      index = i;
-      return true;
-    }
-  return false;
 }
 
 // A member's text, key and all (of a run of them, the run's).
@@ -92,11 +66,10 @@ class Keeping {
   // records, or a macro's, one record each.
   void member(Path path, JsonValue value, std::string after) {
     const std::size_t n = path.size();
-    int macro = -1;
     const bool list = (n == 2 && path[0] == "state" && (path[1] == "samples" || path[1] == "macros")) ||
                       (n == 1 && path[0] == "assets") ||
-                      (n == 3 && path[1] == "macros" && isMacro(path[2], macro)) ||
-                      (n == 4 && path[1] == "macros" && isMacro(path[2], macro) && path[3] == "dests");
+                      (n == 3 && path[1] == "macros" && macroOfKey(path[2]) >= 0) ||
+                      (n == 4 && path[1] == "macros" && macroOfKey(path[2]) >= 0 && path[3] == "dests");
     JsonValue opened;
     if (list && openedOneLevel(value, opened)) {
       const JsonValue& members = opened_[path] = std::move(opened);
@@ -142,20 +115,29 @@ class Keeping {
 
   void readOtherwise(ValueReadOtherwise value) {
     KeptRecord r;
-    int macro = -1;
-    if (value.path.size() > 2 && value.path[1] == "macros" && isMacro(value.path[2], macro))
-      r.owner = {KeptOwnerKind::Macro, {}, macro};
-    else
-      r.owner = {KeptOwnerKind::Sound, idOf({"state", "sounds"}, value.path[2])};
     r.place = KeptPlace::InPlace;
     r.anchor = value.path.size();
     r.path = std::move(value.path);
+    own(r);
     r.value = std::move(value.loaded);
     r.rewritten = std::move(value.rewritten);
     out_.records.push_back(std::move(r));
   }
 
  private:
+  // The record's owner where the one table places it, by the id the project
+  // holds it by.
+  void own(KeptRecord& r) const {
+    const OwnerPlace place = ownerPlaceOf(r.path).value_or(OwnerPlace{});
+    r.ownerEnd = place.end;
+    if (place.kind == KeptOwnerKind::Macro) {
+      r.owner = {KeptOwnerKind::Macro, {}, macroOfKey(r.path[place.key])};
+    } else if (place.kind != KeptOwnerKind::Document) {
+      const Path list(r.path.begin(), r.path.begin() + static_cast<std::ptrdiff_t>(place.key));
+      r.owner = {place.kind, idOf(list, r.path[place.key])};
+    }
+  }
+
   // The id a record of the list read under `key` is held by in the project.
   std::string idOf(const Path& list, const std::string& key) const {
     const auto byKey = idsAsLoaded_.find(list);
@@ -171,7 +153,6 @@ class Keeping {
     const std::size_t n = path.size();
     KeptRecord r;
     r.anchor = n - 1;
-    int macro = -1;
     const bool state = n >= 3 && path[0] == "state";
     if (state && n == 3 && (path[1] == "voices" || path[1] == "sounds" || path[1] == "samples")) {
       r.place = KeptPlace::Record;
@@ -183,29 +164,22 @@ class Keeping {
        : path[1] == "sounds" ? out_.ids.sounds
                              : out_.ids.samples)
           .insert(path[2]);
-    } else if (state && path[1] == "voices") {
-      r.owner = {KeptOwnerKind::Voice, idOf({"state", "voices"}, path[2])};
-    } else if (state && path[1] == "sounds") {
-      r.owner = {KeptOwnerKind::Sound, idOf({"state", "sounds"}, path[2])};
-    } else if (state && path[1] == "samples") {
-      r.owner = {KeptOwnerKind::Sample, idOf({"state", "samples"}, path[2])};
-    } else if (state && path[1] == "macros" && isMacro(path[2], macro)) {
-      r.owner = {KeptOwnerKind::Macro, {}, macro};
-      const bool dest = n == 5 && path[3] == "dests";
-      if (n <= 4 || dest) r.anchor = 1;
+    } else if (state && path[1] == "macros") {
+      // A macro's members and destinations, and the macros' own, where
+      // their containers stood.
+      const bool macro = macroOfKey(path[2]) >= 0;
+      const bool dest = macro && n == 5 && path[3] == "dests";
+      if (n == 3 || (macro && n == 4) || dest) r.anchor = 1;
       if (dest) r.place = KeptPlace::Record;
-    } else if (n == 3 && path[0] == "state" && path[1] == "macros") {
-      r.anchor = 1;
     } else if (n == 2 && path[0] == "assets") {
       r.anchor = 0;
       out_.ids.samples.insert(path[1]);
-    } else if (n >= 2 && path[0] == "assets") {
-      r.owner = {KeptOwnerKind::Sample, idOf({"assets"}, path[1])};
     }
-    for (std::size_t level = r.anchor; level + 1 < n; ++level)
-      r.made.push_back(keyBefore(load_.loaded, opened_, path, level));
-    r.after = std::move(after);
     r.path = std::move(path);
+    own(r);
+    for (std::size_t level = r.anchor; level + 1 < n; ++level)
+      r.made.push_back(keyBefore(load_.loaded, opened_, r.path, level));
+    r.after = std::move(after);
     r.value = std::move(value);
     return r;
   }

@@ -11,47 +11,15 @@
 #include "document/instance/macro_state.h"
 #include "document/instance/state_fields.h"
 #include "document/json/json_elements.h"
-#include "document/json/json_parse.h"
-#include "document/json/json_shape.h"
+#include "document/json/json_opened.h"
+#include "document/json/json_path.h"
 #include "document/json/json_write.h"
 #include "document/project/foreign_members.h"
-#include "document/reading/parse_int.h"
 
 namespace ob {
 namespace {
 
 constexpr const char* kVoicesOff = "voicesOff";
-
-// An object held as its text, opened one level so that members can go into
-// it, each of its members' values held as its text: checked text, which
-// reads whatever it holds.
-void opened(JsonValue& value) {
-  if (value.kind != JsonKind::Kept) return;
-  static const JsonShape kOneLevel = withMostEntries(objectOfShape(scalarShape()), UINT32_MAX);
-  JsonValue object;
-  std::string error;
-  if (parseJson(value, kOneLevel, object, error)) value = std::move(object);
-}
-
-JsonValue* into(JsonValue* at, const std::string& token) {
-  if (at == nullptr) return nullptr;
-  if (at->isObject()) return at->find(token);
-  if (!at->isArray()) return nullptr;
-  std::int32_t index = -1;
-  // Only plain decimal indices; "-", signs and leading zeros name nothing.
-  const bool plain = !token.empty() && (token == "0" || token[0] != '0') && token[0] != '-';
-  if (!plain || !parseWholeInt(token, index) || index < 0 ||
-      static_cast<std::size_t>(index) >= at->elements.size())
-    return nullptr;
-  return &at->elements[static_cast<std::size_t>(index)];
-}
-
-// The value the tokens [from, to) of the path lead to, or null.
-JsonValue* walk(JsonValue& root, const std::vector<std::string>& path, std::size_t from, std::size_t to) {
-  JsonValue* at = &root;
-  for (std::size_t i = from; i < to && at != nullptr; ++i) at = into(at, path[i]);
-  return at;
-}
 
 // The member `key` of an object, made empty (an object, or a list) after
 // the member `after` where the object lacks it; null when it is no object,
@@ -61,7 +29,7 @@ JsonValue* madeIn(JsonValue* object, const std::string& key, const std::string& 
   if (object->find(key) == nullptr)
     putMember(*object, key, list ? makeJsonArray() : makeJsonObject(), after, false);
   JsonValue* at = object->find(key);
-  opened(*at);
+  openInPlace(*at);
   return at;
 }
 
@@ -69,7 +37,7 @@ JsonValue* madeIn(JsonValue* object, const std::string& key, const std::string& 
 // an element), past its owner's place made where the save wrote none.
 JsonValue* placeOf(JsonValue& root, const KeptRecord& r, std::size_t skip) {
   const std::size_t anchor = std::max(r.anchor, skip);
-  JsonValue* at = walk(root, r.path, skip, anchor);
+  JsonValue* at = valueAt(root, r.path, skip, anchor);
   for (std::size_t i = anchor; i + 1 < r.path.size(); ++i) {
     const std::size_t a = i - r.anchor;
     at = madeIn(at, r.path[i], a < r.made.size() ? r.made[a] : std::string(), false);
@@ -89,7 +57,7 @@ const std::string& listAfter(const KeptRecord& r) {
 void placeOne(JsonValue& root, const KeptRecord& r, std::size_t skip) {
   if (r.path.size() <= skip) return;
   if (r.place == KeptPlace::InPlace) {
-    JsonValue* at = walk(root, r.path, skip, r.path.size());
+    JsonValue* at = valueAt(root, r.path, skip, r.path.size());
     if (at != nullptr && writeJson(*at) == r.rewritten) *at = r.value;
     return;
   }
@@ -195,7 +163,7 @@ void setDestsApart(JsonValue* macro, const KeptList& list, const Project& projec
   std::vector<MacroDest> applied;
   std::erase_if(dests->members, [&](JsonMember& m) {
     JsonValue dest = m.value;
-    opened(dest);
+    openInPlace(dest);
     const std::optional<MacroDest> d = resolveMacroDest(dest, project.patterns[0], project.samples, keys);
     const bool repeat = d && std::any_of(applied.begin(), applied.end(), [&](const MacroDest& e) {
                           return e.track == d->track && e.param == d->param;
@@ -241,7 +209,7 @@ Kit soundsALoadReads(const JsonValue& sounds, const KeptList& kept, KeysAsLoaded
 // takes (taken ones go apart and count none), in "voicesOff" instead.
 void placeVoices(JsonValue& root, const KeptList& list, const KeptList* sounds, const Project& written,
                  std::size_t skip) {
-  JsonValue* state = walk(root, {"state"}, skip, 1);
+  JsonValue* state = valueAt(root, {"state"}, skip, 1);
   if (state == nullptr || !state->isObject()) return;
   const JsonValue* listed = state->find("sounds");
   Pattern loads = written.patterns[0];
@@ -254,7 +222,7 @@ void placeVoices(JsonValue& root, const KeptList& list, const KeptList* sounds, 
   JsonValue* off = nullptr;
   for (const KeptRecord* r : list.records) {
     JsonValue voice = r->value;
-    opened(voice);
+    openInPlace(voice);
     if (!voiceALoadTakes(r->path.back(), voice, loads, soundsLoaded, loadsKeys)) {
       placeOne(root, *r, skip);
       continue;
@@ -270,7 +238,7 @@ void placeKeptRecords(JsonValue& root, const std::vector<const KeptRecord*>& rec
                       const KeysAsLoaded& keys, std::size_t skip) {
   const std::vector<KeptList> lists = listsOf(records);
   for (const KeptList& list : lists) {
-    JsonValue* own = walk(root, list.path, skip, list.path.size());
+    JsonValue* own = valueAt(root, list.path, skip, list.path.size());
     if (list.is({"state", "voices"}) || list.is({"state", "samples"})) orderBefore(own, list);
     if (list.isDests()) keysClearOfKept(own, list.keys());
   }
@@ -281,7 +249,8 @@ void placeKeptRecords(JsonValue& root, const std::vector<const KeptRecord*>& rec
     return l.is({"state", "sounds"});
   });
   for (const KeptList& list : lists) {
-    if (list.isDests()) setDestsApart(walk(root, list.path, skip, list.path.size() - 1), list, written, keys);
+    if (list.isDests())
+      setDestsApart(valueAt(root, list.path, skip, list.path.size() - 1), list, written, keys);
     if (list.is({"state", "voices"}))
       placeVoices(root, list, sounds != lists.end() ? &*sounds : nullptr, written, skip);
   }

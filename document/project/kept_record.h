@@ -56,6 +56,9 @@ struct KeptRecord {
   // Unescaped tokens from the root, keys as loaded: the member's own key
   // last; elements' list.
   std::vector<std::string> path;
+  // The first `ownerEnd` tokens lead to its owner's own place, the rest lie
+  // within it (kept_owner.h); none for a record of the document's.
+  std::size_t ownerEnd = 0;
   // The first `anchor` tokens lead to what its owner's being in the project
   // writes. Each object below it that a save did not write is made, after
   // the member it followed: made[i] for path[anchor + i]. Empty: in front.
@@ -99,16 +102,9 @@ bool isAuditionRecord(const KeptRecord& record);
 // How many of the audition's the records still hold.
 std::size_t auditionRecordCount(const KeptRecords& kept);
 
-// How many members (or elements) what the load kept adds to the object
-// (or list) at `list`, beside those a save writes there: for voices and a
-// macro's destinations, there or in its "...Off" sibling.
-std::size_t keptRecordsIn(const KeptRecords& kept, const std::vector<std::string>& list);
-
 // The keys of the members a record puts back: its own, or each of a run of
 // members held as their text.
 std::vector<std::string> memberKeysOf(const KeptRecord& record);
-// The keys of an object's members, built or held as its text.
-std::vector<std::string> keysOf(const JsonValue& object);
 
 // The records, or none; never null.
 const KeptRecords& recordsOf(const SharedKeptRecords& kept);

@@ -13,6 +13,7 @@
 #include "document/archive/zip_index.h"
 #include "document/instance/kept_keys.h"
 #include "document/json/json_elements.h"
+#include "document/json/json_opened.h"
 #include "document/json/json_parse.h"
 #include "document/project/project_load.h"
 #include "document/reading/regular_file.h"

@@ -374,16 +374,15 @@ TEST_F(ProjectSave, AnAuditionSavesAsItLoadedOrAsEdited) {
 
 TEST_F(ProjectSave, PuttingMembersBack) {
   ob::JsonValue doc = parse(R"({"a":1,"o":{"k":1,"m":2},"l":[{"z":1}],"w":{"v":{"k":1}}})");
-  ob::setJsonPointer(doc, {{"o", "n"}, ob::makeJsonDouble(3), "k"});
-  ob::setJsonPointer(doc, {{"o", "first"}, ob::makeJsonDouble(0), ""});
-  ob::setJsonPointer(doc, {{"o", "last"}, ob::makeJsonDouble(9), "gone"});
-  ob::setJsonPointer(doc, {{"o", "k"}, ob::makeJsonDouble(5), ""});  // the rewrite wins
-  ob::setJsonPointer(doc, {{"l", "0", "y"}, ob::makeJsonDouble(4), "z"});
-  ob::setJsonPointer(doc, {{"l", "1", "y"}, ob::makeJsonDouble(4), ""});  // no such element
-  ob::setJsonPointer(doc, {{"gone", "y"}, ob::makeJsonDouble(4), ""});    // parent removed
-  ob::setJsonPointer(doc, {{"a", "y"}, ob::makeJsonDouble(4), ""});       // not an object
+  ob::JsonValue& o = *doc.find("o");
+  EXPECT_TRUE(ob::putMember(o, "n", ob::makeJsonDouble(3), "k", false));
+  EXPECT_TRUE(ob::putMember(o, "first", ob::makeJsonDouble(0), "", false));
+  EXPECT_TRUE(ob::putMember(o, "last", ob::makeJsonDouble(9), "gone", false));
+  EXPECT_TRUE(ob::putMember(o, "k", ob::makeJsonDouble(5), "", false));  // the rewrite wins
+  EXPECT_TRUE(ob::putMember(doc.find("l")->elements[0], "y", ob::makeJsonDouble(4), "z", false));
+  EXPECT_FALSE(ob::putMember(*doc.find("a"), "y", ob::makeJsonDouble(4), "", false));  // not an object
   // Kept whole, and written since: merged, the rewrite's members winning.
-  ob::setJsonPointer(doc, {{"w"}, ob::heldAsText(parse(R"({"u":2,"v":{"k":0,"j":3}})")), "l"});
+  EXPECT_TRUE(ob::putMember(doc, "w", ob::heldAsText(parse(R"({"u":2,"v":{"k":0,"j":3}})")), "l", false));
   EXPECT_EQ(
       R"({"a":1,"o":{"first":0,"k":1,"n":3,"m":2,"last":9},"l":[{"z":1,"y":4}],"w":{"v":{"k":1,"j":3},"u":2}})",
       ob::writeJson(doc));
