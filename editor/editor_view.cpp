@@ -161,13 +161,14 @@ void EditorView::letGoWhatTheEditTook() {
   if (beforeEdit_) {
     // What a load since brought is not the edit's to let go.
     if (kept_.records == keptBeforeEdit_) {
-      ob::KeptLetGo instance = ob::letGoOnEdit(kept_.records, *beforeEdit_, host_.project, replaced);
+      ob::KeptLetGo instance =
+          ob::letGoOnEdit(kept_.records, *beforeEdit_, host_.project, replaced, kept_.keysAsLoaded);
       kept_.records = std::move(instance.kept);
       for (std::string& name : letGoNames(instance.gone, *beforeEdit_)) letGo_.push_back(std::move(name));
     }
     if (kept_.kitFile && kept_.kitFile == kitBeforeEdit_) {
-      ob::KeptLetGo kit =
-          ob::letGoOnEdit(kept_.kitFile->kept->records, *beforeEdit_, host_.project, replaced);
+      ob::KeptLetGo kit = ob::letGoOnEdit(kept_.kitFile->kept->records, *beforeEdit_, host_.project, replaced,
+                                          kept_.kitFile->kept->keysAsLoaded);
       if (!kit.gone.empty()) {
         auto kept = std::make_shared<ob::KeptDocument>(*kept_.kitFile->kept);
         kept->records = std::move(kit.kept);

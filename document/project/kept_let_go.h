@@ -4,16 +4,21 @@
 // step's records with the step (cleared, or pasted over), with its track,
 // and when the track's sound changes machine (what a lock or member names
 // means another thing there), a note's too when its track's rate moves it
-// on its grid; a sound's with the sound, when its machine changes, and a
-// value read otherwise when the user sets that value (a macro's name, when
-// the user names the macro); and a kit that comes
-// in takes the voices', steps', sounds' and macros' records, as it takes
-// their place. Decided here alone, from the project before the edit and
-// after it; the editor says what went and its undo history brings it back.
+// on its grid; a sound's with the sound, and when its machine changes; any
+// record whose place the edit changed in what a save writes: a value read
+// otherwise, where the save writes another value now (the user set it, or
+// set what it is written after, as a hit's type decides how its sample is
+// written), a member whose objects the save no longer writes, or whose key
+// its owner now writes itself; and a kit that comes in takes the voices',
+// steps', sounds' and macros' records, as it takes their place. Decided
+// here alone, from the project before the edit and after it: a save puts
+// each record back where it stood and decides nothing; the editor says
+// what went and its undo history brings it back.
 
 #include <utility>
 #include <vector>
 
+#include "document/instance/keys_as_loaded.h"
 #include "document/project/kept_record.h"
 #include "engine/model/project.h"
 
@@ -33,8 +38,9 @@ struct KeptLetGo {
   std::vector<KeptRecord> gone;  // what went, in the order held
 };
 
+// `keys`: the keys the records' owners go by, which a save writes them under.
 KeptLetGo letGoOnEdit(const SharedKeptRecords& kept, const Project& before, const Project& after,
-                      const ReplacedOwners& replaced);
+                      const ReplacedOwners& replaced, const KeysAsLoaded& keys);
 
 // Whether any record has an owner an edit can let go.
 bool anyOwned(const KeptRecords& kept);

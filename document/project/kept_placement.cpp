@@ -57,8 +57,7 @@ const std::string& listAfter(const KeptRecord& r) {
 void placeOne(JsonValue& root, const KeptRecord& r, std::size_t skip) {
   if (r.path.size() <= skip) return;
   if (r.place == KeptPlace::InPlace) {
-    JsonValue* at = valueAt(root, r.path, skip, r.path.size());
-    if (at != nullptr && writeJson(*at) == r.rewritten) *at = r.value;
+    if (JsonValue* at = valueAt(root, r.path, skip, r.path.size())) *at = r.value;
     return;
   }
   JsonValue* at = placeOf(root, r, skip);

@@ -223,6 +223,10 @@ void SamplesPage::assignToTrack(std::int32_t track) {
     for (ob::EditCommand& command : commands) context_.apply(command);
     if (SaidLine said = goneReport(who, why, gone); !said.text.empty())
       context_.sayOnStatusLine(std::move(said), StatusKind::Changed);
+  } else if (isTrack && track < part.numTracks) {
+    say("Could not assign " + slotName(selected_) + " to track " + std::to_string(track + 1) +
+            ": it plays no sound of the kit's",
+        StatusKind::Failed);
   }
   context_.setSelectedTrack(track);
 }

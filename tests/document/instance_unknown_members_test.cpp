@@ -11,6 +11,7 @@
 
 #include "document/instance/instance_shape.h"
 #include "document/instance/instance_state.h"
+#include "document/project/kept_let_go.h"
 #include "document/project/project_load.h"
 #include "document/project/project_save.h"
 #include "engine/params/param_tables.h"
@@ -310,10 +311,16 @@ TEST(InstanceUnknownMembers, ValuesSaidKeptWhereTheRewriteWritesComeBackThroughA
             writeJson(*doc.find("state")->find("macros")->find("macro1")->find("name")));
   ASSERT_TRUE(readDocument(first, *project, pool, again, &error, nullptr)) << error;
   EXPECT_EQ(first, writeProjectDocument(*project, pool, again));
-  // A value set since is what plays, and its save says so there.
+  // A value set since lets what was kept in its place go (the edit says
+  // so) and is what plays, and its save says so there.
+  const Project before = *project;
   for (Sound& s : project->patterns[0].kit.sounds)
     if (doc.find("state")->find("sounds")->members[0].key == s.id)
       s.params[findParamIndex(s.machine, "flt_type")] = 1;
+  KeptLetGo edit = letGoOnEdit(again.records, before, *project, {}, again.keysAsLoaded);
+  ASSERT_EQ(edit.gone.size(), 1u);
+  EXPECT_EQ(edit.gone[0].path.back(), "flt_type");
+  again.records = edit.kept;
   EXPECT_EQ(writeJson(*soundIn(writeProjectDocument(*project, pool, again)).find("params")->find("flt_type")),
             R"("hp")");
 }

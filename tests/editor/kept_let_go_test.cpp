@@ -13,6 +13,8 @@
 #include "document/json/json_parse.h"
 #include "document/json/json_write.h"
 #include "editor/editor_rig.h"
+#include "engine/model/edit_command.h"
+#include "engine/params/param_tables.h"
 #include "plugin/ext_state.h"
 #include "tests/editor/kit_rig.h"
 
@@ -92,49 +94,90 @@ std::string savedText(EditorRig& rig) {
   return std::string(state.begin(), state.end());
 }
 
-// An edit lets the step's kept lock go, says so with its own news, saves
+// The demo's kick as a host saved it: its sound's object, or its voice's.
+ob::JsonValue& kickIn(ob::JsonValue& document, const char* list) {
+  return document.find("state")->find(list)->members[0].value;
+}
+
+// The demo with a hit of its kick playing a sample the document lacks,
+// which the load keeps in its place.
+std::vector<std::uint8_t> demoWithAHitSampleGone(EditorRig& rig) {
+  ob::JsonValue document = documentOf(saveState(rig));
+  ob::JsonValue& params = *kickIn(document, "sounds").find("params");
+  params.set("exc1_type", ob::makeJsonString("sample"));
+  params.set("exc1_aux1", ob::makeJsonString("smp-gone"));
+  return stateOf(document);
+}
+
+// The demo with its kick's voice naming a sound the document lacks: its
+// track keeps its place, silent, and what it names is kept.
+std::vector<std::uint8_t> demoWithAKickSoundGone(EditorRig& rig) {
+  ob::JsonValue document = documentOf(saveState(rig));
+  kickIn(document, "voices").set("sound", ob::makeJsonString("s-gone"));
+  return stateOf(document);
+}
+
+void setHitType(EditorRig& rig, const char* word) {
+  const ob::Sound& kick = rig.project().patterns[0].kit.sounds[0];
+  const int type = ob::findParamIndex(kick.machine, "exc1_type");
+  const ob::ParamInfo info = ob::paramInfo(kick.machine, type);
+  ob::EditCommand command;
+  command.kind = ob::kEditSoundParam;
+  command.param = type;
+  for (std::uint32_t i = 0; i < info.labelCount; ++i)
+    if (std::string(info.keys[i]) == word) command.value = info.min + static_cast<float>(i);
+  rig.view().apply(command);
+}
+
+// An edit lets go what was kept with what it takes or changes (the step's
+// kept lock, a value kept in the place of one the edit writes otherwise, the
+// sound a silent track's voice names), says so with its own news, saves
 // without it, and undo brings it back.
-TEST(KeptLetGo, WhatAStepKeptGoesWithTheStep) {
+TEST(KeptLetGo, WhatAnEditTakesGoesWithIt) {
   const struct {
     const char* what;
+    std::vector<std::uint8_t> (*state)(EditorRig&);
+    const char* kept;  // as the state holds it
     void (*edit)(EditorRig&);
   } edits[] = {
-      {"the step cleared",
+      {"the step cleared", demoWithAFutureLock, "\"x-future\"",
        [](EditorRig& rig) {
          rig.view().setSelectedStep(0);
          rig.view().editActions().clear();
        }},
-      {"a hit pasted over it",
+      {"a hit pasted over it", demoWithAFutureLock, "\"x-future\"",
        [](EditorRig& rig) {
          rig.view().setSelectedStep(4);
          rig.view().editActions().copy();
          rig.view().setSelectedStep(0);
          rig.view().editActions().paste();
        }},
-      {"a sample assigned to its track",
+      {"a sample assigned to its track", demoWithAFutureLock, "\"x-future\"",
        [](EditorRig& rig) {
          rig.view().samplesPage().previewSlot(5);
          rig.view().samplesPage().assignToTrack(0);
        }},
-      {"the track removed",
+      {"the track removed", demoWithAFutureLock, "\"x-future\"",
+       [](EditorRig& rig) { rig.view().bench().runTrackMenuAction(0, BenchController::kRemoveTrack); }},
+      {"the hit's type changed", demoWithAHitSampleGone, "\"smp-gone\"",
+       [](EditorRig& rig) { setHitType(rig, "click"); }},
+      {"the silent track removed", demoWithAKickSoundGone, "\"s-gone\"",
        [](EditorRig& rig) { rig.view().bench().runTrackMenuAction(0, BenchController::kRemoveTrack); }},
   };
   for (const auto& e : edits) {
     SCOPED_TRACE(e.what);
     EditorRig rig;
     rig.frames(1);
-    loadState(rig, demoWithAFutureLock(rig));
-    ASSERT_NE(savedText(rig).find("\"x-future\""), std::string::npos) << "kept through a save";
+    loadState(rig, e.state(rig));
+    ASSERT_NE(savedText(rig).find(e.kept), std::string::npos) << "kept through a save";
     rig.view().setSelectedTrack(0);
     e.edit(rig);
     rig.frames(1);
-    EXPECT_NE(rig.view().statusText().find("lock of x-future, which a load kept unapplied; undo brings"),
-              std::string::npos)
+    EXPECT_NE(rig.view().statusText().find(", which a load kept unapplied; undo brings"), std::string::npos)
         << rig.view().statusText();
-    const std::vector<std::uint8_t> saved = saveState(rig);
-    EXPECT_EQ(std::string(saved.begin(), saved.end()).find("x-future"), std::string::npos);
+    EXPECT_EQ(savedText(rig).find(e.kept), std::string::npos);
     rig.view().undo();
-    EXPECT_NE(savedText(rig).find("\"x-future\""), std::string::npos) << "undo brings it back";
+    EXPECT_NE(savedText(rig).find(e.kept), std::string::npos) << "undo brings it back";
   }
 }
 
