@@ -14,8 +14,7 @@ const JsonValue* memberOf(const JsonValue* object, std::string_view key) {
 
 void keepIfOtherwise(std::vector<ValueReadOtherwise>& out, std::vector<std::string> path,
                      const JsonValue& loaded, const JsonValue& rewritten) {
-  std::string written = writeJson(rewritten);
-  if (writeJson(loaded) != written) out.push_back({std::move(path), heldAsText(loaded), std::move(written)});
+  if (writeJson(loaded) != writeJson(rewritten)) out.push_back({std::move(path), heldAsText(loaded)});
 }
 
 // The parameters the sound's reader refused, and its zones when one was

@@ -20,7 +20,6 @@ namespace ob {
 struct ValueReadOtherwise {
   std::vector<std::string> path;  // unescaped tokens from the document root
   JsonValue loaded;               // as read, held as its text
-  std::string rewritten;          // what the rewrite wrote there, compact
 };
 
 // Of a loaded instance document, its rewrite and the project read from it

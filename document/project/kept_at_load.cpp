@@ -120,7 +120,6 @@ class Keeping {
     r.path = std::move(value.path);
     own(r);
     r.value = std::move(value.loaded);
-    r.rewritten = std::move(value.rewritten);
     out_.records.push_back(std::move(r));
   }
 

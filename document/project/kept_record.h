@@ -66,7 +66,6 @@ struct KeptRecord {
   std::vector<std::string> made;
   std::string after;        // the member the record followed; elements: the one their list did
   JsonValue value;          // as read, held as its text
-  std::string rewritten;    // InPlace: what the load's rewrite wrote there, compact
   double order = kNoOrder;  // a Record of a list a load takes by "order"
   // After every member the save writes there instead (a list's records a
   // load takes up to a limit, so that a kept one never takes the place of
