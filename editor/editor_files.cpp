@@ -69,7 +69,7 @@ bool EditorView::openProject(const std::filesystem::path& path) {
     if (!samples.empty()) samples += "; ";
     samples += "the factory's samples were not added: " + factoryRefused;
   }
-  SaidLine lacking = lacksLine(samples, kept_.leftOut);
+  SaidLine lacking = lacksLine(lacksSummary(host_.project, std::move(samples)), kept_.leftOut);
   setStatus(openedStatus(lacking, path), lacking.text.empty() ? StatusKind::Done : StatusKind::Failed);
   if (lacking.text == lacks().text) statusLacks_ = std::move(lacking.text);
   return true;

@@ -275,7 +275,7 @@ void EditorView::startOver() {
 }
 
 SaidLine EditorView::lacks() const {
-  return lacksLine(unplayableSummary(host_.project, host_.pool), kept_.leftOut);
+  return lacksLine(lacksSummary(host_.project, unplayableSummary(host_.project, host_.pool)), kept_.leftOut);
 }
 
 void EditorView::showLacks(bool tell) {

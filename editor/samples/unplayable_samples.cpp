@@ -56,6 +56,23 @@ std::string unplayableSummary(const ob::Project& project, const ob::SamplePool& 
   return "slots " + listedSlots(slots) + " cannot play; " + firstSlot + ": " + why;
 }
 
+std::string silentTracksSummary(const ob::Project& project) {
+  const ob::Pattern& pattern = project.patterns[0];
+  std::vector<std::int32_t> silent;
+  for (int t = 0; t < std::min<int>(pattern.numTracks, ob::kMaxTracks); ++t)
+    if (static_cast<std::uint8_t>(pattern.tracks[t].soundIndex) >= ob::kMaxTracks) silent.push_back(t + 1);
+  if (silent.empty()) return {};
+  if (silent.size() == 1)
+    return "track " + listedSlots(silent) + " plays no sound: its voice names none of the kit's";
+  return "tracks " + listedSlots(silent) + " play no sound: their voices name none of the kit's";
+}
+
+std::string lacksSummary(const ob::Project& project, std::string samples) {
+  std::string line = silentTracksSummary(project);
+  if (!line.empty() && !samples.empty()) line += "; ";
+  return line + samples;
+}
+
 std::string unplayableLine(const ob::Project& project, const ob::SamplePool& pool) {
   std::string line = unplayableSummary(project, pool);
   if (!line.empty()) line[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(line[0])));

@@ -25,6 +25,15 @@ const std::string* cannotPlayReason(const ob::SamplePool& pool, std::int32_t slo
 // play: ..." or "slots 3, 5 and 9-12 cannot play; slot 3 (Tone.wav):
 // ..."; empty when every sample plays.
 std::string unplayableSummary(const ob::Project& project, const ob::SamplePool& pool);
+// "track 1 plays no sound" or "tracks 1 and 3 play no sound": the tracks in
+// use whose voice names no sound of the kit (a load found none of the name
+// it gave), which play nothing; empty when every track has one.
+std::string silentTracksSummary(const ob::Project& project);
+
+// What cannot play, the silent tracks first; then `samples`, what the
+// samples lack (unplayableSummary, or what an open says), joined.
+std::string lacksSummary(const ob::Project& project, std::string samples);
+
 // The same as a line of its own: "Slot 3 (Tone.wav) cannot play: ...".
 std::string unplayableLine(const ob::Project& project, const ob::SamplePool& pool);
 

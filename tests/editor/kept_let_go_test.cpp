@@ -139,6 +139,7 @@ TEST(KeptLetGo, WhatAnEditTakesGoesWithIt) {
     std::vector<std::uint8_t> (*state)(EditorRig&);
     const char* kept;  // as the state holds it
     void (*edit)(EditorRig&);
+    const char* shown = nullptr;  // what the status line says of the load
   } edits[] = {
       {"the step cleared", demoWithAFutureLock, "\"x-future\"",
        [](EditorRig& rig) {
@@ -162,7 +163,8 @@ TEST(KeptLetGo, WhatAnEditTakesGoesWithIt) {
       {"the hit's type changed", demoWithAHitSampleGone, "\"smp-gone\"",
        [](EditorRig& rig) { setHitType(rig, "click"); }},
       {"the silent track removed", demoWithAKickSoundGone, "\"s-gone\"",
-       [](EditorRig& rig) { rig.view().bench().runTrackMenuAction(0, BenchController::kRemoveTrack); }},
+       [](EditorRig& rig) { rig.view().bench().runTrackMenuAction(0, BenchController::kRemoveTrack); },
+       "Track 1 plays no sound"},
   };
   for (const auto& e : edits) {
     SCOPED_TRACE(e.what);
@@ -170,6 +172,7 @@ TEST(KeptLetGo, WhatAnEditTakesGoesWithIt) {
     rig.frames(1);
     loadState(rig, e.state(rig));
     ASSERT_NE(savedText(rig).find(e.kept), std::string::npos) << "kept through a save";
+    if (e.shown) EXPECT_TRUE(rig.view().statusText().starts_with(e.shown)) << rig.view().statusText();
     rig.view().setSelectedTrack(0);
     e.edit(rig);
     rig.frames(1);
