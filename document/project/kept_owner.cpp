@@ -15,7 +15,6 @@ constexpr OwnerPlace kDocument{};
 // member of one; a macro's; any other member of the state's.
 std::optional<OwnerPlace> inState(const Path& path) {
   const std::size_t n = path.size();
-  if (n < 2) return std::nullopt;
   const std::string& list = path[1];
   const bool records = list == "voices" || list == "sounds" || list == "samples";
   if (records || list == "macros") {
@@ -37,7 +36,6 @@ std::optional<OwnerPlace> inState(const Path& path) {
 // no one (swing entries, members of its own).
 std::optional<OwnerPlace> inAudition(const Path& path) {
   const std::size_t n = path.size();
-  if (n == 1) return std::nullopt;
   if (n == 2 && path[1] == "notes") return OwnerPlace{KeptOwnerKind::Step, 0, 0, 2, true};
   if (n < 3 || path[1] != "ext" || path[2] != stepsExtensionKey()) return kDocument;
   if (n == 3) return std::nullopt;  // the grid is read, never kept whole
@@ -54,11 +52,12 @@ std::optional<OwnerPlace> inAudition(const Path& path) {
 
 std::optional<OwnerPlace> ownerPlaceOf(const Path& path) {
   if (path.empty()) return std::nullopt;
+  // A member of the envelope's kept whole (one the rewrite writes none of).
+  if (path.size() == 1) return kDocument;
   const std::string& top = path[0];
   if (top == "state") return inState(path);
   if (top == "audition") return inAudition(path);
   if (top == "assets") {
-    if (path.size() == 1) return std::nullopt;
     if (path.size() == 2) return kDocument;  // a sample's, which no load took
     return OwnerPlace{KeptOwnerKind::Sample, 1, 0, 2, false};
   }
