@@ -138,31 +138,57 @@ TEST(KeptLetGo, WhatAStepKeptGoesWithTheStep) {
   }
 }
 
+// A press and release of the pointer's button at the middle of the rect.
+void click(EditorRig& rig, const ui::Rect& r) {
+  rig.harness.movePointer({r.x + r.width / 2, r.y + r.height / 2});
+  for (const bool down : {false, true, false}) {
+    rig.harness.setButton(ImGuiMouseButton_Left, down);
+    rig.frames(1);
+  }
+}
+
 class KitOverKept : public ::testing::TestWithParam<int> {};
 
-// A kit loaded after a state load: what a load kept with the macros the kit
-// replaces goes with them, said, and joins none of the kit's, whatever the
-// kit; the locks a kit's sounds lack, said gone, are in no save.
+// A kit loaded after a state load, as the user loads one: from the list
+// Ctrl+O opens, or by the header's arrow from the kit before it. What a
+// load kept with the macros the kit replaces goes with them, said in the
+// kit's one message, and joins none of the kit's, whatever the kit; the
+// locks a kit's sounds lack, said gone, are in no save.
 TEST_P(KitOverKept, AKitTakesWhatWasKeptWithWhatItReplaces) {
-  const ob::KitEntry kit = ob::KitLibrary::listBuiltinKits().at(static_cast<std::size_t>(GetParam()));
+  const std::vector<ob::KitEntry> kits = ob::KitLibrary::listBuiltinKits();
+  const ob::KitEntry kit = kits.at(static_cast<std::size_t>(GetParam()));
+  const bool arrow = GetParam() % 2 != 0;
+  const std::string before = kits.at(static_cast<std::size_t>(GetParam() > 0 ? GetParam() - 1 : 1)).name;
   {
     EditorRig rig;
     rig.frames(1);
     ob::JsonValue document;
     std::string error;
     ASSERT_TRUE(ob::parseJson(R"({"kind":"instance","spec":"1.0","plugin":"orbitrane","formatVersion":1,
+      "meta":{"name":")" + before +
+                                  R"("},
       "state":{"sounds":{"s-kick":{"name":"Kick","machine":"drum"},"s-take":{"name":"Take","machine":"sample"}},
       "voices":{"v-kick":{"order":0,"sound":"s-kick"},"v-take":{"order":1,"sound":"s-take"}},
       "macros":{"macro1":{"name":"Pitch","dests":{"v-kick:tune":{"voice":"v-kick","param":"tune","target":12}}},
       "macro2":{"name":"Swap","dests":{"v-take:slot":{"voice":"v-take","param":"slot","target":"smp-gone"}}}}}})",
                               document, error));
     loadState(rig, stateOf(document));
-    ASSERT_TRUE(rig.view().kitBrowser().loadKit(kit));
-    rig.frames(1);
+    ui::Rect at = rig.harness.drawLog().findItem("next")->hitArea;
+    if (!arrow) {
+      rig.harness.pressChord({ui::Key::O, ui::kModCtrl});
+      rig.frames(1);
+      rig.harness.releaseKeys();
+      rig.frames(2);
+      for (const ui::DrawRecord* row : rig.harness.drawLog().find(ui::DrawOp::Text))
+        if (row->text == kit.name) at = row->rect;
+    }
+    click(rig, at);
     const std::string said =
         rig.view().statusWhole().empty() ? rig.view().statusText() : rig.view().statusWhole();
+    EXPECT_EQ(said.find("Loaded " + kit.name), 0u) << said;
     EXPECT_NE(said.find("macro 1 destination v-kick:tune"), std::string::npos) << said;
     EXPECT_NE(said.find("macro 2 destination v-take:slot"), std::string::npos) << said;
+    EXPECT_NE(rig.host.logLines.back().text.find(said), std::string::npos) << "the log hears it whole";
     for (const char* dest : {"v-kick:tune", "v-take:slot"})
       EXPECT_EQ(savedText(rig).find(dest), std::string::npos);
     rig.view().undo();
