@@ -165,6 +165,14 @@ bool KitBrowser::loadKit(const ob::KitEntry& entry) {
     pendingStatus->findings = std::move(findings);
     return false;
   }
+  // What its file holds unread is kept with the instance's state for the
+  // kit's saves: an open after which the state could not be saved is none.
+  if (const std::string why = kept ? ctx_.saveRefusalWithKit(*loaded, kept) : std::string(); !why.empty()) {
+    report("Could not load ", entry.name,
+           "the state would not save with what its file holds that this build does not read (" + why + ")",
+           StatusKind::Failed);
+    return false;
+  }
   // The snapshot keeps the kit it replaces with what that kit's file kept.
   ctx_.pushUndo();
   std::vector<ob::GoneRef> gone;

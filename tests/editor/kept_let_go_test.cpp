@@ -277,5 +277,30 @@ TEST(KeptLetGo, ARestoredSessionSavesTheKitAsItWasOpened) {
   }
 }
 
+// A kit file just within what a kit's load reads whose member this build
+// does not read is padded with tabs, which the state would carry escaped,
+// twice their bytes: the open is refused, said, and the state saves as it was.
+TEST(KeptLetGo, AnOpenAfterWhichTheStateCouldNotSaveIsRefused) {
+  TempHome home;
+  fs::create_directories(home.kitsFolder());
+  const fs::path file = home.kitsFolder() / "Zeta.kit.orbi";
+  writeKit(home.kitsFolder(), {"Zeta.kit.orbi", "Zeta Kit", "", ""});
+  std::string text = fileText(file);
+  const std::string member = "  \"x-future\": [1,";
+  text.insert(2, member + std::string(16'777'201 - text.size() - member.size() - 4, '\t') + "2],\n");
+  std::ofstream(file, std::ios::binary) << text;
+  EditorRig rig;
+  rig.frames(1);
+  loadState(rig, saveState(rig));
+  const std::vector<std::uint8_t> before = saveState(rig);
+  KitBrowser& kits = rig.view().kitBrowser();
+  kits.rescan();
+  EXPECT_FALSE(kits.loadKit(kits.entries.back()));
+  rig.frames(1);
+  EXPECT_TRUE(rig.view().statusText().starts_with("Could not load Zeta Kit: the state would not save"));
+  EXPECT_NE(rig.view().statusText().find("larger than 32 MiB"), std::string::npos) << rig.view().statusText();
+  EXPECT_EQ(saveState(rig), before);
+}
+
 }  // namespace kept_let_go_test
 }  // namespace orbi::test
