@@ -277,6 +277,38 @@ TEST(KeptLetGo, ARestoredSessionSavesTheKitAsItWasOpened) {
   }
 }
 
+// The session an older build saved with kit FUT7 opened, whose file holds
+// 14 members neither build reads, which that build's state did not carry:
+// restored here, its save over the kit's file keeps them, but for what
+// belonged to a sound changed since, said.
+TEST(KeptLetGo, AnOlderBuildsRestoredSessionSavesTheKitAsItsFileHeldIt) {
+  TempHome home;
+  fs::create_directories(home.kitsFolder());
+  const fs::path older = fs::path(OB_TEST_DATA_DIR) / "older_sessions",
+                 file = home.kitsFolder() / "FUT7.kit.orbi";
+  const std::string text = fileText(older / "FUT7.kit.orbi"),
+                    state = fileText(older / "fut7_opened_by_0b18a51.state");
+  for (const bool assigned : {false, true}) {
+    SCOPED_TRACE(assigned ? "a sample assigned" : "as restored");
+    std::ofstream(file, std::ios::binary) << text;
+    EditorRig rig;
+    rig.frames(1);
+    loadState(rig, {state.begin(), state.end()});
+    if (assigned) rig.view().samplesPage().assignToTrack(0);
+    KitBrowser& kits = rig.view().kitBrowser();
+    kits.prefillSaveForm();
+    if (!kits.saveKit()) kits.confirmReplace();  // asked whether to write over the file
+    EXPECT_EQ(fileText(file) == text, !assigned);
+    EXPECT_NE(fileText(file).find("\"x-later-0\": {\"a\": 1.0e0, \"b\": [true, \"\u00e9\"]}"),
+              std::string::npos);
+    EXPECT_EQ(
+        kits.pendingStatus->text,
+        assigned
+            ? "Saved FUT7; let go FUT7 member x-warp, which its file held for what this kit has changed since"
+            : "Saved FUT7");
+  }
+}
+
 // A kit file just within what a kit's load reads whose member this build
 // does not read is padded with tabs, which the state would carry escaped,
 // twice their bytes: the open is refused, said, and the state saves as it was.
