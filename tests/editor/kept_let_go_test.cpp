@@ -274,8 +274,8 @@ TEST(KeptLetGo, AnOlderBuildsRestoredSessionKeepsWhatItsKitsFilesHold) {
   const std::vector<std::uint8_t> before = saveState(rig);
   KitBrowser& kits = rig.view().kitBrowser();
   kits.rescan();
-  for (const ob::KitEntry& entry : kits.entries)
-    if (entry.name == "Zeta Kit") EXPECT_FALSE(kits.loadKit(entry));
+  EXPECT_FALSE(kits.loadKit(*std::find_if(kits.entries.begin(), kits.entries.end(),
+                                          [](const ob::KitEntry& e) { return e.name == "Zeta Kit"; })));
   rig.frames(1);
   EXPECT_TRUE(rig.view().statusText().starts_with("Could not load Zeta Kit: the state would not save"));
   EXPECT_NE(rig.view().statusText().find("larger than 32 MiB"), std::string::npos);
