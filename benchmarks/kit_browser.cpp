@@ -36,6 +36,9 @@ class BenchRoot : public orbi::PanelContext {
   std::int32_t selectedTrack() const override { return 0; }
   void apply(ob::EditCommand& command) override { ob::applyEditCommand(*project_, command); }
   std::string saveRefusalAfter(std::span<const ob::EditCommand>) override { return {}; }
+  std::string saveRefusalWithKit(const ob::Pattern&, std::shared_ptr<const ob::KitFileKept>) override {
+    return {};
+  }
   void pushUndo() override {}
   void commitProject(bool) override {}
   void kitComesIn() override {}

@@ -1,7 +1,7 @@
 // The root view's frame: catching up with a state load, housekeeping for
-// the engine host, the playhead, the panels' messages, the header,
-// the editing shortcuts, the header's results and what lies under the
-// header.
+// the engine host, the playhead, the panels' messages, the header, the
+// editing shortcuts, the header's results, what lies under the header and
+// the panels' messages of the frame.
 #include <algorithm>
 #include <bit>
 
@@ -32,13 +32,15 @@ void EditorView::frame(const ui::FrameInfo& frame) {
   }
   keepHouse(frame.time);
   followPlayhead();
-  takePanelStatus();
+  takePanelStatus();  // what was said since the last frame
   ui::Rect content = frame.content;
   const HeaderBarResult header = drawHeaderBar(frame, content);
   handleEditShortcuts();
   runHeaderResults(header);
   if (const std::optional<SaveQuestion::Answered> answered = saveQuestion_.draw()) takeAnswer(*answered);
   drawBelowHeader(content);
+  // What the panels said of the frame's edits, with all those let go: one message.
+  takePanelStatus();
   sayWhatWasLetGo();
   runRenders();
 }

@@ -68,12 +68,9 @@ EditorView::EditorView(EngineHost& host, ob::KeptDocument& kept, EditorSession& 
 }
 
 EditorView::~EditorView() {
-  // What an edit let go reaches the host's log, whatever else was said.
-  if (!letGo_.empty()) tellHost(letGoLine(letGo_).wholeText(), StatusKind::Changed);
-  if (!kitBrowser_.pendingStatus) return;
-  const KitBrowser::Status& status = *kitBrowser_.pendingStatus;
-  if (report_ && !status.findings.empty()) report_(status.findings);
-  tellHost(status.wholeText(), status.kind);
+  // What was not said yet reaches the host's log, as a frame's end says it.
+  takePanelStatus();
+  sayWhatWasLetGo();
 }
 
 ob::Project& EditorView::project() { return host_.project; }

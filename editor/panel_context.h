@@ -30,6 +30,10 @@ class PanelContext {
   // Why a save after the edits would be one its load refuses (save_trial.h);
   // empty when it would not.
   virtual std::string saveRefusalAfter(std::span<const ob::EditCommand> edits) = 0;
+  // The same of the kit coming in, with what its file kept in place of the
+  // last kit's.
+  virtual std::string saveRefusalWithKit(const ob::Pattern& kit,
+                                         std::shared_ptr<const ob::KitFileKept> kitFile) = 0;
   // A snapshot before an edit of the whole part.
   virtual void pushUndo() = 0;
   virtual void commitProject(bool keepPosition) = 0;

@@ -1,6 +1,8 @@
 #pragma once
 // The panels' context over the root view's editor context. Main thread.
 
+#include <utility>
+
 #include "editor/editor_context.h"
 #include "editor/panel_context.h"
 #include "editor/save_trial.h"
@@ -18,6 +20,10 @@ class PanelHost final : public PanelContext {
   void apply(ob::EditCommand& command) override { context_.apply(command); }
   std::string saveRefusalAfter(std::span<const ob::EditCommand> edits) override {
     return orbi::saveRefusalAfter(context_, edits);
+  }
+  std::string saveRefusalWithKit(const ob::Pattern& kit,
+                                 std::shared_ptr<const ob::KitFileKept> kitFile) override {
+    return orbi::saveRefusalWithKit(context_, kit, std::move(kitFile));
   }
   void pushUndo() override { context_.pushUndo(); }
   void commitProject(bool keepPosition) override { context_.commitProject(keepPosition); }

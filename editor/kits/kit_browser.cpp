@@ -9,6 +9,7 @@
 
 #include "content/tools/kits_folder.h"
 #include "editor/gone_report.h"
+#include "editor/kits/file_kept_over.h"
 #include "editor/said_list.h"
 #include "engine/clock/tempo.h"
 #include "engine/model/pattern_copy.h"
@@ -163,6 +164,14 @@ bool KitBrowser::loadKit(const ob::KitEntry& entry) {
   if (!ob::KitLibrary::loadKit(entry.reference, *loaded, &error, &kept, &findings)) {
     report("Could not load ", entry.name, error, StatusKind::Failed);
     pendingStatus->findings = std::move(findings);
+    return false;
+  }
+  // What its file holds unread is kept with the instance's state for the
+  // kit's saves: an open after which the state could not be saved is none.
+  if (const std::string why = kept ? ctx_.saveRefusalWithKit(*loaded, kept) : std::string(); !why.empty()) {
+    report("Could not load ", entry.name,
+           "the state would not save with what its file holds that this build does not read (" + why + ")",
+           StatusKind::Failed);
     return false;
   }
   // The snapshot keeps the kit it replaces with what that kit's file kept.
@@ -463,12 +472,14 @@ void KitBrowser::writeKit(const std::filesystem::path& target) {
     return;
   }
   std::string error;
-  const std::shared_ptr<const ob::KitFileKept>& kept = ctx_.kitFileKept();
-  if (ob::KitLibrary::saveKitFile(ob::kitPathToUtf8(target), part(), &error,
-                                  kept ? kept->kept.get() : nullptr)) {
+  // What the kit's file held unread goes back: as the instance keeps it,
+  // else as the file replaced holds it.
+  const std::shared_ptr<const ob::KitFileKept>& held = ctx_.kitFileKept();
+  const FileKeptOver over = held ? FileKeptOver{held->kept, {}} : fileKeptOver(target, part());
+  if (ob::KitLibrary::saveKitFile(ob::kitPathToUtf8(target), part(), &error, over.kept.get())) {
     markClean(ob::kitPathToUtf8(target));
     std::string text = "Saved " + base;
-    StatusKind kind = StatusKind::Done;
+    StatusKind kind = over.gone.empty() ? StatusKind::Done : StatusKind::Changed;
     if (const std::string written = ob::kitPathToUtf8(target.filename()); written != fileName) {
       text += " as " + written;
       kind = StatusKind::Changed;
@@ -476,6 +487,11 @@ void KitBrowser::writeKit(const std::filesystem::path& target) {
       text += ", beside the built-in kit of that name";
     }
     report(std::move(text), kind);
+    if (!over.gone.empty()) {
+      *pendingStatus += "; ";
+      *pendingStatus +=
+          sayLine("let go ", over.gone, ", which its file held for what this kit has changed since", "kept");
+    }
   } else {
     report("Could not save ", fileName, error, StatusKind::Failed);
   }

@@ -297,5 +297,44 @@ TEST(KeptLetGo, ARestoredSessionSavesTheKitAsItWasOpened) {
   }
 }
 
+// An older build's session with kit FUT7 opened, whose file's 14 members
+// neither build reads its state did not carry, restored: a kit whose
+// tab-padded unread member the state would carry escaped past its limit is
+// refused, said; a save over FUT7's file keeps the 14, and a later one lets
+// go what a sound changed since held, said.
+TEST(KeptLetGo, AnOlderBuildsRestoredSessionKeepsWhatItsKitsFilesHold) {
+  TempHome home;
+  fs::create_directories(home.kitsFolder());
+  const fs::path older = fs::path(OB_TEST_DATA_DIR) / "older_sessions",
+                 file = home.kitsFolder() / "FUT7.kit.orbi";
+  const std::string text = fileText(older / "FUT7.kit.orbi"),
+                    state = fileText(older / "fut7_opened_by_0b18a51.state");
+  std::ofstream(file, std::ios::binary) << text;
+  writeKit(home.kitsFolder(), {"Zeta.kit.orbi", "Zeta Kit", "", ""});
+  std::string zeta = fileText(home.kitsFolder() / "Zeta.kit.orbi");
+  zeta.insert(1, "\"x-future\": [1," + std::string(16'777'201 - zeta.size() - 18, '\t') + "2],");
+  std::ofstream(home.kitsFolder() / "Zeta.kit.orbi", std::ios::binary) << zeta;
+  EditorRig rig;
+  rig.frames(1);
+  loadState(rig, {state.begin(), state.end()});
+  const std::vector<std::uint8_t> before = saveState(rig);
+  KitBrowser& kits = rig.view().kitBrowser();
+  kits.rescan();
+  EXPECT_FALSE(kits.loadKit(*std::find_if(kits.entries.begin(), kits.entries.end(),
+                                          [](const ob::KitEntry& e) { return e.name == "Zeta Kit"; })));
+  rig.frames(1);
+  EXPECT_TRUE(rig.view().statusText().starts_with("Could not load Zeta Kit: the state would not save"));
+  EXPECT_NE(rig.view().statusText().find("larger than 32 MiB"), std::string::npos);
+  EXPECT_EQ(saveState(rig), before);
+  kits.prefillSaveForm();
+  if (!kits.saveKit()) kits.confirmReplace();  // asked whether to write over the file
+  EXPECT_EQ(fileText(file), text);
+  rig.view().samplesPage().assignToTrack(0);
+  kits.saveKit();
+  EXPECT_TRUE(kits.pendingStatus->text.ends_with(
+      "let go FUT7 member x-warp, which its file held for what this kit has changed since"));
+  EXPECT_EQ(fileText(file).find("x-warp"), std::string::npos);
+}
+
 }  // namespace kept_let_go_test
 }  // namespace orbi::test

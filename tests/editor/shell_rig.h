@@ -41,6 +41,9 @@ class FakeRoot : public PanelContext {
     ob::applyEditCommand(*project_, command);
   }
   std::string saveRefusalAfter(std::span<const ob::EditCommand>) override { return saveRefusal; }
+  std::string saveRefusalWithKit(const ob::Pattern&, std::shared_ptr<const ob::KitFileKept>) override {
+    return saveRefusal;
+  }
   void pushUndo() override { snapshots.push_back(std::make_unique<ob::Project>(*project_)); }
   void commitProject(bool keepPosition) override { commits.push_back(keepPosition); }
   void kitComesIn() override {}
@@ -71,7 +74,7 @@ class FakeRoot : public PanelContext {
   std::vector<bool> commits;
   std::shared_ptr<const ob::KitFileKept> kitFile;
   int refreshes = 0;
-  std::string saveRefusal;  // what every trial of an edit answers
+  std::string saveRefusal;  // what every trial of an edit or a kit answers
 
  private:
   std::unique_ptr<ob::Project> project_;

@@ -383,11 +383,24 @@ TEST_F(EditorFlows, WhatAnAssignLetsGoIsSaidAndSavedNowhere) {
   EXPECT_EQ(std::memcmp(&view()->project(), &demo, sizeof demo), 0) << "undo brings it all back";
 }
 
+// Over a state holding a macro destination this build keeps unapplied,
+// which a kit coming in lets go: the kit's message says it too.
 TEST_F(EditorFlows, KitsFromTheHeader) {
   KitBrowser& kits = view()->kitBrowser();
   const auto kitName = [&] {
     const ob::Kit& kit = part().kit;
     return std::string(kit.name, strnlen(kit.name, sizeof kit.name));
+  };
+  const std::string kept = R"({"kind":"instance","spec":"1.0","plugin":"orbitrane","formatVersion":1,"state":{
+    "sounds":{"s-kick":{"machine":"drum"}},"voices":{"v-kick":{"order":0,"sound":"s-kick"}},"macros":{"macro1":
+    {"dests":{"v-kick:tune":{"voice":"v-kick","param":"tune","target":12}}}}}})";
+  std::string error;
+  ASSERT_TRUE(instance->loadState({kept.begin(), kept.end()}, error)) << error;
+  const auto saysAll = [&](const std::string& kit) {
+    const std::string said = view()->statusWhole().empty() ? view()->statusText() : view()->statusWhole();
+    EXPECT_TRUE(said.starts_with("Loaded " + kit)) << said;
+    EXPECT_NE(said.find("let go macro 1 destination v-kick:tune, which"), std::string::npos) << said;
+    EXPECT_NE(host.logLines.back().text.find(said), std::string::npos) << "the log hears it whole";
   };
   key("ctrl+o");
   ASSERT_TRUE(session->runFrames(2));
@@ -405,6 +418,8 @@ TEST_F(EditorFlows, KitsFromTheHeader) {
   EXPECT_EQ(kitName(), wanted);
   ASSERT_TRUE(view()->headerBar().model().document);
   EXPECT_EQ(view()->headerBar().model().document->name, wanted) << "the header shows the new kit";
+  saysAll(wanted);
+  key("ctrl+z");  // what it let go comes back, for the arrow's kit to let go
 
   const auto arrow = [&](int fromRight) {
     const ui::Rect f = view()->kitField();
@@ -415,6 +430,7 @@ TEST_F(EditorFlows, KitsFromTheHeader) {
   };
   const std::string next = arrow(1);
   EXPECT_NE(next, wanted) << "> steps to another kit";
+  saysAll(next);
   EXPECT_EQ(arrow(2), wanted) << "< steps back";
 }
 
