@@ -52,8 +52,9 @@ std::string saveRefusalWithKit(EditorContext& context, const ob::Pattern& kit,
   // What the kit takes the place of goes with what was kept with it.
   ob::ReplacedOwners replaced;
   replaced.kit = true;
-  const LentKept lent(kept, ob::letGoOnEdit(kept.records, context.project(), *trial, replaced).kept,
-                      std::move(kitFile));
+  const LentKept lent(
+      kept, ob::letGoOnEdit(kept.records, context.project(), *trial, replaced, kept.keysAsLoaded).kept,
+      std::move(kitFile));
   return ob::measureSave(*trial, context.samplePool(), kept).why;
 }
 

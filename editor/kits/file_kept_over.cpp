@@ -19,7 +19,7 @@ FileKeptOver fileKeptOver(const std::filesystem::path& file, const ob::Pattern& 
       !ob::KitLibrary::loadKitFile(ob::kitPathToUtf8(file), before->patterns[0], nullptr, &held) || !held)
     return {};
   after->patterns[0] = kit;
-  ob::KeptLetGo letGo = ob::letGoOnEdit(held->kept->records, *before, *after, {});
+  ob::KeptLetGo letGo = ob::letGoOnEdit(held->kept->records, *before, *after, {}, held->kept->keysAsLoaded);
   auto kept = std::make_shared<ob::KeptDocument>(*held->kept);
   kept->records = std::move(letGo.kept);
   return {std::move(kept), letGoNames(letGo.gone, *before)};
