@@ -96,7 +96,7 @@ void EditActions::paste() {
   context_.markReplaced(replaced);
   commitSteps();
   if (SaidLine said = goneReport("The paste onto " + soundName(part(), track), "which its machine lacks",
-                                 goneNames(gone));
+                                 goneNames(gone, part().kit));
       !said.text.empty())
     context_.sayOnStatusLine(std::move(said), StatusKind::Changed);
 }

@@ -32,6 +32,7 @@ HeaderBarResult EditorView::drawHeaderBar(const ui::FrameInfo& frame, ui::Rect& 
   input.statusWhole = status_.whole;
   input.statusListsEnd = status_.listsEnd;
   input.statusFewer = status_.fewer;
+  input.statusNames = status_.names;
   return headerBar_.draw(input, frame, content);
 }
 

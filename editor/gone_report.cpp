@@ -1,7 +1,8 @@
 #include "editor/gone_report.h"
 
-#include "editor/param_name.h"
+#include "editor/macros/macro_name.h"
 #include "editor/widgets/widget_support.h"
+#include "engine/params/param_name.h"
 #include "engine/params/param_tables.h"
 
 namespace orbi {
@@ -9,14 +10,14 @@ namespace {
 
 std::string number(int n) { return std::to_string(n + 1); }
 
-std::string nameOf(const ob::GoneRef& g) {
-  const std::string name = g.kind == ob::GoneKind::Hit ? std::string() : paramName(g.machine, g.param);
+std::string nameOf(const ob::GoneRef& g, const ob::Kit& kit) {
+  const std::string name = g.kind == ob::GoneKind::Hit ? std::string() : ob::paramName(g.machine, g.param);
   switch (g.kind) {
     case ob::GoneKind::Lock: return "step " + number(g.where) + " lock of " + name;
     case ob::GoneKind::StepRandom: return "step " + number(g.where) + " random amount of " + name;
     case ob::GoneKind::TrackRandom: return "random amount of " + name;
     case ob::GoneKind::VelocityRoute: return "velocity route to " + name;
-    case ob::GoneKind::MacroDest: return "macro " + number(g.where) + " on " + name;
+    case ob::GoneKind::MacroDest: return macroName(kit, g.where) + " on " + name;
     case ob::GoneKind::Lfo: return "LFO " + number(g.where) + " on " + name;
     case ob::GoneKind::ModEnv: return "envelope " + number(g.where) + " on " + name;
     case ob::GoneKind::Hit: return "step " + number(g.where) + " hit";
@@ -42,12 +43,12 @@ bool severalTracks(const std::vector<ob::GoneRef>& gone) {
 
 }  // namespace
 
-GoneNames goneNames(const std::vector<ob::GoneRef>& gone) {
+GoneNames goneNames(const std::vector<ob::GoneRef>& gone, const ob::Kit& kit) {
   const bool tracked = severalTracks(gone);
   GoneNames names;
   for (const ob::GoneRef& g : gone) {
     const bool withTrack = g.track != ob::kNoTrack && (tracked || g.kind == ob::GoneKind::Hit);
-    std::string name = withTrack ? "track " + number(g.track) + " " + nameOf(g) : nameOf(g);
+    std::string name = withTrack ? "track " + number(g.track) + " " + nameOf(g, kit) : nameOf(g, kit);
     if (g.held)
       names.held.push_back(name + " held to " + heldValue(g));
     else

@@ -15,14 +15,15 @@ namespace orbi {
 
 // What went and what stayed held, each by what held it and the parameter's
 // name on the machine it was made for ("step 15 lock of Hit 1", "LFO 1 on
-// Hit 1 Tone", "macro 1 on Hit 1 Length"; held: "step 3 lock of Attack
-// held to 0.500 s"), the track first when they come from several tracks; a
-// hit always with its track ("track 6 step 3 hit").
+// Hit 1 Tone", "macro 1 on Hit 1 Length", a named macro by its name:
+// "Wobble on Body Length"; held: "step 3 lock of Attack held to 0.500 s"),
+// the track first when they come from several tracks; a hit always with
+// its track ("track 6 step 3 hit"). The kit holds the macros' names.
 struct GoneNames {
   std::vector<std::string> gone;
   std::vector<std::string> held;
 };
-GoneNames goneNames(const std::vector<ob::GoneRef>& gone);
+GoneNames goneNames(const std::vector<ob::GoneRef>& gone, const ob::Kit& kit);
 
 // "<who> lost 5: a, b, c and 2 more, <why>; undo brings them back", or
 // with what was held, "<who> lost 2 and changed 1: a, b and x held to 0.5

@@ -6,6 +6,9 @@
 
 #include "document/audition/audition_kept.h"
 #include "document/json/json_opened.h"
+#include "editor/macros/macro_name.h"
+#include "engine/params/param_name.h"
+#include "engine/params/param_tables.h"
 
 namespace orbi {
 namespace {
@@ -18,19 +21,46 @@ std::string trackName(const ob::Pattern& part, const std::string& id) {
   return id;
 }
 
-std::string soundName(const ob::Kit& kit, const std::string& id) {
+const ob::Sound* soundOf(const ob::Kit& kit, const std::string& id) {
   for (const ob::Sound& sound : kit.sounds)
-    if (fieldText(sound.id, sizeof sound.id) == id && sound.name[0] != '\0')
-      return std::string(fieldText(sound.name, sizeof sound.name));
-  return id;
+    if (fieldText(sound.id, sizeof sound.id) == id) return &sound;
+  return nullptr;
+}
+
+std::string soundName(const ob::Kit& kit, const std::string& id) {
+  const ob::Sound* sound = soundOf(kit, id);
+  return sound != nullptr && sound->name[0] != '\0' ? std::string(fieldText(sound->name, sizeof sound->name))
+                                                    : id;
+}
+
+// The sound the track of this id plays; null when none.
+const ob::Sound* trackSound(const ob::Pattern& part, const std::string& id) {
+  for (int t = 0; t < std::min<int>(part.numTracks, ob::kMaxTracks); ++t) {
+    const int sound = part.tracks[t].soundIndex;
+    if (fieldText(part.tracks[t].id, sizeof part.tracks[t].id) == id && sound >= 0 && sound < ob::kMaxTracks)
+      return &part.kit.sounds[sound];
+  }
+  return nullptr;
+}
+
+// A key as the user reads it: the name of the sound's parameter of that
+// key, else the key.
+std::string keyName(const ob::Sound* sound, const std::string& key) {
+  const int index = sound != nullptr ? ob::findParamIndex(sound->machine, key) : -1;
+  return index >= 0 ? ob::paramName(sound->machine, index) : key;
 }
 
 // The tokens of a record's path past its owner's place, the member's own
-// key given.
-std::string within(const ob::KeptRecord& r, std::size_t from, const std::string& key) {
-  if (from + 2 == r.path.size() && r.path[from] == "locks") return "lock of " + key;
-  if (from + 2 == r.path.size() && r.path[from] == "rands") return "random amount of " + key;
+// key given, a parameter's by its name on the owner's sound.
+std::string within(const ob::KeptRecord& r, std::size_t from, const std::string& key,
+                   const ob::Sound* sound) {
+  if (from + 2 == r.path.size() && r.path[from] == "locks") return "lock of " + keyName(sound, key);
+  if (from + 2 == r.path.size() && r.path[from] == "rands") return "random amount of " + keyName(sound, key);
   if (from + 1 == r.path.size() && (key == "locks" || key == "rands")) return key;
+  if (from + 2 == r.path.size() && r.path[from] == "params") {
+    const std::string name = keyName(sound, key);
+    return name != key ? name : "parameter " + key;
+  }
   return "member " + key;
 }
 
@@ -43,18 +73,23 @@ std::string nameOf(const ob::KeptRecord& r, const std::string& key, const ob::Pa
       if (ob::isKeptNote(r))
         return owner.index < 0 ? track + " notes off its steps"
                                : track + " step " + std::to_string(owner.index + 1) + " note";
-      return track + " step " + std::to_string(owner.index + 1) + " " + within(r, from, key);
+      return track + " step " + std::to_string(owner.index + 1) + " " +
+             within(r, from, key, trackSound(part, owner.id));
     }
-    case ob::KeptOwnerKind::Voice: return trackName(part, owner.id) + " " + within(r, from, key);
-    case ob::KeptOwnerKind::Sound:
+    case ob::KeptOwnerKind::Voice:
+      return trackName(part, owner.id) + " " + within(r, from, key, trackSound(part, owner.id));
+    case ob::KeptOwnerKind::Sound: {
+      const ob::Sound* sound = soundOf(part.kit, owner.id);
       if (r.place == ob::KeptPlace::InPlace)
-        return soundName(part.kit, owner.id) + (key == "zones" ? " zones" : " value of " + key);
-      return soundName(part.kit, owner.id) + " " + within(r, from, key);
+        return soundName(part.kit, owner.id) +
+               (key == "zones" ? " zones" : " value of " + keyName(sound, key));
+      return soundName(part.kit, owner.id) + " " + within(r, from, key, sound);
+    }
     case ob::KeptOwnerKind::Macro:
-      if (r.place == ob::KeptPlace::InPlace) return "macro " + std::to_string(owner.index + 1) + " name";
+      if (r.place == ob::KeptPlace::InPlace) return "the whole name of " + macroName(part.kit, owner.index);
       if (r.path.size() == 5 && r.path[3] == "dests")
-        return "macro " + std::to_string(owner.index + 1) + " destination " + key;
-      return "macro " + std::to_string(owner.index + 1) + " " + within(r, from, key);
+        return macroName(part.kit, owner.index) + " destination " + key;
+      return macroName(part.kit, owner.index) + " " + within(r, from, key, nullptr);
     case ob::KeptOwnerKind::Document:
     case ob::KeptOwnerKind::Sample: break;
   }

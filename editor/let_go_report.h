@@ -13,8 +13,10 @@
 namespace orbi {
 
 // "track 3 step 15 lock of exc9_type", "track 2 notes off its steps",
-// "Kick value of model", "macro 2 destination v-kick:tune", a member by
-// its key: one a member.
+// "Kick value of Hit 1 Shape", "Closed hat parameter x_future", "Wobble
+// destination v-kick:tune", a member by its key: one a member. A key that
+// names a parameter of its owner's sound reads as the parameter's name, a
+// macro by its own name where it has one.
 std::vector<std::string> letGoNames(const std::vector<ob::KeptRecord>& gone, const ob::Project& before);
 
 // "let go 3 kept: a, b and c, which a load kept unapplied; undo brings

@@ -3,34 +3,48 @@
 namespace orbi {
 namespace {
 
-std::string joined(const std::vector<std::string>& names, std::size_t count, std::string_view last) {
-  std::string out;
+// Names joined as a sentence joins them, and where each lies in the text.
+struct Joined {
+  std::string text;
+  std::vector<ui::TextSpan> names;
+};
+
+Joined joined(const std::vector<std::string>& names, std::size_t count, std::string_view last) {
+  Joined out;
   for (std::size_t i = 0; i < count; ++i) {
-    if (i > 0) out += i + 1 == count && last.empty() ? " and " : ", ";
-    out += names[i];
+    if (i > 0) out.text += i + 1 == count && last.empty() ? " and " : ", ";
+    out.names.push_back({out.text.size(), names[i].size()});
+    out.text += names[i];
   }
-  return out.append(last);
+  out.text.append(last);
+  return out;
+}
+
+// All of them when few ("and 1 more" says no more than the name it stands
+// for), else the first `named` and how many more.
+Joined brief(const std::vector<std::string>& names, std::size_t named) {
+  if (names.size() <= named + 1) return joined(names, names.size(), {});
+  return joined(names, named, " and " + std::to_string(names.size() - named) + " more");
+}
+
+std::vector<ui::TextSpan> shifted(std::vector<ui::TextSpan> names, std::size_t by) {
+  for (ui::TextSpan& name : names) name.from += by;
+  return names;
 }
 
 }  // namespace
 
 SaidList sayList(const std::vector<std::string>& names, std::size_t named) {
-  SaidList said;
-  said.whole = joined(names, names.size(), {});
-  // "and 1 more" says no more than the name it stands for.
-  if (names.size() <= named + 1) {
-    said.brief = said.whole;
-  } else {
-    const std::size_t more = names.size() - named;
-    said.brief = joined(names, named, " and " + std::to_string(more) + " more");
-  }
-  return said;
+  return {brief(names, named).text, joined(names, names.size(), {}).text};
 }
 
 namespace {
 
 SaidForm joinedForms(const SaidForm& first, const SaidForm& then) {
-  return {first.text + then.text, then.listsEnd != 0 ? first.text.size() + then.listsEnd : first.listsEnd};
+  SaidForm form{first.text + then.text,
+                then.listsEnd != 0 ? first.text.size() + then.listsEnd : first.listsEnd, first.names};
+  for (const ui::TextSpan& name : shifted(then.names, first.text.size())) form.names.push_back(name);
+  return form;
 }
 
 }  // namespace
@@ -41,9 +55,10 @@ SaidLine& operator+=(SaidLine& line, const SaidLine& more) {
     fewer.push_back(joinedForms(line.form(i), more.form(i)));
   line.fewer = std::move(fewer);
   if (!line.whole.empty() || !more.whole.empty()) line.whole = line.wholeText() + more.wholeText();
-  const SaidForm joined = joinedForms(line.form(0), more.form(0));
-  line.text = joined.text;
+  SaidForm joined = joinedForms(line.form(0), more.form(0));
+  line.text = std::move(joined.text);
   line.listsEnd = joined.listsEnd;
+  line.names = std::move(joined.names);
   return line;
 }
 
@@ -56,16 +71,21 @@ SaidLine& operator+=(SaidLine& line, std::string_view more) {
 
 SaidLine sayNames(std::string_view head, const std::vector<std::string>& names, std::string_view tail) {
   if (names.empty()) return {};
-  const auto around = [&](std::string_view list) { return std::string(head).append(list).append(tail); };
-  const SaidList said = sayList(names);
-  SaidLine line{around(said.brief), {}, head.size() + said.brief.size()};
-  if (said.brief != said.whole) line.whole = around(said.whole);
-  std::string shorter = said.brief;
+  const auto around = [&](const Joined& list) {
+    return SaidForm{std::string(head).append(list.text).append(tail), head.size() + list.text.size(),
+                    shifted(list.names, head.size())};
+  };
+  const Joined first = brief(names, kNamesOnTheLine);
+  SaidForm shown = around(first);
+  SaidLine line{std::move(shown.text), {}, shown.listsEnd, {}, std::move(shown.names)};
+  if (const Joined all = joined(names, names.size(), {}); all.text != first.text)
+    line.whole = around(all).text;
+  std::string shorter = first.text;
   for (std::size_t named = kNamesOnTheLine - 1; named >= 1; --named) {
-    std::string brief = sayList(names, named).brief;
-    if (brief == shorter) continue;
-    shorter = std::move(brief);
-    line.fewer.push_back({around(shorter), head.size() + shorter.size()});
+    Joined fewer = brief(names, named);
+    if (fewer.text == shorter) continue;
+    shorter = fewer.text;
+    line.fewer.push_back(around(fewer));
   }
   return line;
 }

@@ -1,13 +1,16 @@
 #pragma once
 // How the editor names a list of things it dropped, kept or left out: its
 // status line gives how many and names the first few, and the line's hover
-// and the host's log name every one. Each name stays whole. Main thread.
+// and the host's log name every one. Each name stays whole: every text the
+// status line may show says where its names lie. Main thread.
 
 #include <algorithm>
 #include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "ui/header/text_span.h"
 
 namespace orbi {
 
@@ -27,7 +30,8 @@ SaidList sayList(const std::vector<std::string>& names, std::size_t named = kNam
 // line too short for all of it shows whole before it cuts the rest.
 struct SaidForm {
   std::string text;
-  std::size_t listsEnd = 0;  // 0: it names no list
+  std::size_t listsEnd = 0;         // 0: it names no list
+  std::vector<ui::TextSpan> names;  // where each name it shows lies in the text
 };
 
 // What the status line says, and the same with every list it names named
@@ -41,11 +45,12 @@ struct SaidLine {
   // The text with one name fewer of each list than the form before, down
   // to one ("a, b and 3 more", then "a and 4 more"); empty when none.
   std::vector<SaidForm> fewer = {};
+  std::vector<ui::TextSpan> names = {};  // where the text's names lie
 
   const std::string& wholeText() const { return whole.empty() ? text : whole; }
   // Form i: the text for 0, then the fewer ones, the last for any later i.
   SaidForm form(std::size_t i) const {
-    return i == 0 || fewer.empty() ? SaidForm{text, listsEnd} : fewer[std::min(i, fewer.size()) - 1];
+    return i == 0 || fewer.empty() ? SaidForm{text, listsEnd, names} : fewer[std::min(i, fewer.size()) - 1];
   }
 };
 

@@ -147,7 +147,7 @@ class BenchController {
   void fillSlots(ParamWidget& widget, const ob::Sound& sound, std::initializer_list<const char*> keys) const;
   std::vector<SampleView::Chip> sampleFlagChips(const ob::Sound& sound);
   // Appends to the chips being built; nothing for a key the machine lacks.
-  void addFlagChip(const char* label, const char* key);
+  void addFlagChip(const char* key);
   // prefix + key in the sound being built; 0 when the machine lacks it.
   float readParamByKey(std::string_view prefix, std::string_view key) const;
   const char* slotName(int slot) const { return slot >= 0 && slot < ob::kSampleSlots ? slotNames[slot] : ""; }

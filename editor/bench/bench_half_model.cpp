@@ -11,6 +11,7 @@
 #include "editor/editor_context.h"
 #include "editor/widgets/graph/node_graph.h"
 #include "editor/widgets/widget_support.h"
+#include "engine/params/param_name.h"
 #include "engine/params/param_tables.h"
 
 namespace orbi {
@@ -18,8 +19,8 @@ namespace {
 
 using graph::NodeKind;
 
+// A row without a kind has no node; each node is named as its parameter.
 struct SlotRow {
-  const char* label = nullptr;
   const char* unit = "";
   NodeKind kind{};
   float displayLo = 0.0f;
@@ -32,46 +33,46 @@ using HalfRows = std::array<SlotRow, 6>;
 constexpr const char* kNoiseColours[] = {"white", "pink", "metallic"};
 constexpr const char* kBanks[] = {"classic", "harmonic", "pulse"};
 
-constexpr SlotRow kHitLength{"length", "s", NodeKind::kLength, 0.0005f, 0.5f};
-constexpr SlotRow kHitWidth{"width", "", NodeKind::kWidth, 0.0f, 1.0f};
-constexpr SlotRow kBodyDecay{"decay", "s", NodeKind::kLength, 0.02f, 4.0f};
-constexpr SlotRow kBrightness{"brightness", "", NodeKind::kBrightness, 0.0f, 1.0f};
-constexpr SlotRow kRate{"rate", "x", NodeKind::kRate, 0.5f, 2.0f};
-constexpr SlotRow kReverse{"reverse", "", NodeKind::kReverse, 0.0f, 1.0f};
+constexpr SlotRow kHitLength{"s", NodeKind::kLength, 0.0005f, 0.5f};
+constexpr SlotRow kHitWidth{"", NodeKind::kWidth, 0.0f, 1.0f};
+constexpr SlotRow kBodyDecay{"s", NodeKind::kLength, 0.02f, 4.0f};
+constexpr SlotRow kBrightness{"", NodeKind::kBrightness, 0.0f, 1.0f};
+constexpr SlotRow kRate{"x", NodeKind::kRate, 0.5f, 2.0f};
+constexpr SlotRow kReverse{"", NodeKind::kReverse, 0.0f, 1.0f};
 
-// Hit types 0..6, slots 0..5; a row without a kind has no node.
+// Hit types 0..6, slots 0..5.
 constexpr std::array<HalfRows, 7> kHitSlots = {{
     {},
-    {{{"colour", "", NodeKind::kColour, 0, 1}, kHitLength, {}, {}, {}, kHitWidth}},
-    {{{"pitch", "Hz", NodeKind::kFrequency, 40, 500}, kHitLength, {"drop", "st", NodeKind::kDrop, 0, 24},
-      {"drop speed", "x", NodeKind::kDropSpeed, 1, 4}, {}, {}}},
-    {{{"centre", "Hz", NodeKind::kFrequency, 200, 12000}, kHitLength,
-      {"resonance", "Q", NodeKind::kResonance, 0.5f, 10}, {"snap", "", NodeKind::kSnap, 1, 3}, {}, kHitWidth}},
-    {{{"colour", "", NodeKind::kColour, 0, 1}, kHitLength, {"hit", "", NodeKind::kSampleSlot, 0, 63}, kRate,
+    {{{"", NodeKind::kColour, 0, 1}, kHitLength, {}, {}, {}, kHitWidth}},
+    {{{"Hz", NodeKind::kFrequency, 40, 500}, kHitLength, {"st", NodeKind::kDrop, 0, 24},
+      {"x", NodeKind::kDropSpeed, 1, 4}, {}, {}}},
+    {{{"Hz", NodeKind::kFrequency, 200, 12000}, kHitLength,
+      {"Q", NodeKind::kResonance, 0.5f, 10}, {"", NodeKind::kSnap, 1, 3}, {}, kHitWidth}},
+    {{{"", NodeKind::kColour, 0, 1}, kHitLength, {"", NodeKind::kSampleSlot, 0, 63}, kRate,
       kReverse, {}}},
-    {{{"centre", "Hz", NodeKind::kFrequency, 500, 6000}, {"tail", "s", NodeKind::kLength, 0.0005f, 0.5f},
-      {"spread", "ms", NodeKind::kSpread, 5, 40}, {}, {}, kHitWidth}},
-    {{{"cutoff", "Hz", NodeKind::kFrequency, 200, 18000}, kHitLength,
-      {"colour", "", NodeKind::kChoice, 0, 2, kNoiseColours, 3}, {"resonance", "Q", NodeKind::kResonance, 0.5f, 10},
+    {{{"Hz", NodeKind::kFrequency, 500, 6000}, {"s", NodeKind::kLength, 0.0005f, 0.5f},
+      {"ms", NodeKind::kSpread, 5, 40}, {}, {}, kHitWidth}},
+    {{{"Hz", NodeKind::kFrequency, 200, 18000}, kHitLength,
+      {"", NodeKind::kChoice, 0, 2, kNoiseColours, 3}, {"Q", NodeKind::kResonance, 0.5f, 10},
       {}, kHitWidth}},
 }};
 
 // Body types 0..8.
 constexpr std::array<HalfRows, 9> kBodySlots = {{
     {},
-    {{{"hold", "s", NodeKind::kHold, 0, 0.05f}, kBodyDecay, {"drop", "st", NodeKind::kDrop, 0, 48},
-      {"drop time", "s", NodeKind::kDropTime, 0.005f, 0.4f}, {}, {}}},
-    {{kBrightness, {"decay", "s", NodeKind::kLength, 0.012f, 2.4f}, {"blip", "", NodeKind::kBlip, 0, 1},
-      {"blip time", "s", NodeKind::kBlipTime, 0.005f, 0.15f}, {}, {}}},
-    {{kBrightness, kBodyDecay, {"inharmonic", "", NodeKind::kInharmonic, 0, 1}, {}, {}, {}}},
-    {{kBrightness, kBodyDecay, {"body", "", NodeKind::kSampleSlot, 0, 63}, kRate, kReverse, {}}},
-    {{{"brightness", "Hz", NodeKind::kFrequency, 2000, 12000}, kBodyDecay,
-      {"shimmer", "", NodeKind::kShimmer, 0, 1}, {}, {}, {}}},
+    {{{"s", NodeKind::kHold, 0, 0.05f}, kBodyDecay, {"st", NodeKind::kDrop, 0, 48},
+      {"s", NodeKind::kDropTime, 0.005f, 0.4f}, {}, {}}},
+    {{kBrightness, {"s", NodeKind::kLength, 0.012f, 2.4f}, {"", NodeKind::kBlip, 0, 1},
+      {"s", NodeKind::kBlipTime, 0.005f, 0.15f}, {}, {}}},
+    {{kBrightness, kBodyDecay, {"", NodeKind::kInharmonic, 0, 1}, {}, {}, {}}},
+    {{kBrightness, kBodyDecay, {"", NodeKind::kSampleSlot, 0, 63}, kRate, kReverse, {}}},
+    {{{"Hz", NodeKind::kFrequency, 2000, 12000}, kBodyDecay,
+      {"", NodeKind::kShimmer, 0, 1}, {}, {}, {}}},
     {{kBrightness, kBodyDecay, {}, {}, {}, {}}},
-    {{kBrightness, kBodyDecay, {"ratio", "x", NodeKind::kRatio, 0.5f, 12},
-      {"bright time", "s", NodeKind::kBrightTime, 0.005f, 3}, {}, {}}},
-    {{{"position", "", NodeKind::kPosition, 0, 1}, kBodyDecay, {"bank", "", NodeKind::kChoice, 0, 2, kBanks, 3},
-      {"detune", "ct", NodeKind::kDetune, 0, 1200}, {}, {}}},
+    {{kBrightness, kBodyDecay, {"x", NodeKind::kRatio, 0.5f, 12},
+      {"s", NodeKind::kBrightTime, 0.005f, 3}, {}, {}}},
+    {{{"", NodeKind::kPosition, 0, 1}, kBodyDecay, {"", NodeKind::kChoice, 0, 2, kBanks, 3},
+      {"ct", NodeKind::kDetune, 0, 1200}, {}, {}}},
 }};
 
 constexpr std::array<const char*, 5> kBodySlotKeys = {"res_tone", "res_decay", "res_aux1", "res_aux2", "res_rev"};
@@ -107,7 +108,7 @@ void BenchController::buildHalfModel(NodeGraph& graph, const ob::Sound& s, bool 
     const std::size_t type = static_cast<std::size_t>(halfType);
     const SlotRow& row = isBody ? kBodySlots[type][slot] : kHitSlots[type][slot];
     const int id = slotParam(s.machine, isBody, paramBase, slot);
-    if (!row.label || id < 0 || id >= ob::kSoundParamSlots) continue;
+    if (row.kind == NodeKind{} || id < 0 || id >= ob::kSoundParamSlots) continue;
     const ob::ParamInfo info = ob::paramInfo(s.machine, id);
     graph::Node n;
     n.id = id;
@@ -117,7 +118,7 @@ void BenchController::buildHalfModel(NodeGraph& graph, const ob::Sound& s, bool 
     n.paramHi = info.max;
     n.displayLo = row.displayLo;
     n.displayHi = row.displayHi;
-    n.label = row.label;
+    n.label = ob::paramName(s.machine, id);
     n.unit = row.unit;
     n.choices = row.choices;
     n.choiceCount = row.choiceCount;
@@ -145,7 +146,7 @@ void BenchController::buildHalfModel(NodeGraph& graph, const ob::Sound& s, bool 
     n.value = s.params[tune];
     n.paramLo = n.displayLo = info.min;
     n.paramHi = n.displayHi = info.max;
-    n.label = "tune";
+    n.label = ob::paramName(s.machine, tune);
     n.unit = "Hz";
     n.fixedPitch = 1;
     decorateNode(n);

@@ -15,6 +15,7 @@
 #include "editor/bench/bench_controller.h"
 #include "editor/editor_context.h"
 #include "editor/widgets/anatomy/half_browser.h"
+#include "engine/params/param_name.h"
 #include "engine/params/param_tables.h"
 
 namespace orbi {
@@ -118,6 +119,7 @@ void BenchController::buildHalfPresets(HalfBrowser& browser, const ob::Sound& so
   ParamSlot slot;
   slot.id = typeIndex;
   slot.info = ob::paramInfo(sound.machine, typeIndex);
+  slot.name = ob::paramName(sound.machine, typeIndex);
   slot.value = sound.params[typeIndex];
   browser.setSlots({slot});
 

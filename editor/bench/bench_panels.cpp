@@ -13,6 +13,7 @@
 #include "editor/bench/sound_values.h"
 #include "editor/editor_context.h"
 #include "editor/widgets/bench/bench_page.h"
+#include "engine/params/param_name.h"
 #include "engine/params/param_tables.h"
 #include "engine/pool/sample_pool.h"
 #include "engine/session/engine_host.h"
@@ -66,12 +67,12 @@ void BenchController::buildVelocityModel(const ob::Sound& k) {
   for (int i = 0; i < ob::kSampleSlots; ++i) m.slotNames.emplace_back(i < slotNameCount_ ? slotNames[i] : "");
   for (int r = 0; r < std::min<int>(k.velDestCount, ob::kListCapacity); ++r) {
     const int param = k.velDests[r].param;
-    m.routes.push_back({param, ob::paramInfo(k.machine, param).id, k.velDests[r].value});
+    m.routes.push_back({param, ob::paramName(k.machine, param), k.velDests[r].value});
   }
   const int count = std::min(ob::paramCount(k.machine), ob::kSoundParamSlots);
   for (int i = 0; i < count; ++i) {
     const ob::ParamInfo info = ob::paramInfo(k.machine, i);
-    if (info.min < info.max) m.candidates.push_back({i, info.id});
+    if (info.min < info.max) m.candidates.push_back({i, ob::paramName(k.machine, i)});
   }
   page->velocity.setModel(std::move(m));
 }
@@ -115,16 +116,16 @@ void BenchController::buildPanels() {
   if (drum) buildDrum(s);
 }
 
-// Labels and display ranges by parameter; the labels are the drawer's own.
+// Display ranges by parameter, each row named as its parameter.
 void BenchController::buildDrawerRows(const ob::Sound& s, const ob::Sound& k) {
   std::vector<ParamDrawer::Row>& rows = page->drawer.rows;
   rows.clear();
   const std::uint8_t locked = context->selectedStep() >= 0 ? 1 : 0;
-  const auto row = [&](int index, std::string label, float displayLo, float displayHi, bool continuous) {
+  const auto row = [&](int index, float displayLo, float displayHi, bool continuous) {
     const ob::ParamInfo info = ob::paramInfo(s.machine, index);
     ParamDrawer::Row r;
     r.index = index;
-    r.label = std::move(label);
+    r.label = ob::paramName(s.machine, index);
     r.paramLo = info.min;
     r.paramHi = info.max;
     r.displayLo = displayLo;
@@ -136,18 +137,16 @@ void BenchController::buildDrawerRows(const ob::Sound& s, const ob::Sound& k) {
     rows.push_back(std::move(r));
   };
   if (s.machine == ob::kMachineDrum) {
-    if (const int i = ob::findParamIndex(s.machine, "exc1_level"); i >= 0)
-      row(i, "hit level", 0.0f, 1.0f, true);
+    if (const int i = ob::findParamIndex(s.machine, "exc1_level"); i >= 0) row(i, 0.0f, 1.0f, true);
     const int e2 = nearest(readParamByKey("", "exc2_type"));
     if (const int i = ob::findParamIndex(s.machine, "exc2_level"); i >= 0 && e2 != 0)
-      row(i, "hit 2 level", 0.0f, 1.0f, true);
+      row(i, 0.0f, 1.0f, true);
   } else {
     const bool slicesOn = s.machine == ob::kMachineSample && readParamByKey("", "window_mode") >= 0.5f;
     const int own = std::min(ob::ownParamCount(s.machine), ob::kSoundParamSlots);
     for (int i = 0; i < own; ++i) {
       const ob::ParamInfo info = ob::paramInfo(s.machine, i);
-      if (laneOf(s.machine, info.id, slicesOn) == Lane::kNone)
-        row(i, info.id, info.min, info.max, info.stepped == 0);
+      if (laneOf(s.machine, info.id, slicesOn) == Lane::kNone) row(i, info.min, info.max, info.stepped == 0);
     }
   }
   copyRowsToFaders();

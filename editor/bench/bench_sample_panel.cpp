@@ -11,6 +11,7 @@
 #include "editor/editor_context.h"
 #include "editor/samples/unplayable_samples.h"
 #include "editor/widgets/bench/bench_page.h"
+#include "engine/params/param_name.h"
 #include "engine/params/param_tables.h"
 #include "engine/pool/sample_pool.h"
 
@@ -72,6 +73,7 @@ void BenchController::fillSlots(ParamWidget& widget, const ob::Sound& s,
     ParamSlot slot;
     slot.id = i;
     slot.info = ob::paramInfo(s.machine, i);
+    slot.name = ob::paramName(s.machine, i);
     slot.value = s.params[i];
     slot.logScale = std::string_view(key) == "lp" ? 1 : 0;
     slots.push_back(slot);
@@ -84,12 +86,12 @@ void BenchController::fillSlots(ParamWidget& widget, const ob::Sound& s,
     widget.modMarks[k] = modulationSummary(p, p.tracks[t].soundIndex, t, step, s.machine, widget.slots[k].id);
 }
 
-void BenchController::addFlagChip(const char* label, const char* key) {
+void BenchController::addFlagChip(const char* key) {
   if (!chipsBeingBuilt_) return;
   const int i = ob::findParamIndex(panelSound_.machine, key);
   if (i < 0) return;
   SampleView::Chip chip;
-  chip.label = label;
+  chip.label = ob::paramName(panelSound_.machine, i);
   chip.on = panelSound_.params[i] >= 0.5f ? 1 : 0;
   chip.value = static_cast<std::uint32_t>(i);
   chipsBeingBuilt_->push_back(std::move(chip));
@@ -101,10 +103,10 @@ std::vector<SampleView::Chip> BenchController::sampleFlagChips(const ob::Sound& 
   panelSound_ = s;
   chipsBeingBuilt_ = &chips;
   if (s.machine == ob::kMachineSample) {
-    addFlagChip("LOOP", "loop");
-    addFlagChip("REV", "reverse");
+    addFlagChip("loop");
+    addFlagChip("reverse");
   }
-  addFlagChip("NORM", "normalize");
+  addFlagChip("normalize");
   chipsBeingBuilt_ = nullptr;
   panelSound_ = held;
   return chips;

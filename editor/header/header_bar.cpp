@@ -77,6 +77,7 @@ ui::StatusForm shorterStatus(std::string_view text, StatusName name, const SaidF
   const std::string_view form = said.text;
   ui::StatusForm shorter{form};
   shorter.keep = said.listsEnd;
+  shorter.names = said.names;
   if (name.length == 0 || name.from + name.length > text.size()) return shorter;
   const std::string_view head = text.substr(0, name.from + name.length);
   const std::string_view tail = text.substr(name.from);
@@ -111,6 +112,7 @@ const ui::HeaderModel& HeaderBar::fillModel(const HeaderBarInput& input) {
   m.status.primary.yieldLength = input.statusName.length;
   m.status.primary.whole = input.statusWhole;
   m.status.primary.keep = input.statusListsEnd;
+  m.status.primary.names = input.statusNames;
   statusForms_.clear();
   for (const SaidForm& form : input.statusFewer)
     statusForms_.push_back(shorterStatus(input.statusText, input.statusName, form));

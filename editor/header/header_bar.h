@@ -43,7 +43,8 @@ struct HeaderBarInput {
   StatusName statusName;           // gives way in its middle when the line is short
   std::string_view statusWhole;    // the text with its lists named whole, for its hover; empty: the text
   std::size_t statusListsEnd = 0;  // where the text's lists end (SaidLine::listsEnd)
-  std::span<const SaidForm> statusFewer;  // shorter forms of the text (SaidLine::fewer)
+  std::span<const SaidForm> statusFewer;      // shorter forms of the text (SaidLine::fewer)
+  std::span<const ui::TextSpan> statusNames;  // where the text's names lie (SaidLine::names)
 };
 
 // What the user asked for this frame.

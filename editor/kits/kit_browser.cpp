@@ -210,7 +210,7 @@ void KitBrowser::reportLoaded(const std::string& name, ob::Diagnostics findings)
 }
 
 void KitBrowser::reportGone(const std::vector<ob::GoneRef>& gone) {
-  const SaidLine said = goneReport("your steps", whyGone(gone), goneNames(gone));
+  const SaidLine said = goneReport("your steps", whyGone(gone), goneNames(gone, part().kit));
   if (!pendingStatus || said.text.empty()) return;
   *pendingStatus += "; ";
   *pendingStatus += said;

@@ -9,9 +9,10 @@
 #include <iterator>
 #include <string_view>
 
-#include "editor/param_name.h"
+#include "editor/macros/macro_name.h"
 #include "editor/widgets/drag_sweep.h"
 #include "editor/widgets/widget_support.h"
+#include "engine/params/param_name.h"
 #include "engine/params/param_tables.h"
 #include "ui/context.h"
 #include "ui/controls/value_text.h"
@@ -138,7 +139,7 @@ void MacroPanel::draw(const ui::Rect& r, const ui::Rect& hintStrip) {
     cellRects[i] = {band.x + i * w + 4.0f * s, band.y + 2.0f * s, std::max(w - 8.0f * s, 0.0f),
                     std::max(band.height - 4.0f * s, 0.0f)};
     ImGui::PushID(i);
-    drawCell(i, pattern->kit.macros[i]);
+    drawCell(i, pattern->kit);
     ImGui::PopID();
   }
   if (selectedMacro < 0 || selectedMacro >= ob::kMacroCount) {
@@ -169,7 +170,8 @@ void MacroPanel::draw(const ui::Rect& r, const ui::Rect& hintStrip) {
   ImGui::PopID();
 }
 
-void MacroPanel::drawCell(int i, const ob::Macro& macro) {
+void MacroPanel::drawCell(int i, const ob::Kit& kit) {
+  const ob::Macro& macro = kit.macros[i];
   const float s = ui::scale();
   ImDrawList* dl = ImGui::GetWindowDrawList();
   const bool selected = selectedMacro == i;
@@ -206,8 +208,7 @@ void MacroPanel::drawCell(int i, const ob::Macro& macro) {
                    palette::kAccent);
     nameBand.takeLeft(9.0f * s);
   }
-  const std::string_view name = fieldText(macro.name, sizeof macro.name);
-  cellLabel_ = name.empty() ? "macro " + std::to_string(i + 1) : std::string(name);
+  cellLabel_ = macroName(kit, i);
   if (macro.destCount > 0) cellLabel_ += "  (" + std::to_string(macro.destCount) + ")";
   const float value = clamp01NanTo0(macro.value);
   // While the fader is dragged or pointed at, its value, as the host shows
@@ -378,7 +379,7 @@ MacroPanel::DestinationInfo MacroPanel::describeDestination(const ob::Pattern& p
   info.max = param.max;
   info.unit = param.unit;
   info.label =
-      std::string(fieldText(sound.name, sizeof sound.name)) + ": " + paramName(sound.machine, d.param);
+      std::string(fieldText(sound.name, sizeof sound.name)) + ": " + ob::paramName(sound.machine, d.param);
   return info;
 }
 

@@ -107,7 +107,7 @@ class MacroPanel {
   static float listHeight(int count, float row);
   const ob::Sound* soundOfTrack(int track);
   void send(ob::EditKind kind, std::uint32_t track, std::uint32_t step, std::int32_t param, float value);
-  void drawCell(int i, const ob::Macro& macro);
+  void drawCell(int i, const ob::Kit& kit);
   void drawHint(const ui::Rect& list, const ui::Rect& hintStrip);
   // "+ add destination", right-aligned in the title strip or centred in a
   // row of its own.

@@ -5,10 +5,11 @@
 
 #include <algorithm>
 
+#include "editor/macros/macro_name.h"
 #include "editor/macros/macro_panel.h"
-#include "editor/param_name.h"
 #include "editor/popup_area.h"
 #include "editor/widgets/widget_support.h"
+#include "engine/params/param_name.h"
 #include "engine/params/param_tables.h"
 #include "ui/context.h"
 #include "ui/controls/scroll_area.h"
@@ -79,13 +80,14 @@ void MacroPanel::openParamBrowser(int m) {
   for (int k = 0; k < ob::paramCount(sound->machine); ++k) {
     const ob::ParamDescriptor* desc = ob::findParamDescriptor(sound->machine, k);
     if (desc != nullptr && desc->continuous != 0)
-      items.push_back({static_cast<std::uint32_t>(k), paramName(sound->machine, k), desc->group, desc->help});
+      items.push_back(
+          {static_cast<std::uint32_t>(k), ob::paramName(sound->machine, k), desc->group, desc->help});
   }
   if (items.empty()) return;
   browserMacro = m;
   browserTrack = track;
   const std::string name(sound->name, strnlen(sound->name, sizeof sound->name));
-  showParamBrowser("Macro " + std::to_string(m + 1) + "  \u00B7  add to  " + name, std::move(items));
+  showParamBrowser(macroName(part()->kit, m) + "  \u00B7  add to  " + name, std::move(items));
 }
 
 void MacroPanel::showParamBrowser(std::string title, std::vector<BrowserItem> items) {

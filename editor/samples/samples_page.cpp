@@ -233,7 +233,7 @@ void SamplesPage::assignToTrack(std::int32_t track) {
 
 GoneNames SamplesPage::goneWithAssign(const ob::Pattern& part, int soundIndex) const {
   const ob::Sound& sound = part.kit.sounds[soundIndex];
-  GoneNames gone = goneNames(ob::machineChangeGoes(part, soundIndex, ob::kMachineSample));
+  GoneNames gone = goneNames(ob::machineChangeGoes(part, soundIndex, ob::kMachineSample), part.kit);
   if (const int layers = std::min<int>(sound.zoneCount, ob::kListCapacity); layers > 0)
     gone.gone.insert(gone.gone.begin(), "its velocity layers (" + std::to_string(layers) + ")");
   return gone;

@@ -9,42 +9,7 @@ namespace {
 
 bool hasKey(const ParamSlot& slot) { return slot.info.id && *slot.info.id; }
 
-std::string_view labelOf(const char* key) {
-  for (const ParamLabel& entry : paramLabelTable)
-    if (std::strcmp(entry.key, key) == 0) return entry.label;
-  return key;
-}
-
 }  // namespace
-
-const std::array<ParamLabel, 26> paramLabelTable = {{
-    {"tune", "Tune"},
-    {"decay", "Decay"},
-    {"level", "Level"},
-    {"cutoff", "Cutoff"},
-    {"reso", "Resonance"},
-    {"mode", "Filter Mode"},
-    {"attack", "Attack"},
-    {"spread", "Spread"},
-    {"ts_attack", "Transient Attack"},
-    {"ts_sustain", "Transient Sustain"},
-    {"flt_cutoff", "Filter Cutoff"},
-    {"flt_reso", "Filter Resonance"},
-    {"flt_type", "Filter Type"},
-    {"amp_attack", "Amp Attack"},
-    {"amp_hold", "Amp Hold"},
-    {"amp_decay", "Amp Decay"},
-    {"amp_sync", "Amp Tempo Sync"},
-    {"amp_atk_div", "Amp Attack Division"},
-    {"amp_dec_div", "Amp Decay Division"},
-    {"fx_drive", "Drive"},
-    {"fx_shape", "Drive Shape"},
-    {"fx_crush", "Bit Crush"},
-    {"fx_srr", "Rate Reduce"},
-    {"flt2_cutoff", "Filter 2 Cutoff"},
-    {"flt2_reso", "Filter 2 Resonance"},
-    {"flt2_type", "Filter 2 Type"},
-}};
 
 void ParamWidget::setSlots(std::vector<ParamSlot> newSlots) {
   slots = std::move(newSlots);
@@ -97,11 +62,17 @@ int ParamWidget::findSlot(const char* key) const {
   return -1;
 }
 
+const char* ParamWidget::slotName(int slot) const {
+  if (slot < 0 || static_cast<std::size_t>(slot) >= slots.size()) return "";
+  const ParamSlot& named = slots[static_cast<std::size_t>(slot)];
+  return named.name != nullptr ? named.name : named.info.id != nullptr ? named.info.id : "";
+}
+
 std::string ParamWidget::hint() const {
   std::vector<std::string_view> labels;
-  for (const ParamSlot& slot : slots) {
-    if (!hasKey(slot)) continue;
-    const std::string_view label = labelOf(slot.info.id);
+  for (std::size_t i = 0; i < slots.size(); ++i) {
+    if (!hasKey(slots[i])) continue;
+    const std::string_view label = slotName(static_cast<int>(i));
     if (std::find(labels.begin(), labels.end(), label) == labels.end()) labels.push_back(label);
   }
   std::string joined;

@@ -13,7 +13,6 @@
 
 #include <imgui.h>
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -30,6 +29,9 @@ namespace orbi {
 struct ParamSlot {
   int id = -1;  // sent through onChange; negative: stored, never reported
   ob::ParamInfo info;
+  // The parameter's name as every place names it (ob::paramName), static;
+  // null: its key.
+  const char* name = nullptr;
   float value = 0.0f;         // parameter units
   std::uint8_t logScale = 0;  // 1: the 0..1 position is logarithmic
 
@@ -73,7 +75,7 @@ class ParamWidget {
   };
 
   virtual ~ParamWidget() = default;
-  // The hover text: the title and the slots' labels.
+  // The hover text: the title and the slots' names, each once.
   virtual std::string hint() const;
   // Where the slot sits on screen at normalised position t.
   virtual ImVec2 anchorFor(int slot, float t) const = 0;
@@ -93,6 +95,8 @@ class ParamWidget {
   bool changeParam(int slot, float value);
   // Index of the first slot with this key (exact), -1 when none.
   int findSlot(const char* key) const;
+  // The slot's name, its key where it has none; "" for a slot it lacks.
+  const char* slotName(int slot) const;
 
   // Keeps r as rect and paints the panel with its title strip.
   void drawFrame(const ui::Rect& r);
@@ -115,12 +119,5 @@ class ParamWidget {
 // The presets as menu entries: item i has command i + 1; groups get
 // section labels; a column holds about 16 entries.
 std::vector<ui::MenuEntry> presetMenuEntries(const std::vector<ParamWidget::ResolvedPreset>& presets);
-
-struct ParamLabel {
-  const char* key;
-  const char* label;
-};
-// The display labels of the keys that hints name.
-extern const std::array<ParamLabel, 26> paramLabelTable;
 
 }  // namespace orbi

@@ -1,6 +1,5 @@
 #include "engine/model/machine_change.h"
 
-#include <cstring>
 #include <memory>
 
 #include "engine/params/param_tables.h"
@@ -15,27 +14,6 @@ std::uint8_t mapped(const ParamIndexMap& map, std::uint8_t param) {
 }
 
 int listSize(std::uint8_t count) { return count < kListCapacity ? count : kListCapacity; }
-
-bool sameText(const char* a, const char* b) {
-  return a == b || (a != nullptr && b != nullptr && std::strcmp(a, b) == 0);
-}
-
-// A choice means the same where the same numbers stand for the same words.
-bool sameChoices(const ParamInfo& a, const ParamInfo& b) {
-  if (a.stepped != b.stepped) return false;
-  if (a.stepped == 0) return true;
-  if (a.min != b.min || a.max != b.max || a.labelCount != b.labelCount) return false;
-  for (std::uint32_t i = 0; i < a.labelCount; ++i)
-    if (!sameText(a.keys != nullptr ? a.keys[i] : nullptr, b.keys != nullptr ? b.keys[i] : nullptr))
-      return false;
-  return true;
-}
-
-// Two rows name one parameter when they share the key, the unit and, for a
-// choice, the words; the range may differ.
-bool meanTheSame(const ParamInfo& a, const ParamInfo& b) {
-  return sameText(a.id, b.id) && sameText(a.unit, b.unit) && sameChoices(a, b);
-}
 
 // An absolute value (a lock, a macro target) kept inside the new range.
 float withinRange(int machine, int param, float value) {

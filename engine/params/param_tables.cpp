@@ -34,6 +34,21 @@ const ParamDescriptor* findByKey(const ParamDescriptor* table, int count, std::s
   return nullptr;
 }
 
+bool sameText(const char* a, const char* b) {
+  return a == b || (a != nullptr && b != nullptr && std::strcmp(a, b) == 0);
+}
+
+// A choice means the same where the same numbers stand for the same words.
+bool sameChoices(const ParamInfo& a, const ParamInfo& b) {
+  if (a.stepped != b.stepped) return false;
+  if (a.stepped == 0) return true;
+  if (a.min != b.min || a.max != b.max || a.labelCount != b.labelCount) return false;
+  for (std::uint32_t i = 0; i < a.labelCount; ++i)
+    if (!sameText(a.keys != nullptr ? a.keys[i] : nullptr, b.keys != nullptr ? b.keys[i] : nullptr))
+      return false;
+  return true;
+}
+
 }  // namespace
 
 int ownParamCount(int machineType) { return ownTable(machineType).count; }
@@ -69,6 +84,10 @@ int findParamIndex(int machineType, std::string_view key) {
     if (key == kCommonParams[j].id) return t.count + j;
   }
   return -1;
+}
+
+bool meanTheSame(const ParamInfo& a, const ParamInfo& b) {
+  return sameText(a.id, b.id) && sameText(a.unit, b.unit) && sameChoices(a, b);
 }
 
 int findParamIndex(int machineType, const char* key) {

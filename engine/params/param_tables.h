@@ -35,6 +35,10 @@ ParamInfo ownParamInfo(int machineType, int index);
 int findParamIndex(int machineType, std::string_view key);
 int findParamIndex(int machineType, const char* key);
 
+// Two rows name one parameter when they share the key, the unit and, for a
+// choice, the words; the range may differ.
+bool meanTheSame(const ParamInfo& a, const ParamInfo& b);
+
 // Sets the machine byte, zeroes all 64 values and writes the defaults of the
 // machine's own and common rows. Returns the number of common rows.
 int initSoundParams(Sound& sound, int machineType);

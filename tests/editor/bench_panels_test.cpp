@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/params/param_name.h"
 #include "tests/editor/bench_rig.h"
 
 namespace orbi::test {
@@ -33,6 +34,13 @@ std::vector<std::string> chipLabels(const SampleView& v) {
 
 using Keys = std::vector<std::string>;
 
+// The names every place gives the machine's parameters of these keys.
+Keys namesOf(int machine, const Keys& keys) {
+  Keys names;
+  for (const std::string& key : keys) names.push_back(ob::paramNameOfKey(machine, key.c_str()));
+  return names;
+}
+
 class Panels : public testing::Test {
  protected:
   BenchRig rig;
@@ -43,10 +51,10 @@ TEST_F(Panels, ADrumShowsItsAnatomyAndTheHitLevels) {
   EXPECT_TRUE(rig.page.showAnatomy);
   EXPECT_FALSE(rig.page.showSampler);
   EXPECT_TRUE(rig.page.showDrawer);
-  EXPECT_EQ(drawerLabels(rig.page), Keys{"hit level"});
+  EXPECT_EQ(drawerLabels(rig.page), namesOf(ob::kMachineDrum, {"exc1_level"}));
   EXPECT_EQ(rig.page.anatomy.hitBrowser.title, "HIT");
   EXPECT_FALSE(rig.page.anatomy.hasSecondHit);
-  EXPECT_EQ(rig.page.drawer.faders[0].label, "hit level");
+  EXPECT_EQ(rig.page.drawer.faders[0].label, "Hit 1 Level");
   EXPECT_EQ(rig.page.drawer.faders[1].id, -1);
 
   drum.params[drumParam("exc2_type")] = 1.0f;
@@ -54,7 +62,7 @@ TEST_F(Panels, ADrumShowsItsAnatomyAndTheHitLevels) {
   EXPECT_EQ(rig.page.anatomy.hitBrowser.title, "HIT 1");
   EXPECT_EQ(rig.page.anatomy.secondHitBrowser.title, "HIT 2");
   EXPECT_TRUE(rig.page.anatomy.hasSecondHit);
-  EXPECT_EQ(drawerLabels(rig.page), (Keys{"hit level", "hit 2 level"}));
+  EXPECT_EQ(drawerLabels(rig.page), namesOf(ob::kMachineDrum, {"exc1_level", "exc2_level"}));
   EXPECT_EQ(rig.page.drawer.faders[1].id, drumParam("exc2_level"));
 }
 
@@ -68,12 +76,12 @@ TEST_F(Panels, ASamplerShowsItsWindowOrItsSlices) {
   EXPECT_EQ(view.mode, SampleView::kWindow);
   EXPECT_EQ(view.hasMarkers, 1);
   EXPECT_EQ(slotKeys(view), (Keys{"start", "end", "fadeIn", "fadeOut", "gain"}));
-  EXPECT_EQ(chipLabels(view), (Keys{"LOOP", "REV", "NORM"}));
+  EXPECT_EQ(chipLabels(view), namesOf(ob::kMachineSample, {"loop", "reverse", "normalize"}));
   EXPECT_EQ(rig.page.sampler.mode, SamplerLanes::kTone);
   EXPECT_EQ(slotKeys(rig.page.sampler.tone), (Keys{"crush", "srr", "lp"}));
   EXPECT_EQ(slotKeys(rig.page.sampler.amp), (Keys{"attack", "decay", "level"}));
   EXPECT_EQ(slotKeys(rig.page.sampler.speed), Keys{"tune"});
-  EXPECT_EQ(drawerLabels(rig.page), Keys{"slice"});
+  EXPECT_EQ(drawerLabels(rig.page), namesOf(ob::kMachineSample, {"slice"}));
   // Only the low-pass slot is logarithmic.
   for (const ParamWidget* w :
        {static_cast<const ParamWidget*>(&view), static_cast<const ParamWidget*>(&rig.page.sampler.tone)})
@@ -86,7 +94,8 @@ TEST_F(Panels, ASamplerShowsItsWindowOrItsSlices) {
   EXPECT_EQ(view.mode, SampleView::kSlices);
   EXPECT_EQ(view.slicesOn, 1);
   EXPECT_EQ(slotKeys(view), Keys{"slice"});
-  EXPECT_EQ(drawerLabels(rig.page), (Keys{"start", "end", "gain", "fadeIn", "fadeOut"}));
+  EXPECT_EQ(drawerLabels(rig.page),
+            namesOf(ob::kMachineSample, {"start", "end", "gain", "fadeIn", "fadeOut"}));
 }
 
 TEST_F(Panels, AGranularSoundShowsGrainsWithoutToneOrModePill) {
@@ -97,7 +106,7 @@ TEST_F(Panels, AGranularSoundShowsGrainsWithoutToneOrModePill) {
   EXPECT_EQ(view.mode, SampleView::kGrains);
   EXPECT_EQ(view.hasMarkers, 0);
   EXPECT_EQ(slotKeys(view), (Keys{"position", "spray", "gain"}));
-  EXPECT_EQ(chipLabels(view), Keys{"NORM"});
+  EXPECT_EQ(chipLabels(view), namesOf(ob::kMachineGranular, {"normalize"}));
   EXPECT_EQ(rig.page.sampler.mode, SamplerLanes::kGrains);
   EXPECT_EQ(slotKeys(rig.page.sampler.grains), (Keys{"size", "density"}));
   EXPECT_EQ(slotKeys(rig.page.sampler.speed), (Keys{"tune", "spread"}));
@@ -112,7 +121,64 @@ TEST_F(Panels, ASynthesiserShowsOnlyTheChainAndVelocity) {
   const VelocityTile::Model& m = rig.page.velocity.model();
   EXPECT_FALSE(m.sampleBased);
   ASSERT_FALSE(m.candidates.empty());
-  EXPECT_EQ(m.candidates.front().label, "tune");
+  EXPECT_EQ(m.candidates.front().label, "Tune (Oscillators)");
+}
+
+// Every control of the bench names its parameter as every other place
+// names it (ob::paramName): the drawer's rows and faders, the sample view's
+// slots and chips, the lanes, the drum's half browsers and node graphs, and
+// the velocity tile's routes and candidates.
+TEST(PanelNames, EveryControlNamesItsParameterAsEveryPlaceDoes) {
+  struct Case {
+    std::uint8_t machine;
+    const char* key;
+    float value;
+  };
+  for (const Case& c :
+       {Case{ob::kMachineDrum, "exc2_type", 1.0f}, Case{ob::kMachineSample, "window_mode", 0.0f},
+        Case{ob::kMachineSample, "window_mode", 1.0f}, Case{ob::kMachineGranular, "size", 50.0f},
+        Case{ob::kMachineVa, "mode", 1.0f}}) {
+    SCOPED_TRACE(testing::Message() << static_cast<int>(c.machine) << " " << c.key << " " << c.value);
+    BenchRig rig;
+    ob::Sound& s = rig.selectMachine(0, c.machine);
+    s.params[ob::findParamIndex(c.machine, c.key)] = c.value;
+    s.velDestCount = 1;
+    s.velDests[0] = {static_cast<std::uint8_t>(ob::findParamIndex(c.machine, "level")), 0.5f};
+    rig.bench.rebuild();
+    int named = 0;
+    const auto expectNamed = [&](int id, std::string_view shown) {
+      EXPECT_EQ(shown, std::string_view(ob::paramName(c.machine, id))) << "parameter " << id;
+      ++named;
+    };
+    const BenchPage& page = rig.page;
+    if (page.showDrawer) {
+      for (const ParamDrawer::Row& row : page.drawer.rows) expectNamed(row.index, row.label);
+      for (const SlotFader& fader : page.drawer.faders)
+        if (fader.id >= 0) expectNamed(fader.id, fader.label);
+    }
+    std::vector<const ParamWidget*> widgets;
+    const SamplerLanes& lanes = page.sampler;
+    if (page.showSampler)
+      widgets = {
+          &lanes.sampleView, &lanes.speed, &lanes.amp,
+          lanes.mode == SamplerLanes::kTone ? static_cast<const ParamWidget*>(&lanes.tone) : &lanes.grains};
+    if (page.showAnatomy) widgets = {&page.anatomy.hitBrowser, &page.anatomy.bodyBrowser};
+    for (const ParamWidget* w : widgets)
+      for (std::size_t i = 0; i < w->slots.size(); ++i)
+        expectNamed(w->slots[i].id, w->slotName(static_cast<int>(i)));
+    if (page.showSampler)
+      for (const SampleView::Chip& chip : lanes.sampleView.chips)
+        expectNamed(static_cast<int>(chip.value), chip.label);
+    if (page.showAnatomy)
+      for (const NodeGraph* graph :
+           {&page.anatomy.hitGraph, &page.anatomy.secondHitGraph, &page.anatomy.bodyGraph})
+        for (const graph::Node& node : graph->nodes) expectNamed(node.id, node.label);
+    for (const VelocityTile::Route& route : page.velocity.model().routes)
+      expectNamed(route.param, route.label);
+    for (const VelocityTile::Candidate& candidate : page.velocity.model().candidates)
+      expectNamed(candidate.param, candidate.label);
+    EXPECT_GT(named, ob::paramCount(c.machine) / 2);
+  }
 }
 
 TEST_F(Panels, TheLaneOfEverySamplerAndGranularKey) {

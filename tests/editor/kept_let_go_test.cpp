@@ -207,8 +207,8 @@ TEST_P(KitOverKept, AKitTakesWhatWasKeptWithWhatItReplaces) {
     rig.frames(1);
     const std::string said =
         rig.view().statusWhole().empty() ? rig.view().statusText() : rig.view().statusWhole();
-    EXPECT_NE(said.find("macro 1 destination v-kick:tune"), std::string::npos) << said;
-    EXPECT_NE(said.find("macro 2 destination v-take:slot"), std::string::npos) << said;
+    EXPECT_NE(said.find("Pitch destination v-kick:tune"), std::string::npos) << said;
+    EXPECT_NE(said.find("Swap destination v-take:slot"), std::string::npos) << said;
     for (const char* dest : {"v-kick:tune", "v-take:slot"})
       EXPECT_EQ(savedText(rig).find(dest), std::string::npos);
     rig.view().undo();
@@ -274,7 +274,7 @@ TEST(KeptLetGo, ARestoredSessionSavesTheKitAsItWasOpened) {
         rig.view().samplesPage().previewSlot(5);
         rig.view().samplesPage().assignToTrack(0);
         rig.frames(1);
-        EXPECT_NE(rig.view().statusText().find("Newer member x-warp"), std::string::npos)
+        EXPECT_NE(rig.view().statusText().find("Newer parameter x-warp"), std::string::npos)
             << rig.view().statusText();
       }
       session = saveState(rig);
@@ -332,7 +332,8 @@ TEST(KeptLetGo, AnOlderBuildsRestoredSessionKeepsWhatItsKitsFilesHold) {
   rig.view().samplesPage().assignToTrack(0);
   kits.saveKit();
   EXPECT_TRUE(kits.pendingStatus->text.ends_with(
-      "let go FUT7 member x-warp, which its file held for what this kit has changed since"));
+      "let go FUT7 parameter x-warp, which its file held for what this kit has changed since"))
+      << kits.pendingStatus->text;
   EXPECT_EQ(fileText(file).find("x-warp"), std::string::npos);
 }
 

@@ -9,10 +9,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <set>
 #include <string>
 
 #include "editor/gone_report.h"
+#include "editor/let_go_report.h"
 #include "tests/editor/shell_rig.h"
 #include "ui/context.h"
 #include "ui/controls/value_text.h"
@@ -402,19 +404,44 @@ TEST(MacroPanel, ADestinationWithoutSoundIsNumberedAndSpansZeroToOne) {
   EXPECT_EQ(set[0].track, 2u);
   EXPECT_EQ(set[0].step, 17u);
 
-  // A destination is named as the status line names its parameter, and no
-  // two parameters of a machine read alike.
+  // A parameter has one name wherever the editor names it: the macro
+  // panel's destinations and picker, the status line (a named macro by its
+  // name) and what an edit lets go of what a load kept; no two parameters
+  // of different meaning share one, on one sound or on two machines.
   ob::Pattern& part = rig.root.pattern();
+  ob::Sound& sound = part.kit.sounds[part.tracks[1].soundIndex];
+  ob::copyText(part.kit.macros[0].name, "Wobble");
+  rig.root.track = 1;
+  std::map<std::string, std::pair<int, int>> namers;  // the machine and parameter named first
   for (std::uint8_t machine = 0; machine < ob::kMachineTypeCount; ++machine) {
-    ob::initSoundParams(part.kit.sounds[part.tracks[1].soundIndex], machine);
-    std::set<std::string> names;
+    ob::initSoundParams(sound, machine);
+    ob::copyText(sound.id, "s-bass");
+    rig.panel.openParamBrowser(0);
+    std::map<int, std::string> picked;
+    for (const MacroPanel::BrowserItem& item : rig.panel.browser.items)
+      picked[static_cast<int>(item.param)] = item.label;
     for (int k = 0; k < ob::paramCount(machine); ++k) {
+      SCOPED_TRACE(testing::Message() << static_cast<int>(machine) << " " << ob::paramInfo(machine, k).id);
       const std::uint8_t param = static_cast<std::uint8_t>(k);
       const std::string label = MacroPanel::describeDestination(part, {1, param, 0.0f}).label;
-      const std::string said = goneNames({{ob::GoneKind::MacroDest, machine, param, 1, 0}}).gone.at(0);
-      EXPECT_EQ("macro 1 on " + label.substr(label.find(": ") + 2), said);
-      EXPECT_TRUE(names.insert(said).second) << said;
+      const std::string name = label.substr(label.find(": ") + 2);
+      EXPECT_EQ(goneNames({{ob::GoneKind::MacroDest, machine, param, 1, 0}}, part.kit).gone.at(0),
+                "Wobble on " + name);
+      ob::KeptRecord kept;
+      kept.owner = {ob::KeptOwnerKind::Sound, "s-bass"};
+      kept.place = ob::KeptPlace::InPlace;
+      kept.path = {"state", "sounds", "s-bass", "params", ob::paramInfo(machine, k).id};
+      EXPECT_EQ(letGoNames({kept}, rig.root.project()), std::vector<std::string>{"Bass value of " + name});
+      if (picked.contains(k)) {
+        EXPECT_EQ(picked[k], name);
+      }
+      const auto [first, fresh] = namers.try_emplace(name, machine, k);
+      const auto [otherMachine, other] = first->second;
+      EXPECT_TRUE(fresh || (otherMachine != machine &&
+                            ob::meanTheSame(ob::paramInfo(machine, k), ob::paramInfo(otherMachine, other))))
+          << name << " also names parameter " << other << " of machine " << otherMachine;
     }
+    EXPECT_FALSE(picked.empty());
   }
 }
 
@@ -463,7 +490,7 @@ TEST(MacroPanel, PickingAnExistingDestinationOnlyRetargetsIt) {
   rig.openBrowser(0);
   ASSERT_EQ(rig.panel.browserMacro, 0);
   ASSERT_EQ(rig.panel.browserTrack, 0);
-  EXPECT_EQ(rig.panel.browser.title, "Macro 1  \u00B7  add to  Kick");
+  EXPECT_EQ(rig.panel.browser.title, "macro 1  \u00B7  add to  Kick");
   const bool dotDrawn = rig.scoped(
       [] { return ui::styleFont(ui::TextStyle::Small).face->FindGlyphNoFallback(0x00B7) != nullptr; });
   EXPECT_TRUE(dotDrawn) << "the title's middle dot is in the font";

@@ -26,8 +26,10 @@
 #include "editor/project_files.h"
 #include "editor_rig.h"
 #include "engine/model/demo_project.h"
+#include "support/ui/ui_harness.h"
 #include "ui/context.h"
 #include "ui/draw/text.h"
+#include "ui/header/header_status.h"
 
 namespace orbi::test {
 namespace project_files_test {
@@ -354,6 +356,68 @@ TEST(SaidList, NamesFourWholeAndCountsPastThem) {
   line += sayLine("kept ", {"f", "g"});
   EXPECT_EQ(line.text, "lost 5 things: a, b, c and 2 more, why; kept 2: f and g");
   EXPECT_EQ(line.whole, "lost 5 things: a, b, c, d and e, why; kept 2: f and g");
+}
+
+// At any width the status line shows one of a line's forms whole, or cut
+// between whole words and names, never inside one, with an ellipsis; every
+// line it draws fits its place.
+TEST(SaidList, TheStatusLineCutsBetweenWholeWordsAndNames) {
+  const std::vector<std::string> words = {"Hit",
+                                          "1",
+                                          "Level",
+                                          "Body",
+                                          "Length",
+                                          "Drive",
+                                          "(voice",
+                                          "chain)",
+                                          "step",
+                                          "Twenty-three",
+                                          "byte",
+                                          "name!",
+                                          "of",
+                                          "\xC3\x9C"
+                                          "ber"};
+  std::mt19937 random(101);
+  ui::UiHarness harness;
+  for (int trial = 0; trial < 300; ++trial) {
+    std::vector<std::string> names(1 + random() % 7);
+    for (std::string& name : names)
+      for (unsigned w = 0, n = 1 + random() % 4; w < n; ++w)
+        name += (w ? " " : "") + words[random() % words.size()];
+    SaidLine line = sayLine("Closed hat lost ", names, ", which its machine lacks; undo brings them back");
+    if (trial % 2)
+      line += sayLine("; let go ", {names.back(), names.front()}, ", which a load kept unapplied");
+    std::vector<ui::StatusForm> fewer;
+    for (const SaidForm& form : line.fewer) fewer.push_back({form.text, 0, 0, form.listsEnd, form.names});
+    ui::StatusMessage message{line.text, {}};
+    message.keep = line.listsEnd;
+    message.fewer = fewer;
+    message.names = line.names;
+    const float width = 100.0f + static_cast<float>(random() % 900);
+    const int rows = 1 + static_cast<int>(random() % 2);
+    SCOPED_TRACE(testing::Message() << line.text << " in " << width << " on " << rows);
+    std::string shown;
+    harness.frame([&] {
+      for (const std::string& drawn : ui::statusLines(message, width, rows)) {
+        EXPECT_FALSE(ui::fitTextToWidth(drawn, ui::TextStyle::Small, width).truncated) << drawn;
+        shown += (shown.empty() ? "" : " ") + drawn;
+      }
+    });
+    const auto cutWell = [&](const SaidForm& form) {
+      if (shown == form.text) return true;
+      const std::string_view ellipsis = "\xE2\x80\xA6";
+      if (!shown.ends_with(ellipsis)) return false;
+      const std::size_t cut = shown.size() - ellipsis.size();
+      if (!form.text.starts_with(shown.substr(0, cut))) return false;
+      const bool inName = std::any_of(form.names.begin(), form.names.end(), [cut](const ui::TextSpan& n) {
+        return n.from < cut && cut < n.from + n.length;
+      });
+      return cut == 0 || (!inName && std::string_view(" ,;:").find(form.text[cut]) != std::string_view::npos);
+    };
+    bool found = false;
+    for (std::size_t i = 0; i <= line.fewer.size(); ++i) found = found || cutWell(line.form(i));
+    EXPECT_TRUE(found) << shown;
+  }
 }
 
 // A file's status names it whole and says where the name lies, for the

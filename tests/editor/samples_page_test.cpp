@@ -388,9 +388,9 @@ TEST_F(SamplesPageTest, AssignMakesTheTrackASamplerOfTheSlotAndSelectsIt) {
   part.tracks[2].lfos[0] = ob::Lfo{1, tune, 2.0f, 0, 0.5f, 0, 0, 5};
   page.assignToTrack(2);
   EXPECT_EQ(context.status.wholeText(),
-            "Bass lost 3 and changed 1: macro 1 on Tune, LFO 1 on Tune, step 5 lock "
-            "of Tune and step 5 lock of Attack held to 0.500 s, with b.wav assigned; "
-            "undo brings them back");
+            "Bass lost 3 and changed 1: macro 1 on Tune (Oscillators), LFO 1 on Tune (Oscillators), "
+            "step 5 lock of Tune (Oscillators) and step 5 lock of Attack held to 0.500 s, with b.wav "
+            "assigned; undo brings them back");
   ASSERT_FALSE(context.order.empty());
   EXPECT_EQ(context.order.front(), ob::kEditMachine);
   EXPECT_EQ(context.order.back(), test::FakeEditorContext::kSelectTrack);

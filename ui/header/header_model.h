@@ -16,6 +16,7 @@
 #include "ui/draw/icons.h"
 #include "ui/draw/text_style.h"
 #include "ui/geometry.h"
+#include "ui/header/text_span.h"
 #include "ui/popups/menu.h"
 
 namespace orbi::ui {
@@ -58,6 +59,7 @@ struct StatusForm {
   std::size_t yieldFrom = 0;
   std::size_t yieldLength = 0;
   std::size_t keep = 0;
+  std::span<const TextSpan> names = {};  // as the message's
 };
 
 struct StatusMessage {
@@ -77,6 +79,9 @@ struct StatusMessage {
   // lists name, each name whole.
   std::size_t keep = 0;
   std::span<const StatusForm> fewer = {};
+  // Where the names of the text lie: a line too short for it is cut
+  // between words, never inside a name.
+  std::span<const TextSpan> names = {};
 };
 
 struct HeaderStatus {

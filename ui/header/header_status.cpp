@@ -100,9 +100,82 @@ std::string fitForm(const StatusForm& form, float width) {
   return cutInTheMiddle(text, from, length, lo);
 }
 
+// Whether a name holds the byte at `at`.
+bool inName(std::size_t at, std::span<const TextSpan> names) {
+  return std::any_of(names.begin(), names.end(),
+                     [at](const TextSpan& n) { return n.from <= at && at < n.from + n.length; });
+}
+
+// Where a cut before the byte at `at` leaves the text: after the word
+// before it, without the separators between them, unless a name holds one.
+std::size_t endBefore(std::string_view text, std::size_t at, std::span<const TextSpan> names) {
+  constexpr std::string_view kSeparators = " ,;:";
+  while (at > 0 && kSeparators.find(text[at - 1]) != std::string_view::npos && !inName(at - 1, names)) --at;
+  return at;
+}
+
+// A line cut at its end, and how many bytes of its text it shows.
+struct Cut {
+  std::string line;
+  std::size_t shown = 0;
+};
+
+// The text cut where the most of it fits the width with an ellipsis after
+// it: between whole words, never inside a name; the ellipsis alone where
+// not even the first word fits.
+Cut cutBetweenWords(std::string_view text, float width, std::span<const TextSpan> names) {
+  std::vector<std::size_t> ends;  // each longer than the one before
+  for (std::size_t at = 1; at < text.size(); ++at) {
+    if (text[at] != ' ' || text[at - 1] == ' ' || inName(at, names)) continue;
+    if (const std::size_t end = endBefore(text, at, names); end > 0 && (ends.empty() || end > ends.back()))
+      ends.push_back(end);
+  }
+  const auto shownTo = [&](std::size_t end) { return std::string(text.substr(0, end)).append(kEllipsis); };
+  // Fewer bytes never make the line wider: the longest that fits, by halving.
+  std::size_t lo = 0, hi = ends.size();
+  while (lo < hi) {
+    const std::size_t mid = (lo + hi) / 2;
+    if (fits(shownTo(ends[mid]), width))
+      lo = mid + 1;
+    else
+      hi = mid;
+  }
+  if (lo == 0) return {std::string(kEllipsis), 0};
+  return {shownTo(ends[lo - 1]), ends[lo - 1]};
+}
+
+// The names of a form where its line lies: as they were, or moved with the
+// text after its yielding part where the line cut that; one in that part
+// is cut in its middle already.
+std::vector<TextSpan> namesInLine(const StatusForm& form, std::size_t textSize, std::size_t lineSize) {
+  std::vector<TextSpan> names;
+  const std::size_t yieldEnd = form.yieldFrom + form.yieldLength;
+  for (TextSpan name : form.names) {
+    if (lineSize != textSize && name.from + name.length > form.yieldFrom) {
+      if (name.from < yieldEnd) continue;
+      name.from = name.from + lineSize - textSize;
+    }
+    names.push_back(name);
+  }
+  return names;
+}
+
+// The names in the text from `from` on, from there.
+std::vector<TextSpan> namesFrom(std::span<const TextSpan> names, std::size_t from) {
+  std::vector<TextSpan> after;
+  for (const TextSpan& name : names) {
+    const std::size_t end = name.from + name.length;
+    if (end <= from) continue;
+    const std::size_t start = std::max(name.from, from);
+    after.push_back({start - from, end - start});
+  }
+  return after;
+}
+
 // The text and its shorter forms, longest first.
 std::vector<StatusForm> formsOf(const StatusMessage& message) {
-  std::vector<StatusForm> forms{{message.text, message.yieldFrom, message.yieldLength, message.keep}};
+  std::vector<StatusForm> forms{
+      {message.text, message.yieldFrom, message.yieldLength, message.keep, message.names}};
   forms.insert(forms.end(), message.fewer.begin(), message.fewer.end());
   return forms;
 }
@@ -114,22 +187,24 @@ struct Laid {
 };
 
 // On one line when it fits so, its yielding part cut if need be; else
-// broken between words over the rows, the rest cut at the end of the last.
+// broken between words over the rows, the rest cut between words at the
+// end of the last.
 Laid lay(const StatusForm& form, float width, int rows) {
   std::string line = fitForm(form, width);
   if (fits(line, width)) return {{std::move(line)}, form.text.size()};
-  if (rows < 2) {
-    const std::size_t shown = fitTextToWidth(line, TextStyle::Small, width).bytes;
-    return {{std::move(line)}, shown};
-  }
   const std::string text = boundedText(form.text);
+  if (rows < 2) {
+    Cut cut = cutBetweenWords(line, width, namesInLine(form, text.size(), line.size()));
+    return {{std::move(cut.line)}, cut.shown};
+  }
   const std::vector<std::string_view> wrapped = wrapText(text, TextStyle::Small, width);
   if (wrapped.size() <= static_cast<std::size_t>(rows))
     return {{wrapped.begin(), wrapped.end()}, text.size()};
   Laid laid{{wrapped.begin(), wrapped.begin() + (rows - 1)}, 0};
   const std::size_t last = static_cast<std::size_t>(wrapped[rows - 1].data() - text.data());
-  laid.lines.emplace_back(text.substr(last));
-  laid.shown = last + fitTextToWidth(laid.lines.back(), TextStyle::Small, width).bytes;
+  Cut cut = cutBetweenWords(std::string_view(text).substr(last), width, namesFrom(form.names, last));
+  laid.lines.push_back(std::move(cut.line));
+  laid.shown = last + cut.shown;
   return laid;
 }
 

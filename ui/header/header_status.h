@@ -36,7 +36,8 @@ inline constexpr std::size_t kLongestStatusBytes = 2048;
 // fits with its yielding part cut in the middle to an ellipsis, as little
 // as makes it fit and never below kShortestYield characters, or else broken
 // between words over the rows; the last form so when none does. What still
-// does not fit is cut at its end when drawn.
+// does not fit is cut at the end of the last line, between whole words and
+// never inside one of the message's names, and an ellipsis follows.
 std::vector<std::string> statusLines(const StatusMessage& message, float width, int rows);
 
 // The same on one line.

@@ -4,6 +4,8 @@
 
 #include "editor/widgets/anatomy/anatomy_view.h"
 #include "editor/widgets/widget_support.h"
+#include "engine/params/param_info.h"
+#include "engine/params/param_name.h"
 #include "ui/context.h"
 #include "ui/draw/axis.h"
 #include "ui/draw/draw_log.h"
@@ -84,10 +86,10 @@ void AnatomyView::paintBodyWire(ImDrawList* dl) const {
   // Above the wire the socket and the sum node would cover it: under the
   // bleed path, at the right, clear of the bleed's own hint at the left.
   if (hot) {
-    const std::string text = valueLabelText("body level", bodyLevel);
+    const char* name = ob::paramNameOfKey(ob::kMachineDrum, "res_level");
+    const std::string text = valueLabelText(name, bodyLevel);
     const float width = ui::measureText(text, ui::TextStyle::Caption).x;
-    valueLabel(dl, "body level", bodyLevel,
-               {rect.x + rect.width - 6.0f * s - width, bleedWireY() + 3.0f * s});
+    valueLabel(dl, name, bodyLevel, {rect.x + rect.width - 6.0f * s - width, bleedWireY() + 3.0f * s});
   }
 }
 
@@ -119,11 +121,12 @@ void AnatomyView::paintBleed(ImDrawList* dl) const {
   ui::logHandle(this, "bleed", {0.5f * (hx + xe), yb}, ui::kAlongY, activeHandle_ == kBleedHandle);
   // Under the wire: above it the strip to the columns is too narrow for a
   // line of text and the wire would strike through it.
+  const std::string name = ob::paramNameOfKey(ob::kMachineDrum, "bleed");
   if (hot)
-    valueLabel(dl, "bleed - the hit heard directly", bleed, {hx + 8.0f * s, yb + 3.0f * s});
+    valueLabel(dl, (name + " - the hit heard directly").c_str(), bleed, {hx + 8.0f * s, yb + 3.0f * s});
   else
     ui::drawText(dl, {hx + 8.0f * s, yb + 3.0f * s, 260.0f * s, 12.0f * s},
-                 "bleed - drag to set how much hit you hear", ui::TextStyle::Caption, kWireLabel);
+                 name + " - drag to set how much hit you hear", ui::TextStyle::Caption, kWireLabel);
 }
 
 void AnatomyView::paintSum(ImDrawList* dl) const {

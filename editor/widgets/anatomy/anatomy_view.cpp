@@ -6,6 +6,8 @@
 #include <string_view>
 
 #include "editor/widgets/widget_support.h"
+#include "engine/params/param_info.h"
+#include "engine/params/param_name.h"
 #include "ui/context.h"
 #include "ui/draw/shapes.h"
 #include "ui/draw/text.h"
@@ -143,11 +145,13 @@ void AnatomyView::interactSum() {
   bool bleedHovered = false;
   bool bodyHovered = false;
   if (onBleed) {
-    bleedTip_ = "BLEED - the hit heard directly, beside the body.  " + percent(bleed) + kHandleEnding;
+    bleedTip_ = std::string(ob::paramNameOfKey(ob::kMachineDrum, "bleed")) +
+                " - the hit heard directly, beside the body.  " + percent(bleed) + kHandleEnding;
     bleedHovered = dragBleedBodyLevel(kBleedHandle, layout.bleed, bleedTip_, "bleed");
   }
   if (onBodyLevel) {
-    bodyTip_ = "BODY LEVEL - the body's share of the drum.  " + percent(bodyLevel) + kHandleEnding;
+    bodyTip_ = std::string(ob::paramNameOfKey(ob::kMachineDrum, "res_level")) +
+               " - the body's share of the drum.  " + percent(bodyLevel) + kHandleEnding;
     bodyHovered = dragBleedBodyLevel(kBodyHandle, layout.bodyWire, bodyTip_, "body");
   }
   hotHandle_ = bodyHovered ? kBodyHandle : bleedHovered ? kBleedHandle : kNoHandle;
@@ -166,7 +170,8 @@ bool AnatomyView::dragBleedBodyLevel(int handle, const ui::Rect& area, const std
   const float current = isBleed ? bleed : bodyLevel;
   if (it.rightClicked)
     entry.open(ImVec2(area.x + area.width / 2.0f, area.y + area.height / 2.0f),
-               {handle, current * 100.0f, 0.0f, 100.0f, isBleed ? "bleed" : "body level", "%"});
+               {handle, current * 100.0f, 0.0f, 100.0f,
+                ob::paramNameOfKey(ob::kMachineDrum, isBleed ? "bleed" : "res_level"), "%"});
   if (it.pressed) {
     activeHandle_ = handle;
     valueAtPress_ = current;

@@ -7,6 +7,8 @@
 
 #include "editor/widgets/widget_support.h"
 #include "engine/drum/drum_distortion.h"
+#include "engine/params/param_info.h"
+#include "engine/params/param_name.h"
 #include "ui/context.h"
 #include "ui/draw/draw_log.h"
 #include "ui/draw/text.h"
@@ -20,6 +22,11 @@ constexpr float kCurveLimit = 1.2f;
 constexpr float kReadoutWidth = 80.0f;
 
 std::string percent(float v) { return std::to_string(std::lround(v * 100.0f)) + "%"; }
+
+// The drum's distortion parameters, as every place names them.
+std::string driveName() { return ob::paramNameOfKey(ob::kMachineDrum, "dist_amt"); }
+std::string biasName() { return ob::paramNameOfKey(ob::kMachineDrum, "dist_bias"); }
+std::string foldName() { return ob::paramNameOfKey(ob::kMachineDrum, "dist_fold"); }
 
 }  // namespace
 
@@ -45,9 +52,10 @@ void DistBlock::transferCurve() {
 
 std::string DistBlock::tooltip(float drive, float bias, float fold, const char* positionLabel) {
   return std::string("DRIVE - distortion the body runs through (") + positionLabel +
-         ").  The line is its transfer curve.\ndrive " + percent(drive) + "   bias " + percent(bias) +
-         "   fold " + percent(fold) +
-         "\ndrag: move socket  /  up/down: drive  /  alt: bias  /  shift: fold  /  right-click: type";
+         ").  The line is its transfer curve.\n" + driveName() + " " + percent(drive) + "   " + biasName() +
+         " " + percent(bias) + "   " + foldName() + " " + percent(fold) +
+         "\ndrag: move socket  /  up/down: " + driveName() + "  /  alt: " + biasName() +
+         "  /  shift: " + foldName() + "  /  right-click: type";
 }
 
 void DistBlock::commitTyped(int id, float typed) {
@@ -61,11 +69,11 @@ void DistBlock::openEntry(const ui::Rect& square) {
   const ImVec2 c(square.x + square.width / 2.0f, square.y + square.height / 2.0f);
   const ImGuiIO& io = ImGui::GetIO();
   if (io.KeyAlt)
-    entry.open(c, {1, bias * 100.0f, 0.0f, 100.0f, "bias", "%"});
+    entry.open(c, {1, bias * 100.0f, 0.0f, 100.0f, ob::paramNameOfKey(ob::kMachineDrum, "dist_bias"), "%"});
   else if (io.KeyShift)
-    entry.open(c, {2, fold * 100.0f, 0.0f, 100.0f, "fold", "%"});
+    entry.open(c, {2, fold * 100.0f, 0.0f, 100.0f, ob::paramNameOfKey(ob::kMachineDrum, "dist_fold"), "%"});
   else
-    entry.open(c, {0, drive * 100.0f, 0.0f, 100.0f, "drive", "%"});
+    entry.open(c, {0, drive * 100.0f, 0.0f, 100.0f, ob::paramNameOfKey(ob::kMachineDrum, "dist_amt"), "%"});
 }
 
 // Only a new value is sent, and it marks the gesture as one that changed
@@ -102,9 +110,9 @@ void DistBlock::dragTo(const ui::Interaction& it) {
 
 std::string DistBlock::readout(int amount) const {
   if (amount == kPlace) return position == 1 ? "after mix" : "in body";
-  if (amount == kBias) return "bias  " + percent(bias);
-  if (amount == kFold) return "fold  " + percent(fold);
-  return "drive  " + percent(drive);
+  if (amount == kBias) return biasName() + "  " + percent(bias);
+  if (amount == kFold) return foldName() + "  " + percent(fold);
+  return driveName() + "  " + percent(drive);
 }
 
 void DistBlock::draw(const ui::Rect& area) {
@@ -143,9 +151,11 @@ void DistBlock::draw(const ui::Rect& area) {
   // body, the gap between the body's picture and the drum's, at either
   // place.
   if (dragging_ && dragged_ != kNone) {
-    const float h = 12.0f * s, w = kReadoutWidth * s;
-    ui::drawReadout(ImGui::GetWindowDrawList(), {xInBody - w / 2.0f, square.y - h - 2.0f * s, w, h},
-                    readout(dragged_), ui::TextStyle::Caption, palette::kLight, ui::TextAlign::Centre);
+    const std::string text = readout(dragged_);
+    const float h = 12.0f * s,
+                w = std::max(kReadoutWidth * s, ui::measureText(text, ui::TextStyle::Caption).x + 4.0f * s);
+    ui::drawReadout(ImGui::GetWindowDrawList(), {xInBody - w / 2.0f, square.y - h - 2.0f * s, w, h}, text,
+                    ui::TextStyle::Caption, palette::kLight, ui::TextAlign::Centre);
   }
   ui::logHandle(this, "drive", {x, square.y + 0.5f * square.height}, ui::kAlongBoth, dragging_);
   entry.draw();

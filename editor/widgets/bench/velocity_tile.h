@@ -41,7 +41,7 @@ class VelocityTile {
 
   struct Route {
     int param = -1;       // for the sound's machine
-    std::string label;    // the parameter's key
+    std::string label;    // the parameter's name
     float amount = 0.0f;  // -1..1
   };
   struct Candidate {

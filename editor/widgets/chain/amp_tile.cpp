@@ -7,6 +7,7 @@
 #include "editor/widgets/widget_support.h"
 #include "engine/chain/voice_chain.h"
 #include "engine/clock/tempo.h"
+#include "engine/params/param_name.h"
 #include "engine/params/param_tables.h"
 #include "ui/context.h"
 #include "ui/controls/value_text.h"
@@ -22,9 +23,20 @@ constexpr float kMaxHold = 2.0f;
 constexpr float kMaxDecay = 8.0f;
 constexpr float kReach = 13.0f;
 constexpr std::uint32_t kTempoPill = palette::withAlphaByte(palette::kAccent, 0x47);
-constexpr const char* kHelp =
-    "AMP - a second envelope over the whole drum: rise, hold, fall.\n"
-    "drag a corner: attack, hold, decay  /  the pill: seconds or tempo  /  right-click: type";
+// The parameter a corner sets, its division's when synced.
+const char* cornerName(int corner, bool synced) {
+  if (corner == 1) return ob::chainParamName("amp_hold");
+  if (synced) return ob::chainParamName(corner == 0 ? "amp_atk_div" : "amp_dec_div");
+  return ob::chainParamName(corner == 0 ? "amp_attack" : "amp_decay");
+}
+
+const char* help() {
+  static const std::string text =
+      "AMP - a second envelope over the whole drum: rise, hold, fall.\ndrag a corner: " +
+      std::string(cornerName(0, false)) + ", " + cornerName(1, false) + ", " + cornerName(2, false) +
+      "  /  the pill: " + ob::chainParamName("amp_sync") + "  /  right-click: type";
+  return text.c_str();
+}
 
 double beatSeconds(double tempo) { return 60.0 / ob::effectiveTempo(tempo); }
 
@@ -102,8 +114,7 @@ void AmpTile::dragTime(int which, float seconds) {
 }
 
 std::string AmpTile::timeLabel(int corner) const {
-  const char* name = corner == 0 ? "attack" : corner == 1 ? "hold" : "decay";
-  std::string text = std::string(name) + "  ";
+  std::string text = std::string(cornerName(corner, sync)) + "  ";
   if (sync && corner != 1) {
     const char* label = ob::divisionLabel(std::clamp(corner == 0 ? attackDivision : decayDivision, 0, 9));
     return text + (label ? label : "");
@@ -181,7 +192,7 @@ void AmpTile::draw(const ui::Rect& r) {
   const ImVec2 mouse = pointer();
   const int underPointer = hitTest(mouse);
   const ui::Interaction it =
-      begin("amp", r, kHelp, underPointer >= 0 ? ImGuiMouseCursor_Hand : ImGuiMouseCursor_Arrow);
+      begin("amp", r, help(), underPointer >= 0 ? ImGuiMouseCursor_Hand : ImGuiMouseCursor_Arrow);
   const ui::Rect p = plotRect();
   switch (gesture(it)) {
     case TileGesture::RightClick:
@@ -189,7 +200,7 @@ void AmpTile::draw(const ui::Rect& r) {
         const bool isAttack = underPointer == 0;
         entry.open(cornerPoint(underPointer, p),
                    {underPointer, (isAttack ? attack : decay) * 1000.0f, 0.0f, isAttack ? 2000.0f : 8000.0f,
-                    isAttack ? "attack" : "decay", "ms"});
+                    cornerName(underPointer, false), "ms"});
       }
       break;
     case TileGesture::Press: {

@@ -7,6 +7,7 @@
 #include "editor/widgets/widget_support.h"
 #include "engine/chain/bit_crush.h"
 #include "engine/chain/drive_shape.h"
+#include "engine/params/param_name.h"
 #include "ui/context.h"
 #include "ui/controls/value_text.h"
 #include "ui/draw/shapes.h"
@@ -19,10 +20,18 @@ constexpr int kTransferPoints = 65;
 constexpr int kCrushPoints = 128;
 constexpr std::uint32_t kBoxFill = palette::withAlphaByte(palette::kTrackFill, 0x80);
 constexpr std::uint32_t kDim = palette::withAlphaByte(palette::kMuted, 0x8C);
-constexpr const char* kHelp =
-    "DRIVE - how hard the drum is pushed, and how coarsely it is sampled.\n"
-    "drag the curve: drive  /  the pill: its shape  /  right of it: crush, shift for rate  /  right-click: "
-    "type";
+// The parameters of the curve, the crush and, with shift, the rate.
+const char* areaName(int area) {
+  return ob::chainParamName(area == 0 ? "fx_drive" : area == 1 ? "fx_crush" : "fx_srr");
+}
+
+const char* help() {
+  static const std::string text =
+      "DRIVE - how hard the drum is pushed, and how coarsely it is sampled.\ndrag the curve: " +
+      std::string(areaName(0)) + "  /  the pill: " + ob::chainParamName("fx_shape") +
+      "  /  right of it: " + areaName(1) + ", shift for " + areaName(2) + "  /  right-click: type";
+  return text.c_str();
+}
 
 const char* shapeWord(int shape) {
   return shape == ob::kDriveTanh ? "tanh" : shape == ob::kDriveFold ? "fold" : "cubic";
@@ -79,11 +88,11 @@ int DriveTile::hitTest(ImVec2 p, bool shift) const {
 
 void DriveTile::openEntry(int h) {
   if (h == 0)
-    entry.open(centreOf(curveBox), {0, drive, 1.0f, 16.0f, "drive", "x"});
+    entry.open(centreOf(curveBox), {0, drive, 1.0f, 16.0f, areaName(0), "x"});
   else if (h == 1)
-    entry.open(centreOf(crushBox), {1, bits, 1.0f, 16.0f, "crush", "bits"});
+    entry.open(centreOf(crushBox), {1, bits, 1.0f, 16.0f, areaName(1), "bits"});
   else
-    entry.open(centreOf(crushBox), {2, rate * 100.0f, 0.0f, 100.0f, "rate", "%"});
+    entry.open(centreOf(crushBox), {2, rate * 100.0f, 0.0f, 100.0f, areaName(2), "%"});
 }
 
 void DriveTile::dragArea(int k, float totalDy) {
@@ -161,7 +170,7 @@ bool DriveTile::clickPill(ImVec2 p) {
 void DriveTile::draw(const ui::Rect& r) {
   rect = r;
   layoutAreas();
-  const ui::Interaction it = begin("drive", r, kHelp, ImGuiMouseCursor_ResizeNS);
+  const ui::Interaction it = begin("drive", r, help(), ImGuiMouseCursor_ResizeNS);
   switch (gesture(it)) {
     case TileGesture::RightClick: {
       const int h = hitTest(pointer(), shiftHeld());
@@ -190,11 +199,11 @@ void DriveTile::draw(const ui::Rect& r) {
   ui::logHandle(this, "crush", centreOf(crushBox), ui::kAlongY, dragTarget_ == 1);
   const int shown = dragTarget_ >= 0 ? dragTarget_ : it.hovered ? hitTest(pointer(), false) : -1;
   if (shown == 0)
-    drawHoverLabel(dl, "drive  " + ui::formatNumber(drive, 1) + "x");
+    drawHoverLabel(dl, std::string(areaName(0)) + "  " + ui::formatNumber(drive, 1) + "x");
   else if (shown == 1)
-    drawHoverLabel(dl, "crush  " + ui::formatNumber(bits, 0) + " bits");
+    drawHoverLabel(dl, std::string(areaName(1)) + "  " + ui::formatNumber(bits, 0) + " bits");
   else if (shown == 2)
-    drawHoverLabel(dl, "rate  " + ui::formatNumber(rate * 100.0f, 0) + "%");
+    drawHoverLabel(dl, std::string(areaName(2)) + "  " + ui::formatNumber(rate * 100.0f, 0) + "%");
   end();
 }
 

@@ -6,6 +6,7 @@
 
 #include "editor/widgets/chain/stage_curves.h"
 #include "editor/widgets/widget_support.h"
+#include "engine/params/param_name.h"
 #include "ui/context.h"
 #include "ui/controls/value_text.h"
 #include "ui/draw/shapes.h"
@@ -20,9 +21,18 @@ constexpr float kFloorDb = -42.0f;
 constexpr float kRangeDb = 56.0f;         // up to +14 dB
 constexpr float kResonanceSweep = 0.25f;  // of the plot's height: the whole resonance range
 constexpr float kHandleClearance = 5.0f;  // a hot handle's radius and a little more
-constexpr const char* kHelp =
-    "FILTER - what the drum is allowed to keep, drawn as the curve both filters make.\n"
-    "drag a corner: cutoff, up/down for resonance  /  its pill: low, high or band  /  right-click: type";
+// The cutoff of filter k, 0 or 1.
+const char* cutoffName(int k) { return ob::chainParamName(k == 0 ? "flt_cutoff" : "flt2_cutoff"); }
+
+const char* help() {
+  static const std::string text =
+      "FILTER - what the drum is allowed to keep, drawn as the curve both filters make.\ndrag a corner: " +
+      std::string(cutoffName(0)) + " or " + cutoffName(1) + ", up/down for " +
+      ob::chainParamName("flt_reso") + " or " + ob::chainParamName("flt2_reso") +
+      "  /  its pill: " + ob::chainParamName("flt_type") + " or " + ob::chainParamName("flt2_type") +
+      "  /  right-click: type";
+  return text.c_str();
+}
 
 const char* typeWord(int type) { return type == 1 ? "high" : type == 2 ? "band" : "low"; }
 
@@ -115,14 +125,14 @@ void FilterTile::draw(const ui::Rect& r) {
   const ImVec2 mouse = pointer();
   const int underPointer = hitTest(mouse);
   const ui::Interaction it =
-      begin("filter", r, kHelp, underPointer >= 0 ? ImGuiMouseCursor_Hand : ImGuiMouseCursor_Arrow);
+      begin("filter", r, help(), underPointer >= 0 ? ImGuiMouseCursor_Hand : ImGuiMouseCursor_Arrow);
   const ui::Rect p = plotRect();
   switch (gesture(it)) {
     case TileGesture::RightClick:
       if (underPointer >= 0)
         entry.open(StageCurves::filterPoint(*this, underPointer, p),
                    {underPointer, filters[static_cast<std::size_t>(underPointer)].cutoff, kLowestHz,
-                    kHighestHz, underPointer == 0 ? "cutoff" : "cutoff 2", "Hz"});
+                    kHighestHz, cutoffName(underPointer), "Hz"});
       break;
     case TileGesture::Press: {
       const int h = hitTest(it.pressPos);

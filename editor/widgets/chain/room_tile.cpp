@@ -5,6 +5,7 @@
 
 #include "editor/widgets/widget_support.h"
 #include "engine/chain/space_reverb.h"
+#include "engine/params/param_name.h"
 #include "ui/context.h"
 #include "ui/controls/value_text.h"
 #include "ui/draw/shapes.h"
@@ -22,9 +23,18 @@ constexpr std::uint32_t kHot = palette::kAccentHovered;
 constexpr std::uint32_t kBorderActive = palette::withAlphaByte(palette::kAccent, 0xB3);
 constexpr std::uint32_t kOff = palette::kBorder;
 constexpr const char* kHandleNames[] = {"size", "mix", "damp"};
-constexpr const char* kHelp =
-    "ROOM - the space this drum sits in, drawn as its decay tail.\n"
-    "drag a handle: size (length), mix (height), damp (droop)  /  right-click: type";
+// The parameters of the handles, in their order.
+const char* handleName(int handle) {
+  return ob::chainParamName(handle == 0 ? "space_size" : handle == 1 ? "space_mix" : "space_damp");
+}
+
+const char* help() {
+  static const std::string text =
+      "ROOM - the space this drum sits in, drawn as its decay tail.\ndrag a handle: " +
+      std::string(handleName(0)) + " (length), " + handleName(1) + " (height), " + handleName(2) +
+      " (droop)  /  right-click: type";
+  return text.c_str();
+}
 
 float loopTime(float size, double rate) {
   return rate > 0.0 ? ob::roomDecayTime(clamp01NanTo0(size), rate) : 0.0f;
@@ -139,8 +149,7 @@ void RoomTile::dragTo(ImVec2 p) {
 // In percent, as it is typed.
 std::string RoomTile::handleLabel(int k) const {
   const int handle = std::clamp(k, 0, 2);
-  return std::string(kHandleNames[handle]) + "  " + ui::formatNumber(valueIn(*this, handle) * 100.0f, 0) +
-         "%";
+  return std::string(handleName(handle)) + "  " + ui::formatNumber(valueIn(*this, handle) * 100.0f, 0) + "%";
 }
 
 void RoomTile::commitTyped(int id, float value) {
@@ -203,12 +212,12 @@ void RoomTile::draw(const ui::Rect& r) {
   const ImVec2 mouse = pointer();
   const int underPointer = active() && r.contains(mouse) ? hitTest(mouse) : -1;
   const ui::Interaction it =
-      begin("room", r, kHelp, underPointer >= 0 ? ImGuiMouseCursor_Hand : ImGuiMouseCursor_Arrow);
+      begin("room", r, help(), underPointer >= 0 ? ImGuiMouseCursor_Hand : ImGuiMouseCursor_Arrow);
   const ui::Rect p = plotRect();
   if (it.rightClicked) {
     const int h = hitTest(mouse);
     if (h >= 0)
-      entry.open(handlePoint(h, p), {h, valueOf(*this, h) * 100.0f, 0.0f, 100.0f, kHandleNames[h], "%"});
+      entry.open(handlePoint(h, p), {h, valueOf(*this, h) * 100.0f, 0.0f, 100.0f, handleName(h), "%"});
   }
   if ((it.pressed || it.doubleClicked) && mix <= 0.0f) {
     // A second quick click switches on too; it never grabs a handle.

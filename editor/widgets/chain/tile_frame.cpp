@@ -32,6 +32,7 @@ int nearestWithin(std::span<const ImVec2> points, ImVec2 p, float reach) {
 namespace {
 constexpr float kGrabReach = 6.0f;  // a handle's disc and a little around it
 constexpr float kEndless = std::numeric_limits<float>::infinity();
+constexpr std::uint32_t kLabelPlate = palette::withAlphaByte(palette::kTilePanel, 0xF2);
 }  // namespace
 
 ui::Rect StageTileFrame::plotRect() const {
@@ -114,9 +115,14 @@ void StageTileFrame::drawTitle(ImDrawList* dl, std::string_view title) const {
 void StageTileFrame::drawHoverLabel(ImDrawList* dl, std::string_view text) const {
   const float s = ui::scale();
   const ui::Rect p = plotRect();
+  const float left = rect.x + 4.0f * s;
   const float right = std::min(p.x + p.width, headerRight_);
-  ui::drawReadout(dl, {p.x, rect.y, std::max(right - p.x, 0.0f), std::max(11.0f * s, 0.0f)}, text,
-                  ui::TextStyle::Caption, tilecolour::kLight, ui::TextAlign::Right);
+  const ui::Rect box{left, rect.y, std::max(right - left, 0.0f), std::max(11.0f * s, 0.0f)};
+  // A parameter's whole name may reach over the title: it covers it.
+  ui::fillRect(dl,
+               ui::textInk(box, text, ui::TextStyle::Caption, ui::TextAlign::Right).inset(-2.0f * s, 0.0f),
+               kLabelPlate, 2.0f);
+  ui::drawReadout(dl, box, text, ui::TextStyle::Caption, tilecolour::kLight, ui::TextAlign::Right);
 }
 
 void StageTileFrame::drawHandle(ImDrawList* dl, ImVec2 at, int index, std::string_view name,

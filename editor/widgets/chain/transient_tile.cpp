@@ -5,6 +5,7 @@
 
 #include "editor/widgets/chain/stage_curves.h"
 #include "editor/widgets/widget_support.h"
+#include "engine/params/param_name.h"
 #include "ui/context.h"
 #include "ui/draw/shapes.h"
 
@@ -16,9 +17,15 @@ constexpr double kCurveRate = 3000.0;  // the followers' coefficients; stepped o
 constexpr float kReach = 14.0f;
 constexpr float kSweep = 120.0f;  // scaled pixels upwards from -1 to 1
 constexpr std::uint32_t kReferenceColour = palette::withAlphaByte(palette::kMuted, 0x59);
-constexpr const char* kHelp =
-    "TRANSIENT - the strike against what follows it, drawn as the shape it imposes.\n"
-    "drag the onset: lift or duck the strike  /  drag the tail: lift or duck the body  /  right-click: type";
+// The parameters of the strike and of the body after it.
+const char* handleName(int handle) { return ob::chainParamName(handle == 0 ? "ts_attack" : "ts_sustain"); }
+
+const char* help() {
+  static const std::string text =
+      "TRANSIENT - the strike against what follows it, drawn as the shape it imposes.\ndrag the onset: " +
+      std::string(handleName(0)) + "  /  drag the tail: " + handleName(1) + "  /  right-click: type";
+  return text.c_str();
+}
 
 float coefficient(double rate, double seconds) {
   return static_cast<float>(1.0 - std::exp(-1.0 / (rate * seconds)));
@@ -113,13 +120,12 @@ void TransientTile::draw(const ui::Rect& r) {
   const ImVec2 mouse = pointer();
   const int underPointer = hitTest(mouse);
   const ui::Interaction it =
-      begin("transient", r, kHelp, underPointer >= 0 ? ImGuiMouseCursor_ResizeNS : ImGuiMouseCursor_Arrow);
+      begin("transient", r, help(), underPointer >= 0 ? ImGuiMouseCursor_ResizeNS : ImGuiMouseCursor_Arrow);
   switch (gesture(it)) {
     case TileGesture::RightClick:
       if (underPointer >= 0) {
-        const char* label = underPointer == 0 ? "strike" : "body";
-        entry.open(handlePoint(underPointer),
-                   {underPointer, (underPointer == 0 ? strike : body) * 100.0f, -100.0f, 100.0f, label, "%"});
+        entry.open(handlePoint(underPointer), {underPointer, (underPointer == 0 ? strike : body) * 100.0f,
+                                               -100.0f, 100.0f, handleName(underPointer), "%"});
       }
       break;
     case TileGesture::Press:
@@ -143,8 +149,7 @@ void TransientTile::draw(const ui::Rect& r) {
   drawHandle(dl, shape[static_cast<std::size_t>(bodyPeak)], 1, "body", ui::kAlongY);
   if (hoverTarget_ >= 0) {
     const float amount = hoverTarget_ == 0 ? strike : body;
-    drawHoverLabel(
-        dl, std::string(hoverTarget_ == 0 ? "strike" : "body") + "  " + signedWhole(amount * 100.0f) + "%");
+    drawHoverLabel(dl, std::string(handleName(hoverTarget_)) + "  " + signedWhole(amount * 100.0f) + "%");
   }
   end();
 }

@@ -26,8 +26,8 @@ constexpr std::uint32_t kCaption = palette::withAlphaByte(palette::kMuted, 0x8C)
 }  // namespace
 
 std::string AmpEnvView::hint() const {
-  return "AMP - the AD envelope that gates each sampler hit.\n"
-         "peak: drag attack, up/down level  /  drag the tail: decay  /  right-click: type";
+  return "AMP - the AD envelope that gates each sampler hit.\npeak: drag " + std::string(slotName(0)) +
+         ", up/down " + slotName(2) + "  /  drag the tail: " + slotName(1) + "  /  right-click: type";
 }
 
 float AmpEnvView::peakX() const {
@@ -138,9 +138,9 @@ int AmpEnvView::pickTyped(ImVec2 pointer) const {
 
 SamplerLane::TypedField AmpEnvView::typedField(int slot) const {
   switch (slot) {
-    case 0: return {1000.0f, 0.0f, 500.0f, "attack", "ms"};
-    case 1: return {1.0f, 0.01f, 8.0f, "decay", "s"};
-    default: return {100.0f, 0.0f, 100.0f, "level", "%"};
+    case 0: return {1000.0f, 0.0f, 500.0f, slotName(0), "ms"};
+    case 1: return {1.0f, 0.01f, 8.0f, slotName(1), "s"};
+    default: return {100.0f, 0.0f, 100.0f, slotName(2), "%"};
   }
 }
 
@@ -176,7 +176,9 @@ void AmpEnvView::paint(ImDrawList* dl) {
   else if (target_ == kPeak)
     caption(readout(0) + "  \u00B7  " + readout(2), palette::kLight);
   else
-    caption("peak: drag = attack, up-down = level  ·  tail = decay", kCaption);
+    caption("peak: drag = " + std::string(slotName(0)) + ", up-down = " + slotName(2) +
+                "  ·  tail = " + slotName(1),
+            kCaption);
 }
 
 }  // namespace orbi

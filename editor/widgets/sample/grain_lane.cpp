@@ -23,8 +23,8 @@ constexpr std::uint32_t kCaption = palette::withAlphaByte(palette::kMuted, 0x8C)
 }  // namespace
 
 std::string GrainLane::hint() const {
-  return "GRAINS - the grain cloud: how long each grain is and how many land.\n"
-         "drag: grain size  /  up/down: density  /  right-click: type";
+  return "GRAINS - the grain cloud: how long each grain is and how many land.\ndrag: " +
+         std::string(slotName(0)) + "  /  up/down: " + slotName(1) + "  /  right-click: type";
 }
 
 ImVec2 GrainLane::anchorFor(int slot, float t) const {
@@ -86,8 +86,8 @@ int GrainLane::pickTyped(ImVec2 pointer) const {
 }
 
 SamplerLane::TypedField GrainLane::typedField(int slot) const {
-  if (slot == 0) return {1.0f, 5.0f, 200.0f, "grain size", "ms"};
-  return {1.0f, 1.0f, 100.0f, "density", "/s"};
+  if (slot == 0) return {1.0f, 5.0f, 200.0f, slotName(0), "ms"};
+  return {1.0f, 1.0f, 100.0f, slotName(1), "/s"};
 }
 
 void GrainLane::paint(ImDrawList* dl) {
@@ -127,7 +127,8 @@ void GrainLane::paint(ImDrawList* dl) {
   else if (dragging_)
     caption(readout(0) + "  \u00B7  " + readout(1), palette::kLight);
   else
-    caption("drag: grain size  ·  up-down: density  ·  right-click: type", kCaption);
+    caption("drag: " + std::string(slotName(0)) + "  ·  up-down: " + slotName(1) + "  ·  right-click: type",
+            kCaption);
 }
 
 }  // namespace orbi

@@ -155,7 +155,7 @@ std::string SampleView::lengthText(float fraction) const {
 
 std::string SampleView::gainText() const {
   const float db = gainDb();
-  return std::string("gain ") + (db >= 0.0f ? "+" : "") + valueText(db, 5.0f, "dB");
+  return std::string(nameOfKey("gain")) + " " + (db >= 0.0f ? "+" : "") + valueText(db, 5.0f, "dB");
 }
 
 // At the content's top right, where the gain is read.
@@ -170,10 +170,12 @@ std::string SampleView::windowReadout(int handle) const {
   const float a = clamp01NanTo0(slotValue("start", 0.0f)), b = clamp01NanTo0(slotValue("end", 1.0f));
   const float span = std::max(b - a, 0.0f);
   switch (handle) {
-    case kStart: return "start  " + lengthText(a);
-    case kEnd: return "end  " + lengthText(b);
-    case kFadeIn: return "fade in  " + lengthText(span * clamp01NanTo0(slotValue("fadeIn", 0.0f)));
-    case kFadeOut: return "fade out  " + lengthText(span * clamp01NanTo0(slotValue("fadeOut", 0.0f)));
+    case kStart:
+    case kEnd: return std::string(nameOfKey(windowKey(handle))) + "  " + lengthText(handle == kStart ? a : b);
+    case kFadeIn:
+    case kFadeOut:
+      return std::string(nameOfKey(windowKey(handle))) + "  " +
+             lengthText(span * clamp01NanTo0(slotValue(windowKey(handle), 0.0f)));
     default: return {};
   }
 }
@@ -287,7 +289,10 @@ void SampleView::drawWindowView() {
     const bool live = gainHovered_ || windowDrag_ == kBody;
     if (live || std::fabs(gainDb()) > 0.05f) drawCornerReadout(dl, gainText(), live ? kStartBar : kGainIdle);
   }
-  drawFooter(dl, "edges = trim · top corners = fade · up-down = gain", 14.0f * s, 2, kFooter);
+  const std::string footer = std::string("edges = ") + nameOfKey("start") + " / " + nameOfKey("end") +
+                             " · top corners = " + nameOfKey("fadeIn") + " / " + nameOfKey("fadeOut") +
+                             " · up-down = " + nameOfKey("gain");
+  drawFooter(dl, footer.c_str(), 14.0f * s, 2, kFooter);
 }
 
 // ---- slices view
@@ -485,13 +490,15 @@ void SampleView::drawGrainsView() {
   const float mid = c.y + 0.5f * c.height;
   ui::logHandle(this, "position", {grainHandleX(0, c.x + c.width), mid}, ui::kAlongBoth, dragIndex_ == 0);
   ui::logHandle(this, "spray", sprayFlagCentre(true), ui::kAlongX, dragIndex_ == 1);
-  drawFooter(dl, "drag the line = position · an edge = spray · up-down = gain", 14.0f * s, 2, kFooter);
+  const std::string footer = std::string("drag the line = ") + slotName(0) + " · an edge = " + slotName(1) +
+                             " · up-down = " + nameOfKey("gain");
+  drawFooter(dl, footer.c_str(), 14.0f * s, 2, kFooter);
   for (std::size_t i = 0; i < slots.size(); ++i) drawModulation(dl, static_cast<int>(i));
   // What the drag sets, while it moves.
   if (dragIndex_ >= 0 && axisLock_ == 3 && findSlot("gain") >= 0)
     drawCornerReadout(dl, gainText(), kStartBar);
   else if (dragIndex_ >= 0 && axisLock_ == 2)
-    drawCornerReadout(dl, dragIndex_ == 0 ? "position  " + lengthText(p) : "spray  " + lengthText(w),
+    drawCornerReadout(dl, std::string(slotName(dragIndex_)) + "  " + lengthText(dragIndex_ == 0 ? p : w),
                       kStartBar);
 }
 

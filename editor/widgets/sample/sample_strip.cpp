@@ -18,7 +18,8 @@ constexpr float kStripHeight = 18.0f;
 constexpr float kPresetCell = 26.0f;
 constexpr float kModeCell = 52.0f;
 constexpr float kChopCell = 46.0f;
-constexpr float kChipCell = 44.0f;
+constexpr float kChipCell = 44.0f;     // at least
+constexpr float kChipPadding = 16.0f;  // beside a chip's text, both sides, and its gaps
 
 enum ChopCommand : std::uint32_t { kDetect = 1, kClear = 2, kDivideFirst = 10 };
 constexpr int kDivideChoices = 5;  // 4, 8, 16, 32, 64
@@ -81,7 +82,10 @@ SampleView::StripLayout SampleView::layoutStrip() {
   StripLayout layout;
   if (hasMarkers) layout.modePill = cutter.cut(kModeCell * s);
   if (hasMarkers && mode == kSlices) layout.chopPill = cutter.cut(kChopCell * s);
-  for (std::size_t i = 0; i < chips.size(); ++i) chips[i].rect = cutter.cut(kChipCell * s);
+  // A chip is as wide as its parameter's name.
+  for (std::size_t i = 0; i < chips.size(); ++i)
+    chips[i].rect = cutter.cut(
+        std::max(kChipCell * s, ui::measureText(chips[i].label, ui::TextStyle::Body).x + kChipPadding * s));
   return layout;
 }
 

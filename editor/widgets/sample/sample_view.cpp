@@ -111,7 +111,7 @@ void SampleView::openEntryFor(int slot) {
     request.value = p.value;
     request.lo = -24.0f;
     request.hi = 24.0f;
-    request.label = "gain";
+    request.label = slotName(slot);
     request.unit = "dB";
     at = p.normalized();
   } else if (keyIs(p, "fadeIn") || keyIs(p, "fadeOut")) {
@@ -119,7 +119,7 @@ void SampleView::openEntryFor(int slot) {
     request.value = 100.0f * at;
     request.lo = 0.0f;
     request.hi = 100.0f;
-    request.label = keyIs(p, "fadeIn") ? "fade in" : "fade out";
+    request.label = slotName(slot);
     request.unit = "%";
   } else {
     const bool timed = seconds > 0.0f;
@@ -129,10 +129,7 @@ void SampleView::openEntryFor(int slot) {
     request.lo = 0.0f;
     const bool spray = keyIs(p, "spray");
     request.hi = mode == kGrains && spray ? scale / 2.0f : scale;
-    if (mode == kGrains)
-      request.label = spray ? "spray" : "position";
-    else
-      request.label = keyIs(p, "start") ? "start" : "end";
+    request.label = slotName(slot);
     request.unit = timed ? "ms" : "%";
   }
   entry.open(anchorFor(slot, at), request);

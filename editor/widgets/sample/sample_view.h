@@ -63,7 +63,9 @@ class SampleView : public ParamWidget {
   // the sample ("start  120 ms"), or how long the fade is.
   std::string windowReadout(int handle) const;
   std::string lengthText(float fraction) const;
-  std::string gainText() const;  // "gain +3.0 dB"
+  std::string gainText() const;  // "Gain +3.0 dB"
+  // The name of the slot of this key; "" when none has it.
+  const char* nameOfKey(const char* key) const { return slotName(findSlot(key)); }
   // The marker nearest to x within reach, -1 when none.
   int slicePick(float x) const;
   // 0 the position line, 1 a spray edge, -1 with fewer than two slots.

@@ -29,8 +29,11 @@ constexpr std::uint32_t kCaption = palette::withAlphaByte(palette::kMuted, 0x80)
 }  // namespace
 
 std::string SpeedLane::hint() const {
-  return "SPEED - pitch, drawn as the length the recording plays for.\n"
-         "drag: pitch (as length)  /  the fan: grain spread  /  right-click: type";
+  const std::string tune = slotName(0);
+  std::string text = "SPEED - " + tune + ", drawn as the length the recording plays for.\ndrag: " + tune +
+                     " as a length  /  ";
+  if (spreadSlot() >= 0) text.append("the fan: ").append(slotName(spreadSlot())).append("  /  ");
+  return text + "right-click: type";
 }
 
 float SpeedLane::lengthX(float pitch) const {
@@ -136,8 +139,8 @@ int SpeedLane::pickTyped(ImVec2 pointer) const {
 
 SamplerLane::TypedField SpeedLane::typedField(int slot) const {
   const bool spread = slot >= 0 && slot == spreadSlot();
-  if (spread) return {100.0f, 0.0f, 100.0f, "spread", "%"};
-  return {1.0f, -kTuneRange, kTuneRange, "tune", "st"};
+  if (spread) return {100.0f, 0.0f, 100.0f, slotName(slot), "%"};
+  return {1.0f, -kTuneRange, kTuneRange, slotName(0), "st"};
 }
 
 void SpeedLane::paint(ImDrawList* dl) {
@@ -187,9 +190,10 @@ void SpeedLane::paint(ImDrawList* dl) {
   if (dragging_ && target_ == kFan)
     caption(readout(spread), palette::kLight);
   else
-    caption(spread >= 0 ? "drag: pitch (as length)  ·  the fan: spread"
-                        : "drag: pitch (as length)  ·  right-click: type",
-            kCaption);
+    caption(
+        "drag: " + std::string(slotName(0)) + " as a length  ·  " +
+            (spread >= 0 ? "the fan: " + std::string(slotName(spread)) : std::string("right-click: type")),
+        kCaption);
 }
 
 }  // namespace orbi

@@ -38,8 +38,10 @@ float sineAt(int i, int n) { return std::sin(2.0f * kTwoPi * static_cast<float>(
 }  // namespace
 
 std::string ToneBlock::hint() const {
-  return "TONE - the sampler's source degradation (crush / srr / lp).\n"
-         "left up/down: crush  /  shift: srr  /  drag the right corner: tone  /  right-click: type";
+  const std::string crush = slotName(kCrush), srr = slotName(kSrr), tone = slotName(kLowPass);
+  return "TONE - the sampler's source degradation (" + crush + " / " + srr + " / " + tone +
+         ").\nleft up/down: " + crush + "  /  shift: " + srr + "  /  drag the right corner: " + tone +
+         "  /  right-click: type";
 }
 
 ui::Rect ToneBlock::crushRect() const {
@@ -158,9 +160,9 @@ int ToneBlock::pickTyped(ImVec2 pointer) const {
 
 SamplerLane::TypedField ToneBlock::typedField(int slot) const {
   switch (slot) {
-    case kLowPass: return {1.0f, 200.0f, 20000.0f, "tone", "Hz"};
-    case kSrr: return {100.0f, 0.0f, 100.0f, "srr", "%"};
-    default: return {1.0f, 1.0f, 16.0f, "crush", "bits"};
+    case kLowPass: return {1.0f, 200.0f, 20000.0f, slotName(kLowPass), "Hz"};
+    case kSrr: return {100.0f, 0.0f, 100.0f, slotName(kSrr), "%"};
+    default: return {1.0f, 1.0f, 16.0f, slotName(kCrush), "bits"};
   }
 }
 
@@ -233,8 +235,10 @@ void ToneBlock::paint(ImDrawList* dl) {
   // A dragged part's caption is its value while it moves.
   const bool crushing = dragging_ && (target_ == kCrush || target_ == kSrr);
   const bool toning = dragging_ && target_ == kLowPass;
-  partCaption(k, crushing ? readout(target_) : "crush / srr", crushing ? palette::kLight : kCaption);
-  partCaption(toneCornerRect(), toning ? readout(kLowPass) : "tone", toning ? palette::kLight : kCaption);
+  partCaption(k, crushing ? readout(target_) : std::string(slotName(kCrush)) + " / " + slotName(kSrr),
+              crushing ? palette::kLight : kCaption);
+  partCaption(toneCornerRect(), toning ? readout(kLowPass) : slotName(kLowPass),
+              toning ? palette::kLight : kCaption);
 }
 
 }  // namespace orbi

@@ -13,6 +13,7 @@
 
 #include "editor/widgets/bench/bench_page.h"
 #include "engine/model/project.h"
+#include "engine/params/param_name.h"
 #include "support/editor/widgets/anatomy_gallery.h"
 #include "support/editor/widgets/sampler_gallery.h"
 
@@ -138,8 +139,8 @@ struct DrumPage {
     fillGrid(variationsEverywhere);
     graph::testing::fillDiagram(page.anatomy, diagramPreview);
     fillChain(page.chain, true);
-    fillDrawer(page.drawer, {drawerRow(10, "hit level", 0, 1, 0.7f, 0.9f, true),
-                             drawerRow(11, "hit 2 level", 0, 1, 0.6f, 0.6f, true)});
+    fillDrawer(page.drawer, {drawerRow(10, ob::paramNameOfKey(ob::kMachineDrum, "exc1_level"), 0, 1, 0.7f, 0.9f, true),
+                             drawerRow(11, ob::paramNameOfKey(ob::kMachineDrum, "exc2_level"), 0, 1, 0.6f, 0.6f, true)});
     VelocityTile::Model m;
     m.routes = {{3, "flt_cutoff", 0.4f}, {0, "exc1_level", -0.8f}};
     m.candidates = candidates();

@@ -1,11 +1,14 @@
 #pragma once
 // The node sets the bench controller builds for each half type, as the
-// graph's tests need them: kind, label, unit and display range per node,
+// graph's tests need them: kind, name, unit and display range per node,
 // parameter ranges 0..1 but for the body's tune (20..400 Hz).
 
 #include <vector>
 
 #include "editor/widgets/graph/graph_model.h"
+#include "engine/params/param_info.h"
+#include "engine/params/param_name.h"
+#include "engine/params/param_tables.h"
 
 namespace orbi::graph::testing {
 
@@ -15,11 +18,11 @@ struct HalfSet {
   std::vector<Node> nodes;
 };
 
-inline Node setNode(int id, NodeKind kind, const char* label, const char* unit, float lo, float hi) {
+inline Node setNode(int id, NodeKind kind, const char* unit, float lo, float hi) {
   Node n;
   n.id = id;
   n.kind = static_cast<int>(kind);
-  n.label = label;
+  n.label = ob::paramName(ob::kMachineDrum, id);
   n.unit = unit;
   n.displayLo = lo;
   n.displayHi = hi;
@@ -31,7 +34,8 @@ inline const char* const kNoiseColours[] = {"white", "pink", "metallic"};
 inline const char* const kBanks[] = {"classic", "harmonic", "pulse"};
 
 inline Node tuneNode() {
-  Node n = setNode(19, NodeKind::kFrequency, "tune", "Hz", 20.0f, 400.0f);
+  Node n =
+      setNode(ob::findParamIndex(ob::kMachineDrum, "res_tune"), NodeKind::kFrequency, "Hz", 20.0f, 400.0f);
   n.paramLo = 20.0f;
   n.paramHi = 400.0f;
   n.value = 55.0f;
@@ -55,74 +59,63 @@ inline std::vector<HalfSet> halfSets() {
   std::vector<HalfSet> sets = {
       {false,
        hit_type::kClick,
-       {setNode(1, K::kColour, "colour", "", 0, 1), setNode(2, K::kLength, "length", "s", 0.0005f, 0.5f),
-        setNode(28, K::kWidth, "width", "", 0, 1)}},
+       {setNode(1, K::kColour, "", 0, 1), setNode(2, K::kLength, "s", 0.0005f, 0.5f),
+        setNode(28, K::kWidth, "", 0, 1)}},
       {false,
        hit_type::kKnock,
-       {setNode(1, K::kFrequency, "pitch", "Hz", 40, 500),
-        setNode(2, K::kLength, "length", "s", 0.0005f, 0.5f), setNode(4, K::kDrop, "drop", "st", 0, 24),
-        setNode(5, K::kDropSpeed, "drop speed", "x", 1, 4)}},
+       {setNode(1, K::kFrequency, "Hz", 40, 500), setNode(2, K::kLength, "s", 0.0005f, 0.5f),
+        setNode(4, K::kDrop, "st", 0, 24), setNode(5, K::kDropSpeed, "x", 1, 4)}},
       {false,
        hit_type::kBandPass,
-       {setNode(1, K::kFrequency, "centre", "Hz", 200, 12000),
-        setNode(2, K::kLength, "length", "s", 0.0005f, 0.5f),
-        setNode(4, K::kResonance, "resonance", "Q", 0.5f, 10), setNode(5, K::kSnap, "snap", "", 1, 3),
-        setNode(28, K::kWidth, "width", "", 0, 1)}},
+       {setNode(1, K::kFrequency, "Hz", 200, 12000), setNode(2, K::kLength, "s", 0.0005f, 0.5f),
+        setNode(4, K::kResonance, "Q", 0.5f, 10), setNode(5, K::kSnap, "", 1, 3),
+        setNode(28, K::kWidth, "", 0, 1)}},
       {false,
        hit_type::kRecorded,
-       {setNode(1, K::kColour, "colour", "", 0, 1), setNode(2, K::kLength, "length", "s", 0.0005f, 0.5f),
-        setNode(4, K::kSampleSlot, "hit", "", 0, 63),
-        withSample(setNode(5, K::kRate, "rate", "x", 0.5f, 2), 0.3f),
-        setNode(6, K::kReverse, "reverse", "", 0, 1)}},
+       {setNode(1, K::kColour, "", 0, 1), setNode(2, K::kLength, "s", 0.0005f, 0.5f),
+        setNode(4, K::kSampleSlot, "", 0, 63), withSample(setNode(5, K::kRate, "x", 0.5f, 2), 0.3f),
+        setNode(6, K::kReverse, "", 0, 1)}},
       {false,
        hit_type::kClap,
-       {setNode(1, K::kFrequency, "centre", "Hz", 500, 6000),
-        setNode(2, K::kLength, "tail", "s", 0.0005f, 0.5f), setNode(4, K::kSpread, "spread", "ms", 5, 40),
-        setNode(28, K::kWidth, "width", "", 0, 1)}},
+       {setNode(1, K::kFrequency, "Hz", 500, 6000), setNode(2, K::kLength, "s", 0.0005f, 0.5f),
+        setNode(4, K::kSpread, "ms", 5, 40), setNode(28, K::kWidth, "", 0, 1)}},
       {false,
        hit_type::kHighPass,
-       {setNode(1, K::kFrequency, "cutoff", "Hz", 200, 18000),
-        setNode(2, K::kLength, "length", "s", 0.0005f, 0.5f),
-        choiceOf(setNode(4, K::kChoice, "colour", "", 0, 2), kNoiseColours, 3),
-        setNode(5, K::kResonance, "resonance", "Q", 0.5f, 10), setNode(28, K::kWidth, "width", "", 0, 1)}},
+       {setNode(1, K::kFrequency, "Hz", 200, 18000), setNode(2, K::kLength, "s", 0.0005f, 0.5f),
+        choiceOf(setNode(4, K::kChoice, "", 0, 2), kNoiseColours, 3),
+        setNode(5, K::kResonance, "Q", 0.5f, 10), setNode(28, K::kWidth, "", 0, 1)}},
       {true,
        body_type::kSine,
-       {setNode(18, K::kHold, "hold", "s", 0, 0.05f), setNode(17, K::kLength, "decay", "s", 0.02f, 4),
-        setNode(20, K::kDrop, "drop", "st", 0, 48),
-        setNode(21, K::kDropTime, "drop time", "s", 0.005f, 0.4f)}},
+       {setNode(18, K::kHold, "s", 0, 0.05f), setNode(17, K::kLength, "s", 0.02f, 4),
+        setNode(20, K::kDrop, "st", 0, 48), setNode(21, K::kDropTime, "s", 0.005f, 0.4f)}},
       {true,
        body_type::kShell,
-       {setNode(18, K::kBrightness, "brightness", "", 0, 1),
-        setNode(17, K::kLength, "decay", "s", 0.012f, 2.4f), setNode(20, K::kBlip, "blip", "", 0, 1),
-        setNode(21, K::kBlipTime, "blip time", "s", 0.005f, 0.15f)}},
+       {setNode(18, K::kBrightness, "", 0, 1), setNode(17, K::kLength, "s", 0.012f, 2.4f),
+        setNode(20, K::kBlip, "", 0, 1), setNode(21, K::kBlipTime, "s", 0.005f, 0.15f)}},
       {true,
        body_type::kModal,
-       {setNode(18, K::kBrightness, "brightness", "", 0, 1), setNode(17, K::kLength, "decay", "s", 0.02f, 4),
-        setNode(20, K::kInharmonic, "inharmonic", "", 0, 1)}},
+       {setNode(18, K::kBrightness, "", 0, 1), setNode(17, K::kLength, "s", 0.02f, 4),
+        setNode(20, K::kInharmonic, "", 0, 1)}},
       {true,
        body_type::kRecorded,
-       {setNode(18, K::kBrightness, "brightness", "", 0, 1), setNode(17, K::kLength, "decay", "s", 0.02f, 4),
-        setNode(20, K::kSampleSlot, "body", "", 0, 63),
-        withSample(setNode(21, K::kRate, "rate", "x", 0.5f, 2), 0.8f),
-        setNode(22, K::kReverse, "reverse", "", 0, 1)}},
+       {setNode(18, K::kBrightness, "", 0, 1), setNode(17, K::kLength, "s", 0.02f, 4),
+        setNode(20, K::kSampleSlot, "", 0, 63), withSample(setNode(21, K::kRate, "x", 0.5f, 2), 0.8f),
+        setNode(22, K::kReverse, "", 0, 1)}},
       {true,
        body_type::kMetal,
-       {setNode(18, K::kFrequency, "brightness", "Hz", 2000, 12000),
-        setNode(17, K::kLength, "decay", "s", 0.02f, 4), setNode(20, K::kShimmer, "shimmer", "", 0, 1)}},
+       {setNode(18, K::kFrequency, "Hz", 2000, 12000), setNode(17, K::kLength, "s", 0.02f, 4),
+        setNode(20, K::kShimmer, "", 0, 1)}},
       {true,
        body_type::kString,
-       {setNode(18, K::kBrightness, "brightness", "", 0, 1),
-        setNode(17, K::kLength, "decay", "s", 0.02f, 4)}},
+       {setNode(18, K::kBrightness, "", 0, 1), setNode(17, K::kLength, "s", 0.02f, 4)}},
       {true,
        body_type::kFm,
-       {setNode(18, K::kBrightness, "brightness", "", 0, 1), setNode(17, K::kLength, "decay", "s", 0.02f, 4),
-        setNode(20, K::kRatio, "ratio", "x", 0.5f, 12),
-        setNode(21, K::kBrightTime, "bright time", "s", 0.005f, 3)}},
+       {setNode(18, K::kBrightness, "", 0, 1), setNode(17, K::kLength, "s", 0.02f, 4),
+        setNode(20, K::kRatio, "x", 0.5f, 12), setNode(21, K::kBrightTime, "s", 0.005f, 3)}},
       {true,
        body_type::kWavetable,
-       {setNode(18, K::kPosition, "position", "", 0, 1), setNode(17, K::kLength, "decay", "s", 0.02f, 4),
-        choiceOf(setNode(20, K::kChoice, "bank", "", 0, 2), kBanks, 3),
-        setNode(21, K::kDetune, "detune", "ct", 0, 1200)}},
+       {setNode(18, K::kPosition, "", 0, 1), setNode(17, K::kLength, "s", 0.02f, 4),
+        choiceOf(setNode(20, K::kChoice, "", 0, 2), kBanks, 3), setNode(21, K::kDetune, "ct", 0, 1200)}},
   };
   for (HalfSet& set : sets) {
     if (set.body && set.mode != body_type::kRecorded) set.nodes.push_back(tuneNode());

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "editor/widgets/sample/sampler_lanes.h"
+#include "engine/params/param_info.h"
+#include "engine/params/param_name.h"
 
 namespace orbi::sample::testing {
 
@@ -19,10 +21,17 @@ inline std::vector<float> decayingBursts(int frames) {
   return v;
 }
 
+// The name the bench gives a sampler's or a granular sound's slot.
+inline const char* samplerSlotName(const char* key) {
+  const char* name = ob::paramNameOfKey(ob::kMachineSample, key);
+  return *name != '\0' ? name : ob::paramNameOfKey(ob::kMachineGranular, key);
+}
+
 inline ParamSlot slot(int id, const char* key, float lo, float hi, float value) {
   ParamSlot s;
   s.id = id;
   s.info.id = key;
+  s.name = samplerSlotName(key);
   s.info.min = lo;
   s.info.max = hi;
   s.value = value;
@@ -35,7 +44,8 @@ inline void fillSamplerPanel(SamplerLanes& panel, int view, const std::vector<fl
   panel.sampleView.title = "SAMPLE";
   panel.sampleView.setSample(samples.data(), static_cast<int>(samples.size()),
                              static_cast<float>(samples.size()) / 44100.0f);
-  panel.sampleView.chips = {{"LOOP", 1, 1, {}}, {"REV", 0, 2, {}}, {"NORM", 0, 3, {}}};
+  panel.sampleView.chips = {
+      {samplerSlotName("loop"), 1, 1, {}}, {samplerSlotName("reverse"), 0, 2, {}}, {samplerSlotName("normalize"), 0, 3, {}}};
   panel.sampleView.hasMarkers = 1;
   static const float markers[] = {0.0f, 0.125f, 0.25f, 0.375f, 0.5f, 0.625f, 0.75f, 0.875f};
   panel.sampleView.markers = markers;

@@ -360,7 +360,7 @@ TEST_F(EditorFlows, WhatAnAssignLetsGoIsSaidAndSavedNowhere) {
   click(row->hitArea);
   const std::string line = view()->statusText();
   EXPECT_TRUE(
-      line.starts_with("Closed hat lost 4: macro 1 on Hit 1 Length, LFO 1 on Hit 1 Tone, "
+      line.starts_with("Closed hat lost 4: Open up on Hit 1 Length, LFO 1 on Hit 1 Tone, "
                        "step 15 lock of Hit 1 and step 15 lock of Hit 1 Length,"))
       << line;
   const ui::ItemRecord* status = waitForItem([](const ui::ItemRecord& i) { return i.idText == "status"; });

@@ -231,7 +231,7 @@ TEST(AnatomyView, TheBodyWireIsBrightWhileHoveredOrDragged) {
   rig.moveTo(on);
   rig.step();
   EXPECT_EQ(rig.bodyWire()->colour >> 24, 0xFFu);
-  EXPECT_TRUE(rig.drewText(AnatomyView::valueLabelText("body level", 0.0f)));
+  EXPECT_TRUE(rig.drewText(AnatomyView::valueLabelText("Body Level", 0.0f)));
   // Held and dragged away from the wire it stays bright.
   rig.harness.setButton(ImGuiMouseButton_Left, true);
   rig.step();

@@ -12,6 +12,7 @@
 #include "editor/widgets/chain/stage_curves.h"
 #include "engine/chain/drive_shape.h"
 #include "engine/chain/voice_chain.h"
+#include "engine/params/param_name.h"
 #include "engine/params/param_tables.h"
 #include "tests/editor/widgets/chain_rig.h"
 #include "ui/draw/draw_log.h"
@@ -403,8 +404,9 @@ TEST(RoomTile, ADraggedHandleShowsItsValueInPercent) {
     rig.step();
     rig.moveTo(ImVec2(h.x + moves[k].x, h.y + moves[k].y));
     const float value = k == 0 ? rig.tile.size : k == 1 ? rig.tile.mix : rig.tile.damp;
+    const char* const keys[] = {"space_size", "space_mix", "space_damp"};
     const std::string wanted =
-        std::string(names[k]) + "  " + std::to_string(std::lround(value * 100.0f)) + "%";
+        std::string(ob::chainParamName(keys[k])) + "  " + std::to_string(std::lround(value * 100.0f)) + "%";
     int found = 0;
     for (const ui::DrawRecord* r : rig.harness.drawLog().find(DrawOp::Text))
       found += r->text == wanted ? 1 : 0;

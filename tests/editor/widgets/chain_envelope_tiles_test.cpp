@@ -10,6 +10,7 @@
 #include "editor/widgets/chain/stage_curves.h"
 #include "editor/widgets/chain/transient_tile.h"
 #include "engine/chain/voice_chain.h"
+#include "engine/params/param_name.h"
 #include "engine/params/param_tables.h"
 #include "tests/editor/widgets/chain_rig.h"
 #include "ui/draw/draw_log.h"
@@ -118,7 +119,7 @@ TEST(TransientTile, TheHoverLabelShowsTheSignedPercent) {
   rig.step();
   bool found = false;
   for (const ui::DrawRecord* r : rig.harness.drawLog().find(ui::DrawOp::Text))
-    found |= r->text == "strike  +35%";
+    found |= r->text == std::string(ob::chainParamName("ts_attack")) + "  +35%";
   EXPECT_TRUE(found);
 }
 
@@ -236,8 +237,8 @@ TEST(AmpTile, ThePillSwitchesTempoMode) {
   rig.tile.sync = 1;
   rig.tile.attackDivision = 2;
   rig.step();
-  EXPECT_EQ(rig.tile.timeLabel(0), "attack  1/16");
-  EXPECT_EQ(rig.tile.timeLabel(1), "hold  2000 ms");
+  EXPECT_EQ(rig.tile.timeLabel(0), "Amp Attack Division  1/16");
+  EXPECT_EQ(rig.tile.timeLabel(1), "Amp Hold  2000 ms");
   bool tempoWord = false;
   for (const ui::DrawRecord* r : rig.harness.drawLog().find(ui::DrawOp::Text))
     tempoWord |= r->text == "tempo" && r->colour == tilecolour::kLight;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/drum/drum_machine.h"
+#include "engine/params/param_name.h"
 #include "tests/editor/widgets/chain_rig.h"
 
 namespace orbi {
@@ -189,7 +190,9 @@ TEST(DistBlock, ADragShowsWhatItSetsWhileItMoves) {
     const float v = mods == ui::kModAlt     ? rig.socket.bias
                     : mods == ui::kModShift ? rig.socket.fold
                                             : rig.socket.drive;
-    const char* name = mods == ui::kModAlt ? "bias" : mods == ui::kModShift ? "fold" : "drive";
+    const char* name = ob::paramNameOfKey(ob::kMachineDrum, mods == ui::kModAlt     ? "dist_bias"
+                                                            : mods == ui::kModShift ? "dist_fold"
+                                                                                    : "dist_amt");
     EXPECT_GT(v, 0.0f);
     EXPECT_TRUE(drawn(rig, std::string(name) + "  " + std::to_string(std::lround(v * 100.0f)) + "%"));
     rig.releaseButton();
@@ -236,8 +239,9 @@ TEST(DistBlock, TypedAmountsAreClampedAndLeaveTheFieldsAlone) {
 TEST(DistBlock, TheTooltipNamesThePlaceAndThePercentages) {
   EXPECT_EQ(DistBlock::tooltip(0.5f, 0.125f, 1.0f, "after the mix"),
             "DRIVE - distortion the body runs through (after the mix).  The line is its transfer curve.\n"
-            "drive 50%   bias 13%   fold 100%\n"
-            "drag: move socket  /  up/down: drive  /  alt: bias  /  shift: fold  /  right-click: type");
+            "Drive (Distortion) 50%   Drive Bias 13%   Wavefold 100%\n"
+            "drag: move socket  /  up/down: Drive (Distortion)  /  alt: Drive Bias  /  shift: Wavefold  /  "
+            "right-click: type");
 }
 
 }  // namespace dist_block_test

@@ -84,7 +84,7 @@ TEST(GraphLayout, PartialLists) {
   EXPECT_EQ(partialRatios(metal, {}, 3).size(), 3u);
   EXPECT_EQ(partialRatios({true, body_type::kString}, {}, 16), (std::vector<float>{1, 2, 3, 4, 5, 6}));
 
-  Node ratio = testing::setNode(20, NodeKind::kRatio, "ratio", "x", 0.5f, 12.0f);
+  Node ratio = testing::setNode(20, NodeKind::kRatio, "x", 0.5f, 12.0f);
   ratio.value = (1.0f - 0.5f) / 11.5f;  // shows 1.0
   const std::vector<Node> nodes{ratio};
   const std::vector<float> fm = partialRatios({true, body_type::kFm}, nodes, 16);
@@ -109,7 +109,7 @@ TEST(GraphLayout, ChoiceKindsAndTheDirectionBandHaveNoHandle) {
       }
     }
   }
-  Node unknown = testing::setNode(3, NodeKind::kLength, "x", "", 0, 1);
+  Node unknown = testing::setNode(3, NodeKind::kLength, "", 0, 1);
   unknown.kind = 25;
   EXPECT_FALSE(nodePosition(layoutOf({true, 1}, {}, {}), unknown).has_value());
 }
@@ -152,7 +152,7 @@ TEST(GraphLayout, ValueDragsLandOnTheHandleTheyAskFor) {
 }
 
 TEST(GraphLayout, InharmonicDragIsRelative) {
-  Node n = testing::setNode(20, NodeKind::kInharmonic, "inharmonic", "", 0, 1);
+  Node n = testing::setNode(20, NodeKind::kInharmonic, "", 0, 1);
   for (float s : {1.0f, 1.5f}) {
     const Layout l = layoutOf({true, body_type::kModal}, {}, {}, s);
     EXPECT_FLOAT_EQ(*dragDisplayValue(l, n, {0.0f, 500.0f - 120.0f * s}, {0.0f, 500.0f}), 1.0f);
@@ -165,8 +165,8 @@ TEST(GraphLayout, InharmonicDragIsRelative) {
 // than 100 pixels (times the scale): on this picture the quarters are
 // nearer, on one four times as large further.
 TEST(GraphLayout, ModulationAmountsGrowAwayFromTheHandle) {
-  const std::vector<Node> nodes{testing::setNode(18, NodeKind::kBrightness, "brightness", "", 0, 1),
-                                testing::setNode(17, NodeKind::kLength, "decay", "s", 0.02f, 4)};
+  const std::vector<Node> nodes{testing::setNode(18, NodeKind::kBrightness, "", 0, 1),
+                                testing::setNode(17, NodeKind::kLength, "s", 0.02f, 4)};
   const Layout l = layoutOf({true, body_type::kString}, {}, nodes);
   const float whole = 100.0f;
   ASSERT_LT(0.25f * l.inner.width, whole);
@@ -187,8 +187,8 @@ TEST(GraphLayout, ModulationAmountsGrowAwayFromTheHandle) {
 
 TEST(GraphLayout, ChipsNeedRoomAndAChoiceOrAnLfo) {
   std::vector<Node> nodes{
-      testing::setNode(18, NodeKind::kBrightness, "brightness", "", 0, 1),
-      testing::choiceOf(testing::setNode(20, NodeKind::kChoice, "bank", "", 0, 2), testing::kBanks, 3)};
+      testing::setNode(18, NodeKind::kBrightness, "", 0, 1),
+      testing::choiceOf(testing::setNode(20, NodeKind::kChoice, "", 0, 2), testing::kBanks, 3)};
   nodes[0].lfo = 0;
   Layout l = layoutOf({true, body_type::kWavetable}, {}, nodes);
   ASSERT_TRUE(choiceChip(l).has_value());
@@ -212,8 +212,8 @@ TEST(GraphLayout, ChipsNeedRoomAndAChoiceOrAnLfo) {
 }
 
 TEST(GraphLayout, NearestNodeTakesTheClosestWithinReach) {
-  std::vector<Node> nodes{testing::setNode(20, NodeKind::kPosition, "position", "", 0, 1),
-                          testing::setNode(21, NodeKind::kPosition, "position", "", 0, 1)};
+  std::vector<Node> nodes{testing::setNode(20, NodeKind::kPosition, "", 0, 1),
+                          testing::setNode(21, NodeKind::kPosition, "", 0, 1)};
   nodes[1].value = 0.52f;
   const Layout l = layoutOf({true, body_type::kWavetable}, {}, nodes);
   const Point a = *handlePlace(l, 0);

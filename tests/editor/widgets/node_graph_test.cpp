@@ -541,18 +541,19 @@ TEST(NodeGraphPaint, ValueLabelDecimalsFollowTheDisplaySpan) {
     float lo, hi;
     const char* text;
   };
-  for (const Case& c : {Case{0.0f, 1200.0f, "detune  600 ct"}, Case{0.0f, 10.0f, "detune  5.0 ct"},
-                        Case{0.0f, 1.0f, "detune  0.500 ct"}}) {
+  for (const Case& c :
+       {Case{0.0f, 1200.0f, "  600 ct"}, Case{0.0f, 10.0f, "  5.0 ct"}, Case{0.0f, 1.0f, "  0.500 ct"}}) {
     SCOPED_TRACE(c.text);
     GraphRig rig;
     half::HalfSet set = setFor(true, graph::body_type::kWavetable);
+    const std::string text = set.nodes[3].label + std::string(c.text);
     set.nodes[3].displayLo = c.lo;
     set.nodes[3].displayHi = c.hi;
     rig.graph.setModel(modelOf(set));
     rig.harness.movePointer(rig.handleOf(3));
     rig.steps(2);
     EXPECT_EQ(rig.graph.hoveredNode(), 3);
-    EXPECT_EQ(rig.countText(c.text), 1);
+    EXPECT_EQ(rig.countText(text), 1);
     EXPECT_EQ(rig.countText("right-click: type a value"), 1);
   }
 }

@@ -390,6 +390,9 @@ TEST(ParamWidget, TheHintNamesTheTitleAndEachLabelOnce) {
   w.title = "AMP";
   w.setSlots({slot(0, "amp_attack", 0, 1), slot(1, "amp_decay", 0, 1), slot(2, "bleed", 0, 1),
               slot(3, "amp_decay", 0, 1), slot(4, "", 0, 1), slot(5, nullptr, 0, 1)});
+  // By the names the owner gives them; one without a name by its key.
+  w.slots[0].name = "Amp Attack";
+  w.slots[1].name = w.slots[3].name = "Amp Decay";
   EXPECT_EQ(w.hint(), "AMP: Amp Attack / Amp Decay / bleed");
   w.title.clear();
   EXPECT_EQ(w.hint(), "Amp Attack / Amp Decay / bleed");

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "editor/widgets/param_widget.h"
+#include "support/editor/widgets/sampler_gallery.h"
 #include "tests/editor/widgets/entry_rig.h"
 #include "ui/draw/draw_log.h"
 
@@ -22,6 +23,7 @@ inline ParamSlot keyed(int id, const char* key, float lo, float hi, float value,
   ParamSlot s;
   s.id = id;
   s.info.id = key;
+  s.name = sample::testing::samplerSlotName(key);
   s.info.min = lo;
   s.info.max = hi;
   s.value = value;

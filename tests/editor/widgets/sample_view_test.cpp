@@ -384,13 +384,13 @@ TEST(SampleViewWindow, TheGainLabelShowsWhileTheBodyIsHovered) {
   const ui::Rect c = rig.content();
   rig.harness.movePointer({c.x + c.width / 2.0f, c.y + c.height / 2.0f});
   rig.steps(2);
-  EXPECT_TRUE(rig.showsText("gain +0.0 dB"));
+  EXPECT_TRUE(rig.showsText("Gain +0.0 dB"));
   rig.harness.pointerAway();
   rig.steps(2);
-  EXPECT_FALSE(rig.showsText("gain +0.0 dB"));
+  EXPECT_FALSE(rig.showsText("Gain +0.0 dB"));
   rig.view.slots[4].value = -3.0f;
   rig.step();
-  EXPECT_TRUE(rig.showsText("gain -3.0 dB"));
+  EXPECT_TRUE(rig.showsText("Gain -3.0 dB"));
 }
 
 // ---- slices view
@@ -540,14 +540,17 @@ TEST(SampleViewReadouts, EveryDragShowsItsPlaceWhileItMoves) {
     rig.windowSlots(0.2f, 0.6f, 0.25f, 0.25f);
     const ui::Rect c = rig.content();
     const float y = c.y + c.height / 2.0f;
+    EXPECT_TRUE(
+        test::showsMovingValue(rig.textsWhileDragged({c.x + c.width * 0.2f, y}, {10.0f, 0.0f}, {40.0f, 0.0f}),
+                               sample::testing::samplerSlotName("start"), " ms"));
     EXPECT_TRUE(test::showsMovingValue(
-        rig.textsWhileDragged({c.x + c.width * 0.2f, y}, {10.0f, 0.0f}, {40.0f, 0.0f}), "start", " ms"));
-    EXPECT_TRUE(test::showsMovingValue(
-        rig.textsWhileDragged({c.x + c.width * 0.6f, y}, {-10.0f, 0.0f}, {-40.0f, 0.0f}), "end", " ms"));
+        rig.textsWhileDragged({c.x + c.width * 0.6f, y}, {-10.0f, 0.0f}, {-40.0f, 0.0f}),
+        sample::testing::samplerSlotName("end"), " ms"));
     rig.windowSlots(0.2f, 0.6f, 0.25f, 0.25f);
     const float fadeInX = c.x + c.width * (0.2f + 0.4f * 0.25f);
-    EXPECT_TRUE(test::showsMovingValue(
-        rig.textsWhileDragged({fadeInX, c.y + 4.0f}, {10.0f, 0.0f}, {30.0f, 0.0f}), "fade in", " ms"));
+    EXPECT_TRUE(
+        test::showsMovingValue(rig.textsWhileDragged({fadeInX, c.y + 4.0f}, {10.0f, 0.0f}, {30.0f, 0.0f}),
+                               sample::testing::samplerSlotName("fadeIn"), " ms"));
   }
   {
     SlicesRig rig;
@@ -559,7 +562,7 @@ TEST(SampleViewReadouts, EveryDragShowsItsPlaceWhileItMoves) {
   {
     GrainsRig rig;
     EXPECT_TRUE(test::showsMovingValue(rig.textsWhileDragged(rig.at(0.5f), {10.0f, 0.0f}, {40.0f, 0.0f}),
-                                       "position", " %"));
+                                       sample::testing::samplerSlotName("position"), " %"));
   }
 }
 

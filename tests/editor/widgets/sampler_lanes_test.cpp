@@ -576,16 +576,16 @@ TEST(SamplerLane, EveryDragShowsItsValueAndUnitWhileItMoves) {
   {
     ToneRig rig;
     const ImVec2 crush{rig.c.x + 20.0f, rig.c.y + rig.c.height / 2.0f};
-    EXPECT_TRUE(
-        test::showsMovingValue(rig.textsWhileDragged(crush, {0.0f, 12.0f}, {0.0f, 40.0f}), "crush", " bits"));
+    EXPECT_TRUE(test::showsMovingValue(rig.textsWhileDragged(crush, {0.0f, 12.0f}, {0.0f, 40.0f}),
+                                       sample::testing::samplerSlotName("crush"), " bits"));
   }
   {
     ToneRig rig(16.0f, 0.0f, 2000.0f);
     ui::Rect corner;
     rig.harness.frame([&] { corner = rig.lane.toneCornerRect(); });
     const ImVec2 from{std::round(corner.x + corner.width / 4.0f), corner.y + 4.0f};
-    EXPECT_TRUE(
-        test::showsMovingValue(rig.textsWhileDragged(from, {20.0f, 0.0f}, {40.0f, 0.0f}), "tone", " Hz"));
+    EXPECT_TRUE(test::showsMovingValue(rig.textsWhileDragged(from, {20.0f, 0.0f}, {40.0f, 0.0f}),
+                                       sample::testing::samplerSlotName("lp"), " Hz"));
   }
   {
     LaneRig<AmpEnvView> rig;
@@ -600,10 +600,10 @@ TEST(SamplerLane, EveryDragShowsItsValueAndUnitWhileItMoves) {
     EXPECT_TRUE(
         test::showsMovingValue(rig.textsWhileDragged({std::round(tail.x + 40.0f), c.y + c.height / 2.0f},
                                                      {10.0f, 0.0f}, {30.0f, 0.0f}),
-                               "decay", " s"));
+                               sample::testing::samplerSlotName("decay"), " s"));
     EXPECT_TRUE(test::showsMovingValue(
-        rig.textsWhileDragged({std::round(peak), c.y + 4.0f}, {10.0f, 0.0f}, {30.0f, 0.0f}), "attack",
-        " ms"));
+        rig.textsWhileDragged({std::round(peak), c.y + 4.0f}, {10.0f, 0.0f}, {30.0f, 0.0f}),
+        sample::testing::samplerSlotName("attack"), " ms"));
   }
   {
     LaneRig<GrainLane> rig;
@@ -611,9 +611,9 @@ TEST(SamplerLane, EveryDragShowsItsValueAndUnitWhileItMoves) {
     const ui::Rect c = rig.content();
     const ImVec2 from{c.x + 100.0f, c.y + 10.0f};
     EXPECT_TRUE(test::showsMovingValue(rig.textsWhileDragged(from, {10.0f, 0.0f}, {30.0f, 0.0f}),
-                                       "grain size", " ms"));
-    EXPECT_TRUE(test::showsMovingValue(rig.textsWhileDragged(from, {0.0f, -10.0f}, {0.0f, -30.0f}), "density",
-                                       " /s"));
+                                       sample::testing::samplerSlotName("size"), " ms"));
+    EXPECT_TRUE(test::showsMovingValue(rig.textsWhileDragged(from, {0.0f, -10.0f}, {0.0f, -30.0f}),
+                                       sample::testing::samplerSlotName("density"), " /s"));
   }
   {
     LaneRig<SpeedLane> rig;
@@ -621,8 +621,8 @@ TEST(SamplerLane, EveryDragShowsItsValueAndUnitWhileItMoves) {
     rig.step();
     ImVec2 fan;
     rig.harness.frame([&] { fan = rig.lane.fanHandle(); });
-    EXPECT_TRUE(
-        test::showsMovingValue(rig.textsWhileDragged(fan, {-10.0f, 0.0f}, {-30.0f, 0.0f}), "spread", " %"));
+    EXPECT_TRUE(test::showsMovingValue(rig.textsWhileDragged(fan, {-10.0f, 0.0f}, {-30.0f, 0.0f}),
+                                       sample::testing::samplerSlotName("spread"), " %"));
   }
 }
 
