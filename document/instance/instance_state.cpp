@@ -19,6 +19,7 @@
 #include "document/json/json_parse.h"
 #include "document/reading/json_pointer.h"
 #include "engine/model/project_ids.h"
+#include "engine/model/reach.h"
 
 namespace ob {
 namespace {
@@ -30,10 +31,6 @@ struct KeysTaken {
   std::vector<std::string> samples;  // by slot
   MacroDestKeys dests;
 };
-
-int tracksInUse(const Pattern& pattern) {
-  return pattern.numTracks < kMaxTracks ? pattern.numTracks : kMaxTracks;
-}
 
 std::uint16_t readVersion(const JsonValue& object) {
   const JsonValue* v = object.isObject() ? object.find("version") : nullptr;

@@ -8,6 +8,7 @@
 #include "document/params/param_values.h"
 #include "document/reading/json_pointer.h"
 #include "document/reading/narrow.h"
+#include "engine/model/reach.h"
 #include "engine/params/param_tables.h"
 
 namespace ob {
@@ -18,10 +19,6 @@ constexpr const char* kMacroFullMessage = "A macro holds at most eight destinati
 constexpr const char* kKeptOffMessage = "Set apart by a save, as it never applied; kept but not applied";
 constexpr const char* kDuplicateMessage =
     "Repeats an earlier destination of this macro on the same voice and param; kept but not applied";
-
-int tracksInUse(const Pattern& pattern) {
-  return pattern.numTracks < kMaxTracks ? pattern.numTracks : kMaxTracks;
-}
 
 const Sound* trackSound(const Pattern& pattern, int track) {
   const std::uint8_t s = static_cast<std::uint8_t>(pattern.tracks[track].soundIndex);

@@ -114,10 +114,6 @@ bool isGrooveEdit(std::uint8_t kind) {
   }
 }
 
-int tracksInUse(const Pattern& pattern) {
-  return pattern.numTracks < kMaxTracks ? pattern.numTracks : kMaxTracks;
-}
-
 Sound* soundOf(Pattern& pattern, const Track& track) {
   if (track.soundIndex < 0 || track.soundIndex >= kMaxTracks) return nullptr;
   return &pattern.kit.sounds[track.soundIndex];

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 
+#include "engine/model/reach.h"
 #include "engine/params/param_tables.h"
 
 namespace ob {
@@ -159,10 +160,6 @@ void followMacro(Macro& macro, const Pattern& pattern, int sound, const ParamInd
   }
   for (int i = kept; i < n; ++i) std::construct_at(&macro.dests[i]);
   macro.destCount = static_cast<std::uint8_t>(kept);
-}
-
-int tracksInUse(const Pattern& pattern) {
-  return pattern.numTracks < kMaxTracks ? pattern.numTracks : kMaxTracks;
 }
 
 }  // namespace

@@ -53,7 +53,7 @@ void forgetUnreached(Track& track) {
 }
 
 void forgetUnreached(Pattern& pattern) {
-  const int tracks = pattern.numTracks < kMaxTracks ? pattern.numTracks : kMaxTracks;
+  const int tracks = tracksInUse(pattern);
   pattern.muteMask = static_cast<std::uint8_t>(pattern.muteMask & ((1u << tracks) - 1u));
   for (int t = 0; t < tracks; ++t) forgetUnreached(pattern.tracks[t]);
   for (Sound& sound : pattern.kit.sounds) forgetUnreached(sound);

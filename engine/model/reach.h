@@ -12,6 +12,12 @@ namespace ob {
 // Of a list of `count` entries, those in use.
 inline int entriesInUse(std::uint8_t count) { return count < kListCapacity ? count : kListCapacity; }
 
+// Tracks 0..tracksInUse-1 play and show; one past the count is held as a
+// fresh track.
+inline int tracksInUse(const Pattern& pattern) {
+  return pattern.numTracks < kMaxTracks ? pattern.numTracks : kMaxTracks;
+}
+
 // A step switched off plays nothing and shows nothing: a hit removed goes
 // whole. Its pan plays only locked, and no control reaches it otherwise.
 inline bool reachesStep(const Step& step) { return step.active != 0; }
