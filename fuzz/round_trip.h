@@ -255,7 +255,7 @@ inline void renumberSamples(ob::Project& project, const ob::Project& from) {
     for (int p = 0; p < ob::kSoundParamSlots; ++p)
       sound.params[p] = selectionOf(before, p, before.params[p], places);
   }
-  for (int t = 0; t < std::min<int>(pattern.numTracks, ob::kMaxTracks); ++t) {
+  for (int t = 0; t < ob::tracksInUse(pattern); ++t) {
     const int s = pattern.tracks[t].soundIndex;
     if (s < 0 || s >= ob::kMaxTracks) continue;
     const ob::Sound& sound = from.patterns[0].kit.sounds[s];
@@ -462,7 +462,7 @@ inline std::unique_ptr<ob::Project> canonical(const ob::Project& project) {
   std::memcpy(static_cast<void*>(c.get()), &project, sizeof project);
   renumberSamples(*c, project);
   ob::Pattern& pattern = c->patterns[0];
-  const int tracks = std::min<int>(pattern.numTracks, ob::kMaxTracks);
+  const int tracks = ob::tracksInUse(pattern);
   int order[ob::kMaxTracks];
   int at[ob::kMaxTracks];
   int count = 0;
