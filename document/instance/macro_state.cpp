@@ -114,9 +114,8 @@ std::optional<MacroDest> resolveMacroDest(const JsonValue& dest, const Pattern& 
 
 std::optional<std::string> macroDestKey(const Pattern& pattern, const MacroDest& dest,
                                         const KeysAsLoaded& keys) {
-  if (dest.track >= tracksInUse(pattern)) return std::nullopt;
+  if (!reachesMacroDest(pattern, dest)) return std::nullopt;
   const Sound* sound = trackSound(pattern, dest.track);
-  if (sound == nullptr) return std::nullopt;
   return std::string(keys.keyOf(Records::Voices, fixedText(pattern.tracks[dest.track].id))) + ":" +
          paramInfo(sound->machine, dest.param).id;
 }

@@ -216,7 +216,7 @@ std::vector<GoneRef> machineChangeGoes(const Pattern& pattern, int sound, int to
     const Macro& macro = pattern.kit.macros[m];
     for (int i = 0; i < listSize(macro.destCount); ++i) {
       const MacroDest& d = macro.dests[i];
-      if (d.track >= tracksInUse(pattern) || !playsSound(pattern, d.track, sound)) continue;
+      if (!reachesMacroDest(pattern, d) || !playsSound(pattern, d.track, sound)) continue;
       const std::uint8_t to = mapped(map, d.param);
       at.held = to != kNoParam;
       if (at.held && !heldElsewhere(toMachine, to, d.target)) continue;
