@@ -85,7 +85,7 @@ JsonValue writeStep(const Step& step, const Sound& sound, const SampleSlotTable&
   if (step.lengthTicks != 1) out.set("length", wholeNumber(step.lengthTicks));
   if (step.muted) out.set("muted", makeJsonBool(true));
   if (step.slide) out.set("slide", makeJsonBool(true));
-  const int lockCount = step.lockCount < kListCapacity ? step.lockCount : kListCapacity;
+  const int lockCount = entriesInUse(step.lockCount);
   if (step.lockCount > 0) {
     JsonValue locks = makeJsonObject();
     for (int i = 0; i < lockCount; ++i) {
@@ -97,7 +97,7 @@ JsonValue writeStep(const Step& step, const Sound& sound, const SampleSlotTable&
     }
     out.set("locks", std::move(locks));
   }
-  const int randCount = step.randCount < kListCapacity ? step.randCount : kListCapacity;
+  const int randCount = entriesInUse(step.randCount);
   if (step.randCount > 0) {
     JsonValue rands = makeJsonObject();
     for (int i = 0; i < randCount; ++i) {

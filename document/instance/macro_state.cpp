@@ -126,7 +126,7 @@ JsonValue writeStateMacros(const Project& project, const SampleSlotTable& sample
   for (int i = 0; i < kMacroCount; ++i) {
     const Macro& macro = pattern.kit.macros[i];
     const std::string_view name = fixedText(macro.name);
-    const int count = macro.destCount < kListCapacity ? macro.destCount : kListCapacity;
+    const int count = entriesInUse(macro.destCount);
     JsonValue dests = makeJsonObject();
     for (int k = 0; k < count; ++k) {
       const MacroDest& d = macro.dests[k];

@@ -243,7 +243,7 @@ JsonValue writeVoice(const Project& project, int trackIndex, const KeysAsLoaded&
     }
   });
 
-  const int rands = track.trackRandCount < kListCapacity ? track.trackRandCount : kListCapacity;
+  const int rands = entriesInUse(track.trackRandCount);
   if (rands > 0) {
     JsonValue breathe = makeJsonObject();
     for (int i = 0; i < rands; ++i)

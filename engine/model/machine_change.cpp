@@ -15,8 +15,6 @@ std::uint8_t mapped(const ParamIndexMap& map, std::uint8_t param) {
   return param < kSoundParamSlots ? map.to[param] : kNoParam;
 }
 
-int listSize(std::uint8_t count) { return count < kListCapacity ? count : kListCapacity; }
-
 bool sameText(const char* a, const char* b) {
   return a == b || (a != nullptr && b != nullptr && std::strcmp(a, b) == 0);
 }
@@ -54,7 +52,7 @@ bool heldElsewhere(int machine, int param, float value) {
 // Keeps the entries whose parameter the map knows, in order and renumbered;
 // the entries left behind go back to empty.
 void followList(ParamLock* list, std::uint8_t& count, const ParamIndexMap& map, int clampMachine) {
-  const int n = listSize(count);
+  const int n = entriesInUse(count);
   int kept = 0;
   for (int i = 0; i < n; ++i) {
     ParamLock entry = list[i];
@@ -72,7 +70,7 @@ void followList(ParamLock* list, std::uint8_t& count, const ParamIndexMap& map, 
 // those it holds there.
 void listGone(const ParamLock* list, std::uint8_t count, const ParamIndexMap& map, GoneRef gone,
               std::vector<GoneRef>& out, int valueMachine = -1) {
-  for (int i = 0; i < listSize(count); ++i) {
+  for (int i = 0; i < entriesInUse(count); ++i) {
     const std::uint8_t to = mapped(map, list[i].param);
     gone.param = list[i].param;
     gone.held = to != kNoParam;
@@ -147,7 +145,7 @@ bool playsSound(const Pattern& pattern, int track, int sound) {
 }
 
 void followMacro(Macro& macro, const Pattern& pattern, int sound, const ParamIndexMap& map, int toMachine) {
-  const int n = listSize(macro.destCount);
+  const int n = entriesInUse(macro.destCount);
   int kept = 0;
   for (int i = 0; i < n; ++i) {
     MacroDest d = macro.dests[i];
@@ -214,7 +212,7 @@ std::vector<GoneRef> machineChangeGoes(const Pattern& pattern, int sound, int to
   at.kind = GoneKind::MacroDest;
   for (int m = 0; m < kMacroCount; ++m) {
     const Macro& macro = pattern.kit.macros[m];
-    for (int i = 0; i < listSize(macro.destCount); ++i) {
+    for (int i = 0; i < entriesInUse(macro.destCount); ++i) {
       const MacroDest& d = macro.dests[i];
       if (!reachesMacroDest(pattern, d) || !playsSound(pattern, d.track, sound)) continue;
       const std::uint8_t to = mapped(map, d.param);
