@@ -12,8 +12,7 @@ namespace ob {
 // Of a list of `count` entries, those in use.
 inline int entriesInUse(std::uint8_t count) { return count < kListCapacity ? count : kListCapacity; }
 
-// Tracks 0..tracksInUse-1 play and show; one past the count is held as a
-// fresh track.
+// Tracks 0..tracksInUse-1 play and show; none past the count does.
 inline int tracksInUse(const Pattern& pattern) {
   return pattern.numTracks < kMaxTracks ? pattern.numTracks : kMaxTracks;
 }
