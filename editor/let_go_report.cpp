@@ -7,6 +7,7 @@
 #include "document/audition/audition_kept.h"
 #include "document/json/json_opened.h"
 #include "editor/macros/macro_name.h"
+#include "engine/model/reach.h"
 #include "engine/params/param_name.h"
 #include "engine/params/param_tables.h"
 
@@ -16,7 +17,7 @@ namespace {
 std::string_view fieldText(const char* field, std::size_t size) { return {field, strnlen(field, size)}; }
 
 std::string trackName(const ob::Pattern& part, const std::string& id) {
-  for (int t = 0; t < std::min<int>(part.numTracks, ob::kMaxTracks); ++t)
+  for (int t = 0; t < ob::tracksInUse(part); ++t)
     if (fieldText(part.tracks[t].id, sizeof part.tracks[t].id) == id) return "track " + std::to_string(t + 1);
   return id;
 }
@@ -35,7 +36,7 @@ std::string soundName(const ob::Kit& kit, const std::string& id) {
 
 // The sound the track of this id plays; null when none.
 const ob::Sound* trackSound(const ob::Pattern& part, const std::string& id) {
-  for (int t = 0; t < std::min<int>(part.numTracks, ob::kMaxTracks); ++t) {
+  for (int t = 0; t < ob::tracksInUse(part); ++t) {
     const int sound = part.tracks[t].soundIndex;
     if (fieldText(part.tracks[t].id, sizeof part.tracks[t].id) == id && sound >= 0 && sound < ob::kMaxTracks)
       return &part.kit.sounds[sound];

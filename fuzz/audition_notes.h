@@ -18,6 +18,7 @@
 #include "document/params/param_values.h"
 #include "engine/clock/step_rate.h"
 #include "engine/model/project.h"
+#include "engine/model/reach.h"
 
 namespace obfuzz {
 
@@ -92,7 +93,7 @@ inline bool notesPlayTheGrid(const ob::JsonValue& saved, const ob::Project& proj
   const ob::Pattern& is = placed->patterns[0];
   constexpr float kSwingTolerance = 1e-3f;  // percent, through a fraction in double
   if (is.bpm != was.bpm || std::fabs(is.swing - was.swing) > kSwingTolerance) return false;
-  for (int t = 0; t < std::min<int>(was.numTracks, ob::kMaxTracks); ++t) {
+  for (int t = 0; t < ob::tracksInUse(was); ++t) {
     const ob::Track& track = was.tracks[t];
     if ((was.muteMask >> t) & 1u) continue;
     if (std::fabs(swingOf(is, is.tracks[t]) - swingOf(was, track)) > kSwingTolerance) return false;

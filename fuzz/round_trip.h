@@ -256,7 +256,7 @@ inline void renumberSamples(ob::Project& project, const ob::Project& from) {
     for (int p = 0; p < ob::kSoundParamSlots; ++p)
       sound.params[p] = selectionOf(before, p, before.params[p], places);
   }
-  for (int t = 0; t < std::min<int>(pattern.numTracks, ob::kMaxTracks); ++t) {
+  for (int t = 0; t < ob::tracksInUse(pattern); ++t) {
     const int s = pattern.tracks[t].soundIndex;
     if (s < 0 || s >= ob::kMaxTracks) continue;
     const ob::Sound& sound = from.patterns[0].kit.sounds[s];
@@ -454,16 +454,15 @@ inline bool keepsTheReferences(const ob::JsonValue& first, const ob::JsonValue& 
 // samples as a document carries them (renumberSamples), the kit's sounds in
 // the order the tracks in use first play them, then those no track plays
 // that have an id of their own to be written by, and nothing that no edit reaches
-// (tracks not in use, sounds without a track or an id, macro destinations
-// on a track not in use or without a sound, and what the product's own
-// rule says no user reaches: ob::forgetUnreached).
+// (tracks not in use, sounds without a track or an id, and what the
+// product's own rule says no user reaches: ob::forgetUnreached).
 // Each kept record is moved whole, so copies compare bytewise.
 inline std::unique_ptr<ob::Project> canonical(const ob::Project& project) {
   std::unique_ptr<ob::Project> c = ob::makeProject();
   std::memcpy(static_cast<void*>(c.get()), &project, sizeof project);
   renumberSamples(*c, project);
   ob::Pattern& pattern = c->patterns[0];
-  const int tracks = std::min<int>(pattern.numTracks, ob::kMaxTracks);
+  const int tracks = ob::tracksInUse(pattern);
   int order[ob::kMaxTracks];
   int at[ob::kMaxTracks];
   int count = 0;
@@ -491,14 +490,6 @@ inline std::unique_ptr<ob::Project> canonical(const ob::Project& project) {
   }
   ob::initTracks(pattern.tracks + tracks, ob::kMaxTracks - tracks);
   ob::forgetUnreached(c->patterns[0]);
-  for (ob::Macro& macro : pattern.kit.macros) {
-    int kept = 0;
-    for (int i = 0; i < std::min<int>(macro.destCount, ob::kListCapacity); ++i)
-      if (macro.dests[i].track < tracks && pattern.tracks[macro.dests[i].track].soundIndex >= 0)
-        std::memmove(static_cast<void*>(&macro.dests[kept++]), &macro.dests[i], sizeof(ob::MacroDest));
-    std::for_each(macro.dests + kept, std::end(macro.dests), [](ob::MacroDest& d) { std::construct_at(&d); });
-    macro.destCount = static_cast<std::uint8_t>(kept);
-  }
   return c;
 }
 

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "engine/model/reach.h"
 #include "engine/session/engine_host.h"
 #include "plugin/extensions.h"
 #include "plugin/plugin.h"
@@ -15,7 +16,7 @@ namespace {
 const char* trackSoundName(const Plugin* self, int t) {
   if (self == nullptr || !self->engineHost) return "";
   const Pattern& pattern = self->engineHost->project.patterns[0];
-  if (t < 0 || t >= pattern.numTracks || t >= kMaxTracks) return "";
+  if (t < 0 || t >= tracksInUse(pattern)) return "";
   const int s = pattern.tracks[t].soundIndex;
   if (s < 0 || s >= kMaxTracks) return "";
   const char* name = pattern.kit.sounds[s].name;

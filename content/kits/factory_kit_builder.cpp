@@ -7,6 +7,7 @@
 #include "content/kits/factory_kits.h"
 #include "content/tools/utf8_fit.h"
 #include "engine/model/project_ids.h"
+#include "engine/model/reach.h"
 #include "engine/params/param_tables.h"
 
 namespace ob {
@@ -125,7 +126,7 @@ Pattern buildKitFromRecipe(const KitRecipe& recipe) {
 
   if (recipe.hasTrim) {
     const float trim = std::pow(10.0f, recipe.trimExponent);
-    for (int t = 0; t < pattern.numTracks && t < kMaxTracks; ++t) pattern.tracks[t].gain *= trim;
+    for (int t = 0; t < tracksInUse(pattern); ++t) pattern.tracks[t].gain *= trim;
   }
 
   if (recipe.hasRoom) {
@@ -155,7 +156,7 @@ void addDefaultKitMacros(Pattern& pattern) {
     Macro& macro = pattern.kit.macros[m];
     macro.value = 0.0f;
     macro.destCount = 0;
-    const int tracks = std::min<int>(pattern.numTracks, kMaxTracks);
+    const int tracks = tracksInUse(pattern);
     for (int t = 0; t < tracks && macro.destCount < kListCapacity; ++t) {
       const int soundIndex = pattern.tracks[t].soundIndex;
       if (soundIndex < 0 || soundIndex >= kMaxTracks) continue;

@@ -24,6 +24,7 @@
 #include "document/project/sanitize_project.h"
 #include "document/reading/regular_file.h"
 #include "engine/model/project_ids.h"
+#include "engine/model/reach.h"
 #include "engine/params/param_info.h"
 #include "engine/params/param_tables.h"
 #include "engine/pool/sample_limits.h"
@@ -288,7 +289,7 @@ std::vector<int> tracksMissingSamples(const Pattern& part, const SamplePool& poo
     return slot < 0 || slot >= pool.slotCount() || !pool.slots[slot] || !pool.slots[slot]->data;
   };
   std::vector<int> tracks;
-  for (int t = 0; t < std::min<int>(part.numTracks, kMaxTracks); ++t) {
+  for (int t = 0; t < tracksInUse(part); ++t) {
     const int s = part.tracks[t].soundIndex;
     if (s < 0 || s >= kMaxTracks) continue;
     const Sound& sound = part.kit.sounds[s];

@@ -21,11 +21,6 @@ using audition::isTrueMember;
 using audition::numberMember;
 using audition::roundClamp;
 
-int tracksInUse(const Project& project) {
-  const int n = project.patterns[0].numTracks;
-  return n < kMaxTracks ? n : kMaxTracks;
-}
-
 std::string_view idText(const char (&id)[24]) { return std::string_view(id, strnlen(id, sizeof id)); }
 
 JsonValue wholeNumber(int v) { return makeJsonDouble(static_cast<double>(v)); }
@@ -58,12 +53,12 @@ std::string stepsExtensionKey() {
 }
 
 int voiceIndexByName(const Project& project, const KeysAsLoaded& keys, std::string_view name) {
-  return keys.find(Records::Voices, project.patterns[0].tracks, tracksInUse(project), name);
+  return keys.find(Records::Voices, project.patterns[0].tracks, tracksInUse(project.patterns[0]), name);
 }
 
 std::vector<std::string> auditionVoices(const Project& project, const KeysAsLoaded& keys) {
   std::vector<std::string> names;
-  for (int t = 0; t < tracksInUse(project); ++t)
+  for (int t = 0; t < tracksInUse(project.patterns[0]); ++t)
     names.emplace_back(keys.keyOf(Records::Voices, idText(project.patterns[0].tracks[t].id)));
   return names;
 }
@@ -90,7 +85,7 @@ JsonValue writeStep(const Step& step, const Sound& sound, const SampleSlotTable&
   if (step.lengthTicks != 1) out.set("length", wholeNumber(step.lengthTicks));
   if (step.muted) out.set("muted", makeJsonBool(true));
   if (step.slide) out.set("slide", makeJsonBool(true));
-  const int lockCount = step.lockCount < kListCapacity ? step.lockCount : kListCapacity;
+  const int lockCount = entriesInUse(step.lockCount);
   if (step.lockCount > 0) {
     JsonValue locks = makeJsonObject();
     for (int i = 0; i < lockCount; ++i) {
@@ -102,7 +97,7 @@ JsonValue writeStep(const Step& step, const Sound& sound, const SampleSlotTable&
     }
     out.set("locks", std::move(locks));
   }
-  const int randCount = step.randCount < kListCapacity ? step.randCount : kListCapacity;
+  const int randCount = entriesInUse(step.randCount);
   if (step.randCount > 0) {
     JsonValue rands = makeJsonObject();
     for (int i = 0; i < randCount; ++i) {
@@ -146,7 +141,7 @@ JsonValue writeGroove(const Project& project, const SampleSlotTable& samples, co
     out.set("accent", std::move(accent));
   }
   JsonValue voices = makeJsonObject();
-  const int n = tracksInUse(project);
+  const int n = tracksInUse(pattern);
   for (int t = 0; t < n; ++t) {
     const Track& track = pattern.tracks[t];
     const Sound& sound = auditionTrackSound(project, t);

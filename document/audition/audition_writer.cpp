@@ -162,7 +162,7 @@ struct GridNotes {
 GridNotes gridNotesOf(const Project& project, const SampleSlotTable& samples, const KeysAsLoaded& keys) {
   const Pattern& pattern = project.patterns[0];
   GridNotes notes;
-  const int tracks = std::min<int>(pattern.numTracks, kMaxTracks);
+  const int tracks = tracksInUse(pattern);
   for (int t = 0; t < tracks; ++t)
     trackHits(project, samples, keys, t, clipLengthOf(pattern), notes.stepNotes, notes.hits);
   // Stable by time: equal times keep track, step and retrig order.
@@ -339,7 +339,7 @@ bool swingIsPlayed(const JsonValue& loaded, const Project& project, const Sample
   const auto swingOf = [](const Pattern& pattern, int t) {
     return pattern.tracks[t].swing >= 0.0f ? pattern.tracks[t].swing : pattern.swing;
   };
-  for (int t = 0; t < std::min<int>(was.numTracks, kMaxTracks); ++t)
+  for (int t = 0; t < tracksInUse(was); ++t)
     if (swingOf(is, t) != swingOf(was, t)) return false;
   return is.swing == was.swing;
 }
@@ -539,7 +539,7 @@ AuditionFrame frameOf(const Project& project, const SampleSlotTable& samples, co
 
   AuditionFrame frame;
   GridNotes& notes = frame.notes = gridNotesOf(project, samples, keys);
-  const int tracks = std::min<int>(pattern.numTracks, kMaxTracks);
+  const int tracks = tracksInUse(pattern);
   for (int t = 0; t < tracks; ++t) {
     const Track& track = pattern.tracks[t];
     const Sound& sound = auditionTrackSound(project, t);

@@ -11,6 +11,7 @@
 #include "document/reading/json_pointer.h"
 #include "document/reading/narrow.h"
 #include "engine/clock/step_rate.h"
+#include "engine/model/reach.h"
 #include "engine/params/param_tables.h"
 
 namespace ob {
@@ -143,7 +144,7 @@ void NotePlacer::finish(const clip::Clip& clip) {
   pattern.accentAmount = 0.0f;
   pattern.grooveEdited = 1;
   pattern.swing = 50.0f;
-  const int tracks = std::min<int>(pattern.numTracks, kMaxTracks);
+  const int tracks = tracksInUse(pattern);
   for (int t = 0; t < tracks; ++t) {
     pattern.tracks[t].length = static_cast<std::uint16_t>(length);
     pattern.tracks[t].swing = -1.0f;

@@ -20,6 +20,7 @@
 #include "document/json/json_parse.h"
 #include "document/reading/json_pointer.h"
 #include "engine/model/project_ids.h"
+#include "engine/model/reach.h"
 
 namespace ob {
 namespace {
@@ -38,10 +39,6 @@ std::vector<std::string> memberKeys(const JsonValue* object) {
   if (object != nullptr && object->isObject())
     for (const JsonMember& m : object->members) keys.push_back(m.key);
   return keys;
-}
-
-int tracksInUse(const Pattern& pattern) {
-  return pattern.numTracks < kMaxTracks ? pattern.numTracks : kMaxTracks;
 }
 
 std::uint16_t readVersion(const JsonValue& object) {

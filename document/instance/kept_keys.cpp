@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "document/instance/state_fields.h"
+#include "engine/model/reach.h"
 
 namespace ob {
 
@@ -52,8 +53,7 @@ void keepIdsOffKeptKeys(Project& project, const KeptIds& kept, const KeysAsLoade
   static_assert(sizeof(Track::id) == sizeof(Sound::id) && sizeof(Track::id) == sizeof(SampleSlot::id));
   Pattern& pattern = project.patterns[0];
   RecordList voices{{}, {"state", "voices"}, kept.voices};
-  for (int t = 0; t < std::min<int>(pattern.numTracks, kMaxTracks); ++t)
-    voices.ids.push_back(pattern.tracks[t].id);
+  for (int t = 0; t < tracksInUse(pattern); ++t) voices.ids.push_back(pattern.tracks[t].id);
   RecordList sounds{{}, {"state", "sounds"}, kept.sounds};
   for (Sound& sound : pattern.kit.sounds)
     if (sound.id[0] != '\0') sounds.ids.push_back(sound.id);

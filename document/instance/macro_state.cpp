@@ -8,6 +8,7 @@
 #include "document/params/param_values.h"
 #include "document/reading/json_pointer.h"
 #include "document/reading/narrow.h"
+#include "engine/model/reach.h"
 #include "engine/params/param_tables.h"
 
 namespace ob {
@@ -18,10 +19,6 @@ constexpr const char* kMacroFullMessage = "A macro holds at most eight destinati
 constexpr const char* kKeptOffMessage = "Set apart by a save, as it never applied; kept but not applied";
 constexpr const char* kDuplicateMessage =
     "Repeats an earlier destination of this macro on the same voice and param; kept but not applied";
-
-int tracksInUse(const Pattern& pattern) {
-  return pattern.numTracks < kMaxTracks ? pattern.numTracks : kMaxTracks;
-}
 
 const Sound* trackSound(const Pattern& pattern, int track) {
   const std::uint8_t s = static_cast<std::uint8_t>(pattern.tracks[track].soundIndex);
@@ -117,9 +114,8 @@ std::optional<MacroDest> resolveMacroDest(const JsonValue& dest, const Pattern& 
 
 std::optional<std::string> macroDestKey(const Pattern& pattern, const MacroDest& dest,
                                         const KeysAsLoaded& keys) {
-  if (dest.track >= tracksInUse(pattern)) return std::nullopt;
+  if (!reachesMacroDest(pattern, dest)) return std::nullopt;
   const Sound* sound = trackSound(pattern, dest.track);
-  if (sound == nullptr) return std::nullopt;
   return std::string(keys.keyOf(Records::Voices, fixedText(pattern.tracks[dest.track].id))) + ":" +
          paramInfo(sound->machine, dest.param).id;
 }
@@ -130,7 +126,7 @@ JsonValue writeStateMacros(const Project& project, const SampleSlotTable& sample
   for (int i = 0; i < kMacroCount; ++i) {
     const Macro& macro = pattern.kit.macros[i];
     const std::string_view name = fixedText(macro.name);
-    const int count = macro.destCount < kListCapacity ? macro.destCount : kListCapacity;
+    const int count = entriesInUse(macro.destCount);
     JsonValue dests = makeJsonObject();
     for (int k = 0; k < count; ++k) {
       const MacroDest& d = macro.dests[k];

@@ -31,8 +31,8 @@ void readStateMacros(const InstanceEnvelope& envelope, Project& project, const S
                      const KeysAsLoaded& keys = KeysAsLoaded::none());
 
 // The key a destination is written under (the key its voice goes by, a
-// colon and the parameter's key), or none when it is not written (no
-// track in use, or one without a sound).
+// colon and the parameter's key), or none when it is not written: one no
+// user reaches (reachesMacroDest).
 std::optional<std::string> macroDestKey(const Pattern& pattern, const MacroDest& dest,
                                         const KeysAsLoaded& keys);
 

@@ -10,6 +10,7 @@
 #include "document/params/param_values.h"
 #include "document/reading/json_pointer.h"
 #include "document/reading/narrow.h"
+#include "engine/model/reach.h"
 #include "engine/params/param_tables.h"
 
 namespace ob {
@@ -193,7 +194,7 @@ JsonValue writeSound(const Sound& sound, const SampleSlotTable& samples, const K
                          writeParamValue(sound, i, sound.params[i], samples, keys));
   out.members.push_back({"params", std::move(params)});
 
-  const int routes = sound.velDestCount < kListCapacity ? sound.velDestCount : kListCapacity;
+  const int routes = entriesInUse(sound.velDestCount);
   if (routes > 0) {
     JsonValue vel = makeJsonObject();
     for (int i = 0; i < routes; ++i)
@@ -202,7 +203,7 @@ JsonValue writeSound(const Sound& sound, const SampleSlotTable& samples, const K
     out.members.push_back({"velocity", std::move(vel)});
   }
 
-  const int zones = sound.zoneCount < kListCapacity ? sound.zoneCount : kListCapacity;
+  const int zones = zonesInUse(sound);
   // A mode set before any zone is, so that the zones a split makes later
   // layer as the editor showed.
   const bool modeSet = sound.mode != Sound{}.mode && layerModeWord(sound.mode) != nullptr;

@@ -40,10 +40,10 @@ int machineOf(const Project& project, const Track& track) {
   return kMachineDrum;
 }
 
-// Written when on, or when off with settings of its own to come back to.
+// Written in the list of those on or of those off, where a user reaches it.
 template <class Modulator>
 bool written(const Modulator& modulator, bool on) {
-  return (modulator.enabled != 0) == on && holdsSomething(modulator);
+  return (modulator.enabled != 0) == on && reachesModulator(modulator);
 }
 
 void readLfo(const JsonValue& lfo, Lfo& out, int dest, bool on) {
@@ -243,7 +243,7 @@ JsonValue writeVoice(const Project& project, int trackIndex, const KeysAsLoaded&
     }
   });
 
-  const int rands = track.trackRandCount < kListCapacity ? track.trackRandCount : kListCapacity;
+  const int rands = entriesInUse(track.trackRandCount);
   if (rands > 0) {
     JsonValue breathe = makeJsonObject();
     for (int i = 0; i < rands; ++i)

@@ -296,7 +296,7 @@ void writeLegacySteps(std::string& out, const Step& s, int index, int machine) {
 
 void writeLegacyTracks(std::string& out, const Pattern& pattern) {
   out += "      \"tracks\": [\n";
-  const int n = clampCount(pattern.numTracks, kMaxTracks);
+  const int n = tracksInUse(pattern);
   for (int t = 0; t < n; ++t) {
     const Track& tr = pattern.tracks[t];
     const int machine = legacyTrackMachine(pattern, t);
@@ -418,7 +418,7 @@ void writeLegacySound(std::string& out, const Sound& sound) {
 
 void writeLegacyKit(std::string& out, const Pattern& pattern) {
   const Kit& kit = pattern.kit;
-  const int tracks = clampCount(pattern.numTracks, kMaxTracks);
+  const int tracks = tracksInUse(pattern);
   int n = tracks;
   for (int t = 0; t < tracks; ++t) n = std::max(n, std::max<int>(pattern.tracks[t].soundIndex, 0) + 1);
   n = std::min(n, kMaxTracks);

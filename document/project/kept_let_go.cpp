@@ -12,6 +12,7 @@
 #include "document/instance/voice_state.h"
 #include "document/json/json_path.h"
 #include "document/json/json_write.h"
+#include "engine/model/reach.h"
 #include "engine/params/param_info.h"
 
 namespace ob {
@@ -19,7 +20,7 @@ namespace {
 
 // The track in use of that id, or -1.
 int trackOf(const Pattern& pattern, std::string_view id) {
-  for (int t = 0; t < std::min<int>(pattern.numTracks, kMaxTracks); ++t)
+  for (int t = 0; t < tracksInUse(pattern); ++t)
     if (fixedText(pattern.tracks[t].id) == id) return t;
   return -1;
 }

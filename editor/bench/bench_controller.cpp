@@ -7,6 +7,7 @@
 #include "editor/editor_context.h"
 #include "editor/save_trial.h"
 #include "editor/widgets/bench/bench_page.h"
+#include "engine/model/reach.h"
 #include "engine/params/param_tables.h"
 #include "engine/session/engine_host.h"
 
@@ -40,7 +41,7 @@ ob::Pattern& BenchController::pattern() const {
 
 int BenchController::validTrack() const {
   const int t = context->selectedTrack();
-  const int count = std::min<int>(pattern().numTracks, ob::kMaxTracks);
+  const int count = ob::tracksInUse(pattern());
   return t >= 0 && t < count ? t : -1;
 }
 

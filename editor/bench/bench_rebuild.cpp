@@ -9,6 +9,7 @@
 #include "editor/widgets/bench/bench_page.h"
 #include "engine/clock/step_rate.h"
 #include "engine/model/project.h"
+#include "engine/model/reach.h"
 #include "engine/params/param_tables.h"
 
 namespace orbi {
@@ -57,7 +58,7 @@ void BenchController::rebuild() {
   builtSampleEdits_ = sampleEdits_;
   const ob::Pattern& p = pattern();
   const int t = context->selectedTrack();
-  const int count = std::min<int>(p.numTracks, ob::kMaxTracks);
+  const int count = ob::tracksInUse(p);
 
   std::vector<BenchPage::TrackRow> rows(static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i) {

@@ -15,6 +15,7 @@
 #include "editor/editor_context.h"
 #include "editor/widgets/bench/bench_page.h"
 #include "engine/model/edit_command.h"
+#include "engine/model/reach.h"
 #include "engine/params/param_tables.h"
 #include "ui/context.h"
 #include "ui/draw/shapes.h"
@@ -107,7 +108,7 @@ std::string_view cutToBytes(std::string_view text, std::size_t bytes) {
 // within the name field either way.
 std::string freeSoundName(const ob::Pattern& p, Numbering numbering, bool bare, int renamed) {
   const auto taken = [&](const std::string& name) {
-    for (int t = 0; t < std::min<int>(p.numTracks, ob::kMaxTracks); ++t) {
+    for (int t = 0; t < ob::tracksInUse(p); ++t) {
       const int s = p.tracks[t].soundIndex;
       if (s < 0 || s >= ob::kMaxTracks || s == renamed) continue;
       const ob::Sound& sound = p.kit.sounds[s];
@@ -236,7 +237,7 @@ void BenchController::addTrackOf(std::uint8_t machine) {
 
 void BenchController::trackMenuEntries(int track) {
   const ob::Pattern& p = pattern();
-  const int count = std::min<int>(p.numTracks, ob::kMaxTracks);
+  const int count = ob::tracksInUse(p);
   if (track < 0 || track >= count) return;
   std::vector<ui::MenuEntry> entries;
   entries.push_back(ui::MenuEntry::sectionLabel(trackLabel(track)));
@@ -274,7 +275,7 @@ std::string BenchController::removeTrackBlocker(const ob::TrackRemovalStatus& st
 }
 
 bool BenchController::hasLife(const ob::Pattern& p, int track) const {
-  if (track < 0 || track >= std::min<int>(p.numTracks, ob::kMaxTracks)) return false;
+  if (track < 0 || track >= ob::tracksInUse(p)) return false;
   const ob::Sound sound = soundAtSelection(p, track);
   const int n = std::min(ob::paramCount(sound.machine), ob::kSoundParamSlots);
   for (int i = 0; i < n; ++i) {
@@ -285,14 +286,14 @@ bool BenchController::hasLife(const ob::Pattern& p, int track) const {
 }
 
 void BenchController::setChokeGroup(int track, int group) {
-  if (track < 0 || track >= std::min<int>(pattern().numTracks, ob::kMaxTracks)) return;
+  if (track < 0 || track >= ob::tracksInUse(pattern())) return;
   send(command(ob::kEditChokeGroup, track, 0, 0, static_cast<float>(group)));
   rebuild();
 }
 
 void BenchController::runTrackMenuAction(int track, int id) {
   ob::Pattern& p = pattern();
-  const int count = std::min<int>(p.numTracks, ob::kMaxTracks);
+  const int count = ob::tracksInUse(p);
   const bool valid = track >= 0 && track < count;
   switch (id) {
     case kRemoveTrack: {

@@ -8,6 +8,7 @@
 #include "editor/widgets/bench/bench_page.h"
 #include "engine/clock/step_rate.h"
 #include "engine/model/project.h"
+#include "engine/model/reach.h"
 #include "engine/params/param_tables.h"
 
 namespace orbi {
@@ -69,7 +70,7 @@ void BenchController::wirePage() {
 
 void BenchController::solo(int track) {
   const ob::Pattern& p = pattern();
-  const int count = std::min<int>(p.numTracks, ob::kMaxTracks);
+  const int count = ob::tracksInUse(p);
   if (track < 0 || track >= count) return;
   int mask = 0;
   for (int i = 0; i < count; ++i)

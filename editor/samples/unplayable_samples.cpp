@@ -7,6 +7,7 @@
 
 #include "editor/said_list.h"
 #include "engine/model/project.h"
+#include "engine/model/reach.h"
 #include "engine/pool/sample_pool.h"
 
 namespace orbi {
@@ -59,7 +60,7 @@ std::string unplayableSummary(const ob::Project& project, const ob::SamplePool& 
 std::string silentTracksSummary(const ob::Project& project) {
   const ob::Pattern& pattern = project.patterns[0];
   std::vector<std::int32_t> silent;
-  for (int t = 0; t < std::min<int>(pattern.numTracks, ob::kMaxTracks); ++t)
+  for (int t = 0; t < ob::tracksInUse(pattern); ++t)
     if (static_cast<std::uint8_t>(pattern.tracks[t].soundIndex) >= ob::kMaxTracks) silent.push_back(t + 1);
   if (silent.empty()) return {};
   if (silent.size() == 1)

@@ -10,6 +10,7 @@
 #include "engine/clock/tempo.h"
 #include "engine/fnv.h"
 #include "engine/model/project.h"
+#include "engine/model/reach.h"
 
 namespace ob {
 
@@ -32,7 +33,7 @@ constexpr double kMaxIndex = 9.0e15;
 
 void StepClock::setSampleRate(double rate) { sampleRate = rate > 0.0 ? rate : 44100.0; }
 
-int StepClock::activeTracks() const { return pattern ? std::min<int>(pattern->numTracks, kMaxTracks) : 0; }
+int StepClock::activeTracks() const { return pattern ? tracksInUse(*pattern) : 0; }
 
 void StepClock::reset(const Pattern* p) {
   pattern = p;
@@ -271,7 +272,7 @@ void StepClock::retrigEvents(int t, std::int64_t k, double offset) {
 
 StepClock::StepResult StepClock::stepEvent(int t, std::int64_t k, std::int32_t sub) const {
   StepResult r;
-  if (!pattern || t < 0 || t >= pattern->numTracks || t >= kMaxTracks) return r;
+  if (!pattern || t < 0 || t >= tracksInUse(*pattern)) return r;
   const Track& track = pattern->tracks[t];
   const int len = trackLength(track);
   if (len == 0) return r;
@@ -352,7 +353,7 @@ StepClock::StepResult StepClock::stepEvent(int t, std::int64_t k, std::int32_t s
 
 StepClock::Playable StepClock::nextPlayableStep(int t, std::int64_t k, std::int32_t sub) const {
   Playable none;
-  if (!pattern || t < 0 || t >= pattern->numTracks || t >= kMaxTracks) return none;
+  if (!pattern || t < 0 || t >= tracksInUse(*pattern)) return none;
   const int len = trackLength(pattern->tracks[t]);
   if (len == 0) return none;
   if (stepEvent(t, k, sub + 1).fire) return {true, k, sub + 1};

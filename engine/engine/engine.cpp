@@ -9,6 +9,7 @@
 #include "engine/engine/denormal_guard.h"
 #include "engine/engine/output_gains.h"
 #include "engine/model/demo_project.h"
+#include "engine/model/reach.h"
 
 namespace ob {
 
@@ -390,7 +391,7 @@ void Engine::runPiece(float* left, float* right, int base, int frames, const Ren
   hostPosition_ += frames;
 }
 
-int Engine::activeTrackCount() const { return std::min<int>(pattern().numTracks, kMaxTracks); }
+int Engine::activeTrackCount() const { return tracksInUse(pattern()); }
 
 void Engine::renderSegment(float* left, float* right, int from, int to) {
   const int n = to - from;

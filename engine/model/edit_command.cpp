@@ -22,12 +22,10 @@ T clampTrunc(float v, float lo, float hi) {
 
 std::uint8_t toFlag(float v) { return v > 0.5f ? 1 : 0; }
 
-int listSize(std::uint8_t count) { return count < kListCapacity ? count : kListCapacity; }
-
 bool paramIndexOk(std::int64_t p) { return p >= 0 && p < kSoundParamSlots; }
 
 int findEntry(const ParamLock* list, std::uint8_t count, int param) {
-  const int n = listSize(count);
+  const int n = entriesInUse(count);
   for (int i = 0; i < n; ++i)
     if (list[i].param == param) return i;
   return -1;
@@ -35,7 +33,7 @@ int findEntry(const ParamLock* list, std::uint8_t count, int param) {
 
 // Moves the entries after i down one place; the vacated entry is left as is.
 void removeEntry(ParamLock* list, std::uint8_t& count, int i) {
-  const int n = listSize(count);
+  const int n = entriesInUse(count);
   for (int j = i; j + 1 < n; ++j) list[j] = list[j + 1];
   count = static_cast<std::uint8_t>(n - 1);
 }
@@ -47,7 +45,7 @@ void setOrAppend(ParamLock* list, std::uint8_t& count, int param, float value) {
     list[i].value = value;
     return;
   }
-  const int n = listSize(count);
+  const int n = entriesInUse(count);
   if (n >= kListCapacity) return;
   list[n].param = static_cast<std::uint8_t>(param);
   list[n].value = value;
@@ -87,7 +85,7 @@ void layOutZones(Sound& sound, std::uint8_t count, int mode) {
   const int slotParam = findParamIndex(sound.machine, "slot");
   const float own = slotParam >= 0 && slotParam < kSoundParamSlots ? sound.params[slotParam] : 0.0f;
   const auto ownSlot = static_cast<std::uint8_t>(clampf(std::floor(own + 0.5f), 0.0f, kSampleSlots - 1.0f));
-  const int inUse = listSize(sound.zoneCount);
+  const int inUse = zonesInUse(sound);
   for (int z = inUse; z < std::min<int>(count, kListCapacity); ++z) sound.slot[z] = ownSlot;
   sound.zoneCount = count;
   forgetZonesPastCount(sound);
@@ -97,7 +95,7 @@ void layOutZones(Sound& sound, std::uint8_t count, int mode) {
 // A zone past the count plays nothing and no control shows it: an edit of
 // one is refused, as it would set what no save keeps.
 bool zoneInUse(const Sound& sound, std::int32_t zone) {
-  return zone >= 0 && zone < listSize(sound.zoneCount);
+  return zone >= 0 && zone < zonesInUse(sound);
 }
 
 bool isGrooveEdit(std::uint8_t kind) {
@@ -112,10 +110,6 @@ bool isGrooveEdit(std::uint8_t kind) {
     case kEditEuclid: return true;
     default: return false;
   }
-}
-
-int tracksInUse(const Pattern& pattern) {
-  return pattern.numTracks < kMaxTracks ? pattern.numTracks : kMaxTracks;
 }
 
 Sound* soundOf(Pattern& pattern, const Track& track) {
@@ -160,7 +154,7 @@ void copyCommandText(char* dest, std::size_t capacity, const EditCommand& cmd) {
 // whatever the new sound has there.
 void dropMacroDests(Pattern& pattern, int track) {
   for (Macro& macro : pattern.kit.macros) {
-    const int count = listSize(macro.destCount);
+    const int count = entriesInUse(macro.destCount);
     int kept = 0;
     for (int i = 0; i < count; ++i)
       if (macro.dests[i].track != track) macro.dests[kept++] = macro.dests[i];
@@ -219,7 +213,7 @@ void removeTrack(Pattern& pattern, std::uint32_t t) {
   pattern.muteMask = static_cast<std::uint8_t>(below | above);
 
   for (Macro& macro : pattern.kit.macros) {
-    const int count = listSize(macro.destCount);
+    const int count = entriesInUse(macro.destCount);
     int kept = 0;
     for (int i = 0; i < count; ++i) {
       MacroDest d = macro.dests[i];
@@ -272,7 +266,7 @@ void setMacroDest(Macro& macro, std::uint32_t track, std::uint32_t param, float 
   // A destination is a track 0..7 and a parameter 0..63; anything else
   // would be cut to a byte and land on the wrong track or parameter.
   if (track > kMaxTracks - 1 || param >= kSoundParamSlots) return;
-  const int n = listSize(macro.destCount);
+  const int n = entriesInUse(macro.destCount);
   for (int i = 0; i < n; ++i) {
     if (macro.dests[i].track == track && macro.dests[i].param == param) {
       macro.dests[i].target = target;
@@ -287,7 +281,7 @@ void setMacroDest(Macro& macro, std::uint32_t track, std::uint32_t param, float 
 }
 
 void removeMacroDest(Macro& macro, std::uint32_t track, std::uint32_t param) {
-  const int n = listSize(macro.destCount);
+  const int n = entriesInUse(macro.destCount);
   for (int i = 0; i < n; ++i) {
     if (macro.dests[i].track == track && macro.dests[i].param == param) {
       for (int j = i; j + 1 < n; ++j) macro.dests[j] = macro.dests[j + 1];

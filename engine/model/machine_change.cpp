@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "engine/model/reach.h"
 #include "engine/params/param_tables.h"
 
 namespace ob {
@@ -12,8 +13,6 @@ int machineKind(int machine) { return machine >= 0 && machine <= 2 ? machine : k
 std::uint8_t mapped(const ParamIndexMap& map, std::uint8_t param) {
   return param < kSoundParamSlots ? map.to[param] : kNoParam;
 }
-
-int listSize(std::uint8_t count) { return count < kListCapacity ? count : kListCapacity; }
 
 // An absolute value (a lock, a macro target) kept inside the new range.
 float withinRange(int machine, int param, float value) {
@@ -31,7 +30,7 @@ bool heldElsewhere(int machine, int param, float value) {
 // Keeps the entries whose parameter the map knows, in order and renumbered;
 // the entries left behind go back to empty.
 void followList(ParamLock* list, std::uint8_t& count, const ParamIndexMap& map, int clampMachine) {
-  const int n = listSize(count);
+  const int n = entriesInUse(count);
   int kept = 0;
   for (int i = 0; i < n; ++i) {
     ParamLock entry = list[i];
@@ -49,7 +48,7 @@ void followList(ParamLock* list, std::uint8_t& count, const ParamIndexMap& map, 
 // those it holds there.
 void listGone(const ParamLock* list, std::uint8_t count, const ParamIndexMap& map, GoneRef gone,
               std::vector<GoneRef>& out, int valueMachine = -1) {
-  for (int i = 0; i < listSize(count); ++i) {
+  for (int i = 0; i < entriesInUse(count); ++i) {
     const std::uint8_t to = mapped(map, list[i].param);
     gone.param = list[i].param;
     gone.held = to != kNoParam;
@@ -124,7 +123,7 @@ bool playsSound(const Pattern& pattern, int track, int sound) {
 }
 
 void followMacro(Macro& macro, const Pattern& pattern, int sound, const ParamIndexMap& map, int toMachine) {
-  const int n = listSize(macro.destCount);
+  const int n = entriesInUse(macro.destCount);
   int kept = 0;
   for (int i = 0; i < n; ++i) {
     MacroDest d = macro.dests[i];
@@ -137,10 +136,6 @@ void followMacro(Macro& macro, const Pattern& pattern, int sound, const ParamInd
   }
   for (int i = kept; i < n; ++i) std::construct_at(&macro.dests[i]);
   macro.destCount = static_cast<std::uint8_t>(kept);
-}
-
-int tracksInUse(const Pattern& pattern) {
-  return pattern.numTracks < kMaxTracks ? pattern.numTracks : kMaxTracks;
 }
 
 }  // namespace
@@ -195,9 +190,9 @@ std::vector<GoneRef> machineChangeGoes(const Pattern& pattern, int sound, int to
   at.kind = GoneKind::MacroDest;
   for (int m = 0; m < kMacroCount; ++m) {
     const Macro& macro = pattern.kit.macros[m];
-    for (int i = 0; i < listSize(macro.destCount); ++i) {
+    for (int i = 0; i < entriesInUse(macro.destCount); ++i) {
       const MacroDest& d = macro.dests[i];
-      if (d.track >= tracksInUse(pattern) || !playsSound(pattern, d.track, sound)) continue;
+      if (!reachesMacroDest(pattern, d) || !playsSound(pattern, d.track, sound)) continue;
       const std::uint8_t to = mapped(map, d.param);
       at.held = to != kNoParam;
       if (at.held && !heldElsewhere(toMachine, to, d.target)) continue;

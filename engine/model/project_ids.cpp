@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "engine/model/reach.h"
 #include "engine/params/param_tables.h"
 
 namespace ob {
@@ -109,7 +110,7 @@ bool validSound(int index) { return index >= 0 && index < kMaxTracks; }
 }  // namespace
 
 int assignPatternIds(Pattern& pattern) {
-  const int inUse = pattern.numTracks < kMaxTracks ? pattern.numTracks : kMaxTracks;
+  const int inUse = tracksInUse(pattern);
   Kit& kit = pattern.kit;
 
   IdEntry tracks[kMaxTracks];

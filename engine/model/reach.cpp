@@ -1,5 +1,6 @@
 #include "engine/model/reach.h"
 
+#include <cstring>
 #include <memory>
 
 namespace ob {
@@ -8,6 +9,17 @@ namespace {
 // Each entry of a list past its count, empty.
 void emptyPast(ParamLock* list, std::uint8_t count) {
   for (int i = entriesInUse(count); i < kListCapacity; ++i) std::construct_at(&list[i]);
+}
+
+// Each destination kept is moved whole, padding and all, so that copies
+// compare bytewise.
+void forgetUnreachedDests(Macro& macro, const Pattern& pattern) {
+  int kept = 0;
+  for (int i = 0; i < entriesInUse(macro.destCount); ++i)
+    if (reachesMacroDest(pattern, macro.dests[i]))
+      std::memmove(static_cast<void*>(&macro.dests[kept++]), &macro.dests[i], sizeof(MacroDest));
+  for (int i = kept; i < kListCapacity; ++i) std::construct_at(&macro.dests[i]);
+  macro.destCount = static_cast<std::uint8_t>(kept);
 }
 
 }  // namespace
@@ -53,10 +65,11 @@ void forgetUnreached(Track& track) {
 }
 
 void forgetUnreached(Pattern& pattern) {
-  const int tracks = pattern.numTracks < kMaxTracks ? pattern.numTracks : kMaxTracks;
+  const int tracks = tracksInUse(pattern);
   pattern.muteMask = static_cast<std::uint8_t>(pattern.muteMask & ((1u << tracks) - 1u));
   for (int t = 0; t < tracks; ++t) forgetUnreached(pattern.tracks[t]);
   for (Sound& sound : pattern.kit.sounds) forgetUnreached(sound);
+  for (Macro& macro : pattern.kit.macros) forgetUnreachedDests(macro, pattern);
 }
 
 }  // namespace ob

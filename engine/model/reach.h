@@ -12,6 +12,20 @@ namespace ob {
 // Of a list of `count` entries, those in use.
 inline int entriesInUse(std::uint8_t count) { return count < kListCapacity ? count : kListCapacity; }
 
+// Tracks 0..tracksInUse-1 play and show; none past the count does.
+inline int tracksInUse(const Pattern& pattern) {
+  return pattern.numTracks < kMaxTracks ? pattern.numTracks : kMaxTracks;
+}
+
+// A macro destination is reached on a track in use with a sound of the
+// kit, whose parameter key a save names it by; on any other track it is
+// written by no save.
+inline bool reachesMacroDest(const Pattern& pattern, const MacroDest& dest) {
+  if (dest.track >= tracksInUse(pattern)) return false;
+  const int sound = pattern.tracks[dest.track].soundIndex;
+  return sound >= 0 && sound < kMaxTracks;
+}
+
 // A step switched off plays nothing and shows nothing: a hit removed goes
 // whole. Its pan plays only locked, and no control reaches it otherwise.
 inline bool reachesStep(const Step& step) { return step.active != 0; }
@@ -38,8 +52,9 @@ void forgetUnreached(ModEnv& env);
 void forgetZonesPastCount(Sound& sound);
 void forgetUnreached(Sound& sound);
 void forgetUnreached(Track& track);
-// The tracks in use and every sound of the kit, and the mutes of tracks in
-// use only; the tracks past the count as they are.
+// The tracks in use and every sound of the kit, the mutes of tracks in use
+// only and the macro destinations reached, in order; the tracks past the
+// count as they are.
 void forgetUnreached(Pattern& pattern);
 
 }  // namespace ob

@@ -5,6 +5,7 @@
 
 #include "engine/clock/step_rate.h"
 #include "engine/model/machine_change.h"
+#include "engine/model/reach.h"
 #include "engine/params/param_info.h"
 #include "engine/params/param_tables.h"
 
@@ -18,7 +19,7 @@ constexpr int kShapes = 6;
 constexpr int kModes = 5;
 constexpr std::uint8_t kAddable[] = {ob::kMachineDrum, ob::kMachineSample, ob::kMachineGranular};
 
-int tracksInUse(const ob::Pattern& p) { return std::min<int>(p.numTracks, ob::kMaxTracks); }
+using ob::tracksInUse;
 
 const ob::Sound* soundOf(const ob::Pattern& p, int track) {
   const int s = p.tracks[track].soundIndex;

@@ -99,16 +99,45 @@ std::vector<std::string> references(const Pattern& p) {
   return out;
 }
 
-// Whether the new machine has the parameter the key names on the old one:
-// the same key in the same unit, a choice with the same words; its range
-// may differ.
-bool hasTheSame(int oldMachine, int newMachine, const std::string& key) {
-  const int to = findParamIndex(newMachine, key);
-  const ParamInfo a = paramInfo(oldMachine, findParamIndex(oldMachine, key)), b = paramInfo(newMachine, to);
-  bool same = to >= 0 && std::string(a.unit) == b.unit && a.stepped == b.stepped &&
-              a.labelCount == b.labelCount && (!a.stepped || a.min == b.min);
-  for (std::uint32_t i = 0; same && i < a.labelCount; ++i) same = std::string(a.keys[i]) == b.keys[i];
-  return same;
+// What each key more than one machine has among its own parameters means
+// to a user on each, as the editor shows it: a reference follows its key
+// where the words are the same, and goes where they differ.
+struct Meaning {
+  const char* key;
+  const char* means;
+  std::vector<int> machines;
+};
+const std::vector<Meaning> kSharedKeys = {
+    {"level", "overall output level", {kMachineDrum, kMachineSample, kMachineVa, kMachineGranular}},
+    {"tune", "transposition in semitones", {kMachineSample, kMachineGranular}},
+    {"tune", "oscillator pitch in Hz", {kMachineVa}},
+    {"attack", "amp fade-in time in seconds", {kMachineSample, kMachineVa, kMachineGranular}},
+    {"decay", "amp fade-out time in seconds", {kMachineSample, kMachineVa, kMachineGranular}},
+    {"slot", "which sample of the pool it plays", {kMachineSample, kMachineGranular}},
+    {"normalize", "raise the source to full level, off or on", {kMachineSample, kMachineGranular}},
+    {"gain", "level trim in dB", {kMachineSample, kMachineGranular}},
+};
+
+const char* meaningOf(int machine, const std::string& key) {
+  for (const Meaning& m : kSharedKeys)
+    if (key == m.key && std::find(m.machines.begin(), m.machines.end(), machine) != m.machines.end())
+      return m.means;
+  return nullptr;
+}
+
+// Both name one row of the common voice parameters.
+bool oneCommonRow(int from, int i, int to, int j) {
+  return i >= ownParamCount(from) && i - ownParamCount(from) == j - ownParamCount(to);
+}
+
+// Whether a reference by key follows it from one machine to the other.
+bool followsItsKey(int from, int to, const std::string& key) {
+  const int i = findParamIndex(from, key), j = findParamIndex(to, key);
+  if (j < 0) return false;
+  if (oneCommonRow(from, i, to, j)) return true;
+  const char* a = meaningOf(from, key);
+  const char* b = meaningOf(to, key);
+  return a != nullptr && b != nullptr && std::string(a) == b;
 }
 
 // What the references of the changed sound must become: each parameter the
@@ -149,7 +178,7 @@ std::vector<std::string> expectedAfter(const Pattern& before, int sound, int new
         onSound = track < p.numTracks && p.tracks[track].soundIndex == sound;
       }
       if (modulator && key != "none") key = key.substr(key.find(':') + 1);
-      if (!onSound || key == "none" || hasTheSame(before.kit.sounds[sound].machine, newMachine, key)) {
+      if (!onSound || key == "none" || followsItsKey(before.kit.sounds[sound].machine, newMachine, key)) {
         kept += " " + word;
         continue;
       }
@@ -246,6 +275,28 @@ void expectValuesInRange(const Pattern& p) {
   for (const Macro& macro : p.kit.macros)
     for (int i = 0; i < macro.destCount; ++i)
       expectInRange(machineOfTrack(p, macro.dests[i].track), macro.dests[i].param, macro.dests[i].target);
+}
+
+// Every key two machines share, bar a common voice parameter, is listed
+// above with what it means on each, and a reference follows it exactly
+// where that is the same.
+TEST(MachineChange, AKeyTwoMachinesShareFollowsWhereItMeansTheSame) {
+  for (const Meaning& m : kSharedKeys)
+    for (int machine : m.machines) EXPECT_GE(findParamIndex(machine, m.key), 0) << m.key;
+  for (int from = 0; from < kMachineTypeCount; ++from)
+    for (int to = 0; to < kMachineTypeCount; ++to) {
+      if (from == to) continue;
+      const ParamIndexMap map = paramIndexMap(from, to);
+      for (int i = 0; i < paramCount(from); ++i) {
+        const std::string key = paramInfo(from, i).id;
+        const int j = findParamIndex(to, key);
+        SCOPED_TRACE(key + " from " + machineTypeName(from) + " to " + machineTypeName(to));
+        const bool listed =
+            j < 0 || oneCommonRow(from, i, to, j) || (meaningOf(from, key) && meaningOf(to, key));
+        EXPECT_TRUE(listed) << "a shared key is listed with its meaning on each";
+        EXPECT_EQ(map.to[i], followsItsKey(from, to, key) ? j : kNoParam);
+      }
+    }
 }
 
 TEST(MachineChange, ReferencesFollowTheirKeysOnBothCopies) {
