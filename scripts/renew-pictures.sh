@@ -10,7 +10,7 @@ build="${1:-$root/build}"
 programs=(tests_ui_display tests_editor_widgets_display tests_editor_display)
 cmake --build "$build" --target "${programs[@]}"
 for program in "${programs[@]}"; do
-  ORBI_REWRITE_SNAPSHOTS=1 xvfb-run -a -s "-screen 0 1600x1600x24" \
+  ORBI_REWRITE_SNAPSHOTS=1 xvfb-run -a -s "-screen 0 1600x1600x24 -noreset" \
     "$build/tests/$program" --gtest_filter='*StoredPicture*:EditorPictures.*'
 done
 git -C "$root" status --short tests/data/editor_pictures tests/data/ui_snapshots

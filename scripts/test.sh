@@ -18,8 +18,10 @@ ob_install "${OB_BUILD_PACKAGES[@]}" "${OB_TEST_PACKAGES[@]}"
 jobs="$(ob_jobs)"
 # The display tests (drops over XDND, the editor window) need an X server
 # with Mesa's software OpenGL; without DISPLAY they skip. One virtual server
-# serves a whole ctest run.
-on_display() { xvfb-run -a -s "-screen 0 1600x1600x24" "$@"; }
+# serves a whole ctest run, never reset between its clients: a server that
+# resets as its last client leaves drops one that connects meanwhile, which
+# dies of a broken pipe.
+on_display() { xvfb-run -a -s "-screen 0 1600x1600x24 -noreset" "$@"; }
 # The sanitizer builds compile the libraries at -Og with line tables only:
 # under the sanitizers that compiles in little more than half the time of
 # -O1, the tests run as fast, and reports still name file and line.
