@@ -13,6 +13,7 @@
 #include <iterator>
 #include <map>
 #include <random>
+#include <sstream>
 #include <string>
 #include <string_view>
 
@@ -362,21 +363,11 @@ TEST(SaidList, NamesFourWholeAndCountsPastThem) {
 // between whole words and names, never inside one, with an ellipsis; every
 // line it draws fits its place.
 TEST(SaidList, TheStatusLineCutsBetweenWholeWordsAndNames) {
-  const std::vector<std::string> words = {"Hit",
-                                          "1",
-                                          "Level",
-                                          "Body",
-                                          "Length",
-                                          "Drive",
-                                          "(voice",
-                                          "chain)",
-                                          "step",
-                                          "Twenty-three",
-                                          "byte",
-                                          "name!",
-                                          "of",
-                                          "\xC3\x9C"
-                                          "ber"};
+  std::vector<std::string> words;
+  std::istringstream sample(
+      "Hit 1 Level Body Length Drive (voice chain) step Twenty-three byte name! of \xC3\x9C"
+      "ber");
+  for (std::string word; sample >> word;) words.push_back(word);
   std::mt19937 random(101);
   ui::UiHarness harness;
   for (int trial = 0; trial < 300; ++trial) {

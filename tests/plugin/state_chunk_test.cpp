@@ -636,7 +636,7 @@ TEST(StateChunk, ARestoredInstanceSoundsTheSame) {
   expectRestoredAlike(true);
 }
 
-// Every key past its text replaced by `key` (quoted).
+// The document with every quoted `from` quoted `key` instead.
 std::string rekeyed(std::string document, const std::string& from, const std::string& key) {
   const std::string quoted = '"' + from + '"', to = '"' + key + '"';
   for (std::size_t at = 0; (at = document.find(quoted, at)) != std::string::npos; at += to.size())
