@@ -112,6 +112,7 @@ bool GuiSession::openEditor(std::string& error) {
     error = "the X server has no XTest";
     return false;
   }
+  input_->startAfresh();
   if (!gui_->is_api_supported(plugin, CLAP_WINDOW_API_X11, false)) {
     error = "the plug-in does not embed in X11 windows";
     return false;

@@ -30,6 +30,14 @@ bool XInput::available() const {
   return XTestQueryExtension(display_, &event, &error, &major, &minor) != 0;
 }
 
+void XInput::startAfresh() {
+  XSetInputFocus(display_, PointerRoot, RevertToPointerRoot, CurrentTime);
+  const int screen = DefaultScreen(display_);
+  XTestFakeMotionEvent(display_, screen, DisplayWidth(display_, screen) / 2, DisplayHeight(display_, screen) / 2,
+                       CurrentTime);
+  XSync(display_, False);
+}
+
 void XInput::moveTo(unsigned long window, int x, int y) {
   int rootX = x, rootY = y;
   Window child = 0;

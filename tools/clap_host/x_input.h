@@ -18,6 +18,11 @@ class XInput {
 
   // False when the server has no XTest.
   bool available() const;
+  // The input a freshly started server has: the keyboard following the
+  // pointer, the pointer in the screen's middle. A server that outlives its
+  // clients keeps the last one's focus and pointer, which would otherwise
+  // decide where a session's first keys go.
+  void startAfresh();
   // The pointer to (x, y) of window.
   void moveTo(unsigned long window, int x, int y);
   void button(unsigned button, bool down);
