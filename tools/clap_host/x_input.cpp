@@ -33,8 +33,8 @@ bool XInput::available() const {
 void XInput::startAfresh() {
   XSetInputFocus(display_, PointerRoot, RevertToPointerRoot, CurrentTime);
   const int screen = DefaultScreen(display_);
-  XTestFakeMotionEvent(display_, screen, DisplayWidth(display_, screen) / 2, DisplayHeight(display_, screen) / 2,
-                       CurrentTime);
+  XTestFakeMotionEvent(display_, screen, DisplayWidth(display_, screen) / 2,
+                       DisplayHeight(display_, screen) / 2, CurrentTime);
   XSync(display_, False);
 }
 
