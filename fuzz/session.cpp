@@ -7,7 +7,9 @@
 // documents, and loads into a fresh instance as the project that played,
 // sounding the same and saving the same bytes again; after every action
 // the instance holds, in memory and private files, within 1.3 times what
-// its content needs plus a constant, and a block allocates nothing.
+// its content needs plus a constant, and a block allocates nothing; every
+// undo brings back exactly what the instance held before the edit it takes
+// back, and every redo what it held after.
 //
 // An input is read in one of two forms that mean the same.
 //

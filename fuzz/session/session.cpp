@@ -79,9 +79,11 @@ void Session::run(std::span<const Action> actions) {
     replaced_ = false;
     hosted_->takeLog();
     noteKeptBefore();
+    HistoryBefore history = historyNow();
     markPeak();
     perform(action);
     hosted_->pass();
+    followHistory(action, std::move(history));
     if (outside_.takeWritePastFileSizeLimit())
       broken("the plug-in wrote past the file-size limit, which ends its host", "a write failed with EFBIG");
     if (replaced_ && processing_) retired_ += before.audio;

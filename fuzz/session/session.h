@@ -5,6 +5,7 @@
 // save by the checks of what it wrote. A broken rule ends the process with
 // the rule, what broke it and the actions that led there.
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -46,6 +47,7 @@ class HeldRecords {
  public:
   explicit HeldRecords(const std::vector<ob::KeptRecord>& records);
   bool has(const ob::KeptRecord& r) const { return keys_.contains(keyOf(r)); }
+  const std::set<std::string>& keys() const { return keys_; }
 
  private:
   static std::string keyOf(const ob::KeptRecord& r);
@@ -69,6 +71,22 @@ class Session {
     // only as being there: the checks read it from the file).
     ob::KeptDocument kept;
     std::uint64_t keptCost = 0;  // the heap `kept` takes, the target's own
+  };
+  // What an undo or a redo brings back: what the instance held as the
+  // edit it takes back began, or as the undo it takes back did.
+  struct Held {
+    std::unique_ptr<ob::Project> project;
+    std::set<std::string> records;
+    std::string kitFile;               // the kit file's kept part: its reference, records and what went
+    std::vector<std::string> entries;  // the names of the entries the load kept
+    std::uint64_t cost = 0;            // the heap it takes, the target's own
+  };
+  // The editor's histories as the action began.
+  struct HistoryBefore {
+    Held held;
+    std::size_t undo = 0;
+    std::size_t redo = 0;
+    const void* newest = nullptr;  // the undo history's newest entry
   };
   // A project save that waits for the question's answer.
   struct PendingSave {
@@ -142,6 +160,14 @@ class Session {
   void noteKeptBefore();
   void checkSaidGone(const Action& action);
   void checkAudition(const std::string& text, const ob::Project& played, const ob::KeysAsLoaded& keys);
+  // The undo and redo histories followed through an action: the entry it
+  // made, or the one an undo or a redo took, which must bring back exactly
+  // what the instance held when it was made.
+  Held heldNow();
+  std::uint64_t historiesCost() const;
+  HistoryBefore historyNow();
+  void followHistory(const Action& action, HistoryBefore before);
+  void checkBroughtBack(const Held& expected, const Held& before, const char* by);
   [[noreturn]] void broken(const std::string& rule, const std::string& detail);
 
   Outside& outside_;
@@ -160,8 +186,12 @@ class Session {
   bool ownedBefore_ = false;                    // they held records an edit can let go
   std::unique_ptr<ob::Project> projectBefore_;  // the project then, when they did
   std::vector<ob::KeptRecord> saidGone_;        // said let go since the last load, and not undone
-  std::filesystem::path opened_;                // the project file opened last
-  std::vector<std::string> openLeftOut_;        // the entries its open left out
+  // What the instance held at each entry of the editor's undo and redo
+  // histories, newest last; none for one the target did not see made.
+  std::deque<std::optional<Held>> undoHeld_;
+  std::deque<std::optional<Held>> redoHeld_;
+  std::filesystem::path opened_;          // the project file opened last
+  std::vector<std::string> openLeftOut_;  // the entries its open left out
   std::filesystem::path lastNew_;
   std::optional<PendingSave> pending_;
   std::vector<SaveToCheck> saves_;

@@ -139,7 +139,7 @@ void Session::checkHoldings(const Need& before, std::uint64_t ringingBefore, boo
   const std::uint64_t disk = unnamedFileBytes() - std::min(unnamedFileBytes(), diskBase_);
   // Not the instance's: what this target keeps of the last load to compare
   // saves with.
-  const std::uint64_t ours = heapBase_ + (lastLoad_ ? lastLoad_->keptCost : 0);
+  const std::uint64_t ours = heapBase_ + (lastLoad_ ? lastLoad_->keptCost : 0) + historiesCost();
   const std::uint64_t mapped = mappedBytes();
   const std::uint64_t memory = heapBytes() - std::min(heapBytes(), ours) + mapped;
   const auto limit = [&](std::uint64_t need, std::uint64_t ringing) {
