@@ -149,7 +149,7 @@ void Session::perform(const Action& action) {
       command.value = static_cast<float>(static_cast<std::int16_t>(argOf(action, "value"))) / 100.0f;
       nameInto(command.text, wordOf(action, "text"));
       // As the editor's gestures and the host send it, where they can.
-      for (ob::EditCommand& sent : userEdits(editor().project(), command)) edit(sent);
+      edit(command);
       break;
     }
     case Op::Step: {
@@ -157,7 +157,7 @@ void Session::perform(const Action& action) {
       command.kind = ob::kEditToggleStep;
       command.track = argOf(action, "track") % ob::kMaxTracks;
       command.step = argOf(action, "step") % ob::kStepsPerTrack;
-      for (ob::EditCommand& sent : userEdits(editor().project(), command)) edit(sent);
+      edit(command);
       break;
     }
     case Op::Undo: editor().undo(); break;
@@ -347,10 +347,12 @@ void Session::importGood(const Action& action) {
   import(file.path, &file, "none");
 }
 
-void Session::edit(ob::EditCommand command) {
+void Session::edit(const ob::EditCommand& command) {
   orbi::EditorView& view = editor();
   markPeak();
-  view.apply(command);
+  // A gesture's commands in the one frame the editor sends them in, as one
+  // undo step.
+  for (ob::EditCommand& sent : userEdits(view.project(), command)) view.apply(sent);
 }
 
 void Session::kit(const Action& action) {

@@ -108,7 +108,8 @@ class Session {
   void open(const Action& action);
   void import(const std::filesystem::path& file, const UserFile* known, std::string_view damage);
   void importGood(const Action& action);
-  void edit(ob::EditCommand command);
+  // A value edited as the editor's gestures and the host send it.
+  void edit(const ob::EditCommand& command);
   void saveState(const Action& action);
   void saveProject(const Action& action);
   void answer(const Action& action);

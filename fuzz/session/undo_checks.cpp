@@ -104,8 +104,13 @@ void Session::followHistory(const Action& action, HistoryBefore before) {
       from.pop_back();
     }
     to.push_back(std::move(before.held));
+  } else if (undo < before.undo) {
+    undoHeld_.clear();  // a load started the histories over
   } else if (undo > 0 && (undo != before.undo || &view->undoHistory().back() != before.newest)) {
+    // The first entry the action made holds what it began with; any more
+    // hold what it held between its steps, which the target did not see.
     undoHeld_.push_back(std::move(before.held));
+    for (std::size_t more = undo - before.undo; more > 1; --more) undoHeld_.push_back(std::nullopt);
   }
   // As many as the editor holds: the oldest go as its own do, and entries
   // made where the target did not follow are known to be there only.

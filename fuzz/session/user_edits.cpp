@@ -149,8 +149,12 @@ std::vector<ob::EditCommand> userEdits(const ob::Project& project, ob::EditComma
   const ob::Pattern& p = project.patterns[0];
   const int t = trackInUse(project, static_cast<int>(c.track));
   switch (c.kind) {
-    case ob::kEditBpm:
     case ob::kEditMacroValue:
+      // The macro panel's fader and the host's parameter events hold it to
+      // its range; the model stores what it is sent.
+      c.value = std::clamp(c.value, 0.0f, 1.0f);
+      return {c};
+    case ob::kEditBpm:
     case ob::kEditMacroName:
     case ob::kEditRemoveMacroDest: return {c};
     case ob::kEditMuteMask:
