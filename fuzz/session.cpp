@@ -54,6 +54,7 @@
 #include "fuzz/session/factory_samples.h"
 #include "fuzz/session/mutate.h"
 #include "fuzz/session/outside.h"
+#include "fuzz/session/rules.h"
 #include "fuzz/session/session.h"
 
 namespace {
@@ -112,6 +113,7 @@ extern "C" std::size_t LLVMFuzzerCustomCrossOver(const std::uint8_t* a, std::siz
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   obsession::watchHeap();
   obsession::decodeFactorySamplesOnce();
+  obsession::prepareRenders();
   dataFiles();
   outside();
   return 0;

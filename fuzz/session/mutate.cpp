@@ -81,19 +81,8 @@ std::uint16_t aValue(const ParamSpec& param, std::size_t files, Random& random) 
 bool loads(Op op) { return op == Op::LoadState || op == Op::LoadFile || op == Op::Open; }
 
 // What a user does to what a load brought that may let go of what it
-// kept: edits, a kit, a slot assigned, undo and redo.
-bool changesWhatLoaded(Op op) {
-  switch (op) {
-    case Op::Assign:
-    case Op::Edit:
-    case Op::Step:
-    case Op::Undo:
-    case Op::Redo:
-    case Op::Kit:
-    case Op::Paste: return true;
-    default: return false;
-  }
-}
+// kept, each making an undo step: edits, a kit, a slot assigned, a paste.
+constexpr Op kChanges[] = {Op::Assign, Op::Edit, Op::Step, Op::Kit, Op::Paste};
 
 // An action of a kind `among` takes, drawn by the weights.
 template <typename Among>
@@ -115,13 +104,51 @@ Action anAction(std::size_t files, Random& random, Op op) {
 
 Action anAction(std::size_t files, Random& random) { return anAction(files, random, anOp(random)); }
 
+// Every size the action asks for at its most (the samples a state holds
+// and each one's length), in the form that carries them (a package, the
+// first format): what the largest content does is reached in one step
+// rather than by one parameter and then another.
+void atItsLargest(Action& action) {
+  const OpSpec& spec = specOf(action.op);
+  for (std::size_t i = 0; i < spec.params.size(); ++i) {
+    if (spec.params[i].most != 0) action.arg[i] = spec.params[i].most;
+    if (std::string_view(spec.params[i].name) == "format") action.arg[i] = 0;
+  }
+}
+
+// The bit of a flag among a parameter's words.
+std::uint16_t wordBit(const ParamSpec& param, std::string_view word) {
+  for (std::size_t i = 0; i < param.words.size(); ++i)
+    if (word == param.words[i]) return static_cast<std::uint16_t>(1u << i);
+  return 0;
+}
+
+// A change of what a load brought (each kind alike, as a fault needs the
+// one that lets go of what it kept), and what may follow it, each half the
+// time: the same change again (a second kit, a second paste), an import
+// (which an undo keeps), its undo (and then, a third of the time, the redo).
+std::vector<Action> aChangeAndWhatFollows(std::size_t files, Random& random) {
+  const Op change = kChanges[below(random, std::size(kChanges))];
+  std::vector<Action> then{anAction(files, random, change)};
+  if (below(random, 2) == 0) then.push_back(anAction(files, random, change));
+  if (below(random, 2) == 0) then.push_back(anAction(files, random, Op::Import));
+  if (below(random, 2) == 0) {
+    then.push_back(Action{Op::Undo, {}});
+    if (below(random, 3) == 0) then.push_back(Action{Op::Redo, {}});
+  }
+  return then;
+}
+
 // One of the input's loads (a fresh one where it has none, and now and
-// then beside those it has) bringing every kind of entry a load keeps, and
-// right after it a change of what it brought, through which the next save,
-// the host's last at least, must still hold what the load kept and what
-// the change did not say it let go. Drawn from all actions, a load that
-// keeps several kinds of owner and then the change that lets go of some of
-// them come once in thousands of inputs, each taking a second.
+// then beside those it has) bringing every kind of entry a load keeps, or
+// members beside its own, a third of the time at its largest, and right
+// after it a change of what it brought with what may follow it, through
+// which every undo must bring back what the change let go and the next
+// save, the host's last at least, must still hold what the load kept and
+// what the change did not say it let go. Drawn from all actions, a load
+// that keeps several kinds of owner and then the change that lets go of
+// some of them come once in thousands of inputs, each taking a second; a
+// change, an import and an undo after it, never.
 void follow(std::vector<Action>& actions, std::size_t files, Random& random) {
   std::vector<std::size_t> loadsAt;
   for (std::size_t i = 0; i < actions.size(); ++i)
@@ -134,14 +161,18 @@ void follow(std::vector<Action>& actions, std::size_t files, Random& random) {
   } else {
     load = loadsAt[below(random, loadsAt.size())];
   }
+  // Every kind, or only members beside what it had: each kind of entry
+  // kept makes a sample of its own kept unplayed, and a load of every kind
+  // never holds samples that play at their largest.
   const OpSpec& spec = specOf(actions[load].op);
+  const bool everyKind = below(random, 2) == 0;
   for (std::size_t i = 0; i < spec.params.size(); ++i)
-    if (std::string_view(spec.params[i].name) == "kept")
-      actions[load].arg[i] = static_cast<std::uint16_t>((1u << spec.params[i].words.size()) - 1);
-  // A kit, which takes every voice's, step's, sound's and macro's place at
-  // once, a quarter of the time.
-  const Op change = below(random, 4) == 0 ? Op::Kit : anOp(random, changesWhatLoaded);
-  actions.insert(actions.begin() + static_cast<std::ptrdiff_t>(load + 1), anAction(files, random, change));
+    if (const ParamSpec& param = spec.params[i]; std::string_view(param.name) == "kept")
+      actions[load].arg[i] = everyKind ? static_cast<std::uint16_t>((1u << param.words.size()) - 1)
+                                       : actions[load].arg[i] | wordBit(param, "member");
+  if (below(random, 3) == 0) atItsLargest(actions[load]);
+  const std::vector<Action> then = aChangeAndWhatFollows(files, random);
+  actions.insert(actions.begin() + static_cast<std::ptrdiff_t>(load + 1), then.begin(), then.end());
 }
 
 // One parameter changed: a flag turned over, or another value.
@@ -161,34 +192,24 @@ bool sized(const Action& action) {
   return std::any_of(params.begin(), params.end(), [](const ParamSpec& p) { return p.most != 0; });
 }
 
-// Every size one action of those that have sizes asks for, at its most at
-// once (the samples a state holds and each one's length), in the form that
-// carries them (a package, the first format): what the largest content
-// does is reached in one step rather than by one parameter and then
-// another.
+// One of the actions that have sizes at its largest.
 void largest(std::vector<Action>& actions, Random& random) {
   std::vector<std::size_t> sizedAt;
   for (std::size_t i = 0; i < actions.size(); ++i)
     if (sized(actions[i])) sizedAt.push_back(i);
-  if (sizedAt.empty()) return;
-  Action& action = actions[sizedAt[below(random, sizedAt.size())]];
-  const OpSpec& spec = specOf(action.op);
-  for (std::size_t i = 0; i < spec.params.size(); ++i) {
-    if (spec.params[i].most != 0) action.arg[i] = spec.params[i].most;
-    if (std::string_view(spec.params[i].name) == "format") action.arg[i] = 0;
-  }
+  if (!sizedAt.empty()) atItsLargest(actions[sizedAt[below(random, sizedAt.size())]]);
 }
 
 enum class Change { Insert, Remove, Repeat, Swap, Replace, Parameter, Largest, Follow, Count };
 constexpr std::array<std::uint8_t, static_cast<std::size_t>(Change::Count)> kChangeWeights = {
-    4,  // insert
-    2,  // remove
-    2,  // repeat
-    2,  // swap
-    1,  // replace
-    5,  // parameter
-    3,  // largest
-    6,  // follow
+    4,   // insert
+    2,   // remove
+    2,   // repeat
+    2,   // swap
+    1,   // replace
+    5,   // parameter
+    3,   // largest
+    10,  // follow
 };
 
 }  // namespace

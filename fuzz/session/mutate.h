@@ -3,12 +3,14 @@
 // byte that would shift every action after it. A mutation inserts a new
 // action, removes, repeats, swaps or replaces one, changes one of an
 // action's parameters, sets all its sizes to their most, or gives a load
-// every kind of entry a load keeps and follows it with a change of what it
-// brought; a cross-over joins the start of one input to the end of
-// another. Values are drawn where the actions change behaviour
-// (0, 1, a parameter's most, small numbers, any word or flag), so that
-// sequences of several actions and their edge values come within a run's
-// first minute without a comparison to trace.
+// every kind of entry a load keeps or members beside its own (at times at
+// its largest) and follows it with a change of what it brought, then at
+// times the same change again, an import, the undo and the redo; a
+// cross-over joins the start of one input to the end of another. Values
+// are drawn where the actions change behaviour (0, 1, a parameter's most,
+// small numbers, any word or flag), so that sequences of several actions
+// and their edge values come within a run's first minute without a
+// comparison to trace.
 #include <cstddef>
 #include <cstdint>
 #include <vector>

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <set>
@@ -62,49 +63,76 @@ Need needOf(const ob::SamplePool& pool, const ob::KeptDocument& kept) {
   return need;
 }
 
+namespace {
+
+// One engine renders every project: made and prepared once, before any
+// session measures what it holds, and prepared again before each render as
+// a host's reset prepares one, which starts its players from nothing at the
+// rate their memory was sized for. A new engine a render took a third of
+// an input's time, clearing the players' buffers.
+constexpr double kRenderRate = 48000.0;
+constexpr int kRenderBlock = 256;
+constexpr int kRenderBlocks = 32;  // a sixth of a second at 48 kHz: every hit begins
+
+ob::Engine& renderEngine() {
+  static const std::unique_ptr<ob::Engine> engine = [] {
+    auto made = std::make_unique<ob::Engine>();
+    made->prepare(kRenderRate, kRenderBlock);
+    return made;
+  }();
+  return *engine;
+}
+
+}  // namespace
+
+void prepareRenders() { renderEngine(); }
+
 std::vector<float> renderOf(const ob::Project& project, const ob::SamplePool& pool) {
-  constexpr int kBlock = 256;
-  constexpr int kBlocks = 32;  // a sixth of a second at 48 kHz: every hit begins
-  auto engine = std::make_unique<ob::Engine>();
-  engine->prepare(48000.0, kBlock);
-  ob::SampleSetHandshake& handshake = engine->sampleSet();
+  ob::Engine& engine = renderEngine();
+  engine.prepare(kRenderRate, kRenderBlock);
+  engine.reset();
+  engine.drainRetired();
+  ob::SampleSetHandshake& handshake = engine.sampleSet();
   const int record = handshake.freeRecord(handshake.known());
-  if (record >= 0) {
-    ob::SamplePoolSnapshot& snapshot = handshake.records[record];
-    ob::SamplePool::resetInfo(snapshot);
-    for (int i = 0; i < std::min<int>(pool.slotCount(), ob::kSamplePoolSlots); ++i) {
-      const ob::SamplePoolSlot* slot = pool.slots[i].get();
-      if (slot == nullptr || slot->frames < 1) continue;
-      const ob::SampleSlot& entry = project.samples.slots[i];
-      const int slices = std::min<int>(entry.sliceCount, ob::kSnapshotMaxSlices);
-      std::copy(entry.slices, entry.slices + slices, snapshot.sliceData[i]);
-      snapshot.slots[i] = {slot->left.data(),
-                           slot->frames,
-                           slot->sampleRate,
-                           slices > 0 ? snapshot.sliceData[i] : nullptr,
-                           slices,
-                           slot->right.empty() ? nullptr : slot->right.data(),
-                           slot->peak};
-    }
-    handshake.publish(record);
+  if (record < 0) {
+    // Else both renders would be silent and alike.
+    std::fprintf(stderr, "session: the render engine has no free sample record\n");
+    std::abort();
   }
-  engine->loadProject(project);
+  ob::SamplePoolSnapshot& snapshot = handshake.records[record];
+  ob::SamplePool::resetInfo(snapshot);
+  for (int i = 0; i < std::min<int>(pool.slotCount(), ob::kSamplePoolSlots); ++i) {
+    const ob::SamplePoolSlot* slot = pool.slots[i].get();
+    if (slot == nullptr || slot->frames < 1) continue;
+    const ob::SampleSlot& entry = project.samples.slots[i];
+    const int slices = std::min<int>(entry.sliceCount, ob::kSnapshotMaxSlices);
+    std::copy(entry.slices, entry.slices + slices, snapshot.sliceData[i]);
+    snapshot.slots[i] = {slot->left.data(),
+                         slot->frames,
+                         slot->sampleRate,
+                         slices > 0 ? snapshot.sliceData[i] : nullptr,
+                         slices,
+                         slot->right.empty() ? nullptr : slot->right.data(),
+                         slot->peak};
+  }
+  handshake.publish(record);
+  engine.loadProject(project);
   for (int t = 0; t < ob::kMaxTracks; ++t) {
     ob::Trigger hit;
     hit.track = static_cast<std::uint8_t>(t);
     hit.gain = 0.8f;
-    engine->queueTrigger(hit);
+    engine.queueTrigger(hit);
   }
   ob::RenderInfo info;
   info.playing = info.clockRunning = info.internalPlay = 1;
-  std::vector<float> stems(16 * kBlock);
+  std::vector<float> stems(16 * kRenderBlock);
   float* channels[16];
-  for (int c = 0; c < 16; ++c) channels[c] = stems.data() + c * kBlock;
+  for (int c = 0; c < 16; ++c) channels[c] = stems.data() + c * kRenderBlock;
   std::vector<float> out;
-  out.reserve(2 * kBlock * kBlocks);
-  for (int b = 0; b < kBlocks; ++b) {
-    engine->processBlock(channels, 8, kBlock, info);
-    for (int i = 0; i < kBlock; ++i)
+  out.reserve(2 * kRenderBlock * kRenderBlocks);
+  for (int b = 0; b < kRenderBlocks; ++b) {
+    engine.processBlock(channels, 8, kRenderBlock, info);
+    for (int i = 0; i < kRenderBlock; ++i)
       for (int side = 0; side < 2; ++side) {
         float sum = 0.0f;
         for (int t = 0; t < ob::kMaxTracks; ++t) sum += channels[2 * t + side][i];

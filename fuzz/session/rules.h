@@ -27,10 +27,12 @@ struct Need {
 };
 Need needOf(const ob::SamplePool& pool, const ob::KeptDocument& kept);
 
-// The main output of the project with the pool's samples, from a fresh
-// engine: every track hit at once at the start, then the pattern played
+// The main output of the project with the pool's samples, from an engine
+// prepared as new: every track hit at once at the start, then the pattern played
 // for a while, left and right interleaved.
 std::vector<float> renderOf(const ob::Project& project, const ob::SamplePool& pool);
+// Makes the engine every render uses: before the first session.
+void prepareRenders();
 
 bool isUtf8(std::string_view text);
 
