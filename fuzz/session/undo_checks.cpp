@@ -17,8 +17,8 @@ namespace {
 std::string kitFileText(const std::shared_ptr<const ob::KitFileKept>& kit) {
   if (!kit) return {};
   std::string text = kit->reference + "\n";
-  for (const std::string& key : HeldRecords(ob::recordsOf(kit->kept->records).records).keys())
-    text += key + "\n";
+  const HeldRecords records(ob::recordsOf(kit->kept->records).records);
+  for (const std::string& key : records.keys()) text += key + "\n";
   for (const std::vector<std::string>& path : kit->gone) {
     text += "gone";
     for (const std::string& token : path) text += "/" + token;

@@ -172,7 +172,9 @@ TEST(KeptLetGo, WhatAnEditTakesGoesWithIt) {
     rig.frames(1);
     loadState(rig, e.state(rig));
     ASSERT_NE(savedText(rig).find(e.kept), std::string::npos) << "kept through a save";
-    if (e.shown) EXPECT_TRUE(rig.view().statusText().starts_with(e.shown)) << rig.view().statusText();
+    if (e.shown) {
+      EXPECT_TRUE(rig.view().statusText().starts_with(e.shown)) << rig.view().statusText();
+    }
     rig.view().setSelectedTrack(0);
     e.edit(rig);
     rig.frames(1);

@@ -693,7 +693,9 @@ TEST(StateChunk, EachTrackPlaysOnItsPortWhateverItsKeys) {
       SCOPED_TRACE(port);
       double energy = 0.0;
       for (float x : played[port]) energy += static_cast<double>(x) * x;
-      if (port <= 6) EXPECT_GT(std::sqrt(energy / played[port].size()), 1e-4);
+      if (port <= 6) {
+        EXPECT_GT(std::sqrt(energy / played[port].size()), 1e-4);
+      }
       if (port == c.silent) {
         EXPECT_TRUE(std::all_of(heard[port].begin(), heard[port].end(), [](float x) { return x == 0.0f; }));
       } else {
